@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the workbench on Debian 12, installing the packages it needs when missing.
+#   scripts/build.sh run    build and start the program
+#   scripts/build.sh test   build and run every test, plainly and under the sanitizers
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+mode="${1:-run}"
+jobs="$(nproc)"
+
+packages=(cmake g++ ninja-build ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+          libbenchmark-dev libfftw3-dev fonts-liberation2)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+}
+
+# configure_and_build <build-dir> <cmake options...>
+configure_and_build() {
+  local dir="$1"
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+install_missing
+export CCACHE_DIR="${CCACHE_DIR:-$root/.cache/ccache}"
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+case "$mode" in
+  run)
+    configure_and_build "$root/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+    exec "$root/build/release/app/workbench"
+    ;;
+  test)
+    configure_and_build "$root/build/check" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DBUILD_BENCHMARKS=ON -DENABLE_WERROR="$werror"
+    (cd "$root/build/check" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+    configure_and_build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DENABLE_SANITIZERS=ON -DENABLE_WERROR="$werror"
+    (cd "$root/build/sanitize" && QT_QPA_PLATFORM=offscreen \
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --output-on-failure -j "$jobs")
+    ;;
+  *)
+    echo "usage: scripts/build.sh run|test" >&2
+    exit 2
+    ;;
+esac
