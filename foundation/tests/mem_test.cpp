@@ -47,14 +47,6 @@ TEST(MemStorage, SingleSizeIsOneRowList) {
   EXPECT_EQ(CellsOf(m), (std::vector<int>{0, 0, 0, 0})) << "plain cells start at zero";
 }
 
-TEST(MemStorage, CellIndexIsRowTimesColumnsPlusColumn) {
-  Mem<int> m(3, 2);
-  FillCounting(m);
-  // Cell (2, 1) is the sixth in storage order.
-  EXPECT_EQ(m.data[1 * m.cols + 2], 6);
-  EXPECT_EQ(m.data[1 * m.cols + 0], 4);
-}
-
 TEST(MemStorage, ZeroClearsNumbersAndResetsStrings) {
   Mem<double> numbers(3, 2);
   for (int k = 0; k < 6; ++k) numbers.data[k] = 1.5 * (k + 1);
@@ -368,16 +360,6 @@ TEST(MemNested, RasterSetsCopyEveryRaster) {
   EXPECT_EQ(copy.data[0].data[3], 4.0f);
   EXPECT_NE(copy.data[0].data, rasters.data[0].data);
   EXPECT_EQ(copy.data[1].data, nullptr);
-}
-
-TEST(MemNested, PointerListsReleaseOnlyTheirBlock) {
-  int surface = 5;
-  {
-    Mem<int *> pointers(3);
-    pointers.data[0] = &surface;
-    EXPECT_EQ(pointers.data[1], nullptr);
-  }
-  EXPECT_EQ(surface, 5);
 }
 
 }  // namespace
