@@ -5,22 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <vector>
 
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
-
-int DeleteFileIfExists(const std::string &path) {
-  if (path.empty()) return 0;
-  const std::string name = NormalizeSeparators(path);
-  std::FILE *file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return 0;
-  std::fclose(file);
-  return std::remove(name.c_str()) == 0 ? 1 : 0;
-}
 
 namespace {
 
@@ -36,6 +27,17 @@ bool IsOrdinaryFile(const std::string &path) {
 }
 
 }  // namespace
+
+int DeleteFileIfExists(const std::string &path) {
+  if (path.empty()) return 0;
+  const std::string name = NormalizeSeparators(path);
+  // Only files: a directory opens for reading here and would be removed when empty.
+  if (!IsOrdinaryFile(name)) return 0;
+  std::FILE *file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return 0;
+  std::fclose(file);
+  return std::remove(name.c_str()) == 0 ? 1 : 0;
+}
 
 int ListFiles(const std::string &directory, const std::string &mask, Mem<STRING> &list) {
   const std::string given = NormalizeSeparators(directory);

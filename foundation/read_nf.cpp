@@ -17,9 +17,11 @@ constexpr char kWorkName[] = "readnf.tmp";
 // Used only when the file itself is called "readnf.tmp".
 constexpr char kWorkNameAlternative[] = "readnf~.tmp";
 
-bool IsDirectory(const std::string &path) {
+// Something other than an ordinary file under that name: a directory, a device or a pipe
+// would never end a line (or block the reader), so it is not opened.
+bool IsNoOrdinaryFile(const std::string &path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 bool StartsWith(const std::string &line, char c) { return !line.empty() && line[0] == c; }
@@ -57,7 +59,7 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   if (fileName.empty()) return nullptr;
   // Names from older files may carry '\' and another case than the file on disk.
   targetName = ResolvePathCase(NormalizeSeparators(fileName));
-  if (IsDirectory(targetName)) return nullptr;
+  if (IsNoOrdinaryFile(targetName)) return nullptr;
   openMode = (mode == 1 || mode == 2) ? mode : 0;
   target = std::fopen(targetName.c_str(), "rb");
   if (openMode == 0) {
@@ -169,7 +171,8 @@ bool TRead1NF::ReadLine(std::string &line, bool &hadEnd, LineUse use) {
 
 int TRead1NF::ReadSection(const std::string &header) {
   ClearIdentifiers();
-  if (!HasTarget()) return 0;
+  // An empty name would match the first empty line: it names no section.
+  if (!HasTarget() || header.empty()) return 0;
   stopHeader.clear();
   if (work != nullptr) {
     PrepareTemp();
@@ -207,6 +210,7 @@ int TRead1NF::AppendHeader(const std::string &header) {
 
 int TRead1NF::SelectSection(const std::string &header) {
   PrepareTemp();
+  if (header.empty()) return 0;
   if (work == nullptr || ReadSection(header) == 0 || target == nullptr) {
     sectionSelected = (work != nullptr && emptyTarget);
     return sectionSelected ? 1 : 0;
@@ -226,6 +230,7 @@ int TRead1NF::SelectSection(const std::string &header) {
 
 int TRead1NF::AppendSection(const std::string &header) {
   PrepareTemp();
+  if (header.empty()) return 0;
   if (work == nullptr || ReadSection(header) == 0 || target == nullptr) {
     sectionSelected = (work != nullptr && emptyTarget);
     return sectionSelected ? 1 : 0;

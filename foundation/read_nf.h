@@ -22,11 +22,12 @@ class TRead1NF : public TReadNFKeyGroups {
   TRead1NF() = default;
   // Opens name in mode when the name is not empty.
   TRead1NF(const std::string &fileName, int mode);
-  ~TRead1NF();
+  virtual ~TRead1NF();
   TRead1NF(const TRead1NF &) = delete;
   TRead1NF &operator=(const TRead1NF &) = delete;
 
-  // mode 0 reads and returns the file's stream (null when it cannot be read). Mode 1
+  // mode 0 reads and returns the file's stream (null when it cannot be read; the reader
+  // owns it: never close it yourself). Mode 1
   // rewrites sections of the file, created when missing; mode 2 writes the file anew.
   // Both return the stream every new section body is printed into; it stays the same
   // stream until Close. Null when the file's directory or the file cannot be written.

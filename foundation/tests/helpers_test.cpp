@@ -116,6 +116,14 @@ TEST(DeleteFileIfExists, MissingFileGivesZero) {
   EXPECT_EQ(DeleteFileIfExists(""), 0);
 }
 
+TEST(DeleteFileIfExists, LeavesDirectoriesAlone) {
+  TScratchDirectory dir;
+  const std::string sub = dir.path + "/empty";
+  std::filesystem::create_directory(sub);
+  EXPECT_EQ(DeleteFileIfExists(sub), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(sub));
+}
+
 TEST(DeleteFileIfExists, AcceptsBackslashes) {
   TScratchDirectory dir;
   const std::string file = dir.Make("old.tmp");

@@ -84,11 +84,26 @@ TEST(ReadNFSections, MissingFileKeepsDefaults) {
   EXPECT_EQ(naper, 7);
 }
 
-TEST(ReadNFSections, DirectoryIsNoFile) {
+TEST(ReadNFSections, OnlyOrdinaryFilesAreOpened) {
   TScratchFiles files;
   TReadNF reader;
   EXPECT_EQ(reader.Open(files.directory, 0), nullptr);
   EXPECT_EQ(reader.Open(files.directory, 1), nullptr);
+  // A device without line ends would keep the reader reading for ever.
+  EXPECT_EQ(reader.Open("/dev/zero", 0), nullptr);
+  EXPECT_EQ(reader.ReadSection("[Common]"), 0);
+}
+
+TEST(ReadNFSections, EmptyHeaderNamesNoSection) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.os", "\n[A]\nX=1;\n");
+  TReadNF reader(path, 0);
+  EXPECT_EQ(reader.ReadSection(""), 0);
+  TReadNF writer;
+  ASSERT_NE(writer.Open(path, 1), nullptr);
+  EXPECT_EQ(writer.SelectSection(""), 0);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "\n[A]\nX=1;\n");
 }
 
 TEST(ReadNFSections, ReadsAWholeSystemLikeFile) {
@@ -464,6 +479,17 @@ TEST(ReadNFBadInput, OverlongLineIsFlaggedAndTheNextLineRead) {
   reader.AddInt("A", &a);
   EXPECT_EQ(reader.ParseSection(0), 0);
   EXPECT_NE(reader.Faults() & kReadNFLineTooLong, 0u);
+  EXPECT_EQ(a, 2);
+}
+
+TEST(ReadNFBadInput, OverlongKeyIsJustAnUnknownKey) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.os", "[S]\n" + std::string(5000, 'K') + "=1; A=2;\n");
+  TReadNF reader(path, 0);
+  reader.ReadSection("[S]");
+  int a = 0;
+  reader.AddInt("A", &a);
+  EXPECT_EQ(reader.ParseSection(0), 1);
   EXPECT_EQ(a, 2);
 }
 
