@@ -362,4 +362,21 @@ TEST(MemNested, RasterSetsCopyEveryRaster) {
   EXPECT_EQ(copy.data[1].data, nullptr);
 }
 
+// A cell type that holds a list of its own kind, as nested element groups do.
+struct TTreeNode {
+  Mem<TTreeNode> children;
+  int id = 0;
+};
+
+TEST(MemNested, AssignFromListInsideOwnCell) {
+  Mem<TTreeNode> tree(2);
+  tree.data[1].id = 1;
+  tree.data[1].children.Allocate(3);
+  tree.data[1].children.data[2].id = 12;
+  tree = tree.data[1].children;
+  ASSERT_EQ(tree.cols, 3);
+  EXPECT_EQ(tree.data[2].id, 12);
+  EXPECT_EQ(tree.data[0].children.data, nullptr);
+}
+
 }  // namespace
