@@ -281,6 +281,18 @@ bool TRead1NF::CopyRestToWork() {
 bool TRead1NF::CommitWork() {
   SyncWork();
   if (work == nullptr || workBroken || std::ferror(work)) return false;
+  // The new text becomes what the reader reads from now on; the file itself is written
+  // once, at Close. The old target may read the buffer being replaced: close it first.
+  if (target != nullptr) std::fclose(target);
+  target = nullptr;
+  committedText.swap(workText);
+  fileChanged = true;
+  emptyTarget = committedText.empty();
+  if (!emptyTarget) target = fmemopen(committedText.data(), committedText.size(), "r");
+  return emptyTarget || target != nullptr;
+}
+
+bool TRead1NF::WriteFile() {
   // Write through the link, not over it.
   std::string destination = targetName;
   if (char *real = ::realpath(targetName.c_str(), nullptr)) {
@@ -290,8 +302,10 @@ bool TRead1NF::CommitWork() {
   const std::string temporary = WorkPath();
   std::FILE *out = std::fopen(temporary.c_str(), "wb");
   if (out == nullptr) return false;
-  bool written = std::fwrite(workText.data(), 1, workText.size(), out) == workText.size();
+  bool written =
+      std::fwrite(committedText.data(), 1, committedText.size(), out) == committedText.size();
   written = (std::fflush(out) == 0) && written;
+  // On disk before the rename, so a crash leaves the old file or the new one, never half.
   written = (::fsync(::fileno(out)) == 0) && written;
   struct stat old {};
   if (written && ::stat(destination.c_str(), &old) == 0) {
@@ -302,11 +316,7 @@ bool TRead1NF::CommitWork() {
     std::remove(temporary.c_str());
     return false;
   }
-  if (target != nullptr) std::fclose(target);
-  target = std::fopen(targetName.c_str(), "rb");
-  emptyTarget = false;
-  pendingCreate = false;
-  return target != nullptr;
+  return true;
 }
 
 int TRead1NF::PrepareTemp() {
@@ -334,13 +344,11 @@ int TRead1NF::Reset() {
 int TRead1NF::Close() {
   PrepareTemp();
   if (work != nullptr) {
-    if (pendingCreate) {
-      // Nothing was written, yet the file was opened to be created (or emptied).
-      StartWork();
-      if (!CommitWork()) {
-        NoteFault(kReadNFWriteFailed);
-        writeFailed = true;
-      }
+    // A file opened to be created (or emptied) exists afterwards even when nothing was
+    // written into it.
+    if ((fileChanged || pendingCreate) && !WriteFile()) {
+      NoteFault(kReadNFWriteFailed);
+      writeFailed = true;
     }
     std::fclose(work);
     work = nullptr;
@@ -356,6 +364,8 @@ int TRead1NF::Close() {
   sectionSelected = false;
   headerAppended = false;
   workText.clear();
+  committedText.clear();
+  fileChanged = false;
   workBroken = false;
   stopHeader.clear();
   ClearIdentifiers();

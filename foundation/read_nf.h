@@ -5,10 +5,11 @@
 // Reading: Open(name, 0); per section ReadSection(header), the Add calls, ParseSection(0);
 // Close. Writing: Open(name, 1) gives the stream to print into; per section
 // SelectSection(header), print the new body, Reset; Close. A rewrite never edits the file
-// in place: the whole new text goes to "readnf.tmp" beside the file, which is then renamed
-// over it, so a failed rewrite leaves the old file whole and Reset, PrepareTemp and Close
-// return 0. Lines end in "\n" or "\r\n"; text outside the rewritten section is kept byte
-// for byte.
+// in place: the sections are replaced in memory, and Close writes the whole new text to
+// "readnf.tmp" beside the file and renames it over the file, so the file changes once,
+// completely or not at all, and a failed write leaves the old file whole and makes Close
+// return 0. Lines end in "\n" or "\r\n"; text outside the rewritten sections is kept
+// byte for byte.
 
 #include <sys/types.h>
 
@@ -45,10 +46,12 @@ class TRead1NF : public TReadNFKeyGroups {
   int AppendHeader(const std::string &header);
   // Clears the registrations and completes the pending rewrite.
   int Reset();
-  // Completes the pending rewrite: the rest of the file follows the new body and the
-  // result replaces the file. 1 when nothing was pending or the file was replaced.
+  // Completes the pending rewrite: the rest of the file follows the new body, and the
+  // result is the text later sections are found in. 0 when the new text could not be
+  // made whole (it is then dropped).
   int PrepareTemp();
-  // Completes what is pending and closes; 1 when every rewrite since Open reached the file.
+  // Completes what is pending, writes the file when it changed and closes; 1 when every
+  // rewrite since Open reached the file.
   int Close();
 
   // Reads the current section's items into the registered variables, up to the next line
@@ -77,6 +80,7 @@ class TRead1NF : public TReadNFKeyGroups {
   void StartWork();
   bool CopyRestToWork();
   bool CommitWork();
+  bool WriteFile();
   bool CanWriteBeside() const;
   std::string WorkPath() const;
   void RewindTarget();
@@ -88,6 +92,8 @@ class TRead1NF : public TReadNFKeyGroups {
   bool pendingCreate = false;  // the file must exist after Close even if nothing was written
   std::FILE *work = nullptr;   // writes land in workText
   std::string workText;        // the file's new text being built
+  std::string committedText;   // the rewritten text, read by target until Close writes it
+  bool fileChanged = false;
   bool workBroken = false;     // workText misses something: it must not replace the file
   bool sectionSelected = false;
   bool headerAppended = false;

@@ -125,6 +125,25 @@ TEST(ReadNFRewrite, SeveralSectionsInOneSessionThroughOneStream) {
             "Changed\n");
 }
 
+TEST(ReadNFRewrite, FileChangesOnceWhenTheWriterCloses) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  writer.SelectSection("[Common]");
+  std::fputs("A=1;\n", out);
+  writer.Reset();
+  // Later sections are found in the rewritten text...
+  ASSERT_EQ(writer.SelectSection("[Common]"), 1);
+  std::fputs("A=2;\n", out);
+  writer.Reset();
+  // ...while the file keeps its old text until Close.
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path).rfind("[Common]\nA=2;\n[Surfaces]\n", 0), 0u);
+}
+
 TEST(ReadNFRewrite, FirstOfTwoEqualHeadersIsRewritten) {
   TScratchFiles files;
   const std::string path = files.Write("a.ini", "[S]\nA=1;\n[S]\nA=2;\n");
@@ -289,7 +308,7 @@ TEST(ReadNFRewriteFailure, FailedReplacementKeepsTheOriginalAndSaysSo) {
   fs::create_directory(files.PathOf("readnf.tmp"));
   writer.SelectSection("[Surfaces]");
   std::fputs("Gone=1\n", out);
-  EXPECT_EQ(writer.Reset(), 0);
+  writer.Reset();
   EXPECT_EQ(writer.Close(), 0);
   EXPECT_NE(writer.Faults() & kReadNFWriteFailed, 0u);
   EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
