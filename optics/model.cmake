@@ -19,6 +19,7 @@ list(APPEND OPTICS_TESTS
   tests/beams_test.cpp
   tests/element_records_test.cpp
   tests/model_globals_test.cpp
+  tests/model_memory_test.cpp
   tests/optical_system_test.cpp
   tests/ray_test.cpp
   tests/surface_test.cpp
