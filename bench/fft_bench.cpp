@@ -10,6 +10,8 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "foundation/fft.h"
@@ -21,10 +23,9 @@ struct TInput {
   std::vector<float> im;
 };
 
-TInput RandomInput(int n) {
+TInput RandomInput(std::size_t count) {
   std::mt19937 engine(20261207);
   std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-  const std::size_t count = static_cast<std::size_t>(n) * n;
   TInput input{std::vector<float>(count), std::vector<float>(count)};
   for (std::size_t i = 0; i < count; ++i) {
     input.re[i] = uniform(engine);
@@ -40,18 +41,21 @@ struct TOurs {
     std::memcpy(re.data(), input.re.data(), re.size() * sizeof(float));
     std::memcpy(im.data(), input.im.data(), im.size() * sizeof(float));
   }
-  void Run(int n) { benchmark::DoNotOptimize(FFT2D(n, n, re.data(), im.data(), 0)); }
+  void Run(int nx, int ny) { benchmark::DoNotOptimize(FFT2D(nx, ny, re.data(), im.data(), 0)); }
+  void Run1D(int n) { benchmark::DoNotOptimize(FFT1D(n, re.data(), im.data(), 0)); }
   std::vector<float> re;
   std::vector<float> im;
 };
 
-// FFTW's in-place forward 2-D transform of interleaved complex floats, planned once per
-// size with measurement (planning overwrites the array, so it comes first).
+// FFTW's in-place forward transform of interleaved complex floats (ny rows of nx; one row
+// is the 1-D transform), planned once per size with measurement (planning overwrites the
+// array, so it comes first).
 struct TYardstick {
-  explicit TYardstick(int size) : n(size) {
-    const std::size_t count = static_cast<std::size_t>(n) * n;
+  TYardstick(int nx, int ny) {
+    const std::size_t count = static_cast<std::size_t>(nx) * ny;
     data = static_cast<fftwf_complex *>(fftwf_malloc(count * sizeof(fftwf_complex)));
-    plan = fftwf_plan_dft_2d(n, n, data, data, FFTW_FORWARD, FFTW_MEASURE);
+    plan = ny == 1 ? fftwf_plan_dft_1d(nx, data, data, FFTW_FORWARD, FFTW_MEASURE)
+                   : fftwf_plan_dft_2d(ny, nx, data, data, FFTW_FORWARD, FFTW_MEASURE);
   }
   ~TYardstick() {
     fftwf_destroy_plan(plan);
@@ -70,34 +74,36 @@ struct TYardstick {
     fftwf_execute(plan);
     benchmark::ClobberMemory();
   }
-  int n;
   fftwf_complex *data = nullptr;
   fftwf_plan plan = nullptr;
 };
 
-TYardstick &YardstickFor(int n) {
-  static std::map<int, TYardstick> plans;
-  auto found = plans.find(n);
-  if (found == plans.end()) found = plans.try_emplace(n, n).first;
+TYardstick &YardstickFor(int nx, int ny) {
+  static std::map<std::pair<int, int>, TYardstick> plans;
+  const std::pair<int, int> key(nx, ny);
+  auto found = plans.find(key);
+  if (found == plans.end())
+    found = plans.emplace(std::piecewise_construct, std::forward_as_tuple(key),
+                          std::forward_as_tuple(nx, ny)).first;
   return found->second;
 }
 
-const TInput &InputFor(int n) {
-  static std::map<int, TInput> inputs;
-  auto found = inputs.find(n);
-  if (found == inputs.end()) found = inputs.emplace(n, RandomInput(n)).first;
+const TInput &InputFor(std::size_t count) {
+  static std::map<std::size_t, TInput> inputs;
+  auto found = inputs.find(count);
+  if (found == inputs.end()) found = inputs.emplace(count, RandomInput(count)).first;
   return found->second;
 }
 
 void BM_FFT2D(benchmark::State &state) {
   const int n = static_cast<int>(state.range(0));
-  const TInput &input = InputFor(n);
+  const TInput &input = InputFor(static_cast<std::size_t>(n) * n);
   TOurs ours(input);
   for (auto _ : state) {
     state.PauseTiming();
     ours.Reset(input);
     state.ResumeTiming();
-    ours.Run(n);
+    ours.Run(n, n);
   }
   state.SetItemsProcessed(state.iterations() * n * n);
 }
@@ -105,8 +111,8 @@ BENCHMARK(BM_FFT2D)->Arg(256)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecon
 
 void BM_FFTW2D(benchmark::State &state) {
   const int n = static_cast<int>(state.range(0));
-  const TInput &input = InputFor(n);
-  TYardstick &fftw = YardstickFor(n);
+  const TInput &input = InputFor(static_cast<std::size_t>(n) * n);
+  TYardstick &fftw = YardstickFor(n, n);
   for (auto _ : state) {
     state.PauseTiming();
     fftw.Reset(input);
@@ -122,14 +128,14 @@ BENCHMARK(BM_FFTW2D)->Arg(256)->Arg(1024)->Arg(2048)->Unit(benchmark::kMilliseco
 void BM_FFT2DRatioToFFTW(benchmark::State &state) {
   using Clock = std::chrono::steady_clock;
   const int n = static_cast<int>(state.range(0));
-  const TInput &input = InputFor(n);
+  const TInput &input = InputFor(static_cast<std::size_t>(n) * n);
   TOurs ours(input);
-  TYardstick &fftw = YardstickFor(n);
+  TYardstick &fftw = YardstickFor(n, n);
   double oursSeconds = 0.0, fftwSeconds = 0.0;
   for (auto _ : state) {
     ours.Reset(input);
     const auto oursStart = Clock::now();
-    ours.Run(n);
+    ours.Run(n, n);
     const auto oursEnd = Clock::now();
     fftw.Reset(input);
     const auto fftwStart = Clock::now();
@@ -151,5 +157,34 @@ BENCHMARK(BM_FFT2DRatioToFFTW)
     ->Arg(2048)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// The 1-D transform of one row, beside FFTW's.
+void BM_FFT1D(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0));
+  const TInput &input = InputFor(n);
+  TOurs ours(input);
+  for (auto _ : state) {
+    state.PauseTiming();
+    ours.Reset(input);
+    state.ResumeTiming();
+    ours.Run1D(n);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FFT1D)->Arg(256)->Arg(4096)->Arg(65536)->Unit(benchmark::kMicrosecond);
+
+void BM_FFTW1D(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0));
+  const TInput &input = InputFor(n);
+  TYardstick &fftw = YardstickFor(n, 1);
+  for (auto _ : state) {
+    state.PauseTiming();
+    fftw.Reset(input);
+    state.ResumeTiming();
+    fftw.Run();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FFTW1D)->Arg(256)->Arg(4096)->Arg(65536)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

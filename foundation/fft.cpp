@@ -161,6 +161,21 @@ void FFTCore(int direction, int m, int n, const float *cosTable, const float *si
 int FFT1D(int n, float *re, float *im, int direction) {
   const int m = FFTExponentOf(n);
   if (m < 0 || re == nullptr || im == nullptr) return 0;
+  if (n >= 16 * kFFTBlockLanes && n <= kFFTLongestFourStepLength) {
+    const TFFTBlockPlan *plan = CachedFFTBlockPlan(m - 4);
+    const TFFTBlockPlan *plan16 = CachedFFTBlockPlan(4);
+    const float *twiddles = CachedFFTFourStepTwiddles(m);
+    const TFFTBlockWork work = CachedFFTBlockWork(n / kFFTBlockLanes);
+    if (plan == nullptr || plan16 == nullptr || twiddles == nullptr || work.re == nullptr) {
+      ShowNotEnoughMemory();
+      return 0;
+    }
+    // Forward kernels only: the inverse runs them on exchanged real and imaginary parts.
+    const bool inverse = direction != 0;
+    BlockKernelsForThisCpu().oneDimension(*plan, *plan16, twiddles, inverse ? im : re,
+                                          inverse ? re : im, inverse ? 1.0f / n : 1.0f, work);
+    return 1;
+  }
   const float *cosTable = nullptr;
   const float *sinTable = nullptr;
   if (!CachedFFTTables(m, &cosTable, &sinTable)) {

@@ -31,11 +31,19 @@ struct TFFTBlockWork {
 // Forward transforms of all rows (length plan.n == nx) or all columns (length plan.n == ny)
 // of a row-major nx x ny grid, each result multiplied by `scale`. The inverse direction is
 // the forward one on swapped real and imaginary arrays.
+//
+// `oneDimension` transforms one sequence of n = 16 n1 points (n1 >= 16) by four steps: the
+// 16 interleaved sequences x[16 r + c] as one block (plan for n1), a twiddle w_n^(c k1)
+// (`fourStepTwiddles`: for each k1, 16 real then 16 imaginary parts), 16-point transforms
+// across c (plan16), and a transposed store through the work block.
 struct TFFTBlockKernels {
   void (*rows)(const TFFTBlockPlan &plan, float *re, float *im, int nx, int ny, float scale,
                const TFFTBlockWork &work);
   void (*columns)(const TFFTBlockPlan &plan, float *re, float *im, int nx, int ny,
                   float scale, const TFFTBlockWork &work);
+  void (*oneDimension)(const TFFTBlockPlan &plan, const TFFTBlockPlan &plan16,
+                       const float *fourStepTwiddles, float *re, float *im, float scale,
+                       const TFFTBlockWork &work);
 };
 
 namespace fft_block_sse2 {
@@ -43,6 +51,9 @@ void TransformRows(const TFFTBlockPlan &plan, float *re, float *im, int nx, int 
                    float scale, const TFFTBlockWork &work);
 void TransformColumns(const TFFTBlockPlan &plan, float *re, float *im, int nx, int ny,
                       float scale, const TFFTBlockWork &work);
+void Transform1D(const TFFTBlockPlan &plan, const TFFTBlockPlan &plan16,
+                 const float *fourStepTwiddles, float *re, float *im, float scale,
+                 const TFFTBlockWork &work);
 }  // namespace fft_block_sse2
 
 namespace fft_block_avx2 {
@@ -50,6 +61,9 @@ void TransformRows(const TFFTBlockPlan &plan, float *re, float *im, int nx, int 
                    float scale, const TFFTBlockWork &work);
 void TransformColumns(const TFFTBlockPlan &plan, float *re, float *im, int nx, int ny,
                       float scale, const TFFTBlockWork &work);
+void Transform1D(const TFFTBlockPlan &plan, const TFFTBlockPlan &plan16,
+                 const float *fourStepTwiddles, float *re, float *im, float scale,
+                 const TFFTBlockWork &work);
 }  // namespace fft_block_avx2
 
 // The kernels for the running processor (AVX2 with FMA when present), chosen once.

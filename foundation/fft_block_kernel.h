@@ -287,4 +287,60 @@ void TransformColumns(const TFFTBlockPlan &plan, float *re, float *im, int nx, i
   }
 }
 
+// Transposes a 16 x 16 tile of points (kLanes floats each) with a scale.
+static void TransposeLanes(const float *src, float *dst, float scale) {
+  const float *from[kVecFloats];
+  float *to[kVecFloats];
+  for (int a = 0; a < kLanes; a += kVecFloats)
+    for (int b = 0; b < kLanes; b += kVecFloats) {
+      for (int k = 0; k < kVecFloats; ++k) {
+        from[k] = src + (a + k) * kLanes + b;
+        to[k] = dst + (b + k) * kLanes + a;
+      }
+      TransposeTile(from, to, scale);
+    }
+}
+
+void Transform1D(const TFFTBlockPlan &plan, const TFFTBlockPlan &plan16,
+                 const float *fourStepTwiddles, float *re, float *im, float scale,
+                 const TFFTBlockWork &work) {
+  const int n1 = plan.n;
+  // Step 1: x[16 r + c] is already point r, lane c of a block.
+  TransformBlock(plan, re, im);
+  alignas(64) float tileRe[kLanes * kLanes], tileIm[kLanes * kLanes];
+  alignas(64) float acrossRe[kLanes * kLanes], acrossIm[kLanes * kLanes];
+  for (int first = 0; first < n1; first += kLanes) {
+    // Step 2: frequencies k1 = first .. first+15 (points bitrev(k1)) times w_n^(c k1).
+    for (int q = 0; q < kLanes; ++q) {
+      const int k1 = first + q;
+      const float *pr = re + static_cast<long>(plan.bitReverse[k1]) * kLanes;
+      const float *pi = im + static_cast<long>(plan.bitReverse[k1]) * kLanes;
+      const float *wr = fourStepTwiddles + static_cast<long>(k1) * 2 * kLanes;
+      const float *wi = wr + kLanes;
+      for (int v = 0; v < kLanes; v += kVecFloats) {
+        const Vec xr = LoadV(pr + v), xi = LoadV(pi + v);
+        const Vec cr = LoadV(wr + v), ci = LoadV(wi + v);
+        StoreV(tileRe + q * kLanes + v, xr * cr - xi * ci);
+        StoreV(tileIm + q * kLanes + v, xr * ci + xi * cr);
+      }
+    }
+    // Step 3: 16-point transforms across c, now with k1 along the lanes.
+    TransposeLanes(tileRe, acrossRe, 1.0f);
+    TransposeLanes(tileIm, acrossIm, 1.0f);
+    TransformBlock(plan16, acrossRe, acrossIm);
+    // Step 4: X[k1 + n1 k2] for the 16 consecutive k1 at once.
+    for (int k2 = 0; k2 < kLanes; ++k2) {
+      const int point = plan16.bitReverse[k2];
+      for (int v = 0; v < kLanes; v += kVecFloats) {
+        const long at = first + static_cast<long>(n1) * k2 + v;
+        StoreV(work.re + at, LoadV(acrossRe + point * kLanes + v) * scale);
+        StoreV(work.im + at, LoadV(acrossIm + point * kLanes + v) * scale);
+      }
+    }
+  }
+  const long n = static_cast<long>(n1) * kLanes;
+  __builtin_memcpy(re, work.re, n * sizeof(float));
+  __builtin_memcpy(im, work.im, n * sizeof(float));
+}
+
 }  // namespace FFT_BLOCK_NAMESPACE

@@ -30,6 +30,7 @@ struct TRadix8Tables {
 struct TFFTCache {
   std::unique_ptr<TBlockPlanData> blockPlans[kMaxExponent + 1];
   std::unique_ptr<TRadix8Tables> radix8[kMaxExponent + 1];
+  std::vector<float> fourStep[kMaxExponent + 1];
   std::vector<float> workStorage;  // both arrays of the block, with room to align them
   int workLength = 0;
 };
@@ -118,6 +119,30 @@ TFFTBlockWork CachedFFTBlockWork(int n) {
   return {re, Aligned(re + arrayFloats)};
 }
 
+const float *CachedFFTFourStepTwiddles(int m) {
+  if (m < 4 || m > kMaxExponent) return nullptr;
+  std::vector<float> &slot = cache.fourStep[m];
+  if (slot.empty()) {
+    const int n = 1 << m;
+    const int n1 = n / kFFTBlockLanes;
+    try {
+      slot.resize(2 * static_cast<std::size_t>(n));
+    } catch (const std::bad_alloc &) {
+      return nullptr;
+    }
+    const double step = -2.0 * std::numbers::pi / n;
+    for (int k1 = 0; k1 < n1; ++k1) {
+      float *entry = slot.data() + 2 * static_cast<std::size_t>(k1) * kFFTBlockLanes;
+      for (int c = 0; c < kFFTBlockLanes; ++c) {
+        const double angle = step * static_cast<double>(c * k1);
+        entry[c] = static_cast<float>(std::cos(angle));
+        entry[kFFTBlockLanes + c] = static_cast<float>(std::sin(angle));
+      }
+    }
+  }
+  return slot.data();
+}
+
 bool CachedFFTTables(int m, const float **cosTable, const float **sinTable) {
   if (m < 0 || m > kMaxExponent) return false;
   std::unique_ptr<TRadix8Tables> &slot = cache.radix8[m];
@@ -148,10 +173,12 @@ bool CpuRunsAvx2Fma() {
 
 const TFFTBlockKernels &BlockKernelsForThisCpu() {
   static const TFFTBlockKernels baseline{fft_block_sse2::TransformRows,
-                                         fft_block_sse2::TransformColumns};
+                                         fft_block_sse2::TransformColumns,
+                                         fft_block_sse2::Transform1D};
 #if defined(FFT_HAVE_AVX2_KERNELS)
   static const TFFTBlockKernels avx2{fft_block_avx2::TransformRows,
-                                     fft_block_avx2::TransformColumns};
+                                     fft_block_avx2::TransformColumns,
+                                     fft_block_avx2::Transform1D};
   static const bool useAvx2 = CpuRunsAvx2Fma();
   return useAvx2 ? avx2 : baseline;
 #else

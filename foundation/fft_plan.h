@@ -22,6 +22,13 @@ const TFFTBlockPlan *CachedFFTBlockPlan(int m);
 // The work block for lengths up to n, or one with null arrays when memory runs out.
 TFFTBlockWork CachedFFTBlockWork(int n);
 
+// 1-D lengths from 256 to this take the four-step blocked path of FFT1D.
+constexpr int kFFTLongestFourStepLength = 1 << 22;
+
+// The twiddles w_n^(c k1) of the four-step 1-D transform of n = 2^m = 16 n1 points (see
+// fft_block.h), or null when memory runs out. 2 n floats, cached like the plans.
+const float *CachedFFTFourStepTwiddles(int m);
+
 // The radix-8 tables of FFTTables(m, ...); false when memory runs out. With m < 3 the
 // tables are empty and the pointers may be null.
 bool CachedFFTTables(int m, const float **cosTable, const float **sinTable);

@@ -222,6 +222,32 @@ TEST(FFT2D, BaselineKernelsEqualNaiveDftToo) {
   }
 }
 
+TEST(FFT1D, BaselineKernelsEqualNaiveDftToo) {
+  // Lengths from 256 up run as 16 interleaved transforms, a twiddle and 16-point
+  // transforms; check the baseline set of that path as well.
+  for (int m : {8, 11}) {
+    const int n = 1 << m;
+    for (int direction : {0, 1}) {
+      SCOPED_TRACE(Case(n, 1, direction));
+      TSignal s = RandomSignal(n, 70 + m);
+      const std::vector<Complex> expected = NaiveDft2D(s, n, 1, direction);
+      const TFFTBlockPlan *plan = CachedFFTBlockPlan(m - 4);
+      const TFFTBlockPlan *plan16 = CachedFFTBlockPlan(4);
+      const float *twiddles = CachedFFTFourStepTwiddles(m);
+      const TFFTBlockWork work = CachedFFTBlockWork(n / kFFTBlockLanes);
+      ASSERT_NE(plan, nullptr);
+      ASSERT_NE(plan16, nullptr);
+      ASSERT_NE(twiddles, nullptr);
+      ASSERT_NE(work.re, nullptr);
+      float *first = direction == 0 ? s.re.data() : s.im.data();
+      float *second = direction == 0 ? s.im.data() : s.re.data();
+      fft_block_sse2::Transform1D(*plan, *plan16, twiddles, first, second,
+                                  direction == 0 ? 1.0f : 1.0f / n, work);
+      EXPECT_LE(RelativeError(s, expected), kErrorPerPass * PassCount(n));
+    }
+  }
+}
+
 TEST(FFT2D, VeryLongColumnsTakeTheColumnByColumnPath) {
   // Past the blocked kernels' longest side: a spike at row p of a single column transforms
   // to exp(-2 pi i p k / n), worked out here directly.
