@@ -57,7 +57,9 @@ int FFT2D(int nx, int ny, float *re, float *im, int direction) {
 
   const TFFTBlockPlan *rowPlan = CachedFFTBlockPlan(mx);
   const TFFTBlockPlan *columnPlan = CachedFFTBlockPlan(my);
-  const TFFTBlockWork work = CachedFFTBlockWork(std::max(nx, ny));
+  // Room for one row block, and for several column blocks when the columns allow.
+  const int columnBlocks = std::clamp(nx / kFFTBlockLanes, 1, kFFTColumnBlocksPerVisit);
+  const TFFTBlockWork work = CachedFFTBlockWork(std::max(nx, columnBlocks * ny));
   if (rowPlan == nullptr || columnPlan == nullptr || work.re == nullptr) {
     ShowNotEnoughMemory();
     return 0;

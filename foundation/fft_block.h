@@ -21,11 +21,16 @@ struct TFFTBlockPlan {
   const int *bitReverse = nullptr;    // n entries
 };
 
-// The work block: n points of kFFTBlockLanes floats for the real and imaginary parts,
+// The column pass takes up to this many neighbouring blocks per walk down the rows, work
+// room permitting.
+constexpr int kFFTColumnBlocksPerVisit = 4;
+
+// The work room: `points` points of kFFTBlockLanes floats for the real and imaginary parts,
 // 64-byte aligned.
 struct TFFTBlockWork {
   float *re = nullptr;
   float *im = nullptr;
+  int points = 0;
 };
 
 // Forward transforms of all rows (length plan.n == nx) or all columns (length plan.n == ny)

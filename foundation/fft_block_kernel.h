@@ -243,47 +243,81 @@ void TransformRows(const TFFTBlockPlan &plan, float *re, float *im, int nx, int 
   }
 }
 
-// Columns c0 .. c0+columnCount-1 into the block: point r = row r's 16 neighbouring floats.
-static void GatherColumns(const float *src, int nx, int ny, int c0, int columnCount,
-                          float *block) {
-  if (columnCount == kLanes) {
-    for (int r = 0; r < ny; ++r)
-      for (int v = 0; v < kLanes; v += kVecFloats)
-        StoreV(block + static_cast<long>(r) * kLanes + v,
-               LoadV(src + static_cast<long>(r) * nx + c0 + v));
-    return;
-  }
+// Columns c0 .. c0+columnCount-1 (fewer than 16) into one block, missing lanes zero.
+static void GatherColumnTail(const float *src, int nx, int ny, int c0, int columnCount,
+                             float *block) {
   for (int r = 0; r < ny; ++r)
     for (int lane = 0; lane < kLanes; ++lane)
       block[static_cast<long>(r) * kLanes + lane] =
           lane < columnCount ? src[static_cast<long>(r) * nx + c0 + lane] : 0.0f;
 }
 
-static void ScatterColumns(const float *block, const int *bitReverse, int nx, int ny, int c0,
-                           int columnCount, float scale, float *dst) {
-  if (columnCount == kLanes) {
-    for (int r = 0; r < ny; ++r) {
-      const float *point = block + static_cast<long>(bitReverse[r]) * kLanes;
-      for (int v = 0; v < kLanes; v += kVecFloats)
-        StoreV(dst + static_cast<long>(r) * nx + c0 + v, LoadV(point + v) * scale);
-    }
-    return;
-  }
+static void ScatterColumnTail(const float *block, const int *bitReverse, int nx, int ny,
+                              int c0, int columnCount, float scale, float *dst) {
   for (int r = 0; r < ny; ++r)
     for (int lane = 0; lane < columnCount; ++lane)
       dst[static_cast<long>(r) * nx + c0 + lane] =
           block[static_cast<long>(bitReverse[r]) * kLanes + lane] * scale;
 }
 
+// Columns c0 .. c0 + 16 blocks - 1 into `blocks` consecutive blocks of ny points: point r
+// of block b = row r's 16 floats from c0 + 16 b. Taking several blocks per visit of a row
+// pays each row's page translation once for all of them.
+static void GatherColumns(const float *src, int nx, int ny, int c0, int blocks,
+                          float *work) {
+  const long blockFloats = static_cast<long>(ny) * kLanes;
+  for (int r = 0; r < ny; ++r) {
+    const float *row = src + static_cast<long>(r) * nx + c0;
+    float *point = work + static_cast<long>(r) * kLanes;
+    for (int b = 0; b < blocks; ++b)
+      for (int v = 0; v < kLanes; v += kVecFloats)
+        StoreV(point + b * blockFloats + v, LoadV(row + b * kLanes + v));
+  }
+}
+
+// The blocks back into their columns, row r from point bitrev(r), scaled. Writing a row
+// also asks for the row's floats of the next visit: each row lies in its own page, where
+// the hardware's stream prefetch never follows the column walk.
+static void ScatterColumns(const float *work, const int *bitReverse, int nx, int ny, int c0,
+                           int blocks, float scale, float *dst) {
+  const long blockFloats = static_cast<long>(ny) * kLanes;
+  const int next = c0 + blocks * kLanes;
+  const int prefetchLines = next + blocks * kLanes <= nx ? blocks : 0;
+  for (int r = 0; r < ny; ++r) {
+    const float *point = work + static_cast<long>(bitReverse[r]) * kLanes;
+    float *row = dst + static_cast<long>(r) * nx + c0;
+    for (int b = 0; b < blocks; ++b)
+      for (int v = 0; v < kLanes; v += kVecFloats)
+        StoreV(row + b * kLanes + v, LoadV(point + b * blockFloats + v) * scale);
+    for (int line = 0; line < prefetchLines; ++line)
+      __builtin_prefetch(row + (blocks + line) * kLanes, 0, 3);
+  }
+}
+
 void TransformColumns(const TFFTBlockPlan &plan, float *re, float *im, int nx, int ny,
                       float scale, const TFFTBlockWork &work) {
-  for (int c0 = 0; c0 < nx; c0 += kLanes) {
-    const int columnCount = nx - c0 < kLanes ? nx - c0 : kLanes;
-    GatherColumns(re, nx, ny, c0, columnCount, work.re);
-    GatherColumns(im, nx, ny, c0, columnCount, work.im);
+  const long blockFloats = static_cast<long>(ny) * kLanes;
+  int blocksPerVisit = work.points / ny;
+  if (blocksPerVisit > kFFTColumnBlocksPerVisit) blocksPerVisit = kFFTColumnBlocksPerVisit;
+  if (blocksPerVisit < 1) blocksPerVisit = 1;
+  int c0 = 0;
+  for (; nx - c0 >= kLanes;) {
+    int blocks = (nx - c0) / kLanes;
+    if (blocks > blocksPerVisit) blocks = blocksPerVisit;
+    GatherColumns(re, nx, ny, c0, blocks, work.re);
+    GatherColumns(im, nx, ny, c0, blocks, work.im);
+    for (int b = 0; b < blocks; ++b)
+      TransformBlock(plan, work.re + b * blockFloats, work.im + b * blockFloats);
+    ScatterColumns(work.re, plan.bitReverse, nx, ny, c0, blocks, scale, re);
+    ScatterColumns(work.im, plan.bitReverse, nx, ny, c0, blocks, scale, im);
+    c0 += blocks * kLanes;
+  }
+  if (c0 < nx) {
+    GatherColumnTail(re, nx, ny, c0, nx - c0, work.re);
+    GatherColumnTail(im, nx, ny, c0, nx - c0, work.im);
     TransformBlock(plan, work.re, work.im);
-    ScatterColumns(work.re, plan.bitReverse, nx, ny, c0, columnCount, scale, re);
-    ScatterColumns(work.im, plan.bitReverse, nx, ny, c0, columnCount, scale, im);
+    ScatterColumnTail(work.re, plan.bitReverse, nx, ny, c0, nx - c0, scale, re);
+    ScatterColumnTail(work.im, plan.bitReverse, nx, ny, c0, nx - c0, scale, im);
   }
 }
 

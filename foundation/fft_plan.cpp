@@ -116,7 +116,7 @@ TFFTBlockWork CachedFFTBlockWork(int n) {
   }
   float *re = Aligned(cache.workStorage.data());
   const std::size_t arrayFloats = static_cast<std::size_t>(cache.workLength) * kFFTBlockLanes;
-  return {re, Aligned(re + arrayFloats)};
+  return {re, Aligned(re + arrayFloats), cache.workLength};
 }
 
 const float *CachedFFTFourStepTwiddles(int m) {

@@ -3,8 +3,8 @@
 // nothing. For each exponent m (n = 2^m) the cache keeps, once first asked for: the blocked
 // plan of FFT2D (radix-4 twiddles, about 1.5 n float pairs, and an n-entry bit-reversal
 // table) and, separately, the radix-8 tables of FFTCore (FFTTableSize(m) floats each).
-// One work block per thread serves every length; it grows to the largest length used
-// (16 n float pairs) and is never shrunk. Everything lives until the thread ends. A failed
+// One work room per thread serves every length; it grows to the largest room asked for
+// (16 float pairs a point; FFT2D asks for up to 4 blocks of a column) and is never shrunk. Everything lives until the thread ends. A failed
 // allocation leaves the cache as it was and is reported by a null result.
 
 #include "foundation/fft_block.h"
@@ -19,7 +19,8 @@ int FFTExponentOf(int n);
 // The blocked plan for n = 2^m, or null when memory runs out.
 const TFFTBlockPlan *CachedFFTBlockPlan(int m);
 
-// The work block for lengths up to n, or one with null arrays when memory runs out.
+// Work room of at least n points (possibly more, from an earlier longer request), or one
+// with null arrays when memory runs out.
 TFFTBlockWork CachedFFTBlockWork(int n);
 
 // 1-D lengths from 256 to this take the four-step blocked path of FFT1D.
