@@ -57,8 +57,11 @@ int FFT2D(int nx, int ny, float *re, float *im, int direction) {
 
   const TFFTBlockPlan *rowPlan = CachedFFTBlockPlan(mx);
   const TFFTBlockPlan *columnPlan = CachedFFTBlockPlan(my);
-  // Room for one row block, and for several column blocks when the columns allow.
-  const int columnBlocks = std::clamp(nx / kFFTBlockLanes, 1, kFFTColumnBlocksPerVisit);
+  // Room for one row block, and for several column blocks when the columns allow and the
+  // room stays within 8 MB (2^16 points).
+  constexpr int kRoomyWorkPoints = 1 << 16;
+  const int columnBlocks = std::clamp(std::min(nx / kFFTBlockLanes, kRoomyWorkPoints / ny), 1,
+                                      kFFTColumnBlocksPerVisit);
   const TFFTBlockWork work = CachedFFTBlockWork(std::max(nx, columnBlocks * ny));
   if (rowPlan == nullptr || columnPlan == nullptr || work.re == nullptr) {
     ShowNotEnoughMemory();

@@ -210,7 +210,7 @@ TEST(FFT2D, BaselineKernelsEqualNaiveDftToo) {
     const std::vector<Complex> expected = NaiveDft2D(s, nx, ny, direction);
     const TFFTBlockPlan *rowPlan = CachedFFTBlockPlan(6);
     const TFFTBlockPlan *columnPlan = CachedFFTBlockPlan(5);
-    const TFFTBlockWork work = CachedFFTBlockWork(nx);
+    const TFFTBlockWork work = CachedFFTBlockWork(4 * ny);  // four column blocks a walk
     ASSERT_NE(rowPlan, nullptr);
     ASSERT_NE(columnPlan, nullptr);
     ASSERT_NE(work.re, nullptr);
