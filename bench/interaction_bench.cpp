@@ -53,12 +53,12 @@ void RunSurface(benchmark::State &state, const TInteractionSurface &surface) {
   state.SetItemsProcessed(state.iterations() * kRayCount);
 }
 
-void BM_SphereTrace(benchmark::State &state) { RunSurface(state, Lens(kShapeSphere)); }
+void BM_SphereTrace(benchmark::State &state) { RunSurface(state, Lens(kSurfaceSphere)); }
 
 // Standard even asphere: c, k and four higher terms, solved by Newton.
 void BM_EvenAsphereTrace(benchmark::State &state) {
   static const double coefficients[] = {1.0 / 60.0, -0.8, 2e-6, -3e-9, 1e-12, -4e-16};
-  TInteractionSurface s = Lens(kShapeStandard);
+  TInteractionSurface s = Lens(kSurfaceAsphericStandard);
   s.hasCoefficients = 1;
   s.coef = coefficients;
   s.coefCount = 6;

@@ -3,39 +3,15 @@
 // bounds, media and frame, and one ray. They hold no owning members, so the hot path copies
 // and reads them without touching the heap.
 
+#include "optics/general_parameters.h"  // surface and bound codes
+#include "optics/ray.h"                 // ray status codes
+
 // Direction components and denominators below this magnitude count as zero. It is the
 // single-precision literal 8.43e-37 widened to double, kept bit-exact with stored results.
 constexpr double kTinyValue = 8.429999909258048e-37;
 static_assert(kTinyValue == static_cast<double>(8.43e-37f));
 // Squared aperture radii and |cos I| are allowed this relative overshoot.
 constexpr double kBoundTolerance = 1.000001;
-
-// Surface shape codes.
-enum TSurfaceType : int {
-  kShapePlane = 0,
-  kShapeSphere = 1,
-  kShapeConic = 2,
-  kShapePolyImplicit = 3,  // y^2 + z^2 + a0 x + a1 x^2 + ... = 0
-  kShapePolyEven = 4,      // x = a0 r^2 + a1 r^4 + ...
-  kShapeStandard = 5,
-  kShapeCylinder = 6,
-  kShapeTorus = 7,
-  kShapeRingTorus = 8,
-  kShapeFresnel = 9,
-};
-
-// Bound (aperture or obscuration) codes.
-enum TBoundType : int { kBoundRound = 0, kBoundSquare = 1, kBoundEllipse = 2, kBoundRectangle = 3 };
-
-// Ray status codes.
-enum TTraceStatus : int {
-  kTracePassed = 1,
-  kTraceStopped = 0,  // stopped without error: lens-array gap, failed iteration, lost in a pipe
-  kTraceOutsideOuter = -1,
-  kTraceInsideInner = -2,
-  kTraceTotalReflection = -3,
-  kTraceMissed = -4,
-};
 
 struct TBoundView {
   int type = kBoundRound;
@@ -56,7 +32,7 @@ struct THoeView {
 };
 
 struct TInteractionSurface {
-  int type = kShapeSphere;
+  int type = kSurfaceSphere;
   double R = 0.0;
   double Ex = 0.0;  // (1 - Ex) x^2 - 2 R x + y^2 + z^2 = 0
   TBoundView outer;
@@ -78,7 +54,7 @@ struct TInteractionSurface {
 struct TInteractionRay {
   int traceThrough = 0;
   int blocked = 0;
-  int status = kTracePassed;
+  int status = kRayPassed;
   int failSurface = 0;
   double L = 1.0, M = 0.0, N = 0.0;
   double x = 0.0, y = 0.0, z = 0.0;

@@ -342,9 +342,9 @@ int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3
                               const double direction[3], double normal[3]) {
   const bool hasCoefficients = surface.coef != nullptr && surface.coefCount > 0;
   switch (surface.type) {
-    case kShapePolyImplicit:
+    case kSurfaceAsphericHigh1:
       return hasCoefficients ? IntersectPolyImplicit(surface, point, direction, normal) : 0;
-    case kShapePolyEven:
+    case kSurfaceAsphericHigh2:
       return hasCoefficients ? IntersectPolyEven(surface, point, direction, normal) : 0;
     default:
       break;
@@ -356,13 +356,13 @@ int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3
     return 1;
   }
   switch (surface.type) {
-    case kShapeFresnel:
+    case kSurfaceFresnel:
       return IntersectFresnel(surface, point, direction, normal);
-    case kShapeStandard:
+    case kSurfaceAsphericStandard:
       return IntersectStandard(surface, point, direction, normal);
-    case kShapeTorus:
+    case kSurfaceTor:
       return IntersectTorus(surface, point, direction, normal);
-    case kShapeRingTorus:
+    case kSurfaceTorRing:
       return IntersectRingTorus(surface, point, direction, normal);
     default:
       return 1;  // closed-form types: nothing to refine, normal untouched

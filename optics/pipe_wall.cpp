@@ -61,22 +61,20 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
   pipe.x1 = EndSag(first);
   pipe.x2 = std::fabs(s * length + EndSag(second));
 
-  w.angles[0] = 0.0;
-  w.angles[1] = std::atan(d[2] / d[0]);
-  w.angles[2] = std::atan(d[1] / std::sqrt(d[0] * d[0] + d[2] * d[2]));
-  w.tilted = BuildTiltMatrix(w.angles[0], w.angles[1], w.angles[2], w.matrix);
+  SetViewAngles(w, 0.0, std::atan(d[2] / d[0]),
+                std::atan(d[1] / std::sqrt(d[0] * d[0] + d[2] * d[2])));
 }
 
 int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
-  if (ray.status == kTraceTotalReflection) {
+  if (ray.status == kRayTotalReflection) {
     ray.L = -ray.L;
-    return kTraceStopped;
+    return kRayStopped;
   }
-  if (!pipe.built) return kTracePassed;
+  if (!pipe.built) return kRayPassed;
   const TInteractionSurface &w = pipe.wall;
   double p[3] = {ray.x - w.vertex[0], ray.y - w.vertex[1], ray.z - w.vertex[2]};
   double d[3] = {ray.L, ray.M, ray.N};
-  ray.status = kTracePassed;
+  ray.status = kRayPassed;
   RotateBySurface(w, p, 0);
   RotateBySurface(w, d, 0);
 
@@ -87,21 +85,21 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   const double disc = b * b - 4.0 * a * c;
   if (std::fabs(a) < kTinyValue || !(disc >= 0.0)) {
     ray.blocked = 0;
-    ray.status = kTraceMissed;
-    return kTraceMissed;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
   }
   const double s = SignOf(w.indexAfter);
   const double t = (-b + s * std::sqrt(disc)) / (2.0 * a);
   const double hit[3] = {p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]};
   if (s * hit[0] > pipe.x2) {
     ray.blocked = 0;
-    ray.status = kTracePassed;
-    return kTracePassed;
+    ray.status = kRayPassed;
+    return kRayPassed;
   }
   if (s * hit[0] < pipe.x1) {
     ray.blocked = 1;
-    ray.status = kTraceStopped;
-    return kTraceStopped;
+    ray.status = kRayStopped;
+    return kRayStopped;
   }
 
   const double segment = (hit[0] - p[0]) * d[0] + (hit[1] - p[1]) * d[1] + (hit[2] - p[2]) * d[2];
@@ -117,7 +115,7 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   if (q < 0.0) {
     // Mirror image in the wall: D - 2 (D.n) n.
     ray.blocked = 0;
-    ray.status = kTraceTotalReflection;
+    ray.status = kRayTotalReflection;
     for (int i = 0; i < 3; ++i) out[i] = d[i] - 2.0 * dn * n[i];
   } else {
     // The escaping ray leaves refracted through the wall (only drawn, never traced on).
@@ -134,9 +132,9 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   ray.M = out[1];
   ray.N = out[2];
   ray.path = segment;
-  if (ray.status != kTraceTotalReflection) {
+  if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;
-    ray.status = kTraceStopped;
+    ray.status = kRayStopped;
   }
   return ray.status;
 }
@@ -145,18 +143,18 @@ int CarryAlongPipe(const TPipeWall &pipe, TInteractionRay &ray, int *reflections
                    double *pathSum) {
   int count = 0;
   double travelled = 0.0;
-  int result = kTraceStopped;
+  int result = kRayStopped;
   for (;;) {
     result = TracePipeWall(pipe, ray);
-    if (result != kTraceTotalReflection) break;
+    if (result != kRayTotalReflection) break;
     travelled += ray.path;
     if (++count > kPipeReflectionLimit) {
       ray.blocked = 1;
-      ray.status = kTraceStopped;
-      result = kTraceStopped;
+      ray.status = kRayStopped;
+      result = kRayStopped;
       break;
     }
-    ray.status = kTracePassed;
+    ray.status = kRayPassed;
   }
   if (reflections != nullptr) *reflections = count;
   if (pathSum != nullptr) *pathSum = travelled;

@@ -30,7 +30,7 @@ TInteractionRay ProbeRay(const TInteractionSurface &s, const double local[3],
 }
 
 bool ZonedSphere(const TInteractionSurface &s) {
-  return s.type == kShapeSphere && s.hasZones && s.R != 0.0;
+  return s.type == kSurfaceSphere && s.hasZones && s.R != 0.0;
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ void SurfacePointAtHeight(const TInteractionSurface &s, double h, double &x, dou
     const double local[3] = {sag, h, 0.0};
     TInteractionRay ray = ProbeRay(s, local, probe, 1);
     const double startX = ray.x, startY = ray.y;
-    if (TraceSurfaceRay(s, ray) == kTraceMissed) {
+    if (TraceSurfaceRay(s, ray) == kRayMissedSurface) {
       ok = 0;
       x = startX;
       y = startY;
@@ -89,8 +89,8 @@ void SurfacePointOnSurface(const TInteractionSurface &s, double y, double z, dou
                            local[2] - kProbeBackOff * probe[2]};
   TInteractionRay ray = ProbeRay(s, start, probe, 0);
   const int result = TraceSurfaceRay(s, ray);
-  ok = result == kTracePassed ? 1 : 0;
-  if (result == kTraceMissed) {
+  ok = result == kRayPassed ? 1 : 0;
+  if (result == kRayMissedSurface) {
     double onSurface[3] = {local[0], local[1], local[2]};
     RotateBySurface(s, onSurface, 1);
     for (int i = 0; i < 3; ++i) point[i] = onSurface[i] + s.vertex[i];
@@ -110,7 +110,7 @@ int SurfaceProfile(const TInteractionSurface &s, int count, double *outX, double
   }
   const double direction = side >= 0 ? 1.0 : -1.0;
   double top = centre + direction * h, bottom = centre - direction * h;
-  const bool sphere = s.type == kShapeSphere && s.R != 0.0;
+  const bool sphere = s.type == kSurfaceSphere && s.R != 0.0;
   double first = top, last = bottom;
   if (sphere) {
     const double radius = std::fabs(s.R);
@@ -148,7 +148,7 @@ void SurfaceApertureCentre(const TInteractionSurface &s, double centre[3], doubl
   const double plus[3] = {0.0, a, b}, minus[3] = {0.0, -a, -b};
   TInteractionRay first = ProbeRay(s, plus, axis, 1);
   TInteractionRay second = ProbeRay(s, minus, axis, 1);
-  if (TraceSurfaceRay(s, first) == kTraceMissed || TraceSurfaceRay(s, second) == kTraceMissed) {
+  if (TraceSurfaceRay(s, first) == kRayMissedSurface || TraceSurfaceRay(s, second) == kRayMissedSurface) {
     centre[0] = centre[1] = centre[2] = 0.0;
     return;
   }

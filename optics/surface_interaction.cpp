@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "optics/iterative_intersection.h"
+#include "optics/surface.h"
 
 namespace {
 
@@ -69,16 +70,16 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   switch (o.type) {
     case kBoundRound:
       if (dy * dy + dz * dz > o.semiHeight * o.semiHeight * kBoundTolerance)
-        return kTraceOutsideOuter;
+        return kRayOutsideAperture;
       break;
     case kBoundSquare:
     case kBoundRectangle:
-      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kTraceOutsideOuter;
+      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kRayOutsideAperture;
       break;
     case kBoundEllipse: {
       // dz^2/w^2 + dy^2/h^2 > 1, multiplied out so that a zero semi-axis is a slit.
       const double w2 = o.semiWidth * o.semiWidth, h2 = o.semiHeight * o.semiHeight;
-      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kTraceOutsideOuter;
+      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kRayOutsideAperture;
       break;
     }
     default:
@@ -90,18 +91,18 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   switch (in.type) {
     case kBoundRound:
       if (dy * dy + dz * dz < in.semiHeight * in.semiHeight * kBoundTolerance)
-        return kTraceInsideInner;
+        return kRayObscured;
       break;
     case kBoundSquare:
-      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiHeight) return kTraceInsideInner;
+      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiHeight) return kRayObscured;
       break;
     case kBoundEllipse: {
       const double w2 = in.semiWidth * in.semiWidth, h2 = in.semiHeight * in.semiHeight;
-      if (dz * dz * h2 + dy * dy * w2 < w2 * h2) return kTraceInsideInner;
+      if (dz * dz * h2 + dy * dy * w2 < w2 * h2) return kRayObscured;
       break;
     }
     case kBoundRectangle:
-      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiWidth) return kTraceInsideInner;
+      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiWidth) return kRayObscured;
       break;
     default:
       break;
@@ -111,24 +112,16 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
 
 }  // namespace
 
-int BuildTiltMatrix(double ax, double ay, double az, double m[9]) {
-  if (ax == 0.0 && ay == 0.0 && az == 0.0) {
-    for (int i = 0; i < 9; ++i) m[i] = (i % 4 == 0) ? 1.0 : 0.0;
-    return 0;
+void SetViewAngles(TInteractionSurface &surface, double ax, double ay, double az) {
+  surface.angles[0] = ax;
+  surface.angles[1] = ay;
+  surface.angles[2] = az;
+  surface.tilted = (ax != 0.0 || ay != 0.0 || az != 0.0) ? 1 : 0;
+  if (surface.tilted) {
+    BuildTiltMatrix(ax, ay, az, surface.matrix);
+  } else {
+    for (int i = 0; i < 9; ++i) surface.matrix[i] = (i % 4 == 0) ? 1.0 : 0.0;
   }
-  const double sx = std::sin(ax), cx = std::cos(ax);
-  const double sy = std::sin(ay), cy = std::cos(ay);
-  const double sz = std::sin(az), cz = std::cos(az);
-  m[0] = cy * cz;
-  m[1] = -cy * sz;
-  m[2] = -sy;
-  m[3] = cx * sz - sx * sy * cz;
-  m[4] = cx * cz + sx * sy * sz;
-  m[5] = -sx * cy;
-  m[6] = sx * sz + cx * sy * cz;
-  m[7] = sx * cz - cx * sy * sz;
-  m[8] = cx * cy;
-  return 1;
 }
 
 void RotateBySurface(const TInteractionSurface &surface, double v[3], int sense) {
@@ -159,8 +152,8 @@ void HoePhase(const THoeView &hoe, double u, double &phase, double &derivative) 
 int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   if (!AllFinite(ray)) {
     ray.blocked = 1;
-    ray.status = kTraceMissed;
-    return kTraceMissed;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
   }
   double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
   double d[3] = {ray.L, ray.M, ray.N};
@@ -170,27 +163,27 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   // A ray parallel to the vertex plane never reaches the surface; the ray is untouched.
   if (std::fabs(d[0]) < kTinyValue) {
     ray.blocked = 1;
-    ray.status = kTraceMissed;
-    return kTraceMissed;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
   }
   // Intersect along the direction with L >= 0; the ray's own direction changes only when
   // it leaves, so a stopped ray keeps the direction it came with.
   const double flip = d[0] < 0.0 ? -1.0 : 1.0;
   const TVec di{flip * d[0], flip * d[1], flip * d[2]};
 
-  const bool quadric = s.type == kShapeSphere || s.type == kShapeConic || s.type == kShapeCylinder;
+  const bool quadric = s.type == kSurfaceSphere || s.type == kSurfaceAspheric2 || s.type == kSurfaceCylinder;
   double t = 0.0;
   if (s.R == 0.0) {
     // A flat sphere, conic or cylinder is the vertex plane, like type 0; the iterative
     // types start from the ray itself.
     const bool flatTorus =
-        (s.type == kShapeTorus || s.type == kShapeRingTorus) &&
+        (s.type == kSurfaceTor || s.type == kSurfaceTorRing) &&
         (s.coef == nullptr || s.coefCount < 2 || s.coef[1] == 0.0);
-    if (s.type == kShapePlane || quadric || flatTorus) t = -p[0] / di.x;
+    if (s.type == kSurfacePlane || quadric || flatTorus) t = -p[0] / di.x;
   } else if (quadric) {
     const double e = 1.0 - s.Ex;
     double a, b, c;
-    if (s.type == kShapeCylinder) {
+    if (s.type == kSurfaceCylinder) {
       a = e * di.x * di.x + di.y * di.y;
       b = 2.0 * (p[1] * di.y + (e * p[0] - s.R) * di.x);
       c = p[1] * p[1] + (e * p[0] - 2.0 * s.R) * p[0];
@@ -202,8 +195,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
     }
     if (!SolveQuadric(a, b, c, p[0], di.x, t)) {
       ray.blocked = 1;
-      ray.status = kTraceMissed;
-      return kTraceMissed;
+      ray.status = kRayMissedSurface;
+      return kRayMissedSurface;
     }
   } else {
     t = -p[0] / di.x;
@@ -213,7 +206,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   TVec n{1.0, 0.0, 0.0};
   if (!s.hasCoefficients && !s.hasZones) {
     const double c = s.R == 0.0 ? 0.0 : 1.0 / s.R;
-    n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1], s.type == kShapeCylinder ? 0.0 : -c * hit[2]};
+    n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1], s.type == kSurfaceCylinder ? 0.0 : -c * hit[2]};
     const double length = std::sqrt(Dot(n, n));
     n = {n.x / length, n.y / length, n.z / length};
   } else {
@@ -223,14 +216,14 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
     if (!found || normal[0] == 0.0 || !std::isfinite(hit[0]) || !std::isfinite(hit[1]) ||
         !std::isfinite(hit[2])) {
       ray.blocked = 1;
-      ray.status = kTraceStopped;
+      ray.status = kRayStopped;
       if (std::isfinite(hit[0]) && std::isfinite(hit[1]) && std::isfinite(hit[2])) {
         LeaveFrame(s, hit, nullptr);
         ray.x = hit[0];
         ray.y = hit[1];
         ray.z = hit[2];
       }
-      return kTraceStopped;
+      return kRayStopped;
     }
     n = {normal[0], normal[1], normal[2]};
     t = (hit[0] - p[0]) * di.x + (hit[1] - p[1]) * di.y + (hit[2] - p[2]) * di.z;
@@ -241,7 +234,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   if ((n.x >= 0.0) != (D.x >= 0.0)) n = {-n.x, -n.y, -n.z};
 
   ray.blocked = 0;
-  ray.status = kTracePassed;
+  ray.status = kRayPassed;
   const int bound = ApertureStatus(s, hit[1], hit[2]);
   if (bound != 0) {
     ray.blocked = 1;
@@ -262,8 +255,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   double cosI = Dot(D, n);
   if (std::fabs(cosI) > kBoundTolerance) {
     ray.blocked = 1;
-    ray.status = kTraceMissed;
-    return kTraceMissed;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
   }
   if (std::fabs(cosI) > 1.0) cosI = cosI > 0.0 ? 1.0 : -1.0;
   double q = 1.0 - mu * mu * (1.0 - cosI * cosI);
@@ -291,7 +284,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
     root = std::sqrt(q);
   } else {
     ray.blocked = 1;
-    ray.status = kTraceTotalReflection;
+    ray.status = kRayTotalReflection;
     mu = -1.0;
     sense = -1.0;
     root = cosI;
@@ -304,8 +297,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   const double length = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
   if (!(length > kTinyValue) || !std::isfinite(length)) {
     ray.blocked = 1;
-    ray.status = kTraceMissed;
-    return kTraceMissed;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
   }
   for (double &component : out) {
     component /= length;
@@ -318,7 +311,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   ray.M = out[1];
   ray.N = out[2];
   ray.path = t;
-  return ray.blocked == 0 ? kTracePassed : ray.status;
+  return ray.blocked == 0 ? kRayPassed : ray.status;
 }
 
 int TraceSurfaceParaxial(const TInteractionSurface &s, TInteractionRay &ray, int backwards) {
@@ -356,6 +349,6 @@ int TraceSurfaceParaxial(const TInteractionSurface &s, TInteractionRay &ray, int
   ray.M = out[1];
   ray.N = out[2];
   ray.blocked = 0;
-  ray.status = kTracePassed;
+  ray.status = kRayPassed;
   return 1;
 }

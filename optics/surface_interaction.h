@@ -5,9 +5,9 @@
 
 #include "optics/interaction_types.h"
 
-// Fills m (row-major) with Rx(ax) Ry(-ay) Rz(az); M v carries a surface-frame vector into
-// global axes. Returns 0 (and the identity) when all three angles are exactly 0, else 1.
-int BuildTiltMatrix(double ax, double ay, double az, double m[9]);
+// Stores the tilt angles and the matrix Rx(ax) Ry(-ay) Rz(az) in the view; all three
+// exactly 0 leave it untilted (identity).
+void SetViewAngles(TInteractionSurface &surface, double ax, double ay, double az);
 
 // sense 0: v = M^T v (global to local); sense 1: v = M v (local to global). Untilted
 // surfaces leave v as it is.

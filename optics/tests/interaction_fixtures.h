@@ -26,10 +26,7 @@ inline TInteractionSurface WithCoefficients(TInteractionSurface s, const double 
 }
 
 inline void Tilt(TInteractionSurface &s, double ax, double ay, double az) {
-  s.angles[0] = ax;
-  s.angles[1] = ay;
-  s.angles[2] = az;
-  s.tilted = BuildTiltMatrix(ax, ay, az, s.matrix);
+  SetViewAngles(s, ax, ay, az);
 }
 
 inline TInteractionRay MakeRay(double x, double y, double z, double L, double M, double N) {

@@ -14,7 +14,7 @@ constexpr double kGeometryTolerance = 1e-12;
 // Hand y-nu step: slope u = M/L, power Phi = (n' - n)/R; n'u' = n u - y Phi.
 TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
   const double R = 50.0, n = 1.0, n1 = 1.5168;
-  const TInteractionSurface s = OpenSurface(kShapeSphere, R, n, n1);
+  const TInteractionSurface s = OpenSurface(kSurfaceSphere, R, n, n1);
   const double u = 0.01, yStart = 4.0, xStart = -20.0;
   TInteractionRay ray = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(s, ray, 0), 1);
@@ -25,7 +25,7 @@ TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
   EXPECT_APPROX(ray.y, y, kFirstOrderTolerance);
   EXPECT_APPROX(ray.M / ray.L, uOut, kFirstOrderTolerance);
   EXPECT_APPROX(ray.L, 1.0 / std::sqrt(1.0 + uOut * uOut), kFirstOrderTolerance);
-  EXPECT_EQ(ray.status, kTracePassed);
+  EXPECT_EQ(ray.status, kRayPassed);
 
   // Backwards the media swap: n u' = n' u - y (n - n') / R.
   TInteractionRay back = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
@@ -36,7 +36,7 @@ TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
 
 TEST(SurfaceParaxial, MirrorTurnsTheRayBack) {
   const double R = -80.0;  // concave mirror, focal length 40
-  const TInteractionSurface mirror = OpenSurface(kShapeSphere, R, 1.0, -1.0);
+  const TInteractionSurface mirror = OpenSurface(kSurfaceSphere, R, 1.0, -1.0);
   TInteractionRay ray = MakeRay(-10.0, 6.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(mirror, ray, 0), 1);
   EXPECT_LT(ray.L, 0.0);
@@ -48,7 +48,7 @@ TEST(SurfaceParaxial, MirrorTurnsTheRayBack) {
 // and, near the axis, for real rays.
 TEST(SurfaceHoe, HolographicLensPowerInFirstOrderAndRealTrace) {
   const double vh[] = {-2.5};
-  TInteractionSurface s = OpenSurface(kShapePlane, 0.0, 1.0, 1.0);
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.0);
   s.hoe = {1, 10.0, 0.9, 1, vh, 1};
   const double power = 2.0 * 1 * 0.9 * -2.5 / 100.0;  // -0.045: converging
   TInteractionRay paraxial = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
@@ -57,7 +57,7 @@ TEST(SurfaceHoe, HolographicLensPowerInFirstOrderAndRealTrace) {
 
   // The real ray's tangential momentum grows by pD w dPhi/dy exactly (grating equation).
   TInteractionRay real = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(s, real), kTracePassed);
+  ASSERT_EQ(TraceSurfaceRay(s, real), kRayPassed);
   EXPECT_APPROX(real.M, 1 * 0.9 * (2.0 * -2.5 * 2.0 / 100.0), kGeometryTolerance);
 }
 
@@ -66,12 +66,12 @@ TEST(SurfaceHoe, HolographicLensPowerInFirstOrderAndRealTrace) {
 TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   const double vh[] = {3.0, -0.4};
   const double n = 1.0, n1 = 1.6;
-  TInteractionSurface s = OpenSurface(kShapePlane, 0.0, n, n1);
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, n, n1);
   s.hoe = {1, 20.0, 0.7, 2, vh, 2};
   for (double y : {1.0, 5.0, 9.0}) {
     TInteractionRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, y / 3.0, 0.2);
     const double M = ray.M, N = ray.N;
-    ASSERT_EQ(TraceSurfaceRay(s, ray), kTracePassed);
+    ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
     const double hy = ray.y, hz = ray.z;
     const double u = (hy * hy + hz * hz) / 400.0;
     const double slope = 3.0 + 2.0 * -0.4 * u;  // dPhi/du
@@ -82,11 +82,11 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   }
   // A reflection hologram (index after -1): the reflected ray keeps its tangential part and
   // gains K g, K = pD w / n' = -1.4.
-  TInteractionSurface mirror = OpenSurface(kShapePlane, 0.0, 1.0, -1.0);
+  TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
   mirror.hoe = {1, 20.0, 0.7, 2, vh, 2};
   TInteractionRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.5, 0.2);
   const double M = ray.M, N = ray.N;
-  ASSERT_EQ(TraceSurfaceRay(mirror, ray), kTracePassed);
+  ASSERT_EQ(TraceSurfaceRay(mirror, ray), kRayPassed);
   const double u = (ray.y * ray.y + ray.z * ray.z) / 400.0;
   const double slope = 3.0 + 2.0 * -0.4 * u;
   EXPECT_APPROX(ray.M, M - 1.4 * 2.0 * slope * ray.y / 400.0, kGeometryTolerance);
@@ -96,17 +96,17 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
 
 TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
   const double vh[] = {0.5};
-  TInteractionSurface s = OpenSurface(kShapePlane, 0.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   s.hoe = {1, 10.0, 1.2, 1, vh, 1};
   TInteractionRay ray = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(s, ray), kTracePassed);
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
   const double phase = 0.5 * 9.0 / 100.0;
   const double k = 1 * 1.2 / 1.5;
   EXPECT_APPROX(ray.path, 4.0 + phase * k * 1.5 / 1.0, kGeometryTolerance);
   // Without a normalisation radius there is no phase to diffract by.
   s.hoe.Mhxy = 0.0;
   TInteractionRay plain = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(s, plain), kTracePassed);
+  ASSERT_EQ(TraceSurfaceRay(s, plain), kRayPassed);
   EXPECT_EQ(plain.M, 0.0);
   EXPECT_APPROX(plain.path, 4.0, kGeometryTolerance);
 }

@@ -15,7 +15,7 @@ constexpr double kGlass = 1.5;
 
 // Two flat ends of semi-height r, 'length' apart along the direction (cos a, sin a, 0).
 TPipeWall StraightPipe(double r, double length, double a = 0.0) {
-  TInteractionSurface first = OpenSurface(kShapePlane, 0.0, 1.0, kGlass);
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
   first.outer.type = kBoundRound;
   first.outer.semiHeight = r;
   TInteractionSurface second = first;
@@ -42,9 +42,9 @@ TEST(PipeWall, BuildsACylinderBetweenEqualEnds) {
 }
 
 TEST(PipeWall, ConeSlopeAndEndSags) {
-  TInteractionSurface first = OpenSurface(kShapeSphere, 20.0, 1.0, kGlass);
+  TInteractionSurface first = OpenSurface(kSurfaceSphere, 20.0, 1.0, kGlass);
   first.outer.semiHeight = 6.0;
-  TInteractionSurface second = OpenSurface(kShapeSphere, -30.0, kGlass, 1.0);
+  TInteractionSurface second = OpenSurface(kSurfaceSphere, -30.0, kGlass, 1.0);
   second.outer.semiHeight = 4.0;
   second.vertex[0] = 50.0;
   TPipeWall pipe;
@@ -67,7 +67,7 @@ TEST(PipeWall, RayInsideTheAcceptanceConeReachesTheFarEnd) {
                                   std::cos(a) * s + std::sin(a) * c, 0.0);
     int reflections = 0;
     double path = 0.0;
-    EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kTracePassed);
+    EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kRayPassed);
     EXPECT_EQ(reflections, 6);
     // Segments r/sin a, then five of 2r/sin a.
     EXPECT_APPROX(path, 11.0 * 5.0 / std::sin(a), kGeometryTolerance);
@@ -84,9 +84,9 @@ TEST(PipeWall, RayOutsideTheAcceptanceConeEscapes) {
   const double a = 55.0 * kDegree;  // wall incidence 35 degrees, below the critical 41.8
   TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
   int reflections = -1;
-  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kTraceStopped);
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
   EXPECT_EQ(reflections, 0);
-  EXPECT_EQ(ray.status, kTraceStopped);
+  EXPECT_EQ(ray.status, kRayStopped);
   EXPECT_EQ(ray.blocked, 1);
   EXPECT_APPROX(ray.y, 5.0, kGeometryTolerance);
   EXPECT_GT(ray.M, 0.0);  // leaves outwards
@@ -99,30 +99,30 @@ TEST(PipeWall, EdgeCasesOfTheWall) {
   const TPipeWall pipe = StraightPipe(5.0, 100.0);
   // Along the axis of a cylinder: no intersection.
   TInteractionRay axial = MakeRay(0.0, 1.0, 0.0, 1.0, 0.0, 0.0);
-  EXPECT_EQ(TracePipeWall(pipe, axial), kTraceMissed);
-  EXPECT_EQ(axial.status, kTraceMissed);
+  EXPECT_EQ(TracePipeWall(pipe, axial), kRayMissedSurface);
+  EXPECT_EQ(axial.status, kRayMissedSurface);
   // Meets the wall beyond the far end: passes, unmoved.
   TInteractionRay late = MakeRay(90.0, 0.0, 0.0, 1.0, 0.01, 0.0);
-  EXPECT_EQ(TracePipeWall(pipe, late), kTracePassed);
+  EXPECT_EQ(TracePipeWall(pipe, late), kRayPassed);
   EXPECT_EQ(late.x, 90.0);
   // Meets the wall before the start: lost.
   TInteractionRay early = MakeRay(-10.0, 0.0, 0.0, 1.0, 1.0, 0.0);
-  EXPECT_EQ(TracePipeWall(pipe, early), kTraceStopped);
+  EXPECT_EQ(TracePipeWall(pipe, early), kRayStopped);
   EXPECT_EQ(early.blocked, 1);
   // Arrives already marked as totally reflected: turned back in x and lost.
   TInteractionRay marked = MakeRay(10.0, 0.0, 0.0, 0.8, 0.6, 0.0);
-  marked.status = kTraceTotalReflection;
-  EXPECT_EQ(TracePipeWall(pipe, marked), kTraceStopped);
+  marked.status = kRayTotalReflection;
+  EXPECT_EQ(TracePipeWall(pipe, marked), kRayStopped);
   EXPECT_APPROX(marked.L, -0.8, kGeometryTolerance);
   EXPECT_EQ(marked.x, 10.0);
   // Bad rays miss instead of looping.
   TInteractionRay broken = MakeRay(10.0, 0.0, 0.0, 1.0, 0.5, 0.0);
   broken.M = std::nan("");
-  EXPECT_EQ(CarryAlongPipe(pipe, broken, nullptr, nullptr), kTraceMissed);
+  EXPECT_EQ(CarryAlongPipe(pipe, broken, nullptr, nullptr), kRayMissedSurface);
 }
 
 TEST(PipeWall, CoincidentEndsLeaveTheWallAbsent) {
-  TInteractionSurface first = OpenSurface(kShapePlane, 0.0, 1.0, kGlass);
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
   first.outer.semiHeight = 5.0;
   TInteractionSurface second = first;
   second.vertex[1] = 3.0;  // same x: no length along the axis
@@ -130,7 +130,7 @@ TEST(PipeWall, CoincidentEndsLeaveTheWallAbsent) {
   BuildPipeWall(pipe, first, second, 1.0);
   EXPECT_EQ(pipe.built, 0);
   TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, 0.6, 0.8, 0.0);
-  EXPECT_EQ(TracePipeWall(pipe, ray), kTracePassed);
+  EXPECT_EQ(TracePipeWall(pipe, ray), kRayPassed);
   EXPECT_EQ(ray.y, 0.0);
 }
 
@@ -140,9 +140,9 @@ TEST(PipeWall, ReflectionsWithoutProgressEndAsLost) {
   // Off axis and square to it: every chord meets the wall at 78.5 degrees incidence.
   TInteractionRay ray = MakeRay(50.0, 4.9, 0.0, 0.0, 0.0, 1.0);
   int reflections = 0;
-  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kTraceStopped);
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
   EXPECT_EQ(reflections, kPipeReflectionLimit + 1);
-  EXPECT_EQ(ray.status, kTraceStopped);
+  EXPECT_EQ(ray.status, kRayStopped);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ constexpr double kDegree = 3.141592653589793 / 180.0;
 double Sag(double R, double h) { return R - std::copysign(1.0, R) * std::sqrt(R * R - h * h); }
 
 TEST(SurfaceGeometry, PointAtHeightFollowsTheSphere) {
-  TInteractionSurface s = OpenSurface(kShapeSphere, -40.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, -40.0, 1.0, 1.5);
   s.vertex[0] = 12.0;
   s.vertex[1] = 1.0;
   for (double h : {0.0, 5.0, -17.0, 30.0}) {
@@ -35,7 +35,7 @@ TEST(SurfaceGeometry, PointAtHeightFollowsTheSphere) {
 }
 
 TEST(SurfaceGeometry, PointInsideTheObscurationIsInterpolated) {
-  TInteractionSurface s = OpenSurface(kShapeSphere, 40.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, 40.0, 1.0, 1.5);
   s.inner = {kBoundRound, 4.0, 0.0, 0.0, 0.0};
   double x = 0.0, y = 0.0;
   int ok = 0;
@@ -47,7 +47,7 @@ TEST(SurfaceGeometry, PointInsideTheObscurationIsInterpolated) {
 }
 
 TEST(SurfaceGeometry, ProfileOfASphereIsEvenInAngle) {
-  TInteractionSurface s = OpenSurface(kShapeSphere, 20.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, 20.0, 1.0, 1.5);
   s.outer = {kBoundRound, 10.0, 0.0, 0.0, 0.0};
   double xs[5], ys[5];
   EXPECT_EQ(SurfaceProfile(s, 1, xs, ys, 1, 0.0, 0.0), 0);
@@ -59,7 +59,7 @@ TEST(SurfaceGeometry, ProfileOfASphereIsEvenInAngle) {
     EXPECT_APPROX(xs[i], Sag(20.0, h), kGeometryTolerance) << i;
   }
   // Other shapes: evenly in height, bottom to top for a negative side.
-  TInteractionSurface plane = OpenSurface(kShapePlane, 0.0, 1.0, 1.5);
+  TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   ASSERT_EQ(SurfaceProfile(plane, 3, xs, ys, -1, 6.0, 1.0), 1);
   EXPECT_APPROX(ys[0], -5.0, kGeometryTolerance);
   EXPECT_APPROX(ys[1], 1.0, kGeometryTolerance);
@@ -67,7 +67,7 @@ TEST(SurfaceGeometry, ProfileOfASphereIsEvenInAngle) {
 }
 
 TEST(SurfaceGeometry, PointOnATiltedPlane) {
-  TInteractionSurface s = OpenSurface(kShapePlane, 0.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   Tilt(s, 0.0, 0.0, 30.0 * kDegree);
   s.vertex[0] = 5.0;
   double point[3];
@@ -81,7 +81,7 @@ TEST(SurfaceGeometry, PointOnATiltedPlane) {
 }
 
 TEST(SurfaceGeometry, ApertureCentreOfDecentredBounds) {
-  TInteractionSurface s = OpenSurface(kShapeSphere, 30.0, 1.0, 1.5);
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, 30.0, 1.0, 1.5);
   s.vertex[2] = -3.0;
   double centre[3], radius = 0.0;
   s.outer = {kBoundRound, 6.0, 0.0, 0.0, 0.0};
