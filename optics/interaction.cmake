@@ -2,16 +2,13 @@ list(APPEND OPTICS_SOURCES
   iterative_intersection.cpp
   surface_interaction.cpp
   surface_geometry.cpp
-  glass_index.cpp)
+  glass_index.cpp
+  surface_trace.cpp)
 list(APPEND OPTICS_TESTS
   tests/surface_interaction_test.cpp
   tests/surface_apertures_test.cpp
   tests/paraxial_hoe_test.cpp
   tests/iterative_intersection_test.cpp
   tests/surface_geometry_test.cpp
-  tests/glass_index_test.cpp)
-list(APPEND OPTICS_LINKS platform_core)
-# Until the foundation library has sources of its own there is no target to link.
-if(NOT TARGET foundation)
-  list(REMOVE_ITEM OPTICS_LINKS foundation)
-endif()
+  tests/glass_index_test.cpp
+  tests/surface_trace_test.cpp)

@@ -101,9 +101,9 @@ void SurfacePointOnSurface(const TInteractionSurface &s, double y, double z, dou
   point[2] = ray.z;
 }
 
-int SurfaceProfile(const TInteractionSurface &s, int count, double *outX, double *outY, int side,
-                   double h, double centre) {
-  if (count < 2 || outX == nullptr || outY == nullptr) return 0;
+int SurfaceProfile(const TInteractionSurface &s, int count, DPOINT *out, int side, double h,
+                   double centre) {
+  if (count < 2 || out == nullptr) return 0;
   if (h == 0.0) {
     h = s.outer.semiHeight;
     centre = s.outer.centreY;
@@ -125,7 +125,7 @@ int SurfaceProfile(const TInteractionSurface &s, int count, double *outX, double
     const double value = first + (last - first) * i / (count - 1);
     const double height = sphere ? std::fabs(s.R) * std::sin(value) : value;
     int ok = 0;
-    SurfacePointAtHeight(s, height, outX[i], outY[i], ok);
+    SurfacePointAtHeight(s, height, out[i].x, out[i].y, ok);
   }
   return 1;
 }

@@ -2,6 +2,7 @@
 // Geometry found by tracing probe rays at a surface: a point at a given height, a sampled
 // meridional profile, and the centre of its aperture. All points are global.
 
+#include "foundation/points.h"
 #include "optics/interaction_types.h"
 
 // Meridional point of the surface at local height h: (x, y) global. ok is 0 when the probe
@@ -16,8 +17,8 @@ void SurfacePointOnSurface(const TInteractionSurface &surface, double y, double 
 // count meridional points from top to bottom of the half-height h about centre (h = 0: the
 // outer bound). side < 0 runs from bottom to top. Spheres are sampled evenly in angle.
 // Returns 0 when count < 2, else 1.
-int SurfaceProfile(const TInteractionSurface &surface, int count, double *outX, double *outY,
-                   int side, double h, double centre);
+int SurfaceProfile(const TInteractionSurface &surface, int count, DPOINT *out, int side, double h,
+                   double centre);
 
 // Centre of the outer aperture (global) and its radius; (0, 0, 0) when a probe ray misses.
 void SurfaceApertureCentre(const TInteractionSurface &surface, double centre[3], double &radius);

@@ -49,21 +49,21 @@ TEST(SurfaceGeometry, PointInsideTheObscurationIsInterpolated) {
 TEST(SurfaceGeometry, ProfileOfASphereIsEvenInAngle) {
   TInteractionSurface s = OpenSurface(kSurfaceSphere, 20.0, 1.0, 1.5);
   s.outer = {kBoundRound, 10.0, 0.0, 0.0, 0.0};
-  double xs[5], ys[5];
-  EXPECT_EQ(SurfaceProfile(s, 1, xs, ys, 1, 0.0, 0.0), 0);
-  ASSERT_EQ(SurfaceProfile(s, 5, xs, ys, 1, 0.0, 0.0), 1);
+  DPOINT points[5];
+  EXPECT_EQ(SurfaceProfile(s, 1, points, 1, 0.0, 0.0), 0);
+  ASSERT_EQ(SurfaceProfile(s, 5, points, 1, 0.0, 0.0), 1);
   const double top = std::asin(0.5);  // 30 degrees
   for (int i = 0; i < 5; ++i) {
     const double h = 20.0 * std::sin(top - 2.0 * top * i / 4.0);
-    EXPECT_APPROX(ys[i], h, kGeometryTolerance) << i;
-    EXPECT_APPROX(xs[i], Sag(20.0, h), kGeometryTolerance) << i;
+    EXPECT_APPROX(points[i].y, h, kGeometryTolerance) << i;
+    EXPECT_APPROX(points[i].x, Sag(20.0, h), kGeometryTolerance) << i;
   }
   // Other shapes: evenly in height, bottom to top for a negative side.
   TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
-  ASSERT_EQ(SurfaceProfile(plane, 3, xs, ys, -1, 6.0, 1.0), 1);
-  EXPECT_APPROX(ys[0], -5.0, kGeometryTolerance);
-  EXPECT_APPROX(ys[1], 1.0, kGeometryTolerance);
-  EXPECT_APPROX(ys[2], 7.0, kGeometryTolerance);
+  ASSERT_EQ(SurfaceProfile(plane, 3, points, -1, 6.0, 1.0), 1);
+  EXPECT_APPROX(points[0].y, -5.0, kGeometryTolerance);
+  EXPECT_APPROX(points[1].y, 1.0, kGeometryTolerance);
+  EXPECT_APPROX(points[2].y, 7.0, kGeometryTolerance);
 }
 
 TEST(SurfaceGeometry, PointOnATiltedPlane) {
