@@ -350,8 +350,9 @@ int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3
       break;
   }
   if (surface.hasZones) {
-    // The lens-array element solver is not part of this library yet: report "no element
-    // hit" (zero normal), which stops the ray without error at the start point.
+    // The lens-array element solver (fed with surface.source's zones) is not part of this
+    // library yet: report "no element hit" (zero normal), which stops the ray without error
+    // at the start point.
     normal[0] = normal[1] = normal[2] = 0.0;
     return 1;
   }

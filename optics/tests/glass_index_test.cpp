@@ -9,8 +9,8 @@ namespace {
 
 constexpr double kExact = 1e-15;
 
-double FakeCatalog(const std::string &glass, const std::string &catalog, double wavelength,
-                   double, double, int &found) {
+double FakeCatalog(const std::string &glass, const std::string &catalog, double wavelength, double,
+                   double, int &found) {
   found = 0;
   if (catalog != "ours") return 0.0;
   if (glass == "CROWN") {
