@@ -182,16 +182,32 @@ TEST(SurfaceTrace, TiltedDecentredSurfaceMatchesTheTransformedScene) {
 }
 
 TEST(SurfaceTrace, BackwardRayMeetsTheSameHitWithANegativeParameter) {
-  const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0);
-  TCurrentRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
-  TCurrentRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(sphere, forward), kRayPassed);
-  ASSERT_EQ(TraceSurfaceRay(sphere, backward), kRayPassed);
-  EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
-  EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
-  EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
-  EXPECT_GT(forward.pathLength, 0.0);
-  EXPECT_LT(backward.pathLength, 0.0);
+  const double asphere[] = {1.0 / 30.0, -0.5, 2e-6};
+  const TInteractionSurface surfaces[] = {
+      OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0),
+      WithCoefficients(OpenSurface(kSurfaceAsphericStandard, 30.0, 1.0, -1.0), asphere, 3)};
+  for (const TInteractionSurface &surface : surfaces) {
+    TCurrentRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
+    TCurrentRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
+    ASSERT_EQ(TraceSurfaceRay(surface, forward), kRayPassed);
+    ASSERT_EQ(TraceSurfaceRay(surface, backward), kRayPassed);
+    EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
+    EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
+    EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
+    EXPECT_GT(forward.pathLength, 0.0);
+    EXPECT_LT(backward.pathLength, 0.0);
+  }
+}
+
+// Behind a mirror both indices are negative; the ray, running backwards, refracts by their
+// magnitudes: 1.5 sin I' = sin I.
+TEST(SurfaceTrace, RefractionAfterAMirrorUsesTheIndexMagnitudes) {
+  const TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, -1.0, -1.5);
+  const double angle = 0.4;
+  TCurrentRay ray = MakeRay(5.0, 0.0, 0.0, -std::cos(angle), std::sin(angle), 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  EXPECT_LT(ray.L, 0.0);
+  EXPECT_APPROX(1.5 * ray.M, std::sin(angle), kSnellTolerance);
 }
 
 TEST(SurfaceTrace, FlatSphereIsTheVertexPlane) {
