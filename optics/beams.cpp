@@ -1,6 +1,6 @@
 #include "optics/beams.h"
 
-TBeamsPar::TBeamsPar(void *owner) : owner_(owner) {}
+TBeamsPar::TBeamsPar(TOpticalSystem *owner) : owner_(owner) {}
 
 TBeamsPar::~TBeamsPar() { Clear(); }
 

@@ -6,6 +6,8 @@
 #include "foundation/mem.h"
 #include "optics/ray.h"
 
+class TOpticalSystem;
+
 // The rays of one beam.
 class TRaysPar {
  public:
@@ -18,13 +20,13 @@ class TRaysPar {
 // The beams of one system; the owner is the system the rays were traced through.
 class TBeamsPar {
  public:
-  explicit TBeamsPar(void *owner = nullptr);
+  explicit TBeamsPar(TOpticalSystem *owner = nullptr);
   ~TBeamsPar();
   TBeamsPar(const TBeamsPar &other);
   TBeamsPar &operator=(const TBeamsPar &other);
 
-  void SetOwner(void *owner) { owner_ = owner; }
-  void *GetOwner() const { return owner_; }
+  void SetOwner(TOpticalSystem *owner) { owner_ = owner; }
+  TOpticalSystem *GetOwner() const { return owner_; }
 
   // Drops every beam and every ray.
   void Clear();
@@ -38,5 +40,5 @@ class TBeamsPar {
   int raysPerBeam = 5;
 
  private:
-  void *owner_;
+  TOpticalSystem *owner_;
 };

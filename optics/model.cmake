@@ -5,6 +5,7 @@ list(APPEND OPTICS_SOURCES
   eikonal_info.cpp
   file_data.cpp
   hoe_parameters.cpp
+  light_source_records.cpp
   model_globals.cpp
   optical_element.cpp
   optical_system.cpp
@@ -18,6 +19,8 @@ list(APPEND OPTICS_TESTS
   tests/beams_test.cpp
   tests/element_records_test.cpp
   tests/model_globals_test.cpp
+  tests/model_memory_test.cpp
   tests/optical_system_test.cpp
   tests/ray_test.cpp
-  tests/surface_test.cpp)
+  tests/surface_test.cpp
+  tests/synthesis_records_test.cpp)

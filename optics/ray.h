@@ -2,6 +2,8 @@
 // One ray and one recorded hit: the plain records the trace moves through the system.
 // Positions are global, x is the optical axis, (L, M, N) are direction cosines along (x, y, z).
 
+#include <type_traits>
+
 // Result of a ray's last surface interaction.
 enum TRayStatus : int {
   kRayPassed = 1,
@@ -49,3 +51,7 @@ struct TIntersectionPoint {
   double x = 0.0, y = 0.0, z = 0.0;
   double L = 1.0, M = 0.0, N = 0.0;
 };
+
+// Beams hold rays by the thousand and copy them cell by cell: keep both records plain.
+static_assert(std::is_trivially_copyable_v<TCurrentRay> && std::is_standard_layout_v<TCurrentRay>);
+static_assert(std::is_trivially_copyable_v<TIntersectionPoint>);

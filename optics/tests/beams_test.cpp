@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "optics/optical_system.h"
+
 namespace {
 
 TEST(BeamsPar, NewSetHasFiveRaysPerBeamAndNoBeams) {
-  int owner = 0;
+  TOpticalSystem owner;
   const TBeamsPar beams(&owner);
   EXPECT_EQ(beams.GetOwner(), &owner);
   EXPECT_EQ(beams.kind, 0);

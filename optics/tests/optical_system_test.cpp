@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "foundation/tests/approx.h"
 #include "optics/model_globals.h"
 
@@ -273,6 +276,31 @@ TEST(OpticalSystem, FrameSettersSetTheModifiedFlag) {
   ClearModifiedFlag();
   system.SetSurfacePosition(9, 0, DPOINT3(1, 0, 0), kGlobalFrame);  // out of range, yet flagged
   EXPECT_EQ(GetModifiedFlag(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A surface class of its own, as the editor derives one, with members of its own.
+class LabelledSurface : public TSurface {
+ public:
+  explicit LabelledSurface(std::string text) : label(std::move(text)) {}
+  TSurface *Clone() const override { return new LabelledSurface(*this); }
+  std::string label;
+};
+
+TEST(OpticalSystem, DerivedSurfacesAreDeletedAndCopiedWhole) {
+  TOpticalSystem system;
+  system.AddSurface(new LabelledSurface(std::string(64, 'a')));  // heap text: a leak shows
+  system.AddSurface(new TSurface);
+  const TOpticalSystem copy(system);
+  const auto *copied = dynamic_cast<const LabelledSurface *>(copy.Surface(0));
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->label, std::string(64, 'a'));
+  EXPECT_EQ(dynamic_cast<const LabelledSurface *>(copy.Surface(1)), nullptr);
+  system.DeleteSurface(0);  // through the base pointer
+  EXPECT_EQ(system.SurfaceCount(), 1);
 }
 
 }  // namespace
