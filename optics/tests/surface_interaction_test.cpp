@@ -234,6 +234,7 @@ TEST(SurfaceTrace, CylinderIgnoresTheSagittalCoordinate) {
 
 TEST(SurfaceTrace, DegenerateRaysFailWithoutMoving) {
   const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 25.0, 1.0, 1.5);
+  const TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const TCurrentRay cases[] = {
@@ -260,13 +261,23 @@ TEST(SurfaceTrace, DegenerateRaysFailWithoutMoving) {
         return r;
       }(),
       MakeRay(-5.0, 40.0, 0.0, 1.0, 0.0, 0.0),  // passes beside the sphere
+      [] {
+        TCurrentRay r = MakeRay(-1e300, 0.0, 0.0, 1.0, 0.0, 0.0);
+        r.L = 1e-30;  // reaches the vertex plane only beyond the largest double
+        r.M = 1.0;
+        return r;
+      }(),
   };
   for (const TCurrentRay &start : cases) {
-    TCurrentRay ray = start;
-    EXPECT_EQ(TraceSurfaceRay(sphere, ray), kRayMissedSurface);
-    EXPECT_EQ(ray.status, kRayMissedSurface);
-    EXPECT_EQ(ray.blocked, 1);
-    EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+    for (const TInteractionSurface *surface : {&sphere, &plane}) {
+      TCurrentRay ray = start;
+      const int result = TraceSurfaceRay(*surface, ray);
+      if (surface == &plane && start.y == 40.0) continue;  // the plane does meet this one
+      EXPECT_EQ(result, kRayMissedSurface);
+      EXPECT_EQ(ray.status, kRayMissedSurface);
+      EXPECT_EQ(ray.blocked, 1);
+      EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+    }
   }
   TCurrentRay paraxial = MakeRay(-3.0, 0.0, 0.0, 0.0, 1.0, 0.0);
   EXPECT_EQ(TraceSurfaceParaxial(sphere, paraxial, 0), -1);
