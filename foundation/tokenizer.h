@@ -103,6 +103,8 @@ class TParser : public TTokenizer {
   int NextLineFirstToken();
   // Scans the next token of the current line; true when the line has none left.
   bool IsLineEnd();
+  // The next token of the current line only ('L' at its end).
+  int LineToken() { return ScanToken(); }
 
  private:
   // Reads one line into the buffer: 1 read, 0 end of file, -1 error.
