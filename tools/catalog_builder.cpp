@@ -174,13 +174,16 @@ bool WritePrivateCatalog(const std::vector<TGlassRow> &rows, const std::string &
   }
   out << "end\n\n";
 
-  std::vector<double> f2Waves;
-  for (int i = 0; i <= 18; ++i) f2Waves.push_back(0.36 + 0.04 * i);
+  // Closer towards the blue, where the index bends most.
+  const std::vector<double> f2Waves = {0.36, 0.37, 0.38, 0.39, 0.40, 0.42, 0.44, 0.46,
+                                       0.48, 0.50, 0.53, 0.56, 0.60, 0.65, 0.70, 0.76,
+                                       0.82, 0.90, 1.00, 1.10};
   out << "\"F2-SPL\" ;; F2 on a spline\n";
   WriteIndexTable(out, *f2, f2Waves, "spl");
   out << "P " << Number(f2->density) << "\nend\n\n";
 
-  const std::vector<double> irWaves = {2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0};
+  std::vector<double> irWaves;
+  for (int i = 0; i <= 14; ++i) irWaves.push_back(2.0 + 0.5 * i);
   out << "\"CAF2-IR\" ;; calcium fluoride in the infrared, no density given\n";
   WriteIndexTable(out, *caf2, irWaves, "hrz");
   out << "transmittance\nth 5\nwl 2 4 6 8\n0.95 0.95 0.94 0.85\nend\n";
@@ -219,8 +222,10 @@ void FitThermalCoefficients(const TGlassRow &row, TBaseGlassRecord &record) {
   record.alfa1 = 0.0f;
   record.beta0 = record.beta1 = record.beta2 = 0.0f;
   if (!row.hasThermal) return;
+  // dn/dT bends like 1/(λ² - λtk²); the record's straight line in λ is fitted over the
+  // visible, where most systems work.
   const double lo = std::max(row.minWavelength, 0.4);
-  const double hi = std::min(row.maxWavelength, 1.0);
+  const double hi = std::min(row.maxWavelength, 0.8);
   // Normal equations of three unknowns: well conditioned at this size.
   double m[3][4] = {};
   const double t0 = row.referenceTemperature;
