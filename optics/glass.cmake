@@ -12,4 +12,5 @@ list(APPEND OPTICS_TESTS
   tests/private_glass_test.cpp
   tests/dgc_file_test.cpp
   tests/tgc_file_test.cpp
-  tests/glass_catalog_test.cpp)
+  tests/glass_catalog_test.cpp
+  tests/glass_robustness_test.cpp)

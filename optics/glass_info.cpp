@@ -120,6 +120,7 @@ int TGlassInfo::IndexInAir(int count, const double *wavelengths, double temperat
                                            kReferencePressureMmHg) /
                                 (720.883 * (1.0 + 0.003661 * kReferenceTemperatureC));
   for (int i = 0; i < count; ++i) {
+    if (indices[i] <= 0.0) continue;  // no index to carry into air
     const double lambda = NormalizeWavelength(wavelengths[i]);
     double beta = Beta(temperatureC, lambda);
     if (!std::isfinite(beta) || std::fabs(beta) < kNoBeta) {
@@ -143,8 +144,10 @@ int TGlassInfo::IndexInAir(int count, const double *wavelengths, double temperat
 }
 
 int TBaseGlassInfo::Index(int count, const double *wavelengths, double *indices) const {
-  if (record_.formula < kFormulaPolynomial || record_.formula > kFormulaSellmeier)
+  if (record_.formula < kFormulaPolynomial || record_.formula > kFormulaSellmeier) {
+    for (int i = 0; i < count; ++i) indices[i] = 0.0;
     return kGlassBadFormula;
+  }
   int status = kGlassOk;
   for (int i = 0; i < count; ++i) {
     const double lambda = NormalizeWavelength(wavelengths[i]);

@@ -117,11 +117,37 @@ TEST(GlassInfo, DoublePolynomialByHand) {
 TEST(GlassInfo, UnknownFormulaComputesNothing) {
   TBaseGlassRecord r = CrownRecord();
   r.formula = 7;
+  r.beta0 = 20.0f;
   const TBaseGlassInfo glass(r);
   double n = -7.0;
   const double wave = kD;
   EXPECT_EQ(glass.Index(1, &wave, &n), kGlassBadFormula);
+  EXPECT_EQ(n, 0.0);
   EXPECT_EQ(glass.IndexAt(kD), 0.0);
+  EXPECT_EQ(glass.IndexInAirAt(kD, 40.0, 760.0), 0.0);
+}
+
+TEST(GlassInfo, NonFiniteWavelengthsGiveNoIndex) {
+  TBaseGlassRecord r = CrownRecord();
+  r.beta0 = 20.0f;
+  const TBaseGlassInfo glass(r);
+  const double waves[3] = {std::nan(""), HUGE_VAL, kD};
+  double n[3] = {-7.0, -7.0, -7.0};
+  EXPECT_EQ(glass.Index(3, waves, n), kGlassOutOfRange);
+  EXPECT_EQ(n[0], 0.0);
+  EXPECT_EQ(n[1], 0.0);
+  EXPECT_EQ(glass.IndexInAir(3, waves, 30.0, 760.0, n), kGlassOutOfRange);
+  EXPECT_EQ(n[0], 0.0);
+  TPrivateGlassRecord table;
+  table.indexCount = 4;
+  for (int i = 0; i < 4; ++i) {
+    table.indexWavelengths[i] = 0.4 + 0.1 * i;
+    table.indices[i] = 1.6 - 0.01 * i;
+  }
+  for (const int kind : {kInterpolationHrz, kInterpolationSpline}) {
+    table.interpolation = static_cast<std::int16_t>(kind);
+    EXPECT_EQ(TPrivateGlassInfo(table).IndexAt(std::nan("")), 0.0);
+  }
 }
 
 TEST(GlassInfo, PoleInsideTheFormulaGivesNoGarbage) {
