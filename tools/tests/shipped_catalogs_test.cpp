@@ -1,9 +1,8 @@
 // The catalogs in resources/cglass are what the tool writes from the table, and every
 // glass of the table is found in them by name.
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -25,9 +24,9 @@
 namespace {
 
 constexpr double kFormulaAgreement = 1e-6;
-constexpr double kKbrFit = 1e-5;          // the one material reported above 1e-6
-constexpr double kSameFit = 1e-9;         // a refit on another build agrees this well
-constexpr double kHrzBetweenLines = 2e-5; // table interpolation between spectral lines
+constexpr double kKbrFit = 1e-5;           // the one material reported above 1e-6
+constexpr double kSameFit = 1e-9;          // a refit on another build agrees this well
+constexpr double kHrzBetweenLines = 2e-5;  // table interpolation between spectral lines
 
 const char *const kCatalogs[] = {"misc", "schott", "ohara", "crystal"};
 
@@ -60,7 +59,8 @@ std::string Cyrillic(const std::string &name, Page page) {
                                      0x41C, 0x41E, 0x420, 0x422, 0x425, 0x423};
   std::string out;
   for (const char c : name) {
-    const std::size_t k = latin.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    const std::size_t k =
+        latin.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
     if (k == std::string::npos) {
       out.push_back(c);
       continue;
@@ -84,8 +84,7 @@ std::string Cyrillic(const std::string &name, Page page) {
 class ScratchCatalogs {
  public:
   ScratchCatalogs() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("glass_regen_" + std::to_string(::getpid()));
+    path_ = std::filesystem::temp_directory_path() / ("glass_regen_" + std::to_string(::getpid()));
     std::filesystem::create_directories(path_);
   }
   ~ScratchCatalogs() {
