@@ -112,7 +112,8 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
   }
   const long expected = kHeaderSize + (kEntrySize + TBaseGlassRecord::kSize) * indexSize_;
   if (fileSize >= 0 && fileSize < expected) return fail(indexSize_, "Catalog file is truncated...");
-  if (glassCount_ > indexSize_) return fail(0, "Glass count exceeds the index...");
+  // The count only informs listings; a count beyond the index is held to it.
+  if (glassCount_ > indexSize_) glassCount_ = indexSize_;
   for (int i = 0; i < indexSize_; ++i) {
     const TGlassIndexEntry &e = index_[i];
     if (e.chainHead < -1 || e.chainHead >= indexSize_ || e.next < -1 || e.next >= indexSize_)

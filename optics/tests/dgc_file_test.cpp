@@ -161,6 +161,16 @@ TEST_F(DamagedCatalog, Truncated) {
   ExpectRejected("'index' - Catalog file is truncated...");
 }
 
+TEST_F(DamagedCatalog, GlassCountBeyondTheIndexIsHeldToIt) {
+  Put16(2, 900);
+  const std::string path = dir_.File("count.dgc");
+  WriteBytes(path, bytes_);
+  const TBaseDataFile file(path);
+  ASSERT_TRUE(file.IsOk()) << file.ErrorText();
+  EXPECT_EQ(file.GlassCount(), 6);
+  EXPECT_TRUE(file.GetRecord("F2"));
+}
+
 TEST_F(DamagedCatalog, BadRecordSize) {
   Put16(4, 120);
   ExpectRejected("'120' - Wrong record size...");
