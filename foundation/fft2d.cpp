@@ -1,6 +1,7 @@
 // The 2-D transform: rows, then columns, in place on the row-major grid.
 
 #include <algorithm>
+#include <cstddef>
 #include <new>
 #include <utility>
 #include <vector>

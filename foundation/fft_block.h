@@ -1,5 +1,5 @@
 #pragma once
-// The blocked transform behind FFT2D: sixteen transforms of the same length run side by side
+// The blocked transform behind FFT2D (and FFT1D from 256 points): sixteen transforms of the same length run side by side
 // in a work block of n "points", each point 16 floats (one lane per row or column), so every
 // butterfly is a handful of whole-vector operations with scalar twiddles. Rows enter the
 // block through a transpose, columns through plain copies of 16 neighbouring floats; results

@@ -1,8 +1,8 @@
 #pragma once
 // Body of the blocked transform kernels (see fft_block.h). Each including file defines
 // FFT_BLOCK_NAMESPACE and is compiled for one instruction set, so this file must stay free
-// of anything with external linkage other than the two entry points: no standard-library
-// templates, only builtins and intrinsics, helpers static.
+// of anything with external linkage other than the entry points of fft_block.h: no
+// standard-library templates, only builtins and intrinsics, helpers static.
 
 #include "foundation/fft_block.h"
 
