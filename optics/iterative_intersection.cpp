@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "optics/lens_array.h"
+
 namespace {
 
 constexpr double kImplicitResidual = 1e-10;  // |F| that counts as on the surface (types 3, 4)
@@ -350,10 +352,16 @@ int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3
       break;
   }
   if (surface.hasZones) {
-    // The lens-array element solver (fed with surface.source's zones) is not part of this
-    // library yet: report "no element hit" (zero normal), which stops the ray without error
-    // at the start point.
+    // The lens-array solver never fails here: no element hit (or a bare view without its
+    // zones) gives a zero normal, which stops the ray without error where it was parked.
     normal[0] = normal[1] = normal[2] = 0.0;
+    if (surface.source == nullptr) return 1;
+    const double start[3] = {point[0], point[1], point[2]};
+    const double d[3] = {direction[0], direction[1], direction[2]};
+    double distance = 1e6;
+    if (LensArrayIntersect(*surface.source, start, d, normal, distance) != 1)
+      normal[0] = normal[1] = normal[2] = 0.0;
+    Advance(start, d, distance, point);
     return 1;
   }
   switch (surface.type) {
