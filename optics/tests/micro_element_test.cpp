@@ -201,6 +201,32 @@ TEST(IntersectMicroElement, TorRingOnAPlaneMatchesBisection) {
   }, 0.0, 1.5, kTorNewton);
 }
 
+// "Tor" rings on a sphere of radius Rb: the profile circle (radius r) touches the base at
+// the ring's angle u_c, its centre (Rb - r) from the base's centre. In the cell frame (the
+// base point on the axis at angle u_c, axes unturned) that centre is at x = r cos u_c,
+// rho = (Rb - r) sin u_c.
+TEST(IntersectMicroElement, TorRingOnASphereMatchesBisection) {
+  const double Rb = 40.0, r = 3.0, uc = 0.2;
+  TSurface s;
+  MakeArraySurface(s, kSurfaceSphere, Rb, kPackingRing, {8, 8, 20, 20}, kMicroTor, {r, 0.0});
+  const double cell[3] = {0.0, uc, 0.0};
+  const double ringRadius = (Rb - r) * std::sin(uc);
+  const TRay ray = MakeLocalRay(-0.5, 0.7 * ringRadius, 0.75 * ringRadius, 1.0, 0.01, -0.02);
+  ExpectOnSurface(s, ray, cell, [&](double x, double y, double z) {
+    const double rho = std::hypot(y, z);
+    const double cx = r * std::cos(uc);
+    return (x - cx) * (x - cx) + (rho - ringRadius) * (rho - ringRadius) - r * r;
+  }, 0.0, 1.5, kTorNewton);
+  // Off the ring's angle: inside a wide element, outside a narrow one (a / Rb = 0.025 rad;
+  // this hit lies about 0.07 rad from u_c).
+  double n[3], t = 0.0;
+  const TRay off = MakeLocalRay(-0.5, ringRadius - 2.5, 0.0, 1.0, 0.0, 0.0);
+  EXPECT_TRUE(IntersectMicroElement(s, 0, off.p, off.d, n, t, cell));
+  s.zones.data[0].PackCoef.data[2] = 2.0;
+  EXPECT_FALSE(IntersectMicroElement(s, 0, off.p, off.d, n, t, cell));
+  EXPECT_TRUE(IntersectMicroElement(s, 0, ray.p, ray.d, n, t, cell));
+}
+
 // "Tor" strips of "Line OX" on a sphere of radius Rb: the profile (radius c0, in x-z) bent
 // round the base's centre, a torus about the local z axis through (Rb, 0, 0).
 TEST(IntersectMicroElement, TorStripAlongZOnASphereMatchesBisection) {
