@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <utility>
 
 #include "foundation/tests/approx.h"
 #include "optics/general_parameters.h"
@@ -69,6 +70,47 @@ TEST(LensArray, EachLensletFocusesItsSubBeamAtItsFocalDistance) {
         EXPECT_APPROX(ray.x + (c[1] - ray.z) * ray.L / ray.N, focus, kParaxialFocus);
       }
     }
+  }
+}
+
+// Cylindrical lenslets in a row ("Line OY" cells along y, profile in x-y): a ray beside a
+// lenslet's axis plane is brought to it at the single surface's focal distance n r / (n - 1)
+// inside the glass; the straight direction z is not bent.
+TEST(LensArray, CylinderLensletsFormLineFoci) {
+  const double r = 5.0, n = 1.5, pitch = 3.0;
+  TSurface s;
+  MakeArraySurface(s, kSurfacePlane, 0.0, kPackingLineOY, {pitch, 1.0, pitch, 0.0},
+                   kMicroCylinderOX, {r, 0.0});
+  s.general.nAfter = n;
+  const double focus = n * r / (n - 1.0);
+  for (double centre : {0.0, 3.0, -9.0, 21.0}) {
+    TCurrentRay ray = Ray(-1.0, centre + 0.04, 7.3, 1.0, 0.0, 0.0);
+    ASSERT_EQ(SurfaceTrace(s, ray), kRayPassed);
+    EXPECT_APPROX(ray.x + (centre - ray.y) * ray.L / ray.M, focus, kParaxialFocus) << centre;
+    EXPECT_APPROX(ray.N, 0.0, kExact);
+  }
+}
+
+// "Radial-Ring" cells on a plane: rings every Ax, sectors every Ay degrees. A ray near the
+// polar point (6, 30 degrees) meets the spherical lenslet centred there.
+TEST(LensArray, RadialRingLensletsSitOnRingsAndSectors) {
+  const double r = 4.0, kDeg = 3.141592653589793 / 180.0;
+  TSurface s;
+  MakeArraySurface(s, kSurfacePlane, 0.0, kPackingRadialRing, {2.0, 30.0, 2.0, 2.0},
+                   kMicroAsphere2, {r, 0.0});
+  const double cy = 6.0 * std::cos(30.0 * kDeg), cz = 6.0 * std::sin(30.0 * kDeg);
+  const double D[3] = {1.0, 0.0, 0.0};
+  for (const auto &polar : {std::pair{6.2, 32.0}, std::pair{5.6, 28.5}, std::pair{6.0, 30.0}}) {
+    const double y = polar.first * std::cos(polar.second * kDeg);
+    const double z = polar.first * std::sin(polar.second * kDeg);
+    const double P[3] = {-1.0, y, z};
+    double N[3], t = 0.0;
+    ASSERT_EQ(LensArrayIntersect(s, P, D, N, t), kLensArrayHit);
+    const double h2 = (y - cy) * (y - cy) + (z - cz) * (z - cz);
+    EXPECT_APPROX(t, 1.0 + r - std::sqrt(r * r - h2), kClosedForm) << polar.first;
+    const double x = -1.0 + t;
+    EXPECT_APPROX(y + N[1] / N[0] * (r - x), cy, kClosedForm);
+    EXPECT_APPROX(z + N[2] / N[0] * (r - x), cz, kClosedForm);
   }
 }
 
@@ -262,6 +304,38 @@ TEST(LensArray, BadZonesGiveAFailureStatus) {
     EXPECT_EQ(SurfaceTrace(s, ray), kRayStopped);
     EXPECT_TRUE(std::isfinite(ray.x) && std::isfinite(ray.y) && std::isfinite(ray.z));
   }
+}
+
+// Every micro kind on every base with non-numbers and extremes in its coefficients: each
+// call ends with one of the three results and a finite distance.
+TEST(LensArray, NonNumbersInAnyCoefficientEndCleanly) {
+  const double values[] = {NAN, INFINITY, -INFINITY, 0.0, -1.0, 1e300, 1e-300};
+  const double P[3] = {-1.0, 1.3, -0.7};
+  double D[3] = {1.0, 0.05, -0.02};
+  Normalize(D);
+  int calls = 0;
+  for (int type : {kSurfacePlane, kSurfaceSphere, kSurfaceAspheric2, kSurfaceCylinder})
+    for (int packing = 0; packing < kPackingCount; ++packing)
+      for (int micro = 0; micro < kMicroTypeCount; ++micro)
+        for (double bad : values)
+          for (int slot = 0; slot < 4; ++slot) {
+            TSurface s;
+            MakeArraySurface(s, type, 30.0, packing, {2, 30, 2, 2}, micro, {4, 0.1, 1, 1, 0.02});
+            s.general.Ex = slot == 0 ? bad : 0.3;
+            s.zones.data[0].PackCoef.data[slot] = bad;
+            s.zones.data[0].MicroCoef.data[slot] = bad;
+            s.zones.data[0].HMikroLens = bad;
+            double N[3], t = 0.0;
+            const int result = LensArrayIntersect(s, P, D, N, t);
+            EXPECT_TRUE(result == kLensArrayHit || result == kLensArrayFailed ||
+                        result == kLensArrayMissed);
+            EXPECT_TRUE(std::isfinite(t)) << type << " " << packing << " " << micro << " " << bad;
+            if (result == kLensArrayHit) {
+              EXPECT_APPROX(std::sqrt(N[0] * N[0] + N[1] * N[1] + N[2] * N[2]), 1.0, 1e-9);
+            }
+            ++calls;
+          }
+  EXPECT_EQ(calls, 4 * kPackingCount * kMicroTypeCount * 7 * 4);
 }
 
 }  // namespace
