@@ -201,6 +201,12 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     t = -p[0] / di.x;
   }
   double hit[3] = {p[0] + t * di.x, p[1] + t * di.y, p[2] + t * di.z};
+  // A nearly grazing ray far from the vertex can overflow its way to the surface.
+  if (!std::isfinite(hit[0]) || !std::isfinite(hit[1]) || !std::isfinite(hit[2])) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
 
   TVec n{1.0, 0.0, 0.0};
   if (!s.hasCoefficients && !s.hasZones) {

@@ -211,6 +211,24 @@ TEST(IterativeIntersection, SolversEndOnHopelessInput) {
     }
 }
 
+// y^2 + 3 x^2 = 0 has no real point at y = 3. Newton from x = 1 steps exactly to -1 and
+// back (F = 12, F' = +-6), the residual neither growing nor falling: only the step budget
+// ends it.
+TEST(IterativeIntersection, ResidualThatNeitherGrowsNorFallsEnds) {
+  const double coef[] = {0.0, 3.0};
+  const TInteractionSurface s =
+      WithCoefficients(OpenSurface(kSurfaceAsphericHigh1, 0.0, 1.0, 1.5), coef, 2);
+  double point[3] = {1.0, 3.0, 0.0};
+  const double direction[3] = {1.0, 0.0, 0.0};
+  double normal[3] = {0.0, 0.0, 0.0};
+  EXPECT_EQ(IntersectSurfaceIterative(s, point, direction, normal), 0);
+  EXPECT_EQ(point[0], 1.0);   // left where it started
+  EXPECT_EQ(normal[0], 0.0);  // untouched
+  TCurrentRay ray = MakeRay(1.0, 3.0, 0.0, 1.0, 0.0, 0.0);
+  EXPECT_EQ(TraceSurfaceRay(s, ray), kRayStopped);
+  EXPECT_EQ(ray.x, 1.0);
+}
+
 // Direct calls keep the solver contract: start point moved onto the surface, unit normal.
 TEST(IterativeIntersection, DirectCallReturnsHitAndUnitNormal) {
   const double coef[] = {1.0 / 40.0, 0.0, 1e-6, -2e-9};  // c, k, a2, a3

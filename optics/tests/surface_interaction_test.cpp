@@ -182,16 +182,32 @@ TEST(SurfaceTrace, TiltedDecentredSurfaceMatchesTheTransformedScene) {
 }
 
 TEST(SurfaceTrace, BackwardRayMeetsTheSameHitWithANegativeParameter) {
-  const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0);
-  TCurrentRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
-  TCurrentRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(sphere, forward), kRayPassed);
-  ASSERT_EQ(TraceSurfaceRay(sphere, backward), kRayPassed);
-  EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
-  EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
-  EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
-  EXPECT_GT(forward.pathLength, 0.0);
-  EXPECT_LT(backward.pathLength, 0.0);
+  const double asphere[] = {1.0 / 30.0, -0.5, 2e-6};
+  const TInteractionSurface surfaces[] = {
+      OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0),
+      WithCoefficients(OpenSurface(kSurfaceAsphericStandard, 30.0, 1.0, -1.0), asphere, 3)};
+  for (const TInteractionSurface &surface : surfaces) {
+    TCurrentRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
+    TCurrentRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
+    ASSERT_EQ(TraceSurfaceRay(surface, forward), kRayPassed);
+    ASSERT_EQ(TraceSurfaceRay(surface, backward), kRayPassed);
+    EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
+    EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
+    EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
+    EXPECT_GT(forward.pathLength, 0.0);
+    EXPECT_LT(backward.pathLength, 0.0);
+  }
+}
+
+// Behind a mirror both indices are negative; the ray, running backwards, refracts by their
+// magnitudes: 1.5 sin I' = sin I.
+TEST(SurfaceTrace, RefractionAfterAMirrorUsesTheIndexMagnitudes) {
+  const TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, -1.0, -1.5);
+  const double angle = 0.4;
+  TCurrentRay ray = MakeRay(5.0, 0.0, 0.0, -std::cos(angle), std::sin(angle), 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  EXPECT_LT(ray.L, 0.0);
+  EXPECT_APPROX(1.5 * ray.M, std::sin(angle), kSnellTolerance);
 }
 
 TEST(SurfaceTrace, FlatSphereIsTheVertexPlane) {
@@ -218,6 +234,7 @@ TEST(SurfaceTrace, CylinderIgnoresTheSagittalCoordinate) {
 
 TEST(SurfaceTrace, DegenerateRaysFailWithoutMoving) {
   const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 25.0, 1.0, 1.5);
+  const TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const TCurrentRay cases[] = {
@@ -244,13 +261,23 @@ TEST(SurfaceTrace, DegenerateRaysFailWithoutMoving) {
         return r;
       }(),
       MakeRay(-5.0, 40.0, 0.0, 1.0, 0.0, 0.0),  // passes beside the sphere
+      [] {
+        TCurrentRay r = MakeRay(-1e300, 0.0, 0.0, 1.0, 0.0, 0.0);
+        r.L = 1e-30;  // reaches the vertex plane only beyond the largest double
+        r.M = 1.0;
+        return r;
+      }(),
   };
   for (const TCurrentRay &start : cases) {
-    TCurrentRay ray = start;
-    EXPECT_EQ(TraceSurfaceRay(sphere, ray), kRayMissedSurface);
-    EXPECT_EQ(ray.status, kRayMissedSurface);
-    EXPECT_EQ(ray.blocked, 1);
-    EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+    for (const TInteractionSurface *surface : {&sphere, &plane}) {
+      TCurrentRay ray = start;
+      const int result = TraceSurfaceRay(*surface, ray);
+      if (surface == &plane && start.y == 40.0) continue;  // the plane does meet this one
+      EXPECT_EQ(result, kRayMissedSurface);
+      EXPECT_EQ(ray.status, kRayMissedSurface);
+      EXPECT_EQ(ray.blocked, 1);
+      EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+    }
   }
   TCurrentRay paraxial = MakeRay(-3.0, 0.0, 0.0, 0.0, 1.0, 0.0);
   EXPECT_EQ(TraceSurfaceParaxial(sphere, paraxial, 0), -1);
