@@ -306,6 +306,29 @@ TEST(LensArray, BadZonesGiveAFailureStatus) {
   }
 }
 
+// The surface probes that draw profiles go through the lens array too: a point of a plane
+// carrying lenslets lies on the lenslet, of a bare sphere's cell centre on the sphere.
+TEST(LensArray, SurfaceProbesSeeTheLenslets) {
+  const double r = 4.0;
+  TSurface plane;
+  MakeArraySurface(plane, kSurfacePlane, 0.0, kPackingRectangle, {2, 2, 2, 2}, kMicroAsphere2,
+                   {r, 0.0});
+  int ok = 0;
+  const DPOINT3 onLenslet = SurfacePointOnSurface(plane, 2.6, -0.3, ok);  // cell (2, 0)
+  EXPECT_EQ(ok, 1);
+  EXPECT_APPROX(onLenslet.x, r - std::sqrt(r * r - 0.36 - 0.09), kClosedForm);
+
+  const double R = 30.0;
+  TSurface sphere;
+  MakeArraySurface(sphere, kSurfaceSphere, R, kPackingRectangle, {3, 3, 3, 3}, kMicroAsphere2,
+                   {r, 0.0});
+  const double y = R * std::sin(0.1);  // the centre of cell u = 0.1
+  const DPOINT3 onCentre = SurfacePointOnSurface(sphere, y, 0.0, ok);
+  EXPECT_EQ(ok, 1);
+  EXPECT_APPROX(onCentre.x, R - std::sqrt(R * R - y * y), kClosedForm);
+  EXPECT_APPROX(onCentre.y, y, kClosedForm);
+}
+
 // Every micro kind on every base with non-numbers and extremes in its coefficients: each
 // call ends with one of the three results and a finite distance.
 TEST(LensArray, NonNumbersInAnyCoefficientEndCleanly) {
