@@ -1,5 +1,6 @@
 list(APPEND OPTICS_SOURCES
   lens_array_geometry.cpp
+  lens_array_cells.cpp
   micro_element.cpp
   micro_tor.cpp
   lens_array.cpp

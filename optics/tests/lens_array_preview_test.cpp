@@ -105,6 +105,14 @@ TEST_F(LensArrayPreview, GapsShowTheOffsetSurface) {
   EXPECT_APPROX(Z, 0.0, kExact);
   LensArrayPreviewPoint(0.5, 0.55, X, Y, Z);  // y = 1: between cells
   EXPECT_APPROX(Z, -depth * k, kExact);
+  // Outside the zone (|y| < 5 here) the same gap position is bare base surface.
+  FillList(plane.zones.data[0].LimitLower, {-1e6, -5.0, -1e6});
+  FillList(plane.zones.data[0].LimitUpper, {1e6, 5.0, 1e6});
+  LensArrayPreviewPoint(0.5, 0.85, X, Y, Z);  // y = 7
+  EXPECT_APPROX(Y, 7.0 * k, kExact);
+  EXPECT_APPROX(Z, 0.0, kExact);
+  LensArrayPreviewPoint(0.5, 0.65, X, Y, Z);  // y = 3: a gap inside the zone
+  EXPECT_APPROX(Z, -depth * k, kExact);
 }
 
 // Spherical lenslets on a plane: the relief at a node is minus the lenslet's sag there.
