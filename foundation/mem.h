@@ -97,20 +97,28 @@ class Mem {
   // changes nothing.
   Mem &operator=(const Mem &other) {
     if (this == &other) return *this;
+    const std::int64_t count = mem_detail::CellCount(other.cols, other.rows);
+    // The copy is made before the old block goes, so a source that lives inside one of
+    // the target's own cells is still intact while it is read.
+    T *block = nullptr;
+    if (count != 0 && other.data != nullptr) {
+      block = NewBlock(count);
+      if (block != nullptr && !CopyCells(block, other.data, count)) {
+        delete[] block;
+        block = nullptr;
+      }
+      if (block == nullptr) {
+        Clear();
+        Forget();
+        mem_detail::ReportAllocationFailure();
+        return *this;
+      }
+    }
+    const int sourceCols = other.cols;
+    const int sourceRows = other.rows;
     Clear();
     Forget();
-    const std::int64_t count = mem_detail::CellCount(other.cols, other.rows);
-    if (count == 0 || other.data == nullptr) return *this;
-    T *block = NewBlock(count);
-    if (block != nullptr && !CopyCells(block, other.data, count)) {
-      delete[] block;
-      block = nullptr;
-    }
-    if (block == nullptr) {
-      mem_detail::ReportAllocationFailure();
-      return *this;
-    }
-    Adopt(block, other.cols, other.rows);
+    if (block != nullptr) Adopt(block, sourceCols, sourceRows);
     return *this;
   }
 

@@ -277,12 +277,4 @@ TEST(MemEditing, RecentFilesListRotates) {
   EXPECT_EQ(CellsOf(recent), (Strings{"g.os", "f.os", "e.os", "d.os", "c.os"}));
 }
 
-TEST(MemEditing, OwnershipFlagSurvivesEdits) {
-  Mem<int> m = ThreeByTwo();
-  m.AppendColumn(0);
-  m.DeleteRow(0);
-  m.Append(1);
-  EXPECT_EQ(m.owns, 1);
-}
-
 }  // namespace

@@ -47,14 +47,6 @@ TEST(MemStorage, SingleSizeIsOneRowList) {
   EXPECT_EQ(CellsOf(m), (std::vector<int>{0, 0, 0, 0})) << "plain cells start at zero";
 }
 
-TEST(MemStorage, CellIndexIsRowTimesColumnsPlusColumn) {
-  Mem<int> m(3, 2);
-  FillCounting(m);
-  // Cell (2, 1) is the sixth in storage order.
-  EXPECT_EQ(m.data[1 * m.cols + 2], 6);
-  EXPECT_EQ(m.data[1 * m.cols + 0], 4);
-}
-
 TEST(MemStorage, ZeroClearsNumbersAndResetsStrings) {
   Mem<double> numbers(3, 2);
   for (int k = 0; k < 6; ++k) numbers.data[k] = 1.5 * (k + 1);
@@ -370,14 +362,21 @@ TEST(MemNested, RasterSetsCopyEveryRaster) {
   EXPECT_EQ(copy.data[1].data, nullptr);
 }
 
-TEST(MemNested, PointerListsReleaseOnlyTheirBlock) {
-  int surface = 5;
-  {
-    Mem<int *> pointers(3);
-    pointers.data[0] = &surface;
-    EXPECT_EQ(pointers.data[1], nullptr);
-  }
-  EXPECT_EQ(surface, 5);
+// A cell type that holds a list of its own kind, as nested element groups do.
+struct TTreeNode {
+  Mem<TTreeNode> children;
+  int id = 0;
+};
+
+TEST(MemNested, AssignFromListInsideOwnCell) {
+  Mem<TTreeNode> tree(2);
+  tree.data[1].id = 1;
+  tree.data[1].children.Allocate(3);
+  tree.data[1].children.data[2].id = 12;
+  tree = tree.data[1].children;
+  ASSERT_EQ(tree.cols, 3);
+  EXPECT_EQ(tree.data[2].id, 12);
+  EXPECT_EQ(tree.data[0].children.data, nullptr);
 }
 
 }  // namespace
