@@ -227,7 +227,9 @@ int TEasyBase::Pack(const char *name) {
   const std::filesystem::path directory = std::filesystem::path(target).parent_path();
   const std::string work = (directory / kPackWorkFileName).string();
   const int out = record_io::CreateFile(work.c_str());
-  bool copied = out >= 0 && record_io::WriteInt32(out, count);
+  // The packed library keeps the permissions of the one it replaces.
+  bool copied = out >= 0 && record_io::CopyPermissions(handle, out) &&
+                record_io::WriteInt32(out, count);
   std::int32_t kept = 0;
   for (int i = 0; copied && i < count; ++i) {
     if (deleted.data[i] != 0) continue;

@@ -284,8 +284,12 @@ double Pow10(int n) {
 
 char *DoubleToText(double value, char *text, int width, int digits, int *length, double zero) {
   char work[kWorkSize];
-  const int n = FormatNumber(value, work, ClampWidth(width),
-                             std::clamp(digits, 0, kMaxTextWidth), zero);
+  const int w = ClampWidth(width);
+  int n = FormatNumber(value, work, w, std::clamp(digits, 0, kMaxTextWidth), zero);
+  // The documented room of the caller's buffer; only a carry that rounding error pushed
+  // past the first digit could reach beyond it, and then only by a trailing decimal.
+  n = std::min(n, std::max(w, 8) + 1);
+  work[n] = '\0';
   std::memcpy(text, work, static_cast<std::size_t>(n) + 1);
   StoreLength(length, n);
   return text;

@@ -95,6 +95,11 @@ bool Truncate(int handle, long length) {
 
 bool Flush(int handle) { return ::fsync(handle) == 0; }
 
+bool CopyPermissions(int from, int to) {
+  struct stat info {};
+  return ::fstat(from, &info) == 0 && ::fchmod(to, info.st_mode & 07777) == 0;
+}
+
 std::int32_t DecodeInt32(const unsigned char *bytes) {
   const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
                               (static_cast<std::uint32_t>(bytes[1]) << 8) |

@@ -26,6 +26,8 @@ long Tell(int handle);
 long Length(int handle);
 bool Truncate(int handle, long length);
 bool Flush(int handle);
+// Gives `to` the permission bits of `from`.
+bool CopyPermissions(int from, int to);
 
 // Copies exactly `size` bytes from one descriptor's position to the other's, in blocks of
 // 1024 bytes.

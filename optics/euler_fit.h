@@ -34,7 +34,7 @@ void RotationMismatchTwoPairsGradient(const DANGLE3 &angles, const Vector &a1,
 
 // Angles turning the direction of a into the direction of b (neither needs unit length).
 // Returns 1 with the angles reduced into (-2 pi, 2 pi); 0 when the evaluation budget was
-// spent (the angles are the last accepted ones) or a vector has no direction (zero,
+// spent (the angles are the last ones the descent reached) or a vector has no direction (zero,
 // infinite or NaN: the angles are then zero).
 int FitEulerAngles(const Vector &a, const Vector &b, DANGLE3 &angles);
 int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2,

@@ -257,8 +257,11 @@ TEST_F(EasyBaseTest, DeleteAndPackLeaveContiguousRecords) {
   EXPECT_EQ(base.FindRecord("R2", handler), -1);
   EXPECT_EQ(base.FindName("R2"), -1);
 
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ASSERT_EQ(base.Pack(nullptr), 0) << base.ErrorText();
   ASSERT_EQ(base.count, 4);
+  EXPECT_EQ(fs::status(path).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   const Bytes bytes = ReadAll(path);
   EXPECT_EQ(Int32At(bytes, 0), 4);
   const std::int32_t kept[4] = {sizes[0], sizes[1], sizes[3], sizes[4]};
