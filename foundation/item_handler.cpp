@@ -136,27 +136,36 @@ bool TItemHandler::Write(int fileHandle) {
   record_io::EncodeInt32(itemCount, header + 4 + kRecordNameSize);
   if (!record_io::WriteExact(file, header, sizeof header)) return false;
   long cursor = start + kRecordHeaderSize;
+  const int source = handle;
   for (int i = 0; i < itemCount && i < items.cols * items.rows; ++i) {
     TItem &item = items.data[i];
+    const long sourcePosition = item.position;
     unsigned char itemHeader[kItemHeaderSize] = {};
     std::memcpy(itemHeader, item.name, kItemNameSize);
     itemHeader[kItemNameSize] = item.type;
     record_io::EncodeInt32(item.count, itemHeader + kItemNameSize + 1);
     if (!record_io::WriteExact(file, itemHeader, sizeof itemHeader)) return false;
     cursor += kItemHeaderSize;
-    item.position = cursor;
     const std::int64_t dataSize = item.DataSize();
     if (dataSize < 0) return false;
     if (!item.hasData) {
+      // Data known only by its place in the file the record was read from is carried
+      // over, so a record copied to another place or library keeps its data; at its own
+      // place the bytes already there stay.
+      const bool elsewhere = source >= 0 && sourcePosition > 0 &&
+                             !(source == file && sourcePosition == cursor);
+      if (elsewhere && !record_io::CopyRange(source, sourcePosition, file, cursor, dataSize))
+        return false;
       if (!record_io::Seek(file, cursor + static_cast<long>(dataSize))) return false;
     } else if (item.type == kItemFile) {
-      const int source = record_io::OpenExisting(item.fileName.c_str(), false);
-      const bool copied = source >= 0 && record_io::CopyExact(source, file, dataSize);
-      record_io::Close(source);
+      const int embedded = record_io::OpenExisting(item.fileName.c_str(), false);
+      const bool copied = embedded >= 0 && record_io::CopyExact(embedded, file, dataSize);
+      record_io::Close(embedded);
       if (!copied) return false;
     } else if (!record_io::WriteExact(file, item.data.data(), item.data.size())) {
       return false;
     }
+    item.position = cursor;
     cursor += static_cast<long>(dataSize);
   }
   handle = file;

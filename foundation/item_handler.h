@@ -83,7 +83,9 @@ class TItemHandler {
   // unchanged, when the name is empty or the record is broken: sizes beyond the file or
   // the record, item counts that do not fit.
   bool Read(int fileHandle);
-  // Writes the record at the file's current position (handle 0: the handler's own).
+  // Writes the record at the file's current position (handle 0: the handler's own). Items
+  // read from a file bring their data from there, so the file they were read from must
+  // still be open.
   bool Write(int fileHandle);
 
   // The first item with this name and type, or null.

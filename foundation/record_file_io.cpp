@@ -77,6 +77,32 @@ bool CopyExact(int from, int to, std::int64_t size) {
   return true;
 }
 
+bool CopyRange(int from, long fromPosition, int to, long toPosition, std::int64_t size) {
+  constexpr std::int64_t kBlock = 1024;
+  unsigned char block[kBlock];
+  while (size > 0) {
+    const auto part = static_cast<std::size_t>(size < kBlock ? size : kBlock);
+    std::size_t done = 0;
+    while (done < part) {
+      const ssize_t got = ::pread(from, block + done, part - done, fromPosition + done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+      done += static_cast<std::size_t>(got);
+    }
+    done = 0;
+    while (done < part) {
+      const ssize_t put = ::pwrite(to, block + done, part - done, toPosition + done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += static_cast<std::size_t>(put);
+    }
+    fromPosition += static_cast<long>(part);
+    toPosition += static_cast<long>(part);
+    size -= static_cast<std::int64_t>(part);
+  }
+  return true;
+}
+
 bool Seek(int handle, long position) {
   return position >= 0 && ::lseek(handle, static_cast<off_t>(position), SEEK_SET) == position;
 }

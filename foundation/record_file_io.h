@@ -33,6 +33,10 @@ bool CopyPermissions(int from, int to);
 // 1024 bytes.
 bool CopyExact(int from, int to, std::int64_t size);
 
+// Copies `size` bytes from position `fromPosition` of one file to position `toPosition`
+// of another (or the same) file, without moving either file's current position.
+bool CopyRange(int from, long fromPosition, int to, long toPosition, std::int64_t size);
+
 bool ReadInt32(int handle, std::int32_t *value);
 bool WriteInt32(int handle, std::int32_t value);
 std::int32_t DecodeInt32(const unsigned char *bytes);

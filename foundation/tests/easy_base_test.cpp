@@ -238,6 +238,36 @@ TEST_F(EasyBaseTest, MissingEmbeddedFileFailsWithoutHarm) {
   EXPECT_EQ(again.count, 1);
 }
 
+TEST_F(EasyBaseTest, RecordsReadBackCanBeCopiedWithTheirData) {
+  const std::string source = PathOf("a.lct");
+  const std::string target = PathOf("b.lct");
+  TEasyBase a;
+  ASSERT_GE(a.Create(source.c_str()), 0);
+  TItemHandler handler;
+  FillRecord(handler, "Original", 5);
+  ASSERT_EQ(a.AddRecord(handler), 0);
+
+  // Into another library, and a second time into the same one.
+  TEasyBase b;
+  ASSERT_GE(b.Create(target.c_str()), 0);
+  ASSERT_EQ(a.ReadRecord(0, handler), 0);
+  ASSERT_EQ(b.AddRecord(handler), 0);
+  ASSERT_EQ(a.ReadRecord(0, handler), 0);
+  handler.SetName("Copy");
+  ASSERT_EQ(a.AddRecord(handler), 1);
+
+  for (TEasyBase *base : {&a, &b}) {
+    const int index = base == &a ? 1 : 0;
+    ASSERT_EQ(base->ReadRecord(index, handler), index);
+    double doubles[3] = {};
+    ASSERT_TRUE(handler.ReadItemData("curv", kItemDoubles, doubles, sizeof doubles));
+    EXPECT_EQ(doubles[0], 7.5);
+    char text[16] = {};
+    ASSERT_TRUE(handler.ReadItemData("comment", kItemText, text, sizeof text - 1));
+    EXPECT_STREQ(text, "lens 5");
+  }
+}
+
 TEST_F(EasyBaseTest, DeleteAndPackLeaveContiguousRecords) {
   const std::string path = PathOf("lib.lct");
   TEasyBase base;
