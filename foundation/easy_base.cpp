@@ -195,8 +195,7 @@ int TEasyBase::AddRecord(TItemHandler &handler) {
   if (!written) {
     if (oldLength >= 0) record_io::Truncate(handle, oldLength);
     if (oldLength >= 4 && record_io::Seek(handle, 0)) record_io::WriteInt32(handle, count);
-    Fail("Cannot write the record \"" + handler.Name() + "\" to the library " +
-         Quoted(fileName));
+    Fail("Cannot write the record \"" + handler.Name() + "\" to the library " + Quoted(fileName));
     return -1;
   }
   names.data[count] = handler.Name();
@@ -222,14 +221,14 @@ int TEasyBase::Pack(const char *name) {
     Fail("No library is open");
     return -1;
   }
-  const std::string target = (name != nullptr && *name != '\0') ? std::string(name)
-                                                                : std::string(fileName);
+  const std::string target =
+      (name != nullptr && *name != '\0') ? std::string(name) : std::string(fileName);
   const std::filesystem::path directory = std::filesystem::path(target).parent_path();
   const std::string work = (directory / kPackWorkFileName).string();
   const int out = record_io::CreateFile(work.c_str());
   // The packed library keeps the permissions of the one it replaces.
-  bool copied = out >= 0 && record_io::CopyPermissions(handle, out) &&
-                record_io::WriteInt32(out, count);
+  bool copied =
+      out >= 0 && record_io::CopyPermissions(handle, out) && record_io::WriteInt32(out, count);
   std::int32_t kept = 0;
   for (int i = 0; copied && i < count; ++i) {
     if (deleted.data[i] != 0) continue;

@@ -45,44 +45,67 @@ void Copy(char *destination, std::size_t size, const char *source) {
 
 const char *FloatingPointText(int code) {
   switch (code) {
-    case kFaultCodeIntegerOverflow: return "80x86 Interrupt on overflow";
-    case kFaultCodeIntegerDivide: return "80x86 Integer divide by zero";
-    case kFaultCodeInvalidOperation: return "Invalid operation";
-    case kFaultCodeDivideByZero: return "Divide by zero";
-    case kFaultCodeOverflow: return "Overflow";
-    case kFaultCodeUnderflow: return "Underflow";
-    case kFaultCodePrecisionLoss: return "Precision loss";
-    case kFaultCodeStackOverflow: return "FP stack overflow";
-    default: return nullptr;
+    case kFaultCodeIntegerOverflow:
+      return "80x86 Interrupt on overflow";
+    case kFaultCodeIntegerDivide:
+      return "80x86 Integer divide by zero";
+    case kFaultCodeInvalidOperation:
+      return "Invalid operation";
+    case kFaultCodeDivideByZero:
+      return "Divide by zero";
+    case kFaultCodeOverflow:
+      return "Overflow";
+    case kFaultCodeUnderflow:
+      return "Underflow";
+    case kFaultCodePrecisionLoss:
+      return "Precision loss";
+    case kFaultCodeStackOverflow:
+      return "FP stack overflow";
+    default:
+      return nullptr;
   }
 }
 
 const char *IllegalText(int code) {
   switch (code) {
-    case kFaultCodeIllegalOperation: return "Illegal operation exception";
-    case kFaultCodePrivilegedInstruction: return "Privileged instruction";
-    default: return nullptr;
+    case kFaultCodeIllegalOperation:
+      return "Illegal operation exception";
+    case kFaultCodePrivilegedInstruction:
+      return "Privileged instruction";
+    default:
+      return nullptr;
   }
 }
 
 const char *SegmentText(int code) {
   switch (code) {
-    case kFaultCodeBoundViolation: return "A BOUND violation";
-    case kFaultCodeAccessViolation: return "Access violation";
-    case kFaultCodeStackGrowth: return "Unable to grow stack";
-    default: return nullptr;
+    case kFaultCodeBoundViolation:
+      return "A BOUND violation";
+    case kFaultCodeAccessViolation:
+      return "Access violation";
+    case kFaultCodeStackGrowth:
+      return "Unable to grow stack";
+    default:
+      return nullptr;
   }
 }
 
 const char *MathErrorText(int type) {
   switch (type) {
-    case kMathDomain: return "Argument domain error";
-    case kMathSingularity: return "Argument singularity ";
-    case kMathOverflow: return "Overflow range error ";
-    case kMathUnderflow: return "Underflow range error";
-    case kMathTotalLoss: return "Total loss of significance";
-    case kMathPartialLoss: return "Partial loss of significance";
-    default: return "";
+    case kMathDomain:
+      return "Argument domain error";
+    case kMathSingularity:
+      return "Argument singularity ";
+    case kMathOverflow:
+      return "Overflow range error ";
+    case kMathUnderflow:
+      return "Underflow range error";
+    case kMathTotalLoss:
+      return "Total loss of significance";
+    case kMathPartialLoss:
+      return "Partial loss of significance";
+    default:
+      return "";
   }
 }
 
@@ -152,34 +175,48 @@ void SetFaultProgramName(const char *name) {
 int FaultCodeFromSignal(int signal, int signalCode) {
   if (signal == SIGFPE) {
     switch (signalCode) {
-      case FPE_INTDIV: return kFaultCodeIntegerDivide;
-      case FPE_INTOVF: return kFaultCodeIntegerOverflow;
-      case FPE_FLTDIV: return kFaultCodeDivideByZero;
-      case FPE_FLTOVF: return kFaultCodeOverflow;
-      case FPE_FLTUND: return kFaultCodeUnderflow;
-      case FPE_FLTRES: return kFaultCodePrecisionLoss;
-      case FPE_FLTINV: return kFaultCodeInvalidOperation;
-      default: return kFaultCodeUnknown;
+      case FPE_INTDIV:
+        return kFaultCodeIntegerDivide;
+      case FPE_INTOVF:
+        return kFaultCodeIntegerOverflow;
+      case FPE_FLTDIV:
+        return kFaultCodeDivideByZero;
+      case FPE_FLTOVF:
+        return kFaultCodeOverflow;
+      case FPE_FLTUND:
+        return kFaultCodeUnderflow;
+      case FPE_FLTRES:
+        return kFaultCodePrecisionLoss;
+      case FPE_FLTINV:
+        return kFaultCodeInvalidOperation;
+      default:
+        return kFaultCodeUnknown;
     }
   }
   if (signal == SIGILL) {
     switch (signalCode) {
       case ILL_ILLOPC:
       case ILL_ILLOPN:
-      case ILL_ILLADR: return kFaultCodeIllegalOperation;
+      case ILL_ILLADR:
+        return kFaultCodeIllegalOperation;
       case ILL_PRVOPC:
-      case ILL_PRVREG: return kFaultCodePrivilegedInstruction;
-      default: return kFaultCodeUnknown;
+      case ILL_PRVREG:
+        return kFaultCodePrivilegedInstruction;
+      default:
+        return kFaultCodeUnknown;
     }
   }
   if (signal == SIGSEGV) {
     switch (signalCode) {
       case SEGV_MAPERR:
-      case SEGV_ACCERR: return kFaultCodeAccessViolation;
+      case SEGV_ACCERR:
+        return kFaultCodeAccessViolation;
 #ifdef SEGV_BNDERR
-      case SEGV_BNDERR: return kFaultCodeBoundViolation;
+      case SEGV_BNDERR:
+        return kFaultCodeBoundViolation;
 #endif
-      default: return kFaultCodeUnknown;
+      default:
+        return kFaultCodeUnknown;
     }
   }
   return kFaultCodeUnknown;

@@ -21,13 +21,18 @@ std::int64_t ItemDataSize(int type, std::int64_t count) {
   switch (type) {
     case kItemBytes:
     case kItemText:
-    case kItemFile: return count;
-    case kItemShorts: return 2 * count;
+    case kItemFile:
+      return count;
+    case kItemShorts:
+      return 2 * count;
     case kItemInts:
     case kItemLongs:
-    case kItemFloats: return 4 * count;
-    case kItemDoubles: return 8 * count;
-    default: return 0;
+    case kItemFloats:
+      return 4 * count;
+    case kItemDoubles:
+      return 8 * count;
+    default:
+      return 0;
   }
 }
 
@@ -40,8 +45,7 @@ void TItemHandler::SetName(const char *text) {
 
 void TItemHandler::Reset() { *this = TItemHandler(); }
 
-bool TItemHandler::AddItem(const char *itemName, const void *data, int type,
-                           std::int32_t count) {
+bool TItemHandler::AddItem(const char *itemName, const void *data, int type, std::int32_t count) {
   if (count < 0 || type < 0 || type > 255) return false;
   TItem item;
   const std::string shortName = ItemName(itemName);
@@ -152,8 +156,8 @@ bool TItemHandler::Write(int fileHandle) {
       // Data known only by its place in the file the record was read from is carried
       // over, so a record copied to another place or library keeps its data; at its own
       // place the bytes already there stay.
-      const bool elsewhere = source >= 0 && sourcePosition > 0 &&
-                             !(source == file && sourcePosition == cursor);
+      const bool elsewhere =
+          source >= 0 && sourcePosition > 0 && !(source == file && sourcePosition == cursor);
       if (elsewhere && !record_io::CopyRange(source, sourcePosition, file, cursor, dataSize))
         return false;
       if (!record_io::Seek(file, cursor + static_cast<long>(dataSize))) return false;

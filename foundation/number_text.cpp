@@ -1,8 +1,8 @@
 #include "foundation/number_text.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -54,11 +54,11 @@ int Carry(char *work, int position, int first) {
 }
 
 struct DigitRun {
-  double value;      // the number whose digits are written
-  int exponent;      // the first digit is the one of 10^exponent
-  int integerDigits; // digits before the point (0: the point is already written)
-  int limit;         // last position that may be written
-  int counted;       // digit limit for the counted digits
+  double value;       // the number whose digits are written
+  int exponent;       // the first digit is the one of 10^exponent
+  int integerDigits;  // digits before the point (0: the point is already written)
+  int limit;          // last position that may be written
+  int counted;        // digit limit for the counted digits
 };
 
 // Writes the digits of run.value from position `position`; returns the end position.
@@ -123,7 +123,7 @@ int ExponentialForm(char *work, double a, int sign, int width, int digits) {
   const int m = ExponentDigits(n);
   const int decimals = std::max(0, std::min(digits, width - sign - m - 2));
   const double rounded = a + 5.0 * TenTo(n - decimals - 1);
-  double mantissa = ScaleDown(rounded, n);
+  const double mantissa = ScaleDown(rounded, n);
   int end = 0;
   if (mantissa >= 10.0) {
     // The rounding reached the next power of ten: the mantissa is 1 alone.
@@ -202,7 +202,16 @@ bool LostTheValue(const char *text, double value, double zero) {
   return std::strcmp(text, "0") == 0 && std::fabs(value) > zero && std::fabs(value) > 0.0;
 }
 
-// The widest text a fitted number may need is given to its caller; returns the length.
+// Keeps a text within the caller's documented room of max(width, 8) + 1 characters; only a
+// carry that rounding error pushed past the first digit could reach beyond it, and then
+// only by a trailing decimal.
+int CapToBuffer(char *work, int length, int width) {
+  length = std::min(length, std::max(width, 8) + 1);
+  work[length] = '\0';
+  return length;
+}
+
+// The fitted text of the number into `out`; returns its length.
 int FitNumber(double value, char *out, int width, int digits, double zero) {
   width = ClampWidth(width);
   digits = std::clamp(digits, 0, kMaxTextWidth);
@@ -228,6 +237,7 @@ int FitNumber(double value, char *out, int width, int digits, double zero) {
       }
     }
   }
+  length = CapToBuffer(work, length, width);
   std::memcpy(out, work, static_cast<std::size_t>(length) + 1);
   return length;
 }
@@ -285,18 +295,14 @@ double Pow10(int n) {
 char *DoubleToText(double value, char *text, int width, int digits, int *length, double zero) {
   char work[kWorkSize];
   const int w = ClampWidth(width);
-  int n = FormatNumber(value, work, w, std::clamp(digits, 0, kMaxTextWidth), zero);
-  // The documented room of the caller's buffer; only a carry that rounding error pushed
-  // past the first digit could reach beyond it, and then only by a trailing decimal.
-  n = std::min(n, std::max(w, 8) + 1);
-  work[n] = '\0';
+  const int n = CapToBuffer(
+      work, FormatNumber(value, work, w, std::clamp(digits, 0, kMaxTextWidth), zero), w);
   std::memcpy(text, work, static_cast<std::size_t>(n) + 1);
   StoreLength(length, n);
   return text;
 }
 
-char *DoubleToTextFit(double value, char *text, int width, int digits, int *length,
-                      double zero) {
+char *DoubleToTextFit(double value, char *text, int width, int digits, int *length, double zero) {
   StoreLength(length, FitNumber(value, text, width, digits, zero));
   return text;
 }
@@ -330,14 +336,14 @@ const char *FormatLong(long value) {
   return LongToText(value, gFormatLong, kMaxTextWidth, nullptr);
 }
 
-char *DoubleToTextAligned(double value, char *text, int width, int digits, int *length,
-                          double zero, int alignment) {
+char *DoubleToTextAligned(double value, char *text, int width, int digits, int *length, double zero,
+                          int alignment) {
   const int n = FitNumber(value, text, width, digits, zero);
   return PadNumber(text, width, n, alignment, length);
 }
 
-char *FloatToTextAligned(float value, char *text, int width, int digits, int *length,
-                         float zero, int alignment) {
+char *FloatToTextAligned(float value, char *text, int width, int digits, int *length, float zero,
+                         int alignment) {
   return DoubleToTextAligned(static_cast<double>(value), text, width, digits, length,
                              static_cast<double>(zero), alignment);
 }
@@ -352,15 +358,12 @@ char *LongToTextAligned(long value, char *text, int width, int *length, int alig
   return PadNumber(text, width, n, alignment, length);
 }
 
-const char *FormatDoubleAligned(double value, int width, int digits, double zero,
-                                int alignment) {
-  return DoubleToTextAligned(value, gFormatDoubleAligned, width, digits, nullptr, zero,
-                             alignment);
+const char *FormatDoubleAligned(double value, int width, int digits, double zero, int alignment) {
+  return DoubleToTextAligned(value, gFormatDoubleAligned, width, digits, nullptr, zero, alignment);
 }
 
 const char *FormatFloatAligned(float value, int width, int digits, float zero, int alignment) {
-  return FloatToTextAligned(value, gFormatFloatAligned, width, digits, nullptr, zero,
-                            alignment);
+  return FloatToTextAligned(value, gFormatFloatAligned, width, digits, nullptr, zero, alignment);
 }
 
 const char *FormatIntAligned(int value, int width, int alignment) {

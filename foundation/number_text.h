@@ -34,8 +34,7 @@ double Pow10(int n);
 // decimal (fixed form from 1) digits; values with |value| <= zero give "0".
 char *DoubleToText(double value, char *text, int width, int digits, int *length, double zero);
 // DoubleToText with the digit limit lowered step by step until the text fits the width.
-char *DoubleToTextFit(double value, char *text, int width, int digits, int *length,
-                      double zero);
+char *DoubleToTextFit(double value, char *text, int width, int digits, int *length, double zero);
 char *FloatToTextFit(float value, char *text, int width, int digits, int *length, float zero);
 
 const char *FormatDouble(double value, int width, int digits, double zero);
@@ -50,14 +49,13 @@ const char *FormatLong(long value);
 
 // Padded to exactly `width` characters (the length reported is the width). A number that
 // cannot be shown within the width fills the field with '*' rather than showing a cut text.
-char *DoubleToTextAligned(double value, char *text, int width, int digits, int *length,
-                          double zero, int alignment);
-char *FloatToTextAligned(float value, char *text, int width, int digits, int *length,
-                         float zero, int alignment);
+char *DoubleToTextAligned(double value, char *text, int width, int digits, int *length, double zero,
+                          int alignment);
+char *FloatToTextAligned(float value, char *text, int width, int digits, int *length, float zero,
+                         int alignment);
 char *IntToTextAligned(int value, char *text, int width, int *length, int alignment);
 char *LongToTextAligned(long value, char *text, int width, int *length, int alignment);
-const char *FormatDoubleAligned(double value, int width, int digits, double zero,
-                                int alignment);
+const char *FormatDoubleAligned(double value, int width, int digits, double zero, int alignment);
 const char *FormatFloatAligned(float value, int width, int digits, float zero, int alignment);
 const char *FormatIntAligned(int value, int width, int alignment);
 const char *FormatLongAligned(long value, int width, int alignment);

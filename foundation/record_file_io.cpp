@@ -127,10 +127,9 @@ bool CopyPermissions(int from, int to) {
 }
 
 std::int32_t DecodeInt32(const unsigned char *bytes) {
-  const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                              (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                              (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                              (static_cast<std::uint32_t>(bytes[3]) << 24);
+  const std::uint32_t value =
+      static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+      (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
   return static_cast<std::int32_t>(value);
 }
 

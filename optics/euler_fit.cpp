@@ -1,8 +1,8 @@
 #include "optics/euler_fit.h"
 
 #include <cmath>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 #include "foundation/random.h"
 #include "foundation/rotator.h"
@@ -74,7 +74,7 @@ struct Mismatch {
     for (int i = 0; i < 3; ++i) {
       double moved[3] = {x[0], x[1], x[2]};
       moved[i] += kGradientStep;
-      g[i] = ((*this)(moved) - f0) / kGradientStep;
+      g[i] = ((*this)(moved)-f0) / kGradientStep;
     }
   }
 };
@@ -132,8 +132,8 @@ void DescentStep(const Mismatch &f, const double x[3], const double r0[6], doubl
   const double damping = kDamping * (normal[0][0] + normal[1][1] + normal[2][2]);
   for (int i = 0; i < 3; ++i) normal[i][i] += damping;
   if (Solve3(normal, rhs, step)) return;
-  const double g2 = gradient[0] * gradient[0] + gradient[1] * gradient[1] +
-                    gradient[2] * gradient[2];
+  const double g2 =
+      gradient[0] * gradient[0] + gradient[1] * gradient[1] + gradient[2] * gradient[2];
   for (int i = 0; i < 3; ++i) step[i] = g2 > 0.0 ? -f0 * gradient[i] / g2 : 0.0;
 }
 
@@ -225,9 +225,8 @@ void RotationMismatchGradient(const DANGLE3 &angles, const Vector &a, const Vect
   StoreGradient(g, gradient);
 }
 
-void RotationMismatchTwoPairsGradient(const DANGLE3 &angles, const Vector &a1,
-                                      const Vector &b1, const Vector &a2, const Vector &b2,
-                                      Vector &gradient) {
+void RotationMismatchTwoPairsGradient(const DANGLE3 &angles, const Vector &a1, const Vector &b1,
+                                      const Vector &a2, const Vector &b2, Vector &gradient) {
   const Mismatch f{FromVector(a1), FromVector(b1), FromVector(a2), FromVector(b2), true};
   double x[3], g[3];
   ToArray(angles, x);
@@ -245,8 +244,8 @@ int FitEulerAngles(const Vector &a, const Vector &b, DANGLE3 &angles) {
   return Descend(f, angles);
 }
 
-int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2,
-                           const Vector &b2, DANGLE3 &angles) {
+int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2, const Vector &b2,
+                           DANGLE3 &angles) {
   EvaluationCounter = 0;
   Mismatch f{FromVector(a1), FromVector(b1), FromVector(a2), FromVector(b2), true};
   if (!Normalise(f.a1) || !Normalise(f.b1) || !Normalise(f.a2) || !Normalise(f.b2)) {

@@ -28,17 +28,16 @@ double RotationMismatchTwoPairs(const DANGLE3 &angles, const Vector &a1, const V
 // a three-element vector.
 void RotationMismatchGradient(const DANGLE3 &angles, const Vector &a, const Vector &b,
                               Vector &gradient);
-void RotationMismatchTwoPairsGradient(const DANGLE3 &angles, const Vector &a1,
-                                      const Vector &b1, const Vector &a2, const Vector &b2,
-                                      Vector &gradient);
+void RotationMismatchTwoPairsGradient(const DANGLE3 &angles, const Vector &a1, const Vector &b1,
+                                      const Vector &a2, const Vector &b2, Vector &gradient);
 
 // Angles turning the direction of a into the direction of b (neither needs unit length).
 // Returns 1 with the angles reduced into (-2 pi, 2 pi); 0 when the evaluation budget was
 // spent (the angles are the last ones the descent reached) or a vector has no direction (zero,
 // infinite or NaN: the angles are then zero).
 int FitEulerAngles(const Vector &a, const Vector &b, DANGLE3 &angles);
-int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2,
-                           const Vector &b2, DANGLE3 &angles);
+int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2, const Vector &b2,
+                           DANGLE3 &angles);
 
 // angle - 2 pi * trunc(angle / (2 pi)): strictly between -2 pi and 2 pi.
 double ReduceEulerAngle(double angle);

@@ -27,7 +27,8 @@ Bytes ReadAll(const fs::path &path) {
 
 void WriteAll(const fs::path &path, const Bytes &bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void PutInt32(Bytes &bytes, std::int32_t value) {
@@ -318,7 +319,8 @@ TEST_F(EasyBaseTest, RecordOfExactlyOneBlockSurvivesPacking) {
   handler.SetName("Block");
   Bytes data(1024 - 28 - 15);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i);
-  ASSERT_TRUE(handler.AddItem("raw", data.data(), kItemBytes, static_cast<std::int32_t>(data.size())));
+  ASSERT_TRUE(
+      handler.AddItem("raw", data.data(), kItemBytes, static_cast<std::int32_t>(data.size())));
   EXPECT_EQ(handler.size, 1024);
   ASSERT_EQ(base.AddRecord(handler), 0);
   TItemHandler other;

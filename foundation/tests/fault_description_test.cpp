@@ -132,7 +132,8 @@ TEST_F(FaultDescriptionTest, MathErrorGoesToTheReceiver) {
   const TMathException singular{kMathSingularity, "log", 0.0};
   FaultMathErrorHook(&singular);
   EXPECT_EQ(receiver.calls, 1);
-  EXPECT_STREQ(receiver.last.text, "optic : log (0) caused floating point error 'Argument singularity '");
+  EXPECT_STREQ(receiver.last.text,
+               "optic : log (0) caused floating point error 'Argument singularity '");
   EXPECT_FALSE(TakePendingMathFault(nullptr));
   // Installing again without a receiver keeps the one registered.
   InstallFaultHandlers(nullptr);

@@ -82,7 +82,7 @@ TEST(NumberText, FixedFormRoundsToTheDigitLimit) {
   EXPECT_EQ(Fit(10.0, 8, 3).text, "10");             // the last integer digit stays
   EXPECT_EQ(Fit(1000.0, 8, 3).text, "1000");
   EXPECT_EQ(Fit(0.05, 8, 3).text, ".05");
-  EXPECT_EQ(Fit(0.0015, 8, 3).text, ".0015");   // above 0.001: still the fixed form
+  EXPECT_EQ(Fit(0.0015, 8, 3).text, ".0015");    // above 0.001: still the fixed form
   EXPECT_EQ(Fit(0.012345, 8, 3).text, ".0123");  // three significant digits below 1
   EXPECT_EQ(Fit(0.1, 8, 3).text, ".1");
   EXPECT_EQ(Fit(0.01, 8, 3).text, ".01");
@@ -185,7 +185,7 @@ TEST(NumberText, AlignTextPadsToTheWidth) {
   EXPECT_EQ(Align("12", 5, 2, kAlignLeft), "12   ");
   EXPECT_EQ(Align("12", 5, 2, kAlignCenter), " 12  ");
   EXPECT_EQ(Align("  12 ", 5, -1, kAlignCenter), " 12  ");
-  EXPECT_EQ(Align("  12 ", 5, -1, 7), "   12");  // any other alignment is right
+  EXPECT_EQ(Align("  12 ", 5, -1, 7), "   12");            // any other alignment is right
   EXPECT_EQ(Align("123456", 4, 6, kAlignCenter), "1234");  // centring a long text starts at 0
   EXPECT_EQ(Align("123456", 4, 6, kAlignRight), "1234");
 }

@@ -34,9 +34,12 @@ Mat3 Multiply(const Mat3 &a, const Mat3 &b) {
 
 // The rotation composed from the three elementary right-handed rotations.
 Mat3 Rotation(double alpha, double beta, double gamma) {
-  const Mat3 rx{{{1, 0, 0}, {0, std::cos(alpha), -std::sin(alpha)}, {0, std::sin(alpha), std::cos(alpha)}}};
-  const Mat3 ry{{{std::cos(beta), 0, std::sin(beta)}, {0, 1, 0}, {-std::sin(beta), 0, std::cos(beta)}}};
-  const Mat3 rz{{{std::cos(gamma), -std::sin(gamma), 0}, {std::sin(gamma), std::cos(gamma), 0}, {0, 0, 1}}};
+  const Mat3 rx{
+      {{1, 0, 0}, {0, std::cos(alpha), -std::sin(alpha)}, {0, std::sin(alpha), std::cos(alpha)}}};
+  const Mat3 ry{
+      {{std::cos(beta), 0, std::sin(beta)}, {0, 1, 0}, {-std::sin(beta), 0, std::cos(beta)}}};
+  const Mat3 rz{
+      {{std::cos(gamma), -std::sin(gamma), 0}, {std::sin(gamma), std::cos(gamma), 0}, {0, 0, 1}}};
   return Multiply(Multiply(rx, ry), rz);
 }
 
@@ -134,9 +137,8 @@ TEST(EulerFit, FitTurnsOneDirectionIntoAnother) {
   constexpr int kTrials = 100;
   for (int trial = 0; trial < kTrials; ++trial) {
     const Vec3 a = RandomDirection();
-    const Vec3 b = Apply(Rotation(RandomUniform(-kPi, kPi), RandomUniform(-kPi, kPi),
-                                  RandomUniform(-kPi, kPi)),
-                         a);
+    const Vec3 b = Apply(
+        Rotation(RandomUniform(-kPi, kPi), RandomUniform(-kPi, kPi), RandomUniform(-kPi, kPi)), a);
     DANGLE3 angles;
     // Lengths do not matter: only the directions are fitted.
     const Vector longA = Make({3 * a[0], 3 * a[1], 3 * a[2]});
@@ -145,7 +147,8 @@ TEST(EulerFit, FitTurnsOneDirectionIntoAnother) {
     ++fitted;
     EXPECT_LE(EvaluationCounter, kEulerFitBudget) << "seed " << seed << " trial " << trial;
     const Vec3 image = Apply(Rotation(angles.ax, angles.ay, angles.az), a);
-    EXPECT_LT(Distance(image, b), kFittedDirectionTolerance) << "seed " << seed << " trial " << trial;
+    EXPECT_LT(Distance(image, b), kFittedDirectionTolerance)
+        << "seed " << seed << " trial " << trial;
     for (double angle : {angles.ax, angles.ay, angles.az}) {
       EXPECT_GT(angle, -2 * kPi);
       EXPECT_LT(angle, 2 * kPi);
@@ -165,9 +168,9 @@ TEST(EulerFit, TwoPairsRecoverTheWholeRotation) {
     const Mat3 r = Rotation(RandomUniform(-kPi, kPi), beta, RandomUniform(-kPi, kPi));
     const Vec3 a1 = RandomDirection(), a2 = RandomDirection(), third = RandomDirection();
     DANGLE3 angles;
-    ASSERT_EQ(FitEulerAnglesTwoPairs(Make(a1), Make(Apply(r, a1)), Make(a2), Make(Apply(r, a2)),
-                                     angles),
-              1)
+    ASSERT_EQ(
+        FitEulerAnglesTwoPairs(Make(a1), Make(Apply(r, a1)), Make(a2), Make(Apply(r, a2)), angles),
+        1)
         << "seed " << seed << " trial " << trial;
     EXPECT_LE(EvaluationCounter, kEulerFitBudget);
     ++fitted;
@@ -179,7 +182,8 @@ TEST(EulerFit, TwoPairsRecoverTheWholeRotation) {
     // (the error grows as the pair closes up; the test directions are rarely that close).
     const double sine = std::sqrt(1 - std::pow(a1[0] * a2[0] + a1[1] * a2[1] + a1[2] * a2[2], 2));
     if (sine > 0.3) {
-      EXPECT_LT(Distance(Apply(found, third), Apply(r, third)), 4 * kFittedDirectionTolerance / sine)
+      EXPECT_LT(Distance(Apply(found, third), Apply(r, third)),
+                4 * kFittedDirectionTolerance / sine)
           << "seed " << seed << " trial " << trial;
     }
   }
