@@ -223,6 +223,11 @@ int TEasyBase::Pack(const char *name) {
   }
   const std::string target =
       (name != nullptr && *name != '\0') ? std::string(name) : std::string(fileName);
+  // A library that may not be written is not replaced by a packed copy either.
+  if (readOnly && target == fileName) {
+    Fail("The library " + Quoted(fileName) + " is read-only");
+    return -1;
+  }
   const std::filesystem::path directory = std::filesystem::path(target).parent_path();
   const std::string work = (directory / kPackWorkFileName).string();
   const int out = record_io::CreateFile(work.c_str());
