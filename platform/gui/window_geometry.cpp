@@ -197,8 +197,10 @@ RECT TWindow::GetWindowRect() const {
 
 void TWindow::GetClientRect(RECT &rect) const {
   const TFrameInsets insets = ClientInsets();
-  const int imageWidth = image != nullptr ? image->width() : width;
-  const int imageHeight = image != nullptr ? image->height() : height;
+  // The host's size for a window in the desktop's frame, else the window rectangle's.
+  const bool framed = host != nullptr && UsesDesktopFrame();
+  const int imageWidth = framed ? host->width() : width;
+  const int imageHeight = framed ? host->height() : height;
   rect = {0, 0, std::max(0, imageWidth - insets.Left - insets.Right),
           std::max(0, imageHeight - insets.Top - insets.Bottom)};
 }

@@ -12,4 +12,5 @@ list(APPEND PLATFORM_GUI_SOURCES
   qt_providers.cpp
   test_kit.cpp)
 list(APPEND PLATFORM_GUI_TESTS
-  tests/window_test.cpp)
+  tests/window_test.cpp
+  tests/window_geometry_test.cpp)

@@ -128,3 +128,153 @@ TEST(ResponseTable, UnhandledMenuCommandTravelsToParent) {
   EXPECT_EQ(frame->calls[0], "base save");
   delete frame;
 }
+
+namespace {
+
+// Deletes itself from inside its own handler, in either of the two ways window code does.
+class TSelfDeletingWindow : public TWindow {
+ public:
+  TSelfDeletingWindow(TWindow *parentWindow, bool *deletedFlag, bool deferred)
+      : TWindow(parentWindow), deleted(deletedFlag), useDestroyAndDelete(deferred) {}
+  ~TSelfDeletingWindow() override { *deleted = true; }
+  bool Find(TEventInfo &info) override;
+  void EvLButtonDown(UINT, const POINT &) {
+    if (useDestroyAndDelete) {
+      DestroyAndDelete();
+      // Deferred: the object is still whole until this dispatch returns.
+      stillHereAfterRequest = !*deleted;
+      return;
+    }
+    delete this;
+  }
+  void CmClose() { DestroyAndDelete(); }
+  bool *deleted;
+  bool useDestroyAndDelete;
+  bool stillHereAfterRequest = false;
+};
+
+const TResponseTableEntry kSelfDeletingTable[] = {
+    EvMessage<&TSelfDeletingWindow::EvLButtonDown>(WM_LBUTTONDOWN),
+    EvCommand<&TSelfDeletingWindow::CmClose>(7),
+};
+
+bool TSelfDeletingWindow::Find(TEventInfo &info) {
+  return SearchResponseTable(kSelfDeletingTable, info) || TWindow::Find(info);
+}
+
+}  // namespace
+
+TEST(SelfDeletingWindow, DeleteThisInsideMouseHandlerLeavesDispatcherSound) {
+  TWindow *frame = MakeFrame();
+  bool deleted = false;
+  auto *window = new TSelfDeletingWindow(frame, &deleted, false);
+  window->Attr.W = 50;
+  window->Attr.H = 50;
+  ASSERT_TRUE(window->Create());
+  const HWND handle = window->GetHandle();
+  test_kit::PostMouse(*window, WM_LBUTTONDOWN, {5, 5});
+  test_kit::PostMouse(*window, WM_LBUTTONUP, {5, 5});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return deleted; }, kWaitMs));
+  test_kit::RunFor(20);  // the host's remaining events must find nothing to call
+  EXPECT_EQ(WindowFromHandle(handle), nullptr);
+  EXPECT_TRUE(frame->GetChildren().empty());
+  delete frame;
+}
+
+TEST(SelfDeletingWindow, DestroyAndDeleteWaitsForTheDispatchToReturn) {
+  TWindow *frame = MakeFrame();
+  bool deleted = false;
+  auto *window = new TSelfDeletingWindow(frame, &deleted, true);
+  ASSERT_TRUE(window->Create());
+  const HWND handle = window->GetHandle();
+  window->SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1));
+  EXPECT_TRUE(deleted);
+  EXPECT_EQ(WindowFromHandle(handle), nullptr);
+  // A message posted to the dead handle is dropped, and posting reports the failure.
+  EXPECT_EQ(PostMessage(handle, WM_COMMAND, 7, 0), 0);
+  delete frame;
+}
+
+TEST(SelfDeletingWindow, PostedCloseCommandDeletesAfterwardsAndLaterPostsAreDropped) {
+  TWindow *frame = MakeFrame();
+  bool deleted = false;
+  auto *window = new TSelfDeletingWindow(frame, &deleted, true);
+  ASSERT_TRUE(window->Create());
+  const HWND handle = window->GetHandle();
+  ASSERT_TRUE(window->PostMessage(WM_COMMAND, 7, 0));
+  ASSERT_TRUE(window->PostMessage(WM_COMMAND, 7, 0));  // finds the window gone
+  ASSERT_TRUE(test_kit::RunUntil([&] { return deleted; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_FALSE(IsWindow(handle));
+  delete frame;
+}
+
+TEST(WindowTree, ParentDeletesChildrenAndHandlesDie) {
+  TWindow *frame = MakeFrame();
+  auto *first = new TWindow(frame);
+  first->Attr.Id = 301;
+  auto *second = new TWindow(frame);
+  second->Attr.Id = 302;
+  auto *grandChild = new TWindow(second);
+  grandChild->Attr.Id = 401;
+  // Children constructed before the parent's creation come up in its SetupWindow.
+  frame->Destroy();
+  EXPECT_FALSE(frame->IsWindow());
+  ASSERT_TRUE(frame->Create());
+  EXPECT_TRUE(first->IsWindow());
+  EXPECT_TRUE(grandChild->IsWindow());
+  EXPECT_EQ(frame->ChildWithId(302), second);
+  EXPECT_EQ(frame->ChildWithId(401), nullptr);
+  EXPECT_EQ(second->GetParent(), frame->GetHandle());
+  const HWND grandHandle = grandChild->GetHandle();
+  delete frame;
+  EXPECT_FALSE(IsWindow(grandHandle));
+}
+
+namespace {
+
+// Counts the destruction messages in order.
+class TDestroyWatcher : public TWindow {
+ public:
+  TDestroyWatcher(TWindow *parentWindow, std::vector<std::string> *logTarget, const char *name)
+      : TWindow(parentWindow, name), log(logTarget) {}
+  bool Find(TEventInfo &info) override;
+  void EvDestroy() {
+    log->push_back(GetWindowText());
+    TWindow::EvDestroy();
+  }
+  bool CanClose() override { return allowClose && TWindow::CanClose(); }
+  std::vector<std::string> *log;
+  bool allowClose = true;
+};
+
+const TResponseTableEntry kDestroyWatcherTable[] = {
+    EvMessage<&TDestroyWatcher::EvDestroy>(WM_DESTROY),
+};
+
+bool TDestroyWatcher::Find(TEventInfo &info) {
+  return SearchResponseTable(kDestroyWatcherTable, info) || TWindow::Find(info);
+}
+
+}  // namespace
+
+TEST(WindowTree, CloseAsksCanCloseAndDestroysParentBeforeChildren) {
+  test_kit::EnsureApplication();
+  std::vector<std::string> log;
+  auto *frame = new TDestroyWatcher(nullptr, &log, "frame");
+  frame->Attr.Style = WS_POPUP;
+  frame->Attr.W = frame->Attr.H = 80;
+  auto *child = new TDestroyWatcher(frame, &log, "child");
+  ASSERT_TRUE(frame->Create());
+  child->allowClose = false;
+  frame->SendMessage(WM_CLOSE);
+  EXPECT_TRUE(frame->IsWindow()) << "a child that refuses keeps the frame open";
+  child->allowClose = true;
+  frame->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(frame->IsWindow());
+  EXPECT_FALSE(child->IsWindow());
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0], "frame");
+  EXPECT_EQ(log[1], "child");
+  delete frame;
+}
