@@ -165,7 +165,8 @@ void TWindowHost::SendMouse(QMouseEvent *event, UINT msg) {
 void TWindowHost::mousePressEvent(QMouseEvent *event) {
   const UINT base = ButtonBase(event->button());
   if (owner == nullptr || base == 0) return;
-  const QPoint global = event->globalPosition().toPoint();
+  // Mapped now rather than taken from the event: the window may have moved since.
+  const QPoint global = mapToGlobal(event->position().toPoint());
   const LRESULT hit = owner->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(global.x(), global.y()));
   if (owner == nullptr) return;
   if (hit != HTCLIENT) {

@@ -13,4 +13,5 @@ list(APPEND PLATFORM_GUI_SOURCES
   test_kit.cpp)
 list(APPEND PLATFORM_GUI_TESTS
   tests/window_test.cpp
-  tests/window_geometry_test.cpp)
+  tests/window_geometry_test.cpp
+  tests/window_input_test.cpp)
