@@ -18,8 +18,10 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
 }
 
 TApplication::~TApplication() {
-  delete mainWindow;
+  // Not the main window any more while it goes: its destruction then posts no quit.
+  TWindow *window = mainWindow;
   mainWindow = nullptr;
+  delete window;
   providers.reset();
   if (currentApplication == this) currentApplication = nullptr;
 }

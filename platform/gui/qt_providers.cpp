@@ -62,11 +62,11 @@ int TQtMessageBoxProvider::ShowMessageBox(HWND owner, const std::string &text,
   for (int i = 0; i < count; ++i) {
     if (chosen == buttons[i].StandardButton) return buttons[i].Answer;
   }
-  // Closed without a button: the answer that cancels, else the only one.
+  // Closed without a button: the answer that cancels, else the default one.
   for (int i = 0; i < count; ++i) {
     if (buttons[i].Answer == IDCANCEL) return IDCANCEL;
   }
-  return buttons[0].Answer;
+  return buttons[defaultIndex < count ? defaultIndex : 0].Answer;
 }
 
 void TQtMessageBoxProvider::Beep(UINT) { QApplication::beep(); }

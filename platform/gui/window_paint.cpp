@@ -55,7 +55,11 @@ void TWindow::ResizeImage() {
   const int newWidth = std::max(1, host->width());
   const int newHeight = std::max(1, host->height());
   if (image != nullptr && image->width() == newWidth && image->height() == newHeight) return;
-  const RECT oldClient = image != nullptr ? GetClientRect() : RECT{};
+  const TFrameInsets insets = ClientInsets();
+  const RECT oldClient =
+      image != nullptr ? RECT{0, 0, image->width() - insets.Left - insets.Right,
+                              image->height() - insets.Top - insets.Bottom}
+                       : RECT{};
   auto resized = std::make_unique<QImage>(newWidth, newHeight, QImage::Format_RGB32);
   resized->fill(ToRgb(background));
   if (image != nullptr) {

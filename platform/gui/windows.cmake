@@ -14,4 +14,6 @@ list(APPEND PLATFORM_GUI_SOURCES
 list(APPEND PLATFORM_GUI_TESTS
   tests/window_test.cpp
   tests/window_geometry_test.cpp
-  tests/window_input_test.cpp)
+  tests/window_input_test.cpp
+  tests/window_paint_test.cpp
+  tests/application_test.cpp)
