@@ -147,3 +147,7 @@ QImage TScriptedScreenProvider::Grab(const RECT &screenRect) {
   }
   return result;
 }
+
+// The font configuration library keeps caches for the life of the process; the leak
+// checker of sanitized test runs is told not to report them.
+extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
