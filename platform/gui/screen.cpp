@@ -1,9 +1,12 @@
 #include "platform/gui/screen.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
 
 #include "platform/gui/messages.h"
 
@@ -40,7 +43,24 @@ class TQtScreenProvider final : public TScreenProvider {
     if (screen == nullptr || screenRect.Width() <= 0 || screenRect.Height() <= 0) return {};
     const QPixmap shot = screen->grabWindow(0, screenRect.left, screenRect.top,
                                             screenRect.Width(), screenRect.Height());
-    return shot.toImage().convertToFormat(QImage::Format_RGB32);
+    if (!shot.isNull()) return shot.toImage().convertToFormat(QImage::Format_RGB32);
+    return ComposeOwnWindows(screenRect);
+  }
+
+ private:
+  // Desktops that refuse screen grabs still let us see our own windows: they are drawn
+  // over the desktop colour where they lie.
+  static QImage ComposeOwnWindows(const RECT &screenRect) {
+    QImage result(screenRect.Width(), screenRect.Height(), QImage::Format_RGB32);
+    result.fill(qRgb(0, 128, 128));
+    QPainter painter(&result);
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+      if (!widget->isVisible()) continue;
+      const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
+      painter.drawPixmap(topLeft.x() - screenRect.left, topLeft.y() - screenRect.top,
+                         widget->grab());
+    }
+    return result;
   }
 };
 

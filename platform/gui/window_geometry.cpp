@@ -170,7 +170,7 @@ bool TWindow::SetWindowPos(HWND insertAfter, int newX, int newY, int newWidth, i
       }
     }
   }
-  if (flags & SWP_SHOWWINDOW) ShowWindow(SW_SHOWNA);
+  if (flags & SWP_SHOWWINDOW) ShowWindow((flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
   if (flags & SWP_HIDEWINDOW) ShowWindow(SW_HIDE);
   return *token && handle != nullptr;
 }
@@ -308,6 +308,9 @@ bool TWindow::ShowWindow(int cmdShow) {
   Attr.Style |= WS_VISIBLE;
   if (host == nullptr) return wasVisible;
   const bool topLevel = !IsChild();
+  const bool activate = cmdShow != SW_SHOWNA && cmdShow != SW_SHOWNOACTIVATE &&
+                        cmdShow != SW_SHOWMINNOACTIVE;
+  host->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
   switch (cmdShow) {
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:

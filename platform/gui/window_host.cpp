@@ -59,7 +59,9 @@ TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setMouseTracking(true);
-  setFocusPolicy(Qt::ClickFocus);
+  // A click gives no focus by itself: windows take it with SetFocus, and a top-level window
+  // takes it when it becomes active, unless one of its children holds it already.
+  setFocusPolicy(Qt::NoFocus);
 }
 
 TWindowHost::~TWindowHost() = default;
@@ -107,6 +109,15 @@ void TWindowHost::BeginCaptionDrag(const QPoint &globalPos) {
 }
 
 bool TWindowHost::event(QEvent *event) {
+  if (event->type() == QEvent::WindowActivate && owner != nullptr && isWindow()) {
+    TWindow *focused = WindowFromHandle(GetFocus());
+    bool inside = false;
+    for (TWindow *window = focused; window != nullptr; window = window->GetParentO()) {
+      if (window == owner) inside = true;
+      if (!window->IsChild()) break;
+    }
+    if (!inside) owner->SetFocus();
+  }
   // Tab and Backtab are keys of the window, not Qt's focus chain.
   if (event->type() == QEvent::KeyPress) {
     auto *key = static_cast<QKeyEvent *>(event);

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QWidget>
 #include <vector>
 
 #include "platform/core/recording_providers.h"
@@ -210,6 +211,23 @@ TEST(WindowFocus, SetFocusTellsBothWindows) {
   second->Destroy();
   EXPECT_EQ(GetFocus(), nullptr) << "a destroyed window holds no focus";
   delete frame;
+}
+
+TEST(WindowFocus, ActivatedTopLevelWindowTakesFocusUnlessAChildHasIt) {
+  TWindow *first = MakeFrame();
+  TInputWindow *child = MakeChild(first);
+  TWindow *second = MakeFrame();
+  child->SetFocus();
+  second->HostWidget()->activateWindow();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == second->GetHandle(); }, kWaitMs));
+  EXPECT_EQ(child->Last(WM_KILLFOCUS)->wParam, reinterpret_cast<WPARAM>(second->GetHandle()));
+  // Clicking a child window gives it no focus by itself.
+  test_kit::PostMouse(*child, WM_LBUTTONDOWN, {3, 3});
+  test_kit::PostMouse(*child, WM_LBUTTONUP, {3, 3});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return child->Count(WM_LBUTTONUP) == 1; }, kWaitMs));
+  EXPECT_NE(GetFocus(), child->GetHandle());
+  delete second;
+  delete first;
 }
 
 TEST(WindowFocus, CaptureIsHeldAndReleased) {

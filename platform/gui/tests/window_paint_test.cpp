@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <vector>
 
+#include "platform/gui/screen.h"
 #include "platform/gui/test_kit.h"
 #include "platform/gui/window.h"
 
@@ -161,4 +162,17 @@ TEST_F(WindowPaint, ImageCoordinatesHoldTheNonClientBand) {
   EXPECT_EQ(client.left, 1);
   EXPECT_EQ(client.right, 100 - 1 - GetSystemMetrics(SM_CXVSCROLL));
   EXPECT_EQ(qRed(image.pixel(0, 25)), 0) << "the 1-pixel border is black";
+}
+
+TEST_F(WindowPaint, ScreenGrabSeesAShownWindow) {
+  TWindow *child = MakeChild(0, 100, 100);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !log.rects.empty(); }, 2000));
+  test_kit::RunFor(20);  // let the host show its image
+  POINT topLeft{0, 0};
+  child->ClientToScreen(topLeft);
+  // Left half painted, right half background: grab one pixel of each.
+  const QImage grab = GrabScreen({topLeft.x, topLeft.y, topLeft.x + 100, topLeft.y + 10});
+  ASSERT_EQ(grab.width(), 100);
+  EXPECT_EQ(grab.pixel(10, 5), qRgb(GetRValue(kPaintColor), GetGValue(kPaintColor), GetBValue(kPaintColor)));
+  EXPECT_EQ(grab.pixel(90, 5), qRgb(GetRValue(kBackground), GetGValue(kBackground), GetBValue(kBackground)));
 }
