@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimerEvent>
 #include <QWheelEvent>
 #include <memory>
@@ -97,6 +98,9 @@ QScrollBar *TWindowHost::ScrollBar(int bar, bool create) {
     TWindowAccess::Scroll(*owner, bar, SB_THUMBPOSITION, pos);
     if (!*token || owner == nullptr) return;
     TWindowAccess::Scroll(*owner, bar, SB_ENDSCROLL, 0);
+    if (!*token || owner == nullptr) return;
+    const QSignalBlocker blocker(scrollBar);
+    scrollBar->setValue(owner->GetScrollPos(bar));  // where the window put it
   });
   return slot;
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QWidget>
 #include <vector>
 
@@ -30,7 +31,7 @@ class TInputWindow : public TWindow {
       case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR:
       case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_SYSCHAR: case WM_TIMER: case WM_SETFOCUS:
-      case WM_KILLFOCUS:
+      case WM_KILLFOCUS: case WM_VSCROLL: case WM_HSCROLL: case WM_DESTROY:
         seen.push_back({msg, wParam, lParam});
         break;
       default:
@@ -274,4 +275,45 @@ TEST(MessageBoxProvider, RecordingProviderReadsBackABoxFromAHandler) {
   ASSERT_EQ(boxes.beeps.size(), 1u);
   EXPECT_EQ(boxes.beeps[0], MB_SIMPLEBEEP);
   delete frame;
+}
+
+TEST(WindowInput, ScrollBarActionsReportCodesAndWaitForSetScrollPos) {
+  TWindow *frame = MakeFrame();
+  TInputWindow *child = MakeChild(frame, WS_VSCROLL);
+  child->SetScrollRange(SB_VERT, 0, 40);
+  child->SetScrollPos(SB_VERT, 10);
+  QScrollBar *bar = child->HostWidget()->findChild<QScrollBar *>();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->value(), 10);
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  bar->triggerAction(QAbstractSlider::SliderToMaximum);
+  std::vector<WPARAM> codes;
+  for (const TSeen &entry : child->seen) {
+    if (entry.msg == WM_VSCROLL) codes.push_back(LOWORD(entry.wParam));
+  }
+  EXPECT_EQ(codes, (std::vector<WPARAM>{SB_LINEDOWN, SB_PAGEUP, SB_BOTTOM}));
+  EXPECT_EQ(bar->value(), 10) << "the box moves only when the window says";
+  child->SetScrollPos(SB_VERT, 25);
+  EXPECT_EQ(bar->value(), 25);
+  // Dragging the box reports its place.
+  bar->setSliderPosition(33);
+  const TSeen *track = child->Last(WM_VSCROLL);
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(LOWORD(track->wParam), SB_THUMBTRACK);
+  EXPECT_EQ(HIWORD(track->wParam), 33);
+  delete frame;
+}
+
+TEST(WindowInput, ClosingTheDesktopWindowDestroysIt) {
+  test_kit::EnsureApplication();
+  auto *top = new TInputWindow(nullptr);
+  top->Attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+  top->Attr.W = 200;
+  top->Attr.H = 100;
+  ASSERT_TRUE(top->Create());
+  top->HostWidget()->close();
+  EXPECT_FALSE(top->IsWindow());
+  EXPECT_EQ(top->Count(WM_DESTROY), 1);
+  delete top;
 }
