@@ -1,5 +1,6 @@
 #include "platform/gui/window.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QWidget>
 #include <algorithm>
@@ -310,7 +311,11 @@ HWND TWindow::SetFocus() {
   std::shared_ptr<bool> token = alive;
   if (TWindow *old = WindowFromHandle(previous)) old->SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle));
   if (!*token || handle == nullptr || focusHandle != handle) return previous;
-  if (host != nullptr && !host->hasFocus()) host->setFocus(Qt::OtherFocusReason);
+  // Qt's focus goes to the host unless it is on a Qt control inside it already.
+  QWidget *qtFocus = QApplication::focusWidget();
+  if (host != nullptr && qtFocus != host && !host->isAncestorOf(qtFocus)) {
+    host->setFocus(Qt::OtherFocusReason);
+  }
   if (!*token || handle == nullptr || focusHandle != handle) return previous;
   SendMessage(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous));
   return previous;

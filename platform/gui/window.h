@@ -22,6 +22,7 @@
 #include "platform/core/types.h"
 #include "platform/gui/messages.h"
 #include "platform/gui/response_table.h"
+#include "platform/gui/window_attr.h"
 
 class QImage;
 class QWidget;
@@ -29,39 +30,6 @@ class TDC;
 class TModule;
 class TScroller;
 class TWindowHost;
-
-// The creation attributes; Create reads them, and they follow later moves and sizes.
-struct TWindowAttr {
-  DWORD Style = WS_CHILD | WS_VISIBLE;
-  DWORD ExStyle = 0;
-  int X = 0;
-  int Y = 0;
-  int W = 0;
-  int H = 0;
-  int Id = 0;
-};
-
-// What a class gives every window made from it.
-struct TWindowClass {
-  UINT Style = 0;                 // CS_* bits; CS_DBLCLKS turns double clicks into DBLCLK
-  COLORREF Background = 0xFFFFFF;  // erased client colour
-};
-
-// Widths of the band between the window rectangle and the client area.
-struct TFrameInsets {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-};
-
-// One scroll bar of a window (WS_HSCROLL / WS_VSCROLL).
-struct TScrollBarState {
-  int Min = 0;
-  int Max = 100;
-  int Pos = 0;
-  int Page = 0;
-};
 
 // Called to paint a window: the drawing layer installs it and builds the paint DC from the
 // window's image (ClientOrigin, PaintRect), then calls the window's Paint.

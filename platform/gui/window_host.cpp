@@ -53,6 +53,29 @@ UINT ButtonBase(Qt::MouseButton button) {
   }
 }
 
+// Qt's focus, wherever it goes, becomes the focus of the window whose host holds it (a
+// Qt control inside a window counts for that window); focus leaving our windows (another
+// program, a Qt dialog) takes it from the window that had it.
+void FollowQtFocus(QWidget *, QWidget *now) {
+  TWindowHost *holder = nullptr;
+  for (QWidget *widget = now; widget != nullptr && holder == nullptr;
+       widget = widget->parentWidget()) {
+    holder = dynamic_cast<TWindowHost *>(widget);
+  }
+  if (holder != nullptr && holder->Owner() != nullptr) {
+    if (GetFocus() != holder->Owner()->GetHandle()) holder->Owner()->SetFocus();
+    return;
+  }
+  if (TWindow *window = WindowFromHandle(GetFocus())) TWindowAccess::FocusLeft(*window);
+}
+
+void WatchQtFocus() {
+  static bool watching = false;
+  if (watching || qApp == nullptr) return;
+  watching = true;
+  QObject::connect(qApp, &QApplication::focusChanged, qApp, &FollowQtFocus);
+}
+
 }  // namespace
 
 TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags flags)
@@ -63,6 +86,7 @@ TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags
   // A click gives no focus by itself: windows take it with SetFocus, and a top-level window
   // takes it when it becomes active, unless one of its children holds it already.
   setFocusPolicy(Qt::NoFocus);
+  WatchQtFocus();
 }
 
 TWindowHost::~TWindowHost() = default;
@@ -269,19 +293,6 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
 void TWindowHost::keyPressEvent(QKeyEvent *event) { SendKey(event, true); }
 
 void TWindowHost::keyReleaseEvent(QKeyEvent *event) { SendKey(event, false); }
-
-void TWindowHost::focusInEvent(QFocusEvent *event) {
-  QWidget::focusInEvent(event);
-  if (owner != nullptr && GetFocus() != owner->GetHandle()) owner->SetFocus();
-}
-
-void TWindowHost::focusOutEvent(QFocusEvent *event) {
-  QWidget::focusOutEvent(event);
-  // Focus moving to another window of ours is reported by that window's focus-in.
-  if (owner != nullptr && dynamic_cast<TWindowHost *>(QApplication::focusWidget()) == nullptr) {
-    TWindowAccess::FocusLeft(*owner);
-  }
-}
 
 void TWindowHost::timerEvent(QTimerEvent *event) {
   if (owner != nullptr) TWindowAccess::Timer(*owner, event->timerId());

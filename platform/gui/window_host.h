@@ -39,8 +39,6 @@ class TWindowHost final : public QWidget {
   void wheelEvent(QWheelEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
   void keyReleaseEvent(QKeyEvent *event) override;
-  void focusInEvent(QFocusEvent *event) override;
-  void focusOutEvent(QFocusEvent *event) override;
   void timerEvent(QTimerEvent *event) override;
 
  private:

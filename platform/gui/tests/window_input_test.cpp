@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
 #include <vector>
@@ -229,6 +230,21 @@ TEST(WindowFocus, ActivatedTopLevelWindowTakesFocusUnlessAChildHasIt) {
   EXPECT_NE(GetFocus(), child->GetHandle());
   delete second;
   delete first;
+}
+
+TEST(WindowFocus, QtControlInsideAWindowGivesThatWindowTheFocus) {
+  TWindow *frame = MakeFrame();
+  TInputWindow *first = MakeChild(frame);
+  TInputWindow *second = MakeChild(frame);
+  frame->HostWidget()->activateWindow();
+  first->SetFocus();
+  QLineEdit edit(second->HostWidget());
+  edit.show();
+  edit.setFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == second->GetHandle(); }, kWaitMs));
+  EXPECT_TRUE(edit.hasFocus()) << "the control keeps Qt's focus";
+  EXPECT_EQ(first->Last(WM_KILLFOCUS)->wParam, reinterpret_cast<WPARAM>(second->GetHandle()));
+  delete frame;
 }
 
 TEST(WindowFocus, CaptureIsHeldAndReleased) {
