@@ -159,6 +159,11 @@ constexpr DWORD WS_POPUPWINDOW = 0x80880000;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 
+// GetWindowLong / SetWindowLong indexes.
+constexpr int GWL_STYLE = -16;
+constexpr int GWL_EXSTYLE = -20;
+constexpr int GWL_ID = -12;
+
 // Class styles.
 constexpr UINT CS_VREDRAW = 0x0001;
 constexpr UINT CS_HREDRAW = 0x0002;

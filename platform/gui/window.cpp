@@ -93,8 +93,8 @@ bool TWindow::Create() {
   const bool child = IsChild();
   x = Attr.X == CW_USEDEFAULT ? (child ? 0 : 40) : Attr.X;
   y = Attr.Y == CW_USEDEFAULT ? (child ? 0 : 40) : Attr.Y;
-  width = Attr.W == CW_USEDEFAULT ? (child ? 100 : 640) : std::max(0, Attr.W);
-  height = Attr.H == CW_USEDEFAULT ? (child ? 100 : 480) : std::max(0, Attr.H);
+  width = Attr.W == CW_USEDEFAULT ? (child ? 100 : 640) : std::clamp(Attr.W, 0, kMaxWindowExtent);
+  height = Attr.H == CW_USEDEFAULT ? (child ? 100 : 480) : std::clamp(Attr.H, 0, kMaxWindowExtent);
   hBar = vBar = TScrollBarState{};
 
   handle = NewHandle();

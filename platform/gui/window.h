@@ -262,4 +262,8 @@ BOOL GetClientRect(HWND handle, RECT *rect);
 BOOL ClientToScreen(HWND handle, POINT *point);
 BOOL ScreenToClient(HWND handle, POINT *point);
 UINT SetTimer(HWND handle, UINT timerId, UINT elapseMs);
+// The window rectangle around a client rectangle for a style (and a menu bar).
+BOOL AdjustWindowRect(RECT *rect, DWORD style, BOOL menu);
+LONG GetWindowLong(HWND handle, int index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
+LONG SetWindowLong(HWND handle, int index, LONG value);
 BOOL KillTimer(HWND handle, UINT timerId);

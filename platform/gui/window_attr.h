@@ -37,3 +37,10 @@ struct TScrollBarState {
   int Pos = 0;
   int Page = 0;
 };
+
+// Windows larger than this on either axis are cut to it: the image of a window is kept
+// in memory, and no screen comes near.
+constexpr int kMaxWindowExtent = 16384;
+
+// The border and caption that a window of the style draws (scroll bars and menu excluded).
+TFrameInsets FrameInsetsForStyle(DWORD style);

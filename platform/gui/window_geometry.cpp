@@ -16,10 +16,8 @@ bool TWindow::UsesDesktopFrame() const {
          (Attr.Style & WS_POPUP) == 0;
 }
 
-TFrameInsets TWindow::DrawnFrameInsets() const {
-  if (UsesDesktopFrame()) return {};
+TFrameInsets FrameInsetsForStyle(DWORD style) {
   int border = 0;
-  const DWORD style = Attr.Style;
   if (style & WS_THICKFRAME) {
     border = GetSystemMetrics(SM_CXFRAME);
   } else if (style & WS_DLGFRAME) {
@@ -29,6 +27,46 @@ TFrameInsets TWindow::DrawnFrameInsets() const {
   }
   const int caption = (style & WS_CAPTION) == WS_CAPTION ? GetSystemMetrics(SM_CYCAPTION) : 0;
   return {border, border + caption, border, border};
+}
+
+TFrameInsets TWindow::DrawnFrameInsets() const {
+  if (UsesDesktopFrame()) return {};
+  return FrameInsetsForStyle(Attr.Style);
+}
+
+BOOL AdjustWindowRect(RECT *rect, DWORD style, BOOL menu) {
+  if (rect == nullptr) return 0;
+  // A desktop frame is measured by the desktop once shown; our own metrics stand in here.
+  const TFrameInsets insets = FrameInsetsForStyle(style);
+  rect->left -= insets.Left;
+  rect->top -= insets.Top + (menu ? GetSystemMetrics(SM_CYMENU) : 0);
+  rect->right += insets.Right;
+  rect->bottom += insets.Bottom;
+  return 1;
+}
+
+LONG GetWindowLong(HWND handle, int index) {
+  TWindow *window = WindowFromHandle(handle);
+  if (window == nullptr) return 0;
+  switch (index) {
+    case GWL_STYLE: return static_cast<LONG>(window->GetStyle());
+    case GWL_EXSTYLE: return static_cast<LONG>(window->Attr.ExStyle);
+    case GWL_ID: return window->GetId();
+    default: return 0;
+  }
+}
+
+LONG SetWindowLong(HWND handle, int index, LONG value) {
+  TWindow *window = WindowFromHandle(handle);
+  if (window == nullptr) return 0;
+  const LONG previous = GetWindowLong(handle, index);
+  switch (index) {
+    case GWL_STYLE: window->SetStyle(static_cast<DWORD>(value)); break;
+    case GWL_EXSTYLE: window->Attr.ExStyle = static_cast<DWORD>(value); break;
+    case GWL_ID: window->Attr.Id = value; break;
+    default: return 0;
+  }
+  return previous;
 }
 
 TFrameInsets TWindow::ClientInsets() const {
@@ -99,8 +137,8 @@ void TWindow::ApplyGeometry() {
 }
 
 bool TWindow::MoveWindow(int newX, int newY, int newWidth, int newHeight, bool repaint) {
-  newWidth = std::max(0, newWidth);
-  newHeight = std::max(0, newHeight);
+  newWidth = std::clamp(newWidth, 0, kMaxWindowExtent);
+  newHeight = std::clamp(newHeight, 0, kMaxWindowExtent);
   Attr.X = newX;
   Attr.Y = newY;
   Attr.W = newWidth;
@@ -135,6 +173,7 @@ bool TWindow::SetWindowPos(HWND insertAfter, int newX, int newY, int newWidth, i
   if (flags & SWP_FRAMECHANGED) {
     LayoutScrollBars();
     PaintNonClient();
+    Invalidate(true);
     reportedClient = {-1, -1};
   }
   if ((flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) ||

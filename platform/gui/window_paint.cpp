@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/core/message_box.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/window.h"
 #include "platform/gui/window_host.h"
@@ -61,6 +62,12 @@ void TWindow::ResizeImage() {
                               image->height() - insets.Top - insets.Bottom}
                        : RECT{};
   auto resized = std::make_unique<QImage>(newWidth, newHeight, QImage::Format_RGB32);
+  if (resized->isNull()) {
+    // Out of memory: the old picture stays (drawing clips to the image it has).
+    ShowNotEnoughMemory();
+    if (image == nullptr) image = std::make_unique<QImage>(1, 1, QImage::Format_RGB32);
+    return;
+  }
   resized->fill(ToRgb(background));
   if (image != nullptr) {
     // Keep the old picture at the top-left: a window that grows repaints only what is new.

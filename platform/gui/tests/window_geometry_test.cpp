@@ -225,3 +225,42 @@ TEST(Scroller, LinePageAndThumbCodesMoveWithinTheRange) {
   EXPECT_EQ(child->Scroller->YPos, 0);
   delete frame;
 }
+
+TEST(WindowGeometry, AdjustWindowRectAddsTheFrameOfTheStyle) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CYCAPTION, 18);
+  screen.SetMetric(SM_CYMENU, 20);
+  RECT rect{10, 10, 110, 60};
+  ASSERT_TRUE(AdjustWindowRect(&rect, WS_CAPTION | WS_THICKFRAME, 1));
+  EXPECT_EQ(rect.left, 10 - 4);
+  EXPECT_EQ(rect.top, 10 - 4 - 18 - 20);
+  EXPECT_EQ(rect.right, 110 + 4);
+  EXPECT_EQ(rect.bottom, 60 + 4);
+  RECT bordered{0, 0, 10, 10};
+  AdjustWindowRect(&bordered, WS_BORDER, 0);
+  EXPECT_EQ(bordered.Width(), 12);
+  EXPECT_FALSE(AdjustWindowRect(nullptr, WS_BORDER, 0));
+}
+
+TEST(WindowGeometry, WindowLongsReadAndChangeStyleAndId) {
+  TWindow *frame = MakeFrame();
+  TSizeWatcher *child = MakeChild(frame, 0, 0, 0, 80, 60);
+  child->Attr.Id = 55;
+  const HWND handle = child->GetHandle();
+  EXPECT_EQ(GetWindowLong(handle, GWL_ID), 55);
+  const LONG style = GetWindowLong(handle, GWL_STYLE);
+  EXPECT_NE(static_cast<DWORD>(style) & WS_CHILD, 0u);
+  SetWindowLong(handle, GWL_STYLE, static_cast<LONG>(static_cast<DWORD>(style) | WS_BORDER));
+  EXPECT_EQ(child->GetClientRect().right, 78) << "the new border takes its place";
+  EXPECT_EQ(GetWindowLong(nullptr, GWL_STYLE), 0);
+  delete frame;
+}
+
+TEST(WindowGeometry, AbsurdSizesAreCut) {
+  TWindow *frame = MakeFrame();
+  TSizeWatcher *child = MakeChild(frame, 0, 0, 0, 80, 60);
+  EXPECT_TRUE(child->MoveWindow(0, 0, 1000000, 20));
+  EXPECT_EQ(child->GetClientRect().right, kMaxWindowExtent);
+  EXPECT_EQ(child->WindowImage().width(), kMaxWindowExtent);
+  delete frame;
+}
