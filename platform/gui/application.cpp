@@ -22,6 +22,10 @@ TApplication::~TApplication() {
   TWindow *window = mainWindow;
   mainWindow = nullptr;
   delete window;
+  // Hosts of destroyed windows wait for Qt to delete them; let it, while Qt is still here.
+  if (QCoreApplication::instance() != nullptr) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   providers.reset();
   if (currentApplication == this) currentApplication = nullptr;
 }

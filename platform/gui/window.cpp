@@ -96,6 +96,8 @@ bool TWindow::Create() {
   width = Attr.W == CW_USEDEFAULT ? (child ? 100 : 640) : std::clamp(Attr.W, 0, kMaxWindowExtent);
   height = Attr.H == CW_USEDEFAULT ? (child ? 100 : 480) : std::clamp(Attr.H, 0, kMaxWindowExtent);
   hBar = vBar = TScrollBarState{};
+  reportedClient = {-1, -1};
+  reportedOrigin = {-100000, -100000};
 
   handle = NewHandle();
   Registry()[handle] = this;
