@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QObject>
+#include <QThread>
 #include <vector>
 
 #include "platform/gui/key_codes.h"
@@ -54,6 +55,7 @@ class TKeyWatch final : public QObject {
   struct TWatch {
     UINT key;
     bool seen;
+    int loopLevel;  // keys taken by a modal loop opened meanwhile are not the pump's
   };
   std::vector<TWatch> stack;
 
@@ -62,7 +64,10 @@ class TKeyWatch final : public QObject {
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
       const auto *key = static_cast<QKeyEvent *>(event);
       TWatch &top = stack.back();
-      if (top.key != 0 && VirtualKeyFromQt(key->key()) == top.key) top.seen = true;
+      if (top.key != 0 && VirtualKeyFromQt(key->key()) == top.key &&
+          QThread::currentThread()->loopLevel() == top.loopLevel) {
+        top.seen = true;
+      }
     }
     return false;
   }
@@ -88,7 +93,7 @@ bool PostWindowMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool ProcessWaitingMessages(UINT watchedKey) {
   if (QCoreApplication::instance() == nullptr) return false;
   TKeyWatch &watch = KeyWatch();
-  watch.stack.push_back({watchedKey, false});
+  watch.stack.push_back({watchedKey, false, QThread::currentThread()->loopLevel()});
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   const bool seen = watch.stack.back().seen;
   watch.stack.pop_back();

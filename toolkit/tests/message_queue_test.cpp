@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <limits>
@@ -160,6 +162,33 @@ TEST_F(MessageQueue, InnerPumpTakesTheKeyFromTheOuterOne) {
   EXPECT_EQ(outer.Pump(), 1);
   EXPECT_EQ(innerResult, 0);
   EXPECT_EQ(outer.BusyCount(), 1);
+}
+
+TEST_F(MessageQueue, EscapeTakenByAModalLoopDoesNotCancel) {
+  // A handler opens a modal loop (as a message box does) and the user presses Escape there.
+  class TModalRunner : public TWindow {
+   public:
+    TModalRunner(TWindow *parentWindow, TWindow *target) : TWindow(parentWindow), keyTarget(target) {}
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+      if (msg == WM_USER + 9) {
+        QEventLoop modal;
+        test_kit::PostKey(*keyTarget, VK_ESCAPE);
+        QTimer::singleShot(30, &modal, &QEventLoop::quit);
+        modal.exec();
+        return 0;
+      }
+      return TWindow::WindowProc(msg, wParam, lParam);
+    }
+    TWindow *keyTarget;
+  };
+  auto *runner = new TModalRunner(frame, window);
+  ASSERT_TRUE(runner->Create());
+  TMessageQueue queue;
+  queue.Enter();
+  runner->PostMessage(WM_USER + 9);
+  EXPECT_EQ(queue.Pump(), 1);
+  EXPECT_EQ(window->lastKey, static_cast<int>(VK_ESCAPE)) << "the modal loop delivered it";
+  EXPECT_EQ(queue.BusyCount(), 1);
 }
 
 TEST_F(MessageQueue, DestructorLeavesEverything) {
