@@ -238,6 +238,19 @@ LRESULT TWindow::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       CloseWindow();
       return 0;
+    case WM_SETTEXT:
+      StoreText(reinterpret_cast<const char *>(lParam));
+      return 1;
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(title.size());
+    case WM_GETTEXT: {
+      auto *buffer = reinterpret_cast<char *>(lParam);
+      if (buffer == nullptr || wParam == 0) return 0;
+      const std::size_t copied = std::min<std::size_t>(title.size(), wParam - 1);
+      title.copy(buffer, copied);
+      buffer[copied] = '\0';
+      return static_cast<LRESULT>(copied);
+    }
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
         case SC_CLOSE:

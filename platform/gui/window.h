@@ -110,10 +110,11 @@ class TWindow {
   void ScreenToClient(POINT &point) const;
   POINT ClientToScreen(const POINT &point) const;
 
+  // The text goes through WM_SETTEXT / WM_GETTEXT, so a control can keep its own.
   void SetWindowText(const std::string &text);
   void SetCaption(const std::string &text) { SetWindowText(text); }
-  std::string GetWindowText() const { return title; }
-  int GetWindowTextLength() const { return static_cast<int>(title.size()); }
+  std::string GetWindowText();
+  int GetWindowTextLength();
 
   // Focus and mouse capture; each returns the handle that had it before.
   HWND SetFocus();
@@ -202,6 +203,7 @@ class TWindow {
   void DispatchScroll(int bar, UINT code, int pos);
   void TimerFired(int qtTimerId);
   void HostMoved();
+  void StoreText(const char *text);
   void FocusLeftProgram();
   LRESULT DefaultPaint();
   LRESULT DefaultErase();
@@ -267,3 +269,7 @@ BOOL AdjustWindowRect(RECT *rect, DWORD style, BOOL menu);
 LONG GetWindowLong(HWND handle, int index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
 LONG SetWindowLong(HWND handle, int index, LONG value);
 BOOL KillTimer(HWND handle, UINT timerId);
+// Copies at most size - 1 bytes and a terminating zero; returns the bytes copied.
+int GetWindowText(HWND handle, char *buffer, int size);
+int GetWindowTextLength(HWND handle);
+BOOL SetWindowText(HWND handle, const char *text);

@@ -278,3 +278,50 @@ TEST(WindowTree, CloseAsksCanCloseAndDestroysParentBeforeChildren) {
   EXPECT_EQ(log[1], "child");
   delete frame;
 }
+
+namespace {
+
+// Keeps its text elsewhere, as an edit control keeps it in its Qt widget.
+class TOwnTextWindow : public TWindow {
+ public:
+  explicit TOwnTextWindow(TWindow *parentWindow) : TWindow(parentWindow) {}
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    switch (msg) {
+      case WM_SETTEXT:
+        stored = "[" + std::string(reinterpret_cast<const char *>(lParam)) + "]";
+        return 1;
+      case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(stored.size());
+      case WM_GETTEXT: {
+        const std::size_t copied = std::min<std::size_t>(stored.size(), wParam - 1);
+        stored.copy(reinterpret_cast<char *>(lParam), copied);
+        reinterpret_cast<char *>(lParam)[copied] = '\0';
+        return static_cast<LRESULT>(copied);
+      }
+      default:
+        return TWindow::WindowProc(msg, wParam, lParam);
+    }
+  }
+  std::string stored;
+};
+
+}  // namespace
+
+TEST(WindowText, TextTravelsThroughMessagesAndBuffersNeverOverflow) {
+  TWindow *frame = MakeFrame();
+  frame->SetWindowText("Spot diagram");
+  EXPECT_EQ(frame->GetWindowText(), "Spot diagram");
+  EXPECT_EQ(GetWindowTextLength(frame->GetHandle()), 12);
+  char small[5] = {'x', 'x', 'x', 'x', 'x'};
+  EXPECT_EQ(GetWindowText(frame->GetHandle(), small, 5), 4);
+  EXPECT_STREQ(small, "Spot");
+  EXPECT_EQ(GetWindowText(frame->GetHandle(), small, 0), 0);
+  EXPECT_EQ(GetWindowText(frame->GetHandle(), nullptr, 10), 0);
+  EXPECT_EQ(GetWindowText(nullptr, small, 5), 0);
+  EXPECT_STREQ(small, "") << "an unknown window gives an empty text";
+  auto *control = new TOwnTextWindow(frame);
+  ASSERT_TRUE(control->Create());
+  ASSERT_TRUE(SetWindowText(control->GetHandle(), "12.5"));
+  EXPECT_EQ(control->GetWindowText(), "[12.5]");
+  delete frame;
+}
