@@ -223,8 +223,9 @@ void TWindow::GetWindowRect(RECT &rect) const {
     const QPoint topLeft = host->mapToGlobal(QPoint(0, 0));
     rect = {topLeft.x(), topLeft.y(), topLeft.x() + width, topLeft.y() + height};
   } else {
+    // The desktop's frame as it is now: it may differ from what was asked before showing.
     const QRect frame = host->frameGeometry();
-    rect = {frame.left(), frame.top(), frame.left() + width, frame.top() + height};
+    rect = {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
   }
 }
 
