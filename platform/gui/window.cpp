@@ -59,8 +59,8 @@ TWindow::TWindow(TWindow *parentWindow, const char *titleText, TModule *)
 TWindow::~TWindow() {
   Destroy();
   *alive = false;
-  const std::vector<TWindow *> owned = children;
-  for (TWindow *child : owned) delete child;
+  // Each child takes itself off the list as it goes.
+  while (!children.empty()) delete children.back();
   if (parent != nullptr) {
     auto &siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
@@ -141,9 +141,12 @@ void TWindow::Destroy(int) {
   Dispatch(WM_DESTROY, 0, 0);
   if (!*token) return;
   CleanupWindow();
+  // A child's destruction may delete a sibling: only children still here are destroyed.
   const std::vector<TWindow *> owned = children;
-  for (TWindow *child : owned) child->Destroy();
-  if (!*token) return;
+  for (TWindow *child : owned) {
+    if (std::find(children.begin(), children.end(), child) != children.end()) child->Destroy();
+    if (!*token) return;
+  }
   for (const auto &[id, qtId] : timers) {
     if (host != nullptr) host->killTimer(qtId);
   }

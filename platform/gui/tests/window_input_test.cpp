@@ -333,3 +333,20 @@ TEST(WindowInput, ClosingTheDesktopWindowDestroysIt) {
   EXPECT_EQ(top->Count(WM_DESTROY), 1);
   delete top;
 }
+
+TEST(WindowInput, DraggingADrawnCaptionMovesTheWindow) {
+  TWindow *frame = MakeFrame();
+  TInputWindow *child = MakeChild(frame, WS_CAPTION);
+  const RECT before = child->GetWindowRect();
+  // The caption lies above the client area: negative client y.
+  test_kit::PostMouse(*child, WM_LBUTTONDOWN, {10, -8});
+  test_kit::PostMouse(*child, WM_MOUSEMOVE, {30, -3}, MK_LBUTTON);
+  test_kit::PostMouse(*child, WM_LBUTTONUP, {30, -3});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return child->GetWindowRect().left != before.left; }, kWaitMs));
+  test_kit::RunFor(10);
+  const RECT after = child->GetWindowRect();
+  EXPECT_EQ(after.left - before.left, 20);
+  EXPECT_EQ(after.top - before.top, 5);
+  EXPECT_EQ(child->Count(WM_LBUTTONDOWN), 0) << "a caption press is no client press";
+  delete frame;
+}
