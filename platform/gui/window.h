@@ -13,6 +13,11 @@
 // default WindowProc finds the handler through Find (the class's response table, then its
 // base's) and otherwise runs DefWindowProc. A window deleted inside one of its own handlers
 // (delete this, or DestroyAndDelete) is safe: the dispatch notices and touches nothing more.
+//
+// Worth knowing: children are hosts of their own over the parent's, so a parent never
+// draws over them (as if WS_CLIPCHILDREN were always set). WM_ERASEBKGND comes with no
+// DC in wParam; its default fills the area being painted with the background colour.
+// WM_CHAR carries the UTF-16 code of the character typed.
 
 #include <map>
 #include <memory>
