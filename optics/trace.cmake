@@ -1,0 +1,1 @@
+list(APPEND OPTICS_SOURCES system_trace.cpp)
