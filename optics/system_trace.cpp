@@ -194,9 +194,9 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
           rc = kRayStopped;
           break;
         }
-        pipePath += ray.pathLength;
-        recorder.Record(ray);
         if (r == kRayMissedSurface || r == kRayPassed) {
+          // The wall leaves such a ray where it was: no segment of its own to add or to
+          // record again (counting it twice made pipe paths too long).
           rc = SurfaceTrace(*surface, ray);
           allPassed = rc;
           pipePath += ray.pathLength;
@@ -204,6 +204,8 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
           recorder.Record(ray);
           break;
         }
+        pipePath += ray.pathLength;
+        recorder.Record(ray);
         ray.status = kRayPassed;
       }
       if (rc == kRayStopped) break;
