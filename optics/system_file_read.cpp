@@ -171,6 +171,12 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
 std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
                         const std::string &fileName) {
   const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
+  // A file that lists no wavelength is worked at its working wavelength (0.54 when it has
+  // none): a spectrum of one wavelength 0 gave every glass an index at 0 micrometres.
+  if (lambdas[0] == 0.0 && count == 1) {
+    lambdas[0] = info.LambdaW > 0.0 ? info.LambdaW : TSpectralInfo().lambda;
+    weights[0] = 1.0;
+  }
   for (int i = 0; i < count; ++i) {
     // A zero closes the list only at its end; inside it, or below zero, it is no wavelength.
     if (lambdas[i] < 0.0 || (lambdas[i] == 0.0 && count > 1))

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "optics/glass_catalog.h"
+#include "optics/glass_info.h"
 #include "optics/model_globals.h"
 #include "optics/optical_system.h"
 #include "platform/core/recording_providers.h"
