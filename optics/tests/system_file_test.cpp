@@ -252,6 +252,31 @@ TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   std::filesystem::create_directory(Scratch("readnf.tmp"));
   EXPECT_EQ(system.WriteFile(path.c_str()), 0);
   EXPECT_EQ(ReadText(path), before);
+  EXPECT_EQ(Boxes().beeps.size(), 0u);  // the rewrite started; only finishing it failed
+
+  // A read-only file is not written at all.
+  std::filesystem::remove(Scratch("readnf.tmp"));
+  ::chmod(path.c_str(), 0444);
+  EXPECT_EQ(system.WriteFile(path.c_str()), 0);
+  EXPECT_EQ(ReadText(path), before);
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(system.WriteFile(path.c_str()), 1);
+  EXPECT_NE(ReadText(path).find("Nsurf=8"), std::string::npos);
+}
+
+TEST_F(SystemFileTest, NameModesChooseTheSystemName) {
+  const std::string path = Scratch("named.os");
+  WriteText(path, Minimal("Name=From file\nNpow=1\nDiscrette=0.25", "{ R=0; Glass=\"\"; DextY=2; }\n"));
+  TOpticalSystem system;
+  system.name = "Before";
+  ASSERT_EQ(system.ReadFile(path, 2), 1);
+  EXPECT_EQ(system.name, "Before");
+  EXPECT_EQ(system.SurfaceCount(), 1);  // Npow is the older name of Nsurf
+  EXPECT_EQ(system.info.Discrete, 0.25);
+  ASSERT_EQ(system.ReadFile(path, 1), 1);
+  EXPECT_EQ(system.name, path);
+  ASSERT_EQ(system.ReadFile(path, 0), 1);
+  EXPECT_EQ(system.name, "From file");
 }
 
 TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
