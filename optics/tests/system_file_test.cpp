@@ -444,3 +444,44 @@ TEST_F(SystemFileTest, TiltedStackedSystemKeepsItsGeometry) {
 }
 
 }  // namespace
+
+namespace {
+
+// Damaged copies of a real file: cut short, bytes changed, lines doubled. Every one is
+// either refused with a message or read into a system that traces without harm.
+TEST_F(SystemFileTest, DamagedFilesNeverBreakTheReader) {
+  constexpr unsigned kSeed = 20261207;
+  std::printf("seed %u\n", kSeed);
+  std::srand(kSeed);
+  const std::string good = ReadText(ExamplePath("cooke_triplet.os"));
+  const char kNoise[] = "0123456789.-+eE;,={}[]\"!abcXYZ \n";
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string text = good;
+    const int kind = trial % 3;
+    const std::size_t at = static_cast<std::size_t>(std::rand()) % text.size();
+    if (kind == 0) {
+      text.resize(at);
+    } else if (kind == 1) {
+      for (int k = 0; k < 4; ++k)
+        text[static_cast<std::size_t>(std::rand()) % text.size()] =
+            kNoise[static_cast<std::size_t>(std::rand()) % (sizeof kNoise - 1)];
+    } else {
+      const std::size_t end = text.find('\n', at);
+      text.insert(at, text.substr(at, end == std::string::npos ? 0 : end - at + 1));
+    }
+    SCOPED_TRACE(trial);
+    TOpticalSystem system;
+    const std::size_t boxesBefore = BoxCount();
+    if (ReadString(system, text) == 1) {
+      TCurrentRay ray = RayAlong(-1.0, 1.0, 0.5, 1.0, 0.01, 0.0);
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(ray, -1, &hits, 0);
+      ASSERT_GE(hits.cols, 1);
+      EXPECT_EQ(hits.data[hits.cols - 1].x, kHitListEnd);
+    } else {
+      EXPECT_GT(BoxCount(), boxesBefore);  // a refusal always says why
+    }
+  }
+}
+
+}  // namespace
