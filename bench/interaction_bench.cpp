@@ -6,20 +6,23 @@
 #include <vector>
 
 #include "optics/interaction_types.h"
+#include "optics/ray.h"
+#include "optics/surface.h"
 #include "optics/surface_interaction.h"
+#include "optics/surface_trace.h"
 
 namespace {
 
 constexpr int kRayCount = 1024;
 
 // A square grid of parallel rays over a 20 mm pupil, slightly oblique.
-std::vector<TInteractionRay> RayGrid() {
-  std::vector<TInteractionRay> rays;
+std::vector<TCurrentRay> RayGrid() {
+  std::vector<TCurrentRay> rays;
   const int side = 32;
   const double length = std::sqrt(1.0 + 0.05 * 0.05);
   for (int i = 0; i < side; ++i)
     for (int j = 0; j < side; ++j) {
-      TInteractionRay ray;
+      TCurrentRay ray;
       ray.x = -5.0;
       ray.y = -10.0 + 20.0 * i / (side - 1);
       ray.z = -10.0 + 20.0 * j / (side - 1);
@@ -43,11 +46,11 @@ TInteractionSurface Lens(int type) {
 }
 
 void RunSurface(benchmark::State &state, const TInteractionSurface &surface) {
-  const std::vector<TInteractionRay> start = RayGrid();
-  std::vector<TInteractionRay> work(start.size());
+  const std::vector<TCurrentRay> start = RayGrid();
+  std::vector<TCurrentRay> work(start.size());
   for (auto _ : state) {
     work = start;
-    for (TInteractionRay &ray : work) benchmark::DoNotOptimize(TraceSurfaceRay(surface, ray));
+    for (TCurrentRay &ray : work) benchmark::DoNotOptimize(TraceSurfaceRay(surface, ray));
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * kRayCount);
@@ -69,3 +72,25 @@ void BM_EvenAsphereTrace(benchmark::State &state) {
 
 BENCHMARK(BM_SphereTrace);
 BENCHMARK(BM_EvenAsphereTrace);
+
+namespace {
+
+// The same sphere through the model's surface, its view built for every ray.
+void BM_SphereModelSurfaceTrace(benchmark::State &state) {
+  TSurface surface;
+  surface.SetRadius(60.0);
+  surface.general.semiHeightExt = 15.0;
+  surface.general.nAfter = 1.5168;
+  const std::vector<TCurrentRay> start = RayGrid();
+  std::vector<TCurrentRay> work(start.size());
+  for (auto _ : state) {
+    work = start;
+    for (TCurrentRay &ray : work) benchmark::DoNotOptimize(SurfaceTrace(surface, ray));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kRayCount);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SphereModelSurfaceTrace);

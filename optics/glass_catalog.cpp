@@ -95,8 +95,7 @@ std::unique_ptr<TGlassInfo> TGlassCatalog::GetGlass(std::string_view name) const
 
 int TGlassCatalog::GetGlassCount() const { return IsOk() ? current_->GlassCount() : 0; }
 
-std::string TGlassCatalog::GetStoredGlassName(const std::string &catalog,
-                                              std::string_view name) {
+std::string TGlassCatalog::GetStoredGlassName(const std::string &catalog, std::string_view name) {
   if (!catalog.empty()) Open(catalog);
   if (!IsOk()) return {};
   const int e = current_->Find(name);

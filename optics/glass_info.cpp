@@ -104,8 +104,7 @@ double TGlassInfo::TransmittanceAt(double thickness, double wavelength) const {
   return Transmittance(thickness, 1, &wavelength, &value) == kGlassOk ? value : 0.0;
 }
 
-double TGlassInfo::IndexInAirAt(double wavelength, double temperatureC,
-                                double pressureMmHg) const {
+double TGlassInfo::IndexInAirAt(double wavelength, double temperatureC, double pressureMmHg) const {
   double n = 0.0;
   const int status = IndexInAir(1, &wavelength, temperatureC, pressureMmHg, &n);
   return status == kGlassOk ? n : -n;
@@ -115,10 +114,10 @@ int TGlassInfo::IndexInAir(int count, const double *wavelengths, double temperat
                            double pressureMmHg, double *indices) const {
   if (count <= 0 || wavelengths == nullptr || indices == nullptr) return kGlassOk;
   int status = Index(count, wavelengths, indices);
-  const double referenceScale = kReferencePressureMmHg *
-                                (1.0 + (1.049 - 0.0157 * kReferenceTemperatureC) * 1e-6 *
-                                           kReferencePressureMmHg) /
-                                (720.883 * (1.0 + 0.003661 * kReferenceTemperatureC));
+  const double referenceScale =
+      kReferencePressureMmHg *
+      (1.0 + (1.049 - 0.0157 * kReferenceTemperatureC) * 1e-6 * kReferencePressureMmHg) /
+      (720.883 * (1.0 + 0.003661 * kReferenceTemperatureC));
   for (int i = 0; i < count; ++i) {
     if (indices[i] <= 0.0) continue;  // no index to carry into air
     const double lambda = NormalizeWavelength(wavelengths[i]);
@@ -132,7 +131,8 @@ int TGlassInfo::IndexInAir(int count, const double *wavelengths, double temperat
     const double standard = StandardAirIndex(lambda);
     const double air = AirIndex(standard, temperatureC, pressureMmHg);
     const double reference = 1.0 + (standard - 1.0) * referenceScale;
-    const double n = (reference * indices[i] + (temperatureC - kReferenceTemperatureC) * beta) / air;
+    const double n =
+        (reference * indices[i] + (temperatureC - kReferenceTemperatureC) * beta) / air;
     // Absurd conditions (absolute zero, a negative pressure) leave the catalog index.
     if (std::isfinite(n) && n > 0.0 && air > 0.0) {
       indices[i] = n;
@@ -158,8 +158,7 @@ int TBaseGlassInfo::Index(int count, const double *wavelengths, double *indices)
       return kGlassOutOfRange;
     }
     indices[i] = n;
-    if (lambda < record_.minWavelength || lambda > record_.maxWavelength)
-      status = kGlassOutOfRange;
+    if (lambda < record_.minWavelength || lambda > record_.maxWavelength) status = kGlassOutOfRange;
   }
   return status;
 }
@@ -182,7 +181,6 @@ double TBaseGlassInfo::Beta(double temperatureC, double wavelength) const {
          (temperatureC - kReferenceTemperatureC) * record_.beta2;
 }
 
-double TBaseGlassInfo::MeanBeta(double temperature1, double temperature2,
-                                double wavelength) const {
+double TBaseGlassInfo::MeanBeta(double temperature1, double temperature2, double wavelength) const {
   return (Beta(temperature1, wavelength) + Beta(temperature2, wavelength)) / 2.0;
 }

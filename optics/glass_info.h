@@ -9,8 +9,8 @@
 // Status of the array operations.
 enum : int {
   kGlassOk = 1,
-  kGlassOutOfRange = -2,      // a wavelength outside the range, or n² <= 0
-  kGlassNoTemperature = -5,   // no thermal coefficient: catalog indices, negated
+  kGlassOutOfRange = -2,     // a wavelength outside the range, or n² <= 0
+  kGlassNoTemperature = -5,  // no thermal coefficient: catalog indices, negated
   kGlassNoTransmittance = -1,
   kGlassBadFormula = 0,
 };

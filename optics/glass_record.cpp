@@ -1,8 +1,8 @@
 #include "optics/glass_record.h"
 
 #include <bit>
-#include <type_traits>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 

@@ -16,12 +16,12 @@ struct TBaseGlassRecord {
   double maxWavelength = 0.0;  // µm
   double pole = 0.0;           // c of formula 0, µm²
   std::array<double, kCoefficients> a{};
-  float p = 0.0f;       // density, g/cm³
-  float alfa0 = 0.0f;   // thermal expansion at 20 °C, 1e-7 per °C
-  float alfa1 = 0.0f;   // its change per °C
-  float beta0 = 0.0f;   // dn/dT (absolute index) at 20 °C, 1e-7 per °C
-  float beta1 = 0.0f;   // its change per µm of wavelength
-  float beta2 = 0.0f;   // its change per °C
+  float p = 0.0f;      // density, g/cm³
+  float alfa0 = 0.0f;  // thermal expansion at 20 °C, 1e-7 per °C
+  float alfa1 = 0.0f;  // its change per °C
+  float beta0 = 0.0f;  // dn/dT (absolute index) at 20 °C, 1e-7 per °C
+  float beta1 = 0.0f;  // its change per µm of wavelength
+  float beta2 = 0.0f;  // its change per °C
 };
 
 enum : int { kFormulaPolynomial = 0, kFormulaPowerSeries = 1, kFormulaSellmeier = 2 };

@@ -1,10 +1,12 @@
 #pragma once
 // Plain records the ray-surface interaction works on: a flat view of one surface's shape,
-// bounds, media and frame, and one ray. They hold no owning members, so the hot path copies
-// and reads them without touching the heap.
+// bounds, media and frame (rays are the model's TCurrentRay). They hold no owning members, so the
+// hot path copies and reads them without touching the heap.
 
 #include "optics/general_parameters.h"  // surface and bound codes
 #include "optics/ray.h"                 // ray status codes
+
+class TSurface;
 
 // Direction components and denominators below this magnitude count as zero. It is the
 // single-precision literal 8.43e-37 widened to double, kept bit-exact with stored results.
@@ -49,14 +51,7 @@ struct TInteractionSurface {
   double frenelHeight = 0.0;
   THoeView hoe;
   int hasZones = 0;
-};
-
-struct TInteractionRay {
-  int traceThrough = 0;
-  int blocked = 0;
-  int status = kRayPassed;
-  int failSurface = 0;
-  double L = 1.0, M = 0.0, N = 0.0;
-  double x = 0.0, y = 0.0, z = 0.0;
-  double path = 0.0;  // signed length of the last segment
+  // The model surface the view was made from (null for a bare view); the lens-array
+  // element solver reads its zones through it.
+  const TSurface *source = nullptr;
 };

@@ -16,6 +16,9 @@ constexpr double kRingStepCap = 1e5;
 constexpr double kFresnelOffset = 10000.0;
 constexpr double kIntRange = 2147483647.0;
 constexpr double kNotFound = 1e20;
+constexpr double kLensArrayFar = 1e6;  // the solver's distance before it finds an element
+
+TLensArraySolver gLensArraySolver = nullptr;
 
 double Coefficient(const TInteractionSurface &s, int i) {
   return (s.coef != nullptr && i < s.coefCount) ? s.coef[i] : 0.0;
@@ -338,6 +341,8 @@ int IntersectRingTorus(const TInteractionSurface &s, double p0[3], const double 
 
 }  // namespace
 
+void SetLensArraySolver(TLensArraySolver solver) { gLensArraySolver = solver; }
+
 int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3],
                               const double direction[3], double normal[3]) {
   const bool hasCoefficients = surface.coef != nullptr && surface.coefCount > 0;
@@ -350,9 +355,19 @@ int IntersectSurfaceIterative(const TInteractionSurface &surface, double point[3
       break;
   }
   if (surface.hasZones) {
-    // The lens-array element solver is not part of this library yet: report "no element
-    // hit" (zero normal), which stops the ray without error at the start point.
-    normal[0] = normal[1] = normal[2] = 0.0;
+    // Never fails: a zero normal ("no element hit") makes the trace stop the ray without
+    // error. Without an installed solver the ray stops at its start point.
+    if (gLensArraySolver == nullptr || surface.source == nullptr) {
+      normal[0] = normal[1] = normal[2] = 0.0;
+      return 1;
+    }
+    double distance = kLensArrayFar;
+    const double start[3] = {point[0], point[1], point[2]};
+    const double along[3] = {direction[0], direction[1], direction[2]};
+    if (gLensArraySolver(*surface.source, start, along, normal, distance) != 1)
+      normal[0] = normal[1] = normal[2] = 0.0;
+    if (!std::isfinite(distance)) distance = kLensArrayFar;
+    Advance(start, along, distance, point);
     return 1;
   }
   switch (surface.type) {

@@ -10,6 +10,14 @@ constexpr int kPolynomialStepLimit = 100;
 constexpr int kAsphereStepLimit = 99;
 constexpr int kTorusStepLimit = 100;
 
+// The lens-array element solver: in the surface's frame, from point along direction, it
+// sets the unit normal and the distance to the element hit and returns 1, or returns
+// another value when no element is hit. Installed by the lens-array code; until then rays
+// on lens-array surfaces stop without error.
+using TLensArraySolver = int (*)(const TSurface &surface, const double point[3],
+                                 const double direction[3], double normal[3], double &distance);
+void SetLensArraySolver(TLensArraySolver solver);
+
 // Works in the surface's local frame. point: the start point on entry (the ray's crossing of
 // the vertex plane, or its position when R is 0), the hit on success. direction: the
 // intersection direction (L >= 0). normal: the unit normal at the hit on success.

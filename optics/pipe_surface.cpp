@@ -16,31 +16,6 @@ TPipeWall WallOf(const TPipeSurface &pipe) {
   return wall;
 }
 
-void CopyRay(const TCurrentRay &from, TInteractionRay &to) {
-  to.traceThrough = from.traceThrough;
-  to.blocked = from.blocked;
-  to.status = from.status;
-  to.L = from.L;
-  to.M = from.M;
-  to.N = from.N;
-  to.x = from.x;
-  to.y = from.y;
-  to.z = from.z;
-  to.path = from.pathLength;
-}
-
-void CopyRay(const TInteractionRay &from, TCurrentRay &to) {
-  to.blocked = from.blocked;
-  to.status = from.status;
-  to.L = from.L;
-  to.M = from.M;
-  to.N = from.N;
-  to.x = from.x;
-  to.y = from.y;
-  to.z = from.z;
-  to.pathLength = from.path;
-}
-
 }  // namespace
 
 TSurface *TPipeSurface::Clone() const { return new TPipeSurface(*this); }
@@ -70,20 +45,8 @@ void TPipeSurface::Build(TSurface *firstSurface, TSurface *secondSurface, double
   SetAngles(wall.wall.angles[0], wall.wall.angles[1], wall.wall.angles[2]);
 }
 
-int TPipeSurface::Trace(TCurrentRay &ray) const {
-  const TPipeWall wall = WallOf(*this);
-  TInteractionRay r;
-  CopyRay(ray, r);
-  const int result = TracePipeWall(wall, r);
-  CopyRay(r, ray);
-  return result;
-}
+int TPipeSurface::Trace(TCurrentRay &ray) const { return TracePipeWall(WallOf(*this), ray); }
 
 int TPipeSurface::CarryAlong(TCurrentRay &ray, int *reflections, double *pathSum) const {
-  const TPipeWall wall = WallOf(*this);
-  TInteractionRay r;
-  CopyRay(ray, r);
-  const int result = CarryAlongPipe(wall, r, reflections, pathSum);
-  CopyRay(r, ray);
-  return result;
+  return CarryAlongPipe(WallOf(*this), ray, reflections, pathSum);
 }

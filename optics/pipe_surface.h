@@ -26,8 +26,8 @@ class TPipeSurface : public TSurface {
   int CarryAlong(TCurrentRay &ray, int *reflections, double *pathSum) const;
 
   int built = 0;
-  double k = 0.0;      // radius slope: r(x) = r0 + k x along the pipe axis
-  double x1 = 0.0;     // stretch of the axis, from the first vertex, where the wall exists
+  double k = 0.0;   // radius slope: r(x) = r0 + k x along the pipe axis
+  double x1 = 0.0;  // stretch of the axis, from the first vertex, where the wall exists
   double x2 = 0.0;
   TSurface *first = nullptr;   // not owned
   TSurface *second = nullptr;  // not owned

@@ -65,7 +65,7 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
                 std::atan(d[1] / std::sqrt(d[0] * d[0] + d[2] * d[2])));
 }
 
-int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
+int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   if (ray.status == kRayTotalReflection) {
     ray.L = -ray.L;
     return kRayStopped;
@@ -120,8 +120,7 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   } else {
     // The escaping ray leaves refracted through the wall (only drawn, never traced on).
     const double inward = dn <= 0.0 ? 1.0 : -1.0;  // n against the travel: -n is outward
-    for (int i = 0; i < 3; ++i)
-      out[i] = mu * d[i] - inward * (std::sqrt(q) - mu * cosine) * n[i];
+    for (int i = 0; i < 3; ++i) out[i] = mu * d[i] - inward * (std::sqrt(q) - mu * cosine) * n[i];
   }
   double at[3] = {hit[0], hit[1], hit[2]};
   LeaveWallFrame(w, at, out);
@@ -131,7 +130,7 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   ray.L = out[0];
   ray.M = out[1];
   ray.N = out[2];
-  ray.path = segment;
+  ray.pathLength = segment;
   if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;
     ray.status = kRayStopped;
@@ -139,15 +138,14 @@ int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray) {
   return ray.status;
 }
 
-int CarryAlongPipe(const TPipeWall &pipe, TInteractionRay &ray, int *reflections,
-                   double *pathSum) {
+int CarryAlongPipe(const TPipeWall &pipe, TCurrentRay &ray, int *reflections, double *pathSum) {
   int count = 0;
   double travelled = 0.0;
   int result = kRayStopped;
   for (;;) {
     result = TracePipeWall(pipe, ray);
     if (result != kRayTotalReflection) break;
-    travelled += ray.path;
+    travelled += ray.pathLength;
     if (++count > kPipeReflectionLimit) {
       ray.blocked = 1;
       ray.status = kRayStopped;

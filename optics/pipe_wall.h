@@ -14,9 +14,9 @@ struct TPipeWall {
   // index after (the glass inside) and index before (the outside medium, with the sign of
   // the first surface's index before).
   TInteractionSurface wall;
-  int built = 0;     // 1 once the wall has a length
-  double k = 0.0;    // radius slope along the pipe axis
-  double x1 = 0.0;   // stretch of the axis, from the first vertex, where the wall exists
+  int built = 0;    // 1 once the wall has a length
+  double k = 0.0;   // radius slope along the pipe axis
+  double x1 = 0.0;  // stretch of the axis, from the first vertex, where the wall exists
   double x2 = 0.0;
 };
 
@@ -30,10 +30,9 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
 // inside, its path the segment to the wall), 0 (lost: escaped through the wall, met it
 // before the start, or arrived already marked -3), -4 (no intersection with the cone).
 // An unbuilt wall is absent: result 1, ray unmoved.
-int TracePipeWall(const TPipeWall &pipe, TInteractionRay &ray);
+int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray);
 
 // Carries a ray along the pipe, reflection after reflection, until it reaches the far end
 // (1), misses the cone (-4) or is lost (0, also past kPipeReflectionLimit). pathSum receives
 // the length travelled between reflections, reflections their count (either may be null).
-int CarryAlongPipe(const TPipeWall &pipe, TInteractionRay &ray, int *reflections,
-                   double *pathSum);
+int CarryAlongPipe(const TPipeWall &pipe, TCurrentRay &ray, int *reflections, double *pathSum);

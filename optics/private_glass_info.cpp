@@ -145,7 +145,8 @@ double TPrivateGlassInfo::Interpolate(double lambda) const {
     return points[0].y;
   }
   if (record_.interpolation == kInterpolationSpline) {
-    std::sort(points.begin(), points.end(), [](const Point &l, const Point &r) { return l.x < r.x; });
+    std::sort(points.begin(), points.end(),
+              [](const Point &l, const Point &r) { return l.x < r.x; });
     return NaturalSpline(points, lambda);
   }
   double n = 0.0;

@@ -12,13 +12,13 @@ constexpr double kProbeBackOff = 0.001;  // start distance before the surface po
 double SignOf(double value) { return value >= 0.0 ? 1.0 : -1.0; }
 
 // A ray starting at the vertex plus the tilted local point, along the tilted local direction.
-TInteractionRay ProbeRay(const TInteractionSurface &s, const double local[3],
-                         const double direction[3], int traceThrough) {
+TCurrentRay ProbeRay(const TInteractionSurface &s, const double local[3], const double direction[3],
+                     int traceThrough) {
   double p[3] = {local[0], local[1], local[2]};
   double d[3] = {direction[0], direction[1], direction[2]};
   RotateBySurface(s, p, 1);
   RotateBySurface(s, d, 1);
-  TInteractionRay ray;
+  TCurrentRay ray;
   ray.traceThrough = traceThrough;
   ray.x = p[0] + s.vertex[0];
   ray.y = p[1] + s.vertex[1];
@@ -35,8 +35,7 @@ bool ZonedSphere(const TInteractionSurface &s) {
 
 }  // namespace
 
-void SurfacePointAtHeight(const TInteractionSurface &s, double h, double &x, double &y,
-                          int &ok) {
+void SurfacePointAtHeight(const TInteractionSurface &s, double h, double &x, double &y, int &ok) {
   double probe[3] = {1.0, 0.0, 0.0};
   double sag = 0.0;
   if (ZonedSphere(s)) {
@@ -50,7 +49,7 @@ void SurfacePointAtHeight(const TInteractionSurface &s, double h, double &x, dou
   const double inner = s.inner.semiHeight;
   if (std::fabs(h) >= inner) {
     const double local[3] = {sag, h, 0.0};
-    TInteractionRay ray = ProbeRay(s, local, probe, 1);
+    TCurrentRay ray = ProbeRay(s, local, probe, 1);
     const double startX = ray.x, startY = ray.y;
     if (TraceSurfaceRay(s, ray) == kRayMissedSurface) {
       ok = 0;
@@ -65,8 +64,8 @@ void SurfacePointAtHeight(const TInteractionSurface &s, double h, double &x, dou
   }
   // Inside the obscuration: interpolate between its two edges.
   const double upper[3] = {0.0, inner, 0.0}, lower[3] = {0.0, -inner, 0.0};
-  TInteractionRay first = ProbeRay(s, upper, probe, 1);
-  TInteractionRay second = ProbeRay(s, lower, probe, 1);
+  TCurrentRay first = ProbeRay(s, upper, probe, 1);
+  TCurrentRay second = ProbeRay(s, lower, probe, 1);
   TraceSurfaceRay(s, first);
   TraceSurfaceRay(s, second);
   const double f = (inner - h) / (2.0 * inner);
@@ -87,7 +86,7 @@ void SurfacePointOnSurface(const TInteractionSurface &s, double y, double z, dou
   }
   const double start[3] = {local[0] - kProbeBackOff * probe[0], local[1] - kProbeBackOff * probe[1],
                            local[2] - kProbeBackOff * probe[2]};
-  TInteractionRay ray = ProbeRay(s, start, probe, 0);
+  TCurrentRay ray = ProbeRay(s, start, probe, 0);
   const int result = TraceSurfaceRay(s, ray);
   ok = result == kRayPassed ? 1 : 0;
   if (result == kRayMissedSurface) {
@@ -146,9 +145,10 @@ void SurfaceApertureCentre(const TInteractionSurface &s, double centre[3], doubl
   }
   const double axis[3] = {1.0, 0.0, 0.0};
   const double plus[3] = {0.0, a, b}, minus[3] = {0.0, -a, -b};
-  TInteractionRay first = ProbeRay(s, plus, axis, 1);
-  TInteractionRay second = ProbeRay(s, minus, axis, 1);
-  if (TraceSurfaceRay(s, first) == kRayMissedSurface || TraceSurfaceRay(s, second) == kRayMissedSurface) {
+  TCurrentRay first = ProbeRay(s, plus, axis, 1);
+  TCurrentRay second = ProbeRay(s, minus, axis, 1);
+  if (TraceSurfaceRay(s, first) == kRayMissedSurface ||
+      TraceSurfaceRay(s, second) == kRayMissedSurface) {
     centre[0] = centre[1] = centre[2] = 0.0;
     return;
   }

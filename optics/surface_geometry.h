@@ -11,8 +11,8 @@ void SurfacePointAtHeight(const TInteractionSurface &surface, double h, double &
                           int &ok);
 
 // Surface point at local (y, z), global. ok is 1 only when the probe ray passes.
-void SurfacePointOnSurface(const TInteractionSurface &surface, double y, double z,
-                           double point[3], int &ok);
+void SurfacePointOnSurface(const TInteractionSurface &surface, double y, double z, double point[3],
+                           int &ok);
 
 // count meridional points from top to bottom of the half-height h about centre (h = 0: the
 // outer bound). side < 0 runs from bottom to top. Spheres are sampled evenly in angle.

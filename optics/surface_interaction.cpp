@@ -15,7 +15,7 @@ struct TVec {
 
 double Dot(const TVec &a, const TVec &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-bool AllFinite(const TInteractionRay &r) {
+bool AllFinite(const TCurrentRay &r) {
   return std::isfinite(r.L) && std::isfinite(r.M) && std::isfinite(r.N) && std::isfinite(r.x) &&
          std::isfinite(r.y) && std::isfinite(r.z);
 }
@@ -90,8 +90,7 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   dz = pz - in.centreZ;
   switch (in.type) {
     case kBoundRound:
-      if (dy * dy + dz * dz < in.semiHeight * in.semiHeight * kBoundTolerance)
-        return kRayObscured;
+      if (dy * dy + dz * dz < in.semiHeight * in.semiHeight * kBoundTolerance) return kRayObscured;
       break;
     case kBoundSquare:
       if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiHeight) return kRayObscured;
@@ -149,7 +148,7 @@ void HoePhase(const THoeView &hoe, double u, double &phase, double &derivative) 
   derivative = dp;
 }
 
-int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
+int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
   if (!AllFinite(ray)) {
     ray.blocked = 1;
     ray.status = kRayMissedSurface;
@@ -171,14 +170,14 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   const double flip = d[0] < 0.0 ? -1.0 : 1.0;
   const TVec di{flip * d[0], flip * d[1], flip * d[2]};
 
-  const bool quadric = s.type == kSurfaceSphere || s.type == kSurfaceAspheric2 || s.type == kSurfaceCylinder;
+  const bool quadric =
+      s.type == kSurfaceSphere || s.type == kSurfaceAspheric2 || s.type == kSurfaceCylinder;
   double t = 0.0;
   if (s.R == 0.0) {
     // A flat sphere, conic or cylinder is the vertex plane, like type 0; the iterative
     // types start from the ray itself.
-    const bool flatTorus =
-        (s.type == kSurfaceTor || s.type == kSurfaceTorRing) &&
-        (s.coef == nullptr || s.coefCount < 2 || s.coef[1] == 0.0);
+    const bool flatTorus = (s.type == kSurfaceTor || s.type == kSurfaceTorRing) &&
+                           (s.coef == nullptr || s.coefCount < 2 || s.coef[1] == 0.0);
     if (s.type == kSurfacePlane || quadric || flatTorus) t = -p[0] / di.x;
   } else if (quadric) {
     const double e = 1.0 - s.Ex;
@@ -202,11 +201,18 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
     t = -p[0] / di.x;
   }
   double hit[3] = {p[0] + t * di.x, p[1] + t * di.y, p[2] + t * di.z};
+  // A nearly grazing ray far from the vertex can overflow its way to the surface.
+  if (!std::isfinite(hit[0]) || !std::isfinite(hit[1]) || !std::isfinite(hit[2])) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
 
   TVec n{1.0, 0.0, 0.0};
   if (!s.hasCoefficients && !s.hasZones) {
     const double c = s.R == 0.0 ? 0.0 : 1.0 / s.R;
-    n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1], s.type == kSurfaceCylinder ? 0.0 : -c * hit[2]};
+    n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1],
+         s.type == kSurfaceCylinder ? 0.0 : -c * hit[2]};
     const double length = std::sqrt(Dot(n, n));
     n = {n.x / length, n.y / length, n.z / length};
   } else {
@@ -310,11 +316,11 @@ int TraceSurfaceRay(const TInteractionSurface &s, TInteractionRay &ray) {
   ray.L = out[0];
   ray.M = out[1];
   ray.N = out[2];
-  ray.path = t;
+  ray.pathLength = t;
   return ray.blocked == 0 ? kRayPassed : ray.status;
 }
 
-int TraceSurfaceParaxial(const TInteractionSurface &s, TInteractionRay &ray, int backwards) {
+int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int backwards) {
   if (!AllFinite(ray)) return -1;
   double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
   double d[3] = {ray.L, ray.M, ray.N};

@@ -16,34 +16,6 @@ namespace {
 
 constexpr double kFlatCoefficient = 1e-10;  // a0 below this defines no radius
 
-TInteractionRay ToInteraction(const TCurrentRay &ray) {
-  TInteractionRay r;
-  r.traceThrough = ray.traceThrough;
-  r.blocked = ray.blocked;
-  r.status = ray.status;
-  r.failSurface = ray.firstFailure;
-  r.L = ray.L;
-  r.M = ray.M;
-  r.N = ray.N;
-  r.x = ray.x;
-  r.y = ray.y;
-  r.z = ray.z;
-  r.path = ray.pathLength;
-  return r;
-}
-
-void FromInteraction(const TInteractionRay &r, TCurrentRay &ray) {
-  ray.blocked = r.blocked;
-  ray.status = r.status;
-  ray.L = r.L;
-  ray.M = r.M;
-  ray.N = r.N;
-  ray.x = r.x;
-  ray.y = r.y;
-  ray.z = r.z;
-  ray.pathLength = r.path;
-}
-
 int CellCount(const Mem<double> &m) { return m.data == nullptr ? 0 : m.cols * m.rows; }
 
 }  // namespace
@@ -74,15 +46,12 @@ TInteractionSurface MakeInteractionSurface(const TSurface &surface) {
     s.hoe = {1, h.Mhxy, h.wavelengthFactor, h.pD, h.Vh.data, CellCount(h.Vh)};
   }
   s.hasZones = surface.HasRasterZones();
+  s.source = &surface;
   return s;
 }
 
 int SurfaceTrace(const TSurface &surface, TCurrentRay &ray) {
-  const TInteractionSurface view = MakeInteractionSurface(surface);
-  TInteractionRay r = ToInteraction(ray);
-  const int result = TraceSurfaceRay(view, r);
-  FromInteraction(r, ray);
-  return result;
+  return TraceSurfaceRay(MakeInteractionSurface(surface), ray);
 }
 
 int SurfaceIntersectIterative(const TSurface &surface, double point[3], const double direction[3],
@@ -91,11 +60,7 @@ int SurfaceIntersectIterative(const TSurface &surface, double point[3], const do
 }
 
 int SurfaceTraceParaxial(const TSurface &surface, TCurrentRay &ray, int backwards) {
-  const TInteractionSurface view = MakeInteractionSurface(surface);
-  TInteractionRay r = ToInteraction(ray);
-  const int result = TraceSurfaceParaxial(view, r, backwards);
-  if (result == 1) FromInteraction(r, ray);
-  return result;
+  return TraceSurfaceParaxial(MakeInteractionSurface(surface), ray, backwards);
 }
 
 DPOINT3 SurfaceRotateXYZ(const TSurface &surface, double x, double y, double z, int sense) {
@@ -211,7 +176,8 @@ TSurface *SurfaceAssign(const TSurface &surface) {
     ShowNotEnoughMemory();
     return nullptr;
   }
-  copy->SetPosition(surface.general.vertex[0], surface.general.vertex[1], surface.general.vertex[2]);
+  copy->SetPosition(surface.general.vertex[0], surface.general.vertex[1],
+                    surface.general.vertex[2]);
   copy->SetGeneralParameters(&surface.general);
   // The block hand-over leaves out the curvature and the facet height; a copy keeps both.
   copy->general.curvature = surface.general.curvature;

@@ -10,7 +10,8 @@ class TSurface;
 class TCurrentRay;
 
 // The flat view of a surface; it points into the surface's coefficient and phase arrays, so
-// it is valid while the surface is not changed.
+// it is valid while the surface is not changed. Building one costs about a third of a
+// sphere trace: a loop over many rays builds the views once and calls TraceSurfaceRay.
 TInteractionSurface MakeInteractionSurface(const TSurface &surface);
 
 // The full interaction on a ray in global coordinates (TSurface::Trace).

@@ -22,10 +22,16 @@ enum : int {
   kEnd = 9,
 };
 
-const TKeyword kCatalogWords[] = {{"indices", kIndices}, {"wl", kWl},
+const TKeyword kCatalogWords[] = {{"indices", kIndices},
+                                  {"wl", kWl},
                                   {"transmittance", kTransmittance},
-                                  {"th", kTh}, {"P", kP}, {"Alfa", kAlfa}, {"Beta", kBeta},
-                                  {"t", kT}, {"end", kEnd}, {"", -1}};
+                                  {"th", kTh},
+                                  {"P", kP},
+                                  {"Alfa", kAlfa},
+                                  {"Beta", kBeta},
+                                  {"t", kT},
+                                  {"end", kEnd},
+                                  {"", -1}};
 
 constexpr int Word(int code) { return kTokenKeyword + code; }
 bool IsNumber(int type) { return type == kTokenInteger || type == kTokenReal; }
@@ -157,8 +163,8 @@ int TPrivateDataFile::ReadGlass(TParser &parser, TPrivateGlassRecord &record) {
   }
 }
 
-bool TPrivateDataFile::ReadLineValues(TParser &parser, int keyword, double *values,
-                                      int capacity, std::int32_t &count) {
+bool TPrivateDataFile::ReadLineValues(TParser &parser, int keyword, double *values, int capacity,
+                                      std::int32_t &count) {
   count = 0;
   if (parser.NextLineFirstToken() != Word(keyword)) return false;
   bool overflow = false;
@@ -237,8 +243,8 @@ void TPrivateDataFile::ReadBeta(TParser &parser, TPrivateGlassRecord &record) {
   if (!ReadLineValues(parser, kT, record.betaTemperatures, TPrivateGlassRecord::kMaxTemperatures,
                       record.betaTemperatureCount))
     return;
-  if (!ReadLineValues(parser, kWl, record.betaWavelengths,
-                      TPrivateGlassRecord::kMaxBetaWavelengths, record.betaWavelengthCount))
+  if (!ReadLineValues(parser, kWl, record.betaWavelengths, TPrivateGlassRecord::kMaxBetaWavelengths,
+                      record.betaWavelengthCount))
     return;
   for (int i = 0; i < record.betaTemperatureCount; ++i)
     ReadValues(parser, record.betaValues[i], record.betaWavelengthCount);

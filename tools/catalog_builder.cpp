@@ -97,15 +97,16 @@ std::string Lower(std::string text) {
 
 // Everyday glasses and the optical crystals, infrared ones included.
 const char *const kMiscGlasses[] = {
-    "N-BK7", "N-K5", "N-BAK4", "N-BAK1", "N-SK16", "N-SSK8", "N-PSK53A", "N-FK51A",
-    "N-KF9", "N-BAF10", "N-F2", "F2", "SF5", "SF6", "SF10", "SF11", "N-SF5", "N-SF6",
-    "N-SF11", "N-LAK22", "N-LASF9", "S-BSL7", "S-FPL51", "S-TIH6", "S-LAH64", "SiO2-fused",
-    "CaF2", "BaF2", "MgF2-o", "Al2O3-o", "Ge", "Si", "ZnSe", "ZnS", "LiF", "KBr", "GaAs"};
+    "N-BK7",   "N-K5",       "N-BAK4", "N-BAK1",  "N-SK16",  "N-SSK8",  "N-PSK53A", "N-FK51A",
+    "N-KF9",   "N-BAF10",    "N-F2",   "F2",      "SF5",     "SF6",     "SF10",     "SF11",
+    "N-SF5",   "N-SF6",      "N-SF11", "N-LAK22", "N-LASF9", "S-BSL7",  "S-FPL51",  "S-TIH6",
+    "S-LAH64", "SiO2-fused", "CaF2",   "BaF2",    "MgF2-o",  "Al2O3-o", "Ge",       "Si",
+    "ZnSe",    "ZnS",        "LiF",    "KBr",     "GaAs"};
 
 // Second names for the materials better known by another name.
 const std::map<std::string, std::string> kSecondNames = {
-    {"SiO2-fused", "FUSED_SILICA"}, {"Ge", "GERMANIUM"},       {"Si", "SILICON"},
-    {"ZnSe", "ZINC_SELENIDE"},      {"ZnS", "ZINC_SULFIDE"},   {"Al2O3-o", "SAPPHIRE-O"},
+    {"SiO2-fused", "FUSED_SILICA"}, {"Ge", "GERMANIUM"},     {"Si", "SILICON"},
+    {"ZnSe", "ZINC_SELENIDE"},      {"ZnS", "ZINC_SULFIDE"}, {"Al2O3-o", "SAPPHIRE-O"},
     {"Al2O3-e", "SAPPHIRE-E"},      {"CaF2", "FLUORITE"}};
 
 std::string Number(double value) {
@@ -124,7 +125,8 @@ void WriteIndexTable(std::ostream &out, const TGlassRow &row, const std::vector<
   for (const double w : waves) out << ' ' << Number(w);
   out << '\n';
   for (std::size_t i = 0; i < waves.size(); ++i) {
-    out << Number(CatalogIndex(row, waves[i])) << (i % 5 == 4 || i + 1 == waves.size() ? '\n' : ' ');
+    out << Number(CatalogIndex(row, waves[i]))
+        << (i % 5 == 4 || i + 1 == waves.size() ? '\n' : ' ');
   }
 }
 
@@ -148,16 +150,16 @@ bool WritePrivateCatalog(const std::vector<TGlassRow> &rows, const std::string &
          ";; The transmittance tables show the format; their values are examples, not\n"
          ";; measurements.\n\n";
   // Spectral lines from the mercury i line to the caesium s line.
-  const std::vector<double> lines = {0.365015, 0.404656, 0.435835, 0.479991, 0.486133,
-                                     0.546074, 0.587562, 0.643847, 0.656273, 0.706519,
-                                     0.852110, 1.013980};
+  const std::vector<double> lines = {0.365015, 0.404656, 0.435835, 0.479991, 0.486133, 0.546074,
+                                     0.587562, 0.643847, 0.656273, 0.706519, 0.852110, 1.013980};
   out << "\"N-BK7-HRZ\" ;; N-BK7 interpolated between spectral lines\n";
   WriteIndexTable(out, *bk7, lines, "hrz");
   out << "transmittance\nth 10 25\nwl 0.365 0.4 0.5 0.7 1.0\n"
          "0.95 0.99 0.998 0.999 0.999\n0.88 0.975 0.995 0.998 0.997\n";
   out << "P " << Number(bk7->density) << '\n';
-  out << "Alfa\nt -30 20 70\n" << Number(bk7->expansion * 10) << ' '
-      << Number(bk7->expansion * 10) << ' ' << Number(bk7->expansion * 10) << '\n';
+  out << "Alfa\nt -30 20 70\n"
+      << Number(bk7->expansion * 10) << ' ' << Number(bk7->expansion * 10) << ' '
+      << Number(bk7->expansion * 10) << '\n';
   const std::vector<double> betaWaves = {0.4358, 0.5461, 0.6438, 1.014};
   const std::vector<double> betaTemperatures = {-20.0, 0.0, 40.0, 60.0};
   out << "Beta\nt";
@@ -175,9 +177,8 @@ bool WritePrivateCatalog(const std::vector<TGlassRow> &rows, const std::string &
   out << "end\n\n";
 
   // Closer towards the blue, where the index bends most.
-  const std::vector<double> f2Waves = {0.36, 0.37, 0.38, 0.39, 0.40, 0.42, 0.44, 0.46,
-                                       0.48, 0.50, 0.53, 0.56, 0.60, 0.65, 0.70, 0.76,
-                                       0.82, 0.90, 1.00, 1.10};
+  const std::vector<double> f2Waves = {0.36, 0.37, 0.38, 0.39, 0.40, 0.42, 0.44, 0.46, 0.48, 0.50,
+                                       0.53, 0.56, 0.60, 0.65, 0.70, 0.76, 0.82, 0.90, 1.00, 1.10};
   out << "\"F2-SPL\" ;; F2 on a spline\n";
   WriteIndexTable(out, *f2, f2Waves, "spl");
   out << "P " << Number(f2->density) << "\nend\n\n";

@@ -209,63 +209,68 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
   if (dim == 0) return best;
   // One pass; a restart from the best point did not pay on the shipped data.
   for (int restart = 0; restart < 1; ++restart) {
-  std::vector<std::vector<double>> simplex(dim + 1);
-  std::vector<double> values(dim + 1);
-  for (std::size_t i = 0; i <= dim; ++i) {
-    simplex[i].resize(dim);
-    for (std::size_t j = 0; j < dim; ++j) simplex[i][j] = std::log(start[j]) + (i == j + 1 ? 0.3 : 0.0);
-    values[i] = cost(simplex[i]);
-  }
-  for (int iteration = 0; iteration < 600; ++iteration) {
-    std::vector<std::size_t> order(dim + 1);
-    for (std::size_t i = 0; i <= dim; ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) { return values[l] < values[r]; });
-    const std::size_t worst = order[dim], bestIndex = order[0];
-    std::vector<double> centroid(dim, 0.0);
-    for (std::size_t i = 0; i < dim; ++i)
-      for (std::size_t j = 0; j < dim; ++j) centroid[j] += simplex[order[i]][j] / static_cast<double>(dim);
-    const auto along = [&](double t) {
-      std::vector<double> p(dim);
-      for (std::size_t j = 0; j < dim; ++j) p[j] = centroid[j] + t * (simplex[worst][j] - centroid[j]);
-      return p;
-    };
-    const std::vector<double> reflected = along(-1.0);
-    const double fr = cost(reflected);
-    if (fr < values[bestIndex]) {
-      const std::vector<double> expanded = along(-2.0);
-      const double fe = cost(expanded);
-      if (fe < fr) {
-        simplex[worst] = expanded;
-        values[worst] = fe;
-      } else {
+    std::vector<std::vector<double>> simplex(dim + 1);
+    std::vector<double> values(dim + 1);
+    for (std::size_t i = 0; i <= dim; ++i) {
+      simplex[i].resize(dim);
+      for (std::size_t j = 0; j < dim; ++j)
+        simplex[i][j] = std::log(start[j]) + (i == j + 1 ? 0.3 : 0.0);
+      values[i] = cost(simplex[i]);
+    }
+    for (int iteration = 0; iteration < 600; ++iteration) {
+      std::vector<std::size_t> order(dim + 1);
+      for (std::size_t i = 0; i <= dim; ++i) order[i] = i;
+      std::sort(order.begin(), order.end(),
+                [&](std::size_t l, std::size_t r) { return values[l] < values[r]; });
+      const std::size_t worst = order[dim], bestIndex = order[0];
+      std::vector<double> centroid(dim, 0.0);
+      for (std::size_t i = 0; i < dim; ++i)
+        for (std::size_t j = 0; j < dim; ++j)
+          centroid[j] += simplex[order[i]][j] / static_cast<double>(dim);
+      const auto along = [&](double t) {
+        std::vector<double> p(dim);
+        for (std::size_t j = 0; j < dim; ++j)
+          p[j] = centroid[j] + t * (simplex[worst][j] - centroid[j]);
+        return p;
+      };
+      const std::vector<double> reflected = along(-1.0);
+      const double fr = cost(reflected);
+      if (fr < values[bestIndex]) {
+        const std::vector<double> expanded = along(-2.0);
+        const double fe = cost(expanded);
+        if (fe < fr) {
+          simplex[worst] = expanded;
+          values[worst] = fe;
+        } else {
+          simplex[worst] = reflected;
+          values[worst] = fr;
+        }
+      } else if (fr < values[order[dim - 1]]) {
         simplex[worst] = reflected;
         values[worst] = fr;
-      }
-    } else if (fr < values[order[dim - 1]]) {
-      simplex[worst] = reflected;
-      values[worst] = fr;
-    } else {
-      const std::vector<double> contracted = along(0.5);
-      const double fc = cost(contracted);
-      if (fc < values[worst]) {
-        simplex[worst] = contracted;
-        values[worst] = fc;
       } else {
-        for (std::size_t i = 0; i <= dim; ++i) {
-          if (i == bestIndex) continue;
-          for (std::size_t j = 0; j < dim; ++j)
-            simplex[i][j] = simplex[bestIndex][j] + 0.5 * (simplex[i][j] - simplex[bestIndex][j]);
-          values[i] = cost(simplex[i]);
+        const std::vector<double> contracted = along(0.5);
+        const double fc = cost(contracted);
+        if (fc < values[worst]) {
+          simplex[worst] = contracted;
+          values[worst] = fc;
+        } else {
+          for (std::size_t i = 0; i <= dim; ++i) {
+            if (i == bestIndex) continue;
+            for (std::size_t j = 0; j < dim; ++j)
+              simplex[i][j] = simplex[bestIndex][j] + 0.5 * (simplex[i][j] - simplex[bestIndex][j]);
+            values[i] = cost(simplex[i]);
+          }
         }
       }
     }
-  }
-  const auto at = std::min_element(values.begin(), values.end()) - values.begin();
-  TFitResult moved = FitSellmeierPoles(target, lo, hi, build(simplex[static_cast<std::size_t>(at)]));
-  moved.method = "Sellmeier, moved poles";
-  if (moved.maxError < best.maxError) best = moved;
-  start.clear();
-  for (const double s : simplex[static_cast<std::size_t>(at)]) start.push_back(std::exp(s));
+    const auto at = std::min_element(values.begin(), values.end()) - values.begin();
+    TFitResult moved =
+        FitSellmeierPoles(target, lo, hi, build(simplex[static_cast<std::size_t>(at)]));
+    moved.method = "Sellmeier, moved poles";
+    if (moved.maxError < best.maxError) best = moved;
+    start.clear();
+    for (const double s : simplex[static_cast<std::size_t>(at)]) start.push_back(std::exp(s));
   }
   return best;
 }
@@ -274,11 +279,13 @@ TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
                    const std::vector<double> &sourcePoles) {
   std::vector<TFitResult> candidates;
   const double a = lo * lo;
-  for (int k = 0; k < 20; ++k) candidates.push_back(FitDoublePolynomial(target, lo, hi, a * k / 20.0));
+  for (int k = 0; k < 20; ++k)
+    candidates.push_back(FitDoublePolynomial(target, lo, hi, a * k / 20.0));
   for (const double p : sourcePoles)
     if (p > 0.0 && p < a) candidates.push_back(FitDoublePolynomial(target, lo, hi, p));
   candidates.push_back(FitDoublePolynomial(target, lo, hi, 0.028));
-  for (int terms = 4; terms <= 10; ++terms) candidates.push_back(FitPowerSeries(target, lo, hi, terms));
+  for (int terms = 4; terms <= 10; ++terms)
+    candidates.push_back(FitPowerSeries(target, lo, hi, terms));
   // Sellmeier forms: the source poles (with a constant term) when they fit the five slots,
   // else every way of leaving one pole out, then with the poles moved.
   std::vector<double> poles = sourcePoles;
@@ -295,8 +302,9 @@ TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
     }
   }
   for (const auto &set : sets) candidates.push_back(FitSellmeierPoles(target, lo, hi, set));
-  auto best = std::min_element(candidates.begin(), candidates.end(),
-                               [](const TFitResult &l, const TFitResult &r) { return l.maxError < r.maxError; });
+  auto best = std::min_element(
+      candidates.begin(), candidates.end(),
+      [](const TFitResult &l, const TFitResult &r) { return l.maxError < r.maxError; });
   TFitResult result = *best;
   if (result.maxError > 1e-7) {
     for (const auto &set : sets) {

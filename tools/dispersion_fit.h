@@ -26,8 +26,8 @@ double MaxFormulaError(const TBaseGlassRecord &record, const TIndexFunction &tar
 TFitResult FitDoublePolynomial(const TIndexFunction &target, double minWavelength,
                                double maxWavelength, double pole);
 // Formula 1 through least squares with the first `terms` powers (2..10).
-TFitResult FitPowerSeries(const TIndexFunction &target, double minWavelength,
-                          double maxWavelength, int terms);
+TFitResult FitPowerSeries(const TIndexFunction &target, double minWavelength, double maxWavelength,
+                          int terms);
 // Formula 2 with fixed poles (µm²; a pole of 0 is a constant term), at most five.
 TFitResult FitSellmeierPoles(const TIndexFunction &target, double minWavelength,
                              double maxWavelength, const std::vector<double> &poles);

@@ -105,8 +105,8 @@ double SourceIndex(const TGlassRow &row, double lambda) {
       break;
     case 7: {  // n = c0 + c1 L + c2 L² + c3 λ² + c4 λ⁴ + c5 λ⁶, L = 1/(λ² - 0.028)
       const double l = 1.0 / (l2 - 0.028);
-      const double n = c[0] + c[1] * l + c[2] * l * l + c[3] * l2 + c[4] * l2 * l2 +
-                       c[5] * l2 * l2 * l2;
+      const double n =
+          c[0] + c[1] * l + c[2] * l * l + c[3] * l2 + c[4] * l2 * l2 + c[5] * l2 * l2 * l2;
       return std::isfinite(n) ? n : 0.0;
     }
     default:

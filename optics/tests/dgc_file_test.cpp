@@ -36,7 +36,8 @@ std::vector<unsigned char> ReadBytes(const std::string &path) {
 
 void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char *>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace
@@ -81,9 +82,15 @@ TEST(BinaryCatalog, FindsWholeNamesInAnyCaseAndCodePage) {
   EXPECT_EQ(file.Find("ABCDEFGH3"), -1);
   EXPECT_EQ(file.GetRecord("abcdefgh2")->p, 3.0f);
   // N-BK7 with Cyrillic capital ve and small ka: code page 866, 1251 and UTF-8.
-  EXPECT_EQ(file.Find("N-\x82\xAA" "7"), file.Find("N-BK7"));
-  EXPECT_EQ(file.Find("N-\xC2\xEA" "7"), file.Find("N-BK7"));
-  EXPECT_EQ(file.Find("N-\xD0\x92\xD0\xBA" "7"), file.Find("N-BK7"));
+  EXPECT_EQ(file.Find("N-\x82\xAA"
+                      "7"),
+            file.Find("N-BK7"));
+  EXPECT_EQ(file.Find("N-\xC2\xEA"
+                      "7"),
+            file.Find("N-BK7"));
+  EXPECT_EQ(file.Find("N-\xD0\x92\xD0\xBA"
+                      "7"),
+            file.Find("N-BK7"));
   // Cyrillic en looks like H, so it does not stand for N.
   EXPECT_EQ(file.Find("\x8D-BK7"), -1);
   EXPECT_EQ(file.Find("n-bk7"), file.Find("N-BK7"));
@@ -152,6 +159,16 @@ TEST_F(DamagedCatalog, Truncated) {
   Put16(0, 6);
   Put16(4, 134);
   ExpectRejected("'index' - Catalog file is truncated...");
+}
+
+TEST_F(DamagedCatalog, GlassCountBeyondTheIndexIsHeldToIt) {
+  Put16(2, 900);
+  const std::string path = dir_.File("count.dgc");
+  WriteBytes(path, bytes_);
+  const TBaseDataFile file(path);
+  ASSERT_TRUE(file.IsOk()) << file.ErrorText();
+  EXPECT_EQ(file.GlassCount(), 6);
+  EXPECT_TRUE(file.GetRecord("F2"));
 }
 
 TEST_F(DamagedCatalog, BadRecordSize) {

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr double kCatalogDigits = 5e-7;   // catalog indices are given to 6 decimals
-constexpr double kRounding = 1e-12;       // the same value reached by another road
-constexpr double kHandWorked = 1e-11;     // values worked out by hand to 12 digits
-constexpr double kAbbeDigits = 0.005;     // Abbe numbers are given to 2 decimals
+constexpr double kCatalogDigits = 5e-7;  // catalog indices are given to 6 decimals
+constexpr double kRounding = 1e-12;      // the same value reached by another road
+constexpr double kHandWorked = 1e-11;    // values worked out by hand to 12 digits
+constexpr double kAbbeDigits = 0.005;    // Abbe numbers are given to 2 decimals
 
 constexpr double kD = 0.5875618;  // helium d line, µm
 constexpr double kF = 0.4861327;  // hydrogen F line

@@ -52,9 +52,10 @@ TEST(GlassRobustness, RandomlyDamagedBinaryCatalogs) {
 TEST(GlassRobustness, RandomTextAsPrivateCatalog) {
   std::printf("seed %u\n", kSeed);
   ScratchDir dir("robust_tgc");
-  const std::string pieces[] = {"\"A\"", "\"B\"", "indices", "hrz", "spl", "wl", "th", "t",
-                                "transmittance", "P", "Alfa", "Beta", "end", "1.5", "-0.5",
-                                "x", ";;", "\n", "\n", " ", "\"", "7", "\xC2\xA0"};
+  const std::string pieces[] = {
+      "\"A\"", "\"B\"", "indices", "hrz", "spl",     "wl",   "th", "t",  "transmittance",
+      "P",     "Alfa",  "Beta",    "end", "1.5",     "-0.5", "x",  ";;", "\n",
+      "\n",    " ",     "\"",      "7",   "\xC2\xA0"};
   std::mt19937 random(kSeed);
   for (int round = 0; round < 300; ++round) {
     std::string text;

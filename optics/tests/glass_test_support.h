@@ -39,8 +39,7 @@ inline TBaseGlassRecord CrownRecord() {
   r.formula = kFormulaSellmeier;
   r.minWavelength = 0.3;
   r.maxWavelength = 2.5;
-  r.a = {1.03961212, 0.00600069867, 0.231792344, 0.0200179144, 1.01046945, 103.560653,
-         0, 0, 0, 0};
+  r.a = {1.03961212, 0.00600069867, 0.231792344, 0.0200179144, 1.01046945, 103.560653, 0, 0, 0, 0};
   r.p = 2.51f;
   return r;
 }

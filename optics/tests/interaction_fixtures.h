@@ -29,9 +29,9 @@ inline void Tilt(TInteractionSurface &s, double ax, double ay, double az) {
   SetViewAngles(s, ax, ay, az);
 }
 
-inline TInteractionRay MakeRay(double x, double y, double z, double L, double M, double N) {
+inline TCurrentRay MakeRay(double x, double y, double z, double L, double M, double N) {
   const double length = std::sqrt(L * L + M * M + N * N);
-  TInteractionRay ray;
+  TCurrentRay ray;
   ray.x = x;
   ray.y = y;
   ray.z = z;

@@ -16,7 +16,7 @@ TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
   const double R = 50.0, n = 1.0, n1 = 1.5168;
   const TInteractionSurface s = OpenSurface(kSurfaceSphere, R, n, n1);
   const double u = 0.01, yStart = 4.0, xStart = -20.0;
-  TInteractionRay ray = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
+  TCurrentRay ray = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(s, ray, 0), 1);
   const double y = yStart + 20.0 * u;  // height at the vertex plane
   const double phi = (n1 - n) / R;
@@ -28,7 +28,7 @@ TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
   EXPECT_EQ(ray.status, kRayPassed);
 
   // Backwards the media swap: n u' = n' u - y (n - n') / R.
-  TInteractionRay back = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
+  TCurrentRay back = MakeRay(xStart, yStart, 0.0, 1.0, u, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(s, back, 1), 1);
   const double uBack = (n1 * u - y * (n - n1) / R) / n;
   EXPECT_APPROX(back.M / back.L, uBack, kFirstOrderTolerance);
@@ -37,7 +37,7 @@ TEST(SurfaceParaxial, AgreesWithAHandYNuTrace) {
 TEST(SurfaceParaxial, MirrorTurnsTheRayBack) {
   const double R = -80.0;  // concave mirror, focal length 40
   const TInteractionSurface mirror = OpenSurface(kSurfaceSphere, R, 1.0, -1.0);
-  TInteractionRay ray = MakeRay(-10.0, 6.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay ray = MakeRay(-10.0, 6.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(mirror, ray, 0), 1);
   EXPECT_LT(ray.L, 0.0);
   // Heading for the focus at x = R/2 = -40: slope dy/dx = 6/40.
@@ -51,12 +51,12 @@ TEST(SurfaceHoe, HolographicLensPowerInFirstOrderAndRealTrace) {
   TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.0);
   s.hoe = {1, 10.0, 0.9, 1, vh, 1};
   const double power = 2.0 * 1 * 0.9 * -2.5 / 100.0;  // -0.045: converging
-  TInteractionRay paraxial = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay paraxial = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceParaxial(s, paraxial, 0), 1);
   EXPECT_APPROX(paraxial.M / paraxial.L, 0.0 - 2.0 * -power, kFirstOrderTolerance);
 
   // The real ray's tangential momentum grows by pD w dPhi/dy exactly (grating equation).
-  TInteractionRay real = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay real = MakeRay(-5.0, 2.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceRay(s, real), kRayPassed);
   EXPECT_APPROX(real.M, 1 * 0.9 * (2.0 * -2.5 * 2.0 / 100.0), kGeometryTolerance);
 }
@@ -69,7 +69,7 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, n, n1);
   s.hoe = {1, 20.0, 0.7, 2, vh, 2};
   for (double y : {1.0, 5.0, 9.0}) {
-    TInteractionRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, y / 3.0, 0.2);
+    TCurrentRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, y / 3.0, 0.2);
     const double M = ray.M, N = ray.N;
     ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
     const double hy = ray.y, hz = ray.z;
@@ -84,7 +84,7 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   // gains K g, K = pD w / n' = -1.4.
   TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
   mirror.hoe = {1, 20.0, 0.7, 2, vh, 2};
-  TInteractionRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.5, 0.2);
+  TCurrentRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.5, 0.2);
   const double M = ray.M, N = ray.N;
   ASSERT_EQ(TraceSurfaceRay(mirror, ray), kRayPassed);
   const double u = (ray.y * ray.y + ray.z * ray.z) / 400.0;
@@ -98,17 +98,17 @@ TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
   const double vh[] = {0.5};
   TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   s.hoe = {1, 10.0, 1.2, 1, vh, 1};
-  TInteractionRay ray = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay ray = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
   const double phase = 0.5 * 9.0 / 100.0;
   const double k = 1 * 1.2 / 1.5;
-  EXPECT_APPROX(ray.path, 4.0 + phase * k * 1.5 / 1.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.pathLength, 4.0 + phase * k * 1.5 / 1.0, kGeometryTolerance);
   // Without a normalisation radius there is no phase to diffract by.
   s.hoe.Mhxy = 0.0;
-  TInteractionRay plain = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay plain = MakeRay(-4.0, 3.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceRay(s, plain), kRayPassed);
   EXPECT_EQ(plain.M, 0.0);
-  EXPECT_APPROX(plain.path, 4.0, kGeometryTolerance);
+  EXPECT_APPROX(plain.pathLength, 4.0, kGeometryTolerance);
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ TEST(PipeWall, RayInsideTheAcceptanceConeReachesTheFarEnd) {
     const double a = 30.0 * kDegree;
     // Local direction (cos a, sin a, 0) turned with the pipe.
     const double c = std::cos(tilt), s = std::sin(tilt);
-    TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a) * c - std::sin(a) * s,
-                                  std::cos(a) * s + std::sin(a) * c, 0.0);
+    TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a) * c - std::sin(a) * s,
+                              std::cos(a) * s + std::sin(a) * c, 0.0);
     int reflections = 0;
     double path = 0.0;
     EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kRayPassed);
@@ -82,7 +82,7 @@ TEST(PipeWall, RayInsideTheAcceptanceConeReachesTheFarEnd) {
 TEST(PipeWall, RayOutsideTheAcceptanceConeEscapes) {
   const TPipeWall pipe = StraightPipe(5.0, 100.0);
   const double a = 55.0 * kDegree;  // wall incidence 35 degrees, below the critical 41.8
-  TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
   int reflections = -1;
   EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
   EXPECT_EQ(reflections, 0);
@@ -98,25 +98,25 @@ TEST(PipeWall, RayOutsideTheAcceptanceConeEscapes) {
 TEST(PipeWall, EdgeCasesOfTheWall) {
   const TPipeWall pipe = StraightPipe(5.0, 100.0);
   // Along the axis of a cylinder: no intersection.
-  TInteractionRay axial = MakeRay(0.0, 1.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay axial = MakeRay(0.0, 1.0, 0.0, 1.0, 0.0, 0.0);
   EXPECT_EQ(TracePipeWall(pipe, axial), kRayMissedSurface);
   EXPECT_EQ(axial.status, kRayMissedSurface);
   // Meets the wall beyond the far end: passes, unmoved.
-  TInteractionRay late = MakeRay(90.0, 0.0, 0.0, 1.0, 0.01, 0.0);
+  TCurrentRay late = MakeRay(90.0, 0.0, 0.0, 1.0, 0.01, 0.0);
   EXPECT_EQ(TracePipeWall(pipe, late), kRayPassed);
   EXPECT_EQ(late.x, 90.0);
   // Meets the wall before the start: lost.
-  TInteractionRay early = MakeRay(-10.0, 0.0, 0.0, 1.0, 1.0, 0.0);
+  TCurrentRay early = MakeRay(-10.0, 0.0, 0.0, 1.0, 1.0, 0.0);
   EXPECT_EQ(TracePipeWall(pipe, early), kRayStopped);
   EXPECT_EQ(early.blocked, 1);
   // Arrives already marked as totally reflected: turned back in x and lost.
-  TInteractionRay marked = MakeRay(10.0, 0.0, 0.0, 0.8, 0.6, 0.0);
+  TCurrentRay marked = MakeRay(10.0, 0.0, 0.0, 0.8, 0.6, 0.0);
   marked.status = kRayTotalReflection;
   EXPECT_EQ(TracePipeWall(pipe, marked), kRayStopped);
   EXPECT_APPROX(marked.L, -0.8, kGeometryTolerance);
   EXPECT_EQ(marked.x, 10.0);
   // Bad rays miss instead of looping.
-  TInteractionRay broken = MakeRay(10.0, 0.0, 0.0, 1.0, 0.5, 0.0);
+  TCurrentRay broken = MakeRay(10.0, 0.0, 0.0, 1.0, 0.5, 0.0);
   broken.M = std::nan("");
   EXPECT_EQ(CarryAlongPipe(pipe, broken, nullptr, nullptr), kRayMissedSurface);
 }
@@ -129,7 +129,7 @@ TEST(PipeWall, CoincidentEndsLeaveTheWallAbsent) {
   TPipeWall pipe = StraightPipe(5.0, 100.0);
   BuildPipeWall(pipe, first, second, 1.0);
   EXPECT_EQ(pipe.built, 0);
-  TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, 0.6, 0.8, 0.0);
+  TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, 0.6, 0.8, 0.0);
   EXPECT_EQ(TracePipeWall(pipe, ray), kRayPassed);
   EXPECT_EQ(ray.y, 0.0);
 }
@@ -138,7 +138,7 @@ TEST(PipeWall, CoincidentEndsLeaveTheWallAbsent) {
 TEST(PipeWall, ReflectionsWithoutProgressEndAsLost) {
   const TPipeWall pipe = StraightPipe(5.0, 100.0);
   // Off axis and square to it: every chord meets the wall at 78.5 degrees incidence.
-  TInteractionRay ray = MakeRay(50.0, 4.9, 0.0, 0.0, 0.0, 1.0);
+  TCurrentRay ray = MakeRay(50.0, 4.9, 0.0, 0.0, 0.0, 1.0);
   int reflections = 0;
   EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
   EXPECT_EQ(reflections, kPipeReflectionLimit + 1);

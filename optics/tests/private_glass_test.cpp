@@ -70,8 +70,8 @@ TEST(PrivateGlass, FourNearestPointsReproduceTheHerzbergerForm) {
     const double x = 1e6 * l * l;
     return 1.5 + 1e-9 * x + 3000.0 / (x - 0.028) + 1e8 / ((x - 0.028) * (x - 0.028));
   };
-  const TPrivateGlassInfo glass(Table({0.4, 0.5, 0.6, 0.7, 0.9, 1.2},
-                                      {n(0.4), n(0.5), n(0.6), n(0.7), n(0.9), n(1.2)}));
+  const TPrivateGlassInfo glass(
+      Table({0.4, 0.5, 0.6, 0.7, 0.9, 1.2}, {n(0.4), n(0.5), n(0.6), n(0.7), n(0.9), n(1.2)}));
   EXPECT_APPROX(glass.IndexAt(0.55), n(0.55), kExactFit);
   EXPECT_APPROX(glass.IndexAt(0.45), n(0.45), kExactFit);
   EXPECT_APPROX(glass.IndexAt(1.0), n(1.0), kExactFit);

@@ -11,8 +11,8 @@ namespace {
 constexpr double kGeometryTolerance = 1e-12;
 
 // A flat window hit at local (y, z) by a ray along the axis.
-int HitAt(const TInteractionSurface &s, double y, double z, TInteractionRay *out = nullptr) {
-  TInteractionRay ray = MakeRay(-1.0, y, z, 1.0, 0.0, 0.0);
+int HitAt(const TInteractionSurface &s, double y, double z, TCurrentRay *out = nullptr) {
+  TCurrentRay ray = MakeRay(-1.0, y, z, 1.0, 0.0, 0.0);
   const int result = TraceSurfaceRay(s, ray);
   if (out != nullptr) *out = ray;
   return result;
@@ -40,7 +40,7 @@ TEST(SurfaceApertures, SquareRectangleAndEllipseOuterBounds) {
   TInteractionSurface s = Window();
   for (int type : {kBoundSquare, kBoundRectangle}) {
     s.outer = {type, 4.0, 6.0, 0.0, 0.0};
-    EXPECT_EQ(HitAt(s, 4.0, 6.0), kRayPassed);   // the corner itself is inside
+    EXPECT_EQ(HitAt(s, 4.0, 6.0), kRayPassed);  // the corner itself is inside
     EXPECT_EQ(HitAt(s, -3.9, 5.9), kRayPassed);
     EXPECT_EQ(HitAt(s, 4.001, 0.0), kRayOutsideAperture);
     EXPECT_EQ(HitAt(s, 0.0, -6.001), kRayOutsideAperture);
@@ -85,7 +85,7 @@ TEST(SurfaceApertures, InnerObscurationsOfEveryType) {
 TEST(SurfaceApertures, BlockedRayStopsAtTheHitUnlessTracedThrough) {
   TInteractionSurface s = OpenSurface(kSurfaceSphere, 40.0, 1.0, 1.5);
   s.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
-  TInteractionRay stopped = MakeRay(-2.0, 8.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay stopped = MakeRay(-2.0, 8.0, 0.0, 1.0, 0.0, 0.0);
   EXPECT_EQ(TraceSurfaceRay(s, stopped), kRayOutsideAperture);
   EXPECT_EQ(stopped.blocked, 1);
   EXPECT_EQ(stopped.status, kRayOutsideAperture);
@@ -93,7 +93,7 @@ TEST(SurfaceApertures, BlockedRayStopsAtTheHitUnlessTracedThrough) {
   EXPECT_EQ(stopped.L, 1.0);  // not refracted
   EXPECT_EQ(stopped.M, 0.0);
 
-  TInteractionRay through = MakeRay(-2.0, 8.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay through = MakeRay(-2.0, 8.0, 0.0, 1.0, 0.0, 0.0);
   through.traceThrough = 1;
   EXPECT_EQ(TraceSurfaceRay(s, through), kRayOutsideAperture);
   EXPECT_EQ(through.status, kRayOutsideAperture);
@@ -101,11 +101,11 @@ TEST(SurfaceApertures, BlockedRayStopsAtTheHitUnlessTracedThrough) {
   EXPECT_LT(through.M, 0.0);  // refracted towards the axis and gone on
 
   s.inner = {kBoundRound, 1.0, 0.0, 0.0, 0.0};
-  TInteractionRay obscured = MakeRay(-2.0, 0.5, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay obscured = MakeRay(-2.0, 0.5, 0.0, 1.0, 0.0, 0.0);
   obscured.traceThrough = 1;
   EXPECT_EQ(TraceSurfaceRay(s, obscured), kRayObscured);
   // A later clear pass reports 1 again: the status is per surface.
-  TInteractionRay clear = obscured;
+  TCurrentRay clear = obscured;
   clear.x = -2.0;
   clear.y = 3.0;
   clear.L = 1.0;

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double kSnellTolerance = 1e-14;    // vector Snell's law is a few roundings deep
+constexpr double kSnellTolerance = 1e-14;     // vector Snell's law is a few roundings deep
 constexpr double kGeometryTolerance = 1e-12;  // closed-form hits and reflections
 constexpr double kDegree = 3.141592653589793 / 180.0;
 constexpr unsigned kRandomSeed = 20261207;
@@ -34,8 +34,8 @@ TEST(SurfaceTrace, RefractionObeysVectorSnellOnRandomRays) {
   const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, R, n1, n2);
   int traced = 0;
   for (int i = 0; i < 500; ++i) {
-    TInteractionRay ray = MakeRay(-10.0, 20.0 * unit(generator), 20.0 * unit(generator), 1.0,
-                                  0.3 * unit(generator), 0.3 * unit(generator));
+    TCurrentRay ray = MakeRay(-10.0, 20.0 * unit(generator), 20.0 * unit(generator), 1.0,
+                              0.3 * unit(generator), 0.3 * unit(generator));
     const TV in{ray.L, ray.M, ray.N};
     ASSERT_EQ(TraceSurfaceRay(sphere, ray), kRayPassed);
     ++traced;
@@ -60,14 +60,14 @@ TEST(SurfaceTrace, TotalReflectionBeginsAtTheCriticalAngle) {
   EXPECT_APPROX(critical, 41.2452, 2e-6);  // the tabulated critical angle of this glass
   const TInteractionSurface exit = OpenSurface(kSurfacePlane, 0.0, n, 1.0);
 
-  TInteractionRay below = MakeRay(-1.0, 0.0, 0.0, std::cos(41.24 * kDegree),
-                                  std::sin(41.24 * kDegree), 0.0);
+  TCurrentRay below =
+      MakeRay(-1.0, 0.0, 0.0, std::cos(41.24 * kDegree), std::sin(41.24 * kDegree), 0.0);
   EXPECT_EQ(TraceSurfaceRay(exit, below), kRayPassed);
   // Just under the critical angle the ray leaves nearly grazing: sin I' = n sin I.
   EXPECT_APPROX(below.M, n * std::sin(41.24 * kDegree), kGeometryTolerance);
 
   for (double angle : {41.2453, 45.0, 60.0, 89.0}) {
-    TInteractionRay ray =
+    TCurrentRay ray =
         MakeRay(-1.0, 0.0, 0.0, std::cos(angle * kDegree), std::sin(angle * kDegree), 0.0);
     const double L = ray.L, M = ray.M;
     EXPECT_EQ(TraceSurfaceRay(exit, ray), kRayTotalReflection) << angle;
@@ -87,8 +87,8 @@ TEST(SurfaceTrace, MirrorReflectsAsDMinusTwiceDDotNN) {
   const double R = -100.0;  // concave towards the incoming light
   const TInteractionSurface mirror = OpenSurface(kSurfaceSphere, R, 1.0, -1.0);
   for (int i = 0; i < 200; ++i) {
-    TInteractionRay ray = MakeRay(-30.0, 30.0 * unit(generator), 30.0 * unit(generator), 1.0,
-                                  0.2 * unit(generator), 0.2 * unit(generator));
+    TCurrentRay ray = MakeRay(-30.0, 30.0 * unit(generator), 30.0 * unit(generator), 1.0,
+                              0.2 * unit(generator), 0.2 * unit(generator));
     const TV d{ray.L, ray.M, ray.N};
     ASSERT_EQ(TraceSurfaceRay(mirror, ray), kRayPassed);
     const TV n{(ray.x - R) / -R, ray.y / -R, ray.z / -R};  // unit, sign irrelevant below
@@ -103,14 +103,14 @@ TEST(SurfaceTrace, FoldMirrorAtFortyFiveDegreesTurnsTheAxis) {
   TInteractionSurface fold = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
   Tilt(fold, 0.0, 0.0, 45.0 * kDegree);
   fold.vertex[0] = 10.0;
-  TInteractionRay ray = MakeRay(0.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceRay(fold, ray), kRayPassed);
   EXPECT_APPROX(ray.x, 10.0, kGeometryTolerance);
   EXPECT_APPROX(ray.y, 0.0, kGeometryTolerance);
   // Normal (cos 45, sin 45, 0): (1,0,0) - 2 cos45 (cos45, sin45, 0) = (0, -1, 0).
   EXPECT_APPROX(ray.L, 0.0, kGeometryTolerance);
   EXPECT_APPROX(ray.M, -1.0, kGeometryTolerance);
-  EXPECT_APPROX(ray.path, 10.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.pathLength, 10.0, kGeometryTolerance);
 }
 
 TEST(SurfaceTrace, TiltMatrixIsRxRyNegRz) {
@@ -160,14 +160,13 @@ TEST(SurfaceTrace, TiltedDecentredSurfaceMatchesTheTransformedScene) {
   moved.vertex[1] = -2.0;
   moved.vertex[2] = 1.0;
   const double p[3] = {-8.0, 3.0, -1.5}, d[3] = {0.95, -0.2, 0.1};
-  TInteractionRay local = MakeRay(p[0], p[1], p[2], d[0], d[1], d[2]);
+  TCurrentRay local = MakeRay(p[0], p[1], p[2], d[0], d[1], d[2]);
   ASSERT_EQ(TraceSurfaceRay(base, local), kRayPassed);
 
   double gp[3] = {p[0], p[1], p[2]}, gd[3] = {d[0], d[1], d[2]};
   RotateBySurface(moved, gp, 1);
   RotateBySurface(moved, gd, 1);
-  TInteractionRay global =
-      MakeRay(gp[0] + 5.0, gp[1] - 2.0, gp[2] + 1.0, gd[0], gd[1], gd[2]);
+  TCurrentRay global = MakeRay(gp[0] + 5.0, gp[1] - 2.0, gp[2] + 1.0, gd[0], gd[1], gd[2]);
   ASSERT_EQ(TraceSurfaceRay(moved, global), kRayPassed);
 
   double hit[3] = {local.x, local.y, local.z}, out[3] = {local.L, local.M, local.N};
@@ -179,37 +178,53 @@ TEST(SurfaceTrace, TiltedDecentredSurfaceMatchesTheTransformedScene) {
   EXPECT_APPROX(global.L, out[0], kGeometryTolerance);
   EXPECT_APPROX(global.M, out[1], kGeometryTolerance);
   EXPECT_APPROX(global.N, out[2], kGeometryTolerance);
-  EXPECT_APPROX(global.path, local.path, kGeometryTolerance);
+  EXPECT_APPROX(global.pathLength, local.pathLength, kGeometryTolerance);
 }
 
 TEST(SurfaceTrace, BackwardRayMeetsTheSameHitWithANegativeParameter) {
-  const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0);
-  TInteractionRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
-  TInteractionRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
-  ASSERT_EQ(TraceSurfaceRay(sphere, forward), kRayPassed);
-  ASSERT_EQ(TraceSurfaceRay(sphere, backward), kRayPassed);
-  EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
-  EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
-  EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
-  EXPECT_GT(forward.path, 0.0);
-  EXPECT_LT(backward.path, 0.0);
+  const double asphere[] = {1.0 / 30.0, -0.5, 2e-6};
+  const TInteractionSurface surfaces[] = {
+      OpenSurface(kSurfaceSphere, 30.0, 1.0, -1.0),
+      WithCoefficients(OpenSurface(kSurfaceAsphericStandard, 30.0, 1.0, -1.0), asphere, 3)};
+  for (const TInteractionSurface &surface : surfaces) {
+    TCurrentRay forward = MakeRay(-10.0, 4.0, 1.0, 1.0, 0.05, 0.0);
+    TCurrentRay backward = MakeRay(10.0, 4.0 + 20.0 * 0.05, 1.0, -1.0, -0.05, 0.0);
+    ASSERT_EQ(TraceSurfaceRay(surface, forward), kRayPassed);
+    ASSERT_EQ(TraceSurfaceRay(surface, backward), kRayPassed);
+    EXPECT_APPROX(backward.x, forward.x, kGeometryTolerance);
+    EXPECT_APPROX(backward.y, forward.y, kGeometryTolerance);
+    EXPECT_APPROX(backward.z, forward.z, kGeometryTolerance);
+    EXPECT_GT(forward.pathLength, 0.0);
+    EXPECT_LT(backward.pathLength, 0.0);
+  }
+}
+
+// Behind a mirror both indices are negative; the ray, running backwards, refracts by their
+// magnitudes: 1.5 sin I' = sin I.
+TEST(SurfaceTrace, RefractionAfterAMirrorUsesTheIndexMagnitudes) {
+  const TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, -1.0, -1.5);
+  const double angle = 0.4;
+  TCurrentRay ray = MakeRay(5.0, 0.0, 0.0, -std::cos(angle), std::sin(angle), 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  EXPECT_LT(ray.L, 0.0);
+  EXPECT_APPROX(1.5 * ray.M, std::sin(angle), kSnellTolerance);
 }
 
 TEST(SurfaceTrace, FlatSphereIsTheVertexPlane) {
   // The default surface is a sphere of radius 0: it must meet rays at x = 0, not where
   // they start.
   const TInteractionSurface flat = OpenSurface(kSurfaceSphere, 0.0, 1.0, 1.5);
-  TInteractionRay ray = MakeRay(-7.0, 1.0, 0.0, 1.0, 0.1, 0.0);
+  TCurrentRay ray = MakeRay(-7.0, 1.0, 0.0, 1.0, 0.1, 0.0);
   ASSERT_EQ(TraceSurfaceRay(flat, ray), kRayPassed);
   EXPECT_APPROX(ray.x, 0.0, kGeometryTolerance);
   EXPECT_APPROX(ray.y, 1.0 + 7.0 * 0.1, kGeometryTolerance);
-  EXPECT_APPROX(ray.path, 7.0 * std::sqrt(1.0 + 0.01), kGeometryTolerance);
+  EXPECT_APPROX(ray.pathLength, 7.0 * std::sqrt(1.0 + 0.01), kGeometryTolerance);
 }
 
 TEST(SurfaceTrace, CylinderIgnoresTheSagittalCoordinate) {
   const TInteractionSurface cylinder = OpenSurface(kSurfaceCylinder, 20.0, 1.0, 1.5);
   for (double z : {-8.0, 0.0, 13.0}) {
-    TInteractionRay ray = MakeRay(-5.0, 6.0, z, 1.0, 0.0, 0.0);
+    TCurrentRay ray = MakeRay(-5.0, 6.0, z, 1.0, 0.0, 0.0);
     ASSERT_EQ(TraceSurfaceRay(cylinder, ray), kRayPassed);
     EXPECT_APPROX(ray.x, 20.0 - std::sqrt(400.0 - 36.0), kGeometryTolerance);
     EXPECT_APPROX(ray.z, z, kGeometryTolerance);
@@ -219,54 +234,62 @@ TEST(SurfaceTrace, CylinderIgnoresTheSagittalCoordinate) {
 
 TEST(SurfaceTrace, DegenerateRaysFailWithoutMoving) {
   const TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 25.0, 1.0, 1.5);
+  const TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  const TInteractionRay cases[] = {
+  const TCurrentRay cases[] = {
       MakeRay(-5.0, 1.0, 2.0, 0.0, 1.0, 0.0),  // parallel to the vertex plane
+      MakeRay(-3.0, 0.0, 0.0, 0.0, 0.0, 0.0),  // no direction at all (NaN after scaling)
       [] {
-        TInteractionRay r;
+        TCurrentRay r = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.0, 0.0);
         r.L = r.M = r.N = 0.0;  // no direction at all
-        r.x = -3.0;
         return r;
       }(),
       [nan] {
-        TInteractionRay r;
+        TCurrentRay r = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.0, 0.0);
         r.L = nan;
         return r;
       }(),
       [nan] {
-        TInteractionRay r;
+        TCurrentRay r = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.0, 0.0);
         r.y = nan;
         return r;
       }(),
       [inf] {
-        TInteractionRay r;
+        TCurrentRay r = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.0, 0.0);
         r.x = -inf;
         return r;
       }(),
       MakeRay(-5.0, 40.0, 0.0, 1.0, 0.0, 0.0),  // passes beside the sphere
+      [] {
+        TCurrentRay r = MakeRay(-1e300, 0.0, 0.0, 1.0, 0.0, 0.0);
+        r.L = 1e-30;  // reaches the vertex plane only beyond the largest double
+        r.M = 1.0;
+        return r;
+      }(),
   };
-  for (const TInteractionRay &start : cases) {
-    TInteractionRay ray = start;
-    EXPECT_EQ(TraceSurfaceRay(sphere, ray), kRayMissedSurface);
-    EXPECT_EQ(ray.status, kRayMissedSurface);
-    EXPECT_EQ(ray.blocked, 1);
-    EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+  for (const TCurrentRay &start : cases) {
+    for (const TInteractionSurface *surface : {&sphere, &plane}) {
+      TCurrentRay ray = start;
+      const int result = TraceSurfaceRay(*surface, ray);
+      if (surface == &plane && start.y == 40.0) continue;  // the plane does meet this one
+      EXPECT_EQ(result, kRayMissedSurface);
+      EXPECT_EQ(ray.status, kRayMissedSurface);
+      EXPECT_EQ(ray.blocked, 1);
+      EXPECT_EQ(std::memcmp(&ray.x, &start.x, 3 * sizeof(double)), 0);
+    }
   }
-  TInteractionRay paraxial;
-  paraxial.L = 0.0;
-  paraxial.M = 1.0;
+  TCurrentRay paraxial = MakeRay(-3.0, 0.0, 0.0, 0.0, 1.0, 0.0);
   EXPECT_EQ(TraceSurfaceParaxial(sphere, paraxial, 0), -1);
 }
 
 TEST(SurfaceTrace, CosineJustAboveOneIsClampedFurtherAboveMisses) {
   const TInteractionSurface plane = OpenSurface(kSurfacePlane, 0.0, 1.0, 1.5);
-  TInteractionRay slightly;
+  TCurrentRay slightly = MakeRay(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
   slightly.L = 1.0000005;  // within the 1.000001 allowance
   EXPECT_EQ(TraceSurfaceRay(plane, slightly), kRayPassed);
   EXPECT_APPROX(slightly.L, 1.0, kGeometryTolerance);
-  TInteractionRay beyond;
-  beyond.x = -2.0;
+  TCurrentRay beyond = MakeRay(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
   beyond.L = 1.00001;
   EXPECT_EQ(TraceSurfaceRay(plane, beyond), kRayMissedSurface);
   EXPECT_EQ(beyond.x, -2.0);
@@ -276,7 +299,7 @@ TEST(SurfaceTrace, ShapeCoefficientsOnAClosedFormTypeStopTheRay) {
   const double coef[] = {1.0, 2.0};
   for (int type : {kSurfacePlane, kSurfaceSphere, kSurfaceAspheric2, kSurfaceCylinder}) {
     const TInteractionSurface s = WithCoefficients(OpenSurface(type, 30.0, 1.0, 1.5), coef, 2);
-    TInteractionRay ray = MakeRay(-1.0, 1.0, 0.0, 1.0, 0.0, 0.0);
+    TCurrentRay ray = MakeRay(-1.0, 1.0, 0.0, 1.0, 0.0, 0.0);
     EXPECT_EQ(TraceSurfaceRay(s, ray), kRayStopped) << type;
     EXPECT_EQ(ray.blocked, 1);
   }
@@ -286,7 +309,7 @@ TEST(SurfaceTrace, ShapeCoefficientsOnAClosedFormTypeStopTheRay) {
 TEST(SurfaceTrace, LensArraySurfaceStopsWithoutError) {
   TInteractionSurface s = OpenSurface(kSurfaceSphere, 40.0, 1.0, 1.5);
   s.hasZones = 1;
-  TInteractionRay ray = MakeRay(-1.0, 1.0, 0.0, 1.0, 0.0, 0.0);
+  TCurrentRay ray = MakeRay(-1.0, 1.0, 0.0, 1.0, 0.0, 0.0);
   EXPECT_EQ(TraceSurfaceRay(s, ray), kRayStopped);
   EXPECT_EQ(ray.status, kRayStopped);
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "foundation/tests/approx.h"
+#include "optics/iterative_intersection.h"
 #include "optics/ray.h"
 #include "optics/surface.h"
 
@@ -190,6 +191,46 @@ TEST(SurfaceTraceModel, ParaxialStepAndGeometryThroughTheModel) {
   const DPOINT3 onSurface = SurfacePointOnSurface(s, 3.0, 4.0, ok);
   EXPECT_EQ(ok, 1);
   EXPECT_APPROX(onSurface.x, 40.0 - std::sqrt(1575.0), kGeometryTolerance);
+}
+
+}  // namespace
+
+namespace {
+
+int gSolverCalls = 0;
+
+// Every element is a flat facet 2.5 along the ray, except above y = 5 where there is none.
+int FakeLensArraySolver(const TSurface &, const double point[3], const double direction[3],
+                        double normal[3], double &distance) {
+  ++gSolverCalls;
+  if (point[1] + 2.5 * direction[1] > 5.0) return 0;
+  distance = 2.5;
+  normal[0] = 1.0;
+  normal[1] = normal[2] = 0.0;
+  return 1;
+}
+
+TEST(SurfaceTraceModel, LensArraySurfacesGoThroughTheInstalledSolver) {
+  TSurface s;
+  s.general.type = kSurfacePlane;
+  s.general.boundTypeExt = 9;
+  s.general.nAfter = 1.5;
+  ASSERT_EQ(s.zones.Allocate(1, 1), 1);
+  TCurrentRay before = AxialRay(-1.0, 1.0, 0.0);
+  EXPECT_EQ(SurfaceTrace(s, before), kRayStopped);  // no solver yet: stopped at the start
+  EXPECT_EQ(before.x, 0.0);
+
+  gSolverCalls = 0;
+  SetLensArraySolver(FakeLensArraySolver);
+  TCurrentRay hit = AxialRay(-1.0, 1.0, 0.0);
+  EXPECT_EQ(SurfaceTrace(s, hit), kRayPassed);
+  EXPECT_APPROX(hit.x, 2.5, kGeometryTolerance);  // vertex-plane start + 2.5 along the ray
+  EXPECT_APPROX(hit.pathLength, 3.5, kGeometryTolerance);
+  TCurrentRay gap = AxialRay(-1.0, 6.0, 0.0);
+  EXPECT_EQ(SurfaceTrace(s, gap), kRayStopped);  // between elements: stopped without error
+  EXPECT_EQ(gap.blocked, 1);
+  EXPECT_EQ(gSolverCalls, 2);
+  SetLensArraySolver(nullptr);
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ TEST(PrivateCatalog, DuplicateNamesDifferingInCaseOrCyrillicLetters) {
   // The second name is "k8" with a Cyrillic small ka typed in UTF-8.
   const std::string path = dir.Write("private.tgc",
                                      "\"K8\"\nindices\nwl 0.5\n1.5\nend\n"
-                                     "\"\xD0\xBA" "8\"\nindices\nwl 0.5\n1.5\nend\n");
+                                     "\"\xD0\xBA"
+                                     "8\"\nindices\nwl 0.5\n1.5\nend\n");
   const TPrivateDataFile file(path);
   EXPECT_FALSE(file.IsOk());
   EXPECT_EQ(file.ErrorText(), path + " 'K8' - Glass is duplicated...");
@@ -84,8 +85,7 @@ TEST(PrivateCatalog, DuplicateNamesDifferingInCaseOrCyrillicLetters) {
 
 TEST(PrivateCatalog, WrongValuesNameTheLine) {
   ScratchDir dir("tgc_wrong");
-  const std::string path =
-      dir.Write("private.tgc", "\"A\"\nindices\nwl 0.5 x 0.6\n1.5 1.4\nend\n");
+  const std::string path = dir.Write("private.tgc", "\"A\"\nindices\nwl 0.5 x 0.6\n1.5 1.4\nend\n");
   const TPrivateDataFile file(path);
   EXPECT_FALSE(file.IsOk());
   EXPECT_EQ(file.ErrorText(), path + " line:3 'x' - Wrong value...");
@@ -94,8 +94,7 @@ TEST(PrivateCatalog, WrongValuesNameTheLine) {
 
 TEST(PrivateCatalog, NothingMayFollowTheLastIndex) {
   ScratchDir dir("tgc_follow");
-  const std::string path =
-      dir.Write("private.tgc", "\"A\"\nindices\nwl 0.5 0.6\n1.5 1.4 7\nend\n");
+  const std::string path = dir.Write("private.tgc", "\"A\"\nindices\nwl 0.5 0.6\n1.5 1.4 7\nend\n");
   const TPrivateDataFile file(path);
   EXPECT_FALSE(file.IsOk());
   EXPECT_EQ(file.ErrorText(), path + " line:4 '7' - Wrong value...");
@@ -142,8 +141,9 @@ TEST(PrivateCatalog, LimitsOfTheFormatAreRefused) {
   const std::string longPath = dir.Write("long.tgc", "\"ABCDEFGHIJKLMN\"\nend\n");
   const TPrivateDataFile longName(longPath);
   EXPECT_FALSE(longName.IsOk());
-  EXPECT_EQ(longName.ErrorText(),
-            longPath + " line:1 'ABCDEFGHIJKLMN' - Glass name empty or longer than 13 characters...");
+  EXPECT_EQ(
+      longName.ErrorText(),
+      longPath + " line:1 'ABCDEFGHIJKLMN' - Glass name empty or longer than 13 characters...");
 
   std::string table = "\"A\"\nindices\nwl";
   for (int i = 0; i < 101; ++i) table += " 1";  // fits one 255-character line
@@ -172,7 +172,8 @@ TEST(PrivateCatalog, EmptyAndMissingFilesGiveNoMessage) {
 TEST(PrivateCatalog, HashChainsHoldCollidingNames) {
   ScratchDir dir("tgc_chain");
   std::string text;
-  for (int i = 0; i < 40; ++i) text += "\"N" + std::to_string(i) + "\"\nP " + std::to_string(i) + "\nend\n";
+  for (int i = 0; i < 40; ++i)
+    text += "\"N" + std::to_string(i) + "\"\nP " + std::to_string(i) + "\nend\n";
   const TPrivateDataFile file(dir.Write("private.tgc", text));
   ASSERT_TRUE(file.IsOk()) << file.ErrorText();
   for (int i = 0; i < 40; ++i) {

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kFormulaAgreement = 1e-6;  // the catalog's promise between formulas
 constexpr double kCatalogDigits = 5e-7;
-constexpr double kRepresentable = 1e-12;    // a form that holds the target exactly
+constexpr double kRepresentable = 1e-12;  // a form that holds the target exactly
 constexpr double kHandWorked = 1e-9;
 
 double Crown(double lambda) {
@@ -44,8 +44,8 @@ TEST(DispersionFit, TheCrownInEveryFormulaGivesOneIndex) {
   sellmeier.formula = kFormulaSellmeier;
   sellmeier.minWavelength = 0.3;
   sellmeier.maxWavelength = 2.5;
-  sellmeier.a = {1.03961212, 0.00600069867, 0.231792344, 0.0200179144, 1.01046945, 103.560653,
-                 0, 0, 0, 0};
+  sellmeier.a = {
+      1.03961212, 0.00600069867, 0.231792344, 0.0200179144, 1.01046945, 103.560653, 0, 0, 0, 0};
   const TFitResult polynomial = FitDoublePolynomial(Crown, 0.3, 2.5, 0.02);
   // The power series has no λ⁴ term for the infrared pole, so it holds the crown to 1e-6
   // over the visible and near infrared only.
@@ -59,9 +59,9 @@ TEST(DispersionFit, TheCrownInEveryFormulaGivesOneIndex) {
     EXPECT_NEAR(p.IndexAt(lambda), s.IndexAt(lambda), kFormulaAgreement) << lambda;
   for (double lambda = 0.365; lambda <= 1.014; lambda += 0.005)
     EXPECT_NEAR(q.IndexAt(lambda), s.IndexAt(lambda), kFormulaAgreement) << lambda;
-  for (const TGlassInfo *glass : {static_cast<const TGlassInfo *>(&s),
-                                  static_cast<const TGlassInfo *>(&p),
-                                  static_cast<const TGlassInfo *>(&q)}) {
+  for (const TGlassInfo *glass :
+       {static_cast<const TGlassInfo *>(&s), static_cast<const TGlassInfo *>(&p),
+        static_cast<const TGlassInfo *>(&q)}) {
     EXPECT_APPROX(glass->IndexAt(0.5875618), 1.516800, kCatalogDigits);
     EXPECT_APPROX(glass->IndexAt(0.4861327), 1.522376, kCatalogDigits);
     EXPECT_APPROX(glass->IndexAt(0.6562725), 1.514322, kCatalogDigits);
@@ -81,7 +81,8 @@ TEST(DispersionFit, HerzbergerFitsTheDoublePolynomialExactly) {
 }
 
 TEST(DispersionFit, SellmeierWithFixedPolesRecoversItsStrengths) {
-  const TFitResult fit = FitSellmeierPoles(Crown, 0.3, 2.5, {0.00600069867, 0.0200179144, 103.560653});
+  const TFitResult fit =
+      FitSellmeierPoles(Crown, 0.3, 2.5, {0.00600069867, 0.0200179144, 103.560653});
   ASSERT_TRUE(fit.ok);
   EXPECT_LT(fit.maxError, kRepresentable);
   EXPECT_APPROX(fit.record.a[0], 1.03961212, 1e-9);
