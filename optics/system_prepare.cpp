@@ -41,7 +41,6 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
   else info.Temperature = temperature;
   if (pressure == 0.0) pressure = info.Pressure;
   else info.Pressure = pressure;
-  InstallCatalogIndexSource();
 
   std::string missing;
   double sign = 1.0;
