@@ -2,7 +2,10 @@
 // only a file read whole replaces the system, so a broken file never costs the user the
 // system already loaded.
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -246,6 +249,9 @@ void PlaceSurfaces(TOpticalSystem &system, const TSurfaceRecords &records) {
 }
 
 bool ReadWholeFile(const std::string &path, std::string &text, std::string &fault) {
+  // Only an ordinary file: a pipe or a device would block or never end.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -339,8 +340,10 @@ int TOpticalSystem::WriteFile(const char *fileName) {
   if (path.empty()) return 0;
   // A file marked read-only is left alone, whoever runs the program.
   struct stat status {};
+  // Nor is anything but an ordinary file replaced (reading a pipe would block).
   if (::stat(path.c_str(), &status) == 0 &&
-      ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+      (!S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+       ::access(path.c_str(), W_OK) != 0))
     return 0;
   const int n = SurfaceCount();
   for (int i = 0; i < n; ++i)

@@ -316,6 +316,11 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
   }
   TOpticalSystem system;
   EXPECT_EQ(system.ReadFile(Scratch("absent.os"), 0), 0);
+  // A pipe is no system file: refused at once rather than waited on.
+  ASSERT_EQ(::mkfifo(Scratch("pipe.os").c_str(), 0600), 0);
+  EXPECT_EQ(system.ReadFile(Scratch("pipe.os"), 0), 0);
+  EXPECT_EQ(system.ReadFile(Scratch(""), 0), 0);  // the directory itself
+  EXPECT_EQ(system.WriteFile(Scratch("pipe.os").c_str()), 0);
 }
 
 TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
