@@ -398,6 +398,9 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   if (!ReadWholeFile(fileName, text, fault)) return 0;
   TSystemFileLayout layout;
   if (fault.empty()) fault = CheckSystemFileText(text, fileName, layout);
+  // Any other text would read as a system without surfaces and replace the loaded one.
+  if (fault.empty() && !layout.hasCommon && !layout.hasSurfaces)
+    fault = "The file " + fileName + " is not an optical system file.";
   std::unique_ptr<TOpticalSystem> fresh;
   if (fault.empty()) {
     fresh.reset(new (std::nothrow) TOpticalSystem());

@@ -295,6 +295,7 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       {"zero wavelength", Minimal("Nsurf=2\nLambda=0.5,0,0.6", records), "wavelength"},
       {"negative wavelength", Minimal("Nsurf=2\nLambda=-0.5", records), "wavelength"},
       {"million surfaces", Minimal("Nsurf=1000000", records), "1000000"},
+      {"not a system", "Some notes\nR=5\n", "not an optical system file"},
       {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
       {"surface type", Minimal("Nsurf=2", records) + "[Surface_2]\nTypeAspher=42\n", "type 42"},
   };
