@@ -90,6 +90,33 @@ TEST_F(SystemTraceTest, ApertureStopsEndTheTraceUnlessAllRaysAreDrawn) {
   EXPECT_EQ(system.info.DrawAllRays, 1);
 }
 
+TEST_F(SystemTraceTest, AMissedSurfaceEndsTheTraceEvenWhenAllRaysAreDrawn) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 5.0, "", 20.0);  // a ball of radius 5: a ray at height 8 misses it
+  AddAt(system, 20.0, 0.0, "", 20.0);
+  system.info.DrawAllRays = 1;
+  system.info.EnablePipe = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_EQ(system.surfaces.data[1]->pipeWall, nullptr);
+  TCurrentRay ray = RayAlong(-1.0, 8.0, 0.0, 1.0, 0.0, 0.0);
+  Mem<TIntersectionPoint> hits;
+  EXPECT_EQ(system.TraceRay(ray, -1, &hits, 0), 0);
+  EXPECT_EQ(ray.status, kRayMissedSurface);
+  EXPECT_EQ(ray.firstFailure, 1);
+  ASSERT_EQ(HitCount(hits), 2);  // surface 0, then the marker
+  EXPECT_EQ(hits.data[1].x, kHitListEnd);
+}
+
+TEST_F(SystemTraceTest, AFiniteObjectStartsThePathAtZero) {
+  TOpticalSystem system;
+  BuildSinglet(system);
+  system.info.ObjectFinite = 1;
+  TCurrentRay ray = RayAlong(-5.0, 3.0, 1.0, 1.0, 0.02, 0.0);
+  ASSERT_EQ(system.TraceRay(ray, 2, nullptr, 0), 1);
+  EXPECT_EQ(system.eikonal.referenceStart, 0.0);
+}
+
 TEST_F(SystemTraceTest, FailureAtTheFirstSurfaceIsAFailure) {
   TOpticalSystem system;
   BuildSinglet(system);
