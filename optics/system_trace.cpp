@@ -14,7 +14,9 @@
 #include "optics/optical_system.h"
 #include "optics/pipe_surface.h"
 #include "optics/pipe_wall.h"
+#include "optics/surface_interaction.h"
 #include "optics/surface_trace.h"
+#include "optics/trace_batch.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -158,6 +160,9 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   const int referenceCount =
       eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
   TCurrentRay &saved = SavedRay();
+  // Inside a batch the surfaces come from its contiguous views.
+  int viewCount = 0;
+  const TInteractionSurface *views = TTraceBatch::ViewsFor(this, viewCount);
 
   int allPassed = 1;
   int rc = kRayPassed;
@@ -168,7 +173,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     lastVisited = i;
     recorder.MarkUnreached();
     if (enablePipe) saved = ray;
-    rc = SurfaceTrace(*surface, ray);
+    rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
     allPassed = allPassed != 0 && rc == kRayPassed ? 1 : 0;
     if (ray.firstFailure == 0 && rc != kRayPassed) ray.firstFailure = rc == kRayObscured ? -i : i;
 
@@ -197,7 +202,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
         if (r == kRayMissedSurface || r == kRayPassed) {
           // The wall leaves such a ray where it was: no segment of its own to add or to
           // record again (counting it twice made pipe paths too long).
-          rc = SurfaceTrace(*surface, ray);
+          rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
           allPassed = rc;
           pipePath += ray.pathLength;
           ray.pathLength = pipePath;

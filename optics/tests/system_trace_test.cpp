@@ -1,8 +1,10 @@
 #include <cmath>
+#include <vector>
 
 #include "foundation/tests/approx.h"
 #include "optics/pipe_surface.h"
 #include "optics/tests/system_test_support.h"
+#include "optics/trace_batch.h"
 
 namespace {
 
@@ -289,6 +291,42 @@ TEST_F(SystemTraceTest, SurfaceFrameTakesTheVertexOffAndTurnsTilts) {
   EXPECT_APPROX(local.x, 3.0, 1e-9);
   EXPECT_APPROX(local.y, 0.0, 1e-9);
   EXPECT_APPROX(local.L, 1.0, 1e-9);
+}
+
+TEST_F(SystemTraceTest, BatchOfSurfaceViewsGivesTheSameRays) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  TOpticalSystem other;
+  BuildSinglet(other);
+  std::vector<TCurrentRay> plain;
+  for (int i = 0; i < 15; ++i) {
+    TCurrentRay ray = RayAlong(-1.0, -7.0 + i, 0.3 * i, 1.0, 0.1, 0.02);
+    system.TraceRay(ray, -1, nullptr, 0);
+    plain.push_back(ray);
+  }
+  {
+    TTraceBatch batch(system);
+    TTraceBatch unrelated(other);  // a batch of another system changes nothing here
+    for (int i = 0; i < 15; ++i) {
+      TCurrentRay ray = RayAlong(-1.0, -7.0 + i, 0.3 * i, 1.0, 0.1, 0.02);
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(ray, -1, &hits, 0);
+      EXPECT_EQ(ray.x, plain[i].x) << i;
+      EXPECT_EQ(ray.y, plain[i].y) << i;
+      EXPECT_EQ(ray.M, plain[i].M) << i;
+      EXPECT_EQ(ray.status, plain[i].status) << i;
+      EXPECT_EQ(ray.firstFailure, plain[i].firstFailure) << i;
+    }
+    int count = 0;
+    EXPECT_NE(TTraceBatch::ViewsFor(&system, count), nullptr);
+    EXPECT_EQ(count, system.SurfaceCount());
+  }
+  int count = 0;
+  EXPECT_EQ(TTraceBatch::ViewsFor(&system, count), nullptr);  // gone with the batch
+  // A batch whose system has grown since is not used.
+  TTraceBatch stale(other);
+  AddAt(other, 100.0, 0.0, "", 10.0);
+  EXPECT_EQ(TTraceBatch::ViewsFor(&other, count), nullptr);
 }
 
 }  // namespace
