@@ -259,7 +259,8 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     double t = 0.0;
     if (info.ImageFinite == 0) {
       const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
-      if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
+      if (std::fabs(denominator) > kRayZero)
+        t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
     } else {
       t = dx * ray.L + dy * ray.M + dz * ray.N;
     }
@@ -274,8 +275,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   return allPassed;
 }
 
-int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to,
-                               Mem<TIntersectionPoint> *hits) {
+int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits) {
   const int n = SurfaceCount();
   if (n == 0) return 0;
   if (to < 0 || to >= n) to = n - 1;

@@ -14,8 +14,10 @@ TTraceBatch::TTraceBatch(const TOpticalSystem &system) : system_(&system), outer
   const int count = system.SurfaceCount();
   bool whole = count > 0 && views_.Allocate(count, 1) != 0;
   for (int i = 0; whole && i < count; ++i) {
-    if (system.surfaces.data[i] == nullptr) whole = false;
-    else views_.data[i] = MakeInteractionSurface(*system.surfaces.data[i]);
+    if (system.surfaces.data[i] == nullptr)
+      whole = false;
+    else
+      views_.data[i] = MakeInteractionSurface(*system.surfaces.data[i]);
   }
   // Without every view the batch stands aside and the trace reads the surfaces itself.
   if (!whole) views_.Clear();

@@ -228,7 +228,8 @@ TEST_F(SystemTraceTest, LightPipeCarriesARayPastTwoHundredReflections) {
   const double entryHeight = 0.15 * std::tan(angle);
   const double firstReflection = (kRadius - entryHeight) / std::tan(inside);
   const int reflections =
-      1 + static_cast<int>(std::floor((kLength - firstReflection) / (2 * kRadius / std::tan(inside))));
+      1 +
+      static_cast<int>(std::floor((kLength - firstReflection) / (2 * kRadius / std::tan(inside))));
   ASSERT_GT(reflections, 200);
   int onWall = 0;
   for (int i = 0; i < HitCount(hits); ++i)
