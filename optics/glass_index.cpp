@@ -3,12 +3,30 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
+#include "optics/glass_catalog.h"
+#include "optics/glass_info.h"
+#include "optics/model_globals.h"
 #include "platform/core/message_box.h"
 
 namespace {
 
-TGlassIndexSource gIndexSource = nullptr;
+// The program's catalog set: the catalog is made current there and the glass looked up.
+double CatalogSetIndex(const std::string &glass, const std::string &catalog, double wavelength,
+                       double temperature, double pressure, int &found) {
+  found = 0;
+  TGlassCatalog *catalogs = GetGlassCatalog();
+  if (catalogs == nullptr) return 0.0;
+  catalogs->Open(catalog);
+  if (!catalogs->IsOk()) return 0.0;
+  const std::unique_ptr<TGlassInfo> info = catalogs->GetGlass(glass);
+  if (!info) return 0.0;
+  found = 1;
+  return info->IndexInAirAt(wavelength, temperature, pressure);
+}
+
+TGlassIndexSource gIndexSource = CatalogSetIndex;
 
 bool IsMirrorName(const std::string &name) {
   static const char kMirror[] = "refl";
@@ -20,7 +38,9 @@ bool IsMirrorName(const std::string &name) {
 
 }  // namespace
 
-void SetGlassIndexSource(TGlassIndexSource source) { gIndexSource = source; }
+void SetGlassIndexSource(TGlassIndexSource source) {
+  gIndexSource = source != nullptr ? source : CatalogSetIndex;
+}
 
 int ParseGlassIndex(const std::string &glassField, double wavelength, double temperature,
                     double pressure, double &indexAfter) {

@@ -6,8 +6,9 @@
 #include <string>
 
 // Index in air of a catalog glass at a wavelength (micrometres), temperature (degrees C)
-// and pressure (mm of mercury); found = 0 when the catalog or the glass is absent. The
-// catalog set installs one; without it every catalog glass counts as absent.
+// and pressure (mm of mercury); found = 0 when the catalog or the glass is absent. By
+// default (and after installing null) the program's catalog set is asked; tests install
+// their own.
 using TGlassIndexSource = double (*)(const std::string &glass, const std::string &catalog,
                                      double wavelength, double temperature, double pressure,
                                      int &found);

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "foundation/tests/approx.h"
+#include "optics/glass_catalog.h"
+#include "optics/model_globals.h"
+#include "optics/tests/glass_test_support.h"
 #include "platform/core/recording_providers.h"
 
 namespace {
 
 constexpr double kExact = 1e-15;
+// Index in air at the catalog's own reference conditions: the table value, interpolated.
+constexpr double kCatalogIndex = 1e-6;
 
 double FakeCatalog(const std::string &glass, const std::string &catalog, double wavelength, double,
                    double, int &found) {
@@ -66,10 +71,27 @@ TEST_F(GlassIndex, CatalogGlasses) {
   n = 1.3;
   EXPECT_EQ(ParseGlassIndex("FLINT_ours", 0.5, 20.0, 760.0, n), 0);
   EXPECT_APPROX(n, 1.0, kExact);
-  SetGlassIndexSource(nullptr);
+  SetGlassIndexSource(nullptr);  // back to the program's catalog set, which is absent here
+  ASSERT_EQ(GetGlassCatalog(), nullptr);
   n = 1.3;
   EXPECT_EQ(ParseGlassIndex("CROWN_ours", 0.5, 20.0, 760.0, n), 0);
   EXPECT_APPROX(n, 1.0, kExact);
+}
+
+// Through the program's catalog set: the private text catalog of a scratch directory.
+TEST(GlassIndexCatalogSet, LooksTheGlassUpInTheNamedCatalog) {
+  ScratchDir dir("glass_index");
+  dir.Write("private.tgc", "\"MY-GLASS\"\nindices\nwl 0.5 0.6\n1.52 1.51\nend\n");
+  TGlassCatalog catalogs(dir.Path(), "private");
+  SetGlassIndexSource(nullptr);
+  SetGlassCatalog(&catalogs);
+  double n = -1.0;  // a mirror-reversed medium keeps its sign
+  EXPECT_EQ(ParseGlassIndex("my-glass_private", 0.55, 20.0, 760.0, n), 1);
+  EXPECT_APPROX(n, -1.515, kCatalogIndex);
+  n = 1.0;
+  EXPECT_EQ(ParseGlassIndex("NONE_private", 0.55, 20.0, 760.0, n), 0);
+  EXPECT_EQ(ParseGlassIndex("MY-GLASS_absent", 0.55, 20.0, 760.0, n), 0);
+  SetGlassCatalog(nullptr);
 }
 
 }  // namespace
