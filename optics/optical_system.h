@@ -68,8 +68,6 @@ class TOpticalSystem {
   std::string FindGlassesOutOfRange() const;
   void ApplyThermalExpansion();
   void RoundNdToPowerOfTwo();
-  // 1 while the last preparation found glasses missing: such a system is not traced.
-  int materialsMissing = 0;
 
   // The system file (system_file_read.cpp, system_file_write.cpp). ReadFile: 1 when read
   // and prepared; 0 otherwise, with the system untouched unless the file was read whole
@@ -158,6 +156,8 @@ class TOpticalSystem {
   TEikonalInfo eikonal;
   Mem<float> workArray1;
   Mem<float> workArray2;
+  // 1 while the last preparation found glasses missing: such a system is not traced.
+  int materialsMissing = 0;
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);

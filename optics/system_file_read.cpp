@@ -2,7 +2,10 @@
 // only a file read whole replaces the system, so a broken file never costs the user the
 // system already loaded.
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -171,6 +174,12 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
 std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
                         const std::string &fileName) {
   const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
+  // A file that lists no wavelength is worked at its working wavelength (0.54 when it has
+  // none): a spectrum of one wavelength 0 gave every glass an index at 0 micrometres.
+  if (lambdas[0] == 0.0 && count == 1) {
+    lambdas[0] = info.LambdaW > 0.0 ? info.LambdaW : TSpectralInfo().lambda;
+    weights[0] = 1.0;
+  }
   for (int i = 0; i < count; ++i) {
     // A zero closes the list only at its end; inside it, or below zero, it is no wavelength.
     if (lambdas[i] < 0.0 || (lambdas[i] == 0.0 && count > 1))
@@ -240,6 +249,9 @@ void PlaceSurfaces(TOpticalSystem &system, const TSurfaceRecords &records) {
 }
 
 bool ReadWholeFile(const std::string &path, std::string &text, std::string &fault) {
+  // Only an ordinary file: a pipe or a device would block or never end.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
@@ -386,6 +398,9 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   if (!ReadWholeFile(fileName, text, fault)) return 0;
   TSystemFileLayout layout;
   if (fault.empty()) fault = CheckSystemFileText(text, fileName, layout);
+  // Any other text would read as a system without surfaces and replace the loaded one.
+  if (fault.empty() && !layout.hasCommon && !layout.hasSurfaces)
+    fault = "The file " + fileName + " is not an optical system file.";
   std::unique_ptr<TOpticalSystem> fresh;
   if (fault.empty()) {
     fresh.reset(new (std::nothrow) TOpticalSystem());

@@ -2,8 +2,10 @@
 // configuration sections, the remark and anything else in the file stay as they were, and
 // the whole file changes at once or not at all.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -336,7 +338,13 @@ std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber) {
 int TOpticalSystem::WriteFile(const char *fileName) {
   const std::string path = fileName != nullptr && fileName[0] != '\0' ? fileName : name;
   if (path.empty()) return 0;
-  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return 0;
+  // A file marked read-only is left alone, whoever runs the program.
+  struct stat status {};
+  // Nor is anything but an ordinary file replaced (reading a pipe would block).
+  if (::stat(path.c_str(), &status) == 0 &&
+      (!S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+       ::access(path.c_str(), W_OK) != 0))
+    return 0;
   const int n = SurfaceCount();
   for (int i = 0; i < n; ++i)
     if (surfaces.data[i] == nullptr) return 0;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <strings.h>
+
 #include "optics/model_globals.h"
 #include "optics/optical_system.h"
 #include "optics/pipe_surface.h"
@@ -39,7 +41,6 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
   else info.Temperature = temperature;
   if (pressure == 0.0) pressure = info.Pressure;
   else info.Pressure = pressure;
-  InstallCatalogIndexSource();
 
   std::string missing;
   double sign = 1.0;
@@ -48,6 +49,10 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     TSurface *surface = surfaces.data[i];
     if (surface == nullptr) continue;
     TGeneralParameters &g = surface->general;
+    // The name decides: a surface named "refl" by any editor is a mirror.
+    if (g.glass.size() == 4 && strncasecmp(g.glass.c_str(), "refl", 4) == 0) g.materialKind = 1;
+    if (g.materialKind == 1 && surface->hoe != nullptr && surface->hoe->Wlh != 0.0)
+      surface->hoe->wavelengthFactor = wavelength / surface->hoe->Wlh;  // holographic mirrors
     if (g.materialKind == 0 && SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
       AppendGlassName(missing, g.glass);
       g.nAfter = 1.0;

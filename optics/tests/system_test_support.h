@@ -14,14 +14,17 @@
 #include <string>
 
 #include "optics/glass_catalog.h"
+#include "optics/glass_info.h"
 #include "optics/model_globals.h"
 #include "optics/optical_system.h"
 #include "platform/core/recording_providers.h"
 
 inline std::string SourceRoot() {
+  // The optics folder's tests may run with TEST_SOURCE_DIR set to optics/; otherwise this
+  // header's own place in the tree (optics/tests/) tells.
   const char *dir = std::getenv("TEST_SOURCE_DIR");
-  // The optics folder's tests run with TEST_SOURCE_DIR set to optics/.
-  return std::string(dir != nullptr ? dir : ".") + "/..";
+  if (dir != nullptr && dir[0] != '\0') return std::string(dir) + "/..";
+  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
 }
 inline std::string ExamplePath(const std::string &name) {
   return SourceRoot() + "/resources/examples/" + name;

@@ -229,6 +229,9 @@ TEST_F(SystemTraceTest, MissingGlassStopsEveryRay) {
   EXPECT_EQ(ray.x, -5.0);  // not moved by a stand-in index
   ASSERT_EQ(HitCount(hits), 1);
   EXPECT_EQ(hits.data[0].x, kHitListEnd);
+  TOpticalSystem copy(system);  // a copy is no more traceable
+  ray = RayAlong(-5.0, 0.01, 0.0, 1.0, 0.0, 0.0);
+  EXPECT_EQ(copy.TraceRay(ray, -1, nullptr, 0), 0);
 }
 
 TEST_F(SystemTraceTest, ParaxialRangeTraceClampsAndRunsBackwards) {
