@@ -163,7 +163,8 @@ void TOpticalSystem::SetupFieldSampling() {
   }
   double ratio = old > 0.0 ? sampling / old : 0.0;
   if (ratio <= 0.0) ratio = 1.0;
-  in.Discrete = sampling / ratio;
+  // new / (new / old) is the user's interval: kept exactly rather than through round-off.
+  in.Discrete = old > 0.0 ? old : sampling / ratio;
 
   const double diameter = in.entrancePupilDiameter;
   double extent = 0.0;
