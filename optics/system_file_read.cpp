@@ -31,9 +31,26 @@ void ShowReadFault(const std::string &text) {
 // The values of the surface records, one element per record.
 struct TSurfaceRecords {
   explicit TSurfaceRecords(int n)
-      : R(n), Ex(n), Tau(n), Dx(n), Dy(n), Dz(n), AlfaX(n), AlfaY(n), AlfaZ(n), DextY(n),
-        DextX(n), BoundPosYExt(n), BoundPosXExt(n), DintY(n), DintX(n), BoundPosYInt(n),
-        BoundPosXInt(n), BoundTypeExt(n), BoundTypeInt(n), Glass(n) {}
+      : R(n),
+        Ex(n),
+        Tau(n),
+        Dx(n),
+        Dy(n),
+        Dz(n),
+        AlfaX(n),
+        AlfaY(n),
+        AlfaZ(n),
+        DextY(n),
+        DextX(n),
+        BoundPosYExt(n),
+        BoundPosXExt(n),
+        DintY(n),
+        DintX(n),
+        BoundPosYInt(n),
+        BoundPosXInt(n),
+        BoundTypeExt(n),
+        BoundTypeInt(n),
+        Glass(n) {}
   std::vector<double> R, Ex, Tau, Dx, Dy, Dz, AlfaX, AlfaY, AlfaZ, DextY, DextX, BoundPosYExt,
       BoundPosXExt, DintY, DintX, BoundPosYInt, BoundPosXInt;
   std::vector<int> BoundTypeExt, BoundTypeInt;
@@ -142,8 +159,8 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   file.AddInt("Quantum", &hoe.Quantum);
   file.AddDouble("Vh", phase, kFilePhaseCoefficients);
   file.ParseSection(0);
-  const std::string where = "The optical system file " + fileName + " cannot be read: surface " +
-                            std::to_string(number);
+  const std::string where =
+      "The optical system file " + fileName + " cannot be read: surface " + std::to_string(number);
   if (g.type < 0 || g.type >= kSurfaceTypeCount)
     return where + " has the unknown type " + std::to_string(g.type) + ".";
   if (zoneCount < 0 || zoneCount > kFileMaxZones)
@@ -314,8 +331,10 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.AddDouble("Dentr", &info.Dentr);
     file.ParseSection(0);
   }
-  if (nameMode == 0 && name[0] != '\0') system.name = name;
-  else if (nameMode == 1) system.name = path;
+  if (nameMode == 0 && name[0] != '\0')
+    system.name = name;
+  else if (nameMode == 1)
+    system.name = path;
   info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
   // The geometry in a file stands at the file's temperature: expanding it again on every
   // load made a system at 40 degrees grow with each save.
@@ -414,8 +433,10 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     fault = ReadInto(*fresh, fileName, layout, nameMode);
   }
   if (!fault.empty()) {
-    if (fault == "Not enough memory") ShowNotEnoughMemory();
-    else ShowReadFault(fault);
+    if (fault == "Not enough memory")
+      ShowNotEnoughMemory();
+    else
+      ShowReadFault(fault);
     return 0;
   }
   // The file was read whole: it replaces this system, also when its glasses turn out to be

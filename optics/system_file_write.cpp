@@ -127,15 +127,15 @@ void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   std::fprintf(out, "ShowRecommendation=%d\n", info.ShowRecommendation);
   std::fprintf(out, "Nd=%d\n", info.Nd);
   std::fprintf(out, "Unit=%d\n", info.Unit);
-  const int fieldCount = CountOf(info.AlfaM) < kFileFieldValues ? CountOf(info.AlfaM)
-                                                                   : kFileFieldValues;
+  const int fieldCount =
+      CountOf(info.AlfaM) < kFileFieldValues ? CountOf(info.AlfaM) : kFileFieldValues;
   std::vector<double> fields(fieldCount > 0 ? fieldCount : 1, 0.0);
   for (int i = 0; i < fieldCount; ++i) {
     const double value = info.AlfaM.data[i];
-    fields[i] = info.Unit == 1 ? WritableNumber(value * kFileUnitFactor, [&](double d) {
-      return d / kFileUnitFactor == value;
-    })
-                               : value;
+    fields[i] = info.Unit == 1
+                    ? WritableNumber(value * kFileUnitFactor,
+                                     [&](double d) { return d / kFileUnitFactor == value; })
+                    : value;
   }
   PrintList(out, "AlfaM", fields.data(), static_cast<int>(fields.size()), ",");
   std::fprintf(out, ";\n");
@@ -220,8 +220,8 @@ void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
       std::fprintf(out, "\n");
     }
     std::fprintf(out, "TypeAspher=%d\n", s.general.type);
-    const int count = CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef)
-                                                                  : kFileShapeCoefficients;
+    const int count =
+        CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef) : kFileShapeCoefficients;
     if (count > 0) {
       PrintList(out, "AsCoef", s.AsCoef.data, count, ",");
       std::fprintf(out, ";\n\n");
@@ -229,8 +229,8 @@ void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
   }
   if (s.hoe != nullptr) {
     const THOEParameters &hoe = *s.hoe;
-    const int count = CountOf(hoe.Vh) < kFilePhaseCoefficients ? CountOf(hoe.Vh)
-                                                               : kFilePhaseCoefficients;
+    const int count =
+        CountOf(hoe.Vh) < kFilePhaseCoefficients ? CountOf(hoe.Vh) : kFilePhaseCoefficients;
     static const double kNoPhase = 0.0;
     PrintNumber(out, "Mhxy", hoe.Mhxy);
     std::fprintf(out, "; ");

@@ -30,8 +30,7 @@ std::string GlassCatalogName(const std::string &name) {
   return underscore == std::string::npos ? std::string() : name.substr(underscore + 1);
 }
 
-double GlassMeanExpansion(const std::string &glassField, double temperature1,
-                          double temperature2) {
+double GlassMeanExpansion(const std::string &glassField, double temperature1, double temperature2) {
   const std::string catalog = GlassCatalogName(glassField);
   if (catalog.empty()) return 0.0;
   const std::unique_ptr<TGlassInfo> model = FindGlass(GlassBaseName(glassField), catalog);

@@ -11,8 +11,7 @@ std::string GlassCatalogName(const std::string &name);
 
 // Mean thermal expansion (1/K) between two temperatures of the glass a surface names;
 // 0 for air, mirrors, plain indices and glasses that cannot be found.
-double GlassMeanExpansion(const std::string &glassField, double temperature1,
-                          double temperature2);
+double GlassMeanExpansion(const std::string &glassField, double temperature1, double temperature2);
 
 // The glass's range of validity in micrometres; false when the glass cannot be found.
 bool GlassWavelengthRange(const std::string &glassField, double &minimum, double &maximum);
