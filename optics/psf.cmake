@@ -1,0 +1,7 @@
+list(APPEND OPTICS_SOURCES
+  psf_progress.cpp
+  psf_nodes.cpp
+  psf_polychromatic.cpp)
+list(APPEND OPTICS_TESTS
+  tests/psf_nodes_test.cpp
+  tests/psf_optics_test.cpp)
