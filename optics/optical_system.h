@@ -13,6 +13,8 @@
 #include "optics/ray.h"
 #include "optics/surface.h"
 
+class TBeamsPar;
+
 // Mode argument of the frame operations: global values; any other value is relative to a
 // reference surface.
 constexpr int kGlobalFrame = 1;
@@ -91,6 +93,42 @@ class TOpticalSystem {
   // Called by the pupil solve when it has brought this system's derived data up to date:
   // clears the modified flag and marks this system solved for the present state.
   void MarkPupilsSolved();
+
+  // Starting rays (starting_rays.cpp). A field point (fA, fB) is the object height for a
+  // finite object, else two field angles in degrees; a pupil point (pA, pB) is an offset
+  // from the chief ray's crossing of the entrance-pupil plane. The pupils must have been
+  // solved for the same field point first. Rays are global and ready for TraceRay.
+  TCurrentRay MakeRay(double fA, double fB, double pA, double pB) const;
+  // From a point (x, y, z) in surface 0's frame through the pupil point; finite object.
+  TCurrentRay MakeRayFromPoint(double x, double y, double z, double pA, double pB) const;
+  // From (0, y, z) in the vertex plane of surface |k| at angles alpha, beta (radians); a
+  // negative k runs towards lower surface indices. |k| past the list: status -5.
+  TCurrentRay MakeRayVariant(int k, double y, double z, double alpha, double beta) const;
+  // From the vertex plane of surface |k| towards the next surface with a vertex off that
+  // plane: mode 0 aims from (0, y, z) at the offsets (pA, pB) from its vertex; any other
+  // mode takes y, z as angles in degrees and passes that surface at (pA, pB).
+  TCurrentRay MakeRayToPoint(int k, double y, double z, double pA, double pB, int mode) const;
+  // One meridional fan per field value across 0.99 of the entrance pupil (rays not traced).
+  void BuildRayFans(const Mem<double> &fields, TBeamsPar &beams);
+
+  // Pupils and first-order constants (pupils.cpp, first_order.cpp, auto_focus.cpp).
+  // Solves only when this system changed since its last solve: 1 when nothing was to do.
+  int UpdatePupils(double fieldA, double fieldB);
+  // Stop, pupils and chief ray of the beam at (fieldA, fieldB): 1 found, 0 no chief ray,
+  // -1 failure.
+  int SolveChiefRay(double fieldA, double fieldB);
+  // Focal length, back focal distance and magnification: 1, or -1 when a ray fails.
+  int FirstOrderParaxial();
+  int FirstOrderReal();
+  // Moves the image surface to the smallest ray spread over the field points (null first
+  // list: AlfaM; null second list: 0 for every field).
+  void AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fieldsB);
+  // The s that makes max - min of a[i] - s b[i] (i < n) smallest.
+  double BestShift(const Mem<double> &a, const Mem<double> &b, int n) const;
+  // Central-difference slope of that spread at s.
+  double SpreadSlope(const Mem<double> &a, const Mem<double> &b, int n, double s) const;
+  // Image-plane interval (Discrete) and pupil step of diffraction work.
+  void SetupFieldSampling();
 
   // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
   DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
