@@ -89,22 +89,32 @@ int PsfNodeOffset(double offset, double discrete) {
 void CentrePsfGrid(int nd, float *data) {
   FFTSwapHalves(nd, nd, data);
   const int half = nd / 2;
+  // The moves are cyclic: the node that leaves one end enters at the other. A plain move
+  // that let the end node keep its value would lose one row and one column of the PSF
+  // (and its energy) to copies of their neighbours.
   for (int r = 0; r < half; ++r) {
     float *a = data + static_cast<long>(r) * nd;
     float *b = data + static_cast<long>(nd - 1 - r) * nd;
     for (int c = 0; c < nd; ++c) std::swap(a[c], b[c]);
+    const float firstA = a[0], firstB = b[0];
     for (int c = 1; c < nd; ++c) {
       a[c - 1] = a[c];
       b[c - 1] = b[c];
     }
+    a[nd - 1] = firstA;
+    b[nd - 1] = firstB;
   }
   for (int c = 0; c < half; ++c) {
     const int d = nd - 1 - c;
     for (int r = 0; r < nd; ++r) std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
+    const long last = static_cast<long>(nd - 1) * nd;
+    const float lastC = data[last + c], lastD = data[last + d];
     for (int r = nd - 2; r >= 0; --r) {
       data[static_cast<long>(r + 1) * nd + c] = data[static_cast<long>(r) * nd + c];
       data[static_cast<long>(r + 1) * nd + d] = data[static_cast<long>(r) * nd + d];
     }
+    data[c] = lastC;
+    data[d] = lastD;
   }
 }
 
