@@ -23,6 +23,9 @@ void TOpticalSystem::TurnSystem() {
   for (int i = 0; i < n; ++i)
     if (surfaces.data[i] == nullptr) return;
 
+  // The chief-ray solves below may name a stop of their own; the user's choice is turned.
+  const int givenStop = info.Naper;
+
   // New field values, seen from the image side; fields whose chief ray fails are dropped.
   Mem<double> &fields = info.AlfaM;
   const int fieldCount = fields.data != nullptr ? fields.cols * fields.rows : 0;
@@ -69,8 +72,8 @@ void TOpticalSystem::TurnSystem() {
 
   info.TurnSystem = 1 - info.TurnSystem;
   std::swap(info.ObjectFinite, info.ImageFinite);
-  // No stop given (0), or one past the list, stays as it is.
-  if (info.Naper >= 1 && info.Naper <= n) info.Naper = n + 1 - info.Naper;
+  // No stop given (0), or one past the list, stays as it was given.
+  info.Naper = givenStop >= 1 && givenStop <= n ? n + 1 - givenStop : givenStop;
   info.Dentr = info.exitPupilDiameter;
   SetModifiedFlag();
 }
