@@ -1,10 +1,11 @@
 #pragma once
 // Per-thread cache of what a transform length needs, so repeated transforms allocate
 // nothing. For each exponent m (n = 2^m) the cache keeps, once first asked for: the blocked
-// plan of FFT2D (radix-4 twiddles, about 1.5 n float pairs, and an n-entry bit-reversal
-// table) and, separately, the radix-8 tables of FFTCore (FFTTableSize(m) floats each).
-// One work room per thread serves every length; it grows to the largest room asked for
-// (16 float pairs a point; FFT2D asks for up to 4 blocks of a column) and is never shrunk. Everything lives until the thread ends. A failed
+// plan (radix-4 twiddles, about n/2 complex floats, and an n-entry bit-reversal table), the
+// four-step twiddles of FFT1D (n complex floats) and the radix-8 tables of FFTCore
+// (FFTTableSize(m) floats each). One work room per thread serves every length; it grows to
+// the largest room asked for (16 complex floats a point: 1 MB for a 2048 x 2048 grid, at
+// most 8 MB) and is never shrunk. Everything lives until the thread ends. A failed
 // allocation leaves the cache as it was and is reported by a null result.
 
 #include "foundation/fft_block.h"
@@ -24,7 +25,7 @@ const TFFTBlockPlan *CachedFFTBlockPlan(int m);
 TFFTBlockWork CachedFFTBlockWork(int n);
 
 // 1-D lengths from 256 to this take the four-step blocked path of FFT1D.
-constexpr int kFFTLongestFourStepLength = 1 << 22;
+constexpr int kFFTLongestFourStepLength = 1 << 20;
 
 // The twiddles w_n^(c k1) of the four-step 1-D transform of n = 2^m = 16 n1 points (see
 // fft_block.h), or null when memory runs out. 2 n floats, cached like the plans.

@@ -200,6 +200,21 @@ TEST(FFT2D, ForwardThenInverseReturnsTheInputAndKeepsParseval) {
   EXPECT_LE(RelativeError(s, expected), kIdentityErrorPerPass * PassCount(nx * ny));
 }
 
+TEST(FFT2D, CachedTablesServeSizesInAnyOrder) {
+  // The per-size tables and the shared work room outlive each call: a small transform
+  // after a larger one (which grew the room) must give bit-identical results.
+  const TSignal original = RandomSignal(64 * 64, 21);
+  TSignal first = original;
+  ASSERT_EQ(FFT2D(64, 64, first.re.data(), first.im.data(), 0), 1);
+  TSignal large = RandomSignal(4096 * 16, 22);
+  ASSERT_EQ(FFT2D(16, 4096, large.re.data(), large.im.data(), 1), 1);
+  ASSERT_EQ(FFT1D(4096, large.re.data(), large.im.data(), 0), 1);
+  TSignal again = original;
+  ASSERT_EQ(FFT2D(64, 64, again.re.data(), again.im.data(), 0), 1);
+  EXPECT_EQ(again.re, first.re);
+  EXPECT_EQ(again.im, first.im);
+}
+
 TEST(FFT2D, BaselineKernelsEqualNaiveDftToo) {
   // The program picks the AVX2 kernels where the processor has them; the baseline set must
   // be right on its own for the machines without.
