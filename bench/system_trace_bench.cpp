@@ -1,11 +1,14 @@
 // Ray-surface passages per second of the sequential trace through a Cooke triplet (eight
-// surfaces), plain and with hit recording, over a square grid of pupil rays.
+// surfaces), plain, with hit recording and inside a batch of surface views, over a square
+// grid of pupil rays.
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <vector>
 
 #include "optics/optical_system.h"
+#include "optics/trace_batch.h"
 
 namespace {
 
@@ -48,9 +51,10 @@ std::vector<TCurrentRay> PupilGrid() {
   return rays;
 }
 
-void TraceGrid(benchmark::State &state, bool record) {
+void TraceGrid(benchmark::State &state, bool record, bool batch = false) {
   TOpticalSystem system;
   BuildTriplet(system);
+  std::unique_ptr<TTraceBatch> views(batch ? new TTraceBatch(system) : nullptr);
   const std::vector<TCurrentRay> grid = PupilGrid();
   Mem<TIntersectionPoint> hits;
   for (auto _ : state) {
@@ -66,8 +70,10 @@ void TraceGrid(benchmark::State &state, bool record) {
 
 void BM_TraceTriplet(benchmark::State &state) { TraceGrid(state, false); }
 void BM_TraceTripletRecording(benchmark::State &state) { TraceGrid(state, true); }
+void BM_TraceTripletBatch(benchmark::State &state) { TraceGrid(state, false, true); }
 
 BENCHMARK(BM_TraceTriplet);
 BENCHMARK(BM_TraceTripletRecording);
+BENCHMARK(BM_TraceTripletBatch);
 
 }  // namespace

@@ -13,9 +13,9 @@ namespace {
 constexpr std::string_view kNumericKeys[] = {
     // common
     "monochromesystem", "lambdaw", "lambda", "weight", "temperature", "pressure", "enablepipe",
-    "n1", "coord", "difrac", "discrete", "discrette", "showrecommendation", "nd", "unit",
-    "alfam", "nray", "drawallrays", "nsurf", "npow", "turnsystem", "objectfinite",
-    "imagefinite", "autosetpupilparameters", "naper", "dentr",
+    "n1", "coord", "difrac", "discrete", "discrette", "showrecommendation", "nd", "unit", "alfam",
+    "nray", "drawallrays", "nsurf", "npow", "turnsystem", "objectfinite", "imagefinite",
+    "autosetpupilparameters", "naper", "dentr",
     // surface records
     "r", "ex", "tau", "dx", "dy", "dz", "d", "alfax", "alfay", "alfaz", "dexty", "dext", "dnar",
     "dextx", "boundtypeext", "boundposyext", "boundposxext", "dinty", "dwn", "dint", "dintx",
@@ -34,8 +34,10 @@ std::string Lower(std::string_view text) {
 }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -72,8 +74,9 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
     const std::size_t comma = values.find(',');
     const std::string_view token = Trim(values.substr(0, comma));
     if (!token.empty() && !IsNumber(token))
-      return Fault(fileName, line, "the value \"" + std::string(token) + "\" of " +
-                                       std::string(key) + " is not a number");
+      return Fault(
+          fileName, line,
+          "the value \"" + std::string(token) + "\" of " + std::string(key) + " is not a number");
     if (comma == std::string_view::npos) break;
     values.remove_prefix(comma + 1);
   }

@@ -10,8 +10,8 @@
 struct TSystemFileLayout {
   bool hasCommon = false;
   bool hasSurfaces = false;
-  int recordCount = 0;               // "{ ... }" records in [Surfaces]
-  std::set<std::string> sections;    // lower-cased headers, brackets included
+  int recordCount = 0;             // "{ ... }" records in [Surfaces]
+  std::set<std::string> sections;  // lower-cased headers, brackets included
 };
 
 // Largest system file read (a system of the most surfaces the reader takes is far smaller).

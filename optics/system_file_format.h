@@ -12,7 +12,7 @@ constexpr double kFileDegreesPerRadian = 57.29577951308232;
 // The file holds field values x 60 when Unit is 1.
 constexpr double kFileUnitFactor = 60.0;
 
-constexpr int kFileMaxSurfaces = 10000;   // more is not an optical system but a broken file
+constexpr int kFileMaxSurfaces = 10000;  // more is not an optical system but a broken file
 constexpr int kFileWavelengths = 20;
 constexpr int kFileFieldValues = 100;
 constexpr int kFileShapeCoefficients = 200;

@@ -2,7 +2,10 @@
 // only a file read whole replaces the system, so a broken file never costs the user the
 // system already loaded.
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -28,9 +31,26 @@ void ShowReadFault(const std::string &text) {
 // The values of the surface records, one element per record.
 struct TSurfaceRecords {
   explicit TSurfaceRecords(int n)
-      : R(n), Ex(n), Tau(n), Dx(n), Dy(n), Dz(n), AlfaX(n), AlfaY(n), AlfaZ(n), DextY(n),
-        DextX(n), BoundPosYExt(n), BoundPosXExt(n), DintY(n), DintX(n), BoundPosYInt(n),
-        BoundPosXInt(n), BoundTypeExt(n), BoundTypeInt(n), Glass(n) {}
+      : R(n),
+        Ex(n),
+        Tau(n),
+        Dx(n),
+        Dy(n),
+        Dz(n),
+        AlfaX(n),
+        AlfaY(n),
+        AlfaZ(n),
+        DextY(n),
+        DextX(n),
+        BoundPosYExt(n),
+        BoundPosXExt(n),
+        DintY(n),
+        DintX(n),
+        BoundPosYInt(n),
+        BoundPosXInt(n),
+        BoundTypeExt(n),
+        BoundTypeInt(n),
+        Glass(n) {}
   std::vector<double> R, Ex, Tau, Dx, Dy, Dz, AlfaX, AlfaY, AlfaZ, DextY, DextX, BoundPosYExt,
       BoundPosXExt, DintY, DintX, BoundPosYInt, BoundPosXInt;
   std::vector<int> BoundTypeExt, BoundTypeInt;
@@ -139,8 +159,8 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   file.AddInt("Quantum", &hoe.Quantum);
   file.AddDouble("Vh", phase, kFilePhaseCoefficients);
   file.ParseSection(0);
-  const std::string where = "The optical system file " + fileName + " cannot be read: surface " +
-                            std::to_string(number);
+  const std::string where =
+      "The optical system file " + fileName + " cannot be read: surface " + std::to_string(number);
   if (g.type < 0 || g.type >= kSurfaceTypeCount)
     return where + " has the unknown type " + std::to_string(g.type) + ".";
   if (zoneCount < 0 || zoneCount > kFileMaxZones)
@@ -246,6 +266,9 @@ void PlaceSurfaces(TOpticalSystem &system, const TSurfaceRecords &records) {
 }
 
 bool ReadWholeFile(const std::string &path, std::string &text, std::string &fault) {
+  // Only an ordinary file: a pipe or a device would block or never end.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
@@ -308,8 +331,10 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.AddDouble("Dentr", &info.Dentr);
     file.ParseSection(0);
   }
-  if (nameMode == 0 && name[0] != '\0') system.name = name;
-  else if (nameMode == 1) system.name = path;
+  if (nameMode == 0 && name[0] != '\0')
+    system.name = name;
+  else if (nameMode == 1)
+    system.name = path;
   info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
   // The geometry in a file stands at the file's temperature: expanding it again on every
   // load made a system at 40 degrees grow with each save.
@@ -392,6 +417,9 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   if (!ReadWholeFile(fileName, text, fault)) return 0;
   TSystemFileLayout layout;
   if (fault.empty()) fault = CheckSystemFileText(text, fileName, layout);
+  // Any other text would read as a system without surfaces and replace the loaded one.
+  if (fault.empty() && !layout.hasCommon && !layout.hasSurfaces)
+    fault = "The file " + fileName + " is not an optical system file.";
   std::unique_ptr<TOpticalSystem> fresh;
   if (fault.empty()) {
     fresh.reset(new (std::nothrow) TOpticalSystem());
@@ -405,8 +433,10 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     fault = ReadInto(*fresh, fileName, layout, nameMode);
   }
   if (!fault.empty()) {
-    if (fault == "Not enough memory") ShowNotEnoughMemory();
-    else ShowReadFault(fault);
+    if (fault == "Not enough memory")
+      ShowNotEnoughMemory();
+    else
+      ShowReadFault(fault);
     return 0;
   }
   // The file was read whole: it replaces this system, also when its glasses turn out to be

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -126,15 +127,15 @@ void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   std::fprintf(out, "ShowRecommendation=%d\n", info.ShowRecommendation);
   std::fprintf(out, "Nd=%d\n", info.Nd);
   std::fprintf(out, "Unit=%d\n", info.Unit);
-  const int fieldCount = CountOf(info.AlfaM) < kFileFieldValues ? CountOf(info.AlfaM)
-                                                                   : kFileFieldValues;
+  const int fieldCount =
+      CountOf(info.AlfaM) < kFileFieldValues ? CountOf(info.AlfaM) : kFileFieldValues;
   std::vector<double> fields(fieldCount > 0 ? fieldCount : 1, 0.0);
   for (int i = 0; i < fieldCount; ++i) {
     const double value = info.AlfaM.data[i];
-    fields[i] = info.Unit == 1 ? WritableNumber(value * kFileUnitFactor, [&](double d) {
-      return d / kFileUnitFactor == value;
-    })
-                               : value;
+    fields[i] = info.Unit == 1
+                    ? WritableNumber(value * kFileUnitFactor,
+                                     [&](double d) { return d / kFileUnitFactor == value; })
+                    : value;
   }
   PrintList(out, "AlfaM", fields.data(), static_cast<int>(fields.size()), ",");
   std::fprintf(out, ";\n");
@@ -219,8 +220,8 @@ void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
       std::fprintf(out, "\n");
     }
     std::fprintf(out, "TypeAspher=%d\n", s.general.type);
-    const int count = CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef)
-                                                                  : kFileShapeCoefficients;
+    const int count =
+        CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef) : kFileShapeCoefficients;
     if (count > 0) {
       PrintList(out, "AsCoef", s.AsCoef.data, count, ",");
       std::fprintf(out, ";\n\n");
@@ -228,8 +229,8 @@ void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
   }
   if (s.hoe != nullptr) {
     const THOEParameters &hoe = *s.hoe;
-    const int count = CountOf(hoe.Vh) < kFilePhaseCoefficients ? CountOf(hoe.Vh)
-                                                               : kFilePhaseCoefficients;
+    const int count =
+        CountOf(hoe.Vh) < kFilePhaseCoefficients ? CountOf(hoe.Vh) : kFilePhaseCoefficients;
     static const double kNoPhase = 0.0;
     PrintNumber(out, "Mhxy", hoe.Mhxy);
     std::fprintf(out, "; ");
@@ -339,8 +340,10 @@ int TOpticalSystem::WriteFile(const char *fileName) {
   if (path.empty()) return 0;
   // A file marked read-only is left alone, whoever runs the program.
   struct stat status {};
+  // Nor is anything but an ordinary file replaced (reading a pipe would block).
   if (::stat(path.c_str(), &status) == 0 &&
-      ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+      (!S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+       ::access(path.c_str(), W_OK) != 0))
     return 0;
   const int n = SurfaceCount();
   for (int i = 0; i < n; ++i)

@@ -5,7 +5,6 @@
 
 #include "foundation/glass_name.h"
 #include "optics/glass_catalog.h"
-#include "optics/glass_index.h"
 #include "optics/glass_info.h"
 #include "optics/model_globals.h"
 
@@ -17,19 +16,6 @@ std::unique_ptr<TGlassInfo> FindGlass(const std::string &glass, const std::strin
   set->Open(catalog);
   if (!set->IsOk()) return nullptr;
   return set->GetGlass(NormalizedGlassName(glass));
-}
-
-double CatalogIndex(const std::string &glass, const std::string &catalog, double wavelength,
-                    double temperature, double pressure, int &found) {
-  found = 0;
-  const std::unique_ptr<TGlassInfo> model = FindGlass(glass, catalog);
-  if (!model) return 0.0;
-  const double index = model->IndexInAirAt(wavelength, temperature, pressure);
-  // A model that cannot give an index at this wavelength counts as absent: tracing with
-  // a made-up index would be worse than refusing.
-  if (!std::isfinite(index) || index == 0.0) return 0.0;
-  found = 1;
-  return index;
 }
 
 }  // namespace
@@ -44,10 +30,7 @@ std::string GlassCatalogName(const std::string &name) {
   return underscore == std::string::npos ? std::string() : name.substr(underscore + 1);
 }
 
-void InstallCatalogIndexSource() { SetGlassIndexSource(CatalogIndex); }
-
-double GlassMeanExpansion(const std::string &glassField, double temperature1,
-                          double temperature2) {
+double GlassMeanExpansion(const std::string &glassField, double temperature1, double temperature2) {
   const std::string catalog = GlassCatalogName(glassField);
   if (catalog.empty()) return 0.0;
   const std::unique_ptr<TGlassInfo> model = FindGlass(GlassBaseName(glassField), catalog);

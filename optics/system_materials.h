@@ -1,6 +1,6 @@
 #pragma once
-// Glass names of surfaces and their look-ups in the program's glass catalog set: the index
-// source the surfaces resolve catalog glasses through, thermal expansion and ranges.
+// Glass names of surfaces and what the program's glass catalog set knows of them beyond
+// the index: thermal expansion and the range of validity.
 
 #include <string>
 
@@ -9,14 +9,9 @@ std::string GlassBaseName(const std::string &name);
 // The part after the first '_', or "" when there is none.
 std::string GlassCatalogName(const std::string &name);
 
-// Makes catalog glasses resolve through the catalog set of GetGlassCatalog(). Safe to call
-// more than once; preparation calls it before every index computation.
-void InstallCatalogIndexSource();
-
 // Mean thermal expansion (1/K) between two temperatures of the glass a surface names;
 // 0 for air, mirrors, plain indices and glasses that cannot be found.
-double GlassMeanExpansion(const std::string &glassField, double temperature1,
-                          double temperature2);
+double GlassMeanExpansion(const std::string &glassField, double temperature1, double temperature2);
 
 // The glass's range of validity in micrometres; false when the glass cannot be found.
 bool GlassWavelengthRange(const std::string &glassField, double &minimum, double &maximum);

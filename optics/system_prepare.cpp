@@ -2,6 +2,8 @@
 // wavelength, mirror signs, the geometry at the system temperature, pupil sampling size,
 // curvatures, attenuation defaults and light-pipe walls.
 
+#include <strings.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -33,13 +35,15 @@ double Sign(double value) { return value < 0.0 ? -1.0 : 1.0; }
 
 }  // namespace
 
-std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature,
-                                           double pressure) {
-  if (temperature == 0.0) temperature = info.Temperature;
-  else info.Temperature = temperature;
-  if (pressure == 0.0) pressure = info.Pressure;
-  else info.Pressure = pressure;
-  InstallCatalogIndexSource();
+std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature, double pressure) {
+  if (temperature == 0.0)
+    temperature = info.Temperature;
+  else
+    info.Temperature = temperature;
+  if (pressure == 0.0)
+    pressure = info.Pressure;
+  else
+    info.Pressure = pressure;
 
   std::string missing;
   double sign = 1.0;
@@ -48,7 +52,12 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     TSurface *surface = surfaces.data[i];
     if (surface == nullptr) continue;
     TGeneralParameters &g = surface->general;
-    if (g.materialKind == 0 && SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
+    // The name decides: a surface named "refl" by any editor is a mirror.
+    if (g.glass.size() == 4 && strncasecmp(g.glass.c_str(), "refl", 4) == 0) g.materialKind = 1;
+    if (g.materialKind == 1 && surface->hoe != nullptr && surface->hoe->Wlh != 0.0)
+      surface->hoe->wavelengthFactor = wavelength / surface->hoe->Wlh;  // holographic mirrors
+    if (g.materialKind == 0 &&
+        SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
       AppendGlassName(missing, g.glass);
       g.nAfter = 1.0;
     }
@@ -61,8 +70,7 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     } else {
       g.nAfter = sign * std::fabs(g.nAfter);
       // The magnitude: a signed name would read back as no index at all behind a mirror.
-      if (GlassCatalogName(g.glass).empty())
-        g.glass = IndexGlassName(std::fabs(g.nAfter));
+      if (GlassCatalogName(g.glass).empty()) g.glass = IndexGlassName(std::fabs(g.nAfter));
     }
   }
   if (count > 0 && surfaces.data[count - 1] != nullptr) {
@@ -112,8 +120,10 @@ void TOpticalSystem::ApplyThermalExpansion() {
                                     ? GlassMeanExpansion(surface->general.glass, low, high)
                                     : 0.0;
     double alpha = alphaCurrent;
-    if (alphaCurrent == 0.0) alpha = alphaPrevious;
-    else if (alphaPrevious != 0.0) alpha = 0.5 * (alphaPrevious + alphaCurrent);
+    if (alphaCurrent == 0.0)
+      alpha = alphaPrevious;
+    else if (alphaPrevious != 0.0)
+      alpha = 0.5 * (alphaPrevious + alphaCurrent);
     if (alpha != 0.0) {
       const double k = 1.0 + alpha * change;
       surface->general.R *= k;
@@ -130,11 +140,15 @@ void TOpticalSystem::ApplyThermalExpansion() {
       const int n = surface->AsCoef.data ? surface->AsCoef.cols * surface->AsCoef.rows : 0;
       double *c = surface->AsCoef.data;
       for (int m = 0; m < n; ++m) {
-        if (type == kSurfaceAsphericHigh1) c[m] *= std::pow(k, 1 - m);
-        else if (type == kSurfaceAsphericHigh2) c[m] /= std::pow(k, 2 * m + 1);
+        if (type == kSurfaceAsphericHigh1)
+          c[m] *= std::pow(k, 1 - m);
+        else if (type == kSurfaceAsphericHigh2)
+          c[m] /= std::pow(k, 2 * m + 1);
         else if (type == kSurfaceAsphericStandard || type == kSurfaceFresnel) {
-          if (m == 0) c[m] /= k;
-          else if (m >= 2) c[m] /= std::pow(k, 2 * m - 3);
+          if (m == 0)
+            c[m] /= k;
+          else if (m >= 2)
+            c[m] /= std::pow(k, 2 * m - 3);
         }
       }
       if (surface->hoe != nullptr) {
@@ -160,7 +174,8 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
   const int count = SurfaceCount();
   if (count == 0) return 0;
   if (lambdaW != 0.0) info.LambdaW = lambdaW;
-  if ((info.Spectrum.data == nullptr || info.Spectrum.cols * info.Spectrum.rows == 0) && info.Spectrum.Allocate(1, 1))
+  if ((info.Spectrum.data == nullptr || info.Spectrum.cols * info.Spectrum.rows == 0) &&
+      info.Spectrum.Allocate(1, 1))
     info.Spectrum.data[0] = TSpectralInfo();
 
   const std::string missing = ComputeIndices(info.LambdaW, 0.0, 0.0);

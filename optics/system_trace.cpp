@@ -14,7 +14,9 @@
 #include "optics/optical_system.h"
 #include "optics/pipe_surface.h"
 #include "optics/pipe_wall.h"
+#include "optics/surface_interaction.h"
 #include "optics/surface_trace.h"
+#include "optics/trace_batch.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -158,6 +160,9 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   const int referenceCount =
       eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
   TCurrentRay &saved = SavedRay();
+  // Inside a batch the surfaces come from its contiguous views.
+  int viewCount = 0;
+  const TInteractionSurface *views = TTraceBatch::ViewsFor(this, viewCount);
 
   int allPassed = 1;
   int rc = kRayPassed;
@@ -168,7 +173,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     lastVisited = i;
     recorder.MarkUnreached();
     if (enablePipe) saved = ray;
-    rc = SurfaceTrace(*surface, ray);
+    rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
     allPassed = allPassed != 0 && rc == kRayPassed ? 1 : 0;
     if (ray.firstFailure == 0 && rc != kRayPassed) ray.firstFailure = rc == kRayObscured ? -i : i;
 
@@ -197,7 +202,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
         if (r == kRayMissedSurface || r == kRayPassed) {
           // The wall leaves such a ray where it was: no segment of its own to add or to
           // record again (counting it twice made pipe paths too long).
-          rc = SurfaceTrace(*surface, ray);
+          rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
           allPassed = rc;
           pipePath += ray.pathLength;
           ray.pathLength = pipePath;
@@ -254,7 +259,8 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     double t = 0.0;
     if (info.ImageFinite == 0) {
       const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
-      if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
+      if (std::fabs(denominator) > kRayZero)
+        t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
     } else {
       t = dx * ray.L + dy * ray.M + dz * ray.N;
     }
@@ -269,8 +275,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   return allPassed;
 }
 
-int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to,
-                               Mem<TIntersectionPoint> *hits) {
+int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits) {
   const int n = SurfaceCount();
   if (n == 0) return 0;
   if (to < 0 || to >= n) to = n - 1;

@@ -26,7 +26,8 @@ void ExpectSameSystem(const TOpticalSystem &a, const TOpticalSystem &b) {
     EXPECT_EQ(a.info.Spectrum.data[i].weight, b.info.Spectrum.data[i].weight);
   }
   ASSERT_EQ(Count(a.info.AlfaM), Count(b.info.AlfaM));
-  for (int i = 0; i < Count(a.info.AlfaM); ++i) EXPECT_EQ(a.info.AlfaM.data[i], b.info.AlfaM.data[i]);
+  for (int i = 0; i < Count(a.info.AlfaM); ++i)
+    EXPECT_EQ(a.info.AlfaM.data[i], b.info.AlfaM.data[i]);
   EXPECT_EQ(a.info.Temperature, b.info.Temperature);
   EXPECT_EQ(a.info.Pressure, b.info.Pressure);
   EXPECT_EQ(a.info.N1, b.info.N1);
@@ -77,9 +78,9 @@ class SystemFileTest : public SystemTest {
 };
 
 TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
-  for (const char *example : {"singlet.os", "achromat.os", "cooke_triplet.os", "spherical_mirror.os",
-                              "parabolic_mirror.os", "fold_mirror.os", "light_pipe.os",
-                              "germanium_ir_lens.os"}) {
+  for (const char *example :
+       {"singlet.os", "achromat.os", "cooke_triplet.os", "spherical_mirror.os",
+        "parabolic_mirror.os", "fold_mirror.os", "light_pipe.os", "germanium_ir_lens.os"}) {
     SCOPED_TRACE(example);
     TOpticalSystem first;
     ASSERT_EQ(first.ReadFile(ExamplePath(example), 0), 1);
@@ -166,7 +167,8 @@ TEST_F(SystemFileTest, ThermalExpansionActsOncePerTemperatureChange) {
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
   const double radius = system.surfaces.data[1]->general.R;
-  const double gap = system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0];
+  const double gap =
+      system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0];
   TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
   const double alpha = catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7;
   ASSERT_GT(alpha, 1e-6);
@@ -174,8 +176,9 @@ TEST_F(SystemFileTest, ThermalExpansionActsOncePerTemperatureChange) {
   ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
   const double k = 1.0 + alpha * 50.0;
   EXPECT_APPROX(system.surfaces.data[1]->general.R, radius * k, 1e-14);
-  EXPECT_APPROX(system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0],
-                gap * k, 1e-14);
+  EXPECT_APPROX(
+      system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0],
+      gap * k, 1e-14);
   ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);  // no second expansion
   EXPECT_APPROX(system.surfaces.data[1]->general.R, radius * k, 1e-14);
 
@@ -266,7 +269,8 @@ TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
 
 TEST_F(SystemFileTest, NameModesChooseTheSystemName) {
   const std::string path = Scratch("named.os");
-  WriteText(path, Minimal("Name=From file\nNpow=1\nDiscrette=0.25", "{ R=0; Glass=\"\"; DextY=2; }\n"));
+  WriteText(path,
+            Minimal("Name=From file\nNpow=1\nDiscrette=0.25", "{ R=0; Glass=\"\"; DextY=2; }\n"));
   TOpticalSystem system;
   system.name = "Before";
   ASSERT_EQ(system.ReadFile(path, 2), 1);
@@ -281,7 +285,8 @@ TEST_F(SystemFileTest, NameModesChooseTheSystemName) {
 
 TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
   const std::string good = ReadText(ExamplePath("singlet.os"));
-  const std::string records = "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n";
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n";
   struct Case {
     const char *what;
     std::string text;
@@ -295,6 +300,7 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       {"zero wavelength", Minimal("Nsurf=2\nLambda=0.5,0,0.6", records), "wavelength"},
       {"negative wavelength", Minimal("Nsurf=2\nLambda=-0.5", records), "wavelength"},
       {"million surfaces", Minimal("Nsurf=1000000", records), "1000000"},
+      {"not a system", "Some notes\nR=5\n", "not an optical system file"},
       {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
       {"surface type", Minimal("Nsurf=2", records) + "[Surface_2]\nTypeAspher=42\n", "type 42"},
   };
@@ -307,7 +313,8 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
     EXPECT_EQ(ReadString(system, c.text), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     ASSERT_EQ(BoxCount(), boxesBefore + 1);
-    EXPECT_NE(Boxes().boxes.back().text.find(c.named), std::string::npos) << Boxes().boxes.back().text;
+    EXPECT_NE(Boxes().boxes.back().text.find(c.named), std::string::npos)
+        << Boxes().boxes.back().text;
     // The singlet is still loaded, whole.
     ASSERT_EQ(system.SurfaceCount(), 4);
     EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
@@ -316,6 +323,11 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
   }
   TOpticalSystem system;
   EXPECT_EQ(system.ReadFile(Scratch("absent.os"), 0), 0);
+  // A pipe is no system file: refused at once rather than waited on.
+  ASSERT_EQ(::mkfifo(Scratch("pipe.os").c_str(), 0600), 0);
+  EXPECT_EQ(system.ReadFile(Scratch("pipe.os"), 0), 0);
+  EXPECT_EQ(system.ReadFile(Scratch(""), 0), 0);  // the directory itself
+  EXPECT_EQ(system.WriteFile(Scratch("pipe.os").c_str()), 0);
 }
 
 TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
@@ -327,7 +339,8 @@ TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
   EXPECT_EQ(ReadString(system, text), 0);
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(Boxes().boxes[0].caption, "Warning");
-  EXPECT_EQ(Boxes().boxes[0].text, "These glasses are absent or not transparent:\nunobtainium_schott");
+  EXPECT_EQ(Boxes().boxes[0].text,
+            "These glasses are absent or not transparent:\nunobtainium_schott");
   ASSERT_EQ(system.SurfaceCount(), 3);
   EXPECT_EQ(system.surfaces.data[1]->general.glass, "unobtainium_schott");
   EXPECT_EQ(system.surfaces.data[1]->general.R, 20.0);
@@ -336,14 +349,16 @@ TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
 
 TEST_F(SystemFileTest, ReaderRulesForShapesBoundsAndMirrors) {
   TOpticalSystem system;
-  ASSERT_EQ(ReadString(system, Minimal("Nsurf=5",
-                                       "{ R=0; Glass=\"\"; DextY=10; }\n"
-                                       "{ R=25; Glass=\"\"; }\n"
-                                       "{ R=0; Ex=-1; Glass=\"REFL\"; DextY=8; }\n"
-                                       "{ R=30; Glass=\"\"; DextY=8; }\n"
-                                       "{ R=40; Glass=\"\"; DextY=8; DextX=4; BoundTypeExt=3; }\n") +
-                                   "[Surface_4]\nTypeAspher=6\n[Surface_5]\nTypeAspher=7\nAsCoef=1,2,3,4,5;\n"),
-            1);
+  ASSERT_EQ(
+      ReadString(system,
+                 Minimal("Nsurf=5",
+                         "{ R=0; Glass=\"\"; DextY=10; }\n"
+                         "{ R=25; Glass=\"\"; }\n"
+                         "{ R=0; Ex=-1; Glass=\"REFL\"; DextY=8; }\n"
+                         "{ R=30; Glass=\"\"; DextY=8; }\n"
+                         "{ R=40; Glass=\"\"; DextY=8; DextX=4; BoundTypeExt=3; }\n") +
+                     "[Surface_4]\nTypeAspher=6\n[Surface_5]\nTypeAspher=7\nAsCoef=1,2,3,4,5;\n"),
+      1);
   EXPECT_EQ(system.surfaces.data[0]->GetType(), kSurfacePlane);
   EXPECT_EQ(system.surfaces.data[1]->GetType(), kSurfaceSphere);
   EXPECT_EQ(system.surfaces.data[2]->GetType(), kSurfaceAspheric2);
@@ -357,12 +372,14 @@ TEST_F(SystemFileTest, ReaderRulesForShapesBoundsAndMirrors) {
 }
 
 TEST_F(SystemFileTest, CommonSettingsFollowTheReaderRules) {
-  const std::string records = "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
   TOpticalSystem system;
-  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2\nNd=10\nLambda=0.48,0.54,0.65\nWeight=1,0,2\nLambdaW=1\n"
-                                       "AlfaM=0,10,0;\nUnit=1",
-                                       records)),
-            1);
+  ASSERT_EQ(
+      ReadString(system, Minimal("Nsurf=2\nNd=10\nLambda=0.48,0.54,0.65\nWeight=1,0,2\nLambdaW=1\n"
+                                 "AlfaM=0,10,0;\nUnit=1",
+                                 records)),
+      1);
   EXPECT_EQ(system.info.Nd, 64);
   ASSERT_EQ(system.info.Spectrum.cols, 3);
   EXPECT_EQ(system.info.Spectrum.data[1].weight, 1.0);
@@ -373,7 +390,9 @@ TEST_F(SystemFileTest, CommonSettingsFollowTheReaderRules) {
   ASSERT_EQ(system.WriteFile(Scratch("out.os").c_str()), 1);
   EXPECT_NE(ReadText(Scratch("out.os")).find("AlfaM=0,10;\n"), std::string::npos);
 
-  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2\nNd=5000\nLambda=0.48,0.54,0.65\nLambdaW=0.6", records)), 1);
+  ASSERT_EQ(
+      ReadString(system, Minimal("Nsurf=2\nNd=5000\nLambda=0.48,0.54,0.65\nLambdaW=0.6", records)),
+      1);
   EXPECT_EQ(system.info.Nd, 2048);
   EXPECT_EQ(system.info.LambdaW, 0.6);
   // No wavelengths at all: the working wavelength is the spectrum.
@@ -408,7 +427,8 @@ TEST_F(SystemFileTest, WriterRulesForSmallValuesTiltsAndCoefficients) {
 }
 
 TEST_F(SystemFileTest, HologramAndZoneSectionsReadTheirDefaults) {
-  const std::string records = "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
   TOpticalSystem system;
   ASSERT_EQ(ReadString(system, Minimal("Nsurf=2", records) +
                                    "[Surface_1]\nMhxy=5; Wlh=0.6; pD=1; Quantum=2; Nv=0\nVh=1,2;\n"

@@ -52,6 +52,23 @@ TEST_F(SystemPrepareTest, MirrorsAlternateTheSignOfTheIndex) {
   EXPECT_EQ(system.surfaces.data[3]->general.glass, "1.000000 ");
 }
 
+TEST_F(SystemPrepareTest, ANameOfReflMakesAMirrorWithItsHologramAtTheWavelength) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 10.0);
+  TSurface *mirror = AddAt(system, 10.0, 0.0, "", 10.0);
+  mirror->general.glass = "REFL";  // named by hand, kind not set
+  THOEParameters hoe;
+  hoe.Wlh = 0.5;
+  hoe.Vh.Allocate(1, 1);
+  hoe.Vh.data[0] = 1e-3;
+  mirror->SetHOE(hoe, 0);
+  AddAt(system, 0.0, 0.0, "", 10.0);
+  ASSERT_EQ(system.Prepare(0.6, 1, 0), 1);
+  EXPECT_EQ(mirror->general.materialKind, 1);
+  EXPECT_EQ(mirror->general.nAfter, -1.0);
+  EXPECT_APPROX(mirror->hoe->wavelengthFactor, 1.2, 1e-15);
+}
+
 TEST_F(SystemPrepareTest, GlassBetweenMirrorsKeepsItsIndexThroughAFile) {
   TOpticalSystem system;
   AddAt(system, 0.0, 0.0, "", 10.0);

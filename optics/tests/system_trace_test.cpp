@@ -1,8 +1,10 @@
 #include <cmath>
+#include <vector>
 
 #include "foundation/tests/approx.h"
 #include "optics/pipe_surface.h"
 #include "optics/tests/system_test_support.h"
+#include "optics/trace_batch.h"
 
 namespace {
 
@@ -88,6 +90,33 @@ TEST_F(SystemTraceTest, ApertureStopsEndTheTraceUnlessAllRaysAreDrawn) {
   EXPECT_EQ(ray.firstFailure, -3);
   EXPECT_EQ(ray.x, 20.0);
   EXPECT_EQ(system.info.DrawAllRays, 1);
+}
+
+TEST_F(SystemTraceTest, AMissedSurfaceEndsTheTraceEvenWhenAllRaysAreDrawn) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 5.0, "", 20.0);  // a ball of radius 5: a ray at height 8 misses it
+  AddAt(system, 20.0, 0.0, "", 20.0);
+  system.info.DrawAllRays = 1;
+  system.info.EnablePipe = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_EQ(system.surfaces.data[1]->pipeWall, nullptr);
+  TCurrentRay ray = RayAlong(-1.0, 8.0, 0.0, 1.0, 0.0, 0.0);
+  Mem<TIntersectionPoint> hits;
+  EXPECT_EQ(system.TraceRay(ray, -1, &hits, 0), 0);
+  EXPECT_EQ(ray.status, kRayMissedSurface);
+  EXPECT_EQ(ray.firstFailure, 1);
+  ASSERT_EQ(HitCount(hits), 2);  // surface 0, then the marker
+  EXPECT_EQ(hits.data[1].x, kHitListEnd);
+}
+
+TEST_F(SystemTraceTest, AFiniteObjectStartsThePathAtZero) {
+  TOpticalSystem system;
+  BuildSinglet(system);
+  system.info.ObjectFinite = 1;
+  TCurrentRay ray = RayAlong(-5.0, 3.0, 1.0, 1.0, 0.02, 0.0);
+  ASSERT_EQ(system.TraceRay(ray, 2, nullptr, 0), 1);
+  EXPECT_EQ(system.eikonal.referenceStart, 0.0);
 }
 
 TEST_F(SystemTraceTest, FailureAtTheFirstSurfaceIsAFailure) {
@@ -199,7 +228,8 @@ TEST_F(SystemTraceTest, LightPipeCarriesARayPastTwoHundredReflections) {
   const double entryHeight = 0.15 * std::tan(angle);
   const double firstReflection = (kRadius - entryHeight) / std::tan(inside);
   const int reflections =
-      1 + static_cast<int>(std::floor((kLength - firstReflection) / (2 * kRadius / std::tan(inside))));
+      1 +
+      static_cast<int>(std::floor((kLength - firstReflection) / (2 * kRadius / std::tan(inside))));
   ASSERT_GT(reflections, 200);
   int onWall = 0;
   for (int i = 0; i < HitCount(hits); ++i)
@@ -262,6 +292,42 @@ TEST_F(SystemTraceTest, SurfaceFrameTakesTheVertexOffAndTurnsTilts) {
   EXPECT_APPROX(local.x, 3.0, 1e-9);
   EXPECT_APPROX(local.y, 0.0, 1e-9);
   EXPECT_APPROX(local.L, 1.0, 1e-9);
+}
+
+TEST_F(SystemTraceTest, BatchOfSurfaceViewsGivesTheSameRays) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  TOpticalSystem other;
+  BuildSinglet(other);
+  std::vector<TCurrentRay> plain;
+  for (int i = 0; i < 15; ++i) {
+    TCurrentRay ray = RayAlong(-1.0, -7.0 + i, 0.3 * i, 1.0, 0.1, 0.02);
+    system.TraceRay(ray, -1, nullptr, 0);
+    plain.push_back(ray);
+  }
+  {
+    TTraceBatch batch(system);
+    TTraceBatch unrelated(other);  // a batch of another system changes nothing here
+    for (int i = 0; i < 15; ++i) {
+      TCurrentRay ray = RayAlong(-1.0, -7.0 + i, 0.3 * i, 1.0, 0.1, 0.02);
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(ray, -1, &hits, 0);
+      EXPECT_EQ(ray.x, plain[i].x) << i;
+      EXPECT_EQ(ray.y, plain[i].y) << i;
+      EXPECT_EQ(ray.M, plain[i].M) << i;
+      EXPECT_EQ(ray.status, plain[i].status) << i;
+      EXPECT_EQ(ray.firstFailure, plain[i].firstFailure) << i;
+    }
+    int count = 0;
+    EXPECT_NE(TTraceBatch::ViewsFor(&system, count), nullptr);
+    EXPECT_EQ(count, system.SurfaceCount());
+  }
+  int count = 0;
+  EXPECT_EQ(TTraceBatch::ViewsFor(&system, count), nullptr);  // gone with the batch
+  // A batch whose system has grown since is not used.
+  TTraceBatch stale(other);
+  AddAt(other, 100.0, 0.0, "", 10.0);
+  EXPECT_EQ(TTraceBatch::ViewsFor(&other, count), nullptr);
 }
 
 }  // namespace
