@@ -60,9 +60,8 @@ double TOpticalSystem::SpreadSlope(const Mem<double> &a, const Mem<double> &b, i
 }
 
 double TOpticalSystem::BestShift(const Mem<double> &a, const Mem<double> &b, int n) const {
-  const int available = a.data != nullptr && b.data != nullptr
-                            ? std::min(a.cols * a.rows, b.cols * b.rows)
-                            : 0;
+  const int available =
+      a.data != nullptr && b.data != nullptr ? std::min(a.cols * a.rows, b.cols * b.rows) : 0;
   if (n > available) n = available;
   if (n < 2) return 0.0;
   double lo = -kShiftLimit, hi = kShiftLimit;
@@ -94,9 +93,8 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   if (n < 2 || !AllSurfacesPresent(*this)) return;
   const Mem<double> &listA = fieldsA != nullptr ? *fieldsA : info.AlfaM;
   const int listCount = listA.data != nullptr ? listA.cols * listA.rows : 0;
-  const int countB = fieldsB != nullptr && fieldsB->data != nullptr
-                         ? fieldsB->cols * fieldsB->rows
-                         : 0;
+  const int countB =
+      fieldsB != nullptr && fieldsB->data != nullptr ? fieldsB->cols * fieldsB->rows : 0;
   // An empty field list still focuses the axial beam.
   const int fieldCount = listCount > 0 ? listCount : 1;
   int rays = 2 * (info.Nray / 2) + 1;
@@ -135,8 +133,7 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
 
   // The axial ray through the pupil centre (the offsets cancel the last beam's chief-ray
   // crossing) shows where along the axis the image surface moves.
-  TCurrentRay axial =
-      MakeRay(0.0, 0.0, -info.entrancePupilPoint[1], -info.entrancePupilPoint[2]);
+  TCurrentRay axial = MakeRay(0.0, 0.0, -info.entrancePupilPoint[1], -info.entrancePupilPoint[2]);
   axial.traceThrough = 1;
   DPOINT3 vertex;
   if (TraceRay(axial, -1, nullptr, 0) == 1) {
@@ -160,13 +157,14 @@ void TOpticalSystem::SetupFieldSampling() {
   if (in.ImageFinite == 0) {
     if (in.exitPupilDiameter != 0.0) sampling = in.LambdaW / in.exitPupilDiameter;
   } else {
-    const double sine =
-        std::fabs(std::sin(std::atan2(in.exitPupilDiameter / 2.0, std::fabs(in.exitPupilPoint[0]))));
+    const double sine = std::fabs(
+        std::sin(std::atan2(in.exitPupilDiameter / 2.0, std::fabs(in.exitPupilPoint[0]))));
     if (sine != 0.0) sampling = 0.5 * 0.001 * in.LambdaW / sine;
   }
   double ratio = old > 0.0 ? sampling / old : 0.0;
   if (ratio <= 0.0) ratio = 1.0;
-  in.Discrete = sampling / ratio;
+  // new / (new / old) is the user's interval: kept exactly rather than through round-off.
+  in.Discrete = old > 0.0 ? old : sampling / ratio;
 
   const double diameter = in.entrancePupilDiameter;
   double extent = 0.0;

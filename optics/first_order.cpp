@@ -100,8 +100,7 @@ void Magnification(TOpticalSystem &system) {
   }
   const double pa[3] = {a.x, a.y, a.z}, da[3] = {a.L, a.M, a.N};
   const double pb[3] = {b.x, b.y, b.z}, db[3] = {b.L, b.M, b.N};
-  const double difference =
-      system.ToSurfaceFrame(0, pb, db).y - system.ToSurfaceFrame(0, pa, da).y;
+  const double difference = system.ToSurfaceFrame(0, pb, db).y - system.ToSurfaceFrame(0, pa, da).y;
   system.TraceRay(a, 1, nullptr, 0);
   system.TraceRay(b, 1, nullptr, 0);
   in.magnification = std::fabs(difference) < kRayZero ? 0.0 : (b.y - a.y) / difference;

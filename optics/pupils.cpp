@@ -38,14 +38,13 @@ double LocalSlope(const TOpticalSystem &system, int i, const TCurrentRay &ray) {
   return SlopeY(system.ToSurfaceFrame(i, p, d));
 }
 
-
 // Where the chief-ray search stands: the stop, its aperture centre and the aiming mode.
 struct TChiefRaySearch {
-  TOpticalSystem *system;
-  int stop;
-  double centreY, centreZ;
-  double fieldA, fieldB;
-  int mode;  // MakeRayToPoint mode: 1 field angles, 0 object heights
+  TOpticalSystem *system = nullptr;
+  int stop = 0;
+  double centreY = 0.0, centreZ = 0.0;
+  double fieldA = 0.0, fieldB = 0.0;
+  int mode = 1;  // MakeRayToPoint mode: 1 field angles, 0 object heights
   Mem<TIntersectionPoint> hits;
 
   // Traces the ray aimed at (y, z) on surface 1; false when it does not reach the stop.
@@ -54,8 +53,7 @@ struct TChiefRaySearch {
     TCurrentRay ray = system->MakeRayToPoint(0, fieldA, fieldB, y, z, mode);
     ray.traceThrough = 1;
     system->TraceRay(ray, 1, &hits, 0);
-    if (ray.status != kRayPassed && ray.status != kRayOutsideAperture &&
-        ray.status != kRayObscured)
+    if (ray.status != kRayPassed && ray.status != kRayOutsideAperture && ray.status != kRayObscured)
       return false;
     const int count = hits.data != nullptr ? hits.cols * hits.rows : 0;
     if (stop >= count || hits.data[stop].x == kHitListEnd) return false;
@@ -71,8 +69,7 @@ struct TChiefRaySearch {
 
 // Newton steps in the aim (y, z) on the stop miss, with a finite-difference Jacobian and
 // step halving; keeps the best aim found. scale is the sample interval of the search.
-void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, double &y,
-                    double &z) {
+void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, double &y, double &z) {
   double ey = 0.0, ez = 0.0;
   if (!search.Miss(y, z, ey, ez)) return;
   double error = std::hypot(ey, ez);
@@ -117,17 +114,22 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   const double ex = in.entrancePupilPoint[0];
   if (in.ObjectFinite != 0 && ex != 0.0) {
     const DPOINT3 v1 = system.GetSurfacePosition(1, 0, kRelativeFrame);
-    const double q = (in.entrancePupilDiameter / 2.0 / ex) *
-                         std::sqrt(v1.x * v1.x + v1.y * v1.y + v1.z * v1.z) +
-                     SemiHeight(system, 0);
+    const double q =
+        (in.entrancePupilDiameter / 2.0 / ex) * std::sqrt(v1.x * v1.x + v1.y * v1.y + v1.z * v1.z) +
+        SemiHeight(system, 0);
     if (range < q) range = 1.2 * q;
   }
   const double interval = 2.0 * range / (2 * kHalfSamples);
   const double centre1 = s1.general.boundPosYExt;
 
-  TChiefRaySearch search{&system, stop, stopSurface.general.boundPosYExt,
-                         stopSurface.general.boundPosXExt, fieldA, fieldB,
-                         in.ObjectFinite == 0 ? 1 : 0, Mem<TIntersectionPoint>()};
+  TChiefRaySearch search;
+  search.system = &system;
+  search.stop = stop;
+  search.centreY = stopSurface.general.boundPosYExt;
+  search.centreZ = stopSurface.general.boundPosXExt;
+  search.fieldA = fieldA;
+  search.fieldB = fieldB;
+  search.mode = in.ObjectFinite == 0 ? 1 : 0;
   double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
   bool havePos = false, haveNeg = false;
   for (int j = 0; j <= kHalfSamples && !(havePos && haveNeg); ++j) {
@@ -168,8 +170,8 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   in.entrancePupilPoint[2] = start.z + (ex - start.x) * start.N / start.L;
   system.TraceRay(chief, 1, nullptr, 0);
   // A chief ray lost on the way has no exit-pupil crossing to give.
-  if (chief.L == 0.0 || chief.status == kRayMissedSurface ||
-      chief.status == kRayTotalReflection || chief.status == kRayStopped)
+  if (chief.L == 0.0 || chief.status == kRayMissedSurface || chief.status == kRayTotalReflection ||
+      chief.status == kRayStopped)
     return -1;
   const double exitPosition = in.exitPupilPoint[0];
   in.exitPupilPoint[1] = chief.y + (exitPosition - chief.x) * chief.M / chief.L;
@@ -191,8 +193,10 @@ int TOpticalSystem::UpdatePupils(double fieldA, double fieldB) {
   TNeutralImageSurface neutral(Surface(n - 1));
   const int result = SolveChiefRay(fieldA, fieldB);
   if (result >= 1) {
-    if (info.firstOrderMode == 0) FirstOrderParaxial();
-    else FirstOrderReal();
+    if (info.firstOrderMode == 0)
+      FirstOrderParaxial();
+    else
+      FirstOrderReal();
   }
   return result;
 }
@@ -208,8 +212,10 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   double best = kNoMeasure;
   int stop = in.ObjectFinite ? 1 : 0;
   bool stopInForce = userStop;
-  if (userStop && in.Naper <= n) stop = in.Naper - 1;
-  else stopInForce = false;
+  if (userStop && in.Naper <= n)
+    stop = in.Naper - 1;
+  else
+    stopInForce = false;
   double entrancePosition = 0.0;
   double entranceDiameter = 2.0 * SemiHeight(*this, 1);
 
@@ -235,7 +241,8 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     const TSurface &si = *Surface(i);
     const TSurface &sp = *Surface(i - 1);
     const double d = 0.001 * sp.general.semiHeightExt;
-    TCurrentRay b = MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, 0);
+    TCurrentRay b =
+        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, 0);
     TCurrentRay a =
         MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt + d, 0.0, 0);
     if (b.status < 0 || a.status < 0) continue;
@@ -277,9 +284,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     const TSurface &next = *Surface(stop + 1);
     TCurrentRay b = MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
                                    next.general.boundPosYExt, 0.0, 0);
-    TCurrentRay a = MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
-                                   next.general.boundPosYExt + 0.001 * next.general.semiHeightExt,
-                                   0.0, 0);
+    TCurrentRay a =
+        MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
+                       next.general.boundPosYExt + 0.001 * next.general.semiHeightExt, 0.0, 0);
     const double t = LocalSlope(*this, stop, b) - LocalSlope(*this, stop, a);
     if (!TraceRange(b, stop + 1, n - 1, nullptr) || !TraceRange(a, stop + 1, n - 1, nullptr) ||
         a.L == 0.0 || b.L == 0.0) {
@@ -296,7 +303,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   in.exitPupilPoint[0] = exitPosition;
   in.exitPupilDiameter = exitDiameter;
 
-  if (result == 1) result = FindChiefRay(*this, fieldA, fieldB);
+  // A failed paraxial trace towards the image is no chief-ray failure: no message then.
+  const bool chiefSearched = result == 1;
+  if (chiefSearched) result = FindChiefRay(*this, fieldA, fieldB);
 
   if (result < 0) {
     in.entrancePupilPoint[1] = in.entrancePupilPoint[2] = 0.0;
@@ -309,11 +318,10 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   }
   in.Dentr = in.entrancePupilDiameter;
   in.Naper = stop + 1;
-  if (result < 1) {
+  if (chiefSearched && result < 1) {
     char text[96];
     std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);
     AppendPendingMessage(text);
   }
   return result;
 }
-

@@ -217,6 +217,7 @@ void TOpticalSystem::BuildRayFans(const Mem<double> &fields, TBeamsPar &beams) {
     const TCurrentRay chief = MakeRay(field, 0.0, 0.0, 0.0);
     beam.startX = chief.x;
     beam.startY = chief.y;
-    for (int j = 0; j < raysPerFan; ++j) beam.rays.data[j] = MakeRay(field, 0.0, top - j * step, 0.0);
+    for (int j = 0; j < raysPerFan; ++j)
+      beam.rays.data[j] = MakeRay(field, 0.0, top - j * step, 0.0);
   }
 }

@@ -13,9 +13,7 @@ class PupilTest : public SystemTest {
   }
 
   // Prepares without the pupil solve's own result in the way of the set-up.
-  static void Ready(TOpticalSystem &system) {
-    ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
-  }
+  static void Ready(TOpticalSystem &system) { ASSERT_GE(system.Prepare(0.0, 1, 0), 0); }
 
   static void UserStop(TOpticalSystem &system, int naper, double dentr) {
     system.info.AutoSetPupilParameters = 0;
@@ -67,8 +65,8 @@ class PupilTest : public SystemTest {
 
   // Where the chief ray of the beam meets the stop surface, from its aperture centre
   // (untilted systems: the stop frame is the global one moved to the vertex).
-  static bool ChiefMissAtStop(TOpticalSystem &system, double field, double &missY,
-                              double &missZ, double fieldB = 0.0) {
+  static bool ChiefMissAtStop(TOpticalSystem &system, double field, double &missY, double &missZ,
+                              double fieldB = 0.0) {
     const int stop = system.info.stopIndex;
     const TSurface &s = *system.Surface(stop);
     TCurrentRay chief = system.MakeRay(field, fieldB, 0.0, 0.0);

@@ -97,6 +97,48 @@ TEST_F(Pupils, UserStopIsTheOnlyCandidate) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
 }
 
+TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {
+  // Apertures of 2 at 10 and 10 at 100: from a point on the object the far one subtends
+  // 10/100 < 2/10, so it limits the beam; for an object at infinity the near one does.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 2.0);
+  AddAt(system, 100.0, 0.0, "", 10.0);
+  AddAt(system, 200.0, 0.0, "", 50.0);
+  system.info.AutoSetPupilParameters = 1;
+  system.info.ObjectFinite = 1;
+  Ready(system);
+  EXPECT_EQ(system.info.stopIndex, 2);
+  EXPECT_APPROX(system.info.entrancePupilPoint[0], 100.0, kRoundOff);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 20.0, kRoundOff);
+
+  system.info.ObjectFinite = 0;
+  SetModifiedFlag();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_EQ(system.info.stopIndex, 1);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
+}
+
+TEST_F(Pupils, ChiefRayFromAFiniteObjectPointAimsAtTheStopCentre) {
+  // Object point 5 high, stop 50 behind the object: the chief ray falls 5 over 50.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 50.0, 0.0, "", 5.0);
+  AddThinLens(system, 100.0);
+  AddAt(system, 200.0, 0.0, "", 50.0);
+  UserStop(system, 2, 0.0);
+  system.info.ObjectFinite = 1;
+  Ready(system);
+  ASSERT_EQ(system.SolveChiefRay(5.0, 0.0), 1);
+  EXPECT_APPROX(system.info.entrancePupilPoint[1], 0.0, kRoundOff);
+  const TCurrentRay chief = system.MakeRay(5.0, 0.0, 0.0, 0.0);
+  EXPECT_APPROX(chief.y, 5.0, kRoundOff);
+  EXPECT_APPROX(chief.M / chief.L, -0.1, kRoundOff);
+  double missY = 1.0, missZ = 1.0;
+  ASSERT_TRUE(ChiefMissAtStop(system, 5.0, missY, missZ));
+  EXPECT_LT(std::fabs(missY), kChiefOnCentre * 5.0);
+}
+
 TEST_F(Pupils, SecondUpdateWithoutAChangeDoesNothing) {
   TOpticalSystem system;
   BuildSinglet(system);

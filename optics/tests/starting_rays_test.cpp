@@ -197,4 +197,32 @@ TEST_F(StartingRays, FanOfOneIsTheChiefRay) {
   EXPECT_EQ(beams.beams.cols * beams.beams.rows, 0);
 }
 
+TEST_F(StartingRays, FansUnderMemoryExhaustionStayEmpty) {
+  TOpticalSystem system;
+  BuildPlanes(system, 0);
+  UserStop(system, 2, 10.0);
+  Mem<double> fields(2, 1);
+  fields.data[0] = 0.0;
+  fields.data[1] = 3.0;
+  TBeamsPar beams(&system);
+  beams.raysPerBeam = 5;
+  {
+    TMemAllocationFaults noMemory(0);
+    system.BuildRayFans(fields, beams);
+  }
+  EXPECT_EQ(beams.beams.cols * beams.beams.rows, 0);
+  ASSERT_GE(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes.back().text, "Not enough memory");
+
+  // The beam list is had, nothing after it: every beam stays empty.
+  {
+    TMemAllocationFaults oneBlock(1);
+    system.BuildRayFans(fields, beams);
+  }
+  ASSERT_EQ(beams.beams.cols * beams.beams.rows, 2);
+  EXPECT_EQ(beams.beams.data[0].rays.data, nullptr);
+  EXPECT_EQ(beams.beams.data[1].rays.data, nullptr);
+  TakePendingMessage();
+}
+
 }  // namespace
