@@ -10,6 +10,7 @@
 
 #include "foundation/progress.h"
 #include "foundation/tests/approx.h"
+#include "optics/psf_nodes.h"
 #include "optics/psf_progress.h"
 #include "optics/tests/psf_test_support.h"
 #include "optics/whole_system.h"
@@ -142,6 +143,37 @@ TEST_F(PsfTest, EnergyOverTheGridIsTheTransmission) {
   for (int k = 0; k < 128 * 128; ++k) sum += system.workArray1.data[k];
   const double nodeArea = system.info.Discrete * system.info.Discrete;
   EXPECT_APPROX(sum * nodeArea, 0.81, kEnergyTolerance);
+}
+
+// A holographic surface without phase terms bends no ray, so each added order is the
+// perfect focus again: the diffraction PSF of order 1 plus the geometric spots of orders -3
+// and 5, each weighted by the power of its order.
+TEST_F(PsfTest, HolographicOrdersAddTheirWeightedPsfs) {
+  TOpticalSystem system;
+  LoadParabola(system);
+  THOEParameters hologram;
+  hologram.pD = 1;
+  hologram.Quantum = 4;
+  system.Surface(0)->SetHOE(hologram, 0);
+  system.info.hoeOrderCount = 1;
+  Oversample(system, 128, 2.0);
+  ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+  double sum = 0.0;
+  for (int k = 0; k < 128 * 128; ++k) sum += system.workArray1.data[k];
+  const double nodeArea = system.info.Discrete * system.info.Discrete;
+  const double w1 = 8.0 / (kPi * kPi);
+  const double wMinus3 = std::pow(4.0 * std::sin(-3.0 * kPi / 4.0) / (-3.0 * kPi), 2);
+  const double w5 = std::pow(4.0 * std::sin(5.0 * kPi / 4.0) / (5.0 * kPi), 2);
+  EXPECT_APPROX(sum * nodeArea, w1 + wMinus3 + w5, kEnergyTolerance);
+  EXPECT_EQ(system.Surface(0)->hoe->pD, 1);
+  EXPECT_EQ(system.info.Difrac, 1);
+
+  // Without added orders only the design order's own PSF is made, at full weight.
+  system.info.hoeOrderCount = 0;
+  ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+  sum = 0.0;
+  for (int k = 0; k < 128 * 128; ++k) sum += system.workArray1.data[k];
+  EXPECT_APPROX(sum * nodeArea, 1.0, kEnergyTolerance);
 }
 
 TEST_F(PsfTest, GeometricSpotOfAPerfectFocusIsOneNodeHoldingAllRays) {
