@@ -130,6 +130,8 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   const int half = nd / 2;
   TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
   ClearArrays(*this);
+  // Without a wavelength there is no phase to give the samples.
+  if (!(info.LambdaW > 0.0)) return stats;
 
   const bool elliptic = boundType == kBoundRound || boundType == kBoundEllipse;
   const double inverseR2 = R != 0.0 ? 1.0 / (R * R) : 0.0;

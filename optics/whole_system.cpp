@@ -153,7 +153,7 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   TraceRay(chief, 2, nullptr, 0);
   const double D = info.entrancePupilDiameter;
   const double step = D / (kWavefrontSamples - 1);
-  const double wavesPerMm = 1000.0 / info.LambdaW;
+  const double wavesPerMm = info.LambdaW > 0.0 ? 1000.0 / info.LambdaW : 0.0;
   double sum = 0.0, sumSquares = 0.0;
   int count = 0;
   for (int i = 0; i < kWavefrontSamples; ++i) {

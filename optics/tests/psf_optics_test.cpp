@@ -272,6 +272,40 @@ TEST_F(PsfTest, PolychromaticSumWeightsEachWavelength) {
   EXPECT_EQ(TempFileCount(), 0);
 }
 
+TEST_F(PsfTest, WithoutATemporaryDirectoryTheSumIsKeptInMemory) {
+  TOpticalSystem system;
+  LoadParabola(system);
+  system.info.Nd = 64;
+  SetSpectrum(system, {{0.48, 1.0}, {0.65, 2.0}});
+  system.info.Discrete = 0.0005;
+  ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+  const std::vector<float> throughFile(system.workArray1.data, system.workArray1.data + 64 * 64);
+  SetTempDir(Scratch("missing/deeper"));
+  system.info.Discrete = 0.0005;
+  ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+  for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(system.workArray1.data[k], throughFile[k]) << k;
+  EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(PsfTest, SystemsWithoutLightMakeNoPsf) {
+  TOpticalSystem empty;
+  EXPECT_EQ(empty.ComputePolychromaticPSF(0.0, 0.0), 0);
+  EXPECT_EQ(empty.ComputePSFNodes(0.0, 0.0, 1), 0);
+
+  // An obscuration as large as the mirror stops every ray.
+  TOpticalSystem blocked;
+  LoadParabola(blocked);
+  blocked.Surface(1)->general.semiHeightInt = 30.0;
+  blocked.Surface(1)->general.semiWidthInt = 30.0;
+  EXPECT_EQ(blocked.ComputePolychromaticPSF(0.0, 0.0), 0);
+  blocked.info.Difrac = 0;
+  EXPECT_EQ(blocked.ComputePolychromaticPSF(0.0, 0.0), 0);
+  double ratio = -1.0, estimate = -1.0;
+  blocked.StrehlEstimates(ratio, estimate, 64);
+  EXPECT_EQ(ratio, 0.0);
+  EXPECT_EQ(estimate, 1.0);
+}
+
 // A gauge that answers Escape at one step.
 class EscapeGauge final : public TProgressGauge {
  public:
