@@ -138,9 +138,14 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   info.Discrete = 0.0;
   const int aberrated = ComputePolychromaticPSF(0.0, 0.0);
   const double a = MaxOfFloats(workArray1);
-  info.aberrationFree = 1;
-  const int reference = ComputePolychromaticPSF(0.0, 0.0);
-  const double b = MaxOfFloats(workArray1);
+  // No PSF (no passing ray, or the user cancelled): no reference job to run.
+  int reference = 0;
+  double b = 0.0;
+  if (aberrated) {
+    info.aberrationFree = 1;
+    reference = ComputePolychromaticPSF(0.0, 0.0);
+    b = MaxOfFloats(workArray1);
+  }
   // A PSF that was not made (no passing ray, cancelled) has no peak to compare.
   peakRatio = aberrated && reference && b > static_cast<double>(static_cast<float>(kRayZero)) ? a / b : 0.0;
   info.Nd = savedNd;

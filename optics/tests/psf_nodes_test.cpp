@@ -13,6 +13,7 @@
 #include "foundation/progress.h"
 #include "foundation/tests/approx.h"
 #include "optics/psf_progress.h"
+#include "optics/ray_collection.h"
 #include "platform/core/recording_providers.h"
 
 namespace {
@@ -153,6 +154,19 @@ TEST(PsfProgress, EscapeCancelsTheJobAndWithoutAGaugeNothingCancels) {
   EXPECT_FALSE(PsfCancelled());
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(PsfProgressStep());
   EXPECT_EQ(PsfStepCounter(), 3);
+}
+
+TEST(RayCollection, CopiesInAContainerOwnTheirPoints) {
+  Mem<TRayCollection> beams(2, 1);
+  ASSERT_GT(beams.data[0].points.Append(DPOINT3(1.0, 2.0, 3.0)), 0);
+  Mem<TRayCollection> copy(beams);
+  copy.data[0].points.data[0].y = -7.0;
+  EXPECT_EQ(beams.data[0].points.data[0].y, 2.0);
+  EXPECT_EQ(copy.data[1].points.data, nullptr);
+  TRayCollection assigned;
+  assigned = copy.data[0];
+  EXPECT_NE(assigned.points.data, copy.data[0].points.data);
+  EXPECT_EQ(assigned.points.data[0].y, -7.0);
 }
 
 }  // namespace
