@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 
@@ -310,9 +309,7 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
     TOpticalSystem system;
     ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
     const std::size_t boxesBefore = BoxCount();
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadString(system, c.text), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     ASSERT_EQ(BoxCount(), boxesBefore + 1);
     EXPECT_NE(Boxes().boxes.back().text.find(c.named), std::string::npos)
         << Boxes().boxes.back().text;
