@@ -111,6 +111,24 @@ void WavefrontTrace(benchmark::State &state) {
                           system.SurfaceCount());
 }
 
+// The same plain traces handed over as one batch (TraceRays).
+template <void (*Build)(TOpticalSystem &)>
+void BatchTrace(benchmark::State &state) {
+  TOpticalSystem system;
+  Build(system);
+  system.Prepare(0.55, 1, 0);
+  const std::vector<TCurrentRay> start = PupilGrid(system, 10.0);
+  std::vector<TCurrentRay> work(start.size());
+  for (auto _ : state) {
+    work = start;
+    benchmark::DoNotOptimize(
+        system.TraceRays(work.data(), static_cast<int>(work.size()), 1, nullptr));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(start.size()) *
+                          system.SurfaceCount());
+}
+
 // Building each ray from its pupil point as the analyses do, then tracing it.
 void BM_TripletMakeAndTrace(benchmark::State &state) {
   TOpticalSystem system;
@@ -158,6 +176,8 @@ void BM_TripletPlain(benchmark::State &state) { PlainTrace<BuildTriplet>(state);
 void BM_TripletWavefront(benchmark::State &state) { WavefrontTrace<BuildTriplet>(state); }
 void BM_TenSurfacePlain(benchmark::State &state) { PlainTrace<BuildTenSurfaces>(state); }
 void BM_TenSurfaceWavefront(benchmark::State &state) { WavefrontTrace<BuildTenSurfaces>(state); }
+void BM_TripletBatch(benchmark::State &state) { BatchTrace<BuildTriplet>(state); }
+void BM_TenSurfaceBatch(benchmark::State &state) { BatchTrace<BuildTenSurfaces>(state); }
 
 }  // namespace
 
@@ -167,3 +187,5 @@ BENCHMARK(BM_TenSurfacePlain);
 BENCHMARK(BM_TenSurfaceWavefront);
 BENCHMARK(BM_TripletMakeAndTrace);
 BENCHMARK(BM_TripletSurfaceBySurface);
+BENCHMARK(BM_TripletBatch);
+BENCHMARK(BM_TenSurfaceBatch);

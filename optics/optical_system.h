@@ -80,6 +80,11 @@ class TOpticalSystem {
   // The sequential trace (system_trace.cpp). mode 1 plain, 2 reference ray, 3 wavefront
   // ray; positive leaves the ray in the last surface's frame, otherwise global.
   int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
+  // Plain traces (mode 1 or -1, no hit lists) of many independent rays at once: each ray
+  // and each result (when results is given) are exactly those of TraceRay. Surfaces are
+  // taken in turn across the whole batch, so the processor overlaps the rays' work.
+  // Answers the number of rays whose result is 1.
+  int TraceRays(TCurrentRay *rays, int count, int mode, int *results);
   // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
   int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
   // The point less the vertex of surface i, both turned into its frame when it is tilted.

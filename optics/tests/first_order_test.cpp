@@ -130,6 +130,19 @@ TEST_F(FirstOrder, BackFocusInFrontOfTheLastSurfaceIsNegative) {
   EXPECT_APPROX(system.info.backFocalDistance, -100.0, kThinLens);
 }
 
+TEST_F(FirstOrder, ConcaveMirrorFocusesAtHalfItsRadius) {
+  // Vertex radius 200: f = R/2 = 100, and the focus lies 100 in front of the mirror, on
+  // the side the light returns to (a positive back focus along the reflected light).
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  for (int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    Solve(system, mode);
+    EXPECT_APPROX(system.info.focalLength, 100.0, kRealVersusParaxial);
+    EXPECT_APPROX(system.info.backFocalDistance, 100.0, kRealVersusParaxial);
+  }
+}
+
 TEST_F(FirstOrder, FiniteConjugatesGiveTheLateralMagnification) {
   // Object 200 in front of a lens of f = 100, image 200 behind: m = -1.
   TOpticalSystem system;
