@@ -192,6 +192,32 @@ TEST_F(PsfTest, GeometricSpotOfAPerfectFocusIsOneNodeHoldingAllRays) {
   EXPECT_APPROX(MaxOfFloats(system.workArray1), Node(system, nd / 2, nd / 2), 0.0);
 }
 
+// The outermost ring of the geometric sampling has radius (Nd - 1/2) R / Nd, with R the
+// pupil radius for a round stop and the half-diagonal for a square one; its path
+// difference in a defocused system tells how far it reached.
+TEST_F(PsfTest, GeometricRingsReachThePupilRimOrTheSquaresHalfDiagonal) {
+  TOpticalSystem system;
+  LoadParabola(system);
+  constexpr double delta = 0.01;
+  DPOINT3 image = system.GetSurfacePosition(2, 0, kGlobalFrame);
+  image.x += delta;
+  system.SetSurfacePosition(2, 0, image, kGlobalFrame);
+  system.info.Difrac = 0;
+  system.Prepare(0.0, 1, 0);
+  const int nd = system.info.Nd;
+  const auto extreme = [](const TPSFSampleInfo &stats) {
+    return std::fmax(std::fabs(stats.smallestPathDifference), std::fabs(stats.largestPathDifference));
+  };
+  const double roundRim = (nd - 0.5) / nd * kPupilRadius;
+  EXPECT_APPROX(extreme(system.SampleGeometricSpot(0.0, 0.0, 1)), DefocusWave(roundRim, delta),
+                1e-9);
+  // The mirror's 25 mm square passes the 45 degree rays of the outermost ring.
+  system.Surface(system.info.stopIndex)->general.boundTypeExt = kBoundSquare;
+  const double squareRim = (nd - 0.5) / nd * std::sqrt(2.0) * kPupilRadius;
+  EXPECT_APPROX(extreme(system.SampleGeometricSpot(0.0, 0.0, 1)), DefocusWave(squareRim, delta),
+                1e-9);
+}
+
 TEST_F(PsfTest, PerfectSystemHasStrehlOneByBothEstimates) {
   TOpticalSystem system;
   LoadParabola(system);
