@@ -13,6 +13,7 @@
 #include "foundation/fft.h"
 #include "optics/optical_system.h"
 #include "optics/psf_progress.h"
+#include "optics/trace_batch.h"
 
 namespace {
 
@@ -133,6 +134,8 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   // Without a wavelength there is no phase to give the samples.
   if (!(info.LambdaW > 0.0)) return stats;
 
+  // The system stays as it is while its pupil is sampled.
+  const TTraceBatch batch(*this);
   const bool elliptic = boundType == kBoundRound || boundType == kBoundEllipse;
   const double inverseR2 = R != 0.0 ? 1.0 / (R * R) : 0.0;
   const double inverseRz2 = Rz != 0.0 ? 1.0 / (Rz * Rz) : 0.0;
@@ -193,6 +196,7 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   const double centreY = info.psfResults[2];
   const int imageFinite = info.ImageFinite;
   float *re = workArray1.data;
+  const TTraceBatch batch(*this);
   for (int q = 0; q < rings; ++q) {
     if (!PsfProgressStep()) {
       stats.count = kPsfCancelled;
