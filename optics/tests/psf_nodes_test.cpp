@@ -5,13 +5,20 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "foundation/fft.h"
 #include "foundation/progress.h"
 #include "foundation/tests/approx.h"
+#include "optics/model_globals.h"
+#include "optics/psf_polychromatic_sum.h"
 #include "optics/psf_progress.h"
 #include "optics/ray_collection.h"
 #include "platform/core/recording_providers.h"
@@ -154,6 +161,66 @@ TEST(PsfProgress, EscapeCancelsTheJobAndWithoutAGaugeNothingCancels) {
   EXPECT_FALSE(PsfCancelled());
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(PsfProgressStep());
   EXPECT_EQ(PsfStepCounter(), 3);
+}
+
+// Runs the sum in a temporary directory of its own (or in a missing one).
+class PolychromaticSumTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = TempDir();
+    directory_ = std::filesystem::temp_directory_path() / ("polysum_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory_);
+    SetTempDir(directory_.string());
+  }
+  void TearDown() override {
+    SetTempDir(previous_);
+    std::filesystem::remove_all(directory_);
+  }
+  // The sum of 3 x (0, 1, ..., 15) and 2 x (1, ..., 1), added in that order.
+  static void AddTwo(TPolychromaticSum &sum) {
+    float psf[16];
+    ASSERT_FALSE(sum.Load(psf));  // nothing added yet
+    for (int k = 0; k < 16; ++k) psf[k] = static_cast<float>(k);
+    ASSERT_TRUE(sum.Add(psf, 3.0));
+    EXPECT_EQ(psf[5], 15.0f);
+    for (int k = 0; k < 16; ++k) psf[k] = 1.0f;
+    ASSERT_TRUE(sum.Add(psf, 2.0));
+    EXPECT_EQ(psf[5], 17.0f);
+    float back[16] = {};
+    ASSERT_TRUE(sum.Load(back));
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(back[k], 3.0f * k + 2.0f) << k;
+  }
+  std::filesystem::path directory_;
+
+ private:
+  std::string previous_;
+};
+
+TEST_F(PolychromaticSumTest, FileHoldsTheRowsAsPlainFloatsAndGoesWithTheSum) {
+  const std::filesystem::path file = directory_ / "~polyfrt.tmp";
+  {
+    TPolychromaticSum sum(4);
+    ASSERT_TRUE(sum.Open());
+    EXPECT_FALSE(sum.InMemory());
+    EXPECT_EQ(sum.Path(), file.string());
+    AddTwo(sum);
+    ASSERT_EQ(std::filesystem::file_size(file), 16u * 4u);
+    std::ifstream in(file, std::ios::binary);
+    char bytes[16 * 4];
+    in.read(bytes, sizeof bytes);
+    float cell = 0.0f;
+    std::memcpy(&cell, bytes + (2 * 4 + 3) * 4, 4);  // row 2, column 3: 3 x 11 + 2
+    EXPECT_EQ(cell, 35.0f);
+  }
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(PolychromaticSumTest, WithoutADirectoryTheSumStaysInMemory) {
+  SetTempDir((directory_ / "missing").string());
+  TPolychromaticSum sum(4);
+  ASSERT_TRUE(sum.Open());
+  EXPECT_TRUE(sum.InMemory());
+  AddTwo(sum);
 }
 
 TEST(RayCollection, CopiesInAContainerOwnTheirPoints) {
