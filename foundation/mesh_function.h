@@ -14,8 +14,7 @@ class TMeshDrawer {
   virtual ~TMeshDrawer() = default;
   // Evaluates `function` on (uSteps + 1) x (vSteps + 1) nodes and draws the shaded mesh
   // with a depth test.
-  virtual void DrawSurface(TMeshPointFunction function, void *context, int uSteps,
-                           int vSteps) = 0;
+  virtual void DrawSurface(TMeshPointFunction function, void *context, int uSteps, int vSteps) = 0;
 };
 
 // Fills `nodes` (row v, column u; (uSteps + 1) x (vSteps + 1) points) with the function at

@@ -107,7 +107,8 @@ void CentrePsfGrid(int nd, float *data) {
   }
   for (int c = 0; c < half; ++c) {
     const int d = nd - 1 - c;
-    for (int r = 0; r < nd; ++r) std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
+    for (int r = 0; r < nd; ++r)
+      std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
     const long last = static_cast<long>(nd - 1) * nd;
     const float lastC = data[last + c], lastD = data[last + d];
     for (int r = nd - 2; r >= 0; --r) {

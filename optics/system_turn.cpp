@@ -40,7 +40,8 @@ void TOpticalSystem::TurnSystem() {
     if (chief.status == kRayStopped || chief.status == kRayTotalReflection ||
         chief.status == kRayMissedSurface)
       continue;
-    double value = info.ImageFinite != 0 ? chief.y : std::atan(chief.M / chief.L) * kRadiansToDegrees;
+    double value =
+        info.ImageFinite != 0 ? chief.y : std::atan(chief.M / chief.L) * kRadiansToDegrees;
     if (std::fabs(value) < kZeroField || !std::isfinite(value)) value = 0.0;
     fields.data[kept++] = value;
   }

@@ -62,7 +62,8 @@ int ShowDensityImage(const Mem<float> &raster) {
   if (gDensityImage != nullptr) {
     gDensityImage->WriteComponents(record, 0);
     gDensityImage->BuildFromComponents(1);
-    const HWND window = gDensityImage->ShowInWindow(nullptr, 50, 50, raster.cols, raster.rows, 0, 0);
+    const HWND window =
+        gDensityImage->ShowInWindow(nullptr, 50, 50, raster.cols, raster.rows, 0, 0);
     if (window != nullptr && gRaiser != nullptr) gRaiser(window);
   }
   return 1;
@@ -93,7 +94,8 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
   Mem<TIntersectionPoint> hits(kHitListCapacity, 1);
 
   const int fieldCount = info.AlfaM.data != nullptr ? info.AlfaM.cols * info.AlfaM.rows : 0;
-  const int spectrumCount = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int spectrumCount =
+      info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
   const int wavelengths = info.MonochromeSystem ? 1 : spectrumCount;
   const double working = info.LambdaW;
   for (int w = 0; w < wavelengths; ++w) {
@@ -127,7 +129,8 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
   SetModifiedFlag();
 }
 
-void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount) {
+void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimate,
+                                     int sampleCount) {
   const int savedNd = info.Nd;
   const int savedDifrac = info.Difrac;
   const int savedFree = info.aberrationFree;
@@ -147,7 +150,8 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
     b = MaxOfFloats(workArray1);
   }
   // A PSF that was not made (no passing ray, cancelled) has no peak to compare.
-  peakRatio = aberrated && reference && b > static_cast<double>(static_cast<float>(kRayZero)) ? a / b : 0.0;
+  peakRatio =
+      aberrated && reference && b > static_cast<double>(static_cast<float>(kRayZero)) ? a / b : 0.0;
   info.Nd = savedNd;
   info.Difrac = savedDifrac;
   info.aberrationFree = savedFree;

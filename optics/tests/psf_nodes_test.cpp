@@ -4,7 +4,6 @@
 #include "optics/psf_nodes.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -115,7 +114,8 @@ TEST(CentrePsfGrid, OnlyPermutesTheNodes) {
 // A gauge that cancels at a given step and keeps every text it was given.
 class ScriptedGauge final : public TProgressGauge {
  public:
-  explicit ScriptedGauge(int cancelAt, int maximum = 100) : cancelAt_(cancelAt), maximum_(maximum) {}
+  explicit ScriptedGauge(int cancelAt, int maximum = 100)
+      : cancelAt_(cancelAt), maximum_(maximum) {}
   int StepAndPump(double position) override {
     positions.push_back(position);
     return static_cast<int>(position) == cancelAt_ ? 0 : 1;

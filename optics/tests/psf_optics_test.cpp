@@ -206,7 +206,8 @@ TEST_F(PsfTest, GeometricRingsReachThePupilRimOrTheSquaresHalfDiagonal) {
   system.Prepare(0.0, 1, 0);
   const int nd = system.info.Nd;
   const auto extreme = [](const TPSFSampleInfo &stats) {
-    return std::fmax(std::fabs(stats.smallestPathDifference), std::fabs(stats.largestPathDifference));
+    return std::fmax(std::fabs(stats.smallestPathDifference),
+                     std::fabs(stats.largestPathDifference));
   };
   const double roundRim = (nd - 0.5) / nd * kPupilRadius;
   EXPECT_APPROX(extreme(system.SampleGeometricSpot(0.0, 0.0, 1)), DefocusWave(roundRim, delta),

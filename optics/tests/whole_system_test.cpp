@@ -119,9 +119,9 @@ TEST_F(WholeSystemTest, StopOnSurfaceTwoOfFiveBecomesFour) {
 TEST_F(WholeSystemTest, BehindATurnedMirrorLiesTheMediumInFrontOfIt) {
   TOpticalSystem system;
   AddAt(system, 0.0, 0.0, "", 20.0);
-  AddAt(system, 10.0, 0.0, "1.5", 10.0);     // into a glass block
+  AddAt(system, 10.0, 0.0, "1.5", 10.0);      // into a glass block
   AddAt(system, 20.0, -100.0, "refl", 10.0);  // a mirror inside the block
-  AddAt(system, 15.0, 0.0, "", 10.0);        // image inside the block
+  AddAt(system, 15.0, 0.0, "", 10.0);         // image inside the block
   system.info.AutoSetPupilParameters = 0;
   system.info.Naper = 3;
   system.info.Dentr = 4.0;
@@ -153,8 +153,8 @@ TEST_F(WholeSystemTest, FieldsWhoseChiefRayFailsAreDropped) {
   system.Prepare(0.55, 1, 0);
   system.TurnSystem();
   ASSERT_EQ(system.info.AlfaM.cols * system.info.AlfaM.rows, 1);
-  EXPECT_APPROX(std::fabs(system.info.AlfaM.data[0]), 30.0 * std::tan(1.0 * 3.14159265358979 / 180.0),
-                1e-9);
+  EXPECT_APPROX(std::fabs(system.info.AlfaM.data[0]),
+                30.0 * std::tan(1.0 * 3.14159265358979 / 180.0), 1e-9);
 
   // With no field left one value 0 stays.
   system.TurnSystem();
