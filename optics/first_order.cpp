@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "optics/model_globals.h"
 #include "optics/optical_system.h"
 #include "optics/pupil_support.h"
 

@@ -13,7 +13,6 @@
 #include "optics/model_globals.h"
 #include "optics/optical_system.h"
 #include "optics/pupil_support.h"
-#include "optics/surface_trace.h"
 
 namespace {
 

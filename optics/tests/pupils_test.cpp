@@ -1,7 +1,10 @@
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "foundation/tests/approx.h"
+#include "optics/beams.h"
 #include "optics/tests/pupil_test_support.h"
 
 namespace {
@@ -293,6 +296,60 @@ TEST_F(Pupils, ShippedTripletMatchesItsPublishedFirstOrder) {
   EXPECT_APPROX(system.info.entrancePupilPoint[0], 10.0 + 11.51216, kCatalogIndex);
   EXPECT_APPROX(system.info.exitPupilPoint[0], -50.96135, kCatalogIndex);
   EXPECT_APPROX(system.info.exitPupilDiameter, 10.23373, kCatalogIndex);
+}
+
+}  // namespace
+
+namespace {
+
+// Random systems (fixed seed): any radius, aperture, spacing, field or stop choice gives a
+// status, never a crash, a hang or a non-finite pupil.
+TEST_F(Pupils, RandomSystemsNeverBreakTheSolve) {
+  constexpr unsigned kSeed = 20261207u;
+  std::printf("seed %u\n", kSeed);
+  std::srand(kSeed);
+  auto uniform = [](double low, double high) {
+    return low + (high - low) * (std::rand() / static_cast<double>(RAND_MAX));
+  };
+  int solved = 0, refused = 0;
+  for (int trial = 0; trial < 60; ++trial) {
+    SCOPED_TRACE(trial);
+    TOpticalSystem system;
+    const int count = 2 + std::rand() % 6;
+    double x = 0.0;
+    for (int i = 0; i < count; ++i) {
+      const double R = std::rand() % 3 == 0 ? 0.0 : uniform(-60.0, 60.0);
+      const char *glass = i + 1 < count && std::rand() % 2 == 0 ? "1.6" : "";
+      AddAt(system, x, R, glass, std::rand() % 7 == 0 ? 0.0 : uniform(0.5, 20.0));
+      x += std::rand() % 5 == 0 ? 0.0 : uniform(0.1, 30.0);
+    }
+    system.info.ObjectFinite = std::rand() % 2;
+    system.info.ImageFinite = std::rand() % 4 == 0 ? 0 : 1;
+    system.info.AutoSetPupilParameters = std::rand() % 2;
+    system.info.Naper = std::rand() % (count + 2);
+    system.info.Dentr = std::rand() % 2 == 0 ? 0.0 : uniform(0.1, 30.0);
+    system.Prepare(0.55, 1, 0);
+    const double field = uniform(-40.0, 40.0);
+    const int result = system.SolveChiefRay(field, uniform(-5.0, 5.0));
+    EXPECT_GE(result, -1);
+    EXPECT_LE(result, 1);
+    (result == 1 ? solved : refused) += 1;
+    if (result == 1) {
+      EXPECT_TRUE(std::isfinite(system.info.entrancePupilPoint[1]));
+      EXPECT_TRUE(std::isfinite(system.info.exitPupilPoint[1]));
+    }
+    system.AutoFocus(nullptr, nullptr);
+    Mem<double> fields(2, 1);
+    fields.data[0] = 0.0;
+    fields.data[1] = field;
+    TBeamsPar beams(&system);
+    system.BuildRayFans(fields, beams);
+    EXPECT_EQ(beams.beams.cols * beams.beams.rows, 2);
+    TakePendingMessage();
+  }
+  // The mix holds both kinds, or the test would show nothing.
+  EXPECT_GT(solved, 5);
+  EXPECT_GT(refused, 5);
 }
 
 }  // namespace
