@@ -42,18 +42,36 @@ void Advance(const double p0[3], const double d[3], double t, double out[3]) {
   out[2] = p0[2] + t * d[2];
 }
 
+// Newton along p0 + t d on an implicit surface F = 0, from t = 0. residual(X, Y, Z, f,
+// slope) gives F and dF/dt at the point and keeps what the normal needs. Converged when
+// |F| reaches kImplicitResidual or, with acceptStall, stops changing; a growing |F| (or
+// NaN), a flat slope or the step budget fails.
+template <class Residual>
+bool NewtonOnImplicit(const double p0[3], const double d[3], bool acceptStall,
+                      Residual residual, double &t) {
+  double best = kNotFound;
+  t = 0.0;
+  for (int step = 0; step < kPolynomialStepLimit; ++step) {
+    double f = 0.0, slope = 0.0;
+    residual(p0[0] + t * d[0], p0[1] + t * d[1], p0[2] + t * d[2], f, slope);
+    if (!(std::fabs(f) <= best)) return false;
+    if (acceptStall && std::fabs(f) == best) return true;  // no progress: accept it
+    best = std::fabs(f);
+    if (std::fabs(slope) < kTinyValue) return false;
+    t -= f / slope;
+    if (best <= kImplicitResidual) return true;
+  }
+  return false;
+}
+
 // y^2 + z^2 + a0 x + a1 x^2 + ... + a(n-1) x^n = 0.
 int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const double d[3],
                           double normal[3]) {
   const int n = s.coefCount;
-  double best = kNotFound;
-  double t = 0.0;
-  double fx = 0.0, Y = p0[1], Z = p0[2];
-  bool converged = false;
-  for (int step = 0; step < kPolynomialStepLimit; ++step) {
-    const double X = p0[0] + t * d[0];
-    Y = p0[1] + t * d[1];
-    Z = p0[2] + t * d[2];
+  double fx = 0.0, Y = 0.0, Z = 0.0, t = 0.0;
+  auto residual = [&](double X, double y, double z, double &f, double &slope) {
+    Y = y;
+    Z = z;
     // Horner for sum a_i X^(i+1) and its derivative sum (i+1) a_i X^i.
     double poly = 0.0;
     fx = 0.0;
@@ -61,18 +79,10 @@ int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const doub
       poly = poly * X + s.coef[i];
       fx = fx * X + (i + 1) * s.coef[i];
     }
-    const double f = Y * Y + Z * Z + poly * X;
-    if (!(std::fabs(f) <= best)) return 0;  // a growing residual (or NaN) diverges
-    best = std::fabs(f);
-    const double slope = d[0] * fx + 2.0 * d[1] * Y + 2.0 * d[2] * Z;
-    if (std::fabs(slope) < kTinyValue) return 0;
-    t -= f / slope;
-    if (best <= kImplicitResidual) {
-      converged = true;
-      break;
-    }
-  }
-  if (!converged) return 0;
+    f = Y * Y + Z * Z + poly * X;
+    slope = d[0] * fx + 2.0 * d[1] * Y + 2.0 * d[2] * Z;
+  };
+  if (!NewtonOnImplicit(p0, d, false, residual, t)) return 0;
   if (!SetUnitNormal(fx, 2.0 * Y, 2.0 * Z, normal)) return 0;
   Advance(p0, d, t, p0);
   return 1;
@@ -82,14 +92,10 @@ int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const doub
 int IntersectPolyEven(const TInteractionSurface &s, double p0[3], const double d[3],
                       double normal[3]) {
   const int n = s.coefCount;
-  double best = kNotFound;
-  double t = 0.0;
-  double slopeFactor = 0.0, Y = p0[1], Z = p0[2];
-  bool converged = false;
-  for (int step = 0; step < kPolynomialStepLimit; ++step) {
-    const double X = p0[0] + t * d[0];
-    Y = p0[1] + t * d[1];
-    Z = p0[2] + t * d[2];
+  double slopeFactor = 0.0, Y = 0.0, Z = 0.0, t = 0.0;
+  auto residual = [&](double X, double y, double z, double &f, double &slope) {
+    Y = y;
+    Z = z;
     const double r2 = Y * Y + Z * Z;
     double sag = 0.0;
     slopeFactor = 0.0;
@@ -98,22 +104,10 @@ int IntersectPolyEven(const TInteractionSurface &s, double p0[3], const double d
       slopeFactor = slopeFactor * r2 + (i + 1) * s.coef[i];
     }
     sag *= r2;
-    const double f = sag - X;
-    if (!(std::fabs(f) <= best)) return 0;
-    if (std::fabs(f) == best) {  // no progress: accept where we are
-      converged = true;
-      break;
-    }
-    best = std::fabs(f);
-    const double slope = 2.0 * (Z * d[2] + Y * d[1]) * slopeFactor - d[0];
-    if (std::fabs(slope) < kTinyValue) return 0;
-    t -= f / slope;
-    if (best <= kImplicitResidual) {
-      converged = true;
-      break;
-    }
-  }
-  if (!converged) return 0;
+    f = sag - X;
+    slope = 2.0 * (Z * d[2] + Y * d[1]) * slopeFactor - d[0];
+  };
+  if (!NewtonOnImplicit(p0, d, true, residual, t)) return 0;
   if (!SetUnitNormal(-1.0, 2.0 * Y * slopeFactor, 2.0 * Z * slopeFactor, normal)) return 0;
   Advance(p0, d, t, p0);
   return 1;
