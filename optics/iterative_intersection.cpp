@@ -3,20 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "optics/intersection_steps.h"
 #include "optics/lens_array.h"
 
 namespace {
 
 constexpr double kImplicitResidual = 1e-10;  // |F| that counts as on the surface (types 3, 4)
 constexpr double kAsphereStep = 1e-12;       // last Newton step (types 5, 9)
-constexpr double kConicDomain = 1e-14;       // 1 - (1+k) c^2 r^2 below this: outside the conic
 constexpr double kTorusStep = 1e-6;          // last step in length units (types 7, 8)
 constexpr double kTorusRadiusCap = 1e6;
 constexpr double kRingRadiusCap = 1e7;
 constexpr double kRingSlopeFloor = 1e-12;
 constexpr double kRingStepCap = 1e5;
-constexpr double kFresnelOffset = 10000.0;
-constexpr double kIntRange = 2147483647.0;
 constexpr double kNotFound = 1e20;
 constexpr double kLensArrayFar = 1e6;  // the solver's distance before it finds an element
 
@@ -25,15 +23,6 @@ TLensArraySolver gLensArraySolver = LensArrayIntersect;
 
 double Coefficient(const TInteractionSurface &s, int i) {
   return (s.coef != nullptr && i < s.coefCount) ? s.coef[i] : 0.0;
-}
-
-bool SetUnitNormal(double nx, double ny, double nz, double normal[3]) {
-  const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (!(length > 0.0) || !std::isfinite(length)) return false;
-  normal[0] = nx / length;
-  normal[1] = ny / length;
-  normal[2] = nz / length;
-  return true;
 }
 
 void Advance(const double p0[3], const double d[3], double t, double out[3]) {
@@ -121,24 +110,8 @@ struct TAsphereSag {
   const TInteractionSurface *surface = nullptr;
 
   bool Evaluate(double r2, double &sag, double &slopeFactor, bool allowOutsideConic) const {
-    const double q = 1.0 - onePlusK * c * c * r2;
-    double conic = 0.0, conicSlope = 0.0;
-    if (q > kConicDomain) {
-      const double root = std::sqrt(q);
-      conic = c * r2 / (1.0 + root);
-      conicSlope = c / root;
-    } else if (!allowOutsideConic) {
-      return false;
-    }
-    // Polynomial part a2 r^4 + a3 r^6 + ... and its slope 2 (2 a2 r^2 + 3 a3 r^4 + ...).
-    double poly = 0.0, polySlope = 0.0;
-    for (int i = surface->coefCount - 1; i >= 2; --i) {
-      poly = poly * r2 + surface->coef[i];
-      polySlope = polySlope * r2 + i * surface->coef[i];
-    }
-    sag = conic + poly * r2 * r2;
-    slopeFactor = conicSlope + 2.0 * polySlope * r2;
-    return true;
+    return StandardAsphereSag(c, onePlusK, surface->coef, surface->coefCount - 1, r2,
+                              allowOutsideConic, sag, slopeFactor);
   }
 };
 
@@ -193,11 +166,8 @@ int IntersectFresnel(const TInteractionSurface &s, double p0[3], const double d[
   double Z = p0[2] + t0 * d[2];
   double sagValue = 0.0, slopeFactor = 0.0;
   sag.Evaluate(Y * Y + Z * Z, sagValue, slopeFactor, true);
-  const double offset = sag.c >= 0.0 ? -kFresnelOffset : kFresnelOffset;
-  const double v = sagValue / h - offset;
-  if (!(std::fabs(v) < kIntRange)) return 0;
-  const double base = (std::trunc(v) + offset) * h;
-  double X = base, t = 0.0;
+  double X = 0.0, t = 0.0;
+  if (!FresnelFacetBase(sagValue, h, sag.c, X)) return 0;
   if (!NewtonOnSag(sag, d, X, Y, Z, t, slopeFactor)) return 0;
   if (!SetUnitNormal(-1.0, Y * slopeFactor, Z * slopeFactor, normal)) return 0;
   Advance(p0, d, t0 + t, p0);
