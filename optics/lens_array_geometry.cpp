@@ -114,6 +114,26 @@ double ConicSag(double R, double Ex, double h) {
   return (R - s * std::sqrt(D)) / k;
 }
 
+void BaseGradient(int type, double c, double Ex, const double P[3], double n[3]) {
+  switch (type) {
+    case kSurfaceAspheric2:
+      n[0] = 1.0 - (1.0 - Ex) * c * P[0];
+      n[1] = -c * P[1];
+      n[2] = -c * P[2];
+      break;
+    case kSurfaceCylinder:
+      n[0] = 1.0 - c * P[0];
+      n[1] = -c * P[1];
+      n[2] = 0.0;
+      break;
+    default:
+      n[0] = 1.0 - c * P[0];
+      n[1] = -c * P[1];
+      n[2] = -c * P[2];
+      break;
+  }
+}
+
 double EvaluateAxialPolynomial(const double *c, int n, double x, double &derivative) {
   if (c == nullptr || n < 1) {
     derivative = 0.0;
