@@ -176,6 +176,18 @@ int IntersectFresnel(const TInteractionSurface &s, double p0[3], const double d[
 
 double SignOr(double value, double positive) { return value >= 0.0 ? positive : -positive; }
 
+// The torus solvers' ending: the unit normal against the gradient g (the vertex normal
+// where g vanishes) and the point moved to p0 + t d.
+int FinishTorusHit(double gx, double gy, double gz, double p0[3], const double d[3], double t,
+                   double normal[3]) {
+  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
+    normal[0] = 1.0;
+    normal[1] = normal[2] = 0.0;
+  }
+  Advance(p0, d, t, p0);
+  return 1;
+}
+
 // Torus through the vertex: radius R1 in the x-y section, R2 in the x-z section (axis of
 // revolution parallel to y through x = R2). Solved in coordinates scaled by the larger radius.
 int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3],
@@ -238,12 +250,7 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
     p0[0] = fallback;
     return 0;
   }
-  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
-    normal[0] = 1.0;
-    normal[1] = normal[2] = 0.0;
-  }
-  Advance(p0, d, t * scale, p0);
-  return 1;
+  return FinishTorusHit(gx, gy, gz, p0, d, t * scale, normal);
 }
 
 // Meridional conic of radius R and conic factor e = 1 - a2, displaced by the ring radius a1,
@@ -298,12 +305,7 @@ int IntersectRingTorus(const TInteractionSurface &s, double p0[3], const double 
     p0[0] = fallback * scale;
     return 0;
   }
-  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
-    normal[0] = 1.0;
-    normal[1] = normal[2] = 0.0;
-  }
-  Advance(p0, d, t * scale, p0);
-  return 1;
+  return FinishTorusHit(gx, gy, gz, p0, d, t * scale, normal);
 }
 
 }  // namespace
