@@ -22,24 +22,24 @@ ObjectFinite=0
 ImageFinite=1
 
 AutoSetPupilParameters=0
-Naper=2; Dentr=35.7
+Naper=7; Dentr=35.7
 
 [Surfaces]
 { R=0; Glass="1.000000 "; Dx=10; DextY=60; }
-{ R=54.0541; Glass="n-lak9_schott"; Dx=8; DextY=54; }
-{ R=234.071; Glass="1.000000 "; Dx=0.5; DextY=48; }
-{ R=34.9265; Glass="n-lak9_schott"; Dx=9; DextY=47; }
-{ R=26.5954; Glass="sf5_schott"; Dx=3; DextY=37; }
-{ R=24.9918; Glass="1.000000 "; Dx=9; DextY=33; }
-{ R=0; Glass="1.000000 "; Dx=9; DextY=23.6; }
-{ R=-28.7611; Glass="sf5_schott"; Dx=3; DextY=28; }
-{ R=33.8089; Glass="n-lak9_schott"; Dx=10; DextY=30; }
-{ R=-37.9356; Glass="1.000000 "; Dx=0.5; DextY=37; }
-{ R=-465.116; Glass="n-lak9_schott"; Dx=7; DextY=37; }
-{ R=-88.8967; Glass="1.000000 "; Dx=59.9221; DextY=39; }
+{ R=54.7296; Glass="n-lak9_schott"; Dx=8; DextY=54; }
+{ R=214.281; Glass="1.000000 "; Dx=0.5; DextY=48; }
+{ R=34.8725; Glass="n-lak9_schott"; Dx=9; DextY=47; }
+{ R=349.945; Glass="sf5_schott"; Dx=3; DextY=37; }
+{ R=23.6001; Glass="1.000000 "; Dx=9; DextY=33; }
+{ R=0; Glass="1.000000 "; Dx=9; DextY=24.4; }
+{ R=-30.7164; Glass="sf5_schott"; Dx=3; DextY=29; }
+{ R=-41.2734; Glass="n-lak9_schott"; Dx=10; DextY=31; }
+{ R=-38.7016; Glass="1.000000 "; Dx=0.5; DextY=38; }
+{ R=-2196.09; Glass="n-lak9_schott"; Dx=7; DextY=38; }
+{ R=-88.6421; Glass="1.000000 "; Dx=63.2543; DextY=40; }
 { R=0; Glass="1.000000 "; DextY=52; }
 
 [Remark]
-Six-element double Gauss of our own design: two positive N-LAK9 singlets outside, an
-N-LAK9 / SF5 cemented meniscus pair on each side of the central stop. Focal length about
-100 at the d line, entrance pupil 35.7 (f/2.8); image plane at the paraxial focus.
+Six-element double Gauss of our own design: a positive N-LAK9 singlet at each end and a
+cemented N-LAK9 / SF5 pair on each side of the central stop (surface 7). Focal length
+about 100 at the d line, entrance pupil 35.7 (f/2.8); image plane at the paraxial focus.
