@@ -89,7 +89,10 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
     return kRayMissedSurface;
   }
   const double s = SignOf(w.indexAfter);
-  const double t = (-b + s * std::sqrt(disc)) / (2.0 * a);
+  // The cone's equation is the same whichever way the pipe runs (mirroring the scene in x
+  // leaves A, B and C unchanged), so the ray meets the wall at the same root after a mirror
+  // as before one; picking the other root would find the wall behind the ray.
+  const double t = (-b + std::sqrt(disc)) / (2.0 * a);
   const double hit[3] = {p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]};
   if (s * hit[0] > pipe.x2) {
     ray.blocked = 0;

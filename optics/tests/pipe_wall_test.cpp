@@ -146,3 +146,40 @@ TEST(PipeWall, ReflectionsWithoutProgressEndAsLost) {
 }
 
 }  // namespace
+
+namespace {
+
+// After a mirror the glass carries a negative index and rays run towards -x. A back-surface
+// mirror at x = 100 sends the light down a rod of radius 5 to a flat exit face at x = 0.
+// Mirror the scene in x and it is the forward rod of RayInsideTheAcceptanceConeReachesTheFarEnd:
+// the same hits, reflections and path must come out.
+TEST(PipeWall, RayAfterAMirrorIsCarriedBackAlongThePipe) {
+  TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, kGlass, -kGlass);
+  mirror.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  mirror.vertex[0] = 100.0;
+  TInteractionSurface exit = OpenSurface(kSurfacePlane, 0.0, -kGlass, -1.0);
+  exit.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  TPipeWall pipe;
+  BuildPipeWall(pipe, mirror, exit, 1.0);
+  ASSERT_EQ(pipe.built, 1);
+  EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
+
+  const double a = 30.0 * kDegree;  // wall incidence 60 degrees: beyond the critical angle
+  TCurrentRay ray = MakeRay(100.0, 0.0, 0.0, -std::cos(a), std::sin(a), 0.0);
+  // The first wall hit lies ahead of the ray, on the upper wall at x = 100 - 5 / tan 30.
+  TCurrentRay first = ray;
+  EXPECT_EQ(TracePipeWall(pipe, first), kRayTotalReflection);
+  EXPECT_APPROX(first.x, 100.0 - 5.0 / std::tan(a), kGeometryTolerance);
+  EXPECT_APPROX(first.y, 5.0, kGeometryTolerance);
+  EXPECT_APPROX(first.pathLength, 5.0 / std::sin(a), kGeometryTolerance);
+  EXPECT_APPROX(first.L, -std::cos(a), kGeometryTolerance);
+  EXPECT_APPROX(first.M, -std::sin(a), kGeometryTolerance);
+
+  int reflections = 0;
+  double path = 0.0;
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kRayPassed);
+  EXPECT_EQ(reflections, 6);
+  EXPECT_APPROX(path, 11.0 * 5.0 / std::sin(a), kGeometryTolerance);
+}
+
+}  // namespace
