@@ -67,19 +67,21 @@ void LeaveFrame(const TInteractionSurface &s, double p[3], double d[3]) {
 int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   const TBoundView &o = s.outer;
   double dy = py - o.centreY, dz = pz - o.centreZ;
+  // The obscuration is tested after the outer bound and overrides it.
+  int status = 0;
   switch (o.type) {
     case kBoundRound:
       if (dy * dy + dz * dz > o.semiHeight * o.semiHeight * kBoundTolerance)
-        return kRayOutsideAperture;
+        status = kRayOutsideAperture;
       break;
     case kBoundSquare:
     case kBoundRectangle:
-      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kRayOutsideAperture;
+      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) status = kRayOutsideAperture;
       break;
     case kBoundEllipse: {
       // dz^2/w^2 + dy^2/h^2 > 1, multiplied out so that a zero semi-axis is a slit.
       const double w2 = o.semiWidth * o.semiWidth, h2 = o.semiHeight * o.semiHeight;
-      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kRayOutsideAperture;
+      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) status = kRayOutsideAperture;
       break;
     }
     default:
@@ -106,7 +108,7 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
     default:
       break;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace
