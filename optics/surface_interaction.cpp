@@ -280,11 +280,15 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     // tangent plane; no division by the normal's x, so it holds at grazing normals too.
     const double along = Dot(planar, n);
     g = {planar.x - along * n.x, planar.y - along * n.y, planar.z - along * n.z};
-    k = s.indexAfter == 0.0 ? 0.0 : s.hoe.order * s.hoe.wavelengthFactor / s.indexAfter;
+    // The fringes give the same tangential kick to a reflected ray as to a passing one:
+    // |n'| D'_t = n D_t + pD w g. Dividing by the signed index after would bend the light of
+    // a reflection hologram the other way than its first-order power says.
+    const double diffracted = s.hoe.order * s.hoe.wavelengthFactor;
+    k = s.indexAfter == 0.0 ? 0.0 : diffracted / std::fabs(s.indexAfter);
     // |D'| = 1 needs the normal part reduced by the grown tangential part
     // |s mu D_t + K g|^2 - |mu D_t|^2 = K (2 |mu| D.g + K g.g).
     q -= k * (2.0 * std::fabs(mu) * Dot(D, g) + k * Dot(g, g));
-    if (s.indexBefore != 0.0) t += phase * k * s.indexAfter / s.indexBefore;
+    if (s.indexBefore != 0.0) t += phase * diffracted / s.indexBefore;
   }
 
   double root;

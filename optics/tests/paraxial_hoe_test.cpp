@@ -81,7 +81,7 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
     EXPECT_APPROX(ray.L * ray.L + ray.M * ray.M + ray.N * ray.N, 1.0, kGeometryTolerance);
   }
   // A reflection hologram (index after -1): the reflected ray keeps its tangential part and
-  // gains K g, K = pD w / n' = -1.4.
+  // gains the same grating kick, |n'| D'_t = n D_t + pD w g, so K = pD w / |n'| = 1.4.
   TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
   mirror.hoe = {1, 20.0, 0.7, 2, vh, 2};
   TCurrentRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.5, 0.2);
@@ -89,9 +89,30 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   ASSERT_EQ(TraceSurfaceRay(mirror, ray), kRayPassed);
   const double u = (ray.y * ray.y + ray.z * ray.z) / 400.0;
   const double slope = 3.0 + 2.0 * -0.4 * u;
-  EXPECT_APPROX(ray.M, M - 1.4 * 2.0 * slope * ray.y / 400.0, kGeometryTolerance);
-  EXPECT_APPROX(ray.N, N - 1.4 * 2.0 * slope * ray.z / 400.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.M, M + 1.4 * 2.0 * slope * ray.y / 400.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.N, N + 1.4 * 2.0 * slope * ray.z / 400.0, kGeometryTolerance);
   EXPECT_LT(ray.L, 0.0);
+}
+
+// The fringes of a holographic lens bend light the same way whether it passes or is
+// reflected: a converging hologram on a flat mirror sends a parallel ray towards the axis,
+// with the power the first-order step gives it, 2 pD w Vh0 / Mhxy^2.
+TEST(SurfaceHoe, ReflectionHologramFocusesLikeItsFirstOrderModel) {
+  const double vh[] = {-2.5};
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
+  s.hoe = {1, 10.0, 0.9, 1, vh, 1};
+  const double y = 0.02;  // near the axis, where first order holds
+  TCurrentRay paraxial = MakeRay(-5.0, y, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(TraceSurfaceParaxial(s, paraxial, 0), 1);
+  TCurrentRay real = MakeRay(-5.0, y, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, real), kRayPassed);
+  EXPECT_LT(real.L, 0.0);
+  // Grating kick pD w dPhi/dy = 0.9 * 2 * -2.5 * y / 100, towards the axis.
+  EXPECT_APPROX(real.M, 0.9 * 2.0 * -2.5 * y / 100.0, kGeometryTolerance);
+  EXPECT_LT(real.M, 0.0);
+  EXPECT_APPROX(real.M / real.L, paraxial.M / paraxial.L, 1e-9);
+  // The optical path still gains the phase term, as for a transmission hologram.
+  EXPECT_APPROX(real.pathLength, 5.0 + -2.5 * y * y / 100.0 * 0.9, kGeometryTolerance);
 }
 
 TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
