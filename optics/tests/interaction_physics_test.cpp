@@ -92,6 +92,10 @@ TEST(InteractionPhysics, EllipsoidOfEccentricityOneOverNRefractsParallelLightToO
       TCurrentRay ray = MakeRay(-10.0, 0.0, h, 1.0, 0.0, 0.0);
       ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
       EXPECT_APPROX(MissDistance(ray, focus), 0.0, kFocusTolerance) << "type " << s.type;
+      // Fermat: from the plane x = -10 to the focus every ray has the same optical path.
+      const double inGlass =
+          std::sqrt(std::pow(focus[0] - ray.x, 2) + ray.y * ray.y + ray.z * ray.z);
+      EXPECT_APPROX(ray.pathLength + n * inGlass, 10.0 + n * focus[0], kPathTolerance);
     }
   }
 }
