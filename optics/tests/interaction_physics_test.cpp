@@ -100,4 +100,29 @@ TEST(InteractionPhysics, EllipsoidOfEccentricityOneOverNRefractsParallelLightToO
   }
 }
 
+// A saddle torus (radii of opposite sign): the meridional section is the circle of radius
+// 50 bending towards +x, the sagittal one the circle of radius -80 bending towards -x; an
+// oblique ray meets the quartic x-y-z surface where both section laws combine.
+TEST(InteractionPhysics, SaddleTorusFollowsBothOfItsSections) {
+  const double R1 = 50.0, R2 = -80.0;
+  const double coef[] = {R1, R2, 0.0};
+  const TInteractionSurface s = WithCoefficients(OpenSurface(kSurfaceTor, R1, 1.0, 1.5), coef, 3);
+  for (const double h : {3.0, 12.0, 25.0}) {
+    TCurrentRay meridional = MakeRay(-5.0, h, 0.0, 1.0, 0.0, 0.0);
+    ASSERT_EQ(TraceSurfaceRay(s, meridional), kRayPassed);
+    EXPECT_APPROX(meridional.x, R1 - std::sqrt(R1 * R1 - h * h), kFocusTolerance);
+    TCurrentRay sagittal = MakeRay(-5.0, 0.0, h, 1.0, 0.0, 0.0);
+    ASSERT_EQ(TraceSurfaceRay(s, sagittal), kRayPassed);
+    EXPECT_APPROX(sagittal.x, R2 + std::sqrt(R2 * R2 - h * h), kFocusTolerance);
+  }
+  // Off both sections: the point lies on the circle of radius R1 about the torus's
+  // centre line, which itself runs on the circle of radius |R2 - R1| about the axis
+  // x = R2 (parallel to y).
+  TCurrentRay ray = MakeRay(-5.0, 10.0, 15.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  const double d = std::fabs(R2 - R1);
+  const double rho = std::sqrt(std::pow(ray.x - R2, 2) + ray.z * ray.z);
+  EXPECT_APPROX(std::pow(rho - d, 2) + ray.y * ray.y, R1 * R1, 1e-7);
+}
+
 }  // namespace
