@@ -132,4 +132,37 @@ TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
   EXPECT_APPROX(plain.pathLength, 4.0, kGeometryTolerance);
 }
 
+// On a curved substrate the kick is the phase's gradient along the surface. Worked out the
+// other way round from the projection the trace uses: with a = ny/nx and b = nz/nx, the
+// tangent vector g with g.(fy, 1, 0) = dPhi/dy and g.(fz, 0, 1) = dPhi/dz solves
+// gy (1 + a^2) + gz a b = Phi_y, gz (1 + b^2) + gy a b = Phi_z, gx = -(gy ny + gz nz)/nx.
+TEST(SurfaceHoe, KickOnACurvedSubstrateIsTheSurfaceGradient) {
+  const double vh[] = {1.5, 0.3};
+  const double R = 40.0, n = 1.0, n1 = 1.6, w = 0.8, M2 = 225.0;
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, R, n, n1);
+  s.hoe = {1, 15.0, w, 1, vh, 2};
+  TCurrentRay ray = MakeRay(-5.0, 6.0, -4.0, 1.0, 0.1, 0.05);
+  const double D[3] = {ray.L, ray.M, ray.N};
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  // Unit normal of the sphere at the hit, along the travel.
+  double nv[3] = {1.0 - ray.x / R, -ray.y / R, -ray.z / R};
+  const double len = std::sqrt(nv[0] * nv[0] + nv[1] * nv[1] + nv[2] * nv[2]);
+  for (double &c : nv) c /= len;
+  const double u = (ray.y * ray.y + ray.z * ray.z) / M2;
+  const double slope = 1.5 + 2.0 * 0.3 * u;
+  const double py = 2.0 * slope * ray.y / M2, pz = 2.0 * slope * ray.z / M2;
+  const double a = nv[1] / nv[0], b = nv[2] / nv[0];
+  const double det = (1.0 + a * a) * (1.0 + b * b) - a * a * b * b;
+  const double gy = (py * (1.0 + b * b) - pz * a * b) / det;
+  const double gz = (pz * (1.0 + a * a) - py * a * b) / det;
+  const double g[3] = {-(gy * nv[1] + gz * nv[2]) / nv[0], gy, gz};
+  const double out[3] = {ray.L, ray.M, ray.N};
+  const double dn = D[0] * nv[0] + D[1] * nv[1] + D[2] * nv[2];
+  const double outn = out[0] * nv[0] + out[1] * nv[1] + out[2] * nv[2];
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_APPROX(n1 * (out[i] - outn * nv[i]), n * (D[i] - dn * nv[i]) + w * g[i],
+                  kGeometryTolerance);
+  }
+}
+
 }  // namespace
