@@ -133,7 +133,10 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   ray.L = out[0];
   ray.M = out[1];
   ray.N = out[2];
-  ray.pathLength = segment;
+  // After an odd number of mirrors the surfaces measure their segments along the reversed
+  // axis, so they come out negative; the wall's carry the same sign so that a pipe passage
+  // adds up to one consistently signed path.
+  ray.pathLength = s * segment;
   if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;
     ray.status = kRayStopped;

@@ -34,7 +34,7 @@ TEST_F(SystemPipeTest, RodWithABackMirrorReturnsTheLightByTotalReflection) {
   const double angle = 30.0 * kPi / 180.0;
   TCurrentRay ray = RayAlong(-1.0, 0.0, 0.0, std::cos(angle), std::sin(angle), 0.0);
   Mem<TIntersectionPoint> hits;
-  ASSERT_EQ(system.TraceRay(ray, -1, &hits, 0), 1);
+  ASSERT_EQ(system.TraceRay(ray, -2, &hits, 0), 1);
   // Inside, the ray runs at a' (sin a' = sin 30 / 1.5) to the axis and meets the wall at
   // 90 - a' = 70.5 degrees, far beyond the critical 41.8: every wall hit is a reflection.
   // The entry point is at y = tan 30, the climb is tan a' per unit length; unfolded, the
@@ -51,6 +51,14 @@ TEST_F(SystemPipeTest, RodWithABackMirrorReturnsTheLightByTotalReflection) {
       ++onWall;
   }
   EXPECT_EQ(onWall, reflections);
+  // Each leg unfolds to one straight path of 100 / cos a' through the rod. Like every
+  // segment after an odd number of mirrors, the way back counts negative (as the last
+  // stretch to the screen does, 20 / cos 30 in air), so the trace's bookkeeping, which
+  // takes the sign of the reference path, sees one consistent sign for the whole passage.
+  const double leg = 100.0 / std::cos(inside);
+  EXPECT_APPROX(system.eikonal.referencePaths.data[2], leg, kRoundOff);
+  EXPECT_APPROX(system.eikonal.referencePaths.data[3], -leg, kRoundOff);
+  EXPECT_APPROX(system.eikonal.referencePaths.data[4], -20.0 / std::cos(angle), kRoundOff);
   // Back out of the entrance face the ray has its entry angle, now heading for -x.
   EXPECT_APPROX(ray.x, -20.0, kRoundOff);
   EXPECT_LT(ray.L, 0.0);
