@@ -58,7 +58,9 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
   pipe.built = 1;
   pipe.k = s * (h2 - h1) / length;
   w.outer.semiHeight = h1;
-  pipe.x1 = EndSag(first);
+  // Both ends are measured along the run (s): after a mirror the first surface's sag,
+  // taken along its own x, points the other way.
+  pipe.x1 = s * EndSag(first);
   pipe.x2 = std::fabs(s * length + EndSag(second));
 
   SetViewAngles(w, 0.0, std::atan(d[2] / d[0]),

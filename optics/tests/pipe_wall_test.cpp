@@ -183,4 +183,21 @@ TEST(PipeWall, RayAfterAMirrorIsCarriedBackAlongThePipe) {
   EXPECT_APPROX(path, -11.0 * 5.0 / std::sin(a), kGeometryTolerance);
 }
 
+// The stretch of a pipe after a mirror is measured along the run, away from the mirror: it
+// starts at the mirror's rim, which a concave mirror (R = -200 at x = 100, rim at 5) holds
+// 0.0625 towards the exit, and ends at the exit's rim.
+TEST(PipeWall, StretchAfterACurvedMirrorStartsAtItsRim) {
+  TInteractionSurface mirror = OpenSurface(kSurfaceSphere, -200.0, kGlass, -kGlass);
+  mirror.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  mirror.vertex[0] = 100.0;
+  TInteractionSurface exit = OpenSurface(kSurfacePlane, 0.0, -kGlass, -1.0);
+  exit.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  TPipeWall pipe;
+  BuildPipeWall(pipe, mirror, exit, 1.0);
+  ASSERT_EQ(pipe.built, 1);
+  const double rim = 200.0 - std::sqrt(200.0 * 200.0 - 25.0);
+  EXPECT_APPROX(pipe.x1, rim, kGeometryTolerance);
+  EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
+}
+
 }  // namespace
