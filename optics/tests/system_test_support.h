@@ -20,11 +20,8 @@
 #include "platform/core/recording_providers.h"
 
 inline std::string SourceRoot() {
-  // The optics folder's tests may run with TEST_SOURCE_DIR set to optics/; otherwise this
-  // header's own place in the tree (optics/tests/) tells.
-  const char *dir = std::getenv("TEST_SOURCE_DIR");
-  if (dir != nullptr && dir[0] != '\0') return std::string(dir) + "/..";
-  return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
+  // TEST_SOURCE_DIR is the optics folder, compiled into the test program.
+  return std::string(TEST_SOURCE_DIR) + "/..";
 }
 inline std::string ExamplePath(const std::string &name) {
   return SourceRoot() + "/resources/examples/" + name;
