@@ -200,4 +200,36 @@ TEST(PipeWall, StretchAfterACurvedMirrorStartsAtItsRim) {
   EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
 }
 
+// A tapered rod (radius 6 at the entrance, 4 at x = 50): the ray meets the cone
+// y^2 + z^2 = (6 - 0.04 x)^2 and leaves as the mirror image in the cone's gradient normal.
+TEST(PipeWall, ConicalWallReflectsAboutItsGradientNormal) {
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
+  first.outer = {kBoundRound, 6.0, 0.0, 0.0, 0.0};
+  TInteractionSurface second = OpenSurface(kSurfacePlane, 0.0, kGlass, 1.0);
+  second.outer = {kBoundRound, 4.0, 0.0, 0.0, 0.0};
+  second.vertex[0] = 50.0;
+  TPipeWall pipe;
+  BuildPipeWall(pipe, first, second, 1.0);
+  const double a = 12.0 * kDegree, b = 35.0 * kDegree;
+  const double D[3] = {std::cos(a), std::sin(a) * std::cos(b), std::sin(a) * std::sin(b)};
+  TCurrentRay ray = MakeRay(1.0, 0.5, -0.3, D[0], D[1], D[2]);
+  ASSERT_EQ(TracePipeWall(pipe, ray), kRayTotalReflection);
+  const double r = 6.0 - 0.04 * ray.x;
+  EXPECT_APPROX(ray.y * ray.y + ray.z * ray.z, r * r, kGeometryTolerance);
+  // The hit lies on the ray's line, ahead of its start.
+  const double t = (ray.x - 1.0) / D[0];
+  EXPECT_GT(t, 0.0);
+  EXPECT_APPROX(ray.y, 0.5 + t * D[1], kGeometryTolerance);
+  EXPECT_APPROX(ray.z, -0.3 + t * D[2], kGeometryTolerance);
+  EXPECT_APPROX(ray.pathLength, t, kGeometryTolerance);
+  // grad (y^2 + z^2 - (6 - 0.04 x)^2) = (0.08 (6 - 0.04 x), 2y, 2z).
+  double n[3] = {0.08 * r, 2.0 * ray.y, 2.0 * ray.z};
+  const double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  for (double &c : n) c /= len;
+  const double dn = D[0] * n[0] + D[1] * n[1] + D[2] * n[2];
+  EXPECT_APPROX(ray.L, D[0] - 2.0 * dn * n[0], kGeometryTolerance);
+  EXPECT_APPROX(ray.M, D[1] - 2.0 * dn * n[1], kGeometryTolerance);
+  EXPECT_APPROX(ray.N, D[2] - 2.0 * dn * n[2], kGeometryTolerance);
+}
+
 }  // namespace
