@@ -269,3 +269,10 @@ struct BITMAPINFO {
   BITMAPINFOHEADER bmiHeader;
   RGBQUAD bmiColors[1];
 };
+
+// One 24-bit DIB pixel as stored: blue, green, red.
+struct RGBTRIPLE {
+  BYTE rgbtBlue = 0;
+  BYTE rgbtGreen = 0;
+  BYTE rgbtRed = 0;
+};
