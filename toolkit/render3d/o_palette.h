@@ -6,6 +6,7 @@
 #include "platform/gui/gdi_objects.h"
 #include "platform/gui/gdi_types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +33,9 @@ class TOPalette : public TPalette {
   // The default palette: green to yellow and yellow to red, 100 entries each, with the
   // standard colours (216 entries, two segments). Only a null selector is defined.
   TOPalette(const void *selector, BYTE entryFlags);
+  // A literal null selects the default palette too (not the entry-array constructor).
+  TOPalette(std::nullptr_t, int entryFlags)
+      : TOPalette(static_cast<const void *>(nullptr), static_cast<BYTE>(entryFlags)) {}
   TOPalette(HPALETTE handle, bool autoDelete);
   explicit TOPalette(const LOGPALETTE *logPalette);
   TOPalette(const PALETTEENTRY *entries, int count);
