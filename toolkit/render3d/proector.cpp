@@ -1,6 +1,7 @@
 #include "toolkit/render3d/proector.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -40,25 +41,26 @@ void TProector::SetAngles(double azimuth, double elevation) {
   U[2] = d[0] * V[1] - d[1] * V[0];
 }
 
-void TProector::BoxBounds(const TProector &projector, const double corner1[3],
-                          const double corner2[3], const double m[3][3], const double offset[3],
-                          double bounds[4]) {
+void TProector::BoxBounds(const TProector &projector, const DPOINT3 &corner1,
+                          const DPOINT3 &corner2, const TRotator &rotator, double bounds[4]) {
   bounds[0] = DBL_MAX;
   bounds[1] = DBL_MAX;
   bounds[2] = -DBL_MAX;
   bounds[3] = -DBL_MAX;
   for (int corner = 0; corner < 8; ++corner) {
-    const double p[3] = {(corner & 1) ? corner2[0] : corner1[0],
-                         (corner & 2) ? corner2[1] : corner1[1],
-                         (corner & 4) ? corner2[2] : corner1[2]};
-    double q[3];
-    for (int r = 0; r < 3; ++r) q[r] = m[r][0] * p[0] + m[r][1] * p[1] + m[r][2] * p[2] + offset[r];
+    const DPOINT3 p((corner & 1) ? corner2.x : corner1.x, (corner & 2) ? corner2.y : corner1.y,
+                    (corner & 4) ? corner2.z : corner1.z);
     double sx = 0.0;
     double sy = 0.0;
-    projector.Project(q[0], q[1], q[2], sx, sy);
+    projector.Project(rotator.Transform(p), sx, sy);
     bounds[0] = std::min(bounds[0], sx);
     bounds[1] = std::min(bounds[1], sy);
     bounds[2] = std::max(bounds[2], sx);
     bounds[3] = std::max(bounds[3], sy);
   }
+}
+
+void TProector::UnitBoxBounds(const TProector &projector, const TRotator &rotator,
+                              double bounds[4]) {
+  BoxBounds(projector, DPOINT3(0, 0, 0), DPOINT3(1, 1, 1), rotator, bounds);
 }

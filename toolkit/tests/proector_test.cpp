@@ -1,5 +1,7 @@
 #include "toolkit/render3d/proector.h"
 
+#include "foundation/rotator.h"
+
 #include "foundation/tests/approx.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +19,9 @@ constexpr double kPi = 3.14159265358979323846;
 
 double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-// A rigid transform with the layout the projector reads: row-major m and an offset point.
-struct TestRotator {
-  double m[3][3];
-  struct {
-    double x, y, z;
-  } offset;
-};
-
-TestRotator Identity() { return TestRotator{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {0, 0, 0}}; }
-
-// Rotation by angle t about the z axis, then a shift.
-TestRotator AboutZ(double t, double dx, double dy, double dz) {
-  return TestRotator{{{std::cos(t), -std::sin(t), 0}, {std::sin(t), std::cos(t), 0}, {0, 0, 1}},
-                     {dx, dy, dz}};
+// Rotation by angle t about the z axis (gamma), then a shift.
+TRotator AboutZ(double t, double dx, double dy, double dz) {
+  return TRotator(DANGLE3(0.0, 0.0, t), DPOINT3(dx, dy, dz));
 }
 
 void ExpectOrthonormal(const TProector &p) {
@@ -110,7 +101,7 @@ TEST(Proector, LookingAlongTheZAxisStaysFinite) {
 TEST(Proector, UnitBoxBoundsEncloseAndTouchTheCorners) {
   const TProector p;
   double bounds[4];
-  TProector::UnitBoxBounds(p, Identity(), bounds);
+  TProector::UnitBoxBounds(p, TRotator(), bounds);
   bool touches[4] = {false, false, false, false};
   for (int corner = 0; corner < 8; ++corner) {
     double sx = 0.0, sy = 0.0;
@@ -133,11 +124,8 @@ TEST(Proector, UnitBoxBoundsEncloseAndTouchTheCorners) {
 TEST(Proector, BoxBoundsFollowTheRotatorAndOffset) {
   // A top view (b small but not zero) of a box turned 90 degrees about z and shifted.
   const TProector p(0.0, 1e-3);
-  struct Point {
-    double x, y, z;
-  };
   double bounds[4];
-  TProector::BoxBounds(p, Point{0, 0, 0}, Point{2, 1, 0}, AboutZ(kPi / 2, 10, 0, 0), bounds);
+  TProector::BoxBounds(p, DPOINT3(0, 0, 0), DPOINT3(2, 1, 0), AboutZ(kPi / 2, 10, 0, 0), bounds);
   // After the turn the box spans x in [9, 10] and y in [0, 2]; U = (0, 1, 0), so sx = y.
   EXPECT_APPROX(bounds[0], 0.0, 1e-9);
   EXPECT_APPROX(bounds[2], 2.0, 1e-9);
@@ -146,6 +134,6 @@ TEST(Proector, BoxBoundsFollowTheRotatorAndOffset) {
   EXPECT_NEAR(bounds[3], 10.0, 1e-2);
   // Corners given in either order give the same box.
   double swapped[4];
-  TProector::BoxBounds(p, Point{2, 1, 0}, Point{0, 0, 0}, AboutZ(kPi / 2, 10, 0, 0), swapped);
+  TProector::BoxBounds(p, DPOINT3(2, 1, 0), DPOINT3(0, 0, 0), AboutZ(kPi / 2, 10, 0, 0), swapped);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(bounds[k], swapped[k]);
 }
