@@ -84,6 +84,20 @@ void TDC::SetTarget(QImage *image, POINT origin, const RECT &clipInImage) {
   RebuildClip();
 }
 
+void TDC::Retarget(QImage *image, POINT origin, const RECT &clipInImage) {
+  QImage *target = (image && !image->isNull()) ? image : nullptr;
+  QRect base = RectFromEdges(clipInImage.left, clipInImage.top, clipInImage.right,
+                             clipInImage.bottom);
+  base = target ? (base & target->rect()) : QRect();
+  const QPoint newOrigin(origin.x, origin.y);
+  if (target == image_ && base == baseClip_ && newOrigin == origin_) return;
+  if (hasSelectedClip_) selectedClip_.translate(newOrigin - origin_);
+  image_ = target;
+  origin_ = newOrigin;
+  baseClip_ = base;
+  RebuildClip();
+}
+
 template <class T>
 void TDC::Select(T *&slot, T *object) {
   if (!object) return;
@@ -195,6 +209,7 @@ POINT TDC::SetWindowOrg(POINT origin) {
 }
 
 int TDC::GetDeviceCaps(int index) const {
+  Sync();
   switch (index) {
     case HORZRES: return image_ ? baseClip_.width() : 0;
     case VERTRES: return image_ ? baseClip_.height() : 0;
@@ -251,6 +266,7 @@ void TDC::Plot(int ix, int iy, std::uint32_t rgb, int rop2) {
 }
 
 int TDC::SelectClipRgn(HRGN region) {
+  Sync();
   if (!region) {
     hasSelectedClip_ = false;
     selectedClip_ = QRegion();
@@ -264,6 +280,7 @@ int TDC::SelectClipRgn(HRGN region) {
 }
 
 int TDC::IntersectClipRect(const RECT &rect) {
+  Sync();
   const QPoint a = ToImage(rect.left, rect.top);
   const QPoint b = ToImage(rect.right, rect.bottom);
   const QRegion area(RectFromEdges(std::min(a.x(), b.x()), std::min(a.y(), b.y()),
@@ -276,6 +293,7 @@ int TDC::IntersectClipRect(const RECT &rect) {
 }
 
 int TDC::GetClipBox(RECT *box) const {
+  Sync();
   if (box) {
     const QPoint shift = ToImage(0, 0);
     *box = RECT{};
@@ -289,11 +307,13 @@ int TDC::GetClipBox(RECT *box) const {
 }
 
 bool TDC::PtVisible(int x, int y) const {
+  Sync();
   const QPoint p = ToImage(x, y);
   return InClip(p.x(), p.y());
 }
 
 bool TDC::RectVisible(const RECT &rect) const {
+  Sync();
   const QPoint a = ToImage(rect.left, rect.top);
   const QPoint b = ToImage(rect.right, rect.bottom);
   if (b.x() <= a.x() || b.y() <= a.y()) return false;
@@ -380,6 +400,7 @@ void TDC::DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width) 
 }
 
 BOOL TDC::LineTo(int x, int y) {
+  Sync();
   const QPoint from = ToImage(current_.x, current_.y);
   const QPoint to = ToImage(x, y);
   current_ = POINT{x, y};
@@ -404,6 +425,7 @@ BOOL TDC::Polyline(const POINT *points, int count) {
 }
 
 BOOL TDC::Polygon(const POINT *points, int count) {
+  Sync();
   if (!points || count < 2) return 0;
   if (image_ && brush_->logBrush.lbStyle != BS_NULL && count >= 3) {
     QPolygon polygon;
@@ -432,6 +454,7 @@ BOOL TDC::Polygon(const POINT *points, int count) {
 }
 
 BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
+  Sync();
   if (!image_) return 1;
   const QPoint a = ToImage(std::min(left, right), std::min(top, bottom));
   const QPoint b = ToImage(std::max(left, right), std::max(top, bottom));
@@ -481,6 +504,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
 }
 
 COLORREF TDC::SetPixel(int x, int y, COLORREF color) {
+  Sync();
   const QPoint p = ToImage(x, y);
   if (!image_ || !InClip(p.x(), p.y())) return CLR_INVALID;
   const std::uint32_t rgb = Resolve(color);
@@ -489,6 +513,7 @@ COLORREF TDC::SetPixel(int x, int y, COLORREF color) {
 }
 
 COLORREF TDC::GetPixel(int x, int y) const {
+  Sync();
   const QPoint p = ToImage(x, y);
   if (!image_ || !InClip(p.x(), p.y())) return CLR_INVALID;
   return ColorOfPixel(image_->pixel(p));
@@ -507,6 +532,7 @@ void TDC::FillImageRegion(const QRegion &region, std::uint32_t rgb) {
 void TDC::FillImageRect(const QRect &rect, std::uint32_t rgb) { FillImageRegion(QRegion(rect), rgb); }
 
 BOOL TDC::FillRect(const RECT &rect, HBRUSH brush) {
+  Sync();
   if (!brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
   const QPoint a = ToImage(rect.left, rect.top);
@@ -517,6 +543,7 @@ BOOL TDC::FillRect(const RECT &rect, HBRUSH brush) {
 }
 
 BOOL TDC::FrameRect(const RECT &rect, HBRUSH brush) {
+  Sync();
   if (!brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
   const QPoint a = ToImage(rect.left, rect.top);
@@ -529,6 +556,7 @@ BOOL TDC::FrameRect(const RECT &rect, HBRUSH brush) {
 }
 
 BOOL TDC::InvertRect(const RECT &rect) {
+  Sync();
   if (!image_) return 1;
   const QPoint a = ToImage(rect.left, rect.top);
   const QPoint b = ToImage(rect.right, rect.bottom);
@@ -542,6 +570,7 @@ BOOL TDC::InvertRect(const RECT &rect) {
 }
 
 BOOL TDC::FillRgn(HRGN region, HBRUSH brush) {
+  Sync();
   if (!region || !brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
   FillImageRegion(region->region.translated(ToImage(0, 0)), Resolve(brush->logBrush.lbColor));
@@ -551,6 +580,7 @@ BOOL TDC::FillRgn(HRGN region, HBRUSH brush) {
 BOOL TDC::PaintRgn(HRGN region) { return FillRgn(region, brush_); }
 
 BOOL TDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
+  Sync();
   if (!image_) return 1;
   const QPoint a = ToImage(x, y);
   const QRect area = QRect(a, QSize(width, height)).normalized();

@@ -141,6 +141,12 @@ class TDC {
  protected:
   // Rebinds the context to another image (memory contexts change bitmaps).
   void SetTarget(QImage *image, POINT origin, const RECT &clipInImage);
+  // Follows a target that may have moved or changed size (a window's image is replaced
+  // when the window is resized); a selected clip region keeps its place on the device.
+  void Retarget(QImage *image, POINT origin, const RECT &clipInImage);
+  // Brings the target up to date before each operation; window contexts override it.
+  virtual void SyncTarget() {}
+  void Sync() const { const_cast<TDC *>(this)->SyncTarget(); }
   void ClearDirty() { dirty_ = QRect(); }
 
  private:

@@ -66,6 +66,8 @@ BOOL TDC::BitBlt(int x, int y, int width, int height, const TDC &source, int sou
 
 BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int sourceX,
                      int sourceY, int sourceWidth, int sourceHeight, DWORD rop) {
+  Sync();
+  source.Sync();
   if (!image_) return 0;
   if (width == 0 || height == 0) return 1;
   const QPoint at = ToImage(x, y);
@@ -105,6 +107,7 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
 int TDC::SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int sourceY,
                            UINT startScan, UINT scanCount, const void *bits,
                            const BITMAPINFO *info, UINT usage) {
+  Sync();
   if (!image_ || width <= 0 || height <= 0) return 0;
   TDibPixelReader reader(info, bits, usage, palette_);
   if (!reader.IsValid()) return 0;
@@ -135,6 +138,7 @@ int TDC::SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int
 int TDC::StretchDIBits(int x, int y, int width, int height, int sourceX, int sourceY,
                        int sourceWidth, int sourceHeight, const void *bits,
                        const BITMAPINFO *info, UINT usage, DWORD rop) {
+  Sync();
   if (!image_ || width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) return 0;
   TDibPixelReader reader(info, bits, usage, palette_);
   if (!reader.IsValid()) return 0;

@@ -160,6 +160,7 @@ BOOL TDC::TextOut(int x, int y, const char *text, int length) {
 
 BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *text,
                      int length) {
+  Sync();
   if (!image_) return 1;
   const bool updateCurrent = (textAlign_ & TA_UPDATECP) != 0;
   const int refX = updateCurrent ? current_.x : x;
@@ -185,6 +186,7 @@ BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *t
 }
 
 int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
+  Sync();
   QString string = TextOf(text, length);
   if (!(format & DT_NOPREFIX)) string = StripPrefixes(string);
   const QFontMetrics metrics(CurrentQFont());

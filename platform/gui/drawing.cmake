@@ -15,3 +15,8 @@ list(APPEND PLATFORM_GUI_TESTS
   tests/dc_text_test.cpp
   tests/gdi_objects_test.cpp
   tests/dib_test.cpp)
+# The window contexts need the window layer.
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/window.h)
+  list(APPEND PLATFORM_GUI_SOURCES window_dc.cpp)
+  list(APPEND PLATFORM_GUI_TESTS tests/window_dc_test.cpp)
+endif()

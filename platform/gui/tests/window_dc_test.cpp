@@ -1,0 +1,139 @@
+// Window contexts: drawing into a window's image inside and outside its paint message.
+
+#include "platform/gui/window_dc.h"
+
+#include "platform/gui/test_kit.h"
+#include "platform/gui/window.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace {
+
+constexpr COLORREF kInk = RGB(20, 40, 220);
+constexpr COLORREF kBackground = RGB(255, 255, 255);
+
+// Fills the whole client area in its paint, whatever rectangle it is asked to paint.
+class TFillingWindow : public TWindow {
+ public:
+  explicit TFillingWindow(TWindow *parentWindow) : TWindow(parentWindow) {}
+  void Paint(TDC &dc, bool, RECT &) override {
+    ++paints;
+    TBrush ink(kInk);
+    dc.FillRect(RECT{0, 0, 1000, 1000}, ink);
+  }
+  int paints = 0;
+};
+
+class WindowContexts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    InstallPaintDispatcher();
+    frame = new TWindow(nullptr, "frame");
+    frame->Attr.Style = WS_POPUP | WS_VISIBLE;
+    frame->Attr.W = 300;
+    frame->Attr.H = 200;
+    ASSERT_TRUE(frame->Create());
+  }
+  void TearDown() override { delete frame; }
+
+  template <class Window = TWindow>
+  Window *MakeChild(DWORD style, int w, int h) {
+    auto *child = new Window(frame);
+    child->Attr.Style = WS_CHILD | WS_VISIBLE | style;
+    child->Attr.W = w;
+    child->Attr.H = h;
+    child->SetBkgndColor(kBackground);
+    EXPECT_TRUE(child->Create());
+    child->UpdateWindow();
+    return child;
+  }
+
+  TWindow *frame = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WindowContexts, DrawingOutsidePaintShowsInTheImage) {
+  TWindow *child = MakeChild(0, 80, 60);
+  {
+    TClientDC dc(*child);
+    dc.SetPixel(5, 6, kInk);
+    dc.MoveTo(0, 10);
+    dc.LineTo(30, 10);
+  }
+  EXPECT_EQ(test_kit::ClientPixel(*child, 5, 6), kInk);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 29, 10), RGB(0, 0, 0));
+  EXPECT_EQ(test_kit::ClientPixel(*child, 30, 10), kBackground);
+}
+
+TEST_F(WindowContexts, ClientAndWholeWindowContextsOfACaptionedChild) {
+  TWindow *child = MakeChild(WS_CAPTION, 100, 80);
+  const POINT origin = child->ClientOrigin();
+  ASSERT_GT(origin.y, 0);
+  TClientDC client(*child);
+  client.SetPixel(0, 0, kInk);
+  EXPECT_EQ(ColorOfPixel(child->WindowImage().pixel(origin.x, origin.y)), kInk);
+  // The client context cannot reach the caption band above it.
+  EXPECT_EQ(client.SetPixel(0, -1, kInk), CLR_INVALID);
+  TWindowDC whole(*child);
+  whole.SetPixel(1, 1, RGB(1, 2, 3));
+  EXPECT_EQ(ColorOfPixel(child->WindowImage().pixel(1, 1)), RGB(1, 2, 3));
+  EXPECT_EQ(whole.GetPixel(origin.x, origin.y), kInk);
+}
+
+TEST_F(WindowContexts, PaintMessagesDrawThroughAPaintContextClippedToTheUpdate) {
+  auto *child = MakeChild<TFillingWindow>(0, 80, 60);
+  EXPECT_GE(child->paints, 1);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 79, 59), kInk);
+  {
+    TBrush white(kBackground);
+    TClientDC dc(*child);
+    dc.FillRect(RECT{0, 0, 80, 60}, white);
+  }
+  child->InvalidateRect({10, 10, 20, 20}, false);
+  child->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*child, 10, 10), kInk);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 19, 19), kInk);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 20, 20), kBackground);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 9, 15), kBackground);
+}
+
+TEST_F(WindowContexts, AKeptContextFollowsTheWindowThroughResizes) {
+  TWindow *child = MakeChild(0, 40, 30);
+  TClientDC dc(*child);
+  child->MoveWindow(0, 0, 120, 90, true);
+  child->UpdateWindow();
+  dc.SetPixel(100, 80, kInk);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 100, 80), kInk);
+  child->MoveWindow(0, 0, 20, 20, true);
+  EXPECT_EQ(dc.SetPixel(100, 80, kInk), CLR_INVALID);
+  dc.SetPixel(3, 3, kInk);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 3, 3), kInk);
+}
+
+TEST_F(WindowContexts, AContextOfADestroyedWindowDrawsNothing) {
+  TWindow *child = MakeChild(0, 40, 30);
+  auto *dc = new TClientDC(*child);
+  child->Destroy();
+  EXPECT_EQ(dc->SetPixel(1, 1, kInk), CLR_INVALID);
+  EXPECT_TRUE(dc->LineTo(10, 10));
+  delete dc;
+}
+
+TEST_F(WindowContexts, HandleFunctionsMakeAndReleaseContexts) {
+  TWindow *child = MakeChild(WS_BORDER, 50, 50);
+  HDC client = GetDC(child->GetHandle());
+  ASSERT_NE(client, nullptr);
+  TDC::FromHandle(client)->SetPixel(2, 2, kInk);
+  EXPECT_EQ(ReleaseDC(child->GetHandle(), client), 1);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 2, 2), kInk);
+  HDC whole = GetWindowDC(child->GetHandle());
+  ASSERT_NE(whole, nullptr);
+  EXPECT_EQ(TDC::FromHandle(whole)->GetPixel(0, 0), RGB(0, 0, 0));
+  ReleaseDC(child->GetHandle(), whole);
+  EXPECT_EQ(GetDC(reinterpret_cast<HWND>(0x1234)), nullptr);
+  EXPECT_EQ(ReleaseDC(nullptr, nullptr), 0);
+}

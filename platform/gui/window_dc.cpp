@@ -1,0 +1,115 @@
+#include "platform/gui/window_dc.h"
+
+#include "platform/gui/window.h"
+
+#include <QImage>
+
+#include <algorithm>
+
+namespace {
+
+RECT Clipped(const RECT &a, const RECT &b) {
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (r.right <= r.left || r.bottom <= r.top) return RECT{};
+  return r;
+}
+
+void PaintWithContext(TWindow &window, const RECT &paintRect, bool erase) {
+  TPaintDC dc(window, paintRect);
+  RECT rect = paintRect;
+  window.Paint(dc, erase, rect);
+}
+
+// Installed at load so that a program linking the window contexts paints through them.
+const bool dispatcherInstalled = [] {
+  SetPaintDispatcher(&PaintWithContext);
+  return true;
+}();
+
+}  // namespace
+
+void InstallPaintDispatcher() { SetPaintDispatcher(&PaintWithContext); }
+
+TWindowDC::TWindowDC(TWindow *window, Area area, const RECT &paintRect)
+    : TDC(nullptr, POINT{}, RECT{}),
+      window_(window),
+      handle_(window ? window->GetHandle() : nullptr),
+      area_(area),
+      paintRect_(paintRect) {
+  SyncTarget();
+}
+
+TWindowDC::TWindowDC(TWindow &window) : TWindowDC(&window, Area::Window, RECT{}) {}
+
+TWindowDC::TWindowDC(HWND handle) : TWindowDC(WindowFromHandle(handle), Area::Window, RECT{}) {}
+
+TWindowDC::~TWindowDC() { TWindowDC::Flush(); }
+
+TWindow *TWindowDC::CurrentWindow() const {
+  // A created window is looked up by handle each time, so a destroyed one is never touched.
+  if (handle_) return WindowFromHandle(handle_);
+  return window_;
+}
+
+void TWindowDC::SyncTarget() {
+  TWindow *window = CurrentWindow();
+  if (!window) {
+    Retarget(nullptr, POINT{}, RECT{});
+    return;
+  }
+  QImage &image = window->WindowImage();
+  const RECT whole{0, 0, image.width(), image.height()};
+  switch (area_) {
+    case Area::Window:
+      Retarget(&image, POINT{}, whole);
+      break;
+    case Area::Client:
+      Retarget(&image, window->ClientOrigin(), Clipped(window->ClientRectInImage(), whole));
+      break;
+    case Area::Paint: {
+      const POINT origin = window->ClientOrigin();
+      const RECT inImage{paintRect_.left + origin.x, paintRect_.top + origin.y,
+                         paintRect_.right + origin.x, paintRect_.bottom + origin.y};
+      Retarget(&image, origin, Clipped(Clipped(inImage, window->ClientRectInImage()), whole));
+      break;
+    }
+  }
+}
+
+void TWindowDC::Flush() {
+  const QRect dirty = DirtyRect();
+  TWindow *window = CurrentWindow();
+  if (window && !dirty.isEmpty()) {
+    window->ImageUpdated(
+        RECT{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+  }
+  ClearDirty();
+}
+
+TClientDC::TClientDC(TWindow &window) : TWindowDC(&window, Area::Client, RECT{}) {}
+
+TClientDC::TClientDC(HWND handle) : TWindowDC(WindowFromHandle(handle), Area::Client, RECT{}) {}
+
+TPaintDC::TPaintDC(TWindow &window, const RECT &paintRect)
+    : TWindowDC(&window, Area::Paint, paintRect) {}
+
+TPaintDC::TPaintDC(TWindow &window) : TPaintDC(window, window.PaintRect()) {}
+
+HDC GetDC(HWND window) {
+  if (!window) return (new TScreenDC)->GetHDC();
+  if (!WindowFromHandle(window)) return nullptr;
+  return (new TClientDC(window))->GetHDC();
+}
+
+HDC GetWindowDC(HWND window) {
+  if (!window) return (new TScreenDC)->GetHDC();
+  if (!WindowFromHandle(window)) return nullptr;
+  return (new TWindowDC(window))->GetHDC();
+}
+
+int ReleaseDC(HWND, HDC dc) {
+  if (!dc) return 0;
+  delete TDC::FromHandle(dc);
+  return 1;
+}

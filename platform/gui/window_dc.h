@@ -1,0 +1,56 @@
+#pragma once
+// Device contexts of windows. They draw into the window's persistent image, so drawing
+// outside a paint message works and stays; what they drew is shown on screen when they
+// are flushed or destroyed (TWindow::ImageUpdated).
+
+#include "platform/gui/dc.h"
+
+class TWindow;
+
+// The whole window rectangle, the drawn non-client band included. A context may live
+// longer than one message (graph windows keep theirs): it follows the window's image
+// through resizes and draws nothing once the window is gone.
+class TWindowDC : public TDC {
+ public:
+  explicit TWindowDC(TWindow &window);
+  explicit TWindowDC(HWND handle);
+  ~TWindowDC() override;
+  void Flush() override;
+
+ protected:
+  enum class Area { Window, Client, Paint };
+  TWindowDC(TWindow *window, Area area, const RECT &paintRect);
+  void SyncTarget() override;
+  TWindow *CurrentWindow() const;
+
+ private:
+  TWindow *window_;
+  HWND handle_;
+  Area area_;
+  RECT paintRect_;
+};
+
+// The client area: device (0, 0) is the client's top-left corner.
+class TClientDC : public TWindowDC {
+ public:
+  explicit TClientDC(TWindow &window);
+  explicit TClientDC(HWND handle);
+};
+
+// The context of a paint: the client area clipped to the rectangle being painted.
+class TPaintDC : public TWindowDC {
+ public:
+  // paintRect in client coordinates (the window's PaintRect while WM_PAINT is dispatched).
+  TPaintDC(TWindow &window, const RECT &paintRect);
+  explicit TPaintDC(TWindow &window);
+};
+
+// Handle functions for code that works with HDCs: GetDC and GetWindowDC make a context
+// that ReleaseDC deletes (null for an unknown window). A null window gives the screen.
+HDC GetDC(HWND window);
+HDC GetWindowDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+
+// Makes WM_PAINT reach TWindow::Paint with a paint context; the application calls it once
+// at start (it is also installed when this file is linked in).
+void InstallPaintDispatcher();
