@@ -35,11 +35,16 @@ const DashPattern *PatternOf(UINT style) {
   static const DashPattern kDashDot{{9, 6, 3, 6}, 4, 24};
   static const DashPattern kDashDotDot{{9, 3, 3, 3, 3, 3}, 6, 24};
   switch (style) {
-    case PS_DASH: return &kDash;
-    case PS_DOT: return &kDot;
-    case PS_DASHDOT: return &kDashDot;
-    case PS_DASHDOTDOT: return &kDashDotDot;
-    default: return nullptr;
+    case PS_DASH:
+      return &kDash;
+    case PS_DOT:
+      return &kDot;
+    case PS_DASHDOT:
+      return &kDashDot;
+    case PS_DASHDOTDOT:
+      return &kDashDotDot;
+    default:
+      return nullptr;
   }
 }
 
@@ -72,8 +77,8 @@ TDC::~TDC() {
 void TDC::SetTarget(QImage *image, POINT origin, const RECT &clipInImage) {
   image_ = (image && !image->isNull()) ? image : nullptr;
   origin_ = QPoint(origin.x, origin.y);
-  baseClip_ = RectFromEdges(clipInImage.left, clipInImage.top, clipInImage.right,
-                            clipInImage.bottom);
+  baseClip_ =
+      RectFromEdges(clipInImage.left, clipInImage.top, clipInImage.right, clipInImage.bottom);
   if (image_) {
     baseClip_ &= image_->rect();
   } else {
@@ -86,8 +91,8 @@ void TDC::SetTarget(QImage *image, POINT origin, const RECT &clipInImage) {
 
 void TDC::Retarget(QImage *image, POINT origin, const RECT &clipInImage) {
   QImage *target = (image && !image->isNull()) ? image : nullptr;
-  QRect base = RectFromEdges(clipInImage.left, clipInImage.top, clipInImage.right,
-                             clipInImage.bottom);
+  QRect base =
+      RectFromEdges(clipInImage.left, clipInImage.top, clipInImage.right, clipInImage.bottom);
   base = target ? (base & target->rect()) : QRect();
   const QPoint newOrigin(origin.x, origin.y);
   if (target == image_ && base == baseClip_ && newOrigin == origin_) return;
@@ -109,12 +114,19 @@ void TDC::Select(T *&slot, T *object) {
 HGDIOBJ TDC::SelectObject(HGDIOBJ object) {
   if (!object) return nullptr;
   switch (object->kind) {
-    case GdiKind::Pen: return SelectObject(static_cast<HPEN>(object));
-    case GdiKind::Brush: return SelectObject(static_cast<HBRUSH>(object));
-    case GdiKind::Font: return SelectObject(static_cast<HFONT>(object));
-    case GdiKind::Bitmap: return SelectBitmap(static_cast<HBITMAP>(object));
-    case GdiKind::Region: SelectClipRgn(static_cast<HRGN>(object)); return nullptr;
-    case GdiKind::Palette: return SelectPalette(static_cast<HPALETTE>(object));
+    case GdiKind::Pen:
+      return SelectObject(static_cast<HPEN>(object));
+    case GdiKind::Brush:
+      return SelectObject(static_cast<HBRUSH>(object));
+    case GdiKind::Font:
+      return SelectObject(static_cast<HFONT>(object));
+    case GdiKind::Bitmap:
+      return SelectBitmap(static_cast<HBITMAP>(object));
+    case GdiKind::Region:
+      SelectClipRgn(static_cast<HRGN>(object));
+      return nullptr;
+    case GdiKind::Palette:
+      return SelectPalette(static_cast<HPALETTE>(object));
   }
   return nullptr;
 }
@@ -147,9 +159,7 @@ HPALETTE TDC::SelectPalette(HPALETTE palette, bool) {
   return previous;
 }
 
-UINT TDC::RealizePalette() {
-  return palette_ ? static_cast<UINT>(palette_->entries.size()) : 0;
-}
+UINT TDC::RealizePalette() { return palette_ ? static_cast<UINT>(palette_->entries.size()) : 0; }
 
 void TDC::RestorePen() { SelectObject(static_cast<HPEN>(GetStockObject(BLACK_PEN))); }
 void TDC::RestoreBrush() { SelectObject(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))); }
@@ -211,16 +221,25 @@ POINT TDC::SetWindowOrg(POINT origin) {
 int TDC::GetDeviceCaps(int index) const {
   Sync();
   switch (index) {
-    case HORZRES: return image_ ? baseClip_.width() : 0;
-    case VERTRES: return image_ ? baseClip_.height() : 0;
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
-    case RASTERCAPS: return RC_BITBLT | RC_DIBTODEV | RC_STRETCHBLT;
+    case HORZRES:
+      return image_ ? baseClip_.width() : 0;
+    case VERTRES:
+      return image_ ? baseClip_.height() : 0;
+    case BITSPIXEL:
+      return 32;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return -1;
+    case RASTERCAPS:
+      return RC_BITBLT | RC_DIBTODEV | RC_STRETCHBLT;
     case LOGPIXELSX:
-    case LOGPIXELSY: return logPixels_;
-    case SIZEPALETTE: return 0;
-    default: return 0;
+    case LOGPIXELSY:
+      return logPixels_;
+    case SIZEPALETTE:
+      return 0;
+    default:
+      return 0;
   }
 }
 
@@ -375,7 +394,8 @@ void TDC::DrawCosmeticLine(QPoint from, QPoint to, std::uint32_t rgb, std::uint3
 void TDC::FillMaskedArea(const QImage &mask, QPoint topLeft, std::uint32_t rgb, int rop2) {
   const QRect area = QRect(topLeft, mask.size()) & clipBounds_;
   for (int y = area.top(); y <= area.bottom(); ++y) {
-    const auto *maskLine = reinterpret_cast<const std::uint32_t *>(mask.constScanLine(y - topLeft.y()));
+    const auto *maskLine =
+        reinterpret_cast<const std::uint32_t *>(mask.constScanLine(y - topLeft.y()));
     for (int x = area.left(); x <= area.right(); ++x) {
       if ((maskLine[x - topLeft.x()] >> 24) != 0) Plot(x, y, rgb, rop2);
     }
@@ -391,8 +411,7 @@ void TDC::DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width) 
   {
     QPainter painter(&mask);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(255, 255, 255), width, Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
+    painter.setPen(QPen(QColor(255, 255, 255), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.translate(-box.topLeft());
     painter.drawLine(from, to);
   }
@@ -474,7 +493,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   const QRect inner = outer.adjusted(band, band, -band, -band);
   if (hasBrush && !inner.isEmpty()) {
     const std::uint32_t rgb = Resolve(brush_->logBrush.lbColor);
-    for (const QRect &r : clip_ & inner) {
+    for (const QRect &r : clip_ &inner) {
       for (int y = r.top(); y <= r.bottom(); ++y) {
         for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
       }
@@ -495,7 +514,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   }
   const std::uint32_t rgb = Resolve(pen.lopnColor);
   const QRegion frame = QRegion(outer) - QRegion(inner);
-  for (const QRect &r : clip_ & frame) {
+  for (const QRect &r : clip_ &frame) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
     }
@@ -520,7 +539,7 @@ COLORREF TDC::GetPixel(int x, int y) const {
 }
 
 void TDC::FillImageRegion(const QRegion &region, std::uint32_t rgb) {
-  for (const QRect &r : clip_ & region) {
+  for (const QRect &r : clip_ &region) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
       std::fill(line + r.left(), line + r.right() + 1, rgb);
@@ -529,7 +548,9 @@ void TDC::FillImageRegion(const QRegion &region, std::uint32_t rgb) {
   }
 }
 
-void TDC::FillImageRect(const QRect &rect, std::uint32_t rgb) { FillImageRegion(QRegion(rect), rgb); }
+void TDC::FillImageRect(const QRect &rect, std::uint32_t rgb) {
+  FillImageRegion(QRegion(rect), rgb);
+}
 
 BOOL TDC::FillRect(const RECT &rect, HBRUSH brush) {
   Sync();
@@ -561,7 +582,7 @@ BOOL TDC::InvertRect(const RECT &rect) {
   const QPoint a = ToImage(rect.left, rect.top);
   const QPoint b = ToImage(rect.right, rect.bottom);
   if (b.x() <= a.x() || b.y() <= a.y()) return 1;
-  for (const QRect &r : clip_ & RectFromEdges(a.x(), a.y(), b.x(), b.y())) {
+  for (const QRect &r : clip_ &RectFromEdges(a.x(), a.y(), b.x(), b.y())) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, 0, R2_NOT);
     }
@@ -584,10 +605,9 @@ BOOL TDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
   if (!image_) return 1;
   const QPoint a = ToImage(x, y);
   const QRect area = QRect(a, QSize(width, height)).normalized();
-  const std::uint32_t pattern = brush_->logBrush.lbStyle == BS_NULL
-                                    ? 0u
-                                    : Resolve(brush_->logBrush.lbColor);
-  for (const QRect &r : clip_ & area) {
+  const std::uint32_t pattern =
+      brush_->logBrush.lbStyle == BS_NULL ? 0u : Resolve(brush_->logBrush.lbColor);
+  for (const QRect &r : clip_ &area) {
     for (int row = r.top(); row <= r.bottom(); ++row) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(row));
       for (int col = r.left(); col <= r.right(); ++col) {

@@ -94,7 +94,9 @@ class TDC {
   BOOL Polyline(const POINT *points, int count);
   BOOL Polygon(const POINT *points, int count);
   BOOL Rectangle(int left, int top, int right, int bottom);
-  BOOL Rectangle(const RECT &rect) { return Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
+  BOOL Rectangle(const RECT &rect) {
+    return Rectangle(rect.left, rect.top, rect.right, rect.bottom);
+  }
   COLORREF SetPixel(int x, int y, COLORREF color);
   COLORREF GetPixel(int x, int y) const;
 
@@ -109,22 +111,21 @@ class TDC {
   // Block transfers from another context (or this one; overlapping areas are safe).
   BOOL BitBlt(int x, int y, int width, int height, const TDC &source, int sourceX, int sourceY,
               DWORD rop);
-  BOOL StretchBlt(int x, int y, int width, int height, const TDC &source, int sourceX,
-                  int sourceY, int sourceWidth, int sourceHeight, DWORD rop);
+  BOOL StretchBlt(int x, int y, int width, int height, const TDC &source, int sourceX, int sourceY,
+                  int sourceWidth, int sourceHeight, DWORD rop);
   // DIB transfers. Source coordinates count rows from the bottom of the bitmap as the
   // classic call does; `bits` holds `scanCount` rows starting at row `startScan`.
   // Returns the number of rows set (0 on bad input).
   int SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int sourceY,
-                        UINT startScan, UINT scanCount, const void *bits,
-                        const BITMAPINFO *info, UINT usage);
-  int StretchDIBits(int x, int y, int width, int height, int sourceX, int sourceY,
-                    int sourceWidth, int sourceHeight, const void *bits,
-                    const BITMAPINFO *info, UINT usage, DWORD rop);
+                        UINT startScan, UINT scanCount, const void *bits, const BITMAPINFO *info,
+                        UINT usage);
+  int StretchDIBits(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                    int sourceHeight, const void *bits, const BITMAPINFO *info, UINT usage,
+                    DWORD rop);
 
   // Text in the selected font (UTF-8; a negative length means up to the terminator).
   BOOL TextOut(int x, int y, const char *text, int length = -1);
-  BOOL ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *text,
-                  int length = -1);
+  BOOL ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *text, int length = -1);
   // Returns the height of the text; with DT_CALCRECT only measures, widening `rect`'s right
   // and bottom edges to the text.
   int DrawText(const char *text, int length, RECT &rect, UINT format);

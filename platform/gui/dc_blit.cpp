@@ -29,12 +29,11 @@ void Span(int at, int length, int &first, int &size) {
 void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, bool mirrorX,
                      bool mirrorY) {
   if (!image_ || destination.isEmpty()) return;
-  const std::uint32_t pattern = brush_->logBrush.lbStyle == BS_NULL
-                                    ? 0u
-                                    : Resolve(brush_->logBrush.lbColor);
+  const std::uint32_t pattern =
+      brush_->logBrush.lbStyle == BS_NULL ? 0u : Resolve(brush_->logBrush.lbColor);
   const bool usesSource = Rop3UsesSource(rop);
   if (usesSource && source.isNull()) return;
-  for (const QRect &r : clip_ & destination) {
+  for (const QRect &r : clip_ &destination) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
       const std::uint32_t *sourceLine = nullptr;
@@ -59,8 +58,8 @@ void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, 
   }
 }
 
-BOOL TDC::BitBlt(int x, int y, int width, int height, const TDC &source, int sourceX,
-                 int sourceY, DWORD rop) {
+BOOL TDC::BitBlt(int x, int y, int width, int height, const TDC &source, int sourceX, int sourceY,
+                 DWORD rop) {
   return StretchBlt(x, y, width, height, source, sourceX, sourceY, width, height, rop);
 }
 
@@ -105,8 +104,8 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
 }
 
 int TDC::SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int sourceY,
-                           UINT startScan, UINT scanCount, const void *bits,
-                           const BITMAPINFO *info, UINT usage) {
+                           UINT startScan, UINT scanCount, const void *bits, const BITMAPINFO *info,
+                           UINT usage) {
   Sync();
   if (!image_ || width <= 0 || height <= 0) return 0;
   TDibPixelReader reader(info, bits, usage, palette_);
@@ -136,8 +135,8 @@ int TDC::SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int
 }
 
 int TDC::StretchDIBits(int x, int y, int width, int height, int sourceX, int sourceY,
-                       int sourceWidth, int sourceHeight, const void *bits,
-                       const BITMAPINFO *info, UINT usage, DWORD rop) {
+                       int sourceWidth, int sourceHeight, const void *bits, const BITMAPINFO *info,
+                       UINT usage, DWORD rop) {
   Sync();
   if (!image_ || width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) return 0;
   TDibPixelReader reader(info, bits, usage, palette_);
@@ -154,11 +153,10 @@ int TDC::StretchDIBits(int x, int y, int width, int height, int sourceX, int sou
     const long long rowFromBottom = static_cast<long long>(bottom) + h - 1 - j;
     for (int i = 0; i < w; ++i) {
       const long long column = static_cast<long long>(left) + i;
-      const bool inside = rowFromBottom >= 0 && rowFromBottom < reader.Height() &&
-                          column >= 0 && column < reader.Width();
-      line[i] = inside
-                    ? reader.Pixel(static_cast<int>(column), static_cast<int>(rowFromBottom))
-                    : 0u;
+      const bool inside = rowFromBottom >= 0 && rowFromBottom < reader.Height() && column >= 0 &&
+                          column < reader.Width();
+      line[i] =
+          inside ? reader.Pixel(static_cast<int>(column), static_cast<int>(rowFromBottom)) : 0u;
     }
   }
   const QPoint at = ToImage(x, y);

@@ -18,7 +18,8 @@ namespace {
 QString TextOf(const char *text, int length) {
   if (!text) return QString();
   if (length < 0) return QString::fromUtf8(text);
-  return QString::fromUtf8(text, static_cast<qsizetype>(strnlen(text, static_cast<std::size_t>(length))));
+  return QString::fromUtf8(text,
+                           static_cast<qsizetype>(strnlen(text, static_cast<std::size_t>(length))));
 }
 
 // A line of DrawText output: pieces of text placed at horizontal offsets (tabs).
@@ -158,8 +159,7 @@ BOOL TDC::TextOut(int x, int y, const char *text, int length) {
   return ExtTextOut(x, y, 0, nullptr, text, length);
 }
 
-BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *text,
-                     int length) {
+BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *text, int length) {
   Sync();
   if (!image_) return 1;
   const bool updateCurrent = (textAlign_ & TA_UPDATECP) != 0;
@@ -176,8 +176,8 @@ BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *t
   }
   const QString string = TextOf(text, length);
   const bool clipped = (options & ETO_CLIPPED) && rect;
-  DrawTextRun(ToImage(refX, refY), string, textAlign_,
-              bkMode_ == OPAQUE && !(options & ETO_OPAQUE), clipped ? &clipRect : nullptr);
+  DrawTextRun(ToImage(refX, refY), string, textAlign_, bkMode_ == OPAQUE && !(options & ETO_OPAQUE),
+              clipped ? &clipRect : nullptr);
   if (updateCurrent) {
     const QFontMetrics metrics(CurrentQFont());
     current_.x += metrics.horizontalAdvance(string);
@@ -191,8 +191,7 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
   if (!(format & DT_NOPREFIX)) string = StripPrefixes(string);
   const QFontMetrics metrics(CurrentQFont());
   const TEXTMETRIC tm = CurrentMetrics();
-  const int lineHeight =
-      tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+  const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
   const int charsPerTab = (format & DT_TABSTOP) ? static_cast<int>((format >> 8) & 0xFF) : 8;
   const int tabWidth = std::max(1, charsPerTab * std::max(1, static_cast<int>(tm.tmAveCharWidth)));
   const bool expandTabs = (format & DT_EXPANDTABS) != 0;

@@ -201,8 +201,8 @@ bool TDib::ChangeModeToPal(HPALETTE palette) {
   std::vector<std::uint16_t> indices(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const RGBQUAD &q = GetColors()[i];
-    indices[static_cast<std::size_t>(i)] =
-        static_cast<std::uint16_t>(GetNearestPaletteIndex(palette, RGB(q.rgbRed, q.rgbGreen, q.rgbBlue)));
+    indices[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(
+        GetNearestPaletteIndex(palette, RGB(q.rgbRed, q.rgbGreen, q.rgbBlue)));
   }
   std::memset(block_.data() + kInfoHeaderSize, 0, 4 * static_cast<std::size_t>(n));
   if (n > 0) std::memcpy(block_.data() + kInfoHeaderSize, indices.data(), 2 * indices.size());
@@ -225,8 +225,8 @@ bool TDib::ChangeModeToRGB(HPALETTE palette) {
   return true;
 }
 
-bool TDib::ParseBitmapFile(const std::vector<std::uint8_t> &file,
-                           std::vector<std::uint8_t> &block, std::string &error) {
+bool TDib::ParseBitmapFile(const std::vector<std::uint8_t> &file, std::vector<std::uint8_t> &block,
+                           std::string &error) {
   if (file.size() < kFileHeaderSize + kInfoHeaderSize || file[0] != 'B' || file[1] != 'M') {
     error = "not a bitmap file";
     return false;
@@ -281,7 +281,8 @@ bool TDib::ParseBitmapFile(const std::vector<std::uint8_t> &file,
   if (header.biBitCount <= 8) {
     std::memcpy(block.data() + kInfoHeaderSize, &file[tableStart], 4 * tableEntries);
   }
-  std::uint8_t *bits = block.data() + kInfoHeaderSize + 4 * (header.biBitCount <= 8 ? tableEntries : 0);
+  std::uint8_t *bits =
+      block.data() + kInfoHeaderSize + 4 * (header.biBitCount <= 8 ? tableEntries : 0);
   for (long long r = 0; r < rows; ++r) {
     // Rows are kept bottom-up whatever the file's order.
     const long long source = topDown ? rows - 1 - r : r;
@@ -302,7 +303,8 @@ bool TDib::WriteFile(const char *fileName, HPALETTE palette) const {
   } catch (const std::bad_alloc &) {
     return false;
   }
-  const std::uint32_t offBits = static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize + 4 * n);
+  const std::uint32_t offBits =
+      static_cast<std::uint32_t>(kFileHeaderSize + kInfoHeaderSize + 4 * n);
   out.push_back('B');
   out.push_back('M');
   Put32(out, static_cast<std::uint32_t>(offBits + bitsSize));

@@ -20,10 +20,10 @@ bool ContainsNoCase(const QString &text, const char *word) {
 }
 
 QFont BaseFont(const LOGFONT &logFont) {
-  QFont font(QString::fromLatin1(LiberationFamilyFor(logFont.lfFaceName,
-                                                     logFont.lfPitchAndFamily)));
-  font.setStyleStrategy(static_cast<QFont::StyleStrategy>(QFont::NoAntialias |
-                                                          QFont::NoFontMerging));
+  QFont font(
+      QString::fromLatin1(LiberationFamilyFor(logFont.lfFaceName, logFont.lfPitchAndFamily)));
+  font.setStyleStrategy(
+      static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging));
   font.setHintingPreference(QFont::PreferFullHinting);
   font.setKerning(false);
   const int weight = logFont.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(logFont.lfWeight, 1, 1000);
@@ -108,9 +108,9 @@ TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont) {
   tm.tmMaxCharWidth = metrics.maxWidth();
   tm.tmWeight = logFont.lfWeight <= 0 ? FW_NORMAL : logFont.lfWeight;
   tm.tmItalic = logFont.lfItalic ? 1 : 0;
-  const bool mono = QString::fromLatin1(LiberationFamilyFor(logFont.lfFaceName,
-                                                            logFont.lfPitchAndFamily)) ==
-                    QLatin1String("Liberation Mono");
+  const bool mono =
+      QString::fromLatin1(LiberationFamilyFor(logFont.lfFaceName, logFont.lfPitchAndFamily)) ==
+      QLatin1String("Liberation Mono");
   // As on the classic platform, the low bit set means a variable-pitch font.
   tm.tmPitchAndFamily = static_cast<BYTE>((mono ? FF_MODERN : FF_SWISS) | (mono ? 0 : 1));
   return tm;

@@ -22,9 +22,8 @@ HGDIOBJ MakeStock(int index) {
     case DKGRAY_BRUSH:
     case BLACK_BRUSH:
     case NULL_BRUSH: {
-      static const COLORREF kColors[] = {RGB(255, 255, 255), RGB(192, 192, 192),
-                                         RGB(128, 128, 128), RGB(64, 64, 64), RGB(0, 0, 0),
-                                         0};
+      static const COLORREF kColors[] = {RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128),
+                                         RGB(64, 64, 64),    RGB(0, 0, 0),       0};
       auto *brush = new HBRUSH__;
       brush->logBrush.lbStyle = index == NULL_BRUSH ? BS_NULL : BS_SOLID;
       brush->logBrush.lbColor = kColors[index];
@@ -304,9 +303,7 @@ TRegion::TRegion(const RECT &rect) : TGdiObjectOwner(CreateRectRgnIndirect(rect)
 TRegion::TRegion(const POINT *points, int count, int fillMode)
     : TGdiObjectOwner(CreatePolygonRgn(points, count, fillMode), true) {}
 
-bool TRegion::Contains(POINT point) const {
-  return PtInRegion(*this, point.x, point.y) != 0;
-}
+bool TRegion::Contains(POINT point) const { return PtInRegion(*this, point.x, point.y) != 0; }
 
 RECT TRegion::GetRgnBox() const {
   RECT box;
@@ -333,8 +330,8 @@ TPalette::TPalette(HPALETTE handle, bool autoDelete) : TGdiObjectOwner(handle, a
 TPalette::TPalette(const TPalette &other, int) : TGdiObjectOwner(nullptr, true) {
   HPALETTE source = other;
   if (source && !source->entries.empty()) {
-    handle_ = CreatePaletteFromEntries(source->entries.data(),
-                                       static_cast<int>(source->entries.size()));
+    handle_ =
+        CreatePaletteFromEntries(source->entries.data(), static_cast<int>(source->entries.size()));
   }
 }
 
@@ -358,10 +355,6 @@ TBitmap::TBitmap(int width, int height)
     : TGdiObjectOwner(CreateBitmapOfSize(width, height), true) {}
 TBitmap::TBitmap(HBITMAP handle, bool autoDelete) : TGdiObjectOwner(handle, autoDelete) {}
 
-int TBitmap::Width() const {
-  return handle_ ? static_cast<HBITMAP>(handle_)->image.width() : 0;
-}
+int TBitmap::Width() const { return handle_ ? static_cast<HBITMAP>(handle_)->image.width() : 0; }
 
-int TBitmap::Height() const {
-  return handle_ ? static_cast<HBITMAP>(handle_)->image.height() : 0;
-}
+int TBitmap::Height() const { return handle_ ? static_cast<HBITMAP>(handle_)->image.height() : 0; }

@@ -9,11 +9,16 @@
 inline std::uint32_t MixRop2(int rop2, std::uint32_t pen, std::uint32_t dest) {
   const unsigned table = static_cast<unsigned>(rop2 - 1) & 0xFu;
   switch (table) {
-    case 12: return pen;            // copy
-    case 6: return pen ^ dest;      // xor
-    case 10: return dest;           // nop
-    case 5: return ~dest;           // not
-    default: break;
+    case 12:
+      return pen;  // copy
+    case 6:
+      return pen ^ dest;  // xor
+    case 10:
+      return dest;  // nop
+    case 5:
+      return ~dest;  // not
+    default:
+      break;
   }
   std::uint32_t result = 0;
   if (table & 1u) result |= ~pen & ~dest;
@@ -29,18 +34,30 @@ inline std::uint32_t MixRop3(std::uint32_t rop, std::uint32_t pattern, std::uint
                              std::uint32_t dest) {
   const unsigned table = (rop >> 16) & 0xFFu;
   switch (table) {
-    case 0xCC: return source;                // SRCCOPY
-    case 0x88: return source & dest;         // SRCAND
-    case 0xEE: return source | dest;         // SRCPAINT
-    case 0x66: return source ^ dest;         // SRCINVERT
-    case 0xBB: return ~source | dest;        // MERGEPAINT
-    case 0x5A: return pattern ^ dest;        // PATINVERT
-    case 0xF0: return pattern;               // PATCOPY
-    case 0x55: return ~dest;                 // DSTINVERT
-    case 0x33: return ~source;               // NOTSRCCOPY
-    case 0x00: return 0;                     // BLACKNESS
-    case 0xFF: return 0xFFFFFFFFu;           // WHITENESS
-    default: break;
+    case 0xCC:
+      return source;  // SRCCOPY
+    case 0x88:
+      return source & dest;  // SRCAND
+    case 0xEE:
+      return source | dest;  // SRCPAINT
+    case 0x66:
+      return source ^ dest;  // SRCINVERT
+    case 0xBB:
+      return ~source | dest;  // MERGEPAINT
+    case 0x5A:
+      return pattern ^ dest;  // PATINVERT
+    case 0xF0:
+      return pattern;  // PATCOPY
+    case 0x55:
+      return ~dest;  // DSTINVERT
+    case 0x33:
+      return ~source;  // NOTSRCCOPY
+    case 0x00:
+      return 0;  // BLACKNESS
+    case 0xFF:
+      return 0xFFFFFFFFu;  // WHITENESS
+    default:
+      break;
   }
   std::uint32_t result = 0;
   for (unsigned index = 0; index < 8; ++index) {

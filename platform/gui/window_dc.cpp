@@ -81,8 +81,7 @@ void TWindowDC::Flush() {
   const QRect dirty = DirtyRect();
   TWindow *window = CurrentWindow();
   if (window && !dirty.isEmpty()) {
-    window->ImageUpdated(
-        RECT{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+    window->ImageUpdated(RECT{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
   }
   ClearDirty();
 }

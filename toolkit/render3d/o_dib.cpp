@@ -21,12 +21,12 @@ constexpr int kMaxSide = 1 << 15;
 
 double EdgeX(POINT from, POINT to, int y) {
   if (to.y == from.y) return from.x;
-  return from.x + static_cast<double>(to.x - from.x) * (y - from.y) / (to.y - from.y);
+  const double dx = static_cast<double>(to.x) - from.x;
+  const double dy = static_cast<double>(to.y) - from.y;
+  return from.x + dx * (static_cast<double>(y) - from.y) / dy;
 }
 
-int Truncate(double v) {
-  return static_cast<int>(std::clamp(std::trunc(v), -2.0e9, 2.0e9));
-}
+int Truncate(double v) { return static_cast<int>(std::clamp(std::trunc(v), -2.0e9, 2.0e9)); }
 
 }  // namespace
 
@@ -172,10 +172,14 @@ int TODib::GetPixelIndex(int x, int y) const {
   if (!IsOK() || !Inside(x, y)) return 0;
   const std::uint8_t *row = Row(y);
   switch (bitsPerPixel_) {
-    case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4: return (x % 2 == 0) ? (row[x / 2] >> 4) : (row[x / 2] & 0x0F);
-    case 8: return row[x];
-    default: return 0;
+    case 1:
+      return (row[x / 8] >> (7 - x % 8)) & 1;
+    case 4:
+      return (x % 2 == 0) ? (row[x / 2] >> 4) : (row[x / 2] & 0x0F);
+    case 8:
+      return row[x];
+    default:
+      return 0;
   }
 }
 
@@ -265,17 +269,20 @@ void TODib::LineTo(int x, int y, COLORREF color) {
     const long long low = std::max(std::min(0LL, dx), -1LL - currentX_);
     const long long high = std::min(std::max(0LL, dx), static_cast<long long>(width_) - currentX_);
     for (long long i = low; i <= high; ++i) {
-      SetPixel(static_cast<int>(currentX_ + i),
-               currentY_ + Truncate(static_cast<double>(i) * slope + 0.5), color);
+      const long long row =
+          currentY_ + static_cast<long long>(Truncate(static_cast<double>(i) * slope + 0.5));
+      if (row >= 0 && row < height_)
+        SetPixel(static_cast<int>(currentX_ + i), static_cast<int>(row), color);
     }
   } else {
     const double slope = static_cast<double>(dx) / dy;
     const long long low = std::max(std::min(0LL, dy), -1LL - currentY_);
-    const long long high =
-        std::min(std::max(0LL, dy), static_cast<long long>(height_) - currentY_);
+    const long long high = std::min(std::max(0LL, dy), static_cast<long long>(height_) - currentY_);
     for (long long i = low; i <= high; ++i) {
-      SetPixel(currentX_ + Truncate(static_cast<double>(i) * slope + 0.5),
-               static_cast<int>(currentY_ + i), color);
+      const long long column =
+          currentX_ + static_cast<long long>(Truncate(static_cast<double>(i) * slope + 0.5));
+      if (column >= 0 && column < width_)
+        SetPixel(static_cast<int>(column), static_cast<int>(currentY_ + i), color);
     }
   }
   currentX_ = x;

@@ -47,8 +47,7 @@ std::vector<PALETTEENTRY> RampEntries(const TColorRamp *ramps, int rampCount, bo
   for (int r = 0; ramps && r < rampCount; ++r) {
     const TColorRamp &ramp = ramps[r];
     for (int j = 0; j < ramp.count; ++j) {
-      const double t = ramp.fractions ? ramp.fractions[j]
-                                      : static_cast<double>(j) / ramp.count;
+      const double t = ramp.fractions ? ramp.fractions[j] : static_cast<double>(j) / ramp.count;
       entries.push_back(PALETTEENTRY{RampComponent(GetRValue(ramp.from), GetRValue(ramp.to), t),
                                      RampComponent(GetGValue(ramp.from), GetGValue(ramp.to), t),
                                      RampComponent(GetBValue(ramp.from), GetBValue(ramp.to), t),
@@ -102,7 +101,8 @@ TOPalette::TOPalette(const TColorRamp *ramps, int rampCount, bool appendStandard
   InitSegments(ramps, rampCount);
 }
 
-TOPalette::TOPalette(const void *, BYTE entryFlags) : TPalette(DefaultRampPalette(entryFlags), true) {
+TOPalette::TOPalette(const void *, BYTE entryFlags)
+    : TPalette(DefaultRampPalette(entryFlags), true) {
   const TColorRamp ramps[2] = {{100, 0, 0, nullptr}, {100, 0, 0, nullptr}};
   InitSegments(ramps, 2);
 }
@@ -162,7 +162,8 @@ void TOPalette::SetRange(int firstSegment, int lastSegment) {
   rangeLastSegment_ = last;
   rangeFirstEntry_ = segments_[static_cast<std::size_t>(first)].first;
   rangeEntryCount_ = 0;
-  for (int k = first; k <= last; ++k) rangeEntryCount_ += segments_[static_cast<std::size_t>(k)].second;
+  for (int k = first; k <= last; ++k)
+    rangeEntryCount_ += segments_[static_cast<std::size_t>(k)].second;
   rangeLastEntry_ = rangeFirstEntry_ + rangeEntryCount_ - 1;
 }
 
@@ -170,24 +171,23 @@ void TOPalette::ResetRange() { SetRange(0, SegmentCount() - 1); }
 
 int TOPalette::RangeEntry(int i) const {
   const long long entry = static_cast<long long>(rangeFirstEntry_) + i;
-  return static_cast<int>(std::clamp<long long>(entry, rangeFirstEntry_,
-                                                std::max(rangeFirstEntry_, rangeLastEntry_)));
+  return static_cast<int>(
+      std::clamp<long long>(entry, rangeFirstEntry_, std::max(rangeFirstEntry_, rangeLastEntry_)));
 }
 
 int TOPalette::EntryOfFraction(double fraction) const {
   // A fraction that is not a number takes the run's first entry.
   if (std::isnan(fraction)) fraction = 0.0;
   const double position = rangeFirstEntry_ + (rangeEntryCount_ - 1) * fraction;
-  const double clamped = std::clamp(std::trunc(position), static_cast<double>(rangeFirstEntry_),
-                                    static_cast<double>(std::max(rangeFirstEntry_, rangeLastEntry_)));
+  const double clamped =
+      std::clamp(std::trunc(position), static_cast<double>(rangeFirstEntry_),
+                 static_cast<double>(std::max(rangeFirstEntry_, rangeLastEntry_)));
   return static_cast<int>(clamped);
 }
 
 COLORREF TOPalette::RangeColor(int i) const { return PALETTEINDEX(RangeEntry(i)); }
 
-COLORREF TOPalette::RangeColorRGB(int i) const {
-  return PaletteEntryColor(*this, RangeEntry(i));
-}
+COLORREF TOPalette::RangeColorRGB(int i) const { return PaletteEntryColor(*this, RangeEntry(i)); }
 
 RGBTRIPLE TOPalette::RangeColorTriple(int i) const { return TripleOf(RangeColorRGB(i)); }
 

@@ -25,11 +25,10 @@ class TProector {
 
   // Bounds (min sx, min sy, max sx, max sy) of the axis-parallel box between two opposite
   // corners after the rotator's transform; an empty box starts at +-DBL_MAX.
-  static void BoxBounds(const TProector &projector, const DPOINT3 &corner1,
-                        const DPOINT3 &corner2, const TRotator &rotator, double bounds[4]);
+  static void BoxBounds(const TProector &projector, const DPOINT3 &corner1, const DPOINT3 &corner2,
+                        const TRotator &rotator, double bounds[4]);
   // Bounds of the unit cube (0, 0, 0) .. (1, 1, 1).
-  static void UnitBoxBounds(const TProector &projector, const TRotator &rotator,
-                            double bounds[4]);
+  static void UnitBoxBounds(const TProector &projector, const TRotator &rotator, double bounds[4]);
 
   double a = 0.0;
   double b = 0.0;

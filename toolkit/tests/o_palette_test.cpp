@@ -65,7 +65,8 @@ TEST_F(SharedPaletteTest, SingleSegmentRange) {
   SharedPalette->SetRange(5, -1);
   EXPECT_EQ(SharedPalette->RangeFirstEntry(), 105);
   EXPECT_EQ(SharedPalette->RangeEntryCount(), 1);
-  for (double f : {-3.0, 0.0, 0.3, 1.0, 7.0}) EXPECT_EQ(SharedPalette->ValueToIndex(f), PALETTEINDEX(105));
+  for (double f : {-3.0, 0.0, 0.3, 1.0, 7.0})
+    EXPECT_EQ(SharedPalette->ValueToIndex(f), PALETTEINDEX(105));
   EXPECT_EQ(SharedPalette->ValueToColor(0.5), RGB(0, 0, 0x5A));
 }
 
@@ -79,7 +80,8 @@ TEST_F(SharedPaletteTest, RainbowRunMapsFractions) {
   EXPECT_EQ(SharedPalette->ValueToIndex(0.5), PALETTEINDEX(191));
   EXPECT_EQ(SharedPalette->ValueToIndex(-0.5), PALETTEINDEX(167));
   EXPECT_EQ(SharedPalette->ValueToIndex(2.0), PALETTEINDEX(216));
-  EXPECT_EQ(SharedPalette->ValueToIndex(std::numeric_limits<double>::quiet_NaN()), PALETTEINDEX(167));
+  EXPECT_EQ(SharedPalette->ValueToIndex(std::numeric_limits<double>::quiet_NaN()),
+            PALETTEINDEX(167));
   EXPECT_EQ(SharedPalette->ValueToIndex(1e300), PALETTEINDEX(216));
   const RGBTRIPLE triple = SharedPalette->ValueToTriple(0.0);
   EXPECT_EQ(triple.rgbtBlue, 0);

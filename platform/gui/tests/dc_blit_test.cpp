@@ -136,9 +136,9 @@ TEST(DeviceContextBlit, DibRowsAreBottomUp) {
   }
   QImage image = Filled(4, 4, RGB(255, 255, 255));
   TImageDC dc(&image);
-  EXPECT_EQ(dc.SetDIBitsToDevice(1, 1, 2, 3, 0, 0, 0, 3, dib.GetBits(), dib.GetInfo(),
-                                 DIB_RGB_COLORS),
-            3);
+  EXPECT_EQ(
+      dc.SetDIBitsToDevice(1, 1, 2, 3, 0, 0, 0, 3, dib.GetBits(), dib.GetInfo(), DIB_RGB_COLORS),
+      3);
   EXPECT_EQ(At(image, 1, 1), RGB(0, 0, 255));
   EXPECT_EQ(At(image, 2, 3), RGB(255, 0, 0));
   EXPECT_EQ(At(image, 3, 3), RGB(255, 255, 255));
@@ -180,7 +180,8 @@ TEST(DeviceContextBlit, BadDibHeadersDrawNothing) {
   EXPECT_EQ(dc.SetDIBitsToDevice(0, 0, 4, 4, 0, 0, 0, 4, bits.data(), &info, DIB_RGB_COLORS), 0);
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = 1;
-  EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY), 0);
+  EXPECT_EQ(dc.StretchDIBits(0, 0, 4, 4, 0, 0, 4, 4, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY),
+            0);
   EXPECT_EQ(dc.SetDIBitsToDevice(0, 0, 4, 4, 0, 0, 0, 4, nullptr, &info, DIB_RGB_COLORS), 0);
   EXPECT_EQ(image, before);
 }

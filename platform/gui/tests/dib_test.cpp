@@ -22,7 +22,8 @@ std::vector<std::uint8_t> ReadAll(const std::string &path) {
 
 void WriteAll(const std::string &path, const std::vector<std::uint8_t> &bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char *>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 // A DIB of the given depth with random bits and colour table (fixed seed).
@@ -33,7 +34,8 @@ TDib RandomDib(int width, int height, int colors, unsigned seed) {
   std::uint8_t *table = reinterpret_cast<std::uint8_t *>(dib.GetColors());
   for (std::size_t i = 0; i < tableBytes; ++i) table[i] = static_cast<std::uint8_t>(random());
   const std::size_t bitsBytes = dib.BlockSize() - 40 - tableBytes;
-  for (std::size_t i = 0; i < bitsBytes; ++i) dib.GetBits()[i] = static_cast<std::uint8_t>(random());
+  for (std::size_t i = 0; i < bitsBytes; ++i)
+    dib.GetBits()[i] = static_cast<std::uint8_t>(random());
   return dib;
 }
 
@@ -135,13 +137,13 @@ TEST(Dib, TruncatedAndLyingFilesAreRefused) {
     std::size_t at;
     std::uint32_t value;
   };
-  const Lie lies[] = {{18, 100000},   // width far larger than the file
-                      {22, 30000},    // height likewise
+  const Lie lies[] = {{18, 100000},       // width far larger than the file
+                      {22, 30000},        // height likewise
                       {10, 0xFFFFFFF0u},  // bits beyond the end
-                      {14, 0xFFFFu},  // header longer than the file
-                      {28, 7},        // no such depth
-                      {30, 1},        // compressed
-                      {46, 1000}};    // more colours than 4 bits allow
+                      {14, 0xFFFFu},      // header longer than the file
+                      {28, 7},            // no such depth
+                      {30, 1},            // compressed
+                      {46, 1000}};        // more colours than 4 bits allow
   for (const Lie &lie : lies) {
     std::vector<std::uint8_t> bytes = good;
     if (lie.at == 28) {

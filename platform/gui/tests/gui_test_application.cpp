@@ -10,3 +10,9 @@ void EnsureGuiTestApplication() {
   static QApplication *application = new QApplication(argc, argv);
   (void)application;
 }
+
+// Fontconfig keeps a cache allocation for the life of the process; it is not ours to free.
+// Weak, so that another definition in the test program takes precedence.
+extern "C" __attribute__((weak)) const char *__lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
