@@ -6,6 +6,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -246,9 +247,85 @@ int TDC::GetDeviceCaps(int index) const {
 COLORREF TDC::GetNearestColor(COLORREF color) const { return ColorOfPixel(Resolve(color)); }
 
 QPoint TDC::ToImage(int x, int y) const {
-  const long long ix = static_cast<long long>(x) - windowOrg_.x + viewportOrg_.x + origin_.x();
-  const long long iy = static_cast<long long>(y) - windowOrg_.y + viewportOrg_.y + origin_.y();
+  long long ix = static_cast<long long>(x) - windowOrg_.x;
+  long long iy = static_cast<long long>(y) - windowOrg_.y;
+  if (mapMode_ != MM_TEXT) {
+    const double limit = static_cast<double>(kCoordinateLimit);
+    ix = std::llround(std::clamp(static_cast<double>(ix) * ScaleX(), -limit, limit));
+    iy = std::llround(std::clamp(static_cast<double>(iy) * ScaleY(), -limit, limit));
+  }
+  ix += static_cast<long long>(viewportOrg_.x) + origin_.x();
+  iy += static_cast<long long>(viewportOrg_.y) + origin_.y();
   return QPoint(ClampCoordinate(ix), ClampCoordinate(iy));
+}
+
+QRect TDC::ImageRect(int left, int top, int right, int bottom) const {
+  const QPoint a = ToImage(left, top);
+  const QPoint b = ToImage(right, bottom);
+  const int l = std::min(a.x(), b.x()), r = std::max(a.x(), b.x());
+  const int t = std::min(a.y(), b.y()), btm = std::max(a.y(), b.y());
+  if (r <= l || btm <= t) return QRect();
+  return RectFromEdges(l, t, r, btm);
+}
+
+double TDC::ScaleX() const {
+  if (mapMode_ == MM_TEXT) return 1.0;
+  const double sx = static_cast<double>(viewportExt_.cx) / windowExt_.cx;
+  if (mapMode_ != MM_ISOTROPIC) return sx;
+  const double sy = static_cast<double>(viewportExt_.cy) / windowExt_.cy;
+  return std::copysign(std::min(std::fabs(sx), std::fabs(sy)), sx);
+}
+
+double TDC::ScaleY() const {
+  if (mapMode_ == MM_TEXT) return 1.0;
+  const double sy = static_cast<double>(viewportExt_.cy) / windowExt_.cy;
+  if (mapMode_ != MM_ISOTROPIC) return sy;
+  const double sx = static_cast<double>(viewportExt_.cx) / windowExt_.cx;
+  return std::copysign(std::min(std::fabs(sx), std::fabs(sy)), sy);
+}
+
+int TDC::DevicePenWidth() const {
+  const long width = pen_->logPen.lopnWidth.x;
+  if (width <= 0) return 0;
+  const double scaled = std::fabs(width * ScaleX());
+  return static_cast<int>(std::clamp(std::lround(scaled), 1L, 1L << 16));
+}
+
+int TDC::SetMapMode(int mode) {
+  if (mode != MM_TEXT && mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC) return 0;
+  const int previous = mapMode_;
+  mapMode_ = mode;
+  return previous;
+}
+
+SIZE TDC::SetWindowExt(SIZE extent) {
+  const SIZE previous = windowExt_;
+  if (extent.cx != 0 && extent.cy != 0) windowExt_ = extent;
+  return previous;
+}
+
+SIZE TDC::SetViewportExt(SIZE extent) {
+  const SIZE previous = viewportExt_;
+  if (extent.cx != 0 && extent.cy != 0) viewportExt_ = extent;
+  return previous;
+}
+
+void TDC::LPtoDP(POINT *points, int count) const {
+  const QPoint shift(origin_);
+  for (int i = 0; points && i < count; ++i) {
+    const QPoint p = ToImage(points[i].x, points[i].y) - shift;
+    points[i] = POINT{p.x(), p.y()};
+  }
+}
+
+void TDC::DPtoLP(POINT *points, int count) const {
+  for (int i = 0; points && i < count; ++i) {
+    const double dx = static_cast<double>(points[i].x) - viewportOrg_.x;
+    const double dy = static_cast<double>(points[i].y) - viewportOrg_.y;
+    const double limit = static_cast<double>(kCoordinateLimit);
+    points[i].x = static_cast<LONG>(std::llround(std::clamp(dx / ScaleX(), -limit, limit)) + windowOrg_.x);
+    points[i].y = static_cast<LONG>(std::llround(std::clamp(dy / ScaleY(), -limit, limit)) + windowOrg_.y);
+  }
 }
 
 std::uint32_t TDC::Resolve(COLORREF color) const {
@@ -300,10 +377,7 @@ int TDC::SelectClipRgn(HRGN region) {
 
 int TDC::IntersectClipRect(const RECT &rect) {
   Sync();
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  const QRegion area(RectFromEdges(std::min(a.x(), b.x()), std::min(a.y(), b.y()),
-                                   std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+  const QRegion area(ImageRect(rect.left, rect.top, rect.right, rect.bottom));
   selectedClip_ = (hasSelectedClip_ ? selectedClip_ : QRegion(baseClip_)) & area;
   hasSelectedClip_ = true;
   RebuildClip();
@@ -314,11 +388,14 @@ int TDC::IntersectClipRect(const RECT &rect) {
 int TDC::GetClipBox(RECT *box) const {
   Sync();
   if (box) {
-    const QPoint shift = ToImage(0, 0);
     *box = RECT{};
     if (!clipBounds_.isEmpty()) {
-      *box = RECT{clipBounds_.left() - shift.x(), clipBounds_.top() - shift.y(),
-                  clipBounds_.right() + 1 - shift.x(), clipBounds_.bottom() + 1 - shift.y()};
+      POINT corners[2] = {{clipBounds_.left() - origin_.x(), clipBounds_.top() - origin_.y()},
+                          {clipBounds_.right() + 1 - origin_.x(),
+                           clipBounds_.bottom() + 1 - origin_.y()}};
+      DPtoLP(corners, 2);
+      *box = RECT{std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
+                  std::max(corners[0].x, corners[1].x), std::max(corners[0].y, corners[1].y)};
     }
   }
   if (clip_.isEmpty()) return NULLREGION;
@@ -333,10 +410,8 @@ bool TDC::PtVisible(int x, int y) const {
 
 bool TDC::RectVisible(const RECT &rect) const {
   Sync();
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  if (b.x() <= a.x() || b.y() <= a.y()) return false;
-  return clip_.intersects(RectFromEdges(a.x(), a.y(), b.x(), b.y()));
+  const QRect area = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
+  return !area.isEmpty() && clip_.intersects(area);
 }
 
 BOOL TDC::MoveTo(int x, int y, POINT *previous) {
@@ -426,10 +501,11 @@ BOOL TDC::LineTo(int x, int y) {
   if (!image_) return 1;
   const LOGPEN &pen = pen_->logPen;
   if (pen.lopnStyle == PS_NULL) return 1;
-  if (pen.lopnWidth.x <= 1) {
+  const int width = DevicePenWidth();
+  if (width <= 1) {
     DrawCosmeticLine(from, to, Resolve(pen.lopnColor), Resolve(bkColor_), pen);
   } else {
-    DrawWideSegment(from, to, Resolve(pen.lopnColor), pen.lopnWidth.x);
+    DrawWideSegment(from, to, Resolve(pen.lopnColor), width);
   }
   return 1;
 }
@@ -475,11 +551,13 @@ BOOL TDC::Polygon(const POINT *points, int count) {
 BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   Sync();
   if (!image_) return 1;
-  const QPoint a = ToImage(std::min(left, right), std::min(top, bottom));
-  const QPoint b = ToImage(std::max(left, right), std::max(top, bottom));
+  const QRect figure = ImageRect(left, top, right, bottom);
+  if (figure.isEmpty()) return 1;
+  const QPoint a = figure.topLeft();
+  const QPoint b = figure.bottomRight() + QPoint(1, 1);
   const LOGPEN &pen = pen_->logPen;
   const bool hasPen = pen.lopnStyle != PS_NULL;
-  const int width = std::max(1, static_cast<int>(pen.lopnWidth.x));
+  const int width = std::max(1, DevicePenWidth());
   const bool hasBrush = brush_->logBrush.lbStyle != BS_NULL;
   // Without a pen the figure is one pixel smaller on the right and bottom.
   QRect outer = hasPen ? RectFromEdges(a.x(), a.y(), b.x(), b.y())
@@ -493,7 +571,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   const QRect inner = outer.adjusted(band, band, -band, -band);
   if (hasBrush && !inner.isEmpty()) {
     const std::uint32_t rgb = Resolve(brush_->logBrush.lbColor);
-    for (const QRect &r : clip_ &inner) {
+    for (const QRect &r : (clip_ & inner)) {
       for (int y = r.top(); y <= r.bottom(); ++y) {
         for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
       }
@@ -514,7 +592,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   }
   const std::uint32_t rgb = Resolve(pen.lopnColor);
   const QRegion frame = QRegion(outer) - QRegion(inner);
-  for (const QRect &r : clip_ &frame) {
+  for (const QRect &r : (clip_ & frame)) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
     }
@@ -539,7 +617,7 @@ COLORREF TDC::GetPixel(int x, int y) const {
 }
 
 void TDC::FillImageRegion(const QRegion &region, std::uint32_t rgb) {
-  for (const QRect &r : clip_ &region) {
+  for (const QRect &r : (clip_ & region)) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
       std::fill(line + r.left(), line + r.right() + 1, rgb);
@@ -556,10 +634,8 @@ BOOL TDC::FillRect(const RECT &rect, HBRUSH brush) {
   Sync();
   if (!brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  if (b.x() <= a.x() || b.y() <= a.y()) return 1;
-  FillImageRect(RectFromEdges(a.x(), a.y(), b.x(), b.y()), Resolve(brush->logBrush.lbColor));
+  const QRect area = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
+  if (!area.isEmpty()) FillImageRect(area, Resolve(brush->logBrush.lbColor));
   return 1;
 }
 
@@ -567,10 +643,8 @@ BOOL TDC::FrameRect(const RECT &rect, HBRUSH brush) {
   Sync();
   if (!brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  if (b.x() <= a.x() || b.y() <= a.y()) return 1;
-  const QRect outer = RectFromEdges(a.x(), a.y(), b.x(), b.y());
+  const QRect outer = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
+  if (outer.isEmpty()) return 1;
   FillImageRegion(QRegion(outer) - QRegion(outer.adjusted(1, 1, -1, -1)),
                   Resolve(brush->logBrush.lbColor));
   return 1;
@@ -579,10 +653,9 @@ BOOL TDC::FrameRect(const RECT &rect, HBRUSH brush) {
 BOOL TDC::InvertRect(const RECT &rect) {
   Sync();
   if (!image_) return 1;
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  if (b.x() <= a.x() || b.y() <= a.y()) return 1;
-  for (const QRect &r : clip_ &RectFromEdges(a.x(), a.y(), b.x(), b.y())) {
+  const QRect area = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
+  if (area.isEmpty()) return 1;
+  for (const QRect &r : (clip_ & area)) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, 0, R2_NOT);
     }
@@ -594,7 +667,16 @@ BOOL TDC::FillRgn(HRGN region, HBRUSH brush) {
   Sync();
   if (!region || !brush) return 0;
   if (!image_ || brush->logBrush.lbStyle == BS_NULL) return 1;
-  FillImageRegion(region->region.translated(ToImage(0, 0)), Resolve(brush->logBrush.lbColor));
+  QRegion area;
+  if (mapMode_ == MM_TEXT) {
+    area = region->region.translated(ToImage(0, 0));
+  } else {
+    // Each rectangle of the region is mapped like any logical rectangle.
+    for (const QRect &r : region->region) {
+      area += ImageRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+    }
+  }
+  FillImageRegion(area, Resolve(brush->logBrush.lbColor));
   return 1;
 }
 
@@ -603,11 +685,10 @@ BOOL TDC::PaintRgn(HRGN region) { return FillRgn(region, brush_); }
 BOOL TDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
   Sync();
   if (!image_) return 1;
-  const QPoint a = ToImage(x, y);
-  const QRect area = QRect(a, QSize(width, height)).normalized();
+  const QRect area = ImageRect(x, y, x + width, y + height);
   const std::uint32_t pattern =
       brush_->logBrush.lbStyle == BS_NULL ? 0u : Resolve(brush_->logBrush.lbColor);
-  for (const QRect &r : clip_ &area) {
+  for (const QRect &r : (clip_ & area)) {
     for (int row = r.top(); row <= r.bottom(); ++row) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(row));
       for (int col = r.left(); col <= r.right(); ++col) {

@@ -76,6 +76,18 @@ class TDC {
   POINT GetViewportOrg() const { return viewportOrg_; }
   POINT SetWindowOrg(POINT origin);
   POINT GetWindowOrg() const { return windowOrg_; }
+  // MM_TEXT (one logical unit a pixel), MM_ANISOTROPIC or MM_ISOTROPIC (logical units
+  // scaled by viewport extent / window extent; isotropic keeps both scales equal).
+  int SetMapMode(int mode);
+  int GetMapMode() const { return mapMode_; }
+  // Extents of 0 are refused (previous extent returned, nothing changed).
+  SIZE SetWindowExt(SIZE extent);
+  SIZE GetWindowExt() const { return windowExt_; }
+  SIZE SetViewportExt(SIZE extent);
+  SIZE GetViewportExt() const { return viewportExt_; }
+  // Conversions between logical and device points (device (0, 0) is the context's origin).
+  void LPtoDP(POINT *points, int count) const;
+  void DPtoLP(POINT *points, int count) const;
   virtual int GetDeviceCaps(int index) const;
   // The colour a COLORREF (plain, palette index or palette RGB) draws as.
   COLORREF GetNearestColor(COLORREF color) const;
@@ -152,6 +164,11 @@ class TDC {
 
  private:
   QPoint ToImage(int x, int y) const;
+  // Logical rectangle to image pixels, normalised; right and bottom exclusive.
+  QRect ImageRect(int left, int top, int right, int bottom) const;
+  double ScaleX() const;
+  double ScaleY() const;
+  int DevicePenWidth() const;
   std::uint32_t Resolve(COLORREF color) const;
   bool InClip(int ix, int iy) const;
   void Plot(int ix, int iy, std::uint32_t rgb, int rop2);
@@ -168,7 +185,11 @@ class TDC {
   void BlitPixels(const QRect &destination, const QImage &source, DWORD rop, bool mirrorX,
                   bool mirrorY);
   QFont CurrentQFont() const;
+  // Device metrics of the selected font (image pixels).
   TEXTMETRIC CurrentMetrics() const;
+  // Image-pixel lengths back in logical units.
+  int LogicalX(int deviceLength) const;
+  int LogicalY(int deviceLength) const;
   void DrawTextRun(QPoint imageAnchor, const QString &text, UINT align, bool opaque,
                    const QRect *clipRect);
   template <class T>
@@ -195,6 +216,9 @@ class TDC {
   int rop2_ = R2_COPYPEN;
   POINT viewportOrg_;
   POINT windowOrg_;
+  int mapMode_ = MM_TEXT;
+  SIZE windowExt_{1, 1};
+  SIZE viewportExt_{1, 1};
   POINT current_;
   // Position in the dash pattern of styled pens; a move starts the pattern afresh and
   // consecutive lines continue it.

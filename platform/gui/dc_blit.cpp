@@ -24,6 +24,13 @@ void Span(int at, int length, int &first, int &size) {
   first = length < 0 ? at + length + 1 : at;
 }
 
+// The image span between two mapped coordinates, and whether it runs backwards.
+void MappedSpan(int from, int to, int &first, int &size, bool &reversed) {
+  reversed = to < from;
+  first = std::min(from, to);
+  size = std::abs(to - from);
+}
+
 }  // namespace
 
 void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, bool mirrorX,
@@ -33,7 +40,7 @@ void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, 
       brush_->logBrush.lbStyle == BS_NULL ? 0u : Resolve(brush_->logBrush.lbColor);
   const bool usesSource = Rop3UsesSource(rop);
   if (usesSource && source.isNull()) return;
-  for (const QRect &r : clip_ &destination) {
+  for (const QRect &r : (clip_ & destination)) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
       const std::uint32_t *sourceLine = nullptr;
@@ -70,9 +77,12 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
   if (!image_) return 0;
   if (width == 0 || height == 0) return 1;
   const QPoint at = ToImage(x, y);
+  const QPoint end = ToImage(x + width, y + height);
   int left = 0, top = 0, w = 0, h = 0;
-  Span(at.x(), width, left, w);
-  Span(at.y(), height, top, h);
+  bool reversedX = false, reversedY = false;
+  MappedSpan(at.x(), end.x(), left, w, reversedX);
+  MappedSpan(at.y(), end.y(), top, h, reversedY);
+  if (w == 0 || h == 0) return 1;
   const QRect destination(left, top, w, h);
   if (!Rop3UsesSource(rop)) {
     BlitPixels(destination, QImage(), rop, false, false);
@@ -80,9 +90,12 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
   }
   if (!source.image_ || sourceWidth == 0 || sourceHeight == 0) return 0;
   const QPoint from = source.ToImage(sourceX, sourceY);
+  const QPoint to = source.ToImage(sourceX + sourceWidth, sourceY + sourceHeight);
   int sourceLeft = 0, sourceTop = 0, sw = 0, sh = 0;
-  Span(from.x(), sourceWidth, sourceLeft, sw);
-  Span(from.y(), sourceHeight, sourceTop, sh);
+  bool sourceReversedX = false, sourceReversedY = false;
+  MappedSpan(from.x(), to.x(), sourceLeft, sw, sourceReversedX);
+  MappedSpan(from.y(), to.y(), sourceTop, sh, sourceReversedY);
+  if (sw == 0 || sh == 0) return 0;
   if (static_cast<long long>(sw) * sh > kMaxTransferPixels) return 0;
   const QRect sourceRect(sourceLeft, sourceTop, sw, sh);
   // The source is copied first, so a context copying onto itself reads the picture as it
@@ -98,8 +111,8 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
       out[col - sourceRect.left()] = 0xFF000000u | in[col];
     }
   }
-  BlitPixels(destination, copy, rop, (width < 0) != (sourceWidth < 0),
-             (height < 0) != (sourceHeight < 0));
+  BlitPixels(destination, copy, rop, reversedX != sourceReversedX,
+             reversedY != sourceReversedY);
   return 1;
 }
 
@@ -160,10 +173,13 @@ int TDC::StretchDIBits(int x, int y, int width, int height, int sourceX, int sou
     }
   }
   const QPoint at = ToImage(x, y);
+  const QPoint end = ToImage(x + width, y + height);
   int destinationLeft = 0, destinationTop = 0, dw = 0, dh = 0;
-  Span(at.x(), width, destinationLeft, dw);
-  Span(at.y(), height, destinationTop, dh);
+  bool reversedX = false, reversedY = false;
+  MappedSpan(at.x(), end.x(), destinationLeft, dw, reversedX);
+  MappedSpan(at.y(), end.y(), destinationTop, dh, reversedY);
+  if (dw == 0 || dh == 0) return 0;
   BlitPixels(QRect(destinationLeft, destinationTop, dw, dh), picture, rop,
-             (width < 0) != (sourceWidth < 0), (height < 0) != (sourceHeight < 0));
+             reversedX != (sourceWidth < 0), reversedY != (sourceHeight < 0));
   return dh;
 }

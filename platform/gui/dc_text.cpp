@@ -10,6 +10,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -86,7 +87,15 @@ QStringList BreakWords(const QString &paragraph, const QFontMetrics &metrics, in
 }  // namespace
 
 QFont TDC::CurrentQFont() const {
-  const LOGFONT &logFont = font_->logFont;
+  // Heights and widths of a font are logical units: they scale with the mapping mode.
+  LOGFONT logFont = font_->logFont;
+  if (mapMode_ != MM_TEXT) {
+    logFont.lfHeight = static_cast<LONG>(std::lround(logFont.lfHeight * std::fabs(ScaleY())));
+    logFont.lfWidth = static_cast<LONG>(std::lround(logFont.lfWidth * std::fabs(ScaleX())));
+    if (font_->logFont.lfHeight != 0 && logFont.lfHeight == 0) {
+      logFont.lfHeight = font_->logFont.lfHeight < 0 ? -1 : 1;
+    }
+  }
   if (!fontCached_ || std::memcmp(&logFont, &cachedLogFont_, sizeof logFont) != 0) {
     cachedLogFont_ = logFont;
     cachedFont_ = FontFromLogFont(logFont);
@@ -101,15 +110,31 @@ TEXTMETRIC TDC::CurrentMetrics() const {
   return cachedMetrics_;
 }
 
+int TDC::LogicalX(int deviceLength) const {
+  return static_cast<int>(std::lround(deviceLength / std::fabs(ScaleX())));
+}
+
+int TDC::LogicalY(int deviceLength) const {
+  return static_cast<int>(std::lround(deviceLength / std::fabs(ScaleY())));
+}
+
 BOOL TDC::GetTextMetrics(TEXTMETRIC &metrics) const {
   metrics = CurrentMetrics();
+  if (mapMode_ != MM_TEXT) {
+    for (LONG *v : {&metrics.tmHeight, &metrics.tmAscent, &metrics.tmDescent,
+                    &metrics.tmInternalLeading, &metrics.tmExternalLeading}) {
+      *v = LogicalY(*v);
+    }
+    metrics.tmAveCharWidth = LogicalX(metrics.tmAveCharWidth);
+    metrics.tmMaxCharWidth = LogicalX(metrics.tmMaxCharWidth);
+  }
   return 1;
 }
 
 SIZE TDC::GetTextExtent(const char *text, int length) const {
   const QFontMetrics metrics(CurrentQFont());
   const QString string = TextOf(text, length);
-  return SIZE{metrics.horizontalAdvance(string), CurrentMetrics().tmHeight};
+  return SIZE{LogicalX(metrics.horizontalAdvance(string)), LogicalY(CurrentMetrics().tmHeight)};
 }
 
 void TDC::DrawTextRun(QPoint imageAnchor, const QString &text, UINT align, bool opaque,
@@ -180,7 +205,7 @@ BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *t
               clipped ? &clipRect : nullptr);
   if (updateCurrent) {
     const QFontMetrics metrics(CurrentQFont());
-    current_.x += metrics.horizontalAdvance(string);
+    current_.x += LogicalX(metrics.horizontalAdvance(string));
   }
   return 1;
 }
@@ -209,7 +234,8 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
   std::vector<TextLine> lines;
   for (const QString &paragraph : paragraphs) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
-      for (const QString &piece : BreakWords(paragraph, metrics, rect.right - rect.left)) {
+      const int breakWidth = ImageRect(rect.left, rect.top, rect.right, rect.top + 1).width();
+      for (const QString &piece : BreakWords(paragraph, metrics, breakWidth)) {
         lines.push_back(LayOutLine(piece, metrics, expandTabs, tabWidth));
       }
     } else {
@@ -221,42 +247,43 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
   const int textHeight = static_cast<int>(lines.size()) * lineHeight;
 
   if (format & DT_CALCRECT) {
-    rect.right = rect.left + widest;
-    rect.bottom = rect.top + textHeight;
-    return textHeight;
+    rect.right = rect.left + LogicalX(widest);
+    rect.bottom = rect.top + LogicalY(textHeight);
+    return LogicalY(textHeight);
   }
-  int y = rect.top;
+  // Laid out in image pixels inside the mapped rectangle.
+  const QRect box = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
+  const QPoint corner = ToImage(rect.left, rect.top);
+  const int left = box.isEmpty() ? corner.x() : box.left();
+  const int top = box.isEmpty() ? corner.y() : box.top();
+  const int width = box.isEmpty() ? 0 : box.width();
+  const int height = box.isEmpty() ? 0 : box.height();
+  const bool noClip = (format & DT_NOCLIP) != 0;
+  if (!noClip && box.isEmpty()) return LogicalY(textHeight);
+  int y = top;
   if (format & DT_SINGLELINE) {
     if (format & DT_VCENTER) {
-      y = rect.top + (rect.bottom - rect.top - textHeight) / 2;
+      y = top + (height - textHeight) / 2;
     } else if (format & DT_BOTTOM) {
-      y = rect.bottom - textHeight;
+      y = top + height - textHeight;
     }
   }
-  const QPoint a = ToImage(rect.left, rect.top);
-  const QPoint b = ToImage(rect.right, rect.bottom);
-  QRect clipRect;
-  if (b.x() > a.x() && b.y() > a.y()) clipRect = QRect(a, QPoint(b.x() - 1, b.y() - 1));
-  const bool noClip = (format & DT_NOCLIP) != 0;
-  if (!noClip && clipRect.isEmpty()) return textHeight;
   for (const TextLine &line : lines) {
-    int x = rect.left;
+    int x = left;
     if (format & DT_CENTER) {
-      x = rect.left + (rect.right - rect.left - line.width) / 2;
+      x = left + (width - line.width) / 2;
     } else if (format & DT_RIGHT) {
-      x = rect.right - line.width;
+      x = left + width - line.width;
     }
     if (bkMode_ == OPAQUE && line.width > 0) {
-      const QPoint p = ToImage(x, y);
-      QRect box(p.x(), p.y(), line.width, lineHeight);
-      if (!noClip) box &= clipRect;
-      FillImageRect(box, Resolve(bkColor_));
+      QRect cell(x, y, line.width, lineHeight);
+      if (!noClip) cell &= box;
+      FillImageRect(cell, Resolve(bkColor_));
     }
     for (const auto &[offset, piece] : line.pieces) {
-      DrawTextRun(ToImage(x + offset, y), piece, TA_LEFT | TA_TOP, false,
-                  noClip ? nullptr : &clipRect);
+      DrawTextRun(QPoint(x + offset, y), piece, TA_LEFT | TA_TOP, false, noClip ? nullptr : &box);
     }
     y += lineHeight;
   }
-  return textHeight;
+  return LogicalY(textHeight);
 }

@@ -13,6 +13,7 @@ list(APPEND PLATFORM_GUI_TESTS
   tests/dc_lines_test.cpp
   tests/dc_blit_test.cpp
   tests/dc_text_test.cpp
+  tests/dc_mapping_test.cpp
   tests/gdi_objects_test.cpp
   tests/dib_test.cpp)
 # The window contexts need the window layer.

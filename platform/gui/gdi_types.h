@@ -132,6 +132,11 @@ constexpr BYTE FF_SWISS = 0x20;
 constexpr BYTE FF_MODERN = 0x30;
 constexpr BYTE PROOF_QUALITY = 2;
 
+// Mapping modes.
+constexpr int MM_TEXT = 1;
+constexpr int MM_ISOTROPIC = 7;
+constexpr int MM_ANISOTROPIC = 8;
+
 // Region fill modes and combination results.
 constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
