@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -95,9 +96,52 @@ TPaintDC::TPaintDC(TWindow &window, const RECT &paintRect)
 
 TPaintDC::TPaintDC(TWindow &window) : TPaintDC(window, window.PaintRect()) {}
 
+namespace {
+
+// Contexts of windows whose class asks for a DC of their own (CS_OWNDC): GetDC gives the
+// same context every time, so pens, fonts and modes selected into it persist.
+std::map<HWND, TClientDC *> &OwnContexts() {
+  static std::map<HWND, TClientDC *> contexts;
+  return contexts;
+}
+
+// Drops the contexts of windows that no longer exist.
+void ForgetDeadContexts() {
+  auto &contexts = OwnContexts();
+  for (auto it = contexts.begin(); it != contexts.end();) {
+    if (!WindowFromHandle(it->first)) {
+      delete it->second;
+      it = contexts.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+bool HasOwnContext(TWindow &window) {
+  TWindowClass windowClass;
+  window.GetWindowClass(windowClass);
+  return (windowClass.Style & CS_OWNDC) != 0;
+}
+
+bool IsOwnContext(HWND window, HDC dc) {
+  const auto &contexts = OwnContexts();
+  const auto it = contexts.find(window);
+  return it != contexts.end() && it->second->GetHDC() == dc;
+}
+
+}  // namespace
+
 HDC GetDC(HWND window) {
   if (!window) return (new TScreenDC)->GetHDC();
-  if (!WindowFromHandle(window)) return nullptr;
+  TWindow *target = WindowFromHandle(window);
+  if (!target) return nullptr;
+  ForgetDeadContexts();
+  if (HasOwnContext(*target)) {
+    TClientDC *&own = OwnContexts()[window];
+    if (!own) own = new TClientDC(*target);
+    return own->GetHDC();
+  }
   return (new TClientDC(window))->GetHDC();
 }
 
@@ -107,8 +151,13 @@ HDC GetWindowDC(HWND window) {
   return (new TWindowDC(window))->GetHDC();
 }
 
-int ReleaseDC(HWND, HDC dc) {
+int ReleaseDC(HWND window, HDC dc) {
   if (!dc) return 0;
+  if (IsOwnContext(window, dc)) {
+    // An own context stays with its window; releasing it shows what it drew.
+    TDC::FromHandle(dc)->Flush();
+    return 1;
+  }
   delete TDC::FromHandle(dc);
   return 1;
 }

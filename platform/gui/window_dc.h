@@ -46,7 +46,9 @@ class TPaintDC : public TWindowDC {
 };
 
 // Handle functions for code that works with HDCs: GetDC and GetWindowDC make a context
-// that ReleaseDC deletes (null for an unknown window). A null window gives the screen.
+// that ReleaseDC deletes (null for an unknown window). A null window gives the screen. A
+// window whose class has CS_OWNDC gets the same client context from every GetDC, keeping
+// what was selected into it; ReleaseDC leaves that one alive.
 HDC GetDC(HWND window);
 HDC GetWindowDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);

@@ -137,3 +137,35 @@ TEST_F(WindowContexts, HandleFunctionsMakeAndReleaseContexts) {
   EXPECT_EQ(GetDC(reinterpret_cast<HWND>(0x1234)), nullptr);
   EXPECT_EQ(ReleaseDC(nullptr, nullptr), 0);
 }
+
+namespace {
+
+class TOwnContextWindow : public TWindow {
+ public:
+  explicit TOwnContextWindow(TWindow *parentWindow) : TWindow(parentWindow) {}
+  void GetWindowClass(TWindowClass &windowClass) override {
+    TWindow::GetWindowClass(windowClass);
+    windowClass.Style = CS_OWNDC;
+  }
+};
+
+}  // namespace
+
+TEST_F(WindowContexts, AWindowWithItsOwnContextKeepsItsState) {
+  auto *child = MakeChild<TOwnContextWindow>(0, 40, 40);
+  HDC first = GetDC(child->GetHandle());
+  ASSERT_NE(first, nullptr);
+  TDC::FromHandle(first)->SetROP2(R2_XORPEN);
+  TDC::FromHandle(first)->SetTextColor(kInk);
+  EXPECT_EQ(ReleaseDC(child->GetHandle(), first), 1);
+  HDC second = GetDC(child->GetHandle());
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(TDC::FromHandle(second)->GetROP2(), R2_XORPEN);
+  EXPECT_EQ(TDC::FromHandle(second)->GetTextColor(), kInk);
+  ReleaseDC(child->GetHandle(), second);
+  // An ordinary window gets a fresh context each time.
+  TWindow *plain = MakeChild(0, 40, 40);
+  HDC fresh = GetDC(plain->GetHandle());
+  EXPECT_EQ(TDC::FromHandle(fresh)->GetROP2(), R2_COPYPEN);
+  ReleaseDC(plain->GetHandle(), fresh);
+}
