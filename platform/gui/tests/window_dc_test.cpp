@@ -143,9 +143,9 @@ namespace {
 class TOwnContextWindow : public TWindow {
  public:
   explicit TOwnContextWindow(TWindow *parentWindow) : TWindow(parentWindow) {}
-  void GetWindowClass(TWindowClass &windowClass) override {
-    TWindow::GetWindowClass(windowClass);
-    windowClass.Style = CS_OWNDC;
+  void GetWindowClass(TWindowClass &classInfo) override {
+    TWindow::GetWindowClass(classInfo);
+    classInfo.Style = CS_OWNDC;
   }
 };
 
