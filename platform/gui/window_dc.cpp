@@ -100,9 +100,11 @@ namespace {
 
 // Contexts of windows whose class asks for a DC of their own (CS_OWNDC): GetDC gives the
 // same context every time, so pens, fonts and modes selected into it persist.
+// Kept for the life of the process (never destroyed at exit, when the windows they would
+// consult are already gone); contexts of destroyed windows are dropped on the next call.
 std::map<HWND, TClientDC *> &OwnContexts() {
-  static std::map<HWND, TClientDC *> contexts;
-  return contexts;
+  static auto *contexts = new std::map<HWND, TClientDC *>;
+  return *contexts;
 }
 
 // Drops the contexts of windows that no longer exist.
@@ -153,6 +155,7 @@ HDC GetWindowDC(HWND window) {
 
 int ReleaseDC(HWND window, HDC dc) {
   if (!dc) return 0;
+  ForgetDeadContexts();
   if (IsOwnContext(window, dc)) {
     // An own context stays with its window; releasing it shows what it drew.
     TDC::FromHandle(dc)->Flush();
