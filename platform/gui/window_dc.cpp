@@ -126,10 +126,12 @@ bool HasOwnContext(TWindow &window) {
   return (windowClass.Style & CS_OWNDC) != 0;
 }
 
-bool IsOwnContext(HWND window, HDC dc) {
-  const auto &contexts = OwnContexts();
-  const auto it = contexts.find(window);
-  return it != contexts.end() && it->second->GetHDC() == dc;
+// Whether dc is some window's own context (whatever window the caller names).
+bool IsOwnContext(HDC dc) {
+  for (const auto &entry : OwnContexts()) {
+    if (entry.second->GetHDC() == dc) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -153,12 +155,12 @@ HDC GetWindowDC(HWND window) {
   return (new TWindowDC(window))->GetHDC();
 }
 
-int ReleaseDC(HWND window, HDC dc) {
+int ReleaseDC(HWND, HDC dc) {
   if (!dc) return 0;
-  ForgetDeadContexts();
-  if (IsOwnContext(window, dc)) {
+  if (IsOwnContext(dc)) {
     // An own context stays with its window; releasing it shows what it drew.
     TDC::FromHandle(dc)->Flush();
+    ForgetDeadContexts();
     return 1;
   }
   delete TDC::FromHandle(dc);

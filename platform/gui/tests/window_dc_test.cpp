@@ -169,3 +169,15 @@ TEST_F(WindowContexts, AWindowWithItsOwnContextKeepsItsState) {
   EXPECT_EQ(TDC::FromHandle(fresh)->GetROP2(), R2_COPYPEN);
   ReleaseDC(plain->GetHandle(), fresh);
 }
+
+TEST_F(WindowContexts, ReleasingTheOwnContextOfADestroyedWindowIsSafe) {
+  auto *child = MakeChild<TOwnContextWindow>(0, 40, 40);
+  const HWND handle = child->GetHandle();
+  HDC dc = GetDC(handle);
+  ASSERT_NE(dc, nullptr);
+  child->Destroy();
+  EXPECT_EQ(TDC::FromHandle(dc)->SetPixel(1, 1, kInk), CLR_INVALID);
+  EXPECT_EQ(ReleaseDC(handle, dc), 1);
+  // The next call drops the dead window's context.
+  EXPECT_EQ(GetDC(handle), nullptr);
+}
