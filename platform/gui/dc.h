@@ -264,8 +264,14 @@ class TPrintDC : public TDC {
 // screen-grab provider when there is one; drawing into it changes only that image.
 class TScreenDC : public TDC {
  public:
+  // Takes a fresh picture of the screen when a screen source is installed.
   TScreenDC();
+  // BITSPIXEL and RASTERCAPS (RC_PALETTE at 8 bits or fewer) follow the screen's depth.
+  int GetDeviceCaps(int index) const override;
   static QImage &ScreenImage();
+  // How the screen is seen: a picture of the whole desktop and its colour depth (the window
+  // layer installs its screen provider here; without one the screen is a blank 32-bit page).
+  static void SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)());
 };
 
 // A COLORREF as the opaque 32-bit pixel value of the images (0xFFRRGGBB).

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 RECT WholeImage(const QImage *image) {
@@ -45,6 +47,18 @@ TPrintDC::TPrintDC(QImage *page, int dotsPerInch) : TDC(page, POINT{}, WholeImag
   logPixels_ = dotsPerInch > 0 ? dotsPerInch : 96;
 }
 
+namespace {
+
+QImage (*screenGrab)() = nullptr;
+int (*screenDepth)() = nullptr;
+
+}  // namespace
+
+void TScreenDC::SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)()) {
+  screenGrab = grab;
+  screenDepth = bitsPerPixel;
+}
+
 QImage &TScreenDC::ScreenImage() {
   static QImage screen;
   if (screen.isNull()) {
@@ -60,4 +74,24 @@ QImage &TScreenDC::ScreenImage() {
   return screen;
 }
 
-TScreenDC::TScreenDC() : TDC(&ScreenImage(), POINT{}, WholeImage(&ScreenImage())) {}
+TScreenDC::TScreenDC() : TDC(nullptr, POINT{}, RECT{}) {
+  if (screenGrab) {
+    const QImage picture = screenGrab();
+    if (!picture.isNull()) ScreenImage() = picture.convertToFormat(QImage::Format_RGB32);
+  }
+  SetTarget(&ScreenImage(), POINT{}, WholeImage(&ScreenImage()));
+}
+
+int TScreenDC::GetDeviceCaps(int index) const {
+  const int depth = screenDepth ? screenDepth() : 32;
+  switch (index) {
+    case BITSPIXEL:
+      return depth;
+    case RASTERCAPS:
+      return TDC::GetDeviceCaps(index) | (depth <= 8 ? RC_PALETTE : 0);
+    case SIZEPALETTE:
+      return depth <= 8 ? (1 << std::max(depth, 1)) : 0;
+    default:
+      return TDC::GetDeviceCaps(index);
+  }
+}

@@ -181,3 +181,22 @@ TEST_F(WindowContexts, ReleasingTheOwnContextOfADestroyedWindowIsSafe) {
   // The next call drops the dead window's context.
   EXPECT_EQ(GetDC(handle), nullptr);
 }
+
+TEST_F(WindowContexts, TheScreenContextShowsTheScreenProvidersPicture) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 64);
+  screen.SetMetric(SM_CYSCREEN, 48);
+  screen.bitsPerPixel = 8;
+  screen.picture = QImage(64, 48, QImage::Format_RGB32);
+  screen.picture.fill(PixelOfColor(RGB(200, 10, 10)));
+  TScreenProvider *previous = SetScreenProvider(&screen);
+  {
+    TScreenDC dc;
+    EXPECT_EQ(dc.GetPixel(10, 10), RGB(200, 10, 10));
+    EXPECT_EQ(dc.GetDeviceCaps(BITSPIXEL), 8);
+    EXPECT_NE(dc.GetDeviceCaps(RASTERCAPS) & RC_PALETTE, 0);
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 64);
+  }
+  SetScreenProvider(previous);
+  EXPECT_FALSE(screen.grabs.empty());
+}
