@@ -1,0 +1,79 @@
+#pragma once
+// The key table of a sectioned-file reader: the caller's variables registered under key
+// names with their type letter and how many values they hold. A value that does not fit
+// (an element beyond the array, a text longer than its buffer) is left out and noted as
+// a fault, so a file can never write past what its reader registered.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class STRING;
+
+// One registration. The name is kept as a lower-cased copy, so callers may pass literals.
+struct TIdentificatorParameters {
+  std::string name;
+  void *variable = nullptr;
+  char type = 0;       // f d i l (numbers), s (one buffer), t (STRING array), S (buffers)
+  int capacity = 0;    // elements of the array; for 's' the bytes of the buffer
+  int bufferSize = 0;  // for 'S': the bytes of each buffer
+};
+
+// Faults met since Open, as bits; the reader stores what fits and goes on.
+enum TReadNFFault : unsigned {
+  kReadNFValueTooLong = 1u << 0,     // a text was cut to its buffer
+  kReadNFIndexOutOfRange = 1u << 1,  // an element index outside the registered array
+  kReadNFNumberOutOfRange = 1u << 2, // a number beyond its type, stored clamped
+  kReadNFLineTooLong = 1u << 3,      // a line past kReadNFMaxLine; its tail was not read
+  kReadNFUnclosedQuote = 1u << 4,    // a quoted value ran to the end of its line
+  kReadNFGarbled = 1u << 5,          // a zero byte inside a text line
+  kReadNFReadFailed = 1u << 6,       // the file could not be read to its end
+  kReadNFWriteFailed = 1u << 7,      // a section rewrite did not reach the file
+};
+
+// Longest line the parser reads; longer ones are read up to here and flagged.
+constexpr std::size_t kReadNFMaxLine = 64 * 1024;
+
+class TReadNFKeys {
+ public:
+  TReadNFKeys() = default;
+  TReadNFKeys(const TReadNFKeys &) = delete;
+  TReadNFKeys &operator=(const TReadNFKeys &) = delete;
+
+  // capacity: how many elements the array behind the pointer holds.
+  void AddFloat(const char *name, float *variable, int capacity = 1);
+  void AddDouble(const char *name, double *variable, int capacity = 1);
+  void AddInt(const char *name, int *variable, int capacity = 1);
+  void AddLong(const char *name, long *variable, int capacity = 1);
+  void AddText(const char *name, STRING *variable, int capacity = 1);
+  // One character buffer of bufferSize bytes (terminator included).
+  void AddString(const char *name, char *buffer, int bufferSize);
+  template <std::size_t N>
+  void AddString(const char *name, char (&buffer)[N]) {
+    AddString(name, buffer, static_cast<int>(N));
+  }
+  // count buffers of bufferSize bytes each; element k of the key goes to buffers[k].
+  void AddStringList(const char *name, char *const *buffers, int count, int bufferSize);
+
+  // Adds a registration; one that cannot be stored is dropped after the memory box.
+  void AddIdentifier(const TIdentificatorParameters &parameters);
+  void ClearIdentifiers();
+  int IdentifierCount() const { return static_cast<int>(keys.size()); }
+
+  unsigned Faults() const { return faults; }
+  void ClearFaults() { faults = 0; }
+
+ protected:
+  ~TReadNFKeys() = default;
+  const TIdentificatorParameters *FindKey(const std::string &lowerName) const;
+  // Stores one value at element index; notes a fault when it does not fit.
+  void StoreNumber(const TIdentificatorParameters &key, const std::string &token, int index);
+  void StoreText(const TIdentificatorParameters &key, const std::string &value, int index);
+  void NoteFault(unsigned fault) { faults |= fault; }
+
+ private:
+  void Register(const char *name, void *variable, char type, int capacity, int bufferSize);
+
+  std::vector<TIdentificatorParameters> keys;
+  unsigned faults = 0;
+};

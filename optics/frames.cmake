@@ -1,0 +1,2 @@
+list(APPEND OPTICS_SOURCES frames.cpp)
+list(APPEND OPTICS_TESTS tests/frames_test.cpp)

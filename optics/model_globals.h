@@ -1,0 +1,49 @@
+#pragma once
+// Process-wide state of the optical model: the modified flag all systems share, the pending
+// message text, the program and temporary directories, the one glass catalog set, the
+// trace's saved ray and the density image's raster record. Single-threaded by design.
+
+#include <cstdint>
+#include <string>
+
+class TGlassCatalog;
+class TCurrentRay;
+class TFileData;
+
+// The modified flag: one for the whole program. Every change of any system sets it, and
+// the pupil solve clears it. Each call also advances a change count, so that a system can
+// tell whether its own pupils were solved after the latest change (see TOpticalSystem).
+void SetModifiedFlag();
+int GetModifiedFlag();
+void ClearModifiedFlag();
+// Advances with every SetModifiedFlag; never repeats within a run.
+std::uint64_t ModelChangeCount();
+
+// The text of warnings that must not interrupt ("Chief ray in beam %g does not pass!");
+// the editor shows it at its next refresh and empties it.
+void AppendPendingMessage(const std::string &text);
+const std::string &PendingMessage();
+// Answers the text and empties it.
+std::string TakePendingMessage();
+
+// The program's directory (fixed at start-up; the running program's own by default).
+const std::string &ProgramDir();
+void SetProgramDir(const std::string &directory);
+
+// The temporary directory: at first use (or by SetupTemporaryDirectory) a per-user
+// subdirectory of TMP, else TEMP, else TMPDIR, else the system's, locked for this program.
+const std::string &TempDir();
+// Fixes the temporary directory from the environment now; answers it.
+const std::string &SetupTemporaryDirectory();
+// Makes the given directory the temporary one (tests, or a caller that chose its own).
+void SetTempDir(const std::string &directory);
+
+// The glass catalog set the main window creates; null while there is none.
+TGlassCatalog *GetGlassCatalog();
+void SetGlassCatalog(TGlassCatalog *catalog);
+
+// The trace's saved copy of a ray (starts at the origin).
+TCurrentRay &SavedRay();
+
+// The raster record of the density image.
+TFileData &DensityFileData();

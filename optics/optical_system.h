@@ -1,0 +1,105 @@
+#pragma once
+// The optical system: its surfaces in order (object first, image last), the system-wide
+// settings, the optical-path record of the trace and two work arrays.
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/mem.h"
+#include "foundation/points.h"
+#include "optics/eikonal_info.h"
+#include "optics/optical_system_information.h"
+#include "optics/surface.h"
+
+// Mode argument of the frame operations: global values; any other value is relative to a
+// reference surface.
+constexpr int kGlobalFrame = 1;
+constexpr int kRelativeFrame = 0;
+
+// C + M(a)·v when flag is 1, else C + M(a)^T·v, with M the surface tilt matrix of a.
+DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angles, int flag);
+
+class TOpticalSystem {
+ public:
+  // An empty system with the default settings; sets the modified flag.
+  TOpticalSystem();
+  // A deep copy: every surface is cloned. It counts as a change (the modified flag is set).
+  TOpticalSystem(const TOpticalSystem &other);
+  TOpticalSystem &operator=(const TOpticalSystem &other);
+  // Virtual because the edited system derives from this class.
+  virtual ~TOpticalSystem();
+
+  int SurfaceCount() const { return surfaces.data ? surfaces.cols * surfaces.rows : 0; }
+  // Surface i, or null outside 0..count-1.
+  TSurface *Surface(int i) const { return i >= 0 && i < SurfaceCount() ? surfaces.data[i] : nullptr; }
+
+  // Deletes every surface and resets the stop and pupil choice; not a change of its own.
+  void DeleteAllSurfaces();
+  // Appends s (the system owns it) and answers it. After the first surface the new one
+  // takes the index before of the last surface on both of its sides. Null when s is null or
+  // the list cannot grow (s is then deleted, since ownership passed).
+  TSurface *AddSurface(TSurface *s);
+  // Stores s at i (clamped to 0..count) and answers 1; 0 for a null s or a failed growth
+  // (s is then deleted).
+  int InsertSurface(TSurface *s, int i);
+  // Deletes surface i; an index outside the list changes nothing.
+  void DeleteSurface(int i);
+  // Index of s, or -1.
+  int FindSurface(const TSurface *s) const;
+  // Moves s to place j (clamped to the list); 0 when s is not in the list. Not a change.
+  int MoveSurface(TSurface *s, int j);
+  int HasRasterZones() const;
+  // Frees the second work array.
+  void ReleaseWorkArray();
+  // Replaces the surfaces by two plane surfaces 10 apart with semi-apertures of 5 and
+  // prepares the system; the settings stay as they were.
+  void NewDefault();
+
+  // Indices, mirror signs, curvatures and pipe walls before tracing: 0 without surfaces,
+  // -1 when glasses are missing, 1 after a partial preparation, else the pupil solve's.
+  int Prepare(double lambdaW, int full, int warn);
+
+  // Pupil state of this system. The program-wide modified flag says that some system
+  // changed; this system's mark says whether its own pupils were solved after the last
+  // change of any system, so solving one system (a copy, the clipboard) never leaves
+  // another one's pupils stale.
+  bool PupilsNeedSolving() const;
+  // Called by the pupil solve when it has brought this system's derived data up to date:
+  // clears the modified flag and marks this system solved for the present state.
+  void MarkPupilsSolved();
+
+  // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
+  DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
+  void SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode);
+  // The global point in the frame of surface k - 1 (k - 1 clamped to the list).
+  DPOINT3 PointInPreviousFrame(int k, const DPOINT3 &point) const;
+  // Relative angles are (0, ay_i - ay_j, az_i - az_j): the roll about the axis is never
+  // reported relatively, so a relative triple set back turns the surface by its x value.
+  DPOINT3 GetSurfaceAngles(int i, int j, int mode) const;
+  // Turns surface i about centre until its angles (global or relative to j) are the given
+  // ones; its vertex follows the same turn about the centre.
+  void SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const DPOINT3 &angles, int mode);
+  void RotateAboutSurface(int i, int j, const DPOINT3 &increments);
+  void RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT3 &increments);
+  void RotateSurfaceGroup(int first, int last, int j, const DPOINT3 &increments);
+  void RotateGroupAboutPoint(int first, int last, const DPOINT3 &centre,
+                             const DPOINT3 &increments);
+  // Adds d to the vertices first..last (mode 1) or first..end (any other mode).
+  void ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode);
+  // Sum of the distances between consecutive vertices.
+  double TrackLength() const;
+
+  std::string name;             // the file name the editor shows
+  Mem<TSurface *> surfaces;     // one row; the system owns every surface
+  TOpticalSystemInformation info;
+  TEikonalInfo eikonal;
+  Mem<float> workArray1;
+  Mem<float> workArray2;
+
+ private:
+  void CopySurfacesFrom(const TOpticalSystem &other);
+  // The tilt matrix of surface s built from its angles (identity when untilted).
+  void FrameMatrix(int s, double m[9]) const;
+
+  std::uint64_t pupilsSolvedAt_ = 0;  // the change count when this system was last solved
+};

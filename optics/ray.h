@@ -1,0 +1,57 @@
+#pragma once
+// One ray and one recorded hit: the plain records the trace moves through the system.
+// Positions are global, x is the optical axis, (L, M, N) are direction cosines along (x, y, z).
+
+#include <type_traits>
+
+// Result of a ray's last surface interaction.
+enum TRayStatus : int {
+  kRayPassed = 1,
+  kRayStopped = 0,          // lens-array gap, failed iteration, lost from a light pipe
+  kRayOutsideAperture = -1, // outside the outer bound (clear aperture)
+  kRayObscured = -2,        // inside the inner bound
+  kRayTotalReflection = -3, // at a surface or at a pipe wall
+  kRayMissedSurface = -4,   // no intersection
+};
+
+// Components and denominators smaller than this count as zero in the ray code.
+constexpr double kRayZero = 8.43e-37;
+
+// An x of this value marks a hit-list entry the ray did not reach (and ends the list).
+constexpr double kHitListEnd = 1.797693e+308;
+
+// The room a hit list is made with.
+constexpr int kHitListCapacity = 200;
+
+// Degrees to radians as the ray-start forms use it.
+constexpr double kDegreesToRadians = 0.01745329251994;
+
+// One ray: kept plain and contiguous because Mem<TCurrentRay> holds whole beams of them.
+class TCurrentRay {
+ public:
+  TCurrentRay(double x0 = 0.0, double y0 = 0.0, double z0 = 0.0);
+
+  // kind != 0: from point (a, b, c) towards point (d, e, f).
+  // kind == 0: a, b are angles in degrees (alpha, beta) and the ray passes (d, e, f); it
+  // starts a distance c back along the axis. A direction across the axis (L == 0) has no
+  // such start, so the ray then starts at (d, e, f) itself.
+  void SetDirection(double a, double b, double c, double d, double e, double f, int kind);
+
+  int traceThrough = 0;    // 1: a blocking aperture still refracts and passes the ray
+  int blocked = 0;         // set when an interaction did not give status 1
+  int status = kRayPassed;
+  int firstFailure = 0;    // -i for an obscuration at surface i, +i for other failures
+  double L = 0.0, M = 0.0, N = 1.0;
+  double x = 0.0, y = 0.0, z = 0.0;
+  double pathLength = 0.0; // length of the last segment
+};
+
+// One hit of a ray on a surface: its position there and its direction after the surface.
+struct TIntersectionPoint {
+  double x = 0.0, y = 0.0, z = 0.0;
+  double L = 1.0, M = 0.0, N = 0.0;
+};
+
+// Beams hold rays by the thousand and copy them cell by cell: keep both records plain.
+static_assert(std::is_trivially_copyable_v<TCurrentRay> && std::is_standard_layout_v<TCurrentRay>);
+static_assert(std::is_trivially_copyable_v<TIntersectionPoint>);

@@ -1,0 +1,360 @@
+#include "optics/surface_interaction.h"
+
+#include <cmath>
+
+#include "optics/iterative_intersection.h"
+#include "optics/surface.h"
+
+namespace {
+
+constexpr double kQuadraticFlat = 1e-10;  // |A| or |discriminant| treated as zero
+
+struct TVec {
+  double x, y, z;
+};
+
+double Dot(const TVec &a, const TVec &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+bool AllFinite(const TCurrentRay &r) {
+  return std::isfinite(r.L) && std::isfinite(r.M) && std::isfinite(r.N) && std::isfinite(r.x) &&
+         std::isfinite(r.y) && std::isfinite(r.z);
+}
+
+// Holographic data usable for diffraction: a normalisation radius and at least one term.
+bool HoeActive(const THoeView &hoe) {
+  return hoe.present && hoe.Vh != nullptr && hoe.count > 0 && std::fabs(hoe.Mhxy) > kTinyValue;
+}
+
+// Which root of the quadric's equation: the hit whose x is nearer the vertex plane; on a
+// tie the one with -sqrt(D). Roots are formed without cancellation.
+bool SolveQuadric(double a, double b, double c, double x, double L, double &t) {
+  if (std::fabs(a) < kQuadraticFlat) {
+    if (std::fabs(b) < kTinyValue) return false;
+    t = -c / b;
+    return std::isfinite(t);
+  }
+  double disc = b * b - 4.0 * a * c;
+  if (std::fabs(disc) < kQuadraticFlat) disc = 0.0;
+  if (!(disc >= 0.0)) return false;
+  const double root = std::sqrt(disc);
+  // q carries -B's own sign so that -B and the root add; the other root is c/q.
+  const double q = -0.5 * (b + (b >= 0.0 ? root : -root));
+  double tPlus, tMinus;  // (-B + sqrt D)/2A and (-B - sqrt D)/2A
+  if (q == 0.0) {
+    tPlus = tMinus = 0.0;
+  } else if (b >= 0.0) {
+    tMinus = q / a;
+    tPlus = c / q;
+  } else {
+    tPlus = q / a;
+    tMinus = c / q;
+  }
+  t = std::fabs(x + tPlus * L) < std::fabs(x + tMinus * L) ? tPlus : tMinus;
+  return std::isfinite(t);
+}
+
+void LeaveFrame(const TInteractionSurface &s, double p[3], double d[3]) {
+  if (s.tilted) {
+    RotateBySurface(s, p, 1);
+    if (d != nullptr) RotateBySurface(s, d, 1);
+  }
+  p[0] += s.vertex[0];
+  p[1] += s.vertex[1];
+  p[2] += s.vertex[2];
+}
+
+// Outer and inner bound tests at local (y, z). Returns 0 when the ray passes, else -1/-2.
+int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
+  const TBoundView &o = s.outer;
+  double dy = py - o.centreY, dz = pz - o.centreZ;
+  switch (o.type) {
+    case kBoundRound:
+      if (dy * dy + dz * dz > o.semiHeight * o.semiHeight * kBoundTolerance)
+        return kRayOutsideAperture;
+      break;
+    case kBoundSquare:
+    case kBoundRectangle:
+      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kRayOutsideAperture;
+      break;
+    case kBoundEllipse: {
+      // dz^2/w^2 + dy^2/h^2 > 1, multiplied out so that a zero semi-axis is a slit.
+      const double w2 = o.semiWidth * o.semiWidth, h2 = o.semiHeight * o.semiHeight;
+      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kRayOutsideAperture;
+      break;
+    }
+    default:
+      break;
+  }
+  const TBoundView &in = s.inner;
+  dy = py - in.centreY;
+  dz = pz - in.centreZ;
+  switch (in.type) {
+    case kBoundRound:
+      if (dy * dy + dz * dz < in.semiHeight * in.semiHeight * kBoundTolerance) return kRayObscured;
+      break;
+    case kBoundSquare:
+      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiHeight) return kRayObscured;
+      break;
+    case kBoundEllipse: {
+      const double w2 = in.semiWidth * in.semiWidth, h2 = in.semiHeight * in.semiHeight;
+      if (dz * dz * h2 + dy * dy * w2 < w2 * h2) return kRayObscured;
+      break;
+    }
+    case kBoundRectangle:
+      if (std::fabs(dy) < in.semiHeight && std::fabs(dz) < in.semiWidth) return kRayObscured;
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void SetViewAngles(TInteractionSurface &surface, double ax, double ay, double az) {
+  surface.angles[0] = ax;
+  surface.angles[1] = ay;
+  surface.angles[2] = az;
+  surface.tilted = (ax != 0.0 || ay != 0.0 || az != 0.0) ? 1 : 0;
+  if (surface.tilted) {
+    BuildTiltMatrix(ax, ay, az, surface.matrix);
+  } else {
+    for (int i = 0; i < 9; ++i) surface.matrix[i] = (i % 4 == 0) ? 1.0 : 0.0;
+  }
+}
+
+void RotateBySurface(const TInteractionSurface &surface, double v[3], int sense) {
+  if (!surface.tilted) return;
+  const double *m = surface.matrix;
+  const double x = v[0], y = v[1], z = v[2];
+  if (sense == 0) {
+    v[0] = m[0] * x + m[3] * y + m[6] * z;
+    v[1] = m[1] * x + m[4] * y + m[7] * z;
+    v[2] = m[2] * x + m[5] * y + m[8] * z;
+  } else {
+    v[0] = m[0] * x + m[1] * y + m[2] * z;
+    v[1] = m[3] * x + m[4] * y + m[5] * z;
+    v[2] = m[6] * x + m[7] * y + m[8] * z;
+  }
+}
+
+void HoePhase(const THoeView &hoe, double u, double &phase, double &derivative) {
+  double p = 0.0, dp = 0.0;
+  for (int i = hoe.count - 1; i >= 0; --i) {
+    p = p * u + hoe.Vh[i];
+    dp = dp * u + (i + 1) * hoe.Vh[i];
+  }
+  phase = p * u;
+  derivative = dp;
+}
+
+int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
+  if (!AllFinite(ray)) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
+  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
+  double d[3] = {ray.L, ray.M, ray.N};
+  RotateBySurface(s, p, 0);
+  RotateBySurface(s, d, 0);
+
+  // A ray parallel to the vertex plane never reaches the surface; the ray is untouched.
+  if (std::fabs(d[0]) < kTinyValue) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
+  // Intersect along the direction with L >= 0; the ray's own direction changes only when
+  // it leaves, so a stopped ray keeps the direction it came with.
+  const double flip = d[0] < 0.0 ? -1.0 : 1.0;
+  const TVec di{flip * d[0], flip * d[1], flip * d[2]};
+
+  const bool quadric =
+      s.type == kSurfaceSphere || s.type == kSurfaceAspheric2 || s.type == kSurfaceCylinder;
+  double t = 0.0;
+  if (s.R == 0.0) {
+    // A flat sphere, conic or cylinder is the vertex plane, like type 0; the iterative
+    // types start from the ray itself.
+    const bool flatTorus = (s.type == kSurfaceTor || s.type == kSurfaceTorRing) &&
+                           (s.coef == nullptr || s.coefCount < 2 || s.coef[1] == 0.0);
+    if (s.type == kSurfacePlane || quadric || flatTorus) t = -p[0] / di.x;
+  } else if (quadric) {
+    const double e = 1.0 - s.Ex;
+    double a, b, c;
+    if (s.type == kSurfaceCylinder) {
+      a = e * di.x * di.x + di.y * di.y;
+      b = 2.0 * (p[1] * di.y + (e * p[0] - s.R) * di.x);
+      c = p[1] * p[1] + (e * p[0] - 2.0 * s.R) * p[0];
+    } else {
+      // 1 - Ex L^2 for a unit direction, written so that it holds for any length.
+      a = e * di.x * di.x + di.y * di.y + di.z * di.z;
+      b = 2.0 * (p[2] * di.z + p[1] * di.y + (e * p[0] - s.R) * di.x);
+      c = p[2] * p[2] + p[1] * p[1] + (e * p[0] - 2.0 * s.R) * p[0];
+    }
+    if (!SolveQuadric(a, b, c, p[0], di.x, t)) {
+      ray.blocked = 1;
+      ray.status = kRayMissedSurface;
+      return kRayMissedSurface;
+    }
+  } else {
+    t = -p[0] / di.x;
+  }
+  double hit[3] = {p[0] + t * di.x, p[1] + t * di.y, p[2] + t * di.z};
+  // A nearly grazing ray far from the vertex can overflow its way to the surface.
+  if (!std::isfinite(hit[0]) || !std::isfinite(hit[1]) || !std::isfinite(hit[2])) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
+
+  TVec n{1.0, 0.0, 0.0};
+  if (!s.hasCoefficients && !s.hasZones) {
+    const double c = s.R == 0.0 ? 0.0 : 1.0 / s.R;
+    n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1],
+         s.type == kSurfaceCylinder ? 0.0 : -c * hit[2]};
+    const double length = std::sqrt(Dot(n, n));
+    n = {n.x / length, n.y / length, n.z / length};
+  } else {
+    double normal[3] = {0.0, 0.0, 0.0};
+    const double direction[3] = {di.x, di.y, di.z};
+    const int found = IntersectSurfaceIterative(s, hit, direction, normal);
+    if (!found || normal[0] == 0.0 || !std::isfinite(hit[0]) || !std::isfinite(hit[1]) ||
+        !std::isfinite(hit[2])) {
+      ray.blocked = 1;
+      ray.status = kRayStopped;
+      if (std::isfinite(hit[0]) && std::isfinite(hit[1]) && std::isfinite(hit[2])) {
+        LeaveFrame(s, hit, nullptr);
+        ray.x = hit[0];
+        ray.y = hit[1];
+        ray.z = hit[2];
+      }
+      return kRayStopped;
+    }
+    n = {normal[0], normal[1], normal[2]};
+    t = (hit[0] - p[0]) * di.x + (hit[1] - p[1]) * di.y + (hit[2] - p[2]) * di.z;
+  }
+
+  // Orient the normal along the ray's own travel (a zero L counts as positive).
+  const TVec D{d[0], d[1], d[2]};
+  if ((n.x >= 0.0) != (D.x >= 0.0)) n = {-n.x, -n.y, -n.z};
+
+  ray.blocked = 0;
+  ray.status = kRayPassed;
+  const int bound = ApertureStatus(s, hit[1], hit[2]);
+  if (bound != 0) {
+    ray.blocked = 1;
+    ray.status = bound;
+    if (!ray.traceThrough) {
+      LeaveFrame(s, hit, nullptr);
+      ray.x = hit[0];
+      ray.y = hit[1];
+      ray.z = hit[2];
+      return bound;
+    }
+  }
+
+  // Refraction n' D' = n D + (n' cos I' - n cos I) N, written with mu = n / n'; a negative
+  // mu (mirror) gives s = -1 and turns the same formula into D - 2 cos I N.
+  double mu = s.indexAfter == 0.0 ? 1.0 : s.indexBefore / s.indexAfter;
+  double sense = mu >= 0.0 ? 1.0 : -1.0;
+  double cosI = Dot(D, n);
+  if (std::fabs(cosI) > kBoundTolerance) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
+  if (std::fabs(cosI) > 1.0) cosI = cosI > 0.0 ? 1.0 : -1.0;
+  double q = 1.0 - mu * mu * (1.0 - cosI * cosI);
+
+  TVec g{0.0, 0.0, 0.0};
+  double k = 0.0;
+  if (HoeActive(s.hoe)) {
+    const double m2 = s.hoe.Mhxy * s.hoe.Mhxy;
+    double phase = 0.0, slope = 0.0;
+    HoePhase(s.hoe, (hit[1] * hit[1] + hit[2] * hit[2]) / m2, phase, slope);
+    const TVec planar{0.0, 2.0 * slope * hit[1] / m2, 2.0 * slope * hit[2] / m2};
+    // The phase gradient along the surface is the planar gradient projected onto the
+    // tangent plane; no division by the normal's x, so it holds at grazing normals too.
+    const double along = Dot(planar, n);
+    g = {planar.x - along * n.x, planar.y - along * n.y, planar.z - along * n.z};
+    k = s.indexAfter == 0.0 ? 0.0 : s.hoe.order * s.hoe.wavelengthFactor / s.indexAfter;
+    // |D'| = 1 needs the normal part reduced by the grown tangential part
+    // |s mu D_t + K g|^2 - |mu D_t|^2 = K (2 |mu| D.g + K g.g).
+    q -= k * (2.0 * std::fabs(mu) * Dot(D, g) + k * Dot(g, g));
+    if (s.indexBefore != 0.0) t += phase * k * s.indexAfter / s.indexBefore;
+  }
+
+  double root;
+  if (q >= 0.0) {
+    root = std::sqrt(q);
+  } else {
+    ray.blocked = 1;
+    ray.status = kRayTotalReflection;
+    mu = -1.0;
+    sense = -1.0;
+    root = cosI;
+  }
+  double out[3] = {sense * ((root - mu * cosI) * n.x + mu * D.x) + k * g.x,
+                   sense * ((root - mu * cosI) * n.y + mu * D.y) + k * g.y,
+                   sense * ((root - mu * cosI) * n.z + mu * D.z) + k * g.z};
+
+  LeaveFrame(s, hit, out);
+  const double length = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
+  if (!(length > kTinyValue) || !std::isfinite(length)) {
+    ray.blocked = 1;
+    ray.status = kRayMissedSurface;
+    return kRayMissedSurface;
+  }
+  for (double &component : out) {
+    component /= length;
+    if (std::fabs(component) < kTinyValue) component = 0.0;
+  }
+  ray.x = hit[0];
+  ray.y = hit[1];
+  ray.z = hit[2];
+  ray.L = out[0];
+  ray.M = out[1];
+  ray.N = out[2];
+  ray.pathLength = t;
+  return ray.blocked == 0 ? kRayPassed : ray.status;
+}
+
+int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int backwards) {
+  if (!AllFinite(ray)) return -1;
+  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
+  double d[3] = {ray.L, ray.M, ray.N};
+  RotateBySurface(s, p, 0);
+  RotateBySurface(s, d, 0);
+  const double before = backwards ? s.indexAfter : s.indexBefore;
+  const double after = backwards ? s.indexBefore : s.indexAfter;
+  if (d[0] == 0.0 || before == 0.0 || after == 0.0) return -1;
+
+  const double u = -d[1] / d[0], v = -d[2] / d[0];
+  const double y0 = p[1] + p[0] * u, z0 = p[2] + p[0] * v;
+  double hoePower = 0.0;
+  if (HoeActive(s.hoe))
+    hoePower = s.hoe.order * 2.0 * s.hoe.Vh[0] / (s.hoe.Mhxy * s.hoe.Mhxy) * s.hoe.wavelengthFactor;
+  const double curvature = s.R == 0.0 ? 0.0 : 1.0 / s.R;
+  const double power = (after - before) * curvature - hoePower;
+  const double u1 = (power * y0 + before * u) / after;
+  const double v1 = (power * z0 + before * v) / after;
+  const double sign = ((d[0] > 0.0) == (before / after > 0.0)) ? 1.0 : -1.0;
+  double out[3];
+  out[0] = sign / std::sqrt(1.0 + u1 * u1 + v1 * v1);
+  out[1] = -out[0] * u1;
+  out[2] = -out[0] * v1;
+  for (double &component : out)
+    if (std::fabs(component) < kTinyValue) component = 0.0;
+  double at[3] = {0.0, y0, z0};
+  LeaveFrame(s, at, out);
+  ray.x = at[0];
+  ray.y = at[1];
+  ray.z = at[2];
+  ray.L = out[0];
+  ray.M = out[1];
+  ray.N = out[2];
+  ray.blocked = 0;
+  ray.status = kRayPassed;
+  return 1;
+}

@@ -1,0 +1,148 @@
+#include "optics/pipe_wall.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "foundation/tests/approx.h"
+#include "optics/tests/interaction_fixtures.h"
+
+namespace {
+
+constexpr double kGeometryTolerance = 1e-12;
+constexpr double kDegree = 3.141592653589793 / 180.0;
+constexpr double kGlass = 1.5;
+
+// Two flat ends of semi-height r, 'length' apart along the direction (cos a, sin a, 0).
+TPipeWall StraightPipe(double r, double length, double a = 0.0) {
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
+  first.outer.type = kBoundRound;
+  first.outer.semiHeight = r;
+  TInteractionSurface second = first;
+  second.indexBefore = kGlass;
+  second.indexAfter = 1.0;
+  second.vertex[0] = length * std::cos(a);
+  second.vertex[1] = length * std::sin(a);
+  Tilt(first, 0.0, 0.0, a);
+  Tilt(second, 0.0, 0.0, a);
+  TPipeWall pipe;
+  BuildPipeWall(pipe, first, second, 1.0);
+  return pipe;
+}
+
+TEST(PipeWall, BuildsACylinderBetweenEqualEnds) {
+  const TPipeWall pipe = StraightPipe(5.0, 100.0);
+  EXPECT_EQ(pipe.built, 1);
+  EXPECT_EQ(pipe.k, 0.0);
+  EXPECT_APPROX(pipe.wall.outer.semiHeight, 5.0, kGeometryTolerance);
+  EXPECT_APPROX(pipe.x1, 0.0, kGeometryTolerance);
+  EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
+  EXPECT_APPROX(pipe.wall.indexAfter, kGlass, kGeometryTolerance);
+  EXPECT_APPROX(pipe.wall.indexBefore, 1.0, kGeometryTolerance);
+}
+
+TEST(PipeWall, ConeSlopeAndEndSags) {
+  TInteractionSurface first = OpenSurface(kSurfaceSphere, 20.0, 1.0, kGlass);
+  first.outer.semiHeight = 6.0;
+  TInteractionSurface second = OpenSurface(kSurfaceSphere, -30.0, kGlass, 1.0);
+  second.outer.semiHeight = 4.0;
+  second.vertex[0] = 50.0;
+  TPipeWall pipe;
+  BuildPipeWall(pipe, first, second, 1.0);
+  EXPECT_APPROX(pipe.k, (4.0 - 6.0) / 50.0, kGeometryTolerance);
+  EXPECT_APPROX(pipe.x1, 20.0 - std::sqrt(400.0 - 36.0), kGeometryTolerance);
+  EXPECT_APPROX(pipe.x2, 50.0 - (30.0 - std::sqrt(900.0 - 16.0)), kGeometryTolerance);
+}
+
+// Inside the glass a ray at 30 degrees to the axis meets the wall at 60 degrees incidence,
+// beyond the critical 41.8: it is carried along. From the axis it first meets the wall at
+// x = r / tan 30 and then every 2 r / tan 30: 8.66, 25.98, ..., 95.26 -> 6 reflections.
+TEST(PipeWall, RayInsideTheAcceptanceConeReachesTheFarEnd) {
+  for (double tilt : {0.0, 20.0 * kDegree}) {
+    const TPipeWall pipe = StraightPipe(5.0, 100.0, tilt);
+    const double a = 30.0 * kDegree;
+    // Local direction (cos a, sin a, 0) turned with the pipe.
+    const double c = std::cos(tilt), s = std::sin(tilt);
+    TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a) * c - std::sin(a) * s,
+                              std::cos(a) * s + std::sin(a) * c, 0.0);
+    int reflections = 0;
+    double path = 0.0;
+    EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kRayPassed);
+    EXPECT_EQ(reflections, 6);
+    // Segments r/sin a, then five of 2r/sin a.
+    EXPECT_APPROX(path, 11.0 * 5.0 / std::sin(a), kGeometryTolerance);
+    // An even number of mirror images restores the starting direction.
+    const double localL = ray.L * c + ray.M * s;
+    EXPECT_APPROX(localL, std::cos(a), kGeometryTolerance);
+    const double localY = -ray.x * s + ray.y * c;
+    EXPECT_APPROX(std::fabs(localY), 5.0, kGeometryTolerance);  // parked on the wall
+  }
+}
+
+TEST(PipeWall, RayOutsideTheAcceptanceConeEscapes) {
+  const TPipeWall pipe = StraightPipe(5.0, 100.0);
+  const double a = 55.0 * kDegree;  // wall incidence 35 degrees, below the critical 41.8
+  TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  int reflections = -1;
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
+  EXPECT_EQ(reflections, 0);
+  EXPECT_EQ(ray.status, kRayStopped);
+  EXPECT_EQ(ray.blocked, 1);
+  EXPECT_APPROX(ray.y, 5.0, kGeometryTolerance);
+  EXPECT_GT(ray.M, 0.0);  // leaves outwards
+  // Refracted out of the glass: sin(out) = 1.5 sin(35 degrees) against the wall normal.
+  EXPECT_APPROX(ray.M / std::sqrt(ray.L * ray.L + ray.M * ray.M),
+                std::sqrt(1.0 - std::pow(1.5 * std::sin(35.0 * kDegree), 2)), 1e-12);
+}
+
+TEST(PipeWall, EdgeCasesOfTheWall) {
+  const TPipeWall pipe = StraightPipe(5.0, 100.0);
+  // Along the axis of a cylinder: no intersection.
+  TCurrentRay axial = MakeRay(0.0, 1.0, 0.0, 1.0, 0.0, 0.0);
+  EXPECT_EQ(TracePipeWall(pipe, axial), kRayMissedSurface);
+  EXPECT_EQ(axial.status, kRayMissedSurface);
+  // Meets the wall beyond the far end: passes, unmoved.
+  TCurrentRay late = MakeRay(90.0, 0.0, 0.0, 1.0, 0.01, 0.0);
+  EXPECT_EQ(TracePipeWall(pipe, late), kRayPassed);
+  EXPECT_EQ(late.x, 90.0);
+  // Meets the wall before the start: lost.
+  TCurrentRay early = MakeRay(-10.0, 0.0, 0.0, 1.0, 1.0, 0.0);
+  EXPECT_EQ(TracePipeWall(pipe, early), kRayStopped);
+  EXPECT_EQ(early.blocked, 1);
+  // Arrives already marked as totally reflected: turned back in x and lost.
+  TCurrentRay marked = MakeRay(10.0, 0.0, 0.0, 0.8, 0.6, 0.0);
+  marked.status = kRayTotalReflection;
+  EXPECT_EQ(TracePipeWall(pipe, marked), kRayStopped);
+  EXPECT_APPROX(marked.L, -0.8, kGeometryTolerance);
+  EXPECT_EQ(marked.x, 10.0);
+  // Bad rays miss instead of looping.
+  TCurrentRay broken = MakeRay(10.0, 0.0, 0.0, 1.0, 0.5, 0.0);
+  broken.M = std::nan("");
+  EXPECT_EQ(CarryAlongPipe(pipe, broken, nullptr, nullptr), kRayMissedSurface);
+}
+
+TEST(PipeWall, CoincidentEndsLeaveTheWallAbsent) {
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
+  first.outer.semiHeight = 5.0;
+  TInteractionSurface second = first;
+  second.vertex[1] = 3.0;  // same x: no length along the axis
+  TPipeWall pipe = StraightPipe(5.0, 100.0);
+  BuildPipeWall(pipe, first, second, 1.0);
+  EXPECT_EQ(pipe.built, 0);
+  TCurrentRay ray = MakeRay(0.0, 0.0, 0.0, 0.6, 0.8, 0.0);
+  EXPECT_EQ(TracePipeWall(pipe, ray), kRayPassed);
+  EXPECT_EQ(ray.y, 0.0);
+}
+
+// A ray circling the wall with no progress along the pipe would reflect for ever.
+TEST(PipeWall, ReflectionsWithoutProgressEndAsLost) {
+  const TPipeWall pipe = StraightPipe(5.0, 100.0);
+  // Off axis and square to it: every chord meets the wall at 78.5 degrees incidence.
+  TCurrentRay ray = MakeRay(50.0, 4.9, 0.0, 0.0, 0.0, 1.0);
+  int reflections = 0;
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, nullptr), kRayStopped);
+  EXPECT_EQ(reflections, kPipeReflectionLimit + 1);
+  EXPECT_EQ(ray.status, kRayStopped);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "tools/dispersion_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "foundation/tests/approx.h"
+#include "optics/glass_info.h"
+#include "tools/catalog_builder.h"
+#include "tools/glass_table.h"
+
+namespace {
+
+constexpr double kFormulaAgreement = 1e-6;  // the catalog's promise between formulas
+constexpr double kCatalogDigits = 5e-7;
+constexpr double kRepresentable = 1e-12;  // a form that holds the target exactly
+constexpr double kHandWorked = 1e-9;
+
+double Crown(double lambda) {
+  const double l2 = lambda * lambda;
+  return std::sqrt(1.0 + 1.03961212 * l2 / (l2 - 0.00600069867) +
+                   0.231792344 * l2 / (l2 - 0.0200179144) + 1.01046945 * l2 / (l2 - 103.560653));
+}
+
+std::vector<TGlassRow> Rows() {
+  std::vector<TGlassRow> rows;
+  std::string error;
+  EXPECT_TRUE(ReadGlassTable(GLASS_TABLE_PATH, rows, error)) << error;
+  return rows;
+}
+
+const TGlassRow &Row(const std::vector<TGlassRow> &rows, const std::string &name) {
+  for (const TGlassRow &row : rows)
+    if (row.name == name) return row;
+  static const TGlassRow none;
+  ADD_FAILURE() << name << " missing";
+  return none;
+}
+
+}  // namespace
+
+TEST(DispersionFit, TheCrownInEveryFormulaGivesOneIndex) {
+  TBaseGlassRecord sellmeier;
+  sellmeier.formula = kFormulaSellmeier;
+  sellmeier.minWavelength = 0.3;
+  sellmeier.maxWavelength = 2.5;
+  sellmeier.a = {
+      1.03961212, 0.00600069867, 0.231792344, 0.0200179144, 1.01046945, 103.560653, 0, 0, 0, 0};
+  const TFitResult polynomial = FitDoublePolynomial(Crown, 0.3, 2.5, 0.02);
+  // The power series has no λ⁴ term for the infrared pole, so it holds the crown to 1e-6
+  // over the visible and near infrared only.
+  const TFitResult series = FitPowerSeries(Crown, 0.365, 1.014, 8);
+  ASSERT_TRUE(polynomial.ok);
+  ASSERT_TRUE(series.ok);
+  EXPECT_LT(polynomial.maxError, kFormulaAgreement);
+  EXPECT_LT(series.maxError, kFormulaAgreement);
+  const TBaseGlassInfo s(sellmeier), p(polynomial.record), q(series.record);
+  for (double lambda = 0.3; lambda <= 2.5; lambda += 0.01)
+    EXPECT_NEAR(p.IndexAt(lambda), s.IndexAt(lambda), kFormulaAgreement) << lambda;
+  for (double lambda = 0.365; lambda <= 1.014; lambda += 0.005)
+    EXPECT_NEAR(q.IndexAt(lambda), s.IndexAt(lambda), kFormulaAgreement) << lambda;
+  for (const TGlassInfo *glass :
+       {static_cast<const TGlassInfo *>(&s), static_cast<const TGlassInfo *>(&p),
+        static_cast<const TGlassInfo *>(&q)}) {
+    EXPECT_APPROX(glass->IndexAt(0.5875618), 1.516800, kCatalogDigits);
+    EXPECT_APPROX(glass->IndexAt(0.4861327), 1.522376, kCatalogDigits);
+    EXPECT_APPROX(glass->IndexAt(0.6562725), 1.514322, kCatalogDigits);
+  }
+}
+
+TEST(DispersionFit, HerzbergerFitsTheDoublePolynomialExactly) {
+  // n = A + B L + C L² + D λ² + E λ⁴ with L = 1/(λ² - 0.028) lies in the double
+  // polynomial's span when its pole is 0.028.
+  const auto herzberger = [](double l) {
+    const double big = 1.0 / (l * l - 0.028);
+    return 3.4 + 0.16 * big - 0.12 * big * big + 1.3e-6 * l * l - 2e-9 * l * l * l * l;
+  };
+  const TFitResult fit = FitDoublePolynomial(herzberger, 2.4, 25.0, 0.028);
+  ASSERT_TRUE(fit.ok);
+  EXPECT_LT(fit.maxError, kRepresentable);
+}
+
+TEST(DispersionFit, SellmeierWithFixedPolesRecoversItsStrengths) {
+  const TFitResult fit =
+      FitSellmeierPoles(Crown, 0.3, 2.5, {0.00600069867, 0.0200179144, 103.560653});
+  ASSERT_TRUE(fit.ok);
+  EXPECT_LT(fit.maxError, kRepresentable);
+  EXPECT_APPROX(fit.record.a[0], 1.03961212, 1e-9);
+  EXPECT_APPROX(fit.record.a[4], 1.01046945, 1e-9);
+  // A pole inside the range is refused.
+  EXPECT_FALSE(FitSellmeierPoles(Crown, 0.3, 2.5, {0.25}).ok);
+}
+
+TEST(CatalogBuilder, ExactConversionsOfTheTableFormulas) {
+  const std::vector<TGlassRow> rows = Rows();
+  // Poles given as wavelengths with a constant term, the general form and the maker form.
+  for (const char *name : {"CaF2", "MgF2-e", "ZnS", "Ge", "GaAs", "N-BK7"}) {
+    const TGlassRow &row = Row(rows, name);
+    const TFitResult fit = MakeGlassRecord(row);
+    EXPECT_EQ(fit.record.formula, kFormulaSellmeier) << name;
+    EXPECT_LT(fit.maxError, kRepresentable) << name;
+    const TBaseGlassInfo glass(fit.record);
+    const double middle = 0.5 * (row.minWavelength + row.maxWavelength);
+    EXPECT_APPROX(glass.IndexAt(middle), SourceIndex(row, middle), kRepresentable) << name;
+  }
+}
+
+TEST(CatalogBuilder, FittedMaterialsStayWithinTheirPromise) {
+  const std::vector<TGlassRow> rows = Rows();
+  const TFitResult si = MakeGlassRecord(Row(rows, "Si"));
+  EXPECT_LT(si.maxError, kFormulaAgreement);
+  EXPECT_NEAR(TBaseGlassInfo(si.record).IndexAt(5.0), SourceIndex(Row(rows, "Si"), 5.0),
+              kFormulaAgreement);
+  // Six Sellmeier terms do not fit five slots; the best five-term form misses by a few
+  // parts in a million, which the tool reports.
+  const TFitResult kbr = MakeGlassRecord(Row(rows, "KBr"));
+  EXPECT_LT(kbr.maxError, 1e-5);
+}
+
+TEST(CatalogBuilder, DataAt25DegreesIsCarriedTo20) {
+  const std::vector<TGlassRow> rows = Rows();
+  const TGlassRow &row = Row(rows, "S-BSL7");
+  // Worked out by hand: absolute index at 25 °C, less the thermal change over -5 °C,
+  // relative to air at 20 °C.
+  EXPECT_APPROX(CatalogIndex(row, 0.5875618), 1.5163293030, kHandWorked);
+  EXPECT_APPROX(CatalogIndex(row, 0.4861327), 1.5219058915, kHandWorked);
+  EXPECT_APPROX(CatalogIndex(row, 1.0), 1.5070525135, kHandWorked);
+  EXPECT_APPROX(SourceIndex(row, 0.5875618), 1.5163299248, kHandWorked);
+  const TFitResult fit = MakeGlassRecord(row);
+  EXPECT_LT(fit.maxError, kFormulaAgreement);
+}
+
+TEST(CatalogBuilder, ThermalDataOfTheCrown) {
+  const std::vector<TGlassRow> rows = Rows();
+  const TFitResult fit = MakeGlassRecord(Row(rows, "N-BK7"));
+  const TBaseGlassInfo glass(fit.record);
+  EXPECT_APPROX(glass.Alfa(20.0), 71.0, 1e-6);  // 7.1e-6 per K in 1e-7 units
+  EXPECT_APPROX(glass.GetP(), 2.51, 1e-6);
+  // Absolute index changes from the maker's thermal formula, worked out by hand.
+  struct Case {
+    double lambda, temperature, change;
+  };
+  // dn/dT bends like 1/(λ² - λtk²) but is a straight line in λ in the record: over the
+  // visible it holds the change to about a tenth.
+  for (const Case c : {Case{0.5461, 40.0, 3.247109e-05}, Case{0.5461, -20.0, -4.873255e-05},
+                       Case{0.6438, 60.0, 6.071812e-05}, Case{0.4358, 0.0, -3.669694e-05}}) {
+    const double model = (c.temperature - 20.0) * glass.Beta(c.temperature, c.lambda) * 1e-7;
+    EXPECT_NEAR(model, c.change, 0.12 * std::fabs(c.change)) << c.lambda << " " << c.temperature;
+  }
+  // Crystals carry no thermal data: the catalog index is used as it is.
+  const TFitResult ge = MakeGlassRecord(Row(rows, "Ge"));
+  EXPECT_EQ(ge.record.beta0, 0.0f);
+  EXPECT_EQ(ge.record.alfa0, 0.0f);
+}

@@ -1,0 +1,228 @@
+// The catalogs in resources/cglass are what the tool writes from the table, and every
+// glass of the table is found in them by name.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
+#include "foundation/glass_name.h"
+#include "foundation/tests/approx.h"
+#include "optics/data_file.h"
+#include "optics/dgc_file.h"
+#include "optics/glass_catalog.h"
+#include "optics/glass_info.h"
+#include "tools/catalog_builder.h"
+
+namespace {
+
+constexpr double kFormulaAgreement = 1e-6;
+constexpr double kKbrFit = 1e-5;           // the one material reported above 1e-6
+constexpr double kSameFit = 1e-9;          // a refit on another build agrees this well
+constexpr double kHrzBetweenLines = 2e-5;  // table interpolation between spectral lines
+
+const char *const kCatalogs[] = {"misc", "schott", "ohara", "crystal"};
+
+std::string ReadText(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<TGlassRow> Rows() {
+  std::vector<TGlassRow> rows;
+  std::string error;
+  EXPECT_TRUE(ReadGlassTable(GLASS_TABLE_PATH, rows, error)) << error;
+  return rows;
+}
+
+std::string Lower(std::string s) {
+  for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The name with every Latin letter that has a Cyrillic twin replaced by that twin, in
+// code page 866, 1251 or UTF-8; a small Latin letter becomes a small Cyrillic one.
+enum class Page { k866, k1251, kUtf8 };
+std::string Cyrillic(const std::string &name, Page page) {
+  static const std::string latin = "ABCEHKMOPTXY";
+  static const unsigned char cp866[] = {0x80, 0x82, 0x91, 0x85, 0x8D, 0x8A,
+                                        0x8C, 0x8E, 0x90, 0x92, 0x95, 0x93};
+  // Unicode: А В С Е Н К М О Р Т Х У
+  static const unsigned unicode[] = {0x410, 0x412, 0x421, 0x415, 0x41D, 0x41A,
+                                     0x41C, 0x41E, 0x420, 0x422, 0x425, 0x423};
+  std::string out;
+  for (const char c : name) {
+    const std::size_t k =
+        latin.find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    if (k == std::string::npos) {
+      out.push_back(c);
+      continue;
+    }
+    const bool small = std::islower(static_cast<unsigned char>(c)) != 0;
+    // The twins are all in А..Я, whose small letters lie 0x20 above.
+    const unsigned code = unicode[k] + (small ? 0x20u : 0u);
+    switch (page) {
+      case Page::k866:  // small letters: а..п at 0xA0.., р..я at 0xE0..
+        out.push_back(static_cast<char>(!small           ? cp866[k]
+                                        : cp866[k] < 0x90 ? cp866[k] + 0x20
+                                                          : cp866[k] + 0x50));
+        break;
+      case Page::k1251:  // А..Я at 0xC0..0xDF, а..я at 0xE0..0xFF
+        out.push_back(static_cast<char>(code - 0x410 + 0xC0));
+        break;
+      case Page::kUtf8:
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        break;
+    }
+  }
+  return out;
+}
+
+class ScratchCatalogs {
+ public:
+  ScratchCatalogs() {
+    path_ = std::filesystem::temp_directory_path() / ("glass_regen_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchCatalogs() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+TEST(ShippedCatalogs, AreWhatTheToolWrites) {
+  ScratchCatalogs scratch;
+  std::ostringstream report;
+  std::string error;
+  ASSERT_TRUE(BuildCatalogs(Rows(), scratch.Path(), report, error)) << error;
+  EXPECT_EQ(ReadText(scratch.Path() + "/private.tgc"),
+            ReadText(std::string(SHIPPED_CATALOG_DIR) + "/private.tgc"));
+  for (const char *name : kCatalogs) {
+    const TBaseDataFile fresh(scratch.Path() + "/" + name + ".dgc");
+    const TBaseDataFile shipped(std::string(SHIPPED_CATALOG_DIR) + "/" + name + ".dgc");
+    ASSERT_TRUE(fresh.IsOk()) << name;
+    ASSERT_TRUE(shipped.IsOk()) << name << ": " << shipped.ErrorText();
+    ASSERT_EQ(fresh.IndexSize(), shipped.IndexSize()) << name;
+    EXPECT_EQ(fresh.GlassCount(), shipped.GlassCount()) << name;
+    for (int e = 0; e < fresh.IndexSize(); ++e) {
+      const TGlassIndexEntry &a = fresh.Index()[e];
+      const TGlassIndexEntry &b = shipped.Index()[e];
+      EXPECT_STREQ(a.name, b.name);
+      EXPECT_EQ(a.chainHead, b.chainHead);
+      EXPECT_EQ(a.next, b.next);
+      EXPECT_EQ(a.paired, b.paired);
+      const auto ra = fresh.GetRecordAt(e);
+      const auto rb = shipped.GetRecordAt(e);
+      ASSERT_TRUE(ra && rb);
+      EXPECT_EQ(ra->formula, rb->formula) << a.name;
+      EXPECT_EQ(ra->minWavelength, rb->minWavelength) << a.name;
+      EXPECT_EQ(ra->maxWavelength, rb->maxWavelength) << a.name;
+      EXPECT_EQ(ra->p, rb->p) << a.name;
+      EXPECT_NEAR(ra->beta0, rb->beta0, 1e-4) << a.name;
+      const TBaseGlassInfo ga(*ra), gb(*rb);
+      for (int k = 0; k <= 20; ++k) {
+        const double lambda = ra->minWavelength + (ra->maxWavelength - ra->minWavelength) * k / 20;
+        EXPECT_NEAR(ga.IndexAt(lambda), gb.IndexAt(lambda), kSameFit) << a.name << " " << lambda;
+      }
+    }
+  }
+  EXPECT_NE(report.str().find("KBr"), std::string::npos);
+}
+
+TEST(ShippedCatalogs, EveryGlassIsFoundByItsNameTypedAnyWay) {
+  const std::vector<TGlassRow> rows = Rows();
+  TGlassCatalog catalogs(SHIPPED_CATALOG_DIR, "misc");
+  ASSERT_TRUE(catalogs.IsOk()) << catalogs.ErrorText();
+  std::set<std::string> inMisc;
+  TGlassIterator it;
+  catalogs.SetIterator(it);
+  for (std::string name = it.Next(); !name.empty(); name = it.Next()) inMisc.insert(name);
+  int checked = 0;
+  for (const TGlassRow &row : rows) {
+    for (const std::string &catalog : {Lower(row.catalog), std::string("misc")}) {
+      catalogs.Open(catalog);
+      ASSERT_TRUE(catalogs.IsOk()) << catalog;
+      if (catalog == "misc" && !inMisc.count(NormalizedGlassName(row.name))) continue;
+      const double tolerance = row.name == "KBr" ? kKbrFit : kFormulaAgreement;
+      const double lambda = std::clamp(0.5875618, row.minWavelength, row.maxWavelength);
+      for (const std::string &typed :
+           {row.name, Lower(row.name), Cyrillic(row.name, Page::k866),
+            Cyrillic(Lower(row.name), Page::k866), Cyrillic(row.name, Page::k1251),
+            Cyrillic(Lower(row.name), Page::k1251), Cyrillic(row.name, Page::kUtf8),
+            Cyrillic(Lower(row.name), Page::kUtf8)}) {
+        const auto glass = catalogs.GetGlass(typed);
+        ASSERT_TRUE(glass) << catalog << ": " << row.name << " typed as " << typed;
+        EXPECT_NEAR(glass->IndexAt(lambda), CatalogIndex(row, lambda), tolerance) << row.name;
+        ++checked;
+      }
+    }
+  }
+  EXPECT_EQ(checked, (159 + 37) * 8);
+}
+
+TEST(ShippedCatalogs, MiscHoldsTheEverydayAndInfraredMaterials) {
+  TGlassCatalog catalogs(SHIPPED_CATALOG_DIR, "misc");
+  ASSERT_TRUE(catalogs.IsOk()) << catalogs.ErrorText();
+  EXPECT_EQ(catalogs.GetGlassCount(), 37);
+  for (const char *name : {"N-BK7", "F2", "SF11", "N-SF11", "Ge", "Si", "ZnSe", "ZnS", "CaF2",
+                           "SiO2-fused", "germanium", "fused_silica", "zinc_selenide"}) {
+    EXPECT_TRUE(catalogs.GetGlass(name)) << name;
+  }
+  EXPECT_EQ(catalogs.GetStoredGlassName("", "ge"), "GERMANIUM");
+  const auto crown = catalogs.GetGlass("N-BK7");
+  EXPECT_APPROX(crown->IndexAt(0.5875618), 1.516800, 5e-7);
+  EXPECT_APPROX(catalogs.GetGlass("F2")->IndexAt(0.5875618), 1.62004, 5e-6);
+  EXPECT_APPROX(catalogs.GetGlass("N-SF11")->IndexAt(0.5875618), 1.78472, 5e-6);
+  // At 20 °C and 760 mm the index in air is the catalog's.
+  EXPECT_APPROX(crown->IndexInAirAt(0.5875618, 20.0, 760.0), crown->IndexAt(0.5875618), 1e-12);
+  EXPECT_GT(crown->IndexInAirAt(0.5875618, 40.0, 760.0), crown->IndexAt(0.5875618));
+  // Germanium's range starts at 2 µm: the visible index is computed and reported.
+  const auto ge = catalogs.GetGlass("Ge");
+  EXPECT_FALSE(ge->InRange(0.5875618));
+  EXPECT_TRUE(ge->InRange(10.0));
+  EXPECT_GT(ge->IndexAt(1.9), 4.0);
+}
+
+TEST(ShippedCatalogs, PrivateCatalogTablesInterpolateTheFormulas) {
+  const std::vector<TGlassRow> rows = Rows();
+  TGlassCatalog catalogs(SHIPPED_CATALOG_DIR, "Private");
+  ASSERT_TRUE(catalogs.IsOk()) << catalogs.ErrorText();
+  EXPECT_EQ(catalogs.GetGlassCount(), 3);
+  const TGlassRow *bk7 = nullptr;
+  const TGlassRow *f2 = nullptr;
+  const TGlassRow *caf2 = nullptr;
+  for (const TGlassRow &row : rows) {
+    if (row.name == "N-BK7") bk7 = &row;
+    if (row.name == "F2") f2 = &row;
+    if (row.name == "CaF2") caf2 = &row;
+  }
+  const auto hrz = catalogs.GetGlass("n-bk7-hrz");
+  const auto spl = catalogs.GetGlass("F2-SPL");
+  const auto ir = catalogs.GetGlass("caf2-ir");
+  ASSERT_TRUE(hrz && spl && ir);
+  for (double lambda = 0.38; lambda < 1.0; lambda += 0.013) {
+    EXPECT_NEAR(hrz->IndexAt(lambda), CatalogIndex(*bk7, lambda), kHrzBetweenLines) << lambda;
+    EXPECT_NEAR(spl->IndexAt(lambda), CatalogIndex(*f2, lambda), kHrzBetweenLines) << lambda;
+  }
+  for (double lambda = 2.1; lambda < 9.0; lambda += 0.37)
+    EXPECT_NEAR(ir->IndexAt(lambda), CatalogIndex(*caf2, lambda), kHrzBetweenLines) << lambda;
+  EXPECT_APPROX(hrz->GetP(), 2.51, 1e-12);
+  EXPECT_GT(ir->GetP(), 0.0);  // estimated from its index
+  const double d = 0.587562;
+  double n = 0.0;
+  EXPECT_EQ(hrz->IndexInAir(1, &d, 30.0, 700.0, &n), kGlassNoTemperature);
+}
