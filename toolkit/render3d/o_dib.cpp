@@ -2,6 +2,7 @@
 
 #include "platform/gui/dc.h"
 #include "platform/gui/dib_pixels.h"
+#include "toolkit/render3d/o_palette.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -93,7 +94,8 @@ void TODib::SetColorMode(WORD mode) {
     }
     usage_ = DIB_PAL_COLORS;
   } else if (mode == DIB_RGB_COLORS) {
-    ChangeModeToRGB(nullptr);
+    // Indices refer to the shared palette, which every palettised back buffer is drawn with.
+    ChangeModeToRGB(SharedPalette ? static_cast<HPALETTE>(*SharedPalette) : nullptr);
   }
 }
 
@@ -123,7 +125,9 @@ int TODib::StretchDraw(TDC &dc, const RECT &destination, const RECT *source) con
                           GetBits(), GetInfo(), usage_, SRCCOPY);
 }
 
-bool TODib::WriteFile(const char *fileName) const { return TDib::WriteFile(fileName); }
+bool TODib::WriteFile(const char *fileName) const {
+  return TDib::WriteFile(fileName, SharedPalette ? static_cast<HPALETTE>(*SharedPalette) : nullptr);
+}
 
 int TODib::ToClipboard() const {
   if (!IsOK() || !QGuiApplication::instance()) return 1;

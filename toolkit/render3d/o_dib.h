@@ -34,12 +34,15 @@ class TODib : public TDib {
   int BitsPerPixel() const { return bitsPerPixel_; }
   int RowStride() const { return rowStride_; }
   bool IsTrueColor() const { return bitsPerPixel_ >= 24; }
+  // DIB_PAL_COLORS: the table becomes the indices 0, 1, 2 ... of the drawing context's
+  // palette; DIB_RGB_COLORS: the indices become the shared palette's colours.
   void SetColorMode(WORD mode);
 
   // Copies to a device at (x, y); `source` gives left, top, width and height inside the
   // bitmap (the whole bitmap when null). Returns the rows set.
   int Draw(TDC &dc, int x, int y, const RECT *source = nullptr) const;
   int StretchDraw(TDC &dc, const RECT &destination, const RECT *source = nullptr) const;
+  // A palettised bitmap is written with the shared palette's colours.
   bool WriteFile(const char *fileName) const;
   int ToClipboard() const;
 

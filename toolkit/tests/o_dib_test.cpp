@@ -296,3 +296,28 @@ TEST(ODib, UnreadableFileGivesAnInvalidBitmap) {
   EXPECT_FALSE(TODib(0, 0).IsOK());
   EXPECT_TRUE(TODib::AllocDib24(-1, 5).empty());
 }
+
+TEST(ODib, PalettisedFilesAreWrittenInTheSharedPalettesColours) {
+  CreateSharedPalette();
+  TODib dib(2, 1, 256, DIB_PAL_COLORS);
+  dib.SetPixel(0, 0, 105);
+  dib.SetPixel(1, 0, 230);
+  const std::string path = ::testing::TempDir() + "odib_palettised.bmp";
+  ASSERT_TRUE(dib.WriteFile(path.c_str()));
+  const TODib back(path.c_str());
+  ASSERT_TRUE(back.IsOK()) << back.ErrorText();
+  EXPECT_EQ(back.Usage(), DIB_RGB_COLORS);
+  QImage image(2, 1, QImage::Format_RGB32);
+  TImageDC dc(&image);
+  back.Draw(dc, 0, 0);
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 0)), RGB(0, 0, 0x5A));
+  EXPECT_EQ(ColorOfPixel(image.pixel(1, 0)), TOPalette::StandardColor(13));
+  // Back to RGB mode in memory: the same colours.
+  dib.SetColorMode(DIB_RGB_COLORS);
+  QImage again(2, 1, QImage::Format_RGB32);
+  TImageDC againDc(&again);
+  dib.Draw(againDc, 0, 0);
+  EXPECT_EQ(again, image);
+  std::remove(path.c_str());
+  DestroySharedPalette();
+}
