@@ -1,5 +1,5 @@
 // The contexts that are not tied to a window: memory, caller's image, printer page, screen.
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,6 +2,7 @@ list(APPEND PLATFORM_GUI_SOURCES
   gdi_objects.cpp
   font_map.cpp
   dc.cpp
+  dc_figures.cpp
   dc_blit.cpp
   dc_text.cpp
   dc_kinds.cpp

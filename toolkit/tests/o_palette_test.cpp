@@ -1,6 +1,6 @@
 #include "toolkit/render3d/o_palette.h"
 
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include <gtest/gtest.h>
 

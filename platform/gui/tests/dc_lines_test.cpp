@@ -1,4 +1,4 @@
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Mapping modes: logical units scaled by viewport extent / window extent.
 
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include "platform/gui/tests/gui_test_application.h"
 

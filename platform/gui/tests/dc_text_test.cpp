@@ -1,4 +1,4 @@
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include "platform/gui/font_map.h"
 #include "platform/gui/tests/gui_test_application.h"

@@ -1,6 +1,6 @@
 #include "platform/gui/gdi_objects.h"
 
-#include "platform/gui/dc.h"
+#include "platform/gui/dc_kinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,46 @@
+#pragma once
+// The contexts that are not tied to a window: a memory bitmap, a caller's image, a printer
+// page and the screen.
+
+#include "platform/gui/dc.h"
+
+// A context over a bitmap selected into it; a new one holds a 1 x 1 black bitmap of its own.
+class TMemoryDC : public TDC {
+ public:
+  TMemoryDC();
+  // Compatible with another context: every context here is 32-bit, so the same as above.
+  explicit TMemoryDC(const TDC &compatible);
+  ~TMemoryDC() override;
+  HBITMAP SelectBitmap(HBITMAP bitmap) override;
+  void RestoreBitmap();
+
+ private:
+  HBITMAP ownBitmap_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+};
+
+// A context over an image that the caller owns (printer pages, screen grabs, tests).
+class TImageDC : public TDC {
+ public:
+  explicit TImageDC(QImage *image, int logPixels = 96);
+};
+
+// A printer page: an image at the printer's resolution.
+class TPrintDC : public TDC {
+ public:
+  TPrintDC(QImage *page, int dotsPerInch);
+};
+
+// The screen: an image of the desktop's size, kept by the drawing layer and filled by the
+// screen-grab provider when there is one; drawing into it changes only that image.
+class TScreenDC : public TDC {
+ public:
+  // Takes a fresh picture of the screen when a screen source is installed.
+  TScreenDC();
+  // BITSPIXEL and RASTERCAPS (RC_PALETTE at 8 bits or fewer) follow the screen's depth.
+  int GetDeviceCaps(int index) const override;
+  static QImage &ScreenImage();
+  // How the screen is seen: a picture of the whole desktop and its colour depth (the window
+  // layer installs its screen provider here; without one the screen is a blank 32-bit page).
+  static void SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)());
+};
