@@ -95,3 +95,15 @@ int TScreenDC::GetDeviceCaps(int index) const {
       return TDC::GetDeviceCaps(index);
   }
 }
+
+HDC CreateCompatibleDC(HDC) { return (new TMemoryDC)->GetHDC(); }
+
+BOOL DeleteDC(HDC dc) {
+  if (!dc) return 0;
+  delete TDC::FromHandle(dc);
+  return 1;
+}
+
+HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
+  return CreateBitmapOfSize(width, height);
+}

@@ -44,3 +44,9 @@ class TScreenDC : public TDC {
   // layer installs its screen provider here; without one the screen is a blank 32-bit page).
   static void SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)());
 };
+
+// Handle forms: a memory context compatible with `dc` (every context here is 32-bit, so any
+// dc, or null, gives the same kind), deleted with DeleteDC; and a bitmap for it.
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);

@@ -1,7 +1,6 @@
 #include "platform/gui/window_dc.h"
 
 #include "platform/gui/dc_kinds.h"
-
 #include "platform/gui/screen.h"
 #include "platform/gui/window.h"
 

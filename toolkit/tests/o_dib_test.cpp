@@ -321,3 +321,27 @@ TEST(ODib, PalettisedFilesAreWrittenInTheSharedPalettesColours) {
   std::remove(path.c_str());
   DestroySharedPalette();
 }
+
+TEST(ODib, ClearAlsoFillsOneAndThirtyTwoBitBitmaps) {
+  std::vector<std::uint8_t> block(40 + 3 * 2 * 4, 0xEE);
+  BITMAPINFOHEADER header;
+  header.biWidth = 3;
+  header.biHeight = 2;
+  header.biBitCount = 32;
+  std::memcpy(block.data(), &header, 40);
+  TODib deep(std::move(block), true);
+  ASSERT_TRUE(deep.IsOK());
+  deep.Clear(RGB(1, 2, 3));
+  for (int i = 0; i < 6; ++i) {
+    const std::uint8_t *p = deep.GetBits() + 4 * i;
+    EXPECT_EQ(p[0], 3);
+    EXPECT_EQ(p[1], 2);
+    EXPECT_EQ(p[2], 1);
+    EXPECT_EQ(p[3], 0);
+  }
+  TODib mono(9, 2, 2, DIB_RGB_COLORS);
+  mono.Clear(1);
+  EXPECT_EQ(mono.GetPixelIndex(8, 1), 1);
+  mono.Clear(0);
+  EXPECT_EQ(mono.GetPixelIndex(8, 1), 0);
+}

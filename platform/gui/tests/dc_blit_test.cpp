@@ -185,3 +185,22 @@ TEST(DeviceContextBlit, BadDibHeadersDrawNothing) {
   EXPECT_EQ(dc.SetDIBitsToDevice(0, 0, 4, 4, 0, 0, 0, 4, nullptr, &info, DIB_RGB_COLORS), 0);
   EXPECT_EQ(image, before);
 }
+
+TEST(DeviceContextBlit, HandleFormsOfMemoryContexts) {
+  HDC memory = CreateCompatibleDC(nullptr);
+  ASSERT_NE(memory, nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(memory, 3, 3);
+  ASSERT_NE(bitmap, nullptr);
+  TDC &dc = *TDC::FromHandle(memory);
+  HBITMAP own = dc.SelectObject(bitmap);
+  EXPECT_NE(own, nullptr);
+  dc.SetPixel(2, 2, RGB(9, 8, 7));
+  EXPECT_EQ(ColorOfPixel(bitmap->image.pixel(2, 2)), RGB(9, 8, 7));
+  // Still selected: the bitmap cannot be deleted yet.
+  EXPECT_FALSE(DeleteObject(bitmap));
+  dc.SelectObject(own);
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(memory));
+  EXPECT_FALSE(DeleteDC(nullptr));
+  EXPECT_EQ(CreateCompatibleBitmap(nullptr, 0, 5), nullptr);
+}

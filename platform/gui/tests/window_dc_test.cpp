@@ -3,7 +3,6 @@
 #include "platform/gui/window_dc.h"
 
 #include "platform/gui/dc_kinds.h"
-
 #include "platform/gui/test_kit.h"
 #include "platform/gui/window.h"
 
