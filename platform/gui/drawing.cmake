@@ -7,7 +7,8 @@ list(APPEND PLATFORM_GUI_SOURCES
   dc_text.cpp
   dc_kinds.cpp
   dib_pixels.cpp
-  dib.cpp)
+  dib.cpp
+  sys_colors.cpp)
 list(APPEND PLATFORM_GUI_TESTS
   tests/gui_test_application.cpp
   tests/raster_ops_test.cpp

@@ -1,6 +1,7 @@
 #include "platform/gui/gdi_objects.h"
 
 #include "platform/gui/dc_kinds.h"
+#include "platform/gui/sys_colors.h"
 
 #include <gtest/gtest.h>
 
@@ -98,4 +99,15 @@ TEST(GdiObjects, BitmapsOfImpossibleSizeAreRefused) {
   TBitmap bitmap(7, 3);
   EXPECT_EQ(bitmap.Width(), 7);
   EXPECT_EQ(bitmap.Height(), 3);
+}
+
+TEST(SystemColours, ClassicLightGreyScheme) {
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(192, 192, 192));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(0, 0, 0));
+  EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), 0x800000u);
+  EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), RGB(255, 255, 255));
+  EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), RGB(128, 128, 128));
+  EXPECT_EQ(GetSysColor(-1), 0u);
+  EXPECT_EQ(GetSysColor(21), 0u);
 }
