@@ -4,7 +4,9 @@
 #include "platform/gui/screen.h"
 #include "platform/gui/window.h"
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QTimer>
 
 #include <algorithm>
 #include <map>
@@ -64,8 +66,20 @@ TWindow *TWindowDC::CurrentWindow() const {
   return window_;
 }
 
+void TWindowDC::ScheduleFlush() {
+  if (flushScheduled_ || !QCoreApplication::instance()) return;
+  flushScheduled_ = true;
+  const std::weak_ptr<bool> token = alive_;
+  QTimer::singleShot(0, [token, this] {
+    if (!token.lock()) return;
+    flushScheduled_ = false;
+    Flush();
+  });
+}
+
 void TWindowDC::SyncTarget() {
   TWindow *window = CurrentWindow();
+  if (window) ScheduleFlush();
   if (!window) {
     Retarget(nullptr, POINT{}, RECT{});
     return;

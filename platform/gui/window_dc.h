@@ -5,11 +5,14 @@
 
 #include "platform/gui/dc.h"
 
+#include <memory>
+
 class TWindow;
 
 // The whole window rectangle, the drawn non-client band included. A context may live
 // longer than one message (graph windows keep theirs): it follows the window's image
-// through resizes and draws nothing once the window is gone.
+// through resizes, draws nothing once the window is gone, and shows what it drew when the
+// event loop next runs, even if nobody flushes or releases it.
 class TWindowDC : public TDC {
  public:
   explicit TWindowDC(TWindow &window);
@@ -24,10 +27,15 @@ class TWindowDC : public TDC {
   TWindow *CurrentWindow() const;
 
  private:
+  void ScheduleFlush();
+
   TWindow *window_;
   HWND handle_;
   Area area_;
   RECT paintRect_;
+  bool flushScheduled_ = false;
+  // Expires with the context, so a deferred flush never reaches a deleted one.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The client area: device (0, 0) is the client's top-left corner.

@@ -285,3 +285,21 @@ TEST(DeviceContextLines, NullImageDrawsNothingAndDoesNotCrash) {
   EXPECT_TRUE(dc.Rectangle(0, 0, 4, 4));
   EXPECT_TRUE(dc.TextOut(0, 0, "x"));
 }
+
+TEST(DeviceContextLines, HugeFiguresStayInsideTheImage) {
+  QImage image = WhiteImage(32, 32);
+  TImageDC dc(&image);
+  TBrush black(RGB(0, 0, 0));
+  dc.SelectObject(black);
+  const POINT huge[3] = {{-2000000000, -2000000000}, {2000000000, -2000000000}, {0, 2000000000}};
+  dc.Polygon(huge, 3);
+  dc.RestoreBrush();
+  EXPECT_EQ(At(image, 16, 16), 0u);
+  TPen wide(RGB(255, 0, 0), 9);
+  dc.SelectObject(wide);
+  dc.MoveTo(-2000000000, 16);
+  dc.LineTo(2000000000, 16);
+  dc.RestorePen();
+  EXPECT_EQ(At(image, 16, 16), RGB(255, 0, 0));
+  EXPECT_EQ(At(image, 16, 14), RGB(255, 0, 0));
+}

@@ -201,3 +201,23 @@ TEST_F(WindowContexts, TheScreenContextShowsTheScreenProvidersPicture) {
   SetScreenProvider(previous);
   EXPECT_FALSE(screen.grabs.empty());
 }
+
+TEST_F(WindowContexts, AKeptContextShowsItsDrawingWithoutBeingReleased) {
+  TWindow *child = MakeChild(0, 40, 40);
+  TClientDC dc(*child);
+  dc.SetPixel(4, 4, kInk);
+  EXPECT_FALSE(dc.DirtyRect().isEmpty());
+  // The next turn of the event loop hands the drawn area to the window to show.
+  EXPECT_TRUE(test_kit::RunUntil([&dc] { return dc.DirtyRect().isEmpty(); }, 1000));
+  EXPECT_EQ(test_kit::ClientPixel(*child, 4, 4), kInk);
+}
+
+TEST_F(WindowContexts, ADeletedContextIgnoresItsPendingFlush) {
+  TWindow *child = MakeChild(0, 40, 40);
+  {
+    TClientDC dc(*child);
+    dc.SetPixel(1, 1, kInk);
+  }
+  test_kit::RunFor(20);
+  EXPECT_EQ(test_kit::ClientPixel(*child, 1, 1), kInk);
+}
