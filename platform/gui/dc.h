@@ -180,6 +180,8 @@ class TDC {
   void FillMaskedArea(const QImage &mask, QPoint topLeft, std::uint32_t rgb, int rop2);
   void FillImageRect(const QRect &rect, std::uint32_t rgb);
   void FillImageRegion(const QRegion &region, std::uint32_t rgb);
+  // The region (image coordinates) mixed with a colour in a ROP2 mode, inside the clip.
+  void MixRegion(const QRegion &region, std::uint32_t rgb, int rop2);
   // Samples `source` (ARGB32; alpha 0 marks pixels without a source, left alone) over
   // `destination` in image coordinates, mirrored as asked, through the raster operation.
   void BlitPixels(const QRect &destination, const QImage &source, DWORD rop, bool mirrorX,

@@ -209,12 +209,7 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
   const int band = hasPen ? width : 0;
   const QRect inner = outer.adjusted(band, band, -band, -band);
   if (hasBrush && !inner.isEmpty()) {
-    const std::uint32_t rgb = Resolve(brush_->logBrush.lbColor);
-    for (const QRect &r : (clip_ & inner)) {
-      for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
-      }
-    }
+    MixRegion(QRegion(inner), Resolve(brush_->logBrush.lbColor), rop2_);
   }
   if (!hasPen) return 1;
   if (width <= 1) {
@@ -230,13 +225,24 @@ BOOL TDC::Rectangle(int left, int top, int right, int bottom) {
     return 1;
   }
   const std::uint32_t rgb = Resolve(pen.lopnColor);
-  const QRegion frame = QRegion(outer) - QRegion(inner);
-  for (const QRect &r : (clip_ & frame)) {
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, rgb, rop2_);
-    }
-  }
+  MixRegion(QRegion(outer) - QRegion(inner), rgb, rop2_);
   return 1;
+}
+
+void TDC::MixRegion(const QRegion &region, std::uint32_t rgb, int rop2) {
+  if (rop2 == R2_COPYPEN) {
+    FillImageRegion(region, rgb);
+    return;
+  }
+  for (const QRect &r : (clip_ & region)) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
+      for (int x = r.left(); x <= r.right(); ++x) {
+        line[x] = 0xFF000000u | (MixRop2(rop2, rgb, line[x]) & 0xFFFFFFu);
+      }
+    }
+    dirty_ |= r;
+  }
 }
 
 COLORREF TDC::SetPixel(int x, int y, COLORREF color) {
@@ -293,12 +299,7 @@ BOOL TDC::InvertRect(const RECT &rect) {
   Sync();
   if (!image_) return 1;
   const QRect area = ImageRect(rect.left, rect.top, rect.right, rect.bottom);
-  if (area.isEmpty()) return 1;
-  for (const QRect &r : (clip_ & area)) {
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      for (int x = r.left(); x <= r.right(); ++x) Plot(x, y, 0, R2_NOT);
-    }
-  }
+  if (!area.isEmpty()) MixRegion(QRegion(area), 0, R2_NOT);
   return 1;
 }
 
