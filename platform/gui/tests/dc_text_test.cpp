@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QImage>
 
 #include <cstring>
@@ -53,6 +54,19 @@ TEST_F(DeviceContextText, FamiliesMapToLiberationFaces) {
   EXPECT_STREQ(LiberationFamilyFor("", FF_ROMAN | VARIABLE_PITCH), "Liberation Serif");
   EXPECT_STREQ(LiberationFamilyFor("", FIXED_PITCH), "Liberation Mono");
   EXPECT_STREQ(LiberationFamilyFor(nullptr, 0), "Liberation Sans");
+}
+
+TEST_F(DeviceContextText, TheLiberationFacesAreInstalledAndUsed) {
+  for (const char *face : {"Arial", "Times New Roman", "Courier New"}) {
+    const QFontInfo info(FontFromLogFont(Font(face, 16)));
+    EXPECT_TRUE(info.family().startsWith(QLatin1String("Liberation"))) << face;
+  }
+  LOGFONT bold = Font("Arial", 16);
+  bold.lfWeight = FW_BOLD;
+  bold.lfItalic = 1;
+  const QFontInfo info(FontFromLogFont(bold));
+  EXPECT_TRUE(info.bold());
+  EXPECT_TRUE(info.italic());
 }
 
 TEST_F(DeviceContextText, PositiveHeightIsTheCellHeight) {
