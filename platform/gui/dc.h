@@ -89,6 +89,8 @@ class TDC {
   void LPtoDP(POINT *points, int count) const;
   void DPtoLP(POINT *points, int count) const;
   virtual int GetDeviceCaps(int index) const;
+  // Width and height of the device surface in pixels (HORZRES, VERTRES).
+  virtual SIZE DeviceSize() const { return SIZE{baseClip_.width(), baseClip_.height()}; }
   // The colour a COLORREF (plain, palette index or palette RGB) draws as.
   COLORREF GetNearestColor(COLORREF color) const;
 

@@ -103,6 +103,17 @@ void TWindowDC::SyncTarget() {
   }
 }
 
+SIZE TWindowDC::DeviceSize() const {
+  TWindow *window = CurrentWindow();
+  if (!window) return SIZE{};
+  if (area_ == Area::Window) {
+    const QImage &image = window->WindowImage();
+    return SIZE{image.width(), image.height()};
+  }
+  const RECT client = window->ClientRectInImage();
+  return SIZE{client.right - client.left, client.bottom - client.top};
+}
+
 void TWindowDC::Flush() {
   const QRect dirty = DirtyRect();
   TWindow *window = CurrentWindow();

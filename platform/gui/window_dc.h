@@ -19,6 +19,8 @@ class TWindowDC : public TDC {
   explicit TWindowDC(HWND handle);
   ~TWindowDC() override;
   void Flush() override;
+  // The whole window for a window context, the client area for client and paint contexts.
+  SIZE DeviceSize() const override;
 
  protected:
   enum class Area { Window, Client, Paint };

@@ -75,6 +75,11 @@ TEST_F(WindowContexts, ClientAndWholeWindowContextsOfACaptionedChild) {
   const POINT origin = child->ClientOrigin();
   ASSERT_GT(origin.y, 0);
   TClientDC client(*child);
+  const RECT clientRect = child->GetClientRect();
+  EXPECT_EQ(client.GetDeviceCaps(HORZRES), clientRect.right);
+  EXPECT_EQ(client.GetDeviceCaps(VERTRES), clientRect.bottom);
+  TPaintDC paint(*child, RECT{5, 5, 10, 10});
+  EXPECT_EQ(paint.GetDeviceCaps(HORZRES), clientRect.right);
   client.SetPixel(0, 0, kInk);
   EXPECT_EQ(ColorOfPixel(child->WindowImage().pixel(origin.x, origin.y)), kInk);
   // The client context cannot reach the caption band above it.
