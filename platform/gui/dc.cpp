@@ -173,9 +173,9 @@ int TDC::GetDeviceCaps(int index) const {
   Sync();
   switch (index) {
     case HORZRES:
-      return image_ ? baseClip_.width() : 0;
+      return image_ ? DeviceSize().cx : 0;
     case VERTRES:
-      return image_ ? baseClip_.height() : 0;
+      return image_ ? DeviceSize().cy : 0;
     case BITSPIXEL:
       return 32;
     case PLANES:
