@@ -8,18 +8,14 @@ list(APPEND PLATFORM_GUI_SOURCES
   dc_kinds.cpp
   dib_pixels.cpp
   dib.cpp
-  sys_colors.cpp)
+  sys_colors.cpp
+  window_dc.cpp)
 list(APPEND PLATFORM_GUI_TESTS
-  tests/gui_test_application.cpp
   tests/raster_ops_test.cpp
   tests/dc_lines_test.cpp
   tests/dc_blit_test.cpp
   tests/dc_text_test.cpp
   tests/dc_mapping_test.cpp
   tests/gdi_objects_test.cpp
-  tests/dib_test.cpp)
-# The window contexts need the window layer.
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/window.h)
-  list(APPEND PLATFORM_GUI_SOURCES window_dc.cpp)
-  list(APPEND PLATFORM_GUI_TESTS tests/window_dc_test.cpp)
-endif()
+  tests/dib_test.cpp
+  tests/window_dc_test.cpp)

@@ -2,7 +2,7 @@
 
 #include "platform/gui/dc_kinds.h"
 
-#include "platform/gui/tests/gui_test_application.h"
+#include "platform/gui/test_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,7 @@ TEST(DeviceContextMapping, PenWidthAndBlockSizesScale) {
 }
 
 TEST(DeviceContextMapping, FontHeightsAreLogicalUnits) {
-  EnsureGuiTestApplication();
+  test_kit::EnsureApplication();
   QImage image = WhiteImage(200, 200);
   TImageDC plain(&image);
   TFont font("Arial", 20);

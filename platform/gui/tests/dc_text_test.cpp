@@ -1,7 +1,7 @@
 #include "platform/gui/dc_kinds.h"
 
 #include "platform/gui/font_map.h"
-#include "platform/gui/tests/gui_test_application.h"
+#include "platform/gui/test_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ constexpr COLORREF kBackground = RGB(255, 255, 255);
 class DeviceContextText : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureGuiTestApplication();
+    test_kit::EnsureApplication();
     image_ = QImage(200, 120, QImage::Format_RGB32);
     image_.fill(PixelOfColor(kBackground));
   }
