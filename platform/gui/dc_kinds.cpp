@@ -1,8 +1,8 @@
 // The contexts that are not tied to a window: memory, caller's image, printer page, screen.
 #include "platform/gui/dc_kinds.h"
 
-#include <QGuiApplication>
-#include <QScreen>
+#include "platform/gui/messages.h"
+#include "platform/gui/screen.h"
 
 #include <algorithm>
 
@@ -49,48 +49,53 @@ TPrintDC::TPrintDC(QImage *page, int dotsPerInch) : TDC(page, POINT{}, WholeImag
 
 namespace {
 
-QImage (*screenGrab)() = nullptr;
-int (*screenDepth)() = nullptr;
+RECT ScreenRect() {
+  return RECT{0, 0, std::max(1, GetSystemMetrics(SM_CXSCREEN)),
+              std::max(1, GetSystemMetrics(SM_CYSCREEN))};
+}
 
 }  // namespace
 
-void TScreenDC::SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)()) {
-  screenGrab = grab;
-  screenDepth = bitsPerPixel;
-}
-
 QImage &TScreenDC::ScreenImage() {
   static QImage screen;
-  if (screen.isNull()) {
-    QSize size(1024, 768);
-    if (QGuiApplication::instance()) {
-      if (const QScreen *primary = QGuiApplication::primaryScreen()) {
-        size = primary->geometry().size();
-      }
-    }
-    screen = QImage(size, QImage::Format_RGB32);
+  const RECT rect = ScreenRect();
+  if (screen.isNull() || screen.width() != rect.right || screen.height() != rect.bottom) {
+    screen = QImage(rect.right, rect.bottom, QImage::Format_RGB32);
     screen.fill(0xFFFFFFFFu);
   }
   return screen;
 }
 
 TScreenDC::TScreenDC() : TDC(nullptr, POINT{}, RECT{}) {
-  if (screenGrab) {
-    const QImage picture = screenGrab();
-    if (!picture.isNull()) ScreenImage() = picture.convertToFormat(QImage::Format_RGB32);
-  }
   SetTarget(&ScreenImage(), POINT{}, WholeImage(&ScreenImage()));
 }
 
+void TScreenDC::SyncTarget() {
+  if (grabbed_) return;
+  grabbed_ = true;
+  const RECT rect = ScreenRect();
+  const QImage picture = GrabScreen(rect);
+  QImage &screen = ScreenImage();
+  if (!picture.isNull()) screen = picture.convertToFormat(QImage::Format_RGB32);
+  Retarget(&screen, POINT{}, WholeImage(&screen));
+}
+
 int TScreenDC::GetDeviceCaps(int index) const {
-  const int depth = screenDepth ? screenDepth() : 32;
+  const int depth = ScreenBitsPerPixel();
   switch (index) {
+    case HORZRES:
+      return GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES:
+      return GetSystemMetrics(SM_CYSCREEN);
     case BITSPIXEL:
       return depth;
     case RASTERCAPS:
-      return TDC::GetDeviceCaps(index) | (depth <= 8 ? RC_PALETTE : 0);
+      return RC_BITBLT | RC_DIBTODEV | RC_STRETCHBLT | (depth <= 8 ? RC_PALETTE : 0);
     case SIZEPALETTE:
-      return depth <= 8 ? (1 << std::max(depth, 1)) : 0;
+      return depth <= 8 ? (1 << std::clamp(depth, 1, 8)) : 0;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return logPixels_;
     default:
       return TDC::GetDeviceCaps(index);
   }

@@ -31,18 +31,21 @@ class TPrintDC : public TDC {
   TPrintDC(QImage *page, int dotsPerInch);
 };
 
-// The screen: an image of the desktop's size, kept by the drawing layer and filled by the
-// screen-grab provider when there is one; drawing into it changes only that image.
+// The screen, seen through the window layer's screen provider: its size and depth answer
+// the device queries, and its picture is grabbed the first time the context draws or is
+// read (measuring text with it grabs nothing). Drawing changes only that picture.
 class TScreenDC : public TDC {
  public:
-  // Takes a fresh picture of the screen when a screen source is installed.
   TScreenDC();
   // BITSPIXEL and RASTERCAPS (RC_PALETTE at 8 bits or fewer) follow the screen's depth.
   int GetDeviceCaps(int index) const override;
   static QImage &ScreenImage();
-  // How the screen is seen: a picture of the whole desktop and its colour depth (the window
-  // layer installs its screen provider here; without one the screen is a blank 32-bit page).
-  static void SetScreenSource(QImage (*grab)(), int (*bitsPerPixel)());
+
+ protected:
+  void SyncTarget() override;
+
+ private:
+  bool grabbed_ = false;
 };
 
 // Handle forms: a memory context compatible with `dc` (every context here is 32-bit, so any

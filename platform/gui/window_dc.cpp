@@ -1,7 +1,6 @@
 #include "platform/gui/window_dc.h"
 
 #include "platform/gui/dc_kinds.h"
-#include "platform/gui/screen.h"
 #include "platform/gui/window.h"
 
 #include <QCoreApplication>
@@ -26,24 +25,15 @@ void PaintWithContext(TWindow &window, const RECT &paintRect, bool erase) {
   window.Paint(dc, erase, rect);
 }
 
-QImage GrabDesktop() {
-  return GrabScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-}
-
-// Installed at load so that a program linking the window contexts paints through them and
-// sees the screen through the window layer's provider.
+// Installed at load so that a program linking the window contexts paints through them.
 const bool dispatcherInstalled = [] {
   SetPaintDispatcher(&PaintWithContext);
-  TScreenDC::SetScreenSource(&GrabDesktop, &ScreenBitsPerPixel);
   return true;
 }();
 
 }  // namespace
 
-void InstallPaintDispatcher() {
-  SetPaintDispatcher(&PaintWithContext);
-  TScreenDC::SetScreenSource(&GrabDesktop, &ScreenBitsPerPixel);
-}
+void InstallPaintDispatcher() { SetPaintDispatcher(&PaintWithContext); }
 
 TWindowDC::TWindowDC(TWindow *window, Area area, const RECT &paintRect)
     : TDC(nullptr, POINT{}, RECT{}),
