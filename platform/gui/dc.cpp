@@ -273,8 +273,10 @@ void TDC::DPtoLP(POINT *points, int count) const {
     const double dx = static_cast<double>(points[i].x) - viewportOrg_.x;
     const double dy = static_cast<double>(points[i].y) - viewportOrg_.y;
     const double limit = static_cast<double>(kCoordinateLimit);
-    points[i].x = static_cast<LONG>(std::llround(std::clamp(dx / ScaleX(), -limit, limit)) + windowOrg_.x);
-    points[i].y = static_cast<LONG>(std::llround(std::clamp(dy / ScaleY(), -limit, limit)) + windowOrg_.y);
+    const long long x = std::llround(std::clamp(dx / ScaleX(), -limit, limit)) + windowOrg_.x;
+    const long long y = std::llround(std::clamp(dy / ScaleY(), -limit, limit)) + windowOrg_.y;
+    points[i].x = ClampCoordinate(x);
+    points[i].y = ClampCoordinate(y);
   }
 }
 

@@ -13,7 +13,6 @@
 
 #include <cstdint>
 
-class TWindow;
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
