@@ -144,9 +144,6 @@ void TODib::Clear(COLORREF value) {
   for (int y = 0; y < height_; ++y) {
     std::uint8_t *row = Row(y);
     switch (bitsPerPixel_) {
-      case 1:
-        std::fill(row, row + (width_ + 7) / 8, static_cast<std::uint8_t>(value ? 0xFF : 0));
-        break;
       case 4:
         std::fill(row, row + (width_ + 1) / 2,
                   static_cast<std::uint8_t>((value & 0x0F) | ((value & 0x0F) << 4)));

@@ -46,6 +46,8 @@ class TODib : public TDib {
   bool WriteFile(const char *fileName) const;
   int ToClipboard() const;
 
+  // Fills every pixel: depth 4 and 8 with the index, 24 and 32 with the colour; a 1-bit
+  // bitmap is left as it is (back buffers rely on that).
   void Clear(COLORREF value);
   int GetPixelIndex(int x, int y) const;
   RGBTRIPLE GetPixelColor(int x, int y) const;

