@@ -8,6 +8,7 @@ list(APPEND PLATFORM_GUI_SOURCES
   dc_kinds.cpp
   dib_pixels.cpp
   dib.cpp
+  dib_bits.cpp
   sys_colors.cpp
   window_dc.cpp)
 list(APPEND PLATFORM_GUI_TESTS

@@ -1,5 +1,8 @@
 #include "platform/gui/dib.h"
 
+#include "platform/gui/dc_kinds.h"
+#include "platform/gui/dib_bits.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -207,4 +210,81 @@ TEST(Dib, ImpossibleSizesGiveAnInvalidBitmap) {
   EXPECT_FALSE(TDib(1 << 20, 1 << 20, 256).IsOK());
   EXPECT_FALSE(TDib(std::vector<std::uint8_t>(10, 0)).IsOK());
   EXPECT_FALSE(TDib(static_cast<HBITMAP>(nullptr), nullptr).IsOK());
+}
+
+TEST(DibBits, TwentyFourBitRowsRoundTripThroughABitmap) {
+  const TDib source = RandomDib(7, 5, 1 << 24, 71u);
+  TBitmap bitmap(7, 5);
+  EXPECT_EQ(SetDIBits(nullptr, bitmap, 0, 5, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 5);
+  // The bottom stored row is the bitmap's last row.
+  const std::uint8_t *bottom = source.GetBits();
+  EXPECT_EQ(ColorOfPixel(static_cast<HBITMAP>(bitmap)->image.pixel(0, 4)),
+            RGB(bottom[2], bottom[1], bottom[0]));
+  TDib back(7, 5, 1 << 24);
+  EXPECT_EQ(GetDIBits(nullptr, bitmap, 0, 5, back.GetBits(), back.GetInfo(), DIB_RGB_COLORS), 5);
+  // Rows of 21 pixel bytes padded to 24; the padding is not picture.
+  for (int row = 0; row < 5; ++row) {
+    EXPECT_TRUE(std::equal(source.GetBits() + 24 * row, source.GetBits() + 24 * row + 21,
+                           back.GetBits() + 24 * row))
+        << row;
+  }
+}
+
+TEST(DibBits, PaletteIndicesGoThroughTheContextPalette) {
+  const PALETTEENTRY entries[4] = {{0, 0, 0, 0}, {250, 0, 0, 0}, {0, 250, 0, 0}, {0, 0, 250, 0}};
+  TPalette palette(entries, 4);
+  QImage page(1, 1, QImage::Format_RGB32);
+  TImageDC dc(&page);
+  dc.SelectObject(palette);
+  TDib dib(4, 2, 256, DIB_PAL_COLORS);
+  const std::uint8_t indices[8] = {1, 2, 3, 0, 3, 3, 2, 1};
+  std::memcpy(dib.GetBits(), indices, 4);
+  std::memcpy(dib.GetBits() + 4, indices + 4, 4);
+  TBitmap bitmap(4, 2);
+  ASSERT_EQ(SetDIBits(dc, bitmap, 0, 2, dib.GetBits(), dib.GetInfo(), DIB_PAL_COLORS), 2);
+  const QImage &image = static_cast<HBITMAP>(bitmap)->image;
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 1)), RGB(250, 0, 0));  // bottom row, index 1
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 0)), RGB(0, 0, 250));  // top row, index 3
+  TDib back(4, 2, 256, DIB_PAL_COLORS);
+  ASSERT_EQ(GetDIBits(dc, bitmap, 0, 2, back.GetBits(), back.GetInfo(), DIB_PAL_COLORS), 2);
+  EXPECT_TRUE(std::equal(dib.GetBits(), dib.GetBits() + 8, back.GetBits()));
+  dc.RestorePalette();
+}
+
+TEST(DibBits, FourBitTablesTakeTheNearestColour) {
+  TDib dib(3, 1, 16);
+  dib.GetColors()[0] = RGBQUAD{0, 0, 0, 0};
+  dib.GetColors()[5] = RGBQUAD{0, 0, 200, 0};
+  dib.GetColors()[9] = RGBQUAD{200, 200, 200, 0};
+  TBitmap bitmap(3, 1);
+  QImage &image = static_cast<HBITMAP>(bitmap)->image;
+  image.setPixel(0, 0, PixelOfColor(RGB(190, 10, 5)));
+  image.setPixel(1, 0, PixelOfColor(RGB(210, 205, 190)));
+  image.setPixel(2, 0, PixelOfColor(RGB(5, 5, 5)));
+  ASSERT_EQ(GetDIBits(nullptr, bitmap, 0, 1, dib.GetBits(), dib.GetInfo(), DIB_RGB_COLORS), 1);
+  EXPECT_EQ(dib.GetBits()[0], 0x59);
+  EXPECT_EQ(dib.GetBits()[1] >> 4, 0);
+}
+
+TEST(DibBits, BandsAndBadInput) {
+  const TDib source = RandomDib(2, 3, 1 << 24, 5u);
+  TBitmap bitmap(2, 3);
+  QImage &image = static_cast<HBITMAP>(bitmap)->image;
+  image.fill(0xFF000000u);
+  // Only stored row 1 (the middle row of the picture) is given.
+  EXPECT_EQ(SetDIBits(nullptr, bitmap, 1, 1, source.GetBits() + 8, source.GetInfo(), DIB_RGB_COLORS), 1);
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 0)), 0u);
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 2)), 0u);
+  const std::uint8_t *middle = source.GetBits() + 8;
+  EXPECT_EQ(ColorOfPixel(image.pixel(0, 1)), RGB(middle[2], middle[1], middle[0]));
+  BITMAPINFO info;
+  info.bmiHeader.biWidth = 2;
+  info.bmiHeader.biHeight = 3;
+  info.bmiHeader.biBitCount = 24;
+  EXPECT_EQ(GetDIBits(nullptr, bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(info.bmiHeader.biSizeImage, 24u);
+  info.bmiHeader.biBitCount = 13;
+  EXPECT_EQ(GetDIBits(nullptr, bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 0);
+  EXPECT_EQ(SetDIBits(nullptr, nullptr, 0, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 0);
+  EXPECT_EQ(SetDIBits(nullptr, bitmap, 7, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 0);
 }
