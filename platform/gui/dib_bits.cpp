@@ -88,7 +88,8 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, const void
   if (!reader.IsValid()) return 0;
   const int height = reader.Height();
   if (startScan >= static_cast<UINT>(height)) return 0;
-  const int rows = static_cast<int>(std::min<UINT>(scanCount, static_cast<UINT>(height) - startScan));
+  const int rows =
+      static_cast<int>(std::min<UINT>(scanCount, static_cast<UINT>(height) - startScan));
   const bool topDown = info->bmiHeader.biHeight < 0;
   // The reader counts rows from the bottom; a band of a top-down DIB starts at its top.
   reader.LimitRows(rows);
@@ -105,8 +106,8 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, const void
   return rows;
 }
 
-int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, void *bits,
-              BITMAPINFO *info, UINT usage) {
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, void *bits, BITMAPINFO *info,
+              UINT usage) {
   if (!bitmap || bitmap->image.isNull() || !info || !IsSupportedDibHeader(info->bmiHeader)) {
     return 0;
   }
@@ -115,7 +116,8 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, void *bits
   const long long stride = DibRowStride(header.biWidth, header.biBitCount);
   header.biSizeImage = static_cast<DWORD>(stride * height);
   if (startScan >= static_cast<UINT>(height)) return 0;
-  const int rows = static_cast<int>(std::min<UINT>(scanCount, static_cast<UINT>(height) - startScan));
+  const int rows =
+      static_cast<int>(std::min<UINT>(scanCount, static_cast<UINT>(height) - startScan));
   if (!bits) return rows;
   const bool topDown = header.biHeight < 0;
   const int depth = header.biBitCount;

@@ -11,5 +11,5 @@
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, const void *bits,
               const BITMAPINFO *info, UINT usage);
 // With null bits only the header's biSizeImage is filled in (and the rows are counted).
-int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, void *bits,
-              BITMAPINFO *info, UINT usage);
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanCount, void *bits, BITMAPINFO *info,
+              UINT usage);

@@ -215,7 +215,8 @@ TEST(Dib, ImpossibleSizesGiveAnInvalidBitmap) {
 TEST(DibBits, TwentyFourBitRowsRoundTripThroughABitmap) {
   const TDib source = RandomDib(7, 5, 1 << 24, 71u);
   TBitmap bitmap(7, 5);
-  EXPECT_EQ(SetDIBits(nullptr, bitmap, 0, 5, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 5);
+  EXPECT_EQ(SetDIBits(nullptr, bitmap, 0, 5, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS),
+            5);
   // The bottom stored row is the bitmap's last row.
   const std::uint8_t *bottom = source.GetBits();
   EXPECT_EQ(ColorOfPixel(static_cast<HBITMAP>(bitmap)->image.pixel(0, 4)),
@@ -272,7 +273,8 @@ TEST(DibBits, BandsAndBadInput) {
   QImage &image = static_cast<HBITMAP>(bitmap)->image;
   image.fill(0xFF000000u);
   // Only stored row 1 (the middle row of the picture) is given.
-  EXPECT_EQ(SetDIBits(nullptr, bitmap, 1, 1, source.GetBits() + 8, source.GetInfo(), DIB_RGB_COLORS), 1);
+  EXPECT_EQ(
+      SetDIBits(nullptr, bitmap, 1, 1, source.GetBits() + 8, source.GetInfo(), DIB_RGB_COLORS), 1);
   EXPECT_EQ(ColorOfPixel(image.pixel(0, 0)), 0u);
   EXPECT_EQ(ColorOfPixel(image.pixel(0, 2)), 0u);
   const std::uint8_t *middle = source.GetBits() + 8;
@@ -285,6 +287,8 @@ TEST(DibBits, BandsAndBadInput) {
   EXPECT_EQ(info.bmiHeader.biSizeImage, 24u);
   info.bmiHeader.biBitCount = 13;
   EXPECT_EQ(GetDIBits(nullptr, bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 0);
-  EXPECT_EQ(SetDIBits(nullptr, nullptr, 0, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 0);
-  EXPECT_EQ(SetDIBits(nullptr, bitmap, 7, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS), 0);
+  EXPECT_EQ(SetDIBits(nullptr, nullptr, 0, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS),
+            0);
+  EXPECT_EQ(SetDIBits(nullptr, bitmap, 7, 3, source.GetBits(), source.GetInfo(), DIB_RGB_COLORS),
+            0);
 }
