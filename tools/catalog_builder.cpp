@@ -290,6 +290,12 @@ TFitResult MakeGlassRecord(const TGlassRow &row) {
       TFitResult other = BestFit(target, lo, hi, sourcePoles);
       if (other.maxError < result.maxError) result = other;
     }
+    if (result.maxError >= kMaxFitError) {
+      // Better a shorter range the record holds than indices off by more than promised:
+      // wavelengths outside it are then reported by the range check.
+      TFitResult shorter = FitShortenedRange(target, lo, hi, sourcePoles, result, kMaxFitError);
+      if (shorter.ok && shorter.maxError < kMaxFitError) result = shorter;
+    }
   }
   result.record.p = static_cast<float>(row.density);
   FitThermalCoefficients(row, result.record);
@@ -305,8 +311,16 @@ bool BuildCatalogs(const std::vector<TGlassRow> &rows, const std::string &direct
     const TFitResult fit = MakeGlassRecord(row);
     std::snprintf(line, sizeof line, "%-8s %-14s %-26s max error %.2e%s\n", row.catalog.c_str(),
                   row.name.c_str(), fit.method.c_str(), fit.maxError,
-                  fit.maxError > kMaxFitError ? "  ABOVE 1e-6" : "");
+                  fit.maxError >= kMaxFitError ? "  ABOVE 1e-6" : "");
     report << line;
+    if (fit.record.minWavelength != row.minWavelength ||
+        fit.record.maxWavelength != row.maxWavelength) {
+      std::snprintf(line, sizeof line,
+                    "         %-14s range shortened to %g .. %g um (table %g .. %g um)\n",
+                    row.name.c_str(), fit.record.minWavelength, fit.record.maxWavelength,
+                    row.minWavelength, row.maxWavelength);
+      report << line;
+    }
     TDgcGlass glass;
     glass.name = row.name;
     const auto second = kSecondNames.find(row.name);

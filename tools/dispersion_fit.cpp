@@ -191,7 +191,7 @@ TFitResult FitSellmeierPoles(const TIndexFunction &target, double lo, double hi,
 }
 
 TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
-                            const std::vector<double> &startPoles) {
+                            const std::vector<double> &startPoles, int iterations) {
   // Nelder-Mead over the logarithms of the non-zero poles; the B's follow by least squares.
   std::vector<double> fixedZero;
   std::vector<double> start;
@@ -217,7 +217,7 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
         simplex[i][j] = std::log(start[j]) + (i == j + 1 ? 0.3 : 0.0);
       values[i] = cost(simplex[i]);
     }
-    for (int iteration = 0; iteration < 600; ++iteration) {
+    for (int iteration = 0; iteration < iterations; ++iteration) {
       std::vector<std::size_t> order(dim + 1);
       for (std::size_t i = 0; i <= dim; ++i) order[i] = i;
       std::sort(order.begin(), order.end(),
@@ -275,19 +275,11 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
   return best;
 }
 
-TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
-                   const std::vector<double> &sourcePoles) {
-  std::vector<TFitResult> candidates;
-  const double a = lo * lo;
-  for (int k = 0; k < 20; ++k)
-    candidates.push_back(FitDoublePolynomial(target, lo, hi, a * k / 20.0));
-  for (const double p : sourcePoles)
-    if (p > 0.0 && p < a) candidates.push_back(FitDoublePolynomial(target, lo, hi, p));
-  candidates.push_back(FitDoublePolynomial(target, lo, hi, 0.028));
-  for (int terms = 4; terms <= 10; ++terms)
-    candidates.push_back(FitPowerSeries(target, lo, hi, terms));
-  // Sellmeier forms: the source poles (with a constant term) when they fit the five slots,
-  // else every way of leaving one pole out, then with the poles moved.
+namespace {
+
+// Sellmeier pole sets to start from: the source poles (with a constant term) when they fit
+// the five slots, else every way of leaving one pole out.
+std::vector<std::vector<double>> FivePoleSets(const std::vector<double> &sourcePoles) {
   std::vector<double> poles = sourcePoles;
   if (std::find(poles.begin(), poles.end(), 0.0) == poles.end()) poles.insert(poles.begin(), 0.0);
   std::vector<std::vector<double>> sets;
@@ -301,6 +293,23 @@ TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
       if (set.size() <= 5) sets.push_back(set);
     }
   }
+  return sets;
+}
+
+}  // namespace
+
+TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
+                   const std::vector<double> &sourcePoles) {
+  std::vector<TFitResult> candidates;
+  const double a = lo * lo;
+  for (int k = 0; k < 20; ++k)
+    candidates.push_back(FitDoublePolynomial(target, lo, hi, a * k / 20.0));
+  for (const double p : sourcePoles)
+    if (p > 0.0 && p < a) candidates.push_back(FitDoublePolynomial(target, lo, hi, p));
+  candidates.push_back(FitDoublePolynomial(target, lo, hi, 0.028));
+  for (int terms = 4; terms <= 10; ++terms)
+    candidates.push_back(FitPowerSeries(target, lo, hi, terms));
+  const std::vector<std::vector<double>> sets = FivePoleSets(sourcePoles);
   for (const auto &set : sets) candidates.push_back(FitSellmeierPoles(target, lo, hi, set));
   auto best = std::min_element(
       candidates.begin(), candidates.end(),
@@ -313,4 +322,67 @@ TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
     }
   }
   return result;
+}
+
+TFitResult FitShortenedRange(const TIndexFunction &target, double lo, double hi,
+                             const std::vector<double> &sourcePoles, const TFitResult &fullRange,
+                             double limit) {
+  TFitResult none;
+  if (!(lo > 0.0) || !(hi > lo)) return none;
+  std::vector<std::vector<double>> starts = FivePoleSets(sourcePoles);
+  if (fullRange.record.formula == kFormulaSellmeier) {
+    std::vector<double> poles;
+    for (int k = 0; k < 5; ++k)
+      if (fullRange.record.a[2 * k] != 0.0) poles.push_back(fullRange.record.a[2 * k + 1]);
+    if (!poles.empty()) starts.push_back(poles);
+  }
+  // Lower ends on a grid of 0.001 µm, from the first step above lo to the middle of the
+  // range in wave number; a miss at the top of the search leaves the range as it is.
+  constexpr double kStep = 0.001;
+  constexpr int kProbeIterations = 200;
+  const long first = static_cast<long>(std::floor(lo / kStep)) + 1;
+  const long last = static_cast<long>(std::ceil(2.0 * lo * hi / (lo + hi) / kStep));
+  if (last < first) return none;
+  // Each probe moves the poles from the start that fits its range best with the poles held.
+  const auto fitFrom = [&](long step, int iterations) {
+    const double from = static_cast<double>(step) * kStep;
+    const std::vector<double> *start = nullptr;
+    double startError = 1e300;
+    for (const auto &set : starts) {
+      const double error = FitSellmeierPoles(target, from, hi, set).maxError;
+      if (error < startError) {
+        startError = error;
+        start = &set;
+      }
+    }
+    if (start == nullptr) return TFitResult{};
+    return FitSellmeierFree(target, from, hi, *start, iterations);
+  };
+  const auto polesOf = [](const TFitResult &fit) {
+    std::vector<double> poles;
+    for (int k = 0; k < 5; ++k)
+      if (fit.record.a[2 * k] != 0.0) poles.push_back(fit.record.a[2 * k + 1]);
+    return poles;
+  };
+  TFitResult best = fitFrom(last, kProbeIterations);
+  if (!best.ok || !(best.maxError < limit)) return none;
+  starts.push_back(polesOf(best));
+  // The error grows as the range reaches further towards the poles: bisect for the lowest
+  // end that still holds.
+  long good = last, bad = first - 1;
+  while (good - bad > 1) {
+    const long middle = bad + (good - bad) / 2;
+    TFitResult probe = fitFrom(middle, kProbeIterations);
+    if (probe.ok && probe.maxError < limit) {
+      good = middle;
+      best = probe;
+      starts.back() = polesOf(probe);
+    } else {
+      bad = middle;
+    }
+  }
+  TFitResult refined = fitFrom(good, 600);
+  if (refined.ok && refined.maxError < best.maxError) best = refined;
+  best.method = "Sellmeier, range cut";
+  return best;
 }
