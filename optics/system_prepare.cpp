@@ -56,10 +56,12 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     if (g.glass.size() == 4 && strncasecmp(g.glass.c_str(), "refl", 4) == 0) g.materialKind = 1;
     if (g.materialKind == 1 && surface->hoe != nullptr && surface->hoe->Wlh != 0.0)
       surface->hoe->wavelengthFactor = wavelength / surface->hoe->Wlh;  // holographic mirrors
+    bool resolved = true;
     if (g.materialKind == 0 &&
         SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
       AppendGlassName(missing, g.glass);
       g.nAfter = 1.0;
+      resolved = g.glass.empty();  // an empty name is air
     }
     const TSurface *previous = i > 0 ? surfaces.data[i - 1] : nullptr;
     g.nBefore = previous != nullptr ? previous->general.nAfter : g.nAfter;
@@ -70,7 +72,9 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     } else {
       g.nAfter = sign * std::fabs(g.nAfter);
       // The magnitude: a signed name would read back as no index at all behind a mirror.
-      if (GlassCatalogName(g.glass).empty()) g.glass = IndexGlassName(std::fabs(g.nAfter));
+      // A name that was not found stays as typed: as "1.000000" it would pass as air.
+      if (resolved && GlassCatalogName(g.glass).empty())
+        g.glass = IndexGlassName(std::fabs(g.nAfter));
     }
   }
   if (count > 0 && surfaces.data[count - 1] != nullptr) {

@@ -236,3 +236,23 @@ TEST_F(SystemPrepareTest, ExampleFoldMirrorTurnsTheFocusOntoMinusY) {
 }
 
 }  // namespace
+
+// A plain name that is neither a number from 1 to 10 nor a catalog glass is missing; it
+// must stay what the user typed, or the next preparation would trace it as air.
+TEST_F(SystemPrepareTest, AMissingPlainGlassNameKeepsItsNameAndStaysMissing) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 10.0);
+  AddAt(system, 10.0, 50.0, "crown", 10.0);
+  AddAt(system, 15.0, -50.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 10.0);
+  EXPECT_EQ(system.Prepare(0.0, 1, 0), -1);
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "crown");
+  EXPECT_EQ(system.Prepare(0.0, 1, 0), -1);
+  EXPECT_EQ(system.materialsMissing, 1);
+  // An index out of the 1..10 range is no index either.
+  system.surfaces.data[1]->general.glass = "12";
+  EXPECT_EQ(system.ComputeIndices(0.55, 0.0, 0.0), "12");
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "12");
+  // Air and plain indices still take the editor's number form.
+  EXPECT_EQ(system.surfaces.data[0]->general.glass, "1.000000 ");
+}
