@@ -331,3 +331,64 @@ TEST_F(SystemTraceTest, BatchOfSurfaceViewsGivesTheSameRays) {
 }
 
 }  // namespace
+
+// A plane wave stays plane through a plane-parallel plate: tilted rays of one beam, at any
+// height, have no path difference on a plane normal to the beam (image at infinity).
+TEST_F(SystemTraceTest, TiltedPlaneWaveThroughAPlateHasNoPathDifference) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 40.0);
+  AddAt(system, 5.0, 0.0, "1.6", 40.0);
+  AddAt(system, 15.0, 0.0, "", 40.0);
+  AddAt(system, 30.0, 0.0, "", 40.0);
+  system.info.ObjectFinite = 0;
+  system.info.ImageFinite = 0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double a = 10.0 * kDegreesToRadians;
+  TCurrentRay chief = RayAlong(-5.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {-10.0, -3.0, 4.0, 12.0}) {
+    // Start points off the chief ray's wavefront: the start term must take the difference.
+    TCurrentRay ray = RayAlong(-5.0 - 2.0 * h, h, 0.5 * h, std::cos(a), std::sin(a), 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, 0.0, kRoundOff) << h;
+  }
+}
+
+// The spherical aberration of a concave mirror, on the reference sphere about the paraxial
+// focus, worked out from the reflection law alone.
+TEST_F(SystemTraceTest, SphericalMirrorWavefrontMatchesTheReflectionGeometry) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("spherical_mirror.os"), 0), 1);
+  ASSERT_EQ(system.info.ImageFinite, 1);
+  const double vertex = 150.0;
+  const double centre = vertex - 200.0;
+  const double focus = vertex - 100.0;
+  ASSERT_EQ(system.surfaces.data[2]->general.vertex[0], focus);
+  const double x0 = -10.0;
+  TCurrentRay chief = RayAlong(x0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {5.0, 12.0, 20.0}) {
+    const double xm = centre + std::sqrt(200.0 * 200.0 - h * h);
+    const double nx = (xm - centre) / 200.0;
+    const double ny = h / 200.0;
+    const double dx = 1.0 - 2.0 * nx * nx;  // d' = d - 2 (d.n) n with d = (1, 0)
+    const double dy = -2.0 * nx * ny;
+    // The reflected ray to the image plane, and the path there against the chief ray's.
+    const double s = (focus - xm) / dx;
+    const double py = h + s * dy;
+    const double design = (xm - x0 + s) - (vertex - x0 + 100.0) - py * dy;
+    // The same ray to the sphere of radius 100 about the focus through the mirror vertex.
+    const double bx = xm - focus;
+    const double b = bx * dx + h * dy;
+    const double c = bx * bx + h * h - 100.0 * 100.0;
+    const double onSphere = -b - std::sqrt(b * b - c);  // the crossing next to the mirror
+    const double sphere = xm - vertex + onSphere;
+
+    TCurrentRay ray = RayAlong(x0, h, 0.0, 1.0, 0.0, 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, design, 1e-10) << h;
+    // The plane-to-sphere step is exact to first order in the transverse aberration.
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, sphere, py * py / 100.0) << h;
+    EXPECT_GT(std::fabs(sphere), 1e-5) << h;  // a real aberration, not a flat wavefront
+  }
+}
