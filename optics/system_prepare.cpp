@@ -133,11 +133,12 @@ void TOpticalSystem::ApplyThermalExpansion() {
       surface->general.R *= k;
       if (alphaPrevious != 0.0 && i > 0 && surfaces.data[i - 1] != nullptr) {
         // The glass in front grows: this surface and all behind it move by the growth of
-        // the gap to the previous surface.
+        // the gap to the previous surface. The gap is that glass alone, so it grows with its
+        // own expansion; the mean of a cemented pair is for the shared radius only.
+        const double grow = alphaPrevious * change;
         const double *a = surfaces.data[i - 1]->general.vertex;
         const double *b = surface->general.vertex;
-        const DPOINT3 growth((k - 1.0) * (b[0] - a[0]), (k - 1.0) * (b[1] - a[1]),
-                             (k - 1.0) * (b[2] - a[2]));
+        const DPOINT3 growth(grow * (b[0] - a[0]), grow * (b[1] - a[1]), grow * (b[2] - a[2]));
         ShiftSurfaces(i, count - 1, growth, kRelativeFrame);
       }
       const int type = surface->general.type;

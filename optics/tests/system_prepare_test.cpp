@@ -256,3 +256,31 @@ TEST_F(SystemPrepareTest, AMissingPlainGlassNameKeepsItsNameAndStaysMissing) {
   // Air and plain indices still take the editor's number form.
   EXPECT_EQ(system.surfaces.data[0]->general.glass, "1.000000 ");
 }
+
+// Heating a cemented doublet: each element's thickness grows with its own glass, the
+// cemented radius with the mean of the two, the outer radii with their own glass.
+TEST_F(SystemPrepareTest, HeatedCementedDoubletGrowsEachElementWithItsOwnGlass) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("achromat.os"), 0), 1);
+  ASSERT_EQ(system.SurfaceCount(), 5);
+  ASSERT_EQ(system.surfaces.data[1]->general.glass, "n-bk7_schott");
+  ASSERT_EQ(system.surfaces.data[2]->general.glass, "f2_schott");
+  TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+  const double crown = catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7;
+  const double flint = catalog.GetGlass("F2")->MeanAlfa(20.0, 70.0) * 1e-7;
+  ASSERT_GT(std::fabs(flint - crown), 1e-7);  // two different glasses
+  auto x = [&](int i) { return system.surfaces.data[i]->general.vertex[0]; };
+  const double airBefore = x(1) - x(0);
+  const double airAfter = x(4) - x(3);
+  system.info.Temperature = 70.0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  constexpr double kGrowth = 1e-12;
+  EXPECT_APPROX(x(2) - x(1), 6.0 * (1.0 + crown * 50.0), kGrowth);
+  EXPECT_APPROX(x(3) - x(2), 2.5 * (1.0 + flint * 50.0), kGrowth);
+  EXPECT_APPROX(x(1) - x(0), airBefore, kGrowth);
+  EXPECT_APPROX(x(4) - x(3), airAfter, kGrowth);
+  EXPECT_APPROX(system.surfaces.data[1]->general.R, 43.02 * (1.0 + crown * 50.0), kGrowth);
+  EXPECT_APPROX(system.surfaces.data[2]->general.R,
+                -43.02 * (1.0 + 0.5 * (crown + flint) * 50.0), kGrowth);
+  EXPECT_APPROX(system.surfaces.data[3]->general.R, -2132.4 * (1.0 + flint * 50.0), 1e-10);
+}
