@@ -392,3 +392,45 @@ TEST_F(SystemTraceTest, SphericalMirrorWavefrontMatchesTheReflectionGeometry) {
     EXPECT_GT(std::fabs(sphere), 1e-5) << h;  // a real aberration, not a flat wavefront
   }
 }
+
+// A ray slanted through an absorbing plate and then off a mirror: the absorption follows the
+// slanted path inside the glass (Snell's law), the mirror multiplies by its reflectance.
+TEST_F(SystemTraceTest, TransmissionIsTheProductAlongTheSlantedPath) {
+  TOpticalSystem system;
+  AddAt(system, -1.0, 0.0, "", 30.0);  // the object space: air
+  AddAt(system, 0.0, 0.0, "1.5", 30.0);
+  AddAt(system, 10.0, 0.0, "", 30.0)->general.Tau = 0.01;
+  AddAt(system, 20.0, 0.0, "refl", 60.0)->general.Tau = 0.8;
+  AddAt(system, 5.0, 0.0, "", 90.0);
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TCurrentRay chief = RayAlong(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  const double a = 20.0 * kDegreesToRadians;
+  TCurrentRay ray = RayAlong(-2.0, 0.0, 0.0, std::cos(a), 0.0, std::sin(a));
+  ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1);
+  const double inside = std::asin(std::sin(a) / 1.5);
+  const double path = 10.0 / std::cos(inside);
+  EXPECT_APPROX(system.eikonal.transmission, std::pow(10.0, -0.01 * path) * 0.8, kRoundOff);
+}
+
+// A concave mirror images its centre of curvature onto itself: from a finite object there,
+// every ray comes back with the same optical path.
+TEST_F(SystemTraceTest, MirrorImagesItsCentreWithoutPathDifference) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 60.0);
+  AddAt(system, 100.0, -100.0, "refl", 60.0);
+  AddAt(system, 0.0, 0.0, "", 60.0);
+  system.info.ObjectFinite = 1;
+  system.info.ImageFinite = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TCurrentRay chief = RayAlong(0.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  EXPECT_EQ(system.eikonal.referenceStart, 0.0);
+  for (double m : {0.05, 0.2, 0.4}) {
+    TCurrentRay ray = RayAlong(0.0, 0.0, 0.0, 1.0, m, 0.5 * m);
+    ASSERT_EQ(system.TraceRay(ray, -3, nullptr, 0), 1) << m;
+    EXPECT_APPROX(ray.y, 0.0, kRoundOff) << m;
+    EXPECT_APPROX(ray.z, 0.0, kRoundOff) << m;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, 0.0, kRoundOff) << m;
+  }
+}
