@@ -434,3 +434,45 @@ TEST_F(SystemTraceTest, MirrorImagesItsCentreWithoutPathDifference) {
     EXPECT_APPROX(system.eikonal.opticalPathDifference, 0.0, kRoundOff) << m;
   }
 }
+
+// A single refracting sphere focusing into glass: the wavefront in the glass, on the sphere
+// about the paraxial focus, worked out from Snell's law; the step from the image plane to
+// that sphere runs in the glass and counts with its index.
+TEST_F(SystemTraceTest, WavefrontFocusedInsideGlassCountsTheImageIndex) {
+  constexpr double n = 1.5;
+  constexpr double R = 20.0;
+  const double focus = n * R / (n - 1.0);  // 60 behind the vertex
+  TOpticalSystem system;
+  AddAt(system, -5.0, 0.0, "", 20.0);
+  AddAt(system, 0.0, R, "1.5", 20.0);
+  AddAt(system, focus, 0.0, "1.5", 20.0);
+  system.info.ObjectFinite = 0;
+  system.info.ImageFinite = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double x0 = -10.0;
+  TCurrentRay chief = RayAlong(x0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {3.0, 6.0, 9.0}) {
+    // The refraction point on the sphere about (R, 0), the normal, Snell's law in vector form.
+    const double xs = R - std::sqrt(R * R - h * h);
+    const double nx = (xs - R) / R;  // unit normal, pointing back towards the light
+    const double ny = h / R;
+    const double cosI = -nx;         // d = (1, 0)
+    const double mu = 1.0 / n;
+    const double cosT = std::sqrt(1.0 - mu * mu * (1.0 - cosI * cosI));
+    const double dx = mu + (mu * cosI - cosT) * nx;
+    const double dy = (mu * cosI - cosT) * ny;
+    // From the refraction point to the sphere of radius 60 about the focus through the vertex.
+    const double bx = xs - focus;
+    const double b = bx * dx + h * dy;
+    const double c = bx * bx + h * h - focus * focus;
+    const double onSphere = -b - std::sqrt(b * b - c);
+    const double wavefront = (xs - 0.0) + n * onSphere;  // the chief ray has 0 here
+    const double py = h + dy * (focus - xs) / dx;
+
+    TCurrentRay ray = RayAlong(x0, h, 0.0, 1.0, 0.0, 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, wavefront, n * py * py / focus) << h;
+    EXPECT_GT(std::fabs(wavefront), 1e-4) << h;
+  }
+}
