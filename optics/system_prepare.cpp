@@ -152,8 +152,8 @@ void TOpticalSystem::ApplyThermalExpansion() {
         else if (type == kSurfaceAsphericStandard || type == kSurfaceFresnel) {
           if (m == 0)
             c[m] /= k;
-          else if (m >= 2)
-            c[m] /= std::pow(k, 2 * m - 3);
+          else if (m >= 2)  // the r^2m term: k * a * (r / k)^2m
+            c[m] /= std::pow(k, 2 * m - 1);
         }
       }
       if (surface->hoe != nullptr) {

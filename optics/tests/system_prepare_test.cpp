@@ -284,3 +284,33 @@ TEST_F(SystemPrepareTest, HeatedCementedDoubletGrowsEachElementWithItsOwnGlass) 
                 -43.02 * (1.0 + 0.5 * (crown + flint) * 50.0), kGrowth);
   EXPECT_APPROX(system.surfaces.data[3]->general.R, -2132.4 * (1.0 + flint * 50.0), 1e-10);
 }
+
+// Heating scales a lens uniformly by k: the new sag at height r is k times the old sag at
+// r / k. For the standard asphere the curvature, conic and every r^2m term must follow.
+TEST_F(SystemPrepareTest, HeatedStandardAsphereKeepsItsShapeScaled) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  TSurface *asphere = AddAt(system, 10.0, 40.0, "n-bk7_schott", 15.0);
+  AddAt(system, 16.0, -60.0, "", 15.0);
+  AddAt(system, 60.0, 0.0, "", 15.0);
+  const double original[4] = {1.0 / 40.0, -0.8, 2e-6, -3e-9};  // c, conic, r^4, r^6
+  asphere->general.type = kSurfaceAsphericStandard;
+  ASSERT_TRUE(asphere->AsCoef.Allocate(4, 1));
+  for (int m = 0; m < 4; ++m) asphere->AsCoef.data[m] = original[m];
+  asphere->hasAsCoef = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+  const double k = 1.0 + catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7 * 50.0;
+  system.info.Temperature = 70.0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  auto sag = [](const double *a, double r) {
+    const double c = a[0];
+    return c * r * r / (1.0 + std::sqrt(1.0 - (1.0 + a[1]) * c * c * r * r)) +
+           a[2] * std::pow(r, 4) + a[3] * std::pow(r, 6);
+  };
+  const double *heated = asphere->AsCoef.data;
+  for (double r : {5.0, 10.0, 14.0}) {
+    const double expected = k * sag(original, r / k);
+    EXPECT_APPROX(sag(heated, r), expected, 1e-12) << r;
+  }
+}
