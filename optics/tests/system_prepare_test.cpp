@@ -314,3 +314,46 @@ TEST_F(SystemPrepareTest, HeatedStandardAsphereKeepsItsShapeScaled) {
     EXPECT_APPROX(sag(heated, r), expected, 1e-12) << r;
   }
 }
+
+// The polynomial aspheres under the same uniform scaling: type 4's sag k * x(r / k), and
+// type 3's implicit surface carrying each point (x, r) to (k x, k r).
+TEST_F(SystemPrepareTest, HeatedPolynomialAspheresKeepTheirShapeScaled) {
+  for (int type : {kSurfaceAsphericHigh1, kSurfaceAsphericHigh2}) {
+    SCOPED_TRACE(type);
+    TOpticalSystem system;
+    AddAt(system, 0.0, 0.0, "", 20.0);
+    TSurface *asphere = AddAt(system, 10.0, 40.0, "n-bk7_schott", 15.0);
+    AddAt(system, 16.0, -60.0, "", 15.0);
+    AddAt(system, 60.0, 0.0, "", 15.0);
+    const double original[3] = {type == kSurfaceAsphericHigh1 ? -80.0 : 1.0 / 80.0,
+                                type == kSurfaceAsphericHigh1 ? 0.3 : 2e-6, -4e-4};
+    asphere->general.type = type;
+    ASSERT_TRUE(asphere->AsCoef.Allocate(3, 1));
+    for (int m = 0; m < 3; ++m) asphere->AsCoef.data[m] = original[m];
+    asphere->hasAsCoef = 1;
+    ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+    TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+    const double k = 1.0 + catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7 * 50.0;
+    system.info.Temperature = 70.0;
+    ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+    const double *heated = asphere->AsCoef.data;
+    if (type == kSurfaceAsphericHigh2) {
+      auto sag = [](const double *a, double r) {
+        return a[0] * r * r + a[1] * std::pow(r, 4) + a[2] * std::pow(r, 6);
+      };
+      for (double r : {4.0, 8.0})
+        EXPECT_APPROX(sag(heated, r), k * sag(original, r / k), 1e-12) << r;
+    } else {
+      // r^2 + a0 x + a1 x^2 + a2 x^3 = 0 at (x, r); the heated one at (k x, k r).
+      auto residual = [](const double *a, double x, double r) {
+        return r * r + a[0] * x + a[1] * x * x + a[2] * x * x * x;
+      };
+      for (double x : {0.1, 0.5}) {
+        const double r =
+            std::sqrt(-(original[0] * x + original[1] * x * x + original[2] * x * x * x));
+        ASSERT_APPROX(residual(original, x, r), 0.0, 1e-12);
+        EXPECT_APPROX(residual(heated, k * x, k * r), 0.0, 1e-10) << x;
+      }
+    }
+  }
+}
