@@ -476,3 +476,28 @@ TEST_F(SystemTraceTest, WavefrontFocusedInsideGlassCountsTheImageIndex) {
     EXPECT_GT(std::fabs(wavefront), 1e-4) << h;
   }
 }
+
+// Absorption in a light pipe follows the whole zig-zag inside the rod: the path there is the
+// rod length over the cosine of the refracted angle, however many walls the ray meets.
+TEST_F(SystemTraceTest, AbsorptionInALightPipeFollowsTheZigZagPath) {
+  TOpticalSystem system;
+  AddAt(system, -1.0, 0.0, "", 20.0);
+  AddAt(system, 0.0, 0.0, "1.5", 2.0);
+  AddAt(system, 50.0, 0.0, "", 2.0)->general.Tau = 0.01;
+  AddAt(system, 60.0, 0.0, "", 40.0);
+  system.info.EnablePipe = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_NE(system.surfaces.data[2]->pipeWall, nullptr);
+  TCurrentRay chief = RayAlong(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  EXPECT_APPROX(system.eikonal.referencePaths.data[2], 50.0, kRoundOff);
+  const double a = 20.0 * kDegreesToRadians;
+  TCurrentRay ray = RayAlong(-2.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  Mem<TIntersectionPoint> hits;
+  ASSERT_EQ(system.TraceRay(ray, 3, &hits, 0), 1);
+  EXPECT_GT(HitCount(hits), 6);  // the walls were met on the way
+  const double inside = std::asin(std::sin(a) / 1.5);
+  EXPECT_APPROX(system.eikonal.transmission, std::pow(10.0, -0.01 * 50.0 / std::cos(inside)),
+                kRoundOff);
+  EXPECT_APPROX(std::fabs(ray.M), std::sin(a), 1e-12);  // leaves at the angle it came in
+}
