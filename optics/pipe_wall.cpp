@@ -15,12 +15,6 @@ double EndSag(const TInteractionSurface &s) {
   return SignOf(s.R) * (std::fabs(s.R) - std::sqrt(std::fabs(s.R * s.R - h * h)));
 }
 
-void LeaveWallFrame(const TInteractionSurface &w, double p[3], double d[3]) {
-  RotateBySurface(w, p, 1);
-  RotateBySurface(w, d, 1);
-  for (int i = 0; i < 3; ++i) p[i] += w.vertex[i];
-}
-
 }  // namespace
 
 void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
@@ -72,11 +66,9 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   }
   if (!pipe.built) return kRayPassed;
   const TInteractionSurface &w = pipe.wall;
-  double p[3] = {ray.x - w.vertex[0], ray.y - w.vertex[1], ray.z - w.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
+  double p[3], d[3];
+  EnterSurfaceFrame(w, ray, p, d);
   ray.status = kRayPassed;
-  RotateBySurface(w, p, 0);
-  RotateBySurface(w, d, 0);
 
   const double k = pipe.k, r0 = w.outer.semiHeight;
   const double a = d[2] * d[2] + d[1] * d[1] - d[0] * d[0] * k * k;
@@ -111,25 +103,21 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   const double cosine = std::fabs(dn);
   const double mu = w.indexBefore == 0.0 ? 1.0 : w.indexAfter / w.indexBefore;
   const double q = 1.0 - mu * mu * (1.0 - cosine * cosine);
+  const double along = dn <= 0.0 ? -1.0 : 1.0;  // the normal turned along the travel
+  const double m[3] = {along * n[0], along * n[1], along * n[2]};
   double out[3];
   if (q < 0.0) {
     // Mirror image in the wall: D - 2 (D.n) n.
     ray.blocked = 0;
     ray.status = kRayTotalReflection;
-    for (int i = 0; i < 3; ++i) out[i] = d[i] - 2.0 * dn * n[i];
+    BendDirection(d, m, -1.0, cosine, cosine, -1.0, out);
   } else {
     // The escaping ray leaves refracted through the wall (only drawn, never traced on).
-    const double inward = dn <= 0.0 ? 1.0 : -1.0;  // n against the travel: -n is outward
-    for (int i = 0; i < 3; ++i) out[i] = mu * d[i] - inward * (std::sqrt(q) - mu * cosine) * n[i];
+    BendDirection(d, m, mu, cosine, std::sqrt(q), 1.0, out);
   }
   double at[3] = {hit[0], hit[1], hit[2]};
-  LeaveWallFrame(w, at, out);
-  ray.x = at[0];
-  ray.y = at[1];
-  ray.z = at[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
+  LeaveSurfaceFrame(w, at, out);
+  PlaceRay(ray, at, out);
   ray.pathLength = segment;
   if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;

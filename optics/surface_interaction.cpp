@@ -63,16 +63,6 @@ bool SolveQuadric(double a, double b, double c, double x, double L, double &t) {
   return std::isfinite(t);
 }
 
-void LeaveFrame(const TInteractionSurface &s, double p[3], double d[3]) {
-  if (s.tilted) {
-    RotateBySurface(s, p, 1);
-    if (d != nullptr) RotateBySurface(s, d, 1);
-  }
-  p[0] += s.vertex[0];
-  p[1] += s.vertex[1];
-  p[2] += s.vertex[2];
-}
-
 // Outer and inner bound tests at local (y, z). Returns 0 when the ray passes, else -1/-2.
 int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   const TBoundView &o = s.outer;
@@ -164,10 +154,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;
   }
-  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
-  RotateBySurface(s, p, 0);
-  RotateBySurface(s, d, 0);
+  double p[3], d[3];
+  EnterSurfaceFrame(s, ray, p, d);
 
   // A ray parallel to the vertex plane never reaches the surface; the ray is untouched.
   if (std::fabs(d[0]) < kTinyValue) {
@@ -234,10 +222,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
       ray.blocked = 1;
       ray.status = kRayStopped;
       if (std::isfinite(hit[0]) && std::isfinite(hit[1]) && std::isfinite(hit[2])) {
-        LeaveFrame(s, hit, nullptr);
-        ray.x = hit[0];
-        ray.y = hit[1];
-        ray.z = hit[2];
+        LeaveSurfaceFrame(s, hit, nullptr);
+        PlaceRay(ray, hit, nullptr);
       }
       return kRayStopped;
     }
@@ -256,10 +242,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     ray.blocked = 1;
     ray.status = bound;
     if (!ray.traceThrough) {
-      LeaveFrame(s, hit, nullptr);
-      ray.x = hit[0];
-      ray.y = hit[1];
-      ray.z = hit[2];
+      LeaveSurfaceFrame(s, hit, nullptr);
+      PlaceRay(ray, hit, nullptr);
       return bound;
     }
   }
@@ -305,11 +289,14 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     sense = -1.0;
     root = cosI;
   }
-  double out[3] = {sense * ((root - mu * cosI) * n.x + mu * D.x) + k * g.x,
-                   sense * ((root - mu * cosI) * n.y + mu * D.y) + k * g.y,
-                   sense * ((root - mu * cosI) * n.z + mu * D.z) + k * g.z};
+  const double normal[3] = {n.x, n.y, n.z};
+  double out[3];
+  BendDirection(d, normal, mu, cosI, root, sense, out);
+  out[0] += k * g.x;
+  out[1] += k * g.y;
+  out[2] += k * g.z;
 
-  LeaveFrame(s, hit, out);
+  LeaveSurfaceFrame(s, hit, out);
   const double squared = out[0] * out[0] + out[1] * out[1] + out[2] * out[2];
   if (!(squared > kTinyValue * kTinyValue) || !std::isfinite(squared)) {
     ray.blocked = 1;
@@ -321,22 +308,15 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     component *= inverse;
     if (std::fabs(component) < kTinyValue) component = 0.0;
   }
-  ray.x = hit[0];
-  ray.y = hit[1];
-  ray.z = hit[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
+  PlaceRay(ray, hit, out);
   ray.pathLength = t;
   return ray.blocked == 0 ? kRayPassed : ray.status;
 }
 
 int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int backwards) {
   if (!AllFinite(ray)) return -1;
-  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
-  RotateBySurface(s, p, 0);
-  RotateBySurface(s, d, 0);
+  double p[3], d[3];
+  EnterSurfaceFrame(s, ray, p, d);
   const double before = backwards ? s.indexAfter : s.indexBefore;
   const double after = backwards ? s.indexBefore : s.indexAfter;
   if (d[0] == 0.0 || before == 0.0 || after == 0.0) return -1;
@@ -358,13 +338,8 @@ int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int bac
   for (double &component : out)
     if (std::fabs(component) < kTinyValue) component = 0.0;
   double at[3] = {0.0, y0, z0};
-  LeaveFrame(s, at, out);
-  ray.x = at[0];
-  ray.y = at[1];
-  ray.z = at[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
+  LeaveSurfaceFrame(s, at, out);
+  PlaceRay(ray, at, out);
   ray.blocked = 0;
   ray.status = kRayPassed;
   return 1;
