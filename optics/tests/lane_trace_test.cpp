@@ -1,0 +1,175 @@
+#include "optics/lane_trace.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "optics/surface_interaction.h"
+#include "optics/tests/interaction_fixtures.h"
+
+namespace {
+
+// Random ordinary surfaces: spheres and conics of either sign, planes, mirrors, decentred
+// bounds and obscurations, some bounds tight enough to stop rays.
+TInteractionSurface RandomSurface(std::mt19937_64 &random) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  TInteractionSurface s;
+  const int shape = static_cast<int>(unit(random) * 4.0);
+  s.type = shape == 0 ? kSurfacePlane : shape == 1 ? kSurfaceAspheric2 : kSurfaceSphere;
+  const double radius = 15.0 + 200.0 * unit(random);
+  s.R = s.type == kSurfacePlane ? 0.0 : (unit(random) < 0.5 ? -radius : radius);
+  if (s.type == kSurfaceAspheric2) s.Ex = -2.0 + 3.0 * unit(random);
+  s.outer.type = kBoundRound;
+  s.outer.semiHeight = 4.0 + 12.0 * unit(random);
+  s.outer.centreY = unit(random) < 0.3 ? unit(random) - 0.5 : 0.0;
+  s.outer.centreZ = unit(random) < 0.3 ? unit(random) - 0.5 : 0.0;
+  s.inner.type = kBoundRound;
+  s.inner.semiHeight = unit(random) < 0.3 ? 2.0 * unit(random) : 0.0;
+  s.indexBefore = 1.0 + 0.8 * unit(random);
+  s.indexAfter = unit(random) < 0.15 ? -s.indexBefore : 1.0 + 0.8 * unit(random);
+  s.vertex[0] = 5.0 * unit(random);
+  s.vertex[1] = unit(random) < 0.2 ? unit(random) - 0.5 : 0.0;
+  return s;
+}
+
+TCurrentRay RandomRay(std::mt19937_64 &random) {
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  return MakeRay(-5.0 + unit(random), 10.0 * unit(random), 10.0 * unit(random), 1.0 + unit(random),
+                 0.4 * unit(random), 0.4 * unit(random));
+}
+
+void Load(const std::vector<TCurrentRay> &rays, TRayLanes &lanes) {
+  for (std::size_t r = 0; r < rays.size(); ++r) {
+    lanes.x[r] = rays[r].x;
+    lanes.y[r] = rays[r].y;
+    lanes.z[r] = rays[r].z;
+    lanes.L[r] = rays[r].L;
+    lanes.M[r] = rays[r].M;
+    lanes.N[r] = rays[r].N;
+    lanes.path[r] = rays[r].pathLength;
+  }
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Each lane the lane trace passes ends bit for bit where the one-ray interaction leaves
+// the ray; each lane it declines is left untouched; and it declines only rays the
+// one-ray interaction does not pass in the ordinary way.
+TEST(LaneTrace, PassedLanesMatchTheOneRayInteractionBitForBit) {
+  std::mt19937_64 random(20261207);
+  int passedLanes = 0, declinedLanes = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    const TInteractionSurface surface = RandomSurface(random);
+    TLaneSurface lane;
+    ASSERT_TRUE(MakeLaneSurface(surface, lane));
+    std::vector<TCurrentRay> rays(kLaneBlock);
+    for (TCurrentRay &ray : rays) ray = RandomRay(random);
+    rays[3].L = 0.0;  // parallel to the vertex plane
+    rays[5].y = std::nan("");
+    TRayLanes lanes;
+    Load(rays, lanes);
+    std::int64_t live[kLaneBlock], done[kLaneBlock];
+    for (int k = 0; k < kLaneBlock; ++k) live[k] = k % 7 == 6 ? 0 : 1;
+    TraceLanes(lane, lanes, live, done);
+    for (int k = 0; k < kLaneBlock; ++k) {
+      SCOPED_TRACE(::testing::Message() << "trial " << trial << " lane " << k);
+      TCurrentRay one = rays[k];
+      const int rc = TraceSurfaceRay(surface, one);
+      if (done[k]) {
+        ++passedLanes;
+        EXPECT_TRUE(live[k]);
+        EXPECT_EQ(rc, kRayPassed);
+        EXPECT_TRUE(SameBits(lanes.x[k], one.x) && SameBits(lanes.y[k], one.y) &&
+                    SameBits(lanes.z[k], one.z));
+        EXPECT_TRUE(SameBits(lanes.L[k], one.L) && SameBits(lanes.M[k], one.M) &&
+                    SameBits(lanes.N[k], one.N));
+        EXPECT_TRUE(SameBits(lanes.path[k], one.pathLength));
+      } else {
+        ++declinedLanes;
+        EXPECT_TRUE(SameBits(lanes.x[k], rays[k].x) || std::isnan(rays[k].x));
+        EXPECT_TRUE(SameBits(lanes.y[k], rays[k].y) || std::isnan(rays[k].y));
+        EXPECT_TRUE(SameBits(lanes.L[k], rays[k].L) && SameBits(lanes.N[k], rays[k].N));
+        // A live lane is declined only when the ray is out of the ordinary.
+        if (live[k]) {
+          EXPECT_NE(rc, kRayPassed);
+        }
+      }
+    }
+  }
+  // Most random rays pass, yet apertures, misses and reflections decline a good share.
+  EXPECT_GT(passedLanes, 300 * kLaneBlock / 3);
+  EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
+}
+
+TEST(LaneTrace, ExtraordinarySurfacesAreLeftToTheOneRayInteraction) {
+  TLaneSurface lane;
+  TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 50.0, 1.0, 1.5);
+  sphere.outer.type = kBoundRound;
+  sphere.outer.semiHeight = 10.0;
+  EXPECT_TRUE(MakeLaneSurface(sphere, lane));
+  EXPECT_DOUBLE_EQ(lane.mu, 1.0 / 1.5);
+  EXPECT_EQ(lane.sense, 1.0);
+
+  TInteractionSurface tilted = sphere;
+  Tilt(tilted, 0.0, 0.01, 0.0);
+  EXPECT_FALSE(MakeLaneSurface(tilted, lane));
+
+  static const double coefficients[] = {0.02, 0.0, 1e-6};
+  EXPECT_FALSE(MakeLaneSurface(WithCoefficients(sphere, coefficients, 3), lane));
+
+  TInteractionSurface square = sphere;
+  square.outer.type = kBoundSquare;
+  EXPECT_FALSE(MakeLaneSurface(square, lane));
+  TInteractionSurface ring = sphere;
+  ring.inner.type = kBoundEllipse;
+  EXPECT_FALSE(MakeLaneSurface(ring, lane));
+
+  TInteractionSurface cylinder = sphere;
+  cylinder.type = kSurfaceCylinder;
+  EXPECT_FALSE(MakeLaneSurface(cylinder, lane));
+
+  static const double phase[] = {0.001};
+  TInteractionSurface hologram = sphere;
+  hologram.hoe = {1, 10.0, 1.0, 1, phase, 1};
+  EXPECT_FALSE(MakeLaneSurface(hologram, lane));
+  hologram.hoe.count = 0;  // no terms: refracts as a plain surface
+  EXPECT_TRUE(MakeLaneSurface(hologram, lane));
+
+  TInteractionSurface mirror = sphere;
+  mirror.indexAfter = -1.0;
+  ASSERT_TRUE(MakeLaneSurface(mirror, lane));
+  EXPECT_EQ(lane.sense, -1.0);
+}
+
+// A mirror sends an axial ray straight back; worked by hand: a plane mirror at x = 10
+// reverses L and leaves the hit at the vertex plane.
+TEST(LaneTrace, PlaneMirrorReversesTheAxialRay) {
+  TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
+  mirror.outer.type = kBoundRound;
+  mirror.outer.semiHeight = 20.0;
+  mirror.vertex[0] = 10.0;
+  TLaneSurface lane;
+  ASSERT_TRUE(MakeLaneSurface(mirror, lane));
+  TRayLanes lanes{};
+  lanes.x[0] = 0.0;
+  lanes.y[0] = 3.0;
+  lanes.z[0] = -2.0;
+  lanes.L[0] = 1.0;
+  lanes.M[0] = 0.0;
+  lanes.N[0] = 0.0;
+  lanes.path[0] = 0.0;
+  std::int64_t live[kLaneBlock] = {1};
+  std::int64_t done[kLaneBlock] = {0};
+  TraceLanes(lane, lanes, live, done);
+  ASSERT_EQ(done[0], 1);
+  EXPECT_EQ(lanes.x[0], 10.0);
+  EXPECT_EQ(lanes.y[0], 3.0);
+  EXPECT_EQ(lanes.L[0], -1.0);
+  EXPECT_EQ(lanes.M[0], 0.0);
+  EXPECT_EQ(lanes.path[0], 10.0);
+}
+
+}  // namespace
