@@ -7,7 +7,7 @@
 // TraceSurfaceRay one by one, which keeps every result bit for bit. Light pipes,
 // hit lists and the optical-path modes stay with TraceRay, which serves as the fallback.
 
-#include <cstdint>
+#include <utility>
 
 #include "optics/lane_trace.h"
 #include "optics/optical_system.h"
@@ -72,8 +72,9 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
   }
 
   TRayState state[kBatch];
-  TRayLanes lanes{};  // lanes past a short batch are read but never used
-  std::int64_t live[kBatch], done[kBatch];
+  // Two blocks of lanes: each surface reads one and writes the other.
+  TRayLanes blocks[2] = {};  // lanes past a short batch are read but never used
+  double live[kBatch], done[kBatch];
   for (int first = 0; first < count; first += kBatch) {
     const int size = count - first < kBatch ? count - first : kBatch;
     TCurrentRay *batch = rays + first;
@@ -90,7 +91,8 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       s.lastVisited = -1;
       s.moved = 0;
     }
-    LoadLanes(batch, size, lanes, 0);
+    TRayLanes *lanes = &blocks[0], *next = &blocks[1];
+    LoadLanes(batch, size, *lanes, 0);
     for (int i = 0; i < n; ++i) {
       const TSurface *surface = surfaces.data[i];
       if (surface == nullptr) continue;
@@ -100,26 +102,26 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       const bool walled = surface->pipeWall != nullptr;
       TLaneSurface laneSurface;
       const bool ordinary = MakeLaneSurface(view, laneSurface);
-      for (int r = 0; r < kBatch; ++r) live[r] = r < size ? state[r].active : 0;
+      for (int r = 0; r < kBatch; ++r) live[r] = r < size && state[r].active ? 1.0 : 0.0;
       if (ordinary) {
-        TraceLanes(laneSurface, lanes, live, done);
+        TraceLanes(laneSurface, *lanes, *next, live, done);
       } else {
-        for (int r = 0; r < size; ++r) done[r] = 0;
+        for (int r = 0; r < size; ++r) done[r] = 0.0;
       }
       for (int r = 0; r < size; ++r) {
         TRayState &s = state[r];
         if (!s.active) continue;
         s.lastVisited = i;
-        if (done[r]) {
+        if (done[r] != 0.0) {
           // An ordinary passage: passed, nothing else to decide.
           s.moved = 1;
           continue;
         }
         TCurrentRay &ray = batch[r];
-        if (s.moved) StoreLane(lanes, r, ray);
+        if (s.moved) StoreLane(*lanes, r, ray);
         s.moved = 0;
         int rc = TraceSurfaceRay(view, ray);
-        LoadLanes(batch, r + 1, lanes, r);
+        LoadLanes(batch, r + 1, *next, r);
         s.allPassed = s.allPassed != 0 && rc == kRayPassed ? 1 : 0;
         if (ray.firstFailure == 0 && rc != kRayPassed)
           ray.firstFailure = rc == kRayObscured ? -i : i;
@@ -131,9 +133,10 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         s.rc = rc;
         if (rc != kRayPassed) s.active = 0;
       }
+      std::swap(lanes, next);
     }
     for (int r = 0; r < size; ++r)
-      if (state[r].moved) StoreLane(lanes, r, batch[r]);
+      if (state[r].moved) StoreLane(*lanes, r, batch[r]);
     for (int r = 0; r < size; ++r) {
       const TRayState &s = state[r];
       TCurrentRay &ray = batch[r];

@@ -7,8 +7,6 @@
 // reflection, a missed surface, a grazing or non-finite ray) is only flagged: the caller
 // hands such rays to TraceSurfaceRay, which decides them as always.
 
-#include <cstdint>
-
 #include "optics/interaction_types.h"
 
 // Per-surface constants of the lane trace, worked out once per surface.
@@ -42,8 +40,10 @@ struct TRayLanes {
   double path[kLaneBlock];
 };
 
-// Lanes with live[k] != 0 pass the surface in place when their passage is an ordinary
-// one; done[k] tells which did (1) and which were left untouched (0). All kLaneBlock lanes
-// are read, live or not, so every lane must hold some value.
-void TraceLanes(const TLaneSurface &surface, TRayLanes &rays, const std::int64_t live[],
-                std::int64_t done[]);
+// Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage is an
+// ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out holds no meaningful
+// value (the caller takes such rays from rays). All kLaneBlock lanes are read, live or
+// not, so every lane must hold some value. Writing another block unconditionally keeps
+// the loop free of branches, so that it packs into vector instructions.
+void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
+                const double live[], double done[]);
