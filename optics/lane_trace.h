@@ -47,3 +47,9 @@ struct TRayLanes {
 // the loop free of branches, so that it packs into vector instructions.
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[]);
+
+// The baseline build of TraceLanes, whatever the processor; and whether TraceLanes uses
+// the AVX2 build. For tests, which check both builds against the one-ray interaction.
+void TraceLanesBaseline(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
+                        const double live[], double done[]);
+bool LaneTraceIsWide();

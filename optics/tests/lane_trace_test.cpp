@@ -55,10 +55,17 @@ void Load(const std::vector<TCurrentRay> &rays, TRayLanes &lanes) {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+using TKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &, const double[],
+                         double[]);
+
 // Each lane the lane trace passes ends bit for bit where the one-ray interaction leaves
 // the ray; each lane it declines is left untouched; and it declines only rays the
-// one-ray interaction does not pass in the ordinary way.
-TEST(LaneTrace, PassedLanesMatchTheOneRayInteractionBitForBit) {
+// one-ray interaction does not pass in the ordinary way. Both builds of the kernel (the
+// one in use, AVX2 where the processor has it, and the baseline one).
+class LaneKernels : public ::testing::TestWithParam<int> {};
+
+TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
+  const TKernel kernel = GetParam() == 0 ? TraceLanesBaseline : TraceLanes;
   std::mt19937_64 random(20261207);
   int passedLanes = 0, declinedLanes = 0;
   for (int trial = 0; trial < 300; ++trial) {
@@ -73,7 +80,7 @@ TEST(LaneTrace, PassedLanesMatchTheOneRayInteractionBitForBit) {
     Load(rays, lanes);
     double live[kLaneBlock], done[kLaneBlock];
     for (int k = 0; k < kLaneBlock; ++k) live[k] = k % 7 == 6 ? 0.0 : 1.0;
-    TraceLanes(lane, lanes, out, live, done);
+    kernel(lane, lanes, out, live, done);
     for (int k = 0; k < kLaneBlock; ++k) {
       SCOPED_TRACE(::testing::Message() << "trial " << trial << " lane " << k);
       TCurrentRay one = rays[k];
@@ -102,6 +109,18 @@ TEST(LaneTrace, PassedLanesMatchTheOneRayInteractionBitForBit) {
   // Most random rays pass, yet apertures, misses and reflections decline a good share.
   EXPECT_GT(passedLanes, 300 * kLaneBlock / 3);
   EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels, ::testing::Values(0, 1));
+
+// The wide kernel is the one in use wherever the processor has AVX2.
+TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  EXPECT_EQ(LaneTraceIsWide(), __builtin_cpu_supports("avx2") != 0);
+#else
+  EXPECT_FALSE(LaneTraceIsWide());
+#endif
 }
 
 TEST(LaneTrace, ExtraordinarySurfacesAreLeftToTheOneRayInteraction) {
