@@ -9,6 +9,7 @@
 #include "foundation/points.h"
 #include "optics/eikonal_info.h"
 #include "optics/optical_system_information.h"
+#include "optics/psf_sample_info.h"
 #include "optics/ray.h"
 #include "optics/surface.h"
 
@@ -154,6 +155,26 @@ class TOpticalSystem {
   void ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode);
   // Sum of the distances between consecutive vertices.
   double TrackLength() const;
+
+  // PSF nodes (psf_nodes.cpp, psf_polychromatic.cpp). The PSF is left in workArray1 (Nd x
+  // Nd, row-major, centre node at (Nd/2, Nd/2)) and its centre in info.psfResults. A field
+  // point is as for MakeRay; storeCentre != 0 stores the chief ray's image point.
+  // 1 when a PSF was made; 0 when none was (no passing ray, no memory, cancelled).
+  int ComputePolychromaticPSF(double fieldA, double fieldB);
+  int ComputePSFNodes(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleDiffractionPupil(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleGeometricSpot(double fieldA, double fieldB, int storeCentre);
+
+  // Whole-system operations (system_turn.cpp, whole_system.cpp).
+  // Turns the system round: light runs from the old image side to the old object side.
+  void TurnSystem();
+  // This system becomes a copy of source through the system file; the reader's result.
+  int Duplicate(const TOpticalSystem &source);
+  // Sets the outer semi-heights of surfaces first..last to the heights the beams reach.
+  void FitSemiHeights(int first, int last, int rayCount);
+  // On axis: the PSF peak against the aberration-free one, and exp(-(2 pi sigma)^2) from
+  // the wavefront variance sigma^2 (waves^2) of two fans.
+  void StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount);
 
   std::string name;             // the file name the editor shows
   Mem<TSurface *> surfaces;     // one row; the system owns every surface
