@@ -55,7 +55,6 @@ bool MakeLaneSurface(const TInteractionSurface &s, TLaneSurface &lane) {
   lane.muSquared = lane.mu * lane.mu;
   lane.sense = lane.mu >= 0.0 ? 1.0 : -1.0;
   lane.flat = s.R == 0.0 || s.type == kSurfacePlane ? 1 : 0;
-  lane.cylinder = 0;
   return true;
 }
 

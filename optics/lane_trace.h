@@ -25,7 +25,6 @@ struct TLaneSurface {
   double muSquared = 1.0;
   double sense = 1.0;          // -1 behind a mirror
   int flat = 1;                // intersect the vertex plane
-  int cylinder = 0;            // the normal has no z part
 };
 
 // Fills lane when the surface takes the lane trace: untilted, no polynomial terms, zones
@@ -40,10 +39,10 @@ struct TRayLanes {
   double path[kLaneBlock];
 };
 
-// Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage is an
-// ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out holds no meaningful
-// value (the caller takes such rays from rays). All kLaneBlock lanes are read, live or
-// not, so every lane must hold some value. Writing another block unconditionally keeps
+// Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
+// is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
+// holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes
+// are read, live or not, so every lane must hold some value. Writing another block unconditionally keeps
 // the loop free of branches, so that it packs into vector instructions.
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[]);
