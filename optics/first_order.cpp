@@ -51,11 +51,14 @@ void ConstantsFromPair(TOpticalSystem &system, const TRayEnd &a, const TRayEnd &
     in.focalLength = 0.0;
   }
 
-  const double kA = a.L != 0.0 ? a.M / a.L : 0.0;
-  const double kB = b.L != 0.0 ? b.M / b.L : 0.0;
-  if (std::fabs(kA - kB) >= kRayZero) {
-    const double X = ((a.x * kA + (b.y - a.y)) - b.x * kB) / (kA - kB);
-    const double Y = (X - a.x) * kA + a.y;
+  // Where the two rays cross in the meridional plane: a.p + s a.d = b.p + t b.d, solved
+  // with plane cross products so that a beam turned onto any direction (L = 0 behind a
+  // fold mirror) is handled alike.
+  const double across = a.L * b.M - a.M * b.L;
+  if (std::fabs(across) >= kRayZero) {
+    const double s = ((b.x - a.x) * b.M - (b.y - a.y) * b.L) / across;
+    const double X = a.x + s * a.L;
+    const double Y = a.y + s * a.M;
     const int n = system.SurfaceCount();
     const double *v = system.Surface(n - 2)->general.vertex;
     const double distance = std::sqrt((X - v[0]) * (X - v[0]) + (Y - v[1]) * (Y - v[1]));

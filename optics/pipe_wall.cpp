@@ -52,7 +52,9 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
   pipe.built = 1;
   pipe.k = s * (h2 - h1) / length;
   w.outer.semiHeight = h1;
-  pipe.x1 = EndSag(first);
+  // Both ends are measured along the run (s): after a mirror the first surface's sag,
+  // taken along its own x, points the other way.
+  pipe.x1 = s * EndSag(first);
   pipe.x2 = std::fabs(s * length + EndSag(second));
 
   SetViewAngles(w, 0.0, std::atan(d[2] / d[0]),
@@ -81,7 +83,10 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
     return kRayMissedSurface;
   }
   const double s = SignOf(w.indexAfter);
-  const double t = (-b + s * std::sqrt(disc)) / (2.0 * a);
+  // The cone's equation is the same whichever way the pipe runs (mirroring the scene in x
+  // leaves A, B and C unchanged), so the ray meets the wall at the same root after a mirror
+  // as before one; picking the other root would find the wall behind the ray.
+  const double t = (-b + std::sqrt(disc)) / (2.0 * a);
   const double hit[3] = {p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]};
   if (s * hit[0] > pipe.x2) {
     ray.blocked = 0;
@@ -118,7 +123,10 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   double at[3] = {hit[0], hit[1], hit[2]};
   LeaveSurfaceFrame(w, at, out);
   PlaceRay(ray, at, out);
-  ray.pathLength = segment;
+  // After an odd number of mirrors the surfaces measure their segments along the reversed
+  // axis, so they come out negative; the wall's carry the same sign so that a pipe passage
+  // adds up to one consistently signed path.
+  ray.pathLength = s * segment;
   if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;
     ray.status = kRayStopped;

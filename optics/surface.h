@@ -30,7 +30,7 @@ class TSurface {
 
   TGeneralParameters GetGeneralParameters() const { return general; }
   // Takes every field but the curvature and FrenelHeight; null only refreshes the tilt
-  // matrix. A block whose angles are all zero leaves the tilt as it was.
+  // matrix. The tilt matrix is rebuilt from the angles (released when all three are 0).
   void SetGeneralParameters(const TGeneralParameters *parameters);
 
   // Sets R and the curvature, and the first shape coefficient of the types that carry R in

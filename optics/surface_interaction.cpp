@@ -67,19 +67,21 @@ bool SolveQuadric(double a, double b, double c, double x, double L, double &t) {
 int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   const TBoundView &o = s.outer;
   double dy = py - o.centreY, dz = pz - o.centreZ;
+  // The obscuration is tested after the outer bound and overrides it.
+  int status = 0;
   switch (o.type) {
     case kBoundRound:
       if (dy * dy + dz * dz > o.semiHeight * o.semiHeight * kBoundTolerance)
-        return kRayOutsideAperture;
+        status = kRayOutsideAperture;
       break;
     case kBoundSquare:
     case kBoundRectangle:
-      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kRayOutsideAperture;
+      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) status = kRayOutsideAperture;
       break;
     case kBoundEllipse: {
       // dz^2/w^2 + dy^2/h^2 > 1, multiplied out so that a zero semi-axis is a slit.
       const double w2 = o.semiWidth * o.semiWidth, h2 = o.semiHeight * o.semiHeight;
-      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kRayOutsideAperture;
+      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) status = kRayOutsideAperture;
       break;
     }
     default:
@@ -106,7 +108,7 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
     default:
       break;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace
@@ -272,11 +274,15 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     // tangent plane; no division by the normal's x, so it holds at grazing normals too.
     const double along = Dot(planar, n);
     g = {planar.x - along * n.x, planar.y - along * n.y, planar.z - along * n.z};
-    k = s.indexAfter == 0.0 ? 0.0 : s.hoe.order * s.hoe.wavelengthFactor / s.indexAfter;
+    // The fringes give the same tangential kick to a reflected ray as to a passing one:
+    // |n'| D'_t = n D_t + pD w g. Dividing by the signed index after would bend the light of
+    // a reflection hologram the other way than its first-order power says.
+    const double diffracted = s.hoe.order * s.hoe.wavelengthFactor;
+    k = s.indexAfter == 0.0 ? 0.0 : diffracted / std::fabs(s.indexAfter);
     // |D'| = 1 needs the normal part reduced by the grown tangential part
     // |s mu D_t + K g|^2 - |mu D_t|^2 = K (2 |mu| D.g + K g.g).
     q -= k * (2.0 * std::fabs(mu) * Dot(D, g) + k * Dot(g, g));
-    if (s.indexBefore != 0.0) t += phase * k * s.indexAfter / s.indexBefore;
+    if (s.indexBefore != 0.0) t += phase * diffracted / s.indexBefore;
   }
 
   double root;

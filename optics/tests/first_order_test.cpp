@@ -130,6 +130,22 @@ TEST_F(FirstOrder, BackFocusInFrontOfTheLastSurfaceIsNegative) {
   EXPECT_APPROX(system.info.backFocalDistance, -100.0, kThinLens);
 }
 
+TEST_F(FirstOrder, FoldedBeamKeepsItsBackFocus) {
+  // The singlet's focus lies 47.5362 behind its rear vertex at x = 15; a plane mirror at
+  // x = 35 turns the beam onto -y, so the focus lies 47.5362 - 20 = 27.5362 from the mirror.
+  // Behind the mirror the rays run with L = 0: their crossing must not depend on M / L.
+  for (int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath("fold_mirror.os"), 0), 1);
+    TakePendingMessage();
+    Solve(system, mode);
+    const double tolerance = mode == 0 ? kFourDecimals : kRealZone;
+    EXPECT_APPROX(system.info.focalLength, 49.2130, tolerance);
+    EXPECT_APPROX(system.info.backFocalDistance, 27.5362, tolerance);
+  }
+}
+
 TEST_F(FirstOrder, ConcaveMirrorFocusesAtHalfItsRadius) {
   // Vertex radius 200: f = R/2 = 100, and the focus lies 100 in front of the mirror, on
   // the side the light returns to (a positive back focus along the reflected light).

@@ -111,10 +111,13 @@ TEST(Surface, SetGeneralParametersKeepsCurvatureAndFacetHeight) {
   EXPECT_EQ(s.general.glass, "BK7_misc");
   EXPECT_EQ(s.tilted, 1);
   EXPECT_APPROX(s.tiltMatrix.data[2], -std::sin(0.2), kMatrixTolerance);
-  // A block whose angles are zero leaves the tilt matrix as it stood.
+  // A block whose angles are all zero untilts the surface: the trace turns rays by the
+  // stored matrix, which must not outlive the angles it was built from.
   block.angles[1] = 0.0;
   s.SetGeneralParameters(&block);
-  EXPECT_EQ(s.tilted, 1);
+  EXPECT_EQ(s.general.angles[1], 0.0);
+  EXPECT_EQ(s.tilted, 0);
+  EXPECT_EQ(s.tiltMatrix.data, nullptr);
   s.SetGeneralParameters(nullptr);
   EXPECT_EQ(s.general.R, 20.0);
 }
