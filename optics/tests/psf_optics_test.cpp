@@ -397,8 +397,8 @@ TEST_F(PsfTest, CircularStopSamplesOnlyTheDiscAndARectangleFillsItsBox) {
     }
   }
   EXPECT_EQ(system.SampleDiffractionPupil(0.0, 0.0, 1).count, inDisc);
-  // The pupil spans 63 steps: close to pi/4 of 63 x 63 samples.
-  EXPECT_NEAR(inDisc / (63.0 * 63.0), kPi / 4.0, 0.005);
+  // The pupil spans 64 steps: close to pi/4 of 64 x 64 samples.
+  EXPECT_NEAR(inDisc / (64.0 * 64.0), kPi / 4.0, 0.005);
   system.Surface(system.info.stopIndex)->general.boundTypeExt = kBoundSquare;
   EXPECT_EQ(system.SampleDiffractionPupil(0.0, 0.0, 1).count, rowsIn * columnsIn);
 }
