@@ -190,6 +190,28 @@ TEST_F(FirstOrder, AfocalTelescopeGivesTheAngularMagnification) {
   EXPECT_APPROX(system.info.exitPupilDiameter, 4.0, kThinLens);
 }
 
+TEST_F(FirstOrder, AfocalTelescopeHasItsExitPupilAtTheEyeRelief) {
+  // The stop on the objective (f1 = 100) is imaged by the eyepiece (f2 = 50) 150 away:
+  // 1/s' = 1/50 - 1/150, s' = 75 behind the eyepiece, that is 65 behind the last plane.
+  // The PSF at infinity is sampled at lambda over the 4 mm exit pupil (milliradians).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddThinLens(system, 10.0, 20.0);
+  AddAt(system, 160.0, 50.0, "1.5", 20.0);
+  AddAt(system, 160.0 + kThinLensThickness, -50.0, "", 20.0);
+  AddAt(system, 170.0, 0.0, "", 30.0);
+  UserStop(system, 2, 8.0);
+  system.info.ImageFinite = 0;
+  Ready(system);
+  Solve(system, 0);
+  EXPECT_APPROX(system.info.exitPupilPoint[0], 160.0 + 75.0 - 170.0, kThinLens * 10.0);
+  system.info.LambdaW = 0.5;
+  system.info.Difrac = 1;
+  system.info.Discrete = 0.0;
+  system.SetupFieldSampling();
+  EXPECT_APPROX(system.info.Discrete, 0.5 / 4.0, kThinLens);
+}
+
 TEST_F(FirstOrder, BestShiftOfAConstantSpreadHalvesItsWayToOne) {
   TOpticalSystem system;
   Mem<double> a(3, 1), b(3, 1);
