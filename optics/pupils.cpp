@@ -268,6 +268,12 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     entrancePosition = 0.0;
     if (!userDiameter) entranceDiameter = 2.0 * SemiHeight(*this, 0);
   }
+  // A user stop on surface 0 has nothing in front of it: it is its own entrance pupil
+  // (the search above images no candidate then).
+  if (in.ObjectFinite == 0 && stopInForce && stop == 0) {
+    entrancePosition = 0.0;
+    entranceDiameter = 2.0 * SemiHeight(*this, 0);
+  }
   in.stopIndex = stop;
   in.entrancePupilPoint[0] = entrancePosition;
   in.entrancePupilDiameter = entranceDiameter;

@@ -100,6 +100,24 @@ TEST_F(Pupils, UserStopIsTheOnlyCandidate) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
 }
 
+TEST_F(Pupils, UserStopOnTheFirstSurfaceIsItsOwnEntrancePupil) {
+  // Object at infinity, the user's stop on surface 0 (Naper 1): nothing stands in front of
+  // it, so the entrance pupil is that aperture itself, 2 x 3 wide at its vertex, and the
+  // exit pupil is its image through the planes behind (magnification 1).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 3.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 50.0);
+  UserStop(system, 1, 0.0);
+  Ready(system);
+  EXPECT_EQ(system.info.stopIndex, 0);
+  EXPECT_EQ(system.info.Naper, 1);
+  EXPECT_APPROX(system.info.entrancePupilPoint[0], 0.0, kRoundOff);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 6.0, kRoundOff);
+  EXPECT_APPROX(system.info.Dentr, 6.0, kRoundOff);
+  EXPECT_APPROX(system.info.exitPupilDiameter, 6.0, kRoundOff);
+}
+
 TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {
   // Apertures of 2 at 10 and 10 at 100: from a point on the object the far one subtends
   // 10/100 < 2/10, so it limits the beam; for an object at infinity the near one does.
