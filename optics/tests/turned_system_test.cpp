@@ -1,5 +1,5 @@
-// First-order constants of systems turned round, and pupils of telecentric systems, against
-// thick-lens and mirror formulas worked by hand.
+// Systems turned round (first-order constants, pupils, Strehl estimates) and telecentric
+// systems, against thick-lens and mirror formulas worked by hand.
 
 #include <gtest/gtest.h>
 
