@@ -204,6 +204,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   const int n = SurfaceCount();
   if (n < 2 || !AllSurfacesPresent(*this)) return -1;
   if (!FindGlassesOutOfRange().empty()) return -1;
+  // The image lies on the image surface whatever medium follows it; every caller (the
+  // analyses, the fans, turning) solves through a neutral one, not only the lazy update.
+  TNeutralImageSurface neutral(Surface(n - 1));
 
   TOpticalSystemInformation &in = info;
   const bool userStop = in.AutoSetPupilParameters == 0 && in.Naper > 0;

@@ -42,6 +42,25 @@ TEST_F(Pupils, StopBeforeAThinLensHasItsExitPupilBehindTheStop) {
   EXPECT_APPROX(in.exitPupilDiameter, 10.0 * 1.25, kThinLens);
 }
 
+TEST_F(Pupils, MediumBehindTheImageSurfaceLeavesTheExitPupilAlone) {
+  // The stop 20 before the f = 100 lens again, with glass named behind the image plane:
+  // the image lies on that plane, so the exit pupil is still 25 before the lens and 1.25
+  // times the stop, whichever caller solves the beam (the analyses solve it directly).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 50.0);
+  AddAt(system, 10.0, 0.0, "", 5.0);
+  AddThinLens(system, 30.0);
+  AddAt(system, 130.0, 0.0, "1.5", 50.0);
+  UserStop(system, 2, 0.0);
+  Ready(system);
+  const double lens = 30.0 + kThinLensThickness / 2.0;
+  ASSERT_EQ(system.SolveChiefRay(2.0, 0.0), 1);
+  EXPECT_APPROX(system.info.exitPupilPoint[0], (lens - 25.0) - 130.0, kThinLens);
+  EXPECT_APPROX(system.info.exitPupilDiameter, 10.0 * 1.25, kThinLens);
+  // The image surface keeps its own medium.
+  EXPECT_APPROX(system.Surface(4)->general.nAfter, 1.5, kRoundOff);
+}
+
 TEST_F(Pupils, StopBehindAThinLensHasItsEntrancePupilBehindTheStop) {
   // Stop 20 behind the lens: seen from the object it lies 25 behind the lens, 1.25 times
   // larger. With the stop chosen automatically the small stop wins over the lens rims.
