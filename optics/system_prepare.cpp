@@ -64,7 +64,9 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
       resolved = g.glass.empty();  // an empty name is air
     }
     const TSurface *previous = i > 0 ? surfaces.data[i - 1] : nullptr;
-    g.nBefore = previous != nullptr ? previous->general.nAfter : g.nAfter;
+    // Light enters the object surface forwards: a sign left from a place behind a mirror
+    // (a system turned round) would reverse every ray there.
+    g.nBefore = previous != nullptr ? previous->general.nAfter : std::fabs(g.nAfter);
     if (g.materialKind == 1) {
       g.nAfter = sign * -std::fabs(g.nBefore);
       sign = -sign;
