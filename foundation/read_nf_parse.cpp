@@ -153,7 +153,13 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
     }
     if (cursor <= before) break;
   }
-  if (inRecord && index < std::numeric_limits<int>::max()) ++index;
+  // Records count on from record to record; any other line, even one whose list or
+  // parenthesised index moved the element, starts the next records at element 0.
+  if (!inRecord) {
+    index = 0;
+  } else if (index < std::numeric_limits<int>::max()) {
+    ++index;
+  }
 }
 
 int TRead1NF::ParseSection(int closeAtEnd) {

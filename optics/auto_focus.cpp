@@ -180,5 +180,7 @@ void TOpticalSystem::SetupFieldSampling() {
     extent = diameter;
     if (old != 0.0) in.Discrete = old;
   }
-  in.pupilStep = in.Nd > 1 ? extent / (in.Nd - 1) : extent;
+  // The FFT's image nodes lie lambda / (Nd step) apart: the extent is one period of Nd
+  // steps, so that they lie exactly Discrete apart, as every reader of the PSF takes them.
+  in.pupilStep = in.Nd > 1 ? extent / in.Nd : extent;
 }

@@ -19,6 +19,28 @@ struct TRayEnd {
 
 TRayEnd EndOf(const TIntersectionPoint &p) { return {p.x, p.y, p.L, p.M}; }
 
+// +1 when the direction cosines in the hit list point the way the light runs, -1 when they
+// point back along it. A system turned round keeps its vertices, so its starting rays point
+// away from the surfaces they meet and are traced along the same lines backwards; the sense
+// of the turn between the two rays, and of the back focus, must follow the light.
+double TravelSense(const Mem<TIntersectionPoint> &hits, int n) {
+  if (n < 3 || hits.data == nullptr || hits.cols * hits.rows < n - 1) return 1.0;
+  const TIntersectionPoint &from = hits.data[n - 3];
+  const TIntersectionPoint &to = hits.data[n - 2];
+  if (from.x == kHitListEnd || to.x == kHitListEnd) return 1.0;
+  const double along =
+      (to.x - from.x) * from.L + (to.y - from.y) * from.M + (to.z - from.z) * from.N;
+  return along < 0.0 ? -1.0 : 1.0;
+}
+
+TRayEnd EndOf(const Mem<TIntersectionPoint> &hits, int n) {
+  TRayEnd end = EndOf(hits.data[n - 2]);
+  const double sense = TravelSense(hits, n);
+  end.L *= sense;
+  end.M *= sense;
+  return end;
+}
+
 bool Usable(int status) {
   return status == kRayPassed || status == kRayOutsideAperture || status == kRayObscured;
 }
@@ -120,7 +142,7 @@ int TOpticalSystem::FirstOrderParaxial() {
   const int tracedA = TraceRange(a, 0, n - 2, &hitsA);
   if (!TraceRange(b, 0, n - 2, &hitsB) || !tracedA) return -1;
   if (hitsA.cols * hitsA.rows < n - 1 || hitsB.cols * hitsB.rows < n - 1) return -1;
-  ConstantsFromPair(*this, EndOf(hitsA.data[n - 2]), EndOf(hitsB.data[n - 2]), h);
+  ConstantsFromPair(*this, EndOf(hitsA, n), EndOf(hitsB, n), h);
   Magnification(*this);
   return 1;
 }
@@ -142,7 +164,7 @@ int TOpticalSystem::FirstOrderReal() {
   if (hitsA.cols * hitsA.rows < n - 1 || hitsB.cols * hitsB.rows < n - 1 ||
       hitsA.data[n - 2].x == kHitListEnd || hitsB.data[n - 2].x == kHitListEnd)
     return -1;
-  ConstantsFromPair(*this, EndOf(hitsA.data[n - 2]), EndOf(hitsB.data[n - 2]), h);
+  ConstantsFromPair(*this, EndOf(hitsA, n), EndOf(hitsB, n), h);
   Magnification(*this);
   return 1;
 }

@@ -10,4 +10,5 @@ list(APPEND OPTICS_TESTS
   tests/batch_trace_test.cpp
   tests/pupils_test.cpp
   tests/first_order_test.cpp
-  tests/auto_focus_test.cpp)
+  tests/auto_focus_test.cpp
+  tests/turned_system_test.cpp)

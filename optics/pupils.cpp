@@ -204,6 +204,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   const int n = SurfaceCount();
   if (n < 2 || !AllSurfacesPresent(*this)) return -1;
   if (!FindGlassesOutOfRange().empty()) return -1;
+  // The image lies on the image surface whatever medium follows it; every caller (the
+  // analyses, the fans, turning) solves through a neutral one, not only the lazy update.
+  TNeutralImageSurface neutral(Surface(n - 1));
 
   TOpticalSystemInformation &in = info;
   const bool userStop = in.AutoSetPupilParameters == 0 && in.Naper > 0;
@@ -267,6 +270,12 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     stop = 0;
     entrancePosition = 0.0;
     if (!userDiameter) entranceDiameter = 2.0 * SemiHeight(*this, 0);
+  }
+  // A user stop on surface 0 has nothing in front of it: it is its own entrance pupil
+  // (the search above images no candidate then).
+  if (in.ObjectFinite == 0 && stopInForce && stop == 0) {
+    entrancePosition = 0.0;
+    entranceDiameter = 2.0 * SemiHeight(*this, 0);
   }
   in.stopIndex = stop;
   in.entrancePupilPoint[0] = entrancePosition;

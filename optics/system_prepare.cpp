@@ -56,13 +56,17 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     if (g.glass.size() == 4 && strncasecmp(g.glass.c_str(), "refl", 4) == 0) g.materialKind = 1;
     if (g.materialKind == 1 && surface->hoe != nullptr && surface->hoe->Wlh != 0.0)
       surface->hoe->wavelengthFactor = wavelength / surface->hoe->Wlh;  // holographic mirrors
+    bool resolved = true;
     if (g.materialKind == 0 &&
         SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
       AppendGlassName(missing, g.glass);
       g.nAfter = 1.0;
+      resolved = g.glass.empty();  // an empty name is air
     }
     const TSurface *previous = i > 0 ? surfaces.data[i - 1] : nullptr;
-    g.nBefore = previous != nullptr ? previous->general.nAfter : g.nAfter;
+    // Light enters the object surface forwards: a sign left from a place behind a mirror
+    // (a system turned round) would reverse every ray there.
+    g.nBefore = previous != nullptr ? previous->general.nAfter : std::fabs(g.nAfter);
     if (g.materialKind == 1) {
       g.nAfter = sign * -std::fabs(g.nBefore);
       sign = -sign;
@@ -70,7 +74,9 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
     } else {
       g.nAfter = sign * std::fabs(g.nAfter);
       // The magnitude: a signed name would read back as no index at all behind a mirror.
-      if (GlassCatalogName(g.glass).empty()) g.glass = IndexGlassName(std::fabs(g.nAfter));
+      // A name that was not found stays as typed: as "1.000000" it would pass as air.
+      if (resolved && GlassCatalogName(g.glass).empty())
+        g.glass = IndexGlassName(std::fabs(g.nAfter));
     }
   }
   if (count > 0 && surfaces.data[count - 1] != nullptr) {
@@ -129,11 +135,12 @@ void TOpticalSystem::ApplyThermalExpansion() {
       surface->general.R *= k;
       if (alphaPrevious != 0.0 && i > 0 && surfaces.data[i - 1] != nullptr) {
         // The glass in front grows: this surface and all behind it move by the growth of
-        // the gap to the previous surface.
+        // the gap to the previous surface. The gap is that glass alone, so it grows with its
+        // own expansion; the mean of a cemented pair is for the shared radius only.
+        const double grow = alphaPrevious * change;
         const double *a = surfaces.data[i - 1]->general.vertex;
         const double *b = surface->general.vertex;
-        const DPOINT3 growth((k - 1.0) * (b[0] - a[0]), (k - 1.0) * (b[1] - a[1]),
-                             (k - 1.0) * (b[2] - a[2]));
+        const DPOINT3 growth(grow * (b[0] - a[0]), grow * (b[1] - a[1]), grow * (b[2] - a[2]));
         ShiftSurfaces(i, count - 1, growth, kRelativeFrame);
       }
       const int type = surface->general.type;
@@ -147,8 +154,8 @@ void TOpticalSystem::ApplyThermalExpansion() {
         else if (type == kSurfaceAsphericStandard || type == kSurfaceFresnel) {
           if (m == 0)
             c[m] /= k;
-          else if (m >= 2)
-            c[m] /= std::pow(k, 2 * m - 3);
+          else if (m >= 2)  // the r^2m term: k * a * (r / k)^2m
+            c[m] /= std::pow(k, 2 * m - 1);
         }
       }
       if (surface->hoe != nullptr) {

@@ -264,7 +264,10 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     } else {
       t = dx * ray.L + dy * ray.M + dz * ray.N;
     }
-    eikonal.opticalPathDifference = pathSum - t - eikonal.referenceStart;
+    // The step to the reference runs in the image space: an optical length like the rest.
+    const double imageIndex =
+        lastVisited >= 0 ? std::fabs(surfaces.data[lastVisited]->general.nAfter) : 1.0;
+    eikonal.opticalPathDifference = pathSum - imageIndex * t - eikonal.referenceStart;
     eikonal.transmission = transmission;
   }
 

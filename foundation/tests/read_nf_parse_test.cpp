@@ -212,6 +212,31 @@ TEST(ReadNFItems, RecordsCountOnlyWhileUninterrupted) {
   EXPECT_EQ(y[2], 0);
 }
 
+// A line that is no record starts the next records at element 0 again, even when a list or
+// an index in parentheses on it moved the element index.
+TEST(ReadNFItems, RecordsAfterAListOrIndexedLineStartAtZero) {
+  TScratchFiles files;
+  const std::string path = files.Write("b.os",
+                                       "[S]\nLambda=0.5, 0.6, 0.7\n{ Y=1; }\n{ Y=2; }\n"
+                                       "K(3)=8\n{ Y=3; }\n");
+  TReadNF reader(path, 0);
+  reader.ReadSection("[S]");
+  int y[4] = {0, 0, 0, 0};
+  double lambda[3] = {0.0, 0.0, 0.0};
+  double k[4] = {0.0, 0.0, 0.0, 0.0};
+  reader.AddInt("Y", y, 4);
+  reader.AddDouble("Lambda", lambda, 3);
+  reader.AddDouble("K", k, 4);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_APPROX(lambda[2], 0.7, kReadTolerance);
+  EXPECT_APPROX(k[3], 8.0, kReadTolerance);
+  // 1 and 2 follow the list line: elements 0 and 1; 3 follows "K(3)=8": element 0.
+  EXPECT_EQ(y[0], 3);
+  EXPECT_EQ(y[1], 2);
+  EXPECT_EQ(y[2], 0);
+  EXPECT_EQ(y[3], 0);
+}
+
 TEST(ReadNFItems, QuotedValuesKeepEveryDelimiter) {
   TScratchFiles files;
   const std::string quoted = "a;b=c,d!e(f)/g";

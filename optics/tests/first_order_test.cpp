@@ -190,6 +190,28 @@ TEST_F(FirstOrder, AfocalTelescopeGivesTheAngularMagnification) {
   EXPECT_APPROX(system.info.exitPupilDiameter, 4.0, kThinLens);
 }
 
+TEST_F(FirstOrder, AfocalTelescopeHasItsExitPupilAtTheEyeRelief) {
+  // The stop on the objective (f1 = 100) is imaged by the eyepiece (f2 = 50) 150 away:
+  // 1/s' = 1/50 - 1/150, s' = 75 behind the eyepiece, that is 65 behind the last plane.
+  // The PSF at infinity is sampled at lambda over the 4 mm exit pupil (milliradians).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddThinLens(system, 10.0, 20.0);
+  AddAt(system, 160.0, 50.0, "1.5", 20.0);
+  AddAt(system, 160.0 + kThinLensThickness, -50.0, "", 20.0);
+  AddAt(system, 170.0, 0.0, "", 30.0);
+  UserStop(system, 2, 8.0);
+  system.info.ImageFinite = 0;
+  Ready(system);
+  Solve(system, 0);
+  EXPECT_APPROX(system.info.exitPupilPoint[0], 160.0 + 75.0 - 170.0, kThinLens * 10.0);
+  system.info.LambdaW = 0.5;
+  system.info.Difrac = 1;
+  system.info.Discrete = 0.0;
+  system.SetupFieldSampling();
+  EXPECT_APPROX(system.info.Discrete, 0.5 / 4.0, kThinLens);
+}
+
 TEST_F(FirstOrder, BestShiftOfAConstantSpreadHalvesItsWayToOne) {
   TOpticalSystem system;
   Mem<double> a(3, 1), b(3, 1);
@@ -228,19 +250,48 @@ TEST_F(FirstOrder, FieldSamplingKeepsAUserIntervalAndScalesThePupil) {
   // Half a wavelength over the numerical aperture: 0.5 * 0.0005 / sin(atan(5 / 100)).
   const double natural = 0.5 * 0.0005 / std::sin(std::atan(0.05));
   EXPECT_APPROX(in.Discrete, 0.002, kRoundOff);
-  EXPECT_APPROX(in.pupilStep, 8.0 * natural / 0.002 / 63.0, kRoundOff);
+  EXPECT_APPROX(in.pupilStep, 8.0 * natural / 0.002 / 64.0, kRoundOff);
 
   in.Discrete = 0.0;
   system.SetupFieldSampling();
   EXPECT_APPROX(in.Discrete, natural, kRoundOff);
-  EXPECT_APPROX(in.pupilStep, 8.0 / 63.0, kRoundOff);
+  EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
 
   // Diffraction off: the whole pupil, and the old interval back.
   in.Difrac = 0;
   in.Discrete = 0.003;
   system.SetupFieldSampling();
   EXPECT_APPROX(in.Discrete, 0.003, kRoundOff);
-  EXPECT_APPROX(in.pupilStep, 8.0 / 63.0, kRoundOff);
+  EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
+}
+
+// The FFT of Nd pupil samples du apart has its image nodes lambda / (Nd du) apart (angles,
+// with the image at infinity and a pupil magnified 1). That is the interval every user of the
+// PSF reads its nodes at: the geometric binning, the normalisation per node area, the axes.
+TEST_F(FirstOrder, DiffractionNodesLieOneDiscreteApart) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 20.0);
+  UserStop(system, 2, 0.0);
+  system.info.ImageFinite = 0;
+  Ready(system);
+  Solve(system, 0);
+  TOpticalSystemInformation &in = system.info;
+  ASSERT_APPROX(in.entrancePupilDiameter, 20.0, kRoundOff);
+  ASSERT_APPROX(in.exitPupilDiameter, 20.0, kRoundOff);
+  in.LambdaW = 0.5;
+  in.Nd = 64;
+  in.Difrac = 1;
+  for (double discrete : {0.0, 0.0125, 0.04}) {
+    SCOPED_TRACE(discrete);
+    in.Discrete = discrete;
+    system.SetupFieldSampling();
+    // Micrometres over millimetres: milliradians, the unit of the PSF at infinity.
+    const double node = in.LambdaW / (in.Nd * in.pupilStep);
+    EXPECT_APPROX(node, in.Discrete, kRoundOff);
+    EXPECT_APPROX(in.Discrete, discrete > 0.0 ? discrete : 0.5 / 20.0, kRoundOff);
+  }
 }
 
 }  // namespace

@@ -42,6 +42,25 @@ TEST_F(Pupils, StopBeforeAThinLensHasItsExitPupilBehindTheStop) {
   EXPECT_APPROX(in.exitPupilDiameter, 10.0 * 1.25, kThinLens);
 }
 
+TEST_F(Pupils, MediumBehindTheImageSurfaceLeavesTheExitPupilAlone) {
+  // The stop 20 before the f = 100 lens again, with glass named behind the image plane:
+  // the image lies on that plane, so the exit pupil is still 25 before the lens and 1.25
+  // times the stop, whichever caller solves the beam (the analyses solve it directly).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 50.0);
+  AddAt(system, 10.0, 0.0, "", 5.0);
+  AddThinLens(system, 30.0);
+  AddAt(system, 130.0, 0.0, "1.5", 50.0);
+  UserStop(system, 2, 0.0);
+  Ready(system);
+  const double lens = 30.0 + kThinLensThickness / 2.0;
+  ASSERT_EQ(system.SolveChiefRay(2.0, 0.0), 1);
+  EXPECT_APPROX(system.info.exitPupilPoint[0], (lens - 25.0) - 130.0, kThinLens);
+  EXPECT_APPROX(system.info.exitPupilDiameter, 10.0 * 1.25, kThinLens);
+  // The image surface keeps its own medium.
+  EXPECT_APPROX(system.Surface(4)->general.nAfter, 1.5, kRoundOff);
+}
+
 TEST_F(Pupils, StopBehindAThinLensHasItsEntrancePupilBehindTheStop) {
   // Stop 20 behind the lens: seen from the object it lies 25 behind the lens, 1.25 times
   // larger. With the stop chosen automatically the small stop wins over the lens rims.
@@ -98,6 +117,24 @@ TEST_F(Pupils, UserStopIsTheOnlyCandidate) {
   EXPECT_EQ(system.info.stopIndex, 1);
   EXPECT_EQ(system.info.Naper, 2);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
+}
+
+TEST_F(Pupils, UserStopOnTheFirstSurfaceIsItsOwnEntrancePupil) {
+  // Object at infinity, the user's stop on surface 0 (Naper 1): nothing stands in front of
+  // it, so the entrance pupil is that aperture itself, 2 x 3 wide at its vertex, and the
+  // exit pupil is its image through the planes behind (magnification 1).
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 3.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 50.0);
+  UserStop(system, 1, 0.0);
+  Ready(system);
+  EXPECT_EQ(system.info.stopIndex, 0);
+  EXPECT_EQ(system.info.Naper, 1);
+  EXPECT_APPROX(system.info.entrancePupilPoint[0], 0.0, kRoundOff);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 6.0, kRoundOff);
+  EXPECT_APPROX(system.info.Dentr, 6.0, kRoundOff);
+  EXPECT_APPROX(system.info.exitPupilDiameter, 6.0, kRoundOff);
 }
 
 TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {

@@ -236,3 +236,124 @@ TEST_F(SystemPrepareTest, ExampleFoldMirrorTurnsTheFocusOntoMinusY) {
 }
 
 }  // namespace
+
+// A plain name that is neither a number from 1 to 10 nor a catalog glass is missing; it
+// must stay what the user typed, or the next preparation would trace it as air.
+TEST_F(SystemPrepareTest, AMissingPlainGlassNameKeepsItsNameAndStaysMissing) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 10.0);
+  AddAt(system, 10.0, 50.0, "crown", 10.0);
+  AddAt(system, 15.0, -50.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 10.0);
+  EXPECT_EQ(system.Prepare(0.0, 1, 0), -1);
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "crown");
+  EXPECT_EQ(system.Prepare(0.0, 1, 0), -1);
+  EXPECT_EQ(system.materialsMissing, 1);
+  // An index out of the 1..10 range is no index either.
+  system.surfaces.data[1]->general.glass = "12";
+  EXPECT_EQ(system.ComputeIndices(0.55, 0.0, 0.0), "12");
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "12");
+  // Air and plain indices still take the editor's number form.
+  EXPECT_EQ(system.surfaces.data[0]->general.glass, "1.000000 ");
+}
+
+// Heating a cemented doublet: each element's thickness grows with its own glass, the
+// cemented radius with the mean of the two, the outer radii with their own glass.
+TEST_F(SystemPrepareTest, HeatedCementedDoubletGrowsEachElementWithItsOwnGlass) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("achromat.os"), 0), 1);
+  ASSERT_EQ(system.SurfaceCount(), 5);
+  ASSERT_EQ(system.surfaces.data[1]->general.glass, "n-bk7_schott");
+  ASSERT_EQ(system.surfaces.data[2]->general.glass, "f2_schott");
+  TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+  const double crown = catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7;
+  const double flint = catalog.GetGlass("F2")->MeanAlfa(20.0, 70.0) * 1e-7;
+  ASSERT_GT(std::fabs(flint - crown), 1e-7);  // two different glasses
+  auto x = [&](int i) { return system.surfaces.data[i]->general.vertex[0]; };
+  const double airBefore = x(1) - x(0);
+  const double airAfter = x(4) - x(3);
+  system.info.Temperature = 70.0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  constexpr double kGrowth = 1e-12;
+  EXPECT_APPROX(x(2) - x(1), 6.0 * (1.0 + crown * 50.0), kGrowth);
+  EXPECT_APPROX(x(3) - x(2), 2.5 * (1.0 + flint * 50.0), kGrowth);
+  EXPECT_APPROX(x(1) - x(0), airBefore, kGrowth);
+  EXPECT_APPROX(x(4) - x(3), airAfter, kGrowth);
+  EXPECT_APPROX(system.surfaces.data[1]->general.R, 43.02 * (1.0 + crown * 50.0), kGrowth);
+  EXPECT_APPROX(system.surfaces.data[2]->general.R,
+                -43.02 * (1.0 + 0.5 * (crown + flint) * 50.0), kGrowth);
+  EXPECT_APPROX(system.surfaces.data[3]->general.R, -2132.4 * (1.0 + flint * 50.0), 1e-10);
+}
+
+// Heating scales a lens uniformly by k: the new sag at height r is k times the old sag at
+// r / k. For the standard asphere the curvature, conic and every r^2m term must follow.
+TEST_F(SystemPrepareTest, HeatedStandardAsphereKeepsItsShapeScaled) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  TSurface *asphere = AddAt(system, 10.0, 40.0, "n-bk7_schott", 15.0);
+  AddAt(system, 16.0, -60.0, "", 15.0);
+  AddAt(system, 60.0, 0.0, "", 15.0);
+  const double original[4] = {1.0 / 40.0, -0.8, 2e-6, -3e-9};  // c, conic, r^4, r^6
+  asphere->general.type = kSurfaceAsphericStandard;
+  ASSERT_TRUE(asphere->AsCoef.Allocate(4, 1));
+  for (int m = 0; m < 4; ++m) asphere->AsCoef.data[m] = original[m];
+  asphere->hasAsCoef = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+  const double k = 1.0 + catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7 * 50.0;
+  system.info.Temperature = 70.0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  auto sag = [](const double *a, double r) {
+    const double c = a[0];
+    return c * r * r / (1.0 + std::sqrt(1.0 - (1.0 + a[1]) * c * c * r * r)) +
+           a[2] * std::pow(r, 4) + a[3] * std::pow(r, 6);
+  };
+  const double *heated = asphere->AsCoef.data;
+  for (double r : {5.0, 10.0, 14.0}) {
+    const double expected = k * sag(original, r / k);
+    EXPECT_APPROX(sag(heated, r), expected, 1e-12) << r;
+  }
+}
+
+// The polynomial aspheres under the same uniform scaling: type 4's sag k * x(r / k), and
+// type 3's implicit surface carrying each point (x, r) to (k x, k r).
+TEST_F(SystemPrepareTest, HeatedPolynomialAspheresKeepTheirShapeScaled) {
+  for (int type : {kSurfaceAsphericHigh1, kSurfaceAsphericHigh2}) {
+    SCOPED_TRACE(type);
+    TOpticalSystem system;
+    AddAt(system, 0.0, 0.0, "", 20.0);
+    TSurface *asphere = AddAt(system, 10.0, 40.0, "n-bk7_schott", 15.0);
+    AddAt(system, 16.0, -60.0, "", 15.0);
+    AddAt(system, 60.0, 0.0, "", 15.0);
+    const double original[3] = {type == kSurfaceAsphericHigh1 ? -80.0 : 1.0 / 80.0,
+                                type == kSurfaceAsphericHigh1 ? 0.3 : 2e-6, -4e-4};
+    asphere->general.type = type;
+    ASSERT_TRUE(asphere->AsCoef.Allocate(3, 1));
+    for (int m = 0; m < 3; ++m) asphere->AsCoef.data[m] = original[m];
+    asphere->hasAsCoef = 1;
+    ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+    TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+    const double k = 1.0 + catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7 * 50.0;
+    system.info.Temperature = 70.0;
+    ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+    const double *heated = asphere->AsCoef.data;
+    if (type == kSurfaceAsphericHigh2) {
+      auto sag = [](const double *a, double r) {
+        return a[0] * r * r + a[1] * std::pow(r, 4) + a[2] * std::pow(r, 6);
+      };
+      for (double r : {4.0, 8.0})
+        EXPECT_APPROX(sag(heated, r), k * sag(original, r / k), 1e-12) << r;
+    } else {
+      // r^2 + a0 x + a1 x^2 + a2 x^3 = 0 at (x, r); the heated one at (k x, k r).
+      auto residual = [](const double *a, double x, double r) {
+        return r * r + a[0] * x + a[1] * x * x + a[2] * x * x * x;
+      };
+      for (double x : {0.1, 0.5}) {
+        const double r =
+            std::sqrt(-(original[0] * x + original[1] * x * x + original[2] * x * x * x));
+        ASSERT_APPROX(residual(original, x, r), 0.0, 1e-12);
+        EXPECT_APPROX(residual(heated, k * x, k * r), 0.0, 1e-10) << x;
+      }
+    }
+  }
+}

@@ -331,3 +331,173 @@ TEST_F(SystemTraceTest, BatchOfSurfaceViewsGivesTheSameRays) {
 }
 
 }  // namespace
+
+// A plane wave stays plane through a plane-parallel plate: tilted rays of one beam, at any
+// height, have no path difference on a plane normal to the beam (image at infinity).
+TEST_F(SystemTraceTest, TiltedPlaneWaveThroughAPlateHasNoPathDifference) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 40.0);
+  AddAt(system, 5.0, 0.0, "1.6", 40.0);
+  AddAt(system, 15.0, 0.0, "", 40.0);
+  AddAt(system, 30.0, 0.0, "", 40.0);
+  system.info.ObjectFinite = 0;
+  system.info.ImageFinite = 0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double a = 10.0 * kDegreesToRadians;
+  TCurrentRay chief = RayAlong(-5.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {-10.0, -3.0, 4.0, 12.0}) {
+    // Start points off the chief ray's wavefront: the start term must take the difference.
+    TCurrentRay ray = RayAlong(-5.0 - 2.0 * h, h, 0.5 * h, std::cos(a), std::sin(a), 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, 0.0, kRoundOff) << h;
+  }
+}
+
+// The spherical aberration of a concave mirror, on the reference sphere about the paraxial
+// focus, worked out from the reflection law alone.
+TEST_F(SystemTraceTest, SphericalMirrorWavefrontMatchesTheReflectionGeometry) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("spherical_mirror.os"), 0), 1);
+  ASSERT_EQ(system.info.ImageFinite, 1);
+  const double vertex = 150.0;
+  const double centre = vertex - 200.0;
+  const double focus = vertex - 100.0;
+  ASSERT_EQ(system.surfaces.data[2]->general.vertex[0], focus);
+  const double x0 = -10.0;
+  TCurrentRay chief = RayAlong(x0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {5.0, 12.0, 20.0}) {
+    const double xm = centre + std::sqrt(200.0 * 200.0 - h * h);
+    const double nx = (xm - centre) / 200.0;
+    const double ny = h / 200.0;
+    const double dx = 1.0 - 2.0 * nx * nx;  // d' = d - 2 (d.n) n with d = (1, 0)
+    const double dy = -2.0 * nx * ny;
+    // The reflected ray to the image plane, and the path there against the chief ray's.
+    const double s = (focus - xm) / dx;
+    const double py = h + s * dy;
+    const double design = (xm - x0 + s) - (vertex - x0 + 100.0) - py * dy;
+    // The same ray to the sphere of radius 100 about the focus through the mirror vertex.
+    const double bx = xm - focus;
+    const double b = bx * dx + h * dy;
+    const double c = bx * bx + h * h - 100.0 * 100.0;
+    const double onSphere = -b - std::sqrt(b * b - c);  // the crossing next to the mirror
+    const double sphere = xm - vertex + onSphere;
+
+    TCurrentRay ray = RayAlong(x0, h, 0.0, 1.0, 0.0, 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, design, 1e-10) << h;
+    // The plane-to-sphere step is exact to first order in the transverse aberration.
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, sphere, py * py / 100.0) << h;
+    EXPECT_GT(std::fabs(sphere), 1e-5) << h;  // a real aberration, not a flat wavefront
+  }
+}
+
+// A ray slanted through an absorbing plate and then off a mirror: the absorption follows the
+// slanted path inside the glass (Snell's law), the mirror multiplies by its reflectance.
+TEST_F(SystemTraceTest, TransmissionIsTheProductAlongTheSlantedPath) {
+  TOpticalSystem system;
+  AddAt(system, -1.0, 0.0, "", 30.0);  // the object space: air
+  AddAt(system, 0.0, 0.0, "1.5", 30.0);
+  AddAt(system, 10.0, 0.0, "", 30.0)->general.Tau = 0.01;
+  AddAt(system, 20.0, 0.0, "refl", 60.0)->general.Tau = 0.8;
+  AddAt(system, 5.0, 0.0, "", 90.0);
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TCurrentRay chief = RayAlong(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  const double a = 20.0 * kDegreesToRadians;
+  TCurrentRay ray = RayAlong(-2.0, 0.0, 0.0, std::cos(a), 0.0, std::sin(a));
+  ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1);
+  const double inside = std::asin(std::sin(a) / 1.5);
+  const double path = 10.0 / std::cos(inside);
+  EXPECT_APPROX(system.eikonal.transmission, std::pow(10.0, -0.01 * path) * 0.8, kRoundOff);
+}
+
+// A concave mirror images its centre of curvature onto itself: from a finite object there,
+// every ray comes back with the same optical path.
+TEST_F(SystemTraceTest, MirrorImagesItsCentreWithoutPathDifference) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 60.0);
+  AddAt(system, 100.0, -100.0, "refl", 60.0);
+  AddAt(system, 0.0, 0.0, "", 60.0);
+  system.info.ObjectFinite = 1;
+  system.info.ImageFinite = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  TCurrentRay chief = RayAlong(0.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  EXPECT_EQ(system.eikonal.referenceStart, 0.0);
+  for (double m : {0.05, 0.2, 0.4}) {
+    TCurrentRay ray = RayAlong(0.0, 0.0, 0.0, 1.0, m, 0.5 * m);
+    ASSERT_EQ(system.TraceRay(ray, -3, nullptr, 0), 1) << m;
+    EXPECT_APPROX(ray.y, 0.0, kRoundOff) << m;
+    EXPECT_APPROX(ray.z, 0.0, kRoundOff) << m;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, 0.0, kRoundOff) << m;
+  }
+}
+
+// A single refracting sphere focusing into glass: the wavefront in the glass, on the sphere
+// about the paraxial focus, worked out from Snell's law; the step from the image plane to
+// that sphere runs in the glass and counts with its index.
+TEST_F(SystemTraceTest, WavefrontFocusedInsideGlassCountsTheImageIndex) {
+  constexpr double n = 1.5;
+  constexpr double R = 20.0;
+  const double focus = n * R / (n - 1.0);  // 60 behind the vertex
+  TOpticalSystem system;
+  AddAt(system, -5.0, 0.0, "", 20.0);
+  AddAt(system, 0.0, R, "1.5", 20.0);
+  AddAt(system, focus, 0.0, "1.5", 20.0);
+  system.info.ObjectFinite = 0;
+  system.info.ImageFinite = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double x0 = -10.0;
+  TCurrentRay chief = RayAlong(x0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  for (double h : {3.0, 6.0, 9.0}) {
+    // The refraction point on the sphere about (R, 0), the normal, Snell's law in vector form.
+    const double xs = R - std::sqrt(R * R - h * h);
+    const double nx = (xs - R) / R;  // unit normal, pointing back towards the light
+    const double ny = h / R;
+    const double cosI = -nx;         // d = (1, 0)
+    const double mu = 1.0 / n;
+    const double cosT = std::sqrt(1.0 - mu * mu * (1.0 - cosI * cosI));
+    const double dx = mu + (mu * cosI - cosT) * nx;
+    const double dy = (mu * cosI - cosT) * ny;
+    // From the refraction point to the sphere of radius 60 about the focus through the vertex.
+    const double bx = xs - focus;
+    const double b = bx * dx + h * dy;
+    const double c = bx * bx + h * h - focus * focus;
+    const double onSphere = -b - std::sqrt(b * b - c);
+    const double wavefront = (xs - 0.0) + n * onSphere;  // the chief ray has 0 here
+    const double py = h + dy * (focus - xs) / dx;
+
+    TCurrentRay ray = RayAlong(x0, h, 0.0, 1.0, 0.0, 0.0);
+    ASSERT_EQ(system.TraceRay(ray, 3, nullptr, 0), 1) << h;
+    EXPECT_APPROX(system.eikonal.opticalPathDifference, wavefront, n * py * py / focus) << h;
+    EXPECT_GT(std::fabs(wavefront), 1e-4) << h;
+  }
+}
+
+// Absorption in a light pipe follows the whole zig-zag inside the rod: the path there is the
+// rod length over the cosine of the refracted angle, however many walls the ray meets.
+TEST_F(SystemTraceTest, AbsorptionInALightPipeFollowsTheZigZagPath) {
+  TOpticalSystem system;
+  AddAt(system, -1.0, 0.0, "", 20.0);
+  AddAt(system, 0.0, 0.0, "1.5", 2.0);
+  AddAt(system, 50.0, 0.0, "", 2.0)->general.Tau = 0.01;
+  AddAt(system, 60.0, 0.0, "", 40.0);
+  system.info.EnablePipe = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_NE(system.surfaces.data[2]->pipeWall, nullptr);
+  TCurrentRay chief = RayAlong(-2.0, 0.0, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(system.TraceRay(chief, 2, nullptr, 0), 1);
+  EXPECT_APPROX(system.eikonal.referencePaths.data[2], 50.0, kRoundOff);
+  const double a = 20.0 * kDegreesToRadians;
+  TCurrentRay ray = RayAlong(-2.0, 0.0, 0.0, std::cos(a), std::sin(a), 0.0);
+  Mem<TIntersectionPoint> hits;
+  ASSERT_EQ(system.TraceRay(ray, 3, &hits, 0), 1);
+  EXPECT_GT(HitCount(hits), 6);  // the walls were met on the way
+  const double inside = std::asin(std::sin(a) / 1.5);
+  EXPECT_APPROX(system.eikonal.transmission, std::pow(10.0, -0.01 * 50.0 / std::cos(inside)),
+                kRoundOff);
+  EXPECT_APPROX(std::fabs(ray.M), std::sin(a), 1e-12);  // leaves at the angle it came in
+}
