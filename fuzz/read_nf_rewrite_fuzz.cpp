@@ -68,14 +68,23 @@ std::string Expected(const std::string &file, const std::string &header, bool ap
   return result + kBody + file.substr(restBegin);
 }
 
-bool Rewrite(const std::string &path, const std::string &header, bool append) {
+struct TRewrite {
+  std::string header;
+  bool append = false;
+};
+
+// All rewrites in one writer session, as the program's writers do (Reset between them).
+bool Rewrite(const std::string &path, const std::vector<TRewrite> &rewrites) {
   TReadNF writer;
   std::FILE *out = writer.Open(path, 1);
   if (out == nullptr) return false;
-  const int selected = append ? writer.AppendSection(header) : writer.SelectSection(header);
-  if (selected != 1) return false;
-  std::fputs(kBody, out);
-  writer.Reset();
+  for (const TRewrite &rewrite : rewrites) {
+    const int selected = rewrite.append ? writer.AppendSection(rewrite.header)
+                                        : writer.SelectSection(rewrite.header);
+    if (selected != 1) return false;
+    std::fputs(kBody, out);
+    writer.Reset();
+  }
   return writer.Close() == 1;
 }
 
@@ -84,29 +93,37 @@ bool Rewrite(const std::string &path, const std::string &header, bool append) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   FuzzedDataProvider provider(data, size);
   static const char *const kHeaders[] = {"[Common]", "[Surfaces]", "[Remark]", "[New]"};
-  const std::string header = kHeaders[provider.ConsumeIntegralInRange<int>(0, 3)];
-  const bool append = provider.ConsumeBool();
+  std::vector<TRewrite> rewrites(provider.ConsumeIntegralInRange<std::size_t>(1, 3));
+  for (TRewrite &rewrite : rewrites) {
+    rewrite.header = kHeaders[provider.ConsumeIntegralInRange<int>(0, 3)];
+    rewrite.append = provider.ConsumeBool();
+  }
   const std::string original = provider.ConsumeRemainingBytesAsString();
   const std::string path = WriteFuzzFile("input.os", original);
 
-  FUZZ_CHECK(Rewrite(path, header, append), "the rewrite failed");
-  const std::string expected = Expected(original, header, append);
+  FUZZ_CHECK(Rewrite(path, rewrites), "the rewrite failed");
+  std::string expected = original;
+  for (const TRewrite &rewrite : rewrites) {
+    expected = Expected(expected, rewrite.header, rewrite.append);
+  }
   const std::string written = ReadFuzzFile(path);
   FUZZ_CHECK(written == expected, "rewritten:\n" + written + "\nexpected:\n" + expected);
   FUZZ_CHECK(!std::filesystem::exists(FuzzScratchDirectory() + "/readnf.tmp"),
              "work copy left beside the file");
 
-  // The new body reads back.
+  // The last new body reads back.
+  const TRewrite &last = rewrites.back();
   TReadNF reader;
   FUZZ_CHECK(reader.Open(path, 0) != nullptr, "rewritten file not readable");
-  FUZZ_CHECK(reader.ReadSection(header) == 1, "rewritten section not found");
+  FUZZ_CHECK(reader.ReadSection(last.header) == 1, "rewritten section not found");
   int naper = 0;
   reader.AddInt("Naper", &naper);
   reader.ParseSection(1);
-  if (!append) FUZZ_CHECK(naper == 12345, "new body not read back");
+  if (!last.append) FUZZ_CHECK(naper == 12345, "new body not read back");
 
-  if (!append) {
-    FUZZ_CHECK(Rewrite(path, header, false), "the second rewrite failed");
+  // Replacing a body by itself changes nothing.
+  if (!last.append) {
+    FUZZ_CHECK(Rewrite(path, {TRewrite{last.header, false}}), "the second rewrite failed");
     FUZZ_CHECK(ReadFuzzFile(path) == written, "the same rewrite changed the file again");
   }
   return 0;
