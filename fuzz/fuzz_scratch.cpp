@@ -11,8 +11,11 @@
 namespace {
 
 std::string MakeScratchDirectory() {
+  // fuzz/run.sh names a directory it removes afterwards, so a harness that stopped on a
+  // crash leaves nothing behind.
   std::error_code error;
-  std::string base = "/dev/shm";
+  const char *given = std::getenv("FUZZ_SCRATCH");
+  std::string base = given != nullptr && given[0] != '\0' ? given : "/dev/shm";
   if (!std::filesystem::is_directory(base, error) || ::access(base.c_str(), W_OK) != 0)
     base = std::filesystem::temp_directory_path(error).string();
   std::string pattern = base + "/reader_fuzz_XXXXXX";
@@ -28,10 +31,7 @@ void RemoveScratchDirectory() {
 }  // namespace
 
 const std::string &FuzzScratchDirectory() {
-  static const std::string directory = [] {
-    std::string made = MakeScratchDirectory();
-    return made;
-  }();
+  static const std::string directory = MakeScratchDirectory();
   static const bool registered = (std::atexit(RemoveScratchDirectory) == 0);
   (void)registered;
   return directory;

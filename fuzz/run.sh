@@ -48,6 +48,13 @@ run_one() {
   echo $? >"$build/fuzz-logs/$name.rc"
 }
 
+# The harnesses write their inputs to files; in memory when /dev/shm is there.
+scratch_base=/dev/shm
+[ -d "$scratch_base" ] && [ -w "$scratch_base" ] || scratch_base="${TMPDIR:-/tmp}"
+FUZZ_SCRATCH="$(mktemp -d "$scratch_base/reader_fuzz_run_XXXXXX")"
+export FUZZ_SCRATCH
+trap 'rm -rf "$FUZZ_SCRATCH"' EXIT
+
 start=$(date +%s)
 for name in "${harnesses[@]}"; do
   while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n; done
