@@ -1,13 +1,10 @@
-// The program's entry point.
+// The program's entry point: the application object with the Qt providers, its main
+// window and the message loop.
 
-#include <QApplication>
-#include <QWidget>
+#include "platform/gui/application.h"
 
 int main(int argc, char *argv[]) {
-  QApplication application(argc, argv);
-  QWidget frame;
-  frame.setWindowTitle("Optical Workbench");
-  frame.resize(1024, 768);
-  frame.show();
-  return application.exec();
+  TApplication application("Optical Workbench", argc, argv);
+  application.InstallQtProviders();
+  return application.Run();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "optics/lens_array.h"
+
 namespace {
 
 constexpr double kImplicitResidual = 1e-10;  // |F| that counts as on the surface (types 3, 4)
@@ -18,7 +20,8 @@ constexpr double kIntRange = 2147483647.0;
 constexpr double kNotFound = 1e20;
 constexpr double kLensArrayFar = 1e6;  // the solver's distance before it finds an element
 
-TLensArraySolver gLensArraySolver = nullptr;
+// Lens arrays are traced from the start; tests may install another solver or none.
+TLensArraySolver gLensArraySolver = LensArrayIntersect;
 
 double Coefficient(const TInteractionSurface &s, int i) {
   return (s.coef != nullptr && i < s.coefCount) ? s.coef[i] : 0.0;

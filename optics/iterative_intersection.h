@@ -12,8 +12,8 @@ constexpr int kTorusStepLimit = 100;
 
 // The lens-array element solver: in the surface's frame, from point along direction, it
 // sets the unit normal and the distance to the element hit and returns 1, or returns
-// another value when no element is hit. Installed by the lens-array code; until then rays
-// on lens-array surfaces stop without error.
+// another value when no element is hit. LensArrayIntersect is installed from the start;
+// with none (null) rays on lens-array surfaces stop without error.
 using TLensArraySolver = int (*)(const TSurface &surface, const double point[3],
                                  const double direction[3], double normal[3], double &distance);
 void SetLensArraySolver(TLensArraySolver solver);

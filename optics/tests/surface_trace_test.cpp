@@ -7,6 +7,7 @@
 
 #include "foundation/tests/approx.h"
 #include "optics/iterative_intersection.h"
+#include "optics/lens_array.h"
 #include "optics/ray.h"
 #include "optics/surface.h"
 
@@ -216,6 +217,7 @@ TEST(SurfaceTraceModel, LensArraySurfacesGoThroughTheInstalledSolver) {
   s.general.boundTypeExt = 9;
   s.general.nAfter = 1.5;
   ASSERT_EQ(s.zones.Allocate(1, 1), 1);
+  SetLensArraySolver(nullptr);
   TCurrentRay before = AxialRay(-1.0, 1.0, 0.0);
   EXPECT_EQ(SurfaceTrace(s, before), kRayStopped);  // no solver yet: stopped at the start
   EXPECT_EQ(before.x, 0.0);
@@ -230,7 +232,7 @@ TEST(SurfaceTraceModel, LensArraySurfacesGoThroughTheInstalledSolver) {
   EXPECT_EQ(SurfaceTrace(s, gap), kRayStopped);  // between elements: stopped without error
   EXPECT_EQ(gap.blocked, 1);
   EXPECT_EQ(gSolverCalls, 2);
-  SetLensArraySolver(nullptr);
+  SetLensArraySolver(LensArrayIntersect);  // the default again, for the tests that follow
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+list(APPEND FOUNDATION_SOURCES
+  fft.cpp
+  fft2d.cpp
+  fft_plan.cpp
+  fft_block_sse2.cpp)
+# The AVX2 kernels are built for x86-64 only and chosen at run time, so the program still
+# runs on processors without AVX2.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  list(APPEND FOUNDATION_SOURCES fft_block_avx2.cpp)
+  set_source_files_properties(fft_block_avx2.cpp PROPERTIES
+    COMPILE_OPTIONS "-mavx2;-mfma;-ffp-contract=fast")
+  set_source_files_properties(fft_plan.cpp PROPERTIES COMPILE_DEFINITIONS FFT_HAVE_AVX2_KERNELS)
+endif()
+list(APPEND FOUNDATION_TESTS
+  tests/fft_test.cpp)

@@ -1,0 +1,31 @@
+#pragma once
+// The screen through a replaceable provider: metrics (caption height, scroll bar sizes,
+// screen size), colour depth, the cursor position and grabs of what the screen shows.
+// The Qt provider is the default; tests install a scripted one.
+
+#include <QImage>
+
+#include "platform/core/types.h"
+
+class TScreenProvider {
+ public:
+  virtual ~TScreenProvider() = default;
+  // One SM_* value; 0 for an index the provider does not know.
+  virtual int SystemMetric(int index) = 0;
+  virtual int BitsPerPixel() = 0;
+  virtual POINT CursorPos() = 0;
+  // What the screen shows in the rectangle (screen coordinates); a null image on failure.
+  virtual QImage Grab(const RECT &screenRect) = 0;
+};
+
+// Installs a provider (not owned; null restores the Qt one) and returns the previous one.
+TScreenProvider *SetScreenProvider(TScreenProvider *provider);
+TScreenProvider &CurrentScreenProvider();
+
+int GetSystemMetrics(int index);
+int ScreenBitsPerPixel();
+BOOL GetCursorPos(POINT *point);
+QImage GrabScreen(const RECT &screenRect);
+
+// The fixed frame metrics of our drawn window frames, the same on every desktop.
+int StandardFrameMetric(int index);

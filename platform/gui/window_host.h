@@ -1,0 +1,53 @@
+#pragma once
+// The QWidget behind a TWindow: it shows the window's image and turns Qt's events into the
+// window's messages. Internal to the window layer.
+
+#include <QPoint>
+#include <QWidget>
+
+#include "platform/core/types.h"
+
+class QScrollBar;
+class TWindow;
+
+class TWindowHost final : public QWidget {
+ public:
+  TWindowHost(TWindow *owner, QWidget *parentWidget, Qt::WindowFlags flags);
+  ~TWindowHost() override;
+  TWindowHost(const TWindowHost &) = delete;
+  TWindowHost &operator=(const TWindowHost &) = delete;
+
+  TWindow *Owner() const { return owner; }
+  // The window object is going away: from now on the host delivers nothing.
+  void Detach() { owner = nullptr; }
+  QScrollBar *ScrollBar(int bar, bool create);
+  // Starts moving the window with the mouse from a press on its drawn caption.
+  void BeginCaptionDrag(const QPoint &globalPos);
+
+ protected:
+  bool event(QEvent *event) override;
+  bool focusNextPrevChild(bool next) override;
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void moveEvent(QMoveEvent *event) override;
+  void changeEvent(QEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void keyReleaseEvent(QKeyEvent *event) override;
+  void timerEvent(QTimerEvent *event) override;
+
+ private:
+  void SendMouse(QMouseEvent *event, UINT msgOffset);
+  void SendKey(QKeyEvent *event, bool down);
+
+  TWindow *owner;
+  QScrollBar *hBar = nullptr;
+  QScrollBar *vBar = nullptr;
+  bool dragging = false;
+  QPoint dragOffset;  // cursor position less the window's top-left, screen pixels
+};
