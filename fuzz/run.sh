@@ -4,7 +4,8 @@
 # sanitizer report. Exits 1 when any harness found something.
 #   fuzz/run.sh [seconds per harness, default 30] [fuzz build directory, default build/fuzz]
 # FUZZ_JOBS harnesses run side by side (default 2); FUZZ_RUNS, when set, also stops each
-# harness after that many executions. New inputs collect in <build>/fuzz-corpus/<harness>
+# harness after that many executions; FUZZ_FLAGS passes more libFuzzer flags (for example
+# -fork=4 to spread one harness over four processes). New inputs collect in <build>/fuzz-corpus/<harness>
 # (kept between runs, so campaigns go on where the last stopped); inputs that failed are
 # saved as <build>/fuzz-artifacts/<harness>/crash-*, leak-*, timeout-* or oom-*.
 set -uo pipefail
@@ -44,7 +45,7 @@ run_one() {
     "$build/fuzz/${name}_fuzz" "$corpus" "$root/fuzz/corpus/$name" \
       -max_total_time="$seconds" -runs="$runs" -timeout=1 -rss_limit_mb=2048 \
       -max_len="$(max_len_of "$name")" -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" >"$log" 2>&1
+      -artifact_prefix="$artifacts/" ${FUZZ_FLAGS:-} >"$log" 2>&1
   echo $? >"$build/fuzz-logs/$name.rc"
 }
 
@@ -67,6 +68,8 @@ printf '%-18s %12s  %s\n' harness executions result
 for name in "${harnesses[@]}"; do
   log="$build/fuzz-logs/$name.log"
   executions="$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | grep -o '[0-9]*$')"
+  # Fork mode reports only its running totals ("#N ...").
+  [ -n "$executions" ] || executions="$(grep -ao '^#[0-9]*' "$log" | tr -d '#' | sort -n | tail -1)"
   found="$(ls "$build/fuzz-artifacts/$name" 2>/dev/null | head -1)"
   rc="$(cat "$build/fuzz-logs/$name.rc")"
   if [ "$rc" = 0 ] && [ -z "$found" ]; then
