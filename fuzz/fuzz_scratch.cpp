@@ -11,12 +11,13 @@
 namespace {
 
 std::string MakeScratchDirectory() {
-  // fuzz/run.sh names a directory it removes afterwards, so a harness that stopped on a
-  // crash leaves nothing behind.
+  // fuzz/run.sh names a directory of its own that it removes afterwards, so a harness that
+  // stopped on a crash leaves nothing behind.
   std::error_code error;
   const char *given = std::getenv("FUZZ_SCRATCH");
-  std::string base = given != nullptr && given[0] != '\0' ? given : "/dev/shm";
-  if (!std::filesystem::is_directory(base, error) || ::access(base.c_str(), W_OK) != 0)
+  std::string base = given != nullptr ? given : "";
+  if (base.empty() || !std::filesystem::is_directory(base, error) ||
+      ::access(base.c_str(), W_OK) != 0)
     base = std::filesystem::temp_directory_path(error).string();
   std::string pattern = base + "/reader_fuzz_XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) FuzzFailure("no scratch directory", pattern);

@@ -18,7 +18,7 @@ namespace {
 constexpr char kBody[] = "Naper=12345; Name=fuzzed body\n";
 
 struct TLine {
-  std::string text;  // without its line end; a '\r' before the '\n' dropped
+  std::string text;  // without its line end; a '\r' ending it dropped
   bool hadEnd = false;
   std::size_t begin = 0;
   std::size_t end = 0;  // past the '\n'
@@ -34,7 +34,7 @@ std::vector<TLine> SplitLines(const std::string &file) {
     line.hadEnd = newline != std::string::npos;
     line.end = line.hadEnd ? newline + 1 : file.size();
     line.text = file.substr(at, (line.hadEnd ? newline : file.size()) - at);
-    if (line.hadEnd && !line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+    if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
     lines.push_back(line);
     at = line.end;
   }

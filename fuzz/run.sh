@@ -49,10 +49,10 @@ run_one() {
   echo $? >"$build/fuzz-logs/$name.rc"
 }
 
-# The harnesses write their inputs to files; in memory when /dev/shm is there.
-scratch_base=/dev/shm
-[ -d "$scratch_base" ] && [ -w "$scratch_base" ] || scratch_base="${TMPDIR:-/tmp}"
-FUZZ_SCRATCH="$(mktemp -d "$scratch_base/reader_fuzz_run_XXXXXX")"
+# The harnesses write their inputs to files, in a directory of this run (not a shared one
+# such as /dev/shm, which others may clear while the run goes on).
+mkdir -p "$build"
+FUZZ_SCRATCH="$(mktemp -d "$build/fuzz-scratch-XXXXXX")"
 export FUZZ_SCRATCH
 trap 'rm -rf "$FUZZ_SCRATCH"' EXIT
 
