@@ -14,7 +14,8 @@ TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
       info(other.info),
       eikonal(other.eikonal),
       workArray1(other.workArray1),
-      workArray2(other.workArray2) {
+      workArray2(other.workArray2),
+      materialsMissing(other.materialsMissing) {
   CopySurfacesFrom(other);
   SetModifiedFlag();
 }
@@ -27,6 +28,7 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   eikonal = other.eikonal;
   workArray1 = other.workArray1;
   workArray2 = other.workArray2;
+  materialsMissing = other.materialsMissing;
   CopySurfacesFrom(other);
   pupilsSolvedAt_ = 0;
   SetModifiedFlag();

@@ -9,6 +9,7 @@
 #include "foundation/points.h"
 #include "optics/eikonal_info.h"
 #include "optics/optical_system_information.h"
+#include "optics/ray.h"
 #include "optics/surface.h"
 
 // Mode argument of the frame operations: global values; any other value is relative to a
@@ -59,6 +60,28 @@ class TOpticalSystem {
   // -1 when glasses are missing, 1 after a partial preparation, else the pupil solve's.
   int Prepare(double lambdaW, int full, int warn);
 
+  // Materials (system_prepare.cpp). ComputeIndices answers the glasses that cannot be
+  // found (", " between names); a temperature or pressure of 0 means the system's own.
+  std::string ComputeIndices(double wavelength, double temperature, double pressure);
+  std::string FindGlassesOutOfRange() const;
+  void ApplyThermalExpansion();
+  void RoundNdToPowerOfTwo();
+
+  // The system file (system_file_read.cpp, system_file_write.cpp). ReadFile: 1 when read
+  // and prepared; 0 otherwise, with the system untouched unless the file was read whole
+  // and only its glasses are missing. nameMode 0: the file's Name, 1: fileName, else kept.
+  int ReadFile(const std::string &fileName, int nameMode);
+  // 1 when written; null or empty writes to the system's name.
+  int WriteFile(const char *fileName);
+
+  // The sequential trace (system_trace.cpp). mode 1 plain, 2 reference ray, 3 wavefront
+  // ray; positive leaves the ray in the last surface's frame, otherwise global.
+  int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
+  // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
+  int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
+  // The point less the vertex of surface i, both turned into its frame when it is tilted.
+  TIntersectionPoint ToSurfaceFrame(int i, const double point[3], const double direction[3]) const;
+
   // Pupil state of this system. The program-wide modified flag says that some system
   // changed; this system's mark says whether its own pupils were solved after the last
   // change of any system, so solving one system (a copy, the clipboard) never leaves
@@ -95,6 +118,8 @@ class TOpticalSystem {
   TEikonalInfo eikonal;
   Mem<float> workArray1;
   Mem<float> workArray2;
+  // 1 while the last preparation found glasses missing: such a system is not traced.
+  int materialsMissing = 0;
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);

@@ -38,7 +38,12 @@ configure_and_build() {
 }
 
 install_missing "${packages[@]}"
-export CCACHE_DIR="${CCACHE_DIR:-$root/.cache/ccache}"
+# One compiler cache per user, shared by every checkout: paths are hashed relative to the
+# checkout, so a fresh clone on a machine that built before compiles little.
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+export CCACHE_BASEDIR="$root"
+export CCACHE_NOHASHDIR=true
+export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-8G}"
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
 

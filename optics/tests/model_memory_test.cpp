@@ -62,16 +62,17 @@ TEST(Prepare, GeometricStepsOfThePreparation) {
   TSurface *front = system.AddSurface(new TSurface);
   TSurface *mirror = system.AddSurface(new TSurface(10.0, 0.0, 0.0));
   front->general.R = 40.0;
-  front->general.nAfter = 0.0;  // an index of exactly 0 is the surrounding medium
+  front->general.nAfter = 0.0;  // the indices follow the glass names: air behind it
   system.info.N1 = 1.0003;
-  mirror->general.nBefore = 1.0;
-  mirror->general.nAfter = -1.0;
+  mirror->general.glass = "refl";
+  mirror->general.materialKind = 1;
   mirror->general.Tau = 0.0;
   system.info.Spectrum.Clear();
   ClearModifiedFlag();
   EXPECT_EQ(system.Prepare(0.6328, 1, 0), 1);
   EXPECT_EQ(front->GetCurvature(), 1.0 / 40.0);
-  EXPECT_EQ(front->general.nAfter, 1.0003);
+  EXPECT_EQ(front->general.nAfter, 1.0);
+  EXPECT_EQ(mirror->general.nAfter, -1.0);
   EXPECT_EQ(mirror->general.Tau, 1.0);  // a mirror reflects all unless told otherwise
   EXPECT_EQ(front->general.Tau, 0.0);
   EXPECT_EQ(system.info.LambdaW, 0.6328);

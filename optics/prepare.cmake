@@ -1,0 +1,1 @@
+list(APPEND OPTICS_TESTS tests/system_prepare_test.cpp)

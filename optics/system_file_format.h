@@ -1,0 +1,66 @@
+#pragma once
+// Shared details of the optical system file: capacities, section names, number texts that
+// read back exactly, and the keys whose values must be numbers.
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+// Degrees per radian of the angles in the file.
+constexpr double kFileDegreesPerRadian = 57.29577951308232;
+// The file holds field values x 60 when Unit is 1.
+constexpr double kFileUnitFactor = 60.0;
+
+constexpr int kFileMaxSurfaces = 10000;  // more is not an optical system but a broken file
+constexpr int kFileWavelengths = 20;
+constexpr int kFileFieldValues = 100;
+constexpr int kFileShapeCoefficients = 200;
+constexpr int kFilePhaseCoefficients = 20;
+constexpr int kFileMaxZones = 1000;
+constexpr int kFileNameLength = 256;
+constexpr int kFileMinNd = 64;
+constexpr int kFileMaxNd = 2048;
+// Offsets and angles (radians) at or below this are not written.
+constexpr double kFileNegligible = 1e-10;
+
+// The shortest text that reads back as exactly the same double.
+inline std::string FormatNumber(double value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+// A value the file stores through a conversion (degrees, x 60, an offset from a running
+// sum): among the doubles next to guess, the one with the shortest text that readsBack
+// accepts, so saving and loading again gives the same value; guess when none does.
+template <class ReadsBack>
+double WritableNumber(double guess, ReadsBack readsBack) {
+  if (!std::isfinite(guess)) return guess;
+  constexpr int kSteps = 8;
+  double best = guess;
+  std::size_t bestLength = 0;
+  bool found = false;
+  double below = guess;
+  double above = guess;
+  for (int step = 0; step <= kSteps; ++step) {
+    for (double candidate : {below, above}) {
+      if (!readsBack(candidate)) continue;
+      const std::size_t length = FormatNumber(candidate).size();
+      if (!found || length < bestLength) {
+        best = candidate;
+        bestLength = length;
+        found = true;
+      }
+    }
+    below = std::nextafter(below, -INFINITY);
+    above = std::nextafter(above, INFINITY);
+  }
+  return best;
+}
+
+std::string SurfaceSectionHeader(int surfaceNumber);
+std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber);
+
+// True for the keys of the system file whose values are numbers (lower-case key).
+bool IsNumericSystemKey(std::string_view lowerKey);
