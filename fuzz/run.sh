@@ -45,16 +45,31 @@ run_one() {
     "$build/fuzz/${name}_fuzz" "$corpus" "$root/fuzz/corpus/$name" \
       -max_total_time="$seconds" -runs="$runs" -timeout=1 -rss_limit_mb=2048 \
       -max_len="$(max_len_of "$name")" -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" ${FUZZ_FLAGS:-} >"$log" 2>&1
+      -artifact_prefix="$artifacts/" ${FUZZ_FLAGS:-} >"$log" 2>&1 &
+  echo $! >"$build/fuzz-logs/$name.pid"
+  wait $!
   echo $? >"$build/fuzz-logs/$name.rc"
+  rm -f "$build/fuzz-logs/$name.pid"
 }
 
 # The harnesses write their inputs to files, in a directory of this run (not a shared one
 # such as /dev/shm, which others may clear while the run goes on).
-mkdir -p "$build"
+mkdir -p "$build/fuzz-logs"
+rm -f "$build"/fuzz-logs/*.pid
 FUZZ_SCRATCH="$(mktemp -d "$build/fuzz-scratch-XXXXXX")"
 export FUZZ_SCRATCH
-trap 'rm -rf "$FUZZ_SCRATCH"' EXIT
+# Interrupted: stop the harnesses still running before their files go away, so they do not
+# report the missing directory as a crash.
+stop_harnesses() {
+  local pidfile
+  for pidfile in "$build"/fuzz-logs/*.pid; do
+    [ -f "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
+  done
+  wait
+  rm -rf "$FUZZ_SCRATCH"
+}
+trap stop_harnesses EXIT
+trap 'exit 130' INT TERM
 
 start=$(date +%s)
 for name in "${harnesses[@]}"; do
