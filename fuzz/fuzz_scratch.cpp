@@ -12,10 +12,11 @@ namespace {
 
 std::string MakeScratchDirectory() {
   // fuzz/run.sh names a directory of its own that it removes afterwards, so a harness that
-  // stopped on a crash leaves nothing behind.
+  // stopped on a crash leaves nothing behind. Files in memory are several times faster:
+  // the section rewrite syncs every file it writes.
   std::error_code error;
   const char *given = std::getenv("FUZZ_SCRATCH");
-  std::string base = given != nullptr ? given : "";
+  std::string base = given != nullptr ? given : "/dev/shm";
   if (base.empty() || !std::filesystem::is_directory(base, error) ||
       ::access(base.c_str(), W_OK) != 0)
     base = std::filesystem::temp_directory_path(error).string();
@@ -41,6 +42,12 @@ const std::string &FuzzScratchDirectory() {
 std::string WriteFuzzFile(const std::string &name, const std::uint8_t *data, std::size_t size) {
   const std::string path = FuzzScratchDirectory() + "/" + name;
   std::FILE *file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    // Something cleared the shared memory directory under a long run: make ours again.
+    std::error_code error;
+    std::filesystem::create_directories(FuzzScratchDirectory(), error);
+    file = std::fopen(path.c_str(), "wb");
+  }
   if (file == nullptr) FuzzFailure("cannot write the scratch file", path);
   if (size > 0 && std::fwrite(data, 1, size, file) != size) FuzzFailure("short write", path);
   std::fclose(file);

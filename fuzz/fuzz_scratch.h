@@ -1,7 +1,7 @@
 #pragma once
 // The readers take file names, so every input is written to a file first. Each fuzzing
-// process gets a directory of its own (under $FUZZ_SCRATCH, else the temporary directory),
-// removed at exit.
+// process gets a directory of its own (under $FUZZ_SCRATCH, else /dev/shm, else the
+// temporary directory), removed at exit.
 
 #include <cstddef>
 #include <cstdint>

@@ -52,11 +52,13 @@ run_one() {
   rm -f "$build/fuzz-logs/$name.pid"
 }
 
-# The harnesses write their inputs to files, in a directory of this run (not a shared one
-# such as /dev/shm, which others may clear while the run goes on).
+# The harnesses write their inputs to files, in a directory of this run: in memory when
+# /dev/shm is there (a harness makes its directory again should someone clear it).
 mkdir -p "$build/fuzz-logs"
 rm -f "$build"/fuzz-logs/*.pid
-FUZZ_SCRATCH="$(mktemp -d "$build/fuzz-scratch-XXXXXX")"
+scratch_base=/dev/shm
+[ -d "$scratch_base" ] && [ -w "$scratch_base" ] || scratch_base="$build"
+FUZZ_SCRATCH="$(mktemp -d "$scratch_base/reader-fuzz-XXXXXX")"
 export FUZZ_SCRATCH
 # Interrupted: stop the harnesses still running before their files go away, so they do not
 # report the missing directory as a crash.
