@@ -55,13 +55,15 @@ bool TEasyBase::SizeTables(int records) {
   return true;
 }
 
-int TEasyBase::Create(const char *name) {
+bool TEasyBase::StartOver(const char *name) {
   Close();
   error.clear();
-  if (name == nullptr || *name == '\0') {
-    Fail("No file name given for the library");
-    return -1;
-  }
+  if (name == nullptr || *name == '\0') return Fail("No file name given for the library");
+  return true;
+}
+
+int TEasyBase::Create(const char *name) {
+  if (!StartOver(name)) return -1;
   const int file = record_io::CreateFile(name);
   if (file < 0) {
     Fail("Cannot create the library " + Quoted(name) + ": " + std::strerror(errno));
@@ -81,12 +83,7 @@ int TEasyBase::Create(const char *name) {
 }
 
 int TEasyBase::Open(const char *name) {
-  Close();
-  error.clear();
-  if (name == nullptr || *name == '\0') {
-    Fail("No file name given for the library");
-    return -1;
-  }
+  if (!StartOver(name)) return -1;
   if (!FileExists(name)) return Create(name);
   int file = record_io::OpenExisting(name, true);
   readOnly = false;

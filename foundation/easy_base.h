@@ -73,6 +73,9 @@ class TEasyBase {
   // Sets up the tables for `records` records; false when memory runs out.
   bool SizeTables(int records);
   bool Fail(const std::string &text);
+  // Closes the library and clears the last error before a new one is created or opened;
+  // false, with the error set, when there is no name.
+  bool StartOver(const char *name);
   // Walks the records of the open file and fills the tables.
   bool LoadTables();
 

@@ -211,13 +211,21 @@ int TRead1NF::AppendHeader(const std::string &header) {
   return 1;
 }
 
-int TRead1NF::SelectSection(const std::string &header) {
+bool TRead1NF::StandOnOldBody(const std::string &header, int &result) {
   PrepareTemp();
-  if (header.empty()) return 0;
+  result = 0;
+  if (header.empty()) return false;
   if (work == nullptr || ReadSection(header) == 0 || target == nullptr) {
     sectionSelected = (work != nullptr && emptyTarget);
-    return sectionSelected ? 1 : 0;
+    result = sectionSelected ? 1 : 0;
+    return false;
   }
+  return true;
+}
+
+int TRead1NF::SelectSection(const std::string &header) {
+  int result = 0;
+  if (!StandOnOldBody(header, result)) return result;
   // Skip the old body up to the next header; it is not copied.
   off_t keep = ftello(target);
   std::string line;
@@ -232,12 +240,8 @@ int TRead1NF::SelectSection(const std::string &header) {
 }
 
 int TRead1NF::AppendSection(const std::string &header) {
-  PrepareTemp();
-  if (header.empty()) return 0;
-  if (work == nullptr || ReadSection(header) == 0 || target == nullptr) {
-    sectionSelected = (work != nullptr && emptyTarget);
-    return sectionSelected ? 1 : 0;
-  }
+  int result = 0;
+  if (!StandOnOldBody(header, result)) return result;
   // Copy the body; what is printed next follows its last non-blank line, and the blank
   // lines after it come back behind the new text.
   off_t keep = ftello(target);

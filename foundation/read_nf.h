@@ -70,6 +70,9 @@ class TRead1NF : public TReadNFKeyGroups {
 
   static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
   bool HasTarget() const { return target != nullptr || emptyTarget; }
+  // Completes the pending rewrite and stands on the first line of the header's old body;
+  // false when there is none to work on, with result what the caller returns.
+  bool StandOnOldBody(const std::string &header, int &result);
   bool ReadLine(std::string &line, bool &hadEnd, LineUse use);
   void ParseLine(const std::string &line, int &index);
   char ReadValue(const TIdentificatorParameters &key, const std::string &line,

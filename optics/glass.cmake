@@ -13,4 +13,5 @@ list(APPEND OPTICS_TESTS
   tests/dgc_file_test.cpp
   tests/tgc_file_test.cpp
   tests/glass_catalog_test.cpp
-  tests/glass_robustness_test.cpp)
+  tests/glass_robustness_test.cpp
+  tests/glass_physics_test.cpp)

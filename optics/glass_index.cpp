@@ -55,7 +55,10 @@ int ParseGlassIndex(const std::string &glassField, double wavelength, double tem
     double value = 0.0;
     if (gIndexSource != nullptr)
       value = gIndexSource(name, catalog, wavelength, temperature, pressure, found);
-    if (found && std::isfinite(value)) {
+    // A glass whose model gives no index here (n^2 <= 0, an empty table) counts as not
+    // transparent, like an absent one: keeping the index of an earlier wavelength would
+    // trace with a wrong medium and report success.
+    if (found && std::isfinite(value) && value != 0.0) {
       index = value;
       if (index < 0.0) {
         index = -index;
@@ -72,7 +75,6 @@ int ParseGlassIndex(const std::string &glassField, double wavelength, double tem
       result = IsMirrorName(name) ? 1 : 0;
     }
   }
-  // A catalog glass of index 0 stays as it was rather than making the surface opaque.
   if (index > 0.0) indexAfter = indexAfter < 0.0 ? -index : index;
   return result;
 }

@@ -15,7 +15,8 @@ using TGlassIndexSource = double (*)(const std::string &glass, const std::string
 void SetGlassIndexSource(TGlassIndexSource source);
 
 // Sets indexAfter from the glass field: a positive index keeps the sign indexAfter had (a
-// mirror stays negative). Returns 1, or 0 for a catalog glass that is absent and for a
-// name that is neither a number in [1, 10] nor "refl" (any case); the index is then 1.
+// mirror stays negative). Returns 1, or 0 for a catalog glass that is absent or has no index
+// at the wavelength and for a name that is neither a number in [1, 10] nor "refl" (any
+// case); the index is then 1.
 int ParseGlassIndex(const std::string &glassField, double wavelength, double temperature,
                     double pressure, double &indexAfter);

@@ -11,4 +11,5 @@ list(APPEND OPTICS_TESTS
   tests/iterative_intersection_test.cpp
   tests/surface_geometry_test.cpp
   tests/glass_index_test.cpp
-  tests/surface_trace_test.cpp)
+  tests/surface_trace_test.cpp
+  tests/interaction_physics_test.cpp)

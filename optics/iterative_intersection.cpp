@@ -3,20 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "optics/intersection_steps.h"
 #include "optics/lens_array.h"
 
 namespace {
 
 constexpr double kImplicitResidual = 1e-10;  // |F| that counts as on the surface (types 3, 4)
 constexpr double kAsphereStep = 1e-12;       // last Newton step (types 5, 9)
-constexpr double kConicDomain = 1e-14;       // 1 - (1+k) c^2 r^2 below this: outside the conic
 constexpr double kTorusStep = 1e-6;          // last step in length units (types 7, 8)
 constexpr double kTorusRadiusCap = 1e6;
 constexpr double kRingRadiusCap = 1e7;
 constexpr double kRingSlopeFloor = 1e-12;
 constexpr double kRingStepCap = 1e5;
-constexpr double kFresnelOffset = 10000.0;
-constexpr double kIntRange = 2147483647.0;
 constexpr double kNotFound = 1e20;
 constexpr double kLensArrayFar = 1e6;  // the solver's distance before it finds an element
 
@@ -27,33 +25,42 @@ double Coefficient(const TInteractionSurface &s, int i) {
   return (s.coef != nullptr && i < s.coefCount) ? s.coef[i] : 0.0;
 }
 
-bool SetUnitNormal(double nx, double ny, double nz, double normal[3]) {
-  const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (!(length > 0.0) || !std::isfinite(length)) return false;
-  normal[0] = nx / length;
-  normal[1] = ny / length;
-  normal[2] = nz / length;
-  return true;
-}
-
 void Advance(const double p0[3], const double d[3], double t, double out[3]) {
   out[0] = p0[0] + t * d[0];
   out[1] = p0[1] + t * d[1];
   out[2] = p0[2] + t * d[2];
 }
 
+// Newton along p0 + t d on an implicit surface F = 0, from t = 0. residual(X, Y, Z, f,
+// slope) gives F and dF/dt at the point and keeps what the normal needs. Converged when
+// |F| reaches kImplicitResidual or, with acceptStall, stops changing; a growing |F| (or
+// NaN), a flat slope or the step budget fails.
+template <class Residual>
+bool NewtonOnImplicit(const double p0[3], const double d[3], bool acceptStall,
+                      Residual residual, double &t) {
+  double best = kNotFound;
+  t = 0.0;
+  for (int step = 0; step < kPolynomialStepLimit; ++step) {
+    double f = 0.0, slope = 0.0;
+    residual(p0[0] + t * d[0], p0[1] + t * d[1], p0[2] + t * d[2], f, slope);
+    if (!(std::fabs(f) <= best)) return false;
+    if (acceptStall && std::fabs(f) == best) return true;  // no progress: accept it
+    best = std::fabs(f);
+    if (std::fabs(slope) < kTinyValue) return false;
+    t -= f / slope;
+    if (best <= kImplicitResidual) return true;
+  }
+  return false;
+}
+
 // y^2 + z^2 + a0 x + a1 x^2 + ... + a(n-1) x^n = 0.
 int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const double d[3],
                           double normal[3]) {
   const int n = s.coefCount;
-  double best = kNotFound;
-  double t = 0.0;
-  double fx = 0.0, Y = p0[1], Z = p0[2];
-  bool converged = false;
-  for (int step = 0; step < kPolynomialStepLimit; ++step) {
-    const double X = p0[0] + t * d[0];
-    Y = p0[1] + t * d[1];
-    Z = p0[2] + t * d[2];
+  double fx = 0.0, Y = 0.0, Z = 0.0, t = 0.0;
+  auto residual = [&](double X, double y, double z, double &f, double &slope) {
+    Y = y;
+    Z = z;
     // Horner for sum a_i X^(i+1) and its derivative sum (i+1) a_i X^i.
     double poly = 0.0;
     fx = 0.0;
@@ -61,18 +68,10 @@ int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const doub
       poly = poly * X + s.coef[i];
       fx = fx * X + (i + 1) * s.coef[i];
     }
-    const double f = Y * Y + Z * Z + poly * X;
-    if (!(std::fabs(f) <= best)) return 0;  // a growing residual (or NaN) diverges
-    best = std::fabs(f);
-    const double slope = d[0] * fx + 2.0 * d[1] * Y + 2.0 * d[2] * Z;
-    if (std::fabs(slope) < kTinyValue) return 0;
-    t -= f / slope;
-    if (best <= kImplicitResidual) {
-      converged = true;
-      break;
-    }
-  }
-  if (!converged) return 0;
+    f = Y * Y + Z * Z + poly * X;
+    slope = d[0] * fx + 2.0 * d[1] * Y + 2.0 * d[2] * Z;
+  };
+  if (!NewtonOnImplicit(p0, d, false, residual, t)) return 0;
   if (!SetUnitNormal(fx, 2.0 * Y, 2.0 * Z, normal)) return 0;
   Advance(p0, d, t, p0);
   return 1;
@@ -82,14 +81,10 @@ int IntersectPolyImplicit(const TInteractionSurface &s, double p0[3], const doub
 int IntersectPolyEven(const TInteractionSurface &s, double p0[3], const double d[3],
                       double normal[3]) {
   const int n = s.coefCount;
-  double best = kNotFound;
-  double t = 0.0;
-  double slopeFactor = 0.0, Y = p0[1], Z = p0[2];
-  bool converged = false;
-  for (int step = 0; step < kPolynomialStepLimit; ++step) {
-    const double X = p0[0] + t * d[0];
-    Y = p0[1] + t * d[1];
-    Z = p0[2] + t * d[2];
+  double slopeFactor = 0.0, Y = 0.0, Z = 0.0, t = 0.0;
+  auto residual = [&](double X, double y, double z, double &f, double &slope) {
+    Y = y;
+    Z = z;
     const double r2 = Y * Y + Z * Z;
     double sag = 0.0;
     slopeFactor = 0.0;
@@ -98,22 +93,10 @@ int IntersectPolyEven(const TInteractionSurface &s, double p0[3], const double d
       slopeFactor = slopeFactor * r2 + (i + 1) * s.coef[i];
     }
     sag *= r2;
-    const double f = sag - X;
-    if (!(std::fabs(f) <= best)) return 0;
-    if (std::fabs(f) == best) {  // no progress: accept where we are
-      converged = true;
-      break;
-    }
-    best = std::fabs(f);
-    const double slope = 2.0 * (Z * d[2] + Y * d[1]) * slopeFactor - d[0];
-    if (std::fabs(slope) < kTinyValue) return 0;
-    t -= f / slope;
-    if (best <= kImplicitResidual) {
-      converged = true;
-      break;
-    }
-  }
-  if (!converged) return 0;
+    f = sag - X;
+    slope = 2.0 * (Z * d[2] + Y * d[1]) * slopeFactor - d[0];
+  };
+  if (!NewtonOnImplicit(p0, d, true, residual, t)) return 0;
   if (!SetUnitNormal(-1.0, 2.0 * Y * slopeFactor, 2.0 * Z * slopeFactor, normal)) return 0;
   Advance(p0, d, t, p0);
   return 1;
@@ -127,24 +110,8 @@ struct TAsphereSag {
   const TInteractionSurface *surface = nullptr;
 
   bool Evaluate(double r2, double &sag, double &slopeFactor, bool allowOutsideConic) const {
-    const double q = 1.0 - onePlusK * c * c * r2;
-    double conic = 0.0, conicSlope = 0.0;
-    if (q > kConicDomain) {
-      const double root = std::sqrt(q);
-      conic = c * r2 / (1.0 + root);
-      conicSlope = c / root;
-    } else if (!allowOutsideConic) {
-      return false;
-    }
-    // Polynomial part a2 r^4 + a3 r^6 + ... and its slope 2 (2 a2 r^2 + 3 a3 r^4 + ...).
-    double poly = 0.0, polySlope = 0.0;
-    for (int i = surface->coefCount - 1; i >= 2; --i) {
-      poly = poly * r2 + surface->coef[i];
-      polySlope = polySlope * r2 + i * surface->coef[i];
-    }
-    sag = conic + poly * r2 * r2;
-    slopeFactor = conicSlope + 2.0 * polySlope * r2;
-    return true;
+    return StandardAsphereSag(c, onePlusK, surface->coef, surface->coefCount - 1, r2,
+                              allowOutsideConic, sag, slopeFactor);
   }
 };
 
@@ -199,11 +166,8 @@ int IntersectFresnel(const TInteractionSurface &s, double p0[3], const double d[
   double Z = p0[2] + t0 * d[2];
   double sagValue = 0.0, slopeFactor = 0.0;
   sag.Evaluate(Y * Y + Z * Z, sagValue, slopeFactor, true);
-  const double offset = sag.c >= 0.0 ? -kFresnelOffset : kFresnelOffset;
-  const double v = sagValue / h - offset;
-  if (!(std::fabs(v) < kIntRange)) return 0;
-  const double base = (std::trunc(v) + offset) * h;
-  double X = base, t = 0.0;
+  double X = 0.0, t = 0.0;
+  if (!FresnelFacetBase(sagValue, h, sag.c, X)) return 0;
   if (!NewtonOnSag(sag, d, X, Y, Z, t, slopeFactor)) return 0;
   if (!SetUnitNormal(-1.0, Y * slopeFactor, Z * slopeFactor, normal)) return 0;
   Advance(p0, d, t0 + t, p0);
@@ -211,6 +175,18 @@ int IntersectFresnel(const TInteractionSurface &s, double p0[3], const double d[
 }
 
 double SignOr(double value, double positive) { return value >= 0.0 ? positive : -positive; }
+
+// The torus solvers' ending: the unit normal against the gradient g (the vertex normal
+// where g vanishes) and the point moved to p0 + t d.
+int FinishTorusHit(double gx, double gy, double gz, double p0[3], const double d[3], double t,
+                   double normal[3]) {
+  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
+    normal[0] = 1.0;
+    normal[1] = normal[2] = 0.0;
+  }
+  Advance(p0, d, t, p0);
+  return 1;
+}
 
 // Torus through the vertex: radius R1 in the x-y section, R2 in the x-z section (axis of
 // revolution parallel to y through x = R2). Solved in coordinates scaled by the larger radius.
@@ -274,12 +250,7 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
     p0[0] = fallback;
     return 0;
   }
-  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
-    normal[0] = 1.0;
-    normal[1] = normal[2] = 0.0;
-  }
-  Advance(p0, d, t * scale, p0);
-  return 1;
+  return FinishTorusHit(gx, gy, gz, p0, d, t * scale, normal);
 }
 
 // Meridional conic of radius R and conic factor e = 1 - a2, displaced by the ring radius a1,
@@ -334,12 +305,7 @@ int IntersectRingTorus(const TInteractionSurface &s, double p0[3], const double 
     p0[0] = fallback * scale;
     return 0;
   }
-  if (!SetUnitNormal(-gx, -gy, -gz, normal)) {
-    normal[0] = 1.0;
-    normal[1] = normal[2] = 0.0;
-  }
-  Advance(p0, d, t * scale, p0);
-  return 1;
+  return FinishTorusHit(gx, gy, gz, p0, d, t * scale, normal);
 }
 
 }  // namespace

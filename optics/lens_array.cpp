@@ -21,28 +21,13 @@ constexpr double kZeroDirection = 8.429999909258048e-37;
 bool BaseNormal(const TSurface &surface, const double H[3], double N[3]) {
   const double R = surface.general.R;
   const double c = R == 0.0 ? 0.0 : 1.0 / R;
-  double n[3] = {1.0, 0.0, 0.0};
-  switch (surface.general.type) {
-    case kSurfacePlane:
-      N[0] = 1.0;
-      N[1] = N[2] = 0.0;
-      return true;
-    case kSurfaceAspheric2:
-      n[0] = 1.0 - (1.0 - surface.general.Ex) * c * H[0];
-      n[1] = -c * H[1];
-      n[2] = -c * H[2];
-      break;
-    case kSurfaceCylinder:
-      n[0] = 1.0 - c * H[0];
-      n[1] = -c * H[1];
-      n[2] = 0.0;
-      break;
-    default:  // the sphere
-      n[0] = 1.0 - c * H[0];
-      n[1] = -c * H[1];
-      n[2] = -c * H[2];
-      break;
+  if (surface.general.type == kSurfacePlane) {
+    N[0] = 1.0;
+    N[1] = N[2] = 0.0;
+    return true;
   }
+  double n[3];
+  BaseGradient(surface.general.type, c, surface.general.Ex, H, n);
   const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
   if (!(length >= kDegenerateNormal) || !std::isfinite(length)) return false;
   N[0] = n[0] / length;

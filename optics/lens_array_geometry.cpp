@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "optics/general_parameters.h"
+#include "optics/intersection_steps.h"
 #include "optics/lens_array_zone_access.h"
 #include "optics/micro_element.h"
 #include "optics/surface.h"
@@ -36,34 +37,20 @@ bool SphereRoot(double R, double x, double y, double z, const double D[3], doubl
   return std::isfinite(t);
 }
 
-// Quadric a t^2 - 2 b t + q = 0 with the root rule of the conic base.
-bool ConicRoot(double a, double b, double q, double x, double L, double &t) {
-  if (std::fabs(a) < kRootTolerance) {
-    if (std::fabs(b) < kRootTolerance) return false;
-    t = q / (2.0 * b);
-    return std::isfinite(t);
-  }
-  const double disc = b * b - a * q;
-  if (!(disc >= 0.0)) return false;
-  const double root = std::sqrt(disc);
-  t = NearerRoot((b - root) / a, (b + root) / a, x, L, 0);
-  return std::isfinite(t);
-}
-
 bool ConicBaseRoot(double R, double Ex, double x, double y, double z, const double D[3],
                    double &t) {
   const double e = 1.0 - Ex;
   const double a = 1.0 - Ex * D[0] * D[0];
   const double b = (R - e * x) * D[0] - D[1] * y - D[2] * z;
   const double q = (e * x - 2.0 * R) * x + y * y + z * z;
-  return ConicRoot(a, b, q, x, D[0], t);
+  return NearerQuadricRoot(a, b, q, x, D[0], t);
 }
 
 bool CylinderBaseRoot(double R, double x, double y, const double D[3], double &t) {
   const double a = 1.0 - D[2] * D[2];
   const double b = (R - x) * D[0] - D[1] * y;
   const double q = (x - 2.0 * R) * x + y * y;
-  return ConicRoot(a, b, q, x, D[0], t);
+  return NearerQuadricRoot(a, b, q, x, D[0], t);
 }
 
 // Polar angle of (y, z) in [0, 2 pi); rho > 0.
@@ -125,6 +112,26 @@ double ConicSag(double R, double Ex, double h) {
   }
   const double s = R >= 0.0 ? 1.0 : -1.0;
   return (R - s * std::sqrt(D)) / k;
+}
+
+void BaseGradient(int type, double c, double Ex, const double P[3], double n[3]) {
+  switch (type) {
+    case kSurfaceAspheric2:
+      n[0] = 1.0 - (1.0 - Ex) * c * P[0];
+      n[1] = -c * P[1];
+      n[2] = -c * P[2];
+      break;
+    case kSurfaceCylinder:
+      n[0] = 1.0 - c * P[0];
+      n[1] = -c * P[1];
+      n[2] = 0.0;
+      break;
+    default:
+      n[0] = 1.0 - c * P[0];
+      n[1] = -c * P[1];
+      n[2] = -c * P[2];
+      break;
+  }
 }
 
 double EvaluateAxialPolynomial(const double *c, int n, double x, double &derivative) {

@@ -32,6 +32,11 @@ double ClampLensArrayRadius(double radius, double limit);
 // Sag of the conic (1 - Ex) x^2 - 2 R x + h^2 = 0 at height h; 0 for R = 0.
 double ConicSag(double R, double Ex, double h);
 
+// The base surface's gradient, not normalised, at the local point P (c = 1/R): the
+// sphere's (1 - c x, -c y, -c z), the conic's with (1 - Ex) c x, the cylinder's with z part
+// 0. Every other type takes the sphere's form.
+void BaseGradient(int type, double c, double Ex, const double P[3], double n[3]);
+
 // value = sum c[i] x^(i+1), derivative = sum (i+1) c[i] x^i; n >= 1 (n < 1 gives 0, 0).
 double EvaluateAxialPolynomial(const double *c, int n, double x, double &derivative);
 

@@ -77,25 +77,8 @@ void LensArrayPreviewPoint(double u, double v, double &X, double &Y, double &Z) 
 
   const double c = g.R == 0.0 ? 0.0 : 1.0 / g.R;
   double D[3] = {1.0, 0.0, 0.0};
-  switch (g.type) {
-    case kSurfaceSphere:
-      D[0] = 1.0 - c * P[0];
-      D[1] = -c * P[1];
-      D[2] = -c * P[2];
-      break;
-    case kSurfaceAspheric2:
-      D[0] = 1.0 - (1.0 - g.Ex) * c * P[0];
-      D[1] = -c * P[1];
-      D[2] = -c * P[2];
-      break;
-    case kSurfaceCylinder:
-      D[0] = 1.0 - c * P[0];
-      D[1] = -c * P[1];
-      D[2] = 0.0;
-      break;
-    default:
-      break;
-  }
+  if (g.type == kSurfaceSphere || g.type == kSurfaceAspheric2 || g.type == kSurfaceCylinder)
+    BaseGradient(g.type, c, g.Ex, P, D);
   if (D[0] < kSmallAxialComponent || std::fabs(D[1]) > 1.0 || std::fabs(D[2]) > 1.0) {
     D[0] = 1.0;
     D[1] = D[2] = 0.0;

@@ -2,46 +2,16 @@
 
 #include <cmath>
 
+#include "optics/intersection_steps.h"
 #include "optics/lens_array_geometry.h"
 #include "optics/lens_array_zone_access.h"
 
 namespace {
 
-constexpr double kRootTolerance = 1e-12;
 constexpr double kZeroDirection = 8.429999909258048e-37;  // L below this counts as zero
 constexpr double kNoApertureLimit = 1e6;                  // a clear width of 0
 constexpr double kPolynomialStep = 1e-8;
 constexpr double kFresnelStep = 1e-12;
-constexpr double kConicRootFloor = 1e-14;
-constexpr double kFresnelLevelOffset = 10000.0;
-constexpr double kFresnelLevelLimit = 2147483647.0;
-
-// A unit normal from n; false for a zero or non-finite vector.
-bool FinishNormal(double nx, double ny, double nz, double normal[3]) {
-  const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (!(length > 0.0) || !std::isfinite(length)) return false;
-  normal[0] = nx / length;
-  normal[1] = ny / length;
-  normal[2] = nz / length;
-  return true;
-}
-
-// a t^2 - 2 B t + Q = 0; of two roots the one whose hit lies nearer the local vertex plane
-// (the minus root on a tie).
-bool QuadricRoot(double a, double B, double Q, double x, double L, double &t) {
-  if (std::fabs(a) < kRootTolerance) {
-    if (std::fabs(B) < kRootTolerance) return false;
-    t = Q / (2.0 * B);
-    return std::isfinite(t);
-  }
-  const double disc = B * B - a * Q;
-  if (!(disc >= 0.0)) return false;
-  const double root = std::sqrt(disc);
-  const double tMinus = (B - root) / a;
-  const double tPlus = (B + root) / a;
-  t = std::fabs(x + tPlus * L) < std::fabs(x + tMinus * L) ? tPlus : tMinus;
-  return std::isfinite(t);
-}
 
 struct TMicroInputs {
   double a;  // clear half-widths along local y and z
@@ -58,7 +28,7 @@ bool IntersectPlane(const TMicroInputs &in, const double p[3], const double d[3]
   const double y = (p[1] + s * d[1]) / in.a;
   const double z = (p[2] + s * d[2]) / in.b;
   if (y * y + z * z > 1.0) return false;
-  return std::isfinite(s) && FinishNormal(1.0, 0.0, 0.0, normal);
+  return std::isfinite(s) && SetUnitNormal(1.0, 0.0, 0.0, normal);
 }
 
 // Kinds 1 to 3: (1 - k) x^2 - 2 r x + (y^2 and/or z^2) = 0.
@@ -74,7 +44,7 @@ bool IntersectQuadric(int kind, const TMicroInputs &in, const double p[3], const
   const double a = 1.0 - k * L * L - (useY ? 0.0 : M * M) - (useZ ? 0.0 : N * N);
   const double B = (r - q) * L - (useY ? M * y : 0.0) - (useZ ? N * z : 0.0);
   const double Q = (q - 2.0 * r) * x + (useY ? y * y : 0.0) + (useZ ? z * z : 0.0);
-  if (!QuadricRoot(a, B, Q, x, L, s)) return false;
+  if (!NearerQuadricRoot(a, B, Q, x, L, s)) return false;
   const double hx = x + s * L, hy = y + s * M, hz = z + s * N;
   if (kind == kMicroCylinderOX && std::fabs(hy) > in.a) return false;
   if (kind == kMicroCylinderOY && std::fabs(hz) > in.b) return false;
@@ -82,7 +52,7 @@ bool IntersectQuadric(int kind, const TMicroInputs &in, const double p[3], const
     return false;
   // A zero vertex radius leaves no surface to speak of: the normal is not finite and fails.
   const double nx = 1.0 - (1.0 - k) * hx / r;
-  return FinishNormal(nx, useY ? -hy / r : 0.0, useZ ? -hz / r : 0.0, normal);
+  return SetUnitNormal(nx, useY ? -hy / r : 0.0, useZ ? -hz / r : 0.0, normal);
 }
 
 // Kind 4: Ay y^2 + Az z^2 = G(x), G(x) = 2 r x + (k - 1) x^2 + c4 x^3 + ...
@@ -102,7 +72,7 @@ bool IntersectPolynomial(const TMicroInputs &in, const double p[3], const double
   const double Q = Ay * y * y + Az * z * z - (2.0 * r + km1 * x) * x;
   const double B = (km1 * x + r) * L - Ay * M * y - Az * N * z;
   double start = 0.0;
-  if (!QuadricRoot(a, B, Q, x, L, start)) {
+  if (!NearerQuadricRoot(a, B, Q, x, L, start)) {
     if (std::fabs(L) < kZeroDirection) return false;
     start = -x / L;
   }
@@ -121,7 +91,7 @@ bool IntersectPolynomial(const TMicroInputs &in, const double p[3], const double
     if (!std::isfinite(delta)) return false;
     if (std::fabs(delta) <= kPolynomialStep) {
       if ((y / in.a) * (y / in.a) + (z / in.b) * (z / in.b) > 1.0) return false;
-      return std::isfinite(s) && FinishNormal(nx, ny, nz, normal);
+      return std::isfinite(s) && SetUnitNormal(nx, ny, nz, normal);
     }
     s += delta;
     x += delta * L;
@@ -149,7 +119,7 @@ bool IntersectDiaphragm(int kind, const TMicroInputs &in, const double p[3], con
       if (z * z / (Bi * Bi) + y * y / (Ai * Ai) < 1.0) return false;
     }
   }
-  return FinishNormal(1.0, 0.0, 0.0, normal);
+  return SetUnitNormal(1.0, 0.0, 0.0, normal);
 }
 
 // Kind 8: the unfolded sag S(rho) lowered by the facet level of the zone the ray starts in.
@@ -161,26 +131,9 @@ struct TFresnelSag {
   // S at rho2 and the reduced slope S' (dS/dy = y S'); false outside the conic's domain
   // unless the conic part may be left out there.
   bool Evaluate(double rho2, bool dropBadConic, double &S, double &slope) const {
-    const double c = in->c0;
-    const double root = 1.0 - (1.0 + conic) * c * c * rho2;
-    S = 0.0;
-    slope = 0.0;
-    if (root > kConicRootFloor) {
-      const double sq = std::sqrt(root);
-      S = c * rho2 / (1.0 + sq);
-      slope = c / sq;
-    } else if (!dropBadConic) {
-      return false;
-    }
-    // sum c_i rho^(2i) and 2 sum i c_i rho^(2(i - 1)) for i = 2 .. terms + 1, by Horner.
-    double value = 0.0, derivative = 0.0;
-    for (int i = terms + 1; i >= 2; --i) {
-      value = value * rho2 + in->coef[i];
-      derivative = derivative * rho2 + i * in->coef[i];
-    }
-    S += value * rho2 * rho2;
-    slope += 2.0 * derivative * rho2;
-    return std::isfinite(S) && std::isfinite(slope);
+    return StandardAsphereSag(in->c0, 1.0 + conic, in->coef, terms + 1, rho2, dropBadConic, S,
+                              slope) &&
+           std::isfinite(S) && std::isfinite(slope);
   }
 };
 
@@ -198,10 +151,8 @@ bool IntersectFresnel(const TMicroInputs &in, const double p[3], const double d[
   double y = p[1] + s * M, z = p[2] + s * N;
   double S = 0.0, slope = 0.0;
   if (!sag.Evaluate(y * y + z * z, true, S, slope)) return false;
-  const double offset = in.c0 >= 0.0 ? -kFresnelLevelOffset : kFresnelLevelOffset;
-  const double level = S / H - offset;
-  if (!(std::fabs(level) < kFresnelLevelLimit)) return false;
-  double x = H * (std::trunc(level) + offset);
+  double x = 0.0;
+  if (!FresnelFacetBase(S, H, in.c0, x)) return false;
   for (int step = 0; step < kMicroFresnelStepLimit; ++step) {
     if (!sag.Evaluate(y * y + z * z, false, S, slope)) return false;
     const double F = S - x;
@@ -210,7 +161,7 @@ bool IntersectFresnel(const TMicroInputs &in, const double p[3], const double d[
     const double delta = -F / denominator;
     if (!std::isfinite(delta)) return false;
     if (std::fabs(delta) <= kFresnelStep) {
-      return std::isfinite(s) && FinishNormal(-1.0, y * slope, z * slope, normal);
+      return std::isfinite(s) && SetUnitNormal(-1.0, y * slope, z * slope, normal);
     }
     s += delta;
     x += delta * L;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "optics/general_parameters.h"
+#include "optics/intersection_steps.h"
 #include "optics/lens_array_geometry.h"
 #include "optics/lens_array_zone_access.h"
 #include "optics/micro_element.h"
@@ -167,10 +168,5 @@ bool IntersectMicroTor(const TRasterZone &zone, int baseType, double baseRadius,
       if (std::fabs(z) > halfHeight / f) return false;
       break;
   }
-  const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-  if (!(length > 0.0) || !std::isfinite(length) || !std::isfinite(s)) return false;
-  normal[0] = n[0] / length;
-  normal[1] = n[1] / length;
-  normal[2] = n[2] / length;
-  return true;
+  return std::isfinite(s) && SetUnitNormal(n[0], n[1], n[2], normal);
 }

@@ -9,8 +9,11 @@
 #include "foundation/points.h"
 #include "optics/eikonal_info.h"
 #include "optics/optical_system_information.h"
+#include "optics/psf_sample_info.h"
 #include "optics/ray.h"
 #include "optics/surface.h"
+
+class TBeamsPar;
 
 // Mode argument of the frame operations: global values; any other value is relative to a
 // reference surface.
@@ -77,6 +80,11 @@ class TOpticalSystem {
   // The sequential trace (system_trace.cpp). mode 1 plain, 2 reference ray, 3 wavefront
   // ray; positive leaves the ray in the last surface's frame, otherwise global.
   int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
+  // Plain traces (mode 1 or -1, no hit lists) of many independent rays at once: each ray
+  // and each result (when results is given) are exactly those of TraceRay. Surfaces are
+  // taken in turn across the whole batch, so the processor overlaps the rays' work.
+  // Answers the number of rays whose result is 1.
+  int TraceRays(TCurrentRay *rays, int count, int mode, int *results);
   // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
   int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
   // The point less the vertex of surface i, both turned into its frame when it is tilted.
@@ -90,6 +98,42 @@ class TOpticalSystem {
   // Called by the pupil solve when it has brought this system's derived data up to date:
   // clears the modified flag and marks this system solved for the present state.
   void MarkPupilsSolved();
+
+  // Starting rays (starting_rays.cpp). A field point (fA, fB) is the object height for a
+  // finite object, else two field angles in degrees; a pupil point (pA, pB) is an offset
+  // from the chief ray's crossing of the entrance-pupil plane. The pupils must have been
+  // solved for the same field point first. Rays are global and ready for TraceRay.
+  TCurrentRay MakeRay(double fA, double fB, double pA, double pB) const;
+  // From a point (x, y, z) in surface 0's frame through the pupil point; finite object.
+  TCurrentRay MakeRayFromPoint(double x, double y, double z, double pA, double pB) const;
+  // From (0, y, z) in the vertex plane of surface |k| at angles alpha, beta (radians); a
+  // negative k runs towards lower surface indices. |k| past the list: status -5.
+  TCurrentRay MakeRayVariant(int k, double y, double z, double alpha, double beta) const;
+  // From the vertex plane of surface |k| towards the next surface with a vertex off that
+  // plane: mode 0 aims from (0, y, z) at the offsets (pA, pB) from its vertex; any other
+  // mode takes y, z as angles in degrees and passes that surface at (pA, pB).
+  TCurrentRay MakeRayToPoint(int k, double y, double z, double pA, double pB, int mode) const;
+  // One meridional fan per field value across 0.99 of the entrance pupil (rays not traced).
+  void BuildRayFans(const Mem<double> &fields, TBeamsPar &beams);
+
+  // Pupils and first-order constants (pupils.cpp, first_order.cpp, auto_focus.cpp).
+  // Solves only when this system changed since its last solve: 1 when nothing was to do.
+  int UpdatePupils(double fieldA, double fieldB);
+  // Stop, pupils and chief ray of the beam at (fieldA, fieldB): 1 found, 0 no chief ray,
+  // -1 failure.
+  int SolveChiefRay(double fieldA, double fieldB);
+  // Focal length, back focal distance and magnification: 1, or -1 when a ray fails.
+  int FirstOrderParaxial();
+  int FirstOrderReal();
+  // Moves the image surface to the smallest ray spread over the field points (null first
+  // list: AlfaM; null second list: 0 for every field).
+  void AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fieldsB);
+  // The s that makes max - min of a[i] - s b[i] (i < n) smallest.
+  double BestShift(const Mem<double> &a, const Mem<double> &b, int n) const;
+  // Central-difference slope of that spread at s.
+  double SpreadSlope(const Mem<double> &a, const Mem<double> &b, int n, double s) const;
+  // Image-plane interval (Discrete) and pupil step of diffraction work.
+  void SetupFieldSampling();
 
   // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
   DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
@@ -111,6 +155,26 @@ class TOpticalSystem {
   void ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode);
   // Sum of the distances between consecutive vertices.
   double TrackLength() const;
+
+  // PSF nodes (psf_nodes.cpp, psf_polychromatic.cpp). The PSF is left in workArray1 (Nd x
+  // Nd, row-major, centre node at (Nd/2, Nd/2)) and its centre in info.psfResults. A field
+  // point is as for MakeRay; storeCentre != 0 stores the chief ray's image point.
+  // 1 when a PSF was made; 0 when none was (no passing ray, no memory, cancelled).
+  int ComputePolychromaticPSF(double fieldA, double fieldB);
+  int ComputePSFNodes(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleDiffractionPupil(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleGeometricSpot(double fieldA, double fieldB, int storeCentre);
+
+  // Whole-system operations (system_turn.cpp, whole_system.cpp).
+  // Turns the system round: light runs from the old image side to the old object side.
+  void TurnSystem();
+  // This system becomes a copy of source through the system file; the reader's result.
+  int Duplicate(const TOpticalSystem &source);
+  // Sets the outer semi-heights of surfaces first..last to the heights the beams reach.
+  void FitSemiHeights(int first, int last, int rayCount);
+  // On axis: the PSF peak against the aberration-free one, and exp(-(2 pi sigma)^2) from
+  // the wavefront variance sigma^2 (waves^2) of two fans.
+  void StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount);
 
   std::string name;             // the file name the editor shows
   Mem<TSurface *> surfaces;     // one row; the system owns every surface

@@ -53,4 +53,8 @@ class TOpticalSystemInformation {
   double Dentr = 0.0;               // user's entrance-pupil diameter (> 0: given)
   int stopIndex = -1;               // aperture stop, from 0; -1: none
   int Naper = 0;                    // user's stop surface, from 1; 0: none
+  // PSF options: further diffraction orders of a holographic surface on each side, and
+  // pupil samples taken as amplitude 1, phase 0 (the aberration-free reference).
+  int hoeOrderCount = 0;
+  int aberrationFree = 0;
 };

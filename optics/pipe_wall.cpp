@@ -15,12 +15,6 @@ double EndSag(const TInteractionSurface &s) {
   return SignOf(s.R) * (std::fabs(s.R) - std::sqrt(std::fabs(s.R * s.R - h * h)));
 }
 
-void LeaveWallFrame(const TInteractionSurface &w, double p[3], double d[3]) {
-  RotateBySurface(w, p, 1);
-  RotateBySurface(w, d, 1);
-  for (int i = 0; i < 3; ++i) p[i] += w.vertex[i];
-}
-
 }  // namespace
 
 void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
@@ -58,7 +52,9 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
   pipe.built = 1;
   pipe.k = s * (h2 - h1) / length;
   w.outer.semiHeight = h1;
-  pipe.x1 = EndSag(first);
+  // Both ends are measured along the run (s): after a mirror the first surface's sag,
+  // taken along its own x, points the other way.
+  pipe.x1 = s * EndSag(first);
   pipe.x2 = std::fabs(s * length + EndSag(second));
 
   SetViewAngles(w, 0.0, std::atan(d[2] / d[0]),
@@ -72,11 +68,9 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   }
   if (!pipe.built) return kRayPassed;
   const TInteractionSurface &w = pipe.wall;
-  double p[3] = {ray.x - w.vertex[0], ray.y - w.vertex[1], ray.z - w.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
+  double p[3], d[3];
+  EnterSurfaceFrame(w, ray, p, d);
   ray.status = kRayPassed;
-  RotateBySurface(w, p, 0);
-  RotateBySurface(w, d, 0);
 
   const double k = pipe.k, r0 = w.outer.semiHeight;
   const double a = d[2] * d[2] + d[1] * d[1] - d[0] * d[0] * k * k;
@@ -89,7 +83,10 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
     return kRayMissedSurface;
   }
   const double s = SignOf(w.indexAfter);
-  const double t = (-b + s * std::sqrt(disc)) / (2.0 * a);
+  // The cone's equation is the same whichever way the pipe runs (mirroring the scene in x
+  // leaves A, B and C unchanged), so the ray meets the wall at the same root after a mirror
+  // as before one; picking the other root would find the wall behind the ray.
+  const double t = (-b + std::sqrt(disc)) / (2.0 * a);
   const double hit[3] = {p[0] + t * d[0], p[1] + t * d[1], p[2] + t * d[2]};
   if (s * hit[0] > pipe.x2) {
     ray.blocked = 0;
@@ -111,26 +108,25 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   const double cosine = std::fabs(dn);
   const double mu = w.indexBefore == 0.0 ? 1.0 : w.indexAfter / w.indexBefore;
   const double q = 1.0 - mu * mu * (1.0 - cosine * cosine);
+  const double along = dn <= 0.0 ? -1.0 : 1.0;  // the normal turned along the travel
+  const double m[3] = {along * n[0], along * n[1], along * n[2]};
   double out[3];
   if (q < 0.0) {
     // Mirror image in the wall: D - 2 (D.n) n.
     ray.blocked = 0;
     ray.status = kRayTotalReflection;
-    for (int i = 0; i < 3; ++i) out[i] = d[i] - 2.0 * dn * n[i];
+    BendDirection(d, m, -1.0, cosine, cosine, -1.0, out);
   } else {
     // The escaping ray leaves refracted through the wall (only drawn, never traced on).
-    const double inward = dn <= 0.0 ? 1.0 : -1.0;  // n against the travel: -n is outward
-    for (int i = 0; i < 3; ++i) out[i] = mu * d[i] - inward * (std::sqrt(q) - mu * cosine) * n[i];
+    BendDirection(d, m, mu, cosine, std::sqrt(q), 1.0, out);
   }
   double at[3] = {hit[0], hit[1], hit[2]};
-  LeaveWallFrame(w, at, out);
-  ray.x = at[0];
-  ray.y = at[1];
-  ray.z = at[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
-  ray.pathLength = segment;
+  LeaveSurfaceFrame(w, at, out);
+  PlaceRay(ray, at, out);
+  // After an odd number of mirrors the surfaces measure their segments along the reversed
+  // axis, so they come out negative; the wall's carry the same sign so that a pipe passage
+  // adds up to one consistently signed path.
+  ray.pathLength = s * segment;
   if (ray.status != kRayTotalReflection) {
     ray.blocked = 1;
     ray.status = kRayStopped;

@@ -27,7 +27,8 @@ void BuildPipeWall(TPipeWall &pipe, const TInteractionSurface &first,
 
 // One wall interaction on a ray in global coordinates. Returns 1 (reaches the far end
 // without meeting the wall; ray unmoved), -3 (totally reflected at the wall; the ray goes on
-// inside, its path the segment to the wall), 0 (lost: escaped through the wall, met it
+// inside, its path the segment to the wall, negative after an odd number of mirrors as at
+// the surfaces), 0 (lost: escaped through the wall, met it
 // before the start, or arrived already marked -3), -4 (no intersection with the cone).
 // An unbuilt wall is absent: result 1, ray unmoved.
 int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray);

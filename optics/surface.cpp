@@ -101,8 +101,9 @@ void TSurface::SetGeneralParameters(const TGeneralParameters *parameters) {
     general.curvature = curvature;
     general.FrenelHeight = frenelHeight;
   }
-  if (general.angles[0] != 0.0 || general.angles[1] != 0.0 || general.angles[2] != 0.0)
-    SetAngles(general.angles[0], general.angles[1], general.angles[2]);
+  // The tilt always follows the angles: a matrix kept from earlier angles would go on
+  // turning rays at a surface whose angles read 0.
+  SetAngles(general.angles[0], general.angles[1], general.angles[2]);
 }
 
 void TSurface::SetRadius(double radius) {

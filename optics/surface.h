@@ -3,10 +3,13 @@
 // holographic data, lens-array zones and light-pipe wall.
 
 #include "foundation/mem.h"
+#include "foundation/points.h"
 #include "optics/general_parameters.h"
 #include "optics/hoe_parameters.h"
 #include "optics/raster_zone.h"
 #include "optics/surface_edit_data.h"
+
+class TCurrentRay;
 
 // Fills m (row-major 3 x 3) with Rx(ax)·Ry(-ay)·Rz(az): m·v carries a vector of the tilted
 // frame into the untilted axes, m^T·v back.
@@ -27,7 +30,7 @@ class TSurface {
 
   TGeneralParameters GetGeneralParameters() const { return general; }
   // Takes every field but the curvature and FrenelHeight; null only refreshes the tilt
-  // matrix. A block whose angles are all zero leaves the tilt as it was.
+  // matrix. The tilt matrix is rebuilt from the angles (released when all three are 0).
   void SetGeneralParameters(const TGeneralParameters *parameters);
 
   // Sets R and the curvature, and the first shape coefficient of the types that carry R in
@@ -55,6 +58,24 @@ class TSurface {
 
   int HasRasterZones() const { return zones.cols * zones.rows > 0; }
   int GetType() const { return general.type; }
+
+  // The surface's optics, each the free function of surface_trace.h of the same name with
+  // the "Surface" prefix (defined beside them). A loop over many rays should build the
+  // surface's interaction view once instead (MakeInteractionSurface).
+  int Trace(TCurrentRay &ray) const;
+  int IntersectIterative(double point[3], const double direction[3], double normal[3]) const;
+  int TraceParaxial(TCurrentRay &ray, int backwards) const;
+  DPOINT3 Rotate(const DPOINT3 &v, int sense) const;
+  DPOINT3 RotateXYZ(double x, double y, double z, int sense) const;
+  DPOINT3 GetAngles() const;
+  int SetAsphericCoefficients(int type, const double *values, int count);
+  int GetAsphericCoefficients(double *out) const;
+  int ParseGlass(double wavelength, double temperature, double pressure);
+  DPOINT PointAtHeight(double h, int &ok) const;
+  DPOINT3 PointOnSurface(double y, double z, int &ok) const;
+  int Profile(int count, DPOINT *out, int side, double h, double centre) const;
+  DPOINT3 ApertureCentre(double &radius) const;
+  TSurface *Assign() const;
 
   TEditSurfaceData *editData;  // owned; the editor's drawing state
   TGeneralParameters general;

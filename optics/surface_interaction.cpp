@@ -15,6 +15,16 @@ struct TVec {
 
 double Dot(const TVec &a, const TVec &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
+// 1 / sqrt(squared) for the square length of a vector that is a unit one by construction
+// (a sphere's normal, a refracted direction): one series step about 1 is exact to round-off
+// there and keeps a square root and a division off each ray's chain of dependent steps.
+// Any other length takes the full route.
+double InverseLength(double squared) {
+  const double e = squared - 1.0;
+  if (std::fabs(e) < 1e-8) return 1.0 - 0.5 * e + 0.375 * e * e;
+  return 1.0 / std::sqrt(squared);
+}
+
 bool AllFinite(const TCurrentRay &r) {
   return std::isfinite(r.L) && std::isfinite(r.M) && std::isfinite(r.N) && std::isfinite(r.x) &&
          std::isfinite(r.y) && std::isfinite(r.z);
@@ -53,33 +63,25 @@ bool SolveQuadric(double a, double b, double c, double x, double L, double &t) {
   return std::isfinite(t);
 }
 
-void LeaveFrame(const TInteractionSurface &s, double p[3], double d[3]) {
-  if (s.tilted) {
-    RotateBySurface(s, p, 1);
-    if (d != nullptr) RotateBySurface(s, d, 1);
-  }
-  p[0] += s.vertex[0];
-  p[1] += s.vertex[1];
-  p[2] += s.vertex[2];
-}
-
 // Outer and inner bound tests at local (y, z). Returns 0 when the ray passes, else -1/-2.
 int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
   const TBoundView &o = s.outer;
   double dy = py - o.centreY, dz = pz - o.centreZ;
+  // The obscuration is tested after the outer bound and overrides it.
+  int status = 0;
   switch (o.type) {
     case kBoundRound:
       if (dy * dy + dz * dz > o.semiHeight * o.semiHeight * kBoundTolerance)
-        return kRayOutsideAperture;
+        status = kRayOutsideAperture;
       break;
     case kBoundSquare:
     case kBoundRectangle:
-      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) return kRayOutsideAperture;
+      if (std::fabs(dy) > o.semiHeight || std::fabs(dz) > o.semiWidth) status = kRayOutsideAperture;
       break;
     case kBoundEllipse: {
       // dz^2/w^2 + dy^2/h^2 > 1, multiplied out so that a zero semi-axis is a slit.
       const double w2 = o.semiWidth * o.semiWidth, h2 = o.semiHeight * o.semiHeight;
-      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) return kRayOutsideAperture;
+      if (dz * dz * h2 + dy * dy * w2 > w2 * h2) status = kRayOutsideAperture;
       break;
     }
     default:
@@ -106,7 +108,7 @@ int ApertureStatus(const TInteractionSurface &s, double py, double pz) {
     default:
       break;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace
@@ -154,10 +156,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;
   }
-  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
-  RotateBySurface(s, p, 0);
-  RotateBySurface(s, d, 0);
+  double p[3], d[3];
+  EnterSurfaceFrame(s, ray, p, d);
 
   // A ray parallel to the vertex plane never reaches the surface; the ray is untouched.
   if (std::fabs(d[0]) < kTinyValue) {
@@ -213,8 +213,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     const double c = s.R == 0.0 ? 0.0 : 1.0 / s.R;
     n = {1.0 - c * (1.0 - s.Ex) * hit[0], -c * hit[1],
          s.type == kSurfaceCylinder ? 0.0 : -c * hit[2]};
-    const double length = std::sqrt(Dot(n, n));
-    n = {n.x / length, n.y / length, n.z / length};
+    const double inverse = InverseLength(Dot(n, n));
+    n = {n.x * inverse, n.y * inverse, n.z * inverse};
   } else {
     double normal[3] = {0.0, 0.0, 0.0};
     const double direction[3] = {di.x, di.y, di.z};
@@ -224,10 +224,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
       ray.blocked = 1;
       ray.status = kRayStopped;
       if (std::isfinite(hit[0]) && std::isfinite(hit[1]) && std::isfinite(hit[2])) {
-        LeaveFrame(s, hit, nullptr);
-        ray.x = hit[0];
-        ray.y = hit[1];
-        ray.z = hit[2];
+        LeaveSurfaceFrame(s, hit, nullptr);
+        PlaceRay(ray, hit, nullptr);
       }
       return kRayStopped;
     }
@@ -246,10 +244,8 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     ray.blocked = 1;
     ray.status = bound;
     if (!ray.traceThrough) {
-      LeaveFrame(s, hit, nullptr);
-      ray.x = hit[0];
-      ray.y = hit[1];
-      ray.z = hit[2];
+      LeaveSurfaceFrame(s, hit, nullptr);
+      PlaceRay(ray, hit, nullptr);
       return bound;
     }
   }
@@ -278,11 +274,15 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     // tangent plane; no division by the normal's x, so it holds at grazing normals too.
     const double along = Dot(planar, n);
     g = {planar.x - along * n.x, planar.y - along * n.y, planar.z - along * n.z};
-    k = s.indexAfter == 0.0 ? 0.0 : s.hoe.order * s.hoe.wavelengthFactor / s.indexAfter;
+    // The fringes give the same tangential kick to a reflected ray as to a passing one:
+    // |n'| D'_t = n D_t + pD w g. Dividing by the signed index after would bend the light of
+    // a reflection hologram the other way than its first-order power says.
+    const double diffracted = s.hoe.order * s.hoe.wavelengthFactor;
+    k = s.indexAfter == 0.0 ? 0.0 : diffracted / std::fabs(s.indexAfter);
     // |D'| = 1 needs the normal part reduced by the grown tangential part
     // |s mu D_t + K g|^2 - |mu D_t|^2 = K (2 |mu| D.g + K g.g).
     q -= k * (2.0 * std::fabs(mu) * Dot(D, g) + k * Dot(g, g));
-    if (s.indexBefore != 0.0) t += phase * k * s.indexAfter / s.indexBefore;
+    if (s.indexBefore != 0.0) t += phase * diffracted / s.indexBefore;
   }
 
   double root;
@@ -295,37 +295,34 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
     sense = -1.0;
     root = cosI;
   }
-  double out[3] = {sense * ((root - mu * cosI) * n.x + mu * D.x) + k * g.x,
-                   sense * ((root - mu * cosI) * n.y + mu * D.y) + k * g.y,
-                   sense * ((root - mu * cosI) * n.z + mu * D.z) + k * g.z};
+  const double normal[3] = {n.x, n.y, n.z};
+  double out[3];
+  BendDirection(d, normal, mu, cosI, root, sense, out);
+  out[0] += k * g.x;
+  out[1] += k * g.y;
+  out[2] += k * g.z;
 
-  LeaveFrame(s, hit, out);
-  const double length = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
-  if (!(length > kTinyValue) || !std::isfinite(length)) {
+  LeaveSurfaceFrame(s, hit, out);
+  const double squared = out[0] * out[0] + out[1] * out[1] + out[2] * out[2];
+  if (!(squared > kTinyValue * kTinyValue) || !std::isfinite(squared)) {
     ray.blocked = 1;
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;
   }
+  const double inverse = InverseLength(squared);
   for (double &component : out) {
-    component /= length;
+    component *= inverse;
     if (std::fabs(component) < kTinyValue) component = 0.0;
   }
-  ray.x = hit[0];
-  ray.y = hit[1];
-  ray.z = hit[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
+  PlaceRay(ray, hit, out);
   ray.pathLength = t;
   return ray.blocked == 0 ? kRayPassed : ray.status;
 }
 
 int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int backwards) {
   if (!AllFinite(ray)) return -1;
-  double p[3] = {ray.x - s.vertex[0], ray.y - s.vertex[1], ray.z - s.vertex[2]};
-  double d[3] = {ray.L, ray.M, ray.N};
-  RotateBySurface(s, p, 0);
-  RotateBySurface(s, d, 0);
+  double p[3], d[3];
+  EnterSurfaceFrame(s, ray, p, d);
   const double before = backwards ? s.indexAfter : s.indexBefore;
   const double after = backwards ? s.indexBefore : s.indexAfter;
   if (d[0] == 0.0 || before == 0.0 || after == 0.0) return -1;
@@ -347,13 +344,8 @@ int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int bac
   for (double &component : out)
     if (std::fabs(component) < kTinyValue) component = 0.0;
   double at[3] = {0.0, y0, z0};
-  LeaveFrame(s, at, out);
-  ray.x = at[0];
-  ray.y = at[1];
-  ray.z = at[2];
-  ray.L = out[0];
-  ray.M = out[1];
-  ray.N = out[2];
+  LeaveSurfaceFrame(s, at, out);
+  PlaceRay(ray, at, out);
   ray.blocked = 0;
   ray.status = kRayPassed;
   return 1;

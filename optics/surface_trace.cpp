@@ -188,3 +188,41 @@ TSurface *SurfaceAssign(const TSurface &surface) {
   copy->zones = surface.zones;
   return copy;
 }
+
+int TSurface::Trace(TCurrentRay &ray) const { return SurfaceTrace(*this, ray); }
+int TSurface::IntersectIterative(double point[3], const double direction[3],
+                                 double normal[3]) const {
+  return SurfaceIntersectIterative(*this, point, direction, normal);
+}
+int TSurface::TraceParaxial(TCurrentRay &ray, int backwards) const {
+  return SurfaceTraceParaxial(*this, ray, backwards);
+}
+DPOINT3 TSurface::Rotate(const DPOINT3 &v, int sense) const {
+  return SurfaceRotate(*this, v, sense);
+}
+DPOINT3 TSurface::RotateXYZ(double x, double y, double z, int sense) const {
+  return SurfaceRotateXYZ(*this, x, y, z, sense);
+}
+DPOINT3 TSurface::GetAngles() const { return SurfaceGetAngles(*this); }
+int TSurface::SetAsphericCoefficients(int type, const double *values, int count) {
+  return SurfaceSetAsphericCoefficients(*this, type, values, count);
+}
+int TSurface::GetAsphericCoefficients(double *out) const {
+  return SurfaceGetAsphericCoefficients(*this, out);
+}
+int TSurface::ParseGlass(double wavelength, double temperature, double pressure) {
+  return SurfaceParseGlass(*this, wavelength, temperature, pressure);
+}
+DPOINT TSurface::PointAtHeight(double h, int &ok) const {
+  return SurfacePointAtHeight(*this, h, ok);
+}
+DPOINT3 TSurface::PointOnSurface(double y, double z, int &ok) const {
+  return SurfacePointOnSurface(*this, y, z, ok);
+}
+int TSurface::Profile(int count, DPOINT *out, int side, double h, double centre) const {
+  return SurfaceProfile(*this, count, out, side, h, centre);
+}
+DPOINT3 TSurface::ApertureCentre(double &radius) const {
+  return SurfaceApertureCentre(*this, radius);
+}
+TSurface *TSurface::Assign() const { return SurfaceAssign(*this); }

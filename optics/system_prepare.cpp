@@ -212,6 +212,11 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
     if (surface->tilted == 0) surface->tiltMatrix.Clear();
   }
   SetModifiedFlag();
-  // The pupil solve joins here: its result becomes the result of the preparation.
-  return 1;
+  const double field = info.AlfaM.data != nullptr && info.AlfaM.cols * info.AlfaM.rows > 0
+                           ? info.AlfaM.data[0]
+                           : 0.0;
+  const int result = UpdatePupils(field, 0.0);
+  // Diffraction sampling needs a pupil to sample.
+  if (info.entrancePupilDiameter != 0.0) SetupFieldSampling();
+  return result;
 }

@@ -283,6 +283,43 @@ TEST(ReadNFItems, SemicolonWithoutBlankStillSeparatesItems) {
   EXPECT_EQ(de, 4);
 }
 
+TEST(ReadNFItems, GroupFormsGiveTheirTrailingArgumentsToEveryKey) {
+  TScratchFiles files;
+  const std::string path = files.Write(
+      "a.os",
+      "[S]\nF=1.5, 2.5; G=3.5, 4.5, 5.5\nL1=1; L2=2; L3=3; L4=4; L5=5; L6=6\n"
+      "A=\"abcdef\"; B=\"xy\"; C=\"q\"\nP=\"p0\", \"p1\"; Q=\"q0\", \"q1\"\n");
+  TReadNF reader(path, 0);
+  reader.ReadSection("[S]");
+  float f[2] = {0.0f, 0.0f}, g[2] = {0.0f, 0.0f};
+  long l[6] = {0, 0, 0, 0, 0, 0};
+  char a[4] = "", b[4] = "", c[4] = "";
+  char p0[8] = "", p1[8] = "", q0[8] = "", q1[8] = "";
+  char *p[2] = {p0, p1};
+  char *q[2] = {q0, q1};
+  reader.AddFloat2("F", f, "G", g, 2);
+  reader.AddLong6("L1", &l[0], "L2", &l[1], "L3", &l[2], "L4", &l[3], "L5", &l[4], "L6", &l[5]);
+  reader.AddString3("A", a, "B", b, "C", c, 4);
+  reader.AddStringList2("P", p, "Q", q, 2, 8);
+  EXPECT_EQ(reader.IdentifierCount(), 13);
+  // G's third value and A's tail do not fit what was registered.
+  EXPECT_EQ(reader.ParseSection(0), 0);
+  EXPECT_APPROX(f[0], 1.5, kFloatTolerance);
+  EXPECT_APPROX(f[1], 2.5, kFloatTolerance);
+  EXPECT_APPROX(g[0], 3.5, kFloatTolerance);
+  EXPECT_APPROX(g[1], 4.5, kFloatTolerance);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(l[i], i + 1);
+  EXPECT_EQ(std::string(a), "abc");
+  EXPECT_EQ(std::string(b), "xy");
+  EXPECT_EQ(std::string(c), "q");
+  EXPECT_EQ(std::string(p0), "p0");
+  EXPECT_EQ(std::string(p1), "p1");
+  EXPECT_EQ(std::string(q0), "q0");
+  EXPECT_EQ(std::string(q1), "q1");
+  EXPECT_NE(reader.Faults() & kReadNFIndexOutOfRange, 0u);
+  EXPECT_NE(reader.Faults() & kReadNFValueTooLong, 0u);
+}
+
 TEST(ReadNFItems, KeysWithoutSemicolonAndBlanksInKeys) {
   TScratchFiles files;
   const std::string path = files.Write("RodIru2Z.ini", "[Save]\nEnableSave=1\nN Step Undo = 12\n");

@@ -7,26 +7,13 @@
 
 #include "foundation/tests/approx.h"
 #include "optics/optical_system.h"
+#include "optics/tests/rotation_fixtures.h"
 
 namespace {
 
 // Round trips through a rotation and its transpose on lengths of order 100: rounding only.
 constexpr double kRoundTripTolerance = 1e-12;
 constexpr double kPi = 3.141592653589793;
-
-using Matrix3 = std::array<double, 9>;
-
-Matrix3 Product(const Matrix3 &a, const Matrix3 &b) {
-  Matrix3 result{};
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c)
-      for (int k = 0; k < 3; ++k) result[r * 3 + c] += a[r * 3 + k] * b[k * 3 + c];
-  return result;
-}
-
-Matrix3 Rx(double a) { return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)}; }
-Matrix3 Ry(double a) { return {std::cos(a), 0, std::sin(a), 0, 1, 0, -std::sin(a), 0, std::cos(a)}; }
-Matrix3 Rz(double a) { return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1}; }
 
 // The frame of a surface with these angles, written out independently of the model.
 Matrix3 Frame(const DPOINT3 &angles) {

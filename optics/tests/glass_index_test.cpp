@@ -26,6 +26,10 @@ double FakeCatalog(const std::string &glass, const std::string &catalog, double 
     found = 1;
     return -1.7;
   }
+  if (glass == "OPAQUE") {  // present, but its formula gives no index at this wavelength
+    found = 1;
+    return 0.0;
+  }
   return 0.0;
 }
 
@@ -76,6 +80,20 @@ TEST_F(GlassIndex, CatalogGlasses) {
   n = 1.3;
   EXPECT_EQ(ParseGlassIndex("CROWN_ours", 0.5, 20.0, 760.0, n), 0);
   EXPECT_APPROX(n, 1.0, kExact);
+}
+
+// A glass whose model cannot give an index at the wavelength (n^2 <= 0, no table) must not
+// leave the surface with the index of an earlier wavelength and a report of success: it is
+// reported like an absent glass, with index 1.
+TEST_F(GlassIndex, GlassWithoutAnIndexAtTheWavelengthIsReported) {
+  double n = 1.0;
+  ASSERT_EQ(ParseGlassIndex("CROWN_ours", 0.5, 20.0, 760.0, n), 1);
+  ASSERT_APPROX(n, 1.54, kExact);
+  EXPECT_EQ(ParseGlassIndex("OPAQUE_ours", 0.5, 20.0, 760.0, n), 0);
+  EXPECT_APPROX(n, 1.0, kExact);
+  n = -1.54;  // behind a mirror the sign stays, as for an absent glass
+  EXPECT_EQ(ParseGlassIndex("OPAQUE_ours", 0.5, 20.0, 760.0, n), 0);
+  EXPECT_APPROX(n, -1.0, kExact);
 }
 
 // Through the program's catalog set: the private text catalog of a scratch directory.

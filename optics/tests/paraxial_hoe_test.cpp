@@ -81,7 +81,7 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
     EXPECT_APPROX(ray.L * ray.L + ray.M * ray.M + ray.N * ray.N, 1.0, kGeometryTolerance);
   }
   // A reflection hologram (index after -1): the reflected ray keeps its tangential part and
-  // gains K g, K = pD w / n' = -1.4.
+  // gains the same grating kick, |n'| D'_t = n D_t + pD w g, so K = pD w / |n'| = 1.4.
   TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
   mirror.hoe = {1, 20.0, 0.7, 2, vh, 2};
   TCurrentRay ray = MakeRay(-3.0, 0.0, 0.0, 1.0, 0.5, 0.2);
@@ -89,9 +89,30 @@ TEST(SurfaceHoe, DiffractedRayObeysTheGratingEquation) {
   ASSERT_EQ(TraceSurfaceRay(mirror, ray), kRayPassed);
   const double u = (ray.y * ray.y + ray.z * ray.z) / 400.0;
   const double slope = 3.0 + 2.0 * -0.4 * u;
-  EXPECT_APPROX(ray.M, M - 1.4 * 2.0 * slope * ray.y / 400.0, kGeometryTolerance);
-  EXPECT_APPROX(ray.N, N - 1.4 * 2.0 * slope * ray.z / 400.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.M, M + 1.4 * 2.0 * slope * ray.y / 400.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.N, N + 1.4 * 2.0 * slope * ray.z / 400.0, kGeometryTolerance);
   EXPECT_LT(ray.L, 0.0);
+}
+
+// The fringes of a holographic lens bend light the same way whether it passes or is
+// reflected: a converging hologram on a flat mirror sends a parallel ray towards the axis,
+// with the power the first-order step gives it, 2 pD w Vh0 / Mhxy^2.
+TEST(SurfaceHoe, ReflectionHologramFocusesLikeItsFirstOrderModel) {
+  const double vh[] = {-2.5};
+  TInteractionSurface s = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
+  s.hoe = {1, 10.0, 0.9, 1, vh, 1};
+  const double y = 0.02;  // near the axis, where first order holds
+  TCurrentRay paraxial = MakeRay(-5.0, y, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(TraceSurfaceParaxial(s, paraxial, 0), 1);
+  TCurrentRay real = MakeRay(-5.0, y, 0.0, 1.0, 0.0, 0.0);
+  ASSERT_EQ(TraceSurfaceRay(s, real), kRayPassed);
+  EXPECT_LT(real.L, 0.0);
+  // Grating kick pD w dPhi/dy = 0.9 * 2 * -2.5 * y / 100, towards the axis.
+  EXPECT_APPROX(real.M, 0.9 * 2.0 * -2.5 * y / 100.0, kGeometryTolerance);
+  EXPECT_LT(real.M, 0.0);
+  EXPECT_APPROX(real.M / real.L, paraxial.M / paraxial.L, 1e-9);
+  // The optical path still gains the phase term, as for a transmission hologram.
+  EXPECT_APPROX(real.pathLength, 5.0 + -2.5 * y * y / 100.0 * 0.9, kGeometryTolerance);
 }
 
 TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
@@ -109,6 +130,39 @@ TEST(SurfaceHoe, PathGrowsByThePhaseTerm) {
   ASSERT_EQ(TraceSurfaceRay(s, plain), kRayPassed);
   EXPECT_EQ(plain.M, 0.0);
   EXPECT_APPROX(plain.pathLength, 4.0, kGeometryTolerance);
+}
+
+// On a curved substrate the kick is the phase's gradient along the surface. Worked out the
+// other way round from the projection the trace uses: with a = ny/nx and b = nz/nx, the
+// tangent vector g with g.(fy, 1, 0) = dPhi/dy and g.(fz, 0, 1) = dPhi/dz solves
+// gy (1 + a^2) + gz a b = Phi_y, gz (1 + b^2) + gy a b = Phi_z, gx = -(gy ny + gz nz)/nx.
+TEST(SurfaceHoe, KickOnACurvedSubstrateIsTheSurfaceGradient) {
+  const double vh[] = {1.5, 0.3};
+  const double R = 40.0, n = 1.0, n1 = 1.6, w = 0.8, M2 = 225.0;
+  TInteractionSurface s = OpenSurface(kSurfaceSphere, R, n, n1);
+  s.hoe = {1, 15.0, w, 1, vh, 2};
+  TCurrentRay ray = MakeRay(-5.0, 6.0, -4.0, 1.0, 0.1, 0.05);
+  const double D[3] = {ray.L, ray.M, ray.N};
+  ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed);
+  // Unit normal of the sphere at the hit, along the travel.
+  double nv[3] = {1.0 - ray.x / R, -ray.y / R, -ray.z / R};
+  const double len = std::sqrt(nv[0] * nv[0] + nv[1] * nv[1] + nv[2] * nv[2]);
+  for (double &c : nv) c /= len;
+  const double u = (ray.y * ray.y + ray.z * ray.z) / M2;
+  const double slope = 1.5 + 2.0 * 0.3 * u;
+  const double py = 2.0 * slope * ray.y / M2, pz = 2.0 * slope * ray.z / M2;
+  const double a = nv[1] / nv[0], b = nv[2] / nv[0];
+  const double det = (1.0 + a * a) * (1.0 + b * b) - a * a * b * b;
+  const double gy = (py * (1.0 + b * b) - pz * a * b) / det;
+  const double gz = (pz * (1.0 + a * a) - py * a * b) / det;
+  const double g[3] = {-(gy * nv[1] + gz * nv[2]) / nv[0], gy, gz};
+  const double out[3] = {ray.L, ray.M, ray.N};
+  const double dn = D[0] * nv[0] + D[1] * nv[1] + D[2] * nv[2];
+  const double outn = out[0] * nv[0] + out[1] * nv[1] + out[2] * nv[2];
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_APPROX(n1 * (out[i] - outn * nv[i]), n * (D[i] - dn * nv[i]) + w * g[i],
+                  kGeometryTolerance);
+  }
 }
 
 }  // namespace

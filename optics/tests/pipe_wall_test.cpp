@@ -146,3 +146,90 @@ TEST(PipeWall, ReflectionsWithoutProgressEndAsLost) {
 }
 
 }  // namespace
+
+namespace {
+
+// After a mirror the glass carries a negative index and rays run towards -x. A back-surface
+// mirror at x = 100 sends the light down a rod of radius 5 to a flat exit face at x = 0.
+// Mirror the scene in x and it is the forward rod of RayInsideTheAcceptanceConeReachesTheFarEnd:
+// the same hits, reflections and path must come out.
+TEST(PipeWall, RayAfterAMirrorIsCarriedBackAlongThePipe) {
+  TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, kGlass, -kGlass);
+  mirror.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  mirror.vertex[0] = 100.0;
+  TInteractionSurface exit = OpenSurface(kSurfacePlane, 0.0, -kGlass, -1.0);
+  exit.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  TPipeWall pipe;
+  BuildPipeWall(pipe, mirror, exit, 1.0);
+  ASSERT_EQ(pipe.built, 1);
+  EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
+
+  const double a = 30.0 * kDegree;  // wall incidence 60 degrees: beyond the critical angle
+  TCurrentRay ray = MakeRay(100.0, 0.0, 0.0, -std::cos(a), std::sin(a), 0.0);
+  // The first wall hit lies ahead of the ray, on the upper wall at x = 100 - 5 / tan 30.
+  TCurrentRay first = ray;
+  EXPECT_EQ(TracePipeWall(pipe, first), kRayTotalReflection);
+  EXPECT_APPROX(first.x, 100.0 - 5.0 / std::tan(a), kGeometryTolerance);
+  EXPECT_APPROX(first.y, 5.0, kGeometryTolerance);
+  // Segments after a mirror count negative, as the surface interaction's do there.
+  EXPECT_APPROX(first.pathLength, -5.0 / std::sin(a), kGeometryTolerance);
+  EXPECT_APPROX(first.L, -std::cos(a), kGeometryTolerance);
+  EXPECT_APPROX(first.M, -std::sin(a), kGeometryTolerance);
+
+  int reflections = 0;
+  double path = 0.0;
+  EXPECT_EQ(CarryAlongPipe(pipe, ray, &reflections, &path), kRayPassed);
+  EXPECT_EQ(reflections, 6);
+  EXPECT_APPROX(path, -11.0 * 5.0 / std::sin(a), kGeometryTolerance);
+}
+
+// The stretch of a pipe after a mirror is measured along the run, away from the mirror: it
+// starts at the mirror's rim, which a concave mirror (R = -200 at x = 100, rim at 5) holds
+// 0.0625 towards the exit, and ends at the exit's rim.
+TEST(PipeWall, StretchAfterACurvedMirrorStartsAtItsRim) {
+  TInteractionSurface mirror = OpenSurface(kSurfaceSphere, -200.0, kGlass, -kGlass);
+  mirror.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  mirror.vertex[0] = 100.0;
+  TInteractionSurface exit = OpenSurface(kSurfacePlane, 0.0, -kGlass, -1.0);
+  exit.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  TPipeWall pipe;
+  BuildPipeWall(pipe, mirror, exit, 1.0);
+  ASSERT_EQ(pipe.built, 1);
+  const double rim = 200.0 - std::sqrt(200.0 * 200.0 - 25.0);
+  EXPECT_APPROX(pipe.x1, rim, kGeometryTolerance);
+  EXPECT_APPROX(pipe.x2, 100.0, kGeometryTolerance);
+}
+
+// A tapered rod (radius 6 at the entrance, 4 at x = 50): the ray meets the cone
+// y^2 + z^2 = (6 - 0.04 x)^2 and leaves as the mirror image in the cone's gradient normal.
+TEST(PipeWall, ConicalWallReflectsAboutItsGradientNormal) {
+  TInteractionSurface first = OpenSurface(kSurfacePlane, 0.0, 1.0, kGlass);
+  first.outer = {kBoundRound, 6.0, 0.0, 0.0, 0.0};
+  TInteractionSurface second = OpenSurface(kSurfacePlane, 0.0, kGlass, 1.0);
+  second.outer = {kBoundRound, 4.0, 0.0, 0.0, 0.0};
+  second.vertex[0] = 50.0;
+  TPipeWall pipe;
+  BuildPipeWall(pipe, first, second, 1.0);
+  const double a = 12.0 * kDegree, b = 35.0 * kDegree;
+  const double D[3] = {std::cos(a), std::sin(a) * std::cos(b), std::sin(a) * std::sin(b)};
+  TCurrentRay ray = MakeRay(1.0, 0.5, -0.3, D[0], D[1], D[2]);
+  ASSERT_EQ(TracePipeWall(pipe, ray), kRayTotalReflection);
+  const double r = 6.0 - 0.04 * ray.x;
+  EXPECT_APPROX(ray.y * ray.y + ray.z * ray.z, r * r, kGeometryTolerance);
+  // The hit lies on the ray's line, ahead of its start.
+  const double t = (ray.x - 1.0) / D[0];
+  EXPECT_GT(t, 0.0);
+  EXPECT_APPROX(ray.y, 0.5 + t * D[1], kGeometryTolerance);
+  EXPECT_APPROX(ray.z, -0.3 + t * D[2], kGeometryTolerance);
+  EXPECT_APPROX(ray.pathLength, t, kGeometryTolerance);
+  // grad (y^2 + z^2 - (6 - 0.04 x)^2) = (0.08 (6 - 0.04 x), 2y, 2z).
+  double n[3] = {0.08 * r, 2.0 * ray.y, 2.0 * ray.z};
+  const double len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+  for (double &c : n) c /= len;
+  const double dn = D[0] * n[0] + D[1] * n[1] + D[2] * n[2];
+  EXPECT_APPROX(ray.L, D[0] - 2.0 * dn * n[0], kGeometryTolerance);
+  EXPECT_APPROX(ray.M, D[1] - 2.0 * dn * n[1], kGeometryTolerance);
+  EXPECT_APPROX(ray.N, D[2] - 2.0 * dn * n[2], kGeometryTolerance);
+}
+
+}  // namespace

@@ -114,4 +114,17 @@ TEST(SurfaceApertures, BlockedRayStopsAtTheHitUnlessTracedThrough) {
   EXPECT_EQ(clear.blocked, 0);
 }
 
+// The obscuration is tested after the outer bound and its verdict stands: a point outside
+// the clear aperture that also lies on a decentred obscuration reads as obscured (-2), which
+// the trace reports as a negative failing surface.
+TEST(SurfaceApertures, ObscurationVerdictFollowsTheOuterOne) {
+  TInteractionSurface s = Window();
+  s.outer = {kBoundRound, 5.0, 0.0, 0.0, 0.0};
+  s.inner = {kBoundRound, 2.0, 0.0, 6.0, 0.0};  // centred at y = 6, reaching y = 4 .. 8
+  EXPECT_EQ(HitAt(s, 6.5, 0.0), kRayObscured);   // outside the outer bound and obscured
+  EXPECT_EQ(HitAt(s, 4.5, 0.0), kRayObscured);   // inside the outer bound and obscured
+  EXPECT_EQ(HitAt(s, 0.0, 4.9), kRayPassed);
+  EXPECT_EQ(HitAt(s, 0.0, 5.5), kRayOutsideAperture);  // outside, clear of the obscuration
+}
+
 }  // namespace

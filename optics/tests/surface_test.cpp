@@ -7,27 +7,13 @@
 #include <memory>
 
 #include "foundation/tests/approx.h"
+#include "optics/tests/rotation_fixtures.h"
 
 namespace {
 
 // Products of sines and cosines of the same angles: rounding only.
 constexpr double kMatrixTolerance = 1e-15;
 constexpr double kPhaseTolerance = 1e-14;
-
-using Matrix3 = std::array<double, 9>;
-
-Matrix3 Product(const Matrix3 &a, const Matrix3 &b) {
-  Matrix3 result{};
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c)
-      for (int k = 0; k < 3; ++k) result[r * 3 + c] += a[r * 3 + k] * b[k * 3 + c];
-  return result;
-}
-
-// The usual right-handed rotations about the three axes.
-Matrix3 Rx(double a) { return {1, 0, 0, 0, std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a)}; }
-Matrix3 Ry(double a) { return {std::cos(a), 0, std::sin(a), 0, 1, 0, -std::sin(a), 0, std::cos(a)}; }
-Matrix3 Rz(double a) { return {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1}; }
 
 TEST(Surface, DefaultIsAnUntiltedSphereTypeWithoutExtras) {
   const TSurface s;
@@ -125,10 +111,13 @@ TEST(Surface, SetGeneralParametersKeepsCurvatureAndFacetHeight) {
   EXPECT_EQ(s.general.glass, "BK7_misc");
   EXPECT_EQ(s.tilted, 1);
   EXPECT_APPROX(s.tiltMatrix.data[2], -std::sin(0.2), kMatrixTolerance);
-  // A block whose angles are zero leaves the tilt matrix as it stood.
+  // A block whose angles are all zero untilts the surface: the trace turns rays by the
+  // stored matrix, which must not outlive the angles it was built from.
   block.angles[1] = 0.0;
   s.SetGeneralParameters(&block);
-  EXPECT_EQ(s.tilted, 1);
+  EXPECT_EQ(s.general.angles[1], 0.0);
+  EXPECT_EQ(s.tilted, 0);
+  EXPECT_EQ(s.tiltMatrix.data, nullptr);
   s.SetGeneralParameters(nullptr);
   EXPECT_EQ(s.general.R, 20.0);
 }

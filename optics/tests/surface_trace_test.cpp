@@ -236,3 +236,53 @@ TEST(SurfaceTraceModel, LensArraySurfacesGoThroughTheInstalledSolver) {
 }
 
 }  // namespace
+
+// The member forms reach the same operations: a quarter turn about z, a flat surface
+// moved to x = 5, and a standard asphere that is a sphere of radius 10 (k = 0).
+TEST(SurfaceTraceModel, MemberFormsActOnTheSurface) {
+  constexpr double kQuarterTurn = 90.0 * kDegree;
+  TSurface turned;
+  turned.SetAngles(0.0, 0.0, kQuarterTurn);
+  const DPOINT3 angles = turned.GetAngles();
+  EXPECT_APPROX(angles.z, kQuarterTurn, kGeometryTolerance);
+  const DPOINT3 out = turned.Rotate(DPOINT3(1.0, 0.0, 0.0), 1);  // Rz(90) x = y
+  EXPECT_APPROX(out.x, 0.0, kGeometryTolerance);
+  EXPECT_APPROX(out.y, 1.0, kGeometryTolerance);
+  const DPOINT3 in = turned.RotateXYZ(1.0, 0.0, 0.0, 0);  // Rz(-90) x = -y
+  EXPECT_APPROX(in.x, 0.0, kGeometryTolerance);
+  EXPECT_APPROX(in.y, -1.0, kGeometryTolerance);
+
+  TSurface flat;
+  flat.general.type = kSurfacePlane;
+  flat.general.semiHeightExt = 10.0;
+  flat.SetPosition(5.0, 0.0, 0.0);
+  TCurrentRay ray = AxialRay(0.0, 1.0, 2.0);
+  EXPECT_EQ(flat.Trace(ray), kRayPassed);
+  EXPECT_APPROX(ray.x, 5.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.y, 1.0, kGeometryTolerance);
+  EXPECT_APPROX(ray.z, 2.0, kGeometryTolerance);
+
+  TSurface asphere;
+  const double curvature[1] = {0.1};
+  EXPECT_EQ(asphere.SetAsphericCoefficients(kSurfaceAsphericStandard, curvature, 1), 1);
+  EXPECT_EQ(asphere.GetType(), kSurfaceAsphericStandard);
+  EXPECT_APPROX(asphere.general.R, 10.0, kGeometryTolerance);
+  EXPECT_EQ(asphere.GetAsphericCoefficients(nullptr), 1);
+  // From (0, 3, 0) along x onto the sphere centred at (10, 0, 0): x = 10 - sqrt(91) and
+  // the normal (x - 10, 3, 0) / 10 turned to face -x.
+  double point[3] = {0.0, 3.0, 0.0};
+  const double along[3] = {1.0, 0.0, 0.0};
+  double normal[3] = {0.0, 0.0, 0.0};
+  ASSERT_EQ(asphere.IntersectIterative(point, along, normal), 1);
+  EXPECT_APPROX(point[0], 10.0 - std::sqrt(91.0), kSameShapeTolerance);
+  EXPECT_APPROX(normal[0], -std::sqrt(91.0) / 10.0, kSameShapeTolerance);
+  EXPECT_APPROX(normal[1], 0.3, kSameShapeTolerance);
+  const std::unique_ptr<TSurface> copy(asphere.Assign());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->GetAsphericCoefficients(nullptr), 1);
+  EXPECT_APPROX(copy->general.R, 10.0, kGeometryTolerance);
+
+  flat.general.glass = "1.6";
+  EXPECT_EQ(flat.ParseGlass(0.55, 20.0, 760.0), 1);
+  EXPECT_APPROX(flat.general.nAfter, 1.6, kGeometryTolerance);
+}

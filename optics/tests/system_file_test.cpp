@@ -268,13 +268,14 @@ TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
 
 TEST_F(SystemFileTest, NameModesChooseTheSystemName) {
   const std::string path = Scratch("named.os");
-  WriteText(path,
-            Minimal("Name=From file\nNpow=1\nDiscrette=0.25", "{ R=0; Glass=\"\"; DextY=2; }\n"));
+  // Two surfaces: the preparation's pupil solve refuses a system of one.
+  WriteText(path, Minimal("Name=From file\nNpow=2\nDiscrette=0.25",
+                          "{ R=0; Glass=\"\"; Dx=5; DextY=2; }\n{ R=0; Glass=\"\"; DextY=2; }\n"));
   TOpticalSystem system;
   system.name = "Before";
   ASSERT_EQ(system.ReadFile(path, 2), 1);
   EXPECT_EQ(system.name, "Before");
-  EXPECT_EQ(system.SurfaceCount(), 1);  // Npow is the older name of Nsurf
+  EXPECT_EQ(system.SurfaceCount(), 2);  // Npow is the older name of Nsurf
   EXPECT_EQ(system.info.Discrete, 0.25);
   ASSERT_EQ(system.ReadFile(path, 1), 1);
   EXPECT_EQ(system.name, path);

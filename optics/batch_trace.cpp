@@ -1,0 +1,105 @@
+// The plain sequential trace of a batch of rays, surface by surface across the batch.
+//
+// One ray's passages depend on each other, so a single trace waits on every square root
+// and division in turn; rays of a batch are independent and the processor overlaps them.
+// Each surface's flat view is built once per batch instead of once per ray. Light pipes,
+// hit lists and the optical-path modes stay with TraceRay, which serves as the fallback.
+
+#include "optics/optical_system.h"
+#include "optics/surface_interaction.h"
+#include "optics/surface_trace.h"
+
+namespace {
+
+// Rays of one pass: the per-ray state of TraceRay's surface loop.
+constexpr int kBatch = 64;
+
+struct TRayState {
+  int active;
+  int allPassed;
+  int rc;
+  int drawAll;
+  int savedThrough;
+  int lastVisited;
+};
+
+}  // namespace
+
+int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *results) {
+  if (rays == nullptr || count <= 0) return 0;
+  const int n = SurfaceCount();
+  const bool simple = (mode == 1 || mode == -1) && !materialsMissing && !info.EnablePipe;
+  int passed = 0;
+  if (!simple) {
+    for (int r = 0; r < count; ++r) {
+      const int result = TraceRay(rays[r], mode, nullptr, 0);
+      if (results != nullptr) results[r] = result;
+      passed += result == 1 ? 1 : 0;
+    }
+    return passed;
+  }
+
+  TRayState state[kBatch];
+  for (int first = 0; first < count; first += kBatch) {
+    const int size = count - first < kBatch ? count - first : kBatch;
+    TCurrentRay *batch = rays + first;
+    for (int r = 0; r < size; ++r) {
+      TRayState &s = state[r];
+      s.active = 1;
+      s.allPassed = 1;
+      s.rc = kRayPassed;
+      s.savedThrough = batch[r].traceThrough;
+      // As in TraceRay: the system's DrawAllRays lends the ray its flag, and a ray with the
+      // flag draws all for its own trace.
+      if (!batch[r].traceThrough && info.DrawAllRays) batch[r].traceThrough = 1;
+      s.drawAll = batch[r].traceThrough || info.DrawAllRays ? 1 : 0;
+      s.lastVisited = -1;
+    }
+    for (int i = 0; i < n; ++i) {
+      const TSurface *surface = surfaces.data[i];
+      if (surface == nullptr) continue;
+      const TInteractionSurface view = MakeInteractionSurface(*surface);
+      // With light pipes off a wall still decides: a ray that fails otherwise than at an
+      // aperture is not drawn on past a walled surface.
+      const bool walled = surface->pipeWall != nullptr;
+      for (int r = 0; r < size; ++r) {
+        TRayState &s = state[r];
+        if (!s.active) continue;
+        TCurrentRay &ray = batch[r];
+        s.lastVisited = i;
+        int rc = TraceSurfaceRay(view, ray);
+        s.allPassed = s.allPassed != 0 && rc == kRayPassed ? 1 : 0;
+        if (ray.firstFailure == 0 && rc != kRayPassed)
+          ray.firstFailure = rc == kRayObscured ? -i : i;
+        if (rc == kRayPassed || rc == kRayOutsideAperture || rc == kRayObscured) {
+          if (s.drawAll) rc = kRayPassed;
+        } else if (!walled && rc != kRayMissedSurface && s.drawAll && rc != 0) {
+          rc = kRayPassed;
+        }
+        s.rc = rc;
+        if (rc != kRayPassed) s.active = 0;
+      }
+    }
+    for (int r = 0; r < size; ++r) {
+      const TRayState &s = state[r];
+      TCurrentRay &ray = batch[r];
+      if (mode > 0 && s.lastVisited >= 0) {
+        const double p[3] = {ray.x, ray.y, ray.z};
+        const double d[3] = {ray.L, ray.M, ray.N};
+        const TIntersectionPoint local = ToSurfaceFrame(s.lastVisited, p, d);
+        ray.x = local.x;
+        ray.y = local.y;
+        ray.z = local.z;
+        ray.L = local.L;
+        ray.M = local.M;
+        ray.N = local.N;
+      }
+      ray.traceThrough = s.savedThrough;
+      const int result =
+          (info.DrawAllRays || ray.traceThrough) && s.rc == kRayPassed ? 1 : s.allPassed;
+      if (results != nullptr) results[first + r] = result;
+      passed += result == 1 ? 1 : 0;
+    }
+  }
+  return passed;
+}

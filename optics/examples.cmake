@@ -1,0 +1,1 @@
+list(APPEND OPTICS_TESTS tests/example_systems_test.cpp)

@@ -1,0 +1,12 @@
+#pragma once
+// What one PSF sampling reports about its rays.
+
+struct TPSFSampleInfo {
+  int count = 0;                 // rays attempted; -1 when the user cancelled
+  double transmissionSum = 0.0;  // over the rays that passed
+  double smallestPathDifference = 1000.0;
+  double largestPathDifference = -1000.0;
+};
+
+// Count of a sampling the user cancelled.
+constexpr int kPsfCancelled = -1;
