@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "optics/interaction_types.h"
+#include "optics/lane_trace.h"
 #include "optics/ray.h"
 #include "optics/surface.h"
 #include "optics/surface_interaction.h"
@@ -94,3 +95,43 @@ void BM_SphereModelSurfaceTrace(benchmark::State &state) {
 }  // namespace
 
 BENCHMARK(BM_SphereModelSurfaceTrace);
+
+namespace {
+
+// The same rays and sphere through the lane trace, a block of lanes at a time, as the
+// batch trace runs it (no fallback is needed: every ray of the grid passes).
+void BM_SphereLaneTrace(benchmark::State &state) {
+  const TInteractionSurface surface = Lens(kSurfaceSphere);
+  TLaneSurface lane;
+  if (!MakeLaneSurface(surface, lane)) {
+    state.SkipWithError("the sphere does not take the lane trace");
+    return;
+  }
+  const std::vector<TCurrentRay> start = RayGrid();
+  static TRayLanes in[kRayCount / kLaneBlock], out[kRayCount / kLaneBlock];
+  for (int r = 0; r < kRayCount; ++r) {
+    TRayLanes &block = in[r / kLaneBlock];
+    const int k = r % kLaneBlock;
+    block.x[k] = start[r].x;
+    block.y[k] = start[r].y;
+    block.z[k] = start[r].z;
+    block.L[k] = start[r].L;
+    block.M[k] = start[r].M;
+    block.N[k] = start[r].N;
+    block.path[k] = 0.0;
+  }
+  double live[kLaneBlock], done[kLaneBlock];
+  for (double &l : live) l = 1.0;
+  for (auto _ : state) {
+    for (int b = 0; b < kRayCount / kLaneBlock; ++b) TraceLanes(lane, in[b], out[b], live, done);
+    benchmark::DoNotOptimize(done);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kRayCount);
+  state.SetLabel(LaneTraceIsWide() ? "AVX2" : "baseline");
+}
+
+}  // namespace
+
+BENCHMARK(BM_SphereLaneTrace);
+

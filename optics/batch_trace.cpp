@@ -2,9 +2,14 @@
 //
 // One ray's passages depend on each other, so a single trace waits on every square root
 // and division in turn; rays of a batch are independent and the processor overlaps them.
-// Each surface's flat view is built once per batch instead of once per ray. Light pipes,
+// Each surface's flat view is built once per batch instead of once per ray, and rays held
+// in lanes pass ordinary surfaces through the branch-free lane trace; the rest go through
+// TraceSurfaceRay one by one, which keeps every result bit for bit. Light pipes,
 // hit lists and the optical-path modes stay with TraceRay, which serves as the fallback.
 
+#include <utility>
+
+#include "optics/lane_trace.h"
 #include "optics/optical_system.h"
 #include "optics/surface_interaction.h"
 #include "optics/surface_trace.h"
@@ -12,7 +17,7 @@
 namespace {
 
 // Rays of one pass: the per-ray state of TraceRay's surface loop.
-constexpr int kBatch = 64;
+constexpr int kBatch = kLaneBlock;
 
 struct TRayState {
   int active;
@@ -21,7 +26,34 @@ struct TRayState {
   int drawAll;
   int savedThrough;
   int lastVisited;
+  int moved;  // the lanes hold the ray's newer state
 };
+
+// Rays into the lanes from index `from` up to `to`.
+void LoadLanes(const TCurrentRay *rays, int to, TRayLanes &lanes, int from) {
+  for (int r = from; r < to; ++r) {
+    lanes.x[r] = rays[r].x;
+    lanes.y[r] = rays[r].y;
+    lanes.z[r] = rays[r].z;
+    lanes.L[r] = rays[r].L;
+    lanes.M[r] = rays[r].M;
+    lanes.N[r] = rays[r].N;
+    lanes.path[r] = rays[r].pathLength;
+  }
+}
+
+// A lane's ordinary passages written to its ray: as TraceSurfaceRay leaves a passed ray.
+void StoreLane(const TRayLanes &lanes, int r, TCurrentRay &ray) {
+  ray.x = lanes.x[r];
+  ray.y = lanes.y[r];
+  ray.z = lanes.z[r];
+  ray.L = lanes.L[r];
+  ray.M = lanes.M[r];
+  ray.N = lanes.N[r];
+  ray.pathLength = lanes.path[r];
+  ray.blocked = 0;
+  ray.status = kRayPassed;
+}
 
 }  // namespace
 
@@ -40,6 +72,9 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
   }
 
   TRayState state[kBatch];
+  // Two blocks of lanes: each surface reads one and writes the other.
+  TRayLanes blocks[2] = {};  // lanes past a short batch are read but never used
+  double live[kBatch], done[kBatch];
   for (int first = 0; first < count; first += kBatch) {
     const int size = count - first < kBatch ? count - first : kBatch;
     TCurrentRay *batch = rays + first;
@@ -54,7 +89,10 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       if (!batch[r].traceThrough && info.DrawAllRays) batch[r].traceThrough = 1;
       s.drawAll = batch[r].traceThrough || info.DrawAllRays ? 1 : 0;
       s.lastVisited = -1;
+      s.moved = 0;
     }
+    TRayLanes *lanes = &blocks[0], *next = &blocks[1];
+    LoadLanes(batch, size, *lanes, 0);
     for (int i = 0; i < n; ++i) {
       const TSurface *surface = surfaces.data[i];
       if (surface == nullptr) continue;
@@ -62,12 +100,28 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       // With light pipes off a wall still decides: a ray that fails otherwise than at an
       // aperture is not drawn on past a walled surface.
       const bool walled = surface->pipeWall != nullptr;
+      TLaneSurface laneSurface;
+      const bool ordinary = MakeLaneSurface(view, laneSurface);
+      for (int r = 0; r < kBatch; ++r) live[r] = r < size && state[r].active ? 1.0 : 0.0;
+      if (ordinary) {
+        TraceLanes(laneSurface, *lanes, *next, live, done);
+      } else {
+        for (int r = 0; r < size; ++r) done[r] = 0.0;
+      }
       for (int r = 0; r < size; ++r) {
         TRayState &s = state[r];
         if (!s.active) continue;
-        TCurrentRay &ray = batch[r];
         s.lastVisited = i;
+        if (done[r] != 0.0) {
+          // An ordinary passage: passed, nothing else to decide.
+          s.moved = 1;
+          continue;
+        }
+        TCurrentRay &ray = batch[r];
+        if (s.moved) StoreLane(*lanes, r, ray);
+        s.moved = 0;
         int rc = TraceSurfaceRay(view, ray);
+        LoadLanes(batch, r + 1, *next, r);
         s.allPassed = s.allPassed != 0 && rc == kRayPassed ? 1 : 0;
         if (ray.firstFailure == 0 && rc != kRayPassed)
           ray.firstFailure = rc == kRayObscured ? -i : i;
@@ -79,7 +133,10 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         s.rc = rc;
         if (rc != kRayPassed) s.active = 0;
       }
+      std::swap(lanes, next);
     }
+    for (int r = 0; r < size; ++r)
+      if (state[r].moved) StoreLane(*lanes, r, batch[r]);
     for (int r = 0; r < size; ++r) {
       const TRayState &s = state[r];
       TCurrentRay &ray = batch[r];

@@ -5,6 +5,7 @@
 #include "platform/gui/message_loop.h"
 #include "platform/gui/qt_providers.h"
 #include "platform/gui/window.h"
+#include "platform/gui/window_dc.h"
 
 namespace {
 TApplication *currentApplication = nullptr;
@@ -15,6 +16,8 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
   if (QCoreApplication::instance() == nullptr) ownQt = std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QString::fromStdString(name));
   currentApplication = this;
+  // WM_PAINT reaches the windows with a paint context on their image.
+  InstallPaintDispatcher();
 }
 
 TApplication::~TApplication() {
