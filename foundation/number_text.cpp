@@ -273,6 +273,14 @@ char *PadNumber(char *text, int width, int length, int alignment, int *lengthOut
   return text;
 }
 
+// The digits are made aside and reach the caller's buffer only when they fit the field:
+// the buffer of a padded form need hold no more than the width and its terminator.
+char *PadDigits(const char *digits, int n, char *text, int width, int alignment,
+                int *lengthOut) {
+  if (n <= ClampWidth(width)) std::memcpy(text, digits, static_cast<std::size_t>(n) + 1);
+  return PadNumber(text, width, n, alignment, lengthOut);
+}
+
 char gFormatDouble[kNumberTextBufferSize];
 char gFormatFloat[kNumberTextBufferSize];
 char gFormatInt[kNumberTextBufferSize];
@@ -349,13 +357,15 @@ char *FloatToTextAligned(float value, char *text, int width, int digits, int *le
 }
 
 char *IntToTextAligned(int value, char *text, int width, int *length, int alignment) {
-  const int n = IntegerText(value, text, kMaxTextWidth);
-  return PadNumber(text, width, n, alignment, length);
+  char digits[kNumberTextBufferSize];
+  const int n = IntegerText(value, digits, kMaxTextWidth);
+  return PadDigits(digits, n, text, width, alignment, length);
 }
 
 char *LongToTextAligned(long value, char *text, int width, int *length, int alignment) {
-  const int n = IntegerText(value, text, kMaxTextWidth);
-  return PadNumber(text, width, n, alignment, length);
+  char digits[kNumberTextBufferSize];
+  const int n = IntegerText(value, digits, kMaxTextWidth);
+  return PadDigits(digits, n, text, width, alignment, length);
 }
 
 const char *FormatDoubleAligned(double value, int width, int digits, double zero, int alignment) {

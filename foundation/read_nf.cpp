@@ -164,7 +164,10 @@ bool TRead1NF::ReadLine(std::string &line, bool &hadEnd, LineUse use) {
     std::clearerr(target);
     std::fseek(target, 0, SEEK_END);
   }
-  if (hadEnd && !line.empty() && line.back() == '\r') line.pop_back();
+  // A CR LF file whose last line lost its LF still ends that line with CR: were the CR kept,
+  // a header there would not be found, a rewrite would append a second one, and the
+  // restored line end would make the first one shadow the new section.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   if (tooLong && use == LineUse::Parse) NoteFault(kReadNFLineTooLong);
   return any;
 }

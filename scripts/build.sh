@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the workbench on Debian 12, installing the packages it needs when missing.
 #   scripts/build.sh run    build and start the program
-#   scripts/build.sh test   build and run every test, plainly and under the sanitizers
+#   scripts/build.sh test   build and run every test, plainly and under the sanitizers, then
+#                           fuzz every file reader for FUZZ_SECONDS (default 30) each
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,9 +12,12 @@ jobs="$(nproc)"
 packages=(cmake g++ ninja-build ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev libfftw3-dev fonts-liberation2)
 
+# The fuzzing stage alone needs clang and its libFuzzer runtime.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
+
 install_missing() {
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ "${#missing[@]}" -gt 0 ]; then
@@ -33,7 +37,7 @@ configure_and_build() {
   cmake --build "$dir" -j "$jobs"
 }
 
-install_missing
+install_missing "${packages[@]}"
 # One compiler cache per user, shared by every checkout: paths are hashed relative to the
 # checkout, so a fresh clone on a machine that built before compiles little.
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
@@ -57,6 +61,12 @@ case "$mode" in
     (cd "$root/build/sanitize" && QT_QPA_PLATFORM=offscreen \
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
+    # A short fuzzing run of every file reader: a new crash, leak or hang fails the stage.
+    install_missing "${fuzz_packages[@]}"
+    cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER=clang++-14 -DENABLE_FUZZING=ON -DENABLE_WERROR="$werror"
+    cmake --build "$root/build/fuzz" --target fuzzers -j "$jobs"
+    FUZZ_JOBS="$jobs" "$root/fuzz/run.sh" "${FUZZ_SECONDS:-30}" "$root/build/fuzz"
     ;;
   *)
     echo "usage: scripts/build.sh run|test" >&2

@@ -245,3 +245,21 @@ TEST(NumberText, Pow10IsTenToTheN) {
   EXPECT_APPROX(Pow10(3), 1000.0, kPowTolerance);
   EXPECT_APPROX(Pow10(-3), 0.001, kPowTolerance);
 }
+
+// Found by fuzzing: a ten-digit int padded to width 9 wrote its whole text (12 bytes) into a
+// buffer the caller sized for the field.
+TEST(NumberText, PaddedIntegersStayInsideTheFieldsBuffer) {
+  char buffer[24];
+  std::memset(buffer, 'Z', sizeof buffer);
+  int length = -1;
+  EXPECT_STREQ(IntToTextAligned(-1234567890, buffer, 9, &length, kAlignRight), "*********");
+  EXPECT_EQ(length, 9);
+  for (std::size_t i = 10; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 'Z') << "byte " << i;
+
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_STREQ(LongToTextAligned(-9000000000000000000L, buffer, 3, &length, kAlignLeft), "***");
+  for (std::size_t i = 4; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 'Z') << "byte " << i;
+
+  // A number that fits is still padded as before.
+  EXPECT_STREQ(IntToTextAligned(-42, buffer, 6, &length, kAlignCenter), " -42  ");
+}

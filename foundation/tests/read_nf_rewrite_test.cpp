@@ -92,6 +92,33 @@ TEST(ReadNFRewrite, HeaderOnTheLastLineGetsItsBodyBelow) {
   EXPECT_EQ(TScratchFiles::Read(path), "[A]\nX=1;\n[B]\nY=2;\n");
 }
 
+// Found by fuzzing: a CR LF file whose last line, the header, lost its LF. The header was
+// not found, a second one was appended, and once the first got its line end back it
+// shadowed the new section, so what was written could not be read back.
+TEST(ReadNFRewrite, HeaderEndingInCarriageReturnAtTheEndIsRewritten) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "Top=1\r\n[Common]\r");
+  EXPECT_EQ(RewriteSection(path, "[Common]", "Naper=7\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "Top=1\r\n[Common]\r\nNaper=7\n");
+  TReadNF reader(path, 0);
+  ASSERT_EQ(reader.ReadSection("[Common]"), 1);
+  int naper = 0;
+  reader.AddInt("Naper", &naper);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_EQ(naper, 7);
+}
+
+TEST(ReadNFSections, LastLineEndingInCarriageReturnReadsWithoutIt) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.os", "[Common]\r\nName=Lens\r");
+  TReadNF reader(path, 0);
+  ASSERT_EQ(reader.ReadSection("[Common]"), 1);
+  char name[16] = {};
+  reader.AddString("Name", name);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_STREQ(name, "Lens");
+}
+
 TEST(ReadNFRewrite, BodyWithoutLineEndDoesNotSwallowTheNextHeader) {
   TScratchFiles files;
   const std::string path = files.Write("sys.os", "[A]\nX=1;\n[B]\nY=2;\n");
