@@ -256,7 +256,13 @@ bool ComputeZoneCoordinates(const TSurface &surface, int zoneIndex, const double
         w = phi;
       } else {
         if (Ex < 1.0 && rho >= std::fabs(R) / std::sqrt(1.0 - Ex)) return false;
-        u = std::fabs(y) / R;
+        // The ring angle is the polar angle about the near focus, R / (1 + e) behind the
+        // vertex, that the cell frame places its rings by; a plain |y| / R would put every
+        // point off the y axis on the wrong ring (on the z axis, always on ring 0).
+        // An oblate conic (Ex < 0) has no real focus: its cells get no frame and miss.
+        const double nearFocus = R / (1.0 + (Ex > 0.0 ? std::sqrt(Ex) : 0.0));
+        const double sign = R < 0.0 ? -1.0 : 1.0;
+        u = std::atan2(sign * rho, sign * (nearFocus - x));
         w = phi;
       }
       break;

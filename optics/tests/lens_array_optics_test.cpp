@@ -133,4 +133,61 @@ TEST(LensArrayOptics, GapsOnASphereStopOnTheConcentricOffsetSphere) {
   EXPECT_APPROX(x, R - std::sqrt((R - h) * (R - h) - P[1] * P[1]), kClosedForm);
 }
 
+// Radial-Ring cells on a conic base: ring u_c is the polar angle about the near focus,
+// R / (1 + e) behind the vertex, where the conic's own polar equation
+// rho_f = R / (1 + e cos u) gives the point. A ray along the base normal at such a point, in
+// any sector, meets the lenslet standing there at its vertex with the base normal.
+TEST(LensArrayOptics, ConicRadialRingLensletsStandWhereTheirRingsAre) {
+  const double R = 40.0, Ex = 0.25, e = 0.5, kPi = 3.141592653589793;
+  TSurface s;
+  MakeArraySurface(s, kSurfaceAspheric2, R, kPackingRadialRing, {4, 30, 3, 3}, kMicroAsphere2,
+                   {3.0, 0.0});
+  s.general.Ex = Ex;
+  const double focus = R / (1.0 + e);
+  for (double sector : {0.0, 1.0, 3.0, 7.0}) {  // 0, 30, 90 and 210 degrees
+    const double u = 0.2, w = sector * kPi / 6.0;
+    const double rhoF = R / (1.0 + e * std::cos(u));
+    const double O[3] = {focus - rhoF * std::cos(u), rhoF * std::sin(u) * std::cos(w),
+                         rhoF * std::sin(u) * std::sin(w)};
+    ASSERT_APPROX((1.0 - Ex) * O[0] * O[0] - 2.0 * R * O[0] + O[1] * O[1] + O[2] * O[2], 0.0,
+                  kClosedForm);
+    double axis[3] = {R - (1.0 - Ex) * O[0], -O[1], -O[2]};
+    Normalize(axis);
+    const double P[3] = {O[0] - 2.0 * axis[0], O[1] - 2.0 * axis[1], O[2] - 2.0 * axis[2]};
+    double N[3], t = 0.0;
+    ASSERT_EQ(LensArrayIntersect(s, P, axis, N, t), kLensArrayHit) << sector;
+    EXPECT_APPROX(t, 2.0, kClosedForm) << sector;
+    for (int i = 0; i < 3; ++i) EXPECT_APPROX(N[i], axis[i], kClosedForm) << sector;
+  }
+}
+
+// "Asphere polinomial" with unit weights and no higher terms is the micro conic: with conic
+// constant -1/n^2 it too brings a parallel beam exactly to n r / (n - 1) in the glass.
+TEST(LensArrayOptics, StigmaticPolynomialLensletFocusesExactly) {
+  const double r = 3.0, n = 1.5;
+  TSurface s;
+  MakeArraySurface(s, kSurfacePlane, 0.0, kPackingHexagon, {4, 1, 4, 4},
+                   kMicroAspherePolynomial, {r, 1.0 / (n * n), 1.0, 1.0});
+  s.general.nAfter = n;
+  // The hexagon centre (4 * 1.5, 4 * sqrt(3) / 2) of the second row.
+  const double cy = 6.0, cz = 2.0 * std::sqrt(3.0);
+  for (const auto &off : {std::pair{1.3, 0.0}, std::pair{-0.6, 1.1}}) {
+    TCurrentRay ray;
+    ray.x = -1.0;
+    ray.y = cy + off.first;
+    ray.z = cz + off.second;
+    ray.L = 1.0;
+    ray.M = ray.N = 0.0;
+    ASSERT_EQ(SurfaceTrace(s, ray), kRayPassed);
+    const double p[3] = {ray.x, ray.y, ray.z};
+    const double d[3] = {ray.L, ray.M, ray.N};
+    const double O[3] = {0.0, cy, cz};
+    const double axis[3] = {1.0, 0.0, 0.0};
+    double lambda = 0.0, gap = 0.0;
+    ClosestApproach(p, d, O, axis, lambda, gap);
+    EXPECT_APPROX(gap, 0.0, kStigmaticFocus);
+    EXPECT_APPROX(lambda, n * r / (n - 1.0), kStigmaticFocus);
+  }
+}
+
 }  // namespace
