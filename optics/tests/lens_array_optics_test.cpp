@@ -190,4 +190,34 @@ TEST(LensArrayOptics, StigmaticPolynomialLensletFocusesExactly) {
   }
 }
 
+// A cylinder base (curved in x-y, straight along z): cells every Ax / R in the turning angle
+// and every Ax along z. A stigmatic lenslet at turning angle 0.1 and z = 8 focuses about the
+// cylinder's normal there.
+TEST(LensArrayOptics, StigmaticLensletsFocusExactlyOnACylinder) {
+  const double R = 40.0, r = 3.0, n = 1.5;
+  TSurface s;
+  MakeArraySurface(s, kSurfaceCylinder, R, kPackingRectangle, {4, 4, 4, 4}, kMicroAsphere2,
+                   {r, 1.0 / (n * n)});
+  s.general.nAfter = n;
+  const double O[3] = {R - R * std::cos(0.1), R * std::sin(0.1), 8.0};
+  const double axis[3] = {std::cos(0.1), -std::sin(0.1), 0.0};
+  for (const auto &off : {std::pair{1.2, 0.0}, std::pair{0.0, -1.4}, std::pair{-0.8, 0.7}}) {
+    // off.first across the axis in x-y, off.second along z.
+    TCurrentRay ray;
+    ray.x = O[0] - 2.0 * axis[0] - off.first * axis[1];
+    ray.y = O[1] - 2.0 * axis[1] + off.first * axis[0];
+    ray.z = O[2] + off.second;
+    ray.L = axis[0];
+    ray.M = axis[1];
+    ray.N = 0.0;
+    ASSERT_EQ(SurfaceTrace(s, ray), kRayPassed);
+    const double p[3] = {ray.x, ray.y, ray.z};
+    const double d[3] = {ray.L, ray.M, ray.N};
+    double lambda = 0.0, gap = 0.0;
+    ClosestApproach(p, d, O, axis, lambda, gap);
+    EXPECT_APPROX(gap, 0.0, kStigmaticFocus) << off.first << " " << off.second;
+    EXPECT_APPROX(lambda, n * r / (n - 1.0), kStigmaticFocus) << off.first << " " << off.second;
+  }
+}
+
 }  // namespace
