@@ -244,11 +244,12 @@ bool ComputeZoneCoordinates(const TSurface &surface, int zoneIndex, const double
       if (packing == kPackingRing) {
         if (rho >= std::fabs(R)) return false;
         // The ring angle is taken about the far point R / (1 - e); it needs a real e < 1
-        // and an arcsine argument inside [-1, 1].
+        // and an arcsine argument inside [-1, 1]. Rings go all round the axis, so the
+        // distance to that point takes the radius rho, not y alone.
         if (!(Ex >= 0.0)) return false;
         const double e = std::sqrt(Ex);
         if (!(e < 1.0)) return false;
-        const double arg = rho / std::sqrt(y * y + Square(x - R / (1.0 - e)));
+        const double arg = rho / std::sqrt(rho * rho + Square(x - R / (1.0 - e)));
         if (!(std::fabs(arg) <= 1.0)) return false;
         u = std::asin(arg);
       } else if (packing == kPackingRadial) {

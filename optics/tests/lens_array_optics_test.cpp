@@ -227,4 +227,24 @@ TEST(LensArrayOptics, StigmaticLensletsFocusExactlyOnACylinder) {
   }
 }
 
+// "Ring" cells on a conic base are rings about the axis: a base point's ring angle (about
+// the far point R / (1 - e) on the axis) depends on its radius, never on its azimuth.
+TEST(LensArrayOptics, ConicRingAngleIsTheSameAllRoundTheAxis) {
+  const double R = 40.0, Ex = 0.25, e = 0.5, rho = 6.0;
+  TSurface s;
+  MakeArraySurface(s, kSurfaceAspheric2, R, kPackingRing, {4, 1, 3, 3}, kMicroAsphere2,
+                   {3.0, 0.0});
+  s.general.Ex = Ex;
+  const double x = ConicSag(R, Ex, rho);
+  const double farPoint = R / (1.0 - e);
+  const double expected = std::atan(rho / std::fabs(farPoint - x));
+  for (double phi : {0.0, 0.7, 1.5707963267948966, 4.0}) {
+    const double H[3] = {x, rho * std::cos(phi), rho * std::sin(phi)};
+    double cell[3] = {0.0, 0.0, 0.0};
+    ASSERT_TRUE(ComputeZoneCoordinates(s, 0, H, cell)) << phi;
+    EXPECT_APPROX(cell[1], expected, kClosedForm) << phi;
+    EXPECT_EQ(cell[2], 0.0);
+  }
+}
+
 }  // namespace
