@@ -244,11 +244,12 @@ bool ComputeZoneCoordinates(const TSurface &surface, int zoneIndex, const double
       if (packing == kPackingRing) {
         if (rho >= std::fabs(R)) return false;
         // The ring angle is taken about the far point R / (1 - e); it needs a real e < 1
-        // and an arcsine argument inside [-1, 1].
+        // and an arcsine argument inside [-1, 1]. Rings go all round the axis, so the
+        // distance to that point takes the radius rho, not y alone.
         if (!(Ex >= 0.0)) return false;
         const double e = std::sqrt(Ex);
         if (!(e < 1.0)) return false;
-        const double arg = rho / std::sqrt(y * y + Square(x - R / (1.0 - e)));
+        const double arg = rho / std::sqrt(rho * rho + Square(x - R / (1.0 - e)));
         if (!(std::fabs(arg) <= 1.0)) return false;
         u = std::asin(arg);
       } else if (packing == kPackingRadial) {
@@ -256,7 +257,13 @@ bool ComputeZoneCoordinates(const TSurface &surface, int zoneIndex, const double
         w = phi;
       } else {
         if (Ex < 1.0 && rho >= std::fabs(R) / std::sqrt(1.0 - Ex)) return false;
-        u = std::fabs(y) / R;
+        // The ring angle is the polar angle about the near focus, R / (1 + e) behind the
+        // vertex, that the cell frame places its rings by; a plain |y| / R would put every
+        // point off the y axis on the wrong ring (on the z axis, always on ring 0).
+        // An oblate conic (Ex < 0) has no real focus: its cells get no frame and miss.
+        const double nearFocus = R / (1.0 + (Ex > 0.0 ? std::sqrt(Ex) : 0.0));
+        const double sign = R < 0.0 ? -1.0 : 1.0;
+        u = std::atan2(sign * rho, sign * (nearFocus - x));
         w = phi;
       }
       break;

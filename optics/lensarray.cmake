@@ -9,4 +9,5 @@ list(APPEND OPTICS_TESTS
   tests/lens_array_geometry_test.cpp
   tests/micro_element_test.cpp
   tests/lens_array_test.cpp
-  tests/lens_array_preview_test.cpp)
+  tests/lens_array_preview_test.cpp
+  tests/lens_array_optics_test.cpp)
