@@ -81,6 +81,8 @@ done
 wait
 
 failed=0
+passed_count=0
+failed_count=0
 printf '%-18s %12s  %s\n' harness executions result
 for name in "${harnesses[@]}"; do
   log="$build/fuzz-logs/$name.log"
@@ -91,8 +93,10 @@ for name in "${harnesses[@]}"; do
   rc="$(cat "$build/fuzz-logs/$name.rc")"
   if [ "$rc" = 0 ] && [ -z "$found" ]; then
     result="ok"
+    passed_count=$((passed_count + 1))
   else
     failed=1
+    failed_count=$((failed_count + 1))
     result="FAILED (exit $rc) ${found:+$build/fuzz-artifacts/$name/$found}; log: $log"
   fi
   printf '%-18s %12s  %s\n' "$name" "${executions:-?}" "$result"
@@ -103,4 +107,5 @@ if [ "$failed" -ne 0 ]; then
     grep -h -m3 -E 'ERROR: |SUMMARY: |reader expectation failed' "$build/fuzz-logs/$name.log"
   done
 fi
+echo "fuzz: $passed_count passed, $failed_count failed"
 exit "$failed"
