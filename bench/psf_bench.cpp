@@ -4,34 +4,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_systems.h"
 #include "optics/optical_system.h"
 
 namespace {
 
 constexpr int kNodes = 256;
 
-void AddSurface(TOpticalSystem &system, double x, double R, const char *glass, double semiHeight) {
-  TSurface *s = system.AddSurface(new TSurface(x, 0.0, 0.0));
-  s->general.R = R;
-  s->general.type = R == 0.0 ? kSurfacePlane : kSurfaceSphere;
-  s->general.glass = glass;
-  s->general.semiHeightExt = semiHeight;
-  s->general.semiWidthExt = semiHeight;
-}
-
 // Indices at 0.55 um given as numbers, so no catalog is needed; stop on surface 5.
 void BuildTriplet(TOpticalSystem &system, int difrac) {
-  const double radii[6] = {22.01359, -435.76044, -22.21328, 20.29192, 79.68360, -18.39533};
-  const double gaps[6] = {3.25896, 6.00755, 0.99997, 4.75041, 2.95208, 42.20778};
-  const char *glasses[6] = {"1.622608", "", "1.623655", "", "1.622608", ""};
-  const double semi[6] = {10.0, 10.0, 8.0, 8.0, 10.0, 10.0};
-  double x = 10.0;
-  AddSurface(system, 0.0, 0.0, "", 30.0);
-  for (int i = 0; i < 6; ++i) {
-    AddSurface(system, x, radii[i], glasses[i], semi[i]);
-    x += gaps[i];
-  }
-  AddSurface(system, x, 0.0, "", 40.0);
+  bench::AddTriplet(system, 30.0, 8.0, 40.0);
   system.info.AutoSetPupilParameters = 0;
   system.info.Naper = 5;
   system.info.Dentr = 10.0;

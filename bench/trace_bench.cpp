@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/bench_systems.h"
 #include "optics/interaction_types.h"
 #include "optics/optical_system.h"
 #include "optics/surface.h"
@@ -17,43 +18,25 @@ namespace {
 
 constexpr int kGridSide = 32;
 
-TSurface *AddAt(TOpticalSystem &system, double x, double R, const char *glass, double semi) {
-  TSurface *s = system.AddSurface(new TSurface(x, 0.0, 0.0));
-  s->general.R = R;
-  s->general.type = R == 0.0 ? kSurfacePlane : kSurfaceSphere;
-  s->general.glass = glass;
-  s->general.semiHeightExt = semi;
-  s->general.semiWidthExt = semi;
-  return s;
-}
+using bench::AddSurfaceAt;
 
 // The 50 mm f/5 triplet with its published indices at 0.55 um.
 void BuildTriplet(TOpticalSystem &system) {
-  const double radii[6] = {22.01359, -435.76044, -22.21328, 20.29192, 79.68360, -18.39533};
-  const double thickness[6] = {3.25896, 6.00755, 0.99997, 4.75041, 2.95208, 42.20778};
-  const char *glass[6] = {"1.622608", "", "1.623655", "", "1.622608", ""};
-  const double semi[6] = {10.0, 10.0, 8.0, 8.0, 10.0, 10.0};
-  AddAt(system, 0.0, 0.0, "", 15.0);
-  double x = 10.0;
-  for (int i = 0; i < 6; ++i) {
-    AddAt(system, x, radii[i], glass[i], semi[i]);
-    x += thickness[i];
-  }
-  AddAt(system, x, 0.0, "", 20.0);
+  bench::AddTriplet(system, 15.0, 8.0, 20.0);
   system.info.Naper = 5;
   system.info.Dentr = 10.0;
 }
 
 // Object plane, four weak singlets, image plane: ten surfaces.
 void BuildTenSurfaces(TOpticalSystem &system) {
-  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddSurfaceAt(system, 0.0, 0.0, "", 20.0);
   double x = 10.0;
   for (int lens = 0; lens < 4; ++lens) {
-    AddAt(system, x, 200.0, "1.5168", 15.0);
-    AddAt(system, x + 4.0, -200.0, "", 15.0);
+    AddSurfaceAt(system, x, 200.0, "1.5168", 15.0);
+    AddSurfaceAt(system, x + 4.0, -200.0, "", 15.0);
     x += 12.0;
   }
-  AddAt(system, x + 40.0, 0.0, "", 30.0);
+  AddSurfaceAt(system, x + 40.0, 0.0, "", 30.0);
   system.info.Naper = 2;
   system.info.Dentr = 16.0;
 }
