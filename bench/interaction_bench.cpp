@@ -110,15 +110,7 @@ void BM_SphereLaneTrace(benchmark::State &state) {
   const std::vector<TCurrentRay> start = RayGrid();
   static TRayLanes in[kRayCount / kLaneBlock], out[kRayCount / kLaneBlock];
   for (int r = 0; r < kRayCount; ++r) {
-    TRayLanes &block = in[r / kLaneBlock];
-    const int k = r % kLaneBlock;
-    block.x[k] = start[r].x;
-    block.y[k] = start[r].y;
-    block.z[k] = start[r].z;
-    block.L[k] = start[r].L;
-    block.M[k] = start[r].M;
-    block.N[k] = start[r].N;
-    block.path[k] = 0.0;
+    LoadLane(start[r], in[r / kLaneBlock], r % kLaneBlock);
   }
   double live[kLaneBlock], done[kLaneBlock];
   for (double &l : live) l = 1.0;

@@ -31,15 +31,7 @@ struct TRayState {
 
 // Rays into the lanes from index `from` up to `to`.
 void LoadLanes(const TCurrentRay *rays, int to, TRayLanes &lanes, int from) {
-  for (int r = from; r < to; ++r) {
-    lanes.x[r] = rays[r].x;
-    lanes.y[r] = rays[r].y;
-    lanes.z[r] = rays[r].z;
-    lanes.L[r] = rays[r].L;
-    lanes.M[r] = rays[r].M;
-    lanes.N[r] = rays[r].N;
-    lanes.path[r] = rays[r].pathLength;
-  }
+  for (int r = from; r < to; ++r) LoadLane(rays[r], lanes, r);
 }
 
 // A lane's ordinary passages written to its ray: as TraceSurfaceRay leaves a passed ray.

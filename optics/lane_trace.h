@@ -39,6 +39,17 @@ struct TRayLanes {
   double path[kLaneBlock];
 };
 
+// A ray into lane k of a block.
+inline void LoadLane(const TCurrentRay &ray, TRayLanes &lanes, int k) {
+  lanes.x[k] = ray.x;
+  lanes.y[k] = ray.y;
+  lanes.z[k] = ray.z;
+  lanes.L[k] = ray.L;
+  lanes.M[k] = ray.M;
+  lanes.N[k] = ray.N;
+  lanes.path[k] = ray.pathLength;
+}
+
 // Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
 // is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
 // holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes

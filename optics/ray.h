@@ -52,6 +52,16 @@ struct TIntersectionPoint {
   double L = 1.0, M = 0.0, N = 0.0;
 };
 
+// The hit a ray leaves where it stands: its position and its direction after the surface.
+inline void RecordHit(TIntersectionPoint &hit, const TCurrentRay &ray) {
+  hit.x = ray.x;
+  hit.y = ray.y;
+  hit.z = ray.z;
+  hit.L = ray.L;
+  hit.M = ray.M;
+  hit.N = ray.N;
+}
+
 // Beams hold rays by the thousand and copy them cell by cell: keep both records plain.
 static_assert(std::is_trivially_copyable_v<TCurrentRay> && std::is_standard_layout_v<TCurrentRay>);
 static_assert(std::is_trivially_copyable_v<TIntersectionPoint>);

@@ -58,13 +58,7 @@ class THitRecorder {
   }
   void Record(const TCurrentRay &ray) {
     if (!on_) return;
-    TIntersectionPoint &hit = gScratch.cells[written_];
-    hit.x = ray.x;
-    hit.y = ray.y;
-    hit.z = ray.z;
-    hit.L = ray.L;
-    hit.M = ray.M;
-    hit.N = ray.N;
+    RecordHit(gScratch.cells[written_], ray);
     // A list that cannot grow keeps what it holds and ends there: stopping is better than
     // writing past it.
     if (EnsureScratch(written_ + 1)) ++written_;
@@ -298,15 +292,7 @@ int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersec
     const TSurface *surface = surfaces.data[i];
     if (surface != nullptr) {
       if (SurfaceTraceParaxial(*surface, ray, backwards) < 0) return 0;
-      if (recording && written < needed) {
-        TIntersectionPoint &hit = hits->data[written++];
-        hit.x = ray.x;
-        hit.y = ray.y;
-        hit.z = ray.z;
-        hit.L = ray.L;
-        hit.M = ray.M;
-        hit.N = ray.N;
-      }
+      if (recording && written < needed) RecordHit(hits->data[written++], ray);
     }
     if (i == to) break;
   }

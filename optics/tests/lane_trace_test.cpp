@@ -43,15 +43,7 @@ TCurrentRay RandomRay(std::mt19937_64 &random) {
 }
 
 void Load(const std::vector<TCurrentRay> &rays, TRayLanes &lanes) {
-  for (std::size_t r = 0; r < rays.size(); ++r) {
-    lanes.x[r] = rays[r].x;
-    lanes.y[r] = rays[r].y;
-    lanes.z[r] = rays[r].z;
-    lanes.L[r] = rays[r].L;
-    lanes.M[r] = rays[r].M;
-    lanes.N[r] = rays[r].N;
-    lanes.path[r] = rays[r].pathLength;
-  }
+  for (std::size_t r = 0; r < rays.size(); ++r) LoadLane(rays[r], lanes, static_cast<int>(r));
 }
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
