@@ -100,3 +100,30 @@ void TDibPixelReader::LimitRows(int count) {
   if (count < 0) count = 0;
   if (count < height_) height_ = count;
 }
+
+void PutDibPixel(std::uint8_t *row, int x, int depth, unsigned index, COLORREF color) {
+  switch (depth) {
+    case 1: {
+      const auto mask = static_cast<std::uint8_t>(0x80 >> (x % 8));
+      row[x / 8] = static_cast<std::uint8_t>(index ? (row[x / 8] | mask) : (row[x / 8] & ~mask));
+      break;
+    }
+    case 4: {
+      std::uint8_t &byte = row[x / 2];
+      byte = (x % 2 == 0) ? static_cast<std::uint8_t>((byte & 0x0F) | ((index & 0x0F) << 4))
+                          : static_cast<std::uint8_t>((byte & 0xF0) | (index & 0x0F));
+      break;
+    }
+    case 8:
+      row[x] = static_cast<std::uint8_t>(index);
+      break;
+    default: {
+      std::uint8_t *p = row + (depth / 8) * x;
+      p[0] = GetBValue(color);
+      p[1] = GetGValue(color);
+      p[2] = GetRValue(color);
+      if (depth == 32) p[3] = 0;
+      break;
+    }
+  }
+}

@@ -21,6 +21,10 @@ bool IsSupportedDibHeader(const BITMAPINFOHEADER &header);
 // biClrUsed says otherwise).
 int DibColorTableSize(const BITMAPINFOHEADER &header);
 
+// Writes pixel x of a bottom-up DIB row: a palette index at 1, 4 and 8 bits, the colour
+// (blue, green, red bytes; a zero fourth byte at 32 bits) at 24 and 32 bits.
+void PutDibPixel(std::uint8_t *row, int x, int depth, unsigned index, COLORREF color);
+
 class TDibPixelReader {
  public:
   // palette resolves DIB_PAL_COLORS tables (16-bit indices); ignored for DIB_RGB_COLORS.

@@ -193,34 +193,12 @@ RGBTRIPLE TODib::GetPixelColor(int x, int y) const {
 void TODib::SetPixelIndex(int x, int y, int index, HPALETTE palette) {
   if (!IsOK() || !Inside(x, y)) return;
   std::uint8_t *row = Row(y);
-  switch (bitsPerPixel_) {
-    case 1: {
-      const auto mask = static_cast<std::uint8_t>(0x80 >> (x % 8));
-      row[x / 8] = static_cast<std::uint8_t>(index ? (row[x / 8] | mask) : (row[x / 8] & ~mask));
-      break;
-    }
-    case 4: {
-      std::uint8_t &byte = row[x / 2];
-      const auto nibble = static_cast<std::uint8_t>(index & 0x0F);
-      byte = (x % 2 == 0) ? static_cast<std::uint8_t>((byte & 0x0F) | (nibble << 4))
-                          : static_cast<std::uint8_t>((byte & 0xF0) | nibble);
-      break;
-    }
-    case 8:
-      row[x] = static_cast<std::uint8_t>(index & 0xFF);
-      break;
-    case 24: {
-      // Without a palette there is no colour to store.
-      if (!palette) return;
-      const COLORREF c = PaletteEntryColor(palette, index);
-      std::uint8_t *p = row + 3 * x;
-      p[0] = GetBValue(c);
-      p[1] = GetGValue(c);
-      p[2] = GetRValue(c);
-      break;
-    }
-    default:
-      break;
+  if (bitsPerPixel_ == 24) {
+    // Without a palette there is no colour to store.
+    if (!palette) return;
+    PutDibPixel(row, x, 24, 0, PaletteEntryColor(palette, index));
+  } else if (bitsPerPixel_ <= 8) {
+    PutDibPixel(row, x, bitsPerPixel_, static_cast<unsigned>(index), 0);
   }
 }
 
