@@ -17,8 +17,6 @@ using COLORREF = DWORD;  // 0x00BBGGRR
 struct HWND__;
 using HWND = HWND__ *;
 
-constexpr BOOL TRUE_VALUE = 1;
-
 constexpr COLORREF RGB(int r, int g, int b) {
   return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gui/key_codes.h"
+#include "platform/gui/window_dc.h"
 #include "platform/gui/messages.h"
 #include "platform/gui/window.h"
 
@@ -23,6 +24,8 @@ QApplication &EnsureApplication() {
   if (application == nullptr) {
     application = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (application == nullptr) application = new QApplication(argc, argv);
+    // As the program's application object does: WM_PAINT comes with a paint context.
+    InstallPaintDispatcher();
   }
   return *application;
 }

@@ -25,12 +25,6 @@ void PaintWithContext(TWindow &window, const RECT &paintRect, bool erase) {
   window.Paint(dc, erase, rect);
 }
 
-// Installed at load so that a program linking the window contexts paints through them.
-const bool dispatcherInstalled = [] {
-  SetPaintDispatcher(&PaintWithContext);
-  return true;
-}();
-
 }  // namespace
 
 void InstallPaintDispatcher() { SetPaintDispatcher(&PaintWithContext); }
