@@ -6,8 +6,10 @@
 #include "optics/interaction_types.h"
 
 // A ray bouncing without progressing along the pipe would be reflected for ever; past this
-// many reflections it counts as lost.
-constexpr int kPipeReflectionLimit = 100000;
+// many reflections it counts as lost. Real pipes stay far below it (a rod 1000 times longer
+// than wide, entered at 45 degrees, reflects about 1000 times), and it bounds the work a
+// degenerate wall (a semi-height near zero) costs each ray of a pupil solve.
+constexpr int kPipeReflectionLimit = 5000;
 
 struct TPipeWall {
   // Vertex (the first surface's), tilt (turned to the pipe axis), outer semi-height r0,
