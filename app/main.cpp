@@ -1,7 +1,7 @@
 // The program's entry point: the application object with the Qt providers, its main
 // window and the message loop.
 
-#include "platform/gui/application.h"
+#include "platform/gui/windows/application.h"
 
 int main(int argc, char *argv[]) {
   TApplication application("Optical Workbench", argc, argv);

@@ -2,8 +2,8 @@
 // Systems the benchmarks trace, built in memory with their indices given as numbers, so no
 // glass catalog is needed.
 
-#include "optics/optical_system.h"
-#include "optics/surface.h"
+#include "optics/model/optical_system.h"
+#include "optics/model/surface.h"
 
 namespace bench {
 

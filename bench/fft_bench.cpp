@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/fft.h"
+#include "foundation/fft/fft.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <cmath>
 #include <vector>
 
-#include "optics/interaction_types.h"
-#include "optics/lane_trace.h"
-#include "optics/ray.h"
-#include "optics/surface.h"
-#include "optics/surface_interaction.h"
-#include "optics/surface_trace.h"
+#include "optics/interaction/interaction_types.h"
+#include "optics/trace/lane_trace.h"
+#include "optics/model/ray.h"
+#include "optics/model/surface.h"
+#include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/surface_trace.h"
 
 namespace {
 

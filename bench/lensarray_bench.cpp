@@ -7,13 +7,13 @@
 #include <random>
 #include <vector>
 
-#include "optics/general_parameters.h"
-#include "optics/lens_array.h"
-#include "optics/lens_array_geometry.h"
-#include "optics/micro_element.h"
-#include "optics/ray.h"
-#include "optics/surface.h"
-#include "optics/surface_trace.h"
+#include "optics/model/general_parameters.h"
+#include "optics/lensarray/lens_array.h"
+#include "optics/lensarray/lens_array_geometry.h"
+#include "optics/lensarray/micro_element.h"
+#include "optics/model/ray.h"
+#include "optics/model/surface.h"
+#include "optics/interaction/surface_trace.h"
 
 namespace {
 

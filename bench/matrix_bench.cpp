@@ -2,10 +2,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include "foundation/matrix.h"
-#include "foundation/mem.h"
-#include "foundation/random.h"
-#include "foundation/rotator.h"
+#include "foundation/numerics/matrix.h"
+#include "foundation/containers/mem.h"
+#include "foundation/numerics/random.h"
+#include "foundation/numerics/rotator.h"
 
 namespace {
 

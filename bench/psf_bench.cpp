@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_systems.h"
-#include "optics/optical_system.h"
+#include "optics/model/optical_system.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench/bench_systems.h"
-#include "optics/optical_system.h"
-#include "optics/trace_batch.h"
+#include "optics/model/optical_system.h"
+#include "optics/trace/trace_batch.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "bench/bench_systems.h"
-#include "optics/interaction_types.h"
-#include "optics/optical_system.h"
-#include "optics/surface.h"
-#include "optics/surface_interaction.h"
-#include "optics/surface_trace.h"
+#include "optics/interaction/interaction_types.h"
+#include "optics/model/optical_system.h"
+#include "optics/model/surface.h"
+#include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/surface_trace.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/glass_exercise.h"
-#include "optics/dgc_file.h"
-#include "optics/glass_info.h"
+#include "optics/glass/dgc_file.h"
+#include "optics/glass/glass_info.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string path = WriteFuzzFile("fuzzed.dgc", data, size);

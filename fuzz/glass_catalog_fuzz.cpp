@@ -7,9 +7,9 @@
 
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/glass_exercise.h"
-#include "optics/data_file.h"
-#include "optics/glass_catalog.h"
-#include "optics/glass_info.h"
+#include "optics/glass/data_file.h"
+#include "optics/glass/glass_catalog.h"
+#include "optics/glass/glass_info.h"
 
 namespace {
 

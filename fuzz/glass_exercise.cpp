@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "fuzz/fuzz_scratch.h"
-#include "optics/glass_info.h"
+#include "optics/glass/glass_info.h"
 
 namespace {
 

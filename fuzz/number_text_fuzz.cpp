@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/number_text.h"
+#include "foundation/numtext/number_text.h"
 #include "fuzz/fuzz_scratch.h"
 
 namespace {

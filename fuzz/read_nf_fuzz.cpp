@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/read_nf.h"
-#include "foundation/string_class.h"
-#include "foundation/text_functions.h"
+#include "foundation/textfiles/read_nf.h"
+#include "foundation/containers/string_class.h"
+#include "foundation/textfiles/text_functions.h"
 #include "fuzz/fuzz_scratch.h"
 
 namespace {

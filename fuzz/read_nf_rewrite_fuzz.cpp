@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/read_nf.h"
-#include "foundation/text_functions.h"
+#include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "fuzz/fuzz_scratch.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/easy_base.h"
-#include "foundation/item_handler.h"
+#include "foundation/records/easy_base.h"
+#include "foundation/records/item_handler.h"
 #include "fuzz/fuzz_scratch.h"
 
 namespace {

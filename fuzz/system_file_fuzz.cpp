@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "foundation/mem.h"
+#include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
-#include "optics/glass_catalog.h"
-#include "optics/model_globals.h"
-#include "optics/optical_system.h"
-#include "optics/ray.h"
-#include "optics/surface.h"
+#include "optics/glass/glass_catalog.h"
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
+#include "optics/model/surface.h"
 #include "platform/core/message_box.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/tokenizer.h"
+#include "foundation/tokenizer/tokenizer.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/glass_exercise.h"
-#include "optics/glass_info.h"
-#include "optics/tgc_file.h"
+#include "optics/glass/glass_info.h"
+#include "optics/glass/tgc_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/tokenizer.h"
+#include "foundation/tokenizer/tokenizer.h"
 #include "fuzz/fuzz_scratch.h"
 
 namespace {

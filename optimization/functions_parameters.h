@@ -3,7 +3,7 @@
 // functions of one beam in one configuration, and one entry of the flat index of active
 // functions. They live in Mem containers, so each copies deeply and has a default state.
 
-#include "foundation/mem.h"
+#include "foundation/containers/mem.h"
 
 // One merit function. It takes part in the optimization only while Weight is not 0.
 struct TFunctionDescription {

@@ -2,7 +2,7 @@
 // One variable parameter of the optimization: what it is ("R", "T", "A<k>", "H<k>"), on
 // which surface and configuration, its bounds and current value.
 
-#include "foundation/string_class.h"
+#include "foundation/containers/string_class.h"
 
 class TParameterDescription {
  public:

@@ -9,8 +9,8 @@
 #include <map>
 #include <sstream>
 
-#include "optics/dgc_file.h"
-#include "optics/glass_info.h"
+#include "optics/glass/dgc_file.h"
+#include "optics/glass/glass_info.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "optics/glass_info.h"
+#include "optics/glass/glass_info.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "optics/glass_record.h"
+#include "optics/glass/glass_record.h"
 
 using TIndexFunction = std::function<double(double wavelengthUm)>;
 

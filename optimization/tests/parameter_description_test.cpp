@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/mem.h"
+#include "foundation/containers/mem.h"
 
 namespace {
 

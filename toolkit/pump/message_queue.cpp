@@ -1,6 +1,6 @@
 #include "toolkit/pump/message_queue.h"
 
-#include "platform/gui/message_loop.h"
+#include "platform/gui/windows/message_loop.h"
 
 void PumpWaitingMessages() { ProcessWaitingMessages(0); }
 

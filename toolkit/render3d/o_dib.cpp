@@ -1,7 +1,7 @@
 #include "toolkit/render3d/o_dib.h"
 
-#include "platform/gui/dc_kinds.h"
-#include "platform/gui/dib_pixels.h"
+#include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/drawing/dib_pixels.h"
 #include "toolkit/render3d/o_palette.h"
 
 #include <QClipboard>

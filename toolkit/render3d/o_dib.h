@@ -3,8 +3,8 @@
 // pixel access in every usual depth, clearing, 2-D lines and triangle fills, and copying to
 // a device context. Rows are stored bottom-up; y is counted from the top.
 
-#include "platform/gui/dib.h"
-#include "platform/gui/gdi_types.h"
+#include "platform/gui/drawing/dib.h"
+#include "platform/gui/drawing/gdi_types.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "toolkit/render3d/o_palette.h"
 
-#include "platform/gui/dc_kinds.h"
-#include "platform/gui/dib.h"
+#include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/drawing/dib.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 // (segment) lies and maps fractions 0..1 onto a chosen run of segments; and the one shared
 // palette that carries the ramps of every shaded picture, legend and contour map.
 
-#include "platform/gui/gdi_objects.h"
-#include "platform/gui/gdi_types.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/drawing/gdi_types.h"
 
 #include <cstddef>
 #include <cstdint>

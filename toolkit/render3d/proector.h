@@ -2,8 +2,8 @@
 // Parallel (axonometric) projection fixed by two view angles: a 3-D point goes to screen
 // coordinates, and the view direction serves depth sorting and shading.
 
-#include "foundation/points.h"
-#include "foundation/rotator.h"
+#include "foundation/containers/points.h"
+#include "foundation/numerics/rotator.h"
 
 class TProector {
  public:

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "foundation/tests/approx.h"
-#include "optics/glass_info.h"
+#include "foundation/testing/tests/approx.h"
+#include "optics/glass/glass_info.h"
 #include "tools/catalog_builder.h"
 #include "tools/glass_table.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <map>
 
-#include "foundation/tests/approx.h"
+#include "foundation/testing/tests/approx.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <set>
 #include <sstream>
 
-#include "foundation/glass_name.h"
-#include "foundation/tests/approx.h"
-#include "optics/data_file.h"
-#include "optics/dgc_file.h"
-#include "optics/glass_catalog.h"
-#include "optics/glass_info.h"
+#include "foundation/tokenizer/glass_name.h"
+#include "foundation/testing/tests/approx.h"
+#include "optics/glass/data_file.h"
+#include "optics/glass/dgc_file.h"
+#include "optics/glass/glass_catalog.h"
+#include "optics/glass/glass_info.h"
 #include "tools/catalog_builder.h"
 
 namespace {

@@ -1,0 +1,11 @@
+area_sources(FOUNDATION
+  numeric_misuse.cpp
+  vector.cpp
+  matrix.cpp
+  random.cpp
+  rotator.cpp)
+area_tests(FOUNDATION
+  tests/vector_test.cpp
+  tests/matrix_test.cpp
+  tests/random_test.cpp
+  tests/rotator_test.cpp)

@@ -1,0 +1,288 @@
+#include "foundation/records/easy_base.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "foundation/records/record_file_io.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+// The first bytes of a file in the LZ-compressed distribution format.
+constexpr unsigned char kCompressedMagic[4] = {'S', 'Z', 'D', 'D'};
+
+std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+
+// Grows a table so that it has at least `needed` cells, keeping its content.
+template <class T>
+bool Reserve(Mem<T> &table, int needed) {
+  if (table.cols * table.rows >= needed) return true;
+  const int grown = std::max(needed, 2 * table.cols * table.rows);
+  if (table.Resize(grown, 1) == 0) {
+    ShowNotEnoughMemory();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEasyBase::~TEasyBase() { Close(); }
+
+bool TEasyBase::Fail(const std::string &text) {
+  error = text;
+  return false;
+}
+
+bool TEasyBase::SizeTables(int records) {
+  names.Clear();
+  positions.Clear();
+  deleted.Clear();
+  // Allocate shows "Not enough memory" itself when it fails.
+  if (names.Allocate(records + 1) == 0 || positions.Allocate(records + 2) == 0 ||
+      deleted.Allocate(records + 1) == 0) {
+    names.Clear();
+    positions.Clear();
+    deleted.Clear();
+    return Fail("Not enough memory");
+  }
+  positions.data[0] = 4;
+  return true;
+}
+
+bool TEasyBase::StartOver(const char *name) {
+  Close();
+  error.clear();
+  if (name == nullptr || *name == '\0') return Fail("No file name given for the library");
+  return true;
+}
+
+int TEasyBase::Create(const char *name) {
+  if (!StartOver(name)) return -1;
+  const int file = record_io::CreateFile(name);
+  if (file < 0) {
+    Fail("Cannot create the library " + Quoted(name) + ": " + std::strerror(errno));
+    return -1;
+  }
+  if (!SizeTables(0)) {
+    record_io::Close(file);
+    return -1;
+  }
+  handle = file;
+  fileName = name;
+  count = 0;
+  names.data[0] = "None";
+  readOnly = false;
+  modified = 0;
+  return handle;
+}
+
+int TEasyBase::Open(const char *name) {
+  if (!StartOver(name)) return -1;
+  if (!FileExists(name)) return Create(name);
+  int file = record_io::OpenExisting(name, true);
+  readOnly = false;
+  if (file < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    file = record_io::OpenExisting(name, false);
+    readOnly = true;
+  }
+  if (file < 0) {
+    Fail("Cannot open the library " + Quoted(name) + ": " + std::strerror(errno));
+    return -1;
+  }
+  handle = file;
+  fileName = name;
+  if (!LoadTables()) {
+    const std::string reason = error;
+    Close();
+    error = reason;
+    return -1;
+  }
+  modified = 0;
+  return handle;
+}
+
+bool TEasyBase::LoadTables() {
+  const std::string where = "The library " + Quoted(fileName);
+  const long length = record_io::Length(handle);
+  if (length < 0) return Fail(where + " cannot be read");
+  // A library that was created but never given a record holds nothing yet.
+  if (length == 0) {
+    if (!SizeTables(0)) return false;
+    count = 0;
+    names.data[0] = "None";
+    return true;
+  }
+  unsigned char head[4];
+  if (length < 4 || !record_io::Seek(handle, 0) || !record_io::ReadExact(handle, head, 4))
+    return Fail(where + " is too short to hold a record count");
+  if (std::memcmp(head, kCompressedMagic, sizeof head) == 0)
+    return Fail(where + " is compressed; expand it before use");
+  const std::int32_t records = record_io::DecodeInt32(head);
+  if (records < 0 || records > (length - 4) / kRecordHeaderSize) {
+    return Fail(where + " is broken: it claims " + std::to_string(records) +
+                " records but has room for at most " +
+                std::to_string((length - 4) / kRecordHeaderSize));
+  }
+  if (!SizeTables(records)) return false;
+  for (int i = 0; i < records; ++i) {
+    const long at = positions.data[i];
+    std::int32_t size = 0;
+    if (!record_io::Seek(handle, at) || !record_io::ReadInt32(handle, &size) ||
+        size < kRecordHeaderSize || size > length - at) {
+      return Fail(where + " is broken: record " + std::to_string(i) + " at byte " +
+                  std::to_string(at) + " runs past the end of the file");
+    }
+    positions.data[i + 1] = at + size;
+  }
+  for (int i = 0; i < records; ++i) {
+    TItemHandler header;
+    if (!record_io::Seek(handle, positions.data[i]) || !header.Read(handle) ||
+        header.position + header.size != positions.data[i + 1]) {
+      return Fail(where + " is broken: record " + std::to_string(i) +
+                  " has no name or its items do not fit it");
+    }
+    names.data[i] = header.Name();
+  }
+  count = records;
+  return true;
+}
+
+void TEasyBase::Close() {
+  if (handle >= 0) record_io::Close(handle);
+  handle = -1;
+  count = 0;
+  names.Clear();
+  positions.Clear();
+  deleted.Clear();
+  readOnly = false;
+}
+
+int TEasyBase::AddRecord(TItemHandler &handler) {
+  error.clear();
+  if (handle < 0) {
+    Fail("No library is open");
+    return -1;
+  }
+  if (readOnly) {
+    Fail("The library " + Quoted(fileName) + " is read-only");
+    return -1;
+  }
+  modified = 1;
+  if (!Reserve(names, count + 2) || !Reserve(positions, count + 2) ||
+      !Reserve(deleted, count + 1)) {
+    Fail("Not enough memory");
+    return -1;
+  }
+  if (handler.name[0] == '\0') handler.SetName(std::to_string(count).c_str());
+
+  const long oldLength = record_io::Length(handle);
+  const long end = positions.data[count];
+  const long newEnd = end + handler.size;
+  // The record goes in first and the count last, so a failure anywhere leaves the old
+  // library readable; the file is then cut back to its old length.
+  const bool written = oldLength >= 0 && record_io::Seek(handle, end) && handler.Write(handle) &&
+                       record_io::Tell(handle) <= newEnd && record_io::Truncate(handle, newEnd) &&
+                       record_io::Seek(handle, 0) && record_io::WriteInt32(handle, count + 1);
+  if (!written) {
+    if (oldLength >= 0) record_io::Truncate(handle, oldLength);
+    if (oldLength >= 4 && record_io::Seek(handle, 0)) record_io::WriteInt32(handle, count);
+    Fail("Cannot write the record \"" + handler.Name() + "\" to the library " + Quoted(fileName));
+    return -1;
+  }
+  names.data[count] = handler.Name();
+  deleted.data[count] = 0;
+  positions.data[count + 1] = newEnd;
+  ++count;
+  handler.Reset();
+  return count - 1;
+}
+
+void TEasyBase::MarkDeleted(int i) {
+  if (i < 0 || i >= count) return;
+  names.data[i] = kDeletedRecordName;
+  deleted.data[i] = 1;
+  modified = 1;
+}
+
+bool TEasyBase::IsDeleted(int i) const { return i >= 0 && i < count && deleted.data[i] != 0; }
+
+int TEasyBase::Pack(const char *name) {
+  error.clear();
+  if (handle < 0) {
+    Fail("No library is open");
+    return -1;
+  }
+  const std::string target =
+      (name != nullptr && *name != '\0') ? std::string(name) : std::string(fileName);
+  // A library that may not be written is not replaced by a packed copy either.
+  if (readOnly && target == fileName) {
+    Fail("The library " + Quoted(fileName) + " is read-only");
+    return -1;
+  }
+  const std::filesystem::path directory = std::filesystem::path(target).parent_path();
+  const std::string work = (directory / kPackWorkFileName).string();
+  const int out = record_io::CreateFile(work.c_str());
+  // The packed library keeps the permissions of the one it replaces.
+  bool copied =
+      out >= 0 && record_io::CopyPermissions(handle, out) && record_io::WriteInt32(out, count);
+  std::int32_t kept = 0;
+  for (int i = 0; copied && i < count; ++i) {
+    if (deleted.data[i] != 0) continue;
+    copied = record_io::Seek(handle, positions.data[i]) &&
+             record_io::CopyExact(handle, out, positions.data[i + 1] - positions.data[i]);
+    ++kept;
+  }
+  copied = copied && record_io::Seek(out, 0) && record_io::WriteInt32(out, kept) &&
+           record_io::Flush(out);
+  record_io::Close(out);
+  if (!copied) {
+    std::remove(work.c_str());
+    Fail("Cannot pack the library " + Quoted(fileName) + " into " + Quoted(work));
+    return -1;
+  }
+  const std::string current = fileName;
+  Close();
+  // rename replaces the target in one step: there is no moment without a library.
+  if (std::rename(work.c_str(), target.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    std::remove(work.c_str());
+    Open(current.c_str());
+    Fail("Cannot replace " + Quoted(target) + " by the packed library: " + reason);
+    return -1;
+  }
+  return Open(target.c_str()) >= 0 ? 0 : -1;
+}
+
+int TEasyBase::ReadRecord(int i, TItemHandler &handler) {
+  if (handle < 0 || i < 0 || i >= count) return -1;
+  if (!record_io::Seek(handle, positions.data[i]) || !handler.Read(handle)) return -1;
+  return i;
+}
+
+int TEasyBase::FindRecord(const char *name, TItemHandler &handler) {
+  if (handle < 0 || name == nullptr) return -1;
+  for (int i = 0; i < count; ++i) {
+    if (deleted.data[i] != 0) continue;
+    TItemHandler header;
+    if (!record_io::Seek(handle, positions.data[i]) || !header.Read(handle)) return -1;
+    if (header.Name() == name) {
+      handler = header;
+      return i;
+    }
+  }
+  return -1;
+}
+
+int TEasyBase::FindName(const char *name) const {
+  if (name == nullptr) return -1;
+  for (int i = 0; i < count; ++i) {
+    if (deleted.data[i] == 0 && names.data[i] == name) return i;
+  }
+  return -1;
+}

@@ -1,0 +1,2 @@
+area_sources(FOUNDATION record_file_io.cpp item_handler.cpp easy_base.cpp)
+area_tests(FOUNDATION tests/easy_base_test.cpp)

@@ -1,0 +1,380 @@
+#include "foundation/textfiles/read_nf.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+#include "foundation/textfiles/text_functions.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+constexpr char kWorkName[] = "readnf.tmp";
+// Used only when the file itself is called "readnf.tmp".
+constexpr char kWorkNameAlternative[] = "readnf~.tmp";
+
+// Something other than an ordinary file under that name: a directory, a device or a pipe
+// would never end a line (or block the reader), so it is not opened.
+bool IsNoOrdinaryFile(const std::string &path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+bool StartsWith(const std::string &line, char c) { return !line.empty() && line[0] == c; }
+
+// Removes path only when it is an ordinary file; anything else there is not ours.
+void RemoveRegularFile(const std::string &path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) std::remove(path.c_str());
+}
+
+}  // namespace
+
+TRead1NF::TRead1NF(const std::string &fileName, int mode) {
+  if (!fileName.empty()) Open(fileName, mode);
+}
+
+TRead1NF::~TRead1NF() { Close(); }
+
+ssize_t TRead1NF::WriteToWork(void *cookie, const char *buffer, std::size_t size) {
+  auto *self = static_cast<TRead1NF *>(cookie);
+  try {
+    self->workText.append(buffer, size);
+  } catch (const std::bad_alloc &) {
+    self->workBroken = true;
+    return 0;
+  }
+  return static_cast<ssize_t>(size);
+}
+
+std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
+  Close();
+  ClearFaults();
+  writeFailed = false;
+  targetName.clear();
+  if (fileName.empty()) return nullptr;
+  // Names from older files may carry '\' and another case than the file on disk.
+  targetName = ResolvePathCase(NormalizeSeparators(fileName));
+  if (IsNoOrdinaryFile(targetName)) return nullptr;
+  openMode = (mode == 1 || mode == 2) ? mode : 0;
+  target = std::fopen(targetName.c_str(), "rb");
+  if (openMode == 0) {
+    sectionSelected = false;
+    return target;
+  }
+  if (openMode == 2 || target == nullptr) {
+    // A file that exists but cannot be read is not ours to replace.
+    if (target == nullptr && FileExists(targetName)) return nullptr;
+    if (target != nullptr) std::fclose(target);
+    target = nullptr;
+    openMode = 2;
+    emptyTarget = true;
+    pendingCreate = true;
+  }
+  static const cookie_io_functions_t kWorkFunctions = {nullptr, &TRead1NF::WriteToWork, nullptr,
+                                                       nullptr};
+  if (CanWriteBeside()) work = fopencookie(this, "w", kWorkFunctions);
+  if (work == nullptr) {
+    if (target != nullptr) std::fclose(target);
+    target = nullptr;
+    emptyTarget = false;
+    pendingCreate = false;
+    return nullptr;
+  }
+  StartWork();
+  return work;
+}
+
+std::string TRead1NF::WorkPath() const {
+  const std::filesystem::path path(targetName);
+  const std::string name = path.filename().string();
+  const char *workName = (name == kWorkName) ? kWorkNameAlternative : kWorkName;
+  return JoinPath(path.parent_path().string(), workName);
+}
+
+bool TRead1NF::CanWriteBeside() const {
+  if (FileExists(targetName) && ::access(targetName.c_str(), W_OK) != 0) return false;
+  const std::string directory = std::filesystem::path(targetName).parent_path().string();
+  return ::access(directory.empty() ? "." : directory.c_str(), W_OK | X_OK) == 0;
+}
+
+void TRead1NF::SyncWork() {
+  if (work != nullptr) std::fflush(work);
+}
+
+void TRead1NF::AppendToWork(const char *bytes, std::size_t size) {
+  if (work == nullptr || size == 0) return;
+  SyncWork();
+  try {
+    workText.append(bytes, size);
+  } catch (const std::bad_alloc &) {
+    workBroken = true;
+  }
+}
+
+void TRead1NF::StartWork() {
+  SyncWork();
+  workText.clear();
+  workBroken = false;
+  if (work != nullptr) std::clearerr(work);
+}
+
+void TRead1NF::RewindTarget() {
+  if (target != nullptr) std::rewind(target);
+}
+
+bool TRead1NF::ReadLine(std::string &line, bool &hadEnd, LineUse use) {
+  line.clear();
+  hadEnd = false;
+  if (target == nullptr) return false;
+  const bool copy = (use == LineUse::Copy) && work != nullptr;
+  if (copy) SyncWork();
+  char chunk[4096];
+  std::size_t held = 0;
+  bool any = false;
+  bool tooLong = false;
+  int c;
+  while ((c = std::getc(target)) != EOF) {
+    any = true;
+    if (copy) {
+      chunk[held++] = static_cast<char>(c);
+      if (held == sizeof chunk) {
+        AppendToWork(chunk, held);
+        held = 0;
+      }
+    }
+    if (c == '\n') {
+      hadEnd = true;
+      break;
+    }
+    if (line.size() < kReadNFMaxLine) {
+      line.push_back(static_cast<char>(c));
+    } else {
+      tooLong = true;
+    }
+  }
+  if (copy) AppendToWork(chunk, held);
+  if (std::ferror(target)) {
+    NoteFault(kReadNFReadFailed);
+    if (copy) workBroken = true;
+    std::clearerr(target);
+    std::fseek(target, 0, SEEK_END);
+  }
+  // A CR LF file whose last line lost its LF still ends that line with CR: were the CR kept,
+  // a header there would not be found, a rewrite would append a second one, and the
+  // restored line end would make the first one shadow the new section.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (tooLong && use == LineUse::Parse) NoteFault(kReadNFLineTooLong);
+  return any;
+}
+
+int TRead1NF::ReadSection(const std::string &header) {
+  ClearIdentifiers();
+  // An empty name would match the first empty line: it names no section.
+  if (!HasTarget() || header.empty()) return 0;
+  stopHeader.clear();
+  if (work != nullptr) {
+    PrepareTemp();
+    StartWork();
+  }
+  RewindTarget();
+  const std::string wanted = LowerCaseAnsi(header);
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Copy)) {
+    if (LowerCaseAnsi(line) != wanted) continue;
+    // A header on the file's last line without a line end still counts; the new text
+    // must not run on from it.
+    if (!hadEnd) AppendToWork("\n", 1);
+    return 1;
+  }
+  if (openMode != 0) {
+    AppendHeader(header);
+    return 1;
+  }
+  return 0;
+}
+
+int TRead1NF::AppendHeader(const std::string &header) {
+  if (work == nullptr) return 0;
+  // The header goes at the end of the file: bring the rest of it into the new text first.
+  if (!CopyRestToWork()) return 0;
+  SyncWork();
+  if (!workText.empty() && workText.back() != '\n') AppendToWork("\n", 1);
+  const std::string line = header + "\n";
+  AppendToWork(line.data(), line.size());
+  headerAppended = true;
+  return 1;
+}
+
+bool TRead1NF::StandOnOldBody(const std::string &header, int &result) {
+  PrepareTemp();
+  result = 0;
+  if (header.empty()) return false;
+  if (work == nullptr || ReadSection(header) == 0 || target == nullptr) {
+    sectionSelected = (work != nullptr && emptyTarget);
+    result = sectionSelected ? 1 : 0;
+    return false;
+  }
+  return true;
+}
+
+int TRead1NF::SelectSection(const std::string &header) {
+  int result = 0;
+  if (!StandOnOldBody(header, result)) return result;
+  // Skip the old body up to the next header; it is not copied.
+  off_t keep = ftello(target);
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Skip)) {
+    if (StartsWith(line, '[')) break;
+    keep = ftello(target);
+  }
+  fseeko(target, keep, SEEK_SET);
+  sectionSelected = true;
+  return 1;
+}
+
+int TRead1NF::AppendSection(const std::string &header) {
+  int result = 0;
+  if (!StandOnOldBody(header, result)) return result;
+  // Copy the body; what is printed next follows its last non-blank line, and the blank
+  // lines after it come back behind the new text.
+  off_t keep = ftello(target);
+  SyncWork();
+  std::size_t keepWork = workText.size();
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Copy)) {
+    if (StartsWith(line, '[')) break;
+    if (line.empty() && hadEnd) continue;
+    if (!hadEnd) AppendToWork("\n", 1);
+    keep = ftello(target);
+    SyncWork();
+    keepWork = workText.size();
+  }
+  fseeko(target, keep, SEEK_SET);
+  SyncWork();
+  workText.resize(keepWork);
+  sectionSelected = true;
+  return 1;
+}
+
+bool TRead1NF::CopyRestToWork() {
+  if (target == nullptr || work == nullptr) return true;
+  // The rest starts a line of its own even when the new body did not end its last line.
+  const int next = std::getc(target);
+  if (next != EOF) {
+    std::ungetc(next, target);
+    SyncWork();
+    if (!workText.empty() && workText.back() != '\n') AppendToWork("\n", 1);
+  }
+  char buffer[8192];
+  std::size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, target)) > 0) AppendToWork(buffer, count);
+  if (std::ferror(target)) {
+    NoteFault(kReadNFReadFailed);
+    std::clearerr(target);
+    workBroken = true;
+    return false;
+  }
+  return true;
+}
+
+bool TRead1NF::CommitWork() {
+  SyncWork();
+  if (work == nullptr || workBroken || std::ferror(work)) return false;
+  // The new text becomes what the reader reads from now on; the file itself is written
+  // once, at Close. The old target may read the buffer being replaced: close it first.
+  if (target != nullptr) std::fclose(target);
+  target = nullptr;
+  committedText.swap(workText);
+  fileChanged = true;
+  emptyTarget = committedText.empty();
+  if (!emptyTarget) target = fmemopen(committedText.data(), committedText.size(), "r");
+  return emptyTarget || target != nullptr;
+}
+
+bool TRead1NF::WriteFile() {
+  // Write through the link, not over it.
+  std::string destination = targetName;
+  if (char *real = ::realpath(targetName.c_str(), nullptr)) {
+    destination = real;
+    std::free(real);
+  }
+  const std::string temporary = WorkPath();
+  std::FILE *out = std::fopen(temporary.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool written =
+      std::fwrite(committedText.data(), 1, committedText.size(), out) == committedText.size();
+  written = (std::fflush(out) == 0) && written;
+  // On disk before the rename, so a crash leaves the old file or the new one, never half.
+  written = (::fsync(::fileno(out)) == 0) && written;
+  struct stat old {};
+  if (written && ::stat(destination.c_str(), &old) == 0) {
+    written = ::fchmod(::fileno(out), old.st_mode & 07777) == 0;
+  }
+  written = (std::fclose(out) == 0) && written;
+  if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+int TRead1NF::PrepareTemp() {
+  if (!sectionSelected && !headerAppended) return 1;
+  bool done = true;
+  if (work != nullptr && HasTarget()) {
+    done = CopyRestToWork() && CommitWork();
+    if (!done) {
+      NoteFault(kReadNFWriteFailed);
+      writeFailed = true;
+    }
+  }
+  StartWork();
+  RewindTarget();
+  sectionSelected = false;
+  headerAppended = false;
+  return done ? 1 : 0;
+}
+
+int TRead1NF::Reset() {
+  ClearIdentifiers();
+  return PrepareTemp();
+}
+
+int TRead1NF::Close() {
+  PrepareTemp();
+  if (work != nullptr) {
+    // A file opened to be created (or emptied) exists afterwards even when nothing was
+    // written into it.
+    if ((fileChanged || pendingCreate) && !WriteFile()) {
+      NoteFault(kReadNFWriteFailed);
+      writeFailed = true;
+    }
+    std::fclose(work);
+    work = nullptr;
+  }
+  if (!targetName.empty()) {
+    // A work copy left by a rewrite that never finished (the program was stopped).
+    RemoveRegularFile(WorkPath());
+  }
+  if (target != nullptr) std::fclose(target);
+  target = nullptr;
+  emptyTarget = false;
+  pendingCreate = false;
+  sectionSelected = false;
+  headerAppended = false;
+  workText.clear();
+  committedText.clear();
+  fileChanged = false;
+  workBroken = false;
+  stopHeader.clear();
+  ClearIdentifiers();
+  return writeFailed ? 0 : 1;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Reader and section rewriter of the program's sectioned text files: "[Name]" headers,
+// "key=value; " items, comma lists, "{ ... }" records, quoted texts and '!' comments.
+//
+// Reading: Open(name, 0); per section ReadSection(header), the Add calls, ParseSection(0);
+// Close. Writing: Open(name, 1) gives the stream to print into; per section
+// SelectSection(header), print the new body, Reset; Close. A rewrite never edits the file
+// in place: the sections are replaced in memory, and Close writes the whole new text to
+// "readnf.tmp" beside the file and renames it over the file, so the file changes once,
+// completely or not at all, and a failed write leaves the old file whole and makes Close
+// return 0. Lines end in "\n" or "\r\n"; text outside the rewritten sections is kept
+// byte for byte.
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <string>
+
+#include "foundation/textfiles/read_nf_key_groups.h"
+
+class TRead1NF : public TReadNFKeyGroups {
+ public:
+  TRead1NF() = default;
+  // Opens name in mode when the name is not empty.
+  TRead1NF(const std::string &fileName, int mode);
+  virtual ~TRead1NF();
+  TRead1NF(const TRead1NF &) = delete;
+  TRead1NF &operator=(const TRead1NF &) = delete;
+
+  // mode 0 reads and returns the file's stream (null when it cannot be read; the reader
+  // owns it: never close it yourself). Mode 1
+  // rewrites sections of the file, created when missing; mode 2 writes the file anew.
+  // Both return the stream every new section body is printed into; it stays the same
+  // stream until Close. Null when the file's directory or the file cannot be written.
+  std::FILE *Open(const std::string &fileName, int mode);
+
+  // Looks the header up (the whole line, without regard to case) and stands the reader on
+  // the first line of its body; 1 when found. Clears the registrations. When rewriting,
+  // a missing header is appended to the file and 1 returned.
+  int ReadSection(const std::string &header);
+  // Starts replacing the section's body (appended when missing) with what is printed next.
+  int SelectSection(const std::string &header);
+  // Starts adding to the section after its last non-blank line.
+  int AppendSection(const std::string &header);
+  // Adds "header\n" at the end of the file; 0 when not rewriting.
+  int AppendHeader(const std::string &header);
+  // Clears the registrations and completes the pending rewrite.
+  int Reset();
+  // Completes the pending rewrite: the rest of the file follows the new body, and the
+  // result is the text later sections are found in. 0 when the new text could not be
+  // made whole (it is then dropped).
+  int PrepareTemp();
+  // Completes what is pending, writes the file when it changed and closes; 1 when every
+  // rewrite since Open reached the file.
+  int Close();
+
+  // Reads the current section's items into the registered variables, up to the next line
+  // starting with '[' or '^'. Returns 1 when every value met found its place whole, 0
+  // when something did not fit (see Faults) or there is no file. Closes when asked.
+  int ParseSection(int closeAtEnd);
+  // The header at which the last ParseSection stopped (given once), else the next header
+  // line of the file, else empty.
+  std::string NextSectionName();
+
+  const std::string &FileName() const { return targetName; }
+  bool IsOpen() const { return HasTarget(); }
+
+ private:
+  enum class LineUse { Parse, Copy, Skip };
+
+  static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
+  bool HasTarget() const { return target != nullptr || emptyTarget; }
+  // Completes the pending rewrite and stands on the first line of the header's old body;
+  // false when there is none to work on, with result what the caller returns.
+  bool StandOnOldBody(const std::string &header, int &result);
+  bool ReadLine(std::string &line, bool &hadEnd, LineUse use);
+  void ParseLine(const std::string &line, int &index);
+  char ReadValue(const TIdentificatorParameters &key, const std::string &line,
+                 std::size_t &cursor, int index);
+  int ReadIndex(const std::string &line, std::size_t &cursor);
+  void SyncWork();
+  void AppendToWork(const char *bytes, std::size_t size);
+  void StartWork();
+  bool CopyRestToWork();
+  bool CommitWork();
+  bool WriteFile();
+  bool CanWriteBeside() const;
+  std::string WorkPath() const;
+  void RewindTarget();
+
+  std::string targetName;   // the file as found on disk, '/' separators
+  int openMode = 0;
+  std::FILE *target = nullptr;
+  bool emptyTarget = false;    // mode 2 or a new file: reads as empty until first written
+  bool pendingCreate = false;  // the file must exist after Close even if nothing was written
+  std::FILE *work = nullptr;   // writes land in workText
+  std::string workText;        // the file's new text being built
+  std::string committedText;   // the rewritten text, read by target until Close writes it
+  bool fileChanged = false;
+  bool workBroken = false;     // workText misses something: it must not replace the file
+  bool sectionSelected = false;
+  bool headerAppended = false;
+  bool writeFailed = false;
+  std::string stopHeader;
+};
+
+// The form every user constructs.
+class TReadNF : public TRead1NF {
+ public:
+  TReadNF() = default;
+  TReadNF(const std::string &fileName, int mode) : TRead1NF(fileName, mode) {}
+};

@@ -1,0 +1,204 @@
+// Parsing a section's items into the registered variables.
+#include <limits>
+
+#include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
+
+namespace {
+
+// Stands for "the end of the line's text" among the delimiters.
+constexpr char kEndOfText = '\0';
+
+bool IsDelimiter(char c) {
+  switch (c) {
+    case '(':
+    case ')':
+    case '{':
+    case '}':
+    case '=':
+    case ';':
+    case ',':
+    case '!':
+    case '/':
+    case '"':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Moves the cursor to the next delimiter (staying when it stands on one) and returns it.
+char ScanToDelimiter(const std::string &line, std::size_t &cursor) {
+  while (cursor < line.size() && !IsDelimiter(line[cursor])) ++cursor;
+  if (cursor >= line.size()) {
+    cursor = line.size();
+    return kEndOfText;
+  }
+  return line[cursor];
+}
+
+void StepOver(const std::string &line, std::size_t &cursor) {
+  if (cursor < line.size()) ++cursor;
+}
+
+// The text from the cursor to the next delimiter, blanks removed; the cursor ends past
+// the delimiter, which is returned in delimiter. A quoted text met first is skipped
+// whole together with the delimiter after it, and the token after them is returned.
+std::string GetToken(const std::string &line, std::size_t &cursor, char &delimiter) {
+  std::size_t start = cursor;
+  delimiter = ScanToDelimiter(line, cursor);
+  if (delimiter == '"') {
+    StepOver(line, cursor);
+    while ((delimiter = ScanToDelimiter(line, cursor)) != '"' && delimiter != kEndOfText) {
+      StepOver(line, cursor);
+    }
+    if (delimiter == '"') {
+      StepOver(line, cursor);
+      delimiter = ScanToDelimiter(line, cursor);
+    }
+    StepOver(line, cursor);
+    start = cursor;
+    if (delimiter != kEndOfText) delimiter = ScanToDelimiter(line, cursor);
+  }
+  std::string token = cursor > start ? line.substr(start, cursor - start) : std::string();
+  StepOver(line, cursor);
+  RemoveAllSubstrings(std::string(" "), token);
+  return token;
+}
+
+// Index in parentheses, truncated toward zero; -1 (never a valid element) when it is
+// negative, not a number or beyond int.
+int IndexFromToken(const std::string &token) {
+  const double value = DecimalToDouble(token);
+  if (!(value > -1.0 && value < static_cast<double>(std::numeric_limits<int>::max()))) return -1;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+int TRead1NF::ReadIndex(const std::string &line, std::size_t &cursor) {
+  char delimiter = kEndOfText;
+  const std::string token = GetToken(line, cursor, delimiter);
+  // The cursor goes past the equals sign that follows the closing parenthesis.
+  if (delimiter == ')') {
+    ScanToDelimiter(line, cursor);
+    StepOver(line, cursor);
+  }
+  return IndexFromToken(token);
+}
+
+char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string &line,
+                         std::size_t &cursor, int index) {
+  if (key.type == 'f' || key.type == 'd' || key.type == 'i' || key.type == 'l') {
+    char delimiter = kEndOfText;
+    const std::string token = GetToken(line, cursor, delimiter);
+    StoreNumber(key, token, index);
+    return delimiter;
+  }
+  std::string value;
+  // Blanks before an opening quote do not count ("a", "b" is a list of two texts).
+  std::size_t quote = cursor;
+  while (quote < line.size() && (line[quote] == ' ' || line[quote] == '\t')) ++quote;
+  if (quote < line.size() && line[quote] == '"') cursor = quote;
+  if (cursor < line.size() && line[cursor] == '"') {
+    const std::size_t start = cursor + 1;
+    std::size_t close = line.find('"', start);
+    if (close == std::string::npos) {
+      NoteFault(kReadNFUnclosedQuote);
+      close = line.size();
+    }
+    value = line.substr(start, close - start);
+    cursor = close;
+    StepOver(line, cursor);
+  } else {
+    // Unquoted texts run to the end of the line, blanks included.
+    value = line.substr(cursor < line.size() ? cursor : line.size());
+    cursor = line.size();
+  }
+  StoreText(key, value, index);
+  const char delimiter = ScanToDelimiter(line, cursor);
+  StepOver(line, cursor);
+  return delimiter;
+}
+
+void TRead1NF::ParseLine(const std::string &line, int &index) {
+  if (line.find('\0') != std::string::npos) NoteFault(kReadNFGarbled);
+  const bool inRecord = line[0] == '{';
+  std::size_t cursor = inRecord ? 1 : 0;
+  if (!inRecord) index = 0;
+  while (cursor < line.size()) {
+    const std::size_t before = cursor;
+    char delimiter = kEndOfText;
+    std::string key = GetToken(line, cursor, delimiter);
+    if (key.empty()) break;
+    LowerCaseAnsiInPlace(key);
+    if (delimiter == '(') index = ReadIndex(line, cursor);
+    const TIdentificatorParameters *found = FindKey(key);
+    // An unknown key's value is read as the next key candidate; a quoted one is skipped.
+    if (found == nullptr) continue;
+    for (;;) {
+      delimiter = ReadValue(*found, line, cursor, index);
+      if (delimiter == ',') {
+        if (index < std::numeric_limits<int>::max()) ++index;
+        continue;
+      }
+      if (delimiter == ';') {
+        // Writers put one blank after the semicolon; skip it (only it).
+        if (cursor < line.size() && (line[cursor] == ' ' || line[cursor] == '\t')) ++cursor;
+        if (!inRecord) index = 0;
+      } else if (delimiter == '!') {
+        cursor = line.size();
+      }
+      break;
+    }
+    if (cursor <= before) break;
+  }
+  // Records count on from record to record; any other line, even one whose list or
+  // parenthesised index moved the element, starts the next records at element 0.
+  if (!inRecord) {
+    index = 0;
+  } else if (index < std::numeric_limits<int>::max()) {
+    ++index;
+  }
+}
+
+int TRead1NF::ParseSection(int closeAtEnd) {
+  if (!HasTarget()) return 0;
+  const unsigned kParseFaults = kReadNFValueTooLong | kReadNFIndexOutOfRange |
+                                kReadNFNumberOutOfRange | kReadNFLineTooLong |
+                                kReadNFUnclosedQuote | kReadNFGarbled | kReadNFReadFailed;
+  const unsigned before = Faults();
+  ClearFaults();
+  stopHeader.clear();
+  int index = 0;
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Parse)) {
+    if (line.empty()) continue;
+    if (line[0] == '^') break;
+    if (line[0] == '[') {
+      stopHeader = line;
+      break;
+    }
+    ParseLine(line, index);
+  }
+  const unsigned met = Faults();
+  ClearFaults();
+  NoteFault(before | met);
+  if (closeAtEnd != 0) Close();
+  return (met & kParseFaults) == 0 ? 1 : 0;
+}
+
+std::string TRead1NF::NextSectionName() {
+  if (!stopHeader.empty()) {
+    std::string header;
+    header.swap(stopHeader);
+    return header;
+  }
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Skip)) {
+    if (!line.empty() && line[0] == '[') return line;
+  }
+  return std::string();
+}

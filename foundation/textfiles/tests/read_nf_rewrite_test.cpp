@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/tests/read_nf_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kThreeSections[] =
+    "[Common]\n"
+    "Naper=3; Dentr=12.5\n"
+    "\n"
+    "[Surfaces]\n"
+    "{ R=21.48; Ex=2.5; Glass=\"SK16_main\" }\n"
+    "{ R=-124.1; Ex=5; Glass=\"\" }\n"
+    "\n"
+    "[Remark]\n"
+    "Kept as written\n";
+
+std::string WithCarriageReturns(const std::string &text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '\n') result += '\r';
+    result += c;
+  }
+  return result;
+}
+
+// Replaces one section through a writer and returns Close's answer.
+int RewriteSection(const std::string &path, const std::string &header, const std::string &body) {
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  if (out == nullptr) return -1;
+  writer.SelectSection(header);
+  std::fputs(body.c_str(), out);
+  const int reset = writer.Reset();
+  return writer.Close() && reset;
+}
+
+}  // namespace
+
+TEST(ReadNFRewrite, MiddleSectionIsReplacedAndTheOthersKept) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  EXPECT_EQ(RewriteSection(path, "[Surfaces]", "{ R=50; Ex=1; Glass=\"F2_main\" }\n\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path),
+            "[Common]\n"
+            "Naper=3; Dentr=12.5\n"
+            "\n"
+            "[Surfaces]\n"
+            "{ R=50; Ex=1; Glass=\"F2_main\" }\n"
+            "\n"
+            "[Remark]\n"
+            "Kept as written\n");
+}
+
+TEST(ReadNFRewrite, CarriageReturnFileKeepsItsOtherSectionsByteForByte) {
+  TScratchFiles files;
+  const std::string original = WithCarriageReturns(kThreeSections);
+  const std::string path = files.Write("sys.os", original);
+  EXPECT_EQ(RewriteSection(path, "[surfaces]", "New=1\n"), 1);
+  const std::string first = WithCarriageReturns("[Common]\nNaper=3; Dentr=12.5\n\n[Surfaces]\n");
+  const std::string third = WithCarriageReturns("[Remark]\nKept as written\n");
+  EXPECT_EQ(TScratchFiles::Read(path), first + "New=1\n" + third);
+}
+
+TEST(ReadNFRewrite, MissingSectionIsAppended) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  EXPECT_EQ(RewriteSection(path, "[Config_1]", "Shift=2;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), std::string(kThreeSections) + "[Config_1]\nShift=2;\n");
+}
+
+TEST(ReadNFRewrite, AppendedSectionStartsItsOwnLine) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "[A]\nX=1;");
+  EXPECT_EQ(RewriteSection(path, "[B]", "Y=2;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[A]\nX=1;\n[B]\nY=2;\n");
+}
+
+TEST(ReadNFRewrite, HeaderOnTheLastLineGetsItsBodyBelow) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "[A]\nX=1;\n[B]");
+  EXPECT_EQ(RewriteSection(path, "[B]", "Y=2;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[A]\nX=1;\n[B]\nY=2;\n");
+}
+
+// Found by fuzzing: a CR LF file whose last line, the header, lost its LF. The header was
+// not found, a second one was appended, and once the first got its line end back it
+// shadowed the new section, so what was written could not be read back.
+TEST(ReadNFRewrite, HeaderEndingInCarriageReturnAtTheEndIsRewritten) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "Top=1\r\n[Common]\r");
+  EXPECT_EQ(RewriteSection(path, "[Common]", "Naper=7\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "Top=1\r\n[Common]\r\nNaper=7\n");
+  TReadNF reader(path, 0);
+  ASSERT_EQ(reader.ReadSection("[Common]"), 1);
+  int naper = 0;
+  reader.AddInt("Naper", &naper);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_EQ(naper, 7);
+}
+
+TEST(ReadNFSections, LastLineEndingInCarriageReturnReadsWithoutIt) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.os", "[Common]\r\nName=Lens\r");
+  TReadNF reader(path, 0);
+  ASSERT_EQ(reader.ReadSection("[Common]"), 1);
+  char name[16] = {};
+  reader.AddString("Name", name);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_STREQ(name, "Lens");
+}
+
+TEST(ReadNFRewrite, BodyWithoutLineEndDoesNotSwallowTheNextHeader) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "[A]\nX=1;\n[B]\nY=2;\n");
+  EXPECT_EQ(RewriteSection(path, "[A]", "X=5;"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[A]\nX=5;\n[B]\nY=2;\n");
+}
+
+TEST(ReadNFRewrite, SeveralSectionsInOneSessionThroughOneStream) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  writer.SelectSection("[Common]");
+  std::fprintf(out, "Naper=%d; Dentr=%g\n\n", 5, 20.0);
+  writer.Reset();
+  writer.SelectSection("[Remark]");
+  std::fprintf(out, "Changed\n");
+  writer.Reset();
+  writer.PrepareTemp();
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path),
+            "[Common]\n"
+            "Naper=5; Dentr=20\n"
+            "\n"
+            "[Surfaces]\n"
+            "{ R=21.48; Ex=2.5; Glass=\"SK16_main\" }\n"
+            "{ R=-124.1; Ex=5; Glass=\"\" }\n"
+            "\n"
+            "[Remark]\n"
+            "Changed\n");
+}
+
+TEST(ReadNFRewrite, FileChangesOnceWhenTheWriterCloses) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  writer.SelectSection("[Common]");
+  std::fputs("A=1;\n", out);
+  writer.Reset();
+  // Later sections are found in the rewritten text...
+  ASSERT_EQ(writer.SelectSection("[Common]"), 1);
+  std::fputs("A=2;\n", out);
+  writer.Reset();
+  // ...while the file keeps its old text until Close.
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path).rfind("[Common]\nA=2;\n[Surfaces]\n", 0), 0u);
+}
+
+TEST(ReadNFRewrite, FirstOfTwoEqualHeadersIsRewritten) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.ini", "[S]\nA=1;\n[S]\nA=2;\n");
+  EXPECT_EQ(RewriteSection(path, "[S]", "A=3;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[S]\nA=3;\n[S]\nA=2;\n");
+}
+
+TEST(ReadNFRewrite, RewrittenFileReadsBack) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  ASSERT_EQ(RewriteSection(path, "[Common]", "Naper=9; Dentr=0.125\n"), 1);
+  TReadNF reader(path, 0);
+  ASSERT_EQ(reader.ReadSection("[Common]"), 1);
+  int naper = 0;
+  double dentr = 0.0;
+  reader.AddInt("Naper", &naper);
+  reader.AddDouble("Dentr", &dentr);
+  reader.ParseSection(0);
+  EXPECT_EQ(naper, 9);
+  EXPECT_EQ(dentr, 0.125);  // a binary fraction: exact
+}
+
+TEST(ReadNFRewrite, MissingFileIsCreated) {
+  TScratchFiles files;
+  const std::string path = files.PathOf("new.par");
+  EXPECT_EQ(RewriteSection(path, "[Common]", "N=1;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Common]\nN=1;\n");
+}
+
+TEST(ReadNFRewrite, OpenedButUnwrittenNewFileExistsEmpty) {
+  TScratchFiles files;
+  const std::string path = files.PathOf("empty.ini");
+  TReadNF writer;
+  ASSERT_NE(writer.Open(path, 1), nullptr);
+  EXPECT_EQ(writer.Close(), 1);
+  ASSERT_TRUE(fs::exists(path));
+  EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+TEST(ReadNFRewrite, ModeTwoReplacesTheFileOnlyWhenDone) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 2);
+  ASSERT_NE(out, nullptr);
+  writer.SelectSection("[Only]");
+  std::fputs("A=1;\n", out);
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+  writer.Reset();
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Only]\nA=1;\n");
+}
+
+TEST(ReadNFRewrite, ReadSectionWhileRewritingMakesSureTheHeaderExists) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", "[Common]\nA=1;\n");
+  TReadNF writer;
+  ASSERT_NE(writer.Open(path, 1), nullptr);
+  EXPECT_EQ(writer.ReadSection("[Remark]"), 1);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Common]\nA=1;\n[Remark]\n");
+}
+
+TEST(ReadNFRewrite, AppendSectionAddsAfterTheLastNonBlankLine) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.anm", "[Lens]\nA=1;\nB=2;\n\n\n[Beam]\nN=3;\n");
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(writer.AppendSection("[Lens]"), 1);
+  std::fputs("C=3;\n", out);
+  writer.Reset();
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Lens]\nA=1;\nB=2;\nC=3;\n\n\n[Beam]\nN=3;\n");
+}
+
+TEST(ReadNFRewrite, LongLinesPassUnchanged) {
+  TScratchFiles files;
+  const std::string longLine = "Data=" + std::string(kReadNFMaxLine + 3000, '7') + "\n";
+  const std::string text = "[A]\n" + longLine + "[B]\nX=1;\n[C]\n" + longLine;
+  const std::string path = files.Write("big.os", text);
+  EXPECT_EQ(RewriteSection(path, "[B]", "X=2;\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[A]\n" + longLine + "[B]\nX=2;\n[C]\n" + longLine);
+}
+
+TEST(ReadNFRewrite, WorkCopyIsGoneAndNothingLandsInTheCurrentDirectory) {
+  TScratchFiles files;
+  TScratchFiles elsewhere;
+  const fs::path previous = fs::current_path();
+  fs::current_path(elsewhere.directory);
+  const std::string path = files.Write("sys.os", kThreeSections);
+  EXPECT_EQ(RewriteSection(path, "[Remark]", "R\n"), 1);
+  fs::current_path(previous);
+  EXPECT_FALSE(fs::exists(files.PathOf("readnf.tmp")));
+  EXPECT_TRUE(fs::is_empty(elsewhere.directory));
+}
+
+TEST(ReadNFRewrite, ReaderRemovesAWorkCopyLeftBesideTheFile) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  files.Write("readnf.tmp", "left by a stopped writer");
+  {
+    TReadNF reader(path, 0);
+    reader.ReadSection("[Common]");
+  }
+  EXPECT_FALSE(fs::exists(files.PathOf("readnf.tmp")));
+}
+
+TEST(ReadNFRewrite, NameIsMatchedWithoutRegardToCase) {
+  TScratchFiles files;
+  const std::string path = files.Write("RodIru2Z.ini", "[Save]\nA=1\n");
+  EXPECT_EQ(RewriteSection(files.PathOf("rodiru2z.ini"), "[Save]", "A=2\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Save]\nA=2\n");
+  int entries = 0;
+  for (const auto &entry : fs::directory_iterator(files.directory)) {
+    EXPECT_EQ(entry.path().filename(), "RodIru2Z.ini");
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(ReadNFRewrite, PermissionsAndLinksSurviveTheRewrite) {
+  TScratchFiles files;
+  const std::string path = files.Write("real.os", kThreeSections);
+  ::chmod(path.c_str(), 0640);
+  const std::string link = files.PathOf("link.os");
+  fs::create_symlink(path, link);
+  EXPECT_EQ(RewriteSection(link, "[Remark]", "Via link\n"), 1);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_NE(TScratchFiles::Read(path).find("Via link"), std::string::npos);
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(ReadNFRewriteFailure, MissingDirectoryGivesNoStream) {
+  TScratchFiles files;
+  TReadNF writer;
+  EXPECT_EQ(writer.Open(files.PathOf("no/such/dir/sys.os"), 1), nullptr);
+  EXPECT_EQ(writer.SelectSection("[A]"), 0);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_FALSE(fs::exists(files.PathOf("no")));
+}
+
+TEST(ReadNFRewriteFailure, ReadOnlyDirectoryLeavesTheFileUntouched) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  ::chmod(files.directory.c_str(), 0555);
+  EXPECT_EQ(RewriteSection(path, "[Surfaces]", "Gone=1\n"), -1);
+  ::chmod(files.directory.c_str(), 0755);
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+}
+
+TEST(ReadNFRewriteFailure, FailedReplacementKeepsTheOriginalAndSaysSo) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  // A directory where the work copy must go makes writing it fail, for any user.
+  fs::create_directory(files.PathOf("readnf.tmp"));
+  writer.SelectSection("[Surfaces]");
+  std::fputs("Gone=1\n", out);
+  writer.Reset();
+  EXPECT_EQ(writer.Close(), 0);
+  EXPECT_NE(writer.Faults() & kReadNFWriteFailed, 0u);
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+  EXPECT_TRUE(fs::is_directory(files.PathOf("readnf.tmp")));
+}

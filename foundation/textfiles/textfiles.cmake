@@ -1,0 +1,9 @@
+area_sources(FOUNDATION
+  text_functions.cpp
+  read_nf_keys.cpp
+  read_nf.cpp
+  read_nf_parse.cpp)
+area_tests(FOUNDATION
+  tests/text_functions_test.cpp
+  tests/read_nf_parse_test.cpp
+  tests/read_nf_rewrite_test.cpp)

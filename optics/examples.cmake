@@ -1,1 +1,0 @@
-list(APPEND OPTICS_TESTS tests/example_systems_test.cpp)

@@ -1,0 +1,178 @@
+// Conversions between global placement and placement relative to another surface.
+// A surface's frame has its origin at the vertex P and its axes are the columns of its tilt
+// matrix M: a frame vector v is M·v in global axes, a global point Q is M^T·(Q - P) in it.
+
+#include <cmath>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+
+namespace {
+
+DPOINT3 Multiply(const double m[9], const DPOINT3 &v) {
+  return DPOINT3(m[0] * v.x + m[1] * v.y + m[2] * v.z, m[3] * v.x + m[4] * v.y + m[5] * v.z,
+                 m[6] * v.x + m[7] * v.y + m[8] * v.z);
+}
+
+DPOINT3 MultiplyTransposed(const double m[9], const DPOINT3 &v) {
+  return DPOINT3(m[0] * v.x + m[3] * v.y + m[6] * v.z, m[1] * v.x + m[4] * v.y + m[7] * v.z,
+                 m[2] * v.x + m[5] * v.y + m[8] * v.z);
+}
+
+DPOINT3 Add(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x + b.x, a.y + b.y, a.z + b.z); }
+DPOINT3 Sub(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
+
+DPOINT3 Vertex(const TSurface &s) {
+  return DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]);
+}
+
+DPOINT3 Angles(const TSurface &s) {
+  return DPOINT3(s.general.angles[0], s.general.angles[1], s.general.angles[2]);
+}
+
+}  // namespace
+
+DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angles, int flag) {
+  double m[9];
+  BuildTiltMatrix(angles.x, angles.y, angles.z, m);
+  return Add(centre, flag == 1 ? Multiply(m, v) : MultiplyTransposed(m, v));
+}
+
+void TOpticalSystem::FrameMatrix(int s, double m[9]) const {
+  const TSurface *surface = Surface(s);
+  if (surface == nullptr) {
+    BuildTiltMatrix(0.0, 0.0, 0.0, m);
+    return;
+  }
+  // Built from the angles rather than read from the stored matrix, so a surface whose
+  // angles were written directly still has the frame its angles say.
+  BuildTiltMatrix(surface->general.angles[0], surface->general.angles[1],
+                  surface->general.angles[2], m);
+}
+
+DPOINT3 TOpticalSystem::GetSurfacePosition(int i, int j, int mode) const {
+  const int n = SurfaceCount();
+  if (i >= n) i = n - 1;
+  if (i < 0) return DPOINT3();
+  const DPOINT3 position = surfaces.data[i] ? Vertex(*surfaces.data[i]) : DPOINT3();
+  if (mode == kGlobalFrame) return position;
+  if (j < 0) j = 0;
+  if (j == i || j >= n || surfaces.data[j] == nullptr) return DPOINT3();
+  double m[9];
+  FrameMatrix(j, m);
+  return MultiplyTransposed(m, Sub(position, Vertex(*surfaces.data[j])));
+}
+
+void TOpticalSystem::SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode) {
+  SetModifiedFlag();
+  TSurface *surface = Surface(i);
+  if (surface == nullptr) return;
+  DPOINT3 position = point;
+  if (mode != kGlobalFrame) {
+    const int n = SurfaceCount();
+    if (j < 0) j = 0;
+    if (j > n - 1) j = n - 1;
+    const TSurface *reference = Surface(j);
+    if (reference == nullptr) return;
+    double m[9];
+    FrameMatrix(j, m);
+    position = Add(Vertex(*reference), Multiply(m, point));
+  }
+  surface->SetPosition(position.x, position.y, position.z);
+}
+
+DPOINT3 TOpticalSystem::PointInPreviousFrame(int k, const DPOINT3 &point) const {
+  const int n = SurfaceCount();
+  int s = k - 1;
+  if (s > n - 1) s = n - 1;
+  if (s < 0) s = 0;
+  const TSurface *reference = Surface(s);
+  // Without surfaces the global frame is the only one there is.
+  if (reference == nullptr) return point;
+  double m[9];
+  FrameMatrix(s, m);
+  return MultiplyTransposed(m, Sub(point, Vertex(*reference)));
+}
+
+DPOINT3 TOpticalSystem::GetSurfaceAngles(int i, int j, int mode) const {
+  const TSurface *surface = Surface(i);
+  if (surface == nullptr) return DPOINT3();
+  const DPOINT3 angles = Angles(*surface);
+  if (mode == kGlobalFrame) return angles;
+  if (j < 0) j = 0;
+  const TSurface *reference = j == i ? nullptr : Surface(j);
+  if (reference == nullptr) return DPOINT3();
+  return DPOINT3(0.0, angles.y - reference->general.angles[1],
+                 angles.z - reference->general.angles[2]);
+}
+
+void TOpticalSystem::SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const DPOINT3 &angles,
+                                      int mode) {
+  SetModifiedFlag();
+  TSurface *surface = Surface(i);
+  if (surface == nullptr) return;
+  if (j < 0) j = 0;
+  const DPOINT3 current = GetSurfaceAngles(i, j, mode);
+  const DPOINT3 increments = Sub(angles, current);
+  const DPOINT3 moved = RotatePoint(centre, Sub(Vertex(*surface), centre), increments, 1);
+  surface->SetPosition(moved.x, moved.y, moved.z);
+  const DPOINT3 old = Angles(*surface);
+  surface->SetAngles(old.x + increments.x, old.y + increments.y, old.z + increments.z);
+}
+
+void TOpticalSystem::RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT3 &increments) {
+  TSurface *surface = Surface(i);
+  if (surface == nullptr) return;
+  SetModifiedFlag();
+  const DPOINT3 moved = RotatePoint(centre, Sub(Vertex(*surface), centre), increments, 1);
+  SetSurfaceAngles(i, 0, centre, Add(Angles(*surface), increments), kGlobalFrame);
+  SetSurfacePosition(i, 0, moved, kGlobalFrame);
+}
+
+void TOpticalSystem::RotateAboutSurface(int i, int j, const DPOINT3 &increments) {
+  const TSurface *pivot = Surface(j);
+  if (Surface(i) == nullptr || pivot == nullptr) return;
+  RotateAboutPoint(i, Vertex(*pivot), increments);
+}
+
+void TOpticalSystem::RotateSurfaceGroup(int first, int last, int j, const DPOINT3 &increments) {
+  const int n = SurfaceCount();
+  if (Surface(first) == nullptr || Surface(j) == nullptr) return;
+  if (last < 0 || last >= n) last = n - 1;
+  // The pivot's own vertex stays where it is, so turning it inside the range changes no
+  // other surface's result.
+  const DPOINT3 pivot = Vertex(*surfaces.data[j]);
+  for (int k = first; k <= last; ++k) RotateAboutPoint(k, pivot, increments);
+}
+
+void TOpticalSystem::RotateGroupAboutPoint(int first, int last, const DPOINT3 &centre,
+                                           const DPOINT3 &increments) {
+  const int n = SurfaceCount();
+  if (Surface(first) == nullptr) return;
+  if (last < 0 || last >= n) last = n - 1;
+  for (int k = first; k <= last; ++k) RotateAboutPoint(k, centre, increments);
+}
+
+void TOpticalSystem::ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode) {
+  SetModifiedFlag();
+  const int n = SurfaceCount();
+  if (first < 0) first = 0;
+  if (mode != kGlobalFrame || last > n - 1) last = n - 1;
+  for (int k = first; k <= last; ++k) {
+    TSurface *surface = surfaces.data[k];
+    if (surface == nullptr) continue;
+    const DPOINT3 moved = Add(Vertex(*surface), d);
+    surface->SetPosition(moved.x, moved.y, moved.z);
+  }
+}
+
+double TOpticalSystem::TrackLength() const {
+  const int n = SurfaceCount();
+  double length = 0.0;
+  for (int k = 1; k < n; ++k) {
+    if (surfaces.data[k] == nullptr || surfaces.data[k - 1] == nullptr) continue;
+    const DPOINT3 step = Sub(Vertex(*surfaces.data[k]), Vertex(*surfaces.data[k - 1]));
+    length += std::sqrt(step.x * step.x + step.y * step.y + step.z * step.z);
+  }
+  return length;
+}

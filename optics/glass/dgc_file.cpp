@@ -1,0 +1,235 @@
+#include "optics/glass/dgc_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <set>
+
+#include "foundation/tokenizer/glass_name.h"
+#include "foundation/tokenizer/tokenizer.h"
+
+namespace {
+
+constexpr long kHeaderSize = 6;
+constexpr long kEntrySize = 24;
+constexpr int kMaxEntries = 32767;  // chain links are signed 16-bit
+
+int ReadU16(std::FILE *file) {
+  unsigned char b[2];
+  if (std::fread(b, 1, 2, file) != 2) return -1;
+  return b[0] | (b[1] << 8);
+}
+
+std::int16_t I16(const unsigned char *b) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] | (b[1] << 8)));
+}
+
+void PutU16(std::vector<unsigned char> &out, int value) {
+  out.push_back(static_cast<unsigned char>(value & 0xFF));
+  out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
+}
+
+long FileSize(std::FILE *file) {
+  const long here = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  std::fseek(file, here, SEEK_SET);
+  return size;
+}
+
+}  // namespace
+
+TBaseDataFile::TBaseDataFile(const std::string &path) {
+  std::FILE *file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return;
+  const long fileSize = FileSize(file);
+  const int h = ReadU16(file);
+  const int count = ReadU16(file);
+  const int recordSize = ReadU16(file);
+  if (h < 0 || count < 0 || recordSize < 0) {
+    errorText_ = FormatParseError(path.c_str(), 0, "header", "Catalog file is truncated...");
+    std::fclose(file);
+    return;
+  }
+  indexSize_ = h;
+  glassCount_ = count;
+  recordSize_ = recordSize;
+  if (h == 0) {
+    std::fclose(file);
+    return;
+  }
+  try {
+    std::vector<unsigned char> raw(static_cast<std::size_t>(h) * kEntrySize);
+    index_ = std::make_unique<TGlassIndexEntry[]>(static_cast<std::size_t>(h));
+    if (std::fread(raw.data(), 1, raw.size(), file) != raw.size()) {
+      errorText_ = FormatParseError(path.c_str(), 0, "index", "Catalog file is truncated...");
+      index_.reset();
+    } else {
+      for (int i = 0; i < h; ++i) {
+        const unsigned char *b = raw.data() + static_cast<std::size_t>(i) * kEntrySize;
+        TGlassIndexEntry &e = index_[i];
+        e.chainHead = I16(b);
+        e.next = I16(b + 2);
+        std::memcpy(e.name, b + 4, sizeof e.name);
+        e.paired = I16(b + 18);
+        e.recordOffset = static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(b[20]) | (static_cast<std::uint32_t>(b[21]) << 8) |
+            (static_cast<std::uint32_t>(b[22]) << 16) | (static_cast<std::uint32_t>(b[23]) << 24));
+      }
+      recordStart_ = std::ftell(file);
+      if (recordSize == TBaseGlassRecord::kSize) {
+        records_.resize(static_cast<std::size_t>(h) * TBaseGlassRecord::kSize);
+        if (std::fread(records_.data(), 1, records_.size(), file) != records_.size()) {
+          errorText_ = FormatParseError(path.c_str(), 0, "records", "Catalog file is truncated...");
+          index_.reset();
+        }
+      }
+      if (index_ && !Validate(path, fileSize)) index_.reset();
+    }
+  } catch (const std::bad_alloc &) {
+    index_.reset();
+    records_.clear();
+  }
+  std::fclose(file);
+  if (!index_) {
+    glassCount_ = 0;
+    records_.clear();
+  }
+}
+
+bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
+  char where[32];
+  const auto fail = [&](int entry, const char *message) {
+    std::snprintf(where, sizeof where, "entry %d", entry);
+    errorText_ = FormatParseError(path.c_str(), 0, where, message);
+    return false;
+  };
+  if (recordSize_ != TBaseGlassRecord::kSize) {
+    std::snprintf(where, sizeof where, "%d", recordSize_);
+    errorText_ = FormatParseError(path.c_str(), 0, where, "Wrong record size...");
+    return false;
+  }
+  const long expected = kHeaderSize + (kEntrySize + TBaseGlassRecord::kSize) * indexSize_;
+  if (fileSize >= 0 && fileSize < expected) return fail(indexSize_, "Catalog file is truncated...");
+  // The count only informs listings; a count beyond the index is held to it.
+  if (glassCount_ > indexSize_) glassCount_ = indexSize_;
+  for (int i = 0; i < indexSize_; ++i) {
+    const TGlassIndexEntry &e = index_[i];
+    if (e.chainHead < -1 || e.chainHead >= indexSize_ || e.next < -1 || e.next >= indexSize_)
+      return fail(i, "Chain index out of range...");
+    if (std::memchr(e.name, '\0', sizeof e.name) == nullptr)
+      return fail(i, "Glass name without terminator...");
+    if (e.paired < kPairedSecond || e.paired >= indexSize_ || (e.paired == kPairedSecond && i == 0))
+      return fail(i, "Paired name out of range...");
+    const long offset = static_cast<long>(e.recordOffset) - recordStart_;
+    if (offset < 0 || offset % TBaseGlassRecord::kSize != 0 ||
+        offset / TBaseGlassRecord::kSize >= indexSize_)
+      return fail(i, "Record offset out of range...");
+  }
+  // Every chain must end within the index size, or a look-up would circle.
+  for (int i = 0; i < indexSize_; ++i) {
+    int e = index_[i].chainHead;
+    int steps = 0;
+    while (e >= 0 && steps <= indexSize_) {
+      e = index_[e].next;
+      ++steps;
+    }
+    if (steps > indexSize_) return fail(i, "Hash chain loops...");
+  }
+  return true;
+}
+
+std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
+  if (!IsOk() || entry < 0 || entry >= indexSize_) return nullptr;
+  const long offset = static_cast<long>(index_[entry].recordOffset) - recordStart_;
+  const long k = offset / TBaseGlassRecord::kSize;
+  if (offset < 0 || k >= indexSize_) return nullptr;
+  auto record = std::unique_ptr<TBaseGlassRecord>(new (std::nothrow) TBaseGlassRecord);
+  if (!record) return nullptr;
+  DecodeBaseGlassRecord(records_.data() + k * TBaseGlassRecord::kSize, *record);
+  return record;
+}
+
+std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecord(std::string_view name) const {
+  return GetRecordAt(Find(name));
+}
+
+bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses,
+                  std::string &error) {
+  struct Entry {
+    std::string name;
+    int paired;
+    const TBaseGlassRecord *record;
+  };
+  std::vector<Entry> entries;
+  std::set<std::string> seen;
+  for (const TDgcGlass &glass : glasses) {
+    const bool paired = !glass.secondName.empty();
+    const int position = static_cast<int>(entries.size());
+    for (int k = 0; k < (paired ? 2 : 1); ++k) {
+      const std::string name = NormalizedGlassName(k == 0 ? glass.name : glass.secondName);
+      if (name.empty() || name.size() > kGlassNameMax) {
+        error = "Glass name empty or longer than 13 characters: '" + name + "'";
+        return false;
+      }
+      if (!seen.insert(name).second) {
+        error = "Glass is duplicated: '" + name + "'";
+        return false;
+      }
+      entries.push_back(
+          {name, paired ? (k == 0 ? position + 1 : kPairedSecond) : kPairedNone, &glass.record});
+    }
+  }
+  const int h = static_cast<int>(entries.size());
+  if (h == 0 || h > kMaxEntries) {
+    error = "A catalog holds 1 to 32767 names";
+    return false;
+  }
+  std::vector<std::int16_t> head(h, -1), next(h, -1), tail(h, -1);
+  for (int i = 0; i < h; ++i) {
+    const int bucket = GlassNameHash(entries[i].name, h);
+    if (head[bucket] < 0)
+      head[bucket] = static_cast<std::int16_t>(i);
+    else
+      next[tail[bucket]] = static_cast<std::int16_t>(i);
+    tail[bucket] = static_cast<std::int16_t>(i);
+  }
+  const long recordStart = kHeaderSize + kEntrySize * h;
+  std::vector<unsigned char> out;
+  PutU16(out, h);
+  PutU16(out, static_cast<int>(glasses.size()));
+  PutU16(out, TBaseGlassRecord::kSize);
+  for (int i = 0; i < h; ++i) {
+    PutU16(out, head[i] & 0xFFFF);
+    PutU16(out, next[i] & 0xFFFF);
+    char name[14] = {};
+    std::memcpy(name, entries[i].name.data(), entries[i].name.size());
+    out.insert(out.end(), name, name + sizeof name);
+    PutU16(out, entries[i].paired & 0xFFFF);
+    const auto offset = static_cast<std::uint32_t>(recordStart + TBaseGlassRecord::kSize * i);
+    for (int b = 0; b < 4; ++b)
+      out.push_back(static_cast<unsigned char>((offset >> (8 * b)) & 0xFF));
+  }
+  for (int i = 0; i < h; ++i) {
+    unsigned char bytes[TBaseGlassRecord::kSize];
+    EncodeBaseGlassRecord(*entries[i].record, bytes);
+    out.insert(out.end(), bytes, bytes + sizeof bytes);
+  }
+  const std::string temporary = path + ".tmp";
+  std::FILE *file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) {
+    error = "Cannot write '" + temporary + "'";
+    return false;
+  }
+  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+  const bool closed = std::fclose(file) == 0;
+  std::error_code renameError;
+  if (written && closed) std::filesystem::rename(temporary, path, renameError);
+  if (!written || !closed || renameError) {
+    std::remove(temporary.c_str());
+    error = "Cannot write '" + path + "'";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,118 @@
+#include "optics/glass/glass_catalog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/testing/tests/approx.h"
+#include "optics/glass/data_file.h"
+#include "optics/glass/dgc_file.h"
+#include "optics/glass/glass_info.h"
+#include "optics/glass/tests/glass_test_support.h"
+
+namespace {
+
+constexpr double kCatalogDigits = 5e-7;
+
+// A directory with a binary catalog "Main" (mixed case on disk), "other" and a private one.
+class CatalogDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    TDgcGlass crown{"N-BK7", "", CrownRecord()};
+    TDgcGlass ge{"Ge", "GERMANIUM", CrownRecord()};
+    ASSERT_TRUE(WriteDgcFile(dir_.File("Main.dgc"), {crown, ge}, error)) << error;
+    TDgcGlass flint{"F2", "", CrownRecord()};
+    ASSERT_TRUE(WriteDgcFile(dir_.File("other.dgc"), {flint}, error)) << error;
+    dir_.Write("private.tgc", "\"MY-GLASS\"\nindices\nwl 0.5 0.6\n1.52 1.51\nend\n");
+  }
+  ScratchDir dir_{"catalog_set"};
+};
+
+}  // namespace
+
+TEST_F(CatalogDir, OpensBinaryAndPrivateCatalogs) {
+  TGlassCatalog catalogs(dir_.Path(), "main");
+  ASSERT_TRUE(catalogs.IsOk()) << catalogs.ErrorText();
+  EXPECT_EQ(catalogs.GetGlassCount(), 2);
+  EXPECT_FALSE(catalogs.CurrentIsPrivate());
+  const auto crown = catalogs.GetGlass("n-bk7");
+  ASSERT_TRUE(crown);
+  EXPECT_APPROX(crown->IndexAt(0.5875618), 1.516800, kCatalogDigits);
+  EXPECT_FALSE(catalogs.GetGlass("MY-GLASS"));
+
+  catalogs.Open("PRIVATE");
+  ASSERT_TRUE(catalogs.IsOk()) << catalogs.ErrorText();
+  EXPECT_TRUE(catalogs.CurrentIsPrivate());
+  const auto mine = catalogs.GetGlass("my-glass");
+  ASSERT_TRUE(mine);
+  EXPECT_APPROX(mine->IndexAt(0.55), 1.515, 1e-12);
+  EXPECT_FALSE(catalogs.GetGlass("N-BK7"));
+}
+
+TEST_F(CatalogDir, CachedCatalogsAreNotReadAgain) {
+  TGlassCatalog catalogs(dir_.Path(), "main");
+  const TDataFile *first = catalogs.Current();
+  catalogs.Open("MAIN");
+  EXPECT_EQ(catalogs.Current(), first);
+  catalogs.Open("other");
+  EXPECT_NE(catalogs.Current(), first);
+  // Changes on disk stay unseen: the cached copy is used.
+  std::remove(dir_.File("Main.dgc").c_str());
+  catalogs.Open("main");
+  EXPECT_EQ(catalogs.Current(), first);
+  EXPECT_TRUE(catalogs.GetGlass("GE"));
+}
+
+TEST_F(CatalogDir, MissingCatalogIsReported) {
+  TGlassCatalog catalogs(dir_.Path(), "absent");
+  EXPECT_FALSE(catalogs.IsOk());
+  EXPECT_EQ(catalogs.ErrorText(),
+            "GCatalog: Catalog '" + dir_.File("absent.dgc") + "' bad or not found...");
+  EXPECT_FALSE(catalogs.GetGlass("N-BK7"));
+  EXPECT_EQ(catalogs.GetGlassCount(), 0);
+  catalogs.Open("main");
+  EXPECT_TRUE(catalogs.IsOk());
+  EXPECT_EQ(catalogs.ErrorText(), "");
+  TGlassCatalog nothing;
+  EXPECT_FALSE(nothing.IsOk());
+  EXPECT_FALSE(nothing.GetGlass("N-BK7"));
+}
+
+TEST_F(CatalogDir, BadPrivateCatalogCarriesItsParserMessage) {
+  const std::string path = dir_.Write("private.tgc", "\"A\"\nindices\nwl 0.5\n");
+  TGlassCatalog catalogs(dir_.Path(), "private");
+  EXPECT_FALSE(catalogs.IsOk());
+  EXPECT_NE(catalogs.ErrorText().find("Lack of the 'end' keyword..."), std::string::npos);
+}
+
+TEST_F(CatalogDir, SecondNamesAndListing) {
+  TGlassCatalog catalogs(dir_.Path(), "other");
+  EXPECT_EQ(catalogs.GetStoredGlassName("main", "ge"), "GERMANIUM");
+  EXPECT_EQ(catalogs.GetStoredGlassName("", "germanium"), "GE");
+  EXPECT_EQ(catalogs.GetStoredGlassName("", "N-BK7"), "");
+  EXPECT_EQ(catalogs.GetStoredGlassName("", "absent"), "");
+  TGlassIterator it;
+  catalogs.SetIterator(it);
+  EXPECT_EQ(it.Next(), "N-BK7");
+  EXPECT_EQ(it.Next(), "GE");
+  EXPECT_EQ(it.Next(), "");
+}
+
+TEST(GlassCatalog, MoreThanTwentyCatalogsEvictTheOldest) {
+  ScratchDir dir("catalog_many");
+  std::string error;
+  for (int i = 0; i < 25; ++i) {
+    TDgcGlass g{"G" + std::to_string(i), "", CrownRecord()};
+    ASSERT_TRUE(WriteDgcFile(dir.File("c" + std::to_string(i) + ".dgc"), {g}, error)) << error;
+  }
+  TGlassCatalog catalogs(dir.Path(), "c0");
+  for (int i = 1; i < 25; ++i) {
+    catalogs.Open("c" + std::to_string(i));
+    ASSERT_TRUE(catalogs.IsOk()) << i;
+    EXPECT_TRUE(catalogs.GetGlass("G" + std::to_string(i))) << i;
+  }
+  // The first catalog was evicted and is read again from disk.
+  catalogs.Open("c0");
+  EXPECT_TRUE(catalogs.GetGlass("G0"));
+}

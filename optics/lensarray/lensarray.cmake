@@ -1,0 +1,13 @@
+area_sources(OPTICS
+  lens_array_geometry.cpp
+  lens_array_cells.cpp
+  micro_element.cpp
+  micro_tor.cpp
+  lens_array.cpp
+  lens_array_preview.cpp)
+area_tests(OPTICS
+  tests/lens_array_geometry_test.cpp
+  tests/micro_element_test.cpp
+  tests/lens_array_test.cpp
+  tests/lens_array_preview_test.cpp
+  tests/lens_array_optics_test.cpp)

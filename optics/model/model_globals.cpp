@@ -1,0 +1,94 @@
+#include "optics/model/model_globals.h"
+
+#include "optics/model/file_data.h"
+#include "optics/model/ray.h"
+#include "optics/model/temporary_directory.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+int modifiedFlag = 0;
+std::uint64_t changeCount = 0;
+TGlassCatalog *glassCatalog = nullptr;
+
+std::string &PendingText() {
+  static std::string text;
+  return text;
+}
+
+std::string &ProgramDirText() {
+  static std::string text = ProgramDirectory();
+  return text;
+}
+
+struct TTempDirState {
+  bool fixed = false;
+  std::string path;
+  TTemporaryDirectoryLock lock;
+};
+
+TTempDirState &TempDirState() {
+  static TTempDirState state;
+  return state;
+}
+
+}  // namespace
+
+void SetModifiedFlag() {
+  modifiedFlag = 1;
+  ++changeCount;
+}
+
+int GetModifiedFlag() { return modifiedFlag; }
+
+void ClearModifiedFlag() { modifiedFlag = 0; }
+
+std::uint64_t ModelChangeCount() { return changeCount; }
+
+void AppendPendingMessage(const std::string &text) { PendingText() += text; }
+
+const std::string &PendingMessage() { return PendingText(); }
+
+std::string TakePendingMessage() {
+  std::string text;
+  text.swap(PendingText());
+  return text;
+}
+
+const std::string &ProgramDir() { return ProgramDirText(); }
+
+void SetProgramDir(const std::string &directory) { ProgramDirText() = directory; }
+
+const std::string &TempDir() {
+  TTempDirState &state = TempDirState();
+  if (!state.fixed) SetupTemporaryDirectory();
+  return state.path;
+}
+
+const std::string &SetupTemporaryDirectory() {
+  TTempDirState &state = TempDirState();
+  state.path = state.lock.Acquire(TemporaryBaseDirectory());
+  state.fixed = true;
+  return state.path;
+}
+
+void SetTempDir(const std::string &directory) {
+  TTempDirState &state = TempDirState();
+  state.lock.Release();
+  state.path = directory;
+  state.fixed = true;
+}
+
+TGlassCatalog *GetGlassCatalog() { return glassCatalog; }
+
+void SetGlassCatalog(TGlassCatalog *catalog) { glassCatalog = catalog; }
+
+TCurrentRay &SavedRay() {
+  static TCurrentRay ray(0.0, 0.0, 0.0);
+  return ray;
+}
+
+TFileData &DensityFileData() {
+  static TFileData record;
+  return record;
+}

@@ -1,0 +1,194 @@
+#pragma once
+// The optical system: its surfaces in order (object first, image last), the system-wide
+// settings, the optical-path record of the trace and two work arrays.
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/containers/mem.h"
+#include "foundation/containers/points.h"
+#include "optics/model/eikonal_info.h"
+#include "optics/model/optical_system_information.h"
+#include "optics/psf/psf_sample_info.h"
+#include "optics/model/ray.h"
+#include "optics/model/surface.h"
+
+class TBeamsPar;
+
+// Mode argument of the frame operations: global values; any other value is relative to a
+// reference surface.
+constexpr int kGlobalFrame = 1;
+constexpr int kRelativeFrame = 0;
+
+// C + M(a)·v when flag is 1, else C + M(a)^T·v, with M the surface tilt matrix of a.
+DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angles, int flag);
+
+class TOpticalSystem {
+ public:
+  // An empty system with the default settings; sets the modified flag.
+  TOpticalSystem();
+  // A deep copy: every surface is cloned. It counts as a change (the modified flag is set).
+  TOpticalSystem(const TOpticalSystem &other);
+  TOpticalSystem &operator=(const TOpticalSystem &other);
+  // Virtual because the edited system derives from this class.
+  virtual ~TOpticalSystem();
+
+  int SurfaceCount() const { return surfaces.data ? surfaces.cols * surfaces.rows : 0; }
+  // Surface i, or null outside 0..count-1.
+  TSurface *Surface(int i) const { return i >= 0 && i < SurfaceCount() ? surfaces.data[i] : nullptr; }
+
+  // Deletes every surface and resets the stop and pupil choice; not a change of its own.
+  void DeleteAllSurfaces();
+  // Appends s (the system owns it) and answers it. After the first surface the new one
+  // takes the index before of the last surface on both of its sides. Null when s is null or
+  // the list cannot grow (s is then deleted, since ownership passed).
+  TSurface *AddSurface(TSurface *s);
+  // Stores s at i (clamped to 0..count) and answers 1; 0 for a null s or a failed growth
+  // (s is then deleted).
+  int InsertSurface(TSurface *s, int i);
+  // Deletes surface i; an index outside the list changes nothing.
+  void DeleteSurface(int i);
+  // Index of s, or -1.
+  int FindSurface(const TSurface *s) const;
+  // Moves s to place j (clamped to the list); 0 when s is not in the list. Not a change.
+  int MoveSurface(TSurface *s, int j);
+  int HasRasterZones() const;
+  // Frees the second work array.
+  void ReleaseWorkArray();
+  // Replaces the surfaces by two plane surfaces 10 apart with semi-apertures of 5 and
+  // prepares the system; the settings stay as they were.
+  void NewDefault();
+
+  // Indices, mirror signs, curvatures and pipe walls before tracing: 0 without surfaces,
+  // -1 when glasses are missing, 1 after a partial preparation, else the pupil solve's.
+  int Prepare(double lambdaW, int full, int warn);
+
+  // Materials (system_prepare.cpp). ComputeIndices answers the glasses that cannot be
+  // found (", " between names); a temperature or pressure of 0 means the system's own.
+  std::string ComputeIndices(double wavelength, double temperature, double pressure);
+  std::string FindGlassesOutOfRange() const;
+  void ApplyThermalExpansion();
+  void RoundNdToPowerOfTwo();
+
+  // The system file (system_file_read.cpp, system_file_write.cpp). ReadFile: 1 when read
+  // and prepared; 0 otherwise, with the system untouched unless the file was read whole
+  // and only its glasses are missing. nameMode 0: the file's Name, 1: fileName, else kept.
+  int ReadFile(const std::string &fileName, int nameMode);
+  // 1 when written; null or empty writes to the system's name.
+  int WriteFile(const char *fileName);
+
+  // The sequential trace (system_trace.cpp). mode 1 plain, 2 reference ray, 3 wavefront
+  // ray; positive leaves the ray in the last surface's frame, otherwise global.
+  int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
+  // Plain traces (mode 1 or -1, no hit lists) of many independent rays at once: each ray
+  // and each result (when results is given) are exactly those of TraceRay. Surfaces are
+  // taken in turn across the whole batch, so the processor overlaps the rays' work.
+  // Answers the number of rays whose result is 1.
+  int TraceRays(TCurrentRay *rays, int count, int mode, int *results);
+  // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
+  int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
+  // The point less the vertex of surface i, both turned into its frame when it is tilted.
+  TIntersectionPoint ToSurfaceFrame(int i, const double point[3], const double direction[3]) const;
+
+  // Pupil state of this system. The program-wide modified flag says that some system
+  // changed; this system's mark says whether its own pupils were solved after the last
+  // change of any system, so solving one system (a copy, the clipboard) never leaves
+  // another one's pupils stale.
+  bool PupilsNeedSolving() const;
+  // Called by the pupil solve when it has brought this system's derived data up to date:
+  // clears the modified flag and marks this system solved for the present state.
+  void MarkPupilsSolved();
+
+  // Starting rays (starting_rays.cpp). A field point (fA, fB) is the object height for a
+  // finite object, else two field angles in degrees; a pupil point (pA, pB) is an offset
+  // from the chief ray's crossing of the entrance-pupil plane. The pupils must have been
+  // solved for the same field point first. Rays are global and ready for TraceRay.
+  TCurrentRay MakeRay(double fA, double fB, double pA, double pB) const;
+  // From a point (x, y, z) in surface 0's frame through the pupil point; finite object.
+  TCurrentRay MakeRayFromPoint(double x, double y, double z, double pA, double pB) const;
+  // From (0, y, z) in the vertex plane of surface |k| at angles alpha, beta (radians); a
+  // negative k runs towards lower surface indices. |k| past the list: status -5.
+  TCurrentRay MakeRayVariant(int k, double y, double z, double alpha, double beta) const;
+  // From the vertex plane of surface |k| towards the next surface with a vertex off that
+  // plane: mode 0 aims from (0, y, z) at the offsets (pA, pB) from its vertex; any other
+  // mode takes y, z as angles in degrees and passes that surface at (pA, pB).
+  TCurrentRay MakeRayToPoint(int k, double y, double z, double pA, double pB, int mode) const;
+  // One meridional fan per field value across 0.99 of the entrance pupil (rays not traced).
+  void BuildRayFans(const Mem<double> &fields, TBeamsPar &beams);
+
+  // Pupils and first-order constants (pupils.cpp, first_order.cpp, auto_focus.cpp).
+  // Solves only when this system changed since its last solve: 1 when nothing was to do.
+  int UpdatePupils(double fieldA, double fieldB);
+  // Stop, pupils and chief ray of the beam at (fieldA, fieldB): 1 found, 0 no chief ray,
+  // -1 failure.
+  int SolveChiefRay(double fieldA, double fieldB);
+  // Focal length, back focal distance and magnification: 1, or -1 when a ray fails.
+  int FirstOrderParaxial();
+  int FirstOrderReal();
+  // Moves the image surface to the smallest ray spread over the field points (null first
+  // list: AlfaM; null second list: 0 for every field).
+  void AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fieldsB);
+  // The s that makes max - min of a[i] - s b[i] (i < n) smallest.
+  double BestShift(const Mem<double> &a, const Mem<double> &b, int n) const;
+  // Central-difference slope of that spread at s.
+  double SpreadSlope(const Mem<double> &a, const Mem<double> &b, int n, double s) const;
+  // Image-plane interval (Discrete) and pupil step of diffraction work.
+  void SetupFieldSampling();
+
+  // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
+  DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
+  void SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode);
+  // The global point in the frame of surface k - 1 (k - 1 clamped to the list).
+  DPOINT3 PointInPreviousFrame(int k, const DPOINT3 &point) const;
+  // Relative angles are (0, ay_i - ay_j, az_i - az_j): the roll about the axis is never
+  // reported relatively, so a relative triple set back turns the surface by its x value.
+  DPOINT3 GetSurfaceAngles(int i, int j, int mode) const;
+  // Turns surface i about centre until its angles (global or relative to j) are the given
+  // ones; its vertex follows the same turn about the centre.
+  void SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const DPOINT3 &angles, int mode);
+  void RotateAboutSurface(int i, int j, const DPOINT3 &increments);
+  void RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT3 &increments);
+  void RotateSurfaceGroup(int first, int last, int j, const DPOINT3 &increments);
+  void RotateGroupAboutPoint(int first, int last, const DPOINT3 &centre,
+                             const DPOINT3 &increments);
+  // Adds d to the vertices first..last (mode 1) or first..end (any other mode).
+  void ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode);
+  // Sum of the distances between consecutive vertices.
+  double TrackLength() const;
+
+  // PSF nodes (psf_nodes.cpp, psf_polychromatic.cpp). The PSF is left in workArray1 (Nd x
+  // Nd, row-major, centre node at (Nd/2, Nd/2)) and its centre in info.psfResults. A field
+  // point is as for MakeRay; storeCentre != 0 stores the chief ray's image point.
+  // 1 when a PSF was made; 0 when none was (no passing ray, no memory, cancelled).
+  int ComputePolychromaticPSF(double fieldA, double fieldB);
+  int ComputePSFNodes(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleDiffractionPupil(double fieldA, double fieldB, int storeCentre);
+  TPSFSampleInfo SampleGeometricSpot(double fieldA, double fieldB, int storeCentre);
+
+  // Whole-system operations (system_turn.cpp, whole_system.cpp).
+  // Turns the system round: light runs from the old image side to the old object side.
+  void TurnSystem();
+  // This system becomes a copy of source through the system file; the reader's result.
+  int Duplicate(const TOpticalSystem &source);
+  // Sets the outer semi-heights of surfaces first..last to the heights the beams reach.
+  void FitSemiHeights(int first, int last, int rayCount);
+  // On axis: the PSF peak against the aberration-free one, and exp(-(2 pi sigma)^2) from
+  // the wavefront variance sigma^2 (waves^2) of two fans.
+  void StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount);
+
+  std::string name;             // the file name the editor shows
+  Mem<TSurface *> surfaces;     // one row; the system owns every surface
+  TOpticalSystemInformation info;
+  TEikonalInfo eikonal;
+  Mem<float> workArray1;
+  Mem<float> workArray2;
+  // 1 while the last preparation found glasses missing: such a system is not traced.
+  int materialsMissing = 0;
+
+ private:
+  void CopySurfacesFrom(const TOpticalSystem &other);
+  // The tilt matrix of surface s built from its angles (identity when untilted).
+  void FrameMatrix(int s, double m[9]) const;
+
+  std::uint64_t pupilsSolvedAt_ = 0;  // the change count when this system was last solved
+};

@@ -1,0 +1,60 @@
+#pragma once
+// The system-wide settings of an optical system (the keys of its file's common section)
+// together with the results of the pupil solve.
+
+#include "foundation/containers/mem.h"
+#include "optics/model/spectral_info.h"
+
+class TOpticalSystemInformation {
+ public:
+  // The block's own defaults; the system's constructor then changes Unit, LambdaW and Coord.
+  TOpticalSystemInformation();
+
+  double reserved1 = 0.0;
+  Mem<double> AlfaM;                // field values of the beams, one row
+  int Unit = 1;                     // 1: the file holds each AlfaM value x 60
+  double Temperature = 20.0;        // degrees Celsius
+  double geometryTemperature = 20.0;  // the temperature the geometry stands at
+  double Pressure = 760.0;          // mm Hg
+  Mem<TSpectralInfo> Spectrum;      // Lambda and Weight, one row
+  double LambdaW = 0.54;            // working wavelength, micrometres
+  int MonochromeSystem = 1;
+  int ObjectFinite = 0;             // 0: object at infinity
+  int ImageFinite = 1;              // 0: image at infinity
+  int TurnSystem = 0;               // toggled each time the system is turned round
+  int AutoSetPupilParameters = 0;   // 1: stop and pupil found automatically
+  int Nray = 21;                    // rays per fan
+  int readerFlag = 0;               // set to 1 by the file reader before the common section
+  int EnablePipe = 0;               // 1: light-pipe walls are built and traced
+  int DrawAllRays = 0;              // 1: rays go on past blocking apertures
+  int reserved18 = 0;
+  int firstOrderMode = 1;           // 0: first-order constants from paraxial rays
+  int Nd = 64;                      // pupil samples for diffraction work
+  int prepareCounter = 0;           // the exponent of Nd after the preparation
+  int Difrac = 1;                   // 0: diffraction sampling off
+  double Discrete = 0.0;            // image-plane sampling interval
+  double pupilStep = 0.0;           // pupil sampling interval
+  int psfState = 0;
+  int ShowRecommendation = 1;
+  int wholeSystemState = 0;
+  int Coord = 1;                    // 1: global positions; otherwise relative to the previous
+  double N1 = 1.0;                  // index of the surrounding medium
+  double reserved30 = 0.0;
+  double focalLength = 0.0;
+  double backFocalDistance = 0.0;
+  double psfResults[3] = {0.0, 0.0, 0.0};
+  double magnification = 0.0;
+  double entrancePupilDiameter = 0.0;
+  double entrancePupilPoint[3] = {0.0, 0.0, 0.0};
+  int reserved39 = 1;
+  double exitPupilDiameter = 0.0;
+  double exitPupilPoint[3] = {0.0, 0.0, 0.0};
+  int reserved42 = 1;
+  double Dentr = 0.0;               // user's entrance-pupil diameter (> 0: given)
+  int stopIndex = -1;               // aperture stop, from 0; -1: none
+  int Naper = 0;                    // user's stop surface, from 1; 0: none
+  // PSF options: further diffraction orders of a holographic surface on each side, and
+  // pupil samples taken as amplitude 1, phase 0 (the aberration-free reference).
+  int hoeOrderCount = 0;
+  int aberrationFree = 0;
+};

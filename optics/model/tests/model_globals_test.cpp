@@ -1,0 +1,201 @@
+#include "optics/model/model_globals.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "optics/model/file_data.h"
+#include "optics/model/ray.h"
+#include "optics/model/temporary_directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh directory under the build's temporary place, removed afterwards.
+class ScratchDirectory {
+ public:
+  explicit ScratchDirectory(const std::string &name)
+      : path_(fs::temp_directory_path() / ("model_test_" + name + "_" + std::to_string(getpid()))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchDirectory() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+  }
+  std::string Path() const { return path_.string(); }
+
+ private:
+  fs::path path_;
+};
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char *name, const char *value) : name_(name) {
+    if (const char *old = std::getenv(name)) {
+      had_ = true;
+      old_ = old;
+    }
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+  }
+  ~ScopedVariable() {
+    if (had_) setenv(name_, old_.c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char *name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(ModifiedFlag, EverySetAdvancesTheChangeCount) {
+  ClearModifiedFlag();
+  EXPECT_EQ(GetModifiedFlag(), 0);
+  const auto before = ModelChangeCount();
+  SetModifiedFlag();
+  SetModifiedFlag();
+  EXPECT_EQ(GetModifiedFlag(), 1);
+  EXPECT_EQ(ModelChangeCount(), before + 2);
+  ClearModifiedFlag();
+  EXPECT_EQ(ModelChangeCount(), before + 2);
+}
+
+TEST(PendingMessage, AppendsUntilTakenThenEmpty) {
+  TakePendingMessage();
+  AppendPendingMessage("Chief ray in beam 1 does not pass!");
+  AppendPendingMessage(" Chief ray in beam 2 does not pass!");
+  EXPECT_EQ(PendingMessage(),
+            "Chief ray in beam 1 does not pass! Chief ray in beam 2 does not pass!");
+  EXPECT_EQ(TakePendingMessage(),
+            "Chief ray in beam 1 does not pass! Chief ray in beam 2 does not pass!");
+  EXPECT_EQ(PendingMessage(), "");
+}
+
+TEST(ModelGlobals, GlassCatalogPointerAndSavedRay) {
+  EXPECT_EQ(GetGlassCatalog(), nullptr);
+  int stand = 0;
+  SetGlassCatalog(reinterpret_cast<TGlassCatalog *>(&stand));
+  EXPECT_EQ(GetGlassCatalog(), reinterpret_cast<TGlassCatalog *>(&stand));
+  SetGlassCatalog(nullptr);
+  EXPECT_EQ(SavedRay().x, 0.0);
+  EXPECT_EQ(SavedRay().N, 1.0);
+  EXPECT_EQ(DensityFileData().weight, 1.0f);
+  EXPECT_FALSE(ProgramDir().empty());
+}
+
+TEST(TemporaryDirectory, BaseFollowsTmpThenTempThenTmpdir) {
+  ScopedVariable tmp("TMP", "/first");
+  ScopedVariable temp("TEMP", "/second");
+  ScopedVariable tmpdir("TMPDIR", "/third");
+  EXPECT_EQ(TemporaryBaseDirectory(), "/first");
+  {
+    ScopedVariable noTmp("TMP", nullptr);
+    EXPECT_EQ(TemporaryBaseDirectory(), "/second");
+    ScopedVariable noTemp("TEMP", "");
+    EXPECT_EQ(TemporaryBaseDirectory(), "/third");
+    ScopedVariable noTmpdir("TMPDIR", nullptr);
+    EXPECT_FALSE(TemporaryBaseDirectory().empty());
+  }
+}
+
+TEST(TemporaryDirectory, SecondProgramTakesItsOwnSubdirectory) {
+  ScratchDirectory base("lock");
+  std::string firstPath;
+  {
+    TTemporaryDirectoryLock first;
+    firstPath = first.Acquire(base.Path());
+    ASSERT_TRUE(first.Locked());
+    EXPECT_NE(firstPath, base.Path());
+    EXPECT_TRUE(fs::is_directory(firstPath));
+    EXPECT_EQ(fs::path(firstPath).parent_path(), fs::path(base.Path()));
+
+    // A second lock on its own descriptor stands for a second running program.
+    TTemporaryDirectoryLock second;
+    const std::string secondPath = second.Acquire(base.Path());
+    ASSERT_TRUE(second.Locked());
+    EXPECT_NE(secondPath, firstPath);
+  }
+  // The first program ended: the next start finds its subdirectory (and its undo files).
+  TTemporaryDirectoryLock next;
+  EXPECT_EQ(next.Acquire(base.Path()), firstPath);
+}
+
+TEST(TemporaryDirectory, UnwritableBaseFallsBackToTheBaseItself) {
+  TTemporaryDirectoryLock lock;
+  const std::string missing = "/nonexistent-model-test-base/below";
+  EXPECT_EQ(lock.Acquire(missing), missing);
+  EXPECT_FALSE(lock.Locked());
+}
+
+TEST(TemporaryDirectory, SetupUsesTheEnvironment) {
+  ScratchDirectory base("setup");
+  ScopedVariable tmp("TMP", base.Path().c_str());
+  const std::string chosen = SetupTemporaryDirectory();
+  EXPECT_EQ(fs::path(chosen).parent_path(), fs::path(base.Path()));
+  EXPECT_EQ(TempDir(), chosen);
+  SetTempDir(base.Path());
+  EXPECT_EQ(TempDir(), base.Path());
+}
+
+TEST(FileData, HeaderAndPixelsLieWhereTheFormatSays) {
+  ScratchDirectory directory("raster");
+  TFileData record;
+  record.fileName = directory.Path() + "/one.img";
+  record.wavelength = 0.5461f;
+  Mem<float> raster(1, 1);
+  raster.data[0] = 2.5f;
+  ASSERT_EQ(record.Write(raster), 1);
+  EXPECT_EQ(fs::file_size(record.fileName), 56u);
+  std::FILE *file = std::fopen(record.fileName.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  unsigned char bytes[56];
+  ASSERT_EQ(std::fread(bytes, 1, 56, file), 56u);
+  std::fclose(file);
+  float wavelength = 0.0f, pixel = 0.0f;
+  std::int32_t width = 0;
+  std::memcpy(&width, bytes, 4);
+  std::memcpy(&wavelength, bytes + 44, 4);
+  std::memcpy(&pixel, bytes + 52, 4);
+  EXPECT_EQ(width, 1);
+  EXPECT_EQ(wavelength, 0.5461f);
+  EXPECT_EQ(pixel, 2.5f);
+}
+
+TEST(FileData, ReadBackGivesTheSameRasterAndCopiesKeepTheName) {
+  ScratchDirectory directory("roundtrip");
+  TFileData record;
+  record.fileName = directory.Path() + "/r.img";
+  record.fieldY = -3.25;
+  Mem<float> raster(3, 2);
+  for (int k = 0; k < 6; ++k) raster.data[k] = 0.5f * static_cast<float>(k);
+  ASSERT_EQ(record.Write(raster), 1);
+  TFileData copy(record);
+  EXPECT_EQ(copy.fileName, record.fileName);
+  copy.fieldY = 0.0;
+  copy.width = 0;
+  Mem<float> back;
+  ASSERT_EQ(copy.Read(back), 1);
+  EXPECT_EQ(copy.fieldY, -3.25);
+  ASSERT_EQ(back.cols, 3);
+  ASSERT_EQ(back.rows, 2);
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(back.data[k], 0.5f * static_cast<float>(k));
+  TFileData missing;
+  missing.fileName = directory.Path() + "/none.img";
+  missing.width = 9;
+  EXPECT_EQ(missing.Read(back), 0);
+  EXPECT_EQ(missing.width, 9);
+  EXPECT_EQ(back.cols, 3);
+}
+
+}  // namespace

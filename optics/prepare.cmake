@@ -1,1 +1,0 @@
-list(APPEND OPTICS_TESTS tests/system_prepare_test.cpp)

@@ -1,0 +1,229 @@
+// Preparation of a system for tracing: glass names to refractive indices at the working
+// wavelength, mirror signs, the geometry at the system temperature, pupil sampling size,
+// curvatures, attenuation defaults and light-pipe walls.
+
+#include <strings.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/pipe/pipe_surface.h"
+#include "optics/interaction/surface_trace.h"
+#include "optics/systemfile/system_materials.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+// The name a plain-index glass gets: the index as "%-9.6f" (the form the editor shows),
+// unless six decimals would change the index; then the shortest text that reads back
+// exactly, so preparing and saving never rounds a user's index.
+std::string IndexGlassName(double index) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%-9.6f", index);
+  if (std::strtod(text, nullptr) == index) return text;
+  const auto result = std::to_chars(text, text + sizeof text - 1, index);
+  *result.ptr = '\0';
+  return text;
+}
+
+double Sign(double value) { return value < 0.0 ? -1.0 : 1.0; }
+
+}  // namespace
+
+std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature, double pressure) {
+  if (temperature == 0.0)
+    temperature = info.Temperature;
+  else
+    info.Temperature = temperature;
+  if (pressure == 0.0)
+    pressure = info.Pressure;
+  else
+    info.Pressure = pressure;
+
+  std::string missing;
+  double sign = 1.0;
+  const int count = SurfaceCount();
+  for (int i = 0; i < count; ++i) {
+    TSurface *surface = surfaces.data[i];
+    if (surface == nullptr) continue;
+    TGeneralParameters &g = surface->general;
+    // The name decides: a surface named "refl" by any editor is a mirror.
+    if (g.glass.size() == 4 && strncasecmp(g.glass.c_str(), "refl", 4) == 0) g.materialKind = 1;
+    if (g.materialKind == 1 && surface->hoe != nullptr && surface->hoe->Wlh != 0.0)
+      surface->hoe->wavelengthFactor = wavelength / surface->hoe->Wlh;  // holographic mirrors
+    bool resolved = true;
+    if (g.materialKind == 0 &&
+        SurfaceParseGlass(*surface, wavelength, temperature, pressure) == 0) {
+      AppendGlassName(missing, g.glass);
+      g.nAfter = 1.0;
+      resolved = g.glass.empty();  // an empty name is air
+    }
+    const TSurface *previous = i > 0 ? surfaces.data[i - 1] : nullptr;
+    // Light enters the object surface forwards: a sign left from a place behind a mirror
+    // (a system turned round) would reverse every ray there.
+    g.nBefore = previous != nullptr ? previous->general.nAfter : std::fabs(g.nAfter);
+    if (g.materialKind == 1) {
+      g.nAfter = sign * -std::fabs(g.nBefore);
+      sign = -sign;
+      g.glass = "refl";
+    } else {
+      g.nAfter = sign * std::fabs(g.nAfter);
+      // The magnitude: a signed name would read back as no index at all behind a mirror.
+      // A name that was not found stays as typed: as "1.000000" it would pass as air.
+      if (resolved && GlassCatalogName(g.glass).empty())
+        g.glass = IndexGlassName(std::fabs(g.nAfter));
+    }
+  }
+  if (count > 0 && surfaces.data[count - 1] != nullptr) {
+    TGeneralParameters &last = surfaces.data[count - 1]->general;
+    if (std::fabs(last.nAfter) < 1.0) last.nAfter = Sign(last.nBefore) * info.N1;
+  }
+  return missing;
+}
+
+std::string TOpticalSystem::FindGlassesOutOfRange() const {
+  double shortest = 1e20;
+  double longest = -1e20;
+  const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  for (int i = 0; i < spectrumCount; ++i) {
+    shortest = std::fmin(shortest, info.Spectrum.data[i].lambda);
+    longest = std::fmax(longest, info.Spectrum.data[i].lambda);
+  }
+  std::string list;
+  if (spectrumCount == 0) return list;
+  for (int i = 0; i < SurfaceCount(); ++i) {
+    const TSurface *surface = surfaces.data[i];
+    if (surface == nullptr || GlassCatalogName(surface->general.glass).empty()) continue;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    if (!GlassWavelengthRange(surface->general.glass, minimum, maximum)) continue;
+    if (shortest < minimum || maximum < longest) AppendGlassName(list, surface->general.glass);
+  }
+  return list;
+}
+
+void TOpticalSystem::ApplyThermalExpansion() {
+  if (info.Temperature == info.geometryTemperature) return;
+  const double low = std::fmin(info.Temperature, info.geometryTemperature);
+  const double high = std::fmax(info.Temperature, info.geometryTemperature);
+  const double change = info.Temperature - info.geometryTemperature;
+  info.geometryTemperature = info.Temperature;
+
+  const int count = SurfaceCount();
+  double alphaPrevious = 0.0;
+  for (int i = 0; i < count; ++i) {
+    TSurface *surface = surfaces.data[i];
+    if (surface == nullptr) {
+      alphaPrevious = 0.0;
+      continue;
+    }
+    const double alphaCurrent = surface->general.materialKind == 0
+                                    ? GlassMeanExpansion(surface->general.glass, low, high)
+                                    : 0.0;
+    double alpha = alphaCurrent;
+    if (alphaCurrent == 0.0)
+      alpha = alphaPrevious;
+    else if (alphaPrevious != 0.0)
+      alpha = 0.5 * (alphaPrevious + alphaCurrent);
+    if (alpha != 0.0) {
+      const double k = 1.0 + alpha * change;
+      surface->general.R *= k;
+      if (alphaPrevious != 0.0 && i > 0 && surfaces.data[i - 1] != nullptr) {
+        // The glass in front grows: this surface and all behind it move by the growth of
+        // the gap to the previous surface. The gap is that glass alone, so it grows with its
+        // own expansion; the mean of a cemented pair is for the shared radius only.
+        const double grow = alphaPrevious * change;
+        const double *a = surfaces.data[i - 1]->general.vertex;
+        const double *b = surface->general.vertex;
+        const DPOINT3 growth(grow * (b[0] - a[0]), grow * (b[1] - a[1]), grow * (b[2] - a[2]));
+        ShiftSurfaces(i, count - 1, growth, kRelativeFrame);
+      }
+      const int type = surface->general.type;
+      const int n = surface->AsCoef.data ? surface->AsCoef.cols * surface->AsCoef.rows : 0;
+      double *c = surface->AsCoef.data;
+      for (int m = 0; m < n; ++m) {
+        if (type == kSurfaceAsphericHigh1)
+          c[m] *= std::pow(k, 1 - m);
+        else if (type == kSurfaceAsphericHigh2)
+          c[m] /= std::pow(k, 2 * m + 1);
+        else if (type == kSurfaceAsphericStandard || type == kSurfaceFresnel) {
+          if (m == 0)
+            c[m] /= k;
+          else if (m >= 2)  // the r^2m term: k * a * (r / k)^2m
+            c[m] /= std::pow(k, 2 * m - 1);
+        }
+      }
+      if (surface->hoe != nullptr) {
+        Mem<double> &vh = surface->hoe->Vh;
+        const int nv = vh.data ? vh.cols * vh.rows : 0;
+        for (int m = 0; m < nv; ++m) vh.data[m] /= std::pow(k, 2 * m + 2);
+      }
+    }
+    alphaPrevious = alphaCurrent;
+  }
+  SetModifiedFlag();
+}
+
+void TOpticalSystem::RoundNdToPowerOfTwo() {
+  int exponent = 3;
+  // 2^30 is the largest power an int holds; a larger Nd is not a sampling size.
+  while (exponent < 30 && (1 << exponent) < info.Nd) ++exponent;
+  info.Nd = 1 << exponent;
+  info.prepareCounter = exponent;
+}
+
+int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
+  const int count = SurfaceCount();
+  if (count == 0) return 0;
+  if (lambdaW != 0.0) info.LambdaW = lambdaW;
+  if ((info.Spectrum.data == nullptr || info.Spectrum.cols * info.Spectrum.rows == 0) &&
+      info.Spectrum.Allocate(1, 1))
+    info.Spectrum.data[0] = TSpectralInfo();
+
+  const std::string missing = ComputeIndices(info.LambdaW, 0.0, 0.0);
+  materialsMissing = missing.empty() ? 0 : 1;
+  if (!missing.empty()) {
+    if (warn)
+      MessageBox(nullptr, "These glasses are absent or not transparent:\n" + missing, "Warning",
+                 MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
+  ApplyThermalExpansion();
+  RoundNdToPowerOfTwo();
+  if (full == 0) return 1;
+
+  for (int i = 0; i < count; ++i) {
+    TSurface *surface = surfaces.data[i];
+    if (surface == nullptr) continue;
+    TGeneralParameters &g = surface->general;
+    g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
+    if (g.nAfter == 0.0) g.nAfter = info.N1;
+    if (g.nBefore == 0.0) g.nBefore = info.N1;
+    if (g.Tau == 0.0 || g.Tau == 1.0) g.Tau = g.nAfter / g.nBefore < 0.0 ? 1.0 : 0.0;
+    delete surface->pipeWall;
+    surface->pipeWall = nullptr;
+    if (i > 0 && std::fabs(g.nBefore) > info.N1 && surfaces.data[i - 1] != nullptr) {
+      TPipeSurface *wall = new (std::nothrow) TPipeSurface();
+      if (wall == nullptr) {
+        ShowNotEnoughMemory();
+      } else {
+        wall->Build(surfaces.data[i - 1], surface, info.N1);
+        surface->pipeWall = wall;
+      }
+    }
+    if (surface->tilted == 0) surface->tiltMatrix.Clear();
+  }
+  SetModifiedFlag();
+  const double field = info.AlfaM.data != nullptr && info.AlfaM.cols * info.AlfaM.rows > 0
+                           ? info.AlfaM.data[0]
+                           : 0.0;
+  const int result = UpdatePupils(field, 0.0);
+  // Diffraction sampling needs a pupil to sample.
+  if (info.entrancePupilDiameter != 0.0) SetupFieldSampling();
+  return result;
+}

@@ -1,0 +1,311 @@
+// PSF of one field point on the system's Nd x Nd grid: the diffraction sampling (pupil
+// function transformed by the FFT), the geometric sampling (rings of rays binned on the
+// grid) and the sum over the neighbouring orders of a holographic surface.
+//
+// Hot path: the sampling loops trace up to Nd^2 rays; nothing in them allocates, throws or
+// formats text (the progress text is made once per row or ring).
+
+#include "optics/psf/psf_nodes.h"
+
+#include <cmath>
+#include <utility>
+
+#include "foundation/fft/fft.h"
+#include "optics/model/optical_system.h"
+#include "optics/psf/psf_progress.h"
+#include "optics/trace/trace_batch.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// The pupil area keeps its traditional 3.1415, which stored results were made with.
+constexpr double kAreaPi = 3.1415;
+
+// The work arrays as Nd x Nd grids; false (after the memory box) when they cannot be had.
+bool EnsurePsfArrays(TOpticalSystem &system) {
+  const int nd = system.info.Nd;
+  if (nd < 2 || nd > 8192) return false;
+  for (Mem<float> *array : {&system.workArray1, &system.workArray2}) {
+    if (array->data != nullptr && array->cols == nd && array->rows == nd) continue;
+    if (!array->Allocate(nd, nd)) return false;
+  }
+  return true;
+}
+
+bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+// The chief ray traced as the reference of the path differences; with storeCentre its image
+// point becomes the PSF centre (z part, then y part).
+void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int storeCentre) {
+  TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
+  system.TraceRay(chief, 2, nullptr, 0);
+  if (storeCentre == 0) return;
+  double *centre = system.info.psfResults;
+  if (system.info.ImageFinite == 0) {
+    centre[1] = std::atan(chief.N / chief.L) * 1000.0;
+    centre[2] = std::atan(chief.M / chief.L) * 1000.0;
+  } else {
+    centre[1] = chief.z;
+    centre[2] = chief.y;
+  }
+}
+
+// Semi-axes of the pupil from the stop's outer bound: R along y, Rz along z.
+void PupilSemiAxes(const TOpticalSystem &system, int &boundType, double &R, double &Rz) {
+  R = system.info.entrancePupilDiameter / 2.0;
+  Rz = R;
+  boundType = kBoundRound;
+  const TSurface *stop = system.Surface(system.info.stopIndex);
+  if (stop == nullptr) return;
+  boundType = stop->general.boundTypeExt;
+  const double b = stop->general.semiHeightExt;
+  double a = stop->general.semiWidthExt;
+  if (a == 0.0) a = b;
+  if (b != 0.0) Rz = R * a / b;
+}
+
+void ClearArrays(TOpticalSystem &system) {
+  system.workArray1.Zero();
+  system.workArray2.Zero();
+}
+
+}  // namespace
+
+double HoeOrderWeight(int order, int levels) {
+  if (order == 0) return 1.0;
+  const double x = order;
+  const double p = levels;
+  const double amplitude = p * std::sin(kPi * x / p) / (kPi * x);
+  return amplitude * amplitude;
+}
+
+int PsfNodeOffset(double offset, double discrete) {
+  const double nodes = offset / discrete;
+  if (!(std::fabs(nodes) < static_cast<double>(kPsfFarNode))) {
+    return nodes < 0.0 ? -kPsfFarNode : kPsfFarNode;
+  }
+  return static_cast<int>(nodes + (nodes < 0.0 ? -0.5 : 0.5));
+}
+
+void CentrePsfGrid(int nd, float *data) {
+  FFTSwapHalves(nd, nd, data);
+  const int half = nd / 2;
+  // The moves are cyclic: the node that leaves one end enters at the other. A plain move
+  // that let the end node keep its value would lose one row and one column of the PSF
+  // (and its energy) to copies of their neighbours.
+  for (int r = 0; r < half; ++r) {
+    float *a = data + static_cast<long>(r) * nd;
+    float *b = data + static_cast<long>(nd - 1 - r) * nd;
+    for (int c = 0; c < nd; ++c) std::swap(a[c], b[c]);
+    const float firstA = a[0], firstB = b[0];
+    for (int c = 1; c < nd; ++c) {
+      a[c - 1] = a[c];
+      b[c - 1] = b[c];
+    }
+    a[nd - 1] = firstA;
+    b[nd - 1] = firstB;
+  }
+  for (int c = 0; c < half; ++c) {
+    const int d = nd - 1 - c;
+    for (int r = 0; r < nd; ++r)
+      std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
+    const long last = static_cast<long>(nd - 1) * nd;
+    const float lastC = data[last + c], lastD = data[last + d];
+    for (int r = nd - 2; r >= 0; --r) {
+      data[static_cast<long>(r + 1) * nd + c] = data[static_cast<long>(r) * nd + c];
+      data[static_cast<long>(r + 1) * nd + d] = data[static_cast<long>(r) * nd + d];
+    }
+    data[c] = lastC;
+    data[d] = lastD;
+  }
+}
+
+TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fieldB,
+                                                      int storeCentre) {
+  TPSFSampleInfo stats;
+  if (!EnsurePsfArrays(*this)) return stats;
+  int boundType = kBoundRound;
+  double R = 0.0, Rz = 0.0;
+  PupilSemiAxes(*this, boundType, R, Rz);
+  const double du = info.pupilStep;
+  const int nd = info.Nd;
+  const int half = nd / 2;
+  TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
+  ClearArrays(*this);
+  // Without a wavelength there is no phase to give the samples.
+  if (!(info.LambdaW > 0.0)) return stats;
+
+  // The system stays as it is while its pupil is sampled.
+  const TTraceBatch batch(*this);
+  const bool elliptic = boundType == kBoundRound || boundType == kBoundEllipse;
+  const double inverseR2 = R != 0.0 ? 1.0 / (R * R) : 0.0;
+  const double inverseRz2 = Rz != 0.0 ? 1.0 / (Rz * Rz) : 0.0;
+  const double wavesPerMm = 1000.0 / info.LambdaW;
+  const int aberrationFree = info.aberrationFree;
+  float *re = workArray1.data;
+  float *im = workArray2.data;
+  for (int i = 0; i < nd; ++i) {
+    if (!PsfProgressStep()) {
+      stats.count = kPsfCancelled;
+      return stats;
+    }
+    const double y = (half - i) * du;
+    if (std::fabs(y) > R) continue;
+    for (int c = 0; c < nd; ++c) {
+      const double z = (c - half) * du;
+      if (std::fabs(z) > Rz) continue;
+      if (elliptic && z * z * inverseRz2 + y * y * inverseR2 > 1.0) continue;
+      ++stats.count;
+      TCurrentRay ray = MakeRay(fieldA, fieldB, y, z);
+      ray.traceThrough = 0;
+      if (TraceRay(ray, 3, nullptr, 0) != 1) continue;
+      const double d = eikonal.opticalPathDifference;
+      if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
+      if (d > stats.largestPathDifference) stats.largestPathDifference = d;
+      const double T = eikonal.transmission;
+      const long node = static_cast<long>(i) * nd + c;
+      if (aberrationFree) {
+        re[node] = 1.0f;
+        im[node] = 0.0f;
+      } else {
+        const double phase = 2.0 * kPi * d * wavesPerMm;
+        re[node] = static_cast<float>(T * std::cos(phase));
+        im[node] = static_cast<float>(T * std::sin(phase));
+      }
+      stats.transmissionSum += T;
+    }
+  }
+  return stats;
+}
+
+TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB, int storeCentre) {
+  TPSFSampleInfo stats;
+  if (!EnsurePsfArrays(*this)) return stats;
+  TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
+  ClearArrays(*this);
+  int boundType = kBoundRound;
+  double R = 0.0, Rz = 0.0;
+  PupilSemiAxes(*this, boundType, R, Rz);
+  if (boundType == kBoundSquare || boundType == kBoundRectangle) R = std::sqrt(Rz * Rz + R * R);
+  const int nd = info.Nd;
+  const int half = nd / 2;
+  // R / (R / Nd) + 0.1 rings: always Nd, and without dividing by a zero step.
+  const int rings = nd;
+  const double dr = R / nd;
+  const double discrete = info.Discrete;
+  const double centreZ = info.psfResults[1];
+  const double centreY = info.psfResults[2];
+  const int imageFinite = info.ImageFinite;
+  float *re = workArray1.data;
+  const TTraceBatch batch(*this);
+  for (int q = 0; q < rings; ++q) {
+    if (!PsfProgressStep()) {
+      stats.count = kPsfCancelled;
+      return stats;
+    }
+    const double rho = q == 0 ? 0.0 : (q + 0.5) * dr;
+    const int rays = 2 * q + 1;
+    const double delta = 2.0 * kPi / rays;
+    for (int k = 0; k < rays; ++k) {
+      const double theta = delta / 2.0 + k * delta;
+      ++stats.count;
+      TCurrentRay ray = MakeRay(fieldA, fieldB, rho * std::cos(theta), rho * std::sin(theta));
+      ray.traceThrough = 0;
+      if (TraceRay(ray, 3, nullptr, 0) != 1) continue;
+      const double d = eikonal.opticalPathDifference;
+      if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
+      if (d > stats.largestPathDifference) stats.largestPathDifference = d;
+      const double T = eikonal.transmission;
+      double u = ray.y, v = ray.z;
+      if (imageFinite == 0) {
+        u = std::atan(ray.M / ray.L) * 1000.0;
+        v = std::atan(ray.N / ray.L) * 1000.0;
+      }
+      const int row = half + PsfNodeOffset(centreY - u, discrete);
+      const int column = half + PsfNodeOffset(v - centreZ, discrete);
+      if (row >= 0 && row < nd && column >= 0 && column < nd) {
+        re[static_cast<long>(row) * nd + column] += static_cast<float>(T);
+      }
+      stats.transmissionSum += T;
+    }
+  }
+  return stats;
+}
+
+int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentre) {
+  SolveChiefRay(fieldA, fieldB);
+  const int nd = info.Nd;
+  // Without a grid pitch no node has an area; a grid that is no power of two has no FFT.
+  if (!(info.Discrete > 0.0) || !IsPowerOfTwo(nd) || nd < 4) return 0;
+  if (!EnsurePsfArrays(*this)) return 0;
+
+  THOEParameters *hoe = nullptr;
+  for (int i = 0; i < SurfaceCount() && hoe == nullptr; ++i) {
+    if (Surface(i) != nullptr) hoe = Surface(i)->hoe;
+  }
+  const int baseOrder = hoe != nullptr ? hoe->pD : 0;
+  const int levels = hoe != nullptr ? hoe->Quantum : 0;
+  // A profile of no levels has no neighbouring orders to add.
+  const int extra = hoe != nullptr && levels > 0 && info.hoeOrderCount > 0 ? info.hoeOrderCount : 0;
+
+  const long cells = static_cast<long>(nd) * nd;
+  Mem<float> sum;
+  if (extra > 0) {
+    if (!sum.Allocate(nd, nd)) return 0;
+    sum.Zero();
+  }
+  const int savedDifrac = info.Difrac;
+  double total = 0.0;
+  for (int j = -extra; j <= extra; ++j) {
+    double weight = 1.0;
+    if (extra > 0) {
+      const int order = j * levels + baseOrder;
+      hoe->pD = order;
+      weight = HoeOrderWeight(order, levels);
+      info.Difrac = j == 0 ? savedDifrac : 0;
+    }
+    const bool diffraction = info.Difrac == 1;
+    const TPSFSampleInfo stats = diffraction ? SampleDiffractionPupil(fieldA, fieldB, storeCentre)
+                                             : SampleGeometricSpot(fieldA, fieldB, storeCentre);
+    if (hoe != nullptr) hoe->pD = baseOrder;
+    const double diameter = info.entrancePupilDiameter;
+    info.psfResults[0] = 0.01 * diameter * diameter * kAreaPi * 0.25;
+    if (stats.count == kPsfCancelled) {
+      // The partial arrays are no PSF: stop here rather than scale them.
+      info.Difrac = savedDifrac;
+      return 0;
+    }
+
+    float *re = workArray1.data;
+    double intensity = 0.0;
+    if (!diffraction) {
+      intensity = stats.transmissionSum;
+    } else {
+      float *im = workArray2.data;
+      if (!FFT2D(nd, nd, re, im, 0)) {
+        info.Difrac = savedDifrac;
+        return 0;
+      }
+      for (long k = 0; k < cells; ++k) {
+        re[k] = re[k] * re[k] + im[k] * im[k];
+        intensity += re[k];
+      }
+      CentrePsfGrid(nd, re);
+    }
+    if (stats.count != 0 && intensity != 0.0) {
+      const float scale = static_cast<float>((stats.transmissionSum / stats.count) / intensity /
+                                             (info.Discrete * info.Discrete) * weight);
+      for (long k = 0; k < cells; ++k) re[k] *= scale;
+      if (extra > 0) {
+        for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
+      }
+    }
+    total += intensity;
+  }
+  info.Difrac = savedDifrac;
+  if (total == 0.0) return 0;
+  if (extra > 0) {
+    for (long k = 0; k < cells; ++k) workArray1.data[k] = sum.data[k];
+  }
+  return 1;
+}

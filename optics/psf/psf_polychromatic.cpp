@@ -1,0 +1,67 @@
+// The polychromatic PSF: the PSFs at the system's wavelengths, each times its weight, summed
+// through a temporary file so that only one PSF and one row stay in memory.
+
+#include <cmath>
+
+#include "optics/model/optical_system.h"
+#include "optics/psf/psf_polychromatic_sum.h"
+#include "optics/psf/psf_progress.h"
+
+int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
+  ClearPsfCancel();
+  Prepare(info.LambdaW, 1, 1);
+  // Preparation may round Nd, so the grids are made after it.
+  const int nd = info.Nd;
+  if (nd < 2 || !workArray1.Allocate(nd, nd) || !workArray2.Allocate(nd, nd)) return 0;
+  if (info.MonochromeSystem) return ComputePSFNodes(fieldA, fieldB, 1);
+
+  const double savedLambda = info.LambdaW;
+  const int entries = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  double weightedSum = 0.0, weightSum = 0.0;
+  for (int e = 0; e < entries; ++e) {
+    weightedSum += info.Spectrum.data[e].lambda * info.Spectrum.data[e].weight;
+    weightSum += info.Spectrum.data[e].weight;
+  }
+  const double meanLambda = weightSum != 0.0 ? weightedSum / weightSum : savedLambda;
+  Prepare(meanLambda, 1, 1);
+  SolveChiefRay(fieldA, fieldB);
+  {
+    TCurrentRay chief = MakeRay(fieldA, fieldB, 0.0, 0.0);
+    TraceRay(chief, 2, nullptr, 0);
+    if (info.ImageFinite == 0) {
+      info.psfResults[1] = std::atan(chief.N / chief.L) * 1000.0;
+      info.psfResults[2] = std::atan(chief.M / chief.L) * 1000.0;
+    } else {
+      info.psfResults[1] = chief.z;
+      info.psfResults[2] = chief.y;
+    }
+  }
+
+  int made = 0;
+  bool failed = false;
+  {
+    TPolychromaticSum sum(nd);
+    failed = !sum.Open();
+    bool lastAdded = false;
+    for (int e = 0; e < entries && !failed; ++e) {
+      // A copy: preparation may touch the spectrum list.
+      const TSpectralInfo entry = info.Spectrum.data[e];
+      Prepare(entry.lambda, 1, 1);
+      lastAdded = false;
+      if (ComputePSFNodes(fieldA, fieldB, 0) != 0) {
+        if (!sum.Add(workArray1.data, entry.weight)) {
+          failed = true;
+          break;
+        }
+        made = 1;
+        lastAdded = true;
+      }
+      if (PsfCancelled()) failed = true;
+    }
+    // A later wavelength that made no PSF left its own arrays behind: the sum is in the file.
+    if (!failed && made && !lastAdded && !sum.Load(workArray1.data)) failed = true;
+  }
+  info.LambdaW = savedLambda;
+  Prepare(0.0, 1, 1);
+  return failed ? 0 : made;
+}

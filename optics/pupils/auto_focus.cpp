@@ -1,0 +1,186 @@
+// Automatic focusing: the image surface goes to the axial place where the meridional and
+// sagittal ray fans of the given fields spread least; and the sampling of diffraction work.
+//
+// A ray at height y with slope k crosses a plane a distance -s further on at y - s k, so the
+// best plane of a fan is the s that makes the spread (max - min) of y[i] - s k[i] smallest.
+// That spread is convex in s; its slope is a step function, whose sign change a false
+// position search on [-1000, 1000] brackets down to 1e-5.
+
+#include <algorithm>
+#include <cmath>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/pupils/pupil_support.h"
+
+namespace {
+
+constexpr int kMinFanRays = 51;
+constexpr double kShiftLimit = 1000.0;
+// A shift beyond this means the fan did not converge at all: no move.
+constexpr double kImplausibleShift = 10000.0;
+constexpr double kSlopeFlat = 1e-10;
+constexpr double kShiftStep = 1e-5;
+constexpr int kShiftIterations = 10000;
+
+double Spread(const Mem<double> &a, const Mem<double> &b, int n, double s) {
+  double low = a.data[0] - s * b.data[0];
+  double high = low;
+  for (int i = 1; i < n; ++i) {
+    const double v = a.data[i] - s * b.data[i];
+    if (v < low) low = v;
+    if (v > high) high = v;
+  }
+  return high - low;
+}
+
+// Heights and slopes of the rays of one fan that come through.
+struct TFan {
+  Mem<double> heights;
+  Mem<double> slopes;
+  int count = 0;
+  bool Ready(int size) {
+    count = 0;
+    if (heights.cols * heights.rows >= size && slopes.cols * slopes.rows >= size) return true;
+    return heights.Allocate(size, 1) && slopes.Allocate(size, 1);
+  }
+  void Add(double height, double slope) {
+    heights.data[count] = height;
+    slopes.data[count] = slope;
+    ++count;
+  }
+};
+
+}  // namespace
+
+double TOpticalSystem::SpreadSlope(const Mem<double> &a, const Mem<double> &b, int n,
+                                   double s) const {
+  const double epsilon = std::fmax(std::fabs(1e-6 * s), 1e-5);
+  return (Spread(a, b, n, s + epsilon) - Spread(a, b, n, s - epsilon)) / (2.0 * epsilon);
+}
+
+double TOpticalSystem::BestShift(const Mem<double> &a, const Mem<double> &b, int n) const {
+  const int available =
+      a.data != nullptr && b.data != nullptr ? std::min(a.cols * a.rows, b.cols * b.rows) : 0;
+  if (n > available) n = available;
+  if (n < 2) return 0.0;
+  double lo = -kShiftLimit, hi = kShiftLimit;
+  double f1 = SpreadSlope(a, b, n, lo);
+  double f2 = SpreadSlope(a, b, n, hi);
+  if (std::fabs(f1 - f2) < kRayZero) return 0.0;
+  double x = 0.0;
+  for (int iteration = 0; iteration < kShiftIterations; ++iteration) {
+    if (std::fabs(f1 - f2) < kSlopeFlat) break;
+    x = (f1 * hi - f2 * lo) / (f1 - f2);
+    const double f = SpreadSlope(a, b, n, x);
+    double step = 0.0;
+    if ((f >= 0.0) == (f1 >= 0.0)) {
+      step = std::fabs(lo - x);
+      lo = x;
+      f1 = f;
+    } else {
+      step = std::fabs(hi - x);
+      hi = x;
+      f2 = f;
+    }
+    if (step < kShiftStep) break;
+  }
+  return x;
+}
+
+void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fieldsB) {
+  const int n = SurfaceCount();
+  if (n < 2 || !AllSurfacesPresent(*this)) return;
+  const Mem<double> &listA = fieldsA != nullptr ? *fieldsA : info.AlfaM;
+  const int listCount = listA.data != nullptr ? listA.cols * listA.rows : 0;
+  const int countB =
+      fieldsB != nullptr && fieldsB->data != nullptr ? fieldsB->cols * fieldsB->rows : 0;
+  // An empty field list still focuses the axial beam.
+  const int fieldCount = listCount > 0 ? listCount : 1;
+  int rays = 2 * (info.Nray / 2) + 1;
+  if (rays < kMinFanRays) rays = kMinFanRays;
+
+  TFan meridional, sagittal;
+  if (!meridional.Ready(rays) || !sagittal.Ready(rays)) return;
+
+  TNeutralImageSurface neutral(Surface(n - 1));
+  double shiftSum = 0.0;
+  for (int f = 0; f < fieldCount; ++f) {
+    const double fA = listCount > 0 ? listA.data[f] : 0.0;
+    const double fB = f < countB ? fieldsB->data[f] : 0.0;
+    SetModifiedFlag();
+    SolveChiefRay(fA, fB);
+    const double diameter = info.entrancePupilDiameter;
+    meridional.count = sagittal.count = 0;
+    for (int k = 0; k < rays; ++k) {
+      const double h = diameter / 2.0 - k * diameter / (rays - 1);
+      TCurrentRay m = MakeRay(fA, fB, h, 0.0);
+      m.traceThrough = info.DrawAllRays;
+      if (TraceRay(m, 1, nullptr, 0) == 1) meridional.Add(m.y, ForwardSlope(m.L, m.M));
+      TCurrentRay s = MakeRay(fA, fB, 0.0, h);
+      s.traceThrough = info.DrawAllRays;
+      if (TraceRay(s, 1, nullptr, 0) == 1) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
+    }
+    double sM = BestShift(meridional.heights, meridional.slopes, meridional.count);
+    double sS = BestShift(sagittal.heights, sagittal.slopes, sagittal.count);
+    if (std::fabs(sM) > kImplausibleShift) sM = 0.0;
+    if (std::fabs(sS) > kImplausibleShift) sS = 0.0;
+    double shift = sM + sS;
+    if (sM != 0.0 && sS != 0.0) shift *= 0.5;
+    shiftSum += shift;
+  }
+  const double shift = shiftSum / fieldCount;
+
+  // The axial ray through the pupil centre (the offsets cancel the last beam's chief-ray
+  // crossing) shows where along the axis the image surface moves.
+  TCurrentRay axial = MakeRay(0.0, 0.0, -info.entrancePupilPoint[1], -info.entrancePupilPoint[2]);
+  axial.traceThrough = 1;
+  DPOINT3 vertex;
+  if (TraceRay(axial, -1, nullptr, 0) == 1) {
+    vertex.Set(axial.x - shift * axial.L, axial.y - shift * axial.M, axial.z - shift * axial.N);
+  } else {
+    const double *p = Surface(n - 2)->general.vertex;
+    const double *q = Surface(n - 1)->general.vertex;
+    double d[3] = {q[0] - p[0], q[1] - p[1], q[2] - p[2]};
+    double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (length == 0.0) length = 1.0;
+    vertex.Set(q[0] - shift * d[0] / length, q[1] - shift * d[1] / length,
+               q[2] - shift * d[2] / length);
+  }
+  SetSurfacePosition(n - 1, 0, vertex, kGlobalFrame);
+}
+
+void TOpticalSystem::SetupFieldSampling() {
+  TOpticalSystemInformation &in = info;
+  const double old = in.Discrete;
+  double sampling = 1.0;
+  if (in.ImageFinite == 0) {
+    if (in.exitPupilDiameter != 0.0) sampling = in.LambdaW / in.exitPupilDiameter;
+  } else {
+    const double sine = std::fabs(
+        std::sin(std::atan2(in.exitPupilDiameter / 2.0, std::fabs(in.exitPupilPoint[0]))));
+    if (sine != 0.0) sampling = 0.5 * 0.001 * in.LambdaW / sine;
+  }
+  double ratio = old > 0.0 ? sampling / old : 0.0;
+  if (ratio <= 0.0) ratio = 1.0;
+  // new / (new / old) is the user's interval: kept exactly rather than through round-off.
+  in.Discrete = old > 0.0 ? old : sampling / ratio;
+
+  const double diameter = in.entrancePupilDiameter;
+  double extent = 0.0;
+  if (in.ObjectFinite == 0) {
+    extent = std::fabs(diameter * ratio);
+  } else {
+    const double position = in.entrancePupilPoint[0];
+    const double s = std::fabs(std::sin(std::atan2(diameter / 2.0, std::fabs(position))));
+    extent = s * ratio >= 1.0 ? diameter * ratio
+                              : 2.0 * std::fabs(std::tan(std::asin(s * ratio)) * position);
+  }
+  if (in.Difrac == 0) {
+    extent = diameter;
+    if (old != 0.0) in.Discrete = old;
+  }
+  // The FFT's image nodes lie lambda / (Nd step) apart: the extent is one period of Nd
+  // steps, so that they lie exactly Discrete apart, as every reader of the PSF takes them.
+  in.pupilStep = in.Nd > 1 ? extent / in.Nd : extent;
+}

@@ -1,0 +1,335 @@
+// The aperture stop, the entrance and exit pupils and the chief ray of a beam.
+//
+// The stop is the surface whose aperture, imaged paraxially into object space, is seen
+// smallest from the object; its paraxial image is the entrance pupil, its image into image
+// space the exit pupil. As in all first-order work the stop stands at its vertex plane
+// (published pupil data say where a stop surface's vertex is imaged). The chief ray is
+// found with real rays: it is the ray of the beam that meets the stop surface at the centre
+// of its aperture.
+
+#include <cmath>
+#include <cstdio>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/pupils/pupil_support.h"
+
+namespace {
+
+// Stand-ins for "not found yet".
+constexpr double kNoMeasure = 1e18;
+constexpr double kNoMiss = 1e20;
+// A sample whose miss at the stop is below this counts as the chief ray itself.
+constexpr double kSampleHit = 1e-5;
+// The refined chief ray meets the stop centre to this fraction of the stop radius (at least
+// this many millimetres); far below any use, well above the trace's round-off.
+constexpr double kChiefMissFraction = 1e-9;
+constexpr int kRefineSteps = 40;
+// Half of the 21 samples taken across surface 1.
+constexpr int kHalfSamples = 10;
+
+double SlopeY(const TIntersectionPoint &p) { return p.L != 0.0 ? p.M / p.L : 0.0; }
+
+// Local slope M/L of a global direction in the frame of surface i.
+double LocalSlope(const TOpticalSystem &system, int i, const TCurrentRay &ray) {
+  const double p[3] = {ray.x, ray.y, ray.z};
+  const double d[3] = {ray.L, ray.M, ray.N};
+  return SlopeY(system.ToSurfaceFrame(i, p, d));
+}
+
+// Where the chief-ray search stands: the stop, its aperture centre and the aiming mode.
+struct TChiefRaySearch {
+  TOpticalSystem *system = nullptr;
+  int stop = 0;
+  double centreY = 0.0, centreZ = 0.0;
+  double fieldA = 0.0, fieldB = 0.0;
+  int mode = 1;  // MakeRayToPoint mode: 1 field angles, 0 object heights
+  Mem<TIntersectionPoint> hits;
+
+  // Traces the ray aimed at (y, z) on surface 1; false when it does not reach the stop.
+  // (missY, missZ): where it meets the stop surface, from the centre of its aperture.
+  bool Miss(double y, double z, double &missY, double &missZ) {
+    TCurrentRay ray = system->MakeRayToPoint(0, fieldA, fieldB, y, z, mode);
+    ray.traceThrough = 1;
+    system->TraceRay(ray, 1, &hits, 0);
+    if (ray.status != kRayPassed && ray.status != kRayOutsideAperture && ray.status != kRayObscured)
+      return false;
+    const int count = hits.data != nullptr ? hits.cols * hits.rows : 0;
+    if (stop >= count || hits.data[stop].x == kHitListEnd) return false;
+    const TIntersectionPoint &h = hits.data[stop];
+    const double p[3] = {h.x, h.y, h.z};
+    const double d[3] = {h.L, h.M, h.N};
+    const TIntersectionPoint atStop = system->ToSurfaceFrame(stop, p, d);
+    missY = atStop.y - centreY;
+    missZ = atStop.z - centreZ;
+    return std::isfinite(missY) && std::isfinite(missZ);
+  }
+};
+
+// Newton steps in the aim (y, z) on the stop miss, with a finite-difference Jacobian and
+// step halving; keeps the best aim found. scale is the sample interval of the search.
+void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, double &y, double &z) {
+  double ey = 0.0, ez = 0.0;
+  if (!search.Miss(y, z, ey, ez)) return;
+  double error = std::hypot(ey, ez);
+  const double h = std::fmax(1e-4 * scale, 1e-9);
+  for (int step = 0; step < kRefineSteps && error > tolerance; ++step) {
+    double eyY = 0.0, ezY = 0.0, eyZ = 0.0, ezZ = 0.0;
+    if (!search.Miss(y + h, z, eyY, ezY) || !search.Miss(y, z + h, eyZ, ezZ)) return;
+    const double j00 = (eyY - ey) / h, j01 = (eyZ - ey) / h;
+    const double j10 = (ezY - ez) / h, j11 = (ezZ - ez) / h;
+    const double det = j00 * j11 - j01 * j10;
+    if (std::fabs(det) < kRayZero || !std::isfinite(det)) return;
+    const double dy = -(j11 * ey - j01 * ez) / det;
+    const double dz = -(-j10 * ey + j00 * ez) / det;
+    bool improved = false;
+    double lambda = 1.0;
+    for (int halving = 0; halving < 20 && !improved; ++halving, lambda *= 0.5) {
+      double newEy = 0.0, newEz = 0.0;
+      const double ny = y + lambda * dy, nz = z + lambda * dz;
+      if (!search.Miss(ny, nz, newEy, newEz)) continue;
+      const double newError = std::hypot(newEy, newEz);
+      if (newError < error) {
+        y = ny;
+        z = nz;
+        ey = newEy;
+        ez = newEz;
+        error = newError;
+        improved = true;
+      }
+    }
+    if (!improved) return;
+  }
+}
+
+// The chief ray of the beam at (fieldA, fieldB): bracketed by 21 samples across surface 1,
+// interpolated, refined; then the pupil crossings. 1 found, 0 no bracket, -1 lost ray.
+int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
+  TOpticalSystemInformation &in = system.info;
+  const int stop = in.stopIndex;
+  const TSurface &s1 = *system.Surface(1);
+  const TSurface &stopSurface = *system.Surface(stop);
+  double range = s1.general.semiHeightExt;
+  const double ex = in.entrancePupilPoint[0];
+  if (in.ObjectFinite != 0 && ex != 0.0) {
+    const DPOINT3 v1 = system.GetSurfacePosition(1, 0, kRelativeFrame);
+    const double q =
+        (in.entrancePupilDiameter / 2.0 / ex) * std::sqrt(v1.x * v1.x + v1.y * v1.y + v1.z * v1.z) +
+        SemiHeight(system, 0);
+    if (range < q) range = 1.2 * q;
+  }
+  const double interval = 2.0 * range / (2 * kHalfSamples);
+  const double centre1 = s1.general.boundPosYExt;
+
+  TChiefRaySearch search;
+  search.system = &system;
+  search.stop = stop;
+  search.centreY = stopSurface.general.boundPosYExt;
+  search.centreZ = stopSurface.general.boundPosXExt;
+  search.fieldA = fieldA;
+  search.fieldB = fieldB;
+  search.mode = in.ObjectFinite == 0 ? 1 : 0;
+  double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
+  bool havePos = false, haveNeg = false;
+  for (int j = 0; j <= kHalfSamples && !(havePos && haveNeg); ++j) {
+    for (int sign = -1; sign <= 1; sign += 2) {
+      const double y = centre1 + sign * j * interval;
+      double e = 0.0, ez = 0.0;
+      if (!search.Miss(y, 0.0, e, ez)) continue;
+      if (std::fabs(e) < kSampleHit) {
+        yPos = yNeg = y;
+        ePos = eNeg = 0.0;
+        havePos = haveNeg = true;
+      } else if (e > 0.0 && e < ePos) {
+        yPos = y;
+        ePos = e;
+        havePos = true;
+      } else if (e < 0.0 && std::fabs(e) < std::fabs(eNeg)) {
+        yNeg = y;
+        eNeg = e;
+        haveNeg = true;
+      }
+    }
+  }
+  if (!(havePos && haveNeg)) return 0;
+  double yChief = ePos == eNeg ? yNeg : yNeg - (yPos - yNeg) * eNeg / (ePos - eNeg);
+  double zChief = 0.0;
+  // One interpolation across a tenth of surface 1 leaves the pupil aberration in the miss;
+  // Newton steps put the ray on the stop centre, and aim a field off the meridian too.
+  const double radius = stopSurface.general.semiHeightExt;
+  RefineChiefRay(search, interval, kChiefMissFraction * std::fmax(radius, 1.0), yChief, zChief);
+
+  TCurrentRay chief = system.MakeRayToPoint(0, fieldA, fieldB, yChief, zChief, search.mode);
+  chief.traceThrough = 1;
+  const double p[3] = {chief.x, chief.y, chief.z};
+  const double d[3] = {chief.L, chief.M, chief.N};
+  const TIntersectionPoint start = system.ToSurfaceFrame(0, p, d);
+  if (std::fabs(start.L) < kRayZero) return -1;
+  in.entrancePupilPoint[1] = start.y + (ex - start.x) * start.M / start.L;
+  in.entrancePupilPoint[2] = start.z + (ex - start.x) * start.N / start.L;
+  system.TraceRay(chief, 1, nullptr, 0);
+  // A chief ray lost on the way has no exit-pupil crossing to give.
+  if (chief.L == 0.0 || chief.status == kRayMissedSurface || chief.status == kRayTotalReflection ||
+      chief.status == kRayStopped)
+    return -1;
+  const double exitPosition = in.exitPupilPoint[0];
+  in.exitPupilPoint[1] = chief.y + (exitPosition - chief.x) * chief.M / chief.L;
+  in.exitPupilPoint[2] = chief.z + (exitPosition - chief.x) * chief.N / chief.L;
+  return 1;
+}
+
+}  // namespace
+
+int TOpticalSystem::UpdatePupils(double fieldA, double fieldB) {
+  if (!PupilsNeedSolving()) return 1;
+  MarkPupilsSolved();
+  const int n = SurfaceCount();
+  if (n < 2) {
+    info.focalLength = 0.0;
+    info.backFocalDistance = 0.0;
+    return -1;
+  }
+  TNeutralImageSurface neutral(Surface(n - 1));
+  const int result = SolveChiefRay(fieldA, fieldB);
+  if (result >= 1) {
+    if (info.firstOrderMode == 0)
+      FirstOrderParaxial();
+    else
+      FirstOrderReal();
+  }
+  return result;
+}
+
+int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
+  const int n = SurfaceCount();
+  if (n < 2 || !AllSurfacesPresent(*this)) return -1;
+  if (!FindGlassesOutOfRange().empty()) return -1;
+  // The image lies on the image surface whatever medium follows it; every caller (the
+  // analyses, the fans, turning) solves through a neutral one, not only the lazy update.
+  TNeutralImageSurface neutral(Surface(n - 1));
+
+  TOpticalSystemInformation &in = info;
+  const bool userStop = in.AutoSetPupilParameters == 0 && in.Naper > 0;
+  const bool userDiameter = in.AutoSetPupilParameters == 0 && in.Dentr > 0.0;
+  double best = kNoMeasure;
+  int stop = in.ObjectFinite ? 1 : 0;
+  bool stopInForce = userStop;
+  if (userStop && in.Naper <= n)
+    stop = in.Naper - 1;
+  else
+    stopInForce = false;
+  double entrancePosition = 0.0;
+  double entranceDiameter = 2.0 * SemiHeight(*this, 1);
+
+  // Candidates for the stop.
+  const int last = in.ImageFinite == 0 ? n - 1 : n - 2;
+  int first = 1;
+  int lastCandidate = last;
+  if (last == 0) {
+    if (in.ObjectFinite == 0) {
+      entrancePosition = 0.0;
+      entranceDiameter = 2.0 * SemiHeight(*this, 0);
+    } else {
+      entrancePosition = GetSurfacePosition(1, 0, kRelativeFrame).x;
+      entranceDiameter = 2.0 * SemiHeight(*this, 1);
+    }
+  }
+  if (stopInForce) {
+    first = stop < 1 ? 1 : stop;
+    lastCandidate = stop;
+  }
+
+  for (int i = lastCandidate; i >= first; --i) {
+    const TSurface &si = *Surface(i);
+    const TSurface &sp = *Surface(i - 1);
+    const double d = 0.001 * sp.general.semiHeightExt;
+    TCurrentRay b =
+        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, 0);
+    TCurrentRay a =
+        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt + d, 0.0, 0);
+    if (b.status < 0 || a.status < 0) continue;
+    const double t = LocalSlope(*this, i, b) - LocalSlope(*this, i, a);
+    if (!TraceRange(b, i - 1, 0, nullptr) || !TraceRange(a, i - 1, 0, nullptr)) continue;
+    if (a.L == 0.0 || b.L == 0.0) continue;
+    const double dd = b.M / b.L - a.M / a.L;
+    if (std::fabs(dd) < kRayZero) continue;
+    const double m = (t / dd) * si.general.nBefore / Surface(0)->general.nAfter;
+    const double H = si.general.semiHeightExt * m;
+    const double p = (a.y - b.y) / dd;
+    double measure = std::fabs(H);
+    if (in.ObjectFinite != 0) measure = p != 0.0 ? std::fabs(H) / std::fabs(p) : kNoMeasure;
+    // Ties go to the surface nearer the object: the loop runs from the image side.
+    if (measure <= best) {
+      best = measure;
+      stop = i;
+      entrancePosition = p;
+      entranceDiameter = 2.0 * std::fabs(H);
+    }
+  }
+  if (in.ObjectFinite == 0 && !stopInForce && SemiHeight(*this, 0) < best) {
+    stop = 0;
+    entrancePosition = 0.0;
+    if (!userDiameter) entranceDiameter = 2.0 * SemiHeight(*this, 0);
+  }
+  // A user stop on surface 0 has nothing in front of it: it is its own entrance pupil
+  // (the search above images no candidate then).
+  if (in.ObjectFinite == 0 && stopInForce && stop == 0) {
+    entrancePosition = 0.0;
+    entranceDiameter = 2.0 * SemiHeight(*this, 0);
+  }
+  in.stopIndex = stop;
+  in.entrancePupilPoint[0] = entrancePosition;
+  in.entrancePupilDiameter = entranceDiameter;
+
+  const TSurface &stopSurface = *Surface(stop);
+  const double stopRadius = stopSurface.general.semiHeightExt;
+  int result = 1;
+
+  // Exit pupil: the stop imaged paraxially into image space.
+  double exitPosition = 0.0;
+  double exitDiameter = 2.0 * stopRadius;
+  if (stop <= n - 2) {
+    const TSurface &next = *Surface(stop + 1);
+    TCurrentRay b = MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
+                                   next.general.boundPosYExt, 0.0, 0);
+    TCurrentRay a =
+        MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
+                       next.general.boundPosYExt + 0.001 * next.general.semiHeightExt, 0.0, 0);
+    const double t = LocalSlope(*this, stop, b) - LocalSlope(*this, stop, a);
+    if (!TraceRange(b, stop + 1, n - 1, nullptr) || !TraceRange(a, stop + 1, n - 1, nullptr) ||
+        a.L == 0.0 || b.L == 0.0) {
+      result = -1;
+    } else {
+      const double dd = b.M / b.L - a.M / a.L;
+      if (std::fabs(dd) >= kRayZero) {
+        const double m = (t / dd) * stopSurface.general.nAfter / Surface(n - 1)->general.nBefore;
+        exitPosition = (a.y - b.y) / dd;
+        exitDiameter = 2.0 * std::fabs(stopRadius * m);
+      }
+    }
+  }
+  in.exitPupilPoint[0] = exitPosition;
+  in.exitPupilDiameter = exitDiameter;
+
+  // A failed paraxial trace towards the image is no chief-ray failure: no message then.
+  const bool chiefSearched = result == 1;
+  if (chiefSearched) result = FindChiefRay(*this, fieldA, fieldB);
+
+  if (result < 0) {
+    in.entrancePupilPoint[1] = in.entrancePupilPoint[2] = 0.0;
+    in.exitPupilPoint[1] = in.exitPupilPoint[2] = 0.0;
+  }
+  if (userDiameter) {
+    const double ratio = in.entrancePupilDiameter > 0.0 ? in.Dentr / in.entrancePupilDiameter : 1.0;
+    in.entrancePupilDiameter = in.Dentr;
+    in.exitPupilDiameter *= ratio;
+  }
+  in.Dentr = in.entrancePupilDiameter;
+  in.Naper = stop + 1;
+  if (chiefSearched && result < 1) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);
+    AppendPendingMessage(text);
+  }
+  return result;
+}

@@ -1,0 +1,95 @@
+#include <cstring>
+#include <vector>
+
+#include "optics/pupils/tests/pupil_test_support.h"
+
+namespace {
+
+class BatchTrace : public PupilTest {
+ protected:
+  // A fan across and beyond the pupil, at fields up to past the edge: rays that pass, rays
+  // stopped by apertures and rays that miss surfaces; every third one with its
+  // trace-through flag.
+  static std::vector<TCurrentRay> Rays(TOpticalSystem &system) {
+    std::vector<TCurrentRay> rays;
+    const double d = system.info.entrancePupilDiameter;
+    for (double field : {0.0, 14.0, 25.0, 60.0}) {
+      system.SolveChiefRay(field, 0.0);
+      for (int i = 0; i < 41; ++i) {
+        const double p = -1.5 * d + 3.0 * d * i / 40.0;
+        rays.push_back(system.MakeRay(field, 0.0, p, 0.3 * p));
+        rays.back().traceThrough = rays.size() % 3 == 0 ? 1 : 0;
+      }
+    }
+    TakePendingMessage();
+    return rays;
+  }
+
+  // Runs both traces and compares every ray and result bit for bit: the batch does the
+  // same arithmetic in another order of rays, so nothing may differ at all.
+  static void ExpectSameAsOneByOne(TOpticalSystem &system, int mode) {
+    const std::vector<TCurrentRay> start = Rays(system);
+    std::vector<TCurrentRay> single = start;
+    std::vector<int> singleResults(start.size());
+    int singlePassed = 0;
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      singleResults[r] = system.TraceRay(single[r], mode, nullptr, 0);
+      singlePassed += singleResults[r] == 1 ? 1 : 0;
+    }
+    std::vector<TCurrentRay> batch = start;
+    std::vector<int> batchResults(start.size(), 99);
+    const int passed =
+        system.TraceRays(batch.data(), static_cast<int>(batch.size()), mode, batchResults.data());
+    EXPECT_EQ(passed, singlePassed);
+    EXPECT_GT(passed, 0);
+    EXPECT_LT(passed, static_cast<int>(start.size()));
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_EQ(batchResults[r], singleResults[r]);
+      EXPECT_EQ(std::memcmp(&batch[r], &single[r], sizeof(TCurrentRay)), 0);
+    }
+  }
+};
+
+TEST_F(BatchTrace, MatchesTheSingleTraceRayForRay) {
+  TOpticalSystem system;
+  BuildTriplet(system);
+  Ready(system);
+  for (int drawAll : {0, 1}) {
+    for (int mode : {1, -1}) {
+      SCOPED_TRACE(mode);
+      system.info.DrawAllRays = drawAll;
+      ExpectSameAsOneByOne(system, mode);
+    }
+  }
+}
+
+TEST_F(BatchTrace, TiltedAndMirrorSystemsMatchToo) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("fold_mirror.os"), 0), 1);
+  ExpectSameAsOneByOne(system, 1);
+  ExpectSameAsOneByOne(system, -1);
+}
+
+TEST_F(BatchTrace, LightPipesFallBackToTheSingleTrace) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("light_pipe.os"), 0), 1);
+  ASSERT_NE(system.info.EnablePipe, 0);
+  ExpectSameAsOneByOne(system, 1);
+}
+
+TEST_F(BatchTrace, EmptyBatchesDoNothing) {
+  TOpticalSystem system;
+  BuildSinglet(system);
+  Ready(system);
+  EXPECT_EQ(system.TraceRays(nullptr, 5, 1, nullptr), 0);
+  TCurrentRay ray = system.MakeRay(0.0, 0.0, 0.0, 0.0);
+  const TCurrentRay before = ray;
+  EXPECT_EQ(system.TraceRays(&ray, 0, 1, nullptr), 0);
+  EXPECT_EQ(std::memcmp(&ray, &before, sizeof ray), 0);
+  // One ray without a result array.
+  EXPECT_EQ(system.TraceRays(&ray, 1, -1, nullptr), 1);
+  EXPECT_GT(ray.x, 60.0);
+}
+
+}  // namespace

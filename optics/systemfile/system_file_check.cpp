@@ -1,0 +1,142 @@
+#include "optics/systemfile/system_file_check.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+#include "foundation/textfiles/text_functions.h"
+#include "optics/systemfile/system_file_format.h"
+
+namespace {
+
+constexpr std::string_view kNumericKeys[] = {
+    // common
+    "monochromesystem", "lambdaw", "lambda", "weight", "temperature", "pressure", "enablepipe",
+    "n1", "coord", "difrac", "discrete", "discrette", "showrecommendation", "nd", "unit", "alfam",
+    "nray", "drawallrays", "nsurf", "npow", "turnsystem", "objectfinite", "imagefinite",
+    "autosetpupilparameters", "naper", "dentr",
+    // surface records
+    "r", "ex", "tau", "dx", "dy", "dz", "d", "alfax", "alfay", "alfaz", "dexty", "dext", "dnar",
+    "dextx", "boundtypeext", "boundposyext", "boundposxext", "dinty", "dwn", "dint", "dintx",
+    "boundtypeint", "boundposyint", "boundposxint",
+    // surface sections
+    "nrasterzones", "frenelheight", "typeaspher", "typeasfer", "ascoef", "mhxy", "wlh", "pd",
+    "quantum", "nv", "vh",
+    // zones
+    "hmikrolens", "packing", "packcoef", "microtype", "microcoef", "sctype", "origin", "angle",
+    "limittype", "limitupper", "limitlower"};
+
+std::string Lower(std::string_view text) {
+  std::string result(text);
+  for (char &c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+bool IsNumber(std::string_view token) {
+  const std::string text(token);
+  std::size_t consumed = 0;
+  const double value = DecimalToDouble(text.c_str(), &consumed);
+  return consumed == text.size() && std::isfinite(value);
+}
+
+bool IsRead(const std::string &section) {
+  return section == "[common]" || section == "[surfaces]" || section.rfind("[surface_", 0) == 0 ||
+         section.rfind("[surf_", 0) == 0;
+}
+
+std::string Fault(const std::string &fileName, int line, const std::string &what) {
+  return "The optical system file " + fileName + " cannot be read: line " + std::to_string(line) +
+         ": " + what + ".";
+}
+
+// Checks one item "key=value[,value...]"; empty when it is sound.
+std::string CheckItem(std::string_view item, const std::string &fileName, int line) {
+  item = Trim(item);
+  if (item.empty()) return {};
+  const std::size_t equals = item.find('=');
+  if (equals == std::string_view::npos) return {};
+  std::string_view key = Trim(item.substr(0, equals));
+  const std::size_t paren = key.find('(');
+  if (paren != std::string_view::npos) key = Trim(key.substr(0, paren));
+  const std::string lowerKey = Lower(key);
+  if (!IsNumericSystemKey(lowerKey)) return {};
+  std::string_view values = item.substr(equals + 1);
+  while (!values.empty()) {
+    const std::size_t comma = values.find(',');
+    const std::string_view token = Trim(values.substr(0, comma));
+    if (!token.empty() && !IsNumber(token))
+      return Fault(
+          fileName, line,
+          "the value \"" + std::string(token) + "\" of " + std::string(key) + " is not a number");
+    if (comma == std::string_view::npos) break;
+    values.remove_prefix(comma + 1);
+  }
+  return {};
+}
+
+}  // namespace
+
+bool IsNumericSystemKey(std::string_view lowerKey) {
+  for (std::string_view key : kNumericKeys)
+    if (key == lowerKey) return true;
+  return false;
+}
+
+std::string CheckSystemFileText(const std::string &text, const std::string &fileName,
+                                TSystemFileLayout &layout) {
+  layout = TSystemFileLayout();
+  if (std::memchr(text.data(), '\0', text.size()) != nullptr)
+    return "The optical system file " + fileName + " is not a text file.";
+  std::string section;
+  int lineNumber = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (line[0] == '[') {
+      section = Lower(Trim(line));
+      layout.sections.insert(section);
+      if (section == "[common]") layout.hasCommon = true;
+      if (section == "[surfaces]") layout.hasSurfaces = true;
+      continue;
+    }
+    if (!IsRead(section)) continue;
+    const bool record = line[0] == '{';
+    if (record && section == "[surfaces]") ++layout.recordCount;
+    // Items end at ';' outside quotes; '!' outside quotes starts a comment.
+    std::string item;
+    bool quoted = false;
+    bool closed = false;
+    for (char c : line) {
+      if (c == '"') quoted = !quoted;
+      if (!quoted && c == '!') break;
+      if (!quoted && (c == ';' || c == '{' || c == '}')) {
+        if (c == '}') closed = true;
+        const std::string fault = CheckItem(item, fileName, lineNumber);
+        if (!fault.empty()) return fault;
+        item.clear();
+        continue;
+      }
+      item += c;
+    }
+    if (quoted) return Fault(fileName, lineNumber, "a quoted text is not closed");
+    const std::string fault = CheckItem(item, fileName, lineNumber);
+    if (!fault.empty()) return fault;
+    if (record && !closed) return Fault(fileName, lineNumber, "the surface record is not complete");
+  }
+  return {};
+}

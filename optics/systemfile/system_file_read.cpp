@@ -1,0 +1,455 @@
+// Reading an optical system file. The file is checked first and read into a fresh system;
+// only a file read whole replaces the system, so a broken file never costs the user the
+// system already loaded.
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <new>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "foundation/textfiles/read_nf.h"
+#include "foundation/containers/string_class.h"
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_check.h"
+#include "optics/systemfile/system_file_format.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+void ShowReadFault(const std::string &text) {
+  MessageBox(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The values of the surface records, one element per record.
+struct TSurfaceRecords {
+  explicit TSurfaceRecords(int n)
+      : R(n),
+        Ex(n),
+        Tau(n),
+        Dx(n),
+        Dy(n),
+        Dz(n),
+        AlfaX(n),
+        AlfaY(n),
+        AlfaZ(n),
+        DextY(n),
+        DextX(n),
+        BoundPosYExt(n),
+        BoundPosXExt(n),
+        DintY(n),
+        DintX(n),
+        BoundPosYInt(n),
+        BoundPosXInt(n),
+        BoundTypeExt(n),
+        BoundTypeInt(n),
+        Glass(n) {}
+  std::vector<double> R, Ex, Tau, Dx, Dy, Dz, AlfaX, AlfaY, AlfaZ, DextY, DextX, BoundPosYExt,
+      BoundPosXExt, DintY, DintX, BoundPosYInt, BoundPosXInt;
+  std::vector<int> BoundTypeExt, BoundTypeInt;
+  std::vector<STRING> Glass;
+
+  void Register(TRead1NF &file) {
+    const int n = static_cast<int>(R.size());
+    file.AddDouble("R", R.data(), n);
+    file.AddDouble("Ex", Ex.data(), n);
+    file.AddText("Glass", Glass.data(), n);
+    file.AddDouble("Tau", Tau.data(), n);
+    file.AddDouble("Dx", Dx.data(), n);
+    file.AddDouble("D", Dx.data(), n);
+    file.AddDouble("Dy", Dy.data(), n);
+    file.AddDouble("Dz", Dz.data(), n);
+    file.AddDouble("AlfaX", AlfaX.data(), n);
+    file.AddDouble("AlfaY", AlfaY.data(), n);
+    file.AddDouble("AlfaZ", AlfaZ.data(), n);
+    file.AddDouble("DextY", DextY.data(), n);
+    file.AddDouble("Dnar", DextY.data(), n);
+    file.AddDouble("Dext", DextY.data(), n);
+    file.AddDouble("DextX", DextX.data(), n);
+    file.AddInt("BoundTypeExt", BoundTypeExt.data(), n);
+    file.AddDouble("BoundPosYExt", BoundPosYExt.data(), n);
+    file.AddDouble("BoundPosXExt", BoundPosXExt.data(), n);
+    file.AddDouble("DintY", DintY.data(), n);
+    file.AddDouble("Dwn", DintY.data(), n);
+    file.AddDouble("Dint", DintY.data(), n);
+    file.AddDouble("DintX", DintX.data(), n);
+    file.AddInt("BoundTypeInt", BoundTypeInt.data(), n);
+    file.AddDouble("BoundPosYInt", BoundPosYInt.data(), n);
+    file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
+  }
+};
+
+std::string LowerCase(std::string text) {
+  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int LastNonZero(const double *values, int count) {
+  int last = -1;
+  for (int i = 0; i < count; ++i)
+    if (values[i] != 0.0) last = i;
+  return last;
+}
+
+void SetList(Mem<double> &list, const double *values, int count) {
+  list.Clear();
+  if (count <= 0 || !list.Allocate(count, 1)) return;
+  std::copy(values, values + count, list.data);
+}
+
+// Zone M of a surface; 0 when its section is absent (the zone keeps its values).
+int ReadZoneSection(TRead1NF &file, TRasterZone &zone, const std::string &header) {
+  if (!file.ReadSection(header)) return 0;
+  double packCoef[4] = {};
+  double microCoef[100] = {};
+  double origin[3] = {};
+  double angle[3] = {};
+  double upper[3] = {};
+  double lower[3] = {};
+  zone.HMikroLens = 0.0;
+  file.AddDouble("HMikroLens", &zone.HMikroLens);
+  file.AddInt("Packing", &zone.Packing);
+  file.AddDouble("PackCoef", packCoef, 4);
+  file.AddInt("MicroType", &zone.MicroType);
+  file.AddDouble("MicroCoef", microCoef, 100);
+  file.AddInt("SCType", &zone.SCType);
+  file.AddDouble("Origin", origin, 3);
+  file.AddDouble("Angle", angle, 3);
+  file.AddInt("LimitType", &zone.LimitType);
+  file.AddDouble("LimitUpper", upper, 3);
+  file.AddDouble("LimitLower", lower, 3);
+  file.ParseSection(0);
+  SetList(zone.PackCoef, packCoef, 4);
+  SetList(zone.MicroCoef, microCoef, 100);
+  SetList(zone.Origin, origin, 3);
+  SetList(zone.Angle, angle, 3);
+  SetList(zone.LimitUpper, upper, 3);
+  SetList(zone.LimitLower, lower, 3);
+  zone.TrimCoefficients();
+  return 1;
+}
+
+// The surface's own section: shape coefficients, HOE data and lens-array zones. Empty when
+// sound, else the message.
+std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
+                               const std::string &fileName) {
+  if (!file.ReadSection(SurfaceSectionHeader(number))) return {};
+  double coefficients[kFileShapeCoefficients] = {};
+  double phase[kFilePhaseCoefficients] = {};
+  THOEParameters hoe;
+  int nv = 0;
+  int zoneCount = 0;
+  TGeneralParameters &g = surface.general;
+  file.AddInt("TypeAsfer", &g.type);
+  file.AddInt("TypeAspher", &g.type);
+  file.AddDouble("AsCoef", coefficients, kFileShapeCoefficients);
+  file.AddInt("NRasterZones", &zoneCount);
+  file.AddDouble("FrenelHeight", &g.FrenelHeight);
+  file.AddInt("Nv", &nv);
+  file.AddDouble("Mhxy", &hoe.Mhxy);
+  file.AddDouble("Wlh", &hoe.Wlh);
+  file.AddInt("pD", &hoe.pD);
+  file.AddInt("Quantum", &hoe.Quantum);
+  file.AddDouble("Vh", phase, kFilePhaseCoefficients);
+  file.ParseSection(0);
+  const std::string where =
+      "The optical system file " + fileName + " cannot be read: surface " + std::to_string(number);
+  if (g.type < 0 || g.type >= kSurfaceTypeCount)
+    return where + " has the unknown type " + std::to_string(g.type) + ".";
+  if (zoneCount < 0 || zoneCount > kFileMaxZones)
+    return where + " has " + std::to_string(zoneCount) + " lens-array zones.";
+
+  int count = LastNonZero(coefficients, kFileShapeCoefficients) + 1;
+  if (g.type == kSurfaceTor || g.type == kSurfaceTorRing) count = 3;
+  SetList(surface.AsCoef, coefficients, count);
+  surface.hasAsCoef = count != 0 && surface.AsCoef.data != nullptr ? 1 : 0;
+
+  if (nv > 0) {
+    SetList(hoe.Vh, phase, kFilePhaseCoefficients);
+    surface.SetHOE(hoe, std::min(nv, kFilePhaseCoefficients));
+  } else {
+    delete surface.hoe;
+    surface.hoe = nullptr;
+  }
+
+  surface.zones.Clear();
+  if (zoneCount > 0 && surface.zones.Allocate(zoneCount, 1)) {
+    for (int m = 0; m < zoneCount; ++m)
+      ReadZoneSection(file, surface.zones.data[m], ZoneSectionHeader(number, m + 1));
+  }
+  return {};
+}
+
+// The spectrum from the file's lists; empty when sound.
+std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
+                        const std::string &fileName) {
+  const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
+  // A file that lists no wavelength is worked at its working wavelength (0.54 when it has
+  // none): a spectrum of one wavelength 0 gave every glass an index at 0 micrometres.
+  if (lambdas[0] == 0.0 && count == 1) {
+    lambdas[0] = info.LambdaW > 0.0 ? info.LambdaW : TSpectralInfo().lambda;
+    weights[0] = 1.0;
+  }
+  for (int i = 0; i < count; ++i) {
+    // A zero closes the list only at its end; inside it, or below zero, it is no wavelength.
+    if (lambdas[i] < 0.0 || (lambdas[i] == 0.0 && count > 1))
+      return "The optical system file " + fileName + " cannot be read: the wavelength " +
+             FormatNumber(lambdas[i]) + " is not positive.";
+    if (weights[i] <= 0.0) weights[i] = 1.0;
+  }
+  double sum = 0.0;
+  double weightSum = 0.0;
+  for (int i = 0; i < count; ++i) {
+    sum += lambdas[i] * weights[i];
+    weightSum += weights[i];
+  }
+  const double mean = sum / weightSum;
+  if (!info.Spectrum.Allocate(count, 1)) return "Not enough memory";
+  int nearest = 0;
+  double distance = 10000.0;
+  double shortest = 1e20;
+  double longest = -1e20;
+  for (int i = 0; i < count; ++i) {
+    info.Spectrum.data[i].lambda = lambdas[i];
+    info.Spectrum.data[i].weight = weights[i];
+    if (std::fabs(lambdas[i] - mean) < distance) {
+      distance = std::fabs(lambdas[i] - mean);
+      nearest = i;
+    }
+    shortest = std::min(shortest, lambdas[i]);
+    longest = std::max(longest, lambdas[i]);
+  }
+  if (info.LambdaW < shortest || info.LambdaW > longest) info.LambdaW = lambdas[nearest];
+  if (!(info.LambdaW > 0.0))
+    return "The optical system file " + fileName + " names no wavelength to work at.";
+  return {};
+}
+
+// Places surfaces and their tilts. Coord 1: global vertices and angles. Otherwise each
+// record holds the next surface's offset in its own frame and its angles relative to the
+// previous surface (the first surface's global).
+void PlaceSurfaces(TOpticalSystem &system, const TSurfaceRecords &records) {
+  const int n = system.SurfaceCount();
+  const bool global = system.info.Coord == kGlobalFrame;
+  double vertex[3] = {0.0, 0.0, 0.0};
+  double angles[3] = {0.0, 0.0, 0.0};
+  for (int i = 0; i < n; ++i) {
+    TSurface &surface = *system.surfaces.data[i];
+    const double read[3] = {records.AlfaX[i] / kFileDegreesPerRadian,
+                            records.AlfaY[i] / kFileDegreesPerRadian,
+                            records.AlfaZ[i] / kFileDegreesPerRadian};
+    const double offset[3] = {records.Dx[i], records.Dy[i], records.Dz[i]};
+    if (global) {
+      surface.SetPosition(offset[0], offset[1], offset[2]);
+      surface.SetAngles(read[0], read[1], read[2]);
+      continue;
+    }
+    for (int k = 0; k < 3; ++k) angles[k] = i == 0 ? read[k] : angles[k] + read[k];
+    surface.SetPosition(vertex[0], vertex[1], vertex[2]);
+    surface.SetAngles(angles[0], angles[1], angles[2]);
+    if (angles[0] == 0.0 && angles[1] == 0.0 && angles[2] == 0.0) {
+      for (int k = 0; k < 3; ++k) vertex[k] += offset[k];
+    } else {
+      double m[9];
+      BuildTiltMatrix(angles[0], angles[1], angles[2], m);
+      for (int k = 0; k < 3; ++k)
+        vertex[k] += m[3 * k] * offset[0] + m[3 * k + 1] * offset[1] + m[3 * k + 2] * offset[2];
+    }
+  }
+}
+
+bool ReadWholeFile(const std::string &path, std::string &text, std::string &fault) {
+  // Only an ordinary file: a pipe or a device would block or never end.
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > kSystemFileMaxBytes) {
+    fault = "The optical system file " + path + " is too large to be a system file.";
+    return true;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text = buffer.str();
+  return true;
+}
+
+// Reads the file into a system that holds the caller's settings. Empty when read whole.
+std::string ReadInto(TOpticalSystem &system, const std::string &path,
+                     const TSystemFileLayout &layout, int nameMode) {
+  TReadNF file;
+  if (file.Open(path, 0) == nullptr)
+    return "The optical system file " + path + " cannot be opened.";
+  TOpticalSystemInformation &info = system.info;
+  double fields[kFileFieldValues] = {};
+  double lambdas[kFileWavelengths] = {};
+  double weights[kFileWavelengths] = {};
+  char name[kFileNameLength] = {};
+  int count = 0;
+  system.DeleteAllSurfaces();
+  info.N1 = 1.0;
+  info.readerFlag = 1;
+  info.TurnSystem = 0;
+
+  if (file.ReadSection("[Common]")) {
+    file.AddString("Name", name);
+    file.AddInt("MonochromeSystem", &info.MonochromeSystem);
+    file.AddDouble("LambdaW", &info.LambdaW);
+    file.AddDouble("Lambda", lambdas, kFileWavelengths);
+    file.AddDouble("Weight", weights, kFileWavelengths);
+    file.AddDouble("Temperature", &info.Temperature);
+    file.AddDouble("Pressure", &info.Pressure);
+    file.AddInt("EnablePipe", &info.EnablePipe);
+    file.AddDouble("N1", &info.N1);
+    file.AddInt("Coord", &info.Coord);
+    file.AddInt("Difrac", &info.Difrac);
+    file.AddDouble("Discrete", &info.Discrete);
+    file.AddDouble("Discrette", &info.Discrete);
+    file.AddInt("ShowRecommendation", &info.ShowRecommendation);
+    file.AddInt("Nd", &info.Nd);
+    file.AddInt("Unit", &info.Unit);
+    file.AddDouble("AlfaM", fields, kFileFieldValues);
+    file.AddInt("Nray", &info.Nray);
+    file.AddInt("DrawAllRays", &info.DrawAllRays);
+    file.AddInt("Nsurf", &count);
+    file.AddInt("Npow", &count);
+    file.AddInt("TurnSystem", &info.TurnSystem);
+    file.AddInt("ObjectFinite", &info.ObjectFinite);
+    file.AddInt("ImageFinite", &info.ImageFinite);
+    file.AddInt("AutoSetPupilParameters", &info.AutoSetPupilParameters);
+    file.AddInt("Naper", &info.Naper);
+    file.AddDouble("Dentr", &info.Dentr);
+    file.ParseSection(0);
+  }
+  if (nameMode == 0 && name[0] != '\0')
+    system.name = name;
+  else if (nameMode == 1)
+    system.name = path;
+  info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
+  // The geometry in a file stands at the file's temperature: expanding it again on every
+  // load made a system at 40 degrees grow with each save.
+  info.geometryTemperature = info.Temperature;
+  if (info.Temperature < -273.15 || info.Pressure < 0.0)
+    return "The optical system file " + path + " gives an impossible temperature or pressure.";
+  if (!(info.N1 >= 1.0))
+    return "The optical system file " + path + " gives the surrounding index " +
+           FormatNumber(info.N1) + ".";
+
+  const int fieldCount = std::max(LastNonZero(fields, kFileFieldValues) + 1, 1);
+  if (!info.AlfaM.Allocate(fieldCount, 1)) return "Not enough memory";
+  for (int i = 0; i < fieldCount; ++i)
+    info.AlfaM.data[i] = info.Unit == 1 ? fields[i] / kFileUnitFactor : fields[i];
+
+  if (count > kFileMaxSurfaces)
+    return "The optical system file " + path + " gives " + std::to_string(count) +
+           " surfaces; at most " + std::to_string(kFileMaxSurfaces) + " can be read.";
+  if (count > 0) {
+    if (!layout.hasSurfaces)
+      return "The optical system file " + path + " has no surface records for its " +
+             std::to_string(count) + " surfaces.";
+    if (layout.recordCount != count)
+      return "The optical system file " + path + " gives " + std::to_string(count) +
+             " surfaces but holds " + std::to_string(layout.recordCount) + " surface records.";
+    TSurfaceRecords records(count);
+    file.ReadSection("[Surfaces]");
+    records.Register(file);
+    file.ParseSection(0);
+    for (int i = 0; i < count; ++i) {
+      TSurface *surface = system.AddSurface(new (std::nothrow) TSurface());
+      if (surface == nullptr) return "Not enough memory";
+      TGeneralParameters g;
+      g.R = records.R[i];
+      g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
+      g.Ex = records.Ex[i];
+      g.glass = LowerCase(records.Glass[i]);
+      g.materialKind = g.glass == "refl" ? 1 : 0;
+      double height = records.DextY[i];
+      if (height <= 0.0) height = 0.00001;
+      double width = records.DextX[i];
+      if (width <= 0.0) width = height;
+      g.semiHeightExt = height / 2.0;
+      g.semiWidthExt = width / 2.0;
+      g.boundPosYExt = records.BoundPosYExt[i];
+      g.boundPosXExt = records.BoundPosXExt[i];
+      g.boundTypeExt = records.BoundTypeExt[i];
+      g.semiHeightInt = records.DintY[i] / 2.0;
+      g.semiWidthInt = records.DintX[i] / 2.0;
+      g.boundPosYInt = records.BoundPosYInt[i];
+      g.boundPosXInt = records.BoundPosXInt[i];
+      g.boundTypeInt = records.BoundTypeInt[i];
+      if (g.boundTypeExt < kBoundRound || g.boundTypeExt > kBoundRectangle ||
+          g.boundTypeInt < kBoundRound || g.boundTypeInt > kBoundRectangle)
+        return "The optical system file " + path + " gives surface " + std::to_string(i + 1) +
+               " an unknown bound type.";
+      g.type = g.R == 0.0 ? kSurfacePlane : kSurfaceSphere;
+      if (g.Ex != 0.0) g.type = kSurfaceAspheric2;
+      // Each record carries its own surface's attenuation, as the writer puts it.
+      g.Tau = records.Tau[i];
+      surface->hasAsCoef = 0;
+      surface->SetGeneralParameters(&g);
+      if (layout.sections.count(LowerCase(SurfaceSectionHeader(i + 1))) != 0) {
+        const std::string fault = ReadSurfaceSection(file, *surface, i + 1, path);
+        if (!fault.empty()) return fault;
+      }
+    }
+    PlaceSurfaces(system, records);
+  }
+  file.Close();
+  if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
+  return SetSpectrum(info, lambdas, weights, path);
+}
+
+}  // namespace
+
+int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
+  std::string text;
+  std::string fault;
+  if (!ReadWholeFile(fileName, text, fault)) return 0;
+  TSystemFileLayout layout;
+  if (fault.empty()) fault = CheckSystemFileText(text, fileName, layout);
+  // Any other text would read as a system without surfaces and replace the loaded one.
+  if (fault.empty() && !layout.hasCommon && !layout.hasSurfaces)
+    fault = "The file " + fileName + " is not an optical system file.";
+  std::unique_ptr<TOpticalSystem> fresh;
+  if (fault.empty()) {
+    fresh.reset(new (std::nothrow) TOpticalSystem());
+    if (!fresh) {
+      ShowNotEnoughMemory();
+      return 0;
+    }
+    // Settings the file does not name keep the values they have here.
+    fresh->info = info;
+    fresh->name = name;
+    fault = ReadInto(*fresh, fileName, layout, nameMode);
+  }
+  if (!fault.empty()) {
+    if (fault == "Not enough memory")
+      ShowNotEnoughMemory();
+    else
+      ShowReadFault(fault);
+    return 0;
+  }
+  // The file was read whole: it replaces this system, also when its glasses turn out to be
+  // missing (the user keeps the data; the system then refuses to trace).
+  SetModifiedFlag();
+  const int prepared = fresh->Prepare(0.0, 1, 1);
+  std::swap(surfaces.data, fresh->surfaces.data);
+  std::swap(surfaces.cols, fresh->surfaces.cols);
+  std::swap(surfaces.rows, fresh->surfaces.rows);
+  std::swap(surfaces.owns, fresh->surfaces.owns);
+  info = fresh->info;
+  name = fresh->name;
+  materialsMissing = fresh->materialsMissing;
+  SetModifiedFlag();
+  return prepared >= 0 ? 1 : 0;
+}

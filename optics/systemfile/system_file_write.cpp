@@ -1,0 +1,394 @@
+// Writing an optical system file. Sections are replaced where they stand, so the editor's
+// configuration sections, the remark and anything else in the file stay as they were, and
+// the whole file changes at once or not at all.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "foundation/textfiles/read_nf.h"
+#include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_format.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+int CountOf(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+
+void PrintNumber(std::FILE *out, const char *key, double value) {
+  std::fprintf(out, "%s=%s", key, FormatNumber(value).c_str());
+}
+
+void PrintList(std::FILE *out, const char *key, const double *values, int count,
+               const char *separator) {
+  std::fprintf(out, "%s=", key);
+  for (int i = 0; i < count; ++i)
+    std::fprintf(out, "%s%s", i > 0 ? separator : "", FormatNumber(values[i]).c_str());
+}
+
+bool HasShapePart(const TSurface &s) {
+  return (s.hasAsCoef && CountOf(s.AsCoef) > 0) || s.general.type == kSurfaceCylinder;
+}
+
+bool HasOwnSection(const TSurface &s) {
+  // Any HOE data, also with a first phase coefficient of 0: leaving those out lost the
+  // hologram on the next load.
+  return HasShapePart(s) || s.hoe != nullptr || s.HasRasterZones();
+}
+
+// Names and values must stay on their line and inside their item.
+std::string OneLine(const std::string &text) {
+  std::string result = text;
+  for (char &c : result)
+    if (c == '\n' || c == '\r' || c == ';' || c == '"') c = ' ';
+  return result;
+}
+
+// The angles a record prints: global for Coord 1 and for the first surface, else the
+// change from the previous surface, written so that adding it back gives the same angle.
+void RecordAngles(const TOpticalSystem &system, int i, double degrees[3]) {
+  const double *a = system.surfaces.data[i]->general.angles;
+  const bool global = system.info.Coord == kGlobalFrame || i == 0;
+  for (int k = 0; k < 3; ++k) {
+    const double previous = global ? 0.0 : system.surfaces.data[i - 1]->general.angles[k];
+    const double target = a[k];
+    degrees[k] = WritableNumber((target - previous) * kFileDegreesPerRadian, [&](double d) {
+      return previous + d / kFileDegreesPerRadian == target;
+    });
+  }
+}
+
+// The position a record prints: the vertex for Coord 1; else the next surface's offset in
+// this surface's frame (none for the last surface).
+void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
+  const int n = system.SurfaceCount();
+  if (system.info.Coord == kGlobalFrame) {
+    for (int k = 0; k < 3; ++k) offset[k] = system.surfaces.data[i]->general.vertex[k];
+    return;
+  }
+  if (i + 1 >= n) {
+    offset[0] = offset[1] = offset[2] = 0.0;
+    return;
+  }
+  const TSurface &here = *system.surfaces.data[i];
+  const DPOINT3 relative = system.GetSurfacePosition(i + 1, i, kRelativeFrame);
+  offset[0] = relative.x;
+  offset[1] = relative.y;
+  offset[2] = relative.z;
+  if (here.general.angles[0] != 0.0 || here.general.angles[1] != 0.0 ||
+      here.general.angles[2] != 0.0)
+    return;
+  // An untilted frame: the reader adds the offset to this vertex, so pick the offset whose
+  // sum is the next vertex exactly.
+  const double *from = here.general.vertex;
+  const double *to = system.surfaces.data[i + 1]->general.vertex;
+  for (int k = 0; k < 3; ++k)
+    offset[k] = WritableNumber(to[k] - from[k], [&](double d) { return from[k] + d == to[k]; });
+}
+
+void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
+  const TOpticalSystemInformation &info = system.info;
+  std::fprintf(out, "Name=%s\n", OneLine(system.name).c_str());
+  std::fprintf(out, "MonochromeSystem=%d\n", info.MonochromeSystem);
+  PrintNumber(out, "LambdaW", info.LambdaW);
+  std::fprintf(out, "\n");
+  const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  std::vector<double> lambdas;
+  std::vector<double> weights;
+  for (int i = 0; i < spectrumCount && i < kFileWavelengths; ++i) {
+    lambdas.push_back(info.Spectrum.data[i].lambda);
+    weights.push_back(info.Spectrum.data[i].weight);
+  }
+  PrintList(out, "Lambda", lambdas.data(), static_cast<int>(lambdas.size()), ",");
+  std::fprintf(out, "\n");
+  PrintList(out, "Weight", weights.data(), static_cast<int>(weights.size()), ",");
+  std::fprintf(out, "\n");
+  PrintNumber(out, "Temperature", info.Temperature);
+  std::fprintf(out, "; ");
+  PrintNumber(out, "Pressure", info.Pressure);
+  std::fprintf(out, "\n");
+  std::fprintf(out, "EnablePipe=%d\n", info.EnablePipe);
+  // The medium round the system as set, not the first surface's derived index: the two
+  // differ when the object space is glass, and writing the derived one changed N1 on every
+  // save.
+  if (system.SurfaceCount() > 0) {
+    PrintNumber(out, "N1", info.N1);
+    std::fprintf(out, "\n");
+  }
+  std::fprintf(out, "Coord=%d\n", info.Coord);
+  std::fprintf(out, "Difrac=%d\n", info.Difrac);
+  PrintNumber(out, "Discrete", info.Discrete);
+  std::fprintf(out, "\n");
+  std::fprintf(out, "ShowRecommendation=%d\n", info.ShowRecommendation);
+  std::fprintf(out, "Nd=%d\n", info.Nd);
+  std::fprintf(out, "Unit=%d\n", info.Unit);
+  const int fieldCount =
+      CountOf(info.AlfaM) < kFileFieldValues ? CountOf(info.AlfaM) : kFileFieldValues;
+  std::vector<double> fields(fieldCount > 0 ? fieldCount : 1, 0.0);
+  for (int i = 0; i < fieldCount; ++i) {
+    const double value = info.AlfaM.data[i];
+    fields[i] = info.Unit == 1
+                    ? WritableNumber(value * kFileUnitFactor,
+                                     [&](double d) { return d / kFileUnitFactor == value; })
+                    : value;
+  }
+  PrintList(out, "AlfaM", fields.data(), static_cast<int>(fields.size()), ",");
+  std::fprintf(out, ";\n");
+  std::fprintf(out, "Nray=%d; DrawAllRays=%d\n", info.Nray, info.DrawAllRays);
+  std::fprintf(out, "Nsurf=%d\n", system.SurfaceCount());
+  std::fprintf(out, "TurnSystem=%d\n\n", info.TurnSystem);
+  std::fprintf(out, "ObjectFinite=%d\n", info.ObjectFinite);
+  std::fprintf(out, "ImageFinite=%d\n\n", info.ImageFinite);
+  std::fprintf(out, "AutoSetPupilParameters=%d\n", info.AutoSetPupilParameters);
+  std::fprintf(out, "Naper=%d; ", info.Naper);
+  PrintNumber(out, "Dentr", info.Dentr);
+  std::fprintf(out, "\n\n");
+}
+
+void PrintItem(std::FILE *out, const char *key, double value) {
+  PrintNumber(out, key, value);
+  std::fprintf(out, "; ");
+}
+
+void WriteRecord(const TOpticalSystem &system, int i, std::FILE *out) {
+  const TGeneralParameters &g = system.surfaces.data[i]->general;
+  std::fprintf(out, "{ ");
+  PrintItem(out, "R", g.R);
+  if (g.type == kSurfaceAspheric2) PrintItem(out, "Ex", g.Ex);
+  std::fprintf(out, "Glass=\"%s\"; ", OneLine(g.glass).c_str());
+  if (g.Tau != 0.0 && g.Tau != 1.0) PrintItem(out, "Tau", g.Tau);
+  double offset[3];
+  RecordPosition(system, i, offset);
+  static const char *const kPositionKeys[3] = {"Dx", "Dy", "Dz"};
+  for (int k = 0; k < 3; ++k)
+    if (std::fabs(offset[k]) > kFileNegligible) PrintItem(out, kPositionKeys[k], offset[k]);
+  double degrees[3];
+  RecordAngles(system, i, degrees);
+  static const char *const kAngleKeys[3] = {"AlfaX", "AlfaY", "AlfaZ"};
+  for (int k = 0; k < 3; ++k)
+    if (std::fabs(degrees[k] / kFileDegreesPerRadian) > kFileNegligible)
+      PrintItem(out, kAngleKeys[k], degrees[k]);
+  PrintItem(out, "DextY", 2.0 * g.semiHeightExt);
+  if (g.boundTypeExt != kBoundRound) {
+    PrintItem(out, "DextX", 2.0 * g.semiWidthExt);
+    std::fprintf(out, "BoundTypeExt=%d; ", g.boundTypeExt);
+  }
+  if (g.boundPosYExt != 0.0) PrintItem(out, "BoundPosYExt", g.boundPosYExt);
+  if (g.boundPosXExt != 0.0) PrintItem(out, "BoundPosXExt", g.boundPosXExt);
+  if (g.semiHeightInt != 0.0) {
+    PrintItem(out, "DintY", 2.0 * g.semiHeightInt);
+    if (g.boundTypeInt != kBoundRound) {
+      PrintItem(out, "DintX", 2.0 * g.semiWidthInt);
+      std::fprintf(out, "BoundTypeInt=%d; ", g.boundTypeInt);
+    }
+    if (g.boundPosYInt != 0.0) PrintItem(out, "BoundPosYInt", g.boundPosYInt);
+    if (g.boundPosXInt != 0.0) PrintItem(out, "BoundPosXInt", g.boundPosXInt);
+  }
+  std::fprintf(out, "}\n");
+}
+
+void WriteZone(const TRasterZone &zone, std::FILE *out) {
+  auto list = [out](const char *key, const Mem<double> &values) {
+    PrintList(out, key, values.data, CountOf(values), ", ");
+    std::fprintf(out, "\n");
+  };
+  PrintNumber(out, "HMikroLens", zone.HMikroLens);
+  std::fprintf(out, "\n");
+  std::fprintf(out, "Packing=%d\n", zone.Packing);
+  list("PackCoef", zone.PackCoef);
+  std::fprintf(out, "MicroType=%d\n", zone.MicroType);
+  list("MicroCoef", zone.MicroCoef);
+  std::fprintf(out, "SCType=%d\n", zone.SCType);
+  list("Origin", zone.Origin);
+  list("Angle", zone.Angle);
+  std::fprintf(out, "LimitType=%d\n", zone.LimitType);
+  list("LimitUpper", zone.LimitUpper);
+  list("LimitLower", zone.LimitLower);
+  std::fprintf(out, "\n");
+}
+
+void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
+  if (s.HasRasterZones()) std::fprintf(out, "NRasterZones=%d\n", s.zones.cols * s.zones.rows);
+  if (HasShapePart(s)) {
+    if (s.general.type == kSurfaceFresnel) {
+      PrintNumber(out, "FrenelHeight", s.general.FrenelHeight);
+      std::fprintf(out, "\n");
+    }
+    std::fprintf(out, "TypeAspher=%d\n", s.general.type);
+    const int count =
+        CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef) : kFileShapeCoefficients;
+    if (count > 0) {
+      PrintList(out, "AsCoef", s.AsCoef.data, count, ",");
+      std::fprintf(out, ";\n\n");
+    }
+  }
+  if (s.hoe != nullptr) {
+    const THOEParameters &hoe = *s.hoe;
+    const int count =
+        CountOf(hoe.Vh) < kFilePhaseCoefficients ? CountOf(hoe.Vh) : kFilePhaseCoefficients;
+    static const double kNoPhase = 0.0;
+    PrintNumber(out, "Mhxy", hoe.Mhxy);
+    std::fprintf(out, "; ");
+    PrintNumber(out, "Wlh", hoe.Wlh);
+    // Nv 0 would read as "no hologram": a hologram without coefficients gets one zero.
+    std::fprintf(out, "; pD=%d; Quantum=%d; Nv=%d\n", hoe.pD, hoe.Quantum, count > 0 ? count : 1);
+    PrintList(out, "Vh", count > 0 ? hoe.Vh.data : &kNoPhase, count > 0 ? count : 1, ",");
+    std::fprintf(out, ";\n");
+  }
+  std::fprintf(out, "\n");
+}
+
+// The section headers of an existing file, lower-cased, in order.
+std::vector<std::string> ExistingHeaders(const std::string &path) {
+  std::vector<std::string> headers;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] != '[') continue;
+    for (char &c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    headers.push_back(line);
+  }
+  return headers;
+}
+
+bool IsStaleHeader(const std::string &lowerHeader, const TOpticalSystem &system) {
+  int surfaceNumber = 0;
+  int zoneNumber = 0;
+  char tail = 0;
+  const int n = system.SurfaceCount();
+  if (std::sscanf(lowerHeader.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) ==
+          3 &&
+      tail == ']') {
+    if (surfaceNumber < 1 || surfaceNumber > n) return true;
+    const TSurface *s = system.surfaces.data[surfaceNumber - 1];
+    return s == nullptr || zoneNumber < 1 || zoneNumber > s->zones.cols * s->zones.rows;
+  }
+  if (std::sscanf(lowerHeader.c_str(), "[surface_%d%c", &surfaceNumber, &tail) == 2 &&
+      tail == ']') {
+    if (surfaceNumber < 1 || surfaceNumber > n) return true;
+    const TSurface *s = system.surfaces.data[surfaceNumber - 1];
+    return s == nullptr || !HasOwnSection(*s);
+  }
+  return false;
+}
+
+// Drops whole sections (header and body) from the file, through a work file renamed over
+// it. The sections were emptied by the rewrite before, so a failure here leaves a file that
+// still reads correctly.
+bool RemoveSections(const std::string &path, const TOpticalSystem &system) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  in.close();
+  const std::string text = buffer.str();
+  std::string kept;
+  kept.reserve(text.size());
+  bool skipping = false;
+  bool removed = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string line = text.substr(start, end - start);
+    if (!line.empty() && line[0] == '[') {
+      std::string header = line;
+      while (!header.empty() && (header.back() == '\n' || header.back() == '\r')) header.pop_back();
+      for (char &c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      skipping = IsStaleHeader(header, system);
+      removed = removed || skipping;
+    }
+    if (!skipping) kept += line;
+    start = end;
+  }
+  if (!removed) return true;
+  const std::string work = path + ".part";
+  {
+    std::ofstream out(work, std::ios::binary | std::ios::trunc);
+    out << kept;
+    out.flush();
+    if (!out) {
+      std::remove(work.c_str());
+      return false;
+    }
+  }
+  if (std::rename(work.c_str(), path.c_str()) != 0) {
+    std::remove(work.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string SurfaceSectionHeader(int surfaceNumber) {
+  return "[Surface_" + std::to_string(surfaceNumber) + "]";
+}
+
+std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber) {
+  return "[Surf_" + std::to_string(surfaceNumber) + "_Zone_" + std::to_string(zoneNumber) + "]";
+}
+
+int TOpticalSystem::WriteFile(const char *fileName) {
+  const std::string path = fileName != nullptr && fileName[0] != '\0' ? fileName : name;
+  if (path.empty()) return 0;
+  // A file marked read-only is left alone, whoever runs the program.
+  struct stat status {};
+  // Nor is anything but an ordinary file replaced (reading a pipe would block).
+  if (::stat(path.c_str(), &status) == 0 &&
+      (!S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+       ::access(path.c_str(), W_OK) != 0))
+    return 0;
+  const int n = SurfaceCount();
+  for (int i = 0; i < n; ++i)
+    if (surfaces.data[i] == nullptr) return 0;
+
+  const std::vector<std::string> before = ExistingHeaders(path);
+  TReadNF file;
+  std::FILE *out = file.Open(path, 1);
+  if (out == nullptr) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  file.SelectSection("[Common]");
+  WriteCommon(*this, out);
+  file.Reset();
+  file.SelectSection("[Surfaces]");
+  for (int i = 0; i < n; ++i) WriteRecord(*this, i, out);
+  std::fprintf(out, "\n");
+  file.Reset();
+  for (int i = 0; i < n; ++i) {
+    const TSurface &s = *surfaces.data[i];
+    if (!HasOwnSection(s)) continue;
+    file.SelectSection(SurfaceSectionHeader(i + 1));
+    WriteSurfaceSection(s, out);
+    file.Reset();
+    const int zoneCount = s.zones.data ? s.zones.cols * s.zones.rows : 0;
+    for (int m = 0; m < zoneCount; ++m) {
+      file.SelectSection(ZoneSectionHeader(i + 1, m + 1));
+      WriteZone(s.zones.data[m], out);
+      file.Reset();
+    }
+  }
+  // Sections left from an earlier save of this file that no longer describe a surface are
+  // emptied here, in the same rewrite, and dropped below.
+  bool stale = false;
+  for (const std::string &header : before) {
+    if (!IsStaleHeader(header, *this)) continue;
+    stale = true;
+    file.SelectSection(header);
+    file.Reset();
+  }
+  file.ReadSection("[Remark]");
+  file.Reset();
+  file.PrepareTemp();
+  if (!file.Close()) return 0;
+  if (stale) RemoveSections(path, *this);
+  return 1;
+}

@@ -1,0 +1,505 @@
+#include <sys/stat.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "foundation/testing/tests/approx.h"
+#include "optics/model/tests/system_test_support.h"
+
+namespace {
+
+// One degree in radians.
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+// Tilt and position round-off through a rotated frame.
+constexpr double kFrameRoundOff = 1e-13;
+
+int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+
+// Every number of the model that the file carries, compared exactly.
+void ExpectSameSystem(const TOpticalSystem &a, const TOpticalSystem &b) {
+  ASSERT_EQ(a.SurfaceCount(), b.SurfaceCount());
+  EXPECT_EQ(a.info.LambdaW, b.info.LambdaW);
+  ASSERT_EQ(a.info.Spectrum.cols, b.info.Spectrum.cols);
+  for (int i = 0; i < a.info.Spectrum.cols; ++i) {
+    EXPECT_EQ(a.info.Spectrum.data[i].lambda, b.info.Spectrum.data[i].lambda);
+    EXPECT_EQ(a.info.Spectrum.data[i].weight, b.info.Spectrum.data[i].weight);
+  }
+  ASSERT_EQ(Count(a.info.AlfaM), Count(b.info.AlfaM));
+  for (int i = 0; i < Count(a.info.AlfaM); ++i)
+    EXPECT_EQ(a.info.AlfaM.data[i], b.info.AlfaM.data[i]);
+  EXPECT_EQ(a.info.Temperature, b.info.Temperature);
+  EXPECT_EQ(a.info.Pressure, b.info.Pressure);
+  EXPECT_EQ(a.info.N1, b.info.N1);
+  EXPECT_EQ(a.info.Dentr, b.info.Dentr);
+  EXPECT_EQ(a.info.Naper, b.info.Naper);
+  EXPECT_EQ(a.info.Coord, b.info.Coord);
+  EXPECT_EQ(a.info.Discrete, b.info.Discrete);
+  for (int i = 0; i < a.SurfaceCount(); ++i) {
+    const TGeneralParameters &g = a.surfaces.data[i]->general;
+    const TGeneralParameters &h = b.surfaces.data[i]->general;
+    EXPECT_EQ(g.type, h.type) << i;
+    EXPECT_EQ(g.R, h.R) << i;
+    EXPECT_EQ(g.Ex, h.Ex) << i;
+    EXPECT_EQ(g.glass, h.glass) << i;
+    EXPECT_EQ(g.nAfter, h.nAfter) << i;
+    EXPECT_EQ(g.nBefore, h.nBefore) << i;
+    EXPECT_EQ(g.Tau, h.Tau) << i;
+    EXPECT_EQ(g.semiHeightExt, h.semiHeightExt) << i;
+    EXPECT_EQ(g.semiWidthExt, h.semiWidthExt) << i;
+    EXPECT_EQ(g.semiHeightInt, h.semiHeightInt) << i;
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(g.vertex[k], h.vertex[k]) << i << " " << k;
+      EXPECT_EQ(g.angles[k], h.angles[k]) << i << " " << k;
+    }
+    const Mem<double> &c = a.surfaces.data[i]->AsCoef;
+    ASSERT_EQ(Count(c), Count(b.surfaces.data[i]->AsCoef)) << i;
+    for (int k = 0; k < Count(c); ++k) EXPECT_EQ(c.data[k], b.surfaces.data[i]->AsCoef.data[k]);
+    ASSERT_EQ(a.surfaces.data[i]->hoe == nullptr, b.surfaces.data[i]->hoe == nullptr) << i;
+    if (a.surfaces.data[i]->hoe != nullptr) {
+      const Mem<double> &v = a.surfaces.data[i]->hoe->Vh;
+      ASSERT_EQ(Count(v), Count(b.surfaces.data[i]->hoe->Vh));
+      for (int k = 0; k < Count(v); ++k) EXPECT_EQ(v.data[k], b.surfaces.data[i]->hoe->Vh.data[k]);
+    }
+  }
+}
+
+class SystemFileTest : public SystemTest {
+ protected:
+  // Reads text as a system file into a fresh system.
+  int ReadString(TOpticalSystem &system, const std::string &text) {
+    const std::string path = Scratch("input.os");
+    WriteText(path, text);
+    return system.ReadFile(path, 0);
+  }
+  static std::string Minimal(const std::string &common, const std::string &records) {
+    return "[Common]\n" + common + "\n[Surfaces]\n" + records + "\n";
+  }
+};
+
+TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
+  for (const char *example :
+       {"singlet.os", "achromat.os", "cooke_triplet.os", "spherical_mirror.os",
+        "parabolic_mirror.os", "fold_mirror.os", "light_pipe.os", "germanium_ir_lens.os"}) {
+    SCOPED_TRACE(example);
+    TOpticalSystem first;
+    ASSERT_EQ(first.ReadFile(ExamplePath(example), 0), 1);
+    ASSERT_EQ(first.WriteFile(Scratch("a.os").c_str()), 1);
+    TOpticalSystem second;
+    ASSERT_EQ(second.ReadFile(Scratch("a.os"), 0), 1);
+    ExpectSameSystem(first, second);
+    ASSERT_EQ(second.WriteFile(Scratch("b.os").c_str()), 1);
+    EXPECT_EQ(ReadText(Scratch("a.os")), ReadText(Scratch("b.os")));
+  }
+  EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(SystemFileTest, AwkwardNumbersOfAStackedSystemSurviveExactly) {
+  TOpticalSystem system;
+  system.info.Coord = 0;
+  system.info.Unit = 1;
+  system.info.AlfaM.Allocate(3, 1);
+  system.info.AlfaM.data[0] = 0.0;
+  system.info.AlfaM.data[1] = 1.0 / 7.0;
+  system.info.AlfaM.data[2] = 0.1;
+  system.info.Spectrum.Allocate(2, 1);
+  system.info.Spectrum.data[0] = {0.4861327, 1.0 / 3.0};
+  system.info.Spectrum.data[1] = {0.6562725, 2.0};
+  system.info.LambdaW = 0.6562725;
+  system.info.Dentr = 12.3456789012345;
+  AddAt(system, 0.0, 0.0, "", 7.0);
+  AddAt(system, 0.1, 1.0 / 3.0 * 100.0, "1.23456789", 5.55);
+  AddAt(system, 0.1 + 3.25896, -435.76044, "", 5.55);
+  AddAt(system, 0.1 + 3.25896 + 6.00755, 0.0, "", 5.55)->general.Tau = 0.02;
+  system.surfaces.data[3]->SetAngles(0.3, 0.0, 0.0);  // a rolled last surface
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, 1.23456789);
+  ASSERT_EQ(system.WriteFile(Scratch("a.os").c_str()), 1);
+  TOpticalSystem again;
+  ASSERT_EQ(again.ReadFile(Scratch("a.os"), 0), 1);
+  // The reader places the first surface at the origin; ours is there already.
+  ExpectSameSystem(system, again);
+  ASSERT_EQ(again.WriteFile(Scratch("b.os").c_str()), 1);
+  EXPECT_EQ(ReadText(Scratch("a.os")), ReadText(Scratch("b.os")));
+}
+
+TEST_F(SystemFileTest, ValuesThatOnceDriftedStayPut) {
+  TOpticalSystem system;
+  system.info.Coord = 0;
+  TSurface *object = AddAt(system, 0.0, 0.0, "N-BK7_schott", 10.0);  // glass in object space
+  AddAt(system, 10.0, 0.0, "", 10.0)->general.Tau = 0.05;
+  TSurface *rolled = AddAt(system, 20.0, 0.0, "", 10.0);
+  rolled->SetAngles(0.25, 0.0, 0.0);
+  TSurface *hologram = AddAt(system, 30.0, 0.0, "", 10.0);
+  THOEParameters hoe;
+  hoe.Mhxy = 10.0;
+  hoe.Wlh = 0.6328;
+  hoe.Vh.Allocate(3, 1);
+  hoe.Vh.data[0] = 0.0;  // a first coefficient of 0 once cost the hologram on saving
+  hoe.Vh.data[1] = 1e-3;
+  hoe.Vh.data[2] = -2e-6;
+  hologram->SetHOE(hoe, 0);
+  AddAt(system, 40.0, 0.0, "", 10.0);
+  system.info.N1 = 1.0;
+  ASSERT_EQ(system.Prepare(0.5875618, 1, 0), 1);
+  EXPECT_GT(object->general.nBefore, 1.5);  // the writer once saved this as N1
+
+  TOpticalSystem current;
+  ASSERT_EQ(system.WriteFile(Scratch("cycle.os").c_str()), 1);
+  ASSERT_EQ(current.ReadFile(Scratch("cycle.os"), 0), 1);
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    ASSERT_EQ(current.WriteFile(Scratch("cycle.os").c_str()), 1);
+    TOpticalSystem next;
+    ASSERT_EQ(next.ReadFile(Scratch("cycle.os"), 0), 1);
+    EXPECT_EQ(next.info.N1, 1.0);
+    EXPECT_EQ(next.surfaces.data[1]->general.Tau, 0.05);
+    EXPECT_EQ(next.surfaces.data[2]->general.Tau, 0.0);
+    EXPECT_EQ(next.surfaces.data[2]->general.angles[0], 0.25);
+    ASSERT_NE(next.surfaces.data[3]->hoe, nullptr);
+    ASSERT_EQ(Count(next.surfaces.data[3]->hoe->Vh), 3);
+    EXPECT_EQ(next.surfaces.data[3]->hoe->Vh.data[1], 1e-3);
+    ExpectSameSystem(current, next);
+    current = next;
+  }
+}
+
+TEST_F(SystemFileTest, ThermalExpansionActsOncePerTemperatureChange) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+  const double radius = system.surfaces.data[1]->general.R;
+  const double gap =
+      system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0];
+  TGlassCatalog catalog(SourceRoot() + "/resources/cglass", "schott");
+  const double alpha = catalog.GetGlass("N-BK7")->MeanAlfa(20.0, 70.0) * 1e-7;
+  ASSERT_GT(alpha, 1e-6);
+  system.info.Temperature = 70.0;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double k = 1.0 + alpha * 50.0;
+  EXPECT_APPROX(system.surfaces.data[1]->general.R, radius * k, 1e-14);
+  EXPECT_APPROX(
+      system.surfaces.data[2]->general.vertex[0] - system.surfaces.data[1]->general.vertex[0],
+      gap * k, 1e-14);
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);  // no second expansion
+  EXPECT_APPROX(system.surfaces.data[1]->general.R, radius * k, 1e-14);
+
+  ASSERT_EQ(system.WriteFile(Scratch("hot.os").c_str()), 1);
+  TOpticalSystem hot;
+  ASSERT_EQ(hot.ReadFile(Scratch("hot.os"), 0), 1);
+  EXPECT_EQ(hot.info.Temperature, 70.0);
+  EXPECT_EQ(hot.surfaces.data[1]->general.R, system.surfaces.data[1]->general.R);
+}
+
+TEST_F(SystemFileTest, SectionsTheReaderDoesNotKnowAreKeptByteForByte) {
+  const std::string config = "[Config_1]\nPositions=1,2,3\r\nName=front; Zoom=2\n\n";
+  const std::string remark = "[Remark]\nA note the user wrote.\n  Indented line; with = signs\n";
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+  const std::string path = Scratch("kept.os");
+  WriteText(path, "[Common]\nNsurf=0\n\n" + config + remark);
+  ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+  const std::string text = ReadText(path);
+  EXPECT_NE(text.find(config), std::string::npos) << text;
+  EXPECT_NE(text.find(remark), std::string::npos) << text;
+  EXPECT_EQ(text.find("[Remark]"), text.rfind("[Remark]"));
+
+  const std::string fresh = Scratch("new.os");
+  ASSERT_EQ(system.WriteFile(fresh.c_str()), 1);
+  const std::string written = ReadText(fresh);
+  EXPECT_EQ(written.substr(written.size() - 9), "[Remark]\n");
+  EXPECT_EQ(written.find("[Common]"), 0u);
+}
+
+TEST_F(SystemFileTest, StaleSurfaceSectionsAreRemoved) {
+  TOpticalSystem system;
+  for (int i = 0; i < 5; ++i) AddAt(system, 10.0 * i, 0.0, "", 5.0);
+  const double coefficients[2] = {0.5, 1e-4};
+  system.surfaces.data[2]->AsCoef.Allocate(2, 1);
+  system.surfaces.data[2]->AsCoef.data[0] = coefficients[0];
+  system.surfaces.data[2]->AsCoef.data[1] = coefficients[1];
+  system.surfaces.data[2]->hasAsCoef = 1;
+  system.surfaces.data[2]->general.type = kSurfaceAsphericStandard;
+  system.surfaces.data[4]->general.type = kSurfaceCylinder;
+  system.surfaces.data[4]->zones.Allocate(2, 1);
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const std::string path = Scratch("stale.os");
+  ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+  std::string text = ReadText(path);
+  ASSERT_NE(text.find("[Surface_3]"), std::string::npos);
+  ASSERT_NE(text.find("[Surf_5_Zone_2]"), std::string::npos);
+
+  // Surface 3 loses its coefficients and the system its last two surfaces.
+  system.surfaces.data[2]->AsCoef.Clear();
+  system.surfaces.data[2]->hasAsCoef = 0;
+  system.surfaces.data[2]->general.type = kSurfacePlane;
+  system.DeleteSurface(4);
+  system.DeleteSurface(3);
+  ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+  text = ReadText(path);
+  EXPECT_EQ(text.find("[Surface_3]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[Surface_5]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[Surf_5_Zone"), std::string::npos) << text;
+  TOpticalSystem again;
+  ASSERT_EQ(again.ReadFile(path, 0), 1);
+  ASSERT_EQ(again.SurfaceCount(), 3);
+  EXPECT_EQ(again.surfaces.data[2]->hasAsCoef, 0);
+  EXPECT_EQ(again.surfaces.data[2]->GetType(), kSurfacePlane);
+}
+
+TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  const std::string path = Scratch("keep.os");
+  const std::string before = "[Common]\nName=Earlier\nNsurf=0\n[Remark]\nold\n";
+  WriteText(path, before);
+  // The work file cannot be made: a directory stands in its place.
+  std::filesystem::create_directory(Scratch("readnf.tmp"));
+  EXPECT_EQ(system.WriteFile(path.c_str()), 0);
+  EXPECT_EQ(ReadText(path), before);
+  EXPECT_EQ(Boxes().beeps.size(), 0u);  // the rewrite started; only finishing it failed
+
+  // A read-only file is not written at all.
+  std::filesystem::remove(Scratch("readnf.tmp"));
+  ::chmod(path.c_str(), 0444);
+  EXPECT_EQ(system.WriteFile(path.c_str()), 0);
+  EXPECT_EQ(ReadText(path), before);
+  ::chmod(path.c_str(), 0644);
+  EXPECT_EQ(system.WriteFile(path.c_str()), 1);
+  EXPECT_NE(ReadText(path).find("Nsurf=8"), std::string::npos);
+}
+
+TEST_F(SystemFileTest, NameModesChooseTheSystemName) {
+  const std::string path = Scratch("named.os");
+  // Two surfaces: the preparation's pupil solve refuses a system of one.
+  WriteText(path, Minimal("Name=From file\nNpow=2\nDiscrette=0.25",
+                          "{ R=0; Glass=\"\"; Dx=5; DextY=2; }\n{ R=0; Glass=\"\"; DextY=2; }\n"));
+  TOpticalSystem system;
+  system.name = "Before";
+  ASSERT_EQ(system.ReadFile(path, 2), 1);
+  EXPECT_EQ(system.name, "Before");
+  EXPECT_EQ(system.SurfaceCount(), 2);  // Npow is the older name of Nsurf
+  EXPECT_EQ(system.info.Discrete, 0.25);
+  ASSERT_EQ(system.ReadFile(path, 1), 1);
+  EXPECT_EQ(system.name, path);
+  ASSERT_EQ(system.ReadFile(path, 0), 1);
+  EXPECT_EQ(system.name, "From file");
+}
+
+TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
+  const std::string good = ReadText(ExamplePath("singlet.os"));
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n";
+  struct Case {
+    const char *what;
+    std::string text;
+    const char *named;  // a part of the message
+  };
+  const Case cases[] = {
+      {"truncated", good.substr(0, good.find("R=-50") + 3), "line"},
+      {"wrong type", Minimal("Nsurf=2", "{ R=abc; Glass=\"\"; }\n{ R=0; }\n"), "abc"},
+      {"count", Minimal("Nsurf=3", records), "3 surfaces"},
+      {"no records", "[Common]\nNsurf=2\n", "no surface records"},
+      {"zero wavelength", Minimal("Nsurf=2\nLambda=0.5,0,0.6", records), "wavelength"},
+      {"negative wavelength", Minimal("Nsurf=2\nLambda=-0.5", records), "wavelength"},
+      {"million surfaces", Minimal("Nsurf=1000000", records), "1000000"},
+      {"not a system", "Some notes\nR=5\n", "not an optical system file"},
+      {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
+      {"surface type", Minimal("Nsurf=2", records) + "[Surface_2]\nTypeAspher=42\n", "type 42"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+    const std::size_t boxesBefore = BoxCount();
+    EXPECT_EQ(ReadString(system, c.text), 0);
+    ASSERT_EQ(BoxCount(), boxesBefore + 1);
+    EXPECT_NE(Boxes().boxes.back().text.find(c.named), std::string::npos)
+        << Boxes().boxes.back().text;
+    // The singlet is still loaded, whole.
+    ASSERT_EQ(system.SurfaceCount(), 4);
+    EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
+    EXPECT_EQ(system.name, "Biconvex singlet");
+    EXPECT_EQ(system.info.LambdaW, 0.5875618);
+  }
+  TOpticalSystem system;
+  EXPECT_EQ(system.ReadFile(Scratch("absent.os"), 0), 0);
+  // A pipe is no system file: refused at once rather than waited on.
+  ASSERT_EQ(::mkfifo(Scratch("pipe.os").c_str(), 0600), 0);
+  EXPECT_EQ(system.ReadFile(Scratch("pipe.os"), 0), 0);
+  EXPECT_EQ(system.ReadFile(Scratch(""), 0), 0);  // the directory itself
+  EXPECT_EQ(system.WriteFile(Scratch("pipe.os").c_str()), 0);
+}
+
+TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
+  const std::string text = Minimal("Nsurf=3",
+                                   "{ R=0; Glass=\"\"; Dx=5; DextY=10; }\n"
+                                   "{ R=20; Glass=\"UNOBTAINIUM_schott\"; Dx=3; DextY=10; }\n"
+                                   "{ R=-20; Glass=\"unobtainium_schott\"; DextY=10; }\n");
+  TOpticalSystem system;
+  EXPECT_EQ(ReadString(system, text), 0);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].caption, "Warning");
+  EXPECT_EQ(Boxes().boxes[0].text,
+            "These glasses are absent or not transparent:\nunobtainium_schott");
+  ASSERT_EQ(system.SurfaceCount(), 3);
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "unobtainium_schott");
+  EXPECT_EQ(system.surfaces.data[1]->general.R, 20.0);
+  EXPECT_EQ(system.materialsMissing, 1);
+}
+
+TEST_F(SystemFileTest, ReaderRulesForShapesBoundsAndMirrors) {
+  TOpticalSystem system;
+  ASSERT_EQ(
+      ReadString(system,
+                 Minimal("Nsurf=5",
+                         "{ R=0; Glass=\"\"; DextY=10; }\n"
+                         "{ R=25; Glass=\"\"; }\n"
+                         "{ R=0; Ex=-1; Glass=\"REFL\"; DextY=8; }\n"
+                         "{ R=30; Glass=\"\"; DextY=8; }\n"
+                         "{ R=40; Glass=\"\"; DextY=8; DextX=4; BoundTypeExt=3; }\n") +
+                     "[Surface_4]\nTypeAspher=6\n[Surface_5]\nTypeAspher=7\nAsCoef=1,2,3,4,5;\n"),
+      1);
+  EXPECT_EQ(system.surfaces.data[0]->GetType(), kSurfacePlane);
+  EXPECT_EQ(system.surfaces.data[1]->GetType(), kSurfaceSphere);
+  EXPECT_EQ(system.surfaces.data[2]->GetType(), kSurfaceAspheric2);
+  EXPECT_EQ(system.surfaces.data[3]->GetType(), kSurfaceCylinder);
+  EXPECT_EQ(system.surfaces.data[2]->general.materialKind, 1);
+  EXPECT_EQ(system.surfaces.data[2]->general.glass, "refl");
+  EXPECT_EQ(system.surfaces.data[1]->general.semiHeightExt, 0.000005);  // no DextY
+  EXPECT_EQ(system.surfaces.data[0]->general.semiWidthExt, 5.0);        // round
+  EXPECT_EQ(system.surfaces.data[4]->general.semiWidthExt, 2.0);
+  EXPECT_EQ(Count(system.surfaces.data[4]->AsCoef), 3);  // a torus has three
+}
+
+TEST_F(SystemFileTest, CommonSettingsFollowTheReaderRules) {
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
+  TOpticalSystem system;
+  ASSERT_EQ(
+      ReadString(system, Minimal("Nsurf=2\nNd=10\nLambda=0.48,0.54,0.65\nWeight=1,0,2\nLambdaW=1\n"
+                                 "AlfaM=0,10,0;\nUnit=1",
+                                 records)),
+      1);
+  EXPECT_EQ(system.info.Nd, 64);
+  ASSERT_EQ(system.info.Spectrum.cols, 3);
+  EXPECT_EQ(system.info.Spectrum.data[1].weight, 1.0);
+  EXPECT_EQ(system.info.Spectrum.data[2].weight, 2.0);
+  EXPECT_EQ(system.info.LambdaW, 0.54);  // nearest the weighted mean 0.58
+  ASSERT_EQ(Count(system.info.AlfaM), 2);
+  EXPECT_APPROX(system.info.AlfaM.data[1], 10.0 / 60.0, 1e-16);
+  ASSERT_EQ(system.WriteFile(Scratch("out.os").c_str()), 1);
+  EXPECT_NE(ReadText(Scratch("out.os")).find("AlfaM=0,10;\n"), std::string::npos);
+
+  ASSERT_EQ(
+      ReadString(system, Minimal("Nsurf=2\nNd=5000\nLambda=0.48,0.54,0.65\nLambdaW=0.6", records)),
+      1);
+  EXPECT_EQ(system.info.Nd, 2048);
+  EXPECT_EQ(system.info.LambdaW, 0.6);
+  // No wavelengths at all: the working wavelength is the spectrum.
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2\nLambdaW=0.6328", records)), 1);
+  ASSERT_EQ(system.info.Spectrum.cols, 1);
+  EXPECT_EQ(system.info.Spectrum.data[0].lambda, 0.6328);
+}
+
+TEST_F(SystemFileTest, WriterRulesForSmallValuesTiltsAndCoefficients) {
+  TOpticalSystem system;
+  system.info.Coord = 1;
+  AddAt(system, 0.0, 0.0, "", 5.0)->SetPosition(0.0, 1e-11, 0.0);
+  TSurface *tilted = AddAt(system, 10.0, 0.0, "", 5.0);
+  tilted->SetAngles(0.5 * kDegree, 0.0, 0.0);
+  tilted->general.type = kSurfaceAsphericStandard;
+  tilted->AsCoef.Allocate(4, 1);
+  const double coefficients[4] = {1.2, 0.0, 3e-5, 0.0};
+  for (int k = 0; k < 4; ++k) tilted->AsCoef.data[k] = coefficients[k];
+  tilted->hasAsCoef = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_EQ(system.WriteFile(Scratch("w.os").c_str()), 1);
+  const std::string text = ReadText(Scratch("w.os"));
+  EXPECT_EQ(text.find("Dy="), std::string::npos);
+  EXPECT_NE(text.find("AlfaX=0.5; "), std::string::npos) << text;
+  EXPECT_NE(text.find("AsCoef=1.2,0,3e-05,0;"), std::string::npos) << text;
+  TOpticalSystem again;
+  ASSERT_EQ(again.ReadFile(Scratch("w.os"), 0), 1);
+  // Half a degree is pi / 360 = 0.0087266462599716...
+  EXPECT_APPROX(again.surfaces.data[1]->general.angles[0], 0.0087266462599716478, 1e-17);
+  ASSERT_EQ(Count(again.surfaces.data[1]->AsCoef), 3);
+  EXPECT_EQ(again.surfaces.data[1]->AsCoef.data[2], 3e-5);
+}
+
+TEST_F(SystemFileTest, HologramAndZoneSectionsReadTheirDefaults) {
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=1; DextY=10; }\n{ R=0; Glass=\"\"; DextY=10; }\n";
+  TOpticalSystem system;
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2", records) +
+                                   "[Surface_1]\nMhxy=5; Wlh=0.6; pD=1; Quantum=2; Nv=0\nVh=1,2;\n"
+                                   "[Surface_2]\nNRasterZones=1\n[Surf_2_Zone_1]\nHMikroLens=0.5\n"
+                                   "MicroCoef=7, 0, 0\n"),
+            1);
+  EXPECT_EQ(system.surfaces.data[0]->hoe, nullptr);
+  ASSERT_EQ(system.surfaces.data[1]->zones.cols, 1);
+  const TRasterZone &zone = system.surfaces.data[1]->zones.data[0];
+  EXPECT_EQ(zone.HMikroLens, 0.5);
+  EXPECT_EQ(zone.Packing, 2);
+  ASSERT_EQ(Count(zone.PackCoef), 4);
+  EXPECT_EQ(zone.PackCoef.data[0], 0.0);
+  ASSERT_EQ(Count(zone.MicroCoef), 1);
+  EXPECT_EQ(zone.MicroCoef.data[0], 7.0);
+}
+
+TEST_F(SystemFileTest, TiltedStackedSystemKeepsItsGeometry) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("fold_mirror.os"), 0), 1);
+  system.info.Coord = 0;  // save the folded system as offsets and relative tilts
+  ASSERT_EQ(system.WriteFile(Scratch("fold0.os").c_str()), 1);
+  TOpticalSystem stacked;
+  ASSERT_EQ(stacked.ReadFile(Scratch("fold0.os"), 0), 1);
+  ASSERT_EQ(stacked.SurfaceCount(), 5);
+  for (int i = 0; i < 5; ++i)
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_APPROX(stacked.surfaces.data[i]->general.vertex[k],
+                    system.surfaces.data[i]->general.vertex[k], kFrameRoundOff);
+      EXPECT_APPROX(stacked.surfaces.data[i]->general.angles[k],
+                    system.surfaces.data[i]->general.angles[k], kFrameRoundOff);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Damaged copies of a real file: cut short, bytes changed, lines doubled. Every one is
+// either refused with a message or read into a system that traces without harm.
+TEST_F(SystemFileTest, DamagedFilesNeverBreakTheReader) {
+  constexpr unsigned kSeed = 20261207;
+  std::printf("seed %u\n", kSeed);
+  std::srand(kSeed);
+  const std::string good = ReadText(ExamplePath("cooke_triplet.os"));
+  const char kNoise[] = "0123456789.-+eE;,={}[]\"!abcXYZ \n";
+  for (int trial = 0; trial < 300; ++trial) {
+    std::string text = good;
+    const int kind = trial % 3;
+    const std::size_t at = static_cast<std::size_t>(std::rand()) % text.size();
+    if (kind == 0) {
+      text.resize(at);
+    } else if (kind == 1) {
+      for (int k = 0; k < 4; ++k)
+        text[static_cast<std::size_t>(std::rand()) % text.size()] =
+            kNoise[static_cast<std::size_t>(std::rand()) % (sizeof kNoise - 1)];
+    } else {
+      const std::size_t end = text.find('\n', at);
+      text.insert(at, text.substr(at, end == std::string::npos ? 0 : end - at + 1));
+    }
+    SCOPED_TRACE(trial);
+    TOpticalSystem system;
+    const std::size_t boxesBefore = BoxCount();
+    if (ReadString(system, text) == 1) {
+      TCurrentRay ray = RayAlong(-1.0, 1.0, 0.5, 1.0, 0.01, 0.0);
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(ray, -1, &hits, 0);
+      ASSERT_GE(hits.cols, 1);
+      EXPECT_EQ(hits.data[hits.cols - 1].x, kHitListEnd);
+    } else {
+      EXPECT_GT(BoxCount(), boxesBefore);  // a refusal always says why
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// The ordinary passage of many rays through one untilted sphere, conic or plane with round
+// bounds, written lane by lane without branches so that independent rays overlap (and the
+// compiler may pack them into vector registers). Every lane does exactly the arithmetic of
+// TraceSurfaceRay, in the same order, so a lane that passes ends bit for bit where the
+// one-ray interaction would leave it. Anything out of the ordinary (an aperture, a total
+// reflection, a missed surface, a grazing or non-finite ray) is only flagged: the caller
+// hands such rays to TraceSurfaceRay, which decides them as always.
+
+#include "optics/interaction/interaction_types.h"
+
+// Per-surface constants of the lane trace, worked out once per surface.
+struct TLaneSurface {
+  double vertex[3] = {0.0, 0.0, 0.0};
+  double R = 0.0;
+  double e = 1.0;              // 1 - Ex
+  double twoR = 0.0;
+  double curvature = 0.0;      // 1 / R, 0 for a flat surface
+  double curvatureE = 0.0;     // curvature (1 - Ex), as the normal's x needs it
+  double outerLimit = 0.0;     // squared outer semi-height with its tolerance
+  double outerY = 0.0, outerZ = 0.0;
+  double innerLimit = 0.0;     // squared obscuration semi-height with its tolerance
+  double innerY = 0.0, innerZ = 0.0;
+  double mu = 1.0;             // n / n'
+  double muSquared = 1.0;
+  double sense = 1.0;          // -1 behind a mirror
+  int flat = 1;                // intersect the vertex plane
+};
+
+// Fills lane when the surface takes the lane trace: untilted, no polynomial terms, zones
+// or active holographic terms, a plane, sphere or conic, round outer and inner bounds.
+bool MakeLaneSurface(const TInteractionSurface &surface, TLaneSurface &lane);
+
+// Rays in structure-of-arrays form, a block of them.
+constexpr int kLaneBlock = 64;
+struct TRayLanes {
+  double x[kLaneBlock], y[kLaneBlock], z[kLaneBlock];
+  double L[kLaneBlock], M[kLaneBlock], N[kLaneBlock];
+  double path[kLaneBlock];
+};
+
+// A ray into lane k of a block.
+inline void LoadLane(const TCurrentRay &ray, TRayLanes &lanes, int k) {
+  lanes.x[k] = ray.x;
+  lanes.y[k] = ray.y;
+  lanes.z[k] = ray.z;
+  lanes.L[k] = ray.L;
+  lanes.M[k] = ray.M;
+  lanes.N[k] = ray.N;
+  lanes.path[k] = ray.pathLength;
+}
+
+// Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
+// is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
+// holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes
+// are read, live or not, so every lane must hold some value. Writing another block unconditionally keeps
+// the loop free of branches, so that it packs into vector instructions.
+void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
+                const double live[], double done[]);
+
+// The baseline build of TraceLanes, whatever the processor; and whether TraceLanes uses
+// the AVX2 build. For tests, which check both builds against the one-ray interaction.
+void TraceLanesBaseline(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
+                        const double live[], double done[]);
+bool LaneTraceIsWide();

@@ -1,0 +1,320 @@
+// The sequential real-ray trace through a system's surfaces, with hit recording, light-pipe
+// passages and the optical-path bookkeeping of wavefront work; the paraxial range trace and
+// the change into one surface's frame.
+//
+// Hot path: nothing here allocates per ray. Hits go to one scratch list that grows only
+// when a ray makes more hits than any ray before it; a caller's list is refilled in place
+// when its size already fits.
+
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/pipe/pipe_surface.h"
+#include "optics/pipe/pipe_wall.h"
+#include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/surface_trace.h"
+#include "optics/trace/trace_batch.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+// Hits of the ray being traced; the trace is single-threaded and not re-entrant (it shares
+// the saved ray as well), so one list serves every system.
+struct THitScratch {
+  TIntersectionPoint *cells = nullptr;
+  int capacity = 0;
+  ~THitScratch() { delete[] cells; }
+};
+THitScratch gScratch;
+
+// Room for index `last`; false (after the memory box) when it cannot be had.
+bool EnsureScratch(int last) {
+  if (last < gScratch.capacity) return true;
+  int capacity = gScratch.capacity < kHitListCapacity ? kHitListCapacity : gScratch.capacity;
+  while (capacity <= last && capacity < (1 << 28)) capacity *= 2;
+  if (capacity <= last) return false;
+  TIntersectionPoint *cells = new (std::nothrow) TIntersectionPoint[capacity];
+  if (cells == nullptr) {
+    ShowNotEnoughMemory();
+    return false;
+  }
+  for (int i = 0; i < gScratch.capacity; ++i) cells[i] = gScratch.cells[i];
+  delete[] gScratch.cells;
+  gScratch.cells = cells;
+  gScratch.capacity = capacity;
+  return true;
+}
+
+class THitRecorder {
+ public:
+  explicit THitRecorder(bool on) : on_(on && EnsureScratch(kHitListCapacity - 1)) {}
+  bool On() const { return on_; }
+  int Written() const { return written_; }
+  void MarkUnreached() {
+    if (on_) gScratch.cells[written_].x = kHitListEnd;
+  }
+  void Record(const TCurrentRay &ray) {
+    if (!on_) return;
+    RecordHit(gScratch.cells[written_], ray);
+    // A list that cannot grow keeps what it holds and ends there: stopping is better than
+    // writing past it.
+    if (EnsureScratch(written_ + 1)) ++written_;
+    gScratch.cells[written_].x = kHitListEnd;
+  }
+  void End() {
+    if (!on_) return;
+    TIntersectionPoint &end = gScratch.cells[written_];
+    end = TIntersectionPoint();
+    end.x = kHitListEnd;
+    ++written_;
+  }
+  // Hands the written entries to the caller's list, reusing its block when the size fits.
+  void CopyTo(Mem<TIntersectionPoint> &hits) const {
+    if (!on_) return;
+    const bool fits = hits.data != nullptr && hits.owns && hits.cols * hits.rows == written_;
+    if (!fits) {
+      hits.Clear();
+      if (!hits.Allocate(written_, 1)) return;
+    }
+    hits.cols = written_;
+    hits.rows = 1;
+    for (int i = 0; i < written_; ++i) hits.data[i] = gScratch.cells[i];
+  }
+
+ private:
+  bool on_;
+  int written_ = 0;
+};
+
+// Global to the frame of a surface: the vertex taken off, then M^T applied when tilted.
+void ToLocal(const TSurface &surface, double position[3], double direction[3]) {
+  for (int k = 0; k < 3; ++k) position[k] -= surface.general.vertex[k];
+  const Mem<double> &m = surface.tiltMatrix;
+  if (!surface.tilted || m.data == nullptr || m.cols * m.rows < 9) return;
+  const double *a = m.data;
+  const double p[3] = {position[0], position[1], position[2]};
+  const double d[3] = {direction[0], direction[1], direction[2]};
+  for (int k = 0; k < 3; ++k) {
+    position[k] = a[k] * p[0] + a[3 + k] * p[1] + a[6 + k] * p[2];
+    direction[k] = a[k] * d[0] + a[3 + k] * d[1] + a[6 + k] * d[2];
+  }
+}
+
+void RayToLocal(const TSurface &surface, TCurrentRay &ray) {
+  double p[3] = {ray.x, ray.y, ray.z};
+  double d[3] = {ray.L, ray.M, ray.N};
+  ToLocal(surface, p, d);
+  ray.x = p[0];
+  ray.y = p[1];
+  ray.z = p[2];
+  ray.L = d[0];
+  ray.M = d[1];
+  ray.N = d[2];
+}
+
+}  // namespace
+
+int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits,
+                             int firstSurface) {
+  const int absMode = std::abs(mode);
+  const int count = SurfaceCount();
+  THitRecorder recorder(hits != nullptr);
+  // Glasses that could not be resolved carry a stand-in index of 1.0: such a system gives
+  // no rays at all rather than wrong ones.
+  if (materialsMissing) {
+    ray.status = kRayStopped;
+    ray.blocked = 1;
+    recorder.End();
+    if (hits != nullptr) recorder.CopyTo(*hits);
+    return 0;
+  }
+  if (absMode == 2) {
+    eikonal.Begin(surfaces, 1);
+    ray.traceThrough = 1;
+  } else if (absMode == 3) {
+    eikonal.Reset(1);
+  }
+  const double startTerm =
+      info.ObjectFinite == 0 ? ray.x * ray.L + ray.y * ray.M + ray.z * ray.N : 0.0;
+  double pathSum = startTerm;
+  double transmission = 1.0;
+
+  const int savedDrawAll = info.DrawAllRays;
+  const int savedThrough = ray.traceThrough;
+  if (!ray.traceThrough) {
+    if (info.EnablePipe || info.DrawAllRays) ray.traceThrough = 1;
+  } else {
+    info.DrawAllRays = 1;
+  }
+  const int drawAll = info.DrawAllRays;
+  const int enablePipe = info.EnablePipe;
+  const int referenceCount =
+      eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
+  TCurrentRay &saved = SavedRay();
+  // Inside a batch the surfaces come from its contiguous views.
+  int viewCount = 0;
+  const TInteractionSurface *views = TTraceBatch::ViewsFor(this, viewCount);
+
+  int allPassed = 1;
+  int rc = kRayPassed;
+  int lastVisited = -1;
+  for (int i = firstSurface < 0 ? 0 : firstSurface; i < count; ++i) {
+    const TSurface *surface = surfaces.data[i];
+    if (surface == nullptr) continue;
+    lastVisited = i;
+    recorder.MarkUnreached();
+    if (enablePipe) saved = ray;
+    rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
+    allPassed = allPassed != 0 && rc == kRayPassed ? 1 : 0;
+    if (ray.firstFailure == 0 && rc != kRayPassed) ray.firstFailure = rc == kRayObscured ? -i : i;
+
+    const TPipeSurface *wall = static_cast<const TPipeSurface *>(surface->pipeWall);
+    if (rc == kRayPassed || (!enablePipe && (rc == kRayOutsideAperture || rc == kRayObscured))) {
+      recorder.Record(ray);
+      if (drawAll) rc = kRayPassed;
+    } else if (wall == nullptr) {
+      if (rc != kRayMissedSurface && drawAll) {
+        recorder.Record(ray);
+        if (rc != 0) rc = kRayPassed;
+      }
+    } else if (enablePipe && (rc == kRayOutsideAperture || rc == kRayTotalReflection ||
+                              rc == kRayMissedSurface)) {
+      // The ray left through the side: follow it along the pipe wall from where it left
+      // the previous surface.
+      double pipePath = 0.0;
+      ray = saved;
+      int reflections = 0;
+      for (;;) {
+        const int r = wall->Trace(ray);
+        if (r == 0 || ++reflections > kPipeReflectionLimit) {
+          rc = kRayStopped;
+          break;
+        }
+        if (r == kRayMissedSurface || r == kRayPassed) {
+          // The wall leaves such a ray where it was: no segment of its own to add or to
+          // record again (counting it twice made pipe paths too long).
+          rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
+          allPassed = rc;
+          pipePath += ray.pathLength;
+          ray.pathLength = pipePath;
+          recorder.Record(ray);
+          break;
+        }
+        pipePath += ray.pathLength;
+        recorder.Record(ray);
+        ray.status = kRayPassed;
+      }
+      if (rc == kRayStopped) break;
+      if (rc != kRayPassed) {
+        const double step = wall->general.semiHeightExt / 3.0;
+        ray.x += step * ray.L;
+        ray.y += step * ray.M;
+        ray.z += step * ray.N;
+        recorder.Record(ray);
+        break;
+      }
+    }
+    if (rc != kRayPassed) break;
+
+    const TGeneralParameters &g = surface->general;
+    if (absMode == 2) {
+      if (i < referenceCount) eikonal.referencePaths.data[i] = ray.pathLength;
+    } else if (absMode == 3) {
+      const double reference = i < referenceCount ? eikonal.referencePaths.data[i] : 0.0;
+      const double sense = reference >= 0.0 ? 1.0 : -1.0;
+      pathSum += (ray.pathLength - reference) * sense * std::fabs(g.nBefore);
+      // Only the wavefront result reads the transmission.
+      if (g.nAfter / g.nBefore >= 0.0) {
+        if (g.Tau != 0.0) transmission *= std::pow(10.0, -std::fabs(ray.pathLength * g.Tau));
+      } else {
+        transmission *= g.Tau;
+      }
+    }
+  }
+  recorder.End();
+
+  if (mode > 0 && lastVisited >= 0) RayToLocal(*surfaces.data[lastVisited], ray);
+  if (absMode == 2) {
+    eikonal.referenceEnd[0] = ray.y;
+    eikonal.referenceEnd[1] = ray.z;
+    eikonal.referenceEnd[2] = ray.x;
+    eikonal.referenceDirection[0] = ray.L;
+    eikonal.referenceDirection[1] = ray.M;
+    eikonal.referenceDirection[2] = ray.N;
+    eikonal.referenceStart = startTerm;
+  } else if (absMode == 3) {
+    const double dx = ray.x - eikonal.referenceEnd[2];
+    const double dy = ray.y - eikonal.referenceEnd[0];
+    const double dz = ray.z - eikonal.referenceEnd[1];
+    const double *d0 = eikonal.referenceDirection;
+    double t = 0.0;
+    if (info.ImageFinite == 0) {
+      const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
+      if (std::fabs(denominator) > kRayZero)
+        t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
+    } else {
+      t = dx * ray.L + dy * ray.M + dz * ray.N;
+    }
+    // The step to the reference runs in the image space: an optical length like the rest.
+    const double imageIndex =
+        lastVisited >= 0 ? std::fabs(surfaces.data[lastVisited]->general.nAfter) : 1.0;
+    eikonal.opticalPathDifference = pathSum - imageIndex * t - eikonal.referenceStart;
+    eikonal.transmission = transmission;
+  }
+
+  info.DrawAllRays = savedDrawAll;
+  ray.traceThrough = savedThrough;
+  if (hits != nullptr) recorder.CopyTo(*hits);
+  if ((info.DrawAllRays || ray.traceThrough) && rc == kRayPassed) return 1;
+  return allPassed;
+}
+
+int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits) {
+  const int n = SurfaceCount();
+  if (n == 0) return 0;
+  if (to < 0 || to >= n) to = n - 1;
+  if (from < 0) from = 0;
+  if (from >= n) from = n - 1;
+  const int step = to < from ? -1 : 1;
+  const int backwards = step < 0 ? 1 : 0;
+  const bool stayGlobal = ray.status < 0;
+  const int needed = std::abs(to - from) + 1;
+  bool recording = hits != nullptr;
+  if (recording && hits->cols * hits->rows != needed) {
+    hits->Clear();
+    recording = hits->Allocate(needed, 1) != 0;
+  }
+  int written = 0;
+  for (int i = from;; i += step) {
+    const TSurface *surface = surfaces.data[i];
+    if (surface != nullptr) {
+      if (SurfaceTraceParaxial(*surface, ray, backwards) < 0) return 0;
+      if (recording && written < needed) RecordHit(hits->data[written++], ray);
+    }
+    if (i == to) break;
+  }
+  if (!stayGlobal && surfaces.data[to] != nullptr) {
+    RayToLocal(*surfaces.data[to], ray);
+    if (ray.L == 0.0) return 0;
+  }
+  return 1;
+}
+
+TIntersectionPoint TOpticalSystem::ToSurfaceFrame(int i, const double point[3],
+                                                  const double direction[3]) const {
+  double p[3] = {point[0], point[1], point[2]};
+  double d[3] = {direction[0], direction[1], direction[2]};
+  const TSurface *surface = Surface(i);
+  if (surface != nullptr) ToLocal(*surface, p, d);
+  TIntersectionPoint result;
+  result.x = p[0];
+  result.y = p[1];
+  result.z = p[2];
+  result.L = d[0];
+  result.M = d[1];
+  result.N = d[2];
+  return result;
+}

@@ -1,0 +1,250 @@
+#include "optics/trace/lane_trace.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/tests/interaction_fixtures.h"
+#include "optics/model/tests/system_test_support.h"
+
+namespace {
+
+// Random ordinary surfaces: spheres and conics of either sign, planes, mirrors, decentred
+// bounds and obscurations, some bounds tight enough to stop rays.
+TInteractionSurface RandomSurface(std::mt19937_64 &random) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  TInteractionSurface s;
+  const int shape = static_cast<int>(unit(random) * 4.0);
+  s.type = shape == 0 ? kSurfacePlane : shape == 1 ? kSurfaceAspheric2 : kSurfaceSphere;
+  const double radius = 15.0 + 200.0 * unit(random);
+  s.R = s.type == kSurfacePlane ? 0.0 : (unit(random) < 0.5 ? -radius : radius);
+  if (s.type == kSurfaceAspheric2) s.Ex = -2.0 + 3.0 * unit(random);
+  s.outer.type = kBoundRound;
+  s.outer.semiHeight = 4.0 + 12.0 * unit(random);
+  s.outer.centreY = unit(random) < 0.3 ? unit(random) - 0.5 : 0.0;
+  s.outer.centreZ = unit(random) < 0.3 ? unit(random) - 0.5 : 0.0;
+  s.inner.type = kBoundRound;
+  s.inner.semiHeight = unit(random) < 0.3 ? 2.0 * unit(random) : 0.0;
+  s.indexBefore = 1.0 + 0.8 * unit(random);
+  s.indexAfter = unit(random) < 0.15 ? -s.indexBefore : 1.0 + 0.8 * unit(random);
+  s.vertex[0] = 5.0 * unit(random);
+  s.vertex[1] = unit(random) < 0.2 ? unit(random) - 0.5 : 0.0;
+  return s;
+}
+
+TCurrentRay RandomRay(std::mt19937_64 &random) {
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  return MakeRay(-5.0 + unit(random), 10.0 * unit(random), 10.0 * unit(random), 1.0 + unit(random),
+                 0.4 * unit(random), 0.4 * unit(random));
+}
+
+void Load(const std::vector<TCurrentRay> &rays, TRayLanes &lanes) {
+  for (std::size_t r = 0; r < rays.size(); ++r) LoadLane(rays[r], lanes, static_cast<int>(r));
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+using TKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &, const double[],
+                         double[]);
+
+// Each lane the lane trace passes ends bit for bit where the one-ray interaction leaves
+// the ray; each lane it declines is left untouched; and it declines only rays the
+// one-ray interaction does not pass in the ordinary way. Both builds of the kernel (the
+// one in use, AVX2 where the processor has it, and the baseline one).
+class LaneKernels : public ::testing::TestWithParam<int> {};
+
+TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
+  const TKernel kernel = GetParam() == 0 ? TraceLanesBaseline : TraceLanes;
+  std::mt19937_64 random(20261207);
+  int passedLanes = 0, declinedLanes = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    const TInteractionSurface surface = RandomSurface(random);
+    TLaneSurface lane;
+    ASSERT_TRUE(MakeLaneSurface(surface, lane));
+    std::vector<TCurrentRay> rays(kLaneBlock);
+    for (TCurrentRay &ray : rays) ray = RandomRay(random);
+    rays[3].L = 0.0;  // parallel to the vertex plane
+    rays[5].y = std::nan("");
+    TRayLanes lanes, out;
+    Load(rays, lanes);
+    double live[kLaneBlock], done[kLaneBlock];
+    for (int k = 0; k < kLaneBlock; ++k) live[k] = k % 7 == 6 ? 0.0 : 1.0;
+    kernel(lane, lanes, out, live, done);
+    for (int k = 0; k < kLaneBlock; ++k) {
+      SCOPED_TRACE(::testing::Message() << "trial " << trial << " lane " << k);
+      TCurrentRay one = rays[k];
+      const int rc = TraceSurfaceRay(surface, one);
+      ASSERT_TRUE(done[k] == 0.0 || done[k] == 1.0);
+      if (done[k] != 0.0) {
+        ++passedLanes;
+        EXPECT_EQ(live[k], 1.0);
+        EXPECT_EQ(rc, kRayPassed);
+        EXPECT_TRUE(SameBits(out.x[k], one.x) && SameBits(out.y[k], one.y) &&
+                    SameBits(out.z[k], one.z));
+        EXPECT_TRUE(SameBits(out.L[k], one.L) && SameBits(out.M[k], one.M) &&
+                    SameBits(out.N[k], one.N));
+        EXPECT_TRUE(SameBits(out.path[k], one.pathLength));
+      } else {
+        ++declinedLanes;
+        // The block read is never written.
+        EXPECT_TRUE(SameBits(lanes.x[k], rays[k].x) && SameBits(lanes.L[k], rays[k].L));
+        // A live lane is declined only when the ray is out of the ordinary.
+        if (live[k]) {
+          EXPECT_NE(rc, kRayPassed);
+        }
+      }
+    }
+  }
+  // Most random rays pass, yet apertures, misses and reflections decline a good share.
+  EXPECT_GT(passedLanes, 300 * kLaneBlock / 3);
+  EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels, ::testing::Values(0, 1));
+
+// The wide kernel is the one in use wherever the processor has AVX2.
+TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  EXPECT_EQ(LaneTraceIsWide(), __builtin_cpu_supports("avx2") != 0);
+#else
+  EXPECT_FALSE(LaneTraceIsWide());
+#endif
+}
+
+TEST(LaneTrace, ExtraordinarySurfacesAreLeftToTheOneRayInteraction) {
+  TLaneSurface lane;
+  TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 50.0, 1.0, 1.5);
+  sphere.outer.type = kBoundRound;
+  sphere.outer.semiHeight = 10.0;
+  EXPECT_TRUE(MakeLaneSurface(sphere, lane));
+  EXPECT_DOUBLE_EQ(lane.mu, 1.0 / 1.5);
+  EXPECT_EQ(lane.sense, 1.0);
+
+  TInteractionSurface tilted = sphere;
+  Tilt(tilted, 0.0, 0.01, 0.0);
+  EXPECT_FALSE(MakeLaneSurface(tilted, lane));
+
+  static const double coefficients[] = {0.02, 0.0, 1e-6};
+  EXPECT_FALSE(MakeLaneSurface(WithCoefficients(sphere, coefficients, 3), lane));
+
+  TInteractionSurface square = sphere;
+  square.outer.type = kBoundSquare;
+  EXPECT_FALSE(MakeLaneSurface(square, lane));
+  TInteractionSurface ring = sphere;
+  ring.inner.type = kBoundEllipse;
+  EXPECT_FALSE(MakeLaneSurface(ring, lane));
+
+  TInteractionSurface cylinder = sphere;
+  cylinder.type = kSurfaceCylinder;
+  EXPECT_FALSE(MakeLaneSurface(cylinder, lane));
+
+  static const double phase[] = {0.001};
+  TInteractionSurface hologram = sphere;
+  hologram.hoe = {1, 10.0, 1.0, 1, phase, 1};
+  EXPECT_FALSE(MakeLaneSurface(hologram, lane));
+  hologram.hoe.count = 0;  // no terms: refracts as a plain surface
+  EXPECT_TRUE(MakeLaneSurface(hologram, lane));
+
+  TInteractionSurface mirror = sphere;
+  mirror.indexAfter = -1.0;
+  ASSERT_TRUE(MakeLaneSurface(mirror, lane));
+  EXPECT_EQ(lane.sense, -1.0);
+}
+
+// A mirror sends an axial ray straight back; worked by hand: a plane mirror at x = 10
+// reverses L and leaves the hit at the vertex plane.
+TEST(LaneTrace, PlaneMirrorReversesTheAxialRay) {
+  TInteractionSurface mirror = OpenSurface(kSurfacePlane, 0.0, 1.0, -1.0);
+  mirror.outer.type = kBoundRound;
+  mirror.outer.semiHeight = 20.0;
+  mirror.vertex[0] = 10.0;
+  TLaneSurface lane;
+  ASSERT_TRUE(MakeLaneSurface(mirror, lane));
+  TRayLanes lanes{}, out{};
+  lanes.x[0] = 0.0;
+  lanes.y[0] = 3.0;
+  lanes.z[0] = -2.0;
+  lanes.L[0] = 1.0;
+  lanes.M[0] = 0.0;
+  lanes.N[0] = 0.0;
+  lanes.path[0] = 0.0;
+  double live[kLaneBlock] = {1.0};
+  double done[kLaneBlock] = {0.0};
+  TraceLanes(lane, lanes, out, live, done);
+  ASSERT_EQ(done[0], 1.0);
+  EXPECT_EQ(done[1], 0.0);
+  EXPECT_EQ(out.x[0], 10.0);
+  EXPECT_EQ(out.y[0], 3.0);
+  EXPECT_EQ(out.L[0], -1.0);
+  EXPECT_EQ(out.M[0], 0.0);
+  EXPECT_EQ(out.path[0], 10.0);
+}
+
+// Whole systems: random singlets and doublets of spheres, conics and planes with
+// decentred bounds and obscurations, some tilted, traced as a batch and ray by ray, in both
+// modes and with all rays drawn or not. Every ray and result must be the same bit for bit.
+class LaneSystems : public SystemTest {};
+
+TEST_F(LaneSystems, BatchOfRandomSystemsMatchesTheSingleTraceBitForBit) {
+  std::mt19937_64 random(99);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  int passedTotal = 0, stoppedTotal = 0;
+  for (int trial = 0; trial < 12; ++trial) {
+    TOpticalSystem system;
+    AddAt(system, 0.0, 0.0, "", 30.0);
+    double x = 10.0;
+    const int surfaces = 3 + static_cast<int>(unit(random) * 6.0);
+    for (int i = 0; i < surfaces; ++i) {
+      const double radius = (unit(random) < 0.5 ? -1.0 : 1.0) * (25.0 + 150.0 * unit(random));
+      const bool flat = unit(random) < 0.15;
+      TSurface *s = AddAt(system, x, flat ? 0.0 : radius, i % 2 == 0 ? "1.6" : "",
+                          6.0 + 10.0 * unit(random));
+      if (!flat && unit(random) < 0.3) {
+        s->general.type = kSurfaceAspheric2;
+        s->general.Ex = -1.5 + 2.0 * unit(random);
+      }
+      if (unit(random) < 0.2) s->general.semiHeightInt = 1.5 * unit(random);
+      if (unit(random) < 0.2) s->general.boundPosYExt = unit(random) - 0.5;
+      if (trial % 4 == 3 && i == 1) s->SetAngles(0.0, 0.02, 0.0);  // tilted: the full route
+      x += 2.0 + 8.0 * unit(random);
+    }
+    AddAt(system, x + 40.0, 0.0, "", 60.0);
+    system.info.AutoSetPupilParameters = 0;
+    system.info.Naper = 1;
+    system.info.Dentr = 10.0;
+    ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+
+    std::vector<TCurrentRay> start;
+    for (int r = 0; r < 150; ++r) {
+      TCurrentRay ray = RayAlong(-1.0, 16.0 * (unit(random) - 0.5), 16.0 * (unit(random) - 0.5),
+                                 1.0, 0.3 * (unit(random) - 0.5), 0.3 * (unit(random) - 0.5));
+      ray.traceThrough = r % 5 == 0 ? 1 : 0;
+      start.push_back(ray);
+    }
+    for (int drawAll : {0, 1})
+      for (int mode : {1, -1}) {
+        SCOPED_TRACE(::testing::Message() << "trial " << trial << " mode " << mode);
+        system.info.DrawAllRays = drawAll;
+        std::vector<TCurrentRay> single = start, batch = start;
+        std::vector<int> singleResults(start.size()), batchResults(start.size());
+        for (std::size_t r = 0; r < start.size(); ++r)
+          singleResults[r] = system.TraceRay(single[r], mode, nullptr, 0);
+        system.TraceRays(batch.data(), static_cast<int>(batch.size()), mode, batchResults.data());
+        for (std::size_t r = 0; r < start.size(); ++r) {
+          EXPECT_EQ(batchResults[r], singleResults[r]);
+          EXPECT_EQ(std::memcmp(&batch[r], &single[r], sizeof(TCurrentRay)), 0) << "ray " << r;
+          (singleResults[r] == 1 ? passedTotal : stoppedTotal) += 1;
+        }
+      }
+  }
+  // Both kinds occur in numbers: the comparison covers passing and stopped rays.
+  EXPECT_GT(passedTotal, 1000);
+  EXPECT_GT(stoppedTotal, 300);
+}
+
+}  // namespace

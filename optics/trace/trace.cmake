@@ -1,0 +1,21 @@
+area_sources(OPTICS system_trace.cpp trace_batch.cpp)
+area_tests(OPTICS tests/system_trace_test.cpp)
+area_sources(OPTICS lane_trace.cpp)
+area_tests(OPTICS tests/lane_trace_test.cpp)
+# The lane loop packs into vector instructions only when its square roots need not set
+# errno and its divisions may be done in lanes whose result is dropped; neither changes a
+# result (the roots and quotients are the same correctly rounded ones). The plain build's
+# -O2 would not vectorise it on its own. Contraction stays off: lanes are bit for bit with
+# the one-ray interaction.
+set(LANE_TRACE_OPTIONS -fno-math-errno -fno-trapping-math -ftree-vectorize -ffp-contract=off)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND LANE_TRACE_OPTIONS -fvect-cost-model=dynamic)
+endif()
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp PROPERTIES COMPILE_OPTIONS "${LANE_TRACE_OPTIONS}")
+# The AVX2 build is made for x86-64 only and chosen at run time.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  area_sources(OPTICS lane_trace_avx2.cpp)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace_avx2.cpp PROPERTIES
+    COMPILE_OPTIONS "${LANE_TRACE_OPTIONS};-mavx2;-mno-fma")
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp PROPERTIES COMPILE_DEFINITIONS LANE_TRACE_HAVE_AVX2)
+endif()

@@ -1,0 +1,28 @@
+#pragma once
+// TTraceBatch: the flat views of a system's surfaces in one contiguous block, for tracing
+// many rays through a system that does not change meanwhile (a spot diagram, a grid of
+// pupil rays, one merit evaluation). While a batch lives, TOpticalSystem::TraceRay reads its
+// surfaces from the block instead of building each surface's view as the ray reaches it.
+// The system must not be changed (nor prepared) while its batch lives.
+
+#include "foundation/containers/mem.h"
+#include "optics/interaction/interaction_types.h"
+
+class TOpticalSystem;
+
+class TTraceBatch {
+ public:
+  explicit TTraceBatch(const TOpticalSystem &system);
+  ~TTraceBatch();
+  TTraceBatch(const TTraceBatch &) = delete;
+  TTraceBatch &operator=(const TTraceBatch &) = delete;
+
+  // The views of the batch that covers the system, or null (then surfaces are read one by
+  // one). count receives the number of views.
+  static const TInteractionSurface *ViewsFor(const TOpticalSystem *system, int &count);
+
+ private:
+  const TOpticalSystem *system_;
+  Mem<TInteractionSurface> views_;
+  TTraceBatch *outer_;  // the batch that was active before this one
+};

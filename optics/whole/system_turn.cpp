@@ -1,0 +1,80 @@
+// Turning a system round: light then runs from the old image side to the old object side.
+
+#include <cmath>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+constexpr double kRadiansToDegrees = 57.295779513093144;
+// Field values smaller than this are written as exactly 0.
+constexpr double kZeroField = 1e-10;
+
+}  // namespace
+
+void TOpticalSystem::TurnSystem() {
+  const int n = SurfaceCount();
+  if (n == 0) return;
+  for (int i = 0; i < n; ++i)
+    if (surfaces.data[i] == nullptr) return;
+
+  // The chief-ray solves below may name a stop of their own; the user's choice is turned.
+  const int givenStop = info.Naper;
+
+  // New field values, seen from the image side; fields whose chief ray fails are dropped.
+  Mem<double> &fields = info.AlfaM;
+  const int fieldCount = fields.data != nullptr ? fields.cols * fields.rows : 0;
+  int kept = 0;
+  for (int k = 0; k < fieldCount; ++k) {
+    const double f = fields.data[k];
+    SetModifiedFlag();
+    SolveChiefRay(f, 0.0);
+    TCurrentRay chief = MakeRay(f, 0.0, 0.0, 0.0);
+    chief.traceThrough = 1;
+    TraceRay(chief, 1, nullptr, 0);
+    if (chief.status == kRayStopped || chief.status == kRayTotalReflection ||
+        chief.status == kRayMissedSurface)
+      continue;
+    double value =
+        info.ImageFinite != 0 ? chief.y : std::atan(chief.M / chief.L) * kRadiansToDegrees;
+    if (std::fabs(value) < kZeroField || !std::isfinite(value)) value = 0.0;
+    fields.data[kept++] = value;
+  }
+  if (kept == 0) {
+    if (fields.Allocate(1, 1)) fields.data[0] = 0.0;
+  } else {
+    fields.Resize(kept, 1);
+  }
+  info.Unit = info.ImageFinite != 0 ? 2 : 0;
+
+  // The reversed surfaces, each behind the medium that was in front of it.
+  std::unique_ptr<TSurface[]> turned(new (std::nothrow) TSurface[n]);
+  if (!turned) {
+    ShowNotEnoughMemory();
+    return;
+  }
+  for (int b = n - 1; b >= 0; --b) {
+    TSurface &target = turned[n - 1 - b];
+    target.CopyFrom(*surfaces.data[b]);
+    if (b == 0) continue;
+    const TGeneralParameters &before = surfaces.data[b - 1]->general;
+    if (before.materialKind != 0) {
+      target.general.glass = b > 1 ? surfaces.data[b - 2]->general.glass : "1.";
+    } else {
+      target.general.glass = before.glass;
+    }
+  }
+  for (int i = 0; i < n; ++i) surfaces.data[i]->CopyFrom(turned[i]);
+
+  info.TurnSystem = 1 - info.TurnSystem;
+  std::swap(info.ObjectFinite, info.ImageFinite);
+  // No stop given (0), or one past the list, stays as it was given.
+  info.Naper = givenStop >= 1 && givenStop <= n ? n + 1 - givenStop : givenStop;
+  info.Dentr = info.exitPupilDiameter;
+  SetModifiedFlag();
+}

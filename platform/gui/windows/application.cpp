@@ -1,0 +1,61 @@
+#include "platform/gui/windows/application.h"
+
+#include <QApplication>
+
+#include "platform/gui/windows/message_loop.h"
+#include "platform/gui/windows/qt_providers.h"
+#include "platform/gui/windows/window.h"
+#include "platform/gui/drawing/window_dc.h"
+
+namespace {
+TApplication *currentApplication = nullptr;
+}
+
+TApplication::TApplication(const char *appName, int &argc, char **argv)
+    : nCmdShow(SW_SHOWNORMAL), name(appName != nullptr ? appName : "") {
+  if (QCoreApplication::instance() == nullptr) ownQt = std::make_unique<QApplication>(argc, argv);
+  QCoreApplication::setApplicationName(QString::fromStdString(name));
+  currentApplication = this;
+  // WM_PAINT reaches the windows with a paint context on their image.
+  InstallPaintDispatcher();
+}
+
+TApplication::~TApplication() {
+  // Not the main window any more while it goes: its destruction then posts no quit.
+  TWindow *window = mainWindow;
+  mainWindow = nullptr;
+  delete window;
+  // Hosts of destroyed windows wait for Qt to delete them; let it, while Qt is still here.
+  if (QCoreApplication::instance() != nullptr) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  providers.reset();
+  if (currentApplication == this) currentApplication = nullptr;
+}
+
+TApplication *TApplication::Current() { return currentApplication; }
+
+void TApplication::InitMainWindow() { SetMainWindow(new TWindow(nullptr, name.c_str())); }
+
+void TApplication::SetMainWindow(TWindow *window) {
+  if (window == mainWindow) return;
+  TWindow *previous = mainWindow;
+  mainWindow = window;
+  delete previous;
+}
+
+void TApplication::InstallQtProviders() {
+  if (providers == nullptr) providers = std::make_unique<TQtProviders>();
+}
+
+int TApplication::Run() {
+  if (mainWindow == nullptr) InitMainWindow();
+  if (mainWindow == nullptr) return -1;
+  mainWindow->Attr.Style &= ~WS_VISIBLE;
+  if (!mainWindow->Create()) return -1;
+  mainWindow->ShowWindow(nCmdShow);
+  mainWindow->UpdateWindow();
+  return MessageLoop();
+}
+
+int TApplication::MessageLoop() { return RunMessageLoop(); }

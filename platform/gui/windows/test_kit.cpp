@@ -1,0 +1,157 @@
+#include "platform/gui/windows/test_kit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QThread>
+#include <QWidget>
+#include <string>
+
+#include "platform/gui/windows/key_codes.h"
+#include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/window.h"
+
+namespace test_kit {
+
+QApplication &EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "platform_tests";
+  static char *argv[] = {name, nullptr};
+  static QApplication *application = nullptr;
+  if (application == nullptr) {
+    application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (application == nullptr) application = new QApplication(argc, argv);
+    // As the program's application object does: WM_PAINT comes with a paint context.
+    InstallPaintDispatcher();
+  }
+  return *application;
+}
+
+bool RunUntil(const std::function<bool()> &condition, int timeoutMs) {
+  EnsureApplication();
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > timeoutMs) return condition();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+void RunFor(int milliseconds) {
+  EnsureApplication();
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QThread::msleep(1);
+  }
+}
+
+namespace {
+
+Qt::KeyboardModifiers Modifiers(UINT keys) {
+  Qt::KeyboardModifiers modifiers;
+  if (keys & MK_SHIFT) modifiers |= Qt::ShiftModifier;
+  if (keys & MK_CONTROL) modifiers |= Qt::ControlModifier;
+  return modifiers;
+}
+
+Qt::MouseButtons Buttons(UINT keys) {
+  Qt::MouseButtons buttons;
+  if (keys & MK_LBUTTON) buttons |= Qt::LeftButton;
+  if (keys & MK_RBUTTON) buttons |= Qt::RightButton;
+  if (keys & MK_MBUTTON) buttons |= Qt::MiddleButton;
+  return buttons;
+}
+
+}  // namespace
+
+void PostMouse(TWindow &window, UINT msg, POINT clientPoint, UINT keys) {
+  QWidget *host = window.HostWidget();
+  if (host == nullptr) return;
+  const POINT origin = window.ClientOrigin();
+  const QPointF local(clientPoint.x + origin.x, clientPoint.y + origin.y);
+  const QPointF global = host->mapToGlobal(local);
+  QEvent::Type type = QEvent::MouseMove;
+  Qt::MouseButton button = Qt::NoButton;
+  Qt::MouseButtons held = Buttons(keys);
+  switch (msg) {
+    case WM_LBUTTONDOWN: type = QEvent::MouseButtonPress; button = Qt::LeftButton; break;
+    case WM_LBUTTONUP: type = QEvent::MouseButtonRelease; button = Qt::LeftButton; break;
+    case WM_LBUTTONDBLCLK: type = QEvent::MouseButtonDblClick; button = Qt::LeftButton; break;
+    case WM_RBUTTONDOWN: type = QEvent::MouseButtonPress; button = Qt::RightButton; break;
+    case WM_RBUTTONUP: type = QEvent::MouseButtonRelease; button = Qt::RightButton; break;
+    case WM_MBUTTONDOWN: type = QEvent::MouseButtonPress; button = Qt::MiddleButton; break;
+    case WM_MBUTTONUP: type = QEvent::MouseButtonRelease; button = Qt::MiddleButton; break;
+    default: break;
+  }
+  if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) held |= button;
+  if (type == QEvent::MouseButtonRelease) held &= ~Qt::MouseButtons(button);
+  QCoreApplication::postEvent(host, new QMouseEvent(type, local, global, button, held, Modifiers(keys)));
+}
+
+void PostKey(TWindow &window, UINT virtualKey, bool alt) {
+  QWidget *host = window.HostWidget();
+  if (host == nullptr) return;
+  const int qtKey = QtKeyFromVirtualKey(virtualKey);
+  const Qt::KeyboardModifiers modifiers = alt ? Qt::AltModifier : Qt::NoModifier;
+  const QString text = alt ? QString() : QString::fromStdString(TextOfVirtualKey(virtualKey, false));
+  QCoreApplication::postEvent(host, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers, text));
+  QCoreApplication::postEvent(host, new QKeyEvent(QEvent::KeyRelease, qtKey, modifiers, text));
+}
+
+COLORREF ClientPixel(TWindow &window, int x, int y) {
+  const QImage &image = window.WindowImage();
+  const POINT origin = window.ClientOrigin();
+  const int px = x + origin.x;
+  const int py = y + origin.y;
+  if (px < 0 || py < 0 || px >= image.width() || py >= image.height()) return 0xFFFFFFFF;
+  const QRgb pixel = image.pixel(px, py);
+  return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
+}
+
+QImage WindowPixels(TWindow &window) { return window.WindowImage().copy(); }
+
+}  // namespace test_kit
+
+TScriptedScreenProvider::TScriptedScreenProvider()
+    : metrics(SM_METRIC_COUNT, -1), previous(SetScreenProvider(this)) {}
+
+TScriptedScreenProvider::~TScriptedScreenProvider() { SetScreenProvider(previous); }
+
+int TScriptedScreenProvider::SystemMetric(int index) {
+  if (index >= 0 && index < SM_METRIC_COUNT && metrics[static_cast<std::size_t>(index)] >= 0) {
+    return metrics[static_cast<std::size_t>(index)];
+  }
+  if (index == SM_CXSCREEN) return 1024;
+  if (index == SM_CYSCREEN) return 768;
+  return StandardFrameMetric(index);
+}
+
+void TScriptedScreenProvider::SetMetric(int index, int value) {
+  if (index >= 0 && index < SM_METRIC_COUNT) metrics[static_cast<std::size_t>(index)] = value;
+}
+
+QImage TScriptedScreenProvider::Grab(const RECT &screenRect) {
+  grabs.push_back(screenRect);
+  if (screenRect.Width() <= 0 || screenRect.Height() <= 0) return {};
+  QImage result(screenRect.Width(), screenRect.Height(), QImage::Format_RGB32);
+  result.fill(qRgb(128, 128, 128));
+  if (!picture.isNull()) {
+    QPainter painter(&result);
+    painter.drawImage(0, 0, picture, screenRect.left, screenRect.top);
+  }
+  return result;
+}
+
+// The font configuration library keeps caches for the life of the process; the leak
+// checker of sanitized test runs is told not to report them. Weak: another test helper
+// may say the same.
+extern "C" __attribute__((weak)) const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

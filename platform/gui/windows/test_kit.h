@@ -1,0 +1,62 @@
+#pragma once
+// Tools for window tests under QT_QPA_PLATFORM=offscreen: the Qt application, synthetic
+// mouse and key input delivered through Qt's queue, running the loop until a condition
+// holds, and reading a window's pixels. Also a scripted screen provider.
+
+#include <QImage>
+#include <functional>
+#include <vector>
+
+#include "platform/core/types.h"
+#include "platform/gui/windows/screen.h"
+
+class QApplication;
+class TWindow;
+
+namespace test_kit {
+
+// The one Qt application of the test program (made on first use).
+QApplication &EnsureApplication();
+
+// Runs the loop until the condition holds or timeoutMs passes; the condition's last value.
+bool RunUntil(const std::function<bool()> &condition, int timeoutMs = 2000);
+// Runs the loop for the given time.
+void RunFor(int milliseconds);
+
+// Queues a mouse message as Qt input to the window: WM_LBUTTONDOWN ... WM_MBUTTONUP,
+// WM_LBUTTONDBLCLK or WM_MOUSEMOVE at a client point; keys are MK_* bits (shift, control,
+// and for moves the buttons held).
+void PostMouse(TWindow &window, UINT msg, POINT clientPoint, UINT keys = 0);
+// Queues a key press and release by virtual-key code, with Alt held when asked.
+void PostKey(TWindow &window, UINT virtualKey, bool alt = false);
+
+// The colour of a client pixel as COLORREF (0x00BBGGRR); 0xFFFFFFFF outside the image.
+COLORREF ClientPixel(TWindow &window, int x, int y);
+// A copy of the window's whole image.
+QImage WindowPixels(TWindow &window);
+
+}  // namespace test_kit
+
+// A screen with set metrics, depth, cursor and grab picture, recording every grab.
+class TScriptedScreenProvider final : public TScreenProvider {
+ public:
+  TScriptedScreenProvider();
+  ~TScriptedScreenProvider() override;
+  TScriptedScreenProvider(const TScriptedScreenProvider &) = delete;
+  TScriptedScreenProvider &operator=(const TScriptedScreenProvider &) = delete;
+
+  int SystemMetric(int index) override;
+  int BitsPerPixel() override { return bitsPerPixel; }
+  POINT CursorPos() override { return cursor; }
+  QImage Grab(const RECT &screenRect) override;
+
+  void SetMetric(int index, int value);
+  int bitsPerPixel = 24;
+  POINT cursor{};
+  QImage picture;  // what a grab returns (cut to the asked size; grey when null)
+  std::vector<RECT> grabs;
+
+ private:
+  std::vector<int> metrics;
+  TScreenProvider *previous;
+};

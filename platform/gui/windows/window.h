@@ -1,0 +1,280 @@
+#pragma once
+// TWindow: one window of the program over one QWidget host.
+//
+// Every window keeps a persistent image of its host (QImage::Format_RGB32, one 0xFFRRGGBB
+// word a pixel) that everything draws into; the host only shows that image, so a picture
+// survives being covered, and tests can read it. Image coordinates are the host's: for
+// child windows and frameless pop-ups the image is the whole window rectangle with the
+// border, caption and scroll bars drawn in it (the non-client band); top-level windows with
+// a caption or sizing frame get the desktop's frame outside the image, and then only the
+// scroll bars form the band.
+//
+// Messages: SendMessage calls WindowProc directly; PostMessage queues a Qt event. The
+// default WindowProc finds the handler through Find (the class's response table, then its
+// base's) and otherwise runs DefWindowProc. A window deleted inside one of its own handlers
+// (delete this, or DestroyAndDelete) is safe: the dispatch notices and touches nothing more.
+//
+// Worth knowing: children are hosts of their own over the parent's, so a parent never
+// draws over them (as if WS_CLIPCHILDREN were always set). WM_ERASEBKGND comes with no
+// DC in wParam; its default fills the area being painted with the background colour.
+// WM_CHAR carries the UTF-16 code of the character typed.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/types.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/response_table.h"
+#include "platform/gui/windows/window_attr.h"
+
+class QImage;
+class QWidget;
+class TDC;
+class TModule;
+class TScroller;
+class TWindowHost;
+
+// Called to paint a window: the drawing layer installs it and builds the paint DC from the
+// window's image (ClientOrigin, PaintRect), then calls the window's Paint.
+using TPaintDispatcher = void (*)(TWindow &window, const RECT &paintRect, bool erase);
+TPaintDispatcher SetPaintDispatcher(TPaintDispatcher dispatcher);
+
+class TWindow {
+ public:
+  explicit TWindow(TWindow *parent, const char *title = nullptr, TModule *module = nullptr);
+  virtual ~TWindow();
+  TWindow(const TWindow &) = delete;
+  TWindow &operator=(const TWindow &) = delete;
+
+  TWindowAttr Attr;
+  TScroller *Scroller = nullptr;  // owned; deleted with the window
+
+  // Creation and destruction. Create makes the host, sends WM_CREATE, runs SetupWindow
+  // (which creates the child windows already constructed) and shows the window when the
+  // style has WS_VISIBLE. Destroy sends WM_DESTROY and takes the host (and the children's)
+  // away; the object stays until its owner deletes it.
+  virtual bool Create();
+  void Destroy(int returnValue = 0);
+  // Destroys the window and deletes the object once the dispatch that asked returns.
+  void DestroyAndDelete();
+  virtual bool CanClose();
+  virtual void CloseWindow(int returnValue = 0);
+  HWND GetHandle() const { return handle; }
+  bool IsWindow() const { return handle != nullptr; }
+  virtual const char *GetClassName();
+  virtual void GetWindowClass(TWindowClass &windowClass);
+
+  // The window tree. Children are owned and deleted with their parent.
+  TWindow *GetParentO() const { return parent; }
+  HWND GetParent() const;
+  const std::vector<TWindow *> &GetChildren() const { return children; }
+  TWindow *ChildWithId(int id) const;
+  int GetId() const { return Attr.Id; }
+  bool IsChild() const { return (Attr.Style & WS_CHILD) != 0; }
+
+  // Messages.
+  virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  virtual bool Find(TEventInfo &info);
+  LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  bool PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  // The default handling of the message being dispatched (for handlers that add to it).
+  LRESULT DefaultProcessing();
+  virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  virtual void SetupWindow();
+  virtual void CleanupWindow();
+  // Painting the client area; the paint DC is the drawing layer's.
+  virtual void Paint(TDC &dc, bool erase, RECT &rect);
+  // Draws border and caption into the image (child windows and frameless pop-ups only).
+  virtual void PaintNonClient();
+  // The band of border and caption that this window draws itself (scroll bars excluded).
+  virtual TFrameInsets DrawnFrameInsets() const;
+
+  // Showing and state.
+  bool ShowWindow(int cmdShow);
+  bool IsWindowVisible() const;
+  bool IsIconic() const;
+  bool IsZoomed() const;
+  bool EnableWindow(bool enable);
+  bool IsWindowEnabled() const;
+  DWORD GetStyle() const { return Attr.Style; }
+  void SetStyle(DWORD style);
+
+  // Position and size. x, y are in the parent's client coordinates for a child window and
+  // in screen coordinates otherwise; width and height are those of the window rectangle.
+  bool MoveWindow(int x, int y, int width, int height, bool repaint = false);
+  bool MoveWindow(const RECT &rect, bool repaint = false);
+  bool SetWindowPos(HWND insertAfter, int x, int y, int width, int height, UINT flags);
+  void GetWindowRect(RECT &rect) const;  // screen coordinates
+  RECT GetWindowRect() const;
+  void GetClientRect(RECT &rect) const;  // (0, 0, client width, client height)
+  RECT GetClientRect() const;
+  void ClientToScreen(POINT &point) const;
+  void ScreenToClient(POINT &point) const;
+  POINT ClientToScreen(const POINT &point) const;
+
+  // The text goes through WM_SETTEXT / WM_GETTEXT, so a control can keep its own.
+  void SetWindowText(const std::string &text);
+  void SetCaption(const std::string &text) { SetWindowText(text); }
+  std::string GetWindowText();
+  int GetWindowTextLength();
+
+  // Focus and mouse capture; each returns the handle that had it before.
+  HWND SetFocus();
+  HWND SetCapture();
+
+  // Painting: the update region collects invalidated client rectangles until a WM_PAINT
+  // (from Qt's paint, or UpdateWindow at once) paints them.
+  void Invalidate(bool erase = true);
+  void InvalidateRect(const RECT &rect, bool erase = true);
+  void Validate();
+  void ValidateRect(const RECT &rect);
+  void UpdateWindow();
+  bool GetUpdateRect(RECT &rect, bool erase = false);
+  // Valid while WM_PAINT is dispatched: the client rectangle to paint.
+  const RECT &PaintRect() const { return paintRect; }
+  void SetBkgndColor(COLORREF color);
+  COLORREF GetBkgndColor() const { return background; }
+  // Moves the client pixels by (dx, dy) and invalidates what was uncovered.
+  void ScrollWindow(int dx, int dy);
+
+  // The image the drawing layer draws into (see the top of this file).
+  QImage &WindowImage();
+  POINT ClientOrigin() const;
+  RECT ClientRectInImage() const;
+  // Shows the given part (image coordinates) of the image on screen; no WM_PAINT.
+  void ImageUpdated(const RECT &windowRect);
+  QWidget *HostWidget() const;
+
+  // Scroll bars (SB_HORZ, SB_VERT). An empty range hides the bar and takes its style bit
+  // away, a non-empty one shows it; the client area changes and WM_SIZE follows.
+  void SetScrollRange(int bar, int minPos, int maxPos, bool redraw = true);
+  void GetScrollRange(int bar, int &minPos, int &maxPos) const;
+  int SetScrollPos(int bar, int pos, bool redraw = true);
+  int GetScrollPos(int bar) const;
+  void SetScrollPage(int bar, int page);
+  void ShowScrollBar(int bar, bool show);
+
+  // Timers: WM_TIMER with the id every elapse ms; a tick never queues behind another.
+  UINT SetTimer(UINT timerId, UINT elapseMs);
+  bool KillTimer(UINT timerId);
+
+  // The framework's own handling of these messages (derived handlers call them first).
+  void EvSize(UINT sizeType, const SIZE &size);
+  void EvMove(const POINT &clientOrigin);
+  void EvHScroll(UINT scrollCode, UINT thumbPos, HWND scrollBar);
+  void EvVScroll(UINT scrollCode, UINT thumbPos, HWND scrollBar);
+  void EvSetFocus(HWND lostFocus);
+  void EvKillFocus(HWND getFocus);
+  void EvLButtonDown(UINT modKeys, const POINT &point);
+  void EvLButtonUp(UINT modKeys, const POINT &point);
+  void EvRButtonDown(UINT modKeys, const POINT &point);
+  void EvMouseMove(UINT modKeys, const POINT &point);
+  void EvTimer(UINT timerId);
+  void EvSysCommand(UINT cmdType, const POINT &point);
+  void EvClose();
+  void EvDestroy();
+  void EvPaint();
+
+ protected:
+  // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report.
+  void ReportGeometry();
+
+ private:
+  friend class TWindowHost;
+  friend struct TWindowAccess;
+
+  struct TCurrentEvent {
+    UINT Msg = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+  };
+
+  LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateHost();
+  void DestroyHost();
+  void ApplyGeometry();
+  void ResizeImage();
+  void LayoutScrollBars();
+  void OnHostResized();
+  void PaintPending();
+  void DrawScrollCorner();
+  TFrameInsets ClientInsets() const;
+  TScrollBarState &BarState(int bar);
+  const TScrollBarState &BarState(int bar) const;
+  bool UsesDesktopFrame() const;
+  void DispatchScroll(int bar, UINT code, int pos);
+  void TimerFired(int qtTimerId);
+  void HostMoved();
+  void StoreText(const char *text);
+  void FocusLeftProgram();
+  LRESULT DefaultPaint();
+  LRESULT DefaultErase();
+  LRESULT HitTest(const POINT &screenPoint);
+
+  TWindow *parent;
+  std::vector<TWindow *> children;
+  std::string title;
+  HWND handle = nullptr;
+  TWindowHost *host = nullptr;
+  std::unique_ptr<QImage> image;
+  std::shared_ptr<bool> alive;
+  int dispatchDepth = 0;
+  bool deletePending = false;
+  bool inDestroy = false;
+  TCurrentEvent current;
+  COLORREF background = 0xFFFFFF;
+  TWindowClass windowClass;
+  // Window rectangle in the parent's client (child) or screen coordinates.
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  SIZE reportedClient{-1, -1};
+  POINT reportedOrigin{-100000, -100000};
+  TScrollBarState hBar;
+  TScrollBarState vBar;
+  RECT updateRect{};  // bounding rectangle of the update region, client coordinates
+  bool updatePending = false;
+  bool eraseNeeded = false;
+  RECT paintRect{};
+  bool inPaint = false;
+  bool paintErase = false;
+  std::map<UINT, int> timers;  // our id -> Qt timer id
+};
+
+// Handles.
+TWindow *WindowFromHandle(HWND handle);
+BOOL IsWindow(HWND handle);
+
+// The calls window code makes with handles.
+LRESULT SendMessage(HWND handle, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// Queues the message; null handle messages go to the application (WM_QUIT ends the loop).
+BOOL PostMessage(HWND handle, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+void PostQuitMessage(int exitCode);
+HWND GetFocus();
+HWND SetFocus(HWND handle);
+HWND GetCapture();
+BOOL ReleaseCapture();
+BOOL InvalidateRect(HWND handle, const RECT *rect, BOOL erase);
+BOOL UpdateWindow(HWND handle);
+BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint);
+BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+BOOL ShowWindow(HWND handle, int cmdShow);
+BOOL IsIconic(HWND handle);
+BOOL GetWindowRect(HWND handle, RECT *rect);
+BOOL GetClientRect(HWND handle, RECT *rect);
+BOOL ClientToScreen(HWND handle, POINT *point);
+BOOL ScreenToClient(HWND handle, POINT *point);
+UINT SetTimer(HWND handle, UINT timerId, UINT elapseMs);
+// The window rectangle around a client rectangle for a style (and a menu bar).
+BOOL AdjustWindowRect(RECT *rect, DWORD style, BOOL menu);
+LONG GetWindowLong(HWND handle, int index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
+LONG SetWindowLong(HWND handle, int index, LONG value);
+BOOL KillTimer(HWND handle, UINT timerId);
+// Copies at most size - 1 bytes and a terminating zero; returns the bytes copied.
+int GetWindowText(HWND handle, char *buffer, int size);
+int GetWindowTextLength(HWND handle);
+BOOL SetWindowText(HWND handle, const char *text);

@@ -1,0 +1,299 @@
+#include "platform/gui/windows/window_host.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimerEvent>
+#include <QWheelEvent>
+#include <memory>
+
+#include "platform/gui/windows/key_codes.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/window.h"
+
+// Reaches the window's internals that only its host may use.
+struct TWindowAccess {
+  static void Paint(TWindow &window) { window.PaintPending(); }
+  static QImage *Image(TWindow &window) { return window.image.get(); }
+  static void Resized(TWindow &window) { window.OnHostResized(); }
+  static void Moved(TWindow &window) { window.HostMoved(); }
+  static void Timer(TWindow &window, int qtId) { window.TimerFired(qtId); }
+  static void Scroll(TWindow &window, int bar, UINT code, int pos) {
+    window.DispatchScroll(bar, code, pos);
+  }
+  static void FocusLeft(TWindow &window) { window.FocusLeftProgram(); }
+  static POINT Origin(const TWindow &window) { return window.ClientOrigin(); }
+  static UINT ClassStyle(const TWindow &window) { return window.windowClass.Style; }
+  static std::shared_ptr<bool> Token(const TWindow &window) { return window.alive; }
+};
+
+namespace {
+
+UINT MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  UINT keys = 0;
+  if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
+  if (buttons & Qt::RightButton) keys |= MK_RBUTTON;
+  if (buttons & Qt::MiddleButton) keys |= MK_MBUTTON;
+  if (modifiers & Qt::ShiftModifier) keys |= MK_SHIFT;
+  if (modifiers & Qt::ControlModifier) keys |= MK_CONTROL;
+  return keys;
+}
+
+UINT ButtonBase(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return WM_LBUTTONDOWN;
+    case Qt::RightButton: return WM_RBUTTONDOWN;
+    case Qt::MiddleButton: return WM_MBUTTONDOWN;
+    default: return 0;
+  }
+}
+
+// Qt's focus, wherever it goes, becomes the focus of the window whose host holds it (a
+// Qt control inside a window counts for that window); focus leaving our windows (another
+// program, a Qt dialog) takes it from the window that had it.
+void FollowQtFocus(QWidget *, QWidget *now) {
+  TWindowHost *holder = nullptr;
+  for (QWidget *widget = now; widget != nullptr && holder == nullptr;
+       widget = widget->parentWidget()) {
+    holder = dynamic_cast<TWindowHost *>(widget);
+  }
+  if (holder != nullptr && holder->Owner() != nullptr) {
+    if (GetFocus() != holder->Owner()->GetHandle()) holder->Owner()->SetFocus();
+    return;
+  }
+  if (TWindow *window = WindowFromHandle(GetFocus())) TWindowAccess::FocusLeft(*window);
+}
+
+void WatchQtFocus() {
+  static bool watching = false;
+  if (watching || qApp == nullptr) return;
+  watching = true;
+  QObject::connect(qApp, &QApplication::focusChanged, qApp, &FollowQtFocus);
+}
+
+}  // namespace
+
+TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags flags)
+    : QWidget(parentWidget, flags), owner(window) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setMouseTracking(true);
+  // A click gives no focus by itself: windows take it with SetFocus, and a top-level window
+  // takes it when it becomes active, unless one of its children holds it already.
+  setFocusPolicy(Qt::NoFocus);
+  WatchQtFocus();
+}
+
+TWindowHost::~TWindowHost() = default;
+
+QScrollBar *TWindowHost::ScrollBar(int bar, bool create) {
+  QScrollBar *&slot = bar == SB_HORZ ? hBar : vBar;
+  if (slot != nullptr || !create) return slot;
+  slot = new QScrollBar(bar == SB_HORZ ? Qt::Horizontal : Qt::Vertical, this);
+  slot->setFocusPolicy(Qt::NoFocus);
+  QScrollBar *scrollBar = slot;
+  // The window decides where the box goes: the bar reports and is set back.
+  connect(scrollBar, &QAbstractSlider::actionTriggered, this, [this, bar, scrollBar](int action) {
+    if (owner == nullptr) return;
+    UINT code = SB_ENDSCROLL;
+    switch (action) {
+      case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
+      case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
+      case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
+      case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
+      case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
+      case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
+      case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
+      default: return;
+    }
+    const int pos = scrollBar->sliderPosition();
+    if (code != SB_THUMBTRACK) scrollBar->setSliderPosition(owner->GetScrollPos(bar));
+    TWindowAccess::Scroll(*owner, bar, code, pos);
+  });
+  connect(scrollBar, &QAbstractSlider::sliderReleased, this, [this, bar, scrollBar]() {
+    if (owner == nullptr) return;
+    const int pos = scrollBar->sliderPosition();
+    std::shared_ptr<bool> token = TWindowAccess::Token(*owner);
+    TWindowAccess::Scroll(*owner, bar, SB_THUMBPOSITION, pos);
+    if (!*token || owner == nullptr) return;
+    TWindowAccess::Scroll(*owner, bar, SB_ENDSCROLL, 0);
+    if (!*token || owner == nullptr) return;
+    const QSignalBlocker blocker(scrollBar);
+    scrollBar->setValue(owner->GetScrollPos(bar));  // where the window put it
+  });
+  return slot;
+}
+
+void TWindowHost::BeginCaptionDrag(const QPoint &globalPos) {
+  if (owner == nullptr) return;
+  const RECT rect = owner->GetWindowRect();
+  dragging = true;
+  dragOffset = globalPos - QPoint(rect.left, rect.top);
+}
+
+bool TWindowHost::event(QEvent *event) {
+  if (event->type() == QEvent::WindowActivate && owner != nullptr && isWindow()) {
+    TWindow *focused = WindowFromHandle(GetFocus());
+    bool inside = false;
+    for (TWindow *window = focused; window != nullptr; window = window->GetParentO()) {
+      if (window == owner) inside = true;
+      if (!window->IsChild()) break;
+    }
+    if (!inside) owner->SetFocus();
+  }
+  // Tab and Backtab are keys of the window, not Qt's focus chain.
+  if (event->type() == QEvent::KeyPress) {
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      keyPressEvent(key);
+      return true;
+    }
+  }
+  return QWidget::event(event);
+}
+
+bool TWindowHost::focusNextPrevChild(bool) { return false; }
+
+void TWindowHost::paintEvent(QPaintEvent *event) {
+  if (owner == nullptr) return;
+  TWindow *window = owner;
+  TWindowAccess::Paint(*window);
+  if (owner == nullptr) return;
+  QImage *image = TWindowAccess::Image(*owner);
+  if (image == nullptr) return;
+  QPainter painter(this);
+  painter.drawImage(event->rect(), *image, event->rect());
+}
+
+void TWindowHost::resizeEvent(QResizeEvent *) {
+  if (owner != nullptr) TWindowAccess::Resized(*owner);
+}
+
+void TWindowHost::moveEvent(QMoveEvent *) {
+  if (owner != nullptr) TWindowAccess::Moved(*owner);
+}
+
+void TWindowHost::changeEvent(QEvent *event) {
+  QWidget::changeEvent(event);
+  if (owner != nullptr && event->type() == QEvent::WindowStateChange) {
+    const RECT client = owner->GetClientRect();
+    const UINT kind = isMinimized() ? SIZE_MINIMIZED : (isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+    owner->SendMessage(WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(client.right, client.bottom));
+  }
+}
+
+void TWindowHost::closeEvent(QCloseEvent *event) {
+  // The window decides: SC_CLOSE, then WM_CLOSE, then perhaps its destruction.
+  event->ignore();
+  if (owner != nullptr) owner->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void TWindowHost::SendMouse(QMouseEvent *event, UINT msg) {
+  if (owner == nullptr) return;
+  const POINT origin = TWindowAccess::Origin(*owner);
+  const QPoint local = event->position().toPoint();
+  const UINT keys = MouseKeys(event->buttons(), event->modifiers());
+  owner->SendMessage(msg, keys, MAKELPARAM(local.x() - origin.x, local.y() - origin.y));
+}
+
+void TWindowHost::mousePressEvent(QMouseEvent *event) {
+  const UINT base = ButtonBase(event->button());
+  if (owner == nullptr || base == 0) return;
+  // Mapped now rather than taken from the event: the window may have moved since.
+  const QPoint global = mapToGlobal(event->position().toPoint());
+  const LRESULT hit = owner->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(global.x(), global.y()));
+  if (owner == nullptr) return;
+  if (hit != HTCLIENT) {
+    if (base == WM_LBUTTONDOWN) {
+      owner->SendMessage(WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(global.x(), global.y()));
+    }
+    return;
+  }
+  SendMouse(event, base);
+}
+
+void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
+  if (dragging && event->button() == Qt::LeftButton) {
+    dragging = false;
+    return;
+  }
+  const UINT base = ButtonBase(event->button());
+  if (base != 0) SendMouse(event, base + 1);
+}
+
+void TWindowHost::mouseDoubleClickEvent(QMouseEvent *event) {
+  const UINT base = ButtonBase(event->button());
+  if (owner == nullptr || base == 0) return;
+  // Without CS_DBLCLKS the second press of a double click is a plain press.
+  const bool doubleClicks = (TWindowAccess::ClassStyle(*owner) & CS_DBLCLKS) != 0;
+  if (doubleClicks) {
+    SendMouse(event, base + 2);
+  } else {
+    mousePressEvent(event);
+  }
+}
+
+void TWindowHost::mouseMoveEvent(QMouseEvent *event) {
+  if (owner == nullptr) return;
+  if (dragging) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+      dragging = false;
+      return;
+    }
+    QPoint topLeft = event->globalPosition().toPoint() - dragOffset;
+    if (owner->IsChild() && owner->GetParentO() != nullptr) {
+      POINT point{topLeft.x(), topLeft.y()};
+      owner->GetParentO()->ScreenToClient(point);
+      topLeft = QPoint(point.x, point.y);
+    }
+    const RECT rect = owner->GetWindowRect();
+    owner->MoveWindow(topLeft.x(), topLeft.y(), rect.Width(), rect.Height(), false);
+    return;
+  }
+  SendMouse(event, WM_MOUSEMOVE);
+}
+
+void TWindowHost::wheelEvent(QWheelEvent *event) {
+  if (owner == nullptr) return;
+  const UINT keys = MouseKeys(event->buttons(), event->modifiers());
+  const int delta = event->angleDelta().y();
+  const QPoint global = event->globalPosition().toPoint();
+  owner->SendMessage(WM_MOUSEWHEEL, (keys & 0xFFFF) | ((static_cast<UINT>(delta) & 0xFFFF) << 16),
+                     MAKELPARAM(global.x(), global.y()));
+}
+
+void TWindowHost::SendKey(QKeyEvent *event, bool down) {
+  if (owner == nullptr) return;
+  const UINT virtualKey = VirtualKeyFromQt(event->key());
+  const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
+  LPARAM lParam = 1;  // repeat count
+  if (alt) lParam |= KF_ALTDOWN_BIT;
+  if (!down || event->isAutoRepeat()) lParam |= KF_REPEAT_BIT;
+  if (!down) lParam |= KF_UP_BIT;
+  // Alt turns keys into system keys, and F10 is one on its own.
+  const bool system = alt || virtualKey == VK_F10;
+  std::shared_ptr<bool> token = TWindowAccess::Token(*owner);
+  if (virtualKey != 0) {
+    const UINT msg = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    owner->SendMessage(msg, virtualKey, lParam);
+  }
+  if (!down || !*token || owner == nullptr) return;
+  for (const QChar character : event->text()) {
+    if (character.unicode() == 0) continue;
+    owner->SendMessage(alt ? WM_SYSCHAR : WM_CHAR, character.unicode(), lParam);
+    if (!*token || owner == nullptr) return;
+  }
+}
+
+void TWindowHost::keyPressEvent(QKeyEvent *event) { SendKey(event, true); }
+
+void TWindowHost::keyReleaseEvent(QKeyEvent *event) { SendKey(event, false); }
+
+void TWindowHost::timerEvent(QTimerEvent *event) {
+  if (owner != nullptr) TWindowAccess::Timer(*owner, event->timerId());
+}

@@ -1,0 +1,19 @@
+area_sources(PLATFORM_GUI
+  key_codes.cpp
+  window.cpp
+  window_geometry.cpp
+  window_paint.cpp
+  window_scroll.cpp
+  window_host.cpp
+  scroller.cpp
+  message_loop.cpp
+  application.cpp
+  screen.cpp
+  qt_providers.cpp
+  test_kit.cpp)
+area_tests(PLATFORM_GUI
+  tests/window_test.cpp
+  tests/window_geometry_test.cpp
+  tests/window_input_test.cpp
+  tests/window_paint_test.cpp
+  tests/application_test.cpp)

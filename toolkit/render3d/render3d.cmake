@@ -1,0 +1,6 @@
+area_sources(TOOLKIT o_palette.cpp)
+area_tests(TOOLKIT tests/o_palette_test.cpp)
+area_sources(TOOLKIT o_dib.cpp)
+area_tests(TOOLKIT tests/o_dib_test.cpp)
+area_sources(TOOLKIT proector.cpp)
+area_tests(TOOLKIT tests/proector_test.cpp)
