@@ -71,6 +71,8 @@ class TGraphWindow : public TWindow {
   bool IsTransparent() const { return transparent_; }
   bool IsScrollable() const { return scrollable_; }
   bool IsBitmapValid() const { return bitmapValid_; }
+  // Hidden, waiting for the timer that grabs the screen behind it.
+  bool IsGrabPending() const { return grabPending_; }
   std::uint32_t GetOptions() const { return options_; }
   COLORREF GetHandleField() const { return backgroundColor_; }
   // Stores a colour without repainting; returns the old one.
@@ -187,6 +189,8 @@ class TGraphWindow : public TWindow {
   TOPalette *palette_ = nullptr;
   bool updatingScrollRange_ = false;
   bool grabPending_ = false;
+  // Where the client lay on the screen at the last grab.
+  POINT grabbedAt_{-100000, -100000};
 };
 
 // new, Create, UpdateWindow: the window, ready.

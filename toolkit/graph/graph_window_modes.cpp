@@ -2,6 +2,7 @@
 // transparent windows), duplicates, the background colour and the right-button menu.
 #include "toolkit/graph/graph_window.h"
 
+#include "platform/core/clock.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/graph_window_ui.h"
@@ -23,6 +24,20 @@ COLORREF Inverted(COLORREF color) { return ~color & 0xFFFFFFu; }
 // darker ones are inverted and merged with MERGEPAINT.
 bool IsLightColor(COLORREF color) {
   return GetRValue(color) >= 192 && GetGValue(color) >= 192 && GetBValue(color) >= 192;
+}
+
+// The desktop answers a window shown after its grab by activating it, a little later.
+// Focus arriving while windows grab, or this soon after the last grab, is that echo and
+// starts no new round of grabs (each round would otherwise start the next).
+constexpr DWORD kFocusSettleMs = 250;
+DWORD lastGrabShownAt = 0;
+bool anyGrabShown = false;
+
+bool FocusIsGrabEcho() {
+  for (const TGraphWindow *window : TransparentList()) {
+    if (window->IsGrabPending()) return true;
+  }
+  return anyGrabShown && GetTickCount() - lastGrabShownAt < kFocusSettleMs;
 }
 
 constexpr UINT kHideFlags =
@@ -103,6 +118,7 @@ void TGraphWindow::EvTimer(UINT timerId) {
   if (backgroundDC_) {
     const SIZE client = GetClientSize();
     const POINT topLeft = ClientToScreen(POINT{0, 0});
+    grabbedAt_ = topLeft;
     QImage picture = GrabScreen(RECT{topLeft.x, topLeft.y, topLeft.x + client.cx,
                                      topLeft.y + client.cy});
     if (!picture.isNull()) {
@@ -112,12 +128,14 @@ void TGraphWindow::EvTimer(UINT timerId) {
     }
   }
   SetWindowPos(nullptr, 0, 0, 0, 0, kShowFlags);
+  lastGrabShownAt = GetTickCount();
+  anyGrabShown = true;
   Redraw();
 }
 
 void TGraphWindow::EvSetFocus(HWND lostFocus) {
   TWindow::EvSetFocus(lostFocus);
-  if (!transparent_ || focusGuard_ != 1) return;
+  if (!transparent_ || focusGuard_ != 1 || FocusIsGrabEcho()) return;
   const HWND self = GetHandle();
   // Handles, not pointers: a window may go while the queue is pumped.
   std::vector<HWND> front;
@@ -154,6 +172,9 @@ void TGraphWindow::EvMove(const POINT &origin) {
     TWindow::EvMove(origin);
     return;
   }
+  // Hiding and showing for a grab report positions too; only a real move regrabs.
+  const POINT at = ClientToScreen(POINT{0, 0});
+  if (grabPending_ || (at.x == grabbedAt_.x && at.y == grabbedAt_.y)) return;
   GrabBackground(true);
   // Where the user put the window, or back at the start on an axis that does not keep it.
   int atX = Attr.X;
