@@ -66,8 +66,13 @@ class GraphFixture : public ::testing::Test {
   TWindow *frame = nullptr;
 };
 
+// Read from the image itself: a context's GetPixel answers only inside its clip.
 inline COLORREF BitmapPixel(TGraphWindow &graph, int x, int y) {
-  return graph.GetDCs().second->GetPixel(x, y);
+  const QImage *image = graph.GetDCs().second->Image();
+  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height()) {
+    return 0xFFFFFFFF;
+  }
+  return ColorOfPixel(image->pixel(x, y));
 }
 
 inline COLORREF WindowPixel(TGraphWindow &graph, int x, int y) {
