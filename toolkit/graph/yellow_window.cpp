@@ -109,8 +109,14 @@ void TYellowWindow::SetupWindow() {
     RECT drawRect = textRect;
     dc->DrawText(text_, -1, drawRect, format);
   }
+}
+
+bool TYellowWindow::Create() {
+  if (!TGraph::Create()) return false;
+  // Focus and capture once the note is shown: a hidden window holds neither.
   SetFocus();
   if (closeOnLeave_) SetCapture();
+  return true;
 }
 
 void TYellowWindow::Close() {

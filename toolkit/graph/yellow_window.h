@@ -14,6 +14,7 @@ class TYellowWindow : public TGraph {
                 bool closeOnLeave, bool frame);
   ~TYellowWindow() override;
 
+  bool Create() override;
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
 
