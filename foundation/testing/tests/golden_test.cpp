@@ -1,7 +1,7 @@
 // The golden-file helper: numbers by value in text, pixels with a cap, the actual file left
 // in the build tree on a failure, and UPDATE_GOLDEN=1 rewriting the golden.
 
-#include "foundation/testing/tests/golden.h"
+#include "foundation/testing/golden.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // A change in the written text shows as a failure naming the line; when the change is
 // meant, UPDATE_GOLDEN=1 rewrites the stored files for review.
 
-#include "foundation/testing/tests/golden.h"
+#include "foundation/testing/golden.h"
 #include "optics/model/tests/system_test_support.h"
 
 namespace {

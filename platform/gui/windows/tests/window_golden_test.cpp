@@ -6,7 +6,7 @@
 
 #include <QImage>
 
-#include "foundation/testing/tests/golden.h"
+#include "foundation/testing/golden.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
