@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optimization/engine/optz.h"
 #include "optimization/engine/tests/test_problem.h"
 

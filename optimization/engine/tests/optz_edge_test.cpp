@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optimization/engine/tests/test_problem.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <climits>
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optimization/engine/tests/test_problem.h"
 #include "platform/core/recording_providers.h"
 
