@@ -18,4 +18,5 @@ area_tests(PLATFORM_GUI
   tests/window_geometry_test.cpp
   tests/window_input_test.cpp
   tests/window_paint_test.cpp
+  tests/window_golden_test.cpp
   tests/application_test.cpp)
