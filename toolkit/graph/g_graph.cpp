@@ -3,9 +3,9 @@
 namespace {
 
 const TResponseTableEntry kGGraphTable[] = {
-    EvMessage<&TGGraph::EvMouseMove>(WM_MOUSEMOVE),
-    EvMessage<&TGGraph::EvLButtonDown>(WM_LBUTTONDOWN),
-    EvMessage<&TGGraph::EvLButtonUp>(WM_LBUTTONUP),
+    EvMessage<WM_MOUSEMOVE, &TGGraph::EvMouseMove>(),
+    EvMessage<WM_LBUTTONDOWN, &TGGraph::EvLButtonDown>(),
+    EvMessage<WM_LBUTTONUP, &TGGraph::EvLButtonUp>(),
 };
 
 constexpr COLORREF kSelectionColor = 0xFFFFFF;

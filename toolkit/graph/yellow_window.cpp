@@ -7,9 +7,9 @@
 namespace {
 
 const TResponseTableEntry kYellowWindowTable[] = {
-    EvMessage<&TYellowWindow::EvKillFocus>(WM_KILLFOCUS),
-    EvMessage<&TYellowWindow::EvMouseMove>(WM_MOUSEMOVE),
-    EvMessage<&TYellowWindow::EvLButtonUp>(WM_LBUTTONUP),
+    EvMessage<WM_KILLFOCUS, &TYellowWindow::EvKillFocus>(),
+    EvMessage<WM_MOUSEMOVE, &TYellowWindow::EvMouseMove>(),
+    EvMessage<WM_LBUTTONUP, &TYellowWindow::EvLButtonUp>(),
 };
 
 // WS_POPUP | WS_VISIBLE | WS_BORDER with the client-size option.

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 
