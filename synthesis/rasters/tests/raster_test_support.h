@@ -35,6 +35,7 @@ class SynthesisTest : public ::testing::Test {
     std::filesystem::remove_all(scratch_, error);
   }
 
+ public:
   std::string Scratch(const std::string &name) const { return (scratch_ / name).string(); }
 
   // Files now in the scratch folder.
