@@ -108,7 +108,8 @@ int TFileData::Read(Mem<float> &raster) {
   // The file must be exactly as long as its header says: a short file would leave rows
   // unread, a longer one holds something else after the raster.
   const std::string sizeText = std::to_string(columns) + " x " + std::to_string(rowCount);
-  if (columns < 0 || rowCount < 0) {
+  // An empty raster is written 0 x 0; a size with one side 0 comes from no writer.
+  if (columns < 0 || rowCount < 0 || (columns == 0) != (rowCount == 0)) {
     std::fclose(file);
     ReportDamagedRaster(fileName, "its header gives " + sizeText + " pixels");
     return 0;

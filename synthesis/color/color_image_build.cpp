@@ -1,5 +1,6 @@
 // Building the colour pixels of a TColorImage from its component rasters.
 
+#include <algorithm>
 #include <cmath>
 
 #include "synthesis/color/color_image.h"
@@ -17,6 +18,9 @@ constexpr double kSpectrumStepNm = 2.0;
 // Slack for the last step of a band, whose end is reached by repeated float additions.
 constexpr double kStepSlack = 1e-9;
 constexpr float kNanometresPerMicrometre = 1000.0f;
+// The band a continuous spectrum can colour: the table with its end tolerance, nm.
+constexpr double kTableFirstNm = kColorTableFirstNm - kColorTableEndTolerance;
+constexpr double kTableLastNm = kColorTableLastNm + kColorTableEndTolerance;
 // Starting values of the running extremes.
 constexpr float kSmallestStart = 1e10f;
 constexpr float kLargestStart = -1e20f;
@@ -136,10 +140,17 @@ int TColorImage::BuildSpectral(bool continuous) {
     const double wb = components.data[k + 1].weight;
     // Every pair but the last stops a step short of its end, which the next pair begins.
     const double limit = k + 2 == count ? lb : lb - kSpectrumStepNm;
-    if (!(limit >= la)) continue;
-    const int steps = static_cast<int>(std::floor((limit - la) / kSpectrumStepNm + kStepSlack)) + 1;
-    for (int s = 0; s < steps; ++s) {
-      const double l = la + s * kSpectrumStepNm;
+    if (!std::isfinite(la) || !std::isfinite(lb) || !(limit >= la)) continue;
+    // Steps outside the colour-matching table add nothing, so only those inside are taken:
+    // a band of any width costs at most the table's 200 steps.
+    const double lastStep = std::min(std::floor((limit - la) / kSpectrumStepNm + kStepSlack),
+                                     std::floor((kTableLastNm - la) / kSpectrumStepNm + kStepSlack));
+    const double firstStep =
+        std::max(0.0, std::ceil((kTableFirstNm - la) / kSpectrumStepNm - kStepSlack));
+    if (!(lastStep >= firstStep)) continue;
+    const int steps = static_cast<int>(lastStep - firstStep) + 1;
+    for (int step = 0; step < steps; ++step) {
+      const double l = la + (firstStep + step) * kSpectrumStepNm;
       // Two components at one shown wavelength: the sample there is their mean.
       const double t = lb > la ? (l - la) / (lb - la) : 0.5;
       float rgb[3];

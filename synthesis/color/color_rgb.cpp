@@ -47,11 +47,9 @@ const TColorMatchingRow kColorMatching[] = {
     {780.0, 0.0000, 0.0000, 0.0000},
 };
 const int kColorMatchingRows = static_cast<int>(sizeof kColorMatching / sizeof kColorMatching[0]);
+static_assert(sizeof kColorMatching / sizeof kColorMatching[0] == 41);
 
 namespace {
-
-// A wavelength this close to an end of the table counts as that end.
-constexpr double kTableEndTolerance = 1e-5;
 
 void TakeRow(const TColorMatchingRow &row, float rgb[3]) {
   rgb[0] = static_cast<float>(row.red);
@@ -80,11 +78,11 @@ int TColorRGB::WavelengthToRGB(float wavelengthNm, float rgb[3]) {
   const TColorMatchingRow &last = kColorMatching[kColorMatchingRows - 1];
   // Outside the table (a NaN too) there is no colour.
   if (!(lambda >= first.wavelength && lambda <= last.wavelength)) {
-    if (std::fabs(lambda - first.wavelength) <= kTableEndTolerance) {
+    if (std::fabs(lambda - first.wavelength) <= kColorTableEndTolerance) {
       TakeRow(first, rgb);
       return 0;
     }
-    if (std::fabs(lambda - last.wavelength) <= kTableEndTolerance) {
+    if (std::fabs(lambda - last.wavelength) <= kColorTableEndTolerance) {
       TakeRow(last, rgb);
       return 0;
     }
@@ -139,6 +137,7 @@ void TColorRGB::ToDisplay(float level, float channels[3], int fixedScale) const 
     double v = static_cast<double>(channels[k]) / reference * (level > 0.0f ? level : 0.0f);
     if (gammaFlag != 0) v = std::pow(v, kDisplayExponent);
     const float display = static_cast<float>(v * (255.0 - black) + black);
-    channels[k] = std::min(display, 255.0f);
+    // Infinite light gives inf / inf here: shown as no light rather than as a NaN.
+    channels[k] = display >= 255.0f ? 255.0f : (display >= black ? display : black);
   }
 }

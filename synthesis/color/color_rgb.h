@@ -16,6 +16,10 @@ struct TColorMatchingRow {
 // 380 to 780 nm in steps of 10 nm, to four places; negative where the standard is.
 extern const TColorMatchingRow kColorMatching[];
 extern const int kColorMatchingRows;
+// Its first and last wavelengths, nm; a wavelength this close to an end counts as that end.
+constexpr double kColorTableFirstNm = 380.0;
+constexpr double kColorTableLastNm = 780.0;
+constexpr double kColorTableEndTolerance = 1e-5;
 
 // Luminance marker of a pixel without light; any value not above kNoLightLimit is no light.
 constexpr float kNoLight = -1e18f;

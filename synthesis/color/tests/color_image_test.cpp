@@ -195,6 +195,20 @@ TEST_F(ColorImage, ContinuousSpectrumCountsAMiddleComponentOnce) {
   ExpectSum(image->pixels.data[2], flat, ymax);
 }
 
+TEST_F(ColorImage, ContinuousSpectrumFarBeyondTheTableSumsOnlyTheTable) {
+  // 500 nm to 50 000 nm: 24 751 steps, of which only 500 .. 780 nm have a colour. A band
+  // this wide once counted its steps past the range of an int.
+  auto image = PlainImage();
+  image->WriteComponents(WriteRaster("a.img", 3, 1, {1.0f, 0.0f, 1.0f}, 0.5f));
+  image->WriteComponents(WriteRaster("b.img", 3, 1, {0.0f, 1.0f, 1.0f}, 50.0f));
+  ASSERT_EQ(image->BuildFromComponents(kNaturalColor | kContinuousSpectrum), 1);
+  double fading[3] = {}, both[3] = {};
+  SumBand(500.0, 780.0, [](double l) { return 1.0 - (l - 500.0) / 49500.0; }, fading);
+  SumBand(500.0, 780.0, [](double) { return 1.0; }, both);
+  const double ymax = Lum(both[0], both[1], both[2]);
+  ExpectSum(image->pixels.data[0], fading, ymax);
+}
+
 TEST_F(ColorImage, UnreadableOrMisfitComponentsStopTheBuild) {
   auto image = PlainImage();
   EXPECT_EQ(image->BuildFromComponents(kGrayScale), 0);  // nothing to build

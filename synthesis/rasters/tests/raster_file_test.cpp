@@ -121,6 +121,15 @@ TEST_F(RasterFile, FilesOfTheWrongLengthAreRefused) {
     ExpectRefused(*this, boxes, Scratch("oversized.img"), "oversized header");
   }
 
+  // One side 0 and the other not: no writer makes it (an empty raster is 0 x 0), and it
+  // could not be written back as it was.
+  std::vector<unsigned char> flat(good.begin(), good.begin() + 52);
+  const std::int32_t wide = 1 << 27;
+  std::memcpy(&flat[0], &wide, 4);
+  std::memset(&flat[4], 0, 4);
+  WriteBytes(Scratch("flat.img"), flat);
+  ExpectRefused(*this, boxes, Scratch("flat.img"), "one side 0");
+
   std::vector<unsigned char> negative = good;
   const std::int32_t minusThree = -3;
   std::memcpy(&negative[0], &minusThree, 4);
