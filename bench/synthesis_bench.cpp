@@ -34,14 +34,16 @@ void BM_TransformRastersWithFiles(benchmark::State &state) {
   object.frameFiles.Allocate(1, 1);
   TFileData &raster = object.rasterFiles.data[0];
   raster.fileName = JoinPath(TempDir(), "bench_obj_" + std::to_string(n) + ".img");
-  object.frameFiles.data[0].fileName = JoinPath(TempDir(), "bench_obj_" + std::to_string(n) + ".spc");
+  object.frameFiles.data[0].fileName =
+      JoinPath(TempDir(), "bench_obj_" + std::to_string(n) + ".spc");
   {
     // A disc of light on a dark field, as a bar target or a diffraction point would be.
     Mem<float> cells(n, n);
     for (int r = 0; r < n; ++r)
       for (int c = 0; c < n; ++c) {
         const int dx = c - n / 2, dy = r - n / 2;
-        cells.data[static_cast<std::size_t>(r) * n + c] = dx * dx + dy * dy < n * n / 16 ? 1.0f : 0.0f;
+        cells.data[static_cast<std::size_t>(r) * n + c] =
+            dx * dx + dy * dy < n * n / 16 ? 1.0f : 0.0f;
       }
     if (raster.Write(cells) == 0) state.SkipWithError("the raster file cannot be written");
   }

@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   Mem<float> raster(1, 1);
   raster.data[0] = 7.0f;
   if (record.Read(raster) == 0) {
-    FUZZ_CHECK(record.wavelength == 0.25f && record.width == 3, "a refused file changed the record");
+    FUZZ_CHECK(record.wavelength == 0.25f && record.width == 3,
+               "a refused file changed the record");
     FUZZ_CHECK(raster.cols == 1 && raster.rows == 1 && raster.data[0] == 7.0f,
                "a refused file changed the raster");
     return 0;

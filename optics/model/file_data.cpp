@@ -97,7 +97,8 @@ int TFileData::Read(Mem<float> &raster) {
   if (file == nullptr) return 0;
   const std::int64_t length = FileLength(file);
   unsigned char header[kFileDataHeaderBytes];
-  if (length < kFileDataHeaderBytes || std::fread(header, 1, sizeof header, file) != sizeof header) {
+  if (length < kFileDataHeaderBytes ||
+      std::fread(header, 1, sizeof header, file) != sizeof header) {
     std::fclose(file);
     ReportDamagedRaster(fileName, "it holds " + std::to_string(length < 0 ? 0 : length) +
                                       " bytes, less than its 52-byte header");
@@ -116,7 +117,8 @@ int TFileData::Read(Mem<float> &raster) {
   }
   const std::uint64_t pixelBytes = static_cast<std::uint64_t>(length - kFileDataHeaderBytes);
   // columns * rowCount < 2^62 cannot overflow; the comparison is done on the pixel count.
-  const std::uint64_t pixels = static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rowCount);
+  const std::uint64_t pixels =
+      static_cast<std::uint64_t>(columns) * static_cast<std::uint64_t>(rowCount);
   if (pixelBytes % sizeof(float) != 0 || pixelBytes / sizeof(float) != pixels) {
     std::fclose(file);
     ReportDamagedRaster(fileName, "a " + sizeText + " raster needs " +
@@ -129,7 +131,8 @@ int TFileData::Read(Mem<float> &raster) {
   // An allocation that fails has shown "Not enough memory"; the raster stays empty and the
   // header is still taken.
   if (columns > 0 && rowCount > 0 && raster.Allocate(columns, rowCount)) {
-    const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rowCount);
+    const std::size_t count =
+        static_cast<std::size_t>(columns) * static_cast<std::size_t>(rowCount);
     if (std::fread(raster.data, sizeof(float), count, file) != count) {
       raster.Clear();
       std::fclose(file);

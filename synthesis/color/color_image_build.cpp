@@ -143,8 +143,9 @@ int TColorImage::BuildSpectral(bool continuous) {
     if (!std::isfinite(la) || !std::isfinite(lb) || !(limit >= la)) continue;
     // Steps outside the colour-matching table add nothing, so only those inside are taken:
     // a band of any width costs at most the table's 200 steps.
-    const double lastStep = std::min(std::floor((limit - la) / kSpectrumStepNm + kStepSlack),
-                                     std::floor((kTableLastNm - la) / kSpectrumStepNm + kStepSlack));
+    const double lastStep =
+        std::min(std::floor((limit - la) / kSpectrumStepNm + kStepSlack),
+                 std::floor((kTableLastNm - la) / kSpectrumStepNm + kStepSlack));
     const double firstStep =
         std::max(0.0, std::ceil((kTableFirstNm - la) / kSpectrumStepNm - kStepSlack));
     if (!(lastStep >= firstStep)) continue;

@@ -209,6 +209,20 @@ TEST_F(ColorImage, ContinuousSpectrumFarBeyondTheTableSumsOnlyTheTable) {
   ExpectSum(image->pixels.data[0], fading, ymax);
 }
 
+TEST_F(ColorImage, ContinuousSpectrumOfTwoComponentsAtOneWavelengthTakesTheirMean) {
+  // No band between them: one sample at 550 nm of the mean light (2 + 4) / 2 = 3 against
+  // (1 + 1) / 2 = 1, so the second pixel shows a third of the first's level.
+  auto image = PlainImage();
+  image->WriteComponents(WriteRaster("a.img", 3, 1, {2.0f, 1.0f, 0.0f}, 0.55f));
+  image->WriteComponents(WriteRaster("b.img", 3, 1, {4.0f, 1.0f, 0.0f}, 0.55f));
+  ASSERT_EQ(image->BuildFromComponents(kNaturalColor | kContinuousSpectrum), 1);
+  float rgb[3];
+  ASSERT_EQ(TColorRGB::WavelengthToRGB(550.0f, rgb), 0);
+  ExpectPixel(*image, 0, rgb[0] / rgb[1] * 255.0, 255.0, 0.0);
+  ExpectPixel(*image, 1, rgb[0] / rgb[1] * 85.0, 85.0, 0.0);
+  ExpectPixel(*image, 2, 0.0, 0.0, 0.0);
+}
+
 TEST_F(ColorImage, UnreadableOrMisfitComponentsStopTheBuild) {
   auto image = PlainImage();
   EXPECT_EQ(image->BuildFromComponents(kGrayScale), 0);  // nothing to build

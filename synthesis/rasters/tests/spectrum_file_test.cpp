@@ -1,12 +1,13 @@
 // Spectrum files (*.spc) and the unique names of component rasters.
 
+#include "synthesis/rasters/spectrum_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <set>
 
-#include "synthesis/rasters/spectrum_file.h"
 #include "synthesis/rasters/tests/raster_test_support.h"
 #include "synthesis/rasters/unique_raster_file.h"
 
@@ -85,7 +86,8 @@ TEST_F(SpectrumFile, UniqueRasterFilesNeverShareANameAndStayInTheirDirectory) {
   for (int k = 0; k < 50; ++k) {
     const std::string name = CreateUniqueRasterFile(Scratch(""), "cmp");
     ASSERT_FALSE(name.empty());
-    EXPECT_EQ(std::filesystem::path(name).parent_path(), std::filesystem::path(Scratch("")).parent_path());
+    EXPECT_EQ(std::filesystem::path(name).parent_path(),
+              std::filesystem::path(Scratch("")).parent_path());
     EXPECT_EQ(std::filesystem::path(name).extension(), ".img");
     EXPECT_TRUE(std::filesystem::exists(name));
     names.insert(name);
