@@ -13,6 +13,7 @@ area_sources(PLATFORM_GUI
   test_kit.cpp)
 area_tests(PLATFORM_GUI
   tests/window_test.cpp
+  tests/response_table_test.cpp
   tests/window_geometry_test.cpp
   tests/window_input_test.cpp
   tests/window_paint_test.cpp
