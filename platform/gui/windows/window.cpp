@@ -115,7 +115,7 @@ bool TWindow::Create() {
   if (!*token || handle == nullptr) return false;
   ReportGeometry();
   if (!*token || handle == nullptr) return false;
-  PaintNonClient();
+  SendNcPaint();
   Invalidate(true);
   if (Attr.Style & WS_VISIBLE) {
     host->show();
