@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "synthesis/color/color_modes.h"
 #include "synthesis/color/density_color_image.h"
 #include "synthesis/rasters/tests/raster_test_support.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "synthesis/detectors/detector_parameters.h"
 
 namespace {

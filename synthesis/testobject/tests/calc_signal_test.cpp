@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/scanner_parameters.h"
 #include "synthesis/testobject/tests/test_object_support.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "synthesis/color/color_image.h"
 #include "synthesis/color/color_modes.h"
 #include "synthesis/testobject/tests/recording_windows.h"

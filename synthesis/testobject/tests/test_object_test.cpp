@@ -8,7 +8,7 @@
 #include <complex>
 #include <filesystem>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "synthesis/color/color_image.h"
 #include "synthesis/rasters/spectrum_file.h"
 #include "synthesis/testobject/tests/test_object_support.h"
