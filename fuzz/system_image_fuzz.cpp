@@ -55,10 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const int surfaces = image.SurfaceCount();
   const TSurface *first = image.Surface(0);
   if (image.Load(path, 2) != 1) {
-    FUZZ_CHECK(image.materialsMissing != 0 ||
-                   (image.SurfaceCount() == surfaces && image.Surface(0) == first &&
-                    image.ConfigurationCount() == 2),
-               "a refused file changed the loaded system");
+    // A file read whole whose preparation failed replaces the system; any other refusal
+    // leaves it. Either way the elements and configurations describe the surfaces held.
+    const bool kept = image.SurfaceCount() == surfaces && image.Surface(0) == first &&
+                      image.ConfigurationCount() == 2;
+    FUZZ_CHECK(kept || image.Surface(0) != first, "a refused file changed the loaded system");
+    FUZZ_CHECK(PositionsMatchElements(image), "positions and elements differ after a refusal");
+    for (int e = 0; e < image.ElementCount(); ++e)
+      for (int k = 0; k < image.elements.data[e].SurfaceCount(); ++k)
+        FUZZ_CHECK(image.IndexOfSurface(image.elements.data[e].surfaces.data[k]) >= 0,
+                   "an element refers to a surface the system does not hold");
     return 0;
   }
   FUZZ_CHECK(image.ConfigurationCount() >= 1, "no configuration after a load");

@@ -250,9 +250,9 @@ int TSystemImage::SelectInRect(const TEditCanvas *canvas, const RECT &rect) {
   int metIndex = -1;
   for (int i = 0; i < SurfaceCount(); ++i) {
     const TSurface *s = Surface(i);
-    const TEditPath *path =
-        s != nullptr && s->editData != nullptr ? dynamic_cast<const TEditPath *>(s->editData->region)
-                                               : nullptr;
+    const TEditRegion *region =
+        s != nullptr && s->editData != nullptr ? s->editData->region : nullptr;
+    const TEditPath *path = dynamic_cast<const TEditPath *>(region);
     if (path != nullptr && path->Meets(rect)) {
       ++surfacesMet;
       metIndex = i;

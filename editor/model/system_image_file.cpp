@@ -3,6 +3,7 @@
 // leaves these sections alone; they are replaced here, and sections of configurations that
 // no longer exist are removed, so a reader never brings a deleted configuration back.
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -62,7 +63,7 @@ std::string ConfigurationSection(const TConfigurationParameters &record, int k) 
   text += "Naper=" + std::to_string(record.Naper) + "\n";
   text += "Dzr=" + FormatNumber(record.Dzr) + "\n";
   text += "Unit=" + std::to_string(record.Unit) + "\n";
-  const int fields = Count(record.AlfaM) < kFileFieldValues ? Count(record.AlfaM) : kFileFieldValues;
+  const int fields = std::min(Count(record.AlfaM), kFileFieldValues);
   if (fields > 0) {
     text += "AlfaM=";
     for (int i = 0; i < fields; ++i)
@@ -84,9 +85,10 @@ std::string ConfigurationSection(const TConfigurationParameters &record, int k) 
 int TSystemImage::Load(const std::string &fileName, int nameMode) {
   TSurface *const *before = surfaces.data;
   const int read = ReadFile(fileName, nameMode);
-  // A file read whole whose glasses are missing still replaced the surfaces: the editor
-  // keeps what was read. Any other failure left the system as it was.
-  if (read == 0 && (materialsMissing == 0 || surfaces.data == before)) return 0;
+  // A file read whole whose preparation failed (missing glasses, no chief ray) still
+  // replaced the surfaces: the elements and configurations are rebuilt for what was read,
+  // never left pointing at the surfaces that went. Any other failure changed nothing.
+  if (read == 0 && surfaces.data == before) return 0;
   elements.Clear();
   configurations.Clear();
   currentConfiguration = 0;

@@ -9,7 +9,7 @@
 
 #include "editor/model/edit_canvas.h"
 #include "editor/model/system_image.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/paths.h"
 

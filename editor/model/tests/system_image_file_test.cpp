@@ -143,4 +143,20 @@ TEST_F(SystemImageFileTest, NamesKeepTheirCaseAndAFailedLoadChangesNothing) {
   EXPECT_EQ(Vertices(loaded)[3].x, before[3].x);
 }
 
+TEST_F(SystemImageFileTest, AFileReadWholeButNotPreparedLeavesNoElementOnAGoneSurface) {
+  TSystemImage image;
+  OpenTwo(image);
+  // A singlet whose file reads whole but whose preparation fails (a wavelength where its
+  // glass has no index, an object without aperture): the read surfaces replace the triplet.
+  const std::string path =
+      SourceRoot() + "/fuzz/corpus/system_image/read_whole_preparation_fails.os";
+  EXPECT_EQ(image.Load(path, 2), 0);
+  ASSERT_EQ(image.SurfaceCount(), 4);
+  ASSERT_EQ(image.ElementCount(), 1);
+  for (int k = 0; k < 2; ++k)
+    EXPECT_EQ(image.IndexOfSurface(image.elements.data[0].surfaces.data[k]), k + 1);
+  ASSERT_EQ(image.ConfigurationCount(), 1);
+  EXPECT_EQ(image.configurations.data[0].positions.cols, 1);
+}
+
 }  // namespace
