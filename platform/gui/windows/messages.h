@@ -56,11 +56,16 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
+// Private to the framework: asks a window whether a command is enabled (wParam the
+// command id, lParam a TCommandEnabler*), answered by its command-enabler entries.
+constexpr UINT WM_COMMAND_ENABLE = 0x7F00;
 
 // Hit-test answers of WM_NCHITTEST.
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;
+constexpr LRESULT HTSYSMENU = 3;
+constexpr LRESULT HTMENU = 5;
 constexpr LRESULT HTHSCROLL = 6;
 constexpr LRESULT HTVSCROLL = 7;
 constexpr LRESULT HTBORDER = 18;
