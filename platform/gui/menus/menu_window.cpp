@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/menus/accelerators.h"
 #include "platform/gui/menus/menu_look.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/screen.h"
@@ -129,6 +130,8 @@ bool HookSystemKey(TWindow &window, UINT msg, WPARAM key) {
 }
 
 void HookDestroyed(TWindow &window) {
+  // The window's accelerator table goes with it too.
+  SetWindowAccelerators(window.GetHandle(), nullptr);
   auto found = WindowMenus().find(window.GetHandle());
   if (found == WindowMenus().end()) return;
   const TWindowMenus menus = found->second;

@@ -190,17 +190,23 @@ void PostKeyToPopup(int qtKey) {
   QCoreApplication::postEvent(popup, new QKeyEvent(QEvent::KeyPress, qtKey, Qt::NoModifier));
 }
 
-// Runs `steps` one after another while the walk's loop runs; each waits for its condition.
-void RunDuringWalk(std::vector<std::function<void()>> steps) {
-  auto queue = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-  auto next = std::make_shared<std::function<void(std::size_t)>>();
-  *next = [queue, next](std::size_t i) {
-    if (i >= queue->size()) return;
-    (*queue)[i]();
-    QTimer::singleShot(20, [next, i] { (*next)(i + 1); });
-  };
-  QTimer::singleShot(20, [next] { (*next)(0); });
-}
+// Runs the steps one after another, 20 ms apart, while the walk's loop runs (the object
+// lives across the TrackPopupMenu call).
+class TStepsDuringWalk {
+ public:
+  explicit TStepsDuringWalk(std::vector<std::function<void()>> stepList) : steps(std::move(stepList)) {
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (next < steps.size()) steps[next++]();
+      if (next >= steps.size()) timer.stop();
+    });
+    timer.start(20);
+  }
+
+ private:
+  std::vector<std::function<void()>> steps;
+  std::size_t next = 0;
+  QTimer timer;
+};
 
 int CountColour(const QImage &image, COLORREF color) {
   int count = 0;
@@ -216,7 +222,7 @@ int CountColour(const QImage &image, COLORREF color) {
 TEST_F(MenuTracking, DrawnPopupFollowsTheMouseIntoASubMenuAndIgnoresGreyItems) {
   int greyPixels = 0;
   int highlightPixels = 0;
-  RunDuringWalk({
+  TStepsDuringWalk steps({
       [] {  // onto Paste (grey): highlighted, and a release there keeps the menu open
         TMenuTracking *walk = CurrentMenuTracking();
         PostToPopup(QEvent::MouseMove, walk->ItemCenter(0, 1), Qt::NoButton);
@@ -256,7 +262,7 @@ TEST_F(MenuTracking, DrawnPopupFollowsTheMouseIntoASubMenuAndIgnoresGreyItems) {
 }
 
 TEST_F(MenuTracking, DrawnPopupTakesKeysAndEscapeCancels) {
-  RunDuringWalk({
+  TStepsDuringWalk steps({
       [] { PostKeyToPopup(Qt::Key_Down); },   // Copy
       [] { PostKeyToPopup(Qt::Key_Down); },   // Paste (grey, still highlighted)
       [] { PostKeyToPopup(Qt::Key_Down); },   // Colour (the separator is passed over)
@@ -273,7 +279,7 @@ TEST_F(MenuTracking, DrawnPopupTakesKeysAndEscapeCancels) {
   EXPECT_EQ(TrackPopupMenu(context.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle()),
             static_cast<int>(kBlue));
 
-  RunDuringWalk({
+  TStepsDuringWalk cancelSteps({
       [] { PostKeyToPopup(Qt::Key_Down); },
       [] { PostKeyToPopup(Qt::Key_Down); },
       [] { PostKeyToPopup(Qt::Key_Return); },  // Paste is grey: nothing
@@ -288,7 +294,7 @@ TEST_F(MenuTracking, OwnerDrawnItemsAreMeasuredAndPaintedByTheOwner) {
              reinterpret_cast<const char *>(std::uintptr_t{77}));
   int ownerPixels = 0;
   int itemHeight = 0;
-  RunDuringWalk({
+  TStepsDuringWalk steps({
       [&] {
         TMenuTracking *walk = CurrentMenuTracking();
         const QImage image = walk->PopupWidget(0)->grab().toImage();
