@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/tests/glass_test_support.h"
 
 namespace {

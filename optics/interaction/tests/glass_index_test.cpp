@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/glass/tests/glass_test_support.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/pipe/pipe_surface.h"
 #include "optics/model/tests/system_test_support.h"
 

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/systemfile/system_materials.h"
 #include "optics/model/tests/system_test_support.h"
 

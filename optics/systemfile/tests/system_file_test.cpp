@@ -3,7 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/tests/system_test_support.h"
 
 namespace {

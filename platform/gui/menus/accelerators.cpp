@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/gui/menus/command_enabler.h"
+#include "platform/gui/menus/menu_enabling.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/key_codes.h"
 #include "platform/gui/windows/window.h"
@@ -38,23 +38,10 @@ std::string LowerCase(const char *text) {
   return lower;
 }
 
-// Records whether the command's enabler greyed it.
-class TAcceleratorEnabler final : public TCommandEnabler {
- public:
-  explicit TAcceleratorEnabler(UINT id) : TCommandEnabler(id) {}
-  void Enable(bool enable) override {
-    TCommandEnabler::Enable(enable);
-    enabled = enable;
-  }
-  void SetText(const char *) override {}
-  void SetCheck(int) override {}
-  bool enabled = true;
-};
-
 bool CommandEnabled(HWND window, UINT id) {
-  TAcceleratorEnabler enabler(id);
+  TCommandEnabler enabler(id);
   RouteCommandEnable(window, enabler);
-  if (enabler.GetHandled()) return enabler.enabled;
+  if (enabler.GetHandled()) return enabler.IsEnabled();
   const UINT state = GetMenuState(GetMenu(window), id, MF_BYCOMMAND);
   return state == kMenuStateMissing || (state & (MF_GRAYED | MF_DISABLED)) == 0;
 }

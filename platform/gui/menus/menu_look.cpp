@@ -8,7 +8,7 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
-#include "platform/gui/menus/owner_draw.h"
+#include "platform/gui/windows/message_records.h"
 #include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/window.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/gui/menus/command_enabler.h"
+#include "platform/gui/menus/menu_enabling.h"
 #include "platform/gui/menus/menu_look.h"
 #include "platform/gui/menus/menu_popup.h"
 #include "platform/gui/menus/menu_window.h"

@@ -4,7 +4,7 @@ area_sources(PLATFORM_GUI
   menu_window.cpp
   menu_tracker.cpp
   menu_popup.cpp
-  command_enabler.cpp
+  menu_enabling.cpp
   accelerators.cpp)
 area_tests(PLATFORM_GUI
   tests/menu_test.cpp

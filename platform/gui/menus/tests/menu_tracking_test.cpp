@@ -14,11 +14,11 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/menus/accelerators.h"
-#include "platform/gui/menus/command_enabler.h"
+#include "platform/gui/menus/menu_enabling.h"
 #include "platform/gui/menus/menu_popup.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/menus/menu_window.h"
-#include "platform/gui/menus/owner_draw.h"
+#include "platform/gui/windows/message_records.h"
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
 
