@@ -4,6 +4,8 @@
 
 #include "platform/core/clock.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/graph_window_ui.h"
 #include "toolkit/pump/message_queue.h"
@@ -230,17 +232,21 @@ void TGraphWindow::EvRButtonDown(UINT keys, const POINT &point) {
     TWindow::EvRButtonDown(keys, point);
     return;
   }
-  std::vector<TGraphMenuItem> items;
-  items.push_back({CM_GRAPH_DUPLICATE, "Duplicate", false});
-  items.push_back({});
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  AppendMenu(menu, MF_STRING, CM_GRAPH_DUPLICATE, "Duplicate");
+  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
   if (!IsChild()) {
-    items.push_back({CM_GRAPH_TRANSPARENT, "Transparent", transparent_});
-    items.push_back({});
+    AppendMenu(menu, MF_STRING | (transparent_ ? MF_CHECKED : MF_UNCHECKED), CM_GRAPH_TRANSPARENT,
+               "Transparent");
+    AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
   }
-  items.push_back({CM_GRAPH_BACKGROUND_COLOR, "Background color", false});
-  items.push_back({CM_GRAPH_REFRESH, "Refresh window", false});
-  const UINT command = CurrentGraphWindowUi().TrackMenu(*this, items, ClientToScreen(point));
-  if (command != 0) SendMessage(WM_COMMAND, command, 0);
+  AppendMenu(menu, MF_STRING, CM_GRAPH_BACKGROUND_COLOR, "Background color");
+  AppendMenu(menu, MF_STRING, CM_GRAPH_REFRESH, "Refresh window");
+  const POINT screen = ClientToScreen(point);
+  // The chosen command comes back to this window as WM_COMMAND.
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, GetHandle());
+  DestroyMenu(menu);
 }
 
 void TGraphWindow::CmDuplicate() {

@@ -2,13 +2,8 @@
 
 #include "platform/gui/windows/window.h"
 
-#include <QAction>
 #include <QColor>
 #include <QColorDialog>
-#include <QCursor>
-#include <QMenu>
-#include <QPoint>
-#include <QString>
 
 namespace {
 
@@ -16,26 +11,9 @@ QColor ToQColor(COLORREF color) {
   return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
 }
 
-// The desktop's own menu and colour dialog.
+// The desktop's own colour dialog.
 class TDesktopGraphWindowUi final : public TGraphWindowUi {
  public:
-  UINT TrackMenu(TWindow &owner, const std::vector<TGraphMenuItem> &items,
-                 POINT screenPoint) override {
-    QMenu menu(owner.HostWidget());
-    for (const TGraphMenuItem &item : items) {
-      if (item.Id == 0) {
-        menu.addSeparator();
-        continue;
-      }
-      QAction *action = menu.addAction(QString::fromStdString(item.Text));
-      action->setData(item.Id);
-      action->setCheckable(item.Checked);
-      action->setChecked(item.Checked);
-    }
-    QAction *chosen = menu.exec(QPoint(screenPoint.x, screenPoint.y));
-    return chosen != nullptr ? chosen->data().toUInt() : 0;
-  }
-
   bool ChooseColor(TWindow &owner, COLORREF current, COLORREF customColors[16],
                    COLORREF &chosen) override {
     for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <vector>
 
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/windows/test_kit.h"
@@ -15,7 +14,7 @@
 
 namespace graph_test {
 
-// Records the menus and colour dialogs asked for and gives set answers.
+// Records the colour dialogs asked for and gives a set answer.
 class TScriptedGraphUi final : public TGraphWindowUi {
  public:
   TScriptedGraphUi() : previous(SetGraphWindowUi(this)) {}
@@ -23,10 +22,6 @@ class TScriptedGraphUi final : public TGraphWindowUi {
   TScriptedGraphUi(const TScriptedGraphUi &) = delete;
   TScriptedGraphUi &operator=(const TScriptedGraphUi &) = delete;
 
-  UINT TrackMenu(TWindow &, const std::vector<TGraphMenuItem> &items, POINT) override {
-    menus.push_back(items);
-    return menuAnswer;
-  }
   bool ChooseColor(TWindow &, COLORREF current, COLORREF customColors[16],
                    COLORREF &chosen) override {
     offeredColor = current;
@@ -37,8 +32,6 @@ class TScriptedGraphUi final : public TGraphWindowUi {
     return true;
   }
 
-  std::vector<std::vector<TGraphMenuItem>> menus;
-  UINT menuAnswer = 0;
   bool colorAnswer = true;
   COLORREF answerColor = 0;
   COLORREF offeredColor = 0;

@@ -9,6 +9,7 @@
 
 #include "platform/core/recording_providers.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/c_graph.h"
@@ -176,32 +177,30 @@ TEST_F(GraphWindow, DuplicateIsATopLevelWindowWithTheSamePicture) {
 }
 
 TEST_F(GraphWindow, ChildWindowMenuOffersNoTransparentItem) {
-  TScriptedGraphUi ui;
+  TScriptedMenuTracker tracker;
   TGraphWindow *child = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD | kGraphMenu, kWhite, nullptr);
   child->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  ASSERT_EQ(ui.menus.size(), 1u);
-  std::vector<UINT> ids;
-  for (const TGraphMenuItem &item : ui.menus[0]) ids.push_back(item.Id);
-  EXPECT_EQ(ids, (std::vector<UINT>{CM_GRAPH_DUPLICATE, 0, CM_GRAPH_BACKGROUND_COLOR,
-                                    CM_GRAPH_REFRESH}));
+  ASSERT_EQ(tracker.walks.size(), 1u);
+  EXPECT_EQ(tracker.walks[0].Items,
+            (std::vector<std::string>{"Duplicate", "", "Background color", "Refresh window"}));
+  EXPECT_EQ(tracker.walks[0].Walk.Owner, child->GetHandle());
 
   TGraphWindow *top = NewGraphWindow(frame, 0, 0, 100, 80, WS_POPUP | kGraphMenu, kWhite, nullptr);
   top->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  ASSERT_EQ(ui.menus.size(), 2u);
-  ASSERT_EQ(ui.menus[1].size(), 6u);
-  EXPECT_EQ(ui.menus[1][2].Id, CM_GRAPH_TRANSPARENT);
-  EXPECT_EQ(ui.menus[1][2].Text, "Transparent");
-  EXPECT_FALSE(ui.menus[1][2].Checked);
+  ASSERT_EQ(tracker.walks.size(), 2u);
+  EXPECT_EQ(tracker.walks[1].Items,
+            (std::vector<std::string>{"Duplicate", "", "Transparent", "", "Background color",
+                                      "Refresh window"}));
 
   // Without the option there is no menu.
   TGraphWindow *plain = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   plain->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  EXPECT_EQ(ui.menus.size(), 2u);
+  EXPECT_EQ(tracker.walks.size(), 2u);
 }
 
 TEST_F(GraphWindow, MenuCommandReachesTheGraph) {
-  TScriptedGraphUi ui;
-  ui.menuAnswer = CM_GRAPH_DUPLICATE;
+  TScriptedMenuTracker tracker;
+  tracker.ChoosePath({"Duplicate"});
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD | kGraphMenu, kWhite, nullptr);
   graph->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
   EXPECT_NE(graph->GetLastDuplicate(), nullptr);
