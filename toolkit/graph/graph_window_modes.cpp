@@ -116,6 +116,9 @@ void TGraphWindow::EvTimer(UINT timerId) {
   }
   KillTimer(kGrabTimerId);
   if (!grabPending_) return;
+  // The desktop may have reported the place the user dropped the window while it was
+  // hidden; an axis that snaps back is put right before the picture behind is taken.
+  SnapToStart();
   grabPending_ = false;
   if (backgroundDC_) {
     const SIZE client = GetClientSize();
@@ -178,12 +181,18 @@ void TGraphWindow::EvMove(const POINT &origin) {
   const POINT at = ClientToScreen(POINT{0, 0});
   if (grabPending_ || (at.x == grabbedAt_.x && at.y == grabbedAt_.y)) return;
   GrabBackground(true);
+  SnapToStart();
+}
+
+void TGraphWindow::SnapToStart() {
   // Where the user put the window, or back at the start on an axis that does not keep it.
   int atX = Attr.X;
   int atY = Attr.Y;
   if (!keepMovedX_) atX = startPosition_.x;
   if (!keepMovedY_) atY = startPosition_.y;
-  if (atX != Attr.X || atY != Attr.Y) SetWindowPos(nullptr, atX, atY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (atX != Attr.X || atY != Attr.Y) {
+    SetWindowPos(nullptr, atX, atY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TGraphWindow::SetBackgroundColor(COLORREF color) {

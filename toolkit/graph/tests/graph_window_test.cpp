@@ -13,6 +13,7 @@
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/c_graph.h"
+#include "toolkit/graph/graph.h"
 #include "toolkit/graph/tests/graph_test_support.h"
 
 using graph_test::BitmapPixel;
@@ -146,6 +147,40 @@ TEST_F(GraphWindow, StretchedWindowScalesTheWholeBitmapOverTheClient) {
   EXPECT_EQ(WindowPixel(*graph, 110, 85), kWhite);
 }
 
+TEST_F(GraphWindow, StretchedGraphMapsClientPointsBackToTheWorld) {
+  TGraph *graph = NewGraph(frame, 0, 0, 200, 150, WS_CHILD | kGraphStretch, kWhite, nullptr);
+  graph->CreateBackingBitmap(400, 300);
+  graph->SetPlotArea(0, 0, 400, 300, false, false);
+  graph->SetWorld(0.0, 40.0, 0.0, 30.0);
+  double x = 0, y = 0;
+  // Client (50, 75) is bitmap (100, 150): world (10, 15).
+  graph->DeviceToWorld(50, 75, x, y);
+  EXPECT_DOUBLE_EQ(x, 10.0);
+  EXPECT_DOUBLE_EQ(y, 15.0);
+}
+
+TEST_F(GraphWindow, ShrinkingTheBitmapPullsTheOffsetBackOnItsOwnAxis) {
+  TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
+  graph->CreateBitmap(600, 400);
+  graph->ScrollTo(300, 20);
+  EXPECT_EQ(graph->GetScrollOffset().x, 300);
+  // Wider range gone: x comes back within it, y keeps its place.
+  graph->CreateBitmap(250, 400);
+  graph->ScrollTo(300, 20);
+  const SIZE client = graph->GetClientSize();
+  EXPECT_EQ(graph->GetScrollOffset().x, 250 - client.cx);
+  EXPECT_EQ(graph->GetScrollOffset().y, 20);
+}
+
+TEST_F(GraphWindow, MousePointsBecomeBitmapPoints) {
+  TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
+  graph->CreateBitmap(400, 300);
+  graph->ScrollTo(30, 40);
+  const POINT p = graph->ToBitmap(POINT{5, 6});
+  EXPECT_EQ(p.x, 35);
+  EXPECT_EQ(p.y, 46);
+}
+
 TEST_F(GraphWindow, ClientNeverGrowsBeyondTheBitmap) {
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   graph->MoveWindow(0, 0, 300, 200, true);
@@ -174,6 +209,21 @@ TEST_F(GraphWindow, DuplicateIsATopLevelWindowWithTheSamePicture) {
       ASSERT_EQ(WindowPixel(*copy, x, y), WindowPixel(*graph, x, y)) << x << "," << y;
     }
   }
+}
+
+TEST_F(GraphWindow, DuplicateWithOptionsAddsThemToTheCopyOnly) {
+  TGraphWindow *graph = NewGraphWindow(frame, 5, 5, 120, 90, WS_CHILD, kWhite, nullptr);
+  auto *owner = new TWindow(frame);
+  owner->Attr.Style = WS_CHILD | WS_VISIBLE;
+  owner->Attr.W = 50;
+  owner->Attr.H = 50;
+  ASSERT_TRUE(owner->Create());
+  TGraphWindow *copy = graph->DuplicateWithOptions(owner, kGraphStretch);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->GetParentO(), owner);
+  EXPECT_FALSE(copy->IsScrollable());
+  EXPECT_TRUE(graph->IsScrollable());
+  EXPECT_EQ(graph->GetOptions() & kGraphStretch, 0u);
 }
 
 TEST_F(GraphWindow, ChildWindowMenuOffersNoTransparentItem) {
@@ -340,6 +390,25 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
   EXPECT_EQ(TGraphWindow::TransparentWindows().size(), 1u);
   delete first;
   EXPECT_TRUE(TGraphWindow::TransparentWindows().empty());
+}
+
+TEST_F(GraphWindow, TransparentWindowMovedByTheUserKeepsOrSnapsBackPerAxis) {
+  TScriptedScreenProvider screen;
+  TGraphWindow *graph = NewGraphWindow(static_cast<TWindow *>(nullptr), 100, 120, 60, 40,
+                                       WS_POPUP, kWhite, nullptr);
+  graph->SetTransparent(true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return graph->IsWindowVisible(); }));
+  graph->SetKeepMovedX(false);
+  const std::size_t grabsBefore = screen.grabs.size();
+  graph->MoveWindow(300, 250, 60, 40, true);
+  // x snaps back to where the window started, y stays where it was put; it grabs anew.
+  EXPECT_EQ(graph->Attr.X, 100);
+  EXPECT_EQ(graph->Attr.Y, 250);
+  ASSERT_TRUE(test_kit::RunUntil(
+      [&] { return graph->IsWindowVisible() && screen.grabs.size() > grabsBefore; }));
+  EXPECT_EQ(graph->Attr.X, 100);
+  EXPECT_EQ(graph->Attr.Y, 250);
+  delete graph;
 }
 
 TEST_F(GraphWindow, CloseCommandDestroysAndDeletesTheWindow) {
