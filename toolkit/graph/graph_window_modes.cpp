@@ -31,7 +31,7 @@ bool IsLightColor(COLORREF color) {
 // The desktop answers a window shown after its grab by activating it, a little later.
 // Focus arriving while windows grab, or this soon after the last grab, is that echo and
 // starts no new round of grabs (each round would otherwise start the next).
-constexpr DWORD kFocusSettleMs = 250;
+constexpr DWORD kFocusSettleMs = 500;
 DWORD lastGrabShownAt = 0;
 bool anyGrabShown = false;
 

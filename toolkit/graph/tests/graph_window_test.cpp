@@ -369,7 +369,7 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
   EXPECT_EQ(TGraphWindow::TransparentWindows()[0], second);
   // Both grab, show, and the desktop's activations settle.
   ASSERT_TRUE(test_kit::RunUntil([&] { return first->IsWindowVisible() && second->IsWindowVisible(); }));
-  test_kit::RunFor(400);
+  test_kit::RunFor(700);
   ASSERT_EQ(TGraphWindow::TransparentWindows()[0], second);
   const std::size_t grabsBefore = screen.grabs.size();
   first->SetFocus();
@@ -382,7 +382,7 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
            screen.grabs.size() >= grabsBefore + 2;
   }));
   // And then they rest: the activations of their own showing start no new rounds.
-  test_kit::RunFor(400);
+  test_kit::RunFor(700);
   const std::size_t grabsSettled = screen.grabs.size();
   test_kit::RunFor(300);
   EXPECT_EQ(screen.grabs.size(), grabsSettled);
