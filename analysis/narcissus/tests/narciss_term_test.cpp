@@ -1,7 +1,7 @@
 // The narcissus term against paraxial ray algebra done here: heights y and slopes m
 // (tangents) with y' = y + t m across a gap t and n' m' = n m - y (n' - n) / R at a surface.
 
-#include "optimization/narcissus/narciss_term.h"
+#include "analysis/narcissus/narciss_term.h"
 
 #include <gtest/gtest.h>
 

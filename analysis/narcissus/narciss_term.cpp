@@ -1,4 +1,4 @@
-#include "optimization/narcissus/narciss_term.h"
+#include "analysis/narcissus/narciss_term.h"
 
 #include <algorithm>
 #include <cmath>
