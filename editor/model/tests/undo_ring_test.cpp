@@ -100,11 +100,17 @@ TEST_F(UndoRingTest, SnapshotsAreWrittenAndDeletedUnderOneName) {
   EXPECT_TRUE(std::filesystem::exists(directory + "/Undo2.os"));
   WriteText(directory + "/~~system.tmp", "copy");
   WriteText(directory + "/Undone.txt", "not a snapshot");
+  WriteText(directory + "/undo3.os", "another name, left alone");
+  Mem<STRING> found;
+  ASSERT_EQ(ListUndoFiles(directory, found), 2);
+  EXPECT_EQ(found.data[0], directory + "/Undo1.os");
   image.DeleteUndoFiles();
   EXPECT_FALSE(std::filesystem::exists(directory + "/Undo1.os"));
   EXPECT_FALSE(std::filesystem::exists(directory + "/Undo2.os"));
   EXPECT_FALSE(std::filesystem::exists(directory + "/~~system.tmp"));
   EXPECT_TRUE(std::filesystem::exists(directory + "/Undone.txt"));
+  EXPECT_TRUE(std::filesystem::exists(directory + "/undo3.os"));
+  EXPECT_EQ(ListUndoFiles(directory, found), 0);
   EXPECT_EQ(image.options.undoIndex, 0);
   EXPECT_EQ(image.options.redoBound, 0);
   EXPECT_TRUE(IsUndoFileName("Undo12.os"));
