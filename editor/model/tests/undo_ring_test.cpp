@@ -118,6 +118,21 @@ TEST_F(UndoRingTest, SnapshotsAreWrittenAndDeletedUnderOneName) {
   EXPECT_FALSE(IsUndoFileName("Undo.os"));
 }
 
+TEST_F(UndoRingTest, ASnapshotThatCannotBeWrittenIsNoStep) {
+  TSystemImage image;
+  OpenForEditing(image);
+  Edit(image, 1);
+  const std::string directory = TempDir();
+  SetTempDir(Scratch("no/such/directory"));
+  TOpticalElement &lens = image.elements.data[0];
+  lens.MoveTo(lens.referencePoint.x + 1.0, lens.referencePoint.y, lens.referencePoint.z);
+  EXPECT_EQ(image.SaveUndo("Lost"), 0);
+  EXPECT_EQ(image.options.undoIndex, 2);
+  EXPECT_EQ(image.options.redoBound, 3);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Move 1 (ctrl-Z)");
+  SetTempDir(directory);
+}
+
 TEST_F(UndoRingTest, UndoInAnotherConfigurationComesBackToIt) {
   TSystemImage image;
   OpenForEditing(image);
