@@ -6,8 +6,8 @@
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_tracker.h"
+#include "platform/gui/providers/common_dialogs.h"
 #include "platform/gui/windows/screen.h"
-#include "toolkit/graph/graph_window_ui.h"
 #include "toolkit/pump/message_queue.h"
 
 #include <algorithm>
@@ -215,11 +215,15 @@ void TGraphWindow::SetBackgroundColor(COLORREF color) {
 }
 
 void TGraphWindow::CmBackgroundColor() {
+  // Greys 0x000000, 0x101010 ... 0xF0F0F0 as the custom colours.
   COLORREF custom[16];
   for (int i = 0; i < 16; ++i) custom[i] = RGB(16 * i, 16 * i, 16 * i);
-  COLORREF chosen = backgroundColor_;
-  if (!CurrentGraphWindowUi().ChooseColor(*this, backgroundColor_, custom, chosen)) return;
-  SetBackgroundColor(chosen);
+  TChooseColorDialog::TData choice;
+  choice.Flags = CC_RGBINIT;
+  choice.Color = backgroundColor_;
+  choice.CustColors = custom;
+  if (TChooseColorDialog(this, choice).Execute() != IDOK) return;
+  SetBackgroundColor(choice.Color);
   Refresh();
 }
 

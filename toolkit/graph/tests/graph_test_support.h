@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the graph tests: a frame to put graphs in, a scripted menu and colour
-// dialog, and pixel reading from a graph's bitmap and window.
+// Shared pieces of the graph tests: a frame to put graphs in, and pixel reading from a
+// graph's bitmap and window.
 
 #include <gtest/gtest.h>
 
@@ -10,37 +10,8 @@
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
 #include "toolkit/graph/graph_window.h"
-#include "toolkit/graph/graph_window_ui.h"
 
 namespace graph_test {
-
-// Records the colour dialogs asked for and gives a set answer.
-class TScriptedGraphUi final : public TGraphWindowUi {
- public:
-  TScriptedGraphUi() : previous(SetGraphWindowUi(this)) {}
-  ~TScriptedGraphUi() override { SetGraphWindowUi(previous); }
-  TScriptedGraphUi(const TScriptedGraphUi &) = delete;
-  TScriptedGraphUi &operator=(const TScriptedGraphUi &) = delete;
-
-  bool ChooseColor(TWindow &, COLORREF current, COLORREF customColors[16],
-                   COLORREF &chosen) override {
-    offeredColor = current;
-    for (int i = 0; i < 16; ++i) offeredCustom[i] = customColors[i];
-    ++colorDialogs;
-    if (!colorAnswer) return false;
-    chosen = answerColor;
-    return true;
-  }
-
-  bool colorAnswer = true;
-  COLORREF answerColor = 0;
-  COLORREF offeredColor = 0;
-  COLORREF offeredCustom[16] = {};
-  int colorDialogs = 0;
-
- private:
-  TGraphWindowUi *previous;
-};
 
 // A visible frame for child graphs, made and deleted with each test.
 class GraphFixture : public ::testing::Test {

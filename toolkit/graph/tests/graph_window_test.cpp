@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "platform/core/recording_providers.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/scroller.h"
@@ -18,7 +19,6 @@
 
 using graph_test::BitmapPixel;
 using graph_test::GraphFixture;
-using graph_test::TScriptedGraphUi;
 using graph_test::WindowPixel;
 
 namespace {
@@ -257,31 +257,34 @@ TEST_F(GraphWindow, MenuCommandReachesTheGraph) {
 }
 
 TEST_F(GraphWindow, BackgroundColorRepaintsTheOldBackgroundAndKeepsDrawings) {
-  TScriptedGraphUi ui;
-  ui.answerColor = RGB(0, 128, 0);
+  TScriptedColorDialog dialog;
+  dialog.Choose(RGB(0, 128, 0));
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   FillBitmapRect(*graph, RECT{10, 10, 20, 20}, kRed);
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
-  EXPECT_EQ(ui.offeredColor, kWhite);
-  EXPECT_EQ(ui.offeredCustom[0], 0x000000u);
-  EXPECT_EQ(ui.offeredCustom[1], 0x101010u);
-  EXPECT_EQ(ui.offeredCustom[15], 0xF0F0F0u);
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].Initial, kWhite);
+  EXPECT_EQ(dialog.asked[0].Flags & CC_RGBINIT, CC_RGBINIT);
+  ASSERT_EQ(dialog.asked[0].CustomColors.size(), 16u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[0], 0x000000u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[1], 0x101010u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[15], 0xF0F0F0u);
   EXPECT_EQ(graph->GetHandleField(), RGB(0, 128, 0));
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), RGB(0, 128, 0));
   EXPECT_EQ(WindowPixel(*graph, 50, 50), RGB(0, 128, 0));
   // Red changes by white ^ green: still visible, as 255 ^ 255 ^ 0, 0 ^ 255 ^ 128, 0 ^ 255 ^ 0.
   EXPECT_EQ(BitmapPixel(*graph, 15, 15), RGB(0, 127, 255));
 
-  ui.colorAnswer = false;
+  dialog.Cancel();
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
-  EXPECT_EQ(ui.colorDialogs, 2);
+  EXPECT_EQ(dialog.asked.size(), 2u);
   EXPECT_EQ(graph->GetHandleField(), RGB(0, 128, 0));
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), RGB(0, 128, 0));
 }
 
 TEST_F(GraphWindow, DialogGraphReportsItsBackgroundToTheDialog) {
-  TScriptedGraphUi ui;
-  ui.answerColor = RGB(10, 20, 30);
+  TScriptedColorDialog colors;
+  colors.Choose(RGB(10, 20, 30));
   auto *dialog = new TDialogStandIn(frame);
   dialog->Attr.W = 300;
   dialog->Attr.H = 200;
@@ -292,7 +295,7 @@ TEST_F(GraphWindow, DialogGraphReportsItsBackgroundToTheDialog) {
   EXPECT_EQ(dialog->changes, 1);
   EXPECT_EQ(dialog->lastColor, RGB(10, 20, 30));
   // Cancelled: the dialog still hears the (unchanged) colour.
-  ui.colorAnswer = false;
+  colors.Cancel();
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
   EXPECT_EQ(dialog->changes, 2);
   EXPECT_EQ(dialog->lastColor, RGB(10, 20, 30));
