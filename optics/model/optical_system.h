@@ -78,7 +78,7 @@ class TOpticalSystem {
   // 1 when written; null or empty writes to the system's name.
   int WriteFile(const char *fileName);
 
-  // The sequential trace (system_trace.cpp). mode (TTraceMode, trace_rules.h) 1 plain,
+  // The sequential trace (system_trace.cpp). mode (kTracePlain... in trace_rules.h) 1 plain,
   // 2 reference ray, 3 wavefront ray; positive leaves the ray in the last surface's frame,
   // negative global.
   int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);

@@ -8,7 +8,6 @@
 #include "optics/psf/psf_nodes.h"
 
 #include <cmath>
-#include <utility>
 
 #include "foundation/fft/fft.h"
 #include "optics/model/optical_system.h"
@@ -141,38 +140,24 @@ int PsfNodeOffset(double offset, double discrete) {
   return static_cast<int>(nodes + (nodes < 0.0 ? -0.5 : 0.5));
 }
 
-void CentrePsfGrid(int nd, float *data) {
-  FFTSwapHalves(nd, nd, data);
+void CentreAndScalePsfGrid(int nd, float *data, float scale) {
+  // Node (r, c) takes node ((r + half) mod nd, (c + half) mod nd): the quarters of the grid
+  // change places crosswise, one pair of rows at a time.
   const int half = nd / 2;
-  // The moves are cyclic: the node that leaves one end enters at the other. A plain move
-  // that let the end node keep its value would lose one row and one column of the PSF
-  // (and its energy) to copies of their neighbours.
   for (int r = 0; r < half; ++r) {
     float *a = data + static_cast<long>(r) * nd;
-    float *b = data + static_cast<long>(nd - 1 - r) * nd;
-    for (int c = 0; c < nd; ++c) std::swap(a[c], b[c]);
-    const float firstA = a[0], firstB = b[0];
-    for (int c = 1; c < nd; ++c) {
-      a[c - 1] = a[c];
-      b[c - 1] = b[c];
+    float *b = data + static_cast<long>(r + half) * nd;
+    for (int c = 0; c < half; ++c) {
+      const float first = a[c], second = a[c + half];
+      a[c] = b[c + half] * scale;
+      a[c + half] = b[c] * scale;
+      b[c + half] = first * scale;
+      b[c] = second * scale;
     }
-    a[nd - 1] = firstA;
-    b[nd - 1] = firstB;
-  }
-  for (int c = 0; c < half; ++c) {
-    const int d = nd - 1 - c;
-    for (int r = 0; r < nd; ++r)
-      std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
-    const long last = static_cast<long>(nd - 1) * nd;
-    const float lastC = data[last + c], lastD = data[last + d];
-    for (int r = nd - 2; r >= 0; --r) {
-      data[static_cast<long>(r + 1) * nd + c] = data[static_cast<long>(r) * nd + c];
-      data[static_cast<long>(r + 1) * nd + d] = data[static_cast<long>(r) * nd + d];
-    }
-    data[c] = lastC;
-    data[d] = lastD;
   }
 }
+
+void CentrePsfGrid(int nd, float *data) { CentreAndScalePsfGrid(nd, data, 1.0f); }
 
 TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fieldB,
                                                       int storeCentre) {
@@ -337,19 +322,26 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
         info.Difrac = savedDifrac;
         return 0;
       }
+      // The sum runs node by node in order: it sets the scale, which must not depend on
+      // how the nodes are visited afterwards.
       for (long k = 0; k < cells; ++k) {
         re[k] = re[k] * re[k] + im[k] * im[k];
         intensity += re[k];
       }
-      CentrePsfGrid(nd, re);
     }
-    if (stats.count != 0 && intensity != 0.0) {
-      const float scale = static_cast<float>((stats.transmissionSum / stats.count) / intensity /
-                                             (info.Discrete * info.Discrete) * weight);
+    const bool scaled = stats.count != 0 && intensity != 0.0;
+    // Multiplying by 1 leaves every value as it is: an unscaled grid is only centred.
+    const float scale =
+        scaled ? static_cast<float>((stats.transmissionSum / stats.count) / intensity /
+                                    (info.Discrete * info.Discrete) * weight)
+               : 1.0f;
+    if (diffraction) {
+      CentreAndScalePsfGrid(nd, re, scale);
+    } else if (scaled) {
       for (long k = 0; k < cells; ++k) re[k] *= scale;
-      if (extra > 0) {
-        for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
-      }
+    }
+    if (scaled && extra > 0) {
+      for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
     }
     total += intensity;
   }

@@ -11,15 +11,14 @@
 #include "optics/model/general_parameters.h"
 #include "optics/model/ray.h"
 
-// The trace modes of TraceRay and TraceRays. A negative mode is the same trace leaving
-// the ray in global coordinates; a positive one leaves it in the last surface's frame.
-enum TTraceMode : int {
-  kTracePlain = 1,      // a ray and its status
-  kTraceReference = 2,  // the reference ray of a wavefront: its segment paths are kept
-  kTraceWavefront = 3,  // a ray compared with the reference: path difference, transmission
-};
-// The same modes leaving the ray in global coordinates.
+// The trace modes of TraceRay and TraceRays (plain ints, as callers and files pass them).
+// A positive mode leaves the ray in the last surface's frame; its negative is the same
+// trace leaving the ray in global coordinates.
+constexpr int kTracePlain = 1;      // a ray and its status
+constexpr int kTraceReference = 2;  // the reference ray of a wavefront: its segment paths kept
+constexpr int kTraceWavefront = 3;  // a ray against the reference: path difference, transmission
 constexpr int kTracePlainGlobal = -kTracePlain;
+constexpr int kTraceReferenceGlobal = -kTraceReference;
 constexpr int kTraceWavefrontGlobal = -kTraceWavefront;
 
 // The running state of one ray through the surfaces.

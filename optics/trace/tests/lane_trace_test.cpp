@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/surface_trace.h"
 #include "optics/interaction/tests/interaction_fixtures.h"
 #include "optics/model/tests/system_test_support.h"
 
@@ -211,6 +212,47 @@ TEST(LaneTrace, PlaneMirrorReversesTheAxialRay) {
   EXPECT_EQ(out.L[0], -1.0);
   EXPECT_EQ(out.M[0], 0.0);
   EXPECT_EQ(out.path[0], 10.0);
+}
+
+// The one-ray trace builds a lane surface straight from the model surface: the same
+// surfaces qualify, with the same constants, as through the surface's whole view.
+class LaneSurfaceOfAModelSurface : public SystemTest {};
+
+TEST_F(LaneSurfaceOfAModelSurface, MatchesTheOneMadeFromTheView) {
+  int ordinary = 0, other = 0;
+  for (const char *example : {"cooke_triplet.os", "fold_mirror.os", "parabolic_mirror.os",
+                              "lens_array.os", "prism.os", "germanium_ir_lens.os"}) {
+    SCOPED_TRACE(example);
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath(example), 0), 1);
+    for (int i = 0; i < system.SurfaceCount(); ++i) {
+      TLaneSurface fromView, fromSurface;
+      const bool viaView =
+          MakeLaneSurface(MakeInteractionSurface(*system.Surface(i)), fromView);
+      ASSERT_EQ(MakeLaneSurface(*system.Surface(i), fromSurface), viaView) << "surface " << i;
+      if (!viaView) {
+        ++other;
+        continue;
+      }
+      ++ordinary;
+      const double a[] = {fromView.vertex[0], fromView.vertex[1], fromView.vertex[2], fromView.R,
+                          fromView.e, fromView.twoR, fromView.curvature, fromView.curvatureE,
+                          fromView.outerLimit, fromView.outerY, fromView.outerZ,
+                          fromView.innerLimit, fromView.innerY, fromView.innerZ, fromView.mu,
+                          fromView.muSquared, fromView.sense};
+      const double b[] = {fromSurface.vertex[0], fromSurface.vertex[1], fromSurface.vertex[2],
+                          fromSurface.R, fromSurface.e, fromSurface.twoR, fromSurface.curvature,
+                          fromSurface.curvatureE, fromSurface.outerLimit, fromSurface.outerY,
+                          fromSurface.outerZ, fromSurface.innerLimit, fromSurface.innerY,
+                          fromSurface.innerZ, fromSurface.mu, fromSurface.muSquared,
+                          fromSurface.sense};
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "surface " << i;
+      EXPECT_EQ(fromView.flat, fromSurface.flat) << "surface " << i;
+    }
+  }
+  // Both kinds were met: lens surfaces, and tilted, array or prism surfaces.
+  EXPECT_GT(ordinary, 10);
+  EXPECT_GT(other, 3);
 }
 
 // Whole systems: random singlets and doublets of spheres, conics and planes with
