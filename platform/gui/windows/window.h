@@ -157,6 +157,13 @@ class TWindow {
   void SetScrollPage(int bar, int page);
   void ShowScrollBar(int bar, bool show);
 
+  // The menu bar's band between the drawn frame and the client (0: none). The menus layer
+  // sets it when a bar is attached; the client area shrinks and WM_SIZE follows.
+  void SetMenuBarHeight(int height);
+  int MenuBarHeight() const { return menuBarHeight; }
+  // The band in image coordinates (empty without a bar).
+  RECT MenuBarRect() const;
+
   // Timers: WM_TIMER with the id every elapse ms; a tick never queues behind another.
   UINT SetTimer(UINT timerId, UINT elapseMs);
   bool KillTimer(UINT timerId);
@@ -179,8 +186,9 @@ class TWindow {
   void EvPaint();
 
  protected:
-  // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report.
-  void ReportGeometry();
+  // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report
+  // (WM_MOVE alone when sizeToo is false: a move on its way to a new state and size).
+  void ReportGeometry(bool sizeToo = true);
 
  private:
   friend class TWindowHost;
@@ -202,12 +210,17 @@ class TWindow {
   void PaintPending();
   void DrawScrollCorner();
   TFrameInsets ClientInsets() const;
+  // Sends WM_NCPAINT, so a window's own frame painting replaces the default.
+  void SendNcPaint();
   TScrollBarState &BarState(int bar);
   const TScrollBarState &BarState(int bar) const;
   bool UsesDesktopFrame() const;
   void DispatchScroll(int bar, UINT code, int pos);
   void TimerFired(int qtTimerId);
   void HostMoved();
+  // Resizes the host when the desktop's frame turned out other than the one it was sized
+  // for; true when it did.
+  bool FollowDesktopFrame();
   void StoreText(const char *text);
   void FocusLeftProgram();
   LRESULT DefaultPaint();
@@ -233,15 +246,22 @@ class TWindow {
   int width = 0;
   int height = 0;
   SIZE reportedClient{-1, -1};
+  UINT reportedKind = SIZE_RESTORED;
+  // The desktop frame the host was sized with (our estimate until the desktop frames it).
+  TFrameInsets hostFrame;
   POINT reportedOrigin{-100000, -100000};
   TScrollBarState hBar;
   TScrollBarState vBar;
+  int menuBarHeight = 0;
   RECT updateRect{};  // bounding rectangle of the update region, client coordinates
   bool updatePending = false;
   bool eraseNeeded = false;
   RECT paintRect{};
   bool inPaint = false;
   bool paintErase = false;
+  // While WM_PAINT is dispatched and its paint context not yet made, the update region is
+  // still what is being painted (GetUpdateRect answers it).
+  bool paintNotBegun = false;
   std::map<UINT, int> timers;  // our id -> Qt timer id
 };
 

@@ -10,6 +10,7 @@
 #include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/windows/window_host.h"
+#include "platform/gui/windows/window_hooks.h"
 
 namespace {
 
@@ -128,6 +129,10 @@ void TWindow::ValidateRect(const RECT &rect) {
 }
 
 bool TWindow::GetUpdateRect(RECT &rect, bool erase) {
+  if (inPaint && paintNotBegun && current.Msg == WM_PAINT) {
+    rect = updatePending ? Union(paintRect, updateRect) : paintRect;
+    return !IsEmpty(rect);
+  }
   rect = updatePending ? updateRect : RECT{};
   if (erase && updatePending && eraseNeeded) {
     eraseNeeded = false;
@@ -159,8 +164,10 @@ void TWindow::PaintPending() {
   if (erase && SendMessage(WM_ERASEBKGND, 0, 0) == 0) paintErase = true;
   if (!*token || handle == nullptr) return;
   paintRect = rect;
+  paintNotBegun = true;
   SendMessage(WM_PAINT, 0, 0);
   if (!*token || handle == nullptr) return;
+  paintNotBegun = false;
   paintRect = savedRect;
   inPaint = savedInPaint;
   const POINT origin = ClientOrigin();
@@ -169,6 +176,7 @@ void TWindow::PaintPending() {
 }
 
 LRESULT TWindow::DefaultPaint() {
+  paintNotBegun = false;
   if (paintDispatcher != nullptr && inPaint) paintDispatcher(*this, paintRect, paintErase);
   return 0;
 }
@@ -184,6 +192,10 @@ LRESULT TWindow::DefaultErase() {
 }
 
 void TWindow::SetBkgndColor(COLORREF color) { background = color & 0xFFFFFF; }
+
+void TWindow::SendNcPaint() {
+  if (handle != nullptr) SendMessage(WM_NCPAINT, 1, 0);
+}
 
 void TWindow::PaintNonClient() {
   if (image == nullptr || host == nullptr) return;
@@ -216,6 +228,9 @@ void TWindow::PaintNonClient() {
   }
   painter.end();
   DrawScrollCorner();
+  if (menuBarHeight > 0 && CurrentWindowHooks().PaintMenuBar != nullptr) {
+    CurrentWindowHooks().PaintMenuBar(*this);
+  }
   ImageUpdated({0, 0, w, h});
 }
 

@@ -14,6 +14,7 @@ area_sources(PLATFORM_GUI
 area_tests(PLATFORM_GUI
   tests/window_test.cpp
   tests/response_table_test.cpp
+  tests/window_core_test.cpp
   tests/window_geometry_test.cpp
   tests/window_input_test.cpp
   tests/window_paint_test.cpp
