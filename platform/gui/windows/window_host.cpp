@@ -93,6 +93,7 @@ TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags
   // takes it when it becomes active, unless one of its children holds it already.
   setFocusPolicy(Qt::NoFocus);
   WatchQtFocus();
+  WatchKeyState();
 }
 
 TWindowHost::~TWindowHost() = default;
@@ -350,6 +351,15 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
   std::shared_ptr<bool> token = TWindowAccess::Token(*owner);
   if (virtualKey != 0) {
     const UINT msg = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    MSG message;
+    message.hwnd = owner->GetHandle();
+    message.message = msg;
+    message.wParam = virtualKey;
+    message.lParam = lParam;
+    // A dialog (or another window up the chain) may take the key first: then the window
+    // sees neither the key nor its character.
+    if (PreProcessWindowMessage(*owner, message)) return;
+    if (!*token || owner == nullptr) return;
     owner->SendMessage(msg, virtualKey, lParam);
   }
   if (!down || !*token || owner == nullptr) return;
