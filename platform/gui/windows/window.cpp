@@ -41,8 +41,10 @@ bool SearchResponseTable(std::span<const TResponseTableEntry> table, TEventInfo 
   const bool colorMsg = info.Msg >= WM_CTLCOLORMSGBOX && info.Msg <= WM_CTLCOLORSTATIC;
   for (const TResponseTableEntry &entry : table) {
     if (entry.Msg != info.Msg && !(colorMsg && entry.Msg == WM_CTLCOLOR)) continue;
-    if ((info.Msg == WM_COMMAND || info.Msg == WM_COMMAND_ENABLE) && entry.Id != info.Id) continue;
-    if (info.Msg == WM_COMMAND && entry.Code != info.Code) continue;
+    if (entry.Id != kEveryCommand) {
+      if ((info.Msg == WM_COMMAND || info.Msg == WM_COMMAND_ENABLE) && entry.Id != info.Id) continue;
+      if (info.Msg == WM_COMMAND && entry.Code != info.Code) continue;
+    }
     info.Entry = &entry;
     return true;
   }

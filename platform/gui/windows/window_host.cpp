@@ -267,6 +267,7 @@ void DeliverPress(TWindow *window, UINT base, QPoint global, UINT keys, HWND &pr
 void TWindowHost::mousePressEvent(QMouseEvent *event) {
   const UINT base = ButtonBase(event->button());
   if (owner == nullptr || base == 0) return;
+  if (owner->NativeWidget() != nullptr && WindowFromHandle(GetCapture()) == nullptr) return;
   if (WindowFromHandle(GetCapture()) != nullptr) {
     SendMouse(event, base);
     return;
@@ -370,9 +371,17 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
   }
 }
 
-void TWindowHost::keyPressEvent(QKeyEvent *event) { SendKey(event, true); }
+// A window shown by a native widget took its keys through the widget already: what the
+// widget leaves climbs to the host and stops here.
+void TWindowHost::keyPressEvent(QKeyEvent *event) {
+  if (owner != nullptr && owner->NativeWidget() != nullptr) return;
+  SendKey(event, true);
+}
 
-void TWindowHost::keyReleaseEvent(QKeyEvent *event) { SendKey(event, false); }
+void TWindowHost::keyReleaseEvent(QKeyEvent *event) {
+  if (owner != nullptr && owner->NativeWidget() != nullptr) return;
+  SendKey(event, false);
+}
 
 void TWindowHost::timerEvent(QTimerEvent *event) {
   if (owner != nullptr) TWindowAccess::Timer(*owner, event->timerId());
