@@ -6,6 +6,8 @@
 #include "platform/gui/windows/qt_providers.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/menus/menu_window.h"
 
 namespace {
 TApplication *currentApplication = nullptr;
@@ -18,6 +20,9 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
   currentApplication = this;
   // WM_PAINT reaches the windows with a paint context on their image.
   InstallPaintDispatcher();
+  // Menu bars, system menus and accelerators.
+  InstallMenuHooks();
+  InstallAcceleratorFilter();
 }
 
 TApplication::~TApplication() {

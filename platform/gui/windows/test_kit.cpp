@@ -11,6 +11,8 @@
 
 #include "platform/gui/windows/key_codes.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/window.h"
 
@@ -26,6 +28,8 @@ QApplication &EnsureApplication() {
     if (application == nullptr) application = new QApplication(argc, argv);
     // As the program's application object does: WM_PAINT comes with a paint context.
     InstallPaintDispatcher();
+    InstallMenuHooks();
+    InstallAcceleratorFilter();
   }
   return *application;
 }
