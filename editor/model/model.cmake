@@ -11,6 +11,7 @@ area_sources(EDITOR_MODEL
   system_image_file.cpp
   system_image_undo.cpp)
 area_tests(EDITOR_MODEL
+  tests/analysis_services_test.cpp
   tests/configurations_test.cpp
   tests/diffraction_sampling_test.cpp
   tests/elements_test.cpp

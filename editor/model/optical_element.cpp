@@ -60,7 +60,12 @@ void TOpticalElement::MoveTo(double x, double y, double z) {
     if (s == nullptr) continue;
     double sx = 0.0, sy = 0.0, sz = 0.0;
     s->GetPosition(sx, sy, sz);
-    s->SetPosition(sx + dx, sy + dy, sz + dz);
+    // The surface at the reference point goes exactly to the new one, so moving back and
+    // forth between configurations never lets the element creep.
+    if (sx == referencePoint.x && sy == referencePoint.y && sz == referencePoint.z)
+      s->SetPosition(x, y, z);
+    else
+      s->SetPosition(sx + dx, sy + dy, sz + dz);
   }
   referencePoint = DPOINT3(x, y, z);
 }

@@ -230,7 +230,8 @@ void TSystemImage::ClearSelection() {
 }
 
 int TSystemImage::SelectInRect(const TEditCanvas *canvas, const RECT &rect) {
-  if (canvas != nullptr && canvas != canvas_) {
+  // The canvas may have scrolled or zoomed since the regions were made.
+  if (canvas != nullptr) {
     canvas_ = canvas;
     UpdateRegions();
   }

@@ -30,6 +30,9 @@ struct TViewWindow {
 std::string UndoFileName(int slot);
 // True for a file name of the ring (the name alone, no directory).
 bool IsUndoFileName(const std::string &fileName);
+// The ring's files in the directory (full paths, sorted by name), as a program that did not
+// end left them; answers their count.
+int ListUndoFiles(const std::string &directory, Mem<STRING> &list);
 
 class TSystemImage : public TOpticalSystem {
  public:

@@ -41,6 +41,21 @@ bool IsUndoFileName(const std::string &fileName) {
   return true;
 }
 
+int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
+  Mem<STRING> files;
+  const int count = ListFiles(directory, "Undo*.os", files);
+  int kept = 0;
+  for (int i = 0; i < count; ++i)
+    if (IsUndoFileName(BaseName(files.data[i]))) files.data[kept++] = files.data[i];
+  if (kept == 0) {
+    list.Clear();
+    return 0;
+  }
+  if (files.Resize(kept, 1) != kept) return 0;
+  list = files;
+  return kept;
+}
+
 int TSystemImage::SaveUndo(const std::string &label) {
   const int ringSize = options.RingSize();
   const int current = currentConfiguration;
@@ -133,9 +148,8 @@ std::string TSystemImage::RedoMenuText() const {
 
 void TSystemImage::DeleteUndoFiles() {
   Mem<STRING> files;
-  const int count = ListFiles(TempDir(), "Undo*.os", files);
-  for (int i = 0; i < count; ++i)
-    if (IsUndoFileName(BaseName(files.data[i]))) DeleteFileIfExists(files.data[i]);
+  const int count = ListUndoFiles(TempDir(), files);
+  for (int i = 0; i < count; ++i) DeleteFileIfExists(files.data[i]);
   DeleteFileIfExists(JoinPath(TempDir(), kSystemCopyName));
   options.ResetUndoRing();
 }

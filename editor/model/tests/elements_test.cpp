@@ -76,6 +76,35 @@ TEST_F(ElementsTest, MoveToShiftsEverySurfaceByTheChangeOfTheReferencePoint) {
   EXPECT_EQ(middle.referencePoint.x, reference.x + 1.5);
 }
 
+TEST_F(ElementsTest, SurfacesTheOpticsMadeBecomeEditorSurfaces) {
+  TSystemImage image;
+  image.NewDefault();  // two plain surfaces
+  ASSERT_EQ(image.SurfaceCount(), 2);
+  EXPECT_EQ(image.EditSurface(0), nullptr);
+  image.Update();
+  ASSERT_NE(image.EditSurface(0), nullptr);
+  ASSERT_NE(image.EditSurface(1), nullptr);
+  EXPECT_NE(image.Surface(1)->editData, nullptr);
+  EXPECT_EQ(image.Surface(1)->general.vertex[0], 10.0);
+  EXPECT_EQ(image.ElementCount(), 0);  // object and image only
+}
+
+TEST_F(ElementsTest, AnElementMovedToAPointStandsExactlyThere) {
+  // 2.3 + (13.25896 - 2.3) is 13.258960000000002 in doubles: shifting the reference surface by
+  // the difference would leave it beside the point it was sent to, and every configuration
+  // change would then store a slightly different offset.
+  TSystemImage image;
+  for (double x : {0.0, 2.3, 2.8, 20.0})
+    ASSERT_EQ(image.AddSurface(new TEditSurface(x, 1.1, 0.0)), 1);
+  image.Surface(1)->general.glass = "N-BK7_schott";
+  image.RebuildElements(nullptr);
+  ASSERT_EQ(image.ElementCount(), 1);
+  image.elements.data[0].MoveTo(13.25896, 0.3, 0.0);
+  EXPECT_EQ(image.Surface(1)->general.vertex[0], 13.25896);
+  EXPECT_EQ(image.Surface(1)->general.vertex[1], 0.3);  // 1.1 + (0.3 - 1.1) is not 0.3
+  EXPECT_APPROX(image.Surface(2)->general.vertex[0], 13.75896, kPositionRoundOff);
+}
+
 TEST(EditPath, MeetsRectanglesItCrossesOrSurroundsOnly) {
   TEditPath path;
   // A closed square 0..100 and an open diagonal far from it.

@@ -100,16 +100,37 @@ TEST_F(UndoRingTest, SnapshotsAreWrittenAndDeletedUnderOneName) {
   EXPECT_TRUE(std::filesystem::exists(directory + "/Undo2.os"));
   WriteText(directory + "/~~system.tmp", "copy");
   WriteText(directory + "/Undone.txt", "not a snapshot");
+  WriteText(directory + "/undo3.os", "another name, left alone");
+  Mem<STRING> found;
+  ASSERT_EQ(ListUndoFiles(directory, found), 2);
+  EXPECT_EQ(found.data[0], directory + "/Undo1.os");
   image.DeleteUndoFiles();
   EXPECT_FALSE(std::filesystem::exists(directory + "/Undo1.os"));
   EXPECT_FALSE(std::filesystem::exists(directory + "/Undo2.os"));
   EXPECT_FALSE(std::filesystem::exists(directory + "/~~system.tmp"));
   EXPECT_TRUE(std::filesystem::exists(directory + "/Undone.txt"));
+  EXPECT_TRUE(std::filesystem::exists(directory + "/undo3.os"));
+  EXPECT_EQ(ListUndoFiles(directory, found), 0);
   EXPECT_EQ(image.options.undoIndex, 0);
   EXPECT_EQ(image.options.redoBound, 0);
   EXPECT_TRUE(IsUndoFileName("Undo12.os"));
   EXPECT_FALSE(IsUndoFileName("undo12.os"));
   EXPECT_FALSE(IsUndoFileName("Undo.os"));
+}
+
+TEST_F(UndoRingTest, ASnapshotThatCannotBeWrittenIsNoStep) {
+  TSystemImage image;
+  OpenForEditing(image);
+  Edit(image, 1);
+  const std::string directory = TempDir();
+  SetTempDir(Scratch("no/such/directory"));
+  TOpticalElement &lens = image.elements.data[0];
+  lens.MoveTo(lens.referencePoint.x + 1.0, lens.referencePoint.y, lens.referencePoint.z);
+  EXPECT_EQ(image.SaveUndo("Lost"), 0);
+  EXPECT_EQ(image.options.undoIndex, 2);
+  EXPECT_EQ(image.options.redoBound, 3);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Move 1 (ctrl-Z)");
+  SetTempDir(directory);
 }
 
 TEST_F(UndoRingTest, UndoInAnotherConfigurationComesBackToIt) {

@@ -4,6 +4,7 @@
 
 #include "platform/gui/windows/message_loop.h"
 #include "platform/gui/windows/qt_providers.h"
+#include "platform/gui/providers/qt_dialogs.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/accelerators.h"
@@ -34,6 +35,7 @@ TApplication::~TApplication() {
   if (QCoreApplication::instance() != nullptr) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+  dialogProviders.reset();
   providers.reset();
   if (currentApplication == this) currentApplication = nullptr;
 }
@@ -51,6 +53,7 @@ void TApplication::SetMainWindow(TWindow *window) {
 
 void TApplication::InstallQtProviders() {
   if (providers == nullptr) providers = std::make_unique<TQtProviders>();
+  if (dialogProviders == nullptr) dialogProviders = std::make_unique<TQtDialogProviders>();
 }
 
 int TApplication::Run() {
