@@ -41,7 +41,7 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 // point becomes the PSF centre (z part, then y part).
 void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int storeCentre) {
   TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
-  system.TraceRay(chief, 2, nullptr, 0);
+  system.TraceRay(chief, kTraceReference, nullptr, 0);
   if (storeCentre == 0) return;
   double *centre = system.info.psfResults;
   if (system.info.ImageFinite == 0) {

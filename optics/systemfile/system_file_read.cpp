@@ -331,9 +331,9 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.AddDouble("Dentr", &info.Dentr);
     file.ParseSection(0);
   }
-  if (nameMode == 0 && name[0] != '\0')
+  if (nameMode == kNameFromFile && name[0] != '\0')
     system.name = name;
-  else if (nameMode == 1)
+  else if (nameMode == kNameFromFileName)
     system.name = path;
   info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
   // The geometry in a file stands at the file's temperature: expanding it again on every
