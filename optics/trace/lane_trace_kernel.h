@@ -41,7 +41,7 @@ template <bool flat, bool unit>
   // integer and floating vectors may stand in the loop, or it does not pack.
   double ok = live;
   ok = Finite(x0) && Finite(y0) && Finite(z0) ? ok : 0.0;
-  ok = Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kTinyValue ? ok : 0.0;
+  ok = Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kRayZero ? ok : 0.0;
   const double p0 = x0 - vx, p1 = y0 - vy, p2 = z0 - vz;
   // Sign changes are selects of v and -v: exactly the products with -1 and 1, without a
   // multiplication's latency on the ray's chain of dependent steps.
@@ -111,15 +111,15 @@ template <bool flat, bool unit>
   o2 = mirrored ? -o2 : o2;
   const double squared = o0 * o0 + o1 * o1 + o2 * o2;
   const double oe = squared - 1.0;
-  ok = squared > kTinyValue * kTinyValue && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
+  ok = squared > kRayZero * kRayZero && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
                                                                                    : 0.0;
   const double oInverse = 1.0 - 0.5 * oe + 0.375 * oe * oe;
   o0 *= oInverse;
   o1 *= oInverse;
   o2 *= oInverse;
-  o0 = std::fabs(o0) < kTinyValue ? 0.0 : o0;
-  o1 = std::fabs(o1) < kTinyValue ? 0.0 : o1;
-  o2 = std::fabs(o2) < kTinyValue ? 0.0 : o2;
+  o0 = std::fabs(o0) < kRayZero ? 0.0 : o0;
+  o1 = std::fabs(o1) < kRayZero ? 0.0 : o1;
+  o2 = std::fabs(o2) < kRayZero ? 0.0 : o2;
 
   out[0] = h0 + vx;
   out[1] = h1 + vy;

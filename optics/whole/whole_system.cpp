@@ -151,7 +151,7 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   }
   // A PSF that was not made (no passing ray, cancelled) has no peak to compare.
   peakRatio =
-      aberrated && reference && b > static_cast<double>(static_cast<float>(kRayZero)) ? a / b : 0.0;
+      aberrated && reference && b > kRayZero ? a / b : 0.0;
   info.Nd = savedNd;
   info.Difrac = savedDifrac;
   info.aberrationFree = savedFree;
