@@ -1,0 +1,3 @@
+area_sources(TOOLKIT number_text.cpp plot_data.cpp contour_map.cpp)
+area_sources(TOOLKIT dib_window.cpp paint3d.cpp fast_graph.cpp)
+area_tests(TOOLKIT tests/number_text_test.cpp)
