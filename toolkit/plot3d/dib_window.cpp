@@ -198,27 +198,40 @@ void TDibWindow::SetVirtualSize(int newWidth, int newHeight) {
   virtualHeight_ = std::max(1, newHeight);
 }
 
+void TDibWindow::UpdateScrollRange() {
+  if (Scroller == nullptr) return;
+  // Showing or hiding a bar changes the client: settle in a few rounds.
+  for (int round = 0; round < 4; ++round) {
+    const RECT client = GetClientRect();
+    const long rangeX = std::max<long>(0, virtualWidth_ - client.right);
+    const long rangeY = std::max<long>(0, virtualHeight_ - client.bottom);
+    if (round > 0 && rangeX == Scroller->XRange && rangeY == Scroller->YRange) break;
+    Scroller->SetUnits(1, 1);
+    Scroller->SetRange(rangeX, rangeY);
+  }
+}
+
 void TDibWindow::EvSize(UINT sizeType, const SIZE &size) {
   TWindow::EvSize(sizeType, size);
-  if (Scroller != nullptr) {
-    Scroller->SetUnits(1, 1);
-    Scroller->SetRange(std::max<long>(0, virtualWidth_ - size.cx),
-                       std::max<long>(0, virtualHeight_ - size.cy));
-  }
   if (fitting_ || sizeType == SIZE_MINIMIZED || !IsWindow()) return;
   fitting_ = true;
-  const int dx = size.cx - virtualWidth_;
-  const int dy = size.cy - virtualHeight_;
+  UpdateScrollRange();
+  const RECT client = GetClientRect();
+  const int dx = client.right - virtualWidth_;
+  const int dy = client.bottom - virtualHeight_;
   const RECT outer = GetWindowRect();
   const int barX = GetSystemMetrics(SM_CXVSCROLL), barY = GetSystemMetrics(SM_CYHSCROLL);
-  if (dx == -barX && dy == -barY) {
+  const bool barsShown = (GetStyle() & (WS_HSCROLL | WS_VSCROLL)) == (WS_HSCROLL | WS_VSCROLL);
+  if (barsShown && dx == -barX && dy == -barY) {
     // Short only by the scroll bars: grow so that the picture fits and they go.
     SetWindowPos(nullptr, 0, 0, outer.Width() + barX, outer.Height() + barY,
                  SWP_NOMOVE | SWP_NOZORDER);
+    UpdateScrollRange();
   } else if (dx > 0 || dy > 0) {
     // The window never shows more than the picture.
     SetWindowPos(nullptr, 0, 0, outer.Width() - std::max(0, dx), outer.Height() - std::max(0, dy),
                  SWP_NOMOVE | SWP_NOZORDER);
+    UpdateScrollRange();
   }
   fitting_ = false;
 }

@@ -72,6 +72,7 @@ class TDibWindow : public TWindow {
   // palette.
   void ApplyIndexTable(TODib &picture) const;
   void SetVirtualSize(int newWidth, int newHeight);
+  void UpdateScrollRange();
   void EndMemoryDrawing(bool show);
   void EndWindowDrawing();
 

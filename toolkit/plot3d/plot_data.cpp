@@ -161,6 +161,8 @@ void TPlotData::SetRanges(double x1, double x2, double y1, double y2) {
 void TPlotData::ComputeView(int width, int height, double azimuthDegrees) {
   EnsureRange();
   projector_.SetAngles(kDefaultAzimuth, kDefaultElevation);
+  // The bounds are those of the bare projection; the centre is placed afterwards.
+  projector_.cx = projector_.cy = 0.0;
   angles_ = DANGLE3(0.0, 0.0, azimuthDegrees * std::numbers::pi / 180.0);
   rotation_ = TRotator(angles_, DPOINT3());
   double bounds[4];

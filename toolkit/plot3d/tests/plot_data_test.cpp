@@ -168,6 +168,11 @@ TEST_F(PlotData, ShadedSurfaceTakesItsColoursFromTheSurfaceRamp) {
     }
   EXPECT_GT(drawn, 350 * 350 / 5);
   EXPECT_GT(used.size(), 20u);
+  // Computing the view again gives the same geometry.
+  const double ox = plot.OffsetX(), oy = plot.OffsetY();
+  plot.ComputeView(350, 350, 0.0);
+  EXPECT_EQ(plot.OffsetX(), ox);
+  EXPECT_EQ(plot.OffsetY(), oy);
   // The plotted square lies inside the picture: the picture's border stays background.
   for (int k = 0; k < 350; ++k) {
     EXPECT_EQ(PixelOf(renderer, k, 0), background);
