@@ -6,4 +6,5 @@ area_sources(TOOLKIT
 area_tests(TOOLKIT
   tests/show_help_wnd_test.cpp
   tests/o_bmp_test.cpp
-  tests/o_control_bar_test.cpp)
+  tests/o_control_bar_test.cpp
+  tests/btn_test.cpp)
