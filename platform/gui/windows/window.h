@@ -88,6 +88,9 @@ class TWindow {
   // Puts the listed children first, in the order given (the order of a dialog's items,
   // which Tab follows); the others keep their order after them.
   void SetChildOrder(const std::vector<TWindow *> &first);
+  // Moves a window not yet created under another parent (null: none), as a frame adopts
+  // a client made without one. False once the window has been created.
+  bool SetParent(TWindow *newParent);
   int GetId() const { return Attr.Id; }
   bool IsChild() const { return (Attr.Style & WS_CHILD) != 0; }
 
