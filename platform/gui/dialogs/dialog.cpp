@@ -15,16 +15,16 @@ namespace {
 
 // One font per face and size for every dialog; never deleted, so no item outlives its font.
 HFONT SharedDialogFont(const char *face, int pointSize) {
-  static std::map<std::pair<std::string, int>, HFONT> fonts;
+  static auto *fonts = new std::map<std::pair<std::string, int>, HFONT>;  // lives as long as the program
   const std::pair<std::string, int> key{face != nullptr ? face : "", pointSize};
-  auto found = fonts.find(key);
-  if (found != fonts.end()) return found->second;
+  auto found = fonts->find(key);
+  if (found != fonts->end()) return found->second;
   LOGFONT logFont{};
   logFont.lfHeight = -((pointSize > 0 ? pointSize : 8) * 96 + 36) / 72;
   logFont.lfWeight = FW_NORMAL;
   std::snprintf(logFont.lfFaceName, sizeof logFont.lfFaceName, "%s", key.first.c_str());
   HFONT font = CreateFontIndirect(logFont);
-  fonts[key] = font;
+  (*fonts)[key] = font;
   return font;
 }
 

@@ -169,12 +169,6 @@ bool TWindowHost::event(QEvent *event) {
       } else {
         owner->SetFocus();
       }
-    } else if (focused != nullptr) {
-      // Qt's focus comes back to the window that has ours.
-      QWidget *target = focused->NativeWidget() != nullptr ? focused->NativeWidget() : focused->HostWidget();
-      if (target != nullptr && QApplication::focusWidget() != target && !target->isAncestorOf(QApplication::focusWidget())) {
-        target->setFocus(Qt::ActiveWindowFocusReason);
-      }
     }
   }
   if (event->type() == QEvent::Show && owner != nullptr && isWindow()) {
