@@ -297,4 +297,24 @@ TEST_F(Graphics3D, InformationWindowShowsTheRanges) {
   EXPECT_GT(text, 100);
 }
 
+TEST_F(Graphics3D, AxesBoxMovesWithTheQuadrant) {
+  TGraphics3D *plot = Make(kSolidSurface);
+  const COLORREF axes = TOPalette::StandardColor(7);
+  // The Z axis stands at the far corner of the quadrant: (S, 0) for azimuth 0, (0, 0) for
+  // 90, (0, S) for 180 and (S, S) for 270.
+  const double corners[4][2] = {{1, 0}, {0, 0}, {0, 1}, {1, 1}};
+  for (int q = 0; q < 4; ++q) {
+    const TPlotData &data = plot->Plot();
+    const double S = static_cast<int>(data.Scale());
+    const double H = static_cast<int>(data.Height(data.ZMax()));
+    double sx, sy;
+    data.ToScreen(DPOINT3(corners[q][0] * S, corners[q][1] * S, H / 2), sx, sy);
+    bool onAxis = false;
+    for (int dx = -1; dx <= 1 && !onAxis; ++dx)
+      onAxis = PictureColour(*plot, static_cast<int>(sx) + dx, static_cast<int>(sy)) == axes;
+    EXPECT_TRUE(onAxis) << "quadrant " << q;
+    plot->Command(CM_PLOT_ROTATE_PLUS90);
+  }
+}
+
 }  // namespace
