@@ -63,6 +63,11 @@ void TGraphWindow::MoveToFrontOfList() {
 }
 
 void TGraphWindow::SetTransparent(bool on) {
+  if (on == transparent_) {
+    // Asked again: the background is grabbed anew; the colours are not inverted twice.
+    if (on) GrabBackground(true);
+    return;
+  }
   transparent_ = on;
   FreeBackground();
   if (!on) {

@@ -330,6 +330,10 @@ TEST_F(GraphWindow, DarkBackgroundTurnsTransparentByInversionAndMergePaint) {
   EXPECT_EQ(graph->GetHandleField(), 0xBFFFFFu);
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), 0xBFFFFFu);
   EXPECT_EQ(BitmapPixel(*graph, 15, 15), 0x000000u);
+  // Asked twice: the colours are inverted once.
+  graph->SetTransparent(true);
+  EXPECT_EQ(graph->GetHandleField(), 0xBFFFFFu);
+  EXPECT_EQ(graph->GetCopyMode(), MERGEPAINT);
   ASSERT_EQ(graph->TransparentWindows().size(), 1u);
   // The window hides, the screen behind it is grabbed after the timer, and it shows again.
   EXPECT_FALSE(graph->IsWindowVisible());
