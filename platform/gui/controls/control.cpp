@@ -107,7 +107,8 @@ HFONT DefaultControlFont() {
 }
 
 HBRUSH GetSysColorBrush(int index) {
-  static std::map<int, HBRUSH> brushes;
+  // Never destroyed, so the brushes stay reachable (and unreported) to the program's end.
+  static auto &brushes = *new std::map<int, HBRUSH>();
   auto found = brushes.find(index);
   if (found != brushes.end()) return found->second;
   HBRUSH brush = CreateSolidBrush(GetSysColor(index));

@@ -93,6 +93,20 @@ TWindow *TWindow::ChildWithId(int id) const {
   return nullptr;
 }
 
+bool TWindow::SetParent(TWindow *newParent) {
+  if (handle != nullptr || newParent == this) return false;
+  for (TWindow *above = newParent; above != nullptr; above = above->parent) {
+    if (above == this) return false;  // no window becomes its own ancestor
+  }
+  if (parent != nullptr) {
+    auto &siblings = parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+  parent = newParent;
+  if (parent != nullptr) parent->children.push_back(this);
+  return true;
+}
+
 const char *TWindow::GetClassName() { return "TWindow"; }
 
 void TWindow::GetWindowClass(TWindowClass &) {}

@@ -85,6 +85,9 @@ class TWindow {
   HWND GetParent() const;
   const std::vector<TWindow *> &GetChildren() const { return children; }
   TWindow *ChildWithId(int id) const;
+  // Moves a window not yet created under another parent (null: none), as a frame adopts
+  // a client made without one. False once the window has been created.
+  bool SetParent(TWindow *newParent);
   int GetId() const { return Attr.Id; }
   bool IsChild() const { return (Attr.Style & WS_CHILD) != 0; }
 
