@@ -99,11 +99,12 @@ std::string TOpticalSystem::FindGlassesOutOfRange() const {
   double longest = -1e20;
   const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
   for (int i = 0; i < spectrumCount; ++i) {
+    if (!IsTracedWavelength(info.Spectrum.data[i])) continue;
     shortest = std::fmin(shortest, info.Spectrum.data[i].lambda);
     longest = std::fmax(longest, info.Spectrum.data[i].lambda);
   }
   std::string list;
-  if (spectrumCount == 0) return list;
+  if (shortest > longest) return list;
   for (int i = 0; i < SurfaceCount(); ++i) {
     const TSurface *surface = surfaces.data[i];
     if (surface == nullptr || GlassCatalogName(surface->general.glass).empty()) continue;
