@@ -1,6 +1,8 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 
 #include "foundation/testing/tests/approx.h"
@@ -252,14 +254,23 @@ TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   const std::string path = Scratch("keep.os");
   const std::string before = "[Common]\nName=Earlier\nNsurf=0\n[Remark]\nold\n";
   WriteText(path, before);
-  // The work file cannot be made: a directory stands in its place.
-  std::filesystem::create_directory(Scratch("readnf.tmp"));
-  EXPECT_EQ(system.WriteFile(path.c_str()), 0);
+  // The new text cannot be written whole (the disk is full, for any user; here a file
+  // size limit stands in for it).
+  rlimit limit {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{64, limit.rlim_max};
+  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const int written = system.WriteFile(path.c_str());
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(written, 0);
   EXPECT_EQ(ReadText(path), before);
   EXPECT_EQ(Boxes().beeps.size(), 0u);  // the rewrite started; only finishing it failed
+  for (const auto &entry : std::filesystem::directory_iterator(Scratch("")))
+    EXPECT_EQ(entry.path().filename(), "keep.os") << "no work copy is left";
 
   // A read-only file is not written at all.
-  std::filesystem::remove(Scratch("readnf.tmp"));
   ::chmod(path.c_str(), 0444);
   EXPECT_EQ(system.WriteFile(path.c_str()), 0);
   EXPECT_EQ(ReadText(path), before);
