@@ -1,10 +1,10 @@
-// The program's entry point: the application object with the Qt providers, its main
-// window and the message loop.
+// The program's entry point: the application object (with the shared palette) and the Qt
+// providers, its main window and the message loop.
 
-#include "platform/gui/windows/application.h"
+#include "toolkit/startup/toolkit_application.h"
 
 int main(int argc, char *argv[]) {
-  TApplication application("Optical Workbench", argc, argv);
+  TToolkitApplication application("Optical Workbench", argc, argv);
   application.InstallQtProviders();
   return application.Run();
 }
