@@ -27,8 +27,10 @@ function(add_project_tests label target)
   endif()
   add_executable(${target} ${ARGN})
   target_link_libraries(${target} PRIVATE project_options GTest::gtest GTest::gtest_main)
-  # The folder's source directory, for tests that read files under <folder>/tests/data.
-  target_compile_definitions(${target} PRIVATE TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+  # The folder's source directory, for tests that read files under <folder>/<area>/tests/data.
+  # The folder's build directory, where failed golden comparisons leave their actual files.
+  target_compile_definitions(${target} PRIVATE TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+                                               TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${label}

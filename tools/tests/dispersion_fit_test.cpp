@@ -8,7 +8,7 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/glass_info.h"
 #include "tools/catalog_builder.h"
 #include "tools/glass_table.h"

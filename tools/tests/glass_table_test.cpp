@@ -7,7 +7,7 @@
 #include <fstream>
 #include <map>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

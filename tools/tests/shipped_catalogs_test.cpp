@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "foundation/tokenizer/glass_name.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/data_file.h"
 #include "optics/glass/dgc_file.h"
 #include "optics/glass/glass_catalog.h"

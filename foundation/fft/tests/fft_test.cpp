@@ -17,7 +17,7 @@
 
 #include "foundation/fft/fft_block.h"
 #include "foundation/fft/fft_plan.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

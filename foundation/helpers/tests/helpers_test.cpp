@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "platform/core/recording_providers.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/interfaces/mesh_function.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "foundation/numerics/numeric_misuse.h"
 #include "foundation/numerics/random.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "foundation/numerics/tests/numeric_test_support.h"
 
 namespace {

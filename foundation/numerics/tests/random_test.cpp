@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

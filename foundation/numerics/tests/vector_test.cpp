@@ -6,7 +6,7 @@
 #include <string>
 
 #include "foundation/numerics/numeric_misuse.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "foundation/numerics/tests/numeric_test_support.h"
 
 namespace {

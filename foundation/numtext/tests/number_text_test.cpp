@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/containers/string_class.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 // Decimal conversion of short literals is exact to the last bit or one ulp away.

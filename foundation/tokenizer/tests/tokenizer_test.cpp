@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
-#include "foundation/testing/tests/comma_locale.h"
+#include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <numbers>
 
 #include "foundation/numerics/random.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 namespace {
 

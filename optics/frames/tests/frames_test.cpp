@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/optical_system.h"
 #include "optics/frames/tests/rotation_fixtures.h"
 

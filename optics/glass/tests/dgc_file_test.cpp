@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/glass_info.h"
 #include "optics/glass/tests/glass_test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/data_file.h"
 #include "optics/glass/dgc_file.h"
 #include "optics/glass/glass_info.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/tests/glass_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/glass_info.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/glass/glass_info.h"
 
 namespace {

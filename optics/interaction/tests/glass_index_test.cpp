@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/testing/tests/approx.h"
-#include "foundation/testing/tests/comma_locale.h"
+#include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/glass/tests/glass_test_support.h"

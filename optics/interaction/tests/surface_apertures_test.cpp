@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/interaction/surface_interaction.h"
 #include "optics/interaction/tests/interaction_fixtures.h"
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <random>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/interaction/tests/interaction_fixtures.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/interaction/iterative_intersection.h"
 #include "optics/lensarray/lens_array.h"
 #include "optics/model/ray.h"

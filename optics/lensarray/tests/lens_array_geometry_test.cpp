@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/micro_element.h"
 #include "optics/lensarray/tests/lens_array_fixtures.h"

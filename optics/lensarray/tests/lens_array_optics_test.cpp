@@ -7,7 +7,7 @@
 #include <cmath>
 #include <utility>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/lens_array.h"
 #include "optics/lensarray/lens_array_geometry.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/micro_element.h"
 #include "optics/lensarray/lens_array_geometry.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/lens_array_geometry.h"
 #include "optics/lensarray/tests/lens_array_fixtures.h"

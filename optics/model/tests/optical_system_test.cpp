@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/eikonal_info.h"
 #include "optics/model/surface.h"
 

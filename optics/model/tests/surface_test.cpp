@@ -6,7 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/frames/tests/rotation_fixtures.h"
 
 namespace {

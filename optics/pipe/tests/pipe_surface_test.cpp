@@ -5,7 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/ray.h"
 
 namespace {

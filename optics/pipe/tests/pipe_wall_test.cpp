@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/interaction/tests/interaction_fixtures.h"
 
 namespace {

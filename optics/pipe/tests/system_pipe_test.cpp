@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/pipe/pipe_surface.h"
 #include "optics/model/tests/system_test_support.h"
 

@@ -1,7 +1,7 @@
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
-#include "foundation/testing/tests/comma_locale.h"
+#include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "optics/systemfile/system_materials.h"
 #include "optics/model/tests/system_test_support.h"
 

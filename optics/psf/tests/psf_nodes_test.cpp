@@ -15,7 +15,7 @@
 
 #include "foundation/fft/fft.h"
 #include "foundation/interfaces/progress.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
 #include "optics/psf/psf_polychromatic_sum.h"
 #include "optics/psf/psf_progress.h"

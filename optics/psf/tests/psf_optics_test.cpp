@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "foundation/interfaces/progress.h"
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/psf/psf_nodes.h"
 #include "optics/psf/psf_progress.h"
 #include "optics/psf/tests/psf_test_support.h"

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/beams.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 

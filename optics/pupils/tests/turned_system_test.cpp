@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 
 namespace {

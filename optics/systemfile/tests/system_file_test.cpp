@@ -5,8 +5,8 @@
 #include <csignal>
 #include <filesystem>
 
-#include "foundation/testing/tests/approx.h"
-#include "foundation/testing/tests/comma_locale.h"
+#include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
 

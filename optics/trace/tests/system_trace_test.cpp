@@ -1,7 +1,7 @@
 #include <cmath>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/pipe/pipe_surface.h"
 #include "optics/model/tests/system_test_support.h"
 #include "optics/trace/trace_batch.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/tests/system_test_support.h"
 
 namespace {

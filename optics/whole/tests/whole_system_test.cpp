@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 #include "optics/model/color_image_service.h"
 #include "optics/model/file_data.h"
 #include "optics/psf/tests/psf_test_support.h"

@@ -19,4 +19,5 @@ area_tests(PLATFORM_GUI
   tests/dc_mapping_test.cpp
   tests/gdi_objects_test.cpp
   tests/dib_test.cpp
-  tests/window_dc_test.cpp)
+  tests/window_dc_test.cpp
+  tests/font_metrics_test.cpp)

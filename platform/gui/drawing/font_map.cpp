@@ -34,6 +34,23 @@ QFont BaseFont(const LOGFONT &logFont) {
   return font;
 }
 
+// The average character width as the classic faces give it: the advances of the lower-case
+// letters and the space weighted by how often they occur in text (per mille). The
+// Liberation files carry an average over all their glyphs instead, about a third wider,
+// which would widen tab stops, dialog units and every width measured in characters.
+int WeightedAverageCharWidth(const QFont &font) {
+  static constexpr int kLetterWeights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20,
+                                             56, 56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2};
+  constexpr int kSpaceWeight = 166;
+  constexpr double kWeightTotal = 1000.0;
+  const QFontMetricsF metrics(font);
+  double sum = kSpaceWeight * metrics.horizontalAdvance(QLatin1Char(' '));
+  for (int letter = 0; letter < 26; ++letter) {
+    sum += kLetterWeights[letter] * metrics.horizontalAdvance(QLatin1Char(static_cast<char>('a' + letter)));
+  }
+  return std::max(1, static_cast<int>(std::lround(sum / kWeightTotal)));
+}
+
 }  // namespace
 
 const char *LiberationFamilyFor(const char *faceName, BYTE pitchAndFamily) {
@@ -104,7 +121,7 @@ TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont) {
   tm.tmHeight = tm.tmAscent + tm.tmDescent;
   tm.tmInternalLeading = std::max(0, tm.tmHeight - font.pixelSize());
   tm.tmExternalLeading = std::max(0, metrics.leading());
-  tm.tmAveCharWidth = metrics.averageCharWidth();
+  tm.tmAveCharWidth = WeightedAverageCharWidth(font);
   tm.tmMaxCharWidth = metrics.maxWidth();
   tm.tmWeight = logFont.lfWeight <= 0 ? FW_NORMAL : logFont.lfWeight;
   tm.tmItalic = logFont.lfItalic ? 1 : 0;

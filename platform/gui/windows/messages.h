@@ -24,6 +24,9 @@ constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_CTLCOLOR = 0x0019;
 constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_MOUSEACTIVATE = 0x0021;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
 constexpr UINT WM_DRAWITEM = 0x002B;
 constexpr UINT WM_MEASUREITEM = 0x002C;
 constexpr UINT WM_SETFONT = 0x0030;
@@ -31,7 +34,13 @@ constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_NCPAINT = 0x0085;
+constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
+constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
+constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -55,9 +64,36 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_CTLCOLORMSGBOX = 0x0132;
+constexpr UINT WM_CTLCOLOREDIT = 0x0133;
+constexpr UINT WM_CTLCOLORLISTBOX = 0x0134;
+constexpr UINT WM_CTLCOLORBTN = 0x0135;
+constexpr UINT WM_CTLCOLORDLG = 0x0136;
+constexpr UINT WM_CTLCOLORSCROLLBAR = 0x0137;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+constexpr UINT WM_CUT = 0x0300;
+constexpr UINT WM_COPY = 0x0301;
+constexpr UINT WM_PASTE = 0x0302;
+constexpr UINT WM_CLEAR = 0x0303;
+constexpr UINT WM_UNDO = 0x0304;
+constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+constexpr UINT WM_PALETTECHANGED = 0x0311;
 constexpr UINT WM_USER = 0x0400;
+// The framework's own: asks the window that handles a command whether it is enabled
+// (lParam: the TCommandEnabler*). Outside every range the program's messages use.
+constexpr UINT WM_COMMAND_ENABLE = 0x7F00;
+
+// Kinds of WM_CTLCOLOR (the per-kind messages less WM_CTLCOLORMSGBOX).
+constexpr UINT CTLCOLOR_MSGBOX = 0;
+constexpr UINT CTLCOLOR_EDIT = 1;
+constexpr UINT CTLCOLOR_LISTBOX = 2;
+constexpr UINT CTLCOLOR_BTN = 3;
+constexpr UINT CTLCOLOR_DLG = 4;
+constexpr UINT CTLCOLOR_SCROLLBAR = 5;
+constexpr UINT CTLCOLOR_STATIC = 6;
 
 // Hit-test answers of WM_NCHITTEST.
+constexpr LRESULT HTTRANSPARENT = -1;
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
 constexpr LRESULT HTCAPTION = 2;

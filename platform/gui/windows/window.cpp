@@ -29,17 +29,19 @@ HWND focusHandle = nullptr;
 HWND captureHandle = nullptr;
 
 const TResponseTableEntry kWindowTable[] = {
-    EvMessage<&TWindow::EvSize>(WM_SIZE),
-    EvMessage<&TWindow::EvHScroll>(WM_HSCROLL),
-    EvMessage<&TWindow::EvVScroll>(WM_VSCROLL),
+    EvMessage<WM_SIZE, &TWindow::EvSize>(),
+    EvMessage<WM_HSCROLL, &TWindow::EvHScroll>(),
+    EvMessage<WM_VSCROLL, &TWindow::EvVScroll>(),
 };
 
 }  // namespace
 
 bool SearchResponseTable(std::span<const TResponseTableEntry> table, TEventInfo &info) {
+  const bool colorMsg = info.Msg >= WM_CTLCOLORMSGBOX && info.Msg <= WM_CTLCOLORSTATIC;
   for (const TResponseTableEntry &entry : table) {
-    if (entry.Msg != info.Msg) continue;
-    if (info.Msg == WM_COMMAND && entry.Id != info.Id) continue;
+    if (entry.Msg != info.Msg && !(colorMsg && entry.Msg == WM_CTLCOLOR)) continue;
+    if ((info.Msg == WM_COMMAND || info.Msg == WM_COMMAND_ENABLE) && entry.Id != info.Id) continue;
+    if (info.Msg == WM_COMMAND && entry.Code != info.Code) continue;
     info.Entry = &entry;
     return true;
   }
@@ -113,7 +115,7 @@ bool TWindow::Create() {
   if (!*token || handle == nullptr) return false;
   ReportGeometry();
   if (!*token || handle == nullptr) return false;
-  PaintNonClient();
+  SendNcPaint();
   Invalidate(true);
   if (Attr.Style & WS_VISIBLE) {
     host->show();
@@ -209,9 +211,15 @@ bool TWindow::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT TWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   TEventInfo info;
   info.Msg = msg;
-  info.Id = msg == WM_COMMAND ? LOWORD(wParam) : 0;
+  if (msg == WM_COMMAND) {
+    info.Id = LOWORD(wParam);
+    // Menus and accelerators (no control) are commands whatever their code says.
+    info.Code = lParam == 0 ? 0 : HIWORD(wParam);
+  } else if (msg == WM_COMMAND_ENABLE && lParam != 0) {
+    info.Id = reinterpret_cast<TCommandEnabler *>(lParam)->GetId();
+  }
   if (Find(info) && info.Entry != nullptr && info.Entry->Dispatch != nullptr) {
-    return info.Entry->Dispatch(*this, wParam, lParam);
+    return info.Entry->Dispatch(*this, msg, wParam, lParam);
   }
   return DefWindowProc(msg, wParam, lParam);
 }
@@ -273,9 +281,11 @@ LRESULT TWindow::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_COMMAND:
-      // Menu and accelerator commands (no control handle) travel up to the parent, so a
-      // frame's commands reach it from whichever child has the focus.
-      if (lParam == 0 && parent != nullptr && parent->handle != nullptr) {
+    case WM_COMMAND_ENABLE:
+      // Menu and accelerator commands (no control handle), and the questions whether they
+      // are enabled, travel up to the parent, so a frame's commands reach it from
+      // whichever child has the focus.
+      if ((lParam == 0 || msg == WM_COMMAND_ENABLE) && parent != nullptr && parent->handle != nullptr) {
         return parent->SendMessage(msg, wParam, lParam);
       }
       return 0;

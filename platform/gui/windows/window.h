@@ -179,8 +179,9 @@ class TWindow {
   void EvPaint();
 
  protected:
-  // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report.
-  void ReportGeometry();
+  // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report
+  // (WM_MOVE alone when sizeToo is false: a move on its way to a new state and size).
+  void ReportGeometry(bool sizeToo = true);
 
  private:
   friend class TWindowHost;
@@ -202,12 +203,17 @@ class TWindow {
   void PaintPending();
   void DrawScrollCorner();
   TFrameInsets ClientInsets() const;
+  // Sends WM_NCPAINT, so a window's own frame painting replaces the default.
+  void SendNcPaint();
   TScrollBarState &BarState(int bar);
   const TScrollBarState &BarState(int bar) const;
   bool UsesDesktopFrame() const;
   void DispatchScroll(int bar, UINT code, int pos);
   void TimerFired(int qtTimerId);
   void HostMoved();
+  // Resizes the host when the desktop's frame turned out other than the one it was sized
+  // for; true when it did.
+  bool FollowDesktopFrame();
   void StoreText(const char *text);
   void FocusLeftProgram();
   LRESULT DefaultPaint();
@@ -233,6 +239,9 @@ class TWindow {
   int width = 0;
   int height = 0;
   SIZE reportedClient{-1, -1};
+  UINT reportedKind = SIZE_RESTORED;
+  // The desktop frame the host was sized with (our estimate until the desktop frames it).
+  TFrameInsets hostFrame;
   POINT reportedOrigin{-100000, -100000};
   TScrollBarState hBar;
   TScrollBarState vBar;
@@ -242,6 +251,9 @@ class TWindow {
   RECT paintRect{};
   bool inPaint = false;
   bool paintErase = false;
+  // While WM_PAINT is dispatched and its paint context not yet made, the update region is
+  // still what is being painted (GetUpdateRect answers it).
+  bool paintNotBegun = false;
   std::map<UINT, int> timers;  // our id -> Qt timer id
 };
 

@@ -87,6 +87,16 @@ TFrameInsets DesktopFrame(const QWidget *host) {
           frame.bottom() - inner.bottom()};
 }
 
+// Whether the desktop has decided the host's frame (a shown top-level host).
+bool DesktopFramed(const QWidget *host) {
+  return host != nullptr && host->isWindow() && host->isVisible() &&
+         host->testAttribute(Qt::WA_WState_Created);
+}
+
+bool SameInsets(const TFrameInsets &a, const TFrameInsets &b) {
+  return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+}
+
 }  // namespace
 
 void TWindow::CreateHost() {
@@ -127,9 +137,11 @@ void TWindow::ApplyGeometry() {
     const POINT origin = parent != nullptr ? parent->ClientOrigin() : POINT{};
     host->setGeometry(origin.x + x, origin.y + y, width, height);
   } else if (UsesDesktopFrame()) {
-    const TFrameInsets frame = DesktopFrame(host);
-    host->resize(std::max(0, width - frame.Left - frame.Right),
-                 std::max(0, height - frame.Top - frame.Bottom));
+    // Until the desktop has framed the host, our own metrics stand in for its frame, so
+    // the window rectangle asked for is the one got, shown or not.
+    hostFrame = DesktopFramed(host) ? DesktopFrame(host) : FrameInsetsForStyle(Attr.Style);
+    host->resize(std::max(0, width - hostFrame.Left - hostFrame.Right),
+                 std::max(0, height - hostFrame.Top - hostFrame.Bottom));
     host->move(x, y);
   } else {
     host->setGeometry(x, y, width, height);
@@ -153,7 +165,7 @@ bool TWindow::MoveWindow(int newX, int newY, int newWidth, int newHeight, bool r
   if (resized) {
     ResizeImage();
     LayoutScrollBars();
-    PaintNonClient();
+    SendNcPaint();
   }
   std::shared_ptr<bool> token = alive;
   ReportGeometry();
@@ -172,7 +184,7 @@ bool TWindow::SetWindowPos(HWND insertAfter, int newX, int newY, int newWidth, i
   std::shared_ptr<bool> token = alive;
   if (flags & SWP_FRAMECHANGED) {
     LayoutScrollBars();
-    PaintNonClient();
+    SendNcPaint();
     Invalidate(true);
     reportedClient = {-1, -1};
   }
@@ -219,7 +231,7 @@ void TWindow::GetWindowRect(RECT &rect) const {
     rect = {x, y, x + width, y + height};
     return;
   }
-  if (IsChild() || !UsesDesktopFrame()) {
+  if (IsChild() || !UsesDesktopFrame() || !DesktopFramed(host)) {
     const QPoint topLeft = host->mapToGlobal(QPoint(0, 0));
     rect = {topLeft.x(), topLeft.y(), topLeft.x() + width, topLeft.y() + height};
   } else {
@@ -283,14 +295,18 @@ void TWindow::ScreenToClient(POINT &point) const {
   point = {local.x() - origin.x, local.y() - origin.y};
 }
 
-void TWindow::ReportGeometry() {
+void TWindow::ReportGeometry(bool sizeToo) {
   if (handle == nullptr) return;
+  if (host != nullptr && host->SizePending()) sizeToo = false;
   std::shared_ptr<bool> token = alive;
   const RECT client = GetClientRect();
-  const SIZE clientSize{client.right, client.bottom};
-  if (clientSize.cx != reportedClient.cx || clientSize.cy != reportedClient.cy) {
+  const UINT kind = IsIconic() ? SIZE_MINIMIZED : (IsZoomed() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+  // A minimized window reports an empty client area.
+  const SIZE clientSize = kind == SIZE_MINIMIZED ? SIZE{0, 0} : SIZE{client.right, client.bottom};
+  if (sizeToo && (clientSize.cx != reportedClient.cx || clientSize.cy != reportedClient.cy ||
+                  kind != reportedKind)) {
     reportedClient = clientSize;
-    const UINT kind = IsIconic() ? SIZE_MINIMIZED : (IsZoomed() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+    reportedKind = kind;
     SendMessage(WM_SIZE, kind, MAKELPARAM(clientSize.cx, clientSize.cy));
     if (!*token || handle == nullptr) return;
   }
@@ -308,10 +324,23 @@ void TWindow::ReportGeometry() {
   }
 }
 
+bool TWindow::FollowDesktopFrame() {
+  if (host == nullptr || IsChild() || !UsesDesktopFrame() || !DesktopFramed(host) || IsZoomed() ||
+      IsIconic() || SameInsets(DesktopFrame(host), hostFrame)) {
+    return false;
+  }
+  // The desktop framed the host differently from our estimate: keep the window rectangle
+  // that was asked for (a restored placement must not grow or shrink).
+  ApplyGeometry();
+  OnHostResized();
+  return true;
+}
+
 void TWindow::OnHostResized() {
   if (host == nullptr) return;
+  if (FollowDesktopFrame()) return;
   if (!IsChild()) {
-    const TFrameInsets frame = DesktopFrame(host);
+    const TFrameInsets frame = DesktopFramed(host) ? DesktopFrame(host) : hostFrame;
     width = host->width() + frame.Left + frame.Right;
     height = host->height() + frame.Top + frame.Bottom;
     const QRect outer = host->frameGeometry();
@@ -325,17 +354,18 @@ void TWindow::OnHostResized() {
   if (image != nullptr && (image->width() != host->width() || image->height() != host->height())) {
     ResizeImage();
     LayoutScrollBars();
-    PaintNonClient();
+    SendNcPaint();
   }
   ReportGeometry();
 }
 
 void TWindow::HostMoved() {
   if (host == nullptr || IsChild()) return;
+  if (FollowDesktopFrame()) return;
   const QRect outer = host->frameGeometry();
   x = Attr.X = outer.left();
   y = Attr.Y = outer.top();
-  ReportGeometry();
+  ReportGeometry(false);
 }
 
 bool TWindow::ShowWindow(int cmdShow) {
@@ -437,7 +467,7 @@ void TWindow::StoreText(const char *text) {
   title = text != nullptr ? text : "";
   if (host == nullptr) return;
   if (!IsChild()) host->setWindowTitle(QString::fromStdString(text));
-  if ((Attr.Style & WS_CAPTION) == WS_CAPTION && !UsesDesktopFrame()) PaintNonClient();
+  if ((Attr.Style & WS_CAPTION) == WS_CAPTION && !UsesDesktopFrame()) SendNcPaint();
 }
 
 LRESULT TWindow::HitTest(const POINT &screenPoint) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 #include <memory>
@@ -30,9 +31,14 @@ struct TWindowAccess {
   static POINT Origin(const TWindow &window) { return window.ClientOrigin(); }
   static UINT ClassStyle(const TWindow &window) { return window.windowClass.Style; }
   static std::shared_ptr<bool> Token(const TWindow &window) { return window.alive; }
+  static void Report(TWindow &window) { window.ReportGeometry(); }
+  static void FollowFrame(TWindow &window) { window.FollowDesktopFrame(); }
 };
 
 namespace {
+
+// How long a maximized or restored window waits for its new size before reporting.
+constexpr int kStateSizeWaitMs = 100;
 
 UINT MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   UINT keys = 0;
@@ -146,6 +152,14 @@ bool TWindowHost::event(QEvent *event) {
     }
     if (!inside) owner->SetFocus();
   }
+  if (event->type() == QEvent::Show && owner != nullptr && isWindow()) {
+    // The desktop frames a window once shown; the frame may come a moment later.
+    QMetaObject::invokeMethod(
+        this, [this]() {
+          if (owner != nullptr) TWindowAccess::FollowFrame(*owner);
+        },
+        Qt::QueuedConnection);
+  }
   // Tab and Backtab are keys of the window, not Qt's focus chain.
   if (event->type() == QEvent::KeyPress) {
     auto *key = static_cast<QKeyEvent *>(event);
@@ -171,6 +185,7 @@ void TWindowHost::paintEvent(QPaintEvent *event) {
 }
 
 void TWindowHost::resizeEvent(QResizeEvent *) {
+  sizePending = false;
   if (owner != nullptr) TWindowAccess::Resized(*owner);
 }
 
@@ -181,9 +196,21 @@ void TWindowHost::moveEvent(QMoveEvent *) {
 void TWindowHost::changeEvent(QEvent *event) {
   QWidget::changeEvent(event);
   if (owner != nullptr && event->type() == QEvent::WindowStateChange) {
-    const RECT client = owner->GetClientRect();
-    const UINT kind = isMinimized() ? SIZE_MINIMIZED : (isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED);
-    owner->SendMessage(WM_SIZE, kind, kind == SIZE_MINIMIZED ? 0 : MAKELPARAM(client.right, client.bottom));
+    // The new size arrives after the state: WM_SIZE waits for it, so a maximized or
+    // restored window reports its new client size, once, with the new kind. A minimized
+    // window reports an empty client area at once.
+    if (isMinimized()) {
+      sizePending = false;
+      TWindowAccess::Report(*owner);
+      return;
+    }
+    // A state that keeps the size brings no resize: report it after a while all the same.
+    sizePending = true;
+    QTimer::singleShot(kStateSizeWaitMs, this, [this]() {
+      if (!sizePending) return;
+      sizePending = false;
+      if (owner != nullptr) TWindowAccess::Report(*owner);
+    });
   }
 }
 
@@ -195,26 +222,58 @@ void TWindowHost::closeEvent(QCloseEvent *event) {
 
 void TWindowHost::SendMouse(QMouseEvent *event, UINT msg) {
   if (owner == nullptr) return;
-  const POINT origin = TWindowAccess::Origin(*owner);
-  const QPoint local = event->position().toPoint();
+  const QPoint global = mapToGlobal(event->position().toPoint());
+  // While a window holds the capture, every mouse message is its own, in its client
+  // coordinates, wherever the cursor is.
+  TWindow *target = WindowFromHandle(GetCapture());
+  if (target == nullptr || target->HostWidget() == nullptr) target = owner;
+  POINT point{global.x(), global.y()};
+  target->ScreenToClient(point);
   const UINT keys = MouseKeys(event->buttons(), event->modifiers());
-  owner->SendMessage(msg, keys, MAKELPARAM(local.x() - origin.x, local.y() - origin.y));
+  target->SendMessage(msg, keys, MAKELPARAM(point.x, point.y));
 }
+
+namespace {
+
+// A press at a screen point on `window`: its hit test decides between the client message,
+// the non-client one and, for HTTRANSPARENT, the window beneath (the parent).
+void DeliverPress(TWindow *window, UINT base, QPoint global, UINT keys, HWND &pressTarget) {
+  const LPARAM screen = MAKELPARAM(global.x(), global.y());
+  for (int depth = 0; window != nullptr && depth < 64; ++depth) {
+    std::shared_ptr<bool> token = TWindowAccess::Token(*window);
+    const LRESULT hit = window->SendMessage(WM_NCHITTEST, 0, screen);
+    if (!*token || !window->IsWindow()) return;
+    if (hit == HTTRANSPARENT && window->IsChild() && window->GetParentO() != nullptr) {
+      window = window->GetParentO();
+      continue;
+    }
+    pressTarget = window->GetHandle();
+    if (hit == HTCLIENT) {
+      POINT point{global.x(), global.y()};
+      window->ScreenToClient(point);
+      window->SendMessage(base, keys, MAKELPARAM(point.x, point.y));
+    } else if (base == WM_LBUTTONDOWN) {
+      window->SendMessage(WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), screen);
+    } else if (base == WM_RBUTTONDOWN) {
+      window->SendMessage(WM_NCRBUTTONDOWN, static_cast<WPARAM>(hit), screen);
+    }
+    return;
+  }
+}
+
+}  // namespace
 
 void TWindowHost::mousePressEvent(QMouseEvent *event) {
   const UINT base = ButtonBase(event->button());
   if (owner == nullptr || base == 0) return;
-  // Mapped now rather than taken from the event: the window may have moved since.
-  const QPoint global = mapToGlobal(event->position().toPoint());
-  const LRESULT hit = owner->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(global.x(), global.y()));
-  if (owner == nullptr) return;
-  if (hit != HTCLIENT) {
-    if (base == WM_LBUTTONDOWN) {
-      owner->SendMessage(WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(global.x(), global.y()));
-    }
+  if (WindowFromHandle(GetCapture()) != nullptr) {
+    SendMouse(event, base);
     return;
   }
-  SendMouse(event, base);
+  // Mapped now rather than taken from the event: the window may have moved since.
+  const QPoint global = mapToGlobal(event->position().toPoint());
+  pressTarget = nullptr;
+  DeliverPress(owner, base, global, MouseKeys(event->buttons(), event->modifiers()), pressTarget);
 }
 
 void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
@@ -223,7 +282,18 @@ void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
     return;
   }
   const UINT base = ButtonBase(event->button());
-  if (base != 0) SendMouse(event, base + 1);
+  if (base == 0 || owner == nullptr) return;
+  // The release of a press that fell through to the window beneath goes there too.
+  TWindow *beneath = WindowFromHandle(pressTarget);
+  if (beneath != nullptr && beneath != owner && WindowFromHandle(GetCapture()) == nullptr) {
+    const QPoint global = mapToGlobal(event->position().toPoint());
+    POINT point{global.x(), global.y()};
+    beneath->ScreenToClient(point);
+    beneath->SendMessage(base + 1, MouseKeys(event->buttons(), event->modifiers()),
+                         MAKELPARAM(point.x, point.y));
+    return;
+  }
+  SendMouse(event, base + 1);
 }
 
 void TWindowHost::mouseDoubleClickEvent(QMouseEvent *event) {

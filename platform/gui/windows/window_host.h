@@ -23,6 +23,8 @@ class TWindowHost final : public QWidget {
   QScrollBar *ScrollBar(int bar, bool create);
   // Starts moving the window with the mouse from a press on its drawn caption.
   void BeginCaptionDrag(const QPoint &globalPos);
+  // The window state changed and its new size has not come yet: WM_SIZE waits for it.
+  bool SizePending() const { return sizePending; }
 
  protected:
   bool event(QEvent *event) override;
@@ -49,5 +51,7 @@ class TWindowHost final : public QWidget {
   QScrollBar *hBar = nullptr;
   QScrollBar *vBar = nullptr;
   bool dragging = false;
+  bool sizePending = false;
+  HWND pressTarget = nullptr;  // the window the last press went to (HTTRANSPARENT passes it on)
   QPoint dragOffset;  // cursor position less the window's top-left, screen pixels
 };

@@ -128,6 +128,10 @@ void TWindow::ValidateRect(const RECT &rect) {
 }
 
 bool TWindow::GetUpdateRect(RECT &rect, bool erase) {
+  if (inPaint && paintNotBegun && current.Msg == WM_PAINT) {
+    rect = updatePending ? Union(paintRect, updateRect) : paintRect;
+    return !IsEmpty(rect);
+  }
   rect = updatePending ? updateRect : RECT{};
   if (erase && updatePending && eraseNeeded) {
     eraseNeeded = false;
@@ -159,8 +163,10 @@ void TWindow::PaintPending() {
   if (erase && SendMessage(WM_ERASEBKGND, 0, 0) == 0) paintErase = true;
   if (!*token || handle == nullptr) return;
   paintRect = rect;
+  paintNotBegun = true;
   SendMessage(WM_PAINT, 0, 0);
   if (!*token || handle == nullptr) return;
+  paintNotBegun = false;
   paintRect = savedRect;
   inPaint = savedInPaint;
   const POINT origin = ClientOrigin();
@@ -169,6 +175,7 @@ void TWindow::PaintPending() {
 }
 
 LRESULT TWindow::DefaultPaint() {
+  paintNotBegun = false;
   if (paintDispatcher != nullptr && inPaint) paintDispatcher(*this, paintRect, paintErase);
   return 0;
 }
@@ -184,6 +191,10 @@ LRESULT TWindow::DefaultErase() {
 }
 
 void TWindow::SetBkgndColor(COLORREF color) { background = color & 0xFFFFFF; }
+
+void TWindow::SendNcPaint() {
+  if (handle != nullptr) SendMessage(WM_NCPAINT, 1, 0);
+}
 
 void TWindow::PaintNonClient() {
   if (image == nullptr || host == nullptr) return;

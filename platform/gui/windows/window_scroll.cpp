@@ -78,7 +78,7 @@ void TWindow::ShowScrollBar(int bar, bool show) {
   Attr.Style = show ? (Attr.Style | bit) : (Attr.Style & ~bit);
   LayoutScrollBars();
   if (had != show && handle != nullptr) {
-    PaintNonClient();
+    SendNcPaint();
     Invalidate(true);
     ReportGeometry();
   }

@@ -13,7 +13,10 @@ area_sources(PLATFORM_GUI
   test_kit.cpp)
 area_tests(PLATFORM_GUI
   tests/window_test.cpp
+  tests/response_table_test.cpp
+  tests/window_core_test.cpp
   tests/window_geometry_test.cpp
   tests/window_input_test.cpp
   tests/window_paint_test.cpp
+  tests/window_golden_test.cpp
   tests/application_test.cpp)

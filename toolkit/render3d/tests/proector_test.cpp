@@ -2,7 +2,7 @@
 
 #include "foundation/numerics/rotator.h"
 
-#include "foundation/testing/tests/approx.h"
+#include "foundation/testing/approx.h"
 
 #include <gtest/gtest.h>
 

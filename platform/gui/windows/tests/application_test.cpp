@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-#include "foundation/testing/tests/comma_locale.h"
+#include "foundation/testing/comma_locale.h"
 
 #include "platform/gui/windows/qt_providers.h"
 #include "platform/gui/windows/test_kit.h"

@@ -28,8 +28,8 @@ class TSizeWatcher : public TWindow {
 };
 
 const TResponseTableEntry kSizeWatcherTable[] = {
-    EvMessage<&TSizeWatcher::EvSize>(WM_SIZE),
-    EvMessage<&TSizeWatcher::EvMove>(WM_MOVE),
+    EvMessage<WM_SIZE, &TSizeWatcher::EvSize>(),
+    EvMessage<WM_MOVE, &TSizeWatcher::EvMove>(),
 };
 
 bool TSizeWatcher::Find(TEventInfo &info) {

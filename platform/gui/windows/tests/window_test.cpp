@@ -154,7 +154,7 @@ class TSelfDeletingWindow : public TWindow {
 };
 
 const TResponseTableEntry kSelfDeletingTable[] = {
-    EvMessage<&TSelfDeletingWindow::EvLButtonDown>(WM_LBUTTONDOWN),
+    EvMessage<WM_LBUTTONDOWN, &TSelfDeletingWindow::EvLButtonDown>(),
     EvCommand<&TSelfDeletingWindow::CmClose>(7),
 };
 
@@ -249,7 +249,7 @@ class TDestroyWatcher : public TWindow {
 };
 
 const TResponseTableEntry kDestroyWatcherTable[] = {
-    EvMessage<&TDestroyWatcher::EvDestroy>(WM_DESTROY),
+    EvMessage<WM_DESTROY, &TDestroyWatcher::EvDestroy>(),
 };
 
 bool TDestroyWatcher::Find(TEventInfo &info) {

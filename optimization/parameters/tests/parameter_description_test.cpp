@@ -1,4 +1,4 @@
-#include "optimization/parameter_description.h"
+#include "optimization/parameters/parameter_description.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "optimization/functions_parameters.h"
+#include "optimization/merit/functions_parameters.h"
 
 #include <gtest/gtest.h>
 

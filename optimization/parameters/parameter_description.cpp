@@ -1,4 +1,4 @@
-#include "optimization/parameter_description.h"
+#include "optimization/parameters/parameter_description.h"
 
 void TParameterDescription::Set(int config, int surf, const STRING &type, double left,
                                 double right) {

@@ -1,4 +1,4 @@
-#include "optimization/functions_parameters.h"
+#include "optimization/merit/functions_parameters.h"
 
 TFunctionsParameters::TFunctionsParameters() {
   // New cells of a Mem of records are zero, so allocating is all the zeroing needed.

@@ -1,0 +1,37 @@
+[Common]
+Name=Cooke triplet 50 mm f/5
+MonochromeSystem=0
+LambdaW=0.55
+Lambda=0.48,0.55,0.65
+Weight=1,1,1
+Temperature=20; Pressure=760
+EnablePipe=0
+N1=1
+Coord=0
+Difrac=1
+Discrete=0.0027526301185748507
+ShowRecommendation=1
+Nd=64
+Unit=0
+AlfaM=0,14,20;
+Nray=21; DrawAllRays=0
+Nsurf=8
+TurnSystem=0
+
+ObjectFinite=0
+ImageFinite=1
+
+AutoSetPupilParameters=0
+Naper=5; Dentr=10
+
+[Surfaces]
+{ R=0; Glass="1.000000 "; Dx=10; DextY=30; }
+{ R=22.01359; Glass="n-sk16_schott"; Dx=3.25896; DextY=20; }
+{ R=-435.76044; Glass="1.000000 "; Dx=6.00755; DextY=20; }
+{ R=-22.21328; Glass="f2_schott"; Dx=0.999970000000001; DextY=16; }
+{ R=20.29192; Glass="1.000000 "; Dx=4.75041; DextY=16; }
+{ R=79.6836; Glass="n-sk16_schott"; Dx=2.95208; DextY=20; }
+{ R=-18.39533; Glass="1.000000 "; Dx=42.20778; DextY=20; }
+{ R=0; Glass="1.000000 "; DextY=40; }
+
+[Remark]

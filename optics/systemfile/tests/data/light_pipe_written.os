@@ -1,0 +1,33 @@
+[Common]
+Name=Glass light pipe
+MonochromeSystem=1
+LambdaW=0.5875618
+Lambda=0.5875618
+Weight=1
+Temperature=20; Pressure=760
+EnablePipe=1
+N1=1
+Coord=0
+Difrac=1
+Discrete=0.020349856430466166
+ShowRecommendation=1
+Nd=64
+Unit=0
+AlfaM=0;
+Nray=21; DrawAllRays=0
+Nsurf=4
+TurnSystem=0
+
+ObjectFinite=0
+ImageFinite=1
+
+AutoSetPupilParameters=0
+Naper=2; Dentr=3
+
+[Surfaces]
+{ R=0; Glass="1.000000 "; Dx=5; DextY=20; }
+{ R=0; Glass="n-bk7_schott"; Dx=150; DextY=3; }
+{ R=0; Glass="1.000000 "; Dx=5; DextY=3; }
+{ R=0; Glass="1.000000 "; DextY=20; }
+
+[Remark]

@@ -1,0 +1,2 @@
+area_sources(OPTIMIZATION functions_parameters.cpp)
+area_tests(OPTIMIZATION tests/functions_parameters_test.cpp)

@@ -1,0 +1,2 @@
+area_sources(OPTIMIZATION parameter_description.cpp)
+area_tests(OPTIMIZATION tests/parameter_description_test.cpp)
