@@ -1,0 +1,2 @@
+area_sources(ANALYSIS_CORE aberration_computation.cpp aberration_plot.cpp)
+area_tests(ANALYSIS_CORE tests/aberration_computation_test.cpp tests/aberration_plot_test.cpp)

@@ -1,0 +1,60 @@
+#pragma once
+// The numbers the PSF and MTF window takes from PSF rasters: the sum of the wavelengths'
+// rasters, the MTF of a raster, and the energy concentration in squares about the peak
+// with its summed-area table. Square float rasters, row-major, n x n. Uses foundation's
+// FFT; no window code.
+
+#include "foundation/containers/mem.h"
+#include "foundation/containers/points.h"
+
+// One wavelength's raster as the sum sees it: its wavelength (micrometres), its weight,
+// and a way to read its n x n pixels (from a raster file, usually).
+struct TWavelengthRaster {
+  double lambda = 0.0;
+  double weight = 1.0;
+  // Fills `pixels` (n x n); answers 1, or 0 when the raster cannot be read.
+  int (*read)(void *context, int index, float *pixels) = nullptr;
+  void *context = nullptr;
+  int index = 0;
+};
+
+// The weighted integral of the rasters over wavelength divided by the integral of the
+// weights (trapezoids between neighbouring wavelengths, taken in ascending order): one
+// raster is copied; rasters whose wavelengths span nothing (all equal) are averaged by
+// their weights instead, and equal weights of 0 by a plain mean. `sum` becomes n x n.
+// Answers 1, or 0 when a raster could not be read or memory ran out (sum then cleared).
+int SumOverWavelengths(const TWavelengthRaster *rasters, int count, int n, Mem<float> &sum);
+
+// The MTF of a PSF raster in place: forward 2-D FFT, modulus, divided by the value at zero
+// frequency (by 1 when that is 0), halves swapped so frequency 0 lies at (n/2, n/2).
+// `imaginary` is a work raster of n x n. Answers 1, or 0 when n is not a power of two.
+int MtfFromPsf(int n, float *raster, float *imaginary);
+
+// The largest pixel (x column, y row, z value; the first of equal maxima; (0, 0, 0) for a
+// raster with nothing above 0) and the summed-area table C(r, c) = sum of rows 0..r and
+// columns 0..c, in double so that a large raster's small blocks keep their digits.
+DPOINT3 FindPeakAndCumulate(int n, const float *raster, Mem<double> &cumulative);
+
+// The energy share of squares about the best centre: entry k holds the centre (column,
+// row) and the share of the (2k + 1) x (2k + 1) block of pixels centred there (clipped at
+// the raster's edges), k = 0 .. n/2 - 1; entry 0 is the peak pixel alone. The centre
+// starts at the peak and moves to a neighbour while that catches more. Answers 0 and
+// leaves the curve as it was when the raster holds no energy (after the "Not enough
+// information" warning).
+int ComputeEnergyConcentration(int n, const Mem<double> &cumulative, const DPOINT3 &peak,
+                               Mem<DPOINT3> &curve);
+
+// The energy share of a square of side `size` from the curve, whose entry k stands for
+// the side (2k + 1) pixel: linear between entries, 0 below one pixel, the last entry
+// beyond the curve.
+double EnergyAtSize(const Mem<DPOINT3> &curve, double size, double pixel);
+
+// A value of an MTF section at frequency index t (in frequency steps from the centre):
+// along the centre row (meridional) or column (sagittal), linear between pixels; answers
+// 0 for t outside 0 .. n/2 - 1.
+double MtfSectionValue(int n, const float *mtf, double t, bool meridional);
+
+// A report table's column count from its exact value: a step far too small for the range
+// would make a table of millions of columns; it is held to what a report can carry.
+constexpr int kMaximumReportColumns = 500;
+int ReportColumns(double exactCount);

@@ -1,0 +1,277 @@
+#include "analysis/psf/psf_maths.h"
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "foundation/testing/approx.h"
+#include "optics/pupils/tests/pupil_test_support.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// Single-precision FFT over 256^2 to 1024^2 points: a few 1e-6 relative per pass.
+constexpr double kFloatTransform = 2e-5;
+// Midpoint sums of a smooth PSF sampled at an eighth of its width: well under 0.1 %; the
+// Airy pattern's energy outside a raster 64 widths across is about 0.1 % more.
+constexpr double kEnsquaredAiry = 0.004;
+// Float pixels summed in double: rounding of the pixel values only.
+constexpr double kEnsquaredGauss = 1e-6;
+// The diffraction MTF from a PSF sampled on a finite pupil grid.
+constexpr double kSampledMtf = 0.02;
+
+// Rasters read back by the sum from memory.
+struct Stored {
+  std::vector<std::vector<float>> rasters;
+  static int Read(void *context, int index, float *pixels) {
+    const auto &r = static_cast<Stored *>(context)->rasters[index];
+    std::copy(r.begin(), r.end(), pixels);
+    return 1;
+  }
+};
+
+// I0 [2 J1(x) / x]^2 with x = pi r / (lambda N), r in units of lambda N, on an n x n grid
+// of the given pixel, peak at (n/2, n/2).
+std::vector<float> AiryRaster(int n, double pixel) {
+  std::vector<float> raster(static_cast<std::size_t>(n) * n);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const double x = kPi * pixel * std::hypot(r - n / 2, c - n / 2);
+      const double a = x == 0.0 ? 1.0 : 2.0 * std::cyl_bessel_j(1.0, x) / x;
+      raster[static_cast<std::size_t>(r) * n + c] = static_cast<float>(a * a);
+    }
+  return raster;
+}
+
+// A round Gaussian of width sigma (pixels) integrated over each pixel: the product of the
+// error-function differences across the pixel's edges, so a block of pixels holds exactly
+// the Gaussian's integral over the block.
+std::vector<float> IntegratedGaussRaster(int n, double sigma, int centre) {
+  auto share = [&](int i) {
+    const double s = std::sqrt(2.0) * sigma;
+    return 0.5 * (std::erf((i - centre + 0.5) / s) - std::erf((i - centre - 0.5) / s));
+  };
+  std::vector<float> raster(static_cast<std::size_t>(n) * n);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c)
+      raster[static_cast<std::size_t>(r) * n + c] = static_cast<float>(share(r) * share(c));
+  return raster;
+}
+
+std::vector<float> GaussRaster(int n, double sigma, int rowCentre, int columnCentre) {
+  std::vector<float> raster(static_cast<std::size_t>(n) * n);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const double d2 = (r - rowCentre) * (r - rowCentre) + (c - columnCentre) * (c - columnCentre);
+      raster[static_cast<std::size_t>(r) * n + c] =
+          static_cast<float>(std::exp(-d2 / (2.0 * sigma * sigma)));
+    }
+  return raster;
+}
+
+Mem<DPOINT3> Concentration(int n, const std::vector<float> &raster) {
+  Mem<double> cumulative;
+  const DPOINT3 peak = FindPeakAndCumulate(n, raster.data(), cumulative);
+  Mem<DPOINT3> curve;
+  EXPECT_EQ(ComputeEnergyConcentration(n, cumulative, peak, curve), 1);
+  return curve;
+}
+
+TEST(EnergyConcentration, AiryPatternEnsquaredEnergy) {
+  // Published ensquared energies of the Airy pattern for squares of half-width a (in
+  // lambda N): 52.9 %, 83.4 %, 91.1 % and 94.0 % at 0.5, 1, 2 and 3.
+  const int n = 1024;
+  const double pixel = 1.0 / 8.0;
+  const Mem<DPOINT3> curve = Concentration(n, AiryRaster(n, pixel));
+  const double halfWidths[4] = {0.5, 1.0, 2.0, 3.0};
+  const double published[4] = {0.529, 0.834, 0.911, 0.940};
+  for (int i = 0; i < 4; ++i)
+    EXPECT_NEAR(EnergyAtSize(curve, 2.0 * halfWidths[i] / pixel, 1.0), published[i], kEnsquaredAiry)
+        << halfWidths[i];
+}
+
+TEST(EnergyConcentration, GaussianFollowsTheErrorFunction) {
+  // A square of side s holds erf(s / (2 sqrt 2 sigma))^2 of a round Gaussian; the squares
+  // of odd pixel counts are centred on the peak pixel, so no interpolation is needed; the
+  // pixels hold the Gaussian's integral over themselves.
+  const int n = 256;
+  const double sigma = 6.0;
+  const Mem<DPOINT3> curve = Concentration(n, IntegratedGaussRaster(n, sigma, 128));
+  for (int k : {0, 1, 3, 6, 10, 20}) {
+    const double s = 2.0 * k + 1.0;
+    const double e = std::erf(s / (2.0 * std::sqrt(2.0) * sigma));
+    EXPECT_NEAR(curve.data[k].z, e * e, kEnsquaredGauss) << k;
+    EXPECT_EQ(curve.data[k].x, 128.0);
+    EXPECT_EQ(curve.data[k].y, 128.0);
+  }
+}
+
+TEST(EnergyConcentration, CentreFollowsAnOffCentrePeak) {
+  const int n = 128;
+  const Mem<DPOINT3> curve = Concentration(n, GaussRaster(n, 3.0, 65, 63));
+  for (int k = 0; k < n / 2 - 8; ++k) {
+    EXPECT_EQ(curve.data[k].x, 63.0) << k;
+    EXPECT_EQ(curve.data[k].y, 65.0) << k;
+  }
+}
+
+TEST(EnergyConcentration, SinglePixelAnywhereHoldsAllTheEnergy) {
+  // Squares centred on the pixel include it at every size, in the first row too.
+  for (int where : {0, 5}) {
+    const int n = 16;
+    std::vector<float> raster(n * n, 0.0f);
+    raster[where * n + where] = 2.0f;
+    const Mem<DPOINT3> curve = Concentration(n, raster);
+    ASSERT_EQ(curve.cols, 8);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(curve.data[k].z, 1.0) << where << " " << k;
+  }
+}
+
+TEST(EnergyConcentration, EmptyRasterWarnsAndKeepsTheCurve) {
+  TRecordingMessageBoxProvider boxes;
+  const int n = 8;
+  std::vector<float> raster(n * n, 0.0f);
+  Mem<double> cumulative;
+  const DPOINT3 peak = FindPeakAndCumulate(n, raster.data(), cumulative);
+  EXPECT_EQ(peak.z, 0.0);
+  Mem<DPOINT3> curve(3, 1);
+  curve.data[1].z = 0.5;
+  EXPECT_EQ(ComputeEnergyConcentration(n, cumulative, peak, curve), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Not enough information");
+  EXPECT_EQ(curve.cols, 3);
+  EXPECT_EQ(curve.data[1].z, 0.5);
+}
+
+TEST(EnergyConcentration, SizesBetweenEntriesInterpolate) {
+  Mem<DPOINT3> curve(3, 1);
+  curve.data[0].z = 0.2;
+  curve.data[1].z = 0.6;
+  curve.data[2].z = 0.9;
+  const double pixel = 0.01;
+  EXPECT_EQ(EnergyAtSize(curve, 0.5 * pixel, pixel), 0.0);  // below one pixel
+  EXPECT_APPROX(EnergyAtSize(curve, pixel, pixel), 0.2, 1e-12);
+  EXPECT_APPROX(EnergyAtSize(curve, 2.0 * pixel, pixel), 0.4, 1e-12);
+  EXPECT_APPROX(EnergyAtSize(curve, 5.0 * pixel, pixel), 0.9, 1e-12);
+  EXPECT_APPROX(EnergyAtSize(curve, 50.0 * pixel, pixel), 0.9, 1e-12);
+}
+
+TEST(Mtf, GaussianPsfGivesAGaussianMtf) {
+  // The transform of exp(-r^2 / 2 sigma^2) is exp(-2 pi^2 sigma^2 nu^2), nu in cycles per
+  // pixel = t / n at t steps from the centre.
+  const int n = 256;
+  const double sigma = 2.5;
+  std::vector<float> raster = GaussRaster(n, sigma, 0, 0);
+  // Wrapped about pixel (0, 0), so the transform is real and positive.
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const int dr = std::min(r, n - r), dc = std::min(c, n - c);
+      raster[r * n + c] = static_cast<float>(std::exp(-(dr * dr + dc * dc) / (2.0 * sigma * sigma)));
+    }
+  std::vector<float> imaginary(n * n);
+  ASSERT_EQ(MtfFromPsf(n, raster.data(), imaginary.data()), 1);
+  EXPECT_APPROX(raster[(n / 2) * n + n / 2], 1.0, kFloatTransform);
+  for (int t : {1, 5, 10, 20, 30}) {
+    const double nu = static_cast<double>(t) / n;
+    const double expected = std::exp(-2.0 * kPi * kPi * sigma * sigma * nu * nu);
+    EXPECT_NEAR(MtfSectionValue(n, raster.data(), t, true), expected, kFloatTransform) << t;
+    EXPECT_NEAR(MtfSectionValue(n, raster.data(), t, false), expected, kFloatTransform) << t;
+  }
+  EXPECT_EQ(MtfSectionValue(n, raster.data(), n / 2, true), 0.0);
+}
+
+TEST(Mtf, AllZeroPsfDividesByOne) {
+  const int n = 8;
+  std::vector<float> raster(n * n, 0.0f), imaginary(n * n);
+  ASSERT_EQ(MtfFromPsf(n, raster.data(), imaginary.data()), 1);
+  for (float v : raster) EXPECT_EQ(v, 0.0f);
+  std::vector<float> odd(6 * 6, 1.0f), work(36);
+  EXPECT_EQ(MtfFromPsf(6, odd.data(), work.data()), 0);
+}
+
+using PsfOptics = PupilTest;
+
+TEST_F(PsfOptics, PerfectLensMtfIsThePupilAutocorrelation) {
+  // A paraboloid at f/2.5 images the axial point without aberration: its MTF at
+  // v = nu lambda N is (2 / pi)(acos v - v sqrt(1 - v^2)): 0.6850 at 0.25, 0.3910 at 0.5.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  system.info.Nd = 256;
+  system.info.Difrac = 1;
+  // Nodes a quarter of lambda N apart: the MTF's cutoff 1 / (lambda N) lies well inside
+  // the raster's frequency range (the pupil then spans a quarter of the grid).
+  const double lambdaN = system.info.LambdaW * 1e-3 * 100.0 / 40.0;
+  system.info.Discrete = lambdaN / 4.0;
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  ASSERT_EQ(system.ComputePSFNodes(0.0, 0.0, 1), 1);
+  const int n = system.info.Nd;
+  std::vector<float> raster(system.workArray1.data, system.workArray1.data + n * n);
+  std::vector<float> imaginary(n * n);
+  ASSERT_EQ(MtfFromPsf(n, raster.data(), imaginary.data()), 1);
+  const double step = 1.0 / (n * system.info.Discrete);  // cycles per mm per pixel
+  for (double v : {0.25, 0.5}) {
+    const double expected = 2.0 / kPi * (std::acos(v) - v * std::sqrt(1.0 - v * v));
+    const double t = v / lambdaN / step;
+    EXPECT_NEAR(MtfSectionValue(n, raster.data(), t, true), expected, kSampledMtf) << v;
+    EXPECT_NEAR(MtfSectionValue(n, raster.data(), t, false), expected, kSampledMtf) << v;
+  }
+}
+
+TEST(WavelengthSum, OneRasterIsCopiedAndTwoEqualWeightsAreAveraged) {
+  const int n = 4;
+  Stored stored;
+  stored.rasters = {std::vector<float>(16, 2.0f), std::vector<float>(16, 4.0f)};
+  TWavelengthRaster list[2];
+  for (int i = 0; i < 2; ++i) {
+    list[i].read = Stored::Read;
+    list[i].context = &stored;
+    list[i].index = i;
+  }
+  list[0].lambda = 0.5;
+  list[1].lambda = 0.6;
+  Mem<float> sum;
+  ASSERT_EQ(SumOverWavelengths(list, 1, n, sum), 1);
+  EXPECT_EQ(sum.data[5], 2.0f);
+  ASSERT_EQ(SumOverWavelengths(list, 2, n, sum), 1);
+  EXPECT_APPROX(sum.data[5], 3.0, 1e-6);
+}
+
+TEST(WavelengthSum, TrapezoidsInAscendingOrderOverTheWeights) {
+  // Rasters 1, 2, 3 at 0.65, 0.45, 0.55 um with weights 1, 2, 1: sorted 0.45 (2, w 2),
+  // 0.55 (3, w 1), 0.65 (1, w 1); h = 0.05 each: sum = (2*2 + 3*1) h + (3*1 + 1*1) h,
+  // W = (2 + 1) h + (1 + 1) h, so the value is 11 / 5.
+  const int n = 2;
+  Stored stored;
+  stored.rasters = {std::vector<float>(4, 1.0f), std::vector<float>(4, 2.0f),
+                    std::vector<float>(4, 3.0f)};
+  const double lambdas[3] = {0.65, 0.45, 0.55}, weights[3] = {1.0, 2.0, 1.0};
+  TWavelengthRaster list[3];
+  for (int i = 0; i < 3; ++i) {
+    list[i].read = Stored::Read;
+    list[i].context = &stored;
+    list[i].index = i;
+    list[i].lambda = lambdas[i];
+    list[i].weight = weights[i];
+  }
+  Mem<float> sum;
+  ASSERT_EQ(SumOverWavelengths(list, 3, n, sum), 1);
+  EXPECT_APPROX(sum.data[0], 11.0 / 5.0, 1e-6);
+  // Three equal wavelengths span nothing: the weighted mean (1 + 4 + 3) / 4 = 2.
+  for (auto &item : list) item.lambda = 0.55;
+  ASSERT_EQ(SumOverWavelengths(list, 3, n, sum), 1);
+  EXPECT_APPROX(sum.data[0], 2.0, 1e-6);
+  // ... and with weights all 0, the plain mean.
+  for (auto &item : list) item.weight = 0.0;
+  ASSERT_EQ(SumOverWavelengths(list, 3, n, sum), 1);
+  EXPECT_APPROX(sum.data[0], 2.0, 1e-6);
+}
+
+TEST(Reports, ColumnCountIsHeld) {
+  EXPECT_EQ(ReportColumns(12.7), 12);
+  EXPECT_EQ(ReportColumns(0.0), 0);
+  EXPECT_EQ(ReportColumns(-3.0), 0);
+  EXPECT_EQ(ReportColumns(1e12), kMaximumReportColumns);
+  EXPECT_EQ(ReportColumns(std::nan("")), 0);
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+area_sources(ANALYSIS_CORE spot_computation.cpp)
+area_tests(ANALYSIS_CORE tests/spot_computation_test.cpp)

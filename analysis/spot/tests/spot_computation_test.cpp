@@ -1,0 +1,172 @@
+#include "analysis/spot/spot_computation.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "foundation/testing/approx.h"
+#include "optics/model/beams.h"
+#include "optics/pupils/tests/pupil_test_support.h"
+
+namespace {
+
+// Starting points against their closed form: round-off of a sine and a cosine.
+constexpr double kPupilPoint = 1e-12;
+// The batch trace gives the one-ray trace's results bit for bit; sums of squares of a
+// thousand of them round differently only in the last digits.
+constexpr double kSameRays = 1e-12;
+
+using Spot = PupilTest;
+
+TEST(SpotRays, RequestsRoundUpToSquares) {
+  EXPECT_EQ(SpotRaySide(10), 4);
+  EXPECT_EQ(SpotRaySide(100), 10);
+  EXPECT_EQ(SpotRaySide(101), 11);
+  EXPECT_EQ(SpotRaySide(1), 1);
+  EXPECT_EQ(SpotRaySide(0), 1);
+}
+
+TEST(SpotRays, ColourFractions) {
+  EXPECT_EQ(SpotColorFraction(0, 1), 0.83);
+  EXPECT_EQ(SpotColorFraction(0, 3), 1.0 / 3.0);
+  EXPECT_EQ(SpotColorFraction(2, 3), 1.0);
+}
+
+TEST_F(Spot, RingsHoldOddCountsAtEqualAreaRadii) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  TBeamsPar beams(&system);
+  ASSERT_EQ(FillPupilRays(system, beams, 10), 16);
+  ASSERT_EQ(beams.beams.cols, 1);
+  const Mem<TCurrentRay> &rays = beams.beams.data[0].rays;
+  ASSERT_EQ(rays.cols, 16);
+  // Each ray starts parallel to the axis at its pupil point: read the points back from
+  // where the rays cross the entrance pupil's plane, against the chief ray.
+  system.SolveChiefRay(0.0, 0.0);
+  const TCurrentRay chief = system.MakeRay(0.0, 0.0, 0.0, 0.0);
+  const double R = 0.5 * system.info.entrancePupilDiameter;
+  ASSERT_GT(R, 0.0);
+  int slot = 0;
+  for (int k = 0; k < 4; ++k) {
+    const double radius = k == 0 ? 0.0 : (k + 0.5) * R / 4.0;
+    for (int j = 0; j < 2 * k + 1; ++j, ++slot) {
+      const double t = (j + 0.5) * 2.0 * std::numbers::pi / (2 * k + 1);
+      EXPECT_NEAR(rays.data[slot].y - chief.y, radius * std::cos(t), kPupilPoint) << slot;
+      EXPECT_NEAR(rays.data[slot].z - chief.z, radius * std::sin(t), kPupilPoint) << slot;
+    }
+  }
+}
+
+TEST_F(Spot, DefocusedParaboloidGivesAUniformDisc) {
+  // A paraboloid of focal length f images the axial point perfectly; behind the focus by d,
+  // the ray from pupil height h lands r(h) = d h / (f - h^2 / 4f) from the axis (it left the
+  // mirror at x = -h^2/4f in front of the vertex and runs to the focus). Over a uniformly
+  // filled pupil of radius R the mean of r^2 is (2 / R^2) * integral of r(h)^2 h dh.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  const double f = 100.0, d = 0.5;
+  // The image plane lies 100 in front of the mirror: move it 0.5 beyond the focus.
+  DPOINT3 image = system.GetSurfacePosition(2, 0, kGlobalFrame);
+  image.x -= d;
+  system.SetSurfacePosition(2, 0, image, kGlobalFrame);
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  TSpotSettingsRecord settings;
+  TSpotComputation spot;
+  ASSERT_GT(spot.Compute(system, settings), 0);
+  const int side = SpotRaySide(settings.rayNumber);
+  const TSpotPoints &points = spot.beams.data[0];
+  ASSERT_EQ(points.cols, side * side);
+  double sum = 0.0, largest = 0.0;
+  for (int p = 0; p < points.cols; ++p) {
+    const double r2 = points.data[p].x * points.data[p].x + points.data[p].y * points.data[p].y;
+    sum += r2;
+    largest = std::max(largest, std::sqrt(r2));
+  }
+  const double R = 0.5 * system.info.entrancePupilDiameter;
+  auto r = [&](double h) { return d * h / (f - h * h / (4.0 * f)); };
+  double integral = 0.0;
+  const int steps = 20000;
+  for (int i = 0; i < steps; ++i) {
+    const double h = (i + 0.5) * R / steps;
+    integral += r(h) * r(h) * h * (R / steps);
+  }
+  const double rms = std::sqrt(2.0 / (R * R) * integral);
+  EXPECT_APPROX(std::sqrt(sum / points.cols), rms, 1.0 / side);
+  // Close to the uniform disc's r / sqrt(2), and no point beyond the rim ray's radius.
+  EXPECT_APPROX(std::sqrt(sum / points.cols), r(R) / std::sqrt(2.0), 2.0 / side);
+  EXPECT_LE(largest, r(R) * (1.0 + 1e-12));
+  EXPECT_GE(largest, r((side - 0.5) / side * R) * (1.0 - 1e-12));
+}
+
+TEST_F(Spot, TripletRmsMatchesItsOwnRaysTracedOneByOne) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  system.info.MonochromeSystem = 1;
+  TSpotSettingsRecord settings;
+  settings.rayNumber = 400;
+  TSpotComputation spot;
+  ASSERT_GT(spot.Compute(system, settings), 0);
+  const TSpotPoints &points = spot.beams.data[0];
+  double sum = 0.0;
+  for (int p = 0; p < points.cols; ++p)
+    sum += points.data[p].x * points.data[p].x + points.data[p].y * points.data[p].y;
+  // The same rays one at a time, the offsets taken from the centre ray.
+  TBeamsPar beams(&system);
+  ASSERT_EQ(FillPupilRays(system, beams, 400), 400);
+  const Mem<TCurrentRay> &rays = beams.beams.data[0].rays;
+  TCurrentRay centre = rays.data[0];
+  ASSERT_EQ(system.TraceRay(centre, 1, nullptr, 0), 1);
+  double direct = 0.0;
+  int passed = 0;
+  for (int p = 0; p < 400; ++p) {
+    TCurrentRay ray = rays.data[p];
+    if (system.TraceRay(ray, 1, nullptr, 0) != 1) continue;
+    direct += (ray.y - centre.y) * (ray.y - centre.y) + (ray.z - centre.z) * (ray.z - centre.z);
+    ++passed;
+  }
+  ASSERT_EQ(passed, points.cols);
+  EXPECT_APPROX(std::sqrt(sum / points.cols), std::sqrt(direct / passed), kSameRays);
+  // Ranges come back symmetric and stored.
+  EXPECT_EQ(settings.Mmin, -settings.Mmax);
+  EXPECT_GT(settings.Mmax, 0.0);
+  EXPECT_NEAR(spot.plotMmax - spot.plotMmin, spot.plotSmax - spot.plotSmin, 1e-12);
+}
+
+TEST_F(Spot, SystemWhoseRaysAllFailSavesNoRange) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  // A system whose glasses could not all be found traces no ray at all.
+  system.materialsMissing = 1;
+  TSpotSettingsRecord settings;
+  TSpotComputation spot;
+  EXPECT_EQ(spot.Compute(system, settings), 0);
+  EXPECT_EQ(spot.beams.data[0].data, nullptr);
+  EXPECT_EQ(settings.Mmin, 1e20);
+  EXPECT_EQ(settings.Mmax, -1e20);
+  EXPECT_EQ(settings.Smin, 1e20);
+  EXPECT_EQ(settings.Smax, -1e20);
+  // The empty plot still has a size to draw.
+  EXPECT_EQ(spot.plotMmax - spot.plotMmin, 1.0);
+}
+
+TEST_F(Spot, ImageAtInfinityGivesMilliradians) {
+  // The parabolic mirror turned round: light from its focus leaves parallel. Its spread of
+  // angles is 0 for the perfect point; a source 0.5 beside the axis tilts the beam by
+  // atan(0.5 / 100) = 5 mrad, offsets stay measured from the centre ray.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  system.TurnSystem();
+  system.info.ImageFinite = 0;
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  TSpotSettingsRecord settings;
+  settings.rayNumber = 100;
+  TSpotComputation spot;
+  ASSERT_GT(spot.Compute(system, settings), 0);
+  EXPECT_TRUE(spot.angular);
+  const TSpotPoints &points = spot.beams.data[0];
+  for (int p = 0; p < points.cols; ++p) {
+    EXPECT_NEAR(points.data[p].x, 0.0, 1e-6);
+    EXPECT_NEAR(points.data[p].y, 0.0, 1e-6);
+  }
+}
+
+}  // namespace
