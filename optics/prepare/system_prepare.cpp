@@ -44,6 +44,8 @@ double Sign(double value) { return value < 0.0 ? -1.0 : 1.0; }
 }  // namespace
 
 std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature, double pressure) {
+  // A spectrum entry of 0 is no wavelength: every formula would divide by it.
+  if (!(wavelength > 0.0)) wavelength = info.LambdaW;
   if (temperature == 0.0)
     temperature = info.Temperature;
   else

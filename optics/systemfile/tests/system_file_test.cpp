@@ -385,6 +385,11 @@ TEST_F(SystemFileTest, AZeroInsideTheWavelengthListStaysAnEntryThatIsNeverTraced
   EXPECT_EQ(system.FindGlassesOutOfRange(), "");
   EXPECT_EQ(system.info.LambdaW, 0.5875618);
   EXPECT_GT(system.info.entrancePupilDiameter, 0.0);
+  // Indices asked for at the 0 entry are those at the working wavelength, not 1/0.
+  ASSERT_EQ(system.ComputeIndices(0.5875618, 0.0, 0.0), "");
+  const double atWorking = system.surfaces.data[1]->general.nAfter;
+  EXPECT_EQ(system.ComputeIndices(system.info.Spectrum.data[1].lambda, 0.0, 0.0), "");
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, atWorking);
   // A working wavelength outside the list falls back on a real wavelength, never on the 0:
   // the weighted mean 0.2857 is nearest the F line.
   text.replace(text.find("LambdaW=0.5875618"), 17, "LambdaW=0.8");
