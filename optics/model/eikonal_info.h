@@ -6,6 +6,12 @@
 
 class TSurface;
 
+// One wavefront ray's result, as TraceRay leaves it in the eikonal record.
+struct TRayWavefront {
+  double opticalPathDifference = 0.0;
+  double transmission = 1.0;
+};
+
 class TEikonalInfo {
  public:
   TEikonalInfo();

@@ -21,7 +21,9 @@ class TFileData {
   int Write(const Mem<float> &raster);
   int WriteRows(const float *rowData, int columns, int rowCount);
   // Reads the header into the record and the pixels into the raster (width x height).
-  // 0, with record and raster unchanged, when the file cannot be opened or holds no header.
+  // 0, with record and raster unchanged, when the file cannot be opened; a file whose length
+  // is not exactly that of its header and width x height pixels is refused the same way,
+  // with a message naming it.
   int Read(Mem<float> &raster);
 
   std::FILE *handle = nullptr;  // only while one of the operations above has the file open

@@ -7,7 +7,6 @@ area_sources(OPTICS
   hoe_parameters.cpp
   light_source_records.cpp
   model_globals.cpp
-  optical_element.cpp
   optical_system.cpp
   optical_system_information.cpp
   raster_zone.cpp

@@ -14,6 +14,7 @@
 #include "optics/model/surface.h"
 
 class TBeamsPar;
+class TFieldRays;
 
 // Mode argument of the frame operations: global values; any other value is relative to a
 // reference surface.
@@ -78,14 +79,18 @@ class TOpticalSystem {
   // 1 when written; null or empty writes to the system's name.
   int WriteFile(const char *fileName);
 
-  // The sequential trace (system_trace.cpp). mode 1 plain, 2 reference ray, 3 wavefront
-  // ray; positive leaves the ray in the last surface's frame, otherwise global.
+  // The sequential trace (system_trace.cpp). mode (kTracePlain... in trace_rules.h) 1 plain,
+  // 2 reference ray, 3 wavefront ray; positive leaves the ray in the last surface's frame,
+  // negative global.
   int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
-  // Plain traces (mode 1 or -1, no hit lists) of many independent rays at once: each ray
-  // and each result (when results is given) are exactly those of TraceRay. Surfaces are
-  // taken in turn across the whole batch, so the processor overlaps the rays' work.
-  // Answers the number of rays whose result is 1.
-  int TraceRays(TCurrentRay *rays, int count, int mode, int *results);
+  // Traces of many independent rays at once (batch_trace.cpp), without hit lists: each ray,
+  // each result (when results is given) and, in the wavefront mode, each ray's path
+  // difference and transmission (when wavefronts is given) are exactly those of TraceRay,
+  // and the eikonal record is left as the last ray's trace leaves it. Surfaces are taken
+  // in turn across the whole batch, so the processor overlaps the rays' work. Answers the
+  // number of rays whose result is 1.
+  int TraceRays(TCurrentRay *rays, int count, int mode, int *results,
+                TRayWavefront *wavefronts = nullptr);
   // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
   int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
   // The point less the vertex of surface i, both turned into its frame when it is tilted.
@@ -105,6 +110,9 @@ class TOpticalSystem {
   // from the chief ray's crossing of the entrance-pupil plane. The pupils must have been
   // solved for the same field point first. Rays are global and ready for TraceRay.
   TCurrentRay MakeRay(double fA, double fB, double pA, double pB) const;
+  // The rays of one field point through many pupil points (field_rays.h): MakeRay's rays,
+  // with the field's own part worked out once.
+  TFieldRays FieldRays(double fA, double fB) const;
   // From a point (x, y, z) in surface 0's frame through the pupil point; finite object.
   TCurrentRay MakeRayFromPoint(double x, double y, double z, double pA, double pB) const;
   // From (0, y, z) in the vertex plane of surface |k| at angles alpha, beta (radians); a

@@ -8,16 +8,19 @@
 #include "optics/psf/psf_nodes.h"
 
 #include <cmath>
-#include <utility>
 
 #include "foundation/fft/fft.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
 #include "optics/trace/trace_batch.h"
+#include "optics/pupils/field_rays.h"
+#include "optics/trace/trace_rules.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// Pupil rays traced in one batch: enough to keep the lanes full across short rows.
+constexpr int kPupilBatch = 4096;
 // The pupil area keeps its traditional 3.1415, which stored results were made with.
 constexpr double kAreaPi = 3.1415;
 
@@ -69,6 +72,56 @@ void ClearArrays(TOpticalSystem &system) {
   system.workArray2.Zero();
 }
 
+// Pupil rays gathered over rows of the grid or rings, traced together as one batch in the
+// wavefront mode. Each passing ray is handed on with its path difference and transmission
+// in the order the rays were added, and counted into the sampling's figures in that order,
+// so the batch gives the PSF of rays traced one by one, to the last bit.
+class TPupilRays {
+ public:
+  // Room for the batch and for a group of `groupSize` rays (a row or ring) added at once;
+  // false (after the memory box) when it cannot be had.
+  bool Reserve(int groupSize) {
+    capacity_ = groupSize > kPupilBatch ? groupSize : kPupilBatch;
+    return rays_.Allocate(capacity_, 1) && results_.Allocate(capacity_, 1) &&
+           wavefronts_.Allocate(capacity_, 1) && nodes_.Allocate(capacity_, 1);
+  }
+  // Whether a group of `groupSize` more rays fits before the batch must be traced.
+  bool Fits(int groupSize) const { return count_ + groupSize <= capacity_; }
+  // A ray of the sampling for the grid node `node` (any number the caller reads back).
+  void Add(const TCurrentRay &ray, long node, TPSFSampleInfo &stats) {
+    ++stats.count;
+    rays_.data[count_] = ray;
+    rays_.data[count_].traceThrough = 0;
+    nodes_.data[count_] = node;
+    ++count_;
+  }
+  // Traces the rays added since the last trace and calls take(ray, node, transmission,
+  // pathDifference) for each that passed.
+  template <class Take>
+  void Trace(TOpticalSystem &system, TPSFSampleInfo &stats, Take take) {
+    if (count_ == 0) return;
+    system.TraceRays(rays_.data, count_, kTraceWavefront, results_.data, wavefronts_.data);
+    for (int r = 0; r < count_; ++r) {
+      if (results_.data[r] != 1) continue;
+      const double d = wavefronts_.data[r].opticalPathDifference;
+      if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
+      if (d > stats.largestPathDifference) stats.largestPathDifference = d;
+      const double T = wavefronts_.data[r].transmission;
+      take(rays_.data[r], nodes_.data[r], T, d);
+      stats.transmissionSum += T;
+    }
+    count_ = 0;
+  }
+
+ private:
+  Mem<TCurrentRay> rays_;
+  Mem<int> results_;
+  Mem<TRayWavefront> wavefronts_;
+  Mem<long> nodes_;
+  int capacity_ = 0;
+  int count_ = 0;
+};
+
 }  // namespace
 
 double HoeOrderWeight(int order, int levels) {
@@ -87,38 +140,24 @@ int PsfNodeOffset(double offset, double discrete) {
   return static_cast<int>(nodes + (nodes < 0.0 ? -0.5 : 0.5));
 }
 
-void CentrePsfGrid(int nd, float *data) {
-  FFTSwapHalves(nd, nd, data);
+void CentreAndScalePsfGrid(int nd, float *data, float scale) {
+  // Node (r, c) takes node ((r + half) mod nd, (c + half) mod nd): the quarters of the grid
+  // change places crosswise, one pair of rows at a time.
   const int half = nd / 2;
-  // The moves are cyclic: the node that leaves one end enters at the other. A plain move
-  // that let the end node keep its value would lose one row and one column of the PSF
-  // (and its energy) to copies of their neighbours.
   for (int r = 0; r < half; ++r) {
     float *a = data + static_cast<long>(r) * nd;
-    float *b = data + static_cast<long>(nd - 1 - r) * nd;
-    for (int c = 0; c < nd; ++c) std::swap(a[c], b[c]);
-    const float firstA = a[0], firstB = b[0];
-    for (int c = 1; c < nd; ++c) {
-      a[c - 1] = a[c];
-      b[c - 1] = b[c];
+    float *b = data + static_cast<long>(r + half) * nd;
+    for (int c = 0; c < half; ++c) {
+      const float first = a[c], second = a[c + half];
+      a[c] = b[c + half] * scale;
+      a[c + half] = b[c] * scale;
+      b[c + half] = first * scale;
+      b[c] = second * scale;
     }
-    a[nd - 1] = firstA;
-    b[nd - 1] = firstB;
-  }
-  for (int c = 0; c < half; ++c) {
-    const int d = nd - 1 - c;
-    for (int r = 0; r < nd; ++r)
-      std::swap(data[static_cast<long>(r) * nd + c], data[static_cast<long>(r) * nd + d]);
-    const long last = static_cast<long>(nd - 1) * nd;
-    const float lastC = data[last + c], lastD = data[last + d];
-    for (int r = nd - 2; r >= 0; --r) {
-      data[static_cast<long>(r + 1) * nd + c] = data[static_cast<long>(r) * nd + c];
-      data[static_cast<long>(r + 1) * nd + d] = data[static_cast<long>(r) * nd + d];
-    }
-    data[c] = lastC;
-    data[d] = lastD;
   }
 }
+
+void CentrePsfGrid(int nd, float *data) { CentreAndScalePsfGrid(nd, data, 1.0f); }
 
 TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fieldB,
                                                       int storeCentre) {
@@ -144,6 +183,19 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   const int aberrationFree = info.aberrationFree;
   float *re = workArray1.data;
   float *im = workArray2.data;
+  TPupilRays rows;
+  if (!rows.Reserve(nd)) return stats;
+  const TFieldRays field(*this, fieldA, fieldB);
+  const auto take = [&](const TCurrentRay &, long node, double T, double d) {
+    if (aberrationFree) {
+      re[node] = 1.0f;
+      im[node] = 0.0f;
+    } else {
+      const double phase = 2.0 * kPi * d * wavesPerMm;
+      re[node] = static_cast<float>(T * std::cos(phase));
+      im[node] = static_cast<float>(T * std::sin(phase));
+    }
+  };
   for (int i = 0; i < nd; ++i) {
     if (!PsfProgressStep()) {
       stats.count = kPsfCancelled;
@@ -151,30 +203,15 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
     }
     const double y = (half - i) * du;
     if (std::fabs(y) > R) continue;
+    if (!rows.Fits(nd)) rows.Trace(*this, stats, take);
     for (int c = 0; c < nd; ++c) {
       const double z = (c - half) * du;
       if (std::fabs(z) > Rz) continue;
       if (elliptic && z * z * inverseRz2 + y * y * inverseR2 > 1.0) continue;
-      ++stats.count;
-      TCurrentRay ray = MakeRay(fieldA, fieldB, y, z);
-      ray.traceThrough = 0;
-      if (TraceRay(ray, 3, nullptr, 0) != 1) continue;
-      const double d = eikonal.opticalPathDifference;
-      if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
-      if (d > stats.largestPathDifference) stats.largestPathDifference = d;
-      const double T = eikonal.transmission;
-      const long node = static_cast<long>(i) * nd + c;
-      if (aberrationFree) {
-        re[node] = 1.0f;
-        im[node] = 0.0f;
-      } else {
-        const double phase = 2.0 * kPi * d * wavesPerMm;
-        re[node] = static_cast<float>(T * std::cos(phase));
-        im[node] = static_cast<float>(T * std::sin(phase));
-      }
-      stats.transmissionSum += T;
+      rows.Add(field.Ray(y, z), static_cast<long>(i) * nd + c, stats);
     }
   }
+  rows.Trace(*this, stats, take);
   return stats;
 }
 
@@ -198,6 +235,21 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   const int imageFinite = info.ImageFinite;
   float *re = workArray1.data;
   const TTraceBatch batch(*this);
+  TPupilRays ringRays;
+  if (!ringRays.Reserve(2 * rings + 1)) return stats;
+  const TFieldRays field(*this, fieldA, fieldB);
+  const auto take = [&](const TCurrentRay &ray, long, double T, double) {
+    double u = ray.y, v = ray.z;
+    if (imageFinite == 0) {
+      u = std::atan(ray.M / ray.L) * 1000.0;
+      v = std::atan(ray.N / ray.L) * 1000.0;
+    }
+    const int row = half + PsfNodeOffset(centreY - u, discrete);
+    const int column = half + PsfNodeOffset(v - centreZ, discrete);
+    if (row >= 0 && row < nd && column >= 0 && column < nd) {
+      re[static_cast<long>(row) * nd + column] += static_cast<float>(T);
+    }
+  };
   for (int q = 0; q < rings; ++q) {
     if (!PsfProgressStep()) {
       stats.count = kPsfCancelled;
@@ -206,29 +258,13 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
     const double rho = q == 0 ? 0.0 : (q + 0.5) * dr;
     const int rays = 2 * q + 1;
     const double delta = 2.0 * kPi / rays;
+    if (!ringRays.Fits(rays)) ringRays.Trace(*this, stats, take);
     for (int k = 0; k < rays; ++k) {
       const double theta = delta / 2.0 + k * delta;
-      ++stats.count;
-      TCurrentRay ray = MakeRay(fieldA, fieldB, rho * std::cos(theta), rho * std::sin(theta));
-      ray.traceThrough = 0;
-      if (TraceRay(ray, 3, nullptr, 0) != 1) continue;
-      const double d = eikonal.opticalPathDifference;
-      if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
-      if (d > stats.largestPathDifference) stats.largestPathDifference = d;
-      const double T = eikonal.transmission;
-      double u = ray.y, v = ray.z;
-      if (imageFinite == 0) {
-        u = std::atan(ray.M / ray.L) * 1000.0;
-        v = std::atan(ray.N / ray.L) * 1000.0;
-      }
-      const int row = half + PsfNodeOffset(centreY - u, discrete);
-      const int column = half + PsfNodeOffset(v - centreZ, discrete);
-      if (row >= 0 && row < nd && column >= 0 && column < nd) {
-        re[static_cast<long>(row) * nd + column] += static_cast<float>(T);
-      }
-      stats.transmissionSum += T;
+      ringRays.Add(field.Ray(rho * std::cos(theta), rho * std::sin(theta)), 0, stats);
     }
   }
+  ringRays.Trace(*this, stats, take);
   return stats;
 }
 
@@ -286,19 +322,26 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
         info.Difrac = savedDifrac;
         return 0;
       }
+      // The sum runs node by node in order: it sets the scale, which must not depend on
+      // how the nodes are visited afterwards.
       for (long k = 0; k < cells; ++k) {
         re[k] = re[k] * re[k] + im[k] * im[k];
         intensity += re[k];
       }
-      CentrePsfGrid(nd, re);
     }
-    if (stats.count != 0 && intensity != 0.0) {
-      const float scale = static_cast<float>((stats.transmissionSum / stats.count) / intensity /
-                                             (info.Discrete * info.Discrete) * weight);
+    const bool scaled = stats.count != 0 && intensity != 0.0;
+    // Multiplying by 1 leaves every value as it is: an unscaled grid is only centred.
+    const float scale =
+        scaled ? static_cast<float>((stats.transmissionSum / stats.count) / intensity /
+                                    (info.Discrete * info.Discrete) * weight)
+               : 1.0f;
+    if (diffraction) {
+      CentreAndScalePsfGrid(nd, re, scale);
+    } else if (scaled) {
       for (long k = 0; k < cells; ++k) re[k] *= scale;
-      if (extra > 0) {
-        for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
-      }
+    }
+    if (scaled && extra > 0) {
+      for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
     }
     total += intensity;
   }

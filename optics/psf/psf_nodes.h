@@ -14,8 +14,10 @@ int PsfNodeOffset(double offset, double discrete);
 constexpr int kPsfFarNode = 1 << 30;
 
 // Brings the zero frequency of a forward-transformed nd x nd intensity grid to node
-// (nd/2, nd/2) with frequencies rising down the rows and along each row: the half swap of
-// the FFT, then each row pair r, nd-1-r exchanged and moved one node left, then each column
-// pair c, nd-1-c exchanged and moved one node down. The last column and the first row
-// repeat their neighbours. nd must be a power of two of at least 4.
+// (nd/2, nd/2) with frequencies rising down the rows and along each row: node (r, c) takes
+// the transformed node ((r + nd/2) mod nd, (c + nd/2) mod nd), so no node is lost or
+// repeated. nd must be a power of two of at least 4.
 void CentrePsfGrid(int nd, float *data);
+// The same centring with every node multiplied by scale on the way (1 leaves the values
+// as they are): the PSF's normalisation in the same pass over the grid.
+void CentreAndScalePsfGrid(int nd, float *data, float scale);

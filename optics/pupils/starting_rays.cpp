@@ -10,6 +10,7 @@
 #include "optics/model/beams.h"
 #include "optics/model/optical_system.h"
 #include "optics/interaction/surface_trace.h"
+#include "optics/pupils/field_rays.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -42,18 +43,15 @@ void ToGlobalAxes(const TSurface &s, double v[3]) {
   v[2] = m[6] * a + m[7] * b + m[8] * c;
 }
 
-// The ray that starts at S (frame of s) along d (frame of s), both taken into global axes.
-TCurrentRay GlobalRay(const TSurface &s, const double start[3], const double direction[3],
-                      bool normalise) {
-  double p[3] = {start[0], start[1], start[2]};
-  double d[3] = {direction[0], direction[1], direction[2]};
-  ToGlobalAxes(s, p);
-  ToGlobalAxes(s, d);
-  if (normalise) {
-    const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    if (length > 0.0)
-      for (double &component : d) component /= length;
-  }
+// d divided by its length (left as it is when that is 0).
+void Normalise(double d[3]) {
+  const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  if (length > 0.0)
+    for (int k = 0; k < 3; ++k) d[k] /= length;
+}
+
+// The ray at p (global axes, relative to the vertex of s) along d (global).
+TCurrentRay PlacedRay(const TSurface &s, const double p[3], const double d[3]) {
   TCurrentRay ray(p[0] + s.general.vertex[0], p[1] + s.general.vertex[1],
                   p[2] + s.general.vertex[2]);
   ray.L = d[0];
@@ -61,6 +59,17 @@ TCurrentRay GlobalRay(const TSurface &s, const double start[3], const double dir
   ray.N = d[2];
   ray.firstFailure = 0;
   return ray;
+}
+
+// The ray that starts at S (frame of s) along d (frame of s), both taken into global axes.
+TCurrentRay GlobalRay(const TSurface &s, const double start[3], const double direction[3],
+                      bool normalise) {
+  double p[3] = {start[0], start[1], start[2]};
+  double d[3] = {direction[0], direction[1], direction[2]};
+  ToGlobalAxes(s, p);
+  ToGlobalAxes(s, d);
+  if (normalise) Normalise(d);
+  return PlacedRay(s, p, d);
 }
 
 TCurrentRay NoSuchSurfaceRay() {
@@ -99,34 +108,51 @@ void FiniteAngles(double d, double dy, double dz, double pA, double pB, double d
 
 }  // namespace
 
-TCurrentRay TOpticalSystem::MakeRay(double fA, double fB, double pA, double pB) const {
-  const TSurface *object = Surface(0);
-  if (object == nullptr) return NoSuchSurfaceRay();
-  const double x0 = ObjectSag(*object, fA, fB);
+TFieldRays::TFieldRays(const TOpticalSystem &system, double fA, double fB)
+    : system_(system), object_(system.Surface(0)), fA_(fA), fB_(fB) {
+  if (object_ == nullptr) return;
+  x0_ = ObjectSag(*object_, fA, fB);
+  if (system.info.ObjectFinite != 0) return;
+  const double alpha = fA * kDegreesToRadians;
+  const double beta = fB * kDegreesToRadians;
+  double d[3];
+  DirectionFromAngles(alpha, beta, 1.0, d);
+  // Started in the object surface's vertex plane so that it crosses x = Ex at the pupil
+  // point.
+  const double ex = system.info.entrancePupilPoint[0];
+  offsetY_ = ex * std::tan(alpha);
+  offsetZ_ = ex * std::tan(beta);
+  ToGlobalAxes(*object_, d);
+  Normalise(d);
+  for (int k = 0; k < 3; ++k) direction_[k] = d[k];
+}
+
+TCurrentRay TFieldRays::Ray(double pA, double pB) const {
+  if (object_ == nullptr) return NoSuchSurfaceRay();
+  const TOpticalSystemInformation &info = system_.info;
   const double ex = info.entrancePupilPoint[0];
   const double ey = info.entrancePupilPoint[1];
   const double ez = info.entrancePupilPoint[2];
-  double start[3];
-  double d[3];
   if (info.ObjectFinite != 0) {
     double alpha = 0.0, beta = 0.0;
-    FiniteAngles(ex - x0, ey + pA - fA, ez + pB - fB, pA, pB, info.entrancePupilDiameter, alpha,
-                 beta);
+    FiniteAngles(ex - x0_, ey + pA - fA_, ez + pB - fB_, pA, pB, info.entrancePupilDiameter,
+                 alpha, beta);
+    double d[3];
     DirectionFromAngles(alpha, beta, 1.0, d);
-    start[0] = x0;
-    start[1] = fA;
-    start[2] = fB;
-  } else {
-    const double alpha = fA * kDegreesToRadians;
-    const double beta = fB * kDegreesToRadians;
-    DirectionFromAngles(alpha, beta, 1.0, d);
-    // Started in the object surface's vertex plane so that it crosses x = Ex at the pupil
-    // point.
-    start[0] = x0;
-    start[1] = ey + pA - ex * std::tan(alpha);
-    start[2] = ez + pB - ex * std::tan(beta);
+    const double start[3] = {x0_, fA_, fB_};
+    return GlobalRay(*object_, start, d, true);
   }
-  return GlobalRay(*object, start, d, true);
+  double p[3] = {x0_, ey + pA - offsetY_, ez + pB - offsetZ_};
+  ToGlobalAxes(*object_, p);
+  return PlacedRay(*object_, p, direction_);
+}
+
+TFieldRays TOpticalSystem::FieldRays(double fA, double fB) const {
+  return TFieldRays(*this, fA, fB);
+}
+
+TCurrentRay TOpticalSystem::MakeRay(double fA, double fB, double pA, double pB) const {
+  return TFieldRays(*this, fA, fB).Ray(pA, pB);
 }
 
 TCurrentRay TOpticalSystem::MakeRayFromPoint(double x, double y, double z, double pA,

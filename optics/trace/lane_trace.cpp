@@ -6,8 +6,14 @@
 #include "optics/trace/lane_trace_kernel.h"
 #undef LANE_KERNEL_NAMESPACE
 
+#include "optics/model/surface.h"
+
 #if defined(LANE_TRACE_HAVE_AVX2)
 namespace lane_kernel_avx2 {
+void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
+                const double live[], double done[]);
+}
+namespace lane_kernel_avx512 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[]);
 }
@@ -18,43 +24,86 @@ namespace {
 using TLaneKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &,
                              const double[], double[]);
 
-// The AVX2 build where the processor has it; chosen on first use.
+// The build of the kernel for `build`, or null where this processor cannot run it.
+TLaneKernel KernelOf(TLaneBuild build) {
+#if defined(LANE_TRACE_HAVE_AVX2)
+  __builtin_cpu_init();
+  if (build == kLaneBuildAvx512 && __builtin_cpu_supports("avx512f") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
+    return lane_kernel_avx512::TraceLanes;
+  if (build == kLaneBuildAvx2 && __builtin_cpu_supports("avx2")) return lane_kernel_avx2::TraceLanes;
+#endif
+  return build == kLaneBuildBaseline ? lane_kernel_baseline::TraceLanes : nullptr;
+}
+
+// The widest build the processor runs; chosen on first use.
 TLaneKernel Kernel() {
   static const TLaneKernel kernel = [] {
-#if defined(LANE_TRACE_HAVE_AVX2)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return lane_kernel_avx2::TraceLanes;
-#endif
-    return lane_kernel_baseline::TraceLanes;
+    for (TLaneBuild build : {kLaneBuildAvx512, kLaneBuildAvx2})
+      if (TLaneKernel wide = KernelOf(build)) return wide;
+    return KernelOf(kLaneBuildBaseline);
   }();
   return kernel;
 }
 
 }  // namespace
 
-bool MakeLaneSurface(const TInteractionSurface &s, TLaneSurface &lane) {
-  const bool shape =
-      s.type == kSurfacePlane || s.type == kSurfaceSphere || s.type == kSurfaceAspheric2;
-  const bool hoe = s.hoe.present && s.hoe.Vh != nullptr && s.hoe.count > 0 &&
-                   std::fabs(s.hoe.Mhxy) > kTinyValue;
-  if (!shape || s.tilted || s.hasCoefficients || s.hasZones || hoe) return false;
-  if (s.outer.type != kBoundRound || s.inner.type != kBoundRound) return false;
-  for (int i = 0; i < 3; ++i) lane.vertex[i] = s.vertex[i];
-  lane.R = s.R;
-  lane.e = 1.0 - s.Ex;
-  lane.twoR = 2.0 * s.R;
-  lane.curvature = s.R == 0.0 ? 0.0 : 1.0 / s.R;
-  lane.curvatureE = lane.curvature * (1.0 - s.Ex);
-  lane.outerLimit = s.outer.semiHeight * s.outer.semiHeight * kBoundTolerance;
-  lane.outerY = s.outer.centreY;
-  lane.outerZ = s.outer.centreZ;
-  lane.innerLimit = s.inner.semiHeight * s.inner.semiHeight * kBoundTolerance;
-  lane.innerY = s.inner.centreY;
-  lane.innerZ = s.inner.centreZ;
-  lane.mu = s.indexAfter == 0.0 ? 1.0 : s.indexBefore / s.indexAfter;
+namespace {
+
+// The constants of an eligible surface, from its shape, bounds, media and vertex.
+void FillLaneSurface(double R, double Ex, int type, const TBoundView &outer,
+                     const TBoundView &inner, double indexBefore, double indexAfter,
+                     const double vertex[3], TLaneSurface &lane) {
+  for (int i = 0; i < 3; ++i) lane.vertex[i] = vertex[i];
+  lane.R = R;
+  lane.e = 1.0 - Ex;
+  lane.twoR = 2.0 * R;
+  lane.curvature = R == 0.0 ? 0.0 : 1.0 / R;
+  lane.curvatureE = lane.curvature * (1.0 - Ex);
+  lane.outerLimit = outer.semiHeight * outer.semiHeight * kBoundTolerance;
+  lane.outerY = outer.centreY;
+  lane.outerZ = outer.centreZ;
+  lane.innerLimit = inner.semiHeight * inner.semiHeight * kBoundTolerance;
+  lane.innerY = inner.centreY;
+  lane.innerZ = inner.centreZ;
+  lane.mu = indexAfter == 0.0 ? 1.0 : indexBefore / indexAfter;
   lane.muSquared = lane.mu * lane.mu;
   lane.sense = lane.mu >= 0.0 ? 1.0 : -1.0;
-  lane.flat = s.R == 0.0 || s.type == kSurfacePlane ? 1 : 0;
+  lane.flat = R == 0.0 || type == kSurfacePlane ? 1 : 0;
+}
+
+bool LaneShape(int type) {
+  return type == kSurfacePlane || type == kSurfaceSphere || type == kSurfaceAspheric2;
+}
+
+}  // namespace
+
+bool MakeLaneSurface(const TInteractionSurface &s, TLaneSurface &lane) {
+  const bool hoe = s.hoe.present && s.hoe.Vh != nullptr && s.hoe.count > 0 &&
+                   std::fabs(s.hoe.Mhxy) > kTinyValue;
+  if (!LaneShape(s.type) || s.tilted || s.hasCoefficients || s.hasZones || hoe) return false;
+  if (s.outer.type != kBoundRound || s.inner.type != kBoundRound) return false;
+  FillLaneSurface(s.R, s.Ex, s.type, s.outer, s.inner, s.indexBefore, s.indexAfter, s.vertex,
+                  lane);
+  return true;
+}
+
+bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane) {
+  const TGeneralParameters &g = surface.general;
+  // As MakeInteractionSurface reads them: a tilt flag without its nine cells turns nothing.
+  const bool tilted = surface.tilted && surface.tiltMatrix.data != nullptr &&
+                      surface.tiltMatrix.cols * surface.tiltMatrix.rows >= 9;
+  const THOEParameters *h = surface.hoe;
+  const bool hoe = h != nullptr && h->Vh.data != nullptr && h->Vh.cols * h->Vh.rows > 0 &&
+                   std::fabs(h->Mhxy) > kTinyValue;
+  if (!LaneShape(g.type) || tilted || surface.hasAsCoef || surface.HasRasterZones() || hoe)
+    return false;
+  if (g.boundTypeExt != kBoundRound || g.boundTypeInt != kBoundRound) return false;
+  const TBoundView outer{g.boundTypeExt, g.semiHeightExt, g.semiWidthExt, g.boundPosYExt,
+                         g.boundPosXExt};
+  const TBoundView inner{g.boundTypeInt, g.semiHeightInt, g.semiWidthInt, g.boundPosYInt,
+                         g.boundPosXInt};
+  FillLaneSurface(g.R, g.Ex, g.type, outer, inner, g.nBefore, g.nAfter, g.vertex, lane);
   return true;
 }
 
@@ -68,4 +117,16 @@ void TraceLanesBaseline(const TLaneSurface &s, const TRayLanes &rays, TRayLanes 
   lane_kernel_baseline::TraceLanes(s, rays, out, live, done);
 }
 
+bool PassLaneSurface(const TLaneSurface &s, TCurrentRay &ray) {
+  return lane_kernel_baseline::PassLaneSurface(s, ray);
+}
+
 bool LaneTraceIsWide() { return Kernel() != lane_kernel_baseline::TraceLanes; }
+
+bool TraceLanesWith(TLaneBuild build, const TLaneSurface &s, const TRayLanes &rays,
+                    TRayLanes &out, const double live[], double done[]) {
+  const TLaneKernel kernel = KernelOf(build);
+  if (kernel == nullptr) return false;
+  kernel(s, rays, out, live, done);
+  return true;
+}

@@ -30,6 +30,14 @@ struct TLaneSurface {
 // Fills lane when the surface takes the lane trace: untilted, no polynomial terms, zones
 // or active holographic terms, a plane, sphere or conic, round outer and inner bounds.
 bool MakeLaneSurface(const TInteractionSurface &surface, TLaneSurface &lane);
+// The same straight from a model surface, without building its whole view: what the
+// one-ray trace does at each surface it reaches.
+bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane);
+
+// One ray's ordinary passage through a lane surface, bit for bit that of TraceSurfaceRay:
+// true when it passed (the ray is then left as TraceSurfaceRay leaves a passed ray); false
+// when the passage is not an ordinary one, with the ray untouched for TraceSurfaceRay.
+bool PassLaneSurface(const TLaneSurface &surface, TCurrentRay &ray);
 
 // Rays in structure-of-arrays form, a block of them.
 constexpr int kLaneBlock = 64;
@@ -59,7 +67,13 @@ void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &o
                 const double live[], double done[]);
 
 // The baseline build of TraceLanes, whatever the processor; and whether TraceLanes uses
-// the AVX2 build. For tests, which check both builds against the one-ray interaction.
+// a wider build (AVX-512 where the processor has it, else AVX2). For tests, which check
+// every build against the one-ray interaction.
 void TraceLanesBaseline(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                         const double live[], double done[]);
 bool LaneTraceIsWide();
+// The builds of the lane trace; TraceLanesWith runs the one asked for and answers false
+// (doing nothing) where the processor or the build lacks it.
+enum TLaneBuild : int { kLaneBuildBaseline = 0, kLaneBuildAvx2 = 1, kLaneBuildAvx512 = 2 };
+bool TraceLanesWith(TLaneBuild build, const TLaneSurface &surface, const TRayLanes &rays,
+                    TRayLanes &out, const double live[], double done[]);

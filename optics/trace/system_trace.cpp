@@ -16,7 +16,9 @@
 #include "optics/pipe/pipe_wall.h"
 #include "optics/interaction/surface_interaction.h"
 #include "optics/interaction/surface_trace.h"
+#include "optics/trace/lane_trace.h"
 #include "optics/trace/trace_batch.h"
+#include "optics/trace/trace_rules.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -117,6 +119,24 @@ void RayToLocal(const TSurface &surface, TCurrentRay &ray) {
 
 }  // namespace
 
+namespace {
+
+// One surface's interaction: the lane passage when the surface and the ray are ordinary
+// ones (bit for bit the same result, without building the surface's whole view), else
+// the full interaction on the batch's view or on a view built here.
+int PassSurface(const TSurface &surface, const TInteractionSurface *view,
+                const TLaneSurface *lane, TCurrentRay &ray) {
+  if (lane != nullptr) {
+    if (PassLaneSurface(*lane, ray)) return kRayPassed;
+  } else if (view == nullptr) {
+    TLaneSurface own;
+    if (MakeLaneSurface(surface, own) && PassLaneSurface(own, ray)) return kRayPassed;
+  }
+  return view != nullptr ? TraceSurfaceRay(*view, ray) : SurfaceTrace(surface, ray);
+}
+
+}  // namespace
+
 int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits,
                              int firstSurface) {
   const int absMode = std::abs(mode);
@@ -131,57 +151,37 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     if (hits != nullptr) recorder.CopyTo(*hits);
     return 0;
   }
-  if (absMode == 2) {
+  if (absMode == kTraceReference) {
     eikonal.Begin(surfaces, 1);
     ray.traceThrough = 1;
-  } else if (absMode == 3) {
+  } else if (absMode == kTraceWavefront) {
     eikonal.Reset(1);
   }
-  const double startTerm =
-      info.ObjectFinite == 0 ? ray.x * ray.L + ray.y * ray.M + ray.z * ray.N : 0.0;
-  double pathSum = startTerm;
-  double transmission = 1.0;
-
-  const int savedDrawAll = info.DrawAllRays;
-  const int savedThrough = ray.traceThrough;
-  if (!ray.traceThrough) {
-    if (info.EnablePipe || info.DrawAllRays) ray.traceThrough = 1;
-  } else {
-    info.DrawAllRays = 1;
-  }
-  const int drawAll = info.DrawAllRays;
+  TRayProgress progress;
+  BeginRay(progress, ray, info.DrawAllRays, info.EnablePipe, info.ObjectFinite);
   const int enablePipe = info.EnablePipe;
   const int referenceCount =
       eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
   TCurrentRay &saved = SavedRay();
   // Inside a batch the surfaces come from its contiguous views.
-  int viewCount = 0;
-  const TInteractionSurface *views = TTraceBatch::ViewsFor(this, viewCount);
+  const TTraceBatch::TSurfaces batch = TTraceBatch::SurfacesFor(this);
 
-  int allPassed = 1;
-  int rc = kRayPassed;
-  int lastVisited = -1;
+  int &rc = progress.rc;
   for (int i = firstSurface < 0 ? 0 : firstSurface; i < count; ++i) {
     const TSurface *surface = surfaces.data[i];
     if (surface == nullptr) continue;
-    lastVisited = i;
+    progress.lastVisited = i;
     recorder.MarkUnreached();
     if (enablePipe) saved = ray;
-    rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
-    allPassed = allPassed != 0 && rc == kRayPassed ? 1 : 0;
-    if (ray.firstFailure == 0 && rc != kRayPassed) ray.firstFailure = rc == kRayObscured ? -i : i;
-
+    const TInteractionSurface *view = batch.views != nullptr ? &batch.views[i] : nullptr;
+    const TLaneSurface *lane =
+        batch.views != nullptr && batch.ordinary[i] ? &batch.lanes[i] : nullptr;
+    rc = PassSurface(*surface, view, lane, ray);
     const TPipeSurface *wall = static_cast<const TPipeSurface *>(surface->pipeWall);
-    if (rc == kRayPassed || (!enablePipe && (rc == kRayOutsideAperture || rc == kRayObscured))) {
+    const TSurfaceFate fate = JudgeSurface(progress, ray, rc, i, enablePipe, wall != nullptr);
+    if (fate == kFateRecord) {
       recorder.Record(ray);
-      if (drawAll) rc = kRayPassed;
-    } else if (wall == nullptr) {
-      if (rc != kRayMissedSurface && drawAll) {
-        recorder.Record(ray);
-        if (rc != 0) rc = kRayPassed;
-      }
-    } else if (enablePipe && (rc == kRayOutsideAperture || rc == kRayTotalReflection ||
-                              rc == kRayMissedSurface)) {
+    } else if (fate == kFateWall) {
       // The ray left through the side: follow it along the pipe wall from where it left
       // the previous surface.
       double pipePath = 0.0;
@@ -196,8 +196,8 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
         if (r == kRayMissedSurface || r == kRayPassed) {
           // The wall leaves such a ray where it was: no segment of its own to add or to
           // record again (counting it twice made pipe paths too long).
-          rc = views != nullptr ? TraceSurfaceRay(views[i], ray) : SurfaceTrace(*surface, ray);
-          allPassed = rc;
+          rc = view != nullptr ? TraceSurfaceRay(*view, ray) : SurfaceTrace(*surface, ray);
+          progress.allPassed = rc;
           pipePath += ray.pathLength;
           ray.pathLength = pipePath;
           recorder.Record(ray);
@@ -219,57 +219,35 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     }
     if (rc != kRayPassed) break;
 
-    const TGeneralParameters &g = surface->general;
-    if (absMode == 2) {
+    if (absMode == kTraceReference) {
       if (i < referenceCount) eikonal.referencePaths.data[i] = ray.pathLength;
-    } else if (absMode == 3) {
+    } else if (absMode == kTraceWavefront) {
       const double reference = i < referenceCount ? eikonal.referencePaths.data[i] : 0.0;
-      const double sense = reference >= 0.0 ? 1.0 : -1.0;
-      pathSum += (ray.pathLength - reference) * sense * std::fabs(g.nBefore);
-      // Only the wavefront result reads the transmission.
-      if (g.nAfter / g.nBefore >= 0.0) {
-        if (g.Tau != 0.0) transmission *= std::pow(10.0, -std::fabs(ray.pathLength * g.Tau));
-      } else {
-        transmission *= g.Tau;
-      }
+      AddWavefrontSegment(progress, surface->general, ray.pathLength, reference);
     }
   }
   recorder.End();
 
+  const int lastVisited = progress.lastVisited;
   if (mode > 0 && lastVisited >= 0) RayToLocal(*surfaces.data[lastVisited], ray);
-  if (absMode == 2) {
+  if (absMode == kTraceReference) {
     eikonal.referenceEnd[0] = ray.y;
     eikonal.referenceEnd[1] = ray.z;
     eikonal.referenceEnd[2] = ray.x;
     eikonal.referenceDirection[0] = ray.L;
     eikonal.referenceDirection[1] = ray.M;
     eikonal.referenceDirection[2] = ray.N;
-    eikonal.referenceStart = startTerm;
-  } else if (absMode == 3) {
-    const double dx = ray.x - eikonal.referenceEnd[2];
-    const double dy = ray.y - eikonal.referenceEnd[0];
-    const double dz = ray.z - eikonal.referenceEnd[1];
-    const double *d0 = eikonal.referenceDirection;
-    double t = 0.0;
-    if (info.ImageFinite == 0) {
-      const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
-      if (std::fabs(denominator) > kRayZero)
-        t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
-    } else {
-      t = dx * ray.L + dy * ray.M + dz * ray.N;
-    }
-    // The step to the reference runs in the image space: an optical length like the rest.
+    eikonal.referenceStart = progress.startTerm;
+  } else if (absMode == kTraceWavefront) {
     const double imageIndex =
         lastVisited >= 0 ? std::fabs(surfaces.data[lastVisited]->general.nAfter) : 1.0;
-    eikonal.opticalPathDifference = pathSum - imageIndex * t - eikonal.referenceStart;
-    eikonal.transmission = transmission;
+    eikonal.opticalPathDifference =
+        WavefrontDifference(eikonal, ray, progress.pathSum, info.ImageFinite, imageIndex);
+    eikonal.transmission = progress.transmission;
   }
 
-  info.DrawAllRays = savedDrawAll;
-  ray.traceThrough = savedThrough;
   if (hits != nullptr) recorder.CopyTo(*hits);
-  if ((info.DrawAllRays || ray.traceThrough) && rc == kRayPassed) return 1;
-  return allPassed;
+  return FinishRay(progress, ray, info.DrawAllRays);
 }
 
 int TOpticalSystem::TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits) {

@@ -1,5 +1,5 @@
-area_sources(OPTICS system_trace.cpp trace_batch.cpp)
-area_tests(OPTICS tests/system_trace_test.cpp)
+area_sources(OPTICS system_trace.cpp trace_batch.cpp batch_trace.cpp)
+area_tests(OPTICS tests/system_trace_test.cpp tests/batch_trace_test.cpp)
 area_sources(OPTICS lane_trace.cpp)
 area_tests(OPTICS tests/lane_trace_test.cpp)
 # The lane loop packs into vector instructions only when its square roots need not set
@@ -12,10 +12,12 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   list(APPEND LANE_TRACE_OPTIONS -fvect-cost-model=dynamic)
 endif()
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp PROPERTIES COMPILE_OPTIONS "${LANE_TRACE_OPTIONS}")
-# The AVX2 build is made for x86-64 only and chosen at run time.
+# The AVX2 and AVX-512 builds are made for x86-64 only and chosen at run time.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-  area_sources(OPTICS lane_trace_avx2.cpp)
+  area_sources(OPTICS lane_trace_avx2.cpp lane_trace_avx512.cpp)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace_avx2.cpp PROPERTIES
     COMPILE_OPTIONS "${LANE_TRACE_OPTIONS};-mavx2;-mno-fma")
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace_avx512.cpp PROPERTIES
+    COMPILE_OPTIONS "${LANE_TRACE_OPTIONS};-mavx512f;-mavx512dq;-mavx512vl;-mno-fma;-mprefer-vector-width=512")
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp PROPERTIES COMPILE_DEFINITIONS LANE_TRACE_HAVE_AVX2)
 endif()

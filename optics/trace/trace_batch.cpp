@@ -12,15 +12,22 @@ TTraceBatch *gActiveBatch = nullptr;
 
 TTraceBatch::TTraceBatch(const TOpticalSystem &system) : system_(&system), outer_(gActiveBatch) {
   const int count = system.SurfaceCount();
-  bool whole = count > 0 && views_.Allocate(count, 1) != 0;
+  bool whole = count > 0 && views_.Allocate(count, 1) != 0 && lanes_.Allocate(count, 1) != 0 &&
+               ordinary_.Allocate(count, 1) != 0;
   for (int i = 0; whole && i < count; ++i) {
-    if (system.surfaces.data[i] == nullptr)
+    if (system.surfaces.data[i] == nullptr) {
       whole = false;
-    else
+    } else {
       views_.data[i] = MakeInteractionSurface(*system.surfaces.data[i]);
+      ordinary_.data[i] = MakeLaneSurface(views_.data[i], lanes_.data[i]) ? 1 : 0;
+    }
   }
   // Without every view the batch stands aside and the trace reads the surfaces itself.
-  if (!whole) views_.Clear();
+  if (!whole) {
+    views_.Clear();
+    lanes_.Clear();
+    ordinary_.Clear();
+  }
   gActiveBatch = this;
 }
 
@@ -38,12 +45,23 @@ TTraceBatch::~TTraceBatch() {
     }
 }
 
-const TInteractionSurface *TTraceBatch::ViewsFor(const TOpticalSystem *system, int &count) {
+TTraceBatch::TSurfaces TTraceBatch::SurfacesFor(const TOpticalSystem *system) {
+  TSurfaces found;
   for (const TTraceBatch *b = gActiveBatch; b != nullptr; b = b->outer_) {
     if (b->system_ != system) continue;
-    count = b->views_.data != nullptr ? b->views_.cols * b->views_.rows : 0;
-    return count == system->SurfaceCount() && count > 0 ? b->views_.data : nullptr;
+    const int count = b->views_.data != nullptr ? b->views_.cols * b->views_.rows : 0;
+    if (count == system->SurfaceCount() && count > 0) {
+      found.views = b->views_.data;
+      found.lanes = b->lanes_.data;
+      found.ordinary = b->ordinary_.data;
+    }
+    return found;
   }
-  count = 0;
-  return nullptr;
+  return found;
+}
+
+const TInteractionSurface *TTraceBatch::ViewsFor(const TOpticalSystem *system, int &count) {
+  const TSurfaces found = SurfacesFor(system);
+  count = found.views != nullptr ? system->SurfaceCount() : 0;
+  return found.views;
 }

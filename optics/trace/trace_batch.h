@@ -7,6 +7,7 @@
 
 #include "foundation/containers/mem.h"
 #include "optics/interaction/interaction_types.h"
+#include "optics/trace/lane_trace.h"
 
 class TOpticalSystem;
 
@@ -21,8 +22,19 @@ class TTraceBatch {
   // one). count receives the number of views.
   static const TInteractionSurface *ViewsFor(const TOpticalSystem *system, int &count);
 
+  // Every surface of the system as a view, and as a lane surface where ordinary[i] is 1;
+  // all null when no batch covers the system.
+  struct TSurfaces {
+    const TInteractionSurface *views = nullptr;
+    const TLaneSurface *lanes = nullptr;
+    const unsigned char *ordinary = nullptr;
+  };
+  static TSurfaces SurfacesFor(const TOpticalSystem *system);
+
  private:
   const TOpticalSystem *system_;
   Mem<TInteractionSurface> views_;
+  Mem<TLaneSurface> lanes_;
+  Mem<unsigned char> ordinary_;
   TTraceBatch *outer_;  // the batch that was active before this one
 };

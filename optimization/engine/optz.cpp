@@ -78,6 +78,7 @@ bool TOptz::IsConverged() const { return Merit <= MeritTolerance || Merit <= kMe
 int TOptz::Start() {
   started = false;
   StopReason = TOptzStop::kNotReady;
+  BlockingVariable = -1;
   if (!storageReady) return 0;
   MaxIterations = kDefaultMaxIterations;
   MaxDampingTrials = kDefaultMaxDampingTrials;
@@ -168,14 +169,23 @@ int TOptz::Iterate() {
     return 1;
   }
   RestoreIterationStart();
+  BlockingVariable = stopped ? -1 : FirstCrossedBounds();
   if (stopped) {
     StopReason = TOptzStop::kStopRequested;
+  } else if (BlockingVariable >= 0) {
+    StopReason = TOptzStop::kCrossedBounds;
   } else if (std::fabs(PrevMerit) <= kMeritFloor) {
     StopReason = TOptzStop::kMeritFloor;
   } else {
     StopReason = TOptzStop::kNoAcceptedTrial;
   }
   return 0;
+}
+
+int TOptz::FirstCrossedBounds() {
+  for (int i = 0; i < n; ++i)
+    if (LowerBound(i) > UpperBound(i)) return i;
+  return -1;
 }
 
 void TOptz::RestoreIterationStart() {

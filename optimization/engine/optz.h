@@ -21,6 +21,8 @@ enum class TOptzStop : int {
   kNoAcceptedTrial,   // every damping trial failed the gain rule (or its evaluation, bounds)
   kEvaluationFailed,  // the base or a derivative evaluation failed
   kStopRequested,     // StopRequested answered non-zero
+  kCrossedBounds,     // a variable's lower bound lies above its upper one (BlockingVariable):
+                      // no point satisfies it, so every trial was withdrawn
 };
 
 class TOptz {
@@ -124,6 +126,7 @@ class TOptz {
   double GainThreshold = 0.01;  // a trial must lower the merit by more than this fraction
   double Gain = 0.0;            // relative decrease of the last evaluated trial
   TOptzStop StopReason = TOptzStop::kNotReady;
+  int BlockingVariable = -1;  // with kCrossedBounds: the first variable whose bounds cross
 
   std::vector<double> FunctionValues;       // m: F at the current point
   std::vector<double> SavedFunctionValues;  // m: F at the start of the iteration
@@ -152,6 +155,8 @@ class TOptz {
   void RejectTrial(bool growDamping);
   void RestoreIterationStart();
   void FetchWeightsAndTargets();
+  // The first variable whose lower bound lies above its upper one, or -1.
+  int FirstCrossedBounds();
 
   bool storageReady = false;
   bool started = false;  // the last Start succeeded

@@ -3,7 +3,6 @@
 TFunctionsParameters::TFunctionsParameters() {
   // New cells of a Mem of records are zero, so allocating is all the zeroing needed.
   Focus.Allocate(1);
-  if (Focus.data != nullptr) Focus.data[0].Weight = 1.0;
   Magnification.Allocate(1);
   Sfs.Allocate(1);
   LengthOfSystem.Allocate(1);

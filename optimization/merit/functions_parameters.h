@@ -20,8 +20,8 @@ class TFunctionsParameters {
   static constexpr int kMinRaysInBeam = 3;
 
   // Unit 0, three rays per fan, no scanner surface, a zero beam; one zeroed entry in each
-  // per-wavelength table except Focus, whose one entry has weight 1; 1 x 3 zeroed ray
-  // tables.
+  // per-wavelength table and 1 x 3 zeroed ray tables. No function is weighted: a Focus
+  // weight on the target 0 would drive the focal length of a new configuration to 0.
   TFunctionsParameters();
   TFunctionsParameters(const TFunctionsParameters &) = default;
   TFunctionsParameters &operator=(const TFunctionsParameters &) = default;

@@ -1,2 +1,3 @@
-area_sources(OPTIMIZATION parameter_description.cpp)
-area_tests(OPTIMIZATION tests/parameter_description_test.cpp)
+area_sources(OPTIMIZATION parameter_description.cpp optimization_parameters.cpp parameter_file.cpp)
+area_tests(OPTIMIZATION tests/parameter_description_test.cpp tests/optimization_parameters_test.cpp
+  tests/parameter_file_test.cpp)

@@ -2,7 +2,6 @@
 
 #include "optics/model/configuration_parameters.h"
 #include "optics/model/element_animation_info.h"
-#include "optics/model/optical_element.h"
 #include "optics/model/surface_edit_data.h"
 
 namespace {
@@ -51,39 +50,6 @@ TEST(ConfigurationParameters, CopiesOwnTheirLists) {
   assigned = empty;  // an empty source empties the lists
   EXPECT_EQ(assigned.positions.data, nullptr);
   EXPECT_EQ(assigned.AlfaM.data, nullptr);
-}
-
-TEST(OpticalElement, CopiesShareSurfacesButOwnTheirRegion) {
-  CountedRegion::alive = 0;
-  {
-    TOpticalElement element;
-    EXPECT_EQ(element.region, nullptr);
-    EXPECT_EQ(element.mark, 0);
-    ASSERT_TRUE(element.surfaces.Allocate(2, 1));
-    auto *surface = reinterpret_cast<TEditSurface *>(&element);  // only the pointer matters
-    element.surfaces.data[0] = surface;
-    element.region = new CountedRegion(7);
-    element.mark = 1;
-    element.referencePoint = DPOINT3(1.0, 2.0, 3.0);
-
-    TOpticalElement copy(element);
-    EXPECT_EQ(CountedRegion::alive, 2);
-    ASSERT_NE(copy.region, element.region);
-    EXPECT_EQ(static_cast<CountedRegion *>(copy.region)->Tag(), 7);
-    EXPECT_EQ(copy.surfaces.data[0], surface);
-    EXPECT_NE(copy.surfaces.data, element.surfaces.data);
-    EXPECT_EQ(copy.mark, 1);
-    EXPECT_EQ(copy.referencePoint.z, 3.0);
-
-    TOpticalElement plain;
-    copy = plain;  // the old region goes, none comes
-    EXPECT_EQ(copy.region, nullptr);
-    EXPECT_EQ(CountedRegion::alive, 1);
-    copy = element;
-    copy = copy;
-    EXPECT_EQ(CountedRegion::alive, 2);
-  }
-  EXPECT_EQ(CountedRegion::alive, 0);
 }
 
 TEST(EditSurfaceData, DeletesAndCopiesItsRegion) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "optics/interaction/surface_interaction.h"
+#include "optics/interaction/surface_trace.h"
 #include "optics/interaction/tests/interaction_fixtures.h"
 #include "optics/model/tests/system_test_support.h"
 
@@ -48,17 +49,42 @@ void Load(const std::vector<TCurrentRay> &rays, TRayLanes &lanes) {
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-using TKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &, const double[],
-                         double[]);
-
 // Each lane the lane trace passes ends bit for bit where the one-ray interaction leaves
 // the ray; each lane it declines is left untouched; and it declines only rays the
-// one-ray interaction does not pass in the ordinary way. Both builds of the kernel (the
-// one in use, AVX2 where the processor has it, and the baseline one).
+// one-ray interaction does not pass in the ordinary way. Every build of the kernel the
+// processor runs (baseline, AVX2, AVX-512), the one in use, and the one-ray lane passage
+// of TraceRay (parameter kOneRayPassage), ray by ray.
+constexpr int kKernelInUse = 3;
+constexpr int kOneRayPassage = 4;
 class LaneKernels : public ::testing::TestWithParam<int> {};
 
+// Runs the kernel of the test's parameter; false when the processor lacks that build.
+bool RunKernel(int which, const TLaneSurface &lane, const TRayLanes &lanes, TRayLanes &out,
+               const double live[], double done[]) {
+  if (which == kKernelInUse) {
+    TraceLanes(lane, lanes, out, live, done);
+    return true;
+  }
+  if (which != kOneRayPassage)
+    return TraceLanesWith(static_cast<TLaneBuild>(which), lane, lanes, out, live, done);
+  for (int k = 0; k < kLaneBlock; ++k) {
+    TCurrentRay ray(lanes.x[k], lanes.y[k], lanes.z[k]);
+    ray.L = lanes.L[k];
+    ray.M = lanes.M[k];
+    ray.N = lanes.N[k];
+    done[k] = live[k] != 0.0 && PassLaneSurface(lane, ray) ? 1.0 : 0.0;
+    out.x[k] = ray.x;
+    out.y[k] = ray.y;
+    out.z[k] = ray.z;
+    out.L[k] = ray.L;
+    out.M[k] = ray.M;
+    out.N[k] = ray.N;
+    out.path[k] = ray.pathLength;
+  }
+  return true;
+}
+
 TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
-  const TKernel kernel = GetParam() == 0 ? TraceLanesBaseline : TraceLanes;
   std::mt19937_64 random(20261207);
   int passedLanes = 0, declinedLanes = 0;
   for (int trial = 0; trial < 300; ++trial) {
@@ -73,7 +99,8 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
     Load(rays, lanes);
     double live[kLaneBlock], done[kLaneBlock];
     for (int k = 0; k < kLaneBlock; ++k) live[k] = k % 7 == 6 ? 0.0 : 1.0;
-    kernel(lane, lanes, out, live, done);
+    if (!RunKernel(GetParam(), lane, lanes, out, live, done))
+      GTEST_SKIP() << "the processor lacks this build";
     for (int k = 0; k < kLaneBlock; ++k) {
       SCOPED_TRACE(::testing::Message() << "trial " << trial << " lane " << k);
       TCurrentRay one = rays[k];
@@ -104,9 +131,11 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
   EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels,
+                         ::testing::Values(kLaneBuildBaseline, kLaneBuildAvx2, kLaneBuildAvx512,
+                                           kKernelInUse, kOneRayPassage));
 
-// The wide kernel is the one in use wherever the processor has AVX2.
+// A wide kernel is the one in use wherever the processor has AVX2.
 TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
 #if defined(__x86_64__)
   __builtin_cpu_init();
@@ -183,6 +212,47 @@ TEST(LaneTrace, PlaneMirrorReversesTheAxialRay) {
   EXPECT_EQ(out.L[0], -1.0);
   EXPECT_EQ(out.M[0], 0.0);
   EXPECT_EQ(out.path[0], 10.0);
+}
+
+// The one-ray trace builds a lane surface straight from the model surface: the same
+// surfaces qualify, with the same constants, as through the surface's whole view.
+class LaneSurfaceOfAModelSurface : public SystemTest {};
+
+TEST_F(LaneSurfaceOfAModelSurface, MatchesTheOneMadeFromTheView) {
+  int ordinary = 0, other = 0;
+  for (const char *example : {"cooke_triplet.os", "fold_mirror.os", "parabolic_mirror.os",
+                              "lens_array.os", "prism.os", "germanium_ir_lens.os"}) {
+    SCOPED_TRACE(example);
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath(example), 0), 1);
+    for (int i = 0; i < system.SurfaceCount(); ++i) {
+      TLaneSurface fromView, fromSurface;
+      const bool viaView =
+          MakeLaneSurface(MakeInteractionSurface(*system.Surface(i)), fromView);
+      ASSERT_EQ(MakeLaneSurface(*system.Surface(i), fromSurface), viaView) << "surface " << i;
+      if (!viaView) {
+        ++other;
+        continue;
+      }
+      ++ordinary;
+      const double a[] = {fromView.vertex[0], fromView.vertex[1], fromView.vertex[2], fromView.R,
+                          fromView.e, fromView.twoR, fromView.curvature, fromView.curvatureE,
+                          fromView.outerLimit, fromView.outerY, fromView.outerZ,
+                          fromView.innerLimit, fromView.innerY, fromView.innerZ, fromView.mu,
+                          fromView.muSquared, fromView.sense};
+      const double b[] = {fromSurface.vertex[0], fromSurface.vertex[1], fromSurface.vertex[2],
+                          fromSurface.R, fromSurface.e, fromSurface.twoR, fromSurface.curvature,
+                          fromSurface.curvatureE, fromSurface.outerLimit, fromSurface.outerY,
+                          fromSurface.outerZ, fromSurface.innerLimit, fromSurface.innerY,
+                          fromSurface.innerZ, fromSurface.mu, fromSurface.muSquared,
+                          fromSurface.sense};
+      EXPECT_EQ(std::memcmp(a, b, sizeof a), 0) << "surface " << i;
+      EXPECT_EQ(fromView.flat, fromSurface.flat) << "surface " << i;
+    }
+  }
+  // Both kinds were met: lens surfaces, and tilted, array or prism surfaces.
+  EXPECT_GT(ordinary, 10);
+  EXPECT_GT(other, 3);
 }
 
 // Whole systems: random singlets and doublets of spheres, conics and planes with

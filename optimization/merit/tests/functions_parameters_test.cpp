@@ -59,10 +59,10 @@ TEST(TFunctionsParameters, DefaultTables) {
   EXPECT_EQ(record.NrayInBeam, 3);
   EXPECT_EQ(record.ScannerSurface, 0);
   ASSERT_EQ(record.Focus.cols * record.Focus.rows, 1);
-  EXPECT_EQ(record.Focus.data[0].Weight, 1.0);
-  EXPECT_EQ(record.Focus.data[0].Target, 0.0);
+  // A new record (a configuration or beam added later) drives nothing: a Focus weight of
+  // 1 on its target 0 would pull the focal length of that configuration to 0.
   for (const Mem<TFunctionDescription> *table :
-       {&record.Magnification, &record.Sfs, &record.LengthOfSystem, &record.Distor,
+       {&record.Focus, &record.Magnification, &record.Sfs, &record.LengthOfSystem, &record.Distor,
         &record.Strehl}) {
     ASSERT_EQ(table->cols, 1);
     ASSERT_EQ(table->rows, 1);
@@ -115,7 +115,7 @@ TEST(TFunctionsParameters, RecordTableCopiesAndGrowsWithoutSharing) {
   EXPECT_EQ(copy.Resize(2, 3), 6) << "a third beam";
   ExpectMarked(copy.data[3], 40);
   EXPECT_EQ(copy.data[5].NrayInBeam, 3) << "the new beam has default tables";
-  EXPECT_EQ(copy.data[5].Focus.data[0].Weight, 1.0);
+  EXPECT_EQ(copy.data[5].Focus.data[0].Weight, 0.0);
   copy.DeleteRow(0);
   ExpectMarked(copy.data[1], 40);
 }

@@ -1,6 +1,7 @@
 #include "platform/gui/drawing/dc.h"
 
 #include "platform/gui/drawing/dc_geometry.h"
+#include "platform/gui/drawing/dc_spans.h"
 #include "platform/gui/drawing/raster_ops.h"
 
 #include <algorithm>
@@ -22,6 +23,12 @@ TDC::~TDC() {
   for (HGDIOBJ object : {static_cast<HGDIOBJ>(pen_), static_cast<HGDIOBJ>(brush_),
                          static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(palette_)}) {
     if (object) --object->selections;
+  }
+  for (const TSavedState &state : savedStates_) {
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(state.Pen), static_cast<HGDIOBJ>(state.Brush),
+                           static_cast<HGDIOBJ>(state.Font), static_cast<HGDIOBJ>(state.Palette)}) {
+      if (object) --object->selections;
+    }
   }
 }
 

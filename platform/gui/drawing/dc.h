@@ -12,6 +12,12 @@
 #include <QRegion>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace dc_spans {
+class TSpanList;
+}
 
 
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
@@ -110,6 +116,25 @@ class TDC {
   BOOL Rectangle(const RECT &rect) {
     return Rectangle(rect.left, rect.top, rect.right, rect.bottom);
   }
+  // The ellipse inside the rectangle (right and bottom exclusive): outlined with the pen
+  // inside the rectangle, filled with the brush; each pixel is mixed once.
+  BOOL Ellipse(int left, int top, int right, int bottom);
+  BOOL Ellipse(const RECT &rect) { return Ellipse(rect.left, rect.top, rect.right, rect.bottom); }
+  // The part of that ellipse's outline from the ray through the start point to the ray
+  // through the end point, counter-clockwise on the screen; the whole outline when both
+  // rays are the same.
+  BOOL Arc(int left, int top, int right, int bottom, int startX, int startY, int endX, int endY);
+  // ALTERNATE (odd-even) or WINDING: how Polygon decides what is inside. 0 for other values.
+  int SetPolyFillMode(int mode);
+  int GetPolyFillMode() const { return polyFillMode_; }
+
+  // Saves the objects, colours, modes, mapping, clip and position; the result is the
+  // saved state's number (1 for the first), 0 on failure.
+  int SaveDC();
+  // Restores a saved state: a positive number names it, a negative one counts back from
+  // the last (-1 the last saved); states saved after it are dropped. False when there is
+  // no such state.
+  BOOL RestoreDC(int savedDC);
   COLORREF SetPixel(int x, int y, COLORREF color);
   COLORREF GetPixel(int x, int y) const;
 
@@ -178,6 +203,11 @@ class TDC {
   void DrawCosmeticLine(QPoint from, QPoint to, std::uint32_t rgb, std::uint32_t bkRgb,
                         const LOGPEN &pen);
   void DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width);
+  // Mixes the (merged) spans with the colour, inside the clip.
+  void MixSpans(const dc_spans::TSpanList &spans, std::uint32_t rgb, int rop2);
+  dc_spans::TSpanList &SpanBuffer();
+  // The wide outline through the points (closed when asked), joints covered once.
+  void DrawWidePath(const POINT *points, int count, bool closed, std::uint32_t rgb, int width);
   void FillMaskedArea(const QImage &mask, QPoint topLeft, std::uint32_t rgb, int rop2);
   void FillImageRect(const QRect &rect, std::uint32_t rgb);
   void FillImageRegion(const QRegion &region, std::uint32_t rgb);
@@ -223,6 +253,30 @@ class TDC {
   SIZE windowExt_{1, 1};
   SIZE viewportExt_{1, 1};
   POINT current_;
+  int polyFillMode_ = 1;  // ALTERNATE
+  // What SaveDC keeps; the objects stay counted as selected while saved.
+  struct TSavedState {
+    HPEN Pen;
+    HBRUSH Brush;
+    HFONT Font;
+    HPALETTE Palette;
+    COLORREF TextColor;
+    COLORREF BkColor;
+    int BkMode;
+    UINT TextAlign;
+    int Rop2;
+    POINT ViewportOrg;
+    POINT WindowOrg;
+    int MapMode;
+    SIZE WindowExt;
+    SIZE ViewportExt;
+    POINT Current;
+    int PolyFillMode;
+    bool HasSelectedClip;
+    QRegion SelectedClip;
+  };
+  std::vector<TSavedState> savedStates_;
+  std::unique_ptr<dc_spans::TSpanList> spanBuffer_;
   // Position in the dash pattern of styled pens; a move starts the pattern afresh and
   // consecutive lines continue it.
   int stylePhase_ = 0;

@@ -40,7 +40,36 @@ void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, 
       brush_->logBrush.lbStyle == BS_NULL ? 0u : Resolve(brush_->logBrush.lbColor);
   const bool usesSource = Rop3UsesSource(rop);
   if (usesSource && source.isNull()) return;
+  // One source pixel per destination pixel: plain indexing, no sampling arithmetic (the
+  // common copy of a bitmap to a window goes this way).
+  const bool oneToOne = usesSource && source.size() == destination.size();
+  // A source without alpha is opaque throughout; with alpha, 0 marks a pixel to leave.
+  const bool opaque = !source.hasAlphaChannel();
   for (const QRect &r : (clip_ & destination)) {
+    if (oneToOne) {
+      const int width = destination.width();
+      for (int y = r.top(); y <= r.bottom(); ++y) {
+        auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
+        const int v = y - destination.top();
+        const auto *sourceLine = reinterpret_cast<const std::uint32_t *>(
+            source.constScanLine(mirrorY ? destination.height() - 1 - v : v));
+        if (rop == SRCCOPY && !mirrorX) {
+          const std::uint32_t *from = sourceLine + (r.left() - destination.left());
+          for (int x = r.left(); x <= r.right(); ++x, ++from) {
+            if (opaque || (*from >> 24) != 0) line[x] = 0xFF000000u | *from;
+          }
+          continue;
+        }
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const int u = x - destination.left();
+          const std::uint32_t sourcePixel = sourceLine[mirrorX ? width - 1 - u : u];
+          if (!opaque && (sourcePixel >> 24) == 0) continue;
+          line[x] = 0xFF000000u | (MixRop3(rop, pattern, sourcePixel, line[x]) & 0xFFFFFFu);
+        }
+      }
+      dirty_ |= r;
+      continue;
+    }
     for (int y = r.top(); y <= r.bottom(); ++y) {
       auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(y));
       const std::uint32_t *sourceLine = nullptr;
@@ -56,7 +85,7 @@ void TDC::BlitPixels(const QRect &destination, const QImage &source, DWORD rop, 
           long long u = x - destination.left();
           if (mirrorX) u = destination.width() - 1 - u;
           sourcePixel = sourceLine[SampleOffset(u, destination.width(), source.width())];
-          if ((sourcePixel >> 24) == 0) continue;
+          if (!opaque && (sourcePixel >> 24) == 0) continue;
         }
         line[x] = 0xFF000000u | (MixRop3(rop, pattern, sourcePixel, line[x]) & 0xFFFFFFu);
       }
@@ -98,6 +127,15 @@ BOOL TDC::StretchBlt(int x, int y, int width, int height, const TDC &source, int
   if (sw == 0 || sh == 0) return 0;
   if (static_cast<long long>(sw) * sh > kMaxTransferPixels) return 0;
   const QRect sourceRect(sourceLeft, sourceTop, sw, sh);
+  if (source.image_ != image_ && source.image_->depth() == 32 &&
+      source.image_->rect().contains(sourceRect)) {
+    // Another picture, wholly inside: read in place, as the opaque picture it is.
+    const QImage view(source.image_->constScanLine(sourceRect.top()) + 4 * sourceRect.left(), sw,
+                      sh, source.image_->bytesPerLine(), QImage::Format_RGB32);
+    BlitPixels(destination, view, rop, reversedX != sourceReversedX,
+               reversedY != sourceReversedY);
+    return 1;
+  }
   // The source is copied first, so a context copying onto itself reads the picture as it
   // was; parts outside the source picture stay transparent and are not transferred.
   QImage copy(sourceRect.size(), QImage::Format_ARGB32);

@@ -4,6 +4,7 @@
 #include "platform/gui/drawing/dc.h"
 
 #include "platform/gui/drawing/dc_geometry.h"
+#include "platform/gui/drawing/dc_spans.h"
 #include "platform/gui/drawing/raster_ops.h"
 
 #include <QPainter>
@@ -116,20 +117,59 @@ void TDC::FillMaskedArea(const QImage &mask, QPoint topLeft, std::uint32_t rgb, 
   }
 }
 
-void TDC::DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width) {
-  QRect box = QRect(from, to).normalized().adjusted(-width, -width, width, width);
-  box &= clipBounds_.adjusted(-width, -width, width, width);
-  if (box.isEmpty()) return;
-  QImage mask(box.size(), QImage::Format_ARGB32);
-  mask.fill(0u);
-  {
-    QPainter painter(&mask);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(QColor(255, 255, 255), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.translate(-box.topLeft());
-    painter.drawLine(from, to);
+dc_spans::TSpanList &TDC::SpanBuffer() {
+  // Kept between figures so that drawing a line allocates nothing once warmed up.
+  if (spanBuffer_ == nullptr) spanBuffer_ = std::make_unique<dc_spans::TSpanList>();
+  return *spanBuffer_;
+}
+
+void TDC::MixSpans(const dc_spans::TSpanList &spans, std::uint32_t rgb, int rop2) {
+  for (const dc_spans::TSpan &span : spans.Spans()) {
+    if (span.Y < clipBounds_.top() || span.Y > clipBounds_.bottom()) continue;
+    const int left = std::max(span.Left, clipBounds_.left());
+    const int right = std::min(span.Right, clipBounds_.right());
+    if (right < left) continue;
+    auto *line = reinterpret_cast<std::uint32_t *>(image_->scanLine(span.Y));
+    if (clipIsRect_ && rop2 == R2_COPYPEN) {
+      std::fill(line + left, line + right + 1, rgb);
+    } else if (clipIsRect_) {
+      for (int x = left; x <= right; ++x) {
+        line[x] = 0xFF000000u | (MixRop2(rop2, rgb, line[x]) & 0xFFFFFFu);
+      }
+    } else {
+      for (int x = left; x <= right; ++x) {
+        if (clip_.contains(QPoint(x, span.Y))) {
+          line[x] = 0xFF000000u | (MixRop2(rop2, rgb, line[x]) & 0xFFFFFFu);
+        }
+      }
+    }
+    dirty_ |= QRect(left, span.Y, right - left + 1, 1);
   }
-  FillMaskedArea(mask, box.topLeft(), rgb, rop2_);
+}
+
+void TDC::DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width) {
+  dc_spans::TSpanList &spans = SpanBuffer();
+  spans.Clear();
+  spans.AddWideSegment(from.x(), from.y(), to.x(), to.y(), width, clipBounds_);
+  spans.Merge();
+  MixSpans(spans, rgb, rop2_);
+}
+
+void TDC::DrawWidePath(const POINT *points, int count, bool closed, std::uint32_t rgb,
+                       int width) {
+  dc_spans::TSpanList &spans = SpanBuffer();
+  spans.Clear();
+  QPoint previous = ToImage(points[0].x, points[0].y);
+  const QPoint first = previous;
+  for (int i = 1; i <= count; ++i) {
+    if (i == count && !closed) break;
+    const QPoint next = i < count ? ToImage(points[i].x, points[i].y) : first;
+    spans.AddWideSegment(previous.x(), previous.y(), next.x(), next.y(), width, clipBounds_);
+    previous = next;
+  }
+  // The joints, where neighbouring segments overlap, are mixed once.
+  spans.Merge();
+  MixSpans(spans, rgb, rop2_);
 }
 
 BOOL TDC::LineTo(int x, int y) {
@@ -151,6 +191,11 @@ BOOL TDC::LineTo(int x, int y) {
 
 BOOL TDC::Polyline(const POINT *points, int count) {
   if (!points || count < 2) return 0;
+  Sync();
+  if (image_ && pen_->logPen.lopnStyle != PS_NULL && DevicePenWidth() > 1) {
+    DrawWidePath(points, count, false, Resolve(pen_->logPen.lopnColor), DevicePenWidth());
+    return 1;
+  }
   const POINT saved = current_;
   MoveTo(points[0].x, points[0].y);
   for (int i = 1; i < count; ++i) LineTo(points[i].x, points[i].y);
@@ -174,10 +219,15 @@ BOOL TDC::Polygon(const POINT *points, int count) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor(255, 255, 255));
         painter.translate(-box.topLeft());
-        painter.drawPolygon(polygon, Qt::OddEvenFill);
+        painter.drawPolygon(polygon,
+                            polyFillMode_ == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
       }
       FillMaskedArea(mask, box.topLeft(), Resolve(brush_->logBrush.lbColor), rop2_);
     }
+  }
+  if (image_ && pen_->logPen.lopnStyle != PS_NULL && DevicePenWidth() > 1) {
+    DrawWidePath(points, count, true, Resolve(pen_->logPen.lopnColor), DevicePenWidth());
+    return 1;
   }
   const POINT saved = current_;
   MoveTo(points[0].x, points[0].y);

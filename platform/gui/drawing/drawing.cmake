@@ -3,6 +3,8 @@ area_sources(PLATFORM_GUI
   font_map.cpp
   dc.cpp
   dc_figures.cpp
+  dc_spans.cpp
+  dc_shapes.cpp
   dc_blit.cpp
   dc_text.cpp
   dc_kinds.cpp
@@ -14,6 +16,7 @@ area_sources(PLATFORM_GUI
 area_tests(PLATFORM_GUI
   tests/raster_ops_test.cpp
   tests/dc_lines_test.cpp
+  tests/dc_shapes_test.cpp
   tests/dc_blit_test.cpp
   tests/dc_text_test.cpp
   tests/dc_mapping_test.cpp

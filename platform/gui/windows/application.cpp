@@ -6,8 +6,11 @@
 
 #include "platform/gui/windows/message_loop.h"
 #include "platform/gui/windows/qt_providers.h"
+#include "platform/gui/providers/qt_dialogs.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/menus/menu_window.h"
 
 namespace {
 TApplication *currentApplication = nullptr;
@@ -23,6 +26,9 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
   currentApplication = this;
   // WM_PAINT reaches the windows with a paint context on their image.
   InstallPaintDispatcher();
+  // Menu bars, system menus and accelerators.
+  InstallMenuHooks();
+  InstallAcceleratorFilter();
 }
 
 TApplication::~TApplication() {
@@ -34,6 +40,7 @@ TApplication::~TApplication() {
   if (QCoreApplication::instance() != nullptr) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+  dialogProviders.reset();
   providers.reset();
   if (currentApplication == this) currentApplication = nullptr;
 }
@@ -51,6 +58,7 @@ void TApplication::SetMainWindow(TWindow *window) {
 
 void TApplication::InstallQtProviders() {
   if (providers == nullptr) providers = std::make_unique<TQtProviders>();
+  if (dialogProviders == nullptr) dialogProviders = std::make_unique<TQtDialogProviders>();
 }
 
 int TApplication::Run() {

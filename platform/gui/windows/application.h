@@ -6,6 +6,7 @@
 #include <string>
 
 class QApplication;
+class TQtDialogProviders;
 class TQtProviders;
 class TWindow;
 
@@ -27,7 +28,8 @@ class TApplication {
   TWindow *GetMainWindow() const { return mainWindow; }
   const std::string &GetName() const { return name; }
 
-  // Message boxes, beeps, the cursor and the clock through Qt (until the object goes).
+  // Message boxes, beeps, the cursor, the clock, the colour, file, print and find dialogs
+  // and the clipboard through Qt (until the object goes).
   void InstallQtProviders();
 
   // InitMainWindow, creates and shows the main window (nCmdShow), runs the message loop.
@@ -41,5 +43,6 @@ class TApplication {
   std::string name;
   std::unique_ptr<QApplication> ownQt;
   std::unique_ptr<TQtProviders> providers;
+  std::unique_ptr<TQtDialogProviders> dialogProviders;
   TWindow *mainWindow = nullptr;
 };

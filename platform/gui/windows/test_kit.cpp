@@ -12,6 +12,8 @@
 
 #include "platform/gui/windows/key_codes.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/window.h"
 
@@ -29,6 +31,8 @@ QApplication &EnsureApplication() {
     std::setlocale(LC_NUMERIC, "C");
     // As the program's application object does: WM_PAINT comes with a paint context.
     InstallPaintDispatcher();
+    InstallMenuHooks();
+    InstallAcceleratorFilter();
   }
   return *application;
 }

@@ -10,6 +10,7 @@
 #include "platform/gui/windows/message_loop.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/window_host.h"
+#include "platform/gui/windows/window_hooks.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ HWND NewHandle() {
   return reinterpret_cast<HWND>(next);
 }
 
+TWindowHooks windowHooks;
+
 HWND focusHandle = nullptr;
 HWND captureHandle = nullptr;
 
@@ -35,6 +38,14 @@ const TResponseTableEntry kWindowTable[] = {
 };
 
 }  // namespace
+
+TWindowHooks SetWindowHooks(const TWindowHooks &hooks) {
+  const TWindowHooks previous = windowHooks;
+  windowHooks = hooks;
+  return previous;
+}
+
+const TWindowHooks &CurrentWindowHooks() { return windowHooks; }
 
 bool SearchResponseTable(std::span<const TResponseTableEntry> table, TEventInfo &info) {
   const bool colorMsg = info.Msg >= WM_CTLCOLORMSGBOX && info.Msg <= WM_CTLCOLORSTATIC;
@@ -143,6 +154,8 @@ void TWindow::Destroy(int) {
   Dispatch(WM_DESTROY, 0, 0);
   if (!*token) return;
   CleanupWindow();
+  if (windowHooks.Destroyed != nullptr) windowHooks.Destroyed(*this);
+  if (!*token) return;
   // A child's destruction may delete a sibling: only children still here are destroyed.
   const std::vector<TWindow *> owned = children;
   for (TWindow *child : owned) {
@@ -242,12 +255,32 @@ LRESULT TWindow::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST:
       return HitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCLBUTTONDOWN:
+      if ((wParam == static_cast<WPARAM>(HTMENU) || wParam == static_cast<WPARAM>(HTSYSMENU)) &&
+          windowHooks.NonClientClick != nullptr) {
+        windowHooks.NonClientClick(*this, static_cast<LRESULT>(wParam),
+                                   POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+      }
       if (wParam == static_cast<WPARAM>(HTCAPTION) && host != nullptr && !UsesDesktopFrame()) {
         host->BeginCaptionDrag(QPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
       }
       return 0;
     case WM_CLOSE:
       CloseWindow();
+      return 0;
+    case WM_SYSCHAR:
+    case WM_SYSKEYDOWN:
+      if (windowHooks.SystemKey != nullptr) return windowHooks.SystemKey(*this, msg, wParam) ? 0 : 1;
+      return 1;
+    case WM_SETCURSOR:
+      // A child's parent decides first, as a frame does for its client.
+      if (IsChild() && parent != nullptr && parent->handle != nullptr &&
+          parent->SendMessage(msg, wParam, lParam) != 0) {
+        return 1;
+      }
+      if (windowHooks.SetCursor != nullptr) {
+        return windowHooks.SetCursor(*this, static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(lParam)))) ? 1 : 0;
+      }
       return 0;
     case WM_SETTEXT:
       StoreText(reinterpret_cast<const char *>(lParam));

@@ -157,6 +157,13 @@ class TWindow {
   void SetScrollPage(int bar, int page);
   void ShowScrollBar(int bar, bool show);
 
+  // The menu bar's band between the drawn frame and the client (0: none). The menus layer
+  // sets it when a bar is attached; the client area shrinks and WM_SIZE follows.
+  void SetMenuBarHeight(int height);
+  int MenuBarHeight() const { return menuBarHeight; }
+  // The band in image coordinates (empty without a bar).
+  RECT MenuBarRect() const;
+
   // Timers: WM_TIMER with the id every elapse ms; a tick never queues behind another.
   UINT SetTimer(UINT timerId, UINT elapseMs);
   bool KillTimer(UINT timerId);
@@ -245,6 +252,7 @@ class TWindow {
   POINT reportedOrigin{-100000, -100000};
   TScrollBarState hBar;
   TScrollBarState vBar;
+  int menuBarHeight = 0;
   RECT updateRect{};  // bounding rectangle of the update region, client coordinates
   bool updatePending = false;
   bool eraseNeeded = false;

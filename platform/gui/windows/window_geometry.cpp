@@ -71,6 +71,7 @@ LONG SetWindowLong(HWND handle, int index, LONG value) {
 
 TFrameInsets TWindow::ClientInsets() const {
   TFrameInsets insets = DrawnFrameInsets();
+  insets.Top += menuBarHeight;
   if (Attr.Style & WS_VSCROLL) insets.Right += GetSystemMetrics(SM_CXVSCROLL);
   if (Attr.Style & WS_HSCROLL) insets.Bottom += GetSystemMetrics(SM_CYHSCROLL);
   return insets;
@@ -273,6 +274,24 @@ RECT TWindow::ClientRectInImage() const {
   const POINT origin = ClientOrigin();
   return {rect.left + origin.x, rect.top + origin.y, rect.right + origin.x,
           rect.bottom + origin.y};
+}
+
+void TWindow::SetMenuBarHeight(int bandHeight) {
+  bandHeight = std::max(0, bandHeight);
+  if (bandHeight == menuBarHeight) return;
+  menuBarHeight = bandHeight;
+  if (handle != nullptr) {
+    SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  }
+}
+
+RECT TWindow::MenuBarRect() const {
+  if (menuBarHeight <= 0) return {};
+  const TFrameInsets frame = DrawnFrameInsets();
+  const bool framed = host != nullptr && UsesDesktopFrame();
+  const int imageWidth = framed ? host->width() : width;
+  return {frame.Left, frame.Top, std::max(frame.Left, imageWidth - frame.Right),
+          frame.Top + menuBarHeight};
 }
 
 void TWindow::ClientToScreen(POINT &point) const {
@@ -480,6 +499,11 @@ LRESULT TWindow::HitTest(const POINT &screenPoint) {
     return HTCLIENT;
   }
   const TFrameInsets frame = DrawnFrameInsets();
+  const RECT bar = MenuBarRect();
+  if (local.x() >= bar.left && local.x() < bar.right && local.y() >= bar.top &&
+      local.y() < bar.bottom) {
+    return HTMENU;
+  }
   if ((Attr.Style & WS_VSCROLL) && local.x() >= client.right && local.y() >= client.top &&
       local.y() < client.bottom) {
     return HTVSCROLL;
@@ -490,6 +514,9 @@ LRESULT TWindow::HitTest(const POINT &screenPoint) {
   }
   if ((Attr.Style & WS_CAPTION) == WS_CAPTION && local.y() >= frame.Left &&
       local.y() < frame.Top && local.x() >= frame.Left && local.x() < width - frame.Right) {
+    // The square at the caption's left end is the system-menu box.
+    const int captionHeight = frame.Top - frame.Left;
+    if ((Attr.Style & WS_SYSMENU) && local.x() < frame.Left + captionHeight) return HTSYSMENU;
     return HTCAPTION;
   }
   return HTBORDER;

@@ -325,6 +325,16 @@ void TWindowHost::mouseMoveEvent(QMouseEvent *event) {
     owner->MoveWindow(topLeft.x(), topLeft.y(), rect.Width(), rect.Height(), false);
     return;
   }
+  if (GetCapture() == nullptr) {
+    // WM_SETCURSOR first, with the hit-test code in the low word of lParam.
+    const QPoint global = mapToGlobal(event->position().toPoint());
+    std::shared_ptr<bool> token = TWindowAccess::Token(*owner);
+    const LRESULT hit = owner->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(global.x(), global.y()));
+    if (!*token || owner == nullptr) return;
+    owner->SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(owner->GetHandle()),
+                       MAKELPARAM(static_cast<int>(hit), WM_MOUSEMOVE));
+    if (!*token || owner == nullptr) return;
+  }
   SendMouse(event, WM_MOUSEMOVE);
 }
 

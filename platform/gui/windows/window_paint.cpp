@@ -10,6 +10,7 @@
 #include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/windows/window_host.h"
+#include "platform/gui/windows/window_hooks.h"
 
 namespace {
 
@@ -227,6 +228,9 @@ void TWindow::PaintNonClient() {
   }
   painter.end();
   DrawScrollCorner();
+  if (menuBarHeight > 0 && CurrentWindowHooks().PaintMenuBar != nullptr) {
+    CurrentWindowHooks().PaintMenuBar(*this);
+  }
   ImageUpdated({0, 0, w, h});
 }
 

@@ -121,6 +121,35 @@ TEST(DeviceContextBlit, StretchDoublesEachPixel) {
   }
 }
 
+TEST(DeviceContextBlit, SameSizeCopiesMirrorAndMixPixelForPixel) {
+  const QImage source = NoiseImage(7, 5, 21u);
+  QImage sourceCopy = source.copy();
+  TImageDC sourceDc(&sourceCopy);
+  // Mirrored on both axes by negative destination extents.
+  QImage mirrored = Filled(7, 5, 0);
+  TImageDC mirroredDc(&mirrored);
+  mirroredDc.StretchBlt(7, 5, -7, -5, sourceDc, 0, 0, 7, 5, SRCCOPY);
+  // Merged: (not source) or destination, each bit.
+  QImage merged = NoiseImage(7, 5, 22u);
+  const QImage mergedBefore = merged.copy();
+  TImageDC mergedDc(&merged);
+  mergedDc.BitBlt(0, 0, 7, 5, sourceDc, 0, 0, MERGEPAINT);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 7; ++x) {
+      ASSERT_EQ(mirrored.pixel(6 - x, 4 - y), source.pixel(x, y)) << x << "," << y;
+      const std::uint32_t expected =
+          0xFF000000u | ((~source.pixel(x, y) | mergedBefore.pixel(x, y)) & 0xFFFFFFu);
+      ASSERT_EQ(merged.pixel(x, y), expected) << x << "," << y;
+    }
+  }
+  // A copy that reaches past the source's edge leaves the uncovered pixels alone.
+  QImage partly = Filled(7, 5, RGB(1, 2, 3));
+  TImageDC partlyDc(&partly);
+  partlyDc.BitBlt(0, 0, 7, 5, sourceDc, 3, 0, SRCCOPY);
+  EXPECT_EQ(partly.pixel(0, 0), source.pixel(3, 0));
+  EXPECT_EQ(At(partly, 5, 0), RGB(1, 2, 3));
+}
+
 TEST(DeviceContextBlit, DibRowsAreBottomUp) {
   // A 2 x 3 24-bit DIB whose stored rows are red, green, blue from the bottom.
   TDib dib(2, 3, 1 << 24);

@@ -1,7 +1,9 @@
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "optics/pupils/tests/pupil_test_support.h"
+#include "optics/trace/trace_rules.h"
 
 namespace {
 
@@ -76,6 +78,63 @@ TEST_F(BatchTrace, LightPipesFallBackToTheSingleTrace) {
   ASSERT_EQ(system.ReadFile(ExamplePath("light_pipe.os"), 0), 1);
   ASSERT_NE(system.info.EnablePipe, 0);
   ExpectSameAsOneByOne(system, 1);
+}
+
+// The wavefront mode: each ray's path difference and transmission, and the eikonal record
+// the batch leaves, are those of tracing the rays one by one after the same reference ray.
+TEST_F(BatchTrace, WavefrontModeMatchesTheSingleTraceBitForBit) {
+  TOpticalSystem system;
+  BuildTriplet(system);
+  Ready(system);
+  // An absorbing glass and a finite image, so that the transmission and both ends of the
+  // path difference are at work.
+  system.surfaces.data[1]->general.Tau = 0.01;
+  for (int mode : {kTraceWavefront, kTraceWavefrontGlobal}) {
+    for (int drawAll : {0, 1}) {
+      SCOPED_TRACE(::testing::Message() << "mode " << mode << " draw all " << drawAll);
+      system.info.DrawAllRays = drawAll;
+      const std::vector<TCurrentRay> start = Rays(system);
+      system.SolveChiefRay(14.0, 0.0);
+      TCurrentRay chief = system.MakeRay(14.0, 0.0, 0.0, 0.0);
+      system.TraceRay(chief, kTraceReference, nullptr, 0);
+      std::vector<TCurrentRay> single = start;
+      std::vector<int> singleResults(start.size());
+      std::vector<TRayWavefront> singleWavefronts(start.size());
+      for (std::size_t r = 0; r < start.size(); ++r) {
+        singleResults[r] = system.TraceRay(single[r], mode, nullptr, 0);
+        singleWavefronts[r] = {system.eikonal.opticalPathDifference,
+                               system.eikonal.transmission};
+      }
+      const TEikonalInfo afterSingle = system.eikonal;
+      std::vector<TCurrentRay> batch = start;
+      std::vector<int> batchResults(start.size(), 99);
+      std::vector<TRayWavefront> batchWavefronts(start.size());
+      system.TraceRays(batch.data(), static_cast<int>(batch.size()), mode, batchResults.data(),
+                       batchWavefronts.data());
+      int passed = 0;
+      for (std::size_t r = 0; r < start.size(); ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(batchResults[r], singleResults[r]);
+        EXPECT_EQ(std::memcmp(&batch[r], &single[r], sizeof(TCurrentRay)), 0);
+        EXPECT_EQ(std::memcmp(&batchWavefronts[r], &singleWavefronts[r], sizeof(TRayWavefront)),
+                  0);
+        passed += batchResults[r] == 1 ? 1 : 0;
+      }
+      EXPECT_GT(passed, 0);
+      EXPECT_EQ(system.eikonal.opticalPathDifference, afterSingle.opticalPathDifference);
+      EXPECT_EQ(system.eikonal.transmission, afterSingle.transmission);
+      EXPECT_EQ(system.eikonal.begun, afterSingle.begun);
+      // Some rays really carry a path difference and an absorption.
+      bool aberrated = false, absorbed = false;
+      for (std::size_t r = 0; r < start.size(); ++r) {
+        if (batchResults[r] != 1) continue;
+        aberrated = aberrated || std::fabs(batchWavefronts[r].opticalPathDifference) > 1e-6;
+        absorbed = absorbed || batchWavefronts[r].transmission < 1.0;
+      }
+      EXPECT_TRUE(aberrated);
+      EXPECT_TRUE(absorbed);
+    }
+  }
 }
 
 TEST_F(BatchTrace, EmptyBatchesDoNothing) {

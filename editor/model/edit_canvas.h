@@ -1,0 +1,13 @@
+#pragma once
+// What the edited system needs of the surface it is drawn on: where a world point (mm; x
+// along the optical axis, y across it) lands in device pixels. The drawing canvas of the
+// editor's window implements it; tests use a plain scale.
+
+#include "platform/core/types.h"
+
+class TEditCanvas {
+ public:
+  virtual ~TEditCanvas() = default;
+  // Device point (pixels, scroll offset included) of the world point (x, y).
+  virtual POINT WorldToDevice(double x, double y) const = 0;
+};

@@ -1,0 +1,21 @@
+area_sources(EDITOR_MODEL
+  diffraction_sampling.cpp
+  edit_path.cpp
+  edit_surface.cpp
+  element_grouping.cpp
+  optical_element.cpp
+  options_image.cpp
+  system_image.cpp
+  system_image_analysis.cpp
+  system_image_configurations.cpp
+  system_image_file.cpp
+  system_image_undo.cpp)
+area_tests(EDITOR_MODEL
+  tests/analysis_services_test.cpp
+  tests/configurations_test.cpp
+  tests/diffraction_sampling_test.cpp
+  tests/elements_test.cpp
+  tests/optical_element_test.cpp
+  tests/selection_test.cpp
+  tests/system_image_file_test.cpp
+  tests/undo_ring_test.cpp)

@@ -1,0 +1,92 @@
+#include "editor/model/diffraction_sampling.h"
+#include "editor/model/tests/editor_test_support.h"
+
+namespace {
+
+// Results are a mantissa times a power of ten: a few units in the last place.
+constexpr double kRoundOff = 1e-14;
+// The interval is taken from the exit pupil (diameter 40 at 100 from the focus) rather
+// than from the marginal ray of the paraboloid (which meets it 101 from the focus): the
+// two apertures differ by 1 %.
+constexpr double kApertureModel = 0.02;
+
+TEST(RoundSignificant, PicksTheNearestRoundMantissaAndTheNextOne) {
+  struct TCase {
+    double value, first, second;
+  };
+  const TCase cases[] = {
+      {1.25, 1.0, 1.5},       // a tie goes to the first
+      {0.9, 0.8, 1.0},        // past 8 the next is 10
+      {3.0, 2.5, 4.0},        //
+      {3.25, 2.5, 4.0},       // a tie between 2.5 and 4.0
+      {0.0032, 0.0025, 0.004},
+      {470.0, 500.0, 800.0},
+      {7.0, 8.0, 10.0},
+  };
+  for (const TCase &c : cases) {
+    double first = 0.0, second = 0.0;
+    RoundSignificant(c.value, first, second);
+    EXPECT_APPROX(first, c.first, kRoundOff) << c.value;
+    EXPECT_APPROX(second, c.second, kRoundOff) << c.value;
+  }
+  double first = 1.0, second = 1.0;
+  RoundSignificant(0.0, first, second);
+  EXPECT_EQ(first, 0.0);
+  RoundSignificant(-2.0, first, second);
+  EXPECT_EQ(second, -2.0);
+}
+
+using DiffractionSamplingTest = EditorTest;
+
+TEST_F(DiffractionSamplingTest, APerfectMirrorIsSampledAtTheDiffractionInterval) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  const double ownDiscrete = mirror.info.Discrete;
+  double discrete = 0.0;
+  int difrac = 0;
+  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac, 0), 1);
+  EXPECT_EQ(difrac, 1);
+  // 0.5 lambda / NA in mm, NA = 20 / 101 for the marginal ray of the paraboloid.
+  const double lambdaMm = 0.5875618e-3;
+  EXPECT_APPROX(discrete, 0.5 * lambdaMm / (20.0 / 101.0), kApertureModel);
+  EXPECT_EQ(mirror.info.Discrete, ownDiscrete);
+}
+
+TEST_F(DiffractionSamplingTest, AnAberratedSpotIsSampledGeometrically) {
+  // The singlet at full aperture and 20 degrees off axis: a spot far wider than the
+  // diffraction interval.
+  TSystemImage singlet;
+  Open(singlet, "singlet.os");
+  ASSERT_TRUE(singlet.info.AlfaM.Allocate(1, 1));
+  singlet.info.AlfaM.data[0] = 10.0;
+  singlet.info.Dentr = 24.0;
+  double discrete = 0.0;
+  int difrac = 1;
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac, 0), 1);
+  EXPECT_EQ(difrac, 0);
+  // NA of f/2: the diffraction interval is about 0.5 lambda / 0.25 = 1.2 micrometres.
+  EXPECT_GT(discrete, 4.0 * 0.0012);
+}
+
+TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  double discrete = 0.1;
+  int difrac = 0;
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 0, discrete, difrac), 0);
+  EXPECT_EQ(BoxCount(), 0u);
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 1);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
+  EXPECT_EQ(difrac, 1);
+  // 1.5 um rounds to the round step 1.5 um.
+  EXPECT_APPROX(discrete, 0.0015, kRoundOff);
+  discrete = 1e-5;
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 0);
+  EXPECT_EQ(Boxes().boxes[1].text.rfind("Parameter Discrete=1e-05 is too small.", 0), 0u);
+  EXPECT_EQ(discrete, 1e-5);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#pragma once
+// The rules of the sequential trace that the one-ray trace (TraceRay) and the batch trace
+// (TraceRays) share, so that both give every ray the same fate: which status ends a ray and
+// which one is drawn on, the first failure, the wavefront's path and transmission sums, the
+// final optical path difference and the ray's result.
+
+#include <cmath>
+
+#include "optics/interaction/interaction_types.h"
+#include "optics/model/eikonal_info.h"
+#include "optics/model/general_parameters.h"
+#include "optics/model/ray.h"
+
+// The trace modes of TraceRay and TraceRays (plain ints, as callers and files pass them).
+// A positive mode leaves the ray in the last surface's frame; its negative is the same
+// trace leaving the ray in global coordinates.
+constexpr int kTracePlain = 1;      // a ray and its status
+constexpr int kTraceReference = 2;  // the reference ray of a wavefront: its segment paths kept
+constexpr int kTraceWavefront = 3;  // a ray against the reference: path difference, transmission
+constexpr int kTracePlainGlobal = -kTracePlain;
+constexpr int kTraceReferenceGlobal = -kTraceReference;
+constexpr int kTraceWavefrontGlobal = -kTraceWavefront;
+
+// The running state of one ray through the surfaces.
+struct TRayProgress {
+  int allPassed = 1;
+  int rc = kRayPassed;
+  int lastVisited = -1;
+  int drawAll = 0;
+  int savedThrough = 0;
+  double startTerm = 0.0;  // the wavefront's path before the first surface
+  double pathSum = 0.0;
+  double transmission = 1.0;
+};
+
+// Starts a ray: the system's DrawAllRays (or light pipes) lends the ray its trace-through
+// flag, and a ray that has the flag draws all for its own trace. objectFinite selects the
+// wavefront's starting term (the ray's projection on its direction for an object at
+// infinity).
+inline void BeginRay(TRayProgress &progress, TCurrentRay &ray, int drawAllRays, int enablePipe,
+                     int objectFinite) {
+  progress = TRayProgress();
+  progress.savedThrough = ray.traceThrough;
+  if (!ray.traceThrough) {
+    if (enablePipe || drawAllRays) ray.traceThrough = 1;
+    progress.drawAll = drawAllRays ? 1 : 0;
+  } else {
+    progress.drawAll = 1;
+  }
+  progress.startTerm =
+      objectFinite == 0 ? ray.x * ray.L + ray.y * ray.M + ray.z * ray.N : 0.0;
+  progress.pathSum = progress.startTerm;
+}
+
+// What becomes of a ray after one surface's interaction returned rc.
+enum TSurfaceFate : int {
+  kFateStop = 0,    // the ray ends here (rc says how), not recorded
+  kFateRecord = 1,  // the ray's hit is recorded; it goes on when rc is then kRayPassed
+  kFateWall = 2,    // the ray left through the side of a light pipe: follow the wall
+};
+
+// Notes rc in the ray's progress (its first failure, whether every surface passed) and
+// decides its fate; rc becomes kRayPassed where drawing all rays carries the ray on.
+inline TSurfaceFate JudgeSurface(TRayProgress &progress, TCurrentRay &ray, int &rc, int surface,
+                                 int enablePipe, bool walled) {
+  progress.allPassed = progress.allPassed != 0 && rc == kRayPassed ? 1 : 0;
+  if (ray.firstFailure == 0 && rc != kRayPassed)
+    ray.firstFailure = rc == kRayObscured ? -surface : surface;
+  if (rc == kRayPassed || (!enablePipe && (rc == kRayOutsideAperture || rc == kRayObscured))) {
+    if (progress.drawAll) rc = kRayPassed;
+    return kFateRecord;
+  }
+  if (!walled) {
+    // With light pipes off a wall still decides: a ray that fails otherwise than at an
+    // aperture is not drawn on past a walled surface.
+    if (rc == kRayMissedSurface || !progress.drawAll) return kFateStop;
+    if (rc != 0) rc = kRayPassed;
+    return kFateRecord;
+  }
+  if (enablePipe &&
+      (rc == kRayOutsideAperture || rc == kRayTotalReflection || rc == kRayMissedSurface))
+    return kFateWall;
+  return kFateStop;
+}
+
+// The wavefront's sums after a surface the ray passed: the optical path measured against
+// the reference ray's segment, and the transmission (mirror reflectance, or decadic
+// absorption along the segment).
+inline void AddWavefrontSegment(TRayProgress &progress, const TGeneralParameters &g,
+                                double pathLength, double reference) {
+  const double sense = reference >= 0.0 ? 1.0 : -1.0;
+  progress.pathSum += (pathLength - reference) * sense * std::fabs(g.nBefore);
+  if (g.nAfter / g.nBefore >= 0.0) {
+    if (g.Tau != 0.0) progress.transmission *= std::pow(10.0, -std::fabs(pathLength * g.Tau));
+  } else {
+    progress.transmission *= g.Tau;
+  }
+}
+
+// The optical path difference of a wavefront ray at its end against the reference ray;
+// imageIndex is the index after the last surface the ray reached.
+inline double WavefrontDifference(const TEikonalInfo &eikonal, const TCurrentRay &ray,
+                                  double pathSum, int imageFinite, double imageIndex) {
+  const double dx = ray.x - eikonal.referenceEnd[2];
+  const double dy = ray.y - eikonal.referenceEnd[0];
+  const double dz = ray.z - eikonal.referenceEnd[1];
+  const double *d0 = eikonal.referenceDirection;
+  double t = 0.0;
+  if (imageFinite == 0) {
+    const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
+    if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
+  } else {
+    t = dx * ray.L + dy * ray.M + dz * ray.N;
+  }
+  // The step to the reference runs in the image space: an optical length like the rest.
+  return pathSum - imageIndex * t - eikonal.referenceStart;
+}
+
+// The ray's result: 1 when it passed everything, or when it is drawn through and its last
+// surface let it on; else 0 or the status of its end. Restores its trace-through flag.
+inline int FinishRay(const TRayProgress &progress, TCurrentRay &ray, int drawAllRays) {
+  ray.traceThrough = progress.savedThrough;
+  if ((drawAllRays || ray.traceThrough) && progress.rc == kRayPassed) return 1;
+  return progress.allPassed;
+}

@@ -1,0 +1,271 @@
+// The merit-function file: one section per configuration, "[Functions]" for the first and
+// "[Functions c]" for configuration c, holding the beam-0 targets and weights (one pair per
+// kind), the options, and one record per beam.
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "foundation/textfiles/read_nf.h"
+#include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_format.h"
+#include "optimization/merit/optimization_functions.h"
+#include "optimization/system/configured_system.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+constexpr char kMessageCaption[] = "Merit functions";
+// With Unit 1 the beams are held in degrees and filed in arc minutes.
+constexpr int kArcMinuteUnit = 1;
+constexpr double kArcMinutesPerDegree = 60.0;
+
+std::string Number(double value) { return FormatNumber(value); }
+
+// The text of a held value filed in arc minutes that reads back, divided by 60, as exactly
+// the held value.
+std::string ArcMinutes(double degrees) {
+  const double filed = WritableNumber(degrees * kArcMinutesPerDegree, [degrees](double candidate) {
+    return candidate / kArcMinutesPerDegree == degrees;
+  });
+  return Number(filed);
+}
+
+const TFunctionDescription &First(const Mem<TFunctionDescription> &table) {
+  static const TFunctionDescription none;
+  return table.data != nullptr && table.cols * table.rows > 0 ? table.data[0] : none;
+}
+
+void WritePair(std::FILE *out, const char *key, const TFunctionDescription &d, const char *end) {
+  std::fprintf(out, "%s_R=%s; %s_W=%s%s", key, Number(d.Target).c_str(), key, Number(d.Weight).c_str(), end);
+}
+
+void SetAll(Mem<TFunctionDescription> &table, double target, double weight) {
+  for (int k = 0; table.data != nullptr && k < table.cols * table.rows; ++k) {
+    table.data[k].Target = target;
+    table.data[k].Weight = weight;
+  }
+}
+
+// A table of n x rows cells, each with the target and weight.
+void Fill(Mem<TFunctionDescription> &table, int n, int rows, double target, double weight) {
+  if (!table.Allocate(n, rows)) return;
+  SetAll(table, target, weight);
+}
+
+}  // namespace
+
+// The per-kind targets and weights while a file is read: a key missing from a section
+// keeps the value the section before gave it.
+struct TOptimizationFunctions::TWorkingTargets {
+  TFunctionDescription focus;
+  TFunctionDescription magnification;
+  TFunctionDescription sfs;
+  TFunctionDescription length;
+  TFunctionDescription distor;
+  TFunctionDescription strehl{1.0, 0.0, 0.0};
+};
+
+std::string TOptimizationFunctions::SectionName(int c) {
+  return c == 0 ? std::string("[Functions]") : "[Functions " + std::to_string(c) + "]";
+}
+
+int TOptimizationFunctions::Write(const std::string &fileName) {
+  if (system == nullptr) return 0;
+  const int configurations = std::min(system->ConfigurationCount(), records.cols);
+  TRead1NF file;
+  std::FILE *out = file.Open(fileName, 1);
+  if (out == nullptr) return 0;
+  for (int c = 0; c < configurations; ++c) {
+    const TFunctionsParameters &r = *Record(c, 0);
+    file.SelectSection(SectionName(c));
+    WritePair(out, "Focus", First(r.Focus), "\n");
+    WritePair(out, "Magnification", First(r.Magnification), "\n");
+    WritePair(out, "LengthOfSystem", First(r.LengthOfSystem), "\n");
+    WritePair(out, "Sfs", First(r.Sfs), "\n");
+    WritePair(out, "AberT", First(r.AberT), "\n");
+    WritePair(out, "AberW", First(r.AberW), "\n\n");
+    WritePair(out, "Distor", First(r.Distor), "\n");
+    WritePair(out, "Strehl", First(r.Strehl), "\n");
+    std::fprintf(out, "Narciss_W=%s; ScannerSurface=%d\n\n", Number(r.Narciss.Weight).c_str(), r.ScannerSurface);
+    std::fprintf(out, "NrayInBeam=%d\n", r.NrayInBeam);
+    if (c == 0) {
+      std::fprintf(out, "EnableSagittalRays=%d\n", EnableSagittalRays);
+      std::fprintf(out, "ShowEachStep=%d\n", ShowEachStep);
+      std::fprintf(out, "PolychromeOptimization=%d\n", PolychromeOptimization);
+      std::fprintf(out, "SettingImageSurfaceType=%d\n\n", SettingImageSurfaceType);
+    }
+    std::fprintf(out, "Unit=%d\n", r.Unit);
+    // Trailing beams on the axis are not filed; beam 0 always is.
+    int beams = 1;
+    for (int b = 0; b < records.rows; ++b) {
+      const TFunctionsParameters &beam = *Record(c, b);
+      if (beam.Ybeam != 0.0 || beam.Zbeam != 0.0) beams = b + 1;
+    }
+    if (beams > kMaxBeamsInFile) {
+      MessageBox(nullptr,
+                 "Configuration " + std::to_string(c + 1) + " has " + std::to_string(beams) +
+                     " beams; the merit-function file keeps the first " + std::to_string(kMaxBeamsInFile) + ".",
+                 kMessageCaption, MB_OK | MB_ICONWARNING);
+      beams = kMaxBeamsInFile;
+    }
+    const bool arcMinutes = r.Unit == kArcMinuteUnit;
+    for (int b = 0; b < beams; ++b) {
+      const TFunctionsParameters &beam = *Record(c, b);
+      const std::string y = arcMinutes ? ArcMinutes(beam.Ybeam) : Number(beam.Ybeam);
+      const std::string z = arcMinutes ? ArcMinutes(beam.Zbeam) : Number(beam.Zbeam);
+      std::fprintf(out, "{ Ybeam=%s; Zbeam=%s; Wbeam=%s }\n", y.c_str(), z.c_str(), Number(beam.Wbeam).c_str());
+    }
+    std::fprintf(out, "\n");
+    file.Reset();
+  }
+  file.PrepareTemp();
+  return file.Close();
+}
+
+void TOptimizationFunctions::ApplyMissingSectionDefaults(int c, TWorkingTargets &working) {
+  if (system != nullptr) {
+    const TOpticalSystem &s = system->System();
+    working.focus.Target = s.info.focalLength;
+    working.magnification.Target = s.info.magnification;
+    working.sfs.Target = s.info.backFocalDistance;
+    working.length.Target = s.TrackLength();
+  }
+  working.focus.Weight = 1.0;
+  working.sfs.Weight = 0.0;
+  working.strehl.Target = 1.0;
+  working.strehl.Weight = 0.0;
+  const int n = WavelengthCount();
+  for (int b = 0; b < records.rows; ++b) {
+    TFunctionsParameters &r = *Record(c, b);
+    // Sized first, so that every ray of the fan gets its weight.
+    FitRecord(r, n);
+    r.Narciss.Weight = 0.0;
+    r.ScannerSurface = 0;
+    SetAll(r.Focus, working.focus.Target, working.focus.Weight);
+    SetAll(r.Strehl, working.strehl.Target, working.strehl.Weight);
+    SetAll(r.Magnification, working.magnification.Target, working.magnification.Weight);
+    SetAll(r.Sfs, working.sfs.Target, working.sfs.Weight);
+    SetAll(r.LengthOfSystem, working.length.Target, working.length.Weight);
+    r.Distor.Zero();
+    SetAll(r.AberT, 0.0, 1.0);
+    r.AberTSag.Zero();
+    r.AberW.Zero();
+    r.AberWSag.Zero();
+  }
+}
+
+void TOptimizationFunctions::ApplySection(int c, const TWorkingTargets &working, const double aberT[2],
+                                          const double aberW[2]) {
+  TFunctionsParameters &r = *Record(c, 0);
+  const int n = WavelengthCount();
+  r.NrayInBeam = std::clamp(r.NrayInBeam, TFunctionsParameters::kMinRaysInBeam, kMaxRaysInBeam);
+  Fill(r.Focus, n, 1, working.focus.Target, working.focus.Weight);
+  Fill(r.Magnification, n, 1, working.magnification.Target, working.magnification.Weight);
+  Fill(r.Sfs, n, 1, working.sfs.Target, working.sfs.Weight);
+  Fill(r.LengthOfSystem, n, 1, working.length.Target, working.length.Weight);
+  Fill(r.Distor, n, 1, working.distor.Target, working.distor.Weight);
+  Fill(r.Strehl, n, 1, working.strehl.Target, working.strehl.Weight);
+  Fill(r.AberT, n, r.NrayInBeam, aberT[0], aberT[1]);
+  Fill(r.AberW, n, r.NrayInBeam, aberW[0], aberW[1]);
+  if (EnableSagittalRays != 0) {
+    r.AberTSag = r.AberT;
+    r.AberWSag = r.AberW;
+  } else {
+    Fill(r.AberTSag, n, r.NrayInBeam, 0.0, 0.0);
+    Fill(r.AberWSag, n, r.NrayInBeam, 0.0, 0.0);
+  }
+}
+
+void TOptimizationFunctions::ClearBeams(int c, int first, int last) {
+  const TFunctionsParameters *origin = Record(c, 0);
+  if (origin == nullptr) return;
+  for (int b = std::max(first, 1); b <= last; ++b) {
+    TFunctionsParameters &r = *Record(c, b);
+    r = *origin;
+    r.Ybeam = 0.0;
+    r.Zbeam = 0.0;
+    r.Wbeam = 0.0;
+    r.Distor.Zero();
+  }
+}
+
+int TOptimizationFunctions::Read(const std::string &fileName) {
+  const int configurations = records.cols;
+  TRead1NF file;
+  int found = file.Open(fileName, 0) != nullptr ? 1 : 0;
+  TWorkingTargets working;
+  // The beams each configuration keeps as its own: a section fixes its configuration's
+  // count only, so editing one configuration's beams never cuts another's.
+  std::vector<int> ownBeams(static_cast<std::size_t>(std::max(configurations, 0)), records.rows);
+  for (int c = 0; c < configurations; ++c) {
+    double y[kMaxBeamsInFile] = {};
+    double z[kMaxBeamsInFile] = {};
+    double w[kMaxBeamsInFile] = {};
+    if (found != 0) found = file.ReadSection(SectionName(c));
+    if (found == 0) {
+      ApplyMissingSectionDefaults(c, working);
+      ownBeams[static_cast<std::size_t>(c)] = records.rows;
+      continue;
+    }
+    double aberT[2] = {0.0, 0.0};
+    double aberW[2] = {0.0, 0.0};
+    TFunctionsParameters *first = Record(c, 0);
+    file.AddDouble2("Focus_R", &working.focus.Target, "Focus_W", &working.focus.Weight);
+    file.AddDouble2("Magnification_R", &working.magnification.Target, "Magnification_W",
+                    &working.magnification.Weight);
+    file.AddDouble2("LengthOfSystem_R", &working.length.Target, "LengthOfSystem_W", &working.length.Weight);
+    file.AddDouble2("Sfs_R", &working.sfs.Target, "Sfs_W", &working.sfs.Weight);
+    file.AddDouble2("AberT_R", &aberT[0], "AberT_W", &aberT[1]);
+    file.AddDouble2("AberW_R", &aberW[0], "AberW_W", &aberW[1]);
+    file.AddDouble2("Distor_R", &working.distor.Target, "Distor_W", &working.distor.Weight);
+    file.AddDouble2("Strehl_R", &working.strehl.Target, "Strehl_W", &working.strehl.Weight);
+    file.AddDouble("Narciss_W", &first->Narciss.Weight);
+    file.AddInt4("ScannerSurface", &first->ScannerSurface, "NrayInBeam", &first->NrayInBeam, "Unit", &first->Unit,
+                 "ShowEachStep", &ShowEachStep);
+    file.AddInt3("PolychromeOptimization", &PolychromeOptimization, "EnableSagittalRays", &EnableSagittalRays,
+                 "SettingImageSurfaceType", &SettingImageSurfaceType);
+    file.AddDouble3("Ybeam", y, "Zbeam", z, "Wbeam", w, kMaxBeamsInFile);
+    file.ClearFaults();
+    file.ParseSection(0);
+    if ((file.Faults() & kReadNFIndexOutOfRange) != 0) {
+      MessageBox(nullptr,
+                 "Section " + SectionName(c) + " of " + fileName + " lists more than " +
+                     std::to_string(kMaxBeamsInFile) + " beams; the first " + std::to_string(kMaxBeamsInFile) +
+                     " are read.",
+                 kMessageCaption, MB_OK | MB_ICONWARNING);
+    }
+    ApplySection(c, working, aberT, aberW);
+
+    if (first->Unit == kArcMinuteUnit) {
+      for (int b = 0; b < kMaxBeamsInFile; ++b) {
+        y[b] /= kArcMinutesPerDegree;
+        z[b] /= kArcMinutesPerDegree;
+      }
+    }
+    int beams = 1;
+    for (int b = 0; b < kMaxBeamsInFile; ++b)
+      if (y[b] != 0.0 || z[b] != 0.0) beams = b + 1;
+    if (records.rows < beams) records.Resize(configurations, beams);
+    beams = std::min(beams, records.rows);
+    first = Record(c, 0);
+    for (int b = 0; b < beams; ++b) {
+      TFunctionsParameters &r = *Record(c, b);
+      if (b > 0) r = *first;
+      r.Ybeam = y[b];
+      r.Zbeam = z[b];
+      r.Wbeam = w[b];
+    }
+    ownBeams[static_cast<std::size_t>(c)] = beams;
+  }
+  file.Close();
+
+  if (configurations > 0) {
+    const int rows = std::max(1, *std::max_element(ownBeams.begin(), ownBeams.end()));
+    if (rows < records.rows) records.Resize(configurations, rows);
+    for (int c = 0; c < configurations; ++c) ClearBeams(c, ownBeams[static_cast<std::size_t>(c)], records.rows - 1);
+  }
+  SetConfigurations();
+  return found;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// TOptimizationFunctions: the merit function of the optimizer. For every configuration
+// (column) and beam (row) a TFunctionsParameters record keeps a target and a weight per
+// kind of function and wavelength; the functions whose weight is not 0 are laid out as one
+// flat index, the function values the engine drives towards their targets. Its text form
+// is the merit-function file ("[Functions]", "[Functions 1]", ... sections).
+
+#include <string>
+
+#include "foundation/containers/mem.h"
+#include "foundation/containers/points.h"
+#include "optimization/merit/functions_parameters.h"
+#include "optimization/merit/optimization_fault.h"
+
+class TConfiguredSystem;
+
+// Kinds of merit function (TIndexOfFunction::Kind).
+enum TFunctionKind : int {
+  kFunctionNone = -1,
+  kFunctionFocus = 0,           // focal length; beam 0, one per wavelength
+  kFunctionSfs = 1,             // back focal length; beam 0
+  kFunctionAberT = 2,           // transverse aberration of each meridional ray
+  kFunctionAberTSag = 3,        // the same, sagittal fan (only with sagittal rays)
+  kFunctionAberW = 4,           // wave aberration of each meridional ray
+  kFunctionAberWSag = 5,        // the same, sagittal fan
+  kFunctionDistor = 6,          // |distortion| of the chief ray, per cent; every beam
+  kFunctionNarciss = 7,         // narcissus term; beam 0, one
+  kFunctionLengthOfSystem = 8,  // sum of the vertex distances; beam 0
+  kFunctionMagnification = 9,   // beam 0
+  kFunctionStrehl = 10,         // beam 0
+};
+
+// How the evaluation places the image surface (SettingImageSurfaceType).
+enum TImageSurfaceSetting : int {
+  kImageSurfaceStays = 0,
+  kImageSurfaceAtBackFocus = 1,
+  kImageSurfaceAtBestFocus = 2,
+};
+
+class TOptimizationFunctions {
+ public:
+  // Beam records one section of the file holds.
+  static constexpr int kMaxBeamsInFile = 20;
+  // Rays per fan are held between these: fewer than 3 give no aberration curve, and a
+  // file's count must not ask for tables beyond reason.
+  static constexpr int kMaxRaysInBeam = 1000;
+
+  TOptimizationFunctions() = default;
+  TOptimizationFunctions(const TOptimizationFunctions &) = delete;
+  TOptimizationFunctions &operator=(const TOptimizationFunctions &) = delete;
+  ~TOptimizationFunctions() = default;
+
+  // Builds the records for a system: one column per configuration, one row per beam, the
+  // beam-0 targets from the prepared system with every weight 0. Holding the same system
+  // already changes nothing. The index is built by the Read that follows.
+  void Rebuild(TConfiguredSystem *owner);
+  TConfiguredSystem *System() const { return system; }
+  // Fits the records to the configurations, the wavelength count and each record's ray
+  // count, copies entry 0 across the wavelengths and rays, and rebuilds the index.
+  void SetConfigurations();
+  void SetPolychrome(int flag);
+  // The flat list of weighted functions in their fixed order; resets the fault record.
+  void BuildIndex();
+
+  int Count() const { return index.cols * index.rows; }
+  // Function i of the index: its last value, target and weight (kinds 2 to 5 multiplied
+  // by the beam's Wbeam); 0 for an i or an entry that names no record.
+  double Value(int i) const;
+  double Target(int i) const;
+  double Weight(int i) const;
+  // The entry's description, or null when it names no existing cell.
+  const TFunctionDescription *Describe(int i) const;
+  TFunctionDescription *Describe(int i);
+
+  // The merit-function file. Read answers 1 when the file opened and every configuration
+  // found its section; whatever it answers, the records are complete afterwards (defaults
+  // where sections are missing) and the index is rebuilt. Write answers 1 when the file
+  // was written; every other section of the file stays as it was.
+  int Read(const std::string &fileName);
+  int Write(const std::string &fileName);
+
+  // Makes the configuration current at the start of the run current again and redraws the
+  // views.
+  void RestoreSystem();
+
+  // Record of configuration c, beam r; null outside the table.
+  TFunctionsParameters *Record(int c, int r);
+  const TFunctionsParameters *Record(int c, int r) const;
+  int Configurations() const { return records.cols; }
+  int Beams() const { return records.rows; }
+  // 1, or the number of wavelengths of the system when PolychromeOptimization is set.
+  int WavelengthCount() const;
+
+  int PolychromeOptimization = 0;
+  Mem<TFunctionsParameters> records;  // columns: configurations; rows: beams
+  Mem<TIndexOfFunction> index;        // one entry per weighted function
+  Mem<DPOINT3> footprint;             // per surface: largest |x|, |y|, |z| of the fan hits
+  int ShowEachStep = 1;
+  int RefreshViews = 0;
+  int EnableSagittalRays = 0;
+  int SettingImageSurfaceType = kImageSurfaceStays;
+  int RunStartConfiguration = 0;  // the configuration RestoreSystem makes current
+  TOptimizationFault fault;
+
+ private:
+  struct TWorkingTargets;
+
+  // n wavelength columns in every table and NrayInBeam (held to 3 .. kMaxRaysInBeam) rows
+  // in the ray tables, keeping what overlaps; entry 0 copied across the wavelengths.
+  static void FitRecord(TFunctionsParameters &r, int n);
+  // Calls visit(entry) for every weighted function in index order.
+  template <class Visit>
+  void VisitWeighted(Visit visit) const;
+  // The section of configuration c: "[Functions]" or "[Functions c]".
+  static std::string SectionName(int c);
+  // Defaults for configuration c when its section is missing (see Read).
+  void ApplyMissingSectionDefaults(int c, TWorkingTargets &working);
+  // Record (c, 0) after its section was parsed: n entries of every per-wavelength table
+  // from the working targets, the ray tables from the section's aberration pairs.
+  void ApplySection(int c, const TWorkingTargets &working, const double aberT[2], const double aberW[2]);
+  // Makes rows first..last of configuration c beams that take no part: copies of its
+  // beam-0 record on the axis with weight 0 and no distortion function.
+  void ClearBeams(int c, int first, int last);
+
+  TConfiguredSystem *system = nullptr;
+};

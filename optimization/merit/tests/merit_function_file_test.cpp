@@ -1,0 +1,305 @@
+// The merit-function file: exact round trips, the sections it leaves alone, the beam and
+// carried-over target rules, defaults for missing sections and the 20-beam limit.
+
+#include "optimization/merit/optimization_functions.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "optics/model/optical_system.h"
+#include "optimization/system/tests/configuration_snapshots.h"
+#include "platform/core/recording_providers.h"
+
+namespace {
+
+std::string ReadText(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+int CountOf(const std::string &text, const std::string &part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// A system of two configurations (beams from its field list) with focal data set by hand,
+// a scratch directory and recorded message boxes.
+class MeritFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scratch_ = std::filesystem::temp_directory_path() /
+               ("merit_file_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(scratch_);
+    for (double x : {0.0, 10.0, 60.0}) system_.AddSurface(new TSurface(x, 0.0, 0.0));
+    system_.info.Unit = 0;
+    system_.info.Nray = 5;
+    SetFields({0.0, 2.0});
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+  std::string Scratch(const std::string &name) const { return (scratch_ / name).string(); }
+  void SetFields(const std::vector<double> &fields) {
+    system_.info.AlfaM.Allocate(static_cast<int>(fields.size()), 1);
+    for (std::size_t k = 0; k < fields.size(); ++k) system_.info.AlfaM.data[k] = fields[k];
+  }
+  // A set built for the system with the given number of configurations.
+  void Build(TOptimizationFunctions &set, int configurations) {
+    configurations_.push_back(std::make_unique<TConfigurationSnapshots>(system_, configurations));
+    set.Rebuild(configurations_.back().get());
+    // The prepared focal data of a system without glass are not what these tests read.
+    system_.info.focalLength = 48.5;
+    system_.info.magnification = -0.25;
+    system_.info.backFocalDistance = 45.0;
+    boxes_.boxes.clear();
+  }
+
+  TRecordingMessageBoxProvider boxes_;
+  TOpticalSystem system_;
+  std::vector<std::unique_ptr<TConfigurationSnapshots>> configurations_;
+  std::filesystem::path scratch_;
+};
+
+void ExpectSameFiledContent(const TOptimizationFunctions &a, const TOptimizationFunctions &b) {
+  ASSERT_EQ(a.Configurations(), b.Configurations());
+  ASSERT_EQ(a.Beams(), b.Beams());
+  EXPECT_EQ(a.EnableSagittalRays, b.EnableSagittalRays);
+  EXPECT_EQ(a.ShowEachStep, b.ShowEachStep);
+  EXPECT_EQ(a.PolychromeOptimization, b.PolychromeOptimization);
+  EXPECT_EQ(a.SettingImageSurfaceType, b.SettingImageSurfaceType);
+  for (int c = 0; c < a.Configurations(); ++c) {
+    for (int r = 0; r < a.Beams(); ++r) {
+      SCOPED_TRACE(testing::Message() << "configuration " << c << " beam " << r);
+      const TFunctionsParameters &x = *a.Record(c, r);
+      const TFunctionsParameters &y = *b.Record(c, r);
+      EXPECT_EQ(x.Ybeam, y.Ybeam);
+      EXPECT_EQ(x.Zbeam, y.Zbeam);
+      EXPECT_EQ(x.Wbeam, y.Wbeam);
+      EXPECT_EQ(x.Unit, y.Unit);
+      EXPECT_EQ(x.NrayInBeam, y.NrayInBeam);
+      EXPECT_EQ(x.ScannerSurface, y.ScannerSurface);
+      EXPECT_EQ(x.Narciss.Weight, y.Narciss.Weight);
+      for (auto table : {&TFunctionsParameters::Focus, &TFunctionsParameters::Magnification,
+                         &TFunctionsParameters::Sfs, &TFunctionsParameters::LengthOfSystem,
+                         &TFunctionsParameters::Distor, &TFunctionsParameters::Strehl,
+                         &TFunctionsParameters::AberT, &TFunctionsParameters::AberW}) {
+        ASSERT_EQ((x.*table).cols * (x.*table).rows, (y.*table).cols * (y.*table).rows);
+        for (int k = 0; k < (x.*table).cols * (x.*table).rows; ++k) {
+          EXPECT_EQ((x.*table).data[k].Target, (y.*table).data[k].Target) << k;
+          EXPECT_EQ((x.*table).data[k].Weight, (y.*table).data[k].Weight) << k;
+        }
+      }
+    }
+  }
+}
+
+// Sets the filed targets and weights of configuration c to numbers that six digits do
+// not hold.
+void SetOddTargets(TOptimizationFunctions &set, int c, double base) {
+  TFunctionsParameters &r = *set.Record(c, 0);
+  r.Focus.data[0] = TFunctionDescription{base + 1.0 / 3.0, 0.1 + 0.2, 0.0};
+  r.Magnification.data[0] = TFunctionDescription{-base / 7.0, 1e-17, 0.0};
+  r.Sfs.data[0] = TFunctionDescription{base * 1.000000001, 2.0, 0.0};
+  r.LengthOfSystem.data[0] = TFunctionDescription{123.456789012345, 0.5, 0.0};
+  r.Distor.data[0] = TFunctionDescription{0.0, 3.0 / 11.0, 0.0};
+  r.Strehl.data[0] = TFunctionDescription{0.9, 4.0, 0.0};
+  r.Narciss.Weight = 2.0 / 3.0;
+  r.ScannerSurface = 2;
+  r.NrayInBeam = 9;
+  r.Unit = 1;
+  r.AberT.Resize(1, 9);
+  r.AberW.Resize(1, 9);
+  for (int j = 0; j < 9; ++j) {
+    r.AberT.data[j] = TFunctionDescription{1e-3 / 3.0, 5.0 / 3.0, 0.0};
+    r.AberW.data[j] = TFunctionDescription{0.0, 0.3, 0.0};
+  }
+  // The sagittal fans follow the meridional ones while sagittal rays are enabled.
+  r.AberTSag = r.AberT;
+  r.AberWSag = r.AberW;
+  // Every beam of a configuration shares the targets of its beam 0.
+  for (int b = 0; b < set.Beams(); ++b) {
+    TFunctionsParameters &beam = *set.Record(c, b);
+    if (b > 0) beam = r;
+    beam.Ybeam = b * (base + 1.0 / 7.0);
+    beam.Zbeam = b == 1 ? 1.0 / 3.0 : 0.0;
+    beam.Wbeam = 0.7;
+  }
+}
+
+}  // namespace
+
+TEST_F(MeritFileTest, WriteAndReadAgainGiveTheSameFunctionsExactly) {
+  TOptimizationFunctions set;
+  Build(set, 2);
+  set.EnableSagittalRays = 1;
+  set.SettingImageSurfaceType = kImageSurfaceAtBestFocus;
+  set.ShowEachStep = 0;
+  SetOddTargets(set, 0, 10.0);
+  SetOddTargets(set, 1, 20.0);
+  set.SetConfigurations();
+  const std::string path = Scratch("lens.fun");
+  // Other sections of the file, such as the parameters of the same default file, stay.
+  const std::string others = "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=1; Left=-1; Right=1; Type=\"R\" }\n\n";
+  WriteText(path, others);
+  ASSERT_EQ(set.Write(path), 1);
+  const std::string text = ReadText(path);
+  EXPECT_EQ(text.substr(0, others.size()), others);
+  EXPECT_EQ(CountOf(text, "[Functions]"), 1);
+  EXPECT_EQ(CountOf(text, "[Functions 1]"), 1);
+  EXPECT_EQ(CountOf(text, "EnableSagittalRays="), 1) << "the options are filed once, in the first section";
+
+  TOptimizationFunctions read;
+  Build(read, 2);
+  EXPECT_EQ(read.Read(path), 1);
+  ExpectSameFiledContent(set, read);
+  EXPECT_EQ(read.Count(), set.Count());
+
+  // Writing what was read gives the same file.
+  ASSERT_EQ(read.Write(path), 1);
+  EXPECT_EQ(ReadText(path), text);
+}
+
+TEST_F(MeritFileTest, TrailingBeamsOnTheAxisAreNotFiled) {
+  TOptimizationFunctions set;
+  SetFields({10.0, 0.0, 20.0, 0.0, 0.0});
+  Build(set, 1);
+  const std::string path = Scratch("beams.fun");
+  ASSERT_EQ(set.Write(path), 1);
+  EXPECT_EQ(CountOf(ReadText(path), "{ Ybeam="), 3);
+
+  // A section whose one beam lies on the axis gives that beam, with its weight.
+  WriteText(path, "[Functions]\nAberT_R=0; AberT_W=1\nUnit=0\n{ Ybeam=0; Zbeam=0; Wbeam=1 }\n");
+  TOptimizationFunctions read;
+  Build(read, 1);
+  EXPECT_EQ(read.Read(path), 1);
+  ASSERT_EQ(read.Beams(), 1);
+  EXPECT_EQ(read.Record(0, 0)->Ybeam, 0.0);
+  EXPECT_EQ(read.Record(0, 0)->Wbeam, 1.0);
+}
+
+TEST_F(MeritFileTest, ArcMinuteBeamsAreFiledTimesSixty) {
+  TOptimizationFunctions set;
+  SetFields({0.5, 0.25});
+  system_.info.Unit = 1;
+  Build(set, 1);
+  const std::string path = Scratch("minutes.fun");
+  ASSERT_EQ(set.Write(path), 1);
+  const std::string text = ReadText(path);
+  EXPECT_NE(text.find("{ Ybeam=30; Zbeam=0; Wbeam=1 }"), std::string::npos) << text;
+  EXPECT_NE(text.find("{ Ybeam=15; Zbeam=0; Wbeam=1 }"), std::string::npos) << text;
+  TOptimizationFunctions read;
+  Build(read, 1);
+  ASSERT_EQ(read.Read(path), 1);
+  EXPECT_EQ(read.Record(0, 0)->Ybeam, 0.5);
+  EXPECT_EQ(read.Record(0, 1)->Ybeam, 0.25);
+}
+
+TEST_F(MeritFileTest, TargetsMissingFromASectionCarryOverFromTheOneBefore) {
+  WriteText(Scratch("carry.fun"),
+            "[Functions]\nFocus_R=50; Focus_W=3\nUnit=0\n{ Ybeam=1; Zbeam=0; Wbeam=1 }\n\n"
+            "[Functions 1]\nFocus_R=60\nAberT_W=2\nUnit=0\n{ Ybeam=1; Zbeam=0 }\n\n");
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(Scratch("carry.fun")), 1);
+  EXPECT_EQ(set.Record(1, 0)->Focus.data[0].Weight, 3.0);
+  EXPECT_EQ(set.Record(1, 0)->Focus.data[0].Target, 60.0);
+  // The aberration pair starts afresh in every section.
+  EXPECT_EQ(set.Record(0, 0)->AberT.data[0].Weight, 0.0);
+  EXPECT_EQ(set.Record(1, 0)->AberT.data[0].Weight, 2.0);
+  // The beam of configuration 1 has no Wbeam: weight 0, so no ray functions of it.
+  EXPECT_EQ(set.Record(1, 0)->Wbeam, 0.0);
+  for (int i = 0; i < set.Count(); ++i) {
+    if (set.index.data[i].Configuration == 1) {
+      EXPECT_NE(set.index.data[i].Kind, kFunctionAberT) << i;
+    }
+  }
+}
+
+TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
+  const std::string path = Scratch("none.fun");
+  WriteText(path, "[Common]\nNumPar=0\n");
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(path), 0);
+  for (int c = 0; c < 2; ++c) {
+    const TFunctionsParameters &r = *set.Record(c, 0);
+    EXPECT_EQ(r.Focus.data[0].Target, 48.5);
+    EXPECT_EQ(r.Focus.data[0].Weight, 1.0);
+    for (int j = 0; j < r.AberT.rows; ++j) {
+      EXPECT_EQ(r.AberT.data[j].Target, 0.0);
+      EXPECT_EQ(r.AberT.data[j].Weight, 1.0);
+    }
+  }
+  // Focus of each configuration, AberT of every ray of every beam: nothing else.
+  for (int i = 0; i < set.Count(); ++i) {
+    const int kind = set.index.data[i].Kind;
+    EXPECT_TRUE(kind == kFunctionFocus || kind == kFunctionAberT) << i;
+  }
+  EXPECT_EQ(set.Count(), 2 * (1 + 2 * 5));
+  // A file that cannot be opened gives the same.
+  TOptimizationFunctions missing;
+  Build(missing, 2);
+  EXPECT_EQ(missing.Read(Scratch("absent.fun")), 0);
+  EXPECT_EQ(missing.Count(), set.Count());
+}
+
+TEST_F(MeritFileTest, EditingOneConfigurationsBeamsKeepsTheOthers) {
+  WriteText(Scratch("two.fun"),
+            "[Functions]\nAberT_W=1\nUnit=0\n{ Ybeam=0; Zbeam=0; Wbeam=1 }\n{ Ybeam=5; Zbeam=0; Wbeam=1 }\n"
+            "{ Ybeam=7; Zbeam=0; Wbeam=1 }\n\n"
+            "[Functions 1]\nAberT_W=1\nUnit=0\n{ Ybeam=0; Zbeam=0; Wbeam=1 }\n\n");
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(Scratch("two.fun")), 1);
+  ASSERT_EQ(set.Beams(), 3);
+  EXPECT_EQ(set.Record(0, 2)->Ybeam, 7.0);
+  EXPECT_EQ(set.Record(0, 2)->Wbeam, 1.0);
+  // Configuration 1's spare rows take no part.
+  EXPECT_EQ(set.Record(1, 1)->Wbeam, 0.0);
+  EXPECT_EQ(set.Record(1, 2)->Wbeam, 0.0);
+  // Written again, each configuration keeps its own beams.
+  ASSERT_EQ(set.Write(Scratch("two.fun")), 1);
+  TOptimizationFunctions again;
+  Build(again, 2);
+  EXPECT_EQ(again.Read(Scratch("two.fun")), 1);
+  ExpectSameFiledContent(set, again);
+}
+
+TEST_F(MeritFileTest, MoreThanTwentyBeamsKeepTwentyAndSaySo) {
+  std::string text = "[Functions]\nAberT_W=1\nUnit=0\n";
+  for (int b = 1; b <= 22; ++b) text += "{ Ybeam=" + std::to_string(b) + "; Zbeam=0; Wbeam=1 }\n";
+  WriteText(Scratch("many.fun"), text);
+  TOptimizationFunctions set;
+  Build(set, 1);
+  EXPECT_EQ(set.Read(Scratch("many.fun")), 1);
+  EXPECT_EQ(set.Beams(), 20);
+  EXPECT_EQ(set.Record(0, 19)->Ybeam, 20.0);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_NE(boxes_.boxes[0].text.find("more than 20 beams"), std::string::npos);
+
+  // A table of 22 beams is filed as its first 20, with a message.
+  ASSERT_TRUE(set.records.Resize(1, 22));
+  for (int b = 20; b < 22; ++b) {
+    *set.Record(0, b) = *set.Record(0, 0);
+    set.Record(0, b)->Ybeam = b + 1.0;
+  }
+  ASSERT_EQ(set.Write(Scratch("many.fun")), 1);
+  EXPECT_EQ(CountOf(ReadText(Scratch("many.fun")), "{ Ybeam="), 20);
+  EXPECT_EQ(boxes_.boxes.size(), 2u);
+}

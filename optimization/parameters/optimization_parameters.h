@@ -1,0 +1,86 @@
+#pragma once
+// TOptimizationParameters: the variable parameters of the optimizer (curvatures "R",
+// distances "T", aspheric coefficients "A<k>", hologram coefficients "H<k>"), each with its
+// bounds. It reads their values from the edited system, applies new values to it, and
+// reads and writes the parameter file ("[Common]" NumPar and the "[Parameters]" records).
+
+#include <string>
+
+#include "foundation/containers/mem.h"
+#include "optimization/parameters/parameter_description.h"
+
+class TConfiguredSystem;
+class TSurface;
+
+class TOptimizationParameters {
+ public:
+  // Coefficient indices the types "A<k>" and "H<k>" may name: as many as a system file
+  // holds for a surface (shape and phase coefficients).
+  static constexpr int kAsphericCoefficients = 200;
+  static constexpr int kHologramCoefficients = 20;
+  // The most records a parameter file is read with.
+  static constexpr int kMaxFileParameters = 10000;
+
+  TOptimizationParameters() = default;
+  TOptimizationParameters(const TOptimizationParameters &) = delete;
+  TOptimizationParameters &operator=(const TOptimizationParameters &) = delete;
+  ~TOptimizationParameters() = default;
+
+  void SetOwner(TConfiguredSystem *system) { owner = system; }
+  TConfiguredSystem *Owner() const { return owner; }
+
+  int Count() const { return list.data != nullptr ? list.cols * list.rows : 0; }
+  // A copy of parameter i; a default record outside the list.
+  TParameterDescription Get(int i) const;
+  // The first parameter of that configuration, surface and type; -1 when none.
+  int Find(int config, int surf, const STRING &type) const;
+  // Overwrites the parameter of the same configuration, surface and type, else the first
+  // default record, else appends.
+  void Add(const TParameterDescription &description);
+  // 1 when i is in the list and the parameter is valid: a known type ("R", "T", "A" or "H"
+  // followed by nothing or a coefficient index in range), bounds that differ, a surface
+  // and a configuration of 0 or more.
+  int IsValid(int i) const;
+  // Deletes the invalid parameters, keeping the order of the others.
+  void RemoveInvalid();
+
+  double Left(int i) const { return Get(i).Left; }
+  double Right(int i) const { return Get(i).Right; }
+  double Value(int i) const { return Get(i).Value; }
+  void StoreValue(int i, double v);
+  // Applies v to the system: 1 when done or nothing had to change, 0 when not applied
+  // (Value is stored either way).
+  int SetValue(int i, double v);
+  // Every Value from the system, then RemoveInvalid. Reading changes nothing in the system.
+  void ReadFromSystem();
+
+  // The first parameter whose left bound lies above its right one, or -1. Such a
+  // parameter is valid, but no value satisfies it: every point of a run is penalised and
+  // no step can be taken.
+  int FirstCrossedBounds() const;
+  // "R of surface 3" ("..., configuration 2" beyond the first): what a message names.
+  std::string Describe(int i) const;
+  // The message a run shows when parameter i blocks it.
+  std::string CrossedBoundsMessage(int i) const;
+
+  // The parameter file. Read keeps the list when the file, its "[Common]" section, a
+  // positive NumPar or its "[Parameters]" section is missing. Write writes nothing for a
+  // list without valid parameters; every other section of the file stays as it was.
+  void Read(const std::string &fileName);
+  int Write(const std::string &fileName);
+
+  // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.
+  static int CoefficientIndex(const STRING &type);
+
+ private:
+  TParameterDescription *At(int i);
+  // Sets one parameter's Value from the system in the configuration now current.
+  void ReadOne(TParameterDescription &p);
+  int ApplyDistance(const TParameterDescription &p, double v);
+  int ApplyAspheric(const TParameterDescription &p, double v);
+  // Coefficient 0 of the aspheric types sets the radius as each type derives it.
+  static int ApplyLeadingCoefficient(TSurface &surface, double v);
+
+  TConfiguredSystem *owner = nullptr;
+  Mem<TParameterDescription> list;  // one row
+};

@@ -1,0 +1,82 @@
+// The parameter file: "[Common]" holds NumPar, "[Parameters]" one record per parameter,
+// { Config=0; Surf=1; Left=-0.05; Right=0.05; Type="R" }. Numbers are written so that they
+// read back exactly.
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "foundation/textfiles/read_nf.h"
+#include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_format.h"
+#include "optimization/parameters/optimization_parameters.h"
+#include "optimization/system/configured_system.h"
+
+int TOptimizationParameters::Write(const std::string &fileName) {
+  RemoveInvalid();
+  const int count = Count();
+  if (count == 0) return 0;
+  TRead1NF file;
+  std::FILE *out = file.Open(fileName, 1);
+  if (out == nullptr) return 0;
+  file.SelectSection("[Common]");
+  std::fprintf(out, "NumPar=%d\n\n", count);
+  file.Reset();
+  file.SelectSection("[Parameters]");
+  for (int i = 0; i < count; ++i) {
+    const TParameterDescription &p = list.data[i];
+    // A valid type is a letter and digits: nothing in it needs quoting.
+    std::fprintf(out, "{ Config=%d; Surf=%d; Left=%s; Right=%s; Type=\"%s\" }\n", p.Config, p.Surf,
+                 FormatNumber(p.Left).c_str(), FormatNumber(p.Right).c_str(), p.Type.c_str());
+  }
+  std::fprintf(out, "\n");
+  file.Reset();
+  file.PrepareTemp();
+  return file.Close();
+}
+
+void TOptimizationParameters::Read(const std::string &fileName) {
+  TRead1NF file;
+  if (file.Open(fileName, 0) == nullptr) return;
+  if (file.ReadSection("[Common]") == 0) return;
+  int declared = 0;
+  file.AddInt("NumPar", &declared);
+  file.ParseSection(0);
+  if (declared <= 0 || file.ReadSection("[Parameters]") == 0) return;
+  // A count beyond reason is read as the most a file may hold; records past it are left.
+  const int count = std::min(declared, kMaxFileParameters);
+  // Keys a record lacks keep these: Config 0, no surface, equal bounds, no type. Such a
+  // record is invalid and dropped, never filled from stale memory.
+  std::vector<int> config(static_cast<std::size_t>(count), 0);
+  std::vector<int> surf(static_cast<std::size_t>(count), -1);
+  std::vector<double> left(static_cast<std::size_t>(count), 0.0);
+  std::vector<double> right(static_cast<std::size_t>(count), 0.0);
+  std::vector<STRING> type(static_cast<std::size_t>(count));
+  file.AddInt2("Config", config.data(), "Surf", surf.data(), count);
+  file.AddDouble2("Left", left.data(), "Right", right.data(), count);
+  file.AddText("Type", type.data(), count);
+  file.ParseSection(0);
+  file.Close();
+
+  const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
+  const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
+  Mem<TParameterDescription> taken(count, 1);
+  if (taken.data == nullptr) {
+    list.Clear();
+    return;
+  }
+  int kept = 0;
+  for (int r = 0; r < count; ++r) {
+    if (surf[r] < 0 || surf[r] > surfaces - 1 || config[r] < 0 || config[r] > configurations - 1) continue;
+    TParameterDescription &p = taken.data[kept++];
+    p.Set(config[r], surf[r], type[r], left[r], right[r]);
+    p.Value = 0.0;
+  }
+  if (kept == 0) {
+    list.Clear();
+  } else {
+    taken.Resize(kept, 1);
+    list = taken;
+  }
+  RemoveInvalid();
+}

@@ -1,0 +1,151 @@
+// The parameter file: its two sections, exact round trips, the sections it leaves alone,
+// and the records it refuses.
+
+#include "optimization/parameters/optimization_parameters.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "optics/model/optical_system.h"
+#include "optimization/system/tests/configuration_snapshots.h"
+#include "platform/core/recording_providers.h"
+
+namespace {
+
+std::string ReadText(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteText(const std::string &path, const std::string &text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+TParameterDescription Parameter(int config, int surf, const char *type, double left, double right) {
+  TParameterDescription p;
+  p.Set(config, surf, type, left, right);
+  return p;
+}
+
+// A system of four surfaces in two configurations, and a scratch directory.
+class ParameterFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (double x : {0.0, 10.0, 15.0, 40.0}) system_.AddSurface(new TSurface(x, 0.0, 0.0));
+    configurations_ = std::make_unique<TConfigurationSnapshots>(system_, 2);
+    scratch_ = std::filesystem::temp_directory_path() /
+               ("parameter_file_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(scratch_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+  std::string Scratch(const std::string &name) const { return (scratch_ / name).string(); }
+
+  TRecordingMessageBoxProvider boxes_;
+  TOpticalSystem system_;
+  std::unique_ptr<TConfigurationSnapshots> configurations_;
+  std::filesystem::path scratch_;
+};
+
+}  // namespace
+
+TEST_F(ParameterFileTest, WritesTheTwoSectionsAndReadsThemBackExactly) {
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  list.Add(Parameter(0, 1, "R", -0.05, 0.05));
+  list.Add(Parameter(0, 2, "T", 1.0, 20.0));
+  const std::string path = Scratch("lens.par");
+  const std::string functions = "[Functions]\nFocus_R=50; Focus_W=1\n\n";
+  WriteText(path, functions);
+  ASSERT_EQ(list.Write(path), 1);
+  EXPECT_EQ(ReadText(path), functions +
+                                "[Common]\nNumPar=2\n\n"
+                                "[Parameters]\n"
+                                "{ Config=0; Surf=1; Left=-0.05; Right=0.05; Type=\"R\" }\n"
+                                "{ Config=0; Surf=2; Left=1; Right=20; Type=\"T\" }\n\n");
+
+  // Bounds that six digits do not hold come back exactly, in order.
+  TOptimizationParameters odd;
+  odd.SetOwner(configurations_.get());
+  odd.Add(Parameter(1, 2, "A12", -1.0 / 3.0, 0.1 + 0.2));
+  odd.Add(Parameter(0, 3, "H3", 1e-300, 2.5e-7 / 3.0));
+  odd.Add(Parameter(0, 1, "R", 5.0, -5.0));  // crossed bounds are kept
+  ASSERT_EQ(odd.Write(path), 1);
+  EXPECT_EQ(ReadText(path).substr(0, functions.size()), functions);
+  TOptimizationParameters read;
+  read.SetOwner(configurations_.get());
+  read.Read(path);
+  ASSERT_EQ(read.Count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    const TParameterDescription a = odd.Get(i);
+    const TParameterDescription b = read.Get(i);
+    EXPECT_EQ(a.Config, b.Config) << i;
+    EXPECT_EQ(a.Surf, b.Surf) << i;
+    EXPECT_EQ(a.Type, b.Type) << i;
+    EXPECT_EQ(a.Left, b.Left) << i;
+    EXPECT_EQ(a.Right, b.Right) << i;
+    EXPECT_EQ(b.Value, 0.0) << i;
+  }
+}
+
+TEST_F(ParameterFileTest, AListWithoutValidParametersLeavesTheFileUntouched) {
+  const std::string path = Scratch("keep.par");
+  const std::string before = "[Other]\nKey=1;\n";
+  WriteText(path, before);
+  TOptimizationParameters list;
+  list.Add(Parameter(0, 1, "R", 0.5, 0.5));
+  list.Add(Parameter(0, -1, "T", 0.0, 1.0));
+  EXPECT_EQ(list.Write(path), 0);
+  EXPECT_EQ(ReadText(path), before);
+  EXPECT_EQ(list.Count(), 0) << "the invalid parameters left the list";
+}
+
+TEST_F(ParameterFileTest, FilesWithoutParametersKeepTheList) {
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  list.Add(Parameter(0, 1, "R", -1.0, 1.0));
+  const std::string path = Scratch("empty.par");
+  WriteText(path, "[Common]\nNumPar=0\n\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
+  list.Read(path);
+  EXPECT_EQ(list.Count(), 1);
+  WriteText(path, "[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
+  list.Read(path);
+  EXPECT_EQ(list.Count(), 1);
+  WriteText(path, "[Common]\nNumPar=1\n");
+  list.Read(path);
+  EXPECT_EQ(list.Count(), 1);
+  list.Read(Scratch("absent.par"));
+  EXPECT_EQ(list.Get(0).Type, "R");
+}
+
+TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
+  const std::string path = Scratch("bad.par");
+  WriteText(path,
+            "[Common]\nNumPar=9\n\n[Parameters]\n"
+            "{ Config=0; Surf=4; Left=0; Right=1; Type=\"R\" }\n"   // no surface 4
+            "{ Config=2; Surf=1; Left=0; Right=1; Type=\"R\" }\n"   // no configuration 2
+            "{ Config=-1; Surf=1; Left=0; Right=1; Type=\"R\" }\n"  // below 0
+            "{ Config=0; Surf=-3; Left=0; Right=1; Type=\"R\" }\n"
+            "{ Config=0; Left=0; Right=1; Type=\"R\" }\n"           // no surface
+            "{ Config=0; Surf=1; Type=\"R\" }\n"                    // no bounds
+            "{ Config=0; Surf=1; Left=0; Right=1 }\n"               // no type
+            "{ Surf=3; Left=-2; Right=2; Type=\"T\" }\n"            // configuration 0 by default
+            "\n");
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  list.Read(path);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Get(0).Surf, 3);
+  EXPECT_EQ(list.Get(0).Config, 0);
+  EXPECT_EQ(list.Get(0).Type, "T");
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Accelerators: tables of keys that stand for commands. An application-wide key filter
+// looks at every key press before the window or Qt control under it acts; when a window
+// from the focused one up to its top-level window (and on through its owners) has a
+// table with that key, the key becomes WM_COMMAND (high word of wParam 1) to that window
+// and goes no further, unless the command is disabled: its command enabler greys it, or
+// its item in the window's menu bar is grey.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/core/types.h"
+
+constexpr BYTE FVIRTKEY = 0x01;  // key is a virtual-key code; otherwise a character code
+constexpr BYTE FNOINVERT = 0x02;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+
+struct ACCEL {
+  BYTE fVirt = 0;
+  WORD key = 0;
+  WORD cmd = 0;
+};
+
+struct HACCEL__ {
+  std::vector<ACCEL> Entries;
+};
+using HACCEL = HACCEL__ *;
+
+HACCEL CreateAcceleratorTable(const ACCEL *entries, int count);
+BOOL DestroyAcceleratorTable(HACCEL table);
+// Accelerator resources: tables registered by name (compared without case).
+void RegisterAcceleratorResource(const char *name, const ACCEL *entries, int count);
+// A new table from the resource (destroyed with DestroyAcceleratorTable, or with the window
+// it is given to); null when there is none of that name.
+HACCEL LoadAccelerators(const void *module, const char *name);
+
+// Gives the window its table (null takes it away); the window owns it from then on.
+void SetWindowAccelerators(HWND window, HACCEL table);
+HACCEL GetWindowAccelerators(HWND window);
+
+// The command of a key in the table: virtual key, Shift, Ctrl and Alt held, and the
+// character the key types (0 when none); 0 when the table has no such key.
+UINT AcceleratorCommand(HACCEL table, UINT virtualKey, bool shift, bool control, bool alt,
+                        UINT character);
+
+// Looks for the key in the tables of the window and its parents and sends the command;
+// true when it did. The key filter calls it for every key press.
+bool TranslateWindowAccelerator(HWND focus, UINT virtualKey, bool shift, bool control, bool alt,
+                                UINT character);
+
+// Installs the application's key filter (once; needs the Qt application).
+void InstallAcceleratorFilter();

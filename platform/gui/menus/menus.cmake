@@ -1,0 +1,11 @@
+area_sources(PLATFORM_GUI
+  menu.cpp
+  menu_look.cpp
+  menu_window.cpp
+  menu_tracker.cpp
+  menu_popup.cpp
+  menu_enabling.cpp
+  accelerators.cpp)
+area_tests(PLATFORM_GUI
+  tests/menu_test.cpp
+  tests/menu_tracking_test.cpp)

@@ -1,0 +1,18 @@
+area_sources(TOOLKIT
+  nice_step.cpp
+  o_font.cpp
+  o_pen.cpp
+  graph_window_ui.cpp
+  graph_window.cpp
+  graph_window_modes.cpp
+  graph.cpp
+  graph_drawing.cpp
+  graph_axes.cpp
+  g_graph.cpp
+  yellow_window.cpp
+  c_graph.cpp)
+area_tests(TOOLKIT
+  tests/nice_step_test.cpp
+  tests/graph_window_test.cpp
+  tests/graph_test.cpp
+  tests/g_graph_test.cpp)

@@ -1,0 +1,281 @@
+// TGraph's axes, tick labels and dotted grids.
+#include "toolkit/graph/graph.h"
+
+#include "toolkit/graph/nice_step.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// The label face of the axes when the caller gives none.
+constexpr const char *kLabelFace = "MS Serif";
+constexpr int kLabelHeight = 8;
+
+constexpr int kMinorTick = 2;
+constexpr int kMajorTick = 5;
+constexpr int kDotSpacing = 5;
+
+// Digits of a label format are kept within what a double prints sensibly.
+constexpr int kMaxFormatDigits = 20;
+
+// A pass never draws more ticks than this, whatever the numbers.
+constexpr long long kMaxTicksPerPass = 1 << 16;
+
+int FormatDigits(double v) {
+  if (!(v > 0.0) || !std::isfinite(v)) return 2;
+  return std::min(static_cast<int>(std::trunc(std::fabs(std::log10(v)))) + 2, kMaxFormatDigits);
+}
+
+// The pixel span of one world step on an axis.
+double PixelsPerStep(double step, double scale) { return std::fabs(step * scale); }
+
+}  // namespace
+
+double TGraph::AxisStep(double wanted, double a, double b) {
+  if (std::fabs(wanted) <= kAxisZero) return NiceStep(0.2 * (b - a));
+  return NiceStep(wanted);
+}
+
+double TGraph::AxisPosition(double lo, double hi, double step) {
+  // A bound of exactly 0 counts as positive.
+  if ((lo < 0.0) != (hi < 0.0)) return 0.0;
+  const double low = std::min(lo, hi);
+  if (step == 0.0) return low;
+  return FirstMultipleAtOrAbove(low, step);
+}
+
+void TGraph::DrawAxes(double xStep, int xSubdivisions, double yStep, int ySubdivisions,
+                      int gridMode, TOFont *font) {
+  const double xs = AxisStep(xStep, x1_, x2_);
+  const double ys = AxisStep(yStep, y1_, y2_);
+  const double axisY = AxisPosition(y1_, y2_, ys);
+  const double axisX = AxisPosition(x1_, x2_, xs);
+  const double usedX = DrawXLabels(axisY, xs, xSubdivisions, font);
+  const double usedY = DrawYLabels(axisX, ys, ySubdivisions, font);
+  if (gridMode % 10 > 0) DrawXGrid(usedX, false);
+  if (gridMode > 10) DrawYGrid(usedY, false);
+}
+
+void TGraph::SelectLabelFont(TOFont &font) {
+  font.Create();
+  if (TDC *dc = WindowDC()) font.SelectInto(*dc);
+  if (TDC *dc = MemoryDC()) font.SelectInto(*dc);
+}
+
+std::string TGraph::LabelText(const char *format, double value) const {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  std::string label(text);
+  // The field width pads on the left; a label sits on its tick without the padding.
+  label.erase(0, label.find_first_not_of(' '));
+  TrimTrailingZeros(label);
+  return label;
+}
+
+double TGraph::DrawXLabels(double axisY, double step, int subdivisions, TOFont *font) {
+  ResetClip();
+  TOFont labelFont = font != nullptr ? *font : TOFont(kLabelFace, kLabelHeight, 0, false);
+  SelectLabelFont(labelFont);
+  step = AxisStep(step, x1_, x2_);
+  // A step finer than a pixel gives way to one chosen from the range.
+  if (step != 0.0 && PixelsPerStep(step, scaleX_) < 1.0) step = AxisStep(0.0, x1_, x2_);
+  if (step != 0.0) {
+    const bool labels = subdivisions > 0;
+    int n = std::max(subdivisions, 1);
+    if (PixelsPerStep(step / n, scaleX_) < 1.0) n = 1;
+    const double spacing = step / n;
+    std::string marker;
+    const double factor = ExponentScale(x1_, x2_, marker);
+    char format[32];
+    const int integerDigits = FormatDigits(std::max(std::fabs(x1_ / factor), std::fabs(x2_ / factor)));
+    const int decimals = FormatDigits(std::fabs(spacing / factor));
+    std::snprintf(format, sizeof format, "%%%d.%df", integerDigits + decimals + 2, decimals);
+    const double first = AxisPosition(x1_, x2_, step);
+    DrawXTicks(axisY, first, spacing, n, labels, format, factor);
+    if (labels && factor != 1.0) {
+      const POINT p = ClampedDevice(x2_, axisY);
+      TextOut(p.x - 2, p.y - 2, marker.c_str(), TA_RIGHT | TA_BOTTOM);
+    }
+  }
+  RestoreFont();
+  return step;
+}
+
+double TGraph::DrawYLabels(double axisX, double step, int subdivisions, TOFont *font) {
+  ResetClip();
+  TOFont labelFont = font != nullptr ? *font : TOFont(kLabelFace, kLabelHeight, 0, false);
+  SelectLabelFont(labelFont);
+  step = AxisStep(step, y1_, y2_);
+  if (step != 0.0 && PixelsPerStep(step, scaleY_) < 1.0) step = AxisStep(0.0, y1_, y2_);
+  if (step != 0.0) {
+    const bool labels = subdivisions > 0;
+    int n = std::max(subdivisions, 1);
+    if (PixelsPerStep(step / n, scaleY_) < 1.0) n = 1;
+    const double spacing = step / n;
+    std::string marker;
+    const double factor = ExponentScale(y1_, y2_, marker);
+    char format[32];
+    const int integerDigits = FormatDigits(std::max(std::fabs(y1_ / factor), std::fabs(y2_ / factor)));
+    const int decimals = FormatDigits(std::fabs(spacing / factor));
+    std::snprintf(format, sizeof format, "%%%d.%df", integerDigits + decimals + 2, decimals);
+    const double first = AxisPosition(y1_, y2_, step);
+    DrawYTicks(axisX, first, spacing, n, labels, format, factor);
+    if (labels && factor != 1.0) {
+      const POINT p = ClampedDevice(axisX, y2_);
+      TextOut(p.x + 2, p.y, marker.c_str(), TA_LEFT | TA_TOP);
+    }
+  }
+  RestoreFont();
+  return step;
+}
+
+void TGraph::DrawXTicks(double axisY, double first, double spacing, int subdivisions, bool labels,
+                        const char *format, double factor) {
+  MoveTo(x1_, axisY, false);
+  MoveTo(x2_, axisY, true);
+  ResetClip();
+  // Toward x2 with +spacing, then toward x1 with -spacing; the first tick is drawn once.
+  const double ends[2] = {x2_, x1_};
+  const double signs[2] = {1.0, -1.0};
+  for (int pass = 0; pass < 2; ++pass) {
+    const double delta = signs[pass] * spacing;
+    const double direction = delta > 0 ? 1.0 : -1.0;
+    for (long long k = pass; k < kMaxTicksPerPass; ++k) {
+      const double atX = first + static_cast<double>(k) * delta;
+      if (direction * (ends[pass] - atX) < 0.0) break;
+      const POINT p = ClampedDevice(atX, axisY);
+      const bool major = k % subdivisions == 0;
+      const int length = major ? kMajorTick : kMinorTick;
+      ForEachDrawDC([&](TDC &dc) {
+        dc.MoveTo(p.x, p.y);
+        dc.LineTo(p.x, p.y - length);
+      });
+      if (major && labels) {
+        // A value that is zero but for rounding prints as 0, not -0.
+        const double value = std::fabs(atX) < 1e-9 * std::fabs(spacing) ? 0.0 : atX / factor;
+        const std::string text = LabelText(format, value);
+        if (k == 0) {
+          TextOut(p.x + 2, p.y + 3, text.c_str(), TA_LEFT | TA_TOP);
+        } else {
+          TextOut(p.x, p.y + 3, text.c_str(), TA_CENTER | TA_TOP);
+        }
+      }
+    }
+  }
+}
+
+void TGraph::DrawYTicks(double axisX, double first, double spacing, int subdivisions, bool labels,
+                        const char *format, double factor) {
+  MoveTo(axisX, y1_, false);
+  MoveTo(axisX, y2_, true);
+  ResetClip();
+  TEXTMETRIC metrics;
+  if (TDC *dc = MemoryDC()) dc->GetTextMetrics(metrics);
+  const int halfHeight = metrics.tmHeight / 2;
+  const double ends[2] = {y2_, y1_};
+  const double signs[2] = {1.0, -1.0};
+  for (int pass = 0; pass < 2; ++pass) {
+    const double delta = signs[pass] * spacing;
+    const double direction = delta > 0 ? 1.0 : -1.0;
+    for (long long k = pass; k < kMaxTicksPerPass; ++k) {
+      const double atY = first + static_cast<double>(k) * delta;
+      if (direction * (ends[pass] - atY) < 0.0) break;
+      const POINT p = ClampedDevice(axisX, atY);
+      const bool major = k % subdivisions == 0;
+      const int length = major ? kMajorTick : kMinorTick;
+      ForEachDrawDC([&](TDC &dc) {
+        dc.MoveTo(p.x, p.y);
+        dc.LineTo(p.x + length, p.y);
+      });
+      if (major && labels) {
+        const double value = std::fabs(atY) < 1e-9 * std::fabs(spacing) ? 0.0 : atY / factor;
+        const std::string text = LabelText(format, value);
+        const int baseline = k == 0 ? p.y - 2 : p.y + halfHeight;
+        TextOut(p.x - 3, baseline, text.c_str(), TA_RIGHT | TA_BASELINE);
+      }
+    }
+  }
+}
+
+void TGraph::DrawGrid(double xStep, double yStep, bool edge) {
+  if (xStep > kAxisZero) DrawXGrid(xStep, edge);
+  if (yStep > kAxisZero) DrawYGrid(yStep, edge);
+}
+
+void TGraph::DrawXGrid(double step, bool edge) {
+  if (!(std::fabs(step) > kAxisZero) || !std::isfinite(step)) return;
+  const COLORREF color = GetPenColor();
+  const double lo = std::min(x1_, x2_);
+  const double hi = std::max(x1_, x2_);
+  double first = std::floor(lo / step + 0.5 * (step > 0 ? 1.0 : -1.0)) * step;
+  step = std::fabs(step);
+  if (first < lo) first += step;
+  // Lines closer than a pixel would only fill the plot.
+  if (PixelsPerStep(step, scaleX_) >= 1.0) {
+    for (long long k = 0; k < kMaxTicksPerPass; ++k) {
+      const double atX = first + static_cast<double>(k) * step;
+      if (!(hi - atX > 0.5 * step)) break;
+      DottedVLine(atX, y1_, y2_, color, false);
+    }
+  }
+  if (edge) {
+    DottedVLine(x1_, y1_, y2_, color, true);
+    DottedVLine(x2_, y1_, y2_, color, true);
+  }
+  RestorePens();
+}
+
+void TGraph::DrawYGrid(double step, bool edge) {
+  if (!(std::fabs(step) > kAxisZero) || !std::isfinite(step)) return;
+  const COLORREF color = GetPenColor();
+  const double lo = std::min(y1_, y2_);
+  const double hi = std::max(y1_, y2_);
+  double first = std::floor(lo / step + 0.5 * (step > 0 ? 1.0 : -1.0)) * step;
+  step = std::fabs(step);
+  if (first < lo) first += step;
+  if (PixelsPerStep(step, scaleY_) >= 1.0) {
+    for (long long k = 0; k < kMaxTicksPerPass; ++k) {
+      const double atY = first + static_cast<double>(k) * step;
+      if (!(hi - atY > 0.5 * step)) break;
+      DottedHLine(atY, x1_, x2_, color, false);
+    }
+  }
+  if (edge) {
+    DottedHLine(y1_, x1_, x2_, color, true);
+    DottedHLine(y2_, x1_, x2_, color, true);
+  }
+  RestorePens();
+}
+
+void TGraph::DottedVLine(double atX, double ya, double yb, COLORREF color, bool edge) {
+  const POINT a = WorldToDevice(atX, ya);
+  const POINT b = WorldToDevice(atX, yb);
+  const SIZE bitmap = GetBitmapSize();
+  if (a.x < 0 || a.x >= bitmap.cx) return;
+  long long upper = std::min(a.y, b.y);
+  const long long lower = std::max(a.y, b.y);
+  if (!edge) upper += kDotSpacing;
+  // Only the dots that can land on the bitmap are visited.
+  if (upper < 0) upper += (-upper + kDotSpacing - 1) / kDotSpacing * kDotSpacing;
+  const long long last = std::min<long long>(lower, bitmap.cy);
+  for (long long atY = upper; atY < last; atY += kDotSpacing) {
+    ForEachDrawDC([&](TDC &dc) { dc.SetPixel(a.x, static_cast<int>(atY), color); });
+  }
+}
+
+void TGraph::DottedHLine(double atY, double xa, double xb, COLORREF color, bool edge) {
+  const POINT a = WorldToDevice(xa, atY);
+  const POINT b = WorldToDevice(xb, atY);
+  const SIZE bitmap = GetBitmapSize();
+  if (a.y < 0 || a.y >= bitmap.cy) return;
+  long long left = std::min(a.x, b.x);
+  const long long right = std::max(a.x, b.x);
+  if (!edge) left += kDotSpacing;
+  if (left < 0) left += (-left + kDotSpacing - 1) / kDotSpacing * kDotSpacing;
+  const long long last = std::min<long long>(right, bitmap.cx);
+  for (long long atX = left; atX < last; atX += kDotSpacing) {
+    ForEachDrawDC([&](TDC &dc) { dc.SetPixel(static_cast<int>(atX), a.y, color); });
+  }
+}
