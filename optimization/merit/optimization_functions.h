@@ -11,8 +11,11 @@
 #include "foundation/containers/points.h"
 #include "optimization/merit/functions_parameters.h"
 #include "optimization/merit/optimization_fault.h"
+#include "optics/model/eikonal_info.h"
+#include "optics/model/ray.h"
 
 class TConfiguredSystem;
+class TRunPump;
 
 // Kinds of merit function (TIndexOfFunction::Kind).
 enum TFunctionKind : int {
@@ -35,6 +38,16 @@ enum TImageSurfaceSetting : int {
   kImageSurfaceStays = 0,
   kImageSurfaceAtBackFocus = 1,
   kImageSurfaceAtBestFocus = 2,
+};
+
+// Why the last evaluation (Compute) answered 0.
+enum TEvaluationFailure : int {
+  kEvaluationDone = 0,        // it answered 1
+  kEvaluationNotRunning,      // no run in progress (no pump published) or no system
+  kEvaluationStopped,         // the user stopped the run
+  kEvaluationUnknownGlass,    // a glass is not in the catalogs (UnknownGlasses names it)
+  kEvaluationUnprepared,      // the system could not be prepared
+  kEvaluationFault,           // a fault flag is set (the fault record says which)
 };
 
 class TOptimizationFunctions {
@@ -79,6 +92,15 @@ class TOptimizationFunctions {
   int Read(const std::string &fileName);
   int Write(const std::string &fileName);
 
+  // Evaluates every function for the present state of the system: per configuration the
+  // image surface is placed once (when asked) at the working wavelength, then every beam
+  // that takes part is traced at every wavelength. 1 when no fault occurred; 0 when no run
+  // is in progress, the run was stopped, a glass is unknown, the system cannot be prepared
+  // or a fault flag was set (Failure says which).
+  int Compute();
+  TEvaluationFailure Failure() const { return failure; }
+  const std::string &UnknownGlasses() const { return unknownGlasses; }
+
   // Makes the configuration current at the start of the run current again and redraws the
   // views.
   void RestoreSystem();
@@ -101,6 +123,13 @@ class TOptimizationFunctions {
   int SettingImageSurfaceType = kImageSurfaceStays;
   int RunStartConfiguration = 0;  // the configuration RestoreSystem makes current
   TOptimizationFault fault;
+  // The run's pump, published for the time of a run; Compute answers 0 without one.
+  TRunPump *runPump = nullptr;
+  // 1: the evaluation gathers the footprint of the fan rays (their hits on every surface,
+  // so each fan ray is traced with a hit list); 0 leaves the footprint of the evaluation
+  // before and sends the fans through the batch trace. The binding asks for it only where
+  // the derivative steps are taken from it.
+  int GatherFootprint = 1;
 
  private:
   struct TWorkingTargets;
@@ -122,5 +151,23 @@ class TOptimizationFunctions {
   // beam-0 record on the axis with weight 0 and no distortion function.
   void ClearBeams(int c, int first, int last);
 
+  // The evaluation's passes (merit_evaluation.cpp).
+  struct TPass;
+  int EvaluateConfiguration(int c);
+  int PlaceImageSurface(int listed);
+  int EvaluateBeam(TFunctionsParameters &record, int w, bool active, TPass &pass);
+  void TraceFan(TFunctionsParameters &record, int w, bool sagittal, TPass &pass);
+  void EvaluateDistortion(TFunctionsParameters &record, int w);
+  void KeepFootprint(bool sagittal);
+  void NoteFailedRay(const TCurrentRay &ray, double p);
+
   TConfiguredSystem *system = nullptr;
+  TEvaluationFailure failure = kEvaluationDone;
+  std::string unknownGlasses;
+  // Work lists of the evaluation, kept between calls so that no ray allocates.
+  Mem<double> fieldY, fieldZ;
+  Mem<TCurrentRay> fanRays;
+  Mem<int> fanResults;
+  Mem<TRayWavefront> fanWavefronts;
+  Mem<TIntersectionPoint> hits;
 };

@@ -19,8 +19,13 @@ class TConfiguredSystem {
   // Captures the system's present positions and parameters into configuration i; -1 is the
   // current one.
   virtual void StoreConfiguration(int i) = 0;
-  // Redraws every view of the system after the optimizer changed it.
+  // Redraws every view of the system after the optimizer changed it, in whatever
+  // configuration is current.
   virtual void RefreshViews() {}
+  // Prepares the system and solves its pupils and first-order data for the field point
+  // (y, z); negative on failure. The edited system has its own way; a plain system
+  // prepares and solves for that point.
+  virtual int PrepareAndUpdatePupils(double fieldY, double fieldZ);
 };
 
 // A plain optical system: one configuration, the system itself.

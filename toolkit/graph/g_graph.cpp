@@ -77,6 +77,8 @@ void TGGraph::SetSelectMode(bool on) {
 }
 
 void TGGraph::SetSelection(int left, int top, int right, int bottom) {
+  // A rectangle already shown is taken away first, or it would stay in the picture.
+  if (selectMode_) DrawSelection();
   selectMode_ = true;
   selection_ = RECT{left, top, right, bottom};
   DrawSelection();

@@ -2,7 +2,6 @@ area_sources(TOOLKIT
   nice_step.cpp
   o_font.cpp
   o_pen.cpp
-  graph_window_ui.cpp
   graph_window.cpp
   graph_window_modes.cpp
   graph.cpp

@@ -65,39 +65,24 @@ bool TGraph::CreateBackingBitmap(int sizeX, int sizeY) {
   return made;
 }
 
-void TGraph::SetPlotArea(int left, int top, int sizeX, int sizeY, bool frame, bool erase) {
+void TGraph::SetPlotArea(int left, int top, int areaWidth, int areaHeight, bool frame, bool erase) {
   plotLeft_ = left;
   plotTop_ = top;
   frame_ = frame;
   const SIZE extent = GetBitmapSize();
-  if (sizeX < 1) sizeX = sizeX + extent.cx - left - 1;
-  if (sizeY < 1) sizeY = sizeY + extent.cy - top - 1;
-  plotWidth_ = sizeX;
-  plotHeight_ = sizeY;
-  RECT clip{std::max(left - 1, 0), std::max(top - 1, 0), left + sizeX + 1, top + sizeY + 1};
+  if (areaWidth < 1) areaWidth = areaWidth + extent.cx - left - 1;
+  if (areaHeight < 1) areaHeight = areaHeight + extent.cy - top - 1;
+  plotWidth_ = areaWidth;
+  plotHeight_ = areaHeight;
+  const RECT clip{std::max(left - 1, 0), std::max(top - 1, 0), left + areaWidth + 1,
+                  top + areaHeight + 1};
   memoryClip_.SetRectRgn(clip);
-  RECT windowClip = clip;
-  if (IsScrollable()) {
-    const POINT offset = GetScrollOffset();
-    windowClip = RECT{clip.left - offset.x, clip.top - offset.y, clip.right - offset.x,
-                      clip.bottom - offset.y};
-  } else {
-    const SIZE client = GetClientSize();
-    const SIZE bitmap = GetBitmapSize();
-    auto scale = [](LONG v, LONG to, LONG from) {
-      return from > 0 ? static_cast<LONG>(static_cast<long long>(v) * to / from) : v;
-    };
-    windowClip = RECT{scale(clip.left, client.cx, bitmap.cx), scale(clip.top, client.cy, bitmap.cy),
-                      scale(clip.right, client.cx, bitmap.cx),
-                      scale(clip.bottom, client.cy, bitmap.cy)};
-  }
-  windowClip_.SetRectRgn(windowClip);
   SetPlotClipSelected(false);
   SelectPlotClip();
   if (erase) ErasePlot();
   if (frame) {
-    const int right = left + sizeX - 1;
-    const int bottom = top + sizeY - 1;
+    const int right = left + areaWidth - 1;
+    const int bottom = top + areaHeight - 1;
     ForEachDrawDC([&](TDC &dc) {
       dc.MoveTo(left, top);
       dc.LineTo(right, top);
@@ -176,6 +161,25 @@ POINT TGraph::ClampedDevice(double atX, double atY) const { return ClampPoint(Wo
 
 void TGraph::SelectPlotClip() {
   if (PlotClipSelected()) return;
+  // The window's region is made at each selection from the plot's bitmap rectangle, so it
+  // follows scrolling and stretching done after the plot area was set.
+  const RECT clip = memoryClip_.GetRgnBox();
+  RECT windowClip = clip;
+  if (IsScrollable()) {
+    const POINT offset = GetScrollOffset();
+    windowClip = RECT{clip.left - offset.x, clip.top - offset.y, clip.right - offset.x,
+                      clip.bottom - offset.y};
+  } else {
+    const SIZE client = GetClientSize();
+    const SIZE bitmap = GetBitmapSize();
+    auto scale = [](LONG v, LONG to, LONG from) {
+      return from > 0 ? static_cast<LONG>(static_cast<long long>(v) * to / from) : v;
+    };
+    windowClip = RECT{scale(clip.left, client.cx, bitmap.cx), scale(clip.top, client.cy, bitmap.cy),
+                      scale(clip.right, client.cx, bitmap.cx),
+                      scale(clip.bottom, client.cy, bitmap.cy)};
+  }
+  windowClip_.SetRectRgn(windowClip);
   if (TDC *dc = WindowDC(); dc != nullptr && IsWindowDrawing()) dc->SelectClipRgn(windowClip_);
   if (TDC *dc = MemoryDC(); dc != nullptr && IsMemoryDrawing()) dc->SelectClipRgn(memoryClip_);
   SetPlotClipSelected(true);

@@ -34,7 +34,7 @@ class TGraph : public TGraphWindow {
 
   // Plot area and world. A width or height below 1 reaches to the bitmap's edge less the
   // request and one pixel. Set the plot area first, then the world.
-  void SetPlotArea(int left, int top, int sizeX, int sizeY, bool frame, bool erase);
+  void SetPlotArea(int left, int top, int areaWidth, int areaHeight, bool frame, bool erase);
   // Returns false, keeping the world it had, for a bound that is not finite. Equal bounds
   // on an axis are widened around their value (by half of it, or by 1 around 0), so a
   // constant curve lies across the middle of the plot instead of at an infinite scale.

@@ -94,6 +94,9 @@ class TGraphWindow : public TWindow {
   TOPalette *SetPalette(TOPalette *palette);
   TOPalette *GetPalette() const { return palette_; }
 
+  // The mouse point of a message (client pixels) in bitmap pixels.
+  POINT ToBitmap(const POINT &clientPoint) const;
+
   // Drawing support.
   bool CreateBitmap(int sizeX, int sizeY);
   void Clear();
@@ -144,8 +147,6 @@ class TGraphWindow : public TWindow {
   TDC *MemoryDC() const { return memoryDC_.get(); }
   bool PlotClipSelected() const { return plotClipSelected_; }
   void SetPlotClipSelected(bool selected) { plotClipSelected_ = selected; }
-  // The mouse point of a message in bitmap pixels.
-  POINT ToBitmap(const POINT &clientPoint) const;
 
  private:
   void Init(std::uint32_t styleAndOptions, COLORREF backColor, TOPalette *palette);
@@ -153,6 +154,7 @@ class TGraphWindow : public TWindow {
   void ApplyWindowMapping();
   void SyncScrollOffset();
   void FreeBackground();
+  void SnapToStart();
   void ReleaseContexts();
   void RemoveFromTransparentList();
   void MoveToFrontOfList();

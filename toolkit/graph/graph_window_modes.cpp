@@ -4,8 +4,10 @@
 
 #include "platform/core/clock.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_tracker.h"
+#include "platform/gui/providers/common_dialogs.h"
 #include "platform/gui/windows/screen.h"
-#include "toolkit/graph/graph_window_ui.h"
 #include "toolkit/pump/message_queue.h"
 
 #include <algorithm>
@@ -29,7 +31,7 @@ bool IsLightColor(COLORREF color) {
 // The desktop answers a window shown after its grab by activating it, a little later.
 // Focus arriving while windows grab, or this soon after the last grab, is that echo and
 // starts no new round of grabs (each round would otherwise start the next).
-constexpr DWORD kFocusSettleMs = 250;
+constexpr DWORD kFocusSettleMs = 500;
 DWORD lastGrabShownAt = 0;
 bool anyGrabShown = false;
 
@@ -61,6 +63,11 @@ void TGraphWindow::MoveToFrontOfList() {
 }
 
 void TGraphWindow::SetTransparent(bool on) {
+  if (on == transparent_) {
+    // Asked again: the background is grabbed anew; the colours are not inverted twice.
+    if (on) GrabBackground(true);
+    return;
+  }
   transparent_ = on;
   FreeBackground();
   if (!on) {
@@ -114,6 +121,9 @@ void TGraphWindow::EvTimer(UINT timerId) {
   }
   KillTimer(kGrabTimerId);
   if (!grabPending_) return;
+  // The desktop may have reported the place the user dropped the window while it was
+  // hidden; an axis that snaps back is put right before the picture behind is taken.
+  SnapToStart();
   grabPending_ = false;
   if (backgroundDC_) {
     const SIZE client = GetClientSize();
@@ -176,12 +186,18 @@ void TGraphWindow::EvMove(const POINT &origin) {
   const POINT at = ClientToScreen(POINT{0, 0});
   if (grabPending_ || (at.x == grabbedAt_.x && at.y == grabbedAt_.y)) return;
   GrabBackground(true);
+  SnapToStart();
+}
+
+void TGraphWindow::SnapToStart() {
   // Where the user put the window, or back at the start on an axis that does not keep it.
   int atX = Attr.X;
   int atY = Attr.Y;
   if (!keepMovedX_) atX = startPosition_.x;
   if (!keepMovedY_) atY = startPosition_.y;
-  if (atX != Attr.X || atY != Attr.Y) SetWindowPos(nullptr, atX, atY, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (atX != Attr.X || atY != Attr.Y) {
+    SetWindowPos(nullptr, atX, atY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TGraphWindow::SetBackgroundColor(COLORREF color) {
@@ -204,11 +220,15 @@ void TGraphWindow::SetBackgroundColor(COLORREF color) {
 }
 
 void TGraphWindow::CmBackgroundColor() {
+  // Greys 0x000000, 0x101010 ... 0xF0F0F0 as the custom colours.
   COLORREF custom[16];
   for (int i = 0; i < 16; ++i) custom[i] = RGB(16 * i, 16 * i, 16 * i);
-  COLORREF chosen = backgroundColor_;
-  if (!CurrentGraphWindowUi().ChooseColor(*this, backgroundColor_, custom, chosen)) return;
-  SetBackgroundColor(chosen);
+  TChooseColorDialog::TData choice;
+  choice.Flags = CC_RGBINIT;
+  choice.Color = backgroundColor_;
+  choice.CustColors = custom;
+  if (TChooseColorDialog(this, choice).Execute() != IDOK) return;
+  SetBackgroundColor(choice.Color);
   Refresh();
 }
 
@@ -230,17 +250,21 @@ void TGraphWindow::EvRButtonDown(UINT keys, const POINT &point) {
     TWindow::EvRButtonDown(keys, point);
     return;
   }
-  std::vector<TGraphMenuItem> items;
-  items.push_back({CM_GRAPH_DUPLICATE, "Duplicate", false});
-  items.push_back({});
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  AppendMenu(menu, MF_STRING, CM_GRAPH_DUPLICATE, "Duplicate");
+  AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
   if (!IsChild()) {
-    items.push_back({CM_GRAPH_TRANSPARENT, "Transparent", transparent_});
-    items.push_back({});
+    AppendMenu(menu, MF_STRING | (transparent_ ? MF_CHECKED : MF_UNCHECKED), CM_GRAPH_TRANSPARENT,
+               "Transparent");
+    AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
   }
-  items.push_back({CM_GRAPH_BACKGROUND_COLOR, "Background color", false});
-  items.push_back({CM_GRAPH_REFRESH, "Refresh window", false});
-  const UINT command = CurrentGraphWindowUi().TrackMenu(*this, items, ClientToScreen(point));
-  if (command != 0) SendMessage(WM_COMMAND, command, 0);
+  AppendMenu(menu, MF_STRING, CM_GRAPH_BACKGROUND_COLOR, "Background color");
+  AppendMenu(menu, MF_STRING, CM_GRAPH_REFRESH, "Refresh window");
+  const POINT screen = ClientToScreen(point);
+  // The chosen command comes back to this window as WM_COMMAND.
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, screen.x, screen.y, 0, GetHandle());
+  DestroyMenu(menu);
 }
 
 void TGraphWindow::CmDuplicate() {

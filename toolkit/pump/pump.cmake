@@ -1,5 +1,7 @@
 area_sources(TOOLKIT
   message_queue.cpp
-  delay.cpp)
+  delay.cpp
+  o_gauge.cpp)
 area_tests(TOOLKIT
-  tests/message_queue_test.cpp)
+  tests/message_queue_test.cpp
+  tests/o_gauge_test.cpp)

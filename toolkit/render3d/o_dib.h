@@ -63,10 +63,11 @@ class TODib : public TDib {
 
  protected:
   void InitGeometry();
-
- private:
+  // Row y counted from the top (rows are stored bottom-up); for drawers that write spans.
   std::uint8_t *Row(int y);
   const std::uint8_t *Row(int y) const;
+
+ private:
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
   int bitsPerPixel_ = 0;

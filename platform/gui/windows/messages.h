@@ -4,6 +4,8 @@
 
 #include "platform/core/types.h"
 
+using SHORT = std::int16_t;
+
 // Messages.
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;

@@ -37,6 +37,9 @@
 
 class TWindow;
 
+// The Id of an entry that takes every command (EvMessage<WM_COMMAND, ...>).
+constexpr UINT kEveryCommand = 0xFFFFFFFFu;
+
 struct TResponseTableEntry {
   UINT Msg = 0;
   UINT Id = 0;    // the command id of a WM_COMMAND or WM_COMMAND_ENABLE entry
@@ -316,7 +319,8 @@ constexpr TResponseTableEntry EvMessage() {
   static_assert(response_detail::IsPlain<Handler>() ||
                     response_detail::Matches<Msg, typename Traits::Params>(),
                 "the handler's parameters are not what this message carries (see TCracker)");
-  return {Msg, 0, 0, &response_detail::CrackedThunk<Msg, Handler>};
+  constexpr UINT id = Msg == WM_COMMAND || Msg == WM_COMMAND_ENABLE ? kEveryCommand : 0;
+  return {Msg, id, 0, &response_detail::CrackedThunk<Msg, Handler>};
 }
 
 // An entry for a message of the program's own: the handler takes () or (WPARAM, LPARAM).

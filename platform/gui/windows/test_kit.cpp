@@ -104,14 +104,45 @@ void PostMouse(TWindow &window, UINT msg, POINT clientPoint, UINT keys) {
   QCoreApplication::postEvent(host, new QMouseEvent(type, local, global, button, held, Modifiers(keys)));
 }
 
-void PostKey(TWindow &window, UINT virtualKey, bool alt) {
-  QWidget *host = window.HostWidget();
-  if (host == nullptr) return;
-  const int qtKey = QtKeyFromVirtualKey(virtualKey);
-  const Qt::KeyboardModifiers modifiers = alt ? Qt::AltModifier : Qt::NoModifier;
-  const QString text = alt ? QString() : QString::fromStdString(TextOfVirtualKey(virtualKey, false));
-  QCoreApplication::postEvent(host, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers, text));
-  QCoreApplication::postEvent(host, new QKeyEvent(QEvent::KeyRelease, qtKey, modifiers, text));
+namespace {
+
+// Where typed keys go: the native control's widget (its focus proxy) or the host.
+QWidget *KeyTarget(TWindow &window) {
+  QWidget *target = window.NativeWidget() != nullptr ? window.NativeWidget() : window.HostWidget();
+  if (target != nullptr && target->focusProxy() != nullptr) target = target->focusProxy();
+  return target;
+}
+
+void PostKeyEvent(TWindow &window, UINT virtualKey, bool alt, UINT keys) {
+  QWidget *target = KeyTarget(window);
+  if (target == nullptr) return;
+  const bool shift = (keys & MK_SHIFT) != 0;
+  int qtKey = QtKeyFromVirtualKey(virtualKey);
+  if (qtKey == Qt::Key_Tab && shift) qtKey = Qt::Key_Backtab;
+  Qt::KeyboardModifiers modifiers = Modifiers(keys);
+  if (alt) modifiers |= Qt::AltModifier;
+  QString text = alt || (keys & MK_CONTROL) ? QString() : QString::fromStdString(TextOfVirtualKey(virtualKey, shift));
+  QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers, text));
+  QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, qtKey, modifiers, text));
+}
+
+}  // namespace
+
+void PostKey(TWindow &window, UINT virtualKey, bool alt) { PostKeyEvent(window, virtualKey, alt, 0); }
+
+void PostKeyWith(TWindow &window, UINT virtualKey, UINT keys) { PostKeyEvent(window, virtualKey, false, keys); }
+
+void PostText(TWindow &window, const char *text) {
+  QWidget *target = KeyTarget(window);
+  if (target == nullptr || text == nullptr) return;
+  for (const QChar character : QString::fromUtf8(text)) {
+    const QChar upper = character.toUpper();
+    const int qtKey = upper.unicode() < 0x80 && upper.isLetterOrNumber() ? static_cast<int>(upper.unicode())
+                                                                       : static_cast<int>(Qt::Key_unknown);
+    const Qt::KeyboardModifiers modifiers = character.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, qtKey, modifiers, QString(character)));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, qtKey, modifiers, QString(character)));
+  }
 }
 
 COLORREF ClientPixel(TWindow &window, int x, int y) {

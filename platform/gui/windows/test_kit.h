@@ -27,8 +27,13 @@ void RunFor(int milliseconds);
 // WM_LBUTTONDBLCLK or WM_MOUSEMOVE at a client point; keys are MK_* bits (shift, control,
 // and for moves the buttons held).
 void PostMouse(TWindow &window, UINT msg, POINT clientPoint, UINT keys = 0);
-// Queues a key press and release by virtual-key code, with Alt held when asked.
+// Queues a key press and release by virtual-key code, with Alt held when asked, to the
+// window's host (or its native control's widget).
 void PostKey(TWindow &window, UINT virtualKey, bool alt = false);
+// The same with Shift and Control as MK_SHIFT / MK_CONTROL bits (Shift+Tab is Qt's Backtab).
+void PostKeyWith(TWindow &window, UINT virtualKey, UINT keys);
+// Queues the typing of a text, one key press and release per character.
+void PostText(TWindow &window, const char *text);
 
 // The colour of a client pixel as COLORREF (0x00BBGGRR); 0xFFFFFFFF outside the image.
 COLORREF ClientPixel(TWindow &window, int x, int y);

@@ -8,6 +8,7 @@
 
 #include "platform/gui/windows/application.h"
 #include "platform/gui/windows/message_loop.h"
+#include "platform/gui/windows/native_input.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/window_host.h"
 #include "platform/gui/windows/window_hooks.h"
@@ -51,8 +52,10 @@ bool SearchResponseTable(std::span<const TResponseTableEntry> table, TEventInfo 
   const bool colorMsg = info.Msg >= WM_CTLCOLORMSGBOX && info.Msg <= WM_CTLCOLORSTATIC;
   for (const TResponseTableEntry &entry : table) {
     if (entry.Msg != info.Msg && !(colorMsg && entry.Msg == WM_CTLCOLOR)) continue;
-    if ((info.Msg == WM_COMMAND || info.Msg == WM_COMMAND_ENABLE) && entry.Id != info.Id) continue;
-    if (info.Msg == WM_COMMAND && entry.Code != info.Code) continue;
+    if (entry.Id != kEveryCommand) {
+      if ((info.Msg == WM_COMMAND || info.Msg == WM_COMMAND_ENABLE) && entry.Id != info.Id) continue;
+      if (info.Msg == WM_COMMAND && entry.Code != info.Code) continue;
+    }
     info.Entry = &entry;
     return true;
   }
@@ -88,6 +91,20 @@ TWindow *TWindow::ChildWithId(int id) const {
     if (child->Attr.Id == id) return child;
   }
   return nullptr;
+}
+
+bool TWindow::SetParent(TWindow *newParent) {
+  if (handle != nullptr || newParent == this) return false;
+  for (TWindow *above = newParent; above != nullptr; above = above->parent) {
+    if (above == this) return false;  // no window becomes its own ancestor
+  }
+  if (parent != nullptr) {
+    auto &siblings = parent->children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+  }
+  parent = newParent;
+  if (parent != nullptr) parent->children.push_back(this);
+  return true;
 }
 
 const char *TWindow::GetClassName() { return "TWindow"; }
@@ -147,8 +164,9 @@ void TWindow::CleanupWindow() {}
 
 void TWindow::Paint(TDC &, bool, RECT &) {}
 
-void TWindow::Destroy(int) {
+void TWindow::Destroy(int returnValue) {
   if (handle == nullptr || inDestroy) return;
+  if (modalLoop != nullptr) EndModal(returnValue);
   inDestroy = true;
   std::shared_ptr<bool> token = alive;
   Dispatch(WM_DESTROY, 0, 0);
@@ -173,6 +191,9 @@ void TWindow::Destroy(int) {
   }
   Registry().erase(handle);
   handle = nullptr;
+  subclasses.clear();
+  DeleteNativeInput(native);
+  native = nullptr;
   DestroyHost();
   updatePending = false;
   inDestroy = false;
@@ -205,7 +226,8 @@ LRESULT TWindow::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   const TCurrentEvent saved = current;
   current = {msg, wParam, lParam};
   ++dispatchDepth;
-  const LRESULT result = WindowProc(msg, wParam, lParam);
+  const LRESULT result = subclasses.empty() ? WindowProc(msg, wParam, lParam)
+                                            : CallSubclasses(subclasses.size(), msg, wParam, lParam);
   if (!*token) return result;  // deleted inside its own handler
   --dispatchDepth;
   current = saved;
@@ -244,6 +266,8 @@ LRESULT TWindow::DefaultProcessing() {
 }
 
 LRESULT TWindow::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT nativeResult = 0;
+  if (native != nullptr && NativeDefault(*native, msg, wParam, lParam, nativeResult)) return nativeResult;
   switch (msg) {
     case WM_PAINT:
       return DefaultPaint();
@@ -372,10 +396,12 @@ HWND TWindow::SetFocus() {
   std::shared_ptr<bool> token = alive;
   if (TWindow *old = WindowFromHandle(previous)) old->SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle));
   if (!*token || handle == nullptr || focusHandle != handle) return previous;
-  // Qt's focus goes to the host unless it is on a Qt control inside it already.
+  // Qt's focus goes to the host (or the native control's widget) unless it is on a Qt
+  // control inside it already.
   QWidget *qtFocus = QApplication::focusWidget();
-  if (host != nullptr && qtFocus != host && !host->isAncestorOf(qtFocus)) {
-    host->setFocus(Qt::OtherFocusReason);
+  QWidget *focusTarget = native != nullptr ? NativeWidget() : host;
+  if (focusTarget != nullptr && qtFocus != focusTarget && !focusTarget->isAncestorOf(qtFocus)) {
+    focusTarget->setFocus(Qt::OtherFocusReason);
   }
   if (!*token || handle == nullptr || focusHandle != handle) return previous;
   SendMessage(WM_SETFOCUS, reinterpret_cast<WPARAM>(previous));

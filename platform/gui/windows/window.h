@@ -25,16 +25,30 @@
 #include <vector>
 
 #include "platform/core/types.h"
+#include "platform/gui/windows/message_records.h"
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/response_table.h"
 #include "platform/gui/windows/window_attr.h"
 
+class QEventLoop;
 class QImage;
 class QWidget;
+class TNativeInput;
 class TDC;
 class TModule;
 class TScroller;
 class TWindowHost;
+
+// Subclassing: a procedure placed in front of a window's own, with an id and a value of
+// its own; DefSubclassProc passes a message on to the next procedure (at last the window's
+// WindowProc). A procedure may remove itself while it runs.
+using UINT_PTR = std::uintptr_t;
+using DWORD_PTR = std::uintptr_t;
+using TSubclassProc = LRESULT (*)(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                  DWORD_PTR data);
+BOOL SetWindowSubclass(HWND handle, TSubclassProc proc, UINT_PTR id, DWORD_PTR data);
+BOOL RemoveWindowSubclass(HWND handle, TSubclassProc proc, UINT_PTR id);
+LRESULT DefSubclassProc(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Called to paint a window: the drawing layer installs it and builds the paint DC from the
 // window's image (ClientOrigin, PaintRect), then calls the window's Paint.
@@ -71,10 +85,14 @@ class TWindow {
   HWND GetParent() const;
   const std::vector<TWindow *> &GetChildren() const { return children; }
   TWindow *ChildWithId(int id) const;
+  // Moves a window not yet created under another parent (null: none), as a frame adopts
+  // a client made without one. False once the window has been created.
+  bool SetParent(TWindow *newParent);
   int GetId() const { return Attr.Id; }
   bool IsChild() const { return (Attr.Style & WS_CHILD) != 0; }
 
-  // Messages.
+  // Messages. A message goes through the window's subclass procedures (newest first, see
+  // SetWindowSubclass), then WindowProc.
   virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
   virtual bool Find(TEventInfo &info);
   LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -82,6 +100,19 @@ class TWindow {
   // The default handling of the message being dispatched (for handlers that add to it).
   LRESULT DefaultProcessing();
   virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  // Keyboard messages are offered here before they are dispatched: first to the window
+  // they are for, then to each parent up to the top-level window; true takes the message
+  // (a dialog's keyboard interface: Tab, Enter, Escape).
+  virtual bool PreProcessMsg(MSG &msg);
+
+  // Modal use: Execute creates the window, runs a message loop until EndModal, destroys the
+  // window and returns EndModal's value (-1 when the window could not be made). While the
+  // loop runs, the top-level window that owns this one takes no input.
+  virtual int Execute();
+  int BeginModal();
+  void EndModal(int result);
+  bool IsModal() const { return modalLoop != nullptr; }
 
   virtual void SetupWindow();
   virtual void CleanupWindow();
@@ -147,6 +178,8 @@ class TWindow {
   // Shows the given part (image coordinates) of the image on screen; no WM_PAINT.
   void ImageUpdated(const RECT &windowRect);
   QWidget *HostWidget() const;
+  // The Qt widget that shows a native control (edit, list, combo), or null.
+  QWidget *NativeWidget() const;
 
   // Scroll bars (SB_HORZ, SB_VERT). An empty range hides the bar and takes its style bit
   // away, a non-empty one shows it; the client area changes and WM_SIZE follows.
@@ -186,13 +219,30 @@ class TWindow {
   void EvPaint();
 
  protected:
+  // Makes `widget` (owned by the window from now on) the face of this window: it fills the
+  // client area and takes the focus for it. Its key and mouse input become the window's
+  // messages first; DefWindowProc of those messages is the widget's own handling, so a
+  // handler sees a key before the widget acts and swallows it by not calling the default.
+  // Called from the window's SetupWindow (the host exists then).
+  void SetNativeWidget(QWidget *widget);
+
   // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report
   // (WM_MOVE alone when sizeToo is false: a move on its way to a new state and size).
   void ReportGeometry(bool sizeToo = true);
 
  private:
   friend class TWindowHost;
+  friend class TNativeInput;
   friend struct TWindowAccess;
+  friend LRESULT DefSubclassProc(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
+  friend BOOL SetWindowSubclass(HWND, TSubclassProc, UINT_PTR, DWORD_PTR);
+  friend BOOL RemoveWindowSubclass(HWND, TSubclassProc, UINT_PTR);
+
+  struct TSubclass {
+    TSubclassProc Proc = nullptr;
+    UINT_PTR Id = 0;
+    DWORD_PTR Data = 0;
+  };
 
   struct TCurrentEvent {
     UINT Msg = 0;
@@ -201,6 +251,8 @@ class TWindow {
   };
 
   LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+  // The subclass procedures below `level` (the window procedure below them all).
+  LRESULT CallSubclasses(std::size_t level, UINT msg, WPARAM wParam, LPARAM lParam);
   void CreateHost();
   void DestroyHost();
   void ApplyGeometry();
@@ -263,7 +315,16 @@ class TWindow {
   // still what is being painted (GetUpdateRect answers it).
   bool paintNotBegun = false;
   std::map<UINT, int> timers;  // our id -> Qt timer id
+  std::vector<TSubclass> subclasses;  // oldest first
+  std::size_t subclassLevel = 0;      // procedures still to run of the message being sent
+  TNativeInput *native = nullptr;     // owned
+  QEventLoop *modalLoop = nullptr;
+  int modalResult = -1;
 };
+
+// Offers a keyboard message to `target` and its parents (TWindow::PreProcessMsg); true
+// when one of them took it.
+bool PreProcessWindowMessage(TWindow &target, MSG &msg);
 
 // Handles.
 TWindow *WindowFromHandle(HWND handle);
@@ -298,3 +359,26 @@ BOOL KillTimer(HWND handle, UINT timerId);
 int GetWindowText(HWND handle, char *buffer, int size);
 int GetWindowTextLength(HWND handle);
 BOOL SetWindowText(HWND handle, const char *text);
+
+// The window tree and state by handle.
+constexpr UINT GW_HWNDFIRST = 0;
+constexpr UINT GW_HWNDLAST = 1;
+constexpr UINT GW_HWNDNEXT = 2;
+constexpr UINT GW_HWNDPREV = 3;
+constexpr UINT GW_OWNER = 4;
+constexpr UINT GW_CHILD = 5;
+// Siblings in creation order (the order of the dialog's items); GW_OWNER is the parent of
+// a top-level window made with one.
+HWND GetWindow(HWND handle, UINT relation);
+HWND GetParent(HWND handle);
+HWND GetTopWindow(HWND handle);  // the first child
+BOOL IsChild(HWND parent, HWND handle);  // a descendant through child windows
+BOOL EnableWindow(HWND handle, BOOL enable);
+BOOL IsWindowEnabled(HWND handle);
+BOOL IsWindowVisible(HWND handle);
+int GetDlgCtrlID(HWND handle);
+// The deepest visible window under a screen point (child windows before their parent).
+HWND WindowFromPoint(POINT screenPoint);
+// Bit 0x8000: the key (a VK_* code, the mouse buttons included) is down now.
+SHORT GetKeyState(int virtualKey);
+SHORT GetAsyncKeyState(int virtualKey);

@@ -93,6 +93,7 @@ TWindowHost::TWindowHost(TWindow *window, QWidget *parentWidget, Qt::WindowFlags
   // takes it when it becomes active, unless one of its children holds it already.
   setFocusPolicy(Qt::NoFocus);
   WatchQtFocus();
+  WatchKeyState();
 }
 
 TWindowHost::~TWindowHost() = default;
@@ -266,6 +267,7 @@ void DeliverPress(TWindow *window, UINT base, QPoint global, UINT keys, HWND &pr
 void TWindowHost::mousePressEvent(QMouseEvent *event) {
   const UINT base = ButtonBase(event->button());
   if (owner == nullptr || base == 0) return;
+  if (owner->NativeWidget() != nullptr && WindowFromHandle(GetCapture()) == nullptr) return;
   if (WindowFromHandle(GetCapture()) != nullptr) {
     SendMouse(event, base);
     return;
@@ -360,6 +362,15 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
   std::shared_ptr<bool> token = TWindowAccess::Token(*owner);
   if (virtualKey != 0) {
     const UINT msg = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    MSG message;
+    message.hwnd = owner->GetHandle();
+    message.message = msg;
+    message.wParam = virtualKey;
+    message.lParam = lParam;
+    // A dialog (or another window up the chain) may take the key first: then the window
+    // sees neither the key nor its character.
+    if (PreProcessWindowMessage(*owner, message)) return;
+    if (!*token || owner == nullptr) return;
     owner->SendMessage(msg, virtualKey, lParam);
   }
   if (!down || !*token || owner == nullptr) return;
@@ -370,9 +381,17 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
   }
 }
 
-void TWindowHost::keyPressEvent(QKeyEvent *event) { SendKey(event, true); }
+// A window shown by a native widget took its keys through the widget already: what the
+// widget leaves climbs to the host and stops here.
+void TWindowHost::keyPressEvent(QKeyEvent *event) {
+  if (owner != nullptr && owner->NativeWidget() != nullptr) return;
+  SendKey(event, true);
+}
 
-void TWindowHost::keyReleaseEvent(QKeyEvent *event) { SendKey(event, false); }
+void TWindowHost::keyReleaseEvent(QKeyEvent *event) {
+  if (owner != nullptr && owner->NativeWidget() != nullptr) return;
+  SendKey(event, false);
+}
 
 void TWindowHost::timerEvent(QTimerEvent *event) {
   if (owner != nullptr) TWindowAccess::Timer(*owner, event->timerId());

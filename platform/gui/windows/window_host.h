@@ -10,6 +10,9 @@
 class QScrollBar;
 class TWindow;
 
+// Starts following the keys and buttons held (GetKeyState); once per program.
+void WatchKeyState();
+
 class TWindowHost final : public QWidget {
  public:
   TWindowHost(TWindow *owner, QWidget *parentWidget, Qt::WindowFlags flags);

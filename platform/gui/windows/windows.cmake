@@ -5,6 +5,9 @@ area_sources(PLATFORM_GUI
   window_paint.cpp
   window_scroll.cpp
   window_host.cpp
+  window_modal.cpp
+  window_tree.cpp
+  native_input.cpp
   scroller.cpp
   message_loop.cpp
   application.cpp

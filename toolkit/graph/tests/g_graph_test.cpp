@@ -111,6 +111,15 @@ TEST_F(GGraph, ClickOutsideStartsANewRectangleThatMayRunBackwards) {
   EXPECT_EQ(BitmapImage(*graph), before);
 }
 
+TEST_F(GGraph, ASecondSetSelectionReplacesTheFirstOnScreen) {
+  TGGraph *graph = MakePictureGraph(frame);
+  const QImage before = BitmapImage(*graph);
+  graph->SetSelection(10, 10, 50, 40);
+  graph->SetSelection(60, 30, 120, 90);
+  graph->SetSelectMode(false);
+  EXPECT_EQ(BitmapImage(*graph), before);
+}
+
 TEST_F(GGraph, WithoutSelectModeTheMouseDrawsNothing) {
   TGGraph *graph = MakePictureGraph(frame);
   const QImage before = BitmapImage(*graph);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <set>
 
@@ -218,6 +220,43 @@ TEST_F(Graph, LabelsAppearOnlyWithSubdivisions) {
   // Zero or negative subdivisions: ticks and no labels, and no division by zero.
   EXPECT_EQ(labelPixels(0), 0);
   EXPECT_EQ(labelPixels(-3), 0);
+}
+
+TEST_F(Graph, LabelsAreCentredOnTheirTicks) {
+  TGraph *graph = NewGraph(frame, 0, 0, 220, 180, WS_CHILD, kWhite, nullptr);
+  graph->SetPlotArea(30, 10, 160, 120, false, false);
+  graph->SetWorld(0.0, 8.0, 0.0, 6.0);
+  TOFont font(nullptr, 14);
+  graph->DrawXLabels(0.0, 2.0, 1, &font);
+  // The label of x = 4 ("4.") under its tick: the field's padding is not drawn, so the
+  // text's middle lies on the tick's column.
+  const int column = graph->WorldToDevice(4.0, 0.0).x;
+  int leftmost = 1000, rightmost = -1;
+  for (int y = 133; y < 160; ++y) {
+    for (int x = column - 15; x <= column + 15; ++x) {
+      if (BitmapPixel(*graph, x, y) != kWhite) {
+        leftmost = std::min(leftmost, x);
+        rightmost = std::max(rightmost, x);
+      }
+    }
+  }
+  ASSERT_GE(rightmost, leftmost);
+  EXPECT_LE(std::abs((leftmost + rightmost) / 2 - column), 2);
+}
+
+TEST_F(Graph, PlotClipFollowsScrolling) {
+  TGraph *graph = NewGraph(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
+  graph->CreateBackingBitmap(400, 300);
+  graph->SetPlotArea(100, 100, 200, 100, false, false);
+  graph->SetWorld(0.0, 20.0, 0.0, 10.0);
+  graph->ScrollTo(90, 90);
+  graph->SetPen(PS_SOLID, 1, kRed);
+  graph->MoveTo(0.0, 5.0, false);
+  graph->MoveTo(20.0, 5.0, true);
+  // Bitmap row 150 from column 100: on the window, row 60 from column 10.
+  EXPECT_EQ(WindowPixel(*graph, 10, 60), kRed);
+  EXPECT_EQ(WindowPixel(*graph, 100, 60), kRed);
+  EXPECT_EQ(WindowPixel(*graph, 8, 60), kWhite);
 }
 
 TEST_F(Graph, LargeRangesShowTheSharedFactorNearTheAxisEnd) {

@@ -1,53 +1,17 @@
 #pragma once
-// Shared pieces of the graph tests: a frame to put graphs in, a scripted menu and colour
-// dialog, and pixel reading from a graph's bitmap and window.
+// Shared pieces of the graph tests: a frame to put graphs in, and pixel reading from a
+// graph's bitmap and window.
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <vector>
 
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
 #include "toolkit/graph/graph_window.h"
-#include "toolkit/graph/graph_window_ui.h"
 
 namespace graph_test {
-
-// Records the menus and colour dialogs asked for and gives set answers.
-class TScriptedGraphUi final : public TGraphWindowUi {
- public:
-  TScriptedGraphUi() : previous(SetGraphWindowUi(this)) {}
-  ~TScriptedGraphUi() override { SetGraphWindowUi(previous); }
-  TScriptedGraphUi(const TScriptedGraphUi &) = delete;
-  TScriptedGraphUi &operator=(const TScriptedGraphUi &) = delete;
-
-  UINT TrackMenu(TWindow &, const std::vector<TGraphMenuItem> &items, POINT) override {
-    menus.push_back(items);
-    return menuAnswer;
-  }
-  bool ChooseColor(TWindow &, COLORREF current, COLORREF customColors[16],
-                   COLORREF &chosen) override {
-    offeredColor = current;
-    for (int i = 0; i < 16; ++i) offeredCustom[i] = customColors[i];
-    ++colorDialogs;
-    if (!colorAnswer) return false;
-    chosen = answerColor;
-    return true;
-  }
-
-  std::vector<std::vector<TGraphMenuItem>> menus;
-  UINT menuAnswer = 0;
-  bool colorAnswer = true;
-  COLORREF answerColor = 0;
-  COLORREF offeredColor = 0;
-  COLORREF offeredCustom[16] = {};
-  int colorDialogs = 0;
-
- private:
-  TGraphWindowUi *previous;
-};
 
 // A visible frame for child graphs, made and deleted with each test.
 class GraphFixture : public ::testing::Test {

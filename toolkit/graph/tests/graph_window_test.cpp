@@ -8,15 +8,17 @@
 #include <QImage>
 
 #include "platform/core/recording_providers.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/c_graph.h"
+#include "toolkit/graph/graph.h"
 #include "toolkit/graph/tests/graph_test_support.h"
 
 using graph_test::BitmapPixel;
 using graph_test::GraphFixture;
-using graph_test::TScriptedGraphUi;
 using graph_test::WindowPixel;
 
 namespace {
@@ -145,6 +147,40 @@ TEST_F(GraphWindow, StretchedWindowScalesTheWholeBitmapOverTheClient) {
   EXPECT_EQ(WindowPixel(*graph, 110, 85), kWhite);
 }
 
+TEST_F(GraphWindow, StretchedGraphMapsClientPointsBackToTheWorld) {
+  TGraph *graph = NewGraph(frame, 0, 0, 200, 150, WS_CHILD | kGraphStretch, kWhite, nullptr);
+  graph->CreateBackingBitmap(400, 300);
+  graph->SetPlotArea(0, 0, 400, 300, false, false);
+  graph->SetWorld(0.0, 40.0, 0.0, 30.0);
+  double x = 0, y = 0;
+  // Client (50, 75) is bitmap (100, 150): world (10, 15).
+  graph->DeviceToWorld(50, 75, x, y);
+  EXPECT_DOUBLE_EQ(x, 10.0);
+  EXPECT_DOUBLE_EQ(y, 15.0);
+}
+
+TEST_F(GraphWindow, ShrinkingTheBitmapPullsTheOffsetBackOnItsOwnAxis) {
+  TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
+  graph->CreateBitmap(600, 400);
+  graph->ScrollTo(300, 20);
+  EXPECT_EQ(graph->GetScrollOffset().x, 300);
+  // Wider range gone: x comes back within it, y keeps its place.
+  graph->CreateBitmap(250, 400);
+  graph->ScrollTo(300, 20);
+  const SIZE client = graph->GetClientSize();
+  EXPECT_EQ(graph->GetScrollOffset().x, 250 - client.cx);
+  EXPECT_EQ(graph->GetScrollOffset().y, 20);
+}
+
+TEST_F(GraphWindow, MousePointsBecomeBitmapPoints) {
+  TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
+  graph->CreateBitmap(400, 300);
+  graph->ScrollTo(30, 40);
+  const POINT p = graph->ToBitmap(POINT{5, 6});
+  EXPECT_EQ(p.x, 35);
+  EXPECT_EQ(p.y, 46);
+}
+
 TEST_F(GraphWindow, ClientNeverGrowsBeyondTheBitmap) {
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   graph->MoveWindow(0, 0, 300, 200, true);
@@ -175,64 +211,80 @@ TEST_F(GraphWindow, DuplicateIsATopLevelWindowWithTheSamePicture) {
   }
 }
 
+TEST_F(GraphWindow, DuplicateWithOptionsAddsThemToTheCopyOnly) {
+  TGraphWindow *graph = NewGraphWindow(frame, 5, 5, 120, 90, WS_CHILD, kWhite, nullptr);
+  auto *owner = new TWindow(frame);
+  owner->Attr.Style = WS_CHILD | WS_VISIBLE;
+  owner->Attr.W = 50;
+  owner->Attr.H = 50;
+  ASSERT_TRUE(owner->Create());
+  TGraphWindow *copy = graph->DuplicateWithOptions(owner, kGraphStretch);
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->GetParentO(), owner);
+  EXPECT_FALSE(copy->IsScrollable());
+  EXPECT_TRUE(graph->IsScrollable());
+  EXPECT_EQ(graph->GetOptions() & kGraphStretch, 0u);
+}
+
 TEST_F(GraphWindow, ChildWindowMenuOffersNoTransparentItem) {
-  TScriptedGraphUi ui;
+  TScriptedMenuTracker tracker;
   TGraphWindow *child = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD | kGraphMenu, kWhite, nullptr);
   child->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  ASSERT_EQ(ui.menus.size(), 1u);
-  std::vector<UINT> ids;
-  for (const TGraphMenuItem &item : ui.menus[0]) ids.push_back(item.Id);
-  EXPECT_EQ(ids, (std::vector<UINT>{CM_GRAPH_DUPLICATE, 0, CM_GRAPH_BACKGROUND_COLOR,
-                                    CM_GRAPH_REFRESH}));
+  ASSERT_EQ(tracker.walks.size(), 1u);
+  EXPECT_EQ(tracker.walks[0].Items,
+            (std::vector<std::string>{"Duplicate", "", "Background color", "Refresh window"}));
+  EXPECT_EQ(tracker.walks[0].Walk.Owner, child->GetHandle());
 
   TGraphWindow *top = NewGraphWindow(frame, 0, 0, 100, 80, WS_POPUP | kGraphMenu, kWhite, nullptr);
   top->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  ASSERT_EQ(ui.menus.size(), 2u);
-  ASSERT_EQ(ui.menus[1].size(), 6u);
-  EXPECT_EQ(ui.menus[1][2].Id, CM_GRAPH_TRANSPARENT);
-  EXPECT_EQ(ui.menus[1][2].Text, "Transparent");
-  EXPECT_FALSE(ui.menus[1][2].Checked);
+  ASSERT_EQ(tracker.walks.size(), 2u);
+  EXPECT_EQ(tracker.walks[1].Items,
+            (std::vector<std::string>{"Duplicate", "", "Transparent", "", "Background color",
+                                      "Refresh window"}));
 
   // Without the option there is no menu.
   TGraphWindow *plain = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   plain->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
-  EXPECT_EQ(ui.menus.size(), 2u);
+  EXPECT_EQ(tracker.walks.size(), 2u);
 }
 
 TEST_F(GraphWindow, MenuCommandReachesTheGraph) {
-  TScriptedGraphUi ui;
-  ui.menuAnswer = CM_GRAPH_DUPLICATE;
+  TScriptedMenuTracker tracker;
+  tracker.ChoosePath({"Duplicate"});
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD | kGraphMenu, kWhite, nullptr);
   graph->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
   EXPECT_NE(graph->GetLastDuplicate(), nullptr);
 }
 
 TEST_F(GraphWindow, BackgroundColorRepaintsTheOldBackgroundAndKeepsDrawings) {
-  TScriptedGraphUi ui;
-  ui.answerColor = RGB(0, 128, 0);
+  TScriptedColorDialog dialog;
+  dialog.Choose(RGB(0, 128, 0));
   TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 100, 80, WS_CHILD, kWhite, nullptr);
   FillBitmapRect(*graph, RECT{10, 10, 20, 20}, kRed);
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
-  EXPECT_EQ(ui.offeredColor, kWhite);
-  EXPECT_EQ(ui.offeredCustom[0], 0x000000u);
-  EXPECT_EQ(ui.offeredCustom[1], 0x101010u);
-  EXPECT_EQ(ui.offeredCustom[15], 0xF0F0F0u);
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].Initial, kWhite);
+  EXPECT_EQ(dialog.asked[0].Flags & CC_RGBINIT, CC_RGBINIT);
+  ASSERT_EQ(dialog.asked[0].CustomColors.size(), 16u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[0], 0x000000u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[1], 0x101010u);
+  EXPECT_EQ(dialog.asked[0].CustomColors[15], 0xF0F0F0u);
   EXPECT_EQ(graph->GetHandleField(), RGB(0, 128, 0));
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), RGB(0, 128, 0));
   EXPECT_EQ(WindowPixel(*graph, 50, 50), RGB(0, 128, 0));
   // Red changes by white ^ green: still visible, as 255 ^ 255 ^ 0, 0 ^ 255 ^ 128, 0 ^ 255 ^ 0.
   EXPECT_EQ(BitmapPixel(*graph, 15, 15), RGB(0, 127, 255));
 
-  ui.colorAnswer = false;
+  dialog.Cancel();
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
-  EXPECT_EQ(ui.colorDialogs, 2);
+  EXPECT_EQ(dialog.asked.size(), 2u);
   EXPECT_EQ(graph->GetHandleField(), RGB(0, 128, 0));
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), RGB(0, 128, 0));
 }
 
 TEST_F(GraphWindow, DialogGraphReportsItsBackgroundToTheDialog) {
-  TScriptedGraphUi ui;
-  ui.answerColor = RGB(10, 20, 30);
+  TScriptedColorDialog colors;
+  colors.Choose(RGB(10, 20, 30));
   auto *dialog = new TDialogStandIn(frame);
   dialog->Attr.W = 300;
   dialog->Attr.H = 200;
@@ -243,7 +295,7 @@ TEST_F(GraphWindow, DialogGraphReportsItsBackgroundToTheDialog) {
   EXPECT_EQ(dialog->changes, 1);
   EXPECT_EQ(dialog->lastColor, RGB(10, 20, 30));
   // Cancelled: the dialog still hears the (unchanged) colour.
-  ui.colorAnswer = false;
+  colors.Cancel();
   graph->SendMessage(WM_COMMAND, CM_GRAPH_BACKGROUND_COLOR, 0);
   EXPECT_EQ(dialog->changes, 2);
   EXPECT_EQ(dialog->lastColor, RGB(10, 20, 30));
@@ -278,6 +330,10 @@ TEST_F(GraphWindow, DarkBackgroundTurnsTransparentByInversionAndMergePaint) {
   EXPECT_EQ(graph->GetHandleField(), 0xBFFFFFu);
   EXPECT_EQ(BitmapPixel(*graph, 50, 50), 0xBFFFFFu);
   EXPECT_EQ(BitmapPixel(*graph, 15, 15), 0x000000u);
+  // Asked twice: the colours are inverted once.
+  graph->SetTransparent(true);
+  EXPECT_EQ(graph->GetHandleField(), 0xBFFFFFu);
+  EXPECT_EQ(graph->GetCopyMode(), MERGEPAINT);
   ASSERT_EQ(graph->TransparentWindows().size(), 1u);
   // The window hides, the screen behind it is grabbed after the timer, and it shows again.
   EXPECT_FALSE(graph->IsWindowVisible());
@@ -320,7 +376,7 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
   EXPECT_EQ(TGraphWindow::TransparentWindows()[0], second);
   // Both grab, show, and the desktop's activations settle.
   ASSERT_TRUE(test_kit::RunUntil([&] { return first->IsWindowVisible() && second->IsWindowVisible(); }));
-  test_kit::RunFor(400);
+  test_kit::RunFor(700);
   ASSERT_EQ(TGraphWindow::TransparentWindows()[0], second);
   const std::size_t grabsBefore = screen.grabs.size();
   first->SetFocus();
@@ -333,7 +389,7 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
            screen.grabs.size() >= grabsBefore + 2;
   }));
   // And then they rest: the activations of their own showing start no new rounds.
-  test_kit::RunFor(400);
+  test_kit::RunFor(700);
   const std::size_t grabsSettled = screen.grabs.size();
   test_kit::RunFor(300);
   EXPECT_EQ(screen.grabs.size(), grabsSettled);
@@ -341,6 +397,25 @@ TEST_F(GraphWindow, FocusingTheRearTransparentWindowBringsItToTheFront) {
   EXPECT_EQ(TGraphWindow::TransparentWindows().size(), 1u);
   delete first;
   EXPECT_TRUE(TGraphWindow::TransparentWindows().empty());
+}
+
+TEST_F(GraphWindow, TransparentWindowMovedByTheUserKeepsOrSnapsBackPerAxis) {
+  TScriptedScreenProvider screen;
+  TGraphWindow *graph = NewGraphWindow(static_cast<TWindow *>(nullptr), 100, 120, 60, 40,
+                                       WS_POPUP, kWhite, nullptr);
+  graph->SetTransparent(true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return graph->IsWindowVisible(); }));
+  graph->SetKeepMovedX(false);
+  const std::size_t grabsBefore = screen.grabs.size();
+  graph->MoveWindow(300, 250, 60, 40, true);
+  // x snaps back to where the window started, y stays where it was put; it grabs anew.
+  EXPECT_EQ(graph->Attr.X, 100);
+  EXPECT_EQ(graph->Attr.Y, 250);
+  ASSERT_TRUE(test_kit::RunUntil(
+      [&] { return graph->IsWindowVisible() && screen.grabs.size() > grabsBefore; }));
+  EXPECT_EQ(graph->Attr.X, 100);
+  EXPECT_EQ(graph->Attr.Y, 250);
+  delete graph;
 }
 
 TEST_F(GraphWindow, CloseCommandDestroysAndDeletesTheWindow) {

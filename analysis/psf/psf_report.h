@@ -1,0 +1,21 @@
+#pragma once
+// The text reports of the PSF and MTF window: the energy concentration in squares of
+// growing size, and the meridional and sagittal sections of the MTF, as fixed-width tables
+// in blocks of five columns. No window code; the window writes the lines to "section.txt".
+
+#include <string>
+#include <vector>
+
+#include "foundation/containers/mem.h"
+#include "foundation/containers/points.h"
+
+// The energy table: sizes 0, step, 2 step ... up to the curve's reach, energy in percent.
+// `pixel` is the raster's sampling interval; entry k of the curve stands for the side
+// (2k + 1) pixel.
+std::vector<std::string> EnergyReportLines(const std::string &systemName,
+                                           const Mem<DPOINT3> &curve, double pixel, double step);
+
+// The MTF section table of an n x n MTF raster (frequency 0 at (n/2, n/2)), the frequency
+// step between pixels being 1 / (n pixel): frequencies 0, step, 2 step ... below the edge.
+std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
+                                               const float *mtf, double pixel, double step);

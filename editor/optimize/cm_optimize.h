@@ -1,0 +1,22 @@
+#pragma once
+// The optimize command of the system's properties: one run of the optimizer over the
+// folder's parameters and merit functions, with undo snapshots around it so that Undo
+// gives the system as it was before the run.
+
+#include <string>
+
+#include "optimization/binding/optimization_run.h"
+
+class TEditedConfigurations;
+class TOptimizationFunctions;
+class TOptimizationParameters;
+class TSystemImage;
+
+// The default parameter file beside the system: its directory and base name, or
+// "untitled", with ".par".
+std::string DefaultParameterFile(const TSystemImage &image);
+
+// The run. The snapshot before it is taken when the run begins (after its checks), the one
+// after it when something may have changed. The editor refreshes its menus afterwards.
+TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationParameters &parameters,
+                                  TOptimizationFunctions &functions, TOptimizationRunHost &host);

@@ -1,0 +1,4 @@
+# The optimizer's view of the edited system and the optimize command of the system's
+# properties.
+area_sources(EDITOR_MODEL edited_configurations.cpp cm_optimize.cpp)
+area_tests(EDITOR_MODEL tests/cm_optimize_test.cpp)

@@ -1,0 +1,103 @@
+// The optimize command on the edited system: Undo after a run gives the system as it was
+// before the run, a refused run leaves the undo ring alone, and the default parameter file
+// lies beside the system.
+
+#include "editor/optimize/cm_optimize.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/model/tests/editor_test_support.h"
+#include "editor/optimize/edited_configurations.h"
+#include "optimization/binding/korvex_optz.h"
+#include "optimization/merit/optimization_functions.h"
+#include "optimization/parameters/optimization_parameters.h"
+
+namespace {
+
+class TPassingHost final : public TOptimizationRunHost {
+ public:
+  int Pump() override { return 1; }
+  void BeginRun() override { ++begun; }
+  void EndRun() override { ++ended; }
+  int begun = 0;
+  int ended = 0;
+};
+
+class CmOptimizeTest : public EditorTest {
+ protected:
+  // The singlet opened for editing, with one snapshot in the ring; its focal length the
+  // only weighted function (target 100) and its back curvature the variable.
+  void OpenSinglet() {
+    Open(image, "singlet.os");
+    image.RebuildElements(nullptr);
+    image.DeleteUndoFiles();
+    ASSERT_EQ(image.SaveUndo(""), 1);
+    functions.Rebuild(&system);
+    for (int k = 0; k < functions.records.cols * functions.records.rows; ++k) {
+      TFunctionsParameters &r = functions.records.data[k];
+      for (auto *table : {&r.AberT, &r.AberW, &r.Distor, &r.Strehl}) table->Clear();
+    }
+    functions.SetConfigurations();
+    TFunctionDescription &focus = functions.Record(0, 0)->Focus.data[0];
+    focus.Target = 100.0;
+    focus.Weight = 1.0;
+    functions.BuildIndex();
+    parameters.SetOwner(&system);
+    TParameterDescription back;
+    back.Set(0, 2, "R", -0.05, 0.05);
+    parameters.Add(back);
+  }
+
+  TSystemImage image;
+  TEditedConfigurations system{image};
+  TOptimizationFunctions functions;
+  TOptimizationParameters parameters;
+};
+
+}  // namespace
+
+TEST_F(CmOptimizeTest, UndoAfterARunGivesTheSystemBeforeIt) {
+  OpenSinglet();
+  // An edit of its own before the run: the front face flattened a little, with its snapshot.
+  image.Surface(1)->SetRadius(55.0);
+  ASSERT_EQ(image.SaveUndo("Radius"), 1);
+  const double backBefore = image.Surface(2)->general.R;
+  TPassingHost host;
+  ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  EXPECT_NE(image.Surface(2)->general.R, backBefore);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Optimization (ctrl-Z)");
+  ASSERT_EQ(image.Undo(-1), 1);
+  // The run's start, edit included: not one edit further back.
+  EXPECT_APPROX(image.Surface(2)->general.R, backBefore, 1e-12);
+  EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
+}
+
+TEST_F(CmOptimizeTest, AnEditWithoutSnapshotIsKeptByTheSnapshotAtTheStart) {
+  OpenSinglet();
+  image.Surface(1)->SetRadius(55.0);  // no snapshot of its own
+  const double backBefore = image.Surface(2)->general.R;
+  TPassingHost host;
+  ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_APPROX(image.Surface(2)->general.R, backBefore, 1e-12);
+  EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
+}
+
+TEST_F(CmOptimizeTest, ARefusedRunTakesNoSnapshot) {
+  OpenSinglet();
+  TOptimizationParameters empty;
+  empty.SetOwner(&system);
+  TPassingHost host;
+  EXPECT_EQ(CmOptimize(system, empty, functions, host), kRunRefused);
+  EXPECT_EQ(host.begun, 0);
+  EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "It is necessary to set though one parameter!");
+}
+
+TEST_F(CmOptimizeTest, TheDefaultParameterFileLiesBesideTheSystem) {
+  image.name = "/data/lenses/doublet.os";
+  EXPECT_EQ(DefaultParameterFile(image), "/data/lenses/doublet.par");
+  image.name.clear();
+  EXPECT_EQ(DefaultParameterFile(image), "untitled.par");
+}

@@ -1,0 +1,9 @@
+area_sources(PLATFORM_GUI
+  resources.cpp
+  gadgets.cpp
+  gadget_window.cpp
+  frame_window.cpp
+  edit_file.cpp)
+area_tests(PLATFORM_GUI
+  tests/bars_test.cpp
+  tests/edit_file_test.cpp)

@@ -1,0 +1,300 @@
+#include "platform/gui/bars/edit_file.h"
+
+#include <QString>
+#include <QStringDecoder>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "platform/core/message_box.h"
+
+namespace {
+
+const TResponseTableEntry kEditSearchTable[] = {
+    EvCommand<&TEditSearch::CmEditFind>(CM_EDITFIND),
+    EvCommand<&TEditSearch::CmEditReplace>(CM_EDITREPLACE),
+    EvCommand<&TEditSearch::CmEditFindNext>(CM_EDITFINDNEXT),
+    EvCommand<&TEditSearch::CmEditUndo>(CM_EDITUNDO),
+    EvCommand<&TEditSearch::CmEditCut>(CM_EDITCUT),
+    EvCommand<&TEditSearch::CmEditCopy>(CM_EDITCOPY),
+    EvCommand<&TEditSearch::CmEditPaste>(CM_EDITPASTE),
+    EvCommand<&TEditSearch::CmEditDelete>(CM_EDITDELETE),
+    EvCommand<&TEditSearch::CmEditClear>(CM_EDITCLEAR),
+    EvCommandEnable<&TEditSearch::CeEditFindNext>(CM_EDITFINDNEXT),
+};
+
+const TResponseTableEntry kEditFileTable[] = {
+    EvCommand<&TEditFile::CmFileNew>(CM_FILENEW),
+    EvCommand<&TEditFile::CmFileOpen>(CM_FILEOPEN),
+    EvCommand<&TEditFile::CmFileSave>(CM_FILESAVE),
+    EvCommand<&TEditFile::CmFileSaveAs>(CM_FILESAVEAS),
+};
+
+constexpr const char *kUntitled = "Untitled";
+
+QString TextOf(TEdit &edit) {
+  std::string text(static_cast<std::size_t>(edit.GetTextLen()) + 1, '\0');
+  const int copied = edit.GetText(text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(0, copied)));
+  return QString::fromStdString(text);
+}
+
+bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == '_'; }
+
+bool WholeWordAt(const QString &text, int index, int length) {
+  const bool startOk = index == 0 || !IsWordCharacter(text.at(index - 1));
+  const bool endOk = index + length >= text.size() || !IsWordCharacter(text.at(index + length));
+  return startOk && endOk;
+}
+
+}  // namespace
+
+bool ReadTextFile(const std::string &path, std::string &text) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (file.bad()) return false;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString decoded = utf8.decode(QByteArray::fromStdString(bytes));
+  if (utf8.hasError()) decoded = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  decoded.replace("\r\n", "\n");
+  decoded.replace('\r', '\n');
+  text = decoded.toStdString();
+  return true;
+}
+
+bool WriteTextFile(const std::string &path, const std::string &text) {
+  if (path.empty()) return false;
+  const std::string temporary = path + ".tmp~";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    if (!file) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary, ignored);
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
+
+TEditSearch::TEditSearch(TWindow *parentWindow, int id, const char *text, int xPos, int yPos,
+                         int w, int h, TModule *module)
+    : TEdit(parentWindow, id, text, xPos, yPos, w, h, 0, true, module) {
+  SearchData.Flags = FR_DOWN;
+}
+
+bool TEditSearch::Find(TEventInfo &info) {
+  return SearchResponseTable(kEditSearchTable, info) || TEdit::Find(info);
+}
+
+void TEditSearch::CeEditFindNext(TCommandEnabler &enabler) {
+  enabler.Enable(GetTextLen() > 0);
+}
+
+void TEditSearch::CmEditFind() {
+  SearchData.Owner = GetHandle();
+  SearchData.Replace = false;
+  if (RunFindDialog(SearchData)) DoSearch();
+}
+
+void TEditSearch::CmEditReplace() {
+  SearchData.Owner = GetHandle();
+  SearchData.Replace = true;
+  if (!RunFindDialog(SearchData)) return;
+  if (SearchData.Flags & FR_REPLACEALL) {
+    ReplaceAll();
+  } else if (SearchData.Flags & FR_REPLACE) {
+    if (SelectionMatches()) Insert(SearchData.ReplaceWith.c_str());
+    DoSearch();
+  } else {
+    DoSearch();
+  }
+}
+
+void TEditSearch::CmEditFindNext() {
+  if (SearchData.FindWhat.empty()) {
+    CmEditFind();
+    return;
+  }
+  DoSearch();
+}
+
+bool TEditSearch::SelectionMatches() {
+  int start = 0;
+  int end = 0;
+  GetSelection(start, end);
+  const QString text = TextOf(*this);
+  const QString wanted = QString::fromStdString(SearchData.FindWhat);
+  const Qt::CaseSensitivity sensitivity = (SearchData.Flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  return end > start && end <= text.size() &&
+         QString::compare(text.mid(start, end - start), wanted, sensitivity) == 0;
+}
+
+bool TEditSearch::DoSearch() {
+  const QString wanted = QString::fromStdString(SearchData.FindWhat);
+  if (wanted.isEmpty()) return false;
+  const QString text = TextOf(*this);
+  int start = 0;
+  int end = 0;
+  GetSelection(start, end);
+  const Qt::CaseSensitivity sensitivity = (SearchData.Flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  const bool down = (SearchData.Flags & FR_DOWN) != 0 || SearchData.Replace;
+  const bool wholeWord = (SearchData.Flags & FR_WHOLEWORD) != 0;
+  qsizetype found = -1;
+  if (down) {
+    for (qsizetype from = end; from <= text.size(); ++from) {
+      found = text.indexOf(wanted, from, sensitivity);
+      if (found < 0 || !wholeWord || WholeWordAt(text, static_cast<int>(found), static_cast<int>(wanted.size()))) break;
+      from = found;
+      found = -1;
+    }
+  } else {
+    for (qsizetype from = start - 1; from >= 0; --from) {
+      found = text.lastIndexOf(wanted, from, sensitivity);
+      if (found < 0 || !wholeWord || WholeWordAt(text, static_cast<int>(found), static_cast<int>(wanted.size()))) break;
+      from = found;
+      found = -1;
+    }
+  }
+  if (found < 0) {
+    const std::string message = "Cannot find \"" + SearchData.FindWhat + "\".";
+    MessageBox(GetHandle(), message, SearchData.Replace ? "Replace" : "Find", MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  SetSelection(static_cast<int>(found), static_cast<int>(found + wanted.size()));
+  SendMessage(EM_SCROLLCARET);
+  return true;
+}
+
+int TEditSearch::ReplaceAll() {
+  const QString wanted = QString::fromStdString(SearchData.FindWhat);
+  if (wanted.isEmpty()) return 0;
+  const QString text = TextOf(*this);
+  const QString replacement = QString::fromStdString(SearchData.ReplaceWith);
+  const Qt::CaseSensitivity sensitivity = (SearchData.Flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  const bool wholeWord = (SearchData.Flags & FR_WHOLEWORD) != 0;
+  QString result;
+  int count = 0;
+  qsizetype from = 0;
+  while (from <= text.size()) {
+    const qsizetype found = text.indexOf(wanted, from, sensitivity);
+    if (found < 0) break;
+    if (wholeWord && !WholeWordAt(text, static_cast<int>(found), static_cast<int>(wanted.size()))) {
+      result += text.mid(from, found + 1 - from);
+      from = found + 1;
+      continue;
+    }
+    result += text.mid(from, found - from) + replacement;
+    from = found + wanted.size();
+    ++count;
+  }
+  if (count == 0) return 0;
+  result += text.mid(from);
+  // Through the selection, so that the change is one step to undo and marks the text changed.
+  SetSelection(0, static_cast<int>(text.size()));
+  Insert(result.toStdString().c_str());
+  return count;
+}
+
+TEditFile::TEditFile(TWindow *parentWindow, int id, const char *text, int xPos, int yPos, int w,
+                     int h, const char *fileName, TModule *module)
+    : TEditSearch(parentWindow, id, text, xPos, yPos, w, h, module),
+      FileData(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, "All Files (*.*)|*.*|", nullptr, nullptr, "txt"),
+      fileName_(fileName != nullptr ? fileName : "") {}
+
+bool TEditFile::Find(TEventInfo &info) {
+  return SearchResponseTable(kEditFileTable, info) || TEditSearch::Find(info);
+}
+
+void TEditFile::SetupWindow() {
+  TEditSearch::SetupWindow();
+  // A file named at construction is read now; one that cannot be read leaves an empty,
+  // unnamed text behind its message.
+  if (!fileName_.empty() && !Read()) fileName_.clear();
+}
+
+void TEditFile::SetFileName(const char *fileName) { fileName_ = fileName != nullptr ? fileName : ""; }
+
+bool TEditFile::CanClear() {
+  if (!IsModified()) return true;
+  const std::string name = fileName_.empty() ? kUntitled : fileName_;
+  const std::string message = "The text in " + name + " has changed.\n\nDo you want to save the changes?";
+  switch (MessageBox(GetHandle(), message, "Editor", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return Save();
+    case IDNO: return true;
+    default: return false;
+  }
+}
+
+bool TEditFile::CanClose() { return CanClear(); }
+
+void TEditFile::NewFile() {
+  if (!CanClear()) return;
+  Clear();
+  ClearModify();
+  fileName_.clear();
+}
+
+void TEditFile::Open() {
+  if (!CanClear()) return;
+  FileData.Flags |= OFN_FILEMUSTEXIST;
+  FileData.FileName = fileName_;
+  TFileOpenDialog dialog(this, FileData);
+  if (dialog.Execute() == IDOK) ReplaceWith(FileData.FileName.c_str());
+}
+
+bool TEditFile::Read(const char *fileName) {
+  const std::string path = fileName != nullptr ? fileName : fileName_;
+  std::string text;
+  if (path.empty() || !ReadTextFile(path, text)) {
+    MessageBox(GetHandle(), "Unable to read file " + path + ".", "Editor", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  SetText(text.c_str());
+  ClearModify();
+  return true;
+}
+
+void TEditFile::ReplaceWith(const char *fileName) {
+  if (fileName != nullptr && Read(fileName)) SetFileName(fileName);
+}
+
+bool TEditFile::Save() {
+  if (!IsModified()) return true;
+  if (fileName_.empty()) return SaveAs();
+  return Write();
+}
+
+bool TEditFile::SaveAs() {
+  FileData.Flags &= ~OFN_FILEMUSTEXIST;
+  FileData.Flags |= OFN_OVERWRITEPROMPT;
+  FileData.FileName = fileName_;
+  TFileSaveDialog dialog(this, FileData);
+  if (dialog.Execute() != IDOK) return false;
+  const std::string chosen = FileData.FileName;
+  if (!Write(chosen.c_str())) return false;
+  SetFileName(chosen.c_str());
+  return true;
+}
+
+bool TEditFile::Write(const char *fileName) {
+  const std::string path = fileName != nullptr ? fileName : fileName_;
+  const std::string text = TextOf(*this).toStdString();
+  if (!WriteTextFile(path, text)) {
+    MessageBox(GetHandle(), "Unable to write file " + path + ".", "Editor", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  ClearModify();
+  return true;
+}

@@ -1,0 +1,225 @@
+// Decorated frames with a control bar, a status bar and a client; gadgets, tool boxes,
+// command routing, command enablers and menu hints; the resource registries.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <vector>
+
+#include "platform/gui/bars/frame_window.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/bars/resources.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/windows/test_kit.h"
+
+namespace {
+
+constexpr int kWaitMs = 2000;
+constexpr int kCmNew = 24331;    // handled by the client
+constexpr int kCmPrint = 10840;  // handled by the frame
+constexpr int kCmFind = 24351;   // enabled by the client only while it has text
+
+class TClient : public TWindow {
+ public:
+  TClient() : TWindow(nullptr) {}
+  void CmNew() { commands.push_back(kCmNew); }
+  void CmFind() { commands.push_back(kCmFind); }
+  void CeFind(TCommandEnabler &enabler) { enabler.Enable(hasText); }
+  bool Find(TEventInfo &info) override;
+  std::vector<int> commands;
+  bool hasText = true;
+};
+
+const TResponseTableEntry kClientTable[] = {
+    EvCommand<&TClient::CmNew>(kCmNew),
+    EvCommand<&TClient::CmFind>(kCmFind),
+    EvCommandEnable<&TClient::CeFind>(kCmFind),
+};
+bool TClient::Find(TEventInfo &info) {
+  return SearchResponseTable(kClientTable, info) || TWindow::Find(info);
+}
+
+class TFrame : public TDecoratedFrame {
+ public:
+  explicit TFrame(TClient *clientWindow) : TDecoratedFrame(nullptr, "Frame", clientWindow, true) {
+    Attr.Style = WS_POPUP | WS_BORDER | WS_VISIBLE;
+    Attr.X = 20;
+    Attr.Y = 20;
+    Attr.W = 400;
+    Attr.H = 260;
+    bar = new TControlBar(this);
+    bar->Insert(*new TButtonGadget(kCmNew, kCmNew, TButtonGadget::Command, true));
+    bar->Insert(*new TSeparatorGadget(10));
+    bar->Insert(*new TButtonGadget(kCmPrint, kCmPrint, TButtonGadget::Command, true));
+    bar->Insert(*new TButtonGadget(kCmFind, kCmFind, TButtonGadget::Command, true));
+    Insert(*bar, Top);
+    status = new TStatusBar(this);
+    Insert(*status, Bottom);
+  }
+  void CmPrint() { printed++; }
+  bool Find(TEventInfo &info) override;
+  TControlBar *bar;
+  TStatusBar *status;
+  int printed = 0;
+};
+
+const TResponseTableEntry kFrameTable[] = {
+    EvCommand<&TFrame::CmPrint>(kCmPrint),
+};
+bool TFrame::Find(TEventInfo &info) {
+  return SearchResponseTable(kFrameTable, info) || TDecoratedFrame::Find(info);
+}
+
+POINT Center(const RECT &rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+void Click(TWindow &window, POINT point) {
+  test_kit::PostMouse(window, WM_LBUTTONDOWN, point);
+  test_kit::PostMouse(window, WM_LBUTTONUP, point);
+}
+
+class Bars : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    QImage glyph(16, 15, QImage::Format_RGB32);
+    glyph.fill(qRgb(0xC0, 0xC0, 0xC0));
+    for (int y = 5; y < 10; ++y) {
+      for (int x = 2; x < 13; ++x) glyph.setPixel(x, y, qRgb(0, 0, 128));
+    }
+    RegisterBitmapResource(kCmNew, glyph);
+    client = new TClient;
+    frame = std::make_unique<TFrame>(client);
+    ASSERT_TRUE(frame->Create());
+  }
+  TClient *client = nullptr;
+  std::unique_ptr<TFrame> frame;
+};
+
+TEST_F(Bars, FrameStacksTheBarsAroundTheClient) {
+  SIZE barSize{};
+  frame->bar->GetDesiredSize(barSize);
+  EXPECT_EQ(barSize.cy, 2 + 22 + 2);  // margins and a 16 x 15 picture's button
+  const RECT inner = frame->GetClientRect();
+  const RECT barRect = frame->bar->GetWindowRect();
+  const RECT statusRect = frame->status->GetWindowRect();
+  const RECT clientRect = client->GetWindowRect();
+  EXPECT_EQ(barRect.Height(), barSize.cy);
+  EXPECT_EQ(barRect.Width(), inner.right);
+  EXPECT_EQ(clientRect.top, barRect.bottom);
+  EXPECT_EQ(statusRect.top, clientRect.bottom);
+  EXPECT_EQ(clientRect.Height() + barRect.Height() + statusRect.Height(), inner.bottom);
+  // The buttons sit side by side after the separator's 10 pixels.
+  TGadget *newButton = frame->bar->GadgetWithId(kCmNew);
+  TGadget *print = frame->bar->GadgetWithId(kCmPrint);
+  ASSERT_NE(newButton, nullptr);
+  ASSERT_NE(print, nullptr);
+  EXPECT_EQ(print->GetBounds().left, newButton->GetBounds().right + 10);
+  EXPECT_EQ(frame->bar->GadgetFromPoint(Center(print->GetBounds())), print);
+  TGadget *gap = frame->bar->GadgetFromPoint({newButton->GetBounds().right + 3, 10});
+  ASSERT_NE(gap, nullptr);
+  EXPECT_NE(dynamic_cast<TSeparatorGadget *>(gap), nullptr);
+  EXPECT_EQ(frame->bar->GadgetFromPoint({barRect.Width() - 3, 10}), nullptr);
+  // The registered picture is drawn in the button.
+  frame->bar->UpdateWindow();
+  const POINT middle = Center(newButton->GetBounds());
+  EXPECT_EQ(test_kit::ClientPixel(*frame->bar, middle.x, middle.y), RGB(0, 0, 128));
+}
+
+TEST_F(Bars, ButtonCommandsGoToTheClientFirstThenTheFrame) {
+  Click(*frame->bar, Center(frame->bar->GadgetWithId(kCmNew)->GetBounds()));
+  Click(*frame->bar, Center(frame->bar->GadgetWithId(kCmPrint)->GetBounds()));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return frame->printed == 1; }, kWaitMs));
+  EXPECT_EQ(client->commands, std::vector<int>{kCmNew});
+  // A press that leaves the button before the release is no click.
+  const RECT printRect = frame->bar->GadgetWithId(kCmPrint)->GetBounds();
+  test_kit::PostMouse(*frame->bar, WM_LBUTTONDOWN, Center(printRect));
+  test_kit::PostMouse(*frame->bar, WM_MOUSEMOVE, {printRect.right + 30, 5}, MK_LBUTTON);
+  test_kit::PostMouse(*frame->bar, WM_LBUTTONUP, {printRect.right + 30, 5});
+  test_kit::RunFor(50);
+  EXPECT_EQ(frame->printed, 1);
+}
+
+TEST_F(Bars, ButtonsFollowTheirCommandEnablersAfterACommand) {
+  client->hasText = false;
+  frame->SendMessage(WM_COMMAND, kCmNew, 0);
+  TGadget *find = frame->bar->GadgetWithId(kCmFind);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !find->GetEnabled(); }, kWaitMs));
+  // A disabled button takes no clicks.
+  Click(*frame->bar, Center(find->GetBounds()));
+  test_kit::RunFor(50);
+  EXPECT_EQ(client->commands, std::vector<int>{kCmNew});
+  client->hasText = true;
+  frame->SendMessage(WM_COMMAND, kCmNew, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return find->GetEnabled(); }, kWaitMs));
+}
+
+TEST_F(Bars, MenuHintsShowInTheStatusBarUntilTheMenuCloses) {
+  RegisterString(kCmPrint, "Print Optical System");
+  frame->status->SetText("Ready");
+  HMENU menu = CreatePopupMenu();
+  frame->SendMessage(WM_MENUSELECT, MAKELPARAM(kCmPrint, MF_HILITE), reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(frame->status->GetText(), "Print Optical System");
+  frame->SendMessage(WM_MENUSELECT, MAKELPARAM(77, MF_HILITE), reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(frame->status->GetText(), "");  // no string: no hint
+  frame->SendMessage(WM_MENUSELECT, MAKELPARAM(0, 0xFFFF), 0);
+  EXPECT_EQ(frame->status->GetText(), "Ready");
+  DestroyMenu(menu);
+}
+
+TEST_F(Bars, ButtonStatesAndExclusiveGroups) {
+  auto *box = new TToolBox(frame.get(), 2);
+  for (int id = 1; id <= 5; ++id) {
+    box->Insert(*new TButtonGadget(id, id, id <= 3 ? TButtonGadget::Exclusive : TButtonGadget::NonExclusive, true));
+  }
+  ASSERT_TRUE(box->Create());
+  SIZE size{};
+  box->GetDesiredSize(size);
+  EXPECT_EQ(size.cx, 2 + 2 * 23 + 2);  // two columns
+  EXPECT_EQ(size.cy, 2 + 3 * 22 + 2);  // three rows for five buttons
+  box->MoveWindow(0, 0, size.cx, size.cy);
+  EXPECT_EQ(box->GadgetWithId(3)->GetBounds().top, 2 + 22);
+  EXPECT_EQ(box->GadgetWithId(3)->GetBounds().left, 2);
+  auto *first = static_cast<TButtonGadget *>(box->GadgetWithId(1));
+  auto *second = static_cast<TButtonGadget *>(box->GadgetWithId(2));
+  auto *toggle = static_cast<TButtonGadget *>(box->GadgetWithId(4));
+  Click(*box, Center(first->GetBounds()));
+  Click(*box, Center(second->GetBounds()));
+  Click(*box, Center(toggle->GetBounds()));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return toggle->GetButtonState() == TButtonGadget::Down; }, kWaitMs));
+  EXPECT_EQ(first->GetButtonState(), TButtonGadget::Up);
+  EXPECT_EQ(second->GetButtonState(), TButtonGadget::Down);
+  // Down buttons are drawn sunken: black along the top edge instead of white.
+  const RECT downRect = second->GetBounds();
+  const RECT upRect = first->GetBounds();
+  EXPECT_EQ(test_kit::ClientPixel(*box, downRect.left + 5, downRect.top), RGB(0, 0, 0));
+  EXPECT_EQ(test_kit::ClientPixel(*box, upRect.left + 5, upRect.top), RGB(255, 255, 255));
+  box->SetRowsColumns(1, TToolBox::kAsManyAsNeeded);
+  box->GetDesiredSize(size);
+  EXPECT_EQ(size.cx, 2 + 5 * 23 + 2);
+}
+
+TEST(Resources, StringsBitmapsAndIconsByNameOrId) {
+  test_kit::EnsureApplication();
+  RegisterString(501, "Hello");
+  char buffer[4];
+  EXPECT_EQ(LoadString(nullptr, 501, buffer, sizeof buffer), 3);
+  EXPECT_STREQ(buffer, "Hel");
+  EXPECT_EQ(LoadString(nullptr, 502, buffer, sizeof buffer), 0);
+  EXPECT_EQ(LoadStringText(501), "Hello");
+
+  QImage picture(3, 2, QImage::Format_RGB32);
+  picture.fill(qRgb(1, 2, 3));
+  RegisterBitmapResource("Splash", picture);
+  HBITMAP bitmap = LoadBitmap(nullptr, "SPLASH");
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->image.size(), picture.size());
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_EQ(LoadBitmap(nullptr, "Missing"), nullptr);
+  RegisterBitmapResource(24331, picture);
+  EXPECT_FALSE(BitmapResourceImage(MAKEINTRESOURCE(24331)).isNull());
+  EXPECT_TRUE(BitmapResourceImage("24331").isNull());  // a name is not an id
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+area_sources(PLATFORM_GUI
+  control.cpp
+  control_paint.cpp
+  native_colors.cpp
+  button.cpp
+  static_control.cpp
+  gauge.cpp
+  edit.cpp
+  list_box.cpp
+  combo_box.cpp
+  scroll_bar.cpp)
+area_tests(PLATFORM_GUI
+  tests/drawn_controls_test.cpp
+  tests/native_controls_test.cpp)

@@ -1,0 +1,241 @@
+// The controls shown by Qt widgets: an edit's handlers see keys before the text changes and
+// may swallow them, the EM_* messages, lists and combos by LB_* / CB_*, subclass procedures
+// in front of a control, colours asked of the parent.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPixmap>
+#include <string>
+#include <vector>
+
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/controls/edit.h"
+#include "platform/gui/controls/list_box.h"
+#include "platform/gui/controls/scroll_bar.h"
+#include "platform/gui/drawing/dc.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/test_kit.h"
+
+namespace {
+
+constexpr int kWaitMs = 2000;
+constexpr COLORREF kFieldColor = RGB(0xE0, 0xFF, 0xE0);
+
+// An edit that records the text it had when each character came, and refuses 'x'.
+class TWatchedEdit : public TEdit {
+ public:
+  TWatchedEdit(TWindow *owner, int id) : TEdit(owner, id, "", 10, 10, 150, 22, 6) {}
+  bool Find(TEventInfo &info) override;
+  void EvChar(UINT key, UINT, UINT) {
+    textsBefore.push_back(GetWindowText());
+    if (key != 'x') DefaultProcessing();
+  }
+  void EvKeyDown(UINT key, UINT, UINT) {
+    int before = 0;
+    int end = 0;
+    GetSelection(before, end);
+    DefaultProcessing();  // the edit's own caret movement, now
+    int after = 0;
+    GetSelection(after, end);
+    if (key == VK_LEFT) caretMoves.push_back({before, after});
+  }
+  std::vector<std::string> textsBefore;
+  std::vector<std::pair<int, int>> caretMoves;
+};
+
+const TResponseTableEntry kWatchedEditTable[] = {
+    EvMessage<WM_CHAR, &TWatchedEdit::EvChar>(),
+    EvMessage<WM_KEYDOWN, &TWatchedEdit::EvKeyDown>(),
+};
+
+bool TWatchedEdit::Find(TEventInfo &info) { return SearchResponseTable(kWatchedEditTable, info) || TEdit::Find(info); }
+
+class TFieldParent : public TWindow {
+ public:
+  TFieldParent() : TWindow(nullptr), field(kFieldColor) {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.X = 40;
+    Attr.Y = 40;
+    Attr.W = 300;
+    Attr.H = 220;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_CTLCOLOREDIT) {
+      TDC::FromHandle(reinterpret_cast<HDC>(wParam))->SetTextColor(RGB(0, 0, 0x7F));
+      return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(field));
+    }
+    if (msg == WM_COMMAND) notifications.push_back({LOWORD(wParam), HIWORD(wParam)});
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  int Count(UINT id, UINT code) const {
+    int count = 0;
+    for (const auto &[seenId, seenCode] : notifications) count += seenId == id && seenCode == code ? 1 : 0;
+    return count;
+  }
+  TBrush field;
+  std::vector<std::pair<UINT, UINT>> notifications;
+};
+
+struct NativeControls : ::testing::Test {
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    parent = new TFieldParent;
+  }
+  void TearDown() override { delete parent; }
+  TFieldParent *parent = nullptr;
+};
+
+LRESULT SwallowDigits(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
+  if (msg == WM_CHAR) {
+    ++*reinterpret_cast<int *>(seen);
+    if (wParam >= '0' && wParam <= '9') return 0;
+  }
+  return DefSubclassProc(handle, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(NativeControls, EditHandlersSeeCharactersBeforeTheTextChangesAndMaySwallowThem) {
+  auto *edit = new TWatchedEdit(parent, 11);
+  ASSERT_TRUE(parent->Create());
+  edit->SetFocus();
+  test_kit::PostText(*edit, "axb");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->textsBefore.size() == 3; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(edit->GetWindowText(), "ab");
+  const std::vector<std::string> expected{"", "a", "a"};
+  EXPECT_EQ(edit->textsBefore, expected);
+  EXPECT_TRUE(edit->IsModified());
+  EXPECT_EQ(parent->Count(11, EN_CHANGE), 2);
+  // The key's default processing is the edit's own, inside the handler.
+  test_kit::PostKey(*edit, VK_LEFT);
+  test_kit::PostKey(*edit, VK_LEFT);
+  test_kit::PostKey(*edit, VK_LEFT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->caretMoves.size() == 3; }, kWaitMs));
+  EXPECT_EQ(edit->caretMoves[0], (std::pair<int, int>{2, 1}));
+  EXPECT_EQ(edit->caretMoves[1], (std::pair<int, int>{1, 0}));
+  EXPECT_EQ(edit->caretMoves[2], (std::pair<int, int>{0, 0}));  // at the start: no move
+  // The limit of 6 (with its zero) keeps 5 characters.
+  edit->SetSelection(2, 2);
+  test_kit::PostText(*edit, "cdefg");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->textsBefore.size() == 8; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(edit->GetWindowText(), "abcde");
+}
+
+TEST_F(NativeControls, EditMessagesWorkOnTheText) {
+  auto *edit = new TEdit(parent, 12, "first", 10, 10, 150, 22);
+  auto *lines = new TEdit(parent, 13, "", 10, 40, 150, 80, 0, true);
+  ASSERT_TRUE(parent->Create());
+  EXPECT_EQ(edit->GetWindowText(), "first");
+  EXPECT_FALSE(edit->IsModified());
+  edit->SendMessage(EM_SETSEL, 0, -1);
+  int start = -1;
+  int end = -1;
+  edit->GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 5);
+  edit->SendMessage(EM_SETSEL, 1, 3);
+  edit->Insert("XY");
+  EXPECT_EQ(edit->GetWindowText(), "fXYst");
+  edit->SetText("again");
+  EXPECT_FALSE(edit->IsModified());
+  edit->GetSelection(start, end);
+  EXPECT_EQ(start, 0);  // setting the text puts the caret at the start
+  edit->SetReadOnly(true);
+  edit->SetFocus();
+  test_kit::PostText(*edit, "zz");
+  test_kit::RunFor(50);
+  EXPECT_EQ(edit->GetWindowText(), "again");
+  lines->SetText("one\ntwo lines\nthree");
+  EXPECT_EQ(lines->GetNumLines(), 3);
+  EXPECT_EQ(lines->GetLineIndex(2), 14);
+  EXPECT_EQ(lines->GetLineFromPos(6), 1);
+  EXPECT_EQ(lines->SendMessage(EM_LINELENGTH, 5), 9);
+  char buffer[16] = {};
+  buffer[0] = static_cast<char>(sizeof buffer);
+  const LRESULT copied = lines->SendMessage(EM_GETLINE, 1, reinterpret_cast<LPARAM>(buffer));
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(copied)), "two lines");
+}
+
+TEST_F(NativeControls, EditAsksItsParentForColoursBeforePainting) {
+  auto *edit = new TEdit(parent, 14, "", 10, 10, 150, 22);
+  ASSERT_TRUE(parent->Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->NativeWidget()->isVisible(); }, kWaitMs));
+  const QImage shown = edit->NativeWidget()->grab().toImage();
+  const QRgb pixel = shown.pixel(shown.width() - 5, shown.height() / 2);
+  EXPECT_EQ(RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)), kFieldColor);
+}
+
+TEST_F(NativeControls, SubclassProcedureStandsInFrontOfTheControl) {
+  auto *edit = new TEdit(parent, 15, "", 10, 10, 150, 22);
+  ASSERT_TRUE(parent->Create());
+  int seen = 0;
+  ASSERT_TRUE(SetWindowSubclass(edit->GetHandle(), &SwallowDigits, 1, reinterpret_cast<DWORD_PTR>(&seen)));
+  edit->SendMessage(WM_CHAR, 'a');
+  edit->SendMessage(WM_CHAR, '7');
+  edit->SendMessage(WM_CHAR, 'b');
+  EXPECT_EQ(edit->GetWindowText(), "ab");
+  EXPECT_EQ(seen, 3);
+  ASSERT_TRUE(RemoveWindowSubclass(edit->GetHandle(), &SwallowDigits, 1));
+  edit->SendMessage(WM_CHAR, '7');
+  EXPECT_EQ(edit->GetWindowText(), "ab7");
+  EXPECT_EQ(seen, 3);
+}
+
+TEST_F(NativeControls, ListBoxKeepsSortedStringsWithDataAndTellsOnlyUserChanges) {
+  auto *list = new TListBox(parent, 21, 10, 10, 120, 100);
+  list->Attr.Style |= LBS_SORT;
+  ASSERT_TRUE(parent->Create());
+  EXPECT_EQ(list->AddString("crown"), 0);
+  EXPECT_EQ(list->AddString("Barium"), 0);
+  EXPECT_EQ(list->AddString("flint"), 2);
+  EXPECT_EQ(list->GetCount(), 3);
+  EXPECT_EQ(list->GetString(1), "crown");
+  EXPECT_EQ(list->FindString("FL"), 2);
+  EXPECT_EQ(list->FindExactString("fl"), LB_ERR);
+  EXPECT_EQ(list->SetItemData(2, 77), 0);
+  EXPECT_EQ(list->GetItemData(2), 77u);
+  EXPECT_EQ(list->GetSelIndex(), LB_ERR);
+  EXPECT_EQ(list->SetSelIndex(1), 1);
+  EXPECT_EQ(list->GetSelIndex(), 1);
+  EXPECT_EQ(list->SetSelIndex(7), LB_ERR);
+  EXPECT_EQ(parent->Count(21, LBN_SELCHANGE), 0);
+  EXPECT_EQ(list->DeleteString(0), 2);
+  EXPECT_EQ(list->GetString(0), "crown");
+  EXPECT_EQ(list->SendMessage(LB_GETTEXTLEN, 5), LB_ERR);
+}
+
+TEST_F(NativeControls, ComboBoxListsChoosesAndEdits) {
+  auto *list = new TComboBox(parent, 31, 10, 10, 120, 100, CBS_DROPDOWNLIST);
+  auto *field = new TComboBox(parent, 32, 10, 40, 120, 100, CBS_DROPDOWN);
+  ASSERT_TRUE(parent->Create());
+  list->AddString("mm");
+  list->AddString("inches");
+  EXPECT_EQ(list->GetSelIndex(), CB_ERR);
+  EXPECT_EQ(list->SetSelIndex(1), 1);
+  EXPECT_EQ(list->GetWindowText(), "inches");
+  EXPECT_EQ(list->GetString(0), "mm");
+  EXPECT_EQ(list->SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("MM")), 0);
+  EXPECT_EQ(parent->Count(31, CBN_SELCHANGE), 0);  // the program's own choice is not told
+  field->SetWindowText("0.55");
+  EXPECT_EQ(field->GetWindowText(), "0.55");
+  field->SetFocus();
+  test_kit::PostText(*field, "6");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(32, CBN_EDITCHANGE) == 1; }, kWaitMs));
+}
+
+TEST_F(NativeControls, ScrollBarControlKeepsItsRangeAndPosition) {
+  auto *bar = new TScrollBar(parent, 41, 10, 150, 200, 16, true);
+  ASSERT_TRUE(parent->Create());
+  bar->SetRange(10, 90);
+  bar->SetPosition(200);
+  EXPECT_EQ(bar->GetPosition(), 90);
+  int low = 0;
+  int high = 0;
+  bar->GetRange(low, high);
+  EXPECT_EQ(low, 10);
+  EXPECT_EQ(high, 90);
+  EXPECT_EQ(bar->SendMessage(SBM_SETPOS, 40), 90);
+}

@@ -1,0 +1,10 @@
+area_sources(TOOLKIT
+  o_bmp.cpp
+  show_help_wnd.cpp
+  o_control_bar.cpp
+  btn.cpp)
+area_tests(TOOLKIT
+  tests/show_help_wnd_test.cpp
+  tests/o_bmp_test.cpp
+  tests/o_control_bar_test.cpp
+  tests/btn_test.cpp)
