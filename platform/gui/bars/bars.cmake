@@ -3,7 +3,8 @@ area_sources(PLATFORM_GUI
   gadgets.cpp
   gadget_window.cpp
   frame_window.cpp
-  edit_file.cpp)
+  edit_file.cpp
+  cursors.cpp)
 area_tests(PLATFORM_GUI
   tests/bars_test.cpp
   tests/edit_file_test.cpp)

@@ -129,7 +129,10 @@ bool HookSystemKey(TWindow &window, UINT msg, WPARAM key) {
   return false;
 }
 
+void (*chainedDestroyed)(TWindow &) = nullptr;
+
 void HookDestroyed(TWindow &window) {
+  if (chainedDestroyed != nullptr) chainedDestroyed(window);
   // The window's accelerator table goes with it too.
   SetWindowAccelerators(window.GetHandle(), nullptr);
   auto found = WindowMenus().find(window.GetHandle());
@@ -220,11 +223,18 @@ void SetMenuBarSelection(HWND handle, int index) {
 }
 
 void InstallMenuHooks() {
+  // Once: the hooks stay for the program's life, chained with the cursors' ones.
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
   TWindowHooks hooks = CurrentWindowHooks();
   hooks.PaintMenuBar = &HookPaintMenuBar;
   hooks.NonClientClick = &HookNonClientClick;
   hooks.SystemKey = &HookSystemKey;
-  hooks.Destroyed = &HookDestroyed;
+  if (hooks.Destroyed != &HookDestroyed) {
+    chainedDestroyed = hooks.Destroyed;
+    hooks.Destroyed = &HookDestroyed;
+  }
   SetWindowHooks(hooks);
 }
 

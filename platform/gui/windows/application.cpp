@@ -9,6 +9,7 @@
 #include "platform/gui/providers/qt_dialogs.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/menus/accelerators.h"
 #include "platform/gui/menus/menu_window.h"
 
@@ -29,6 +30,7 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
   // Menu bars, system menus and accelerators.
   InstallMenuHooks();
   InstallAcceleratorFilter();
+  InstallCursorHooks();
 }
 
 TApplication::~TApplication() {

@@ -12,6 +12,7 @@
 
 #include "platform/gui/windows/key_codes.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/menus/accelerators.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/messages.h"
@@ -33,6 +34,7 @@ QApplication &EnsureApplication() {
     InstallPaintDispatcher();
     InstallMenuHooks();
     InstallAcceleratorFilter();
+    InstallCursorHooks();
   }
   return *application;
 }

@@ -5,8 +5,10 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QWidget>
 #include <vector>
 
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/frame_window.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/resources.h"
@@ -220,6 +222,68 @@ TEST(Resources, StringsBitmapsAndIconsByNameOrId) {
   RegisterBitmapResource(24331, picture);
   EXPECT_FALSE(BitmapResourceImage(MAKEINTRESOURCE(24331)).isNull());
   EXPECT_TRUE(BitmapResourceImage("24331").isNull());  // a name is not an id
+}
+
+}  // namespace
+
+namespace {
+
+class TCursorWindow : public TWindow {
+ public:
+  TCursorWindow() : TWindow(nullptr, "Cursors") {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.X = 30;
+    Attr.Y = 30;
+    Attr.W = 120;
+    Attr.H = 90;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_SETCURSOR) {
+      ++asked;
+      if (cross) {
+        SetCursor(LoadCursor(nullptr, IDC_CROSS));
+        return 1;
+      }
+    }
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  int asked = 0;
+  bool cross = false;
+};
+
+TEST(Cursors, StandardAndOwnCursorsLoad) {
+  test_kit::EnsureApplication();
+  HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_EQ(arrow->Shape, Qt::ArrowCursor);
+  EXPECT_EQ(LoadCursor(nullptr, IDC_ARROW), arrow);  // shared
+  HCURSOR move = LoadCursor(nullptr, "MoveField_Cur");
+  ASSERT_NE(move, nullptr);
+  EXPECT_EQ(move->Picture.size(), QSize(32, 32));
+  EXPECT_EQ(move->HotSpot.x, 16);
+  // The hot spot lies on the drawing, and the corners are transparent.
+  EXPECT_GT(qAlpha(move->Picture.pixel(16, 16)), 0);
+  EXPECT_EQ(qAlpha(move->Picture.pixel(0, 0)), 0);
+  EXPECT_NE(LoadCursor(nullptr, "zoomselect_cur"), nullptr);
+  EXPECT_EQ(LoadCursor(nullptr, "NoSuch_Cur"), nullptr);
+}
+
+TEST(Cursors, WindowCursorShowsOverTheClientUnlessTheWindowChoosesItsOwn) {
+  test_kit::EnsureApplication();
+  TCursorWindow window;
+  ASSERT_TRUE(window.Create());
+  SetWindowCursor(window.GetHandle(), LoadCursor(nullptr, "MoveField_Cur"));
+  test_kit::PostMouse(window, WM_MOUSEMOVE, {20, 20});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return window.asked > 0; }, kWaitMs));
+  EXPECT_EQ(window.HostWidget()->cursor().shape(), Qt::BitmapCursor);
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, "MoveField_Cur"));
+  window.cross = true;
+  test_kit::PostMouse(window, WM_MOUSEMOVE, {25, 20});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return window.HostWidget()->cursor().shape() == Qt::CrossCursor; }, kWaitMs));
+  window.cross = false;
+  SetWindowCursor(window.GetHandle(), nullptr);
+  test_kit::PostMouse(window, WM_MOUSEMOVE, {30, 20});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return window.HostWidget()->cursor().shape() == Qt::ArrowCursor; }, kWaitMs));
 }
 
 }  // namespace
