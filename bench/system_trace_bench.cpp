@@ -43,7 +43,7 @@ void TraceGrid(benchmark::State &state, bool record, bool batch = false) {
   for (auto _ : state) {
     for (const TCurrentRay &start : grid) {
       TCurrentRay ray = start;
-      benchmark::DoNotOptimize(system.TraceRay(ray, -1, record ? &hits : nullptr, 0));
+      benchmark::DoNotOptimize(system.TraceRay(ray, kTracePlainGlobal, record ? &hits : nullptr, 0));
       benchmark::DoNotOptimize(ray.y);
     }
   }

@@ -64,7 +64,7 @@ void PlainTrace(benchmark::State &state) {
   std::vector<TCurrentRay> work(start.size());
   for (auto _ : state) {
     work = start;
-    for (TCurrentRay &ray : work) benchmark::DoNotOptimize(system.TraceRay(ray, 1, nullptr, 0));
+    for (TCurrentRay &ray : work) benchmark::DoNotOptimize(system.TraceRay(ray, kTracePlain, nullptr, 0));
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(start.size()) *
@@ -82,10 +82,10 @@ void WavefrontTrace(benchmark::State &state) {
   double sum = 0.0;
   for (auto _ : state) {
     TCurrentRay reference = chief;
-    system.TraceRay(reference, 2, nullptr, 0);
+    system.TraceRay(reference, kTraceReference, nullptr, 0);
     work = start;
     for (TCurrentRay &ray : work) {
-      system.TraceRay(ray, 3, nullptr, 0);
+      system.TraceRay(ray, kTraceWavefront, nullptr, 0);
       sum += system.eikonal.opticalPathDifference;
     }
     benchmark::DoNotOptimize(sum);
@@ -105,7 +105,7 @@ void BatchTrace(benchmark::State &state) {
   for (auto _ : state) {
     work = start;
     benchmark::DoNotOptimize(
-        system.TraceRays(work.data(), static_cast<int>(work.size()), 1, nullptr));
+        system.TraceRays(work.data(), static_cast<int>(work.size()), kTracePlain, nullptr));
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(start.size()) *
@@ -124,7 +124,7 @@ void BM_TripletMakeAndTrace(benchmark::State &state) {
     for (int i = 0; i < kGridSide; ++i) {
       const double py = -radius + 2.0 * radius * i / (kGridSide - 1);
       TCurrentRay ray = system.MakeRay(10.0, 0.0, py, 0.0);
-      benchmark::DoNotOptimize(system.TraceRay(ray, 1, nullptr, 0));
+      benchmark::DoNotOptimize(system.TraceRay(ray, kTracePlain, nullptr, 0));
     }
     rays += kGridSide;
   }

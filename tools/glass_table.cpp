@@ -29,7 +29,10 @@ bool ParseNumber(const std::string &text, double &value) {
   return end != nullptr && *end == '\0' && std::isfinite(value);
 }
 
-constexpr int kColumns = 27;
+constexpr int kColumns = 26;
+// Tables made before the source paths left the table carry them in one more column, which
+// is read past.
+constexpr int kColumnsWithSourcePath = 27;
 
 }  // namespace
 
@@ -52,7 +55,8 @@ bool ReadGlassTable(const std::string &path, std::vector<TGlassRow> &rows, std::
       error = message.str();
       return false;
     };
-    if (f.size() != kColumns) return fail("expected 27 columns");
+    if (f.size() != kColumns && f.size() != kColumnsWithSourcePath)
+      return fail("expected " + std::to_string(kColumns) + " columns");
     TGlassRow row;
     row.catalog = f[0];
     row.name = f[1];

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 #include "foundation/containers/points.h"
 
@@ -91,6 +92,16 @@ class Mem {
     Adopt(block, columns, rowCount);
     return 1;
   }
+
+  // Exchanges the blocks, shapes and ownership of two containers: no cell is copied and
+  // nothing is allocated, so it cannot fail.
+  void Swap(Mem &other) noexcept {
+    std::swap(owns, other.owns);
+    std::swap(cols, other.cols);
+    std::swap(rows, other.rows);
+    std::swap(data, other.data);
+  }
+  friend void swap(Mem &a, Mem &b) noexcept { a.Swap(b); }
 
   // Deep copy with the source's shape; owns is kept. When the block cannot be obtained the
   // target is left empty and "Not enough memory" is shown. Assigning a container to itself

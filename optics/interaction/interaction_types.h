@@ -8,10 +8,6 @@
 
 class TSurface;
 
-// Direction components and denominators below this magnitude count as zero. It is the
-// single-precision literal 8.43e-37 widened to double, kept bit-exact with stored results.
-constexpr double kTinyValue = 8.429999909258048e-37;
-static_assert(kTinyValue == static_cast<double>(8.43e-37f));
 // Squared aperture radii and |cos I| are allowed this relative overshoot.
 constexpr double kBoundTolerance = 1.000001;
 

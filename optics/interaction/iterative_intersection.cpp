@@ -46,7 +46,7 @@ bool NewtonOnImplicit(const double p0[3], const double d[3], bool acceptStall,
     if (!(std::fabs(f) <= best)) return false;
     if (acceptStall && std::fabs(f) == best) return true;  // no progress: accept it
     best = std::fabs(f);
-    if (std::fabs(slope) < kTinyValue) return false;
+    if (std::fabs(slope) < kRayZero) return false;
     t -= f / slope;
     if (best <= kImplicitResidual) return true;
   }
@@ -124,7 +124,7 @@ bool NewtonOnSag(const TAsphereSag &sag, const double d[3], double &X, double &Y
     if (!sag.Evaluate(Y * Y + Z * Z, value, slopeFactor, false)) return false;
     const double f = value - X;
     const double slope = Y * slopeFactor * d[1] + Z * slopeFactor * d[2] - d[0];
-    if (std::fabs(slope) < kTinyValue || !std::isfinite(f)) return false;
+    if (std::fabs(slope) < kRayZero || !std::isfinite(f)) return false;
     const double step = -f / slope;
     if (std::fabs(step) <= kAsphereStep) return true;
     t += step;
@@ -157,7 +157,7 @@ int IntersectStandard(const TInteractionSurface &s, double p0[3], const double d
 // the surface is x = S - base with base a whole number of facet heights.
 int IntersectFresnel(const TInteractionSurface &s, double p0[3], const double d[3],
                      double normal[3]) {
-  if (std::fabs(d[0]) < kTinyValue) return 0;
+  if (std::fabs(d[0]) < kRayZero) return 0;
   const double h = s.frenelHeight;
   if (!(std::fabs(h) > 0.0) || !std::isfinite(h)) return 0;  // no facets defined
   const TAsphereSag sag = MakeSag(s);
@@ -218,7 +218,7 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
       const double xMinus = std::fabs(p0[0] + tMinus * d[0]);
       t = (xPlus < xMinus ? tPlus : tMinus) / scale;
     }
-  } else if (std::fabs(d[0]) >= kTinyValue) {
+  } else if (std::fabs(d[0]) >= kRayZero) {
     t = (-p0[0] / d[0]) / scale;
   }
 
@@ -266,7 +266,7 @@ int IntersectRingTorus(const TInteractionSurface &s, double p0[3], const double 
   r2 /= scale;
   const double e = 1.0 - Coefficient(s, 2);
   const double fallback = e > 0.0 ? r1 / e : 0.0;
-  if (std::fabs(d[0]) < kTinyValue) {
+  if (std::fabs(d[0]) < kRayZero) {
     p0[0] = fallback * scale;
     return 0;
   }

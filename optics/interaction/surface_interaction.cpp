@@ -32,14 +32,14 @@ bool AllFinite(const TCurrentRay &r) {
 
 // Holographic data usable for diffraction: a normalisation radius and at least one term.
 bool HoeActive(const THoeView &hoe) {
-  return hoe.present && hoe.Vh != nullptr && hoe.count > 0 && std::fabs(hoe.Mhxy) > kTinyValue;
+  return hoe.present && hoe.Vh != nullptr && hoe.count > 0 && std::fabs(hoe.Mhxy) > kRayZero;
 }
 
 // Which root of the quadric's equation: the hit whose x is nearer the vertex plane; on a
 // tie the one with -sqrt(D). Roots are formed without cancellation.
 bool SolveQuadric(double a, double b, double c, double x, double L, double &t) {
   if (std::fabs(a) < kQuadraticFlat) {
-    if (std::fabs(b) < kTinyValue) return false;
+    if (std::fabs(b) < kRayZero) return false;
     t = -c / b;
     return std::isfinite(t);
   }
@@ -160,7 +160,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
   EnterSurfaceFrame(s, ray, p, d);
 
   // A ray parallel to the vertex plane never reaches the surface; the ray is untouched.
-  if (std::fabs(d[0]) < kTinyValue) {
+  if (std::fabs(d[0]) < kRayZero) {
     ray.blocked = 1;
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;
@@ -304,7 +304,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
 
   LeaveSurfaceFrame(s, hit, out);
   const double squared = out[0] * out[0] + out[1] * out[1] + out[2] * out[2];
-  if (!(squared > kTinyValue * kTinyValue) || !std::isfinite(squared)) {
+  if (!(squared > kRayZero * kRayZero) || !std::isfinite(squared)) {
     ray.blocked = 1;
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;
@@ -312,7 +312,7 @@ int TraceSurfaceRay(const TInteractionSurface &s, TCurrentRay &ray) {
   const double inverse = InverseLength(squared);
   for (double &component : out) {
     component *= inverse;
-    if (std::fabs(component) < kTinyValue) component = 0.0;
+    if (std::fabs(component) < kRayZero) component = 0.0;
   }
   PlaceRay(ray, hit, out);
   ray.pathLength = t;
@@ -342,7 +342,7 @@ int TraceSurfaceParaxial(const TInteractionSurface &s, TCurrentRay &ray, int bac
   out[1] = -out[0] * u1;
   out[2] = -out[0] * v1;
   for (double &component : out)
-    if (std::fabs(component) < kTinyValue) component = 0.0;
+    if (std::fabs(component) < kRayZero) component = 0.0;
   double at[3] = {0.0, y0, z0};
   LeaveSurfaceFrame(s, at, out);
   PlaceRay(ray, at, out);

@@ -4,6 +4,7 @@
 // may belong to, for every packing.
 
 #include <cmath>
+#include <numbers>
 
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/lens_array_zone_access.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = std::numbers::pi;
 constexpr double kDegreesToRadiansExact = 0.017453292519943295;
 // Ay of a zone whose PackCoef stops after Ax: one row of cells, in effect.
 constexpr double kMissingSecondPeriod = 1e6;

@@ -1,6 +1,7 @@
 #include "optics/lensarray/lens_array_geometry.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "optics/model/general_parameters.h"
 #include "optics/interaction/intersection_steps.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = std::numbers::pi;
 constexpr double kRootTolerance = 1e-12;  // discriminants, denominators, on-axis radii
 
 double Square(double v) { return v * v; }

@@ -21,6 +21,26 @@ class TFieldRays;
 constexpr int kGlobalFrame = 1;
 constexpr int kRelativeFrame = 0;
 
+// The trace modes of TraceRay and TraceRays (plain ints, as callers have always passed
+// them). A positive mode leaves the ray in the last surface's frame; its negative is the
+// same trace leaving the ray in global coordinates.
+constexpr int kTracePlain = 1;      // a ray and its status
+constexpr int kTraceReference = 2;  // the reference ray of a wavefront: its segment paths kept
+constexpr int kTraceWavefront = 3;  // a ray against the reference: path difference, transmission
+constexpr int kTracePlainGlobal = -kTracePlain;
+constexpr int kTraceReferenceGlobal = -kTraceReference;
+constexpr int kTraceWavefrontGlobal = -kTraceWavefront;
+
+// MakeRayToPoint's modes: aim from (0, y, z) at offsets from the next vertex, or take y, z
+// as angles in degrees.
+constexpr int kAimAtOffsets = 0;
+constexpr int kAimByAngles = 1;
+
+// ReadFile's name modes: the system takes the file's Name, the file name, or keeps its own.
+constexpr int kNameFromFile = 0;
+constexpr int kNameFromFileName = 1;
+constexpr int kNameKept = 2;
+
 // C + M(a)·v when flag is 1, else C + M(a)^T·v, with M the surface tilt matrix of a.
 DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angles, int flag);
 
@@ -73,14 +93,14 @@ class TOpticalSystem {
 
   // The system file (system_file_read.cpp, system_file_write.cpp). ReadFile: 1 when read
   // and prepared; 0 otherwise, with the system untouched unless the file was read whole
-  // and only its glasses are missing. nameMode 0: the file's Name, 1: fileName, else kept.
+  // and only its glasses are missing. nameMode: kNameFromFile, kNameFromFileName or (any
+  // other value) kNameKept.
   int ReadFile(const std::string &fileName, int nameMode);
   // 1 when written; null or empty writes to the system's name.
   int WriteFile(const char *fileName);
 
-  // The sequential trace (system_trace.cpp). mode (kTracePlain... in trace_rules.h) 1 plain,
-  // 2 reference ray, 3 wavefront ray; positive leaves the ray in the last surface's frame,
-  // negative global.
+  // The sequential trace (system_trace.cpp): mode kTracePlain, kTraceReference or
+  // kTraceWavefront, positive leaving the ray in the last surface's frame, negative global.
   int TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint> *hits, int firstSurface);
   // Traces of many independent rays at once (batch_trace.cpp), without hit lists: each ray,
   // each result (when results is given) and, in the wavefront mode, each ray's path
@@ -118,8 +138,8 @@ class TOpticalSystem {
   // negative k runs towards lower surface indices. |k| past the list: status -5.
   TCurrentRay MakeRayVariant(int k, double y, double z, double alpha, double beta) const;
   // From the vertex plane of surface |k| towards the next surface with a vertex off that
-  // plane: mode 0 aims from (0, y, z) at the offsets (pA, pB) from its vertex; any other
-  // mode takes y, z as angles in degrees and passes that surface at (pA, pB).
+  // plane: kAimAtOffsets aims from (0, y, z) at the offsets (pA, pB) from its vertex; any other
+  // mode (kAimByAngles) takes y, z as angles in degrees and passes that surface at (pA, pB).
   TCurrentRay MakeRayToPoint(int k, double y, double z, double pA, double pB, int mode) const;
   // One meridional fan per field value across 0.99 of the entrance pupil (rays not traced).
   void BuildRayFans(const Mem<double> &fields, TBeamsPar &beams);

@@ -5,6 +5,10 @@
 #include "foundation/containers/mem.h"
 #include "optics/model/spectral_info.h"
 
+// How the pupil solve finds the first-order constants (firstOrderMode).
+constexpr int kFirstOrderParaxial = 0;  // from paraxial rays
+constexpr int kFirstOrderReal = 1;      // from two close real rays
+
 class TOpticalSystemInformation {
  public:
   // The block's own defaults; the system's constructor then changes Unit, LambdaW and Coord.
@@ -28,7 +32,7 @@ class TOpticalSystemInformation {
   int EnablePipe = 0;               // 1: light-pipe walls are built and traced
   int DrawAllRays = 0;              // 1: rays go on past blocking apertures
   int reserved18 = 0;
-  int firstOrderMode = 1;           // 0: first-order constants from paraxial rays
+  int firstOrderMode = 1;           // kFirstOrderParaxial or kFirstOrderReal
   int Nd = 64;                      // pupil samples for diffraction work
   int prepareCounter = 0;           // the exponent of Nd after the preparation
   int Difrac = 1;                   // 0: diffraction sampling off

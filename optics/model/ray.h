@@ -14,8 +14,11 @@ enum TRayStatus : int {
   kRayMissedSurface = -4,   // no intersection
 };
 
-// Components and denominators smaller than this count as zero in the ray code.
-constexpr double kRayZero = 8.43e-37;
+// The one zero threshold of the ray code: direction components, denominators and lengths
+// below this magnitude count as zero. It is the single-precision literal 8.43e-37 widened
+// to double, kept bit-exact with stored results.
+constexpr double kRayZero = 8.429999909258048e-37;
+static_assert(kRayZero == static_cast<double>(8.43e-37f));
 
 // An x of this value marks a hit-list entry the ray did not reach (and ends the list).
 constexpr double kHitListEnd = 1.797693e+308;

@@ -77,7 +77,7 @@ int TracePipeWall(const TPipeWall &pipe, TCurrentRay &ray) {
   const double b = 2.0 * (p[2] * d[2] + p[1] * d[1] - r0 * d[0] * k - p[0] * d[0] * k * k);
   const double c = p[2] * p[2] + p[1] * p[1] - (p[0] * k + r0) * (p[0] * k + r0);
   const double disc = b * b - 4.0 * a * c;
-  if (std::fabs(a) < kTinyValue || !(disc >= 0.0)) {
+  if (std::fabs(a) < kRayZero || !(disc >= 0.0)) {
     ray.blocked = 0;
     ray.status = kRayMissedSurface;
     return kRayMissedSurface;

@@ -8,6 +8,7 @@
 #include "optics/psf/psf_nodes.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "foundation/fft/fft.h"
 #include "optics/model/optical_system.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 // Pupil rays traced in one batch: enough to keep the lanes full across short rows.
 constexpr int kPupilBatch = 4096;
 // The pupil area keeps its traditional 3.1415, which stored results were made with.
@@ -41,7 +42,7 @@ bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 // point becomes the PSF centre (z part, then y part).
 void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int storeCentre) {
   TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
-  system.TraceRay(chief, 2, nullptr, 0);
+  system.TraceRay(chief, kTraceReference, nullptr, 0);
   if (storeCentre == 0) return;
   double *centre = system.info.psfResults;
   if (system.info.ImageFinite == 0) {

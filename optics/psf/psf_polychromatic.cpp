@@ -27,7 +27,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   SolveChiefRay(fieldA, fieldB);
   {
     TCurrentRay chief = MakeRay(fieldA, fieldB, 0.0, 0.0);
-    TraceRay(chief, 2, nullptr, 0);
+    TraceRay(chief, kTraceReference, nullptr, 0);
     if (info.ImageFinite == 0) {
       info.psfResults[1] = std::atan(chief.N / chief.L) * 1000.0;
       info.psfResults[2] = std::atan(chief.M / chief.L) * 1000.0;

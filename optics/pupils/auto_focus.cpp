@@ -116,10 +116,10 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
       const double h = diameter / 2.0 - k * diameter / (rays - 1);
       TCurrentRay m = MakeRay(fA, fB, h, 0.0);
       m.traceThrough = info.DrawAllRays;
-      if (TraceRay(m, 1, nullptr, 0) == 1) meridional.Add(m.y, ForwardSlope(m.L, m.M));
+      if (TraceRay(m, kTracePlain, nullptr, 0) == 1) meridional.Add(m.y, ForwardSlope(m.L, m.M));
       TCurrentRay s = MakeRay(fA, fB, 0.0, h);
       s.traceThrough = info.DrawAllRays;
-      if (TraceRay(s, 1, nullptr, 0) == 1) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
+      if (TraceRay(s, kTracePlain, nullptr, 0) == 1) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
     }
     double sM = BestShift(meridional.heights, meridional.slopes, meridional.count);
     double sS = BestShift(sagittal.heights, sagittal.slopes, sagittal.count);
@@ -136,7 +136,7 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   TCurrentRay axial = MakeRay(0.0, 0.0, -info.entrancePupilPoint[1], -info.entrancePupilPoint[2]);
   axial.traceThrough = 1;
   DPOINT3 vertex;
-  if (TraceRay(axial, -1, nullptr, 0) == 1) {
+  if (TraceRay(axial, kTracePlainGlobal, nullptr, 0) == 1) {
     vertex.Set(axial.x - shift * axial.L, axial.y - shift * axial.M, axial.z - shift * axial.N);
   } else {
     const double *p = Surface(n - 2)->general.vertex;

@@ -111,8 +111,8 @@ void Magnification(TOpticalSystem &system) {
     const TIntersectionPoint la = system.ToSurfaceFrame(0, pa, da);
     const TIntersectionPoint lb = system.ToSurfaceFrame(0, pb, db);
     const double u = std::atan(la.M / la.L) - std::atan(lb.M / lb.L);
-    system.TraceRay(a, 1, nullptr, 0);
-    system.TraceRay(b, 1, nullptr, 0);
+    system.TraceRay(a, kTracePlain, nullptr, 0);
+    system.TraceRay(b, kTracePlain, nullptr, 0);
     if ((Usable(a.status) || Usable(b.status)) && a.L != 0.0 && b.L != 0.0 && u != 0.0) {
       const double m = (std::atan(a.M / a.L) - std::atan(b.M / b.L)) / u;
       if (m != 0.0 && std::isfinite(m)) {
@@ -125,8 +125,8 @@ void Magnification(TOpticalSystem &system) {
   const double pa[3] = {a.x, a.y, a.z}, da[3] = {a.L, a.M, a.N};
   const double pb[3] = {b.x, b.y, b.z}, db[3] = {b.L, b.M, b.N};
   const double difference = system.ToSurfaceFrame(0, pb, db).y - system.ToSurfaceFrame(0, pa, da).y;
-  system.TraceRay(a, 1, nullptr, 0);
-  system.TraceRay(b, 1, nullptr, 0);
+  system.TraceRay(a, kTracePlain, nullptr, 0);
+  system.TraceRay(b, kTracePlain, nullptr, 0);
   in.magnification = std::fabs(difference) < kRayZero ? 0.0 : (b.y - a.y) / difference;
 }
 
@@ -158,8 +158,8 @@ int TOpticalSystem::FirstOrderReal() {
   // Both rays are read where they leave surface n - 2, as in the paraxial variant: at the
   // image plane, near the focus, the sense of the turn between them is lost.
   Mem<TIntersectionPoint> hitsA, hitsB;
-  TraceRay(a, -1, &hitsA, 0);
-  TraceRay(b, -1, &hitsB, 0);
+  TraceRay(a, kTracePlainGlobal, &hitsA, 0);
+  TraceRay(b, kTracePlainGlobal, &hitsB, 0);
   if (!Usable(a.status) || !Usable(b.status)) return -1;
   if (hitsA.cols * hitsA.rows < n - 1 || hitsB.cols * hitsB.rows < n - 1 ||
       hitsA.data[n - 2].x == kHitListEnd || hitsB.data[n - 2].x == kHitListEnd)

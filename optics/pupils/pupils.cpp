@@ -43,7 +43,7 @@ struct TChiefRaySearch {
   int stop = 0;
   double centreY = 0.0, centreZ = 0.0;
   double fieldA = 0.0, fieldB = 0.0;
-  int mode = 1;  // MakeRayToPoint mode: 1 field angles, 0 object heights
+  int mode = kAimByAngles;  // field angles; kAimAtOffsets for object heights
   Mem<TIntersectionPoint> hits;
 
   // Traces the ray aimed at (y, z) on surface 1; false when it does not reach the stop.
@@ -51,7 +51,7 @@ struct TChiefRaySearch {
   bool Miss(double y, double z, double &missY, double &missZ) {
     TCurrentRay ray = system->MakeRayToPoint(0, fieldA, fieldB, y, z, mode);
     ray.traceThrough = 1;
-    system->TraceRay(ray, 1, &hits, 0);
+    system->TraceRay(ray, kTracePlain, &hits, 0);
     if (ray.status != kRayPassed && ray.status != kRayOutsideAperture && ray.status != kRayObscured)
       return false;
     const int count = hits.data != nullptr ? hits.cols * hits.rows : 0;
@@ -128,7 +128,7 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   search.centreZ = stopSurface.general.boundPosXExt;
   search.fieldA = fieldA;
   search.fieldB = fieldB;
-  search.mode = in.ObjectFinite == 0 ? 1 : 0;
+  search.mode = in.ObjectFinite == 0 ? kAimByAngles : kAimAtOffsets;
   double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
   bool havePos = false, haveNeg = false;
   for (int j = 0; j <= kHalfSamples && !(havePos && haveNeg); ++j) {
@@ -167,7 +167,7 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   if (std::fabs(start.L) < kRayZero) return -1;
   in.entrancePupilPoint[1] = start.y + (ex - start.x) * start.M / start.L;
   in.entrancePupilPoint[2] = start.z + (ex - start.x) * start.N / start.L;
-  system.TraceRay(chief, 1, nullptr, 0);
+  system.TraceRay(chief, kTracePlain, nullptr, 0);
   // A chief ray lost on the way has no exit-pupil crossing to give.
   if (chief.L == 0.0 || chief.status == kRayMissedSurface || chief.status == kRayTotalReflection ||
       chief.status == kRayStopped)
@@ -192,7 +192,7 @@ int TOpticalSystem::UpdatePupils(double fieldA, double fieldB) {
   TNeutralImageSurface neutral(Surface(n - 1));
   const int result = SolveChiefRay(fieldA, fieldB);
   if (result >= 1) {
-    if (info.firstOrderMode == 0)
+    if (info.firstOrderMode == kFirstOrderParaxial)
       FirstOrderParaxial();
     else
       FirstOrderReal();
@@ -244,9 +244,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     const TSurface &sp = *Surface(i - 1);
     const double d = 0.001 * sp.general.semiHeightExt;
     TCurrentRay b =
-        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, 0);
+        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, kAimAtOffsets);
     TCurrentRay a =
-        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt + d, 0.0, 0);
+        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt + d, 0.0, kAimAtOffsets);
     if (b.status < 0 || a.status < 0) continue;
     const double t = LocalSlope(*this, i, b) - LocalSlope(*this, i, a);
     if (!TraceRange(b, i - 1, 0, nullptr) || !TraceRange(a, i - 1, 0, nullptr)) continue;
@@ -291,10 +291,11 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   if (stop <= n - 2) {
     const TSurface &next = *Surface(stop + 1);
     TCurrentRay b = MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
-                                   next.general.boundPosYExt, 0.0, 0);
+                                   next.general.boundPosYExt, 0.0, kAimAtOffsets);
     TCurrentRay a =
         MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
-                       next.general.boundPosYExt + 0.001 * next.general.semiHeightExt, 0.0, 0);
+                       next.general.boundPosYExt + 0.001 * next.general.semiHeightExt, 0.0,
+                       kAimAtOffsets);
     const double t = LocalSlope(*this, stop, b) - LocalSlope(*this, stop, a);
     if (!TraceRange(b, stop + 1, n - 1, nullptr) || !TraceRange(a, stop + 1, n - 1, nullptr) ||
         a.L == 0.0 || b.L == 0.0) {

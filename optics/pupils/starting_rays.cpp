@@ -200,7 +200,7 @@ TCurrentRay TOpticalSystem::MakeRayToPoint(int k, double y, double z, double pA,
 
   double start[3] = {0.0, y, z};
   double direction[3];
-  if (mode == 0) {
+  if (mode == kAimAtOffsets) {
     double alpha = 0.0, beta = 0.0;
     if (d.x != 0.0) {
       alpha = std::atan((d.y + pA - y) / d.x);

@@ -27,12 +27,6 @@ constexpr std::string_view kNumericKeys[] = {
     "hmikrolens", "packing", "packcoef", "microtype", "microcoef", "sctype", "origin", "angle",
     "limittype", "limitupper", "limitlower"};
 
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  for (char &c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
     text.remove_prefix(1);
@@ -67,7 +61,7 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
   std::string_view key = Trim(item.substr(0, equals));
   const std::size_t paren = key.find('(');
   if (paren != std::string_view::npos) key = Trim(key.substr(0, paren));
-  const std::string lowerKey = Lower(key);
+  const std::string lowerKey = LowerCaseAnsi(std::string(key));
   if (!IsNumericSystemKey(lowerKey)) return {};
   std::string_view values = item.substr(equals + 1);
   while (!values.empty()) {
@@ -108,7 +102,7 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     if (line[0] == '[') {
-      section = Lower(Trim(line));
+      section = LowerCaseAnsi(std::string(Trim(line)));
       layout.sections.insert(section);
       if (section == "[common]") layout.hasCommon = true;
       if (section == "[surfaces]") layout.hasSurfaces = true;

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "foundation/containers/string_class.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
@@ -85,11 +85,6 @@ struct TSurfaceRecords {
     file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
   }
 };
-
-std::string LowerCase(std::string text) {
-  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 int LastNonZero(const double *values, int count) {
   int last = -1;
@@ -331,9 +326,9 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.AddDouble("Dentr", &info.Dentr);
     file.ParseSection(0);
   }
-  if (nameMode == 0 && name[0] != '\0')
+  if (nameMode == kNameFromFile && name[0] != '\0')
     system.name = name;
-  else if (nameMode == 1)
+  else if (nameMode == kNameFromFileName)
     system.name = path;
   info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
   // The geometry in a file stands at the file's temperature: expanding it again on every
@@ -371,7 +366,7 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
       g.R = records.R[i];
       g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
       g.Ex = records.Ex[i];
-      g.glass = LowerCase(records.Glass[i]);
+      g.glass = LowerCaseAnsi(records.Glass[i]);
       g.materialKind = g.glass == "refl" ? 1 : 0;
       double height = records.DextY[i];
       if (height <= 0.0) height = 0.00001;
@@ -397,7 +392,7 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
       g.Tau = records.Tau[i];
       surface->hasAsCoef = 0;
       surface->SetGeneralParameters(&g);
-      if (layout.sections.count(LowerCase(SurfaceSectionHeader(i + 1))) != 0) {
+      if (layout.sections.count(LowerCaseAnsi(SurfaceSectionHeader(i + 1))) != 0) {
         const std::string fault = ReadSurfaceSection(file, *surface, i + 1, path);
         if (!fault.empty()) return fault;
       }

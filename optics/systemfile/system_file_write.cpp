@@ -5,13 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/message_box.h"
@@ -251,7 +251,7 @@ std::vector<std::string> ExistingHeaders(const std::string &path) {
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] != '[') continue;
-    for (char &c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    LowerCaseAnsiInPlace(line);
     headers.push_back(line);
   }
   return headers;
@@ -300,7 +300,7 @@ bool RemoveSections(const std::string &path, const TOpticalSystem &system) {
     if (!line.empty() && line[0] == '[') {
       std::string header = line;
       while (!header.empty() && (header.back() == '\n' || header.back() == '\r')) header.pop_back();
-      for (char &c : header) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      LowerCaseAnsiInPlace(header);
       skipping = IsStaleHeader(header, system);
       removed = removed || skipping;
     }

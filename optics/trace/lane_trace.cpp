@@ -80,7 +80,7 @@ bool LaneShape(int type) {
 
 bool MakeLaneSurface(const TInteractionSurface &s, TLaneSurface &lane) {
   const bool hoe = s.hoe.present && s.hoe.Vh != nullptr && s.hoe.count > 0 &&
-                   std::fabs(s.hoe.Mhxy) > kTinyValue;
+                   std::fabs(s.hoe.Mhxy) > kRayZero;
   if (!LaneShape(s.type) || s.tilted || s.hasCoefficients || s.hasZones || hoe) return false;
   if (s.outer.type != kBoundRound || s.inner.type != kBoundRound) return false;
   FillLaneSurface(s.R, s.Ex, s.type, s.outer, s.inner, s.indexBefore, s.indexAfter, s.vertex,
@@ -95,7 +95,7 @@ bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane) {
                       surface.tiltMatrix.cols * surface.tiltMatrix.rows >= 9;
   const THOEParameters *h = surface.hoe;
   const bool hoe = h != nullptr && h->Vh.data != nullptr && h->Vh.cols * h->Vh.rows > 0 &&
-                   std::fabs(h->Mhxy) > kTinyValue;
+                   std::fabs(h->Mhxy) > kRayZero;
   if (!LaneShape(g.type) || tilted || surface.hasAsCoef || surface.HasRasterZones() || hoe)
     return false;
   if (g.boundTypeExt != kBoundRound || g.boundTypeInt != kBoundRound) return false;

@@ -41,10 +41,12 @@ template <bool flat, bool unit>
   // integer and floating vectors may stand in the loop, or it does not pack.
   double ok = live;
   ok = Finite(x0) && Finite(y0) && Finite(z0) ? ok : 0.0;
-  ok = Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kTinyValue ? ok : 0.0;
+  ok = Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kRayZero ? ok : 0.0;
   const double p0 = x0 - vx, p1 = y0 - vy, p2 = z0 - vz;
-  const double flip = D0 < 0.0 ? -1.0 : 1.0;
-  const double dx = flip * D0, dy = flip * D1, dz = flip * D2;
+  // Sign changes are selects of v and -v: exactly the products with -1 and 1, without a
+  // multiplication's latency on the ray's chain of dependent steps.
+  const bool backwards = D0 < 0.0;
+  const double dx = backwards ? -D0 : D0, dy = backwards ? -D1 : D1, dz = backwards ? -D2 : D2;
 
   double t;
   if constexpr (flat) {
@@ -83,11 +85,11 @@ template <bool flat, bool unit>
   n0 *= nInverse;
   n1 *= nInverse;
   n2 *= nInverse;
-  const double along = D0 >= 0.0 ? 1.0 : -1.0;
-  const double orient = n0 >= 0.0 ? along : -along;
-  n0 *= orient;
-  n1 *= orient;
-  n2 *= orient;
+  // Orient the normal along the ray's own travel.
+  const bool turn = (n0 >= 0.0) != (D0 >= 0.0);
+  n0 = turn ? -n0 : n0;
+  n1 = turn ? -n1 : n1;
+  n2 = turn ? -n2 : n2;
 
   const double oy = h1 - outerY, oz = h2 - outerZ;
   const double iy = h1 - innerY, iz = h2 - innerZ;
@@ -100,20 +102,24 @@ template <bool flat, bool unit>
   ok = q >= 0.0 ? ok : 0.0;
   const double root = std::sqrt(q >= 0.0 ? q : 0.0);
   const double normalPart = root - mu * cosI;
-  double o0 = sense * (normalPart * n0 + mu * D0);
-  double o1 = sense * (normalPart * n1 + mu * D1);
-  double o2 = sense * (normalPart * n2 + mu * D2);
+  const bool mirrored = sense < 0.0;
+  double o0 = normalPart * n0 + mu * D0;
+  double o1 = normalPart * n1 + mu * D1;
+  double o2 = normalPart * n2 + mu * D2;
+  o0 = mirrored ? -o0 : o0;
+  o1 = mirrored ? -o1 : o1;
+  o2 = mirrored ? -o2 : o2;
   const double squared = o0 * o0 + o1 * o1 + o2 * o2;
   const double oe = squared - 1.0;
-  ok = squared > kTinyValue * kTinyValue && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
+  ok = squared > kRayZero * kRayZero && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
                                                                                    : 0.0;
   const double oInverse = 1.0 - 0.5 * oe + 0.375 * oe * oe;
   o0 *= oInverse;
   o1 *= oInverse;
   o2 *= oInverse;
-  o0 = std::fabs(o0) < kTinyValue ? 0.0 : o0;
-  o1 = std::fabs(o1) < kTinyValue ? 0.0 : o1;
-  o2 = std::fabs(o2) < kTinyValue ? 0.0 : o2;
+  o0 = std::fabs(o0) < kRayZero ? 0.0 : o0;
+  o1 = std::fabs(o1) < kRayZero ? 0.0 : o1;
+  o2 = std::fabs(o2) < kRayZero ? 0.0 : o2;
 
   out[0] = h0 + vx;
   out[1] = h1 + vy;

@@ -9,17 +9,9 @@
 #include "optics/interaction/interaction_types.h"
 #include "optics/model/eikonal_info.h"
 #include "optics/model/general_parameters.h"
+#include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
 
-// The trace modes of TraceRay and TraceRays (plain ints, as callers and files pass them).
-// A positive mode leaves the ray in the last surface's frame; its negative is the same
-// trace leaving the ray in global coordinates.
-constexpr int kTracePlain = 1;      // a ray and its status
-constexpr int kTraceReference = 2;  // the reference ray of a wavefront: its segment paths kept
-constexpr int kTraceWavefront = 3;  // a ray against the reference: path difference, transmission
-constexpr int kTracePlainGlobal = -kTracePlain;
-constexpr int kTraceReferenceGlobal = -kTraceReference;
-constexpr int kTraceWavefrontGlobal = -kTraceWavefront;
 
 // The running state of one ray through the surfaces.
 struct TRayProgress {

@@ -36,7 +36,7 @@ void TOpticalSystem::TurnSystem() {
     SolveChiefRay(f, 0.0);
     TCurrentRay chief = MakeRay(f, 0.0, 0.0, 0.0);
     chief.traceThrough = 1;
-    TraceRay(chief, 1, nullptr, 0);
+    TraceRay(chief, kTracePlain, nullptr, 0);
     if (chief.status == kRayStopped || chief.status == kRayTotalReflection ||
         chief.status == kRayMissedSurface)
       continue;

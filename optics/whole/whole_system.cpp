@@ -73,7 +73,7 @@ int TOpticalSystem::Duplicate(const TOpticalSystem &source) {
   const std::string path = JoinPath(TempDir(), "tmpdup.tmp");
   // Writing leaves the source as it was; the writer is simply not declared const.
   const int written = const_cast<TOpticalSystem &>(source).WriteFile(path.c_str());
-  const int result = written ? ReadFile(path, 0) : 0;
+  const int result = written ? ReadFile(path, kNameFromFile) : 0;
   DeleteFileIfExists(path);
   return result;
 }
@@ -111,7 +111,7 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
       for (int j = 0; j < rayCount; ++j) {
         TCurrentRay ray = MakeRay(f, 0.0, j * step + start, 0.0);
         ray.traceThrough = 1;
-        TraceRay(ray, 1, &hits, 0);
+        TraceRay(ray, kTracePlain, &hits, 0);
         const int hitCount = hits.data != nullptr ? hits.cols * hits.rows : 0;
         if (hitCount < n) continue;
         for (int i = 0; i < n && hits.data[i].x != kHitListEnd; ++i) {
@@ -151,7 +151,7 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   }
   // A PSF that was not made (no passing ray, cancelled) has no peak to compare.
   peakRatio =
-      aberrated && reference && b > static_cast<double>(static_cast<float>(kRayZero)) ? a / b : 0.0;
+      aberrated && reference && b > kRayZero ? a / b : 0.0;
   info.Nd = savedNd;
   info.Difrac = savedDifrac;
   info.aberrationFree = savedFree;
@@ -159,7 +159,7 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
 
   SolveChiefRay(0.0, 0.0);
   TCurrentRay chief = MakeRay(0.0, 0.0, 0.0, 0.0);
-  TraceRay(chief, 2, nullptr, 0);
+  TraceRay(chief, kTraceReference, nullptr, 0);
   const double D = info.entrancePupilDiameter;
   const double step = D / (kWavefrontSamples - 1);
   const double wavesPerMm = info.LambdaW > 0.0 ? 1000.0 / info.LambdaW : 0.0;
@@ -170,7 +170,7 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
     for (int meridional = 1; meridional >= 0; --meridional) {
       TCurrentRay ray = meridional ? MakeRay(0.0, 0.0, p, 0.0) : MakeRay(0.0, 0.0, 0.0, p);
       ray.traceThrough = 0;
-      if (TraceRay(ray, 3, nullptr, 0) != 1 || ray.status != kRayPassed) continue;
+      if (TraceRay(ray, kTraceWavefront, nullptr, 0) != 1 || ray.status != kRayPassed) continue;
       const double w = eikonal.opticalPathDifference * wavesPerMm;
       sum += w;
       sumSquares += w * w;

@@ -71,7 +71,7 @@ TEST(GlassTable, MalformedTableIsRefusedWithItsLine) {
   std::string error;
   std::ofstream(path) << "header\nSCHOTT,X,2,0,1\n";
   EXPECT_FALSE(ReadGlassTable(path.string(), rows, error));
-  EXPECT_EQ(error, path.string() + " line:2 - expected 27 columns");
+  EXPECT_EQ(error, path.string() + " line:2 - expected 26 columns");
   std::ofstream(path) << "header\nSCHOTT,X,2,0,abc,,,,,,,,,,0.3,2.5,,,,,,,,,,,src\n";
   EXPECT_FALSE(ReadGlassTable(path.string(), rows, error));
   EXPECT_EQ(error, path.string() + " line:2 - bad coefficient c1");

@@ -65,6 +65,30 @@ TEST(MemStorage, ZeroClearsNumbersAndResetsStrings) {
   EXPECT_EQ(empty.data, nullptr);
 }
 
+// A swap hands over blocks, shapes and ownership without building or freeing a cell.
+TEST_F(MemLifetime, SwapExchangesBlocksWithoutTouchingCells) {
+  {
+    Mem<TCountedCell> a(3, 2), b(4);
+    const TCountedCell *blockA = a.data, *blockB = b.data;
+    const int built = TCountedCell::Alive();
+    b.owns = 0;
+    swap(a, b);
+    EXPECT_EQ(TCountedCell::Alive(), built);
+    EXPECT_EQ(a.data, blockB);
+    EXPECT_EQ(b.data, blockA);
+    EXPECT_EQ(a.cols * a.rows, 4);
+    EXPECT_EQ(b.cols, 3);
+    EXPECT_EQ(b.rows, 2);
+    EXPECT_EQ(a.owns, 0);
+    EXPECT_EQ(b.owns, 1);
+    a.Swap(b);  // back, so that each block is freed by the container that owns it
+    EXPECT_EQ(a.data, blockA);
+    EXPECT_EQ(b.owns, 0);
+    b.owns = 1;
+  }
+  EXPECT_EQ(TCountedCell::Alive(), 0);
+}
+
 TEST_F(MemLifetime, SizedConstructionBuildsAndDestroysEveryCell) {
   {
     Mem<TCountedCell> m(3, 4);
