@@ -261,6 +261,15 @@ std::vector<TContourSegment> Cell(float a, float b, float c, float d, double lev
   return drawn;
 }
 
+TEST(ProfileRows, RunBackToFrontForTheQuadrant) {
+  EXPECT_EQ(ProfileRows(0, 10, 3, 0.0), (std::vector<int>{0, 3, 6, 9}));  // 10 is not reached
+  EXPECT_EQ(ProfileRows(0, 10, 3, 270.0), (std::vector<int>{0, 3, 6, 9}));
+  EXPECT_EQ(ProfileRows(0, 10, 3, 90.0), (std::vector<int>{10, 7, 4, 1}));
+  EXPECT_EQ(ProfileRows(0, 10, 3, 180.0), (std::vector<int>{10, 7, 4, 1}));
+  EXPECT_EQ(ProfileRows(2, 4, 1, 720.0), (std::vector<int>{2, 3, 4}));  // a running sum of turns
+  EXPECT_EQ(ProfileRows(2, 4, 1, 450.0), (std::vector<int>{4, 3, 2}));
+}
+
 TEST(ContourMap, LevelsLieStrictlyInsideTheRange) {
   const auto levels = ContourLevels(0.0, 11.0, 10);
   ASSERT_EQ(levels.size(), 10u);
