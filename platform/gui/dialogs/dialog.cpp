@@ -103,6 +103,8 @@ void TDialog::MakeItems() {
     TWindow *object = nullptr;
     if (item.Id != IDC_STATIC) {
       for (TWindow *child : GetChildren()) {
+        // A child dialog (a page) is a window of its own, never a template's item.
+        if (dynamic_cast<TDialog *>(child) != nullptr) continue;
         if (child->GetId() == item.Id && !child->IsWindow() &&
             std::find(order.begin(), order.end(), child) == order.end()) {
           object = child;

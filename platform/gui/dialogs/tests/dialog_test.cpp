@@ -337,3 +337,64 @@ TEST(StringResources, LoadStringCopiesRegisteredTexts) {
   EXPECT_EQ(LoadString(nullptr, 4000, buffer, sizeof buffer), 0);
   EXPECT_STREQ(buffer, "");
 }
+
+namespace {
+
+const TDialogTemplate kFolderTestDlg{"FolderTestDlg", WS_POPUP | WS_CAPTION | DS_CENTER, 0, 0, 200, 130, "Folder",
+                                     {
+                                         {"STATIC", "", 10220, SS_BLACKFRAME, 4, 4, 192, 96},
+                                         {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 75, 108, 50, 14},
+                                     }};
+const TDialogTemplate kPageTestDlg{"PageTestDlg", WS_CHILD | WS_CAPTION, 6, 6, 180, 80, "Page",
+                                   {
+                                       {"EDIT", "", 201, WS_BORDER | WS_TABSTOP, 8, 8, 80, 12},
+                                   }};
+const TDialogRegistration kFolderRegistration(kFolderTestDlg);
+const TDialogRegistration kPageRegistration(kPageTestDlg);
+
+// A page: Enter and Escape inside it close nothing.
+class TTestPage : public TDialog {
+ public:
+  explicit TTestPage(TWindow *folder) : TDialog(folder, "PageTestDlg") {}
+  bool Find(TEventInfo &info) override;
+  void CmKept() { ++kept; }
+  int kept = 0;
+};
+
+const TResponseTableEntry kTestPageTable[] = {
+    EvCommand<&TTestPage::CmKept>(IDOK),
+    EvCommand<&TTestPage::CmKept>(IDCANCEL),
+};
+
+bool TTestPage::Find(TEventInfo &info) { return SearchResponseTable(kTestPageTable, info) || TDialog::Find(info); }
+
+}  // namespace
+
+TEST(Dialog, ChildDialogPageKeepsEnterAndEscapeToItself) {
+  TWindow *owner = MakeOwner();
+  auto *folder = new TDialog(owner, "FolderTestDlg");
+  auto *page = new TTestPage(folder);
+  ASSERT_TRUE(folder->Create());
+  folder->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(page->IsWindow());
+  EXPECT_TRUE(IsChild(folder->GetHandle(), page->GetHandle()));
+  // Placed in the folder's client area by its template, in dialog units.
+  RECT pageRect = page->GetWindowRect();
+  POINT corner{pageRect.left, pageRect.top};
+  folder->ScreenToClient(corner);
+  EXPECT_EQ(corner.x, folder->GetUnits().ToPixelsX(6));
+  EXPECT_EQ(corner.y, folder->GetUnits().ToPixelsY(6));
+  EXPECT_FALSE(page->GetStyle() & WS_VISIBLE);  // as its template says: the folder shows it
+  page->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return page->IsWindowVisible(); }, kWaitMs));
+  page->FocusItem(page->GetDlgItem(201));
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_RETURN);
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return page->kept == 2; }, kWaitMs));
+  EXPECT_TRUE(folder->IsWindow());
+  // The folder's own OK closes the (modeless) folder.
+  folder->FocusItem(folder->GetDlgItem(IDOK));
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_RETURN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !folder->IsWindow(); }, kWaitMs));
+  delete owner;
+}
