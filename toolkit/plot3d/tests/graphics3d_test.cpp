@@ -43,6 +43,7 @@ class Graphics3D : public ::testing::Test {
   }
   void TearDown() override {
     for (TWindow *w : windows) delete w;
+    DestroySharedPalette();
   }
   TGraphics3D *Make(int kind, int size = 256, double gridStep = 0.0) {
     TGraphics3D *plot = CreateGraphics3D(nullptr, "Gaussian", 40, 40, size, size, gauss.data(), 64,

@@ -27,6 +27,7 @@ COLORREF PixelOf(const TODib &dib, int x, int y) {
 class PlotData : public ::testing::Test {
  protected:
   void SetUp() override { CreateSharedPalette(); }
+  void TearDown() override { DestroySharedPalette(); }
   std::vector<float> gauss = plot_test::Gaussian(64, 64, 31.5, 31.5, 10.0);
 };
 
