@@ -261,3 +261,24 @@ TEST_F(NativeControls, ScrollBarControlKeepsItsRangeAndPosition) {
   EXPECT_EQ(high, 90);
   EXPECT_EQ(bar->SendMessage(SBM_SETPOS, 40), 90);
 }
+
+TEST_F(NativeControls, UserChoicesInListsAndCombosAreTold) {
+  auto *list = new TListBox(parent, 51, 10, 10, 120, 80);
+  auto *units = new TComboBox(parent, 52, 140, 10, 100, 100, CBS_DROPDOWNLIST);
+  ASSERT_TRUE(parent->Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->IsWindowVisible(); }, kWaitMs));
+  list->AddString("first");
+  list->AddString("second");
+  list->SetSelIndex(0);
+  units->AddString("mm");
+  units->AddString("inches");
+  units->SetSelIndex(0);
+  list->SetFocus();
+  test_kit::PostKey(*list, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(51, LBN_SELCHANGE) == 1; }, kWaitMs));
+  EXPECT_EQ(list->GetSelIndex(), 1);
+  units->SetFocus();
+  test_kit::PostKey(*units, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(52, CBN_SELCHANGE) == 1; }, kWaitMs));
+  EXPECT_EQ(units->GetSelIndex(), 1);
+}
