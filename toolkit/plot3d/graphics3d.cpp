@@ -20,7 +20,7 @@ namespace {
 const TResponseTableEntry kGraphics3DTable[] = {
     EvMessage<WM_RBUTTONDOWN, &TGraphics3D::EvRButtonDown>(),
     EvMessage<WM_SETFOCUS, &TGraphics3D::EvSetFocus>(),
-    EvMessage<WM_SYSCOMMAND, &TGraphics3D::EvSysCommand>(),
+    EvMessage<WM_CLOSE, &TGraphics3D::EvClose>(),
     EvCommand<&TGraphics3D::CmCommand>(300),
     EvCommand<&TGraphics3D::CmCommand>(301),
     EvCommand<&TGraphics3D::CmCommand>(302),
@@ -268,10 +268,9 @@ void TGraphics3D::EvSetFocus(HWND) {
   Invalidate(false);
 }
 
-void TGraphics3D::EvSysCommand(UINT command, const POINT &) {
-  DefaultProcessing();
-  // A plot window lives until its user closes it.
-  if ((command & 0xFFF0) == SC_CLOSE && IsWindow()) DestroyAndDelete();
+void TGraphics3D::EvClose() {
+  // A plot window lives until its user closes it; nobody else keeps it.
+  DestroyAndDelete();
 }
 
 void TGraphics3D::CmCommand(WPARAM wParam, LPARAM) { Command(LOWORD(wParam)); }

@@ -101,7 +101,7 @@ class TGraphics3D : public TPaint3D {
   void CmCommand(WPARAM wParam, LPARAM lParam);
   void EvRButtonDown(UINT modKeys, const POINT &point);
   void EvSetFocus(HWND lostFocus);
-  void EvSysCommand(UINT command, const POINT &point);
+  void EvClose();
 
  private:
   void LayoutLegend();

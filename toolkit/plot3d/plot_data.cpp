@@ -80,6 +80,8 @@ void TPlotData::SetValueScale(int kind) {
 }
 
 double TPlotData::Scaled(double v) const {
+  // A sample that is not a number (a failed computation) sits at the bottom of the range.
+  if (!std::isfinite(v)) return zmin_;
   switch (scaleKind_) {
     case kPower2Scale:
     case kPower4Scale:

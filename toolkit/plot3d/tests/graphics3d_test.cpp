@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <set>
 #include <vector>
 
@@ -206,6 +207,9 @@ TEST_F(Graphics3D, RotationLeavesMapsAsTheyAreAndTurnsSurfaces) {
   plot->Command(CM_PLOT_ROTATE_180);
   EXPECT_NE(Picture(*plot), turned);
   EXPECT_EQ(plot->Azimuth(), 270.0);
+  // Degrees turn into radians with pi itself: a quarter turn is exact.
+  EXPECT_DOUBLE_EQ(plot->Plot().RotationAngles().az, 1.5 * std::numbers::pi);
+  EXPECT_NEAR(plot->Plot().Rotation().m[0][0], 0.0, 1e-15);
 }
 
 TEST_F(Graphics3D, DuplicateHasEqualPixelsNoMenuAndOutlivesItsOriginal) {
@@ -226,6 +230,9 @@ TEST_F(Graphics3D, DuplicateHasEqualPixelsNoMenuAndOutlivesItsOriginal) {
   TScriptedMenuTracker tracker;
   copy->SendMessage(WM_RBUTTONDOWN, 0, MAKELPARAM(10, 10));
   EXPECT_TRUE(tracker.walks.empty());
+  // Closing it by the system menu deletes it (the sanitizers see a leak otherwise).
+  windows.pop_back();
+  copy->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 TEST_F(Graphics3D, CallerMayFreeItsGridAndANewGridGetsItsOwnRange) {
@@ -248,6 +255,16 @@ TEST_F(Graphics3D, CallerMayFreeItsGridAndANewGridGetsItsOwnRange) {
   plot->Command(CM_PLOT_PROFILE);
   EXPECT_EQ(plot->Kind(), kProfilePlot);
   EXPECT_FALSE(plot->SetData(nullptr, 64, 64));
+}
+
+TEST_F(Graphics3D, ACoordinateGridWithoutAStepDrawsNoLinesAndEnds) {
+  TGraphics3D *plot = Make(kColorMap, 128);
+  plot->SetCoordinateGrid(0.0, 0.0, 0.0, -1.0, 7, 1);
+  plot->Command(CM_PLOT_CONTOUR);
+  EXPECT_EQ(plot->Kind(), kContourMap);
+  // The legend is still drawn: its frame in the grid colour.
+  const RECT legend = plot->LegendRect();
+  EXPECT_EQ(PictureColour(*plot, legend.left, legend.top + 5), TOPalette::StandardColor(7));
 }
 
 TEST_F(Graphics3D, ProfileDrawingPaintsWhiteRowLines) {
@@ -295,6 +312,26 @@ TEST_F(Graphics3D, InformationWindowShowsTheRanges) {
       text += RGB(t.rgbtRed, t.rgbtGreen, t.rgbtBlue) == kBlack ? 1 : 0;
     }
   EXPECT_GT(text, 100);
+}
+
+TEST_F(Graphics3D, AxesBoxMovesWithTheQuadrant) {
+  TGraphics3D *plot = Make(kSolidSurface);
+  const COLORREF axes = TOPalette::StandardColor(7);
+  // The Z axis stands at the far corner of the quadrant: (S, 0) for azimuth 0, (0, 0) for
+  // 90, (0, S) for 180 and (S, S) for 270.
+  const double corners[4][2] = {{1, 0}, {0, 0}, {0, 1}, {1, 1}};
+  for (int q = 0; q < 4; ++q) {
+    const TPlotData &data = plot->Plot();
+    const double S = static_cast<int>(data.Scale());
+    const double H = static_cast<int>(data.Height(data.ZMax()));
+    double sx, sy;
+    data.ToScreen(DPOINT3(corners[q][0] * S, corners[q][1] * S, H / 2), sx, sy);
+    bool onAxis = false;
+    for (int dx = -1; dx <= 1 && !onAxis; ++dx)
+      onAxis = PictureColour(*plot, static_cast<int>(sx) + dx, static_cast<int>(sy)) == axes;
+    EXPECT_TRUE(onAxis) << "quadrant " << q;
+    plot->Command(CM_PLOT_ROTATE_PLUS90);
+  }
 }
 
 }  // namespace

@@ -104,6 +104,24 @@ TEST_F(PlotData, EqualValuesGiveAFlatPlotInTheFirstColour) {
   EXPECT_EQ(PixelOf(map, 17, 11), SharedPalette->ValueToColor(0.0));
 }
 
+TEST_F(PlotData, SamplesThatAreNotNumbersSitAtTheBottom) {
+  std::vector<float> grid = gauss;
+  grid[10 * 64 + 10] = std::nanf("");
+  grid[20 * 64 + 40] = INFINITY;
+  TPlotData plot;
+  ASSERT_TRUE(plot.SetGrid(grid.data(), 64, 64));
+  plot.EnsureRange();
+  EXPECT_APPROX(plot.ZMax(), gauss[32 * 64 + 32], kRoundTrip);
+  plot.ComputeView(128, 128, 0.0);
+  EXPECT_EQ(plot.SurfacePoint(10.0 / 64, 10.0 / 64).z, 0.0);
+  EXPECT_EQ(plot.Fraction(grid[10 * 64 + 10]), 0.0);
+  TDrv3D renderer(128, 128);
+  renderer.Lock();
+  plot.DrawSurface(renderer, 0, 64, 64);
+  renderer.Unlock();
+  EXPECT_GT(renderer.DepthAt(64, 64), -FLT_MAX);
+}
+
 TEST_F(PlotData, ZoomKeepsTenStepsPerFactorAndRestoreShowsTheWhole) {
   TPlotData plot;
   plot.SetRanges(-32.0, 32.0, -32.0, 32.0);

@@ -140,4 +140,81 @@ TEST(Drv3D, SphereCoversTheDiscOfItsProjection) {
   EXPECT_NEAR(r.DepthAt(32, 32), 20.0, 0.2);
 }
 
+TEST(Drv3D, HalfToneDrawsEverySecondPixelWithTheSolidDepths) {
+  const double x[3] = {1.0, 30.0, 12.0}, y[3] = {1.0, 4.0, 28.0};
+  const float z[3] = {0.0f, 8.0f, 3.0f};
+  TDrv3D solid(32, 32), screen(32, 32);
+  solid.Lock();
+  screen.Lock();
+  solid.FillTriangle(x, y, z, RGB(255, 255, 255));
+  screen.SetHalfTone(true);
+  screen.FillTriangle(x, y, z, RGB(255, 255, 255));
+  int drawn = 0;
+  for (int py = 0; py < 32; ++py)
+    for (int px = 0; px < 32; ++px) {
+      if (solid.DepthAt(px, py) == -FLT_MAX) continue;
+      if ((px + py) % 2 == 1) {
+        EXPECT_EQ(screen.DepthAt(px, py), solid.DepthAt(px, py)) << px << " " << py;
+        ++drawn;
+      } else {
+        EXPECT_EQ(screen.DepthAt(px, py), -FLT_MAX) << px << " " << py;
+      }
+    }
+  EXPECT_GT(drawn, 100);
+}
+
+TEST(Drv3D, HeightColouringFollowsTheMeanHeightUnlessHalfTone) {
+  TDrv3D r(8, 8);
+  r.SetHeightRange(0.0, 10.0);
+  // A facet facing the viewer but low: dark; the same facet high: bright.
+  const COLORREF low = r.FacetColor(DPOINT3(0, 0, 1), DPOINT3(1, 0, 1), DPOINT3(1, 1, 1));
+  const COLORREF high = r.FacetColor(DPOINT3(0, 0, 9), DPOINT3(1, 0, 9), DPOINT3(1, 1, 9));
+  EXPECT_EQ(GetRValue(low), static_cast<BYTE>(0.1 * 255.0));
+  EXPECT_EQ(GetRValue(high), static_cast<BYTE>(0.9 * 255.0));
+  // Even a degenerate facet has a height.
+  r.FacetColor(DPOINT3(0, 0, 5), DPOINT3(0, 0, 5), DPOINT3(0, 0, 5));
+  EXPECT_TRUE(r.FacetValid());
+  r.SetHalfTone(true);
+  r.FacetColor(DPOINT3(0, 0, 5), DPOINT3(0, 0, 5), DPOINT3(0, 0, 5));
+  EXPECT_FALSE(r.FacetValid());
+}
+
+TEST(Drv3D, Line3DLeavesTheCurrentPointWhereItWas) {
+  TDrv3D r(16, 16);
+  LookDown(r);
+  r.Lock();
+  r.MoveTo3D(At(1.5, 1.5, 0.0));
+  r.Line3D(At(4.5, 8.5, 0.0), At(12.5, 8.5, 0.0), RGB(0, 255, 0));
+  for (int x = 4; x <= 12; ++x) EXPECT_EQ(Pixel(r, x, 8), RGB(0, 255, 0)) << x;
+  EXPECT_EQ(r.CurrentX(), 1);
+  EXPECT_EQ(r.CurrentY(), 1);
+  // The second transform serves the variants marked 2: shifted by 3 pixels down.
+  r.SetSecondTransform(DANGLE3(), DPOINT3(3.0, 0.0, 0.0));
+  r.Point3D2(At(6.5, 2.5, 0.0), RGB(255, 0, 0));
+  EXPECT_EQ(Pixel(r, 6, 5), RGB(255, 0, 0));
+  EXPECT_NE(Pixel(r, 6, 2), RGB(255, 0, 0));
+  r.Unlock();
+  // Without the depth buffer locked nothing is drawn.
+  r.Point3D(At(14.5, 14.5, 0.0), RGB(255, 0, 0));
+  EXPECT_EQ(Pixel(r, 14, 14), RGB(0, 0, 0));
+}
+
+TEST(Drv3D, PalettisedBitmapsReceivePaletteIndices) {
+  TDrv3D r(16, 16, 256);
+  ASSERT_EQ(r.BitsPerPixel(), 8);
+  LookDown(r);
+  r.Lock();
+  r.Point3D(At(2.5, 3.5, 0.0), PALETTEINDEX(42));
+  EXPECT_EQ(r.GetPixelIndex(2, 3), 42);
+  const double x[3] = {4.0, 12.0, 4.0}, y[3] = {4.0, 4.0, 12.0};
+  const float z[3] = {0.0f, 0.0f, 0.0f};
+  r.FillTriangle(x, y, z, PALETTEINDEX(7));
+  EXPECT_EQ(r.GetPixelIndex(5, 5), 7);
+  // Clear puts every depth back.
+  r.Clear(3);
+  EXPECT_EQ(r.GetPixelIndex(5, 5), 3);
+  EXPECT_EQ(r.DepthAt(5, 5), -FLT_MAX);
+  r.Unlock();
+}
+
 }  // namespace

@@ -1,0 +1,204 @@
+#include "analysis/psf/psf_run.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+#include "analysis/psf/psf_maths.h"
+#include "foundation/interfaces/progress.h"
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/psf/psf_progress.h"
+
+namespace {
+
+// Every run has a stem of its own, so the files of two windows (or two programs sharing a
+// directory) never meet.
+std::string NewStem() {
+  static std::atomic<int> counter{0};
+  return "psf" + std::to_string(static_cast<long>(::getpid())) + "_" + std::to_string(++counter) + "_";
+}
+
+int SpectrumCount(const TOpticalSystem &system) {
+  const Mem<TSpectralInfo> &s = system.info.Spectrum;
+  return s.data ? s.cols * s.rows : 0;
+}
+
+struct TRecordSource {
+  Mem<TFileData> *records;
+  int n;
+};
+
+// Reads record `index` into an n x n buffer; a file of another size is not read.
+int ReadRecord(void *context, int index, float *pixels) {
+  const TRecordSource &source = *static_cast<TRecordSource *>(context);
+  TFileData &record = source.records->data[index];
+  Mem<float> raster;
+  if (!record.Read(raster) || raster.data == nullptr) return 0;
+  if (raster.cols != source.n || raster.rows != source.n) return 0;
+  std::copy(raster.data, raster.data + static_cast<std::size_t>(raster.cols) * raster.rows, pixels);
+  return 1;
+}
+
+bool EnsureWorkRaster(Mem<float> &raster, int nx) {
+  if (raster.data != nullptr && raster.cols == nx && raster.rows == nx) return true;
+  if (!raster.Allocate(nx, nx)) return false;
+  raster.Zero();
+  return true;
+}
+
+}  // namespace
+
+double MeanWavelength(const TOpticalSystem &system) {
+  const int count = SpectrumCount(system);
+  if (system.info.MonochromeSystem || count == 0) return system.info.LambdaW;
+  double weighted = 0.0, weights = 0.0, plain = 0.0;
+  for (int i = 0; i < count; ++i) {
+    const TSpectralInfo &s = system.info.Spectrum.data[i];
+    weighted += s.lambda * s.weight;
+    weights += s.weight;
+    plain += s.lambda;
+  }
+  return weights != 0.0 ? weighted / weights : plain / count;
+}
+
+TPsfRun::TPsfRun(const std::string &directory)
+    : directory_(directory.empty() ? TempDir() : directory), stem_(NewStem()) {}
+
+TPsfRun::~TPsfRun() { DeleteFiles(); }
+
+std::string TPsfRun::FileName(int w, const char *extension) const {
+  return directory_ + "/" + stem_ + std::to_string(w) + extension;
+}
+
+void TPsfRun::DeleteFiles() {
+  for (Mem<TFileData> *list : {&images, &spectra}) {
+    const int count = list->data ? list->cols * list->rows : 0;
+    for (int i = 0; i < count; ++i)
+      if (!list->data[i].fileName.empty()) std::remove(list->data[i].fileName.c_str());
+    list->Clear();
+  }
+}
+
+int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool idealPoint) {
+  if (state == kComputed) return 1;
+  if (nx < 4 || system.SurfaceCount() < 2) return 0;
+  TOpticalSystemInformation &info = system.info;
+  const double workingLambda = info.LambdaW;
+  const int workingNodes = info.Nd;
+  constexpr int kFull = 1, kWarn = 1, kQuiet = 0;
+  auto restore = [&](bool prepare) {
+    info.Nd = workingNodes;
+    if (prepare) system.Prepare(workingLambda, kFull, kQuiet);
+    info.LambdaW = workingLambda;
+  };
+
+  if (!EnsureWorkRaster(system.workArray1, nx) || !EnsureWorkRaster(system.workArray2, nx)) {
+    restore(false);
+    return 0;
+  }
+  info.Nd = nx;
+  const bool polychromatic = !info.MonochromeSystem && SpectrumCount(system) > 0;
+  if (system.Prepare(MeanWavelength(system), kFull, kWarn) <= 0) {
+    restore(true);
+    return 0;
+  }
+  const double unit = info.Unit == 1 ? 60.0 : 1.0;
+  const double fieldA = Y / unit, fieldB = X / unit;
+
+  DeleteFiles();
+  const int planned = polychromatic ? SpectrumCount(system) : 1;
+  if (!images.Allocate(planned, 1) || !spectra.Allocate(planned, 1)) {
+    images.Clear();
+    spectra.Clear();
+    restore(true);
+    return 0;
+  }
+
+  TProgressGauge *gauge = PsfGauge();
+  BeginPsfJob();
+  int written = 0;
+  bool stopped = false;
+  for (int i = 0; i < planned && !stopped; ++i) {
+    const double lambda = polychromatic ? info.Spectrum.data[i].lambda : workingLambda;
+    const double weight = polychromatic ? info.Spectrum.data[i].weight : 1.0;
+    if (polychromatic && system.Prepare(lambda, kFull, kQuiet) <= 0) continue;
+    int made;
+    if (idealPoint) {
+      system.workArray1.Zero();
+      system.workArray1.data[(nx / 2) * nx + nx / 2] = 1.0f;
+      made = 1;
+    } else {
+      made = system.ComputePSFNodes(fieldA, fieldB, 1);
+    }
+    // The window's gauge spans every wavelength: pump at the end of this one's share.
+    const double done = gauge != nullptr ? gauge->Maximum() * (i + 1.0) / planned : 0.0;
+    if (PsfCancelled() || (gauge != nullptr && !gauge->StepAndPump(done))) {
+      stopped = true;
+      break;
+    }
+    if (!made) continue;
+    TFileData &record = images.data[written];
+    record = TFileData();
+    record.fileName = FileName(written, ".img");
+    record.wavelength = static_cast<float>(lambda);
+    record.weight = static_cast<float>(weight);
+    record.sampleStep = static_cast<float>(info.Discrete);
+    if (!record.Write(system.workArray1)) {
+      record.fileName.clear();
+      continue;
+    }
+    spectra.data[written] = record;
+    spectra.data[written].fileName = FileName(written, ".spc");
+    ++written;
+  }
+
+  restore(true);
+  if (stopped) {
+    // A stopped run leaves nothing that could pass for a computed PSF.
+    DeleteFiles();
+    state = kToCompute;
+    return 0;
+  }
+  // Both lists hold the PSFs that were written, and no empty records.
+  if (written == 0) {
+    images.Clear();
+    spectra.Clear();
+    return 0;
+  }
+  if (written < planned) {
+    images.Resize(written, 1);
+    spectra.Resize(written, 1);
+  }
+  state = kComputed;
+  return 1;
+}
+
+int TPsfRun::ConvertToMtf(int nx) {
+  const int count = images.data ? images.cols * images.rows : 0;
+  Mem<float> raster, imaginary(nx, nx);
+  if (imaginary.data == nullptr) return 0;
+  for (int i = 0; i < count; ++i) {
+    TFileData &record = images.data[i];
+    if (!record.Read(raster) || raster.cols != nx || raster.rows != nx) return 0;
+    if (!MtfFromPsf(nx, raster.data, imaginary.data)) return 0;
+    if (!record.Write(raster)) return 0;
+  }
+  return 1;
+}
+
+int TPsfRun::Sum(int nx, Mem<float> &sum) {
+  const int count = images.data ? images.cols * images.rows : 0;
+  std::vector<TWavelengthRaster> list(static_cast<std::size_t>(count));
+  TRecordSource source{&images, nx};
+  for (int i = 0; i < count; ++i) {
+    list[i].lambda = images.data[i].wavelength;
+    list[i].weight = images.data[i].weight;
+    list[i].read = ReadRecord;
+    list[i].context = &source;
+    list[i].index = i;
+  }
+  return SumOverWavelengths(list.data(), count, nx, sum);
+}

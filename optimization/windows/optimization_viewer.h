@@ -1,0 +1,61 @@
+#pragma once
+// TOptimizationViewer: the small window that follows an optimization run: iteration,
+// current and previous merit, speed, time, the stage of the evaluation, the parameter and
+// the function being evaluated, and a gauge; Stop ends the run, UnDo steps the system back,
+// Ok closes. At most one exists; it is the current viewer the optimizer writes through
+// while it exists, and a later run reuses it.
+
+#include <functional>
+#include <map>
+
+#include "optimization/panels/optimization_viewer_state.h"
+#include "platform/gui/windows/window.h"
+
+class TButton;
+class TMessageQueue;
+class TOGauge;
+class TStatic;
+
+class TOptimizationViewer : public TWindow {
+ public:
+  // Popup with caption and minimize box at (x, y) of the screen.
+  TOptimizationViewer(TWindow *owner, int left = 40, int top = 40);
+  ~TOptimizationViewer() override;
+
+  // The existing viewer, or null.
+  static TOptimizationViewer *Existing();
+
+  void SetupWindow() override;
+  bool Find(TEventInfo &info) override;
+
+  // A run begins with its message queue (lent for the run): Stop on, Ok and UnDo off.
+  void BeginRun(TMessageQueue *queue);
+  // Stop, and the end of the run: the queue is left and given back; Ok and UnDo on.
+  void EndRun();
+  void CmOk();
+  void CmUndo();
+  void CmStop() { EndRun(); }
+  void EvKeyDown(UINT key, UINT repeatCount, UINT flags);
+  void EvClose();
+
+  TOptimizationViewerState &State() { return state; }
+  // The text a field shows now.
+  std::string FieldText(int id);
+  int GaugeValue() const;
+
+  // The editor's undo command.
+  std::function<void()> undo;
+
+ private:
+  class TQueueLender;
+  void Show(int id);
+  void Close();
+
+  TOptimizationViewerState state;
+  std::map<int, TStatic *> fields;
+  TOGauge *gauge = nullptr;
+  TButton *stopButton = nullptr;
+  TButton *undoButton = nullptr;
+  TButton *okButton = nullptr;
+  TQueueLender *lender = nullptr;  // owned
+};

@@ -1,0 +1,36 @@
+#include "optimization/windows/viewer_run_host.h"
+
+#include "optimization/windows/optimization_viewer.h"
+
+TViewerRunHost::~TViewerRunHost() {
+  // A run that ended without EndRun must not leave the window its queue.
+  if (running_) EndRun();
+}
+
+void TViewerRunHost::BeginRun() {
+  queue.Enter();
+  TOptimizationViewer *viewer = TOptimizationViewer::Existing();
+  if (viewer == nullptr) {
+    viewer = new TOptimizationViewer(parent_);
+    viewer->undo = undo;
+    if (!viewer->Create()) {
+      delete viewer;
+      viewer = nullptr;
+    } else {
+      viewer->ShowWindow(SW_SHOW);
+    }
+  }
+  if (viewer != nullptr) viewer->BeginRun(&queue);
+  running_ = true;
+}
+
+void TViewerRunHost::IterationAccepted(const TKorvexOptz &) {
+  if (refreshViews) refreshViews();
+}
+
+void TViewerRunHost::EndRun() {
+  running_ = false;
+  queue.Leave(1);
+  // The window may have been closed during the run: only the one that exists is told.
+  if (TOptimizationViewer *viewer = TOptimizationViewer::Existing()) viewer->EndRun();
+}

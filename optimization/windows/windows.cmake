@@ -1,0 +1,4 @@
+# The optimizer's windows over the platform layer: the progress window and the run's
+# windows host.
+area_sources(OPTIMIZATION_WINDOWS optimization_viewer.cpp viewer_run_host.cpp)
+area_tests(OPTIMIZATION_WINDOWS tests/optimization_viewer_test.cpp)
