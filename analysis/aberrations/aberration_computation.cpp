@@ -204,6 +204,8 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
     int curve = 0;
     for (int w = waveFirst; w <= waveLast && curve < curveCount; ++w) {
       const double lambda = Wavelength(system, w);
+      // An entry of 0 in the spectrum is kept in the list but traces nothing.
+      if (!(lambda > 0.0)) continue;
       for (int b = beamFirst; b <= beamLast && curve < curveCount; ++b) {
         system.ComputeIndices(lambda, 0.0, 0.0);
         const double field = info.AlfaM.data[b];
@@ -297,7 +299,9 @@ int TAberrationComputation::ComputeDistortion(TOpticalSystem &system) {
   constexpr int kFullPreparation = 1, kQuiet = 0;
 
   for (int c = 0; c < curveCount && FirstValues.data != nullptr; ++c) {
-    system.Prepare(Wavelength(system, waveFirst + c), kFullPreparation, kQuiet);
+    const double lambda = Wavelength(system, waveFirst + c);
+    if (!(lambda > 0.0)) continue;
+    system.Prepare(lambda, kFullPreparation, kQuiet);
     system.SolveChiefRay(0.0, 0.0);
     TCurrentRay axial = system.MakeRay(0.0, 0.0, 0.0, 0.0);
     system.TraceRange(axial, 1, last, nullptr);

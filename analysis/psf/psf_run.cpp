@@ -55,13 +55,17 @@ double MeanWavelength(const TOpticalSystem &system) {
   const int count = SpectrumCount(system);
   if (system.info.MonochromeSystem || count == 0) return system.info.LambdaW;
   double weighted = 0.0, weights = 0.0, plain = 0.0;
+  int traced = 0;
   for (int i = 0; i < count; ++i) {
     const TSpectralInfo &s = system.info.Spectrum.data[i];
+    if (!IsTracedWavelength(s)) continue;
+    ++traced;
     weighted += s.lambda * s.weight;
     weights += s.weight;
     plain += s.lambda;
   }
-  return weights != 0.0 ? weighted / weights : plain / count;
+  if (traced == 0) return system.info.LambdaW;
+  return weights != 0.0 ? weighted / weights : plain / traced;
 }
 
 TPsfRun::TPsfRun(const std::string &directory)
@@ -124,6 +128,7 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   for (int i = 0; i < planned && !stopped; ++i) {
     const double lambda = polychromatic ? info.Spectrum.data[i].lambda : workingLambda;
     const double weight = polychromatic ? info.Spectrum.data[i].weight : 1.0;
+    if (polychromatic && !IsTracedWavelength(info.Spectrum.data[i])) continue;
     if (polychromatic && system.Prepare(lambda, kFull, kQuiet) <= 0) continue;
     int made;
     if (idealPoint) {

@@ -123,7 +123,11 @@ int TSpotComputation::Compute(TOpticalSystem &system, TSpotSettingsRecord &setti
     int kept = 0;
     for (int w = 0; w < wavelengths; ++w) {
       const double fraction = SpotColorFraction(w, wavelengths);
-      if (wavelengths > 1) system.ComputeIndices(info.Spectrum.data[w].lambda, 0.0, 0.0);
+      if (wavelengths > 1) {
+        // An entry of 0 in the spectrum is kept in the list but traces nothing.
+        if (!IsTracedWavelength(info.Spectrum.data[w])) continue;
+        system.ComputeIndices(info.Spectrum.data[w].lambda, 0.0, 0.0);
+      }
       std::copy(rays.data, rays.data + n, work.data);
       system.TraceRays(work.data, n, 1, results.data);
       for (int r = 0; r < n; ++r) {

@@ -5,16 +5,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
+#include <vector>
 
+#include "foundation/records/lz_expand.h"
 #include "foundation/records/record_file_io.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 
 namespace {
-
-// The first bytes of a file in the LZ-compressed distribution format.
-constexpr unsigned char kCompressedMagic[4] = {'S', 'Z', 'D', 'D'};
 
 std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
 
@@ -118,11 +118,15 @@ bool TEasyBase::LoadTables() {
     names.data[0] = "None";
     return true;
   }
-  unsigned char head[4];
-  if (length < 4 || !record_io::Seek(handle, 0) || !record_io::ReadExact(handle, head, 4))
+  unsigned char head[kLzHeaderSize] = {};
+  const std::size_t headSize = std::min<std::size_t>(sizeof head, static_cast<std::size_t>(length));
+  if (length < 4 || !record_io::Seek(handle, 0) || !record_io::ReadExact(handle, head, headSize))
     return Fail(where + " is too short to hold a record count");
-  if (std::memcmp(head, kCompressedMagic, sizeof head) == 0)
-    return Fail(where + " is compressed; expand it before use");
+  if (IsLzCompressed(head, headSize)) {
+    // Once: expanded bytes that are compressed again could expand without end.
+    if (compressed) return Fail(where + " is compressed twice");
+    return ExpandCompressed(where) && LoadTables();
+  }
   const std::int32_t records = record_io::DecodeInt32(head);
   if (records < 0 || records > (length - 4) / kRecordHeaderSize) {
     return Fail(where + " is broken: it claims " + std::to_string(records) +
@@ -153,6 +157,35 @@ bool TEasyBase::LoadTables() {
   return true;
 }
 
+bool TEasyBase::ExpandCompressed(const std::string &where) {
+  const long length = record_io::Length(handle);
+  std::vector<unsigned char> packed;
+  std::vector<unsigned char> expanded;
+  try {
+    packed.resize(static_cast<std::size_t>(length));
+  } catch (const std::bad_alloc &) {
+    ShowNotEnoughMemory();
+    return Fail("Not enough memory");
+  }
+  if (!record_io::Seek(handle, 0) || !record_io::ReadExact(handle, packed.data(), packed.size()))
+    return Fail(where + " cannot be read");
+  std::string reason;
+  bool expandedWhole = false;
+  try {
+    expandedWhole = LzExpand(packed.data(), packed.size(), expanded, reason);
+  } catch (const std::bad_alloc &) {
+    ShowNotEnoughMemory();
+    return Fail("Not enough memory");
+  }
+  if (!expandedWhole) return Fail(where + " is compressed, but " + reason);
+  const int copy = record_io::OpenMemoryCopy(expanded.data(), expanded.size());
+  if (copy < 0) return Fail(where + " cannot be expanded: " + std::strerror(errno));
+  record_io::Close(handle);
+  handle = copy;
+  compressed = true;
+  return true;
+}
+
 void TEasyBase::Close() {
   if (handle >= 0) record_io::Close(handle);
   handle = -1;
@@ -161,6 +194,7 @@ void TEasyBase::Close() {
   positions.Clear();
   deleted.Clear();
   readOnly = false;
+  compressed = false;
 }
 
 int TEasyBase::AddRecord(TItemHandler &handler) {
@@ -173,6 +207,9 @@ int TEasyBase::AddRecord(TItemHandler &handler) {
     Fail("The library " + Quoted(fileName) + " is read-only");
     return -1;
   }
+  // Records are written uncompressed: the expanded library replaces the compressed file
+  // first (beside it and renamed, so a failure keeps the compressed one).
+  if (compressed && Pack(nullptr) != 0) return -1;
   modified = 1;
   if (!Reserve(names, count + 2) || !Reserve(positions, count + 2) ||
       !Reserve(deleted, count + 1)) {
@@ -229,8 +266,9 @@ int TEasyBase::Pack(const char *name) {
   const std::string work = (directory / kPackWorkFileName).string();
   const int out = record_io::CreateFile(work.c_str());
   // The packed library keeps the permissions of the one it replaces.
-  bool copied =
-      out >= 0 && record_io::CopyPermissions(handle, out) && record_io::WriteInt32(out, count);
+  const bool permissions = compressed ? record_io::CopyPermissions(fileName.c_str(), out)
+                                      : record_io::CopyPermissions(handle, out);
+  bool copied = out >= 0 && permissions && record_io::WriteInt32(out, count);
   std::int32_t kept = 0;
   for (int i = 0; copied && i < count; ++i) {
     if (deleted.data[i] != 0) continue;

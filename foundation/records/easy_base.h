@@ -5,7 +5,9 @@
 // TEasyBase: a record file (the component libraries, *.lct): an int32 record count, then
 // the records back to back (see item_handler.h). The base keeps the names and positions of
 // the records, appends records, reads them back by index or name, marks them deleted and
-// packs the file. Files are read and written uncompressed with plain file descriptors.
+// packs the file. Files are read and written uncompressed with plain file descriptors; a
+// library compressed in the SZDD form (lz_expand.h) is expanded into memory when opened,
+// and the first record added to it writes the library back uncompressed.
 //
 // Every failure leaves the file as it was: a record is appended before the count is
 // raised, and packing writes a new file beside the library and renames it into place.
@@ -69,6 +71,8 @@ class TEasyBase {
 
   bool IsOpen() const { return handle >= 0; }
   bool IsReadOnly() const { return readOnly; }
+  // True while the open library is the expanded copy of a compressed file.
+  bool IsCompressed() const { return compressed; }
   // What the last failing operation found wrong; empty after a success.
   const std::string &ErrorText() const { return error; }
 
@@ -81,8 +85,11 @@ class TEasyBase {
   bool StartOver(const char *name);
   // Walks the records of the open file and fills the tables.
   bool LoadTables();
+  // Replaces the handle of a compressed file by one on its expanded bytes.
+  bool ExpandCompressed(const std::string &where);
 
   Mem<int> deleted;
   bool readOnly = false;
+  bool compressed = false;
   std::string error;
 };

@@ -1,6 +1,7 @@
 #include "foundation/records/record_file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,16 @@ int CreateFile(const char *path) {
 
 void Close(int handle) {
   if (handle >= 0) ::close(handle);
+}
+
+int OpenMemoryCopy(const unsigned char *data, std::size_t size) {
+  const int handle = AboveStandardStreams(::memfd_create("expanded library", MFD_CLOEXEC));
+  if (handle < 0) return kClosed;
+  if ((size > 0 && !WriteExact(handle, data, size)) || !Seek(handle, 0)) {
+    ::close(handle);
+    return kClosed;
+  }
+  return handle;
 }
 
 bool ReadExact(int handle, void *buffer, std::size_t size) {
@@ -124,6 +135,12 @@ bool Flush(int handle) { return ::fsync(handle) == 0; }
 bool CopyPermissions(int from, int to) {
   struct stat info {};
   return ::fstat(from, &info) == 0 && ::fchmod(to, info.st_mode & 07777) == 0;
+}
+
+bool CopyPermissions(const char *fromPath, int to) {
+  struct stat info {};
+  return fromPath != nullptr && ::stat(fromPath, &info) == 0 &&
+         ::fchmod(to, info.st_mode & 07777) == 0;
 }
 
 std::int32_t DecodeInt32(const unsigned char *bytes) {

@@ -16,6 +16,9 @@ int OpenExisting(const char *path, bool writable);
 // Creates or truncates a file for reading and writing; kClosed on failure.
 int CreateFile(const char *path);
 void Close(int handle);
+// A read-write file in memory holding a copy of the bytes, positioned at its start (an
+// expanded compressed library is read through one); kClosed on failure.
+int OpenMemoryCopy(const unsigned char *data, std::size_t size);
 
 bool ReadExact(int handle, void *buffer, std::size_t size);
 bool WriteExact(int handle, const void *buffer, std::size_t size);
@@ -26,8 +29,9 @@ long Tell(int handle);
 long Length(int handle);
 bool Truncate(int handle, long length);
 bool Flush(int handle);
-// Gives `to` the permission bits of `from`.
+// Gives `to` the permission bits of `from`, or of the file at fromPath.
 bool CopyPermissions(int from, int to);
+bool CopyPermissions(const char *fromPath, int to);
 
 // Copies exactly `size` bytes from one descriptor's position to the other's, in blocks of
 // 1024 bytes.

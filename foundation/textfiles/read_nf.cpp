@@ -13,9 +13,29 @@
 
 namespace {
 
-constexpr char kWorkName[] = "readnf.tmp";
+// The work copy of a rewrite: a name of its own for every writer, beside the file, so two
+// programs rewriting files of one directory never write into each other's copy.
+constexpr char kWorkNamePattern[] = "readnf-XXXXXX.tmp";
+constexpr int kWorkNameSuffixLength = 4;  // ".tmp" after the six letters made unique
+// The one work copy of older versions of the program, which a reader still removes.
+constexpr char kLegacyWorkName[] = "readnf.tmp";
 // Used only when the file itself is called "readnf.tmp".
-constexpr char kWorkNameAlternative[] = "readnf~.tmp";
+constexpr char kLegacyWorkNameAlternative[] = "readnf~.tmp";
+
+// The file a name stands for: a link is written through, not over.
+std::string RealFile(const std::string &path) {
+  std::string result = path;
+  if (char *real = ::realpath(path.c_str(), nullptr)) {
+    result = real;
+    std::free(real);
+  }
+  return result;
+}
+
+std::string DirectoryOf(const std::string &path) {
+  const std::string directory = std::filesystem::path(path).parent_path().string();
+  return directory.empty() ? "." : directory;
+}
 
 // Something other than an ordinary file under that name: a directory, a device or a pipe
 // would never end a line (or block the reader), so it is not opened.
@@ -89,17 +109,16 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   return work;
 }
 
-std::string TRead1NF::WorkPath() const {
+std::string TRead1NF::LegacyWorkPath() const {
   const std::filesystem::path path(targetName);
   const std::string name = path.filename().string();
-  const char *workName = (name == kWorkName) ? kWorkNameAlternative : kWorkName;
+  const char *workName = (name == kLegacyWorkName) ? kLegacyWorkNameAlternative : kLegacyWorkName;
   return JoinPath(path.parent_path().string(), workName);
 }
 
 bool TRead1NF::CanWriteBeside() const {
   if (FileExists(targetName) && ::access(targetName.c_str(), W_OK) != 0) return false;
-  const std::string directory = std::filesystem::path(targetName).parent_path().string();
-  return ::access(directory.empty() ? "." : directory.c_str(), W_OK | X_OK) == 0;
+  return ::access(DirectoryOf(RealFile(targetName)).c_str(), W_OK | X_OK) == 0;
 }
 
 void TRead1NF::SyncWork() {
@@ -300,24 +319,34 @@ bool TRead1NF::CommitWork() {
 }
 
 bool TRead1NF::WriteFile() {
-  // Write through the link, not over it.
-  std::string destination = targetName;
-  if (char *real = ::realpath(targetName.c_str(), nullptr)) {
-    destination = real;
-    std::free(real);
+  const std::string destination = RealFile(targetName);
+  // Beside the file itself, so the rename stays within its file system.
+  std::string temporary = JoinPath(DirectoryOf(destination), kWorkNamePattern);
+  const int handle = ::mkstemps(temporary.data(), kWorkNameSuffixLength);
+  if (handle < 0) return false;
+  std::FILE *out = ::fdopen(handle, "wb");
+  if (out == nullptr) {
+    ::close(handle);
+    std::remove(temporary.c_str());
+    return false;
   }
-  const std::string temporary = WorkPath();
-  std::FILE *out = std::fopen(temporary.c_str(), "wb");
-  if (out == nullptr) return false;
   bool written =
       std::fwrite(committedText.data(), 1, committedText.size(), out) == committedText.size();
   written = (std::fflush(out) == 0) && written;
   // On disk before the rename, so a crash leaves the old file or the new one, never half.
   written = (::fsync(::fileno(out)) == 0) && written;
+  // The old file's permissions, or for a new file those any new file gets here (the work
+  // copy is made private).
   struct stat old {};
-  if (written && ::stat(destination.c_str(), &old) == 0) {
-    written = ::fchmod(::fileno(out), old.st_mode & 07777) == 0;
+  mode_t mode = 0;
+  if (::stat(destination.c_str(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
   }
+  written = written && ::fchmod(::fileno(out), mode) == 0;
   written = (std::fclose(out) == 0) && written;
   if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) {
     std::remove(temporary.c_str());
@@ -360,9 +389,9 @@ int TRead1NF::Close() {
     std::fclose(work);
     work = nullptr;
   }
-  if (!targetName.empty()) {
-    // A work copy left by a rewrite that never finished (the program was stopped).
-    RemoveRegularFile(WorkPath());
+  if (!targetName.empty() && openMode == 0) {
+    // The work copy an older version of the program left when it was stopped mid-rewrite.
+    RemoveRegularFile(LegacyWorkPath());
   }
   if (target != nullptr) std::fclose(target);
   target = nullptr;

@@ -9,11 +9,11 @@
 // Reading: Open(name, 0); per section ReadSection(header), the Add calls, ParseSection(0);
 // Close. Writing: Open(name, 1) gives the stream to print into; per section
 // SelectSection(header), print the new body, Reset; Close. A rewrite never edits the file
-// in place: the sections are replaced in memory, and Close writes the whole new text to
-// "readnf.tmp" beside the file and renames it over the file, so the file changes once,
-// completely or not at all, and a failed write leaves the old file whole and makes Close
-// return 0. Lines end in "\n" or "\r\n"; text outside the rewritten sections is kept
-// byte for byte.
+// in place: the sections are replaced in memory, and Close writes the whole new text to a
+// work copy of its own beside the file ("readnf-XXXXXX.tmp", unique to this writer) and
+// renames it over the file, so the file changes once, completely or not at all, and a
+// failed write leaves the old file whole and makes Close return 0. Lines end in "\n" or
+// "\r\n"; text outside the rewritten sections is kept byte for byte.
 
 #include <sys/types.h>
 
@@ -89,7 +89,7 @@ class TRead1NF : public TReadNFKeyGroups {
   bool CommitWork();
   bool WriteFile();
   bool CanWriteBeside() const;
-  std::string WorkPath() const;
+  std::string LegacyWorkPath() const;
   void RewindTarget();
 
   std::string targetName;   // the file as found on disk, '/' separators

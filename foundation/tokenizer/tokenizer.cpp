@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/textfiles/text_functions.h"
+
 namespace {
 
 const TKeyword kEmptyTable[] = {{"", -1}};
@@ -261,5 +263,6 @@ double TokenNumber(const char *text) {
     if (!IsBlank(At(p))) compact[length++] = *p;
   }
   compact[length] = '\0';
-  return std::atof(compact);
+  // Catalogs are written with a decimal point whatever the user's locale.
+  return DecimalToDouble(compact);
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "foundation/textfiles/text_functions.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/glass/glass_info.h"
 #include "optics/model/model_globals.h"
@@ -69,7 +70,8 @@ int ParseGlassIndex(const std::string &glassField, double wavelength, double tem
       index = 1.0;
     }
   } else {
-    index = std::strtod(name.c_str(), nullptr);
+    // A point whatever the locale: "1.5" must not read as 1 (air) under a decimal comma.
+    index = DecimalToDouble(name);
     if (!(std::fabs(index) >= 1.0 && std::fabs(index) <= 10.0)) {
       index = 1.0;
       result = IsMirrorName(name) ? 1 : 0;

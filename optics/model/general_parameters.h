@@ -45,7 +45,11 @@ class TGeneralParameters {
   std::string glass;               // medium behind the surface: "" air, "refl" mirror
   double nAfter = 1.0;             // index behind (negative behind a mirror)
   double nBefore = 1.0;            // index in front
-  double Tau = 0.0;                // mirror reflectance, or decadic absorption per unit length
+  // Tau belongs to the medium in front of the surface, the one named by the previous
+  // surface's glass: the path that ends here is attenuated by 10^-(Tau x length in mm).
+  // At a mirror it is the reflectance. 0 and 1 are replaced by the default (none, or a
+  // perfect mirror) when the system is prepared. A file record carries its own surface's.
+  double Tau = 0.0;
   double FrenelHeight = 0.0;       // facet height of the Fresnel type
   double vertex[3] = {0.0, 0.0, 0.0};  // global x, y, z
   double angles[3] = {0.0, 0.0, 0.0};  // tilts about x, y, z in radians

@@ -45,7 +45,12 @@ void ClearModifiedFlag() { modifiedFlag = 0; }
 
 std::uint64_t ModelChangeCount() { return changeCount; }
 
-void AppendPendingMessage(const std::string &text) { PendingText() += text; }
+void AppendPendingMessage(const std::string &text) {
+  if (text.empty()) return;
+  std::string &pending = PendingText();
+  if (!pending.empty() && pending.back() != '\n') pending += '\n';
+  pending += text;
+}
 
 const std::string &PendingMessage() { return PendingText(); }
 

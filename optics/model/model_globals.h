@@ -19,8 +19,8 @@ void ClearModifiedFlag();
 // Advances with every SetModifiedFlag; never repeats within a run.
 std::uint64_t ModelChangeCount();
 
-// The text of warnings that must not interrupt ("Chief ray in beam %g does not pass!");
-// the editor shows it at its next refresh and empties it.
+// The text of warnings that must not interrupt ("Chief ray in beam %g does not pass!"),
+// one message a line; the editor shows it at its next refresh and empties it.
 void AppendPendingMessage(const std::string &text);
 const std::string &PendingMessage();
 // Answers the text and empties it.

@@ -48,6 +48,12 @@ void TOpticalSystem::CopySurfacesFrom(const TOpticalSystem &other) {
     const TSurface *source = other.surfaces.data[i];
     surfaces.data[i] = source ? source->Clone() : nullptr;
   }
+  // A cloned wall still joins the source's surfaces, which may go before this copy does.
+  for (int i = 0; i < count; ++i) {
+    TSurface *surface = surfaces.data[i];
+    if (surface != nullptr && surface->pipeWall != nullptr)
+      surface->pipeWall->ReplaceSurfaceLinks(other.surfaces.data, surfaces.data, count);
+  }
 }
 
 void TOpticalSystem::DeleteAllSurfaces() {

@@ -90,7 +90,8 @@ class TOpticalSystem {
   int Prepare(double lambdaW, int full, int warn);
 
   // Materials (system_prepare.cpp). ComputeIndices answers the glasses that cannot be
-  // found (", " between names); a temperature or pressure of 0 means the system's own.
+  // found (", " between names); a temperature or pressure of 0 means the system's own, a
+  // wavelength of 0 (a spectrum entry that is no wavelength) the working one.
   std::string ComputeIndices(double wavelength, double temperature, double pressure);
   std::string FindGlassesOutOfRange() const;
   void ApplyThermalExpansion();

@@ -57,6 +57,8 @@ TSurface::TSurface(double x, double y, double z) : editData(new TEditSurfaceData
 
 TSurface::TSurface(const TSurface &other) : editData(nullptr) { CopyAllFrom(other); }
 
+void TSurface::ReplaceSurfaceLinks(const TSurface *const *, TSurface *const *, int) {}
+
 TSurface &TSurface::operator=(const TSurface &other) {
   if (this != &other) CopyAllFrom(other);
   return *this;

@@ -27,6 +27,10 @@ class TSurface {
 
   // A deep copy of the same dynamic type; a derived class overrides it.
   virtual TSurface *Clone() const;
+  // A surface that refers to other surfaces of its system (a light-pipe wall) refers to
+  // to[k] instead of from[k] for each of the count surfaces; one of none refers to none.
+  // A copied system calls it so that its walls join its own surfaces.
+  virtual void ReplaceSurfaceLinks(const TSurface *const *from, TSurface *const *to, int count);
 
   TGeneralParameters GetGeneralParameters() const { return general; }
   // Takes every field but the curvature and FrenelHeight; null only refreshes the tilt

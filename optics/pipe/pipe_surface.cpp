@@ -20,6 +20,18 @@ TPipeWall WallOf(const TPipeSurface &pipe) {
 
 TSurface *TPipeSurface::Clone() const { return new TPipeSurface(*this); }
 
+void TPipeSurface::ReplaceSurfaceLinks(const TSurface *const *from, TSurface *const *to,
+                                       int count) {
+  TSurface *newFirst = nullptr;
+  TSurface *newSecond = nullptr;
+  for (int i = 0; i < count; ++i) {
+    if (from[i] == first) newFirst = to[i];
+    if (from[i] == second) newSecond = to[i];
+  }
+  first = newFirst;
+  second = newSecond;
+}
+
 void TPipeSurface::Build(TSurface *firstSurface, TSurface *secondSurface, double outsideIndex) {
   first = firstSurface;
   second = secondSurface;

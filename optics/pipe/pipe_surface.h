@@ -6,10 +6,15 @@
 
 class TCurrentRay;
 
+// A ray carried to the pipe's far end that does not pass the surface there is drawn on for
+// this share of the wall's semi-height, so the picture shows where it turned or left.
+constexpr double kPipeExitStepPerSemiHeight = 1.0 / 3.0;
+
 class TPipeSurface : public TSurface {
  public:
   TPipeSurface() = default;
   TSurface *Clone() const override;
+  void ReplaceSurfaceLinks(const TSurface *const *from, TSurface *const *to, int count) override;
 
   // Shapes the wall between the two surfaces: the cone about the line joining their
   // vertices, its radius the first end's projected semi-height, its slope towards the

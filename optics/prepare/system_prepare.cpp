@@ -6,10 +6,11 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <new>
+#include <string>
+#include <system_error>
 
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/pipe/pipe_surface.h"
@@ -19,16 +20,23 @@
 
 namespace {
 
-// The name a plain-index glass gets: the index as "%-9.6f" (the form the editor shows),
-// unless six decimals would change the index; then the shortest text that reads back
-// exactly, so preparing and saving never rounds a user's index.
+// The name a plain-index glass gets: the index with six decimals, padded with blanks to
+// nine characters (the form the editor shows), unless six decimals would change the index;
+// then the shortest text that reads back exactly, so preparing and saving never rounds a
+// user's index. Always with a decimal point: the name is saved and read back as a number.
 std::string IndexGlassName(double index) {
+  constexpr int kShownDecimals = 6;
+  constexpr std::size_t kShownWidth = 9;
   char text[64];
-  std::snprintf(text, sizeof text, "%-9.6f", index);
-  if (std::strtod(text, nullptr) == index) return text;
-  const auto result = std::to_chars(text, text + sizeof text - 1, index);
-  *result.ptr = '\0';
-  return text;
+  auto result = std::to_chars(text, text + sizeof text - 1, index, std::chars_format::fixed,
+                              kShownDecimals);
+  std::string shown(text, result.ec == std::errc() ? result.ptr : text);
+  if (!shown.empty() && DecimalToDouble(shown) == index) {
+    if (shown.size() < kShownWidth) shown.append(kShownWidth - shown.size(), ' ');
+    return shown;
+  }
+  result = std::to_chars(text, text + sizeof text - 1, index);
+  return std::string(text, result.ptr);
 }
 
 double Sign(double value) { return value < 0.0 ? -1.0 : 1.0; }
@@ -36,6 +44,8 @@ double Sign(double value) { return value < 0.0 ? -1.0 : 1.0; }
 }  // namespace
 
 std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature, double pressure) {
+  // A spectrum entry of 0 is no wavelength: every formula would divide by it.
+  if (!(wavelength > 0.0)) wavelength = info.LambdaW;
   if (temperature == 0.0)
     temperature = info.Temperature;
   else
@@ -91,11 +101,12 @@ std::string TOpticalSystem::FindGlassesOutOfRange() const {
   double longest = -1e20;
   const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
   for (int i = 0; i < spectrumCount; ++i) {
+    if (!IsTracedWavelength(info.Spectrum.data[i])) continue;
     shortest = std::fmin(shortest, info.Spectrum.data[i].lambda);
     longest = std::fmax(longest, info.Spectrum.data[i].lambda);
   }
   std::string list;
-  if (spectrumCount == 0) return list;
+  if (shortest > longest) return list;
   for (int i = 0; i < SurfaceCount(); ++i) {
     const TSurface *surface = surfaces.data[i];
     if (surface == nullptr || GlassCatalogName(surface->general.glass).empty()) continue;

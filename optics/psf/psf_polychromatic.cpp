@@ -19,6 +19,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   const int entries = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
   double weightedSum = 0.0, weightSum = 0.0;
   for (int e = 0; e < entries; ++e) {
+    if (!IsTracedWavelength(info.Spectrum.data[e])) continue;
     weightedSum += info.Spectrum.data[e].lambda * info.Spectrum.data[e].weight;
     weightSum += info.Spectrum.data[e].weight;
   }
@@ -46,6 +47,8 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
     for (int e = 0; e < entries && !failed; ++e) {
       // A copy: preparation may touch the spectrum list.
       const TSpectralInfo entry = info.Spectrum.data[e];
+      // Preparing at 0 would keep the last wavelength and count its PSF twice.
+      if (!IsTracedWavelength(entry)) continue;
       Prepare(entry.lambda, 1, 1);
       lastAdded = false;
       if (ComputePSFNodes(fieldA, fieldB, 0) != 0) {

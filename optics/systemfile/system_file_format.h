@@ -63,6 +63,15 @@ double WritableNumber(double guess, ReadsBack readsBack) {
   return best;
 }
 
+// Names in the file (the system's, the glasses'): a double quote, a semicolon, a line end
+// or a percent sign would end or split the item, so they are written as %22, %3B, %0A,
+// %0D and %25 and read back. Any other percent sign reads as itself.
+std::string EncodeFileName(const std::string &text);
+std::string DecodeFileName(const std::string &text);
+// The encoded name cut to at most `limit` characters, never inside an escape or inside a
+// UTF-8 character.
+std::string EncodeFileName(const std::string &text, std::size_t limit);
+
 std::string SurfaceSectionHeader(int surfaceNumber);
 std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber);
 

@@ -182,7 +182,8 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   return {};
 }
 
-// The spectrum from the file's lists; empty when sound.
+// The spectrum from the file's lists; empty when sound. The list ends after its last
+// non-zero wavelength; a 0 inside it stays an entry, though no wavelength to work at.
 std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
                         const std::string &fileName) {
   const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
@@ -193,8 +194,7 @@ std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double
     weights[0] = 1.0;
   }
   for (int i = 0; i < count; ++i) {
-    // A zero closes the list only at its end; inside it, or below zero, it is no wavelength.
-    if (lambdas[i] < 0.0 || (lambdas[i] == 0.0 && count > 1))
+    if (lambdas[i] < 0.0)
       return "The optical system file " + fileName + " cannot be read: the wavelength " +
              FormatNumber(lambdas[i]) + " is not positive.";
     if (weights[i] <= 0.0) weights[i] = 1.0;
@@ -207,21 +207,25 @@ std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double
   }
   const double mean = sum / weightSum;
   if (!info.Spectrum.Allocate(count, 1)) return "Not enough memory";
-  int nearest = 0;
+  // The working wavelength falls back on a real one: the nearest to the mean among the
+  // entries that are not 0, within their range.
+  int nearest = -1;
   double distance = 10000.0;
   double shortest = 1e20;
   double longest = -1e20;
   for (int i = 0; i < count; ++i) {
     info.Spectrum.data[i].lambda = lambdas[i];
     info.Spectrum.data[i].weight = weights[i];
-    if (std::fabs(lambdas[i] - mean) < distance) {
+    if (!IsTracedWavelength(info.Spectrum.data[i])) continue;
+    if (nearest < 0 || std::fabs(lambdas[i] - mean) < distance) {
       distance = std::fabs(lambdas[i] - mean);
       nearest = i;
     }
     shortest = std::min(shortest, lambdas[i]);
     longest = std::max(longest, lambdas[i]);
   }
-  if (info.LambdaW < shortest || info.LambdaW > longest) info.LambdaW = lambdas[nearest];
+  if (nearest >= 0 && (info.LambdaW < shortest || info.LambdaW > longest))
+    info.LambdaW = lambdas[nearest];
   if (!(info.LambdaW > 0.0))
     return "The optical system file " + fileName + " names no wavelength to work at.";
   return {};
@@ -280,8 +284,9 @@ bool ReadWholeFile(const std::string &path, std::string &text, std::string &faul
 }
 
 // Reads the file into a system that holds the caller's settings. Empty when read whole.
+// Data the file holds but the system cannot take is dropped with a line in warnings.
 std::string ReadInto(TOpticalSystem &system, const std::string &path,
-                     const TSystemFileLayout &layout, int nameMode) {
+                     const TSystemFileLayout &layout, int nameMode, std::string &warnings) {
   TReadNF file;
   if (file.Open(path, 0) == nullptr)
     return "The optical system file " + path + " cannot be opened.";
@@ -327,7 +332,7 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.ParseSection(0);
   }
   if (nameMode == kNameFromFile && name[0] != '\0')
-    system.name = name;
+    system.name = DecodeFileName(name);
   else if (nameMode == kNameFromFileName)
     system.name = path;
   info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
@@ -336,7 +341,8 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
   info.geometryTemperature = info.Temperature;
   if (info.Temperature < -273.15 || info.Pressure < 0.0)
     return "The optical system file " + path + " gives an impossible temperature or pressure.";
-  if (!(info.N1 >= 1.0))
+  // An index below 1 is the user's choice; one of 0 or below would stop every ray.
+  if (!(info.N1 > 0.0))
     return "The optical system file " + path + " gives the surrounding index " +
            FormatNumber(info.N1) + ".";
 
@@ -349,12 +355,13 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     return "The optical system file " + path + " gives " + std::to_string(count) +
            " surfaces; at most " + std::to_string(kFileMaxSurfaces) + " can be read.";
   if (count > 0) {
-    if (!layout.hasSurfaces)
-      return "The optical system file " + path + " has no surface records for its " +
-             std::to_string(count) + " surfaces.";
-    if (layout.recordCount != count)
-      return "The optical system file " + path + " gives " + std::to_string(count) +
-             " surfaces but holds " + std::to_string(layout.recordCount) + " surface records.";
+    // Records beyond the count are not read; missing ones read as their defaults (a flat
+    // surface of no height where the previous one stands).
+    if (layout.recordCount > count)
+      warnings += "The optical system file " + path + " gives " + std::to_string(count) +
+                  " surfaces but holds " + std::to_string(layout.recordCount) +
+                  " surface records; the last " + std::to_string(layout.recordCount - count) +
+                  " were not read.\n";
     TSurfaceRecords records(count);
     file.ReadSection("[Surfaces]");
     records.Register(file);
@@ -366,7 +373,7 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
       g.R = records.R[i];
       g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
       g.Ex = records.Ex[i];
-      g.glass = LowerCaseAnsi(records.Glass[i]);
+      g.glass = LowerCaseAnsi(DecodeFileName(records.Glass[i]));
       g.materialKind = g.glass == "refl" ? 1 : 0;
       double height = records.DextY[i];
       if (height <= 0.0) height = 0.00001;
@@ -416,6 +423,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   if (fault.empty() && !layout.hasCommon && !layout.hasSurfaces)
     fault = "The file " + fileName + " is not an optical system file.";
   std::unique_ptr<TOpticalSystem> fresh;
+  std::string warnings;
   if (fault.empty()) {
     fresh.reset(new (std::nothrow) TOpticalSystem());
     if (!fresh) {
@@ -425,7 +433,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     // Settings the file does not name keep the values they have here.
     fresh->info = info;
     fresh->name = name;
-    fault = ReadInto(*fresh, fileName, layout, nameMode);
+    fault = ReadInto(*fresh, fileName, layout, nameMode, warnings);
   }
   if (!fault.empty()) {
     if (fault == "Not enough memory")
@@ -433,6 +441,10 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     else
       ShowReadFault(fault);
     return 0;
+  }
+  if (!warnings.empty()) {
+    warnings.pop_back();  // the last line end
+    MessageBox(nullptr, warnings, "Warning", MB_OK | MB_ICONEXCLAMATION);
   }
   // The file was read whole: it replaces this system, also when its glasses turn out to be
   // missing (the user keeps the data; the system then refuses to trace).

@@ -41,14 +41,6 @@ bool HasOwnSection(const TSurface &s) {
   return HasShapePart(s) || s.hoe != nullptr || s.HasRasterZones();
 }
 
-// Names and values must stay on their line and inside their item.
-std::string OneLine(const std::string &text) {
-  std::string result = text;
-  for (char &c : result)
-    if (c == '\n' || c == '\r' || c == ';' || c == '"') c = ' ';
-  return result;
-}
-
 // The angles a record prints: global for Coord 1 and for the first surface, else the
 // change from the previous surface, written so that adding it back gives the same angle.
 void RecordAngles(const TOpticalSystem &system, int i, double degrees[3]) {
@@ -93,7 +85,8 @@ void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
 
 void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   const TOpticalSystemInformation &info = system.info;
-  std::fprintf(out, "Name=%s\n", OneLine(system.name).c_str());
+  // The reader takes a name of at most kFileNameLength - 1 characters.
+  std::fprintf(out, "Name=%s\n", EncodeFileName(system.name, kFileNameLength - 1).c_str());
   std::fprintf(out, "MonochromeSystem=%d\n", info.MonochromeSystem);
   PrintNumber(out, "LambdaW", info.LambdaW);
   std::fprintf(out, "\n");
@@ -160,7 +153,7 @@ void WriteRecord(const TOpticalSystem &system, int i, std::FILE *out) {
   std::fprintf(out, "{ ");
   PrintItem(out, "R", g.R);
   if (g.type == kSurfaceAspheric2) PrintItem(out, "Ex", g.Ex);
-  std::fprintf(out, "Glass=\"%s\"; ", OneLine(g.glass).c_str());
+  std::fprintf(out, "Glass=\"%s\"; ", EncodeFileName(g.glass).c_str());
   if (g.Tau != 0.0 && g.Tau != 1.0) PrintItem(out, "Tau", g.Tau);
   double offset[3];
   RecordPosition(system, i, offset);

@@ -209,7 +209,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
       }
       if (rc == kRayStopped) break;
       if (rc != kRayPassed) {
-        const double step = wall->general.semiHeightExt / 3.0;
+        const double step = wall->general.semiHeightExt * kPipeExitStepPerSemiHeight;
         ray.x += step * ray.L;
         ray.y += step * ray.M;
         ray.z += step * ray.N;

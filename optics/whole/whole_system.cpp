@@ -99,6 +99,7 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
   const int wavelengths = info.MonochromeSystem ? 1 : spectrumCount;
   const double working = info.LambdaW;
   for (int w = 0; w < wavelengths; ++w) {
+    if (!info.MonochromeSystem && !IsTracedWavelength(info.Spectrum.data[w])) continue;
     Prepare(info.MonochromeSystem ? working : info.Spectrum.data[w].lambda, 1, 1);
     for (int k = 0; k < fieldCount; ++k) {
       const double f = info.AlfaM.data[k];

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// Turns every backslash into '/', so paths written by the design's own files open here.
+// Turns every backslash into '/', so paths stored with Windows separators open here: file
+// names inside system, settings and library files written on Windows ("cglass\schott.dgc").
 std::string NormalizeSeparators(const std::string &path);
 
 // Joins a directory and a name with exactly one '/' between them.

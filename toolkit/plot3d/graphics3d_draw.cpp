@@ -92,12 +92,10 @@ void TGraphics3D::DrawProfile() {
     const int n = j1 - j0 + 1;
     profileStep_ = n <= 32 ? 1 : n <= 64 ? 2 : n <= 128 ? 4 : n <= 512 ? 8 : n <= 1024 ? 16 : 32;
   }
-  const int q = Quadrant(azimuth_);
-  const bool forward = q == 0 || q == 3;
   const double columnStep = scale / std::max(1, i1 - i0);
   const double rowStep = scale / std::max(1, j1 - j0);
   const double base = plot_.Height(plot_.ZMin());
-  for (int j = forward ? j0 : j1; forward ? j <= j1 : j >= j0; j += forward ? profileStep_ : -profileStep_) {
+  for (int j : ProfileRows(j0, j1, profileStep_, azimuth_)) {
     const double rowY = (j - j0) * rowStep;
     std::size_t k = 0;
     points[k++] = Pixel(plot_, DPOINT3(0.0, rowY, base));

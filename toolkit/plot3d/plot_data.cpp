@@ -20,6 +20,18 @@ DPOINT3 MeshPoint(double u, double v, void *context) {
 
 }  // namespace
 
+std::vector<int> ProfileRows(int j0, int j1, int step, double azimuthDegrees) {
+  std::vector<int> rows;
+  step = std::max(1, step);
+  const int q = std::abs(static_cast<int>(azimuthDegrees) % 360) / 90;
+  if (q == 0 || q == 3) {
+    for (int j = j0; j <= j1; j += step) rows.push_back(j);
+  } else {
+    for (int j = j1; j >= j0; j -= step) rows.push_back(j);
+  }
+  return rows;
+}
+
 bool TPlotData::SetGrid(const float *grid, int cols, int rows) {
   if (grid == nullptr || cols < 1 || rows < 1) return false;
   std::vector<float> copy;

@@ -19,6 +19,10 @@ enum TValueScaleKind { kLinearScale = 0, kPower2Scale = 1, kPower4Scale = 2, kLo
 
 enum TPlotKind { kNoPlot = 0, kSolidSurface = 1, kProfilePlot = 2, kColorMap = 3, kContourMap = 4 };
 
+// The rows of a profile drawing in painting order, back to front for the azimuth (degrees):
+// from j0 upward for quadrants 0 and 3, from j1 downward for 1 and 2, every step-th row.
+std::vector<int> ProfileRows(int j0, int j1, int step, double azimuthDegrees);
+
 class TPlotData {
  public:
   // Copies the grid (value (i, j) at grid[j * cols + i]); the caller may free its own at

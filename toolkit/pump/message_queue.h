@@ -20,7 +20,8 @@ class TMessageQueue {
   void Leave(int reset = 0);
   // 1: keep going; 0: stop. Returns 0 at once, dispatching nothing, while nothing is
   // entered; otherwise dispatches what waits and returns 0 (leaving once) when the cancel
-  // key was among it. The key still reaches its window.
+  // key was among it. The key still reaches its window; input and posted messages queued
+  // behind it wait for the message loop, so no command runs inside the computation.
   int Pump();
   void SetCancelKey(int virtualKey) { cancelKey = virtualKey; }
   int GetCancelKey() const { return cancelKey; }

@@ -11,13 +11,24 @@ constexpr const char *kDefaultFormat = "%d %%";
 
 TOGauge::TOGauge(TWindow *parentWindow, const char *titleText, int id, int xPos, int yPos, int w,
                  int h, bool isHorizontal, int barMargin, TModule *module)
-    : TGauge(parentWindow, titleText, id, xPos, yPos, w, h, isHorizontal, barMargin, module) {}
+    : TGauge(parentWindow, titleText, id, xPos, yPos, w, h, isHorizontal, barMargin, module),
+      gaugeId(id) {}
 
 TOGauge::TOGauge(TWindow *parentWindow, int id, const char *formatText, bool isHorizontal,
                  int barMargin, TModule *module)
     : TGauge(parentWindow, formatText != nullptr ? formatText : kDefaultFormat, id, 0, 0, 0, 0,
              isHorizontal, barMargin, module),
-      placeholder(new TControl(parentWindow, id, module)) {}
+      placeholder(new TControl(parentWindow, id, module)),
+      gaugeId(id) {
+  // Until it is made, the gauge answers to no id, so that the dialog gives the template's
+  // item to the placeholder and not to the gauge of the same id.
+  Attr.Id = IDC_STATIC;
+}
+
+bool TOGauge::Create() {
+  Attr.Id = gaugeId;
+  return TGauge::Create();
+}
 
 void TOGauge::MoveOverControl() {
   if (placeholder == nullptr || !placeholder->IsWindow() || GetParentO() == nullptr) return;

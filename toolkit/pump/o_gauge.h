@@ -19,6 +19,7 @@ class TOGauge : public TGauge, public TProgressGauge {
   TOGauge(TWindow *parentWindow, int id, const char *formatText = nullptr,
           bool isHorizontal = true, int barMargin = 1, TModule *module = nullptr);
 
+  bool Create() override;
   // Moves the gauge onto the placeholder's rectangle; nothing without a placeholder.
   void MoveOverControl();
 
@@ -45,6 +46,7 @@ class TOGauge : public TGauge, public TProgressGauge {
  private:
   TMessageQueue queue;
   TControl *placeholder = nullptr;  // a child of the parent, which owns it
+  int gaugeId;
   double minimum = 0.0;
   double maximum = 100.0;
   double position = 0.0;

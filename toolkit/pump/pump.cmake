@@ -4,4 +4,5 @@ area_sources(TOOLKIT
   o_gauge.cpp)
 area_tests(TOOLKIT
   tests/message_queue_test.cpp
-  tests/o_gauge_test.cpp)
+  tests/o_gauge_test.cpp
+  tests/o_gauge_dialog_test.cpp)

@@ -170,3 +170,23 @@ TEST_F(Spot, ImageAtInfinityGivesMilliradians) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Spot, ASpectrumEntryOfZeroTracesNothing) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  ASSERT_EQ(system.info.Spectrum.cols, 3);
+  TSpotSettingsRecord settings;
+  settings.rayNumber = 16;
+  TSpotComputation all;
+  const int three = all.Compute(system, settings);
+  system.info.Spectrum.data[1].lambda = 0.0;
+  TSpotComputation two;
+  const int kept = two.Compute(system, settings);
+  // The on-axis beam passes whole at every wavelength it traces.
+  EXPECT_EQ(two.beams.data[0].cols, 2 * 16);
+  EXPECT_LT(kept, three);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/records/tests/lz_compress_support.h"
 #include "platform/core/recording_providers.h"
 
 namespace fs = std::filesystem;
@@ -181,6 +183,57 @@ TEST_F(EasyBaseTest, LibrarySurvivesCreateAddAndReopen) {
   EXPECT_EQ(base.ReadRecord(-1, handler), -1);
   EXPECT_EQ(base.ReadRecord(1, handler), 1);
   EXPECT_EQ(handler.Name(), "Triplet 1");
+}
+
+TEST_F(EasyBaseTest, CompressedLibraryOpensAndIsWrittenBackUncompressed) {
+  const std::string plain = PathOf("plain.lct");
+  std::int32_t sizes[2] = {};
+  {
+    TEasyBase base;
+    ASSERT_GE(base.Create(plain.c_str()), 0);
+    for (int i = 0; i < 2; ++i) {
+      TItemHandler handler;
+      sizes[i] = FillRecord(handler, "Lens " + std::to_string(i), i + 2);
+      ASSERT_EQ(base.AddRecord(handler), i);
+    }
+  }
+  const Bytes uncompressed = ReadAll(plain);
+  const std::string path = PathOf("packed.lct");
+  WriteAll(path, LzCompress(uncompressed, 't'));
+  ASSERT_LT(fs::file_size(path), uncompressed.size());
+
+  TEasyBase base;
+  ASSERT_GE(base.Open(path.c_str()), 0) << base.ErrorText();
+  EXPECT_TRUE(base.IsCompressed());
+  ASSERT_EQ(base.count, 2);
+  EXPECT_EQ(base.positions.data[2], 4 + sizes[0] + sizes[1]);
+  TItemHandler handler;
+  ASSERT_EQ(base.FindRecord("Lens 1", handler), 1);
+  char text[16] = {};
+  ASSERT_TRUE(handler.ReadItemData("comment", kItemText, text, sizeof text - 1));
+  EXPECT_STREQ(text, "lens 3");
+  EXPECT_EQ(ReadAll(path), LzCompress(uncompressed, 't')) << "reading changes nothing";
+
+  // A new record: the library is written back uncompressed, the old records with it.
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  TItemHandler added;
+  const std::int32_t size = FillRecord(added, "Lens 2", 4);
+  ASSERT_EQ(base.AddRecord(added), 2) << base.ErrorText();
+  EXPECT_FALSE(base.IsCompressed());
+  base.Close();
+  const Bytes written = ReadAll(path);
+  ASSERT_EQ(written.size(), uncompressed.size() + static_cast<std::size_t>(size));
+  EXPECT_EQ(Int32At(written, 0), 3);
+  EXPECT_TRUE(std::equal(uncompressed.begin() + 4, uncompressed.end(), written.begin() + 4));
+  EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(fs::exists(PathOf(kPackWorkFileName)));
+
+  // An empty compressed file is an empty library.
+  const std::string empty = PathOf("empty.lct");
+  WriteAll(empty, LzCompress({}));
+  TEasyBase none;
+  ASSERT_GE(none.Open(empty.c_str()), 0) << none.ErrorText();
+  EXPECT_EQ(none.count, 0);
 }
 
 TEST_F(EasyBaseTest, EmbeddedFileComesBackIdentical) {
@@ -441,7 +494,10 @@ TEST_F(EasyBaseTest, BrokenLibrariesAreRefusedAndLeftAlone) {
   sizeTooLarge[0] = static_cast<unsigned char>(sizeTooLarge[0] + 1);
   sizeTooLarge.push_back(0);
   Bytes unnamed = HandRecord("", {});
-  Bytes compressed = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 0, 0, 0, 0, 0};
+  // Compressed data that stop before the length the header gives.
+  Bytes compressed = LzCompress(HandLibrary({good}, 1));
+  compressed.resize(compressed.size() - 4);
+  Bytes twice = LzCompress(LzCompress(HandLibrary({good}, 1)));
 
   const std::vector<std::pair<std::string, Bytes>> cases = {
       {"record size beyond the file", HandLibrary({sizeBeyondFile}, 1)},
@@ -452,7 +508,8 @@ TEST_F(EasyBaseTest, BrokenLibrariesAreRefusedAndLeftAlone) {
       {"record larger than its items", HandLibrary({sizeTooLarge}, 1)},
       {"record without a name", HandLibrary({unnamed}, 1)},
       {"too short for a count", Bytes{1, 0}},
-      {"compressed", compressed},
+      {"compressed and cut short", compressed},
+      {"compressed twice", twice},
   };
   for (const auto &[what, bytes] : cases) {
     const std::string path = PathOf("broken.lct");

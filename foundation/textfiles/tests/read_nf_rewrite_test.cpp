@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "foundation/textfiles/read_nf.h"
@@ -266,6 +267,45 @@ TEST(ReadNFRewrite, WorkCopyIsGoneAndNothingLandsInTheCurrentDirectory) {
   fs::current_path(previous);
   EXPECT_FALSE(fs::exists(files.PathOf("readnf.tmp")));
   EXPECT_TRUE(fs::is_empty(elsewhere.directory));
+  for (const auto &entry : fs::directory_iterator(files.directory))
+    EXPECT_EQ(entry.path().filename(), "sys.os") << "no work copy is left";
+}
+
+TEST(ReadNFRewrite, AnotherWritersWorkCopyBesideTheFileIsNotTouched) {
+  // Another program rewriting a file of the same directory has its work copy open; the old
+  // shared name made each writer truncate and rename the other's.
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  files.Write("other.os", kThreeSections);
+  files.Write("readnf.tmp", "another writer's new text");
+  EXPECT_EQ(RewriteSection(path, "[Remark]", "R\n"), 1);
+  EXPECT_EQ(TScratchFiles::Read(files.PathOf("readnf.tmp")), "another writer's new text");
+  EXPECT_EQ(TScratchFiles::Read(files.PathOf("other.os")), kThreeSections);
+  EXPECT_NE(TScratchFiles::Read(path).find("[Remark]\nR\n"), std::string::npos);
+}
+
+TEST(ReadNFRewrite, TheWorkCopyLiesBesideTheFileALinkLeadsTo) {
+  // A link to a file on another file system (memory here): a work copy beside the link
+  // could never be renamed onto the file.
+  std::string other = "/dev/shm/readnf_XXXXXX";
+  if (::mkdtemp(other.data()) == nullptr) GTEST_SKIP() << "no /dev/shm here";
+  TScratchFiles files;
+  struct stat here {};
+  struct stat there {};
+  const bool apart = ::stat(files.directory.c_str(), &here) == 0 &&
+                     ::stat(other.c_str(), &there) == 0 && here.st_dev != there.st_dev;
+  const std::string path = other + "/real.os";
+  std::ofstream(path, std::ios::binary) << kThreeSections;
+  const std::string link = files.PathOf("link.os");
+  fs::create_symlink(path, link);
+  const int result = apart ? RewriteSection(link, "[Remark]", "Through\n") : 1;
+  const std::string text = TScratchFiles::Read(path);
+  std::error_code ignored;
+  fs::remove_all(other, ignored);
+  if (!apart) GTEST_SKIP() << "/dev/shm is on the same file system";
+  EXPECT_EQ(result, 1);
+  EXPECT_NE(text.find("Through"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(link));
 }
 
 TEST(ReadNFRewrite, ReaderRemovesAWorkCopyLeftBesideTheFile) {
@@ -331,13 +371,17 @@ TEST(ReadNFRewriteFailure, FailedReplacementKeepsTheOriginalAndSaysSo) {
   TReadNF writer;
   std::FILE *out = writer.Open(path, 1);
   ASSERT_NE(out, nullptr);
-  // A directory where the work copy must go makes writing it fail, for any user.
-  fs::create_directory(files.PathOf("readnf.tmp"));
+  // What stands at the name when the rewrite ends is a directory: the rename fails, for
+  // any user, and the directory stays as it was.
+  fs::remove(path);
+  fs::create_directory(path);
+  files.Write("sys.os/inside", kThreeSections);
   writer.SelectSection("[Surfaces]");
   std::fputs("Gone=1\n", out);
   writer.Reset();
   EXPECT_EQ(writer.Close(), 0);
   EXPECT_NE(writer.Faults() & kReadNFWriteFailed, 0u);
-  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
-  EXPECT_TRUE(fs::is_directory(files.PathOf("readnf.tmp")));
+  EXPECT_EQ(TScratchFiles::Read(files.PathOf("sys.os/inside")), kThreeSections);
+  for (const auto &entry : fs::directory_iterator(files.directory))
+    EXPECT_EQ(entry.path().filename(), "sys.os") << "the work copy is removed";
 }

@@ -8,10 +8,11 @@
 #include <string>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 
 namespace {
 
-constexpr double kExact = 1e-15;  // decimal text read back by atof
+constexpr double kExact = 1e-15;  // a short decimal text read back
 
 const TKeyword kWords[] = {{"indices", 1}, {"end", 9}, {"", -1}};
 const TKeyword kDirectives[] = {{"include", 3}, {"", -1}};
@@ -101,6 +102,14 @@ TEST(Tokenizer, BlockCommentsRunAcrossLines) {
   EXPECT_EQ(s.type, 'I');
   EXPECT_EQ(s.text, "b");
   EXPECT_EQ(t.GetLineNumber(), 2);
+}
+
+TEST(Tokenizer, NumbersKeepTheirPointUnderADecimalCommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  // A catalog line "nd 1.5168": read as 1 it turned every glass into a wrong one.
+  EXPECT_APPROX(TokenNumber("1.5168"), 1.5168, kExact);
+  EXPECT_APPROX(TokenNumber("- 2.5e-3"), -2.5e-3, kExact);
 }
 
 TEST(Tokenizer, SignedNumbers) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "foundation/testing/approx.h"
 #include "optics/glass/tests/glass_test_support.h"
@@ -112,6 +113,39 @@ TEST(GlassInfo, DoublePolynomialByHand) {
   EXPECT_APPROX(glass.IndexAt(1.0), 1.5 + 0.01 - 0.02 + 0.001 + 0.003, kHandWorked);
   // Middle of λ²: λ² = 0.625, x = 0; 1/λ² = 1.6, y = (1.6 - 2.5)/1.5 = -0.6.
   EXPECT_APPROX(glass.IndexAt(std::sqrt(0.625)), 1.5 - 0.012 + 0.00036, kHandWorked);
+}
+
+TEST(GlassInfo, DoublePolynomialHigherTermsEachByHand) {
+  TBaseGlassRecord r;
+  r.formula = kFormulaPolynomial;
+  r.minWavelength = 0.5;
+  r.maxWavelength = 1.0;
+  r.pole = 0.0;
+  r.a[0] = 1.5;
+  // At λ² = 0.8: x = (0.8 - 0.625) / 0.375 = 7/15; y = (1.25 - 2.5) / 1.5 = -5/6. All their
+  // powers differ, so two coefficients swapped cannot give the same index.
+  const double x = 7.0 / 15.0;
+  const double y = -5.0 / 6.0;
+  const double lambda = std::sqrt(0.8);
+  const struct {
+    int k;
+    double term;
+  } terms[] = {{5, y * y * y},
+               {6, x * x * x},
+               {7, y * y * y * y},
+               {8, x * x * x * x},
+               {9, y * y * y * y * y}};
+  for (const auto &t : terms) {
+    SCOPED_TRACE("A" + std::to_string(t.k));
+    TBaseGlassRecord one = r;
+    one.a[t.k] = 0.01;
+    EXPECT_APPROX(TBaseGlassInfo(one).IndexAt(lambda), 1.5 + 0.01 * t.term, kHandWorked);
+  }
+  // All five together, each with its own weight.
+  for (int k = 5; k <= 9; ++k) r.a[k] = 0.001 * (k - 4);
+  double expected = 1.5;
+  for (const auto &t : terms) expected += 0.001 * (t.k - 4) * t.term;
+  EXPECT_APPROX(TBaseGlassInfo(r).IndexAt(lambda), expected, kHandWorked);
 }
 
 TEST(GlassInfo, UnknownFormulaComputesNothing) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/glass/tests/glass_test_support.h"
@@ -58,6 +59,15 @@ TEST_F(GlassIndex, NumbersRefAndAir) {
   n = 1.7;
   EXPECT_EQ(ParseGlassIndex("mirror", 0.54, 20.0, 760.0, n), 0);
   EXPECT_APPROX(n, 1.0, kExact);
+}
+
+TEST_F(GlassIndex, AnIndexNameKeepsItsPointUnderADecimalCommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  double n = 1.0;
+  // Read as 1 the glass became air and the name was saved as "1,000000".
+  EXPECT_EQ(ParseGlassIndex("1.5", 0.54, 20.0, 760.0, n), 1);
+  EXPECT_APPROX(n, 1.5, kExact);
 }
 
 TEST_F(GlassIndex, CatalogGlasses) {

@@ -71,15 +71,18 @@ TEST(ModifiedFlag, EverySetAdvancesTheChangeCount) {
   EXPECT_EQ(ModelChangeCount(), before + 2);
 }
 
-TEST(PendingMessage, AppendsUntilTakenThenEmpty) {
+TEST(PendingMessage, OneMessageALineUntilTakenThenEmpty) {
   TakePendingMessage();
   AppendPendingMessage("Chief ray in beam 1 does not pass!");
-  AppendPendingMessage(" Chief ray in beam 2 does not pass!");
+  AppendPendingMessage("Chief ray in beam 2 does not pass!");
+  AppendPendingMessage("");
   EXPECT_EQ(PendingMessage(),
-            "Chief ray in beam 1 does not pass! Chief ray in beam 2 does not pass!");
+            "Chief ray in beam 1 does not pass!\nChief ray in beam 2 does not pass!");
   EXPECT_EQ(TakePendingMessage(),
-            "Chief ray in beam 1 does not pass! Chief ray in beam 2 does not pass!");
+            "Chief ray in beam 1 does not pass!\nChief ray in beam 2 does not pass!");
   EXPECT_EQ(PendingMessage(), "");
+  AppendPendingMessage("Chief ray in beam 3 does not pass!");
+  EXPECT_EQ(TakePendingMessage(), "Chief ray in beam 3 does not pass!");
 }
 
 TEST(ModelGlobals, GlassCatalogPointerAndSavedRay) {

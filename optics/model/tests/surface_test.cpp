@@ -15,33 +15,6 @@ namespace {
 constexpr double kMatrixTolerance = 1e-15;
 constexpr double kPhaseTolerance = 1e-14;
 
-TEST(Surface, DefaultIsAnUntiltedSphereTypeWithoutExtras) {
-  const TSurface s;
-  EXPECT_EQ(s.general.type, kSurfaceSphere);
-  EXPECT_EQ(s.general.R, 0.0);
-  EXPECT_EQ(s.GetCurvature(), 0.0);
-  EXPECT_EQ(s.general.semiWidthExt, 0.0);
-  EXPECT_EQ(s.general.semiHeightInt, 0.0);
-  EXPECT_EQ(s.general.glass, "");
-  EXPECT_EQ(s.general.nAfter, 1.0);
-  EXPECT_EQ(s.general.nBefore, 1.0);
-  EXPECT_EQ(s.general.Tau, 0.0);
-  EXPECT_EQ(s.hoe, nullptr);
-  EXPECT_EQ(s.HasRasterZones(), 0);
-  EXPECT_EQ(s.pipeWall, nullptr);
-  EXPECT_EQ(s.tilted, 0);
-  EXPECT_EQ(s.tiltMatrix.data, nullptr);
-  ASSERT_NE(s.editData, nullptr);
-  EXPECT_EQ(s.editData->region, nullptr);
-  EXPECT_EQ(s.editData->mark, 0);
-  EXPECT_EQ(s.editData->flag, 1);
-  double x = 1, y = 1, z = 1;
-  TSurface(4.0, 5.0, 6.0).GetPosition(x, y, z);
-  EXPECT_EQ(x, 4.0);
-  EXPECT_EQ(y, 5.0);
-  EXPECT_EQ(z, 6.0);
-}
-
 TEST(Surface, TypeNamesFollowTheCodes) {
   EXPECT_STREQ(SurfaceTypeName(0), "Plane");
   EXPECT_STREQ(SurfaceTypeName(6), "Cylinder");

@@ -2,6 +2,7 @@
 // light down the rod and back again by total internal reflection.
 
 #include <cmath>
+#include <memory>
 
 #include "foundation/testing/approx.h"
 #include "optics/pipe/pipe_surface.h"
@@ -14,7 +15,18 @@ constexpr double kPi = 3.141592653589793;
 
 int HitCount(const Mem<TIntersectionPoint> &hits) { return hits.cols * hits.rows; }
 
-class SystemPipeTest : public SystemTest {};
+class SystemPipeTest : public SystemTest {
+ protected:
+  // The rod of the first test, walls on.
+  static void BuildRod(TOpticalSystem &system) {
+    AddAt(system, -1.0, 0.0, "", 20.0);
+    AddAt(system, 0.0, 0.0, "1.5", 5.0);
+    AddAt(system, 100.0, 0.0, "refl", 5.0);
+    AddAt(system, 0.0, 0.0, "", 5.0);
+    AddAt(system, -20.0, 0.0, "", 100.0);
+    system.info.EnablePipe = 1;
+  }
+};
 
 // Air at x = -1, the rod's entrance face at x = 0, its mirror end at x = 100; the light leaves
 // again through the entrance plane (surface 3) and lands on a screen at x = -20. The rod has
@@ -69,6 +81,57 @@ TEST_F(SystemPipeTest, RodWithABackMirrorReturnsTheLightByTotalReflection) {
   unfolded = std::fmod(unfolded + 5.0, 20.0);  // period 4 r of the folding
   const double folded = unfolded <= 10.0 ? unfolded - 5.0 : 15.0 - unfolded;
   EXPECT_APPROX(ray.y - std::copysign(20.0 * std::tan(angle), ray.M), folded, kRoundOff);
+}
+
+void ExpectWallsJoinOwnSurfaces(const TOpticalSystem &system) {
+  int walls = 0;
+  for (int i = 1; i < system.SurfaceCount(); ++i) {
+    const auto *wall = static_cast<const TPipeSurface *>(system.surfaces.data[i]->pipeWall);
+    if (wall == nullptr) continue;
+    ++walls;
+    EXPECT_EQ(wall->first, system.surfaces.data[i - 1]) << i;
+    EXPECT_EQ(wall->second, system.surfaces.data[i]) << i;
+  }
+  EXPECT_EQ(walls, 2);
+}
+
+TEST_F(SystemPipeTest, ACopiedSystemsWallsJoinItsOwnSurfaces) {
+  auto source = std::make_unique<TOpticalSystem>();
+  BuildRod(*source);
+  ASSERT_EQ(source->Prepare(0.0, 1, 0), 1);
+  TOpticalSystem copied(*source);
+  TOpticalSystem assigned;
+  assigned = *source;
+  source.reset();  // the walls must not reach into the system that is gone
+  ExpectWallsJoinOwnSurfaces(copied);
+  ExpectWallsJoinOwnSurfaces(assigned);
+}
+
+// A rod whose object space is the glass itself: a ray at 45 degrees to the axis is totally
+// reflected by the wall (critical angle 41.8 degrees) all the way to the exit face, where
+// it meets the face at 45 degrees too and turns back.
+TEST_F(SystemPipeTest, ARayTurnedAtTheFarEndIsDrawnOnForAThirdOfTheWallRadius) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "1.5", 5.0);
+  AddAt(system, 100.0, 0.0, "", 5.0);
+  system.info.EnablePipe = 1;
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  ASSERT_NE(system.surfaces.data[1]->pipeWall, nullptr);
+  const double diagonal = std::sqrt(0.5);
+  TCurrentRay ray = RayAlong(0.0, 0.0, 0.0, diagonal, diagonal, 0.0);
+  Mem<TIntersectionPoint> hits;
+  system.TraceRay(ray, -2, &hits, 0);
+  int last = -1;
+  for (int i = 0; i < HitCount(hits) && hits.data[i].x != kHitListEnd; ++i) last = i;
+  ASSERT_GE(last, 1);
+  const TIntersectionPoint &face = hits.data[last - 1];
+  const TIntersectionPoint &drawn = hits.data[last];
+  EXPECT_APPROX(face.x, 100.0, kRoundOff);
+  // The last point stands 5 / 3 onward along the ray's direction at the face.
+  const double step = std::hypot(drawn.x - face.x, drawn.y - face.y, drawn.z - face.z);
+  EXPECT_APPROX(step, 5.0 / 3.0, kRoundOff);
+  EXPECT_APPROX(drawn.x - face.x, step * drawn.L, kRoundOff);
+  EXPECT_APPROX(drawn.y - face.y, step * drawn.M, kRoundOff);
 }
 
 }  // namespace

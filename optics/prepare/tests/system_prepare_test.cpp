@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "optics/systemfile/system_materials.h"
 #include "optics/model/tests/system_test_support.h"
 
@@ -50,6 +51,20 @@ TEST_F(SystemPrepareTest, MirrorsAlternateTheSignOfTheIndex) {
   // A plain index is shown as "%-9.6f".
   EXPECT_EQ(system.surfaces.data[0]->general.glass, "1.500000 ");
   EXPECT_EQ(system.surfaces.data[3]->general.glass, "1.000000 ");
+}
+
+TEST_F(SystemPrepareTest, IndexNamesAreWrittenWithAPointUnderADecimalCommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "1.5", 10.0);
+  AddAt(system, 10.0, 0.0, "1.51234567", 10.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  EXPECT_EQ(system.ComputeIndices(0.55, 0.0, 0.0), "");
+  EXPECT_EQ(system.surfaces.data[0]->general.glass, "1.500000 ");
+  // Six decimals would round this index: the exact text instead.
+  EXPECT_EQ(system.surfaces.data[1]->general.glass, "1.51234567");
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, 1.51234567);
 }
 
 TEST_F(SystemPrepareTest, ANameOfReflMakesAMirrorWithItsHologramAtTheWavelength) {

@@ -159,6 +159,26 @@ TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
 }
 
+TEST_F(Pupils, EqualAperturesMakeTheOneNearerTheObjectTheStop) {
+  // Two plane apertures of radius 5 in air, at 10 and at 50, with the object at infinity:
+  // both limit the parallel beam to a radius of 5 exactly, and the tie goes to the first.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 5.0);
+  AddAt(system, 50.0, 0.0, "", 5.0);
+  AddAt(system, 100.0, 0.0, "", 50.0);
+  system.info.AutoSetPupilParameters = 1;
+  Ready(system);
+  EXPECT_EQ(system.info.stopIndex, 1);
+  EXPECT_EQ(system.info.Naper, 2);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0, kRoundOff);
+  // A hair smaller, the far aperture is the stop: the tie rule alone chose above.
+  system.surfaces.data[2]->general.semiHeightExt = 4.999;
+  SetModifiedFlag();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_EQ(system.info.stopIndex, 2);
+}
+
 TEST_F(Pupils, ChiefRayFromAFiniteObjectPointAimsAtTheStopCentre) {
   // Object point 5 high, stop 50 behind the object: the chief ray falls 5 over 50.
   TOpticalSystem system;

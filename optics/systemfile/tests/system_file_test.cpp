@@ -1,9 +1,13 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
 
 namespace {
@@ -250,14 +254,23 @@ TEST_F(SystemFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   const std::string path = Scratch("keep.os");
   const std::string before = "[Common]\nName=Earlier\nNsurf=0\n[Remark]\nold\n";
   WriteText(path, before);
-  // The work file cannot be made: a directory stands in its place.
-  std::filesystem::create_directory(Scratch("readnf.tmp"));
-  EXPECT_EQ(system.WriteFile(path.c_str()), 0);
+  // The new text cannot be written whole (the disk is full, for any user; here a file
+  // size limit stands in for it).
+  rlimit limit {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{64, limit.rlim_max};
+  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const int written = system.WriteFile(path.c_str());
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(written, 0);
   EXPECT_EQ(ReadText(path), before);
   EXPECT_EQ(Boxes().beeps.size(), 0u);  // the rewrite started; only finishing it failed
+  for (const auto &entry : std::filesystem::directory_iterator(Scratch("")))
+    EXPECT_EQ(entry.path().filename(), "keep.os") << "no work copy is left";
 
   // A read-only file is not written at all.
-  std::filesystem::remove(Scratch("readnf.tmp"));
   ::chmod(path.c_str(), 0444);
   EXPECT_EQ(system.WriteFile(path.c_str()), 0);
   EXPECT_EQ(ReadText(path), before);
@@ -295,10 +308,8 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
   const Case cases[] = {
       {"truncated", good.substr(0, good.find("R=-50") + 3), "line"},
       {"wrong type", Minimal("Nsurf=2", "{ R=abc; Glass=\"\"; }\n{ R=0; }\n"), "abc"},
-      {"count", Minimal("Nsurf=3", records), "3 surfaces"},
-      {"no records", "[Common]\nNsurf=2\n", "no surface records"},
-      {"zero wavelength", Minimal("Nsurf=2\nLambda=0.5,0,0.6", records), "wavelength"},
       {"negative wavelength", Minimal("Nsurf=2\nLambda=-0.5", records), "wavelength"},
+      {"no surrounding index", Minimal("Nsurf=2\nN1=0", records), "surrounding index"},
       {"million surfaces", Minimal("Nsurf=1000000", records), "1000000"},
       {"not a system", "Some notes\nR=5\n", "not an optical system file"},
       {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
@@ -326,6 +337,116 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
   EXPECT_EQ(system.ReadFile(Scratch("pipe.os"), 0), 0);
   EXPECT_EQ(system.ReadFile(Scratch(""), 0), 0);  // the directory itself
   EXPECT_EQ(system.WriteFile(Scratch("pipe.os").c_str()), 0);
+}
+
+TEST_F(SystemFileTest, SurfaceCountsThatDifferFromTheRecordsAreRead) {
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; Dx=4; DextY=24; }\n";
+  TOpticalSystem system;
+  // More records than surfaces: the count wins, and the user is told what was left out.
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2", records + "{ R=7; DextY=2; }\n")), 1);
+  ASSERT_EQ(system.SurfaceCount(), 2);
+  EXPECT_EQ(system.surfaces.data[1]->general.semiHeightExt, 12.0);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
+  EXPECT_NE(Boxes().boxes.back().text.find("the last 1 were not read"), std::string::npos)
+      << Boxes().boxes.back().text;
+
+  // Fewer records: the missing surfaces are flat, of the least height, stacked on the last.
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=3", records)), 1);
+  ASSERT_EQ(system.SurfaceCount(), 3);
+  const TGeneralParameters &added = system.surfaces.data[2]->general;
+  EXPECT_EQ(added.R, 0.0);
+  EXPECT_EQ(added.type, kSurfacePlane);
+  EXPECT_EQ(added.semiHeightExt, 0.00001 / 2.0);
+  EXPECT_EQ(added.vertex[0], 14.0);
+  EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
+
+  // No records at all: every surface is a default one.
+  ASSERT_EQ(ReadString(system, "[Common]\nNsurf=2\n"), 1);
+  ASSERT_EQ(system.SurfaceCount(), 2);
+  EXPECT_EQ(system.surfaces.data[1]->general.vertex[0], 0.0);
+  EXPECT_EQ(BoxCount(), 1u) << "nothing was dropped from the last two files";
+}
+
+TEST_F(SystemFileTest, AZeroInsideTheWavelengthListStaysAnEntryThatIsNeverTraced) {
+  std::string text = ReadText(ExamplePath("singlet.os"));
+  const std::string single = "MonochromeSystem=1\nLambdaW=0.5875618\nLambda=0.5875618\nWeight=1";
+  ASSERT_NE(text.find(single), std::string::npos);
+  text.replace(text.find(single), single.size(),
+               "MonochromeSystem=0\nLambdaW=0.5875618\nLambda=0.4861327,0,0.6562725\n"
+               "Weight=1,5,1");
+  TOpticalSystem system;
+  ASSERT_EQ(ReadString(system, text), 1);
+  ASSERT_EQ(system.info.Spectrum.cols, 3);
+  EXPECT_EQ(system.info.Spectrum.data[1].lambda, 0.0);
+  EXPECT_EQ(system.info.Spectrum.data[1].weight, 5.0);
+  // The 0 widens no range: N-BK7 covers the F and C lines, so the pupils are solved.
+  EXPECT_EQ(system.FindGlassesOutOfRange(), "");
+  EXPECT_EQ(system.info.LambdaW, 0.5875618);
+  EXPECT_GT(system.info.entrancePupilDiameter, 0.0);
+  // Indices asked for at the 0 entry are those at the working wavelength, not 1/0.
+  ASSERT_EQ(system.ComputeIndices(0.5875618, 0.0, 0.0), "");
+  const double atWorking = system.surfaces.data[1]->general.nAfter;
+  EXPECT_EQ(system.ComputeIndices(system.info.Spectrum.data[1].lambda, 0.0, 0.0), "");
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, atWorking);
+  // A working wavelength outside the list falls back on a real wavelength, never on the 0:
+  // the weighted mean 0.2857 is nearest the F line.
+  text.replace(text.find("LambdaW=0.5875618"), 17, "LambdaW=0.8");
+  ASSERT_EQ(ReadString(system, text), 1);
+  EXPECT_EQ(system.info.LambdaW, 0.4861327);
+  // Saved and read again, the list keeps its three entries.
+  ASSERT_EQ(system.WriteFile(Scratch("zero.os").c_str()), 1);
+  EXPECT_NE(ReadText(Scratch("zero.os")).find("Lambda=0.4861327,0,0.6562725\n"),
+            std::string::npos);
+  TOpticalSystem back;
+  ASSERT_EQ(back.ReadFile(Scratch("zero.os"), 0), 1);
+  ExpectSameSystem(system, back);
+  EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(SystemFileTest, ASurroundingIndexBelowOneIsKept) {
+  const std::string records =
+      "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n";
+  TOpticalSystem system;
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=2\nN1=0.8", records)), 1);
+  EXPECT_EQ(system.info.N1, 0.8);
+  ASSERT_EQ(system.WriteFile(Scratch("low.os").c_str()), 1);
+  TOpticalSystem back;
+  ASSERT_EQ(back.ReadFile(Scratch("low.os"), 0), 1);
+  EXPECT_EQ(back.info.N1, 0.8);
+}
+
+TEST_F(SystemFileTest, NamesComeBackAsTheyWereWritten) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+  const std::string names[] = {"Doublet; \"fast\" version", "\"quoted\"", "50% off; 25%22 kept",
+                               "two\nlines", "  padded  ", "a=b, c!d / (e) {f}"};
+  for (const std::string &name : names) {
+    SCOPED_TRACE(name);
+    system.name = name;
+    system.surfaces.data[3]->general.glass = name;
+    ASSERT_EQ(system.WriteFile(Scratch("named.os").c_str()), 1);
+    TOpticalSystem back;
+    // No catalog holds such a glass: the preparation fails, the data read stays.
+    back.ReadFile(Scratch("named.os"), 0);
+    EXPECT_EQ(back.name, name);
+    ASSERT_EQ(back.SurfaceCount(), 4);
+    EXPECT_EQ(back.surfaces.data[3]->general.glass, LowerCaseAnsi(name));
+  }
+}
+
+TEST_F(SystemFileTest, NumbersKeepTheirPointUnderADecimalCommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  const std::string path = Scratch("comma.os");
+  ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+  EXPECT_NE(ReadText(path).find("LambdaW=0.5875618\n"), std::string::npos);
+  TOpticalSystem back;
+  ASSERT_EQ(back.ReadFile(path, 0), 1);
+  ExpectSameSystem(system, back);
 }
 
 TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {

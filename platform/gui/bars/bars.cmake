@@ -4,7 +4,8 @@ area_sources(PLATFORM_GUI
   gadget_window.cpp
   frame_window.cpp
   edit_file.cpp
-  cursors.cpp)
+  cursors.cpp
+  floating_frame.cpp)
 area_tests(PLATFORM_GUI
   tests/bars_test.cpp
   tests/edit_file_test.cpp)

@@ -1,7 +1,6 @@
 #include "platform/gui/controls/button.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/gui/controls/control_paint.h"
 #include "platform/gui/drawing/dc.h"
@@ -272,27 +271,31 @@ void TRadioButton::Paint(TDC &dc, bool, RECT &) {
   RECT box;
   RECT text;
   Layout(client, box, text);
-  // The circle, pixel by pixel: a white well inside a ring lit from the lower right.
-  constexpr double kCentre = (kRadioSize - 1) / 2.0;
-  constexpr double kWell = 4.4;
-  constexpr double kRing = 5.9;
-  constexpr double kDot = 1.9;
+  // The circle, pixel by pixel: shadow and black above and left, white and face below and
+  // right, a white well, and the dot when checked.
+  static constexpr const char *kCircle[kRadioSize] = {
+      "....SSSS....", "..SSKKKKSS..", ".SKKWWWWKKH.", ".SKWWWWWWFH.", "SKWWWWWWWWFH", "SKWWWWWWWWFH",
+      "SKWWWWWWWWFH", "SKWWWWWWWWFH", ".SKWWWWWWFH.", ".HFFWWWWFFH.", "..HHFFFFHH..", "....HHHH....",
+  };
+  static constexpr const char *kDot[4] = {".XX.", "XXXX", "XXXX", ".XX."};
   const bool pushed = (state & BST_PUSHED) != 0;
+  const COLORREF well = pushed || !IsWindowEnabled() ? GetSysColor(COLOR_BTNFACE) : GetSysColor(COLOR_WINDOW);
   for (int row = 0; row < kRadioSize; ++row) {
     for (int column = 0; column < kRadioSize; ++column) {
-      const double distance = std::hypot(column - kCentre, row - kCentre);
       COLORREF color;
-      if (check == BST_CHECKED && distance <= kDot) {
+      switch (kCircle[row][column]) {
+        case 'S': color = GetSysColor(COLOR_BTNSHADOW); break;
+        case 'K': color = GetSysColor(COLOR_WINDOWFRAME); break;
+        case 'H': color = GetSysColor(COLOR_BTNHIGHLIGHT); break;
+        case 'F': color = GetSysColor(COLOR_BTNFACE); break;
+        case 'W': color = well; break;
+        default: continue;
+      }
+      const int dotRow = row - 4;
+      const int dotColumn = column - 4;
+      if (check == BST_CHECKED && dotRow >= 0 && dotRow < 4 && dotColumn >= 0 && dotColumn < 4 &&
+          kDot[dotRow][dotColumn] == 'X') {
         color = IsWindowEnabled() ? GetSysColor(COLOR_WINDOWTEXT) : GetSysColor(COLOR_BTNSHADOW);
-      } else if (distance <= kWell) {
-        color = pushed || !IsWindowEnabled() ? GetSysColor(COLOR_BTNFACE) : GetSysColor(COLOR_WINDOW);
-      } else if (distance <= kRing) {
-        const bool upperLeft = column + row < kRadioSize - 1;
-        const bool outer = distance > kRing - 1.0;
-        color = upperLeft ? (outer ? GetSysColor(COLOR_BTNSHADOW) : GetSysColor(COLOR_WINDOWFRAME))
-                          : (outer ? GetSysColor(COLOR_BTNHIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
-      } else {
-        continue;
       }
       dc.SetPixel(box.left + column, box.top + row, color);
     }

@@ -44,8 +44,10 @@ void TComboBox::SetupWindow() {
   QObject::connect(combo, &QComboBox::currentIndexChanged, combo, [this]() {
     if (!programmatic) NotifyParent(CBN_SELCHANGE);
   });
-  // The template's height is that of the open list: the closed box takes one line.
   SetNativeWidget(combo);
+  // The height asked for is that of the open list: the closed box takes one line.
+  const int lineHeight = combo->sizeHint().height();
+  if (GetClientRect().bottom > lineHeight) MoveWindow(Attr.X, Attr.Y, Attr.W, lineHeight + (Attr.H - GetClientRect().bottom));
   colors = new TNativeColors(*this, CTLCOLOR_EDIT, combo, combo);
 }
 

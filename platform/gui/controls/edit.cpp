@@ -81,7 +81,9 @@ void TEdit::SetupWindow() {
     widget = multi;
   } else {
     line = new TLineWidget;
-    line->setStyle(new TCaretStyle);
+    auto *caretStyle = new TCaretStyle;
+    caretStyle->setParent(line);  // a widget does not own the style it is given
+    line->setStyle(caretStyle);
     line->setText(initial);
     line->setCursorPosition(0);
     line->setModified(false);

@@ -52,7 +52,8 @@ bool MakeItem(UINT flags, std::uintptr_t newItem, const char *text, TMenuItem &i
     item.SubMenu = sub;
     item.Id = static_cast<UINT>(-1);
   } else {
-    item.Id = static_cast<UINT>(newItem & 0xFFFF);
+    // Ids are kept whole: owner-drawn menus mark items with ids such as -2.
+    item.Id = static_cast<UINT>(newItem);
   }
   if (flags & MF_OWNERDRAW) {
     item.ItemData = reinterpret_cast<std::uintptr_t>(text);
@@ -69,7 +70,7 @@ int IndexIn(HMENU menu, UINT position, UINT flags) {
   }
   for (std::size_t i = 0; i < menu->Items.size(); ++i) {
     const TMenuItem &item = menu->Items[i];
-    if (item.SubMenu == nullptr && !(item.Flags & MF_SEPARATOR) && item.Id == (position & 0xFFFF)) {
+    if (item.SubMenu == nullptr && !(item.Flags & MF_SEPARATOR) && item.Id == position) {
       return static_cast<int>(i);
     }
   }
@@ -159,7 +160,7 @@ TMenuItem *FindMenuItem(HMENU menu, UINT position, UINT flags, HMENU *holder) {
     if (holder != nullptr) *holder = menu;
     return &menu->Items[static_cast<std::size_t>(index)];
   }
-  return FindById(menu, position & 0xFFFF, holder);
+  return FindById(menu, position, holder);
 }
 
 BOOL AppendMenu(HMENU menu, UINT flags, std::uintptr_t newItem, const char *text) {

@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
+#include <QCursor>
 #include <algorithm>
 
 #include "platform/gui/drawing/dc.h"
@@ -38,7 +39,7 @@ class TMenuPopupWindow final : public QWidget {
     tracking->MousePress(event->globalPosition().toPoint());
   }
   void mouseReleaseEvent(QMouseEvent *event) override {
-    tracking->MouseRelease(event->globalPosition().toPoint(), true);
+    tracking->MouseRelease(event->globalPosition().toPoint(), event->button());
   }
   void keyPressEvent(QKeyEvent *event) override { tracking->Key(event->key(), event->text()); }
   void hideEvent(QHideEvent *) override {
@@ -77,6 +78,7 @@ TMenuTracking::~TMenuTracking() {
 
 UINT TMenuTracking::Run() {
   currentTracking = this;
+  openedAt = QCursor::pos();
   if (walk.Bar) {
     OpenBarItem(std::max(0, walk.StartIndex));
   } else {
@@ -239,6 +241,7 @@ void TMenuTracking::OpenSubMenuOf(int level) {
 void TMenuTracking::MoveSelection(int level, int step) {
   if (level < 0 || level >= Levels()) return;
   const TLevel &entry = levels[static_cast<std::size_t>(level)];
+  if (!IsMenu(entry.Menu)) return;
   const int count = static_cast<int>(entry.Menu->Items.size());
   if (count == 0) return;
   int index = entry.Selected;
@@ -274,6 +277,7 @@ void TMenuTracking::Finish(UINT id) {
 
 void TMenuTracking::MouseMove(QPoint global) {
   if (done) return;
+  if (global != openedAt) mouseActive = true;
   if (!::IsWindow(walk.Owner)) {
     Finish(0);
     return;
@@ -296,6 +300,7 @@ void TMenuTracking::MouseMove(QPoint global) {
 
 void TMenuTracking::MousePress(QPoint global) {
   if (done) return;
+  mouseActive = true;
   const THit hit = HitTest(global);
   if (hit.Level >= 0) {
     MouseMove(global);
@@ -319,8 +324,11 @@ void TMenuTracking::MousePress(QPoint global) {
   Finish(0);
 }
 
-void TMenuTracking::MouseRelease(QPoint global, bool chooseButton) {
-  if (done || !chooseButton) return;
+void TMenuTracking::MouseRelease(QPoint global, Qt::MouseButton button) {
+  // The right button chooses only in menus tracked with it; and the release of the press
+  // that opened the menu chooses nothing until the mouse has moved.
+  const bool chooses = button == Qt::LeftButton || (button == Qt::RightButton && (walk.Flags & TPM_RIGHTBUTTON));
+  if (done || !chooses || !mouseActive) return;
   const THit hit = HitTest(global);
   if (hit.Level >= 0 && hit.Item >= 0) {
     Select(hit.Level, hit.Item);
@@ -378,6 +386,7 @@ void TMenuTracking::Key(int qtKey, const QString &text) {
   if (text.isEmpty() || top < 0) return;
   const QChar typed = text.at(0).toLower();
   const TLevel &entry = levels[static_cast<std::size_t>(top)];
+  if (!IsMenu(entry.Menu)) return;
   for (std::size_t i = 0; i < entry.Menu->Items.size(); ++i) {
     if (MenuMnemonic(entry.Menu->Items[i]) == typed.toLatin1() && typed.toLatin1() != 0) {
       Select(top, static_cast<int>(i));

@@ -42,7 +42,7 @@ class TMenuTracking {
   // Input from the pop-ups (screen points; Qt key codes).
   void MouseMove(QPoint global);
   void MousePress(QPoint global);
-  void MouseRelease(QPoint global, bool chooseButton);
+  void MouseRelease(QPoint global, Qt::MouseButton button);
   void Key(int qtKey, const QString &text);
   void PopupClosedByQt();
 
@@ -75,6 +75,8 @@ class TMenuTracking {
   TMenuWalk walk;
   std::vector<TLevel> levels;
   int barIndex = -1;
+  QPoint openedAt;           // where the mouse was when the walk began
+  bool mouseActive = false;  // moved or pressed since
   bool done = false;
   UINT chosen = 0;
   QEventLoop loop;

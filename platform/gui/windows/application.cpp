@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 #include "platform/gui/windows/message_loop.h"
 #include "platform/gui/windows/qt_providers.h"
 #include "platform/gui/providers/qt_dialogs.h"
@@ -19,6 +21,9 @@ TApplication::TApplication(const char *appName, int &argc, char **argv)
     : nCmdShow(SW_SHOWNORMAL), name(appName != nullptr ? appName : "") {
   if (QCoreApplication::instance() == nullptr) ownQt = std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QString::fromStdString(name));
+  // Qt takes the locale from the environment; a decimal comma there would make every C
+  // conversion of the program read "1.5" as 1 and write "1,5". Numbers stay in C form.
+  std::setlocale(LC_NUMERIC, "C");
   currentApplication = this;
   // WM_PAINT reaches the windows with a paint context on their image.
   InstallPaintDispatcher();

@@ -12,7 +12,9 @@ bool PostWindowMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
 // returns. Every key press dispatched on the way is seen, whichever window or Qt control
 // takes it: the result is true when one of them had the virtual-key code watchedKey (0
 // watches nothing), with or without Alt. Keys that a modal loop opened meanwhile (a message
-// box) takes are that loop's, as are those an inner pump sees.
+// box) takes are that loop's, as are those an inner pump sees. After the watched key the
+// input and posted messages queued behind it are not dispatched: they wait, in order, for
+// the next loop or pump.
 bool ProcessWaitingMessages(UINT watchedKey = 0);
 
 // Runs the main message loop until WM_QUIT; returns its exit code.

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QThread>
 #include <QWidget>
+#include <clocale>
 #include <string>
 
 #include "platform/gui/windows/key_codes.h"
@@ -27,6 +28,8 @@ QApplication &EnsureApplication() {
   if (application == nullptr) {
     application = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (application == nullptr) application = new QApplication(argc, argv);
+    // As the program's application object does: numbers in C form whatever the locale.
+    std::setlocale(LC_NUMERIC, "C");
     // As the program's application object does: WM_PAINT comes with a paint context.
     InstallPaintDispatcher();
     InstallMenuHooks();

@@ -93,6 +93,21 @@ TWindow *TWindow::ChildWithId(int id) const {
   return nullptr;
 }
 
+void TWindow::SetChildOrder(const std::vector<TWindow *> &first) {
+  std::vector<TWindow *> ordered;
+  ordered.reserve(children.size());
+  for (TWindow *child : first) {
+    if (std::find(children.begin(), children.end(), child) != children.end() &&
+        std::find(ordered.begin(), ordered.end(), child) == ordered.end()) {
+      ordered.push_back(child);
+    }
+  }
+  for (TWindow *child : children) {
+    if (std::find(ordered.begin(), ordered.end(), child) == ordered.end()) ordered.push_back(child);
+  }
+  children = ordered;
+}
+
 bool TWindow::SetParent(TWindow *newParent) {
   if (handle != nullptr || newParent == this) return false;
   for (TWindow *above = newParent; above != nullptr; above = above->parent) {
@@ -393,6 +408,10 @@ HWND TWindow::SetFocus() {
   const HWND previous = focusHandle;
   if (handle == nullptr || previous == handle) return previous;
   focusHandle = handle;
+  // The top-level window remembers it, to give it back when it is activated again.
+  TWindow *top = this;
+  while (top->IsChild() && top->parent != nullptr) top = top->parent;
+  top->lastFocus = handle;
   std::shared_ptr<bool> token = alive;
   if (TWindow *old = WindowFromHandle(previous)) old->SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle));
   if (!*token || handle == nullptr || focusHandle != handle) return previous;

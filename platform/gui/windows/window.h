@@ -85,6 +85,9 @@ class TWindow {
   HWND GetParent() const;
   const std::vector<TWindow *> &GetChildren() const { return children; }
   TWindow *ChildWithId(int id) const;
+  // Puts the listed children first, in the order given (the order of a dialog's items,
+  // which Tab follows); the others keep their order after them.
+  void SetChildOrder(const std::vector<TWindow *> &first);
   // Moves a window not yet created under another parent (null: none), as a frame adopts
   // a client made without one. False once the window has been created.
   bool SetParent(TWindow *newParent);
@@ -225,6 +228,10 @@ class TWindow {
   // handler sees a key before the widget acts and swallows it by not calling the default.
   // Called from the window's SetupWindow (the host exists then).
   void SetNativeWidget(QWidget *widget);
+  // A top-level window whose client area is what matters (a dialog laid out in dialog
+  // units) keeps its client size when the desktop frames it, and its window rectangle
+  // grows or shrinks by the frame instead.
+  bool keepClientWhenFramed = false;
 
   // Sends WM_SIZE / WM_MOVE when the window's geometry changed since the last report
   // (WM_MOVE alone when sizeToo is false: a move on its way to a new state and size).
@@ -319,6 +326,7 @@ class TWindow {
   std::size_t subclassLevel = 0;      // procedures still to run of the message being sent
   TNativeInput *native = nullptr;     // owned
   QEventLoop *modalLoop = nullptr;
+  HWND lastFocus = nullptr;  // of a top-level window: the window inside that had the focus last
   int modalResult = -1;
 };
 

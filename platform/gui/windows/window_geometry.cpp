@@ -348,6 +348,10 @@ bool TWindow::FollowDesktopFrame() {
       IsIconic() || SameInsets(DesktopFrame(host), hostFrame)) {
     return false;
   }
+  if (keepClientWhenFramed) {
+    hostFrame = DesktopFrame(host);
+    return false;  // the host keeps its size; the window rectangle follows from it
+  }
   // The desktop framed the host differently from our estimate: keep the window rectangle
   // that was asked for (a restored placement must not grow or shrink).
   ApplyGeometry();

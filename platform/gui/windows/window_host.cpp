@@ -33,6 +33,7 @@ struct TWindowAccess {
   static std::shared_ptr<bool> Token(const TWindow &window) { return window.alive; }
   static void Report(TWindow &window) { window.ReportGeometry(); }
   static void FollowFrame(TWindow &window) { window.FollowDesktopFrame(); }
+  static HWND LastFocus(const TWindow &window) { return window.lastFocus; }
 };
 
 namespace {
@@ -69,6 +70,14 @@ void FollowQtFocus(QWidget *, QWidget *now) {
     holder = dynamic_cast<TWindowHost *>(widget);
   }
   if (holder != nullptr && holder->Owner() != nullptr) {
+    // Qt focusing a window that holds our focus window (the desktop activating a dialog
+    // whose field has the focus) leaves the focus where it is.
+    if (IsChild(holder->Owner()->GetHandle(), GetFocus())) {
+      QWidget *target = WindowFromHandle(GetFocus())->NativeWidget();
+      if (target == nullptr) target = WindowFromHandle(GetFocus())->HostWidget();
+      if (target != nullptr && target != now) target->setFocus(Qt::OtherFocusReason);
+      return;
+    }
     if (GetFocus() != holder->Owner()->GetHandle()) holder->Owner()->SetFocus();
     return;
   }
@@ -151,7 +160,16 @@ bool TWindowHost::event(QEvent *event) {
       if (window == owner) inside = true;
       if (!window->IsChild()) break;
     }
-    if (!inside) owner->SetFocus();
+    if (!inside) {
+      // The window inside that had the focus last gets it back, else the window itself.
+      TWindow *last = WindowFromHandle(TWindowAccess::LastFocus(*owner));
+      const bool lastInside = last != nullptr && (last == owner || IsChild(owner->GetHandle(), last->GetHandle()));
+      if (lastInside && last->IsWindowEnabled()) {
+        last->SetFocus();
+      } else {
+        owner->SetFocus();
+      }
+    }
   }
   if (event->type() == QEvent::Show && owner != nullptr && isWindow()) {
     // The desktop frames a window once shown; the frame may come a moment later.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/gui/windows/window.h"
+#include "platform/gui/windows/window_host.h"
 
 LRESULT TWindow::CallSubclasses(std::size_t level, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (level == 0 || level > subclasses.size()) return WindowProc(msg, wParam, lParam);
@@ -75,11 +76,14 @@ int TWindow::BeginModal() {
   while (owner != nullptr && owner->IsChild()) owner = owner->parent;
   const bool disableOwner = owner != nullptr && owner->IsWindow() && owner->IsWindowEnabled();
   if (disableOwner) owner->EnableWindow(false);
+  // Qt disables the windows a disabled window owns: this one stays as it was.
+  if (host != nullptr) host->setEnabled(IsWindowEnabled());
   std::shared_ptr<bool> ownerToken = owner != nullptr ? owner->alive : nullptr;
   std::shared_ptr<bool> token = alive;
   modalResult = -1;
   if (!IsWindowVisible()) ShowWindow(SW_SHOW);
-  SetFocus();
+  // The focus comes here unless a window inside has it already (a dialog's first field).
+  if (GetFocus() != handle && !::IsChild(handle, GetFocus())) SetFocus();
   QEventLoop loop;
   modalLoop = &loop;
   if (handle != nullptr) loop.exec(QEventLoop::DialogExec);

@@ -63,6 +63,14 @@ TEST(FileName, MultipleChoiceOfNamesWithSpacesKeepsEachNameWhole) {
             "/srv/shared lens data first lens.osd second  lens.osd third one.txt");
 }
 
+TEST(FileName, ExtensionIsTheFileNamesNotADottedDirectorys) {
+  TScriptedFileDialog dialog;
+  dialog.Choose({"/data/release 2.1/readme"});
+  TFileName name(nullptr, kSystemFilter, TFileName::kOpen);
+  ASSERT_EQ(name.Execute(), "/data/release 2.1/readme");
+  EXPECT_EQ(name.GetSelectedExtension(0), "");
+}
+
 TEST(FileName, LongMultipleChoiceIsNotLostToTheBuffer) {
   TScriptedFileDialog dialog;
   std::vector<std::string> chosen;

@@ -43,6 +43,7 @@ class Graphics3D : public ::testing::Test {
   }
   void TearDown() override {
     for (TWindow *w : windows) delete w;
+    DestroySharedPalette();
   }
   TGraphics3D *Make(int kind, int size = 256, double gridStep = 0.0) {
     TGraphics3D *plot = CreateGraphics3D(nullptr, "Gaussian", 40, 40, size, size, gauss.data(), 64,
@@ -312,6 +313,24 @@ TEST_F(Graphics3D, InformationWindowShowsTheRanges) {
       text += RGB(t.rgbtRed, t.rgbtGreen, t.rgbtBlue) == kBlack ? 1 : 0;
     }
   EXPECT_GT(text, 100);
+  // Without axis ranges the X and Y lines read "not defined"; the Z line is the same.
+  auto *bare = new TGraphics3D(nullptr, "bare", 10, 10, 120, 120, 120, 120, kPlotWindowStyle,
+                               kBlack, SharedPalette);
+  windows.push_back(bare);
+  ASSERT_TRUE(bare->Create());
+  bare->SetDataMap(gauss.data(), 64, 64);
+  TFastGraph *bareInfo = bare->ShowInformation();
+  ASSERT_NE(bareInfo, nullptr);
+  int differing = 0;
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 150; ++x) {
+      const RGBTRIPLE a = info->Dib()->GetPixelColor(x, y), b = bareInfo->Dib()->GetPixelColor(x, y);
+      differing += (a.rgbtRed != b.rgbtRed) ? 1 : 0;
+      if (y >= 45) {
+        EXPECT_EQ(a.rgbtRed, b.rgbtRed) << x << " " << y;
+      }
+    }
+  EXPECT_GT(differing, 50);
 }
 
 TEST_F(Graphics3D, AxesBoxMovesWithTheQuadrant) {

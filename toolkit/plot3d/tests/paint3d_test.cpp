@@ -32,6 +32,10 @@ class PaintWindows : public ::testing::Test {
     test_kit::EnsureApplication();
     CreateSharedPalette();
   }
+  void TearDown() override {
+    windows.clear();
+    DestroySharedPalette();
+  }
   template <class T>
   T *Make(int clientW, int clientH, int virtualW, int virtualH) {
     auto window = std::make_unique<T>(nullptr, "paint", 30, 30, clientW, clientH, virtualW,

@@ -27,6 +27,7 @@ COLORREF PixelOf(const TODib &dib, int x, int y) {
 class PlotData : public ::testing::Test {
  protected:
   void SetUp() override { CreateSharedPalette(); }
+  void TearDown() override { DestroySharedPalette(); }
   std::vector<float> gauss = plot_test::Gaussian(64, 64, 31.5, 31.5, 10.0);
 };
 
@@ -259,6 +260,15 @@ std::vector<TContourSegment> Cell(float a, float b, float c, float d, double lev
   for (const TContourSegment &s : out)
     if (s.from.x != s.to.x || s.from.y != s.to.y) drawn.push_back(s);
   return drawn;
+}
+
+TEST(ProfileRows, RunBackToFrontForTheQuadrant) {
+  EXPECT_EQ(ProfileRows(0, 10, 3, 0.0), (std::vector<int>{0, 3, 6, 9}));  // 10 is not reached
+  EXPECT_EQ(ProfileRows(0, 10, 3, 270.0), (std::vector<int>{0, 3, 6, 9}));
+  EXPECT_EQ(ProfileRows(0, 10, 3, 90.0), (std::vector<int>{10, 7, 4, 1}));
+  EXPECT_EQ(ProfileRows(0, 10, 3, 180.0), (std::vector<int>{10, 7, 4, 1}));
+  EXPECT_EQ(ProfileRows(2, 4, 1, 720.0), (std::vector<int>{2, 3, 4}));  // a running sum of turns
+  EXPECT_EQ(ProfileRows(2, 4, 1, 450.0), (std::vector<int>{4, 3, 2}));
 }
 
 TEST(ContourMap, LevelsLieStrictlyInsideTheRange) {

@@ -94,6 +94,24 @@ TEST_F(MessageQueue, EscapeStopsThisPumpAndTheNextWithoutEnter) {
   EXPECT_EQ(queue.Pump(), 1) << "a new computation pumps again";
 }
 
+TEST_F(MessageQueue, EscapeStopsBeforeWhatWasQueuedBehindIt) {
+  TMessageQueue queue;
+  queue.Enter();
+  window->PostMessage(WM_USER + 5);
+  test_kit::PostKey(*window, VK_ESCAPE);
+  window->PostMessage(WM_USER + 5);  // a command chosen after the Escape
+  test_kit::PostKey(*window, 'A');
+  EXPECT_EQ(queue.Pump(), 0);
+  EXPECT_EQ(window->userMessages, 1) << "only the message before the key ran";
+  EXPECT_EQ(window->lastKey, static_cast<int>(VK_ESCAPE));
+  EXPECT_EQ(window->keys, 1);
+  // The rest waits for the loop, in its order.
+  PumpWaitingMessages();
+  EXPECT_EQ(window->userMessages, 2);
+  EXPECT_EQ(window->lastKey, 'A');
+  EXPECT_EQ(window->keys, 2);
+}
+
 TEST_F(MessageQueue, NestedComputationsLoseOneLevelPerEscape) {
   TMessageQueue queue;
   queue.Enter();

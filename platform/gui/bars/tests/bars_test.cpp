@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "platform/gui/bars/cursors.h"
+#include "platform/gui/bars/floating_frame.h"
 #include "platform/gui/bars/frame_window.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/resources.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_tracker.h"
+#include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/test_kit.h"
 
 namespace {
@@ -284,6 +288,72 @@ TEST(Cursors, WindowCursorShowsOverTheClientUnlessTheWindowChoosesItsOwn) {
   SetWindowCursor(window.GetHandle(), nullptr);
   test_kit::PostMouse(window, WM_MOUSEMOVE, {30, 20});
   ASSERT_TRUE(test_kit::RunUntil([&] { return window.HostWidget()->cursor().shape() == Qt::ArrowCursor; }, kWaitMs));
+}
+
+}  // namespace
+
+namespace {
+
+constexpr UINT kAlwaysOnTop = 1003;
+
+class TPalette : public TFloatingFrame {
+ public:
+  explicit TPalette(TToolBox *box) : TFloatingFrame(nullptr, "Tools", box, true, 58, true) {
+    Attr.Style |= WS_SYSMENU;
+    Attr.X = 50;
+    Attr.Y = 50;
+    EnableTinyCaption(70, false);
+  }
+  void SetupWindow() override {
+    TFloatingFrame::SetupWindow();
+    HMENU menu = GetSystemMenu(GetHandle(), 0);
+    while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+    AppendMenu(menu, MF_STRING, kAlwaysOnTop, "&Always on top");
+    AppendMenu(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(menu, MF_STRING, 16, "&Close");
+  }
+  void CmAlwaysOnTop() { ++onTop; }
+  bool Find(TEventInfo &info) override;
+  int onTop = 0;
+};
+
+const TResponseTableEntry kPaletteTable[] = {
+    EvCommand<&TPalette::CmAlwaysOnTop>(kAlwaysOnTop),
+};
+bool TPalette::Find(TEventInfo &info) {
+  return SearchResponseTable(kPaletteTable, info) || TFloatingFrame::Find(info);
+}
+
+TEST(FloatingFrame, TinyCaptionAboveAShrunkToolBoxAndItsSystemMenu) {
+  test_kit::EnsureApplication();
+  auto *box = new TToolBox(nullptr, 2);
+  for (int id = 1; id <= 4; ++id) box->Insert(*new TButtonGadget(id, id, TButtonGadget::Command, true));
+  TPalette palette(box);
+  ASSERT_TRUE(palette.Create());
+  const int caption = GetSystemMetrics(SM_CYCAPTION) * 70 / 100;
+  EXPECT_EQ(palette.CaptionHeight(), caption);
+  SIZE wanted{};
+  box->GetDesiredSize(wanted);
+  // One pixel of border around, the caption on top, the box exactly inside.
+  const RECT outer = palette.GetWindowRect();
+  EXPECT_EQ(outer.Width(), wanted.cx + 2);
+  EXPECT_EQ(outer.Height(), wanted.cy + caption + 2);
+  EXPECT_EQ(palette.ClientOrigin().y, 1 + caption);
+  EXPECT_EQ(box->GetWindowRect().Width(), wanted.cx);
+  // The caption band is drawn dark blue beside the system-menu square.
+  const QImage image = test_kit::WindowPixels(palette);
+  const QRgb band = image.pixel(outer.Width() - 4, 1 + caption / 2);
+  EXPECT_EQ(RGB(qRed(band), qGreen(band), qBlue(band)), 0x800000u);
+
+  TScriptedMenuTracker tracker;
+  tracker.ChoosePath({"&Always on top"});
+  const POINT origin = palette.ClientOrigin();
+  // A client point above the client: the system-menu square.
+  test_kit::PostMouse(palette, WM_LBUTTONDOWN, {2 - origin.x, 1 + caption / 2 - origin.y});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return palette.onTop == 1; }, kWaitMs));
+  ASSERT_EQ(tracker.walks.size(), 1u);
+  EXPECT_TRUE(tracker.walks[0].Walk.System);
+  EXPECT_EQ(tracker.walks[0].Items.front(), "&Always on top");
 }
 
 }  // namespace

@@ -54,6 +54,40 @@ TEST(DeviceContextMapping, AnisotropicScalesEachAxis) {
   EXPECT_EQ(box.bottom, 120);
 }
 
+TEST(DeviceContextMapping, WindowAndViewportOriginsShiftTheMapping) {
+  // device = (logical - window origin) x viewport extent / window extent + viewport origin
+  QImage image = WhiteImage(120, 120);
+  TImageDC dc(&image);
+  dc.SetWindowOrg(POINT{10, 20});
+  dc.SetViewportOrg(POINT{5, 5});
+  TBrush black(RGB(0, 0, 0));
+  dc.FillRect(RECT{10, 20, 30, 40}, black);  // device 5..25 on both axes
+  EXPECT_EQ(At(image, 4, 10), kWhite);
+  EXPECT_EQ(At(image, 5, 10), 0u);
+  EXPECT_EQ(At(image, 24, 24), 0u);
+  EXPECT_EQ(At(image, 25, 10), kWhite);
+  EXPECT_EQ(At(image, 10, 4), kWhite);
+  EXPECT_EQ(At(image, 10, 25), kWhite);
+  POINT point{10, 20};
+  dc.LPtoDP(&point, 1);
+  EXPECT_EQ(point.x, 5);
+  EXPECT_EQ(point.y, 5);
+  dc.DPtoLP(&point, 1);
+  EXPECT_EQ(point.x, 10);
+  EXPECT_EQ(point.y, 20);
+
+  // Half a pixel per logical unit across: logical (30, 60) is device (15, 45).
+  HalfWidthMapping(dc);
+  point = POINT{30, 60};
+  dc.LPtoDP(&point, 1);
+  EXPECT_EQ(point.x, 15);
+  EXPECT_EQ(point.y, 45);
+  point = POINT{15, 45};
+  dc.DPtoLP(&point, 1);
+  EXPECT_EQ(point.x, 30);
+  EXPECT_EQ(point.y, 60);
+}
+
 TEST(DeviceContextMapping, IsotropicKeepsUnitsSquare) {
   QImage image = WhiteImage(100, 100);
   TImageDC dc(&image);

@@ -296,3 +296,18 @@ TEST(SystemMenu, FollowsTheStyleAndRevertsToTheStandardItems) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Menu, IdsAreKeptWholeSoAMarkerIdOfMinusTwoIsFound) {
+  HMENU popup = CreatePopupMenu();
+  AppendMenu(popup, MF_STRING, 10, "&Item");
+  ASSERT_TRUE(InsertMenu(popup, 0, MF_BYPOSITION | MF_STRING, static_cast<std::uintptr_t>(-2), ""));
+  EXPECT_EQ(static_cast<int>(GetMenuItemID(popup, 0)), -2);
+  EXPECT_NE(GetMenuState(popup, static_cast<UINT>(-2), MF_BYCOMMAND), kMenuStateMissing);
+  // 0xFFFE is another id.
+  EXPECT_EQ(GetMenuState(popup, 0xFFFE, MF_BYCOMMAND), kMenuStateMissing);
+  DestroyMenu(popup);
+}
+
+}  // namespace

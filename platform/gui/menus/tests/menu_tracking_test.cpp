@@ -289,6 +289,26 @@ TEST_F(MenuTracking, DrawnPopupTakesKeysAndEscapeCancels) {
   EXPECT_TRUE(owner.Commands().empty());
 }
 
+TEST_F(MenuTracking, TheReleaseOfTheOpeningClickChoosesNothing) {
+  bool stillOpen = false;
+  TStepsDuringWalk steps({
+      [] {
+        // A release with no move or press since the menu opened: the opening click's own.
+        TMenuTracking *walk = CurrentMenuTracking();
+        QWidget *popup = walk->PopupWidget(0);
+        const QPoint global = walk->ItemCenter(0, 0);
+        QCoreApplication::postEvent(popup, new QMouseEvent(QEvent::MouseButtonRelease, popup->mapFromGlobal(global),
+                                                           global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+      },
+      [&] {
+        stillOpen = CurrentMenuTracking() != nullptr;
+        PostKeyToPopup(Qt::Key_Escape);
+      },
+  });
+  EXPECT_EQ(TrackPopupMenu(context.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle()), 0);
+  EXPECT_TRUE(stillOpen);
+}
+
 TEST_F(MenuTracking, OwnerDrawnItemsAreMeasuredAndPaintedByTheOwner) {
   ModifyMenu(context.menu, kCopy, MF_BYCOMMAND | MF_OWNERDRAW, kCopy,
              reinterpret_cast<const char *>(std::uintptr_t{77}));

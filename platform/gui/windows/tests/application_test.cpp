@@ -9,6 +9,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
+
+#include "foundation/testing/comma_locale.h"
+
 #include "platform/gui/windows/qt_providers.h"
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
@@ -32,6 +36,17 @@ TEST(Application, ClosingTheMainWindowEndsTheLoop) {
   QTimer::singleShot(30, [mainWindow] { PostMessage(mainWindow->GetHandle(), WM_CLOSE, 0, 0); });
   EXPECT_EQ(application.Run(), 0);
   EXPECT_FALSE(mainWindow->IsWindow());
+}
+
+TEST(Application, NumbersStayInCFormUnderADecimalCommaLocale) {
+  test_kit::EnsureApplication();
+  TCommaLocale comma;  // as Qt leaves it for a German or Russian user
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  int argc = 1;
+  TApplication application("Test program", argc, programArgs);
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", 1.5);
+  EXPECT_STREQ(text, "1.5");
 }
 
 TEST(Application, PostQuitMessageGivesItsExitCode) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QTimer>
+#include <memory>
 #include <vector>
 
 #include "platform/gui/windows/test_kit.h"
@@ -232,4 +234,56 @@ TEST(WindowCore, TopLevelWindowRectangleIsTheOneAskedShownOrNot) {
   EXPECT_EQ(next->GetWindowRect().Height(), 300);
   delete next;
   delete top;
+}
+
+TEST(WindowCore, AnOrdinaryWindowRunsModalUntilEndModal) {
+  const std::unique_ptr<TCoreWindow> owner(MakeTop(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200));
+  auto *tool = new TCoreWindow(owner.get());
+  tool->Attr.Style = WS_POPUP | WS_CAPTION;
+  tool->Attr.W = 120;
+  tool->Attr.H = 80;
+  bool ownerDisabled = false;
+  QTimer::singleShot(0, [&]() {
+    test_kit::RunUntil([&] { return tool->IsModal() && tool->IsWindowVisible(); }, kWaitMs);
+    ownerDisabled = !owner->IsWindowEnabled();
+    tool->EndModal(42);
+  });
+  EXPECT_EQ(tool->Execute(), 42);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(owner->IsWindowEnabled());
+  EXPECT_FALSE(tool->IsWindow());  // Execute destroys the window it made
+}
+
+TEST(WindowCore, TreeCallsAndKeyStateFollowTheWindowsAndInput) {
+  const std::unique_ptr<TCoreWindow> top(MakeTop(WS_POPUP | WS_VISIBLE, 60, 60, 300, 200));
+  TCoreWindow *first = MakeChild(top.get(), 0, 10, 10, 50, 40);
+  TCoreWindow *second = MakeChild(top.get(), 0, 100, 10, 50, 40);
+  first->Attr.Id = 7;
+  EXPECT_EQ(GetWindow(top->GetHandle(), GW_CHILD), first->GetHandle());
+  EXPECT_EQ(GetWindow(first->GetHandle(), GW_HWNDNEXT), second->GetHandle());
+  EXPECT_EQ(GetWindow(second->GetHandle(), GW_HWNDPREV), first->GetHandle());
+  EXPECT_EQ(GetWindow(second->GetHandle(), GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetDlgCtrlID(first->GetHandle()), 7);
+  EXPECT_TRUE(IsChild(top->GetHandle(), second->GetHandle()));
+  EXPECT_FALSE(IsChild(first->GetHandle(), second->GetHandle()));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return second->IsWindowVisible(); }, kWaitMs));
+  EXPECT_EQ(WindowFromPoint(second->ClientToScreen(POINT{5, 5})), second->GetHandle());
+  EXPECT_EQ(WindowFromPoint(top->ClientToScreen(POINT{80, 150})), top->GetHandle());
+  // Shift is down while a shifted key is typed, and up after.
+  SHORT during = 0;
+  struct TKeyWatcher : TCoreWindow {
+    using TCoreWindow::TCoreWindow;
+    SHORT *during = nullptr;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+      if (msg == WM_KEYDOWN && wParam == VK_TAB && during != nullptr) *during = GetKeyState(VK_SHIFT);
+      return TCoreWindow::WindowProc(msg, wParam, lParam);
+    }
+  };
+  auto *watcher = new TKeyWatcher(top.get());
+  watcher->Attr.Style = WS_CHILD | WS_VISIBLE;
+  watcher->during = &during;
+  ASSERT_TRUE(watcher->Create());
+  test_kit::PostKeyWith(*watcher, VK_TAB, MK_SHIFT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return during != 0; }, kWaitMs));
+  EXPECT_TRUE(during & 0x8000);
 }

@@ -1,0 +1,45 @@
+#pragma once
+// What the optimization panel of the system's properties holds and does, without its
+// window: the folder's variable parameters and merit functions over the edited system,
+// read from and written to the default parameter file beside the system, the parameter
+// files the user opens and saves, the key that makes the views follow a run, and the run.
+
+#include <string>
+
+#include "editor/optimize/edited_configurations.h"
+#include "optimization/binding/optimization_run.h"
+#include "optimization/merit/optimization_functions.h"
+#include "optimization/parameters/optimization_parameters.h"
+
+class TSystemImage;
+
+class TOptimizationPanel {
+ public:
+  // Virtual-key codes of the keys the panel's table answers with Ctrl held.
+  static constexpr unsigned kPageUpKey = 0x21;
+  static constexpr unsigned kPageDownKey = 0x22;
+
+  explicit TOptimizationPanel(TSystemImage &image);
+
+  // The panel is set up: the parameters' owner is the edited system, the merit functions
+  // are built for it, and both are read from the default parameter file.
+  void Setup();
+  // The panel closes: both go to the default parameter file.
+  void Close();
+  // The *.par files the user opens and saves (parameters only).
+  void OpenParameters(const std::string &fileName);
+  int SaveParameters(const std::string &fileName);
+  // Ctrl+PageUp makes the views follow every evaluation of a run, Ctrl+PageDown stops it,
+  // each with a beep. True when the key was the panel's.
+  bool KeyDown(unsigned key, bool control);
+  // The run (the editor's optimize command).
+  TOptimizationRunResult Optimize(TOptimizationRunHost &host);
+
+  TEditedConfigurations &System() { return system_; }
+  TOptimizationParameters parameters;
+  TOptimizationFunctions functions;
+
+ private:
+  TSystemImage &image_;
+  TEditedConfigurations system_;
+};

@@ -1,0 +1,59 @@
+// The optimization panel: the default parameter file beside the system carries the
+// parameters and the merit functions from one opening of the panel to the next, and the
+// key that makes the views follow a run.
+
+#include "editor/optimize/optimization_panel.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/model/tests/editor_test_support.h"
+
+namespace {
+
+class OptimizationPanelTest : public EditorTest {};
+
+}  // namespace
+
+TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctionsBetweenOpenings) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  {
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    // No file yet: the focal length of the system with weight 1.
+    ASSERT_NE(panel.functions.Record(0, 0), nullptr);
+    EXPECT_NEAR(panel.functions.Record(0, 0)->Focus.data[0].Target, 49.213, 1e-3);
+    panel.functions.Record(0, 0)->Focus.data[0].Target = 100.0;
+    panel.functions.Record(0, 0)->Focus.data[0].Weight = 0.5;
+    panel.functions.SetConfigurations();
+    TParameterDescription back;
+    back.Set(0, 2, "R", -0.05, 0.05);
+    panel.parameters.Add(back);
+    panel.Close();
+  }
+  const std::string written = ReadText(Scratch("singlet.par"));
+  EXPECT_NE(written.find("[Parameters]"), std::string::npos);
+  EXPECT_NE(written.find("[Functions]"), std::string::npos);
+  TOptimizationPanel again(image);
+  again.Setup();
+  ASSERT_EQ(again.parameters.Count(), 1);
+  EXPECT_EQ(again.parameters.Get(0).Type, "R");
+  EXPECT_EQ(again.parameters.Get(0).Surf, 2);
+  EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
+  EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Weight, 0.5);
+}
+
+TEST_F(OptimizationPanelTest, ControlPageKeysSwitchTheViewsFollowingTheRun) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  TOptimizationPanel panel(image);
+  panel.Setup();
+  EXPECT_FALSE(panel.KeyDown(TOptimizationPanel::kPageUpKey, false));
+  EXPECT_EQ(panel.functions.RefreshViews, 0);
+  EXPECT_TRUE(panel.KeyDown(TOptimizationPanel::kPageUpKey, true));
+  EXPECT_EQ(panel.functions.RefreshViews, 1);
+  EXPECT_TRUE(panel.KeyDown(TOptimizationPanel::kPageDownKey, true));
+  EXPECT_EQ(panel.functions.RefreshViews, 0);
+  EXPECT_EQ(Beeps(Boxes()), 2);
+}

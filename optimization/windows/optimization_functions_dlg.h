@@ -1,0 +1,91 @@
+#pragma once
+// TOptimizationFunctionsDlg: the modal dialog in which the user edits the merit functions,
+// one configuration at a time: targets and weights of eight kinds, the beams and their
+// weights, rays per beam, the unit of the beams, the narcissus term, monochrome or
+// polychrome, where the image surface goes, sagittal rays; Load and Save of *.fun files.
+// It edits the set in place: what it stored before closing stays, also after Cancel.
+
+#include <string>
+
+#include "optimization/panels/functions_page.h"
+#include "platform/gui/windows/window.h"
+
+class TBeamsTable;
+class TButton;
+class TCheckBox;
+class TComboBox;
+class TEdit;
+class TFunctionsTable;
+class TOptimizationFunctions;
+class TRadioButton;
+
+// Control ids of the dialog.
+enum TFunctionsDlgControl : int {
+  kFunctionsTableId = 201,
+  kBeamsTableId = 12075,
+  kUnitDegreesId = 12110,
+  kUnitMinutesId = 12115,
+  kUnitMillimetresId = 12120,
+  kRaysPerBeamId = 12005,
+  kSagittalId = 109,
+  kPreviousId = 10104,
+  kNextId = 10103,
+  kInitParametersId = 114,
+  kScannerSurfaceId = 117,
+  kNarcissusWeightId = 118,
+  kPolychromeListId = 115,
+  kImagePlacementListId = 116,
+  kLoadId = 110,
+  kSaveId = 111,
+};
+
+class TOptimizationFunctionsDlg : public TWindow {
+ public:
+  TOptimizationFunctionsDlg(TWindow *owner, TOptimizationFunctions *set);
+
+  void SetupWindow() override;
+  bool Find(TEventInfo &info) override;
+
+  // The controls into the page, then the page into the set.
+  void StorePage();
+  // The set's values of the shown configuration into the page and the controls.
+  void ShowPage();
+
+  void CmOk();
+  void CmCancel();
+  void CmPrevious();
+  void CmNext();
+  void CmInitParameters();
+  void CmDegrees() { SelectUnit(0); }
+  void CmMinutes() { SelectUnit(1); }
+  void CmMillimetres() { SelectUnit(2); }
+  void CmPolychrome();
+  void CmImagePlacement();
+  void CmLoad();
+  void CmSave();
+  void EvClose() { CmCancel(); }
+
+  TOptimizationFunctionsPage &Page() { return page; }
+
+ private:
+  void SelectUnit(int unit);
+  // Page fields to controls and back; unreadable numbers keep the page's value.
+  void PageToControls();
+  void ControlsToPage();
+  // The proposed file: the system's directory and base name with ".fun".
+  void ProposeFile(class TFileName &request) const;
+
+  TOptimizationFunctions *functions;
+  TOptimizationFunctionsPage page;
+  TBeamsTable *beams = nullptr;
+  TFunctionsTable *table = nullptr;
+  TRadioButton *units[3] = {};
+  TEdit *raysPerBeam = nullptr;
+  TEdit *scannerSurface = nullptr;
+  TEdit *narcissusWeight = nullptr;
+  TCheckBox *sagittal = nullptr;
+  TComboBox *polychrome = nullptr;
+  TComboBox *placement = nullptr;
+  TButton *previous = nullptr;
+  TButton *next = nullptr;
+};
