@@ -9,10 +9,12 @@
 namespace {
 
 // The host of the editor's run: the window host's, with the undo snapshot of the system
-// as it is when the run begins.
+// as it is when the run begins, and the views redrawn after each accepted step while the
+// panel's "show each step" is ticked.
 class TSnapshotHost final : public TOptimizationRunHost {
  public:
-  TSnapshotHost(TOptimizationRunHost &inner, TSystemImage &image) : inner_(inner), image_(image) {}
+  TSnapshotHost(TOptimizationRunHost &inner, TEditedConfigurations &system, const TOptimizationFunctions &functions)
+      : inner_(inner), image_(system.Image()), system_(system), functions_(functions) {}
   int Pump() override { return inner_.Pump(); }
   void BeginRun() override {
     // Whatever was edited since the last snapshot is kept, so the step back from the run
@@ -21,13 +23,18 @@ class TSnapshotHost final : public TOptimizationRunHost {
     begun = true;
     inner_.BeginRun();
   }
-  void IterationAccepted(const TKorvexOptz &optz) override { inner_.IterationAccepted(optz); }
+  void IterationAccepted(const TKorvexOptz &optz) override {
+    if (functions_.ShowEachStep != 0) system_.RefreshViews();
+    inner_.IterationAccepted(optz);
+  }
   void EndRun() override { inner_.EndRun(); }
   bool begun = false;
 
  private:
   TOptimizationRunHost &inner_;
   TSystemImage &image_;
+  TEditedConfigurations &system_;
+  const TOptimizationFunctions &functions_;
 };
 
 }  // namespace
@@ -43,7 +50,7 @@ std::string DefaultParameterFile(const TSystemImage &image) {
 TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationParameters &parameters,
                                   TOptimizationFunctions &functions, TOptimizationRunHost &host) {
   TSystemImage &image = system.Image();
-  TSnapshotHost snapshots(host, image);
+  TSnapshotHost snapshots(host, system, functions);
   const TOptimizationRunResult result =
       RunOptimization(system, parameters, functions, snapshots, DefaultParameterFile(image));
   if (snapshots.begun) {

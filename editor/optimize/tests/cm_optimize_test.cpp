@@ -72,6 +72,21 @@ TEST_F(CmOptimizeTest, UndoAfterARunGivesTheSystemBeforeIt) {
   EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
 }
 
+TEST_F(CmOptimizeTest, ShowEachStepRedrawsTheViewsAfterEveryAcceptedStep) {
+  OpenSinglet();
+  int redrawn = 0;
+  system.refreshViews = [&redrawn] { ++redrawn; };
+  TPassingHost host;
+  functions.ShowEachStep = 0;
+  ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  EXPECT_EQ(redrawn, 1);  // once, when the run's configuration is restored at its end
+  parameters.SetValue(0, -0.02);
+  functions.ShowEachStep = 1;
+  redrawn = 0;
+  ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  EXPECT_GT(redrawn, 1);
+}
+
 TEST_F(CmOptimizeTest, AnEditWithoutSnapshotIsKeptByTheSnapshotAtTheStart) {
   OpenSinglet();
   image.Surface(1)->SetRadius(55.0);  // no snapshot of its own

@@ -353,6 +353,39 @@ TEST_F(Graph, TwoTracersDrawTheirOwnPolylines) {
   EXPECT_EQ(green.SetWidth(3), 1);
 }
 
+TEST_F(Graph, ATracerKeepsOnePenObjectWhileItsPenStaysTheSame) {
+  TGraph *graph = MakeTenPixelGraph(frame);
+  TGraphTracer red(graph, kRed, 2);
+  red.MoveTo(0.0, 1.0);
+  red.LineTo(1.0, 2.0);
+  const HPEN pen = graph->GetDCs().second->GetCurrentPen();
+  ASSERT_NE(pen, nullptr);
+  EXPECT_EQ(pen->logPen.lopnColor, kRed);
+  EXPECT_EQ(pen->logPen.lopnWidth.x, 2);
+  red.LineTo(2.0, 1.0);
+  red.LineTo(3.0, 2.0);
+  EXPECT_EQ(graph->GetDCs().second->GetCurrentPen(), pen);
+  EXPECT_EQ(graph->GetDCs().first->GetCurrentPen(), pen);
+  red.SetColor(kGreen);
+  red.LineTo(4.0, 1.0);
+  EXPECT_EQ(graph->GetDCs().second->GetCurrentPen()->logPen.lopnColor, kGreen);
+}
+
+TEST_F(Graph, WindowDrawingCopiesBackIntoTheBitmap) {
+  TGraph *graph = MakeTenPixelGraph(frame, kGraphDrawWindow);
+  graph->SetPen(PS_SOLID, 1, kRed);
+  graph->MoveTo(0.0, 2.5, false);
+  graph->MoveTo(10.0, 2.5, true);
+  EXPECT_EQ(WindowPixel(*graph, 50, 45), kRed);
+  EXPECT_EQ(BitmapPixel(*graph, 50, 45), kWhite);
+  graph->CopyWindowToBitmap();
+  EXPECT_EQ(BitmapPixel(*graph, 50, 45), kRed);
+  // The line mode goes to both contexts.
+  EXPECT_EQ(graph->SetROP2(R2_XORPEN), R2_COPYPEN);
+  EXPECT_EQ(graph->GetROP2(), R2_XORPEN);
+  EXPECT_EQ(graph->GetDCs().second->GetROP2(), R2_XORPEN);
+}
+
 TEST_F(Graph, TextOutsideThePlotIsStillDrawn) {
   TGraph *graph = MakeTenPixelGraph(frame);
   TOFont font(nullptr, 14);
