@@ -100,6 +100,8 @@ void TWindow::InvalidateRect(const RECT &rect, bool erase) {
   if (handle == nullptr) return;
   const RECT clipped = Intersect(rect, GetClientRect());
   if (IsEmpty(clipped)) return;
+  // A native control's widget paints itself (asking its colours again).
+  if (QWidget *widget = NativeWidget()) widget->update(clipped.left, clipped.top, clipped.Width(), clipped.Height());
   updateRect = updatePending ? Union(updateRect, clipped) : clipped;
   updatePending = true;
   eraseNeeded = eraseNeeded || erase;
@@ -147,7 +149,10 @@ bool TWindow::GetUpdateRect(RECT &rect, bool erase) {
   return updatePending;
 }
 
-void TWindow::UpdateWindow() { PaintPending(); }
+void TWindow::UpdateWindow() {
+  PaintPending();
+  if (QWidget *widget = NativeWidget(); widget != nullptr && widget->isVisible()) widget->repaint();
+}
 
 void TWindow::PaintPending() {
   if (!updatePending || handle == nullptr) return;

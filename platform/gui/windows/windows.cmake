@@ -2,11 +2,13 @@ area_sources(PLATFORM_GUI
   key_codes.cpp
   window.cpp
   window_geometry.cpp
+  window_text.cpp
   window_paint.cpp
   window_scroll.cpp
   window_host.cpp
   window_modal.cpp
   window_tree.cpp
+  window_handles.cpp
   native_input.cpp
   scroller.cpp
   message_loop.cpp

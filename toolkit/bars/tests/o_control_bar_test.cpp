@@ -12,6 +12,7 @@
 #include "platform/gui/bars/resources.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/bars/show_help_wnd.h"
+#include "toolkit/render3d/o_palette.h"
 
 namespace {
 
@@ -129,6 +130,24 @@ TEST_F(OControlBar, InFrameModeOnlyAFocusedClientCounts) {
 TEST_F(OControlBar, TheTimerShowsTheTipWithoutHelp) {
   RestOn(kCmOpen);
   EXPECT_TRUE(test_kit::RunUntil([&] { return bar->TipWindow() != nullptr; }, 3000));
+}
+
+TEST_F(OControlBar, WithAPaletteTheTipTakesItsNearestColours) {
+  // Pure yellow and black only: the tip's 0x40FFFF becomes yellow, its shadow black.
+  const PALETTEENTRY entries[] = {{255, 255, 0, 0}, {0, 0, 0, 0}};
+  TOPalette palette(entries, 2);
+  bar->SetPalette(&palette);
+  RestOn(kCmOpen);
+  ASSERT_EQ(TicksUntilTip(20), kTicksToTip);
+  TShowHelpWnd *tip = bar->TipWindow();
+  tip->UpdateWindow();
+  tip->Shadow()->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*tip, 0, 0), 0x00FFFFu);
+  EXPECT_EQ(test_kit::ClientPixel(*tip->Shadow(), 2, 2), 0u);
+  // The tip goes (a press) before the palette it shows.
+  bar->SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(bar->TipWindow(), nullptr);
+  bar->SetPalette(nullptr);
 }
 
 TEST_F(OControlBar, BarHasAGreyFaceAndAnEtchedEdge) {

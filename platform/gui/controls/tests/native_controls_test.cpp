@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPixmap>
+#include <QStyle>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int kWaitMs = 2000;
 constexpr COLORREF kFieldColor = RGB(0xE0, 0xFF, 0xE0);
+constexpr COLORREF kFocusColor = RGB(0xFF, 0xFF, 0x00);
 
 // An edit that records the text it had when each character came, and refuses 'x'.
 class TWatchedEdit : public TEdit {
@@ -53,7 +55,7 @@ bool TWatchedEdit::Find(TEventInfo &info) { return SearchResponseTable(kWatchedE
 
 class TFieldParent : public TWindow {
  public:
-  TFieldParent() : TWindow(nullptr), field(kFieldColor) {
+  TFieldParent() : TWindow(nullptr), field(kFieldColor), focusField(kFocusColor) {
     Attr.Style = WS_POPUP | WS_VISIBLE;
     Attr.X = 40;
     Attr.Y = 40;
@@ -63,7 +65,7 @@ class TFieldParent : public TWindow {
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_CTLCOLOREDIT) {
       TDC::FromHandle(reinterpret_cast<HDC>(wParam))->SetTextColor(RGB(0, 0, 0x7F));
-      return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(field));
+      return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(highlight ? focusField : field));
     }
     if (msg == WM_COMMAND) notifications.push_back({LOWORD(wParam), HIWORD(wParam)});
     return TWindow::WindowProc(msg, wParam, lParam);
@@ -74,6 +76,8 @@ class TFieldParent : public TWindow {
     return count;
   }
   TBrush field;
+  TBrush focusField;
+  bool highlight = false;
   std::vector<std::pair<UINT, UINT>> notifications;
 };
 
@@ -148,6 +152,16 @@ TEST_F(NativeControls, EditMessagesWorkOnTheText) {
   test_kit::PostText(*edit, "zz");
   test_kit::RunFor(50);
   EXPECT_EQ(edit->GetWindowText(), "again");
+  // The caret hides (as often as asked) and shows again.
+  QStyle *style = edit->NativeWidget()->style();
+  const int shownWidth = style->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, edit->NativeWidget());
+  EXPECT_GT(shownWidth, 0);
+  HideCaret(edit->GetHandle());
+  HideCaret(edit->GetHandle());
+  ShowCaret(edit->GetHandle());
+  EXPECT_EQ(style->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, edit->NativeWidget()), 0);
+  ShowCaret(edit->GetHandle());
+  EXPECT_EQ(style->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, edit->NativeWidget()), shownWidth);
   lines->SetText("one\ntwo lines\nthree");
   EXPECT_EQ(lines->GetNumLines(), 3);
   EXPECT_EQ(lines->GetLineIndex(2), 14);
@@ -163,9 +177,17 @@ TEST_F(NativeControls, EditAsksItsParentForColoursBeforePainting) {
   auto *edit = new TEdit(parent, 14, "", 10, 10, 150, 22);
   ASSERT_TRUE(parent->Create());
   ASSERT_TRUE(test_kit::RunUntil([&] { return edit->NativeWidget()->isVisible(); }, kWaitMs));
-  const QImage shown = edit->NativeWidget()->grab().toImage();
-  const QRgb pixel = shown.pixel(shown.width() - 5, shown.height() / 2);
-  EXPECT_EQ(RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)), kFieldColor);
+  auto shownColor = [&] {
+    const QImage shown = edit->NativeWidget()->grab().toImage();
+    const QRgb pixel = shown.pixel(shown.width() - 5, shown.height() / 2);
+    return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
+  };
+  EXPECT_EQ(shownColor(), kFieldColor);
+  // The parent answers otherwise (a field that got the focus): invalidating repaints it.
+  parent->highlight = true;
+  edit->Invalidate();
+  edit->UpdateWindow();
+  EXPECT_EQ(shownColor(), kFocusColor);
 }
 
 TEST_F(NativeControls, SubclassProcedureStandsInFrontOfTheControl) {
@@ -238,4 +260,25 @@ TEST_F(NativeControls, ScrollBarControlKeepsItsRangeAndPosition) {
   EXPECT_EQ(low, 10);
   EXPECT_EQ(high, 90);
   EXPECT_EQ(bar->SendMessage(SBM_SETPOS, 40), 90);
+}
+
+TEST_F(NativeControls, UserChoicesInListsAndCombosAreTold) {
+  auto *list = new TListBox(parent, 51, 10, 10, 120, 80);
+  auto *units = new TComboBox(parent, 52, 140, 10, 100, 100, CBS_DROPDOWNLIST);
+  ASSERT_TRUE(parent->Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->IsWindowVisible(); }, kWaitMs));
+  list->AddString("first");
+  list->AddString("second");
+  list->SetSelIndex(0);
+  units->AddString("mm");
+  units->AddString("inches");
+  units->SetSelIndex(0);
+  list->SetFocus();
+  test_kit::PostKey(*list, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(51, LBN_SELCHANGE) == 1; }, kWaitMs));
+  EXPECT_EQ(list->GetSelIndex(), 1);
+  units->SetFocus();
+  test_kit::PostKey(*units, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(52, CBN_SELCHANGE) == 1; }, kWaitMs));
+  EXPECT_EQ(units->GetSelIndex(), 1);
 }

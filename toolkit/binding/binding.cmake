@@ -1,0 +1,7 @@
+area_sources(TOOLKIT
+  value_text.cpp
+  base_edit.cpp
+  multi_edit.cpp)
+area_tests(TOOLKIT
+  tests/value_text_test.cpp
+  tests/multi_edit_test.cpp)

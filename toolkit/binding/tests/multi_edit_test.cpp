@@ -1,0 +1,170 @@
+// Fields of a dialog bound to variables: both transfers, refused values, read-only fields,
+// and the arrow keys that move between fields by their place on the screen.
+
+#include "toolkit/binding/multi_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "platform/core/recording_providers.h"
+#include "platform/gui/dialogs/dialog.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/binding/base_edit.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+constexpr int kCount = 301;
+constexpr int kRadius = 302;
+constexpr int kName = 303;
+constexpr int kFlags = 304;
+
+// Count and radius side by side, name under count, flags under radius.
+const TDialogTemplate kBoundFieldsDlg{
+    "BoundFieldsDlg", WS_POPUP | WS_CAPTION, 0, 0, 160, 80, "Bound fields",
+    {
+        {"EDIT", "", kCount, ES_LEFT | WS_BORDER | WS_TABSTOP, 8, 8, 60, 12},
+        {"EDIT", "", kRadius, ES_LEFT | WS_BORDER | WS_TABSTOP, 80, 8, 60, 12},
+        {"EDIT", "", kName, ES_LEFT | WS_BORDER | WS_TABSTOP, 8, 30, 60, 12},
+        {"EDIT", "", kFlags, ES_LEFT | WS_BORDER | WS_TABSTOP, 80, 30, 60, 12},
+    }};
+const TDialogRegistration kBoundFieldsRegistration(kBoundFieldsDlg);
+
+struct TBoundVariables {
+  int count = 12;
+  double radius = 25.5;
+  char name[12] = "Triplet";
+  std::uint8_t before = 0xAA;
+  std::uint8_t flags = 0x1F;
+  std::uint8_t after = 0xBB;
+};
+
+// A dialog that binds its four fields the way the program's dialogs do.
+class TBoundDialog : public TDialog {
+ public:
+  explicit TBoundDialog(TBoundVariables &variables) : TDialog(nullptr, "BoundFieldsDlg") {
+    edits = std::make_unique<TMultiEdit>(this, 2, 0, 0);
+    edits->AddEdit(kCount, &variables.count, 'i', "%d");
+    edits->AddEdit(kRadius, &variables.radius, 'd', "%g");
+    edits->AddEdit(kName, variables.name, 'S', "%s", sizeof variables.name);
+    edits->AddEdit(kFlags, &variables.flags, 'b', "%X");
+  }
+  ~TBoundDialog() override { edits.reset(); }
+  TBaseEdit &Field(int id) { return *static_cast<TBaseEdit *>(edits->FindByControlId(id)->edit); }
+  std::unique_ptr<TMultiEdit> edits;
+};
+
+class MultiEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    dialog = std::make_unique<TBoundDialog>(variables);
+    ASSERT_TRUE(dialog->Create());
+    ASSERT_EQ(dialog->edits->WriteAll(), 1);
+  }
+  void TearDown() override { dialog.reset(); }
+  void FocusAndWait(TBaseEdit &edit) {
+    edit.SetFocus();
+    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == edit.GetHandle(); }, kWaitMs));
+  }
+
+  TBoundVariables variables;
+  std::unique_ptr<TBoundDialog> dialog;
+  TRecordingMessageBoxProvider boxes;
+};
+
+TEST_F(MultiEditTest, VariablesReachTheFieldsAndComeBack) {
+  EXPECT_EQ(dialog->Field(kCount).GetWindowText(), "12");
+  EXPECT_EQ(dialog->Field(kRadius).GetWindowText(), "25.5");
+  EXPECT_EQ(dialog->Field(kName).GetWindowText(), "Triplet");
+  EXPECT_EQ(dialog->Field(kFlags).GetWindowText(), "1F");
+
+  dialog->Field(kCount).SetWindowText("2.9");
+  dialog->Field(kRadius).SetWindowText("");
+  dialog->Field(kName).SetWindowText("A name far longer than the buffer");
+  dialog->Field(kFlags).SetWindowText("7e");
+  EXPECT_EQ(dialog->edits->ReadAll(), 1);
+  EXPECT_EQ(variables.count, 2);
+  EXPECT_EQ(variables.radius, 0.0);
+  EXPECT_STREQ(variables.name, "A name far ");
+  EXPECT_EQ(variables.flags, 0x7E);
+  EXPECT_EQ(variables.before, 0xAA);
+  EXPECT_EQ(variables.after, 0xBB);
+}
+
+TEST_F(MultiEditTest, AValueTheVariableCannotHoldIsRefused) {
+  dialog->Field(kFlags).SetWindowText("1FF");
+  EXPECT_EQ(dialog->edits->ReadOne(&variables.flags), 0);
+  EXPECT_EQ(variables.flags, 0x1F);
+  EXPECT_EQ(variables.before, 0xAA);
+  EXPECT_EQ(variables.after, 0xBB);
+  EXPECT_FALSE(boxes.beeps.empty());
+  // The other fields still come back.
+  dialog->Field(kCount).SetWindowText("-7.5");
+  EXPECT_EQ(dialog->edits->ReadAll(), 0);
+  EXPECT_EQ(variables.count, -7);
+}
+
+TEST_F(MultiEditTest, OneTransferFindsItsBindingByVariableOrControl) {
+  int other = 99;
+  EXPECT_EQ(dialog->edits->WriteOne(&other, kCount), 1);
+  EXPECT_EQ(dialog->Field(kCount).GetWindowText(), "99");
+  EXPECT_EQ(variables.count, 12);
+  EXPECT_EQ(dialog->edits->WriteOne(&other), 0);
+  dialog->edits->SetActive(&variables.count, 0);
+  EXPECT_EQ(dialog->edits->IsActive(&variables.count), 0);
+  EXPECT_EQ(dialog->edits->IsActive(&other), -1);
+  dialog->edits->ReadAll();
+  EXPECT_EQ(variables.count, 12);
+  dialog->edits->ClearAll();
+  EXPECT_EQ(dialog->edits->IsEmpty(kName), 1);
+  EXPECT_EQ(dialog->edits->IsEmpty(999), 1);
+}
+
+TEST_F(MultiEditTest, ArrowKeysMoveToTheNearestFieldAndBeepAtTheEdge) {
+  FocusAndWait(dialog->Field(kCount));
+  test_kit::PostKey(dialog->Field(kCount), VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kName).GetHandle(); }, kWaitMs));
+  EXPECT_EQ(dialog->edits->FocusedBoundId(), kName);
+
+  const std::size_t beepsBefore = boxes.beeps.size();
+  test_kit::PostKey(dialog->Field(kName), VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return boxes.beeps.size() > beepsBefore; }, kWaitMs));
+  EXPECT_EQ(GetFocus(), dialog->Field(kName).GetHandle());
+
+  test_kit::PostKey(dialog->Field(kName), VK_NEXT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kFlags).GetHandle(); }, kWaitMs));
+  test_kit::PostKey(dialog->Field(kFlags), VK_PRIOR);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kCount).GetHandle(); }, kWaitMs));
+}
+
+TEST_F(MultiEditTest, RightMovesOnlyFromTheEndOfTheText) {
+  FocusAndWait(dialog->Field(kCount));
+  dialog->Field(kCount).TEdit::WindowProc(EM_SETSEL, 0, 0);
+  test_kit::PostKey(dialog->Field(kCount), VK_RIGHT);
+  test_kit::RunFor(100);
+  EXPECT_EQ(GetFocus(), dialog->Field(kCount).GetHandle());
+  test_kit::PostKey(dialog->Field(kCount), VK_RIGHT);  // now after "12"
+  test_kit::PostKey(dialog->Field(kCount), VK_RIGHT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kRadius).GetHandle(); }, kWaitMs));
+  EXPECT_EQ(dialog->Field(kCount).GetWindowText(), "12");
+}
+
+TEST_F(MultiEditTest, ReadOnlyFieldsBeepAtTypingButStillMove) {
+  dialog->edits->SetReadOnly(kName, 1);
+  FocusAndWait(dialog->Field(kName));
+  test_kit::PostText(dialog->Field(kName), "xy");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return boxes.beeps.size() >= 2; }, kWaitMs));
+  EXPECT_EQ(dialog->Field(kName).GetWindowText(), "Triplet");
+  EXPECT_EQ(dialog->edits->IsModifiedById(kName), 0);
+  test_kit::PostKey(dialog->Field(kName), VK_UP);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kCount).GetHandle(); }, kWaitMs));
+
+  test_kit::PostText(dialog->Field(kCount), "3");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->edits->IsModified() == 1; }, kWaitMs));
+}
+
+}  // namespace
