@@ -120,8 +120,31 @@ void TOpticalEditor::SetupWindow() {
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
+  FitCanvasBitmap();
+  Layout();
   UpdateMenus();
   UpdateCaption();
+}
+
+LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The canvas never shows more than its bitmap: the bitmap takes the new size first, then
+  // the frame places the canvas.
+  const bool resized = msg == WM_SIZE && wParam != SIZE_MINIMIZED && theEditor == this;
+  if (resized) FitCanvasBitmap();
+  const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
+  if (resized) UpdateCaption();
+  return result;
+}
+
+void TOpticalEditor::FitCanvasBitmap() {
+  if (canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
+  const RECT area = ClientArea();
+  const int areaWidth = area.right - area.left, areaHeight = area.bottom - area.top;
+  const SIZE bitmap = canvas_->GetBitmapSize();
+  if (areaWidth > 0 && areaHeight > 0 && (bitmap.cx != areaWidth || bitmap.cy != areaHeight)) {
+    canvas_->CreateBitmap(areaWidth, areaHeight);
+    canvas_->Invalidate();
+  }
 }
 
 void TOpticalEditor::ReadSettings() {

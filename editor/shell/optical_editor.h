@@ -30,6 +30,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
   bool CanClose() override;
+  // After the frame has placed its decorations, the canvas's bitmap follows its window.
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   // Recomputes the enable flags, checks and Undo/Redo texts and applies them to the menu.
   void UpdateMenus();
@@ -72,6 +74,8 @@ class TOpticalEditor : public TDecoratedFrame {
   // Offers to restore a session whose undo files were left behind.
   void OfferSessionRestore();
   void ReadSettings();
+  // The canvas's bitmap at the size of its window.
+  void FitCanvasBitmap();
   void WriteSettings();
   void UpdateRecentMenu();
   // Opens the named system in place of the current one (the recent list follows).

@@ -3,6 +3,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/message_box.h"
+#include "toolkit/graph/g_graph.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -34,6 +35,12 @@ TEST_F(EditorShellTest, FrameOpensWithTheTripletUnderItsOwnName) {
   EXPECT_TRUE(Grey(CM_SPOT_DIAGRAM));
   EXPECT_EQ(editor.CommandFlag(CM_SPOT_DIAGRAM), 0);
   EXPECT_EQ(TOpticalEditor::Current(), &editor);
+  // The canvas's picture covers the canvas, which fills the frame above the status bar.
+  const RECT canvas = editor.Canvas()->GetClientRect();
+  const RECT frame = editor.GetClientRect();
+  EXPECT_EQ(editor.Canvas()->GetBitmapSize().cx, canvas.right);
+  EXPECT_EQ(editor.Canvas()->GetBitmapSize().cy, canvas.bottom);
+  EXPECT_EQ(canvas.right, frame.right);
 }
 
 TEST_F(EditorShellTest, UndoAndRedoTextsFollowAnEdit) {
