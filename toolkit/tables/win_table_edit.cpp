@@ -446,6 +446,31 @@ void TWinTableEdit::Paint(TDC &dc, bool, RECT &rect) {
   dc.RestoreObjects();
 }
 
+HBRUSH TWinTableEdit::EditorColors(HDC dcHandle) {
+  TDC *dc = TDC::FromHandle(dcHandle);
+  COLORREF text = normalText;
+  COLORREF back = normalBack;
+  if (currentBack != normalBack) {
+    text = currentText;
+    back = currentBack;
+  } else if (Rows() > 0 && Columns() > 0) {
+    const TStringTable::Item &item = cells->GetItem(currentColumn, currentRow);
+    if ((item.flags & kCellMarked) != 0) {
+      text = markedText;
+      back = markedBack;
+    } else {
+      owner->GetCellColors(currentColumn, currentRow, item.text.c_str(), text, back);
+      back = normalBack;
+    }
+  }
+  if (dc != nullptr) {
+    dc->SetTextColor(text);
+    dc->SetBkColor(back);
+  }
+  editorBrush = std::make_unique<TBrush>(back);
+  return *editorBrush;
+}
+
 void TWinTableEdit::Pressed(POINT clientPoint, bool right) {
   long scrollX = 0;
   long scrollY = 0;
@@ -480,6 +505,7 @@ LRESULT TWinTableEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_ERASEBKGND: return 1;
+    case WM_CTLCOLOREDIT: return reinterpret_cast<LRESULT>(EditorColors(reinterpret_cast<HDC>(wParam)));
     default: break;
   }
   return TWindow::WindowProc(msg, wParam, lParam);

@@ -11,6 +11,7 @@
 #include "toolkit/tables/table2.h"
 
 class TCellEdit;
+class TBrush;
 class TFont;
 class TTableWindow;
 
@@ -111,6 +112,8 @@ class TWinTableEdit : public TWindow {
   RECT CellRectInClient(int column, int row) const;
   void PaintDottedLine(TDC &dc, int x0, int y0, int x1, int y1, COLORREF first, COLORREF second);
   void Pressed(POINT clientPoint, bool right);
+  // The editor's colours: the current cell's.
+  HBRUSH EditorColors(HDC dc);
 
   TTableWindow *owner;
   std::unique_ptr<TStringTable> cells;
@@ -131,6 +134,7 @@ class TWinTableEdit : public TWindow {
   int editorId = 0;
   TCellEdit *editor = nullptr;
   TFont *cellFont;
+  std::unique_ptr<TBrush> editorBrush;
   int lineHeight = 16;
   int charWidth = 7;
 };
