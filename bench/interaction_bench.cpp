@@ -120,7 +120,7 @@ void BM_SphereLaneTrace(benchmark::State &state) {
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * kRayCount);
-  state.SetLabel(LaneTraceIsWide() ? "AVX2" : "baseline");
+  state.SetLabel(LaneTraceBuildName());
 }
 
 }  // namespace

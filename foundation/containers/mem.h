@@ -1,4 +1,7 @@
 #pragma once
+// The containers area holds the program's own containers: Mem<T>, the point lists and the
+// string class. It uses only platform/core (the memory box).
+//
 // Mem<T>: the program's own two-dimensional array, columns x rows cells stored row after
 // row (cell (c, r) at data[r * cols + c]). A list is n columns by one row. There is no
 // spare capacity: every change of shape builds a new block of exactly the new size and

@@ -1,4 +1,7 @@
 #pragma once
+// The faults area holds the words for processor and floating-point faults and the handlers
+// that report them. It uses nothing else of the program.
+//
 // Processor and floating-point faults described in words.
 //
 // InstallFaultHandlers hooks SIGFPE, SIGILL and SIGSEGV. A fault cannot be resumed or

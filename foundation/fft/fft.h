@@ -1,4 +1,7 @@
 #pragma once
+// The fft area holds the single-precision FFT in one and two dimensions with its plans and
+// vector passes. It uses platform/core (the memory box).
+//
 // In-place complex FFT of power-of-two length on single-precision data kept as two
 // separate arrays (real parts, imaginary parts), in one dimension and over a row-major
 // grid, and the reordering that brings frequency 0 to the centre of each row and column.

@@ -1,4 +1,7 @@
 #pragma once
+// The helpers area holds small stateless helpers: cursors, paths, file lists. It uses
+// foundation/containers, foundation/textfiles and platform/core.
+//
 // Small stateless helpers the whole program shares: the cursor pair around long work, the
 // "not ready" box, the range of an array and the platform version. Path and file helpers
 // live in path_parts.h and file_list.h and are included here for the callers that want all.

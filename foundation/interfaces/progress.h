@@ -1,4 +1,8 @@
 #pragma once
+// The interfaces area holds what numeric code asks of the toolkit without including it: the
+// progress gauge, mesh functions, the toolkit's plain records. It uses
+// foundation/containers and platform/core.
+//
 // The progress gauge as long numeric work sees it: a bar with a range, a step that also
 // lets the window system process what is waiting (and sees Escape), and a line of text
 // beside the bar. The toolkit's gauge implements it; the numeric code never includes Qt.

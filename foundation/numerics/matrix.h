@@ -1,4 +1,8 @@
 #pragma once
+// The numerics area holds small dense matrices and vectors, rotations, the random
+// generator and the reports of numeric misuse. It uses foundation/containers and
+// platform/core.
+//
 // Matrix: a small dense matrix of doubles, row-major (cell (r, c) at data[r * cols + c]),
 // with value semantics. Meant for small sizes: the sized constructor refuses more than
 // kMatrixCellLimit cells by ending the program. Operands whose shapes do not fit read as

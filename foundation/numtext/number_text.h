@@ -1,4 +1,7 @@
 #pragma once
+// The numtext area holds the number texts of fixed-width fields and tables. It uses nothing
+// else of the program.
+//
 // The program's own number formatter for fixed-width fields and table cells: a double is
 // fitted into a given number of characters, trailing zeros are dropped, values at or below a
 // threshold show as "0", huge values as "Infinity" (or "Inf"), and small or large values get

@@ -1,4 +1,7 @@
 #pragma once
+// The records area holds the record files of the component libraries and their item
+// handlers. It uses foundation/containers and platform/core.
+//
 // TEasyBase: a record file (the component libraries, *.lct): an int32 record count, then
 // the records back to back (see item_handler.h). The base keeps the names and positions of
 // the records, appends records, reads them back by index or name, marks them deleted and

@@ -1,4 +1,7 @@
 #pragma once
+// The testing area holds the helpers of every folder's tests: number comparison with named
+// tolerances (this file) and golden files (golden.h). It uses GoogleTest only.
+//
 // Comparison of doubles with a relative plus an absolute tolerance; a failure prints the
 // actual and expected values, their difference and the tolerance used.
 

@@ -1,4 +1,8 @@
 #pragma once
+// The textfiles area holds the reader and rewriter of sectioned text files and the text
+// functions every reader shares (lower case, locale-free numbers). It uses
+// foundation/containers and platform/core.
+//
 // Reader and section rewriter of the program's sectioned text files: "[Name]" headers,
 // "key=value; " items, comma lists, "{ ... }" records, quoted texts and '!' comments.
 //

@@ -1,4 +1,7 @@
 #pragma once
+// The tokenizer area holds the line tokenizer, the token parser of text files and glass
+// names. It uses nothing else of the program.
+//
 // TTokenizer splits one line into typed tokens; TParser reads a text file token by token
 // across lines. The tokenizer holds no heap memory: the token text lives in a fixed buffer.
 

@@ -1,4 +1,8 @@
 #pragma once
+// The frames area holds the surfaces' frames: positions and angles between surfaces and the
+// fitting of Euler angles. It uses optics/model, foundation/numerics and
+// foundation/containers.
+//
 // Orientation fitting: the Euler angles (alpha, beta, gamma) of the rotation
 // R = Rx(alpha) Ry(beta) Rz(gamma) that turns a direction a into a direction b (or two
 // directions into two), found from the best of ten random starts by a descent on the

@@ -1,4 +1,7 @@
 #pragma once
+// The glass area holds the glass catalogs and their files, glass records and the index of
+// air. It uses foundation/tokenizer and platform/core.
+//
 // TGlassCatalog: the catalogs of one glass directory. One is current at a time; every
 // catalog opened successfully stays cached (20 at most), so switching costs no reading.
 

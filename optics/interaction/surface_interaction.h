@@ -1,4 +1,8 @@
 #pragma once
+// The interaction area holds one ray against one surface: intersection, bounds, refraction,
+// the iterative shapes, the first-order step and the glass index of a surface. It uses
+// optics/model, optics/glass, optics/lensarray (array surfaces) and foundation/containers.
+//
 // One real ray against one surface: intersection, apertures, refraction, mirror reflection,
 // total internal reflection and holographic diffraction; the first-order surface step; and
 // the tilt matrix and frame turns both share.

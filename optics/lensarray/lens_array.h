@@ -1,4 +1,7 @@
 #pragma once
+// The lensarray area holds surfaces that carry lens arrays: zones, cells, micro elements and
+// their preview. It uses optics/interaction, optics/model and foundation/containers.
+//
 // One real ray against a surface that carries lens arrays: the base surface, the zone that
 // owns the hit, the nearest micro element among the candidate cells.
 

@@ -1,4 +1,9 @@
 #pragma once
+// The model area holds the optical system and its records: surfaces, rays, settings, beams,
+// HOE and raster data, the program-wide model state. It uses foundation/containers,
+// foundation/numerics, platform/core and the PSF's sample record; its members are defined
+// in the areas named beside each group below.
+//
 // The optical system: its surfaces in order (object first, image last), the system-wide
 // settings, the optical-path record of the trace and two work arrays.
 

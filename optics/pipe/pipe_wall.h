@@ -1,4 +1,7 @@
 #pragma once
+// The pipe area holds light pipes: the walls between surfaces and the pipe surface that
+// follows a ray along them. It uses optics/interaction and optics/model.
+//
 // The side wall of a light pipe: a cone r(x) = r0 + k x about the line joining the vertices of
 // two surfaces, which sends a ray inside the glass back by total internal reflection or lets
 // it escape.

@@ -1,4 +1,8 @@
 #pragma once
+// The psf area holds the PSF on the node grid: diffraction and geometric sampling, the
+// polychromatic sum and the progress of the job. It uses optics/trace (the batch trace),
+// optics/pupils, optics/model, foundation/fft and foundation/interfaces.
+//
 // The pieces of PSF node sampling that stand apart from a system: the weight of a
 // holographic order, the binning of a geometric image point, and the centring of a
 // transformed grid.

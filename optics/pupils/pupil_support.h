@@ -1,4 +1,8 @@
 #pragma once
+// The pupils area holds the stop and pupil solve, the first-order constants, automatic
+// focusing and the starting rays of every analysis (field_rays.h). It uses optics/model and
+// optics/interaction.
+//
 // Small pieces shared by the pupil solve, the first-order constants and automatic focusing.
 
 #include "optics/model/optical_system.h"

@@ -27,6 +27,17 @@ constexpr double kChiefMissFraction = 1e-9;
 constexpr int kRefineSteps = 40;
 // Half of the 21 samples taken across surface 1.
 constexpr int kHalfSamples = 10;
+// Newton steps in the aim halve at most this often before the refinement gives up.
+constexpr int kStepHalvings = 20;
+// The finite-difference step of the aim's Jacobian: this fraction of the sample interval,
+// at least kSmallestAimStep millimetres.
+constexpr double kAimStepFraction = 1e-4;
+constexpr double kSmallestAimStep = 1e-9;
+// A finite object's sample range grows to this multiple of the height the pupil rays need.
+constexpr double kRangeMargin = 1.2;
+// The second ray of a paraxial pupil image aims this fraction of the next surface's
+// semi-height beside the first.
+constexpr double kPupilProbeFraction = 0.001;
 
 double SlopeY(const TIntersectionPoint &p) { return p.L != 0.0 ? p.M / p.L : 0.0; }
 
@@ -35,6 +46,33 @@ double LocalSlope(const TOpticalSystem &system, int i, const TCurrentRay &ray) {
   const double p[3] = {ray.x, ray.y, ray.z};
   const double d[3] = {ray.L, ray.M, ray.N};
   return SlopeY(system.ToSurfaceFrame(i, p, d));
+}
+
+// The paraxial image of the aperture centre of surface |k| (k as for MakeRayToPoint: a
+// negative k images towards the object) through the surfaces from `first` to `last`: two
+// rays from that centre, one at the centre of the next surface's aperture and one
+// kPupilProbeFraction of its semi-height beside it. On success, position is where the
+// image lies along the axis and slopeRatio the ratio of the rays' slope differences
+// before and after (the magnification without the index ratio).
+enum TPupilImage { kPupilImaged, kPupilRaysFailed, kPupilAfocal };
+TPupilImage ImageApertureCentre(TOpticalSystem &system, int k, const TSurface &next, int first,
+                                int last, double &position, double &slopeRatio) {
+  const int i = k < 0 ? -k : k;
+  const double centre = system.Surface(i)->general.boundPosYExt;
+  const double aim = next.general.boundPosYExt;
+  TCurrentRay b = system.MakeRayToPoint(k, centre, 0.0, aim, 0.0, kAimAtOffsets);
+  TCurrentRay a = system.MakeRayToPoint(
+      k, centre, 0.0, aim + kPupilProbeFraction * next.general.semiHeightExt, 0.0, kAimAtOffsets);
+  if (b.status < 0 || a.status < 0) return kPupilRaysFailed;
+  const double t = LocalSlope(system, i, b) - LocalSlope(system, i, a);
+  if (!system.TraceRange(b, first, last, nullptr) || !system.TraceRange(a, first, last, nullptr) ||
+      a.L == 0.0 || b.L == 0.0)
+    return kPupilRaysFailed;
+  const double dd = b.M / b.L - a.M / a.L;
+  if (std::fabs(dd) < kRayZero) return kPupilAfocal;
+  slopeRatio = t / dd;
+  position = (a.y - b.y) / dd;
+  return kPupilImaged;
 }
 
 // Where the chief-ray search stands: the stop, its aperture centre and the aiming mode.
@@ -72,7 +110,7 @@ void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, dou
   double ey = 0.0, ez = 0.0;
   if (!search.Miss(y, z, ey, ez)) return;
   double error = std::hypot(ey, ez);
-  const double h = std::fmax(1e-4 * scale, 1e-9);
+  const double h = std::fmax(kAimStepFraction * scale, kSmallestAimStep);
   for (int step = 0; step < kRefineSteps && error > tolerance; ++step) {
     double eyY = 0.0, ezY = 0.0, eyZ = 0.0, ezZ = 0.0;
     if (!search.Miss(y + h, z, eyY, ezY) || !search.Miss(y, z + h, eyZ, ezZ)) return;
@@ -84,7 +122,7 @@ void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, dou
     const double dz = -(-j10 * ey + j00 * ez) / det;
     bool improved = false;
     double lambda = 1.0;
-    for (int halving = 0; halving < 20 && !improved; ++halving, lambda *= 0.5) {
+    for (int halving = 0; halving < kStepHalvings && !improved; ++halving, lambda *= 0.5) {
       double newEy = 0.0, newEz = 0.0;
       const double ny = y + lambda * dy, nz = z + lambda * dz;
       if (!search.Miss(ny, nz, newEy, newEz)) continue;
@@ -116,7 +154,7 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
     const double q =
         (in.entrancePupilDiameter / 2.0 / ex) * std::sqrt(v1.x * v1.x + v1.y * v1.y + v1.z * v1.z) +
         SemiHeight(system, 0);
-    if (range < q) range = 1.2 * q;
+    if (range < q) range = kRangeMargin * q;
   }
   const double interval = 2.0 * range / (2 * kHalfSamples);
   const double centre1 = s1.general.boundPosYExt;
@@ -241,21 +279,11 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
 
   for (int i = lastCandidate; i >= first; --i) {
     const TSurface &si = *Surface(i);
-    const TSurface &sp = *Surface(i - 1);
-    const double d = 0.001 * sp.general.semiHeightExt;
-    TCurrentRay b =
-        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt, 0.0, kAimAtOffsets);
-    TCurrentRay a =
-        MakeRayToPoint(-i, si.general.boundPosYExt, 0.0, sp.general.boundPosYExt + d, 0.0, kAimAtOffsets);
-    if (b.status < 0 || a.status < 0) continue;
-    const double t = LocalSlope(*this, i, b) - LocalSlope(*this, i, a);
-    if (!TraceRange(b, i - 1, 0, nullptr) || !TraceRange(a, i - 1, 0, nullptr)) continue;
-    if (a.L == 0.0 || b.L == 0.0) continue;
-    const double dd = b.M / b.L - a.M / a.L;
-    if (std::fabs(dd) < kRayZero) continue;
-    const double m = (t / dd) * si.general.nBefore / Surface(0)->general.nAfter;
+    double p = 0.0, slopeRatio = 0.0;
+    if (ImageApertureCentre(*this, -i, *Surface(i - 1), i - 1, 0, p, slopeRatio) != kPupilImaged)
+      continue;
+    const double m = slopeRatio * si.general.nBefore / Surface(0)->general.nAfter;
     const double H = si.general.semiHeightExt * m;
-    const double p = (a.y - b.y) / dd;
     double measure = std::fabs(H);
     if (in.ObjectFinite != 0) measure = p != 0.0 ? std::fabs(H) / std::fabs(p) : kNoMeasure;
     // Ties go to the surface nearer the object: the loop runs from the image side.
@@ -289,24 +317,15 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   double exitPosition = 0.0;
   double exitDiameter = 2.0 * stopRadius;
   if (stop <= n - 2) {
-    const TSurface &next = *Surface(stop + 1);
-    TCurrentRay b = MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
-                                   next.general.boundPosYExt, 0.0, kAimAtOffsets);
-    TCurrentRay a =
-        MakeRayToPoint(stop, stopSurface.general.boundPosYExt, 0.0,
-                       next.general.boundPosYExt + 0.001 * next.general.semiHeightExt, 0.0,
-                       kAimAtOffsets);
-    const double t = LocalSlope(*this, stop, b) - LocalSlope(*this, stop, a);
-    if (!TraceRange(b, stop + 1, n - 1, nullptr) || !TraceRange(a, stop + 1, n - 1, nullptr) ||
-        a.L == 0.0 || b.L == 0.0) {
+    double p = 0.0, slopeRatio = 0.0;
+    const TPupilImage image =
+        ImageApertureCentre(*this, stop, *Surface(stop + 1), stop + 1, n - 1, p, slopeRatio);
+    if (image == kPupilRaysFailed) {
       result = -1;
-    } else {
-      const double dd = b.M / b.L - a.M / a.L;
-      if (std::fabs(dd) >= kRayZero) {
-        const double m = (t / dd) * stopSurface.general.nAfter / Surface(n - 1)->general.nBefore;
-        exitPosition = (a.y - b.y) / dd;
-        exitDiameter = 2.0 * std::fabs(stopRadius * m);
-      }
+    } else if (image == kPupilImaged) {
+      const double m = slopeRatio * stopSurface.general.nAfter / Surface(n - 1)->general.nBefore;
+      exitPosition = p;
+      exitDiameter = 2.0 * std::fabs(stopRadius * m);
     }
   }
   in.exitPupilPoint[0] = exitPosition;

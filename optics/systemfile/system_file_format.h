@@ -1,4 +1,8 @@
 #pragma once
+// The systemfile area holds the optical system file: its reader, writer, checker and
+// materials. It uses foundation/textfiles, foundation/tokenizer, optics/glass and
+// optics/model.
+//
 // Shared details of the optical system file: capacities, section names, number texts that
 // read back exactly, and the keys whose values must be numbers.
 

@@ -123,6 +123,12 @@ bool PassLaneSurface(const TLaneSurface &s, TCurrentRay &ray) {
 
 bool LaneTraceIsWide() { return Kernel() != lane_kernel_baseline::TraceLanes; }
 
+const char *LaneTraceBuildName() {
+  if (Kernel() == KernelOf(kLaneBuildAvx512)) return "AVX-512";
+  if (Kernel() == KernelOf(kLaneBuildAvx2)) return "AVX2";
+  return "baseline";
+}
+
 bool TraceLanesWith(TLaneBuild build, const TLaneSurface &s, const TRayLanes &rays,
                     TRayLanes &out, const double live[], double done[]) {
   const TLaneKernel kernel = KernelOf(build);

@@ -72,6 +72,8 @@ void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &o
 void TraceLanesBaseline(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                         const double live[], double done[]);
 bool LaneTraceIsWide();
+// The build TraceLanes uses: "AVX-512", "AVX2" or "baseline".
+const char *LaneTraceBuildName();
 // The builds of the lane trace; TraceLanesWith runs the one asked for and answers false
 // (doing nothing) where the processor or the build lacks it.
 enum TLaneBuild : int { kLaneBuildBaseline = 0, kLaneBuildAvx2 = 1, kLaneBuildAvx512 = 2 };

@@ -1,4 +1,9 @@
 #pragma once
+// The trace area holds the sequential trace of a system: one ray (TraceRay), batches
+// (TraceRays) over the lane arithmetic built for baseline, AVX2 and AVX-512 processors, and
+// the rules both share (trace_rules.h). It uses optics/interaction, optics/pipe and
+// optics/model.
+//
 // TTraceBatch: the flat views of a system's surfaces in one contiguous block, for tracing
 // many rays through a system that does not change meanwhile (a spot diagram, a grid of
 // pupil rays, one merit evaluation). While a batch lives, TOpticalSystem::TraceRay reads its

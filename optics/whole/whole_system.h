@@ -1,4 +1,8 @@
 #pragma once
+// The whole area holds operations on a whole system: turning it round, duplicating it,
+// fitting semi-heights, Strehl estimates and the density image. It uses optics/model and
+// foundation/helpers.
+//
 // Whole-system helpers that are not members of the system: the largest value of a float
 // raster and the density image of a raster.
 

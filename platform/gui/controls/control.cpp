@@ -77,6 +77,11 @@ LRESULT TControl::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+void TControl::Paint(TDC &dc, bool, RECT &) {
+  const TControlColors colors = ParentColors(dc, CTLCOLOR_STATIC);
+  dc.FillRect(GetClientRect(), colors.Brush);
+}
+
 std::string TControl::PlainText(const std::string &text) {
   std::string plain;
   plain.reserve(text.size());

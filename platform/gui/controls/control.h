@@ -44,6 +44,8 @@ class TControl : public TWindow {
   TControlColors ParentColors(TDC &dc, UINT kind);
 
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // A plain control (a placeholder) shows the parent's background for statics.
+  void Paint(TDC &dc, bool erase, RECT &rect) override;
 
  protected:
   // The text without the '&' marks of mnemonics ("&&" stays one '&').

@@ -103,8 +103,10 @@ void TDialog::MakeItems() {
     TWindow *object = nullptr;
     if (item.Id != IDC_STATIC) {
       for (TWindow *child : GetChildren()) {
-        // A child dialog (a page) is a window of its own, never a template's item.
-        if (dynamic_cast<TDialog *>(child) != nullptr) continue;
+        // Only controls made in the resource form stand for items: a window placed with
+        // a place of its own (a gauge over a placeholder, a page) is not one, whatever its id.
+        auto *control = dynamic_cast<TControl *>(child);
+        if (control == nullptr || !control->IsFromResource()) continue;
         if (child->GetId() == item.Id && !child->IsWindow() &&
             std::find(order.begin(), order.end(), child) == order.end()) {
           object = child;

@@ -144,6 +144,10 @@ TEST_F(OControlBar, WithAPaletteTheTipTakesItsNearestColours) {
   tip->Shadow()->UpdateWindow();
   EXPECT_EQ(test_kit::ClientPixel(*tip, 0, 0), 0x00FFFFu);
   EXPECT_EQ(test_kit::ClientPixel(*tip->Shadow(), 2, 2), 0u);
+  // The tip goes (a press) before the palette it shows.
+  bar->SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(bar->TipWindow(), nullptr);
+  bar->SetPalette(nullptr);
 }
 
 TEST_F(OControlBar, BarHasAGreyFaceAndAnEtchedEdge) {

@@ -279,6 +279,22 @@ TEST(Dialog, BoundEditSeesCharactersBeforeTheTextChanges) {
   delete owner;
 }
 
+TEST(Dialog, AWindowWithAPlaceOfItsOwnIsNotTakenForTheItemOfItsId) {
+  TWindow *owner = MakeOwner();
+  auto *dialog = new TEveryControlDlg(owner);
+  // A gauge laid over the placeholder item kProgress, as a progress bar of a dialog is.
+  auto *overlay = new TGauge(dialog, nullptr, kProgress, 0, 0, 0, 0);
+  auto *placeholder = new TControl(dialog, kProgress);
+  ASSERT_TRUE(dialog->Create());
+  EXPECT_EQ(WindowFromHandle(dialog->GetDlgItem(kProgress)), placeholder);
+  EXPECT_EQ(placeholder->GetClientRect().right, dialog->GetUnits().ToPixelsX(96));
+  EXPECT_TRUE(overlay->IsWindow());
+  EXPECT_EQ(overlay->GetClientRect().right, 0);  // its own place until it moves
+  placeholder->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*placeholder, 3, 3), kDialogGrey);  // the dialog's colour for statics
+  delete owner;
+}
+
 TEST(Dialog, ItemHelpersReadAndEnableItems) {
   TWindow *owner = MakeOwner();
   auto *dialog = new TEveryControlDlg(owner);
