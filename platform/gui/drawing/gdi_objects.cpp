@@ -1,5 +1,7 @@
 #include "platform/gui/drawing/gdi_objects.h"
 
+#include <cstdio>
+
 #include <QPolygon>
 
 #include <algorithm>
@@ -48,6 +50,17 @@ HGDIOBJ MakeStock(int index) {
       font->logFont.lfWeight = index == SYSTEM_FONT ? FW_BOLD : FW_NORMAL;
       font->logFont.lfPitchAndFamily =
           fixed ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS);
+      return font;
+    }
+    case SYSTEM_FIXED_FONT:
+    case DEFAULT_GUI_FONT: {
+      // The fixed face text editors use, and the 8-point sans face of dialogs and bars.
+      auto *font = new HFONT__;
+      const bool fixed = index == SYSTEM_FIXED_FONT;
+      font->logFont.lfHeight = fixed ? 16 : -11;
+      font->logFont.lfWeight = FW_NORMAL;
+      font->logFont.lfPitchAndFamily = fixed ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS);
+      if (!fixed) std::snprintf(font->logFont.lfFaceName, sizeof(font->logFont.lfFaceName), "%s", "MS Sans Serif");
       return font;
     }
     case DEFAULT_PALETTE: {
@@ -180,7 +193,7 @@ HBITMAP CreateBitmapOfSize(int width, int height) {
 }
 
 HGDIOBJ GetStockObject(int index) {
-  constexpr int kStockCount = DEFAULT_PALETTE + 1;
+  constexpr int kStockCount = DEFAULT_GUI_FONT + 1;
   static HGDIOBJ stock[kStockCount] = {};
   if (index < 0 || index >= kStockCount) return nullptr;
   if (!stock[index]) {

@@ -1,6 +1,7 @@
 // Wide lines and paths, polygon fill modes, ellipses and arcs, SaveDC and RestoreDC.
 
 #include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/windows/test_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -259,4 +260,24 @@ TEST(DeviceContextState, RestoreDCBringsBackObjectsModesAndMapping) {
   dc.RestorePen();
   EXPECT_TRUE(DeleteObject(red));
   EXPECT_TRUE(DeleteObject(blue));
+}
+
+TEST(DeviceContextState, SystemFixedFontIsFixedPitchAndTheGuiFontIsSmall) {
+  test_kit::EnsureApplication();  // fonts need the Qt application
+  HFONT fixed = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+  HFONT gui = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  ASSERT_NE(fixed, nullptr);
+  ASSERT_NE(gui, nullptr);
+  EXPECT_FALSE(DeleteObject(fixed));
+  QImage image = WhiteImage(4, 4);
+  TImageDC dc(&image);
+  dc.SelectObject(fixed);
+  // Every character of a fixed face is as wide as any other.
+  EXPECT_EQ(dc.GetTextExtent("iiii").cx, dc.GetTextExtent("WWWW").cx);
+  dc.SelectObject(gui);
+  TEXTMETRIC metrics;
+  dc.GetTextMetrics(metrics);
+  EXPECT_LT(metrics.tmHeight, 16);
+  EXPECT_NE(dc.GetTextExtent("iiii").cx, dc.GetTextExtent("WWWW").cx);
+  dc.RestoreFont();
 }

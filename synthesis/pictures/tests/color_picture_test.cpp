@@ -1,0 +1,335 @@
+// Picture windows read from their offscreen pixels: filling the client, zoom, flips, the
+// colour-of-point window, the tuning window, the scale dialog and the density picture.
+
+#include "synthesis/pictures/color_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "foundation/testing/approx.h"
+#include "optics/whole/whole_system.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_tracker.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/color/color_modes.h"
+#include "synthesis/color/density_color_image.h"
+#include "synthesis/pictures/picture_scale.h"
+#include "synthesis/pictures/picture_tune.h"
+#include "synthesis/pictures/picture_windows.h"
+#include "synthesis/pictures/rgb_graph.h"
+#include "synthesis/pictures/scale_image_dlg.h"
+#include "synthesis/testobject/test_image.h"
+
+namespace {
+
+constexpr double kZoomTolerance = 1e-4;
+
+COLORREF BitmapPixel(TGraphWindow &graph, int x, int y) {
+  const QImage *image = graph.GetDCs().second->Image();
+  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height()) {
+    return 0xFFFFFFFF;
+  }
+  const QRgb pixel = image->pixel(x, y);
+  return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
+}
+
+class PictureWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    previousWindows = SetSynthesisWindows(&windows);
+    SetTestImage(new TTestImage);
+  }
+  void TearDown() override {
+    for (TColorPicture *picture : pictures) delete picture;
+    DeletePictureTune();
+    delete GetTestImage();
+    SetTestImage(nullptr);
+    SetSynthesisWindows(previousWindows);
+  }
+  // A side x side image whose pixels are given by a function of column and row.
+  template <class F>
+  void Fill(TColorImage &target, int side, F &&pixel) {
+    target.pixels.Allocate(side, side);
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) target.pixels.data[y * side + x] = pixel(x, y);
+    }
+  }
+  TColorPicture *Show(TColorImage &target, int client = 256) {
+    target.ShowInWindow(nullptr, 40, 40, client, client, kPictureWindowStyle, 0);
+    if (target.window != nullptr) pictures.push_back(target.window);
+    return target.window;
+  }
+  std::vector<COLORVECTOR> PixelsOf(const TColorImage &target) {
+    return {target.pixels.data, target.pixels.data + target.pixels.cols * target.pixels.rows};
+  }
+
+  TPictureWindows windows;
+  TSynthesisWindows *previousWindows = nullptr;
+  TColorImage image;
+  std::vector<TColorPicture *> pictures;
+};
+
+bool SameColors(const std::vector<COLORVECTOR> &a, const std::vector<COLORVECTOR> &b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].red != b[i].red || a[i].green != b[i].green || a[i].blue != b[i].blue) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST_F(PictureWindow, GreyImageFillsTheClientToItsLastRowAndColumn) {
+  Fill(image, 128, [](int, int) { return COLORVECTOR{90.0f, 90.0f, 90.0f}; });
+  TColorPicture *picture = Show(image);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->GetClientSize().cx, 256);
+  EXPECT_EQ(picture->GetClientSize().cy, 256);
+  const COLORREF grey = RGB(90, 90, 90);
+  for (const POINT p : {POINT{0, 0}, POINT{128, 128}, POINT{255, 0}, POINT{0, 255},
+                        POINT{255, 255}, POINT{254, 255}, POINT{200, 250}}) {
+    EXPECT_EQ(BitmapPixel(*picture, p.x, p.y), grey) << p.x << "," << p.y;
+  }
+  // The window shows the bitmap.
+  EXPECT_EQ(test_kit::ClientPixel(*picture, 255, 255), grey);
+  EXPECT_EQ(test_kit::ClientPixel(*picture, 3, 100), grey);
+  // It is the newest picture and its image's window.
+  EXPECT_EQ(GetTestImage()->picture, picture);
+  EXPECT_TRUE(picture->IsMenuEnabled());
+}
+
+TEST_F(PictureWindow, ZoomTwiceAfterARightClickAtTheCentreShowsTheCentralHalf) {
+  Fill(image, 128, [](int x, int y) {
+    return COLORVECTOR{static_cast<float>(x), static_cast<float>(y), 50.0f};
+  });
+  TColorPicture *picture = Show(image);
+  ASSERT_NE(picture, nullptr);
+  TScriptedMenuTracker tracker;
+  tracker.ChooseId(CM_PICTURE_ZOOM2);
+  picture->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(128, 128));
+  ASSERT_EQ(tracker.walks.size(), 1u);
+  EXPECT_EQ(picture->zoom, 2.0f);
+  EXPECT_EQ(picture->view.left, 32);
+  EXPECT_EQ(picture->view.top, 32);
+  EXPECT_EQ(picture->view.right, 95);
+  EXPECT_EQ(picture->view.bottom, 95);
+  EXPECT_EQ(BitmapPixel(*picture, 0, 0), RGB(32, 32, 50));
+  EXPECT_EQ(BitmapPixel(*picture, 128, 128), RGB(64, 64, 50));
+  EXPECT_EQ(BitmapPixel(*picture, 255, 255), RGB(95, 95, 50));
+  // "Actual size" brings the whole image back.
+  picture->Command(CM_PICTURE_ACTUAL_SIZE);
+  EXPECT_EQ(BitmapPixel(*picture, 255, 255), RGB(127, 127, 50));
+}
+
+TEST_F(PictureWindow, ZoomingFarBeyondThePixelsStillDrawsAPicture) {
+  Fill(image, 64, [](int, int) { return COLORVECTOR{200.0f, 10.0f, 10.0f}; });
+  TColorPicture *picture = Show(image, 128);
+  ASSERT_NE(picture, nullptr);
+  for (int k = 0; k < 6; ++k) picture->Command(CM_PICTURE_ZOOM5);
+  EXPECT_GE(picture->view.right, picture->view.left);
+  EXPECT_EQ(BitmapPixel(*picture, 64, 64), RGB(200, 10, 10));
+}
+
+TEST_F(PictureWindow, FlippingTwiceIsTheIdentityAndOnceMirrors) {
+  Fill(image, 128, [](int x, int y) {
+    return COLORVECTOR{static_cast<float>(x), static_cast<float>(y), 0.0f};
+  });
+  TColorPicture *picture = Show(image);
+  ASSERT_NE(picture, nullptr);
+  const std::vector<COLORVECTOR> before = PixelsOf(image);
+  picture->Command(CM_PICTURE_FLIP_H);
+  EXPECT_EQ(image.Pixel(0, 5).red, 127.0f);
+  EXPECT_EQ(BitmapPixel(*picture, 0, 0), RGB(127, 0, 0));
+  picture->Command(CM_PICTURE_FLIP_H);
+  EXPECT_TRUE(SameColors(PixelsOf(image), before));
+  picture->Command(CM_PICTURE_FLIP_V);
+  EXPECT_EQ(image.Pixel(5, 0).green, 127.0f);
+  picture->Command(CM_PICTURE_FLIP_V);
+  EXPECT_TRUE(SameColors(PixelsOf(image), before));
+  EXPECT_EQ(BitmapPixel(*picture, 254, 0), RGB(127, 0, 0));
+}
+
+TEST_F(PictureWindow, ARebuildKeepsThePictureFlipped) {
+  // One component: a ramp across the columns.
+  Mem<float> raster(32, 32);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) raster.data[y * 32 + x] = static_cast<float>(x + 1);
+  }
+  TFileData record;
+  record.wavelength = 0.55f;
+  record.weight = 1.0f;
+  ASSERT_EQ(image.WriteComponents(record, raster), 1);
+  ASSERT_EQ(image.BuildFromComponents(kDefaultColorMode), 1);
+  TColorPicture *picture = Show(image, 64);
+  ASSERT_NE(picture, nullptr);
+  const float left = image.Pixel(0, 0).red;
+  const float right = image.Pixel(31, 0).red;
+  ASSERT_LT(left, right);
+  picture->Command(CM_PICTURE_FLIP_H);
+  picture->Command(CM_PICTURE_GRAY);
+  EXPECT_EQ(image.Pixel(0, 0).red, right);
+  EXPECT_EQ(image.Pixel(31, 0).red, left);
+}
+
+TEST_F(PictureWindow, ContrastStopsAtItsLimitsAndTheMenuGreysThem) {
+  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  TColorPicture *picture = Show(image, 64);
+  ASSERT_NE(picture, nullptr);
+  picture->Command(CM_PICTURE_MORE_CONTRAST);
+  EXPECT_EQ(image.blackLevel, 0);
+  HMENU menu = picture->BuildMenu();
+  EXPECT_NE(GetMenuState(menu, CM_PICTURE_MORE_CONTRAST, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  DestroyMenu(menu);
+  for (int k = 0; k < 7; ++k) picture->Command(CM_PICTURE_LESS_CONTRAST);
+  EXPECT_EQ(image.blackLevel, 200);
+  EXPECT_EQ(picture->blackLevel, 200);
+}
+
+TEST_F(PictureWindow, GreyDetectorPictureOffersOnlyGrayScale) {
+  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  TColorPicture *picture = Show(image, 64);
+  ASSERT_NE(picture, nullptr);
+  TScriptedMenuTracker tracker;
+  tracker.Cancel();
+  HMENU menu = picture->BuildMenu();
+  HMENU colors = GetSubMenu(menu, 0);
+  EXPECT_EQ(GetMenuItemCount(colors), 1);
+  EXPECT_EQ(GetMenuItemID(colors, 0), static_cast<UINT>(CM_PICTURE_GRAY));
+  EXPECT_EQ(GetMenuState(menu, CM_PICTURE_COLOR_SCALE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  DestroyMenu(menu);
+}
+
+TEST_F(PictureWindow, ColourOfPointMarksRedAndGreyAtTheirChromaticities) {
+  Fill(image, 64, [](int x, int) {
+    return x < 32 ? COLORVECTOR{255.0f, 0.0f, 0.0f} : COLORVECTOR{128.0f, 128.0f, 128.0f};
+  });
+  TColorPicture *picture = Show(image, 128);
+  ASSERT_NE(picture, nullptr);
+  picture->Command(CM_PICTURE_POINT_WINDOW);
+  TRGBGraph *point = picture->pointWindow;
+  ASSERT_NE(point, nullptr);
+  EXPECT_EQ(point->GetWindowText(), "Color");
+  picture->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60));
+  const POINT red = point->WorldToDevice(0.735, 0.265);
+  EXPECT_EQ(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
+  // Trail mode: the grey mark joins the red one.
+  picture->Command(CM_PICTURE_POINT_TRAIL);
+  picture->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 60));
+  const POINT grey = point->WorldToDevice(1.0 / 3.0, 1.0 / 3.0);
+  EXPECT_EQ(BitmapPixel(*point, grey.x, grey.y), RGB(255, 255, 255));
+  EXPECT_EQ(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
+  // Without trail the diagram is drawn again: the red mark goes.
+  picture->Command(CM_PICTURE_POINT_CURRENT);
+  picture->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 60));
+  EXPECT_NE(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
+  EXPECT_EQ(BitmapPixel(*point, grey.x, grey.y), RGB(255, 255, 255));
+}
+
+TEST_F(PictureWindow, ClosingTheColourWindowForgetsItAndOffersCreateAgain) {
+  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  TColorPicture *picture = Show(image, 64);
+  ASSERT_NE(picture, nullptr);
+  picture->Command(CM_PICTURE_POINT_WINDOW);
+  ASSERT_NE(picture->pointWindow, nullptr);
+  picture->pointWindow->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(test_kit::RunUntil([&] { return picture->pointWindow == nullptr; }));
+  HMENU menu = picture->BuildMenu();
+  char text[32] = {};
+  GetMenuString(menu, CM_PICTURE_POINT_WINDOW, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "Create window");
+  DestroyMenu(menu);
+}
+
+TEST_F(PictureWindow, TuningWindowFollowsTheNewestPicture) {
+  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  image.pixelPitch = 0.01f;
+  TColorPicture *first = Show(image, 64);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(GetPictureTune(), nullptr);
+  EXPECT_EQ(GetPictureTune()->Picture(), first);
+  TColorImage second;
+  Fill(second, 64, [](int, int) { return COLORVECTOR{20.0f, 20.0f, 20.0f}; });
+  second.pixelPitch = 0.01f;
+  TColorPicture *newer = Show(second, 64);
+  ASSERT_NE(newer, nullptr);
+  TColorPictureTune *tune = GetPictureTune();
+  ASSERT_NE(tune, nullptr);
+  EXPECT_EQ(tune->Picture(), newer);
+  int x = 0, y = 0;
+  ASSERT_TRUE(tune->ScreenOrigin(x, y));
+  const POINT origin = newer->ClientToScreen(POINT{0, 0});
+  EXPECT_EQ(x, origin.x);
+  EXPECT_EQ(y, origin.y);
+  // The axes button follows the picture's flag and switches it.
+  const int axes = newer->drawAxes;
+  EXPECT_EQ(tune->IsPressed(CM_PICTURE_AXES), axes != 0);
+  tune->Click(CM_PICTURE_AXES);
+  EXPECT_NE(newer->drawAxes, axes);
+  EXPECT_EQ(tune->IsPressed(CM_PICTURE_AXES), newer->drawAxes != 0);
+  EXPECT_EQ(first->drawAxes, axes);
+}
+
+TEST_F(PictureWindow, ScaleDialogChangesTheZoomToTheEnteredScale) {
+  Fill(image, 128, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  image.pixelPitch = 0.005f;
+  TColorPicture *picture = Show(image);
+  ASSERT_NE(picture, nullptr);
+  const double shown = PictureScale(*picture);
+  ASSERT_GT(shown, 0.0);
+  {
+    TScaleImageDlg dialog(*picture);
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_APPROX(dialog.scale, shown, 1e-6 * shown);
+    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
+    EXPECT_EQ(picture->zoom, 1.0f);
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", shown / 2.0);
+    dialog.SetDlgItemText(IDC_SCALE_VALUE, text);
+    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
+    EXPECT_APPROX(picture->zoom, 2.0, kZoomTolerance);
+    // Half the pixels are shown now (63 pixel steps across instead of 127).
+    EXPECT_APPROX(PictureScale(*picture), shown * 63.0 / 127.0, 1e-3 * shown);
+    // An entry of 0 leaves the zoom.
+    dialog.SetDlgItemText(IDC_SCALE_VALUE, "0");
+    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
+    EXPECT_APPROX(picture->zoom, 2.0, kZoomTolerance);
+    dialog.Destroy();
+  }
+  // The picture now shows the central half.
+  EXPECT_EQ(picture->view.left, 32);
+  EXPECT_EQ(picture->view.right, 95);
+}
+
+TEST(DensityPicture, OpensInAPictureWindowOnTop) {
+  test_kit::EnsureApplication();
+  TSynthesisWindows *previousWindows = InstallSynthesisWindows();
+  const TColorImageFactory previousFactory = InstallColorImageFactory();
+  Mem<float> raster(48, 32);
+  for (int i = 0; i < 48 * 32; ++i) raster.data[i] = static_cast<float>(i % 48);
+  ASSERT_EQ(ShowDensityImage(raster), 1);
+  TTestImage *record = GetTestImage();
+  ASSERT_NE(record, nullptr);
+  TColorPicture *picture = record->picture;
+  ASSERT_NE(picture, nullptr);
+  EXPECT_TRUE(picture->IsWindowVisible());
+  EXPECT_NE(picture->Attr.ExStyle & WS_EX_TOPMOST, 0u);
+  EXPECT_EQ(picture->GetClientSize().cx, 48);
+  EXPECT_EQ(picture->GetClientSize().cy, 32);
+  // Brighter to the right, as the raster.
+  const COLORREF left = BitmapPixel(*picture, 2, 10);
+  const COLORREF right = BitmapPixel(*picture, 40, 10);
+  EXPECT_LT(GetRValue(left), GetRValue(right));
+  delete picture;
+  ReleaseDensityImage();
+  DeletePictureTune();
+  delete GetTestImage();
+  SetTestImage(nullptr);
+  SetColorImageFactory(previousFactory);
+  SetSynthesisWindows(previousWindows);
+  SetTopmostRaiser(nullptr);
+}
