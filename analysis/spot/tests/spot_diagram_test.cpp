@@ -1,0 +1,92 @@
+#include "analysis/spot/spot_diagram.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "optics/model/tests/system_test_support.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/screen.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/graph/c_graph.h"
+#include "toolkit/render3d/o_palette.h"
+
+namespace {
+
+class SpotWindow : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    CreateSharedPalette();
+    owner = std::make_unique<TWindow>(nullptr, "owner");
+    owner->Attr.Style = WS_POPUP | WS_VISIBLE;
+    owner->Attr.W = 200;
+    owner->Attr.H = 200;
+    ASSERT_TRUE(owner->Create());
+    ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    settings.fieldSize = 80;
+    settings.rayNumber = 100;
+  }
+  void TearDown() override {
+    owner.reset();
+    DestroySharedPalette();
+    SystemTest::TearDown();
+  }
+  TSpotDiagram *Open() {
+    auto *window = new TSpotDiagram(owner.get(), &system, &settings);
+    EXPECT_TRUE(window->Create());
+    window->ShowWindow(SW_SHOW);
+    test_kit::RunFor(20);
+    return window;
+  }
+  std::unique_ptr<TWindow> owner;
+  TOpticalSystem system;
+  TSpotSettingsRecord settings;
+};
+
+TEST_F(SpotWindow, OneCellPerBeamWithColouredPoints) {
+  TSpotDiagram *window = Open();
+  const int beams = system.info.AlfaM.cols;
+  ASSERT_EQ(beams, 3);
+  TCGraph *graph = window->Graph();
+  ASSERT_NE(graph, nullptr);
+  EXPECT_EQ(graph->GetBitmapSize().cx, (80 + 10) * beams + 27);
+  EXPECT_EQ(graph->GetBitmapSize().cy, 80 + 30);
+  // The client holds the plot exactly.
+  EXPECT_EQ(window->GetClientRect().right, graph->GetBitmapSize().cx);
+  // Points of the on-axis cell are drawn in palette colours, not in the black background.
+  int coloured = 0;
+  for (int y = 10; y < 90; ++y)
+    for (int x = 27; x < 107; ++x) {
+      const COLORREF c = test_kit::ClientPixel(*graph, x, y);
+      if (c != 0 && c != 0xC0C0C0 && c != 0xFFFFFF) ++coloured;
+    }
+  EXPECT_GT(coloured, 10);
+  // Ranges were stored symmetric.
+  EXPECT_EQ(settings.Mmin, -settings.Mmax);
+  window->Destroy();
+}
+
+TEST_F(SpotWindow, ScaleCommandsCheckTheirItemAndAreSavedOnClose) {
+  TSpotDiagram *window = Open();
+  window->SendMessage(WM_COMMAND, CM_SPOT_FIXED, 0);
+  HMENU menu = GetMenu(window->GetHandle());
+  EXPECT_EQ(GetMenuState(menu, CM_SPOT_FIXED, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+  EXPECT_EQ(GetMenuState(menu, CM_SPOT_AUTO, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  window->Destroy();
+  EXPECT_EQ(settings.scaleMode, 2);
+}
+
+TEST_F(SpotWindow, StoredPlaceOffTheScreenIsBroughtBack) {
+  settings.position[0] = -40;
+  settings.position[1] = 100000;
+  TSpotDiagram *window = Open();
+  const RECT r = window->GetWindowRect();
+  EXPECT_GE(r.left, 0);
+  EXPECT_LE(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  window->Destroy();
+}
+
+}  // namespace
