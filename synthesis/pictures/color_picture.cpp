@@ -74,6 +74,8 @@ const TResponseTableEntry TColorPicture::kTable[] = {
     EvCommand<&TColorPicture::Cm<CM_PICTURE_AXES>>(CM_PICTURE_AXES),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_SIZE_UP>>(CM_PICTURE_SIZE_UP),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_SIZE_DOWN>>(CM_PICTURE_SIZE_DOWN),
+    EvCommand<&TColorPicture::Cm<CM_PICTURE_ENERGY>>(CM_PICTURE_ENERGY),
+    EvCommand<&TColorPicture::Cm<CM_PICTURE_RGB>>(CM_PICTURE_RGB),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_WINDOW>>(CM_PICTURE_POINT_WINDOW),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_CURRENT>>(CM_PICTURE_POINT_CURRENT),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_TRAIL>>(CM_PICTURE_POINT_TRAIL),
@@ -148,6 +150,10 @@ void TColorPicture::Command(int id) {
     ZoomCommand(id);
   } else if (id >= CM_PICTURE_COLOR_SCALE && id <= CM_PICTURE_SIZE_DOWN) {
     OptionCommand(id);
+  } else if (id == CM_PICTURE_ENERGY) {
+    ShowEnergySections();
+  } else if (id == CM_PICTURE_RGB) {
+    ShowRgbSections();
   } else if (id == CM_PICTURE_POINT_WINDOW) {
     TogglePointWindow();
   } else if (id == CM_PICTURE_POINT_CURRENT || id == CM_PICTURE_POINT_TRAIL) {

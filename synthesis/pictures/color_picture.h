@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "foundation/containers/mem.h"
+
 #include "platform/gui/menus/menu.h"
 #include "toolkit/graph/g_graph.h"
 
@@ -51,6 +53,12 @@ enum TPictureCommand : int {
   CM_PICTURE_FLIP_H = 750,
   CM_PICTURE_FLIP_V = 751,
 };
+
+// The energy of an image's components: the one raster, or with several the mean weighted
+// over wavelength by the trapezoidal rule (the components are sorted by wavelength first).
+// Components of equal wavelength count by their weights alone. False when a component
+// cannot be read or has another size than the image.
+bool EnergyRaster(TColorImage &image, Mem<float> &energy);
 
 // Graph options of picture windows: the right-button menu and a client-sized bitmap.
 constexpr DWORD kPictureGraphOptions = kGraphMenu | kGraphClientSize;
@@ -118,6 +126,10 @@ class TColorPicture : public TGGraph {
   void DrawColorScale();
   // True when the image covers a spectrum that natural or pseudo colours can show.
   bool HasWavelengths() const;
+  // The sections through the last right-click point: the spectrally weighted energy of the
+  // components, or the red, green and blue of the drawn picture.
+  void ShowEnergySections();
+  void ShowRgbSections();
   void TogglePointWindow();
   void DeletePointWindow();
   void ShowPointColor(const POINT &point);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -332,4 +333,69 @@ TEST(DensityPicture, OpensInAPictureWindowOnTop) {
   SetColorImageFactory(previousFactory);
   SetSynthesisWindows(previousWindows);
   SetTopmostRaiser(nullptr);
+}
+
+namespace {
+
+// Two components of constant rasters 1 and 3.
+void TwoComponents(TColorImage &target, float firstUm, float secondUm) {
+  for (const auto &[value, wavelength] : {std::pair{1.0f, firstUm}, std::pair{3.0f, secondUm}}) {
+    Mem<float> raster(16, 16);
+    for (int i = 0; i < 256; ++i) raster.data[i] = value;
+    TFileData record;
+    record.wavelength = wavelength;
+    record.weight = value == 1.0f ? 1.0f : 3.0f;
+    ASSERT_EQ(target.WriteComponents(record, raster), 1);
+  }
+}
+
+int CountColor(TGraphWindow &graph, COLORREF color) {
+  const QImage *image = graph.GetDCs().second->Image();
+  int count = 0;
+  for (int y = 0; y < image->height(); ++y) {
+    for (int x = 0; x < image->width(); ++x) {
+      const QRgb p = image->pixel(x, y);
+      if (RGB(qRed(p), qGreen(p), qBlue(p)) == color) ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace
+
+TEST(EnergySections, TrapezoidalMeanOverWavelengthAndEqualWavelengths) {
+  TColorImage image;
+  // Listed long wavelength first: the sum sorts them.
+  TwoComponents(image, 0.6f, 0.5f);
+  Mem<float> energy;
+  ASSERT_TRUE(EnergyRaster(image, energy));
+  // (1 x 1 + 3 x 3) h / ((1 + 3) h) = 2.5
+  EXPECT_APPROX(energy.data[0], 2.5, 1e-6);
+  EXPECT_APPROX(image.components.data[0].wavelength, 0.5f, 1e-6);
+  TColorImage same;
+  TwoComponents(same, 0.55f, 0.55f);
+  ASSERT_TRUE(EnergyRaster(same, energy));
+  EXPECT_APPROX(energy.data[17], 2.5, 1e-6);
+}
+
+TEST_F(PictureWindow, EnergySectionsOpenThroughTheClickedPoint) {
+  TwoComponents(image, 0.5f, 0.6f);
+  ASSERT_EQ(image.BuildFromComponents(kDefaultColorMode), 1);
+  image.pixelPitch = 0.01f;
+  TColorPicture *picture = Show(image, 128);
+  ASSERT_NE(picture, nullptr);
+  const std::size_t before = picture->GetChildren().size();
+  picture->lastClick = {64, 64};
+  picture->Command(CM_PICTURE_ENERGY);
+  const auto &children = picture->GetChildren();
+  ASSERT_EQ(children.size(), before + 2);
+  auto *row = dynamic_cast<TGraph *>(children[before]);
+  auto *column = dynamic_cast<TGraph *>(children[before + 1]);
+  ASSERT_NE(row, nullptr);
+  ASSERT_NE(column, nullptr);
+  EXPECT_EQ(row->GetWindowText().rfind("Y=", 0), 0u);
+  EXPECT_EQ(column->GetWindowText().rfind("X=", 0), 0u);
+  EXPECT_TRUE(row->IsWindowVisible());
+  EXPECT_GT(CountColor(*row, RGB(255, 255, 0)), 10);
+  EXPECT_GT(CountColor(*column, RGB(255, 255, 0)), 10);
 }
