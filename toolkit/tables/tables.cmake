@@ -9,4 +9,5 @@ area_sources(TOOLKIT
 area_tests(TOOLKIT
   tests/table2_test.cpp
   tests/cell_value_test.cpp
-  tests/win_direct_table_test.cpp)
+  tests/win_direct_table_test.cpp
+  tests/table_window_test.cpp)

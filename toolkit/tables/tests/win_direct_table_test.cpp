@@ -97,6 +97,41 @@ TEST_F(WinDirectTableTest, FitLayoutGivesTheHeaderAndColumnsTheirWidths) {
   EXPECT_EQ(table->Grid()->GetCellSize(0, 0).cx, table->Binding(1).sixth);
 }
 
+TEST_F(WinDirectTableTest, SpareWidthIsSpreadWithTheRemainderOnTheLastColumns) {
+  MakeTable(3);
+  double a[5] = {}, b[5] = {}, c[5] = {};
+  int numbers[5] = {1, 2, 3, 4, 5};
+  table->BindCell(-1, nullptr, numbers, 5, kCellInt, "%4d");
+  table->BindCell(0, "A", a, 5, kCellDouble, "%8g");
+  table->BindCell(1, "B", b, 5, kCellDouble, "%-8.3f");
+  table->BindCell(2, "C", c, 5, kCellDouble, "%8g");
+  // Columns of 8 characters of 7 pixels and a row header of 4: 3 x 56 + 28 = 196 pixels,
+  // in a client area 10 pixels wider.
+  const RECT window = table->GetWindowRect();
+  const RECT client = table->GetClientRect();
+  const int frame = static_cast<int>((window.right - window.left) - client.right);
+  table->SetTableSize(196 + 10 + frame, 300);
+  ASSERT_EQ(table->GetClientRect().right, 206);
+  table->FitLayout(0, 0);
+  EXPECT_EQ(table->RowHeaderWidth(), 28);
+  EXPECT_EQ(table->Binding(1).sixth, 59);
+  EXPECT_EQ(table->Binding(2).sixth, 59);
+  EXPECT_EQ(table->Binding(3).sixth, 60);
+  EXPECT_EQ(table->Grid()->GetCellSize(2, 0).cx, 60);
+}
+
+TEST_F(WinDirectTableTest, AWideCaptionWidensItsColumn) {
+  MakeTable(1);
+  double a[5] = {};
+  table->BindCell(0, "Curvature radius", a, 5, kCellDouble, "%4g");
+  const RECT window = table->GetWindowRect();
+  const RECT client = table->GetClientRect();
+  table->SetTableSize(static_cast<int>((window.right - window.left) - client.right) + 50, 300);
+  table->FitLayout(0, 0);
+  // 16 caption characters of 7 pixels beat 4 format characters; no spare to spread.
+  EXPECT_EQ(table->Binding(0).sixth, 112);
+}
+
 TEST_F(WinDirectTableTest, EveryValueTypeRoundTripsThroughItsCells) {
   MakeTable(8);
   std::uint8_t bytes[5] = {0, 1, 2, 3, 250};
