@@ -5,7 +5,9 @@
 // its right-button menu: colour mode, spectrum, linear or logarithmic scale, brightness and
 // contrast. It opens the colour-of-point window, the scale dialog and the section windows.
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 
@@ -89,7 +91,12 @@ class TColorPicture : public TGGraph {
   void EvDestroy();
   void EvPointWindowClosed();
 
-  TColorImage &Image() const { return image_; }
+  TColorImage &Image() const { return *image_; }
+  // The image shown is going: the window keeps its own copy of the pixels and settings,
+  // and its right-button menu goes off.
+  void KeepOwnImage();
+  // Every picture window that exists.
+  static const std::vector<TColorPicture *> &Pictures();
   const std::string &Title() const { return title_; }
   float zoom = 1.0f;
   int blackLevel = 0;
@@ -134,7 +141,8 @@ class TColorPicture : public TGGraph {
   void DeletePointWindow();
   void ShowPointColor(const POINT &point);
 
-  TColorImage &image_;
+  TColorImage *image_;
+  std::unique_ptr<TColorImage> ownImage_;
   std::string title_;
 
   static const TResponseTableEntry kTable[];

@@ -111,10 +111,10 @@ bool EnergyRaster(TColorImage &image, Mem<float> &energy) {
 }
 
 void TColorPicture::ShowEnergySections() {
-  const double p = image_.pixelPitch;
+  const double p = image_->pixelPitch;
   if (p == 0.0) return;
   Mem<float> energy;
-  if (!EnergyRaster(image_, energy) && energy.data == nullptr) {
+  if (!EnergyRaster(*image_, energy) && energy.data == nullptr) {
     MessageBox(nullptr, "Not enough memory", " Memory ", MB_OK | MB_ICONINFORMATION);
     return;
   }
@@ -173,7 +173,7 @@ void TColorPicture::ShowEnergySections() {
 }
 
 void TColorPicture::ShowRgbSections() {
-  if (image_.pixelPitch == 0.0f) return;
+  if (image_->pixelPitch == 0.0f) return;
   const TSectionPair sections = OpenSections(*this, false);
   if (sections.row == nullptr || sections.column == nullptr) return;
   double wx = 0.0, wy = 0.0;

@@ -399,3 +399,121 @@ TEST_F(PictureWindow, EnergySectionsOpenThroughTheClickedPoint) {
   EXPECT_GT(CountColor(*row, RGB(255, 255, 0)), 10);
   EXPECT_GT(CountColor(*column, RGB(255, 255, 0)), 10);
 }
+
+TEST_F(PictureWindow, APictureOutlivesItsImageAndKeepsShowingIt) {
+  auto gone = std::make_unique<TColorImage>();
+  Fill(*gone, 64, [](int x, int) {
+    return COLORVECTOR{static_cast<float>(2 * x), 30.0f, 40.0f};
+  });
+  TColorPicture *picture = Show(*gone, 64);
+  ASSERT_NE(picture, nullptr);
+  gone.reset();
+  EXPECT_FALSE(picture->IsMenuEnabled());
+  EXPECT_EQ(picture->Image().window, picture);
+  // Commands still work on the picture's own copy.
+  picture->Command(CM_PICTURE_FLIP_H);
+  EXPECT_EQ(BitmapPixel(*picture, 0, 10), RGB(126, 30, 40));
+  picture->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+}
+
+TEST(DensityPicture, ASecondDensityImageLeavesTheFirstPictureShowing) {
+  test_kit::EnsureApplication();
+  TSynthesisWindows *previousWindows = InstallSynthesisWindows();
+  const TColorImageFactory previousFactory = InstallColorImageFactory();
+  Mem<float> raster(32, 32);
+  for (int i = 0; i < 32 * 32; ++i) raster.data[i] = static_cast<float>(i % 32);
+  ASSERT_EQ(ShowDensityImage(raster), 1);
+  TColorPicture *first = GetTestImage()->picture;
+  ASSERT_NE(first, nullptr);
+  const COLORREF shown = BitmapPixel(*first, 30, 5);
+  ASSERT_EQ(ShowDensityImage(raster), 1);
+  TColorPicture *second = GetTestImage()->picture;
+  ASSERT_NE(second, first);
+  EXPECT_FALSE(first->IsMenuEnabled());
+  EXPECT_TRUE(second->IsMenuEnabled());
+  first->Command(CM_PICTURE_FLIP_V);
+  EXPECT_EQ(BitmapPixel(*first, 30, 5), shown);
+  delete first;
+  delete second;
+  ReleaseDensityImage();
+  DeletePictureTune();
+  delete GetTestImage();
+  SetTestImage(nullptr);
+  SetColorImageFactory(previousFactory);
+  SetSynthesisWindows(previousWindows);
+  SetTopmostRaiser(nullptr);
+}
+
+TEST_F(PictureWindow, TuningButtonsSwitchSpectrumAndScaleBackAndForth) {
+  Fill(image, 32, [](int, int) { return COLORVECTOR{50.0f, 60.0f, 70.0f}; });
+  image.SetGeometry(0.45f, 0.65f, 0.001f, 0.0f);
+  image.modeWord = kNaturalColor | kLineSpectrum;
+  TColorPicture *picture = Show(image, 64);
+  ASSERT_NE(picture, nullptr);
+  TColorPictureTune *tune = GetPictureTune();
+  ASSERT_NE(tune, nullptr);
+  EXPECT_TRUE(tune->IsPressed(CM_PICTURE_NATURAL));
+  EXPECT_FALSE(tune->IsPressed(CM_PICTURE_LINE));
+  // "Line spectrum" while the line spectrum is on switches to the continuous one, and back.
+  picture->Command(CM_PICTURE_LINE);
+  EXPECT_EQ(picture->modeWord, kNaturalColor | kContinuousSpectrum);
+  EXPECT_TRUE(tune->IsPressed(CM_PICTURE_LINE));
+  tune->Click(CM_PICTURE_LINE);
+  EXPECT_EQ(picture->modeWord, kNaturalColor | kLineSpectrum);
+  // The scale button: logarithmic, then linear again.
+  tune->Click(CM_PICTURE_LOG);
+  EXPECT_EQ(image.scaleMode, 1);
+  EXPECT_EQ(image.gammaFlag, 0);
+  EXPECT_TRUE(tune->IsPressed(CM_PICTURE_LOG));
+  tune->Click(CM_PICTURE_LOG);
+  EXPECT_EQ(image.scaleMode, 0);
+  EXPECT_EQ(image.gammaFlag, 1);
+  // Brightness steps by 2 in the linear scale.
+  tune->Click(CM_PICTURE_MORE_BRIGHTNESS);
+  EXPECT_FLOAT_EQ(image.gain, 2.0f);
+  EXPECT_FLOAT_EQ(image.dynamicRange, 0.0005f);
+  tune->Click(CM_PICTURE_ACTUAL_BRIGHTNESS);
+  EXPECT_FLOAT_EQ(image.gain, 1.0f);
+}
+
+namespace {
+
+// A folder window that keeps the colour-mode words its pictures post.
+class TModeFolder : public TWindow {
+ public:
+  TModeFolder() : TWindow(nullptr, "folder") {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.W = 100;
+    Attr.H = 100;
+  }
+  bool Find(TEventInfo &info) override;
+  void EvMode(WPARAM wParam, LPARAM) { modes.push_back(static_cast<int>(wParam)); }
+  std::vector<int> modes;
+
+ private:
+  static const TResponseTableEntry kTable[];
+};
+const TResponseTableEntry TModeFolder::kTable[] = {
+    EvMessage<&TModeFolder::EvMode>(WM_PICTURE_MODE),
+};
+bool TModeFolder::Find(TEventInfo &info) {
+  return SearchResponseTable(kTable, info) || TWindow::Find(info);
+}
+
+}  // namespace
+
+TEST_F(PictureWindow, ANewColourModeIsPostedToTheParent) {
+  TModeFolder folder;
+  ASSERT_TRUE(folder.Create());
+  Fill(image, 32, [](int, int) { return COLORVECTOR{50.0f, 60.0f, 70.0f}; });
+  image.SetGeometry(0.45f, 0.65f, 0.001f, 0.0f);
+  image.ShowInWindow(folder.GetHandle(), 40, 40, 64, 64, kPictureWindowStyle, 0);
+  TColorPicture *picture = image.window;
+  ASSERT_NE(picture, nullptr);
+  picture->Command(CM_PICTURE_PSEUDO);
+  EXPECT_TRUE(test_kit::RunUntil([&] { return !folder.modes.empty(); }));
+  ASSERT_EQ(folder.modes.size(), 1u);
+  EXPECT_EQ(folder.modes[0], kPseudoColor | kLineSpectrum);
+  EXPECT_EQ(picture->drawColorScale, 1);
+  delete picture;
+}
