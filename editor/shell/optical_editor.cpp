@@ -344,7 +344,8 @@ void TOpticalEditor::EvClose() {
 
 void TOpticalEditor::EvDestroy() {
   if (theEditor == this) {
-    PumpWaitingMessages();
+    // Computations still counted as running see their end; nothing is dispatched here, so
+    // no command reaches a window that is going.
     ProgramMessageQueue().Leave(1);
     queue_.Leave();
     system_.Clear();
