@@ -108,8 +108,10 @@ void TShowEasyAberrationsDlg::DrawDistortion() {
     }
     const SIZE size = graph->GetBitmapSize();
     const int left = lo >= 0.0 ? kDistortionLabelInset : kDistortionInset;
-    graph->SetPlotArea(left, kDistortionInset, size.cx - left - kDistortionInset, size.cy - 2 * kDistortionInset,
-                       false, false);
+    // A range from 0 up puts the field axis at the bottom: its labels need room below it.
+    const int bottom = lo >= 0.0 ? kDistortionLabelInset : kDistortionInset;
+    graph->SetPlotArea(left, kDistortionInset, size.cx - left - kDistortionInset,
+                       size.cy - kDistortionInset - bottom, false, false);
     const double first = TAberrationComputation::At(r.Abscissae, 0, 0);
     const double last = TAberrationComputation::At(r.Abscissae, 0, points - 1);
     // Equal bounds (no absolute distortion at all) are widened by SetWorld around their value.

@@ -40,8 +40,8 @@ const TDialogTemplate kAberrationsTemplate{
     {"STATIC", "", W::kBottomLine, SS_GRAYRECT, -3, 88, 214, 1},
     {"STATIC", "Beams", W::kBeamsLabel, SS_LEFT, 63, 91, 23, 8},
     {"STATIC", "Lambda", W::kLambdaLabel, SS_LEFT, 117, 91, 27, 8},
-    {"COMBOBOX", "", W::kBeamList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 53, 101, 49, 63},
-    {"COMBOBOX", "", W::kLambdaList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 112, 101, 44, 63},
+    {"COMBOBOX", "", W::kBeamList, CBS_DROPDOWNLIST | WS_TABSTOP, 53, 101, 49, 63},
+    {"COMBOBOX", "", W::kLambdaList, CBS_DROPDOWNLIST | WS_TABSTOP, 112, 101, 44, 63},
 }};
 const TDialogRegistration kAberrationsRegistration(kAberrationsTemplate);
 
@@ -178,7 +178,20 @@ void TShowEasyAberrationsDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   beamList_ = dynamic_cast<TComboBox *>(ChildWithId(kBeamList));
   lambdaList_ = dynamic_cast<TComboBox *>(ChildWithId(kLambdaList));
+  const RECT noMenu = GetClientRect();
   if (HMENU menu = LoadMenu(nullptr, "ABERRATION_MENU")) SetMenu(GetHandle(), menu);
+  const int band = (noMenu.bottom - noMenu.top) - (GetClientRect().bottom - GetClientRect().top);
+  if (band > 0) {
+    // The menu bar takes its band from the client: the window grows by it, and the
+    // controls, placed before the bar was there, are put in their places below it again.
+    const RECT outer = GetWindowRect();
+    SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + band,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    for (int id : {kTopLine, kLeftLabel, kRightLabel, kLeftFrame, kRightFrame, kBottomLine, kBeamsLabel,
+                   kLambdaLabel, kBeamList, kLambdaList})
+      if (TWindow *child = ChildWithId(id))
+        child->MoveWindow(child->Attr.X, child->Attr.Y, child->Attr.W, child->Attr.H, false);
+  }
   // Each graph fills its frame.
   for (auto [graph, frame] : {std::pair{left_, kLeftFrame}, std::pair{right_, kRightFrame}}) {
     FitGraph(graph, ChildRect(*this, frame));
@@ -446,7 +459,9 @@ void TShowEasyAberrationsDlg::Relayout() {
   shift(kTopLine, 0, 0, dx, 0);
   shift(kBottomLine, 0, dy, dx, 0);
   for (int id : {kBeamList, kLambdaList, kBeamsLabel, kLambdaLabel}) shift(id, half, dy, 0, 0);
-  for (int id : {kLeftLabel, kRightLabel}) shift(id, half, 0, 0, 0);
+  // Each graph's title stays centred over its graph.
+  shift(kLeftLabel, dx / 4, 0, 0, 0);
+  shift(kRightLabel, half + dx / 4, 0, 0, 0);
   const RECT leftFrame = shift(kLeftFrame, 0, 0, half, dy);
   const RECT rightFrame = shift(kRightFrame, half, 0, half, dy);
   FitGraph(left_, leftFrame);
