@@ -182,9 +182,28 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   return {};
 }
 
+// What a stage of the read reports: nothing (it read), a fault to show, or that memory ran
+// out. Running out is a status, not a text: the "Not enough memory" box has been shown
+// where the memory was asked for, and the read only stops.
+struct TReadResult {
+  bool outOfMemory = false;
+  std::string fault;
+
+  TReadResult() = default;
+  // A fault's text converts, so a stage returns its message as it is.
+  TReadResult(std::string text) : fault(std::move(text)) {}
+  TReadResult(const char *text) : fault(text) {}
+  static TReadResult OutOfMemory() {
+    TReadResult result;
+    result.outOfMemory = true;
+    return result;
+  }
+  bool Failed() const { return outOfMemory || !fault.empty(); }
+};
+
 // The spectrum from the file's lists; empty when sound. The list ends after its last
 // non-zero wavelength; a 0 inside it stays an entry, though no wavelength to work at.
-std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
+TReadResult SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
                         const std::string &fileName) {
   const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
   // A file that lists no wavelength is worked at its working wavelength (0.54 when it has
@@ -206,7 +225,7 @@ std::string SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double
     weightSum += weights[i];
   }
   const double mean = sum / weightSum;
-  if (!info.Spectrum.Allocate(count, 1)) return "Not enough memory";
+  if (!info.Spectrum.Allocate(count, 1)) return TReadResult::OutOfMemory();
   // The working wavelength falls back on a real one: the nearest to the mean among the
   // entries that are not 0, within their range.
   int nearest = -1;
@@ -283,9 +302,10 @@ bool ReadWholeFile(const std::string &path, std::string &text, std::string &faul
   return true;
 }
 
-// Reads the file into a system that holds the caller's settings. Empty when read whole.
+// Reads the file into a system that holds the caller's settings; nothing failed when it
+// was read whole.
 // Data the file holds but the system cannot take is dropped with a line in warnings.
-std::string ReadInto(TOpticalSystem &system, const std::string &path,
+TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
                      const TSystemFileLayout &layout, int nameMode, std::string &warnings) {
   TReadNF file;
   if (file.Open(path, 0) == nullptr)
@@ -347,7 +367,7 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
            FormatNumber(info.N1) + ".";
 
   const int fieldCount = std::max(LastNonZero(fields, kFileFieldValues) + 1, 1);
-  if (!info.AlfaM.Allocate(fieldCount, 1)) return "Not enough memory";
+  if (!info.AlfaM.Allocate(fieldCount, 1)) return TReadResult::OutOfMemory();
   for (int i = 0; i < fieldCount; ++i)
     info.AlfaM.data[i] = info.Unit == 1 ? fields[i] / kFileUnitFactor : fields[i];
 
@@ -368,7 +388,10 @@ std::string ReadInto(TOpticalSystem &system, const std::string &path,
     file.ParseSection(0);
     for (int i = 0; i < count; ++i) {
       TSurface *surface = system.AddSurface(new (std::nothrow) TSurface());
-      if (surface == nullptr) return "Not enough memory";
+      if (surface == nullptr) {
+        ShowNotEnoughMemory();
+        return TReadResult::OutOfMemory();
+      }
       TGeneralParameters g;
       g.R = records.R[i];
       g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
@@ -433,13 +456,12 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     // Settings the file does not name keep the values they have here.
     fresh->info = info;
     fresh->name = name;
-    fault = ReadInto(*fresh, fileName, layout, nameMode, warnings);
+    const TReadResult result = ReadInto(*fresh, fileName, layout, nameMode, warnings);
+    if (result.outOfMemory) return 0;
+    fault = result.fault;
   }
   if (!fault.empty()) {
-    if (fault == "Not enough memory")
-      ShowNotEnoughMemory();
-    else
-      ShowReadFault(fault);
+    ShowReadFault(fault);
     return 0;
   }
   if (!warnings.empty()) {

@@ -22,7 +22,13 @@ TColorImage::TColorImage(float shortestUm, float longestUm, float dynamicRangeVa
   SetGeometry(shortestUm, longestUm, dynamicRangeValue, pixelPitchValue);
 }
 
-TColorImage::~TColorImage() { Clear(); }
+TColorImage::~TColorImage() {
+  // Picture windows may outlive the image they show.
+  if (TSynthesisWindows *windows = GetSynthesisWindows(); windows != nullptr) {
+    windows->ImageGone(*this);
+  }
+  Clear();
+}
 
 void TColorImage::SetGeometry(float shortestUm, float longestUm, float dynamicRangeValue,
                               float pixelPitchValue) {

@@ -39,6 +39,11 @@ class TWaitCursor {
   TWaitCursor &operator=(const TWaitCursor &) = delete;
 };
 
+std::vector<TColorPicture *> &PictureList() {
+  static std::vector<TColorPicture *> pictures;
+  return pictures;
+}
+
 TTestImage &SharedRecord() {
   if (GetTestImage() == nullptr) SetTestImage(new TTestImage);
   return *GetTestImage();
@@ -74,6 +79,8 @@ const TResponseTableEntry TColorPicture::kTable[] = {
     EvCommand<&TColorPicture::Cm<CM_PICTURE_AXES>>(CM_PICTURE_AXES),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_SIZE_UP>>(CM_PICTURE_SIZE_UP),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_SIZE_DOWN>>(CM_PICTURE_SIZE_DOWN),
+    EvCommand<&TColorPicture::Cm<CM_PICTURE_ENERGY>>(CM_PICTURE_ENERGY),
+    EvCommand<&TColorPicture::Cm<CM_PICTURE_RGB>>(CM_PICTURE_RGB),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_WINDOW>>(CM_PICTURE_POINT_WINDOW),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_CURRENT>>(CM_PICTURE_POINT_CURRENT),
     EvCommand<&TColorPicture::Cm<CM_PICTURE_POINT_TRAIL>>(CM_PICTURE_POINT_TRAIL),
@@ -84,7 +91,8 @@ const std::size_t TColorPicture::kTableSize = std::size(TColorPicture::kTable);
 
 TColorPicture::TColorPicture(HWND parentHandle, int left, int top, int w, int h, DWORD style,
                              int /*option*/, TColorImage &shown)
-    : TGGraph(parentHandle, left, top, w, h, style, kBlack, nullptr), image_(shown) {
+    : TGGraph(parentHandle, left, top, w, h, style, kBlack, nullptr), image_(&shown) {
+  PictureList().push_back(this);
   Attr.W = w;
   Attr.H = h;
   clientWidth = w;
@@ -95,13 +103,39 @@ TColorPicture::TColorPicture(HWND parentHandle, int left, int top, int w, int h,
 }
 
 TColorPicture::~TColorPicture() {
-  if (image_.window == this) image_.window = nullptr;
+  std::erase(PictureList(), this);
+  if (image_->window == this) image_->window = nullptr;
   if (TTestImage *record = GetTestImage(); record != nullptr && record->picture == this) {
     record->picture = nullptr;
   }
   if (TColorPictureTune *tune = GetPictureTune(); tune != nullptr && tune->Picture() == this) {
     DeletePictureTune();
   }
+}
+
+const std::vector<TColorPicture *> &TColorPicture::Pictures() { return PictureList(); }
+
+void TColorPicture::KeepOwnImage() {
+  if (ownImage_ != nullptr) return;
+  auto own = std::make_unique<TColorImage>();
+  const TColorImage &shown = *image_;
+  own->pixels = shown.pixels;
+  own->modeWord = shown.modeWord;
+  own->modeCopy = shown.modeCopy;
+  own->gain = shown.gain;
+  own->pixelPitch = shown.pixelPitch;
+  own->dynamicRange = shown.dynamicRange;
+  own->shortestWavelength = shown.shortestWavelength;
+  own->longestWavelength = shown.longestWavelength;
+  own->wavelengthSlope = shown.wavelengthSlope;
+  own->wavelengthOffset = shown.wavelengthOffset;
+  own->scaleMode = shown.scaleMode;
+  own->blackLevel = shown.blackLevel;
+  own->gammaFlag = shown.gammaFlag;
+  own->window = this;
+  ownImage_ = std::move(own);
+  image_ = ownImage_.get();
+  SetOption(false);
 }
 
 bool TColorPicture::Find(TEventInfo &info) {
@@ -111,11 +145,11 @@ bool TColorPicture::Find(TEventInfo &info) {
 void TColorPicture::SetupWindow() {
   TGGraph::SetupWindow();
   TTestImage &record = SharedRecord();
-  modeWord = image_.modeWord;
-  savedGamma = image_.gammaFlag;
+  modeWord = image_->modeWord;
+  savedGamma = image_->gammaFlag;
   blackLevel = static_cast<int>(record.pictureValue3);
-  const int imageWidth = image_.pixels.cols;
-  const int imageHeight = image_.pixels.rows;
+  const int imageWidth = image_->pixels.cols;
+  const int imageHeight = image_->pixels.rows;
   centreX = imageWidth / 2;
   centreY = imageHeight / 2;
   zoom = 1.0f;
@@ -136,7 +170,7 @@ void TColorPicture::SetImage(const std::string &text) {
 }
 
 bool TColorPicture::HasWavelengths() const {
-  return image_.shortestWavelength != 0.0f && image_.longestWavelength != 0.0f;
+  return image_->shortestWavelength != 0.0f && image_->longestWavelength != 0.0f;
 }
 
 void TColorPicture::Command(int id) {
@@ -148,6 +182,10 @@ void TColorPicture::Command(int id) {
     ZoomCommand(id);
   } else if (id >= CM_PICTURE_COLOR_SCALE && id <= CM_PICTURE_SIZE_DOWN) {
     OptionCommand(id);
+  } else if (id == CM_PICTURE_ENERGY) {
+    ShowEnergySections();
+  } else if (id == CM_PICTURE_RGB) {
+    ShowRgbSections();
   } else if (id == CM_PICTURE_POINT_WINDOW) {
     TogglePointWindow();
   } else if (id == CM_PICTURE_POINT_CURRENT || id == CM_PICTURE_POINT_TRAIL) {
@@ -198,50 +236,50 @@ void TColorPicture::ScaleCommand(int id) {
       id = CM_PICTURE_LINEAR;
     }
   }
-  const float f = image_.scaleMode != 0 ? 10.0f : 2.0f;
+  const float f = image_->scaleMode != 0 ? 10.0f : 2.0f;
   switch (id) {
     case CM_PICTURE_LOG:
-      image_.SetScaleMode(1);
-      image_.SetGamma(0);
+      image_->SetScaleMode(1);
+      image_->SetGamma(0);
       break;
     case CM_PICTURE_LINEAR:
-      image_.SetScaleMode(0);
-      image_.SetGamma(savedGamma);
+      image_->SetScaleMode(0);
+      image_->SetGamma(savedGamma);
       break;
     case CM_PICTURE_ACTUAL_BRIGHTNESS:
-      image_.dynamicRange = 0.001f;
-      image_.gain = 1.0f;
+      image_->dynamicRange = 0.001f;
+      image_->gain = 1.0f;
       break;
     case CM_PICTURE_MORE_BRIGHTNESS:
-      image_.dynamicRange /= f;
-      image_.gain *= f;
+      image_->dynamicRange /= f;
+      image_->gain *= f;
       break;
     case CM_PICTURE_LESS_BRIGHTNESS:
-      image_.dynamicRange *= f;
-      image_.gain /= f;
+      image_->dynamicRange *= f;
+      image_->gain /= f;
       break;
     case CM_PICTURE_ACTUAL_CONTRAST:
-      image_.blackLevel = 0;
+      image_->blackLevel = 0;
       break;
     case CM_PICTURE_MORE_CONTRAST:
-      if (image_.blackLevel - kContrastStep < 0) {
+      if (image_->blackLevel - kContrastStep < 0) {
         MessageBeep(0xFFFFFFFFu);
-        image_.blackLevel = 0;
+        image_->blackLevel = 0;
       } else {
-        image_.blackLevel -= kContrastStep;
+        image_->blackLevel -= kContrastStep;
       }
       break;
     case CM_PICTURE_LESS_CONTRAST:
-      if (image_.blackLevel + kContrastStep > kHighestBlackLevel) {
+      if (image_->blackLevel + kContrastStep > kHighestBlackLevel) {
         MessageBeep(0xFFFFFFFFu);
-        image_.blackLevel = kHighestBlackLevel;
+        image_->blackLevel = kHighestBlackLevel;
       } else {
-        image_.blackLevel += kContrastStep;
+        image_->blackLevel += kContrastStep;
       }
       break;
     default: return;
   }
-  blackLevel = image_.blackLevel;
+  blackLevel = image_->blackLevel;
   {
     TWaitCursor wait;
     Rebuild();
@@ -252,8 +290,8 @@ void TColorPicture::ScaleCommand(int id) {
 void TColorPicture::ZoomCommand(int id) {
   switch (id) {
     case CM_PICTURE_ACTUAL_SIZE:
-      centreX = image_.pixels.cols / 2;
-      centreY = image_.pixels.rows / 2;
+      centreX = image_->pixels.cols / 2;
+      centreY = image_->pixels.rows / 2;
       zoom = 1.0f;
       break;
     case CM_PICTURE_ZOOM2: zoom *= 2.0f; break;
@@ -286,7 +324,7 @@ void TColorPicture::OptionCommand(int id) {
 
 void TColorPicture::Rebuild() {
   // A failed build still leaves pixels to show, whatever they hold.
-  image_.BuildFromComponents(modeWord);
+  image_->BuildFromComponents(modeWord);
   ApplyFlips();
 }
 
@@ -296,7 +334,7 @@ void TColorPicture::ApplyFlips() {
 }
 
 void TColorPicture::FlipPixels(bool horizontal) {
-  Mem<COLORVECTOR> &pixels = image_.pixels;
+  Mem<COLORVECTOR> &pixels = image_->pixels;
   const int imageWidth = pixels.cols;
   const int imageHeight = pixels.rows;
   if (pixels.data == nullptr) return;
@@ -327,8 +365,8 @@ void TColorPicture::Redraw(bool recomputeView) {
   }
   TWaitCursor wait;
   SetPlotArea(0, 0, clientWidth, clientHeight, false, false);
-  const int imageWidth = image_.pixels.cols;
-  const int imageHeight = image_.pixels.rows;
+  const int imageWidth = image_->pixels.cols;
+  const int imageHeight = image_->pixels.rows;
   if (recomputeView) {
     // At least one pixel each side of the centre, so that any zoom shows a picture.
     // A zoom a rounding above a whole ratio (a scale typed to six digits) keeps its pixels.
@@ -338,7 +376,7 @@ void TColorPicture::Redraw(bool recomputeView) {
   }
   const double cx = imageWidth / 2;
   const double cy = imageHeight / 2;
-  const double p = image_.pixelPitch != 0.0f ? image_.pixelPitch : 1.0;
+  const double p = image_->pixelPitch != 0.0f ? image_->pixelPitch : 1.0;
   SetWorld((view.left - cx + 0.5) * p, (view.right - cx + 0.5) * p,
            (cy - view.bottom - 0.5) * p, (cy - view.top - 0.5) * p);
   SetImage(title_);
@@ -355,7 +393,7 @@ void TColorPicture::DrawImage() {
   TDC *memory = MemoryDC();
   if (memory == nullptr || clientWidth < 1 || clientHeight < 1) return;
   std::vector<std::uint8_t> rgb(static_cast<std::size_t>(clientWidth) * clientHeight * 3, 0);
-  ScalePicture(image_.pixels.data, image_.pixels.cols, image_.pixels.rows, view, clientWidth,
+  ScalePicture(image_->pixels.data, image_->pixels.cols, image_->pixels.rows, view, clientWidth,
                clientHeight, rgb.data());
   TODib dib(clientWidth, clientHeight);
   for (int row = 0; row < clientHeight; ++row) {
@@ -368,7 +406,7 @@ void TColorPicture::DrawImage() {
 }
 
 void TColorPicture::DrawPictureAxes() {
-  if (image_.pixelPitch == 0.0f) return;
+  if (image_->pixelPitch == 0.0f) return;
   SetPen(PS_SOLID, 1, kWhite);
   SetTextColor(kWhite);
   TOFont font("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontFraction));
@@ -376,8 +414,8 @@ void TColorPicture::DrawPictureAxes() {
 }
 
 void TColorPicture::DrawColorScale() {
-  const float s = image_.shortestWavelength;
-  const float l = image_.longestWavelength;
+  const float s = image_->shortestWavelength;
+  const float l = image_->longestWavelength;
   if (s == 0.0f || l == 0.0f) return;
   TDC *memory = MemoryDC();
   if (memory == nullptr) return;
@@ -389,13 +427,13 @@ void TColorPicture::DrawColorScale() {
   // black downwards; then the image's own mapping to display values.
   std::vector<COLORVECTOR> cells(kColumns * kRows);
   std::vector<float> luminance(kColumns * kRows);
-  const bool logarithmic = image_.scaleMode != 0;
+  const bool logarithmic = image_->scaleMode != 0;
   float smallest = 1e30f;
   float largest = -1e30f;
   for (int i = 0; i < kColumns; ++i) {
     const float wavelength = s + i * (l - s) / 80.0f;
     float rgb[3] = {0.0f, 0.0f, 0.0f};
-    TColorRGB::WavelengthToRGB(image_.wavelengthSlope * wavelength + image_.wavelengthOffset,
+    TColorRGB::WavelengthToRGB(image_->wavelengthSlope * wavelength + image_->wavelengthOffset,
                                rgb);
     for (int j = 0; j < kRows; ++j) {
       const float fade = 1.0f - j / 15.0f;
@@ -408,9 +446,9 @@ void TColorPicture::DrawColorScale() {
       luminance[j * kColumns + i] = lum;
     }
   }
-  float divisor = logarithmic ? largest : largest / image_.gain;
+  float divisor = logarithmic ? largest : largest / image_->gain;
   if (logarithmic) {
-    if (image_.dynamicRange > 0.0f) smallest = largest - std::fabs(std::log10(image_.dynamicRange));
+    if (image_->dynamicRange > 0.0f) smallest = largest - std::fabs(std::log10(image_->dynamicRange));
     divisor = largest - smallest;
   }
   for (int j = 1; j < kRows - 1; ++j) {
@@ -422,7 +460,7 @@ void TColorPicture::DrawColorScale() {
       }
       const COLORVECTOR &cell = cells[j * kColumns + i];
       float channels[3] = {cell.red, cell.green, cell.blue};
-      image_.ToDisplay(lum, channels, 0);
+      image_->ToDisplay(lum, channels, 0);
       memory->SetPixel(left + i, kTop + j,
                        RGB(static_cast<int>(channels[0]) & 0xFF,
                            static_cast<int>(channels[1]) & 0xFF,

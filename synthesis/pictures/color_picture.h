@@ -5,7 +5,11 @@
 // its right-button menu: colour mode, spectrum, linear or logarithmic scale, brightness and
 // contrast. It opens the colour-of-point window, the scale dialog and the section windows.
 
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "foundation/containers/mem.h"
 
 #include "platform/gui/menus/menu.h"
 #include "toolkit/graph/g_graph.h"
@@ -52,6 +56,12 @@ enum TPictureCommand : int {
   CM_PICTURE_FLIP_V = 751,
 };
 
+// The energy of an image's components: the one raster, or with several the mean weighted
+// over wavelength by the trapezoidal rule (the components are sorted by wavelength first).
+// Components of equal wavelength count by their weights alone. False when a component
+// cannot be read or has another size than the image.
+bool EnergyRaster(TColorImage &image, Mem<float> &energy);
+
 // Graph options of picture windows: the right-button menu and a client-sized bitmap.
 constexpr DWORD kPictureGraphOptions = kGraphMenu | kGraphClientSize;
 
@@ -81,7 +91,12 @@ class TColorPicture : public TGGraph {
   void EvDestroy();
   void EvPointWindowClosed();
 
-  TColorImage &Image() const { return image_; }
+  TColorImage &Image() const { return *image_; }
+  // The image shown is going: the window keeps its own copy of the pixels and settings,
+  // and its right-button menu goes off.
+  void KeepOwnImage();
+  // Every picture window that exists.
+  static const std::vector<TColorPicture *> &Pictures();
   const std::string &Title() const { return title_; }
   float zoom = 1.0f;
   int blackLevel = 0;
@@ -118,11 +133,16 @@ class TColorPicture : public TGGraph {
   void DrawColorScale();
   // True when the image covers a spectrum that natural or pseudo colours can show.
   bool HasWavelengths() const;
+  // The sections through the last right-click point: the spectrally weighted energy of the
+  // components, or the red, green and blue of the drawn picture.
+  void ShowEnergySections();
+  void ShowRgbSections();
   void TogglePointWindow();
   void DeletePointWindow();
   void ShowPointColor(const POINT &point);
 
-  TColorImage &image_;
+  TColorImage *image_;
+  std::unique_ptr<TColorImage> ownImage_;
   std::string title_;
 
   static const TResponseTableEntry kTable[];

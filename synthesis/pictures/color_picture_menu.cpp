@@ -27,8 +27,8 @@ HMENU TColorPicture::BuildMenu() {
   const bool tv = kind == kTvColor;
   const bool continuous = (modeWord & kContinuousSpectrum) != 0;
   const bool wavelengths = HasWavelengths();
-  const double s = image_.shortestWavelength;
-  const double l = image_.longestWavelength;
+  const double s = image_->shortestWavelength;
+  const double l = image_->longestWavelength;
   HMENU menu = CreatePopupMenu();
 
   HMENU colors = CreatePopupMenu();
@@ -62,21 +62,21 @@ HMENU TColorPicture::BuildMenu() {
   Submenu(menu, zoomMenu, "XY-Zoom");
 
   HMENU scale = CreatePopupMenu();
-  if (tv) image_.SetScaleMode(0);
-  const bool logarithmic = image_.scaleMode != 0;
+  if (tv) image_->SetScaleMode(0);
+  const bool logarithmic = image_->scaleMode != 0;
   AppendMenu(scale, MF_STRING | Checked(logarithmic) | Greyed(tv), CM_PICTURE_LOG, "Logarithmic");
   AppendMenu(scale, MF_STRING | Checked(!logarithmic), CM_PICTURE_LINEAR, "Linear");
   Separator(scale);
   AppendMenu(scale, MF_STRING, CM_PICTURE_ACTUAL_BRIGHTNESS, "Actual brightness");
   AppendMenu(scale, MF_STRING, CM_PICTURE_MORE_BRIGHTNESS,
              logarithmic ? "Increase brightness (*10)" : "Increase brightness (*2)");
-  AppendMenu(scale, MF_STRING | Greyed(image_.dynamicRange >= 0.1f), CM_PICTURE_LESS_BRIGHTNESS,
+  AppendMenu(scale, MF_STRING | Greyed(image_->dynamicRange >= 0.1f), CM_PICTURE_LESS_BRIGHTNESS,
              logarithmic ? "Reduce brightness (:10)" : "Reduce brightness (:2)");
   Separator(scale);
   AppendMenu(scale, MF_STRING, CM_PICTURE_ACTUAL_CONTRAST, "Actual contrast");
-  AppendMenu(scale, MF_STRING | Greyed(image_.blackLevel == 0), CM_PICTURE_MORE_CONTRAST,
+  AppendMenu(scale, MF_STRING | Greyed(image_->blackLevel == 0), CM_PICTURE_MORE_CONTRAST,
              "Increase contrast");
-  AppendMenu(scale, MF_STRING | Greyed(image_.blackLevel == 200), CM_PICTURE_LESS_CONTRAST,
+  AppendMenu(scale, MF_STRING | Greyed(image_->blackLevel == 200), CM_PICTURE_LESS_CONTRAST,
              "Reduce contrast");
   Submenu(menu, scale, "Z-Scale");
 
@@ -87,7 +87,7 @@ HMENU TColorPicture::BuildMenu() {
   Separator(menu);
 
   HMENU sections = CreatePopupMenu();
-  const bool noPitch = image_.pixelPitch == 0.0f;
+  const bool noPitch = image_->pixelPitch == 0.0f;
   AppendMenu(sections, MF_STRING | Greyed(noPitch), CM_PICTURE_ENERGY, "Energy");
   AppendMenu(sections, MF_STRING | Greyed(noPitch), CM_PICTURE_RGB, "RGB");
   Submenu(menu, sections, "Sections");

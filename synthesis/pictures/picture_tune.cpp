@@ -164,7 +164,9 @@ void PlacePictureTune(TColorPicture &picture) {
   if (tuneWindow == nullptr || tuneWindow->Picture() != &picture || !picture.IsWindow()) return;
   const POINT origin = picture.ClientToScreen(POINT{0, 0});
   const RECT rect = tuneWindow->GetWindowRect();
-  tuneWindow->MoveWindow(origin.x, origin.y, rect.right - rect.left, rect.bottom - rect.top, true);
+  // Above the picture it serves, at its own size.
+  tuneWindow->SetWindowPos(HWND_TOP, origin.x, origin.y, rect.right - rect.left,
+                           rect.bottom - rect.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void UpdatePictureTune(TColorPicture &picture) {

@@ -59,6 +59,12 @@ void TPictureWindows::ShowRasterPlot(const TRasterPlotRequest &request) {
                    request.colour);
 }
 
+void TPictureWindows::ImageGone(TColorImage &image) {
+  for (TColorPicture *picture : TColorPicture::Pictures()) {
+    if (&picture->Image() == &image) picture->KeepOwnImage();
+  }
+}
+
 namespace {
 
 // The optical model's density picture goes on top of all other windows.

@@ -16,6 +16,7 @@ class TPictureWindows final : public TSynthesisWindows {
   HWND PictureHandle(TColorPicture *picture) override;
   void SetPictureCaption(TColorPicture *picture, const std::string &caption) override;
   void ShowRasterPlot(const TRasterPlotRequest &request) override;
+  void ImageGone(TColorImage &image) override;
 };
 
 // Installs the program's one TPictureWindows; the program calls it once at start-up.

@@ -56,6 +56,8 @@ class TSynthesisWindows {
   virtual void SetPictureCaption(TColorPicture *picture, const std::string &caption) = 0;
   // Opens a 3-D plot window; the window copies the cells it needs.
   virtual void ShowRasterPlot(const TRasterPlotRequest &request) = 0;
+  // The image is being destroyed: windows that show it keep a copy of what they show.
+  virtual void ImageGone(TColorImage & /*image*/) {}
 };
 
 // The installed windows (not owned; null removes them) and the previous ones.

@@ -125,6 +125,8 @@ int TBookMarkFolder::DoPageCommand(int command, void *argument) {
 
 void TBookMarkFolder::SetupWindow() {
   TFolderDialogBase::SetupWindow();
+  // The page-area control only marks where the pages go; shown, it would lie over them.
+  if (TWindow *area = WindowFromHandle(GetDlgItem(pageAreaControlId))) area->ShowWindow(SW_HIDE);
   for (int i = 0; i < pageCount; ++i) {
     TextColor(pages.data[i]) = kBlack;
     RaisedTextColor(pages.data[i]) = kBlack;

@@ -1,6 +1,13 @@
 area_sources(TOOLKIT
   cell_value.cpp
-  string_buffer.cpp)
+  string_buffer.cpp
+  table_header.cpp
+  win_table_edit.cpp
+  cell_edit.cpp
+  table_window.cpp
+  win_direct_table.cpp)
 area_tests(TOOLKIT
   tests/table2_test.cpp
-  tests/cell_value_test.cpp)
+  tests/cell_value_test.cpp
+  tests/win_direct_table_test.cpp
+  tests/table_window_test.cpp)

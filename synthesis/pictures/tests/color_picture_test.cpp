@@ -1,11 +1,13 @@
-// Picture windows read from their offscreen pixels: filling the client, zoom, flips, the
-// colour-of-point window, the tuning window, the scale dialog and the density picture.
+// Picture windows read from their offscreen pixels: filling the client, zoom, flips,
+// contrast, the menu, the window size and an image that goes before its picture.
 
 #include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/tests/picture_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -24,65 +26,9 @@
 #include "synthesis/pictures/scale_image_dlg.h"
 #include "synthesis/testobject/test_image.h"
 
-namespace {
-
-constexpr double kZoomTolerance = 1e-4;
-
-COLORREF BitmapPixel(TGraphWindow &graph, int x, int y) {
-  const QImage *image = graph.GetDCs().second->Image();
-  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height()) {
-    return 0xFFFFFFFF;
-  }
-  const QRgb pixel = image->pixel(x, y);
-  return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
-}
-
-class PictureWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    test_kit::EnsureApplication();
-    previousWindows = SetSynthesisWindows(&windows);
-    SetTestImage(new TTestImage);
-  }
-  void TearDown() override {
-    for (TColorPicture *picture : pictures) delete picture;
-    DeletePictureTune();
-    delete GetTestImage();
-    SetTestImage(nullptr);
-    SetSynthesisWindows(previousWindows);
-  }
-  // A side x side image whose pixels are given by a function of column and row.
-  template <class F>
-  void Fill(TColorImage &target, int side, F &&pixel) {
-    target.pixels.Allocate(side, side);
-    for (int y = 0; y < side; ++y) {
-      for (int x = 0; x < side; ++x) target.pixels.data[y * side + x] = pixel(x, y);
-    }
-  }
-  TColorPicture *Show(TColorImage &target, int client = 256) {
-    target.ShowInWindow(nullptr, 40, 40, client, client, kPictureWindowStyle, 0);
-    if (target.window != nullptr) pictures.push_back(target.window);
-    return target.window;
-  }
-  std::vector<COLORVECTOR> PixelsOf(const TColorImage &target) {
-    return {target.pixels.data, target.pixels.data + target.pixels.cols * target.pixels.rows};
-  }
-
-  TPictureWindows windows;
-  TSynthesisWindows *previousWindows = nullptr;
-  TColorImage image;
-  std::vector<TColorPicture *> pictures;
-};
-
-bool SameColors(const std::vector<COLORVECTOR> &a, const std::vector<COLORVECTOR> &b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i].red != b[i].red || a[i].green != b[i].green || a[i].blue != b[i].blue) return false;
-  }
-  return true;
-}
-
-}  // namespace
+using picture_test::BitmapPixel;
+using picture_test::PictureWindow;
+using picture_test::SameColors;
 
 TEST_F(PictureWindow, GreyImageFillsTheClientToItsLastRowAndColumn) {
   Fill(image, 128, [](int, int) { return COLORVECTOR{90.0f, 90.0f, 90.0f}; });
@@ -204,132 +150,35 @@ TEST_F(PictureWindow, GreyDetectorPictureOffersOnlyGrayScale) {
   DestroyMenu(menu);
 }
 
-TEST_F(PictureWindow, ColourOfPointMarksRedAndGreyAtTheirChromaticities) {
-  Fill(image, 64, [](int x, int) {
-    return x < 32 ? COLORVECTOR{255.0f, 0.0f, 0.0f} : COLORVECTOR{128.0f, 128.0f, 128.0f};
+
+TEST_F(PictureWindow, APictureOutlivesItsImageAndKeepsShowingIt) {
+  auto gone = std::make_unique<TColorImage>();
+  Fill(*gone, 64, [](int x, int) {
+    return COLORVECTOR{static_cast<float>(2 * x), 30.0f, 40.0f};
   });
-  TColorPicture *picture = Show(image, 128);
+  TColorPicture *picture = Show(*gone, 64);
   ASSERT_NE(picture, nullptr);
-  picture->Command(CM_PICTURE_POINT_WINDOW);
-  TRGBGraph *point = picture->pointWindow;
-  ASSERT_NE(point, nullptr);
-  EXPECT_EQ(point->GetWindowText(), "Color");
-  picture->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 60));
-  const POINT red = point->WorldToDevice(0.735, 0.265);
-  EXPECT_EQ(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
-  // Trail mode: the grey mark joins the red one.
-  picture->Command(CM_PICTURE_POINT_TRAIL);
-  picture->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 60));
-  const POINT grey = point->WorldToDevice(1.0 / 3.0, 1.0 / 3.0);
-  EXPECT_EQ(BitmapPixel(*point, grey.x, grey.y), RGB(255, 255, 255));
-  EXPECT_EQ(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
-  // Without trail the diagram is drawn again: the red mark goes.
-  picture->Command(CM_PICTURE_POINT_CURRENT);
-  picture->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 60));
-  EXPECT_NE(BitmapPixel(*point, red.x, red.y), RGB(255, 0, 0));
-  EXPECT_EQ(BitmapPixel(*point, grey.x, grey.y), RGB(255, 255, 255));
+  gone.reset();
+  EXPECT_FALSE(picture->IsMenuEnabled());
+  EXPECT_EQ(picture->Image().window, picture);
+  // Commands still work on the picture's own copy.
+  picture->Command(CM_PICTURE_FLIP_H);
+  EXPECT_EQ(BitmapPixel(*picture, 0, 10), RGB(126, 30, 40));
+  picture->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
 }
 
-TEST_F(PictureWindow, ClosingTheColourWindowForgetsItAndOffersCreateAgain) {
-  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+
+TEST_F(PictureWindow, WindowSizeHalvesAndDoublesWithinBounds) {
+  Fill(image, 32, [](int, int) { return COLORVECTOR{80.0f, 80.0f, 80.0f}; });
   TColorPicture *picture = Show(image, 64);
   ASSERT_NE(picture, nullptr);
-  picture->Command(CM_PICTURE_POINT_WINDOW);
-  ASSERT_NE(picture->pointWindow, nullptr);
-  picture->pointWindow->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_TRUE(test_kit::RunUntil([&] { return picture->pointWindow == nullptr; }));
-  HMENU menu = picture->BuildMenu();
-  char text[32] = {};
-  GetMenuString(menu, CM_PICTURE_POINT_WINDOW, text, sizeof text, MF_BYCOMMAND);
-  EXPECT_STREQ(text, "Create window");
-  DestroyMenu(menu);
-}
-
-TEST_F(PictureWindow, TuningWindowFollowsTheNewestPicture) {
-  Fill(image, 64, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
-  image.pixelPitch = 0.01f;
-  TColorPicture *first = Show(image, 64);
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(GetPictureTune(), nullptr);
-  EXPECT_EQ(GetPictureTune()->Picture(), first);
-  TColorImage second;
-  Fill(second, 64, [](int, int) { return COLORVECTOR{20.0f, 20.0f, 20.0f}; });
-  second.pixelPitch = 0.01f;
-  TColorPicture *newer = Show(second, 64);
-  ASSERT_NE(newer, nullptr);
-  TColorPictureTune *tune = GetPictureTune();
-  ASSERT_NE(tune, nullptr);
-  EXPECT_EQ(tune->Picture(), newer);
-  int x = 0, y = 0;
-  ASSERT_TRUE(tune->ScreenOrigin(x, y));
-  const POINT origin = newer->ClientToScreen(POINT{0, 0});
-  EXPECT_EQ(x, origin.x);
-  EXPECT_EQ(y, origin.y);
-  // The axes button follows the picture's flag and switches it.
-  const int axes = newer->drawAxes;
-  EXPECT_EQ(tune->IsPressed(CM_PICTURE_AXES), axes != 0);
-  tune->Click(CM_PICTURE_AXES);
-  EXPECT_NE(newer->drawAxes, axes);
-  EXPECT_EQ(tune->IsPressed(CM_PICTURE_AXES), newer->drawAxes != 0);
-  EXPECT_EQ(first->drawAxes, axes);
-}
-
-TEST_F(PictureWindow, ScaleDialogChangesTheZoomToTheEnteredScale) {
-  Fill(image, 128, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
-  image.pixelPitch = 0.005f;
-  TColorPicture *picture = Show(image);
-  ASSERT_NE(picture, nullptr);
-  const double shown = PictureScale(*picture);
-  ASSERT_GT(shown, 0.0);
-  {
-    TScaleImageDlg dialog(*picture);
-    ASSERT_TRUE(dialog.Create());
-    EXPECT_APPROX(dialog.scale, shown, 1e-6 * shown);
-    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
-    EXPECT_EQ(picture->zoom, 1.0f);
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", shown / 2.0);
-    dialog.SetDlgItemText(IDC_SCALE_VALUE, text);
-    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
-    EXPECT_APPROX(picture->zoom, 2.0, kZoomTolerance);
-    // Half the pixels are shown now (63 pixel steps across instead of 127).
-    EXPECT_APPROX(PictureScale(*picture), shown * 63.0 / 127.0, 1e-3 * shown);
-    // An entry of 0 leaves the zoom.
-    dialog.SetDlgItemText(IDC_SCALE_VALUE, "0");
-    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
-    EXPECT_APPROX(picture->zoom, 2.0, kZoomTolerance);
-    dialog.Destroy();
-  }
-  // The picture now shows the central half.
-  EXPECT_EQ(picture->view.left, 32);
-  EXPECT_EQ(picture->view.right, 95);
-}
-
-TEST(DensityPicture, OpensInAPictureWindowOnTop) {
-  test_kit::EnsureApplication();
-  TSynthesisWindows *previousWindows = InstallSynthesisWindows();
-  const TColorImageFactory previousFactory = InstallColorImageFactory();
-  Mem<float> raster(48, 32);
-  for (int i = 0; i < 48 * 32; ++i) raster.data[i] = static_cast<float>(i % 48);
-  ASSERT_EQ(ShowDensityImage(raster), 1);
-  TTestImage *record = GetTestImage();
-  ASSERT_NE(record, nullptr);
-  TColorPicture *picture = record->picture;
-  ASSERT_NE(picture, nullptr);
-  EXPECT_TRUE(picture->IsWindowVisible());
-  EXPECT_NE(picture->Attr.ExStyle & WS_EX_TOPMOST, 0u);
-  EXPECT_EQ(picture->GetClientSize().cx, 48);
-  EXPECT_EQ(picture->GetClientSize().cy, 32);
-  // Brighter to the right, as the raster.
-  const COLORREF left = BitmapPixel(*picture, 2, 10);
-  const COLORREF right = BitmapPixel(*picture, 40, 10);
-  EXPECT_LT(GetRValue(left), GetRValue(right));
-  delete picture;
-  ReleaseDensityImage();
-  DeletePictureTune();
-  delete GetTestImage();
-  SetTestImage(nullptr);
-  SetColorImageFactory(previousFactory);
-  SetSynthesisWindows(previousWindows);
-  SetTopmostRaiser(nullptr);
+  picture->Command(CM_PICTURE_SIZE_UP);
+  EXPECT_EQ(picture->GetClientSize().cx, 128);
+  EXPECT_EQ(BitmapPixel(*picture, 127, 127), RGB(80, 80, 80));
+  // Halving again and again stops at a picture still worth drawing.
+  for (int k = 0; k < 10; ++k) picture->Command(CM_PICTURE_SIZE_DOWN);
+  EXPECT_EQ(picture->clientWidth, 16);
+  EXPECT_EQ(picture->GetBitmapSize().cx, 16);
+  EXPECT_EQ(BitmapPixel(*picture, 15, 15), RGB(80, 80, 80));
+  EXPECT_EQ(GetTestImage()->pictureInt2, picture->drawAxes);
 }

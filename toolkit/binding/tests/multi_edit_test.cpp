@@ -153,6 +153,21 @@ TEST_F(MultiEditTest, RightMovesOnlyFromTheEndOfTheText) {
   EXPECT_EQ(dialog->Field(kCount).GetWindowText(), "12");
 }
 
+TEST_F(MultiEditTest, LeftInsideTheTextMovesTheCaretAndCtrlLeftMovesTheField) {
+  FocusAndWait(dialog->Field(kRadius));
+  dialog->Field(kRadius).TEdit::WindowProc(EM_SETSEL, 2, 2);
+  test_kit::PostKey(dialog->Field(kRadius), VK_LEFT);
+  ASSERT_TRUE(test_kit::RunUntil([&] {
+    int start = 0;
+    int end = 0;
+    dialog->Field(kRadius).GetSelection(start, end);
+    return start == 1;
+  }, kWaitMs));
+  EXPECT_EQ(GetFocus(), dialog->Field(kRadius).GetHandle());
+  test_kit::PostKeyWith(dialog->Field(kRadius), VK_LEFT, MK_CONTROL);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kCount).GetHandle(); }, kWaitMs));
+}
+
 TEST_F(MultiEditTest, ReadOnlyFieldsBeepAtTypingButStillMove) {
   dialog->edits->SetReadOnly(kName, 1);
   FocusAndWait(dialog->Field(kName));

@@ -134,6 +134,23 @@ TEST_F(BookMarkFolderTest, AClickOnATabSwitchesPagesUnlessThePageRefusesToBeLeft
   EXPECT_EQ(folder->page[2]->enterCalls, 0);
 }
 
+TEST_F(BookMarkFolderTest, APressOnThePagesTabBandFallsThroughToTheFolder) {
+  Make();
+  // The shown page lies over the tab of page 2; its top band lets the press through.
+  POINT point = TabCentre(2);
+  folder->ClientToScreen(point);
+  folder->page[0]->ScreenToClient(point);
+  ASSERT_LT(point.y, 0);  // in the page's caption band, above its client area
+  const POINT inside = folder->page[0]->ClientToScreen(POINT{10, 10});
+  EXPECT_NE(folder->page[0]->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)), HTTRANSPARENT);
+  POINT screen = TabCentre(2);
+  folder->ClientToScreen(screen);
+  EXPECT_EQ(folder->page[0]->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)), HTTRANSPARENT);
+  test_kit::PostMouse(*folder->page[0], WM_LBUTTONDOWN, point);
+  test_kit::PostMouse(*folder->page[0], WM_LBUTTONUP, point);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return folder->CurrentPage() == 2; }, kWaitMs));
+}
+
 TEST_F(BookMarkFolderTest, APageRefusingEntryBringsThePreviousPageBack) {
   Make();
   folder->page[1]->refuseEnter = true;
