@@ -1,12 +1,13 @@
-// The program's entry point: the application object (with the shared palette) and the Qt
-// providers, its main window and the message loop.
+// The program's entry point: the application object (with the shared palette, the program
+// and temporary directories and the editor as its main window), the Qt providers and the
+// message loop.
 
+#include "editor/shell/editor_startup.h"
 #include "synthesis/color/density_color_image.h"
 #include "synthesis/pictures/picture_windows.h"
-#include "toolkit/startup/toolkit_application.h"
 
 int main(int argc, char *argv[]) {
-  TToolkitApplication application("Optical Workbench", argc, argv);
+  TMainApp application("Korvex", argc, argv);
   application.InstallQtProviders();
   // The optical model shows densities through the synthesis colour image.
   InstallColorImageFactory();

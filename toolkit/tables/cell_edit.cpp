@@ -47,7 +47,8 @@ void TCellEdit::KeyDown(UINT key) {
   const int row = grid->CurrentRow();
   const auto moveKeepingCaret = [&](int toColumn, int toRow) {
     grid->SetCurrentCell(toColumn, toRow);
-    SetSelection(caret, caret);
+    // The grid may have made a new editor for a column of another alignment.
+    grid->Editor()->SetSelection(caret, caret);
     HookKey(key);
   };
   switch (key) {
@@ -57,7 +58,7 @@ void TCellEdit::KeyDown(UINT key) {
         TEdit::WindowProc(WM_KEYDOWN, key, 0);
         if (CaretStart() == caret) {
           grid->SetCurrentCell(column + 1, row);
-          SetSelection(0, 0);
+          grid->Editor()->SetSelection(0, 0);
         }
         HookKey(key);
         return;
@@ -69,8 +70,8 @@ void TCellEdit::KeyDown(UINT key) {
         TEdit::WindowProc(WM_KEYDOWN, key, 0);
         if (CaretStart() == caret) {
           grid->SetCurrentCell(column - 1, row);
-          const int end = GetTextLen();
-          SetSelection(end, end);
+          const int end = grid->Editor()->GetTextLen();
+          grid->Editor()->SetSelection(end, end);
         }
         HookKey(key);
         return;

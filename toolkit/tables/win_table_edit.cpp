@@ -295,8 +295,9 @@ int TWinTableEdit::SetCurrentCell(int column, int row) {
   currentRow = row;
   if (alignmentChanges) {
     const bool hadFocus = ::GetFocus() == editor->GetHandle();
-    editor->Destroy();
-    delete editor;
+    // The old editor may be the one whose key asked for the move: it goes once that
+    // message is done with.
+    editor->DestroyAndDelete();
     editor = nullptr;
     MakeEditor(cells->GetItem(column, row).text.c_str());
     if (hadFocus) editor->SetFocus();

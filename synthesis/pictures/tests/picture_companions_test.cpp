@@ -327,3 +327,23 @@ TEST_F(PictureWindow, ANewColourModeIsPostedToTheParent) {
   EXPECT_EQ(picture->drawColorScale, 1);
   delete picture;
 }
+
+TEST_F(PictureWindow, RgbSectionsTraceTheDrawnChannels) {
+  // Red on the left half, blue on the right.
+  Fill(image, 32, [](int x, int) {
+    return x < 16 ? COLORVECTOR{200.0f, 0.0f, 0.0f} : COLORVECTOR{0.0f, 0.0f, 200.0f};
+  });
+  image.pixelPitch = 0.01f;
+  TColorPicture *picture = Show(image, 128);
+  ASSERT_NE(picture, nullptr);
+  const std::size_t before = picture->GetChildren().size();
+  picture->lastClick = {64, 64};
+  picture->Command(CM_PICTURE_RGB);
+  ASSERT_EQ(picture->GetChildren().size(), before + 2);
+  auto *row = dynamic_cast<TGraph *>(picture->GetChildren()[before]);
+  ASSERT_NE(row, nullptr);
+  EXPECT_GT(CountColor(*row, RGB(255, 0, 0)), 20);
+  EXPECT_GT(CountColor(*row, RGB(0, 0, 255)), 20);
+  // The picture has its axes back afterwards.
+  EXPECT_EQ(picture->drawAxes, GetTestImage()->pictureInt2);
+}

@@ -10,6 +10,7 @@
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
 
@@ -115,6 +116,26 @@ TEST_F(TableWindowTest, AHeaderWithoutThicknessPaintsNothingAndAnOffsetScrollsIt
   header.UpdateWindow();
   EXPECT_EQ(test_kit::ClientPixel(header, 10, 5), header.frameColor);
   EXPECT_NE(test_kit::ClientPixel(header, 50, 5), header.frameColor);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TableWindowTest, TabIntoAColumnOfAnotherAlignmentRemakesTheEditor) {
+  table->Grid()->SetAllAlignment(2);
+  ASSERT_EQ(table->AppendColumn("D"), 1);  // centred, the others right-aligned
+  table->Grid()->Cells().GetItem(3, 0).text = "new";
+  table->Grid()->SetCurrentCell(2, 0);
+  TWindow *first = table->Grid()->Editor();
+  first->SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == first->GetHandle(); }, 3000));
+  test_kit::PostKey(*first, VK_TAB);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 3; }, 3000));
+  test_kit::RunFor(20);
+  EXPECT_NE(static_cast<TWindow *>(table->Grid()->Editor()), first);
+  EXPECT_EQ(table->Grid()->Editor()->GetWindowText(), "new");
+  EXPECT_EQ(GetFocus(), table->Grid()->Editor()->GetHandle());
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#include "editor/shell/editor_startup.h"
+
+#include "editor/shell/editor_menu.h"
+#include "editor/shell/optical_editor.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/paths.h"
+
+std::string FixStartupDirectories(const char *argv0) {
+  // The running program's own directory; the argument's only when that is unknown.
+  std::string directory = ProgramDirectory();
+  if (directory.empty() && argv0 != nullptr) {
+    const std::string path = argv0;
+    const std::size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) directory = path.substr(0, slash);
+  }
+  SetProgramDir(directory);
+  SetupTemporaryDirectory();
+  return directory;
+}
+
+std::string CommandLineSystem(int argc, char **argv) {
+  if (argc > 1 && argv != nullptr && argv[1] != nullptr) return argv[1];
+  return std::string();
+}
+
+std::string GlassDirectory() { return JoinPath(ProgramDir(), kGlassDirectoryName); }
+
+TMainApp::TMainApp(const char *appName, int &argc, char **argv)
+    : TToolkitApplication(appName, argc, argv), commandLine_(CommandLineSystem(argc, argv)) {
+  FixStartupDirectories(argc > 0 ? argv[0] : nullptr);
+  RegisterEditorResources();
+}
+
+void TMainApp::InitMainWindow() { SetMainWindow(new TOpticalEditor(nullptr, commandLine_)); }

@@ -1,0 +1,351 @@
+#include "editor/shell/optical_editor.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <system_error>
+
+#include "editor/shell/editor_menu.h"
+#include "editor/shell/editor_startup.h"
+#include "optics/glass/glass_catalog.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/screen.h"
+#include "toolkit/graph/g_graph.h"
+#include "toolkit/render3d/o_palette.h"
+
+namespace {
+
+TOpticalEditor *theEditor = nullptr;
+
+// The commands whose handlers this window has; the other commands with an enabler stay
+// grey until their windows exist.
+constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM, CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
+                                      CM_SAVE_SYSTEM_AS, CM_UNDO, CM_REDO};
+// Menu items without an enabler whose windows do not exist yet.
+constexpr int kMissingPlainCommands[] = {CM_THERMO};
+// Items the menu rules check or uncheck.
+constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
+                                    CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
+
+constexpr int kCanvasWidth = 519;
+constexpr int kCanvasHeight = 319;
+constexpr int kFrameX = 80;
+constexpr int kFrameY = 65;
+constexpr const char *kUntitledName = "untitled.os";
+constexpr const char *kPrintTextName = "print.tmp";
+constexpr const char *kSystemsDirectoryName = "os";
+
+const TResponseTableEntry kEditorTable[] = {
+    EvMessage<WM_CLOSE, &TOpticalEditor::EvClose>(),
+    EvMessage<WM_DESTROY, &TOpticalEditor::EvDestroy>(),
+    EvCommand<&TOpticalEditor::CmExit>(CM_EXIT),
+    EvCommand<&TOpticalEditor::CmNewSystem>(CM_NEW_SYSTEM),
+    EvCommand<&TOpticalEditor::CmOpenSystem>(CM_OPEN_SYSTEM),
+    EvCommand<&TOpticalEditor::CmSaveSystem>(CM_SAVE_SYSTEM),
+    EvCommand<&TOpticalEditor::CmSaveSystemAs>(CM_SAVE_SYSTEM_AS),
+    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST),
+    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 1),
+    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 2),
+    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 3),
+    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_LAST),
+    EvCommand<&TOpticalEditor::CmUndo>(CM_UNDO),
+    EvCommand<&TOpticalEditor::CmRedo>(CM_REDO),
+    EvCommand<&TOpticalEditor::CmNothing>(CM_NOTHING),
+    EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
+};
+
+TGGraph *MakeCanvas(COLORREF background) {
+  return new TGGraph(static_cast<TWindow *>(nullptr), 0, 0, kCanvasWidth, kCanvasHeight,
+                     WS_CHILD | WS_VISIBLE, background, SharedPalette);
+}
+
+void DeleteIfExists(const std::string &path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+}
+
+}  // namespace
+
+TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &commandLine)
+    : TDecoratedFrame(parentWindow, "Korvex", MakeCanvas(RGB(0, 0, 64)), true),
+      canvas_(static_cast<TGGraph *>(GetClientWindow())),
+      commandLine_(commandLine) {
+  RegisterEditorResources();
+  Attr.X = kFrameX;
+  Attr.Y = kFrameY;
+  system_.Clear();
+  system_.name = commandLine;
+  systemsDirectory_ = JoinPath(ProgramDir(), kSystemsDirectoryName);
+  AssignMenu("EditorMenu");
+  statusBar_ = new TStatusBar(this, TGadget::Recessed);
+  Insert(*statusBar_, Bottom);
+  catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
+  SetGlassCatalog(catalogs_.get());
+}
+
+TOpticalEditor::~TOpticalEditor() {
+  if (GetGlassCatalog() == catalogs_.get()) SetGlassCatalog(nullptr);
+  if (theEditor == this) theEditor = nullptr;
+}
+
+TOpticalEditor *TOpticalEditor::Current() { return theEditor; }
+
+bool TOpticalEditor::Find(TEventInfo &info) {
+  return SearchResponseTable(kEditorTable, info) || TDecoratedFrame::Find(info);
+}
+
+std::string TOpticalEditor::UntitledPath() const { return JoinPath(ProgramDir(), kUntitledName); }
+
+std::string TOpticalEditor::SettingsPath() const { return SettingsFilePath(ProgramDir()); }
+
+void TOpticalEditor::SetupWindow() {
+  TDecoratedFrame::SetupWindow();
+  theEditor = this;
+  if (HACCEL table = LoadAccelerators(nullptr, "EDITORMENU")) SetWindowAccelerators(GetHandle(), table);
+  ReadSettings();
+  DeleteIfExists(UntitledPath());
+  OfferSessionRestore();
+  if (system_.name == UntitledPath()) system_.name.clear();
+  if (system_.name.empty()) {
+    CmNewSystem();
+  } else {
+    const std::string name = system_.name;
+    if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+  }
+  recent_.Normalize(system_.name);
+  UpdateRecentMenu();
+  FitCanvasBitmap();
+  Layout();
+  UpdateMenus();
+  UpdateCaption();
+}
+
+LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The canvas never shows more than its bitmap: the bitmap takes the new size first, then
+  // the frame places the canvas.
+  const bool resized = msg == WM_SIZE && wParam != SIZE_MINIMIZED && theEditor == this;
+  if (resized) FitCanvasBitmap();
+  const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
+  if (resized) UpdateCaption();
+  return result;
+}
+
+void TOpticalEditor::FitCanvasBitmap() {
+  if (canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
+  const RECT area = ClientArea();
+  const int areaWidth = area.right - area.left, areaHeight = area.bottom - area.top;
+  const SIZE bitmap = canvas_->GetBitmapSize();
+  if (areaWidth > 0 && areaHeight > 0 && (bitmap.cx != areaWidth || bitmap.cy != areaHeight)) {
+    canvas_->CreateBitmap(areaWidth, areaHeight);
+    canvas_->Invalidate();
+  }
+}
+
+void TOpticalEditor::ReadSettings() {
+  settings_.NStepUndoMax = system_.options.NStepUndoMax;
+  if (!ReadEditorSettings(SettingsPath(), settings_)) return;
+  system_.options.SetUndoDepth(settings_.NStepUndoMax);
+  system_.options.EnableSave = settings_.EnableSave;
+  system_.options.ShowCourseBeam = settings_.ShowCourseBeam;
+  system_.options.ShowCardinalPlanes = settings_.ShowCardinalPlanes;
+  system_.options.ViewPropertiesOfSelectedElements = settings_.ViewPropertiesOfSelectedElements;
+  recent_.LoadFrom(settings_);
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
+    canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
+  if (settings_.havePosition && settings_.EnablePosition) PlaceFrame(settings_.position);
+  if (settings_.EnableName && system_.name.empty() && !settings_.systemName.empty())
+    system_.name = settings_.systemName;
+}
+
+void TOpticalEditor::WriteSettings() {
+  const RECT frame = GetWindowRect();
+  settings_.havePosition = true;
+  settings_.position[0] = frame.left;
+  settings_.position[1] = frame.top;
+  settings_.position[2] = frame.right;
+  settings_.position[3] = frame.bottom;
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
+    settings_.graphSize[0] = canvas_->GetBitmapSize().cx;
+    settings_.graphSize[1] = canvas_->GetBitmapSize().cy;
+  }
+  settings_.NStepUndoMax = system_.options.NStepUndoMax;
+  settings_.ShowCourseBeam = system_.options.ShowCourseBeam;
+  settings_.ShowCardinalPlanes = system_.options.ShowCardinalPlanes;
+  settings_.ViewPropertiesOfSelectedElements = system_.options.ViewPropertiesOfSelectedElements;
+  settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
+  recent_.StoreTo(settings_);
+  WriteEditorSettings(SettingsPath(), settings_);
+}
+
+void TOpticalEditor::PlaceFrame(const int position[4]) {
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  int left = position[0], top = position[1];
+  int w = position[2] - position[0], h = position[3] - position[1];
+  if (w <= 0 || h <= 0) return;
+  if (w > screenWidth) {
+    left = 0;
+    w = screenWidth;
+  }
+  if (h > screenHeight) {
+    top = 0;
+    h = screenHeight;
+  }
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  if (left + w > screenWidth) left = screenWidth - w;
+  if (top + h > screenHeight) top = screenHeight - h;
+  MoveWindow(left, top, w, h, false);
+}
+
+void TOpticalEditor::OfferSessionRestore() {
+  Mem<STRING> files;
+  const int count = ListUndoFiles(TempDir(), files);
+  if (count <= 0) return;
+  const int answer = MessageBox(GetHandle(),
+                                "     The previous session was aborted.\n"
+                                "Do you want to restore the previous session?",
+                                "Warning", MB_YESNO | MB_ICONINFORMATION);
+  if (answer != IDYES) return;
+  // The newest snapshot: the first of equal times wins, unreadable files are skipped.
+  std::string newest;
+  std::filesystem::file_time_type best{};
+  for (int i = 0; i < count; ++i) {
+    const std::string path = files.data[i];
+    std::error_code error;
+    const auto stamp = std::filesystem::last_write_time(path, error);
+    if (error) continue;
+    if (newest.empty() || stamp > best) {
+      newest = path;
+      best = stamp;
+    }
+  }
+  if (newest.empty()) return;
+  // The snapshot keeps the name of the system it was taken of; saving writes it there.
+  if (LoadSystem(newest, kNameFromFile)) CmSaveSystem();
+}
+
+TEditorStateView TOpticalEditor::StateView() const {
+  TEditorStateView view;
+  view.surfaceCount = system_.SurfaceCount();
+  view.lastOpenSucceeded = lastOpen_;
+  view.turned = system_.info.TurnSystem != 0;
+  view.beamAnimationRunning = system_.options.beamAnimationRunning != 0;
+  view.lensAnimationRunning = system_.options.lensAnimationRunning != 0;
+  view.pipesEnabled = system_.info.EnablePipe != 0;
+  view.selectMode = canvas_ != nullptr && canvas_->GetSelectMode();
+  view.configurationCount = std::max(1, system_.ConfigurationCount());
+  view.currentConfiguration = system_.currentConfiguration;
+  view.hasSelection = system_.hasSelection != 0;
+  view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
+  view.configurationPaletteExists = false;
+  view.undoSize = system_.options.RingSize();
+  view.undoIndex = system_.options.undoIndex;
+  view.redoBound = system_.options.redoBound;
+  for (int k = 0; k < view.undoSize; ++k) view.undoLabels.push_back(system_.options.Label(k));
+  return view;
+}
+
+int TOpticalEditor::CommandFlag(int command) const {
+  const bool hasEnabler =
+      std::find(std::begin(kEnabledCommands), std::end(kEnabledCommands), command) !=
+      std::end(kEnabledCommands);
+  if (!hasEnabler) {
+    const bool missing = std::find(std::begin(kMissingPlainCommands), std::end(kMissingPlainCommands),
+                                   command) != std::end(kMissingPlainCommands);
+    return missing ? 0 : 1;
+  }
+  const bool available = std::find(std::begin(kAvailableCommands), std::end(kAvailableCommands),
+                                   command) != std::end(kAvailableCommands);
+  return available ? menuState_.Flag(command) : 0;
+}
+
+void TOpticalEditor::CeAll(TCommandEnabler &enabler) {
+  enabler.Enable(CommandFlag(static_cast<int>(enabler.GetId())) != 0);
+}
+
+void TOpticalEditor::UpdateMenus() {
+  menuState_.Update(StateView());
+  HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
+  if (menu == nullptr) return;
+  ModifyMenu(menu, CM_UNDO, MF_BYCOMMAND | MF_STRING, CM_UNDO, menuState_.UndoText().c_str());
+  ModifyMenu(menu, CM_REDO, MF_BYCOMMAND | MF_STRING, CM_REDO, menuState_.RedoText().c_str());
+  for (int command : kEnabledCommands)
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (CommandFlag(command) ? MF_ENABLED : MF_GRAYED));
+  for (int command : kMissingPlainCommands) EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
+  for (int command : kCheckedCommands)
+    CheckMenuItem(menu, command,
+                  MF_BYCOMMAND | (menuState_.Checked(command) ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CM_REAL_BEAMS,
+                MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CM_CARDINAL_PLANES,
+                MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
+  DrawMenuBar(GetHandle());
+}
+
+std::string TOpticalEditor::UpdateCaption() {
+  // The scale text belongs to the drawing canvas; the plain canvas shows none.
+  const std::string caption =
+      EditorCaption(system_.name, std::max(1, system_.ConfigurationCount()),
+                    system_.currentConfiguration, std::string(), system_.info.TurnSystem != 0);
+  SetCaption(caption);
+  return caption;
+}
+
+void TOpticalEditor::DeleteUndoFiles() { system_.DeleteUndoFiles(); }
+
+bool TOpticalEditor::AskToSave() {
+  if (!system_.IsModified()) return true;
+  const int answer = MessageBox(GetHandle(), "Save Optical System?", "Korvex",
+                                MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDCANCEL) return false;
+  if (answer == IDYES) CmSaveSystem();
+  return true;
+}
+
+bool TOpticalEditor::CanClose() {
+  if (system_.options.lensAnimationRunning || system_.options.beamAnimationRunning) {
+    MessageBox(GetHandle(), "You should complete animated process!", "Warning",
+               MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  // The computations counted as running end only once the close is decided.
+  if (!AskToSave()) return false;
+  if (!TDecoratedFrame::CanClose()) return false;
+  queue_.Leave();
+  ProgramMessageQueue().Leave();
+  return true;
+}
+
+void TOpticalEditor::CmExit() { PostMessage(WM_CLOSE); }
+
+void TOpticalEditor::EvClose() {
+  if (theEditor != this || !CanClose()) return;
+  WriteSettings();
+  system_.SetModified(0);
+  DeleteUndoFiles();
+  DeleteIfExists(JoinPath(TempDir(), kPrintTextName));
+  Destroy();
+}
+
+void TOpticalEditor::EvDestroy() {
+  if (theEditor == this) {
+    PumpWaitingMessages();
+    ProgramMessageQueue().Leave(1);
+    queue_.Leave();
+    system_.Clear();
+    DeleteUndoFiles();
+    if (GetGlassCatalog() == catalogs_.get()) SetGlassCatalog(nullptr);
+    catalogs_.reset();
+    theEditor = nullptr;
+  }
+  DefaultProcessing();
+}
+
+void TOpticalEditor::CmNothing() {}

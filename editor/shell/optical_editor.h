@@ -1,0 +1,98 @@
+#pragma once
+// TOpticalEditor: the program's main window. A decorated frame around the canvas with the
+// menu bar "EditorMenu" and a status bar; it owns the edited system, the recent-systems
+// list, the glass catalogs and the command-enable flags, and applies the menu rules
+// (editor/commands/menu_state.h) to its menu bar and its caption.
+
+#include <memory>
+#include <string>
+
+#include "editor/commands/menu_state.h"
+#include "editor/model/system_image.h"
+#include "editor/settings/editor_settings.h"
+#include "editor/settings/recent_files.h"
+#include "platform/gui/bars/frame_window.h"
+#include "toolkit/pump/message_queue.h"
+
+class TGGraph;
+class TGlassCatalog;
+class TStatusBar;
+
+class TOpticalEditor : public TDecoratedFrame {
+ public:
+  // commandLine: the system to open first (empty: a new one).
+  TOpticalEditor(TWindow *parentWindow, const std::string &commandLine);
+  ~TOpticalEditor() override;
+
+  // The one editor while its window lives, else null.
+  static TOpticalEditor *Current();
+
+  void SetupWindow() override;
+  bool Find(TEventInfo &info) override;
+  bool CanClose() override;
+  // After the frame has placed its decorations, the canvas's bitmap follows its window.
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  // Recomputes the enable flags, checks and Undo/Redo texts and applies them to the menu.
+  void UpdateMenus();
+  // Builds the caption, sets it on the frame and answers it.
+  std::string UpdateCaption();
+  // Deletes the undo ring's files and the opened system's copy; resets the ring.
+  void DeleteUndoFiles();
+  // Loads a system file as the edited system (the name as the file reader's nameMode
+  // says); the undo ring starts afresh with it. 1 when loaded.
+  int LoadSystem(const std::string &fileName, int nameMode);
+
+  // 1 when the command's item is enabled (commands without an enabler always are).
+  int CommandFlag(int command) const;
+  TSystemImage &System() { return system_; }
+  TRecentFiles &RecentFiles() { return recent_; }
+  TGGraph *Canvas() const { return canvas_; }
+  bool LastOpenSucceeded() const { return lastOpen_; }
+  // The settings file this editor reads and writes.
+  std::string SettingsPath() const;
+
+  // Commands.
+  void CmExit();
+  void CmNewSystem();
+  void CmOpenSystem();
+  void CmSaveSystem();
+  void CmSaveSystemAs();
+  void CmOpenRecent(WPARAM wParam, LPARAM lParam);
+  void CmUndo();
+  void CmRedo();
+  void CmNothing();
+  void CeAll(TCommandEnabler &enabler);
+  void EvClose();
+  void EvDestroy();
+
+ private:
+  // The save question; false when the user cancelled.
+  bool AskToSave();
+  // Places the frame at the settings' rectangle, kept on the screen.
+  void PlaceFrame(const int position[4]);
+  // Offers to restore a session whose undo files were left behind.
+  void OfferSessionRestore();
+  void ReadSettings();
+  // The canvas's bitmap at the size of its window.
+  void FitCanvasBitmap();
+  void WriteSettings();
+  void UpdateRecentMenu();
+  // Opens the named system in place of the current one (the recent list follows).
+  bool ReplaceSystem(const std::string &fileName);
+  std::string UntitledPath() const;
+  TEditorStateView StateView() const;
+
+  TGGraph *canvas_;
+  TMessageQueue queue_;
+  TRecentFiles recent_;
+  TSystemImage system_;
+  TEditorMenuState menuState_;
+  TEditorSettings settings_;
+  std::unique_ptr<TGlassCatalog> catalogs_;
+  TStatusBar *statusBar_ = nullptr;
+  std::string systemsDirectory_;
+  std::string commandLine_;
+  bool lastOpen_ = true;
+  bool closing_ = false;
+};

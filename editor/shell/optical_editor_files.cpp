@@ -1,0 +1,217 @@
+// The main window's system files: New, Open, Save, Save as, the recent systems of the File
+// menu, and Undo/Redo over the edited system's ring.
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "editor/shell/optical_editor.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "toolkit/dialogs/file_name.h"
+
+namespace {
+
+constexpr const char *kSystemFilter = "Optical System (*.os)|*.os|All files (*.*)|*.*|";
+constexpr const char *kSystemsDirectoryName = "os";
+// A system needs more than this many surfaces (object and image) to be one.
+constexpr int kEmptySurfaceCount = 2;
+constexpr int kMenuScanLimit = 20;
+constexpr int kRecentMenuItems = 10;
+
+std::string DirectoryOf(const std::string &path) {
+  return std::filesystem::path(path).parent_path().string();
+}
+
+std::string FileNameOf(const std::string &path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
+  const int read = system_.Load(fileName, nameMode);
+  if (read != 1) {
+    system_.Update();
+    return 0;
+  }
+  if (nameMode == kNameFromFileName) system_.name = fileName;
+  system_.Update();
+  DeleteUndoFiles();
+  if (system_.SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBeep(MB_SIMPLEBEEP);
+    MessageBox(GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  // The first snapshot holds the state as opened: nothing to undo yet.
+  if (!system_.SaveUndo("")) return 0;
+  system_.SetModified(0);
+  return 1;
+}
+
+void TOpticalEditor::CmNewSystem() {
+  if (!AskToSave()) return;
+  const std::string kept = system_.name;
+  DeleteUndoFiles();
+  system_.Clear();
+  system_.info.TurnSystem = 0;
+  recent_.InsertFront(kept, UntitledPath());
+  system_.name = UntitledPath();
+  std::error_code error;
+  std::filesystem::remove(UntitledPath(), error);
+  system_.SetModified(0);
+  lastOpen_ = true;
+  if (system_.SurfaceCount() > 0 && !system_.SaveUndo(""))
+    MessageBox(GetHandle(), "Directory is marked as read-only!", "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+  recent_.Normalize(system_.name);
+  UpdateRecentMenu();
+  UpdateMenus();
+  UpdateCaption();
+}
+
+bool TOpticalEditor::ReplaceSystem(const std::string &fileName) {
+  const std::string kept = system_.name;
+  if (!LoadSystem(fileName, kNameFromFileName)) return false;
+  recent_.InsertFront(kept, UntitledPath());
+  recent_.Normalize(system_.name);
+  return true;
+}
+
+void TOpticalEditor::CmOpenSystem() {
+  if (!AskToSave()) return;
+  TFileName dialog(this, kSystemFilter, TFileName::kOpen);
+  std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
+  if (!system_.name.empty() && system_.name != UntitledPath()) {
+    dialog.SetFileName(FileNameOf(system_.name));
+    directory = DirectoryOf(system_.name);
+  } else if (!systemsDirectory_.empty()) {
+    directory = systemsDirectory_;
+  }
+  dialog.SetInitialDir(directory);
+  const std::string chosen = dialog.Execute();
+  if (chosen.empty()) return;
+  systemsDirectory_ = DirectoryOf(chosen);
+  // A file that cannot be read leaves the system and its name as they were, so a later
+  // Save never writes the old system over the chosen file.
+  if (ReplaceSystem(chosen)) {
+    lastOpen_ = true;
+    system_.Save(JoinPath(TempDir(), "~~system.tmp"));
+  } else {
+    UpdateCaption();
+    MessageBox(GetHandle(),
+               "File " + chosen + " is marked as read-only\n\tor can't create!\nSave file and continue your work.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+    lastOpen_ = false;
+  }
+  UpdateRecentMenu();
+  UpdateMenus();
+  UpdateCaption();
+}
+
+void TOpticalEditor::CmSaveSystem() {
+  if (system_.SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBox(GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (system_.name.empty() || system_.name == UntitledPath()) {
+    CmSaveSystemAs();
+    return;
+  }
+  if (system_.Save(system_.name) != 1) {
+    MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  system_.SetModified(0);
+  UpdateCaption();
+}
+
+void TOpticalEditor::CmSaveSystemAs() {
+  if (system_.SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBox(GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const bool untitled = system_.name.empty() || system_.name == UntitledPath();
+  TFileName dialog(this, kSystemFilter, TFileName::kSave);
+  dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
+                                : DirectoryOf(system_.name));
+  dialog.SetDefExt("os");
+  if (!untitled) dialog.SetFileName(FileNameOf(system_.name));
+  const std::string chosen = dialog.Execute();
+  if (chosen.empty()) return;
+  if (system_.Save(chosen) != 1) {
+    MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const std::string kept = system_.name;
+  system_.name = chosen;
+  system_.SetModified(0);
+  if (kept != chosen) recent_.InsertFront(kept, UntitledPath());
+  recent_.Normalize(system_.name);
+  UpdateRecentMenu();
+  UpdateCaption();
+}
+
+void TOpticalEditor::CmOpenRecent(WPARAM wParam, LPARAM) {
+  const int k = static_cast<int>(LOWORD(wParam)) - CM_OPEN_RECENT_FIRST;
+  const std::vector<std::string> items = recent_.MenuItems();
+  if (k < 0 || k >= static_cast<int>(items.size())) return;
+  if (!AskToSave()) return;
+  const std::string target = items[k];
+  const std::string kept = system_.name;
+  if (LoadSystem(target, kNameFromFileName)) {
+    recent_.Remove(k);
+    recent_.InsertFront(kept, UntitledPath());
+    lastOpen_ = true;
+  } else {
+    MessageBox(GetHandle(), "System '" + target + "' does not exist!", "Warning",
+               MB_OK | MB_ICONINFORMATION);
+    recent_.Remove(k);
+    if (!kept.empty() && kept != UntitledPath()) LoadSystem(kept, kNameFromFileName);
+  }
+  recent_.Normalize(system_.name);
+  UpdateRecentMenu();
+  UpdateMenus();
+  UpdateCaption();
+}
+
+void TOpticalEditor::UpdateRecentMenu() {
+  HMENU bar = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
+  HMENU file = bar != nullptr ? GetSubMenu(bar, 0) : nullptr;
+  if (file == nullptr) return;
+  int exitPosition = -1;
+  for (int i = 0; i < kMenuScanLimit && i < GetMenuItemCount(file); ++i)
+    if (GetMenuItemID(file, i) == CM_EXIT) exitPosition = i;
+  if (exitPosition < 0) return;
+  for (int i = 0; i < kRecentMenuItems && exitPosition < GetMenuItemCount(file); ++i)
+    DeleteMenu(file, static_cast<UINT>(exitPosition), MF_BYPOSITION);
+  AppendMenu(file, MF_STRING, CM_EXIT, "&Exit");
+  const std::vector<std::string> items = recent_.MenuItems();
+  if (!items.empty()) AppendMenu(file, MF_SEPARATOR, 0, nullptr);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    char number[16];
+    std::snprintf(number, sizeof number, "&%d ", static_cast<int>(i) + 1);
+    AppendMenu(file, MF_STRING, CM_OPEN_RECENT_FIRST + i, (number + items[i]).c_str());
+  }
+  DrawMenuBar(GetHandle());
+}
+
+void TOpticalEditor::CmUndo() {
+  if (!system_.CanUndo()) return;
+  system_.Undo(-1);
+  system_.Update();
+  UpdateMenus();
+  UpdateCaption();
+}
+
+void TOpticalEditor::CmRedo() {
+  if (!system_.CanRedo()) return;
+  system_.Redo();
+  system_.Update();
+  UpdateMenus();
+  UpdateCaption();
+}

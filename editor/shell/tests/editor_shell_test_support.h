@@ -1,0 +1,90 @@
+#pragma once
+// Shared set-up of the main window's tests: the Qt application and shared palette, the
+// shipped catalogs beside a program directory of the test's own, a settings directory and a
+// temporary directory of its own, scripted message boxes, and the Cooke triplet copied under
+// a name in mixed case.
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "editor/shell/optical_editor.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/core/recording_providers.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/render3d/o_palette.h"
+
+class EditorShellTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    if (SharedPalette == nullptr) {
+      CreateSharedPalette();
+      ownsPalette_ = true;
+    }
+    previousProgram_ = ProgramDir();
+    previousTemp_ = TempDir();
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    previousConfig_ = config != nullptr ? config : "";
+    hadConfig_ = config != nullptr;
+    std::filesystem::create_directories(Scratch("program"));
+    std::filesystem::create_directories(Scratch("tmp"));
+    std::filesystem::create_directories(Scratch("config"));
+    std::filesystem::copy(SourceRoot() + "/resources/cglass", Scratch("program/cglass"));
+    SetProgramDir(Scratch("program"));
+    SetTempDir(Scratch("tmp"));
+    ::setenv("XDG_CONFIG_HOME", Scratch("config").c_str(), 1);
+    triplet_ = Scratch("Systems/Cooke_Triplet.os");
+    std::filesystem::create_directories(Scratch("Systems"));
+    std::filesystem::copy_file(ExamplePath("cooke_triplet.os"), triplet_);
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (editor_ != nullptr) {
+      if (editor_->GetHandle() != nullptr) editor_->Destroy();
+      delete editor_;
+      editor_ = nullptr;
+    }
+    answers_.reset();
+    if (hadConfig_) {
+      ::setenv("XDG_CONFIG_HOME", previousConfig_.c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CONFIG_HOME");
+    }
+    SetTempDir(previousTemp_);
+    SetProgramDir(previousProgram_);
+    if (ownsPalette_) DestroySharedPalette();
+    SystemTest::TearDown();
+  }
+
+  // The editor, created on the given system.
+  TOpticalEditor &Open(const std::string &commandLine) {
+    editor_ = new TOpticalEditor(nullptr, commandLine);
+    EXPECT_TRUE(editor_->Create());
+    return *editor_;
+  }
+  HMENU Menu() const { return GetMenu(editor_->GetHandle()); }
+  std::string ItemText(UINT command) const {
+    char text[256] = {};
+    GetMenuString(Menu(), command, text, sizeof text, MF_BYCOMMAND);
+    return text;
+  }
+  bool Grey(UINT command) const {
+    return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  }
+
+  TOpticalEditor *editor_ = nullptr;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+  std::string triplet_;
+
+ private:
+  bool ownsPalette_ = false;
+  bool hadConfig_ = false;
+  std::string previousProgram_;
+  std::string previousTemp_;
+  std::string previousConfig_;
+};

@@ -1,0 +1,135 @@
+#include <filesystem>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/message_box.h"
+#include "toolkit/graph/g_graph.h"
+#include "toolkit/pump/message_queue.h"
+
+namespace {
+
+bool AnyUndoFile(const std::string &directory) {
+  for (const auto &entry : std::filesystem::directory_iterator(directory))
+    if (IsUndoFileName(entry.path().filename().string())) return true;
+  return false;
+}
+
+TEST_F(EditorShellTest, FrameOpensWithTheTripletUnderItsOwnName) {
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_GT(editor.System().SurfaceCount(), 2);
+  EXPECT_TRUE(editor.LastOpenSucceeded());
+  // The name keeps its case: a Linux path is only found as it is written.
+  EXPECT_EQ(editor.UpdateCaption(), "Korvex - " + triplet_);
+  EXPECT_EQ(editor.GetWindowText(), "Korvex - " + triplet_);
+  ASSERT_NE(Menu(), nullptr);
+  EXPECT_NE(editor.GetStatusBar(), nullptr);
+  // A freshly opened system has nothing to undo or redo.
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
+  EXPECT_TRUE(Grey(CM_UNDO));
+  EXPECT_TRUE(Grey(CM_REDO));
+  for (UINT command : {CM_NEW_SYSTEM, CM_OPEN_SYSTEM, CM_SAVE_SYSTEM, CM_SAVE_SYSTEM_AS})
+    EXPECT_FALSE(Grey(command)) << command;
+  // The catalog item never opens; the analysis windows are not there to open.
+  EXPECT_TRUE(Grey(CM_VENDOR_CATALOG));
+  EXPECT_TRUE(Grey(CM_SPOT_DIAGRAM));
+  EXPECT_EQ(editor.CommandFlag(CM_SPOT_DIAGRAM), 0);
+  EXPECT_EQ(TOpticalEditor::Current(), &editor);
+  // The canvas's picture covers the canvas, which fills the frame above the status bar.
+  const RECT canvas = editor.Canvas()->GetClientRect();
+  const RECT frame = editor.GetClientRect();
+  EXPECT_EQ(editor.Canvas()->GetBitmapSize().cx, canvas.right);
+  EXPECT_EQ(editor.Canvas()->GetBitmapSize().cy, canvas.bottom);
+  EXPECT_EQ(canvas.right, frame.right);
+}
+
+TEST_F(EditorShellTest, UndoAndRedoTextsFollowAnEdit) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const double before = system.Surface(1)->general.R;
+  system.Surface(1)->general.R = before * 2.0;
+  system.Update();
+  ASSERT_EQ(system.SaveUndo("Delete element"), 1);
+  editor.UpdateMenus();
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+  EXPECT_FALSE(Grey(CM_UNDO));
+  EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
+  EXPECT_TRUE(Grey(CM_REDO));
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_DOUBLE_EQ(system.Surface(1)->general.R, before);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  EXPECT_TRUE(Grey(CM_UNDO));
+  EXPECT_EQ(ItemText(CM_REDO), "Redo Delete element (ctrl-Y)");
+  EXPECT_FALSE(Grey(CM_REDO));
+
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_DOUBLE_EQ(system.Surface(1)->general.R, before * 2.0);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+  EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
+}
+
+TEST_F(EditorShellTest, CancelledCloseLeavesTheQueuesAsTheyWere) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().SetModified(1);
+  TMessageQueue &queue = ProgramMessageQueue();
+  queue.Enter();
+  const int busy = queue.BusyCount();
+
+  answers_->QueueAnswer(IDCANCEL);
+  EXPECT_FALSE(editor.CanClose());
+  EXPECT_EQ(queue.BusyCount(), busy);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "Save Optical System?");
+
+  answers_->QueueAnswer(IDNO);
+  EXPECT_TRUE(editor.CanClose());
+  EXPECT_EQ(queue.BusyCount(), busy - 1);
+  queue.Leave(1);
+}
+
+TEST_F(EditorShellTest, ClosingWritesTheSettingsAndRemovesTheUndoFiles) {
+  TOpticalEditor &editor = Open(triplet_);
+  ASSERT_TRUE(AnyUndoFile(TempDir()));
+  const std::string settings = editor.SettingsPath();
+  EXPECT_EQ(std::filesystem::path(settings).filename().string(), "RodIru2Z.ini");
+  const std::size_t boxes = answers_->boxes.size();
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.GetHandle(), nullptr);
+  EXPECT_EQ(answers_->boxes.size(), boxes);  // nothing changed: no question
+  EXPECT_TRUE(std::filesystem::exists(settings));
+  EXPECT_NE(ReadText(settings).find(triplet_), std::string::npos);
+  EXPECT_FALSE(AnyUndoFile(TempDir()));
+  EXPECT_EQ(TOpticalEditor::Current(), nullptr);
+}
+
+TEST_F(EditorShellTest, AnUnreadableSystemGreysTheDrawingCommands) {
+  const std::string broken = Scratch("Systems/Broken.os");
+  WriteText(broken, "not a system\n");
+  TOpticalEditor &editor = Open(broken);
+  EXPECT_LE(editor.System().SurfaceCount(), 2);
+  EXPECT_TRUE(Grey(CM_SELECT));
+  EXPECT_TRUE(Grey(CM_UNDO));
+  EXPECT_FALSE(Grey(CM_NEW_SYSTEM));
+  EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
+}
+
+TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
+  // A program that did not end left a snapshot of an edited copy behind.
+  const std::string copy = Scratch("Systems/Copy.os");
+  {
+    TSystemImage image;
+    ASSERT_EQ(image.Load(ExamplePath("cooke_triplet.os"), 2), 1);
+    image.name = copy;
+    ASSERT_EQ(image.Save(Scratch("tmp/Undo3.os")), 1);
+  }
+  answers_->QueueAnswer(IDYES);
+  TOpticalEditor &editor = Open("");
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_NE(answers_->boxes.front().text.find("The previous session was aborted."),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(copy));
+  (void)editor;
+}
+
+}  // namespace
