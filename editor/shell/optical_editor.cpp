@@ -172,12 +172,12 @@ void TOpticalEditor::ReadSettings() {
 }
 
 void TOpticalEditor::WriteSettings() {
-  const RECT frame = GetWindowRect();
+  // The frame's place as MoveWindow takes it, so the next start puts it back exactly.
   settings_.havePosition = true;
-  settings_.position[0] = frame.left;
-  settings_.position[1] = frame.top;
-  settings_.position[2] = frame.right;
-  settings_.position[3] = frame.bottom;
+  settings_.position[0] = Attr.X;
+  settings_.position[1] = Attr.Y;
+  settings_.position[2] = Attr.X + Attr.W;
+  settings_.position[3] = Attr.Y + Attr.H;
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
     settings_.graphSize[0] = canvas_->GetBitmapSize().cx;
     settings_.graphSize[1] = canvas_->GetBitmapSize().cy;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 
 #include <QImage>
@@ -7,6 +8,8 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/windows/screen.h"
 #include "toolkit/graph/g_graph.h"
 #include "toolkit/pump/message_queue.h"
 
@@ -173,6 +176,76 @@ TEST_F(EditorShellTest, TheAboutBoxNamesTheProgramInDarkRed) {
   EXPECT_EQ(textColorOf(TAboutDlg::kNameLine), 0x000080u);
   EXPECT_EQ(textColorOf(TAboutDlg::kVersionLine), 0u);
   about.Destroy();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, TheEditKeysAreTheEditorsAccelerators) {
+  TOpticalEditor &editor = Open(triplet_);
+  HACCEL table = GetWindowAccelerators(editor.GetHandle());
+  ASSERT_NE(table, nullptr);
+  constexpr UINT kDelete = 0x2E, kInsert = 0x2D;
+  EXPECT_EQ(AcceleratorCommand(table, 'Z', false, true, false, 26), static_cast<UINT>(CM_UNDO));
+  EXPECT_EQ(AcceleratorCommand(table, 'Y', false, true, false, 25), static_cast<UINT>(CM_REDO));
+  EXPECT_EQ(AcceleratorCommand(table, 'S', false, true, false, 19),
+            static_cast<UINT>(CM_SAVE_CURRENT_STEP));
+  EXPECT_EQ(AcceleratorCommand(table, kDelete, false, false, false, 0), static_cast<UINT>(CM_DELETE));
+  EXPECT_EQ(AcceleratorCommand(table, kDelete, true, false, false, 0), static_cast<UINT>(CM_CUT));
+  EXPECT_EQ(AcceleratorCommand(table, kInsert, false, true, false, 0), static_cast<UINT>(CM_COPY));
+  EXPECT_EQ(AcceleratorCommand(table, kInsert, true, false, false, 0), static_cast<UINT>(CM_PASTE));
+}
+
+TEST_F(EditorShellTest, TheStoredPlaceIsKeptOnTheScreen) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  TEditorSettings settings;
+  settings.havePosition = true;
+  const int wide[4] = {-50, 10, 2000, 410};
+  std::copy(wide, wide + 4, settings.position);
+  const std::string path = SettingsFilePath(ProgramDir());
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    const RECT frame = editor.GetWindowRect();
+    EXPECT_EQ(editor.Attr.W, 1024);
+    EXPECT_GE(frame.left, 0);
+    EXPECT_LE(frame.right, 1024);
+    EXPECT_EQ(frame.top, 10);
+    editor.Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+  // Partly off the right and bottom edges: shifted back inside, size kept.
+  const int off[4] = {900, 600, 1200, 900};
+  std::copy(off, off + 4, settings.position);
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  TOpticalEditor &editor = Open(triplet_);
+  const RECT frame = editor.GetWindowRect();
+  EXPECT_EQ(editor.Attr.W, 300);
+  EXPECT_EQ(editor.Attr.H, 300);
+  EXPECT_LE(frame.right, 1024);
+  EXPECT_LE(frame.bottom, 768);
+  EXPECT_GE(frame.left, 700);
+  EXPECT_GE(frame.top, 450);
+}
+
+TEST_F(EditorShellTest, TheFrameComesBackAtTheSizeItWasClosed) {
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    editor.MoveWindow(100, 120, 700, 500, false);
+    editor.SendMessage(WM_CLOSE);
+    ASSERT_EQ(editor.GetHandle(), nullptr);
+    delete editor_;
+    editor_ = nullptr;
+  }
+  // The size given to the frame, as it was given: no shrinking from run to run. (Where
+  // an offscreen frame stands is the platform's to report.)
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_EQ(editor.Attr.W, 700);
+  EXPECT_EQ(editor.Attr.H, 500);
 }
 
 }  // namespace
