@@ -5,6 +5,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
 #include "optics/glass/glass_catalog.h"
@@ -25,8 +26,9 @@ TOpticalEditor *theEditor = nullptr;
 
 // The commands whose handlers this window has; the other commands with an enabler stay
 // grey until their windows exist.
-constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM, CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
-                                      CM_SAVE_SYSTEM_AS, CM_UNDO, CM_REDO};
+constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
+                                      CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
+                                      CM_ABOUT};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -57,6 +59,7 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmUndo>(CM_UNDO),
     EvCommand<&TOpticalEditor::CmRedo>(CM_REDO),
     EvCommand<&TOpticalEditor::CmNothing>(CM_NOTHING),
+    EvCommand<&TOpticalEditor::CmAbout>(CM_ABOUT),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -107,6 +110,11 @@ std::string TOpticalEditor::SettingsPath() const { return SettingsFilePath(Progr
 void TOpticalEditor::SetupWindow() {
   TDecoratedFrame::SetupWindow();
   theEditor = this;
+  // Below 8 bits per pixel the shared palette's standard colours are given as indexes.
+  const bool eightBits = ScreenBitsPerPixel() >= 8;
+  if (!eightBits)
+    MessageBox(GetHandle(), "This application requires 256 colors or higher!", "Warning", MB_ICONHAND);
+  SetDisplayHasEightBits(eightBits);
   if (HACCEL table = LoadAccelerators(nullptr, "EDITORMENU")) SetWindowAccelerators(GetHandle(), table);
   ReadSettings();
   DeleteIfExists(UntitledPath());
@@ -336,7 +344,8 @@ void TOpticalEditor::EvClose() {
 
 void TOpticalEditor::EvDestroy() {
   if (theEditor == this) {
-    PumpWaitingMessages();
+    // Computations still counted as running see their end; nothing is dispatched here, so
+    // no command reaches a window that is going.
     ProgramMessageQueue().Leave(1);
     queue_.Leave();
     system_.Clear();
@@ -349,3 +358,5 @@ void TOpticalEditor::EvDestroy() {
 }
 
 void TOpticalEditor::CmNothing() {}
+
+void TOpticalEditor::CmAbout() { TAboutDlg(this).Execute(); }

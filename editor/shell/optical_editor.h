@@ -62,6 +62,7 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmUndo();
   void CmRedo();
   void CmNothing();
+  void CmAbout();
   void CeAll(TCommandEnabler &enabler);
   void EvClose();
   void EvDestroy();

@@ -1,2 +1,3 @@
-area_sources(EDITOR editor_menu.cpp editor_startup.cpp optical_editor.cpp optical_editor_files.cpp)
-area_tests(EDITOR tests/optical_editor_test.cpp tests/editor_startup_test.cpp)
+area_sources(EDITOR about_dlg.cpp editor_menu.cpp editor_startup.cpp optical_editor.cpp optical_editor_files.cpp)
+area_tests(EDITOR tests/optical_editor_test.cpp tests/optical_editor_files_test.cpp
+           tests/editor_startup_test.cpp)

@@ -1,8 +1,12 @@
 #include <filesystem>
 
+#include <QImage>
+
 #include "editor/commands/editor_commands.h"
+#include "editor/shell/about_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/drawing/dc_kinds.h"
 #include "toolkit/graph/g_graph.h"
 #include "toolkit/pump/message_queue.h"
 
@@ -130,6 +134,45 @@ TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
             std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(copy));
   (void)editor;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, ExitAsksAboutChangesOnceAndCloses) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().SetModified(1);
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_COMMAND, CM_EXIT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetHandle() == nullptr; }));
+  int questions = 0;
+  for (const auto &box : answers_->boxes) questions += box.text == "Save Optical System?" ? 1 : 0;
+  EXPECT_EQ(questions, 1);
+  EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));  // No: not saved
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, TheAboutBoxNamesTheProgramInDarkRed) {
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_FALSE(Grey(CM_ABOUT));
+  TAboutDlg about(&editor);
+  ASSERT_TRUE(about.Create());
+  EXPECT_EQ(about.GetWindowText(), "About Korvex");
+  QImage scratch(8, 8, QImage::Format_RGB32);
+  TImageDC dc(&scratch);
+  auto textColorOf = [&](int id) {
+    dc.SetTextColor(0x123456);
+    about.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.GetHDC()),
+                      reinterpret_cast<LPARAM>(about.ChildWithId(id)->GetHandle()));
+    return dc.GetTextColor();
+  };
+  EXPECT_EQ(textColorOf(TAboutDlg::kNameLine), 0x000080u);
+  EXPECT_EQ(textColorOf(TAboutDlg::kVersionLine), 0u);
+  about.Destroy();
 }
 
 }  // namespace
