@@ -86,6 +86,8 @@ TEST_F(AberrationsWindow, OpensOnAllBeamsAtTheWorkingWavelengthAndKeepsListsApar
   EXPECT_EQ(lambdas->GetString(lambdas->GetSelIndex()), "0.55");
   EXPECT_EQ(window->Computation().curveCount, 3);
   EXPECT_EQ(window->GetWindowText(), "Aberrations (Transverse)");
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Meridional (mm)");
+  EXPECT_EQ(window->ChildWithId(W::kRightLabel)->GetWindowText(), "Sagittal (mm)");
 
   // "All" wavelengths while all beams are shown: the beam list gives way.
   Choose(window, lambdas, W::kLambdaList, 0);
@@ -106,6 +108,10 @@ TEST_F(AberrationsWindow, OpensOnAllBeamsAtTheWorkingWavelengthAndKeepsListsApar
   EXPECT_FALSE(beams->IsWindowEnabled());
   EXPECT_FALSE(beams->GetSelIndex() == 0 && lambdas->GetSelIndex() == 0);
   EXPECT_EQ(window->GetWindowText(), "Aberrations (Distortion)");
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Distortion (%)");
+  window->SendMessage(WM_COMMAND, CM_ABERR_WAVE, 0);
+  EXPECT_TRUE(beams->IsWindowEnabled());
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Meridional");
   window->Destroy();
 }
 
