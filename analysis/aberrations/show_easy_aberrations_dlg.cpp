@@ -200,6 +200,7 @@ void TShowEasyAberrationsDlg::SetupWindow() {
   CheckMenuItem(GetMenu(GetHandle()), run_.ScaleMode, MF_BYCOMMAND | MF_CHECKED);
   CheckMenuItem(GetMenu(GetHandle()), run_.ViewMode, MF_BYCOMMAND | MF_CHECKED);
   setupWindow_ = GetWindowRect();
+  setupClient_ = GetClientRect();
   PlaceOnScreen();
   lastClient_ = GetClientRect();
   CmView(run_.ViewMode);
@@ -436,13 +437,15 @@ void TShowEasyAberrationsDlg::EvTimer(WPARAM timerId, LPARAM) {
 
 void TShowEasyAberrationsDlg::Relayout() {
   if (left_ == nullptr || right_ == nullptr) return;
-  // Never smaller than at set-up.
-  const RECT window = GetWindowRect();
-  const int minWidth = setupWindow_.right - setupWindow_.left;
-  const int minHeight = setupWindow_.bottom - setupWindow_.top;
-  if (window.right - window.left < minWidth || window.bottom - window.top < minHeight)
-    SetWindowPos(nullptr, 0, 0, std::max<int>(window.right - window.left, minWidth),
-                 std::max<int>(window.bottom - window.top, minHeight), SWP_NOMOVE | SWP_NOZORDER);
+  // Never smaller than at set-up: the client keeps at least its set-up size.
+  const RECT now = GetClientRect();
+  const int needX = std::max<int>(0, (setupClient_.right - setupClient_.left) - (now.right - now.left));
+  const int needY = std::max<int>(0, (setupClient_.bottom - setupClient_.top) - (now.bottom - now.top));
+  if (needX > 0 || needY > 0) {
+    const RECT window = GetWindowRect();
+    SetWindowPos(nullptr, 0, 0, window.right - window.left + needX, window.bottom - window.top + needY,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  }
   const RECT client = GetClientRect();
   const int dx = (client.right - client.left) - (lastClient_.right - lastClient_.left);
   const int dy = (client.bottom - client.top) - (lastClient_.bottom - lastClient_.top);

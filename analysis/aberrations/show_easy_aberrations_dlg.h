@@ -138,6 +138,7 @@ class TShowEasyAberrationsDlg : public TColorDlg {
   TComboBox *beamList_ = nullptr;
   TComboBox *lambdaList_ = nullptr;
   RECT setupWindow_{};
+  RECT setupClient_{};
   RECT lastClient_{};
   bool settingsStored_ = false;
 };

@@ -86,6 +86,8 @@ TEST_F(AberrationsWindow, OpensOnAllBeamsAtTheWorkingWavelengthAndKeepsListsApar
   EXPECT_EQ(lambdas->GetString(lambdas->GetSelIndex()), "0.55");
   EXPECT_EQ(window->Computation().curveCount, 3);
   EXPECT_EQ(window->GetWindowText(), "Aberrations (Transverse)");
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Meridional (mm)");
+  EXPECT_EQ(window->ChildWithId(W::kRightLabel)->GetWindowText(), "Sagittal (mm)");
 
   // "All" wavelengths while all beams are shown: the beam list gives way.
   Choose(window, lambdas, W::kLambdaList, 0);
@@ -106,6 +108,10 @@ TEST_F(AberrationsWindow, OpensOnAllBeamsAtTheWorkingWavelengthAndKeepsListsApar
   EXPECT_FALSE(beams->IsWindowEnabled());
   EXPECT_FALSE(beams->GetSelIndex() == 0 && lambdas->GetSelIndex() == 0);
   EXPECT_EQ(window->GetWindowText(), "Aberrations (Distortion)");
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Distortion (%)");
+  window->SendMessage(WM_COMMAND, CM_ABERR_WAVE, 0);
+  EXPECT_TRUE(beams->IsWindowEnabled());
+  EXPECT_EQ(window->ChildWithId(W::kLeftLabel)->GetWindowText(), "Meridional");
   window->Destroy();
 }
 
@@ -188,6 +194,7 @@ TEST_P(SettingsOnEveryWayOut, ScaleRangesAndPlaceAreStored) {
   window->SendMessage(WM_COMMAND, CM_ABERR_KEEP, 0);
   const double storedMin = window->Computation().TransMmin;
   ASSERT_LT(storedMin, 0.0);
+  HWND handle = window->GetHandle();
   switch (GetParam()) {
     case 0:
       window->Destroy();  // the editor deletes it
@@ -209,7 +216,35 @@ TEST_P(SettingsOnEveryWayOut, ScaleRangesAndPlaceAreStored) {
   EXPECT_EQ(back.TransMmin, storedMin);
   EXPECT_GE(back.position[0], 0);
   EXPECT_GT(back.position[2], 0);
-  if (GetParam() != 0 && window != nullptr && IsWindow(window->GetHandle())) window->Destroy();
+  // Every way out also closes the window.
+  EXPECT_FALSE(IsWindow(handle));
+}
+
+TEST_F(AberrationsWindow, ResizingLaysTheGraphsOutAgainAndNeverShrinksBelowTheStart) {
+  W *window = Open();
+  const RECT start = window->GetWindowRect();
+  const RECT startClient = window->GetClientRect();
+  const SIZE graphStart = window->Graph(1)->GetBitmapSize();
+  const RECT listStart = window->BeamList()->GetWindowRect();
+  window->SetWindowPos(nullptr, 0, 0, start.right - start.left + 200, start.bottom - start.top + 100,
+                       SWP_NOMOVE | SWP_NOZORDER);
+  window->SendMessage(WM_TIMER, W::kLayoutTimer, 0);
+  const SIZE grown = window->Graph(1)->GetBitmapSize();
+  EXPECT_NEAR(grown.cx, graphStart.cx + 100, 2);
+  EXPECT_NEAR(grown.cy, graphStart.cy + 100, 2);
+  const RECT list = window->BeamList()->GetWindowRect();
+  EXPECT_EQ(list.left - listStart.left, 100);
+  EXPECT_EQ(list.top - listStart.top, 100);
+  // The curves are drawn again into the larger pictures.
+  EXPECT_GT(CountColor(window->Graph(1), kAberrationColorTable[1]), 10);
+
+  window->SetWindowPos(nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+  window->SendMessage(WM_TIMER, W::kLayoutTimer, 0);
+  const RECT sprung = window->GetClientRect();
+  EXPECT_EQ(sprung.right, startClient.right);
+  EXPECT_GE(sprung.bottom, startClient.bottom);
+  EXPECT_NEAR(window->Graph(1)->GetBitmapSize().cx, graphStart.cx, 2);
+  window->Destroy();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SettingsOnEveryWayOut, ::testing::Values(0, 1, 2));
