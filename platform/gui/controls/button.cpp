@@ -197,6 +197,20 @@ void TCheckBox::Layout(const RECT &client, RECT &box, RECT &text) const {
   }
 }
 
+void TCheckBox::PaintLabel(TDC &dc, const RECT &text, COLORREF textColor) {
+  SelectFont(dc);
+  ControlText(dc, PlainText(GetWindowText()), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor,
+              IsWindowEnabled());
+  if (!(state & BST_FOCUS)) return;
+  // The focus shows as a dotted frame around the text itself.
+  RECT measured = text;
+  dc.DrawText(PlainText(GetWindowText()).c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  const LONG textHeight = measured.Height();
+  const LONG top = text.top + (text.Height() - textHeight) / 2;
+  DottedFrame(dc, {text.left - 1, top - 1, std::min(text.right, measured.right + 1), top + textHeight + 1},
+              GetSysColor(COLOR_WINDOWFRAME));
+}
+
 void TCheckBox::Paint(TDC &dc, bool, RECT &) {
   const RECT client = GetClientRect();
   const TControlColors colors = ParentColors(dc, CTLCOLOR_STATIC);
@@ -222,17 +236,7 @@ void TCheckBox::Paint(TDC &dc, bool, RECT &) {
       for (int t = 0; t < 3; ++t) dc.SetPixel(left + i, row + t, mark);
     }
   }
-  SelectFont(dc);
-  ControlText(dc, PlainText(GetWindowText()), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE, colors.Text,
-              IsWindowEnabled());
-  if (state & BST_FOCUS) {
-    RECT measured = text;
-    dc.DrawText(PlainText(GetWindowText()).c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    const LONG textHeight = measured.Height();
-    const LONG top = text.top + (text.Height() - textHeight) / 2;
-    DottedFrame(dc, {text.left - 1, top - 1, std::min(text.right, measured.right + 1), top + textHeight + 1},
-                GetSysColor(COLOR_WINDOWFRAME));
-  }
+  PaintLabel(dc, text, colors.Text);
 }
 
 // ---- radio button ----------------------------------------------------------------------
@@ -300,17 +304,7 @@ void TRadioButton::Paint(TDC &dc, bool, RECT &) {
       dc.SetPixel(box.left + column, box.top + row, color);
     }
   }
-  SelectFont(dc);
-  ControlText(dc, PlainText(GetWindowText()), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE, colors.Text,
-              IsWindowEnabled());
-  if (state & BST_FOCUS) {
-    RECT measured = text;
-    dc.DrawText(PlainText(GetWindowText()).c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    const LONG textHeight = measured.Height();
-    const LONG top = text.top + (text.Height() - textHeight) / 2;
-    DottedFrame(dc, {text.left - 1, top - 1, std::min(text.right, measured.right + 1), top + textHeight + 1},
-                GetSysColor(COLOR_WINDOWFRAME));
-  }
+  PaintLabel(dc, text, colors.Text);
 }
 
 // ---- group box -------------------------------------------------------------------------

@@ -48,6 +48,8 @@ class TCheckBox : public TButton {
  protected:
   // The box (or circle) beside the text and where the text goes.
   void Layout(const RECT &client, RECT &box, RECT &text) const;
+  // The label in the text rectangle, with the focus frame when the button has the focus.
+  void PaintLabel(TDC &dc, const RECT &text, COLORREF textColor);
 };
 
 class TRadioButton : public TCheckBox {

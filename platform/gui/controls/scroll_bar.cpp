@@ -4,6 +4,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "platform/gui/windows/key_codes.h"
+
 TScrollBar::TScrollBar(TWindow *parentWindow, int id, int xPos, int yPos, int w, int h, bool isHorizontal,
                        TModule *module)
     : TControl(parentWindow, id, nullptr, xPos, yPos, w, h, module) {
@@ -28,16 +30,7 @@ void TScrollBar::SetupWindow() {
   bar->setValue(position);
   QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [this](int action) {
     UINT code = SB_ENDSCROLL;
-    switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-      case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-      case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-      case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-      case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-      case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-      case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-      default: return;
-    }
+    if (!ScrollCodeOfAction(action, code)) return;
     const int pos = bar->sliderPosition();
     if (code != SB_THUMBTRACK) bar->setSliderPosition(position);  // the parent decides
     Tell(code, pos);

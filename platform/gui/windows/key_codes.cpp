@@ -1,5 +1,7 @@
 #include "platform/gui/windows/key_codes.h"
 
+#include <QAbstractSlider>
+
 #include <iterator>
 
 #include "platform/gui/windows/messages.h"
@@ -79,5 +81,28 @@ std::string TextOfVirtualKey(UINT virtualKey, bool shift) {
     case VK_TAB: return "\t";
     case VK_SPACE: return " ";
     default: return "";
+  }
+}
+
+UINT MouseKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  UINT keys = 0;
+  if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
+  if (buttons & Qt::RightButton) keys |= MK_RBUTTON;
+  if (buttons & Qt::MiddleButton) keys |= MK_MBUTTON;
+  if (modifiers & Qt::ShiftModifier) keys |= MK_SHIFT;
+  if (modifiers & Qt::ControlModifier) keys |= MK_CONTROL;
+  return keys;
+}
+
+bool ScrollCodeOfAction(int sliderAction, UINT &code) {
+  switch (sliderAction) {
+    case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; return true;
+    case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; return true;
+    case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; return true;
+    case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; return true;
+    case QAbstractSlider::SliderToMinimum: code = SB_TOP; return true;
+    case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; return true;
+    case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; return true;
+    default: return false;
   }
 }

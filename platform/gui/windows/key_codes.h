@@ -12,3 +12,8 @@ UINT VirtualKeyFromQt(int qtKey);
 int QtKeyFromVirtualKey(UINT virtualKey);
 // The character a key types without modifiers ("" for keys that type nothing).
 std::string TextOfVirtualKey(UINT virtualKey, bool shift);
+
+// The MK_* bits of a mouse message from Qt's buttons and modifiers.
+UINT MouseKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+// The SB_* code of a Qt slider action; false for actions that send none.
+bool ScrollCodeOfAction(int sliderAction, UINT &code);

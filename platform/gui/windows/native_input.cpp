@@ -13,16 +13,6 @@
 
 namespace {
 
-UINT ButtonKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-  UINT keys = 0;
-  if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
-  if (buttons & Qt::RightButton) keys |= MK_RBUTTON;
-  if (buttons & Qt::MiddleButton) keys |= MK_MBUTTON;
-  if (modifiers & Qt::ShiftModifier) keys |= MK_SHIFT;
-  if (modifiers & Qt::ControlModifier) keys |= MK_CONTROL;
-  return keys;
-}
-
 UINT MouseMessage(const QMouseEvent &event) {
   UINT base = 0;
   switch (event.button()) {
@@ -168,7 +158,7 @@ bool TNativeInput::TranslateMouse(QObject *watched, QEvent *event) {
                                             : mouse->position().toPoint();
   const TPending saved = pending;
   pending = {watched, event, msg, false};
-  owner->SendMessage(msg, ButtonKeys(mouse->buttons(), mouse->modifiers()), MAKELPARAM(inWidget.x(), inWidget.y()));
+  owner->SendMessage(msg, MouseKeyState(mouse->buttons(), mouse->modifiers()), MAKELPARAM(inWidget.x(), inWidget.y()));
   pending = saved;
   return true;
 }

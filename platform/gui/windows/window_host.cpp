@@ -41,16 +41,6 @@ namespace {
 // How long a maximized or restored window waits for its new size before reporting.
 constexpr int kStateSizeWaitMs = 100;
 
-UINT MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-  UINT keys = 0;
-  if (buttons & Qt::LeftButton) keys |= MK_LBUTTON;
-  if (buttons & Qt::RightButton) keys |= MK_RBUTTON;
-  if (buttons & Qt::MiddleButton) keys |= MK_MBUTTON;
-  if (modifiers & Qt::ShiftModifier) keys |= MK_SHIFT;
-  if (modifiers & Qt::ControlModifier) keys |= MK_CONTROL;
-  return keys;
-}
-
 UINT ButtonBase(Qt::MouseButton button) {
   switch (button) {
     case Qt::LeftButton: return WM_LBUTTONDOWN;
@@ -117,16 +107,7 @@ QScrollBar *TWindowHost::ScrollBar(int bar, bool create) {
   connect(scrollBar, &QAbstractSlider::actionTriggered, this, [this, bar, scrollBar](int action) {
     if (owner == nullptr) return;
     UINT code = SB_ENDSCROLL;
-    switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-      case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-      case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-      case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-      case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-      case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-      case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-      default: return;
-    }
+    if (!ScrollCodeOfAction(action, code)) return;
     const int pos = scrollBar->sliderPosition();
     if (code != SB_THUMBTRACK) scrollBar->setSliderPosition(owner->GetScrollPos(bar));
     TWindowAccess::Scroll(*owner, bar, code, pos);
@@ -248,7 +229,7 @@ void TWindowHost::SendMouse(QMouseEvent *event, UINT msg) {
   if (target == nullptr || target->HostWidget() == nullptr) target = owner;
   POINT point{global.x(), global.y()};
   target->ScreenToClient(point);
-  const UINT keys = MouseKeys(event->buttons(), event->modifiers());
+  const UINT keys = MouseKeyState(event->buttons(), event->modifiers());
   target->SendMessage(msg, keys, MAKELPARAM(point.x, point.y));
 }
 
@@ -293,7 +274,7 @@ void TWindowHost::mousePressEvent(QMouseEvent *event) {
   // Mapped now rather than taken from the event: the window may have moved since.
   const QPoint global = mapToGlobal(event->position().toPoint());
   pressTarget = nullptr;
-  DeliverPress(owner, base, global, MouseKeys(event->buttons(), event->modifiers()), pressTarget);
+  DeliverPress(owner, base, global, MouseKeyState(event->buttons(), event->modifiers()), pressTarget);
 }
 
 void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
@@ -309,7 +290,7 @@ void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
     const QPoint global = mapToGlobal(event->position().toPoint());
     POINT point{global.x(), global.y()};
     beneath->ScreenToClient(point);
-    beneath->SendMessage(base + 1, MouseKeys(event->buttons(), event->modifiers()),
+    beneath->SendMessage(base + 1, MouseKeyState(event->buttons(), event->modifiers()),
                          MAKELPARAM(point.x, point.y));
     return;
   }
@@ -360,7 +341,7 @@ void TWindowHost::mouseMoveEvent(QMouseEvent *event) {
 
 void TWindowHost::wheelEvent(QWheelEvent *event) {
   if (owner == nullptr) return;
-  const UINT keys = MouseKeys(event->buttons(), event->modifiers());
+  const UINT keys = MouseKeyState(event->buttons(), event->modifiers());
   const int delta = event->angleDelta().y();
   const QPoint global = event->globalPosition().toPoint();
   owner->SendMessage(WM_MOUSEWHEEL, (keys & 0xFFFF) | ((static_cast<UINT>(delta) & 0xFFFF) << 16),
