@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/shell/optical_editor.h"
+#include "editor/canvas/edit_graph.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -50,6 +51,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   // The first snapshot holds the state as opened: nothing to undo yet.
   if (!system_.SaveUndo("")) return 0;
   system_.SetModified(0);
+  ShowSystem();
   return 1;
 }
 
@@ -65,6 +67,7 @@ void TOpticalEditor::CmNewSystem() {
   std::filesystem::remove(UntitledPath(), error);
   system_.SetModified(0);
   lastOpen_ = true;
+  ShowSystem();
   if (system_.SurfaceCount() > 0 && !system_.SaveUndo(""))
     MessageBox(GetHandle(), "Directory is marked as read-only!", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
@@ -204,6 +207,7 @@ void TOpticalEditor::CmUndo() {
   if (!system_.CanUndo()) return;
   system_.Undo(-1);
   system_.Update();
+  if (canvas_ != nullptr) canvas_->Redraw();
   UpdateMenus();
   UpdateCaption();
 }
@@ -212,6 +216,7 @@ void TOpticalEditor::CmRedo() {
   if (!system_.CanRedo()) return;
   system_.Redo();
   system_.Update();
+  if (canvas_ != nullptr) canvas_->Redraw();
   UpdateMenus();
   UpdateCaption();
 }
