@@ -418,6 +418,8 @@ void TShowEasyAberrationsDlg::EvDestroy() {
   }
   left_ = right_ = nullptr;
   beamList_ = lambdaList_ = nullptr;
+  if (TWindow *owner = GetParentO())
+    owner->SendMessage(WM_COMMAND, CM_ABERRATIONS_DESTROYED, reinterpret_cast<LPARAM>(this));
   DefaultProcessing();
 }
 

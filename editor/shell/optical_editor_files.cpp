@@ -37,10 +37,12 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   const int read = system_.Load(fileName, nameMode);
   if (read != 1) {
     system_.Update();
+    RefreshAnalyses(true);
     return 0;
   }
   if (nameMode == kNameFromFileName) system_.name = fileName;
   system_.Update();
+  RefreshAnalyses(true);
   DeleteUndoFiles();
   if (system_.SurfaceCount() <= kEmptySurfaceCount) {
     MessageBeep(MB_SIMPLEBEEP);
@@ -70,6 +72,7 @@ void TOpticalEditor::CmNewSystem() {
                MB_OK | MB_ICONEXCLAMATION);
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }
@@ -204,6 +207,7 @@ void TOpticalEditor::CmUndo() {
   if (!system_.CanUndo()) return;
   system_.Undo(-1);
   system_.Update();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }
@@ -212,6 +216,7 @@ void TOpticalEditor::CmRedo() {
   if (!system_.CanRedo()) return;
   system_.Redo();
   system_.Update();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }
