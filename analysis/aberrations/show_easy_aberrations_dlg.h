@@ -20,6 +20,10 @@ class TOpticalSystem;
 class TShowEasyAberrationsDlg;
 class TViewIndicationDlg;
 
+// Sent to the parent as WM_COMMAND (wParam, lParam the window) when the window goes, so
+// an owner keeping a pointer to it can let go of it.
+constexpr int CM_ABERRATIONS_DESTROYED = 1125;
+
 // Menu commands of the window (scale and view ids are the computation's own).
 enum TAberrationsCommand : int {
   CM_ABERR_AUTO = kScaleAuto,
@@ -143,7 +147,7 @@ class TShowEasyAberrationsDlg : public TColorDlg {
   bool settingsStored_ = false;
 };
 
-// Shows a written report to the user: the text window is not built yet.
+// Shows a written report in a text editor window of its own (owned by the owner).
 void ShowAberrationReport(TWindow *owner, const std::string &path);
 // Prints a written report: the printing service is not built yet.
 void PrintAberrationReport(TWindow *owner, const std::string &path);

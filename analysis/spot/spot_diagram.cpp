@@ -244,6 +244,8 @@ void TSpotDiagram::EvDestroy() {
     legend->Destroy();
   }
   graph_ = nullptr;
+  if (TWindow *owner = GetParentO())
+    owner->SendMessage(WM_COMMAND, CM_SPOT_DESTROYED, reinterpret_cast<LPARAM>(this));
   DefaultProcessing();
 }
 

@@ -12,6 +12,10 @@ class TCGraph;
 class TOpticalSystem;
 class TViewIndicationDlg;
 
+// Sent to the parent as WM_COMMAND (wParam, lParam the window) when the window goes, so
+// an owner keeping a pointer to it can let go of it.
+constexpr int CM_SPOT_DESTROYED = 1126;
+
 // Menu commands of the window.
 enum TSpotCommand : int {
   CM_SPOT_AUTO = 101,

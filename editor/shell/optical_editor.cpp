@@ -5,6 +5,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/spot/spot_diagram.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
@@ -28,7 +30,7 @@ TOpticalEditor *theEditor = nullptr;
 // grey until their windows exist.
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
-                                      CM_ABOUT};
+                                      CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -58,6 +60,10 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmRedo>(CM_REDO),
     EvCommand<&TOpticalEditor::CmNothing>(CM_NOTHING),
     EvCommand<&TOpticalEditor::CmAbout>(CM_ABOUT),
+    EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
+    EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
+    EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
+    EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -91,6 +97,8 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
 }
 
 TOpticalEditor::~TOpticalEditor() {
+  // The windows write into the editor's settings as they go: they go while it is whole.
+  CloseAnalyses();
   if (GetGlassCatalog() == catalogs_.get()) SetGlassCatalog(nullptr);
   if (theEditor == this) theEditor = nullptr;
 }
@@ -297,6 +305,10 @@ void TOpticalEditor::UpdateMenus() {
   for (int command : kCheckedCommands)
     CheckMenuItem(menu, command,
                   MF_BYCOMMAND | (menuState_.Checked(command) ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CM_ABERRATIONS,
+                MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CM_SPOT_DIAGRAM,
+                MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
@@ -342,6 +354,8 @@ void TOpticalEditor::CmExit() { PostMessage(WM_CLOSE); }
 
 void TOpticalEditor::EvClose() {
   if (theEditor != this || !CanClose()) return;
+  // The spot diagram's place and scale reach the settings file.
+  CloseAnalyses();
   WriteSettings();
   system_.SetModified(0);
   DeleteUndoFiles();
@@ -350,6 +364,7 @@ void TOpticalEditor::EvClose() {
 }
 
 void TOpticalEditor::EvDestroy() {
+  CloseAnalyses();
   if (theEditor == this) {
     // Computations still counted as running see their end; nothing is dispatched here, so
     // no command reaches a window that is going.

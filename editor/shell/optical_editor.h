@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
@@ -16,6 +17,8 @@
 #include "toolkit/pump/message_queue.h"
 
 class TGlassCatalog;
+class TShowEasyAberrationsDlg;
+class TSpotDiagram;
 class TStatusBar;
 
 class TOpticalEditor : public TDecoratedFrame {
@@ -63,6 +66,19 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmRedo();
   void CmNothing();
   void CmAbout();
+  // Modeless toggles: the command opens the window, the same command closes it; both beep
+  // and open nothing for a system of fewer than 2 surfaces.
+  void CmAberrations();
+  void CmSpotDiagram();
+  // Notices of the analysis windows going (lParam the window).
+  void AberrationsDestroyed(WPARAM wParam, LPARAM window);
+  void SpotDestroyed(WPARAM wParam, LPARAM window);
+  // Recomputes the open analysis windows after a change of the system (renewLabels: the
+  // aberrations window refills its beam and wavelength lists too).
+  void RefreshAnalyses(bool renewLabels = false);
+  TShowEasyAberrationsDlg *AberrationsWindow() const { return aberrations_; }
+  TSpotDiagram *SpotWindow() const { return spot_; }
+  const TEditorSettings &Settings() const { return settings_; }
   void CeAll(TCommandEnabler &enabler);
   void EvClose();
   void EvDestroy();
@@ -85,6 +101,13 @@ class TOpticalEditor : public TDecoratedFrame {
   bool ReplaceSystem(const std::string &fileName);
   std::string UntitledPath() const;
   TEditorStateView StateView() const;
+  // Beeps and answers true when the system is too small for an analysis.
+  bool AnalysisRefused() const;
+  void CloseAberrations();
+  void CloseSpotDiagram();
+  // Closes both analysis windows (their settings go into the editor's record first).
+  void CloseAnalyses();
+  void DeleteRetiredWindows();
 
   TEditGraph *canvas_;
   TMessageQueue queue_;
@@ -98,4 +121,8 @@ class TOpticalEditor : public TDecoratedFrame {
   std::string commandLine_;
   bool lastOpen_ = true;
   bool closing_ = false;
+  TShowEasyAberrationsDlg *aberrations_ = nullptr;
+  TSpotDiagram *spot_ = nullptr;
+  // Analysis windows that closed themselves, deleted at the next launch or at the end.
+  std::vector<TWindow *> retired_;
 };

@@ -38,10 +38,12 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   const int read = system_.Load(fileName, nameMode);
   if (read != 1) {
     system_.Update();
+    RefreshAnalyses(true);
     return 0;
   }
   if (nameMode == kNameFromFileName) system_.name = fileName;
   system_.Update();
+  RefreshAnalyses(true);
   DeleteUndoFiles();
   if (system_.SurfaceCount() <= kEmptySurfaceCount) {
     MessageBeep(MB_SIMPLEBEEP);
@@ -73,6 +75,7 @@ void TOpticalEditor::CmNewSystem() {
                MB_OK | MB_ICONEXCLAMATION);
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }
@@ -208,6 +211,7 @@ void TOpticalEditor::CmUndo() {
   system_.Undo(-1);
   system_.Update();
   if (canvas_ != nullptr) canvas_->Redraw();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }
@@ -217,6 +221,7 @@ void TOpticalEditor::CmRedo() {
   system_.Redo();
   system_.Update();
   if (canvas_ != nullptr) canvas_->Redraw();
+  RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
 }

@@ -327,3 +327,96 @@ TEST_F(Aberrations, DistortionWithOneBeamWarnsAndKeepsTheResults) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Aberrations, DefocusGivesItsGeometricAberrationAndTheWaveIsItsIntegral) {
+  // The paraboloid (f = 100) with its image plane moved d = 0.2 beyond the focus: the ray
+  // from pupil height h left the mirror at x = -h^2 / 4f and runs through the focus, so it
+  // meets the plane r(h) = d h / (f - h^2 / 4f) from the axis, on the other side. The wave
+  // aberration is the integral of the transverse one over the pupil, divided by the
+  // distance from the pupil (the mirror, which is the stop) to the image: W(h) - W(0) =
+  // (1 / R) integral_0^h TA dh (the path difference counted as the ray's path less the
+  // reference's), to the order the reference sphere and the pupil map allow.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+  const double f = 100.0, d = 0.2;
+  DPOINT3 image = system.GetSurfacePosition(2, 0, kGlobalFrame);
+  image.x -= d;
+  system.SetSurfacePosition(2, 0, image, kGlobalFrame);
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  TAberrationComputation transverse;
+  transverse.BeamIndex = 0;
+  ASSERT_EQ(transverse.Compute(system), 1);
+  const int n = transverse.PointCounts.data[0];
+  for (int i = 0; i < n; ++i) {
+    const double h = Value(transverse.Abscissae, 0, i);
+    const double r = d * h / (f - h * h / (4.0 * f));
+    EXPECT_NEAR(std::fabs(Value(transverse.FirstValues, 0, i)), std::fabs(r), kGeometry) << h;
+    if (std::fabs(h) > 1.0) {
+      EXPECT_LT(Value(transverse.FirstValues, 0, i) * h, 0.0) << h;
+    }
+  }
+  TAberrationComputation wave;
+  wave.BeamIndex = 0;
+  wave.ViewMode = kViewWave;
+  ASSERT_EQ(wave.Compute(system), 1);
+  const double lambdaMm = system.info.LambdaW * 1e-3;
+  // The fan runs from the top down; integrate TA from the centre (row n/2) outwards.
+  const int centre = n / 2;
+  double integral = 0.0;
+  for (int i = centre; i > 0; --i) {
+    const double h0 = Value(transverse.Abscissae, 0, i), h1 = Value(transverse.Abscissae, 0, i - 1);
+    integral += 0.5 * (Value(transverse.FirstValues, 0, i) + Value(transverse.FirstValues, 0, i - 1)) * (h1 - h0);
+    const double fromIntegral = integral / (f + d);
+    const double W = (Value(wave.FirstValues, 0, i - 1) - Value(wave.FirstValues, 0, centre)) * lambdaMm;
+    // Trapezoids over 51 points, and the rim rays leaving the mirror h^2 / 4f in front of
+    // the vertex, farther from the image than R: the two part by 1 % at the rim of f/2.5.
+    constexpr double kWaveFromTransverse = 0.02;
+    if (std::fabs(h1) > 2.0) {
+      EXPECT_NEAR(W, fromIntegral, kWaveFromTransverse * std::fabs(fromIntegral)) << h1;
+    }
+  }
+}
+
+TEST_F(Aberrations, DoubleGaussDistortionIsItsChiefRaysAgainstTheFocalLength) {
+  // With the image plane at the paraxial focus, the paraxial image of a beam at angle t
+  // stands at f' tan t, so the distortion of the real chief ray landing at y is
+  // (|y| / (f' tan t) - 1) x 100 %.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  system.info.firstOrderMode = 0;
+  SetModifiedFlag();
+  ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  const int last = system.SurfaceCount() - 1;
+  DPOINT3 image = system.GetSurfacePosition(last - 1, 0, kGlobalFrame);
+  image.x += system.info.backFocalDistance;
+  system.SetSurfacePosition(last, 0, image, kGlobalFrame);
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  SetModifiedFlag();
+  ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  const double focal = system.info.focalLength;
+  ASSERT_GT(focal, 0.0);
+  TAberrationComputation run;
+  run.ViewMode = kViewDistortion;
+  run.LambdaIndex = 1;
+  ASSERT_EQ(run.Compute(system), 1);
+  const int n = run.PointCounts.data[0];
+  ASSERT_GT(n, 10);
+  const double unit = system.info.Unit == 1 ? 60.0 : 1.0;
+  for (int i : {n - 1, n - 5, 3 * n / 4}) {
+    const double field = Value(run.Abscissae, 0, i) / unit;
+    if (std::fabs(field) < 1.0) continue;
+    system.ComputeIndices(system.info.Spectrum.data[1].lambda, 0.0, 0.0);
+    system.SolveChiefRay(field, 0.0);
+    TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+    chief.traceThrough = 1;
+    system.TraceRay(chief, 1, nullptr, 0);
+    const double paraxial = focal * std::tan(field * kDegreesToRadians);
+    const double expected = (std::fabs(chief.y) / std::fabs(paraxial) - 1.0) * 100.0;
+    // f' is the working wavelength's; the curve's wavelength is the same (index 1).
+    EXPECT_NEAR(Value(run.SecondValues, 0, i), expected, 0.01) << field;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The editor's analysis windows: the aberrations window and the spot diagram, each a
+// modeless toggle on the frame, kept by one pointer that the window's own closing clears.
+
+#include <vector>
+
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/spot/spot_diagram.h"
+#include "editor/shell/optical_editor.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+// An analysis needs an object side and an image side.
+constexpr int kAnalysisSurfaceMinimum = 2;
+
+}  // namespace
+
+bool TOpticalEditor::AnalysisRefused() const {
+  if (system_.SurfaceCount() >= kAnalysisSurfaceMinimum) return false;
+  MessageBeep(MB_SIMPLEBEEP);
+  return true;
+}
+
+void TOpticalEditor::DeleteRetiredWindows() {
+  for (TWindow *window : retired_) delete window;
+  retired_.clear();
+}
+
+void TOpticalEditor::CloseAberrations() {
+  TShowEasyAberrationsDlg *window = aberrations_;
+  if (window == nullptr) return;
+  aberrations_ = nullptr;
+  window->Destroy(IDCANCEL);
+  delete window;
+}
+
+void TOpticalEditor::CloseSpotDiagram() {
+  TSpotDiagram *window = spot_;
+  if (window == nullptr) return;
+  spot_ = nullptr;
+  // Its going stores its place and scale into the editor's spot settings.
+  window->ShowWindow(SW_HIDE);
+  window->Destroy(IDCANCEL);
+  delete window;
+}
+
+void TOpticalEditor::CmAberrations() {
+  DeleteRetiredWindows();
+  if (aberrations_ != nullptr) {
+    CloseAberrations();
+  } else if (!AnalysisRefused()) {
+    aberrations_ = new TShowEasyAberrationsDlg(this, &system_, SettingsPath());
+    if (!aberrations_->Create()) {
+      delete aberrations_;
+      aberrations_ = nullptr;
+    }
+  }
+  UpdateMenus();
+}
+
+void TOpticalEditor::CmSpotDiagram() {
+  DeleteRetiredWindows();
+  if (spot_ != nullptr) {
+    CloseSpotDiagram();
+  } else if (!AnalysisRefused()) {
+    spot_ = new TSpotDiagram(this, &system_, &settings_.spot);
+    if (!spot_->Create()) {
+      delete spot_;
+      spot_ = nullptr;
+    }
+  }
+  UpdateMenus();
+}
+
+void TOpticalEditor::AberrationsDestroyed(WPARAM, LPARAM window) {
+  // A window the editor closes itself is let go of before it goes.
+  if (aberrations_ == nullptr || reinterpret_cast<TWindow *>(window) != aberrations_) return;
+  retired_.push_back(aberrations_);
+  aberrations_ = nullptr;
+  UpdateMenus();
+}
+
+void TOpticalEditor::SpotDestroyed(WPARAM, LPARAM window) {
+  if (spot_ == nullptr || reinterpret_cast<TWindow *>(window) != spot_) return;
+  retired_.push_back(spot_);
+  spot_ = nullptr;
+  UpdateMenus();
+}
+
+void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
+  // A system left without an image side has nothing to show: its windows close.
+  if (system_.SurfaceCount() < kAnalysisSurfaceMinimum) {
+    CloseAberrations();
+    CloseSpotDiagram();
+    UpdateMenus();
+    return;
+  }
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) {
+    if (renewLabels) aberrations_->UpdateLabels();
+    aberrations_->Recalculate();
+  }
+  if (spot_ != nullptr && spot_->GetHandle() != nullptr) spot_->Recalculate();
+}
+
+void TOpticalEditor::CloseAnalyses() {
+  CloseAberrations();
+  CloseSpotDiagram();
+  DeleteRetiredWindows();
+}
