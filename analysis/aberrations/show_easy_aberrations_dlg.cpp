@@ -19,6 +19,7 @@
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/render3d/o_palette.h"
+#include "toolkit/texteditor/text_editor.h"
 
 namespace {
 
@@ -529,9 +530,13 @@ void TShowEasyAberrationsDlg::CmPrint() {
   if (!path.empty()) PrintAberrationReport(this, path);
 }
 
-// The text window that shows a report file in "Courier New" 9, titled "System
-// aberrations", does not exist yet: the report stays in its file.
-void ShowAberrationReport(TWindow *, const std::string &) {}
+// The report opens in a text window of its own, in "Courier New" 9.
+void ShowAberrationReport(TWindow *owner, const std::string &path) {
+  auto *editor = new TTextEditor(owner, "Aberrations", nullptr, path.c_str());
+  editor->SetFontFrom(TOFont("Courier New", 9, 0, true));
+  editor->SetTitle("System aberrations");
+  editor->Create();
+}
 
 // The direct printing service does not exist yet: the report stays in its file.
 void PrintAberrationReport(TWindow *, const std::string &) {}

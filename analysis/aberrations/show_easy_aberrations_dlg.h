@@ -147,7 +147,7 @@ class TShowEasyAberrationsDlg : public TColorDlg {
   bool settingsStored_ = false;
 };
 
-// Shows a written report to the user: the text window is not built yet.
+// Shows a written report in a text editor window of its own (owned by the owner).
 void ShowAberrationReport(TWindow *owner, const std::string &path);
 // Prints a written report: the printing service is not built yet.
 void PrintAberrationReport(TWindow *owner, const std::string &path);

@@ -1,0 +1,196 @@
+// The text editor window: its status line of caret line and column, the file commands
+// through scripted dialogs, find and replace reaching the edit through the frame, the
+// commands that need text, a report opened in the report viewer, and fonts for dialogs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "platform/core/recording_providers.h"
+#include "platform/core/scripted_dialogs.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/command_enabler.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/texteditor/text_editor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TScratchDir {
+ public:
+  TScratchDir() {
+    path = fs::temp_directory_path() /
+           ("text_editor_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  std::string File(const std::string &name) const { return (path / name).string(); }
+  fs::path path;
+};
+
+std::string Contents(const std::string &path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+std::string TextOf(TEdit &edit) {
+  std::string text(static_cast<std::size_t>(edit.GetTextLen()) + 1, '\0');
+  text.resize(static_cast<std::size_t>(edit.GetText(text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+bool Enabled(TWindow &window, UINT command) {
+  TCommandEnabler enabler(command);
+  enabler.Enable(true);
+  window.SendMessage(WM_COMMAND_ENABLE, 0, reinterpret_cast<LPARAM>(&enabler));
+  return enabler.IsEnabled();
+}
+
+class TextEditor : public ::testing::Test {
+ protected:
+  void Open(const char *text, const char *file = nullptr) {
+    test_kit::EnsureApplication();
+    editor = std::make_unique<TOEditor>(nullptr, "Editor", text, file);
+    editor->Attr.Style = WS_POPUP | WS_BORDER;
+    ASSERT_TRUE(editor->Create());
+  }
+  std::string Status() { return editor->GetStatusBar()->GetText(); }
+  TScratchDir dir;
+  TRecordingMessageBoxProvider boxes;
+  TScriptedFileDialog files;
+  std::unique_ptr<TOEditor> editor;
+};
+
+TEST_F(TextEditor, EmptyEditorShowsFirstLineAndColumnAndDisablesTextCommands) {
+  Open(nullptr);
+  EXPECT_EQ(Status(), "Lin= 1     Col= 1   ");
+  EXPECT_EQ(editor->Attr.W, 480);
+  EXPECT_EQ(editor->Attr.H, 310);
+  EXPECT_EQ(editor->Filter(), "All Files  (*.*)|*.*|");
+  for (UINT command : {CM_EDITFIND, CM_EDITREPLACE, CM_EDITFINDNEXT, CM_EDITORPRINT}) {
+    EXPECT_FALSE(Enabled(*editor, command)) << command;
+  }
+  editor->Client()->SetText("text");
+  EXPECT_TRUE(Enabled(*editor, CM_EDITFIND));
+  EXPECT_TRUE(Enabled(*editor, CM_EDITREPLACE));
+  EXPECT_TRUE(Enabled(*editor, CM_EDITFINDNEXT));
+  // Printing is not offered by this window.
+  EXPECT_FALSE(Enabled(*editor, CM_EDITORPRINT));
+}
+
+TEST_F(TextEditor, CaretLineAndColumnFollowTheCaretAndNeverGoBelowOne) {
+  Open("first\nsecond\nthird line\n");
+  TOEditFile &client = *editor->Client();
+  client.SetSelection(17, 17);  // line 3, after "th"
+  client.SendMessage(WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(client.CaretLine(), 2);
+  EXPECT_EQ(Status(), "Lin= 3     Col= 5   ");
+  // A selection from the first line into the second: the column counts in the caret's line.
+  client.SetSelection(2, 8);
+  client.UpdateCaretPos();
+  EXPECT_EQ(client.StatusText(), "Lin= 2     Col= 3   ");
+}
+
+TEST_F(TextEditor, SaveOnNewTextAsksForANameAndKeepsItsFolder) {
+  Open(nullptr);
+  editor->Client()->Insert("new words");
+  const std::string path = dir.File("saved.txt");
+  files.Choose({path});
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  ASSERT_EQ(files.asked.size(), 1u);
+  EXPECT_TRUE(files.asked[0].Save);
+  EXPECT_EQ(files.asked[0].DefaultExt, "txt");
+  EXPECT_EQ(Contents(path), "new words");
+  EXPECT_EQ(std::string(editor->Client()->GetFileName()), path);
+  EXPECT_EQ(fs::path(editor->Directory()), dir.path);
+  // Saved now: another save writes without asking.
+  editor->Client()->Insert(" more");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(files.asked.size(), 1u);
+  EXPECT_EQ(Contents(path), "new words more");
+}
+
+TEST_F(TextEditor, OpenShowsTheFileAndACancelledOpenChangesNothing) {
+  const std::string path = dir.File("report.txt");
+  { std::ofstream(path) << "line one\nline two\n"; }
+  Open(nullptr);
+  files.Cancel();
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  EXPECT_EQ(TextOf(*editor->Client()), "");
+  EXPECT_EQ(editor->Client()->GetFileName(), nullptr);
+  files.Choose({path});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  EXPECT_EQ(TextOf(*editor->Client()), "line one\nline two\n");
+  EXPECT_EQ(fs::path(editor->Directory()), dir.path);
+  EXPECT_EQ(Status(), "Lin= 1     Col= 1   ");
+}
+
+TEST_F(TextEditor, FindReplaceAndFindNextReachTheEditThroughTheFrame) {
+  Open("focal length, focal plane, focus");
+  TOEditFile &client = *editor->Client();
+  client.SetSelection(0, 0);
+  TScriptedFindDialog dialog;
+  dialog.Answer("focal", FR_FINDNEXT | FR_DOWN);
+  editor->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  int start = 0;
+  int end = 0;
+  client.GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 5);
+  editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
+  client.GetSelection(start, end);
+  EXPECT_EQ(start, 14);
+  EXPECT_EQ(end, 19);
+  dialog.Answer("focal", FR_REPLACEALL, "image");
+  editor->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  EXPECT_EQ(TextOf(client), "image length, image plane, focus");
+}
+
+TEST(TextEditorReport, ReportViewerOpensTheFileWithItsFontAndTitle) {
+  test_kit::EnsureApplication();
+  TScratchDir dir;
+  const std::string path = dir.File("aberr.txt");
+  { std::ofstream(path) << "+---+--+\n| y | 1|\n"; }
+  TTextEditor viewer(nullptr, "Aberrations", nullptr, path.c_str());
+  viewer.SetTitle("System aberrations");
+  viewer.Attr.Style = WS_POPUP | WS_BORDER;
+  ASSERT_TRUE(viewer.Create());
+  EXPECT_EQ(TextOf(*viewer.Client()), "+---+--+\n| y | 1|\n");
+  EXPECT_EQ(viewer.ReportFile(), path);
+  EXPECT_EQ(viewer.Title(), "System aberrations");
+  EXPECT_DOUBLE_EQ(viewer.CharHeight(), 4.0);
+  EXPECT_EQ(viewer.Client()->StatusText(), "Lin= 1     Col= 1   ");
+}
+
+TEST(FontToChildren, FirstLevelTakesTheFontAndDeeperLevelsTheStockFont) {
+  test_kit::EnsureApplication();
+  TWindow top(nullptr, "top");
+  top.Attr.Style = WS_POPUP;
+  auto *field = new TEdit(&top, 1, "", 0, 0, 50, 20);
+  auto *box = new TWindow(&top, "box");
+  box->Attr.Style = WS_CHILD;
+  auto *inner = new TEdit(box, 2, "", 0, 0, 50, 20);
+  ASSERT_TRUE(top.Create());
+  TOFont font("Arial", 14);
+  const HFONT own = font.Create();
+  SetFontToChildren(nullptr, own);  // nothing to do
+  SetFontToChildren(top.GetHandle(), own);
+  EXPECT_EQ(reinterpret_cast<HFONT>(field->SendMessage(WM_GETFONT)), own);
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(inner->SendMessage(WM_GETFONT)), GetStockObject(ANSI_VAR_FONT));
+  // Without a font every child takes the stock font.
+  SetFontToChildren(top.GetHandle(), nullptr);
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(field->SendMessage(WM_GETFONT)), GetStockObject(ANSI_VAR_FONT));
+}
+
+}  // namespace
