@@ -30,7 +30,8 @@ TOpticalEditor *theEditor = nullptr;
 // grey until their windows exist.
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
-                                      CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM};
+                                      CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
+                                      CM_TURN_SYSTEM};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -64,6 +65,7 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmAbout>(CM_ABOUT),
     EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
     EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
+    EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),

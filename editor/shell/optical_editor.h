@@ -70,6 +70,8 @@ class TOpticalEditor : public TDecoratedFrame {
   // and open nothing for a system of fewer than 2 surfaces.
   void CmAberrations();
   void CmSpotDiagram();
+  // Turns every configuration of the system round (an undo step "Turn system").
+  void CmTurnSystem();
   // Notices of the analysis windows going (lParam the window).
   void AberrationsDestroyed(WPARAM wParam, LPARAM window);
   void SpotDestroyed(WPARAM wParam, LPARAM window);

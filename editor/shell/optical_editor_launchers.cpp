@@ -7,6 +7,7 @@
 #include "analysis/spot/spot_diagram.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/bars/cursors.h"
 
 namespace {
 
@@ -106,4 +107,17 @@ void TOpticalEditor::CloseAnalyses() {
   CloseAberrations();
   CloseSpotDiagram();
   DeleteRetiredWindows();
+}
+
+void TOpticalEditor::CmTurnSystem() {
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  // Every configuration turns round; a second turn brings the system back.
+  system_.ForEachConfiguration();
+  system_.Update();
+  system_.RebuildElements(nullptr);
+  system_.SaveUndo("Turn system");
+  RefreshAnalyses(true);
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  UpdateMenus();
+  UpdateCaption();
 }

@@ -1,4 +1,6 @@
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/spot/spot_diagram.h"
@@ -13,6 +15,7 @@ constexpr double kSameResult = 1e-12;
 
 class EditorLaunchersTest : public EditorShellTest {
  protected:
+  std::string ItemText(UINT command) const { return EditorShellTest::ItemText(command); }
   bool Checked(UINT command) const {
     return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
   }
@@ -108,6 +111,52 @@ TEST_F(EditorLaunchersTest, AnUndoRecomputesTheOpenWindows) {
   // The windows now show the system as it was.
   EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
   EXPECT_NE(editor.AberrationsWindow()->GetHandle(), nullptr);
+}
+
+TEST_F(EditorLaunchersTest, TheSpotDiagramReopensWhereItWasClosed) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.SpotWindow(), nullptr);
+  const RECT first = editor.SpotWindow()->GetWindowRect();
+  editor.SpotWindow()->MoveWindow(first.left + 37, first.top + 23, first.right - first.left,
+                                  first.bottom - first.top, false);
+  const RECT moved = editor.SpotWindow()->GetWindowRect();
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Settings().spot.position[0], moved.left);
+  EXPECT_EQ(editor.Settings().spot.position[1], moved.top);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.SpotWindow()->GetWindowRect().left, moved.left);
+  EXPECT_EQ(editor.SpotWindow()->GetWindowRect().top, moved.top);
+}
+
+TEST_F(EditorLaunchersTest, TurnSystemReversesTheLensAndIsOneUndoStep) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  ASSERT_GE(n, 4);
+  std::vector<double> radii;
+  for (int i = 0; i < n; ++i) radii.push_back(system.Surface(i)->general.R);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.SpotWindow(), nullptr);
+
+  editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+  EXPECT_EQ(system.info.TurnSystem, 1);
+  EXPECT_TRUE(Checked(CM_TURN_SYSTEM));
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Turn system (ctrl-Z)");
+  EXPECT_NE(editor.GetWindowText().find(", Turned"), std::string::npos);
+  ASSERT_EQ(system.SurfaceCount(), n);
+  // The lens stays where it is and light meets its surfaces in reverse order; their shapes
+  // are the same in space, so each radius keeps its sign.
+  for (int i = 0; i < n; ++i)
+    EXPECT_APPROX(system.Surface(i)->general.R, radii[n - 1 - i], kSameResult) << i;
+  EXPECT_NE(editor.SpotWindow(), nullptr);
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(system.info.TurnSystem, 0);
+  EXPECT_FALSE(Checked(CM_TURN_SYSTEM));
+  for (int i = 0; i < n; ++i) EXPECT_APPROX(system.Surface(i)->general.R, radii[i], kSameResult) << i;
 }
 
 }  // namespace
