@@ -95,6 +95,7 @@ TEST_F(EditorLaunchersTest, AnUndoRecomputesTheOpenWindows) {
   ASSERT_NE(editor.SpotWindow(), nullptr);
   ASSERT_NE(editor.AberrationsWindow(), nullptr);
   const double spotBefore = editor.SpotWindow()->Computation().meridionalSpan;
+  const double fanBefore = editor.AberrationsWindow()->Computation().TransMmax;
   const double before = system.Surface(1)->general.R;
   // A strong change of the first radius, kept as an undo step.
   system.Surface(1)->general.R = before * 0.8;
@@ -105,12 +106,14 @@ TEST_F(EditorLaunchersTest, AnUndoRecomputesTheOpenWindows) {
   ASSERT_GT(spotBefore, 0.0);
   // A fifth off the first radius spreads the spots well beyond rounding.
   EXPECT_GT(std::fabs(spotChanged - spotBefore), 0.01 * spotBefore);
+  const double fanChanged = editor.AberrationsWindow()->Computation().TransMmax;
+  EXPECT_GT(std::fabs(fanChanged - fanBefore), 0.01 * std::fabs(fanBefore));
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   ASSERT_DOUBLE_EQ(system.Surface(1)->general.R, before);
   // The windows now show the system as it was.
   EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
-  EXPECT_NE(editor.AberrationsWindow()->GetHandle(), nullptr);
+  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
 }
 
 TEST_F(EditorLaunchersTest, TheSpotDiagramReopensWhereItWasClosed) {
