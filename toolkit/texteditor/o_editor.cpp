@@ -9,6 +9,7 @@
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/response_table.h"
 #include "toolkit/bars/o_control_bar.h"
+#include "toolkit/texteditor/editor_glyphs.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ TOEditor::TOEditor(TWindow *parentWindow, const char *caption, const char *text,
   Attr.H = high == 0 ? 310 : high;
   if (fileName != nullptr) directory_ = fileName;
 
+  RegisterEditorGlyphs();
   auto *bar = new TOControlBar(this);
   const struct {
     UINT command;

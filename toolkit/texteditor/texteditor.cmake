@@ -1,4 +1,5 @@
 area_sources(TOOLKIT
+  editor_glyphs.cpp
   o_editor.cpp
   text_editor.cpp)
 area_tests(TOOLKIT

@@ -13,6 +13,7 @@
 #include "platform/core/recording_providers.h"
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/bars/resources.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/command_enabler.h"
 #include "platform/gui/windows/test_kit.h"
@@ -87,6 +88,16 @@ TEST_F(TextEditor, EmptyEditorShowsFirstLineAndColumnAndDisablesTextCommands) {
   EXPECT_TRUE(Enabled(*editor, CM_EDITFINDNEXT));
   // Printing is not offered by this window.
   EXPECT_FALSE(Enabled(*editor, CM_EDITORPRINT));
+  // Every button has a picture of its own: not the plain face of a missing one.
+  for (UINT command : {CM_FILENEW, CM_FILESAVE, CM_EDITFIND, CM_EDITORPRINT, CM_EXIT}) {
+    const QImage glyph = BitmapResourceImage(TResId(command));
+    ASSERT_FALSE(glyph.isNull()) << command;
+    int drawn = 0;
+    for (int y = 0; y < glyph.height(); ++y) {
+      for (int x = 0; x < glyph.width(); ++x) drawn += glyph.pixel(x, y) != glyph.pixel(0, 0) ? 1 : 0;
+    }
+    EXPECT_GT(drawn, 15) << command;
+  }
 }
 
 TEST_F(TextEditor, CaretLineAndColumnFollowTheCaretAndNeverGoBelowOne) {
