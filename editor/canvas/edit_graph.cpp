@@ -6,6 +6,18 @@
 #include "editor/model/system_image.h"
 #include "toolkit/render3d/o_palette.h"
 
+namespace {
+
+// Pixels either side of a pressed point that still meet an element.
+constexpr int kPickRadius = 2;
+
+const TResponseTableEntry kEditGraphTable[] = {
+    EvMessage<WM_LBUTTONDOWN, &TEditGraph::EvLButtonDown>(),
+    EvMessage<WM_LBUTTONUP, &TEditGraph::EvLButtonUp>(),
+};
+
+}  // namespace
+
 TEditGraph::TEditGraph(TWindow *parentWindow, COLORREF backColor)
     : TGGraph(parentWindow, 0, 0, kWidth, kHeight, WS_CHILD | WS_VISIBLE, backColor,
               SharedPalette) {}
@@ -39,11 +51,55 @@ void TEditGraph::Redraw() {
   if (GetHandle() == nullptr) return;
   SetPlotArea(0, 0, 0, 0, false, true);
   ErasePlot();
+  // The rubber band is drawn in exclusive-or: it comes off before the picture is renewed
+  // and goes back on after it.
+  const bool band = GetSelectMode();
+  if (band) DrawSelection();
+  SetPlotArea(0, 0, 0, 0, false, true);
+  ErasePlot();
   if (system_ != nullptr) {
     UpdateZoomWindow();
     system_->Draw(this, kOutlineColor, kFillColor, kRayColor, 1);
+    system_->DrawMarked(this, kSelectedColor);
   }
+  if (band) DrawSelection();
   Invalidate();
+}
+
+bool TEditGraph::Find(TEventInfo &info) {
+  return SearchResponseTable(kEditGraphTable, info) || TGGraph::Find(info);
+}
+
+void TEditGraph::SetMouseMode(int mode) {
+  mouseMode_ = mode;
+  const bool band = mode == kSelectMouseMode;
+  if (band != GetSelectMode()) SetSelectMode(band);
+}
+
+void TEditGraph::SelectAt(POINT point) {
+  SelectIn(RECT{point.x - kPickRadius, point.y - kPickRadius, point.x + kPickRadius + 1,
+                point.y + kPickRadius + 1});
+}
+
+void TEditGraph::SelectIn(const RECT &rect) {
+  if (system_ == nullptr) return;
+  system_->SelectInRect(this, rect);
+  Redraw();
+}
+
+void TEditGraph::EvLButtonDown(UINT keys, const POINT &point) {
+  if (system_ != nullptr) system_->lastPress = ToBitmap(point);
+  TGGraph::EvLButtonDown(keys, point);
+}
+
+void TEditGraph::EvLButtonUp(UINT keys, const POINT &point) {
+  const bool dragged = IsDragging();
+  TGGraph::EvLButtonUp(keys, point);
+  if (!dragged || mouseMode_ != kSelectMouseMode || !GetSelectMode()) return;
+  const RECT band = GetSelection();
+  const POINT from = PlotToDevice(POINT{band.left, band.top});
+  const POINT to = PlotToDevice(POINT{band.right, band.bottom});
+  SelectIn(RECT{from.x, from.y, to.x, to.y});
 }
 
 POINT TEditGraph::WorldToDevice(double atX, double atY) const {

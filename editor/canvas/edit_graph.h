@@ -16,6 +16,10 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   static constexpr COLORREF kOutlineColor = 0xFFFFFF;
   static constexpr COLORREF kFillColor = 0xFFFFFF;
   static constexpr COLORREF kRayColor = 0xFF0000;
+  // The outline of the selected elements.
+  static constexpr COLORREF kSelectedColor = 0x00FFFF;
+  // The mouse mode of the rubber-band selection.
+  static constexpr int kSelectMouseMode = 32;
 
   TEditGraph(TWindow *parentWindow, COLORREF backColor);
   ~TEditGraph() override;
@@ -29,9 +33,24 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   // Erases the picture and draws the system on it.
   void Redraw();
 
+  bool Find(TEventInfo &info) override;
+  // The mouse mode the tools give the canvas; the rubber-band selection's mode switches
+  // the graph's selection rectangle on, any other switches it off.
+  void SetMouseMode(int mode);
+  int MouseMode() const { return mouseMode_; }
+  // Selects the elements met near the device point (a point far outside, such as
+  // (30000, 30000), clears the selection) and redraws.
+  void SelectAt(POINT point);
+  void EvLButtonDown(UINT keys, const POINT &point);
+  void EvLButtonUp(UINT keys, const POINT &point);
+
   POINT WorldToDevice(double atX, double atY) const override;
   void DrawWorldPolyline(const DPOINT *points, int count, COLORREF color) override;
 
  private:
+  // Selects the elements whose regions meet the device rectangle and redraws.
+  void SelectIn(const RECT &rect);
+
   TSystemImage *system_ = nullptr;
+  int mouseMode_ = 0;
 };

@@ -95,6 +95,8 @@ class TSystemImage : public TOpticalSystem {
   // real-ray fan of every field value in the ray colour; flag 0 leaves the rays out. The
   // fill colour is taken for the outline of the elements' glass.
   void Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, COLORREF ray, int flag);
+  // Draws the outlines of the marked elements again in the colour.
+  void DrawMarked(TEditCanvas *canvas, COLORREF color);
   // The canvas the regions are built for; null drops it (the canvas does so when it goes).
   void SetCanvas(const TEditCanvas *canvas);
   // The surface (owned by the system afterwards) goes before index / at the end; 1 when

@@ -11,6 +11,34 @@ namespace {
 
 int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
 
+// The element's surfaces' profiles, or (edges) the segments that join their ends.
+void DrawElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color,
+                 bool edges) {
+  DPOINT profile[kProfilePoints];
+  DPOINT top[2];
+  DPOINT bottom[2];
+  bool previous = false;
+  for (int k = 0; k < element.SurfaceCount(); ++k) {
+    const TEditSurface *s = element.surfaces.data[k];
+    if (s == nullptr) continue;
+    const int n = SurfaceProfilePoints(*s, profile, kProfilePoints);
+    if (n < 2) {
+      previous = false;
+      continue;
+    }
+    if (!edges) canvas.DrawWorldPolyline(profile, n, color);
+    top[1] = profile[0];
+    bottom[1] = profile[n - 1];
+    if (previous && edges) {
+      canvas.DrawWorldPolyline(top, 2, color);
+      canvas.DrawWorldPolyline(bottom, 2, color);
+    }
+    top[0] = top[1];
+    bottom[0] = bottom[1];
+    previous = true;
+  }
+}
+
 }  // namespace
 
 void TSystemImage::Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, COLORREF ray,
@@ -26,30 +54,7 @@ void TSystemImage::Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, CO
     if (n > 1) canvas->DrawWorldPolyline(profile, n, outline);
   }
   // The edges that join the surfaces of an element into its outline.
-  for (int e = 0; e < ElementCount(); ++e) {
-    const TOpticalElement &element = elements.data[e];
-    DPOINT top[2];
-    DPOINT bottom[2];
-    bool previous = false;
-    for (int k = 0; k < element.SurfaceCount(); ++k) {
-      const TEditSurface *s = element.surfaces.data[k];
-      if (s == nullptr) continue;
-      const int n = SurfaceProfilePoints(*s, profile, kProfilePoints);
-      if (n < 2) {
-        previous = false;
-        continue;
-      }
-      top[1] = profile[0];
-      bottom[1] = profile[n - 1];
-      if (previous) {
-        canvas->DrawWorldPolyline(top, 2, outline);
-        canvas->DrawWorldPolyline(bottom, 2, outline);
-      }
-      top[0] = top[1];
-      bottom[0] = bottom[1];
-      previous = true;
-    }
-  }
+  for (int e = 0; e < ElementCount(); ++e) DrawElement(*canvas, elements.data[e], outline, true);
   if (flag == 0 || SurfaceCount() < 2 || Count(info.AlfaM) == 0) return;
   // One meridional fan per field value, each ray from its start through its hits.
   beams.SetOwner(this);
@@ -72,5 +77,14 @@ void TSystemImage::Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, CO
         path.push_back(DPOINT{hits.data[k].x, hits.data[k].y});
       if (path.size() > 1) canvas->DrawWorldPolyline(path.data(), static_cast<int>(path.size()), ray);
     }
+  }
+}
+
+void TSystemImage::DrawMarked(TEditCanvas *canvas, COLORREF color) {
+  if (canvas == nullptr) return;
+  for (int e = 0; e < ElementCount(); ++e) {
+    if (elements.data[e].mark == 0) continue;
+    DrawElement(*canvas, elements.data[e], color, false);
+    DrawElement(*canvas, elements.data[e], color, true);
   }
 }

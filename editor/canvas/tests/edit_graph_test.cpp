@@ -66,3 +66,55 @@ TEST_F(EditGraphTest, OpenedSingletIsDrawnWhereItsVerticesPutIt) {
 }
 
 }  // namespace
+
+namespace {
+
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+TEST_F(EditGraphTest, RubberBandSelectsTheLensAndAFarPointClears) {
+  const std::string singlet = Scratch("singlet.os");
+  std::filesystem::copy_file(ExamplePath("singlet.os"), singlet);
+  TOpticalEditor &editor = Open(singlet);
+  TEditGraph &canvas = *editor.Canvas();
+  TSystemImage &system = editor.System();
+  int lens = -1;
+  for (int e = 0; e < system.ElementCount(); ++e)
+    if (system.elements.data[e].SurfaceCount() == 2) lens = e;
+  ASSERT_GE(lens, 0);
+  const double h = 11.0;
+  const double sag = 50.0 - std::sqrt(50.0 * 50.0 - h * h);
+  const POINT onFront = canvas.WorldToDevice(10.0 + sag, h);
+  EXPECT_TRUE(NearColor(canvas, onFront, TEditGraph::kOutlineColor));
+
+  // A band around the lens's upper half selects the lens alone.
+  canvas.SetMouseMode(TEditGraph::kSelectMouseMode);
+  EXPECT_TRUE(canvas.GetSelectMode());
+  const POINT from = canvas.WorldToDevice(8.0, 13.0);
+  const POINT to = canvas.WorldToDevice(17.0, 6.0);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+  EXPECT_EQ(system.lastPress.x, from.x);
+  EXPECT_EQ(system.lastPress.y, from.y);
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(to));
+  canvas.SendMessage(WM_LBUTTONUP, 0, At(to));
+  EXPECT_EQ(system.hasSelection, 1);
+  for (int e = 0; e < system.ElementCount(); ++e)
+    EXPECT_EQ(system.elements.data[e].mark, e == lens ? 1 : 0) << e;
+  EXPECT_TRUE(NearColor(canvas, onFront, TEditGraph::kSelectedColor));
+  const POINT below = canvas.WorldToDevice(10.0 + sag, -h);
+  EXPECT_TRUE(NearColor(canvas, below, TEditGraph::kSelectedColor));
+
+  // The far point selects nothing: the lens is drawn plain again.
+  canvas.SelectAt(POINT{30000, 30000});
+  EXPECT_EQ(system.hasSelection, 0);
+  EXPECT_EQ(system.elements.data[lens].mark, 0);
+  EXPECT_TRUE(NearColor(canvas, onFront, TEditGraph::kOutlineColor));
+  EXPECT_FALSE(NearColor(canvas, onFront, TEditGraph::kSelectedColor));
+
+  // A point on the back face selects the lens again; leaving the mode drops the band.
+  canvas.SelectAt(canvas.WorldToDevice(15.0 - sag, h));
+  EXPECT_EQ(system.elements.data[lens].mark, 1);
+  canvas.SetMouseMode(0);
+  EXPECT_FALSE(canvas.GetSelectMode());
+}
+
+}  // namespace
