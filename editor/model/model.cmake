@@ -8,6 +8,7 @@ area_sources(EDITOR_MODEL
   system_image.cpp
   system_image_analysis.cpp
   system_image_configurations.cpp
+  system_image_draw.cpp
   system_image_file.cpp
   system_image_undo.cpp)
 area_tests(EDITOR_MODEL
@@ -17,5 +18,6 @@ area_tests(EDITOR_MODEL
   tests/elements_test.cpp
   tests/optical_element_test.cpp
   tests/selection_test.cpp
+  tests/system_image_draw_test.cpp
   tests/system_image_file_test.cpp
   tests/undo_ring_test.cpp)

@@ -90,6 +90,11 @@ class TSystemImage : public TOpticalSystem {
   // given before) and recomputes the view window.
   void RebuildElements(const TEditCanvas *canvas);
   void ComputeExtent();
+  // Draws the system on the canvas (system_image_draw.cpp): every element's outline (its
+  // surfaces' meridional profiles joined at their edges) in the outline colour and the
+  // real-ray fan of every field value in the ray colour; flag 0 leaves the rays out. The
+  // fill colour is taken for the outline of the elements' glass.
+  void Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, COLORREF ray, int flag);
   // The canvas the regions are built for; null drops it (the canvas does so when it goes).
   void SetCanvas(const TEditCanvas *canvas);
   // The surface (owned by the system afterwards) goes before index / at the end; 1 when

@@ -19,7 +19,7 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
-#include "toolkit/graph/g_graph.h"
+#include "editor/canvas/edit_graph.h"
 #include "toolkit/render3d/o_palette.h"
 
 namespace {
@@ -38,8 +38,6 @@ constexpr int kMissingPlainCommands[] = {CM_THERMO};
 constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
                                     CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
 
-constexpr int kCanvasWidth = 519;
-constexpr int kCanvasHeight = 319;
 constexpr int kFrameX = 80;
 constexpr int kFrameY = 65;
 constexpr const char *kUntitledName = "untitled.os";
@@ -71,9 +69,8 @@ const TResponseTableEntry kEditorTable[] = {
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
-TGGraph *MakeCanvas(COLORREF background) {
-  return new TGGraph(static_cast<TWindow *>(nullptr), 0, 0, kCanvasWidth, kCanvasHeight,
-                     WS_CHILD | WS_VISIBLE, background, SharedPalette);
+TEditGraph *MakeCanvas(COLORREF background) {
+  return new TEditGraph(static_cast<TWindow *>(nullptr), background);
 }
 
 void DeleteIfExists(const std::string &path) {
@@ -85,7 +82,7 @@ void DeleteIfExists(const std::string &path) {
 
 TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &commandLine)
     : TDecoratedFrame(parentWindow, "Korvex", MakeCanvas(RGB(0, 0, 64)), true),
-      canvas_(static_cast<TGGraph *>(GetClientWindow())),
+      canvas_(static_cast<TEditGraph *>(GetClientWindow())),
       commandLine_(commandLine) {
   RegisterEditorResources();
   Attr.X = kFrameX;
@@ -98,6 +95,7 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   Insert(*statusBar_, Bottom);
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
+  canvas_->SetSystem(&system_);
 }
 
 TOpticalEditor::~TOpticalEditor() {
@@ -140,6 +138,7 @@ void TOpticalEditor::SetupWindow() {
   UpdateRecentMenu();
   FitCanvasBitmap();
   Layout();
+  ShowSystem();
   UpdateMenus();
   UpdateCaption();
 }
@@ -161,8 +160,16 @@ void TOpticalEditor::FitCanvasBitmap() {
   const SIZE bitmap = canvas_->GetBitmapSize();
   if (areaWidth > 0 && areaHeight > 0 && (bitmap.cx != areaWidth || bitmap.cy != areaHeight)) {
     canvas_->CreateBitmap(areaWidth, areaHeight);
-    canvas_->Invalidate();
+    canvas_->Redraw();
   }
+}
+
+void TOpticalEditor::ShowSystem() {
+  if (canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
+  system_.RebuildElements(canvas_);
+  canvas_->Redraw();
+  // The elements' regions follow the world window the picture was drawn in.
+  system_.SetCanvas(canvas_);
 }
 
 void TOpticalEditor::ReadSettings() {

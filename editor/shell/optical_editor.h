@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
 #include "editor/model/system_image.h"
 #include "editor/settings/editor_settings.h"
@@ -15,7 +16,6 @@
 #include "platform/gui/bars/frame_window.h"
 #include "toolkit/pump/message_queue.h"
 
-class TGGraph;
 class TGlassCatalog;
 class TShowEasyAberrationsDlg;
 class TSpotDiagram;
@@ -50,7 +50,7 @@ class TOpticalEditor : public TDecoratedFrame {
   int CommandFlag(int command) const;
   TSystemImage &System() { return system_; }
   TRecentFiles &RecentFiles() { return recent_; }
-  TGGraph *Canvas() const { return canvas_; }
+  TEditGraph *Canvas() const { return canvas_; }
   bool LastOpenSucceeded() const { return lastOpen_; }
   // The settings file this editor reads and writes.
   std::string SettingsPath() const;
@@ -95,6 +95,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void ReadSettings();
   // The canvas's bitmap at the size of its window.
   void FitCanvasBitmap();
+  // Regroups the system's elements for the canvas, takes its view window and redraws it.
+  void ShowSystem();
   void WriteSettings();
   void UpdateRecentMenu();
   // Opens the named system in place of the current one (the recent list follows).
@@ -109,7 +111,7 @@ class TOpticalEditor : public TDecoratedFrame {
   void CloseAnalyses();
   void DeleteRetiredWindows();
 
-  TGGraph *canvas_;
+  TEditGraph *canvas_;
   TMessageQueue queue_;
   TRecentFiles recent_;
   TSystemImage system_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editor/shell/optical_editor.h"
+#include "editor/canvas/edit_graph.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -52,6 +53,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   // The first snapshot holds the state as opened: nothing to undo yet.
   if (!system_.SaveUndo("")) return 0;
   system_.SetModified(0);
+  ShowSystem();
   return 1;
 }
 
@@ -67,6 +69,7 @@ void TOpticalEditor::CmNewSystem() {
   std::filesystem::remove(UntitledPath(), error);
   system_.SetModified(0);
   lastOpen_ = true;
+  ShowSystem();
   if (system_.SurfaceCount() > 0 && !system_.SaveUndo(""))
     MessageBox(GetHandle(), "Directory is marked as read-only!", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
@@ -207,6 +210,7 @@ void TOpticalEditor::CmUndo() {
   if (!system_.CanUndo()) return;
   system_.Undo(-1);
   system_.Update();
+  if (canvas_ != nullptr) canvas_->Redraw();
   RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
@@ -216,6 +220,7 @@ void TOpticalEditor::CmRedo() {
   if (!system_.CanRedo()) return;
   system_.Redo();
   system_.Update();
+  if (canvas_ != nullptr) canvas_->Redraw();
   RefreshAnalyses(true);
   UpdateMenus();
   UpdateCaption();
