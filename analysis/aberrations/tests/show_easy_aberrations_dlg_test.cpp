@@ -18,6 +18,7 @@
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/render3d/o_palette.h"
+#include "toolkit/texteditor/text_editor.h"
 
 namespace {
 
@@ -276,6 +277,22 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
   text << in.rdbuf();
   EXPECT_NE(text.str().find("Transverse aberration"), std::string::npos);
   EXPECT_NE(text.str().find("Lambda: 0.55 mkm"), std::string::npos);
+  EXPECT_EQ(BoxCount(), 0u);
+  // "As text" opens the report in a text window of its own.
+  window->CmReportAsText();
+  TTextEditor *viewer = nullptr;
+  for (TWindow *child : window->GetChildren()) {
+    if (auto *found = dynamic_cast<TTextEditor *>(child)) viewer = found;
+  }
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_NE(viewer->GetHandle(), nullptr);
+  EXPECT_EQ(viewer->Title(), "System aberrations");
+  EXPECT_EQ(viewer->ReportFile(), path);
+  EXPECT_NE(viewer->Client()->GetFileName(), nullptr);
+  std::string shown(static_cast<std::size_t>(viewer->Client()->GetTextLen()) + 1, '\0');
+  shown.resize(static_cast<std::size_t>(
+      viewer->Client()->GetText(shown.data(), static_cast<int>(shown.size()))));
+  EXPECT_EQ(shown, text.str());
   EXPECT_EQ(BoxCount(), 0u);
   // A directory that cannot take the report: the user is told, no path is answered.
   SetTempDir(Scratch("no/such/directory"));
