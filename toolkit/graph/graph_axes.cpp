@@ -31,6 +31,35 @@ int FormatDigits(double v) {
 // The pixel span of one world step on an axis.
 double PixelsPerStep(double step, double scale) { return std::fabs(step * scale); }
 
+// The ticks and label format of one axis over [a, b] at `scale` pixels per unit: the
+// step actually used (0 when none), the tick spacing and count per step, the exponent
+// factor with its marker text, and the printf format of the labels.
+struct TAxisLabelling {
+  double step = 0.0;
+  int ticksPerStep = 1;
+  double spacing = 0.0;
+  double factor = 1.0;
+  std::string marker;
+  char format[32] = "";
+};
+
+TAxisLabelling LabelAxis(double wanted, int subdivisions, double a, double b, double scale) {
+  TAxisLabelling axis;
+  double step = TGraph::AxisStep(wanted, a, b);
+  // A step finer than a pixel gives way to one chosen from the range.
+  if (step != 0.0 && PixelsPerStep(step, scale) < 1.0) step = TGraph::AxisStep(0.0, a, b);
+  axis.step = step;
+  if (step == 0.0) return axis;
+  axis.ticksPerStep = std::max(subdivisions, 1);
+  if (PixelsPerStep(step / axis.ticksPerStep, scale) < 1.0) axis.ticksPerStep = 1;
+  axis.spacing = step / axis.ticksPerStep;
+  axis.factor = ExponentScale(a, b, axis.marker);
+  const int integerDigits = FormatDigits(std::max(std::fabs(a / axis.factor), std::fabs(b / axis.factor)));
+  const int decimals = FormatDigits(std::fabs(axis.spacing / axis.factor));
+  std::snprintf(axis.format, sizeof axis.format, "%%%d.%df", integerDigits + decimals + 2, decimals);
+  return axis;
+}
+
 }  // namespace
 
 double TGraph::AxisStep(double wanted, double a, double b) {
@@ -78,57 +107,36 @@ double TGraph::DrawXLabels(double axisY, double step, int subdivisions, TOFont *
   ResetClip();
   TOFont labelFont = font != nullptr ? *font : TOFont(kLabelFace, kLabelHeight, 0, false);
   SelectLabelFont(labelFont);
-  step = AxisStep(step, x1_, x2_);
-  // A step finer than a pixel gives way to one chosen from the range.
-  if (step != 0.0 && PixelsPerStep(step, scaleX_) < 1.0) step = AxisStep(0.0, x1_, x2_);
-  if (step != 0.0) {
+  const TAxisLabelling axis = LabelAxis(step, subdivisions, x1_, x2_, scaleX_);
+  if (axis.step != 0.0) {
     const bool labels = subdivisions > 0;
-    int n = std::max(subdivisions, 1);
-    if (PixelsPerStep(step / n, scaleX_) < 1.0) n = 1;
-    const double spacing = step / n;
-    std::string marker;
-    const double factor = ExponentScale(x1_, x2_, marker);
-    char format[32];
-    const int integerDigits = FormatDigits(std::max(std::fabs(x1_ / factor), std::fabs(x2_ / factor)));
-    const int decimals = FormatDigits(std::fabs(spacing / factor));
-    std::snprintf(format, sizeof format, "%%%d.%df", integerDigits + decimals + 2, decimals);
-    const double first = AxisPosition(x1_, x2_, step);
-    DrawXTicks(axisY, first, spacing, n, labels, format, factor);
-    if (labels && factor != 1.0) {
+    DrawXTicks(axisY, AxisPosition(x1_, x2_, axis.step), axis.spacing, axis.ticksPerStep, labels,
+               axis.format, axis.factor);
+    if (labels && axis.factor != 1.0) {
       const POINT p = ClampedDevice(x2_, axisY);
-      TextOut(p.x - 2, p.y - 2, marker.c_str(), TA_RIGHT | TA_BOTTOM);
+      TextOut(p.x - 2, p.y - 2, axis.marker.c_str(), TA_RIGHT | TA_BOTTOM);
     }
   }
   RestoreFont();
-  return step;
+  return axis.step;
 }
 
 double TGraph::DrawYLabels(double axisX, double step, int subdivisions, TOFont *font) {
   ResetClip();
   TOFont labelFont = font != nullptr ? *font : TOFont(kLabelFace, kLabelHeight, 0, false);
   SelectLabelFont(labelFont);
-  step = AxisStep(step, y1_, y2_);
-  if (step != 0.0 && PixelsPerStep(step, scaleY_) < 1.0) step = AxisStep(0.0, y1_, y2_);
-  if (step != 0.0) {
+  const TAxisLabelling axis = LabelAxis(step, subdivisions, y1_, y2_, scaleY_);
+  if (axis.step != 0.0) {
     const bool labels = subdivisions > 0;
-    int n = std::max(subdivisions, 1);
-    if (PixelsPerStep(step / n, scaleY_) < 1.0) n = 1;
-    const double spacing = step / n;
-    std::string marker;
-    const double factor = ExponentScale(y1_, y2_, marker);
-    char format[32];
-    const int integerDigits = FormatDigits(std::max(std::fabs(y1_ / factor), std::fabs(y2_ / factor)));
-    const int decimals = FormatDigits(std::fabs(spacing / factor));
-    std::snprintf(format, sizeof format, "%%%d.%df", integerDigits + decimals + 2, decimals);
-    const double first = AxisPosition(y1_, y2_, step);
-    DrawYTicks(axisX, first, spacing, n, labels, format, factor);
-    if (labels && factor != 1.0) {
+    DrawYTicks(axisX, AxisPosition(y1_, y2_, axis.step), axis.spacing, axis.ticksPerStep, labels,
+               axis.format, axis.factor);
+    if (labels && axis.factor != 1.0) {
       const POINT p = ClampedDevice(axisX, y2_);
-      TextOut(p.x + 2, p.y, marker.c_str(), TA_LEFT | TA_TOP);
+      TextOut(p.x + 2, p.y, axis.marker.c_str(), TA_LEFT | TA_TOP);
     }
   }
   RestoreFont();
-  return step;
+  return axis.step;
 }
 
 void TGraph::DrawXTicks(double axisY, double first, double spacing, int subdivisions, bool labels,
