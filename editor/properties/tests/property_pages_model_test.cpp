@@ -10,6 +10,7 @@
 #include "editor/model/tests/editor_test_support.h"
 #include "editor/properties/beams_model.h"
 #include "editor/properties/general_info_model.h"
+#include "foundation/testing/comma_locale.h"
 
 namespace {
 
@@ -175,6 +176,17 @@ TEST(PropertyNumbers, OnlyPlainFiniteNumbersAreRead) {
   EXPECT_FALSE(ParsePropertyInteger("7.5", whole));
   EXPECT_EQ(FormatPropertyNumber(22.01359), "22.01359");
   EXPECT_EQ(FormatPropertyNumber(-0.0), "0");
+}
+
+TEST(PropertyNumbers, ThePointStaysTheDecimalMarkUnderACommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  double value = 0.0;
+  ASSERT_TRUE(ParsePropertyNumber("22.5", value));
+  EXPECT_EQ(value, 22.5);
+  ASSERT_TRUE(ParsePropertyNumber("0,75", value));
+  EXPECT_EQ(value, 0.75);
+  EXPECT_EQ(FormatPropertyNumber(22.01359), "22.01359");
 }
 
 }  // namespace

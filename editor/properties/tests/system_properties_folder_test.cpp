@@ -164,6 +164,13 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
   ASSERT_EQ(folder.OptimizationPanelShown(), 1);
   EXPECT_NE(folder.PanelSummary().find("Variables: 0"), std::string::npos);
+  // A run without variable parameters is refused with a warning; nothing changes.
+  const int undoIndex = editor.System().options.undoIndex;
+  folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "It is necessary to set though one parameter!");
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  EXPECT_EQ(editor.System().IsModified(), 0);
   const std::string parameters = Scratch("Systems/Cooke_Triplet.par");
   ASSERT_FALSE(std::filesystem::exists(parameters));
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
