@@ -68,7 +68,10 @@ TEXTMETRIC MetricsOf(TOFont font, double heightMm) {
 
 class DirectPrint : public ::testing::Test {
  protected:
-  void SetUp() override { device.SetA4(kDotsPerInch, kDotsPerInch); }
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    device.SetA4(kDotsPerInch, kDotsPerInch);
+  }
   TCapturePrinter device;
 };
 

@@ -45,6 +45,7 @@ QRect DarkBounds(const QImage &page) {
 }
 
 QImage PrintOne(TCapturePrinter &device, std::function<void(TOPrintout &, TDC &)> drawing) {
+  test_kit::EnsureApplication();
   TDrawingPrintout printout(std::move(drawing));
   TPrinter printer;
   EXPECT_TRUE(printer.Print(nullptr, printout, false));

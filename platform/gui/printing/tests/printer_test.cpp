@@ -49,6 +49,7 @@ int SquaresOn(const QImage &page) {
 }
 
 TEST(Printer, EveryPageOfThePrintoutReachesTheDeviceInOrder) {
+  test_kit::EnsureApplication();
   TCapturePrinter device;
   device.SetA4(100, 100);
   TNumberedPrintout printout(3);
@@ -90,6 +91,7 @@ TEST(Printer, DialogRangeDropsPagesOutsideItAndCancelPrintsNothing) {
 }
 
 TEST(Printer, WithoutADefaultPrinterTheDialogAsksWherePagesGo) {
+  test_kit::EnsureApplication();
   TCapturePrinter device;
   device.SetA4(50, 50);
   device.hasDefault = false;
@@ -103,6 +105,7 @@ TEST(Printer, WithoutADefaultPrinterTheDialogAsksWherePagesGo) {
 }
 
 TEST(Printer, ADeviceThatCannotOpenIsReportedOnceAndPrintsNothing) {
+  test_kit::EnsureApplication();
   TCapturePrinter device;
   device.failBegin = "The printer is off.";
   TRecordingMessageBoxProvider boxes;
