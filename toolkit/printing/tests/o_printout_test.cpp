@@ -111,6 +111,7 @@ TEST(OPrintout, HeaderBoxIsTheSampleTextsExtentPlusItsMargins) {
   TOFont arial("Arial", 47);
   arial.SelectInto(measure);
   const SIZE sample = measure.GetTextExtent("Time     21:08:39");
+  measure.RestoreFont();
   const QRect box = DarkBounds(page);
   EXPECT_EQ(box.left(), 100);
   EXPECT_EQ(box.top(), 80);
