@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/printing/capture_printer.h"
+#include "platform/gui/printing/qt_printer_device.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/printing/o_printer.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -179,6 +181,32 @@ TEST_F(EditorPrinting, TheReportViewerSavesItsReportThenPrintsIt) {
   EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
   EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
   fs::remove(path);
+}
+
+TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {
+  test_kit::EnsureApplication();
+  const fs::path file = fs::temp_directory_path() /
+                        ("editor_print_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".pdf");
+  fs::remove(file);
+  TQtPrinterDevice desktop;
+  TPrinterDevice *previous = SetPrinterDevice(&desktop);
+  TScriptedPrintDialog dialog;
+  TPrintSettings toFile;
+  toFile.Flags = PD_PRINTTOFILE;
+  toFile.OutputFile = file.string();
+  dialog.Print(toFile);
+  {
+    TOEditor editor(nullptr, "Editor", "Focal length  100.0 mm\n\tBack focus  95.2 mm\n", nullptr);
+    editor.Attr.Style = WS_POPUP | WS_BORDER;
+    ASSERT_TRUE(editor.Create());
+    editor.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  }
+  SetPrinterDevice(previous);
+  std::ifstream pdf(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+  EXPECT_NE(bytes.find("/Count 1"), std::string::npos);
+  if (std::getenv("KEEP_PRINTED_PDF") == nullptr) fs::remove(file);
 }
 
 }  // namespace
