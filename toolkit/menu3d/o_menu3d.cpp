@@ -27,6 +27,9 @@ constexpr int kFlatPadding = 1;
 constexpr int kSeparatorWidth = 2;
 constexpr int kSeparatorHeight = 5;
 constexpr int kLeadItemWidth = 2;
+// Room right of an item's text: the frame, the bevel and a gap, so that neither touches
+// the text (even moved a pixel right while selected) in the widest item or on the bar.
+constexpr int kTextRightRoom = 5;
 // The state and kind bits an item keeps through being owner-drawn and back.
 constexpr UINT kKeptFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR |
                             MF_MENUBREAK | MF_MENUBARBREAK;
@@ -323,7 +326,7 @@ void TOMenu3D::MeasureItem(MEASUREITEMSTRUCT &measure) const {
   dc.DrawText(shown.c_str(), static_cast<int>(shown.size()), box,
               DT_CALCRECT | DT_SINGLELINE | DT_CENTER | DT_NOPREFIX);
   dc.RestoreFont();
-  measure.itemWidth = static_cast<UINT>(box.Width() + CheckMarkWidth() + 2);
+  measure.itemWidth = static_cast<UINT>(box.Width() + CheckMarkWidth() + 2 + kTextRightRoom);
   measure.itemHeight = static_cast<UINT>(box.Height() + (info->ThreeD ? kThreeDPadding : kFlatPadding));
 }
 

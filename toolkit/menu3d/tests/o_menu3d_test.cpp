@@ -170,8 +170,8 @@ TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
   const MEASUREITEMSTRUCT lead = Measure(tree.colour, 0);
   EXPECT_EQ(lead.itemWidth, 2u);
   EXPECT_EQ(lead.itemHeight, 0u);
-  // Text: its box in the bold menu font, the check-mark column and 2 more across; 4 more
-  // down for a 3-D item.
+  // Text: its box in the bold menu font, the check-mark column and 2 more on the left and
+  // room for the frame on the right across; 4 more down for a 3-D item.
   TOFont bold("MS Sans Serif");
   bold.SetWeight(700);
   TMemoryDC dc;
@@ -180,7 +180,8 @@ TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
   dc.DrawText("Open", 4, box, DT_CALCRECT | DT_SINGLELINE);
   dc.RestoreFont();
   const MEASUREITEMSTRUCT open = Measure(tree.menu, 0);
-  EXPECT_EQ(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2);
+  EXPECT_GE(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2 + 4);
+  EXPECT_LE(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2 + 8);
   EXPECT_EQ(static_cast<int>(open.itemHeight), box.Height() + 4);
   raised.Detach();
   // A flat pop-up item is 1 more than its text, not 4.
@@ -213,6 +214,21 @@ TEST_F(OMenu3D, SelectedItemShowsDarkBlueOnASunkenBevel) {
   EXPECT_EQ(Pixel(plain, 1, 10), kWhite);
   EXPECT_EQ(Pixel(plain, right - 1, 10), kGrey);
   EXPECT_EQ(CountColour(plain, kDarkBlue), 0);
+}
+
+TEST_F(OMenu3D, TextOfAnItemAtItsMeasuredWidthStaysClearOfTheFrame) {
+  TTree tree;
+  TOMenu3D look(&owner);
+  ASSERT_EQ(look.AttachMenu(tree.menu), 1);
+  const MEASUREITEMSTRUCT open = Measure(tree.menu, 0);
+  for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+    const QImage image = Draw(tree.menu, 0, state, static_cast<int>(open.itemWidth), static_cast<int>(open.itemHeight));
+    const int right = image.width() - 1;
+    // Inside the bevel, the last column before it is the item's face on every row.
+    for (int y = 2; y < image.height() - 2; ++y) {
+      EXPECT_EQ(Pixel(image, right - 2, y), kFace) << "state " << state << " row " << y;
+    }
+  }
 }
 
 TEST_F(OMenu3D, DisabledItemIsGreyEvenUnderTheMouseAndGreyedTextToo) {
