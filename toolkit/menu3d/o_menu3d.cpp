@@ -202,8 +202,10 @@ void TOMenu3D::Hook() {
     }
     table.data[entry].Window = ownerHandle;
     table.data[entry].UseCount = 0;
-    SetWindowSubclass(ownerHandle, &Menu3DHook, kHookId, 0);
   }
+  // Hooked on every attach (a second time changes nothing): an entry may outlive a window
+  // that was destroyed while attached, and a new window may come with the same handle.
+  SetWindowSubclass(ownerHandle, &Menu3DHook, kHookId, 0);
   // Every menus object counts, so that the window stays hooked until the last one goes.
   ++table.data[entry].UseCount;
   hooked = true;

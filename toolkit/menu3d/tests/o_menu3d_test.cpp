@@ -304,6 +304,31 @@ TEST_F(OMenu3D, DetachingOneMenusObjectLeavesTheOthersHooked) {
   EXPECT_EQ(answer, 0);  // unhooked
 }
 
+TEST_F(OMenu3D, AWindowDestroyedFirstLeavesTheMenusObjectSafeAndANewWindowWorks) {
+  TTree tree;
+  auto doomed = std::make_unique<TOwner>();
+  ASSERT_TRUE(doomed->Create());
+  HMENU bar = CreateMenu();
+  AppendMenu(bar, MF_STRING, kOpen, "&Open");
+  ASSERT_TRUE(SetMenu(doomed->GetHandle(), bar));
+  auto early = std::make_unique<TOMenu3D>(doomed.get());
+  ASSERT_EQ(early->AttachMenu(), 1);
+  doomed.reset();  // takes its bar along
+  auto fresh = std::make_unique<TOwner>();
+  ASSERT_TRUE(fresh->Create());
+  TOMenu3D late(fresh.get());
+  ASSERT_EQ(late.AttachMenu(tree.menu), 1);
+  early.reset();  // lets go of a window that is gone
+  const TMenuItem *item = FindMenuItem(tree.menu, 2, MF_BYPOSITION);
+  ASSERT_NE(item, nullptr);
+  MEASUREITEMSTRUCT measure;
+  measure.CtlType = ODT_MENU;
+  measure.itemID = item->Id;
+  measure.itemData = item->ItemData;
+  EXPECT_EQ(fresh->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 1);
+  EXPECT_EQ(measure.itemHeight, 5u);
+}
+
 TEST_F(OMenu3D, MenuBarStripTurnsDarkGreyAroundItsItems) {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();
