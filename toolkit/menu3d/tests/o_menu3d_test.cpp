@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/recording_providers.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -156,6 +157,25 @@ TEST_F(OMenu3D, AttachNeedsAWindowAndAMenu) {
   EXPECT_EQ(barless.AttachMenu(), 0);  // the window has no menu bar
   EXPECT_EQ(TOMenu3D::Windows().cols, 0);
   EXPECT_FALSE(GetMenuState(tree.menu, kOpen, MF_BYCOMMAND) & MF_OWNERDRAW);
+}
+
+TEST_F(OMenu3D, WithoutMemoryForItsTableTheMenuStaysAsItWas) {
+  TTree tree;
+  TRecordingMessageBoxProvider boxes;
+  TOMenu3D look(&owner);
+  {
+    TMemAllocationFaults faults(0);
+    EXPECT_EQ(look.AttachMenu(tree.menu), 0);
+  }
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Not enough memory");
+  EXPECT_EQ(boxes.boxes[0].caption, " Memory ");
+  EXPECT_EQ(LeadItems(tree.menu), 0);
+  EXPECT_FALSE(GetMenuState(tree.menu, kOpen, MF_BYCOMMAND) & MF_OWNERDRAW);
+  EXPECT_EQ(TOMenu3D::Windows().cols, 0);  // nothing hooked
+  // With memory the same object attaches normally.
+  EXPECT_EQ(look.AttachMenu(tree.menu), 1);
+  EXPECT_EQ(LeadItems(tree.menu), 2);
 }
 
 TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
