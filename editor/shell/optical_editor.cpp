@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
@@ -31,7 +32,9 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM};
+                                      CM_TURN_SYSTEM,
+                                      // The PSF and MTF window.
+                                      CM_PSF_MTF};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -66,6 +69,9 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // The PSF and MTF window.
+    EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
+    EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -270,6 +276,9 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  // The PSF and MTF window and image synthesis exclude each other.
+  view.psfButtonPressed = psf_ != nullptr;
+  view.synthesisButtonPressed = synthesisOpen_;
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -311,6 +320,8 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_SPOT_DIAGRAM,
                 MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  // The PSF and MTF window.
+  CheckMenuItem(menu, CM_PSF_MTF, MF_BYCOMMAND | (psf_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,

@@ -93,9 +93,12 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
   if (system_.SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
     CloseSpotDiagram();
+    ClosePsfFolder();
     UpdateMenus();
     return;
   }
+  // The PSF and MTF window computes anew at its next request.
+  RefreshPsfFolder();
   if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) {
     if (renewLabels) aberrations_->UpdateLabels();
     aberrations_->Recalculate();
@@ -106,6 +109,7 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
 void TOpticalEditor::CloseAnalyses() {
   CloseAberrations();
   CloseSpotDiagram();
+  ClosePsfFolder();
   DeleteRetiredWindows();
 }
 

@@ -166,6 +166,8 @@ TEST_F(PsfWindow, CancelDuringTheRunStopsItAndClosesOnlyWhenItIsBack) {
   folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
   Press(kPsf3DPlotButton);
   // Still here while the handler ran; nothing shown, nothing left.
+  EXPECT_EQ(owner->folderGone, 0);
+  EXPECT_NE(folder->GetHandle(), nullptr);
   EXPECT_TRUE(Plots().empty());
   EXPECT_EQ(system.info.LambdaW, lambda);
   EXPECT_EQ(system.info.Nd, 64);
