@@ -41,7 +41,7 @@ constexpr int kPsfStatusText = 10221;
 constexpr UINT WM_PSF_COLOR_MODE = WM_USER + 2024;
 // Sent to the folder's parent as WM_COMMAND (lParam the folder) when the folder's window
 // has gone, so that the owner lets go of it and deletes it later.
-constexpr int CM_PSF_FOLDER_DESTROYED = 1127;
+constexpr int CM_PSF_FOLDER_DESTROYED = 1128;
 // The help topic of the window.
 constexpr int kPsfHelpContext = 61;
 

@@ -3,9 +3,20 @@
 // open. The folder may be asked to close while its computation pumps the messages: it
 // then goes once the computation is back, and tells the editor, which deletes it later.
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/legend/view_indication_dlg.h"
 #include "analysis/psf/show_psf.h"
+#include "analysis/spot/spot_diagram.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
+
+// The editor's table tells the windows' goings apart by their ids alone.
+static_assert(CM_PSF_FOLDER_DESTROYED != CM_PROPERTIES_DESTROYED &&
+                  CM_PSF_FOLDER_DESTROYED != CM_SPOT_DESTROYED &&
+                  CM_PSF_FOLDER_DESTROYED != CM_ABERRATIONS_DESTROYED &&
+                  CM_PSF_FOLDER_DESTROYED != CM_LEGEND_DESTROYED,
+              "the PSF window's notice needs an id of its own");
 
 void TOpticalEditor::CmPsfMtf() {
   DeleteRetiredWindows();
