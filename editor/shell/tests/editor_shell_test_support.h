@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 
 #include "editor/shell/optical_editor.h"
@@ -72,6 +73,17 @@ class EditorShellTest : public SystemTest {
     char text[256] = {};
     GetMenuString(Menu(), command, text, sizeof text, MF_BYCOMMAND);
     return text;
+  }
+  // Whether the caption is "Korvex - " + name + middle + " (1:<scale>)" + end, with a scale
+  // figure.
+  static bool CaptionIs(const std::string &caption, const std::string &name,
+                        const std::string &middle = "", const std::string &end = "") {
+    const std::string head = "Korvex - " + name + middle;
+    if (caption.compare(0, head.size(), head) != 0) return false;
+    if (caption.size() < end.size() || caption.compare(caption.size() - end.size(), end.size(), end) != 0)
+      return false;
+    const std::string scale = caption.substr(head.size(), caption.size() - head.size() - end.size());
+    return std::regex_match(scale, std::regex(R"( \(1:[0-9]+\.[0-9]+\))"));
   }
   bool Grey(UINT command) const {
     return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
