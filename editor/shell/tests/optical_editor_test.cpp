@@ -175,6 +175,10 @@ TEST_F(EditorShellTest, TheAboutBoxNamesTheProgramInDarkRed) {
   };
   EXPECT_EQ(textColorOf(TAboutDlg::kNameLine), 0x000080u);
   EXPECT_EQ(textColorOf(TAboutDlg::kVersionLine), 0u);
+  // The name, the version and the licence, and nothing of anyone else.
+  EXPECT_EQ(about.ChildWithId(TAboutDlg::kNameLine)->GetWindowText(), "Korvex");
+  EXPECT_EQ(about.ChildWithId(TAboutDlg::kVersionLine)->GetWindowText(), "Version 1.0");
+  EXPECT_NE(about.ChildWithId(TAboutDlg::kLicenceLine)->GetWindowText().find("licence"), std::string::npos);
   about.Destroy();
 }
 
