@@ -180,12 +180,14 @@ void TOpticalEditor::CmSaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(system_.name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return;
+  // The file carries the name it is written under; a failed write keeps the old one.
+  const std::string kept = system_.name;
+  system_.name = chosen;
   if (system_.Save(chosen) != 1) {
+    system_.name = kept;
     MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const std::string kept = system_.name;
-  system_.name = chosen;
   system_.SetModified(0);
   if (kept != chosen) recent_.InsertFront(kept, UntitledPath());
   recent_.Normalize(system_.name);
