@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <cctype>
 #include <memory>
-#include <regex>
 #include <string>
 
 #include "editor/shell/optical_editor.h"
@@ -83,7 +83,16 @@ class EditorShellTest : public SystemTest {
     if (caption.size() < end.size() || caption.compare(caption.size() - end.size(), end.size(), end) != 0)
       return false;
     const std::string scale = caption.substr(head.size(), caption.size() - head.size() - end.size());
-    return std::regex_match(scale, std::regex(R"( \(1:[0-9]+\.[0-9]+\))"));
+    // " (1:" digits "." digits ")"
+    const std::string open = " (1:";
+    if (scale.size() < open.size() + 4 || scale.compare(0, open.size(), open) != 0 || scale.back() != ')')
+      return false;
+    const std::string figure = scale.substr(open.size(), scale.size() - open.size() - 1);
+    const std::size_t point = figure.find('.');
+    if (point == std::string::npos || point == 0 || point + 1 == figure.size()) return false;
+    for (std::size_t i = 0; i < figure.size(); ++i)
+      if (i != point && std::isdigit(static_cast<unsigned char>(figure[i])) == 0) return false;
+    return true;
   }
   bool Grey(UINT command) const {
     return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
