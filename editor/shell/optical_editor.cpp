@@ -1,6 +1,7 @@
 #include "editor/shell/optical_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -24,6 +25,8 @@
 #include "editor/canvas/edit_graph.h"
 #include "toolkit/help/win_help.h"
 #include "toolkit/render3d/o_palette.h"
+// The system's properties folder.
+#include "editor/properties/system_properties_folder.h"
 
 namespace {
 
@@ -35,9 +38,12 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
-                                      CM_EXAMPLES};
+                                      CM_EXAMPLES,
+                                      // The system's properties.
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
-constexpr int kMissingPlainCommands[] = {CM_THERMO};
+// (none now: Thermo opens the general information of the system's properties)
+constexpr std::array<int, 0> kMissingPlainCommands{};
 // Items the menu rules check or uncheck.
 constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
                                     CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
@@ -74,6 +80,12 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // The system's properties.
+    EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
+    EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -280,6 +292,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -325,6 +338,7 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
+  UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
 }
 

@@ -49,6 +49,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   std::string extension = path.extension().string();
   for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension != kSystemExtension || fileName == UntitledPath()) return 0;
+  ClosePropertiesPanel();  // the system's properties
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
   const bool kept = system_.SurfaceCount() > 0 && system_.Save(keepPath) == 1;
@@ -90,6 +91,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
 
 void TOpticalEditor::CmNewSystem() {
   if (!AskToSave()) return;
+  ClosePropertiesPanel();  // the system's properties
   const std::string kept = system_.name;
   DeleteUndoFiles();
   system_.Clear();
@@ -107,6 +109,7 @@ void TOpticalEditor::CmNewSystem() {
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
   RefreshAnalyses(true);
+  ShowPropertiesAfterNew();  // the system's properties
   UpdateMenus();
   UpdateCaption();
 }
