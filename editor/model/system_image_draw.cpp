@@ -30,6 +30,10 @@ constexpr double kCardinalReach = 1.1;
 constexpr double kFocalMarkShare = 0.15;
 constexpr COLORREF kCardinalColor = 0x00FF00;
 constexpr COLORREF kGridColor = 0x808080;
+// Ends of two surfaces closer in height than this share are joined straight.
+constexpr double kSameHeight = 1e-9;
+// An element is outlined through at most this many surfaces (a cemented group has a few).
+constexpr int kMaxOutlineSurfaces = 8;
 // The elements that are not selected, drawn beside a selection.
 constexpr COLORREF kPlainColor = 0xFFFFFF;
 
@@ -41,45 +45,90 @@ int DrawnProfile(const TEditSurface &surface, DPOINT *out) {
   return SurfaceProfilePoints(surface, out, wanted);
 }
 
-// The element's outline: every surface's profile and the segments that join their ends.
-void DrawElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color) {
-  DPOINT profile[kLensArrayProfilePoints];
-  DPOINT top[2];
-  DPOINT bottom[2];
-  bool previous = false;
-  for (int k = 0; k < element.SurfaceCount(); ++k) {
+bool Untilted(const TSurface &s) {
+  return s.general.angles[0] == 0.0 && s.general.angles[1] == 0.0 && s.general.angles[2] == 0.0;
+}
+
+// The edge from the end a of one surface to the end b of the next: the rim of the larger
+// one runs along the axis to the smaller one's end and steps across to it, as lenses are
+// ground; surfaces that are turned are joined straight. The points after a; their count.
+int JoinEnds(const DPOINT &a, const DPOINT &b, bool stepped, DPOINT *out) {
+  int n = 0;
+  if (stepped && std::fabs(std::fabs(a.y) - std::fabs(b.y)) > kSameHeight * (1.0 + std::fabs(a.y)))
+    out[n++] = std::fabs(a.y) > std::fabs(b.y) ? DPOINT{b.x, a.y} : DPOINT{a.x, b.y};
+  out[n++] = b;
+  return n;
+}
+
+// The element's surfaces with their profiles, in order; false when one has no profile.
+struct TElementOutline {
+  int count = 0;
+  int points[kMaxOutlineSurfaces] = {};
+  bool stepped[kMaxOutlineSurfaces] = {};  // joined to the previous surface by a step
+  DPOINT profiles[kMaxOutlineSurfaces][kLensArrayProfilePoints];
+};
+
+bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
+  outline.count = 0;
+  const TSurface *previous = nullptr;
+  for (int k = 0; k < element.SurfaceCount() && outline.count < kMaxOutlineSurfaces; ++k) {
     const TEditSurface *s = element.surfaces.data[k];
-    if (s == nullptr) continue;
-    const int n = DrawnProfile(*s, profile);
-    if (n < 2) {
-      previous = false;
-      continue;
+    if (s == nullptr) return false;
+    const int n = DrawnProfile(*s, outline.profiles[outline.count]);
+    if (n < 2) return false;
+    outline.points[outline.count] = n;
+    outline.stepped[outline.count] = previous != nullptr && Untilted(*previous) && Untilted(*s);
+    ++outline.count;
+    previous = s;
+  }
+  return outline.count > 0;
+}
+
+// The element's outline: every surface's profile and the edges that join their ends.
+void DrawElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color) {
+  static TElementOutline outline;
+  if (!TakeOutline(element, outline)) {
+    // A surface without a profile: draw what there is.
+    DPOINT profile[kLensArrayProfilePoints];
+    for (int k = 0; k < element.SurfaceCount(); ++k) {
+      const TEditSurface *s = element.surfaces.data[k];
+      const int n = s != nullptr ? DrawnProfile(*s, profile) : 0;
+      if (n > 1) canvas.DrawWorldPolyline(profile, n, color);
     }
-    canvas.DrawWorldPolyline(profile, n, color);
-    top[1] = profile[0];
-    bottom[1] = profile[n - 1];
-    if (previous) {
-      canvas.DrawWorldPolyline(top, 2, color);
-      canvas.DrawWorldPolyline(bottom, 2, color);
+    return;
+  }
+  for (int k = 0; k < outline.count; ++k) {
+    canvas.DrawWorldPolyline(outline.profiles[k], outline.points[k], color);
+    if (k == 0) continue;
+    for (int end : {0, 1}) {
+      DPOINT edge[3];
+      const DPOINT &a = end == 0 ? outline.profiles[k - 1][0]
+                                 : outline.profiles[k - 1][outline.points[k - 1] - 1];
+      const DPOINT &b = end == 0 ? outline.profiles[k][0] : outline.profiles[k][outline.points[k] - 1];
+      edge[0] = a;
+      const int n = JoinEnds(a, b, outline.stepped[k], edge + 1);
+      canvas.DrawWorldPolyline(edge, n + 1, color);
     }
-    top[0] = top[1];
-    bottom[0] = bottom[1];
-    previous = true;
   }
 }
 
-// The glass of an element of two or more surfaces: down its first profile, up its last.
+// The glass of an element of two or more surfaces: down its first profile, along the lower
+// edges, up its last profile and back along the upper edges.
 void FillElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color) {
-  if (element.SurfaceCount() < 2 || element.FirstSurface() == nullptr ||
-      element.LastSurface() == nullptr)
-    return;
-  DPOINT polygon[2 * kLensArrayProfilePoints];
-  const int n = DrawnProfile(*element.FirstSurface(), polygon);
-  DPOINT back[kLensArrayProfilePoints];
-  const int m = DrawnProfile(*element.LastSurface(), back);
-  if (n < 2 || m < 2) return;
-  for (int k = 0; k < m; ++k) polygon[n + k] = back[m - 1 - k];
-  canvas.FillWorldPolygon(polygon, n + m, color);
+  static TElementOutline outline;
+  static DPOINT polygon[2 * kLensArrayProfilePoints + 4 * kMaxOutlineSurfaces];
+  if (element.SurfaceCount() < 2 || !TakeOutline(element, outline) || outline.count < 2) return;
+  int n = 0;
+  for (int i = 0; i < outline.points[0]; ++i) polygon[n++] = outline.profiles[0][i];
+  for (int k = 1; k < outline.count; ++k)
+    n += JoinEnds(outline.profiles[k - 1][outline.points[k - 1] - 1],
+                  outline.profiles[k][outline.points[k] - 1], outline.stepped[k], polygon + n);
+  const int last = outline.count - 1;
+  for (int i = outline.points[last] - 2; i >= 0; --i) polygon[n++] = outline.profiles[last][i];
+  for (int k = last; k > 0; --k)
+    n += JoinEnds(outline.profiles[k][0], outline.profiles[k - 1][0], outline.stepped[k], polygon + n);
+  --n;  // the polygon closes on its first point by itself
+  canvas.FillWorldPolygon(polygon, n, color);
 }
 
 // Short ticks on the side of a mirror away from the light that reaches it.

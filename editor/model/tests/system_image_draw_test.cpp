@@ -252,6 +252,42 @@ TEST_F(SystemImageDrawTest, EveryExampleDrawsWhereItsSurfacesAre) {
   EXPECT_GE(drawn, 12);
 }
 
+TEST_F(SystemImageDrawTest, RimOfTheLargerSurfaceStepsDownToTheSmallerOne) {
+  TSystemImage gauss;
+  Open(gauss, "double_gauss.os");
+  gauss.RebuildElements(nullptr);
+  // The cemented pair behind the first lens: N-LAK9 (semi-height 23.5), SF5 (18.5), air
+  // (16.5). Each joint runs along the larger surface's rim, then steps across; the rear
+  // group's joints step up the other way.
+  const TOpticalElement &pair = gauss.elements.data[1];
+  ASSERT_EQ(pair.SurfaceCount(), 3);
+  TRecordingCanvas canvas;
+  gauss.Draw(&canvas, kOutline, kOutline, kRay, 0);
+  int steps = 0;
+  for (const TPolyline &line : canvas.Of(kOutline)) {
+    if (line.points.size() != 3) continue;
+    const DPOINT &a = line.points[0], &corner = line.points[1], &b = line.points[2];
+    if (a.y <= 0.0) continue;
+    if (a.y > b.y) {
+      EXPECT_EQ(corner.y, a.y);  // along the larger rim
+      EXPECT_EQ(corner.x, b.x);  // then across to the smaller end
+    } else {
+      EXPECT_EQ(corner.x, a.x);  // across from the smaller end
+      EXPECT_EQ(corner.y, b.y);  // then along the larger rim
+    }
+    steps += corner.x > pair.FirstSurface()->general.vertex[0] &&
+             corner.x < pair.LastSurface()->general.vertex[0] + 10.0;
+  }
+  EXPECT_GE(steps, 2);  // both joints of the pair
+  // The glass follows the same edges: its polygon holds the two profiles, the middle
+  // surface's two ends and the four corners.
+  TRecordingCanvas filled;
+  gauss.options.FillComponent = 1;
+  gauss.Draw(&filled, kOutline, kOutline, kRay, 0);
+  ASSERT_GE(filled.fills.size(), 2u);
+  EXPECT_EQ(filled.fills[1].points.size(), 2u * kProfilePoints + 2u + 4u);
+}
+
 TEST_F(SystemImageDrawTest, LensArrayProfileShowsItsLenslets) {
   TSystemImage array;
   Open(array, "lens_array.os");
