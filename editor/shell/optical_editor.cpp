@@ -1,6 +1,7 @@
 #include "editor/shell/optical_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -21,6 +22,8 @@
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
 #include "toolkit/render3d/o_palette.h"
+// The system's properties folder.
+#include "editor/properties/system_properties_folder.h"
 
 namespace {
 
@@ -31,9 +34,12 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM};
+                                      CM_TURN_SYSTEM,
+                                      // The system's properties.
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
-constexpr int kMissingPlainCommands[] = {CM_THERMO};
+// (none now: Thermo opens the general information of the system's properties)
+constexpr std::array<int, 0> kMissingPlainCommands{};
 // Items the menu rules check or uncheck.
 constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
                                     CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
@@ -66,6 +72,12 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // The system's properties.
+    EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
+    EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -281,6 +293,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -326,6 +339,7 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
+  UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
 }
 
