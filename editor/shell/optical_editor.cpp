@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
@@ -35,6 +36,8 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,
+                                      // The PSF and MTF window.
+                                      CM_PSF_MTF,
                                       // The system's properties.
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
@@ -72,6 +75,9 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // The PSF and MTF window.
+    EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
+    EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
     // The system's properties.
     EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
     EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
@@ -293,6 +299,9 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  // The PSF and MTF window and image synthesis exclude each other.
+  view.psfButtonPressed = psf_ != nullptr;
+  view.synthesisButtonPressed = synthesisOpen_;
   view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
@@ -335,6 +344,8 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_SPOT_DIAGRAM,
                 MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  // The PSF and MTF window.
+  CheckMenuItem(menu, CM_PSF_MTF, MF_BYCOMMAND | (psf_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
