@@ -266,6 +266,7 @@ void TEditGraph::EvKeyDown(UINT key, UINT repeatCount, UINT flags) {
 
 void TEditGraph::EvRButtonDown(UINT keys, const POINT &point) {
   (void)keys;
+  if (system_ != nullptr) system_->lastPress = ToBitmap(point);
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   AppendMenu(menu, MF_STRING, CM_UNDO, "&Undo");

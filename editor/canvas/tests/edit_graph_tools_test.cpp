@@ -58,6 +58,14 @@ class TButtonsRecorder final : public TToolButtons {
   std::vector<int> released;
 };
 
+class TPendingRecorder final : public TPendingMoveView {
+ public:
+  void SetPendingShift(double dx, double dy) override { shifts.push_back(DPOINT{dx, dy}); }
+  void SetPendingAngle(double degrees) override { angles.push_back(degrees); }
+  std::vector<DPOINT> shifts;
+  std::vector<double> angles;
+};
+
 class CanvasToolsTest : public EditorShellTest {
  protected:
   TEditGraph &Canvas() { return *editor_->Canvas(); }
@@ -171,6 +179,45 @@ TEST_F(CanvasToolsTest, DragMovesTheSelectionByTheDragAndTakesOneUndoStep) {
   editor_->CmUndo();
   EXPECT_NEAR(System().Surface(3)->general.vertex[0], before.x, 1e-12);
   EXPECT_NEAR(System().Surface(3)->general.vertex[1], before.y, 1e-12);
+}
+
+TEST_F(CanvasToolsTest, OpenQuickTablesFollowTheDragAndAreToldWhenItEnds) {
+  Open(triplet_);
+  TSystemImage &system = System();
+  ASSERT_EQ(Canvas().SelectAt(InGlass(2)), 1);
+  TPendingRecorder position, inclination;
+  Canvas().SetQuickPositionTable(&position);
+  Canvas().SetQuickInclinationTable(&inclination);
+  Canvas().SetMouseMode(kMoveMouseMode);
+  const POINT from = InGlass(2);
+  const POINT to{from.x + 6, from.y - 30};
+  const DPOINT a = Canvas().DeviceToWorld(from);
+  const DPOINT b = Canvas().DeviceToWorld(to);
+  const DPOINT3 c = system.elements.data[2].referencePoint;
+  Canvas().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+  Canvas().SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(to));
+  ASSERT_EQ(position.shifts.size(), 1u);
+  EXPECT_NEAR(position.shifts[0].x, b.x - a.x, 1e-9);
+  EXPECT_NEAR(position.shifts[0].y, b.y - a.y, 1e-9);
+  EXPECT_EQ(system.pendingMove.x, 6);
+  EXPECT_EQ(system.pendingMove.y, -30);
+  // The turn about the element's reference point from the press towards the mouse: the
+  // point above the axis moves further up, so the turn is counter-clockwise (positive).
+  ASSERT_EQ(inclination.angles.size(), 1u);
+  const double expected =
+      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / M_PI;
+  EXPECT_NEAR(inclination.angles[0], expected, 1e-9);
+  EXPECT_GT(inclination.angles[0], 0.0);
+  Canvas().SendMessage(WM_LBUTTONUP, 0, At(to));
+  EXPECT_EQ(position.shifts.back().x, 0.0);
+  EXPECT_EQ(inclination.angles.back(), 0.0);
+  Canvas().SetQuickPositionTable(nullptr);
+  Canvas().SetQuickInclinationTable(nullptr);
+  // A right press is a press too: its point is recorded.
+  TScriptedMenuTracker menus;
+  Canvas().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, At(POINT{33, 44}));
+  EXPECT_EQ(system.lastPress.x, 33);
+  EXPECT_EQ(system.lastPress.y, 44);
 }
 
 TEST_F(CanvasToolsTest, PanShiftsTheViewByTheDragWithItsCursor) {
