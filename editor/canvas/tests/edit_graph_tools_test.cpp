@@ -4,6 +4,7 @@
 // the note of the selection's first-order values.
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,31 @@ TEST_F(CanvasToolsTest, AxialFanMeetsTheAxisWithinAPixelOfTheParaxialImage) {
   for (int dy = 3; dy <= reach; ++dy)
     spread += Pixel(Canvas(), focus.x - 40, focus.y - dy) == TEditGraph::kRayColor;
   EXPECT_GT(spread, 0);
+}
+
+TEST_F(CanvasToolsTest, EveryExampleIsDrawnWithItsRays) {
+  TOpticalEditor &editor = Open(triplet_);
+  int drawn = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(ExamplePath(""))) {
+    if (entry.path().extension() != ".os") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ASSERT_EQ(editor.LoadSystem(entry.path().string(), kNameFromFileName), 1);
+    Canvas().Redraw();
+    const QImage *image = Canvas().GetDCs().second->Image();
+    ASSERT_NE(image, nullptr);
+    int rays = 0, outline = 0;
+    for (int y = 0; y < image->height(); ++y)
+      for (int x = 0; x < image->width(); ++x) {
+        const COLORREF c = Pixel(Canvas(), x, y);
+        rays += c == TEditGraph::kRayColor;
+        outline += c == TEditGraph::kOutlineColor;
+      }
+    EXPECT_GT(rays, 50);
+    EXPECT_GT(outline, 50);
+    ++drawn;
+  }
+  EXPECT_GE(drawn, 12);
+  EXPECT_TRUE(answers_->boxes.empty());
 }
 
 TEST_F(CanvasToolsTest, SelectBandMarksExactlyTheLensItTouches) {
