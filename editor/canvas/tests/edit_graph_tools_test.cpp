@@ -12,6 +12,7 @@
 
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/model/cardinal_points.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/drawing/dc.h"
@@ -135,6 +136,34 @@ TEST_F(CanvasToolsTest, EveryExampleIsDrawnWithItsRays) {
   }
   EXPECT_GE(drawn, 12);
   EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(CanvasToolsTest, GridAxesAndCardinalPlanesShowWhenAsked) {
+  Open(triplet_);
+  TSystemImage &system = System();
+  auto count = [&](COLORREF color) {
+    int n = 0;
+    const QImage *image = Canvas().GetDCs().second->Image();
+    for (int y = 0; y < image->height(); ++y)
+      for (int x = 0; x < image->width(); ++x) n += Pixel(Canvas(), x, y) == color;
+    return n;
+  };
+  constexpr COLORREF kGrey = 0x808080, kGreen = 0x00FF00;
+  system.options.GridAxes = 0;
+  system.options.ShowCardinalPlanes = 0;
+  Canvas().Redraw();
+  EXPECT_EQ(count(kGrey), 0);
+  EXPECT_EQ(count(kGreen), 0);
+  system.options.GridAxes = 1;
+  system.options.ShowCardinalPlanes = 1;
+  Canvas().Redraw();
+  EXPECT_GT(count(kGrey), 200);
+  // The rear principal plane of the triplet crosses the picture from top to bottom of the
+  // lenses' height.
+  const POINT h = Canvas().WorldToDevice(ComputeCardinalPoints(system).backPrincipal, 0.0);
+  int column = 0;
+  for (int y = 0; y < Canvas().GetBitmapSize().cy; ++y) column += Pixel(Canvas(), h.x, y) == kGreen;
+  EXPECT_GT(column, static_cast<int>(10.0 * Canvas().ScaleX()));  // rays cross it here and there
 }
 
 TEST_F(CanvasToolsTest, SelectBandMarksExactlyTheLensItTouches) {
