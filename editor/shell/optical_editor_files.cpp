@@ -212,8 +212,8 @@ void TOpticalEditor::CmOpenRecent(WPARAM wParam, LPARAM) {
   } else {
     MessageBox(GetHandle(), "System '" + target + "' does not exist!", "Warning",
                MB_OK | MB_ICONINFORMATION);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
     recent_.Remove(k);
-    if (!kept.empty() && kept != UntitledPath()) LoadSystem(kept, kNameFromFileName);
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();

@@ -171,8 +171,14 @@ TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   ASSERT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
   std::filesystem::remove(triplet_);
+  // An edit not yet saved, and the answer No to saving it: it stays when the open fails.
+  editor.System().Surface(1)->general.R *= 1.1;
+  editor.System().SetModified(1);
+  const double edited = editor.System().Surface(1)->general.R;
   answers_->boxes.clear();
+  answers_->QueueAnswer(IDNO);
   editor.SendMessage(WM_COMMAND, CM_OPEN_RECENT_FIRST);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, edited);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "System '" + triplet_ + "' does not exist!");
   EXPECT_EQ(GetMenuState(Menu(), CM_OPEN_RECENT_FIRST, MF_BYCOMMAND), kMenuStateMissing);
