@@ -246,10 +246,10 @@ void TOpticalEditor::ReadSettings() {
   // What the file does not say stays as the options and the canvas have it.
   OptionsToSettings(system_.options, settings_);
   if (canvas_ != nullptr) {
-    const COLORREF background = canvas_->GetHandleField();
-    settings_.bkColor[0] = GetRValue(background);
-    settings_.bkColor[1] = GetGValue(background);
-    settings_.bkColor[2] = GetBValue(background);
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
   }
   helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
   settings_.helpFileName = helpFile_;
@@ -281,10 +281,10 @@ void TOpticalEditor::WriteSettings() {
     settings_.graphSize[1] = canvas_->GetBitmapSize().cy;
   }
   if (canvas_ != nullptr) {
-    const COLORREF background = canvas_->GetHandleField();
-    settings_.bkColor[0] = GetRValue(background);
-    settings_.bkColor[1] = GetGValue(background);
-    settings_.bkColor[2] = GetBValue(background);
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
   }
   settings_.helpFileName = helpFile_;
   OptionsToSettings(system_.options, settings_);
@@ -404,8 +404,10 @@ void TOpticalEditor::UpdateMenus() {
 
 std::string TOpticalEditor::UpdateCaption() {
   const std::string scale = canvas_ != nullptr ? FormatScaleCaption(*canvas_) : std::string();
+  // A new system is "Untitled" until it is saved under a name.
+  const std::string shownName = system_.name == UntitledPath() ? std::string("Untitled") : system_.name;
   const std::string caption =
-      EditorCaption(system_.name, std::max(1, system_.ConfigurationCount()),
+      EditorCaption(shownName, std::max(1, system_.ConfigurationCount()),
                     system_.currentConfiguration, scale, system_.info.TurnSystem != 0);
   SetCaption(caption);
   return caption;

@@ -95,6 +95,7 @@ TEST_F(EditorFilesTest, NewStartsAnUntitledSystemAndKeepsTheOldOneRecent) {
   EXPECT_EQ(system.Surface(0)->general.vertex[0], 0.0);
   EXPECT_EQ(system.Surface(1)->general.vertex[0], 10.0);
   EXPECT_EQ(system.name, JoinPath(ProgramDir(), "untitled.os"));
+  EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
   EXPECT_EQ(system.info.Nray, 5);
   EXPECT_EQ(system.info.Naper, 1);
   EXPECT_EQ(system.info.AutoSetPupilParameters, 1);
