@@ -414,6 +414,14 @@ void TShowPSFFolder::CmCancel() {
   TBookMarkFolder::CmCancel();
 }
 
+bool TShowPSFFolder::CanClose() {
+  if (page_ != nullptr && page_->Computing()) {
+    CmCancel();
+    return false;
+  }
+  return TBookMarkFolder::CanClose();
+}
+
 void TShowPSFFolder::CloseIfPending() {
   if (!closePending_ || GetHandle() == nullptr) return;
   closePending_ = false;

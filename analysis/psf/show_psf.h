@@ -111,6 +111,9 @@ class TShowPSFFolder : public TBookMarkFolder {
 
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
+  // While the page computes, the window (and so its owner) refuses to close: the
+  // computation is stopped and the window closes once it is back.
+  bool CanClose() override;
 
   TShowPSF *Page() const { return page_; }
   TOGauge *Gauge() const { return gauge_; }
