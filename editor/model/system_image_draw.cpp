@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "editor/model/cardinal_points.h"
 #include "editor/model/edit_canvas.h"
 #include "editor/model/element_grouping.h"
 #include "editor/model/system_image.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 
@@ -36,6 +38,23 @@ constexpr double kSameHeight = 1e-9;
 constexpr int kMaxOutlineSurfaces = 8;
 // The elements that are not selected, drawn beside a selection.
 constexpr COLORREF kPlainColor = 0xFFFFFF;
+
+// The warnings the last fans added to those waiting before them, each kept once: a picture
+// drawn again and again (a pan redraws at every mouse move) warns of a beam once.
+void KeepWarningsOnce(const std::string &waiting) {
+  if (PendingMessage().size() == waiting.size()) return;
+  const std::string all = TakePendingMessage();
+  const std::string added = all.size() > waiting.size() ? all.substr(waiting.size()) : all;
+  AppendPendingMessage(waiting);
+  std::size_t from = 0;
+  while (from < added.size()) {
+    std::size_t end = added.find('\n', from);
+    if (end == std::string::npos) end = added.size();
+    const std::string line = added.substr(from, end - from);
+    if (!line.empty() && PendingMessage().find(line) == std::string::npos) AppendPendingMessage(line);
+    from = end + 1;
+  }
+}
 
 int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
 
@@ -213,8 +232,10 @@ void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   beams.SetOwner(this);
   const int setting = beams.raysPerBeam;
   beams.raysPerBeam = std::clamp(setting, 1, kMaxDrawnRaysPerFan);
+  const std::string waiting = PendingMessage();
   BuildRayFans(info.AlfaM, beams);
   beams.raysPerBeam = setting;
+  KeepWarningsOnce(waiting);
   const int beamCount = beams.beams.data != nullptr ? beams.beams.cols * beams.beams.rows : 0;
   std::size_t total = 0;
   for (int b = 0; b < beamCount; ++b) {
