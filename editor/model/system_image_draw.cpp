@@ -34,8 +34,9 @@ constexpr COLORREF kCardinalColor = 0x00FF00;
 constexpr COLORREF kGridColor = 0x808080;
 // Ends of two surfaces closer in height than this share are joined straight.
 constexpr double kSameHeight = 1e-9;
-// An element is outlined through at most this many surfaces (a cemented group has a few).
-constexpr int kMaxOutlineSurfaces = 8;
+// An element is outlined through at most this many surfaces (a cemented group has a few);
+// one of more is drawn as its profiles alone.
+constexpr int kMaxOutlineSurfaces = 32;
 // The elements that are not selected, drawn beside a selection.
 constexpr COLORREF kPlainColor = 0xFFFFFF;
 
@@ -89,8 +90,9 @@ struct TElementOutline {
 
 bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
   outline.count = 0;
+  if (element.SurfaceCount() > kMaxOutlineSurfaces) return false;
   const TSurface *previous = nullptr;
-  for (int k = 0; k < element.SurfaceCount() && outline.count < kMaxOutlineSurfaces; ++k) {
+  for (int k = 0; k < element.SurfaceCount(); ++k) {
     const TEditSurface *s = element.surfaces.data[k];
     if (s == nullptr) return false;
     const int n = DrawnProfile(*s, outline.profiles[outline.count]);
@@ -107,7 +109,7 @@ bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
 void DrawElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color) {
   static TElementOutline outline;
   if (!TakeOutline(element, outline)) {
-    // A surface without a profile: draw what there is.
+    // A surface without a profile, or too many surfaces: draw what there is.
     DPOINT profile[kLensArrayProfilePoints];
     for (int k = 0; k < element.SurfaceCount(); ++k) {
       const TEditSurface *s = element.surfaces.data[k];
