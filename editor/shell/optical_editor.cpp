@@ -7,6 +7,8 @@
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/dialogs/quick_table_dlg.h"
+#include "editor/edit/element_clipboard.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
@@ -31,7 +33,16 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM};
+                                      CM_TURN_SYSTEM,
+                                      // Edit, view, zoom, alignment, configurations, palettes.
+                                      CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
+                                      CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
+                                      CM_DECENTER, CM_TILT, CM_CARDINAL_PLANES, CM_REAL_BEAMS,
+                                      CM_VIEW_PROPERTIES_OF_SELECTED, CM_INSERT_CONFIGURATION,
+                                      CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION,
+                                      CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
+                                      CM_PREV_CONFIGURATION, CM_TOOLS_PALETTE, CM_ZOOM_PALETTE,
+                                      CM_CONFIGURATIONS_PALETTE};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -66,6 +77,32 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
+    EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
+    EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),
+    EvCommand<&TOpticalEditor::CmCut>(CM_CUT),
+    EvCommand<&TOpticalEditor::CmCopy>(CM_COPY),
+    EvCommand<&TOpticalEditor::CmRefresh>(CM_REFRESH),
+    EvCommand<&TOpticalEditor::CmSelectZoom>(CM_SELECT_ZOOM),
+    EvCommand<&TOpticalEditor::CmZoomOut>(CM_ZOOM_OUT),
+    EvCommand<&TOpticalEditor::CmActualSize>(CM_ACTUAL_SIZE),
+    EvCommand<&TOpticalEditor::CmScaleSystem>(CM_SCALE_SYSTEM),
+    EvCommand<&TOpticalEditor::CmAlignment>(CM_ALIGNMENT),
+    EvCommand<&TOpticalEditor::CmDecenter>(CM_DECENTER),
+    EvCommand<&TOpticalEditor::CmTilt>(CM_TILT),
+    EvCommand<&TOpticalEditor::CmCardinalPlanes>(CM_CARDINAL_PLANES),
+    EvCommand<&TOpticalEditor::CmRealBeams>(CM_REAL_BEAMS),
+    EvCommand<&TOpticalEditor::CmViewPropertiesOfSelected>(CM_VIEW_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmInsertConfiguration>(CM_INSERT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmAddConfiguration>(CM_ADD_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmDeleteConfiguration>(CM_DELETE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmBaseConfiguration>(CM_BASE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmNextConfiguration>(CM_NEXT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmPrevConfiguration>(CM_PREV_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmToolsPalette>(CM_TOOLS_PALETTE),
+    EvCommand<&TOpticalEditor::CmZoomPalette>(CM_ZOOM_PALETTE),
+    EvCommand<&TOpticalEditor::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
+    EvCommand<&TOpticalEditor::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -269,7 +306,8 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
-  view.configurationPaletteExists = false;
+  view.configurationPaletteExists = tools_.selection.configBox != nullptr;
+  view.clipboardHoldsSystem = ElementClipboard() != nullptr;
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -316,6 +354,7 @@ void TOpticalEditor::UpdateMenus() {
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
   DrawMenuBar(GetHandle());
+  ApplyPaletteStates();
 }
 
 std::string TOpticalEditor::UpdateCaption() {
