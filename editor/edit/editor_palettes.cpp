@@ -68,8 +68,8 @@ SIZE ScreenSize() { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(
 TEditorPalette::TEditorPalette(TOpticalEditor *editor, const TPaletteKind &kind)
     : TToolBarWnd(editor, kind.caption, MakeBox(kind)), editor_(editor), kind_(kind) {}
 
-void TEditorPalette::ShowHint(const char *text) {
-  if (TStatusBar *status = editor_->GetStatusBar()) status->SetHintText(text);
+void TEditorPalette::ShowHint(const char *hint) {
+  if (TStatusBar *status = editor_->GetStatusBar()) status->SetHintText(hint);
 }
 
 void TEditorPalette::ClosePalette() {
