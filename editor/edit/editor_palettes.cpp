@@ -155,10 +155,7 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
     const SIZE size = SizeOf(palette->GetWindowRect());
     at = ClampPaletteToScreen(at, size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
-    if (!tools_.haveCanvasCorner) {
-      tools_.canvasCorner = POINT{canvas.right, canvas.top};
-      tools_.haveCanvasCorner = true;
-    }
+    tools_.paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     made = true;
   }
   if (which != kConfigurations && tools_.selection.zoomBox != nullptr &&
@@ -175,22 +172,17 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   palette->ShowWindow(SW_SHOWNORMAL);
   if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_CHECKED);
   // A palette made just now stands where it belongs to the canvas as it is.
-  if (!made && tools_.haveCanvasCorner) {
-    const RECT place = palette->GetWindowRect();
-    const SIZE size = SizeOf(place);
-    POINT at = FollowCanvasCorner(POINT{place.left, place.top}, canvas, tools_.canvasCorner);
-    at = ClampPaletteToScreen(at, size, ScreenSize());
+  if (!made) {
+    const SIZE size = SizeOf(palette->GetWindowRect());
+    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, tools_.paletteOffset[which]),
+                                          size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
   UpdateMenus();
 }
 
 void TOpticalEditor::PlacePalettes() {
-  if (canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
   for (int which = 0; which < 3; ++which) ShowPalette(which, 2);
-  const RECT canvas = canvas_->GetWindowRect();
-  tools_.canvasCorner = POINT{canvas.right, canvas.top};
-  tools_.haveCanvasCorner = true;
 }
 
 void TOpticalEditor::ApplyPaletteStates() {
@@ -208,9 +200,16 @@ void TOpticalEditor::ApplyPaletteStates() {
 }
 
 void TOpticalEditor::StorePalettePlaces() {
+  const bool haveCanvas = canvas_ != nullptr && canvas_->GetHandle() != nullptr;
   for (int which = 0; which < 3; ++which) {
     TEditorPalette *palette = PaletteAt(tools_.selection, which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
+    // Dragged by the user or placed by the editor: the offset follows.
+    if (haveCanvas) {
+      const RECT place = palette->GetWindowRect();
+      tools_.paletteOffset[which] =
+          OffsetFromCanvasCorner(POINT{place.left, place.top}, canvas_->GetWindowRect());
+    }
     TPaletteSettings &stored = settings_.palettes[kKinds[which].settingsSlot];
     const RECT place = palette->GetWindowRect();
     stored.present = true;
@@ -218,4 +217,10 @@ void TOpticalEditor::StorePalettePlaces() {
     stored.x = place.left;
     stored.y = place.top;
   }
+}
+
+void TOpticalEditor::SetUpEditTools() {
+  SetMouseMode(tools_.selection.mouseMode);
+  ShowToolsBar(1);
+  ShowAlignmentBar(1);
 }

@@ -2,7 +2,7 @@
 // The editor's tool state: the tool record the canvas reads (the three palettes, the active
 // mouse tool and the canvas's mouse mode), the down state of the toggle buttons (kept here
 // so that a hidden or not yet made palette loses nothing), the open quick tables, the
-// remembered configuration and the canvas corner the palettes keep their offset from.
+// remembered configuration and the palettes' offsets from the canvas's corner.
 
 #include <map>
 #include <vector>
@@ -68,10 +68,9 @@ class TEditorTools {
 
   // The configuration the last Base, Next or Previous command made current.
   int rememberedConfiguration = 0;
-  // Screen coordinates of the canvas's right and top edges when the palettes were last
-  // placed; valid once haveCanvasCorner is set.
-  POINT canvasCorner{};
-  bool haveCanvasCorner = false;
+  // Each palette's offset from the canvas's top-right corner (tools, zoom, configurations),
+  // taken whenever it is placed or moved.
+  POINT paletteOffset[3]{};
 
  private:
   std::map<int, bool> down_;

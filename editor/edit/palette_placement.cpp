@@ -18,7 +18,10 @@ POINT ClampPaletteToScreen(POINT place, SIZE palette, SIZE screen) {
   return place;
 }
 
-POINT FollowCanvasCorner(POINT palette, const RECT &canvasOnScreen, POINT rememberedCorner) {
-  return POINT{canvasOnScreen.right - rememberedCorner.x + palette.x,
-               canvasOnScreen.top - rememberedCorner.y + palette.y};
+POINT OffsetFromCanvasCorner(POINT palette, const RECT &canvasOnScreen) {
+  return POINT{palette.x - canvasOnScreen.right, palette.y - canvasOnScreen.top};
+}
+
+POINT PlaceAtCanvasOffset(const RECT &canvasOnScreen, POINT offset) {
+  return POINT{canvasOnScreen.right + offset.x, canvasOnScreen.top + offset.y};
 }

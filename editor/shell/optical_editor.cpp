@@ -176,6 +176,7 @@ void TOpticalEditor::SetupWindow() {
   FitCanvasBitmap();
   Layout();
   ShowSystem();
+  SetUpEditTools();
   UpdateMenus();
   UpdateCaption();
 }
@@ -187,6 +188,8 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The visible palettes keep their offset from the canvas's corner.
+  if ((resized || msg == WM_MOVE) && theEditor == this) PlacePalettes();
   return result;
 }
 

@@ -122,6 +122,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmConfigurationsPalette(WPARAM wParam, LPARAM lParam);
   // The visible palettes keep their offset from the canvas's top-right corner.
   void PlacePalettes();
+  // At set-up: the canvas reads the tool record, and the tools and zoom palettes show.
+  void SetUpEditTools();
   // One palette (0 tools, 1 zoom, 2 configurations) as the three functions above do it.
   void ShowPalette(int which, int mode);
   // Every palette's layout and place go into the settings the editor writes on closing.

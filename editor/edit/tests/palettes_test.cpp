@@ -23,8 +23,11 @@ TEST(PalettePlacement, DefaultPlaceAndClampToTheScreen) {
   EXPECT_EQ(right.y, 768 - 120);
   // A palette wider than the screen keeps its left edge on it.
   EXPECT_EQ(ClampPaletteToScreen(POINT{30, 0}, SIZE{1500, 10}, screen).x, 0);
-  // The canvas's corner moved 30 right and 10 up: the palette follows.
-  const POINT followed = FollowCanvasCorner(POINT{600, 210}, RECT{130, 190, 730, 590}, POINT{700, 200});
+  // The canvas's corner moved 30 right and 10 up: at its offset the palette follows.
+  const POINT offset = OffsetFromCanvasCorner(POINT{600, 210}, canvas);
+  EXPECT_EQ(offset.x, -100);
+  EXPECT_EQ(offset.y, 10);
+  const POINT followed = PlaceAtCanvasOffset(RECT{130, 190, 730, 590}, offset);
   EXPECT_EQ(followed.x, 630);
   EXPECT_EQ(followed.y, 200);
 }
@@ -39,9 +42,8 @@ TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
   settings.palettes[0] = TPaletteSettings{true, 0, -50, 5000};    // tools
   settings.palettes[2] = TPaletteSettings{true, 0, 3000, -20};    // zoom
   ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  // The tools and zoom palettes show as the editor is set up.
   TOpticalEditor &editor = Open(triplet_);
-  editor.ShowToolsBar(1);
-  editor.ShowAlignmentBar(1);
   TToolsBox *tools = editor.Tools().selection.toolsBox;
   TAlignmentBox *zoom = editor.Tools().selection.zoomBox;
   ASSERT_NE(tools, nullptr);
@@ -56,11 +58,14 @@ TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
 
 TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   TOpticalEditor &editor = Open(triplet_);
-  editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
   TToolsBox *tools = editor.Tools().selection.toolsBox;
   ASSERT_NE(tools, nullptr);
   EXPECT_TRUE(tools->IsWindowVisible());
   EXPECT_NE(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(editor.Tools().selection.zoomBox, nullptr);
+  EXPECT_EQ(editor.Tools().selection.configBox, nullptr);
+  // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
+  editor.PlacePalettes();
   const RECT canvas = editor.Canvas()->GetWindowRect();
   const RECT place = tools->GetWindowRect();
   EXPECT_EQ(place.right, canvas.right - 18);
@@ -70,20 +75,23 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   // The palette's buttons follow the tool state.
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
-  // A second View menu click hides it; the object stays with its state.
+  // The View menu's item hides it; the object stays with its state.
   editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
   EXPECT_FALSE(tools->IsWindowVisible());
   EXPECT_EQ(editor.Tools().selection.toolsBox, tools);
   EXPECT_EQ(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
-  // Its own "&Close" hides it too.
-  editor.ShowToolsBar(1);
+  // Shown again it stands where it was; its own "&Close" hides it too.
+  editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  EXPECT_TRUE(tools->IsWindowVisible());
+  EXPECT_EQ(tools->GetWindowRect().right, canvas.right - 18);
+  EXPECT_EQ(tools->GetWindowRect().top, canvas.top + 3);
+  EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
   tools->SendMessage(WM_COMMAND, CM_PALETTE_CLOSE);
   EXPECT_FALSE(tools->IsWindowVisible());
 }
 
 TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   TOpticalEditor &editor = Open(triplet_);
-  editor.ShowToolsBar(1);
   editor.ShowConfigurationBar(1);
   editor.ShowConfigurationBar(0);
   TToolsBox *tools = editor.Tools().selection.toolsBox;
@@ -93,7 +101,6 @@ TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   const RECT frame = editor.GetWindowRect();
   editor.MoveWindow(frame.left + 40, frame.top + 25, frame.right - frame.left,
                     frame.bottom - frame.top);
-  editor.PlacePalettes();
   const RECT toolsAfter = tools->GetWindowRect();
   EXPECT_EQ(toolsAfter.left, toolsBefore.left + 40);
   EXPECT_EQ(toolsAfter.top, toolsBefore.top + 25);
