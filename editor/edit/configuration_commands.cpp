@@ -2,6 +2,7 @@
 // base, next or previous one. The caption shows the current one as ", Configuration: c/n".
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
 
@@ -45,12 +46,22 @@ enum class TStep { Base, Next, Previous };
 void StepConfiguration(TOpticalEditor &editor, TSystemImage &system, TStep step) {
   if (TEditGraph *canvas = editor.Canvas(); canvas != nullptr && canvas->GetSelectMode())
     canvas->SetSelectMode(false);
-  // The positions the user has moved the elements to belong to the configuration left.
-  system.StoreConfiguration(-1);
-  switch (step) {
-    case TStep::Base: system.FirstConfiguration(); break;
-    case TStep::Next: system.NextConfiguration(); break;
-    case TStep::Previous: system.PrevConfiguration(); break;
+  const TSystemPropertiesFolder *folder = PropertiesFolder();
+  if (folder != nullptr && folder->OptimizationPanelShown()) {
+    // The optimization panel steps from the configuration it was told last; an index off
+    // the list changes nothing.
+    const int remembered = editor.Tools().rememberedConfiguration;
+    system.SelectConfiguration(step == TStep::Base   ? 0
+                               : step == TStep::Next ? remembered + 1
+                                                     : remembered - 1);
+  } else {
+    // The positions the user has moved the elements to belong to the configuration left.
+    system.StoreConfiguration(-1);
+    switch (step) {
+      case TStep::Base: system.FirstConfiguration(); break;
+      case TStep::Next: system.NextConfiguration(); break;
+      case TStep::Previous: system.PrevConfiguration(); break;
+    }
   }
   editor.Tools().rememberedConfiguration = system.currentConfiguration;
   if (TShowEasyAberrationsDlg *aberrations = editor.AberrationsWindow();

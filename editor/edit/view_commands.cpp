@@ -3,6 +3,7 @@
 
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/dialogs/scale_system_dlg.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
@@ -78,6 +79,9 @@ void TOpticalEditor::CmActualSize() {
     return;
   }
   LeaveZoomMode();
+  if (const TSystemPropertiesFolder *folder = PropertiesFolder();
+      folder != nullptr && folder->OptimizationPanelShown())
+    system_.SelectConfiguration(tools_.rememberedConfiguration);
   system_.ComputeExtent();
   if (canvas_ != nullptr) {
     canvas_->UpdateZoomWindow();

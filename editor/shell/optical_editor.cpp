@@ -1,11 +1,13 @@
 #include "editor/shell/optical_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/element_clipboard.h"
@@ -23,6 +25,8 @@
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
 #include "toolkit/render3d/o_palette.h"
+// The system's properties folder.
+#include "editor/properties/system_properties_folder.h"
 
 namespace {
 
@@ -42,9 +46,14 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION,
                                       CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
                                       CM_PREV_CONFIGURATION, CM_TOOLS_PALETTE, CM_ZOOM_PALETTE,
-                                      CM_CONFIGURATIONS_PALETTE};
+                                      CM_CONFIGURATIONS_PALETTE,
+                                      // The PSF and MTF window.
+                                      CM_PSF_MTF,
+                                      // The system's properties.
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
-constexpr int kMissingPlainCommands[] = {CM_THERMO};
+// (none now: Thermo opens the general information of the system's properties)
+constexpr std::array<int, 0> kMissingPlainCommands{};
 // Items the menu rules check or uncheck.
 constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
                                     CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
@@ -103,6 +112,15 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmZoomPalette>(CM_ZOOM_PALETTE),
     EvCommand<&TOpticalEditor::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
     EvCommand<&TOpticalEditor::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
+    // The PSF and MTF window.
+    EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
+    EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
+    // The system's properties.
+    EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
+    EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -311,6 +329,10 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = tools_.selection.configBox != nullptr;
   view.clipboardHoldsSystem = ElementClipboard() != nullptr;
+  // The PSF and MTF window and image synthesis exclude each other.
+  view.psfButtonPressed = psf_ != nullptr;
+  view.synthesisButtonPressed = synthesisOpen_;
+  view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -352,10 +374,13 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_SPOT_DIAGRAM,
                 MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  // The PSF and MTF window.
+  CheckMenuItem(menu, CM_PSF_MTF, MF_BYCOMMAND | (psf_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
+  UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
   ApplyPaletteStates();
 }

@@ -19,6 +19,7 @@
 
 class TGlassCatalog;
 class TShowEasyAberrationsDlg;
+class TShowPSFFolder;
 class TSpotDiagram;
 class TStatusBar;
 
@@ -82,7 +83,24 @@ class TOpticalEditor : public TDecoratedFrame {
   TShowEasyAberrationsDlg *AberrationsWindow() const { return aberrations_; }
   TSpotDiagram *SpotWindow() const { return spot_; }
   const TEditorSettings &Settings() const { return settings_; }
+  // The PSF and MTF window: a modeless toggle that image synthesis excludes.
+  void CmPsfMtf();
+  void PsfFolderDestroyed(WPARAM wParam, LPARAM window);
+  TShowPSFFolder *PsfWindow() const { return psf_; }
+  // Whether the image-synthesis folder is open (none exists yet: always false).
+  bool SynthesisOpen() const { return synthesisOpen_; }
   void CeAll(TCommandEnabler &enabler);
+  // The system's properties folder and general-information window (editor/properties/).
+  // The table editor opens or closes the folder (a minimised one is restored); General
+  // parameters and Thermo show the folder's General page or the standalone window.
+  void CmPropertiesOfSelected();
+  void CmEditAsTable();
+  void CmGeneralParameters();
+  void PropertiesDestroyed(WPARAM wParam, LPARAM window);
+  // After every change of the system: the folder's page and the standalone window refill.
+  void RefreshProperties();
+  // After the folder changed the system: the canvas, the analyses, menus and caption.
+  void PropertiesChangedSystem();
   void EvClose();
   void EvDestroy();
 
@@ -163,6 +181,17 @@ class TOpticalEditor : public TDecoratedFrame {
   // Closes both analysis windows (their settings go into the editor's record first).
   void CloseAnalyses();
   void DeleteRetiredWindows();
+  // The PSF and MTF window: closes it (after its running computation, when one runs).
+  void ClosePsfFolder();
+  void RefreshPsfFolder();
+  // The system's properties (editor/properties/): the optimization panel closes before
+  // the system is replaced; New opens the folder or refreshes it; closing deletes the
+  // folder (and the standalone general-information window with it when asked).
+  void ClosePropertiesPanel();
+  void ShowPropertiesAfterNew();
+  void CloseProperties(bool generalInfoToo);
+  // Checks General parameters while the standalone general-information window is open.
+  void UpdatePropertiesMenu();
 
   TEditGraph *canvas_;
   TMessageQueue queue_;
@@ -178,6 +207,9 @@ class TOpticalEditor : public TDecoratedFrame {
   bool closing_ = false;
   TShowEasyAberrationsDlg *aberrations_ = nullptr;
   TSpotDiagram *spot_ = nullptr;
+  // The PSF and MTF window and the image-synthesis flag that excludes it.
+  TShowPSFFolder *psf_ = nullptr;
+  bool synthesisOpen_ = false;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
   // The tool record, palettes' button states and quick tables (editor/edit/).

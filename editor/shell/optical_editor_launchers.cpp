@@ -89,13 +89,17 @@ void TOpticalEditor::SpotDestroyed(WPARAM, LPARAM window) {
 }
 
 void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
+  RefreshProperties();  // the system's properties
   // A system left without an image side has nothing to show: its windows close.
   if (system_.SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
     CloseSpotDiagram();
+    ClosePsfFolder();
     UpdateMenus();
     return;
   }
+  // The PSF and MTF window computes anew at its next request.
+  RefreshPsfFolder();
   if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) {
     if (renewLabels) aberrations_->UpdateLabels();
     aberrations_->Recalculate();
@@ -104,8 +108,10 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
 }
 
 void TOpticalEditor::CloseAnalyses() {
+  CloseProperties(true);  // the system's properties
   CloseAberrations();
   CloseSpotDiagram();
+  ClosePsfFolder();
   DeleteRetiredWindows();
 }
 
