@@ -200,7 +200,7 @@ int TQuickInclinationTableDlg::Apply() {
   return 1;
 }
 
-void TQuickInclinationTableDlg::SetPendingAngle(double angle) {
-  pendingText_ = NumberFieldText(angle * kDegreesPerRadian);
+void TQuickInclinationTableDlg::SetPendingAngle(double degrees) {
+  pendingText_ = NumberFieldText(degrees);
   if (GetHandle() != nullptr) SetDlgItemText(kPending, pendingText_.c_str());
 }

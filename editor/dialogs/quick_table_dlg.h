@@ -8,13 +8,14 @@
 
 #include <string>
 
+#include "editor/canvas/edit_graph.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TSystemImage;
 
 constexpr int CM_QUICK_TABLE_CLOSED = 1141;
 
-class TQuickTableDlg : public TColorDlg {
+class TQuickTableDlg : public TColorDlg, public TPendingMoveView {
  public:
   static constexpr int kApply = 101;
   static constexpr int kElement = 102;
@@ -34,6 +35,9 @@ class TQuickTableDlg : public TColorDlg {
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void SetupWindow() override;
   void CmApply();
+  // TPendingMoveView: a table shows only its own kind of pending move.
+  void SetPendingShift(double, double) override {}
+  void SetPendingAngle(double) override {}
 
  protected:
   // The number typed in the item, or false (with a message naming the field) when the
@@ -63,7 +67,7 @@ class TQuickPositionTableDlg : public TQuickTableDlg {
   void Fill() override;
   int Apply() override;
   // The shift (mm) the canvas is making by a drag; 0, 0 when none.
-  void SetPendingShift(double dx, double dy);
+  void SetPendingShift(double dx, double dy) override;
   std::string PendingText() const { return pendingText_; }
 
  private:
@@ -80,8 +84,8 @@ class TQuickInclinationTableDlg : public TQuickTableDlg {
   TQuickInclinationTableDlg(TWindow *frame, TSystemImage *system);
   void Fill() override;
   int Apply() override;
-  // The turn (radians) the canvas is making by a drag; 0 when none.
-  void SetPendingAngle(double angle);
+  // The turn (degrees) the canvas is making by a drag; 0 when none.
+  void SetPendingAngle(double degrees) override;
   std::string PendingText() const { return pendingText_; }
 
  private:

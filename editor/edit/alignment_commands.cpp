@@ -83,7 +83,7 @@ void TOpticalEditor::CmAlignment() {
     system_.RebuildElements(nullptr);
   }
   system_.SaveUndo("Alignment elements");
-  if (tools_.positionTable != nullptr) tools_.positionTable->SetPendingShift(0.0, 0.0);
+  if (editTools_.positionTable != nullptr) editTools_.positionTable->SetPendingShift(0.0, 0.0);
   RefreshAll();
 }
 
@@ -93,9 +93,10 @@ void TOpticalEditor::CmDecenter() {
     return;
   }
   LeaveZoomMode();
-  tools_.DeleteRetired();
-  const bool open = ToggleTable(*this, tools_.positionTable, system_);
-  tools_.SetButtonDown(CM_DECENTER, open);
+  editTools_.DeleteRetired();
+  const bool open = ToggleTable(*this, editTools_.positionTable, system_);
+  if (canvas_ != nullptr) canvas_->SetQuickPositionTable(editTools_.positionTable);
+  editTools_.SetButtonDown(CM_DECENTER, open);
   CheckItem(*this, CM_DECENTER, open);
 }
 
@@ -105,26 +106,29 @@ void TOpticalEditor::CmTilt() {
     return;
   }
   LeaveZoomMode();
-  tools_.DeleteRetired();
-  const bool open = ToggleTable(*this, tools_.inclinationTable, system_);
-  tools_.SetButtonDown(CM_TILT, open);
+  editTools_.DeleteRetired();
+  const bool open = ToggleTable(*this, editTools_.inclinationTable, system_);
+  if (canvas_ != nullptr) canvas_->SetQuickInclinationTable(editTools_.inclinationTable);
+  editTools_.SetButtonDown(CM_TILT, open);
   CheckItem(*this, CM_TILT, open);
 }
 
 void TOpticalEditor::QuickTableClosed(WPARAM, LPARAM table) {
   auto *going = reinterpret_cast<TQuickTableDlg *>(table);
   if (going == nullptr) return;
-  if (going == tools_.positionTable) {
-    tools_.positionTable = nullptr;
-    tools_.SetButtonDown(CM_DECENTER, false);
+  if (going == editTools_.positionTable) {
+    editTools_.positionTable = nullptr;
+    if (canvas_ != nullptr) canvas_->SetQuickPositionTable(nullptr);
+    editTools_.SetButtonDown(CM_DECENTER, false);
     CheckItem(*this, CM_DECENTER, false);
-  } else if (going == tools_.inclinationTable) {
-    tools_.inclinationTable = nullptr;
-    tools_.SetButtonDown(CM_TILT, false);
+  } else if (going == editTools_.inclinationTable) {
+    editTools_.inclinationTable = nullptr;
+    if (canvas_ != nullptr) canvas_->SetQuickInclinationTable(nullptr);
+    editTools_.SetButtonDown(CM_TILT, false);
     CheckItem(*this, CM_TILT, false);
   } else {
     return;
   }
   // Deleted at the next table command or with the editor, never inside its own going.
-  tools_.Retire(going);
+  editTools_.Retire(going);
 }

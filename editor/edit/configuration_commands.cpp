@@ -7,11 +7,11 @@
 #include "platform/core/message_box.h"
 
 void TOpticalEditor::CmInsertConfiguration() {
-  tools_.SetButtonDown(CM_INSERT_CONFIGURATION, true);
+  editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, true);
   const int answer = MessageBox(GetHandle(), "New configuration will be created.",
                                 "New configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) {
-    tools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
+    editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
     return;
   }
   system_.InsertConfiguration(system_.currentConfiguration);
@@ -20,7 +20,7 @@ void TOpticalEditor::CmInsertConfiguration() {
   ShowConfigurationBar(1);
   SetFocus();
   RefreshAll();
-  tools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
+  editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
 }
 
 void TOpticalEditor::CmAddConfiguration() {
@@ -50,7 +50,7 @@ void StepConfiguration(TOpticalEditor &editor, TSystemImage &system, TStep step)
   if (folder != nullptr && folder->OptimizationPanelShown()) {
     // The optimization panel steps from the configuration it was told last; an index off
     // the list changes nothing.
-    const int remembered = editor.Tools().rememberedConfiguration;
+    const int remembered = editor.EditTools().rememberedConfiguration;
     system.SelectConfiguration(step == TStep::Base   ? 0
                                : step == TStep::Next ? remembered + 1
                                                      : remembered - 1);
@@ -63,7 +63,7 @@ void StepConfiguration(TOpticalEditor &editor, TSystemImage &system, TStep step)
       case TStep::Previous: system.PrevConfiguration(); break;
     }
   }
-  editor.Tools().rememberedConfiguration = system.currentConfiguration;
+  editor.EditTools().rememberedConfiguration = system.currentConfiguration;
   if (TShowEasyAberrationsDlg *aberrations = editor.AberrationsWindow();
       aberrations != nullptr && aberrations->GetHandle() != nullptr)
     aberrations->UpdateLabels();

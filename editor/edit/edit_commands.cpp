@@ -8,12 +8,12 @@
 #include "platform/gui/menus/menu_window.h"
 
 void TOpticalEditor::SetMouseMode(int mode) {
-  tools_.selection.mouseMode = mode;
+  tools_.mouseMode = mode;
   if (canvas_ != nullptr) canvas_->SetMouseMode(mode);
 }
 
 void TOpticalEditor::LeaveZoomMode() {
-  if (tools_.ButtonDown(CM_SELECT_ZOOM)) CmSelectZoom();
+  if (editTools_.ButtonDown(CM_SELECT_ZOOM)) CmSelectZoom();
 }
 
 void TOpticalEditor::CmDelete() {
@@ -25,8 +25,8 @@ void TOpticalEditor::CmDelete() {
   system_.DeleteSelected(canvas_);
   system_.SaveUndo("Delete element");
   UpdateMenus();
-  tools_.selection.SetTool(*this, 0, 0);
-  SetMouseMode(kMousePan);
+  tools_.SetTool(canvas_, 0, 0);
+  SetMouseMode(kPanMouseMode);
   RefreshAll();
 }
 
@@ -36,19 +36,19 @@ void TOpticalEditor::CmSelect() {
     return;
   }
   LeaveZoomMode();
-  tools_.selection.SetTool(*this, CM_SELECT, 0);
-  const bool on = !tools_.ButtonDown(CM_SELECT);
-  tools_.SetButtonDown(CM_SELECT, on);
+  tools_.SetTool(canvas_, CM_SELECT, 0);
+  const bool on = !editTools_.ButtonDown(CM_SELECT);
+  editTools_.SetButtonDown(CM_SELECT, on);
   HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
   if (on) {
-    SetMouseMode(kMouseSelect);
+    SetMouseMode(kSelectMouseMode);
   } else {
-    SetMouseMode(kMousePan);
+    SetMouseMode(kPanMouseMode);
     if (canvas_ != nullptr) {
       canvas_->SetSelectMode(false);
       canvas_->Redraw();
     }
-    tools_.selection.tool = 0;
+    tools_.tool = 0;
   }
   if (menu != nullptr) CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   UpdateMenus();
@@ -60,7 +60,7 @@ void TOpticalEditor::CmCut() {
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   RefreshAll();
   system_.SaveUndo("Cut element");
-  if (tools_.ButtonDown(CM_SELECT)) CmSelect();
+  if (editTools_.ButtonDown(CM_SELECT)) CmSelect();
   UpdateMenus();
 }
 
@@ -68,7 +68,7 @@ void TOpticalEditor::CmCopy() {
   TSystemImage &clipboard = RenewElementClipboard();
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   system_.CopySelection(clipboard, canvas_);
-  if (tools_.ButtonDown(CM_SELECT)) CmSelect();
+  if (editTools_.ButtonDown(CM_SELECT)) CmSelect();
   system_.hasSelection = 0;
   UpdateMenus();
 }

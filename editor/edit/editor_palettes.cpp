@@ -51,11 +51,11 @@ bool Holds(const TPaletteKind &kind, int command) {
   return false;
 }
 
-TEditorPalette *PaletteAt(const TToolSelection &selection, int which) {
+TEditorPalette *PaletteAt(const TEditorTools &tools, int which) {
   switch (which) {
-    case kTools: return selection.toolsBox;
-    case kZoom: return selection.zoomBox;
-    default: return selection.configBox;
+    case kTools: return tools.toolsPalette;
+    case kZoom: return tools.zoomPalette;
+    default: return tools.configPalette;
   }
 }
 
@@ -90,9 +90,9 @@ TAlignmentBox::TAlignmentBox(TOpticalEditor *editor) : TEditorPalette(editor, kK
 
 TConfigBox::TConfigBox(TOpticalEditor *editor) : TEditorPalette(editor, kKinds[kConfigurations]) {}
 
-TToolBarWnd *PaletteHolding(const TToolSelection &selection, int command) {
+TToolBarWnd *PaletteHolding(const TEditorTools &tools, int command) {
   for (int which = 0; which < 3; ++which) {
-    TEditorPalette *palette = PaletteAt(selection, which);
+    TEditorPalette *palette = PaletteAt(tools, which);
     if (palette != nullptr && Holds(kKinds[which], command)) return palette;
   }
   return nullptr;
@@ -125,7 +125,7 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   if (GetHandle() == nullptr || canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
   const TPaletteKind &kind = kKinds[which];
   const RECT canvas = canvas_->GetWindowRect();
-  TEditorPalette *palette = PaletteAt(tools_.selection, which);
+  TEditorPalette *palette = PaletteAt(editTools_, which);
   bool made = false;
   if (palette == nullptr) {
     if (mode == 2) return;
@@ -142,11 +142,17 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
     }
     palette->ShowWindow(SW_HIDE);
     switch (which) {
-      case kTools: tools_.selection.toolsBox = static_cast<TToolsBox *>(palette); break;
-      case kZoom: tools_.selection.zoomBox = static_cast<TAlignmentBox *>(palette); break;
-      default: tools_.selection.configBox = static_cast<TConfigBox *>(palette); break;
+      case kTools: editTools_.toolsPalette = static_cast<TToolsBox *>(palette); break;
+      case kZoom:
+        editTools_.zoomPalette = static_cast<TAlignmentBox *>(palette);
+        tools_.alignmentBox = palette;
+        break;
+      default:
+        editTools_.configPalette = static_cast<TConfigBox *>(palette);
+        tools_.configBox = palette;
+        break;
     }
-    tools_.ApplyButtonStates(*palette);
+    editTools_.ApplyButtonStates(*palette);
     POINT at = DefaultPalettePlace(canvas, SizeOf(palette->GetWindowRect()), kind.xOffset);
     if (stored.present) {
       palette->SetLayout(stored.direction);
@@ -155,11 +161,11 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
     const SIZE size = SizeOf(palette->GetWindowRect());
     at = ClampPaletteToScreen(at, size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
-    tools_.paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
+    editTools_.paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     made = true;
   }
-  if (which != kConfigurations && tools_.selection.zoomBox != nullptr &&
-      tools_.ButtonDown(CM_SELECT_ZOOM))
+  if (which != kConfigurations && editTools_.zoomPalette != nullptr &&
+      editTools_.ButtonDown(CM_SELECT_ZOOM))
     CmSelectZoom();
   const bool visible = palette->IsWindowVisible();
   const bool show = mode == 0 ? false : mode == 1 ? true : mode == 2 ? visible : !visible;
@@ -174,7 +180,7 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   // A palette made just now stands where it belongs to the canvas as it is.
   if (!made) {
     const SIZE size = SizeOf(palette->GetWindowRect());
-    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, tools_.paletteOffset[which]),
+    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, editTools_.paletteOffset[which]),
                                           size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
@@ -187,7 +193,7 @@ void TOpticalEditor::PlacePalettes() {
 
 void TOpticalEditor::ApplyPaletteStates() {
   for (int which = 0; which < 3; ++which) {
-    TEditorPalette *palette = PaletteAt(tools_.selection, which);
+    TEditorPalette *palette = PaletteAt(editTools_, which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
     const TPaletteKind &kind = palette->Kind();
     for (int k = 0; k < kind.buttonCount; ++k) {
@@ -202,12 +208,12 @@ void TOpticalEditor::ApplyPaletteStates() {
 void TOpticalEditor::StorePalettePlaces() {
   const bool haveCanvas = canvas_ != nullptr && canvas_->GetHandle() != nullptr;
   for (int which = 0; which < 3; ++which) {
-    TEditorPalette *palette = PaletteAt(tools_.selection, which);
+    TEditorPalette *palette = PaletteAt(editTools_, which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
     // Dragged by the user or placed by the editor: the offset follows.
     if (haveCanvas) {
       const RECT place = palette->GetWindowRect();
-      tools_.paletteOffset[which] =
+      editTools_.paletteOffset[which] =
           OffsetFromCanvasCorner(POINT{place.left, place.top}, canvas_->GetWindowRect());
     }
     TPaletteSettings &stored = settings_.palettes[kKinds[which].settingsSlot];
@@ -220,7 +226,10 @@ void TOpticalEditor::StorePalettePlaces() {
 }
 
 void TOpticalEditor::SetUpEditTools() {
-  SetMouseMode(tools_.selection.mouseMode);
+  // The tool record lets the palettes' buttons up through the editor's button states.
+  tools_.toolsBox = &editTools_;
+  editTools_.canvas = canvas_;
+  SetMouseMode(tools_.mouseMode);
   ShowToolsBar(1);
   ShowAlignmentBar(1);
 }

@@ -48,8 +48,8 @@ class TConfigBox : public TEditorPalette {
   explicit TConfigBox(TOpticalEditor *editor);
 };
 
-// The palette of the record that holds the button, or null.
-TToolBarWnd *PaletteHolding(const TToolSelection &selection, int command);
+// The editor's palette that holds the button, or null.
+TToolBarWnd *PaletteHolding(const TEditorTools &tools, int command);
 void SetPaletteButtonDown(TToolBarWnd &palette, int command, bool down);
 // Registers the buttons' pictures (once).
 void RegisterPaletteGlyphs();

@@ -4,30 +4,14 @@
 
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/editor_palettes.h"
-#include "editor/shell/optical_editor.h"
-
-void TToolSelection::Clear() {
-  tool = 0;
-  flags = 0;
-  mouseMode = kMousePan;
-}
-
-void TToolSelection::SetTool(TOpticalEditor &editor, int newTool, int keep) {
-  if (tool != 0 && tool != newTool) {
-    if (tool != keep) {
-      editor.Tools().SetButtonDown(tool, false);
-      if (keep != 0) editor.Tools().SetButtonDown(keep, false);
-    }
-    if (tool == CM_SELECT && keep != CM_SELECT) {
-      editor.SetMouseMode(kMousePan);
-      if (TEditGraph *canvas = editor.Canvas()) canvas->Redraw();
-    }
-  }
-  tool = newTool;
-}
 
 TEditorTools::~TEditorTools() {
-  // The tables go before the editor's window does: they must not tell a half-gone editor.
+  // The tables go before the editor's window does: they must not tell a half-gone editor,
+  // and the canvas must not keep them.
+  if (canvas != nullptr) {
+    canvas->SetQuickPositionTable(nullptr);
+    canvas->SetQuickInclinationTable(nullptr);
+  }
   for (TQuickTableDlg *table : {static_cast<TQuickTableDlg *>(positionTable),
                                 static_cast<TQuickTableDlg *>(inclinationTable)}) {
     if (table == nullptr) continue;
@@ -40,7 +24,7 @@ TEditorTools::~TEditorTools() {
 }
 
 TToolBarWnd *TEditorTools::PaletteOf(int command) const {
-  return PaletteHolding(selection, command);
+  return PaletteHolding(*this, command);
 }
 
 bool TEditorTools::ButtonDown(int command) const {

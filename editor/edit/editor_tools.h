@@ -1,12 +1,13 @@
 #pragma once
-// The editor's tool state: the tool record the canvas reads (the three palettes, the active
-// mouse tool and the canvas's mouse mode), the down state of the toggle buttons (kept here
-// so that a hidden or not yet made palette loses nothing), the open quick tables, the
-// remembered configuration and the palettes' offsets from the canvas's corner.
+// The editor's palettes and what goes with them: the down state of the toggle buttons (kept
+// here so that a hidden or not yet made palette loses nothing; the tool record releases
+// buttons through it), the open quick tables, the remembered configuration and the
+// palettes' offsets from the canvas's corner.
 
 #include <map>
 #include <vector>
 
+#include "editor/canvas/tool_selection.h"
 #include "platform/core/types.h"
 
 class TOpticalEditor;
@@ -17,40 +18,22 @@ class TToolBarWnd;
 class TQuickPositionTableDlg;
 class TQuickInclinationTableDlg;
 class TWindow;
+class TEditGraph;
 
-// The canvas's mouse modes.
-constexpr int kMousePan = 0;
-constexpr int kMouseSelect = 32;
-constexpr int kMouseMoveSelection = 64;
-constexpr int kMouseZoom = 256;
-
-// The main window's tool record.
-struct TToolSelection {
-  TToolsBox *toolsBox = nullptr;
-  TAlignmentBox *zoomBox = nullptr;
-  TConfigBox *configBox = nullptr;
-  int tool = 0;  // command id of the active mouse tool, 0 for none
-  int flags = 0;
-  int mouseMode = kMousePan;
-
-  // Zeroes the tool state (the palettes stay).
-  void Clear();
-  // Makes newTool the current tool. A different active tool gives up its button (and so
-  // does keep's) unless it is keep itself; leaving the Select tool, unless keep is Select,
-  // redraws the marked elements, ends the rubber band and returns to panning.
-  void SetTool(TOpticalEditor &editor, int newTool, int keep);
-};
-
-class TEditorTools {
+class TEditorTools : public TToolButtons {
  public:
   TEditorTools() = default;
   // Deletes the quick tables still open and the ones that closed themselves.
-  ~TEditorTools();
+  ~TEditorTools() override;
   TEditorTools(const TEditorTools &) = delete;
   TEditorTools &operator=(const TEditorTools &) = delete;
 
-  TToolSelection selection;
+  TToolsBox *toolsPalette = nullptr;
+  TAlignmentBox *zoomPalette = nullptr;
+  TConfigBox *configPalette = nullptr;
 
+  // TToolButtons: the tool record lets a button up.
+  void ReleaseButton(int commandId) override { SetButtonDown(commandId, false); }
   // The palette that holds the button, or null.
   TToolBarWnd *PaletteOf(int command) const;
   // The toggle state of a button (down = true), and setting it on its palette too.
@@ -61,6 +44,8 @@ class TEditorTools {
 
   TQuickPositionTableDlg *positionTable = nullptr;
   TQuickInclinationTableDlg *inclinationTable = nullptr;
+  // The canvas that passes the open tables its pending moves (told when a table goes).
+  TEditGraph *canvas = nullptr;
   // A table whose window went: its pointer is cleared and the object is deleted later,
   // never inside the going window's own dispatch.
   void Retire(TWindow *window);

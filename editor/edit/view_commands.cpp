@@ -26,8 +26,8 @@ void TOpticalEditor::RefreshAll() {
   if (canvas_ != nullptr) canvas_->Redraw();
   UpdateCaption();
   RefreshAnalyses(false);
-  if (tools_.positionTable != nullptr) tools_.positionTable->Fill();
-  if (tools_.inclinationTable != nullptr) tools_.inclinationTable->Fill();
+  if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
+  if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
   UpdateMenus();
   // A warning of the model is shown by exactly one refresh.
   const std::string message = TakePendingMessage();
@@ -39,20 +39,20 @@ void TOpticalEditor::CmSelectZoom() {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  if (tools_.ButtonDown(CM_SELECT)) {
-    SetMouseMode(kMousePan);
+  if (editTools_.ButtonDown(CM_SELECT)) {
+    SetMouseMode(kPanMouseMode);
     if (canvas_ != nullptr) {
       canvas_->SetSelectMode(false);
       canvas_->Redraw();
     }
-    tools_.selection.tool = 0;
-    tools_.SetButtonDown(CM_SELECT, false);
+    tools_.tool = 0;
+    editTools_.SetButtonDown(CM_SELECT, false);
     if (HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr)
       CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | MF_UNCHECKED);
   }
-  const bool on = !tools_.ButtonDown(CM_SELECT_ZOOM);
-  tools_.SetButtonDown(CM_SELECT_ZOOM, on);
-  SetMouseMode(on ? kMouseZoom : kMousePan);
+  const bool on = !editTools_.ButtonDown(CM_SELECT_ZOOM);
+  editTools_.SetButtonDown(CM_SELECT_ZOOM, on);
+  SetMouseMode(on ? kZoomMouseMode : kPanMouseMode);
   if (canvas_ != nullptr && canvas_->GetSelectMode()) canvas_->SetSelectMode(false);
 }
 
@@ -81,13 +81,13 @@ void TOpticalEditor::CmActualSize() {
   LeaveZoomMode();
   if (const TSystemPropertiesFolder *folder = PropertiesFolder();
       folder != nullptr && folder->OptimizationPanelShown())
-    system_.SelectConfiguration(tools_.rememberedConfiguration);
+    system_.SelectConfiguration(editTools_.rememberedConfiguration);
   system_.ComputeExtent();
   if (canvas_ != nullptr) {
     canvas_->UpdateZoomWindow();
     system_.SetCanvas(canvas_);
   }
-  SetMouseMode(kMousePan);
+  SetMouseMode(kPanMouseMode);
   RefreshAll();
 }
 
@@ -117,7 +117,7 @@ void TOpticalEditor::CmRealBeams() {
     return;
   }
   system_.options.ShowCourseBeam = system_.options.ShowCourseBeam ? 0 : 1;
-  tools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
+  editTools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
   RefreshAll();
 }
 

@@ -151,17 +151,10 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
   canvas_->SetSystem(&system_);
-  // Canvas: its tool record, and the refresh a move by the mouse and ctrl+R end with (the
-  // views the editor refreshes today; the editor's full refresh takes its place).
+  // Canvas: its tool record, and the refresh of every view that a move by the mouse and
+  // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);
-  canvas_->SetRefreshHook([this] {
-    if (canvas_ == nullptr) return;
-    canvas_->Redraw();
-    system_.SetCanvas(canvas_);
-    RefreshAnalyses(true);
-    UpdateMenus();
-    UpdateCaption();
-  });
+  canvas_->SetRefreshHook([this] { RefreshAll(); });
 }
 
 TOpticalEditor::~TOpticalEditor() {
@@ -338,7 +331,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
-  view.configurationPaletteExists = tools_.selection.configBox != nullptr;
+  view.configurationPaletteExists = editTools_.configPalette != nullptr;
   view.clipboardHoldsSystem = ElementClipboard() != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
   view.psfButtonPressed = psf_ != nullptr;

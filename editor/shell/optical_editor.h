@@ -156,7 +156,7 @@ class TOpticalEditor : public TDecoratedFrame {
   void SetMouseMode(int mode);
   // Puts the menu rules' button states on the palettes.
   void ApplyPaletteStates();
-  TEditorTools &Tools() { return tools_; }
+  TEditorTools &EditTools() { return editTools_; }
 
  private:
   // The save question; false when the user cancelled.
@@ -216,6 +216,6 @@ class TOpticalEditor : public TDecoratedFrame {
   bool synthesisOpen_ = false;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
-  // The tool record, palettes' button states and quick tables (editor/edit/).
-  TEditorTools tools_;
+  // The palettes, their buttons' states and the quick tables (editor/edit/).
+  TEditorTools editTools_;
 };

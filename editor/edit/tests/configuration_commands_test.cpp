@@ -62,7 +62,7 @@ TEST_F(ConfigurationCommandsTest, InsertOnTwoOfThreeGivesThreeOfFour) {
   EXPECT_EQ(answers_->boxes.back().text, "New configuration will be created.");
   EXPECT_EQ(answers_->boxes.back().caption, "New configuration");
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Insert new configuration (ctrl-Z)");
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_INSERT_CONFIGURATION));
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_INSERT_CONFIGURATION));
 }
 
 TEST_F(ConfigurationCommandsTest, NextAtTheLastBeepsAndPreviousAtTheBaseBeeps) {
@@ -74,7 +74,7 @@ TEST_F(ConfigurationCommandsTest, NextAtTheLastBeepsAndPreviousAtTheBaseBeeps) {
   editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
   EXPECT_EQ(answers_->beeps.size(), beeps + 1);
   EXPECT_EQ(system.currentConfiguration, 1);
-  EXPECT_EQ(editor.Tools().rememberedConfiguration, 1);
+  EXPECT_EQ(editor.EditTools().rememberedConfiguration, 1);
   editor.SendMessage(WM_COMMAND, CM_PREV_CONFIGURATION);
   EXPECT_EQ(system.currentConfiguration, 0);
   beeps = answers_->beeps.size();
@@ -89,7 +89,7 @@ TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTh
   answers_->QueueAnswer(IDNO);
   editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
   EXPECT_LE(system.ConfigurationCount(), 1);
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_INSERT_CONFIGURATION));
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_INSERT_CONFIGURATION));
 
   InsertShifted(editor, *answers_, 1.0);
   InsertShifted(editor, *answers_, 2.0);

@@ -67,8 +67,8 @@ TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
   EXPECT_TRUE(NearColor(canvas, front, TEditGraph::kOutlineColor));
 
   editor.SendMessage(WM_COMMAND, CM_SELECT);
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMouseSelect);
-  EXPECT_EQ(editor.Tools().selection.tool, CM_SELECT);
+  EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
+  EXPECT_EQ(editor.Tools().tool, CM_SELECT);
   EXPECT_TRUE(canvas.GetSelectMode());
   EXPECT_NE(GetMenuState(Menu(), CM_SELECT, MF_BYCOMMAND) & MF_CHECKED, 0u);
   BandAround(canvas, system.elements.data[lens]);
@@ -86,8 +86,8 @@ TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
   EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
   // Delete leaves the select tool: the mouse pans again.
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMousePan);
-  EXPECT_EQ(editor.Tools().selection.tool, 0);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_EQ(editor.Tools().tool, 0);
   EXPECT_FALSE(canvas.GetSelectMode());
 
   // Ctrl+Z through the editor's accelerators.
@@ -114,9 +114,9 @@ TEST_F(EditCommandsTest, SelectTwiceReturnsToPanningAndDeleteOnAnEmptySystemBeep
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMousePan);
-  EXPECT_EQ(editor.Tools().selection.tool, 0);
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_SELECT));
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_EQ(editor.Tools().tool, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
   EXPECT_EQ(GetMenuState(Menu(), CM_SELECT, MF_BYCOMMAND) & MF_CHECKED, 0u);
 
   editor.System().Clear();
@@ -124,7 +124,7 @@ TEST_F(EditCommandsTest, SelectTwiceReturnsToPanningAndDeleteOnAnEmptySystemBeep
   editor.CmDelete();
   editor.CmSelect();
   EXPECT_EQ(answers_->beeps.size(), beeps + 2);
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMousePan);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
 }
 
 TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {

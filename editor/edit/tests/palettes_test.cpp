@@ -44,8 +44,8 @@ TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
   ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
   // The tools and zoom palettes show as the editor is set up.
   TOpticalEditor &editor = Open(triplet_);
-  TToolsBox *tools = editor.Tools().selection.toolsBox;
-  TAlignmentBox *zoom = editor.Tools().selection.zoomBox;
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  TAlignmentBox *zoom = editor.EditTools().zoomPalette;
   ASSERT_NE(tools, nullptr);
   ASSERT_NE(zoom, nullptr);
   const RECT toolsPlace = tools->GetWindowRect();
@@ -58,12 +58,12 @@ TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
 
 TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   TOpticalEditor &editor = Open(triplet_);
-  TToolsBox *tools = editor.Tools().selection.toolsBox;
+  TToolsBox *tools = editor.EditTools().toolsPalette;
   ASSERT_NE(tools, nullptr);
   EXPECT_TRUE(tools->IsWindowVisible());
   EXPECT_NE(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
-  EXPECT_NE(editor.Tools().selection.zoomBox, nullptr);
-  EXPECT_EQ(editor.Tools().selection.configBox, nullptr);
+  EXPECT_NE(editor.EditTools().zoomPalette, nullptr);
+  EXPECT_EQ(editor.EditTools().configPalette, nullptr);
   // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
   editor.PlacePalettes();
   const RECT canvas = editor.Canvas()->GetWindowRect();
@@ -78,7 +78,7 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   // The View menu's item hides it; the object stays with its state.
   editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
   EXPECT_FALSE(tools->IsWindowVisible());
-  EXPECT_EQ(editor.Tools().selection.toolsBox, tools);
+  EXPECT_EQ(editor.EditTools().toolsPalette, tools);
   EXPECT_EQ(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
   // Shown again it stands where it was; its own "&Close" hides it too.
   editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
@@ -94,8 +94,8 @@ TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   TOpticalEditor &editor = Open(triplet_);
   editor.ShowConfigurationBar(1);
   editor.ShowConfigurationBar(0);
-  TToolsBox *tools = editor.Tools().selection.toolsBox;
-  TConfigBox *config = editor.Tools().selection.configBox;
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  TConfigBox *config = editor.EditTools().configPalette;
   const RECT toolsBefore = tools->GetWindowRect();
   const RECT configBefore = config->GetWindowRect();
   const RECT frame = editor.GetWindowRect();
@@ -111,7 +111,7 @@ TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
 TEST_F(PalettesTest, OneConfigurationLeavesOnlyInsertEnabled) {
   TOpticalEditor &editor = Open(triplet_);
   editor.ShowConfigurationBar(1);
-  TConfigBox *config = editor.Tools().selection.configBox;
+  TConfigBox *config = editor.EditTools().configPalette;
   ASSERT_NE(config, nullptr);
   auto enabled = [&](int id) {
     auto *gadget = config->GetToolBox()->GadgetWithId(id);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "editor/commands/editor_commands.h"
+#include "editor/dialogs/number_field.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -35,16 +36,16 @@ using QuickTablesTest = EditorShellTest;
 TEST_F(QuickTablesTest, DecenterTwiceOpensThenClosesItsTable) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_DECENTER);
-  TQuickPositionTableDlg *table = editor.Tools().positionTable;
+  TQuickPositionTableDlg *table = editor.EditTools().positionTable;
   ASSERT_NE(table, nullptr);
   EXPECT_NE(table->GetHandle(), nullptr);
   EXPECT_TRUE(table->IsWindowVisible());
-  EXPECT_TRUE(editor.Tools().ButtonDown(CM_DECENTER));
+  EXPECT_TRUE(editor.EditTools().ButtonDown(CM_DECENTER));
   EXPECT_TRUE(Checked(Menu(), CM_DECENTER));
 
   editor.SendMessage(WM_COMMAND, CM_DECENTER);
-  EXPECT_EQ(editor.Tools().positionTable, nullptr);
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_DECENTER));
+  EXPECT_EQ(editor.EditTools().positionTable, nullptr);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_DECENTER));
   EXPECT_FALSE(Checked(Menu(), CM_DECENTER));
 }
 
@@ -53,28 +54,65 @@ TEST_F(QuickTablesTest, ATableTheUserClosesIsForgottenAndOpensAgain) {
   for (UINT command : {CM_DECENTER, CM_TILT}) {
     editor.SendMessage(WM_COMMAND, command);
     TQuickTableDlg *table = command == CM_DECENTER
-                                ? static_cast<TQuickTableDlg *>(editor.Tools().positionTable)
-                                : static_cast<TQuickTableDlg *>(editor.Tools().inclinationTable);
+                                ? static_cast<TQuickTableDlg *>(editor.EditTools().positionTable)
+                                : static_cast<TQuickTableDlg *>(editor.EditTools().inclinationTable);
     ASSERT_NE(table, nullptr);
     // The table's own Close button.
     table->SendMessage(WM_COMMAND, IDCANCEL);
     if (command == CM_DECENTER) {
-      EXPECT_EQ(editor.Tools().positionTable, nullptr);
+      EXPECT_EQ(editor.EditTools().positionTable, nullptr);
     } else {
-      EXPECT_EQ(editor.Tools().inclinationTable, nullptr);
+      EXPECT_EQ(editor.EditTools().inclinationTable, nullptr);
     }
-    EXPECT_FALSE(editor.Tools().ButtonDown(command));
+    EXPECT_FALSE(editor.EditTools().ButtonDown(command));
     EXPECT_FALSE(Checked(Menu(), command));
     // The next command opens a new table rather than closing the gone one; refreshes in
     // between touch nothing of the old one.
     editor.RefreshAll();
     editor.SendMessage(WM_COMMAND, command);
-    const bool open = command == CM_DECENTER ? editor.Tools().positionTable != nullptr
-                                             : editor.Tools().inclinationTable != nullptr;
+    const bool open = command == CM_DECENTER ? editor.EditTools().positionTable != nullptr
+                                             : editor.EditTools().inclinationTable != nullptr;
     EXPECT_TRUE(open) << command;
-    EXPECT_TRUE(editor.Tools().ButtonDown(command));
+    EXPECT_TRUE(editor.EditTools().ButtonDown(command));
   }
   // Both stay open while the editor goes.
+}
+
+TEST_F(QuickTablesTest, TheCanvasTellsAnOpenTableItsPendingShiftAndForgetsAClosedOne) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_GE(MarkFirstLens(system), 0);
+  TEditGraph &canvas = *editor.Canvas();
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  editor.SendMessage(WM_COMMAND, CM_TILT);
+  TQuickPositionTableDlg *position = editor.EditTools().positionTable;
+  ASSERT_NE(position, nullptr);
+  ASSERT_NE(editor.EditTools().inclinationTable, nullptr);
+  // A drag of the move tool 2 mm along the axis.
+  editor.SetMouseMode(kMoveMouseMode);
+  const POINT from = canvas.WorldToDevice(0.0, 0.0);
+  const POINT to = canvas.WorldToDevice(2.0, 0.0);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  double dx = 0.0;
+  const std::string shown = position->PendingText();
+  ASSERT_NE(shown.find(';'), std::string::npos);
+  ASSERT_TRUE(ParseNumberField(shown.substr(0, shown.find(';')), dx));
+  // Within a pixel of the 2 mm dragged.
+  EXPECT_NEAR(dx, 2.0, 1.0 / canvas.ScaleX() + 1e-9);
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+
+  // Both tables closed by the user; the next drags tell nobody (the sanitizers would see a
+  // table that is gone).
+  position->SendMessage(WM_COMMAND, IDCANCEL);
+  editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, IDCANCEL);
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);  // deletes the closed ones, opens a new one
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  EXPECT_EQ(editor.EditTools().positionTable, nullptr);
+  EXPECT_EQ(editor.EditTools().inclinationTable, nullptr);
 }
 
 TEST_F(QuickTablesTest, ThePositionTableMovesTheMarkedElement) {
@@ -87,7 +125,7 @@ TEST_F(QuickTablesTest, ThePositionTableMovesTheMarkedElement) {
   const double frontX = system.Surface(first)->general.vertex[0];
   const double backX = system.Surface(last)->general.vertex[0];
   editor.SendMessage(WM_COMMAND, CM_DECENTER);
-  TQuickPositionTableDlg *table = editor.Tools().positionTable;
+  TQuickPositionTableDlg *table = editor.EditTools().positionTable;
   ASSERT_NE(table, nullptr);
   char text[64] = {};
   table->GetDlgItemText(TQuickPositionTableDlg::kY, text, sizeof text);
@@ -125,7 +163,7 @@ TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVer
   const double thickness = system.Surface(last)->general.vertex[0] - front[0];
   const double frontX = front[0];
   editor.SendMessage(WM_COMMAND, CM_TILT);
-  TQuickInclinationTableDlg *table = editor.Tools().inclinationTable;
+  TQuickInclinationTableDlg *table = editor.EditTools().inclinationTable;
   ASSERT_NE(table, nullptr);
   table->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "2");
   table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);

@@ -47,14 +47,14 @@ TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   editor.SendMessage(WM_COMMAND, CM_SELECT_ZOOM);
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMouseZoom);
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_SELECT));
-  EXPECT_TRUE(editor.Tools().ButtonDown(CM_SELECT_ZOOM));
+  EXPECT_EQ(editor.Tools().mouseMode, kZoomMouseMode);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
   EXPECT_FALSE(editor.Canvas()->GetSelectMode());
   // Any command that leaves zoom mode releases the button.
   editor.SendMessage(WM_COMMAND, CM_SELECT);
-  EXPECT_FALSE(editor.Tools().ButtonDown(CM_SELECT_ZOOM));
-  EXPECT_EQ(editor.Tools().selection.mouseMode, kMouseSelect);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
+  EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
 }
 
 TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
@@ -103,12 +103,18 @@ TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
 
 TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {
   TOpticalEditor &editor = Open(triplet_);
+  TOptionsImage &options = editor.System().options;
+  const int beams = options.ShowCourseBeam;
+  const int planes = options.ShowCardinalPlanes;
   editor.SendMessage(WM_COMMAND, CM_REAL_BEAMS);
-  EXPECT_EQ(editor.System().options.ShowCourseBeam, 1);
-  EXPECT_TRUE(editor.Tools().ButtonDown(CM_REAL_BEAMS));
-  EXPECT_NE(GetMenuState(Menu(), CM_REAL_BEAMS, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(options.ShowCourseBeam, 1 - beams);
+  EXPECT_EQ(editor.EditTools().ButtonDown(CM_REAL_BEAMS), beams == 0);
+  EXPECT_EQ((GetMenuState(Menu(), CM_REAL_BEAMS, MF_BYCOMMAND) & MF_CHECKED) != 0, beams == 0);
+  editor.SendMessage(WM_COMMAND, CM_REAL_BEAMS);
+  EXPECT_EQ(options.ShowCourseBeam, beams);
+  EXPECT_EQ((GetMenuState(Menu(), CM_REAL_BEAMS, MF_BYCOMMAND) & MF_CHECKED) != 0, beams != 0);
   editor.SendMessage(WM_COMMAND, CM_CARDINAL_PLANES);
-  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 1);
+  EXPECT_EQ(options.ShowCardinalPlanes, 1 - planes);
 
   editor.System().Clear();
   const std::size_t beeps = answers_->beeps.size();
@@ -116,8 +122,8 @@ TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {
   editor.CmCardinalPlanes();
   editor.CmZoomOut();
   EXPECT_EQ(answers_->beeps.size(), beeps + 3);
-  EXPECT_EQ(editor.System().options.ShowCourseBeam, 1);
-  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 1);
+  EXPECT_EQ(options.ShowCourseBeam, beams);
+  EXPECT_EQ(options.ShowCardinalPlanes, 1 - planes);
 }
 
 }  // namespace
