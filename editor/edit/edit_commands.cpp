@@ -1,7 +1,7 @@
 // The Edit menu's Delete, Select, Cut and Copy, and the tool state they share with the
 // view commands: the canvas's mouse mode and leaving zoom mode.
 
-#include "editor/edit/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
@@ -55,7 +55,7 @@ void TOpticalEditor::CmSelect() {
 }
 
 void TOpticalEditor::CmCut() {
-  TSystemImage &clipboard = RenewElementClipboard();
+  TSystemImage &clipboard = RenewEditClipboard();
   system_.CutSelection(clipboard, canvas_);
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   RefreshAll();
@@ -65,7 +65,7 @@ void TOpticalEditor::CmCut() {
 }
 
 void TOpticalEditor::CmCopy() {
-  TSystemImage &clipboard = RenewElementClipboard();
+  TSystemImage &clipboard = RenewEditClipboard();
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   system_.CopySelection(clipboard, canvas_);
   if (editTools_.ButtonDown(CM_SELECT)) CmSelect();

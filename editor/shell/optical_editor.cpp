@@ -10,7 +10,7 @@
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/dialogs/quick_table_dlg.h"
-#include "editor/edit/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
@@ -332,7 +332,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = editTools_.configPalette != nullptr;
-  view.clipboardHoldsSystem = ElementClipboard() != nullptr;
+  view.clipboardHoldsSystem = EditClipboard() != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
   view.psfButtonPressed = psf_ != nullptr;
   view.synthesisButtonPressed = synthesisOpen_;

@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include "editor/commands/editor_commands.h"
-#include "editor/edit/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/drawing/dc.h"
 
@@ -138,27 +138,27 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   const int index = system.options.undoIndex;
 
   editor.CmCopy();
-  ASSERT_NE(ElementClipboard(), nullptr);
-  TSystemImage *first = ElementClipboard();
-  EXPECT_EQ(ElementClipboard()->ElementCount(), 1);
+  ASSERT_NE(EditClipboard(), nullptr);
+  TSystemImage *first = EditClipboard();
+  EXPECT_EQ(EditClipboard()->ElementCount(), 1);
   EXPECT_EQ(system.ElementCount(), elements);
   EXPECT_EQ(system.options.undoIndex, index);
   EXPECT_EQ(system.hasSelection, 0);
 
   system.hasSelection = 1;
   editor.CmCut();
-  EXPECT_NE(ElementClipboard(), first);  // replaced whole
-  EXPECT_EQ(ElementClipboard()->ElementCount(), 1);
+  EXPECT_NE(EditClipboard(), first);  // replaced whole
+  EXPECT_EQ(EditClipboard()->ElementCount(), 1);
   EXPECT_EQ(system.ElementCount(), elements - 1);
   EXPECT_EQ(system.options.undoIndex, index + 1);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Cut element (ctrl-Z)");
 
   // Cut with nothing selected empties the clipboard's elements and still is a step.
   editor.CmCut();
-  EXPECT_EQ(ElementClipboard()->SurfaceCount(), 0);
+  EXPECT_EQ(EditClipboard()->SurfaceCount(), 0);
   EXPECT_EQ(system.ElementCount(), elements - 1);
   EXPECT_EQ(system.options.undoIndex, index + 2);
-  DeleteElementClipboard();
+  DeleteEditClipboard();
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 class TSystemImage;
 
 // The clipboard's system, or null when nothing was ever cut or copied.
-TSystemImage *ElementClipboard();
+TSystemImage *EditClipboard();
 // Deletes the clipboard's system and puts a new empty one in its place; answers it.
-TSystemImage &RenewElementClipboard();
+TSystemImage &RenewEditClipboard();
 // Deletes the clipboard's system (the clipboard is null again).
-void DeleteElementClipboard();
+void DeleteEditClipboard();

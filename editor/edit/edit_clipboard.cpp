@@ -1,4 +1,4 @@
-#include "editor/edit/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 
 #include <memory>
 
@@ -13,13 +13,13 @@ std::unique_ptr<TSystemImage> &Holder() {
 
 }  // namespace
 
-TSystemImage *ElementClipboard() { return Holder().get(); }
+TSystemImage *EditClipboard() { return Holder().get(); }
 
-TSystemImage &RenewElementClipboard() {
+TSystemImage &RenewEditClipboard() {
   std::unique_ptr<TSystemImage> &clipboard = Holder();
   if (clipboard != nullptr) clipboard->Clear();
   clipboard = std::make_unique<TSystemImage>();
   return *clipboard;
 }
 
-void DeleteElementClipboard() { Holder().reset(); }
+void DeleteEditClipboard() { Holder().reset(); }
