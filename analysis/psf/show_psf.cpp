@@ -16,6 +16,7 @@
 #include "synthesis/testobject/synthesis_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -429,8 +430,7 @@ void TShowPSFFolder::CloseIfPending() {
 }
 
 void TShowPSFFolder::CmHelp() {
-  // The program's help viewer shows topic kPsfHelpContext once it exists.
-  MessageBeep(MB_SIMPLEBEEP);
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kPsfHelpContext);
 }
 
 LRESULT TShowPSFFolder::EvColorMode(WPARAM mode, LPARAM) {
