@@ -197,6 +197,25 @@ TEST_F(PsfWindow, IdealPsfIsSymmetricWhereTheRealOneIsNotAndNeedsDiffraction) {
   delete folder;
 }
 
+TEST_F(PsfWindow, ApplyKeepsTheSystemsDiscreteUnlessTheUserTypedOne) {
+  // The field shows two digits; the system's own value must not be rounded by a look.
+  system.info.Discrete = 0.00276;
+  Open();
+  TShowPSF *page = folder->Page();
+  char shown[32] = "";
+  page->GetDlgItemText(kPsfDiscreteEdit, shown, sizeof shown);
+  EXPECT_NE(std::string(shown).find("0.0028"), std::string::npos) << shown;
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.00276);
+  EXPECT_EQ(GetTestImage()->pixelSize, 0.00276);
+  page->SetDlgItemText(kPsfDiscreteEdit, "0.003");
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.003);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  folder->Destroy();
+  delete folder;
+}
+
 TEST_F(PsfWindow, HelpOpensTheProgramsHelpAtItsTopic) {
   Open();
   TRecordingMessageBoxProvider boxes;
