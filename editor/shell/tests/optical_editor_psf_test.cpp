@@ -80,6 +80,7 @@ TEST_F(EditorPsfTest, LightPipesOrATooSmallSystemRefuseIt) {
   EXPECT_EQ(answers_->beeps.size(), 1u);
   editor.System().info.EnablePipe = 0;
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  editor.System().DeleteSurface(1);  // New gives two planes: one is too few
   answers_->beeps.clear();
   editor.CmPsfMtf();
   EXPECT_EQ(editor.PsfWindow(), nullptr);
