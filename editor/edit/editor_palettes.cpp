@@ -192,6 +192,10 @@ void TOpticalEditor::PlacePalettes() {
 }
 
 void TOpticalEditor::ApplyPaletteStates() {
+  // Toggles whose state lives elsewhere: the real beams option and the analysis windows.
+  editTools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
+  editTools_.SetButtonDown(CM_ABERRATIONS, aberrations_ != nullptr);
+  editTools_.SetButtonDown(CM_SPOT_DIAGRAM, spot_ != nullptr);
   for (int which = 0; which < 3; ++which) {
     TEditorPalette *palette = PaletteAt(editTools_, which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
