@@ -173,6 +173,7 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   if (!show) {
     palette->ShowWindow(SW_HIDE);
     if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_UNCHECKED);
+    if (made) UpdateMenus();
     return;
   }
   palette->ShowWindow(SW_SHOWNORMAL);
@@ -184,7 +185,8 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
                                           size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
-  UpdateMenus();
+  // A palette made or shown now takes the buttons' states; a mere re-placing needs none.
+  if (made || !visible) UpdateMenus();
 }
 
 void TOpticalEditor::PlacePalettes() {
