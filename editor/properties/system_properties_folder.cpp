@@ -1,28 +1,34 @@
 #include "editor/properties/system_properties_folder.h"
 
+#include <algorithm>
+
 #include "editor/model/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_settings.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/variables_dlg.h"
 #include "optimization/windows/optimization_functions_dlg.h"
 #include "optimization/windows/viewer_run_host.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/tables/win_table_edit.h"
 
 namespace {
 
 TSystemPropertiesFolder *theFolder = nullptr;
 
 const TDialogTemplate kFolderTemplate{
-    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20, 300, 240,
+    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20, 300, 254,
     "Properties of optical system",
     {
         {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, 292, 212},
         {"BUTTON", "&Optimization", kOptimizationButtonId, BS_PUSHBUTTON | WS_TABSTOP, 4, 221, 52, 14},
-        {"STATIC", "", kPanelSummaryId, SS_LEFT, 60, 224, 96, 10},
-        {"BUTTON", "&Merit functions...", kPanelFunctionsId, BS_PUSHBUTTON | WS_TABSTOP, 158, 221, 64, 14},
-        {"BUTTON", "O&ptimize", kPanelOptimizeId, BS_PUSHBUTTON | WS_TABSTOP, 224, 221, 34, 14},
+        {"BUTTON", "&Variables...", kPanelVariablesId, BS_PUSHBUTTON | WS_TABSTOP, 60, 221, 48, 14},
+        {"BUTTON", "&Merit functions...", kPanelFunctionsId, BS_PUSHBUTTON | WS_TABSTOP, 112, 221, 64, 14},
+        {"BUTTON", "O&ptimize", kPanelOptimizeId, BS_PUSHBUTTON | WS_TABSTOP, 180, 221, 40, 14},
+        {"STATIC", "", kPanelSummaryId, SS_LEFT, 60, 240, 200, 10},
         {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 262, 221, 34, 14},
     }};
 const TDialogRegistration kFolderRegistration(kFolderTemplate);
@@ -32,10 +38,11 @@ const TResponseTableEntry kFolderTable[] = {
     EvCommand<&TSystemPropertiesFolder::CmClose>(IDCANCEL),
     EvCommand<&TSystemPropertiesFolder::CmOptimization>(kOptimizationButtonId),
     EvCommand<&TSystemPropertiesFolder::CmMeritFunctions>(kPanelFunctionsId),
+    EvCommand<&TSystemPropertiesFolder::CmVariables>(kPanelVariablesId),
     EvCommand<&TSystemPropertiesFolder::CmOptimize>(kPanelOptimizeId),
 };
 
-constexpr int kPanelControls[] = {kPanelSummaryId, kPanelFunctionsId, kPanelOptimizeId};
+constexpr int kPanelControls[] = {kPanelSummaryId, kPanelVariablesId, kPanelFunctionsId, kPanelOptimizeId};
 
 }  // namespace
 
@@ -134,6 +141,20 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
 void TSystemPropertiesFolder::CmMeritFunctions() {
   if (!panel_) return;
   TOptimizationFunctionsDlg(this, &panel_->functions).Execute();
+  UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::CmVariables() {
+  if (!panel_ || variables_ != nullptr) return;
+  // The surface selected in the surfaces table (its row captions number from 1); the first
+  // surface after the object when none is.
+  int surface = 2;
+  if (TPropertiesTable *table = surfaces_->Table(); table != nullptr && table->Grid() != nullptr)
+    surface = std::max(surface, table->Grid()->CurrentRow() + 1);
+  TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
+  variables_ = &dialog;
+  dialog.Execute();
+  variables_ = nullptr;
   UpdateOptimizationPanel();
 }
 

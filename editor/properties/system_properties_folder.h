@@ -17,6 +17,7 @@ class TPropertiesGeneralPage;
 class TPropertiesPage;
 class TPropertiesSurfacesPage;
 class TSystemImage;
+class TVariablesDlg;
 
 // Sent to the parent as WM_COMMAND (lParam the folder) when the folder's window goes, so
 // that the owner can let go of it.
@@ -28,6 +29,7 @@ enum TPropertiesFolderControl : int {
   kPanelSummaryId = 312,
   kPanelFunctionsId = 313,
   kPanelOptimizeId = 314,
+  kPanelVariablesId = 315,
 };
 
 // The page numbers of the folder.
@@ -70,6 +72,11 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
   void CmClose();
   void CmOptimization() { ToggleOptimizationPanel(); }
   void CmMeritFunctions();
+  // The variables dialog over the panel's parameters, proposing the surface selected in the
+  // surfaces table.
+  void CmVariables();
+  // The variables dialog while it runs (null otherwise).
+  TVariablesDlg *VariablesDialog() const { return variables_; }
   void CmOptimize();
 
  private:
@@ -81,6 +88,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
   TPropertiesSurfacesPage *surfaces_;
   TPropertiesBeamsPage *beams_;
   std::unique_ptr<TOptimizationPanel> panel_;
+  TVariablesDlg *variables_ = nullptr;
 };
 
 // The program-wide pointer to the open folder (null while it is closed).

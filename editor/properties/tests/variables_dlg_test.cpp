@@ -1,0 +1,208 @@
+// The variables dialog of the properties folder on the user's road: curvatures made
+// variable through it, a merit function set, Optimize brings the focal length to its target
+// and Undo gives the system before the run; bad entries get a "Warning" and change
+// nothing; Cancel leaves the list as it was; a parameter file the dialog saves reads back
+// equal and opens again.
+
+#include "editor/properties/variables_dlg.h"
+
+#include <QTimer>
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/model/system_image.h"
+#include "editor/optimize/optimization_panel.h"
+#include "editor/properties/general_info_model.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/system_properties_folder.h"
+#include "editor/properties/variables_model.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
+#include "toolkit/tables/cell_edit.h"
+#include "toolkit/tables/win_table_edit.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+constexpr double kRadiusTolerance = 1e-12;
+
+class VariablesDlgTest : public EditorShellTest {
+ protected:
+  // The triplet in the editor, its folder open with the optimization panel shown.
+  TSystemPropertiesFolder &OpenPanel() {
+    TOpticalEditor &editor = Open(triplet_);
+    editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+    EXPECT_NE(PropertiesFolder(), nullptr);
+    test_kit::RunFor(20);
+    PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+    EXPECT_NE(PropertiesFolder()->OptimizationPanel(), nullptr);
+    return *PropertiesFolder();
+  }
+  // Presses the folder's Variables button and runs the script in the dialog's loop.
+  void WithVariables(TSystemPropertiesFolder &folder, const std::function<void(TVariablesDlg &)> &script) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+      ASSERT_TRUE(test_kit::RunUntil(
+          [&] { return folder.VariablesDialog() != nullptr && folder.VariablesDialog()->IsWindowVisible(); },
+          kWaitMs));
+      script(*folder.VariablesDialog());
+      ran = true;
+      // A script that forgot to close the dialog does not hang the test.
+      if (folder.VariablesDialog() != nullptr) folder.VariablesDialog()->SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    folder.SendMessage(WM_COMMAND, kPanelVariablesId);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(folder.VariablesDialog(), nullptr);
+  }
+  static void Add(TVariablesDlg &dialog, const char *surface, int button) {
+    dialog.SetDlgItemText(TVariablesDlg::kSurfaceId, surface);
+    dialog.SendMessage(WM_COMMAND, button);
+  }
+  // Types over a cell of the dialog's table as the user does, then Enter.
+  void Type(TPropertiesTable &table, int column, int row, const char *text) {
+    table.Grid()->SetCurrentCell(column, row);
+    TCellEdit &editor = *table.Grid()->Editor();
+    editor.SetFocus();
+    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+    editor.SetSelection(0, -1);
+    test_kit::PostText(editor, text);
+    test_kit::PostKey(editor, VK_RETURN);
+  }
+  static double FocalLength(TSystemImage &system) { return std::stod(GeneralInfoItems(system).at(0).value); }
+};
+
+TEST_F(VariablesDlgTest, CurvaturesMadeVariableOptimizeTheFocalLengthAndUndoGivesTheSystemBack) {
+  TSystemPropertiesFolder &folder = OpenPanel();
+  TOptimizationPanel &panel = *folder.OptimizationPanel();
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    // The surface selected in the surfaces table is proposed: the first lens face.
+    char proposed[16] = {};
+    dialog.GetDlgItemText(TVariablesDlg::kSurfaceId, proposed, sizeof proposed);
+    EXPECT_STREQ(proposed, "2");
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kAddCurvatureId);
+    // Each Add proposes the next surface.
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kAddCurvatureId);
+    Add(dialog, "7", TVariablesDlg::kAddCurvatureId);
+    Add(dialog, "x", TVariablesDlg::kAddCurvatureId);
+    ASSERT_EQ(answers_->boxes.size(), 1u);
+    EXPECT_EQ(answers_->boxes.back().text, "Surface: \"x\" is not a whole number.");
+    EXPECT_EQ(answers_->boxes.back().caption, "Warning");
+    TPropertiesTable &table = *dialog.Table();
+    ASSERT_EQ(table.RowCount(), 3);
+    EXPECT_EQ(table.CellText(kVariableTypeColumn, 2), "R");
+    EXPECT_EQ(table.CellText(kVariableSurfaceColumn, 2), "7");
+    EXPECT_EQ(table.CellText(kVariableValueColumn, 0), FormatPropertyNumber(1.0 / 22.01359));
+    // A bound typed wrong is refused and the cell shows the row again.
+    const std::string right = table.CellText(kVariableRightColumn, 1);
+    Type(table, kVariableRightColumn, 1, "-1");
+    ASSERT_TRUE(test_kit::RunUntil([&] { return answers_->boxes.size() == 2; }, kWaitMs));
+    EXPECT_EQ(answers_->boxes.back().text, "Parameter 2: its left bound must lie below its right bound.");
+    test_kit::RunFor(20);
+    EXPECT_EQ(table.CellText(kVariableRightColumn, 1), right);
+    // Nothing reaches the folder's list before OK.
+    EXPECT_EQ(panel.parameters.Count(), 0);
+    dialog.SendMessage(WM_COMMAND, IDOK);
+  });
+  ASSERT_EQ(panel.parameters.Count(), 3);
+  EXPECT_EQ(panel.parameters.Find(0, 6, "R"), 2);
+  EXPECT_NE(folder.PanelSummary().find("Variables: 3"), std::string::npos);
+
+  // The focal length (50) the only weighted function, with the target 47.
+  TOptimizationFunctions &functions = panel.functions;
+  for (int k = 0; k < functions.records.cols * functions.records.rows; ++k)
+    for (auto *table : {&functions.records.data[k].AberT, &functions.records.data[k].AberW,
+                        &functions.records.data[k].Distor, &functions.records.data[k].Strehl})
+      table->Clear();
+  functions.SetConfigurations();
+  TFunctionDescription &focus = functions.Record(0, 0)->Focus.data[0];
+  constexpr double kTarget = 47.0;
+  focus.Target = kTarget;
+  focus.Weight = 1.0;
+  functions.BuildIndex();
+
+  TOpticalEditor &editor = *editor_;
+  TSystemImage &system = editor.System();
+  double radii[8] = {};
+  for (int i = 0; i < 8; ++i) radii[i] = system.Surface(i)->general.R;
+  const double before = FocalLength(system);
+  folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+  EXPECT_TRUE(answers_->boxes.size() == 2) << answers_->boxes.back().text;
+  const double after = FocalLength(system);
+  EXPECT_LT(std::fabs(after - kTarget), 0.1 * std::fabs(before - kTarget));
+  EXPECT_NE(system.Surface(1)->general.R, radii[1]);
+  EXPECT_EQ(system.Surface(3)->general.R, radii[3]);
+  // The run's list went to the file beside the system, and the list is kept.
+  EXPECT_TRUE(std::filesystem::exists(Scratch("Systems/Cooke_Triplet.par")));
+  EXPECT_EQ(panel.parameters.Count(), 3);
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  for (int i = 0; i < 8; ++i) EXPECT_APPROX(system.Surface(i)->general.R, radii[i], kRadiusTolerance) << i;
+  EXPECT_APPROX(FocalLength(system), before, kRadiusTolerance);
+
+  // The list stays with the folder: the panel closed and shown again reads it back.
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  ASSERT_NE(folder.OptimizationPanel(), nullptr);
+  EXPECT_EQ(folder.OptimizationPanel()->parameters.Count(), 3);
+}
+
+TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
+  TSystemPropertiesFolder &folder = OpenPanel();
+  TOptimizationParameters &list = folder.OptimizationPanel()->parameters;
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    Add(dialog, "2", TVariablesDlg::kAddCurvatureId);
+    Add(dialog, "4", TVariablesDlg::kAddDistanceId);
+    dialog.SendMessage(WM_COMMAND, IDOK);
+  });
+  ASSERT_EQ(list.Count(), 2);
+  const TParameterDescription distance = list.Get(1);
+
+  TScriptedFileDialog files;
+  const std::string saved = Scratch("chosen.par");
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    // Added, deleted and typed into, then cancelled.
+    Add(dialog, "6", TVariablesDlg::kAddCurvatureId);
+    dialog.Table()->Grid()->SetCurrentCell(0, 0);
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kDeleteId);
+    ASSERT_EQ(dialog.Table()->RowCount(), 2);
+    EXPECT_EQ(dialog.Table()->CellText(kVariableTypeColumn, 0), "T");
+    ASSERT_TRUE(dialog.Model().Edit(kVariableLeftColumn, 0, "0.5").accepted);
+    // Saved as it is now.
+    files.Choose({saved});
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kSaveId);
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_TRUE(answers_->boxes.empty());
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(std::string(list.Get(0).Type.c_str()), "R");
+  EXPECT_EQ(list.Get(1).Left, distance.Left);
+  EXPECT_EQ(list.Get(1).Right, distance.Right);
+
+  // The file holds the dialog's rows as they were saved.
+  TOptimizationParameters read;
+  read.SetOwner(&folder.OptimizationPanel()->System());
+  read.Read(saved);
+  ASSERT_EQ(read.Count(), 2);
+  EXPECT_EQ(std::string(read.Get(0).Type.c_str()), "T");
+  EXPECT_EQ(read.Get(0).Surf, 3);
+  EXPECT_EQ(read.Get(0).Left, 0.5);
+  EXPECT_EQ(read.Get(0).Right, distance.Right);
+  EXPECT_EQ(std::string(read.Get(1).Type.c_str()), "R");
+  EXPECT_EQ(read.Get(1).Surf, 5);
+
+  // Opened in the dialog it becomes the list on OK.
+  files.Choose({saved});
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kOpenId);
+    EXPECT_EQ(dialog.Table()->CellText(kVariableLeftColumn, 0), "0.5");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+  });
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Get(0).Left, 0.5);
+  EXPECT_EQ(list.Get(1).Surf, 5);
+}
+
+}  // namespace
