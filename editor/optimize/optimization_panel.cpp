@@ -1,8 +1,35 @@
 #include "editor/optimize/optimization_panel.h"
 
+#include <cstdio>
+
 #include "editor/model/system_image.h"
 #include "editor/optimize/cm_optimize.h"
+#include "foundation/textfiles/read_nf.h"
 #include "platform/core/message_box.h"
+
+namespace {
+
+// A list emptied by the user is not written (the writer leaves a file alone for an empty
+// list), so the file's parameters are cleared instead: a count of 0 reads as no parameter,
+// and the next opening of the panel does not bring the deleted ones back.
+void ForgetParameters(const std::string &fileName) {
+  TRead1NF probe;
+  if (probe.Open(fileName, 0) == nullptr || probe.ReadSection("[Common]") == 0) return;
+  probe.Close();
+  TRead1NF file;
+  std::FILE *out = file.Open(fileName, 1);
+  if (out == nullptr) return;
+  file.SelectSection("[Common]");
+  std::fprintf(out, "NumPar=0\n\n");
+  file.Reset();
+  file.SelectSection("[Parameters]");
+  std::fprintf(out, "\n");
+  file.Reset();
+  file.PrepareTemp();
+  file.Close();
+}
+
+}  // namespace
 
 TOptimizationPanel::TOptimizationPanel(TSystemImage &image) : image_(image), system_(image) {}
 
@@ -16,7 +43,11 @@ void TOptimizationPanel::Setup() {
 
 void TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
-  parameters.Write(file);
+  parameters.RemoveInvalid();
+  if (parameters.Count() == 0)
+    ForgetParameters(file);
+  else
+    parameters.Write(file);
   functions.Write(file);
 }
 

@@ -14,6 +14,9 @@ namespace {
 // distance of 1 mm.
 constexpr double kCurvatureSpan = 0.02;
 constexpr double kDistanceSpan = 1.0;
+// Bounds and values are shown to 6 significant digits, so that a column shows them whole;
+// the rows keep every digit typed or read.
+constexpr int kShownDigits = 6;
 
 std::string Upper(const std::string &text) {
   std::string upper = TrimProperty(text);
@@ -58,11 +61,11 @@ std::string TVariablesModel::CellText(int column, int row) const {
     case kVariableConfigColumn:
       return std::to_string(p.Config + 1);
     case kVariableLeftColumn:
-      return FormatPropertyNumber(p.Left);
+      return FormatPropertyNumber(p.Left, kShownDigits);
     case kVariableRightColumn:
-      return FormatPropertyNumber(p.Right);
+      return FormatPropertyNumber(p.Right, kShownDigits);
     case kVariableValueColumn:
-      return FormatPropertyNumber(CurrentValue(row));
+      return FormatPropertyNumber(CurrentValue(row), kShownDigits);
     default:
       return std::string();
   }

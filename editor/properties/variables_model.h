@@ -35,7 +35,7 @@ class TVariablesModel {
   int Count() const { return static_cast<int>(rows.size()); }
   const TParameterDescription &Row(int row) const { return rows[static_cast<std::size_t>(row)]; }
   // What a cell shows: surfaces and configurations numbered from 1, as the surfaces table
-  // numbers them; the value as the system has it now.
+  // numbers them; bounds and the value (as the system has it now) to 6 significant digits.
   std::string CellText(int column, int row) const;
   // The value of a row's parameter in the system as it is now (0 when it cannot be read).
   double CurrentValue(int row) const;

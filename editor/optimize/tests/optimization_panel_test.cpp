@@ -44,6 +44,39 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Weight, 0.5);
 }
 
+TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  {
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    TParameterDescription back;
+    back.Set(0, 2, "R", -0.05, 0.05);
+    panel.parameters.Add(back);
+    panel.functions.Record(0, 0)->Focus.data[0].Target = 100.0;
+    panel.functions.SetConfigurations();
+    panel.Close();
+  }
+  {
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    ASSERT_EQ(panel.parameters.Count(), 1);
+    // The user deletes the parameter.
+    TParameterDescription gone = panel.parameters.Get(0);
+    gone.Left = gone.Right = 0.0;
+    panel.parameters.Add(gone);
+    panel.parameters.RemoveInvalid();
+    ASSERT_EQ(panel.parameters.Count(), 0);
+    panel.Close();
+  }
+  TOptimizationPanel again(image);
+  again.Setup();
+  EXPECT_EQ(again.parameters.Count(), 0);
+  // The functions in the same file are kept.
+  EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
+}
+
 TEST_F(OptimizationPanelTest, ControlPageKeysSwitchTheViewsFollowingTheRun) {
   TSystemImage image;
   Open(image, "singlet.os");
