@@ -7,6 +7,7 @@
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/insert/element_clipboard.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
@@ -31,7 +32,10 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM};
+                                      CM_TURN_SYSTEM,
+                                      // Paste, new surface, new element, component library.
+                                      CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
+                                      CM_COMPONENT_LIBRARY};
 // Menu items without an enabler whose windows do not exist yet.
 constexpr int kMissingPlainCommands[] = {CM_THERMO};
 // Items the menu rules check or uncheck.
@@ -66,6 +70,11 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // Paste, new single surface, new element, component library.
+    EvCommand<&TOpticalEditor::CmPaste>(CM_PASTE),
+    EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
+    EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
+    EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -268,6 +277,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.configurationCount = std::max(1, system_.ConfigurationCount());
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
+  view.clipboardHoldsSystem = ElementClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
   view.undoSize = system_.options.RingSize();

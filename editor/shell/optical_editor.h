@@ -17,6 +17,7 @@
 #include "toolkit/pump/message_queue.h"
 
 class TGlassCatalog;
+struct TInsertedElementInfo;
 class TShowEasyAberrationsDlg;
 class TSpotDiagram;
 class TStatusBar;
@@ -85,6 +86,18 @@ class TOpticalEditor : public TDecoratedFrame {
   void EvClose();
   void EvDestroy();
 
+  // Paste, new single surface, new element and the component library
+  // (editor/insert/optical_editor_insert.cpp). PlaceNewElement waits, pumping messages, for
+  // the element to follow and the new element's place: 1 when a surface was placed there
+  // (count 1: with the preceding radius; -1: plane), 0 when cancelled or nothing chosen.
+  int PlaceNewElement(int count, TInsertedElementInfo *info);
+  void CmPaste();
+  void CmNewSingleSurface();
+  void CmNewElement();
+  void CmComponentLibrary();
+  bool NewSingleSurfaceDown() const { return singleSurfaceDown_; }
+  bool NewElementDown() const { return newElementDown_; }
+
  private:
   // The save question; false when the user cancelled.
   bool AskToSave();
@@ -110,6 +123,11 @@ class TOpticalEditor : public TDecoratedFrame {
   // Closes both analysis windows (their settings go into the editor's record first).
   void CloseAnalyses();
   void DeleteRetiredWindows();
+  // Placement (editor/insert/optical_editor_insert.cpp).
+  void SetPlacementCheck(int command, bool down);
+  int EndPlacement(int result);
+  void AfterInsertion();
+  void RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label);
 
   TEditGraph *canvas_;
   TMessageQueue queue_;
@@ -127,4 +145,7 @@ class TOpticalEditor : public TDecoratedFrame {
   TSpotDiagram *spot_ = nullptr;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
+  // The New Single Surface and New Element toggles.
+  bool singleSurfaceDown_ = false;
+  bool newElementDown_ = false;
 };
