@@ -95,15 +95,20 @@ void TFloatingFrame::PaintNonClient() {
 
 void TFloatingFrame::SetupWindow() {
   TFrameWindow::SetupWindow();
-  auto *bar = dynamic_cast<TGadgetWindow *>(GetClientWindow());
-  if (shrinkToClient_ && bar != nullptr) {
-    // The frame fits the client's gadgets exactly.
-    SIZE size{};
-    bar->GetDesiredSize(size);
-    const TFrameInsets insets = DrawnFrameInsets();
-    SetWindowPos(nullptr, 0, 0, size.cx + insets.Left + insets.Right,
-                 size.cy + insets.Top + insets.Bottom, SWP_NOMOVE | SWP_NOZORDER);
-  }
+  if (shrinkToClient_) FitToClient();
+}
+
+void TFloatingFrame::FitToClient() {
+  TWindow *client = GetClientWindow();
+  if (!IsWindow() || client == nullptr) return;
+  SIZE size{client->Attr.W, client->Attr.H};
+  if (auto *bar = dynamic_cast<TGadgetWindow *>(client)) bar->GetDesiredSize(size);
+  const TFrameInsets insets = DrawnFrameInsets();
+  const RECT outer = GetWindowRect();
+  // Position and size together, so the corner never moves even for a moment.
+  SetWindowPos(nullptr, outer.left, outer.top, size.cx + insets.Left + insets.Right,
+               size.cy + insets.Top + insets.Bottom, SWP_NOZORDER);
+  Layout();
 }
 
 LRESULT TFloatingFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -17,6 +17,9 @@ class TFloatingFrame : public TFrameWindow {
   // one given at construction), with or without a close box at its right end.
   void EnableTinyCaption(int captionPercent = 0, bool closeBox = false);
   int CaptionHeight() const;
+  // Sizes the frame to show its client whole (a gadget window at its desired size), its
+  // top-left corner staying where it is: after the client's gadgets were laid out anew.
+  void FitToClient();
 
   TFrameInsets DrawnFrameInsets() const override;
   void PaintNonClient() override;
