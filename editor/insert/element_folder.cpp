@@ -16,12 +16,12 @@ constexpr const char *kDefaultGlass = "N-BK7_schott";
 constexpr double kDefaultThickness = 5.0;
 
 const TDialogTemplate kElementFolderDlg{
-    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 230, 150,
+    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 230, 158,
     "New element",
     {
         {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 218, 112},
-        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 128, 50, 14},
-        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 120, 128, 50, 14},
+        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 138, 50, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 120, 138, 50, 14},
     }};
 const TDialogTemplate kNewLensPageDlg{
     "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
@@ -33,7 +33,7 @@ const TDialogTemplate kNewLensPageDlg{
         {"STATIC", "Thickness, mm", -1, SS_LEFT, 12, 66, 90, 10},
         {"EDIT", "", kLensThicknessId, WS_BORDER | WS_TABSTOP, 110, 64, 90, 12},
         {"STATIC", "An equi-convex lens (equi-concave for a negative focal length)", -1, SS_LEFT, 12,
-         86, 196, 18},
+         82, 196, 18},
     }};
 const TDialogTemplate kPasteElementPageDlg{
     "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",

@@ -25,10 +25,18 @@ inline void ClickWorld(TOpticalEditor &editor, double x, double y) {
   test_kit::PostMouse(canvas, WM_LBUTTONUP, device);
 }
 
+// The scripts of the running test; a test's end makes its scripts still waiting stop.
+inline int &ScriptGeneration() {
+  static int generation = 0;
+  return generation;
+}
+
 // Runs `step` from the event loop once `ready` holds (checked every kPollMs, given up after
-// kWaitMs).
+// kWaitMs or when the test ends).
 inline void When(std::function<bool()> ready, std::function<void()> step, int waited = 0) {
-  QTimer::singleShot(kPollMs, [ready, step, waited]() {
+  const int generation = ScriptGeneration();
+  QTimer::singleShot(kPollMs, [ready, step, waited, generation]() {
+    if (generation != ScriptGeneration()) return;
     if (ready()) {
       step();
     } else if (waited < kWaitMs) {
@@ -36,6 +44,15 @@ inline void When(std::function<bool()> ready, std::function<void()> step, int wa
     }
   });
 }
+
+// The editor's tests with scripts: the scripts end with the test.
+class InsertShellTest : public EditorShellTest {
+ protected:
+  void TearDown() override {
+    ++ScriptGeneration();
+    EditorShellTest::TearDown();
+  }
+};
 
 // The dialog of type T that holds the focus (or an ancestor of the focused window), or null.
 template <class T>

@@ -17,7 +17,7 @@ using namespace insert_test;
 
 constexpr double kFocalShare = 0.01;
 
-class InsertCommandsTest : public EditorShellTest {
+class InsertCommandsTest : public InsertShellTest {
  protected:
   TOpticalEditor &OpenTriplet() {
     TOpticalEditor &editor = Open(triplet_);
@@ -86,19 +86,28 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
   TOpticalEditor &editor = OpenTriplet();
   TSystemImage &system = editor.System();
   const std::string before = Snapshot("before.os");
-  When([&editor] { return editor.NewSingleSurfaceDown(); },
-       [&editor] { test_kit::PostKey(*editor.Canvas(), VK_ESCAPE); });
+  const int n = system.SurfaceCount();
+  bool escaped = false;
+  When([&editor] { return editor.NewSingleSurfaceDown(); }, [&editor, &escaped] {
+    escaped = true;
+    test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+  });
   Command(CM_NEW_SINGLE_SURFACE);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.NewSingleSurfaceDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !editor.NewSingleSurfaceDown(); }, kWaitMs));
+  EXPECT_EQ(HelpBoxes(), 1);
+  EXPECT_EQ(system.SurfaceCount(), n);
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(editor.Canvas()->MouseMode(), 0);
   // The same toggle pressed again while the placement waits cancels it as well.
-  When([&editor] { return editor.NewElementDown(); }, [this] { Command(CM_NEW_ELEMENT); });
+  bool again = false;
+  When([&editor] { return editor.NewElementDown(); }, [this, &again] {
+    again = true;
+    Command(CM_NEW_ELEMENT);
+  });
   Command(CM_NEW_ELEMENT);
-  test_kit::RunFor(50);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(HelpBoxes(), 2);
   EXPECT_EQ(Snapshot("after2.os"), before);
-  EXPECT_EQ(system.SurfaceCount(), editor.System().SurfaceCount());
 }
 
 TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
@@ -166,11 +175,14 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
   const int undo = system.options.undoIndex;
   const std::string before = Snapshot("before.os");
   ScriptPlacement(8.0);
-  When([] { return FocusedDialog<TElementFolder>() != nullptr; },
-       [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDCANCEL, 0); });
+  bool cancelled = false;
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [&system, &cancelled] {
+    // The placed surface stands there while the folder is open.
+    cancelled = system.SurfaceCount() == 9;
+    FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
   Command(CM_NEW_ELEMENT);
-  test_kit::RunFor(50);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.NewElementDown(); }, kWaitMs));
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(system.options.undoIndex, undo);
 }

@@ -11,7 +11,7 @@ namespace {
 
 using namespace insert_test;
 
-using LibraryElementsTest = EditorShellTest;
+using LibraryElementsTest = InsertShellTest;
 
 TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
   ClearElementClipboard();
@@ -33,8 +33,8 @@ TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
     dialog->PostMessage(WM_COMMAND, IDCANCEL, 0);
   });
   editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
+  ASSERT_TRUE(test_kit::RunUntil([] { return std::filesystem::exists(DefaultLibraryPath()); }, kWaitMs));
   test_kit::RunFor(100);
-  ASSERT_TRUE(test_kit::RunUntil([] { return FocusedDialog<TLibraryElements>() == nullptr; }, kWaitMs));
   EXPECT_EQ(ElementClipboard(), nullptr);
 
   // Closed, and another system opened.
