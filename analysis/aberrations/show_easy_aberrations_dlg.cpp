@@ -18,6 +18,8 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/graph/c_graph.h"
+#include "toolkit/graph/o_font.h"
+#include "toolkit/printing/direct_print.h"
 #include "toolkit/render3d/o_palette.h"
 #include "toolkit/texteditor/text_editor.h"
 
@@ -538,5 +540,18 @@ void ShowAberrationReport(TWindow *owner, const std::string &path) {
   editor->Create();
 }
 
-// The direct printing service does not exist yet: the report stays in its file.
-void PrintAberrationReport(TWindow *, const std::string &) {}
+// The report prints in "Courier New", tables ruled with '=' drawn as lines; the file is
+// removed once printed.
+void PrintAberrationReport(TWindow *owner, const std::string &path) {
+  TOFont font("Courier New", 30, 0, true);
+  TDirectPrint job(owner, "System aberrations");
+  job.SetFont(&font, 0.0, 0.0, 0);
+  job.SetTextAlign(TA_CENTER);
+  job.SetCharHeight(4.0);
+  job.SetRuleChar('=');
+  job.AddText(path.c_str(), 0, 0);
+  job.SetFont(&font, 4.0, 0.0, 400);
+  job.SetCharHeight(4.0);
+  job.Print();
+  std::remove(path.c_str());
+}

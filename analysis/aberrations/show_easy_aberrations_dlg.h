@@ -149,5 +149,5 @@ class TShowEasyAberrationsDlg : public TColorDlg {
 
 // Shows a written report in a text editor window of its own (owned by the owner).
 void ShowAberrationReport(TWindow *owner, const std::string &path);
-// Prints a written report: the printing service is not built yet.
+// Prints a written report on the default printer and removes its file.
 void PrintAberrationReport(TWindow *owner, const std::string &path);

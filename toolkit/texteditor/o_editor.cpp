@@ -9,7 +9,9 @@
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/response_table.h"
 #include "toolkit/bars/o_control_bar.h"
+#include "toolkit/printing/o_printer.h"
 #include "toolkit/texteditor/editor_glyphs.h"
+#include "toolkit/texteditor/printout_editor.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ const TResponseTableEntry kOEditFileTable[] = {
 
 const TResponseTableEntry kOEditorTable[] = {
     EvCommand<&TOEditor::CmExit>(CM_EXIT),
+    EvCommand<&TOEditor::CmPrint>(CM_EDITORPRINT),
     EvCommandEnable<&TOEditor::CePrint>(CM_EDITORPRINT),
     EvCommandEnable<&TOEditor::CeFind>(CM_EDITFIND),
     EvCommandEnable<&TOEditor::CeReplace>(CM_EDITREPLACE),
@@ -184,7 +187,16 @@ void TOEditor::CmExit() {
   SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-void TOEditor::CePrint(TCommandEnabler &enabler) { enabler.Enable(false); }
+void TOEditor::CmPrint() {
+  if (client_ == nullptr) return;
+  std::string text(static_cast<std::size_t>(client_->GetTextLen()) + 1, '\0');
+  text.resize(static_cast<std::size_t>(std::max(0, client_->GetText(text.data(), static_cast<int>(text.size())))));
+  TPrintoutEditor printout("Editor", this, text.c_str(), client_->GetFileName());
+  TOPrinter printer(1, nullptr);
+  printer.Print(this, printout, true);
+}
+
+void TOEditor::CePrint(TCommandEnabler &enabler) { enabler.Enable(HasText()); }
 void TOEditor::CeFind(TCommandEnabler &enabler) { enabler.Enable(HasText()); }
 void TOEditor::CeReplace(TCommandEnabler &enabler) { enabler.Enable(HasText()); }
 void TOEditor::CeFindNext(TCommandEnabler &enabler) { enabler.Enable(HasText()); }

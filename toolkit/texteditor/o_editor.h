@@ -72,11 +72,26 @@ class TOEditor : public TDecoratedFrame {
   TOEditFile *Client() const { return client_; }
 
   void CmExit();
-  // Printing the text is not offered by this window yet: its command stays disabled.
+  // Prints the text (the print dialog first) with the date and time header and the title.
+  void CmPrint();
   void CePrint(TCommandEnabler &enabler);
   void CeFind(TCommandEnabler &enabler);
   void CeReplace(TCommandEnabler &enabler);
   void CeFindNext(TCommandEnabler &enabler);
+
+ // What the printed pages carry: the date and time header, the title, and the print
+  // font when one was set (otherwise the printout takes its own).
+  bool PrintsHeader() const { return printHeader_; }
+  bool PrintsTitle() const { return printTitle_; }
+  void SetPrintHeader(bool header, bool withTitle) {
+    printHeader_ = header;
+    printTitle_ = withTitle;
+  }
+  const TOFont *PrintFont() const { return fontSet_ ? &font_ : nullptr; }
+  void SetPrintFont(const TOFont &font) {
+    font_ = font;
+    fontSet_ = true;
+  }
 
  protected:
   TOFont font_;

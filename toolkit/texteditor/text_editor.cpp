@@ -1,7 +1,9 @@
 #include "toolkit/texteditor/text_editor.h"
 
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/response_table.h"
 #include "platform/gui/windows/window_handles.h"
+#include "toolkit/printing/direct_print.h"
 
 TTextEditor::TTextEditor(TWindow *parentWindow, const char *caption, const char *text,
                          const char *reportFile, int left, int top, int wide, int high)
@@ -9,6 +11,28 @@ TTextEditor::TTextEditor(TWindow *parentWindow, const char *caption, const char 
       reportFile_(reportFile != nullptr ? reportFile : "") {}
 
 void TTextEditor::SetupWindow() { TOEditor::SetupWindow(); }
+
+namespace {
+
+const TResponseTableEntry kTextEditorTable[] = {
+    EvCommand<&TTextEditor::CmPrint>(CM_EDITORPRINT),
+};
+
+}  // namespace
+
+bool TTextEditor::Find(TEventInfo &info) {
+  return SearchResponseTable(kTextEditorTable, info) || TOEditor::Find(info);
+}
+
+void TTextEditor::CmPrint() {
+  if (Client() != nullptr) Client()->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  TDirectPrint job(this, title_.c_str());
+  job.AddText(reportFile_.c_str(), 50, 0);
+  job.SetFont(&reportFont_, 0.0, 0.0, 400);
+  job.SetCharHeight(charHeight_);
+  job.SetRuleChar('=');
+  job.Print();
+}
 
 namespace {
 

@@ -15,6 +15,10 @@ class TTextEditor : public TOEditor {
   ~TTextEditor() override = default;
 
   void SetupWindow() override;
+  bool Find(TEventInfo &info) override;
+  // Saves the edited report back into its file, then prints the file through the report
+  // printer in the report font, tables ruled with '=' as their horizontal rule.
+  void CmPrint();
 
   void SetFontFrom(const TOFont &font) { reportFont_ = font; }
   void SetTitle(const std::string &reportTitle) { title_ = reportTitle; }

@@ -1,6 +1,7 @@
 area_sources(TOOLKIT
   editor_glyphs.cpp
   o_editor.cpp
+  printout_editor.cpp
   text_editor.cpp)
 area_tests(TOOLKIT
   tests/text_editor_test.cpp)

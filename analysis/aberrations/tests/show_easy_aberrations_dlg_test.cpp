@@ -14,6 +14,7 @@
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
+#include "platform/gui/printing/capture_printer.h"
 #include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/graph/c_graph.h"
@@ -294,6 +295,21 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
       viewer->Client()->GetText(shown.data(), static_cast<int>(shown.size()))));
   EXPECT_EQ(shown, text.str());
   EXPECT_EQ(BoxCount(), 0u);
+  // "Print" prints the report on the printer and removes its file.
+  {
+    TCapturePrinter printer;
+    printer.SetA4(100, 100);
+    window->CmPrint();
+    ASSERT_EQ(printer.pages.size(), 1u);
+    EXPECT_EQ(printer.titles.front(), "System aberrations");
+    int ink = 0;
+    const QImage &page = printer.pages.front();
+    for (int y = 0; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) ink += (page.pixel(x, y) & 0xFFu) < 128 ? 1 : 0;
+    EXPECT_GT(ink, 500);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(BoxCount(), 0u);
+  }
   // A directory that cannot take the report: the user is told, no path is answered.
   SetTempDir(Scratch("no/such/directory"));
   EXPECT_EQ(window->WriteReportFile(), "");

@@ -86,8 +86,7 @@ TEST_F(TextEditor, EmptyEditorShowsFirstLineAndColumnAndDisablesTextCommands) {
   EXPECT_TRUE(Enabled(*editor, CM_EDITFIND));
   EXPECT_TRUE(Enabled(*editor, CM_EDITREPLACE));
   EXPECT_TRUE(Enabled(*editor, CM_EDITFINDNEXT));
-  // Printing is not offered by this window.
-  EXPECT_FALSE(Enabled(*editor, CM_EDITORPRINT));
+  EXPECT_TRUE(Enabled(*editor, CM_EDITORPRINT));
   // Every button has a picture of its own: not the plain face of a missing one.
   for (UINT command : {CM_FILENEW, CM_FILESAVE, CM_EDITFIND, CM_EDITORPRINT, CM_EXIT}) {
     const QImage glyph = BitmapResourceImage(TResId(command));

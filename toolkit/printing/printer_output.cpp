@@ -1,0 +1,238 @@
+// Drawing a print list: items placed on the page, text files laid out line by line over
+// as many pages as they take, and rule characters drawn as lines.
+#include "toolkit/printing/direct_print.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+#include "platform/gui/drawing/dc.h"
+#include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/windows/window.h"
+#include "toolkit/graph/graph_window.h"
+#include "toolkit/graph/o_font.h"
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr int kScreenDotsPerInch = 96;
+// TA_ flags that centre a rectangle vertically on the anchor.
+constexpr int kVerticalCentre = 24;
+
+// The bytes of the UTF-8 character that starts with `lead` (1 for anything else).
+std::size_t CharacterLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+void ScreenDotsPerInch(TWindow *window, int &x, int &y) {
+  x = y = kScreenDotsPerInch;
+  if (window == nullptr || window->GetHandle() == nullptr) return;
+  TClientDC dc(*window);
+  x = std::max(1, dc.GetDeviceCaps(LOGPIXELSX));
+  y = std::max(1, dc.GetDeviceCaps(LOGPIXELSY));
+}
+
+std::vector<std::string> SplitLines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TOPrinterOutput::TOPrinterOutput(const char *title) : TPrintout(title) {}
+
+void TOPrinterOutput::GetDialogInfo(int &minPage, int &maxPage, int &fromPage, int &toPage) {
+  minPage = 0;
+  maxPage = 0;
+  fromPage = 1;
+  toPage = 1;
+}
+
+void TOPrinterOutput::PrintPage(int page, RECT &, unsigned) {
+  if (DC == nullptr) return;
+  const int pages = Layout(*DC, page);
+  if (page == 1) pageCount_ = pages;
+}
+
+RECT TOPrinterOutput::Place(TDC &dc, int align, int x, int y, int width, int height) const {
+  int left = x;
+  if ((align & TA_CENTER) == TA_CENTER) {
+    left = x - width / 2;
+  } else if (align & TA_RIGHT) {
+    left = x - width;
+  }
+  int top = y;
+  if ((align & kVerticalCentre) == kVerticalCentre) {
+    top = y - height / 2;
+  } else if (align & TA_BOTTOM) {
+    top = y - height;
+  }
+  left = std::max(left, dc.GetDeviceCaps(PHYSICALOFFSETX) + 1);
+  const int rightLimit = dc.GetDeviceCaps(HORZRES) - dc.GetDeviceCaps(ASPECTX) - 1;
+  if (left + width > rightLimit) left = rightLimit - width;
+  return RECT{left, top, left + width, top + height};
+}
+
+int TOPrinterOutput::Layout(TDC &dc, int page) {
+  const int printerX = std::max(1, dc.GetDeviceCaps(LOGPIXELSX));
+  const int printerY = std::max(1, dc.GetDeviceCaps(LOGPIXELSY));
+  const int oldMode = dc.SetBkMode(TRANSPARENT);
+  int lastPage = 1;
+  int previousAlignment = 0;
+  for (const TPrintCollection &item : items) {
+    int screenX = kScreenDotsPerInch;
+    int screenY = kScreenDotsPerInch;
+    ScreenDotsPerInch(item.window, screenX, screenY);
+    const double screenScaleX = static_cast<double>(printerX) / screenX;
+    const double screenScaleY = static_cast<double>(printerY) / screenY;
+    const double scaleX = item.coordinates == 1 ? printerX / kMmPerInch : screenScaleX;
+    const double scaleY = item.coordinates == 1 ? printerY / kMmPerInch : screenScaleY;
+    const int x = static_cast<int>(item.x1 * scaleX);
+    const int y = static_cast<int>(item.y1 * scaleY);
+
+    TOFont itemFont;
+    if (item.font != nullptr) {
+      itemFont = *item.font;
+    } else if (font != nullptr) {
+      itemFont = *font;
+    }
+    const double heightMm = item.charHeight > 0.0f ? item.charHeight : charHeight;
+    const double widthMm = item.charWidth > 0.0f ? item.charWidth : charWidth;
+    const int heightDots = static_cast<int>(std::lround(heightMm * printerY / kMmPerInch));
+    int widthDots = static_cast<int>(std::lround(widthMm * printerX / kMmPerInch));
+    if (item.kind == TPrintCollection::FormattedText) widthDots = 0;
+    itemFont.SetSize(heightDots, widthDots);
+    if (item.weight > 0) itemFont.SetWeight(item.weight);
+    itemFont.SelectInto(dc);
+
+    const char savedVertical = verticalRule;
+    const char savedHorizontal = horizontalRule;
+    const char savedCross = crossRule;
+    if (!item.rules) verticalRule = horizontalRule = crossRule = '\0';
+    const int align = item.alignment == TPrintCollection::kKeepAlignment ? previousAlignment : item.alignment;
+    previousAlignment = align;
+
+    switch (item.kind) {
+      case TPrintCollection::Picture: {
+        auto *graph = dynamic_cast<TGraphWindow *>(item.window);
+        TDC *memory = graph != nullptr ? graph->GetDCs().second : nullptr;
+        if (memory == nullptr || page != 1) break;
+        const SIZE bitmap = graph->GetBitmapSize();
+        // Without a size the picture keeps the size it has on the screen.
+        const bool sized = item.x2 != 0.0 && item.y2 != 0.0;
+        const int width = sized ? static_cast<int>(item.x2 * scaleX) : static_cast<int>(bitmap.cx * screenScaleX);
+        const int height = sized ? static_cast<int>(item.y2 * scaleY) : static_cast<int>(bitmap.cy * screenScaleY);
+        const RECT place = Place(dc, align, x, y, width, height);
+        // SRCAND: white paper under the picture shows what is already printed there.
+        dc.StretchBlt(place.left, place.top, width, height, *memory, 0, 0, bitmap.cx, bitmap.cy, SRCAND);
+        if (item.framed) {
+          const HBRUSH oldBrush = dc.SelectObject(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+          dc.Rectangle(place);
+          dc.SelectObject(oldBrush);
+        }
+        break;
+      }
+      case TPrintCollection::TextFile:
+        LayoutTextFile(dc, item, x, y, page, lastPage);
+        break;
+      case TPrintCollection::FormattedText: {
+        if (page != 1) break;
+        RECT extent{0, 0, 0, 0};
+        dc.DrawText(item.text.c_str(), -1, extent, DT_CALCRECT | DT_NOCLIP);
+        const RECT place = Place(dc, align, x, y, extent.right - extent.left, extent.bottom - extent.top);
+        PrintLine(dc, item.text, place.left, place.top);
+        break;
+      }
+      default:
+        break;
+    }
+    dc.RestoreFont();
+    verticalRule = savedVertical;
+    horizontalRule = savedHorizontal;
+    crossRule = savedCross;
+  }
+  dc.SetBkMode(oldMode);
+  return lastPage;
+}
+
+void TOPrinterOutput::LayoutTextFile(TDC &dc, const TPrintCollection &item, int x, int y, int page,
+                                     int &lastPage) {
+  std::ifstream file(item.text, std::ios::binary);
+  if (!file) return;
+  TEXTMETRIC metrics{};
+  dc.GetTextMetrics(metrics);
+  const int lineHeight = std::max<int>(1, metrics.tmHeight);
+  const int pageHeight = dc.GetDeviceCaps(VERTRES);
+  // Further pages start where the item started on the first, when a line fits there.
+  const int top = (y >= 0 && y + lineHeight <= pageHeight) ? y : 0;
+  int onPage = 1;
+  int lineY = y;
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (lineY + lineHeight > pageHeight && lineY > top) {
+      ++onPage;
+      lineY = top;
+    }
+    if (onPage == page) PrintLine(dc, line, x, lineY);
+    lineY += lineHeight;
+  }
+  lastPage = std::max(lastPage, onPage);
+}
+
+void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) {
+  TEXTMETRIC metrics{};
+  dc.GetTextMetrics(metrics);
+  const int cw = std::max<int>(1, metrics.tmAveCharWidth);
+  const int lh = std::max<int>(1, metrics.tmHeight);
+  const int tab = std::max(1, tabSize);
+  const auto isRule = [this](char c) {
+    return c != '\0' && (c == verticalRule || c == horizontalRule || c == crossRule);
+  };
+  const std::vector<std::string> lines = SplitLines(text);
+  int lineY = y;
+  for (const std::string &line : lines) {
+    if (std::none_of(line.begin(), line.end(), isRule)) {
+      dc.TextOut(x, lineY, line.c_str(), static_cast<int>(line.size()));
+      lineY += lh;
+      continue;
+    }
+    int column = 0;
+    for (std::size_t i = 0; i < line.size();) {
+      const char c = line[i];
+      const std::size_t length = std::min(line.size() - i, CharacterLength(static_cast<unsigned char>(c)));
+      const int cellX = x + column * cw;
+      if (c == '\t') {
+        column = (column / tab + 1) * tab;
+        i += length;
+        continue;
+      }
+      if (c == verticalRule) {
+        dc.MoveTo(cellX + cw / 2, lineY - lh / 2);
+        dc.LineTo(cellX + cw / 2, lineY + lh * 3 / 2);
+      } else if (c == horizontalRule) {
+        dc.MoveTo(cellX - cw / 2, lineY + lh / 2);
+        dc.LineTo(cellX + cw * 3 / 2, lineY + lh / 2);
+      } else if (c != crossRule) {
+        // Every other character prints, the one before a horizontal rule too.
+        dc.TextOut(cellX, lineY, line.c_str() + i, static_cast<int>(length));
+      }
+      ++column;
+      i += length;
+    }
+    lineY += lh;
+  }
+}
