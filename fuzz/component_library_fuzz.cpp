@@ -2,11 +2,10 @@
 // that holds the singlet. Expectations: a library that opens lists as many names as it has
 // elements; an element that cannot be taken leaves the target as it was; one that can be
 // taken is a system with an object surface, at least one element surface and an image
-// surface, and pasting it onto the clipboard keeps it whole.
+// surface, which saves and reads back with as many surfaces.
 #include <cstdint>
 #include <string>
 
-#include "editor/insert/element_clipboard.h"
 #include "editor/library/component_library.h"
 #include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
@@ -58,9 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       continue;
     }
     FUZZ_CHECK(target.SurfaceCount() >= 3, "a taken element has no surfaces of its own");
-    ReplaceElementClipboard().Assign(target, 0);
-    FUZZ_CHECK(ElementClipboard()->SurfaceCount() == target.SurfaceCount(), "the clipboard lost surfaces");
+    const std::string again = FuzzScratchDirectory() + "/taken.os";
+    if (target.Save(again) == 1) {
+      TSystemImage reread;
+      reread.Load(again, 2);
+      FUZZ_CHECK(reread.SurfaceCount() == target.SurfaceCount(), "a taken element does not read back whole");
+    }
   }
-  ClearElementClipboard();
   return 0;
 }
