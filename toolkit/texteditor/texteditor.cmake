@@ -4,4 +4,5 @@ area_sources(TOOLKIT
   printout_editor.cpp
   text_editor.cpp)
 area_tests(TOOLKIT
+  tests/printout_editor_test.cpp
   tests/text_editor_test.cpp)

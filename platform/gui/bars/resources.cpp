@@ -8,6 +8,7 @@
 
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu_look.h"
 
 namespace {
 
@@ -64,7 +65,10 @@ void RegisterBitmapResource(TResId name, const QImage &picture) {
 
 QImage BitmapResourceImage(TResId name) {
   const auto found = Bitmaps().find(name.Key());
-  return found != Bitmaps().end() ? found->second : QImage();
+  if (found != Bitmaps().end()) return found->second;
+  // The system's own bitmaps, unless a program registered its own under the id.
+  if (!name.IsString() && name.Id() == static_cast<UINT>(OBM_CHECK)) return MenuCheckMarkPicture();
+  return QImage();
 }
 
 HBITMAP LoadBitmap(const void *, TResId name) {

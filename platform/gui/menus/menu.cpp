@@ -197,6 +197,11 @@ BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, std::uintptr_t newItem, c
   // An item that stays a pop-up on the same sub-menu keeps it; any other sub-menu it had
   // is destroyed, as the item no longer leads there.
   if (item->SubMenu != nullptr && item->SubMenu != replacement.SubMenu) FreeMenu(item->SubMenu);
+  // An item made owner-drawn keeps its text: its owner may read it back to draw it, and
+  // the walk and its tests still name the item by it.
+  if ((replacement.Flags & MF_OWNERDRAW) && !(replacement.Flags & MF_SEPARATOR)) {
+    replacement.Text = std::move(item->Text);
+  }
   *item = std::move(replacement);
   MenuChanged(holder);
   return 1;

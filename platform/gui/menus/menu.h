@@ -82,7 +82,8 @@ BOOL DestroyMenu(HMENU menu);
 BOOL IsMenu(HMENU menu);
 
 // newItem is the command id, or the sub-menu (as an integer) with MF_POPUP; text is
-// ignored for separators and is the item data (an integer) for MF_OWNERDRAW.
+// ignored for separators and is the item data (an integer) for MF_OWNERDRAW. ModifyMenu
+// that makes an item owner-drawn keeps its text, which GetMenuString still answers.
 BOOL AppendMenu(HMENU menu, UINT flags, std::uintptr_t newItem, const char *text);
 BOOL InsertMenu(HMENU menu, UINT position, UINT flags, std::uintptr_t newItem, const char *text);
 BOOL ModifyMenu(HMENU menu, UINT position, UINT flags, std::uintptr_t newItem, const char *text);
@@ -109,6 +110,9 @@ UINT GetMenuState(HMENU menu, UINT position, UINT flags);
 int GetMenuString(HMENU menu, UINT position, char *buffer, int size, UINT flags);
 // Width in the low word, height in the high word, of the check-mark bitmap (13 x 13).
 LONG GetMenuCheckMarkDimensions();
+// The system's check-mark bitmap: LoadBitmap(nullptr, MAKEINTRESOURCE(OBM_CHECK)) gives a
+// black mark on white of the size above (white is meant to vanish under SRCAND).
+constexpr int OBM_CHECK = 32760;
 
 // The item named by command id (searching sub-menus too, depth first) or by position,
 // with the menu that holds it; null when missing.

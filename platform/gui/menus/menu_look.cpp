@@ -71,11 +71,11 @@ UINT OwnerState(const TMenuItem &item, bool selected) {
 }
 
 void OwnerDraw(TDC &dc, HWND owner, HMENU menu, const TMenuItem &item, const RECT &rect,
-               bool selected) {
+               bool selected, UINT action = ODA_DRAWENTIRE) {
   DRAWITEMSTRUCT draw;
   draw.CtlType = ODT_MENU;
   draw.itemID = item.Id;
-  draw.itemAction = ODA_DRAWENTIRE;
+  draw.itemAction = action;
   draw.itemState = OwnerState(item, selected);
   draw.hwndItem = reinterpret_cast<HWND>(menu);
   draw.hDC = dc.GetHDC();
@@ -123,7 +123,66 @@ void DrawItemText(TDC &dc, const std::string &text, RECT rect, UINT format, COLO
   dc.DrawText(text.c_str(), static_cast<int>(text.size()), rect, format);
 }
 
+void PaintPopupItem(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, int index,
+                    bool isSelected, UINT action) {
+  const TMenuItem &item = menu->Items[static_cast<std::size_t>(index)];
+  const RECT &rect = layout.Items[static_cast<std::size_t>(index)];
+  dc.SelectObject(MenuFont());
+  if (item.Flags & MF_OWNERDRAW) {
+    OwnerDraw(dc, owner, menu, item, rect, isSelected, action);
+    return;
+  }
+  if (item.Flags & MF_SEPARATOR) {
+    const int middle = (rect.top + rect.bottom) / 2;
+    HLine(dc, rect.left + 1, rect.right - 1, middle - 1, GetSysColor(COLOR_BTNSHADOW));
+    HLine(dc, rect.left + 1, rect.right - 1, middle, kLightColor);
+    return;
+  }
+  const bool grey = (item.Flags & (MF_GRAYED | MF_DISABLED)) != 0;
+  const bool highlighted = isSelected;
+  // The item's own rectangle is painted whole: a highlight that moves away leaves nothing.
+  Fill(dc, rect, highlighted ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_MENU));
+  const COLORREF textColor = grey ? GetSysColor(COLOR_GRAYTEXT)
+                                  : (highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                                 : GetSysColor(COLOR_MENUTEXT));
+  if (item.Flags & MF_CHECKED) DrawCheck(dc, rect.left + 2, rect.top, rect.Height(), textColor);
+  const auto [text, keys] = SplitText(item.Text);
+  const RECT textRect{rect.left + kCheckColumn, rect.top, rect.right - kArrowColumn, rect.bottom};
+  const UINT format = DT_SINGLELINE | DT_VCENTER;
+  DrawItemText(dc, text, textRect, format | DT_LEFT, textColor, grey && !highlighted);
+  if (!keys.empty()) DrawItemText(dc, keys, textRect, format | DT_RIGHT, textColor, grey && !highlighted);
+  if (item.SubMenu != nullptr) DrawArrow(dc, rect.right, rect.top, rect.Height(), textColor);
+}
+
+void PaintBarItem(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, int index,
+                  bool isSelected, UINT action) {
+  const TMenuItem &item = menu->Items[static_cast<std::size_t>(index)];
+  const RECT &rect = layout.Items[static_cast<std::size_t>(index)];
+  dc.SelectObject(MenuFont());
+  if (item.Flags & MF_OWNERDRAW) {
+    OwnerDraw(dc, owner, menu, item, rect, isSelected, action);
+    return;
+  }
+  if (item.Flags & MF_SEPARATOR) return;
+  const bool grey = (item.Flags & (MF_GRAYED | MF_DISABLED)) != 0;
+  Fill(dc, rect, isSelected && !grey ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_MENU));
+  const COLORREF textColor = grey ? GetSysColor(COLOR_GRAYTEXT)
+                                  : (isSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                                                : GetSysColor(COLOR_MENUTEXT));
+  const std::string text = SplitText(item.Text).first;
+  DrawItemText(dc, text, rect, DT_SINGLELINE | DT_VCENTER | DT_CENTER, textColor, grey);
+}
+
 }  // namespace
+
+QImage MenuCheckMarkPicture() {
+  QImage picture(kMenuCheckMarkSize, kMenuCheckMarkSize, QImage::Format_RGB32);
+  picture.fill(qRgb(0xFF, 0xFF, 0xFF));
+  QImage *target = &picture;
+  TDC dc(target, {0, 0}, {0, 0, kMenuCheckMarkSize, kMenuCheckMarkSize});
+  DrawCheck(dc, 0, 0, kMenuCheckMarkSize, 0x000000);
+  return picture;
+}
 
 char MenuMnemonic(const TMenuItem &item) {
   const std::string &text = item.Text;
@@ -219,35 +278,16 @@ void PaintPopupMenu(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, 
   VLine(dc, whole.right - 1, 0, whole.bottom, kDarkColor);
   HLine(dc, 1, whole.right - 1, whole.bottom - 2, GetSysColor(COLOR_BTNSHADOW));
   VLine(dc, whole.right - 2, 1, whole.bottom - 1, GetSysColor(COLOR_BTNSHADOW));
-  dc.SelectObject(MenuFont());
-  const std::size_t count = std::min(menu->Items.size(), layout.Items.size());
-  for (std::size_t i = 0; i < count; ++i) {
-    const TMenuItem &item = menu->Items[i];
-    const RECT &rect = layout.Items[i];
-    const bool isSelected = static_cast<int>(i) == selected;
-    if (item.Flags & MF_OWNERDRAW) {
-      OwnerDraw(dc, owner, menu, item, rect, isSelected);
-      continue;
-    }
-    if (item.Flags & MF_SEPARATOR) {
-      const int middle = (rect.top + rect.bottom) / 2;
-      HLine(dc, rect.left + 1, rect.right - 1, middle - 1, GetSysColor(COLOR_BTNSHADOW));
-      HLine(dc, rect.left + 1, rect.right - 1, middle, kLightColor);
-      continue;
-    }
-    const bool grey = (item.Flags & (MF_GRAYED | MF_DISABLED)) != 0;
-    const bool highlighted = isSelected;
-    if (highlighted) Fill(dc, rect, GetSysColor(COLOR_HIGHLIGHT));
-    const COLORREF textColor = grey ? GetSysColor(COLOR_GRAYTEXT)
-                                    : (highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                                                   : GetSysColor(COLOR_MENUTEXT));
-    if (item.Flags & MF_CHECKED) DrawCheck(dc, rect.left + 2, rect.top, rect.Height(), textColor);
-    const auto [text, keys] = SplitText(item.Text);
-    const RECT textRect{rect.left + kCheckColumn, rect.top, rect.right - kArrowColumn, rect.bottom};
-    const UINT format = DT_SINGLELINE | DT_VCENTER;
-    DrawItemText(dc, text, textRect, format | DT_LEFT, textColor, grey && !highlighted);
-    if (!keys.empty()) DrawItemText(dc, keys, textRect, format | DT_RIGHT, textColor, grey && !highlighted);
-    if (item.SubMenu != nullptr) DrawArrow(dc, rect.right, rect.top, rect.Height(), textColor);
+  const int count = static_cast<int>(std::min(menu->Items.size(), layout.Items.size()));
+  for (int i = 0; i < count; ++i) PaintPopupItem(dc, owner, menu, layout, i, i == selected, ODA_DRAWENTIRE);
+}
+
+void PaintPopupSelectionChange(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout,
+                               int previous, int selected) {
+  if (!IsMenu(menu) || previous == selected) return;
+  const int count = static_cast<int>(std::min(menu->Items.size(), layout.Items.size()));
+  for (int index : {previous, selected}) {
+    if (index >= 0 && index < count) PaintPopupItem(dc, owner, menu, layout, index, index == selected, ODA_SELECT);
   }
 }
 
@@ -255,23 +295,15 @@ void PaintMenuBar(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, co
                   int selected) {
   Fill(dc, band, GetSysColor(COLOR_MENU));
   if (!IsMenu(menu)) return;
-  dc.SelectObject(MenuFont());
-  const std::size_t count = std::min(menu->Items.size(), layout.Items.size());
-  for (std::size_t i = 0; i < count; ++i) {
-    const TMenuItem &item = menu->Items[i];
-    const RECT &rect = layout.Items[i];
-    const bool isSelected = static_cast<int>(i) == selected;
-    if (item.Flags & MF_OWNERDRAW) {
-      OwnerDraw(dc, owner, menu, item, rect, isSelected);
-      continue;
-    }
-    if (item.Flags & MF_SEPARATOR) continue;
-    const bool grey = (item.Flags & (MF_GRAYED | MF_DISABLED)) != 0;
-    if (isSelected && !grey) Fill(dc, rect, GetSysColor(COLOR_HIGHLIGHT));
-    const COLORREF textColor = grey ? GetSysColor(COLOR_GRAYTEXT)
-                                    : (isSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                                                  : GetSysColor(COLOR_MENUTEXT));
-    const std::string text = SplitText(item.Text).first;
-    DrawItemText(dc, text, rect, DT_SINGLELINE | DT_VCENTER | DT_CENTER, textColor, grey);
+  const int count = static_cast<int>(std::min(menu->Items.size(), layout.Items.size()));
+  for (int i = 0; i < count; ++i) PaintBarItem(dc, owner, menu, layout, i, i == selected, ODA_DRAWENTIRE);
+}
+
+void PaintMenuBarSelectionChange(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout,
+                                 int previous, int selected) {
+  if (!IsMenu(menu) || previous == selected) return;
+  const int count = static_cast<int>(std::min(menu->Items.size(), layout.Items.size()));
+  for (int index : {previous, selected}) {
+    if (index >= 0 && index < count) PaintBarItem(dc, owner, menu, layout, index, index == selected, ODA_SELECT);
   }
 }

@@ -3,6 +3,7 @@
 // and their painting (our classic look, or the owner's through WM_MEASUREITEM and
 // WM_DRAWITEM for MF_OWNERDRAW items). Shared by the bar and the pop-up windows.
 
+#include <QImage>
 #include <vector>
 
 #include "platform/core/types.h"
@@ -29,9 +30,20 @@ TMenuLayout LayoutMenuBar(HWND owner, HMENU menu, const RECT &band);
 // Paints the whole pop-up (border and every item) with the item at `selected` highlighted
 // (-1: none).
 void PaintPopupMenu(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, int selected);
+// Repaints only the two items whose highlight changed (either may be -1): owner-drawn
+// items are asked with ODA_SELECT, as a moving highlight does.
+void PaintPopupSelectionChange(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout,
+                               int previous, int selected);
 // Paints the band and its items.
 void PaintMenuBar(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, const RECT &band,
                   int selected);
+
+// The bar's two items whose highlight changed; the band around them is left alone.
+void PaintMenuBarSelectionChange(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout,
+                                 int previous, int selected);
+
+// The picture of OBM_CHECK: a black check mark on white, kMenuCheckMarkSize square.
+QImage MenuCheckMarkPicture();
 
 // The item's mnemonic letter (after a single '&'), lower-cased; 0 when none.
 char MenuMnemonic(const TMenuItem &item);

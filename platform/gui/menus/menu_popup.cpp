@@ -215,8 +215,17 @@ void TMenuTracking::Select(int level, int index) {
   if (level < 0 || level >= Levels()) return;
   TLevel &entry = levels[static_cast<std::size_t>(level)];
   if (entry.Selected == index) return;
+  const int previous = entry.Selected;
   entry.Selected = index;
-  Repaint(level);
+  QImage &image = entry.Window->image;
+  if (image.width() == entry.Layout.Size.cx && image.height() == entry.Layout.Size.cy) {
+    // Only the two items change, as owner-drawn menus expect (ODA_SELECT).
+    TDC dc(&image, {0, 0}, {0, 0, image.width(), image.height()});
+    PaintPopupSelectionChange(dc, walk.Owner, entry.Menu, entry.Layout, previous, index);
+    entry.Window->update();
+  } else {
+    Repaint(level);
+  }
   SelectMenuItem(walk, entry.Menu, index);
 }
 

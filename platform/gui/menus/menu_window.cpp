@@ -218,8 +218,15 @@ void SetMenuBarSelection(HWND handle, int index) {
   TWindow *window = WindowFromHandle(handle);
   TWindowMenus *menus = MenusOf(handle);
   if (window == nullptr || menus == nullptr || menus->Selected == index) return;
+  const int previous = menus->Selected;
   menus->Selected = index;
-  PaintBar(*window);
+  if (menus->Bar == nullptr || window->MenuBarHeight() <= 0) return;
+  // Only the two items change (ODA_SELECT for owner-drawn ones); the band stays.
+  const RECT band = window->MenuBarRect();
+  TWindowDC dc(*window);
+  dc.IntersectClipRect(band);
+  PaintMenuBarSelectionChange(dc, handle, menus->Bar, menus->Layout, previous, index);
+  dc.Flush();
 }
 
 void InstallMenuHooks() {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/gui/bars/resources.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_look.h"
@@ -143,6 +145,48 @@ TEST(Menu, CheckMarkIsThirteenPixelsSquare) {
   const LONG dimensions = GetMenuCheckMarkDimensions();
   EXPECT_EQ(LOWORD(static_cast<std::uintptr_t>(dimensions)), 13);
   EXPECT_EQ(HIWORD(static_cast<std::uintptr_t>(dimensions)), 13);
+}
+
+TEST(Menu, SystemCheckMarkBitmapIsABlackMarkOnWhiteOfTheCheckMarkSize) {
+  HBITMAP check = LoadBitmap(nullptr, MAKEINTRESOURCE(OBM_CHECK));
+  ASSERT_NE(check, nullptr);
+  const QImage &picture = check->image;
+  const LONG dimensions = GetMenuCheckMarkDimensions();
+  EXPECT_EQ(picture.width(), LOWORD(static_cast<std::uintptr_t>(dimensions)));
+  EXPECT_EQ(picture.height(), HIWORD(static_cast<std::uintptr_t>(dimensions)));
+  int black = 0;
+  int white = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const QRgb pixel = picture.pixel(x, y) & 0xFFFFFFu;
+      black += pixel == 0 ? 1 : 0;
+      white += pixel == 0xFFFFFFu ? 1 : 0;
+    }
+  }
+  // Two colours only; the mark is a thin stroke, far less than half the square.
+  EXPECT_EQ(black + white, picture.width() * picture.height());
+  EXPECT_GT(black, 10);
+  EXPECT_LT(black, picture.width() * picture.height() / 3);
+  // Corners stay white, so SRCAND leaves the item's background there.
+  EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFFu, 0xFFFFFFu);
+  EXPECT_EQ(picture.pixel(12, 12) & 0xFFFFFFu, 0xFFFFFFu);
+  DeleteObject(check);
+}
+
+TEST(Menu, AnItemMadeOwnerDrawnKeepsItsTextForTheWalk) {
+  TFileMenu menu;
+  char before[32] = {};
+  GetMenuString(menu.file, 0, before, sizeof before, MF_BYPOSITION);
+  ASSERT_NE(before[0], '\0');
+  ASSERT_TRUE(ModifyMenu(menu.file, 0, MF_BYPOSITION | MF_OWNERDRAW, GetMenuItemID(menu.file, 0),
+                         reinterpret_cast<const char *>(std::uintptr_t{9})));
+  char after[32] = {};
+  GetMenuString(menu.file, 0, after, sizeof after, MF_BYPOSITION);
+  EXPECT_STREQ(after, before);
+  // Back to a plain string: the new text wins.
+  ASSERT_TRUE(ModifyMenu(menu.file, 0, MF_BYPOSITION | MF_STRING, GetMenuItemID(menu.file, 0), "&Other"));
+  GetMenuString(menu.file, 0, after, sizeof after, MF_BYPOSITION);
+  EXPECT_STREQ(after, "&Other");
 }
 
 TEST(Menu, MnemonicsSkipDoubledAmpersands) {

@@ -336,6 +336,42 @@ TEST_F(MenuTracking, OwnerDrawnItemsAreMeasuredAndPaintedByTheOwner) {
   EXPECT_GT(itemHeight, 24);
 }
 
+TEST_F(MenuTracking, AMovingHighlightRedrawsOnlyTheTwoItemsItLeavesAndReaches) {
+  ModifyMenu(context.menu, kCopy, MF_BYCOMMAND | MF_OWNERDRAW, kCopy,
+             reinterpret_cast<const char *>(std::uintptr_t{1}));
+  ModifyMenu(context.menu, kToggle, MF_BYCOMMAND | MF_OWNERDRAW, kToggle,
+             reinterpret_cast<const char *>(std::uintptr_t{5}));
+  std::size_t drawnAtOpen = 0;
+  int greenAfterLeaving = -1;
+  TStepsDuringWalk steps({
+      [&] {
+        drawnAtOpen = owner.drawn.size();
+        PostKeyToPopup(Qt::Key_Down);  // Copy
+      },
+      [] { PostKeyToPopup(Qt::Key_Down); },  // Paste
+      [&] {
+        greenAfterLeaving = CountColour(CurrentMenuTracking()->PopupWidget(0)->grab().toImage(), 0x00FF00);
+        PostKeyToPopup(Qt::Key_Down);  // Colour
+      },
+      [] { PostKeyToPopup(Qt::Key_Down); },  // Toggle
+      [] { PostKeyToPopup(Qt::Key_Escape); },
+  });
+  TrackPopupMenu(context.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle());
+  // Opening draws both whole; then each move asks only for the selection change.
+  ASSERT_EQ(drawnAtOpen, 2u);
+  EXPECT_EQ(owner.drawn[0].itemAction, ODA_DRAWENTIRE);
+  ASSERT_EQ(owner.drawn.size(), 5u);
+  const std::vector<std::pair<UINT, bool>> expected = {{kCopy, true}, {kCopy, false}, {kToggle, true}};
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    const DRAWITEMSTRUCT &draw = owner.drawn[2 + k];
+    EXPECT_EQ(draw.itemAction, ODA_SELECT) << k;
+    EXPECT_EQ(draw.itemID, expected[k].first) << k;
+    EXPECT_EQ((draw.itemState & ODS_SELECTED) != 0, expected[k].second) << k;
+  }
+  // The highlight that left Copy left no selected colour behind.
+  EXPECT_EQ(greenAfterLeaving, 0);
+}
+
 TEST_F(MenuTracking, ClickOnTheMenuBarWalksItsPopup) {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();

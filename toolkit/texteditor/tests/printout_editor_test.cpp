@@ -1,0 +1,212 @@
+// Printing from the text editor: the title of an unnamed text, long texts over several
+// pages in whole lines, the print dialog asked first, and the report viewer saving its
+// report before printing it through the report printer.
+
+#include "toolkit/texteditor/printout_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "platform/core/scripted_dialogs.h"
+#include "platform/gui/printing/capture_printer.h"
+#include "platform/gui/printing/qt_printer_device.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/printing/o_printer.h"
+#include "toolkit/texteditor/text_editor.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr double kMmPerInch = 25.4;
+constexpr int kDotsPerInch = 150;
+
+int Dots(double mm) { return static_cast<int>(mm * kDotsPerInch / kMmPerInch); }
+
+bool Dark(const QImage &page, int x, int y) { return (page.pixel(x, y) & 0xFFu) < 128; }
+
+// Runs of dark dots down one column: one per hyphen printed across it.
+int DarkRuns(const QImage &page, int x) {
+  int runs = 0;
+  bool inRun = false;
+  for (int y = 0; y < page.height(); ++y) {
+    const bool dark = Dark(page, x, y);
+    if (dark && !inRun) ++runs;
+    inRun = dark;
+  }
+  return runs;
+}
+
+bool SameArea(const QImage &a, const QImage &b, const QRect &area) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) return false;
+  return true;
+}
+
+bool AnyDark(const QImage &page, const QRect &area) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (Dark(page, x, y)) return true;
+  return false;
+}
+
+class EditorPrinting : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    device.SetA4(kDotsPerInch, kDotsPerInch);
+  }
+  void Open(const char *text, const char *file = nullptr) {
+    editor = std::make_unique<TOEditor>(nullptr, "Editor", text, file);
+    editor->Attr.Style = WS_POPUP | WS_BORDER;
+    ASSERT_TRUE(editor->Create());
+  }
+  QImage PrintTitled(const char *title) {
+    TPrintoutEditor printout("Editor", editor.get(), "text", title);
+    TOPrinter printer;
+    EXPECT_TRUE(printer.Print(nullptr, printout, false));
+    return device.pages.empty() ? QImage() : device.pages.back();
+  }
+  TCapturePrinter device;
+  std::unique_ptr<TOEditor> editor;
+};
+
+TEST_F(EditorPrinting, AnUnnamedTextIsTitledUntitledFile) {
+  Open("text");
+  const QImage unnamed = PrintTitled(nullptr);
+  const QImage empty = PrintTitled("");
+  const QImage named = PrintTitled("Untitled File");
+  const QImage other = PrintTitled("notes.txt");
+  ASSERT_EQ(device.pages.size(), 4u);
+  // The title's place: from 70 mm across, 10 mm down, one 5 mm line high.
+  const QRect titleArea(Dots(70), Dots(10), Dots(80), Dots(7));
+  EXPECT_TRUE(AnyDark(unnamed, titleArea));
+  EXPECT_TRUE(SameArea(unnamed, named, titleArea));
+  EXPECT_TRUE(SameArea(empty, named, titleArea));
+  EXPECT_FALSE(SameArea(other, named, titleArea));
+  EXPECT_EQ(TPrintoutEditor("Editor", nullptr, "", nullptr).TitleText(), "Untitled File");
+}
+
+TEST_F(EditorPrinting, ALongTextPrintsEveryLineOnceOverSeveralPages) {
+  Open("");
+  editor->SetPrintHeader(false, false);
+  constexpr int kLines = 150;
+  std::string text;
+  for (int k = 0; k < kLines; ++k) text += "-\n";
+  text += "-";
+  TPrintoutEditor printout("Editor", editor.get(), text.c_str(), "long.txt");
+  TOPrinter printer;
+  EXPECT_TRUE(printer.Print(nullptr, printout, false));
+  // 151 lines of 4 mm Arial (about 4.6 mm apart) on 267 mm between the margins.
+  ASSERT_EQ(device.pages.size(), 3u);
+  // The hyphens start 20 mm in; a column a little further crosses each of them.
+  const int column = Dots(20) + Dots(0.6);
+  int printed = 0;
+  for (const QImage &page : device.pages) printed += DarkRuns(page, column);
+  EXPECT_EQ(printed, kLines + 1);
+  // Every page starts 10 mm down, and nothing goes into the bottom margin.
+  for (const QImage &page : device.pages) {
+    EXPECT_FALSE(AnyDark(page, QRect(0, 0, page.width(), Dots(10))));
+    EXPECT_FALSE(AnyDark(page, QRect(0, page.height() - Dots(10), page.width(), Dots(10))));
+  }
+}
+
+TEST_F(EditorPrinting, PrintAsksTheDialogWithoutItsSetUpHookAndPrintsTheText) {
+  Open("a few words");
+  TScriptedPrintDialog dialog;
+  dialog.Print(TPrintSettings{});
+  editor->SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].Flags & PD_ENABLESETUPHOOK, 0u);
+  ASSERT_EQ(device.pages.size(), 1u);
+  EXPECT_EQ(device.titles[0], "Editor");
+  // The text's first line, 35 mm down below the header and title.
+  EXPECT_TRUE(AnyDark(device.pages[0], QRect(Dots(20), Dots(35), Dots(40), Dots(5))));
+  // A cancelled dialog prints nothing.
+  dialog.Cancel();
+  editor->SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  EXPECT_EQ(device.pages.size(), 1u);
+}
+
+// Counts what the print dialog shows its hook.
+class THookedPrinter : public TOPrinter {
+ public:
+  void DialogHook(UINT msg, WPARAM wParam, LPARAM) override {
+    if (msg == WM_INITDIALOG) ++opened;
+    if (msg == WM_COMMAND) closedWith = static_cast<int>(wParam);
+  }
+  int opened = 0;
+  int closedWith = 0;
+};
+
+TEST_F(EditorPrinting, ThePrintersHookSeesTheDialogOpenAndClose) {
+  TScriptedPrintDialog dialog;
+  dialog.Cancel();
+  THookedPrinter printer;
+  printer.GetSetup().Flags |= PD_ENABLESETUPHOOK | PD_COLLATE;
+  TPrintoutEditor printout("Editor", nullptr, "x", nullptr);
+  EXPECT_FALSE(printer.Print(nullptr, printout, true));
+  EXPECT_EQ(printer.opened, 1);
+  EXPECT_EQ(printer.closedWith, IDCANCEL);
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].Flags & PD_ENABLESETUPHOOK, 0u);
+  EXPECT_EQ(dialog.asked[0].Flags & PD_COLLATE, PD_COLLATE);
+}
+
+TEST_F(EditorPrinting, TheReportViewerSavesItsReportThenPrintsIt) {
+  const fs::path path = fs::temp_directory_path() /
+                        ("printout_editor_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".txt");
+  { std::ofstream(path) << "+===+\n| y |\n+===+\n"; }
+  TTextEditor viewer(nullptr, "Aberrations", nullptr, path.string().c_str());
+  viewer.SetTitle("System aberrations");
+  viewer.Attr.Style = WS_POPUP | WS_BORDER;
+  ASSERT_TRUE(viewer.Create());
+  viewer.Client()->SetSelection(0, 0);
+  viewer.Client()->Insert("note\n");
+  viewer.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  std::ifstream saved(path);
+  const std::string contents((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(contents, "note\n+===+\n| y |\n+===+\n");
+  ASSERT_EQ(device.pages.size(), 1u);
+  EXPECT_EQ(device.titles[0], "System aberrations");
+  // 50 screen pixels in: the report starts 50 / 96 inch from the left.
+  const QImage &page = device.pages[0];
+  const int left = 50 * kDotsPerInch / 96;
+  EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
+  EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
+  fs::remove(path);
+}
+
+TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {
+  test_kit::EnsureApplication();
+  const fs::path file = fs::temp_directory_path() /
+                        ("editor_print_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".pdf");
+  fs::remove(file);
+  TQtPrinterDevice desktop;
+  TPrinterDevice *previous = SetPrinterDevice(&desktop);
+  TScriptedPrintDialog dialog;
+  TPrintSettings toFile;
+  toFile.Flags = PD_PRINTTOFILE;
+  toFile.OutputFile = file.string();
+  dialog.Print(toFile);
+  {
+    TOEditor editor(nullptr, "Editor", "Focal length  100.0 mm\n\tBack focus  95.2 mm\n", nullptr);
+    editor.Attr.Style = WS_POPUP | WS_BORDER;
+    ASSERT_TRUE(editor.Create());
+    editor.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  }
+  SetPrinterDevice(previous);
+  std::ifstream pdf(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+  EXPECT_NE(bytes.find("/Count 1"), std::string::npos);
+  if (std::getenv("KEEP_PRINTED_PDF") == nullptr) fs::remove(file);
+}
+
+}  // namespace
