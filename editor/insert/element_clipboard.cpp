@@ -13,12 +13,12 @@ std::unique_ptr<TSystemImage> &Holder() {
 
 }  // namespace
 
-TSystemImage *ElementClipboard() { return Holder().get(); }
+TSystemImage *InsertClipboard() { return Holder().get(); }
 
-TSystemImage &ReplaceElementClipboard() {
+TSystemImage &RenewInsertClipboard() {
   Holder().reset();
   Holder() = std::make_unique<TSystemImage>();
   return *Holder();
 }
 
-void ClearElementClipboard() { Holder().reset(); }
+void DeleteInsertClipboard() { Holder().reset(); }

@@ -6,8 +6,8 @@
 class TSystemImage;
 
 // The clipboard system, or null.
-TSystemImage *ElementClipboard();
+TSystemImage *InsertClipboard();
 // Deletes the clipboard system and makes a new empty one, which it answers.
-TSystemImage &ReplaceElementClipboard();
+TSystemImage &RenewInsertClipboard();
 // Deletes the clipboard system; the clipboard is null afterwards.
-void ClearElementClipboard();
+void DeleteInsertClipboard();

@@ -179,7 +179,7 @@ void TOpticalEditor::RunElementFolder(TInsertedElementInfo &info, int firstPage,
 }
 
 void TOpticalEditor::CmPaste() {
-  if (ElementClipboard() == nullptr) return;
+  if (InsertClipboard() == nullptr) return;
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
   if (PlaceNewElement(-1, &info) == 1) {
@@ -197,6 +197,6 @@ void TOpticalEditor::CmComponentLibrary() {
   TLibraryElements library(this, system_);
   const int answer = library.Execute();
   // A taken element lies on the clipboard: it is placed as a pasted one.
-  if (answer == kTakeElementId && ElementClipboard() != nullptr) CmPaste();
+  if (answer == kTakeElementId && InsertClipboard() != nullptr) CmPaste();
   UpdateMenus();
 }

@@ -99,6 +99,6 @@ void TLibraryElements::CmTake() {
     Complain(library_.ErrorText());
     return;
   }
-  ReplaceElementClipboard().Assign(element, 0);
+  RenewInsertClipboard().Assign(element, 0);
   EndDialog(kTakeElementId);
 }

@@ -277,7 +277,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.configurationCount = std::max(1, system_.ConfigurationCount());
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
-  view.clipboardHoldsSystem = ElementClipboard() != nullptr;
+  view.clipboardHoldsSystem = InsertClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
   view.undoSize = system_.options.RingSize();

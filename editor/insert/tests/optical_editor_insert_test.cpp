@@ -112,7 +112,7 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
 
 TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
   TOpticalEditor &editor = OpenTriplet();
-  ClearElementClipboard();
+  DeleteInsertClipboard();
   const std::string before = Snapshot("before.os");
   const int undo = editor.System().options.undoIndex;
   Command(CM_PASTE);

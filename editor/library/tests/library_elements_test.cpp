@@ -14,7 +14,7 @@ using namespace insert_test;
 using LibraryElementsTest = InsertShellTest;
 
 TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
-  ClearElementClipboard();
+  DeleteInsertClipboard();
   TOpticalEditor *editor = &Open(triplet_);
   ASSERT_TRUE(test_kit::RunUntil([&] { return editor->System().ElementCount() == 3; }, kWaitMs));
   // The middle lens selected, as a click on it selects it.
@@ -35,7 +35,7 @@ TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
   editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
   ASSERT_TRUE(test_kit::RunUntil([] { return std::filesystem::exists(DefaultLibraryPath()); }, kWaitMs));
   test_kit::RunFor(100);
-  EXPECT_EQ(ElementClipboard(), nullptr);
+  EXPECT_EQ(InsertClipboard(), nullptr);
 
   // Closed, and another system opened.
   editor->Destroy();
