@@ -124,6 +124,9 @@ int TOpticalEditor::PlaceNewElement(int count, TInsertedElementInfo *info) {
   system_.hasSelection = 1;
   ShowSystem();
   canvas_->SetSelectMode(true);
+  // A single surface goes on to its table (the properties folder opens, or closes when it
+  // is open).
+  if (count > 0) CmPropertiesOfSelected();
   return EndPlacement(1);
 }
 
@@ -132,6 +135,7 @@ void TOpticalEditor::AfterInsertion() {
   UpdateMenus();
   UpdateCaption();
   RefreshAnalyses();
+  RefreshProperties();
 }
 
 void TOpticalEditor::CmNewSingleSurface() {

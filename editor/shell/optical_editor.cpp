@@ -1,6 +1,7 @@
 #include "editor/shell/optical_editor.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -22,6 +23,8 @@
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
 #include "toolkit/render3d/o_palette.h"
+// The system's properties folder.
+#include "editor/properties/system_properties_folder.h"
 
 namespace {
 
@@ -35,9 +38,12 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_TURN_SYSTEM,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
-                                      CM_COMPONENT_LIBRARY};
+                                      CM_COMPONENT_LIBRARY,
+                                      // The system's properties.
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
-constexpr int kMissingPlainCommands[] = {CM_THERMO};
+// (none now: Thermo opens the general information of the system's properties)
+constexpr std::array<int, 0> kMissingPlainCommands{};
 // Items the menu rules check or uncheck.
 constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECTED,
                                     CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS, CM_3D_IMAGE};
@@ -75,6 +81,12 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
     EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
     EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    // The system's properties.
+    EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
+    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
+    EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 
@@ -280,6 +292,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.clipboardHoldsSystem = InsertClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -325,6 +338,7 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
+  UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
 }
 

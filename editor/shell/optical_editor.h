@@ -83,6 +83,17 @@ class TOpticalEditor : public TDecoratedFrame {
   TSpotDiagram *SpotWindow() const { return spot_; }
   const TEditorSettings &Settings() const { return settings_; }
   void CeAll(TCommandEnabler &enabler);
+  // The system's properties folder and general-information window (editor/properties/).
+  // The table editor opens or closes the folder (a minimised one is restored); General
+  // parameters and Thermo show the folder's General page or the standalone window.
+  void CmPropertiesOfSelected();
+  void CmEditAsTable();
+  void CmGeneralParameters();
+  void PropertiesDestroyed(WPARAM wParam, LPARAM window);
+  // After every change of the system: the folder's page and the standalone window refill.
+  void RefreshProperties();
+  // After the folder changed the system: the canvas, the analyses, menus and caption.
+  void PropertiesChangedSystem();
   void EvClose();
   void EvDestroy();
 
@@ -128,6 +139,14 @@ class TOpticalEditor : public TDecoratedFrame {
   int EndPlacement(int result);
   void AfterInsertion();
   void RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label);
+  // The system's properties (editor/properties/): the optimization panel closes before
+  // the system is replaced; New opens the folder or refreshes it; closing deletes the
+  // folder (and the standalone general-information window with it when asked).
+  void ClosePropertiesPanel();
+  void ShowPropertiesAfterNew();
+  void CloseProperties(bool generalInfoToo);
+  // Checks General parameters while the standalone general-information window is open.
+  void UpdatePropertiesMenu();
 
   TEditGraph *canvas_;
   TMessageQueue queue_;

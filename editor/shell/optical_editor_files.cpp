@@ -35,6 +35,7 @@ std::string FileNameOf(const std::string &path) {
 }  // namespace
 
 int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
+  ClosePropertiesPanel();  // the system's properties
   const int read = system_.Load(fileName, nameMode);
   if (read != 1) {
     system_.Update();
@@ -59,6 +60,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
 
 void TOpticalEditor::CmNewSystem() {
   if (!AskToSave()) return;
+  ClosePropertiesPanel();  // the system's properties
   const std::string kept = system_.name;
   DeleteUndoFiles();
   system_.Clear();
@@ -76,6 +78,7 @@ void TOpticalEditor::CmNewSystem() {
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
   RefreshAnalyses(true);
+  ShowPropertiesAfterNew();  // the system's properties
   UpdateMenus();
   UpdateCaption();
 }

@@ -89,6 +89,7 @@ void TOpticalEditor::SpotDestroyed(WPARAM, LPARAM window) {
 }
 
 void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
+  RefreshProperties();  // the system's properties
   // A system left without an image side has nothing to show: its windows close.
   if (system_.SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
@@ -104,6 +105,7 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
 }
 
 void TOpticalEditor::CloseAnalyses() {
+  CloseProperties(true);  // the system's properties
   CloseAberrations();
   CloseSpotDiagram();
   DeleteRetiredWindows();

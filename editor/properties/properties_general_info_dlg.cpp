@@ -1,0 +1,67 @@
+#include "editor/properties/properties_general_info_dlg.h"
+
+#include "editor/properties/general_info_model.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_table.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/dialogs/dialog_template.h"
+
+namespace {
+
+TPropertiesGeneralInfoDlg *theWindow = nullptr;
+
+const TDialogTemplate kInfoTemplate{
+    "PropertiesGeneralInfoDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 40, 40, 200, 170,
+    "General parameters of system",
+    {
+        {"STATIC", "", TPropertiesGeneralInfoDlg::kTableId, SS_LEFT, 4, 4, 192, 144},
+        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 146, 152, 50, 14},
+    }};
+const TDialogRegistration kInfoRegistration(kInfoTemplate);
+
+const TResponseTableEntry kInfoTable[] = {
+    EvMessage<WM_DESTROY, &TPropertiesGeneralInfoDlg::EvDestroy>(),
+    EvCommand<&TPropertiesGeneralInfoDlg::CmClose>(IDCANCEL),
+};
+
+}  // namespace
+
+TPropertiesGeneralInfoDlg *GeneralInfoWindow() { return theWindow; }
+void SetGeneralInfoWindow(TPropertiesGeneralInfoDlg *window) { theWindow = window; }
+
+TPropertiesGeneralInfoDlg::TPropertiesGeneralInfoDlg(TWindow *parentWindow, TSystemImage *system)
+    : TColorDlg(parentWindow, "PropertiesGeneralInfoDlg"), system_(system) {}
+
+TPropertiesGeneralInfoDlg::~TPropertiesGeneralInfoDlg() {
+  if (theWindow == this) theWindow = nullptr;
+}
+
+bool TPropertiesGeneralInfoDlg::Find(TEventInfo &info) {
+  return SearchResponseTable(kInfoTable, info) || TColorDlg::Find(info);
+}
+
+void TPropertiesGeneralInfoDlg::SetupWindow() {
+  TColorDlg::SetupWindow();
+  table_ = MakeGeneralInfoTable(this, kTableId);
+  table_->cellEdited = [this](int, int row, const std::string &text) {
+    const TPropertyEdit edit = EditGeneralInfo(*system_, row, text);
+    if (!edit.message.empty())
+      MessageBox(GetHandle(), edit.message, "Warning",
+                 MB_OK | (edit.accepted ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+    if (edit.accepted && systemChanged) systemChanged();
+    Fill();
+  };
+  Fill();
+}
+
+void TPropertiesGeneralInfoDlg::Fill() {
+  if (table_ != nullptr && system_ != nullptr) FillGeneralInfoTable(*table_, *system_);
+}
+
+void TPropertiesGeneralInfoDlg::EvDestroy() {
+  if (theWindow == this) {
+    theWindow = nullptr;
+    if (closed) closed();
+  }
+  DefaultProcessing();
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The pages of the system's properties folder: General (the first-order values, read only,
+// with the temperature and pressure), Surfaces (radius, thickness, glass, semi-height and
+// conic term of every surface) and Beams and wavelengths (aperture, field points, spectrum).
+// Each shows its values in tables, hands every typed value to the page models of this
+// area, shows a refusal's message and refills itself from the system.
+
+#include <functional>
+
+#include "editor/properties/property_edit.h"
+#include "toolkit/folders/book_mark_dlg.h"
+
+class TPropertiesTable;
+class TSystemImage;
+
+// Control ids of the pages' tables.
+enum TPropertiesControl : int {
+  kGeneralTableId = 301,
+  kSurfacesTableId = 302,
+  kApertureTableId = 303,
+  kFieldsTableId = 304,
+  kSpectrumTableId = 305,
+};
+
+class TPropertiesPage : public TBookMarkDlg {
+ public:
+  TPropertiesPage(TWindow *folder, const char *resource, TSystemImage *system);
+
+  // Shows the system's values as they are now.
+  virtual void Fill() = 0;
+  void PageEntered() override { Fill(); }
+
+  // Called after an edit was taken into the system, so its views follow.
+  std::function<void()> systemChanged;
+
+ protected:
+  // Shows a refusal's message (or an accepted edit's warning), lets the views follow an
+  // accepted edit and refills the page.
+  void Answer(const TPropertyEdit &edit);
+  // Makes a table over the placeholder of that id, handing its edits to the handler.
+  TPropertiesTable *MakeTable(int id, const std::vector<std::string> &captions, const std::vector<int> &widths,
+                              int rowCaptionWidth,
+                              std::function<TPropertyEdit(int column, int row, const std::string &text)> edit);
+
+  TSystemImage *system_;
+};
+
+// The general information in a table of one column: shared by the folder's page and the
+// standalone general-information window.
+TPropertiesTable *MakeGeneralInfoTable(TWindow *dialog, int placeholderId);
+void FillGeneralInfoTable(TPropertiesTable &table, TSystemImage &system);
+
+class TPropertiesGeneralPage final : public TPropertiesPage {
+ public:
+  TPropertiesGeneralPage(TWindow *folder, TSystemImage *system);
+  void SetupWindow() override;
+  void Fill() override;
+  TPropertiesTable *Table() const { return table_; }
+
+ private:
+  TPropertiesTable *table_ = nullptr;
+};
+
+class TPropertiesSurfacesPage final : public TPropertiesPage {
+ public:
+  TPropertiesSurfacesPage(TWindow *folder, TSystemImage *system);
+  void SetupWindow() override;
+  void Fill() override;
+  TPropertiesTable *Table() const { return table_; }
+
+ private:
+  TPropertiesTable *table_ = nullptr;
+};
+
+class TPropertiesBeamsPage final : public TPropertiesPage {
+ public:
+  TPropertiesBeamsPage(TWindow *folder, TSystemImage *system);
+  void SetupWindow() override;
+  void Fill() override;
+  TPropertiesTable *ApertureTable() const { return aperture_; }
+  TPropertiesTable *FieldsTable() const { return fields_; }
+  TPropertiesTable *SpectrumTable() const { return spectrum_; }
+
+ private:
+  TPropertiesTable *aperture_ = nullptr;
+  TPropertiesTable *fields_ = nullptr;
+  TPropertiesTable *spectrum_ = nullptr;
+};

@@ -1,0 +1,81 @@
+#include "editor/properties/property_edit.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "editor/model/system_image.h"
+#include "optics/model/model_globals.h"
+
+std::string TrimProperty(const std::string &text) {
+  const char *blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  const std::size_t last = text.find_last_not_of(blanks);
+  return text.substr(first, last - first + 1);
+}
+
+bool ParsePropertyNumber(const std::string &text, double &value) {
+  std::string digits = TrimProperty(text);
+  if (digits.empty()) return false;
+  for (char &c : digits) {
+    if (c == ',') c = '.';
+    // Only the characters of a plain number: no "inf", "nan" or hexadecimal forms.
+    if (std::strchr("0123456789.+-eE", c) == nullptr) return false;
+  }
+  // strtod reads the point whatever the locale would make of it: the text is taken in the
+  // "C" form by replacing the point with the locale's mark only when they differ.
+  const char localePoint = *std::localeconv()->decimal_point;
+  if (localePoint != '.')
+    for (char &c : digits)
+      if (c == '.') c = localePoint;
+  errno = 0;
+  char *end = nullptr;
+  const double read = std::strtod(digits.c_str(), &end);
+  if (end == digits.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(read)) return false;
+  value = read;
+  return true;
+}
+
+bool ParsePropertyInteger(const std::string &text, int &value) {
+  double read = 0.0;
+  if (!ParsePropertyNumber(text, read)) return false;
+  if (read != std::floor(read) || std::fabs(read) > 1.0e9) return false;
+  value = static_cast<int>(read);
+  return true;
+}
+
+std::string FormatPropertyNumber(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*g", digits, value == 0.0 ? 0.0 : value);
+  // The cells show the point whatever the locale's decimal mark.
+  for (char *c = text; *c != '\0'; ++c)
+    if (*c == ',') *c = '.';
+  return text;
+}
+
+std::string NotANumberMessage(const std::string &what, const std::string &text) {
+  return what + ": \"" + TrimProperty(text) + "\" is not a number.";
+}
+
+TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {
+  // Pupils, fans and first-order values are solved again for the changed system.
+  SetModifiedFlag();
+  system.Update();
+  if (regroup) {
+    // A new material makes or ends a lens; the user's view stays where it was.
+    const TViewWindow keptView = system.viewWindow;
+    system.RebuildElements(nullptr);
+    system.viewWindow = keptView;
+  }
+  system.SetModified(1);
+  TPropertyEdit edit;
+  edit.accepted = true;
+  if (system.SaveUndo(label) != 1)
+    edit.message = "The change was made, but it could not be written for Undo: the temporary directory "
+                   "cannot be written.";
+  return edit;
+}

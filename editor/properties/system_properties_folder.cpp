@@ -1,0 +1,154 @@
+#include "editor/properties/system_properties_folder.h"
+
+#include "editor/model/system_image.h"
+#include "editor/optimize/optimization_panel.h"
+#include "editor/properties/properties_pages.h"
+#include "optimization/windows/optimization_functions_dlg.h"
+#include "optimization/windows/viewer_run_host.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/dialogs/dialog_template.h"
+
+namespace {
+
+TSystemPropertiesFolder *theFolder = nullptr;
+
+const TDialogTemplate kFolderTemplate{
+    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20, 300, 240,
+    "Properties of optical system",
+    {
+        {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, 292, 212},
+        {"BUTTON", "&Optimization", kOptimizationButtonId, BS_PUSHBUTTON | WS_TABSTOP, 4, 221, 52, 14},
+        {"STATIC", "", kPanelSummaryId, SS_LEFT, 60, 224, 96, 10},
+        {"BUTTON", "&Merit functions...", kPanelFunctionsId, BS_PUSHBUTTON | WS_TABSTOP, 158, 221, 64, 14},
+        {"BUTTON", "O&ptimize", kPanelOptimizeId, BS_PUSHBUTTON | WS_TABSTOP, 224, 221, 34, 14},
+        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 262, 221, 34, 14},
+    }};
+const TDialogRegistration kFolderRegistration(kFolderTemplate);
+
+const TResponseTableEntry kFolderTable[] = {
+    EvMessage<WM_DESTROY, &TSystemPropertiesFolder::EvDestroy>(),
+    EvCommand<&TSystemPropertiesFolder::CmClose>(IDCANCEL),
+    EvCommand<&TSystemPropertiesFolder::CmOptimization>(kOptimizationButtonId),
+    EvCommand<&TSystemPropertiesFolder::CmMeritFunctions>(kPanelFunctionsId),
+    EvCommand<&TSystemPropertiesFolder::CmOptimize>(kPanelOptimizeId),
+};
+
+constexpr int kPanelControls[] = {kPanelSummaryId, kPanelFunctionsId, kPanelOptimizeId};
+
+}  // namespace
+
+TSystemPropertiesFolder *PropertiesFolder() { return theFolder; }
+void SetPropertiesFolder(TSystemPropertiesFolder *folder) { theFolder = folder; }
+
+TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *system)
+    : TBookMarkFolder(frame, "SystemPropertiesFolder"),
+      system_(system),
+      general_(new TPropertiesGeneralPage(this, system)),
+      surfaces_(new TPropertiesSurfacesPage(this, system)),
+      beams_(new TPropertiesBeamsPage(this, system)) {
+  AddPage(general_, "General");
+  AddPage(surfaces_, "Surfaces");
+  AddPage(beams_, "Beams and wavelengths");
+  for (TPropertiesPage *page : {static_cast<TPropertiesPage *>(general_), static_cast<TPropertiesPage *>(surfaces_),
+                                static_cast<TPropertiesPage *>(beams_)})
+    page->systemChanged = [this] { Changed(); };
+  // The table of surfaces is what the folder is mostly opened for.
+  SetInitialPage(kSurfacesPage);
+}
+
+TSystemPropertiesFolder::~TSystemPropertiesFolder() {
+  if (theFolder == this) theFolder = nullptr;
+}
+
+bool TSystemPropertiesFolder::Find(TEventInfo &info) {
+  return SearchResponseTable(kFolderTable, info) || TBookMarkFolder::Find(info);
+}
+
+void TSystemPropertiesFolder::SetupWindow() {
+  TBookMarkFolder::SetupWindow();
+  ShowPanelControls(false);
+}
+
+void TSystemPropertiesFolder::Changed() {
+  if (systemChanged) systemChanged();
+}
+
+void TSystemPropertiesFolder::Refresh() {
+  if (!IsWindow()) return;
+  if (auto *page = dynamic_cast<TPropertiesPage *>(GetPage(CurrentPage()))) page->Fill();
+}
+
+void TSystemPropertiesFolder::ShowGeneralInfoDlg() {
+  if (!IsWindow()) return;
+  if (IsIconic()) ShowWindow(SW_RESTORE);
+  SelectPage(kGeneralPage);
+  general_->Fill();
+}
+
+void TSystemPropertiesFolder::ShowPanelControls(bool show) {
+  if (!IsWindow()) return;
+  for (int id : kPanelControls)
+    if (TWindow *control = WindowFromHandle(GetDlgItem(id))) control->ShowWindow(show ? SW_SHOW : SW_HIDE);
+  SetDlgItemText(kOptimizationButtonId, show ? "Hide &optimization" : "&Optimization");
+}
+
+std::string TSystemPropertiesFolder::PanelSummary() const {
+  if (!panel_) return std::string();
+  return "Variables: " + std::to_string(panel_->parameters.Count()) +
+         ", functions: " + std::to_string(panel_->functions.Count());
+}
+
+void TSystemPropertiesFolder::ToggleOptimizationPanel() {
+  if (panel_) {
+    panel_->Close();
+    panel_.reset();
+    ShowPanelControls(false);
+    return;
+  }
+  panel_ = std::make_unique<TOptimizationPanel>(*system_);
+  panel_->System().refreshViews = [this] { Changed(); };
+  panel_->Setup();
+  ShowPanelControls(true);
+  UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::UpdateOptimizationPanel() {
+  if (!panel_ || !IsWindow()) return;
+  // The functions follow the system's configurations and beams as they are now.
+  panel_->functions.Rebuild(&panel_->System());
+  SetDlgItemText(kPanelSummaryId, PanelSummary().c_str());
+}
+
+void TSystemPropertiesFolder::CmMeritFunctions() {
+  if (!panel_) return;
+  TOptimizationFunctionsDlg(this, &panel_->functions).Execute();
+  UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::CmOptimize() {
+  if (!panel_) return;
+  TViewerRunHost runHost(this);
+  runHost.refreshViews = [this] { Changed(); };
+  runHost.undo = undo;
+  panel_->Optimize(runHost);
+  Changed();
+  Refresh();
+  UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::CmClose() { Destroy(IDCANCEL); }
+
+void TSystemPropertiesFolder::EvDestroy() {
+  if (panel_) {
+    panel_->Close();
+    panel_.reset();
+  }
+  // A folder the editor closes itself was let go of first; one the user closes tells the
+  // editor, which deletes it later.
+  if (theFolder == this) {
+    theFolder = nullptr;
+    if (TWindow *owner = GetParentO())
+      owner->SendMessage(WM_COMMAND, CM_PROPERTIES_DESTROYED, reinterpret_cast<LPARAM>(this));
+  }
+  TBookMarkFolder::EvDestroy();
+}

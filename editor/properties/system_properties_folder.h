@@ -1,0 +1,86 @@
+#pragma once
+// TSystemPropertiesFolder: the properties folder of the edited system, a modeless window
+// on the editor's frame with three pages (General, Surfaces, Beams and wavelengths) and the
+// optimization panel, which the Optimization button shows under the pages: the merit
+// functions and the run over the variable parameters kept beside the system. One folder
+// exists at most; the program-wide pointer holds it while it is open.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/folders/book_mark_folder.h"
+
+class TOptimizationPanel;
+class TPropertiesBeamsPage;
+class TPropertiesGeneralPage;
+class TPropertiesPage;
+class TPropertiesSurfacesPage;
+class TSystemImage;
+
+// Sent to the parent as WM_COMMAND (lParam the folder) when the folder's window goes, so
+// that the owner can let go of it.
+constexpr int CM_PROPERTIES_DESTROYED = 1127;
+
+// Control ids of the folder.
+enum TPropertiesFolderControl : int {
+  kOptimizationButtonId = 311,
+  kPanelSummaryId = 312,
+  kPanelFunctionsId = 313,
+  kPanelOptimizeId = 314,
+};
+
+// The page numbers of the folder.
+enum TPropertiesPageNumber : int { kGeneralPage = 0, kSurfacesPage = 1, kBeamsPage = 2 };
+
+class TSystemPropertiesFolder : public TBookMarkFolder {
+ public:
+  TSystemPropertiesFolder(TWindow *frame, TSystemImage *system);
+  ~TSystemPropertiesFolder() override;
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+
+  // Refills the page shown from the system.
+  void Refresh();
+  // The optimization panel: whether it is shown; the toggle shows it or, when shown, closes
+  // it (its parameters and functions go to the file beside the system); the update refills
+  // it from the system.
+  int OptimizationPanelShown() const { return panel_ != nullptr; }
+  void ToggleOptimizationPanel();
+  void UpdateOptimizationPanel();
+  TOptimizationPanel *OptimizationPanel() const { return panel_.get(); }
+  // Brings the folder to the front with its General page.
+  void ShowGeneralInfoDlg();
+
+  TPropertiesGeneralPage *GeneralPage() const { return general_; }
+  TPropertiesSurfacesPage *SurfacesPage() const { return surfaces_; }
+  TPropertiesBeamsPage *BeamsPage() const { return beams_; }
+  // The panel's one-line summary.
+  std::string PanelSummary() const;
+
+  // Called after the folder changed the system, so that every view follows.
+  std::function<void()> systemChanged;
+  // The editor's undo command, for the optimization progress window.
+  std::function<void()> undo;
+
+  void EvDestroy();
+  void CmClose();
+  void CmOptimization() { ToggleOptimizationPanel(); }
+  void CmMeritFunctions();
+  void CmOptimize();
+
+ private:
+  void ShowPanelControls(bool show);
+  void Changed();
+
+  TSystemImage *system_;
+  TPropertiesGeneralPage *general_;
+  TPropertiesSurfacesPage *surfaces_;
+  TPropertiesBeamsPage *beams_;
+  std::unique_ptr<TOptimizationPanel> panel_;
+};
+
+// The program-wide pointer to the open folder (null while it is closed).
+TSystemPropertiesFolder *PropertiesFolder();
+void SetPropertiesFolder(TSystemPropertiesFolder *folder);

@@ -1,0 +1,192 @@
+// The general information and the beams and wavelengths of the system's properties: the
+// first-order values against a paraxial trace of the lens data, the temperature and
+// pressure, the aperture, and the field and wavelength lists with their empty row; and the
+// numbers the pages read.
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "editor/model/tests/editor_test_support.h"
+#include "editor/properties/beams_model.h"
+#include "editor/properties/general_info_model.h"
+#include "foundation/testing/comma_locale.h"
+
+namespace {
+
+// The system's first-order values come from two real rays 0.1 mm apart near the axis; the
+// paraxial limit differs from them by the aperture terms of that height, (0.1 / 50)^2 times
+// the lens's spherical coefficients: well below 1e-4 of the focal length.
+constexpr double kRealAgainstParaxial = 1e-4;
+// The cells show computed values to 7 significant digits: half a unit of the last one.
+constexpr double kShownDigits = 5e-7;
+
+double Shown(const std::vector<TGeneralInfoItem> &items, int line) {
+  return std::strtod(items[static_cast<std::size_t>(line)].value.c_str(), nullptr);
+}
+
+class PropertyPagesTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    Open(image, "cooke_triplet.os");
+    image.RebuildElements(nullptr);
+    image.StoreConfiguration(-1);
+    image.DeleteUndoFiles();
+    ASSERT_EQ(image.SaveUndo(""), 1);
+  }
+  // Effective focal length and back focal distance of surfaces 1 .. n-2 from a y-nu trace
+  // of a ray parallel to the axis: n'u' = nu - y (n' - n) / R, y += t u'.
+  void ParaxialConstants(double &focal, double &backFocus) {
+    const int n = image.SurfaceCount();
+    double y = 1.0, nu = 0.0, u = 0.0;
+    for (int i = 1; i <= n - 2; ++i) {
+      const TGeneralParameters &g = image.Surface(i)->general;
+      const double c = g.R != 0.0 ? 1.0 / g.R : 0.0;
+      nu -= y * (std::fabs(g.nAfter) - std::fabs(g.nBefore)) * c;
+      u = nu / std::fabs(g.nAfter);
+      if (i < n - 2) y += (image.Surface(i + 1)->general.vertex[0] - g.vertex[0]) * u;
+    }
+    focal = -1.0 / u;
+    backFocus = -y / u;
+  }
+  TSystemImage image;
+};
+
+TEST_F(PropertyPagesTest, TheFirstOrderValuesAgreeWithAParaxialTraceOfTheLens) {
+  double focal = 0.0, backFocus = 0.0;
+  ParaxialConstants(focal, backFocus);
+  const std::vector<TGeneralInfoItem> items = GeneralInfoItems(image);
+  ASSERT_EQ(static_cast<int>(items.size()), kGeneralInfoLineCount);
+  EXPECT_APPROX(Shown(items, kFocalLengthLine), focal, kRealAgainstParaxial);
+  EXPECT_APPROX(Shown(items, kBackFocalDistanceLine), backFocus, kRealAgainstParaxial);
+  // The designer's 50 mm at f/5 with the entrance pupil of 10 the file gives.
+  EXPECT_NEAR(focal, 50.0, 0.5);
+  EXPECT_APPROX(Shown(items, kEntrancePupilLine), 10.0, kShownDigits);
+  EXPECT_APPROX(Shown(items, kFNumberLine), Shown(items, kFocalLengthLine) / 10.0, kShownDigits);
+  // The stop is the rear face of the negative lens; an object at infinity has no
+  // magnification.
+  EXPECT_EQ(items[kStopSurfaceLine].value, "5");
+  EXPECT_EQ(items[kMagnificationLine].value, "-");
+  // From the first lens face to the image: the file's spaces after the object's 10.
+  EXPECT_APPROX(Shown(items, kTrackLengthLine),
+                3.25896 + 6.00755 + 0.99997 + 4.75041 + 2.95208 + 42.20778, kShownDigits);
+  EXPECT_EQ(items[kTemperatureLine].value, "20");
+  EXPECT_EQ(items[kPressureLine].value, "760");
+  EXPECT_TRUE(items[kTemperatureLine].editable);
+  EXPECT_FALSE(items[kFocalLengthLine].editable);
+}
+
+TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {
+  const double indexAt20 = image.Surface(1)->general.nAfter;
+  EXPECT_NE(EditGeneralInfo(image, kTemperatureLine, "warm").message.find("\"warm\" is not a number"),
+            std::string::npos);
+  EXPECT_NE(EditGeneralInfo(image, kTemperatureLine, "-300").message.find("above -273.15"), std::string::npos);
+  EXPECT_NE(EditGeneralInfo(image, kPressureLine, "-1").message.find("between 0 and"), std::string::npos);
+  EXPECT_FALSE(EditGeneralInfo(image, kFocalLengthLine, "40").accepted);
+  ASSERT_TRUE(EditGeneralInfo(image, kTemperatureLine, "60").accepted);
+  EXPECT_EQ(image.info.Temperature, 60.0);
+  // The glass's index is taken at the new temperature.
+  EXPECT_NE(image.Surface(1)->general.nAfter, indexAt20);
+  ASSERT_TRUE(EditGeneralInfo(image, kPressureLine, "0").accepted);
+  EXPECT_EQ(image.info.Pressure, 0.0);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Pressure (ctrl-Z)");
+  ASSERT_EQ(image.Undo(-1), 1);
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(image.info.Temperature, 20.0);
+  EXPECT_EQ(image.info.Pressure, 760.0);
+}
+
+TEST_F(PropertyPagesTest, FieldPointsGrowThroughTheEmptyRowAndShrinkWhenCleared) {
+  ASSERT_EQ(FieldCount(image), 3);
+  EXPECT_STREQ(FieldCaption(image), "Field angle, deg");
+  ASSERT_TRUE(EditField(image, 3, "7").accepted);
+  ASSERT_EQ(FieldCount(image), 4);
+  EXPECT_EQ(FieldText(image, 3), "7");
+  ASSERT_TRUE(EditField(image, 1, " ").accepted);
+  ASSERT_EQ(FieldCount(image), 3);
+  EXPECT_EQ(FieldText(image, 1), "20");
+  EXPECT_NE(EditField(image, 0, "95").message.find("between -90 and 90"), std::string::npos);
+  EXPECT_NE(EditField(image, 0, "x").message.find("is not a number"), std::string::npos);
+  // The empty row left empty changes nothing and says nothing.
+  const TPropertyEdit nothing = EditField(image, 3, "");
+  EXPECT_FALSE(nothing.accepted);
+  EXPECT_TRUE(nothing.message.empty());
+  ASSERT_TRUE(EditField(image, 0, "").accepted);
+  ASSERT_TRUE(EditField(image, 0, "").accepted);
+  EXPECT_NE(EditField(image, 0, "").message.find("at least one field point"), std::string::npos);
+  EXPECT_EQ(FieldCount(image), 1);
+  // The configuration record keeps the fields with the undo step.
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(FieldCount(image), 2);
+}
+
+TEST_F(PropertyPagesTest, WavelengthsAndWeightsAreListedCheckedAndCounted) {
+  ASSERT_EQ(WavelengthCount(image), 3);
+  EXPECT_EQ(SpectrumText(image, 0, kWavelengthColumn), "0.48");
+  EXPECT_NE(EditSpectrum(image, 3, kWeightColumn, "2").message.find("wavelength first"), std::string::npos);
+  ASSERT_TRUE(EditSpectrum(image, 3, kWavelengthColumn, "0,7").accepted);
+  ASSERT_EQ(WavelengthCount(image), 4);
+  EXPECT_EQ(SpectrumText(image, 3, kWeightColumn), "1");
+  ASSERT_TRUE(EditSpectrum(image, 3, kWeightColumn, "0.5").accepted);
+  EXPECT_EQ(image.info.Spectrum.data[3].weight, 0.5);
+  EXPECT_NE(EditSpectrum(image, 0, kWeightColumn, "-1").message.find("0 or more"), std::string::npos);
+  EXPECT_NE(EditSpectrum(image, 0, kWavelengthColumn, "0").message.find("between 0.1 and 100"), std::string::npos);
+  for (int k = 0; k < 3; ++k) ASSERT_TRUE(EditSpectrum(image, 0, kWavelengthColumn, "").accepted);
+  EXPECT_EQ(WavelengthCount(image), 1);
+  EXPECT_EQ(image.info.MonochromeSystem, 1);
+  EXPECT_NE(EditSpectrum(image, 0, kWavelengthColumn, "").message.find("at least one wavelength"),
+            std::string::npos);
+}
+
+TEST_F(PropertyPagesTest, AGivenPupilOrStopEndsTheAutomaticChoice) {
+  image.info.AutoSetPupilParameters = 1;
+  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), "auto");
+  EXPECT_EQ(ApertureText(image, kStopLine), "auto");
+  ASSERT_TRUE(EditAperture(image, kPupilDiameterLine, "12.5").accepted);
+  EXPECT_EQ(image.info.AutoSetPupilParameters, 0);
+  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), "12.5");
+  const std::vector<TGeneralInfoItem> items = GeneralInfoItems(image);
+  EXPECT_APPROX(Shown(items, kEntrancePupilLine), 12.5, kShownDigits);
+  EXPECT_NE(EditAperture(image, kStopLine, "8").message.find("from 1 to 7"), std::string::npos);
+  EXPECT_NE(EditAperture(image, kStopLine, "2.5").message.find("not a surface number"), std::string::npos);
+  ASSERT_TRUE(EditAperture(image, kStopLine, "3").accepted);
+  EXPECT_EQ(image.info.Naper, 3);
+  // 0 takes the diameter from the stop again: the rear face of the first lens, 20 across,
+  // seen through its convex front face, which enlarges it; the solve keeps what it found.
+  ASSERT_TRUE(EditAperture(image, kPupilDiameterLine, "0").accepted);
+  const double fromStop = Shown(GeneralInfoItems(image), kEntrancePupilLine);
+  EXPECT_GT(fromStop, 20.0);
+  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), FormatPropertyNumber(image.info.Dentr));
+  EXPECT_NE(EditAperture(image, kWorkingWavelengthApertureLine, "500").message.find("micrometres"),
+            std::string::npos);
+}
+
+TEST(PropertyNumbers, OnlyPlainFiniteNumbersAreRead) {
+  double value = 0.0;
+  ASSERT_TRUE(ParsePropertyNumber(" 1,5 ", value));
+  EXPECT_EQ(value, 1.5);
+  ASSERT_TRUE(ParsePropertyNumber("-2e3", value));
+  EXPECT_EQ(value, -2000.0);
+  for (const char *bad : {"", "  ", "abc", "1.2.3", "inf", "nan", "1e999", "0x10", "3 4", "--1"})
+    EXPECT_FALSE(ParsePropertyNumber(bad, value)) << bad;
+  int whole = 0;
+  EXPECT_TRUE(ParsePropertyInteger("7", whole));
+  EXPECT_EQ(whole, 7);
+  EXPECT_FALSE(ParsePropertyInteger("7.5", whole));
+  EXPECT_EQ(FormatPropertyNumber(22.01359), "22.01359");
+  EXPECT_EQ(FormatPropertyNumber(-0.0), "0");
+}
+
+TEST(PropertyNumbers, ThePointStaysTheDecimalMarkUnderACommaLocale) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  double value = 0.0;
+  ASSERT_TRUE(ParsePropertyNumber("22.5", value));
+  EXPECT_EQ(value, 22.5);
+  ASSERT_TRUE(ParsePropertyNumber("0,75", value));
+  EXPECT_EQ(value, 0.75);
+  EXPECT_EQ(FormatPropertyNumber(22.01359), "22.01359");
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// The surfaces table of the system's properties: each edit changes the system as the
+// optics say it should, takes one undo step and comes back with Undo; bad entries are
+// refused with a message and change nothing.
+
+#include "editor/properties/surface_table_model.h"
+
+#include <cmath>
+#include <string>
+
+#include "editor/model/tests/editor_test_support.h"
+
+namespace {
+
+// Vertex positions are moved by sums of the file's values: rounding only.
+constexpr double kPlacement = 1e-12;
+
+class SurfaceTableTest : public EditorTest {
+ protected:
+  void OpenForEditing(const std::string &example) {
+    Open(image, example);
+    image.RebuildElements(nullptr);
+    image.StoreConfiguration(-1);
+    image.DeleteUndoFiles();
+    ASSERT_EQ(image.SaveUndo(""), 1);
+  }
+  std::string Written() {
+    const std::string path = Scratch("written.os");
+    EXPECT_EQ(image.Save(path), 1);
+    return ReadText(path);
+  }
+  TSystemImage image;
+};
+
+TEST_F(SurfaceTableTest, ARadiusEditIsOneUndoStepAndUndoBringsTheRadiusBack) {
+  OpenForEditing("cooke_triplet.os");
+  EXPECT_EQ(SurfaceCellText(image, 1, kRadiusColumn), "22.01359");
+  const TPropertyEdit edit = EditSurfaceCell(image, 1, kRadiusColumn, " 30 ");
+  ASSERT_TRUE(edit.accepted) << edit.message;
+  EXPECT_EQ(image.Surface(1)->general.R, 30.0);
+  EXPECT_APPROX(image.Surface(1)->general.curvature, 1.0 / 30.0, kPlacement);
+  EXPECT_EQ(image.IsModified(), 1);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Radius of surface 2 (ctrl-Z)");
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(image.Surface(1)->general.R, 22.01359);
+  // A flat surface is typed as 0 or "flat", and its type follows.
+  ASSERT_TRUE(EditSurfaceCell(image, 2, kRadiusColumn, "flat").accepted);
+  EXPECT_EQ(image.Surface(2)->general.R, 0.0);
+  EXPECT_EQ(image.Surface(2)->general.type, kSurfacePlane);
+}
+
+TEST_F(SurfaceTableTest, AThicknessEditMovesEveryLaterSurfaceAlongTheAxis) {
+  OpenForEditing("cooke_triplet.os");
+  const std::vector<DPOINT3> before = Vertices(image);
+  // The air space behind the first lens, 6.00755 in the file.
+  EXPECT_APPROX(SurfaceThickness(image, 2), 6.00755, kPlacement);
+  ASSERT_TRUE(EditSurfaceCell(image, 2, kThicknessColumn, "8").accepted);
+  const std::vector<DPOINT3> after = Vertices(image);
+  const double shift = 8.0 - 6.00755;
+  for (int i = 0; i < image.SurfaceCount(); ++i) {
+    EXPECT_APPROX(after[i].x, before[i].x + (i >= 3 ? shift : 0.0), kPlacement) << i;
+    EXPECT_EQ(after[i].y, before[i].y) << i;
+  }
+  // The other spaces keep their lengths.
+  EXPECT_APPROX(SurfaceThickness(image, 3), 0.99997, kPlacement);
+  EXPECT_APPROX(SurfaceThickness(image, 6), 42.20778, kPlacement);
+  // The image surface has no thickness to give.
+  EXPECT_FALSE(SurfaceCellEditable(image, image.SurfaceCount() - 1, kThicknessColumn));
+  EXPECT_EQ(SurfaceCellText(image, image.SurfaceCount() - 1, kThicknessColumn), "");
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_APPROX(Vertices(image)[7].x, before[7].x, kPlacement);
+}
+
+TEST_F(SurfaceTableTest, BehindAFoldMirrorTheNextSurfaceMovesAlongTheBeam) {
+  OpenForEditing("fold_mirror.os");
+  // The focus lies 27.5362 from the mirror along -y.
+  const double distance = 27.5362;
+  const double before = SurfaceThickness(image, 3);
+  EXPECT_APPROX(std::fabs(before), distance, kPlacement);
+  ASSERT_TRUE(EditSurfaceCell(image, 3, kThicknessColumn, FormatPropertyNumber(before * 30.0 / distance)).accepted);
+  const DPOINT3 focus = Vertices(image)[4];
+  EXPECT_APPROX(focus.x, 35.0, kPlacement);
+  EXPECT_APPROX(focus.y, -30.0, kPlacement);
+}
+
+TEST_F(SurfaceTableTest, BadEntriesAreRefusedWithAClearMessageAndChangeNothing) {
+  OpenForEditing("cooke_triplet.os");
+  const std::string written = Written();
+  const int undoIndex = image.options.undoIndex;
+  struct TCase {
+    int row, column;
+    const char *text;
+    const char *says;
+  };
+  const TCase cases[] = {
+      {1, kRadiusColumn, "abc", "\"abc\" is not a number"},
+      {1, kRadiusColumn, "", "is not a number"},
+      {1, kRadiusColumn, "1e7", "too large"},
+      // Surface 2 is N-SK16 behind: a lens of no thickness.
+      {1, kThicknessColumn, "0", "cannot be 0 thick"},
+      {1, kThicknessColumn, "3,2x", "is not a number"},
+      {1, kSemiHeightColumn, "-1", "greater than 0"},
+      {1, kSemiHeightColumn, "0", "greater than 0"},
+      // A sphere of radius 22.01359 reaches no further than 22.01359 from its axis.
+      {1, kSemiHeightColumn, "22.1", "does not reach the semi-height"},
+      {1, kRadiusColumn, "9.5", "does not reach the semi-height 10"},
+      // An oblate ellipsoid (Ex < 0) reaches less: R^2 < (1 - Ex) h^2 for Ex = -5.
+      {1, kConicColumn, "-5", "does not reach"},
+      {1, kGlassColumn, "no such glass", "in none of the glass catalogs"},
+      {7, kThicknessColumn, "5", "cannot be changed here"},
+      {20, kRadiusColumn, "5", "no surface 21"},
+  };
+  for (const TCase &c : cases) {
+    const TPropertyEdit edit = EditSurfaceCell(image, c.row, c.column, c.text);
+    EXPECT_FALSE(edit.accepted) << c.text;
+    EXPECT_NE(edit.message.find(c.says), std::string::npos) << c.text << ": " << edit.message;
+  }
+  EXPECT_EQ(Written(), written);
+  EXPECT_EQ(image.options.undoIndex, undoIndex);
+  // At the limit the sphere still reaches the height; an air space may be 0.
+  EXPECT_TRUE(EditSurfaceCell(image, 1, kSemiHeightColumn, "22.01359").accepted);
+  EXPECT_TRUE(EditSurfaceCell(image, 2, kThicknessColumn, "0").accepted);
+  EXPECT_APPROX(SurfaceThickness(image, 2), 0.0, kPlacement);
+  // Glass cannot go into that space now: it would be 0 thick.
+  const TPropertyEdit glass = EditSurfaceCell(image, 2, kGlassColumn, "F2_schott");
+  EXPECT_FALSE(glass.accepted);
+  EXPECT_NE(glass.message.find("0 thick"), std::string::npos) << glass.message;
+}
+
+TEST_F(SurfaceTableTest, GlassAndConicEditsChangeTheMaterialShapeAndElements) {
+  OpenForEditing("cooke_triplet.os");
+  const int lenses = image.ElementCount();
+  // The first lens becomes air: its two faces stand alone as single surfaces, and there is
+  // no index step at them.
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "Air").accepted);
+  EXPECT_EQ(SurfaceCellText(image, 1, kGlassColumn), "");
+  EXPECT_EQ(image.ElementCount(), lenses + 1);
+  EXPECT_EQ(image.Surface(1)->general.nAfter, 1.0);
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "N-SK16_schott").accepted);
+  EXPECT_EQ(image.ElementCount(), lenses);
+  EXPECT_GT(image.Surface(1)->general.nAfter, 1.5);
+  ASSERT_TRUE(EditSurfaceCell(image, 5, kGlassColumn, "mirror").accepted);
+  EXPECT_EQ(image.Surface(5)->general.materialKind, 1);
+  EXPECT_EQ(SurfaceCellText(image, 5, kGlassColumn), "refl");
+  // A medium may be given by its index alone.
+  ASSERT_TRUE(EditSurfaceCell(image, 5, kGlassColumn, "1.6").accepted);
+  EXPECT_EQ(image.Surface(5)->general.materialKind, 0);
+  EXPECT_APPROX(std::fabs(image.Surface(5)->general.nAfter), 1.6, kPlacement);
+  EXPECT_EQ(SurfaceCellText(image, 2, kGlassColumn), "");
+  // Names are kept in lower case, as the system file reader keeps them.
+  EXPECT_EQ(SurfaceCellText(image, 3, kGlassColumn), "f2_schott");
+  // A paraboloid (Ex = 1) reaches every height; the type follows the conic term.
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kConicColumn, "1").accepted);
+  EXPECT_EQ(image.Surface(1)->general.type, kSurfaceAspheric2);
+  EXPECT_TRUE(EditSurfaceCell(image, 1, kSemiHeightColumn, "30").accepted);
+  EXPECT_FALSE(EditSurfaceCell(image, 1, kConicColumn, "0").accepted);
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kSemiHeightColumn, "10").accepted);
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kConicColumn, "0").accepted);
+  EXPECT_EQ(image.Surface(1)->general.type, kSurfaceSphere);
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The system's properties folder in the editor: the table editor command opens and closes
+// it, a radius typed into the surfaces table changes the system and its picture and Undo
+// brings it back, bad entries get a message and leave the cell as it was, New opens the
+// folder, General parameters shows the General page or the standalone window, and the
+// optimization panel is closed before the system is replaced.
+
+#include "editor/properties/system_properties_folder.h"
+
+#include <QImage>
+#include <filesystem>
+#include <string>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/model/system_image.h"
+#include "editor/optimize/optimization_panel.h"
+#include "editor/properties/properties_general_info_dlg.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/surface_table_model.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "toolkit/tables/cell_edit.h"
+#include "toolkit/tables/table_header.h"
+#include "toolkit/tables/win_table_edit.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+
+class PropertiesFolderTest : public EditorShellTest {
+ protected:
+  bool Checked(UINT command) const { return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+  TSystemPropertiesFolder &OpenFolder(TOpticalEditor &editor) {
+    editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+    EXPECT_NE(PropertiesFolder(), nullptr);
+    test_kit::RunFor(20);
+    return *PropertiesFolder();
+  }
+  // Types the text over the cell's text as the user does, then Enter.
+  void Type(TPropertiesTable &table, int column, int row, const char *text) {
+    table.Grid()->SetCurrentCell(column, row);
+    TCellEdit &editor = *table.Grid()->Editor();
+    editor.SetFocus();
+    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+    editor.SetSelection(0, -1);
+    test_kit::PostText(editor, text);
+    test_kit::PostKey(editor, VK_RETURN);
+  }
+};
+
+TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBringsItBack) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  EXPECT_TRUE(Checked(CM_EDIT_AS_TABLE));
+  ASSERT_EQ(folder.CurrentPage(), kSurfacesPage);
+  TPropertiesTable &table = *folder.SurfacesPage()->Table();
+  ASSERT_EQ(table.RowCount(), editor.System().SurfaceCount());
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
+  EXPECT_EQ(table.CellText(kGlassColumn, 1), "n-sk16_schott");
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
+
+  Type(table, kRadiusColumn, 1, "40");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().Surface(1)->general.R == 40.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "40");
+  // The canvas shows the flatter first face.
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Radius of surface 2 (ctrl-Z)");
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, 22.01359);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
+  EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
+}
+
+TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemAgain) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  TPropertiesTable &table = *folder.SurfacesPage()->Table();
+  const int undoIndex = editor.System().options.undoIndex;
+
+  Type(table, kRadiusColumn, 1, "abc");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !answers_->boxes.empty(); }, kWaitMs));
+  EXPECT_EQ(answers_->boxes.back().text, "Radius of surface 2: \"abc\" is not a number.");
+  EXPECT_EQ(answers_->boxes.back().caption, "Warning");
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
+
+  // Surface 2 has glass behind it: a lens of no thickness is refused.
+  Type(table, kThicknessColumn, 1, "0");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return answers_->boxes.size() == 2; }, kWaitMs));
+  EXPECT_NE(answers_->boxes.back().text.find("cannot be 0 thick"), std::string::npos);
+  EXPECT_EQ(table.CellText(kThicknessColumn, 1), "3.25896");
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  EXPECT_EQ(editor.System().IsModified(), 0);
+
+  // A field point typed into the empty row of the beams page is added.
+  folder.SelectPage(kBeamsPage);
+  TPropertiesTable &fields = *folder.BeamsPage()->FieldsTable();
+  ASSERT_EQ(fields.RowCount(), 4);
+  Type(fields, 0, 3, "7");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return fields.RowCount() == 5; }, kWaitMs));
+  EXPECT_EQ(fields.CellText(0, 3), "7");
+}
+
+TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  EXPECT_EQ(PropertiesFolder()->GetParentO(), &editor);
+  EXPECT_TRUE(PropertiesFolder()->IsWindowVisible());
+  editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);
+  EXPECT_EQ(PropertiesFolder(), nullptr);
+  EXPECT_FALSE(Checked(CM_EDIT_AS_TABLE));
+  // The user's Close button.
+  OpenFolder(editor).SendMessage(WM_COMMAND, IDCANCEL);
+  EXPECT_EQ(PropertiesFolder(), nullptr);
+  EXPECT_FALSE(Checked(CM_EDIT_AS_TABLE));
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  EXPECT_TRUE(PropertiesFolder()->IsWindow());
+  // A minimised folder comes back rather than closing.
+  PropertiesFolder()->ShowWindow(SW_MINIMIZE);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  EXPECT_FALSE(PropertiesFolder()->IsIconic());
+}
+
+TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstOrderValues) {
+  TOpticalEditor &editor = Open(triplet_);
+  ASSERT_EQ(PropertiesFolder(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  EXPECT_EQ(PropertiesFolder()->SurfacesPage()->Table()->RowCount(), editor.System().SurfaceCount());
+
+  editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);
+  ASSERT_EQ(PropertiesFolder(), nullptr);
+  ASSERT_TRUE(editor.LoadSystem(triplet_, kNameFromFileName));
+  // Without the folder: the standalone window, and the same command closes it.
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  EXPECT_TRUE(GeneralInfoWindow()->IsWindowVisible());
+  EXPECT_TRUE(Checked(CM_GENERAL_PARAMETERS));
+  TPropertiesTable &info = *GeneralInfoWindow()->Table();
+  EXPECT_EQ(info.RowHeader()->Caption(0), "Focal length, mm");
+  EXPECT_EQ(info.RowHeader()->Caption(9), "Temperature, deg C");
+  EXPECT_EQ(info.CellText(0, 9), "20");
+  const std::string focal = info.CellText(0, 0);
+  EXPECT_NEAR(std::stod(focal), 50.0, 0.5);
+  editor.SendMessage(WM_COMMAND, CM_THERMO);
+  EXPECT_EQ(GeneralInfoWindow(), nullptr);
+  EXPECT_FALSE(Checked(CM_GENERAL_PARAMETERS));
+  // With the folder: its General page.
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  EXPECT_EQ(GeneralInfoWindow(), nullptr);
+  EXPECT_EQ(folder.CurrentPage(), kGeneralPage);
+  EXPECT_EQ(folder.GeneralPage()->Table()->CellText(0, 0), focal);
+}
+
+TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSystemIsReplaced) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  EXPECT_EQ(folder.OptimizationPanelShown(), 0);
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  ASSERT_EQ(folder.OptimizationPanelShown(), 1);
+  EXPECT_NE(folder.PanelSummary().find("Variables: 0"), std::string::npos);
+  // A run without variable parameters is refused with a warning; nothing changes.
+  const int undoIndex = editor.System().options.undoIndex;
+  folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "It is necessary to set though one parameter!");
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  EXPECT_EQ(editor.System().IsModified(), 0);
+  const std::string parameters = Scratch("Systems/Cooke_Triplet.par");
+  ASSERT_FALSE(std::filesystem::exists(parameters));
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  ASSERT_EQ(PropertiesFolder(), &folder);
+  EXPECT_EQ(folder.OptimizationPanelShown(), 0);
+  EXPECT_TRUE(std::filesystem::exists(parameters));
+}
+
+}  // namespace
