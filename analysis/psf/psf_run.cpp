@@ -11,6 +11,7 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
+#include "platform/core/message_box.h"
 
 namespace {
 
@@ -111,6 +112,15 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   }
   const double unit = info.Unit == 1 ? 60.0 : 1.0;
   const double fieldA = Y / unit, fieldB = X / unit;
+  // The PSF is centred on the chief ray's image point: without that ray there is no PSF.
+  TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
+  if (system.TraceRay(chief, kTraceReference, nullptr, 0) != 1) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", Y);
+    MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    restore(true);
+    return 0;
+  }
 
   DeleteFiles();
   const int planned = polychromatic ? SpectrumCount(system) : 1;

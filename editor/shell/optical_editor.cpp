@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/insert/element_clipboard.h"
 #include "editor/shell/about_dlg.h"
@@ -39,6 +40,8 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY,
+                                      // The PSF and MTF window.
+                                      CM_PSF_MTF,
                                       // The system's properties.
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
@@ -81,6 +84,9 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
     EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
     EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    // The PSF and MTF window.
+    EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
+    EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
     // The system's properties.
     EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
     EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
@@ -292,6 +298,9 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.clipboardHoldsSystem = InsertClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = false;
+  // The PSF and MTF window and image synthesis exclude each other.
+  view.psfButtonPressed = psf_ != nullptr;
+  view.synthesisButtonPressed = synthesisOpen_;
   view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
@@ -334,6 +343,8 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_SPOT_DIAGRAM,
                 MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  // The PSF and MTF window.
+  CheckMenuItem(menu, CM_PSF_MTF, MF_BYCOMMAND | (psf_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,

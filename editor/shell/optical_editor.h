@@ -19,6 +19,7 @@
 class TGlassCatalog;
 struct TInsertedElementInfo;
 class TShowEasyAberrationsDlg;
+class TShowPSFFolder;
 class TSpotDiagram;
 class TStatusBar;
 
@@ -82,6 +83,12 @@ class TOpticalEditor : public TDecoratedFrame {
   TShowEasyAberrationsDlg *AberrationsWindow() const { return aberrations_; }
   TSpotDiagram *SpotWindow() const { return spot_; }
   const TEditorSettings &Settings() const { return settings_; }
+  // The PSF and MTF window: a modeless toggle that image synthesis excludes.
+  void CmPsfMtf();
+  void PsfFolderDestroyed(WPARAM wParam, LPARAM window);
+  TShowPSFFolder *PsfWindow() const { return psf_; }
+  // Whether the image-synthesis folder is open (none exists yet: always false).
+  bool SynthesisOpen() const { return synthesisOpen_; }
   void CeAll(TCommandEnabler &enabler);
   // The system's properties folder and general-information window (editor/properties/).
   // The table editor opens or closes the folder (a minimised one is restored); General
@@ -139,6 +146,9 @@ class TOpticalEditor : public TDecoratedFrame {
   int EndPlacement(int result);
   void AfterInsertion();
   void RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label);
+  // The PSF and MTF window: closes it (after its running computation, when one runs).
+  void ClosePsfFolder();
+  void RefreshPsfFolder();
   // The system's properties (editor/properties/): the optimization panel closes before
   // the system is replaced; New opens the folder or refreshes it; closing deletes the
   // folder (and the standalone general-information window with it when asked).
@@ -162,6 +172,9 @@ class TOpticalEditor : public TDecoratedFrame {
   bool closing_ = false;
   TShowEasyAberrationsDlg *aberrations_ = nullptr;
   TSpotDiagram *spot_ = nullptr;
+  // The PSF and MTF window and the image-synthesis flag that excludes it.
+  TShowPSFFolder *psf_ = nullptr;
+  bool synthesisOpen_ = false;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
   // The New Single Surface and New Element toggles.

@@ -94,9 +94,12 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
   if (system_.SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
     CloseSpotDiagram();
+    ClosePsfFolder();
     UpdateMenus();
     return;
   }
+  // The PSF and MTF window computes anew at its next request.
+  RefreshPsfFolder();
   if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) {
     if (renewLabels) aberrations_->UpdateLabels();
     aberrations_->Recalculate();
@@ -108,6 +111,7 @@ void TOpticalEditor::CloseAnalyses() {
   CloseProperties(true);  // the system's properties
   CloseAberrations();
   CloseSpotDiagram();
+  ClosePsfFolder();
   DeleteRetiredWindows();
 }
 

@@ -27,6 +27,9 @@ constexpr int kFlatPadding = 1;
 constexpr int kSeparatorWidth = 2;
 constexpr int kSeparatorHeight = 5;
 constexpr int kLeadItemWidth = 2;
+// Room right of an item's text: the frame, the bevel and a gap, so that neither touches
+// the text (even moved a pixel right while selected) in the widest item or on the bar.
+constexpr int kTextRightRoom = 5;
 // The state and kind bits an item keeps through being owner-drawn and back.
 constexpr UINT kKeptFlags = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR |
                             MF_MENUBREAK | MF_MENUBARBREAK;
@@ -117,20 +120,29 @@ LRESULT Menu3DHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR
   return DefSubclassProc(window, msg, wParam, lParam);
 }
 
-// Gives every pop-up below `menu` its empty first item (once: an item with the lead id is
-// recognised) and counts the items of the tree.
-int AddLeadItemsAndCount(HMENU menu) {
+bool HasLeadItem(HMENU popup) {
+  return GetMenuItemCount(popup) > 0 && GetMenuItemID(popup, 0) == kMenu3DLeadItemId;
+}
+
+// The items of the tree once every pop-up below `menu` has its empty first item.
+int CountWithLeadItems(HMENU menu) {
   const int count = GetMenuItemCount(menu);
   int total = std::max(0, count);
   for (int i = 0; i < count; ++i) {
-    HMENU sub = GetSubMenu(menu, i);
-    if (sub == nullptr) continue;
-    if (GetMenuItemCount(sub) <= 0 || GetMenuItemID(sub, 0) != kMenu3DLeadItemId) {
-      InsertMenu(sub, 0, MF_BYPOSITION | MF_STRING, kMenu3DLeadItemId, "");
-    }
-    total += AddLeadItemsAndCount(sub);
+    if (HMENU sub = GetSubMenu(menu, i)) total += (HasLeadItem(sub) ? 0 : 1) + CountWithLeadItems(sub);
   }
   return total;
+}
+
+// Gives every pop-up below `menu` its empty first item, once: an item with the lead id is
+// recognised.
+void AddLeadItems(HMENU menu) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    HMENU sub = GetSubMenu(menu, i);
+    if (sub == nullptr) continue;
+    if (!HasLeadItem(sub)) InsertMenu(sub, 0, MF_BYPOSITION | MF_STRING, kMenu3DLeadItemId, "");
+    AddLeadItems(sub);
+  }
 }
 
 }  // namespace
@@ -199,8 +211,10 @@ void TOMenu3D::Hook() {
     }
     table.data[entry].Window = ownerHandle;
     table.data[entry].UseCount = 0;
-    SetWindowSubclass(ownerHandle, &Menu3DHook, kHookId, 0);
   }
+  // Hooked on every attach (a second time changes nothing): an entry may outlive a window
+  // that was destroyed while attached, and a new window may come with the same handle.
+  SetWindowSubclass(ownerHandle, &Menu3DHook, kHookId, 0);
   // Every menus object counts, so that the window stays hooked until the last one goes.
   ++table.data[entry].UseCount;
   hooked = true;
@@ -226,16 +240,18 @@ int TOMenu3D::AttachMenu(HMENU newMenu) {
   const HWND handle = owner->GetHandle();
   HMENU root = newMenu != nullptr ? newMenu : GetMenu(handle);
   if (root == nullptr || !IsMenu(root)) return 0;
+  // The table first: when it cannot be had, the menu, the window and what this object
+  // held before all stay as they were.
+  const int count = CountWithLeadItems(root);
+  Mem<TItemInfo> table;
+  if (count > 0 && table.Allocate(count, 1) == 0) return 0;  // "Not enough memory" shown
   // A menu attached before (another one, or the window changed) gets its own items back
   // first: they would otherwise point into the table about to be replaced.
   if (menu != nullptr && menu != root && IsMenu(menu)) RestoreItems(menu);
   if (hooked && ownerHandle != handle) Unhook();
   ownerHandle = handle;
   Hook();
-
-  const int count = AddLeadItemsAndCount(root);
-  Mem<TItemInfo> table;
-  if (count > 0 && table.Allocate(count, 1) == 0) return 0;  // "Not enough memory" shown
+  AddLeadItems(root);
 
   const bool isBar = !root->Popup;
   int next = 0;
@@ -323,7 +339,7 @@ void TOMenu3D::MeasureItem(MEASUREITEMSTRUCT &measure) const {
   dc.DrawText(shown.c_str(), static_cast<int>(shown.size()), box,
               DT_CALCRECT | DT_SINGLELINE | DT_CENTER | DT_NOPREFIX);
   dc.RestoreFont();
-  measure.itemWidth = static_cast<UINT>(box.Width() + CheckMarkWidth() + 2);
+  measure.itemWidth = static_cast<UINT>(box.Width() + CheckMarkWidth() + 2 + kTextRightRoom);
   measure.itemHeight = static_cast<UINT>(box.Height() + (info->ThreeD ? kThreeDPadding : kFlatPadding));
 }
 

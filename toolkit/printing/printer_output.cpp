@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <vector>
 
+#include "foundation/reports/ruled_line.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/windows/window.h"
@@ -18,14 +20,6 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kScreenDotsPerInch = 96;
 // TA_ flags that centre a rectangle vertically on the anchor.
 constexpr int kVerticalCentre = 24;
-
-// The bytes of the UTF-8 character that starts with `lead` (1 for anything else).
-std::size_t CharacterLength(unsigned char lead) {
-  if (lead >= 0xF0) return 4;
-  if (lead >= 0xE0) return 3;
-  if (lead >= 0xC0) return 2;
-  return 1;
-}
 
 void ScreenDotsPerInch(TWindow *window, int &x, int &y) {
   x = y = kScreenDotsPerInch;
@@ -174,23 +168,14 @@ void TOPrinterOutput::LayoutTextFile(TDC &dc, const TPrintCollection &item, int 
   if (!file) return;
   TEXTMETRIC metrics{};
   dc.GetTextMetrics(metrics);
-  const int lineHeight = std::max<int>(1, metrics.tmHeight);
-  const int pageHeight = dc.GetDeviceCaps(VERTRES);
-  // Further pages start where the item started on the first, when a line fits there.
-  const int top = (y >= 0 && y + lineHeight <= pageHeight) ? y : 0;
-  int onPage = 1;
-  int lineY = y;
+  TLineFlow flow(y, metrics.tmHeight, dc.GetDeviceCaps(VERTRES));
   std::string line;
   while (std::getline(file, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (lineY + lineHeight > pageHeight && lineY > top) {
-      ++onPage;
-      lineY = top;
-    }
-    if (onPage == page) PrintLine(dc, line, x, lineY);
-    lineY += lineHeight;
+    const TLineFlow::TPlace place = flow.Next();
+    if (place.page == page) PrintLine(dc, line, x, place.y);
   }
-  lastPage = std::max(lastPage, onPage);
+  lastPage = std::max(lastPage, flow.Pages());
 }
 
 void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) {
@@ -198,40 +183,34 @@ void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) 
   dc.GetTextMetrics(metrics);
   const int cw = std::max<int>(1, metrics.tmAveCharWidth);
   const int lh = std::max<int>(1, metrics.tmHeight);
-  const int tab = std::max(1, tabSize);
-  const auto isRule = [this](char c) {
-    return c != '\0' && (c == verticalRule || c == horizontalRule || c == crossRule);
-  };
-  const std::vector<std::string> lines = SplitLines(text);
+  const TRuleChars ruleChars{verticalRule, horizontalRule, crossRule};
+  std::vector<TRuledCell> cells;
   int lineY = y;
-  for (const std::string &line : lines) {
-    if (std::none_of(line.begin(), line.end(), isRule)) {
+  for (const std::string &line : SplitLines(text)) {
+    if (!HasRuleCharacter(line, ruleChars)) {
       dc.TextOut(x, lineY, line.c_str(), static_cast<int>(line.size()));
       lineY += lh;
       continue;
     }
-    int column = 0;
-    for (std::size_t i = 0; i < line.size();) {
-      const char c = line[i];
-      const std::size_t length = std::min(line.size() - i, CharacterLength(static_cast<unsigned char>(c)));
-      const int cellX = x + column * cw;
-      if (c == '\t') {
-        column = (column / tab + 1) * tab;
-        i += length;
-        continue;
+    LayoutRuledLine(line, ruleChars, tabSize, cells);
+    for (const TRuledCell &cell : cells) {
+      const int cellX = x + cell.column * cw;
+      switch (cell.kind) {
+        case TRuledCell::VerticalRule:
+          // Through the middle of the cell, half a line beyond it up and down, so the
+          // rules of lines one below the other join.
+          dc.MoveTo(cellX + cw / 2, lineY - lh / 2);
+          dc.LineTo(cellX + cw / 2, lineY + lh * 3 / 2);
+          break;
+        case TRuledCell::HorizontalRule:
+          // At mid-height, half a cell beyond it left and right.
+          dc.MoveTo(cellX - cw / 2, lineY + lh / 2);
+          dc.LineTo(cellX + cw * 3 / 2, lineY + lh / 2);
+          break;
+        case TRuledCell::Text:
+          dc.TextOut(cellX, lineY, line.c_str() + cell.start, static_cast<int>(cell.length));
+          break;
       }
-      if (c == verticalRule) {
-        dc.MoveTo(cellX + cw / 2, lineY - lh / 2);
-        dc.LineTo(cellX + cw / 2, lineY + lh * 3 / 2);
-      } else if (c == horizontalRule) {
-        dc.MoveTo(cellX - cw / 2, lineY + lh / 2);
-        dc.LineTo(cellX + cw * 3 / 2, lineY + lh / 2);
-      } else if (c != crossRule) {
-        // Every other character prints, the one before a horizontal rule too.
-        dc.TextOut(cellX, lineY, line.c_str() + i, static_cast<int>(length));
-      }
-      ++column;
-      i += length;
     }
     lineY += lh;
   }

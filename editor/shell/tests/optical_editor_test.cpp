@@ -39,8 +39,8 @@ TEST_F(EditorShellTest, FrameOpensWithTheTripletUnderItsOwnName) {
     EXPECT_FALSE(Grey(command)) << command;
   // The catalog item never opens; the analysis windows are not there to open.
   EXPECT_TRUE(Grey(CM_VENDOR_CATALOG));
-  EXPECT_TRUE(Grey(CM_PSF_MTF));
-  EXPECT_EQ(editor.CommandFlag(CM_PSF_MTF), 0);
+  EXPECT_TRUE(Grey(CM_IMAGE_SYNTHESIS));
+  EXPECT_EQ(editor.CommandFlag(CM_IMAGE_SYNTHESIS), 0);
   EXPECT_EQ(TOpticalEditor::Current(), &editor);
   // The canvas's picture covers the canvas, which fills the frame above the status bar.
   const RECT canvas = editor.Canvas()->GetClientRect();

@@ -98,7 +98,9 @@ void DrawCheck(TDC &dc, int left, int top, int height, COLORREF color) {
   const int x = left + (kMenuCheckMarkSize - 7) / 2;
   const int y = top + (height - 7) / 2;
   for (int i = 0; i < 7; ++i) {
-    const int dy = i < 3 ? 2 + i : 6 - (i - 2);  // down for three pixels, then up
+    // A short arm down for three columns, then a long one up for four: a tick, inside
+    // the 7 x 7 square with its 3-pixel stroke.
+    const int dy = i < 3 ? 2 + i : 3 - (i - 3);
     Fill(dc, {x + i, y + dy, x + i + 1, y + dy + 3}, color);
   }
 }

@@ -65,6 +65,9 @@ bool TQtPrinterDevice::Begin(const TPrintSettings &settings, const std::string &
     printer_.reset();
     return false;
   }
+  // Pages are pictures of text and lines: kept lossless, so letters keep sharp edges in
+  // a PDF rather than the smudges of a photographic compression.
+  painter_->setRenderHint(QPainter::LosslessImageRendering);
   pages_ = 0;
   return true;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/recording_providers.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -158,6 +159,25 @@ TEST_F(OMenu3D, AttachNeedsAWindowAndAMenu) {
   EXPECT_FALSE(GetMenuState(tree.menu, kOpen, MF_BYCOMMAND) & MF_OWNERDRAW);
 }
 
+TEST_F(OMenu3D, WithoutMemoryForItsTableTheMenuStaysAsItWas) {
+  TTree tree;
+  TRecordingMessageBoxProvider boxes;
+  TOMenu3D look(&owner);
+  {
+    TMemAllocationFaults faults(0);
+    EXPECT_EQ(look.AttachMenu(tree.menu), 0);
+  }
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Not enough memory");
+  EXPECT_EQ(boxes.boxes[0].caption, " Memory ");
+  EXPECT_EQ(LeadItems(tree.menu), 0);
+  EXPECT_FALSE(GetMenuState(tree.menu, kOpen, MF_BYCOMMAND) & MF_OWNERDRAW);
+  EXPECT_EQ(TOMenu3D::Windows().cols, 0);  // nothing hooked
+  // With memory the same object attaches normally.
+  EXPECT_EQ(look.AttachMenu(tree.menu), 1);
+  EXPECT_EQ(LeadItems(tree.menu), 2);
+}
+
 TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
   TTree tree;
   TOMenu3D raised(&owner, TOMenu3D::Raised);
@@ -170,8 +190,8 @@ TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
   const MEASUREITEMSTRUCT lead = Measure(tree.colour, 0);
   EXPECT_EQ(lead.itemWidth, 2u);
   EXPECT_EQ(lead.itemHeight, 0u);
-  // Text: its box in the bold menu font, the check-mark column and 2 more across; 4 more
-  // down for a 3-D item.
+  // Text: its box in the bold menu font, the check-mark column and 2 more on the left and
+  // room for the frame on the right across; 4 more down for a 3-D item.
   TOFont bold("MS Sans Serif");
   bold.SetWeight(700);
   TMemoryDC dc;
@@ -180,7 +200,8 @@ TEST_F(OMenu3D, SizesOfSeparatorsLeadItemsAndTextItems) {
   dc.DrawText("Open", 4, box, DT_CALCRECT | DT_SINGLELINE);
   dc.RestoreFont();
   const MEASUREITEMSTRUCT open = Measure(tree.menu, 0);
-  EXPECT_EQ(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2);
+  EXPECT_GE(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2 + 4);
+  EXPECT_LE(static_cast<int>(open.itemWidth), box.Width() + kCheckMarkWidth + 2 + 8);
   EXPECT_EQ(static_cast<int>(open.itemHeight), box.Height() + 4);
   raised.Detach();
   // A flat pop-up item is 1 more than its text, not 4.
@@ -213,6 +234,21 @@ TEST_F(OMenu3D, SelectedItemShowsDarkBlueOnASunkenBevel) {
   EXPECT_EQ(Pixel(plain, 1, 10), kWhite);
   EXPECT_EQ(Pixel(plain, right - 1, 10), kGrey);
   EXPECT_EQ(CountColour(plain, kDarkBlue), 0);
+}
+
+TEST_F(OMenu3D, TextOfAnItemAtItsMeasuredWidthStaysClearOfTheFrame) {
+  TTree tree;
+  TOMenu3D look(&owner);
+  ASSERT_EQ(look.AttachMenu(tree.menu), 1);
+  const MEASUREITEMSTRUCT open = Measure(tree.menu, 0);
+  for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+    const QImage image = Draw(tree.menu, 0, state, static_cast<int>(open.itemWidth), static_cast<int>(open.itemHeight));
+    const int right = image.width() - 1;
+    // Inside the bevel, the last column before it is the item's face on every row.
+    for (int y = 2; y < image.height() - 2; ++y) {
+      EXPECT_EQ(Pixel(image, right - 2, y), kFace) << "state " << state << " row " << y;
+    }
+  }
 }
 
 TEST_F(OMenu3D, DisabledItemIsGreyEvenUnderTheMouseAndGreyedTextToo) {
@@ -286,6 +322,31 @@ TEST_F(OMenu3D, DetachingOneMenusObjectLeavesTheOthersHooked) {
   EXPECT_EQ(TOMenu3D::Windows().cols, 0);  // the table goes with its last entry
   Measure(two.menu, 2, &answer);
   EXPECT_EQ(answer, 0);  // unhooked
+}
+
+TEST_F(OMenu3D, AWindowDestroyedFirstLeavesTheMenusObjectSafeAndANewWindowWorks) {
+  TTree tree;
+  auto doomed = std::make_unique<TOwner>();
+  ASSERT_TRUE(doomed->Create());
+  HMENU bar = CreateMenu();
+  AppendMenu(bar, MF_STRING, kOpen, "&Open");
+  ASSERT_TRUE(SetMenu(doomed->GetHandle(), bar));
+  auto early = std::make_unique<TOMenu3D>(doomed.get());
+  ASSERT_EQ(early->AttachMenu(), 1);
+  doomed.reset();  // takes its bar along
+  auto fresh = std::make_unique<TOwner>();
+  ASSERT_TRUE(fresh->Create());
+  TOMenu3D late(fresh.get());
+  ASSERT_EQ(late.AttachMenu(tree.menu), 1);
+  early.reset();  // lets go of a window that is gone
+  const TMenuItem *item = FindMenuItem(tree.menu, 2, MF_BYPOSITION);
+  ASSERT_NE(item, nullptr);
+  MEASUREITEMSTRUCT measure;
+  measure.CtlType = ODT_MENU;
+  measure.itemID = item->Id;
+  measure.itemData = item->ItemData;
+  EXPECT_EQ(fresh->SendMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), 1);
+  EXPECT_EQ(measure.itemHeight, 5u);
 }
 
 TEST_F(OMenu3D, MenuBarStripTurnsDarkGreyAroundItsItems) {

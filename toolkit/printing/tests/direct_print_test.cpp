@@ -5,6 +5,7 @@
 #include "toolkit/printing/direct_print.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -28,7 +29,7 @@ class TReportFile {
  public:
   explicit TReportFile(const std::string &text) {
     path = fs::temp_directory_path() /
-           ("direct_print_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ("direct_print_test_" + std::to_string(::getpid()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
     std::ofstream(path, std::ios::binary) << text;
   }

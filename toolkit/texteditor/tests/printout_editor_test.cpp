@@ -5,6 +5,7 @@
 #include "toolkit/texteditor/printout_editor.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -161,7 +162,7 @@ TEST_F(EditorPrinting, ThePrintersHookSeesTheDialogOpenAndClose) {
 
 TEST_F(EditorPrinting, TheReportViewerSavesItsReportThenPrintsIt) {
   const fs::path path = fs::temp_directory_path() /
-                        ("printout_editor_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".txt");
+                        ("printout_editor_test_" + std::to_string(::getpid()) + ".txt");
   { std::ofstream(path) << "+===+\n| y |\n+===+\n"; }
   TTextEditor viewer(nullptr, "Aberrations", nullptr, path.string().c_str());
   viewer.SetTitle("System aberrations");
@@ -186,7 +187,7 @@ TEST_F(EditorPrinting, TheReportViewerSavesItsReportThenPrintsIt) {
 TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {
   test_kit::EnsureApplication();
   const fs::path file = fs::temp_directory_path() /
-                        ("editor_print_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".pdf");
+                        ("editor_print_" + std::to_string(::getpid()) + ".pdf");
   fs::remove(file);
   TQtPrinterDevice desktop;
   TPrinterDevice *previous = SetPrinterDevice(&desktop);

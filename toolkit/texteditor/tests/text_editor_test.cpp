@@ -167,6 +167,32 @@ TEST_F(TextEditor, FindReplaceAndFindNextReachTheEditThroughTheFrame) {
   EXPECT_EQ(TextOf(client), "image length, image plane, focus");
 }
 
+TEST_F(TextEditor, ReplaceChangesTheFoundTextAndMovesOnAndAMissingTextIsSaid) {
+  Open("image length, image plane");
+  TOEditFile &client = *editor->Client();
+  client.SetSelection(0, 0);
+  TScriptedFindDialog dialog;
+  // Nothing selected yet: the first replace finds, the second replaces and finds on.
+  dialog.Answer("image", FR_REPLACE | FR_DOWN, "lens");
+  editor->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  int start = 0;
+  int end = 0;
+  client.GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 5);
+  EXPECT_EQ(TextOf(client), "image length, image plane");
+  dialog.Answer("image", FR_REPLACE | FR_DOWN, "lens");
+  editor->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  EXPECT_EQ(TextOf(client), "lens length, image plane");
+  client.GetSelection(start, end);
+  EXPECT_EQ(start, 13);
+  EXPECT_EQ(end, 18);
+  // Find next past the last one says so and leaves the text alone.
+  editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(TextOf(client), "lens length, image plane");
+}
+
 TEST(TextEditorReport, ReportViewerOpensTheFileWithItsFontAndTitle) {
   test_kit::EnsureApplication();
   TScratchDir dir;

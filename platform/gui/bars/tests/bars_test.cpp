@@ -357,3 +357,44 @@ TEST(FloatingFrame, TinyCaptionAboveAShrunkToolBoxAndItsSystemMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FloatingFrame, DraggingTheTinyCaptionMovesItAndFittingKeepsTheCorner) {
+  test_kit::EnsureApplication();
+  auto *box = new TToolBox(nullptr, 2);
+  for (int id = 1; id <= 6; ++id) box->Insert(*new TButtonGadget(id, id, TButtonGadget::Command, true));
+  TFloatingFrame frame(nullptr, "Tools", box, true, 58, true);
+  frame.Attr.Style |= WS_SYSMENU;
+  frame.Attr.X = 200;
+  frame.Attr.Y = 150;
+  frame.EnableTinyCaption(70, false);
+  ASSERT_TRUE(frame.Create());
+  const RECT before = frame.GetWindowRect();
+  const POINT origin = frame.ClientOrigin();
+  const int captionY = 1 + frame.CaptionHeight() / 2 - origin.y;  // above the client
+  const int captionX = before.Width() - 4 - origin.x;             // right end: no close box
+  test_kit::PostMouse(frame, WM_LBUTTONDOWN, {captionX, captionY});
+  test_kit::PostMouse(frame, WM_MOUSEMOVE, {captionX + 25, captionY + 10}, MK_LBUTTON);
+  test_kit::PostMouse(frame, WM_LBUTTONUP, {captionX + 25, captionY + 10});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return frame.GetWindowRect().left != before.left; }, kWaitMs));
+  test_kit::RunFor(10);
+  const RECT moved = frame.GetWindowRect();
+  EXPECT_EQ(moved.left - before.left, 25);
+  EXPECT_EQ(moved.top - before.top, 10);
+  EXPECT_EQ(moved.Width(), before.Width());
+
+  // Three columns instead of two: the frame fits the box anew, its corner where it was.
+  box->SetRowsColumns(TToolBox::kAsManyAsNeeded, 3);
+  frame.FitToClient();
+  SIZE wanted{};
+  box->GetDesiredSize(wanted);
+  const RECT fitted = frame.GetWindowRect();
+  EXPECT_EQ(fitted.left, moved.left);
+  EXPECT_EQ(fitted.top, moved.top);
+  EXPECT_EQ(fitted.Width(), wanted.cx + 2);
+  EXPECT_EQ(fitted.Height(), wanted.cy + frame.CaptionHeight() + 2);
+  EXPECT_EQ(box->GetWindowRect().Width(), wanted.cx);
+}
+
+}  // namespace

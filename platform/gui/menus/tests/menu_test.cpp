@@ -167,6 +167,19 @@ TEST(Menu, SystemCheckMarkBitmapIsABlackMarkOnWhiteOfTheCheckMarkSize) {
   EXPECT_EQ(black + white, picture.width() * picture.height());
   EXPECT_GT(black, 10);
   EXPECT_LT(black, picture.width() * picture.height() / 3);
+  // A tick, not a V: the right arm rises above the left one (its top is higher up).
+  const auto topOfColumn = [&](int x) {
+    for (int y = 0; y < picture.height(); ++y) {
+      if ((picture.pixel(x, y) & 0xFFFFFFu) == 0) return y;
+    }
+    return picture.height();
+  };
+  int leftmost = 0;
+  while (leftmost < picture.width() && topOfColumn(leftmost) == picture.height()) ++leftmost;
+  int rightmost = picture.width() - 1;
+  while (rightmost > 0 && topOfColumn(rightmost) == picture.height()) --rightmost;
+  ASSERT_LT(leftmost, rightmost);
+  EXPECT_LT(topOfColumn(rightmost), topOfColumn(leftmost));
   // Corners stay white, so SRCAND leaves the item's background there.
   EXPECT_EQ(picture.pixel(0, 0) & 0xFFFFFFu, 0xFFFFFFu);
   EXPECT_EQ(picture.pixel(12, 12) & 0xFFFFFFu, 0xFFFFFFu);

@@ -3,6 +3,7 @@
 // a PDF file written through the desktop's printing.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -153,7 +154,7 @@ TEST(QtPrinterDevice, PrintToFileWritesAPdfOfEveryPage) {
   test_kit::EnsureApplication();
   const std::filesystem::path file =
       std::filesystem::temp_directory_path() /
-      ("printer_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".pdf");
+      ("printer_test_" + std::to_string(::getpid()) + ".pdf");
   std::filesystem::remove(file);
   TQtPrinterDevice qtDevice;
   TPrinterDevice *previous = SetPrinterDevice(&qtDevice);

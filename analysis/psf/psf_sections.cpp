@@ -1,0 +1,186 @@
+// The energy concentration (PSF) and the MTF sections (MTF) of the PSF and MTF window: the
+// button's small menu, the report "section.txt" in a text window, and the graph.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/psf/psf_maths.h"
+#include "analysis/psf/psf_report.h"
+#include "analysis/psf/show_psf.h"
+#include "analysis/psf/step_sections_dlg.h"
+#include "foundation/helpers/helpers.h"
+#include "foundation/helpers/path_parts.h"
+#include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
+#include "optics/psf/psf_progress.h"
+#include "platform/core/clock.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_tracker.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/graph/graph.h"
+#include "toolkit/pump/o_gauge.h"
+#include "toolkit/texteditor/text_editor.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr int kGraphSide = 256;
+constexpr int kSystemFontHeight = 16;
+constexpr double kAxisFontShare = 0.6;
+constexpr double kTopOfEnergy = 1.05;
+constexpr DWORD kGraphStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                              WS_VISIBLE | kGraphClientSize | kGraphStretch;
+constexpr double kReportPage = 4.0;
+
+int AskWithDialog(TWindow *owner, double *step) {
+  TStepSectionsDlg dialog(owner, step);
+  return dialog.Execute();
+}
+
+TSectionStepAsker gAsker = &AskWithDialog;
+
+std::string SystemFileName(const TOpticalSystem *system) {
+  return system != nullptr ? FileNameOfPath(system->name) : std::string();
+}
+
+}  // namespace
+
+TSectionStepAsker SetSectionStepAsker(TSectionStepAsker asker) {
+  TSectionStepAsker previous = gAsker;
+  gAsker = asker != nullptr ? asker : &AskWithDialog;
+  return previous;
+}
+
+std::string TShowPSF::SectionFile() const {
+  std::string path = TempDir();
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path + "section.txt";
+}
+
+void TShowPSF::CmSectionsMenu() {
+  HWND button = GetDlgItem(kPsfSectionsButton);
+  if (button == nullptr) return;
+  RECT edge{};
+  if (TWindow *item = ChildWithId(kPsfSectionsButton)) edge = item->GetWindowRect();
+  PsfStartTime() = GetTickCount();
+  PsfStepCounter() = 0;
+  TPopupMenu menu;
+  menu.AppendMenu(MF_STRING, CM_PSF_VIEW_AS_TEXT, "View as text");
+  menu.AppendMenu(MF_STRING, CM_PSF_VIEW_AS_GRAPH, "View as graph");
+  menu.TrackPopupMenu(TPM_CENTERALIGN | TPM_LEFTBUTTON, (edge.left + edge.right) / 2, edge.bottom + 2,
+                      0, GetHandle());
+}
+
+int TShowPSF::PrepareSummedRaster() {
+  if (SharedPsfGauge() != nullptr && SharedPsfGauge()->Queue().BusyCount() > 0) {
+    MessageBeep(MB_OK);
+    return 0;
+  }
+  const int made = ComputePSF();
+  RunFinished();
+  if (made == 0 || CalculationState() == -1 || GetHandle() == nullptr) return 0;
+  SetWaitCursor();
+  const int summed = SumOverWavelengths();
+  SetArrowCursor();
+  return summed;
+}
+
+void TShowPSF::CmViewAsText() {
+  if (ReadParameters() == 0) return;
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return;
+  const bool mtf = MtfChosen();
+  const double discrete = shared->pixelSize;
+  const double defaultStep = mtf ? (discrete > 0.0 ? 1.0 / (shared->pixelCount * discrete) : 0.0)
+                                 : 2.0 * discrete;
+  double step = defaultStep;
+  if (gAsker(this, &step) != IDOK) return;
+  if (!(step > 0.0)) step = defaultStep;
+  if (!PrepareSummedRaster()) return;
+  const int nx = shared->raster.cols;
+  std::vector<std::string> lines;
+  if (mtf) {
+    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step);
+  } else {
+    Mem<double> cumulative;
+    const DPOINT3 peak = FindPeakAndCumulate(nx, shared->raster.data, cumulative);
+    Mem<DPOINT3> curve;
+    ComputeEnergyConcentration(nx, cumulative, peak, curve);
+    lines = EnergyReportLines(SystemFileName(system_), curve, discrete, step);
+  }
+  // Written beside and renamed: a failed write keeps the last report.
+  const std::string path = SectionFile();
+  const std::string fresh = path + ".new";
+  std::FILE *file = std::fopen(fresh.c_str(), "w");
+  if (file == nullptr) return;
+  bool written = true;
+  for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
+  written = std::fclose(file) == 0 && written;
+  if (!written || std::rename(fresh.c_str(), path.c_str()) != 0) {
+    std::remove(fresh.c_str());
+    return;
+  }
+  auto *editor = new TTextEditor(ResultParent(), mtf ? "MTF sections" : "Concentration", nullptr,
+                                 path.c_str());
+  editor->SetFontFrom(TOFont("Courier New", 9, 0, true));
+  editor->SetPageParams(kReportPage);
+  editor->SetTitle(mtf ? "MTF sections" : "Energy concentration");
+  editor->Create();
+}
+
+void TShowPSF::CmViewAsGraph() {
+  if (!PrepareSummedRaster()) return;
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return;
+  const bool mtf = MtfChosen();
+  const bool real = RealChosen();
+  std::string caption = mtf ? (real ? "Real MTF sections: " : "Ideal MTF sections: ")
+                            : (real ? "Real concentration: " : "Ideal concentration: ");
+  caption += name;
+  const POINT place = NextResultPlace();
+  auto *graph = new TGraph(ResultParent(), place.x, place.y, kGraphSide, kGraphSide, kGraphStyle,
+                           RGB(0, 0, 0), nullptr);
+  if (!graph->Create()) {
+    delete graph;
+    return;
+  }
+  graph->SetCaption(caption);
+  lastGraph_ = graph;
+  graph->SetTitle((caption + " *").c_str());
+  TOFont axisFont("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontShare));
+  graph->SetPen(PS_INSIDEFRAME, 1, kWhite);
+  graph->SetTextColor(kWhite);
+  graph->SetPlotArea(20, 5, -5, -15, true, false);
+  const int nx = shared->raster.cols;
+  const double discrete = shared->pixelSize;
+  if (!mtf) {
+    Mem<double> cumulative;
+    const DPOINT3 peak = FindPeakAndCumulate(nx, shared->raster.data, cumulative);
+    Mem<DPOINT3> curve;
+    ComputeEnergyConcentration(nx, cumulative, peak, curve);
+    const int N = curve.data ? curve.cols * curve.rows : 0;
+    graph->SetWorld(0.0, (2.0 * N + 2.0) * discrete, 0.0, kTopOfEnergy);
+    graph->DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
+    graph->SetPen(PS_SOLID, 1, kRed);
+    graph->MoveTo(0.0, 0.0, false);
+    // Entry k is the square of (2k + 1) pixels.
+    for (int k = 0; k < N; ++k) graph->MoveTo((2.0 * k + 1.0) * discrete, curve.data[k].z, true);
+  } else {
+    const int c = nx / 2;
+    const double f = discrete > 0.0 ? 1.0 / (nx * discrete) : 1.0;
+    graph->SetWorld(0.0, nx * f * 0.5, 0.0, kTopOfEnergy);
+    graph->DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
+    const float *S = shared->raster.data;
+    graph->SetPen(PS_SOLID, 1, kGreen);  // meridional: along the centre row
+    graph->MoveTo(0.0, 1.0, false);
+    for (int i = 0; i + 1 < c; ++i) graph->MoveTo(i * f, S[c * nx + c + i], true);
+    graph->SetPen(PS_SOLID, 1, kRed);  // sagittal: down the centre column
+    graph->MoveTo(0.0, 1.0, false);
+    for (int i = 0; i + 1 < c; ++i) graph->MoveTo(i * f, S[(c + i) * nx + c], true);
+  }
+  graph->Refresh();
+}

@@ -1,0 +1,137 @@
+#pragma once
+// The PSF and MTF window: TShowPSFFolder, a modeless folder with one page TShowPSF under
+// " Settings ", the Cancel and Help buttons and the progress gauge, which the editor's PSF
+// and MTF command opens. The page computes the PSF of one object point (real or ideal) or
+// the MTF taken from it, and shows either summed over the wavelengths as a 3-D plot or a
+// colour map, and, from its "Concentration"/"Sections" button, the energy concentration or
+// the MTF sections as a text report or a graph (psf_sections.cpp).
+//
+// The polychromatic MTF is the MTF of the PSF summed over the wavelengths (the modulus of
+// the transform of the summed intensity), which is what a detector sees; the colour map of
+// the MTF shows each wavelength's own MTF as its component.
+
+#include "analysis/psf/test_psf.h"
+#include "foundation/containers/mem.h"
+#include "toolkit/folders/book_mark_folder.h"
+
+class TGraph;
+class TShowPSFFolder;
+
+// Controls of the page beyond those of TTestPSF.
+enum TShowPsfControl : int {
+  kPsfSizeList = 10427,
+  kPsfDiffractionCheck = 10296,
+  kPsfDiscreteLabel = 1000,
+  kPsfDiscreteEdit = 10297,
+  kPsfOrderEdit = 1010,
+  kPsfRecommendationCheck = 1011,
+  kPsfApplyButton = 10205,
+  kPsfRadioPsf = 1002,
+  kPsfRadioMtf = 1003,
+  kPsfRealCheck = 1001,
+  kPsfSectionsButton = 10491,
+};
+// Commands of the concentration menu.
+constexpr int CM_PSF_VIEW_AS_TEXT = 1025;
+constexpr int CM_PSF_VIEW_AS_GRAPH = 1026;
+// Controls of the folder.
+constexpr int kPsfHelpButton = 10075;
+constexpr int kPsfStatusText = 10221;
+// Posted by a colour picture when its display mode changes (wParam the mode).
+constexpr UINT WM_PSF_COLOR_MODE = WM_USER + 2024;
+// Sent to the folder's parent as WM_COMMAND (lParam the folder) when the folder's window
+// has gone, so that the owner lets go of it and deletes it later.
+constexpr int CM_PSF_FOLDER_DESTROYED = 1128;
+// The help topic of the window.
+constexpr int kPsfHelpContext = 61;
+
+// How "View as text" asks for the table's step: the modal "Section step" dialog unless a
+// replacement is installed (tests give their answer without the dialog). IDOK when the
+// step was given. Answers the asker replaced.
+using TSectionStepAsker = int (*)(TWindow *owner, double *step);
+TSectionStepAsker SetSectionStepAsker(TSectionStepAsker asker);
+
+class TShowPSF : public TTestPSF {
+ public:
+  TShowPSF(TShowPSFFolder *folder, TOpticalSystem *system);
+  ~TShowPSF() override;
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+
+  int ReadParameters() override;
+  int ShowParameters() override;
+  int ComputePSF() override;
+  void ShowGraph() override;
+  void ShowColorImage() override;
+
+  bool MtfChosen() const;
+  bool RealChosen() const;
+  // The sum over wavelengths of what the last run left: the PSF, or in MTF mode the MTF of
+  // the summed PSF; into the shared raster of TTestImage. 0 when nothing could be summed.
+  int SumOverWavelengths();
+  // The sampling of the shown raster: Discrete for the PSF, 1 / (nx Discrete) for the MTF.
+  double PixelStep() const;
+  // "Real "/"Ideal " (PSF) or "Real MTF: "/"Ideal MTF: " before the object title.
+  std::string ResultTitle() const;
+  // What "View as text" wrote last ("section.txt" under the temporary directory).
+  std::string SectionFile() const;
+  TGraph *LastSectionGraph() const { return lastGraph_; }
+
+  // Response-table handlers.
+  void EvDestroy();
+  void CmSectionsMenu();
+  void CmViewAsText();
+  void CmViewAsGraph();
+  void CmDiffractionToggled();
+  void CmApply();
+  void CmPsfChosen();
+  void CmMtfChosen();
+  void CmRealToggled();
+
+ protected:
+  void RunFinished() override;
+
+ private:
+  // Applies the rule of "Real/Ideal": checked and disabled without diffraction.
+  void ApplyRealRule();
+  // Prepares the summed raster for the sections views: 0 when busy or nothing was made.
+  int PrepareSummedRaster();
+  // Where the next result window goes (the cascade right of the folder) and its parent.
+  POINT NextResultPlace();
+  TWindow *ResultParent();
+
+  TShowPSFFolder *folder_;
+  Mem<float> summedMtf_;  // the MTF of the summed PSF, after an MTF run
+  TGraph *lastGraph_ = nullptr;
+};
+
+class TShowPSFFolder : public TBookMarkFolder {
+ public:
+  TShowPSFFolder(TWindow *parentWindow, TOpticalSystem *system);
+  ~TShowPSFFolder() override;
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+
+  TShowPSF *Page() const { return page_; }
+  TOGauge *Gauge() const { return gauge_; }
+  // After every change of the edited system: compute anew at the next request.
+  void Reset();
+  // A Cancel that came during a computation: the window closes once the run is back.
+  bool ClosePending() const { return closePending_; }
+  void CloseIfPending();
+
+  // Response-table handlers.
+  void CmCancel();
+  void CmHelp();
+  LRESULT EvColorMode(WPARAM mode, LPARAM);
+  void EvDestroy();
+
+ private:
+  TOpticalSystem *system_;
+  TShowPSF *page_;
+  TOGauge *gauge_ = nullptr;
+  bool closePending_ = false;
+  bool ownsTestImage_ = false;
+};

@@ -1,0 +1,211 @@
+// The PSF run of the PSF and MTF window against independent optics on the f/2.5
+// paraboloid: the Airy profile, the centre value of a defocused focus, the centroid that a
+// wavefront tilt moves (the right way, in both directions of the raster), the MTF as the
+// autocorrelation of the sampled pupil, and a chief ray that does not pass.
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "analysis/psf/psf_maths.h"
+#include "analysis/psf/psf_run.h"
+#include "foundation/testing/approx.h"
+#include "optics/model/model_globals.h"
+#include "optics/pupils/tests/pupil_test_support.h"
+#include "platform/core/recording_providers.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kFocalLength = 100.0;
+constexpr double kPupilRadius = 20.0;
+constexpr double kFNumber = kFocalLength / (2.0 * kPupilRadius);
+// A pupil of about 32 samples across against the continuous disc: a few per cent of the
+// peak in the profile.
+constexpr double kProfileTolerance = 0.02;
+// The centre value of a defocused focus from the sampled pupil.
+constexpr double kDefocusTolerance = 0.01;
+// Single-precision transform of 256^2 nodes.
+constexpr double kTransformTolerance = 2e-5;
+// Centroid against the mean transverse aberration: the raster's finite edge and sampling.
+constexpr double kCentroidShare = 0.05;
+
+class PsfPhysics : public PupilTest {
+ protected:
+  void SetUp() override {
+    PupilTest::SetUp();
+    previousTemp_ = TempDir();
+    SetTempDir(Scratch(""));
+  }
+  void TearDown() override {
+    SetTempDir(previousTemp_);
+    PupilTest::TearDown();
+  }
+  // The paraboloid at one wavelength with nodes `oversampling` to the lambda N.
+  void Load(TOpticalSystem &system, int nodes, double perLambdaN) {
+    ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
+    system.info.MonochromeSystem = 1;
+    system.info.Difrac = 1;
+    system.info.Nd = nodes;
+    lambdaN_ = system.info.LambdaW * 1e-3 * kFNumber;
+    system.info.Discrete = lambdaN_ / perLambdaN;
+  }
+  std::vector<float> Psf(TOpticalSystem &system, double y, double x, int nodes) {
+    TPsfRun run(Scratch(""));
+    EXPECT_EQ(run.Compute(system, y, x, nodes, false), 1);
+    Mem<float> raster;
+    EXPECT_EQ(run.images.data != nullptr && run.images.data[0].Read(raster), true);
+    return std::vector<float>(raster.data, raster.data + nodes * nodes);
+  }
+  // Moves the image plane delta along the axis.
+  static void Defocus(TOpticalSystem &system, double delta) {
+    DPOINT3 image = system.GetSurfacePosition(2, 0, kGlobalFrame);
+    image.x += delta;
+    system.SetSurfacePosition(2, 0, image, kGlobalFrame);
+  }
+  double lambdaN_ = 0.0;
+
+ private:
+  std::string previousTemp_;
+};
+
+TEST_F(PsfPhysics, IdealFocusIsTheAiryPattern) {
+  // I(r) = I0 [2 J1(x) / x]^2, x = pi r / (lambda N); first zero at 1.2197 lambda N.
+  TOpticalSystem system;
+  Load(system, 256, 8.0);
+  const std::vector<float> psf = Psf(system, 0.0, 0.0, 256);
+  const int c = 128;
+  const double peak = psf[c * 256 + c];
+  ASSERT_GT(peak, 0.0);
+  for (int k = 1; k < 24; ++k) {
+    const double x = kPi * k / 8.0;
+    const double airy = std::pow(2.0 * std::cyl_bessel_j(1.0, x) / x, 2);
+    EXPECT_NEAR(psf[c * 256 + c + k] / peak, airy, kProfileTolerance) << k;
+    EXPECT_NEAR(psf[(c + k) * 256 + c] / peak, airy, kProfileTolerance) << k;
+  }
+  // Nearest node to the first zero, 1.2197 x 8 = 9.76 nodes out.
+  EXPECT_LT(psf[c * 256 + c + 10] / peak, 0.005);
+}
+
+TEST_F(PsfPhysics, DefocusLowersTheCentreAsTheSincSquared) {
+  // A pure defocus of W20 waves leaves [sin(pi W20) / (pi W20)]^2 of the focused centre
+  // value at the centre: 0.405 at half a wave, 0 at one wave (where the peak is elsewhere).
+  TOpticalSystem focused;
+  Load(focused, 128, 4.0);
+  const std::vector<float> sharp = Psf(focused, 0.0, 0.0, 128);
+  const double centre = sharp[64 * 128 + 64];
+  const double sineMax = kPupilRadius / (kFocalLength + kPupilRadius * kPupilRadius / (4.0 * kFocalLength));
+  const double rimSag = 1.0 - std::sqrt(1.0 - sineMax * sineMax);  // W at the rim per unit shift
+  for (double w20 : {0.5, 1.0}) {
+    TOpticalSystem system;
+    Load(system, 128, 4.0);
+    Defocus(system, w20 * system.info.LambdaW * 1e-3 / rimSag);
+    const std::vector<float> blurred = Psf(system, 0.0, 0.0, 128);
+    const double expected = std::pow(std::sin(kPi * w20) / (kPi * w20), 2);
+    EXPECT_NEAR(blurred[64 * 128 + 64] / centre, expected, kDefocusTolerance) << w20;
+  }
+}
+
+TEST_F(PsfPhysics, WavefrontTiltMovesTheCentroidTheRightWay) {
+  // The centroid of a PSF lies where the mean slope of its wavefront points: at the mean
+  // transverse aberration of the pupil's rays, found here by tracing them one by one. Off
+  // axis in y and then in z, the coma of the paraboloid tilts the wavefront; rows count
+  // down (y up the raster), columns along z.
+  for (int direction = 0; direction < 2; ++direction) {
+    TOpticalSystem system;
+    Load(system, 256, 2.0);
+    const double fy = direction == 0 ? 1.0 : 0.0, fz = direction == 0 ? 0.0 : 1.0;
+    const std::vector<float> psf = Psf(system, fy, fz, 256);  // one degree
+    double sum = 0.0, up = 0.0, along = 0.0;
+    for (int r = 0; r < 256; ++r)
+      for (int c = 0; c < 256; ++c) {
+        const double v = psf[r * 256 + c];
+        sum += v;
+        up += (128 - r) * v;
+        along += (c - 128) * v;
+      }
+    const double d = system.info.Discrete;
+    const double centroidY = up / sum * d, centroidZ = along / sum * d;
+
+    TCurrentRay chief = system.MakeRay(fy, fz, 0.0, 0.0);
+    ASSERT_EQ(system.TraceRay(chief, 1, nullptr, 0), 1);
+    double meanY = 0.0, meanZ = 0.0;
+    int count = 0;
+    const int samples = 64;
+    const double R = system.info.entrancePupilDiameter / 2.0;
+    for (int i = 0; i < samples; ++i)
+      for (int j = 0; j < samples; ++j) {
+        const double py = R * (2.0 * (i + 0.5) / samples - 1.0);
+        const double pz = R * (2.0 * (j + 0.5) / samples - 1.0);
+        if (py * py + pz * pz > R * R) continue;
+        TCurrentRay ray = system.MakeRay(fy, fz, py, pz);
+        if (system.TraceRay(ray, 1, nullptr, 0) != 1) continue;
+        meanY += ray.y - chief.y;
+        meanZ += ray.z - chief.z;
+        ++count;
+      }
+    meanY /= count;
+    meanZ /= count;
+    const double mean = direction == 0 ? meanY : meanZ;
+    const double centroid = direction == 0 ? centroidY : centroidZ;
+    const double across = direction == 0 ? centroidZ : centroidY;
+    ASSERT_GT(std::fabs(mean), 2.0 * d) << direction;  // a shift of several nodes
+    EXPECT_NEAR(centroid, mean, kCentroidShare * std::fabs(mean)) << direction;
+    EXPECT_LT(std::fabs(across), 0.05 * d) << direction;
+  }
+}
+
+TEST_F(PsfPhysics, PerfectMtfIsTheNormalisedAutocorrelationOfTheSampledPupil) {
+  // The transform of |FFT(pupil)|^2 is the pupil's autocorrelation: for a uniform disc of
+  // samples, the count of samples that overlap a shifted copy over the count of samples.
+  TOpticalSystem system;
+  Load(system, 256, 4.0);
+  std::vector<float> mtf = Psf(system, 0.0, 0.0, 256);
+  std::vector<float> imaginary(256 * 256);
+  ASSERT_EQ(MtfFromPsf(256, mtf.data(), imaginary.data()), 1);
+  const double du = system.info.pupilStep;
+  const double R = system.info.entrancePupilDiameter / 2.0;
+  ASSERT_GT(du, 0.0);
+  auto inside = [&](int i, int c) {
+    const double y = (128 - i) * du, z = (c - 128) * du;
+    return y * y + z * z <= R * R;
+  };
+  int all = 0;
+  for (int i = 0; i < 256; ++i)
+    for (int c = 0; c < 256; ++c) all += inside(i, c);
+  ASSERT_LT(2.0 * R / du, 128.0);  // no wrap-around of the autocorrelation
+  const int shifts[][2] = {{0, 5}, {7, 0}, {0, 20}, {13, 13}, {30, 4}, {0, 50}};
+  for (const auto &s : shifts) {
+    int overlap = 0;
+    for (int i = 0; i < 256; ++i)
+      for (int c = 0; c < 256; ++c)
+        if (inside(i, c) && i + s[0] < 256 && c + s[1] < 256 && inside(i + s[0], c + s[1])) ++overlap;
+    const double expected = static_cast<double>(overlap) / all;
+    EXPECT_NEAR(mtf[(128 + s[0]) * 256 + 128 + s[1]], expected, kTransformTolerance)
+        << s[0] << " " << s[1];
+  }
+}
+
+TEST_F(PsfPhysics, AChiefRayThatDoesNotPassMakesNoPsf) {
+  // Forty-five degrees off the axis of the Cooke triplet the chief ray is reflected inside
+  // a lens: there is no image point to centre a PSF on.
+  TRecordingMessageBoxProvider boxes;
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+  system.info.MonochromeSystem = 1;
+  system.info.Nd = 64;
+  system.info.Discrete = 0.002;
+  const double lambda = system.info.LambdaW;
+  TPsfRun run(Scratch(""));
+  EXPECT_EQ(run.Compute(system, 45.0, 0.0, 64, false), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Chief ray in beam 45 does not pass!");
+  EXPECT_EQ(run.images.data, nullptr);
+  EXPECT_EQ(system.info.LambdaW, lambda);
+  EXPECT_EQ(system.info.Nd, 64);
+  EXPECT_EQ(run.state, TPsfRun::kToCompute);
+  // The field of the system's own list is fine.
+  EXPECT_EQ(run.Compute(system, 20.0, 0.0, 64, false), 1);
+}
+
+}  // namespace

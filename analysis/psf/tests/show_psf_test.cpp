@@ -1,0 +1,290 @@
+// The PSF and MTF window on the Cooke triplet: the 3-D plot of the PSF and of the MTF, the
+// Cancel pressed while a computation pumps (the folder goes only once the run is back), an
+// Escape that leaves wavelength, grid, files and window as they were, the cleaning of the
+// run's own files, the concentration report and graph, and the section step's rounding.
+
+#include "analysis/psf/show_psf.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "analysis/psf/psf_maths.h"
+#include "analysis/psf/step_sections_dlg.h"
+#include "foundation/testing/approx.h"
+#include "optics/model/model_globals.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/core/recording_providers.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/graph/graph.h"
+#include "toolkit/plot3d/graphics3d.h"
+#include "toolkit/pump/o_gauge.h"
+#include "toolkit/render3d/o_palette.h"
+
+namespace {
+
+// Float rasters written and read back.
+constexpr double kRasterTolerance = 1e-6;
+
+// The editor as the folder sees it: it hears the folder's going and deletes it later.
+class TOwner : public TWindow {
+ public:
+  TOwner() : TWindow(nullptr, "owner") {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.W = 200;
+    Attr.H = 200;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_COMMAND && LOWORD(wParam) == CM_PSF_FOLDER_DESTROYED) ++folderGone;
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  int folderGone = 0;
+};
+
+class PsfWindow : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    CreateSharedPalette();
+    previousTemp_ = TempDir();
+    SetTempDir(Scratch(""));
+    owner = std::make_unique<TOwner>();
+    ASSERT_TRUE(owner->Create());
+    ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), kNameFromFileName), 1);
+    system.info.Nd = 64;
+    system.info.Discrete = 0.002;
+    system.info.ShowRecommendation = 0;
+    system.info.MonochromeSystem = 1;
+  }
+  void TearDown() override {
+    owner.reset();
+    SetTempDir(previousTemp_);
+    DestroySharedPalette();
+    SystemTest::TearDown();
+  }
+  TShowPSFFolder *Open() {
+    folder = new TShowPSFFolder(owner.get(), &system);
+    EXPECT_TRUE(folder->Create());
+    folder->ShowWindow(SW_SHOW);
+    test_kit::RunFor(20);
+    return folder;
+  }
+  int FilesIn(const std::string &extension) const {
+    int count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(Scratch("")))
+      count += entry.path().extension() == extension ? 1 : 0;
+    return count;
+  }
+  std::vector<TGraphics3D *> Plots() const {
+    std::vector<TGraphics3D *> plots;
+    for (TWindow *child : owner->GetChildren())
+      if (auto *plot = dynamic_cast<TGraphics3D *>(child)) plots.push_back(plot);
+    return plots;
+  }
+  void Press(int id) { folder->Page()->SendMessage(WM_COMMAND, id, 0); }
+  void Choose(int radio) {
+    folder->Page()->CheckDlgButton(kPsfRadioPsf, radio == kPsfRadioPsf ? BST_CHECKED : BST_UNCHECKED);
+    folder->Page()->CheckDlgButton(kPsfRadioMtf, radio == kPsfRadioMtf ? BST_CHECKED : BST_UNCHECKED);
+    Press(radio);
+  }
+
+  std::unique_ptr<TOwner> owner;
+  TOpticalSystem system;
+  TShowPSFFolder *folder = nullptr;
+
+ private:
+  std::string previousTemp_;
+};
+
+TEST_F(PsfWindow, PlotShowsThePsfFileAndTheMtfIsOneAtItsCentre) {
+  Open();
+  ASSERT_NE(GetTestImage(), nullptr);
+  EXPECT_EQ(GetTestImage()->pixelCount, 64);
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(Plots().size(), 1u);
+  TShowPSF *page = folder->Page();
+  ASSERT_EQ(page->Run().images.cols, 1);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
+  EXPECT_EQ(Plots()[0]->GetWindowText(), "Real PSF (Y=0)");
+  // With one wavelength the plot shows exactly the file's raster.
+  Mem<float> file;
+  ASSERT_EQ(page->Run().images.data[0].Read(file), 1);
+  const Mem<float> &shown = GetTestImage()->raster;
+  ASSERT_EQ(shown.cols, 64);
+  for (int p = 0; p < 64 * 64; ++p) ASSERT_EQ(shown.data[p], file.data[p]) << p;
+  // The working arrays are given back after the run.
+  EXPECT_EQ(system.workArray1.data, nullptr);
+
+  // MTF: a new run, and the sum is the MTF of the summed PSF, 1 at zero frequency.
+  Choose(kPsfRadioMtf);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(Plots().size(), 2u);
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Real MTF: PSF (Y=0)");
+  EXPECT_APPROX(GetTestImage()->raster.data[32 * 64 + 32], 1.0, kRasterTolerance);
+  std::vector<float> imaginary(64 * 64);
+  ASSERT_EQ(MtfFromPsf(64, file.data, imaginary.data()), 1);
+  for (int p = 0; p < 64 * 64; ++p) ASSERT_NEAR(GetTestImage()->raster.data[p], file.data[p], 1e-5) << p;
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, PolychromaticMtfIsThatOfTheSummedPsf) {
+  // Three wavelengths: the MTF the window shows is the transform of the weighted PSF sum
+  // (the physical one), not the sum of the three MTFs, which differs under colour.
+  system.info.MonochromeSystem = 0;
+  Open();
+  Choose(kPsfRadioMtf);
+  Press(kPsf3DPlotButton);
+  TShowPSF *page = folder->Page();
+  ASSERT_EQ(page->Run().images.cols, 3);
+  const std::vector<float> shown(GetTestImage()->raster.data, GetTestImage()->raster.data + 64 * 64);
+  // The files hold each wavelength's own MTF now; their sum is the other quantity.
+  Mem<float> sumOfMtfs;
+  ASSERT_EQ(page->Run().Sum(64, sumOfMtfs), 1);
+  double largest = 0.0;
+  for (int p = 0; p < 64 * 64; ++p) largest = std::max(largest, static_cast<double>(std::fabs(sumOfMtfs.data[p] - shown[p])));
+  EXPECT_GT(largest, 1e-3);
+  EXPECT_APPROX(shown[32 * 64 + 32], 1.0, kRasterTolerance);
+  // Each value is bounded by the MTF at zero frequency.
+  for (float v : shown) ASSERT_LE(v, 1.0f + 1e-5f);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, CancelDuringTheRunStopsItAndClosesOnlyWhenItIsBack) {
+  const double lambda = system.info.LambdaW;
+  Open();
+  system.info.Nd = 64;
+  // The Cancel click waits in the queue and is dispatched by the run's first pump.
+  folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  Press(kPsf3DPlotButton);
+  // Still here while the handler ran; nothing shown, nothing left.
+  EXPECT_EQ(owner->folderGone, 0);
+  EXPECT_NE(folder->GetHandle(), nullptr);
+  EXPECT_TRUE(Plots().empty());
+  EXPECT_EQ(system.info.LambdaW, lambda);
+  EXPECT_EQ(system.info.Nd, 64);
+  EXPECT_EQ(FilesIn(".img"), 0);
+  EXPECT_EQ(folder->Page()->Run().images.data, nullptr);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return owner->folderGone == 1; }));
+  EXPECT_EQ(GetTestImage(), nullptr);
+  EXPECT_EQ(SharedPsfGauge(), nullptr);
+  delete folder;
+}
+
+TEST_F(PsfWindow, EscapeLeavesWavelengthGridFilesAndWindowAsTheyWere) {
+  system.info.MonochromeSystem = 0;
+  const double lambda = system.info.LambdaW;
+  system.info.Nd = 128;
+  Open();
+  const RECT before = folder->GetWindowRect();
+  ASSERT_EQ(GetTestImage()->pixelCount, 128);
+  test_kit::PostKey(*folder->Page(), VK_ESCAPE);
+  Press(kPsf3DPlotButton);
+  EXPECT_TRUE(Plots().empty());
+  EXPECT_EQ(system.info.LambdaW, lambda);
+  EXPECT_EQ(system.info.Nd, 128);
+  EXPECT_EQ(FilesIn(".img"), 0);
+  EXPECT_NE(folder->Page()->CalculationState(), TPsfRun::kComputed);
+  EXPECT_EQ(folder->Gauge()->Queue().BusyCount(), 0);
+  const RECT after = folder->GetWindowRect();
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  // The next press computes afresh.
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(Plots().size(), 1u);
+  EXPECT_EQ(FilesIn(".img"), 3);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, ClosingDeletesTheRunsFilesAndNoOneElses) {
+  const std::string foreign = Scratch("someone_else.img");
+  WriteText(foreign, "not ours");
+  Open();
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(FilesIn(".img"), 2);
+  folder->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(owner->folderGone, 1);
+  EXPECT_EQ(FilesIn(".img"), 1);
+  EXPECT_TRUE(std::filesystem::exists(foreign));
+  EXPECT_EQ(system.info.aberrationFree, 0);
+  // The plot stays open on its own.
+  EXPECT_EQ(Plots().size(), 1u);
+  delete folder;
+}
+
+double gAnsweredStep = 0.0;
+int AnswerStep(TWindow *, double *step) {
+  *step = gAnsweredStep;
+  return IDOK;
+}
+
+TEST_F(PsfWindow, ConcentrationReportAndGraph) {
+  Open();
+  TRecordingMessageBoxProvider boxes;
+  const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
+  gAnsweredStep = 0.0;  // a step of 0 takes the default, 2 Discrete
+  Press(CM_PSF_VIEW_AS_TEXT);
+  SetSectionStepAsker(previous);
+  std::ifstream report(folder->Page()->SectionFile());
+  ASSERT_TRUE(report.good());
+  std::stringstream text;
+  text << report.rdbuf();
+  EXPECT_NE(text.str().find("System: cooke_triplet.os"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("Energy concentration in square"), std::string::npos);
+  EXPECT_NE(text.str().find("   0.004 "), std::string::npos);  // the second size, 2 Discrete
+  EXPECT_NE(text.str().find("     100"), std::string::npos);   // the whole energy at last
+  // The graph: a red curve from (0, 0) rising to the top.
+  Press(CM_PSF_VIEW_AS_GRAPH);
+  TGraph *graph = folder->Page()->LastSectionGraph();
+  ASSERT_NE(graph, nullptr);
+  EXPECT_EQ(graph->GetWindowText(), "Real concentration: PSF (Y=0)");
+  test_kit::RunFor(20);
+  int red = 0;
+  const RECT client = graph->GetClientRect();
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) red += test_kit::ClientPixel(*graph, x, y) == RGB(255, 0, 0);
+  EXPECT_GT(red, 50);
+  EXPECT_TRUE(boxes.boxes.empty());
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
+  Open();
+  Choose(kPsfRadioMtf);
+  const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
+  gAnsweredStep = 10.0;  // cycles per mm
+  Press(CM_PSF_VIEW_AS_TEXT);
+  SetSectionStepAsker(previous);
+  std::ifstream report(folder->Page()->SectionFile());
+  std::stringstream text;
+  text << report.rdbuf();
+  EXPECT_NE(text.str().find("MTF sections"), std::string::npos);
+  EXPECT_NE(text.str().find("Frequency"), std::string::npos);
+  EXPECT_EQ(text.str().find("Frequence "), std::string::npos);
+  // Both sections begin at frequency 0 with the MTF's centre value.
+  EXPECT_TRUE(std::regex_search(text.str(), std::regex("Meridional +1 "))) << text.str();
+  EXPECT_TRUE(std::regex_search(text.str(), std::regex("Sagittal +1 ")));
+  folder->Destroy();
+  delete folder;
+}
+
+TEST(SectionStep, RoundsToTheNearerRoundStepAndLeavesNothingToLogOfZero) {
+  EXPECT_EQ(RoundedSectionStep(1.25), 1.5);
+  EXPECT_APPROX(RoundedSectionStep(0.9), 1.0, 1e-12);
+  EXPECT_APPROX(RoundedSectionStep(0.0041), 0.004, 1e-12);
+  EXPECT_APPROX(RoundedSectionStep(9.5), 10.0, 1e-12);
+  EXPECT_EQ(RoundedSectionStep(0.0), 0.0);
+  EXPECT_EQ(RoundedSectionStep(-2.0), 0.0);
+  EXPECT_EQ(RoundedSectionStep(std::nan("")), 0.0);
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include <filesystem>
+
+#include "analysis/psf/show_psf.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+
+namespace {
+
+class EditorPsfTest : public EditorShellTest {
+ protected:
+  bool Checked(UINT command) const {
+    return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+};
+
+TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_FALSE(Grey(CM_PSF_MTF));
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.PsfWindow(), nullptr);
+  EXPECT_NE(editor.PsfWindow()->GetHandle(), nullptr);
+  EXPECT_EQ(editor.PsfWindow()->GetParentO(), &editor);
+  EXPECT_TRUE(Checked(CM_PSF_MTF));
+  EXPECT_EQ(editor.CommandFlag(CM_IMAGE_SYNTHESIS), 0);
+  // A change of the system: the page computes anew at its next request.
+  TShowPSF *page = editor.PsfWindow()->Page();
+  page->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
+  editor.RefreshAnalyses();
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  // The same command closes it; the user's Cancel too after a new opening.
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_FALSE(Checked(CM_PSF_MTF));
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.PsfWindow(), nullptr);
+  editor.PsfWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_TRUE(answers_->beeps.empty());
+}
+
+TEST_F(EditorPsfTest, CancelWhileTheFolderComputesClosesItAfterwardsWithoutLosingIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  const double lambda = editor.System().info.LambdaW;
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.PsfWindow(), nullptr);
+  // The toolbar command arrives while the run pumps.
+  editor.PostMessage(WM_COMMAND, CM_PSF_MTF, 0);
+  editor.PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.PsfWindow() == nullptr; }));
+  EXPECT_EQ(editor.System().info.LambdaW, lambda);
+  EXPECT_FALSE(Checked(CM_PSF_MTF));
+  // Opens again afresh.
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  EXPECT_NE(editor.PsfWindow(), nullptr);
+}
+
+TEST_F(EditorPsfTest, LightPipesOrATooSmallSystemRefuseIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().info.EnablePipe = 1;
+  editor.UpdateMenus();
+  EXPECT_TRUE(Grey(CM_PSF_MTF));
+  answers_->beeps.clear();
+  editor.CmPsfMtf();
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+  editor.System().info.EnablePipe = 0;
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  answers_->beeps.clear();
+  editor.CmPsfMtf();
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+}
+
+}  // namespace
