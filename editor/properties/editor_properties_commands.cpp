@@ -17,6 +17,7 @@ void TOpticalEditor::CmPropertiesOfSelected() {
     folder = new TSystemPropertiesFolder(this, &system_);
     folder->systemChanged = [this] { PropertiesChangedSystem(); };
     folder->undo = [this] { CmUndo(); };
+    folder->settingsPath = SettingsPath();
     SetPropertiesFolder(folder);
     if (!folder->Create()) {
       SetPropertiesFolder(nullptr);

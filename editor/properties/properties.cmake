@@ -1,7 +1,9 @@
 # The system's properties: the pages' models without windows (model library) and the
 # folder, its pages and the general-information window (windows library).
-area_sources(EDITOR_MODEL property_edit.cpp surface_table_model.cpp general_info_model.cpp beams_model.cpp)
-area_tests(EDITOR_MODEL tests/surface_table_model_test.cpp tests/property_pages_model_test.cpp)
+area_sources(EDITOR_MODEL property_edit.cpp surface_table_model.cpp general_info_model.cpp beams_model.cpp
+             properties_settings.cpp)
+area_tests(EDITOR_MODEL tests/surface_table_model_test.cpp tests/property_pages_model_test.cpp
+           tests/properties_settings_test.cpp)
 area_sources(EDITOR properties_table.cpp properties_pages.cpp system_properties_folder.cpp
              properties_general_info_dlg.cpp editor_properties_commands.cpp)
 area_tests(EDITOR tests/system_properties_folder_test.cpp)

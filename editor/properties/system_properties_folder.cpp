@@ -3,10 +3,12 @@
 #include "editor/model/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_settings.h"
 #include "optimization/windows/optimization_functions_dlg.h"
 #include "optimization/windows/viewer_run_host.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/windows/screen.h"
 
 namespace {
 
@@ -67,6 +69,16 @@ bool TSystemPropertiesFolder::Find(TEventInfo &info) {
 void TSystemPropertiesFolder::SetupWindow() {
   TBookMarkFolder::SetupWindow();
   ShowPanelControls(false);
+  const RECT own = GetWindowRect();
+  const int folderWidth = own.right - own.left, folderHeight = own.bottom - own.top;
+  int saved[4] = {0, 0, 0, 0};
+  const bool haveSaved = ReadPropertiesPosition(settingsPath, saved) != 0;
+  RECT owner{own.left, own.top, own.left, own.top};
+  if (TWindow *frame = GetParentO(); frame != nullptr && frame->IsWindow()) owner = frame->GetWindowRect();
+  int left = 0, top = 0;
+  PlacePropertiesFolder(haveSaved ? saved : nullptr, owner.right, owner.top, folderWidth, folderHeight,
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), left, top);
+  MoveWindow(left, top, folderWidth, folderHeight, true);
 }
 
 void TSystemPropertiesFolder::Changed() {
@@ -89,7 +101,7 @@ void TSystemPropertiesFolder::ShowPanelControls(bool show) {
   if (!IsWindow()) return;
   for (int id : kPanelControls)
     if (TWindow *control = WindowFromHandle(GetDlgItem(id))) control->ShowWindow(show ? SW_SHOW : SW_HIDE);
-  SetDlgItemText(kOptimizationButtonId, show ? "Hide &optimization" : "&Optimization");
+  SetDlgItemText(kOptimizationButtonId, show ? "Hide &panel" : "&Optimization");
 }
 
 std::string TSystemPropertiesFolder::PanelSummary() const {
@@ -139,6 +151,11 @@ void TSystemPropertiesFolder::CmOptimize() {
 void TSystemPropertiesFolder::CmClose() { Destroy(IDCANCEL); }
 
 void TSystemPropertiesFolder::EvDestroy() {
+  if (!IsIconic()) {
+    const RECT place = GetWindowRect();
+    const int position[4] = {place.left, place.top, place.right, place.bottom};
+    WritePropertiesPosition(settingsPath, position);
+  }
   if (panel_) {
     panel_->Close();
     panel_.reset();

@@ -59,6 +59,8 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
   // The panel's one-line summary.
   std::string PanelSummary() const;
 
+  // The settings file that keeps the folder's place between openings ("" keeps none).
+  std::string settingsPath;
   // Called after the folder changed the system, so that every view follows.
   std::function<void()> systemChanged;
   // The editor's undo command, for the optimization progress window.

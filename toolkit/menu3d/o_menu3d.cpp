@@ -135,12 +135,13 @@ int CountWithLeadItems(HMENU menu) {
 }
 
 // Gives every pop-up below `menu` its empty first item, once: an item with the lead id is
-// recognised.
+// recognised. It is disabled: a sub-menu opened by a key highlights its first item, and
+// Enter there must not send the lead id as a command.
 void AddLeadItems(HMENU menu) {
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
     HMENU sub = GetSubMenu(menu, i);
     if (sub == nullptr) continue;
-    if (!HasLeadItem(sub)) InsertMenu(sub, 0, MF_BYPOSITION | MF_STRING, kMenu3DLeadItemId, "");
+    if (!HasLeadItem(sub)) InsertMenu(sub, 0, MF_BYPOSITION | MF_STRING | MF_DISABLED, kMenu3DLeadItemId, "");
     AddLeadItems(sub);
   }
 }

@@ -118,6 +118,15 @@ TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
   ASSERT_NE(PropertiesFolder(), nullptr);
   EXPECT_TRUE(PropertiesFolder()->IsWindow());
+  // It opens where it was closed.
+  const RECT first = PropertiesFolder()->GetWindowRect();
+  PropertiesFolder()->MoveWindow(37, 23, first.right - first.left, first.bottom - first.top, true);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_EQ(PropertiesFolder(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  EXPECT_EQ(PropertiesFolder()->GetWindowRect().left, 37);
+  EXPECT_EQ(PropertiesFolder()->GetWindowRect().top, 23);
   // A minimised folder comes back rather than closing.
   PropertiesFolder()->ShowWindow(SW_MINIMIZE);
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);

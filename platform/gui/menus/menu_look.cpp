@@ -132,6 +132,8 @@ void PaintPopupItem(TDC &dc, HWND owner, HMENU menu, const TMenuLayout &layout, 
   dc.SelectObject(MenuFont());
   if (item.Flags & MF_OWNERDRAW) {
     OwnerDraw(dc, owner, menu, item, rect, isSelected, action);
+    // The arrow of a sub-menu is ours, in the text colour the owner left in the context.
+    if (item.SubMenu != nullptr) DrawArrow(dc, rect.right, rect.top, rect.Height(), dc.GetTextColor());
     return;
   }
   if (item.Flags & MF_SEPARATOR) {
@@ -216,6 +218,8 @@ TMenuLayout LayoutPopupMenu(HWND owner, HMENU menu) {
   for (const TMenuItem &item : menu->Items) {
     SIZE size{};
     if ((item.Flags & MF_OWNERDRAW) && Measure(owner, menu, item, size)) {
+      // Room for the sub-menu arrow right of what the owner draws, as for every item.
+      size.cx += kArrowColumn;
       width = std::max<int>(width, size.cx);
     } else if (item.Flags & MF_SEPARATOR) {
       size = {0, kSeparatorHeight};

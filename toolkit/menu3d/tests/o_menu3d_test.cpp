@@ -14,6 +14,7 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/message_records.h"
 #include "platform/gui/windows/test_kit.h"
@@ -147,6 +148,12 @@ TEST_F(OMenu3D, EveryPopupGetsOneEmptyFirstItemHoweverOftenAttached) {
   TOMenu3D second(&owner);
   ASSERT_EQ(second.AttachMenu(tree.menu), 1);
   EXPECT_EQ(LeadItems(tree.menu), 2);
+  // The empty first item can never be chosen; the items after it can.
+  TScriptedMenuTracker tracker;
+  tracker.ChooseId(kMenu3DLeadItemId);
+  EXPECT_EQ(TrackPopupMenu(tree.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle()), 0);
+  tracker.ChooseId(kDeep);
+  EXPECT_EQ(TrackPopupMenu(tree.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle()), static_cast<int>(kDeep));
 }
 
 TEST_F(OMenu3D, AttachNeedsAWindowAndAMenu) {

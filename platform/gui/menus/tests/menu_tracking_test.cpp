@@ -372,6 +372,35 @@ TEST_F(MenuTracking, AMovingHighlightRedrawsOnlyTheTwoItemsItLeavesAndReaches) {
   EXPECT_EQ(greenAfterLeaving, 0);
 }
 
+TEST_F(MenuTracking, OwnerDrawnSubMenuItemGetsItsArrowBesideWhatTheOwnerDraws) {
+  ModifyMenu(context.menu, 3, MF_BYPOSITION | MF_POPUP | MF_OWNERDRAW,
+             reinterpret_cast<std::uintptr_t>(context.colour), reinterpret_cast<const char *>(std::uintptr_t{3}));
+  int arrowPixels = -1;
+  RECT itemRect{};
+  TStepsDuringWalk steps({
+      [&] {
+        TMenuTracking *walk = CurrentMenuTracking();
+        const QImage image = walk->PopupWidget(0)->grab().toImage();
+        ASSERT_FALSE(owner.drawn.empty());
+        itemRect = owner.drawn.back().rcItem;
+        arrowPixels = 0;
+        for (int y = itemRect.top; y < itemRect.bottom; ++y) {
+          for (int x = itemRect.left; x < itemRect.right; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            // The owner paints the whole item red: anything else is the arrow.
+            arrowPixels += RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)) != 0x0000FFu ? 1 : 0;
+          }
+        }
+        PostKeyToPopup(Qt::Key_Escape);
+      },
+  });
+  TrackPopupMenu(context.menu, TPM_RETURNCMD, 10, 10, 0, owner.GetHandle());
+  // The owner asked for 60 across; the arrow's column comes on top.
+  EXPECT_GT(itemRect.Width(), 60);
+  EXPECT_GT(arrowPixels, 6);
+  EXPECT_LT(arrowPixels, 30);
+}
+
 TEST_F(MenuTracking, ClickOnTheMenuBarWalksItsPopup) {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();

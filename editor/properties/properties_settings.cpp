@@ -1,0 +1,44 @@
+#include "editor/properties/properties_settings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "foundation/textfiles/read_nf.h"
+
+int ReadPropertiesPosition(const std::string &settingsPath, int position[4]) {
+  if (settingsPath.empty()) return 0;
+  TRead1NF file;
+  if (file.Open(settingsPath, 0) == nullptr) return 0;
+  if (!file.ReadSection(kPropertiesSection)) return 0;
+  // Far outside any screen: a key that is missing or unreadable leaves these.
+  constexpr int kUnset = -1000000;
+  int read[4] = {kUnset, kUnset, kUnset, kUnset};
+  file.AddInt("Position", read, 4);
+  file.ParseSection(0);
+  for (int value : read)
+    if (value == kUnset) return 0;
+  if (read[2] <= read[0] || read[3] <= read[1]) return 0;
+  for (int k = 0; k < 4; ++k) position[k] = read[k];
+  return 1;
+}
+
+int WritePropertiesPosition(const std::string &settingsPath, const int position[4]) {
+  if (settingsPath.empty()) return 0;
+  TRead1NF file;
+  std::FILE *out = file.Open(settingsPath, 1);
+  if (out == nullptr) return 0;
+  file.SelectSection(kPropertiesSection);
+  std::fprintf(out, "Position=%d, %d, %d, %d;\n\n", position[0], position[1], position[2], position[3]);
+  file.Reset();
+  return file.Close();
+}
+
+void PlacePropertiesFolder(const int *saved, int ownerRight, int ownerTop, int width, int height, int screenWidth,
+                           int screenHeight, int &left, int &top) {
+  left = saved != nullptr ? saved[0] : ownerRight;
+  top = saved != nullptr ? saved[1] : ownerTop;
+  // Pulled back onto the screen: first off the right and bottom edges, then, for a folder
+  // larger than the screen, its top-left corner stays visible.
+  left = std::max(std::min(left, screenWidth - width), 0);
+  top = std::max(std::min(top, screenHeight - height), 0);
+}

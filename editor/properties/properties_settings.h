@@ -1,0 +1,21 @@
+#pragma once
+// Where the properties folder stood when it was last closed: the section
+// "[Properties table]" of the editor's settings file, "Position=left, top, right, bottom;"
+// in screen pixels. The editor's own writes keep the section as it is.
+
+#include <string>
+
+constexpr const char *kPropertiesSection = "[Properties table]";
+
+// 1 when the section gives a rectangle with a positive width and height; the position is
+// left alone otherwise.
+int ReadPropertiesPosition(const std::string &settingsPath, int position[4]);
+// Rewrites only this section of the file (created when missing); 1 when written.
+int WritePropertiesPosition(const std::string &settingsPath, const int position[4]);
+
+// Where the folder (width x height pixels) opens: at its saved left and top when there is
+// one, else beside the right edge of the editor's frame (ownerLeft .. ownerRight, top at
+// ownerTop) so that it does not hide the drawing, and always wholly on a screen of the
+// given size when it fits. Answers left and top.
+void PlacePropertiesFolder(const int *saved, int ownerRight, int ownerTop, int width, int height, int screenWidth,
+                           int screenHeight, int &left, int &top);
