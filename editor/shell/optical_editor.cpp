@@ -123,6 +123,17 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
   canvas_->SetSystem(&system_);
+  // Canvas: its tool record, and the refresh a move by the mouse and ctrl+R end with (the
+  // views the editor refreshes today; the editor's full refresh takes its place).
+  canvas_->SetToolSelection(&tools_);
+  canvas_->SetRefreshHook([this] {
+    if (canvas_ == nullptr) return;
+    canvas_->Redraw();
+    system_.SetCanvas(canvas_);
+    RefreshAnalyses(true);
+    UpdateMenus();
+    UpdateCaption();
+  });
 }
 
 TOpticalEditor::~TOpticalEditor() {

@@ -53,6 +53,8 @@ class TOpticalEditor : public TDecoratedFrame {
   TSystemImage &System() { return system_; }
   TRecentFiles &RecentFiles() { return recent_; }
   TEditGraph *Canvas() const { return canvas_; }
+  // Canvas: the tool record the canvas reads on every press.
+  TToolSelection &Tools() { return tools_; }
   bool LastOpenSucceeded() const { return lastOpen_; }
   // The settings file this editor reads and writes.
   std::string SettingsPath() const;
@@ -159,6 +161,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void UpdatePropertiesMenu();
 
   TEditGraph *canvas_;
+  // Canvas: the tool record (the palettes set its tool and mouse mode).
+  TToolSelection tools_;
   TMessageQueue queue_;
   TRecentFiles recent_;
   TSystemImage system_;
