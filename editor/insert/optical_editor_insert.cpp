@@ -11,7 +11,6 @@
 #include "editor/insert/element_folder.h"
 #include "editor/insert/placement.h"
 #include "editor/library/library_elements.h"
-#include "editor/model/edit_path.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/bars/gadget_window.h"
@@ -32,20 +31,17 @@ bool IsPress(const POINT &p) { return p.x != kNoPress.x || p.y != kNoPress.y; }
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(kPumpPauseMs)); }
 
-// True when the device point lies on the selected element's outline region.
-bool MeetsSelection(const TSystemImage &system, const POINT &p) {
-  const int e = system.selectedElement;
-  if (system.hasSelection == 0 || e < 0 || e >= system.ElementCount()) return false;
-  const TEditPath *path = dynamic_cast<const TEditPath *>(system.elements.data[e].region);
-  constexpr int kReach = 2;
-  return path != nullptr && path->Meets(RECT{p.x - kReach, p.y - kReach, p.x + kReach + 1, p.y + kReach + 1});
-}
-
 }  // namespace
 
 void TOpticalEditor::SetPlacementCheck(int command, bool down) {
   if (command == CM_NEW_SINGLE_SURFACE) singleSurfaceDown_ = down;
   if (command == CM_NEW_ELEMENT) newElementDown_ = down;
+  // The canvas picks for the placement while its tool is current; an element chosen with
+  // the select tool before stays chosen.
+  if (down)
+    tools_.SetTool(canvas_, command, kSelectTool);
+  else if (tools_.tool == command)
+    tools_.SetTool(canvas_, 0, 0);
   HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
   if (menu != nullptr) CheckMenuItem(menu, command, MF_BYCOMMAND | (down ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -64,31 +60,19 @@ int TOpticalEditor::PlaceNewElement(int count, TInsertedElementInfo *info) {
   queue_.Enter();
   // The canvas notes every press in the system: a press shows itself by replacing this mark.
   system_.lastPress = kNoPress;
-  // First the element to follow: a press on an element selects it.
+  // First the element to follow: the canvas's band holds it once it is picked.
   while (!canvas_->GetSelectMode()) {
     if (!queue_.Pump()) return EndPlacement(0);
-    if (IsPress(system_.lastPress)) {
-      const POINT press = system_.lastPress;
-      system_.lastPress = kNoPress;
-      canvas_->SelectAt(press);
-      if (system_.hasSelection) canvas_->SetSelectMode(true);
-    }
     Pause();
   }
   int preceding = -1;
   if (system_.hasSelection && system_.selectedElement >= 0 &&
       system_.selectedElement < system_.ElementCount())
     preceding = system_.IndexOfSurface(system_.elements.data[system_.selectedElement].LastSurface());
-  // Then the place: a press off the selected element.
+  // Then the place: a press outside the band ends it.
   system_.lastPress = kNoPress;
   while (canvas_->GetSelectMode()) {
     if (!queue_.Pump()) return EndPlacement(0);
-    if (IsPress(system_.lastPress)) {
-      if (MeetsSelection(system_, system_.lastPress))
-        system_.lastPress = kNoPress;
-      else
-        canvas_->SetSelectMode(false);
-    }
     Pause();
   }
   const POINT press = system_.lastPress;
@@ -100,13 +84,11 @@ int TOpticalEditor::PlaceNewElement(int count, TInsertedElementInfo *info) {
     MessageBeep(MB_SIMPLEBEEP);
     return EndPlacement(0);
   }
-  double atX = 0.0;
-  double atY = 0.0;
-  canvas_->DeviceToWorld(press.x, press.y, atX, atY);
+  const DPOINT at = canvas_->DeviceToWorld(press);
 
   TInsertedElementInfo ownRecord;
   TInsertedElementInfo &record = info != nullptr ? *info : ownRecord;
-  const int index = PlaceSurface(system_, preceding, atX, atY, count, record);
+  const int index = PlaceSurface(system_, preceding, at.x, at.y, count, record);
   if (index < 0) {
     MessageBeep(MB_SIMPLEBEEP);
     return EndPlacement(0);
