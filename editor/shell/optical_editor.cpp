@@ -13,6 +13,8 @@
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
+#include "editor/shell/scale_caption.h"
+#include "editor/shell/session_restore.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
@@ -23,6 +25,7 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/render3d/o_palette.h"
 // The system's properties folder.
 #include "editor/properties/system_properties_folder.h"
@@ -36,7 +39,8 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM,
+                                      CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
+                                      CM_EXAMPLES,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY,
@@ -56,6 +60,7 @@ constexpr int kFrameY = 65;
 constexpr const char *kUntitledName = "untitled.os";
 constexpr const char *kPrintTextName = "print.tmp";
 constexpr const char *kSystemsDirectoryName = "os";
+constexpr const char *kHelpFileName = "korvex.hlp";
 
 const TResponseTableEntry kEditorTable[] = {
     EvMessage<WM_CLOSE, &TOpticalEditor::EvClose>(),
@@ -77,6 +82,9 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
     EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
+    EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
+    EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),
+    EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
     // Paste, new single surface, new element, component library.
@@ -164,13 +172,17 @@ void TOpticalEditor::SetupWindow() {
   if (HACCEL table = LoadAccelerators(nullptr, "EDITORMENU")) SetWindowAccelerators(GetHandle(), table);
   ReadSettings();
   DeleteIfExists(UntitledPath());
-  OfferSessionRestore();
-  if (system_.name == UntitledPath()) system_.name.clear();
-  if (system_.name.empty()) {
-    CmNewSystem();
-  } else {
-    const std::string name = system_.name;
-    if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+  // A restored session is the first system: loading the named one (or a new one) now
+  // would throw it away again, unsaved when it never had a file of its own.
+  if (!OfferSessionRestore()) {
+    if (system_.name == UntitledPath()) system_.name.clear();
+    if (system_.name.empty()) {
+      CmNewSystem();
+      system_.options.ShowCourseBeam = 1;
+    } else {
+      const std::string name = system_.name;
+      if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+    }
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
@@ -212,7 +224,12 @@ void TOpticalEditor::ShowSystem() {
 
 void TOpticalEditor::ReadSettings() {
   settings_.NStepUndoMax = system_.options.NStepUndoMax;
+  helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
+  settings_.helpFileName = helpFile_;
+  SetApplicationHelpFile(helpFile_);
   if (!ReadEditorSettings(SettingsPath(), settings_)) return;
+  if (!settings_.helpFileName.empty()) helpFile_ = settings_.helpFileName;
+  SetApplicationHelpFile(helpFile_);
   system_.options.SetUndoDepth(settings_.NStepUndoMax);
   system_.options.EnableSave = settings_.EnableSave;
   system_.options.ShowCourseBeam = settings_.ShowCourseBeam;
@@ -237,6 +254,7 @@ void TOpticalEditor::WriteSettings() {
     settings_.graphSize[0] = canvas_->GetBitmapSize().cx;
     settings_.graphSize[1] = canvas_->GetBitmapSize().cy;
   }
+  settings_.helpFileName = helpFile_;
   settings_.NStepUndoMax = system_.options.NStepUndoMax;
   settings_.ShowCourseBeam = system_.options.ShowCourseBeam;
   settings_.ShowCardinalPlanes = system_.options.ShowCardinalPlanes;
@@ -267,31 +285,23 @@ void TOpticalEditor::PlaceFrame(const int position[4]) {
   MoveWindow(left, top, w, h, false);
 }
 
-void TOpticalEditor::OfferSessionRestore() {
+bool TOpticalEditor::OfferSessionRestore() {
   Mem<STRING> files;
   const int count = ListUndoFiles(TempDir(), files);
-  if (count <= 0) return;
+  if (count <= 0) return false;
   const int answer = MessageBox(GetHandle(),
                                 "     The previous session was aborted.\n"
                                 "Do you want to restore the previous session?",
                                 "Warning", MB_YESNO | MB_ICONINFORMATION);
-  if (answer != IDYES) return;
-  // The newest snapshot: the first of equal times wins, unreadable files are skipped.
-  std::string newest;
-  std::filesystem::file_time_type best{};
-  for (int i = 0; i < count; ++i) {
-    const std::string path = files.data[i];
-    std::error_code error;
-    const auto stamp = std::filesystem::last_write_time(path, error);
-    if (error) continue;
-    if (newest.empty() || stamp > best) {
-      newest = path;
-      best = stamp;
-    }
-  }
-  if (newest.empty()) return;
+  if (answer != IDYES) return false;
+  std::vector<std::string> paths;
+  for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
+  const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
+  if (newest.empty()) return false;
   // The snapshot keeps the name of the system it was taken of; saving writes it there.
-  if (LoadSystem(newest, kNameFromFile)) CmSaveSystem();
+  if (!LoadSystem(newest, kNameFromFile)) return false;
+  CmSaveSystem();
+  return true;
 }
 
 TEditorStateView TOpticalEditor::StateView() const {
@@ -365,10 +375,10 @@ void TOpticalEditor::UpdateMenus() {
 }
 
 std::string TOpticalEditor::UpdateCaption() {
-  // The scale text belongs to the drawing canvas; the plain canvas shows none.
+  const std::string scale = canvas_ != nullptr ? FormatScaleCaption(*canvas_) : std::string();
   const std::string caption =
       EditorCaption(system_.name, std::max(1, system_.ConfigurationCount()),
-                    system_.currentConfiguration, std::string(), system_.info.TurnSystem != 0);
+                    system_.currentConfiguration, scale, system_.info.TurnSystem != 0);
   SetCaption(caption);
   return caption;
 }
@@ -413,6 +423,8 @@ void TOpticalEditor::EvClose() {
 
 void TOpticalEditor::EvDestroy() {
   CloseAnalyses();
+  // The help window is the frame's: it goes with it.
+  WinHelp(GetHandle(), nullptr, HELP_QUIT, 0);
   if (theEditor == this) {
     // Computations still counted as running see their end; nothing is dispatched here, so
     // no command reaches a window that is going.

@@ -76,6 +76,14 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmSpotDiagram();
   // Turns every configuration of the system round (an undo step "Turn system").
   void CmTurnSystem();
+  // Moves the image surface to the plane where the fields' ray fans spread least (an undo
+  // step "Plane of best installation"); beeps for a system of fewer than 2 surfaces.
+  void CmBestImagePlane();
+  // The help file at its contents, and the examples file beside it at the examples page.
+  void CmHelpContents();
+  void CmExamples();
+  // The program's help file (the settings may name another).
+  const std::string &HelpFile() const { return helpFile_; }
   // Notices of the analysis windows going (lParam the window).
   void AberrationsDestroyed(WPARAM wParam, LPARAM window);
   void SpotDestroyed(WPARAM wParam, LPARAM window);
@@ -123,8 +131,9 @@ class TOpticalEditor : public TDecoratedFrame {
   bool AskToSave();
   // Places the frame at the settings' rectangle, kept on the screen.
   void PlaceFrame(const int position[4]);
-  // Offers to restore a session whose undo files were left behind.
-  void OfferSessionRestore();
+  // Offers to restore a session whose undo files were left behind; true when the newest
+  // of them was loaded.
+  bool OfferSessionRestore();
   void ReadSettings();
   // The canvas's bitmap at the size of its window.
   void FitCanvasBitmap();
@@ -172,6 +181,7 @@ class TOpticalEditor : public TDecoratedFrame {
   TStatusBar *statusBar_ = nullptr;
   std::string systemsDirectory_;
   std::string commandLine_;
+  std::string helpFile_;
   bool lastOpen_ = true;
   bool closing_ = false;
   TShowEasyAberrationsDlg *aberrations_ = nullptr;

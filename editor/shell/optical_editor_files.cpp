@@ -1,6 +1,7 @@
 // The main window's system files: New, Open, Save, Save as, the recent systems of the File
 // menu, and Undo/Redo over the edited system's ring.
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -23,6 +24,9 @@ constexpr const char *kSystemsDirectoryName = "os";
 constexpr int kEmptySurfaceCount = 2;
 constexpr int kMenuScanLimit = 20;
 constexpr int kRecentMenuItems = 10;
+constexpr const char *kSystemExtension = ".os";
+// The system kept aside while another file is tried.
+constexpr const char *kKeptSystemName = "~~kept.tmp";
 
 std::string DirectoryOf(const std::string &path) {
   return std::filesystem::path(path).parent_path().string();
@@ -32,25 +36,52 @@ std::string FileNameOf(const std::string &path) {
   return std::filesystem::path(path).filename().string();
 }
 
+void DeleteIfExists(const std::string &path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+}
+
 }  // namespace
 
 int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
+  // Only system files are opened, never the untitled one (its extension in any case).
+  const std::filesystem::path path(fileName);
+  std::string extension = path.extension().string();
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != kSystemExtension || fileName == UntitledPath()) return 0;
   ClosePropertiesPanel();  // the system's properties
-  const int read = system_.Load(fileName, nameMode);
-  if (read != 1) {
+  // The system as it is, kept aside: a file that holds no system leaves it in place.
+  const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
+  const bool kept = system_.SurfaceCount() > 0 && system_.Save(keepPath) == 1;
+  const std::string keptName = system_.name;
+  const int keptModified = system_.IsModified();
+  auto restore = [&]() {
+    if (kept) {
+      system_.Load(keepPath, kNameFromFileName);
+    } else {
+      system_.Clear();
+    }
+    system_.name = keptName;
+    system_.SetModified(keptModified);
     system_.Update();
+    ShowSystem();
     RefreshAnalyses(true);
+  };
+  const int read = system_.Load(fileName, nameMode);
+  if (read == 1 && system_.SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBeep(MB_SIMPLEBEEP);
+    MessageBox(GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
+  }
+  if (read != 1 || system_.SurfaceCount() <= kEmptySurfaceCount) {
+    restore();
+    DeleteIfExists(keepPath);
     return 0;
   }
+  DeleteIfExists(keepPath);
   if (nameMode == kNameFromFileName) system_.name = fileName;
   system_.Update();
   RefreshAnalyses(true);
   DeleteUndoFiles();
-  if (system_.SurfaceCount() <= kEmptySurfaceCount) {
-    MessageBeep(MB_SIMPLEBEEP);
-    MessageBox(GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
-    return 0;
-  }
   // The first snapshot holds the state as opened: nothing to undo yet.
   if (!system_.SaveUndo("")) return 0;
   system_.SetModified(0);
@@ -152,12 +183,14 @@ void TOpticalEditor::CmSaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(system_.name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return;
+  // The file carries the name it is written under; a failed write keeps the old one.
+  const std::string kept = system_.name;
+  system_.name = chosen;
   if (system_.Save(chosen) != 1) {
+    system_.name = kept;
     MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const std::string kept = system_.name;
-  system_.name = chosen;
   system_.SetModified(0);
   if (kept != chosen) recent_.InsertFront(kept, UntitledPath());
   recent_.Normalize(system_.name);
