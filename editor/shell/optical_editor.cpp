@@ -238,7 +238,8 @@ void TOpticalEditor::ReadSettings() {
   recent_.LoadFrom(settings_);
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
-  if (settings_.havePosition && settings_.EnablePosition) PlaceFrame(settings_.position);
+  // The place is taken whenever the file gave one; EnablePosition is only kept and filed.
+  if (settings_.havePosition) PlaceFrame(settings_.position);
   if (settings_.EnableName && system_.name.empty() && !settings_.systemName.empty())
     system_.name = settings_.systemName;
 }

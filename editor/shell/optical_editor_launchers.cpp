@@ -130,6 +130,8 @@ void TOpticalEditor::CmTurnSystem() {
   system_.Update();
   system_.RebuildElements(nullptr);
   system_.SaveUndo("Turn system");
+  // The canvas shows the turned lens at once.
+  ShowSystem();
   RefreshAnalyses(true);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   UpdateMenus();

@@ -1,3 +1,4 @@
+#include <QImage>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -181,10 +182,14 @@ TEST_F(EditorLaunchersTest, TurningTwiceGivesBackTheSystemInTwoUndoSteps) {
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
   ASSERT_NE(editor.AberrationsWindow(), nullptr);
   const int firstStep = system.options.undoIndex;
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
-  // Turned, the first surface met stands where the last one stood.
+  // Turned, the first surface met stands where the last one stood, and the canvas shows
+  // the light coming from the other side.
   EXPECT_APPROX(system.Surface(0)->general.vertex[0], vertices[n - 1][0], kTurnedBack);
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+  EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
   EXPECT_EQ(system.options.undoIndex, firstStep + 2);
   EXPECT_EQ(system.info.TurnSystem, 0);
   EXPECT_FALSE(Checked(CM_TURN_SYSTEM));

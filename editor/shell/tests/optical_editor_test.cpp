@@ -300,3 +300,25 @@ TEST_F(EditorShellTest, TheFrameShowsTheTripletOnTheCanvasAboveTheStatusBar) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, AFramePlacedOffTheScreenComesBackOnIt) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  TEditorSettings settings;
+  settings.havePosition = true;
+  settings.EnablePosition = 0;  // kept in the file, the place is taken all the same
+  const int away[4] = {3000, 2000, 3400, 2300};
+  std::copy(away, away + 4, settings.position);
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &editor = Open(triplet_);
+  const RECT frame = editor.GetWindowRect();
+  EXPECT_EQ(editor.Attr.W, 400);
+  EXPECT_EQ(editor.Attr.H, 300);
+  EXPECT_EQ(frame.left, 1024 - 400);
+  EXPECT_EQ(frame.top, 768 - 300);
+}
+
+}  // namespace

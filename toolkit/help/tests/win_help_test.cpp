@@ -106,6 +106,20 @@ TEST_F(HelpViewerTest, AMissingHelpFileOrPageIsSaidPlainly) {
   std::filesystem::remove_all(scratch);
 }
 
+TEST_F(HelpViewerTest, AWindowTheUserClosedOpensAgain) {
+  const std::string help = ShippedHelp("korvex.hlp");
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), help.c_str(), HELP_CONTEXT, 89));
+  THelpWindow *window = CurrentHelpWindow();
+  ASSERT_NE(window, nullptr);
+  window->SendMessage(WM_CLOSE);
+  EXPECT_EQ(window->GetHandle(), nullptr);
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), help.c_str(), HELP_CONTEXT, 89));
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_NE(CurrentHelpWindow()->GetHandle(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Aberrations");
+  EXPECT_NE(CurrentHelpWindow()->PageText().find("transverse ray aberrations"), std::string::npos);
+}
+
 TEST_F(HelpViewerTest, TheWindowGoesWithItsOwner) {
   ASSERT_TRUE(WinHelp(owner_->GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTENTS, 0));
   ASSERT_NE(CurrentHelpWindow(), nullptr);
