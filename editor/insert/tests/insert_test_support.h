@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/insert/element_clipboard.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/windows/window_handles.h"
@@ -45,12 +46,13 @@ inline void When(std::function<bool()> ready, std::function<void()> step, int wa
   });
 }
 
-// The editor's tests with scripts: the scripts end with the test.
+// The editor's tests with scripts: the scripts and the clipboard end with the test.
 class InsertShellTest : public EditorShellTest {
  protected:
   void TearDown() override {
     ++ScriptGeneration();
     EditorShellTest::TearDown();
+    DeleteInsertClipboard();
   }
 };
 
