@@ -152,7 +152,6 @@ void TEditGraph::DrawGridAxes(COLORREF color) {
   SetPen(PS_DOT, 1, color);
   SetTextColor(color);
   DrawAxes(0.0, 1, 0.0, 1, 11);
-  ResetPen();
 }
 
 HWND TEditGraph::NoteHandle() const {

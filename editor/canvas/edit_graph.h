@@ -100,7 +100,7 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   int SelectIn(const RECT &rect);
   // The picture with the marked elements shifted by the pending offset.
   void DrawPendingMove(POINT offset);
-  void EndPan(POINT at);
+  void EndPan(POINT at, bool last);
   void EndMove(POINT at);
   void EndZoom();
   void PlacementPress(POINT at);

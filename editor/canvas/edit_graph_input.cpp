@@ -91,7 +91,7 @@ void TEditGraph::EvMouseMove(UINT keys, const POINT &point) {
   if (at.x == lastPoint_.x && at.y == lastPoint_.y) return;
   lastPoint_ = at;
   if (drag_ == TDrag::Pan) {
-    EndPan(at);
+    EndPan(at, false);
     return;
   }
   // A move in progress: the picture with the selection shifted, the tables told.
@@ -144,13 +144,13 @@ void TEditGraph::EvLButtonUp(UINT keys, const POINT &point) {
   ReleaseCapture();
   if (drag == TDrag::Pan) {
     SetWindowCursor(GetHandle(), LoadCursor(nullptr, IDC_ARROW));
-    EndPan(at);
+    EndPan(at, true);
   } else {
     EndMove(at);
   }
 }
 
-void TEditGraph::EndPan(POINT at) {
+void TEditGraph::EndPan(POINT at, bool last) {
   if (system_ == nullptr) return;
   // The world point under the press stays under the mouse: the view shifts by the drag.
   // The view only shifts, so the drag's world length is the same in every shifted window.
@@ -164,7 +164,8 @@ void TEditGraph::EndPan(POINT at) {
   view.yFrom = panFrom_[2] - dy;
   view.yTo = panFrom_[3] - dy;
   Redraw();
-  system_->SetCanvas(this);
+  // The elements' regions follow the picture once the view comes to rest.
+  if (last) system_->SetCanvas(this);
 }
 
 void TEditGraph::EndMove(POINT at) {
@@ -266,6 +267,7 @@ void TEditGraph::EvKeyDown(UINT key, UINT repeatCount, UINT flags) {
 
 void TEditGraph::EvRButtonDown(UINT keys, const POINT &point) {
   (void)keys;
+  if (system_ != nullptr) system_->lastPress = ToBitmap(point);
   HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   AppendMenu(menu, MF_STRING, CM_UNDO, "&Undo");

@@ -4,6 +4,7 @@
 // the note of the selection's first-order values.
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/model/cardinal_points.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/drawing/dc.h"
@@ -58,6 +60,14 @@ class TButtonsRecorder final : public TToolButtons {
   std::vector<int> released;
 };
 
+class TPendingRecorder final : public TPendingMoveView {
+ public:
+  void SetPendingShift(double dx, double dy) override { shifts.push_back(DPOINT{dx, dy}); }
+  void SetPendingAngle(double degrees) override { angles.push_back(degrees); }
+  std::vector<DPOINT> shifts;
+  std::vector<double> angles;
+};
+
 class CanvasToolsTest : public EditorShellTest {
  protected:
   TEditGraph &Canvas() { return *editor_->Canvas(); }
@@ -101,6 +111,59 @@ TEST_F(CanvasToolsTest, AxialFanMeetsTheAxisWithinAPixelOfTheParaxialImage) {
   for (int dy = 3; dy <= reach; ++dy)
     spread += Pixel(Canvas(), focus.x - 40, focus.y - dy) == TEditGraph::kRayColor;
   EXPECT_GT(spread, 0);
+}
+
+TEST_F(CanvasToolsTest, EveryExampleIsDrawnWithItsRays) {
+  TOpticalEditor &editor = Open(triplet_);
+  int drawn = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(ExamplePath(""))) {
+    if (entry.path().extension() != ".os") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ASSERT_EQ(editor.LoadSystem(entry.path().string(), kNameFromFileName), 1);
+    Canvas().Redraw();
+    const QImage *image = Canvas().GetDCs().second->Image();
+    ASSERT_NE(image, nullptr);
+    int rays = 0, outline = 0;
+    for (int y = 0; y < image->height(); ++y)
+      for (int x = 0; x < image->width(); ++x) {
+        const COLORREF c = Pixel(Canvas(), x, y);
+        rays += c == TEditGraph::kRayColor;
+        outline += c == TEditGraph::kOutlineColor;
+      }
+    EXPECT_GT(rays, 50);
+    EXPECT_GT(outline, 50);
+    ++drawn;
+  }
+  EXPECT_GE(drawn, 12);
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(CanvasToolsTest, GridAxesAndCardinalPlanesShowWhenAsked) {
+  Open(triplet_);
+  TSystemImage &system = System();
+  auto count = [&](COLORREF color) {
+    int n = 0;
+    const QImage *image = Canvas().GetDCs().second->Image();
+    for (int y = 0; y < image->height(); ++y)
+      for (int x = 0; x < image->width(); ++x) n += Pixel(Canvas(), x, y) == color;
+    return n;
+  };
+  constexpr COLORREF kGrey = 0x808080, kGreen = 0x00FF00;
+  system.options.GridAxes = 0;
+  system.options.ShowCardinalPlanes = 0;
+  Canvas().Redraw();
+  EXPECT_EQ(count(kGrey), 0);
+  EXPECT_EQ(count(kGreen), 0);
+  system.options.GridAxes = 1;
+  system.options.ShowCardinalPlanes = 1;
+  Canvas().Redraw();
+  EXPECT_GT(count(kGrey), 200);
+  // The rear principal plane of the triplet crosses the picture from top to bottom of the
+  // lenses' height.
+  const POINT h = Canvas().WorldToDevice(ComputeCardinalPoints(system).backPrincipal, 0.0);
+  int column = 0;
+  for (int y = 0; y < Canvas().GetBitmapSize().cy; ++y) column += Pixel(Canvas(), h.x, y) == kGreen;
+  EXPECT_GT(column, static_cast<int>(10.0 * Canvas().ScaleX()));  // rays cross it here and there
 }
 
 TEST_F(CanvasToolsTest, SelectBandMarksExactlyTheLensItTouches) {
@@ -171,6 +234,45 @@ TEST_F(CanvasToolsTest, DragMovesTheSelectionByTheDragAndTakesOneUndoStep) {
   editor_->CmUndo();
   EXPECT_NEAR(System().Surface(3)->general.vertex[0], before.x, 1e-12);
   EXPECT_NEAR(System().Surface(3)->general.vertex[1], before.y, 1e-12);
+}
+
+TEST_F(CanvasToolsTest, OpenQuickTablesFollowTheDragAndAreToldWhenItEnds) {
+  Open(triplet_);
+  TSystemImage &system = System();
+  ASSERT_EQ(Canvas().SelectAt(InGlass(2)), 1);
+  TPendingRecorder position, inclination;
+  Canvas().SetQuickPositionTable(&position);
+  Canvas().SetQuickInclinationTable(&inclination);
+  Canvas().SetMouseMode(kMoveMouseMode);
+  const POINT from = InGlass(2);
+  const POINT to{from.x + 6, from.y - 30};
+  const DPOINT a = Canvas().DeviceToWorld(from);
+  const DPOINT b = Canvas().DeviceToWorld(to);
+  const DPOINT3 c = system.elements.data[2].referencePoint;
+  Canvas().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+  Canvas().SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(to));
+  ASSERT_EQ(position.shifts.size(), 1u);
+  EXPECT_NEAR(position.shifts[0].x, b.x - a.x, 1e-9);
+  EXPECT_NEAR(position.shifts[0].y, b.y - a.y, 1e-9);
+  EXPECT_EQ(system.pendingMove.x, 6);
+  EXPECT_EQ(system.pendingMove.y, -30);
+  // The turn about the element's reference point from the press towards the mouse: the
+  // point above the axis moves further up, so the turn is counter-clockwise (positive).
+  ASSERT_EQ(inclination.angles.size(), 1u);
+  const double expected =
+      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / M_PI;
+  EXPECT_NEAR(inclination.angles[0], expected, 1e-9);
+  EXPECT_GT(inclination.angles[0], 0.0);
+  Canvas().SendMessage(WM_LBUTTONUP, 0, At(to));
+  EXPECT_EQ(position.shifts.back().x, 0.0);
+  EXPECT_EQ(inclination.angles.back(), 0.0);
+  Canvas().SetQuickPositionTable(nullptr);
+  Canvas().SetQuickInclinationTable(nullptr);
+  // A right press is a press too: its point is recorded.
+  TScriptedMenuTracker menus;
+  Canvas().SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, At(POINT{33, 44}));
+  EXPECT_EQ(system.lastPress.x, 33);
+  EXPECT_EQ(system.lastPress.y, 44);
 }
 
 TEST_F(CanvasToolsTest, PanShiftsTheViewByTheDragWithItsCursor) {

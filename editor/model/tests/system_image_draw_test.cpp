@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -286,6 +288,29 @@ TEST_F(SystemImageDrawTest, RimOfTheLargerSurfaceStepsDownToTheSmallerOne) {
   gauss.Draw(&filled, kOutline, kOutline, kRay, 0);
   ASSERT_GE(filled.fills.size(), 2u);
   EXPECT_EQ(filled.fills[1].points.size(), 2u * kProfilePoints + 2u + 4u);
+}
+
+// The fans take the file's rays per fan; a count past reason is drawn with a bounded fan
+// rather than making the picture allocate and trace without end.
+TEST_F(SystemImageDrawTest, FansTakeTheFilesRayCountWithinABound) {
+  std::ifstream in(ExamplePath("singlet.os"));
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_NE(text.find("Nray=21;"), std::string::npos);
+  const std::pair<const char *, std::size_t> cases[] = {{"Nray=7;", 7u}, {"Nray=2000000000;", 1001u}};
+  for (const auto &[setting, rays] : cases) {
+    SCOPED_TRACE(setting);
+    std::string changed = text;
+    changed.replace(changed.find("Nray=21;"), 8, setting);
+    const std::string path = Scratch("rays.os");
+    std::ofstream(path) << changed;
+    TSystemImage image;
+    ASSERT_EQ(image.Load(path, 2), 1);
+    image.Update();
+    image.RebuildElements(nullptr);
+    TRecordingCanvas canvas;
+    image.Draw(&canvas, kOutline, kOutline, kRay, 1);
+    EXPECT_EQ(canvas.Of(kRay).size(), rays * static_cast<std::size_t>(image.info.AlfaM.cols));
+  }
 }
 
 TEST_F(SystemImageDrawTest, LensArrayProfileShowsItsLenslets) {
