@@ -12,6 +12,7 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/windows/screen.h"
 #include "synthesis/color/color_image.h"
+#include "synthesis/pictures/color_picture.h"
 #include "synthesis/testobject/synthesis_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
@@ -93,7 +94,7 @@ const TResponseTableEntry kShowPsfFolderTable[] = {
     EvMessage<WM_DESTROY, &TShowPSFFolder::EvDestroy>(),
     EvCommand<&TShowPSFFolder::CmCancel>(IDCANCEL),
     EvCommand<&TShowPSFFolder::CmHelp>(kPsfHelpButton),
-    EvMessage<&TShowPSFFolder::EvColorMode>(WM_PSF_COLOR_MODE),
+    EvMessage<&TShowPSFFolder::EvColorMode>(WM_PICTURE_MODE),
 };
 
 void WarnNothingToShow(HWND owner) {
@@ -320,8 +321,8 @@ void TShowPSF::ShowColorImage() {
   }
   color.SetGeometry(shortest, longest, kColorMapRange, static_cast<float>(PixelStep()));
   color.BuildFromComponents(shared->colorMode);
-  TWindow *parentWindow = ResultParent();
-  color.ShowInWindow(parentWindow != nullptr ? parentWindow->GetHandle() : nullptr, place.x, place.y,
+  // The picture shows the folder's colour image and tells the folder its display mode.
+  color.ShowInWindow(folder_ != nullptr ? folder_->GetHandle() : nullptr, place.x, place.y,
                      kResultSide, kResultSide, kPictureWindowStyle, 0);
   shared->picture = color.window;
   if (TSynthesisWindows *windows = GetSynthesisWindows(); windows != nullptr && color.window != nullptr)
@@ -411,6 +412,14 @@ void TShowPSFFolder::CmCancel() {
   if (TTestImage *shared = GetTestImage(); shared != nullptr && shared->colorImage != nullptr)
     shared->colorImage->Clear();
   TBookMarkFolder::CmCancel();
+}
+
+bool TShowPSFFolder::CanClose() {
+  if (page_ != nullptr && page_->Computing()) {
+    CmCancel();
+    return false;
+  }
+  return TBookMarkFolder::CanClose();
 }
 
 void TShowPSFFolder::CloseIfPending() {

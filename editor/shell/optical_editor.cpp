@@ -222,19 +222,53 @@ void TOpticalEditor::ShowSystem() {
   system_.SetCanvas(canvas_);
 }
 
+namespace {
+
+// The drawing and saving options live on the edited system; the settings file keeps them.
+void OptionsToSettings(const TOptionsImage &options, TEditorSettings &settings) {
+  settings.EnableSave = options.EnableSave;
+  settings.NStepUndoMax = options.NStepUndoMax;
+  settings.EnablePosition = options.EnablePosition;
+  settings.EnableName = options.EnableName;
+  settings.GridAxes = options.GridAxes;
+  settings.FillComponent = options.FillComponent;
+  settings.ShowCourseBeam = options.ShowCourseBeam;
+  settings.ShowCardinalPlanes = options.ShowCardinalPlanes;
+  settings.ViewPropertiesOfSelectedElements = options.ViewPropertiesOfSelectedElements;
+}
+
+void SettingsToOptions(const TEditorSettings &settings, TOptionsImage &options) {
+  options.SetUndoDepth(settings.NStepUndoMax);
+  options.EnableSave = settings.EnableSave;
+  options.EnablePosition = settings.EnablePosition;
+  options.EnableName = settings.EnableName;
+  options.GridAxes = settings.GridAxes;
+  options.FillComponent = settings.FillComponent;
+  options.ShowCourseBeam = settings.ShowCourseBeam;
+  options.ShowCardinalPlanes = settings.ShowCardinalPlanes;
+  options.ViewPropertiesOfSelectedElements = settings.ViewPropertiesOfSelectedElements;
+}
+
+}  // namespace
+
 void TOpticalEditor::ReadSettings() {
-  settings_.NStepUndoMax = system_.options.NStepUndoMax;
+  // What the file does not say stays as the options and the canvas have it.
+  OptionsToSettings(system_.options, settings_);
+  if (canvas_ != nullptr) {
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
+  }
   helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
   settings_.helpFileName = helpFile_;
   SetApplicationHelpFile(helpFile_);
   if (!ReadEditorSettings(SettingsPath(), settings_)) return;
   if (!settings_.helpFileName.empty()) helpFile_ = settings_.helpFileName;
   SetApplicationHelpFile(helpFile_);
-  system_.options.SetUndoDepth(settings_.NStepUndoMax);
-  system_.options.EnableSave = settings_.EnableSave;
-  system_.options.ShowCourseBeam = settings_.ShowCourseBeam;
-  system_.options.ShowCardinalPlanes = settings_.ShowCardinalPlanes;
-  system_.options.ViewPropertiesOfSelectedElements = settings_.ViewPropertiesOfSelectedElements;
+  SettingsToOptions(settings_, system_.options);
+  if (canvas_ != nullptr)
+    canvas_->SetBackColorValue(RGB(settings_.bkColor[0], settings_.bkColor[1], settings_.bkColor[2]));
   recent_.LoadFrom(settings_);
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
@@ -255,11 +289,14 @@ void TOpticalEditor::WriteSettings() {
     settings_.graphSize[0] = canvas_->GetBitmapSize().cx;
     settings_.graphSize[1] = canvas_->GetBitmapSize().cy;
   }
+  if (canvas_ != nullptr) {
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
+  }
   settings_.helpFileName = helpFile_;
-  settings_.NStepUndoMax = system_.options.NStepUndoMax;
-  settings_.ShowCourseBeam = system_.options.ShowCourseBeam;
-  settings_.ShowCardinalPlanes = system_.options.ShowCardinalPlanes;
-  settings_.ViewPropertiesOfSelectedElements = system_.options.ViewPropertiesOfSelectedElements;
+  OptionsToSettings(system_.options, settings_);
   settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
   recent_.StoreTo(settings_);
   WriteEditorSettings(SettingsPath(), settings_);
@@ -377,8 +414,10 @@ void TOpticalEditor::UpdateMenus() {
 
 std::string TOpticalEditor::UpdateCaption() {
   const std::string scale = canvas_ != nullptr ? FormatScaleCaption(*canvas_) : std::string();
+  // A new system is "Untitled" until it is saved under a name.
+  const std::string shownName = system_.name == UntitledPath() ? std::string("Untitled") : system_.name;
   const std::string caption =
-      EditorCaption(system_.name, std::max(1, system_.ConfigurationCount()),
+      EditorCaption(shownName, std::max(1, system_.ConfigurationCount()),
                     system_.currentConfiguration, scale, system_.info.TurnSystem != 0);
   SetCaption(caption);
   return caption;

@@ -1,7 +1,9 @@
 // The main window's system files: New, Open, Save, Save as, the recent systems of the File
 // menu, and Undo/Redo over the edited system's ring.
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -34,6 +36,43 @@ std::string DirectoryOf(const std::string &path) {
 
 std::string FileNameOf(const std::string &path) {
   return std::filesystem::path(path).filename().string();
+}
+
+// The settings a new system starts with.
+void SetNewSystemSettings(TSystemImage &system) {
+  TOpticalSystemInformation &info = system.info;
+  info.Coord = 0;
+  info.Difrac = 1;
+  info.N1 = 1.0;
+  info.Naper = 1;
+  info.Discrete = 0.0;
+  info.TurnSystem = 0;
+  info.Nray = 5;
+  info.Unit = 0;
+  info.Nd = 256;
+  info.ShowRecommendation = 1;
+  info.ObjectFinite = 0;
+  info.ImageFinite = 1;
+  info.AutoSetPupilParameters = 1;
+  info.DrawAllRays = 0;
+  info.Temperature = 20.0;
+  info.Pressure = 760.0;
+  if (info.Spectrum.Allocate(1, 1)) info.Spectrum.data[0] = TSpectralInfo{0.54, 1.0};
+  info.LambdaW = 0.54;
+  if (system.valueList.Allocate(1, 1)) {
+    system.valueList.data[0] = 0.0;
+  } else {
+    ShowNotEnoughMemory();
+  }
+  system.valueListPair = 0.0;
+  SetModifiedFlag();
+}
+
+// The view window centred on the axis: across it, plus and minus the larger half.
+void MakeViewSymmetric(TViewWindow &view) {
+  const double y = std::max(std::fabs(view.yFrom), std::fabs(view.yTo));
+  view.yFrom = -y;
+  view.yTo = y;
 }
 
 void DeleteIfExists(const std::string &path) {
@@ -95,11 +134,18 @@ void TOpticalEditor::CmNewSystem() {
   const std::string kept = system_.name;
   DeleteUndoFiles();
   system_.Clear();
-  system_.info.TurnSystem = 0;
+  SetNewSystemSettings(system_);
   recent_.InsertFront(kept, UntitledPath());
   system_.name = UntitledPath();
   std::error_code error;
   std::filesystem::remove(UntitledPath(), error);
+  // An object plane and an image plane: the system that elements are inserted into.
+  system_.NewDefault();
+  system_.Update();
+  system_.RebuildElements(nullptr);
+  system_.ComputeExtent();
+  MakeViewSymmetric(system_.viewWindow);
+  system_.StoreConfiguration(-1);
   system_.SetModified(0);
   lastOpen_ = true;
   ShowSystem();
@@ -212,8 +258,8 @@ void TOpticalEditor::CmOpenRecent(WPARAM wParam, LPARAM) {
   } else {
     MessageBox(GetHandle(), "System '" + target + "' does not exist!", "Warning",
                MB_OK | MB_ICONINFORMATION);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
     recent_.Remove(k);
-    if (!kept.empty() && kept != UntitledPath()) LoadSystem(kept, kNameFromFileName);
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();

@@ -20,7 +20,10 @@
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/windows/test_kit.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_windows.h"
 #include "synthesis/testobject/test_image.h"
+#include "platform/gui/controls/combo_box.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
@@ -275,6 +278,133 @@ TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
   EXPECT_TRUE(std::regex_search(text.str(), std::regex("Sagittal +1 ")));
   folder->Destroy();
   delete folder;
+}
+
+TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
+  TSynthesisWindows *previous = InstallSynthesisWindows();
+  Open();
+  TRecordingMessageBoxProvider boxes;
+  // Nothing computed yet: the plot has nothing to show.
+  folder->Page()->ShowGraph();
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Not enough information!");
+  const std::size_t before = TColorPicture::Pictures().size();
+  Press(kPsfColorMapButton);
+  ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
+  TColorPicture *picture = TColorPicture::Pictures().back();
+  EXPECT_EQ(picture->GetParentO(), folder);
+  EXPECT_EQ(GetTestImage()->picture, picture);
+  EXPECT_EQ(GetTestImage()->colorMode, 17);
+  folder->PostMessage(WM_PICTURE_MODE, 3, 0);
+  ASSERT_TRUE(test_kit::RunUntil([] { return GetTestImage()->colorMode == 3; }));
+  folder->Destroy();
+  delete folder;
+  SetSynthesisWindows(previous);
+}
+
+// Notes the folder's height when a message reaches it, which a run's pump dispatches.
+class THeightProbe : public TWindow {
+ public:
+  explicit THeightProbe(TWindow *&watched) : TWindow(nullptr, "probe"), watched_(watched) {
+    Attr.Style = WS_POPUP;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_USER + 7 && watched_ != nullptr) {
+      const RECT r = watched_->GetWindowRect();
+      heights.push_back(r.bottom - r.top);
+    }
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  std::vector<int> heights;
+
+ private:
+  TWindow *&watched_;
+};
+
+TEST_F(PsfWindow, ARunStretchesTheFolderOverItsGaugeAndGivesItsSizeBack) {
+  Open();
+  TWindow *watched = folder;
+  THeightProbe probe(watched);
+  ASSERT_TRUE(probe.Create());
+  const RECT normal = folder->GetWindowRect();
+  const int marker = folder->ChildWithId(kPsfProgressMarker)->GetWindowRect().top;
+  ASSERT_GT(marker, normal.bottom);
+  probe.PostMessage(WM_USER + 7, 0, 0);
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(probe.heights.size(), 1u);
+  EXPECT_EQ(probe.heights[0], marker - normal.top);
+  const RECT after = folder->GetWindowRect();
+  EXPECT_EQ(after.bottom - after.top, normal.bottom - normal.top);
+  EXPECT_EQ(folder->Gauge()->Queue().BusyCount(), 0);
+  folder->Destroy();
+  delete folder;
+}
+
+// The image-synthesis folder as the PSF page sees it.
+class TSynthesisStandIn : public TPsfSynthesisOwner {
+ public:
+  void PsfPointChanged() override { ++changes; }
+  bool IdealPointWanted() override { return ideal; }
+  TWindow *ProgressWindow() override { return nullptr; }
+  int changes = 0;
+  bool ideal = true;
+};
+
+const TDialogTemplate kSynthesisFolderTemplate{
+    "PsfTestSynthesisFolder", WS_POPUP | WS_CAPTION, 0, 0, 240, 160, "Synthesis",
+    {{"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 228, 140}}};
+const TDialogRegistration kSynthesisFolderRegistration(kSynthesisFolderTemplate);
+
+TEST_F(PsfWindow, SynthesisPageMakesTheIdealPointAndTellsItsFolderOfANewPoint) {
+  auto *image = new TTestImage();
+  image->pixelCount = 64;
+  image->pixelSize = 0.002;
+  image->savedDifrac = 1;
+  SetTestImage(image);
+  TSynthesisStandIn synthesis;
+  auto *synthesisFolder = new TBookMarkFolder(owner.get(), "PsfTestSynthesisFolder");
+  auto *page = new TTestPSF(synthesisFolder, &system, &synthesis);
+  synthesisFolder->AddPage(page, " PSF ");
+  ASSERT_TRUE(synthesisFolder->Create());
+  test_kit::RunFor(20);
+  EXPECT_EQ(page->name, "PSF");
+  // The object point from the system's field list (Unit 0: degrees as they are).
+  auto *combo = dynamic_cast<TComboBox *>(page->ChildWithId(kPsfFieldCombo));
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->GetCount(), 3);
+  EXPECT_EQ(combo->GetString(1), "14, 0");
+  const int changes = synthesis.changes;
+  combo->SetSelIndex(1);
+  page->SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kPsfFieldCombo),
+                    reinterpret_cast<LPARAM>(combo->GetHandle()));
+  EXPECT_EQ(page->Y, 14.0);
+  EXPECT_EQ(synthesis.changes, changes + 1);
+  // The ideal point: one file whose centre pixel holds everything.
+  ASSERT_EQ(page->Calculate(), 1);
+  EXPECT_EQ(page->state, kRastersWritten);
+  EXPECT_EQ(page->name, "PSF (Y=14)");
+  ASSERT_EQ(page->rasterFiles.cols, 1);
+  Mem<float> raster;
+  ASSERT_EQ(page->rasterFiles.data[0].Read(raster), 1);
+  EXPECT_EQ(raster.data[32 * 64 + 32], 1.0f);
+  double sum = 0.0;
+  for (int p = 0; p < 64 * 64; ++p) sum += raster.data[p];
+  EXPECT_EQ(sum, 1.0);
+  // A real PSF: the settings line tells the sampling.
+  synthesis.ideal = false;
+  page->Invalidate();
+  ASSERT_EQ(page->Calculate(), 1);
+  char line[256] = "";
+  page->GetDlgItemText(kPsfSettingsText, line, sizeof line);
+  EXPECT_EQ(std::string(line).rfind("Pixel number: 64, Discrete: 0.002", 0), 0u) << line;
+  ASSERT_EQ(page->rasterFiles.data[0].Read(raster), 1);
+  int lit = 0;
+  for (int p = 0; p < 64 * 64; ++p) lit += raster.data[p] > 0.0f;
+  EXPECT_GT(lit, 4);
+  synthesisFolder->Destroy();
+  delete synthesisFolder;
+  SetTestImage(nullptr);
+  delete image;
 }
 
 TEST(SectionStep, RoundsToTheNearerRoundStepAndLeavesNothingToLogOfZero) {

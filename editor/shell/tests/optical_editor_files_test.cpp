@@ -89,14 +89,34 @@ TEST_F(EditorFilesTest, TheCaptionNamesTheConfigurationAndTheTurn) {
 TEST_F(EditorFilesTest, NewStartsAnUntitledSystemAndKeepsTheOldOneRecent) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
-  EXPECT_EQ(editor.System().SurfaceCount(), 0);
+  TSystemImage &system = editor.System();
+  // An object plane and an image plane 10 behind it, to insert elements between.
+  ASSERT_EQ(system.SurfaceCount(), 2);
+  EXPECT_EQ(system.Surface(0)->general.vertex[0], 0.0);
+  EXPECT_EQ(system.Surface(1)->general.vertex[0], 10.0);
+  EXPECT_EQ(system.name, JoinPath(ProgramDir(), "untitled.os"));
+  EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
+  EXPECT_EQ(system.info.Nray, 5);
+  EXPECT_EQ(system.info.Naper, 1);
+  EXPECT_EQ(system.info.AutoSetPupilParameters, 1);
+  EXPECT_EQ(system.info.Coord, 0);
+  ASSERT_EQ(system.info.Spectrum.cols * system.info.Spectrum.rows, 1);
+  EXPECT_EQ(system.info.Spectrum.data[0].lambda, 0.54);
+  EXPECT_EQ(system.info.LambdaW, 0.54);
+  EXPECT_EQ(system.IsModified(), 0);
   EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
-  EXPECT_TRUE(Grey(CM_SELECT));
   EXPECT_FALSE(Grey(CM_SAVE_SYSTEM));
-  // Saving an empty system writes nothing.
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));  // a system, if one of two planes only
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  // Saving a system of the two planes alone writes nothing.
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "System not exist!");
+  EXPECT_FALSE(std::filesystem::exists(system.name));
+  // The analyses and tools take the two planes without harm.
+  for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE, CM_TURN_SYSTEM, CM_TURN_SYSTEM})
+    editor.SendMessage(WM_COMMAND, command);
+  EXPECT_EQ(system.SurfaceCount(), 2);
 }
 
 TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
@@ -171,8 +191,14 @@ TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   ASSERT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
   std::filesystem::remove(triplet_);
+  // An edit not yet saved, and the answer No to saving it: it stays when the open fails.
+  editor.System().Surface(1)->general.R *= 1.1;
+  editor.System().SetModified(1);
+  const double edited = editor.System().Surface(1)->general.R;
   answers_->boxes.clear();
+  answers_->QueueAnswer(IDNO);
   editor.SendMessage(WM_COMMAND, CM_OPEN_RECENT_FIRST);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, edited);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "System '" + triplet_ + "' does not exist!");
   EXPECT_EQ(GetMenuState(Menu(), CM_OPEN_RECENT_FIRST, MF_BYCOMMAND), kMenuStateMissing);

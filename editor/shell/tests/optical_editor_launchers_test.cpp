@@ -78,6 +78,7 @@ TEST_F(EditorLaunchersTest, AWindowClosingItselfIsLetGoOfAndOpensAgain) {
 TEST_F(EditorLaunchersTest, ASystemTooSmallBeepsAndOpensNothing) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  editor.System().DeleteSurface(1);  // the object plane alone
   ASSERT_LT(editor.System().SurfaceCount(), 2);
   answers_->beeps.clear();
   editor.CmAberrations();

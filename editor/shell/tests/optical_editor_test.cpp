@@ -322,3 +322,49 @@ TEST_F(EditorShellTest, AFramePlacedOffTheScreenComesBackOnIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, TheOptionsAndTheCanvasColourGoThroughTheSettingsFile) {
+  TEditorSettings settings;
+  settings.GridAxes = 1;
+  settings.FillComponent = 0;
+  settings.EnableName = 0;
+  settings.EnablePosition = 0;
+  settings.ShowCardinalPlanes = 1;
+  settings.bkColor[0] = 10;
+  settings.bkColor[1] = 20;
+  settings.bkColor[2] = 30;
+  const std::string path = SettingsFilePath(ProgramDir());
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    const TOptionsImage &options = editor.System().options;
+    EXPECT_EQ(options.GridAxes, 1);
+    EXPECT_EQ(options.FillComponent, 0);
+    EXPECT_EQ(options.EnableName, 0);
+    EXPECT_EQ(options.EnablePosition, 0);
+    EXPECT_EQ(options.ShowCardinalPlanes, 1);
+    EXPECT_EQ(editor.Canvas()->GetHandleField(), RGB(10, 20, 30));
+    EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()).pixel(2, 2) & 0xFFFFFF, 0x0A141Eu);
+    // Changed as the preferences change them, and kept at the close.
+    editor.System().options.GridAxes = 0;
+    editor.System().options.FillComponent = 1;
+    editor.System().options.EnableName = 1;
+    editor.SendMessage(WM_CLOSE);
+    ASSERT_EQ(editor.GetHandle(), nullptr);
+    delete editor_;
+    editor_ = nullptr;
+  }
+  TEditorSettings reread;
+  ASSERT_EQ(ReadEditorSettings(path, reread), 1);
+  EXPECT_EQ(reread.GridAxes, 0);
+  EXPECT_EQ(reread.FillComponent, 1);
+  EXPECT_EQ(reread.EnableName, 1);
+  EXPECT_EQ(reread.EnablePosition, 0);
+  EXPECT_EQ(reread.ShowCardinalPlanes, 1);
+  EXPECT_EQ(reread.bkColor[0], 10);
+  EXPECT_EQ(reread.bkColor[2], 30);
+}
+
+}  // namespace
