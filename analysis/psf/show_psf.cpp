@@ -16,6 +16,7 @@
 #include "synthesis/testobject/synthesis_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -30,6 +31,7 @@ constexpr int kResultSide = 256;
 constexpr int kSizeCount = 6;
 constexpr int kSmallestSize = 64;
 constexpr int kInitialColorMode = 17;
+constexpr const char *kDiscreteFormat = "%8.2g";
 // The faintest level of the colour map, relative to its brightest.
 constexpr float kColorMapRange = 0.001f;
 
@@ -104,6 +106,13 @@ void WarnNothingToShow(HWND owner) {
 
 int SizeOfIndex(int k) { return kSmallestSize << k; }
 
+// Blanks off both ends.
+std::string Trimmed(const std::string &text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 // The page.
@@ -111,7 +120,7 @@ int SizeOfIndex(int k) { return kSmallestSize << k; }
 TShowPSF::TShowPSF(TShowPSFFolder *folder, TOpticalSystem *system)
     : TTestPSF(folder, system, nullptr, "ShowPSF"), folder_(folder) {
   if (system_ != nullptr) {
-    edits_->AddEdit(kPsfDiscreteEdit, &system_->info.Discrete, 'd', "%8.2g");
+    edits_->AddEdit(kPsfDiscreteEdit, &system_->info.Discrete, 'd', kDiscreteFormat);
     edits_->AddEdit(kPsfOrderEdit, &system_->info.hoeOrderCount, 'i', "%d");
   }
 }
@@ -138,6 +147,14 @@ void TShowPSF::SetupWindow() {
   }
   ShowParameters();
   TakeFieldFromCombo();
+}
+
+bool TShowPSF::ShowsValue(int id, const char *format, double value) const {
+  char shown[64] = "";
+  GetDlgItemText(id, shown, sizeof shown);
+  char written[64];
+  std::snprintf(written, sizeof written, format, value);
+  return Trimmed(shown) == Trimmed(written);
 }
 
 bool TShowPSF::MtfChosen() const { return IsDlgButtonChecked(kPsfRadioMtf) == BST_CHECKED; }
@@ -176,7 +193,11 @@ int TShowPSF::ReadParameters() {
     if (const int k = sizes->GetSelIndex(); k >= 0 && k < kSizeCount) nx = SizeOfIndex(k);
   if (shared != nullptr) shared->pixelCount = nx;
   info.Difrac = IsDlgButtonChecked(kPsfDiffractionCheck) == BST_CHECKED ? 1 : 0;
+  // The field shows Discrete to two digits: unless the user typed another value, the
+  // system keeps its own to the last digit.
+  const bool discreteAsShown = ShowsValue(kPsfDiscreteEdit, kDiscreteFormat, info.Discrete);
   edits_->ReadAll();
+  if (discreteAsShown) info.Discrete = formerDiscrete;
   info.ShowRecommendation = IsDlgButtonChecked(kPsfRecommendationCheck) == BST_CHECKED ? 1 : 0;
   // A step the recommendation replaced shows at once.
   if (CheckDiscreteParameter(GetHandle(), *system_, info.ShowRecommendation, info.Discrete,
@@ -429,8 +450,7 @@ void TShowPSFFolder::CloseIfPending() {
 }
 
 void TShowPSFFolder::CmHelp() {
-  // The program's help viewer shows topic kPsfHelpContext once it exists.
-  MessageBeep(MB_SIMPLEBEEP);
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kPsfHelpContext);
 }
 
 LRESULT TShowPSFFolder::EvColorMode(WPARAM mode, LPARAM) {

@@ -91,6 +91,8 @@ class TShowPSF : public TTestPSF {
   void RunFinished() override;
 
  private:
+  // Whether the edit shows the value as the format writes it (the user did not change it).
+  bool ShowsValue(int id, const char *format, double value) const;
   // Applies the rule of "Real/Ideal": checked and disabled without diffraction.
   void ApplyRealRule();
   // Prepares the summed raster for the sections views: 0 when busy or nothing was made.

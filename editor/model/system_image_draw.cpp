@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "editor/model/cardinal_points.h"
 #include "editor/model/edit_canvas.h"
 #include "editor/model/element_grouping.h"
 #include "editor/model/system_image.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 
@@ -32,10 +34,28 @@ constexpr COLORREF kCardinalColor = 0x00FF00;
 constexpr COLORREF kGridColor = 0x808080;
 // Ends of two surfaces closer in height than this share are joined straight.
 constexpr double kSameHeight = 1e-9;
-// An element is outlined through at most this many surfaces (a cemented group has a few).
-constexpr int kMaxOutlineSurfaces = 8;
+// An element is outlined through at most this many surfaces (a cemented group has a few);
+// one of more is drawn as its profiles alone.
+constexpr int kMaxOutlineSurfaces = 32;
 // The elements that are not selected, drawn beside a selection.
 constexpr COLORREF kPlainColor = 0xFFFFFF;
+
+// The warnings the last fans added to those waiting before them, each kept once: a picture
+// drawn again and again (a pan redraws at every mouse move) warns of a beam once.
+void KeepWarningsOnce(const std::string &waiting) {
+  if (PendingMessage().size() == waiting.size()) return;
+  const std::string all = TakePendingMessage();
+  const std::string added = all.size() > waiting.size() ? all.substr(waiting.size()) : all;
+  AppendPendingMessage(waiting);
+  std::size_t from = 0;
+  while (from < added.size()) {
+    std::size_t end = added.find('\n', from);
+    if (end == std::string::npos) end = added.size();
+    const std::string line = added.substr(from, end - from);
+    if (!line.empty() && PendingMessage().find(line) == std::string::npos) AppendPendingMessage(line);
+    from = end + 1;
+  }
+}
 
 int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
 
@@ -70,8 +90,9 @@ struct TElementOutline {
 
 bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
   outline.count = 0;
+  if (element.SurfaceCount() > kMaxOutlineSurfaces) return false;
   const TSurface *previous = nullptr;
-  for (int k = 0; k < element.SurfaceCount() && outline.count < kMaxOutlineSurfaces; ++k) {
+  for (int k = 0; k < element.SurfaceCount(); ++k) {
     const TEditSurface *s = element.surfaces.data[k];
     if (s == nullptr) return false;
     const int n = DrawnProfile(*s, outline.profiles[outline.count]);
@@ -88,7 +109,7 @@ bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
 void DrawElement(TEditCanvas &canvas, const TOpticalElement &element, COLORREF color) {
   static TElementOutline outline;
   if (!TakeOutline(element, outline)) {
-    // A surface without a profile: draw what there is.
+    // A surface without a profile, or too many surfaces: draw what there is.
     DPOINT profile[kLensArrayProfilePoints];
     for (int k = 0; k < element.SurfaceCount(); ++k) {
       const TEditSurface *s = element.surfaces.data[k];
@@ -213,8 +234,10 @@ void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   beams.SetOwner(this);
   const int setting = beams.raysPerBeam;
   beams.raysPerBeam = std::clamp(setting, 1, kMaxDrawnRaysPerFan);
+  const std::string waiting = PendingMessage();
   BuildRayFans(info.AlfaM, beams);
   beams.raysPerBeam = setting;
+  KeepWarningsOnce(waiting);
   const int beamCount = beams.beams.data != nullptr ? beams.beams.cols * beams.beams.rows : 0;
   std::size_t total = 0;
   for (int b = 0; b < beamCount; ++b) {

@@ -25,6 +25,7 @@
 #include "synthesis/testobject/test_image.h"
 #include "platform/gui/controls/combo_box.h"
 #include "toolkit/graph/graph.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/render3d/o_palette.h"
@@ -157,6 +158,74 @@ TEST_F(PsfWindow, PolychromaticMtfIsThatOfTheSummedPsf) {
   EXPECT_APPROX(shown[32 * 64 + 32], 1.0, kRasterTolerance);
   // Each value is bounded by the MTF at zero frequency.
   for (float v : shown) ASSERT_LE(v, 1.0f + 1e-5f);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, IdealPsfIsSymmetricWhereTheRealOneIsNotAndNeedsDiffraction) {
+  Open();
+  TShowPSF *page = folder->Page();
+  page->SetDlgItemText(kPsfYEdit, "20");
+  // The real PSF at 20 degrees: coma makes it lopsided along y.
+  Press(kPsf3DPlotButton);
+  auto asymmetry = [] {
+    const float *r = GetTestImage()->raster.data;
+    double difference = 0.0, total = 0.0;
+    for (int k = 1; k < 32; ++k) {
+      difference += std::fabs(r[(32 - k) * 64 + 32] - r[(32 + k) * 64 + 32]);
+      total += r[(32 - k) * 64 + 32] + r[(32 + k) * 64 + 32];
+    }
+    return difference / total;
+  };
+  EXPECT_GT(asymmetry(), 0.1);
+  // Ideal: the aberration-free pupil at the same point gives a symmetric pattern.
+  page->CheckDlgButton(kPsfRealCheck, BST_UNCHECKED);
+  Press(kPsfRealCheck);
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(system.info.aberrationFree, 1);
+  ASSERT_EQ(Plots().size(), 2u);
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Ideal PSF (Y=20)");
+  EXPECT_LT(asymmetry(), 1e-3);
+  // Without diffraction on the elements the PSF is always the real one.
+  page->CheckDlgButton(kPsfDiffractionCheck, BST_UNCHECKED);
+  Press(kPsfDiffractionCheck);
+  EXPECT_EQ(page->IsDlgButtonChecked(kPsfRealCheck), static_cast<UINT>(BST_CHECKED));
+  EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
+  // Closing gives the system its real PSF back.
+  folder->Destroy();
+  EXPECT_EQ(system.info.aberrationFree, 0);
+  delete folder;
+}
+
+TEST_F(PsfWindow, ApplyKeepsTheSystemsDiscreteUnlessTheUserTypedOne) {
+  // The field shows two digits; the system's own value must not be rounded by a look.
+  system.info.Discrete = 0.00276;
+  Open();
+  TShowPSF *page = folder->Page();
+  char shown[32] = "";
+  page->GetDlgItemText(kPsfDiscreteEdit, shown, sizeof shown);
+  EXPECT_NE(std::string(shown).find("0.0028"), std::string::npos) << shown;
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.00276);
+  EXPECT_EQ(GetTestImage()->pixelSize, 0.00276);
+  page->SetDlgItemText(kPsfDiscreteEdit, "0.003");
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.003);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, HelpOpensTheProgramsHelpAtItsTopic) {
+  Open();
+  TRecordingMessageBoxProvider boxes;
+  const std::string previous = ApplicationHelpFile();
+  SetApplicationHelpFile(Scratch("missing.hlp"));
+  folder->SendMessage(WM_COMMAND, kPsfHelpButton, 0);
+  SetApplicationHelpFile(previous);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Help");
+  EXPECT_EQ(boxes.boxes[0].owner, folder->GetHandle());
   folder->Destroy();
   delete folder;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/model/cardinal_points.h"
+#include "optics/model/model_globals.h"
 
 #include "editor/model/tests/editor_test_support.h"
 
@@ -311,6 +312,29 @@ TEST_F(SystemImageDrawTest, FansTakeTheFilesRayCountWithinABound) {
     image.Draw(&canvas, kOutline, kOutline, kRay, 1);
     EXPECT_EQ(canvas.Of(kRay).size(), rays * static_cast<std::size_t>(image.info.AlfaM.cols));
   }
+}
+
+// A field whose chief ray does not pass leaves its warning for the next refresh once,
+// however often the picture is drawn meanwhile (a pan redraws it at every mouse move).
+TEST_F(SystemImageDrawTest, RepeatedDrawingsLeaveOneChiefRayWarning) {
+  TSystemImage triplet;
+  Open(triplet, "cooke_triplet.os");
+  triplet.RebuildElements(nullptr);
+  ASSERT_TRUE(triplet.info.AlfaM.Allocate(2, 1));
+  triplet.info.AlfaM.data[0] = 0.0;
+  triplet.info.AlfaM.data[1] = 75.0;
+  TakePendingMessage();
+  TRecordingCanvas canvas;
+  for (int k = 0; k < 4; ++k) triplet.Draw(&canvas, kOutline, kOutline, kRay, 1);
+  const std::string pending = TakePendingMessage();
+  const std::string warning = "Chief ray in beam 75 does not pass!";
+  ASSERT_NE(pending.find(warning), std::string::npos) << "[" << pending << "]";
+  EXPECT_EQ(pending.find(warning), pending.rfind(warning)) << pending;
+  // A warning already waiting stays as it was.
+  AppendPendingMessage("Earlier warning");
+  triplet.Draw(&canvas, kOutline, kOutline, kRay, 1);
+  triplet.Draw(&canvas, kOutline, kOutline, kRay, 1);
+  EXPECT_EQ(TakePendingMessage(), "Earlier warning\n" + warning);
 }
 
 TEST_F(SystemImageDrawTest, LensArrayProfileShowsItsLenslets) {
