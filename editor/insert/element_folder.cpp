@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_insertion.h"
 #include "editor/model/system_image.h"
 #include "platform/core/message_box.h"
@@ -93,7 +93,7 @@ TPasteElementPage::TPasteElementPage(TWindow *folder) : TBookMarkDlg(folder, "Pa
 
 void TPasteElementPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  const TSystemImage *clipboard = InsertClipboard();
+  const TSystemImage *clipboard = EditClipboard();
   const int surfaces = clipboard != nullptr ? clipboard->SurfaceCount() - 2 : 0;
   const std::string text =
       surfaces > 0 ? "The clipboard holds " + std::to_string(clipboard->ElementCount()) +
@@ -120,7 +120,7 @@ void TElementFolder::CmOk() {
   std::string error;
   int done = 0;
   if (CurrentPage() == IndexOfPage(paste_)) {
-    const TSystemImage *clipboard = InsertClipboard();
+    const TSystemImage *clipboard = EditClipboard();
     if (clipboard == nullptr)
       error = "The clipboard is empty";
     else

@@ -7,7 +7,7 @@
 #include <climits>
 #include <thread>
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_folder.h"
 #include "editor/insert/placement.h"
 #include "editor/library/library_elements.h"
@@ -42,6 +42,7 @@ void TOpticalEditor::SetPlacementCheck(int command, bool down) {
     tools_.SetTool(canvas_, command, kSelectTool);
   else if (tools_.tool == command)
     tools_.SetTool(canvas_, 0, 0);
+  editTools_.SetButtonDown(command, down);
   HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
   if (menu != nullptr) CheckMenuItem(menu, command, MF_BYCOMMAND | (down ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -113,10 +114,9 @@ int TOpticalEditor::PlaceNewElement(int count, TInsertedElementInfo *info) {
 }
 
 void TOpticalEditor::AfterInsertion() {
+  // The elements regrouped for the canvas, then every view.
   ShowSystem();
-  UpdateMenus();
-  UpdateCaption();
-  RefreshAnalyses();
+  RefreshAll();
   RefreshProperties();
 }
 
@@ -165,7 +165,7 @@ void TOpticalEditor::RunElementFolder(TInsertedElementInfo &info, int firstPage,
 }
 
 void TOpticalEditor::CmPaste() {
-  if (InsertClipboard() == nullptr) return;
+  if (EditClipboard() == nullptr) return;
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
   if (PlaceNewElement(-1, &info) == 1) {
@@ -183,6 +183,6 @@ void TOpticalEditor::CmComponentLibrary() {
   TLibraryElements library(this, system_);
   const int answer = library.Execute();
   // A taken element lies on the clipboard: it is placed as a pasted one.
-  if (answer == kTakeElementId && InsertClipboard() != nullptr) CmPaste();
+  if (answer == kTakeElementId && EditClipboard() != nullptr) CmPaste();
   UpdateMenus();
 }

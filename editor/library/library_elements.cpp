@@ -1,6 +1,6 @@
 #include "editor/library/library_elements.h"
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/model/system_image.h"
 #include "platform/core/message_box.h"
 #include "optics/model/model_globals.h"
@@ -99,6 +99,6 @@ void TLibraryElements::CmTake() {
     Complain(library_.ErrorText());
     return;
   }
-  RenewInsertClipboard().Assign(element, 0);
+  RenewEditClipboard().Assign(element, 0);
   EndDialog(kTakeElementId);
 }

@@ -9,7 +9,8 @@
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
-#include "editor/insert/element_clipboard.h"
+#include "editor/dialogs/quick_table_dlg.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
@@ -44,6 +45,15 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY,
+                                      // Edit, view, zoom, alignment, configurations, palettes.
+                                      CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
+                                      CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
+                                      CM_DECENTER, CM_TILT, CM_CARDINAL_PLANES, CM_REAL_BEAMS,
+                                      CM_VIEW_PROPERTIES_OF_SELECTED, CM_INSERT_CONFIGURATION,
+                                      CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION,
+                                      CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
+                                      CM_PREV_CONFIGURATION, CM_TOOLS_PALETTE, CM_ZOOM_PALETTE,
+                                      CM_CONFIGURATIONS_PALETTE,
                                       // The PSF and MTF window.
                                       CM_PSF_MTF,
                                       // The system's properties.
@@ -92,6 +102,32 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
     EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
     EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
+    EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
+    EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),
+    EvCommand<&TOpticalEditor::CmCut>(CM_CUT),
+    EvCommand<&TOpticalEditor::CmCopy>(CM_COPY),
+    EvCommand<&TOpticalEditor::CmRefresh>(CM_REFRESH),
+    EvCommand<&TOpticalEditor::CmSelectZoom>(CM_SELECT_ZOOM),
+    EvCommand<&TOpticalEditor::CmZoomOut>(CM_ZOOM_OUT),
+    EvCommand<&TOpticalEditor::CmActualSize>(CM_ACTUAL_SIZE),
+    EvCommand<&TOpticalEditor::CmScaleSystem>(CM_SCALE_SYSTEM),
+    EvCommand<&TOpticalEditor::CmAlignment>(CM_ALIGNMENT),
+    EvCommand<&TOpticalEditor::CmDecenter>(CM_DECENTER),
+    EvCommand<&TOpticalEditor::CmTilt>(CM_TILT),
+    EvCommand<&TOpticalEditor::CmCardinalPlanes>(CM_CARDINAL_PLANES),
+    EvCommand<&TOpticalEditor::CmRealBeams>(CM_REAL_BEAMS),
+    EvCommand<&TOpticalEditor::CmViewPropertiesOfSelected>(CM_VIEW_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmInsertConfiguration>(CM_INSERT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmAddConfiguration>(CM_ADD_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmDeleteConfiguration>(CM_DELETE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmBaseConfiguration>(CM_BASE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmNextConfiguration>(CM_NEXT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmPrevConfiguration>(CM_PREV_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmToolsPalette>(CM_TOOLS_PALETTE),
+    EvCommand<&TOpticalEditor::CmZoomPalette>(CM_ZOOM_PALETTE),
+    EvCommand<&TOpticalEditor::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
+    EvCommand<&TOpticalEditor::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
     // The PSF and MTF window.
     EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
     EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
@@ -131,17 +167,10 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
   canvas_->SetSystem(&system_);
-  // Canvas: its tool record, and the refresh a move by the mouse and ctrl+R end with (the
-  // views the editor refreshes today; the editor's full refresh takes its place).
+  // Canvas: its tool record, and the refresh of every view that a move by the mouse and
+  // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);
-  canvas_->SetRefreshHook([this] {
-    if (canvas_ == nullptr) return;
-    canvas_->Redraw();
-    system_.SetCanvas(canvas_);
-    RefreshAnalyses(true);
-    UpdateMenus();
-    UpdateCaption();
-  });
+  canvas_->SetRefreshHook([this] { RefreshAll(); });
 }
 
 TOpticalEditor::~TOpticalEditor() {
@@ -189,6 +218,7 @@ void TOpticalEditor::SetupWindow() {
   FitCanvasBitmap();
   Layout();
   ShowSystem();
+  SetUpEditTools();
   UpdateMenus();
   UpdateCaption();
 }
@@ -200,6 +230,8 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The visible palettes keep their offset from the canvas's corner.
+  if ((resized || msg == WM_MOVE) && theEditor == this) PlacePalettes();
   return result;
 }
 
@@ -354,9 +386,9 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.configurationCount = std::max(1, system_.ConfigurationCount());
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
-  view.clipboardHoldsSystem = InsertClipboard() != nullptr;
+  view.clipboardHoldsSystem = EditClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
-  view.configurationPaletteExists = false;
+  view.configurationPaletteExists = editTools_.configPalette != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
   view.psfButtonPressed = psf_ != nullptr;
   view.synthesisButtonPressed = synthesisOpen_;
@@ -410,6 +442,7 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
   UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
+  ApplyPaletteStates();
 }
 
 std::string TOpticalEditor::UpdateCaption() {

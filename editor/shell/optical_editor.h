@@ -10,6 +10,7 @@
 
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/model/system_image.h"
 #include "editor/settings/editor_settings.h"
 #include "editor/settings/recent_files.h"
@@ -125,6 +126,57 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmComponentLibrary();
   bool NewSingleSurfaceDown() const { return singleSurfaceDown_; }
   bool NewElementDown() const { return newElementDown_; }
+  // Edit, view, zoom, alignment and configuration commands, the palettes and the quick
+  // tables (editor/edit/).
+  // Brings every view of the system up to date and shows the optical model's pending
+  // message in the status bar (emptying it).
+  void RefreshAll();
+  void CmRefresh() { RefreshAll(); }
+  void CmDelete();
+  void CmSelect();
+  void CmCut();
+  void CmCopy();
+  void CmSelectZoom();
+  void CmZoomOut();
+  void CmActualSize();
+  void CmScaleSystem();
+  void CmAlignment();
+  void CmDecenter();
+  void CmTilt();
+  void CmCardinalPlanes();
+  void CmRealBeams();
+  void CmViewPropertiesOfSelected();
+  void CmInsertConfiguration();
+  void CmAddConfiguration();
+  void CmDeleteConfiguration();
+  void CmBaseConfiguration();
+  void CmNextConfiguration();
+  void CmPrevConfiguration();
+  // Palettes: mode 0 hides, 1 shows, 2 re-places only, any other value toggles.
+  void ShowToolsBar(int mode);
+  void ShowAlignmentBar(int mode);
+  void ShowConfigurationBar(int mode);
+  // The View menu's palette items (the command id is the toggling mode).
+  void CmToolsPalette(WPARAM wParam, LPARAM lParam);
+  void CmZoomPalette(WPARAM wParam, LPARAM lParam);
+  void CmConfigurationsPalette(WPARAM wParam, LPARAM lParam);
+  // The visible palettes keep their offset from the canvas's top-right corner.
+  void PlacePalettes();
+  // At set-up: the canvas reads the tool record, and the tools and zoom palettes show.
+  void SetUpEditTools();
+  // One palette (0 tools, 1 zoom, 2 configurations) as the three functions above do it.
+  void ShowPalette(int which, int mode);
+  // Every palette's layout and place go into the settings the editor writes on closing.
+  void StorePalettePlaces();
+  // A quick table whose window went (lParam: the table).
+  void QuickTableClosed(WPARAM wParam, LPARAM table);
+  // Runs Select Zoom when its button is down, which leaves zoom mode.
+  void LeaveZoomMode();
+  // The canvas's mouse mode, kept in the tool record.
+  void SetMouseMode(int mode);
+  // Puts the menu rules' button states on the palettes.
+  void ApplyPaletteStates();
+  TEditorTools &EditTools() { return editTools_; }
 
  private:
   // The save question; false when the user cancelled.
@@ -194,4 +246,6 @@ class TOpticalEditor : public TDecoratedFrame {
   // The New Single Surface and New Element toggles.
   bool singleSurfaceDown_ = false;
   bool newElementDown_ = false;
+  // The palettes, their buttons' states and the quick tables (editor/edit/).
+  TEditorTools editTools_;
 };

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/windows/window_handles.h"
@@ -52,7 +52,7 @@ class InsertShellTest : public EditorShellTest {
   void TearDown() override {
     ++ScriptGeneration();
     EditorShellTest::TearDown();
-    DeleteInsertClipboard();
+    DeleteEditClipboard();
   }
 };
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_folder.h"
 #include "editor/insert/placement.h"
 #include "editor/insert/tests/insert_test_support.h"
@@ -112,7 +112,7 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
 
 TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
   TOpticalEditor &editor = OpenTriplet();
-  DeleteInsertClipboard();
+  DeleteEditClipboard();
   const std::string before = Snapshot("before.os");
   const int undo = editor.System().options.undoIndex;
   Command(CM_PASTE);

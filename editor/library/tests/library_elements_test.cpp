@@ -1,7 +1,7 @@
 // The component library through the editor: the selected element added under a name, the
 // editor closed, another system opened, the element taken and placed into it.
 
-#include "editor/insert/element_clipboard.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_folder.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "editor/library/library_elements.h"
@@ -14,7 +14,7 @@ using namespace insert_test;
 using LibraryElementsTest = InsertShellTest;
 
 TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
-  DeleteInsertClipboard();
+  DeleteEditClipboard();
   TOpticalEditor *editor = &Open(triplet_);
   ASSERT_TRUE(test_kit::RunUntil([&] { return editor->System().ElementCount() == 3; }, kWaitMs));
   // The middle lens selected, as a click on it selects it.
@@ -35,7 +35,7 @@ TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
   editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
   ASSERT_TRUE(test_kit::RunUntil([] { return std::filesystem::exists(DefaultLibraryPath()); }, kWaitMs));
   test_kit::RunFor(100);
-  EXPECT_EQ(InsertClipboard(), nullptr);
+  EXPECT_EQ(EditClipboard(), nullptr);
 
   // Closed, and another system opened.
   editor->Destroy();
