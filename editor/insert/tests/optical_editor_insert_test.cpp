@@ -188,3 +188,50 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
 }
 
 }  // namespace
+
+namespace {
+
+using namespace insert_test;
+
+using PasteRoadTest = InsertShellTest;
+
+TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  const int n = system.SurfaceCount();
+  double x = 0.0;
+  double y = 0.0;
+  ElementPoint(system, 0, x, y);
+  editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
+  ASSERT_EQ(system.selectedElement, 0);
+  const double r1 = system.Surface(1)->general.R;
+  const double r2 = system.Surface(2)->general.R;
+  editor.CmCopy();
+  ASSERT_NE(EditClipboard(), nullptr);
+  const int undo = system.options.undoIndex;
+  // Pasted behind the last element.
+  double lastX = 0.0;
+  double lastY = 0.0;
+  ElementPoint(system, 2, lastX, lastY);
+  const double place = lastX + 12.0;
+  When([&editor] { return editor.NewElementDown(); }, [&editor, lastX, lastY] { ClickWorld(editor, lastX, lastY); });
+  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
+       [&editor, place] { ClickWorld(editor, place, 0.0); });
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [] {
+    TElementFolder *folder = FocusedDialog<TElementFolder>();
+    // The folder opens on its paste page.
+    EXPECT_EQ(folder->CurrentPage(), 1);
+    folder->PostMessage(WM_COMMAND, IDOK, 0);
+  });
+  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor.NewElementDown(); },
+                                 kWaitMs));
+  EXPECT_EQ(system.Surface(n - 1)->general.R, r1);
+  EXPECT_EQ(system.Surface(n)->general.R, r2);
+  EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
+  EXPECT_EQ(system.options.undoIndex, undo + 1);
+  EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+}  // namespace
