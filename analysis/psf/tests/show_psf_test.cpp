@@ -19,6 +19,7 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/pictures/color_picture.h"
 #include "synthesis/pictures/picture_windows.h"
@@ -325,6 +326,27 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
     for (int x = 0; x < client.right; ++x) red += test_kit::ClientPixel(*graph, x, y) == RGB(255, 0, 0);
   EXPECT_GT(red, 50);
   EXPECT_TRUE(boxes.boxes.empty());
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, TheButtonsMenuOffersTextAndGraph) {
+  Open();
+  TScriptedMenuTracker menus;
+  menus.ChooseId(CM_PSF_VIEW_AS_GRAPH);
+  Press(kPsfSectionsButton);
+  ASSERT_EQ(menus.walks.size(), 1u);
+  EXPECT_EQ(menus.walks[0].Items, (std::vector<std::string>{"View as text", "View as graph"}));
+  ASSERT_NE(folder->Page()->LastSectionGraph(), nullptr);
+  // In MTF mode the button reads "Sections" and the graph shows the sections.
+  Choose(kPsfRadioMtf);
+  char text[32] = "";
+  folder->Page()->GetDlgItemText(kPsfSectionsButton, text, sizeof text);
+  EXPECT_STREQ(text, "Sections");
+  menus.ChooseId(CM_PSF_VIEW_AS_GRAPH);
+  Press(kPsfSectionsButton);
+  ASSERT_NE(folder->Page()->LastSectionGraph(), nullptr);
+  EXPECT_EQ(folder->Page()->LastSectionGraph()->GetWindowText(), "Real MTF sections: PSF (Y=0)");
   folder->Destroy();
   delete folder;
 }
