@@ -26,6 +26,9 @@ void TOpticalEditor::RefreshAll() {
   if (canvas_ != nullptr) canvas_->Redraw();
   UpdateCaption();
   RefreshAnalyses(false);
+  // The focal length and apertures of the selected elements, in a note on the canvas.
+  if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
+    system_.ShowGeneralParameters(canvas_);
   if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
   if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
   UpdateMenus();

@@ -41,7 +41,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
-                                      CM_EXAMPLES,
+                                      CM_EXAMPLES,       CM_SETTINGS,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY,
@@ -95,6 +95,7 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
     EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),
     EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
+    EvCommand<&TOpticalEditor::CmSettings>(CM_SETTINGS),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
     // Paste, new single surface, new element, component library.

@@ -68,6 +68,23 @@ TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
   EXPECT_EQ(editor.GetStatusBar()->GetText(), "");
 }
 
+TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  for (int e = 0; e < system.ElementCount() && system.hasSelection == 0; ++e) {
+    if (system.elements.data[e].SurfaceCount() != 2) continue;
+    system.elements.data[e].mark = 1;
+    system.hasSelection = 1;
+  }
+  editor.RefreshAll();
+  EXPECT_EQ(editor.Canvas()->NoteHandle(), nullptr);
+  const int before = system.options.ViewPropertiesOfSelectedElements;
+  if (before == 0) editor.SendMessage(WM_COMMAND, CM_VIEW_PROPERTIES_OF_SELECTED);
+  EXPECT_EQ(system.options.ViewPropertiesOfSelectedElements, 1);
+  EXPECT_NE(GetMenuState(Menu(), CM_VIEW_PROPERTIES_OF_SELECTED, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(editor.Canvas()->NoteHandle(), nullptr);
+}
+
 TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();
