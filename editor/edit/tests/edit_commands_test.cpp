@@ -181,4 +181,26 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   DeleteEditClipboard();
 }
 
+TEST_F(EditCommandsTest, TheClipboardOutlivesTheCanvasItWasCutOn) {
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    const int lens = FirstLens(system);
+    ASSERT_GE(lens, 0);
+    system.elements.data[lens].mark = 1;
+    system.hasSelection = 1;
+    editor.CmCopy();
+    editor.Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+  // The clipboard is regrouped for a paste after the window it came from is gone: it must
+  // not reach for that window's canvas.
+  TSystemImage *clipboard = EditClipboard();
+  ASSERT_NE(clipboard, nullptr);
+  clipboard->RebuildElements(nullptr);
+  EXPECT_EQ(clipboard->ElementCount(), 1);
+  DeleteEditClipboard();
+}
+
 }  // namespace

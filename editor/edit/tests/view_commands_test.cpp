@@ -43,6 +43,22 @@ TEST_F(ViewCommandsTest, ZoomOutTwiceQuadruplesTheRangeAndActualSizeRestoresIt) 
   EXPECT_APPROX(canvas.X2() - canvas.X1(), width, kWorldTolerance);
 }
 
+TEST_F(ViewCommandsTest, ZoomingOutWithoutEndStaysFiniteAndBeepsAtTheLimit) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::size_t beeps = answers_->beeps.size();
+  // About 30 doublings reach the limit from the triplet's 100 mm.
+  for (int k = 0; k < 60; ++k) editor.CmZoomOut();
+  const TViewWindow &view = editor.System().viewWindow;
+  EXPECT_TRUE(std::isfinite(view.xFrom) && std::isfinite(view.xTo));
+  EXPECT_TRUE(std::isfinite(view.yFrom) && std::isfinite(view.yTo));
+  EXPECT_LT(view.xFrom, view.xTo);
+  EXPECT_GT(answers_->beeps.size(), beeps);
+  EXPECT_TRUE(std::isfinite(editor.Canvas()->X1()) && std::isfinite(editor.Canvas()->X2()));
+  // Actual size still brings the system back.
+  editor.CmActualSize();
+  EXPECT_LT(view.xTo - view.xFrom, 1e4);
+}
+
 TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
