@@ -1,7 +1,6 @@
 #include "analysis/psf/show_psf.h"
 
 #include <algorithm>
-
 #include <cstdio>
 #include <new>
 
