@@ -57,6 +57,8 @@ void TOpticalEditor::CmSelect() {
 void TOpticalEditor::CmCut() {
   TSystemImage &clipboard = RenewEditClipboard();
   system_.CutSelection(clipboard, canvas_);
+  // The clipboard is never drawn, and outlives the canvas: it keeps no regions for it.
+  clipboard.SetCanvas(nullptr);
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   RefreshAll();
   system_.SaveUndo("Cut element");
@@ -68,6 +70,7 @@ void TOpticalEditor::CmCopy() {
   TSystemImage &clipboard = RenewEditClipboard();
   if (canvas_ != nullptr) canvas_->SetSelectMode(false);
   system_.CopySelection(clipboard, canvas_);
+  clipboard.SetCanvas(nullptr);
   if (editTools_.ButtonDown(CM_SELECT)) CmSelect();
   system_.hasSelection = 0;
   UpdateMenus();

@@ -173,6 +173,7 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   if (!show) {
     palette->ShowWindow(SW_HIDE);
     if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_UNCHECKED);
+    if (made) UpdateMenus();
     return;
   }
   palette->ShowWindow(SW_SHOWNORMAL);
@@ -184,7 +185,8 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
                                           size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
-  UpdateMenus();
+  // A palette made or shown now takes the buttons' states; a mere re-placing needs none.
+  if (made || !visible) UpdateMenus();
 }
 
 void TOpticalEditor::PlacePalettes() {
@@ -192,6 +194,10 @@ void TOpticalEditor::PlacePalettes() {
 }
 
 void TOpticalEditor::ApplyPaletteStates() {
+  // Toggles whose state lives elsewhere: the real beams option and the analysis windows.
+  editTools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
+  editTools_.SetButtonDown(CM_ABERRATIONS, aberrations_ != nullptr);
+  editTools_.SetButtonDown(CM_SPOT_DIAGRAM, spot_ != nullptr);
   for (int which = 0; which < 3; ++which) {
     TEditorPalette *palette = PaletteAt(editTools_, which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;

@@ -1,6 +1,8 @@
 // The refresh of every view, the zoom commands, the scale dialog and the View menu's
 // display switches.
 
+#include <cmath>
+
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/dialogs/scale_system_dlg.h"
 #include "editor/properties/system_properties_folder.h"
@@ -17,6 +19,8 @@ namespace {
 constexpr int kZoomSurfaces = 1;
 constexpr int kRealBeamsSurfaces = 2;
 constexpr int kCardinalPlanesSurfaces = 3;
+// The widest view Zoom out goes to, in mm from the origin.
+constexpr double kLargestViewMm = 1e9;
 
 }  // namespace
 
@@ -26,6 +30,9 @@ void TOpticalEditor::RefreshAll() {
   if (canvas_ != nullptr) canvas_->Redraw();
   UpdateCaption();
   RefreshAnalyses(false);
+  // The focal length and apertures of the selected elements, in a note on the canvas.
+  if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
+    system_.ShowGeneralParameters(canvas_);
   if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
   if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
   UpdateMenus();
@@ -64,7 +71,16 @@ void TOpticalEditor::CmZoomOut() {
   TViewWindow &view = system_.viewWindow;
   const double dx = (view.xTo - view.xFrom) * 0.5;
   const double dy = (view.yTo - view.yFrom) * 0.5;
-  view = TViewWindow{view.xFrom - dx, view.xTo + dx, view.yFrom - dy, view.yTo + dy};
+  const TViewWindow wider{view.xFrom - dx, view.xTo + dx, view.yFrom - dy, view.yTo + dy};
+  // Doubling without end would leave numbers the canvas cannot place: past a view of a
+  // thousand kilometres the command only beeps.
+  for (double bound : {wider.xFrom, wider.xTo, wider.yFrom, wider.yTo}) {
+    if (!std::isfinite(bound) || std::fabs(bound) > kLargestViewMm) {
+      MessageBeep(MB_SIMPLEBEEP);
+      return;
+    }
+  }
+  view = wider;
   if (canvas_ != nullptr) {
     canvas_->Redraw();
     // The elements' regions follow the new world window, so picking stays true.

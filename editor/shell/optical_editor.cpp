@@ -41,7 +41,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
-                                      CM_EXAMPLES,
+                                      CM_EXAMPLES,       CM_SETTINGS,
                                       // Edit, view, zoom, alignment, configurations, palettes.
                                       CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
                                       CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
@@ -92,6 +92,7 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
     EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),
     EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
+    EvCommand<&TOpticalEditor::CmSettings>(CM_SETTINGS),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
     // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.

@@ -82,6 +82,8 @@ class TOpticalEditor : public TDecoratedFrame {
   // The help file at its contents, and the examples file beside it at the examples page.
   void CmHelpContents();
   void CmExamples();
+  // The preferences, modally; after OK the system is drawn with the options they set.
+  void CmSettings();
   // The program's help file (the settings may name another).
   const std::string &HelpFile() const { return helpFile_; }
   // Notices of the analysis windows going (lParam the window).

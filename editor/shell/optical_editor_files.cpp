@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/canvas/edit_graph.h"
 #include "optics/model/model_globals.h"
@@ -289,21 +290,16 @@ void TOpticalEditor::UpdateRecentMenu() {
 }
 
 void TOpticalEditor::CmUndo() {
-  if (!system_.CanUndo()) return;
-  system_.Undo(-1);
+  // With no step to go back to the ring beeps and the system stays as it is.
+  if (!system_.Undo(-1)) return;
   system_.Update();
-  if (canvas_ != nullptr) canvas_->Redraw();
-  RefreshAnalyses(true);
-  UpdateMenus();
-  UpdateCaption();
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
+  RefreshAll();
 }
 
 void TOpticalEditor::CmRedo() {
-  if (!system_.CanRedo()) return;
-  system_.Redo();
+  if (!system_.Redo()) return;
   system_.Update();
-  if (canvas_ != nullptr) canvas_->Redraw();
-  RefreshAnalyses(true);
-  UpdateMenus();
-  UpdateCaption();
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
+  RefreshAll();
 }

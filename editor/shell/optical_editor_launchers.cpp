@@ -9,6 +9,7 @@
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/dialogs/preferences_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -164,4 +165,13 @@ void TOpticalEditor::CmExamples() {
   const std::string directory = std::filesystem::path(helpFile_).parent_path().string();
   const std::string examples = JoinPath(directory, kExamplesHelpName);
   WinHelp(GetHandle(), examples.c_str(), HELP_CONTEXT, kExamplesContext);
+}
+
+void TOpticalEditor::CmSettings() {
+  LeaveZoomMode();
+  TPreferencesFolder preferences(this, &system_, 0);
+  const int answer = preferences.Execute();
+  // Drawn again only when there is a view to draw in.
+  if (answer == IDOK && system_.viewWindow.xTo > 0.0 && system_.viewWindow.yTo > 0.0) ShowSystem();
+  UpdateMenus();
 }

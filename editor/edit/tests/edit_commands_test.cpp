@@ -7,6 +7,8 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "optics/model/model_globals.h"
+#include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/dc.h"
 
 namespace {
@@ -110,6 +112,24 @@ TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
   EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));
 }
 
+TEST_F(EditCommandsTest, UndoAtTheOpeningAndRedoAtTheNewestBeep) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::size_t beeps = answers_->beeps.size();
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 2);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  // An undo ends with the refresh of every view: the model's pending message shows.
+  TSystemImage &system = editor.System();
+  system.Surface(1)->general.R *= 2.0;
+  system.Update();
+  system.SaveUndo("Change");
+  AppendPendingMessage("Chief ray in beam 1 does not pass!");
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.GetStatusBar()->GetText(), "Chief ray in beam 1 does not pass!");
+}
+
 TEST_F(EditCommandsTest, SelectTwiceReturnsToPanningAndDeleteOnAnEmptySystemBeeps) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
@@ -158,6 +178,28 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   EXPECT_EQ(EditClipboard()->SurfaceCount(), 0);
   EXPECT_EQ(system.ElementCount(), elements - 1);
   EXPECT_EQ(system.options.undoIndex, index + 2);
+  DeleteEditClipboard();
+}
+
+TEST_F(EditCommandsTest, TheClipboardOutlivesTheCanvasItWasCutOn) {
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    const int lens = FirstLens(system);
+    ASSERT_GE(lens, 0);
+    system.elements.data[lens].mark = 1;
+    system.hasSelection = 1;
+    editor.CmCopy();
+    editor.Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+  // The clipboard is regrouped for a paste after the window it came from is gone: it must
+  // not reach for that window's canvas.
+  TSystemImage *clipboard = EditClipboard();
+  ASSERT_NE(clipboard, nullptr);
+  clipboard->RebuildElements(nullptr);
+  EXPECT_EQ(clipboard->ElementCount(), 1);
   DeleteEditClipboard();
 }
 

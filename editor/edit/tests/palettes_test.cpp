@@ -90,6 +90,26 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   EXPECT_FALSE(tools->IsWindowVisible());
 }
 
+TEST_F(PalettesTest, ToggleButtonsFollowTheirOptionAndWindows) {
+  TOpticalEditor &editor = Open(triplet_);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  ASSERT_NE(tools, nullptr);
+  auto down = [&](int id) { return tools->GetButtonState(id) == TButtonGadget::Down; };
+  const bool beams = editor.System().options.ShowCourseBeam != 0;
+  EXPECT_EQ(down(CM_REAL_BEAMS), beams);
+  editor.SendMessage(WM_COMMAND, CM_REAL_BEAMS);
+  EXPECT_EQ(down(CM_REAL_BEAMS), !beams);
+  // The aberrations window opened by its palette button and closed again.
+  EXPECT_FALSE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  EXPECT_TRUE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  EXPECT_FALSE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  EXPECT_TRUE(down(CM_DECENTER));
+}
+
 TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   TOpticalEditor &editor = Open(triplet_);
   editor.ShowConfigurationBar(1);

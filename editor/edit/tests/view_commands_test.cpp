@@ -43,6 +43,22 @@ TEST_F(ViewCommandsTest, ZoomOutTwiceQuadruplesTheRangeAndActualSizeRestoresIt) 
   EXPECT_APPROX(canvas.X2() - canvas.X1(), width, kWorldTolerance);
 }
 
+TEST_F(ViewCommandsTest, ZoomingOutWithoutEndStaysFiniteAndBeepsAtTheLimit) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::size_t beeps = answers_->beeps.size();
+  // About 30 doublings reach the limit from the triplet's 100 mm.
+  for (int k = 0; k < 60; ++k) editor.CmZoomOut();
+  const TViewWindow &view = editor.System().viewWindow;
+  EXPECT_TRUE(std::isfinite(view.xFrom) && std::isfinite(view.xTo));
+  EXPECT_TRUE(std::isfinite(view.yFrom) && std::isfinite(view.yTo));
+  EXPECT_LT(view.xFrom, view.xTo);
+  EXPECT_GT(answers_->beeps.size(), beeps);
+  EXPECT_TRUE(std::isfinite(editor.Canvas()->X1()) && std::isfinite(editor.Canvas()->X2()));
+  // Actual size still brings the system back.
+  editor.CmActualSize();
+  EXPECT_LT(view.xTo - view.xFrom, 1e4);
+}
+
 TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SELECT);
@@ -66,6 +82,23 @@ TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
   EXPECT_EQ(PendingMessage(), "");
   editor.RefreshAll();
   EXPECT_EQ(editor.GetStatusBar()->GetText(), "");
+}
+
+TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  for (int e = 0; e < system.ElementCount() && system.hasSelection == 0; ++e) {
+    if (system.elements.data[e].SurfaceCount() != 2) continue;
+    system.elements.data[e].mark = 1;
+    system.hasSelection = 1;
+  }
+  editor.RefreshAll();
+  EXPECT_EQ(editor.Canvas()->NoteHandle(), nullptr);
+  const int before = system.options.ViewPropertiesOfSelectedElements;
+  if (before == 0) editor.SendMessage(WM_COMMAND, CM_VIEW_PROPERTIES_OF_SELECTED);
+  EXPECT_EQ(system.options.ViewPropertiesOfSelectedElements, 1);
+  EXPECT_NE(GetMenuState(Menu(), CM_VIEW_PROPERTIES_OF_SELECTED, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(editor.Canvas()->NoteHandle(), nullptr);
 }
 
 TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {

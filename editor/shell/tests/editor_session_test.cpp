@@ -3,6 +3,7 @@
 
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <string>
 
@@ -171,6 +172,57 @@ TEST_F(EditorSessionTest, AboutRunsModallyAndReturns) {
   EXPECT_EQ(caption, "About Korvex");
   for (TWindow *child : editor.GetChildren())
     EXPECT_TRUE(dynamic_cast<TAboutDlg *>(child) == nullptr || child->GetHandle() == nullptr);
+}
+
+}  // namespace
+
+#include "editor/dialogs/preferences_folder.h"
+
+namespace {
+
+// Runs `answer` on the preferences once their modal loop runs.
+void AnswerPreferences(TOpticalEditor &editor, const std::function<void(TPreferencesFolder &)> &answer,
+                       bool &seen) {
+  QTimer::singleShot(0, [&editor, answer, &seen]() {
+    auto find = [&editor]() -> TPreferencesFolder * {
+      for (TWindow *child : editor.GetChildren())
+        if (auto *folder = dynamic_cast<TPreferencesFolder *>(child); folder != nullptr && folder->IsModal())
+          return folder;
+      return nullptr;
+    };
+    test_kit::RunUntil([&] { return find() != nullptr; });
+    if (TPreferencesFolder *folder = find()) {
+      seen = true;
+      answer(*folder);
+    }
+  });
+}
+
+TEST_F(EditorSessionTest, SettingsRunModallyAndOkTakesTheOptions) {
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_FALSE(Grey(CM_SETTINGS));
+  ASSERT_EQ(editor.System().options.ShowCardinalPlanes, 0);
+  bool seen = false;
+  // Cancel changes nothing.
+  AnswerPreferences(editor, [](TPreferencesFolder &folder) {
+    folder.CheckDlgButton(TPreferencesFolder::kCardinalPlanes, BST_CHECKED);
+    folder.PostMessage(WM_COMMAND, IDCANCEL);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_SETTINGS);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 0);
+  // OK takes the switch; the menu's check follows.
+  seen = false;
+  AnswerPreferences(editor, [](TPreferencesFolder &folder) {
+    folder.CheckDlgButton(TPreferencesFolder::kCardinalPlanes, BST_CHECKED);
+    folder.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_SETTINGS);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 1);
+  EXPECT_NE(GetMenuState(Menu(), CM_CARDINAL_PLANES, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  for (TWindow *child : editor.GetChildren())
+    EXPECT_TRUE(dynamic_cast<TPreferencesFolder *>(child) == nullptr || child->GetHandle() == nullptr);
 }
 
 }  // namespace
