@@ -69,10 +69,12 @@ TEditorPalette::TEditorPalette(TOpticalEditor *editor, const TPaletteKind &kind)
     : TToolBarWnd(editor, kind.caption, MakeBox(kind)), editor_(editor), kind_(kind) {}
 
 void TEditorPalette::ShowHint(const char *hint) {
+  if (TOpticalEditor::Current() != editor_) return;
   if (TStatusBar *status = editor_->GetStatusBar()) status->SetHintText(hint);
 }
 
 void TEditorPalette::ClosePalette() {
+  if (TOpticalEditor::Current() != editor_) return;
   for (int which = 0; which < 3; ++which)
     if (&kKinds[which] == &kind_) editor_->ShowPalette(which, 0);
 }
@@ -80,7 +82,10 @@ void TEditorPalette::ClosePalette() {
 LRESULT TEditorPalette::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = TToolBarWnd::WindowProc(msg, wParam, lParam);
   // Moved by its caption or re-laid out: the place the settings keep follows.
-  if ((msg == WM_MOVE || msg == WM_SIZE) && GetHandle() != nullptr) editor_->StorePalettePlaces();
+  // Only while the editor is whole: a palette going with it tells nobody.
+  if ((msg == WM_MOVE || msg == WM_SIZE) && GetHandle() != nullptr &&
+      TOpticalEditor::Current() == editor_)
+    editor_->StorePalettePlaces();
   return result;
 }
 

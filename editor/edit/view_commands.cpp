@@ -9,6 +9,7 @@
 #include "editor/shell/optical_editor.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
@@ -60,6 +61,10 @@ void TOpticalEditor::CmSelectZoom() {
   const bool on = !editTools_.ButtonDown(CM_SELECT_ZOOM);
   editTools_.SetButtonDown(CM_SELECT_ZOOM, on);
   SetMouseMode(on ? kZoomMouseMode : kPanMouseMode);
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
+    const TResId cursor = on ? TResId("ZoomSelect_Cur") : TResId(IDC_ARROW);
+    SetWindowCursor(canvas_->GetHandle(), LoadCursor(nullptr, cursor));
+  }
   if (canvas_ != nullptr && canvas_->GetSelectMode()) canvas_->SetSelectMode(false);
 }
 

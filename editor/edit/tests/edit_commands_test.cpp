@@ -82,8 +82,10 @@ TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
   editor.UpdateMenus();
   EXPECT_FALSE(Grey(CM_DELETE));
 
-  editor.SendMessage(WM_COMMAND, CM_DELETE);
-  EXPECT_EQ(system.ElementCount(), elements - 1);
+  // The Del key.
+  constexpr UINT kDeleteKey = 0x2E;
+  test_kit::PostKey(editor, kDeleteKey);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == elements - 1; }));
   EXPECT_EQ(system.SurfaceCount(), surfaces - 2);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
   EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");

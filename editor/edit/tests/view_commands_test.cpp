@@ -6,6 +6,7 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/gadget_window.h"
 
 namespace {
@@ -67,10 +68,12 @@ TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
   EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
   EXPECT_FALSE(editor.Canvas()->GetSelectMode());
+  EXPECT_EQ(GetWindowCursor(editor.Canvas()->GetHandle()), LoadCursor(nullptr, "ZoomSelect_Cur"));
   // Any command that leaves zoom mode releases the button.
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
   EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
+  EXPECT_NE(GetWindowCursor(editor.Canvas()->GetHandle()), LoadCursor(nullptr, "ZoomSelect_Cur"));
 }
 
 TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
