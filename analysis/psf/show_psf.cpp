@@ -1,5 +1,6 @@
 #include "analysis/psf/show_psf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -282,7 +283,12 @@ POINT TShowPSF::NextResultPlace() {
   const int step = GetSystemMetrics(SM_CYCAPTION);
   const int k = shared != nullptr ? shared->NextCascade() : 0;
   const RECT place = folder_ != nullptr ? folder_->GetWindowRect() : RECT{};
-  return POINT{place.right + k * step, place.top + k * step};
+  // Kept where a result window, its frame and caption stay wholly on the screen.
+  const int outer = kResultSide + 2 * step;
+  const int right = std::max(0, GetSystemMetrics(SM_CXSCREEN) - outer);
+  const int bottom = std::max(0, GetSystemMetrics(SM_CYSCREEN) - outer);
+  return POINT{std::clamp(static_cast<int>(place.right) + k * step, 0, right),
+               std::clamp(static_cast<int>(place.top) + k * step, 0, bottom)};
 }
 
 void TShowPSF::ShowGraph() {
