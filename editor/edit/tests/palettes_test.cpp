@@ -110,6 +110,21 @@ TEST_F(PalettesTest, ToggleButtonsFollowTheirOptionAndWindows) {
   EXPECT_TRUE(down(CM_DECENTER));
 }
 
+TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {
+  TOpticalEditor &editor = Open(triplet_);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  ASSERT_NE(tools, nullptr);
+  TGadget *select = tools->GetToolBox()->GadgetWithId(CM_SELECT);
+  ASSERT_NE(select, nullptr);
+  const RECT bounds = select->GetBounds();
+  const POINT centre{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+  test_kit::PostMouse(*tools->GetToolBox(), WM_LBUTTONDOWN, centre, MK_LBUTTON);
+  test_kit::PostMouse(*tools->GetToolBox(), WM_LBUTTONUP, centre);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.Tools().mouseMode == kSelectMouseMode; }));
+  EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
+  EXPECT_TRUE(editor.Canvas()->GetSelectMode());
+}
+
 TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   TOpticalEditor &editor = Open(triplet_);
   editor.ShowConfigurationBar(1);
