@@ -12,9 +12,11 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/windows/screen.h"
 #include "synthesis/color/color_image.h"
+#include "synthesis/pictures/color_picture.h"
 #include "synthesis/testobject/synthesis_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -29,6 +31,7 @@ constexpr int kResultSide = 256;
 constexpr int kSizeCount = 6;
 constexpr int kSmallestSize = 64;
 constexpr int kInitialColorMode = 17;
+constexpr const char *kDiscreteFormat = "%8.2g";
 // The faintest level of the colour map, relative to its brightest.
 constexpr float kColorMapRange = 0.001f;
 
@@ -93,7 +96,7 @@ const TResponseTableEntry kShowPsfFolderTable[] = {
     EvMessage<WM_DESTROY, &TShowPSFFolder::EvDestroy>(),
     EvCommand<&TShowPSFFolder::CmCancel>(IDCANCEL),
     EvCommand<&TShowPSFFolder::CmHelp>(kPsfHelpButton),
-    EvMessage<&TShowPSFFolder::EvColorMode>(WM_PSF_COLOR_MODE),
+    EvMessage<&TShowPSFFolder::EvColorMode>(WM_PICTURE_MODE),
 };
 
 void WarnNothingToShow(HWND owner) {
@@ -103,6 +106,13 @@ void WarnNothingToShow(HWND owner) {
 
 int SizeOfIndex(int k) { return kSmallestSize << k; }
 
+// Blanks off both ends.
+std::string Trimmed(const std::string &text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 // The page.
@@ -110,7 +120,7 @@ int SizeOfIndex(int k) { return kSmallestSize << k; }
 TShowPSF::TShowPSF(TShowPSFFolder *folder, TOpticalSystem *system)
     : TTestPSF(folder, system, nullptr, "ShowPSF"), folder_(folder) {
   if (system_ != nullptr) {
-    edits_->AddEdit(kPsfDiscreteEdit, &system_->info.Discrete, 'd', "%8.2g");
+    edits_->AddEdit(kPsfDiscreteEdit, &system_->info.Discrete, 'd', kDiscreteFormat);
     edits_->AddEdit(kPsfOrderEdit, &system_->info.hoeOrderCount, 'i', "%d");
   }
 }
@@ -137,6 +147,14 @@ void TShowPSF::SetupWindow() {
   }
   ShowParameters();
   TakeFieldFromCombo();
+}
+
+bool TShowPSF::ShowsValue(int id, const char *format, double value) const {
+  char shown[64] = "";
+  GetDlgItemText(id, shown, sizeof shown);
+  char written[64];
+  std::snprintf(written, sizeof written, format, value);
+  return Trimmed(shown) == Trimmed(written);
 }
 
 bool TShowPSF::MtfChosen() const { return IsDlgButtonChecked(kPsfRadioMtf) == BST_CHECKED; }
@@ -175,7 +193,11 @@ int TShowPSF::ReadParameters() {
     if (const int k = sizes->GetSelIndex(); k >= 0 && k < kSizeCount) nx = SizeOfIndex(k);
   if (shared != nullptr) shared->pixelCount = nx;
   info.Difrac = IsDlgButtonChecked(kPsfDiffractionCheck) == BST_CHECKED ? 1 : 0;
+  // The field shows Discrete to two digits: unless the user typed another value, the
+  // system keeps its own to the last digit.
+  const bool discreteAsShown = ShowsValue(kPsfDiscreteEdit, kDiscreteFormat, info.Discrete);
   edits_->ReadAll();
+  if (discreteAsShown) info.Discrete = formerDiscrete;
   info.ShowRecommendation = IsDlgButtonChecked(kPsfRecommendationCheck) == BST_CHECKED ? 1 : 0;
   // A step the recommendation replaced shows at once.
   if (CheckDiscreteParameter(GetHandle(), *system_, info.ShowRecommendation, info.Discrete,
@@ -320,8 +342,8 @@ void TShowPSF::ShowColorImage() {
   }
   color.SetGeometry(shortest, longest, kColorMapRange, static_cast<float>(PixelStep()));
   color.BuildFromComponents(shared->colorMode);
-  TWindow *parentWindow = ResultParent();
-  color.ShowInWindow(parentWindow != nullptr ? parentWindow->GetHandle() : nullptr, place.x, place.y,
+  // The picture shows the folder's colour image and tells the folder its display mode.
+  color.ShowInWindow(folder_ != nullptr ? folder_->GetHandle() : nullptr, place.x, place.y,
                      kResultSide, kResultSide, kPictureWindowStyle, 0);
   shared->picture = color.window;
   if (TSynthesisWindows *windows = GetSynthesisWindows(); windows != nullptr && color.window != nullptr)
@@ -413,6 +435,14 @@ void TShowPSFFolder::CmCancel() {
   TBookMarkFolder::CmCancel();
 }
 
+bool TShowPSFFolder::CanClose() {
+  if (page_ != nullptr && page_->Computing()) {
+    CmCancel();
+    return false;
+  }
+  return TBookMarkFolder::CanClose();
+}
+
 void TShowPSFFolder::CloseIfPending() {
   if (!closePending_ || GetHandle() == nullptr) return;
   closePending_ = false;
@@ -420,8 +450,7 @@ void TShowPSFFolder::CloseIfPending() {
 }
 
 void TShowPSFFolder::CmHelp() {
-  // The program's help viewer shows topic kPsfHelpContext once it exists.
-  MessageBeep(MB_SIMPLEBEEP);
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kPsfHelpContext);
 }
 
 LRESULT TShowPSFFolder::EvColorMode(WPARAM mode, LPARAM) {

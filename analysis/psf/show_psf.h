@@ -37,8 +37,6 @@ constexpr int CM_PSF_VIEW_AS_GRAPH = 1026;
 // Controls of the folder.
 constexpr int kPsfHelpButton = 10075;
 constexpr int kPsfStatusText = 10221;
-// Posted by a colour picture when its display mode changes (wParam the mode).
-constexpr UINT WM_PSF_COLOR_MODE = WM_USER + 2024;
 // Sent to the folder's parent as WM_COMMAND (lParam the folder) when the folder's window
 // has gone, so that the owner lets go of it and deletes it later.
 constexpr int CM_PSF_FOLDER_DESTROYED = 1128;
@@ -93,6 +91,8 @@ class TShowPSF : public TTestPSF {
   void RunFinished() override;
 
  private:
+  // Whether the edit shows the value as the format writes it (the user did not change it).
+  bool ShowsValue(int id, const char *format, double value) const;
   // Applies the rule of "Real/Ideal": checked and disabled without diffraction.
   void ApplyRealRule();
   // Prepares the summed raster for the sections views: 0 when busy or nothing was made.
@@ -113,6 +113,9 @@ class TShowPSFFolder : public TBookMarkFolder {
 
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
+  // While the page computes, the window (and so its owner) refuses to close: the
+  // computation is stopped and the window closes once it is back.
+  bool CanClose() override;
 
   TShowPSF *Page() const { return page_; }
   TOGauge *Gauge() const { return gauge_; }

@@ -71,6 +71,7 @@ int PlannedPsfCount(const TOpticalSystem &system) {
 class TProgressScope {
  public:
   TProgressScope(TOGauge *gauge, TWindow *window, double range) : gauge_(gauge), window_(window) {
+    Stretch();
     if (gauge_ != nullptr) {
       gauge_->SetRange(0.0, range);
       gauge_->SetColor(kGaugeColor);
@@ -78,15 +79,6 @@ class TProgressScope {
       gauge_->SetPosition(0.0);
       gauge_->Pump();
     }
-    if (window_ == nullptr || window_->GetHandle() == nullptr) return;
-    saved_ = window_->GetWindowRect();
-    TWindow *marker = window_->ChildWithId(kPsfProgressMarker);
-    if (marker == nullptr || marker->GetHandle() == nullptr) return;
-    const RECT edge = marker->GetWindowRect();
-    if (edge.top <= saved_.bottom) return;
-    stretched_ = true;
-    window_->SetWindowPos(nullptr, 0, 0, saved_.right - saved_.left, edge.top - saved_.top,
-                          SWP_NOMOVE | SWP_NOZORDER);
   }
   ~TProgressScope() {
     if (gauge_ != nullptr) gauge_->Leave();
@@ -99,6 +91,19 @@ class TProgressScope {
   TProgressScope &operator=(const TProgressScope &) = delete;
 
  private:
+  // Down to the marker, so that the gauge shows before the first pump.
+  void Stretch() {
+    if (window_ == nullptr || window_->GetHandle() == nullptr) return;
+    saved_ = window_->GetWindowRect();
+    TWindow *marker = window_->ChildWithId(kPsfProgressMarker);
+    if (marker == nullptr || marker->GetHandle() == nullptr) return;
+    const RECT edge = marker->GetWindowRect();
+    if (edge.top <= saved_.bottom) return;
+    stretched_ = true;
+    window_->SetWindowPos(nullptr, 0, 0, saved_.right - saved_.left, edge.top - saved_.top,
+                          SWP_NOMOVE | SWP_NOZORDER);
+  }
+
   TOGauge *gauge_;
   TWindow *window_;
   RECT saved_{};

@@ -2,19 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "editor/model/system_image.h"
+#include "platform/gui/drawing/dc.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/window_handles.h"
+#include "toolkit/graph/yellow_window.h"
 #include "toolkit/render3d/o_palette.h"
 
 namespace {
 
-// Pixels either side of a pressed point that still meet an element.
-constexpr int kPickRadius = 2;
+// Device coordinates handed to the drawing stay within what it takes.
+constexpr LONG kDeviceLimit = 32000;
+// The glass is the fill colour mixed into the background by this share.
+constexpr int kTintShare = 4;  // one part colour in four
+constexpr COLORREF kNoteColor = 0x80FFFF;
+// Where the note opens, from the canvas's top-left corner.
+constexpr int kNoteOffset = 8;
 
-const TResponseTableEntry kEditGraphTable[] = {
-    EvMessage<WM_LBUTTONDOWN, &TEditGraph::EvLButtonDown>(),
-    EvMessage<WM_LBUTTONUP, &TEditGraph::EvLButtonUp>(),
-};
+LONG Clamp(LONG v) { return std::clamp(v, -kDeviceLimit, kDeviceLimit); }
+
+COLORREF Tint(COLORREF color, COLORREF background) {
+  auto mix = [](int a, int b) { return (a + (kTintShare - 1) * b) / kTintShare; };
+  return RGB(mix(GetRValue(color), GetRValue(background)),
+             mix(GetGValue(color), GetGValue(background)),
+             mix(GetBValue(color), GetBValue(background)));
+}
 
 }  // namespace
 
@@ -22,7 +36,7 @@ TEditGraph::TEditGraph(TWindow *parentWindow, COLORREF backColor)
     : TGGraph(parentWindow, 0, 0, kWidth, kHeight, WS_CHILD | WS_VISIBLE, backColor,
               SharedPalette) {}
 
-TEditGraph::~TEditGraph() = default;
+TEditGraph::~TEditGraph() { CloseNote(); }
 
 void TEditGraph::UpdateZoomWindow() {
   if (system_ == nullptr) return;
@@ -47,10 +61,10 @@ void TEditGraph::UpdateZoomWindow() {
   SetWorld(x1, x2, y1, y2);
 }
 
-void TEditGraph::Redraw() {
+void TEditGraph::Redraw() { DrawPendingMove(POINT{0, 0}); }
+
+void TEditGraph::DrawPendingMove(POINT offset) {
   if (GetHandle() == nullptr) return;
-  SetPlotArea(0, 0, 0, 0, false, true);
-  ErasePlot();
   // The rubber band is drawn in exclusive-or: it comes off before the picture is renewed
   // and goes back on after it.
   const bool band = GetSelectMode();
@@ -59,51 +73,44 @@ void TEditGraph::Redraw() {
   ErasePlot();
   if (system_ != nullptr) {
     UpdateZoomWindow();
-    system_->Draw(this, kOutlineColor, kFillColor, kRayColor, 1);
-    system_->DrawMarked(this, kSelectedColor);
+    const bool animation =
+        system_->options.lensAnimationRunning != 0 || system_->options.beamAnimationRunning != 0;
+    if (system_->hasSelection != 0 && !animation)
+      system_->MoveSelection(this, 0, offset, kSelectedColor, kSelectedColor, kSelectedRayColor, 1);
+    else
+      system_->Draw(this, kOutlineColor, kFillColor, kRayColor, 1);
   }
   if (band) DrawSelection();
   Invalidate();
 }
 
-bool TEditGraph::Find(TEventInfo &info) {
-  return SearchResponseTable(kEditGraphTable, info) || TGGraph::Find(info);
-}
-
 void TEditGraph::SetMouseMode(int mode) {
-  mouseMode_ = mode;
+  tools_->mouseMode = mode;
   const bool band = mode == kSelectMouseMode;
   if (band != GetSelectMode()) SetSelectMode(band);
 }
 
-void TEditGraph::SelectAt(POINT point) {
-  SelectIn(RECT{point.x - kPickRadius, point.y - kPickRadius, point.x + kPickRadius + 1,
-                point.y + kPickRadius + 1});
+int TEditGraph::SelectAt(POINT point) {
+  constexpr int kPickRadius = 2;  // pixels either side of the point that still meet
+  return SelectIn(RECT{point.x - kPickRadius, point.y - kPickRadius, point.x + kPickRadius + 1,
+                       point.y + kPickRadius + 1});
 }
 
-void TEditGraph::SelectIn(const RECT &rect) {
-  if (system_ == nullptr) return;
-  system_->SelectInRect(this, rect);
+int TEditGraph::SelectIn(const RECT &rect) {
+  if (system_ == nullptr) return 0;
+  const int marked = system_->SelectInRect(this, rect);
   Redraw();
-}
-
-void TEditGraph::EvLButtonDown(UINT keys, const POINT &point) {
-  if (system_ != nullptr) system_->lastPress = ToBitmap(point);
-  TGGraph::EvLButtonDown(keys, point);
-}
-
-void TEditGraph::EvLButtonUp(UINT keys, const POINT &point) {
-  const bool dragged = IsDragging();
-  TGGraph::EvLButtonUp(keys, point);
-  if (!dragged || mouseMode_ != kSelectMouseMode || !GetSelectMode()) return;
-  const RECT band = GetSelection();
-  const POINT from = PlotToDevice(POINT{band.left, band.top});
-  const POINT to = PlotToDevice(POINT{band.right, band.bottom});
-  SelectIn(RECT{from.x, from.y, to.x, to.y});
+  return marked;
 }
 
 POINT TEditGraph::WorldToDevice(double atX, double atY) const {
   return TGraph::WorldToDevice(atX, atY);
+}
+
+DPOINT TEditGraph::DeviceToWorld(POINT device) const {
+  DPOINT world{0.0, 0.0};
+  TGraph::DeviceToWorld(device.x, device.y, world.x, world.y);
+  return world;
 }
 
 void TEditGraph::DrawWorldPolyline(const DPOINT *points, int count, COLORREF color) {
@@ -111,4 +118,63 @@ void TEditGraph::DrawWorldPolyline(const DPOINT *points, int count, COLORREF col
   SetPen(PS_SOLID, 1, color);
   MoveTo(points[0].x, points[0].y, false);
   for (int k = 1; k < count; ++k) MoveTo(points[k].x, points[k].y, true);
+}
+
+void TEditGraph::FillWorldPolygon(const DPOINT *points, int count, COLORREF color) {
+  if (points == nullptr || count < 3) return;
+  std::vector<POINT> device(static_cast<std::size_t>(count));
+  for (int k = 0; k < count; ++k) {
+    const POINT p = TGraph::WorldToDevice(points[k].x, points[k].y);
+    device[static_cast<std::size_t>(k)] = POINT{Clamp(p.x), Clamp(p.y)};
+  }
+  const COLORREF tint = Tint(color, GetHandleField());
+  HBRUSH brush = CreateSolidBrush(tint);
+  HPEN pen = CreatePen(PS_SOLID, 1, tint);
+  ForEachDrawDC([&](TDC &dc) {
+    HBRUSH oldBrush = dc.SelectObject(brush);
+    HPEN oldPen = dc.SelectObject(pen);
+    dc.Polygon(device.data(), count);
+    dc.SelectObject(oldPen);
+    dc.SelectObject(oldBrush);
+  });
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
+void TEditGraph::DrawWorldText(double atX, double atY, const char *text, COLORREF color) {
+  if (text == nullptr) return;
+  const POINT p = TGraph::WorldToDevice(atX, atY);
+  SetTextColor(color);
+  TextOut(Clamp(p.x + 2), Clamp(p.y - 2), text, TA_LEFT | TA_BOTTOM);
+}
+
+void TEditGraph::DrawGridAxes(COLORREF color) {
+  SetPen(PS_DOT, 1, color);
+  SetTextColor(color);
+  DrawAxes(0.0, 1, 0.0, 1, 11);
+}
+
+HWND TEditGraph::NoteHandle() const {
+  return noteHandle_ != nullptr && ::IsWindow(noteHandle_) ? noteHandle_ : nullptr;
+}
+
+void TEditGraph::CloseNote() {
+  // The note deletes itself when it loses the focus.
+  if (HWND note = NoteHandle()) ::SendMessage(note, WM_KILLFOCUS, 0, 0);
+  noteHandle_ = nullptr;
+}
+
+void TEditGraph::ShowNote(const std::string &text) {
+  if (GetHandle() == nullptr) return;
+  CloseNote();
+  noteText_ = text;
+  const POINT at = ClientToScreen(POINT{kNoteOffset, kNoteOffset});
+  auto *note = new TYellowWindow(this, noteText_.c_str(), kNoteColor, at.x, at.y, false, true);
+  note->TextFormat = DT_LEFT | DT_NOPREFIX;
+  note->Placement = 0;
+  if (!note->Create()) {
+    delete note;
+    return;
+  }
+  noteHandle_ = note->GetHandle();
 }

@@ -1,5 +1,7 @@
 area_sources(EDITOR_MODEL
+  cardinal_points.cpp
   diffraction_sampling.cpp
+  edit_canvas.cpp
   edit_path.cpp
   edit_surface.cpp
   element_grouping.cpp
@@ -10,6 +12,7 @@ area_sources(EDITOR_MODEL
   system_image_configurations.cpp
   system_image_draw.cpp
   system_image_file.cpp
+  system_image_parameters.cpp
   system_image_undo.cpp)
 area_tests(EDITOR_MODEL
   tests/analysis_services_test.cpp

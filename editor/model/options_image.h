@@ -31,7 +31,7 @@ class TOptionsImage {
   int EnableName = 1;
   int GridAxes = 0;
   int FillComponent = 1;
-  int ShowCourseBeam = 0;
+  int ShowCourseBeam = 1;  // a new system shows its beams
   int ShowCardinalPlanes = 0;
   int ViewPropertiesOfSelectedElements = 0;
   int NStepUndoMax = kDefaultUndoSteps;

@@ -17,6 +17,14 @@
 
 class TEditCanvas;
 
+// The paraxial constants of the selected elements alone, in mm.
+struct TSelectionParameters {
+  double focalLength = 0.0;
+  double backFocus = 0.0;
+  double entranceAperture = 0.0;  // diameter
+  double exitAperture = 0.0;      // diameter
+};
+
 // The part of the world the canvas shows, in mm.
 struct TViewWindow {
   double xFrom = -1.0;
@@ -90,13 +98,29 @@ class TSystemImage : public TOpticalSystem {
   // given before) and recomputes the view window.
   void RebuildElements(const TEditCanvas *canvas);
   void ComputeExtent();
-  // Draws the system on the canvas (system_image_draw.cpp): every element's outline (its
-  // surfaces' meridional profiles joined at their edges) in the outline colour and the
-  // real-ray fan of every field value in the ray colour; flag 0 leaves the rays out. The
-  // fill colour is taken for the outline of the elements' glass.
+  // Draws the system on the canvas (system_image_draw.cpp): the grid (GridAxes), the glass
+  // of every element in the fill colour (FillComponent), every element's outline (its
+  // surfaces' meridional profiles joined at their edges, a mirror's back ticked) in the
+  // outline colour, the cardinal planes (ShowCardinalPlanes) and, unless the flag is 0,
+  // the real-ray fan of every field value (ShowCourseBeam) in the ray colour, traced with
+  // the rays-per-beam setting of the beams.
   void Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, COLORREF ray, int flag);
   // Draws the outlines of the marked elements again in the colour.
   void DrawMarked(TEditCanvas *canvas, COLORREF color);
+  // Draws the system with the marked elements shifted by the device offset (pixels) and
+  // drawn over the rest in the selection's outline and fill colours, the rays traced
+  // through the shifted system; the surfaces stand where they were afterwards. The
+  // surface index is not used (the marked elements move whole).
+  void MoveSelection(TEditCanvas *canvas, int surfaceIndex, POINT offset, COLORREF outline,
+                     COLORREF fill, COLORREF ray, int flag);
+  // Shifts the marked elements by (dx, dy) mm and updates the system; the number moved.
+  int MoveMarkedElements(double dx, double dy);
+  // Focal length, back focus and the entrance and exit aperture diameters of the marked
+  // elements alone, paraxial, from a copy of them (system_image_parameters.cpp); false
+  // without a selection or when the copy has no focus. ShowGeneralParameters puts them in
+  // a note on the canvas.
+  bool SelectionParameters(TSelectionParameters &out) const;
+  void ShowGeneralParameters(TEditCanvas *canvas) const;
   // The canvas the regions are built for; null drops it (the canvas does so when it goes).
   void SetCanvas(const TEditCanvas *canvas);
   // The surface (owned by the system afterwards) goes before index / at the end; 1 when
@@ -162,6 +186,14 @@ class TSystemImage : public TOpticalSystem {
   // configuration; 1 when loaded.
   int LoadSnapshot(int slot);
 
+  // Traces the fans of the field values and hands their paths to the canvas.
+  void DrawRayFans(TEditCanvas &canvas, COLORREF color);
+
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
+  // Work lists of the ray drawing, kept so that a redraw allocates nothing.
+  std::vector<TCurrentRay> drawRays_;
+  std::vector<TIntersectionPoint> drawHits_;
+  std::vector<DPOINT> drawStarts_;
+  std::vector<DPOINT> drawPath_;
 };

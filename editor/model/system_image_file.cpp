@@ -98,6 +98,8 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
   if (ReadConfigurations(fileName) > 0) Dzr = configurations.data[0].Dzr;
   // The surfaces are the base configuration, whatever its section says.
   StoreConfiguration(0);
+  // The fans are drawn with the file's rays per fan.
+  beams.Reset(info.Nray, 1);
   modified_ = 0;
   return read;
 }

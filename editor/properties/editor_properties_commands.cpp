@@ -3,6 +3,7 @@
 // the standalone general-information window), and the folder's refresh after every change
 // of the system.
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/properties_general_info_dlg.h"
 #include "editor/properties/system_properties_folder.h"
@@ -75,14 +76,12 @@ void TOpticalEditor::RefreshProperties() {
 }
 
 void TOpticalEditor::PropertiesChangedSystem() {
-  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
-    canvas_->Redraw();
-    // The elements' regions follow the picture just drawn.
-    system_.SetCanvas(canvas_);
-  }
-  RefreshAnalyses(true);
-  UpdateMenus();
-  UpdateCaption();
+  // Field points and wavelengths may have changed: the aberrations window's lists follow
+  // before everything is refreshed.
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
+  RefreshAll();
+  // The elements' regions follow the picture just drawn.
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) system_.SetCanvas(canvas_);
 }
 
 void TOpticalEditor::ClosePropertiesPanel() {

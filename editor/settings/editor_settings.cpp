@@ -146,8 +146,12 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
 }
 
 int WriteEditorSettings(const std::string &path, const TEditorSettings &settings) {
-  // A read-only file is the user's choice to keep it as it is.
-  if (Exists(path) && ::access(path.c_str(), W_OK) != 0) return 0;
+  // A read-only file is the user's choice to keep it as it is, whoever runs the program
+  // (the administrator may write anything, but the file says it is not to be written).
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 &&
+      ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
+    return 0;
   TRead1NF file;
   std::FILE *out = file.Open(path, 1);
   if (out == nullptr) return 0;

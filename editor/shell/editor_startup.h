@@ -24,6 +24,9 @@ class TMainApp : public TToolkitApplication {
  public:
   TMainApp(const char *appName, int &argc, char **argv);
   void InitMainWindow() override;
+  // Shows the start-up picture of the program directory, with its pauses unless the fast
+  // start file is there.
+  static void ShowSplash();
 
  private:
   std::string commandLine_;

@@ -9,9 +9,13 @@
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/dialogs/quick_table_dlg.h"
+#include "editor/edit/edit_clipboard.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
+#include "editor/shell/scale_caption.h"
+#include "editor/shell/session_restore.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
@@ -22,6 +26,7 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/render3d/o_palette.h"
 // The system's properties folder.
 #include "editor/properties/system_properties_folder.h"
@@ -35,7 +40,17 @@ TOpticalEditor *theEditor = nullptr;
 constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE_SYSTEM,
                                       CM_SAVE_SYSTEM_AS, CM_UNDO,        CM_REDO,
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
-                                      CM_TURN_SYSTEM,
+                                      CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
+                                      CM_EXAMPLES,       CM_SETTINGS,
+                                      // Edit, view, zoom, alignment, configurations, palettes.
+                                      CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
+                                      CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
+                                      CM_DECENTER, CM_TILT, CM_CARDINAL_PLANES, CM_REAL_BEAMS,
+                                      CM_VIEW_PROPERTIES_OF_SELECTED, CM_INSERT_CONFIGURATION,
+                                      CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION,
+                                      CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
+                                      CM_PREV_CONFIGURATION, CM_TOOLS_PALETTE, CM_ZOOM_PALETTE,
+                                      CM_CONFIGURATIONS_PALETTE,
                                       // The PSF and MTF window.
                                       CM_PSF_MTF,
                                       // The system's properties.
@@ -52,6 +67,7 @@ constexpr int kFrameY = 65;
 constexpr const char *kUntitledName = "untitled.os";
 constexpr const char *kPrintTextName = "print.tmp";
 constexpr const char *kSystemsDirectoryName = "os";
+constexpr const char *kHelpFileName = "korvex.hlp";
 
 const TResponseTableEntry kEditorTable[] = {
     EvMessage<WM_CLOSE, &TOpticalEditor::EvClose>(),
@@ -73,8 +89,38 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
     EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
+    EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
+    EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),
+    EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
+    EvCommand<&TOpticalEditor::CmSettings>(CM_SETTINGS),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
+    EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
+    EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),
+    EvCommand<&TOpticalEditor::CmCut>(CM_CUT),
+    EvCommand<&TOpticalEditor::CmCopy>(CM_COPY),
+    EvCommand<&TOpticalEditor::CmRefresh>(CM_REFRESH),
+    EvCommand<&TOpticalEditor::CmSelectZoom>(CM_SELECT_ZOOM),
+    EvCommand<&TOpticalEditor::CmZoomOut>(CM_ZOOM_OUT),
+    EvCommand<&TOpticalEditor::CmActualSize>(CM_ACTUAL_SIZE),
+    EvCommand<&TOpticalEditor::CmScaleSystem>(CM_SCALE_SYSTEM),
+    EvCommand<&TOpticalEditor::CmAlignment>(CM_ALIGNMENT),
+    EvCommand<&TOpticalEditor::CmDecenter>(CM_DECENTER),
+    EvCommand<&TOpticalEditor::CmTilt>(CM_TILT),
+    EvCommand<&TOpticalEditor::CmCardinalPlanes>(CM_CARDINAL_PLANES),
+    EvCommand<&TOpticalEditor::CmRealBeams>(CM_REAL_BEAMS),
+    EvCommand<&TOpticalEditor::CmViewPropertiesOfSelected>(CM_VIEW_PROPERTIES_OF_SELECTED),
+    EvCommand<&TOpticalEditor::CmInsertConfiguration>(CM_INSERT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmAddConfiguration>(CM_ADD_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmDeleteConfiguration>(CM_DELETE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmBaseConfiguration>(CM_BASE_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmNextConfiguration>(CM_NEXT_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmPrevConfiguration>(CM_PREV_CONFIGURATION),
+    EvCommand<&TOpticalEditor::CmToolsPalette>(CM_TOOLS_PALETTE),
+    EvCommand<&TOpticalEditor::CmZoomPalette>(CM_ZOOM_PALETTE),
+    EvCommand<&TOpticalEditor::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
+    EvCommand<&TOpticalEditor::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
     // The PSF and MTF window.
     EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
     EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
@@ -114,6 +160,10 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
   canvas_->SetSystem(&system_);
+  // Canvas: its tool record, and the refresh of every view that a move by the mouse and
+  // ctrl+R end with.
+  canvas_->SetToolSelection(&tools_);
+  canvas_->SetRefreshHook([this] { RefreshAll(); });
 }
 
 TOpticalEditor::~TOpticalEditor() {
@@ -144,19 +194,24 @@ void TOpticalEditor::SetupWindow() {
   if (HACCEL table = LoadAccelerators(nullptr, "EDITORMENU")) SetWindowAccelerators(GetHandle(), table);
   ReadSettings();
   DeleteIfExists(UntitledPath());
-  OfferSessionRestore();
-  if (system_.name == UntitledPath()) system_.name.clear();
-  if (system_.name.empty()) {
-    CmNewSystem();
-  } else {
-    const std::string name = system_.name;
-    if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+  // A restored session is the first system: loading the named one (or a new one) now
+  // would throw it away again, unsaved when it never had a file of its own.
+  if (!OfferSessionRestore()) {
+    if (system_.name == UntitledPath()) system_.name.clear();
+    if (system_.name.empty()) {
+      CmNewSystem();
+      system_.options.ShowCourseBeam = 1;
+    } else {
+      const std::string name = system_.name;
+      if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+    }
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
   FitCanvasBitmap();
   Layout();
   ShowSystem();
+  SetUpEditTools();
   UpdateMenus();
   UpdateCaption();
 }
@@ -168,6 +223,8 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The visible palettes keep their offset from the canvas's corner.
+  if ((resized || msg == WM_MOVE) && theEditor == this) PlacePalettes();
   return result;
 }
 
@@ -190,18 +247,58 @@ void TOpticalEditor::ShowSystem() {
   system_.SetCanvas(canvas_);
 }
 
+namespace {
+
+// The drawing and saving options live on the edited system; the settings file keeps them.
+void OptionsToSettings(const TOptionsImage &options, TEditorSettings &settings) {
+  settings.EnableSave = options.EnableSave;
+  settings.NStepUndoMax = options.NStepUndoMax;
+  settings.EnablePosition = options.EnablePosition;
+  settings.EnableName = options.EnableName;
+  settings.GridAxes = options.GridAxes;
+  settings.FillComponent = options.FillComponent;
+  settings.ShowCourseBeam = options.ShowCourseBeam;
+  settings.ShowCardinalPlanes = options.ShowCardinalPlanes;
+  settings.ViewPropertiesOfSelectedElements = options.ViewPropertiesOfSelectedElements;
+}
+
+void SettingsToOptions(const TEditorSettings &settings, TOptionsImage &options) {
+  options.SetUndoDepth(settings.NStepUndoMax);
+  options.EnableSave = settings.EnableSave;
+  options.EnablePosition = settings.EnablePosition;
+  options.EnableName = settings.EnableName;
+  options.GridAxes = settings.GridAxes;
+  options.FillComponent = settings.FillComponent;
+  options.ShowCourseBeam = settings.ShowCourseBeam;
+  options.ShowCardinalPlanes = settings.ShowCardinalPlanes;
+  options.ViewPropertiesOfSelectedElements = settings.ViewPropertiesOfSelectedElements;
+}
+
+}  // namespace
+
 void TOpticalEditor::ReadSettings() {
-  settings_.NStepUndoMax = system_.options.NStepUndoMax;
+  // What the file does not say stays as the options and the canvas have it.
+  OptionsToSettings(system_.options, settings_);
+  if (canvas_ != nullptr) {
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
+  }
+  helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
+  settings_.helpFileName = helpFile_;
+  SetApplicationHelpFile(helpFile_);
   if (!ReadEditorSettings(SettingsPath(), settings_)) return;
-  system_.options.SetUndoDepth(settings_.NStepUndoMax);
-  system_.options.EnableSave = settings_.EnableSave;
-  system_.options.ShowCourseBeam = settings_.ShowCourseBeam;
-  system_.options.ShowCardinalPlanes = settings_.ShowCardinalPlanes;
-  system_.options.ViewPropertiesOfSelectedElements = settings_.ViewPropertiesOfSelectedElements;
+  if (!settings_.helpFileName.empty()) helpFile_ = settings_.helpFileName;
+  SetApplicationHelpFile(helpFile_);
+  SettingsToOptions(settings_, system_.options);
+  if (canvas_ != nullptr)
+    canvas_->SetBackColorValue(RGB(settings_.bkColor[0], settings_.bkColor[1], settings_.bkColor[2]));
   recent_.LoadFrom(settings_);
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
-  if (settings_.havePosition && settings_.EnablePosition) PlaceFrame(settings_.position);
+  // The place is taken whenever the file gave one; EnablePosition is only kept and filed.
+  if (settings_.havePosition) PlaceFrame(settings_.position);
   if (settings_.EnableName && system_.name.empty() && !settings_.systemName.empty())
     system_.name = settings_.systemName;
 }
@@ -217,10 +314,14 @@ void TOpticalEditor::WriteSettings() {
     settings_.graphSize[0] = canvas_->GetBitmapSize().cx;
     settings_.graphSize[1] = canvas_->GetBitmapSize().cy;
   }
-  settings_.NStepUndoMax = system_.options.NStepUndoMax;
-  settings_.ShowCourseBeam = system_.options.ShowCourseBeam;
-  settings_.ShowCardinalPlanes = system_.options.ShowCardinalPlanes;
-  settings_.ViewPropertiesOfSelectedElements = system_.options.ViewPropertiesOfSelectedElements;
+  if (canvas_ != nullptr) {
+    const COLORREF canvasColor = canvas_->GetHandleField();
+    settings_.bkColor[0] = GetRValue(canvasColor);
+    settings_.bkColor[1] = GetGValue(canvasColor);
+    settings_.bkColor[2] = GetBValue(canvasColor);
+  }
+  settings_.helpFileName = helpFile_;
+  OptionsToSettings(system_.options, settings_);
   settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
   recent_.StoreTo(settings_);
   WriteEditorSettings(SettingsPath(), settings_);
@@ -247,31 +348,23 @@ void TOpticalEditor::PlaceFrame(const int position[4]) {
   MoveWindow(left, top, w, h, false);
 }
 
-void TOpticalEditor::OfferSessionRestore() {
+bool TOpticalEditor::OfferSessionRestore() {
   Mem<STRING> files;
   const int count = ListUndoFiles(TempDir(), files);
-  if (count <= 0) return;
+  if (count <= 0) return false;
   const int answer = MessageBox(GetHandle(),
                                 "     The previous session was aborted.\n"
                                 "Do you want to restore the previous session?",
                                 "Warning", MB_YESNO | MB_ICONINFORMATION);
-  if (answer != IDYES) return;
-  // The newest snapshot: the first of equal times wins, unreadable files are skipped.
-  std::string newest;
-  std::filesystem::file_time_type best{};
-  for (int i = 0; i < count; ++i) {
-    const std::string path = files.data[i];
-    std::error_code error;
-    const auto stamp = std::filesystem::last_write_time(path, error);
-    if (error) continue;
-    if (newest.empty() || stamp > best) {
-      newest = path;
-      best = stamp;
-    }
-  }
-  if (newest.empty()) return;
+  if (answer != IDYES) return false;
+  std::vector<std::string> paths;
+  for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
+  const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
+  if (newest.empty()) return false;
   // The snapshot keeps the name of the system it was taken of; saving writes it there.
-  if (LoadSystem(newest, kNameFromFile)) CmSaveSystem();
+  if (!LoadSystem(newest, kNameFromFile)) return false;
+  CmSaveSystem();
+  return true;
 }
 
 TEditorStateView TOpticalEditor::StateView() const {
@@ -287,7 +380,8 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
-  view.configurationPaletteExists = false;
+  view.configurationPaletteExists = editTools_.configPalette != nullptr;
+  view.clipboardHoldsSystem = EditClipboard() != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
   view.psfButtonPressed = psf_ != nullptr;
   view.synthesisButtonPressed = synthesisOpen_;
@@ -341,13 +435,16 @@ void TOpticalEditor::UpdateMenus() {
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
   UpdatePropertiesMenu();  // the system's properties
   DrawMenuBar(GetHandle());
+  ApplyPaletteStates();
 }
 
 std::string TOpticalEditor::UpdateCaption() {
-  // The scale text belongs to the drawing canvas; the plain canvas shows none.
+  const std::string scale = canvas_ != nullptr ? FormatScaleCaption(*canvas_) : std::string();
+  // A new system is "Untitled" until it is saved under a name.
+  const std::string shownName = system_.name == UntitledPath() ? std::string("Untitled") : system_.name;
   const std::string caption =
-      EditorCaption(system_.name, std::max(1, system_.ConfigurationCount()),
-                    system_.currentConfiguration, std::string(), system_.info.TurnSystem != 0);
+      EditorCaption(shownName, std::max(1, system_.ConfigurationCount()),
+                    system_.currentConfiguration, scale, system_.info.TurnSystem != 0);
   SetCaption(caption);
   return caption;
 }
@@ -392,6 +489,8 @@ void TOpticalEditor::EvClose() {
 
 void TOpticalEditor::EvDestroy() {
   CloseAnalyses();
+  // The help window is the frame's: it goes with it.
+  WinHelp(GetHandle(), nullptr, HELP_QUIT, 0);
   if (theEditor == this) {
     // Computations still counted as running see their end; nothing is dispatched here, so
     // no command reaches a window that is going.

@@ -10,6 +10,7 @@
 
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/model/system_image.h"
 #include "editor/settings/editor_settings.h"
 #include "editor/settings/recent_files.h"
@@ -52,6 +53,8 @@ class TOpticalEditor : public TDecoratedFrame {
   TSystemImage &System() { return system_; }
   TRecentFiles &RecentFiles() { return recent_; }
   TEditGraph *Canvas() const { return canvas_; }
+  // Canvas: the tool record the canvas reads on every press.
+  TToolSelection &Tools() { return tools_; }
   bool LastOpenSucceeded() const { return lastOpen_; }
   // The settings file this editor reads and writes.
   std::string SettingsPath() const;
@@ -73,6 +76,16 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmSpotDiagram();
   // Turns every configuration of the system round (an undo step "Turn system").
   void CmTurnSystem();
+  // Moves the image surface to the plane where the fields' ray fans spread least (an undo
+  // step "Plane of best installation"); beeps for a system of fewer than 2 surfaces.
+  void CmBestImagePlane();
+  // The help file at its contents, and the examples file beside it at the examples page.
+  void CmHelpContents();
+  void CmExamples();
+  // The preferences, modally; after OK the system is drawn with the options they set.
+  void CmSettings();
+  // The program's help file (the settings may name another).
+  const std::string &HelpFile() const { return helpFile_; }
   // Notices of the analysis windows going (lParam the window).
   void AberrationsDestroyed(WPARAM wParam, LPARAM window);
   void SpotDestroyed(WPARAM wParam, LPARAM window);
@@ -103,13 +116,66 @@ class TOpticalEditor : public TDecoratedFrame {
   void EvClose();
   void EvDestroy();
 
+  // Edit, view, zoom, alignment and configuration commands, the palettes and the quick
+  // tables (editor/edit/).
+  // Brings every view of the system up to date and shows the optical model's pending
+  // message in the status bar (emptying it).
+  void RefreshAll();
+  void CmRefresh() { RefreshAll(); }
+  void CmDelete();
+  void CmSelect();
+  void CmCut();
+  void CmCopy();
+  void CmSelectZoom();
+  void CmZoomOut();
+  void CmActualSize();
+  void CmScaleSystem();
+  void CmAlignment();
+  void CmDecenter();
+  void CmTilt();
+  void CmCardinalPlanes();
+  void CmRealBeams();
+  void CmViewPropertiesOfSelected();
+  void CmInsertConfiguration();
+  void CmAddConfiguration();
+  void CmDeleteConfiguration();
+  void CmBaseConfiguration();
+  void CmNextConfiguration();
+  void CmPrevConfiguration();
+  // Palettes: mode 0 hides, 1 shows, 2 re-places only, any other value toggles.
+  void ShowToolsBar(int mode);
+  void ShowAlignmentBar(int mode);
+  void ShowConfigurationBar(int mode);
+  // The View menu's palette items (the command id is the toggling mode).
+  void CmToolsPalette(WPARAM wParam, LPARAM lParam);
+  void CmZoomPalette(WPARAM wParam, LPARAM lParam);
+  void CmConfigurationsPalette(WPARAM wParam, LPARAM lParam);
+  // The visible palettes keep their offset from the canvas's top-right corner.
+  void PlacePalettes();
+  // At set-up: the canvas reads the tool record, and the tools and zoom palettes show.
+  void SetUpEditTools();
+  // One palette (0 tools, 1 zoom, 2 configurations) as the three functions above do it.
+  void ShowPalette(int which, int mode);
+  // Every palette's layout and place go into the settings the editor writes on closing.
+  void StorePalettePlaces();
+  // A quick table whose window went (lParam: the table).
+  void QuickTableClosed(WPARAM wParam, LPARAM table);
+  // Runs Select Zoom when its button is down, which leaves zoom mode.
+  void LeaveZoomMode();
+  // The canvas's mouse mode, kept in the tool record.
+  void SetMouseMode(int mode);
+  // Puts the menu rules' button states on the palettes.
+  void ApplyPaletteStates();
+  TEditorTools &EditTools() { return editTools_; }
+
  private:
   // The save question; false when the user cancelled.
   bool AskToSave();
   // Places the frame at the settings' rectangle, kept on the screen.
   void PlaceFrame(const int position[4]);
-  // Offers to restore a session whose undo files were left behind.
-  void OfferSessionRestore();
+  // Offers to restore a session whose undo files were left behind; true when the newest
+  // of them was loaded.
+  bool OfferSessionRestore();
   void ReadSettings();
   // The canvas's bitmap at the size of its window.
   void FitCanvasBitmap();
@@ -141,6 +207,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void UpdatePropertiesMenu();
 
   TEditGraph *canvas_;
+  // Canvas: the tool record (the palettes set its tool and mouse mode).
+  TToolSelection tools_;
   TMessageQueue queue_;
   TRecentFiles recent_;
   TSystemImage system_;
@@ -150,6 +218,7 @@ class TOpticalEditor : public TDecoratedFrame {
   TStatusBar *statusBar_ = nullptr;
   std::string systemsDirectory_;
   std::string commandLine_;
+  std::string helpFile_;
   bool lastOpen_ = true;
   bool closing_ = false;
   TShowEasyAberrationsDlg *aberrations_ = nullptr;
@@ -159,4 +228,6 @@ class TOpticalEditor : public TDecoratedFrame {
   bool synthesisOpen_ = false;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
+  // The palettes, their buttons' states and the quick tables (editor/edit/).
+  TEditorTools editTools_;
 };

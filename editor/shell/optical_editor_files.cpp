@@ -1,11 +1,15 @@
 // The main window's system files: New, Open, Save, Save as, the recent systems of the File
 // menu, and Undo/Redo over the edited system's ring.
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/canvas/edit_graph.h"
 #include "optics/model/model_globals.h"
@@ -23,6 +27,9 @@ constexpr const char *kSystemsDirectoryName = "os";
 constexpr int kEmptySurfaceCount = 2;
 constexpr int kMenuScanLimit = 20;
 constexpr int kRecentMenuItems = 10;
+constexpr const char *kSystemExtension = ".os";
+// The system kept aside while another file is tried.
+constexpr const char *kKeptSystemName = "~~kept.tmp";
 
 std::string DirectoryOf(const std::string &path) {
   return std::filesystem::path(path).parent_path().string();
@@ -32,25 +39,89 @@ std::string FileNameOf(const std::string &path) {
   return std::filesystem::path(path).filename().string();
 }
 
+// The settings a new system starts with.
+void SetNewSystemSettings(TSystemImage &system) {
+  TOpticalSystemInformation &info = system.info;
+  info.Coord = 0;
+  info.Difrac = 1;
+  info.N1 = 1.0;
+  info.Naper = 1;
+  info.Discrete = 0.0;
+  info.TurnSystem = 0;
+  info.Nray = 5;
+  info.Unit = 0;
+  info.Nd = 256;
+  info.ShowRecommendation = 1;
+  info.ObjectFinite = 0;
+  info.ImageFinite = 1;
+  info.AutoSetPupilParameters = 1;
+  info.DrawAllRays = 0;
+  info.Temperature = 20.0;
+  info.Pressure = 760.0;
+  if (info.Spectrum.Allocate(1, 1)) info.Spectrum.data[0] = TSpectralInfo{0.54, 1.0};
+  info.LambdaW = 0.54;
+  if (system.valueList.Allocate(1, 1)) {
+    system.valueList.data[0] = 0.0;
+  } else {
+    ShowNotEnoughMemory();
+  }
+  system.valueListPair = 0.0;
+  SetModifiedFlag();
+}
+
+// The view window centred on the axis: across it, plus and minus the larger half.
+void MakeViewSymmetric(TViewWindow &view) {
+  const double y = std::max(std::fabs(view.yFrom), std::fabs(view.yTo));
+  view.yFrom = -y;
+  view.yTo = y;
+}
+
+void DeleteIfExists(const std::string &path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+}
+
 }  // namespace
 
 int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
+  // Only system files are opened, never the untitled one (its extension in any case).
+  const std::filesystem::path path(fileName);
+  std::string extension = path.extension().string();
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != kSystemExtension || fileName == UntitledPath()) return 0;
   ClosePropertiesPanel();  // the system's properties
-  const int read = system_.Load(fileName, nameMode);
-  if (read != 1) {
+  // The system as it is, kept aside: a file that holds no system leaves it in place.
+  const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
+  const bool kept = system_.SurfaceCount() > 0 && system_.Save(keepPath) == 1;
+  const std::string keptName = system_.name;
+  const int keptModified = system_.IsModified();
+  auto restore = [&]() {
+    if (kept) {
+      system_.Load(keepPath, kNameFromFileName);
+    } else {
+      system_.Clear();
+    }
+    system_.name = keptName;
+    system_.SetModified(keptModified);
     system_.Update();
+    ShowSystem();
     RefreshAnalyses(true);
+  };
+  const int read = system_.Load(fileName, nameMode);
+  if (read == 1 && system_.SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBeep(MB_SIMPLEBEEP);
+    MessageBox(GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
+  }
+  if (read != 1 || system_.SurfaceCount() <= kEmptySurfaceCount) {
+    restore();
+    DeleteIfExists(keepPath);
     return 0;
   }
+  DeleteIfExists(keepPath);
   if (nameMode == kNameFromFileName) system_.name = fileName;
   system_.Update();
   RefreshAnalyses(true);
   DeleteUndoFiles();
-  if (system_.SurfaceCount() <= kEmptySurfaceCount) {
-    MessageBeep(MB_SIMPLEBEEP);
-    MessageBox(GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
-    return 0;
-  }
   // The first snapshot holds the state as opened: nothing to undo yet.
   if (!system_.SaveUndo("")) return 0;
   system_.SetModified(0);
@@ -64,11 +135,18 @@ void TOpticalEditor::CmNewSystem() {
   const std::string kept = system_.name;
   DeleteUndoFiles();
   system_.Clear();
-  system_.info.TurnSystem = 0;
+  SetNewSystemSettings(system_);
   recent_.InsertFront(kept, UntitledPath());
   system_.name = UntitledPath();
   std::error_code error;
   std::filesystem::remove(UntitledPath(), error);
+  // An object plane and an image plane: the system that elements are inserted into.
+  system_.NewDefault();
+  system_.Update();
+  system_.RebuildElements(nullptr);
+  system_.ComputeExtent();
+  MakeViewSymmetric(system_.viewWindow);
+  system_.StoreConfiguration(-1);
   system_.SetModified(0);
   lastOpen_ = true;
   ShowSystem();
@@ -152,12 +230,14 @@ void TOpticalEditor::CmSaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(system_.name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return;
+  // The file carries the name it is written under; a failed write keeps the old one.
+  const std::string kept = system_.name;
+  system_.name = chosen;
   if (system_.Save(chosen) != 1) {
+    system_.name = kept;
     MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const std::string kept = system_.name;
-  system_.name = chosen;
   system_.SetModified(0);
   if (kept != chosen) recent_.InsertFront(kept, UntitledPath());
   recent_.Normalize(system_.name);
@@ -179,8 +259,8 @@ void TOpticalEditor::CmOpenRecent(WPARAM wParam, LPARAM) {
   } else {
     MessageBox(GetHandle(), "System '" + target + "' does not exist!", "Warning",
                MB_OK | MB_ICONINFORMATION);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
     recent_.Remove(k);
-    if (!kept.empty() && kept != UntitledPath()) LoadSystem(kept, kNameFromFileName);
   }
   recent_.Normalize(system_.name);
   UpdateRecentMenu();
@@ -210,21 +290,16 @@ void TOpticalEditor::UpdateRecentMenu() {
 }
 
 void TOpticalEditor::CmUndo() {
-  if (!system_.CanUndo()) return;
-  system_.Undo(-1);
+  // With no step to go back to the ring beeps and the system stays as it is.
+  if (!system_.Undo(-1)) return;
   system_.Update();
-  if (canvas_ != nullptr) canvas_->Redraw();
-  RefreshAnalyses(true);
-  UpdateMenus();
-  UpdateCaption();
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
+  RefreshAll();
 }
 
 void TOpticalEditor::CmRedo() {
-  if (!system_.CanRedo()) return;
-  system_.Redo();
+  if (!system_.Redo()) return;
   system_.Update();
-  if (canvas_ != nullptr) canvas_->Redraw();
-  RefreshAnalyses(true);
-  UpdateMenus();
-  UpdateCaption();
+  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
+  RefreshAll();
 }

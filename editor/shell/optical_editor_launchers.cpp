@@ -1,18 +1,27 @@
 // The editor's analysis windows: the aberrations window and the spot diagram, each a
-// modeless toggle on the frame, kept by one pointer that the window's own closing clears.
+// modeless toggle on the frame, kept by one pointer that the window's own closing clears;
+// the whole-system operations (turning the system, the plane of best installation) and
+// the help.
 
+#include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/dialogs/preferences_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
+#include "platform/core/paths.h"
 #include "platform/gui/bars/cursors.h"
+#include "toolkit/help/win_help.h"
 
 namespace {
 
 // An analysis needs an object side and an image side.
 constexpr int kAnalysisSurfaceMinimum = 2;
+constexpr const char *kExamplesHelpName = "examples.hlp";
+constexpr std::uintptr_t kExamplesContext = 3060;
 
 }  // namespace
 
@@ -122,8 +131,42 @@ void TOpticalEditor::CmTurnSystem() {
   system_.Update();
   system_.RebuildElements(nullptr);
   system_.SaveUndo("Turn system");
+  // The canvas shows the turned lens at once.
+  ShowSystem();
   RefreshAnalyses(true);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   UpdateMenus();
   UpdateCaption();
+}
+
+void TOpticalEditor::CmBestImagePlane() {
+  if (AnalysisRefused()) return;
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  // The fields of the system's own list, the axis when it has none.
+  system_.AutoFocus(nullptr, nullptr);
+  system_.SetModified(1);
+  system_.Update();
+  ShowSystem();
+  RefreshAnalyses();
+  system_.SaveUndo("Plane of best installation");
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  UpdateMenus();
+  UpdateCaption();
+}
+
+void TOpticalEditor::CmHelpContents() { WinHelp(GetHandle(), helpFile_.c_str(), HELP_CONTENTS, 0); }
+
+void TOpticalEditor::CmExamples() {
+  const std::string directory = std::filesystem::path(helpFile_).parent_path().string();
+  const std::string examples = JoinPath(directory, kExamplesHelpName);
+  WinHelp(GetHandle(), examples.c_str(), HELP_CONTEXT, kExamplesContext);
+}
+
+void TOpticalEditor::CmSettings() {
+  LeaveZoomMode();
+  TPreferencesFolder preferences(this, &system_, 0);
+  const int answer = preferences.Execute();
+  // Drawn again only when there is a view to draw in.
+  if (answer == IDOK && system_.viewWindow.xTo > 0.0 && system_.viewWindow.yTo > 0.0) ShowSystem();
+  UpdateMenus();
 }

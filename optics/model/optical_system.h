@@ -21,6 +21,14 @@
 class TBeamsPar;
 class TFieldRays;
 
+// Where a batch trace leaves each ray's hits, as TraceRay records them: ray r's list starts
+// at cells[r * stride] and ends with an entry whose x is kHitListEnd. A list longer than
+// the stride allows keeps its first stride - 1 hits.
+struct TRayHitLists {
+  TIntersectionPoint *cells = nullptr;
+  int stride = 0;
+};
+
 // Mode argument of the frame operations: global values; any other value is relative to a
 // reference surface.
 constexpr int kGlobalFrame = 1;
@@ -113,9 +121,10 @@ class TOpticalSystem {
   // difference and transmission (when wavefronts is given) are exactly those of TraceRay,
   // and the eikonal record is left as the last ray's trace leaves it. Surfaces are taken
   // in turn across the whole batch, so the processor overlaps the rays' work. Answers the
-  // number of rays whose result is 1.
+  // number of rays whose result is 1. With hit lists given, each ray's hits are recorded
+  // there as well (the drawing of ray paths).
   int TraceRays(TCurrentRay *rays, int count, int mode, int *results,
-                TRayWavefront *wavefronts = nullptr);
+                TRayWavefront *wavefronts = nullptr, const TRayHitLists *hits = nullptr);
   // Paraxial trace from surface `from` to `to` inclusive, backwards when to < from.
   int TraceRange(TCurrentRay &ray, int from, int to, Mem<TIntersectionPoint> *hits);
   // The point less the vertex of surface i, both turned into its frame when it is tilted.

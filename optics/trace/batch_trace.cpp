@@ -40,20 +40,52 @@ void StoreLane(const TRayLanes &lanes, int r, TCurrentRay &ray) {
   ray.status = kRayPassed;
 }
 
+// Appends one hit to ray r's list, keeping room for the end mark.
+void AddHit(const TRayHitLists &hits, int r, int &written, double x, double y, double z,
+            double L, double M, double N) {
+  if (written >= hits.stride - 1) return;
+  TIntersectionPoint &hit = hits.cells[static_cast<long long>(r) * hits.stride + written++];
+  hit.x = x;
+  hit.y = y;
+  hit.z = z;
+  hit.L = L;
+  hit.M = M;
+  hit.N = N;
+}
+
+void EndHits(const TRayHitLists &hits, int r, int written) {
+  TIntersectionPoint &end = hits.cells[static_cast<long long>(r) * hits.stride + written];
+  end = TIntersectionPoint();
+  end.x = kHitListEnd;
+}
+
 }  // namespace
 
 int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *results,
-                              TRayWavefront *wavefronts) {
+                              TRayWavefront *wavefronts, const TRayHitLists *hitLists) {
   if (rays == nullptr || count <= 0) return 0;
   const int n = SurfaceCount();
   const int absMode = std::abs(mode);
   const bool wavefront = absMode == kTraceWavefront;
   const bool inLanes =
       (absMode == kTracePlain || wavefront) && !materialsMissing && !info.EnablePipe;
+  const TRayHitLists *hits =
+      hitLists != nullptr && hitLists->cells != nullptr && hitLists->stride > 0 ? hitLists : nullptr;
   int passed = 0;
   if (!inLanes) {
+    // The single trace's own list is refilled in place while the hit counts repeat.
+    Mem<TIntersectionPoint> one;
     for (int r = 0; r < count; ++r) {
-      const int result = TraceRay(rays[r], mode, nullptr, 0);
+      const int result = TraceRay(rays[r], mode, hits != nullptr ? &one : nullptr, 0);
+      if (hits != nullptr) {
+        int written = 0;
+        const int listed = one.data != nullptr ? one.cols * one.rows : 0;
+        for (int k = 0; k < listed && one.data[k].x != kHitListEnd; ++k) {
+          const TIntersectionPoint &h = one.data[k];
+          AddHit(*hits, r, written, h.x, h.y, h.z, h.L, h.M, h.N);
+        }
+        EndHits(*hits, r, written);
+      }
       if (results != nullptr) results[r] = result;
       if (wavefronts != nullptr)
         wavefronts[r] = {eikonal.opticalPathDifference, eikonal.transmission};
@@ -69,6 +101,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
   TRayProgress progress[kBatch];
   int active[kBatch];
   int moved[kBatch];  // the lanes hold the ray's newer state
+  int written[kBatch];  // hits recorded per ray
   // Two blocks of lanes: each surface reads one and writes the other.
   TRayLanes blocks[2] = {};  // lanes past a short batch are read but never used
   double live[kBatch], done[kBatch];
@@ -79,6 +112,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       BeginRay(progress[r], batch[r], info.DrawAllRays, 0, info.ObjectFinite);
       active[r] = 1;
       moved[r] = 0;
+      written[r] = 0;
     }
     TRayLanes *lanes = &blocks[0], *next = &blocks[1];
     LoadLanes(batch, size, *lanes, 0);
@@ -113,6 +147,9 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         if (done[r] != 0.0) {
           // An ordinary passage: passed, nothing else to decide.
           moved[r] = 1;
+          if (hits != nullptr)
+            AddHit(*hits, first + r, written[r], next->x[r], next->y[r], next->z[r], next->L[r],
+                   next->M[r], next->N[r]);
           if (wavefront) AddWavefrontSegment(p, surface->general, next->path[r], reference);
           continue;
         }
@@ -121,7 +158,9 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         moved[r] = 0;
         int rc = TraceSurfaceRay(*view, ray);
         LoadLanes(batch, r + 1, *next, r);
-        JudgeSurface(p, ray, rc, i, 0, walled);
+        const TSurfaceFate fate = JudgeSurface(p, ray, rc, i, 0, walled);
+        if (hits != nullptr && fate == kFateRecord)
+          AddHit(*hits, first + r, written[r], ray.x, ray.y, ray.z, ray.L, ray.M, ray.N);
         p.rc = rc;
         if (rc != kRayPassed) {
           active[r] = 0;
@@ -133,6 +172,8 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     }
     for (int r = 0; r < size; ++r)
       if (moved[r]) StoreLane(*lanes, r, batch[r]);
+    if (hits != nullptr)
+      for (int r = 0; r < size; ++r) EndHits(*hits, first + r, written[r]);
     for (int r = 0; r < size; ++r) {
       const TRayProgress &p = progress[r];
       TCurrentRay &ray = batch[r];

@@ -35,6 +35,8 @@ struct TPrintSettings {
   std::string PrinterName;  // empty: the default printer
   std::string OutputFile;   // with PD_PRINTTOFILE
   int DotsPerInch = 300;    // the chosen printer's resolution
+  double PaperWidthMm = 0;  // the chosen sheet, portrait (0: the printer's own)
+  double PaperHeightMm = 0;
 };
 
 class TPrintDialogProvider {

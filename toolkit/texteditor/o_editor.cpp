@@ -7,6 +7,7 @@
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/gadgets.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/application.h"
 #include "platform/gui/windows/response_table.h"
 #include "toolkit/bars/o_control_bar.h"
 #include "toolkit/printing/o_printer.h"
@@ -163,7 +164,25 @@ TOEditor::TOEditor(TWindow *parentWindow, const char *caption, const char *text,
   Insert(*new TStatusBar(this, TGadget::Recessed), Bottom);
 }
 
-TOEditor::~TOEditor() = default;
+TOEditor::~TOEditor() {
+  if (!modal_) return;
+  // A modal editor that goes away ends its loop as a cancel, and the program's main
+  // window takes the keyboard back.
+  if (IsModal()) EndModal(IDCANCEL);
+  TApplication *application = TApplication::Current();
+  TWindow *main = application != nullptr ? application->GetMainWindow() : nullptr;
+  if (main != nullptr && main != this && main->GetHandle() != nullptr) main->SetFocus();
+}
+
+void TOEditor::CloseWindow(int returnValue) {
+  TDecoratedFrame::CloseWindow(modal_ && returnValue == 0 ? IDCANCEL : returnValue);
+}
+
+int TOEditor::RunModal() {
+  modal_ = true;
+  if (GetHandle() == nullptr && !Create()) return -1;
+  return BeginModal();
+}
 
 bool TOEditor::Find(TEventInfo &info) {
   return SearchResponseTable(kOEditorTable, info) || TDecoratedFrame::Find(info);

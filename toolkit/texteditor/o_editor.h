@@ -63,6 +63,13 @@ class TOEditor : public TDecoratedFrame {
   bool Find(TEventInfo &info) override;
   const char *GetClassName() override { return "OEditor"; }
 
+  // Shows the editor (made first when needed) and runs a message loop for it until it
+  // closes; IDCANCEL when closed by the user, -1 when it cannot be shown.
+  int RunModal();
+  // Closing a modal editor ends its loop with IDCANCEL.
+  void CloseWindow(int returnValue = 0) override;
+  bool IsModalEditor() const { return modal_; }
+
   // An empty or null filter gives "All Files  (*.*)|*.*|".
   void SetFilter(const char *filter);
   const std::string &Filter() const { return filter_; }
@@ -103,6 +110,7 @@ class TOEditor : public TDecoratedFrame {
   bool HasText() const;
 
   TOEditFile *client_;
+  bool modal_ = false;
   std::string filter_;
   std::string directory_;
 };

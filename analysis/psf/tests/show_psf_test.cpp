@@ -19,9 +19,14 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_windows.h"
 #include "synthesis/testobject/test_image.h"
+#include "platform/gui/controls/combo_box.h"
 #include "toolkit/graph/graph.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/plot3d/graphics3d.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/render3d/o_palette.h"
@@ -158,6 +163,74 @@ TEST_F(PsfWindow, PolychromaticMtfIsThatOfTheSummedPsf) {
   delete folder;
 }
 
+TEST_F(PsfWindow, IdealPsfIsSymmetricWhereTheRealOneIsNotAndNeedsDiffraction) {
+  Open();
+  TShowPSF *page = folder->Page();
+  page->SetDlgItemText(kPsfYEdit, "20");
+  // The real PSF at 20 degrees: coma makes it lopsided along y.
+  Press(kPsf3DPlotButton);
+  auto asymmetry = [] {
+    const float *r = GetTestImage()->raster.data;
+    double difference = 0.0, total = 0.0;
+    for (int k = 1; k < 32; ++k) {
+      difference += std::fabs(r[(32 - k) * 64 + 32] - r[(32 + k) * 64 + 32]);
+      total += r[(32 - k) * 64 + 32] + r[(32 + k) * 64 + 32];
+    }
+    return difference / total;
+  };
+  EXPECT_GT(asymmetry(), 0.1);
+  // Ideal: the aberration-free pupil at the same point gives a symmetric pattern.
+  page->CheckDlgButton(kPsfRealCheck, BST_UNCHECKED);
+  Press(kPsfRealCheck);
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(system.info.aberrationFree, 1);
+  ASSERT_EQ(Plots().size(), 2u);
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Ideal PSF (Y=20)");
+  EXPECT_LT(asymmetry(), 1e-3);
+  // Without diffraction on the elements the PSF is always the real one.
+  page->CheckDlgButton(kPsfDiffractionCheck, BST_UNCHECKED);
+  Press(kPsfDiffractionCheck);
+  EXPECT_EQ(page->IsDlgButtonChecked(kPsfRealCheck), static_cast<UINT>(BST_CHECKED));
+  EXPECT_FALSE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
+  // Closing gives the system its real PSF back.
+  folder->Destroy();
+  EXPECT_EQ(system.info.aberrationFree, 0);
+  delete folder;
+}
+
+TEST_F(PsfWindow, ApplyKeepsTheSystemsDiscreteUnlessTheUserTypedOne) {
+  // The field shows two digits; the system's own value must not be rounded by a look.
+  system.info.Discrete = 0.00276;
+  Open();
+  TShowPSF *page = folder->Page();
+  char shown[32] = "";
+  page->GetDlgItemText(kPsfDiscreteEdit, shown, sizeof shown);
+  EXPECT_NE(std::string(shown).find("0.0028"), std::string::npos) << shown;
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.00276);
+  EXPECT_EQ(GetTestImage()->pixelSize, 0.00276);
+  page->SetDlgItemText(kPsfDiscreteEdit, "0.003");
+  Press(kPsfApplyButton);
+  EXPECT_EQ(system.info.Discrete, 0.003);
+  EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, HelpOpensTheProgramsHelpAtItsTopic) {
+  Open();
+  TRecordingMessageBoxProvider boxes;
+  const std::string previous = ApplicationHelpFile();
+  SetApplicationHelpFile(Scratch("missing.hlp"));
+  folder->SendMessage(WM_COMMAND, kPsfHelpButton, 0);
+  SetApplicationHelpFile(previous);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Help");
+  EXPECT_EQ(boxes.boxes[0].owner, folder->GetHandle());
+  folder->Destroy();
+  delete folder;
+}
+
 TEST_F(PsfWindow, CancelDuringTheRunStopsItAndClosesOnlyWhenItIsBack) {
   const double lambda = system.info.LambdaW;
   Open();
@@ -257,6 +330,27 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
   delete folder;
 }
 
+TEST_F(PsfWindow, TheButtonsMenuOffersTextAndGraph) {
+  Open();
+  TScriptedMenuTracker menus;
+  menus.ChooseId(CM_PSF_VIEW_AS_GRAPH);
+  Press(kPsfSectionsButton);
+  ASSERT_EQ(menus.walks.size(), 1u);
+  EXPECT_EQ(menus.walks[0].Items, (std::vector<std::string>{"View as text", "View as graph"}));
+  ASSERT_NE(folder->Page()->LastSectionGraph(), nullptr);
+  // In MTF mode the button reads "Sections" and the graph shows the sections.
+  Choose(kPsfRadioMtf);
+  char text[32] = "";
+  folder->Page()->GetDlgItemText(kPsfSectionsButton, text, sizeof text);
+  EXPECT_STREQ(text, "Sections");
+  menus.ChooseId(CM_PSF_VIEW_AS_GRAPH);
+  Press(kPsfSectionsButton);
+  ASSERT_NE(folder->Page()->LastSectionGraph(), nullptr);
+  EXPECT_EQ(folder->Page()->LastSectionGraph()->GetWindowText(), "Real MTF sections: PSF (Y=0)");
+  folder->Destroy();
+  delete folder;
+}
+
 TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
   Open();
   Choose(kPsfRadioMtf);
@@ -275,6 +369,133 @@ TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
   EXPECT_TRUE(std::regex_search(text.str(), std::regex("Sagittal +1 ")));
   folder->Destroy();
   delete folder;
+}
+
+TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
+  TSynthesisWindows *previous = InstallSynthesisWindows();
+  Open();
+  TRecordingMessageBoxProvider boxes;
+  // Nothing computed yet: the plot has nothing to show.
+  folder->Page()->ShowGraph();
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Not enough information!");
+  const std::size_t before = TColorPicture::Pictures().size();
+  Press(kPsfColorMapButton);
+  ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
+  TColorPicture *picture = TColorPicture::Pictures().back();
+  EXPECT_EQ(picture->GetParentO(), folder);
+  EXPECT_EQ(GetTestImage()->picture, picture);
+  EXPECT_EQ(GetTestImage()->colorMode, 17);
+  folder->PostMessage(WM_PICTURE_MODE, 3, 0);
+  ASSERT_TRUE(test_kit::RunUntil([] { return GetTestImage()->colorMode == 3; }));
+  folder->Destroy();
+  delete folder;
+  SetSynthesisWindows(previous);
+}
+
+// Notes the folder's height when a message reaches it, which a run's pump dispatches.
+class THeightProbe : public TWindow {
+ public:
+  explicit THeightProbe(TWindow *&watched) : TWindow(nullptr, "probe"), watched_(watched) {
+    Attr.Style = WS_POPUP;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_USER + 7 && watched_ != nullptr) {
+      const RECT r = watched_->GetWindowRect();
+      heights.push_back(r.bottom - r.top);
+    }
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  std::vector<int> heights;
+
+ private:
+  TWindow *&watched_;
+};
+
+TEST_F(PsfWindow, ARunStretchesTheFolderOverItsGaugeAndGivesItsSizeBack) {
+  Open();
+  TWindow *watched = folder;
+  THeightProbe probe(watched);
+  ASSERT_TRUE(probe.Create());
+  const RECT normal = folder->GetWindowRect();
+  const int marker = folder->ChildWithId(kPsfProgressMarker)->GetWindowRect().top;
+  ASSERT_GT(marker, normal.bottom);
+  probe.PostMessage(WM_USER + 7, 0, 0);
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(probe.heights.size(), 1u);
+  EXPECT_EQ(probe.heights[0], marker - normal.top);
+  const RECT after = folder->GetWindowRect();
+  EXPECT_EQ(after.bottom - after.top, normal.bottom - normal.top);
+  EXPECT_EQ(folder->Gauge()->Queue().BusyCount(), 0);
+  folder->Destroy();
+  delete folder;
+}
+
+// The image-synthesis folder as the PSF page sees it.
+class TSynthesisStandIn : public TPsfSynthesisOwner {
+ public:
+  void PsfPointChanged() override { ++changes; }
+  bool IdealPointWanted() override { return ideal; }
+  TWindow *ProgressWindow() override { return nullptr; }
+  int changes = 0;
+  bool ideal = true;
+};
+
+const TDialogTemplate kSynthesisFolderTemplate{
+    "PsfTestSynthesisFolder", WS_POPUP | WS_CAPTION, 0, 0, 240, 160, "Synthesis",
+    {{"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 228, 140}}};
+const TDialogRegistration kSynthesisFolderRegistration(kSynthesisFolderTemplate);
+
+TEST_F(PsfWindow, SynthesisPageMakesTheIdealPointAndTellsItsFolderOfANewPoint) {
+  auto *image = new TTestImage();
+  image->pixelCount = 64;
+  image->pixelSize = 0.002;
+  image->savedDifrac = 1;
+  SetTestImage(image);
+  TSynthesisStandIn synthesis;
+  auto *synthesisFolder = new TBookMarkFolder(owner.get(), "PsfTestSynthesisFolder");
+  auto *page = new TTestPSF(synthesisFolder, &system, &synthesis);
+  synthesisFolder->AddPage(page, " PSF ");
+  ASSERT_TRUE(synthesisFolder->Create());
+  test_kit::RunFor(20);
+  EXPECT_EQ(page->name, "PSF");
+  // The object point from the system's field list (Unit 0: degrees as they are).
+  auto *combo = dynamic_cast<TComboBox *>(page->ChildWithId(kPsfFieldCombo));
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->GetCount(), 3);
+  EXPECT_EQ(combo->GetString(1), "14, 0");
+  const int changes = synthesis.changes;
+  combo->SetSelIndex(1);
+  page->SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kPsfFieldCombo),
+                    reinterpret_cast<LPARAM>(combo->GetHandle()));
+  EXPECT_EQ(page->Y, 14.0);
+  EXPECT_EQ(synthesis.changes, changes + 1);
+  // The ideal point: one file whose centre pixel holds everything.
+  ASSERT_EQ(page->Calculate(), 1);
+  EXPECT_EQ(page->state, kRastersWritten);
+  EXPECT_EQ(page->name, "PSF (Y=14)");
+  ASSERT_EQ(page->rasterFiles.cols, 1);
+  Mem<float> raster;
+  ASSERT_EQ(page->rasterFiles.data[0].Read(raster), 1);
+  EXPECT_EQ(raster.data[32 * 64 + 32], 1.0f);
+  double sum = 0.0;
+  for (int p = 0; p < 64 * 64; ++p) sum += raster.data[p];
+  EXPECT_EQ(sum, 1.0);
+  // A real PSF: the settings line tells the sampling.
+  synthesis.ideal = false;
+  page->Invalidate();
+  ASSERT_EQ(page->Calculate(), 1);
+  char line[256] = "";
+  page->GetDlgItemText(kPsfSettingsText, line, sizeof line);
+  EXPECT_EQ(std::string(line).rfind("Pixel number: 64, Discrete: 0.002", 0), 0u) << line;
+  ASSERT_EQ(page->rasterFiles.data[0].Read(raster), 1);
+  int lit = 0;
+  for (int p = 0; p < 64 * 64; ++p) lit += raster.data[p] > 0.0f;
+  EXPECT_GT(lit, 4);
+  synthesisFolder->Destroy();
+  delete synthesisFolder;
+  SetTestImage(nullptr);
+  delete image;
 }
 
 TEST(SectionStep, RoundsToTheNearerRoundStepAndLeavesNothingToLogOfZero) {

@@ -58,9 +58,14 @@ TEST_F(EditGraphTest, OpenedSingletIsDrawnWhereItsVerticesPutIt) {
     EXPECT_TRUE(NearColor(canvas, canvas.WorldToDevice(10.0 + sag, sign * h), 0xFFFFFF)) << sign;
     EXPECT_TRUE(NearColor(canvas, canvas.WorldToDevice(15.0 - sag, sign * h), 0xFFFFFF)) << sign;
   }
-  // Inside the glass, away from the profiles and the rays, the background shows.
-  EXPECT_EQ(Pixel(canvas, canvas.WorldToDevice(12.5, 11.0).x, canvas.WorldToDevice(12.5, 11.0).y),
-            kBackground);
+  // Inside the glass, away from the profiles and the rays, the glass's tint shows (a
+  // quarter of the fill colour over the background); without the fill, the background.
+  const POINT glass = canvas.WorldToDevice(12.5, 11.0);
+  EXPECT_EQ(editor.System().options.FillComponent, 1);
+  EXPECT_EQ(Pixel(canvas, glass.x, glass.y), RGB(63, 63, 111));
+  editor.System().options.FillComponent = 0;
+  canvas.Redraw();
+  EXPECT_EQ(Pixel(canvas, glass.x, glass.y), kBackground);
   // The rays reach the image plane near the axis.
   EXPECT_TRUE(NearColor(canvas, canvas.WorldToDevice(62.5362, 0.0), 0xFF0000));
 }

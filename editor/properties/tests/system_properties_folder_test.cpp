@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/model/system_image.h"
 #include "editor/optimize/optimization_panel.h"
@@ -18,6 +19,7 @@
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/gui/controls/combo_box.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -93,13 +95,18 @@ TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemA
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
   EXPECT_EQ(editor.System().IsModified(), 0);
 
-  // A field point typed into the empty row of the beams page is added.
+  // A field point typed into the empty row of the beams page is added, and the open
+  // aberrations window lists it.
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  const int beams = editor.AberrationsWindow()->BeamList()->GetCount();
   folder.SelectPage(kBeamsPage);
   TPropertiesTable &fields = *folder.BeamsPage()->FieldsTable();
   ASSERT_EQ(fields.RowCount(), 4);
   Type(fields, 0, 3, "7");
   ASSERT_TRUE(test_kit::RunUntil([&] { return fields.RowCount() == 5; }, kWaitMs));
   EXPECT_EQ(fields.CellText(0, 3), "7");
+  EXPECT_EQ(editor.AberrationsWindow()->BeamList()->GetCount(), beams + 1);
 }
 
 TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf) {

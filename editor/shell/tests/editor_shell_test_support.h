@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <cctype>
 #include <memory>
 #include <string>
 
@@ -72,6 +73,26 @@ class EditorShellTest : public SystemTest {
     char text[256] = {};
     GetMenuString(Menu(), command, text, sizeof text, MF_BYCOMMAND);
     return text;
+  }
+  // Whether the caption is "Korvex - " + name + middle + " (1:<scale>)" + end, with a scale
+  // figure.
+  static bool CaptionIs(const std::string &caption, const std::string &name,
+                        const std::string &middle = "", const std::string &end = "") {
+    const std::string head = "Korvex - " + name + middle;
+    if (caption.compare(0, head.size(), head) != 0) return false;
+    if (caption.size() < end.size() || caption.compare(caption.size() - end.size(), end.size(), end) != 0)
+      return false;
+    const std::string scale = caption.substr(head.size(), caption.size() - head.size() - end.size());
+    // " (1:" digits "." digits ")"
+    const std::string open = " (1:";
+    if (scale.size() < open.size() + 4 || scale.compare(0, open.size(), open) != 0 || scale.back() != ')')
+      return false;
+    const std::string figure = scale.substr(open.size(), scale.size() - open.size() - 1);
+    const std::size_t point = figure.find('.');
+    if (point == std::string::npos || point == 0 || point + 1 == figure.size()) return false;
+    for (std::size_t i = 0; i < figure.size(); ++i)
+      if (i != point && std::isdigit(static_cast<unsigned char>(figure[i])) == 0) return false;
+    return true;
   }
   bool Grey(UINT command) const {
     return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_GRAYED) != 0;

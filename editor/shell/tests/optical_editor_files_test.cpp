@@ -1,7 +1,11 @@
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "optics/systemfile/system_file_format.h"
+#include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
 
 namespace {
@@ -22,7 +26,7 @@ TEST_F(EditorFilesTest, OpenAndRecentItemsSwapTheSystems) {
   files_.Choose({gauss_});
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   EXPECT_EQ(editor.System().name, gauss_);
-  EXPECT_EQ(editor.GetWindowText(), "Korvex - " + gauss_);
+  EXPECT_TRUE(CaptionIs(editor.GetWindowText(), gauss_)) << editor.GetWindowText();
   // The system it replaced is the first recent item, numbered from 1.
   EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
 
@@ -76,7 +80,8 @@ TEST_F(EditorFilesTest, TheCaptionNamesTheConfigurationAndTheTurn) {
   ASSERT_EQ(system.ConfigurationCount(), 3);
   system.SelectConfiguration(1);
   system.info.TurnSystem = 1;
-  EXPECT_EQ(editor.UpdateCaption(), "Korvex - " + triplet_ + ", Configuration: 2/3, Turned");
+  const std::string caption = editor.UpdateCaption();
+  EXPECT_TRUE(CaptionIs(caption, triplet_, ", Configuration: 2/3", ", Turned")) << caption;
   editor.UpdateMenus();
   EXPECT_NE(GetMenuState(Menu(), CM_TURN_SYSTEM, MF_BYCOMMAND) & MF_CHECKED, 0u);
 }
@@ -84,14 +89,205 @@ TEST_F(EditorFilesTest, TheCaptionNamesTheConfigurationAndTheTurn) {
 TEST_F(EditorFilesTest, NewStartsAnUntitledSystemAndKeepsTheOldOneRecent) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
-  EXPECT_EQ(editor.System().SurfaceCount(), 0);
+  TSystemImage &system = editor.System();
+  // An object plane and an image plane 10 behind it, to insert elements between.
+  ASSERT_EQ(system.SurfaceCount(), 2);
+  EXPECT_EQ(system.Surface(0)->general.vertex[0], 0.0);
+  EXPECT_EQ(system.Surface(1)->general.vertex[0], 10.0);
+  EXPECT_EQ(system.name, JoinPath(ProgramDir(), "untitled.os"));
+  EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
+  EXPECT_EQ(system.info.Nray, 5);
+  EXPECT_EQ(system.info.Naper, 1);
+  EXPECT_EQ(system.info.AutoSetPupilParameters, 1);
+  EXPECT_EQ(system.info.Coord, 0);
+  ASSERT_EQ(system.info.Spectrum.cols * system.info.Spectrum.rows, 1);
+  EXPECT_EQ(system.info.Spectrum.data[0].lambda, 0.54);
+  EXPECT_EQ(system.info.LambdaW, 0.54);
+  EXPECT_EQ(system.IsModified(), 0);
   EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
-  EXPECT_TRUE(Grey(CM_SELECT));
   EXPECT_FALSE(Grey(CM_SAVE_SYSTEM));
-  // Saving an empty system writes nothing.
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));  // a system, if one of two planes only
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  // Saving a system of the two planes alone writes nothing.
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "System not exist!");
+  EXPECT_FALSE(std::filesystem::exists(system.name));
+  // The analyses and tools take the two planes without harm.
+  for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE, CM_TURN_SYSTEM, CM_TURN_SYSTEM})
+    editor.SendMessage(WM_COMMAND, command);
+  EXPECT_EQ(system.SurfaceCount(), 2);
+}
+
+TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
+  TOpticalEditor &editor = Open(triplet_);
+  const int surfaces = editor.System().SurfaceCount();
+  const double radius = editor.System().Surface(1)->general.R;
+  // Only the object and image surfaces: no system at all.
+  const std::string empty = Scratch("Systems/Empty.os");
+  {
+    TSystemImage image;
+    ASSERT_EQ(image.Load(ExamplePath("cooke_triplet.os"), 2), 1);
+    while (image.SurfaceCount() > 2) image.DeleteSurface(1);
+    ASSERT_EQ(image.Save(empty), 1);
+  }
+  const std::string other = Scratch("Systems/Triplet.txt");  // a system under another extension
+  std::filesystem::copy_file(triplet_, other);
+  for (const std::string &chosen :
+       {Scratch("Systems/Missing.os"), Scratch("Systems"), empty, other}) {
+    answers_->boxes.clear();
+    files_.Choose({chosen});
+    editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    EXPECT_EQ(editor.System().name, triplet_) << chosen;
+    EXPECT_EQ(editor.System().SurfaceCount(), surfaces) << chosen;
+    EXPECT_EQ(editor.System().Surface(1)->general.R, radius) << chosen;
+    ASSERT_FALSE(answers_->boxes.empty()) << chosen;
+    EXPECT_NE(answers_->boxes.back().text.find(chosen), std::string::npos) << chosen;
+    // Drawing and analyses wait for an Open that succeeds.
+    EXPECT_TRUE(Grey(CM_ABERRATIONS)) << chosen;
+  }
+  // An upper-case extension is still the system's own.
+  const std::string upper = Scratch("Systems/Upper.OS");
+  std::filesystem::copy_file(triplet_, upper);
+  files_.Choose({upper});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  EXPECT_EQ(editor.System().name, upper);
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
+  TOpticalEditor &editor = Open(triplet_);
+  // A path that cannot be made: its directory is a file.
+  const std::string blocker = Scratch("Systems/Blocker");
+  WriteText(blocker, "a file\n");
+  const std::string unwritable = blocker + "/Lens.os";
+  editor.System().Surface(1)->general.R *= 1.01;
+  editor.System().SetModified(1);
+  editor.System().name = unwritable;
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "File is marked as read-only!");
+  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(ReadText(blocker), "a file\n");
+  // Save as to such a path neither takes its name nor forgets the changes.
+  files_.Choose({unwritable});
+  editor.System().name = triplet_;
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+  EXPECT_EQ(editor.System().name, triplet_);
+  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));
+  // So the next New still asks.
+  answers_->boxes.clear();
+  answers_->QueueAnswer(IDCANCEL);
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "Save Optical System?");
+  EXPECT_GT(editor.System().SurfaceCount(), 2);
+}
+
+TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
+  TOpticalEditor &editor = Open(triplet_);
+  files_.Choose({gauss_});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
+  std::filesystem::remove(triplet_);
+  // An edit not yet saved, and the answer No to saving it: it stays when the open fails.
+  editor.System().Surface(1)->general.R *= 1.1;
+  editor.System().SetModified(1);
+  const double edited = editor.System().Surface(1)->general.R;
+  answers_->boxes.clear();
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_COMMAND, CM_OPEN_RECENT_FIRST);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, edited);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "System '" + triplet_ + "' does not exist!");
+  EXPECT_EQ(GetMenuState(Menu(), CM_OPEN_RECENT_FIRST, MF_BYCOMMAND), kMenuStateMissing);
+  EXPECT_EQ(editor.System().name, gauss_);
+  EXPECT_GT(editor.System().SurfaceCount(), 2);
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+TEST_F(EditorFilesTest, SixOpensListFiveNewestFirstAndNeverTheUntitledOne) {
+  TOpticalEditor &editor = Open("");
+  std::vector<std::string> names;
+  for (int k = 0; k < 6; ++k) {
+    names.push_back(Scratch("Systems/Lens" + std::to_string(k) + ".os"));
+    std::filesystem::copy_file(triplet_, names.back());
+    files_.Choose({names.back()});
+    editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    ASSERT_EQ(editor.System().name, names.back());
+  }
+  // Lens0 again: it moves to the front once.
+  files_.Choose({names[0]});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  const std::vector<std::string> expected = {names[5], names[4], names[3], names[2], names[1]};
+  for (int k = 0; k < 5; ++k)
+    EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST + k), "&" + std::to_string(k + 1) + " " + expected[k]) << k;
+  EXPECT_EQ(GetMenuState(Menu(), CM_OPEN_RECENT_FIRST + 5, MF_BYCOMMAND), kMenuStateMissing);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST + k).find("untitled"), std::string::npos);
+}
+
+TEST_F(EditorFilesTest, DuplicatesOfTheSettingsFileAreListedOnce) {
+  TEditorSettings settings;
+  settings.recent[0] = gauss_;
+  settings.recent[1] = gauss_;
+  settings.recent[2] = triplet_;  // the system opened: not listed
+  settings.recent[3] = Scratch("Systems/Other.os");
+  settings.recent[4] = gauss_;
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  Open(triplet_);
+  EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + gauss_);
+  EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST + 1), "&2 " + Scratch("Systems/Other.os"));
+  EXPECT_EQ(GetMenuState(Menu(), CM_OPEN_RECENT_FIRST + 2, MF_BYCOMMAND), kMenuStateMissing);
+}
+
+TEST_F(EditorFilesTest, SavingAnUntitledSystemAsksForANameAndCancellingKeepsItUntitled) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string untitled = JoinPath(ProgramDir(), "untitled.os");
+  editor.System().name = untitled;
+  editor.System().SetModified(1);
+  files_.Cancel();
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  ASSERT_EQ(files_.asked.size(), 1u);
+  EXPECT_EQ(editor.System().name, untitled);
+  EXPECT_FALSE(std::filesystem::exists(untitled));
+  EXPECT_EQ(editor.System().IsModified(), 1);
+}
+
+TEST_F(EditorFilesTest, OpenEditSaveAsAndReopenGiveTheSameSystem) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().Surface(2)->general.R *= 1.05;
+  editor.System().Update();
+
+  editor.System().SetModified(1);
+  const std::string first = Scratch("Systems/Edited.os");
+  files_.Choose({first});
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+  ASSERT_EQ(editor.System().IsModified(), 0);
+  files_.Choose({first});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(editor.System().name, first);
+  const std::string second = Scratch("Systems/Edited again.os");
+  files_.Choose({second});
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+  // The files differ only in the name each carries of itself.
+  std::string firstText = ReadText(first);
+  const std::string secondText = ReadText(second);
+  ASSERT_NE(firstText.find("Name=" + first + "\n"), std::string::npos);
+  firstText.replace(firstText.find("Name=" + first), 5 + first.size(), "Name=" + second);
+  EXPECT_EQ(secondText, firstText);
+  EXPECT_NE(ReadText(first).find("R=" + FormatNumber(-435.76044 * 1.05)), std::string::npos);
+}
+
+TEST_F(EditorFilesTest, ALastSystemThatWentStartsAnEmptyEditor) {
+  TEditorSettings settings;
+  settings.EnableName = 1;
+  settings.systemName = Scratch("Systems/Gone.os");
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &editor = Open("");
+  EXPECT_LE(editor.System().SurfaceCount(), 2);
+  EXPECT_NE(editor.GetHandle(), nullptr);
+  EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
+#include <QImage>
+#include <array>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,7 @@ TEST_F(EditorLaunchersTest, AWindowClosingItselfIsLetGoOfAndOpensAgain) {
 TEST_F(EditorLaunchersTest, ASystemTooSmallBeepsAndOpensNothing) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  editor.System().DeleteSurface(1);  // the object plane alone
   ASSERT_LT(editor.System().SurfaceCount(), 2);
   answers_->beeps.clear();
   editor.CmAberrations();
@@ -160,6 +164,109 @@ TEST_F(EditorLaunchersTest, TurnSystemReversesTheLensAndIsOneUndoStep) {
   EXPECT_EQ(system.info.TurnSystem, 0);
   EXPECT_FALSE(Checked(CM_TURN_SYSTEM));
   for (int i = 0; i < n; ++i) EXPECT_APPROX(system.Surface(i)->general.R, radii[i], kSameResult) << i;
+}
+
+// A turn and a turn back meet the same vertices again up to the rounding of two turns.
+constexpr double kTurnedBack = 1e-9;
+// The image surface's place from two runs of the same focusing on the same system.
+constexpr double kSameFocus = 1e-9;
+
+TEST_F(EditorLaunchersTest, TurningTwiceGivesBackTheSystemInTwoUndoSteps) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  std::vector<std::array<double, 3>> vertices;
+  for (int i = 0; i < n; ++i) {
+    const double *v = system.Surface(i)->general.vertex;
+    vertices.push_back({v[0], v[1], v[2]});
+  }
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  const int firstStep = system.options.undoIndex;
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
+  editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+  // Turned, the first surface met stands where the last one stood, and the canvas shows
+  // the light coming from the other side.
+  EXPECT_APPROX(system.Surface(0)->general.vertex[0], vertices[n - 1][0], kTurnedBack);
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
+  editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+  EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
+  EXPECT_EQ(system.options.undoIndex, firstStep + 2);
+  EXPECT_EQ(system.info.TurnSystem, 0);
+  EXPECT_FALSE(Checked(CM_TURN_SYSTEM));
+  ASSERT_EQ(system.SurfaceCount(), n);
+  for (int i = 0; i < n; ++i)
+    for (int k = 0; k < 3; ++k) EXPECT_APPROX(system.Surface(i)->general.vertex[k], vertices[i][k], kTurnedBack) << i;
+  // Both steps undo one after the other, back to the opened system.
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Turn system (ctrl-Z)");
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(system.info.TurnSystem, 1);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(system.info.TurnSystem, 0);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  EXPECT_NE(editor.AberrationsWindow(), nullptr);
+}
+
+TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpticsDo) {
+  const std::string gauss = Scratch("Systems/Double_Gauss.os");
+  std::filesystem::copy_file(ExamplePath("double_gauss.os"), gauss);
+  TOpticalEditor &editor = Open(gauss);
+  TSystemImage &system = editor.System();
+  const int image = system.SurfaceCount() - 1;
+  ASSERT_GT(image, 2);
+  // The image surface 3 mm behind where the file has it, as an edit of its own.
+  system.Surface(image)->general.vertex[0] += 3.0;
+  system.Update();
+  ASSERT_EQ(system.SaveUndo("Move image"), 1);
+  const double displaced = system.Surface(image)->general.vertex[0];
+
+  // The optics' own focusing of the same system, displaced the same way.
+  TSystemImage reference;
+  ASSERT_EQ(reference.Load(ExamplePath("double_gauss.os"), 2), 1);
+  reference.Surface(image)->general.vertex[0] += 3.0;
+  reference.Update();
+  reference.AutoFocus(nullptr, nullptr);
+  const double best = reference.Surface(image)->general.vertex[0];
+  ASSERT_GT(std::fabs(best - displaced), 1.0);
+
+  EXPECT_FALSE(Grey(CM_BEST_IMAGE_PLANE));
+  editor.SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
+  EXPECT_APPROX(system.Surface(image)->general.vertex[0], best, kSameFocus);
+  EXPECT_APPROX(system.Surface(image)->general.vertex[1], reference.Surface(image)->general.vertex[1], kSameFocus);
+  EXPECT_EQ(system.IsModified(), 1);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Plane of best installation (ctrl-Z)");
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_APPROX(system.Surface(image)->general.vertex[0], displaced, kSameFocus);
+}
+
+TEST_F(EditorLaunchersTest, WithOneSurfaceEveryRefusingLauncherBeepsAndOpensNothing) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  while (system.SurfaceCount() > 1) system.DeleteSurface(system.SurfaceCount() - 1);
+  system.RebuildElements(nullptr);
+  const int step = system.options.undoIndex;
+  const double vertex = system.Surface(0)->general.vertex[0];
+  answers_->beeps.clear();
+  for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE}) {
+    const std::size_t before = answers_->beeps.size();
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(answers_->beeps.size(), before + 1) << command;
+  }
+  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(system.options.undoIndex, step);
+  EXPECT_EQ(system.Surface(0)->general.vertex[0], vertex);
+  EXPECT_FALSE(Checked(CM_ABERRATIONS));
+  EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
+}
+
+TEST_F(EditorLaunchersTest, WindowsNotYetBuiltStayGrey) {
+  Open(triplet_);
+  // The 3-D view, image synthesis and narcissus analysis have no windows yet.
+  for (UINT command : {CM_3D_IMAGE, CM_IMAGE_SYNTHESIS, CM_NARCISSUS}) EXPECT_TRUE(Grey(command)) << command;
+  for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE, CM_TURN_SYSTEM, CM_HELP_CONTENTS,
+                       CM_ABOUT})
+    EXPECT_FALSE(Grey(command)) << command;
 }
 
 }  // namespace

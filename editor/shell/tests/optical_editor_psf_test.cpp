@@ -55,6 +55,20 @@ TEST_F(EditorPsfTest, CancelWhileTheFolderComputesClosesItAfterwardsWithoutLosin
   EXPECT_NE(editor.PsfWindow(), nullptr);
 }
 
+TEST_F(EditorPsfTest, TheEditorStaysWhileThePsfWindowComputes) {
+  // Closing the program while a PSF run pumps would take the folder from under the run:
+  // the close is refused, the run stops and the folder goes once it is back.
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.PsfWindow(), nullptr);
+  editor.PostMessage(WM_CLOSE, 0, 0);
+  editor.PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  EXPECT_NE(editor.GetHandle(), nullptr);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.PsfWindow() == nullptr; }));
+  EXPECT_NE(editor.GetHandle(), nullptr);
+  EXPECT_EQ(TOpticalEditor::Current(), &editor);
+}
+
 TEST_F(EditorPsfTest, LightPipesOrATooSmallSystemRefuseIt) {
   TOpticalEditor &editor = Open(triplet_);
   editor.System().info.EnablePipe = 1;
@@ -66,6 +80,7 @@ TEST_F(EditorPsfTest, LightPipesOrATooSmallSystemRefuseIt) {
   EXPECT_EQ(answers_->beeps.size(), 1u);
   editor.System().info.EnablePipe = 0;
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  editor.System().DeleteSurface(1);  // New gives two planes: one is too few
   answers_->beeps.clear();
   editor.CmPsfMtf();
   EXPECT_EQ(editor.PsfWindow(), nullptr);

@@ -7,6 +7,7 @@
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/menus/accelerators.h"
 #include "platform/gui/windows/screen.h"
@@ -26,8 +27,8 @@ TEST_F(EditorShellTest, FrameOpensWithTheTripletUnderItsOwnName) {
   EXPECT_GT(editor.System().SurfaceCount(), 2);
   EXPECT_TRUE(editor.LastOpenSucceeded());
   // The name keeps its case: a Linux path is only found as it is written.
-  EXPECT_EQ(editor.UpdateCaption(), "Korvex - " + triplet_);
-  EXPECT_EQ(editor.GetWindowText(), "Korvex - " + triplet_);
+  EXPECT_TRUE(CaptionIs(editor.UpdateCaption(), triplet_)) << editor.UpdateCaption();
+  EXPECT_TRUE(CaptionIs(editor.GetWindowText(), triplet_)) << editor.GetWindowText();
   ASSERT_NE(Menu(), nullptr);
   EXPECT_NE(editor.GetStatusBar(), nullptr);
   // A freshly opened system has nothing to undo or redo.
@@ -175,6 +176,10 @@ TEST_F(EditorShellTest, TheAboutBoxNamesTheProgramInDarkRed) {
   };
   EXPECT_EQ(textColorOf(TAboutDlg::kNameLine), 0x000080u);
   EXPECT_EQ(textColorOf(TAboutDlg::kVersionLine), 0u);
+  // The name, the version and the licence, and nothing of anyone else.
+  EXPECT_EQ(about.ChildWithId(TAboutDlg::kNameLine)->GetWindowText(), "Korvex");
+  EXPECT_EQ(about.ChildWithId(TAboutDlg::kVersionLine)->GetWindowText(), "Version 1.0");
+  EXPECT_NE(about.ChildWithId(TAboutDlg::kLicenceLine)->GetWindowText().find("licence"), std::string::npos);
   about.Destroy();
 }
 
@@ -246,6 +251,120 @@ TEST_F(EditorShellTest, TheFrameComesBackAtTheSizeItWasClosed) {
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_EQ(editor.Attr.W, 700);
   EXPECT_EQ(editor.Attr.H, 500);
+}
+
+}  // namespace
+
+namespace {
+
+// The frame as it shows the Cooke triplet, read from the offscreen windows' pixels: the
+// canvas's night-blue ground with white lens outlines and blue rays, the grey status bar.
+TEST_F(EditorShellTest, TheFrameShowsTheTripletOnTheCanvasAboveTheStatusBar) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.MoveWindow(0, 0, 640, 480, true);
+  test_kit::RunFor(50);
+  const QImage canvas = test_kit::WindowPixels(*editor.Canvas());
+  ASSERT_FALSE(canvas.isNull());
+  int ground = 0, white = 0, rays = 0;
+  std::vector<int> whiteInColumn(static_cast<std::size_t>(canvas.width()), 0);
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x) {
+      const QRgb pixel = canvas.pixel(x, y) & 0xFFFFFF;
+      if (pixel == 0x000040) ++ground;
+      if (pixel == 0xFFFFFF) {
+        ++white;
+        ++whiteInColumn[static_cast<std::size_t>(x)];
+      }
+      if (pixel == 0x0000FF) ++rays;
+    }
+  const int area = canvas.width() * canvas.height();
+  // Mostly ground; outlines and rays are thin lines over it.
+  EXPECT_GT(ground, area / 2);
+  EXPECT_GT(white, 500);
+  EXPECT_GT(rays, 1000);
+  EXPECT_LT(white + rays, area / 4);
+  // The image plane is one long white upright line in the right half of the picture.
+  const auto tallest = std::max_element(whiteInColumn.begin(), whiteInColumn.end());
+  EXPECT_GT(tallest - whiteInColumn.begin(), canvas.width() / 2);
+  EXPECT_GT(*tallest, canvas.height() / 3);
+
+  ASSERT_NE(editor.GetStatusBar(), nullptr);
+  const QImage status = test_kit::WindowPixels(*editor.GetStatusBar());
+  const RECT statusRect = editor.GetStatusBar()->GetWindowRect();
+  const RECT canvasRect = editor.Canvas()->GetWindowRect();
+  EXPECT_GE(statusRect.top, canvasRect.bottom - 1);
+  int grey = 0;
+  for (int y = 0; y < status.height(); ++y)
+    for (int x = 0; x < status.width(); ++x) grey += (status.pixel(x, y) & 0xFFFFFF) == 0xC0C0C0 ? 1 : 0;
+  EXPECT_GT(grey, status.width() * status.height() / 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, AFramePlacedOffTheScreenComesBackOnIt) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  TEditorSettings settings;
+  settings.havePosition = true;
+  settings.EnablePosition = 0;  // kept in the file, the place is taken all the same
+  const int away[4] = {3000, 2000, 3400, 2300};
+  std::copy(away, away + 4, settings.position);
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &editor = Open(triplet_);
+  const RECT frame = editor.GetWindowRect();
+  EXPECT_EQ(editor.Attr.W, 400);
+  EXPECT_EQ(editor.Attr.H, 300);
+  EXPECT_EQ(frame.left, 1024 - 400);
+  EXPECT_EQ(frame.top, 768 - 300);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, TheOptionsAndTheCanvasColourGoThroughTheSettingsFile) {
+  TEditorSettings settings;
+  settings.GridAxes = 1;
+  settings.FillComponent = 0;
+  settings.EnableName = 0;
+  settings.EnablePosition = 0;
+  settings.ShowCardinalPlanes = 1;
+  settings.bkColor[0] = 10;
+  settings.bkColor[1] = 20;
+  settings.bkColor[2] = 30;
+  const std::string path = SettingsFilePath(ProgramDir());
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    const TOptionsImage &options = editor.System().options;
+    EXPECT_EQ(options.GridAxes, 1);
+    EXPECT_EQ(options.FillComponent, 0);
+    EXPECT_EQ(options.EnableName, 0);
+    EXPECT_EQ(options.EnablePosition, 0);
+    EXPECT_EQ(options.ShowCardinalPlanes, 1);
+    EXPECT_EQ(editor.Canvas()->GetHandleField(), RGB(10, 20, 30));
+    EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()).pixel(2, 2) & 0xFFFFFF, 0x0A141Eu);
+    // Changed as the preferences change them, and kept at the close.
+    editor.System().options.GridAxes = 0;
+    editor.System().options.FillComponent = 1;
+    editor.System().options.EnableName = 1;
+    editor.SendMessage(WM_CLOSE);
+    ASSERT_EQ(editor.GetHandle(), nullptr);
+    delete editor_;
+    editor_ = nullptr;
+  }
+  TEditorSettings reread;
+  ASSERT_EQ(ReadEditorSettings(path, reread), 1);
+  EXPECT_EQ(reread.GridAxes, 0);
+  EXPECT_EQ(reread.FillComponent, 1);
+  EXPECT_EQ(reread.EnableName, 1);
+  EXPECT_EQ(reread.EnablePosition, 0);
+  EXPECT_EQ(reread.ShowCardinalPlanes, 1);
+  EXPECT_EQ(reread.bkColor[0], 10);
+  EXPECT_EQ(reread.bkColor[2], 30);
 }
 
 }  // namespace

@@ -137,6 +137,62 @@ TEST_F(BatchTrace, WavefrontModeMatchesTheSingleTraceBitForBit) {
   }
 }
 
+// The hit lists a batch records are those of the single trace, entry for entry, through
+// ordinary lanes, tilted mirrors and the light pipe's fallback; a short stride keeps the
+// first hits and its end mark.
+TEST_F(BatchTrace, HitListsAreThoseOfTheSingleTrace) {
+  for (const char *example : {"", "fold_mirror.os", "light_pipe.os"}) {
+    SCOPED_TRACE(example);
+    TOpticalSystem system;
+    if (*example == '\0') {
+      BuildTriplet(system);
+      Ready(system);
+      system.info.DrawAllRays = 1;
+    } else {
+      ASSERT_EQ(system.ReadFile(ExamplePath(example), 0), 1);
+    }
+    const std::vector<TCurrentRay> start = Rays(system);
+    const int stride = 1200;  // the pipe reflects some rays hundreds of times
+    std::vector<TIntersectionPoint> cells(start.size() * stride);
+    std::vector<TCurrentRay> batch = start;
+    const TRayHitLists lists{cells.data(), stride};
+    system.TraceRays(batch.data(), static_cast<int>(batch.size()), kTracePlainGlobal, nullptr,
+                     nullptr, &lists);
+    int recorded = 0;
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      SCOPED_TRACE(r);
+      TCurrentRay single = start[r];
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(single, kTracePlainGlobal, &hits, 0);
+      EXPECT_EQ(std::memcmp(&batch[r], &single, sizeof(TCurrentRay)), 0);
+      int k = 0;
+      for (; k < hits.cols && hits.data[k].x != kHitListEnd; ++k) {
+        ASSERT_LT(k, stride - 1);
+        EXPECT_EQ(std::memcmp(&cells[r * stride + k], &hits.data[k], sizeof(TIntersectionPoint)),
+                  0)
+            << k;
+      }
+      EXPECT_EQ(cells[r * stride + k].x, kHitListEnd);
+      recorded += k;
+    }
+    EXPECT_GT(recorded, static_cast<int>(start.size()));
+  }
+  // Room for two hits and the end mark: the first two of the triplet's hits stay.
+  TOpticalSystem triplet;
+  BuildTriplet(triplet);
+  Ready(triplet);
+  TCurrentRay ray = triplet.MakeRay(0.0, 0.0, 1.0, 0.0);
+  TCurrentRay single = ray;
+  Mem<TIntersectionPoint> hits;
+  triplet.TraceRay(single, kTracePlainGlobal, &hits, 0);
+  TIntersectionPoint cells[3];
+  const TRayHitLists lists{cells, 3};
+  triplet.TraceRays(&ray, 1, kTracePlainGlobal, nullptr, nullptr, &lists);
+  EXPECT_EQ(cells[0].x, hits.data[0].x);
+  EXPECT_EQ(cells[1].y, hits.data[1].y);
+  EXPECT_EQ(cells[2].x, kHitListEnd);
+}
+
 TEST_F(BatchTrace, EmptyBatchesDoNothing) {
   TOpticalSystem system;
   BuildSinglet(system);

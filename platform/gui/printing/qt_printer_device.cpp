@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -41,6 +42,9 @@ bool TQtPrinterDevice::Begin(const TPrintSettings &settings, const std::string &
   }
   printer_->setDocName(QString::fromStdString(title));
   printer_->setCopyCount(std::max(1, settings.Copies));
+  if (settings.PaperWidthMm > 0 && settings.PaperHeightMm > 0) {
+    printer_->setPageSize(QPageSize(QSizeF(settings.PaperWidthMm, settings.PaperHeightMm), QPageSize::Millimeter));
+  }
   printer_->setPageOrientation(settings.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   printer_->setResolution(kPageDotsPerInch);
 

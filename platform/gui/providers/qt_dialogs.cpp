@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -137,6 +138,9 @@ bool TQtPrintDialog::Run(TPrintSettings &settings) {
   QPrinter printer(QPrinter::HighResolution);
   if (!settings.PrinterName.empty()) printer.setPrinterName(QString::fromStdString(settings.PrinterName));
   printer.setCopyCount(std::max(1, settings.Copies));
+  if (settings.PaperWidthMm > 0 && settings.PaperHeightMm > 0) {
+    printer.setPageSize(QPageSize(QSizeF(settings.PaperWidthMm, settings.PaperHeightMm), QPageSize::Millimeter));
+  }
   printer.setPageOrientation(settings.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   QPrintDialog dialog(&printer, OwnerWidget(settings.Owner));
   dialog.setMinMax(settings.MinPage, settings.MaxPage);
@@ -160,6 +164,9 @@ bool TQtPrintDialog::Run(TPrintSettings &settings) {
   settings.OutputFile = printer.outputFileName().toStdString();
   if (!settings.OutputFile.empty()) settings.Flags |= PD_PRINTTOFILE;
   settings.DotsPerInch = printer.resolution();
+  const QSizeF paper = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+  settings.PaperWidthMm = paper.width();
+  settings.PaperHeightMm = paper.height();
   return true;
 }
 

@@ -193,6 +193,26 @@ TEST_F(TextEditor, ReplaceChangesTheFoundTextAndMovesOnAndAMissingTextIsSaid) {
   EXPECT_EQ(TextOf(client), "lens length, image plane");
 }
 
+TEST_F(TextEditor, AModalEditorRunsUntilClosedAndEndsAsACancel) {
+  Open("template");
+  editor->PostMessage(WM_COMMAND, CM_EXIT, 0);
+  EXPECT_EQ(editor->RunModal(), IDCANCEL);
+  EXPECT_TRUE(editor->IsModalEditor());
+  EXPECT_EQ(editor->GetHandle(), nullptr);
+  // A changed text asks before closing: Cancel keeps the editor and its loop running,
+  // No closes it.
+  auto other = std::make_unique<TOEditor>(nullptr, "Editor", "again", nullptr);
+  other->Attr.Style = WS_POPUP | WS_BORDER;
+  ASSERT_TRUE(other->Create());
+  other->Client()->Insert(" changed");
+  boxes.QueueAnswer(IDCANCEL);
+  other->PostMessage(WM_COMMAND, CM_EXIT, 0);
+  other->PostMessage(WM_COMMAND, CM_EXIT, 0);
+  boxes.QueueAnswer(IDNO);
+  EXPECT_EQ(other->RunModal(), IDCANCEL);
+  EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
 TEST(TextEditorReport, ReportViewerOpensTheFileWithItsFontAndTitle) {
   test_kit::EnsureApplication();
   TScratchDir dir;

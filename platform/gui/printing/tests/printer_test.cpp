@@ -178,6 +178,20 @@ TEST(QtPrinterDevice, PrintToFileWritesAPdfOfEveryPage) {
   }
   EXPECT_EQ(pages, 2u);
   std::filesystem::remove(file);
+
+  // A sheet chosen in the dialog is the sheet of the file: US letter is 612 x 792 points.
+  TPrintSettings letter = toFile;
+  letter.PaperWidthMm = 215.9;
+  letter.PaperHeightMm = 279.4;
+  dialog.Print(letter);
+  previous = SetPrinterDevice(&qtDevice);
+  EXPECT_TRUE(printer.Print(nullptr, printout, true)) << printer.GetError();
+  SetPrinterDevice(previous);
+  std::ifstream letterPdf(file, std::ios::binary);
+  const std::string letterBytes((std::istreambuf_iterator<char>(letterPdf)), std::istreambuf_iterator<char>());
+  EXPECT_NE(letterBytes.find("/MediaBox [0 0 612"), std::string::npos);
+  EXPECT_NE(letterBytes.find(" 792"), std::string::npos);
+  std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "editor/dialogs/scale_system_dlg.h"
+
+#include <algorithm>
+#include <string>
+
+#include "editor/dialogs/number_field.h"
+#include "editor/shell/optical_editor.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/controls/control_constants.h"
+#include "platform/gui/dialogs/dialog_template.h"
+
+namespace {
+
+constexpr double kMillimetresPerInch = 25.4;
+constexpr double kScreenMillimetresPerPixel = kMillimetresPerInch / kScreenPixelsPerInch;
+
+const TDialogTemplate kScaleTemplate{"ScaleSystemDlg",
+                                     DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40,
+                                     150, 56, "Scale", {
+    {"STATIC", "Scale  1 :", 0, SS_RIGHT, 6, 10, 44, 9},
+    {"EDIT", "", TScaleSystemDlg::kScale, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 54, 8, 88, 12},
+    {"BUTTON", "Ok", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 22, 34, 48, 14},
+    {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 80, 34, 48, 14},
+}};
+const TDialogRegistration kScaleRegistration(kScaleTemplate);
+
+const TResponseTableEntry kScaleTable[] = {
+    EvCommand<&TScaleSystemDlg::CmOk>(IDOK),
+};
+
+// The plot of the editor's canvas, in pixels.
+bool PlotSize(TOpticalEditor *editor, int &width, int &height) {
+  if (editor == nullptr || editor->Canvas() == nullptr) return false;
+  const RECT plot = editor->Canvas()->GetPlotRect();
+  width = plot.right - plot.left;
+  height = plot.bottom - plot.top;
+  return width > 0 && height > 0;
+}
+
+}  // namespace
+
+double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight) {
+  const double spanX = view.xTo - view.xFrom, spanY = view.yTo - view.yFrom;
+  if (plotWidth <= 0 || plotHeight <= 0 || !(spanX > 0.0) || !(spanY > 0.0)) return 0.0;
+  const double perPixel = std::max(spanX / plotWidth, spanY / plotHeight);
+  return perPixel / kScreenMillimetresPerPixel;
+}
+
+TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight) {
+  const double cx = 0.5 * (view.xFrom + view.xTo), cy = 0.5 * (view.yFrom + view.yTo);
+  const double halfWidth = 0.5 * scale * kScreenMillimetresPerPixel * plotWidth;
+  const double halfHeight = 0.5 * scale * kScreenMillimetresPerPixel * plotHeight;
+  return TViewWindow{cx - halfWidth, cx + halfWidth, cy - halfHeight, cy + halfHeight};
+}
+
+TScaleSystemDlg::TScaleSystemDlg(TWindow *mainWindow) : TColorDlg(mainWindow, "ScaleSystemDlg") {}
+
+bool TScaleSystemDlg::Find(TEventInfo &info) {
+  return SearchResponseTable(kScaleTable, info) || TColorDlg::Find(info);
+}
+
+void TScaleSystemDlg::SetupWindow() {
+  TColorDlg::SetupWindow();
+  auto *editor = dynamic_cast<TOpticalEditor *>(GetParentO());
+  int plotWidth = 0, plotHeight = 0;
+  if (!PlotSize(editor, plotWidth, plotHeight)) return;
+  SetDlgItemText(kScale, NumberFieldText(ViewScale(editor->System().viewWindow, plotWidth, plotHeight)).c_str());
+}
+
+void TScaleSystemDlg::CmOk() {
+  auto *editor = dynamic_cast<TOpticalEditor *>(GetParentO());
+  int plotWidth = 0, plotHeight = 0;
+  if (!PlotSize(editor, plotWidth, plotHeight)) {
+    EndDialog(IDCANCEL);
+    return;
+  }
+  char text[64] = {};
+  GetDlgItemText(kScale, text, sizeof text);
+  double scale = 0.0;
+  if (!ParseNumberField(text, scale) || scale < kSmallestScale || scale > kLargestScale) {
+    MessageBox(GetHandle(), std::string("Wrong scale: \"") + text + "\"", "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  TViewWindow &view = editor->System().viewWindow;
+  view = ScaledViewWindow(view, scale, plotWidth, plotHeight);
+  EndDialog(IDOK);
+}

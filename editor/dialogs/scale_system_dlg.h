@@ -1,0 +1,29 @@
+#pragma once
+// TScaleSystemDlg: sets the scale the canvas shows the system at, as "1 : M" (one
+// millimetre on the screen shows M millimetres of the system), keeping the view's centre.
+
+#include "editor/model/system_image.h"
+#include "toolkit/dialogs/color_dlg.h"
+
+// The screen's pixels per inch the scale is reckoned with.
+constexpr double kScreenPixelsPerInch = 96.0;
+
+// M of the view window drawn on a plot of the given pixels, taking the larger millimetres
+// per pixel of the two axes as the canvas does; 0 for an empty plot or view.
+double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight);
+// The view window about the same centre that the plot shows at 1 : scale.
+TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight);
+
+class TScaleSystemDlg : public TColorDlg {
+ public:
+  static constexpr int kScale = 101;
+  static constexpr double kSmallestScale = 1e-6;
+  static constexpr double kLargestScale = 1e6;
+
+  // mainWindow: the editor, whose canvas and system the scale is for.
+  explicit TScaleSystemDlg(TWindow *mainWindow);
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+  void CmOk();
+};

@@ -1,0 +1,115 @@
+// The editor's small dialogs: number fields, the scale dialog and the preferences.
+
+#include <QTimer>
+
+#include <functional>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/dialogs/number_field.h"
+#include "editor/dialogs/preferences_folder.h"
+#include "editor/dialogs/scale_system_dlg.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+
+namespace {
+
+constexpr double kScaleTolerance = 1e-12;
+constexpr int kWaitMs = 2000;
+// A radius read back from a snapshot written with every digit.
+constexpr double kRadiusTolerance = 1e-12;
+
+TEST(NumberField, WritesAPointAndReadsBackWhatItWrote) {
+  EXPECT_EQ(NumberFieldText(12.5), "12.5");
+  EXPECT_EQ(NumberFieldText(-3.0), "-3");
+  EXPECT_EQ(NumberFieldText(-0.0000001), "0");
+  EXPECT_EQ(NumberFieldText(0.1234567), "0.123457");
+  double value = 0.0;
+  ASSERT_TRUE(ParseNumberField(" 1.25 ", value));
+  EXPECT_EQ(value, 1.25);
+  ASSERT_TRUE(ParseNumberField("-2,5", value));  // a decimal comma as typed in some places
+  EXPECT_EQ(value, -2.5);
+  ASSERT_TRUE(ParseNumberField("+1e-3", value));
+  EXPECT_EQ(value, 0.001);
+  for (const char *bad : {"", "  ", "1.5x", "x", "1 2", "inf", "nan", "1e999", "--1"})
+    EXPECT_FALSE(ParseNumberField(bad, value)) << bad;
+}
+
+TEST(ScaleSystem, ScaleOfAViewAndTheViewOfAScale) {
+  // 96 pixels an inch: a pixel is 25.4 / 96 mm on the screen. A view 254 mm wide on 960
+  // pixels puts 0.264583 mm of the system on a pixel: 1 : 1.
+  const TViewWindow view{-127.0, 127.0, -10.0, 10.0};
+  EXPECT_APPROX(ViewScale(view, 960, 400), 1.0, kScaleTolerance);
+  // Taller than wide for the plot: the height decides (40 mm on 40 pixels).
+  const TViewWindow tall{0.0, 1.0, 0.0, 40.0};
+  EXPECT_APPROX(ViewScale(tall, 100, 40), 1.0 / (25.4 / 96.0), kScaleTolerance);
+  EXPECT_EQ(ViewScale(TViewWindow{1.0, 1.0, 0.0, 1.0}, 100, 40), 0.0);
+  EXPECT_EQ(ViewScale(view, 0, 40), 0.0);
+  // 1 : 10 on 960 x 480 pixels about the centre (5, -2): 2540 mm by 1270 mm.
+  const TViewWindow scaled = ScaledViewWindow(TViewWindow{0.0, 10.0, -4.0, 0.0}, 10.0, 960, 480);
+  EXPECT_APPROX(scaled.xFrom, 5.0 - 1270.0, kScaleTolerance);
+  EXPECT_APPROX(scaled.xTo, 5.0 + 1270.0, kScaleTolerance);
+  EXPECT_APPROX(scaled.yFrom, -2.0 - 635.0, kScaleTolerance);
+  EXPECT_APPROX(scaled.yTo, -2.0 + 635.0, kScaleTolerance);
+  EXPECT_APPROX(ViewScale(scaled, 960, 480), 10.0, kScaleTolerance);
+}
+
+// Runs the modal dialog with the script run once its loop runs.
+int ExecuteWith(TDialog &dialog, const std::function<void()> &script) {
+  QTimer::singleShot(0, [&dialog, script]() {
+    test_kit::RunUntil([&] { return dialog.IsModal() && dialog.IsWindowVisible(); }, kWaitMs);
+    script();
+  });
+  return dialog.Execute();
+}
+
+using EditorDialogsTest = EditorShellTest;
+
+TEST_F(EditorDialogsTest, TheScaleDialogSetsTheCanvasScale) {
+  TOpticalEditor &editor = Open(triplet_);
+  TScaleSystemDlg dialog(&editor);
+  char shown[64] = {};
+  const int result = ExecuteWith(dialog, [&] {
+    dialog.GetDlgItemText(TScaleSystemDlg::kScale, shown, sizeof shown);
+    // Refused first, then taken.
+    dialog.SetDlgItemText(TScaleSystemDlg::kScale, "-4");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    dialog.SetDlgItemText(TScaleSystemDlg::kScale, "2");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+  });
+  EXPECT_EQ(result, IDOK);
+  double before = 0.0;
+  ASSERT_TRUE(ParseNumberField(shown, before));
+  EXPECT_GT(before, 0.0);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "Wrong scale: \"-4\"");
+  const RECT plot = editor.Canvas()->GetPlotRect();
+  EXPECT_APPROX(ViewScale(editor.System().viewWindow, plot.right - plot.left, plot.bottom - plot.top),
+                2.0, kScaleTolerance);
+}
+
+TEST_F(EditorDialogsTest, ANewUndoDepthKeepsTheNextEditUndoable) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  TPreferencesFolder folder(&editor, &system, 0);
+  const int result = ExecuteWith(folder, [&] {
+    folder.SetDlgItemText(TPreferencesFolder::kUndoSteps, "1");
+    folder.SendMessage(WM_COMMAND, IDOK);  // refused: below two
+    folder.SetDlgItemText(TPreferencesFolder::kUndoSteps, "4");
+    folder.CheckDlgButton(TPreferencesFolder::kRealBeams, BST_CHECKED);
+    folder.SendMessage(WM_COMMAND, IDOK);
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_NE(answers_->boxes.back().text.find("from 2 to 100"), std::string::npos);
+  EXPECT_EQ(system.options.RingSize(), 4);
+  EXPECT_EQ(system.options.ShowCourseBeam, 1);
+
+  // The edit after the change can be undone: the ring holds the state before it.
+  const double radius = system.Surface(1)->general.R;
+  system.Surface(1)->general.R = 2.0 * radius;
+  system.Update();
+  system.SaveUndo("Change");
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_APPROX(system.Surface(1)->general.R, radius, kRadiusTolerance);
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The configuration commands on the Cooke triplet: insert, add, delete and stepping, with
+// the caption's "c/n".
+
+#include "editor/commands/editor_commands.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+
+namespace {
+
+constexpr double kPlaceTolerance = 1e-9;
+
+using ConfigurationCommandsTest = EditorShellTest;
+
+// The first lens's place across the axis in configuration k as stored (an offset from the
+// base for k > 0).
+double StoredShift(const TSystemImage &system, int lens, int k) {
+  return system.configurations.data[k].positions.data[lens].y;
+}
+
+int FirstLens(const TSystemImage &system) {
+  for (int e = 0; e < system.ElementCount(); ++e)
+    if (system.elements.data[e].SurfaceCount() == 2) return e;
+  return -1;
+}
+
+// Inserts a configuration after the current one and shifts the first lens in it.
+void InsertShifted(TOpticalEditor &editor, TRecordingMessageBoxProvider &answers, double shift) {
+  TSystemImage &system = editor.System();
+  answers.QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
+  TOpticalElement &lens = system.elements.data[FirstLens(system)];
+  const DPOINT3 at = lens.referencePoint;
+  lens.MoveTo(at.x, shift, at.z);
+  system.StoreConfiguration(-1);
+}
+
+TEST_F(ConfigurationCommandsTest, InsertOnTwoOfThreeGivesThreeOfFour) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int lens = FirstLens(system);
+  ASSERT_GE(lens, 0);
+  InsertShifted(editor, *answers_, 1.0);
+  InsertShifted(editor, *answers_, 2.0);
+  ASSERT_EQ(system.ConfigurationCount(), 3);
+  EXPECT_NE(editor.UpdateCaption().find(", Configuration: 3/3"), std::string::npos);
+
+  editor.SendMessage(WM_COMMAND, CM_BASE_CONFIGURATION);
+  EXPECT_EQ(system.currentConfiguration, 0);
+  EXPECT_APPROX(system.elements.data[lens].referencePoint.y, 0.0, kPlaceTolerance);
+  editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  ASSERT_EQ(system.currentConfiguration, 1);
+  EXPECT_APPROX(system.elements.data[lens].referencePoint.y, 1.0, kPlaceTolerance);
+
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
+  ASSERT_EQ(system.ConfigurationCount(), 4);
+  EXPECT_EQ(system.currentConfiguration, 2);
+  // The caption shows it (the drawing scale follows the configuration's text).
+  EXPECT_EQ(editor.GetWindowText().rfind("Korvex - " + triplet_ + ", Configuration: 3/4", 0), 0u);
+  // The new third is a copy of the second; the old third is the fourth now.
+  EXPECT_APPROX(StoredShift(system, lens, 2), 1.0, kPlaceTolerance);
+  EXPECT_APPROX(StoredShift(system, lens, 3), 2.0, kPlaceTolerance);
+  EXPECT_EQ(answers_->boxes.back().text, "New configuration will be created.");
+  EXPECT_EQ(answers_->boxes.back().caption, "New configuration");
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Insert new configuration (ctrl-Z)");
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_INSERT_CONFIGURATION));
+}
+
+TEST_F(ConfigurationCommandsTest, NextAtTheLastBeepsAndPreviousAtTheBaseBeeps) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  InsertShifted(editor, *answers_, 1.0);
+  ASSERT_EQ(system.currentConfiguration, 1);
+  std::size_t beeps = answers_->beeps.size();
+  editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+  EXPECT_EQ(system.currentConfiguration, 1);
+  EXPECT_EQ(editor.EditTools().rememberedConfiguration, 1);
+  editor.SendMessage(WM_COMMAND, CM_PREV_CONFIGURATION);
+  EXPECT_EQ(system.currentConfiguration, 0);
+  beeps = answers_->beeps.size();
+  editor.SendMessage(WM_COMMAND, CM_PREV_CONFIGURATION);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+  EXPECT_EQ(system.currentConfiguration, 0);
+}
+
+TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTheBase) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
+  EXPECT_LE(system.ConfigurationCount(), 1);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_INSERT_CONFIGURATION));
+
+  InsertShifted(editor, *answers_, 1.0);
+  InsertShifted(editor, *answers_, 2.0);
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+  EXPECT_EQ(system.ConfigurationCount(), 2);
+  EXPECT_EQ(system.currentConfiguration, 1);
+  EXPECT_EQ(editor.GetWindowText().rfind("Korvex - " + triplet_ + ", Configuration: 2/2", 0), 0u);
+  EXPECT_EQ(answers_->boxes.back().text, "Current configuration will be deleted.");
+
+  editor.SendMessage(WM_COMMAND, CM_BASE_CONFIGURATION);
+  const int index = system.options.undoIndex;
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+  EXPECT_EQ(system.ConfigurationCount(), 2);
+  EXPECT_EQ(system.currentConfiguration, 0);
+  EXPECT_EQ(system.options.undoIndex, index + 1);  // still a step
+
+  // Add goes after the last one, whatever is current.
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+  EXPECT_EQ(system.ConfigurationCount(), 3);
+  EXPECT_EQ(system.currentConfiguration, 2);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Add new configuration (ctrl-Z)");
+}
+
+}  // namespace

@@ -1,0 +1,208 @@
+// The editor's edit commands as a user meets them: a rubber band selects a lens of the
+// Cooke triplet, Delete removes it, Undo and Redo walk the ring, and the close asks about
+// saving.
+
+#include <QImage>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/edit/edit_clipboard.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "optics/model/model_globals.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/drawing/dc.h"
+
+namespace {
+
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+COLORREF Pixel(TEditGraph &graph, int x, int y) {
+  const QImage *image = graph.GetDCs().second->Image();
+  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height())
+    return 0xFFFFFFFF;
+  return ColorOfPixel(image->pixel(x, y));
+}
+
+bool NearColor(TEditGraph &graph, POINT p, COLORREF color) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (Pixel(graph, p.x + dx, p.y + dy) == color) return true;
+  return false;
+}
+
+// The first element with two surfaces: a lens.
+int FirstLens(const TSystemImage &system) {
+  for (int e = 0; e < system.ElementCount(); ++e)
+    if (system.elements.data[e].SurfaceCount() == 2) return e;
+  return -1;
+}
+
+// A point on the upper part of the element's first surface, in device pixels.
+POINT OnFrontFace(TEditGraph &canvas, const TOpticalElement &element) {
+  DPOINT profile[kProfilePoints];
+  const int n = SurfaceProfilePoints(*element.FirstSurface(), profile, kProfilePoints);
+  const DPOINT &p = profile[n / 4];
+  return canvas.WorldToDevice(p.x, p.y);
+}
+
+// Drags the select tool's rubber band round the upper half of the element.
+void BandAround(TEditGraph &canvas, const TOpticalElement &element) {
+  const TWorldBox &box = element.extent;
+  constexpr double kMarginMm = 0.3;
+  const POINT from = canvas.WorldToDevice(box.x1 - kMarginMm, box.y2 + kMarginMm);
+  const POINT to = canvas.WorldToDevice(box.x2 + kMarginMm, 0.5 * box.y2);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(to));
+  canvas.SendMessage(WM_LBUTTONUP, 0, At(to));
+}
+
+using EditCommandsTest = EditorShellTest;
+
+TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  TEditGraph &canvas = *editor.Canvas();
+  const int elements = system.ElementCount();
+  const int surfaces = system.SurfaceCount();
+  const int lens = FirstLens(system);
+  ASSERT_GE(lens, 0);
+  const POINT front = OnFrontFace(canvas, system.elements.data[lens]);
+  EXPECT_TRUE(NearColor(canvas, front, TEditGraph::kOutlineColor));
+
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
+  EXPECT_EQ(editor.Tools().tool, CM_SELECT);
+  EXPECT_TRUE(canvas.GetSelectMode());
+  EXPECT_NE(GetMenuState(Menu(), CM_SELECT, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  BandAround(canvas, system.elements.data[lens]);
+  ASSERT_EQ(system.hasSelection, 1);
+  for (int e = 0; e < system.ElementCount(); ++e)
+    EXPECT_EQ(system.elements.data[e].mark, e == lens ? 1 : 0) << e;
+  // The selection is drawn yellow.
+  EXPECT_TRUE(NearColor(canvas, front, TEditGraph::kSelectedColor));
+  editor.UpdateMenus();
+  EXPECT_FALSE(Grey(CM_DELETE));
+
+  // The Del key.
+  constexpr UINT kDeleteKey = 0x2E;
+  test_kit::PostKey(editor, kDeleteKey);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == elements - 1; }));
+  EXPECT_EQ(system.SurfaceCount(), surfaces - 2);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+  EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
+  // Delete leaves the select tool: the mouse pans again.
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_EQ(editor.Tools().tool, 0);
+  EXPECT_FALSE(canvas.GetSelectMode());
+
+  // Ctrl+Z through the editor's accelerators.
+  test_kit::PostKeyWith(editor, 'Z', MK_CONTROL);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == elements; }));
+  EXPECT_EQ(system.SurfaceCount(), surfaces);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  EXPECT_EQ(ItemText(CM_REDO), "Redo Delete element (ctrl-Y)");
+
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_EQ(system.ElementCount(), elements - 1);
+  EXPECT_EQ(ItemText(CM_REDO), "Can't Redo");
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.GetHandle(), nullptr);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "Save Optical System?");
+  EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));
+}
+
+TEST_F(EditCommandsTest, UndoAtTheOpeningAndRedoAtTheNewestBeep) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::size_t beeps = answers_->beeps.size();
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 2);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  // An undo ends with the refresh of every view: the model's pending message shows.
+  TSystemImage &system = editor.System();
+  system.Surface(1)->general.R *= 2.0;
+  system.Update();
+  system.SaveUndo("Change");
+  AppendPendingMessage("Chief ray in beam 1 does not pass!");
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.GetStatusBar()->GetText(), "Chief ray in beam 1 does not pass!");
+}
+
+TEST_F(EditCommandsTest, SelectTwiceReturnsToPanningAndDeleteOnAnEmptySystemBeeps) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_EQ(editor.Tools().tool, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_EQ(GetMenuState(Menu(), CM_SELECT, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+  editor.System().Clear();
+  const std::size_t beeps = answers_->beeps.size();
+  editor.CmDelete();
+  editor.CmSelect();
+  EXPECT_EQ(answers_->beeps.size(), beeps + 2);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+}
+
+TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int lens = FirstLens(system);
+  ASSERT_GE(lens, 0);
+  const int elements = system.ElementCount();
+  system.elements.data[lens].mark = 1;
+  system.hasSelection = 1;
+  const int index = system.options.undoIndex;
+
+  editor.CmCopy();
+  ASSERT_NE(EditClipboard(), nullptr);
+  TSystemImage *first = EditClipboard();
+  EXPECT_EQ(EditClipboard()->ElementCount(), 1);
+  EXPECT_EQ(system.ElementCount(), elements);
+  EXPECT_EQ(system.options.undoIndex, index);
+  EXPECT_EQ(system.hasSelection, 0);
+
+  system.hasSelection = 1;
+  editor.CmCut();
+  EXPECT_NE(EditClipboard(), first);  // replaced whole
+  EXPECT_EQ(EditClipboard()->ElementCount(), 1);
+  EXPECT_EQ(system.ElementCount(), elements - 1);
+  EXPECT_EQ(system.options.undoIndex, index + 1);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Cut element (ctrl-Z)");
+
+  // Cut with nothing selected empties the clipboard's elements and still is a step.
+  editor.CmCut();
+  EXPECT_EQ(EditClipboard()->SurfaceCount(), 0);
+  EXPECT_EQ(system.ElementCount(), elements - 1);
+  EXPECT_EQ(system.options.undoIndex, index + 2);
+  DeleteEditClipboard();
+}
+
+TEST_F(EditCommandsTest, TheClipboardOutlivesTheCanvasItWasCutOn) {
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    const int lens = FirstLens(system);
+    ASSERT_GE(lens, 0);
+    system.elements.data[lens].mark = 1;
+    system.hasSelection = 1;
+    editor.CmCopy();
+    editor.Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+  // The clipboard is regrouped for a paste after the window it came from is gone: it must
+  // not reach for that window's canvas.
+  TSystemImage *clipboard = EditClipboard();
+  ASSERT_NE(clipboard, nullptr);
+  clipboard->RebuildElements(nullptr);
+  EXPECT_EQ(clipboard->ElementCount(), 1);
+  DeleteEditClipboard();
+}
+
+}  // namespace

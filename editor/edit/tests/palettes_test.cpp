@@ -1,0 +1,152 @@
+// The editor's palettes: where they first stand, kept on the screen, following the canvas,
+// their buttons' states and their hiding and showing.
+
+#include "editor/commands/editor_commands.h"
+#include "editor/edit/editor_palettes.h"
+#include "editor/edit/palette_placement.h"
+#include "editor/settings/editor_settings.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+
+namespace {
+
+TEST(PalettePlacement, DefaultPlaceAndClampToTheScreen) {
+  const RECT canvas{100, 200, 700, 600};
+  const POINT place = DefaultPalettePlace(canvas, SIZE{50, 120}, 18);
+  EXPECT_EQ(place.x, 700 - 50 - 18);
+  EXPECT_EQ(place.y, 203);
+  const SIZE screen{1024, 768};
+  const POINT left = ClampPaletteToScreen(POINT{-40, -3}, SIZE{50, 120}, screen);
+  EXPECT_EQ(left.x, 0);
+  EXPECT_EQ(left.y, 0);
+  const POINT right = ClampPaletteToScreen(POINT{2000, 900}, SIZE{50, 120}, screen);
+  EXPECT_EQ(right.x, 1024 - 50);
+  EXPECT_EQ(right.y, 768 - 120);
+  // A palette wider than the screen keeps its left edge on it.
+  EXPECT_EQ(ClampPaletteToScreen(POINT{30, 0}, SIZE{1500, 10}, screen).x, 0);
+  // The canvas's corner moved 30 right and 10 up: at its offset the palette follows.
+  const POINT offset = OffsetFromCanvasCorner(POINT{600, 210}, canvas);
+  EXPECT_EQ(offset.x, -100);
+  EXPECT_EQ(offset.y, 10);
+  const POINT followed = PlaceAtCanvasOffset(RECT{130, 190, 730, 590}, offset);
+  EXPECT_EQ(followed.x, 630);
+  EXPECT_EQ(followed.y, 200);
+}
+
+using PalettesTest = EditorShellTest;
+
+TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  TEditorSettings settings;
+  settings.palettes[0] = TPaletteSettings{true, 0, -50, 5000};    // tools
+  settings.palettes[2] = TPaletteSettings{true, 0, 3000, -20};    // zoom
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  // The tools and zoom palettes show as the editor is set up.
+  TOpticalEditor &editor = Open(triplet_);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  TAlignmentBox *zoom = editor.EditTools().zoomPalette;
+  ASSERT_NE(tools, nullptr);
+  ASSERT_NE(zoom, nullptr);
+  const RECT toolsPlace = tools->GetWindowRect();
+  EXPECT_EQ(toolsPlace.left, 0);
+  EXPECT_EQ(toolsPlace.bottom, 768);
+  const RECT zoomPlace = zoom->GetWindowRect();
+  EXPECT_EQ(zoomPlace.right, 1024);
+  EXPECT_EQ(zoomPlace.top, 0);
+}
+
+TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
+  TOpticalEditor &editor = Open(triplet_);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  ASSERT_NE(tools, nullptr);
+  EXPECT_TRUE(tools->IsWindowVisible());
+  EXPECT_NE(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_NE(editor.EditTools().zoomPalette, nullptr);
+  EXPECT_EQ(editor.EditTools().configPalette, nullptr);
+  // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
+  editor.PlacePalettes();
+  const RECT canvas = editor.Canvas()->GetWindowRect();
+  const RECT place = tools->GetWindowRect();
+  EXPECT_EQ(place.right, canvas.right - 18);
+  EXPECT_EQ(place.top, canvas.top + 3);
+  EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Up);
+
+  // The palette's buttons follow the tool state.
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
+  // The View menu's item hides it; the object stays with its state.
+  editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  EXPECT_FALSE(tools->IsWindowVisible());
+  EXPECT_EQ(editor.EditTools().toolsPalette, tools);
+  EXPECT_EQ(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  // Shown again it stands where it was; its own "&Close" hides it too.
+  editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  EXPECT_TRUE(tools->IsWindowVisible());
+  EXPECT_EQ(tools->GetWindowRect().right, canvas.right - 18);
+  EXPECT_EQ(tools->GetWindowRect().top, canvas.top + 3);
+  EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
+  tools->SendMessage(WM_COMMAND, CM_PALETTE_CLOSE);
+  EXPECT_FALSE(tools->IsWindowVisible());
+}
+
+TEST_F(PalettesTest, ToggleButtonsFollowTheirOptionAndWindows) {
+  TOpticalEditor &editor = Open(triplet_);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  ASSERT_NE(tools, nullptr);
+  auto down = [&](int id) { return tools->GetButtonState(id) == TButtonGadget::Down; };
+  const bool beams = editor.System().options.ShowCourseBeam != 0;
+  EXPECT_EQ(down(CM_REAL_BEAMS), beams);
+  editor.SendMessage(WM_COMMAND, CM_REAL_BEAMS);
+  EXPECT_EQ(down(CM_REAL_BEAMS), !beams);
+  // The aberrations window opened by its palette button and closed again.
+  EXPECT_FALSE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  EXPECT_TRUE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  EXPECT_FALSE(down(CM_ABERRATIONS));
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  EXPECT_TRUE(down(CM_DECENTER));
+}
+
+TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.ShowConfigurationBar(1);
+  editor.ShowConfigurationBar(0);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  TConfigBox *config = editor.EditTools().configPalette;
+  const RECT toolsBefore = tools->GetWindowRect();
+  const RECT configBefore = config->GetWindowRect();
+  const RECT frame = editor.GetWindowRect();
+  editor.MoveWindow(frame.left + 40, frame.top + 25, frame.right - frame.left,
+                    frame.bottom - frame.top);
+  const RECT toolsAfter = tools->GetWindowRect();
+  EXPECT_EQ(toolsAfter.left, toolsBefore.left + 40);
+  EXPECT_EQ(toolsAfter.top, toolsBefore.top + 25);
+  // A hidden palette stays where it was.
+  EXPECT_EQ(config->GetWindowRect().left, configBefore.left);
+}
+
+TEST_F(PalettesTest, OneConfigurationLeavesOnlyInsertEnabled) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.ShowConfigurationBar(1);
+  TConfigBox *config = editor.EditTools().configPalette;
+  ASSERT_NE(config, nullptr);
+  auto enabled = [&](int id) {
+    auto *gadget = config->GetToolBox()->GadgetWithId(id);
+    return gadget != nullptr && gadget->GetEnabled();
+  };
+  EXPECT_TRUE(enabled(CM_INSERT_CONFIGURATION));
+  for (int id : {CM_PREV_CONFIGURATION, CM_NEXT_CONFIGURATION, CM_DELETE_CONFIGURATION})
+    EXPECT_FALSE(enabled(id)) << id;
+  // A second configuration, current: Previous and Delete wake, Next stays asleep.
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
+  ASSERT_EQ(editor.System().ConfigurationCount(), 2);
+  EXPECT_TRUE(enabled(CM_PREV_CONFIGURATION));
+  EXPECT_TRUE(enabled(CM_DELETE_CONFIGURATION));
+  EXPECT_FALSE(enabled(CM_NEXT_CONFIGURATION));
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// The quick decenter and tilt tables: opened and closed by their commands, forgotten when
+// the user closes them, and putting typed values on the selected elements.
+
+#include <cmath>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/dialogs/number_field.h"
+#include "editor/dialogs/quick_table_dlg.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+
+namespace {
+
+constexpr double kPlaceTolerance = 1e-9;
+// Angles set through rotations of the frames.
+constexpr double kAngleTolerance = 1e-9;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
+bool Checked(HMENU menu, UINT command) {
+  return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+int MarkFirstLens(TSystemImage &system) {
+  for (int e = 0; e < system.ElementCount(); ++e) {
+    if (system.elements.data[e].SurfaceCount() != 2) continue;
+    system.elements.data[e].mark = 1;
+    system.selectedElement = e;
+    system.hasSelection = 1;
+    return e;
+  }
+  return -1;
+}
+
+using QuickTablesTest = EditorShellTest;
+
+TEST_F(QuickTablesTest, DecenterTwiceOpensThenClosesItsTable) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  TQuickPositionTableDlg *table = editor.EditTools().positionTable;
+  ASSERT_NE(table, nullptr);
+  EXPECT_NE(table->GetHandle(), nullptr);
+  EXPECT_TRUE(table->IsWindowVisible());
+  EXPECT_TRUE(editor.EditTools().ButtonDown(CM_DECENTER));
+  EXPECT_TRUE(Checked(Menu(), CM_DECENTER));
+
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  EXPECT_EQ(editor.EditTools().positionTable, nullptr);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_DECENTER));
+  EXPECT_FALSE(Checked(Menu(), CM_DECENTER));
+}
+
+TEST_F(QuickTablesTest, ATableTheUserClosesIsForgottenAndOpensAgain) {
+  TOpticalEditor &editor = Open(triplet_);
+  for (UINT command : {CM_DECENTER, CM_TILT}) {
+    editor.SendMessage(WM_COMMAND, command);
+    TQuickTableDlg *table = command == CM_DECENTER
+                                ? static_cast<TQuickTableDlg *>(editor.EditTools().positionTable)
+                                : static_cast<TQuickTableDlg *>(editor.EditTools().inclinationTable);
+    ASSERT_NE(table, nullptr);
+    // The table's own Close button.
+    table->SendMessage(WM_COMMAND, IDCANCEL);
+    if (command == CM_DECENTER) {
+      EXPECT_EQ(editor.EditTools().positionTable, nullptr);
+    } else {
+      EXPECT_EQ(editor.EditTools().inclinationTable, nullptr);
+    }
+    EXPECT_FALSE(editor.EditTools().ButtonDown(command));
+    EXPECT_FALSE(Checked(Menu(), command));
+    // The next command opens a new table rather than closing the gone one; refreshes in
+    // between touch nothing of the old one.
+    editor.RefreshAll();
+    editor.SendMessage(WM_COMMAND, command);
+    const bool open = command == CM_DECENTER ? editor.EditTools().positionTable != nullptr
+                                             : editor.EditTools().inclinationTable != nullptr;
+    EXPECT_TRUE(open) << command;
+    EXPECT_TRUE(editor.EditTools().ButtonDown(command));
+  }
+  // Both stay open while the editor goes.
+}
+
+TEST_F(QuickTablesTest, TheCanvasTellsAnOpenTableItsPendingShiftAndForgetsAClosedOne) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_GE(MarkFirstLens(system), 0);
+  TEditGraph &canvas = *editor.Canvas();
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  editor.SendMessage(WM_COMMAND, CM_TILT);
+  TQuickPositionTableDlg *position = editor.EditTools().positionTable;
+  ASSERT_NE(position, nullptr);
+  ASSERT_NE(editor.EditTools().inclinationTable, nullptr);
+  // A drag of the move tool 2 mm along the axis.
+  editor.SetMouseMode(kMoveMouseMode);
+  const POINT from = canvas.WorldToDevice(0.0, 0.0);
+  const POINT to = canvas.WorldToDevice(2.0, 0.0);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  double dx = 0.0;
+  const std::string shown = position->PendingText();
+  ASSERT_NE(shown.find(';'), std::string::npos);
+  ASSERT_TRUE(ParseNumberField(shown.substr(0, shown.find(';')), dx));
+  // Within a pixel of the 2 mm dragged.
+  EXPECT_NEAR(dx, 2.0, 1.0 / canvas.ScaleX() + 1e-9);
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+
+  // Both tables closed by the user; the next drags tell nobody (the sanitizers would see a
+  // table that is gone).
+  position->SendMessage(WM_COMMAND, IDCANCEL);
+  editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, IDCANCEL);
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);  // deletes the closed ones, opens a new one
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  EXPECT_EQ(editor.EditTools().positionTable, nullptr);
+  EXPECT_EQ(editor.EditTools().inclinationTable, nullptr);
+}
+
+TEST_F(QuickTablesTest, ThePositionTableMovesTheMarkedElement) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int lens = MarkFirstLens(system);
+  ASSERT_GE(lens, 0);
+  const int first = system.IndexOfSurface(system.elements.data[lens].FirstSurface());
+  const int last = system.IndexOfSurface(system.elements.data[lens].LastSurface());
+  const double frontX = system.Surface(first)->general.vertex[0];
+  const double backX = system.Surface(last)->general.vertex[0];
+  editor.SendMessage(WM_COMMAND, CM_DECENTER);
+  TQuickPositionTableDlg *table = editor.EditTools().positionTable;
+  ASSERT_NE(table, nullptr);
+  char text[64] = {};
+  table->GetDlgItemText(TQuickPositionTableDlg::kY, text, sizeof text);
+  EXPECT_STREQ(text, "0");
+
+  // A value that is not a number is refused with a message, and nothing moves.
+  table->SetDlgItemText(TQuickPositionTableDlg::kY, "1.5x");
+  table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_NE(answers_->boxes.back().text.find("Wrong value of Y"), std::string::npos);
+  EXPECT_APPROX(system.Surface(first)->general.vertex[1], 0.0, kPlaceTolerance);
+
+  table->SetDlgItemText(TQuickPositionTableDlg::kY, "1.5");
+  table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+  for (int i : {first, last}) EXPECT_APPROX(system.Surface(i)->general.vertex[1], 1.5, kPlaceTolerance);
+  EXPECT_APPROX(system.Surface(first)->general.vertex[0], frontX, kPlaceTolerance);
+  EXPECT_APPROX(system.Surface(last)->general.vertex[0], backX, kPlaceTolerance);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Decenter element (ctrl-Z)");
+
+  table->SetPendingShift(0.25, -2.0);
+  EXPECT_EQ(table->PendingText(), "0.25; -2");
+  // Alignment tells the table that nothing is pending any more.
+  editor.SendMessage(WM_COMMAND, CM_ALIGNMENT);
+  EXPECT_EQ(table->PendingText(), "0; 0");
+}
+
+TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVertex) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int lens = MarkFirstLens(system);
+  ASSERT_GE(lens, 0);
+  const int first = system.IndexOfSurface(system.elements.data[lens].FirstSurface());
+  const int last = system.IndexOfSurface(system.elements.data[lens].LastSurface());
+  const double *front = system.Surface(first)->general.vertex;
+  const double thickness = system.Surface(last)->general.vertex[0] - front[0];
+  const double frontX = front[0];
+  editor.SendMessage(WM_COMMAND, CM_TILT);
+  TQuickInclinationTableDlg *table = editor.EditTools().inclinationTable;
+  ASSERT_NE(table, nullptr);
+  table->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "2");
+  table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+  const double turn = 2.0 * kRadiansPerDegree;
+  for (int i : {first, last})
+    EXPECT_APPROX(system.GetSurfaceAngles(i, i, kGlobalFrame).z, turn, kAngleTolerance) << i;
+  // The back vertex swings about the front one by the same angle.
+  const double *back = system.Surface(last)->general.vertex;
+  EXPECT_APPROX(system.Surface(first)->general.vertex[0], frontX, kPlaceTolerance);
+  EXPECT_APPROX(back[0] - frontX, thickness * std::cos(turn), kPlaceTolerance);
+  EXPECT_APPROX(std::fabs(back[1]), thickness * std::sin(turn), kPlaceTolerance);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Tilt element (ctrl-Z)");
+}
+
+}  // namespace

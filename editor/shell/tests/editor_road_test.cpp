@@ -1,0 +1,115 @@
+// The whole road of a user, offscreen: the Cooke triplet opened, the aberrations, spot
+// diagram and PSF windows open, a radius typed into the properties folder; every window
+// follows the change, Undo brings everything back, and closing the frame takes every
+// window with it (the sanitizer build finds any leak).
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/psf/show_psf.h"
+#include "analysis/spot/spot_diagram.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/surface_table_model.h"
+#include "editor/properties/system_properties_folder.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
+#include "toolkit/tables/cell_edit.h"
+#include "toolkit/tables/win_table_edit.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+// Recomputing the same system gives the same numbers up to rounding.
+constexpr double kSameResult = 1e-12;
+
+TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.SpotWindow(), nullptr);
+  ASSERT_NE(editor.PsfWindow(), nullptr);
+  TShowPSF *psf = editor.PsfWindow()->Page();
+  psf->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  ASSERT_EQ(psf->CalculationState(), TPsfRun::kComputed);
+  const double spotBefore = editor.SpotWindow()->Computation().meridionalSpan;
+  const double fanBefore = editor.AberrationsWindow()->Computation().TransMmax;
+
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  TSystemPropertiesFolder *folder = PropertiesFolder();
+  ASSERT_NE(folder, nullptr);
+  test_kit::RunFor(20);
+  ASSERT_EQ(folder->CurrentPage(), kSurfacesPage);
+  TPropertiesTable &table = *folder->SurfacesPage()->Table();
+  // The first face flatter, typed as the user types it.
+  table.Grid()->SetCurrentCell(kRadiusColumn, 1);
+  TCellEdit &cell = *table.Grid()->Editor();
+  cell.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == cell.GetHandle(); }, kWaitMs));
+  cell.SetSelection(0, -1);
+  test_kit::PostText(cell, "40");
+  test_kit::PostKey(cell, VK_RETURN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.Surface(1)->general.R == 40.0; }, kWaitMs));
+  test_kit::RunFor(50);
+
+  // Every window shows the changed lens.
+  EXPECT_GT(std::fabs(editor.SpotWindow()->Computation().meridionalSpan - spotBefore), 0.01 * spotBefore);
+  EXPECT_GT(std::fabs(editor.AberrationsWindow()->Computation().TransMmax - fanBefore), 0.01 * std::fabs(fanBefore));
+  EXPECT_EQ(psf->CalculationState(), TPsfRun::kToCompute);
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(system.Surface(1)->general.R, 22.01359);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
+  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
+  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+
+  // The changes are not kept; closing takes every window with it.
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.GetHandle(), nullptr);
+  EXPECT_EQ(PropertiesFolder(), nullptr);
+  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+}
+
+TEST_F(EditorShellTest, TheMenuFollowsAnEmptySystemAndOneWithLightPipes) {
+  TOpticalEditor &editor = Open(triplet_);
+  // A system without surfaces.
+  editor.System().Clear();
+  editor.UpdateMenus();
+  for (UINT command : {CM_SELECT, CM_DELETE, CM_CUT, CM_COPY, CM_PASTE, CM_ALIGNMENT, CM_DECENTER, CM_TILT,
+                       CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT, CM_BEST_IMAGE_PLANE, CM_PSF_MTF, CM_SPOT_DIAGRAM,
+                       CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_CARDINAL_PLANES, CM_ABERRATIONS,
+                       CM_REAL_BEAMS, CM_3D_IMAGE, CM_VIEW_PROPERTIES_OF_SELECTED, CM_UNDO, CM_REDO})
+    EXPECT_TRUE(Grey(command)) << command;
+  for (UINT command : {CM_NEW_SYSTEM, CM_OPEN_SYSTEM, CM_SAVE_SYSTEM, CM_SAVE_SYSTEM_AS, CM_TURN_SYSTEM,
+                       CM_HELP_CONTENTS, CM_ABOUT, CM_EDIT_AS_TABLE})
+    EXPECT_FALSE(Grey(command)) << command;
+
+  // A rod with light-pipe walls: no PSF and no image synthesis, the other analyses stay.
+  const std::string pipe = Scratch("Systems/Light_Pipe.os");
+  std::filesystem::copy_file(ExamplePath("light_pipe.os"), pipe);
+  TScriptedFileDialog files;
+  files.Choose({pipe});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(editor.System().name, pipe);
+  ASSERT_NE(editor.System().info.EnablePipe, 0);
+  EXPECT_TRUE(Grey(CM_PSF_MTF));
+  EXPECT_TRUE(Grey(CM_IMAGE_SYNTHESIS));
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));
+  EXPECT_FALSE(Grey(CM_SPOT_DIAGRAM));
+  // Freshly opened: nothing to undo.
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  EXPECT_TRUE(Grey(CM_UNDO));
+}
+
+}  // namespace

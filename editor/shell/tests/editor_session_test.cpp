@@ -1,0 +1,228 @@
+// The main window's start and end: the restore offer after a session that did not end,
+// the display's colour depth, the help and About commands of the Help menu.
+
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <filesystem>
+#include <string>
+
+#include "editor/commands/editor_commands.h"
+#include "editor/shell/about_dlg.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/paths.h"
+#include "platform/core/scripted_dialogs.h"
+#include "platform/gui/windows/screen.h"
+#include "toolkit/help/help_window.h"
+#include "toolkit/help/win_help.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class EditorSessionTest : public EditorShellTest {
+ protected:
+  // A snapshot as a program that did not end leaves it: the example under another name.
+  void LeaveSnapshot(const std::string &example, const std::string &systemName, int number,
+                     fs::file_time_type when) {
+    TSystemImage image;
+    ASSERT_EQ(image.Load(ExamplePath(example), 2), 1);
+    image.name = systemName;
+    const std::string path = Scratch("tmp/Undo" + std::to_string(number) + ".os");
+    ASSERT_EQ(image.Save(path), 1);
+    fs::last_write_time(path, when);
+  }
+  int UndoFileCount() const {
+    int count = 0;
+    for (const auto &entry : fs::directory_iterator(TempDir()))
+      count += IsUndoFileName(entry.path().filename().string()) ? 1 : 0;
+    return count;
+  }
+  void InstallHelp() {
+    fs::copy(SourceRoot() + "/resources/help", ProgramDir(), fs::copy_options::recursive);
+  }
+  TScriptedFileDialog files_;
+};
+
+TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotAndSavesIt) {
+  const std::string older = Scratch("Systems/Older.os");
+  const std::string newer = Scratch("Systems/Newer.os");
+  const auto now = fs::file_time_type::clock::now();
+  // Undo3 at noon on some day, Undo4 on the same day of the next month an hour earlier.
+  LeaveSnapshot("cooke_triplet.os", older, 3, now - std::chrono::hours(24 * 31) + std::chrono::hours(1));
+  LeaveSnapshot("double_gauss.os", newer, 4, now);
+  answers_->QueueAnswer(IDYES);
+  TOpticalEditor &editor = Open("");
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.front().text,
+            "     The previous session was aborted.\nDo you want to restore the previous session?");
+  EXPECT_EQ(answers_->boxes.front().caption, "Warning");
+  EXPECT_TRUE(fs::exists(newer));
+  EXPECT_FALSE(fs::exists(older));
+  EXPECT_EQ(editor.System().name, newer);
+  TSystemImage gauss;
+  ASSERT_EQ(gauss.Load(ExamplePath("double_gauss.os"), 2), 1);
+  EXPECT_EQ(editor.System().SurfaceCount(), gauss.SurfaceCount());
+  // The leftovers went; the restored system's first snapshot is the only one.
+  EXPECT_EQ(UndoFileCount(), 1);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+}
+
+TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
+  LeaveSnapshot("cooke_triplet.os", JoinPath(ProgramDir(), "untitled.os"), 1,
+                fs::file_time_type::clock::now());
+  answers_->QueueAnswer(IDYES);
+  files_.Cancel();  // the Save as of the restored system
+  TOpticalEditor &editor = Open("");
+  ASSERT_EQ(files_.asked.size(), 1u);
+  // The restored lens is still there: no new system was started over it.
+  EXPECT_GT(editor.System().SurfaceCount(), 2);
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+TEST_F(EditorSessionTest, DecliningTheOfferStartsAsUsual) {
+  LeaveSnapshot("double_gauss.os", Scratch("Systems/Left.os"), 2, fs::file_time_type::clock::now());
+  answers_->QueueAnswer(IDNO);
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_EQ(editor.System().name, triplet_);
+  EXPECT_FALSE(fs::exists(Scratch("Systems/Left.os")));
+}
+
+TEST_F(EditorSessionTest, AScreenOfFewColoursIsWarnedOfAndGetsPaletteIndexes) {
+  TScriptedScreenProvider screen;
+  screen.bitsPerPixel = 4;
+  Open(triplet_);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.front().text, "This application requires 256 colors or higher!");
+  EXPECT_EQ(answers_->boxes.front().flags & MB_ICONMASK, MB_ICONHAND);
+  // Below 8 bits the shared palette's colours are its indexes.
+  EXPECT_FALSE(DisplayHasEightBits());
+  EXPECT_EQ(SharedPaletteColor(12), SharedPalette->PaletteIndex(12));
+  editor_->Destroy();
+  delete editor_;
+  editor_ = nullptr;
+
+  screen.bitsPerPixel = 24;
+  answers_->boxes.clear();
+  Open(triplet_);
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_TRUE(DisplayHasEightBits());
+  EXPECT_EQ(SharedPaletteColor(12), RGB(255, 0, 0));
+}
+
+TEST_F(EditorSessionTest, HelpOpensAtTheContentsAndTheExamples) {
+  InstallHelp();
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_EQ(editor.HelpFile(), JoinPath(ProgramDir(), "korvex.hlp"));
+  EXPECT_EQ(ApplicationHelpFile(), editor.HelpFile());
+  EXPECT_FALSE(Grey(CM_HELP_CONTENTS));
+  editor.SendMessage(WM_COMMAND, CM_HELP_CONTENTS);
+  THelpWindow *help = CurrentHelpWindow();
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->GetParentO(), &editor);
+  EXPECT_EQ(help->PageTitle(), "Korvex Help");
+  editor.SendMessage(WM_COMMAND, CM_EXAMPLES);
+  EXPECT_EQ(CurrentHelpWindow(), help);
+  EXPECT_EQ(help->PageTitle(), "Example systems");
+  // The help goes with the frame.
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(CurrentHelpWindow(), nullptr);
+}
+
+TEST_F(EditorSessionTest, TheSettingsMayNameAnotherHelpFile) {
+  InstallHelp();
+  const std::string other = Scratch("OtherHelp/korvex.hlp");
+  fs::create_directories(Scratch("OtherHelp/pages"));
+  WriteText(other, "contents = pages/start.html\n");
+  WriteText(Scratch("OtherHelp/pages/start.html"), "<html><head><title>Other help</title></head></html>");
+  TEditorSettings settings;
+  settings.helpFileName = other;
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_EQ(editor.HelpFile(), other);
+  editor.SendMessage(WM_COMMAND, CM_HELP_CONTENTS);
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Other help");
+  // And it is kept there.
+  editor.SendMessage(WM_CLOSE);
+  TEditorSettings reread;
+  ASSERT_EQ(ReadEditorSettings(SettingsFilePath(ProgramDir()), reread), 1);
+  EXPECT_EQ(reread.helpFileName, other);
+}
+
+TEST_F(EditorSessionTest, AboutRunsModallyAndReturns) {
+  TOpticalEditor &editor = Open(triplet_);
+  bool sawModal = false;
+  std::string caption;
+  QTimer::singleShot(0, [&]() {
+    test_kit::RunUntil([&] {
+      for (TWindow *child : editor.GetChildren())
+        if (dynamic_cast<TAboutDlg *>(child) != nullptr && child->IsModal()) return true;
+      return false;
+    });
+    for (TWindow *child : editor.GetChildren())
+      if (auto *about = dynamic_cast<TAboutDlg *>(child); about != nullptr && about->IsModal()) {
+        sawModal = true;
+        caption = about->GetWindowText();
+        about->PostMessage(WM_COMMAND, IDOK);
+      }
+  });
+  editor.SendMessage(WM_COMMAND, CM_ABOUT);
+  EXPECT_TRUE(sawModal);
+  EXPECT_EQ(caption, "About Korvex");
+  for (TWindow *child : editor.GetChildren())
+    EXPECT_TRUE(dynamic_cast<TAboutDlg *>(child) == nullptr || child->GetHandle() == nullptr);
+}
+
+}  // namespace
+
+#include "editor/dialogs/preferences_folder.h"
+
+namespace {
+
+// Runs `answer` on the preferences once their modal loop runs.
+void AnswerPreferences(TOpticalEditor &editor, const std::function<void(TPreferencesFolder &)> &answer,
+                       bool &seen) {
+  QTimer::singleShot(0, [&editor, answer, &seen]() {
+    auto find = [&editor]() -> TPreferencesFolder * {
+      for (TWindow *child : editor.GetChildren())
+        if (auto *folder = dynamic_cast<TPreferencesFolder *>(child); folder != nullptr && folder->IsModal())
+          return folder;
+      return nullptr;
+    };
+    test_kit::RunUntil([&] { return find() != nullptr; });
+    if (TPreferencesFolder *folder = find()) {
+      seen = true;
+      answer(*folder);
+    }
+  });
+}
+
+TEST_F(EditorSessionTest, SettingsRunModallyAndOkTakesTheOptions) {
+  TOpticalEditor &editor = Open(triplet_);
+  EXPECT_FALSE(Grey(CM_SETTINGS));
+  ASSERT_EQ(editor.System().options.ShowCardinalPlanes, 0);
+  bool seen = false;
+  // Cancel changes nothing.
+  AnswerPreferences(editor, [](TPreferencesFolder &folder) {
+    folder.CheckDlgButton(TPreferencesFolder::kCardinalPlanes, BST_CHECKED);
+    folder.PostMessage(WM_COMMAND, IDCANCEL);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_SETTINGS);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 0);
+  // OK takes the switch; the menu's check follows.
+  seen = false;
+  AnswerPreferences(editor, [](TPreferencesFolder &folder) {
+    folder.CheckDlgButton(TPreferencesFolder::kCardinalPlanes, BST_CHECKED);
+    folder.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_SETTINGS);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(editor.System().options.ShowCardinalPlanes, 1);
+  EXPECT_NE(GetMenuState(Menu(), CM_CARDINAL_PLANES, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  for (TWindow *child : editor.GetChildren())
+    EXPECT_TRUE(dynamic_cast<TPreferencesFolder *>(child) == nullptr || child->GetHandle() == nullptr);
+}
+
+}  // namespace

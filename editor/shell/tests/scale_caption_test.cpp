@@ -1,0 +1,32 @@
+#include "editor/shell/scale_caption.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+// At 96 pixels an inch a pixel counts as 25.4 / 96 x 1.35 = 0.3571875 mm of screen.
+constexpr double kScreenDpi = 96.0;
+
+TEST(ScaleCaption, DigitsFollowTheSizeOfTheRatio) {
+  // 100 mm over 500 pixels: 0.2 / 0.3571875 = 0.5599.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 100.0, 500), " (1:0.6)");
+  // 10 mm: 0.05599, three decimals below 0.1.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10.0, 500), " (1:0.056)");
+  // 1 mm: 0.005599, four decimals below 0.01.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 1.0, 500), " (1:0.0056)");
+  // 10 m: 55.99.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10000.0, 500), " (1:56.0)");
+  // A reversed range is as wide as the other way round.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, -100.0, 500), " (1:0.6)");
+}
+
+TEST(ScaleCaption, NoScaleWithoutSizes) {
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 100.0, 0), "");
+  EXPECT_EQ(FormatScaleCaption(0.0, 100.0, 500), "");
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, std::numeric_limits<double>::infinity(), 500), "");
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, std::numeric_limits<double>::quiet_NaN(), 500), "");
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "toolkit/help/win_help.h"
+
+#include "platform/core/message_box.h"
+#include "platform/gui/windows/window.h"
+#include "toolkit/help/help_index.h"
+#include "toolkit/help/help_window.h"
+
+namespace {
+
+THelpWindow *helpWindow = nullptr;
+
+std::string &HelpFileText() {
+  static std::string path;
+  return path;
+}
+
+}  // namespace
+
+THelpWindow *CurrentHelpWindow() { return helpWindow; }
+
+const std::string &ApplicationHelpFile() { return HelpFileText(); }
+
+void SetApplicationHelpFile(const std::string &path) { HelpFileText() = path; }
+
+void ForgetHelpWindow(THelpWindow *window) {
+  if (helpWindow == window) helpWindow = nullptr;
+}
+
+BOOL WinHelp(HWND owner, const char *helpFile, UINT command, std::uintptr_t data) {
+  if (command == HELP_QUIT) {
+    if (helpWindow != nullptr) {
+      THelpWindow *window = helpWindow;
+      helpWindow = nullptr;
+      window->Destroy();
+      delete window;
+    }
+    return 1;
+  }
+  if (command != HELP_CONTEXT && command != HELP_CONTENTS) return 0;
+  const std::string file = helpFile != nullptr ? helpFile : "";
+  THelpIndex index;
+  if (!ReadHelpIndex(file, index)) {
+    MessageBox(owner, "Cannot open the help file " + file + ".", "Help", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
+  std::string page = command == HELP_CONTEXT ? HelpPageOfContext(index, static_cast<std::uint32_t>(data))
+                                             : std::string();
+  if (page.empty()) page = index.contents;
+  if (page.empty() && !index.pages.empty()) page = index.pages.begin()->second;
+  TWindow *ownerWindow = WindowFromHandle(owner);
+  // A window of another owner goes: the help belongs to the window that asked for it.
+  if (helpWindow != nullptr && helpWindow->GetParentO() != ownerWindow) WinHelp(owner, nullptr, HELP_QUIT, 0);
+  if (helpWindow == nullptr) helpWindow = new THelpWindow(ownerWindow);
+  if (helpWindow->GetHandle() == nullptr && !helpWindow->Create()) {
+    WinHelp(owner, nullptr, HELP_QUIT, 0);
+    return 0;
+  }
+  const bool shown = helpWindow->ShowPage(page);
+  helpWindow->ShowWindow(SW_SHOWNORMAL);
+  helpWindow->SetFocus();
+  return shown ? 1 : 0;
+}
