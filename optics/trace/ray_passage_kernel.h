@@ -53,10 +53,10 @@ constexpr double kScaleCeiling = 0x1p500;
 // Halved curvatures are exact from here up.
 constexpr double kHalvingFloor = 0x1p-1000;
 
-inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
+[[gnu::always_inline]] inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
 
 // |v| within the exact scaling range, or v zero.
-inline bool Scalable(double v) {
+[[gnu::always_inline]] inline bool Scalable(double v) {
   const double magnitude = std::fabs(v);
   return magnitude < kScaleCeiling && (magnitude >= kScaleFloor || v == 0.0);
 }
@@ -260,11 +260,11 @@ template <bool flat, int normalKind>
               : PassEitherWay<false, kNormalGeneral>(s, ray);
 }
 
-TRayState StateOf(const TCurrentRay &ray) {
+[[gnu::always_inline]] inline TRayState StateOf(const TCurrentRay &ray) {
   return {ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, ray.pathLength};
 }
 
-void Leave(const TRayState &state, TCurrentRay &ray) {
+[[gnu::always_inline]] inline void Leave(const TRayState &state, TCurrentRay &ray) {
   ray.x = state.x;
   ray.y = state.y;
   ray.z = state.z;
