@@ -183,8 +183,8 @@ int TQuickInclinationTableDlg::Apply() {
   }
   double degrees = 0.0;
   if (!ReadNumber(kAngle, "Tilt", degrees)) return 0;
-  const double turn =
-      degrees / kDegreesPerRadian - system_->GetSurfaceAngles(selectedFirst, selectedFirst, kGlobalFrame).z;
+  const double tilt = system_->GetSurfaceAngles(selectedFirst, selectedFirst, kGlobalFrame).z;
+  const double turn = degrees / kDegreesPerRadian - tilt;
   if (turn == 0.0) return 0;
   for (int e = 0; e < system_->ElementCount(); ++e) {
     const TOpticalElement &element = system_->elements.data[e];

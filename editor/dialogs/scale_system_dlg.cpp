@@ -64,7 +64,8 @@ void TScaleSystemDlg::SetupWindow() {
   auto *editor = dynamic_cast<TOpticalEditor *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
   if (!PlotSize(editor, plotWidth, plotHeight)) return;
-  SetDlgItemText(kScale, NumberFieldText(ViewScale(editor->System().viewWindow, plotWidth, plotHeight)).c_str());
+  const double scale = ViewScale(editor->System().viewWindow, plotWidth, plotHeight);
+  SetDlgItemText(kScale, NumberFieldText(scale).c_str());
 }
 
 void TScaleSystemDlg::CmOk() {

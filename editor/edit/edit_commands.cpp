@@ -50,7 +50,8 @@ void TOpticalEditor::CmSelect() {
     }
     tools_.tool = 0;
   }
-  if (menu != nullptr) CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  if (menu != nullptr)
+    CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   UpdateMenus();
 }
 

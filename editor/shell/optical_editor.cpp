@@ -42,6 +42,9 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
                                       CM_EXAMPLES,       CM_SETTINGS,
+                                      // Paste, new surface, new element, component library.
+                                      CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
+                                      CM_COMPONENT_LIBRARY, CM_PRINT,
                                       // Edit, view, zoom, alignment, configurations, palettes.
                                       CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
                                       CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
@@ -95,6 +98,13 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmSettings>(CM_SETTINGS),
     EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    // Paste, new single surface, new element, component library.
+    EvCommand<&TOpticalEditor::CmPaste>(CM_PASTE),
+    EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
+    EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
+    EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    // Print: the system report.
+    EvCommand<&TOpticalEditor::CmPrint>(CM_PRINT),
     // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
     EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
     EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),
@@ -379,9 +389,9 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.configurationCount = std::max(1, system_.ConfigurationCount());
   view.currentConfiguration = system_.currentConfiguration;
   view.hasSelection = system_.hasSelection != 0;
+  view.clipboardHoldsSystem = EditClipboard() != nullptr;
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = editTools_.configPalette != nullptr;
-  view.clipboardHoldsSystem = EditClipboard() != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
   view.psfButtonPressed = psf_ != nullptr;
   view.synthesisButtonPressed = synthesisOpen_;

@@ -18,6 +18,7 @@
 #include "toolkit/pump/message_queue.h"
 
 class TGlassCatalog;
+struct TInsertedElementInfo;
 class TShowEasyAberrationsDlg;
 class TShowPSFFolder;
 class TSpotDiagram;
@@ -116,6 +117,19 @@ class TOpticalEditor : public TDecoratedFrame {
   void EvClose();
   void EvDestroy();
 
+  // Paste, new single surface, new element and the component library
+  // (editor/insert/optical_editor_insert.cpp). PlaceNewElement waits, pumping messages, for
+  // the element to follow and the new element's place: 1 when a surface was placed there
+  // (count 1: with the preceding radius; -1: plane), 0 when cancelled or nothing chosen.
+  int PlaceNewElement(int count, TInsertedElementInfo *info);
+  void CmPaste();
+  void CmNewSingleSurface();
+  void CmNewElement();
+  void CmComponentLibrary();
+  // Print: the system report on the printer (editor/insert/optical_editor_print.cpp).
+  void CmPrint();
+  bool NewSingleSurfaceDown() const { return singleSurfaceDown_; }
+  bool NewElementDown() const { return newElementDown_; }
   // Edit, view, zoom, alignment and configuration commands, the palettes and the quick
   // tables (editor/edit/).
   // Brings every view of the system up to date and shows the optical model's pending
@@ -194,6 +208,11 @@ class TOpticalEditor : public TDecoratedFrame {
   // Closes both analysis windows (their settings go into the editor's record first).
   void CloseAnalyses();
   void DeleteRetiredWindows();
+  // Placement (editor/insert/optical_editor_insert.cpp).
+  void SetPlacementCheck(int command, bool down);
+  int EndPlacement(int result);
+  void AfterInsertion();
+  void RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label);
   // The PSF and MTF window: closes it (after its running computation, when one runs).
   void ClosePsfFolder();
   void RefreshPsfFolder();
@@ -228,6 +247,9 @@ class TOpticalEditor : public TDecoratedFrame {
   bool synthesisOpen_ = false;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
+  // The New Single Surface and New Element toggles.
+  bool singleSurfaceDown_ = false;
+  bool newElementDown_ = false;
   // The palettes, their buttons' states and the quick tables (editor/edit/).
   TEditorTools editTools_;
 };

@@ -63,6 +63,9 @@ void TOpticalEditor::CmAberrations() {
     if (!aberrations_->Create()) {
       delete aberrations_;
       aberrations_ = nullptr;
+    } else {
+      // Its template leaves it hidden, as every modeless window until shown.
+      aberrations_->ShowWindow(SW_SHOW);
     }
   }
   UpdateMenus();
@@ -77,6 +80,8 @@ void TOpticalEditor::CmSpotDiagram() {
     if (!spot_->Create()) {
       delete spot_;
       spot_ = nullptr;
+    } else {
+      spot_->ShowWindow(SW_SHOW);
     }
   }
   UpdateMenus();

@@ -508,4 +508,41 @@ TEST(SectionStep, RoundsToTheNearerRoundStepAndLeavesNothingToLogOfZero) {
   EXPECT_EQ(RoundedSectionStep(std::nan("")), 0.0);
 }
 
+TEST_F(PsfWindow, AResultOfAFolderAtTheScreensEdgeOpensOnTheScreen) {
+  // The results cascade right of the folder; a folder moved to the right or bottom edge
+  // still gives windows the user can see.
+  Open();
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const RECT own = folder->GetWindowRect();
+  folder->MoveWindow(screenWidth - (own.right - own.left), screenHeight - (own.bottom - own.top),
+                     own.right - own.left, own.bottom - own.top, false);
+  for (int k = 0; k < 2; ++k) {
+    Press(kPsf3DPlotButton);
+    ASSERT_EQ(Plots().size(), static_cast<std::size_t>(k + 1));
+    const RECT plot = Plots()[k]->GetWindowRect();
+    EXPECT_GE(plot.left, 0) << k;
+    EXPECT_GE(plot.top, 0) << k;
+    EXPECT_LE(plot.right, screenWidth) << k;
+    EXPECT_LE(plot.bottom, screenHeight) << k;
+  }
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, ThePageWithItsTabLeavesCancelAndHelpFreeBelowIt) {
+  Open();
+  const RECT page = folder->Page()->GetWindowRect();
+  const RECT client = folder->GetClientRect();
+  const POINT origin = folder->ClientToScreen(POINT{0, 0});
+  for (int id : {IDCANCEL, static_cast<int>(kPsfHelpButton)}) {
+    TWindow *button = folder->ChildWithId(id);
+    ASSERT_NE(button, nullptr) << id;
+    const RECT place = button->GetWindowRect();
+    EXPECT_GE(place.top, page.bottom) << id;
+    EXPECT_LE(place.bottom, origin.y + client.bottom) << id;
+  }
+  folder->Destroy();
+  delete folder;
+}
+
 }  // namespace

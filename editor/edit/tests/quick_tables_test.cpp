@@ -140,7 +140,8 @@ TEST_F(QuickTablesTest, ThePositionTableMovesTheMarkedElement) {
 
   table->SetDlgItemText(TQuickPositionTableDlg::kY, "1.5");
   table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
-  for (int i : {first, last}) EXPECT_APPROX(system.Surface(i)->general.vertex[1], 1.5, kPlaceTolerance);
+  for (int i : {first, last})
+    EXPECT_APPROX(system.Surface(i)->general.vertex[1], 1.5, kPlaceTolerance);
   EXPECT_APPROX(system.Surface(first)->general.vertex[0], frontX, kPlaceTolerance);
   EXPECT_APPROX(system.Surface(last)->general.vertex[0], backX, kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Decenter element (ctrl-Z)");

@@ -232,7 +232,11 @@ void TWindow::GetWindowRect(RECT &rect) const {
     rect = {x, y, x + width, y + height};
     return;
   }
-  if (IsChild() || !UsesDesktopFrame() || !DesktopFramed(host)) {
+  if (!IsChild() && UsesDesktopFrame() && !DesktopFramed(host)) {
+    // Not framed now (hidden, or never shown): the outer rectangle asked for or last had;
+    // the host's own corner lies inside a frame it once had.
+    rect = {x, y, x + width, y + height};
+  } else if (IsChild() || !UsesDesktopFrame()) {
     const QPoint topLeft = host->mapToGlobal(QPoint(0, 0));
     rect = {topLeft.x(), topLeft.y(), topLeft.x() + width, topLeft.y() + height};
   } else {

@@ -201,6 +201,32 @@ TEST(WindowGeometry, TopLevelMinimizeIsIconicAndReportsIt) {
   delete top;
 }
 
+TEST(WindowGeometry, AHiddenFramedWindowKeepsItsOuterRectangle) {
+  // A window that stores its place as it goes hides first: its rectangle read then must be
+  // the one it had on the screen, or it comes back shifted by its frame every time.
+  test_kit::EnsureApplication();
+  auto *top = new TSizeWatcher(nullptr);
+  top->Attr.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  top->Attr.X = 60;
+  top->Attr.Y = 40;
+  top->Attr.W = 240;
+  top->Attr.H = 160;
+  ASSERT_TRUE(top->Create());
+  test_kit::RunFor(30);
+  top->MoveWindow(97, 63, 240, 160, false);
+  test_kit::RunFor(30);
+  const RECT shown = top->GetWindowRect();
+  EXPECT_EQ(shown.left, 97);
+  EXPECT_EQ(shown.top, 63);
+  top->ShowWindow(SW_HIDE);
+  const RECT hidden = top->GetWindowRect();
+  EXPECT_EQ(hidden.left, shown.left);
+  EXPECT_EQ(hidden.top, shown.top);
+  EXPECT_EQ(hidden.right, shown.right);
+  EXPECT_EQ(hidden.bottom, shown.bottom);
+  delete top;
+}
+
 TEST(Scroller, LinePageAndThumbCodesMoveWithinTheRange) {
   TWindow *frame = MakeFrame();
   TSizeWatcher *child = MakeChild(frame, WS_VSCROLL | WS_HSCROLL, 0, 0, 116, 116);

@@ -1,0 +1,136 @@
+#include "editor/insert/element_folder.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "editor/edit/edit_clipboard.h"
+#include "editor/insert/element_insertion.h"
+#include "editor/model/system_image.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+constexpr double kDefaultFocal = 100.0;
+constexpr const char *kDefaultGlass = "N-BK7_schott";
+constexpr double kDefaultThickness = 5.0;
+
+const TDialogTemplate kElementFolderDlg{
+    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 230, 158,
+    "New element",
+    {
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 218, 112},
+        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 138, 50, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 120, 138, 50, 14},
+    }};
+const TDialogTemplate kNewLensPageDlg{
+    "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    {
+        {"STATIC", "Focal length, mm", -1, SS_LEFT, 12, 26, 90, 10},
+        {"EDIT", "", kFocalLengthId, WS_BORDER | WS_TABSTOP, 110, 24, 90, 12},
+        {"STATIC", "Glass", -1, SS_LEFT, 12, 46, 90, 10},
+        {"EDIT", "", kLensGlassId, WS_BORDER | WS_TABSTOP, 110, 44, 90, 12},
+        {"STATIC", "Thickness, mm", -1, SS_LEFT, 12, 66, 90, 10},
+        {"EDIT", "", kLensThicknessId, WS_BORDER | WS_TABSTOP, 110, 64, 90, 12},
+        {"STATIC", "An equi-convex lens (equi-concave for a negative focal length)", -1, SS_LEFT, 12,
+         82, 196, 18},
+    }};
+const TDialogTemplate kPasteElementPageDlg{
+    "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    {
+        {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 196, 40},
+        {"STATIC", "The elements go to the chosen place, turned along the chief ray.", -1, SS_LEFT, 12,
+         70, 196, 20},
+    }};
+const TDialogRegistration kFolderRegistration(kElementFolderDlg);
+const TDialogRegistration kLensRegistration(kNewLensPageDlg);
+const TDialogRegistration kPasteRegistration(kPasteElementPageDlg);
+
+const TResponseTableEntry kElementFolderTable[] = {
+    EvCommand<&TElementFolder::CmOk>(IDOK),
+};
+
+std::string Format(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+}  // namespace
+
+TNewLensPage::TNewLensPage(TWindow *folder) : TBookMarkDlg(folder, "NewLensPage") {}
+
+void TNewLensPage::SetupWindow() {
+  TBookMarkDlg::SetupWindow();
+  SetDlgItemText(kFocalLengthId, Format(kDefaultFocal).c_str());
+  SetDlgItemText(kLensGlassId, kDefaultGlass);
+  SetDlgItemText(kLensThicknessId, Format(kDefaultThickness).c_str());
+}
+
+double TNewLensPage::ReadNumber(int id, double fallback) const {
+  if (GetHandle() == nullptr) return fallback;
+  char text[64] = {};
+  GetDlgItemText(id, text, sizeof text);
+  char *end = nullptr;
+  const double value = std::strtod(text, &end);
+  // A text that is no number reads as not-a-number: the lens refuses it.
+  while (end != nullptr && *end == ' ') ++end;
+  return end != text && end != nullptr && *end == '\0' ? value : std::nan("");
+}
+
+double TNewLensPage::Focal() const { return ReadNumber(kFocalLengthId, kDefaultFocal); }
+
+double TNewLensPage::Thickness() const { return ReadNumber(kLensThicknessId, kDefaultThickness); }
+
+std::string TNewLensPage::Glass() const {
+  if (GetHandle() == nullptr) return kDefaultGlass;
+  char text[64] = {};
+  GetDlgItemText(kLensGlassId, text, sizeof text);
+  return text;
+}
+
+TPasteElementPage::TPasteElementPage(TWindow *folder) : TBookMarkDlg(folder, "PasteElementPage") {}
+
+void TPasteElementPage::SetupWindow() {
+  TBookMarkDlg::SetupWindow();
+  const TSystemImage *clipboard = EditClipboard();
+  const int surfaces = clipboard != nullptr ? clipboard->SurfaceCount() - 2 : 0;
+  const std::string text =
+      surfaces > 0 ? "The clipboard holds " + std::to_string(clipboard->ElementCount()) +
+                         " element(s) of " + std::to_string(surfaces) + " surface(s)."
+                   : std::string("The clipboard is empty.");
+  SetDlgItemText(kClipboardTextId, text.c_str());
+}
+
+TElementFolder::TElementFolder(TWindow *owner, TSystemImage &system, const TInsertedElementInfo &info,
+                               int firstPage)
+    : TBookMarkFolder(owner, "ElementFolder"), system_(system), info_(info) {
+  lens_ = new TNewLensPage(this);
+  paste_ = new TPasteElementPage(this);
+  AddPage(lens_, "Lens");
+  AddPage(paste_, "Paste from clipboard");
+  SetInitialPage(firstPage == kPastePage ? 1 : 0);
+}
+
+bool TElementFolder::Find(TEventInfo &info) {
+  return SearchResponseTable(kElementFolderTable, info) || TBookMarkFolder::Find(info);
+}
+
+void TElementFolder::CmOk() {
+  std::string error;
+  int done = 0;
+  if (CurrentPage() == IndexOfPage(paste_)) {
+    const TSystemImage *clipboard = EditClipboard();
+    if (clipboard == nullptr)
+      error = "The clipboard is empty";
+    else
+      done = PasteElement(system_, info_, *clipboard, error);
+  } else {
+    done = InsertLens(system_, info_, lens_->Focal(), lens_->Glass(), lens_->Thickness(), error);
+  }
+  if (!done) {
+    MessageBox(GetHandle(), error, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  TBookMarkFolder::CmOk();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// TElementFolder: the new-element folder. It receives the element placed on the canvas (a
+// plane surface at the clicked place) and puts the element of its shown page there when
+// OK is pressed: the lens page makes a lens of a given focal length, glass and thickness;
+// the paste page puts the clipboard's elements there. Cancel puts nothing there; the
+// caller then takes the placed surface away.
+
+#include <string>
+
+#include "editor/insert/inserted_element_info.h"
+#include "toolkit/folders/book_mark_dlg.h"
+#include "toolkit/folders/book_mark_folder.h"
+
+class TSystemImage;
+
+// The folder's page numbers as the callers name them.
+constexpr int kLensPage = 0;
+constexpr int kPastePage = 5;
+
+// The lens page's fields.
+constexpr int kFocalLengthId = 301;
+constexpr int kLensGlassId = 302;
+constexpr int kLensThicknessId = 303;
+// The paste page's description of the clipboard.
+constexpr int kClipboardTextId = 311;
+
+class TNewLensPage : public TBookMarkDlg {
+ public:
+  explicit TNewLensPage(TWindow *folder);
+  void SetupWindow() override;
+  // The values the fields hold (the defaults before the window exists).
+  double Focal() const;
+  std::string Glass() const;
+  double Thickness() const;
+
+ private:
+  double ReadNumber(int id, double fallback) const;
+};
+
+class TPasteElementPage : public TBookMarkDlg {
+ public:
+  explicit TPasteElementPage(TWindow *folder);
+  void SetupWindow() override;
+};
+
+class TElementFolder : public TBookMarkFolder {
+ public:
+  // firstPage: kLensPage or kPastePage.
+  TElementFolder(TWindow *owner, TSystemImage &system, const TInsertedElementInfo &info,
+                 int firstPage);
+
+  bool Find(TEventInfo &info) override;
+  // Puts the element of the shown page in place; a refusal shows why and keeps the folder.
+  void CmOk();
+
+  TNewLensPage *LensPage() const { return lens_; }
+  const TInsertedElementInfo &Info() const { return info_; }
+
+ private:
+  TSystemImage &system_;
+  TInsertedElementInfo info_;
+  TNewLensPage *lens_;
+  TPasteElementPage *paste_;
+};

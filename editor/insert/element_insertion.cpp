@@ -1,0 +1,183 @@
+#include "editor/insert/element_insertion.h"
+
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "editor/insert/lens_of_focus.h"
+#include "editor/insert/placement.h"
+#include "editor/model/element_grouping.h"
+#include "editor/model/system_image.h"
+
+namespace {
+
+// Prepares the changed system and regroups it, keeping the user's pupil settings.
+void Refresh(TSystemImage &system) {
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
+  system.Update();
+  system.RebuildElements(nullptr);
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  system.SetModified(1);
+}
+
+// Marks the surfaces first..last and the elements they form as the selection.
+void SelectRange(TSystemImage &system, int first, int last) {
+  system.ClearSelection();
+  for (int e = 0; e < system.ElementCount(); ++e) {
+    TOpticalElement &element = system.elements.data[e];
+    const int at = system.IndexOfSurface(element.FirstSurface());
+    if (at < first || at > last) continue;
+    element.mark = 1;
+    if (system.selectedElement < 0) system.selectedElement = e;
+    for (int k = 0; k < element.SurfaceCount(); ++k) element.surfaces.data[k]->SetMark(1);
+  }
+  system.hasSelection = system.selectedElement >= 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
+               const std::string &glass, double thickness, std::string &error) {
+  const int k = info.placedSurface;
+  TEditSurface *first = system.EditSurface(k);
+  if (first == nullptr || info.insertedCount != 0) {
+    error = "No place was chosen for the lens";
+    return 0;
+  }
+  if (IsAirGlass(glass) || IsMirrorSurface(*first) || glass == "refl") {
+    error = "Choose the glass of the lens";
+    return 0;
+  }
+  const std::string medium = first->general.glass;
+  // The glass's index at the working wavelength, as the preparation finds it.
+  first->general.glass = glass;
+  system.Update();
+  const double nLens = std::fabs(first->general.nAfter);
+  const double nMedium = std::fabs(first->general.nBefore);
+  const bool missing = system.materialsMissing != 0;
+  first->general.glass = medium;
+  if (missing || !(nMedium > 0.0)) {
+    Refresh(system);
+    error = "The glass " + glass + " is not in the catalogs";
+    return 0;
+  }
+  const TLensRadii radii = LensRadiiForFocus(focal, nLens / nMedium, thickness);
+  if (!radii.error.empty()) {
+    Refresh(system);
+    error = radii.error;
+    return 0;
+  }
+  const double wanted = info.apertureDiameter > 0.0 ? 0.5 * info.apertureDiameter
+                                                    : first->general.semiHeightExt;
+  const double semi = LensSemiHeight(radii, thickness, wanted);
+
+  TEditSurface *second = new (std::nothrow) TEditSurface(*first);
+  if (second == nullptr) {
+    Refresh(system);
+    error = "Not enough memory";
+    return 0;
+  }
+  TGeneralParameters g = first->GetGeneralParameters();
+  g.type = kSurfaceSphere;
+  g.glass = glass;
+  g.semiHeightExt = semi;
+  g.semiWidthExt = semi;
+  first->SetGeneralParameters(&g);
+  first->SetRadius(radii.r1);
+
+  g.glass = medium;
+  second->SetGeneralParameters(&g);
+  second->SetRadius(radii.r2);
+  const double x = g.vertex[0] + thickness * std::cos(info.tilt);
+  const double y = g.vertex[1] + thickness * std::sin(info.tilt);
+  second->SetPosition(x, y, g.vertex[2]);
+  second->SetAngles(g.angles[0], g.angles[1], g.angles[2]);
+  const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(second)
+                                                     : system.InsertSurface(second, k + 1);
+  if (!stored) {
+    delete second;
+    Refresh(system);
+    error = "Not enough memory";
+    return 0;
+  }
+  FollowStopSurface(system, k + 1, 1);
+  info.insertedCount = 2;
+  Refresh(system);
+  SelectRange(system, k, k + 1);
+  return 1;
+}
+
+int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystemImage &clipboard,
+                 std::string &error) {
+  const int k = info.placedSurface;
+  const TSurface *placed = system.Surface(k);
+  if (placed == nullptr || info.insertedCount != 0) {
+    error = "No place was chosen for the element";
+    return 0;
+  }
+  const int n = clipboard.SurfaceCount();
+  if (n < 3) {
+    error = "The clipboard holds no element";
+    return 0;
+  }
+  const std::string medium = placed->general.glass;
+  const TSurface *head = clipboard.Surface(1);
+  if (head == nullptr) {
+    error = "The clipboard holds no element";
+    return 0;
+  }
+  const DPOINT3 origin(head->general.vertex[0], head->general.vertex[1], head->general.vertex[2]);
+  const double turn = info.tilt - head->general.angles[2];
+  std::vector<TEditSurface *> copies;
+  for (int i = 1; i <= n - 2; ++i) {
+    const TSurface *source = clipboard.Surface(i);
+    TEditSurface *copy = source != nullptr ? new (std::nothrow) TEditSurface(*source) : nullptr;
+    if (copy == nullptr) {
+      for (TEditSurface *made : copies) delete made;
+      error = source == nullptr ? "The clipboard holds no element" : "Not enough memory";
+      return 0;
+    }
+    // Light-pipe walls join surfaces of the clipboard's system, not of this one.
+    copy->ReplaceSurfaceLinks(nullptr, nullptr, 0);
+    copy->SetMark(1);
+    copies.push_back(copy);
+  }
+  TEditSurface *last = copies.back();
+  if (!IsMirrorSurface(*last) && IsAirGlass(last->general.glass)) last->general.glass = medium;
+
+  // The placed surface gives way to the copies (kept to come back should they not fit).
+  const TEditSurface keptPlaced(*placed);
+  system.elements.Clear();
+  system.ClearSelection();
+  system.DeleteSurface(k);
+  const int count = static_cast<int>(copies.size());
+  for (int j = 0; j < count; ++j) {
+    const int at = k + j;
+    const int stored = at >= system.SurfaceCount() ? system.AddSurface(copies[j])
+                                                   : system.InsertSurface(copies[j], at);
+    if (!stored) {
+      // What could not be stored is deleted; what was is taken out again.
+      for (int r = j; r < count; ++r) delete copies[r];
+      for (int r = j - 1; r >= 0; --r) system.DeleteSurface(k + r);
+      if (TEditSurface *again = new (std::nothrow) TEditSurface(keptPlaced)) {
+        if (!system.InsertSurface(again, k)) delete again;
+      }
+      error = "Not enough memory";
+      Refresh(system);
+      return 0;
+    }
+  }
+  // Moved so that the first vertex lies at the placed position, then turned about it.
+  const DPOINT3 shift(info.position.x - origin.x, info.position.y - origin.y,
+                      info.position.z - origin.z);
+  system.ShiftSurfaces(k, k + count - 1, shift, 1);
+  if (turn != 0.0)
+    system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
+  FollowStopSurface(system, k, count - 1);
+  info.insertedCount = count;
+  Refresh(system);
+  SelectRange(system, k, k + count - 1);
+  return 1;
+}

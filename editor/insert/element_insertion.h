@@ -1,0 +1,23 @@
+#pragma once
+// What the new-element folder puts in place of the placed plane surface, without windows:
+// a lens of a given focal length, glass and thickness, or the elements of the clipboard
+// moved to the placed position and turned to the placed direction.
+
+#include <string>
+
+#include "editor/insert/inserted_element_info.h"
+
+class TSystemImage;
+
+// The placed surface becomes the lens's first surface and its second follows at the
+// thickness along the placed direction, in the medium the placed surface stood in. 1 when
+// inserted; 0 with the system unchanged and error saying why.
+int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
+               const std::string &glass, double thickness, std::string &error);
+
+// The clipboard's elements (every surface between its object and image surfaces) replace
+// the placed surface: its first surface's vertex at the placed position, the group turned
+// about it by the placed tilt; the last one leaves into the placed surface's medium. 1 when
+// inserted; 0 with the system unchanged and error saying why.
+int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystemImage &clipboard,
+                 std::string &error);

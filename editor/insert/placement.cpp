@@ -1,0 +1,206 @@
+#include "editor/insert/placement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "editor/model/element_grouping.h"
+#include "editor/model/system_image.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+int FieldCount(const TSystemImage &system) {
+  const Mem<double> &fields = system.info.AlfaM;
+  return fields.data != nullptr ? fields.cols * fields.rows : 0;
+}
+
+double Field(const TSystemImage &system, int b) {
+  return b < FieldCount(system) ? system.info.AlfaM.data[b] : 0.0;
+}
+
+bool Reached(const Mem<TIntersectionPoint> &hits, int i) {
+  const int n = hits.data != nullptr ? hits.cols * hits.rows : 0;
+  if (i < 0 || i >= n) return false;
+  const TIntersectionPoint &hit = hits.data[i];
+  return hit.x != kHitListEnd && std::isfinite(hit.x) && std::isfinite(hit.y) &&
+         std::isfinite(hit.L) && std::isfinite(hit.M);
+}
+
+// The chief ray of the first beam traced with its hits; false when the pupils cannot be
+// solved or the system holds missing glasses.
+bool TraceChief(TSystemImage &system, Mem<TIntersectionPoint> &hits) {
+  const double field = Field(system, 0);
+  if (system.SolveChiefRay(field, 0.0) < 1) return false;
+  TCurrentRay ray = system.MakeRay(field, 0.0, 0.0, 0.0);
+  system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+  return true;
+}
+
+// The medium behind the preceding surface: its glass, or behind a mirror the medium the
+// light came through.
+std::string MediumAfter(const TSystemImage &system, int preceding) {
+  for (int i = preceding; i >= 0; --i) {
+    const TSurface *s = system.Surface(i);
+    if (s == nullptr) return std::string();
+    if (!IsMirrorSurface(*s)) return s->general.glass;
+  }
+  return std::string();
+}
+
+TPlacedRay Local(const TSystemImage &system, int i, const TIntersectionPoint &hit) {
+  const double point[3] = {hit.x, hit.y, hit.z};
+  const double direction[3] = {hit.L, hit.M, hit.N};
+  const TIntersectionPoint local = system.ToSurfaceFrame(i, point, direction);
+  TPlacedRay ray;
+  ray.point = DPOINT3(local.x, local.y, local.z);
+  ray.direction = DPOINT3(local.L, local.M, local.N);
+  return ray;
+}
+
+}  // namespace
+
+double ChiefRayTilt(TSystemImage &system, int preceding) {
+  Mem<TIntersectionPoint> hits;
+  if (!TraceChief(system, hits) || !Reached(hits, preceding)) return 0.0;
+  const TIntersectionPoint &hit = hits.data[preceding];
+  if (hit.L == 0.0 && hit.M == 0.0) return 0.0;
+  return std::atan2(hit.M, hit.L);
+}
+
+void FollowStopSurface(TSystemImage &system, int at, int count) {
+  int &stop = system.info.Naper;  // from 1; 0: none
+  if (stop <= 0 || count == 0) return;
+  const int index = stop - 1;
+  if (count > 0) {
+    if (index >= at) stop += count;
+  } else if (index >= at - count) {
+    stop += count;
+  } else if (index >= at) {
+    stop = 0;  // the stop itself went: the pupil solve finds one again
+  }
+}
+
+int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
+                 TInsertedElementInfo &info) {
+  const TSurface *previous = system.Surface(preceding);
+  if (previous == nullptr) return -1;
+  const TGeneralParameters before = previous->GetGeneralParameters();
+  info.precedingSurface = preceding;
+  info.position = DPOINT3(x, y, 0.0);
+  info.apertureDiameter = 2.0 * before.semiHeightExt;
+  info.tilt = ChiefRayTilt(system, preceding);
+
+  // The pupil settings as the user left them: the preparation of the longer system must
+  // not replace them.
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
+
+  TEditSurface *surface = new (std::nothrow) TEditSurface(x, y, 0.0);
+  if (surface == nullptr) {
+    ShowNotEnoughMemory();
+    return -1;
+  }
+  TGeneralParameters g = surface->GetGeneralParameters();
+  g.type = count > 0 && before.R != 0.0 ? kSurfaceSphere : kSurfacePlane;
+  g.boundTypeExt = kBoundRound;
+  g.semiHeightExt = before.semiHeightExt;
+  g.semiWidthExt = before.semiHeightExt;
+  g.glass = MediumAfter(system, preceding);
+  surface->SetGeneralParameters(&g);
+  surface->SetRadius(count > 0 ? before.R : 0.0);
+  surface->SetAngles(0.0, 0.0, info.tilt);
+  surface->SetMark(1);
+  const int index = preceding + 1;
+  const int stored = index >= system.SurfaceCount() ? system.AddSurface(surface)
+                                                     : system.InsertSurface(surface, index);
+  if (!stored) {
+    delete surface;
+    return -1;
+  }
+  info.placedSurface = index;
+  info.insertedCount = 0;
+  system.Update();
+  system.RebuildElements(nullptr);
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  FollowStopSurface(system, index, 1);
+
+  // The chief ray's hit on the new surface.
+  Mem<TIntersectionPoint> hits;
+  const bool chiefTraced = TraceChief(system, hits);
+  const bool chiefReached = chiefTraced && Reached(hits, index);
+  TIntersectionPoint chief;
+  if (chiefReached) chief = hits.data[index];
+
+  // The fan of every beam across the pupil sizes the aperture.
+  const int beamCount = std::max(1, FieldCount(system));
+  const int rays = std::max(kPlacementFanRays, system.beams.raysPerBeam);
+  double largest = -1e20;
+  double smallest = 1e20;
+  TIntersectionPoint upper;
+  TIntersectionPoint lower;
+  int passed = 0;
+  for (int b = 0; b < beamCount; ++b) {
+    const double field = Field(system, b);
+    if (system.SolveChiefRay(field, 0.0) < 1) continue;
+    const double diameter = system.info.entrancePupilDiameter > 0.0
+                                ? system.info.entrancePupilDiameter
+                                : system.info.Dentr;
+    const double step = diameter / (rays - 1);
+    for (int i = 0; i < rays; ++i) {
+      TCurrentRay ray = system.MakeRay(field, 0.0, (i - rays / 2) * step, 0.0);
+      system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+      if (!Reached(hits, index)) continue;
+      const TPlacedRay local = Local(system, index, hits.data[index]);
+      ++passed;
+      if (local.point.y > largest) {
+        largest = local.point.y;
+        upper = hits.data[index];
+      }
+      if (local.point.y < smallest) {
+        smallest = local.point.y;
+        lower = hits.data[index];
+      }
+    }
+  }
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  FollowStopSurface(system, index, 1);
+  if (passed > 0) {
+    const double semi = std::max(std::fabs(largest), std::fabs(smallest));
+    TEditSurface *placed = system.EditSurface(index);
+    TGeneralParameters p = placed->GetGeneralParameters();
+    p.semiHeightExt = semi;
+    p.semiWidthExt = semi;
+    placed->SetGeneralParameters(&p);
+    info.apertureDiameter = 2.0 * semi;
+    info.upperLocal = Local(system, index, upper);
+    info.lowerLocal = Local(system, index, lower);
+    if (chiefReached) {
+      info.chiefGlobal.point = DPOINT3(chief.x, chief.y, chief.z);
+      info.chiefGlobal.direction = DPOINT3(chief.L, chief.M, chief.N);
+      info.chiefLocal = Local(system, index, chief);
+    }
+  }
+  system.SetModified(1);
+  return index;
+}
+
+int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
+  const int index = info.placedSurface;
+  if (info.insertedCount != 0 || system.Surface(index) == nullptr) return 0;
+  // The elements refer to the surface about to go: they are regrouped afterwards.
+  system.elements.Clear();
+  system.ClearSelection();
+  system.DeleteSurface(index);
+  FollowStopSurface(system, index, -1);
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
+  system.Update();
+  system.RebuildElements(nullptr);
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  info.placedSurface = -1;
+  return 1;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The part of the interactive placement that changes the system, without windows: a new
+// surface goes in after the preceding one at the clicked point, turned along the chief ray,
+// its aperture sized by a fan of real rays; and the undoing of that when the element is
+// not wanted after all.
+
+#include "editor/insert/inserted_element_info.h"
+
+class TSystemImage;
+
+// Fewest rays per beam in the fan that sizes the new surface.
+constexpr int kPlacementFanRays = 51;
+
+// The tilt about z (radians) of a surface put after `preceding`: the direction of the
+// chief ray of the first beam where it leaves that surface, 0 when the ray does not reach it.
+double ChiefRayTilt(TSystemImage &system, int preceding);
+
+// Puts a new surface after `preceding` (appended after the last surface) with its vertex at
+// (x, y, 0): count > 0 takes the preceding surface's radius, any other count makes it plane.
+// It stands in the medium that follows the preceding surface, so the system's optics stay
+// as they were; the rays of every beam size its semi-height. Fills info and answers the
+// new surface's index, or -1 (nothing changed) when `preceding` is no surface.
+int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
+                 TInsertedElementInfo &info);
+
+// Takes the placed surface away again while the folder has put nothing in its place.
+// 1 when removed.
+int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info);
+
+// The user's stop surface stays the same surface when surfaces go in or out before it:
+// `count` surfaces inserted at index `at`, or -count removed from there (a removed stop
+// leaves the stop to the pupil solve).
+void FollowStopSurface(TSystemImage &system, int at, int count);

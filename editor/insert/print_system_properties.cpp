@@ -1,0 +1,48 @@
+#include "editor/insert/print_system_properties.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "editor/insert/system_report.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+#include "platform/gui/windows/window.h"
+#include "toolkit/graph/o_font.h"
+#include "toolkit/printing/direct_print.h"
+
+namespace {
+
+constexpr const char *kReportFileName = "sysprop.tmp";
+constexpr const char *kTitle = "System report";
+constexpr double kCharHeightMm = 3.5;
+
+}  // namespace
+
+TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system)
+    : frame_(frame), system_(system) {}
+
+int TPrintSystemProperties::Execute() {
+  const std::string path = JoinPath(TempDir(), kReportFileName);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const std::string &line : SystemReportLines(system_)) out << line;
+    out.flush();
+    if (!out) {
+      out.close();
+      std::remove(path.c_str());
+      MessageBox(frame_ != nullptr ? frame_->GetHandle() : nullptr,
+                 "The report cannot be written to " + path, "Warning", MB_OK | MB_ICONEXCLAMATION);
+      return 0;
+    }
+  }
+  TOFont font("Courier New", 30, 0, true);
+  TDirectPrint job(frame_, kTitle);
+  job.SetFont(&font, kCharHeightMm, 0.0, 400);
+  job.SetCharHeight(kCharHeightMm);
+  job.SetRuleChar('-');
+  job.AddTextMm(path.c_str(), 0.0, 0.0);
+  const bool printed = job.Print();
+  std::remove(path.c_str());
+  return printed ? 1 : 0;
+}

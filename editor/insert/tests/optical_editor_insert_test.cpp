@@ -1,0 +1,237 @@
+// Paste, New Single Surface and New Element scripted through the message pump: clicks on
+// the canvas pick the element to follow and the new element's place, Escape cancels, the
+// element folder takes a focal length, and the undo ring records exactly one step.
+
+#include <cmath>
+
+#include "editor/edit/edit_clipboard.h"
+#include "editor/insert/element_folder.h"
+#include "editor/insert/placement.h"
+#include "editor/insert/tests/insert_test_support.h"
+#include "editor/model/element_grouping.h"
+#include "foundation/testing/approx.h"
+
+namespace {
+
+using namespace insert_test;
+
+constexpr double kFocalShare = 0.01;
+
+class InsertCommandsTest : public InsertShellTest {
+ protected:
+  TOpticalEditor &OpenTriplet() {
+    TOpticalEditor &editor = Open(triplet_);
+    EXPECT_TRUE(test_kit::RunUntil([&] { return editor.System().ElementCount() == 3; }, kWaitMs));
+    return editor;
+  }
+  std::string Snapshot(const std::string &name) {
+    const std::string path = Scratch(name);
+    EXPECT_EQ(editor_->System().Save(path), 1);
+    return ReadText(path);
+  }
+  // Picks the last element, then presses `ahead` mm behind its last surface.
+  void ScriptPlacement(double ahead) {
+    TOpticalEditor &editor = *editor_;
+    TSystemImage &system = editor.System();
+    const int e = system.ElementCount() - 1;
+    double x = 0.0;
+    double y = 0.0;
+    ElementPoint(system, e, x, y);
+    placeX_ = x + ahead;
+    When([&editor] { return editor.NewSingleSurfaceDown() || editor.NewElementDown(); },
+         [&editor, x, y] { ClickWorld(editor, x, y); });
+    When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
+         [this, &editor] { ClickWorld(editor, placeX_, 0.0); });
+  }
+  void Command(int id) { editor_->PostMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  int HelpBoxes() const {
+    int count = 0;
+    for (const auto &box : answers_->boxes) count += box.caption == "Help" ? 1 : 0;
+    return count;
+  }
+  double placeX_ = 0.0;
+};
+
+TEST_F(InsertCommandsTest, NewSingleSurfaceFollowsTheLastElementWithItsRadiusAndAFanSizedAperture) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  const int undo = system.options.undoIndex;
+  ScriptPlacement(6.0);
+  Command(CM_NEW_SINGLE_SURFACE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 1 && !editor.NewSingleSurfaceDown(); },
+                                 kWaitMs));
+  EXPECT_EQ(HelpBoxes(), 1);
+  // Right after the last element's last surface, before the image surface.
+  const TSurface *added = system.Surface(n - 1);
+  EXPECT_EQ(added->general.R, system.Surface(n - 2)->general.R);
+  EXPECT_TRUE(IsAirGlass(added->general.glass));
+  // Where the click fell, sized as the placement sizes a surface put there by itself.
+  TSystemImage expected;
+  ASSERT_EQ(expected.Load(triplet_, 2), 1);
+  expected.Update();
+  TInsertedElementInfo info;
+  ASSERT_EQ(PlaceSurface(expected, n - 2, added->general.vertex[0], added->general.vertex[1], 1, info), n - 1);
+  EXPECT_NEAR(added->general.vertex[0], placeX_, 0.5);
+  EXPECT_GT(added->general.semiHeightExt, 0.0);
+  EXPECT_APPROX(added->general.semiHeightExt, expected.Surface(n - 1)->general.semiHeightExt, 1e-9);
+  EXPECT_EQ(system.options.undoIndex, undo + 1);
+  EXPECT_EQ(system.UndoMenuText(), "Undo Insert single surface (ctrl-Z)");
+  // The new surface is the selection, ready for the next one.
+  EXPECT_EQ(system.hasSelection, 1);
+  EXPECT_EQ(system.elements.data[system.selectedElement].FirstSurface(), added);
+}
+
+TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const std::string before = Snapshot("before.os");
+  const int n = system.SurfaceCount();
+  bool escaped = false;
+  When([&editor] { return editor.NewSingleSurfaceDown(); }, [&editor, &escaped] {
+    escaped = true;
+    test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+  });
+  Command(CM_NEW_SINGLE_SURFACE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !editor.NewSingleSurfaceDown(); }, kWaitMs));
+  EXPECT_EQ(HelpBoxes(), 1);
+  EXPECT_EQ(system.SurfaceCount(), n);
+  EXPECT_EQ(Snapshot("after.os"), before);
+  EXPECT_EQ(editor.Canvas()->MouseMode(), 0);
+  // The same toggle pressed again while the placement waits cancels it as well.
+  bool again = false;
+  When([&editor] { return editor.NewElementDown(); }, [this, &again] {
+    again = true;
+    Command(CM_NEW_ELEMENT);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(HelpBoxes(), 2);
+  EXPECT_EQ(Snapshot("after2.os"), before);
+}
+
+TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
+  TOpticalEditor &editor = OpenTriplet();
+  DeleteEditClipboard();
+  const std::string before = Snapshot("before.os");
+  const int undo = editor.System().options.undoIndex;
+  Command(CM_PASTE);
+  test_kit::RunFor(150);
+  EXPECT_FALSE(editor.NewElementDown());
+  EXPECT_EQ(editor.System().options.undoIndex, undo);
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_EQ(Snapshot("after.os"), before);
+  // The menu keeps the item grey while there is nothing to paste.
+  EXPECT_TRUE(Grey(CM_PASTE));
+}
+
+// The focal length of surfaces k, k + 1 from a real ray 0.01 mm off their axis.
+double TracedFocal(const TSystemImage &image, int k) {
+  const TSurface *a = image.Surface(k);
+  const double t = a->general.angles[2];
+  const double axis[2] = {std::cos(t), std::sin(t)};
+  const double across[2] = {-axis[1], axis[0]};
+  const double h = 0.01;
+  TCurrentRay ray(a->general.vertex[0] - 5.0 * axis[0] + h * across[0],
+                  a->general.vertex[1] - 5.0 * axis[1] + h * across[1], 0.0);
+  ray.L = axis[0];
+  ray.M = axis[1];
+  ray.N = 0.0;
+  EXPECT_EQ(image.Surface(k)->Trace(ray), 1);
+  EXPECT_EQ(image.Surface(k + 1)->Trace(ray), 1);
+  return -h / (ray.L * across[0] + ray.M * across[1]);
+}
+
+TEST_F(InsertCommandsTest, NewElementInsertsALensOfTheAskedFocalLengthAsOneUndoStep) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  const int undo = system.options.undoIndex;
+  const std::string before = Snapshot("before.os");
+  ScriptPlacement(8.0);
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [] {
+    TElementFolder *folder = FocusedDialog<TElementFolder>();
+    folder->LensPage()->SetDlgItemText(kFocalLengthId, "60");
+    folder->LensPage()->SetDlgItemText(kLensGlassId, "N-BK7_schott");
+    folder->LensPage()->SetDlgItemText(kLensThicknessId, "4");
+    folder->PostMessage(WM_COMMAND, IDOK, 0);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.NewElementDown() && system.SurfaceCount() == n + 2; },
+                                 kWaitMs));
+  // The lens's two surfaces stand after the last element.
+  EXPECT_EQ(system.Surface(n - 1)->general.glass, "N-BK7_schott");
+  EXPECT_NEAR(TracedFocal(system, n - 1), 60.0, 60.0 * kFocalShare);
+  EXPECT_EQ(system.options.undoIndex, undo + 1);
+  EXPECT_EQ(system.UndoMenuText(), "Undo Insert element (ctrl-Z)");
+  editor.CmUndo();
+  EXPECT_EQ(system.SurfaceCount(), n);
+  EXPECT_EQ(Snapshot("undone.os"), before);
+}
+
+TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUndoStep) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int undo = system.options.undoIndex;
+  const std::string before = Snapshot("before.os");
+  ScriptPlacement(8.0);
+  bool cancelled = false;
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [&system, &cancelled] {
+    // The placed surface stands there while the folder is open.
+    cancelled = system.SurfaceCount() == 9;
+    FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(Snapshot("after.os"), before);
+  EXPECT_EQ(system.options.undoIndex, undo);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace insert_test;
+
+using PasteRoadTest = InsertShellTest;
+
+TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  const int n = system.SurfaceCount();
+  double x = 0.0;
+  double y = 0.0;
+  ElementPoint(system, 0, x, y);
+  editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
+  ASSERT_EQ(system.selectedElement, 0);
+  const double r1 = system.Surface(1)->general.R;
+  const double r2 = system.Surface(2)->general.R;
+  editor.CmCopy();
+  ASSERT_NE(EditClipboard(), nullptr);
+  const int undo = system.options.undoIndex;
+  // Pasted behind the last element.
+  double lastX = 0.0;
+  double lastY = 0.0;
+  ElementPoint(system, 2, lastX, lastY);
+  const double place = lastX + 12.0;
+  When([&editor] { return editor.NewElementDown(); }, [&editor, lastX, lastY] { ClickWorld(editor, lastX, lastY); });
+  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
+       [&editor, place] { ClickWorld(editor, place, 0.0); });
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [] {
+    TElementFolder *folder = FocusedDialog<TElementFolder>();
+    // The folder opens on its paste page.
+    EXPECT_EQ(folder->CurrentPage(), 1);
+    folder->PostMessage(WM_COMMAND, IDOK, 0);
+  });
+  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor.NewElementDown(); },
+                                 kWaitMs));
+  EXPECT_EQ(system.Surface(n - 1)->general.R, r1);
+  EXPECT_EQ(system.Surface(n)->general.R, r2);
+  EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
+  EXPECT_EQ(system.options.undoIndex, undo + 1);
+  EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+}  // namespace

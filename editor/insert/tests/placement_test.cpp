@@ -1,0 +1,252 @@
+// The placement's changes to the system: the new surface's place, radius, medium, tilt and
+// fan-sized aperture; the undoing of a cancelled placement; the lens and the pasted
+// elements put in its place.
+
+#include "editor/insert/placement.h"
+
+#include <cmath>
+
+#include "editor/insert/element_insertion.h"
+#include "editor/model/element_grouping.h"
+#include "editor/model/tests/editor_test_support.h"
+
+namespace {
+
+constexpr double kTight = 1e-9;
+constexpr double kFocalShare = 0.01;
+
+using PlacementTest = EditorTest;
+
+// The largest |local y| on surface k over fans of `rays` rays per field across the
+// entrance pupil, traced here ray by ray.
+double FanSemiHeight(TSystemImage &system, int k, int rays) {
+  double semi = 0.0;
+  const int fields = system.info.AlfaM.cols * system.info.AlfaM.rows;
+  Mem<TIntersectionPoint> hits;
+  for (int b = 0; b < fields; ++b) {
+    const double field = system.info.AlfaM.data[b];
+    if (system.SolveChiefRay(field, 0.0) < 1) continue;
+    const double d = system.info.entrancePupilDiameter;
+    for (int i = 0; i < rays; ++i) {
+      TCurrentRay ray = system.MakeRay(field, 0.0, (i - rays / 2) * d / (rays - 1), 0.0);
+      system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+      if (hits.cols <= k || hits.data[k].x == kHitListEnd) continue;
+      const double p[3] = {hits.data[k].x, hits.data[k].y, hits.data[k].z};
+      const double l[3] = {hits.data[k].L, hits.data[k].M, hits.data[k].N};
+      semi = std::fmax(semi, std::fabs(system.ToSurfaceFrame(k, p, l).y));
+    }
+  }
+  return semi;
+}
+
+std::string Saved(TSystemImage &system, const std::string &path) {
+  EXPECT_EQ(system.Save(path), 1);
+  return ReadText(path);
+}
+
+TEST_F(PlacementTest, ASingleSurfaceTakesThePrecedingRadiusAndAFanOf51RaysSizesIt) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.beams.raysPerBeam = 5;  // the fan still has 51 rays
+  const int n = image.SurfaceCount();
+  const int preceding = 4;  // the back of the middle lens, in air
+  TInsertedElementInfo info;
+  const double x = image.Surface(4)->general.vertex[0] + 2.0;
+  const int index = PlaceSurface(image, preceding, x, 0.0, 1, info);
+  ASSERT_EQ(index, 5);
+  ASSERT_EQ(image.SurfaceCount(), n + 1);
+  const TSurface *s = image.Surface(5);
+  EXPECT_EQ(s->general.R, image.Surface(4)->general.R);
+  EXPECT_TRUE(IsAirGlass(s->general.glass));
+  EXPECT_EQ(s->general.vertex[0], x);
+  EXPECT_EQ(info.placedSurface, 5);
+  EXPECT_EQ(info.precedingSurface, 4);
+  const double semi = FanSemiHeight(image, 5, kPlacementFanRays);
+  EXPECT_GT(semi, 0.0);
+  EXPECT_APPROX(s->general.semiHeightExt, semi, kTight);
+  EXPECT_APPROX(info.apertureDiameter, 2.0 * semi, kTight);
+  // The fan of 5 rays would be narrower than the 51-ray one at the marginal rays only by
+  // chance; the new surface is sized by the wider fan.
+  EXPECT_GE(semi, FanSemiHeight(image, 5, 5) - kTight);
+  // The new surface is optically neutral: the focal length stays.
+  TSystemImage original;
+  Open(original, "cooke_triplet.os");
+  original.SolveChiefRay(0.0, 0.0);
+  original.FirstOrderParaxial();
+  image.SolveChiefRay(0.0, 0.0);
+  image.FirstOrderParaxial();
+  EXPECT_APPROX(image.info.focalLength, original.info.focalLength, 1e-9);
+}
+
+TEST_F(PlacementTest, ANewElementStartsPlaneAndAfterTheLastSurfaceIsAppended) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  const int n = image.SurfaceCount();
+  TInsertedElementInfo info;
+  EXPECT_EQ(PlaceSurface(image, 2, 20.0, 0.0, -1, info), 3);
+  EXPECT_EQ(image.Surface(3)->general.R, 0.0);
+  TInsertedElementInfo last;
+  const TSurface *image0 = image.Surface(n);
+  EXPECT_EQ(PlaceSurface(image, n, 200.0, 0.0, 1, last), n + 1);
+  EXPECT_EQ(image.Surface(n), image0);
+  EXPECT_EQ(image.SurfaceCount(), n + 2);
+  // No such surface: nothing happens.
+  TInsertedElementInfo none;
+  EXPECT_EQ(PlaceSurface(image, n + 5, 0.0, 0.0, 1, none), -1);
+  EXPECT_EQ(PlaceSurface(image, -1, 0.0, 0.0, 1, none), -1);
+  EXPECT_EQ(image.SurfaceCount(), n + 2);
+}
+
+TEST_F(PlacementTest, TiltFollowsTheChiefRayAndIsZeroWhereTheRayIsBlocked) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.info.AlfaM.data[0] = 10.0;  // the first beam off axis
+  const double tilt = ChiefRayTilt(image, 4);
+  EXPECT_GT(std::fabs(tilt), 0.01);
+  EXPECT_LT(std::fabs(tilt), 0.5);
+  // An obscuration on the first lens stops the chief ray there: the record at the
+  // preceding surface was never reached and gives no direction.
+  TGeneralParameters g = image.Surface(1)->GetGeneralParameters();
+  g.semiHeightInt = 6.0;
+  g.semiWidthInt = 6.0;
+  image.Surface(1)->SetGeneralParameters(&g);
+  image.Update();
+  EXPECT_EQ(ChiefRayTilt(image, 4), 0.0);
+  TInsertedElementInfo info;
+  ASSERT_EQ(PlaceSurface(image, 4, 30.0, 0.0, 1, info), 5);
+  EXPECT_EQ(image.Surface(5)->general.angles[2], 0.0);
+  EXPECT_TRUE(std::isfinite(image.Surface(5)->general.semiHeightExt));
+}
+
+TEST_F(PlacementTest, BehindAMirrorTheNewSurfaceStandsInTheMediumNotAMirror) {
+  TSystemImage image;
+  Open(image, "fold_mirror.os");
+  int mirror = -1;
+  for (int i = 1; i + 1 < image.SurfaceCount(); ++i)
+    if (IsMirrorSurface(*image.Surface(i))) mirror = i;
+  ASSERT_GT(mirror, 0);
+  TInsertedElementInfo info;
+  const double *v = image.Surface(mirror)->general.vertex;
+  ASSERT_EQ(PlaceSurface(image, mirror, v[0], v[1] - 5.0, 1, info), mirror + 1);
+  EXPECT_FALSE(IsMirrorSurface(*image.Surface(mirror + 1)));
+  EXPECT_EQ(image.Surface(mirror + 1)->general.glass, image.Surface(mirror - 1)->general.glass);
+}
+
+TEST_F(PlacementTest, TheStopStaysOnItsSurfaceAndACancelledPlacementLeavesNoTrace) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.info.AutoSetPupilParameters = 0;
+  image.info.Naper = 4;  // surface 3, the front of the middle lens
+  const TSurface *stop = image.Surface(3);
+  const std::string before = Saved(image, Scratch("before.os"));
+  TInsertedElementInfo info;
+  ASSERT_EQ(PlaceSurface(image, 2, 15.0, 0.0, -1, info), 3);
+  EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+  EXPECT_EQ(RemovePlacedSurface(image, info), 1);
+  EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+  EXPECT_EQ(Saved(image, Scratch("after.os")), before);
+  // Once the folder put an element there, the placed surface is that element's.
+  EXPECT_EQ(RemovePlacedSurface(image, info), 0);
+}
+
+// The focal length of surfaces k, k + 1 from a real ray 0.01 mm off their axis.
+double TracedFocal(const TSystemImage &image, int k) {
+  const TSurface *a = image.Surface(k);
+  const double t = a->general.angles[2];
+  const double axis[2] = {std::cos(t), std::sin(t)};
+  const double across[2] = {-axis[1], axis[0]};
+  const double h = 0.01;
+  TCurrentRay ray(a->general.vertex[0] - 5.0 * axis[0] + h * across[0],
+                  a->general.vertex[1] - 5.0 * axis[1] + h * across[1], 0.0);
+  ray.L = axis[0];
+  ray.M = axis[1];
+  ray.N = 0.0;
+  EXPECT_EQ(image.Surface(k)->Trace(ray), 1);
+  EXPECT_EQ(image.Surface(k + 1)->Trace(ray), 1);
+  const double sine = ray.L * across[0] + ray.M * across[1];
+  return -h / sine;
+}
+
+TEST_F(PlacementTest, ALensOfTheAskedFocalLengthTakesThePlacedSurfacesPlace) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.info.AlfaM.data[0] = 8.0;
+  const int n = image.SurfaceCount();
+  TInsertedElementInfo info;
+  const double x = image.Surface(n - 2)->general.vertex[0] + 10.0;
+  ASSERT_EQ(PlaceSurface(image, n - 2, x, 0.0, -1, info), n - 1);
+  EXPECT_NE(info.tilt, 0.0);
+  std::string error;
+  ASSERT_EQ(InsertLens(image, info, 80.0, "N-BK7_schott", 4.0, error), 1) << error;
+  EXPECT_EQ(image.SurfaceCount(), n + 2);
+  EXPECT_EQ(info.insertedCount, 2);
+  const TSurface *front = image.Surface(n - 1);
+  const TSurface *back = image.Surface(n);
+  EXPECT_EQ(front->general.glass, "N-BK7_schott");
+  EXPECT_TRUE(IsAirGlass(back->general.glass));
+  EXPECT_APPROX(std::hypot(back->general.vertex[0] - front->general.vertex[0],
+                           back->general.vertex[1] - front->general.vertex[1]),
+                4.0, kTight);
+  EXPECT_NEAR(TracedFocal(image, n - 1), 80.0, 80.0 * kFocalShare);
+  // The lens forms one element, selected.
+  EXPECT_EQ(image.hasSelection, 1);
+  const TOpticalElement &lens = image.elements.data[image.selectedElement];
+  EXPECT_EQ(lens.SurfaceCount(), 2);
+  EXPECT_EQ(lens.FirstSurface(), front);
+}
+
+TEST_F(PlacementTest, ALensOfAnUnknownGlassOrImpossibleShapeChangesNothing) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  TInsertedElementInfo info;
+  ASSERT_EQ(PlaceSurface(image, 2, 16.0, 0.0, -1, info), 3);
+  const std::string placed = Saved(image, Scratch("placed.os"));
+  std::string error;
+  EXPECT_EQ(InsertLens(image, info, 50.0, "NO-SUCH_glass", 3.0, error), 0);
+  EXPECT_NE(error.find("NO-SUCH_glass"), std::string::npos);
+  EXPECT_EQ(InsertLens(image, info, 1.0, "N-BK7_schott", 30.0, error), 0);
+  EXPECT_EQ(InsertLens(image, info, 50.0, "", 3.0, error), 0);
+  EXPECT_EQ(Saved(image, Scratch("again.os")), placed);
+  EXPECT_EQ(info.insertedCount, 0);
+}
+
+TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  TScaleCanvas canvas;
+  image.RebuildElements(&canvas);
+  // The clipboard: the first lens of the triplet.
+  image.elements.data[0].mark = 1;
+  TSystemImage clipboard;
+  image.CopySelection(clipboard, &canvas);
+  ASSERT_EQ(clipboard.SurfaceCount(), 4);
+  image.ClearSelection();
+
+  TSystemImage target;
+  Open(target, "singlet.os");
+  target.info.AlfaM.data[0] = 5.0;
+  const int n = target.SurfaceCount();
+  TInsertedElementInfo info;
+  const double x = target.Surface(n - 2)->general.vertex[0] + 5.0;
+  ASSERT_EQ(PlaceSurface(target, n - 2, x, 1.5, -1, info), n - 1);
+  std::string error;
+  ASSERT_EQ(PasteElement(target, info, clipboard, error), 1) << error;
+  EXPECT_EQ(target.SurfaceCount(), n + 2);  // the placed one and two in its place
+  const TSurface *front = target.Surface(n - 1);
+  const TSurface *back = target.Surface(n);
+  EXPECT_APPROX(front->general.vertex[0], x, kTight);
+  EXPECT_APPROX(front->general.vertex[1], 1.5, kTight);
+  EXPECT_EQ(front->general.R, clipboard.Surface(1)->general.R);
+  EXPECT_EQ(back->general.R, clipboard.Surface(2)->general.R);
+  EXPECT_EQ(front->general.glass, clipboard.Surface(1)->general.glass);
+  EXPECT_APPROX(front->general.angles[2], info.tilt, kTight);
+  // The lens keeps its thickness, now along the tilted axis.
+  const double gap = clipboard.Surface(2)->general.vertex[0] - clipboard.Surface(1)->general.vertex[0];
+  EXPECT_APPROX(back->general.vertex[0] - front->general.vertex[0], gap * std::cos(info.tilt), kTight);
+  EXPECT_APPROX(back->general.vertex[1] - front->general.vertex[1], gap * std::sin(info.tilt), kTight);
+  // An empty clipboard is refused.
+  TSystemImage empty;
+  EXPECT_EQ(PasteElement(target, info, empty, error), 0);
+}
+
+}  // namespace

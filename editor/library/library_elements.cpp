@@ -1,0 +1,104 @@
+#include "editor/library/library_elements.h"
+
+#include "editor/edit/edit_clipboard.h"
+#include "editor/model/system_image.h"
+#include "platform/core/message_box.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/paths.h"
+#include "platform/gui/controls/control_constants.h"
+
+namespace {
+
+constexpr const char *kLibraryFileName = "elements.lct";
+
+const TDialogTemplate kLibraryElementsDlg{
+    "LibraryElements", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 210, 150,
+    "Component library",
+    {
+        {"STATIC", "Elements", -1, SS_LEFT, 8, 6, 110, 10},
+        {"LISTBOX", "", kLibraryListId, WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, 8, 18, 120, 104},
+        {"STATIC", "Name of the selected element", -1, SS_LEFT, 8, 126, 110, 10},
+        {"EDIT", "", kElementNameId, WS_BORDER | WS_TABSTOP, 8, 134, 120, 12},
+        {"BUTTON", "Add", kAddElementId, BS_PUSHBUTTON | WS_TABSTOP, 140, 18, 60, 14},
+        {"BUTTON", "Delete", kDeleteElementId, BS_PUSHBUTTON | WS_TABSTOP, 140, 38, 60, 14},
+        {"BUTTON", "Take", kTakeElementId, BS_DEFPUSHBUTTON | WS_TABSTOP, 140, 58, 60, 14},
+        {"BUTTON", "Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 140, 132, 60, 14},
+    }};
+const TDialogRegistration kLibraryRegistration(kLibraryElementsDlg);
+
+const TResponseTableEntry kLibraryElementsTable[] = {
+    EvCommand<&TLibraryElements::CmAdd>(kAddElementId),
+    EvCommand<&TLibraryElements::CmDelete>(kDeleteElementId),
+    EvCommand<&TLibraryElements::CmTake>(kTakeElementId),
+};
+
+}  // namespace
+
+std::string DefaultLibraryPath() { return JoinPath(ProgramDir(), kLibraryFileName); }
+
+TLibraryElements::TLibraryElements(TWindow *owner, TSystemImage &system, const std::string &path)
+    : TColorDlg(owner, "LibraryElements"), system_(system), path_(path.empty() ? DefaultLibraryPath() : path) {}
+
+bool TLibraryElements::Find(TEventInfo &info) {
+  return SearchResponseTable(kLibraryElementsTable, info) || TColorDlg::Find(info);
+}
+
+void TLibraryElements::SetupWindow() {
+  TColorDlg::SetupWindow();
+  if (!library_.Open(path_)) Complain(library_.ErrorText());
+  FillList();
+}
+
+void TLibraryElements::Complain(const std::string &text) {
+  MessageBox(GetHandle(), text, "Component library", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TLibraryElements::FillList() {
+  SendDlgItemMessage(kLibraryListId, LB_RESETCONTENT);
+  for (const std::string &name : library_.Names())
+    SendDlgItemMessage(kLibraryListId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  if (library_.Count() > 0) SendDlgItemMessage(kLibraryListId, LB_SETCURSEL, 0);
+}
+
+int TLibraryElements::ChosenIndex() const {
+  const LRESULT chosen =
+      const_cast<TLibraryElements *>(this)->SendDlgItemMessage(kLibraryListId, LB_GETCURSEL);
+  return chosen >= 0 && chosen < library_.Count() ? static_cast<int>(chosen) : -1;
+}
+
+void TLibraryElements::CmAdd() {
+  char name[64] = {};
+  GetDlgItemText(kElementNameId, name, sizeof name);
+  const int index = library_.Add(name, system_);
+  if (index < 0) {
+    Complain(library_.ErrorText());
+    return;
+  }
+  FillList();
+  SendDlgItemMessage(kLibraryListId, LB_SETCURSEL, static_cast<WPARAM>(index));
+}
+
+void TLibraryElements::CmDelete() {
+  const int index = ChosenIndex();
+  if (index < 0) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return;
+  }
+  if (!library_.Delete(index)) Complain(library_.ErrorText());
+  FillList();
+}
+
+void TLibraryElements::CmTake() {
+  const int index = ChosenIndex();
+  if (index < 0) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return;
+  }
+  TSystemImage element;
+  if (!library_.Take(index, element)) {
+    Complain(library_.ErrorText());
+    return;
+  }
+  RenewEditClipboard().Assign(element, 0);
+  EndDialog(kTakeElementId);
+}

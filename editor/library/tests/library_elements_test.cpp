@@ -1,0 +1,77 @@
+// The component library through the editor: the selected element added under a name, the
+// editor closed, another system opened, the element taken and placed into it.
+
+#include "editor/edit/edit_clipboard.h"
+#include "editor/insert/element_folder.h"
+#include "editor/insert/tests/insert_test_support.h"
+#include "editor/library/library_elements.h"
+#include "foundation/testing/approx.h"
+
+namespace {
+
+using namespace insert_test;
+
+using LibraryElementsTest = InsertShellTest;
+
+TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
+  DeleteEditClipboard();
+  TOpticalEditor *editor = &Open(triplet_);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor->System().ElementCount() == 3; }, kWaitMs));
+  // The middle lens selected, as a click on it selects it.
+  double x = 0.0;
+  double y = 0.0;
+  ElementPoint(editor->System(), 1, x, y);
+  editor->Canvas()->SelectAt(editor->Canvas()->WorldToDevice(x, y));
+  ASSERT_EQ(editor->System().selectedElement, 1);
+  const double r1 = editor->System().Surface(3)->general.R;
+  const double r2 = editor->System().Surface(4)->general.R;
+  const std::string glass = editor->System().Surface(3)->general.glass;
+  When([] { return FocusedDialog<TLibraryElements>() != nullptr; }, [] {
+    TLibraryElements *dialog = FocusedDialog<TLibraryElements>();
+    dialog->SetDlgItemText(kElementNameId, "Middle flint");
+    dialog->PostMessage(WM_COMMAND, kAddElementId, 0);
+    dialog->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
+  editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
+  ASSERT_TRUE(test_kit::RunUntil([] { return std::filesystem::exists(DefaultLibraryPath()); }, kWaitMs));
+  test_kit::RunFor(100);
+  EXPECT_EQ(EditClipboard(), nullptr);
+
+  // Closed, and another system opened.
+  editor->Destroy();
+  delete editor;
+  editor_ = nullptr;
+  const std::string singlet = Scratch("Systems/singlet.os");
+  std::filesystem::copy_file(ExamplePath("singlet.os"), singlet);
+  editor = &Open(singlet);
+  TSystemImage &system = editor->System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 1; }, kWaitMs));
+  const int n = system.SurfaceCount();
+  double sx = 0.0;
+  double sy = 0.0;
+  ElementPoint(system, 0, sx, sy);
+  const double place = sx + 10.0;
+  When([] { return FocusedDialog<TLibraryElements>() != nullptr; }, [] {
+    TLibraryElements *dialog = FocusedDialog<TLibraryElements>();
+    EXPECT_EQ(dialog->Library().Names(), std::vector<std::string>{"Middle flint"});
+    dialog->PostMessage(WM_COMMAND, kTakeElementId, 0);
+  });
+  When([editor] { return editor->NewElementDown(); }, [editor, sx, sy] { ClickWorld(*editor, sx, sy); });
+  When([editor] { return editor->NewElementDown() && editor->Canvas()->GetSelectMode() && editor->System().hasSelection; },
+       [editor, place] { ClickWorld(*editor, place, 0.0); });
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; },
+       [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
+  editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
+  test_kit::RunFor(100);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor->NewElementDown(); },
+                                 kWaitMs));
+  // The flint lens stands where the click fell, behind the singlet.
+  const TSurface *front = system.Surface(n - 1);
+  EXPECT_EQ(front->general.R, r1);
+  EXPECT_EQ(system.Surface(n)->general.R, r2);
+  EXPECT_EQ(front->general.glass, glass);
+  EXPECT_NEAR(front->general.vertex[0], place, 0.5);
+  EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+}  // namespace
