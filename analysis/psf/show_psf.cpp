@@ -70,14 +70,15 @@ const TDialogRegistration kShowPsfRegistration(kShowPsfTemplate);
 // The folder: the page area, Cancel and Help; below its normal lower edge the gauge, the
 // progress text and the marker a running computation stretches the window down to.
 const TDialogTemplate kShowPsfFolderTemplate{
-    "ShowPSFFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 304, 208, "PSF & MTF",
+    "ShowPSFFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 304, 222, "PSF & MTF",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 292, 176},
-        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 88, 188, 56, 14},
-        {"BUTTON", "Help", kPsfHelpButton, BS_PUSHBUTTON | WS_TABSTOP, 160, 188, 56, 14},
-        {"STATIC", "", kPsfGaugePlace, SS_LEFT, 6, 212, 292, 10},
-        {"STATIC", "", kPsfStatusText, SS_LEFT, 6, 224, 292, 9},
-        {"STATIC", "", kPsfProgressMarker, SS_LEFT, 0, 238, 304, 1},
+        // The page's 176 units and the caption band its tabs take.
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 292, 190},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 88, 202, 56, 14},
+        {"BUTTON", "Help", kPsfHelpButton, BS_PUSHBUTTON | WS_TABSTOP, 160, 202, 56, 14},
+        {"STATIC", "", kPsfGaugePlace, SS_LEFT, 6, 226, 292, 10},
+        {"STATIC", "", kPsfStatusText, SS_LEFT, 6, 238, 292, 9},
+        {"STATIC", "", kPsfProgressMarker, SS_LEFT, 0, 252, 304, 1},
     }};
 const TDialogRegistration kShowPsfFolderRegistration(kShowPsfFolderTemplate);
 

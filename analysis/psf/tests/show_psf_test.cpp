@@ -529,4 +529,20 @@ TEST_F(PsfWindow, AResultOfAFolderAtTheScreensEdgeOpensOnTheScreen) {
   delete folder;
 }
 
+TEST_F(PsfWindow, ThePageWithItsTabLeavesCancelAndHelpFreeBelowIt) {
+  Open();
+  const RECT page = folder->Page()->GetWindowRect();
+  const RECT client = folder->GetClientRect();
+  const POINT origin = folder->ClientToScreen(POINT{0, 0});
+  for (int id : {IDCANCEL, static_cast<int>(kPsfHelpButton)}) {
+    TWindow *button = folder->ChildWithId(id);
+    ASSERT_NE(button, nullptr) << id;
+    const RECT place = button->GetWindowRect();
+    EXPECT_GE(place.top, page.bottom) << id;
+    EXPECT_LE(place.bottom, origin.y + client.bottom) << id;
+  }
+  folder->Destroy();
+  delete folder;
+}
+
 }  // namespace
