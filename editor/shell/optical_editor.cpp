@@ -57,9 +57,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       // The PSF and MTF window.
                                       CM_PSF_MTF,
                                       // The system's properties.
-                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS,
-                                      // Printing.
-                                      CM_PRINT};
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
 // (none now: Thermo opens the general information of the system's properties)
 constexpr std::array<int, 0> kMissingPlainCommands{};
@@ -142,8 +140,6 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
     EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
     EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
-    // Printing.
-    EvCommand<&TOpticalEditor::CmPrint>(CM_PRINT),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
 };
 

@@ -117,10 +117,6 @@ class TOpticalEditor : public TDecoratedFrame {
   void EvClose();
   void EvDestroy();
 
-  // Printing (editor/shell/optical_editor_printing.cpp): the system report on the printer;
-  // a system of fewer than 2 surfaces only beeps.
-  void CmPrint();
-
   // Paste, new single surface, new element and the component library
   // (editor/insert/optical_editor_insert.cpp). PlaceNewElement waits, pumping messages, for
   // the element to follow and the new element's place: 1 when a surface was placed there
