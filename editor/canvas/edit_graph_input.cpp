@@ -10,6 +10,7 @@
 #include "editor/model/system_image.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_enabling.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/window_handles.h"
 
@@ -259,10 +260,18 @@ void TEditGraph::EvKeyDown(UINT key, UINT repeatCount, UINT flags) {
   else if (key == VK_DELETE) command = shift ? CM_CUT : CM_DELETE;
   else if (key == VK_INSERT && control) command = CM_COPY;
   else if (key == VK_INSERT && shift) command = CM_PASTE;
-  if (command != 0)
-    SendCommand(command);
-  else
+  if (command == 0) {
     DefaultProcessing();
+    return;
+  }
+  // As for the editor's accelerators, a key of a greyed command does nothing.
+  HWND target = commandTarget_;
+  if (target == nullptr && GetParentO() != nullptr) target = GetParentO()->GetHandle();
+  if (target == nullptr) return;
+  TCommandEnabler enabler(static_cast<UINT>(command));
+  RouteCommandEnable(target, enabler);
+  if (enabler.GetHandled() && !enabler.IsEnabled()) return;
+  SendCommand(command);
 }
 
 void TEditGraph::EvRButtonDown(UINT keys, const POINT &point) {

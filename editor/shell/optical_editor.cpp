@@ -44,7 +44,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_EXAMPLES,       CM_SETTINGS,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
-                                      CM_COMPONENT_LIBRARY,
+                                      CM_COMPONENT_LIBRARY, CM_PRINT,
                                       // Edit, view, zoom, alignment, configurations, palettes.
                                       CM_DELETE, CM_SELECT, CM_CUT, CM_COPY, CM_REFRESH,
                                       CM_SELECT_ZOOM, CM_ZOOM_OUT, CM_ACTUAL_SIZE, CM_ALIGNMENT,
@@ -103,6 +103,8 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
     EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
     EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    // Print: the system report.
+    EvCommand<&TOpticalEditor::CmPrint>(CM_PRINT),
     // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
     EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
     EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),

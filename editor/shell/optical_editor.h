@@ -126,6 +126,8 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmNewSingleSurface();
   void CmNewElement();
   void CmComponentLibrary();
+  // Print: the system report on the printer (editor/insert/optical_editor_print.cpp).
+  void CmPrint();
   bool NewSingleSurfaceDown() const { return singleSurfaceDown_; }
   bool NewElementDown() const { return newElementDown_; }
   // Edit, view, zoom, alignment and configuration commands, the palettes and the quick

@@ -206,3 +206,33 @@ TEST_F(EditCommandsTest, TheClipboardOutlivesTheCanvasItWasCutOn) {
 }
 
 }  // namespace
+
+// The canvas's own keys obey the same greying as the menu and the accelerators: with nothing
+// selected Delete is greyed, and the Del key on the canvas takes no empty undo step.
+TEST_F(EditCommandsTest, TheCanvasDelKeyDoesNothingWhileDeleteIsGreyed) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  TEditGraph &canvas = *editor.Canvas();
+  const int elements = system.ElementCount();
+  const int lens = FirstLens(system);
+  ASSERT_GE(lens, 0);
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  ASSERT_TRUE(canvas.GetSelectMode());
+  editor.UpdateMenus();
+  ASSERT_TRUE(Grey(CM_DELETE));
+  constexpr UINT kDeleteKey = 0x2E;
+  canvas.SendMessage(WM_KEYDOWN, kDeleteKey, 0);
+  test_kit::RunFor(50);
+  EXPECT_EQ(system.ElementCount(), elements);
+  EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+
+  // With the lens marked the same key deletes it.
+  BandAround(canvas, system.elements.data[lens]);
+  ASSERT_EQ(system.hasSelection, 1);
+  editor.UpdateMenus();
+  ASSERT_FALSE(Grey(CM_DELETE));
+  canvas.SendMessage(WM_KEYDOWN, kDeleteKey, 0);
+  test_kit::RunFor(50);
+  EXPECT_EQ(system.ElementCount(), elements - 1);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+}

@@ -110,6 +110,36 @@ TEST_F(PalettesTest, ToggleButtonsFollowTheirOptionAndWindows) {
   EXPECT_TRUE(down(CM_DECENTER));
 }
 
+TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  {
+    TOpticalEditor &editor = Open(triplet_);
+    TAlignmentBox *zoom = editor.EditTools().zoomPalette;
+    ASSERT_NE(zoom, nullptr);
+    zoom->SetLayout(TToolBarWnd::RowLayout);
+    const RECT place = zoom->GetWindowRect();
+    zoom->MoveWindow(300, 400, place.right - place.left, place.bottom - place.top);
+    editor.SendMessage(WM_CLOSE);
+    ASSERT_EQ(editor.GetHandle(), nullptr);
+    delete editor_;
+    editor_ = nullptr;
+  }
+  TEditorSettings stored;
+  ASSERT_EQ(ReadEditorSettings(SettingsFilePath(ProgramDir()), stored), 1);
+  EXPECT_TRUE(stored.palettes[2].present);
+  EXPECT_EQ(stored.palettes[2].x, 300);
+  EXPECT_EQ(stored.palettes[2].y, 400);
+  EXPECT_EQ(stored.palettes[2].direction, TToolBarWnd::RowLayout);
+  TOpticalEditor &editor = Open(triplet_);
+  TAlignmentBox *zoom = editor.EditTools().zoomPalette;
+  ASSERT_NE(zoom, nullptr);
+  EXPECT_EQ(zoom->GetWindowRect().left, 300);
+  EXPECT_EQ(zoom->GetWindowRect().top, 400);
+  EXPECT_EQ(zoom->GetLayout(), TToolBarWnd::RowLayout);
+}
+
 TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {
   TOpticalEditor &editor = Open(triplet_);
   TToolsBox *tools = editor.EditTools().toolsPalette;

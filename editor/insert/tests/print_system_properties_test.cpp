@@ -53,3 +53,26 @@ TEST_F(PrintSystemPropertiesTest, AReportThatCannotBeWrittenIsToldAndNotPrinted)
 }
 
 }  // namespace
+
+namespace {
+
+using PrintCommandTest = EditorShellTest;
+
+TEST_F(PrintCommandTest, PrintFromTheMenuPrintsTheReportAndAnEmptySystemBeeps) {
+  TCapturePrinter printer;
+  printer.SetA4(100, 100);
+  TOpticalEditor &editor = Open(triplet_);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().SurfaceCount() == 8; }, 4000));
+  EXPECT_FALSE(Grey(CM_PRINT));
+  editor.PostMessage(WM_COMMAND, CM_PRINT, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return printer.pages.size() == 1u; }, 4000));
+  EXPECT_EQ(printer.titles.front(), "System report");
+  // A new, empty system has nothing to report.
+  editor.System().Clear();
+  const std::size_t beeps = answers_->beeps.size();
+  editor.CmPrint();
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+  EXPECT_EQ(printer.pages.size(), 1u);
+}
+
+}  // namespace
