@@ -31,6 +31,12 @@ bool IsPress(const POINT &p) { return p.x != kNoPress.x || p.y != kNoPress.y; }
 
 void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(kPumpPauseMs)); }
 
+// The window closed while a placement waited: nothing more is recorded or drawn (an undo
+// snapshot now would outlive the session and be offered for restoring at the next start).
+bool Gone(const TOpticalEditor &editor) {
+  return editor.GetHandle() == nullptr || TOpticalEditor::Current() != &editor;
+}
+
 }  // namespace
 
 void TOpticalEditor::SetPlacementCheck(int command, bool down) {
@@ -48,6 +54,7 @@ void TOpticalEditor::SetPlacementCheck(int command, bool down) {
 }
 
 int TOpticalEditor::EndPlacement(int result) {
+  if (Gone(*this)) return 0;
   if (statusBar_ != nullptr) statusBar_->SetText("");
   if (result == 0 && canvas_ != nullptr) canvas_->SetMouseMode(0);
   return result;
@@ -131,6 +138,7 @@ void TOpticalEditor::CmNewSingleSurface() {
   }
   if (newElementDown_) CmNewElement();
   PlaceNewElement(1, nullptr);
+  if (Gone(*this)) return;
   SetPlacementCheck(CM_NEW_SINGLE_SURFACE, false);
   system_.SaveUndo("Insert single surface");
   AfterInsertion();
@@ -148,6 +156,7 @@ void TOpticalEditor::CmNewElement() {
   if (singleSurfaceDown_) CmNewSingleSurface();
   TInsertedElementInfo info;
   if (PlaceNewElement(-1, &info) == 1) RunElementFolder(info, kLensPage, "Insert element");
+  if (Gone(*this)) return;
   SetPlacementCheck(CM_NEW_ELEMENT, false);
   AfterInsertion();
 }
@@ -174,6 +183,7 @@ void TOpticalEditor::CmPaste() {
     info = folder.Info();
     if (answer != IDOK || info.insertedCount == 0) RemovePlacedSurface(system_, info);
   }
+  if (Gone(*this)) return;
   system_.SaveUndo("Paste element");
   SetPlacementCheck(CM_NEW_ELEMENT, false);
   AfterInsertion();

@@ -34,7 +34,8 @@ bool MakeLaneSurface(const TInteractionSurface &surface, TLaneSurface &lane);
 // one-ray trace does at each surface it reaches.
 bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane);
 
-// One ray's ordinary passage through a lane surface, bit for bit that of TraceSurfaceRay:
+// One ray's ordinary passage through a lane surface, bit for bit that of TraceSurfaceRay
+// (ray_passage.cpp: the same arithmetic arranged for one ray's chain of dependent steps):
 // true when it passed (the ray is then left as TraceSurfaceRay leaves a passed ray); false
 // when the passage is not an ordinary one, with the ray untouched for TraceSurfaceRay.
 bool PassLaneSurface(const TLaneSurface &surface, TCurrentRay &ray);

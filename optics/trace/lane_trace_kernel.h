@@ -26,7 +26,7 @@ inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
 // (1 - c (1 - Ex) x, -c y, -c z) is a unit one by construction (Ex = 0), so it never needs
 // the full square root. Returns live narrowed to 0 when the passage is not an ordinary one
 // (out then holds no meaningful value). Written without branches: the lane loop inlines it
-// and packs it into vector instructions, the one-ray trace calls it as it is.
+// and packs it into vector instructions.
 template <bool flat, bool unit>
 [[gnu::always_inline]] inline double LanePassage(const TLaneSurface &s, double x0, double y0,
                                                  double z0, double D0, double D1, double D2,
@@ -160,29 +160,6 @@ void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
   else
     unit ? TraceLanesOf<false, true>(s, rays, out, live, done)
          : TraceLanesOf<false, false>(s, rays, out, live, done);
-}
-
-bool PassLaneSurface(const TLaneSurface &s, TCurrentRay &ray) {
-  double passed[7];
-  const bool unit = s.e == 1.0;
-  double ok;
-  if (s.flat)
-    ok = unit ? LanePassage<true, true>(s, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, 1.0, passed)
-              : LanePassage<true, false>(s, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, 1.0, passed);
-  else
-    ok = unit ? LanePassage<false, true>(s, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, 1.0, passed)
-              : LanePassage<false, false>(s, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, 1.0, passed);
-  if (ok == 0.0) return false;
-  ray.x = passed[0];
-  ray.y = passed[1];
-  ray.z = passed[2];
-  ray.L = passed[3];
-  ray.M = passed[4];
-  ray.N = passed[5];
-  ray.pathLength = passed[6];
-  ray.blocked = 0;
-  ray.status = kRayPassed;
-  return true;
 }
 
 }  // namespace LANE_KERNEL_NAMESPACE

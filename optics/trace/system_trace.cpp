@@ -17,6 +17,7 @@
 #include "optics/interaction/surface_interaction.h"
 #include "optics/interaction/surface_trace.h"
 #include "optics/trace/lane_trace.h"
+#include "optics/trace/ray_passage.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/trace/trace_rules.h"
 #include "platform/core/message_box.h"
@@ -124,9 +125,11 @@ namespace {
 // One surface's interaction: the lane passage when the surface and the ray are ordinary
 // ones (bit for bit the same result, without building the surface's whole view), else
 // the full interaction on the batch's view or on a view built here.
+// laneDeclined: the lane passage was tried already and declined the ray.
 int PassSurface(const TSurface &surface, const TInteractionSurface *view,
-                const TLaneSurface *lane, TCurrentRay &ray) {
-  if (lane != nullptr) {
+                const TLaneSurface *lane, bool laneDeclined, TCurrentRay &ray) {
+  if (laneDeclined) {
+  } else if (lane != nullptr) {
     if (PassLaneSurface(*lane, ray)) return kRayPassed;
   } else if (view == nullptr) {
     TLaneSurface own;
@@ -166,8 +169,34 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   // Inside a batch the surfaces come from its contiguous views.
   const TTraceBatch::TSurfaces batch = TTraceBatch::SurfacesFor(this);
 
+  // Without hit lists, light pipes or a batch, runs of ordinary surfaces are passed in one
+  // go, the ray kept in registers: a surface passed so needs no more than its path's share
+  // of the bookkeeping below (a passed ray changes none of the rest).
+  const bool runs = hits == nullptr && !enablePipe && batch.views == nullptr;
+  double runPaths[kLaneRunLimit];
+  double *paths = absMode == kTracePlain ? nullptr : runPaths;
+
   int &rc = progress.rc;
   for (int i = firstSurface < 0 ? 0 : firstSurface; i < count; ++i) {
+    bool laneDeclined = false;
+    if (runs) {
+      const int end = count - i > kLaneRunLimit ? i + kLaneRunLimit : count;
+      const int stop = PassLaneRun(surfaces.data, i, end, ray, paths, laneDeclined);
+      for (int k = i; k < stop; ++k) {
+        progress.lastVisited = k;
+        if (absMode == kTraceReference) {
+          if (k < referenceCount) eikonal.referencePaths.data[k] = paths[k - i];
+        } else if (absMode == kTraceWavefront) {
+          const double reference = k < referenceCount ? eikonal.referencePaths.data[k] : 0.0;
+          AddWavefrontSegment(progress, surfaces.data[k]->general, paths[k - i], reference);
+        }
+      }
+      i = stop;
+      if (i == end) {
+        --i;
+        continue;
+      }
+    }
     const TSurface *surface = surfaces.data[i];
     if (surface == nullptr) continue;
     progress.lastVisited = i;
@@ -176,7 +205,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     const TInteractionSurface *view = batch.views != nullptr ? &batch.views[i] : nullptr;
     const TLaneSurface *lane =
         batch.views != nullptr && batch.ordinary[i] ? &batch.lanes[i] : nullptr;
-    rc = PassSurface(*surface, view, lane, ray);
+    rc = PassSurface(*surface, view, lane, laneDeclined, ray);
     const TPipeSurface *wall = static_cast<const TPipeSurface *>(surface->pipeWall);
     const TSurfaceFate fate = JudgeSurface(progress, ray, rc, i, enablePipe, wall != nullptr);
     if (fate == kFateRecord) {

@@ -1,7 +1,12 @@
 area_sources(OPTICS system_trace.cpp trace_batch.cpp batch_trace.cpp)
 area_tests(OPTICS tests/system_trace_test.cpp tests/batch_trace_test.cpp)
-area_sources(OPTICS lane_trace.cpp)
-area_tests(OPTICS tests/lane_trace_test.cpp)
+area_sources(OPTICS lane_trace.cpp ray_passage.cpp)
+area_tests(OPTICS tests/lane_trace_test.cpp tests/ray_passage_test.cpp)
+# The one-ray passages are bit for bit the lanes': no multiply and add contracted. Nor are
+# their branches turned into selects or their scalars packed into vectors: both would put
+# more steps on a single ray's chain.
+set(RAY_PASSAGE_OPTIONS -ffp-contract=off -fno-if-conversion -fno-if-conversion2 -fno-tree-slp-vectorize)
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ray_passage.cpp PROPERTIES COMPILE_OPTIONS "${RAY_PASSAGE_OPTIONS}")
 # The lane loop packs into vector instructions only when its square roots need not set
 # errno and its divisions may be done in lanes whose result is dropped; neither changes a
 # result (the roots and quotients are the same correctly rounded ones). The plain build's
@@ -19,5 +24,9 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
     COMPILE_OPTIONS "${LANE_TRACE_OPTIONS};-mavx2;-mno-fma")
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace_avx512.cpp PROPERTIES
     COMPILE_OPTIONS "${LANE_TRACE_OPTIONS};-mavx512f;-mavx512dq;-mavx512vl;-mno-fma;-mprefer-vector-width=512")
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp PROPERTIES COMPILE_DEFINITIONS LANE_TRACE_HAVE_AVX2)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/lane_trace.cpp ${CMAKE_CURRENT_LIST_DIR}/ray_passage.cpp
+    PROPERTIES COMPILE_DEFINITIONS LANE_TRACE_HAVE_AVX2)
+  area_sources(OPTICS ray_passage_avx512.cpp)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ray_passage_avx512.cpp PROPERTIES
+    COMPILE_OPTIONS "${RAY_PASSAGE_OPTIONS};-mavx512f;-mavx512vl;-mno-fma")
 endif()

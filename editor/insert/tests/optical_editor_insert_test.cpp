@@ -110,6 +110,21 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
   EXPECT_EQ(Snapshot("after2.os"), before);
 }
 
+TEST_F(InsertCommandsTest, ClosingTheWindowWhileAPlacementWaitsLeavesNoUndoSnapshotBehind) {
+  TOpticalEditor &editor = OpenTriplet();
+  bool closed = false;
+  When([&editor] { return editor.NewSingleSurfaceDown(); }, [&editor, &closed] {
+    closed = true;
+    editor.PostMessage(WM_CLOSE, 0, 0);
+  });
+  Command(CM_NEW_SINGLE_SURFACE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return closed && editor.GetHandle() == nullptr; }, kWaitMs));
+  test_kit::RunFor(50);
+  // The next start would offer to restore a session from any snapshot left here.
+  Mem<STRING> left;
+  EXPECT_EQ(ListUndoFiles(TempDir(), left), 0);
+}
+
 TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
   TOpticalEditor &editor = OpenTriplet();
   DeleteEditClipboard();
