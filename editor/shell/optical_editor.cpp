@@ -141,6 +141,8 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
     EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
+    // The menu opens on the state as it is now (a selection made on the canvas, say).
+    EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
 };
 
 TEditGraph *MakeCanvas(COLORREF background) {

@@ -20,6 +20,7 @@
 #include "editor/properties/system_properties_folder.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/gui/menus/menu_enabling.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -173,6 +174,33 @@ TEST_F(UserRoadTest, DoubleGaussFocusedWithItsWindowsOpenAndUndone) {
   editor.SendMessage(WM_CLOSE);
   EXPECT_EQ(editor.GetHandle(), nullptr);
   EXPECT_EQ(editor.SpotWindow(), nullptr);
+}
+
+TEST_F(UserRoadTest, ASelectionMadeOnTheCanvasEnablesDeleteCutAndCopyInTheMenu) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  ASSERT_EQ(system.hasSelection, 0);
+  // The user's band over the whole drawing.
+  TEditGraph &canvas = *editor.Canvas();
+  const RECT client = canvas.GetClientRect();
+  const LPARAM from = MAKELPARAM(client.left + 2, client.top + 2);
+  const LPARAM to = MAKELPARAM(client.right - 3, client.bottom - 3);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, from);
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, to);
+  canvas.SendMessage(WM_LBUTTONUP, 0, to);
+  ASSERT_EQ(system.hasSelection, 1);
+  test_kit::RunFor(30);
+  // The Edit menu as the menu bar opens it: WM_INITMENU, then the pop-up's enablers.
+  editor.SendMessage(WM_INITMENU, reinterpret_cast<WPARAM>(Menu()), 0);
+  HMENU edit = nullptr;
+  for (int i = 0; i < GetMenuItemCount(Menu()) && edit == nullptr; ++i) {
+    HMENU popup = GetSubMenu(Menu(), i);
+    if (popup != nullptr && GetMenuState(popup, CM_DELETE, MF_BYCOMMAND) != static_cast<UINT>(-1)) edit = popup;
+  }
+  ASSERT_NE(edit, nullptr);
+  EnableMenuCommands(editor.GetHandle(), edit);
+  for (UINT command : {CM_DELETE, CM_CUT, CM_COPY}) EXPECT_FALSE(Grey(command)) << command;
 }
 
 }  // namespace
