@@ -35,9 +35,10 @@ bool MakeLaneSurface(const TInteractionSurface &surface, TLaneSurface &lane);
 bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane);
 
 // One ray's ordinary passage through a lane surface, bit for bit that of TraceSurfaceRay
-// (ray_passage.cpp: the same arithmetic arranged for one ray's chain of dependent steps):
-// true when it passed (the ray is then left as TraceSurfaceRay leaves a passed ray); false
-// when the passage is not an ordinary one, with the ray untouched for TraceSurfaceRay.
+// (ray_passage_kernel.h: the same arithmetic arranged for one ray's chain of dependent
+// steps): true when it passed (the ray is then left as TraceSurfaceRay leaves a passed
+// ray); false when the passage is not an ordinary one, with the ray untouched for
+// TraceSurfaceRay.
 bool PassLaneSurface(const TLaneSurface &surface, TCurrentRay &ray);
 
 // Rays in structure-of-arrays form, a block of them.

@@ -182,8 +182,8 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
     if (runs) {
       const int end = count - i > kLaneRunLimit ? i + kLaneRunLimit : count;
       const int stop = PassLaneRun(surfaces.data, i, end, ray, paths, laneDeclined);
-      for (int k = i; k < stop; ++k) {
-        progress.lastVisited = k;
+      if (stop > i) progress.lastVisited = stop - 1;
+      for (int k = i; paths != nullptr && k < stop; ++k) {
         if (absMode == kTraceReference) {
           if (k < referenceCount) eikonal.referencePaths.data[k] = paths[k - i];
         } else if (absMode == kTraceWavefront) {
