@@ -34,13 +34,6 @@ TVariablesModel::TVariablesModel(const TOptimizationParameters &list, TConfigure
   for (int i = 0; i < list.Count(); ++i) rows.push_back(list.Get(i));
 }
 
-std::string TVariablesModel::Describe(int row) const {
-  const TParameterDescription &p = Row(row);
-  std::string text = std::string(p.Type.c_str()) + " of surface " + std::to_string(p.Surf + 1);
-  if (p.Config > 0) text += ", configuration " + std::to_string(p.Config + 1);
-  return text;
-}
-
 double TVariablesModel::CurrentValue(int row) const {
   if (row < 0 || row >= Count()) return 0.0;
   TOptimizationParameters one;

@@ -61,9 +61,6 @@ class TVariablesModel {
   // The rows into the folder's list (the list's owner is kept).
   void Store(TOptimizationParameters &list) const;
 
-  // "R of surface 2" ("..., configuration 2" beyond the first).
-  std::string Describe(int row) const;
-
  private:
   // The message for a row that could not be valid, or "".
   std::string Problem(const TParameterDescription &p, int row) const;

@@ -131,7 +131,9 @@ int TOptimizationParameters::FirstCrossedBounds() const {
 
 std::string TOptimizationParameters::Describe(int i) const {
   const TParameterDescription p = Get(i);
-  std::string text = p.Type + " of surface " + std::to_string(p.Surf);
+  // Surfaces are numbered from 1, as the surfaces table and the variables dialog number
+  // them (index 0 is the object surface), like the configurations.
+  std::string text = p.Type + " of surface " + std::to_string(p.Surf + 1);
   if (p.Config > 0) text += ", configuration " + std::to_string(p.Config + 1);
   return text;
 }

@@ -58,7 +58,8 @@ class TOptimizationParameters {
   // parameter is valid, but no value satisfies it: every point of a run is penalised and
   // no step can be taken.
   int FirstCrossedBounds() const;
-  // "R of surface 3" ("..., configuration 2" beyond the first): what a message names.
+  // "R of surface 3" for the surface of index 2 ("..., configuration 2" beyond the first):
+  // what a message names, numbered from 1 as the tables number them.
   std::string Describe(int i) const;
   // The message a run shows when parameter i blocks it.
   std::string CrossedBoundsMessage(int i) const;

@@ -238,4 +238,23 @@ TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
   EXPECT_EQ(list.Count(), 2);
 }
 
+TEST_F(VariablesDlgTest, ARunBlockedByAFileNamesTheSurfaceAsTheTablesNumberIt) {
+  // The file beside the system crosses the bounds of the first lens face, surface 2 in the
+  // surfaces table and in the dialog.
+  std::ofstream(Scratch("Systems/Cooke_Triplet.par")) << "[Common]\nNumPar=1\n\n[Parameters]\n"
+                                                         "{ Config=0; Surf=1; Left=1; Right=0; Type=\"R\" }\n";
+  TSystemPropertiesFolder &folder = OpenPanel();
+  ASSERT_EQ(folder.OptimizationPanel()->parameters.Count(), 1);
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    EXPECT_EQ(dialog.Table()->CellText(kVariableSurfaceColumn, 0), "2");
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  const int undoIndex = editor_->System().options.undoIndex;
+  folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text.rfind("Parameter 1 (R of surface 2) has its left bound above", 0), 0u)
+      << answers_->boxes.back().text;
+  EXPECT_EQ(editor_->System().options.undoIndex, undoIndex);
+}
+
 }  // namespace

@@ -84,7 +84,8 @@ TEST(OptimizationParameters, Validity) {
   EXPECT_EQ(list.IsValid(crossed), 1);
   EXPECT_EQ(list.FirstCrossedBounds(), crossed);
   const std::string message = list.CrossedBoundsMessage(crossed);
-  EXPECT_NE(message.find("Parameter 9 (T of surface 3, configuration 2)"), std::string::npos) << message;
+  // The surface of index 3 is the fourth row of the surfaces table.
+  EXPECT_NE(message.find("Parameter 9 (T of surface 4, configuration 2)"), std::string::npos) << message;
   list.RemoveInvalid();
   EXPECT_EQ(list.Get(0).Type, "R") << "order kept";
   EXPECT_EQ(list.Count(), 9);
