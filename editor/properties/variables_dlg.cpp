@@ -66,7 +66,7 @@ void TVariablesDlg::SetupWindow() {
   if (placeholder != nullptr) placeholder->ShowWindow(SW_HIDE);
   table_->Create();
   table_->cellEdited = [this](int column, int row, const std::string &text) {
-    Answer(model_->Edit(column, row, text));
+    if (!Answer(model_->Edit(column, row, text))) refused_ = true;
     Fill();
   };
   SetDlgItemText(kSurfaceId, std::to_string(surface_).c_str());
@@ -82,6 +82,13 @@ void TVariablesDlg::Fill() {
     for (int c = 0; c < kVariableColumns; ++c) table_->SetCell(c, r, model_->CellText(c, r), c != kVariableValueColumn);
 }
 
+bool TVariablesDlg::CommitTable() {
+  refused_ = false;
+  if (table_->Grid() != nullptr) table_->Grid()->CommitEditor();
+  table_->CommitEdits();
+  return !refused_;
+}
+
 bool TVariablesDlg::Answer(const TPropertyEdit &edit) {
   if (edit.message.empty()) return true;
   MessageBox(GetHandle(), edit.message, "Warning", MB_OK | MB_ICONEXCLAMATION);
@@ -89,7 +96,7 @@ bool TVariablesDlg::Answer(const TPropertyEdit &edit) {
 }
 
 void TVariablesDlg::AddRow(const char *type) {
-  table_->CommitEdits();
+  CommitTable();
   char text[32] = {};
   GetDlgItemText(kSurfaceId, text, sizeof text);
   int surface = 0;
@@ -105,7 +112,7 @@ void TVariablesDlg::AddRow(const char *type) {
 }
 
 void TVariablesDlg::CmDelete() {
-  table_->CommitEdits();
+  CommitTable();
   const int row = table_->Grid() != nullptr ? table_->Grid()->CurrentRow() : -1;
   if (row < 0 || row >= model_->Count()) return;
   model_->Delete(row);
@@ -128,7 +135,7 @@ void TVariablesDlg::CmOpen() {
 }
 
 void TVariablesDlg::CmSave() {
-  table_->CommitEdits();
+  CommitTable();
   TFileName request(this, kFileFilter, TFileName::kSave);
   request.SetInitialDir(DirectoryOfPath(system_.System().name));
   request.SetFileName(ProposedFile());
@@ -139,8 +146,14 @@ void TVariablesDlg::CmSave() {
 }
 
 void TVariablesDlg::CmOk() {
-  // A value typed but not yet left is taken (or refused) first.
-  table_->CommitEdits();
+  // A value typed but not yet left is taken first; a refused one keeps the dialog open, and
+  // so does a row a run could not use.
+  if (!CommitTable()) return;
+  const std::string problem = model_->Check();
+  if (!problem.empty()) {
+    Answer(TPropertyEdit::Refused(problem));
+    return;
+  }
   model_->Store(list_);
   EndDialog(IDOK);
 }

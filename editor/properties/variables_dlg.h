@@ -47,6 +47,9 @@ class TVariablesDlg : public TColorDlg {
  private:
   void AddRow(const char *type);
   void Fill();
+  // Hands on what the user typed into the table, the cell still being typed into included;
+  // false when an entry was refused.
+  bool CommitTable();
   // A refusal's message; false when there was one.
   bool Answer(const struct TPropertyEdit &edit);
   std::string ProposedFile() const;
@@ -56,4 +59,5 @@ class TVariablesDlg : public TColorDlg {
   int surface_;
   std::unique_ptr<TVariablesModel> model_;
   TPropertiesTable *table_ = nullptr;
+  bool refused_ = false;
 };

@@ -102,6 +102,14 @@ std::string TVariablesModel::Problem(const TParameterDescription &p, int row) co
   return std::string();
 }
 
+std::string TVariablesModel::Check() const {
+  for (int r = 0; r < Count(); ++r) {
+    const std::string problem = Problem(Row(r), r);
+    if (!problem.empty()) return problem;
+  }
+  return std::string();
+}
+
 TPropertyEdit TVariablesModel::Add(const std::string &type, int surf) {
   TParameterDescription p;
   const double unset = 0.0;

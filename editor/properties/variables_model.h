@@ -55,6 +55,9 @@ class TVariablesModel {
   // sections.
   TPropertyEdit Open(const std::string &fileName);
   TPropertyEdit Save(const std::string &fileName) const;
+  // The message for the first row a run could not use (a file may bring crossed bounds or
+  // twins), or "" when every row is sound.
+  std::string Check() const;
   // The rows into the folder's list (the list's owner is kept).
   void Store(TOptimizationParameters &list) const;
 

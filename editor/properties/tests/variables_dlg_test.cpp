@@ -8,6 +8,7 @@
 
 #include <QTimer>
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -70,6 +71,16 @@ class VariablesDlgTest : public EditorShellTest {
     editor.SetSelection(0, -1);
     test_kit::PostText(editor, text);
     test_kit::PostKey(editor, VK_RETURN);
+  }
+  // Types into a cell and leaves the editor open, as before a click on a button.
+  void TypeWithoutEnter(TPropertiesTable &table, int column, int row, const char *text) {
+    table.Grid()->SetCurrentCell(column, row);
+    TCellEdit &editor = *table.Grid()->Editor();
+    editor.SetFocus();
+    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+    editor.SetSelection(0, -1);
+    test_kit::PostText(editor, text);
+    test_kit::RunFor(30);
   }
   static double FocalLength(TSystemImage &system) { return std::stod(GeneralInfoItems(system).at(0).value); }
 };
@@ -193,16 +204,38 @@ TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
   EXPECT_EQ(std::string(read.Get(1).Type.c_str()), "R");
   EXPECT_EQ(read.Get(1).Surf, 5);
 
-  // Opened in the dialog it becomes the list on OK.
+  // Opened in the dialog it becomes the list on OK, with the bound still being typed.
   files.Choose({saved});
   WithVariables(folder, [&](TVariablesDlg &dialog) {
     dialog.SendMessage(WM_COMMAND, TVariablesDlg::kOpenId);
     EXPECT_EQ(dialog.Table()->CellText(kVariableLeftColumn, 0), "0.5");
+    TypeWithoutEnter(*dialog.Table(), kVariableLeftColumn, 0, "0.75");
     dialog.SendMessage(WM_COMMAND, IDOK);
   });
   ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Get(0).Left, 0.5);
+  EXPECT_EQ(list.Get(0).Left, 0.75);
   EXPECT_EQ(list.Get(1).Surf, 5);
+
+  // A file with crossed bounds opens, and OK says what is wrong and keeps the dialog.
+  std::ofstream(Scratch("crossed.par")) << "[Common]\nNumPar=1\n\n[Parameters]\n"
+                                           "{ Config=0; Surf=2; Left=1; Right=0; Type=\"R\" }\n";
+  files.Choose({Scratch("crossed.par")});
+  WithVariables(folder, [&](TVariablesDlg &dialog) {
+    dialog.SendMessage(WM_COMMAND, TVariablesDlg::kOpenId);
+    ASSERT_EQ(dialog.Table()->RowCount(), 1);
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    ASSERT_FALSE(answers_->boxes.empty());
+    EXPECT_EQ(answers_->boxes.back().text, "Parameter 1: its left bound must lie below its right bound.");
+    EXPECT_EQ(answers_->boxes.back().caption, "Warning");
+    EXPECT_NE(folder.VariablesDialog(), nullptr);
+    // A typed bound the table refuses keeps the dialog open too.
+    TypeWithoutEnter(*dialog.Table(), kVariableRightColumn, 0, "abc");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    EXPECT_EQ(answers_->boxes.back().text, "Parameter 1: \"abc\" is not a number.");
+    EXPECT_NE(folder.VariablesDialog(), nullptr);
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(list.Count(), 2);
 }
 
 }  // namespace
