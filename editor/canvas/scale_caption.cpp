@@ -1,5 +1,6 @@
 #include "editor/canvas/scale_caption.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "toolkit/graph/graph.h"
@@ -7,12 +8,14 @@
 namespace {
 
 constexpr double kMmPerInch = 25.4;
+// Screen pixels are taken somewhat larger than the resolution says.
 constexpr double kScreenMmFactor = 1.35;
 constexpr int kDefaultPixelsPerInch = 96;
 
 }  // namespace
 
 std::string FormatScaleRatio(double ratio) {
+  if (!std::isfinite(ratio) || ratio <= 0.0) return std::string();
   char text[64];
   const char *format = ratio < 0.01 ? "(1:%10.4f)" : ratio < 0.1 ? "(1:%10.3f)" : "(1:%10.1f)";
   std::snprintf(text, sizeof text, format, ratio);
@@ -22,16 +25,22 @@ std::string FormatScaleRatio(double ratio) {
   return caption;
 }
 
+double ScaleRatio(double pixelsPerInch, double worldWidth, int pixelWidth) {
+  if (!(pixelsPerInch > 0.0) || pixelWidth <= 0) return 0.0;
+  const double mmPerPixel = kMmPerInch / pixelsPerInch * kScreenMmFactor;
+  return std::fabs(worldWidth) / pixelWidth / mmPerPixel;
+}
+
 double ScaleRatio(const TGraph &graph) {
   int dpi = kDefaultPixelsPerInch;
   if (const TDC *dc = graph.GetDCs().first) dpi = dc->GetDeviceCaps(LOGPIXELSX);
   if (dpi <= 0) dpi = kDefaultPixelsPerInch;
-  const double mmPerPixel = kMmPerInch / dpi * kScreenMmFactor;
   const RECT plot = graph.GetPlotRect();
-  const int width = plot.right - plot.left;
-  if (width <= 0) return 0.0;
-  const double worldPerPixel = (graph.X2() - graph.X1()) / width;
-  return worldPerPixel / mmPerPixel;
+  return ScaleRatio(dpi, graph.X2() - graph.X1(), plot.right - plot.left);
+}
+
+std::string FormatScaleCaption(double pixelsPerInch, double worldWidth, int pixelWidth) {
+  return FormatScaleRatio(ScaleRatio(pixelsPerInch, worldWidth, pixelWidth));
 }
 
 std::string FormatScaleCaption(const TGraph &graph) { return FormatScaleRatio(ScaleRatio(graph)); }

@@ -7,9 +7,14 @@
 class TGraph;
 
 // The text of a ratio: four decimals below 0.01, three below 0.1, else one; no blanks
-// inside, one before.
+// inside, one before. Empty for a ratio that is not a finite positive number.
 std::string FormatScaleRatio(double ratio);
-// The ratio of the graph's world window to its picture at the screen's pixels per inch
-// (a screen millimetre taken as 25.4 / dpi x 1.35 pixels' worth).
+// The ratio of a world width drawn across pixelWidth pixels at the given resolution (a
+// screen millimetre taken as 25.4 / dpi x 1.35 pixels' worth); 0 without sizes.
+double ScaleRatio(double pixelsPerInch, double worldWidth, int pixelWidth);
+// The same for the graph's world window across its plot area, at its context's
+// resolution (96 pixels per inch without one).
 double ScaleRatio(const TGraph &graph);
+// FormatScaleRatio of the ratios above.
+std::string FormatScaleCaption(double pixelsPerInch, double worldWidth, int pixelWidth);
 std::string FormatScaleCaption(const TGraph &graph);

@@ -14,7 +14,7 @@
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
-#include "editor/shell/scale_caption.h"
+#include "editor/canvas/scale_caption.h"
 #include "editor/shell/session_restore.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"

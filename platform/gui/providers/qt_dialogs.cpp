@@ -44,7 +44,11 @@ QStringList QtNameFilters(const std::string &filter) {
   for (const auto &[description, patterns] : ParseFileFilter(filter)) {
     QString qtPatterns = QString::fromStdString(patterns);
     qtPatterns.replace(';', ' ');
-    filters << QString::fromStdString(description) + " (" + qtPatterns + ")";
+    // A description that already ends with its patterns in brackets is shown as it is
+    // ("Optical System (*.os)", not "Optical System (*.os) (*.os)").
+    const QString text = QString::fromStdString(description);
+    const QString bracketed = "(" + qtPatterns + ")";
+    filters << (text.trimmed().endsWith(bracketed) ? text : text + " " + bracketed);
   }
   return filters;
 }

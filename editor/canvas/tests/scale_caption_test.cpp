@@ -1,4 +1,4 @@
-#include "editor/shell/scale_caption.h"
+#include "editor/canvas/scale_caption.h"
 
 #include <gtest/gtest.h>
 
