@@ -9,24 +9,11 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/drawing/dc.h"
 
+#include "editor/canvas/tests/canvas_pixels.h"
+
 namespace {
 
 constexpr COLORREF kBackground = RGB(0, 0, 64);
-
-COLORREF Pixel(TEditGraph &graph, int x, int y) {
-  const QImage *image = graph.GetDCs().second->Image();
-  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height())
-    return 0xFFFFFFFF;
-  return ColorOfPixel(image->pixel(x, y));
-}
-
-// The colour within a pixel of the device point, if any pixel there has it.
-bool NearColor(TEditGraph &graph, POINT p, COLORREF color) {
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx)
-      if (Pixel(graph, p.x + dx, p.y + dy) == color) return true;
-  return false;
-}
 
 using EditGraphTest = EditorShellTest;
 

@@ -19,16 +19,11 @@
 #include "platform/gui/menus/menu_tracker.h"
 #include "toolkit/graph/yellow_window.h"
 
+#include "editor/canvas/tests/canvas_pixels.h"
+
 namespace {
 
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
-
-COLORREF Pixel(TEditGraph &graph, int x, int y) {
-  const QImage *image = graph.GetDCs().second->Image();
-  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height())
-    return 0xFFFFFFFF;
-  return ColorOfPixel(image->pixel(x, y));
-}
 
 void Drag(TEditGraph &canvas, POINT from, POINT to) {
   canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(from));

@@ -11,23 +11,11 @@
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/dc.h"
 
+#include "editor/canvas/tests/canvas_pixels.h"
+
 namespace {
 
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
-
-COLORREF Pixel(TEditGraph &graph, int x, int y) {
-  const QImage *image = graph.GetDCs().second->Image();
-  if (image == nullptr || x < 0 || y < 0 || x >= image->width() || y >= image->height())
-    return 0xFFFFFFFF;
-  return ColorOfPixel(image->pixel(x, y));
-}
-
-bool NearColor(TEditGraph &graph, POINT p, COLORREF color) {
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx)
-      if (Pixel(graph, p.x + dx, p.y + dy) == color) return true;
-  return false;
-}
 
 // The first element with two surfaces: a lens.
 int FirstLens(const TSystemImage &system) {
