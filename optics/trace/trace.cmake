@@ -5,7 +5,12 @@ area_tests(OPTICS tests/lane_trace_test.cpp tests/ray_passage_test.cpp)
 # The one-ray passages are bit for bit the lanes': no multiply and add contracted. Nor are
 # their branches turned into selects or their scalars packed into vectors: both would put
 # more steps on a single ray's chain.
-set(RAY_PASSAGE_OPTIONS -ffp-contract=off -fno-if-conversion -fno-if-conversion2 -fno-tree-slp-vectorize)
+set(RAY_PASSAGE_OPTIONS -ffp-contract=off)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND RAY_PASSAGE_OPTIONS -fno-if-conversion -fno-if-conversion2 -fno-tree-slp-vectorize)
+elseif(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  list(APPEND RAY_PASSAGE_OPTIONS -fno-slp-vectorize)
+endif()
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ray_passage.cpp PROPERTIES COMPILE_OPTIONS "${RAY_PASSAGE_OPTIONS}")
 # The lane loop packs into vector instructions only when its square roots need not set
 # errno and its divisions may be done in lanes whose result is dropped; neither changes a

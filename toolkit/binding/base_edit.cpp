@@ -31,7 +31,7 @@ std::string Formatted(const char *format, T value) {
 }  // namespace
 
 TBaseEdit::TBaseEdit(TWindow *dialog, int id, UINT limitValue, TEditCollection *collectionValue)
-    : TEdit(dialog, id, limitValue), collection(collectionValue), limit(limitValue) {}
+    : TEdit(dialog, id, limitValue), collection(collectionValue) {}
 
 LRESULT TBaseEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

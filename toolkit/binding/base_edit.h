@@ -42,5 +42,4 @@ class TBaseEdit : public TEdit {
   void SetTextAndUpdate(const char *text);
 
   TEditCollection *collection;
-  UINT limit;
 };

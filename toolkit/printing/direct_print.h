@@ -102,6 +102,7 @@ class TDirectPrint : public TPrinter {
   // Prints the list without asking (unless there is no printer to print on), then
   // empties it. True when the pages went out.
   bool Print();
+  using TPrinter::Print;
 
   TOPrinterOutput &Output() { return output_; }
 

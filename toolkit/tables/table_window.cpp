@@ -32,7 +32,7 @@ const TResponseTableEntry kTableWindowTable[] = {
 };
 
 TTableWindow::TTableWindow(TWindow *parentDialog, int controlId, int columnCount, int rowCount, TFont *font)
-    : TWindow(parentDialog), placeholderId(controlId), columns(columnCount), rows(rowCount), cellFont(font),
+    : TWindow(parentDialog), columns(columnCount), rows(rowCount), cellFont(font),
       owner(parentDialog) {
   Attr.Style = WS_CHILD | WS_VISIBLE | WS_BORDER;
   Attr.ExStyle |= WS_EX_CLIENTEDGE;

@@ -77,7 +77,6 @@ class TTableWindow : public TWindow {
   TTableHeader *columnHeader = nullptr;
   TTableHeader *rowHeader = nullptr;
   std::string cornerTitle;
-  int placeholderId;
   int columns;
   int rows;
   TFont *cellFont;

@@ -60,7 +60,7 @@ std::string TComboBox::GetString(int index) {
   return text;
 }
 
-int TComboBox::Find(int startAfter, const char *text, bool exact) const {
+int TComboBox::FindItem(int startAfter, const char *text, bool exact) const {
   const QString wanted = QString::fromUtf8(text != nullptr ? text : "");
   const int count = combo->count();
   if (count == 0) return static_cast<int>(CB_ERR);
@@ -132,13 +132,13 @@ LRESULT TComboBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       result = valid ? static_cast<LRESULT>(combo->itemText(index).toStdString().size()) : CB_ERR;
       break;
     case CB_FINDSTRING:
-      result = Find(index, reinterpret_cast<const char *>(lParam), false);
+      result = FindItem(index, reinterpret_cast<const char *>(lParam), false);
       break;
     case CB_FINDSTRINGEXACT:
-      result = Find(index, reinterpret_cast<const char *>(lParam), true);
+      result = FindItem(index, reinterpret_cast<const char *>(lParam), true);
       break;
     case CB_SELECTSTRING:
-      result = Find(index, reinterpret_cast<const char *>(lParam), false);
+      result = FindItem(index, reinterpret_cast<const char *>(lParam), false);
       if (result >= 0) combo->setCurrentIndex(static_cast<int>(result));
       break;
     case CB_GETITEMDATA:
@@ -165,8 +165,8 @@ LRESULT TComboBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         combo->lineEdit()->setText(QString::fromUtf8(reinterpret_cast<const char *>(lParam)));
         result = 1;
       } else {
-        result = Find(-1, reinterpret_cast<const char *>(lParam), true) >= 0 ? 1 : CB_ERR;
-        if (result == 1) combo->setCurrentIndex(Find(-1, reinterpret_cast<const char *>(lParam), true));
+        result = FindItem(-1, reinterpret_cast<const char *>(lParam), true) >= 0 ? 1 : CB_ERR;
+        if (result == 1) combo->setCurrentIndex(FindItem(-1, reinterpret_cast<const char *>(lParam), true));
       }
       break;
     case WM_GETTEXTLENGTH:

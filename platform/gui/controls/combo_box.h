@@ -36,7 +36,7 @@ class TComboBox : public TControl {
 
  private:
   bool Editable() const { return (GetStyle() & 0x3) != CBS_DROPDOWNLIST; }
-  int Find(int startAfter, const char *text, bool exact) const;
+  int FindItem(int startAfter, const char *text, bool exact) const;
 
   UINT textLimit;
   QComboBox *combo = nullptr;

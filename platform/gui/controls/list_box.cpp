@@ -59,7 +59,7 @@ std::string TListBox::GetString(int index) {
   return text;
 }
 
-int TListBox::Find(int startAfter, const char *text, bool exact) const {
+int TListBox::FindItem(int startAfter, const char *text, bool exact) const {
   const QString wanted = QString::fromUtf8(text != nullptr ? text : "");
   const int count = list->count();
   if (count == 0) return static_cast<int>(LB_ERR);
@@ -168,11 +168,11 @@ LRESULT TListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETTEXTLEN:
       return valid ? static_cast<LRESULT>(list->item(index)->text().toStdString().size()) : LB_ERR;
     case LB_FINDSTRING:
-      return Find(index, reinterpret_cast<const char *>(lParam), false);
+      return FindItem(index, reinterpret_cast<const char *>(lParam), false);
     case LB_FINDSTRINGEXACT:
-      return Find(index, reinterpret_cast<const char *>(lParam), true);
+      return FindItem(index, reinterpret_cast<const char *>(lParam), true);
     case LB_SELECTSTRING: {
-      const int found = Find(index, reinterpret_cast<const char *>(lParam), false);
+      const int found = FindItem(index, reinterpret_cast<const char *>(lParam), false);
       if (found >= 0) SendMessage(LB_SETCURSEL, static_cast<WPARAM>(found));
       return found;
     }

@@ -42,7 +42,7 @@ class TListBox : public TControl {
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  int Find(int startAfter, const char *text, bool exact) const;
+  int FindItem(int startAfter, const char *text, bool exact) const;
   int Insert(int index, const char *text);
 
   QListWidget *list = nullptr;
