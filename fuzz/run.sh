@@ -33,6 +33,16 @@ max_len_of() {
   esac
 }
 
+# A harness that loads whole systems prepares them, and the stop search grows with the square
+# of the surfaces (up to the readers' limit of a thousand): give them more than a second
+# under the instrumentation before an input counts as a hang.
+timeout_of() {
+  case "$1" in
+    system_file | system_image | component_library) echo 5 ;;
+    *) echo 1 ;;
+  esac
+}
+
 run_one() {
   local name="$1"
   local corpus="$build/fuzz-corpus/$name"
@@ -43,7 +53,7 @@ run_one() {
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=1" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     "$build/fuzz/${name}_fuzz" "$corpus" "$root/fuzz/corpus/$name" \
-      -max_total_time="$seconds" -runs="$runs" -timeout=1 -rss_limit_mb=2048 \
+      -max_total_time="$seconds" -runs="$runs" -timeout="$(timeout_of "$name")" -rss_limit_mb=2048 \
       -max_len="$(max_len_of "$name")" -print_final_stats=1 \
       -artifact_prefix="$artifacts/" ${FUZZ_FLAGS:-} >"$log" 2>&1 &
   echo $! >"$build/fuzz-logs/$name.pid"

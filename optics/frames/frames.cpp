@@ -63,6 +63,25 @@ DPOINT3 TOpticalSystem::GetSurfacePosition(int i, int j, int mode) const {
   return MultiplyTransposed(m, Sub(position, Vertex(*surfaces.data[j])));
 }
 
+int TOpticalSystem::FirstVertexOffPlane(int s, int step, DPOINT3 &d) const {
+  const int n = SurfaceCount();
+  d = DPOINT3();
+  int t = s + step;
+  if (s < 0 || s >= n || surfaces.data[s] == nullptr) {
+    while (t >= 0 && t < n) t += step;
+    return t;
+  }
+  double m[9];
+  FrameMatrix(s, m);
+  const DPOINT3 origin = Vertex(*surfaces.data[s]);
+  for (; t >= 0 && t < n; t += step) {
+    const DPOINT3 position = surfaces.data[t] ? Vertex(*surfaces.data[t]) : DPOINT3();
+    d = MultiplyTransposed(m, Sub(position, origin));
+    if (d.x != 0.0) break;
+  }
+  return t;
+}
+
 void TOpticalSystem::SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode) {
   SetModifiedFlag();
   TSurface *surface = Surface(i);

@@ -180,6 +180,12 @@ class TOpticalSystem {
 
   // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
   DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
+  // Walks from surface s + step by step (+1 or -1) to the first surface whose vertex lies
+  // off surface s's vertex plane and answers its index, or the first index past the ends
+  // when there is none; d is the last vertex looked at in s's frame (zero when none was).
+  // The frame of s is built once, so the walk stays cheap through long runs of surfaces
+  // on one plane. s must name a surface.
+  int FirstVertexOffPlane(int s, int step, DPOINT3 &d) const;
   void SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode);
   // The global point in the frame of surface k - 1 (k - 1 clamped to the list).
   DPOINT3 PointInPreviousFrame(int k, const DPOINT3 &point) const;

@@ -189,13 +189,8 @@ TCurrentRay TOpticalSystem::MakeRayToPoint(int k, double y, double z, double pA,
   const int step = k < 0 ? -1 : 1;
 
   // The target is the first surface whose vertex lies off this vertex plane.
-  int t = s + step;
   DPOINT3 d;
-  while (t >= 0 && t < n) {
-    d = GetSurfacePosition(t, s, kRelativeFrame);
-    if (d.x != 0.0) break;
-    t += step;
-  }
+  int t = FirstVertexOffPlane(s, step, d);
   if (t < 0 || t >= n) t = s + step;
 
   double start[3] = {0.0, y, z};

@@ -16,7 +16,10 @@ constexpr double kFileDegreesPerRadian = 57.29577951308232;
 // The file holds field values x 60 when Unit is 1.
 constexpr double kFileUnitFactor = 60.0;
 
-constexpr int kFileMaxSurfaces = 10000;  // more is not an optical system but a broken file
+// More is not an optical system but a broken file. Preparing a system searches its stop by
+// imaging every surface back to the object, a time that grows with the square of the count:
+// a thousand surfaces take a fraction of a second, ten thousand took minutes.
+constexpr int kFileMaxSurfaces = 1000;
 constexpr int kFileWavelengths = 20;
 constexpr int kFileFieldValues = 100;
 constexpr int kFileShapeCoefficients = 200;

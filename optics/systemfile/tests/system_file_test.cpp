@@ -311,6 +311,8 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       {"negative wavelength", Minimal("Nsurf=2\nLambda=-0.5", records), "wavelength"},
       {"no surrounding index", Minimal("Nsurf=2\nN1=0", records), "surrounding index"},
       {"million surfaces", Minimal("Nsurf=1000000", records), "1000000"},
+      // Past a thousand the stop search would take minutes: refused at once.
+      {"thousand and one surfaces", Minimal("Nsurf=1001", records), "at most 1000"},
       {"not a system", "Some notes\nR=5\n", "not an optical system file"},
       {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
       {"surface type", Minimal("Nsurf=2", records) + "[Surface_2]\nTypeAspher=42\n", "type 42"},
