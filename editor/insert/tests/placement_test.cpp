@@ -10,6 +10,8 @@
 #include "editor/model/element_grouping.h"
 #include "editor/model/tests/editor_test_support.h"
 
+#include "editor/insert/tests/traced_focal.h"
+
 namespace {
 
 constexpr double kTight = 1e-9;
@@ -147,24 +149,6 @@ TEST_F(PlacementTest, TheStopStaysOnItsSurfaceAndACancelledPlacementLeavesNoTrac
   EXPECT_EQ(Saved(image, Scratch("after.os")), before);
   // Once the folder put an element there, the placed surface is that element's.
   EXPECT_EQ(RemovePlacedSurface(image, info), 0);
-}
-
-// The focal length of surfaces k, k + 1 from a real ray 0.01 mm off their axis.
-double TracedFocal(const TSystemImage &image, int k) {
-  const TSurface *a = image.Surface(k);
-  const double t = a->general.angles[2];
-  const double axis[2] = {std::cos(t), std::sin(t)};
-  const double across[2] = {-axis[1], axis[0]};
-  const double h = 0.01;
-  TCurrentRay ray(a->general.vertex[0] - 5.0 * axis[0] + h * across[0],
-                  a->general.vertex[1] - 5.0 * axis[1] + h * across[1], 0.0);
-  ray.L = axis[0];
-  ray.M = axis[1];
-  ray.N = 0.0;
-  EXPECT_EQ(image.Surface(k)->Trace(ray), 1);
-  EXPECT_EQ(image.Surface(k + 1)->Trace(ray), 1);
-  const double sine = ray.L * across[0] + ray.M * across[1];
-  return -h / sine;
 }
 
 TEST_F(PlacementTest, ALensOfTheAskedFocalLengthTakesThePlacedSurfacesPlace) {
