@@ -116,6 +116,31 @@ TEST_F(WholeSystemTest, StopOnSurfaceTwoOfFiveBecomesFour) {
   EXPECT_EQ(system.info.Naper, 0);
 }
 
+TEST_F(WholeSystemTest, TurningKeepsAPupilTakenFromTheStopAndTurnsAGivenOne) {
+  // Plane apertures in air image the stop (surface 2, radius 2) at magnification 1: both
+  // pupils are the stop itself, 4 across, whichever way the light runs.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 2.0);
+  AddAt(system, 30.0, 0.0, "", 10.0);
+  AddAt(system, 40.0, 0.0, "", 20.0);
+  system.info.AutoSetPupilParameters = 0;
+  system.info.Naper = 3;
+  system.info.Dentr = 0.0;
+  system.Prepare(0.55, 1, 0);
+  system.TurnSystem();
+  EXPECT_EQ(system.info.Dentr, 0.0);
+  EXPECT_EQ(system.info.Naper, 3);
+  system.Prepare(0.55, 1, 0);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kFloatTolerance);
+  // A given diameter of 3 gives an exit pupil of 3: the turned system enters by it.
+  system.info.Dentr = 3.0;
+  system.Prepare(0.55, 1, 0);
+  system.TurnSystem();
+  EXPECT_APPROX(system.info.Dentr, 3.0, kFloatTolerance);
+}
+
 TEST_F(WholeSystemTest, BehindATurnedMirrorLiesTheMediumInFrontOfIt) {
   TOpticalSystem system;
   AddAt(system, 0.0, 0.0, "", 20.0);
