@@ -127,8 +127,10 @@ int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommen
   int needed = difrac;
   if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;
   // The interval for the way the user chose: diffraction work needs the whole pupil on its
-  // grid, which a coarser interval would cut off.
-  const double recommended = difrac ? diffractionInterval : geometricInterval;
+  // grid, which a coarser interval would cut off, and the default share of the grid for
+  // an MTF free of wrap-around.
+  const double recommended =
+      difrac ? diffractionInterval / kPsfNodesPerDiffractionInterval : geometricInterval;
   if (!(recommended > 0.0)) return 0;
   std::string text;
   if (discrete > kDiscreteTolerance * recommended)

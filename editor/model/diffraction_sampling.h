@@ -16,8 +16,8 @@ class TOpticalSystem;
 int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac, int mode);
 
 // With showRecommendation set, compares the entered discrete with the recommendation for
-// the way difrac chooses (the diffraction interval with diffraction on, else the geometric
-// one); a value more than kDiscreteTolerance times larger or smaller asks "Parameter
+// the way difrac chooses (with diffraction on the diffraction interval over
+// kPsfNodesPerDiffractionInterval, the default of PSF work, else the geometric one); a value more than kDiscreteTolerance times larger or smaller asks "Parameter
 // Discrete=%g is too large." (or "too small.") with the recommended value; on Yes discrete
 // takes it, rounded to a round step. Answers 1 when it changed. difrac is the user's choice
 // and stays as it is. A discrete of 0 (found when the system is prepared) is not checked.

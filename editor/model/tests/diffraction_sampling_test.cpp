@@ -107,15 +107,16 @@ TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionC
   ASSERT_GT(geometric, 4.0 * diffraction);
 
   // Diffraction on, an interval far too fine: the proposal is one that diffraction work can
-  // use (its whole pupil on the grid), and the tick stays.
+  // use (its whole pupil on 40 % of the grid, 2.5 nodes to the interval), and the tick
+  // stays.
   auto &boxes = const_cast<TRecordingMessageBoxProvider &>(Boxes());
   double discrete = 1e-6;
   int difrac = 1;
   boxes.QueueAnswer(IDYES);
   EXPECT_EQ(CheckDiscreteParameter(nullptr, singlet, 1, discrete, difrac), 1);
   EXPECT_EQ(difrac, 1);
-  EXPECT_GT(discrete, 0.5 * diffraction);
-  EXPECT_LT(discrete, 2.0 * diffraction);
+  EXPECT_GT(discrete, 0.5 * diffraction / 2.5);
+  EXPECT_LT(discrete, 2.0 * diffraction / 2.5);
 
   // Diffraction off: the geometric interval, and the tick stays off.
   discrete = 1e-6;
