@@ -227,6 +227,29 @@ TEST_F(PsfWindow, ApplyKeepsTheSystemsDiscreteUnlessTheUserTypedOne) {
   delete folder;
 }
 
+TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
+  // The triplet's 20 degree spot asks for geometric work; the user keeps diffraction on and
+  // takes the interval proposed for it.
+  system.info.ShowRecommendation = 1;
+  system.info.Discrete = 0.1;
+  Open();
+  TShowPSF *page = folder->Page();
+  ASSERT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
+  const std::size_t before = BoxCount();
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  Press(kPsfApplyButton);
+  ASSERT_EQ(BoxCount(), before + 1);
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
+  EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(system.info.Difrac, 1);
+  EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
+  // The proposal lets the f/5 pupil fill no more than the grid: at most lambda N.
+  EXPECT_LT(system.info.Discrete, 0.55e-3 * 5.0);
+  EXPECT_GT(system.info.Discrete, 0.0);
+  folder->Destroy();
+  delete folder;
+}
+
 TEST_F(PsfWindow, HelpOpensTheProgramsHelpAtItsTopic) {
   Open();
   TRecordingMessageBoxProvider boxes;
