@@ -49,11 +49,13 @@ std::string FormatG(const char *format, double value) {
   return text;
 }
 
-}  // namespace
-
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac,
-                                int /*mode*/) {
-  if (system.SurfaceCount() < 2) return 0;
+// The pupil-grid traces behind both recommendations: the diffraction interval (the largest
+// over the fields), the interval for geometric work, which lets the widest spot fill half of
+// the Nd nodes but is never finer than the diffraction one, and whether the spot is small
+// enough for diffraction to shape the PSF. False (outputs untouched) when no field traces.
+bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
+                      double &geometricInterval, int &difrac) {
+  if (system.SurfaceCount() < 2) return false;
   const Mem<double> &fields = system.info.AlfaM;
   const int fieldCount = fields.data ? fields.cols * fields.rows : 0;
   std::vector<double> fieldValues(fields.data, fields.data + fieldCount);
@@ -96,11 +98,24 @@ int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &d
   }
   // Other users of the system solve their own pupils again.
   SetModifiedFlag();
-  if (traced == 0) return 0;
+  if (traced == 0) return false;
   difrac = spread <= kDiffractionSpread * interval ? 1 : 0;
   const int nodes = system.info.Nd > 0 ? system.info.Nd : 64;
+  diffractionInterval = interval;
   // The spot's diameter, 2 x spread, over half of the nodes.
-  discrete = difrac ? interval : std::fmax(interval, 4.0 * spread / nodes);
+  geometricInterval = std::fmax(interval, 4.0 * spread / nodes);
+  return true;
+}
+
+}  // namespace
+
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac,
+                                int /*mode*/) {
+  double diffractionInterval = 0.0, geometricInterval = 0.0;
+  int needed = difrac;
+  if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;
+  difrac = needed;
+  discrete = needed ? diffractionInterval : geometricInterval;
   return 1;
 }
 
@@ -108,11 +123,15 @@ int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommen
                            double &discrete, int &difrac) {
   // Discrete 0 asks for the interval found when the system is prepared: nothing to check.
   if (showRecommendation == 0 || !(discrete > 0.0)) return 0;
-  double recommended = 0.0;
-  int recommendedDifrac = difrac;
-  if (!EstimateDiffractionSampling(system, recommended, recommendedDifrac, 0) ||
-      !(recommended > 0.0))
-    return 0;
+  double diffractionInterval = 0.0, geometricInterval = 0.0;
+  int needed = difrac;
+  if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;
+  // The interval for the way the user chose: diffraction work needs the whole pupil on its
+  // grid, which a coarser interval would cut off, and the default share of the grid for
+  // an MTF free of wrap-around.
+  const double recommended =
+      difrac ? diffractionInterval / kPsfNodesPerDiffractionInterval : geometricInterval;
+  if (!(recommended > 0.0)) return 0;
   std::string text;
   if (discrete > kDiscreteTolerance * recommended)
     text = FormatG("Parameter Discrete=%g is too large.", discrete);
@@ -125,7 +144,6 @@ int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommen
   text += FormatG("\nUse the recommended value %g?", rounded);
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   discrete = rounded;
-  difrac = recommendedDifrac;
   return 1;
 }
 

@@ -15,11 +15,12 @@ class TOpticalSystem;
 // mode is kept for the callers that pass one.
 int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac, int mode);
 
-// With showRecommendation set, compares the entered discrete with the recommendation; a
-// value more than kDiscreteTolerance times larger or smaller asks "Parameter Discrete=%g is
-// too large." (or "too small.") with the recommended value; on Yes discrete and difrac
-// take the recommendation, rounded to a round step. Answers 1 when they changed. A
-// discrete of 0 (found when the system is prepared) is not checked.
+// With showRecommendation set, compares the entered discrete with the recommendation for
+// the way difrac chooses (with diffraction on the diffraction interval over
+// kPsfNodesPerDiffractionInterval, the default of PSF work, else the geometric one); a value more than kDiscreteTolerance times larger or smaller asks "Parameter
+// Discrete=%g is too large." (or "too small.") with the recommended value; on Yes discrete
+// takes it, rounded to a round step. Answers 1 when it changed. difrac is the user's choice
+// and stays as it is. A discrete of 0 (found when the system is prepared) is not checked.
 int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommendation,
                            double &discrete, int &difrac);
 constexpr double kDiscreteTolerance = 2.0;

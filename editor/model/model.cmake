@@ -21,6 +21,7 @@ area_tests(EDITOR_MODEL
   tests/elements_test.cpp
   tests/optical_element_test.cpp
   tests/selection_test.cpp
+  tests/system_image_assign_test.cpp
   tests/system_image_draw_test.cpp
   tests/system_image_file_test.cpp
   tests/undo_ring_test.cpp)

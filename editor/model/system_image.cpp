@@ -322,6 +322,10 @@ void TSystemImage::Assign(const TSystemImage &other, int flag) {
   Dzr = other.Dzr;
   valueList = other.valueList;
   valueListPair = other.valueListPair;
+  // The fans are drawn and analysed with the rays per fan in force, which the beam
+  // animation may have set apart from the file's; the copy's beams are its own.
+  beams = other.beams;
+  beams.SetOwner(this);
   Regroup({}, {});
   // Regrouping without a previous element list gives every configuration new positions;
   // the copies correspond element by element, so the source's records hold.

@@ -89,7 +89,7 @@ class TSystemImage : public TOpticalSystem {
   void CopySelection(TSystemImage &target, const TEditCanvas *canvas) const;
   void CutSelection(TSystemImage &target, const TEditCanvas *canvas);
   // This system becomes a copy of other (system, configurations, elements and their
-  // marks); a flag other than 0 updates it afterwards.
+  // marks, beams with their rays per fan); a flag other than 0 updates it afterwards.
   void Assign(const TSystemImage &other, int flag);
   // Prepares the system and makes every surface an editor's surface with an edit record.
   void Update();

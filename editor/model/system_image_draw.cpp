@@ -88,6 +88,93 @@ struct TElementOutline {
   DPOINT profiles[kMaxOutlineSurfaces][kLensArrayProfilePoints];
 };
 
+// Where segment p0-p1 meets segment q0-q1, as the fractions t along the first and u along
+// the second; false when they are parallel or do not meet.
+bool SegmentsMeet(const DPOINT &p0, const DPOINT &p1, const DPOINT &q0, const DPOINT &q1,
+                  double &t, double &u) {
+  // p0 + t (p1 - p0) = q0 + u (q1 - q0), solved by Cramer's rule.
+  const double rx = p1.x - p0.x, ry = p1.y - p0.y;
+  const double sx = q1.x - q0.x, sy = q1.y - q0.y;
+  const double determinant = rx * sy - ry * sx;
+  if (determinant == 0.0) return false;
+  const double wx = q0.x - p0.x, wy = q0.y - p0.y;
+  t = (wx * sy - wy * sx) / determinant;
+  u = (wx * ry - wy * rx) / determinant;
+  return t >= 0.0 && t <= 1.0 && u >= 0.0 && u <= 1.0;
+}
+
+// The part of a profile that is drawn: from place `from` to place `to` (a place is a
+// point index plus the fraction of the way to the next point), ending at the points given.
+struct TProfileSpan {
+  double from = 0.0;
+  double to = 0.0;
+  DPOINT first;
+  DPOINT last;
+};
+
+// Two neighbouring faces that cross before their rims bound glass only between their
+// crossings nearest the middle of the aperture: beyond them the faces have passed each
+// other, and a lens ground to those rims would have none left. Both spans end there. A
+// crossing within half a profile step of the middle is a touch of faces with no thickness
+// between their vertices, not a crossing.
+void CutAtCrossing(const DPOINT *a, int na, TProfileSpan &spanA, const DPOINT *b, int nb,
+                   TProfileSpan &spanB) {
+  const double middleA = 0.5 * (na - 1), middleB = 0.5 * (nb - 1);
+  bool upper = false, lower = false;
+  double upperA = 0.0, upperB = 0.0, lowerA = 0.0, lowerB = 0.0;
+  DPOINT upperPoint, lowerPoint;
+  for (int i = 0; i + 1 < na; ++i) {
+    for (int j = 0; j + 1 < nb; ++j) {
+      double t = 0.0, u = 0.0;
+      if (!SegmentsMeet(a[i], a[i + 1], b[j], b[j + 1], t, u)) continue;
+      const double atA = i + t, atB = j + u;
+      const DPOINT point{a[i].x + t * (a[i + 1].x - a[i].x), a[i].y + t * (a[i + 1].y - a[i].y)};
+      if (atA < middleA - 0.5 && atB < middleB - 0.5 && (!upper || atA > upperA)) {
+        upper = true;
+        upperA = atA;
+        upperB = atB;
+        upperPoint = point;
+      } else if (atA > middleA + 0.5 && atB > middleB + 0.5 && (!lower || atA < lowerA)) {
+        lower = true;
+        lowerA = atA;
+        lowerB = atB;
+        lowerPoint = point;
+      }
+    }
+  }
+  auto keepFrom = [](TProfileSpan &span, double at, const DPOINT &point) {
+    if (at <= span.from) return;
+    span.from = at;
+    span.first = point;
+  };
+  auto keepTo = [](TProfileSpan &span, double at, const DPOINT &point) {
+    if (at >= span.to) return;
+    span.to = at;
+    span.last = point;
+  };
+  if (upper) {
+    keepFrom(spanA, upperA, upperPoint);
+    keepFrom(spanB, upperB, upperPoint);
+  }
+  if (lower) {
+    keepTo(spanA, lowerA, lowerPoint);
+    keepTo(spanB, lowerB, lowerPoint);
+  }
+}
+
+// Keeps the span of the profile in place; the number of points left.
+int KeepSpan(DPOINT *profile, int n, const TProfileSpan &span) {
+  if (span.from <= 0.0 && span.to >= n - 1) return n;
+  DPOINT kept[kLensArrayProfilePoints];
+  int count = 0;
+  kept[count++] = span.first;
+  for (int i = static_cast<int>(std::floor(span.from)) + 1; i < span.to && i < n; ++i)
+    kept[count++] = profile[i];
+  kept[count++] = span.last;
+  std::copy(kept, kept + count, profile);
+  return count;
+}
+
 bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
   outline.count = 0;
   if (element.SurfaceCount() > kMaxOutlineSurfaces) return false;
@@ -102,6 +189,18 @@ bool TakeOutline(const TOpticalElement &element, TElementOutline &outline) {
     ++outline.count;
     previous = s;
   }
+  // Faces that cross end where they cross, for the outline and the glass alike.
+  TProfileSpan spans[kMaxOutlineSurfaces];
+  for (int k = 0; k < outline.count; ++k) {
+    const int n = outline.points[k];
+    spans[k] = TProfileSpan{0.0, static_cast<double>(n - 1), outline.profiles[k][0],
+                            outline.profiles[k][n - 1]};
+  }
+  for (int k = 1; k < outline.count; ++k)
+    CutAtCrossing(outline.profiles[k - 1], outline.points[k - 1], spans[k - 1], outline.profiles[k],
+                  outline.points[k], spans[k]);
+  for (int k = 0; k < outline.count; ++k)
+    outline.points[k] = KeepSpan(outline.profiles[k], outline.points[k], spans[k]);
   return outline.count > 0;
 }
 

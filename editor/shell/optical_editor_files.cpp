@@ -141,7 +141,10 @@ void TOpticalEditor::CmNewSystem() {
   std::error_code error;
   std::filesystem::remove(UntitledPath(), error);
   // An object plane and an image plane: the system that elements are inserted into.
+  // Replacing the surfaces drops the stop choice; the new system's own stands.
+  const int newStop = system_.info.Naper;
   system_.NewDefault();
+  system_.info.Naper = newStop;
   system_.Update();
   system_.RebuildElements(nullptr);
   system_.ComputeExtent();

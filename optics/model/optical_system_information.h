@@ -48,14 +48,14 @@ class TOpticalSystemInformation {
   double backFocalDistance = 0.0;
   double psfResults[3] = {0.0, 0.0, 0.0};
   double magnification = 0.0;
-  double entrancePupilDiameter = 0.0;
+  double entrancePupilDiameter = 0.0;  // solved (Dentr when given); every pupil user reads it
   double entrancePupilPoint[3] = {0.0, 0.0, 0.0};
   int reserved39 = 1;
   double exitPupilDiameter = 0.0;
   double exitPupilPoint[3] = {0.0, 0.0, 0.0};
   int reserved42 = 1;
   double Dentr = 0.0;               // user's entrance-pupil diameter (> 0: given)
-  int stopIndex = -1;               // aperture stop, from 0; -1: none
+  int stopIndex = -1;               // solved aperture stop, from 0; -1: none
   int Naper = 0;                    // user's stop surface, from 1; 0: none
   // PSF options: further diffraction orders of a holographic surface on each side, and
   // pupil samples taken as amplitude 1, phase 0 (the aberration-free reference).

@@ -73,6 +73,13 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
       g.nAfter = 1.0;
       resolved = g.glass.empty();  // an empty name is air
     }
+    // An object space that names no medium lies in the surrounding one, N1 (which the file
+    // reader also gives surface 0 as its index after): an object in water keeps its water.
+    // The name stays empty, so the object space follows N1, whose values below 1 no index
+    // name can hold. With N1 = 1 that is the air an empty name stands for anyway.
+    const bool surrounding =
+        i == 0 && g.materialKind == 0 && g.glass.empty() && info.N1 != 1.0 && info.N1 > 0.0;
+    if (surrounding) g.nAfter = info.N1;
     const TSurface *previous = i > 0 ? surfaces.data[i - 1] : nullptr;
     // Light enters the object surface forwards: a sign left from a place behind a mirror
     // (a system turned round) would reverse every ray there.
@@ -85,7 +92,7 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
       g.nAfter = sign * std::fabs(g.nAfter);
       // The magnitude: a signed name would read back as no index at all behind a mirror.
       // A name that was not found stays as typed: as "1.000000" it would pass as air.
-      if (resolved && GlassCatalogName(g.glass).empty())
+      if (resolved && !surrounding && GlassCatalogName(g.glass).empty())
         g.glass = IndexGlassName(std::fabs(g.nAfter));
     }
   }

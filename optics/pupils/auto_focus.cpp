@@ -150,9 +150,8 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   SetSurfacePosition(n - 1, 0, vertex, kGlobalFrame);
 }
 
-void TOpticalSystem::SetupFieldSampling() {
-  TOpticalSystemInformation &in = info;
-  const double old = in.Discrete;
+double TOpticalSystem::DiffractionInterval() const {
+  const TOpticalSystemInformation &in = info;
   double sampling = 1.0;
   if (in.ImageFinite == 0) {
     if (in.exitPupilDiameter != 0.0) sampling = in.LambdaW / in.exitPupilDiameter;
@@ -161,7 +160,16 @@ void TOpticalSystem::SetupFieldSampling() {
         std::sin(std::atan2(in.exitPupilDiameter / 2.0, std::fabs(in.exitPupilPoint[0]))));
     if (sine != 0.0) sampling = 0.5 * 0.001 * in.LambdaW / sine;
   }
-  double ratio = old > 0.0 ? sampling / old : 0.0;
+  return sampling;
+}
+
+void TOpticalSystem::SetupFieldSampling() {
+  TOpticalSystemInformation &in = info;
+  const double old = in.Discrete;
+  const double sampling = DiffractionInterval();
+  // Without an interval of the user's the pupil fills only part of the grid, so that the
+  // MTF taken from the PSF keeps clear of its own wrap-around.
+  double ratio = old > 0.0 ? sampling / old : kPsfNodesPerDiffractionInterval;
   if (ratio <= 0.0) ratio = 1.0;
   // new / (new / old) is the user's interval: kept exactly rather than through round-off.
   in.Discrete = old > 0.0 ? old : sampling / ratio;

@@ -344,8 +344,9 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     in.entrancePupilDiameter = in.Dentr;
     in.exitPupilDiameter *= ratio;
   }
-  in.Dentr = in.entrancePupilDiameter;
-  in.Naper = stop + 1;
+  // Dentr and Naper stay the user's choice (0: from the stop, 0: found by the search); the
+  // solved values live in entrancePupilDiameter and stopIndex. Writing them back turned a
+  // pupil taken from the stop into a fixed one at the first solve.
   if (chiefSearched && result < 1) {
     char text[96];
     std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);

@@ -23,7 +23,7 @@ void TOpticalSystem::TurnSystem() {
   for (int i = 0; i < n; ++i)
     if (surfaces.data[i] == nullptr) return;
 
-  // The chief-ray solves below may name a stop of their own; the user's choice is turned.
+  // The user's choice of stop is turned with the surfaces.
   const int givenStop = info.Naper;
 
   // New field values, seen from the image side; fields whose chief ray fails are dropped.
@@ -75,6 +75,8 @@ void TOpticalSystem::TurnSystem() {
   std::swap(info.ObjectFinite, info.ImageFinite);
   // No stop given (0), or one past the list, stays as it was given.
   info.Naper = givenStop >= 1 && givenStop <= n ? n + 1 - givenStop : givenStop;
-  info.Dentr = info.exitPupilDiameter;
+  // A given diameter becomes the exit pupil's, which the turned system enters by; a pupil
+  // taken from the stop (0) still is, since the stop is the same surface.
+  if (info.Dentr > 0.0) info.Dentr = info.exitPupilDiameter;
   SetModifiedFlag();
 }

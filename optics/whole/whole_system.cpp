@@ -140,6 +140,9 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   info.Difrac = 1;
   info.aberrationFree = 0;
   info.Discrete = 0.0;
+  // The peak ratio wants the finest pupil the grid holds: the pupil fills the grid.
+  if (Prepare(info.LambdaW, 1, 0) >= 0 && info.entrancePupilDiameter != 0.0)
+    info.Discrete = DiffractionInterval();
   const int aberrated = ComputePolychromaticPSF(0.0, 0.0);
   const double a = MaxOfFloats(workArray1);
   // No PSF (no passing ray, or the user cancelled): no reference job to run.

@@ -1,9 +1,13 @@
 #include "optimization/windows/optimization_viewer.h"
 
+#include <algorithm>
+
 #include "platform/gui/controls/button.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/controls/static_control.h"
 #include "platform/gui/drawing/sys_colors.h"
+#include "platform/gui/windows/application.h"
+#include "platform/gui/windows/screen.h"
 #include "toolkit/pump/message_queue.h"
 #include "toolkit/pump/o_gauge.h"
 
@@ -16,7 +20,9 @@ TOptimizationViewer *gExisting = nullptr;
 int Across(int units) { return (units * 6 + 2) / 4; }
 int Down(int units) { return (units * 13 + 4) / 8; }
 
-constexpr int kWidthUnits = 83;
+// Wide enough for the fields' widest texts: numbers of nine characters with a sign and an
+// exponent, "( ... )" around the unweighted merits, and the longest stage.
+constexpr int kWidthUnits = 120;
 constexpr int kHeightUnits = 171;
 
 struct TFieldPlace {
@@ -28,27 +34,40 @@ struct TFieldPlace {
 
 // Labels (-1) and the fields the optimizer writes.
 const TFieldPlace kPlaces[] = {
-    {-1, "Iteration :", 14, 3, 34, 8, false},
-    {kViewerIteration, "", 51, 3, 18, 8, false},
-    {-1, "Current MF :", 20, 19, 43, 8, true},
-    {kViewerCurrentMerit, "", 2, 30, 36, 8, true},
-    {kViewerCurrentUnweighted, "", 40, 30, 41, 8, true},
-    {-1, "Previous MF :", 18, 43, 46, 8, true},
-    {kViewerPreviousMerit, "", 2, 55, 36, 8, true},
-    {kViewerPreviousUnweighted, "", 40, 55, 41, 8, true},
-    {-1, "Speed:", 4, 68, 23, 8, false},
-    {kViewerSpeed, "", 27, 68, 16, 8, true},
-    {-1, "Time:", 46, 68, 17, 8, false},
-    {kViewerTime, "", 64, 68, 17, 8, false},
-    {kViewerStage, "", 2, 89, 78, 12, true},
+    {-1, "Iteration :", 30, 3, 38, 8, false},
+    {kViewerIteration, "", 70, 3, 30, 8, false},
+    {-1, "Current MF :", 35, 19, 50, 8, true},
+    {kViewerCurrentMerit, "", 2, 30, 50, 8, true},
+    {kViewerCurrentUnweighted, "", 54, 30, 64, 8, true},
+    {-1, "Previous MF :", 35, 43, 50, 8, true},
+    {kViewerPreviousMerit, "", 2, 55, 50, 8, true},
+    {kViewerPreviousUnweighted, "", 54, 55, 64, 8, true},
+    {-1, "Speed:", 4, 68, 24, 8, false},
+    {kViewerSpeed, "", 28, 68, 48, 8, true},
+    {-1, "Time:", 79, 68, 18, 8, false},
+    {kViewerTime, "", 98, 68, 20, 8, false},
+    {kViewerStage, "", 2, 89, 116, 12, true},
     {-1, "Param.:", 3, 104, 29, 8, false},
-    {kViewerParameter, "", 36, 104, 44, 8, true},
+    {kViewerParameter, "", 36, 104, 82, 8, true},
     {113, "Funct.:", 3, 117, 27, 8, false},
-    {kViewerFunction, "", 36, 118, 44, 8, true},
+    {kViewerFunction, "", 36, 118, 82, 8, true},
 };
 
-// The shaded lines between the groups: y and x of each, 85 units long.
+// The shaded lines between the groups: y and x of each, across the whole window.
 const int kLines[][2] = {{14, 0}, {83, -1}, {144, -1}};
+constexpr int kLineUnits = kWidthUnits + 2;
+
+// The window the progress window keeps clear of: the program's main window, else the
+// outermost window above the owner; null when there is neither.
+TWindow *MainWindowOf(TWindow *owner) {
+  if (TApplication *application = TApplication::Current()) {
+    TWindow *main = application->GetMainWindow();
+    if (main != nullptr && main->IsWindow()) return main;
+  }
+  TWindow *outer = owner;
+  while (outer != nullptr && outer->GetParentO() != nullptr) outer = outer->GetParentO();
+  return outer != nullptr && outer->IsWindow() ? outer : nullptr;
+}
 
 }  // namespace
 
@@ -62,6 +81,10 @@ class TOptimizationViewer::TQueueLender final : public TRunQueue {
 };
 
 TOptimizationViewer *TOptimizationViewer::Existing() { return gExisting; }
+
+TOptimizationViewer::TOptimizationViewer(TWindow *owner) : TOptimizationViewer(owner, 0, 0) {
+  placeNearMain = true;
+}
 
 TOptimizationViewer::TOptimizationViewer(TWindow *owner, int left, int top)
     : TWindow(owner, "Optimization"), lender(new TQueueLender) {
@@ -79,13 +102,13 @@ TOptimizationViewer::TOptimizationViewer(TWindow *owner, int left, int top)
     if (place.id != -1) fields[place.id] = field;
   }
   for (const auto &line : kLines) {
-    auto *shade = new TStatic(this, -1, "", Across(line[1]), Down(line[0]), Across(85), 2);
+    auto *shade = new TStatic(this, -1, "", Across(line[1]), Down(line[0]), Across(kLineUnits), 2);
     shade->Attr.Style |= SS_GRAYRECT;
   }
-  gauge = new TOGauge(this, "%d %%", kViewerGauge, Across(4), Down(131), Across(75), Down(10));
-  stopButton = new TButton(this, kViewerStopButton, "Stop", Across(2), Down(152), Across(23), Down(14));
-  undoButton = new TButton(this, kViewerUndoButton, "UnDo", Across(26), Down(152), Across(27), Down(14));
-  okButton = new TButton(this, kViewerOkButton, "Ok", Across(54), Down(152), Across(27), Down(14));
+  gauge = new TOGauge(this, "%d %%", kViewerGauge, Across(4), Down(131), Across(kWidthUnits - 8), Down(10));
+  stopButton = new TButton(this, kViewerStopButton, "Stop", Across(2), Down(152), Across(37), Down(14));
+  undoButton = new TButton(this, kViewerUndoButton, "UnDo", Across(41), Down(152), Across(38), Down(14));
+  okButton = new TButton(this, kViewerOkButton, "Ok", Across(81), Down(152), Across(37), Down(14));
   state.changed = [this](int id) { Show(id); };
   state.undo = [this] {
     if (undo) undo();
@@ -97,8 +120,30 @@ TOptimizationViewer::~TOptimizationViewer() {
   delete lender;
 }
 
+POINT TOptimizationViewer::PlaceNear(const RECT &mainWindow, SIZE window, SIZE screen) {
+  // Right of the main window when the screen has room there, else over its lower right
+  // corner: the menu bar and most of the canvas stay in sight either way.
+  POINT place{mainWindow.right - window.cx, mainWindow.bottom - window.cy};
+  if (mainWindow.right + window.cx <= screen.cx) place.x = mainWindow.right;
+  place.x = std::clamp<LONG>(place.x, 0, std::max<LONG>(0, screen.cx - window.cx));
+  place.y = std::clamp<LONG>(place.y, 0, std::max<LONG>(0, screen.cy - window.cy));
+  return place;
+}
+
+void TOptimizationViewer::PlaceBesideMainWindow() {
+  const SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const TWindow *main = MainWindowOf(GetParentO());
+  // Without a main window the screen stands for it: its lower right corner.
+  const RECT mainRect = main != nullptr ? main->GetWindowRect() : RECT{0, 0, screen.cx, screen.cy};
+  const RECT frame = GetWindowRect();
+  const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+  const POINT place = PlaceNear(mainRect, size, screen);
+  MoveWindow(place.x, place.y, size.cx, size.cy, true);
+}
+
 void TOptimizationViewer::SetupWindow() {
   TWindow::SetupWindow();
+  if (placeNearMain) PlaceBesideMainWindow();
   gauge->SetRange(TOptimizationViewerState::kGaugeMinimum, TOptimizationViewerState::kGaugeMaximum);
   gauge->SetColor(GetSysColor(COLOR_HIGHLIGHT));
   SetCurrentOptimizationViewer(&state);

@@ -18,12 +18,19 @@ class TStatic;
 
 class TOptimizationViewer : public TWindow {
  public:
-  // Popup with caption and minimize box at (x, y) of the screen.
-  TOptimizationViewer(TWindow *owner, int left = 40, int top = 40);
+  // Popup with caption and minimize box, placed by PlaceNear beside the program's main
+  // window (or the outermost window above the owner) when it is set up.
+  explicit TOptimizationViewer(TWindow *owner);
+  // The same at (x, y) of the screen.
+  TOptimizationViewer(TWindow *owner, int left, int top);
   ~TOptimizationViewer() override;
 
   // The existing viewer, or null.
   static TOptimizationViewer *Existing();
+  // Where a window of the size goes beside a main window (screen coordinates): right of it,
+  // level with its bottom, when the screen has room there; else over its lower right
+  // corner; always on the screen, its top left corner winning.
+  static POINT PlaceNear(const RECT &mainWindow, SIZE window, SIZE screen);
 
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
@@ -50,6 +57,7 @@ class TOptimizationViewer : public TWindow {
   class TQueueLender;
   void Show(int id);
   void Close();
+  void PlaceBesideMainWindow();
 
   TOptimizationViewerState state;
   std::map<int, TStatic *> fields;
@@ -58,4 +66,5 @@ class TOptimizationViewer : public TWindow {
   TButton *undoButton = nullptr;
   TButton *okButton = nullptr;
   TQueueLender *lender = nullptr;  // owned
+  bool placeNearMain = false;
 };

@@ -33,7 +33,11 @@ std::string FormatPictureScale(const TGraph &graph) {
   const char *format = n < 0.01 ? "(1:%10.4f)" : n < 0.1 ? "(1:%10.3f)" : "(1:%10.1f)";
   char text[64];
   std::snprintf(text, sizeof text, format, n);
-  return text;
+  // The field width only pads: the caption reads " (1:0.0034)" after the title.
+  std::string caption = " ";
+  for (const char *c = text; *c != '\0'; ++c)
+    if (*c != ' ') caption += *c;
+  return caption;
 }
 
 void ApplyPictureScale(TColorPicture &picture, double n) {

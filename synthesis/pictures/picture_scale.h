@@ -10,7 +10,8 @@ class TColorPicture;
 
 // N of the picture's present scale.
 double PictureScale(const TGraph &graph);
-// "(1:%10.4f)" below 0.01, "(1:%10.3f)" below 0.1, else "(1:%10.1f)".
+// The caption's scale after the title: a blank and "(1:N)", N with 4 decimals below 0.01,
+// 3 below 0.1, else 1, without padding: " (1:0.0034)".
 std::string FormatPictureScale(const TGraph &graph);
 // Multiplies the zoom by N0 / N (N0 the present scale) and redraws with a new view; an N
 // of 0, below 0 or not a number leaves the zoom as it is.

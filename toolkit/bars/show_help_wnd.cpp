@@ -13,6 +13,11 @@ constexpr int kTipFontHeight = 12;
 constexpr int kShadowOffset = 4;
 // The tip's border, one pixel on each side.
 constexpr int kBorder = 1;
+// The cursor is drawn in a square of 16 points (21 pixels at 96 pixels an inch) with its
+// hot spot at the arrow's tip: a tip that starts below that square never hides the arrow.
+constexpr int kCursorPoints = 16;
+constexpr int kPointsPerInch = 72;
+constexpr int kDefaultPixelsPerInch = 96;
 
 const char *TextOrEmpty(const char *text) { return text != nullptr ? text : ""; }
 
@@ -42,13 +47,17 @@ RECT TShowHelpWnd::TipRect(POINT point, const char *tipText) {
   font.SelectInto(screen);
   const SIZE extent = screen.GetTextExtent(shown, length);
   screen.RestoreFont();
+  int pixelsPerInch = screen.GetDeviceCaps(LOGPIXELSY);
+  if (pixelsPerInch <= 0) pixelsPerInch = kDefaultPixelsPerInch;
+  const int cursorHeight = (kCursorPoints * pixelsPerInch + kPointsPerInch / 2) / kPointsPerInch;
   // A character's width of room on either side: cx x (n + 2) / n. An empty text (which the
   // bars never show) gets a square of the line height instead of a division by zero.
   const int width = length > 0 ? static_cast<int>(static_cast<long long>(extent.cx) * (length + 2) / length)
                                : extent.cy;
   const int height = extent.cy + 2;
   int left = point.x - width / 2 + 13;
-  int top = point.y + 17;
+  // Just below the cursor.
+  int top = point.y + cursorHeight;
   // Inside the screen, border included; the left and top edges win over the right and bottom.
   const int outerWidth = width + 2 * kBorder;
   const int outerHeight = height + 2 * kBorder;

@@ -1,7 +1,8 @@
 #pragma once
 // TShowHelpWnd: the tip window of the control bars and the floating palettes: a yellow
 // pop-up with a thin border and a dark shadow, sized to its one line of text and placed
-// below and right of the cursor, inside the screen.
+// just below the cursor (a cursor's height below its hot spot) and right of it, inside the
+// screen.
 
 #include "toolkit/graph/graph.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gui/controls/control.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/drawing/window_dc.h"
@@ -323,8 +324,12 @@ void TBookMarkFolder::PaintTabsOn(TDC &dc, POINT origin) {
     dc.LineTo(area.left - 1, area.bottom);
   }
 
-  TFont normalFont("MS Sans Serif", 8, 0, 0, 400);
-  TFont boldFont("MS Sans Serif", 8, 0, 0, 700);
+  // Titles in the dialog's own face and size, so they read like the text on its pages.
+  LOGFONT titleFont = (GetWindowFont() != nullptr ? GetWindowFont() : DefaultControlFont())->logFont;
+  titleFont.lfWeight = FW_NORMAL;
+  TFont normalFont(titleFont);
+  titleFont.lfWeight = FW_BOLD;
+  TFont boldFont(titleFont);
   const auto paintOne = [&](int i) {
     TBookMarkInfo &entry = pages.data[i];
     const RECT tab = Shifted(entry.tab, origin);

@@ -100,6 +100,8 @@ std::string TGraph::LabelText(const char *format, double value) const {
   // The field width pads on the left; a label sits on its tick without the padding.
   label.erase(0, label.find_first_not_of(' '));
   TrimTrailingZeros(label);
+  // A whole number reads as "10", not "10.": the point goes with its last zero.
+  if (label.size() > 1 && label.back() == '.') label.pop_back();
   return label;
 }
 

@@ -12,8 +12,6 @@ namespace {
 constexpr COLORREF kBoxFace = 0xC0C0C0;
 constexpr int kTinyCaptionPercent = 70;
 constexpr int kFrameCaptionPercent = 58;
-// The tip appears this far below the cursor.
-constexpr int kTipBelowCursor = 3;
 
 const TResponseTableEntry kToolBarWndTable[] = {
     EvMessage<WM_TIMER, &TToolBarWnd::EvTimer>(),
@@ -158,8 +156,8 @@ void TToolBarWnd::ShowTip(const TGadget &gadget, const POINT &cursor) {
     return;
   }
   const HWND focus = GetFocus();
-  tip = new TShowHelpWnd(this, POINT{cursor.x, cursor.y + kTipBelowCursor}, text, tipBackground,
-                         tipShadow, nullptr);
+  // The tip places itself below the cursor, as the bars' tips do.
+  tip = new TShowHelpWnd(this, cursor, text, tipBackground, tipShadow, nullptr);
   if (!tip->Create()) DeleteTip();
   if (focus != nullptr && ::IsWindow(focus)) ::SetFocus(focus);
 }

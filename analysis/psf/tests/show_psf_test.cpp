@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -34,6 +35,14 @@ namespace {
 
 // Float rasters written and read back.
 constexpr double kRasterTolerance = 1e-6;
+constexpr double kPi = 3.14159265358979323846;
+// Two single-precision transforms of 64^2 nodes, relative to the value at zero frequency.
+constexpr double kTransformNoise = 1e-5;
+// The MTF of the sampled pupil against the disc's: the sampling takes its aperture from the
+// exit pupil (40 mm at 100 mm, NA 0.196), 2 % below the f / D of the formula, which moves
+// the curve by up to 0.02 x its steepest slope 4/pi; and a disc about 26 nodes across,
+// counted in whole nodes, adds up to 0.006.
+constexpr double kDiscMtfTolerance = 0.03;
 
 // The editor as the folder sees it: it hears the folder's going and deletes it later.
 class TOwner : public TWindow {
@@ -223,6 +232,73 @@ TEST_F(PsfWindow, ApplyKeepsTheSystemsDiscreteUnlessTheUserTypedOne) {
   Press(kPsfApplyButton);
   EXPECT_EQ(system.info.Discrete, 0.003);
   EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
+  // The triplet's 20 degree spot asks for geometric work; the user keeps diffraction on and
+  // takes the interval proposed for it.
+  system.info.ShowRecommendation = 1;
+  system.info.Discrete = 0.1;
+  Open();
+  TShowPSF *page = folder->Page();
+  ASSERT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
+  const std::size_t before = BoxCount();
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  Press(kPsfApplyButton);
+  ASSERT_EQ(BoxCount(), before + 1);
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
+  EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(system.info.Difrac, 1);
+  EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
+  // The proposal lets the f/5 pupil fill no more than the grid: at most lambda N.
+  EXPECT_LT(system.info.Discrete, 0.55e-3 * 5.0);
+  EXPECT_GT(system.info.Discrete, 0.0);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, TheDefaultMtfOfAPerfectMirrorIsTheDiscsUpToItsCutoffAndZeroBeyond) {
+  // The f/2.5 paraboloid as its file gives it (no Discrete of its own, 64 nodes, the
+  // recommendation on) is free of aberration: its MTF is that of a uniform circular pupil,
+  // 2/pi (acos v - v sqrt(1 - v^2)) with v = nu lambda N, falling to 0 at the cutoff
+  // 1 / (lambda N) and staying there. Sampled so coarsely that the pupil filled the grid,
+  // the MTF would wrap round onto itself and the grid would end at half the cutoff.
+  ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), kNameFromFileName), 1);
+  const std::size_t boxesBefore = BoxCount();
+  Open();
+  Choose(kPsfRadioMtf);
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(BoxCount(), boxesBefore);  // the default is what the recommendation asks
+  ASSERT_EQ(Plots().size(), 1u);
+  const TTestImage *shared = GetTestImage();
+  const int nx = shared->raster.cols;
+  ASSERT_EQ(nx, 64);
+  const double frequencyStep = 1.0 / (nx * shared->pixelSize);  // cycles per mm and node
+  const double lambdaN = 0.5875618e-3 * 100.0 / 40.0;             // f / D = 2.5
+  const int c = nx / 2;
+  ASSERT_GT((c - 1) * frequencyStep * lambdaN, 1.1);  // the grid reaches past the cutoff
+  const auto disc = [](double v) {
+    return v >= 1.0 ? 0.0 : 2.0 / kPi * (std::acos(v) - v * std::sqrt(1.0 - v * v));
+  };
+  const float *mtf = shared->raster.data;
+  int beyond = 0;
+  for (int i = 1; i < c; ++i) {
+    const double v = i * frequencyStep * lambdaN;
+    const double meridional = mtf[c * nx + c + i], sagittal = mtf[(c + i) * nx + c];
+    EXPECT_LE(meridional, mtf[c * nx + c + i - 1] + kTransformNoise) << i;
+    EXPECT_LE(sagittal, mtf[(c + i - 1) * nx + c] + kTransformNoise) << i;
+    if (v > 1.0) {
+      EXPECT_NEAR(meridional, 0.0, kTransformNoise) << i;
+      EXPECT_NEAR(sagittal, 0.0, kTransformNoise) << i;
+      ++beyond;
+    } else {
+      EXPECT_NEAR(meridional, disc(v), kDiscMtfTolerance) << i;
+      EXPECT_NEAR(sagittal, disc(v), kDiscMtfTolerance) << i;
+    }
+  }
+  EXPECT_GE(beyond, 4);
   folder->Destroy();
   delete folder;
 }

@@ -3,6 +3,7 @@
 #include "editor/canvas/edit_graph.h"
 
 #include <cmath>
+#include <fstream>
 
 #include <QImage>
 
@@ -55,6 +56,43 @@ TEST_F(EditGraphTest, OpenedSingletIsDrawnWhereItsVerticesPutIt) {
   EXPECT_EQ(Pixel(canvas, glass.x, glass.y), kBackground);
   // The rays reach the image plane near the axis.
   EXPECT_TRUE(NearColor(canvas, canvas.WorldToDevice(62.5362, 0.0), 0xFF0000));
+}
+
+TEST_F(EditGraphTest, ALensWhoseFacesCrossIsGlassUpToWhereTheyMeet) {
+  // R 50 / -50, 5 thick on the axis (vertices at 10 and 15), semi-height 25: each face's
+  // sag is 50 - sqrt(50^2 - h^2), so the faces meet at h = sqrt(50^2 - 47.5^2) = 15.61 on
+  // the plane x = 12.5. Inside that height lies glass; beyond it the faces have passed
+  // each other and there is none.
+  const std::string path = Scratch("crossing.os");
+  std::ofstream(path) << "[Common]\nName=Crossing faces\nLambdaW=0.5875618\nLambda=0.5875618\n"
+                         "Weight=1\nAlfaM=0;\nNray=5\nNsurf=4\nObjectFinite=0\nImageFinite=1\n"
+                         "AutoSetPupilParameters=0\nNaper=2; Dentr=10\n\n[Surfaces]\n"
+                         "{ R=0; Glass=\"\"; Dx=10; DextY=60; }\n"
+                         "{ R=50; Glass=\"N-BK7_schott\"; Dx=5; DextY=50; }\n"
+                         "{ R=-50; Glass=\"\"; Dx=47.5; DextY=50; }\n"
+                         "{ R=0; Glass=\"\"; DextY=20; }\n";
+  TOpticalEditor &editor = Open(path);
+  TEditGraph &canvas = *editor.Canvas();
+  ASSERT_EQ(editor.System().ElementCount(), 1);
+  editor.System().options.ShowCourseBeam = 0;
+  canvas.Redraw();
+  const COLORREF glass = RGB(63, 63, 111);
+  const double meet = std::sqrt(50.0 * 50.0 - 47.5 * 47.5);
+  auto sag = [](double h) { return 50.0 - std::sqrt(50.0 * 50.0 - h * h); };
+  for (double sign : {1.0, -1.0}) {
+    // Glass on the axis and just inside the meeting point.
+    for (double h : {0.0, 8.0, 14.0}) {
+      const POINT inside = canvas.WorldToDevice(12.5, sign * h);
+      EXPECT_EQ(Pixel(canvas, inside.x, inside.y), glass) << sign * h;
+    }
+    // The faces end where they meet: the outline passes there.
+    EXPECT_TRUE(NearColor(canvas, canvas.WorldToDevice(12.5, sign * meet), 0xFFFFFF)) << sign;
+    // Beyond it neither glass nor the crossed faces' wings.
+    const POINT beyond = canvas.WorldToDevice(12.5, sign * 20.0);
+    EXPECT_EQ(Pixel(canvas, beyond.x, beyond.y), kBackground) << sign;
+    EXPECT_FALSE(NearColor(canvas, canvas.WorldToDevice(10.0 + sag(20.0), sign * 20.0), 0xFFFFFF));
+    EXPECT_FALSE(NearColor(canvas, canvas.WorldToDevice(15.0 - sag(20.0), sign * 20.0), 0xFFFFFF));
+  }
 }
 
 }  // namespace

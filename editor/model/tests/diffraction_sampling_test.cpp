@@ -79,7 +79,8 @@ TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {
   EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 1);
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(Boxes().boxes[0].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
-  EXPECT_EQ(difrac, 1);
+  // Diffraction stays off as the user chose it.
+  EXPECT_EQ(difrac, 0);
   // 1.5 um rounds to the round step 1.5 um.
   EXPECT_APPROX(discrete, 0.0015, kRoundOff);
   discrete = 1e-5;
@@ -87,6 +88,45 @@ TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {
   EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 0);
   EXPECT_EQ(Boxes().boxes[1].text.rfind("Parameter Discrete=1e-05 is too small.", 0), 0u);
   EXPECT_EQ(discrete, 1e-5);
+}
+
+TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionChoice) {
+  // The singlet at f/2 and 10 degrees: its spot asks for geometric work at a coarse
+  // interval, its aperture for a diffraction interval of 0.5 lambda / NA.
+  TSystemImage singlet;
+  Open(singlet, "singlet.os");
+  ASSERT_TRUE(singlet.info.AlfaM.Allocate(1, 1));
+  singlet.info.AlfaM.data[0] = 10.0;
+  singlet.info.Dentr = 24.0;
+  double geometric = 0.0, diffraction = 0.0;
+  int needed = 1;
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed, 0), 1);
+  ASSERT_EQ(needed, 0);
+  const double lambdaMm = 0.5875618e-3;
+  diffraction = 0.5 * lambdaMm / 0.25;  // NA of about 0.25
+  ASSERT_GT(geometric, 4.0 * diffraction);
+
+  // Diffraction on, an interval far too fine: the proposal is one that diffraction work can
+  // use (its whole pupil on 40 % of the grid, 2.5 nodes to the interval), and the tick
+  // stays.
+  auto &boxes = const_cast<TRecordingMessageBoxProvider &>(Boxes());
+  double discrete = 1e-6;
+  int difrac = 1;
+  boxes.QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, singlet, 1, discrete, difrac), 1);
+  EXPECT_EQ(difrac, 1);
+  EXPECT_GT(discrete, 0.5 * diffraction / 2.5);
+  EXPECT_LT(discrete, 2.0 * diffraction / 2.5);
+
+  // Diffraction off: the geometric interval, and the tick stays off.
+  discrete = 1e-6;
+  difrac = 0;
+  boxes.QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, singlet, 1, discrete, difrac), 1);
+  EXPECT_EQ(difrac, 0);
+  double first = 0.0, second = 0.0;
+  RoundSignificant(geometric, first, second);
+  EXPECT_APPROX(discrete, first, kRoundOff);
 }
 
 }  // namespace

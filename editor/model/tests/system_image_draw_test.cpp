@@ -102,6 +102,61 @@ TEST_F(SystemImageDrawTest, SingletOutlineFollowsItsSpheresAndJoinsTheirEdges) {
   EXPECT_EQ(edges, 2);
 }
 
+// A biconvex lens, R 50 / -50 and 5 thick on the axis (vertices at 10 and 15), given a
+// semi-height of 25: each face's sag at height h is 50 - sqrt(50^2 - h^2), so the faces
+// meet where both sags are 2.5, at h = sqrt(50^2 - 47.5^2) = 15.61, midway between the
+// vertices; beyond that height there is no glass.
+constexpr const char *kCrossingLens =
+    "[Common]\nName=Crossing faces\nLambdaW=0.5875618\nLambda=0.5875618\nWeight=1\n"
+    "AlfaM=0;\nNray=5\nNsurf=4\nObjectFinite=0\nImageFinite=1\n"
+    "AutoSetPupilParameters=0\nNaper=2; Dentr=10\n\n[Surfaces]\n"
+    "{ R=0; Glass=\"\"; Dx=10; DextY=60; }\n"
+    "{ R=50; Glass=\"N-BK7_schott\"; Dx=5; DextY=50; }\n"
+    "{ R=-50; Glass=\"\"; Dx=47.5; DextY=50; }\n"
+    "{ R=0; Glass=\"\"; DextY=20; }\n";
+// The faces are drawn as 17-point polylines: a chord of 3.75 degrees on R 50 lies 0.027
+// inside its arc, which moves the chords' meeting along the faces (slope 0.33 there) by
+// under 0.1.
+constexpr double kChordMeeting = 0.1;
+
+TEST_F(SystemImageDrawTest, FacesThatCrossBeforeTheirRimsEndWhereTheyMeet) {
+  const std::string path = Scratch("crossing.os");
+  WriteText(path, kCrossingLens);
+  TSystemImage lens;
+  ASSERT_EQ(lens.Load(path, 2), 1);
+  lens.Update();
+  lens.RebuildElements(nullptr);
+  ASSERT_EQ(lens.ElementCount(), 1);
+  TRecordingCanvas canvas;
+  lens.Draw(&canvas, kOutline, 0x123456, kRay, 0);
+  const double meet = std::sqrt(50.0 * 50.0 - 47.5 * 47.5);
+  // The glass: one polygon whose top and bottom are the meeting points, every point of it
+  // inside both spheres.
+  ASSERT_EQ(canvas.fills.size(), 1u);
+  const std::vector<DPOINT> &glass = canvas.fills[0].points;
+  DPOINT top{0.0, -1e9}, bottom{0.0, 1e9};
+  for (const DPOINT &p : glass) {
+    if (p.y > top.y) top = p;
+    if (p.y < bottom.y) bottom = p;
+    EXPECT_LE(std::hypot(p.x - 60.0, p.y), 50.0 + kOnSurface) << p.x << " " << p.y;
+    EXPECT_LE(std::hypot(p.x + 35.0, p.y), 50.0 + kOnSurface) << p.x << " " << p.y;
+  }
+  EXPECT_APPROX(top.y, meet, kChordMeeting);
+  EXPECT_APPROX(bottom.y, -meet, kChordMeeting);
+  EXPECT_APPROX(top.x, 12.5, kOnSurface);
+  EXPECT_APPROX(bottom.x, 12.5, kOnSurface);
+  // The outline of the lens (every polyline off the object and image planes) ends there too.
+  int lensLines = 0;
+  for (const TPolyline &line : canvas.Of(kOutline)) {
+    bool onLens = true;
+    for (const DPOINT &p : line.points) onLens = onLens && p.x > 5.0 && p.x < 20.0;
+    if (!onLens) continue;
+    ++lensLines;
+    for (const DPOINT &p : line.points) EXPECT_LE(std::fabs(p.y), meet + kChordMeeting);
+  }
+  EXPECT_GE(lensLines, 2);
+}
+
 TEST_F(SystemImageDrawTest, TripletAxialFanCrossesTheAxisAtTheParaxialImage) {
   TSystemImage triplet;
   Open(triplet, "cooke_triplet.os");

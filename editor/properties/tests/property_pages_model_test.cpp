@@ -153,11 +153,17 @@ TEST_F(PropertyPagesTest, AGivenPupilOrStopEndsTheAutomaticChoice) {
   ASSERT_TRUE(EditAperture(image, kStopLine, "3").accepted);
   EXPECT_EQ(image.info.Naper, 3);
   // 0 takes the diameter from the stop again: the rear face of the first lens, 20 across,
-  // seen through its convex front face, which enlarges it; the solve keeps what it found.
+  // seen through its convex front face, which enlarges it. The general page shows what the
+  // solve found; the pupil line keeps the choice, through solves and an undo.
   ASSERT_TRUE(EditAperture(image, kPupilDiameterLine, "0").accepted);
   const double fromStop = Shown(GeneralInfoItems(image), kEntrancePupilLine);
   EXPECT_GT(fromStop, 20.0);
-  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), FormatPropertyNumber(image.info.Dentr));
+  EXPECT_EQ(image.info.Dentr, 0.0);
+  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), "from stop");
+  ASSERT_TRUE(EditAperture(image, kWorkingWavelengthApertureLine, "0.6").accepted);
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(ApertureText(image, kPupilDiameterLine), "from stop");
+  EXPECT_APPROX(Shown(GeneralInfoItems(image), kEntrancePupilLine), fromStop, kShownDigits);
   EXPECT_NE(EditAperture(image, kWorkingWavelengthApertureLine, "500").message.find("micrometres"),
             std::string::npos);
 }

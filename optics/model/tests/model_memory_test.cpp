@@ -62,7 +62,7 @@ TEST(Prepare, GeometricStepsOfThePreparation) {
   TSurface *front = system.AddSurface(new TSurface);
   TSurface *mirror = system.AddSurface(new TSurface(10.0, 0.0, 0.0));
   front->general.R = 40.0;
-  front->general.nAfter = 0.0;  // the indices follow the glass names: air behind it
+  front->general.nAfter = 0.0;  // the indices follow the glass names and the surroundings
   system.info.N1 = 1.0003;
   mirror->general.glass = "refl";
   mirror->general.materialKind = 1;
@@ -71,8 +71,9 @@ TEST(Prepare, GeometricStepsOfThePreparation) {
   ClearModifiedFlag();
   EXPECT_EQ(system.Prepare(0.6328, 1, 0), 1);
   EXPECT_EQ(front->GetCurvature(), 1.0 / 40.0);
-  EXPECT_EQ(front->general.nAfter, 1.0);
-  EXPECT_EQ(mirror->general.nAfter, -1.0);
+  // The object surface names no medium: it lies in the surrounding one.
+  EXPECT_EQ(front->general.nAfter, 1.0003);
+  EXPECT_EQ(mirror->general.nAfter, -1.0003);
   EXPECT_EQ(mirror->general.Tau, 1.0);  // a mirror reflects all unless told otherwise
   EXPECT_EQ(front->general.Tau, 0.0);
   EXPECT_EQ(system.info.LambdaW, 0.6328);

@@ -372,3 +372,73 @@ TEST_F(SystemPrepareTest, HeatedPolynomialAspheresKeepTheirShapeScaled) {
     }
   }
 }
+
+namespace {
+
+// An object 30 mm deep in water under a flat water-air surface, the image plane 20 mm
+// above it: the file names no medium for the object space, only the surrounding index.
+std::string ObjectInMediumFile(const char *n1) {
+  return std::string("[Common]\nName=Object in a medium\nMonochromeSystem=1\nLambdaW=0.55\n"
+                     "Lambda=0.55\nWeight=1\nN1=") +
+         n1 +
+         "\nCoord=0\nDifrac=1\nDiscrete=0\nNd=64\nUnit=0\nAlfaM=0;\nNsurf=3\n"
+         "ObjectFinite=1\nImageFinite=1\nAutoSetPupilParameters=1\n\n[Surfaces]\n"
+         "{ R=0; Dx=30; DextY=20; }\n{ R=0; Dx=20; DextY=20; }\n{ R=0; DextY=40; }\n";
+}
+
+// Where a ray from the axial object point, after the flat surface at x = 30, seems to come
+// from: the axis crossing of its backward extension.
+double ApparentSource(TOpticalSystem &system, double slope) {
+  TCurrentRay ray = RayAlong(0.0, 0.0, 0.0, 1.0, slope, 0.0);
+  Mem<TIntersectionPoint> hits;
+  EXPECT_EQ(system.TraceRay(ray, -1, &hits, 0), 1);
+  if (Count(hits) < 2) return 0.0;
+  const TIntersectionPoint &out = hits.data[1];
+  return out.x - out.y * out.L / out.M;
+}
+
+}  // namespace
+
+TEST_F(SystemPrepareTest, AnObjectInWaterTracesWithTheIndexItsFileGives) {
+  // A flat surface between water (n) and air seen from above: an object t deep appears
+  // t / n deep, shifted towards the surface by t (1 - 1/n) (paraxially).
+  constexpr double t = 30.0;
+  constexpr double n = 1.333;
+  WriteText(Scratch("water.os"), ObjectInMediumFile("1.333"));
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(Scratch("water.os"), 0), 1);
+  EXPECT_EQ(system.info.N1, n);
+  EXPECT_EQ(system.surfaces.data[0]->general.nAfter, n);
+  EXPECT_EQ(system.surfaces.data[1]->general.nBefore, n);
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, 1.0);
+  EXPECT_APPROX(ApparentSource(system, 1e-4), t * (1.0 - 1.0 / n), kParaxialTolerance);
+  // The object space keeps following N1, and a saved system reads back in water.
+  EXPECT_EQ(system.surfaces.data[0]->general.glass, "");
+  ASSERT_EQ(system.WriteFile(Scratch("again.os").c_str()), 1);
+  TOpticalSystem again;
+  ASSERT_EQ(again.ReadFile(Scratch("again.os"), 0), 1);
+  EXPECT_EQ(again.info.N1, n);
+  EXPECT_APPROX(ApparentSource(again, 1e-4), t * (1.0 - 1.0 / n), kParaxialTolerance);
+
+  // A surrounding index below 1, which no index name can hold, stays through preparations.
+  WriteText(Scratch("low.os"), ObjectInMediumFile("0.8"));
+  TOpticalSystem low;
+  ASSERT_EQ(low.ReadFile(Scratch("low.os"), 0), 1);
+  ASSERT_GE(low.Prepare(0.0, 1, 0), 0);
+  EXPECT_EQ(low.surfaces.data[0]->general.nAfter, 0.8);
+  EXPECT_APPROX(ApparentSource(low, 1e-4), t * (1.0 - 1.0 / 0.8), kParaxialTolerance);
+
+  // In air the object is where it is; a medium the object surface names itself wins.
+  WriteText(Scratch("air.os"), ObjectInMediumFile("1"));
+  TOpticalSystem air;
+  ASSERT_EQ(air.ReadFile(Scratch("air.os"), 0), 1);
+  EXPECT_EQ(air.surfaces.data[0]->general.nAfter, 1.0);
+  EXPECT_EQ(air.surfaces.data[0]->general.glass, "1.000000 ");
+  EXPECT_APPROX(ApparentSource(air, 1e-4), 0.0, kParaxialTolerance);
+  TOpticalSystem oil;
+  ASSERT_EQ(oil.ReadFile(Scratch("water.os"), 0), 1);
+  oil.surfaces.data[0]->general.glass = "1.5";
+  ASSERT_GE(oil.Prepare(0.0, 1, 0), 0);
+  EXPECT_EQ(oil.surfaces.data[0]->general.nAfter, 1.5);
+  EXPECT_APPROX(ApparentSource(oil, 1e-4), t * (1.0 - 1.0 / 1.5), kParaxialTolerance);
+}

@@ -406,6 +406,9 @@ TEST_F(PsfTest, DiffractionAndGeometricPsfsOfComaShareTheirCentroid) {
   system.info.Nd = 256;
   system.info.Discrete = 0.0;
   system.Prepare(0.0, 1, 0);
+  // The pupil over the whole grid: its finest sampling.
+  system.info.Discrete = system.DiffractionInterval();
+  system.Prepare(0.0, 1, 0);
   const double field = 0.5;
   system.info.Difrac = 1;
   ASSERT_EQ(system.ComputePSFNodes(field, 0.0, 1), 1);
@@ -425,6 +428,9 @@ TEST_F(PsfTest, DiffractionAndGeometricPsfsOfComaShareTheirCentroid) {
 TEST_F(PsfTest, CircularStopSamplesOnlyTheDiscAndARectangleFillsItsBox) {
   TOpticalSystem system;
   LoadParabola(system);
+  // The pupil over the whole grid.
+  system.info.Discrete = system.DiffractionInterval();
+  system.SetupFieldSampling();
   const int nd = system.info.Nd;
   const double du = system.info.pupilStep;
   const double R = system.info.entrancePupilDiameter / 2.0;

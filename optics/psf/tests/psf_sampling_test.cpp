@@ -25,6 +25,8 @@ class PsfSampling : public PsfTest {
   void LoadTriplet(TOpticalSystem &system) {
     ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
     system.info.Nd = 64;
+    // The pupil over the whole grid: as many samples as it holds.
+    system.info.Discrete = system.DiffractionInterval();
     system.SetupFieldSampling();
   }
 };

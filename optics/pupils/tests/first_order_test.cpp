@@ -209,7 +209,8 @@ TEST_F(FirstOrder, AfocalTelescopeHasItsExitPupilAtTheEyeRelief) {
   system.info.Difrac = 1;
   system.info.Discrete = 0.0;
   system.SetupFieldSampling();
-  EXPECT_APPROX(system.info.Discrete, 0.5 / 4.0, kThinLens);
+  EXPECT_APPROX(system.DiffractionInterval(), 0.5 / 4.0, kThinLens);
+  EXPECT_APPROX(system.info.Discrete, 0.5 / 4.0 / 2.5, kThinLens);  // 2.5 nodes to it
 }
 
 TEST_F(FirstOrder, BestShiftOfAConstantSpreadHalvesItsWayToOne) {
@@ -252,10 +253,12 @@ TEST_F(FirstOrder, FieldSamplingKeepsAUserIntervalAndScalesThePupil) {
   EXPECT_APPROX(in.Discrete, 0.002, kRoundOff);
   EXPECT_APPROX(in.pupilStep, 8.0 * natural / 0.002 / 64.0, kRoundOff);
 
+  // None of the user's: 2.5 nodes to the natural interval, the pupil on 40 % of the grid.
   in.Discrete = 0.0;
   system.SetupFieldSampling();
-  EXPECT_APPROX(in.Discrete, natural, kRoundOff);
-  EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
+  EXPECT_APPROX(in.Discrete, natural / 2.5, kRoundOff);
+  EXPECT_APPROX(in.pupilStep, 8.0 * 2.5 / 64.0, kRoundOff);
+  EXPECT_APPROX(system.DiffractionInterval(), natural, kRoundOff);
 
   // Diffraction off: the whole pupil, and the old interval back.
   in.Difrac = 0;
@@ -290,7 +293,8 @@ TEST_F(FirstOrder, DiffractionNodesLieOneDiscreteApart) {
     // Micrometres over millimetres: milliradians, the unit of the PSF at infinity.
     const double node = in.LambdaW / (in.Nd * in.pupilStep);
     EXPECT_APPROX(node, in.Discrete, kRoundOff);
-    EXPECT_APPROX(in.Discrete, discrete > 0.0 ? discrete : 0.5 / 20.0, kRoundOff);
+    // Without a value of the user's, 2.5 nodes to lambda / D.
+    EXPECT_APPROX(in.Discrete, discrete > 0.0 ? discrete : 0.5 / 20.0 / 2.5, kRoundOff);
   }
 }
 

@@ -36,7 +36,7 @@ TEST_F(Pupils, StopBeforeAThinLensHasItsExitPupilBehindTheStop) {
   EXPECT_EQ(in.Naper, 2);
   EXPECT_APPROX(in.entrancePupilPoint[0], 10.0, kRoundOff);
   EXPECT_APPROX(in.entrancePupilDiameter, 10.0, kRoundOff);
-  EXPECT_APPROX(in.Dentr, 10.0, kRoundOff);
+  EXPECT_EQ(in.Dentr, 0.0);  // still the user's "from the stop"
   const double lens = 30.0 + kThinLensThickness / 2.0;
   EXPECT_APPROX(in.exitPupilPoint[0], (lens - 25.0) - 130.0, kThinLens);
   EXPECT_APPROX(in.exitPupilDiameter, 10.0 * 1.25, kThinLens);
@@ -74,7 +74,7 @@ TEST_F(Pupils, StopBehindAThinLensHasItsEntrancePupilBehindTheStop) {
   Ready(system);
   const TOpticalSystemInformation &in = system.info;
   EXPECT_EQ(in.stopIndex, 3);
-  EXPECT_EQ(in.Naper, 4);
+  EXPECT_EQ(in.Naper, 0);  // no stop given stays no stop given
   EXPECT_APPROX(in.entrancePupilPoint[0], lens + 25.0, kThinLens);
   EXPECT_APPROX(in.entrancePupilDiameter, 10.0 * 1.25, kThinLens);
   // Nothing follows the stop but the image plane: the exit pupil is the stop itself.
@@ -115,7 +115,7 @@ TEST_F(Pupils, UserStopIsTheOnlyCandidate) {
   SetModifiedFlag();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 1);
-  EXPECT_EQ(system.info.Naper, 2);
+  EXPECT_EQ(system.info.Naper, 9);  // the user's number, though it names no surface
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
 }
 
@@ -133,7 +133,7 @@ TEST_F(Pupils, UserStopOnTheFirstSurfaceIsItsOwnEntrancePupil) {
   EXPECT_EQ(system.info.Naper, 1);
   EXPECT_APPROX(system.info.entrancePupilPoint[0], 0.0, kRoundOff);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 6.0, kRoundOff);
-  EXPECT_APPROX(system.info.Dentr, 6.0, kRoundOff);
+  EXPECT_EQ(system.info.Dentr, 0.0);
   EXPECT_APPROX(system.info.exitPupilDiameter, 6.0, kRoundOff);
 }
 
@@ -170,7 +170,7 @@ TEST_F(Pupils, EqualAperturesMakeTheOneNearerTheObjectTheStop) {
   system.info.AutoSetPupilParameters = 1;
   Ready(system);
   EXPECT_EQ(system.info.stopIndex, 1);
-  EXPECT_EQ(system.info.Naper, 2);
+  EXPECT_EQ(system.info.Naper, 0);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0, kRoundOff);
   // A hair smaller, the far aperture is the stop: the tie rule alone chose above.
   system.surfaces.data[2]->general.semiHeightExt = 4.999;
@@ -407,6 +407,69 @@ TEST_F(Pupils, RandomSystemsNeverBreakTheSolve) {
   // The mix holds both kinds, or the test would show nothing.
   EXPECT_GT(solved, 5);
   EXPECT_GT(refused, 5);
+}
+
+TEST_F(Pupils, APupilTakenFromTheStopFollowsTheStopThroughSolvesAndFiles) {
+  // A stop d behind a thin lens of f = 100, the pupil taken from it (Dentr 0): seen from
+  // the object the stop lies d f / (f - d) behind the lens, magnified f / (f - d).
+  auto magnification = [](double d) { return 100.0 / (100.0 - d); };
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 50.0);
+  AddThinLens(system, 10.0);
+  const double lens = 10.0 + kThinLensThickness / 2.0;
+  TSurface *stop = AddAt(system, lens + 20.0, 0.0, "", 5.0);
+  AddAt(system, 200.0, 0.0, "", 50.0);
+  UserStop(system, 4, 0.0);
+  Ready(system);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0 * magnification(20.0), kThinLens);
+
+  // A smaller stop: the pupil shrinks with it.
+  stop->general.semiHeightExt = 4.0;
+  SetModifiedFlag();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0 * magnification(20.0), kThinLens);
+  // The stop moved to 50 behind the lens: twice its size.
+  stop->SetPosition(lens + 50.0, 0.0, 0.0);
+  SetModifiedFlag();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0 * magnification(50.0), kThinLens);
+  EXPECT_EQ(system.info.Dentr, 0.0);
+  EXPECT_EQ(system.info.Naper, 4);
+
+  // The file keeps the choice, and the system read from it follows its stop too.
+  const std::string path = Scratch("from_stop.os");
+  ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+  EXPECT_NE(ReadText(path).find("Naper=4; Dentr=0\n"), std::string::npos);
+  TOpticalSystem loaded;
+  ASSERT_EQ(loaded.ReadFile(path, kNameKept), 1);
+  EXPECT_EQ(loaded.info.Dentr, 0.0);
+  EXPECT_APPROX(loaded.info.entrancePupilDiameter, 8.0 * magnification(50.0), kThinLens);
+  loaded.Surface(3)->general.semiHeightExt = 2.5;
+  SetModifiedFlag();
+  EXPECT_EQ(loaded.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_APPROX(loaded.info.entrancePupilDiameter, 5.0 * magnification(50.0), kThinLens);
+}
+
+TEST_F(Pupils, AStopLeftToTheSearchIsSearchedAgainAtEverySolve) {
+  // Plane apertures in air, the object at infinity, neither stop nor diameter given: the
+  // smaller aperture is the stop and its own pupil.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 50.0);
+  AddAt(system, 10.0, 0.0, "", 5.0);
+  TSurface *far = AddAt(system, 50.0, 0.0, "", 4.0);
+  AddAt(system, 100.0, 0.0, "", 50.0);
+  UserStop(system, 0, 0.0);
+  Ready(system);
+  EXPECT_EQ(system.info.stopIndex, 2);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0, kRoundOff);
+  // Opened wider than the near one, the far aperture no longer limits the beam.
+  far->general.semiHeightExt = 6.0;
+  SetModifiedFlag();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_EQ(system.info.stopIndex, 1);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0, kRoundOff);
+  EXPECT_EQ(system.info.Naper, 0);
+  EXPECT_EQ(system.info.Dentr, 0.0);
 }
 
 }  // namespace

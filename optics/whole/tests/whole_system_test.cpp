@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "foundation/testing/approx.h"
@@ -116,6 +117,31 @@ TEST_F(WholeSystemTest, StopOnSurfaceTwoOfFiveBecomesFour) {
   EXPECT_EQ(system.info.Naper, 0);
 }
 
+TEST_F(WholeSystemTest, TurningKeepsAPupilTakenFromTheStopAndTurnsAGivenOne) {
+  // Plane apertures in air image the stop (surface 2, radius 2) at magnification 1: both
+  // pupils are the stop itself, 4 across, whichever way the light runs.
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 10.0);
+  AddAt(system, 20.0, 0.0, "", 2.0);
+  AddAt(system, 30.0, 0.0, "", 10.0);
+  AddAt(system, 40.0, 0.0, "", 20.0);
+  system.info.AutoSetPupilParameters = 0;
+  system.info.Naper = 3;
+  system.info.Dentr = 0.0;
+  system.Prepare(0.55, 1, 0);
+  system.TurnSystem();
+  EXPECT_EQ(system.info.Dentr, 0.0);
+  EXPECT_EQ(system.info.Naper, 3);
+  system.Prepare(0.55, 1, 0);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kFloatTolerance);
+  // A given diameter of 3 gives an exit pupil of 3: the turned system enters by it.
+  system.info.Dentr = 3.0;
+  system.Prepare(0.55, 1, 0);
+  system.TurnSystem();
+  EXPECT_APPROX(system.info.Dentr, 3.0, kFloatTolerance);
+}
+
 TEST_F(WholeSystemTest, BehindATurnedMirrorLiesTheMediumInFrontOfIt) {
   TOpticalSystem system;
   AddAt(system, 0.0, 0.0, "", 20.0);
@@ -206,6 +232,44 @@ TEST_F(WholeSystemTest, DuplicateCopiesEverySettingAndLeavesNoFile) {
   EXPECT_EQ(copy.info.AlfaM.data[1], 5.0);
   EXPECT_EQ(copy.info.Naper, 2);
   EXPECT_EQ(copy.info.Dentr, 10.0);
+}
+
+TEST_F(WholeSystemTest, EveryKindOfCopySavesTheOriginalsFileByteForByte) {
+  // Lenses, mirrors, a prism, a lens array, a light pipe, aspherics; with a pupil taken
+  // from the stop, settings no example sets and a temperature that expands the geometry.
+  for (const char *example :
+       {"achromat.os", "cooke_triplet.os", "double_gauss.os", "fold_mirror.os",
+        "germanium_ir_lens.os", "infrared_scanner.os", "lens_array.os", "light_pipe.os",
+        "parabolic_mirror.os", "prism.os", "singlet.os", "spherical_mirror.os"}) {
+    SCOPED_TRACE(example);
+    TOpticalSystem original;
+    ASSERT_EQ(original.ReadFile(ExamplePath(example), kNameFromFile), 1);
+    original.info.Nray = 9;
+    original.info.DrawAllRays = 1;
+    original.info.Dentr = 0.0;
+    original.info.Temperature = 31.5;
+    original.info.Nd = 128;
+    ASSERT_GE(original.Prepare(0.0, 1, 0), 0);
+    // Each written afresh: a rewrite keeps the sections of the file it replaces in place.
+    const std::string first = Scratch("original.os");
+    std::remove(first.c_str());
+    ASSERT_EQ(original.WriteFile(first.c_str()), 1);
+    const std::string text = ReadText(first);
+
+    TOpticalSystem constructed(original);
+    TOpticalSystem assigned;
+    assigned = original;
+    TOpticalSystem duplicated;
+    ASSERT_EQ(duplicated.Duplicate(original), 1);
+    for (TOpticalSystem *copy : {&constructed, &assigned, &duplicated}) {
+      // A copy prepared and solved again is still the same system.
+      ASSERT_GE(copy->Prepare(0.0, 1, 0), 0);
+      const std::string path = Scratch("copy.os");
+      std::remove(path.c_str());
+      ASSERT_EQ(copy->WriteFile(path.c_str()), 1);
+      EXPECT_EQ(ReadText(path), text);
+    }
+  }
 }
 
 TEST_F(WholeSystemTest, DuplicateIntoAnUnwritableDirectoryFailsAndKeepsTheTarget) {

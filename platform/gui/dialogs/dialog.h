@@ -25,6 +25,9 @@ class TDialog : public TWindow {
   const std::string &GetResourceName() const { return resourceName; }
   const TDialogTemplate *GetTemplate() const { return dialogTemplate; }
   const TDialogUnits &GetUnits() const { return units; }
+  // The font of the dialog's text (its template's face and size, shared, not owned); null
+  // before the dialog is made from its template.
+  HFONT GetWindowFont() const { return font; }
 
   // Makes the dialog and its items (false when the template is missing or a window could
   // not be made); WM_INITDIALOG follows the set-up, then the focus goes to the first

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <memory>
 #include <vector>
@@ -130,6 +133,36 @@ TEST_F(PictureWindow, ScaleDialogChangesTheZoomToTheEnteredScale) {
   // The picture now shows the central half.
   EXPECT_EQ(picture->view.left, 32);
   EXPECT_EQ(picture->view.right, 95);
+}
+
+namespace {
+
+// The scale as the caption should show it: N with 4 decimals below 0.01, 3 below 0.1, else 1.
+std::string ScaleText(double n) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(n < 0.01 ? 4 : n < 0.1 ? 3 : 1) << n;
+  return " (1:" + text.str() + ")";
+}
+
+}  // namespace
+
+TEST_F(PictureWindow, CaptionShowsTheScaleAfterTheTitleWithoutPadding) {
+  Fill(image, 128, [](int, int) { return COLORVECTOR{10.0f, 10.0f, 10.0f}; });
+  image.pixelPitch = 0.005f;
+  TColorPicture *picture = Show(image);
+  ASSERT_NE(picture, nullptr);
+  picture->SetImage("Image: Lens");
+  const double fine = PictureScale(*picture);
+  ASSERT_LT(fine, 0.01);
+  EXPECT_EQ(picture->GetWindowText(), "Image: Lens" + ScaleText(fine));
+  // Each range of the scale keeps its decimals, and the redraw sets the caption again.
+  for (const double wanted : {0.05, 0.5}) {
+    ApplyPictureScale(*picture, wanted);
+    const double shown = PictureScale(*picture);
+    EXPECT_APPROX(shown, wanted, 0.02 * wanted);
+    EXPECT_EQ(picture->GetWindowText(), "Image: Lens" + ScaleText(shown));
+  }
+  EXPECT_EQ(picture->GetWindowText().find("  "), std::string::npos);
 }
 
 TEST(DensityPicture, OpensInAPictureWindowOnTop) {

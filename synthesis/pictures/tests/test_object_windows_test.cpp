@@ -52,7 +52,7 @@ TEST_F(TestObjectWindows, ColourImageOpensACaptionedPictureOwnedByTheFolder) {
   ASSERT_NE(picture, nullptr);
   EXPECT_EQ(image.colorImage->window, picture);
   EXPECT_EQ(picture->Title(), "Image: Raster");
-  EXPECT_EQ(picture->GetWindowText().rfind("Image: Raster(1:", 0), 0u);
+  EXPECT_EQ(picture->GetWindowText().rfind("Image: Raster (1:", 0), 0u);
   EXPECT_EQ(picture->GetClientSize().cx, 256);
   EXPECT_EQ(picture->GetParent(), folder->GetHandle());
   // A uniform image fills the client.

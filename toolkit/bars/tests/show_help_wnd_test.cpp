@@ -17,6 +17,8 @@ constexpr COLORREF kTipYellow = 0x40FFFF;
 constexpr COLORREF kShadowGrey = 0x404040;
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
+// The cursor's square, 16 points at 96 pixels an inch: 21.3 pixels. The tip starts below it.
+constexpr int kCursorHeight = 21;
 
 SIZE MeasureTipText(const char *text) {
   TScreenDC screen;
@@ -48,17 +50,21 @@ TEST_F(ShowHelpWnd, TipIsOneCharacterWiderOnEachSideAndSitsBelowRightOfTheCursor
   EXPECT_EQ(tip.right - tip.left, width + 2);
   EXPECT_EQ(tip.bottom - tip.top, extent.cy + 2 + 2);
   EXPECT_EQ(tip.left, 300 - width / 2 + 13);
-  EXPECT_EQ(tip.top, 200 + 17);
+  EXPECT_EQ(tip.top, 200 + kCursorHeight);
 }
 
 TEST_F(ShowHelpWnd, TipStaysInsideTheScreen) {
   const char *text = "Zoom rectangle";
   const RECT nearLeft = TShowHelpWnd::TipRect(POINT{0, 0}, text);
   EXPECT_EQ(nearLeft.left, 0);
-  EXPECT_EQ(nearLeft.top, 17);
+  EXPECT_EQ(nearLeft.top, kCursorHeight);
   const RECT corner = TShowHelpWnd::TipRect(POINT{kScreenWidth - 1, kScreenHeight - 1}, text);
   EXPECT_EQ(corner.right, kScreenWidth);
   EXPECT_EQ(corner.bottom, kScreenHeight);
+  // Near the bottom the tip is kept on the screen, its top still below the cursor's point.
+  const RECT low = TShowHelpWnd::TipRect(POINT{400, kScreenHeight - 30}, text);
+  EXPECT_EQ(low.bottom, kScreenHeight);
+  EXPECT_LT(low.top, kScreenHeight - 30 + kCursorHeight);
   // An empty text gets a small box, not a division by zero.
   const RECT empty = TShowHelpWnd::TipRect(POINT{100, 100}, "");
   EXPECT_GT(empty.right - empty.left, 0);

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <memory>
 
+#include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/folders/book_mark_dlg.h"
@@ -211,6 +213,64 @@ TEST_F(BookMarkFolderTest, ADisabledTabIsEtchedAndCannotBeChosen) {
   // An enabled tab's title is black, with no white etching.
   EXPECT_GT(countIn(1, kBlackPixel), 0);
   EXPECT_EQ(countIn(1, kWhitePixel), 0);
+}
+
+namespace {
+
+// The box around the pixels of one colour in a part of an image; empty when there are none.
+QRect InkBox(const QImage &pixels, const QRect &part, QRgb ink) {
+  QRect box;
+  for (int y = part.top(); y <= part.bottom(); ++y)
+    for (int x = part.left(); x <= part.right(); ++x)
+      if (pixels.pixel(x, y) == ink) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+// The box of a text drawn in black with a font of the given height (pixels, negative:
+// the em) and weight.
+QRect TextInk(const char *text, int height, int weight) {
+  QImage canvas(200, 60, QImage::Format_RGB32);
+  canvas.fill(kWhitePixel);
+  TImageDC dc(&canvas);
+  TFont font("MS Sans Serif", height, 0, 0, weight);
+  dc.SelectObject(font);
+  dc.SetTextColor(RGB(0, 0, 0));
+  dc.SetBkMode(TRANSPARENT);
+  dc.TextOut(10, 10, text);
+  dc.RestoreObjects();
+  return InkBox(canvas, canvas.rect(), kBlackPixel);
+}
+
+}  // namespace
+
+TEST_F(BookMarkFolderTest, TabTitlesAreDrawnInTheDialogsFontSize) {
+  Make();
+  folder->PaintTabs();
+  test_kit::RunFor(20);
+  // The dialog's text is 8 points of its face: 11 pixels to the em at 96 pixels an inch.
+  constexpr int kDialogEm = -11;
+  const QImage pixels = test_kit::WindowPixels(*folder->page[0]);
+  const RECT area = folder->PageArea();
+  const auto titleInk = [&](int tab) {
+    // Inside the tab's edges and below its cut corners, on the shown page's caption band.
+    const int top = 4;
+    const QRect part(Tab(tab).left + 2 - area.left, top, Tab(tab).right - Tab(tab).left - 4,
+                     Tab(tab).bottom - area.top - 1 - top);
+    return InkBox(pixels, part, kBlackPixel);
+  };
+  // A tab behind: plain weight; the raised first tab: bold.
+  const QRect behind = titleInk(1);
+  const QRect expected = TextInk("Aspherics", kDialogEm, FW_NORMAL);
+  ASSERT_FALSE(expected.isEmpty());
+  EXPECT_EQ(behind.width(), expected.width());
+  EXPECT_EQ(behind.height(), expected.height());
+  const QRect raised = titleInk(0);
+  const QRect expectedBold = TextInk("Surfaces", kDialogEm, FW_BOLD);
+  EXPECT_EQ(raised.width(), expectedBold.width());
+  EXPECT_EQ(raised.height(), expectedBold.height());
+  // The whole title shows inside its tab.
+  EXPECT_GT(behind.left(), Tab(1).left - area.left);
+  EXPECT_LT(behind.right(), Tab(1).right - 1 - area.left);
 }
 
 TEST_F(BookMarkFolderTest, TabsOfAHiddenFolderShrinkBackWhenLeft) {

@@ -228,7 +228,7 @@ TEST_F(Graph, LabelsAreCentredOnTheirTicks) {
   graph->SetWorld(0.0, 8.0, 0.0, 6.0);
   TOFont font(nullptr, 14);
   graph->DrawXLabels(0.0, 2.0, 1, &font);
-  // The label of x = 4 ("4.") under its tick: the field's padding is not drawn, so the
+  // The label of x = 4 ("4") under its tick: the field's padding is not drawn, so the
   // text's middle lies on the tick's column.
   const int column = graph->WorldToDevice(4.0, 0.0).x;
   int leftmost = 1000, rightmost = -1;
@@ -242,6 +242,53 @@ TEST_F(Graph, LabelsAreCentredOnTheirTicks) {
   }
   ASSERT_GE(rightmost, leftmost);
   EXPECT_LE(std::abs((leftmost + rightmost) / 2 - column), 2);
+}
+
+namespace {
+
+// The ink below an X axis at y = 0 around one tick of a graph whose labels were drawn,
+// against the same text drawn there by hand in a twin graph: equal when the label reads
+// exactly `expected`.
+int PixelsUnlikeText(TWindow *frame, double x2, double step, double atX, const char *expected) {
+  auto place = [&](TGraph &graph) {
+    graph.SetPlotArea(30, 10, 160, 120, false, false);
+    graph.SetWorld(0.0, x2, 0.0, 6.0);
+  };
+  TOFont font(nullptr, 14);
+  TGraph *labelled = NewGraph(frame, 0, 0, 220, 180, WS_CHILD, kWhite, nullptr);
+  place(*labelled);
+  labelled->DrawXLabels(0.0, step, 1, &font);
+  TGraph *written = NewGraph(frame, 0, 0, 220, 180, WS_CHILD, kWhite, nullptr);
+  place(*written);
+  const POINT tick = written->WorldToDevice(atX, 0.0);
+  written->SetFont(font);
+  written->TextOut(tick.x, tick.y + 3, expected, TA_CENTER | TA_TOP);
+  written->RestoreFont();
+  int unlike = 0;
+  int ink = 0;
+  for (int y = tick.y + 1; y < tick.y + 30; ++y) {
+    for (int x = tick.x - 20; x <= tick.x + 20; ++x) {
+      unlike += BitmapPixel(*labelled, x, y) != BitmapPixel(*written, x, y) ? 1 : 0;
+      ink += BitmapPixel(*written, x, y) != kWhite ? 1 : 0;
+    }
+  }
+  labelled->DestroyAndDelete();
+  written->DestroyAndDelete();
+  // Text that drew nothing would compare equal to anything.
+  EXPECT_GT(ink, 0) << expected;
+  return unlike;
+}
+
+}  // namespace
+
+TEST_F(Graph, WholeNumberLabelsHaveNoTrailingPoint) {
+  // 0 .. 8 by 2: the labels are printed with a decimal and trimmed; 4 reads "4", not "4.".
+  EXPECT_EQ(PixelsUnlikeText(frame, 8.0, 2.0, 4.0, "4"), 0);
+  // 0 .. 2 by 0.5: the whole number loses its point, the fraction keeps its digit.
+  EXPECT_EQ(PixelsUnlikeText(frame, 2.0, 0.5, 1.0, "1"), 0);
+  EXPECT_EQ(PixelsUnlikeText(frame, 2.0, 0.5, 1.5, "1.5"), 0);
+  // 0 .. 200 by 50: zeros before the point stay.
+  EXPECT_EQ(PixelsUnlikeText(frame, 200.0, 50.0, 100.0, "100"), 0);
 }
 
 TEST_F(Graph, PlotClipFollowsScrolling) {

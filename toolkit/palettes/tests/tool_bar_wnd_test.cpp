@@ -235,8 +235,12 @@ TEST_F(ToolBarWnd, HintOnEveryNewButtonAndATipAfterTheCursorRests) {
   EXPECT_EQ(ticks, 6);
   ASSERT_NE(palette->TipWindow(), nullptr);
   EXPECT_EQ(std::string(palette->TipText()), "Tip " + std::to_string(kFirstTool));
-  // Below the cursor.
-  EXPECT_GT(palette->TipWindow()->GetWindowRect().top, screen.cursor.y);
+  // Just below the cursor (the height of its 16-point square, 21 pixels, below the hot
+  // spot), where the control bars put their tips.
+  EXPECT_EQ(palette->TipWindow()->GetWindowRect().top, screen.cursor.y + 21);
+  const RECT barTip = TShowHelpWnd::TipRect(screen.cursor, palette->TipText());
+  EXPECT_EQ(palette->TipWindow()->GetWindowRect().top, barTip.top);
+  EXPECT_EQ(palette->TipWindow()->GetWindowRect().left, barTip.left);
 
   // A button without strings: an empty hint clears the owner's text, and never a tip.
   screen.cursor = box->ClientToScreen(CenterOf(kSilentTool));
