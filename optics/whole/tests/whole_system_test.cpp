@@ -23,6 +23,17 @@ constexpr double kFloatTolerance = 1e-6;
 
 class WholeSystemTest : public PsfTest {
  protected:
+  // Object plane, three plane apertures 10 mm apart in air (the middle one of the given
+  // semi-height) and the image plane: the system any stop can be put in.
+  static void AddPlaneApertures(TOpticalSystem &system, double middleSemiHeight) {
+    AddAt(system, 0.0, 0.0, "", 20.0);
+    AddAt(system, 10.0, 0.0, "", 10.0);
+    AddAt(system, 20.0, 0.0, "", middleSemiHeight);
+    AddAt(system, 30.0, 0.0, "", 10.0);
+    AddAt(system, 40.0, 0.0, "", 20.0);
+    system.info.AutoSetPupilParameters = 0;
+  }
+
   // The biconvex singlet (R 50 / -50, 5 thick, n 1.5168) focused at 47.5362 behind it, stop
   // on its front face, fields 0 and 5 degrees.
   static void BuildSinglet(TOpticalSystem &system) {
@@ -99,12 +110,7 @@ TEST_F(WholeSystemTest, TurningTwiceGivesBackTheSystem) {
 
 TEST_F(WholeSystemTest, StopOnSurfaceTwoOfFiveBecomesFour) {
   TOpticalSystem system;
-  AddAt(system, 0.0, 0.0, "", 20.0);
-  AddAt(system, 10.0, 0.0, "", 10.0);
-  AddAt(system, 20.0, 0.0, "", 10.0);
-  AddAt(system, 30.0, 0.0, "", 10.0);
-  AddAt(system, 40.0, 0.0, "", 20.0);
-  system.info.AutoSetPupilParameters = 0;
+  AddPlaneApertures(system, 10.0);
   system.info.Naper = 2;
   system.info.Dentr = 4.0;
   system.Prepare(0.55, 1, 0);
@@ -121,12 +127,7 @@ TEST_F(WholeSystemTest, TurningKeepsAPupilTakenFromTheStopAndTurnsAGivenOne) {
   // Plane apertures in air image the stop (surface 2, radius 2) at magnification 1: both
   // pupils are the stop itself, 4 across, whichever way the light runs.
   TOpticalSystem system;
-  AddAt(system, 0.0, 0.0, "", 20.0);
-  AddAt(system, 10.0, 0.0, "", 10.0);
-  AddAt(system, 20.0, 0.0, "", 2.0);
-  AddAt(system, 30.0, 0.0, "", 10.0);
-  AddAt(system, 40.0, 0.0, "", 20.0);
-  system.info.AutoSetPupilParameters = 0;
+  AddPlaneApertures(system, 2.0);
   system.info.Naper = 3;
   system.info.Dentr = 0.0;
   system.Prepare(0.55, 1, 0);
