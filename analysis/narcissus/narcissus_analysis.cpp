@@ -221,3 +221,27 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
   }
   return result;
 }
+
+std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusParameters &parameters) {
+  TNarcissusParameters p;
+  const TOpticalSystemInformation &info = system.info;
+  const int wavelengths = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  if (info.MonochromeSystem == 0 && wavelengths > 0) {
+    p.lambdaMin = p.lambdaMax = info.Spectrum.data[0].lambda;
+    for (int i = 1; i < wavelengths; ++i) {
+      p.lambdaMin = std::min(p.lambdaMin, info.Spectrum.data[i].lambda);
+      p.lambdaMax = std::max(p.lambdaMax, info.Spectrum.data[i].lambda);
+    }
+  } else if (info.LambdaW >= 8.0 && info.LambdaW <= 14.0) {
+    p.lambdaMin = 8.0;
+    p.lambdaMax = 14.0;
+  } else if (info.LambdaW >= 3.0 && info.LambdaW <= 5.0) {
+    p.lambdaMin = 3.0;
+    p.lambdaMax = 5.0;
+  } else {
+    return "Incorrect spectral interval.";
+  }
+  p.scannerSurface = system.SurfaceCount() - 1;
+  parameters = p;
+  return std::string();
+}

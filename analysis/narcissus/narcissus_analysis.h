@@ -84,3 +84,10 @@ struct TNarcissusRays {
 };
 // 1 both traced; 0 the chief ray failed; -1 the marginal ray failed at every scale.
 int TraceNarcissusRays(TOpticalSystem &system, TNarcissusRays &rays);
+
+// The editor's record for a run on system: housing and scene 20, detector -195.86,
+// fraction 0.01, the scanner the last surface, one position at angle 0; the band from the
+// smallest to the largest wavelength of a polychromatic system, else 8 to 14 or 3 to 5 as
+// the working wavelength lies. Empty, or "Incorrect spectral interval." when a
+// monochromatic system works outside both bands.
+std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusParameters &parameters);

@@ -54,8 +54,8 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
                                       CM_PREV_CONFIGURATION, CM_TOOLS_PALETTE, CM_ZOOM_PALETTE,
                                       CM_CONFIGURATIONS_PALETTE,
-                                      // The PSF and MTF window.
-                                      CM_PSF_MTF,
+                                      // The PSF and MTF window, the narcissus analysis.
+                                      CM_PSF_MTF, CM_NARCISSUS,
                                       // The system's properties.
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
 // Menu items without an enabler whose windows do not exist yet.
@@ -91,6 +91,7 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmAbout>(CM_ABOUT),
     EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
     EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
+    EvCommand<&TOpticalEditor::CmNarcissus>(CM_NARCISSUS),
     EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
     EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
     EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/narcissus/narcissus_analysis.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
 #include "editor/edit/editor_tools.h"
@@ -75,6 +76,11 @@ class TOpticalEditor : public TDecoratedFrame {
   // and open nothing for a system of fewer than 2 surfaces.
   void CmAberrations();
   void CmSpotDiagram();
+  // The narcissus analysis, modally, on a copy of the system (turned round when the object
+  // is at infinity and the image finite) with the record filled with its defaults; beeps
+  // for a system of fewer than 2 surfaces.
+  void CmNarcissus();
+  const TNarcissusParameters &NarcissusParameters() const { return narcissus_; }
   // Turns every configuration of the system round (an undo step "Turn system").
   void CmTurnSystem();
   // Moves the image surface to the plane where the fields' ray fans spread least (an undo
@@ -233,6 +239,7 @@ class TOpticalEditor : public TDecoratedFrame {
   TSystemImage system_;
   TEditorMenuState menuState_;
   TEditorSettings settings_;
+  TNarcissusParameters narcissus_;
   std::unique_ptr<TGlassCatalog> catalogs_;
   TStatusBar *statusBar_ = nullptr;
   std::string systemsDirectory_;

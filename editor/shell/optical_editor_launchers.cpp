@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/narcissus/narciss_dlg.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/dialogs/preferences_folder.h"
 #include "editor/shell/optical_editor.h"
@@ -84,6 +85,28 @@ void TOpticalEditor::CmSpotDiagram() {
       spot_->ShowWindow(SW_SHOW);
     }
   }
+  UpdateMenus();
+}
+
+void TOpticalEditor::CmNarcissus() {
+  if (AnalysisRefused()) return;
+  const std::string refusal = DefaultNarcissusParameters(system_, narcissus_);
+  if (!refusal.empty()) {
+    MessageBox(GetHandle(), refusal.c_str(), kNarcissCaption, MB_OK);
+    return;
+  }
+  // The analysis runs from the detector out: a system imaging an object at infinity is
+  // turned round on the copy, never on the edited system.
+  auto copy = std::make_unique<TSystemImage>();
+  copy->Assign(system_, 0);
+  const int turned = system_.info.ObjectFinite == 0 && system_.info.ImageFinite != 0 ? 1 : 0;
+  if (turned != 0) {
+    copy->ForEachConfiguration();
+    copy->Update();
+  }
+  narcissus_.scannerSurface = copy->SurfaceCount() - 1;
+  TNarcissDlg dialog(this, copy.get(), &narcissus_, turned);
+  dialog.Execute();
   UpdateMenus();
 }
 

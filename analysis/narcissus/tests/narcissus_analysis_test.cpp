@@ -246,3 +246,36 @@ TEST(NarcissusAnalysis, FailuresAreReportedNotZero) {
     EXPECT_EQ(ComputeNarcissus(*system, systems, p, false, {}).message, "Incorrect set of scanner surface...");
   }
 }
+
+TEST(NarcissusAnalysis, EditorDefaultsFollowTheSystemsWavelengths) {
+  std::unique_ptr<TOpticalSystem> system = Build(kWindow);
+  TNarcissusParameters p;
+  p.fraction = 0.5;
+  // Monochromatic at 10 um: the long-wave band; at 4 um the mid-wave band.
+  system->info.MonochromeSystem = 1;
+  system->info.LambdaW = 10.6;
+  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "");
+  EXPECT_EQ(p.lambdaMin, 8.0);
+  EXPECT_EQ(p.lambdaMax, 14.0);
+  EXPECT_EQ(p.fraction, 0.01);
+  EXPECT_EQ(p.detectorTemperature, -195.86);
+  EXPECT_EQ(p.scannerSurface, 4);
+  system->info.LambdaW = 4.0;
+  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "");
+  EXPECT_EQ(p.lambdaMin, 3.0);
+  EXPECT_EQ(p.lambdaMax, 5.0);
+  // Between the bands: refused, the record kept.
+  system->info.LambdaW = 6.0;
+  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "Incorrect spectral interval.");
+  EXPECT_EQ(p.lambdaMax, 5.0);
+  // Polychromatic: the smallest and the largest wavelength, in any order.
+  system->info.MonochromeSystem = 0;
+  system->info.Spectrum.Clear();
+  ASSERT_TRUE(system->info.Spectrum.Allocate(3, 1));
+  system->info.Spectrum.data[0].lambda = 9.0;
+  system->info.Spectrum.data[1].lambda = 7.5;
+  system->info.Spectrum.data[2].lambda = 11.0;
+  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "");
+  EXPECT_EQ(p.lambdaMin, 7.5);
+  EXPECT_EQ(p.lambdaMax, 11.0);
+}

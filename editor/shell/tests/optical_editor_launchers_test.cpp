@@ -1,4 +1,7 @@
 #include <QImage>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -6,6 +9,7 @@
 #include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/narcissus/narciss_dlg.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
@@ -262,11 +266,88 @@ TEST_F(EditorLaunchersTest, WithOneSurfaceEveryRefusingLauncherBeepsAndOpensNoth
 
 TEST_F(EditorLaunchersTest, WindowsNotYetBuiltStayGrey) {
   Open(triplet_);
-  // The 3-D view, image synthesis and narcissus analysis have no windows yet.
-  for (UINT command : {CM_3D_IMAGE, CM_IMAGE_SYNTHESIS, CM_NARCISSUS}) EXPECT_TRUE(Grey(command)) << command;
+  // The 3-D view and image synthesis have no windows yet.
+  for (UINT command : {CM_3D_IMAGE, CM_IMAGE_SYNTHESIS}) EXPECT_TRUE(Grey(command)) << command;
   for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE, CM_TURN_SYSTEM, CM_HELP_CONTENTS,
-                       CM_ABOUT})
+                       CM_ABOUT, CM_NARCISSUS})
     EXPECT_FALSE(Grey(command)) << command;
+}
+
+// Runs `answer` on the narcissus dialog once its modal loop runs.
+void AnswerNarcissus(TOpticalEditor &editor, const std::function<void(TNarcissDlg &)> &answer, bool &seen) {
+  QTimer::singleShot(0, [&editor, answer, &seen]() {
+    auto find = [&editor]() -> TNarcissDlg * {
+      for (TWindow *child : editor.GetChildren())
+        if (auto *dialog = dynamic_cast<TNarcissDlg *>(child); dialog != nullptr && dialog->IsModal()) return dialog;
+      return nullptr;
+    };
+    test_kit::RunUntil([&] { return find() != nullptr; });
+    if (TNarcissDlg *dialog = find()) {
+      seen = true;
+      answer(*dialog);
+    }
+  });
+}
+
+TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
+  const std::string scanner = Scratch("Systems/infrared_scanner.os");
+  std::filesystem::copy_file(ExamplePath("infrared_scanner.os"), scanner);
+  TOpticalEditor &editor = Open(scanner);
+  TSystemImage &system = editor.System();
+  ASSERT_EQ(system.SurfaceCount(), 7);
+  const double firstVertex = system.Surface(0)->general.vertex[0];
+  const double lastVertex = system.Surface(6)->general.vertex[1];
+  const int step = system.options.undoIndex;
+  bool seen = false;
+  std::string scannerText, lowBand, all;
+  int surfaces = 0;
+  AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    char text[128] = {};
+    dialog.GetDlgItemText(TNarcissDlg::kScanner, text, sizeof text);
+    scannerText = text;
+    dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, text, sizeof text);
+    lowBand = text;
+    dialog.SendMessage(WM_COMMAND, TNarcissDlg::kCompute);
+    all = dialog.CellText(1, 5);
+    surfaces = dialog.RowCount();
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_TRUE(seen);
+  // The system's wavelengths 3, 4 and 5 give the band; the scanner field starts at the
+  // last surface's index.
+  EXPECT_EQ(lowBand, "3");
+  EXPECT_EQ(scannerText, "6");
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_EQ(surfaces, 6);
+  EXPECT_GT(std::atof(all.c_str()), 0.0);
+  EXPECT_EQ(editor.NarcissusParameters().scannerSurface, 5);
+  // The edited system was neither turned nor changed.
+  EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);
+  EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
+  EXPECT_EQ(system.options.undoIndex, step);
+  EXPECT_EQ(system.IsModified(), 0);
+}
+
+TEST_F(EditorLaunchersTest, NarcissusRefusesAWavelengthOutsideTheBands) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().info.MonochromeSystem = 1;
+  editor.System().info.LambdaW = 0.55;
+  bool seen = false;
+  AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Incorrect spectral interval.");
+  EXPECT_EQ(answers_->boxes[0].caption, "Narciss message");
+  EXPECT_FALSE(seen);
+  // Too small a system beeps.
+  TSystemImage &system = editor.System();
+  while (system.SurfaceCount() > 1) system.DeleteSurface(system.SurfaceCount() - 1);
+  system.RebuildElements(nullptr);
+  answers_->beeps.clear();
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+  EXPECT_EQ(answers_->boxes.size(), 1u);
 }
 
 }  // namespace

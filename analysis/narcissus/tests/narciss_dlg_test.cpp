@@ -1,0 +1,168 @@
+// The narcissus dialog driven as a user drives it: the record's values in the edits,
+// Compute filling the table and the gauge, the input faults refused with their messages
+// and the table kept, the scan positions as columns.
+
+#include "analysis/narcissus/narciss_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "analysis/narcissus/narcissus_systems.h"
+#include "editor/model/system_image.h"
+#include "foundation/numtext/number_text.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/core/recording_providers.h"
+#include "platform/gui/windows/test_kit.h"
+#include "toolkit/pump/o_gauge.h"
+
+namespace {
+
+class NarcissDialog : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    answers = std::make_unique<TRecordingMessageBoxProvider>();
+    owner = std::make_unique<TWindow>(nullptr, "owner");
+    owner->Attr.Style = WS_POPUP | WS_VISIBLE;
+    owner->Attr.W = 200;
+    owner->Attr.H = 200;
+    ASSERT_TRUE(owner->Create());
+    TSystemImage edited;
+    ASSERT_EQ(edited.Load(ExamplePath("infrared_scanner.os"), 0), 1);
+    // Object at infinity, image finite: the analysis runs on the system turned round,
+    // the detector first.
+    system.Assign(edited, 0);
+    system.ForEachConfiguration();
+    system.Update();
+    parameters.lambdaMin = 3.0;
+    parameters.lambdaMax = 5.0;
+    parameters.scannerSurface = system.SurfaceCount() - 1;
+  }
+  void TearDown() override {
+    if (dialog != nullptr) {
+      if (dialog->GetHandle() != nullptr) dialog->Destroy();
+      delete dialog;
+    }
+    owner.reset();
+    answers.reset();
+    SystemTest::TearDown();
+  }
+  TNarcissDlg &Open() {
+    dialog = new TNarcissDlg(owner.get(), &system, &parameters, 1);
+    EXPECT_TRUE(dialog->Create());
+    dialog->ShowWindow(SW_SHOW);
+    test_kit::RunFor(20);
+    return *dialog;
+  }
+  std::string Text(int id) const {
+    char text[128] = {};
+    dialog->GetDlgItemText(id, text, sizeof text);
+    return text;
+  }
+  void Compute() { dialog->SendMessage(WM_COMMAND, TNarcissDlg::kCompute); }
+
+  std::unique_ptr<TRecordingMessageBoxProvider> answers;
+  std::unique_ptr<TWindow> owner;
+  TSystemImage system;
+  TNarcissusParameters parameters;
+  TNarcissDlg *dialog = nullptr;
+};
+
+TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
+  TNarcissDlg &dlg = Open();
+  EXPECT_EQ(dlg.GetWindowText(), "Narcissus analysis(paraxial approximation)");
+  EXPECT_EQ(Text(TNarcissDlg::kLambdaMin), "3");
+  EXPECT_EQ(Text(TNarcissDlg::kLambdaMax), "5");
+  EXPECT_EQ(Text(TNarcissDlg::kDetector), "-195.86");
+  EXPECT_EQ(TextToDouble(Text(TNarcissDlg::kFraction).c_str()), 0.01);
+  EXPECT_EQ(Text(TNarcissDlg::kScanner), "6");  // the record's index 6 read as surface 6
+  EXPECT_EQ(dlg.ColumnCaption(0), "#sf");
+  EXPECT_EQ(dlg.ColumnCaption(1), "-");
+
+  Compute();
+  ASSERT_TRUE(answers->boxes.empty()) << answers->boxes.front().text;
+  EXPECT_FALSE(dlg.Running());
+  EXPECT_EQ(parameters.scannerSurface, 5);
+  EXPECT_EQ(parameters.positions, 1);
+  EXPECT_EQ(dlg.ColumnCaption(1), "0");
+  EXPECT_EQ(dlg.ColumnCaption(2), "-");
+  // Five surfaces before the scanner, numbered as in the unturned system, then "All".
+  ASSERT_EQ(dlg.RowCount(), 6);
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(dlg.CellText(0, r), std::to_string(r + 1));
+  EXPECT_EQ(dlg.CellText(0, 5), "All");
+  // The table shows what the analysis computes for the same record.
+  TNarcissusParameters again = parameters;
+  TSystemImageNarcissus systems(system);
+  const TNarcissusResult result = ComputeNarcissus(system, systems, again, true, {});
+  ASSERT_TRUE(result.Ok());
+  int values = 0;
+  for (int r = 0; r < 5; ++r) {
+    EXPECT_EQ(dlg.CellText(1, r), NarcissusCellText(result.cells[r][0])) << r;
+    if (result.cells[r][0].kind == TNarcissusCell::kValue) ++values;
+  }
+  // The lenses reflect back; the scanning mirror and the plane dummies show "0".
+  EXPECT_GE(values, 2);
+  EXPECT_EQ(dlg.CellText(1, 1), "0");
+  EXPECT_EQ(dlg.CellText(1, 5), NarcissusCellText(result.all[0]));
+  EXPECT_GT(std::atof(dlg.CellText(1, 5).c_str()), 0.0);
+  EXPECT_EQ(static_cast<int>(dlg.Gauge()->GetPosition()), 100);
+  EXPECT_TRUE(IsWindowEnabled(dlg.GetDlgItem(TNarcissDlg::kCompute)));
+  EXPECT_TRUE(IsWindowEnabled(dlg.GetDlgItem(IDOK)));
+}
+
+TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
+  TNarcissDlg &dlg = Open();
+  Compute();
+  ASSERT_TRUE(answers->boxes.empty());
+  const std::string all = dlg.CellText(1, 5);
+  struct TCase {
+    int id;
+    const char *text;
+    const char *message;
+  };
+  const TCase cases[] = {
+      {TNarcissDlg::kScanner, "2", "Incorrect set of scanner surface..."},
+      {TNarcissDlg::kScanner, "7", "Incorrect set of scanner surface..."},
+      {TNarcissDlg::kLambdaMin, "0.5", "Incorrect set of spectral band... Minimal wavelength must be greater than 1. mkm"},
+      {TNarcissDlg::kLambdaMax, "0.9", "Incorrect set of spectral band... Maximal wavelength must be greater than 1. mkm"},
+      {TNarcissDlg::kLambdaMax, "3", "Incorrect set of spectral band... Minimal wavelength greater or equal maximal"},
+  };
+  for (const TCase &c : cases) {
+    const std::string kept = Text(c.id);
+    dlg.SetDlgItemText(c.id, c.text);
+    answers->boxes.clear();
+    Compute();
+    ASSERT_EQ(answers->boxes.size(), 1u) << c.text;
+    EXPECT_EQ(answers->boxes[0].text, c.message);
+    EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
+    EXPECT_EQ(dlg.CellText(1, 5), all) << c.text;
+    EXPECT_EQ(parameters.scannerSurface, 5) << c.text;
+    dlg.SetDlgItemText(c.id, kept.c_str());
+  }
+}
+
+TEST_F(NarcissDialog, AScanAngleGivesFiveColumnsAndCloseEnds) {
+  TNarcissDlg &dlg = Open();
+  dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "4");
+  Compute();
+  ASSERT_TRUE(answers->boxes.empty());
+  EXPECT_EQ(parameters.positions, 5);
+  EXPECT_EQ(parameters.maxScanAngle, 4.0);
+  for (int c = 1; c <= 5; ++c) {
+    EXPECT_EQ(dlg.ColumnCaption(c), std::to_string(c - 1)) << c;
+    EXPECT_FALSE(dlg.CellText(c, 5).empty()) << c;
+  }
+  // Back to one position: the other columns are emptied again.
+  dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "0");
+  Compute();
+  EXPECT_EQ(dlg.ColumnCaption(2), "-");
+  EXPECT_TRUE(dlg.CellText(2, 5).empty());
+  dlg.SendMessage(WM_COMMAND, IDOK);
+  EXPECT_EQ(dlg.GetHandle(), nullptr);
+}
+
+}  // namespace
