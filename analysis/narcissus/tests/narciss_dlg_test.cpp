@@ -13,17 +13,17 @@
 #include "analysis/narcissus/narcissus_systems.h"
 #include "editor/model/system_image.h"
 #include "foundation/numtext/number_text.h"
-#include "optics/model/tests/system_test_support.h"
+#include "editor/model/tests/editor_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/pump/o_gauge.h"
 
 namespace {
 
-class NarcissDialog : public SystemTest {
+class NarcissDialog : public EditorTest {
  protected:
   void SetUp() override {
-    SystemTest::SetUp();
+    EditorTest::SetUp();
     test_kit::EnsureApplication();
     answers = std::make_unique<TRecordingMessageBoxProvider>();
     owner = std::make_unique<TWindow>(nullptr, "owner");
@@ -38,6 +38,8 @@ class NarcissDialog : public SystemTest {
     system.Assign(edited, 0);
     system.ForEachConfiguration();
     system.Update();
+    // Turned: the scanning mirror, second from the scene, is second from the end.
+    ASSERT_EQ(system.Surface(5)->general.materialKind, 1);
     parameters.lambdaMin = 3.0;
     parameters.lambdaMax = 5.0;
     parameters.scannerSurface = system.SurfaceCount() - 1;
@@ -49,7 +51,7 @@ class NarcissDialog : public SystemTest {
     }
     owner.reset();
     answers.reset();
-    SystemTest::TearDown();
+    EditorTest::TearDown();
   }
   TNarcissDlg &Open() {
     dialog = new TNarcissDlg(owner.get(), &system, &parameters, 1);
