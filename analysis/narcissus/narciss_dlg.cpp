@@ -9,6 +9,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/windows/screen.h"
 #include "toolkit/help/win_help.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/tables/table_header.h"
@@ -19,7 +20,7 @@ namespace {
 
 // 8 points at 96 pixels an inch.
 constexpr int kFontHeight = -11;
-constexpr int kRowHeight = 18;
+constexpr int kRowHeight = 14;
 constexpr int kLabelWidth = 40;  // column 0, the surface numbers
 constexpr COLORREF kLabelText = 0x808000;
 constexpr COLORREF kHeaderText = 0x800000;
@@ -34,30 +35,30 @@ const TDialogTemplate kNarcissTemplate{
     "NarcissDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 20, 20, 299, 175,
     "Narcissus analysis(paraxial approximation)",
     {
-        {"STATIC", "Spectral band(mkm):", 0, SS_LEFT, 8, 8, 70, 9},
-        {"EDIT", "", TNarcissDlg::kLambdaMin, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 80, 6, 34, 12},
-        {"EDIT", "", TNarcissDlg::kLambdaMax, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 118, 6, 34, 12},
-        {"STATIC", "Fraction of light per surface:", 0, SS_LEFT, 160, 8, 98, 9},
-        {"EDIT", "", TNarcissDlg::kFraction, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 260, 6, 34, 12},
-        {"BUTTON", "Temperatures (Deg.C):", 0, BS_GROUPBOX, 4, 22, 148, 54},
-        {"STATIC", "Scene background:", 0, SS_LEFT, 10, 35, 70, 9},
-        {"EDIT", "", TNarcissDlg::kScene, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 33, 60, 12},
-        {"STATIC", "Lens housing:", 0, SS_LEFT, 10, 48, 70, 9},
-        {"EDIT", "", TNarcissDlg::kHousing, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 46, 60, 12},
-        {"STATIC", "Detector:", 0, SS_LEFT, 10, 61, 70, 9},
-        {"EDIT", "", TNarcissDlg::kDetector, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 59, 60, 12},
-        {"BUTTON", "Scanner:", 0, BS_GROUPBOX, 156, 22, 139, 54},
-        {"STATIC", "Surface:", 0, SS_LEFT, 162, 35, 80, 9},
-        {"EDIT", "", TNarcissDlg::kScanner, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 244, 33, 44, 12},
-        {"STATIC", "Max scan angle(deg.):", 0, SS_LEFT, 162, 48, 80, 9},
-        {"EDIT", "", TNarcissDlg::kMaxAngle, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 244, 46, 44, 12},
-        {"STATIC", "Predicted narcisus induced temperature difference (Deg.C)", 0, SS_LEFT, 6, 80, 240, 9},
-        {"STATIC", "", TNarcissDlg::kTablePlace, SS_BLACKFRAME, 4, 90, 291, 52},
-        {"STATIC", "Progress", 0, SS_LEFT, 6, 146, 34, 9},
-        {"STATIC", "", TNarcissDlg::kGaugePlace, SS_BLACKFRAME, 42, 145, 253, 10},
-        {"BUTTON", "Compute", TNarcissDlg::kCompute, BS_DEFPUSHBUTTON | WS_TABSTOP, 4, 158, 60, 14},
-        {"BUTTON", "Help", TNarcissDlg::kHelp, BS_PUSHBUTTON | WS_TABSTOP, 120, 158, 60, 14},
-        {"BUTTON", "Close", IDOK, BS_PUSHBUTTON | WS_TABSTOP, 235, 158, 60, 14},
+        {"STATIC", "Spectral band(mkm):", 0, SS_LEFT, 6, 6, 80, 9},
+        {"EDIT", "", TNarcissDlg::kLambdaMin, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 4, 28, 12},
+        {"EDIT", "", TNarcissDlg::kLambdaMax, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 117, 4, 28, 12},
+        {"STATIC", "Fraction of light per surface:", 0, SS_LEFT, 152, 6, 114, 9},
+        {"EDIT", "", TNarcissDlg::kFraction, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 266, 4, 29, 12},
+        {"BUTTON", "Temperatures (Deg.C):", 0, BS_GROUPBOX, 4, 18, 144, 50},
+        {"STATIC", "Scene background:", 0, SS_LEFT, 10, 29, 74, 9},
+        {"EDIT", "", TNarcissDlg::kScene, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 27, 56, 12},
+        {"STATIC", "Lens housing:", 0, SS_LEFT, 10, 42, 74, 9},
+        {"EDIT", "", TNarcissDlg::kHousing, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 40, 56, 12},
+        {"STATIC", "Detector:", 0, SS_LEFT, 10, 55, 74, 9},
+        {"EDIT", "", TNarcissDlg::kDetector, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 53, 56, 12},
+        {"BUTTON", "Scanner:", 0, BS_GROUPBOX, 152, 18, 143, 50},
+        {"STATIC", "Surface:", 0, SS_LEFT, 158, 29, 86, 9},
+        {"EDIT", "", TNarcissDlg::kScanner, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 246, 27, 43, 12},
+        {"STATIC", "Max scan angle(deg.):", 0, SS_LEFT, 158, 42, 86, 9},
+        {"EDIT", "", TNarcissDlg::kMaxAngle, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 246, 40, 43, 12},
+        {"STATIC", "Predicted narcisus induced temperature difference (Deg.C)", 0, SS_LEFT, 6, 70, 280, 9},
+        {"STATIC", "", TNarcissDlg::kTablePlace, SS_BLACKFRAME, 4, 79, 291, 69},
+        {"STATIC", "Progress", 0, SS_LEFT, 6, 151, 34, 9},
+        {"STATIC", "", TNarcissDlg::kGaugePlace, SS_LEFT, 42, 150, 253, 9},
+        {"BUTTON", "Compute", TNarcissDlg::kCompute, BS_DEFPUSHBUTTON | WS_TABSTOP, 4, 161, 60, 12},
+        {"BUTTON", "Help", TNarcissDlg::kHelp, BS_PUSHBUTTON | WS_TABSTOP, 120, 161, 60, 12},
+        {"BUTTON", "Close", IDOK, BS_PUSHBUTTON | WS_TABSTOP, 235, 161, 60, 12},
     }};
 const TDialogRegistration kNarcissRegistration(kNarcissTemplate);
 
@@ -85,7 +86,10 @@ void TMyTableWindow::GetCellColors(int column, int row, const char *, COLORREF &
 }
 
 TNarcissDlg::TNarcissDlg(TWindow *parentWindow, TSystemImage *system, TNarcissusParameters *parameters, int turned)
-    : TColorDlg(parentWindow, "NarcissDlg"), system_(system), parameters_(parameters), turned_(turned) {}
+    : TColorDlg(parentWindow, "NarcissDlg"), system_(system), parameters_(parameters), turned_(turned) {
+  // Made with the dialog, over its place.
+  gauge_ = new TOGauge(this, kGaugePlace);
+}
 
 // The table and the gauge are child windows, deleted with the dialog's windows.
 TNarcissDlg::~TNarcissDlg() = default;
@@ -110,8 +114,9 @@ void TNarcissDlg::SetupWindow() {
     grid->SetColors(0x000000, kWhite);
     // The table only shows results.
     grid->SetAllCellFlag(kCellReadOnly, true);
+    // The columns share the width left beside the labels and a vertical scroll bar.
     const RECT client = table_->GetClientRect();
-    const int rest = (static_cast<int>(client.right) - kLabelWidth - 2) / (kColumns - 1);
+    const int rest = (static_cast<int>(client.right) - kLabelWidth - GetSystemMetrics(SM_CXVSCROLL) - 2) / (kColumns - 1);
     grid->SetColumnWidth(0, kLabelWidth);
     for (int c = 1; c < kColumns; ++c) grid->SetColumnWidth(c, rest > 30 ? rest : 30);
   }
@@ -133,8 +138,6 @@ void TNarcissDlg::SetupWindow() {
   // the editor's default (the last surface's index) reads as the surface in front of the
   // last one.
   SetDlgItemText(kScanner, FormatInt(p.scannerSurface));
-  gauge_ = new TOGauge(this, kGaugePlace);
-  gauge_->Create();
   gauge_->MoveOverControl();
   gauge_->SetRange(0, 100);
   table_->Redraw();

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/narcissus/narcissus_systems.h"
 #include "editor/model/system_image.h"
@@ -17,6 +18,7 @@
 #include "platform/core/recording_providers.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/pump/o_gauge.h"
+#include "toolkit/tables/win_table_edit.h"
 
 namespace {
 
@@ -112,6 +114,17 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
   EXPECT_EQ(dlg.CellText(1, 5), NarcissusCellText(result.all[0]));
   EXPECT_GT(std::atof(dlg.CellText(1, 5).c_str()), 0.0);
   EXPECT_EQ(static_cast<int>(dlg.Gauge()->GetPosition()), 100);
+  // The gauge sits on its place, wide and visible; the table shows every row at once.
+  const RECT place = WindowFromHandle(dlg.GetDlgItem(TNarcissDlg::kGaugePlace))->GetWindowRect();
+  const RECT gauge = dlg.Gauge()->GetWindowRect();
+  EXPECT_EQ(gauge.left, place.left);
+  EXPECT_EQ(gauge.top, place.top);
+  EXPECT_GT(gauge.right - gauge.left, 300);
+  const RECT table = dlg.Table()->GetClientRect();
+  const std::vector<int> &heights = dlg.Table()->Grid()->RowHeights();
+  int needed = dlg.Table()->HeaderHeight();
+  for (int h : heights) needed += h;
+  EXPECT_LE(needed, table.bottom);
   EXPECT_TRUE(IsWindowEnabled(dlg.GetDlgItem(TNarcissDlg::kCompute)));
   EXPECT_TRUE(IsWindowEnabled(dlg.GetDlgItem(IDOK)));
 }
