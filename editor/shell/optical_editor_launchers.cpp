@@ -103,6 +103,12 @@ void TOpticalEditor::CmNarcissus() {
   if (turned != 0) {
     copy->ForEachConfiguration();
     copy->Update();
+    // A turn that could not be made (its work file not written) leaves the object at
+    // infinity: the analysis would run the wrong way round.
+    if (copy->info.ObjectFinite == 0) {
+      MessageBox(GetHandle(), "System error...", kNarcissCaption, MB_OK);
+      return;
+    }
   }
   narcissus_.scannerSurface = copy->SurfaceCount() - 1;
   TNarcissDlg dialog(this, copy.get(), &narcissus_, turned);

@@ -14,6 +14,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -327,6 +328,24 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
   EXPECT_EQ(system.options.undoIndex, step);
   EXPECT_EQ(system.IsModified(), 0);
+}
+
+TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {
+  const std::string scanner = Scratch("Systems/infrared_scanner.os");
+  std::filesystem::copy_file(ExamplePath("infrared_scanner.os"), scanner);
+  TOpticalEditor &editor = Open(scanner);
+  // The turn goes through a work file in the temporary directory, which is gone.
+  const std::string kept = TempDir();
+  SetTempDir(Scratch("missing/tmp"));
+  bool seen = false;
+  AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  SetTempDir(kept);
+  EXPECT_FALSE(seen);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "System error...");
+  EXPECT_EQ(answers_->boxes[0].caption, "Narciss message");
+  EXPECT_EQ(editor.System().info.ObjectFinite, 0);
 }
 
 TEST_F(EditorLaunchersTest, NarcissusRefusesAWavelengthOutsideTheBands) {
