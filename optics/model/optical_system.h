@@ -187,7 +187,8 @@ class TOpticalSystem {
   // solved exit pupil; 1.0 when the pupil gives no aperture.
   double DiffractionInterval() const;
   // Image-plane interval (Discrete) and pupil step of diffraction work. A Discrete of 0
-  // becomes the diffraction interval over kPsfNodesPerDiffractionInterval.
+  // becomes the diffraction interval, over kPsfNodesPerDiffractionInterval with diffraction
+  // on.
   void SetupFieldSampling();
 
   // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).

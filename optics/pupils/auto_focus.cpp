@@ -167,9 +167,12 @@ void TOpticalSystem::SetupFieldSampling() {
   TOpticalSystemInformation &in = info;
   const double old = in.Discrete;
   const double sampling = DiffractionInterval();
-  // Without an interval of the user's the pupil fills only part of the grid, so that the
-  // MTF taken from the PSF keeps clear of its own wrap-around.
-  double ratio = old > 0.0 ? sampling / old : kPsfNodesPerDiffractionInterval;
+  // Without an interval of the user's, diffraction work puts the pupil on only part of the
+  // grid, so that the MTF taken from the PSF keeps clear of its own wrap-around; geometric
+  // work, whose grid the pupil always fills, takes the diffraction interval itself, below
+  // which its recommendation never goes.
+  const double share = in.Difrac != 0 ? kPsfNodesPerDiffractionInterval : 1.0;
+  double ratio = old > 0.0 ? sampling / old : share;
   if (ratio <= 0.0) ratio = 1.0;
   // new / (new / old) is the user's interval: kept exactly rather than through round-off.
   in.Discrete = old > 0.0 ? old : sampling / ratio;

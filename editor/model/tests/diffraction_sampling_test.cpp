@@ -68,6 +68,24 @@ TEST_F(DiffractionSamplingTest, AnAberratedSpotIsSampledGeometrically) {
   EXPECT_GT(discrete, 4.0 * 0.0012);
 }
 
+TEST_F(DiffractionSamplingTest, TheDefaultIntervalRaisesNoQuestionEitherWay) {
+  // The perfect mirror with no interval of the user's: the one the preparation chooses is
+  // what the check would recommend, with diffraction on and with it off.
+  for (int difrac : {1, 0}) {
+    TSystemImage mirror;
+    Open(mirror, "parabolic_mirror.os");
+    mirror.info.Discrete = 0.0;
+    mirror.info.Difrac = difrac;
+    mirror.Update();
+    ASSERT_GT(mirror.info.Discrete, 0.0);
+    double discrete = mirror.info.Discrete;
+    int chosen = difrac;
+    EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, chosen), 0) << difrac;
+    EXPECT_EQ(BoxCount(), 0u) << difrac;
+    EXPECT_EQ(chosen, difrac);
+  }
+}
+
 TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {
   TSystemImage mirror;
   Open(mirror, "parabolic_mirror.os");

@@ -266,6 +266,11 @@ TEST_F(FirstOrder, FieldSamplingKeepsAUserIntervalAndScalesThePupil) {
   system.SetupFieldSampling();
   EXPECT_APPROX(in.Discrete, 0.003, kRoundOff);
   EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
+  // Diffraction off and none of the user's: the natural interval itself, the whole pupil.
+  in.Discrete = 0.0;
+  system.SetupFieldSampling();
+  EXPECT_APPROX(in.Discrete, natural, kRoundOff);
+  EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
 }
 
 // The FFT of Nd pupil samples du apart has its image nodes lambda / (Nd du) apart (angles,
