@@ -19,6 +19,18 @@ double Simpson(int n, const double *f, double h) {
   return h * sum / 3.0;
 }
 
+// What Planck's law and its derivative share at wavelength lambda (um) and temperature
+// (degrees C): the absolute temperature and e^x - 1, x = C2 / (lambda T); false where the law
+// gives nothing (T or lambda not positive, e^x - 1 not a positive finite number).
+bool PlanckTerms(double lambda, double temperature, double &kelvin, double &em1) {
+  kelvin = temperature + kCelsiusToKelvin;
+  if (kelvin <= 0.0 || lambda <= 0.0) return false;
+  em1 = std::expm1(kC2 / (lambda * kelvin));
+  return std::isfinite(em1) && em1 > 0.0;
+}
+
+double ExitanceOf(double lambda, double em1) { return kC1 / (std::pow(lambda, 5) * em1); }
+
 }  // namespace
 
 double SimpsonIntegral(int n, const double *f, double a, double b) {
@@ -34,22 +46,15 @@ double SimpsonIntegral(int n, const double *f, double a, double b) {
 }
 
 double PlanckExitance(double lambda, double temperature) {
-  const double kelvin = temperature + kCelsiusToKelvin;
-  if (kelvin <= 0.0 || lambda <= 0.0) return 0.0;
-  const double x = kC2 / (lambda * kelvin);
-  const double em1 = std::expm1(x);
-  if (!std::isfinite(em1) || em1 <= 0.0) return 0.0;
-  return kC1 / (std::pow(lambda, 5) * em1);
+  double kelvin = 0.0, em1 = 0.0;
+  return PlanckTerms(lambda, temperature, kelvin, em1) ? ExitanceOf(lambda, em1) : 0.0;
 }
 
 double PlanckDerivative(double lambda, double temperature) {
-  const double kelvin = temperature + kCelsiusToKelvin;
-  if (kelvin <= 0.0 || lambda <= 0.0) return 0.0;
-  const double x = kC2 / (lambda * kelvin);
-  const double em1 = std::expm1(x);
-  if (!std::isfinite(em1) || em1 <= 0.0) return 0.0;
+  double kelvin = 0.0, em1 = 0.0;
+  if (!PlanckTerms(lambda, temperature, kelvin, em1)) return 0.0;
   // d/dT of C1 / (l^5 (e^x - 1)) = P x e^x / (e^x - 1) x C2 / (l T^2).
-  return PlanckExitance(lambda, temperature) * kC2 * (em1 + 1.0) / (em1 * lambda * kelvin * kelvin);
+  return ExitanceOf(lambda, em1) * kC2 * (em1 + 1.0) / (em1 * lambda * kelvin * kelvin);
 }
 
 double NarcissusRadiometricFactor(const TNarcissusParameters &p) {

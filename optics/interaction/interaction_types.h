@@ -10,6 +10,11 @@ class TSurface;
 
 // Squared aperture radii and |cos I| are allowed this relative overshoot.
 constexpr double kBoundTolerance = 1.000001;
+// A quadratic's |A| or discriminant below this counts as zero.
+constexpr double kQuadraticFlat = 1e-10;
+// A square length of a unit vector by construction this near 1 is inverted by one series
+// step about 1, exact to round-off there.
+constexpr double kUnitSeries = 1e-8;
 
 struct TBoundView {
   int type = kBoundRound;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr double kQuadraticFlat = 1e-10;  // |A| or |discriminant| treated as zero
-
 struct TVec {
   double x, y, z;
 };
@@ -21,7 +19,7 @@ double Dot(const TVec &a, const TVec &b) { return a.x * b.x + a.y * b.y + a.z * 
 // Any other length takes the full route.
 double InverseLength(double squared) {
   const double e = squared - 1.0;
-  if (std::fabs(e) < 1e-8) return 1.0 - 0.5 * e + 0.375 * e * e;
+  if (std::fabs(e) < kUnitSeries) return 1.0 - 0.5 * e + 0.375 * e * e;
   return 1.0 / std::sqrt(squared);
 }
 

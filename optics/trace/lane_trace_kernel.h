@@ -16,9 +16,6 @@
 namespace LANE_KERNEL_NAMESPACE {
 namespace {
 
-constexpr double kQuadraticFlat = 1e-10;  // as the one-ray solver: |A| or |D| counted as zero
-constexpr double kUnitSeries = 1e-8;      // a square length this near 1 takes the series step
-
 // Finite and not NaN, in a form that packs into vector compares.
 inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
 

@@ -50,8 +50,6 @@
 namespace RAY_PASSAGE_NAMESPACE {
 namespace {
 
-constexpr double kQuadraticFlat = 1e-10;  // as the one-ray solver: |A| or |D| counted as zero
-constexpr double kUnitSeries = 1e-8;      // a square length this near 1 takes the series step
 // Scaled quadratic terms stay exact between these (squares and products stay normal).
 constexpr double kScaleFloor = 0x1p-500;
 constexpr double kScaleCeiling = 0x1p500;

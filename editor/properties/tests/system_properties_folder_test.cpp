@@ -18,6 +18,7 @@
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
+#include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/controls/combo_box.h"
 #include "toolkit/tables/cell_edit.h"
@@ -39,13 +40,7 @@ class PropertiesFolderTest : public EditorShellTest {
   }
   // Types the text over the cell's text as the user does, then Enter.
   void Type(TPropertiesTable &table, int column, int row, const char *text) {
-    table.Grid()->SetCurrentCell(column, row);
-    TCellEdit &editor = *table.Grid()->Editor();
-    editor.SetFocus();
-    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
-    editor.SetSelection(0, -1);
-    test_kit::PostText(editor, text);
-    test_kit::PostKey(editor, VK_RETURN);
+    ASSERT_TRUE(TypeIntoCell(table, column, row, text));
   }
 };
 

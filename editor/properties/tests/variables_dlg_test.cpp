@@ -18,6 +18,7 @@
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/system_properties_folder.h"
+#include "editor/properties/tests/table_typing.h"
 #include "editor/properties/variables_model.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -64,22 +65,11 @@ class VariablesDlgTest : public EditorShellTest {
   }
   // Types over a cell of the dialog's table as the user does, then Enter.
   void Type(TPropertiesTable &table, int column, int row, const char *text) {
-    table.Grid()->SetCurrentCell(column, row);
-    TCellEdit &editor = *table.Grid()->Editor();
-    editor.SetFocus();
-    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
-    editor.SetSelection(0, -1);
-    test_kit::PostText(editor, text);
-    test_kit::PostKey(editor, VK_RETURN);
+    ASSERT_TRUE(TypeIntoCell(table, column, row, text));
   }
   // Types into a cell and leaves the editor open, as before a click on a button.
   void TypeWithoutEnter(TPropertiesTable &table, int column, int row, const char *text) {
-    table.Grid()->SetCurrentCell(column, row);
-    TCellEdit &editor = *table.Grid()->Editor();
-    editor.SetFocus();
-    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
-    editor.SetSelection(0, -1);
-    test_kit::PostText(editor, text);
+    ASSERT_TRUE(TypeIntoCell(table, column, row, text, false));
     test_kit::RunFor(30);
   }
   static double FocalLength(TSystemImage &system) { return std::stod(GeneralInfoItems(system).at(0).value); }

@@ -15,6 +15,7 @@
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/system_properties_folder.h"
+#include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/scripted_dialogs.h"
@@ -30,12 +31,7 @@ constexpr double kSameResult = 1e-12;
 TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();
-  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
+  ASSERT_TRUE(OpenAnalysisWindows(editor));
   TShowPSF *psf = editor.PsfWindow()->Page();
   psf->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
   ASSERT_EQ(psf->CalculationState(), TPsfRun::kComputed);
@@ -49,13 +45,7 @@ TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
   ASSERT_EQ(folder->CurrentPage(), kSurfacesPage);
   TPropertiesTable &table = *folder->SurfacesPage()->Table();
   // The first face flatter, typed as the user types it.
-  table.Grid()->SetCurrentCell(kRadiusColumn, 1);
-  TCellEdit &cell = *table.Grid()->Editor();
-  cell.SetFocus();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == cell.GetHandle(); }, kWaitMs));
-  cell.SetSelection(0, -1);
-  test_kit::PostText(cell, "40");
-  test_kit::PostKey(cell, VK_RETURN);
+  ASSERT_TRUE(TypeIntoCell(table, kRadiusColumn, 1, "40"));
   ASSERT_TRUE(test_kit::RunUntil([&] { return system.Surface(1)->general.R == 40.0; }, kWaitMs));
   test_kit::RunFor(50);
 
@@ -72,13 +62,7 @@ TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
   EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
 
   // The changes are not kept; closing takes every window with it.
-  answers_->QueueAnswer(IDNO);
-  editor.SendMessage(WM_CLOSE);
-  EXPECT_EQ(editor.GetHandle(), nullptr);
-  EXPECT_EQ(PropertiesFolder(), nullptr);
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  CloseDiscardingChanges(editor);
 }
 
 TEST_F(EditorShellTest, TheMenuFollowsAnEmptySystemAndOneWithLightPipes) {
@@ -96,8 +80,7 @@ TEST_F(EditorShellTest, TheMenuFollowsAnEmptySystemAndOneWithLightPipes) {
     EXPECT_FALSE(Grey(command)) << command;
 
   // A rod with light-pipe walls: no PSF and no image synthesis, the other analyses stay.
-  const std::string pipe = Scratch("Systems/Light_Pipe.os");
-  std::filesystem::copy_file(ExamplePath("light_pipe.os"), pipe);
+  const std::string pipe = ScratchExample("light_pipe.os", "Light_Pipe.os");
   TScriptedFileDialog files;
   files.Choose({pipe});
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);

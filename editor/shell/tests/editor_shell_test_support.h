@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "editor/commands/editor_commands.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
@@ -39,9 +41,8 @@ class EditorShellTest : public SystemTest {
     SetProgramDir(Scratch("program"));
     SetTempDir(Scratch("tmp"));
     ::setenv("XDG_CONFIG_HOME", Scratch("config").c_str(), 1);
-    triplet_ = Scratch("Systems/Cooke_Triplet.os");
     std::filesystem::create_directories(Scratch("Systems"));
-    std::filesystem::copy_file(ExamplePath("cooke_triplet.os"), triplet_);
+    triplet_ = ScratchExample("cooke_triplet.os", "Cooke_Triplet.os");
     answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
   void TearDown() override {
@@ -60,6 +61,31 @@ class EditorShellTest : public SystemTest {
     SetProgramDir(previousProgram_);
     if (ownsPalette_) DestroySharedPalette();
     SystemTest::TearDown();
+  }
+
+  // A copy of the example system `example` under the scratch "Systems" folder as `name`.
+  std::string ScratchExample(const std::string &example, const std::string &name) const {
+    const std::string path = Scratch("Systems/" + name);
+    std::filesystem::copy_file(ExamplePath(example), path);
+    return path;
+  }
+  // Opens the aberrations, spot diagram and PSF and MTF windows; false unless all three came.
+  static bool OpenAnalysisWindows(TOpticalEditor &editor) {
+    editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+    editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+    editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+    return editor.AberrationsWindow() != nullptr && editor.SpotWindow() != nullptr &&
+           editor.PsfWindow() != nullptr;
+  }
+  // Closes the editor answering No to keeping the changes: every window goes with it.
+  void CloseDiscardingChanges(TOpticalEditor &editor) {
+    answers_->QueueAnswer(IDNO);
+    editor.SendMessage(WM_CLOSE);
+    EXPECT_EQ(editor.GetHandle(), nullptr);
+    EXPECT_EQ(PropertiesFolder(), nullptr);
+    EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+    EXPECT_EQ(editor.SpotWindow(), nullptr);
+    EXPECT_EQ(editor.PsfWindow(), nullptr);
   }
 
   // The editor, created on the given system.

@@ -14,8 +14,7 @@ class EditorFilesTest : public EditorShellTest {
  protected:
   void SetUp() override {
     EditorShellTest::SetUp();
-    gauss_ = Scratch("Systems/Double_Gauss.os");
-    std::filesystem::copy_file(ExamplePath("double_gauss.os"), gauss_);
+    gauss_ = ScratchExample("double_gauss.os", "Double_Gauss.os");
   }
   std::string gauss_;
   TScriptedFileDialog files_;

@@ -213,8 +213,7 @@ TEST_F(EditorLaunchersTest, TurningTwiceGivesBackTheSystemInTwoUndoSteps) {
 }
 
 TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpticsDo) {
-  const std::string gauss = Scratch("Systems/Double_Gauss.os");
-  std::filesystem::copy_file(ExamplePath("double_gauss.os"), gauss);
+  const std::string gauss = ScratchExample("double_gauss.os", "Double_Gauss.os");
   TOpticalEditor &editor = Open(gauss);
   TSystemImage &system = editor.System();
   const int image = system.SurfaceCount() - 1;
@@ -291,8 +290,7 @@ void AnswerNarcissus(TOpticalEditor &editor, const std::function<void(TNarcissDl
 }
 
 TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
-  const std::string scanner = Scratch("Systems/infrared_scanner.os");
-  std::filesystem::copy_file(ExamplePath("infrared_scanner.os"), scanner);
+  const std::string scanner = ScratchExample("infrared_scanner.os", "infrared_scanner.os");
   TOpticalEditor &editor = Open(scanner);
   TSystemImage &system = editor.System();
   ASSERT_EQ(system.SurfaceCount(), 7);
@@ -331,8 +329,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
 }
 
 TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {
-  const std::string scanner = Scratch("Systems/infrared_scanner.os");
-  std::filesystem::copy_file(ExamplePath("infrared_scanner.os"), scanner);
+  const std::string scanner = ScratchExample("infrared_scanner.os", "infrared_scanner.os");
   TOpticalEditor &editor = Open(scanner);
   // The turn goes through a work file in the temporary directory, which is gone.
   const std::string kept = TempDir();

@@ -18,6 +18,7 @@
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/system_properties_folder.h"
+#include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/gui/menus/menu_enabling.h"
@@ -51,13 +52,7 @@ class UserRoadTest : public EditorShellTest {
   }
   // Types text into the radius cell of the given surface as a user does, ended by Return.
   static void TypeRadius(TPropertiesTable &table, int surface, const char *text) {
-    table.Grid()->SetCurrentCell(kRadiusColumn, surface);
-    TCellEdit &cell = *table.Grid()->Editor();
-    cell.SetFocus();
-    ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == cell.GetHandle(); }, kWaitMs));
-    cell.SetSelection(0, -1);
-    test_kit::PostText(cell, text);
-    test_kit::PostKey(cell, VK_RETURN);
+    ASSERT_TRUE(TypeIntoCell(table, kRadiusColumn, surface, text));
   }
 };
 
@@ -65,12 +60,7 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();
   const double radius = system.Surface(1)->general.R;
-  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
+  ASSERT_TRUE(OpenAnalysisWindows(editor));
   // Each window opened is there to be seen.
   EXPECT_TRUE(IsWindowVisible(editor.AberrationsWindow()->GetHandle()));
   EXPECT_TRUE(IsWindowVisible(editor.SpotWindow()->GetHandle()));
@@ -124,18 +114,11 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
 
   // The turns are not kept; closing takes every window with it.
-  answers_->QueueAnswer(IDNO);
-  editor.SendMessage(WM_CLOSE);
-  EXPECT_EQ(editor.GetHandle(), nullptr);
-  EXPECT_EQ(PropertiesFolder(), nullptr);
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  CloseDiscardingChanges(editor);
 }
 
 TEST_F(UserRoadTest, DoubleGaussFocusedWithItsWindowsOpenAndUndone) {
-  const std::string gauss = Scratch("Systems/Double_Gauss.os");
-  std::filesystem::copy_file(ExamplePath("double_gauss.os"), gauss);
+  const std::string gauss = ScratchExample("double_gauss.os", "Double_Gauss.os");
   TOpticalEditor &editor = Open(gauss);
   TSystemImage &system = editor.System();
   const int image = system.SurfaceCount() - 1;
