@@ -1,0 +1,1 @@
+# The image-synthesis folder, its Settings page and the synthesis it runs.

@@ -1,0 +1,1 @@
+# Test objects: their rasters (core) and their dialogs with the Object page (folder).
