@@ -30,7 +30,7 @@ constexpr int kFolderColorMode = 17;
 constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
 constexpr const char *kNoObjectText = "No test object is chosen!";
 
-// Below its normal lower edge (y 190) the folder keeps the gauge, the progress text and
+// Below its normal lower edge (y 190), past the height its menu bar adds, the folder keeps the gauge, the progress text and
 // the marker that a long computation stretches the window down to.
 const TDialogTemplate kTestFolderTemplate{
     "TestFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 232, 190, "Image synthesis",
@@ -40,9 +40,9 @@ const TDialogTemplate kTestFolderTemplate{
         {"BUTTON", "Color", kFolderColorButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 164, 58, 14},
         {"BUTTON", "3D", kFolder3DButton, BS_PUSHBUTTON | WS_TABSTOP, 76, 164, 58, 14},
         {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 160, 164, 60, 14},
-        {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 196, 220, 10},
-        {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 208, 220, 9},
-        {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 222, 232, 1},
+        {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 212, 220, 10},
+        {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 224, 220, 9},
+        {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 238, 232, 1},
     }};
 const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
 
@@ -131,9 +131,10 @@ bool TTestObjectFolder::Find(TEventInfo &info) {
 }
 
 void TTestObjectFolder::SetupWindow() {
+  // The menu bar first: the pages and tabs are laid out below it.
+  SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
-  SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
   // The settings file and its commands come with the settings reader and writer.
   if (HMENU menu = GetMenu(GetHandle())) {
     for (int command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
