@@ -1,1 +1,3 @@
 # Test objects: their rasters (core) and their dialogs with the Object page (folder).
+area_sources(SYNTHESIS object_rasters.cpp object_raster_file.cpp object_distance.cpp)
+area_tests(SYNTHESIS tests/object_rasters_test.cpp tests/object_distance_test.cpp)
