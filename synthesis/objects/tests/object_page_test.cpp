@@ -474,3 +474,43 @@ TEST_F(ObjectPage, ColourMapAndPlotShowTheChosenObject) {
   ASSERT_NE(plot, nullptr);
   EXPECT_EQ(plot->GetWindowText(), "Image: Radial mira");
 }
+
+TEST_F(ObjectPage, ARasterThatCannotBeWrittenIsNeverShownFromAnOlderFile) {
+  OpenOn("cooke_triplet.os");
+  Type(kObjectSizeEdit, "0.64");
+  Press(kObjectColorMapButton);
+  ASSERT_NE(image.picture, nullptr);
+  delete image.picture;
+  image.picture = nullptr;
+  // A new stroke count with nowhere to write its raster: the old "obj.img" is not shown.
+  page->RadialMira()->SetDlgItemText(kRadialStrokesEdit, "7");
+  const std::string writable = TempDir();
+  SetTempDir(Scratch("missing/folder"));
+  const std::size_t boxes = Boxes().boxes.size();
+  Press(kObjectColorMapButton);
+  SetTempDir(writable);
+  EXPECT_EQ(image.picture, nullptr);
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "Not enougn information!");
+  EXPECT_EQ(page->RadialMira()->strokes, 7);
+}
+
+TEST_F(ObjectPage, TheDiskWithoutAnyObjectSizeKeepsAFiniteDiameter) {
+  OpenOn("cooke_triplet.os");
+  Choose(kObjectDisk);
+  image.pixelSize = 0.0;
+  image.fieldSize = 0.0;
+  image.ObjectSize = 0.0;
+  page->DiffractionPoint()->SetDlgItemText(kDiffractionFieldEdit, "0");
+  Type(kObjectSizeEdit, "0.1");
+  page->ReadObjectSize();
+  // Nothing to scale the typed diameter by: it is the default, a tenth of the (empty)
+  // raster side, never a division by zero.
+  EXPECT_EQ(page->DiffractionPoint()->diameter, 0.0);
+  ASSERT_EQ(page->DiffractionPoint()->Calculate(), 1);
+  Mem<float> raster;
+  ASSERT_EQ(page->DiffractionPoint()->rasterFiles.data[0].Read(raster), 1);
+  double sum = 0.0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+  EXPECT_EQ(sum, 1.0);  // the point alone
+}
