@@ -11,6 +11,11 @@ namespace {
 constexpr int kBinderCapacity = 5;
 constexpr COLORREF kBoundTextColor = RGB(0, 0, 192);
 
+const TResponseTableEntry kTestObjectDlgTable[] = {
+    EvCommand<&TTestObjectDlg::CmIgnore>(IDOK),
+    EvCommand<&TTestObjectDlg::CmIgnore>(IDCANCEL),
+};
+
 }  // namespace
 
 TTestObjectDlg::TTestObjectDlg(TTestObjectParent *page, const char *resource)
@@ -21,6 +26,10 @@ TTestObjectDlg::TTestObjectDlg(TTestObjectParent *page, const char *resource)
 TTestObjectDlg::~TTestObjectDlg() {
   delete binder;
   binder = nullptr;
+}
+
+bool TTestObjectDlg::Find(TEventInfo &info) {
+  return SearchResponseTable(kTestObjectDlgTable, info) || TColorDlg::Find(info);
 }
 
 void TTestObjectDlg::SetupWindow() {

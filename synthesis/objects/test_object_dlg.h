@@ -25,6 +25,9 @@ class TTestObjectDlg : public TColorDlg, public TTestObject {
   // The base set-up, then the binder's colours and the stock font; derived dialogs set
   // their defaults around it.
   void SetupWindow() override;
+  // Enter and Escape in an object's box close nothing: the dialog lives as long as its page.
+  bool Find(TEventInfo &info) override;
+  void CmIgnore() {}
 
   TTestObjectParent *Page() const { return page_; }
   TMultiEdit *binder = nullptr;

@@ -327,6 +327,9 @@ TEST_F(ObjectPage, ANewDistanceMovesTheSystemWithOneUndoStepThatUndoTakesBack) {
   ASSERT_EQ(system.Undo(-1), 1);
   EXPECT_APPROX(ObjectDistanceOf(system), before, kPlaceTolerance);
   EXPECT_APPROX(system.GetSurfacePosition(last, 0, 1).x, end.x, kPlaceTolerance);
+  // The step holds the moved system.
+  ASSERT_EQ(system.Redo(), 1);
+  EXPECT_APPROX(ObjectDistanceOf(system), 0.5, kPlaceTolerance);
 }
 
 TEST_F(ObjectPage, TheDistanceBoxRoundingNeverMovesTheSystemAndNegativesAreRefused) {
@@ -513,4 +516,25 @@ TEST_F(ObjectPage, TheDiskWithoutAnyObjectSizeKeepsAFiniteDiameter) {
   double sum = 0.0;
   for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
   EXPECT_EQ(sum, 1.0);  // the point alone
+}
+
+TEST_F(ObjectPage, EnterAndEscapeInAnObjectBoxCloseNothing) {
+  OpenOn("cooke_triplet.os");
+  TRadialMira *radial = page->RadialMira();
+  TWindow *edit = radial->ChildWithId(kRadialStrokesEdit);
+  ASSERT_NE(edit, nullptr);
+  radial->SetDlgItemText(kRadialStrokesEdit, "");
+  radial->FocusItem(edit->GetHandle());
+  test_kit::PostText(*edit, "12");
+  test_kit::PostKey(*edit, VK_RETURN);
+  test_kit::PostKey(*edit, VK_ESCAPE);
+  test_kit::RunFor(50);
+  radial->SendMessage(WM_COMMAND, IDOK, 0);
+  radial->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  test_kit::RunFor(20);
+  ASSERT_NE(radial->GetHandle(), nullptr);
+  EXPECT_TRUE(radial->IsWindowVisible());
+  ASSERT_NE(folder->GetHandle(), nullptr);
+  ASSERT_EQ(radial->ReadParameters(), 1);
+  EXPECT_EQ(radial->strokes, 12);
 }
