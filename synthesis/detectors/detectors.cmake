@@ -1,2 +1,2 @@
-area_sources(SYNTHESIS detector_parameters.cpp scanner_parameters.cpp)
-area_tests(SYNTHESIS tests/scanner_parameters_test.cpp)
+area_sources(SYNTHESIS detector_parameters.cpp scanner_parameters.cpp element_detectors.cpp)
+area_tests(SYNTHESIS tests/scanner_parameters_test.cpp tests/element_detectors_test.cpp)
