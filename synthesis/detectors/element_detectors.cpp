@@ -91,6 +91,8 @@ bool TDetectorRoundModel::Covers(int columnOffset, int rowOffset, double p) cons
 }
 
 bool TDetectorRoundModel::TakeDiameter(float typed) {
+  // "nan" reads as a number but is no size: the diameter stays.
+  if (std::isnan(typed)) return false;
   if (typed != Diameter) state = kNothingComputed;
   Diameter = typed;
   return CutToLimit(Diameter, SizeLimit());
@@ -107,6 +109,8 @@ bool TDetectorRectangleModel::Covers(int columnOffset, int rowOffset, double p) 
 }
 
 bool TDetectorRectangleModel::TakeSides(float typedLy, float typedLz) {
+  if (std::isnan(typedLy)) typedLy = Ly;
+  if (std::isnan(typedLz)) typedLz = Lz;
   if (typedLy != Ly || typedLz != Lz) state = kNothingComputed;
   Ly = typedLy;
   Lz = typedLz;

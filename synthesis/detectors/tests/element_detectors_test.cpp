@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "foundation/fft/fft.h"
@@ -135,6 +136,16 @@ TEST_F(ElementDetectors, OnlyAChangedSizeMarksTheResponseForRecomputing) {
   EXPECT_EQ(rectangle.state, kSpectraWritten);
   rectangle.TakeSides(0.02f, 0.05f);
   EXPECT_EQ(rectangle.state, kNothingComputed);
+
+  // What is not a number is not taken, and changes nothing.
+  rectangle.state = kSpectraWritten;
+  rectangle.TakeSides(std::nanf(""), 0.05f);
+  EXPECT_EQ(rectangle.Ly, 0.02f);
+  EXPECT_EQ(rectangle.state, kSpectraWritten);
+  round.state = kSpectraWritten;
+  EXPECT_FALSE(round.TakeDiameter(std::nanf("")));
+  EXPECT_EQ(round.Diameter, 0.03f);
+  EXPECT_EQ(round.state, kSpectraWritten);
 }
 
 TEST_F(ElementDetectors, TheResponseFileHoldsTheElementAndItsSpectrumComesWithTheTransform) {
