@@ -93,9 +93,12 @@ bool TDetectorRoundModel::Covers(int columnOffset, int rowOffset, double p) cons
 bool TDetectorRoundModel::TakeDiameter(float typed) {
   // "nan" reads as a number but is no size: the diameter stays.
   if (std::isnan(typed)) return false;
-  if (typed != Diameter) state = kNothingComputed;
+  const float kept = Diameter;
   Diameter = typed;
-  return CutToLimit(Diameter, SizeLimit());
+  const bool cut = CutToLimit(Diameter, SizeLimit());
+  // Also a kept value cut to a smaller field makes another element.
+  if (Diameter != kept) state = kNothingComputed;
+  return cut;
 }
 
 TDetectorRectangleModel::TDetectorRectangleModel()
@@ -109,13 +112,12 @@ bool TDetectorRectangleModel::Covers(int columnOffset, int rowOffset, double p) 
 }
 
 bool TDetectorRectangleModel::TakeSides(float typedLy, float typedLz) {
-  if (std::isnan(typedLy)) typedLy = Ly;
-  if (std::isnan(typedLz)) typedLz = Lz;
-  if (typedLy != Ly || typedLz != Lz) state = kNothingComputed;
-  Ly = typedLy;
-  Lz = typedLz;
+  const float keptLy = Ly, keptLz = Lz;
+  if (!std::isnan(typedLy)) Ly = typedLy;
+  if (!std::isnan(typedLz)) Lz = typedLz;
   const float limit = SizeLimit();
   const bool cutLy = CutToLimit(Ly, limit);
   const bool cutLz = CutToLimit(Lz, limit);
+  if (Ly != keptLy || Lz != keptLz) state = kNothingComputed;
   return cutLy || cutLz;
 }

@@ -59,9 +59,9 @@ class TDetectorRoundModel : public TElementDetectorModel {
  public:
   TDetectorRoundModel();
   bool Covers(int columnOffset, int rowOffset, double p) const override;
-  // A diameter typed by the user: `state` 0 when it changed, then cut to the limit. True
-  // when it was cut (the round model still accepts the page). What is not a number is
-  // not taken.
+  // A diameter typed by the user, cut to the limit; `state` 0 when the diameter changed.
+  // True when it was cut (the round model still accepts the page). What is not a number
+  // is not taken.
   bool TakeDiameter(float typed);
 
   float Diameter = 0.0f;
@@ -72,8 +72,8 @@ class TDetectorRectangleModel : public TElementDetectorModel {
  public:
   TDetectorRectangleModel();
   bool Covers(int columnOffset, int rowOffset, double p) const override;
-  // Sides typed by the user: `state` 0 when either changed, then both cut to the limit.
-  // True when a side was cut. A side that is not a number is not taken.
+  // Sides typed by the user, both cut to the limit; `state` 0 when either changed. True
+  // when a side was cut. A side that is not a number is not taken.
   bool TakeSides(float typedLy, float typedLz);
 
   float Lz = 0.0f;

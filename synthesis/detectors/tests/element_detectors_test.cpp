@@ -146,6 +146,12 @@ TEST_F(ElementDetectors, OnlyAChangedSizeMarksTheResponseForRecomputing) {
   EXPECT_FALSE(round.TakeDiameter(std::nanf("")));
   EXPECT_EQ(round.Diameter, 0.03f);
   EXPECT_EQ(round.state, kSpectraWritten);
+
+  // The same size read again after the field shrank is cut, and makes another element.
+  UsePixels(kSide / 4, kPixel);  // limit 0.032 mm
+  rectangle.TakeSides(0.02f, 0.05f);
+  EXPECT_EQ(rectangle.Lz, static_cast<float>(kSide / 4 * kPixel * 0.8) * 0.99999f);
+  EXPECT_EQ(rectangle.state, kNothingComputed);
 }
 
 TEST_F(ElementDetectors, TheResponseFileHoldsTheElementAndItsSpectrumComesWithTheTransform) {
