@@ -204,7 +204,13 @@ int TTestObjectParent::ReadObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
   const double formerDistance = shared->Distance;
-  if (GetHandle() != nullptr) binder_->ReadAll();
+  // Without the window there are no boxes: the record's distance and size stand.
+  if (GetHandle() != nullptr) {
+    binder_->ReadAll();
+  } else {
+    distance = formerDistance;
+    if (currentType != kObjectDisk) sizeValue = shared->ObjectSize;
+  }
   // The box shows the distance to six digits: an untouched box is the distance as it was,
   // not a request to move the system by its rounding.
   bool changed = distance != AsShown(formerDistance) && distance != formerDistance;

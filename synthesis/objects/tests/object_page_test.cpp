@@ -539,3 +539,14 @@ TEST_F(ObjectPage, EnterAndEscapeInAnObjectBoxCloseNothing) {
   ASSERT_EQ(radial->ReadParameters(), 1);
   EXPECT_EQ(radial->strokes, 12);
 }
+
+TEST_F(ObjectPage, APageWithoutItsWindowKeepsTheRecordsDistance) {
+  Open(system, "cooke_triplet.os");
+  TObjectTestFolder unshown(&system);
+  image.Distance = 5.0;
+  image.ObjectSize = 0.5;
+  unshown.page->ReadObjectSize();
+  EXPECT_EQ(image.Distance, 5.0);
+  EXPECT_EQ(image.ObjectSize, 0.5);
+  EXPECT_APPROX(image.fieldSize, 5.0, kShownTolerance);  // the folder got the size
+}
