@@ -1,0 +1,81 @@
+#pragma once
+// The synthesis side of the single-element detector models: test objects whose raster is
+// the sensitive area of one detector element, 1.0 on the element and 0.0 elsewhere,
+// centred on the raster's centre pixel (N/2, N/2). The synthesis multiplies the image's
+// spectrum by the spectrum of this raster, so every image pixel becomes the sum of the
+// image over an element centred on it. Their dialogs (the folder library) add the edits.
+//
+// Sizes are in the image plane's unit, that of the pixel size p of TTestImage: mm, or
+// mrad when the image lies at infinity.
+
+#include <string>
+
+#include "synthesis/testobject/test_object.h"
+
+// The state of the "None" model: it never has rasters.
+constexpr std::int32_t kNoDetectorState = -1;
+
+// The display names the synthesis and the settings file know the models by.
+constexpr const char *kDetectorNoneName = "None";
+constexpr const char *kDetectorRoundName = "Round";
+constexpr const char *kDetectorRectangleName = "Rectangle";
+
+// No detector: nothing to compute, no files; the synthesis knows it by its name.
+class TDetectorNoneModel : public TTestObject {
+ public:
+  TDetectorNoneModel();
+  int Calculate() override { return MakeResponse(); }
+  int MakeResponse();
+};
+
+// A model with a response raster written as <temporary directory>/<stem>.img; its spectrum
+// file <stem>.spc is named with it and written when the synthesis transforms the model.
+class TElementDetectorModel : public TTestObject {
+ public:
+  TElementDetectorModel(const char *displayName, const char *fileStem);
+  int Calculate() override { return MakeResponse(); }
+  // Takes the dialog's values first (ReadParameters; its answer is not used), then writes
+  // the N x N response raster and names both files in one-record tables. Leaves `state`
+  // alone, so only TransformRasters moves the model on. 1 when the raster file stands;
+  // 0 without a usable synthesis record or when the file cannot be written.
+  virtual int MakeResponse();
+  // Whether the pixel (column - N/2, N/2 - row) pixels from the centre lies on the element,
+  // for pixel size p. The rows grow downwards, so the second offset grows upwards.
+  virtual bool Covers(int columnOffset, int rowOffset, double p) const = 0;
+  // Fills an n x n raster with the element for pixel size p.
+  void FillResponse(Mem<float> &raster, int n, double p) const;
+
+  // The largest element side the models take: 0.8 N p as a float; 0 without a record.
+  static float SizeLimit();
+  // A size above the limit becomes just below it (0.99999 x limit); true when cut.
+  static bool CutToLimit(float &size, float limit);
+
+ protected:
+  std::string fileStem_;
+};
+
+// A round element of diameter `Diameter`, a pixel on the circle counting as inside.
+class TDetectorRoundModel : public TElementDetectorModel {
+ public:
+  TDetectorRoundModel();
+  bool Covers(int columnOffset, int rowOffset, double p) const override;
+  // A diameter typed by the user, cut to the limit; `state` 0 when the diameter changed.
+  // True when it was cut (the round model still accepts the page). What is not a number
+  // is not taken.
+  bool TakeDiameter(float typed);
+
+  float Diameter = 0.0f;
+};
+
+// A rectangular element: side Lz along the raster's columns, Ly along its rows.
+class TDetectorRectangleModel : public TElementDetectorModel {
+ public:
+  TDetectorRectangleModel();
+  bool Covers(int columnOffset, int rowOffset, double p) const override;
+  // Sides typed by the user, both cut to the limit; `state` 0 when either changed. True
+  // when a side was cut. A side that is not a number is not taken.
+  bool TakeSides(float typedLy, float typedLz);
+
+  float Lz = 0.0f;
+  float Ly = 0.0f;
+};

@@ -1,0 +1,333 @@
+// The Detector page in a folder of its own with a recording owner: the type list and the
+// model shown under it, types this program does not have refused, the models' sizes read
+// from their edits and cut to the field, their values kept across type changes, the Map
+// button's picture of the element, the noise and filter pages, and the shared record.
+
+#include "synthesis/detectors/test_detector.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "foundation/testing/approx.h"
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/controls/list_box.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/detectors/detector_noise_dlg.h"
+#include "synthesis/detectors/detector_owner.h"
+#include "synthesis/detectors/detector_parameters.h"
+#include "synthesis/detectors/detector_type_dlg.h"
+#include "synthesis/detectors/element_detector_dlgs.h"
+#include "synthesis/testobject/tests/recording_windows.h"
+#include "synthesis/testobject/tests/test_object_support.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+constexpr int kSide = 16;
+constexpr double kPixel = 0.01;
+// The edits show sizes with six significant digits ("%g").
+constexpr double kShownTolerance = 1e-6;
+
+const TDialogTemplate kOuterFolderTemplate{"DetectorTestFolder", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 232, 160,
+                                           "Image synthesis",
+                                           {
+                                               {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 220, 148},
+                                           }};
+const TDialogRegistration kOuterFolderRegistration(kOuterFolderTemplate);
+
+class TRecordingDetectorOwner final : public TDetectorSynthesisOwner {
+ public:
+  void DetectorChanged() override { ++changes; }
+  bool ImageAtInfinity() override { return atInfinity; }
+  int changes = 0;
+  bool atInfinity = false;
+};
+
+// The image-synthesis folder as the page sees it: the Detector page alone.
+class TOuterFolder : public TBookMarkFolder {
+ public:
+  explicit TOuterFolder(TDetectorSynthesisOwner *owner) : TBookMarkFolder(nullptr, "DetectorTestFolder") {
+    page = new TTestDetector(this, owner);
+    AddPage(page, " Detector ");
+  }
+  TTestDetector *page;
+};
+
+class DetectorPage : public TestObjectTest {
+ protected:
+  void SetUp() override {
+    TestObjectTest::SetUp();
+    test_kit::EnsureApplication();
+    UsePixels(kSide, kPixel);
+    image.colorImage = new TColorImage();
+  }
+  void TearDown() override {
+    folder.reset();
+    TestObjectTest::TearDown();
+  }
+  void Open() {
+    folder = std::make_unique<TOuterFolder>(&owner);
+    ASSERT_TRUE(folder->Create());
+    test_kit::RunFor(20);
+    image.folderWindow = folder->GetHandle();
+  }
+  TTestDetector &Page() { return *folder->page; }
+  TDetectorTypeDlg &TypePage() { return *Page().InnerFolder()->TypePage(); }
+  TComboBox &TypeList() { return *dynamic_cast<TComboBox *>(TypePage().ChildWithId(kDetectorTypeList)); }
+  // The user picks a type in the list.
+  void Pick(int type) {
+    TypeList().SetSelIndex(type);
+    TypePage().SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kDetectorTypeList),
+                           reinterpret_cast<LPARAM>(TypeList().GetHandle()));
+  }
+  TDetectorRound &Round() { return *dynamic_cast<TDetectorRound *>(Page().Model(kDetectorRound)); }
+  TDetectorRectangle &Rectangle() { return *dynamic_cast<TDetectorRectangle *>(Page().Model(kDetectorRectangle)); }
+  static std::string Text(TWindow &dialog, int id) {
+    char text[64] = "";
+    GetDlgItemText(dialog.GetHandle(), id, text, sizeof text);
+    return text;
+  }
+  static void Type(TWindow &dialog, int id, const char *text) { SetDlgItemText(dialog.GetHandle(), id, text); }
+  static bool Shown(TTestObject *model) {
+    auto *window = dynamic_cast<TWindow *>(model);
+    return window != nullptr && window->IsWindowVisible();
+  }
+
+  TRecordingDetectorOwner owner;
+  std::unique_ptr<TOuterFolder> folder;
+};
+
+TEST_F(DetectorPage, OpensOnNoDetectorWithTheEightTypesListed) {
+  Open();
+  ASSERT_NE(GetDetectorParameters(), nullptr);
+  EXPECT_EQ(GetDetectorParameters()->detectorType, kDetectorNone);
+  const char *expected[] = {"None",        "Round",       "Rectangle",           "Matrix",
+                            "Single line", "Double line", "Optical transformer", "Matrix & Transformer"};
+  ASSERT_EQ(TypeList().GetCount(), kDetectorTypeCount);
+  for (int i = 0; i < kDetectorTypeCount; ++i) EXPECT_EQ(TypeList().GetString(i), expected[i]);
+  EXPECT_EQ(TypeList().GetSelIndex(), kDetectorNone);
+  EXPECT_EQ(Page().CurrentModel()->name, "None");
+  EXPECT_TRUE(Shown(Page().Model(kDetectorNone)));
+  EXPECT_FALSE(Shown(Page().Model(kDetectorRound)));
+  EXPECT_FALSE(Shown(Page().Model(kDetectorRectangle)));
+  // The models start at the pixel size: a round element of p, a square of 2 p.
+  EXPECT_EQ(Round().Diameter, static_cast<float>(kPixel));
+  EXPECT_EQ(Rectangle().Ly, static_cast<float>(2 * kPixel));
+  EXPECT_EQ(Rectangle().Lz, static_cast<float>(2 * kPixel));
+  // Type, noise and filter tabs; the filter tab cannot be chosen.
+  TTestDetectorFolder &inner = *Page().InnerFolder();
+  ASSERT_EQ(inner.PageCount(), 3);
+  EXPECT_EQ(inner.Entry(2)->enabled, 0);
+  EXPECT_EQ(inner.SelectPage(2), 0);
+  EXPECT_EQ(inner.CurrentPage(), 0);
+}
+
+TEST_F(DetectorPage, ChoosingATypeShowsItsModelAndMarksTheImageOutOfDate) {
+  Open();
+  // The user's road: the list takes the focus and the arrow key picks the next type.
+  TypeList().SetFocus();
+  test_kit::PostKey(TypeList(), VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return TypePage().CurrentType() == kDetectorRound; }, kWaitMs));
+  EXPECT_TRUE(Shown(Page().Model(kDetectorRound)));
+  EXPECT_FALSE(Shown(Page().Model(kDetectorNone)));
+  EXPECT_EQ(GetDetectorParameters()->detectorType, kDetectorRound);
+  EXPECT_EQ(Page().CurrentModel()->name, "Round");
+  EXPECT_EQ(owner.changes, 1);
+  // The Detector tab's text is red while a detector is chosen.
+  EXPECT_EQ(folder->Entry(0)->colors[0], kDetectorChosenTabColor);
+
+  Pick(kDetectorRound);  // the same type again changes nothing
+  EXPECT_EQ(owner.changes, 1);
+  Pick(kDetectorRectangle);
+  EXPECT_TRUE(Shown(Page().Model(kDetectorRectangle)));
+  EXPECT_FALSE(Shown(Page().Model(kDetectorRound)));
+  EXPECT_EQ(owner.changes, 2);
+  Pick(kDetectorNone);
+  EXPECT_EQ(folder->Entry(0)->colors[0], 0u);
+  EXPECT_EQ(Page().DetectorType(), kDetectorNone);
+}
+
+TEST_F(DetectorPage, TypesThisProgramDoesNotHaveAreRefusedWithAMessage) {
+  Open();
+  Pick(kDetectorRound);
+  boxes.boxes.clear();
+  for (int type = kDetectorMatrix; type < kDetectorTypeCount; ++type) {
+    Pick(type);
+    ASSERT_EQ(boxes.boxes.size(), 1u) << type;
+    EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+    EXPECT_EQ(boxes.boxes[0].text, DetectorTypeMissingText(type));
+    EXPECT_NE(boxes.boxes[0].text.find(DetectorTypeText(type)), std::string::npos);
+    boxes.boxes.clear();
+    EXPECT_EQ(TypeList().GetSelIndex(), kDetectorRound) << type;
+    EXPECT_EQ(GetDetectorParameters()->detectorType, kDetectorRound);
+    EXPECT_TRUE(Shown(Page().Model(kDetectorRound)));
+    EXPECT_EQ(Page().Model(type), nullptr);
+  }
+  EXPECT_EQ(owner.changes, 1);
+  // The settings file's road gets the same answer; a type outside the list is no type.
+  EXPECT_EQ(Page().ChooseDetectorType(kDetectorMatrix), 0);
+  EXPECT_EQ(Page().ChooseDetectorType(kDetectorTypeCount), 0);
+  EXPECT_EQ(Page().ChooseDetectorType(-1), 0);
+  EXPECT_EQ(Page().DetectorType(), kDetectorRound);
+}
+
+TEST_F(DetectorPage, TheModelsTakeTheirEditsAndCutSizesToTheField) {
+  Open();
+  Pick(kDetectorRound);
+  Type(Round(), kDetectorFirstSizeEdit, "0.05");
+  Round().state = kSpectraWritten;
+  EXPECT_EQ(Page().LeavePage(), 1);
+  EXPECT_EQ(Round().Diameter, 0.05f);
+  EXPECT_EQ(Round().state, kNothingComputed);
+  // Above 0.8 N p = 0.128 mm: cut just below, shown, and the page may still be left.
+  Type(Round(), kDetectorFirstSizeEdit, "1");
+  EXPECT_EQ(Page().LeavePage(), 1);
+  const float limit = static_cast<float>(kSide * kPixel * 0.8);
+  EXPECT_EQ(Round().Diameter, limit * 0.99999f);
+  EXPECT_APPROX(std::stod(Text(Round(), kDetectorFirstSizeEdit)), Round().Diameter, kShownTolerance);
+
+  Pick(kDetectorRectangle);
+  Type(Rectangle(), kDetectorFirstSizeEdit, "0.03");
+  Type(Rectangle(), kDetectorSecondSizeEdit, "0.5");
+  // The model reports its cut; the page does not pass it on.
+  EXPECT_EQ(Rectangle().ReadParameters(), 0);
+  EXPECT_EQ(Rectangle().Ly, 0.03f);
+  EXPECT_EQ(Rectangle().Lz, limit * 0.99999f);
+  EXPECT_APPROX(std::stod(Text(Rectangle(), kDetectorSecondSizeEdit)), Rectangle().Lz, kShownTolerance);
+  Type(Rectangle(), kDetectorSecondSizeEdit, "0.5");
+  EXPECT_EQ(Page().ReadParameters(), 1);
+  // "nan" is read as a number but is no size: the side stays.
+  Type(Rectangle(), kDetectorFirstSizeEdit, "nan");
+  EXPECT_EQ(Page().ReadParameters(), 1);
+  EXPECT_EQ(Rectangle().Ly, 0.03f);
+}
+
+TEST_F(DetectorPage, AModelKeepsItsValuesWhileAnotherTypeIsShown) {
+  Open();
+  Pick(kDetectorRound);
+  Type(Round(), kDetectorFirstSizeEdit, "0.07");
+  Pick(kDetectorRectangle);  // leaving the round model takes its edit
+  EXPECT_EQ(Round().Diameter, 0.07f);
+  Pick(kDetectorRound);
+  EXPECT_EQ(Text(Round(), kDetectorFirstSizeEdit), "0.07");
+}
+
+TEST_F(DetectorPage, SizesAreInMilliradiansForAnImageAtInfinity) {
+  owner.atInfinity = true;
+  Open();
+  EXPECT_EQ(Text(Round(), kDetectorUnitLabel), "(mrad)");
+  EXPECT_EQ(Text(Rectangle(), kDetectorUnitLabel), "(mrad)");
+  folder.reset();
+  owner.atInfinity = false;
+  Open();
+  EXPECT_EQ(Text(Round(), kDetectorUnitLabel), "(mm)");
+  EXPECT_EQ(Text(Rectangle(), kDetectorUnitLabel), "(mm)");
+}
+
+TEST_F(DetectorPage, MapShowsTheElementAndWarnsWithoutADetector) {
+  TRecordingWindows windows;
+  Open();
+  Pick(kDetectorRectangle);
+  Type(Rectangle(), kDetectorFirstSizeEdit, "0.02");
+  Type(Rectangle(), kDetectorSecondSizeEdit, "0.04");
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_EQ(windows.pictures.size(), 1u);
+  EXPECT_EQ(windows.pictures[0].caption, "Image: Rectangle");
+  TFileData reader;
+  reader.fileName = Scratch("d_rect.img");
+  Mem<float> raster;
+  ASSERT_EQ(reader.Read(raster), 1);
+  int covered = 0;
+  for (int k = 0; k < kSide * kSide; ++k) covered += raster.data[k] == 1.0f ? 1 : 0;
+  EXPECT_EQ(covered, 5 * 3);  // 0.04 mm across = 5 pixels, 0.02 mm down = 3 pixels
+
+  Pick(kDetectorNone);
+  boxes.boxes.clear();
+  Page().SendMessage(WM_COMMAND, kDetector3DPlotButton, 0);
+  EXPECT_TRUE(windows.plots.empty());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+}
+
+TEST_F(DetectorPage, TheNoisePageKeepsItsChoiceInTheSharedRecord) {
+  Open();
+  TTestDetectorFolder &inner = *Page().InnerFolder();
+  ASSERT_EQ(inner.SelectPage(1), 1);
+  TDetectorNoiseDlg &noise = *inner.NoisePage();
+  auto &kinds = *dynamic_cast<TComboBox *>(noise.ChildWithId(kNoiseKindList));
+  ASSERT_EQ(kinds.GetCount(), 2);
+  EXPECT_EQ(kinds.GetString(0), "None");
+  EXPECT_EQ(kinds.GetString(1), "White");
+  EXPECT_EQ(kinds.GetSelIndex(), 0);
+  kinds.SetSelIndex(1);
+  noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
+                    reinterpret_cast<LPARAM>(kinds.GetHandle()));
+  EXPECT_EQ(GetDetectorParameters()->noiseKind, kNoiseWhite);  // at once
+  Type(noise, kNoiseLevelEdit, "0.1");
+  EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.0f);
+  ASSERT_EQ(inner.SelectPage(0), 1);  // leaving the page takes the level
+  EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.1f);
+  GetDetectorParameters()->noiseLevel = 0.25f;
+  EXPECT_EQ(Page().ShowParameters(), 1);
+  EXPECT_EQ(Text(noise, kNoiseLevelEdit), "0.25");
+}
+
+TEST_F(DetectorPage, TheFilterPageAddsAndRemovesChosenFilters) {
+  Open();
+  TDetectorFilterDlg &filter = *Page().InnerFolder()->FilterPage();
+  auto &typical = *dynamic_cast<TListBox *>(filter.ChildWithId(kTypicalFilterList));
+  auto &chosen = *dynamic_cast<TListBox *>(filter.ChildWithId(kChosenFilterList));
+  ASSERT_EQ(typical.GetCount(), 3);
+  EXPECT_EQ(typical.GetString(2), "Integro-differential");
+  filter.CmAddFilter();  // nothing selected: nothing added
+  EXPECT_EQ(chosen.GetCount(), 0);
+  for (int i = 0; i < 3; ++i) {
+    typical.SetSelIndex(i);
+    filter.CmAddFilter();
+    EXPECT_EQ(chosen.GetSelIndex(), i);
+  }
+  EXPECT_EQ(chosen.GetString(1), "Differential");
+  // Removing the first selects the former second; removing the last, the new last.
+  chosen.SetSelIndex(0);
+  filter.CmRemoveFilter();
+  EXPECT_EQ(chosen.GetCount(), 2);
+  EXPECT_EQ(chosen.GetString(chosen.GetSelIndex()), "Differential");
+  chosen.SetSelIndex(1);
+  filter.CmRemoveFilter();
+  EXPECT_EQ(chosen.GetSelIndex(), 0);
+  EXPECT_EQ(chosen.GetString(0), "Differential");
+}
+
+TEST_F(DetectorPage, ThePageGivesBackOnlyTheRecordItMade) {
+  Open();
+  ASSERT_NE(GetDetectorParameters(), nullptr);
+  folder.reset();
+  EXPECT_EQ(GetDetectorParameters(), nullptr);
+
+  // A record that was there before the page stays, with the page's choices in it.
+  TDetectorParameters shared;
+  shared.detectorType = kDetectorRectangle;
+  shared.noiseLevel = 0.5f;
+  SetDetectorParameters(&shared);
+  Open();
+  EXPECT_EQ(Page().DetectorType(), kDetectorRectangle);
+  EXPECT_EQ(Text(*Page().InnerFolder()->NoisePage(), kNoiseLevelEdit), "0.5");
+  folder.reset();
+  EXPECT_EQ(GetDetectorParameters(), &shared);
+  SetDetectorParameters(nullptr);
+
+  // A type the program does not have in a record starts the page on no detector.
+  shared.detectorType = kDetectorMatrix;
+  SetDetectorParameters(&shared);
+  Open();
+  EXPECT_EQ(Page().DetectorType(), kDetectorNone);
+  EXPECT_EQ(shared.detectorType, kDetectorNone);
+  folder.reset();
+  SetDetectorParameters(nullptr);
+}
+
+}  // namespace

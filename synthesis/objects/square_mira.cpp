@@ -1,0 +1,77 @@
+#include "synthesis/objects/square_mira.h"
+
+#include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/objects/object_raster_file.h"
+#include "synthesis/objects/object_rasters.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/binding/multi_edit.h"
+
+namespace {
+
+const TDialogTemplate kSquareMiraTemplate{
+    "TestSquareMira", WS_CHILD, kObjectDialogX, kObjectDialogY, kObjectDialogWidth,
+    kObjectDialogHeight, "",
+    {
+        {"STATIC", "N group in row:", 0, SS_LEFT, 6, 6, 62, 9},
+        {"EDIT", "", kSquareGroupsEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 70, 4, 40, 12},
+        {"STATIC", "N strokes min:", 0, SS_LEFT, 6, 21, 62, 9},
+        {"EDIT", "", kSquareStrokesMinEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 70, 19, 40, 12},
+        {"STATIC", "N strokes max:", 0, SS_LEFT, 6, 36, 62, 9},
+        {"EDIT", "", kSquareStrokesMaxEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 70, 34, 40, 12},
+    }};
+const TDialogRegistration kSquareMiraRegistration(kSquareMiraTemplate);
+
+}  // namespace
+
+TSquareMira::TSquareMira(TTestObjectParent *page) : TTestObjectDlg(page, "TestSquareMira") {
+  binder->AddEdit(kSquareGroupsEdit, &groups, 'i', "%d");
+  binder->AddEdit(kSquareStrokesMinEdit, &strokesMin, 'i', "%d");
+  binder->AddEdit(kSquareStrokesMaxEdit, &strokesMax, 'i', "%d");
+  name = "Square mira";
+}
+
+bool TSquareMira::Find(TEventInfo &info) { return TTestObjectDlg::Find(info); }
+
+void TSquareMira::SetupWindow() {
+  TTestObjectDlg::SetupWindow();
+  groups = 1;
+  strokesMin = 10;
+  strokesMax = 10;
+  binder->WriteAll();
+}
+
+int TSquareMira::ReadParameters() {
+  if (GetHandle() == nullptr) return 1;
+  const std::int32_t formerGroups = groups, formerMin = strokesMin, formerMax = strokesMax;
+  binder->ReadAll();
+  if (groups < 1) groups = 1;
+  if (strokesMin < 1) strokesMin = 1;
+  if (strokesMax < strokesMin) strokesMax = strokesMin;
+  if (groups != formerGroups || strokesMin != formerMin || strokesMax != formerMax)
+    state = kNothingComputed;
+  return 1;
+}
+
+int TSquareMira::ShowParameters() {
+  if (GetHandle() != nullptr) binder->WriteAll();
+  return 1;
+}
+
+int TSquareMira::Calculate() {
+  ReadParameters();
+  if (state >= kRastersWritten) return 1;
+  const TTestImage *shared = Image();
+  if (shared == nullptr) return 0;
+  const int n = shared->realImage != 0 ? static_cast<int>(pictureSize.cx) : SynthesisPixelCount();
+  if (n <= 0 || !Fill(plane, n)) return 0;
+  return WriteObjectRaster(*this, plane);
+}
+
+int TSquareMira::Fill(Mem<float> &raster, int n) {
+  return FillSquareMira(raster, n, groups, strokesMin, strokesMax);
+}
+
+double TSquareMira::ValueAt(int, double fieldX, double fieldY) {
+  const TTestImage *shared = Image();
+  return shared != nullptr ? SquareMiraValue(plane, shared->objectStep, fieldX, fieldY) : 0.0;
+}

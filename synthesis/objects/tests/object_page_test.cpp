@@ -1,0 +1,540 @@
+// The Object page in a folder of its own that plays the synthesis folder: the type list at
+// an infinite and a finite object, types that cannot be made, the unit buttons keeping the
+// image-side size, the space buttons, a new distance of a finite object (moved by hand
+// geometry, one undo step that Undo takes back, nothing for an untouched box), the size
+// test of leaving and of "Color map", the disc and the bar targets made from their boxes,
+// and the colour map and 3-D plot of an object.
+
+#include "synthesis/objects/test_object_parent.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/model/tests/editor_test_support.h"
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/objects/diffraction_point.h"
+#include "synthesis/objects/object_distance.h"
+#include "synthesis/objects/object_page_owner.h"
+#include "synthesis/objects/object_rasters.h"
+#include "synthesis/objects/radial_mira.h"
+#include "synthesis/objects/square_mira.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_tune.h"
+#include "synthesis/pictures/picture_windows.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/folders/book_mark_folder.h"
+#include "toolkit/plot3d/graphics3d.h"
+
+namespace {
+
+// Sizes go through "%g" boxes: six significant digits.
+constexpr double kShownTolerance = 1e-5;
+// Positions after one shift of the surfaces.
+constexpr double kPlaceTolerance = 1e-9;
+// The test folder's image-side millimetres per unit of object size: metres, arc minutes,
+// degrees (a degree is 60 minutes).
+constexpr double kMmPerUnit[] = {10.0, 0.5, 30.0};
+
+const TDialogTemplate kObjectTestFolderTemplate{
+    "ObjectTestFolder", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 232, 200, "Image synthesis",
+    {
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 220, 180},
+    }};
+const TDialogTemplate kPlainPageTemplate{"ObjectTestPlainPage", WS_CHILD | WS_CAPTION, 0, 0, 220, 176, "", {}};
+const TDialogRegistration kObjectTestFolderRegistration(kObjectTestFolderTemplate);
+const TDialogRegistration kPlainPageRegistration(kPlainPageTemplate);
+
+// The synthesis folder as the page sees it: conversions by a fixed scale per unit, and a
+// record of everything the page asked of it.
+class TObjectTestFolder final : public TBookMarkFolder, public TObjectPageOwner {
+ public:
+  explicit TObjectTestFolder(TSystemImage *system)
+      : TBookMarkFolder(nullptr, "ObjectTestFolder"), system_(system) {
+    page = new TTestObjectParent(this, this);
+    psfPage = new TBookMarkDlg(this, "ObjectTestPlainPage");
+    AddPage(page, " Object ");
+    AddPage(psfPage, " PSF ");
+  }
+  TOpticalSystem *System() override { return system_; }
+  bool Computing() override { return computing; }
+  void UpdateImageSize() override {
+    TTestImage *shared = GetTestImage();
+    shared->fieldSize = std::fabs(shared->ObjectSize) * kMmPerUnit[shared->UnitBtn];
+    const int type = page->currentType;
+    const double fill = type == kObjectRadialMira || type == kObjectSquareMira ? 0.8 : 1.0;
+    // Without a size the raster keeps its side.
+    if (shared->fieldSize == 0.0) {
+      shared->fieldSize = shared->pixelCount * shared->pixelSize * fill;
+      UpdateObjectSize();
+    }
+    const double pixel = shared->fieldSize / shared->pixelCount / fill;
+    if (shared->pixelSize == 0.0 || std::fabs(1.0 - pixel / shared->pixelSize) > 0.001) {
+      if (TTestObjectDlg *object = page->ObjectDialog(type)) object->state = kNothingComputed;
+    }
+    shared->pixelSize = pixel;
+    ++imageSizeUpdates;
+  }
+  void UpdateObjectSize() override {
+    TTestImage *shared = GetTestImage();
+    shared->ObjectSize = shared->fieldSize / kMmPerUnit[shared->UnitBtn];
+  }
+  void ObjectDistanceChanged() override { ++distanceChanges; }
+  void SaveUndo(const std::string &label) override {
+    undoSteps.push_back(label);
+    if (system_ != nullptr) system_->SaveUndo(label);
+  }
+  void RefreshViews() override { ++refreshes; }
+  void ObjectTypeChanged() override { ++typeChanges; }
+  void SetPsfPageEnabled(bool enabled) override { psfPage->SetPageEnabled(enabled ? 1 : 0); }
+  void SetViewButtonsEnabled(bool enabled) override { viewButtons = enabled ? 1 : 0; }
+
+  TTestObjectParent *page = nullptr;
+  TBookMarkDlg *psfPage = nullptr;
+  bool computing = false;
+  int imageSizeUpdates = 0;
+  int distanceChanges = 0;
+  int refreshes = 0;
+  int typeChanges = 0;
+  int viewButtons = -1;
+  std::vector<std::string> undoSteps;
+
+ private:
+  TSystemImage *system_;
+};
+
+class ObjectPage : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    test_kit::EnsureApplication();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+    SetTestImage(&image);
+    image.pixelCount = 64;
+    image.pixelSize = 0.1;
+    image.fieldSize = 6.4;
+    image.colorImage = new TColorImage();
+  }
+  void TearDown() override {
+    folder.reset();
+    DeletePictureTune();
+    SetTestImage(nullptr);
+    SetSynthesisWindows(previousWindows_);
+    EditorTest::TearDown();
+  }
+  // Opens the example (a finite object when asked) and the folder on it.
+  void OpenOn(const char *example, bool finiteObject = false) {
+    Open(system, example);
+    system.info.ObjectFinite = finiteObject ? 1 : 0;
+    system.DeleteUndoFiles();
+    ASSERT_EQ(system.SaveUndo(""), 1);
+    folder = std::make_unique<TObjectTestFolder>(&system);
+    ASSERT_TRUE(folder->Create());
+    image.folderWindow = folder->GetHandle();
+    test_kit::RunFor(20);
+    page = folder->page;
+  }
+  TComboBox *List() { return dynamic_cast<TComboBox *>(page->ChildWithId(kObjectTypeList)); }
+  void Type(int id, const char *text) { page->SetDlgItemText(id, text); }
+  double Shown(int id) { return DoubleFromControl(page->GetDlgItem(id)); }
+  bool Enabled(int id) { return IsWindowEnabled(page->GetDlgItem(id)) != 0; }
+  bool Checked(int id) { return page->IsDlgButtonChecked(id) == BST_CHECKED; }
+  void Press(int id) { page->SendMessage(WM_COMMAND, id, 0); }
+  // A click on a radio button: its group's others go out.
+  void Click(int radio) {
+    const bool space = radio == kObjectSpaceRadio || radio == kImageSpaceRadio;
+    CheckRadioButton(page->GetHandle(), space ? kObjectSpaceRadio : kUnitMetresRadio,
+                     space ? kImageSpaceRadio : kUnitDegreesRadio, radio);
+    Press(radio);
+  }
+  // A choice in the list as the user makes it: the list's selection notice.
+  void Choose(int index) {
+    List()->SetSelIndex(index);
+    page->SendMessage(WM_COMMAND, static_cast<WPARAM>(kObjectTypeList | (CBN_SELCHANGE << 16)),
+                      reinterpret_cast<LPARAM>(List()->GetHandle()));
+  }
+
+  TTestImage image;
+  TSystemImage system;
+  std::unique_ptr<TObjectTestFolder> folder;
+  TTestObjectParent *page = nullptr;
+
+ private:
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ObjectPage, TheListNamesFourTypesAtInfinityAndStartsOnTheRadialMira) {
+  OpenOn("cooke_triplet.os");
+  ASSERT_NE(List(), nullptr);
+  ASSERT_EQ(List()->GetCount(), 4);
+  EXPECT_EQ(List()->GetString(0), "Disk");
+  EXPECT_EQ(List()->GetString(1), "Radial mira");
+  EXPECT_EQ(List()->GetString(2), "Square mira");
+  EXPECT_EQ(List()->GetString(3), "Custom");
+  EXPECT_EQ(page->CurrentTypeIndex(), kObjectRadialMira);
+  EXPECT_EQ(page->CurrentObject(), static_cast<TTestObject *>(page->RadialMira()));
+  EXPECT_TRUE(page->RadialMira()->IsWindowVisible());
+  EXPECT_FALSE(page->DiffractionPoint()->IsWindowVisible());
+  EXPECT_EQ(page->GetWindowText(), "Test-object parent");
+  // Set up in object space, at infinity every unit can be chosen.
+  EXPECT_EQ(image.ObjectSpaceCheck, 1);
+  EXPECT_TRUE(Checked(kObjectSpaceRadio));
+  EXPECT_TRUE(Enabled(kUnitMinutesRadio));
+  EXPECT_TRUE(Enabled(kUnitDegreesRadio));
+  EXPECT_EQ(page->RadialMira()->owner, page->GetHandle());
+}
+
+TEST_F(ObjectPage, AFiniteObjectListsTheLightSourceAndFixesTheUnitToMetres) {
+  OpenOn("cooke_triplet.os", true);
+  ASSERT_EQ(List()->GetCount(), 5);
+  EXPECT_EQ(List()->GetString(4), "Light source");
+  EXPECT_EQ(image.UnitBtn, kUnitMetres);
+  EXPECT_TRUE(Checked(kUnitMetresRadio));
+  EXPECT_FALSE(Enabled(kUnitMinutesRadio));
+  EXPECT_FALSE(Enabled(kUnitDegreesRadio));
+  // The distance box shows surface 1's distance from the object surface.
+  EXPECT_APPROX(Shown(kObjectDistanceEdit), ObjectDistanceOf(system), kShownTolerance);
+}
+
+TEST_F(ObjectPage, LensArraysStartOnTheDiskInImageSpace) {
+  OpenOn("lens_array.os");
+  ASSERT_NE(system.HasRasterZones(), 0);
+  EXPECT_EQ(page->currentType, kObjectDisk);
+  EXPECT_EQ(page->CurrentTypeIndex(), kObjectDisk);
+  EXPECT_EQ(image.ObjectSpaceCheck, 0);
+  EXPECT_FALSE(Enabled(kObjectSpaceRadio));
+  EXPECT_TRUE(Checked(kImageSpaceRadio));
+  // A finite image: lengths, not angles.
+  EXPECT_TRUE(Enabled(kUnitMetresRadio));
+  EXPECT_FALSE(Enabled(kUnitMinutesRadio));
+}
+
+TEST_F(ObjectPage, TypesThatCannotBeMadeAreRefusedWithAMessage) {
+  OpenOn("cooke_triplet.os", true);
+  const std::size_t before = Boxes().boxes.size();
+  Choose(kObjectCustom);
+  ASSERT_EQ(Boxes().boxes.size(), before + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "The test object \"Custom\" is not available in this version!");
+  EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
+  EXPECT_EQ(page->CurrentTypeIndex(), kObjectRadialMira);
+  EXPECT_EQ(page->currentType, kObjectRadialMira);
+  EXPECT_EQ(page->SelectType(kObjectLightSource), 0);
+  EXPECT_EQ(Boxes().boxes.back().text,
+            "The test object \"Light source\" is not available in this version!");
+  EXPECT_EQ(page->CurrentTypeIndex(), kObjectRadialMira);
+  EXPECT_EQ(folder->typeChanges, 0);
+  EXPECT_EQ(folder->psfPage->IsPageEnabled(), 1);
+}
+
+TEST_F(ObjectPage, ChoosingATypeShowsItsDialogAndTellsTheFolder) {
+  OpenOn("cooke_triplet.os");
+  folder->psfPage->SetPageEnabled(0);
+  page->RadialMira()->state = kSpectraWritten;
+  page->SquareMira()->state = kSpectraWritten;
+  Choose(kObjectSquareMira);
+  EXPECT_EQ(page->currentType, kObjectSquareMira);
+  EXPECT_TRUE(page->SquareMira()->IsWindowVisible());
+  EXPECT_FALSE(page->RadialMira()->IsWindowVisible());
+  EXPECT_EQ(page->SquareMira()->state, kNothingComputed);
+  EXPECT_EQ(page->RadialMira()->state, kSpectraWritten);
+  EXPECT_EQ(folder->typeChanges, 1);
+  EXPECT_EQ(folder->viewButtons, 1);
+  EXPECT_EQ(folder->psfPage->IsPageEnabled(), 1);
+  // The same choice again changes nothing.
+  Choose(kObjectSquareMira);
+  EXPECT_EQ(folder->typeChanges, 1);
+  // While a computation runs the choice only beeps.
+  folder->computing = true;
+  const std::size_t beeps = Boxes().beeps.size();
+  Choose(kObjectDisk);
+  EXPECT_EQ(Boxes().beeps.size(), beeps + 1);
+  EXPECT_EQ(page->currentType, kObjectSquareMira);
+}
+
+TEST_F(ObjectPage, UnitButtonsConvertTheSizeAndKeepItsImage) {
+  OpenOn("cooke_triplet.os");
+  Click(kImageSpaceRadio);
+  EXPECT_EQ(image.ObjectSpaceCheck, 0);
+  Click(kUnitMinutesRadio);
+  Type(kObjectSizeEdit, "30");
+  page->ReadObjectSize();
+  EXPECT_APPROX(image.ObjectSize, 30.0, kShownTolerance);
+  EXPECT_APPROX(image.fieldSize, 15.0, kShownTolerance);  // 0.5 mm a minute
+  EXPECT_APPROX(image.pixelSize, 15.0 / 64 / 0.8, kShownTolerance);
+  Click(kUnitDegreesRadio);
+  EXPECT_EQ(image.UnitBtn, kUnitDegrees);
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.5, kShownTolerance);  // 30 minutes
+  EXPECT_APPROX(image.fieldSize, 15.0, kShownTolerance);
+  EXPECT_TRUE(Checked(kUnitDegreesRadio));
+  EXPECT_FALSE(Checked(kUnitMinutesRadio));
+  Click(kUnitMetresRadio);
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 1.5, kShownTolerance);  // 10 mm a metre
+  EXPECT_APPROX(image.fieldSize, 15.0, kShownTolerance);
+}
+
+TEST_F(ObjectPage, ImageSpaceAtAnInfiniteImageTurnsMetresIntoMinutes) {
+  OpenOn("prism.os");
+  ASSERT_EQ(system.info.ImageFinite, 0);
+  Click(kUnitMetresRadio);
+  Type(kObjectSizeEdit, "2");
+  Click(kObjectSpaceRadio);
+  EXPECT_EQ(image.ObjectSpaceCheck, 1);
+  EXPECT_APPROX(image.fieldSize, 20.0, kShownTolerance);
+  Click(kImageSpaceRadio);
+  EXPECT_EQ(image.ObjectSpaceCheck, 0);
+  EXPECT_EQ(image.UnitBtn, kUnitMinutes);
+  EXPECT_TRUE(Checked(kUnitMinutesRadio));
+  EXPECT_FALSE(Enabled(kUnitMetresRadio));
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 40.0, kShownTolerance);  // the same 20 mm
+}
+
+TEST_F(ObjectPage, ANewDistanceMovesTheSystemWithOneUndoStepThatUndoTakesBack) {
+  OpenOn("cooke_triplet.os", true);
+  const int last = system.SurfaceCount() - 1;
+  const DPOINT3 first = system.GetSurfacePosition(1, 0, 1);
+  const DPOINT3 end = system.GetSurfacePosition(last, 0, 1);
+  const DPOINT3 object = system.GetSurfacePosition(0, 0, 1);
+  const double before = ObjectDistanceOf(system);
+  // An untouched box moves nothing and records nothing.
+  page->ReadObjectSize();
+  EXPECT_EQ(folder->distanceChanges, 0);
+  EXPECT_TRUE(folder->undoSteps.empty());
+  EXPECT_EQ(folder->refreshes, 0);
+
+  Type(kObjectDistanceEdit, "0.5");
+  page->ReadObjectSize();
+  EXPECT_APPROX(image.Distance, 0.5, kPlaceTolerance);
+  EXPECT_APPROX(ObjectDistanceOf(system), 0.5, kPlaceTolerance);
+  // Along the axis from the object surface: every later surface by the same length.
+  const double shift = 500.0 - (first.x - object.x);
+  EXPECT_APPROX(system.GetSurfacePosition(1, 0, 1).x, first.x + shift, kPlaceTolerance);
+  EXPECT_APPROX(system.GetSurfacePosition(last, 0, 1).x, end.x + shift, kPlaceTolerance);
+  EXPECT_APPROX(system.GetSurfacePosition(last, 0, 1).y, end.y, kPlaceTolerance);
+  EXPECT_EQ(folder->distanceChanges, 1);
+  ASSERT_EQ(folder->undoSteps.size(), 1u);
+  EXPECT_EQ(folder->undoSteps[0], "Change object distance");
+  EXPECT_EQ(system.UndoMenuText(), "Undo Change object distance (ctrl-Z)");
+  EXPECT_EQ(folder->refreshes, 1);
+
+  ASSERT_EQ(system.Undo(-1), 1);
+  EXPECT_APPROX(ObjectDistanceOf(system), before, kPlaceTolerance);
+  EXPECT_APPROX(system.GetSurfacePosition(last, 0, 1).x, end.x, kPlaceTolerance);
+  // The step holds the moved system.
+  ASSERT_EQ(system.Redo(), 1);
+  EXPECT_APPROX(ObjectDistanceOf(system), 0.5, kPlaceTolerance);
+}
+
+TEST_F(ObjectPage, TheDistanceBoxRoundingNeverMovesTheSystemAndNegativesAreRefused) {
+  OpenOn("cooke_triplet.os", true);
+  // A distance the box cannot show in six digits.
+  ASSERT_EQ(PlaceObjectAt(system, 0.123456789), 1);
+  page->ShowObjectSize();
+  Type(kObjectSizeEdit, "0.5");
+  const DPOINT3 first = system.GetSurfacePosition(1, 0, 1);
+  EXPECT_EQ(page->LeavePage(), 1);
+  EXPECT_EQ(system.GetSurfacePosition(1, 0, 1).x, first.x);
+  EXPECT_EQ(image.Distance, ObjectDistanceOf(system));
+  EXPECT_TRUE(folder->undoSteps.empty());
+
+  const std::size_t boxes = Boxes().boxes.size();
+  Type(kObjectDistanceEdit, "-2");
+  page->ReadObjectSize();
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "The distance can not be negative!");
+  EXPECT_EQ(system.GetSurfacePosition(1, 0, 1).x, first.x);
+  EXPECT_TRUE(folder->undoSteps.empty());
+  EXPECT_APPROX(Shown(kObjectDistanceEdit), 0.123457, kShownTolerance);
+}
+
+TEST_F(ObjectPage, AZeroSizeTakesTheRasterSideOrKeepsThePageAndTheColourMapAway) {
+  OpenOn("cooke_triplet.os");
+  // The folder gives a size of 0 the raster's own side: 64 x 0.1 mm at 0.8, 0.512 m.
+  Type(kObjectSizeEdit, "0");
+  EXPECT_EQ(page->LeavePage(), 1);
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.512, kShownTolerance);
+  // Without a raster side there is no size to give.
+  image.pixelSize = 0.0;
+  Type(kObjectSizeEdit, "0");
+  const std::size_t boxes = Boxes().boxes.size();
+  EXPECT_EQ(page->LeavePage(), 0);
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'Size' can not be 0!");
+  EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
+  Press(kObjectColorMapButton);
+  EXPECT_EQ(Boxes().boxes.size(), boxes + 2);
+  EXPECT_EQ(image.picture, nullptr);
+  Type(kObjectSizeEdit, "0.5");
+  EXPECT_EQ(page->LeavePage(), 1);
+  EXPECT_APPROX(image.fieldSize, 5.0, kShownTolerance);
+}
+
+TEST_F(ObjectPage, TheDiskTakesItsDiameterFromTheSizeBoxAndTheObjectSizeFromItsField) {
+  OpenOn("cooke_triplet.os");
+  Click(kImageSpaceRadio);
+  Click(kUnitMetresRadio);
+  Choose(kObjectDisk);
+  ASSERT_EQ(page->currentType, kObjectDisk);
+  // The raster spans 0.64 m of object, 6.4 mm of image at 0.1 mm a cell; the disc 0.1 m
+  // across is 1 mm, 10 cells: the 81 cells within 5 of the centre.
+  page->DiffractionPoint()->SetDlgItemText(kDiffractionFieldEdit, "0.64");
+  Type(kObjectSizeEdit, "0.1");
+  page->ReadObjectSize();
+  EXPECT_APPROX(image.ObjectSize, 0.64, kShownTolerance);
+  EXPECT_APPROX(image.fieldSize, 6.4, kShownTolerance);
+  EXPECT_APPROX(image.pixelSize, 0.1, kShownTolerance);
+  EXPECT_APPROX(page->DiffractionPoint()->diameter, 1.0, kShownTolerance);
+  ASSERT_EQ(page->DiffractionPoint()->Calculate(), 1);
+  Mem<float> raster;
+  ASSERT_EQ(page->DiffractionPoint()->rasterFiles.data[0].Read(raster), 1);
+  double sum = 0.0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+  EXPECT_EQ(sum, 81.0);
+  EXPECT_EQ(raster.data[32 * 64 + 37], 1.0f);
+  EXPECT_EQ(page->DiffractionPoint()->rasterFiles.data[0].fileName, Scratch("tmp/obj.img"));
+  EXPECT_EQ(page->DiffractionPoint()->frameFiles.data[0].fileName, Scratch("tmp/obj.spc"));
+  EXPECT_EQ(page->DiffractionPoint()->frameFiles.data[0].width, 64);
+  // The unit label follows the object-size unit.
+  char label[16];
+  page->DiffractionPoint()->GetDlgItemText(kDiffractionUnitLabel, label, sizeof label);
+  EXPECT_STREQ(label, "(m)");
+  // A diameter of 0 restores a tenth of the raster side, and shows it in the unit.
+  Type(kObjectSizeEdit, "0");
+  page->ReadObjectSize();
+  EXPECT_APPROX(page->DiffractionPoint()->diameter, 0.64, kShownTolerance);
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.064, kShownTolerance);
+}
+
+TEST_F(ObjectPage, BarTargetsCorrectTheirCountsAndDrawFromTheirBoxes) {
+  OpenOn("cooke_triplet.os");
+  TRadialMira *radial = page->RadialMira();
+  EXPECT_APPROX(Shown(kObjectSizeEdit), image.ObjectSize, kShownTolerance);
+  radial->state = kSpectraWritten;
+  radial->SetDlgItemText(kRadialStrokesEdit, "0");
+  ASSERT_EQ(radial->Calculate(), 1);
+  EXPECT_EQ(radial->strokes, 1);
+  EXPECT_EQ(DoubleFromControl(radial->GetDlgItem(kRadialStrokesEdit)), 1.0);
+  Mem<float> raster;
+  ASSERT_EQ(radial->rasterFiles.data[0].Read(raster), 1);
+  // One stroke: the right half of the star is bright, the left dark.
+  EXPECT_EQ(raster.data[32 * 64 + 32 + 20], 1.0f);
+  EXPECT_EQ(raster.data[32 * 64 + 32 - 20], 0.0f);
+
+  Choose(kObjectSquareMira);
+  TSquareMira *square = page->SquareMira();
+  EXPECT_EQ(square->groups, 1);
+  EXPECT_EQ(square->strokesMin, 10);
+  square->SetDlgItemText(kSquareGroupsEdit, "0");
+  square->SetDlgItemText(kSquareStrokesMinEdit, "8");
+  square->SetDlgItemText(kSquareStrokesMaxEdit, "4");
+  ASSERT_EQ(square->Calculate(), 1);
+  EXPECT_EQ(square->groups, 1);
+  EXPECT_EQ(square->strokesMax, 8);
+  ASSERT_EQ(square->plane.cols, 64);
+  // N = 64: group side 51, quadrant 25, margin 6; bars 51 x 0.25 / 8 = 1.59 -> 2 cells.
+  EXPECT_EQ(square->plane.data[10 * 64 + 6 + 1], 0.0f);
+  EXPECT_EQ(square->plane.data[10 * 64 + 6 + 2], 1.0f);
+  EXPECT_EQ(square->plane.data[10 * 64 + 6 + 4], 0.0f);
+  EXPECT_EQ(square->plane.data[10 * 64 + 5], 0.0f);
+  image.objectStep = 1.0;
+  EXPECT_EQ(square->ValueAt(0, -24.0, 22.0), 1.0);  // column 8, row 10
+}
+
+TEST_F(ObjectPage, ColourMapAndPlotShowTheChosenObject) {
+  OpenOn("cooke_triplet.os");
+  Type(kObjectSizeEdit, "0.64");
+  Press(kObjectColorMapButton);
+  ASSERT_NE(image.picture, nullptr);
+  EXPECT_EQ(image.picture->Title(), "Image: Radial mira");
+  EXPECT_EQ(image.picture->GetParent(), folder->GetHandle());
+  // The picture shows the 64 cells at 4 pixels each, rows downwards, smoothed between the
+  // cells' centres at 4 c, 4 r, with axes through the centre. 20 cells right of the centre the bright sector about angle 0 spans rows 31 ..
+  // 33 (|dy| <= 20 tan 4.5 degrees = 1.57), the dark one about 9 degrees row 29; outside
+  // the star (radius 25.6 cells) all is dark.
+  const COLORREF bright = test_kit::ClientPixel(*image.picture, 4 * 52, 4 * 33);
+  const COLORREF dark = test_kit::ClientPixel(*image.picture, 4 * 52, 4 * 29);
+  const COLORREF outside = test_kit::ClientPixel(*image.picture, 4 * 2, 4 * 60);
+  EXPECT_EQ(bright, RGB(255, 255, 255));
+  EXPECT_EQ(dark, outside);
+  EXPECT_NE(bright, dark);
+  delete image.picture;
+  image.picture = nullptr;
+  const std::size_t children = folder->GetChildren().size();
+  folder->computing = true;
+  Press(kObject3DPlotButton);
+  EXPECT_EQ(folder->GetChildren().size(), children);
+  folder->computing = false;
+  Press(kObject3DPlotButton);
+  ASSERT_EQ(folder->GetChildren().size(), children + 1);
+  auto *plot = dynamic_cast<TGraphics3D *>(folder->GetChildren().back());
+  ASSERT_NE(plot, nullptr);
+  EXPECT_EQ(plot->GetWindowText(), "Image: Radial mira");
+}
+
+TEST_F(ObjectPage, ARasterThatCannotBeWrittenIsNeverShownFromAnOlderFile) {
+  OpenOn("cooke_triplet.os");
+  Type(kObjectSizeEdit, "0.64");
+  Press(kObjectColorMapButton);
+  ASSERT_NE(image.picture, nullptr);
+  delete image.picture;
+  image.picture = nullptr;
+  // A new stroke count with nowhere to write its raster: the old "obj.img" is not shown.
+  page->RadialMira()->SetDlgItemText(kRadialStrokesEdit, "7");
+  const std::string writable = TempDir();
+  SetTempDir(Scratch("missing/folder"));
+  const std::size_t boxes = Boxes().boxes.size();
+  Press(kObjectColorMapButton);
+  SetTempDir(writable);
+  EXPECT_EQ(image.picture, nullptr);
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "Not enougn information!");
+  EXPECT_EQ(page->RadialMira()->strokes, 7);
+}
+
+TEST_F(ObjectPage, TheDiskWithoutAnyObjectSizeKeepsAFiniteDiameter) {
+  OpenOn("cooke_triplet.os");
+  Choose(kObjectDisk);
+  image.pixelSize = 0.0;
+  image.fieldSize = 0.0;
+  image.ObjectSize = 0.0;
+  page->DiffractionPoint()->SetDlgItemText(kDiffractionFieldEdit, "0");
+  Type(kObjectSizeEdit, "0.1");
+  page->ReadObjectSize();
+  // Nothing to scale the typed diameter by: it is the default, a tenth of the (empty)
+  // raster side, never a division by zero.
+  EXPECT_EQ(page->DiffractionPoint()->diameter, 0.0);
+  ASSERT_EQ(page->DiffractionPoint()->Calculate(), 1);
+  Mem<float> raster;
+  ASSERT_EQ(page->DiffractionPoint()->rasterFiles.data[0].Read(raster), 1);
+  double sum = 0.0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+  EXPECT_EQ(sum, 1.0);  // the point alone
+}
+
+TEST_F(ObjectPage, EnterAndEscapeInAnObjectBoxCloseNothing) {
+  OpenOn("cooke_triplet.os");
+  TRadialMira *radial = page->RadialMira();
+  TWindow *edit = radial->ChildWithId(kRadialStrokesEdit);
+  ASSERT_NE(edit, nullptr);
+  radial->SetDlgItemText(kRadialStrokesEdit, "");
+  radial->FocusItem(edit->GetHandle());
+  test_kit::PostText(*edit, "12");
+  test_kit::PostKey(*edit, VK_RETURN);
+  test_kit::PostKey(*edit, VK_ESCAPE);
+  test_kit::RunFor(50);
+  radial->SendMessage(WM_COMMAND, IDOK, 0);
+  radial->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  test_kit::RunFor(20);
+  ASSERT_NE(radial->GetHandle(), nullptr);
+  EXPECT_TRUE(radial->IsWindowVisible());
+  ASSERT_NE(folder->GetHandle(), nullptr);
+  ASSERT_EQ(radial->ReadParameters(), 1);
+  EXPECT_EQ(radial->strokes, 12);
+}
