@@ -12,7 +12,7 @@
 #include <string>
 
 #include "foundation/testing/approx.h"
-#include "optics/model/tests/system_test_support.h"
+#include "optics/psf/tests/psf_test_support.h"
 
 namespace {
 
@@ -37,9 +37,10 @@ double Relative(double actual, double expected) { return actual / expected; }
 
 std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
-class PsfInterval : public SystemTest {
+// Temporary files (copies through the file, the polychromatic sum) in the test's own folder.
+class PsfInterval : public PsfTest {
  protected:
-  void LoadParabola(TOpticalSystem &system) {
+  void LoadAutomaticParabola(TOpticalSystem &system) {
     ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);
     ASSERT_EQ(system.info.Discrete, 0.0);
     ASSERT_EQ(system.info.Dentr, kPupilDiameter);
@@ -57,7 +58,7 @@ class PsfInterval : public SystemTest {
 
 TEST_F(PsfInterval, AnAutomaticIntervalStaysZeroThroughTheFileAndFollowsTheAperture) {
   TOpticalSystem system;
-  LoadParabola(system);
+  LoadAutomaticParabola(system);
   // Prepared on reading: the setting stays 0, the interval in effect is 2.5 nodes to the
   // diffraction interval.
   EXPECT_EQ(system.info.Discrete, 0.0);
@@ -96,7 +97,7 @@ TEST_F(PsfInterval, AnAutomaticIntervalStaysZeroThroughTheFileAndFollowsTheApert
 
 TEST_F(PsfInterval, TheSettingIsWhatTheUserGaveInCopiesAndThroughPreparation) {
   TOpticalSystem system;
-  LoadParabola(system);
+  LoadAutomaticParabola(system);
   // Copies of a prepared automatic system are automatic too, and follow their own aperture.
   TOpticalSystem copy(system);
   EXPECT_EQ(copy.info.Discrete, 0.0);
@@ -140,7 +141,7 @@ TEST_F(PsfInterval, TheSettingIsWhatTheUserGaveInCopiesAndThroughPreparation) {
 
 TEST_F(PsfInterval, StrehlEstimatesLeaveAnAutomaticIntervalAutomatic) {
   TOpticalSystem system;
-  LoadParabola(system);
+  LoadAutomaticParabola(system);
   const double before = system.info.discreteInEffect;
   double peak = 0.0, wavefront = 0.0;
   system.StrehlEstimates(peak, wavefront, 64);
@@ -156,7 +157,7 @@ TEST_F(PsfInterval, StrehlEstimatesLeaveAnAutomaticIntervalAutomatic) {
 // as the interval of the PSF it holds.
 TEST_F(PsfInterval, APolychromaticPsfKeepsTheMeanWavelengthsInterval) {
   TOpticalSystem system;
-  LoadParabola(system);
+  LoadAutomaticParabola(system);
   system.info.MonochromeSystem = 0;
   system.info.Nd = 128;
   system.info.Spectrum.Allocate(2, 1);
