@@ -42,13 +42,16 @@ class TSynthesisDetectorPage {
   virtual TTestObject *CurrentModel() = 0;
   // Prepares the scanning simulation before a colour picture.
   virtual void PrepareScan() = 0;
+  // The folder has set itself up (its tabs drawn in their first colours).
+  virtual void FolderReady() {}
   virtual void Release() {}
 };
 
 using TObjectPageMaker = TSynthesisObjectPage *(*)(TTestObjectFolder &folder);
 using TDetectorPageMaker = TSynthesisDetectorPage *(*)(TTestObjectFolder &folder);
 
-// Installs the makers (null: none); each answers the previous one.
+// Installs the makers (null: no such page); each answers the previous one. The program's
+// own pages are installed from the start.
 TObjectPageMaker SetObjectPageMaker(TObjectPageMaker maker);
 TDetectorPageMaker SetDetectorPageMaker(TDetectorPageMaker maker);
 TObjectPageMaker GetObjectPageMaker();

@@ -12,6 +12,7 @@
 #include "platform/gui/menus/menu_window.h"
 #include "synthesis/color/color_image.h"
 #include "synthesis/detectors/detector_parameters.h"
+#include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
@@ -22,27 +23,27 @@
 
 namespace {
 
-TObjectPageMaker gObjectPageMaker = nullptr;
-TDetectorPageMaker gDetectorPageMaker = nullptr;
+TObjectPageMaker gObjectPageMaker = &MakeObjectParentPage;
+TDetectorPageMaker gDetectorPageMaker = &MakeTestDetectorPage;
 
 constexpr COLORREF kDetectorTabColor = 192;
 constexpr int kFolderColorMode = 17;
 constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
 constexpr const char *kNoObjectText = "No test object is chosen!";
 
-// Below its normal lower edge (y 190), past the height its menu bar adds, the folder keeps the gauge, the progress text and
+// Below its normal lower edge (y 234), past the height its menu bar adds, the folder keeps the gauge, the progress text and
 // the marker that a long computation stretches the window down to.
 const TDialogTemplate kTestFolderTemplate{
-    "TestFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 232, 190, "Image synthesis",
+    "TestFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 232, 234, "Image synthesis",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 4, 220, 146},
-        {"BUTTON", " View test image ", 0, BS_GROUPBOX, 6, 152, 134, 30},
-        {"BUTTON", "Color", kFolderColorButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 164, 58, 14},
-        {"BUTTON", "3D", kFolder3DButton, BS_PUSHBUTTON | WS_TABSTOP, 76, 164, 58, 14},
-        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 160, 164, 60, 14},
-        {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 212, 220, 10},
-        {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 224, 220, 9},
-        {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 238, 232, 1},
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 4, 220, 190},
+        {"BUTTON", " View test image ", 0, BS_GROUPBOX, 6, 196, 134, 30},
+        {"BUTTON", "Color", kFolderColorButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 208, 58, 14},
+        {"BUTTON", "3D", kFolder3DButton, BS_PUSHBUTTON | WS_TABSTOP, 76, 208, 58, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 160, 208, 60, 14},
+        {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 256, 220, 10},
+        {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 268, 220, 9},
+        {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 282, 232, 1},
     }};
 const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
 
@@ -95,7 +96,11 @@ TTestObjectFolder *TTestObjectFolder::current_ = nullptr;
 TTestObjectFolder *TTestObjectFolder::Current() { return current_; }
 
 TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system)
-    : TBookMarkFolder(parentWindow, "TestFolder", kPageAreaId, 1), TTestObject(nullptr), system_(system) {
+    : TBookMarkFolder(parentWindow, "TestFolder", kPageAreaId, 1),
+      TTestObject(nullptr),
+      system_(system),
+      objectOwner_(new TFolderObjectOwner(*this)),
+      detectorOwner_(new TFolderDetectorOwner(*this)) {
   current_ = this;
   if (GetTestImage() == nullptr) {
     SetTestImage(new TTestImage());
@@ -124,7 +129,13 @@ TTestObjectFolder::~TTestObjectFolder() {
     SetTestImage(nullptr);
     delete shared;
   }
+  delete objectOwner_;
+  delete detectorOwner_;
 }
+
+TObjectPageOwner *TTestObjectFolder::ObjectOwner() const { return objectOwner_; }
+
+TDetectorSynthesisOwner *TTestObjectFolder::DetectorOwner() const { return detectorOwner_; }
 
 bool TTestObjectFolder::Find(TEventInfo &info) {
   return SearchResponseTable(kTestFolderTable, info) || TBookMarkFolder::Find(info);
@@ -157,6 +168,7 @@ void TTestObjectFolder::SetupWindow() {
   const TDetectorParameters *detector = GetDetectorParameters();
   if (detector != nullptr && detector->detectorType != kDetectorNone && detectorPage_ != nullptr)
     SetPageColors(detectorPage_->PageWindow(), kDetectorTabColor, 0);
+  if (detectorPage_ != nullptr) detectorPage_->FolderReady();
   gauge_->MoveOverControl();
   SetSharedPsfGauge(gauge_);
   if (system_ != nullptr) {
@@ -295,7 +307,14 @@ void TTestObjectFolder::Request(int show) {
   ReadParameters();
   ShowParameters();
   if (show == 1 && detectorPage_ != nullptr) detectorPage_->PrepareScan();
+  ++running_;
   const int made = Calculate();
+  --running_;
+  if (closePending_ && running_ == 0) {
+    closePending_ = false;
+    PostMessage(WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
   if (made == 0 || GetHandle() == nullptr) return;
   if (show == 1)
     ShowColorImage();
@@ -316,5 +335,22 @@ int TTestObjectFolder::CalculateOnly() {
   ReadParameters();
   ShowParameters();
   if (detectorPage_ != nullptr) detectorPage_->PrepareScan();
-  return Calculate();
+  ++running_;
+  const int made = Calculate();
+  --running_;
+  if (closePending_ && running_ == 0) {
+    closePending_ = false;
+    PostMessage(WM_COMMAND, IDCANCEL, 0);
+  }
+  return made;
+}
+
+bool TTestObjectFolder::CanClose() {
+  if (running_ > 0) {
+    if (psfPage_ != nullptr && psfPage_->Computing()) psfPage_->Stop();
+    if (gauge_ != nullptr) gauge_->Leave(1);
+    closePending_ = true;
+    return false;
+  }
+  return TBookMarkFolder::CanClose();
 }

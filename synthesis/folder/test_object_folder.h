@@ -15,8 +15,12 @@
 #include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_folder.h"
 
+class TFolderDetectorOwner;
+class TFolderObjectOwner;
 class TOGauge;
 class TSystemImage;
+class TDetectorSynthesisOwner;
+class TObjectPageOwner;
 class TSynthesisDetectorPage;
 class TSynthesisObjectPage;
 class TTestObjectSettings;
@@ -50,6 +54,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
 
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
+  // While a synthesis runs the window (and so the editor) refuses to close: the synthesis
+  // is stopped and the window closes once it is back.
+  bool CanClose() override;
 
   // The test-object operations of the folder: its pages read and show their values; the
   // synthesis; no object values of its own.
@@ -83,6 +90,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   TSynthesisObjectPage *ObjectPage() const { return objectPage_; }
   TSynthesisDetectorPage *DetectorPage() const { return detectorPage_; }
   TOGauge *Gauge() const { return gauge_; }
+  // What the Object and Detector pages reach the folder through.
+  TObjectPageOwner *ObjectOwner() const;
+  TDetectorSynthesisOwner *DetectorOwner() const;
   // The test object and detector model chosen now (null: none).
   TTestObject *CurrentObject() const;
   TTestObject *CurrentDetector() const;
@@ -119,6 +129,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   static TTestObjectFolder *current_;
 
   TSystemImage *system_;
+  TFolderObjectOwner *objectOwner_;
+  TFolderDetectorOwner *detectorOwner_;
   TTestObjectSettings *settingsPage_ = nullptr;
   TSynthesisObjectPage *objectPage_ = nullptr;
   TTestPSF *psfPage_ = nullptr;
@@ -131,5 +143,7 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   TOGauge *gauge_ = nullptr;
   bool ownsTestImage_ = false;
   bool givenBack_ = false;
+  int running_ = 0;  // requests on the stack
+  bool closePending_ = false;
   std::string settingsFile_;
 };
