@@ -427,3 +427,22 @@ TEST_F(CustomObjectPage, NothingToShowBeforeAPictureSaysSo) {
   EXPECT_EQ(Boxes().boxes.back().text, "Not enougn information!");
   EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
 }
+
+TEST_F(CustomObjectPage, TheObjectWindowPaintsItsOwnColoursAndNeverItsWhite) {
+  TCustomObject *custom = WithBackground(Plain24(8, 8, {0, 0, 255}));
+  // Red top-left, white elsewhere.
+  std::vector<std::uint8_t> rows = {0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+  custom->objectFile = Write("red.bmp", BitmapBytes(2, 2, 24, {}, rows));
+  custom->LoadObject();
+  custom->ShowPictures();
+  TObjectGraph *object = custom->objectWindow;
+  ASSERT_NE(object, nullptr);
+  ASSERT_TRUE(object->IsTransparent());
+  test_kit::RunUntil([object] { return !object->IsGrabPending(); });
+  object->Invalidate();
+  object->UpdateWindow();
+  test_kit::RunFor(20);
+  EXPECT_EQ(test_kit::ClientPixel(*object, 0, 0), RGB(255, 0, 0));
+  EXPECT_NE(test_kit::ClientPixel(*object, 1, 0), RGB(255, 255, 255));
+  EXPECT_NE(test_kit::ClientPixel(*object, 1, 1), RGB(255, 255, 255));
+}
