@@ -107,8 +107,9 @@ int TNodePsfLookup::At(int k, double x, double y, Mem<float> &psf, TFileData &he
   // Peak on peak: each PSF is shifted so that its peak lands where the blend puts it.
   const int pAc = A.peakColumn - A.originColumn, pBc = B.peakColumn - B.originColumn;
   const int pAr = A.peakRow - A.originRow, pBr = B.peakRow - B.originRow;
-  const int sc = static_cast<int>(pAc + (pBc - pAc) * t);
-  const int sr = static_cast<int>(pAr + (pBr - pAr) * t);
+  // Rounded, so that a point just past a node keeps that node's peak where it was.
+  const int sc = static_cast<int>(std::lround(pAc + (pBc - pAc) * t));
+  const int sr = static_cast<int>(std::lround(pAr + (pBr - pAr) * t));
   const int aShiftC = pAc - sc, aShiftR = pAr - sr, bShiftC = pBc - sc, bShiftR = pBr - sr;
   header.peakColumn = header.originColumn + sc;
   header.peakRow = header.originRow + sr;

@@ -3,4 +3,4 @@
 # for the folder (folder library).
 area_sources(SYNTHESIS image_object_maps.cpp node_psfs.cpp node_psf_resample.cpp
              node_psf_lookup.cpp superposition.cpp nonisoplanar_synthesis.cpp)
-area_tests(SYNTHESIS tests/nonisoplanar_maths_test.cpp)
+area_tests(SYNTHESIS tests/nonisoplanar_maths_test.cpp tests/nonisoplanar_optics_test.cpp)

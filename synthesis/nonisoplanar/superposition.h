@@ -12,11 +12,13 @@ class TTestObject;
 class TImageObjectMaps;
 class TNodePsfLookup;
 
-// The turn of an object point's PSF: azimuth atan2(z, -y) (0 on the axis), as the cosine
-// and sine the superposition uses.
+// The turn of an object point's PSF, as the cosine and sine the superposition uses. The
+// node PSFs are computed at field points (value, 0), whose object points the maps give on
+// the positive y side with the sign of the value: the azimuth atan2(z, y) is 0 there (and
+// on the axis), so a node's PSF is laid unturned at its own field point.
 inline void PsfTurn(double objectZ, double objectY, float &cosine, float &sine) {
   const float azimuth = objectY != 0.0 || objectZ != 0.0
-                            ? static_cast<float>(std::atan2(objectZ, -objectY))
+                            ? static_cast<float>(std::atan2(objectZ, objectY))
                             : 0.0f;
   cosine = std::cos(azimuth);
   sine = std::sin(azimuth);

@@ -224,9 +224,9 @@ TEST_F(NonIsoplanarMaths, TurnedPsfLandsRoundedAndDropsTheOutside) {
   float c = 0.0f, s = 0.0f;
   PsfTurn(0.0, 0.0, c, s);  // on the axis: no turn
   EXPECT_EQ(c, 1.0f);
-  PsfTurn(0.0, -2.0, c, s);  // negative y side: azimuth 0
+  PsfTurn(0.0, 2.0, c, s);  // positive y side, where the nodes lie: azimuth 0
   EXPECT_EQ(c, 1.0f);
-  PsfTurn(0.0, 2.0, c, s);  // positive y side: a half turn
+  PsfTurn(0.0, -2.0, c, s);  // negative y side: a half turn
   EXPECT_APPROX(c, -1.0, kFloatTolerance);
   PsfTurn(3.0, 0.0, c, s);  // z side: a quarter turn
   EXPECT_APPROX(s, 1.0, kFloatTolerance);
@@ -275,27 +275,36 @@ TEST_F(NonIsoplanarMaths, OneCellAtANodeGivesThatNodesPsf) {
   const std::vector<float> second{0.5f, 0, 0, 2, 7, 0, 0, 0, 3};
   const std::vector<float> third{0, 0, 0, 0, 9, 0, 0, 0, 0};
   Mem<TFileData> table = Table({Node("a.imc", 0.0, 3, 3, 1, 1, first),
-                                Node("b.imc", -6.0, 3, 3, 1, 1, second),
-                                Node("c.imc", -12.0, 3, 3, 1, 1, third)});
+                                Node("b.imc", 6.0, 3, 3, 1, 1, second),
+                                Node("c.imc", 12.0, 3, 3, 1, 1, third)});
   TNodePsfLookup lookup;
   ASSERT_EQ(lookup.Reset(&table, 1.0), 1);
   TImageObjectMaps maps;
   ASSERT_EQ(maps.SetUniform(1, 16.0, 1.0), 1);
-  // The object cell that images on node 1: y = -6, on the negative y side (no turn).
+  // The object cell that images on node 1: y = 6, on the nodes' side (no turn).
   TCellObject object(kN);
-  object.Set(0, -6, 2.0f);
+  object.Set(0, 6, 2.0f);
   Mem<float> raster(kN, kN);
   TSuperposeWork work;
   int rows = 0;
   ASSERT_EQ(SuperposeComponent(0, object, maps, lookup, 1.0, kN / 2, kN / 2, raster, work, nullptr, rows), 1);
   EXPECT_EQ(rows, kN);
-  const int row = kN / 2 + 6;
+  const int row = kN / 2 - 6;
   for (int dr = -1; dr <= 1; ++dr)
     for (int dc = -1; dc <= 1; ++dc)
       EXPECT_APPROX(raster.data[(row + dr) * kN + kN / 2 + dc],
                     2.0 * second[static_cast<std::size_t>((dr + 1) * 3 + dc + 1)], kFloatTolerance)
           << dc << ", " << dr;
   EXPECT_APPROX(Sum(raster), 2.0 * 12.5, kFloatTolerance);
+  // The same cell mirrored to the other side of the axis gets the PSF turned half round.
+  TCellObject mirrored(kN);
+  mirrored.Set(0, -6, 2.0f);
+  ASSERT_EQ(SuperposeComponent(0, mirrored, maps, lookup, 1.0, kN / 2, kN / 2, raster, work, nullptr, rows), 1);
+  for (int dr = -1; dr <= 1; ++dr)
+    for (int dc = -1; dc <= 1; ++dc)
+      EXPECT_APPROX(raster.data[(kN / 2 + 6 + dr) * kN + kN / 2 + dc],
+                    2.0 * second[static_cast<std::size_t>((1 - dr) * 3 + 1 - dc)], kFloatTolerance)
+          << dc << ", " << dr;
 }
 
 TEST_F(NonIsoplanarMaths, IdenticalNodesGiveTheIsoplanarImage) {
