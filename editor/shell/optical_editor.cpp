@@ -9,6 +9,7 @@
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
+#include "synthesis/folder/test_object_folder.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/shell/about_dlg.h"
@@ -42,6 +43,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
                                       CM_EXAMPLES,       CM_SETTINGS,
+                                      CM_IMAGE_SYNTHESIS,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY, CM_PRINT,
@@ -135,6 +137,9 @@ const TResponseTableEntry kEditorTable[] = {
     // The PSF and MTF window.
     EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
     EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
+    // Image synthesis.
+    EvCommand<&TOpticalEditor::CmImageSynthesis>(CM_IMAGE_SYNTHESIS),
+    EvCommand<&TOpticalEditor::SynthesisFolderDestroyed>(CM_SYNTHESIS_FOLDER_DESTROYED),
     // The system's properties.
     EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
     EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),

@@ -23,6 +23,7 @@ struct TInsertedElementInfo;
 class TShowEasyAberrationsDlg;
 class TShowPSFFolder;
 class TSpotDiagram;
+class TTestObjectFolder;
 class TStatusBar;
 
 class TOpticalEditor : public TDecoratedFrame {
@@ -106,8 +107,13 @@ class TOpticalEditor : public TDecoratedFrame {
   void CmPsfMtf();
   void PsfFolderDestroyed(WPARAM wParam, LPARAM window);
   TShowPSFFolder *PsfWindow() const { return psf_; }
-  // Whether the image-synthesis folder is open (none exists yet: always false).
+  // Whether the image-synthesis folder is open.
   bool SynthesisOpen() const { return synthesisOpen_; }
+  // The image-synthesis folder: opened modeless on the system, closed by the same command;
+  // the PSF and MTF window stays shut while it lives.
+  void CmImageSynthesis();
+  void SynthesisFolderDestroyed(WPARAM wParam, LPARAM window);
+  TTestObjectFolder *SynthesisWindow() const { return synthesis_; }
   void CeAll(TCommandEnabler &enabler);
   // The system's properties folder and general-information window (editor/properties/).
   // The table editor opens or closes the folder (a minimised one is restored); General
@@ -222,6 +228,10 @@ class TOpticalEditor : public TDecoratedFrame {
   // The PSF and MTF window: closes it (after its running computation, when one runs).
   void ClosePsfFolder();
   void RefreshPsfFolder();
+  // The image-synthesis folder: closes it (a running synthesis is stopped first), and
+  // marks its image to be computed anew.
+  void CloseSynthesisFolder();
+  void RefreshSynthesisFolder();
   // The system's properties (editor/properties/): the optimization panel closes before
   // the system is replaced; New opens the folder or refreshes it; closing deletes the
   // folder (and the standalone general-information window with it when asked).
@@ -252,6 +262,7 @@ class TOpticalEditor : public TDecoratedFrame {
   // The PSF and MTF window and the image-synthesis flag that excludes it.
   TShowPSFFolder *psf_ = nullptr;
   bool synthesisOpen_ = false;
+  TTestObjectFolder *synthesis_ = nullptr;
   // Analysis windows that closed themselves, deleted at the next launch or at the end.
   std::vector<TWindow *> retired_;
   // The New Single Surface and New Element toggles.

@@ -10,6 +10,7 @@
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/narcissus/narciss_dlg.h"
 #include "analysis/spot/spot_diagram.h"
+#include "synthesis/folder/test_object_folder.h"
 #include "editor/dialogs/preferences_folder.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
@@ -138,11 +139,13 @@ void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
     CloseAberrations();
     CloseSpotDiagram();
     ClosePsfFolder();
+    CloseSynthesisFolder();
     UpdateMenus();
     return;
   }
-  // The PSF and MTF window computes anew at its next request.
+  // The PSF and MTF window and image synthesis compute anew at their next request.
   RefreshPsfFolder();
+  RefreshSynthesisFolder();
   if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) {
     if (renewLabels) aberrations_->UpdateLabels();
     aberrations_->Recalculate();
@@ -155,6 +158,7 @@ void TOpticalEditor::CloseAnalyses() {
   CloseAberrations();
   CloseSpotDiagram();
   ClosePsfFolder();
+  CloseSynthesisFolder();
   DeleteRetiredWindows();
 }
 

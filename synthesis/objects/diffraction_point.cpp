@@ -78,7 +78,8 @@ int TDiffractionPoint::ShowParameters() {
   TTestObjectParent *page = Page();
   if (shared == nullptr || page == nullptr) return 1;
   if (diameter == 0.0) diameter = DefaultDiameter();
-  diameterInUnit = shared->fieldSize != 0.0 ? diameter * shared->ObjectSize / shared->fieldSize : 0.0;
+  diameterInUnit =
+      shared->fieldSize != 0.0 ? diameter * shared->ObjectSize / shared->fieldSize : 0.0;
   page->sizeValue = diameterInUnit;
   page->fieldValue = shared->ObjectSize;
   page->WriteEdits();

@@ -56,5 +56,6 @@ int TRadialMira::Fill(Mem<float> &raster, int n) { return FillRadialMira(raster,
 
 double TRadialMira::ValueAt(int, double fieldX, double fieldY) {
   const TTestImage *shared = Image();
-  return RadialMiraValue(fieldX, fieldY, shared != nullptr ? shared->objectFieldHalf : 0.0, strokes);
+  const double halfField = shared != nullptr ? shared->objectFieldHalf : 0.0;
+  return RadialMiraValue(fieldX, fieldY, halfField, strokes);
 }

@@ -29,7 +29,8 @@ const TDialogTemplate kTypeTestObjectTemplate{
          12, 30, 60, 10},
         {"BUTTON", "Image space", kImageSpaceRadio, BS_AUTORADIOBUTTON, 12, 44, 60, 10},
         {"EDIT", "", kObjectSizeEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 78, 29, 56, 12},
-        {"BUTTON", "m", kUnitMetresRadio, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 140, 30, 22, 10},
+        {"BUTTON", "m", kUnitMetresRadio, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 140, 30, 22,
+         10},
         {"BUTTON", "min", kUnitMinutesRadio, BS_AUTORADIOBUTTON, 162, 30, 24, 10},
         {"BUTTON", "deg", kUnitDegreesRadio, BS_AUTORADIOBUTTON, 186, 30, 24, 10},
         {"STATIC", "Distance (m)", 0, SS_LEFT, 12, 61, 60, 9},
@@ -203,7 +204,13 @@ int TTestObjectParent::ReadObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
   const double formerDistance = shared->Distance;
-  if (GetHandle() != nullptr) binder_->ReadAll();
+  // Without the window there are no boxes: the record's distance and size stand.
+  if (GetHandle() != nullptr) {
+    binder_->ReadAll();
+  } else {
+    distance = formerDistance;
+    if (currentType != kObjectDisk) sizeValue = shared->ObjectSize;
+  }
   // The box shows the distance to six digits: an untouched box is the distance as it was,
   // not a request to move the system by its rounding.
   bool changed = distance != AsShown(formerDistance) && distance != formerDistance;

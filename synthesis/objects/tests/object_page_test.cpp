@@ -455,9 +455,10 @@ TEST_F(ObjectPage, ColourMapAndPlotShowTheChosenObject) {
   EXPECT_EQ(image.picture->Title(), "Image: Radial mira");
   EXPECT_EQ(image.picture->GetParent(), folder->GetHandle());
   // The picture shows the 64 cells at 4 pixels each, rows downwards, smoothed between the
-  // cells' centres at 4 c, 4 r, with axes through the centre. 20 cells right of the centre the bright sector about angle 0 spans rows 31 ..
-  // 33 (|dy| <= 20 tan 4.5 degrees = 1.57), the dark one about 9 degrees row 29; outside
-  // the star (radius 25.6 cells) all is dark.
+  // cells' centres at 4 c, 4 r, with axes through the centre. 20 cells right of the centre
+  // the bright sector about angle 0 spans rows 31 .. 33 (|dy| <= 20 tan 4.5 degrees =
+  // 1.57), the dark one about 9 degrees row 29; outside the star (radius 25.6 cells) all is
+  // dark.
   const COLORREF bright = test_kit::ClientPixel(*image.picture, 4 * 52, 4 * 33);
   const COLORREF dark = test_kit::ClientPixel(*image.picture, 4 * 52, 4 * 29);
   const COLORREF outside = test_kit::ClientPixel(*image.picture, 4 * 2, 4 * 60);
@@ -537,4 +538,15 @@ TEST_F(ObjectPage, EnterAndEscapeInAnObjectBoxCloseNothing) {
   ASSERT_NE(folder->GetHandle(), nullptr);
   ASSERT_EQ(radial->ReadParameters(), 1);
   EXPECT_EQ(radial->strokes, 12);
+}
+
+TEST_F(ObjectPage, APageWithoutItsWindowKeepsTheRecordsDistance) {
+  Open(system, "cooke_triplet.os");
+  TObjectTestFolder unshown(&system);
+  image.Distance = 5.0;
+  image.ObjectSize = 0.5;
+  unshown.page->ReadObjectSize();
+  EXPECT_EQ(image.Distance, 5.0);
+  EXPECT_EQ(image.ObjectSize, 0.5);
+  EXPECT_APPROX(image.fieldSize, 5.0, kShownTolerance);  // the folder got the size
 }

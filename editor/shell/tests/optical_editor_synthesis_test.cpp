@@ -1,0 +1,203 @@
+#include <filesystem>
+
+#include "analysis/psf/show_psf.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+#include "synthesis/detectors/detector_parameters.h"
+#include "synthesis/detectors/test_detector.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
+#include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_windows.h"
+#include "synthesis/rasters/raster_records.h"
+
+namespace {
+
+class EditorSynthesisTest : public EditorShellTest {
+ protected:
+  void SetUp() override {
+    EditorShellTest::SetUp();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+  }
+  void TearDown() override {
+    EditorShellTest::TearDown();
+    // Picture windows belong to the folder window and went with it.
+    SetSynthesisWindows(previousWindows_);
+  }
+  bool Checked(UINT command) const {
+    return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+  std::vector<TColorPicture *> pictures_;
+  TTinyObjectPageScope page_;
+};
+
+TEST_F(EditorSynthesisTest, TheCommandOpensTheFolderColorShowsTheImageAndTheCommandClosesIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  TOpticalSystemInformation &info = editor.System().info;
+  const int nd = info.Nd;
+  const double discrete = info.Discrete;
+  const int difrac = info.Difrac;
+  const int monochrome = info.MonochromeSystem;
+  const Mem<TSpectralInfo> spectrum = info.Spectrum;
+  EXPECT_FALSE(Grey(CM_IMAGE_SYNTHESIS));
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  TTestObjectFolder *folder = editor.SynthesisWindow();
+  ASSERT_NE(folder, nullptr);
+  EXPECT_NE(folder->GetHandle(), nullptr);
+  EXPECT_TRUE(editor.SynthesisOpen());
+  EXPECT_EQ(folder->GetWindowText(), "Image synthesis");
+  // The PSF and MTF window is shut while the folder lives.
+  EXPECT_TRUE(Grey(CM_PSF_MTF));
+  answers_->beeps.clear();
+  editor.CmPsfMtf();
+  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+  // Color: the image of the one-cell object is the PSF, shown in a picture window.
+  folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  TTestImage *image = GetTestImage();
+  ASSERT_NE(image, nullptr);
+  ASSERT_NE(image->picture, nullptr);
+  pictures_.push_back(image->picture);
+  EXPECT_NE(image->picture->GetHandle(), nullptr);
+  ASSERT_EQ(RecordCount(folder->rasterFiles), info.Spectrum.cols);
+  Mem<float> result;
+  TFileData reader(folder->rasterFiles.data[0]);
+  ASSERT_TRUE(ReadSquareRaster(reader, result, image->pixelCount));
+  // The on-axis PSF peaks at the centre cell.
+  const int n = image->pixelCount;
+  int brightest = 0;
+  for (int i = 1; i < n * n; ++i)
+    if (result.data[i] > result.data[brightest]) brightest = i;
+  EXPECT_EQ(brightest, n / 2 * n + n / 2);
+  // A change of the system: the image is computed anew at the next request.
+  editor.RefreshAnalyses();
+  EXPECT_EQ(folder->state, kNothingComputed);
+  // The same command closes it and the borrowed settings come back.
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_FALSE(editor.SynthesisOpen());
+  EXPECT_FALSE(Grey(CM_PSF_MTF));
+  EXPECT_EQ(info.Nd, nd);
+  EXPECT_EQ(info.Discrete, discrete);
+  EXPECT_EQ(info.Difrac, difrac);
+  EXPECT_EQ(info.MonochromeSystem, monochrome);
+  ASSERT_EQ(info.Spectrum.cols, spectrum.cols);
+  for (int i = 0; i < spectrum.cols; ++i) EXPECT_EQ(info.Spectrum.data[i].lambda, spectrum.data[i].lambda);
+  EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
+  // Opens again; the folder's own Cancel closes it as well.
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  ASSERT_NE(editor.SynthesisWindow(), nullptr);
+  editor.SynthesisWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_FALSE(Grey(CM_PSF_MTF));
+}
+
+TEST_F(EditorSynthesisTest, ATooSmallSystemOrABusyEditorOnlyBeeps) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().options.lensAnimationRunning = 1;
+  answers_->beeps.clear();
+  editor.CmImageSynthesis();
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+  editor.System().options.lensAnimationRunning = 0;
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  editor.System().DeleteSurface(1);  // New gives two planes: one is too few
+  answers_->beeps.clear();
+  editor.CmImageSynthesis();
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Sums of 256 x 256 single-precision cells after two transforms.
+constexpr double kSumTolerance = 1e-4;
+
+// The folder with the program's own Object and Detector pages.
+class EditorSynthesisRoadTest : public EditorShellTest {
+ protected:
+  void SetUp() override {
+    EditorShellTest::SetUp();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+  }
+  void TearDown() override {
+    EditorShellTest::TearDown();
+    SetSynthesisWindows(previousWindows_);
+  }
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+};
+
+TEST_F(EditorSynthesisRoadTest, TheRadialTargetIsImagedAndADetectorRecomputesAtEveryColor) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  TTestObjectFolder *folder = editor.SynthesisWindow();
+  ASSERT_NE(folder, nullptr);
+  ASSERT_NE(folder->ObjectPage(), nullptr);
+  ASSERT_NE(folder->DetectorPage(), nullptr);
+  TTestObject *object = folder->CurrentObject();
+  ASSERT_NE(object, nullptr);
+  EXPECT_TRUE(folder->DetectorIsNone());
+  folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  EXPECT_TRUE(answers_->boxes.empty()) << (answers_->boxes.empty() ? "" : answers_->boxes[0].text);
+  TTestImage *image = GetTestImage();
+  ASSERT_NE(image, nullptr);
+  ASSERT_NE(image->picture, nullptr);
+  ASSERT_EQ(RecordCount(folder->rasterFiles), editor.System().info.Spectrum.cols);
+  // Without a detector the image's sum is the cell area times the target's sum times the
+  // PSF's sum (a circular convolution loses nothing).
+  const int n = image->pixelCount;
+  auto sum = [n](const TFileData &record) {
+    Mem<float> raster;
+    TFileData reader(record);
+    double total = 0.0;
+    if (ReadSquareRaster(reader, raster, n))
+      for (int i = 0; i < n * n; ++i) total += raster.data[i];
+    return total;
+  };
+  const double target = sum(object->rasterFiles.data[0]);
+  const double psf = sum(folder->PsfPage()->rasterFiles.data[0]);
+  ASSERT_GT(target, 0.0);
+  ASSERT_GT(psf, 0.0);
+  EXPECT_APPROX(sum(folder->rasterFiles.data[0]),
+                image->pixelSize * image->pixelSize * target * psf, kSumTolerance);
+  // A round detector: every Color computes anew.
+  auto *detector = dynamic_cast<TTestDetector *>(folder->DetectorPage()->PageWindow());
+  ASSERT_NE(detector, nullptr);
+  ASSERT_EQ(detector->ChooseDetectorType(kDetectorRound), 1);
+  EXPECT_FALSE(folder->DetectorIsNone());
+  EXPECT_EQ(folder->state, kNothingComputed);
+  folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(folder->state, kRastersWritten);
+  const std::string first = folder->rasterFiles.data[0].fileName;
+  std::filesystem::remove(first);
+  folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  EXPECT_TRUE(std::filesystem::exists(first));
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorSynthesisTest, TheEditorStaysWhileASynthesisRunsAndTheFolderGoesAfterwards) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  ASSERT_NE(editor.SynthesisWindow(), nullptr);
+  // The close arrives while the PSF of the synthesis pumps the messages.
+  editor.PostMessage(WM_CLOSE, 0, 0);
+  editor.SynthesisWindow()->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  EXPECT_NE(editor.GetHandle(), nullptr);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.SynthesisWindow() == nullptr; }));
+  EXPECT_NE(editor.GetHandle(), nullptr);
+  EXPECT_EQ(editor.System().info.Nd, 64);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+#include "synthesis/folder/folder_page_adapters.h"
+
+#include "editor/commands/editor_commands.h"
+#include "editor/model/system_image.h"
+#include "platform/gui/dialogs/dialog.h"
+#include "synthesis/detectors/test_detector.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/objects/test_object_parent.h"
+#include "synthesis/testobject/test_image.h"
+
+namespace {
+
+class TObjectParentPage final : public TSynthesisObjectPage {
+ public:
+  explicit TObjectParentPage(TTestObjectParent *page) : page_(page) {}
+  TWindow *PageWindow() override { return page_; }
+  void ReadObjectSize() override { page_->ReadObjectSize(); }
+  void ShowObjectSize() override { page_->ShowObjectSize(); }
+  TTestObject *CurrentObject() override { return page_->CurrentObject(); }
+  int CurrentType() const override { return page_->currentType; }
+  // The page keeps the size it reads in the shared record itself.
+  double SizeInChosenUnit() override {
+    const TTestImage *shared = GetTestImage();
+    return shared != nullptr ? shared->ObjectSize : 0.0;
+  }
+  int MayLeave() override { return page_->LeavePage(); }
+  void TakeFields() override {
+    page_->WriteEdits();
+    page_->ReadObjectSize();
+  }
+  void Release() override { delete this; }
+
+ private:
+  TTestObjectParent *page_;
+};
+
+class TTestDetectorPage final : public TSynthesisDetectorPage {
+ public:
+  explicit TTestDetectorPage(TTestDetector *page) : page_(page) {}
+  TWindow *PageWindow() override { return page_; }
+  void ReadParameters() override { page_->ReadParameters(); }
+  void ShowParameters() override { page_->ShowParameters(); }
+  TTestObject *CurrentModel() override { return page_->CurrentModel(); }
+  // The scanning simulation is not part of this program yet.
+  void PrepareScan() override {}
+  void FolderReady() override { page_->ShowDetectorTabColor(); }
+  void Release() override { delete this; }
+
+ private:
+  TTestDetector *page_;
+};
+
+}  // namespace
+
+TSynthesisObjectPage *MakeObjectParentPage(TTestObjectFolder &folder) {
+  return new TObjectParentPage(new TTestObjectParent(&folder, folder.ObjectOwner()));
+}
+
+TSynthesisDetectorPage *MakeTestDetectorPage(TTestObjectFolder &folder) {
+  return new TTestDetectorPage(new TTestDetector(&folder, folder.DetectorOwner()));
+}
+
+TOpticalSystem *TFolderObjectOwner::System() { return folder_.System(); }
+
+bool TFolderObjectOwner::Computing() { return folder_.Busy(); }
+
+void TFolderObjectOwner::UpdateImageSize() { folder_.UpdateImageSize(); }
+
+void TFolderObjectOwner::UpdateObjectSize() { folder_.UpdateObjectSize(); }
+
+void TFolderObjectOwner::ObjectDistanceChanged() {
+  if (folder_.PsfPage() != nullptr) folder_.PsfPage()->Invalidate();
+  folder_.state = kNothingComputed;
+}
+
+void TFolderObjectOwner::SaveUndo(const std::string &label) {
+  if (folder_.System() != nullptr) folder_.System()->SaveUndo(label);
+}
+
+void TFolderObjectOwner::RefreshViews() {
+  // The editor redraws every view of the system (and tells this folder so).
+  if (TWindow *parent = folder_.GetParentO()) parent->SendMessage(WM_COMMAND, CM_REFRESH, 0);
+}
+
+void TFolderObjectOwner::ObjectTypeChanged() {
+  folder_.state = kNothingComputed;
+  if (folder_.SettingsPage() != nullptr) folder_.SettingsPage()->state = kNothingComputed;
+}
+
+void TFolderObjectOwner::SetPsfPageEnabled(bool enabled) {
+  if (folder_.PsfPage() != nullptr) folder_.PsfPage()->SetPageEnabled(enabled ? 1 : 0);
+}
+
+void TFolderObjectOwner::SetViewButtonsEnabled(bool enabled) {
+  if (folder_.GetHandle() == nullptr) return;
+  EnableDlgItem(folder_.GetHandle(), kFolderColorButton, enabled ? 1 : 0);
+  // "3D" stays off for a system without surfaces to plot through.
+  const bool plot = enabled && folder_.System() != nullptr && folder_.System()->SurfaceCount() >= 3;
+  EnableDlgItem(folder_.GetHandle(), kFolder3DButton, plot ? 1 : 0);
+}
+
+void TFolderDetectorOwner::DetectorChanged() { folder_.state = kNothingComputed; }
+
+bool TFolderDetectorOwner::ImageAtInfinity() {
+  return folder_.System() != nullptr && folder_.System()->info.ImageFinite == 0;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The folder's side of its Object and Detector pages: what those pages ask of the folder
+// (TObjectPageOwner, TDetectorSynthesisOwner), and the makers that give the folder the
+// program's own pages behind the interfaces of folder_pages.h.
+
+#include <string>
+
+#include "synthesis/detectors/detector_owner.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/objects/object_page_owner.h"
+
+class TTestObjectFolder;
+
+class TFolderObjectOwner final : public TObjectPageOwner {
+ public:
+  explicit TFolderObjectOwner(TTestObjectFolder &folder) : folder_(folder) {}
+  TOpticalSystem *System() override;
+  bool Computing() override;
+  void UpdateImageSize() override;
+  void UpdateObjectSize() override;
+  void ObjectDistanceChanged() override;
+  void SaveUndo(const std::string &label) override;
+  void RefreshViews() override;
+  void ObjectTypeChanged() override;
+  void SetPsfPageEnabled(bool enabled) override;
+  void SetViewButtonsEnabled(bool enabled) override;
+
+ private:
+  TTestObjectFolder &folder_;
+};
+
+class TFolderDetectorOwner final : public TDetectorSynthesisOwner {
+ public:
+  explicit TFolderDetectorOwner(TTestObjectFolder &folder) : folder_(folder) {}
+  void DetectorChanged() override;
+  bool ImageAtInfinity() override;
+
+ private:
+  TTestObjectFolder &folder_;
+};
+
+// The program's Object page (TTestObjectParent) and Detector page (TTestDetector).
+TSynthesisObjectPage *MakeObjectParentPage(TTestObjectFolder &folder);
+TSynthesisDetectorPage *MakeTestDetectorPage(TTestObjectFolder &folder);

@@ -1,0 +1,118 @@
+#include "synthesis/folder/image_size.h"
+
+#include <cmath>
+
+#include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
+
+namespace {
+
+// The rays give a scale only when both of their values are usable and not zero: a zero dh
+// would turn every size into 0, a zero du every field into a division by zero.
+bool ScaleDefined(const TImageSizeInputs &in) {
+  return std::isfinite(in.du) && std::isfinite(in.dh) && in.du != 0.0 && in.dh != 0.0;
+}
+
+// Division by a magnification that may be 0: such a system has none to divide by.
+double OverMagnification(double value, double m) { return m != 0.0 ? value / m : value; }
+
+}  // namespace
+
+TSizeConversion ImageFieldFromObjectSize(const TImageSizeInputs &in, double &field) {
+  const double s = std::fabs(in.size);
+  const double d = in.distance;
+  const double m = in.magnification;
+  const bool objectSpace = in.objectSpace != 0;
+  if (in.imageFinite == 0) {
+    switch (in.unit) {
+      case 0:
+        field = std::atan((s / 2.0) / d) * 2000.0 * m;
+        return kSizeConverted;
+      case 1:
+        field = s * 1000.0 * kArcMinute * (objectSpace ? m : 1.0);
+        return kSizeConverted;
+      default:
+        field = s * 1000.0 * kDegree * (objectSpace ? m : 1.0);
+        return kSizeConverted;
+    }
+  }
+  if (in.unit == 0 && !objectSpace) {
+    field = s * 1000.0;
+    return kSizeConverted;
+  }
+  if (in.unit == 0 && in.objectFinite != 0) {
+    field = s * m * 1000.0;
+    return kSizeConverted;
+  }
+  if (!ScaleDefined(in)) return kSizeScaleUndefined;
+  const double angle = in.unit == 0 ? std::atan((s / 2.0) / d) * 2.0
+                       : in.unit == 1 ? s * kArcMinute
+                                      : s * kDegree;
+  field = angle / in.du * in.dh;
+  return kSizeConverted;
+}
+
+TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &objectSize) {
+  const double s = std::fabs(in.size);
+  const double d = in.distance;
+  const double m = in.magnification;
+  const bool objectSpace = in.objectSpace != 0;
+  const bool byMagnification = in.objectFinite == 0 && objectSpace;
+  if (in.imageFinite == 0) {
+    switch (in.unit) {
+      case 0:
+        if (!objectSpace) objectSize = 0.0;
+        else if (in.objectFinite == 0) objectSize = std::tan(OverMagnification(0.0005 * s, m)) * 2.0 * d;
+        else objectSize = std::tan(0.0005 * s) * 2.0 * d;
+        return kSizeConverted;
+      case 1: {
+        const double size = 0.001 * s / kArcMinute;
+        objectSize = byMagnification ? OverMagnification(size, m) : size;
+        return kSizeConverted;
+      }
+      default: {
+        const double size = kDegreesPerRadian * 0.001 * s;
+        objectSize = byMagnification ? OverMagnification(size, m) : size;
+        return kSizeConverted;
+      }
+    }
+  }
+  if (in.unit == 0 && !objectSpace) {
+    objectSize = 0.001 * s;
+    return kSizeConverted;
+  }
+  if (in.unit == 0 && in.objectFinite != 0) {
+    objectSize = OverMagnification(0.001 * s, m);
+    return kSizeConverted;
+  }
+  if (!ScaleDefined(in)) return kSizeScaleUndefined;
+  if (in.unit == 0)
+    objectSize = s / in.dh * std::tan(in.du) * d;
+  else if (in.unit == 1)
+    objectSize = s * in.du / in.dh / kArcMinute;
+  else
+    objectSize = kDegreesPerRadian * s * in.du / in.dh;
+  return kSizeConverted;
+}
+
+bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh) {
+  du = 0.0;
+  dh = 0.0;
+  if (system.SurfaceCount() < 2) return false;
+  const int drawAll = system.info.DrawAllRays;
+  system.SolveChiefRay(0.0, 0.0);
+  TCurrentRay axial = system.MakeRay(0.0, 0.0, 0.0, 0.0);
+  axial.traceThrough = drawAll;
+  if (system.TraceRay(axial, kTracePlainGlobal, nullptr, 0) == 0) return false;
+  system.SolveChiefRay(kScaleRayField, 0.0);
+  TCurrentRay oblique = system.MakeRay(kScaleRayField, 0.0, 0.0, 0.0);
+  oblique.traceThrough = drawAll;
+  const TCurrentRay start = oblique;
+  if (system.TraceRay(oblique, kTracePlainGlobal, nullptr, 0) == 0) return false;
+  // The angles are taken about the optical axis x in the meridional plane (x, y).
+  const double startAngle = start.L != 0.0 ? std::atan(start.M / start.L) : 0.0;
+  const double endAngle = axial.L != 0.0 ? std::atan(axial.M / axial.L) : 0.0;
+  du = startAngle - endAngle;
+  dh = oblique.y - axial.y;
+  return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The conversions between the test object's size and the side of the synthesised image
+// field. They take the system's scale from two chief rays, one on the axis and one at field
+// 0.1: du is the angle the second ray's start makes with the first ray's end, dh the image
+// height of the second ray. A system whose second ray keeps to the axis (du or dh zero)
+// has no image-side scale: the conversions that need it report that instead of dividing.
+
+class TOpticalSystem;
+
+// Angle factors of the size units: arc minutes and degrees in radians.
+constexpr double kArcMinute = 0.000290888;
+constexpr double kDegree = 0.01745329251994;
+constexpr double kDegreesPerRadian = 57.295779513093144;
+
+// The field value of the second chief ray.
+constexpr double kScaleRayField = 0.1;
+
+// What the conversions read of the system and the synthesis record.
+struct TImageSizeInputs {
+  double size = 0.0;           // the object size (to the field) or the field side (back)
+  double distance = 0.0;       // object distance D, m
+  double magnification = 0.0;  // the system's magnification value m
+  int imageFinite = 1;         // F
+  int objectFinite = 0;        // O
+  int unit = 0;                // U: 0 metres, 1 arc minutes, 2 degrees
+  int objectSpace = 0;         // C: the size is given in object space
+  double du = 0.0;             // the scale rays' angle, radians
+  double dh = 0.0;             // the scale ray's image height
+};
+
+// How a conversion came out.
+enum TSizeConversion : int {
+  kSizeConverted = 1,
+  kSizeScaleUndefined = 0,  // the rule needs du or dh, and it is zero (or not a number)
+};
+
+// The image field side Z from the object size (|Z| is the caller's field size).
+TSizeConversion ImageFieldFromObjectSize(const TImageSizeInputs &in, double &field);
+// The object size from the image field side (the caller keeps its absolute value).
+TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &objectSize);
+
+// Traces the two scale rays (fields 0 and kScaleRayField) through all surfaces and writes
+// du and dh. Answers false, du and dh left 0, when either ray does not pass.
+bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh);
+
+// The message of a conversion without a scale.
+constexpr const char *kScaleUndefinedText =
+    "The image scale of the system is undefined: its chief ray of field 0.1 keeps to the "
+    "axis!\nThe size is left as it was.";

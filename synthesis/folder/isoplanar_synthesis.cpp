@@ -1,0 +1,188 @@
+#include "synthesis/folder/isoplanar_synthesis.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "foundation/fft/fft.h"
+#include "foundation/helpers/helpers.h"
+#include "foundation/numerics/random.h"
+#include "platform/core/message_box.h"
+#include "synthesis/rasters/raster_records.h"
+#include "synthesis/testobject/test_object.h"
+
+namespace {
+
+constexpr int kTvColorAlone = 4;
+
+// Opens frame k of every participant present; closes them all when it goes.
+class TOpenFrames {
+ public:
+  TOpenFrames(TTestObject *const *who, int count, int k) : who_(who), count_(count), k_(k) {
+    for (int i = 0; i < count_; ++i)
+      if (who_[i] != nullptr) who_[i]->OpenFrameFile(k_);
+  }
+  ~TOpenFrames() {
+    for (int i = 0; i < count_; ++i)
+      if (who_[i] != nullptr) who_[i]->CloseFrameFile(k_);
+  }
+  TOpenFrames(const TOpenFrames &) = delete;
+  TOpenFrames &operator=(const TOpenFrames &) = delete;
+
+ private:
+  TTestObject *const *who_;
+  int count_;
+  int k_;
+};
+
+// Result k multiplied in place by factor (the bitmap object's power ratio).
+int RescaleResult(TFileData &record, float factor, int n) {
+  Mem<float> raster;
+  TFileData reader(record);
+  if (!ReadSquareRaster(reader, raster, n)) return 0;
+  const std::int64_t cells = static_cast<std::int64_t>(n) * n;
+  for (std::int64_t i = 0; i < cells; ++i) raster.data[i] *= factor;
+  return record.Write(raster);
+}
+
+}  // namespace
+
+std::string IsoplanarResultName(const std::string &directory, int k) {
+  return directory + "/img" + std::to_string(k) + ".img";
+}
+
+void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n,
+                         double &power) {
+  const float *oI = o + n;
+  const float *pI = p + n;
+  for (int c = 0; c < n; ++c) {
+    const float oR = o[c], oi = oI[c], pR = p[c], pi = pI[c];
+    power += static_cast<double>(oi) * oi + static_cast<double>(oR) * oR;
+    float r = oR * pR - oi * pi;
+    float i = pR * oi + oR * pi;
+    if (d != nullptr) {
+      const float dR = d[c], di = d[n + c];
+      const float r2 = r * dR - i * di;
+      i = dR * i + r * di;
+      r = r2;
+    }
+    re[c] = r;
+    im[c] = i;
+  }
+}
+
+void RecentreRaster(int n, float *cells) {
+  if (n < 2 || cells == nullptr) return;
+  const std::ptrdiff_t side = n, half = n / 2;
+  // A shift by half of an even length is a swap of the two halves, rows and columns alike.
+  for (std::ptrdiff_t r = 0; r < side; ++r) {
+    float *row = cells + r * side;
+    std::swap_ranges(row, row + half, row + half);
+  }
+  std::swap_ranges(cells, cells + half * side, cells + half * side);
+}
+
+int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanarSettings &settings,
+                             HWND owner, Mem<TFileData> &results, std::int32_t &customObject) {
+  const int n = settings.pixelCount;
+  if (who.object == nullptr || who.psf == nullptr || n < 2 || (n & (n - 1)) != 0) return 0;
+  SetWaitCursor();
+  Mem<float> re, im;
+  if (!re.Allocate(n, n) || !im.Allocate(n, n)) {
+    SetArrowCursor();
+    return 0;
+  }
+  if (who.object->TransformRasters() == 0) {
+    SetArrowCursor();
+    return 0;
+  }
+  who.psf->TransformRasters();
+  const int components = RecordCount(who.psf->rasterFiles);
+  if (components == 0) {
+    SetArrowCursor();
+    MessageBeep(static_cast<UINT>(-1));
+    MessageBox(owner, kNoPsfText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  // The old results go now: a synthesis that fails leaves none that its files no longer hold.
+  results.Clear();
+  Mem<TFileData> made;
+  if (!made.Allocate(components, 1)) {
+    SetArrowCursor();
+    return 0;
+  }
+  const bool tvColor = settings.colorMode == kTvColorAlone;
+  customObject = who.object->name == kCustomObjectName ? 1 : 0;
+  TTestObject *detector = who.detector;
+  if (detector != nullptr) detector->TransformRasters();
+  Mem<double> powers;
+  Mem<float> objectRow, psfRow, detectorRow;
+  if (!powers.Allocate(components, 1) || !objectRow.Allocate(n, 2) || !psfRow.Allocate(n, 2) ||
+      !detectorRow.Allocate(n, 2)) {
+    SetArrowCursor();
+    return 0;
+  }
+  const double cellArea = settings.pixelSize * settings.pixelSize;
+  const std::int64_t cells = static_cast<std::int64_t>(n) * n;
+  TTestObject *const participants[3] = {who.object, who.psf, detector};
+  for (int k = 0; k < components; ++k) {
+    double power = 0.0;
+    TFileData &record = made.data[k];
+    record.fileName = IsoplanarResultName(settings.directory, k);
+    record.wavelength = who.psf->rasterFiles.data[k].wavelength;
+    record.weight = who.psf->rasterFiles.data[k].weight;
+    {
+      TOpenFrames open(participants, 3, k);
+      for (int r = 0; r < n; ++r) {
+        who.object->ReadFrameStep(k, objectRow, r);
+        who.psf->ReadFrameStep(k, psfRow, r);
+        if (detector != nullptr) detector->ReadFrameStep(k, detectorRow, r);
+        MultiplySpectrumRow(objectRow.data, psfRow.data,
+                            detector != nullptr ? detectorRow.data : nullptr,
+                            re.data + static_cast<std::ptrdiff_t>(r) * n,
+                            im.data + static_cast<std::ptrdiff_t>(r) * n, n, power);
+      }
+    }
+    if (FFT2D(n, n, re.data, im.data, 1) == 0) {
+      SetArrowCursor();
+      return 0;
+    }
+    double scale = cellArea;
+    if (detector == nullptr) {
+      RecentreRaster(n, re.data);
+    } else if (!tvColor) {
+      power /= static_cast<double>(n) * n;
+      scale = power == 0.0 ? 0.0 : cellArea / power;
+    }
+    powers.data[k] = power;
+    float maximum = 0.0f;
+    const float factor = static_cast<float>(scale);
+    for (std::int64_t i = 0; i < cells; ++i) {
+      re.data[i] *= factor;
+      maximum = std::max(maximum, re.data[i]);
+    }
+    const double level = settings.noiseKind != 0 ? settings.noiseLevel : 0.0;
+    if (level != 0.0) {
+      const double deviation = maximum * level;
+      for (std::int64_t i = 0; i < cells; ++i)
+        re.data[i] += static_cast<float>(RandomNormal(0.0, deviation));
+    }
+    if (who.signal != nullptr) who.signal->CalcSignal(re, 0);
+    if (record.Write(re) == 0) {
+      SetArrowCursor();
+      return 0;
+    }
+  }
+  if (customObject != 0 && detector != nullptr) {
+    double lowest = 0.0, highest = 0.0;
+    MinMaxOfArray(powers.data, components, lowest, highest);
+    if (highest == 0.0) highest = 1.0;
+    for (int k = 0; k < components; ++k)
+      if (RescaleResult(made.data[k], static_cast<float>(powers.data[k] / highest), n) == 0) {
+        SetArrowCursor();
+        return 0;
+      }
+  }
+  results = made;
+  SetArrowCursor();
+  return 1;
+}

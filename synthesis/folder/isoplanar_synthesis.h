@@ -1,0 +1,69 @@
+#pragma once
+// The isoplanar synthesis: one PSF holds for the whole field, so the image of every
+// spectral component is the object convolved with the PSF (and with the detector's
+// response when there is a detector). The three take part as test objects: each writes
+// its spectra, which are multiplied here row by row and transformed back.
+//
+// Scaling: the forward transforms are unscaled and the inverse divides by N^2, so the
+// inverse of O x P is the circular convolution sum_j o_j p_(i-j). Without a detector every
+// cell is multiplied by the cell area g^2: the image's sum is g^2 (sum o)(sum p), which is
+// the object's sum again for a PSF whose cells sum to 1 / g^2 (a PSF of unit integral).
+// With a detector (not in TV colour) the scale is g^2 / (P / N^2), P the object's spectral
+// power sum |O|^2, that is g^2 over the object's sum of squares.
+//
+// Centring: the object and the PSF have their centres at cell (N/2, N/2), so their
+// convolution has its centre at (0, 0) and is shifted back by N/2 along each axis; with a
+// detector, whose response is centred the same way, the triple product lands at N/2 by
+// itself. The image keeps the object's orientation: a one-cell object at the centre gives
+// back the PSF cell for cell.
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/containers/mem.h"
+#include "optics/model/file_data.h"
+#include "platform/core/types.h"
+
+class TTestObject;
+
+struct TIsoplanarSettings {
+  int pixelCount = 0;         // N, a power of two
+  double pixelSize = 0.0;     // g
+  int colorMode = 0;          // 4 alone is TV colour
+  int noiseKind = 0;          // 0: no noise
+  float noiseLevel = 0.0f;    // noise deviation relative to the image maximum
+  std::string directory;      // where the result files "img<k>.img" go
+};
+
+// The participants. detector is null for "None"; signal is the model whose signal
+// operation every image passes through (the detector, or the "None" model), may be null.
+struct TIsoplanarParticipants {
+  TTestObject *object = nullptr;
+  TTestObject *psf = nullptr;
+  TTestObject *detector = nullptr;
+  TTestObject *signal = nullptr;
+};
+
+// Runs the synthesis from the transforms on: the object's (0 ends with 0), the PSF's (its
+// answer not tested; no PSF record gives the "Not enougn information for PSF!" warning,
+// owned by `owner`, and 0), the detector's; then one result file per PSF record into
+// `results` (the old table replaced), wavelength and weight taken from the PSF's records.
+// 1 when every result was written. customObject is set from the object's name.
+int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanarSettings &settings,
+                             HWND owner, Mem<TFileData> &results, std::int32_t &customObject);
+
+// One row of the product: re + i im = O x P (x D when d is given), each argument a 2 x n
+// row pair (real parts, then imaginary parts). Adds sum |O|^2 of the row to power.
+void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n,
+                         double &power);
+
+// Moves cell (c, r) of an n x n raster to ((c + n/2) mod n, (r + n/2) mod n).
+void RecentreRaster(int n, float *cells);
+
+// The name of result file k in a directory.
+std::string IsoplanarResultName(const std::string &directory, int k);
+
+constexpr const char *kNoPsfText = "Not enougn information for PSF!";
+// The object name that marks the bitmap object.
+constexpr const char *kCustomObjectName = "Custom object";
+constexpr const char *kNoDetectorName = "None";

@@ -1,0 +1,356 @@
+#include "synthesis/folder/test_object_folder.h"
+
+#include <cstdio>
+#include <new>
+
+#include "editor/model/system_image.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/dialogs/dialog.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/detectors/detector_parameters.h"
+#include "synthesis/folder/folder_page_adapters.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/pump/o_gauge.h"
+#include "toolkit/texteditor/text_editor.h"
+
+namespace {
+
+TObjectPageMaker gObjectPageMaker = &MakeObjectParentPage;
+TDetectorPageMaker gDetectorPageMaker = &MakeTestDetectorPage;
+
+constexpr COLORREF kDetectorTabColor = 192;
+constexpr int kFolderColorMode = 17;
+constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
+constexpr const char *kNoObjectText = "No test object is chosen!";
+
+// Below its normal lower edge (y 234), past the height its menu bar adds, the folder keeps the gauge, the progress text and
+// the marker that a long computation stretches the window down to.
+const TDialogTemplate kTestFolderTemplate{
+    "TestFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 232, 234, "Image synthesis",
+    {
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 4, 220, 190},
+        {"BUTTON", " View test image ", 0, BS_GROUPBOX, 6, 196, 134, 30},
+        {"BUTTON", "Color", kFolderColorButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 12, 208, 58, 14},
+        {"BUTTON", "3D", kFolder3DButton, BS_PUSHBUTTON | WS_TABSTOP, 76, 208, 58, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 160, 208, 60, 14},
+        {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 256, 220, 10},
+        {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 268, 220, 9},
+        {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 282, 232, 1},
+    }};
+const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
+
+const TMenuTemplateItem kTestObjectMenu[] = {
+    {"&Parameters", 0, MF_POPUP},
+    {"&Read", CM_SYNTHESIS_READ_SETTINGS, 0},
+    {"&Save", CM_SYNTHESIS_SAVE_SETTINGS, 0},
+    {"Save &As...", CM_SYNTHESIS_SAVE_SETTINGS_AS, 0},
+    {nullptr, 0, MF_SEPARATOR},
+    {"&Default", CM_SYNTHESIS_DEFAULT_SETTINGS, 0},
+    {nullptr, 0, MF_END},
+    {"&Help", CM_SYNTHESIS_HELP, 0},
+};
+struct TTestObjectMenuRegistration {
+  TTestObjectMenuRegistration() {
+    RegisterMenuResource("TestObjectMenu", kTestObjectMenu,
+                         static_cast<int>(sizeof kTestObjectMenu / sizeof kTestObjectMenu[0]));
+  }
+} const kTestObjectMenuRegistration;
+
+const TResponseTableEntry kTestFolderTable[] = {
+    EvMessage<WM_DESTROY, &TTestObjectFolder::EvDestroy>(),
+    EvCommand<&TTestObjectFolder::CmColor>(kFolderColorButton),
+    EvCommand<&TTestObjectFolder::Cm3D>(kFolder3DButton),
+    EvCommand<&TTestObjectFolder::CloseAndCleanup>(IDCANCEL),
+    EvCommand<&TTestObjectFolder::CmOpenSettings>(CM_SYNTHESIS_READ_SETTINGS),
+    EvCommand<&TTestObjectFolder::CmSaveSettings>(CM_SYNTHESIS_SAVE_SETTINGS),
+    EvMessage<&TTestObjectFolder::SetColorMode>(WM_PICTURE_MODE),
+};
+
+}  // namespace
+
+TObjectPageMaker SetObjectPageMaker(TObjectPageMaker maker) {
+  TObjectPageMaker previous = gObjectPageMaker;
+  gObjectPageMaker = maker;
+  return previous;
+}
+
+TDetectorPageMaker SetDetectorPageMaker(TDetectorPageMaker maker) {
+  TDetectorPageMaker previous = gDetectorPageMaker;
+  gDetectorPageMaker = maker;
+  return previous;
+}
+
+TObjectPageMaker GetObjectPageMaker() { return gObjectPageMaker; }
+TDetectorPageMaker GetDetectorPageMaker() { return gDetectorPageMaker; }
+
+TTestObjectFolder *TTestObjectFolder::current_ = nullptr;
+
+TTestObjectFolder *TTestObjectFolder::Current() { return current_; }
+
+TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system)
+    : TBookMarkFolder(parentWindow, "TestFolder", kPageAreaId, 1),
+      TTestObject(nullptr),
+      system_(system),
+      objectOwner_(new TFolderObjectOwner(*this)),
+      detectorOwner_(new TFolderDetectorOwner(*this)) {
+  current_ = this;
+  if (GetTestImage() == nullptr) {
+    SetTestImage(new TTestImage());
+    ownsTestImage_ = true;
+  }
+  TakeBorrowedSettings();
+  if (gObjectPageMaker != nullptr) objectPage_ = gObjectPageMaker(*this);
+  if (objectPage_ != nullptr) AddPage(objectPage_->PageWindow(), " Object ");
+  psfPage_ = new TTestPSF(this, system_, this);
+  AddPage(psfPage_, " PSF ");
+  if (gDetectorPageMaker != nullptr) detectorPage_ = gDetectorPageMaker(*this);
+  if (detectorPage_ != nullptr) AddPage(detectorPage_->PageWindow(), " Detector ");
+  settingsPage_ = new TTestObjectSettings(this);
+  AddPage(settingsPage_, " Settings ");
+  name = "Total";
+  gauge_ = new TOGauge(this, kFolderGaugePlace, "");
+}
+
+TTestObjectFolder::~TTestObjectFolder() {
+  if (current_ == this) current_ = nullptr;
+  if (SharedPsfGauge() == gauge_) SetSharedPsfGauge(nullptr);
+  // A folder whose window never came keeps nothing borrowed.
+  GiveBackBorrowedSettings();
+  if (ownsTestImage_ && GetTestImage() != nullptr) {
+    TTestImage *shared = GetTestImage();
+    SetTestImage(nullptr);
+    delete shared;
+  }
+  delete objectOwner_;
+  delete detectorOwner_;
+}
+
+TObjectPageOwner *TTestObjectFolder::ObjectOwner() const { return objectOwner_; }
+
+TDetectorSynthesisOwner *TTestObjectFolder::DetectorOwner() const { return detectorOwner_; }
+
+bool TTestObjectFolder::Find(TEventInfo &info) {
+  return SearchResponseTable(kTestFolderTable, info) || TBookMarkFolder::Find(info);
+}
+
+void TTestObjectFolder::SetupWindow() {
+  // The menu bar first: the pages and tabs are laid out below it.
+  SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
+  TBookMarkFolder::SetupWindow();
+  owner = GetHandle();
+  // The settings file and its commands come with the settings reader and writer.
+  if (HMENU menu = GetMenu(GetHandle())) {
+    for (int command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
+                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
+      EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
+    DrawMenuBar(GetHandle());
+  }
+  TTestImage *shared = GetTestImage();
+  if (shared != nullptr) {
+    if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
+    shared->colorMode = kFolderColorMode;
+    shared->cascade = 0;
+    shared->folderWindow = GetHandle();
+  }
+  DeleteWorkFiles();
+  if (system_ != nullptr && system_->SurfaceCount() < 3) {
+    EnableDlgItem(GetHandle(), kFolder3DButton, 0);
+    if (shared != nullptr) shared->pixelSize = 1.0;
+  }
+  const TDetectorParameters *detector = GetDetectorParameters();
+  if (detector != nullptr && detector->detectorType != kDetectorNone && detectorPage_ != nullptr)
+    SetPageColors(detectorPage_->PageWindow(), kDetectorTabColor, 0);
+  if (detectorPage_ != nullptr) detectorPage_->FolderReady();
+  gauge_->MoveOverControl();
+  SetSharedPsfGauge(gauge_);
+  if (system_ != nullptr) {
+    // "<directory>/<base name>.tti" beside the system's file.
+    std::string path = system_->name;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
+    settingsFile_ = path + ".tti";
+  }
+  if (shared != nullptr && system_ != nullptr)
+    shared->Distance =
+        system_->info.ObjectFinite ? 0.001 * system_->GetSurfacePosition(1, 0, 1).x : 1000.0;
+  if (objectPage_ != nullptr) objectPage_->TakeFields();
+  ShowParameters();
+  SetFontToChildren(GetHandle(), nullptr);
+}
+
+TTestObject *TTestObjectFolder::CurrentObject() const {
+  return objectPage_ != nullptr ? objectPage_->CurrentObject() : nullptr;
+}
+
+TTestObject *TTestObjectFolder::CurrentDetector() const {
+  return detectorPage_ != nullptr ? detectorPage_->CurrentModel() : nullptr;
+}
+
+bool TTestObjectFolder::DetectorIsNone() const {
+  const TTestObject *model = CurrentDetector();
+  return model == nullptr || model->name == kNoDetectorName;
+}
+
+bool TTestObjectFolder::Busy() const {
+  return gauge_ != nullptr && gauge_->Queue().BusyCount() > 0;
+}
+
+int TTestObjectFolder::ReadParameters() {
+  if (objectPage_ != nullptr) objectPage_->ReadObjectSize();
+  if (psfPage_ != nullptr) psfPage_->ReadParameters();
+  if (detectorPage_ != nullptr) detectorPage_->ReadParameters();
+  if (psfPage_ != nullptr && psfPage_->state == kNothingComputed) state = kNothingComputed;
+  if (const TTestObject *object = CurrentObject(); object != nullptr && object->state == kNothingComputed)
+    state = kNothingComputed;
+  UpdateImageSize();
+  return 1;
+}
+
+int TTestObjectFolder::ShowParameters() {
+  UpdateObjectSize();
+  if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
+  if (psfPage_ != nullptr) psfPage_->ShowParameters();
+  if (detectorPage_ != nullptr) detectorPage_->ShowParameters();
+  return 1;
+}
+
+double TTestObjectFolder::ValueAt(int, double, double) { return 0.0; }
+
+void TTestObjectFolder::ResetCalculated() {
+  if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
+  if (psfPage_ != nullptr) {
+    psfPage_->ShowParameters();
+    psfPage_->Invalidate();
+  }
+  state = kNothingComputed;
+}
+
+void TTestObjectFolder::PsfPointChanged() {
+  state = kNothingComputed;
+  if (settingsPage_ != nullptr) settingsPage_->state = kNothingComputed;
+}
+
+bool TTestObjectFolder::IdealPointWanted() { return false; }
+
+int TTestObjectFolder::Calculate() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return 0;
+  if (!(shared->fieldSize > 0.0)) {
+    MessageBox(GetHandle(), kSizeZeroText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  // With a detector every request recomputes: its scan and noise differ each time.
+  if (state == kRastersWritten && DetectorIsNone()) return 1;
+  const RECT place = GetHandle() != nullptr ? GetWindowRect() : RECT{};
+  if (gauge_ != nullptr) gauge_->Enter();
+  // The non-isoplanar synthesis is not offered ("Real" stays greyed).
+  const int made = shared->realImage == 0 ? CalcIsoplanarImage() : 0;
+  if (gauge_ != nullptr) gauge_->Leave();
+  // The PSF's run may have stretched the window to show the gauge.
+  if (!Busy() && GetHandle() != nullptr) {
+    const RECT now = GetWindowRect();
+    if (now.bottom - now.top != place.bottom - place.top)
+      SetWindowPos(nullptr, 0, 0, place.right - place.left, place.bottom - place.top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+  }
+  if (made != 0) state = kRastersWritten;
+  return made;
+}
+
+int TTestObjectFolder::CalcIsoplanarImage() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || psfPage_ == nullptr) return 0;
+  if (objectPage_ != nullptr && objectPage_->MayLeave() == 0) return 0;
+  TTestObject *object = CurrentObject();
+  if (object == nullptr) {
+    MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  TIsoplanarParticipants who;
+  who.object = object;
+  who.psf = psfPage_;
+  who.signal = CurrentDetector();
+  who.detector = DetectorIsNone() ? nullptr : who.signal;
+  TIsoplanarSettings settings;
+  settings.pixelCount = shared->pixelCount;
+  settings.pixelSize = shared->pixelSize;
+  settings.colorMode = shared->colorMode;
+  if (const TDetectorParameters *detector = GetDetectorParameters()) {
+    settings.noiseKind = detector->noiseKind;
+    settings.noiseLevel = detector->noiseLevel;
+  }
+  settings.directory = TempDir();
+  const int made =
+      SynthesizeIsoplanarImage(who, settings, GetHandle(), rasterFiles, shared->customObject);
+  if (made == 0) return 0;
+  char total[64];
+  std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
+  name = total;
+  return 1;
+}
+
+void TTestObjectFolder::Request(int show) {
+  if (Busy()) {
+    MessageBeep(static_cast<UINT>(-1));
+    return;
+  }
+  scaleWarningDue_ = true;
+  ReadParameters();
+  ShowParameters();
+  if (show == 1 && detectorPage_ != nullptr) detectorPage_->PrepareScan();
+  ++running_;
+  const int made = Calculate();
+  --running_;
+  if (closePending_ && running_ == 0) {
+    closePending_ = false;
+    PostMessage(WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (made == 0 || GetHandle() == nullptr) return;
+  if (show == 1)
+    ShowColorImage();
+  else if (show == 2)
+    ShowGraph();
+}
+
+void TTestObjectFolder::CmColor() { Request(1); }
+
+void TTestObjectFolder::Cm3D() { Request(2); }
+
+int TTestObjectFolder::CalculateOnly() {
+  if (Busy()) {
+    MessageBeep(static_cast<UINT>(-1));
+    return 0;
+  }
+  scaleWarningDue_ = true;
+  ReadParameters();
+  ShowParameters();
+  if (detectorPage_ != nullptr) detectorPage_->PrepareScan();
+  ++running_;
+  const int made = Calculate();
+  --running_;
+  if (closePending_ && running_ == 0) {
+    closePending_ = false;
+    PostMessage(WM_COMMAND, IDCANCEL, 0);
+  }
+  return made;
+}
+
+bool TTestObjectFolder::CanClose() {
+  if (running_ > 0) {
+    if (psfPage_ != nullptr && psfPage_->Computing()) psfPage_->Stop();
+    if (gauge_ != nullptr) gauge_->Leave(1);
+    closePending_ = true;
+    return false;
+  }
+  return TBookMarkFolder::CanClose();
+}

@@ -1,0 +1,149 @@
+#pragma once
+// TTestObjectFolder: the modeless window "Image synthesis" the editor opens on its system.
+// Pages " Object ", " PSF ", " Detector " and " Settings " behind tabs, the buttons
+// "Color" and "3D" that synthesise the image of the chosen test object through the system
+// and show it, and "Cancel". While it is open it holds the shared synthesis record and
+// the progress gauge, and borrows the system's PSF grid size (256), sampling interval,
+// diffraction switch, spectrum and monochrome switch, which it gives back when it goes.
+// It is itself a test object: its rasters are the synthesised image, one per wavelength.
+
+#include <string>
+
+#include "analysis/psf/test_psf.h"
+#include "foundation/containers/mem.h"
+#include "optics/model/spectral_info.h"
+#include "synthesis/testobject/test_object.h"
+#include "toolkit/folders/book_mark_folder.h"
+
+class TFolderDetectorOwner;
+class TFolderObjectOwner;
+class TOGauge;
+class TSystemImage;
+class TDetectorSynthesisOwner;
+class TObjectPageOwner;
+class TSynthesisDetectorPage;
+class TSynthesisObjectPage;
+class TTestObjectSettings;
+
+// Controls of "TestFolder".
+enum TTestFolderControl : int {
+  kFolderColorButton = 12085,
+  kFolder3DButton = 12080,
+  kFolderGaugePlace = 11799,
+  kFolderStatusText = 10221,
+  kFolderProgressMarker = 15001,
+};
+// Commands of "TestObjectMenu".
+enum TTestFolderMenu : int {
+  CM_SYNTHESIS_READ_SETTINGS = 101,
+  CM_SYNTHESIS_SAVE_SETTINGS = 102,
+  CM_SYNTHESIS_DEFAULT_SETTINGS = 103,
+  CM_SYNTHESIS_SAVE_SETTINGS_AS = 12210,
+  CM_SYNTHESIS_HELP = 10075,
+};
+// Sent to the folder's parent as WM_COMMAND (lParam the folder) when its window has gone,
+// so that the owner lets go of it (and deletes it later).
+constexpr int CM_SYNTHESIS_FOLDER_DESTROYED = 1129;
+// The PSF grid size the folder gives the system while it is open.
+constexpr int kSynthesisNd = 256;
+
+class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPsfSynthesisOwner {
+ public:
+  TTestObjectFolder(TWindow *parentWindow, TSystemImage *system);
+  ~TTestObjectFolder() override;
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+  // While a synthesis runs the window (and so the editor) refuses to close: the synthesis
+  // is stopped and the window closes once it is back.
+  bool CanClose() override;
+
+  // The test-object operations of the folder: its pages read and show their values; the
+  // synthesis; no object values of its own.
+  int ReadParameters() override;
+  int ShowParameters() override;
+  int Calculate() override;
+  double ValueAt(int component, double x, double y) override;
+
+  // After every change of the system: the image and the PSF are to be computed anew.
+  void ResetCalculated();
+  // Object size to image field, and back (see image_size.h). 0 when the system gives no
+  // image scale for the conversion (a message says so and nothing changes).
+  int UpdateImageSize();
+  int UpdateObjectSize();
+  // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
+  int CalcIsoplanarImage();
+  // The Energy page's request: compute without showing.
+  int CalculateOnly();
+
+  // The one folder, or null.
+  static TTestObjectFolder *Current();
+
+  // TPsfSynthesisOwner.
+  void PsfPointChanged() override;
+  bool IdealPointWanted() override;
+  TWindow *ProgressWindow() override { return this; }
+
+  TSystemImage *System() const { return system_; }
+  TTestPSF *PsfPage() const { return psfPage_; }
+  TTestObjectSettings *SettingsPage() const { return settingsPage_; }
+  TSynthesisObjectPage *ObjectPage() const { return objectPage_; }
+  TSynthesisDetectorPage *DetectorPage() const { return detectorPage_; }
+  TOGauge *Gauge() const { return gauge_; }
+  // What the Object and Detector pages reach the folder through.
+  TObjectPageOwner *ObjectOwner() const;
+  TDetectorSynthesisOwner *DetectorOwner() const;
+  // The test object and detector model chosen now (null: none).
+  TTestObject *CurrentObject() const;
+  TTestObject *CurrentDetector() const;
+  bool DetectorIsNone() const;
+  // A synthesis is running (the gauge is busy).
+  bool Busy() const;
+  const Mem<TSpectralInfo> &SavedSpectrum() const { return savedSpectrum_; }
+  double SavedLambda() const { return savedLambda_; }
+  int SavedMonochrome() const { return savedMonochrome_; }
+  // The settings file of this system ("<dir>/<base>.tti").
+  const std::string &SettingsFileName() const { return settingsFile_; }
+
+  // Response-table handlers.
+  void CmColor();
+  void Cm3D();
+  void CloseAndCleanup();
+  void CmOpenSettings();
+  void CmSaveSettings();
+  void CeSettingsFile(TCommandEnabler &enabler);
+  LRESULT SetColorMode(WPARAM mode, LPARAM);
+  void EvDestroy();
+
+  // Deletes the "*.spc" and "*.img" work files of the temporary directory.
+  static void DeleteWorkFiles();
+
+ private:
+  // The common road of the three requests; show 0 nothing, 1 colour picture, 2 3-D plot.
+  void Request(int show);
+  void TakeBorrowedSettings();
+  void GiveBackBorrowedSettings();
+  void MarkEverythingToCompute();
+  void WarnScaleUndefined();
+
+  static TTestObjectFolder *current_;
+
+  TSystemImage *system_;
+  TFolderObjectOwner *objectOwner_;
+  TFolderDetectorOwner *detectorOwner_;
+  TTestObjectSettings *settingsPage_ = nullptr;
+  TSynthesisObjectPage *objectPage_ = nullptr;
+  TTestPSF *psfPage_ = nullptr;
+  TSynthesisDetectorPage *detectorPage_ = nullptr;
+  Mem<TSpectralInfo> savedSpectrum_;
+  int savedMonochrome_ = 1;
+  double savedLambda_ = 0.0;
+  // The undefined image scale is told once per request, not by every conversion.
+  bool scaleWarningDue_ = true;
+  TOGauge *gauge_ = nullptr;
+  bool ownsTestImage_ = false;
+  bool givenBack_ = false;
+  int running_ = 0;  // requests on the stack
+  bool closePending_ = false;
+  std::string settingsFile_;
+};

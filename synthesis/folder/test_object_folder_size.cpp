@@ -1,0 +1,136 @@
+// The folder's hold on the system's PSF settings, and the conversions between the object's
+// size and the image field.
+
+#include <cmath>
+
+#include "editor/model/diffraction_sampling.h"
+#include "editor/model/system_image.h"
+#include "platform/core/message_box.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/image_size.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/testobject/test_image.h"
+
+namespace {
+
+// A pixel size changes the image only past this relative amount.
+constexpr double kPixelSizeTolerance = 0.001;
+// The old pixel size that counts as none.
+constexpr double kNoPixelSize = 1e20;
+// Without diffraction the estimate fills half the grid with the spot: the field is made
+// ten times that wide.
+constexpr double kGeometricFieldFactor = 10.0;
+
+}  // namespace
+
+void TTestObjectFolder::TakeBorrowedSettings() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr) return;
+  TOpticalSystemInformation &info = system_->info;
+  shared->savedNd = info.Nd;
+  shared->savedDiscrete = info.Discrete;
+  shared->pixelSize = info.Discrete;
+  shared->savedDifrac = info.Difrac;
+  shared->Distance = 1000.0;
+  savedSpectrum_ = info.Spectrum;
+  savedMonochrome_ = info.MonochromeSystem;
+  savedLambda_ = info.LambdaW;
+  info.Nd = kSynthesisNd;
+  double discrete = info.Discrete;
+  int difrac = info.Difrac;
+  if (EstimateDiffractionSampling(*system_, discrete, difrac, 0)) {
+    info.Discrete = discrete;
+    info.Difrac = difrac;
+  }
+  shared->pixelSize = info.Difrac == 0 ? info.Discrete * kGeometricFieldFactor : info.Discrete;
+  shared->pixelCount = info.Nd;
+  shared->fieldSize = shared->pixelCount * shared->pixelSize;
+  givenBack_ = false;
+}
+
+void TTestObjectFolder::GiveBackBorrowedSettings() {
+  if (givenBack_ || system_ == nullptr) return;
+  givenBack_ = true;
+  const TTestImage *shared = GetTestImage();
+  TOpticalSystemInformation &info = system_->info;
+  if (shared != nullptr) {
+    info.Nd = shared->savedNd;
+    info.Discrete = shared->savedDiscrete;
+    info.Difrac = shared->savedDifrac;
+  }
+  info.Spectrum = savedSpectrum_;
+  info.MonochromeSystem = savedMonochrome_;
+  // TV colour works at its own main wavelength: the system's comes back too.
+  info.LambdaW = savedLambda_;
+  system_->Prepare(0.0, 1, 1);
+}
+
+void TTestObjectFolder::MarkEverythingToCompute() {
+  state = kNothingComputed;
+  if (TTestObject *object = CurrentObject()) object->state = kNothingComputed;
+  if (psfPage_ != nullptr) psfPage_->Invalidate();
+  if (TTestObject *detector = CurrentDetector()) detector->state = kNothingComputed;
+}
+
+void TTestObjectFolder::WarnScaleUndefined() {
+  if (!scaleWarningDue_) return;
+  scaleWarningDue_ = false;
+  MessageBox(GetHandle(), kScaleUndefinedText, "Warning", MB_OK | MB_ICONINFORMATION);
+}
+
+namespace {
+
+TImageSizeInputs SizeInputs(TOpticalSystem &system, const TTestImage &shared, double size) {
+  TImageSizeInputs in;
+  in.size = size;
+  in.distance = shared.Distance;
+  in.magnification = system.info.magnification;
+  in.imageFinite = system.info.ImageFinite;
+  in.objectFinite = system.info.ObjectFinite;
+  in.unit = shared.UnitBtn;
+  in.objectSpace = shared.ObjectSpaceCheck;
+  TraceScaleRays(system, in.du, in.dh);
+  return in;
+}
+
+}  // namespace
+
+int TTestObjectFolder::UpdateImageSize() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr) return 0;
+  if (objectPage_ != nullptr) shared->ObjectSize = objectPage_->SizeInChosenUnit();
+  const TImageSizeInputs in = SizeInputs(*system_, *shared, shared->ObjectSize);
+  double field = 0.0;
+  if (ImageFieldFromObjectSize(in, field) != kSizeConverted || !std::isfinite(field)) {
+    WarnScaleUndefined();
+    return 0;
+  }
+  shared->fieldSize = std::fabs(field);
+  const int type = objectPage_ != nullptr ? objectPage_->CurrentType() : 0;
+  // Bar targets leave a margin round their bars.
+  const double share = type == 0 || type == 3 || type == 4 ? 1.0 : 0.8;
+  if (shared->fieldSize == 0.0) {
+    shared->fieldSize = shared->pixelCount * shared->pixelSize * share;
+    UpdateObjectSize();
+  }
+  if (shared->pixelCount <= 0) return 0;
+  const double pixel = shared->fieldSize / shared->pixelCount / share;
+  const double old = shared->pixelSize != 0.0 ? shared->pixelSize : kNoPixelSize;
+  if (std::fabs(1.0 - pixel / old) > kPixelSizeTolerance) MarkEverythingToCompute();
+  shared->pixelSize = pixel;
+  return 1;
+}
+
+int TTestObjectFolder::UpdateObjectSize() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr) return 0;
+  const TImageSizeInputs in = SizeInputs(*system_, *shared, shared->fieldSize);
+  double size = 0.0;
+  if (ObjectSizeFromImageField(in, size) != kSizeConverted || !std::isfinite(size)) {
+    WarnScaleUndefined();
+    return 0;
+  }
+  shared->ObjectSize = std::fabs(size);
+  return 1;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// A small Object page of the tests' own for the image-synthesis folder: a page with one
+// test object, a square of given side (in cells) of brightness 1 at the centre of the
+// N x N raster, or a single cell. It counts how often its object's rasters are written and
+// transformed, and installs itself as the folder's Object page maker while it lives.
+
+#include <string>
+
+#include "optics/model/model_globals.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/testobject/test_image.h"
+#include "synthesis/testobject/test_object.h"
+#include "toolkit/folders/book_mark_dlg.h"
+
+class TSquareObject final : public TTestObject {
+ public:
+  TSquareObject() : TTestObject(nullptr) { name = "Square"; }
+  int Calculate() override {
+    ++calculations;
+    const int n = SynthesisPixelCount();
+    if (n == 0) return 0;
+    Mem<float> raster(n, n);
+    raster.Zero();
+    const int from = n / 2 - side / 2;
+    for (int r = from; r < from + side; ++r)
+      for (int c = from; c < from + side; ++c) raster.data[r * n + c] = 1.0f;
+    rasterFiles.Allocate(1, 1);
+    frameFiles.Allocate(1, 1);
+    rasterFiles.data[0].fileName = TempDir() + "/square.img";
+    frameFiles.data[0].fileName = TempDir() + "/square.spc";
+    if (rasterFiles.data[0].Write(raster) == 0) return 0;
+    state = kRastersWritten;
+    return 1;
+  }
+  int TransformRasters() override {
+    if (state != kSpectraWritten) ++transforms;
+    return TTestObject::TransformRasters();
+  }
+  int side = 1;
+  int calculations = 0;
+  int transforms = 0;
+};
+
+inline const TDialogTemplate kTinyObjectPageTemplate{
+    "TinyObjectPage", WS_CHILD | WS_CAPTION, 0, 0, 220, 130, "Object",
+    {{"STATIC", "A square test object", 0, SS_LEFT, 12, 30, 120, 9}}};
+inline const TDialogRegistration kTinyObjectPageRegistration(kTinyObjectPageTemplate);
+
+class TTinyObjectPage final : public TBookMarkDlg, public TSynthesisObjectPage {
+ public:
+  explicit TTinyObjectPage(TTestObjectFolder &folder) : TBookMarkDlg(&folder, "TinyObjectPage") {}
+  TWindow *PageWindow() override { return this; }
+  void ReadObjectSize() override {}
+  void ShowObjectSize() override {}
+  TTestObject *CurrentObject() override { return &object; }
+  int CurrentType() const override { return 0; }
+  double SizeInChosenUnit() override {
+    const TTestImage *shared = GetTestImage();
+    return shared != nullptr ? shared->ObjectSize : 0.0;
+  }
+  int MayLeave() override { return mayLeave; }
+  void TakeFields() override {}
+
+  TSquareObject object;
+  int mayLeave = 1;
+
+  static TTinyObjectPage *last;
+  static TSynthesisObjectPage *Make(TTestObjectFolder &folder) {
+    last = new TTinyObjectPage(folder);
+    return last;
+  }
+};
+inline TTinyObjectPage *TTinyObjectPage::last = nullptr;
+
+// Installs the tiny page as the Object page while it lives.
+class TTinyObjectPageScope {
+ public:
+  TTinyObjectPageScope() : previous_(SetObjectPageMaker(&TTinyObjectPage::Make)) {}
+  ~TTinyObjectPageScope() {
+    SetObjectPageMaker(previous_);
+    TTinyObjectPage::last = nullptr;
+  }
+  TTinyObjectPageScope(const TTinyObjectPageScope &) = delete;
+  TTinyObjectPageScope &operator=(const TTinyObjectPageScope &) = delete;
+
+ private:
+  TObjectPageMaker previous_;
+};

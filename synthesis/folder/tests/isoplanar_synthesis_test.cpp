@@ -1,0 +1,264 @@
+#include "synthesis/folder/isoplanar_synthesis.h"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "foundation/testing/approx.h"
+#include "synthesis/rasters/raster_records.h"
+#include "synthesis/rasters/tests/raster_test_support.h"
+#include "synthesis/testobject/test_image.h"
+#include "synthesis/testobject/test_object.h"
+
+namespace {
+
+// Single-precision transforms of a few thousand cells: errors of a few 1e-7 of the largest
+// value per pass.
+constexpr double kTransformTolerance = 2e-6;
+// Sampled Gaussians of deviation 2 and 3 cells against the continuous convolution.
+constexpr double kGaussianTolerance = 2e-4;
+
+using Cells = std::vector<float>;
+
+// A participant whose rasters are given cell by cell (n x n each), one per component.
+class TGridObject final : public TTestObject {
+ public:
+  TGridObject(SynthesisTest &test, std::string prefix, int n)
+      : TTestObject(nullptr), test_(test), prefix_(std::move(prefix)), n_(n) {
+    name = prefix_;
+  }
+  int Calculate() override {
+    const int count = static_cast<int>(rasters.size());
+    if (count == 0) {
+      rasterFiles.Clear();
+      frameFiles.Clear();
+      state = kRastersWritten;
+      return 1;
+    }
+    rasterFiles.Allocate(count, 1);
+    frameFiles.Allocate(count, 1);
+    for (int k = 0; k < count; ++k) {
+      const float wavelength = k < static_cast<int>(wavelengths.size()) ? wavelengths[k] : 0.55f;
+      const float weight = k < static_cast<int>(weights.size()) ? weights[k] : 1.0f;
+      rasterFiles.data[k] = test_.WriteRaster(prefix_ + std::to_string(k) + ".img", n_, n_,
+                                              rasters[k], wavelength, weight);
+      frameFiles.data[k].fileName = test_.Scratch(prefix_ + std::to_string(k) + ".spc");
+    }
+    state = kRastersWritten;
+    return 1;
+  }
+  std::vector<Cells> rasters;
+  std::vector<float> wavelengths;
+  std::vector<float> weights;
+
+ private:
+  SynthesisTest &test_;
+  std::string prefix_;
+  int n_;
+};
+
+Cells OneCell(int n, int c, int r, float value = 1.0f) {
+  Cells cells(static_cast<std::size_t>(n) * n, 0.0f);
+  cells[static_cast<std::size_t>(r) * n + c] = value;
+  return cells;
+}
+
+// A Gaussian of deviation sigma cells about (cx, cy), its cells summing to 1.
+Cells Gaussian(int n, double cx, double cy, double sigma) {
+  Cells cells(static_cast<std::size_t>(n) * n);
+  double sum = 0.0;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const double d2 = (c - cx) * (c - cx) + (r - cy) * (r - cy);
+      const double v = std::exp(-d2 / (2.0 * sigma * sigma));
+      cells[static_cast<std::size_t>(r) * n + c] = static_cast<float>(v);
+      sum += v;
+    }
+  for (float &v : cells) v = static_cast<float>(v / sum);
+  return cells;
+}
+
+double Sum(const Mem<float> &raster) {
+  double sum = 0.0;
+  for (int i = 0; i < raster.cols * raster.rows; ++i) sum += raster.data[i];
+  return sum;
+}
+
+class IsoplanarSynthesisTest : public SynthesisTest {
+ protected:
+  void SetUp() override {
+    SynthesisTest::SetUp();
+    SetTestImage(&image_);
+  }
+  void TearDown() override {
+    SetTestImage(nullptr);
+    SynthesisTest::TearDown();
+  }
+  void Use(int n, double pixelSize) {
+    image_.pixelCount = n;
+    image_.pixelSize = pixelSize;
+    settings_.pixelCount = n;
+    settings_.pixelSize = pixelSize;
+    settings_.directory = Scratch("");
+  }
+  int Run(TTestObject &object, TTestObject &psf, TTestObject *detector = nullptr) {
+    TIsoplanarParticipants who;
+    who.object = &object;
+    who.psf = &psf;
+    who.detector = detector;
+    who.signal = detector;
+    return SynthesizeIsoplanarImage(who, settings_, nullptr, results_, custom_);
+  }
+  Mem<float> Result(int k) {
+    Mem<float> raster;
+    TFileData reader(results_.data[k]);
+    EXPECT_TRUE(ReadSquareRaster(reader, raster, settings_.pixelCount));
+    return raster;
+  }
+  TTestImage image_;
+  TIsoplanarSettings settings_;
+  Mem<TFileData> results_;
+  std::int32_t custom_ = -1;
+};
+
+TEST_F(IsoplanarSynthesisTest, OneCellObjectGivesBackThePsfCellForCell) {
+  const int n = 16;
+  const double g = 0.5;
+  Use(n, g);
+  TGridObject object(*this, "o", n), psf(*this, "p", n);
+  object.rasters = {OneCell(n, n / 2, n / 2)};
+  // A lopsided PSF (a comet towards +x, +y) shows any mirroring or shift.
+  Cells comet(static_cast<std::size_t>(n) * n, 0.0f), blue(comet);
+  for (int k = 0; k < 5; ++k) comet[static_cast<std::size_t>(n / 2 + k) * n + n / 2 + 2 * k] = 1.0f + k;
+  blue[static_cast<std::size_t>(3) * n + 11] = 4.0f;
+  psf.rasters = {comet, blue};
+  psf.wavelengths = {0.6f, 0.45f};
+  psf.weights = {0.7f, 0.2f};
+  ASSERT_EQ(Run(object, psf), 1);
+  ASSERT_EQ(RecordCount(results_), 2);
+  EXPECT_EQ(custom_, 0);
+  EXPECT_EQ(results_.data[1].wavelength, 0.45f);
+  EXPECT_EQ(results_.data[0].weight, 0.7f);
+  EXPECT_EQ(results_.data[1].fileName, IsoplanarResultName(Scratch(""), 1));
+  // One object frame serves every PSF component.
+  for (int k = 0; k < 2; ++k) {
+    const Mem<float> image = Result(k);
+    const Cells &expected = k == 0 ? comet : blue;
+    for (int i = 0; i < n * n; ++i)
+      ASSERT_APPROX(image.data[i], g * g * expected[i], kTransformTolerance) << "component " << k << " cell " << i;
+  }
+}
+
+TEST_F(IsoplanarSynthesisTest, TwoGaussiansGiveAGaussianOfTheSummedVariancesWhereTheObjectLies) {
+  const int n = 64;
+  Use(n, 1.0);
+  TGridObject object(*this, "o", n), psf(*this, "p", n);
+  // The object off the centre: the image lies where the object lies, not mirrored.
+  const double ox = 24.0, oy = 38.0;
+  object.rasters = {Gaussian(n, ox, oy, 2.0)};
+  psf.rasters = {Gaussian(n, n / 2, n / 2, 3.0)};
+  ASSERT_EQ(Run(object, psf), 1);
+  const Mem<float> image = Result(0);
+  const double variance = 2.0 * 2.0 + 3.0 * 3.0;
+  const double peak = 1.0 / (2.0 * std::numbers::pi * variance);
+  for (int r = 0; r < n; r += 3)
+    for (int c = 0; c < n; c += 3) {
+      const double d2 = (c - ox) * (c - ox) + (r - oy) * (r - oy);
+      ASSERT_APPROX(image.data[r * n + c] / peak, std::exp(-d2 / (2.0 * variance)), kGaussianTolerance)
+          << "cell " << c << ", " << r;
+    }
+}
+
+TEST_F(IsoplanarSynthesisTest, TheImageHoldsTheCellAreaTimesBothSums) {
+  const int n = 32;
+  const double g = 0.25;
+  Use(n, g);
+  TGridObject object(*this, "o", n), psf(*this, "p", n);
+  Cells bars(static_cast<std::size_t>(n) * n, 0.0f);
+  for (int r = 8; r < 24; ++r)
+    for (int c = 8; c < 24; c += 4) bars[static_cast<std::size_t>(r) * n + c] = 2.0f;
+  object.rasters = {bars};
+  // A PSF of unit integral: its cells sum to 1 / g^2.
+  Cells spread = Gaussian(n, n / 2, n / 2, 1.5);
+  for (float &v : spread) v = static_cast<float>(v / (g * g));
+  psf.rasters = {spread};
+  ASSERT_EQ(Run(object, psf), 1);
+  double objectSum = 0.0;
+  for (float v : bars) objectSum += v;
+  EXPECT_APPROX(Sum(Result(0)), objectSum, kTransformTolerance);
+}
+
+TEST_F(IsoplanarSynthesisTest, WithADetectorTheImageIsScaledByTheObjectsPowerAndStaysCentred) {
+  const int n = 16;
+  const double g = 0.5;
+  Use(n, g);
+  TGridObject object(*this, "o", n), psf(*this, "p", n), detector(*this, "d", n);
+  object.rasters = {OneCell(n, n / 2, n / 2, 3.0f)};
+  psf.rasters = {OneCell(n, n / 2 + 1, n / 2)};
+  detector.rasters = {OneCell(n, n / 2, n / 2 + 2, 0.5f)};
+  ASSERT_EQ(Run(object, psf, &detector), 1);
+  // Object, PSF and response centred at n/2: their product lands at 3n/2 = n/2 (mod n),
+  // offset by the PSF's and the response's own offsets. The power of the object's
+  // spectrum over n^2 is its sum of squares, 9.
+  const Mem<float> image = Result(0);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const double expected = c == n / 2 + 1 && r == n / 2 + 2 ? g * g / 9.0 * 3.0 * 0.5 : 0.0;
+      ASSERT_APPROX(image.data[r * n + c], expected, kTransformTolerance) << c << ", " << r;
+    }
+}
+
+TEST_F(IsoplanarSynthesisTest, TheBitmapObjectsComponentsFollowTheirSpectralPower) {
+  const int n = 16;
+  Use(n, 1.0);
+  TGridObject object(*this, "o", n), psf(*this, "p", n), detector(*this, "d", n);
+  object.name = kCustomObjectName;
+  object.rasters = {OneCell(n, n / 2, n / 2, 1.0f), OneCell(n, n / 2, n / 2, 2.0f)};
+  psf.rasters = {OneCell(n, n / 2, n / 2), OneCell(n, n / 2, n / 2)};
+  detector.rasters = {OneCell(n, n / 2, n / 2)};
+  ASSERT_EQ(Run(object, psf, &detector), 1);
+  EXPECT_EQ(custom_, 1);
+  // Each image is 1 / (its sum of squares) at the centre times its amplitude: 1 and 1/2;
+  // the second has four times the power and keeps its value, the first is cut to 1/4.
+  EXPECT_APPROX(Result(0).data[n / 2 * n + n / 2], 0.25, kTransformTolerance);
+  EXPECT_APPROX(Result(1).data[n / 2 * n + n / 2], 0.5, kTransformTolerance);
+}
+
+TEST_F(IsoplanarSynthesisTest, NoPsfIsWarnedAndNothingIsWritten) {
+  const int n = 16;
+  Use(n, 1.0);
+  TGridObject object(*this, "o", n), psf(*this, "p", n);
+  object.rasters = {OneCell(n, 1, 1)};
+  results_.Allocate(1, 1);
+  ASSERT_EQ(Run(object, psf), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, kNoPsfText);
+  EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+  EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(Scratch(""), 0)));
+}
+
+TEST_F(IsoplanarSynthesisTest, NoiseOfLevelZeroAddsNothingAndALevelSpreadsTheCells) {
+  const int n = 16;
+  Use(n, 1.0);
+  TGridObject object(*this, "o", n), psf(*this, "p", n);
+  object.rasters = {OneCell(n, n / 2, n / 2)};
+  psf.rasters = {OneCell(n, n / 2, n / 2)};
+  settings_.noiseKind = 1;
+  settings_.noiseLevel = 0.0f;
+  ASSERT_EQ(Run(object, psf), 1);
+  EXPECT_APPROX(Sum(Result(0)), 1.0, kTransformTolerance);
+  settings_.noiseLevel = 0.1f;
+  ASSERT_EQ(Run(object, psf), 1);
+  const Mem<float> noisy = Result(0);
+  int changed = 0;
+  for (int i = 0; i < n * n; ++i)
+    if (i != n / 2 * n + n / 2 && noisy.data[i] != 0.0f) {
+      ++changed;
+      // Draws stay within three deviations of 0.1 x the maximum 1.
+      EXPECT_LE(std::fabs(noisy.data[i]), 0.3f + 1e-6f);
+    }
+  EXPECT_GT(changed, n * n / 2);
+}
+
+}  // namespace

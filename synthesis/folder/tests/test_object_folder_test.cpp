@@ -1,0 +1,308 @@
+#include "synthesis/folder/test_object_folder.h"
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "editor/model/system_image.h"
+#include "foundation/testing/approx.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/folder/image_size.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_windows.h"
+#include "synthesis/rasters/raster_records.h"
+#include "toolkit/pump/o_gauge.h"
+
+namespace {
+
+// Single-precision transforms of 256 x 256 cells against the PSF file itself.
+constexpr double kTransformTolerance = 1e-5;
+
+class FolderTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+    previousTemp_ = TempDir();
+    std::filesystem::create_directories(Scratch("tmp"));
+    SetTempDir(Scratch("tmp"));
+    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    system_.info.Discrete = 0.0012;
+    system_.info.Difrac = 1;
+    system_.info.Nd = 64;
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (folder_ != nullptr) {
+      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+      delete folder_;
+    }
+    // Picture windows belong to the folder window and went with it.
+    answers_.reset();
+    SetTempDir(previousTemp_);
+    SetSynthesisWindows(previousWindows_);
+    SystemTest::TearDown();
+  }
+  TTestObjectFolder &Open() {
+    folder_ = new TTestObjectFolder(nullptr, &system_);
+    EXPECT_TRUE(folder_->Create());
+    folder_->ShowWindow(SW_SHOW);
+    return *folder_;
+  }
+  void Close() {
+    folder_->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(folder_->GetHandle(), nullptr);
+    delete folder_;
+    folder_ = nullptr;
+  }
+  void KeepPicture() {
+    if (TTestImage *image = GetTestImage(); image != nullptr && image->picture != nullptr)
+      pictures_.push_back(image->picture);
+  }
+  TComboBox *List(int id) {
+    return dynamic_cast<TComboBox *>(folder_->SettingsPage()->ChildWithId(id));
+  }
+
+  TSystemImage system_;
+  TTestObjectFolder *folder_ = nullptr;
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+  std::string previousTemp_;
+  std::vector<TColorPicture *> pictures_;
+  TTinyObjectPageScope page_;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+};
+
+TEST_F(FolderTest, OpeningBorrowsThePsfSettingsAndClosingGivesThemBackExactly) {
+  system_.info.MonochromeSystem = 0;
+  const double lambda = system_.info.LambdaW;
+  const Mem<TSpectralInfo> spectrum = system_.info.Spectrum;
+  TTestObjectFolder &folder = Open();
+  EXPECT_EQ(TTestObjectFolder::Current(), &folder);
+  EXPECT_EQ(system_.info.Nd, kSynthesisNd);
+  TTestImage *image = GetTestImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->pixelCount, kSynthesisNd);
+  EXPECT_EQ(image->savedNd, 64);
+  EXPECT_EQ(image->savedDiscrete, 0.0012);
+  EXPECT_EQ(image->folderWindow, folder.GetHandle());
+  EXPECT_GT(image->pixelSize, 0.0);
+  EXPECT_EQ(folder.name, "Total");
+  EXPECT_EQ(SharedPsfGauge(), folder.Gauge());
+  // "TV color" puts the television primaries in and Close takes them out again.
+  TComboBox *scales = List(kSettingsScaleList);
+  ASSERT_NE(scales, nullptr);
+  ASSERT_EQ(scales->GetCount(), 4);
+  scales->SetSelIndex(kScaleTv);
+  folder.SettingsPage()->ApplyColorMode();
+  ASSERT_EQ(system_.info.Spectrum.cols, 3);
+  EXPECT_EQ(system_.info.Spectrum.data[1].lambda, 0.5461);
+  EXPECT_EQ(system_.info.LambdaW, 0.5461);
+  Close();
+  EXPECT_EQ(TTestObjectFolder::Current(), nullptr);
+  EXPECT_EQ(GetTestImage(), nullptr);
+  EXPECT_EQ(SharedPsfGauge(), nullptr);
+  EXPECT_EQ(system_.info.Nd, 64);
+  EXPECT_EQ(system_.info.Discrete, 0.0012);
+  EXPECT_EQ(system_.info.Difrac, 1);
+  EXPECT_EQ(system_.info.MonochromeSystem, 0);
+  EXPECT_EQ(system_.info.LambdaW, lambda);
+  ASSERT_EQ(system_.info.Spectrum.cols * system_.info.Spectrum.rows, spectrum.cols * spectrum.rows);
+  for (int i = 0; i < spectrum.cols * spectrum.rows; ++i) {
+    EXPECT_EQ(system_.info.Spectrum.data[i].lambda, spectrum.data[i].lambda);
+    EXPECT_EQ(system_.info.Spectrum.data[i].weight, spectrum.data[i].weight);
+  }
+}
+
+TEST_F(FolderTest, ColorSynthesisesTheObjectThroughThePsfAndShowsIt) {
+  TTestObjectFolder &folder = Open();
+  TTinyObjectPage *page = TTinyObjectPage::last;
+  ASSERT_NE(page, nullptr);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  EXPECT_TRUE(answers_->boxes.empty());
+  ASSERT_EQ(folder.state, kRastersWritten);
+  TTestImage *image = GetTestImage();
+  const int n = image->pixelCount;
+  // One component per wavelength of the triplet, named as the synthesis names them.
+  ASSERT_EQ(RecordCount(folder.rasterFiles), system_.info.Spectrum.cols);
+  ASSERT_EQ(RecordCount(folder.PsfPage()->rasterFiles), system_.info.Spectrum.cols);
+  EXPECT_EQ(folder.rasterFiles.data[0].fileName, IsoplanarResultName(TempDir(), 0));
+  EXPECT_EQ(folder.name, "Total (Y=0)");
+  // A one-cell object: the image is the PSF times the cell area.
+  Mem<float> result, psf;
+  TFileData resultFile(folder.rasterFiles.data[0]);
+  TFileData psfFile(folder.PsfPage()->rasterFiles.data[0]);
+  ASSERT_TRUE(ReadSquareRaster(resultFile, result, n));
+  ASSERT_TRUE(ReadSquareRaster(psfFile, psf, n));
+  const double area = image->pixelSize * image->pixelSize;
+  float peak = 0.0f;
+  for (int i = 0; i < n * n; ++i) peak = std::max(peak, psf.data[i]);
+  ASSERT_GT(peak, 0.0f);
+  for (int i = 0; i < n * n; i += 7)
+    ASSERT_APPROX(result.data[i] / (area * peak), psf.data[i] / peak, kTransformTolerance) << i;
+  // The picture window shows it, to the right of the folder.
+  ASSERT_NE(image->picture, nullptr);
+  EXPECT_NE(image->picture->GetHandle(), nullptr);
+  EXPECT_GE(image->picture->GetWindowRect().left, folder.GetWindowRect().right);
+  ASSERT_NE(image->colorImage, nullptr);
+  EXPECT_EQ(image->colorImage->pixels.cols, n);
+}
+
+TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain) {
+  TTestObjectFolder &folder = Open();
+  TTinyObjectPage *page = TTinyObjectPage::last;
+  page->object.side = 3;
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  ASSERT_EQ(page->object.transforms, 1);
+  const auto written = std::filesystem::last_write_time(folder.rasterFiles.data[0].fileName);
+  std::filesystem::remove(folder.rasterFiles.data[0].fileName);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  EXPECT_EQ(page->object.transforms, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder.rasterFiles.data[0].fileName));
+  (void)written;
+  // A change of the system marks the image and the PSF as not computed.
+  folder.ResetCalculated();
+  EXPECT_EQ(folder.state, kNothingComputed);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  EXPECT_TRUE(std::filesystem::exists(folder.rasterFiles.data[0].fileName));
+  // A new raster size with the same field: new pixels, everything computed anew.
+  const double pixel = GetTestImage()->pixelSize;
+  TComboBox *sizes = List(kSettingsSizeList);
+  sizes->SetSelIndex(1);
+  folder.SettingsPage()->ApplyMatrixSize();
+  EXPECT_EQ(GetTestImage()->pixelCount, 128);
+  EXPECT_EQ(folder.state, kNothingComputed);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  EXPECT_APPROX(GetTestImage()->pixelSize, 2.0 * pixel, 1e-12);
+  EXPECT_EQ(page->object.calculations, 2);
+}
+
+TEST_F(FolderTest, ASizeOfZeroIsRefusedWithItsMessage) {
+  TTestObjectFolder &folder = Open();
+  GetTestImage()->pixelSize = 0.0;
+  GetTestImage()->ObjectSize = 0.0;
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Parameter 'Size' can not be 0!");
+  EXPECT_EQ(answers_->boxes[0].caption, "Warning");
+  EXPECT_EQ(folder.state, kNothingComputed);
+  EXPECT_EQ(GetTestImage()->picture, nullptr);
+}
+
+TEST_F(FolderTest, AnUndefinedImageScaleIsToldOnceAndLeavesTheSizes) {
+  TTestObjectFolder &folder = Open();
+  TTestImage *image = GetTestImage();
+  // A size in arc minutes needs the scale rays; a system whose oblique chief ray is
+  // stopped gives none.
+  image->UnitBtn = 1;
+  image->ObjectSpaceCheck = 1;
+  image->ObjectSize = 5.0;
+  const double field = image->fieldSize;
+  for (int i = 1; i < system_.SurfaceCount(); ++i) system_.Surface(i)->general.semiHeightExt = 1e-6;
+  system_.info.DrawAllRays = 0;
+  answers_->boxes.clear();
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  int told = 0;
+  for (const auto &box : answers_->boxes) told += box.text == kScaleUndefinedText ? 1 : 0;
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(image->fieldSize, field);
+}
+
+TEST_F(FolderTest, CancelDeletesTheWorkRastersOfTheTemporaryDirectoryOnly) {
+  const std::string kept = Scratch("kept.img");
+  WriteText(kept, "x");
+  WriteText(TempDir() + "/old.spc", "x");
+  TTestObjectFolder &folder = Open();
+  // Leftovers of an earlier run went when the folder opened.
+  EXPECT_FALSE(std::filesystem::exists(TempDir() + "/old.spc"));
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  ASSERT_TRUE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
+  Close();
+  EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
+  for (const auto &entry : std::filesystem::directory_iterator(TempDir())) {
+    const std::string extension = entry.path().extension().string();
+    EXPECT_TRUE(extension != ".img" && extension != ".spc") << entry.path();
+  }
+  EXPECT_TRUE(std::filesystem::exists(kept));
+}
+
+TEST_F(FolderTest, APictureWindowsColourModeReachesTheSettingsPage) {
+  TTestObjectFolder &folder = Open();
+  folder.SendMessage(WM_PICTURE_MODE, 8 | 32, 0);
+  EXPECT_EQ(GetTestImage()->colorMode, 40);
+  EXPECT_EQ(List(kSettingsScaleList)->GetSelIndex(), kScalePseudo);
+  EXPECT_EQ(List(kSettingsSpectrumList)->GetSelIndex(), 1);
+  // Low bits of no scale keep the scale but still set the word and the spectrum mode.
+  folder.SendMessage(WM_PICTURE_MODE, 3 | 16, 0);
+  EXPECT_EQ(GetTestImage()->colorMode, 19);
+  EXPECT_EQ(List(kSettingsScaleList)->GetSelIndex(), kScalePseudo);
+  EXPECT_EQ(List(kSettingsSpectrumList)->GetSelIndex(), 0);
+}
+
+TEST_F(FolderTest, TheSettingsPageOffersColoursByTheSpectrumAndKeepsTvColourApart) {
+  TTestObjectFolder &folder = Open();
+  TTestObjectSettings *settings = folder.SettingsPage();
+  // "Real" and the light-source designer are not offered.
+  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
+  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsGeneration)));
+  EXPECT_EQ(settings->IsDlgButtonChecked(kSettingsIzoplanar), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(List(kSettingsSizeList)->GetSelIndex(), 2);
+  // Entering TV colour twice changes the wavelengths once; its spectrum list greys.
+  List(kSettingsScaleList)->SetSelIndex(kScaleTv);
+  settings->ApplyColorMode();
+  EXPECT_EQ(GetTestImage()->colorMode, 4 | 16);
+  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsSpectrumList)));
+  system_.info.LambdaW = 0.5;
+  settings->ApplyColorMode();
+  EXPECT_EQ(system_.info.LambdaW, 0.5);
+  // Natural colour with a continuous spectrum gives the triplet its own wavelengths back.
+  List(kSettingsScaleList)->SetSelIndex(kScaleNatural);
+  List(kSettingsSpectrumList)->SetSelIndex(1);
+  settings->ApplyColorMode();
+  EXPECT_EQ(GetTestImage()->colorMode, 2 | 32);
+  EXPECT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsSpectrumList)));
+  EXPECT_EQ(system_.info.Spectrum.cols * system_.info.Spectrum.rows,
+            folder.SavedSpectrum().cols * folder.SavedSpectrum().rows);
+  EXPECT_EQ(system_.info.LambdaW, folder.SavedLambda());
+  // Gray scale always takes the line spectrum.
+  List(kSettingsScaleList)->SetSelIndex(kScaleGray);
+  settings->ApplyColorMode();
+  EXPECT_EQ(GetTestImage()->colorMode, 1 | 16);
+  // An infrared spectrum offers neither natural nor TV colour; the choice falls back.
+  List(kSettingsScaleList)->SetSelIndex(kScaleNatural);
+  for (int i = 0; i < system_.info.Spectrum.cols; ++i) system_.info.Spectrum.data[i].lambda = 10.0 + i;
+  settings->FillColorModes();
+  EXPECT_EQ(List(kSettingsScaleList)->GetCount(), 2);
+  EXPECT_EQ(List(kSettingsScaleList)->GetSelIndex(), kScaleGray);
+}
+
+TEST_F(FolderTest, ABusySynthesisBeepsAtAnotherRequestAndCancelStopsRatherThanCloses) {
+  TTestObjectFolder &folder = Open();
+  folder.Gauge()->Enter();
+  answers_->beeps.clear();
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+  EXPECT_EQ(folder.state, kNothingComputed);
+  folder.SendMessage(WM_COMMAND, IDCANCEL, 0);
+  ASSERT_NE(folder.GetHandle(), nullptr);
+  EXPECT_FALSE(folder.Busy());
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Process is canceled by user!");
+  Close();
+}
+
+}  // namespace
