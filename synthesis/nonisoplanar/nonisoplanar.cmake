@@ -4,3 +4,5 @@
 area_sources(SYNTHESIS image_object_maps.cpp node_psfs.cpp node_psf_resample.cpp
              node_psf_lookup.cpp superposition.cpp nonisoplanar_synthesis.cpp)
 area_tests(SYNTHESIS tests/nonisoplanar_maths_test.cpp tests/nonisoplanar_optics_test.cpp)
+area_sources(SYNTHESIS_FOLDER folder_nonisoplanar.cpp)
+area_tests(SYNTHESIS_FOLDER tests/folder_nonisoplanar_test.cpp)

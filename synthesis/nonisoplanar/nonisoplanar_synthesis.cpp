@@ -99,6 +99,11 @@ int TNonIsoplanarSynthesis::GatherNodePsfs(const Mem<TFileData> &nodeTable, doub
       maps.ObjectPoint(0, 0.0, header.sampleStep * nodeToImage, z1, y1);
       TFileData resampledHeader;
       if (!ResamplePsf(source, header, y1 - y0, objectPixel, resampled, resampledHeader)) return 0;
+      // The node PSF has unit integral over the image plane (its cells sum to the
+      // transmission over the step squared); times the step squared each cell holds the
+      // share of the point's light that falls in it, whatever step each wavelength had.
+      const float area = header.sampleStep * header.sampleStep;
+      for (int c = 0; c < resampled.cols * resampled.rows; ++c) resampled.data[c] *= area;
       resampledHeader.fileName = record.fileName;
       if (!resampledHeader.Write(resampled)) return 0;
     }

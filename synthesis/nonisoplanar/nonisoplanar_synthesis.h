@@ -67,7 +67,9 @@ class TNonIsoplanarSynthesis {
   // The steps, for the tests. PrepareSystemData fills the maps and the field extents of
   // the record from a turned copy; 0 when the image field is 0 or the copy fails.
   int PrepareSystemData(TNonIsoplanarJob &job);
-  // Resamples every node record to "<name>.imc" at the object pixel; 0 when one fails.
+  // Resamples every node record to "<name>.imc" at the object pixel, each cell the share of
+  // the point's light that falls in it (the cells sum to the transmission); 0 when one
+  // fails.
   int GatherNodePsfs(const Mem<TFileData> &nodeTable, double objectPixel);
 
   // Node coordinates (mm, or mrad at infinity) to the image units of the maps (mm, or

@@ -1,7 +1,7 @@
 // The maths of the non-isoplanar synthesis on hand-made node PSFs and maps: resampling
 // sizes and sums, the bracketing and blending of nodes, the turned superposition, and the
-// whole image against the isoplanar one (object and PSF spectra multiplied) when every
-// node holds the same PSF.
+// whole image against the isoplanar synthesis' (object and PSF spectra multiplied) when
+// every node holds the same PSF.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 
 #include "foundation/fft/fft.h"
 #include "foundation/testing/approx.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psf_lookup.h"
 #include "synthesis/nonisoplanar/node_psf_resample.h"
@@ -314,9 +315,9 @@ TEST_F(NonIsoplanarMaths, IdenticalNodesGiveTheIsoplanarImage) {
                                 Node("c.imc", -18.0, 5, 5, 2, 2, psf)});
   TNodePsfLookup lookup;
   ASSERT_EQ(lookup.Reset(&table, 1.0), 1);
-  // An inverting system of magnification -1, as the isoplanar image is inverted.
+  // A system of magnification 1: the isoplanar image keeps the object's orientation too.
   TImageObjectMaps maps;
-  ASSERT_EQ(maps.SetUniform(1, 16.0, -1.0), 1);
+  ASSERT_EQ(maps.SetUniform(1, 16.0, 1.0), 1);
   // Points on the axes only, where the PSF turns by quarter turns and stays the same.
   TCellObject object(kN);
   object.Set(0, 0, 1.0f);
@@ -330,23 +331,29 @@ TEST_F(NonIsoplanarMaths, IdenticalNodesGiveTheIsoplanarImage) {
   int rows = 0;
   ASSERT_EQ(SuperposeComponent(0, object, maps, lookup, 1.0, kN / 2, kN / 2, raster, work, nullptr, rows), 1);
 
-  // The isoplanar image: the object's and the PSF's spectra multiplied, transformed back,
-  // reordered so that cell i takes cell (N/2 - i) mod N.
+  // The isoplanar image as that synthesis forms it: the object's and the PSF's spectra
+  // multiplied row by row, transformed back and recentred (a cell area of 1).
   std::vector<float> ore(object.cells), oim(kN * kN, 0.0f), pre(kN * kN, 0.0f), pim(kN * kN, 0.0f);
   for (int r = 0; r < 5; ++r)
     for (int c = 0; c < 5; ++c)
       pre[static_cast<std::size_t>((kN / 2 - 2 + r) * kN + kN / 2 - 2 + c)] = psf[static_cast<std::size_t>(r * 5 + c)];
   ASSERT_EQ(FFT2D(kN, kN, ore.data(), oim.data(), 0), 1);
   ASSERT_EQ(FFT2D(kN, kN, pre.data(), pim.data(), 0), 1);
-  std::vector<float> re(kN * kN), im(kN * kN);
-  for (int i = 0; i < kN * kN; ++i) {
-    re[static_cast<std::size_t>(i)] = ore[static_cast<std::size_t>(i)] * pre[static_cast<std::size_t>(i)] -
-                                      oim[static_cast<std::size_t>(i)] * pim[static_cast<std::size_t>(i)];
-    im[static_cast<std::size_t>(i)] = pre[static_cast<std::size_t>(i)] * oim[static_cast<std::size_t>(i)] +
-                                      ore[static_cast<std::size_t>(i)] * pim[static_cast<std::size_t>(i)];
+  std::vector<float> re(kN * kN), im(kN * kN), objectRow(2 * kN), psfRow(2 * kN);
+  double power = 0.0;
+  for (int r = 0; r < kN; ++r) {
+    for (int c = 0; c < kN; ++c) {
+      const std::size_t at = static_cast<std::size_t>(r * kN + c);
+      objectRow[static_cast<std::size_t>(c)] = ore[at];
+      objectRow[static_cast<std::size_t>(kN + c)] = oim[at];
+      psfRow[static_cast<std::size_t>(c)] = pre[at];
+      psfRow[static_cast<std::size_t>(kN + c)] = pim[at];
+    }
+    MultiplySpectrumRow(objectRow.data(), psfRow.data(), nullptr, re.data() + r * kN,
+                        im.data() + r * kN, kN, power);
   }
   ASSERT_EQ(FFT2D(kN, kN, re.data(), im.data(), 1), 1);
-  FFTSwapHalves(kN, kN, re.data());
+  RecentreRaster(kN, re.data());
   double total = 0.0;
   for (int i = 0; i < kN * kN; ++i) {
     EXPECT_APPROX(raster.data[i], re[static_cast<std::size_t>(i)], kTransformTolerance) << "cell " << i;
