@@ -17,11 +17,15 @@ class TNodePsfLookup;
 // the positive y side with the sign of the value: the azimuth atan2(z, y) is 0 there (and
 // on the axis), so a node's PSF is laid unturned at its own field point.
 inline void PsfTurn(double objectZ, double objectY, float &cosine, float &sine) {
-  const float azimuth = objectY != 0.0 || objectZ != 0.0
-                            ? static_cast<float>(std::atan2(objectZ, objectY))
-                            : 0.0f;
-  cosine = std::cos(azimuth);
-  sine = std::sin(azimuth);
+  // cos and sin of atan2(z, y) straight from the point, without the angle.
+  const double radius = std::hypot(objectZ, objectY);
+  if (!(radius > 0.0) || !std::isfinite(radius)) {
+    cosine = 1.0f;
+    sine = 0.0f;
+    return;
+  }
+  cosine = static_cast<float>(objectY / radius);
+  sine = static_cast<float>(objectZ / radius);
 }
 
 // A cell position to its index: half away from zero.
