@@ -86,7 +86,6 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
   const std::string directory = settings.directory.empty() ? TempDir() : settings.directory;
   const double workingLambda = info.LambdaW;
   const int workingNodes = info.Nd;
-  const double workingDiscrete = info.Discrete;
   info.Nd = n;
   if (progress != nullptr) progress->Begin(n * components * nodes, RGB(128, 0, 0));
   BeginPsfJob();
@@ -98,8 +97,8 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
     for (int k = 0; k < components && made; ++k) {
       const double lambda = TImageObjectMaps::ComponentWavelength(system, k, workingLambda);
       system.Prepare(lambda, 1, 1);
-      info.Discrete = settings.sampleStep;
-      system.SetupFieldSampling();
+      // The given step, or the automatic one of this wavelength when it is 0.
+      system.SetupFieldSampling(settings.sampleStep);
       if (!system.ComputePSFNodes(field, 0.0, 1)) {
         made = 0;
         break;
@@ -124,7 +123,7 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
                           k < list.cols * list.rows;
       record.wavelength = static_cast<float>(lambda);
       record.weight = listed ? static_cast<float>(list.data[k].weight) : 1.0f;
-      record.sampleStep = static_cast<float>(info.Discrete);
+      record.sampleStep = static_cast<float>(info.discreteInEffect);
       record.originColumn = n / 2 - cut.firstColumn;
       record.originRow = n / 2 - cut.firstRow;
       FindPsfPeak(window.data, w, h, record.peakColumn, record.peakRow);
@@ -137,7 +136,6 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
 
   info.LambdaW = workingLambda;
   info.Nd = workingNodes;
-  info.Discrete = workingDiscrete;
   system.Prepare(workingLambda, 1, 1);
   if (!made) table.Clear();
   return made;

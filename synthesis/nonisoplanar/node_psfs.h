@@ -42,8 +42,9 @@ struct TNodePsfSettings {
 };
 
 // Computes the table on `system`: prepared at each component's wavelength, its Nd set to
-// N and its Discrete to the settings' step for each node. The system's working wavelength,
-// Nd and Discrete are its own again afterwards and it is prepared at that wavelength.
+// N, each node sampled at the settings' step (the automatic interval of the wavelength
+// when it is 0). The system's working wavelength and Nd are its own again afterwards and
+// it is prepared at that wavelength.
 // progress (may be null) gets a stage of N x components x nodes; the PSF sampling steps it
 // through the PSF gauge. 1 when every node was made; 0 when a node PSF could not be
 // computed (no passing ray, Escape) or written, the table then empty.

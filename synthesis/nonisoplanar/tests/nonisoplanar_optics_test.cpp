@@ -133,6 +133,7 @@ TEST_F(NonIsoplanarOptics, MapsOfTheAchromatFollowItsFocalLength) {
 TEST_F(NonIsoplanarOptics, NodePsfsAreWrittenAndTheSystemKept) {
   const double lambda = system.info.LambdaW;
   const int nd = system.info.Nd;
+  const double discrete = system.info.Discrete;
   TNodePsfSettings settings;
   settings.gridSize = 32;
   ASSERT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 1);
@@ -142,6 +143,7 @@ TEST_F(NonIsoplanarOptics, NodePsfsAreWrittenAndTheSystemKept) {
   EXPECT_TRUE(Exists("psf303.img"));
   EXPECT_EQ(system.info.LambdaW, lambda);
   EXPECT_EQ(system.info.Nd, nd);
+  EXPECT_EQ(system.info.Discrete, discrete);
   const double f = system.info.focalLength;
   for (int i = 0; i < 3; ++i) {
     const TFileData &record = nodeTable.data[1 * 3 + i];
