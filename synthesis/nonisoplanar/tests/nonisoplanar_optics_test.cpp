@@ -331,3 +331,25 @@ TEST_F(NonIsoplanarOptics, AnImageAtInfinityComparesNodesInTheMapsUnits) {
   EXPECT_APPROX(std::fabs(nodeTable.data[nodes + 2].fieldY) * synthesis.nodeToImage,
                 image.imageFieldHalf, kDistortionTolerance);
 }
+
+namespace {
+
+class TFailingTurner final : public TSystemTurner {
+ public:
+  std::unique_ptr<TOpticalSystem> TurnedCopy(const TOpticalSystem &) override { return nullptr; }
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, ASystemThatCannotBeTurnedIsToldAndLeftAlone) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  TFailingTurner failing;
+  job.turner = &failing;
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "System error...");
+  EXPECT_EQ(object.samples, 0);
+  EXPECT_EQ(nodeTable.cols, 0);
+}
