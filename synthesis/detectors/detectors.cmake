@@ -6,6 +6,7 @@ area_sources(SYNTHESIS detector_parameters.cpp scanner_parameters.cpp element_de
 area_tests(SYNTHESIS tests/scanner_parameters_test.cpp tests/element_detectors_test.cpp
            tests/line_detectors_test.cpp
            tests/matrix_detector_test.cpp tests/transformer_detectors_test.cpp)
-area_sources(SYNTHESIS_FOLDER element_detector_dlgs.cpp array_detector_dlgs.cpp detector_type_dlg.cpp
-             detector_noise_dlg.cpp test_detector.cpp)
+area_sources(SYNTHESIS_FOLDER element_detector_dlgs.cpp array_detector_dlgs.cpp
+             transformer_detector_dlgs.cpp detector_type_dlg.cpp detector_noise_dlg.cpp
+             test_detector.cpp)
 area_tests(SYNTHESIS_FOLDER tests/test_detector_test.cpp)
