@@ -146,10 +146,12 @@ void TTestObjectFolder::SetupWindow() {
   SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
-  // The settings file and its commands come with the settings reader and writer.
+  // The settings file and its commands, and the folder's help page, come with the
+  // settings reader and writer.
   if (HMENU menu = GetMenu(GetHandle())) {
     for (int command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
-                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
+                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS,
+                        CM_SYNTHESIS_HELP})
       EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
     DrawMenuBar(GetHandle());
   }

@@ -102,6 +102,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   const Mem<TSpectralInfo> &SavedSpectrum() const { return savedSpectrum_; }
   double SavedLambda() const { return savedLambda_; }
   int SavedMonochrome() const { return savedMonochrome_; }
+  // Writes the system file with the system's own settings in place of the borrowed ones
+  // (which stay borrowed afterwards): the system's Save answer.
+  int SaveSystemWithItsOwnSettings(const std::string &fileName);
   // The settings file of this system ("<dir>/<base>.tti").
   const std::string &SettingsFileName() const { return settingsFile_; }
 
@@ -123,6 +126,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   void Request(int show);
   void TakeBorrowedSettings();
   void GiveBackBorrowedSettings();
+  // Exchanges the borrowed settings of the system with the saved ones, without preparing.
+  void SwapBorrowedSettings();
   void MarkEverythingToCompute();
   void WarnScaleUndefined();
 
