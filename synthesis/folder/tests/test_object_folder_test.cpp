@@ -275,8 +275,8 @@ TEST_F(FolderTest, APictureWindowsColourModeReachesTheSettingsPage) {
 TEST_F(FolderTest, TheSettingsPageOffersColoursByTheSpectrumAndKeepsTvColourApart) {
   TTestObjectFolder &folder = Open();
   TTestObjectSettings *settings = folder.SettingsPage();
-  // "Real" and the light-source designer are not offered.
-  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
+  // "Real" is offered; the light-source designer is not.
+  EXPECT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
   EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsGeneration)));
   EXPECT_EQ(settings->IsDlgButtonChecked(kSettingsIzoplanar), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(List(kSettingsSizeList)->GetSelIndex(), 2);
