@@ -275,7 +275,8 @@ int TTestObjectFolder::Calculate() {
       SetWindowPos(nullptr, 0, 0, place.right - place.left, place.bottom - place.top,
                    SWP_NOMOVE | SWP_NOZORDER);
   }
-  if (made != 0) state = kRastersWritten;
+  // A synthesis stopped part way shows what it finished but is not the image.
+  if (made == 1) state = kRastersWritten;
   return made;
 }
 
@@ -324,6 +325,8 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   if (answer == kNonIsoplanarUseIsoplanar) return CalcIsoplanarImage();
   if (answer == kNonIsoplanarFailed) return 0;
   name = "Total";
+  // Stopped: the components finished are shown (2), but the image stays to be computed.
+  if (answer == kNonIsoplanarStopped) return rasterFiles.data != nullptr && rasterFiles.cols > 0 ? 2 : 0;
   return 1;
 }
 

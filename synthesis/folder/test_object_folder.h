@@ -75,7 +75,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
-  // has no field points. 1 done (also when stopped), 0 failed.
+  // has no field points. 1 done, 0 failed, 2 stopped part way (the components finished are
+  // there to show; the image is not marked computed).
   int CalcNonIsoplanarImage();
   // The Energy page's request: compute without showing.
   int CalculateOnly();

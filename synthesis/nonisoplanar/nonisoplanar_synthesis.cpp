@@ -201,6 +201,7 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
       results.Clear();
     else
       results.Resize(written, 1);
+    return kNonIsoplanarStopped;
   }
   return kNonIsoplanarDone;
 }

@@ -13,6 +13,7 @@
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
+#include "synthesis/nonisoplanar/synthesis_progress.h"
 #include "synthesis/testobject/test_image.h"
 #include "synthesis/testobject/test_object.h"
 
@@ -267,4 +268,46 @@ TEST_F(NonIsoplanarOptics, CoarsePsfSamplesAskBeforeGoingOn) {
   EXPECT_EQ(synthesis.Run(job), kNonIsoplanarDone);
   EXPECT_EQ(answers.boxes.size(), 2u);
   EXPECT_EQ(results.cols, 3);
+}
+
+namespace {
+
+// Stops at the given row of the whole synthesis (1-based over all components).
+class TStopAtRow final : public TSynthesisProgress {
+ public:
+  explicit TStopAtRow(int row) : row_(row) {}
+  void Begin(int maximum, COLORREF colour) override {
+    ++stages;
+    lastMaximum = maximum;
+    lastColour = colour;
+  }
+  int Step(int position) override { return position < row_ ? 1 : 0; }
+  void SetText(const char *text) override { lastText = text; }
+  int stages = 0;
+  int lastMaximum = 0;
+  COLORREF lastColour = 0;
+  std::string lastText;
+
+ private:
+  int row_;
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, AStopKeepsTheComponentsFinishedAndSaysSo) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  // 32 rows a component: the stop falls in the second component.
+  TStopAtRow progress(40);
+  job.progress = &progress;
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarStopped);
+  // The node stage, then the rows of three components in blue.
+  EXPECT_EQ(progress.stages, 2);
+  EXPECT_EQ(progress.lastMaximum, 32 * 3);
+  EXPECT_EQ(progress.lastColour, RGB(0, 0, 192));
+  EXPECT_EQ(progress.lastText.rfind("Image. Times: elapsed- 00:00, estimated- ", 0), 0u);
+  ASSERT_EQ(results.cols, 1);
+  EXPECT_TRUE(Exists("img0.img"));
+  EXPECT_FALSE(Exists("img1.img"));
 }
