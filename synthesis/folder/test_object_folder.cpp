@@ -231,6 +231,7 @@ int TTestObjectFolder::ShowParameters() {
 double TTestObjectFolder::ValueAt(int, double, double) { return 0.0; }
 
 void TTestObjectFolder::ResetCalculated() {
+  KeepLoan();
   if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
   if (psfPage_ != nullptr) {
     psfPage_->ShowParameters();
@@ -246,6 +247,11 @@ void TTestObjectFolder::PsfPointChanged() {
 }
 
 bool TTestObjectFolder::IdealPointWanted() { return false; }
+
+TWindow *TTestObjectFolder::ProgressWindow() {
+  const TTestImage *shared = GetTestImage();
+  return shared != nullptr && shared->realImage == 1 ? this : nullptr;
+}
 
 int TTestObjectFolder::Calculate() {
   TTestImage *shared = GetTestImage();

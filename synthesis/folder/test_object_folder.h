@@ -87,7 +87,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // TPsfSynthesisOwner.
   void PsfPointChanged() override;
   bool IdealPointWanted() override;
-  TWindow *ProgressWindow() override { return this; }
+  // The window the PSF run stretches to show the gauge: only the synthesis with a PSF per
+  // field point does so; with one PSF the folder keeps its size.
+  TWindow *ProgressWindow() override;
 
   TSystemImage *System() const { return system_; }
   TTestPSF *PsfPage() const { return psfPage_; }
@@ -131,6 +133,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   void Request(int show);
   void TakeBorrowedSettings();
   void GiveBackBorrowedSettings();
+  // After the system was replaced by an older state of itself (an undo step taken before
+  // the folder opened): the PSF grid and the television wavelengths are lent again.
+  void KeepLoan();
   // Exchanges the borrowed settings of the system with the saved ones, without preparing.
   void SwapBorrowedSettings();
   void MarkEverythingToCompute();
