@@ -247,6 +247,11 @@ void TTestObjectFolder::PsfPointChanged() {
 
 bool TTestObjectFolder::IdealPointWanted() { return false; }
 
+TWindow *TTestObjectFolder::ProgressWindow() {
+  const TTestImage *shared = GetTestImage();
+  return shared != nullptr && shared->realImage == 1 ? this : nullptr;
+}
+
 int TTestObjectFolder::Calculate() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 0;

@@ -87,7 +87,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // TPsfSynthesisOwner.
   void PsfPointChanged() override;
   bool IdealPointWanted() override;
-  TWindow *ProgressWindow() override { return this; }
+  // The window the PSF run stretches to show the gauge: only the synthesis with a PSF per
+  // field point does so; with one PSF the folder keeps its size.
+  TWindow *ProgressWindow() override;
 
   TSystemImage *System() const { return system_; }
   TTestPSF *PsfPage() const { return psfPage_; }

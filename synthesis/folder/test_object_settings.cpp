@@ -9,6 +9,7 @@
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/testobject/test_image.h"
 
@@ -174,6 +175,7 @@ void TTestObjectSettings::ApplyMatrixSize() {
   folder_->state = kNothingComputed;
   if (folder_->PsfPage() != nullptr) folder_->PsfPage()->Invalidate();
   if (TTestObject *detector = folder_->CurrentDetector()) detector->state = kNothingComputed;
+  if (folder_->ObjectPage() != nullptr) folder_->ObjectPage()->PixelCountChanged();
 }
 
 void TTestObjectSettings::ApplyColorMode() {
