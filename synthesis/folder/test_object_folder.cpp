@@ -231,6 +231,7 @@ int TTestObjectFolder::ShowParameters() {
 double TTestObjectFolder::ValueAt(int, double, double) { return 0.0; }
 
 void TTestObjectFolder::ResetCalculated() {
+  KeepLoan();
   if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
   if (psfPage_ != nullptr) {
     psfPage_->ShowParameters();

@@ -133,6 +133,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   void Request(int show);
   void TakeBorrowedSettings();
   void GiveBackBorrowedSettings();
+  // After the system was replaced by an older state of itself (an undo step taken before
+  // the folder opened): the PSF grid and the television wavelengths are lent again.
+  void KeepLoan();
   // Exchanges the borrowed settings of the system with the saved ones, without preparing.
   void SwapBorrowedSettings();
   void MarkEverythingToCompute();

@@ -220,6 +220,22 @@ void TTestObjectSettings::ApplyColorMode() {
   shared->colorMode = mode;
 }
 
+bool TTestObjectSettings::KeepTvLines() {
+  const TTestImage *shared = GetTestImage();
+  TSystemImage *system = folder_ != nullptr ? folder_->System() : nullptr;
+  if (shared == nullptr || system == nullptr || (shared->colorMode & kTvBit) == 0) return false;
+  const double primaries[] = {kTvBlue, kTvGreen, kTvRed};
+  const Mem<TSpectralInfo> &spectrum = system->info.Spectrum;
+  bool same = spectrum.data != nullptr && spectrum.cols * spectrum.rows == 3;
+  for (int i = 0; same && i < 3; ++i)
+    same = spectrum.data[i].lambda == primaries[i] && spectrum.data[i].weight == 1.0;
+  if (same) return false;
+  if (!SetLines(*system, primaries, 3)) return false;
+  system->info.LambdaW = kTvGreen;
+  system->info.MonochromeSystem = 0;
+  return true;
+}
+
 void TTestObjectSettings::ShowColorMode(int mode) {
   if (GetHandle() == nullptr) return;
   const int entry = ColorScaleEntry(mode);
