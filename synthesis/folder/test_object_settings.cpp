@@ -247,12 +247,16 @@ void TTestObjectSettings::ShowColorMode(int mode) {
     spectrum->SetSelIndex((mode & kContinuousSpectrumBit) != 0 ? 1 : 0);
 }
 
-void TTestObjectSettings::CmReal() {
-  if (TTestImage *shared = GetTestImage()) shared->realImage = 1;
-}
+void TTestObjectSettings::CmReal() { ChooseMethod(1); }
 
-void TTestObjectSettings::CmIzoplanar() {
-  if (TTestImage *shared = GetTestImage()) shared->realImage = 0;
+void TTestObjectSettings::CmIzoplanar() { ChooseMethod(0); }
+
+void TTestObjectSettings::ChooseMethod(int real) {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || shared->realImage == real) return;
+  shared->realImage = real;
+  // The image of the other method is no image of this one.
+  if (folder_ != nullptr) folder_->state = kNothingComputed;
 }
 
 void TTestObjectSettings::EvDestroy() { DefaultProcessing(); }

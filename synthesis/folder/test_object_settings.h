@@ -54,6 +54,9 @@ class TTestObjectSettings : public TBookMarkDlg, public TTestObject {
   void EvDestroy();
 
  private:
+  // 1 "Real", 0 "Izoplanar"; a change marks the folder's image to be computed.
+  void ChooseMethod(int real);
+
   TTestObjectFolder *folder_;
 };
 

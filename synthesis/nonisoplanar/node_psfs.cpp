@@ -96,7 +96,11 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
     const double field = fields.data[i];
     for (int k = 0; k < components && made; ++k) {
       const double lambda = TImageObjectMaps::ComponentWavelength(system, k, workingLambda);
-      system.Prepare(lambda, 1, 1);
+      // Missing glasses are told once, by the first preparation, and end the nodes.
+      if (system.Prepare(lambda, 1, 1) <= 0) {
+        made = 0;
+        break;
+      }
       // The given step, or the automatic one of this wavelength when it is 0.
       system.SetupFieldSampling(settings.sampleStep);
       if (!system.ComputePSFNodes(field, 0.0, 1)) {

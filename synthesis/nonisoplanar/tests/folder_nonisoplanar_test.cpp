@@ -178,3 +178,24 @@ TEST_F(FolderRealTest, AStoppedSynthesisShowsWhatItFinishedButComputesAgain) {
   EXPECT_EQ(RecordCount(folder_->rasterFiles), 3);
   EXPECT_EQ(folder_->state, kRastersWritten);
 }
+
+TEST_F(FolderRealTest, ChangingTheMethodComputesTheImageAgain) {
+  folder_ = new TTestObjectFolder(nullptr, &system_);
+  ASSERT_TRUE(folder_->Create());
+  folder_->ShowWindow(SW_SHOW);
+  GetTestImage()->pixelCount = 64;
+  TTestObjectSettings *settings = folder_->SettingsPage();
+  // The isoplanar image names its PSF's field point; the non-isoplanar one does not.
+  ASSERT_NE(folder_->CalculateOnly(), 0);
+  EXPECT_EQ(folder_->name, "Total (Y=0)");
+  settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  EXPECT_EQ(folder_->state, kNothingComputed);
+  ASSERT_EQ(folder_->CalculateOnly(), 1);
+  EXPECT_EQ(folder_->name, "Total");
+  // Choosing the chosen method again keeps the image.
+  settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  EXPECT_EQ(folder_->state, kRastersWritten);
+  settings->SendMessage(WM_COMMAND, kSettingsIzoplanar, 0);
+  ASSERT_NE(folder_->CalculateOnly(), 0);
+  EXPECT_EQ(folder_->name, "Total (Y=0)");
+}

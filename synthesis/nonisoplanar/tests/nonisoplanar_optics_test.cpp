@@ -311,3 +311,45 @@ TEST_F(NonIsoplanarOptics, AStopKeepsTheComponentsFinishedAndSaysSo) {
   EXPECT_TRUE(Exists("img0.img"));
   EXPECT_FALSE(Exists("img1.img"));
 }
+
+TEST_F(NonIsoplanarOptics, AnImageAtInfinityComparesNodesInTheMapsUnits) {
+  // The achromat turned round: an object in its focal plane, the image at infinity. Its
+  // nodes' image points are angles in mrad; the maps' image field is in degrees.
+  system.TurnSystem();
+  ASSERT_EQ(system.Prepare(0.0, 1, 1), 1);
+  ASSERT_EQ(system.info.ImageFinite, 0);
+  TNonIsoplanarSynthesis synthesis;
+  ASSERT_EQ(synthesis.PrepareSystemData(job), 1);
+  EXPECT_APPROX(image.imageFieldHalf, 2.0, kDistortionTolerance);
+  EXPECT_APPROX(synthesis.nodeToImage, 0.18 / std::numbers::pi, kExactTolerance);
+  TNodePsfSettings settings;
+  settings.gridSize = 32;
+  ASSERT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 1);
+  const int nodes = nodeTable.cols;
+  ASSERT_EQ(nodes, 3);
+  // The outermost node lies at the edge of the image field: 2 degrees.
+  EXPECT_APPROX(std::fabs(nodeTable.data[nodes + 2].fieldY) * synthesis.nodeToImage,
+                image.imageFieldHalf, kDistortionTolerance);
+}
+
+namespace {
+
+class TFailingTurner final : public TSystemTurner {
+ public:
+  std::unique_ptr<TOpticalSystem> TurnedCopy(const TOpticalSystem &) override { return nullptr; }
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, ASystemThatCannotBeTurnedIsToldAndLeftAlone) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  TFailingTurner failing;
+  job.turner = &failing;
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "System error...");
+  EXPECT_EQ(object.samples, 0);
+  EXPECT_EQ(nodeTable.cols, 0);
+}
