@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/comma_locale.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/rasters/tests/raster_test_support.h"
 
@@ -261,6 +262,17 @@ TEST_F(LightSourceFile, DxfFacesBecomeTrianglesOfTheirLayers) {
   ASSERT_EQ(source.Prepare(), 1);
   EXPECT_APPROX(source.Triangles.data[0].Area, 25.0, 1e-12);
   EXPECT_APPROX(source.Triangles.data[1].Area, 72.0, 1e-12);
+}
+
+TEST_F(LightSourceFile, DxfNumbersKeepTheirPointUnderADecimalCommaLocale) {
+  const std::string path = Scratch("two.dxf");
+  WriteText(path, kTwoTriangles);
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  TLightSource source;
+  ASSERT_EQ(source.ImportDXF(path), 1);
+  EXPECT_EQ(source.Triangles.data[1].A.data[0], 1.5);
+  EXPECT_EQ(source.Triangles.data[1].C.data[2], 4.75);
 }
 
 TEST_F(LightSourceFile, DxfWithCarriageReturnsAndNoLayerTableStillImports) {
