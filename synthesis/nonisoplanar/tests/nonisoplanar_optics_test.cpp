@@ -353,3 +353,14 @@ TEST_F(NonIsoplanarOptics, ASystemThatCannotBeTurnedIsToldAndLeftAlone) {
   EXPECT_EQ(object.samples, 0);
   EXPECT_EQ(nodeTable.cols, 0);
 }
+
+TEST_F(NonIsoplanarOptics, ANodeWhoseChiefRayIsBlockedIsNamed) {
+  // 60 degrees: the chief ray misses the achromat's apertures.
+  system.info.AlfaM.data[2] = 60.0;
+  TNodePsfSettings settings;
+  settings.gridSize = 32;
+  EXPECT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 0);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "Chief ray in beam 60 does not pass!");
+  EXPECT_EQ(nodeTable.cols, 0);
+}
