@@ -110,6 +110,9 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     restore(true);
     return 0;
   }
+  // Every wavelength is sampled at the interval in effect now, so that the rasters add node
+  // by node.
+  interval = info.discreteInEffect;
   const double unit = info.Unit == 1 ? 60.0 : 1.0;
   const double fieldA = Y / unit, fieldB = X / unit;
   // The PSF is centred on the chief ray's image point: without that ray there is no PSF.
@@ -140,6 +143,7 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     const double weight = polychromatic ? info.Spectrum.data[i].weight : 1.0;
     if (polychromatic && !IsTracedWavelength(info.Spectrum.data[i])) continue;
     if (polychromatic && system.Prepare(lambda, kFull, kQuiet) <= 0) continue;
+    if (polychromatic && info.entrancePupilDiameter != 0.0) system.SetupFieldSampling(interval);
     int made;
     if (idealPoint) {
       system.workArray1.Zero();
@@ -160,7 +164,7 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     record.fileName = FileName(written, ".img");
     record.wavelength = static_cast<float>(lambda);
     record.weight = static_cast<float>(weight);
-    record.sampleStep = static_cast<float>(info.Discrete);
+    record.sampleStep = static_cast<float>(interval);
     if (!record.Write(system.workArray1)) {
       record.fileName.clear();
       continue;

@@ -46,6 +46,9 @@ class TPsfRun {
   void Invalidate() { state = kToCompute; }
 
   int state = kToCompute;
+  // The node interval of the computed rasters (mm, or mrad for an image at infinity): the
+  // system's Discrete when given, else the one in effect at the first wavelength prepared.
+  double interval = 0.0;
   Mem<TFileData> images;   // the rasters written, in wavelength order of the system
   Mem<TFileData> spectra;  // the same records under the spectrum files' names
   // The file naming of the last run: the run's own stem and the PSF count.

@@ -211,8 +211,13 @@ int TShowPSF::ReadParameters() {
   if (Y != formerY || X != formerX || nx != formerNx || info.Discrete != formerDiscrete ||
       info.Difrac != formerDifrac || info.hoeOrderCount != formerOrders)
     Invalidate();
-  if (shared != nullptr) shared->pixelSize = info.Discrete;
+  if (shared != nullptr) shared->pixelSize = ShownInterval();
   return 1;
+}
+
+double TShowPSF::ShownInterval() const {
+  if (system_ == nullptr) return 0.0;
+  return system_->info.Discrete > 0.0 ? system_->info.Discrete : run_.interval;
 }
 
 int TShowPSF::ComputePSF() {
@@ -228,6 +233,8 @@ int TShowPSF::ComputePSF() {
   TTestImage *shared = GetTestImage();
   const int nx = shared != nullptr ? shared->pixelCount : system_->info.Nd;
   if (!RunPsf(nx, false)) return 0;
+  // An automatic interval is the one the run found.
+  if (shared != nullptr) shared->pixelSize = ShownInterval();
   if (!MtfChosen()) return 1;
   // The polychromatic MTF is that of the summed PSF; each file then holds its own
   // wavelength's MTF for the colour map.
@@ -310,7 +317,7 @@ void TShowPSF::ShowGraph() {
   if (SumOverWavelengths() && shared != nullptr) {
     if (shared->pixelSize == 0.0 && system_ != nullptr) {
       system_->SetupFieldSampling();
-      shared->pixelSize = system_->info.Discrete;
+      shared->pixelSize = system_->info.discreteInEffect;
     }
     const double step = PixelStep();
     const int nx = shared->raster.cols;
@@ -345,7 +352,7 @@ void TShowPSF::ShowColorImage() {
   }
   if (shared->pixelSize == 0.0 && system_ != nullptr) {
     system_->SetupFieldSampling();
-    shared->pixelSize = system_->info.Discrete;
+    shared->pixelSize = system_->info.discreteInEffect;
   }
   color.SetGeometry(shortest, longest, kColorMapRange, static_cast<float>(PixelStep()));
   color.BuildFromComponents(shared->colorMode);

@@ -68,8 +68,12 @@ class TShowPSF : public TTestPSF {
   // The sum over wavelengths of what the last run left: the PSF, or in MTF mode the MTF of
   // the summed PSF; into the shared raster of TTestImage. 0 when nothing could be summed.
   int SumOverWavelengths();
-  // The sampling of the shown raster: Discrete for the PSF, 1 / (nx Discrete) for the MTF.
+  // The sampling of the shown raster: the interval for the PSF, 1 / (nx interval) for the
+  // MTF, the interval being TTestImage's pixel size.
   double PixelStep() const;
+  // The node interval of the PSF shown: the system's Discrete when the user gave one, else
+  // the interval of the last run (0 before any run).
+  double ShownInterval() const;
   // "Real "/"Ideal " (PSF) or "Real MTF: "/"Ideal MTF: " before the object title.
   std::string ResultTitle() const;
   // What "View as text" wrote last ("section.txt" under the temporary directory).

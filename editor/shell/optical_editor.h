@@ -253,6 +253,11 @@ class TOpticalEditor : public TDecoratedFrame {
   // marks its image to be computed anew.
   void CloseSynthesisFolder();
   void RefreshSynthesisFolder();
+  // Before the system is replaced: the folder gives its borrowed settings back to the
+  // system they came from and closes. False (a beep) while its synthesis runs.
+  bool CloseSynthesisForNewSystem();
+  // The system file as the user's: with the folder open, its own settings, not the loan.
+  int SaveEditedSystem(const std::string &fileName);
   // The system's properties (editor/properties/): the optimization panel closes before
   // the system is replaced; New opens the folder or refreshes it; closing deletes the
   // folder (and the standalone general-information window with it when asked).

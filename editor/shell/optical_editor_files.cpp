@@ -89,6 +89,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
   std::string extension = path.extension().string();
   for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension != kSystemExtension || fileName == UntitledPath()) return 0;
+  if (!CloseSynthesisForNewSystem()) return 0;
   ClosePropertiesPanel();  // the system's properties
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
@@ -131,6 +132,7 @@ int TOpticalEditor::LoadSystem(const std::string &fileName, int nameMode) {
 
 void TOpticalEditor::CmNewSystem() {
   if (!AskToSave()) return;
+  if (!CloseSynthesisForNewSystem()) return;
   ClosePropertiesPanel();  // the system's properties
   const std::string kept = system_.name;
   DeleteUndoFiles();
@@ -212,7 +214,7 @@ void TOpticalEditor::CmSaveSystem() {
     CmSaveSystemAs();
     return;
   }
-  if (system_.Save(system_.name) != 1) {
+  if (SaveEditedSystem(system_.name) != 1) {
     MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
@@ -236,7 +238,7 @@ void TOpticalEditor::CmSaveSystemAs() {
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = system_.name;
   system_.name = chosen;
-  if (system_.Save(chosen) != 1) {
+  if (SaveEditedSystem(chosen) != 1) {
     system_.name = kept;
     MessageBox(GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;

@@ -64,3 +64,20 @@ void TOpticalEditor::CloseSynthesisFolder() {
 void TOpticalEditor::RefreshSynthesisFolder() {
   if (synthesis_ != nullptr && synthesis_->GetHandle() != nullptr) synthesis_->ResetCalculated();
 }
+
+bool TOpticalEditor::CloseSynthesisForNewSystem() {
+  if (synthesis_ == nullptr) return true;
+  if (synthesis_->Busy()) {
+    MessageBeep(static_cast<UINT>(-1));
+    return false;
+  }
+  CloseSynthesisFolder();
+  synthesisOpen_ = synthesis_ != nullptr;
+  UpdateMenus();
+  return synthesis_ == nullptr;
+}
+
+int TOpticalEditor::SaveEditedSystem(const std::string &fileName) {
+  if (synthesis_ != nullptr) return synthesis_->SaveSystemWithItsOwnSettings(fileName);
+  return system_.Save(fileName);
+}

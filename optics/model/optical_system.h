@@ -186,10 +186,14 @@ class TOpticalSystem {
   // work: lambda / D (mrad) for an image at infinity, else 0.5 lambda / NA (mm), from the
   // solved exit pupil; 1.0 when the pupil gives no aperture.
   double DiffractionInterval() const;
-  // Image-plane interval (Discrete) and pupil step of diffraction work. A Discrete of 0
-  // becomes the diffraction interval, over kPsfNodesPerDiffractionInterval with diffraction
-  // on.
+  // The image-plane interval in effect (info.discreteInEffect) and the pupil step of PSF
+  // work: the user's Discrete when given, else the diffraction interval, over
+  // kPsfNodesPerDiffractionInterval with diffraction on. Discrete itself is never changed,
+  // so an automatic interval (0) follows every change of aperture and wavelength.
   void SetupFieldSampling();
+  // The same with `interval` (> 0) in effect as if the user had given it; 0 or less is the
+  // automatic one. A PSF over several wavelengths keeps one interval for all of them.
+  void SetupFieldSampling(double interval);
 
   // Frames between surfaces. Positions and angles are (x, y, z) and (ax, ay, az).
   DPOINT3 GetSurfacePosition(int i, int j, int mode) const;
@@ -219,7 +223,9 @@ class TOpticalSystem {
   double TrackLength() const;
 
   // PSF nodes (psf_nodes.cpp, psf_polychromatic.cpp). The PSF is left in workArray1 (Nd x
-  // Nd, row-major, centre node at (Nd/2, Nd/2)) and its centre in info.psfResults. A field
+  // Nd, row-major, centre node at (Nd/2, Nd/2), nodes info.discreteInEffect apart; the
+  // polychromatic PSF keeps its mean wavelength's interval in effect afterwards) and its
+  // centre in info.psfResults. A field
   // point is as for MakeRay; storeCentre != 0 stores the chief ray's image point.
   // 1 when a PSF was made; 0 when none was (no passing ray, no memory, cancelled).
   int ComputePolychromaticPSF(double fieldA, double fieldB);

@@ -36,8 +36,11 @@ class TOpticalSystemInformation {
   int Nd = 64;                      // pupil samples for diffraction work
   int prepareCounter = 0;           // the exponent of Nd after the preparation
   int Difrac = 1;                   // 0: diffraction sampling off
-  double Discrete = 0.0;            // image-plane sampling interval
-  double pupilStep = 0.0;           // pupil sampling interval
+  double Discrete = 0.0;            // user's image-plane sampling interval (> 0: given)
+  // The interval PSF work samples at: Discrete when given, else the one the preparation
+  // computed from the aperture and wavelength. Every PSF, MTF and synthesis user reads it.
+  double discreteInEffect = 0.0;
+  double pupilStep = 0.0;           // pupil sampling interval that goes with it
   int psfState = 0;
   int ShowRecommendation = 1;
   int wholeSystemState = 0;

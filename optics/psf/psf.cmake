@@ -5,5 +5,6 @@ area_sources(OPTICS
   psf_polychromatic_sum.cpp)
 area_tests(OPTICS
   tests/psf_nodes_test.cpp
+  tests/psf_interval_test.cpp
   tests/psf_optics_test.cpp
   tests/psf_sampling_test.cpp)

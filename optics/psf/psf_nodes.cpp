@@ -230,7 +230,7 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   // R / (R / Nd) + 0.1 rings: always Nd, and without dividing by a zero step.
   const int rings = nd;
   const double dr = R / nd;
-  const double discrete = info.Discrete;
+  const double discrete = info.discreteInEffect;
   const double centreZ = info.psfResults[1];
   const double centreY = info.psfResults[2];
   const int imageFinite = info.ImageFinite;
@@ -273,7 +273,7 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
   SolveChiefRay(fieldA, fieldB);
   const int nd = info.Nd;
   // Without a grid pitch no node has an area; a grid that is no power of two has no FFT.
-  if (!(info.Discrete > 0.0) || !IsPowerOfTwo(nd) || nd < 4) return 0;
+  if (!(info.discreteInEffect > 0.0) || !IsPowerOfTwo(nd) || nd < 4) return 0;
   if (!EnsurePsfArrays(*this)) return 0;
 
   THOEParameters *hoe = nullptr;
@@ -334,7 +334,7 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
     // Multiplying by 1 leaves every value as it is: an unscaled grid is only centred.
     const float scale =
         scaled ? static_cast<float>((stats.transmissionSum / stats.count) / intensity /
-                                    (info.Discrete * info.Discrete) * weight)
+                                    (info.discreteInEffect * info.discreteInEffect) * weight)
                : 1.0f;
     if (diffraction) {
       CentreAndScalePsfGrid(nd, re, scale);

@@ -25,6 +25,9 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   }
   const double meanLambda = weightSum != 0.0 ? weightedSum / weightSum : savedLambda;
   Prepare(meanLambda, 1, 1);
+  // Every wavelength's PSF is sampled at the mean wavelength's interval, so that they add
+  // node by node.
+  const double interval = info.discreteInEffect;
   SolveChiefRay(fieldA, fieldB);
   {
     TCurrentRay chief = MakeRay(fieldA, fieldB, 0.0, 0.0);
@@ -50,6 +53,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
       // Preparing at 0 would keep the last wavelength and count its PSF twice.
       if (!IsTracedWavelength(entry)) continue;
       Prepare(entry.lambda, 1, 1);
+      if (info.entrancePupilDiameter != 0.0) SetupFieldSampling(interval);
       lastAdded = false;
       if (ComputePSFNodes(fieldA, fieldB, 0) != 0) {
         if (!sum.Add(workArray1.data, entry.weight)) {
@@ -66,5 +70,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   }
   info.LambdaW = savedLambda;
   Prepare(0.0, 1, 1);
+  // The interval in effect stays that of the PSF left in the first work array.
+  if (info.entrancePupilDiameter != 0.0) SetupFieldSampling(interval);
   return failed ? 0 : made;
 }

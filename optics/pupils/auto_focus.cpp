@@ -163,9 +163,11 @@ double TOpticalSystem::DiffractionInterval() const {
   return sampling;
 }
 
-void TOpticalSystem::SetupFieldSampling() {
+void TOpticalSystem::SetupFieldSampling() { SetupFieldSampling(info.Discrete); }
+
+void TOpticalSystem::SetupFieldSampling(double interval) {
   TOpticalSystemInformation &in = info;
-  const double old = in.Discrete;
+  const double old = interval > 0.0 ? interval : 0.0;
   const double sampling = DiffractionInterval();
   // Without an interval of the user's, diffraction work puts the pupil on only part of the
   // grid, so that the MTF taken from the PSF keeps clear of its own wrap-around; geometric
@@ -175,7 +177,7 @@ void TOpticalSystem::SetupFieldSampling() {
   double ratio = old > 0.0 ? sampling / old : share;
   if (ratio <= 0.0) ratio = 1.0;
   // new / (new / old) is the user's interval: kept exactly rather than through round-off.
-  in.Discrete = old > 0.0 ? old : sampling / ratio;
+  in.discreteInEffect = old > 0.0 ? old : sampling / ratio;
 
   const double diameter = in.entrancePupilDiameter;
   double extent = 0.0;
@@ -187,11 +189,10 @@ void TOpticalSystem::SetupFieldSampling() {
     extent = s * ratio >= 1.0 ? diameter * ratio
                               : 2.0 * std::fabs(std::tan(std::asin(s * ratio)) * position);
   }
-  if (in.Difrac == 0) {
-    extent = diameter;
-    if (old != 0.0) in.Discrete = old;
-  }
+  // Geometric work traces the whole pupil.
+  if (in.Difrac == 0) extent = diameter;
   // The FFT's image nodes lie lambda / (Nd step) apart: the extent is one period of Nd
-  // steps, so that they lie exactly Discrete apart, as every reader of the PSF takes them.
+  // steps, so that they lie exactly the interval in effect apart, as every reader of the PSF
+  // takes them.
   in.pupilStep = in.Nd > 1 ? extent / in.Nd : extent;
 }

@@ -30,6 +30,13 @@
 //   the normal is scaled only when the scale differs, and since that test is a predicted
 //   branch the angle's cosine need not wait for the scale (a product with 1 changes
 //   nothing);
+// - between media of one index (mu exactly 1) the products with mu are left out, and an
+//   outgoing direction that is not of the unit kind is scaled as (o / 2) (3 - |o|^2), whose
+//   halves wait for nothing, rather than o (1.5 - |o|^2 / 2);
+// - tests that cannot decline a ray are not made: an obscuration of no size, and the
+//   finiteness of the incoming position and direction (a ray with an infinite or undefined
+//   coordinate makes a quadratic term or the hit point infinite or undefined, which the
+//   passage declines in any case);
 // - the ray stays in registers from one surface to the next of a run.
 // Rays outside those conditions are declined, to be passed by TraceSurfaceRay as always.
 // Built without contraction, if-conversion or SLP packing (trace.cmake): the first would
@@ -76,8 +83,8 @@ struct TRayState {
 template <bool flat, int normalKind, bool backwards>
 [[gnu::always_inline]] inline bool Pass(const TLaneSurface &s, TRayState &ray) {
   const double D0 = ray.L, D1 = ray.M, D2 = ray.N;
-  if (!(Finite(ray.x) && Finite(ray.y) && Finite(ray.z))) return false;
-  if (!(Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kRayZero)) return false;
+  // (No test of the position's and direction's finiteness: see the top of the file.)
+  if (!(std::fabs(D0) >= kRayZero)) return false;
   const double p0 = ray.x - s.vertex[0], p1 = ray.y - s.vertex[1], p2 = ray.z - s.vertex[2];
   const double dx = backwards ? -D0 : D0, dy = backwards ? -D1 : D1, dz = backwards ? -D2 : D2;
 
@@ -128,8 +135,11 @@ template <bool flat, int normalKind, bool backwards>
   const double h1 = p1 + t * dy, h2 = p2 + t * dz;
   if (!(Finite(h0) && Finite(h1) && Finite(h2))) return false;
   const double oy = h1 - s.outerY, oz = h2 - s.outerZ;
-  const double iy = h1 - s.innerY, iz = h2 - s.innerZ;
-  if (oy * oy + oz * oz > s.outerLimit || iy * iy + iz * iz < s.innerLimit) return false;
+  if (oy * oy + oz * oz > s.outerLimit) return false;
+  if (s.innerLimit > 0.0) {
+    const double iy = h1 - s.innerY, iz = h2 - s.innerZ;
+    if (iy * iy + iz * iz < s.innerLimit) return false;
+  }
 
   const double mu = s.mu;
   double n0, n1, n2, cosI;
@@ -187,7 +197,15 @@ template <bool flat, int normalKind, bool backwards>
     if (std::fabs(cosI) > kBoundTolerance) return false;
     cosI = cosI > 0.0 ? 1.0 : -1.0;
   }
-  const double q = 1.0 - s.muSquared * (1.0 - cosI * cosI);
+  // Between media of one index (a stop, the image plane in air) mu is 1, and a product with
+  // it changes nothing: the ray's chain need not wait for it.
+  const double sine2 = 1.0 - cosI * cosI;
+  double q;
+  if (mu == 1.0) {
+    q = 1.0 - sine2;
+  } else {
+    q = 1.0 - s.muSquared * sine2;
+  }
   if (!(q >= 0.0)) return false;
   const double normalPart = std::sqrt(q) - mu * cosI;
   double o0, o1, o2;
@@ -206,7 +224,6 @@ template <bool flat, int normalKind, bool backwards>
     o1 = -o1;
     o2 = -o2;
   }
-  double oInverse;
   if constexpr (normalKind == kNormalUnit) {
     const double halfMu = 0.5 * mu;
     double oh0 = normalPart * half0 + halfMu * D0;
@@ -219,15 +236,21 @@ template <bool flat, int normalKind, bool backwards>
     }
     const double halfSquare = oh0 * o0 + oh1 * o1 + oh2 * o2;
     if (!(std::fabs(halfSquare - 0.5) < 0.5 * kUnitSeries)) return false;
-    oInverse = 1.5 - halfSquare;
+    const double oInverse = 1.5 - halfSquare;
+    o0 *= oInverse;
+    o1 *= oInverse;
+    o2 *= oInverse;
   } else {
     const double squared = o0 * o0 + o1 * o1 + o2 * o2;
     if (!(std::fabs(squared - 1.0) < kUnitSeries)) return false;
-    oInverse = 1.5 - 0.5 * squared;
+    // o (1.5 - squared / 2) is (o / 2) (3 - squared) to the last bit: both halvings are
+    // exact (a component too small for its half comes out below kRayZero either way), and
+    // the halves wait for no step of the chain.
+    const double threeLess = 3.0 - squared;
+    o0 = (0.5 * o0) * threeLess;
+    o1 = (0.5 * o1) * threeLess;
+    o2 = (0.5 * o2) * threeLess;
   }
-  o0 *= oInverse;
-  o1 *= oInverse;
-  o2 *= oInverse;
   if (std::fabs(o0) < kRayZero) o0 = 0.0;
   if (std::fabs(o1) < kRayZero) o1 = 0.0;
   if (std::fabs(o2) < kRayZero) o2 = 0.0;

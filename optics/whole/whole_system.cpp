@@ -160,6 +160,8 @@ void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimat
   info.Difrac = savedDifrac;
   info.aberrationFree = savedFree;
   info.Discrete = savedDiscrete;
+  // The interval in effect is the system's own again.
+  if (info.entrancePupilDiameter != 0.0) SetupFieldSampling();
 
   SolveChiefRay(0.0, 0.0);
   TCurrentRay chief = MakeRay(0.0, 0.0, 0.0, 0.0);

@@ -3,6 +3,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/detectors/array_detector_dlgs.h"
 #include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "synthesis/detectors/test_detector.h"
@@ -44,6 +45,9 @@ TDetectorTypeDlg::TDetectorTypeDlg(TWindow *folder, TTestDetector *detectorPage,
   models[kDetectorNone] = new TDetectorNone(this);
   models[kDetectorRound] = new TDetectorRound(this, owner);
   models[kDetectorRectangle] = new TDetectorRectangle(this, owner);
+  models[kDetectorMatrix] = new TDetectorMatrix(this, owner);
+  models[kDetectorSingleLine] = new TDetectorSingleLine(this, owner);
+  models[kDetectorDoubleLine] = new TDetectorSlide(this, owner);
 }
 
 bool TDetectorTypeDlg::Find(TEventInfo &info) {

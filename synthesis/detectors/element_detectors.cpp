@@ -104,11 +104,14 @@ bool TDetectorRoundModel::TakeDiameter(float typed) {
 TDetectorRectangleModel::TDetectorRectangleModel()
     : TElementDetectorModel(kDetectorRectangleName, "d_rect") {}
 
-bool TDetectorRectangleModel::Covers(int columnOffset, int rowOffset, double p) const {
-  // |x| <= Lz/2 and |y| <= Ly/2; a negative side covers nothing.
-  const double halfColumns = 0.5 * Lz / p * (1.0 + kFloatSizeTolerance);
-  const double halfRows = 0.5 * Ly / p * (1.0 + kFloatSizeTolerance);
+bool RectangleCovers(int columnOffset, int rowOffset, double p, float ly, float lz) {
+  const double halfColumns = 0.5 * lz / p * (1.0 + kFloatSizeTolerance);
+  const double halfRows = 0.5 * ly / p * (1.0 + kFloatSizeTolerance);
   return std::abs(columnOffset) <= halfColumns && std::abs(rowOffset) <= halfRows;
+}
+
+bool TDetectorRectangleModel::Covers(int columnOffset, int rowOffset, double p) const {
+  return RectangleCovers(columnOffset, rowOffset, p, Ly, Lz);
 }
 
 bool TDetectorRectangleModel::TakeSides(float typedLy, float typedLz) {

@@ -20,6 +20,11 @@ constexpr const char *kDetectorNoneName = "None";
 constexpr const char *kDetectorRoundName = "Round";
 constexpr const char *kDetectorRectangleName = "Rectangle";
 
+// The rectangle rule: whether the pixel (columnOffset, rowOffset) pixels from the centre
+// lies on an element of side lz along the columns and ly along the rows (|x| <= lz/2 and
+// |y| <= ly/2); a negative side covers nothing.
+bool RectangleCovers(int columnOffset, int rowOffset, double p, float ly, float lz);
+
 // No detector: nothing to compute, no files; the synthesis knows it by its name.
 class TDetectorNoneModel : public TTestObject {
  public:

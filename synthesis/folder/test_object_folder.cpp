@@ -16,6 +16,7 @@
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/nonisoplanar/folder_nonisoplanar.h"
 #include "synthesis/pictures/color_picture.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/pump/o_gauge.h"
@@ -100,7 +101,8 @@ TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system
       TTestObject(nullptr),
       system_(system),
       objectOwner_(new TFolderObjectOwner(*this)),
-      detectorOwner_(new TFolderDetectorOwner(*this)) {
+      detectorOwner_(new TFolderDetectorOwner(*this)),
+      nonIsoplanar_(new TFolderNonIsoplanar) {
   current_ = this;
   if (GetTestImage() == nullptr) {
     SetTestImage(new TTestImage());
@@ -131,6 +133,7 @@ TTestObjectFolder::~TTestObjectFolder() {
   }
   delete objectOwner_;
   delete detectorOwner_;
+  delete nonIsoplanar_;
 }
 
 TObjectPageOwner *TTestObjectFolder::ObjectOwner() const { return objectOwner_; }
@@ -146,10 +149,12 @@ void TTestObjectFolder::SetupWindow() {
   SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
-  // The settings file and its commands come with the settings reader and writer.
+  // The settings file and its commands, and the folder's help page, come with the
+  // settings reader and writer.
   if (HMENU menu = GetMenu(GetHandle())) {
     for (int command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
-                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
+                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS,
+                        CM_SYNTHESIS_HELP})
       EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
     DrawMenuBar(GetHandle());
   }
@@ -231,6 +236,7 @@ void TTestObjectFolder::ResetCalculated() {
     psfPage_->ShowParameters();
     psfPage_->Invalidate();
   }
+  if (nonIsoplanar_ != nullptr) nonIsoplanar_->Invalidate();
   state = kNothingComputed;
 }
 
@@ -252,8 +258,15 @@ int TTestObjectFolder::Calculate() {
   if (state == kRastersWritten && DetectorIsNone()) return 1;
   const RECT place = GetHandle() != nullptr ? GetWindowRect() : RECT{};
   if (gauge_ != nullptr) gauge_->Enter();
-  // The non-isoplanar synthesis is not offered ("Real" stays greyed).
-  const int made = shared->realImage == 0 ? CalcIsoplanarImage() : 0;
+  int made = 0;
+  if (shared->realImage == 0) {
+    made = CalcIsoplanarImage();
+  } else {
+    // The window grows down to show the gauge and its times while the nodes and rows go.
+    if (gauge_ != nullptr) gauge_->StepAndPump(0.0);
+    if (GetHandle() != nullptr) StretchWindowToMarker(*this, kFolderProgressMarker);
+    made = CalcNonIsoplanarImage();
+  }
   if (gauge_ != nullptr) gauge_->Leave();
   // The PSF's run may have stretched the window to show the gauge.
   if (!Busy() && GetHandle() != nullptr) {
@@ -295,6 +308,22 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   char total[64];
   std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
   name = total;
+  return 1;
+}
+
+int TTestObjectFolder::CalcNonIsoplanarImage() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr || nonIsoplanar_ == nullptr) return 0;
+  if (objectPage_ != nullptr && objectPage_->MayLeave() == 0) return 0;
+  TTestObject *object = CurrentObject();
+  if (object == nullptr) {
+    MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  const int answer = nonIsoplanar_->Run(*system_, *object, *shared, gauge_, rasterFiles);
+  if (answer == kNonIsoplanarUseIsoplanar) return CalcIsoplanarImage();
+  if (answer == kNonIsoplanarFailed) return 0;
+  name = "Total";
   return 1;
 }
 

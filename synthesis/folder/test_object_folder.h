@@ -16,6 +16,7 @@
 #include "toolkit/folders/book_mark_folder.h"
 
 class TFolderDetectorOwner;
+class TFolderNonIsoplanar;
 class TFolderObjectOwner;
 class TOGauge;
 class TSystemImage;
@@ -73,6 +74,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   int UpdateObjectSize();
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
+  // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
+  // has no field points. 1 done (also when stopped), 0 failed.
+  int CalcNonIsoplanarImage();
   // The Energy page's request: compute without showing.
   int CalculateOnly();
 
@@ -102,6 +106,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   const Mem<TSpectralInfo> &SavedSpectrum() const { return savedSpectrum_; }
   double SavedLambda() const { return savedLambda_; }
   int SavedMonochrome() const { return savedMonochrome_; }
+  // Writes the system file with the system's own settings in place of the borrowed ones
+  // (which stay borrowed afterwards): the system's Save answer.
+  int SaveSystemWithItsOwnSettings(const std::string &fileName);
   // The settings file of this system ("<dir>/<base>.tti").
   const std::string &SettingsFileName() const { return settingsFile_; }
 
@@ -123,6 +130,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   void Request(int show);
   void TakeBorrowedSettings();
   void GiveBackBorrowedSettings();
+  // Exchanges the borrowed settings of the system with the saved ones, without preparing.
+  void SwapBorrowedSettings();
   void MarkEverythingToCompute();
   void WarnScaleUndefined();
 
@@ -141,6 +150,7 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // The undefined image scale is told once per request, not by every conversion.
   bool scaleWarningDue_ = true;
   TOGauge *gauge_ = nullptr;
+  TFolderNonIsoplanar *nonIsoplanar_ = nullptr;
   bool ownsTestImage_ = false;
   bool givenBack_ = false;
   int running_ = 0;  // requests on the stack

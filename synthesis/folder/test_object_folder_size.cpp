@@ -2,6 +2,7 @@
 // size and the image field.
 
 #include <cmath>
+#include <utility>
 
 #include "editor/model/diffraction_sampling.h"
 #include "editor/model/system_image.h"
@@ -64,6 +65,30 @@ void TTestObjectFolder::GiveBackBorrowedSettings() {
   // TV colour works at its own main wavelength: the system's comes back too.
   info.LambdaW = savedLambda_;
   system_->Prepare(0.0, 1, 1);
+}
+
+void TTestObjectFolder::SwapBorrowedSettings() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr) return;
+  TOpticalSystemInformation &info = system_->info;
+  std::swap(info.Nd, shared->savedNd);
+  std::swap(info.Discrete, shared->savedDiscrete);
+  std::swap(info.Difrac, shared->savedDifrac);
+  std::swap(info.MonochromeSystem, savedMonochrome_);
+  std::swap(info.LambdaW, savedLambda_);
+  const Mem<TSpectralInfo> borrowed = info.Spectrum;
+  info.Spectrum = savedSpectrum_;
+  savedSpectrum_ = borrowed;
+}
+
+int TTestObjectFolder::SaveSystemWithItsOwnSettings(const std::string &fileName) {
+  if (system_ == nullptr) return 0;
+  if (givenBack_) return system_->Save(fileName);
+  // The file keeps the user's settings, not the folder's loan.
+  SwapBorrowedSettings();
+  const int saved = system_->Save(fileName);
+  SwapBorrowedSettings();
+  return saved;
 }
 
 void TTestObjectFolder::MarkEverythingToCompute() {

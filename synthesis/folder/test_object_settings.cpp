@@ -120,9 +120,7 @@ void TTestObjectSettings::SetupWindow() {
   FillColorModes();
   CheckDlgButton(kSettingsIzoplanar, BST_CHECKED);
   if (TTestImage *shared = GetTestImage()) shared->realImage = 0;
-  // The synthesis with a PSF per field point and the light-source designer are not part
-  // of this program yet.
-  EnableDlgItem(GetHandle(), kSettingsReal, 0);
+  // The light-source designer is not part of this program yet.
   EnableDlgItem(GetHandle(), kSettingsGeneration, 0);
 }
 

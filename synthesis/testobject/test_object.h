@@ -97,3 +97,10 @@ class TTestObject {
 
 // N of the shared record when it is a usable power of two, else 0.
 int SynthesisPixelCount();
+
+class TTestImage;
+class TSynthesisWindows;
+// The top-left corner of the next picture or graph window: right of the folder window,
+// one caption height further down and right for each window in the cascade (advances the
+// record's cascade counter).
+POINT CascadePlacement(TTestImage &image, TSynthesisWindows *windows);

@@ -31,10 +31,15 @@ void WarnNothingToShow(HWND folder) {
   MessageBox(folder, "Not enougn information!", "Warning", MB_OK | MB_ICONINFORMATION);
 }
 
-// The top-left corner of the next picture or graph window: right of the folder window,
-// one caption height further down and right for each window in the cascade.
+// sum[i] += cells[i] * factor for n cells.
+void AddScaled(float *sum, const float *cells, float factor, int n) {
+  for (int i = 0; i < n; ++i) sum[i] += cells[i] * factor;
+}
+
+}  // namespace
+
 POINT CascadePlacement(TTestImage &image, TSynthesisWindows *windows) {
-  RECT folder;
+  RECT folder{};
   int captionHeight = 0;
   if (windows != nullptr) {
     if (!windows->ScreenRect(image.folderWindow, folder)) folder = RECT{};
@@ -43,13 +48,6 @@ POINT CascadePlacement(TTestImage &image, TSynthesisWindows *windows) {
   const int k = image.NextCascade();
   return POINT{folder.right + k * captionHeight, folder.top + k * captionHeight};
 }
-
-// sum[i] += cells[i] * factor for n cells.
-void AddScaled(float *sum, const float *cells, float factor, int n) {
-  for (int i = 0; i < n; ++i) sum[i] += cells[i] * factor;
-}
-
-}  // namespace
 
 void TTestObject::ShowColorImage() {
   TTestImage *image = GetTestImage();

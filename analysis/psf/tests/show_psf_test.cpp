@@ -259,6 +259,40 @@ TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
   delete folder;
 }
 
+TEST_F(PsfWindow, AnAutomaticIntervalIsNeverCalledTooLargeAndFollowsTheAperture) {
+  // The f/2.5 paraboloid stopped down to f/10, without a Discrete of its own and with the
+  // recommendation on; then opened to its full 40 mm, as the editor changes it.
+  std::string text = ReadText(ExamplePath("parabolic_mirror.os"));
+  const std::size_t at = text.find("Dentr=40");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 8, "Dentr=10");
+  const std::string path = Scratch("stopped_down.os");
+  WriteText(path, text);
+  ASSERT_EQ(system.ReadFile(path, kNameFromFileName), 1);
+  ASSERT_EQ(system.info.ShowRecommendation, 1);
+  const std::size_t before = BoxCount();
+  Open();
+  TShowPSF *page = folder->Page();
+  Press(kPsfApplyButton);
+  system.info.Dentr = 40.0;
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 1);
+  folder->Reset();
+  // Four times the aperture: an interval frozen at f/10 would be twice too large now.
+  Press(kPsfApplyButton);
+  EXPECT_EQ(BoxCount(), before);
+  EXPECT_EQ(system.info.Discrete, 0.0);
+  Press(kPsf3DPlotButton);
+  EXPECT_EQ(BoxCount(), before);
+  ASSERT_EQ(Plots().size(), 1u);
+  // 2.5 nodes to the diffraction interval 0.5 lambda / NA of the 40 mm pupil 100 from focus.
+  const double interval = 0.5 * 0.5875618e-3 / std::sin(std::atan(20.0 / 100.0));
+  EXPECT_APPROX(GetTestImage()->pixelSize / (interval / 2.5), 1.0, kRasterTolerance);
+  EXPECT_EQ(page->Run().interval, GetTestImage()->pixelSize);
+  folder->Destroy();
+  delete folder;
+  EXPECT_EQ(system.info.Discrete, 0.0);
+}
+
 TEST_F(PsfWindow, TheDefaultMtfOfAPerfectMirrorIsTheDiscsUpToItsCutoffAndZeroBeyond) {
   // The f/2.5 paraboloid as its file gives it (no Discrete of its own, 64 nodes, the
   // recommendation on) is free of aberration: its MTF is that of a uniform circular pupil,

@@ -1,6 +1,9 @@
 #include "editor/model/diffraction_sampling.h"
 #include "editor/model/tests/editor_test_support.h"
 
+#include <cmath>
+#include <string>
+
 namespace {
 
 // Results are a mantissa times a power of ten: a few units in the last place.
@@ -9,6 +12,8 @@ constexpr double kRoundOff = 1e-14;
 // than from the marginal ray of the paraboloid (which meets it 101 from the focus): the
 // two apertures differ by 1 %.
 constexpr double kApertureModel = 0.02;
+// Two intervals of one system, each from a sine and a quotient.
+constexpr double kApertureRatio = 1e-12;
 
 TEST(RoundSignificant, PicksTheNearestRoundMantissaAndTheNextOne) {
   struct TCase {
@@ -77,13 +82,44 @@ TEST_F(DiffractionSamplingTest, TheDefaultIntervalRaisesNoQuestionEitherWay) {
     mirror.info.Discrete = 0.0;
     mirror.info.Difrac = difrac;
     mirror.Update();
-    ASSERT_GT(mirror.info.Discrete, 0.0);
-    double discrete = mirror.info.Discrete;
+    EXPECT_EQ(mirror.info.Discrete, 0.0);
+    ASSERT_GT(mirror.info.discreteInEffect, 0.0);
+    double discrete = mirror.info.discreteInEffect;
     int chosen = difrac;
     EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, chosen), 0) << difrac;
     EXPECT_EQ(BoxCount(), 0u) << difrac;
     EXPECT_EQ(chosen, difrac);
   }
+}
+
+TEST_F(DiffractionSamplingTest, AnAutomaticIntervalStaysAutomaticThroughEditsUndoCopiesAndSaves) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  mirror.DeleteUndoFiles();
+  ASSERT_EQ(mirror.SaveUndo(""), 1);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  const double wide = mirror.info.discreteInEffect;
+  // Half the pupil: the interval in effect grows as 1 / NA, NA = sin(atan(D / 200)).
+  mirror.info.Dentr = 20.0;
+  mirror.Update();
+  ASSERT_EQ(mirror.SaveUndo("aperture"), 1);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  const double ratio = std::sin(std::atan(0.2)) / std::sin(std::atan(0.1));
+  EXPECT_APPROX(mirror.info.discreteInEffect / wide, ratio, kApertureRatio);
+  ASSERT_EQ(mirror.Undo(-1), 1);
+  mirror.Update();
+  EXPECT_EQ(mirror.info.Dentr, 40.0);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  EXPECT_APPROX(mirror.info.discreteInEffect / wide, 1.0, kApertureRatio);
+  ASSERT_EQ(mirror.Redo(), 1);
+  EXPECT_EQ(mirror.info.Dentr, 20.0);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  TSystemImage copy;
+  copy.Assign(mirror, 1);
+  EXPECT_EQ(copy.info.Discrete, 0.0);
+  const std::string path = Scratch("mirror.os");
+  ASSERT_EQ(copy.Save(path), 1);
+  EXPECT_NE(ReadText(path).find("\nDiscrete=0\n"), std::string::npos);
 }
 
 TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {

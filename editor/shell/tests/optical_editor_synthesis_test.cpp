@@ -201,3 +201,26 @@ TEST_F(EditorSynthesisTest, TheEditorStaysWhileASynthesisRunsAndTheFolderGoesAft
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorSynthesisTest, SavingWhileOpenWritesTheSystemsOwnSettingsAndANewSystemClosesTheFolder) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  ASSERT_NE(editor.SynthesisWindow(), nullptr);
+  ASSERT_EQ(editor.System().info.Nd, kSynthesisNd);
+  editor.System().SetModified(1);
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  // The file holds the triplet's own grid; the open folder keeps its loan.
+  EXPECT_NE(ReadText(triplet_).find("Nd=64"), std::string::npos);
+  EXPECT_EQ(editor.System().info.Nd, kSynthesisNd);
+  // Another system: the folder gives the triplet its settings back and closes first, so
+  // the new system keeps its own.
+  const std::string other = ScratchExample("cooke_triplet.os", "other.os");
+  WriteText(other, ReadText(other).replace(ReadText(other).find("Nd=64"), 5, "Nd=128"));
+  ASSERT_EQ(editor.LoadSystem(other, kNameFromFileName), 1);
+  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_EQ(editor.System().info.Nd, 128);
+}
+
+}  // namespace

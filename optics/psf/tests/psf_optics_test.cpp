@@ -95,7 +95,7 @@ void Oversample(TOpticalSystem &system, int nd, double oversampling) {
   system.info.Nd = nd;
   system.info.Discrete = 0.0;
   system.Prepare(0.0, 1, 0);
-  system.info.Discrete /= oversampling;
+  system.info.Discrete = system.info.discreteInEffect / oversampling;
   system.Prepare(0.0, 1, 0);
 }
 
@@ -189,7 +189,7 @@ TEST_F(PsfTest, GeometricSpotOfAPerfectFocusIsOneNodeHoldingAllRays) {
   EXPECT_EQ(stats.count, nd * nd);
   EXPECT_APPROX(stats.transmissionSum, static_cast<double>(nd * nd), kEnergyTolerance);
   ASSERT_EQ(system.ComputePSFNodes(0.0, 0.0, 1), 1);
-  const double nodeArea = system.info.Discrete * system.info.Discrete;
+  const double nodeArea = system.info.discreteInEffect * system.info.discreteInEffect;
   EXPECT_APPROX(Node(system, nd / 2, nd / 2) * nodeArea, 1.0, kEnergyTolerance);
   EXPECT_APPROX(MaxOfFloats(system.workArray1), Node(system, nd / 2, nd / 2), 0.0);
 }

@@ -210,7 +210,8 @@ TEST_F(FirstOrder, AfocalTelescopeHasItsExitPupilAtTheEyeRelief) {
   system.info.Discrete = 0.0;
   system.SetupFieldSampling();
   EXPECT_APPROX(system.DiffractionInterval(), 0.5 / 4.0, kThinLens);
-  EXPECT_APPROX(system.info.Discrete, 0.5 / 4.0 / 2.5, kThinLens);  // 2.5 nodes to it
+  EXPECT_APPROX(system.info.discreteInEffect, 0.5 / 4.0 / 2.5, kThinLens);  // 2.5 nodes to it
+  EXPECT_EQ(system.info.Discrete, 0.0);
 }
 
 TEST_F(FirstOrder, BestShiftOfAConstantSpreadHalvesItsWayToOne) {
@@ -250,13 +251,15 @@ TEST_F(FirstOrder, FieldSamplingKeepsAUserIntervalAndScalesThePupil) {
   system.SetupFieldSampling();
   // Half a wavelength over the numerical aperture: 0.5 * 0.0005 / sin(atan(5 / 100)).
   const double natural = 0.5 * 0.0005 / std::sin(std::atan(0.05));
-  EXPECT_APPROX(in.Discrete, 0.002, kRoundOff);
+  EXPECT_EQ(in.Discrete, 0.002);
+  EXPECT_EQ(in.discreteInEffect, 0.002);
   EXPECT_APPROX(in.pupilStep, 8.0 * natural / 0.002 / 64.0, kRoundOff);
 
   // None of the user's: 2.5 nodes to the natural interval, the pupil on 40 % of the grid.
   in.Discrete = 0.0;
   system.SetupFieldSampling();
-  EXPECT_APPROX(in.Discrete, natural / 2.5, kRoundOff);
+  EXPECT_APPROX(in.discreteInEffect, natural / 2.5, kRoundOff);
+  EXPECT_EQ(in.Discrete, 0.0);
   EXPECT_APPROX(in.pupilStep, 8.0 * 2.5 / 64.0, kRoundOff);
   EXPECT_APPROX(system.DiffractionInterval(), natural, kRoundOff);
 
@@ -264,12 +267,13 @@ TEST_F(FirstOrder, FieldSamplingKeepsAUserIntervalAndScalesThePupil) {
   in.Difrac = 0;
   in.Discrete = 0.003;
   system.SetupFieldSampling();
-  EXPECT_APPROX(in.Discrete, 0.003, kRoundOff);
+  EXPECT_EQ(in.discreteInEffect, 0.003);
   EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
   // Diffraction off and none of the user's: the natural interval itself, the whole pupil.
   in.Discrete = 0.0;
   system.SetupFieldSampling();
-  EXPECT_APPROX(in.Discrete, natural, kRoundOff);
+  EXPECT_APPROX(in.discreteInEffect, natural, kRoundOff);
+  EXPECT_EQ(in.Discrete, 0.0);
   EXPECT_APPROX(in.pupilStep, 8.0 / 64.0, kRoundOff);
 }
 
@@ -297,9 +301,10 @@ TEST_F(FirstOrder, DiffractionNodesLieOneDiscreteApart) {
     system.SetupFieldSampling();
     // Micrometres over millimetres: milliradians, the unit of the PSF at infinity.
     const double node = in.LambdaW / (in.Nd * in.pupilStep);
-    EXPECT_APPROX(node, in.Discrete, kRoundOff);
-    // Without a value of the user's, 2.5 nodes to lambda / D.
-    EXPECT_APPROX(in.Discrete, discrete > 0.0 ? discrete : 0.5 / 20.0 / 2.5, kRoundOff);
+    EXPECT_APPROX(node, in.discreteInEffect, kRoundOff);
+    // Without a value of the user's, 2.5 nodes to lambda / D; the setting stays as given.
+    EXPECT_APPROX(in.discreteInEffect, discrete > 0.0 ? discrete : 0.5 / 20.0 / 2.5, kRoundOff);
+    EXPECT_EQ(in.Discrete, discrete);
   }
 }
 

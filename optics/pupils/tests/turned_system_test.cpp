@@ -136,7 +136,7 @@ TEST_F(TurnedSystem, ImageSpaceTelecentricLensSamplesItsPsfAtHalfAWavelengthOver
   EXPECT_APPROX(system.DiffractionInterval(), 0.5 * 0.0005 / std::sin(std::atan(0.05)),
                 kThinLens);
   // Without a value of the user's, 2.5 nodes to that interval.
-  EXPECT_APPROX(system.info.Discrete, 0.5 * 0.0005 / std::sin(std::atan(0.05)) / 2.5,
+  EXPECT_APPROX(system.info.discreteInEffect, 0.5 * 0.0005 / std::sin(std::atan(0.05)) / 2.5,
                 kThinLens);
 }
 

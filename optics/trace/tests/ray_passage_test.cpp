@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -41,6 +42,8 @@ TInteractionSurface RandomSurface(std::mt19937_64 &random) {
   s.indexAfter = unit(random) < 0.2 ? -s.indexBefore : 1.0 + 0.8 * unit(random);
   s.vertex[0] = 5.0 * unit(random);
   s.vertex[1] = unit(random) < 0.2 ? unit(random) - 0.5 : 0.0;
+  // One medium on both sides (a stop, a plane in air), whose index ratio is exactly 1.
+  if (unit(random) < 0.25) s.indexAfter = s.indexBefore;
   return s;
 }
 
@@ -91,6 +94,41 @@ TEST_P(RayPassageBuilds, PassedRaysMatchTheOneRayInteractionBitForBit) {
   EXPECT_GT(passed, 400 * 40 / 3);
   EXPECT_GT(backwardsPassed, 1000);
   EXPECT_GT(declined, 400 * 40 / 20);
+}
+
+// A ray with an infinite or undefined coordinate of its position or direction is declined
+// and left as it was, by every kind of surface, in either sense of travel; the one-ray
+// interaction does not pass it either.
+TEST_P(RayPassageBuilds, DeclinesRaysWithAnInfiniteOrUndefinedCoordinate) {
+  std::mt19937_64 random(kSeed + 2);
+  const double bad[] = {std::numeric_limits<double>::infinity(),
+                        -std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN()};
+  int tried = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    const TInteractionSurface surface = RandomSurface(random);
+    TLaneSurface lane;
+    ASSERT_TRUE(MakeLaneSurface(surface, lane));
+    const TCurrentRay good = RandomRay(random, surface);
+    for (int coordinate = 0; coordinate < 6; ++coordinate) {
+      for (double value : bad) {
+        SCOPED_TRACE(::testing::Message() << "trial " << trial << " coordinate " << coordinate
+                                          << " value " << value);
+        TCurrentRay start = good;
+        double *cells[] = {&start.x, &start.y, &start.z, &start.L, &start.M, &start.N};
+        *cells[coordinate] = value;
+        TCurrentRay fast = start, reference = start;
+        bool ordinary = true;
+        if (!PassLaneSurfaceWith(GetParam(), lane, fast, ordinary))
+          GTEST_SKIP() << "the processor lacks this build";
+        ASSERT_FALSE(ordinary);
+        ASSERT_TRUE(SameRay(fast, start));
+        EXPECT_NE(TraceSurfaceRay(surface, reference), kRayPassed);
+        ++tried;
+      }
+    }
+  }
+  EXPECT_EQ(tried, 200 * 6 * 3);
 }
 
 // A run through a whole system is the chain of single passages, and stops where one of

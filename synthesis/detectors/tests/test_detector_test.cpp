@@ -16,6 +16,7 @@
 #include "platform/gui/controls/list_box.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/color/color_image.h"
+#include "synthesis/detectors/array_detector_dlgs.h"
 #include "synthesis/detectors/detector_noise_dlg.h"
 #include "synthesis/detectors/detector_owner.h"
 #include "synthesis/detectors/detector_parameters.h"
@@ -86,6 +87,7 @@ class DetectorPage : public TestObjectTest {
   }
   TDetectorRound &Round() { return *dynamic_cast<TDetectorRound *>(Page().Model(kDetectorRound)); }
   TDetectorRectangle &Rectangle() { return *dynamic_cast<TDetectorRectangle *>(Page().Model(kDetectorRectangle)); }
+  TDetectorMatrix &Matrix() { return *dynamic_cast<TDetectorMatrix *>(Page().Model(kDetectorMatrix)); }
   static std::string Text(TWindow &dialog, int id) {
     char text[64] = "";
     GetDlgItemText(dialog.GetHandle(), id, text, sizeof text);
@@ -155,7 +157,7 @@ TEST_F(DetectorPage, TypesThisProgramDoesNotHaveAreRefusedWithAMessage) {
   Open();
   Pick(kDetectorRound);
   boxes.boxes.clear();
-  for (int type = kDetectorMatrix; type < kDetectorTypeCount; ++type) {
+  for (int type = kDetectorOpticalTransformer; type < kDetectorTypeCount; ++type) {
     Pick(type);
     ASSERT_EQ(boxes.boxes.size(), 1u) << type;
     EXPECT_EQ(boxes.boxes[0].caption, "Warning");
@@ -169,7 +171,7 @@ TEST_F(DetectorPage, TypesThisProgramDoesNotHaveAreRefusedWithAMessage) {
   }
   EXPECT_EQ(owner.changes, 1);
   // The settings file's road gets the same answer; a type outside the list is no type.
-  EXPECT_EQ(Page().ChooseDetectorType(kDetectorMatrix), 0);
+  EXPECT_EQ(Page().ChooseDetectorType(kDetectorOpticalTransformer), 0);
   EXPECT_EQ(Page().ChooseDetectorType(kDetectorTypeCount), 0);
   EXPECT_EQ(Page().ChooseDetectorType(-1), 0);
   EXPECT_EQ(Page().DetectorType(), kDetectorRound);
@@ -321,13 +323,122 @@ TEST_F(DetectorPage, ThePageGivesBackOnlyTheRecordItMade) {
   SetDetectorParameters(nullptr);
 
   // A type the program does not have in a record starts the page on no detector.
-  shared.detectorType = kDetectorMatrix;
+  shared.detectorType = kDetectorMatrixTransformer;
   SetDetectorParameters(&shared);
   Open();
   EXPECT_EQ(Page().DetectorType(), kDetectorNone);
   EXPECT_EQ(shared.detectorType, kDetectorNone);
   folder.reset();
   SetDetectorParameters(nullptr);
+}
+
+TEST_F(DetectorPage, TheMatrixTakesItsEditsAndReportsADistanceBelowTheElement) {
+  Open();
+  Pick(kDetectorMatrix);
+  EXPECT_TRUE(Shown(Page().Model(kDetectorMatrix)));
+  EXPECT_EQ(Page().CurrentModel()->name, "Matrix");
+  EXPECT_EQ(Text(Matrix(), kArrayElementYEdit), "0.02");
+  EXPECT_EQ(Text(Matrix(), kArrayDistanceXEdit), "0.02");
+  Type(Matrix(), kArrayElementYEdit, "0.03");
+  Type(Matrix(), kArrayElementXEdit, "0.02");
+  Type(Matrix(), kArrayDistanceYEdit, "0.05");
+  Type(Matrix(), kArrayDistanceXEdit, "0.04");
+  boxes.boxes.clear();
+  EXPECT_EQ(Page().LeavePage(), 1);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(Matrix().Ly, 0.03f);
+  EXPECT_EQ(Matrix().dZ0, 0.04f);
+  // A distance below its element: the warning, and both distances equal the elements.
+  Type(Matrix(), kArrayDistanceYEdit, "0.01");
+  EXPECT_EQ(Page().LeavePage(), 1);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Gap between elements should be greate or equal 0");
+  EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+  EXPECT_EQ(Matrix().dY0, 0.03f);
+  EXPECT_EQ(Matrix().dZ0, 0.02f);
+  EXPECT_EQ(Text(Matrix(), kArrayDistanceYEdit), "0.03");
+  EXPECT_EQ(Text(Matrix(), kArrayDistanceXEdit), "0.02");
+  // Half a pixel is raised to a pixel and shown; an element above the field N p is cut
+  // and the model reports it, the page does not.
+  Type(Matrix(), kArrayElementXEdit, "0.005");
+  Type(Matrix(), kArrayElementYEdit, "0.5");
+  EXPECT_EQ(Matrix().ReadParameters(), 0);
+  EXPECT_EQ(Matrix().Lz, static_cast<float>(kPixel));
+  EXPECT_EQ(Text(Matrix(), kArrayElementXEdit), "0.01");
+  EXPECT_EQ(Matrix().Ly, static_cast<float>(kSide * kPixel) * 0.99999f);
+  Type(Matrix(), kArrayElementYEdit, "0.5");
+  EXPECT_EQ(Page().ReadParameters(), 1);
+}
+
+TEST_F(DetectorPage, TheMatrixMapAndPlotShowItsElementLayout) {
+  TRecordingWindows windows;
+  Open();
+  Pick(kDetectorMatrix);
+  // 2 p elements 4 p apart on 16 pixels: 5 x 5 elements, rows and columns 0, 3-4, 7-8,
+  // 11-12, 15 covered (8 x 8 pixels).
+  Type(Matrix(), kArrayElementYEdit, "0.02");
+  Type(Matrix(), kArrayElementXEdit, "0.02");
+  Type(Matrix(), kArrayDistanceYEdit, "0.04");
+  Type(Matrix(), kArrayDistanceXEdit, "0.04");
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_EQ(windows.pictures.size(), 1u);
+  EXPECT_EQ(windows.pictures[0].caption, "Image: Matrix");
+  EXPECT_EQ(windows.pictures[0].width, 256);
+  EXPECT_TRUE(std::filesystem::exists(Scratch("d_matr.img")));
+  // The picture shows the layout: bright on the elements, black in the gaps.
+  const TColorImage &picture = *image.colorImage;
+  ASSERT_EQ(picture.pixels.cols, kSide);
+  EXPECT_GT(picture.Pixel(3, 4).green, 0.0f);
+  EXPECT_EQ(picture.Pixel(5, 4).green, 0.0f);
+  EXPECT_EQ(picture.Pixel(3, 6).green, 0.0f);
+
+  Page().SendMessage(WM_COMMAND, kDetector3DPlotButton, 0);
+  ASSERT_EQ(windows.plots.size(), 1u);
+  const TRecordedPlot &plot = windows.plots[0];
+  EXPECT_EQ(plot.request.caption, "Image: Matrix");
+  ASSERT_EQ(plot.request.n, kSide);
+  ASSERT_EQ(plot.cells.size(), static_cast<size_t>(kSide * kSide));
+  int covered = 0;
+  for (const float cell : plot.cells) covered += cell == 1.0f ? 1 : 0;
+  EXPECT_EQ(covered, 64);
+  EXPECT_EQ(plot.cells[4 * kSide + 3], 1.0f);
+  EXPECT_EQ(plot.cells[4 * kSide + 5], 0.0f);
+}
+
+TEST_F(DetectorPage, TheLineArraysTakeTheirEditsAndTheSingleLineHoldsNoSecondLine) {
+  TRecordingWindows windows;
+  Open();
+  Pick(kDetectorSingleLine);
+  auto &line = *dynamic_cast<TDetectorSingleLine *>(Page().Model(kDetectorSingleLine));
+  EXPECT_TRUE(Shown(&line));
+  EXPECT_EQ(Page().CurrentModel()->name, "Single line");
+  EXPECT_EQ(Text(line, kArrayDistanceXEdit), "0");
+  EXPECT_FALSE(line.ChildWithId(kArrayDistanceXEdit)->IsWindowEnabled());
+  Type(line, kArrayElementYEdit, "0.03");
+  Type(line, kArrayDistanceYEdit, "0.02");  // below the element: allowed, no message
+  Type(line, kArrayDistanceXEdit, "0.05");  // the disabled edit is not taken
+  boxes.boxes.clear();
+  EXPECT_EQ(line.ReadParameters(), 1);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(line.Ly, 0.03f);
+  EXPECT_EQ(line.dY0, 0.02f);
+  EXPECT_EQ(line.dZ0, 0.0f);
+  EXPECT_EQ(Text(line, kArrayDistanceXEdit), "0");
+  // Above 0.8 N p the element is cut and the model reports it.
+  Type(line, kArrayElementXEdit, "0.2");
+  EXPECT_EQ(line.ReadParameters(), 0);
+  EXPECT_EQ(line.Lz, static_cast<float>(kSide * kPixel * 0.8) * 0.99999f);
+
+  Pick(kDetectorDoubleLine);
+  auto &slide = *dynamic_cast<TDetectorSlide *>(Page().Model(kDetectorDoubleLine));
+  EXPECT_EQ(Page().CurrentModel()->name, "Double line");
+  EXPECT_TRUE(slide.ChildWithId(kArrayDistanceXEdit)->IsWindowEnabled());
+  Type(slide, kArrayDistanceXEdit, "0.04");
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  EXPECT_EQ(slide.dZ0, 0.04f);
+  ASSERT_EQ(windows.pictures.size(), 1u);
+  EXPECT_EQ(windows.pictures[0].caption, "Image: Double line");
+  EXPECT_TRUE(std::filesystem::exists(Scratch("d_slide.img")));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "foundation/testing/approx.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/color/color_image.h"
 #include "synthesis/folder/image_size.h"
@@ -189,6 +190,24 @@ TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain)
   EXPECT_EQ(page->object.calculations, 2);
 }
 
+TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
+  TTestObjectFolder &folder = Open();
+  TTinyObjectPage::last->object.side = 5;
+  folder.SendMessage(WM_COMMAND, kFolder3DButton, 0);
+  TTestImage *image = GetTestImage();
+  ASSERT_EQ(folder.state, kRastersWritten);
+  ASSERT_EQ(image->raster.cols, image->pixelCount);
+  // The mean over the wavelengths of images of one square holds the square's light.
+  double sum = 0.0;
+  for (int i = 0; i < image->raster.cols * image->raster.rows; ++i) sum += image->raster.data[i];
+  EXPECT_GT(sum, 0.0);
+  HMENU menu = GetMenu(folder.GetHandle());
+  ASSERT_NE(menu, nullptr);
+  for (UINT command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
+                       CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
+    EXPECT_NE(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
+}
+
 TEST_F(FolderTest, ASizeOfZeroIsRefusedWithItsMessage) {
   TTestObjectFolder &folder = Open();
   GetTestImage()->pixelSize = 0.0;
@@ -256,8 +275,8 @@ TEST_F(FolderTest, APictureWindowsColourModeReachesTheSettingsPage) {
 TEST_F(FolderTest, TheSettingsPageOffersColoursByTheSpectrumAndKeepsTvColourApart) {
   TTestObjectFolder &folder = Open();
   TTestObjectSettings *settings = folder.SettingsPage();
-  // "Real" and the light-source designer are not offered.
-  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
+  // "Real" is offered; the light-source designer is not.
+  EXPECT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
   EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsGeneration)));
   EXPECT_EQ(settings->IsDlgButtonChecked(kSettingsIzoplanar), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(List(kSettingsSizeList)->GetSelIndex(), 2);

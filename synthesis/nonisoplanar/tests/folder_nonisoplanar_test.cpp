@@ -1,0 +1,154 @@
+// "Real" in the image-synthesis folder: the choice is offered, and "Color" forms the image
+// from node PSFs of the triplet with the window grown to show the gauge meanwhile.
+
+#include "synthesis/nonisoplanar/folder_nonisoplanar.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "editor/model/system_image.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/pictures/picture_windows.h"
+#include "synthesis/rasters/raster_records.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/folders/book_mark_dlg.h"
+
+namespace {
+
+// A bright disc of a third of the half object field; it notes the folder window's height
+// while the synthesis asks for its values.
+class TDiscObject final : public TTestObject {
+ public:
+  TDiscObject() : TTestObject(nullptr) {
+    name = "Disc";
+    pictureSize = SIZE{64, 64};
+    pictureCentre = POINT{32, 32};
+  }
+  int Calculate() override { return 1; }
+  double ValueAt(int, double z, double y) override {
+    if (TTestObjectFolder *folder = TTestObjectFolder::Current(); folder != nullptr && folder->GetHandle())
+      heightDuring = folder->GetWindowRect().bottom - folder->GetWindowRect().top;
+    const TTestImage *image = GetTestImage();
+    return image != nullptr && std::hypot(z, y) < image->objectFieldHalf / 3.0 ? 1.0 : 0.0;
+  }
+  int heightDuring = 0;
+};
+
+const TDialogTemplate kDiscPageTemplate{"DiscObjectPage", WS_CHILD | WS_CAPTION, 0, 0, 220, 130,
+                                        "Object", {{"STATIC", "A disc", 0, SS_LEFT, 12, 30, 120, 9}}};
+const TDialogRegistration kDiscPageRegistration(kDiscPageTemplate);
+
+class TDiscPage final : public TBookMarkDlg, public TSynthesisObjectPage {
+ public:
+  explicit TDiscPage(TTestObjectFolder &folder) : TBookMarkDlg(&folder, "DiscObjectPage") {}
+  TWindow *PageWindow() override { return this; }
+  void ReadObjectSize() override {}
+  void ShowObjectSize() override {}
+  TTestObject *CurrentObject() override { return &object; }
+  int CurrentType() const override { return 0; }
+  double SizeInChosenUnit() override {
+    const TTestImage *shared = GetTestImage();
+    return shared != nullptr ? shared->ObjectSize : 0.0;
+  }
+  int MayLeave() override { return 1; }
+  void TakeFields() override {}
+  TDiscObject object;
+
+  static TDiscPage *last;
+  static TSynthesisObjectPage *Make(TTestObjectFolder &folder) {
+    last = new TDiscPage(folder);
+    return last;
+  }
+};
+TDiscPage *TDiscPage::last = nullptr;
+
+class FolderRealTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+    previousMaker_ = SetObjectPageMaker(&TDiscPage::Make);
+    previousTemp_ = TempDir();
+    std::filesystem::create_directories(Scratch("tmp"));
+    SetTempDir(Scratch("tmp"));
+    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    system_.info.Discrete = 0.0012;
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (folder_ != nullptr) {
+      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+      delete folder_;
+    }
+    answers_.reset();
+    SetTempDir(previousTemp_);
+    SetObjectPageMaker(previousMaker_);
+    SetSynthesisWindows(previousWindows_);
+    TDiscPage::last = nullptr;
+    SystemTest::TearDown();
+  }
+
+  TSystemImage system_;
+  TTestObjectFolder *folder_ = nullptr;
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+  TObjectPageMaker previousMaker_ = nullptr;
+  std::string previousTemp_;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+};
+
+}  // namespace
+
+TEST_F(FolderRealTest, RealFormsTheImageFromNodePsfsWithTheGaugeShowing) {
+  folder_ = new TTestObjectFolder(nullptr, &system_);
+  ASSERT_TRUE(folder_->Create());
+  folder_->ShowWindow(SW_SHOW);
+  TTestObjectSettings *settings = folder_->SettingsPage();
+  ASSERT_NE(settings, nullptr);
+  ASSERT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
+  settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  ASSERT_EQ(GetTestImage()->realImage, 1);
+  // A smaller PSF grid keeps the nine node PSFs quick.
+  GetTestImage()->pixelCount = 64;
+  const RECT before = folder_->GetWindowRect();
+  const double surfaceX = system_.Surface(1)->general.vertex[0];
+
+  ASSERT_EQ(folder_->CalculateOnly(), 1);
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_EQ(folder_->state, kRastersWritten);
+  // One image per wavelength of the triplet, each bright in the middle.
+  ASSERT_EQ(RecordCount(folder_->rasterFiles), 3);
+  for (int k = 0; k < 3; ++k) {
+    TFileData record(folder_->rasterFiles.data[k]);
+    Mem<float> raster;
+    ASSERT_EQ(record.Read(raster), 1);
+    EXPECT_EQ(raster.cols, 64);
+    EXPECT_GT(raster.data[32 * 64 + 32], 0.0f);
+    EXPECT_FLOAT_EQ(record.wavelength, static_cast<float>(system_.info.Spectrum.data[k].lambda));
+  }
+  EXPECT_TRUE(std::filesystem::exists(TempDir() + "/psf101.img"));
+  EXPECT_TRUE(std::filesystem::exists(TempDir() + "/psf303.imc"));
+  // The window grew down to its progress marker meanwhile and has its size back.
+  ASSERT_NE(TDiscPage::last, nullptr);
+  EXPECT_GT(TDiscPage::last->object.heightDuring, before.bottom - before.top);
+  const RECT after = folder_->GetWindowRect();
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  // The system was turned on a copy only.
+  EXPECT_EQ(system_.info.TurnSystem, 0);
+  EXPECT_EQ(system_.Surface(1)->general.vertex[0], surfaceX);
+
+  // A change of the system makes the node PSFs anew: with their files gone the next
+  // synthesis still succeeds.
+  std::filesystem::remove(TempDir() + "/psf101.img");
+  folder_->ResetCalculated();
+  ASSERT_EQ(folder_->CalculateOnly(), 1);
+  EXPECT_TRUE(std::filesystem::exists(TempDir() + "/psf101.img"));
+}

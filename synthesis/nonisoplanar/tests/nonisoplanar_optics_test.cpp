@@ -1,0 +1,270 @@
+// The non-isoplanar synthesis through real systems: the maps of the achromat against its
+// focal length, the node PSFs and their files, the whole synthesis and what it leaves of
+// the system.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "foundation/testing/approx.h"
+#include "optics/model/tests/system_test_support.h"
+#include "synthesis/nonisoplanar/image_object_maps.h"
+#include "synthesis/nonisoplanar/node_psfs.h"
+#include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
+#include "synthesis/testobject/test_image.h"
+#include "synthesis/testobject/test_object.h"
+
+namespace {
+
+// The achromat's image field of 2 degrees at f 100 keeps its distortion far below this
+// share of the field.
+constexpr double kDistortionTolerance = 1e-3;
+constexpr double kExactTolerance = 1e-12;
+// Sums of a thousand float cells, and PSF tails cut at a thousandth of the peak.
+constexpr double kLightTolerance = 2e-3;
+
+// A bright disc of radius `share` of the half object field about the axis.
+class TDiscObject final : public TTestObject {
+ public:
+  TDiscObject(TTestImage &image, double share) : TTestObject(nullptr), image_(image), share_(share) {
+    name = "Disc";
+    pictureSize = SIZE{32, 32};
+    pictureCentre = POINT{16, 16};
+  }
+  double ValueAt(int, double z, double y) override {
+    ++samples;
+    const bool inside = std::hypot(z, y) <= share_ * image_.objectFieldHalf;
+    bright += inside ? 1 : 0;
+    return inside ? 1.0 : 0.0;
+  }
+  int Calculate() override { return 1; }
+  int samples = 0;
+  int bright = 0;
+
+ private:
+  TTestImage &image_;
+  double share_;
+};
+
+// One object pixel at the field point (0, y), in the object's units.
+class TPointObject final : public TTestObject {
+ public:
+  TPointObject(TTestImage &image, double y, int side)
+      : TTestObject(nullptr), image_(image), y_(y) {
+    name = "Point";
+    pictureSize = SIZE{side, side};
+    pictureCentre = POINT{side / 2, side / 2};
+  }
+  double ValueAt(int, double z, double y) override {
+    const double half = 0.5 * image_.objectStep;
+    return std::fabs(z) < half && std::fabs(y - y_) < half ? 1.0 : 0.0;
+  }
+  int Calculate() override { return 1; }
+
+ private:
+  TTestImage &image_;
+  double y_;
+};
+
+class NonIsoplanarOptics : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    previousTemp_ = TempDir();
+    SetTempDir(Scratch(""));
+    ASSERT_EQ(system.ReadFile(ExamplePath("achromat.os"), 0), 1);
+    image.pixelCount = 32;
+    image.savedDiscrete = 0.0;
+    job.system = &system;
+    job.turner = &turner;
+    job.image = &image;
+    job.nodeTable = &nodeTable;
+    job.nodeState = &nodeState;
+    job.results = &results;
+  }
+  void TearDown() override {
+    SetTempDir(previousTemp_);
+    SystemTest::TearDown();
+  }
+  bool Exists(const std::string &name) const { return std::filesystem::exists(Scratch(name)); }
+
+  TOpticalSystem system;
+  TPlainSystemTurner turner;
+  TTestImage image;
+  Mem<TFileData> nodeTable;
+  std::int32_t nodeState = 0;
+  Mem<TFileData> results;
+  TNonIsoplanarJob job;
+
+ private:
+  std::string previousTemp_;
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, MapsOfTheAchromatFollowItsFocalLength) {
+  TNonIsoplanarSynthesis synthesis;
+  ASSERT_EQ(synthesis.PrepareSystemData(job), 1);
+  // The object at infinity: the field half in radians, the image field in mm at f 100.
+  EXPECT_APPROX(image.objectFieldHalf, 2.0 * std::numbers::pi / 180.0, kExactTolerance);
+  ASSERT_GT(system.info.focalLength, 0.0);
+  const double f = system.info.focalLength;
+  EXPECT_APPROX(image.imageFieldHalf, f * std::tan(image.objectFieldHalf), kDistortionTolerance);
+  EXPECT_APPROX(image.imageFieldTenth, image.imageFieldHalf / 5.0, kExactTolerance);
+  EXPECT_EQ(synthesis.maps.Components(), 3);
+  // An image point (z, y) comes from the field direction whose tangents are (z, y) / f, a
+  // node's field value and its image point having one sign: the maps are the identity
+  // scaled by the magnification 1 / f.
+  const double h = image.imageFieldHalf;
+  for (const auto &[z, y] : {std::pair{0.0, 0.0}, std::pair{0.5 * h, 0.0}, std::pair{0.0, -0.8 * h},
+                             std::pair{0.3 * h, 0.6 * h}}) {
+    double objectZ = 0.0, objectY = 0.0;
+    synthesis.maps.ObjectPoint(1, z, y, objectZ, objectY);
+    EXPECT_APPROX(std::tan(objectZ) * f, z, kDistortionTolerance) << z << ", " << y;
+    EXPECT_APPROX(std::tan(objectY) * f, y, kDistortionTolerance) << z << ", " << y;
+  }
+  // The system itself was not turned.
+  EXPECT_EQ(system.info.TurnSystem, 0);
+  EXPECT_EQ(system.info.ObjectFinite, 0);
+}
+
+TEST_F(NonIsoplanarOptics, NodePsfsAreWrittenAndTheSystemKept) {
+  const double lambda = system.info.LambdaW;
+  const int nd = system.info.Nd;
+  const double discrete = system.info.Discrete;
+  TNodePsfSettings settings;
+  settings.gridSize = 32;
+  ASSERT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 1);
+  ASSERT_EQ(nodeTable.cols, 3);
+  ASSERT_EQ(nodeTable.rows, 3);
+  EXPECT_TRUE(Exists("psf101.img"));
+  EXPECT_TRUE(Exists("psf303.img"));
+  EXPECT_EQ(system.info.LambdaW, lambda);
+  EXPECT_EQ(system.info.Nd, nd);
+  EXPECT_EQ(system.info.Discrete, discrete);
+  const double f = system.info.focalLength;
+  for (int i = 0; i < 3; ++i) {
+    const TFileData &record = nodeTable.data[1 * 3 + i];
+    // Field i degrees images at f tan(i) on the y axis, below it for a positive field.
+    EXPECT_APPROX(std::fabs(record.fieldY), f * std::tan(i * std::numbers::pi / 180.0),
+                  kDistortionTolerance);
+    EXPECT_EQ(record.fieldX, 0.0);
+    EXPECT_FLOAT_EQ(record.wavelength, static_cast<float>(system.info.Spectrum.data[1].lambda));
+    // The window holds its peak and the chief ray's cell.
+    EXPECT_GE(record.originColumn, 0);
+    EXPECT_LT(record.originColumn, record.width);
+    EXPECT_LT(record.peakRow, record.height);
+  }
+}
+
+TEST_F(NonIsoplanarOptics, SynthesisWritesAComponentImageEach) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  TNonIsoplanarSynthesis synthesis;
+  // The achromat's PSF samples are far finer than an object pixel: no question is asked.
+  ASSERT_EQ(synthesis.Run(job), kNonIsoplanarDone);
+  EXPECT_EQ(BoxCount(), 0u);
+  ASSERT_EQ(results.cols, 3);
+  EXPECT_EQ(nodeState, 1);
+  for (int k = 0; k < 3; ++k) {
+    Mem<float> raster;
+    TFileData record = results.data[k];
+    ASSERT_EQ(record.Read(raster), 1);
+    EXPECT_EQ(raster.cols, 32);
+    EXPECT_FLOAT_EQ(record.wavelength, static_cast<float>(system.info.Spectrum.data[k].lambda));
+    // The disc's image is bright in the middle and dark in the corner.
+    EXPECT_GT(raster.data[16 * 32 + 16], 0.0f);
+    EXPECT_EQ(raster.data[0], 0.0f);
+    double sum = 0.0;
+    for (int i = 0; i < 32 * 32; ++i) sum += raster.data[i];
+    // Each cell holds its share of the light: a clear lens passes every bright cell's light
+    // whole, at every wavelength alike.
+    EXPECT_APPROX(sum, object.bright / 3.0, kLightTolerance) << k;
+  }
+  EXPECT_TRUE(Exists("psf101.imc"));
+  EXPECT_TRUE(Exists("img2.img"));
+  // The node PSFs are used again by the next synthesis.
+  std::filesystem::remove(Scratch("psf101.img"));
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  nodeState = 0;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarDone);
+}
+
+TEST_F(NonIsoplanarOptics, WithoutFieldsTheIsoplanarSynthesisTakesOver) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  system.info.AlfaM.Clear();
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarUseIsoplanar);
+  EXPECT_EQ(object.samples, 0);
+  // An axial field alone has no image field to map: refused with a message.
+  system.info.AlfaM.Allocate(1, 1);
+  system.info.AlfaM.data[0] = 0.0;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  EXPECT_EQ(BoxCount(), 1u);
+}
+TEST_F(NonIsoplanarOptics, APointAtANodesFieldGivesThatNodesPsf) {
+  // Fine enough a picture that the node PSF covers several cells: a turned or mirrored copy
+  // would show.
+  constexpr int kSide = 1024;
+  TPointObject object(image, 1.0 * std::numbers::pi / 180.0, kSide);
+  job.object = &object;
+  TNonIsoplanarSynthesis synthesis;
+  ASSERT_EQ(synthesis.Run(job), kNonIsoplanarDone);
+  constexpr int kNode = 1, kComponent = 1;
+  TFileData node = synthesis.nodePsfs.data[kComponent * 3 + kNode];
+  Mem<float> psf;
+  ASSERT_EQ(node.Read(psf), 1);
+  ASSERT_GT(node.height, 2);
+  TFileData result = results.data[kComponent];
+  Mem<float> raster;
+  ASSERT_EQ(result.Read(raster), 1);
+  const double pitch = image.imageFieldWidth / kSide;
+  const int column = kSide / 2 + static_cast<int>(std::lround(node.fieldX / pitch));
+  const int row = kSide / 2 - static_cast<int>(std::lround(node.fieldY / pitch));
+  float peak = 0.0f;
+  for (int i = 0; i < psf.cols * psf.rows; ++i) peak = std::fmax(peak, psf.data[i]);
+  // The PSF off the axis is lopsided: turned half round it would differ.
+  float asymmetry = 0.0f;
+  for (int r = 0; r < node.height; ++r)
+    for (int c = 0; c < node.width; ++c)
+      asymmetry = std::fmax(asymmetry, std::fabs(psf.data[r * node.width + c] -
+                                                 psf.data[(node.height - 1 - r) * node.width + node.width - 1 - c]));
+  ASSERT_GT(asymmetry, 0.1f * peak);
+  // The blend reaches a few thousandths towards the next node.
+  const double tolerance = 0.01 * peak;
+  double total = 0.0;
+  for (int r = 0; r < node.height; ++r)
+    for (int c = 0; c < node.width; ++c) {
+      const float expected = psf.data[r * node.width + c];
+      const float actual = raster.data[(row + r - node.originRow) * kSide + column + c - node.originColumn];
+      EXPECT_NEAR(actual, expected, tolerance) << c << ", " << r;
+      total += actual;
+    }
+  double all = 0.0;
+  for (int i = 0; i < kSide * kSide; ++i) all += raster.data[i];
+  EXPECT_APPROX(total, all, 1e-6);
+}
+
+TEST_F(NonIsoplanarOptics, CoarsePsfSamplesAskBeforeGoingOn) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  // PSF samples of 0.5 mm against image cells of 0.22 mm.
+  image.savedDiscrete = 0.5;
+  TRecordingMessageBoxProvider answers;
+  answers.QueueAnswer(IDNO);
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  ASSERT_EQ(answers.boxes.size(), 1u);
+  EXPECT_NE(answers.boxes[0].text.find("Size of PSF is too large!"), std::string::npos);
+  EXPECT_EQ(answers.boxes[0].caption, "Warning");
+  EXPECT_EQ(answers.beeps.size(), 1u);
+  EXPECT_EQ(results.cols, 0);
+  // Yes goes on with the node PSFs already made.
+  answers.QueueAnswer(IDYES);
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarDone);
+  EXPECT_EQ(answers.boxes.size(), 2u);
+  EXPECT_EQ(results.cols, 3);
+}
