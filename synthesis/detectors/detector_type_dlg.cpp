@@ -1,12 +1,12 @@
 #include "synthesis/detectors/detector_type_dlg.h"
 
-#include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/array_detector_dlgs.h"
 #include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "synthesis/detectors/test_detector.h"
+#include "synthesis/detectors/transformer_detector_dlgs.h"
 
 namespace {
 
@@ -33,10 +33,6 @@ bool InList(int type) { return type >= 0 && type < kDetectorTypeCount; }
 
 const char *DetectorTypeText(int type) { return InList(type) ? kTypeTexts[type] : ""; }
 
-std::string DetectorTypeMissingText(int type) {
-  return std::string("The detector \"") + DetectorTypeText(type) + "\" is not available yet.";
-}
-
 TDetectorTypeDlg::TDetectorTypeDlg(TWindow *folder, TTestDetector *detectorPage, TDetectorSynthesisOwner *owner)
     : TBookMarkDlg(folder, "T_DetectorTypeDlg"),
       typeList(new TComboBox(this, kDetectorTypeList)),
@@ -48,6 +44,11 @@ TDetectorTypeDlg::TDetectorTypeDlg(TWindow *folder, TTestDetector *detectorPage,
   models[kDetectorMatrix] = new TDetectorMatrix(this, owner);
   models[kDetectorSingleLine] = new TDetectorSingleLine(this, owner);
   models[kDetectorDoubleLine] = new TDetectorSlide(this, owner);
+  auto *transformer = new TDetectorOpticalTransformer(this);
+  auto *combined = new TDetectorMatrixTransformer(this);
+  combined->Attach(static_cast<TDetectorMatrix *>(models[kDetectorMatrix]), transformer);
+  models[kDetectorOpticalTransformer] = transformer;
+  models[kDetectorMatrixTransformer] = combined;
 }
 
 bool TDetectorTypeDlg::Find(TEventInfo &info) {
@@ -85,11 +86,19 @@ void TDetectorTypeDlg::SelectInList(int type) {
 }
 
 int TDetectorTypeDlg::ReadParameters() {
+  // The combined model has no values of its own: the matrix and the optical transformer
+  // it combines take theirs, though neither page is shown.
+  if (current == kDetectorMatrixTransformer) {
+    for (const int type : {kDetectorMatrix, kDetectorOpticalTransformer})
+      if (TTestObject *model = Model(type)) model->ReadParameters();
+    return 1;
+  }
   if (TTestObject *model = CurrentModel()) model->ReadParameters();
   return 1;
 }
 
 int TDetectorTypeDlg::ShowParameters() {
+  if (current == kDetectorMatrixTransformer) return 1;
   if (TTestObject *model = CurrentModel()) model->ShowParameters();
   return 1;
 }
@@ -116,11 +125,6 @@ int TDetectorTypeDlg::ChooseType(int type) {
   if (type == current) {
     SelectInList(current);
     return 1;
-  }
-  if (models[type] == nullptr) {
-    SelectInList(current);
-    MessageBox(GetHandle(), DetectorTypeMissingText(type), "Warning", MB_OK | MB_ICONINFORMATION);
-    return 0;
   }
   if (TWindow *left = Dialog(current); left != nullptr && left->IsWindow()) left->ShowWindow(SW_HIDE);
   current = type;

@@ -1,10 +1,12 @@
 # The detector models' maths and the shared detector and scanner records (core); the
 # Detector page, its inner folder, the type chooser and the models' dialogs (folder).
 area_sources(SYNTHESIS detector_parameters.cpp scanner_parameters.cpp element_detectors.cpp
-             array_detectors.cpp matrix_detector.cpp line_detectors.cpp)
+             array_detectors.cpp matrix_detector.cpp line_detectors.cpp
+             transformer_file.cpp transformer_detectors.cpp)
 area_tests(SYNTHESIS tests/scanner_parameters_test.cpp tests/element_detectors_test.cpp
            tests/line_detectors_test.cpp
-           tests/matrix_detector_test.cpp)
-area_sources(SYNTHESIS_FOLDER element_detector_dlgs.cpp array_detector_dlgs.cpp detector_type_dlg.cpp
-             detector_noise_dlg.cpp test_detector.cpp)
+           tests/matrix_detector_test.cpp tests/transformer_detectors_test.cpp)
+area_sources(SYNTHESIS_FOLDER element_detector_dlgs.cpp array_detector_dlgs.cpp
+             transformer_detector_dlgs.cpp detector_type_dlg.cpp detector_noise_dlg.cpp
+             test_detector.cpp)
 area_tests(SYNTHESIS_FOLDER tests/test_detector_test.cpp)

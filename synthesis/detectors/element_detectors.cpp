@@ -26,6 +26,18 @@ std::string TemporaryFile(const std::string &stem, const char *extension) {
 
 }  // namespace
 
+bool NameResponseFiles(TTestObject &model, const std::string &stem) {
+  model.CloseFrameFile(0);
+  if (!model.rasterFiles.Allocate(1, 1) || !model.frameFiles.Allocate(1, 1)) return false;
+  TFileData &raster = model.rasterFiles.data[0];
+  raster.fileName = TemporaryFile(stem, ".img");
+  raster.wavelength = 0.0f;
+  raster.weight = 1.0f;
+  model.frameFiles.data[0] = raster;
+  model.frameFiles.data[0].fileName = TemporaryFile(stem, ".spc");
+  return true;
+}
+
 TDetectorNoneModel::TDetectorNoneModel() : TTestObject(nullptr) {
   name = kDetectorNoneName;
   state = kNoDetectorState;
@@ -68,16 +80,9 @@ int TElementDetectorModel::MakeResponse() {
   if (n == 0 || image == nullptr || !(image->pixelSize > 0.0)) return 0;
   Mem<float> response;
   if (!response.Allocate(n, n)) return 0;
-  CloseFrameFile(0);
-  if (!rasterFiles.Allocate(1, 1) || !frameFiles.Allocate(1, 1)) return 0;
-  TFileData &raster = rasterFiles.data[0];
-  raster.fileName = TemporaryFile(fileStem_, ".img");
-  raster.wavelength = 0.0f;
-  raster.weight = 1.0f;
-  frameFiles.data[0] = raster;
-  frameFiles.data[0].fileName = TemporaryFile(fileStem_, ".spc");
+  if (!NameResponseFiles(*this, fileStem_)) return 0;
   FillResponse(response, n, image->pixelSize);
-  return raster.Write(response);
+  return rasterFiles.data[0].Write(response);
 }
 
 TDetectorRoundModel::TDetectorRoundModel() : TElementDetectorModel(kDetectorRoundName, "d_round") {}

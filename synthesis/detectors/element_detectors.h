@@ -25,6 +25,11 @@ constexpr const char *kDetectorRectangleName = "Rectangle";
 // |y| <= ly/2); a negative side covers nothing.
 bool RectangleCovers(int columnOffset, int rowOffset, double p, float ly, float lz);
 
+// Makes the model's raster and spectrum tables one record each, naming
+// <temporary directory>/<stem>.img and <stem>.spc (wavelength 0, weight 1). False when a
+// table cannot be allocated.
+bool NameResponseFiles(TTestObject &model, const std::string &stem);
+
 // No detector: nothing to compute, no files; the synthesis knows it by its name.
 class TDetectorNoneModel : public TTestObject {
  public:

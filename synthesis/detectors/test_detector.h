@@ -67,8 +67,8 @@ class TTestDetector : public TBookMarkDlg {
   // ReadParameters, then the chosen model's Calculate; 0 when either fails.
   int CalculateModel();
 
-  // For the settings file: the chosen type, the model of a type (null when this program
-  // does not have it), and the choice of a type as the user makes it (0 when refused).
+  // For the settings file: the chosen type, the model of a type (null out of the list),
+  // and the choice of a type as the user makes it (0 out of the list).
   int DetectorType() const;
   TTestObject *Model(int type);
   int ChooseDetectorType(int type);

@@ -26,6 +26,11 @@ class TSynthesisObjectPage {
   virtual int MayLeave() = 0;
   // The folder's set-up: the fields written from the values and taken back.
   virtual void TakeFields() = 0;
+  // The raster size changed: a bitmap object places its capture frame again.
+  virtual void PixelCountChanged() {}
+  // The folder closes: the bitmap object's picture windows are hidden (it deletes them
+  // itself later).
+  virtual void HidePictureWindows() {}
   // The folder is done with this interface; an adapter deletes itself here, a page that
   // is its own interface does nothing (the folder deletes its pages).
   virtual void Release() {}

@@ -84,6 +84,8 @@ void RecentreRaster(int n, float *cells) {
 int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanarSettings &settings,
                              HWND owner, Mem<TFileData> &results, std::int32_t &customObject) {
   const int n = settings.pixelCount;
+  // The old results go now: a synthesis that fails leaves none that its files no longer hold.
+  results.Clear();
   if (who.object == nullptr || who.psf == nullptr || n < 2 || (n & (n - 1)) != 0) return 0;
   SetWaitCursor();
   Mem<float> re, im;
@@ -103,8 +105,6 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     MessageBox(owner, kNoPsfText, "Warning", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  // The old results go now: a synthesis that fails leaves none that its files no longer hold.
-  results.Clear();
   Mem<TFileData> made;
   if (!made.Allocate(components, 1)) {
     SetArrowCursor();

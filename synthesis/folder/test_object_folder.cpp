@@ -231,6 +231,7 @@ int TTestObjectFolder::ShowParameters() {
 double TTestObjectFolder::ValueAt(int, double, double) { return 0.0; }
 
 void TTestObjectFolder::ResetCalculated() {
+  KeepLoan();
   if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
   if (psfPage_ != nullptr) {
     psfPage_->ShowParameters();
@@ -246,6 +247,11 @@ void TTestObjectFolder::PsfPointChanged() {
 }
 
 bool TTestObjectFolder::IdealPointWanted() { return false; }
+
+TWindow *TTestObjectFolder::ProgressWindow() {
+  const TTestImage *shared = GetTestImage();
+  return shared != nullptr && shared->realImage == 1 ? this : nullptr;
+}
 
 int TTestObjectFolder::Calculate() {
   TTestImage *shared = GetTestImage();
@@ -275,7 +281,8 @@ int TTestObjectFolder::Calculate() {
       SetWindowPos(nullptr, 0, 0, place.right - place.left, place.bottom - place.top,
                    SWP_NOMOVE | SWP_NOZORDER);
   }
-  if (made != 0) state = kRastersWritten;
+  // A synthesis stopped part way shows what it finished but is not the image.
+  if (made == 1) state = kRastersWritten;
   return made;
 }
 
@@ -324,6 +331,8 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   if (answer == kNonIsoplanarUseIsoplanar) return CalcIsoplanarImage();
   if (answer == kNonIsoplanarFailed) return 0;
   name = "Total";
+  // Stopped: the components finished are shown (2), but the image stays to be computed.
+  if (answer == kNonIsoplanarStopped) return rasterFiles.data != nullptr && rasterFiles.cols > 0 ? 2 : 0;
   return 1;
 }
 

@@ -75,7 +75,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
-  // has no field points. 1 done (also when stopped), 0 failed.
+  // has no field points. 1 done, 0 failed, 2 stopped part way (the components finished are
+  // there to show; the image is not marked computed).
   int CalcNonIsoplanarImage();
   // The Energy page's request: compute without showing.
   int CalculateOnly();
@@ -86,7 +87,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // TPsfSynthesisOwner.
   void PsfPointChanged() override;
   bool IdealPointWanted() override;
-  TWindow *ProgressWindow() override { return this; }
+  // The window the PSF run stretches to show the gauge: only the synthesis with a PSF per
+  // field point does so; with one PSF the folder keeps its size.
+  TWindow *ProgressWindow() override;
 
   TSystemImage *System() const { return system_; }
   TTestPSF *PsfPage() const { return psfPage_; }
@@ -130,6 +133,9 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   void Request(int show);
   void TakeBorrowedSettings();
   void GiveBackBorrowedSettings();
+  // After the system was replaced by an older state of itself (an undo step taken before
+  // the folder opened): the PSF grid and the television wavelengths are lent again.
+  void KeepLoan();
   // Exchanges the borrowed settings of the system with the saved ones, without preparing.
   void SwapBorrowedSettings();
   void MarkEverythingToCompute();

@@ -67,6 +67,17 @@ void TTestObjectFolder::GiveBackBorrowedSettings() {
   system_->Prepare(0.0, 1, 1);
 }
 
+void TTestObjectFolder::KeepLoan() {
+  if (system_ == nullptr || givenBack_) return;
+  bool lentAgain = false;
+  if (system_->info.Nd != kSynthesisNd) {
+    system_->info.Nd = kSynthesisNd;
+    lentAgain = true;
+  }
+  if (settingsPage_ != nullptr && settingsPage_->KeepTvLines()) lentAgain = true;
+  if (lentAgain) system_->Prepare(0.0, 1, 1);
+}
+
 void TTestObjectFolder::SwapBorrowedSettings() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr || system_ == nullptr) return;

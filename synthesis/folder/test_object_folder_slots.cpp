@@ -42,6 +42,7 @@ void TTestObjectFolder::CloseAndCleanup() {
     return;
   }
   if (SharedPsfGauge() == gauge_) SetSharedPsfGauge(nullptr);
+  if (objectPage_ != nullptr) objectPage_->HidePictureWindows();
   if (TTestImage *shared = GetTestImage()) {
     shared->colorMode = kFolderColorMode;
     if (shared->colorImage != nullptr) shared->colorImage->Clear();

@@ -9,6 +9,7 @@
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/testobject/test_image.h"
 
@@ -174,6 +175,7 @@ void TTestObjectSettings::ApplyMatrixSize() {
   folder_->state = kNothingComputed;
   if (folder_->PsfPage() != nullptr) folder_->PsfPage()->Invalidate();
   if (TTestObject *detector = folder_->CurrentDetector()) detector->state = kNothingComputed;
+  if (folder_->ObjectPage() != nullptr) folder_->ObjectPage()->PixelCountChanged();
 }
 
 void TTestObjectSettings::ApplyColorMode() {
@@ -218,6 +220,22 @@ void TTestObjectSettings::ApplyColorMode() {
   shared->colorMode = mode;
 }
 
+bool TTestObjectSettings::KeepTvLines() {
+  const TTestImage *shared = GetTestImage();
+  TSystemImage *system = folder_ != nullptr ? folder_->System() : nullptr;
+  if (shared == nullptr || system == nullptr || (shared->colorMode & kTvBit) == 0) return false;
+  const double primaries[] = {kTvBlue, kTvGreen, kTvRed};
+  const Mem<TSpectralInfo> &spectrum = system->info.Spectrum;
+  bool same = spectrum.data != nullptr && spectrum.cols * spectrum.rows == 3;
+  for (int i = 0; same && i < 3; ++i)
+    same = spectrum.data[i].lambda == primaries[i] && spectrum.data[i].weight == 1.0;
+  if (same) return false;
+  if (!SetLines(*system, primaries, 3)) return false;
+  system->info.LambdaW = kTvGreen;
+  system->info.MonochromeSystem = 0;
+  return true;
+}
+
 void TTestObjectSettings::ShowColorMode(int mode) {
   if (GetHandle() == nullptr) return;
   const int entry = ColorScaleEntry(mode);
@@ -229,12 +247,16 @@ void TTestObjectSettings::ShowColorMode(int mode) {
     spectrum->SetSelIndex((mode & kContinuousSpectrumBit) != 0 ? 1 : 0);
 }
 
-void TTestObjectSettings::CmReal() {
-  if (TTestImage *shared = GetTestImage()) shared->realImage = 1;
-}
+void TTestObjectSettings::CmReal() { ChooseMethod(1); }
 
-void TTestObjectSettings::CmIzoplanar() {
-  if (TTestImage *shared = GetTestImage()) shared->realImage = 0;
+void TTestObjectSettings::CmIzoplanar() { ChooseMethod(0); }
+
+void TTestObjectSettings::ChooseMethod(int real) {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || shared->realImage == real) return;
+  shared->realImage = real;
+  // The image of the other method is no image of this one.
+  if (folder_ != nullptr) folder_->state = kNothingComputed;
 }
 
 void TTestObjectSettings::EvDestroy() { DefaultProcessing(); }

@@ -44,6 +44,9 @@ class TTestObjectSettings : public TBookMarkDlg, public TTestObject {
   // The colour scale's entry and the spectrum mode's entry of a colour-mode word (the
   // folder's answer to a picture window).
   void ShowColorMode(int mode);
+  // While "TV color" is chosen: puts the television lines back into a system that lost
+  // them (an undo step); true when it did. The caller prepares the system.
+  bool KeepTvLines();
 
   // Response-table handlers.
   void CmReal();
@@ -51,6 +54,9 @@ class TTestObjectSettings : public TBookMarkDlg, public TTestObject {
   void EvDestroy();
 
  private:
+  // 1 "Real", 0 "Izoplanar"; a change marks the folder's image to be computed.
+  void ChooseMethod(int real);
+
   TTestObjectFolder *folder_;
 };
 

@@ -59,7 +59,11 @@ int TImageObjectMaps::Build(TOpticalSystem &turned, double workingLambda) {
   mapZ.Zero();
   const bool angular = turned.info.ImageFinite == 0;
   for (int k = 0; k < components; ++k) {
-    turned.Prepare(ComponentWavelength(turned, k, workingLambda), 1, 1);
+    if (turned.Prepare(ComponentWavelength(turned, k, workingLambda), 1, 1) <= 0) {
+      mapY.Clear();
+      mapZ.Clear();
+      return 0;
+    }
     for (int a = 0; a < kMapSide; ++a) {
       for (int b = 0; b < kMapSide; ++b) {
         const double y = (kMapCentre - b) * step;

@@ -36,7 +36,8 @@ class TImageObjectMaps {
   // the chief ray that leaves the turned system: its height in mm when its image (the
   // original object) is finite, else its angle atan(M / L) in radians. The chief rays of
   // one map are traced as one batch; a ray that does not pass leaves its cell 0. 0 (maps
-  // empty) when the image field is 0 or memory runs out; the field half and step are set.
+  // empty) when the image field is 0, the turned system cannot be prepared or memory runs
+  // out; the field half and step are set.
   int Build(TOpticalSystem &turned, double workingLambda);
 
   // The object point of the image point (x, y): bilinear in map k, a cell outside the map

@@ -20,7 +20,10 @@ int TNodePsfLookup::Reset(const Mem<TFileData> *table, double nodeToImage) {
     int *order = order_.data + k * nodes_;
     float *radius = radius_.data + k * nodes_;
     Mem<float> unsorted(nodes_, 1);
-    if (unsorted.data == nullptr) return 0;
+    if (unsorted.data == nullptr) {
+      nodes_ = components_ = 0;
+      return 0;
+    }
     for (int i = 0; i < nodes_; ++i) {
       const TFileData &record = table->data[k * nodes_ + i];
       const double z = record.fieldX * nodeToImage;

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "foundation/helpers/helpers.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
+#include "platform/core/message_box.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/synthesis_progress.h"
 
@@ -16,6 +18,18 @@ constexpr int kFirstNodeNumber = 101;
 bool EnsureGrid(Mem<float> &raster, int n) {
   if (raster.data != nullptr && raster.cols == n && raster.rows == n) return true;
   return raster.Allocate(n, n) != 0;
+}
+
+// Which ray of a node failed: the chief ray, or (the chief ray passing) every pupil ray.
+void TellNodeFailed(TOpticalSystem &system, double field) {
+  system.SolveChiefRay(field, 0.0);
+  TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+  char text[96];
+  if (system.TraceRay(chief, kTracePlain, nullptr, 0) != 1)
+    std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", field);
+  else
+    std::snprintf(text, sizeof text, "No ray of beam %g passes the system!", field);
+  MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace
@@ -89,6 +103,7 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
   info.Nd = n;
   if (progress != nullptr) progress->Begin(n * components * nodes, RGB(128, 0, 0));
   BeginPsfJob();
+  SetWaitCursor();
 
   Mem<float> window;
   int made = 1;
@@ -96,10 +111,16 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
     const double field = fields.data[i];
     for (int k = 0; k < components && made; ++k) {
       const double lambda = TImageObjectMaps::ComponentWavelength(system, k, workingLambda);
-      system.Prepare(lambda, 1, 1);
+      // Missing glasses are told once, by the first preparation, and end the nodes.
+      if (system.Prepare(lambda, 1, 1) <= 0) {
+        made = 0;
+        break;
+      }
       // The given step, or the automatic one of this wavelength when it is 0.
       system.SetupFieldSampling(settings.sampleStep);
       if (!system.ComputePSFNodes(field, 0.0, 1)) {
+        // Not stopped by the user: the node has no light to give a PSF, and is named.
+        if (!PsfCancelled()) TellNodeFailed(system, field);
         made = 0;
         break;
       }
@@ -137,6 +158,7 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
   info.LambdaW = workingLambda;
   info.Nd = workingNodes;
   system.Prepare(workingLambda, 1, 1);
+  SetArrowCursor();
   if (!made) table.Clear();
   return made;
 }

@@ -47,6 +47,7 @@ struct TNodePsfSettings {
 // it is prepared at that wavelength.
 // progress (may be null) gets a stage of N x components x nodes; the PSF sampling steps it
 // through the PSF gauge. 1 when every node was made; 0 when a node PSF could not be
-// computed (no passing ray, Escape) or written, the table then empty.
+// computed (no light through the node, which is told; or Escape) or written, the table
+// then empty.
 int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
                     Mem<TFileData> &table, TSynthesisProgress *progress);

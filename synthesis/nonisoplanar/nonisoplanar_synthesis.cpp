@@ -26,6 +26,7 @@ constexpr const char *kLargePsfQuestion =
     "        Size of PSF is too large!\n   Advice: calculate izoplanar image.\n\n"
     "Do you want to continue calculating of non izoplanar image?";
 constexpr const char *kNoImageField = "The field of the system has no image: the image cannot be formed!";
+constexpr const char *kTurnFailed = "System error...";
 
 int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
 
@@ -68,6 +69,8 @@ int TNonIsoplanarSynthesis::PrepareSystemData(TNonIsoplanarJob &job) {
   image.objectFieldHalf = TImageObjectMaps::ObjectFieldHalf(system);
   image.objectFieldWidth = 2.0 * image.objectFieldHalf;
   std::unique_ptr<TOpticalSystem> turned = job.turner->TurnedCopy(system);
+  turnedCopyMade_ = turned != nullptr;
+  maps.imageFieldHalf = 0.0;
   if (!turned) return 0;
   turned->Prepare(0.0, 1, 1);
   const int built = maps.Build(*turned, system.info.LambdaW);
@@ -122,7 +125,11 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
   if (Count(system.info.AlfaM) == 0) return kNonIsoplanarUseIsoplanar;
 
   if (!PrepareSystemData(job)) {
-    MessageBox(nullptr, kNoImageField, "Warning", MB_OK | MB_ICONINFORMATION);
+    // A turned system without glasses has said so itself.
+    if (!turnedCopyMade_)
+      MessageBox(nullptr, kTurnFailed, "Warning", MB_OK | MB_ICONINFORMATION);
+    else if (maps.imageFieldHalf == 0.0)
+      MessageBox(nullptr, kNoImageField, "Warning", MB_OK | MB_ICONINFORMATION);
     return kNonIsoplanarFailed;
   }
   image.customObject = object.name == "Custom object" ? 1 : 0;
@@ -201,6 +208,7 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
       results.Clear();
     else
       results.Resize(written, 1);
+    return kNonIsoplanarStopped;
   }
   return kNonIsoplanarDone;
 }

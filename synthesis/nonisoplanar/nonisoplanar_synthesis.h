@@ -37,8 +37,11 @@ class TPlainSystemTurner : public TSystemTurner {
 
 enum TNonIsoplanarAnswer : int {
   kNonIsoplanarFailed = 0,
-  kNonIsoplanarDone = 1,       // also after the user stopped it
+  kNonIsoplanarDone = 1,
   kNonIsoplanarUseIsoplanar = 2,  // no field points: the isoplanar synthesis forms the image
+  // The user stopped the rows: the components finished before are written, the image is
+  // not complete (and must not pass for computed).
+  kNonIsoplanarStopped = 3,
 };
 
 // What one synthesis works on; nothing is owned.
@@ -58,10 +61,12 @@ struct TNonIsoplanarJob {
 
 class TNonIsoplanarSynthesis {
  public:
-  // Forms the image. Refuses (0) with the reason in a message box: no system, object or
-  // record, an image field of 0; refuses quietly when a node PSF cannot be made, a file
-  // cannot be written, or the user declines to go on with PSFs larger than an object
-  // pixel. A stop by the user keeps the components finished and answers done.
+  // Forms the image. Refuses (0) with the reason in a message box when the system cannot
+  // be turned round ("System error...") or its field has no image; quietly when a part of
+  // the job is missing, a preparation fails (missing glasses, which it told), a node PSF
+  // cannot be made or a file written, or the user declines to go on with PSF samples
+  // larger than an object pixel. A stop by the user in the rows keeps the components
+  // finished before it and answers kNonIsoplanarStopped; a stop in the node PSFs fails.
   int Run(TNonIsoplanarJob &job);
 
   // The steps, for the tests. PrepareSystemData fills the maps and the field extents of
@@ -78,4 +83,7 @@ class TNonIsoplanarSynthesis {
   TImageObjectMaps maps;
   Mem<TFileData> nodePsfs;  // the resampled records: ".imc" names, ".img" headers
   TNodePsfLookup lookup;
+
+ private:
+  bool turnedCopyMade_ = false;
 };

@@ -8,6 +8,8 @@
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "platform/gui/controls/combo_box.h"
 #include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/pictures/color_picture.h"
 #include "synthesis/pictures/picture_windows.h"
@@ -221,6 +223,32 @@ TEST_F(EditorSynthesisTest, SavingWhileOpenWritesTheSystemsOwnSettingsAndANewSys
   ASSERT_EQ(editor.LoadSystem(other, kNameFromFileName), 1);
   EXPECT_EQ(editor.SynthesisWindow(), nullptr);
   EXPECT_EQ(editor.System().info.Nd, 128);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorSynthesisTest, AnUndoToAStateBeforeTheFolderOpenedKeepsTheLoan) {
+  TOpticalEditor &editor = Open(triplet_);
+  const int nd = editor.System().info.Nd;
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  TTestObjectFolder *folder = editor.SynthesisWindow();
+  ASSERT_NE(folder, nullptr);
+  auto *scales = dynamic_cast<TComboBox *>(folder->SettingsPage()->ChildWithId(kSettingsScaleList));
+  ASSERT_NE(scales, nullptr);
+  scales->SetSelIndex(kScaleTv);
+  folder->SettingsPage()->ApplyColorMode();
+  // An edit and its undo bring back the snapshot taken before the folder opened.
+  editor.System().Surface(1)->general.vertex[0] += 1.0;
+  ASSERT_TRUE(editor.System().SaveUndo("Move"));
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().info.Nd, kSynthesisNd);
+  ASSERT_EQ(editor.System().info.Spectrum.cols * editor.System().info.Spectrum.rows, 3);
+  EXPECT_EQ(editor.System().info.Spectrum.data[1].lambda, 0.5461);
+  // Closing gives the triplet its own settings.
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  EXPECT_EQ(editor.System().info.Nd, nd);
 }
 
 }  // namespace

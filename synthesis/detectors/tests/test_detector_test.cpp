@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "foundation/testing/approx.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/controls/list_box.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/color/color_image.h"
@@ -22,7 +24,10 @@
 #include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/detector_type_dlg.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
+#include "synthesis/detectors/transformer_detector_dlgs.h"
 #include "synthesis/testobject/tests/recording_windows.h"
+#include "toolkit/graph/graph.h"
+#include "toolkit/texteditor/o_editor.h"
 #include "synthesis/testobject/tests/test_object_support.h"
 
 namespace {
@@ -153,28 +158,29 @@ TEST_F(DetectorPage, ChoosingATypeShowsItsModelAndMarksTheImageOutOfDate) {
   EXPECT_EQ(Page().DetectorType(), kDetectorNone);
 }
 
-TEST_F(DetectorPage, TypesThisProgramDoesNotHaveAreRefusedWithAMessage) {
+TEST_F(DetectorPage, EveryListedTypeHasItsModelAndOthersAreRefused) {
   Open();
-  Pick(kDetectorRound);
+  const char *names[] = {"None",        "Round",       "Rectangle",           "Matrix",
+                         "Single line", "Double line", "Optical transformer", "Matrix & Transformer"};
   boxes.boxes.clear();
-  for (int type = kDetectorOpticalTransformer; type < kDetectorTypeCount; ++type) {
+  for (int type = kDetectorTypeCount - 1; type >= 0; --type) {
     Pick(type);
-    ASSERT_EQ(boxes.boxes.size(), 1u) << type;
-    EXPECT_EQ(boxes.boxes[0].caption, "Warning");
-    EXPECT_EQ(boxes.boxes[0].text, DetectorTypeMissingText(type));
-    EXPECT_NE(boxes.boxes[0].text.find(DetectorTypeText(type)), std::string::npos);
-    boxes.boxes.clear();
-    EXPECT_EQ(TypeList().GetSelIndex(), kDetectorRound) << type;
-    EXPECT_EQ(GetDetectorParameters()->detectorType, kDetectorRound);
-    EXPECT_TRUE(Shown(Page().Model(kDetectorRound)));
-    EXPECT_EQ(Page().Model(type), nullptr);
+    EXPECT_EQ(TypeList().GetSelIndex(), type);
+    EXPECT_EQ(GetDetectorParameters()->detectorType, type);
+    ASSERT_NE(Page().Model(type), nullptr) << type;
+    EXPECT_EQ(Page().CurrentModel(), Page().Model(type));
+    EXPECT_EQ(Page().CurrentModel()->name, names[type]);
+    for (int other = 0; other < kDetectorTypeCount; ++other)
+      EXPECT_EQ(Shown(Page().Model(other)), other == type) << type << " " << other;
   }
-  EXPECT_EQ(owner.changes, 1);
-  // The settings file's road gets the same answer; a type outside the list is no type.
-  EXPECT_EQ(Page().ChooseDetectorType(kDetectorOpticalTransformer), 0);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(owner.changes, kDetectorTypeCount);  // every pick, down to None, was a change
+  // The settings file's road: a type outside the list is no type.
+  EXPECT_EQ(Page().ChooseDetectorType(kDetectorRound), 1);
   EXPECT_EQ(Page().ChooseDetectorType(kDetectorTypeCount), 0);
   EXPECT_EQ(Page().ChooseDetectorType(-1), 0);
   EXPECT_EQ(Page().DetectorType(), kDetectorRound);
+  EXPECT_EQ(Page().Model(kDetectorTypeCount), nullptr);
 }
 
 TEST_F(DetectorPage, TheModelsTakeTheirEditsAndCutSizesToTheField) {
@@ -322,8 +328,8 @@ TEST_F(DetectorPage, ThePageGivesBackOnlyTheRecordItMade) {
   EXPECT_EQ(GetDetectorParameters(), &shared);
   SetDetectorParameters(nullptr);
 
-  // A type the program does not have in a record starts the page on no detector.
-  shared.detectorType = kDetectorMatrixTransformer;
+  // A type outside the list in a record starts the page on no detector.
+  shared.detectorType = kDetectorTypeCount + 4;
   SetDetectorParameters(&shared);
   Open();
   EXPECT_EQ(Page().DetectorType(), kDetectorNone);
@@ -439,6 +445,103 @@ TEST_F(DetectorPage, TheLineArraysTakeTheirEditsAndTheSingleLineHoldsNoSecondLin
   ASSERT_EQ(windows.pictures.size(), 1u);
   EXPECT_EQ(windows.pictures[0].caption, "Image: Double line");
   EXPECT_TRUE(std::filesystem::exists(Scratch("d_slide.img")));
+}
+
+TEST_F(DetectorPage, TheOpticalTransformerChoosesItsFileAndRefusesABrokenOne) {
+  TRecordingWindows windows;
+  TScriptedFileDialog files;
+  Open();
+  Pick(kDetectorOpticalTransformer);
+  auto &transformer = *dynamic_cast<TDetectorOpticalTransformer *>(Page().Model(kDetectorOpticalTransformer));
+  EXPECT_EQ(Text(transformer, kTransformerFileLabel), "Untitled");
+  // 1 / (16 x 0.01 mm) and half of 16 steps.
+  EXPECT_EQ(Text(transformer, kTransformerSpectrumText), "dF=6.25, Fmax=50");
+  EXPECT_FALSE(transformer.ChildWithId(kTransformerViewButton)->IsWindowEnabled());
+  // "Map" without a file: a beep and the reason, no picture.
+  boxes.boxes.clear();
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  EXPECT_TRUE(windows.pictures.empty());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("No optical transformer data file"), std::string::npos);
+
+  // The file is chosen in the open dialog; its name keeps its case and is shown by its end.
+  const std::string path = Scratch("Low_Pass_Transformer.otd");
+  std::ofstream(path) << "{F=0; G=1;}\n{F=100; G=1;}\n";
+  files.Choose({path});
+  transformer.SendMessage(WM_COMMAND, kTransformerFileButton, 0);
+  ASSERT_EQ(files.asked.size(), 1u);
+  EXPECT_EQ(files.asked[0].Filter, "Data (*.otd)|*.otd|All files (*.*)|*.*|");
+  EXPECT_EQ(transformer.FileName, path);
+  EXPECT_EQ(Text(transformer, kTransformerFileLabel), "..." + path.substr(path.size() - 20));
+  EXPECT_TRUE(transformer.ChildWithId(kTransformerViewButton)->IsWindowEnabled());
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_EQ(windows.pictures.size(), 1u);
+  EXPECT_EQ(windows.pictures[0].caption, "Image: Optical transformer");
+  EXPECT_TRUE(std::filesystem::exists(Scratch("d_trans.img")));
+  // "View" plots the table in a window of the page's.
+  transformer.SendMessage(WM_COMMAND, kTransformerViewButton, 0);
+  TWindow *graph = nullptr;
+  for (TWindow *child : transformer.GetChildren())
+    if (dynamic_cast<TGraph *>(child) != nullptr) graph = child;
+  ASSERT_NE(graph, nullptr);
+  EXPECT_EQ(graph->GetWindowText(), "Optical transformer");
+  // A broken file: "View" beeps and says why, and draws nothing more.
+  std::ofstream(path, std::ios::trunc) << "{F=0; G=1;}\n{F=3; G=1;}\n{F=2; G=1;}\n";
+  boxes.boxes.clear();
+  boxes.beeps.clear();
+  transformer.SendMessage(WM_COMMAND, kTransformerViewButton, 0);
+  EXPECT_EQ(boxes.beeps.size(), 1u);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("does not rise"), std::string::npos);
+  // Short names are shown whole.
+  EXPECT_EQ(ShortTransformerFileName("a/b.otd"), "a/b.otd");
+  EXPECT_EQ(ShortTransformerFileName(std::string(22, 'x')), std::string(22, 'x'));
+  EXPECT_EQ(ShortTransformerFileName(std::string(23, 'x')), "..." + std::string(20, 'x'));
+}
+
+TEST_F(DetectorPage, TheOpticalTransformerEditsItsFileInTheTextEditor) {
+  Open();
+  Pick(kDetectorOpticalTransformer);
+  auto &transformer = *dynamic_cast<TDetectorOpticalTransformer *>(Page().Model(kDetectorOpticalTransformer));
+  transformer.FileName = Scratch("edit.otd");
+  std::ofstream(transformer.FileName) << "{G=1;}\n";
+  transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
+  ASSERT_NE(transformer.Editor(), nullptr);
+  EXPECT_TRUE(transformer.Editor()->IsWindow());
+  EXPECT_EQ(transformer.Editor()->Filter(), "Transformer (*.otd)|*.otd|All files (*.*)|*.*|");
+  // A second "Edit" closes the first editor and opens another.
+  transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
+  ASSERT_NE(transformer.Editor(), nullptr);
+  EXPECT_TRUE(transformer.Editor()->IsWindow());
+}
+
+TEST_F(DetectorPage, MatrixAndTransformerTakesTheValuesOfBothPages) {
+  TRecordingWindows windows;
+  Open();
+  Pick(kDetectorMatrix);
+  Type(Matrix(), kArrayElementYEdit, "0.02");
+  Type(Matrix(), kArrayElementXEdit, "0.04");
+  auto &transformer = *dynamic_cast<TDetectorOpticalTransformer *>(Page().Model(kDetectorOpticalTransformer));
+  transformer.FileName = Scratch("point.otd");
+  std::ofstream(transformer.FileName) << "{F=0; G=1;}\n{F=100; G=1;}\n";
+  Pick(kDetectorMatrixTransformer);
+  EXPECT_EQ(Matrix().Lz, 0.04f);
+  // The hidden matrix page is read when the combined type's page is left.
+  Type(Matrix(), kArrayElementXEdit, "0.02");
+  EXPECT_EQ(Page().LeavePage(), 1);
+  EXPECT_EQ(Matrix().Lz, 0.02f);
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_EQ(windows.pictures.size(), 1u);
+  EXPECT_EQ(windows.pictures[0].caption, "Image: Matrix & Transformer");
+  // Through the point response the combined element is the matrix's 3 x 3 pixels.
+  TFileData reader;
+  reader.fileName = Scratch("d_m_tran.img");
+  Mem<float> raster;
+  ASSERT_EQ(reader.Read(raster), 1);
+  float sum = 0.0f;
+  for (int k = 0; k < kSide * kSide; ++k) sum += raster.data[k];
+  EXPECT_APPROX(sum, 9.0, 1e-4);
+  EXPECT_APPROX(raster.data[8 * kSide + 8], 1.0, 1e-5);
 }
 
 }  // namespace

@@ -236,6 +236,8 @@ TEST_F(IsoplanarSynthesisTest, NoPsfIsWarnedAndNothingIsWritten) {
   EXPECT_EQ(boxes.boxes[0].text, kNoPsfText);
   EXPECT_EQ(boxes.boxes[0].caption, "Warning");
   EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(Scratch(""), 0)));
+  // No record is left naming a result that this synthesis did not write.
+  EXPECT_EQ(RecordCount(results_), 0);
 }
 
 TEST_F(IsoplanarSynthesisTest, NoiseOfLevelZeroAddsNothingAndALevelSpreadsTheCells) {

@@ -1,5 +1,8 @@
 #include "synthesis/folder/test_object_folder.h"
 
+#include <QTimer>
+
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -126,7 +129,18 @@ TEST_F(FolderTest, ColorSynthesisesTheObjectThroughThePsfAndShowsIt) {
   TTestObjectFolder &folder = Open();
   TTinyObjectPage *page = TTinyObjectPage::last;
   ASSERT_NE(page, nullptr);
+  // With one PSF for the field the folder keeps its size while the PSF is computed.
+  const RECT before = folder.GetWindowRect();
+  int tallest = 0;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const RECT now = folder.GetWindowRect();
+    tallest = std::max(tallest, static_cast<int>(now.bottom - now.top));
+  });
+  probe.start(0);
   folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  probe.stop();
+  EXPECT_EQ(tallest, before.bottom - before.top);
   KeepPicture();
   EXPECT_TRUE(answers_->boxes.empty());
   ASSERT_EQ(folder.state, kRastersWritten);

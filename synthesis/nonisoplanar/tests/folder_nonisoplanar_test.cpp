@@ -19,6 +19,7 @@
 #include "synthesis/rasters/raster_records.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/folders/book_mark_dlg.h"
+#include "toolkit/pump/o_gauge.h"
 
 namespace {
 
@@ -33,12 +34,17 @@ class TDiscObject final : public TTestObject {
   }
   int Calculate() override { return 1; }
   double ValueAt(int, double z, double y) override {
-    if (TTestObjectFolder *folder = TTestObjectFolder::Current(); folder != nullptr && folder->GetHandle())
+    TTestObjectFolder *folder = TTestObjectFolder::Current();
+    if (folder != nullptr && folder->GetHandle())
       heightDuring = folder->GetWindowRect().bottom - folder->GetWindowRect().top;
+    // As the folder's Cancel does while a synthesis runs: the next row stops.
+    if (cancelAt > 0 && ++calls == cancelAt && folder != nullptr) folder->Gauge()->Leave(1);
     const TTestImage *image = GetTestImage();
     return image != nullptr && std::hypot(z, y) < image->objectFieldHalf / 3.0 ? 1.0 : 0.0;
   }
   int heightDuring = 0;
+  int cancelAt = 0;
+  int calls = 0;
 };
 
 const TDialogTemplate kDiscPageTemplate{"DiscObjectPage", WS_CHILD | WS_CAPTION, 0, 0, 220, 130,
@@ -151,4 +157,45 @@ TEST_F(FolderRealTest, RealFormsTheImageFromNodePsfsWithTheGaugeShowing) {
   folder_->ResetCalculated();
   ASSERT_EQ(folder_->CalculateOnly(), 1);
   EXPECT_TRUE(std::filesystem::exists(TempDir() + "/psf101.img"));
+}
+
+TEST_F(FolderRealTest, AStoppedSynthesisShowsWhatItFinishedButComputesAgain) {
+  folder_ = new TTestObjectFolder(nullptr, &system_);
+  ASSERT_TRUE(folder_->Create());
+  folder_->ShowWindow(SW_SHOW);
+  folder_->SettingsPage()->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  GetTestImage()->pixelCount = 64;
+  ASSERT_NE(TDiscPage::last, nullptr);
+  // Stopped in the second component's rows (64 cells a row, 64 rows a component).
+  TDiscPage::last->object.cancelAt = 64 * 64 + 64 * 10;
+  EXPECT_EQ(folder_->CalculateOnly(), 2);
+  EXPECT_EQ(RecordCount(folder_->rasterFiles), 1);
+  EXPECT_EQ(folder_->state, kNothingComputed);
+  EXPECT_FALSE(folder_->Busy());
+  // The next request computes the whole image.
+  TDiscPage::last->object.cancelAt = 0;
+  EXPECT_EQ(folder_->CalculateOnly(), 1);
+  EXPECT_EQ(RecordCount(folder_->rasterFiles), 3);
+  EXPECT_EQ(folder_->state, kRastersWritten);
+}
+
+TEST_F(FolderRealTest, ChangingTheMethodComputesTheImageAgain) {
+  folder_ = new TTestObjectFolder(nullptr, &system_);
+  ASSERT_TRUE(folder_->Create());
+  folder_->ShowWindow(SW_SHOW);
+  GetTestImage()->pixelCount = 64;
+  TTestObjectSettings *settings = folder_->SettingsPage();
+  // The isoplanar image names its PSF's field point; the non-isoplanar one does not.
+  ASSERT_NE(folder_->CalculateOnly(), 0);
+  EXPECT_EQ(folder_->name, "Total (Y=0)");
+  settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  EXPECT_EQ(folder_->state, kNothingComputed);
+  ASSERT_EQ(folder_->CalculateOnly(), 1);
+  EXPECT_EQ(folder_->name, "Total");
+  // Choosing the chosen method again keeps the image.
+  settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  EXPECT_EQ(folder_->state, kRastersWritten);
+  settings->SendMessage(WM_COMMAND, kSettingsIzoplanar, 0);
+  ASSERT_NE(folder_->CalculateOnly(), 0);
+  EXPECT_EQ(folder_->name, "Total (Y=0)");
 }

@@ -13,6 +13,7 @@
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
+#include "synthesis/nonisoplanar/synthesis_progress.h"
 #include "synthesis/testobject/test_image.h"
 #include "synthesis/testobject/test_object.h"
 
@@ -267,4 +268,99 @@ TEST_F(NonIsoplanarOptics, CoarsePsfSamplesAskBeforeGoingOn) {
   EXPECT_EQ(synthesis.Run(job), kNonIsoplanarDone);
   EXPECT_EQ(answers.boxes.size(), 2u);
   EXPECT_EQ(results.cols, 3);
+}
+
+namespace {
+
+// Stops at the given row of the whole synthesis (1-based over all components).
+class TStopAtRow final : public TSynthesisProgress {
+ public:
+  explicit TStopAtRow(int row) : row_(row) {}
+  void Begin(int maximum, COLORREF colour) override {
+    ++stages;
+    lastMaximum = maximum;
+    lastColour = colour;
+  }
+  int Step(int position) override { return position < row_ ? 1 : 0; }
+  void SetText(const char *text) override { lastText = text; }
+  int stages = 0;
+  int lastMaximum = 0;
+  COLORREF lastColour = 0;
+  std::string lastText;
+
+ private:
+  int row_;
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, AStopKeepsTheComponentsFinishedAndSaysSo) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  // 32 rows a component: the stop falls in the second component.
+  TStopAtRow progress(40);
+  job.progress = &progress;
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarStopped);
+  // The node stage, then the rows of three components in blue.
+  EXPECT_EQ(progress.stages, 2);
+  EXPECT_EQ(progress.lastMaximum, 32 * 3);
+  EXPECT_EQ(progress.lastColour, RGB(0, 0, 192));
+  EXPECT_EQ(progress.lastText.rfind("Image. Times: elapsed- 00:00, estimated- ", 0), 0u);
+  ASSERT_EQ(results.cols, 1);
+  EXPECT_TRUE(Exists("img0.img"));
+  EXPECT_FALSE(Exists("img1.img"));
+}
+
+TEST_F(NonIsoplanarOptics, AnImageAtInfinityComparesNodesInTheMapsUnits) {
+  // The achromat turned round: an object in its focal plane, the image at infinity. Its
+  // nodes' image points are angles in mrad; the maps' image field is in degrees.
+  system.TurnSystem();
+  ASSERT_EQ(system.Prepare(0.0, 1, 1), 1);
+  ASSERT_EQ(system.info.ImageFinite, 0);
+  TNonIsoplanarSynthesis synthesis;
+  ASSERT_EQ(synthesis.PrepareSystemData(job), 1);
+  EXPECT_APPROX(image.imageFieldHalf, 2.0, kDistortionTolerance);
+  EXPECT_APPROX(synthesis.nodeToImage, 0.18 / std::numbers::pi, kExactTolerance);
+  TNodePsfSettings settings;
+  settings.gridSize = 32;
+  ASSERT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 1);
+  const int nodes = nodeTable.cols;
+  ASSERT_EQ(nodes, 3);
+  // The outermost node lies at the edge of the image field: 2 degrees.
+  EXPECT_APPROX(std::fabs(nodeTable.data[nodes + 2].fieldY) * synthesis.nodeToImage,
+                image.imageFieldHalf, kDistortionTolerance);
+}
+
+namespace {
+
+class TFailingTurner final : public TSystemTurner {
+ public:
+  std::unique_ptr<TOpticalSystem> TurnedCopy(const TOpticalSystem &) override { return nullptr; }
+};
+
+}  // namespace
+
+TEST_F(NonIsoplanarOptics, ASystemThatCannotBeTurnedIsToldAndLeftAlone) {
+  TDiscObject object(image, 0.5);
+  job.object = &object;
+  TFailingTurner failing;
+  job.turner = &failing;
+  TNonIsoplanarSynthesis synthesis;
+  EXPECT_EQ(synthesis.Run(job), kNonIsoplanarFailed);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "System error...");
+  EXPECT_EQ(object.samples, 0);
+  EXPECT_EQ(nodeTable.cols, 0);
+}
+
+TEST_F(NonIsoplanarOptics, ANodeWhoseChiefRayIsBlockedIsNamed) {
+  // 60 degrees: the chief ray misses the achromat's apertures.
+  system.info.AlfaM.data[2] = 60.0;
+  TNodePsfSettings settings;
+  settings.gridSize = 32;
+  EXPECT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 0);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text, "Chief ray in beam 60 does not pass!");
+  EXPECT_EQ(nodeTable.cols, 0);
 }

@@ -1,0 +1,241 @@
+// The optical transformer: its *.otd table read back as written and refused when broken,
+// the gain between samples, its point response for gains whose transforms are known, and
+// the matrix element seen through it.
+
+#include "synthesis/detectors/transformer_detectors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "foundation/testing/approx.h"
+#include "synthesis/detectors/matrix_detector.h"
+#include "synthesis/testobject/tests/test_object_support.h"
+
+namespace {
+
+constexpr int kSide = 16;
+constexpr double kPixel = 0.01;
+// The raster's frequency step 1/(N p) = 1/(16 x 0.01 mm) = 6.25 cycles per mm.
+constexpr double kGridStep = 6.25;
+// Values read from text as floats.
+constexpr double kReadTolerance = 1e-6;
+// Single-precision 16 x 16 transforms of values up to 16: a few roundings each way.
+constexpr double kTransformTolerance = 1e-5;
+
+using TransformerFile = TestObjectTest;
+using TransformerDetector = TestObjectTest;
+
+void WriteText(const std::string &path, const std::string &text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+float Cell(const Mem<float> &raster, int column, int row) { return raster.data[row * raster.cols + column]; }
+
+Mem<float> ReadRaster(const std::string &path) {
+  TFileData reader;
+  reader.fileName = path;
+  Mem<float> raster;
+  EXPECT_EQ(reader.Read(raster), 1) << path;
+  return raster;
+}
+
+TEST_F(TransformerFile, SamplesOfFrequencyAndGainAreReadOneALine) {
+  const std::string path = Scratch("four.otd");
+  WriteText(path,
+            "! a low-pass transformer\n"
+            "{ F=0; G=1; }\n"
+            "{ F=10; G=0.75; }\n"
+            "\n"
+            "{ f=20.5; g=0.25; }\n"
+            "{ F=40; G=0.125; } ! the last\n"
+            "[Something else]\n"
+            "{ F=50; G=9; }\n");
+  TTransformerTable table;
+  std::string problem;
+  ASSERT_TRUE(ReadTransformerFile(path, 3.0f, table, problem)) << problem;
+  ASSERT_EQ(table.F.size(), 4u);
+  ASSERT_EQ(table.G.size(), 4u);
+  const double f[] = {0, 10, 20.5, 40}, g[] = {1, 0.75, 0.25, 0.125};
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_APPROX(table.F[k], f[k], kReadTolerance) << k;
+    EXPECT_APPROX(table.G[k], g[k], kReadTolerance) << k;
+  }
+  EXPECT_EQ(table.dF, 3.0f);  // the file sets none
+  EXPECT_TRUE(problem.empty());
+}
+
+TEST_F(TransformerFile, GainsAloneGetFrequenciesStepByStepAndAClosingZero) {
+  const std::string path = Scratch("gains.otd");
+  WriteText(path, "{G=1;}\n{G=0.5;}\n{G=0.25;}\n");
+  TTransformerTable table;
+  std::string problem;
+  ASSERT_TRUE(ReadTransformerFile(path, 2.0f, table, problem)) << problem;
+  ASSERT_EQ(table.F.size(), 4u);
+  for (int k = 0; k < 4; ++k) EXPECT_APPROX(table.F[k], 2.0 * k, kReadTolerance) << k;
+  EXPECT_EQ(table.G[3], 0.0f);
+  // A step in the file replaces the default, and a comma list fills entries from 0.
+  WriteText(path, "dF=5;\nG=1, 0.5;\n");
+  ASSERT_TRUE(ReadTransformerFile(path, 2.0f, table, problem)) << problem;
+  EXPECT_EQ(table.dF, 5.0f);
+  ASSERT_EQ(table.F.size(), 3u);
+  EXPECT_APPROX(table.F[2], 10.0, kReadTolerance);
+  EXPECT_APPROX(table.G[1], 0.5, kReadTolerance);
+}
+
+TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
+  TTransformerTable table;
+  table.F = {0.0f, 1.0f};
+  table.G = {1.0f, 0.5f};
+  table.dF = 1.0f;
+  std::string problem;
+  const std::string path = Scratch("broken.otd");
+  const auto refused = [&](const std::string &text, const char *why) {
+    WriteText(path, text);
+    problem.clear();
+    EXPECT_FALSE(ReadTransformerFile(path, 2.0f, table, problem)) << text;
+    EXPECT_NE(problem.find(why), std::string::npos) << problem;
+    EXPECT_NE(problem.find(path), std::string::npos) << problem;
+    EXPECT_EQ(table.F.size(), 2u);
+    EXPECT_EQ(table.G[1], 0.5f);
+  };
+  refused("{F=0; G=0;}\n{F=1; G=0;}\n", "no gain");
+  refused("", "no gain");
+  refused("{F=0; G=1;}\n{F=2; G=1;}\n{F=1; G=1;}\n", "sample 2 does not rise");
+  refused("{F=0; G=1;}\n{F=1; G=1;}\n{F=1; G=1;}\n", "sample 2 does not rise");
+  refused("{F=-1; G=1;}\n{F=1; G=1;}\n", "sample 0 does not rise");
+  refused("dF=0;\n{G=1;}\n", "positive");
+  refused("dF=-2;\n{G=1;}\n", "positive");
+  refused("dF=nan;\n{G=1;}\n", "positive");
+  refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "sample 1 is not a number");
+  refused("{F=0; G=1e39;}\n", "float range");
+  refused("G(1000)=1;\n", "more than 1000");
+  // Only the first frequency given: the closing sample lies at 0, below it.
+  refused("{F=5; G=1;}\n", "sample 1 does not rise");
+  // 1001 samples: one past the table.
+  std::string many;
+  for (int k = 0; k <= kTransformerMaxSamples; ++k) many += "{G=1;}\n";
+  refused(many, "more than 1000");
+  EXPECT_FALSE(ReadTransformerFile(Scratch("missing.otd"), 2.0f, table, problem));
+  EXPECT_NE(problem.find("cannot be opened"), std::string::npos);
+  // 1000 samples fill the table, and a closing zero is added.
+  many.clear();
+  for (int k = 0; k < kTransformerMaxSamples; ++k) many += "{G=1;}\n";
+  WriteText(path, many);
+  ASSERT_TRUE(ReadTransformerFile(path, 2.0f, table, problem)) << problem;
+  EXPECT_EQ(table.F.size(), 1001u);
+}
+
+TEST_F(TransformerFile, TheGainIsLinearBetweenSamplesAndZeroFromTheLastOn) {
+  TTransformerTable table;
+  table.F = {1.0f, 3.0f, 5.0f};
+  table.G = {1.0f, 0.5f, 0.25f};
+  EXPECT_APPROX(TransformerGain(table, 2.0f), 0.75, kReadTolerance);
+  EXPECT_APPROX(TransformerGain(table, 4.5f), 0.3125, kReadTolerance);
+  EXPECT_APPROX(TransformerGain(table, 3.0f), 0.5, kReadTolerance);
+  EXPECT_EQ(TransformerGain(table, 0.5f), 1.0f);  // below the first sample: its gain
+  EXPECT_EQ(TransformerGain(table, 5.0f), 0.0f);
+  EXPECT_EQ(TransformerGain(table, 7.0f), 0.0f);
+}
+
+TEST_F(TransformerDetector, AnAllPassGainIsAPointAndAGainAtZeroAloneIsFlat) {
+  UsePixels(kSide, kPixel);
+  TDetectorOpticalTransformerModel transformer;
+  EXPECT_EQ(transformer.name, "Optical transformer");
+  EXPECT_APPROX(TDetectorOpticalTransformerModel::RasterFrequencyStep(), kGridStep, kReadTolerance);
+  // Gain 1 out to beyond the grid's corner (8 sqrt 2 steps = 70.7 per mm): the inverse
+  // transform of a constant is a point, brought to the centre cell.
+  transformer.FileName = Scratch("all.otd");
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=100; G=1;}\n");
+  ASSERT_EQ(transformer.MakeResponse(), 1);
+  EXPECT_EQ(transformer.state, kRastersWritten);
+  EXPECT_EQ(transformer.rasterFiles.data[0].fileName, Scratch("d_trans.img"));
+  EXPECT_EQ(transformer.frameFiles.data[0].fileName, Scratch("d_trans.spc"));
+  Mem<float> response = ReadRaster(Scratch("d_trans.img"));
+  for (int r = 0; r < kSide; ++r)
+    for (int c = 0; c < kSide; ++c)
+      EXPECT_APPROX(Cell(response, c, r), c == 8 && r == 8 ? 1.0 : 0.0, kTransformTolerance) << c << ", " << r;
+
+  // Gain only at frequency 0 (the next sample lies half a grid step out): the transform of
+  // a single frequency has the same modulus everywhere, 1 after normalising.
+  transformer.FileName = Scratch("zero.otd");
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
+  ASSERT_EQ(transformer.MakeResponse(), 1);
+  response = ReadRaster(Scratch("d_trans.img"));
+  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(response.data[k], 1.0, kTransformTolerance) << k;
+}
+
+TEST_F(TransformerDetector, AnotherTableMakesAnotherResponseAndABrokenOneIsReported) {
+  UsePixels(kSide, kPixel);
+  TDetectorOpticalTransformerModel transformer;
+  transformer.FileName = Scratch("t.otd");
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=100; G=1;}\n");
+  ASSERT_EQ(transformer.TransformRasters(), 1);
+  EXPECT_EQ(transformer.state, kSpectraWritten);
+  EXPECT_EQ(transformer.ReadParameters(), 1);  // the same table: nothing to redo
+  EXPECT_EQ(transformer.state, kSpectraWritten);
+  // The file edited: its spectrum must be made anew.
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=50; G=1;}\n");
+  EXPECT_EQ(transformer.ReadParameters(), 1);
+  EXPECT_EQ(transformer.state, kNothingComputed);
+  // A broken file: refused with a beep and a box that says why.
+  WriteText(transformer.FileName, "{F=0; G=0;}\n");
+  boxes.boxes.clear();
+  boxes.beeps.clear();
+  EXPECT_EQ(transformer.MakeResponse(), 0);
+  EXPECT_EQ(boxes.beeps.size(), 1u);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+  EXPECT_NE(boxes.boxes[0].text.find("no gain"), std::string::npos);
+  // No file chosen yet.
+  transformer.FileName = kUntitledTransformerFile;
+  EXPECT_EQ(transformer.ReadParameters(), 0);
+  EXPECT_NE(transformer.Problem().find("No optical transformer data file"), std::string::npos);
+  // The image passes the transformer itself unchanged.
+  Mem<float> picture(2, 2);
+  picture.data[3] = 4.0f;
+  transformer.CalcSignal(picture, 0);
+  EXPECT_EQ(picture.data[3], 4.0f);
+}
+
+TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer) {
+  UsePixels(kSide, kPixel);
+  TDetectorMatrixModel matrix;
+  matrix.Ly = static_cast<float>(2 * kPixel);  // rows 7 .. 9
+  matrix.Lz = static_cast<float>(4 * kPixel);  // columns 6 .. 10
+  TDetectorOpticalTransformerModel transformer;
+  transformer.FileName = Scratch("point.otd");
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=100; G=1;}\n");
+  TDetectorMatrixTransformerModel combined;
+  EXPECT_EQ(combined.name, "Matrix & Transformer");
+  EXPECT_EQ(combined.MakeResponse(), 0);  // not attached: nothing to combine
+  combined.Attach(&matrix, &transformer);
+  // Through a point response the element stays itself.
+  ASSERT_EQ(combined.MakeResponse(), 1);
+  EXPECT_EQ(combined.rasterFiles.data[0].fileName, Scratch("d_m_tran.img"));
+  Mem<float> response = ReadRaster(Scratch("d_m_tran.img"));
+  for (int r = 0; r < kSide; ++r)
+    for (int c = 0; c < kSide; ++c) {
+      const bool inside = c >= 6 && c <= 10 && r >= 7 && r <= 9;
+      EXPECT_APPROX(Cell(response, c, r), inside ? 1.0 : 0.0, kTransformTolerance) << c << ", " << r;
+    }
+  // Through the flat response every cell sums the element's 15 pixels.
+  transformer.FileName = Scratch("flat.otd");
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
+  ASSERT_EQ(combined.MakeResponse(), 1);
+  response = ReadRaster(Scratch("d_m_tran.img"));
+  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(response.data[k], 15.0, 15 * kTransformTolerance) << k;
+  // A broken transformer file stops the combination with its message.
+  WriteText(transformer.FileName, "garbage\n");
+  boxes.boxes.clear();
+  EXPECT_EQ(combined.MakeResponse(), 0);
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  // The combined model's signal is the matrix's.
+  Mem<float> layout;
+  combined.CalcSignal(layout, kArrayLayout);
+  EXPECT_EQ(layout.cols, kSide);
+}
+
+}  // namespace

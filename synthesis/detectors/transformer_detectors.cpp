@@ -1,0 +1,147 @@
+#include "synthesis/detectors/transformer_detectors.h"
+
+#include <cmath>
+
+#include "foundation/fft/fft.h"
+#include "platform/core/message_box.h"
+#include "synthesis/detectors/element_detectors.h"
+#include "synthesis/detectors/matrix_detector.h"
+#include "synthesis/testobject/test_image.h"
+
+namespace {
+
+// The FFT's direction code of the inverse transform (scaled by 1/n per axis).
+constexpr int kInverse = 1;
+
+// The usable pixel size of the synthesis record, 0 without one.
+double PixelSize() {
+  const TTestImage *image = GetTestImage();
+  return image != nullptr && image->pixelSize > 0.0 && std::isfinite(image->pixelSize) ? image->pixelSize : 0.0;
+}
+
+}  // namespace
+
+TDetectorOpticalTransformerModel::TDetectorOpticalTransformerModel() : TTestObject(nullptr) {
+  name = kDetectorTransformerName;
+}
+
+float TDetectorOpticalTransformerModel::RasterFrequencyStep() {
+  const int n = SynthesisPixelCount();
+  const double p = PixelSize();
+  return n > 0 && p > 0.0 ? static_cast<float>(1.0 / (n * p)) : 0.0f;
+}
+
+int TDetectorOpticalTransformerModel::ReadParameters() {
+  TTransformerTable read;
+  std::string problem;
+  if (FileName.empty() || FileName == kUntitledTransformerFile) {
+    problem_ = "No optical transformer data file (*.otd) is chosen.";
+    return 0;
+  }
+  if (!ReadTransformerFile(FileName, RasterFrequencyStep(), read, problem)) {
+    problem_ = problem;
+    return 0;
+  }
+  // Another table (another file, an edited one, another raster step) makes another response.
+  if (read.F != table_.F || read.G != table_.G || read.dF != table_.dF) state = kNothingComputed;
+  table_ = std::move(read);
+  problem_.clear();
+  return 1;
+}
+
+void TDetectorOpticalTransformerModel::ShowProblem() const {
+  MessageBox(owner, problem_, "Warning", MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool TDetectorOpticalTransformerModel::FillResponse(Mem<float> &raster, int n) const {
+  Mem<float> imaginary;
+  if (!raster.Allocate(n, n) || !imaginary.Allocate(n, n)) return false;
+  imaginary.Zero();
+  // The gain over the raster's frequency grid, radially about the centre cell.
+  const int centre = n / 2;
+  const float step = table_.dF;
+  for (int b = 0; b < n; ++b)
+    for (int a = 0; a < n; ++a) {
+      const float u = static_cast<float>(a - centre) * step;
+      const float v = static_cast<float>(b - centre) * step;
+      raster.data[static_cast<std::size_t>(b) * n + a] = TransformerGain(table_, std::sqrt(u * u + v * v));
+    }
+  if (FFT2D(n, n, raster.data, imaginary.data, kInverse) == 0) return false;
+  FFTSwapHalves(n, n, raster.data);
+  FFTSwapHalves(n, n, imaginary.data);
+  float largest = 0.0f;
+  const std::size_t cells = static_cast<std::size_t>(n) * n;
+  for (std::size_t k = 0; k < cells; ++k) {
+    raster.data[k] = std::hypot(raster.data[k], imaginary.data[k]);
+    if (raster.data[k] > largest) largest = raster.data[k];
+  }
+  const float divisor = largest > 0.0f ? largest : 1.0f;
+  for (std::size_t k = 0; k < cells; ++k) raster.data[k] /= divisor;
+  return true;
+}
+
+int TDetectorOpticalTransformerModel::MakeResponse() {
+  if (ReadParameters() == 0) {
+    MessageBeep(MB_OK);
+    ShowProblem();
+    return 0;
+  }
+  const int n = SynthesisPixelCount();
+  if (n == 0 || PixelSize() == 0.0) return 0;
+  Mem<float> response;
+  if (!FillResponse(response, n)) return 0;
+  if (!NameResponseFiles(*this, "d_trans")) return 0;
+  if (rasterFiles.data[0].Write(response) == 0) return 0;
+  state = kRastersWritten;
+  return 1;
+}
+
+TDetectorMatrixTransformerModel::TDetectorMatrixTransformerModel() : TTestObject(nullptr) {
+  name = kDetectorMatrixTransformerName;
+}
+
+void TDetectorMatrixTransformerModel::Attach(TDetectorMatrixModel *matrix,
+                                             TDetectorOpticalTransformerModel *transformer) {
+  matrix_ = matrix;
+  transformer_ = transformer;
+}
+
+void TDetectorMatrixTransformerModel::CalcSignal(Mem<float> &raster, int mode) {
+  if (matrix_ != nullptr) matrix_->CalcSignal(raster, mode);
+}
+
+int TDetectorMatrixTransformerModel::MakeResponse() {
+  const int n = SynthesisPixelCount();
+  if (matrix_ == nullptr || transformer_ == nullptr || n == 0 || PixelSize() == 0.0) return 0;
+  matrix_->ReadParameters();
+  // A transformer whose file went missing or broke has no response to combine: the old
+  // spectrum would belong to another file.
+  if (transformer_->ReadParameters() == 0) return transformer_->MakeResponse();
+  if (matrix_->MakeResponse() == 0) return 0;
+  if (!NameResponseFiles(*this, "d_m_tran")) return 0;
+  if (matrix_->TransformRasters() == 0 || transformer_->TransformRasters() == 0) return 0;
+  Mem<float> re, im, matrixRow, transformerRow;
+  if (!re.Allocate(n, n) || !im.Allocate(n, n)) return 0;
+  const bool opened = matrix_->OpenFrameFile(0) != 0 && transformer_->OpenFrameFile(0) != 0;
+  bool read = opened;
+  // Row by row, the product of the two spectra (a + i b)(c + i d).
+  for (int row = 0; read && row < n; ++row) {
+    read = matrix_->ReadFrameStep(0, matrixRow, row) != 0 &&
+           transformer_->ReadFrameStep(0, transformerRow, row) != 0;
+    if (!read) break;
+    const float *a = matrixRow.data, *b = matrixRow.data + n;
+    const float *c = transformerRow.data, *d = transformerRow.data + n;
+    float *outRe = re.data + static_cast<std::size_t>(row) * n;
+    float *outIm = im.data + static_cast<std::size_t>(row) * n;
+    for (int k = 0; k < n; ++k) {
+      outRe[k] = a[k] * c[k] - b[k] * d[k];
+      outIm[k] = c[k] * b[k] + a[k] * d[k];
+    }
+  }
+  matrix_->CloseFrameFile(0);
+  transformer_->CloseFrameFile(0);
+  if (!read) return 0;
+  if (FFT2D(n, n, re.data, im.data, kInverse) == 0) return 0;
+  FFTSwapHalves(n, n, re.data);
+  return rasterFiles.data[0].Write(re);
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The optical-transformer detector models. The optical transformer stands before the
+// detector and is described by its spatial-frequency response, a table of gains read from
+// a *.otd file; its response raster is the normalised modulus of the inverse transform of
+// that response laid out radially over the raster's frequency grid: the transformer's
+// point response in the detector plane. The matrix-and-transformer model combines the
+// matrix detector's element with it: its response is the convolution of both responses,
+// formed as the product of their spectra.
+
+#include <string>
+
+#include "synthesis/detectors/transformer_file.h"
+#include "synthesis/testobject/test_object.h"
+
+class TDetectorMatrixModel;
+
+constexpr const char *kDetectorTransformerName = "Optical transformer";
+constexpr const char *kDetectorMatrixTransformerName = "Matrix & Transformer";
+// The file name before one is chosen.
+constexpr const char *kUntitledTransformerFile = "Untitled";
+
+class TDetectorOpticalTransformerModel : public TTestObject {
+ public:
+  TDetectorOpticalTransformerModel();
+  int Calculate() override { return MakeResponse(); }
+  // Reads the response table from FileName with the raster's step 1/(N p) as the default
+  // frequency step. 1 when read; 0 when refused (the table stays, Problem() says why).
+  // `state` 0 when the table differs from the one the response was made with.
+  int ReadParameters() override;
+  // The image passes the transformer unchanged: it acts through its response only.
+  void CalcSignal(Mem<float> &, int) override {}
+  // The response raster "d_trans.img" in the temporary directory; `state` 1. 0, after a
+  // beep and a box with the reason, when the table cannot be read; 0 without a usable
+  // synthesis record or when the file cannot be written.
+  virtual int MakeResponse();
+
+  // The raster's frequency step 1/(N p), 0 without a usable record.
+  static float RasterFrequencyStep();
+  // Fills the n x n raster with the response for pixel size p from the table as it is.
+  // false when a work raster cannot be allocated.
+  bool FillResponse(Mem<float> &raster, int n) const;
+
+  const TTransformerTable &Table() const { return table_; }
+  const std::string &Problem() const { return problem_; }
+
+  std::string FileName = kUntitledTransformerFile;
+
+ protected:
+  // Tells the user why the table cannot be had (a box owned by the model's window).
+  void ShowProblem() const;
+
+ private:
+  TTransformerTable table_;
+  std::string problem_;
+};
+
+class TDetectorMatrixTransformerModel : public TTestObject {
+ public:
+  TDetectorMatrixTransformerModel();
+  // The matrix and the optical transformer of the same detector page (not owned).
+  void Attach(TDetectorMatrixModel *matrix, TDetectorOpticalTransformerModel *transformer);
+  int Calculate() override { return MakeResponse(); }
+  // Both models take their values, the matrix element and the transformer's response are
+  // made and transformed, and the product of their spectra transformed back is written as
+  // "d_m_tran.img" (real part, not normalised). 0 when either model has no spectrum.
+  virtual int MakeResponse();
+  // The matrix model's signal: the element grid samples the image.
+  void CalcSignal(Mem<float> &raster, int mode) override;
+
+ private:
+  TDetectorMatrixModel *matrix_ = nullptr;
+  TDetectorOpticalTransformerModel *transformer_ = nullptr;
+};

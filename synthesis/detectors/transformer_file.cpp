@@ -1,0 +1,107 @@
+#include "synthesis/detectors/transformer_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "foundation/textfiles/read_nf.h"
+
+namespace {
+
+std::string Quoted(const std::string &path) { return "\"" + path + "\""; }
+
+std::string Problem(const std::string &path, const std::string &what) {
+  return "Optical transformer data " + Quoted(path) + ": " + what;
+}
+
+std::string SampleText(const char *format, int sample) {
+  char text[96];
+  std::snprintf(text, sizeof text, format, sample);
+  return text;
+}
+
+}  // namespace
+
+bool ReadTransformerFile(const std::string &path, float defaultStep, TTransformerTable &table,
+                         std::string &problem) {
+  std::vector<float> f(kTransformerMaxSamples, 0.0f);
+  std::vector<float> g(kTransformerMaxSamples, 0.0f);
+  float step = defaultStep;
+  TRead1NF file;
+  if (file.Open(path, 0) == nullptr) {
+    problem = Problem(path, "the file cannot be opened.");
+    return false;
+  }
+  file.AddFloat("dF", &step);
+  file.AddFloat("F", f.data(), kTransformerMaxSamples);
+  file.AddFloat("G", g.data(), kTransformerMaxSamples);
+  const int whole = file.ParseSection(1);
+  if (whole == 0) {
+    const unsigned faults = file.Faults();
+    if ((faults & kReadNFIndexOutOfRange) != 0)
+      problem = Problem(path, "more than 1000 values for F or G.");
+    else if ((faults & kReadNFNumberOutOfRange) != 0)
+      problem = Problem(path, "a number beyond the float range.");
+    else
+      problem = Problem(path, "the file cannot be read whole.");
+    return false;
+  }
+  // From the end: the last gain that is not 0 ends the table; the largest positive
+  // frequency from there on (the first one met when equal) marks its length.
+  int last = -1;
+  int largestAt = -1;
+  float largest = 0.0f;
+  for (int i = kTransformerMaxSamples - 1; i >= 0; --i) {
+    if (f[i] > largest) {
+      largest = f[i];
+      largestAt = i;
+    }
+    if (g[i] != 0.0f) {
+      last = i;
+      break;
+    }
+  }
+  if (last < 0) {
+    problem = Problem(path, "no gain G other than 0.");
+    return false;
+  }
+  const bool generated = largestAt < 0;
+  const int samples = largestAt > 0 ? largestAt + 1 : last + 2;
+  f.resize(samples, 0.0f);
+  g.resize(samples, 0.0f);
+  if (!(std::isfinite(step) && step > 0.0f)) {
+    problem = Problem(path, "the step dF must be a positive number.");
+    return false;
+  }
+  if (generated)
+    for (int k = 0; k < samples; ++k) f[k] = static_cast<float>(k) * step;
+  for (int k = 0; k < samples; ++k) {
+    if (!std::isfinite(f[k]) || !std::isfinite(g[k])) {
+      problem = Problem(path, SampleText("sample %d is not a number.", k));
+      return false;
+    }
+    if (k == 0 ? f[k] < 0.0f : !(f[k] > f[k - 1])) {
+      problem = Problem(path, SampleText("the frequency F of sample %d does not rise above the one before.", k));
+      return false;
+    }
+  }
+  table.F.swap(f);
+  table.G.swap(g);
+  table.dF = step;
+  problem.clear();
+  return true;
+}
+
+float TransformerGain(const TTransformerTable &table, float rho) {
+  const std::size_t samples = std::min(table.F.size(), table.G.size());
+  if (samples == 0) return 0.0f;
+  const auto end = table.F.begin() + static_cast<std::ptrdiff_t>(samples);
+  // The first sample whose frequency lies above rho.
+  const auto above = std::upper_bound(table.F.begin(), end, rho);
+  if (above == end) return 0.0f;
+  const std::size_t j = static_cast<std::size_t>(above - table.F.begin());
+  if (j == 0) return table.G[0];
+  const float f0 = table.F[j - 1], f1 = table.F[j];
+  const float g0 = table.G[j - 1], g1 = table.G[j];
+  return g0 + (rho - f0) * (g1 - g0) / (f1 - f0);
+}

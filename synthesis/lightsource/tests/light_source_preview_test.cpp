@@ -1,0 +1,89 @@
+// The light-source preview window: the zone cloud in its zones' colours, the shaded mesh,
+// and the message of a source without zones.
+
+#include "synthesis/lightsource/light_source_preview.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "foundation/numerics/random.h"
+#include "platform/core/recording_providers.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/lightsource/light_source.h"
+#include "toolkit/plot3d/paint3d.h"
+#include "toolkit/render3d/drv3d.h"
+#include "toolkit/render3d/o_palette.h"
+
+namespace {
+
+constexpr COLORREF kBackground = RGB(0, 0, 64);
+
+class LightSourcePreview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    CreateSharedPalette();
+    SeedRandom(7);
+  }
+  void TearDown() override {
+    window.reset();
+    DestroySharedPalette();
+    SeedRandom(1);
+  }
+  // Counts the picture's pixels of one colour, and those that are not the background.
+  void Count(COLORREF color, int &matching, int &drawn) const {
+    matching = drawn = 0;
+    const TDrv3D &picture = *window->Renderer();
+    for (int y = 0; y < picture.Height(); ++y)
+      for (int x = 0; x < picture.Width(); ++x) {
+        const RGBTRIPLE t = picture.GetPixelColor(x, y);
+        const COLORREF pixel = RGB(t.rgbtRed, t.rgbtGreen, t.rgbtBlue);
+        if (pixel == color) ++matching;
+        if (pixel != kBackground) ++drawn;
+      }
+  }
+  TRecordingMessageBoxProvider boxes;
+  std::unique_ptr<TPaint3D> window;
+};
+
+TEST_F(LightSourcePreview, ZonesAreCloudsInTheirColours) {
+  TLightSource source;
+  source.Zones.Allocate(2, 1);
+  source.Zones.data[0] = {-50.0, 100.0, 60.0, 1.0, 0.0};
+  source.Zones.data[1] = {-20.0, 40.0, 20.0, 4.0, 0.0};
+  window.reset(PaintLightSource(nullptr, source));
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->GetWindowText(), "Light Source");
+  EXPECT_EQ(window->GetClientRect().right, 300);
+  int red = 0, drawn = 0, orange = 0;
+  Count(RGB(255, 0, 0), red, drawn);
+  Count(RGB(255, 63, 0), orange, drawn);
+  EXPECT_GT(red, 1000);
+  EXPECT_GT(orange, 100);
+  EXPECT_LT(drawn, 300 * 300);
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(LightSourcePreview, MeshIsShadedAndAZonelessSourceOnlySpeaks) {
+  TLightSource source;
+  source.SourceType = kSolidSource;
+  source.Triangles.Allocate(1, 1);
+  const double a[3] = {0, -10, -10}, b[3] = {0, 10, -10}, c[3] = {0, 0, 10};
+  source.Triangles.data[0].SetVertices(a, b, c);
+  window.reset(PaintLightSource(nullptr, source));
+  ASSERT_NE(window, nullptr);
+  int white = 0, drawn = 0;
+  Count(RGB(255, 255, 255), white, drawn);
+  // The axes are white; the triangle fills far more than the axes' pixels.
+  EXPECT_GT(white, 50);
+  EXPECT_GT(drawn - white, 2000);
+  window.reset();
+
+  TLightSource empty;
+  EXPECT_EQ(PaintLightSource(nullptr, empty), nullptr);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Quantity zones equal zerro!!");
+}
+
+}  // namespace
