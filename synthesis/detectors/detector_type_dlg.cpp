@@ -86,19 +86,13 @@ void TDetectorTypeDlg::SelectInList(int type) {
 }
 
 int TDetectorTypeDlg::ReadParameters() {
-  // The combined model has no values of its own: the matrix and the optical transformer
-  // it combines take theirs, though neither page is shown.
-  if (current == kDetectorMatrixTransformer) {
-    for (const int type : {kDetectorMatrix, kDetectorOpticalTransformer})
-      if (TTestObject *model = Model(type)) model->ReadParameters();
-    return 1;
-  }
+  // "Matrix & Transformer" has no values of its own: the matrix and the optical
+  // transformer it combines take theirs through it, though neither page is shown.
   if (TTestObject *model = CurrentModel()) model->ReadParameters();
   return 1;
 }
 
 int TDetectorTypeDlg::ShowParameters() {
-  if (current == kDetectorMatrixTransformer) return 1;
   if (TTestObject *model = CurrentModel()) model->ShowParameters();
   return 1;
 }

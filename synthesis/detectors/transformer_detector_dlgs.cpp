@@ -117,8 +117,12 @@ void TDetectorOpticalTransformer::CmFile() {
 }
 
 void TDetectorOpticalTransformer::CmEdit() {
-  delete editor_;
-  editor_ = nullptr;
+  if (editor_ != nullptr) {
+    // Text changed in the open editor is offered for saving first; Cancel keeps it open.
+    if (editor_->IsWindow() && !editor_->CanClose()) return;
+    delete editor_;
+    editor_ = nullptr;
+  }
   if (FileName == kUntitledTransformerFile) FileName += ".otd";
   editor_ = new TOEditor(this, "Text editor", nullptr, FileName.c_str());
   editor_->SetFilter(kEditorFilter);

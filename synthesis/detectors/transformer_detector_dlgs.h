@@ -33,8 +33,8 @@ class TDetectorOpticalTransformer : public TColorDlg, public TDetectorOpticalTra
 
   // "File": chooses the *.otd file.
   void CmFile();
-  // "Edit": the file in the text editor (a former editor closed first); with no file
-  // chosen, "Untitled.otd".
+  // "Edit": the file in the text editor (a former editor closed first, its changed text
+  // offered for saving; Cancel keeps it); with no file chosen, "Untitled.otd".
   void CmEdit();
   // "View": the gain over frequency in a graph window beside the synthesis folder.
   void CmView();

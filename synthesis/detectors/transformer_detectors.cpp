@@ -106,6 +106,15 @@ void TDetectorMatrixTransformerModel::Attach(TDetectorMatrixModel *matrix,
   transformer_ = transformer;
 }
 
+int TDetectorMatrixTransformerModel::ReadParameters() {
+  if (matrix_ == nullptr || transformer_ == nullptr) return 1;
+  matrix_->ReadParameters();
+  transformer_->ReadParameters();
+  // The product of two spectra stands only while both stand.
+  if (matrix_->state != kSpectraWritten || transformer_->state != kSpectraWritten) state = kNothingComputed;
+  return 1;
+}
+
 void TDetectorMatrixTransformerModel::CalcSignal(Mem<float> &raster, int mode) {
   if (matrix_ != nullptr) matrix_->CalcSignal(raster, mode);
 }

@@ -60,6 +60,9 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // The matrix and the optical transformer of the same detector page (not owned).
   void Attach(TDetectorMatrixModel *matrix, TDetectorOpticalTransformerModel *transformer);
   int Calculate() override { return MakeResponse(); }
+  // The matrix and the optical transformer take their values; the combined response is
+  // out of date (`state` 0) when either of theirs is no longer transformed. 1.
+  int ReadParameters() override;
   // Both models take their values, the matrix element and the transformer's response are
   // made and transformed, and the product of their spectra transformed back is written as
   // "d_m_tran.img" (real part, not normalised). 0 when either model has no spectrum.

@@ -168,11 +168,14 @@ class TLightSource {
 
  private:
   int DrawZoneRay(double direction[3], double start[3]);
+  // Thins the points of zones darker than the zone around them to their own brightness.
+  bool AcceptZonePoint(const double p[3]) const;
   int DrawMeshRay(double direction[3], double start[3], int &object);
   void MeshAreaWeights(Mem<TTriangle> &list, bool completed);
   void MarkReplaced();
 
   bool raysReady_ = false;
+  bool zonesThinned_ = false;  // some zone is darker than the one before it
   bool visibleReady_ = false;
 };
 

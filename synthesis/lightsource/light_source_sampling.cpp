@@ -58,14 +58,17 @@ int TLightSource::PrepareZones() {
   if (n == 0) return 0;
   // Zone k adds (Bright_k - Bright_{k-1}) over its volume (proportional to Az Ay^2), so a
   // point inside nested zones is drawn with the density of the innermost one. A zone darker
-  // than the one around it cannot take emission away by drawing; its negative share is
-  // dropped so that the cumulative weights stay ordered for the binary search.
+  // than the one around it cannot take emission away by drawing: its negative share is
+  // drawn as 0 (the cumulative weights stay ordered for the binary search), and its points
+  // are thinned afterwards to its own brightness (AcceptZonePoint).
   double sum = 0.0;
+  zonesThinned_ = false;
   for (int k = 0; k < n; ++k) {
     TLightSourceZone &zone = Zones.data[k];
     const double bright = k == 0 ? zone.Bright : zone.Bright - Zones.data[k - 1].Bright;
     const double weight = bright * zone.Az * zone.Ay * zone.Ay;
     if (std::isfinite(weight) && weight > 0.0) sum += weight;
+    if (bright < 0.0) zonesThinned_ = true;
     zone.CumWeight = sum;
   }
   if (!(sum > 0.0) || !std::isfinite(sum)) return 0;
@@ -187,6 +190,24 @@ int TLightSource::PassesScreens(const Vector &d, const Vector &p) const {
   return PassesScreens(d.data, p.data);
 }
 
+bool TLightSource::AcceptZonePoint(const double p[3]) const {
+  if (!zonesThinned_) return true;
+  // The density drawn at p is the sum of the positive brightness steps of the zones that
+  // hold p; the density wanted is the brightness of the innermost of them.
+  double drawn = 0.0;
+  double wanted = 0.0;
+  bool innermost = true;
+  for (int k = Count(Zones) - 1; k >= 0; --k) {
+    const TLightSourceZone &zone = Zones.data[k];
+    if (zone.Contains(p[0], p[1], p[2]) == 0) continue;
+    if (innermost) wanted = std::max(0.0, zone.Bright);
+    innermost = false;
+    drawn += std::max(0.0, k == 0 ? zone.Bright : zone.Bright - Zones.data[k - 1].Bright);
+  }
+  if (innermost || drawn <= wanted) return true;
+  return Random15() / kWeightScale < wanted / drawn;
+}
+
 int TLightSource::DrawZoneRay(double direction[3], double start[3]) {
   const int n = Count(Zones);
   // The cone bounds are clamped to the sphere so that s = sqrt(1 - dx^2) stays real.
@@ -195,7 +216,7 @@ int TLightSource::DrawZoneRay(double direction[3], double start[3]) {
   for (int attempt = 0; attempt < kMaxDrawAttempts; ++attempt) {
     const int k = ChooseByWeight(Zones.data, n, Random15());
     Zones.data[k].RandomPoint(start);
-    if (InsideLocLimits(start) == 0) continue;
+    if (!AcceptZonePoint(start) || InsideLocLimits(start) == 0) continue;
     // Uniform over the sphere's band low <= dx <= high: dx uniform, azimuth uniform.
     direction[0] = RandomUniform(low, high);
     const double phi = 2.0 * M_PI * RandomUniform(0.0, 1.0);
@@ -294,7 +315,7 @@ int TLightSource::SampleZonePoint(const Vector &, Vector &point, int &zone) {
   bool found = false;
   for (int attempt = 0; attempt < kMaxDrawAttempts && !found; ++attempt) {
     Zones.data[ChooseByWeight(Zones.data, n, Random15())].RandomPoint(p);
-    found = InsideLocLimits(p) != 0;
+    found = AcceptZonePoint(p) && InsideLocLimits(p) != 0;
   }
   if (!found) return 0;
   EnsureThree(point);

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "foundation/testing/approx.h"
+#include "synthesis/testobject/tests/recording_windows.h"
 #include "synthesis/testobject/tests/test_object_support.h"
 
 namespace {
@@ -208,6 +209,23 @@ TEST_F(MatrixDetector, TheResponseIsOneElementAndASignalNeedsTheSynthesisRaster)
   Mem<float> layout;
   matrix.CalcSignal(layout, kArrayLayout);
   EXPECT_EQ(layout.data, nullptr);
+}
+
+TEST_F(MatrixDetector, ThePlotOfAFlatLayoutGetsOneZeroForItsRange) {
+  TRecordingWindows windows;
+  UsePixels(16, kPixel);
+  TDetectorMatrixModel matrix;  // touching 2 p elements: every cell 1
+  matrix.ShowGraph();
+  ASSERT_EQ(windows.plots.size(), 1u);
+  const TRecordedPlot &plot = windows.plots[0];
+  EXPECT_EQ(plot.request.caption, "Image: Matrix");
+  ASSERT_EQ(plot.request.n, 16);
+  EXPECT_EQ(plot.cells[0], 0.0f);
+  for (std::size_t k = 1; k < plot.cells.size(); ++k) ASSERT_EQ(plot.cells[k], 1.0f) << k;
+  EXPECT_LT(plot.request.axisLength, 0.0);  // no axes
+  // The layout stays in the synthesis record's raster, as the plot drew it.
+  EXPECT_EQ(image.raster.cols, 16);
+  EXPECT_EQ(image.raster.data[0], 0.0f);
 }
 
 }  // namespace

@@ -513,6 +513,23 @@ TEST_F(DetectorPage, TheOpticalTransformerEditsItsFileInTheTextEditor) {
   transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
   ASSERT_NE(transformer.Editor(), nullptr);
   EXPECT_TRUE(transformer.Editor()->IsWindow());
+  // Text typed and not saved is offered for saving; Cancel keeps that editor and its text.
+  TOEditor *typedInto = transformer.Editor();
+  typedInto->Client()->SetWindowText("{G=1;}\n{G=0.5;}\n");
+  typedInto->Client()->SendMessage(EM_SETMODIFY, 1);
+  boxes.boxes.clear();
+  boxes.QueueAnswer(IDCANCEL);
+  transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("has changed"), std::string::npos);
+  EXPECT_EQ(transformer.Editor(), typedInto);
+  EXPECT_TRUE(typedInto->IsWindow());
+  EXPECT_EQ(typedInto->Client()->GetWindowText(), "{G=1;}\n{G=0.5;}\n");
+  // Answered "No": the changes go and a new editor opens.
+  boxes.QueueAnswer(IDNO);
+  transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
+  ASSERT_NE(transformer.Editor(), nullptr);
+  EXPECT_TRUE(transformer.Editor()->IsWindow());
 }
 
 TEST_F(DetectorPage, MatrixAndTransformerTakesTheValuesOfBothPages) {

@@ -227,6 +227,18 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
   ASSERT_EQ(combined.MakeResponse(), 1);
   response = ReadRaster(Scratch("d_m_tran.img"));
   for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(response.data[k], 15.0, 15 * kTransformTolerance) << k;
+  // Once transformed, the combination stands until the matrix or the transformer changes.
+  ASSERT_EQ(combined.TransformRasters(), 1);
+  EXPECT_EQ(combined.state, kSpectraWritten);
+  EXPECT_EQ(combined.ReadParameters(), 1);
+  EXPECT_EQ(combined.state, kSpectraWritten);
+  matrix.TakeSizes(static_cast<float>(3 * kPixel), matrix.Lz, matrix.dY0, matrix.dZ0);
+  EXPECT_EQ(combined.ReadParameters(), 1);
+  EXPECT_EQ(combined.state, kNothingComputed);
+  ASSERT_EQ(combined.TransformRasters(), 1);
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=4; G=0;}\n");  // the file edited
+  EXPECT_EQ(combined.ReadParameters(), 1);
+  EXPECT_EQ(combined.state, kNothingComputed);
   // A broken transformer file stops the combination with its message.
   WriteText(transformer.FileName, "garbage\n");
   boxes.boxes.clear();

@@ -191,9 +191,14 @@ TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain)
   folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
   KeepPicture();
   EXPECT_TRUE(std::filesystem::exists(folder.rasterFiles.data[0].fileName));
+  // The same raster size again marks nothing.
+  TComboBox *sizes = List(kSettingsSizeList);
+  ASSERT_EQ(folder.state, kRastersWritten);
+  sizes->SetSelIndex(2);
+  folder.SettingsPage()->ApplyMatrixSize();
+  EXPECT_EQ(folder.state, kRastersWritten);
   // A new raster size with the same field: new pixels, everything computed anew.
   const double pixel = GetTestImage()->pixelSize;
-  TComboBox *sizes = List(kSettingsSizeList);
   sizes->SetSelIndex(1);
   folder.SettingsPage()->ApplyMatrixSize();
   EXPECT_EQ(GetTestImage()->pixelCount, 128);

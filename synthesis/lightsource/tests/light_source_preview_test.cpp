@@ -9,9 +9,11 @@
 
 #include "foundation/numerics/random.h"
 #include "platform/core/recording_providers.h"
+#include "platform/gui/controls/static_control.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/lightsource/light_source.h"
 #include "toolkit/plot3d/paint3d.h"
+#include "toolkit/pump/o_gauge.h"
 #include "toolkit/render3d/drv3d.h"
 #include "toolkit/render3d/o_palette.h"
 
@@ -84,6 +86,55 @@ TEST_F(LightSourcePreview, MeshIsShadedAndAZonelessSourceOnlySpeaks) {
   EXPECT_EQ(PaintLightSource(nullptr, empty), nullptr);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, "Quantity zones equal zerro!!");
+}
+
+// Six triangles facing +x: three unit squares one behind the other.
+TLightSource ThreeSquares() {
+  TLightSource source;
+  source.SourceType = kSolidSource;
+  source.Triangles.Allocate(6, 1);
+  for (int k = 0; k < 3; ++k) {
+    const double x = 2.0 * k;
+    const double a[3] = {x, 0, 0}, b[3] = {x, 1, 0}, c[3] = {x, 0, 1}, d[3] = {x, 1, 1};
+    source.Triangles.data[2 * k].SetVertices(a, b, c);
+    source.Triangles.data[2 * k + 1].SetVertices(b, d, c);
+  }
+  return source;
+}
+
+TEST(LightSourceGauge, MeshSetUpShowsItsTimesAndStopsAtEscape) {
+  test_kit::EnsureApplication();
+  constexpr int kEscape = 27;
+  auto frame = std::make_unique<TWindow>(nullptr, "frame");
+  frame->Attr.Style = WS_POPUP | WS_VISIBLE;
+  frame->Attr.W = 320;
+  frame->Attr.H = 120;
+  ASSERT_TRUE(frame->Create());
+  auto *line = new TStatic(frame.get(), kProgressTextControl, "", 10, 80, 300, 16);
+  ASSERT_TRUE(line->Create());
+  auto *gauge = new TOGauge(frame.get(), "", 300, 10, 10, 200, 24);
+  ASSERT_TRUE(gauge->Create());
+  TGaugeSourceProgress progress(*gauge);
+  SetLightSourceProgress(&progress);
+
+  TLightSource source = ThreeSquares();
+  EXPECT_EQ(source.Prepare(), 1);
+  EXPECT_EQ(source.MeshPrepared, 1);
+  EXPECT_EQ(gauge->Maximum(), 6);
+  EXPECT_EQ(gauge->GetPosition(), 6.0);
+  EXPECT_EQ(gauge->Queue().BusyCount(), 0);
+  EXPECT_EQ(line->GetWindowText().rfind("Source init. Times: elapsed- 00:0", 0), 0u);
+  // Only the front square is seen from +x.
+  EXPECT_EQ(source.VisibleTriangles.cols, 2);
+
+  TLightSource cancelled = ThreeSquares();
+  test_kit::PostKey(*frame, kEscape);
+  EXPECT_EQ(cancelled.Prepare(), 1);
+  EXPECT_EQ(cancelled.MeshPrepared, 0);
+  EXPECT_FALSE(cancelled.CanDrawVisiblePoints());
+  EXPECT_EQ(gauge->GetPosition(), 1.0);
+  EXPECT_EQ(gauge->Queue().BusyCount(), 0);
+  SetLightSourceProgress(nullptr);
 }
 
 }  // namespace

@@ -172,6 +172,32 @@ TEST_F(LightSourceDraws, NestedZonesEmitWithTheInnermostBrightness) {
   EXPECT_APPROX(static_cast<double>(inner) / kDraws, 1.0 / 8.0, kMeanTolerance);
 }
 
+TEST_F(LightSourceDraws, ADarkerInnerZoneEmitsWithItsOwnBrightness) {
+  // Outer ball of radius 2 at brightness 2, inner ball of radius 1 at brightness 1: the
+  // inner share is 1 x 1/8 / (1 x 1/8 + 2 x 7/8) = 1/15 (drawing the inner zone as bright
+  // as the outer one would give 1/8).
+  TLightSource source;
+  source.Zones.Allocate(2, 1);
+  source.Zones.data[0] = BallSource(0.0, 2.0).Zones.data[0];
+  source.Zones.data[0].Bright = 2.0;
+  source.Zones.data[1] = BallSource(0.0, 1.0).Zones.data[0];
+  ASSERT_EQ(source.Prepare(), 1);
+  int inner = 0;
+  Vector point, direction, start;
+  int zone = -2, object = 0;
+  for (int i = 0; i < kDraws; ++i) {
+    ASSERT_EQ(source.SampleZonePoint(Vector(), point, zone), 1);
+    if (Dot(point, point) < 1.0) ++inner;
+  }
+  EXPECT_APPROX(static_cast<double>(inner) / kDraws, 1.0 / 15.0, kMeanTolerance / 2.0);
+  inner = 0;
+  for (int i = 0; i < kDraws; ++i) {
+    ASSERT_EQ(source.GenerateRay(direction, start, object), 1);
+    if (Dot(start, start) < 1.0) ++inner;
+  }
+  EXPECT_APPROX(static_cast<double>(inner) / kDraws, 1.0 / 15.0, kMeanTolerance / 2.0);
+}
+
 TEST_F(LightSourceDraws, AxisDistanceLimitKeepsTheExpectedShareOfTheBall) {
   TLightSource source = BallSource(0.0, 1.0);
   source.LocLimits.Allocate(4, 1);
