@@ -7,6 +7,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/diffraction_point.h"
 #include "synthesis/objects/object_distance.h"
 #include "synthesis/objects/object_page_owner.h"
@@ -79,6 +80,7 @@ TTestObjectParent::TTestObjectParent(TWindow *folder, TObjectPageOwner *owner)
   diffractionPoint_ = new TDiffractionPoint(this);
   radialMira_ = new TRadialMira(this);
   squareMira_ = new TSquareMira(this);
+  customObject_ = new TCustomObject(this);
   currentType = HasLensArrays() ? kObjectDisk : kObjectRadialMira;
   if (const TTestImage *shared = GetTestImage()) distance = shared->Distance;
 }
@@ -114,7 +116,8 @@ TTestObjectDlg *TTestObjectParent::ObjectDialog(int type) const {
     case kObjectDisk: return diffractionPoint_;
     case kObjectRadialMira: return radialMira_;
     case kObjectSquareMira: return squareMira_;
-    default: return nullptr;  // the bitmap object and the light source are not made here
+    case kObjectCustom: return customObject_;
+    default: return nullptr;  // the light source is not made here
   }
 }
 
@@ -276,15 +279,19 @@ void TTestObjectParent::CmTypeChanged() {
   if (RefuseType(index)) return;
   TTestObjectDlg *former = ObjectDialog(currentType);
   TTestObjectDlg *chosen = ObjectDialog(index);
+  // Leaving the bitmap object lets its pictures and windows go.
+  if (currentType == kObjectCustom) customObject_->Reset();
   if (former != nullptr && former->GetHandle() != nullptr) former->ShowWindow(SW_HIDE);
   currentType = index;
   if (chosen->GetHandle() != nullptr) chosen->ShowWindow(SW_SHOW);
   chosen->state = kNothingComputed;
   ShowObjectSize();
-  // Every object made here can be shown: the page's and the folder's view buttons work.
-  EnableDlgItem(GetHandle(), kObjectColorMapButton, 1);
-  EnableDlgItem(GetHandle(), kObject3DPlotButton, 1);
-  if (owner_ != nullptr) owner_->SetViewButtonsEnabled(true);
+  // The bitmap object has nothing to show until a picture is chosen; every other object
+  // can be shown at once.
+  const int viewable = chosen->name == kCustomObjectDisplayName ? 0 : 1;
+  EnableDlgItem(GetHandle(), kObjectColorMapButton, viewable);
+  EnableDlgItem(GetHandle(), kObject3DPlotButton, viewable);
+  if (owner_ != nullptr) owner_->SetViewButtonsEnabled(viewable != 0);
   ShowObjectSize();
   if (owner_ != nullptr) {
     owner_->SetPsfPageEnabled(index != kObjectLightSource);

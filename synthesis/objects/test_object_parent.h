@@ -12,6 +12,7 @@
 
 #include "toolkit/folders/book_mark_dlg.h"
 
+class TCustomObject;
 class TDiffractionPoint;
 class TMultiEdit;
 class TObjectPageOwner;
@@ -91,6 +92,7 @@ class TTestObjectParent : public TBookMarkDlg {
   TDiffractionPoint *DiffractionPoint() const { return diffractionPoint_; }
   TRadialMira *RadialMira() const { return radialMira_; }
   TSquareMira *SquareMira() const { return squareMira_; }
+  TCustomObject *CustomObject() const { return customObject_; }
   // The dialog of a type, null for the types not built.
   TTestObjectDlg *ObjectDialog(int type) const;
 
@@ -120,6 +122,7 @@ class TTestObjectParent : public TBookMarkDlg {
   TDiffractionPoint *diffractionPoint_ = nullptr;
   TRadialMira *radialMira_ = nullptr;
   TSquareMira *squareMira_ = nullptr;
+  TCustomObject *customObject_ = nullptr;
 };
 
 // The list texts of the types, in list order.

@@ -174,8 +174,17 @@ void TGraphWindow::SetupWindow() {
     }
     sizeX = std::max(sizeX, 1);
     sizeY = std::max(sizeY, 1);
-    const RECT outer = GetWindowRect();
-    const SIZE client = GetClientSize();
+    RECT outer = GetWindowRect();
+    SIZE client = GetClientSize();
+    if ((options_ & kGraphWindowSize) == 0 && (client.cx <= 0 || client.cy <= 0)) {
+      // A window no larger than its frame has no client to tell the frame's width by: it is
+      // measured at a size that has one.
+      constexpr int kFrameProbe = 200;
+      MoveWindow(outer.left, outer.top, outer.Width() + kFrameProbe, outer.Height() + kFrameProbe,
+                 false);
+      outer = GetWindowRect();
+      client = GetClientSize();
+    }
     if ((options_ & kGraphWindowSize) == 0) {
       // The request is the client's: the window is larger by its frame.
       sizeX += outer.Width() - client.cx;

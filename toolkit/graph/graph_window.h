@@ -145,6 +145,8 @@ class TGraphWindow : public TWindow {
   }
   TDC *WindowDC() const { return windowDC_.get(); }
   TDC *MemoryDC() const { return memoryDC_.get(); }
+  // The screen behind the client taken by the last grab of transparent mode; null when none.
+  TDC *GrabbedBackgroundDC() const { return transparent_ ? backgroundDC_.get() : nullptr; }
   bool PlotClipSelected() const { return plotClipSelected_; }
   void SetPlotClipSelected(bool selected) { plotClipSelected_ = selected; }
 

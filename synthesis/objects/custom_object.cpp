@@ -1,0 +1,377 @@
+#include "synthesis/objects/custom_object.h"
+
+#include <algorithm>
+#include <new>
+
+#include "foundation/helpers/helpers.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/color/color_image.h"
+#include "synthesis/color/color_modes.h"
+#include "synthesis/objects/object_page_owner.h"
+#include "synthesis/objects/object_raster_file.h"
+#include "synthesis/objects/scene_picture_file.h"
+#include "synthesis/objects/test_object_graphs.h"
+#include "synthesis/objects/test_object_parent.h"
+#include "synthesis/rasters/raster_records.h"
+#include "synthesis/testobject/synthesis_windows.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/dialogs/file_name.h"
+#include "toolkit/render3d/o_dib.h"
+
+namespace {
+
+constexpr UINT kInformation = MB_OK | MB_ICONINFORMATION;
+constexpr const char *kNoPicture = "---";
+constexpr const char *kPictureFilter = "Test Image (*.bmp)|*.bmp|All files (*.*)|*.*|";
+// The scene shows black where no picture lies: there the object sends no light.
+constexpr COLORREF kSceneColor = RGB(0, 0, 0);
+// White is what the object window lets through.
+constexpr COLORREF kObjectBackColor = RGB(255, 255, 255);
+// The scene keeps the graph's own right-button menu away: a new background colour there
+// would change what is shown but not what is captured.
+constexpr DWORD kSceneStyle =
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | kGraphClientSize;
+constexpr DWORD kObjectStyle =
+    WS_POPUP | WS_VISIBLE | WS_THICKFRAME | kGraphClientSize | kGraphMenu | kGraphStretch;
+constexpr DWORD kCustomPictureStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
+                                      WS_THICKFRAME | WS_MINIMIZEBOX | 0x8000u;
+constexpr float kPictureDynamicRange = 0.001f;
+constexpr int kLinearScale = 0;
+
+const TDialogTemplate kCustomObjectTemplate{
+    "TestCustomObject", WS_CHILD, kObjectDialogX, kObjectDialogY, kObjectDialogWidth,
+    kObjectDialogHeight, "",
+    {
+        {"BUTTON", " Files ", 0, BS_GROUPBOX, 4, 2, 188, 46},
+        {"BUTTON", "Object", kCustomObjectButton, BS_PUSHBUTTON | WS_TABSTOP, 10, 13, 48, 13},
+        {"STATIC", kNoPicture, kCustomObjectBox, SS_LEFT | WS_BORDER, 62, 14, 124, 11},
+        {"BUTTON", "Background", kCustomBackgroundButton, BS_PUSHBUTTON | WS_TABSTOP, 10, 30, 48,
+         13},
+        {"STATIC", kNoPicture, kCustomBackgroundBox, SS_LEFT | WS_BORDER, 62, 31, 124, 11},
+    }};
+const TDialogRegistration kCustomObjectRegistration(kCustomObjectTemplate);
+
+const TResponseTableEntry kCustomObjectTable[] = {
+    EvMessage<WM_DESTROY, &TCustomObject::EvDestroy>(),
+    EvCommand<&TCustomObject::CmBackground>(kCustomBackgroundButton),
+    EvCommand<&TCustomObject::CmObject>(kCustomObjectButton),
+};
+
+// The top-left corner of the next scene or picture window: right of the folder, one caption
+// height further for each window of the cascade.
+POINT CascadePlace(TTestImage &image) {
+  RECT folder{};
+  int captionHeight = 0;
+  if (TSynthesisWindows *windows = GetSynthesisWindows()) {
+    if (!windows->ScreenRect(image.folderWindow, folder)) folder = RECT{};
+    captionHeight = windows->CaptionHeight();
+  }
+  const int k = image.NextCascade();
+  return POINT{folder.right + k * captionHeight, folder.top + k * captionHeight};
+}
+
+bool RealMode() {
+  const TTestImage *image = GetTestImage();
+  return image != nullptr && image->realImage != 0;
+}
+
+}  // namespace
+
+TCustomObject::TCustomObject(TTestObjectParent *page) : TTestObjectDlg(page, "TestCustomObject") {
+  name = kCustomObjectDisplayName;
+}
+
+TCustomObject::~TCustomObject() { DeleteWindows(); }
+
+bool TCustomObject::Find(TEventInfo &info) {
+  return SearchResponseTable(kCustomObjectTable, info) || TTestObjectDlg::Find(info);
+}
+
+void TCustomObject::SetupWindow() {
+  TTestObjectDlg::SetupWindow();
+  SetDlgItemText(kCustomObjectBox, objectFile.empty() ? kNoPicture : objectFile.c_str());
+  SetDlgItemText(kCustomBackgroundBox,
+                 backgroundFile.empty() ? kNoPicture : backgroundFile.c_str());
+}
+
+void TCustomObject::EvDestroy() {
+  DefaultProcessing();
+  Reset();
+}
+
+int TCustomObject::Fill(Mem<float> &, int) { return 0; }
+
+void TCustomObject::DeleteWindows() {
+  // The object window first: it lies over the scene and is placed from it.
+  delete objectWindow;
+  objectWindow = nullptr;
+  delete backgroundWindow;
+  backgroundWindow = nullptr;
+}
+
+void TCustomObject::Reset() {
+  DeleteWindows();
+  backgroundDib_.reset();
+  objectDib_.reset();
+  background_ = TScenePicture{};
+  object_ = TScenePicture{};
+  backgroundFile.clear();
+  objectFile.clear();
+  if (GetHandle() != nullptr) {
+    SetDlgItemText(kCustomObjectBox, kNoPicture);
+    SetDlgItemText(kCustomBackgroundBox, kNoPicture);
+  }
+}
+
+void TCustomObject::CmBackground() {
+  TFileName request(this, kPictureFilter, TFileName::kOpen);
+  const std::string chosen = request.Execute();
+  // A cancelled dialog keeps the picture there is.
+  if (chosen.empty()) return;
+  backgroundFile = chosen;
+  DeleteWindows();
+  LoadBackground();
+  LoadObject();
+  ShowPictures();
+}
+
+void TCustomObject::CmObject() {
+  TFileName request(this, kPictureFilter, TFileName::kOpen);
+  const std::string chosen = request.Execute();
+  if (chosen.empty()) return;
+  objectFile = chosen;
+  DeleteWindows();
+  LoadBackground();
+  LoadObject();
+  ShowPictures();
+  Calculate();
+}
+
+bool TCustomObject::LoadPicture(std::string &file, int box, std::unique_ptr<TODib> &dib,
+                                TScenePicture &picture) {
+  if (file.empty()) MessageBeep(MB_OK);
+  dib.reset();
+  picture = TScenePicture{};
+  bool loaded = false;
+  if (!file.empty()) {
+    std::string error;
+    loaded = ReadScenePicture(file, dib, picture, error);
+    if (!loaded) {
+      MessageBox(GetHandle(), ("The picture can not be read:\n" + error).c_str(), "Warning",
+                 kInformation);
+      // A refused file is not kept as the picture's name.
+      file.clear();
+    }
+  }
+  if (GetHandle() != nullptr) SetDlgItemText(box, file.empty() ? kNoPicture : file.c_str());
+  state = kNothingComputed;
+  EnableViews();
+  return loaded;
+}
+
+void TCustomObject::EnableViews() {
+  TTestObjectParent *page = Page();
+  if (page == nullptr) return;
+  EnableDlgItem(page->GetHandle(), kObjectColorMapButton, 1);
+  EnableDlgItem(page->GetHandle(), kObject3DPlotButton, 1);
+  if (page->Owner() != nullptr) page->Owner()->SetViewButtonsEnabled(true);
+}
+
+void TCustomObject::LoadBackground() {
+  LoadPicture(backgroundFile, kCustomBackgroundBox, backgroundDib_, background_);
+}
+
+void TCustomObject::LoadObject() {
+  LoadPicture(objectFile, kCustomObjectBox, objectDib_, object_);
+}
+
+void TCustomObject::ShowPictures() {
+  TTestImage *shared = GetTestImage();
+  const int n = SynthesisPixelCount();
+  if (shared == nullptr || n == 0) return;
+  sceneSize_ = BitmapSceneSize(background_.Empty() ? nullptr : &background_,
+                               object_.Empty() ? nullptr : &object_, n);
+  const POINT place = CascadePlace(*shared);
+  pictureSize = sceneSize_;
+  DeleteWindows();
+  HWND ownerWindow = shared->folderWindow != nullptr ? shared->folderWindow : GetHandle();
+  backgroundWindow = new (std::nothrow) TGumGraph(ownerWindow, place.x, place.y, sceneSize_.cx,
+                                                  sceneSize_.cy, kSceneStyle, kSceneColor,
+                                                  nullptr);
+  if (backgroundWindow == nullptr) {
+    ShowNotEnoughMemory();
+    return;
+  }
+  if (!backgroundWindow->Create()) {
+    delete backgroundWindow;
+    backgroundWindow = nullptr;
+    return;
+  }
+  backgroundWindow->SetWindowText(ImageCaption());
+  if (backgroundDib_ != nullptr) {
+    const POINT at = BackgroundPlace(background_, n);
+    auto [windowDc, memoryDc] = backgroundWindow->GetDCs();
+    if (memoryDc != nullptr) backgroundDib_->Draw(*memoryDc, at.x, at.y);
+    if (windowDc != nullptr) backgroundDib_->Draw(*windowDc, at.x, at.y);
+  }
+  backgroundWindow->SetSelectMode(true);
+  PlaceSelection();
+  backgroundWindow->Refresh();
+  if (objectDib_ == nullptr) return;
+  const RECT s = backgroundWindow->GetSelection();
+  const POINT centre = backgroundWindow->ClientToScreen(
+      POINT{(s.left + s.right) / 2, (s.top + s.bottom) / 2});
+  objectWindow = new (std::nothrow) TObjectGraph(
+      backgroundWindow->GetHandle(), centre.x - object_.width / 2, centre.y - object_.height / 2,
+      object_.width, object_.height, kObjectStyle, kObjectBackColor, nullptr);
+  if (objectWindow == nullptr) {
+    ShowNotEnoughMemory();
+    return;
+  }
+  if (!objectWindow->Create()) {
+    delete objectWindow;
+    objectWindow = nullptr;
+    return;
+  }
+  // The picture itself, not its frame, is centred on the frame's centre.
+  const POINT client = objectWindow->ClientToScreen(POINT{0, 0});
+  const RECT outer = objectWindow->GetWindowRect();
+  objectWindow->MoveWindow(outer.left - (client.x - (centre.x - object_.width / 2)),
+                           outer.top - (client.y - (centre.y - object_.height / 2)),
+                           outer.right - outer.left, outer.bottom - outer.top, true);
+  if (TDC *memoryDc = objectWindow->GetDCs().second) objectDib_->Draw(*memoryDc, 0, 0);
+  objectWindow->SetTransparent(true);
+}
+
+void TCustomObject::PlaceSelection() {
+  if (backgroundWindow == nullptr) return;
+  const RECT old = backgroundWindow->GetSelection();
+  backgroundWindow->SetSelectMode(false);
+  const int n = SynthesisPixelCount();
+  const RECT s = PlacedSelection(old, n, RealMode(), sceneSize_);
+  backgroundWindow->SetSelection(s.left, s.top, s.right, s.bottom);
+}
+
+RECT TCustomObject::Selection() const {
+  if (backgroundWindow != nullptr) return backgroundWindow->GetSelection();
+  const int n = SynthesisPixelCount();
+  return RECT{0, 0, n, n};
+}
+
+SIZE TCustomObject::ObjectShownSize() const {
+  if (objectWindow != nullptr && objectWindow->GetHandle() != nullptr)
+    return objectWindow->GetClientSize();
+  return SIZE{object_.width, object_.height};
+}
+
+POINT TCustomObject::ObjectPlace() const {
+  if (objectWindow != nullptr && objectWindow->GetHandle() != nullptr &&
+      backgroundWindow != nullptr && backgroundWindow->GetHandle() != nullptr) {
+    const POINT objectOrigin = objectWindow->ClientToScreen(POINT{0, 0});
+    const POINT sceneOrigin = backgroundWindow->ClientToScreen(POINT{0, 0});
+    const POINT scroll = backgroundWindow->GetScrollOffset();
+    return POINT{objectOrigin.x - sceneOrigin.x + scroll.x,
+                 objectOrigin.y - sceneOrigin.y + scroll.y};
+  }
+  const RECT s = OrderedSelection(Selection());
+  return POINT{(s.left + s.right) / 2 - object_.width / 2,
+               (s.top + s.bottom) / 2 - object_.height / 2};
+}
+
+int TCustomObject::Calculate() {
+  if (state == kRastersWritten) return 1;
+  TTestImage *shared = GetTestImage();
+  const int n = SynthesisPixelCount();
+  if (shared == nullptr || n == 0) return 0;
+  const bool tv = (shared->colorMode & kTvColor) != 0;
+  const bool realMode = shared->realImage != 0;
+  const RECT selection = Selection();
+  // What the scene shows: the background where it was drawn, the object picture's
+  // non-white pixels where its window lies now, at the size it is shown.
+  const SIZE scene = backgroundWindow != nullptr
+                         ? sceneSize_
+                         : BitmapSceneSize(background_.Empty() ? nullptr : &background_,
+                                           object_.Empty() ? nullptr : &object_, n);
+  TScenePicture shownObject;
+  const SIZE shown = ObjectShownSize();
+  const TScenePicture *objectPicture = &object_;
+  if (!object_.Empty() && (shown.cx != object_.width || shown.cy != object_.height)) {
+    if (!ScaleScenePicture(object_, shown, shownObject)) {
+      ShowNotEnoughMemory();
+      return 0;
+    }
+    objectPicture = &shownObject;
+  }
+  TScenePicture composed;
+  if (!ComposeBitmapScene(composed, scene, &background_, BackgroundPlace(background_, n),
+                          objectPicture, ObjectPlace())) {
+    ShowNotEnoughMemory();
+    return 0;
+  }
+  Mem<float> rasters[3];
+  TBitmapCapture capture;
+  if (!CaptureBitmapRasters(composed, selection, n, realMode, tv, rasters, capture)) {
+    ShowNotEnoughMemory();
+    return 0;
+  }
+  pictureSize = SIZE{capture.width, capture.height};
+  pictureCentre = capture.centre;
+  if (!WriteBitmapObjectRasters(*this, rasters, tv ? 3 : 1)) return 0;
+  if (shared->colorImage != nullptr) shared->colorImage->SetScaleMode(kLinearScale);
+  return 1;
+}
+
+double TCustomObject::ValueAt(int component, double fieldX, double fieldY) {
+  const TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return 0.0;
+  return BitmapValueAt(&background_, component, fieldX, fieldY, shared->objectStep);
+}
+
+void TCustomObject::ShowColorImage() {
+  TTestImage *shared = GetTestImage();
+  const int count = RecordCount(rasterFiles);
+  if (count == 0) {
+    MessageBeep(MB_OK);
+    MessageBox(shared != nullptr ? shared->folderWindow : nullptr, "Not enougn information!",
+               "Warning", kInformation);
+    return;
+  }
+  if (shared == nullptr) return;
+  const POINT place = CascadePlace(*shared);
+  const int w = std::max<int>(1, pictureSize.cx);
+  const int h = std::max<int>(1, pictureSize.cy);
+  const int s = std::max(w, h);
+  SIZE window{w, h};
+  if (s < kSmallPictureSide) {
+    window.cx = std::max(1, static_cast<int>(static_cast<double>(w) / s * kSmallPictureSide));
+    window.cy = std::max(1, static_cast<int>(static_cast<double>(h) / s * kSmallPictureSide));
+  }
+  if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
+  TColorImage *colorImage = shared->colorImage;
+  if (colorImage == nullptr) {
+    ShowNotEnoughMemory();
+    return;
+  }
+  colorImage->Clear();
+  SetWaitCursor();
+  float shortest = 1e20f;
+  float longest = -1e20f;
+  for (int k = 0; k < count; ++k) {
+    const TFileData &record = rasterFiles.data[k];
+    colorImage->WriteComponents(record);
+    shortest = std::min(shortest, record.wavelength);
+    longest = std::max(longest, record.wavelength);
+  }
+  colorImage->SetGeometry(shortest, longest, kPictureDynamicRange,
+                          static_cast<float>(shared->pixelSize));
+  colorImage->SetScaleMode(kLinearScale);
+  colorImage->BuildFromComponents(shared->colorMode);
+  colorImage->ShowInWindow(shared->folderWindow, place.x, place.y, window.cx, window.cy,
+                           kCustomPictureStyle, 0);
+  shared->picture = colorImage->window;
+  TSynthesisWindows *windows = GetSynthesisWindows();
+  if (windows != nullptr && shared->picture != nullptr)
+    windows->SetPictureCaption(shared->picture, ImageCaption());
+  SetArrowCursor();
+}
