@@ -42,6 +42,15 @@ bool IsUndoFileName(const std::string &fileName);
 // end left them; answers their count.
 int ListUndoFiles(const std::string &directory, Mem<STRING> &list);
 
+// A part of the program that has lent the system settings of its own (the image-synthesis
+// folder) swaps the system's own settings in for each undo snapshot and back afterwards,
+// so that the ring never keeps the loan.
+class TSnapshotLender {
+ public:
+  virtual ~TSnapshotLender() = default;
+  virtual void SwapForSnapshot() = 0;
+};
+
 class TSystemImage : public TOpticalSystem {
  public:
   TSystemImage();
@@ -74,6 +83,9 @@ class TSystemImage : public TOpticalSystem {
   // snapshot was written. Undo(-1) steps back; Undo(k >= 0) loads slot k without moving
   // the index (Redo's use); 0 with a beep when there is no such step.
   int SaveUndo(const std::string &label);
+  // The lender whose settings stand in the system now (null: none); not owned.
+  void SetSnapshotLender(TSnapshotLender *lender) { lender_ = lender; }
+  TSnapshotLender *SnapshotLender() const { return lender_; }
   int Undo(int step);
   int Redo();
   int CanUndo() const;
@@ -191,6 +203,7 @@ class TSystemImage : public TOpticalSystem {
 
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
+  TSnapshotLender *lender_ = nullptr;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.
   std::vector<TCurrentRay> drawRays_;
   std::vector<TIntersectionPoint> drawHits_;

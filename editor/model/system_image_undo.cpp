@@ -66,7 +66,9 @@ int TSystemImage::SaveUndo(const std::string &label) {
   const std::string path = UndoPath(index % ringSize);
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
   DeleteFileIfExists(path);
+  if (lender_ != nullptr) lender_->SwapForSnapshot();
   const int written = Save(path);
+  if (lender_ != nullptr) lender_->SwapForSnapshot();
   if (written) {
     options.undoIndex = index;
     options.SetLabel(index, label);

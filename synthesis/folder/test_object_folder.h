@@ -10,6 +10,7 @@
 #include <string>
 
 #include "analysis/psf/test_psf.h"
+#include "editor/model/system_image.h"
 #include "foundation/containers/mem.h"
 #include "optics/model/spectral_info.h"
 #include "synthesis/testobject/test_object.h"
@@ -19,7 +20,6 @@ class TFolderDetectorOwner;
 class TFolderNonIsoplanar;
 class TFolderObjectOwner;
 class TOGauge;
-class TSystemImage;
 class TDetectorSynthesisOwner;
 class TObjectPageOwner;
 class TSynthesisDetectorPage;
@@ -48,7 +48,10 @@ constexpr int CM_SYNTHESIS_FOLDER_DESTROYED = 1129;
 // The PSF grid size the folder gives the system while it is open.
 constexpr int kSynthesisNd = 256;
 
-class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPsfSynthesisOwner {
+class TTestObjectFolder : public TBookMarkFolder,
+                          public TTestObject,
+                          public TPsfSynthesisOwner,
+                          public TSnapshotLender {
  public:
   TTestObjectFolder(TWindow *parentWindow, TSystemImage *system);
   ~TTestObjectFolder() override;
@@ -90,6 +93,8 @@ class TTestObjectFolder : public TBookMarkFolder, public TTestObject, public TPs
   // The window the PSF run stretches to show the gauge: only the synthesis with a PSF per
   // field point does so; with one PSF the folder keeps its size.
   TWindow *ProgressWindow() override;
+  // TSnapshotLender: undo snapshots hold the system's own settings.
+  void SwapForSnapshot() override { SwapBorrowedSettings(); }
 
   TSystemImage *System() const { return system_; }
   TTestPSF *PsfPage() const { return psfPage_; }

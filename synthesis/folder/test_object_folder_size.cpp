@@ -48,11 +48,13 @@ void TTestObjectFolder::TakeBorrowedSettings() {
   shared->pixelCount = info.Nd;
   shared->fieldSize = shared->pixelCount * shared->pixelSize;
   givenBack_ = false;
+  system_->SetSnapshotLender(this);
 }
 
 void TTestObjectFolder::GiveBackBorrowedSettings() {
   if (givenBack_ || system_ == nullptr) return;
   givenBack_ = true;
+  if (system_->SnapshotLender() == this) system_->SetSnapshotLender(nullptr);
   const TTestImage *shared = GetTestImage();
   TOpticalSystemInformation &info = system_->info;
   if (shared != nullptr) {

@@ -246,9 +246,16 @@ TEST_F(EditorSynthesisTest, AnUndoToAStateBeforeTheFolderOpenedKeepsTheLoan) {
   EXPECT_EQ(editor.System().info.Nd, kSynthesisNd);
   ASSERT_EQ(editor.System().info.Spectrum.cols * editor.System().info.Spectrum.rows, 3);
   EXPECT_EQ(editor.System().info.Spectrum.data[1].lambda, 0.5461);
-  // Closing gives the triplet its own settings.
+  // Closing gives the triplet its own settings, and the step taken while the folder was
+  // open holds them too: the loan never reaches the undo ring.
+  const Mem<TSpectralInfo> own = editor.SynthesisWindow()->SavedSpectrum();
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
   EXPECT_EQ(editor.System().info.Nd, nd);
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_EQ(editor.System().info.Nd, nd);
+  ASSERT_EQ(editor.System().info.Spectrum.cols, own.cols);
+  for (int i = 0; i < own.cols; ++i)
+    EXPECT_EQ(editor.System().info.Spectrum.data[i].lambda, own.data[i].lambda) << i;
 }
 
 }  // namespace
