@@ -168,9 +168,13 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(folder->viewButtons, 0);
   EXPECT_FALSE(Enabled(kObjectColorMapButton));
   EXPECT_FALSE(Enabled(kObject3DPlotButton));
-  custom->backgroundFile = Write("hand24.bmp", Hand24());
+  // The name keeps its capitals: file names are told apart by case.
+  const std::string path = Write("Hand24.BMP", Hand24());
+  custom->backgroundFile = path;
   custom->LoadBackground();
-  EXPECT_EQ(Text(custom, kCustomBackgroundBox), custom->backgroundFile);
+  EXPECT_EQ(custom->backgroundFile, path);
+  EXPECT_EQ(custom->BackgroundPicture().width, 4);
+  EXPECT_EQ(Text(custom, kCustomBackgroundBox), path);
   EXPECT_EQ(folder->viewButtons, 1);
   EXPECT_TRUE(Enabled(kObjectColorMapButton));
   EXPECT_TRUE(Enabled(kObject3DPlotButton));
@@ -338,6 +342,11 @@ TEST_F(CustomObjectPage, DraggingTheObjectWindowMovesItAndTheCapturedObject) {
   object->CmToggleBorder();
   EXPECT_STREQ(object->BorderMenuText(), "Disable border");
   EXPECT_EQ(object->forceRedraw, 0);
+  // A system close leaves the window to the bitmap object that holds it.
+  object->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  test_kit::RunFor(20);
+  EXPECT_EQ(custom->objectWindow, object);
+  EXPECT_TRUE(object->IsWindow());
 }
 
 TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
