@@ -323,11 +323,14 @@ TEST_F(CustomObjectPage, DraggingTheObjectWindowMovesItAndTheCapturedObject) {
   EXPECT_EQ(object->borderShown, 0);
   EXPECT_STREQ(object->BorderMenuText(), "Enable border");
   const RECT before = object->GetWindowRect();
+  // A synthesis has transformed the capture: moving the object makes it stale.
+  custom->state = kSpectraWritten;
   object->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
   EXPECT_EQ(object->dragging, 1);
   object->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(11, 1));
   object->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(11, 1));
   EXPECT_EQ(object->dragging, 0);
+  EXPECT_EQ(custom->state, kNothingComputed);
   const RECT after = object->GetWindowRect();
   EXPECT_EQ(after.left, before.left + 10);
   EXPECT_EQ(after.top, before.top);
@@ -371,13 +374,15 @@ TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
   scene->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(180, 90));
   EXPECT_EQ(scene->GetSelection().left, first.left);
   EXPECT_EQ(scene->GetSelection().right, first.right);
-  // A press inside moves it.
+  // A press inside moves it, and the capture must be taken again.
+  custom->state = kSpectraWritten;
   scene->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   scene->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 15));
   scene->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(30, 15));
   EXPECT_EQ(scene->GetSelection().left, first.left + 20);
   EXPECT_EQ(scene->GetSelection().top, first.top + 5);
   EXPECT_EQ(scene->GetSelection().right - scene->GetSelection().left, 64);
+  EXPECT_EQ(custom->state, kNothingComputed);
   // A new N puts an N x N frame about the old centre (52, 37): 128 gives (0, 0, 128, 128).
   image.pixelCount = 128;
   custom->PlaceSelection();
