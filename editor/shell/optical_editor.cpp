@@ -59,7 +59,9 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       // The PSF and MTF window, the narcissus analysis.
                                       CM_PSF_MTF, CM_NARCISSUS,
                                       // The system's properties.
-                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS};
+                                      CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS,
+                                      // Lens and beam animations.
+                                      CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_EDIT_ANIMATION};
 // Menu items without an enabler whose windows do not exist yet.
 // (none now: Thermo opens the general information of the system's properties)
 constexpr std::array<int, 0> kMissingPlainCommands{};
@@ -146,6 +148,11 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
     EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
     EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
+    // Lens and beam animations.
+    EvCommand<&TOpticalEditor::CmBeamAnimation>(CM_BEAM_ANIMATION),
+    EvCommand<&TOpticalEditor::CmLensAnimation>(CM_LENS_ANIMATION),
+    EvCommand<&TOpticalEditor::CmPauseAnimation>(CM_PAUSE_ANIMATION),
+    EvCommand<&TOpticalEditor::CmEditAnimation>(CM_EDIT_ANIMATION),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
     // The menu opens on the state as it is now (a selection made on the canvas, say).
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
@@ -452,6 +459,10 @@ void TOpticalEditor::UpdateMenus() {
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
   UpdatePropertiesMenu();  // the system's properties
+  // The animations' checks follow their buttons.
+  for (int command : {CM_BEAM_ANIMATION, CM_LENS_ANIMATION})
+    CheckMenuItem(menu, command,
+                  MF_BYCOMMAND | (editTools_.ButtonDown(command) ? MF_CHECKED : MF_UNCHECKED));
   DrawMenuBar(GetHandle());
   ApplyPaletteStates();
 }

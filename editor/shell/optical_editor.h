@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/narcissus/narcissus_analysis.h"
+#include "editor/animation/animation_info.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
 #include "editor/edit/editor_tools.h"
@@ -194,6 +195,26 @@ class TOpticalEditor : public TDecoratedFrame {
   void ApplyPaletteStates();
   TEditorTools &EditTools() { return editTools_; }
 
+  // Lens and beam animations (editor/animation/). The two runs are toggles that play inside
+  // the command, pumping messages after every step, and put the system back at their end.
+  void CmBeamAnimation();
+  void CmLensAnimation();
+  void CmPauseAnimation();
+  // Writes the animation file's template when the file is missing, opens the file in the
+  // text editor until it is closed, and restarts the animation that was running.
+  void CmEditAnimation();
+  // Reads the lens animation of the file into the animation state (a missing file is
+  // offered for creation); takes the undo step "Lens animation" and marks the animation
+  // running. 1 when at least one element is animated; it does not play the animation.
+  int RunLensAnimation(const std::string &fileName);
+  // One lens-animation step on the edited system.
+  void ApplyAnimationStep();
+  // Turns off each animation whose button is down.
+  void StopAnimations();
+  TCommonAnimationInfo &Animation() { return animation_; }
+  // The animation file of the edited system.
+  std::string AnimationFilePath() const;
+
  private:
   // The save question; false when the user cancelled.
   bool AskToSave();
@@ -245,6 +266,14 @@ class TOpticalEditor : public TDecoratedFrame {
   void CloseProperties(bool generalInfoToo);
   // Checks General parameters while the standalone general-information window is open.
   void UpdatePropertiesMenu();
+  // Animations: the button of the command and its menu check; the question for a missing
+  // file (true: the user wants it made); the wait while the pause button is down (false
+  // when Escape ended it); the beam run after its button went down (false when it never
+  // started, and the command ends at once).
+  void SetAnimationButton(int command, bool down);
+  bool OfferAnimationFile(const std::string &path);
+  bool WaitWhilePaused(int command);
+  bool RunBeamAnimation(int raysPerBeam);
 
   TEditGraph *canvas_;
   // Canvas: the tool record (the palettes set its tool and mouse mode).
@@ -275,4 +304,6 @@ class TOpticalEditor : public TDecoratedFrame {
   bool newElementDown_ = false;
   // The palettes, their buttons' states and the quick tables (editor/edit/).
   TEditorTools editTools_;
+  // The animation state: the lens animation's records and the runs' counters.
+  TCommonAnimationInfo animation_;
 };

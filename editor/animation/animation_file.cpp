@@ -1,0 +1,197 @@
+#include "editor/animation/animation_file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "foundation/textfiles/read_nf.h"
+#include "optics/systemfile/system_file_format.h"
+
+namespace {
+
+// Faults of the reader that make a file unusable, with what the message says of them.
+struct TFaultText {
+  unsigned fault;
+  const char *text;
+};
+constexpr TFaultText kRefusedFaults[] = {
+    {kReadNFGarbled, "it holds a zero byte, so it is no text file"},
+    {kReadNFLineTooLong, "it holds a line too long to read"},
+    {kReadNFReadFailed, "it could not be read to its end"},
+    {kReadNFNumberOutOfRange, "it holds a number beyond what the program can hold"},
+};
+
+bool Usable(double value) { return std::isfinite(value) && std::fabs(value) <= kAnimationLargestValue; }
+
+// Every value of a section usable, else the problem names the section.
+bool CheckValues(const double *values, int count, const std::string &section, std::string &problem) {
+  for (int k = 0; k < count; ++k) {
+    if (!Usable(values[k])) {
+      problem = "a value of its section " + section + " lies beyond " + FormatNumber(kAnimationLargestValue);
+      return false;
+    }
+  }
+  return true;
+}
+
+// An origin that was not given keeps the mark, which lies beyond the largest value.
+bool CheckOrigin(const double origin[3], const std::string &section, std::string &problem) {
+  if (origin[0] == kAnimationOriginNotGiven) return true;
+  return CheckValues(origin, 3, section, problem);
+}
+
+void ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
+  if (!reader.ReadSection("[Common]")) return;
+  reader.AddInt("Continuous", &common.Continuous);
+  reader.AddDouble("RotZAll", common.rotationAll[0], 2);
+  reader.AddDouble("RotXAll", common.rotationAll[1], 2);
+  reader.AddDouble("RotYAll", common.rotationAll[2], 2);
+  reader.AddDouble("dRotZAll", &common.rotationStepAll[0]);
+  reader.AddDouble("dRotXAll", &common.rotationStepAll[1]);
+  reader.AddDouble("dRotYAll", &common.rotationStepAll[2]);
+  reader.AddDouble("RotOriginAll", common.rotationOriginAll, 3);
+  reader.AddInt("AllRotation", &common.AllRotation);
+  reader.ParseSection(0);
+}
+
+bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
+  if (!reader.ReadSection("[Beam]")) return false;
+  reader.AddInt("Nray", &beam.Nray);
+  reader.AddInt("NStep", &beam.NStep);
+  reader.AddDouble("Beam", beam.beam, kAnimationBeamValues);
+  reader.ParseSection(0);
+  return true;
+}
+
+std::string ElementHeader(int index) { return "[Elem_" + std::to_string(index) + "]"; }
+
+bool ReadElement(TRead1NF &reader, int index, TAnimationElement &element) {
+  if (!reader.ReadSection(ElementHeader(index))) return false;
+  element.elementIndex = index;
+  static constexpr const char *kRangeKeys[6] = {"PosZ", "PosY", "PosX", "RotZ", "RotX", "RotY"};
+  static constexpr const char *kStepKeys[6] = {"dPosZ", "dPosY", "dPosX", "dRotZ", "dRotX", "dRotY"};
+  for (int k = 0; k < 6; ++k) {
+    reader.AddDouble(kRangeKeys[k], element.ranges[k], 2);
+    reader.AddDouble(kStepKeys[k], &element.steps[k]);
+  }
+  reader.AddDouble("RotOrigin", element.rotationOrigin, 3);
+  reader.AddInt("GoBack", &element.GoBack);
+  reader.ParseSection(0);
+  return true;
+}
+
+bool CheckFile(const TAnimationFile &file, std::string &problem) {
+  const TAnimationCommon &common = file.common;
+  if (!CheckValues(&common.rotationAll[0][0], 6, "[Common]", problem) ||
+      !CheckValues(common.rotationStepAll, 3, "[Common]", problem) ||
+      !CheckOrigin(common.rotationOriginAll, "[Common]", problem))
+    return false;
+  if (!CheckValues(file.beam.beam, kAnimationBeamValues, "[Beam]", problem)) return false;
+  for (const TAnimationElement &element : file.elements) {
+    const std::string header = ElementHeader(element.elementIndex);
+    if (!CheckValues(&element.ranges[0][0], 12, header, problem) ||
+        !CheckValues(element.steps, 6, header, problem) ||
+        !CheckOrigin(element.rotationOrigin, header, problem))
+      return false;
+  }
+  return true;
+}
+
+// Writes the text to a new file beside the path and renames it over the path.
+int WriteBesideAndRename(const std::string &path, const std::string &text) {
+  const std::string work = path + ".new";
+  {
+    std::ofstream out(work, std::ios::binary | std::ios::trunc);
+    if (!out) return 0;
+    out << text;
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignored;
+      std::filesystem::remove(work, ignored);
+      return 0;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(work, path, error);
+  if (error) {
+    std::filesystem::remove(work, error);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+std::string AnimationFileName(const std::string &systemFileName) {
+  std::filesystem::path path(systemFileName);
+  path.replace_extension(".anm");
+  return path.string();
+}
+
+TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount,
+                                       TAnimationFile &file, std::string &problem) {
+  problem.clear();
+  TRead1NF reader;
+  if (reader.Open(path, 0) == nullptr) return TAnimationFileStatus::kMissing;
+  ReadCommon(reader, file.common);
+  file.hasBeamSection = ReadBeam(reader, file.beam);
+  file.elements.clear();
+  for (int index = 0; index < elementCount; ++index) {
+    TAnimationElement element;
+    if (ReadElement(reader, index, element)) file.elements.push_back(element);
+  }
+  const unsigned faults = reader.Faults();
+  reader.Close();
+  for (const TFaultText &refused : kRefusedFaults) {
+    if ((faults & refused.fault) != 0) {
+      problem = refused.text;
+      return TAnimationFileStatus::kDamaged;
+    }
+  }
+  if (!CheckFile(file, problem)) return TAnimationFileStatus::kDamaged;
+  return TAnimationFileStatus::kRead;
+}
+
+std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams) {
+  double smallest = 1e20, largest = -1e20;
+  const int count = beams.data != nullptr ? beams.cols * beams.rows : 0;
+  for (int i = 0; i < count; ++i) {
+    smallest = std::fmin(smallest, beams.data[i]);
+    largest = std::fmax(largest, beams.data[i]);
+  }
+  std::string text = "[Common]\nContinuous=1;\n\n[Beam]\n";
+  text += "This is default beams settings from Object folder\n";
+  text += "Nray=" + std::to_string(raysPerBeam) + "\n";
+  text += "Beam=" + FormatNumber(smallest) + ", ";
+  text += smallest != largest ? FormatNumber(largest) : std::string("??");
+  text += "; NStep=20\n\n";
+  text += "[Elem_??]\n";
+  text += "RotX=??, ??; dRotX=??; RotOrigin=??, ??, ??\n";
+  text += "PosY=??, ??; dPosY=??\n";
+  text += "PosZ=??, ??; dPosZ=??\n";
+  return text;
+}
+
+int WriteAnimationTemplate(const std::string &path, int raysPerBeam, const Mem<double> &beams) {
+  return WriteBesideAndRename(path, AnimationTemplateText(raysPerBeam, beams));
+}
+
+int RewriteAnimationBeam(const std::string &path, int Nray, double lowest, double highest,
+                         int NStep) {
+  TRead1NF writer;
+  std::FILE *out = writer.Open(path, 1);
+  if (out == nullptr) return 0;
+  writer.SelectSection("[Beam]");
+  const std::string body = "Nray=" + std::to_string(Nray) + "\nBeam=" + FormatNumber(lowest) + ", " +
+                           FormatNumber(highest) + "; NStep=" + std::to_string(NStep) + "\n\n";
+  std::fputs(body.c_str(), out);
+  const int reset = writer.Reset();
+  return writer.Close() != 0 && reset != 0 ? 1 : 0;
+}
+
+std::string AnimationFileProblemText(const std::string &path, const std::string &problem) {
+  return "The animation file \"" + path + "\" cannot be used:\n" + problem + ".";
+}

@@ -1,0 +1,216 @@
+// The animation commands driven through the main window, offscreen: a lens run that ends
+// by itself, stopped by the command or by Escape, the lens-animation services stepped by
+// hand, the beam sweep, the file's creation and refusal.
+#include <QTimer>
+
+#include <filesystem>
+
+#include "editor/animation/animation_file.h"
+#include "editor/animation/animation_file_editor.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/approx.h"
+#include "toolkit/pump/message_queue.h"
+
+namespace {
+
+constexpr double kStepRoundOff = 1e-12;
+
+// Chooses the beam command again once the beam animation runs (looking every millisecond,
+// at most `tries` times).
+void StopBeamWhenRunning(TOpticalEditor &editor, int tries) {
+  QTimer::singleShot(1, [&editor, tries]() {
+    if (editor.System().options.beamAnimationRunning != 0 && editor.EditTools().ButtonDown(CM_BEAM_ANIMATION))
+      editor.PostMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+    else if (tries > 0)
+      StopBeamWhenRunning(editor, tries - 1);
+  });
+}
+
+class AnimationCommandsTest : public EditorShellTest {
+ protected:
+  std::string AnimationPath() const { return Scratch("Systems/Cooke_Triplet.anm"); }
+  // The vertex of every surface.
+  static std::vector<DPOINT3> Vertices(const TOpticalEditor &editor) {
+    std::vector<DPOINT3> vertices;
+    TOpticalEditor &e = const_cast<TOpticalEditor &>(editor);
+    for (int i = 0; i < e.System().SurfaceCount(); ++i)
+      vertices.push_back(e.System().GetSurfacePosition(i, 0, kGlobalFrame));
+    return vertices;
+  }
+  static void ExpectSameVertices(const std::vector<DPOINT3> &a, const std::vector<DPOINT3> &b) {
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      EXPECT_EQ(a[i].x, b[i].x) << i;
+      EXPECT_EQ(a[i].y, b[i].y) << i;
+      EXPECT_EQ(a[i].z, b[i].z) << i;
+    }
+  }
+  bool Checked(UINT command) const { return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+  // Closes the animation file's editor once its modal loop runs, then runs `after`.
+  void CloseEditorWhenShown(TOpticalEditor &editor, bool &seen, std::function<void()> after = {}) {
+    QTimer::singleShot(0, [&editor, &seen, after]() {
+      seen = test_kit::RunUntil([&] { return CloseAnimationFileEditor(editor); });
+      if (after) after();
+    });
+  }
+};
+
+TEST_F(AnimationCommandsTest, LensRunMovesTheElementByTheFileStepsAndOneUndoStepRestoresIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_1]\nPosY=0, 1; dPosY=0.25\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  const int undoIndex = editor.System().options.undoIndex;
+  ASSERT_EQ(editor.RunLensAnimation(editor.AnimationFilePath()), 1);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 1);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex + 1);
+  EXPECT_EQ(editor.Animation().cycleLength, 8);
+  // The middle lens (surfaces 3 and 4) goes up by a quarter per step, turns at 1 and comes
+  // back; nothing else moves.
+  const double offsets[] = {0.25, 0.5, 0.75, 1.0, 0.75, 0.5, 0.25, 0.0, 0.25};
+  for (double offset : offsets) {
+    editor.ApplyAnimationStep();
+    const std::vector<DPOINT3> now = Vertices(editor);
+    for (std::size_t i = 0; i < now.size(); ++i) {
+      const bool moved = i == 3 || i == 4;
+      EXPECT_APPROX(now[i].y, before[i].y + (moved ? offset : 0.0), kStepRoundOff) << i;
+      EXPECT_EQ(now[i].x, before[i].x) << i;
+    }
+  }
+  ProgramMessageQueue().Leave(1);
+  editor.System().options.lensAnimationRunning = 0;
+  editor.CmUndo();
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+}
+
+TEST_F(AnimationCommandsTest, NonContinuousLensCommandStopsAfterItsCycleAndRestoresTheSystem) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_0]\nPosZ=0, 2; dPosZ=1; GoBack=1\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  // Three steps (two, plus one as the element jumps back); the fourth count ends the run.
+  EXPECT_EQ(editor.Animation().stepCounter, 4);
+  EXPECT_EQ(editor.Animation().RecordCount(), 0);
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  EXPECT_FALSE(Checked(CM_LENS_ANIMATION));
+  EXPECT_FALSE(Grey(CM_BEAM_ANIMATION));
+  // The run is one step of the ring, undone: Redo offers it.
+  EXPECT_EQ(ItemText(CM_REDO), "Redo Lens animation (ctrl-Y)");
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(AnimationCommandsTest, ContinuousLensRunStopsAtTheCommandOrEscapeAndIsUndone) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Elem_2]\nRotX=0, 30; dRotX=1\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  // Chosen again while it runs: handled at the first pump after the first step.
+  editor.PostMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_EQ(editor.Animation().stepCounter, 1);
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+
+  test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_GE(editor.Animation().stepCounter, 1);
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
+TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndLeavesItsLastValueAfterACycle) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(),
+            "[Common]\nContinuous=0;\n\n[Beam]\nNray=3\nBeam=0, 10; NStep=20\n\n[Elem_0]\nPosZ=0, 1\n");
+  const int rays = editor.System().beams.raysPerBeam;
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  // Forty steps: 0, 0.5 ... 10 ... 0.5; a completed cycle is kept, with its one beam at the
+  // last value shown.
+  EXPECT_EQ(editor.Animation().stepCounter, 41);
+  const Mem<double> &beams = editor.System().info.AlfaM;
+  ASSERT_EQ(beams.cols * beams.rows, 1);
+  EXPECT_EQ(beams.data[0], 0.5);
+  EXPECT_EQ(editor.System().beams.raysPerBeam, rays);
+  EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(ReadText(AnimationPath()),
+            "[Common]\nContinuous=0;\n\n[Beam]\nNray=3\nBeam=0, 10; NStep=20\n\n[Elem_0]\nPosZ=0, 1\n");
+  // The step stays in the ring: Undo brings the triplet's three fields back.
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  ASSERT_EQ(beams.cols * beams.rows, 3);
+  EXPECT_EQ(beams.data[1], 14.0);
+}
+
+TEST_F(AnimationCommandsTest, BeamRunStoppedByTheCommandIsUndoneAndItsRangeIsFiled) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Beam]\nBeam=5, 1;\n[Common]\nContinuous=1;\n");
+  editor.PostMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  const Mem<double> &beams = editor.System().info.AlfaM;
+  ASSERT_EQ(beams.cols * beams.rows, 3);
+  EXPECT_EQ(beams.data[2], 20.0);
+  EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
+  // The swapped range and the default steps and rays went into the file.
+  const std::string text = ReadText(AnimationPath());
+  EXPECT_NE(text.find("[Beam]\nNray=" + std::to_string(editor.System().beams.raysPerBeam) +
+                      "\nBeam=1, 5; NStep=20\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("[Common]\nContinuous=1;"), std::string::npos) << text;
+}
+
+TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {
+  TOpticalEditor &editor = Open(triplet_);
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "File \"" + AnimationPath() + "\" not exist!\nCreate it?");
+  EXPECT_EQ(answers_->boxes[0].caption, "Warning");
+  EXPECT_FALSE(std::filesystem::exists(AnimationPath()));
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+
+  // Yes: the template is written and edited; the beam animation restarts from it and is
+  // stopped by the command, and the system comes back as it was.
+  answers_->QueueAnswer(IDYES);
+  bool seen = false;
+  CloseEditorWhenShown(editor, seen, [&editor]() { StopBeamWhenRunning(editor, 5000); });
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  EXPECT_TRUE(seen);
+  const std::string text = ReadText(AnimationPath());
+  EXPECT_NE(text.find("[Beam]\nNray=" + std::to_string(editor.System().beams.raysPerBeam) + "\nBeam=0, 20; NStep=20\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("[Elem_??]\n"), std::string::npos) << text;
+  const Mem<double> &beams = editor.System().info.AlfaM;
+  EXPECT_EQ(beams.cols * beams.rows, 3);
+  EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
+TEST_F(AnimationCommandsTest, TemplateAloneAnimatesNoElementAndADamagedFileIsRefused) {
+  TOpticalEditor &editor = Open(triplet_);
+  ASSERT_EQ(WriteAnimationTemplate(AnimationPath(), 5, editor.System().info.AlfaM), 1);
+  bool seen = false;
+  CloseEditorWhenShown(editor, seen);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_TRUE(seen);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Animation element not exist");
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+
+  const int undoIndex = editor.System().options.undoIndex;
+  WriteText(AnimationPath(), std::string("[Elem_0]\nPosZ=0,\0 1\n", 20));
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  ASSERT_EQ(answers_->boxes.size(), 2u);
+  EXPECT_NE(answers_->boxes[1].text.find("cannot be used"), std::string::npos) << answers_->boxes[1].text;
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+}
+
+}  // namespace

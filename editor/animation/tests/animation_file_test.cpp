@@ -1,0 +1,190 @@
+// The animation file: its template, reading with defaults, the beam section's rewrite and
+// the refusal of files that are no usable text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "editor/animation/animation_file.h"
+#include "editor/animation/animation_info.h"
+#include "editor/animation/beam_sweep.h"
+#include "editor/model/tests/editor_test_support.h"
+
+namespace {
+
+using AnimationFileTest = SystemTest;
+
+Mem<double> Beams(std::initializer_list<double> values) {
+  Mem<double> beams(static_cast<int>(values.size()), 1);
+  int i = 0;
+  for (double v : values) beams.data[i++] = v;
+  return beams;
+}
+
+TEST_F(AnimationFileTest, TemplateHoldsTheBeamsRangeAndReadsBackWithNoElement) {
+  const Mem<double> beams = Beams({0.0, 5.5, -3.0});
+  EXPECT_EQ(AnimationTemplateText(7, beams),
+            "[Common]\n"
+            "Continuous=1;\n"
+            "\n"
+            "[Beam]\n"
+            "This is default beams settings from Object folder\n"
+            "Nray=7\n"
+            "Beam=-3, 5.5; NStep=20\n"
+            "\n"
+            "[Elem_??]\n"
+            "RotX=??, ??; dRotX=??; RotOrigin=??, ??, ??\n"
+            "PosY=??, ??; dPosY=??\n"
+            "PosZ=??, ??; dPosZ=??\n");
+  const std::string path = Scratch("template.anm");
+  ASSERT_EQ(WriteAnimationTemplate(path, 7, beams), 1);
+  TAnimationFile file;
+  std::string problem;
+  ASSERT_EQ(ReadAnimationFile(path, 4, file, problem), TAnimationFileStatus::kRead) << problem;
+  EXPECT_EQ(file.common.Continuous, 1);
+  EXPECT_EQ(file.common.AllRotation, 0);
+  EXPECT_TRUE(file.hasBeamSection);
+  EXPECT_EQ(file.beam.Nray, 7);
+  EXPECT_EQ(file.beam.NStep, 20);
+  EXPECT_EQ(file.beam.beam[0], -3.0);
+  EXPECT_EQ(file.beam.beam[1], 5.5);
+  // "[Elem_??]" is no element's section.
+  EXPECT_TRUE(file.elements.empty());
+
+  // Equal beam coordinates leave the upper end to fill in; it reads as 0.
+  const std::string same = AnimationTemplateText(3, Beams({2.0, 2.0}));
+  EXPECT_NE(same.find("\nBeam=2, ??; NStep=20\n"), std::string::npos) << same;
+  WriteText(path, same);
+  ASSERT_EQ(ReadAnimationFile(path, 1, file, problem), TAnimationFileStatus::kRead);
+  EXPECT_EQ(file.beam.beam[0], 2.0);
+  EXPECT_EQ(file.beam.beam[1], 0.0);
+  EXPECT_EQ(AnimationFileName("/data/Systems/Cooke.Triplet.os"), "/data/Systems/Cooke.Triplet.anm");
+  EXPECT_EQ(AnimationFileName("/data/Systems/lens"), "/data/Systems/lens.anm");
+}
+
+TEST_F(AnimationFileTest, ElementSectionsReadWithTheirDefaultsAndOnlyUpToTheElementCount) {
+  const std::string path = Scratch("lens.anm");
+  WriteText(path,
+            "[Common]\n"
+            "Continuous=0; AllRotation=1; RotZAll=-4, 6; dRotZAll=2; RotOriginAll=1, 2, 3;\n"
+            "[Elem_0]\n"
+            "PosZ=0, 10; dPosZ=1; GoBack=1\n"
+            "RotX=10, 0\n"
+            "[Elem_2]\n"
+            "posy = -1.5 , 2.5 ; DPOSY=0.25; RotOrigin=7, 8, 9; RotY=1, 2, 3, 4\n"
+            "[Elem_3]\n"
+            "PosX=1, 2\n");
+  TAnimationFile file;
+  std::string problem;
+  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead) << problem;
+  EXPECT_EQ(file.common.Continuous, 0);
+  EXPECT_EQ(file.common.AllRotation, 1);
+  EXPECT_EQ(file.common.rotationAll[0][0], -4.0);
+  EXPECT_EQ(file.common.rotationAll[0][1], 6.0);
+  EXPECT_EQ(file.common.rotationStepAll[0], 2.0);
+  EXPECT_EQ(file.common.rotationOriginAll[2], 3.0);
+  EXPECT_FALSE(file.hasBeamSection);
+  EXPECT_EQ(file.beam.NStep, 0);
+  // Element 3 lies beyond the three elements: its section is never read.
+  ASSERT_EQ(file.elements.size(), 2u);
+  const TAnimationElement &first = file.elements[0];
+  EXPECT_EQ(first.elementIndex, 0);
+  EXPECT_EQ(first.ranges[kAnimPosZ][1], 10.0);
+  EXPECT_EQ(first.steps[kAnimPosZ], 1.0);
+  EXPECT_EQ(first.ranges[kAnimRotX][0], 10.0);
+  EXPECT_EQ(first.steps[kAnimRotX], 0.0);
+  EXPECT_EQ(first.GoBack, 1);
+  EXPECT_EQ(first.rotationOrigin[0], kAnimationOriginNotGiven);
+  const TAnimationElement &second = file.elements[1];
+  EXPECT_EQ(second.elementIndex, 2);
+  EXPECT_EQ(second.ranges[kAnimPosY][0], -1.5);
+  EXPECT_EQ(second.ranges[kAnimPosY][1], 2.5);
+  EXPECT_EQ(second.steps[kAnimPosY], 0.25);
+  EXPECT_EQ(second.rotationOrigin[1], 8.0);
+  // A list longer than its key's two values is read up to them.
+  EXPECT_EQ(second.ranges[kAnimRotY][0], 1.0);
+  EXPECT_EQ(second.ranges[kAnimRotY][1], 2.0);
+  EXPECT_EQ(second.ranges[kAnimPosZ][0], 0.0);
+  EXPECT_EQ(second.GoBack, 0);
+}
+
+TEST_F(AnimationFileTest, BeamRewriteReplacesOnlyItsSection) {
+  const std::string path = Scratch("beam.anm");
+  WriteText(path,
+            "[Common]\nContinuous=0;\n\n"
+            "[Beam]\nThis is default beams settings from Object folder\nNray=3\nBeam=0, ??; NStep=0\n\n"
+            "[Elem_1]\nPosY=0, 1; dPosY=0.5\n");
+  ASSERT_EQ(RewriteAnimationBeam(path, 9, -0.125, 12.75, 20), 1);
+  EXPECT_EQ(ReadText(path),
+            "[Common]\nContinuous=0;\n\n"
+            "[Beam]\nNray=9\nBeam=-0.125, 12.75; NStep=20\n\n"
+            "[Elem_1]\nPosY=0, 1; dPosY=0.5\n");
+  TAnimationFile file;
+  std::string problem;
+  ASSERT_EQ(ReadAnimationFile(path, 2, file, problem), TAnimationFileStatus::kRead);
+  EXPECT_EQ(file.beam.Nray, 9);
+  EXPECT_EQ(file.beam.beam[0], -0.125);
+  EXPECT_EQ(file.beam.beam[1], 12.75);
+  EXPECT_EQ(file.beam.NStep, 20);
+  EXPECT_EQ(file.common.Continuous, 0);
+  ASSERT_EQ(file.elements.size(), 1u);
+  EXPECT_EQ(file.elements[0].steps[kAnimPosY], 0.5);
+}
+
+TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
+  TAnimationFile file;
+  std::string problem;
+  EXPECT_EQ(ReadAnimationFile(Scratch("none.anm"), 3, file, problem), TAnimationFileStatus::kMissing);
+
+  const std::string path = Scratch("bad.anm");
+  WriteText(path, std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22));
+  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
+  EXPECT_NE(problem.find("zero byte"), std::string::npos) << problem;
+  EXPECT_NE(AnimationFileProblemText(path, problem).find("\"" + path + "\" cannot be used"), std::string::npos);
+
+  WriteText(path, "[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n");
+  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
+  EXPECT_NE(problem.find("[Elem_0]"), std::string::npos) << problem;
+
+  WriteText(path, "[Beam]\nNStep=99999999999\n");
+  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
+
+  WriteText(path, "[Beam]\nBeam=" + std::string(70000, '1') + "\n");
+  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
+  EXPECT_NE(problem.find("too long"), std::string::npos) << problem;
+}
+
+TEST(BeamSweep, GoesUpAndDownMeetingBothEndsExactly) {
+  TBeamSweep sweep(0.0, 10.0, 20);
+  EXPECT_EQ(sweep.CycleLength(), 40);
+  std::vector<double> values;
+  for (int k = 0; k < 41; ++k) values.push_back(sweep.Next());
+  for (int k = 0; k <= 20; ++k) EXPECT_EQ(values[k], 0.5 * k) << k;
+  for (int k = 21; k < 40; ++k) EXPECT_EQ(values[k], 0.5 * (40 - k)) << k;
+  EXPECT_EQ(values[40], 0.0);
+  // A step that no double holds exactly still ends on the highest value.
+  TBeamSweep tenths(0.0, 1.0, 10);
+  double last = 0.0;
+  for (int k = 0; k < 11; ++k) last = tenths.Next();
+  EXPECT_EQ(last, 1.0);
+}
+
+TEST(BeamSweep, RangeComesFromTheBeamsUnlessTheFileGivesOne) {
+  const Mem<double> beams = Beams({-2.0, 7.0, 3.0});
+  const double none[2] = {0.0, 0.0};
+  double lowest = 0.0, highest = 0.0;
+  ASSERT_TRUE(BeamAnimationRange(beams, none, lowest, highest));
+  EXPECT_EQ(lowest, -2.0);
+  EXPECT_EQ(highest, 7.0);
+  const double reversed[2] = {5.0, 1.0};
+  ASSERT_TRUE(BeamAnimationRange(beams, reversed, lowest, highest));
+  EXPECT_EQ(lowest, 1.0);
+  EXPECT_EQ(highest, 5.0);
+  // One beam and no values, or no beams at all: nothing to sweep.
+  EXPECT_FALSE(BeamAnimationRange(Beams({4.0}), none, lowest, highest));
+  EXPECT_FALSE(BeamAnimationRange(Mem<double>(), none, lowest, highest));
+  const double upper[2] = {0.0, 3.0};
+  ASSERT_TRUE(BeamAnimationRange(Mem<double>(), upper, lowest, highest));
+  EXPECT_EQ(highest, 3.0);
+}
+
+}  // namespace
