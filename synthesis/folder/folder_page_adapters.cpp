@@ -6,6 +6,8 @@
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/objects/custom_object.h"
+#include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
 #include "synthesis/testobject/test_image.h"
 
@@ -28,6 +30,18 @@ class TObjectParentPage final : public TSynthesisObjectPage {
   void TakeFields() override {
     page_->WriteEdits();
     page_->ReadObjectSize();
+  }
+  void PixelCountChanged() override {
+    TCustomObject *custom = page_->CustomObject();
+    if (custom != nullptr && page_->currentType == kObjectCustom) custom->PlaceSelection();
+  }
+  void HidePictureWindows() override {
+    TCustomObject *custom = page_->CustomObject();
+    if (custom == nullptr) return;
+    if (custom->backgroundWindow != nullptr && custom->backgroundWindow->GetHandle() != nullptr)
+      custom->backgroundWindow->ShowWindow(SW_HIDE);
+    if (custom->objectWindow != nullptr && custom->objectWindow->GetHandle() != nullptr)
+      custom->objectWindow->ShowWindow(SW_HIDE);
   }
   void Release() override { delete this; }
 

@@ -164,10 +164,12 @@ int CaptureBitmapRasters(const TScenePicture &scene, const RECT &selection, int 
       }
     }
   }
-  const float factor = largest > 0.0f ? 1.0f / largest : 1.0f;
-  const std::size_t cells = static_cast<std::size_t>(geometry.width) * geometry.height;
-  for (int k = 0; k < count; ++k)
-    for (std::size_t i = 0; i < cells; ++i) rasters[k].data[i] *= factor;
+  // Divided rather than multiplied by the reciprocal, so that the brightest cell is exactly 1.
+  if (largest > 0.0f) {
+    const std::size_t cells = static_cast<std::size_t>(geometry.width) * geometry.height;
+    for (int k = 0; k < count; ++k)
+      for (std::size_t i = 0; i < cells; ++i) rasters[k].data[i] /= largest;
+  }
   return 1;
 }
 

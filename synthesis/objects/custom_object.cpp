@@ -209,6 +209,8 @@ void TCustomObject::ShowPictures() {
     return;
   }
   backgroundWindow->SetWindowText(ImageCaption());
+  // What the scene shows is the object: a moved frame or object makes the spectra stale.
+  backgroundWindow->onChanged = [this] { state = kNothingComputed; };
   if (backgroundDib_ != nullptr) {
     const POINT at = BackgroundPlace(background_, n);
     auto [windowDc, memoryDc] = backgroundWindow->GetDCs();
@@ -242,6 +244,7 @@ void TCustomObject::ShowPictures() {
                            outer.right - outer.left, outer.bottom - outer.top, true);
   if (TDC *memoryDc = objectWindow->GetDCs().second) objectDib_->Draw(*memoryDc, 0, 0);
   objectWindow->SetTransparent(true);
+  objectWindow->onChanged = [this] { state = kNothingComputed; };
 }
 
 void TCustomObject::PlaceSelection() {

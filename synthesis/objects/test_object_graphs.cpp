@@ -93,8 +93,10 @@ void TGumGraph::EvLButtonDown(UINT keys, const POINT &point) {
 }
 
 void TGumGraph::EvLButtonUp(UINT keys, const POINT &point) {
+  const bool moved = HasFocus() && IsDragging();
   if (HasFocus()) TGGraph::EvLButtonUp(keys, point);
   Refresh();
+  if (moved && onChanged) onChanged();
 }
 
 void TGumGraph::EvMouseMove(UINT keys, const POINT &point) {
@@ -198,6 +200,7 @@ void TObjectGraph::EvLButtonUp(UINT keys, const POINT &point) {
   dragging = 0;
   GrabBackground(true);
   ReleaseCapture();
+  if (onChanged) onChanged();
 }
 
 void TObjectGraph::EvNcLButtonDown(UINT, const POINT &) {
@@ -211,6 +214,7 @@ void TObjectGraph::EvNcLButtonUp(UINT, const POINT &) {
   DefaultProcessing();
   ReleaseCapture();
   GrabBackground(true);
+  if (onChanged) onChanged();
 }
 
 const char *TObjectGraph::BorderMenuText() const {

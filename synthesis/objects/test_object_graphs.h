@@ -6,6 +6,8 @@
 // and in transparent mode the scene shows through its white pixels (and, with the border
 // switched off from its menu, through its frame).
 
+#include <functional>
+
 #include "toolkit/graph/g_graph.h"
 
 // The object window's one menu command.
@@ -28,6 +30,9 @@ class TGumGraph : public TGGraph {
   void EvMouseMove(UINT keys, const POINT &point);
   void EvClose();
   void EvSysCommand(UINT command, const POINT &point);
+
+  // Told when the user has moved or drawn the frame anew.
+  std::function<void()> onChanged;
 
  private:
   bool HasFocus() const;
@@ -63,6 +68,9 @@ class TObjectGraph : public TGGraph {
 
   // The menu's text for the border state.
   const char *BorderMenuText() const;
+
+  // Told when the user has moved or resized the window.
+  std::function<void()> onChanged;
 
   int dragging = 0;
   int forceRedraw = 0;

@@ -14,10 +14,14 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/color/color_image.h"
+#include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/image_size.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/objects/custom_object.h"
+#include "synthesis/objects/test_object_graphs.h"
+#include "synthesis/objects/test_object_parent.h"
 #include "synthesis/pictures/color_picture.h"
 #include "synthesis/pictures/picture_windows.h"
 #include "synthesis/rasters/raster_records.h"
@@ -225,6 +229,53 @@ TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
   for (UINT command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
     EXPECT_NE(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
+}
+
+// A w x h 24-bit picture of one grey.
+std::string WriteGreyBitmap(const std::string &path, int w, int h) {
+  const int rowBytes = (w * 3 + 3) / 4 * 4;
+  const int size = 54 + rowBytes * h;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  auto put = [&bytes](int at, std::uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes[static_cast<std::size_t>(at + i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<std::uint32_t>(size), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(w), 4);
+  put(22, static_cast<std::uint32_t>(h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int r = 0; r < h; ++r)
+    for (int c = 0; c < w * 3; ++c) bytes[static_cast<std::size_t>(54 + r * rowBytes + c)] = static_cast<char>(120);
+  WriteText(path, bytes);
+  return path;
+}
+
+TEST_F(FolderTest, TheBitmapObjectsFrameFollowsTheRasterSizeAndItsWindowsHideOnClosing) {
+  SetObjectPageMaker(&MakeObjectParentPage);
+  TTestObjectFolder &folder = Open();
+  auto *page = dynamic_cast<TTestObjectParent *>(folder.ObjectPage()->PageWindow());
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->SelectType(kObjectCustom), 1);
+  TCustomObject *custom = page->CustomObject();
+  ASSERT_NE(custom, nullptr);
+  custom->backgroundFile = WriteGreyBitmap(Scratch("grey.bmp"), 400, 300);
+  custom->LoadBackground();
+  custom->ShowPictures();
+  ASSERT_NE(custom->backgroundWindow, nullptr);
+  const RECT before = custom->backgroundWindow->GetSelection();
+  TComboBox *sizes = List(kSettingsSizeList);
+  sizes->SetSelIndex(0);
+  folder.SettingsPage()->ApplyMatrixSize();
+  const RECT after = custom->backgroundWindow->GetSelection();
+  EXPECT_EQ(after.right - after.left, 64);
+  EXPECT_NE(after.right - after.left, before.right - before.left);
+  EXPECT_TRUE(IsWindowVisible(custom->backgroundWindow->GetHandle()));
+  folder.ObjectPage()->HidePictureWindows();
+  EXPECT_FALSE(IsWindowVisible(custom->backgroundWindow->GetHandle()));
 }
 
 TEST_F(FolderTest, ASizeOfZeroIsRefusedWithItsMessage) {

@@ -168,9 +168,13 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(folder->viewButtons, 0);
   EXPECT_FALSE(Enabled(kObjectColorMapButton));
   EXPECT_FALSE(Enabled(kObject3DPlotButton));
-  custom->backgroundFile = Write("hand24.bmp", Hand24());
+  // The name keeps its capitals: file names are told apart by case.
+  const std::string path = Write("Hand24.BMP", Hand24());
+  custom->backgroundFile = path;
   custom->LoadBackground();
-  EXPECT_EQ(Text(custom, kCustomBackgroundBox), custom->backgroundFile);
+  EXPECT_EQ(custom->backgroundFile, path);
+  EXPECT_EQ(custom->BackgroundPicture().width, 4);
+  EXPECT_EQ(Text(custom, kCustomBackgroundBox), path);
   EXPECT_EQ(folder->viewButtons, 1);
   EXPECT_TRUE(Enabled(kObjectColorMapButton));
   EXPECT_TRUE(Enabled(kObject3DPlotButton));
@@ -319,11 +323,14 @@ TEST_F(CustomObjectPage, DraggingTheObjectWindowMovesItAndTheCapturedObject) {
   EXPECT_EQ(object->borderShown, 0);
   EXPECT_STREQ(object->BorderMenuText(), "Enable border");
   const RECT before = object->GetWindowRect();
+  // A synthesis has transformed the capture: moving the object makes it stale.
+  custom->state = kSpectraWritten;
   object->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
   EXPECT_EQ(object->dragging, 1);
   object->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(11, 1));
   object->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(11, 1));
   EXPECT_EQ(object->dragging, 0);
+  EXPECT_EQ(custom->state, kNothingComputed);
   const RECT after = object->GetWindowRect();
   EXPECT_EQ(after.left, before.left + 10);
   EXPECT_EQ(after.top, before.top);
@@ -338,6 +345,11 @@ TEST_F(CustomObjectPage, DraggingTheObjectWindowMovesItAndTheCapturedObject) {
   object->CmToggleBorder();
   EXPECT_STREQ(object->BorderMenuText(), "Disable border");
   EXPECT_EQ(object->forceRedraw, 0);
+  // A system close leaves the window to the bitmap object that holds it.
+  object->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  test_kit::RunFor(20);
+  EXPECT_EQ(custom->objectWindow, object);
+  EXPECT_TRUE(object->IsWindow());
 }
 
 TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
@@ -362,13 +374,15 @@ TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
   scene->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(180, 90));
   EXPECT_EQ(scene->GetSelection().left, first.left);
   EXPECT_EQ(scene->GetSelection().right, first.right);
-  // A press inside moves it.
+  // A press inside moves it, and the capture must be taken again.
+  custom->state = kSpectraWritten;
   scene->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   scene->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 15));
   scene->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(30, 15));
   EXPECT_EQ(scene->GetSelection().left, first.left + 20);
   EXPECT_EQ(scene->GetSelection().top, first.top + 5);
   EXPECT_EQ(scene->GetSelection().right - scene->GetSelection().left, 64);
+  EXPECT_EQ(custom->state, kNothingComputed);
   // A new N puts an N x N frame about the old centre (52, 37): 128 gives (0, 0, 128, 128).
   image.pixelCount = 128;
   custom->PlaceSelection();
