@@ -13,7 +13,7 @@
 #include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
 #include "platform/core/message_box.h"
-#include "platform/core/paths.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 

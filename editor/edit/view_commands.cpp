@@ -37,6 +37,8 @@ void TOpticalEditor::RefreshAll() {
   if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
   if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
   UpdateMenus();
+  // While every step is saved, the movie takes this state as its next frame.
+  if (SavesEachStep()) SaveReportStep();
   // A warning of the model is shown by exactly one refresh.
   const std::string message = TakePendingMessage();
   if (TStatusBar *status = statusBar_) status->SetText(message.c_str());

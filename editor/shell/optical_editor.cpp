@@ -10,6 +10,7 @@
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "editor/animation/step_movie.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/shell/about_dlg.h"
@@ -61,7 +62,9 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       // The system's properties.
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS,
                                       // Lens and beam animations.
-                                      CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_EDIT_ANIMATION};
+                                      CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_EDIT_ANIMATION,
+                                      // The step movie, while a movie writer is provided.
+                                      CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING};
 // Menu items without an enabler whose windows do not exist yet.
 // (none now: Thermo opens the general information of the system's properties)
 constexpr std::array<int, 0> kMissingPlainCommands{};
@@ -153,6 +156,10 @@ const TResponseTableEntry kEditorTable[] = {
     EvCommand<&TOpticalEditor::CmLensAnimation>(CM_LENS_ANIMATION),
     EvCommand<&TOpticalEditor::CmPauseAnimation>(CM_PAUSE_ANIMATION),
     EvCommand<&TOpticalEditor::CmEditAnimation>(CM_EDIT_ANIMATION),
+    // The step movie.
+    EvCommand<&TOpticalEditor::SaveReportStep>(CM_SAVE_CURRENT_STEP),
+    EvCommand<&TOpticalEditor::CmSaveEachStep>(CM_SAVE_EACH_STEP),
+    EvCommand<&TOpticalEditor::CmCancelSaving>(CM_CANCEL_SAVING),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
     // The menu opens on the state as it is now (a selection made on the canvas, say).
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
@@ -429,6 +436,7 @@ int TOpticalEditor::CommandFlag(int command) const {
   }
   const bool available = std::find(std::begin(kAvailableCommands), std::end(kAvailableCommands),
                                    command) != std::end(kAvailableCommands);
+  if (available && IsStepMovieCommand(command) && !StepMovieWriterFactory()) return 0;
   return available ? menuState_.Flag(command) : 0;
 }
 
@@ -463,6 +471,7 @@ void TOpticalEditor::UpdateMenus() {
   for (int command : {CM_BEAM_ANIMATION, CM_LENS_ANIMATION})
     CheckMenuItem(menu, command,
                   MF_BYCOMMAND | (editTools_.ButtonDown(command) ? MF_CHECKED : MF_UNCHECKED));
+  CheckSaveEachStep();
   DrawMenuBar(GetHandle());
   ApplyPaletteStates();
 }

@@ -20,6 +20,7 @@
 #include "toolkit/pump/message_queue.h"
 
 class TGlassCatalog;
+class TStepMovieWriter;
 struct TInsertedElementInfo;
 class TShowEasyAberrationsDlg;
 class TShowPSFFolder;
@@ -214,6 +215,15 @@ class TOpticalEditor : public TDecoratedFrame {
   TCommonAnimationInfo &Animation() { return animation_; }
   // The animation file of the edited system.
   std::string AnimationFilePath() const;
+  // The step movie (editor/animation/optical_editor_movie.cpp): the next frame is a
+  // picture of the whole window with "Step <n>" in its title; the first asks for the movie
+  // file. Save each step makes every refresh save one.
+  void SaveReportStep();
+  void CmSaveEachStep();
+  void CmCancelSaving();
+  bool SavesEachStep() const { return saveEachStep_; }
+  int FrameCounter() const { return frameCounter_; }
+  const std::string &ReportFileName() const { return reportFileName_; }
 
  private:
   // The save question; false when the user cancelled.
@@ -274,6 +284,8 @@ class TOpticalEditor : public TDecoratedFrame {
   bool OfferAnimationFile(const std::string &path);
   bool WaitWhilePaused(int command);
   bool RunBeamAnimation(int raysPerBeam);
+  // The check of Save each step follows its flag.
+  void CheckSaveEachStep();
 
   TEditGraph *canvas_;
   // Canvas: the tool record (the palettes set its tool and mouse mode).
@@ -306,4 +318,14 @@ class TOpticalEditor : public TDecoratedFrame {
   TEditorTools editTools_;
   // The animation state: the lens animation's records and the runs' counters.
   TCommonAnimationInfo animation_;
+  // The step movie: the file chosen last, its writer while one is open, whether every
+  // refresh saves a frame, and the number of the next frame.
+  std::string reportFileName_;
+  std::unique_ptr<TStepMovieWriter> movieWriter_;
+  bool saveEachStep_ = false;
+  int frameCounter_ = 0;
 };
+
+// Save current step, Save each step and Cancel saving: enabled only while a movie writer
+// is provided.
+bool IsStepMovieCommand(int command);

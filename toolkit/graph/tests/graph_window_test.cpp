@@ -87,6 +87,18 @@ TEST_F(GraphWindow, WindowSizeOptionTakesTheWholeWindow) {
   EXPECT_EQ(graph->GetClientSize().cx, 198);
 }
 
+TEST_F(GraphWindow, AClientSmallerThanTheFrameIsStillTheClientAskedFor) {
+  // A 2 x 2 picture in a sizing frame: the frame is wider than the client.
+  TGraphWindow *graph = NewGraphWindow(frame, 0, 0, 2, 3, WS_POPUP | WS_THICKFRAME, kWhite,
+                                       nullptr);
+  EXPECT_EQ(graph->GetClientSize().cx, 2);
+  EXPECT_EQ(graph->GetClientSize().cy, 3);
+  EXPECT_EQ(graph->GetBitmapSize().cx, 2);
+  EXPECT_EQ(graph->GetBitmapSize().cy, 3);
+  const RECT outer = graph->GetWindowRect();
+  EXPECT_GT(outer.Width(), 2);
+}
+
 TEST_F(GraphWindow, SizeBelowOneReachesTheParentsEdge) {
   TGraphWindow *graph = NewGraphWindow(frame, 40, 30, -10, 0, WS_CHILD, kWhite, nullptr);
   EXPECT_EQ(graph->GetClientSize().cx, 640 - 10 - 40);
