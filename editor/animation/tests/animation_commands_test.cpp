@@ -122,6 +122,28 @@ TEST_F(AnimationCommandsTest, ContinuousLensRunStopsAtTheCommandOrEscapeAndIsUnd
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
 }
 
+TEST_F(AnimationCommandsTest, PausedRunWaitsAndEscapeThenEndsItWithThePauseUp) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Elem_0]\nPosY=0, 1; dPosY=0.1\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  // The pause is chosen during the first step; Escape comes while the run waits.
+  editor.PostMessage(WM_COMMAND, CM_PAUSE_ANIMATION);
+  bool pausedWhenEscaped = false;
+  QTimer::singleShot(100, [&]() {
+    pausedWhenEscaped = editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION) &&
+                        editor.System().options.lensAnimationRunning == 1;
+    test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+  });
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_TRUE(pausedWhenEscaped);
+  // One step made; the second count waited in the pause and went no further.
+  EXPECT_EQ(editor.Animation().stepCounter, 2);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION));
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
 TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndLeavesItsLastValueAfterACycle) {
   TOpticalEditor &editor = Open(triplet_);
   WriteText(AnimationPath(),
