@@ -57,13 +57,14 @@ TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &obj
   const double d = in.distance;
   const double m = in.magnification;
   const bool objectSpace = in.objectSpace != 0;
-  const bool byMagnification = in.objectFinite == 0 && objectSpace;
+  // Each rule undoes its own in ImageFieldFromObjectSize exactly, so that reading a size
+  // and showing it again (every synthesis does) gives the size back instead of moving it.
+  const bool byMagnification = objectSpace;
   if (in.imageFinite == 0) {
     switch (in.unit) {
       case 0:
         if (!objectSpace) objectSize = 0.0;
-        else if (in.objectFinite == 0) objectSize = std::tan(OverMagnification(0.0005 * s, m)) * 2.0 * d;
-        else objectSize = std::tan(0.0005 * s) * 2.0 * d;
+        else objectSize = std::tan(OverMagnification(0.0005 * s, m)) * 2.0 * d;
         return kSizeConverted;
       case 1: {
         const double size = 0.001 * s / kArcMinute;
@@ -87,7 +88,7 @@ TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &obj
   }
   if (!ScaleDefined(in)) return kSizeScaleUndefined;
   if (in.unit == 0)
-    objectSize = s / in.dh * std::tan(in.du) * d;
+    objectSize = std::tan(0.5 * s / in.dh * in.du) * 2.0 * d;
   else if (in.unit == 1)
     objectSize = s * in.du / in.dh / kArcMinute;
   else

@@ -9,6 +9,7 @@
 #include "editor/animation/animation_file_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "optics/model/model_globals.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -142,6 +143,27 @@ TEST_F(AnimationCommandsTest, PausedRunWaitsAndEscapeThenEndsItWithThePauseUp) {
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
+TEST_F(AnimationCommandsTest, RunWithoutAnUndoStepOfItsOwnIsRefusedSoNoEditIsTakenBack) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_0]\nPosY=0, 1; dPosY=0.5\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  const int undoIndex = editor.System().options.undoIndex;
+  // The snapshots cannot be written: ending the run by an undo step would load the one
+  // before the user's last edit.
+  SetTempDir(Scratch("no such directory"));
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  ASSERT_EQ(answers_->boxes.size(), 2u);
+  for (const TRecordedMessageBox &box : answers_->boxes)
+    EXPECT_NE(box.text.find("could not be kept for its undo"), std::string::npos) << box.text;
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  ExpectSameVertices(Vertices(editor), before);
+  EXPECT_EQ(editor.System().info.AlfaM.cols, 3);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(editor.System().options.lensAnimationRunning + editor.System().options.beamAnimationRunning, 0);
 }
 
 TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndLeavesItsLastValueAfterACycle) {
