@@ -1,0 +1,207 @@
+#include "synthesis/folder/energy_zone.h"
+
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "foundation/testing/approx.h"
+#include "optics/model/optical_system.h"
+#include "optics/model/tests/system_test_support.h"
+#include "synthesis/folder/energy_zone_fit.h"
+
+namespace {
+
+// Ratios of small whole numbers in double precision.
+constexpr double kExact = 1e-9;
+// A geometric fit of a corrected lens: the fans' spread against the object size added.
+constexpr double kFitTolerance = 1e-9;
+// The geometric image of a corrected lens on the axis is far below a millimetre.
+constexpr double kSmallSpot = 0.2;
+
+constexpr int kN = 64;
+// A binary fraction, so that zone edges fall on whole cells.
+constexpr double kP = 0.5;
+
+std::vector<float> Uniform(float level) { return std::vector<float>(kN * kN, level); }
+
+TEnergyImage Image(const std::vector<float> &cells, double discDiameter = -1.0) {
+  return TEnergyImage{cells.data(), kN, kP, discDiameter};
+}
+
+TEnergyZone Zone(int type, double w, double h, double x = 0.0, double y = 0.0) {
+  TEnergyZone zone;
+  zone.type = type;
+  zone.width = w;
+  zone.height = h;
+  zone.x = x;
+  zone.y = y;
+  return zone;
+}
+
+TEST(EnergyZone, AUniformImageGivesTheZonesShareOfTheCells) {
+  const std::vector<float> image = Uniform(2.0f);
+  TEnergyResult result;
+  // 10 x 5 units at 0.5 per cell: columns 22..42 and rows 27..37, both edges counted.
+  TEnergyZone zone = Zone(kZoneRectangle, 10.0, 5.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 21.0 * 11.0 / (kN * kN) * 100.0, kExact);
+  EXPECT_APPROX(result.contrast, 0.0, kExact);
+  // Moved by 4 units right and 2 down: the same count of cells.
+  zone = Zone(kZoneRectangle, 10.0, 5.0, 4.0, 2.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 21.0 * 11.0 / (kN * kN) * 100.0, kExact);
+  // A circle of radius 10 cells holds 317 lattice points.
+  zone = Zone(kZoneEllipse, 10.0, 10.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 317.0 / (kN * kN) * 100.0, kExact);
+  // The whole raster and more.
+  zone = Zone(kZoneRectangle, 100.0, 100.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 100.0, kExact);
+}
+
+TEST(EnergyZone, ASquareInsideADiscTakesItsCellsOfTheDiscsLight) {
+  // A disc of radius 10 cells about the centre, brightness 3.
+  std::vector<float> image = Uniform(0.0f);
+  double discLight = 0.0;
+  for (int r = 0; r < kN; ++r)
+    for (int c = 0; c < kN; ++c)
+      if ((c - 32) * (c - 32) + (r - 32) * (r - 32) <= 100) {
+        image[r * kN + c] = 3.0f;
+        discLight += 3.0;
+      }
+  TEnergyResult result;
+  // 4 units across: 9 x 9 cells, all inside the disc.
+  TEnergyZone zone = Zone(kZoneRectangle, 4.0, 4.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 81.0 * 3.0 / discLight * 100.0, kExact);
+  EXPECT_APPROX(result.contrast, 0.0, kExact);
+  // A square round the whole disc holds all its light; its corners are dark.
+  zone = Zone(kZoneRectangle, 12.0, 12.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 100.0, kExact);
+  EXPECT_APPROX(result.contrast, 100.0, kExact);
+}
+
+TEST(EnergyZone, TwoLevelBarsGiveTheirContrastAndBoxSumsSmoothThemAway) {
+  // Columns alternate between 1 and 3.
+  std::vector<float> image = Uniform(0.0f);
+  for (int r = 0; r < kN; ++r)
+    for (int c = 0; c < kN; ++c) image[r * kN + c] = c % 2 == 0 ? 1.0f : 3.0f;
+  TEnergyResult result;
+  TEnergyZone zone = Zone(kZoneRectangle, 12.0, 12.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.contrast, (3.0 - 1.0) / (3.0 + 1.0) * 100.0, kExact);
+  // One cell wide on the left edge: the column 0 alone (level 1).
+  zone = Zone(kZoneRectangle, 0.2, 12.0, -16.0, 0.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.contrast, 0.0, kExact);
+  // Smoothing on a disc's image: boxes of N/16 = 4 columns hold two bars of each level,
+  // so every box sums alike. The zone spans 24 cells, above 20 disc diameters of 0.
+  zone = Zone(kZoneRectangle, 12.0, 12.0);
+  zone.smoothing = 1;
+  ASSERT_EQ(MeasureEnergyInZone(Image(image, 0.0), zone, result), kEnergyMeasured);
+  EXPECT_EQ(zone.smoothing, 1);
+  EXPECT_APPROX(result.contrast, 0.0, kExact);
+  // Another object than the disc, or a zone under 20 disc diameters: single cells.
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.contrast, 50.0, kExact);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image, 1.0), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.contrast, 50.0, kExact);
+  // Boxes of three columns do see the bars: 1+3+1 against 3+1+3 in each row.
+  // Rows 30..34 lower K to 5 - 1 - 1 = 3; the columns 20..44 give many boxes.
+  zone = Zone(kZoneRectangle, 12.0, 2.0);
+  zone.smoothing = 1;
+  ASSERT_EQ(MeasureEnergyInZone(Image(image, 0.0), zone, result), kEnergyMeasured);
+  // Each box is 3 rows of 1+3+1 or of 3+1+3: 15 and 21.
+  EXPECT_APPROX(result.contrast, (21.0 - 15.0) / (21.0 + 15.0) * 100.0, kExact);
+}
+
+TEST(EnergyZone, TheZoneIsBroughtIntoShapeAndOddImagesCountNothingAmiss) {
+  std::vector<float> image = Uniform(1.0f);
+  TEnergyResult result;
+  // Negative sizes count by their absolute value and come back positive; a size under one
+  // cell becomes one cell.
+  TEnergyZone zone = Zone(kZoneRectangle, -10.0, 0.1);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_EQ(zone.width, 10.0);
+  EXPECT_EQ(zone.height, kP);
+  // Columns 22..42, rows 31..32.
+  EXPECT_APPROX(result.energyInZone, 21.0 * 2.0 / (kN * kN) * 100.0, kExact);
+  // Smoothing switches itself off on a zone fewer than three cells across.
+  zone = Zone(kZoneRectangle, 10.0, 0.6);
+  zone.smoothing = 1;
+  ASSERT_EQ(MeasureEnergyInZone(Image(image, 0.0), zone, result), kEnergyMeasured);
+  EXPECT_EQ(zone.smoothing, 0);
+  // Outside the raster: nothing.
+  zone = Zone(kZoneRectangle, 2.0, 2.0, 100.0, 0.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_TRUE(result.outside);
+  EXPECT_EQ(result.energyInZone, 0.0);
+  EXPECT_EQ(result.contrast, 0.0);
+  // Negative and undefined cells count neither into the image nor into the zone.
+  image[0] = -50.0f;
+  image[1] = std::nanf("");
+  for (int r = 31; r <= 32; ++r)
+    for (int c = 31; c <= 32; ++c) image[r * kN + c] = -1.0f;
+  zone = Zone(kZoneRectangle, 0.4, 0.4);  // columns and rows 31..32
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, 0.0, kExact);
+  zone = Zone(kZoneRectangle, 10.0, 5.0);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_APPROX(result.energyInZone, (21.0 * 11.0 - 4.0) / (kN * kN - 6.0) * 100.0, kExact);
+  // An image without light.
+  const std::vector<float> dark = Uniform(0.0f);
+  ASSERT_EQ(MeasureEnergyInZone(Image(dark), zone, result), kEnergyMeasured);
+  EXPECT_EQ(result.energyInZone, 0.0);
+  EXPECT_EQ(result.contrast, 0.0);
+  // No pixel size is no image to measure (rather than a division by zero).
+  TEnergyImage unscaled = Image(image);
+  unscaled.pixelSize = 0.0;
+  EXPECT_EQ(MeasureEnergyInZone(unscaled, zone, result), kEnergyNoImage);
+  // An undefined or huge centre is just far away.
+  zone = Zone(kZoneRectangle, 2.0, 2.0, std::nan(""), 1e300);
+  ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+  EXPECT_TRUE(result.outside);
+}
+
+TEST(EnergyZone, ShownValuesAreRoundedToAThousandthAwayFromZero) {
+  EXPECT_APPROX(RoundZoneValue(1.23449), 1.234, kExact);
+  EXPECT_APPROX(RoundZoneValue(1.2345), 1.235, kExact);
+  EXPECT_APPROX(RoundZoneValue(-1.2346), -1.235, kExact);
+  EXPECT_EQ(RoundZoneValue(0.0), 0.0);
+}
+
+class EnergyZoneFitTest : public SystemTest {};
+
+TEST_F(EnergyZoneFitTest, TheFansOfARoundLensGiveASquareZoneAboutTheChiefRay) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os").c_str(), 0), 1);
+  TEnergyZone bare;
+  bare.x = bare.y = 7.0;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, bare));
+  // On the axis both fans spread alike about the axis.
+  EXPECT_APPROX(bare.width, bare.height, kFitTolerance);
+  EXPECT_GT(bare.width, 0.0);
+  EXPECT_LT(bare.width, kSmallSpot);
+  EXPECT_APPROX(bare.x, 0.0, kFitTolerance);
+  EXPECT_APPROX(bare.y, 0.0, kFitTolerance);
+  // The object's own image-side size adds to both sides.
+  TEnergyZone sized;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.25, sized));
+  EXPECT_APPROX(sized.width, bare.width + 0.25, kFitTolerance);
+  EXPECT_APPROX(sized.height, bare.height + 0.25, kFitTolerance);
+  // Off the axis in y the z fan stays symmetric about the chief ray.
+  TEnergyZone oblique;
+  ASSERT_TRUE(FitZoneToImage(system, 10.0, 0.0, 0.0, oblique));
+  EXPECT_APPROX(oblique.x, 0.0, kFitTolerance);
+  EXPECT_GT(oblique.height, 0.0);
+  // No system, no fit: the zone stays.
+  TOpticalSystem empty;
+  TEnergyZone kept = sized;
+  EXPECT_FALSE(FitZoneToImage(empty, 0.0, 0.0, 0.0, kept));
+  EXPECT_EQ(kept.width, sized.width);
+}
+
+}  // namespace
