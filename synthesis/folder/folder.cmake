@@ -5,5 +5,6 @@ area_sources(SYNTHESIS image_size.cpp isoplanar_synthesis.cpp energy_zone.cpp en
 area_tests(SYNTHESIS tests/image_size_test.cpp tests/isoplanar_synthesis_test.cpp
            tests/energy_zone_test.cpp)
 area_sources(SYNTHESIS_FOLDER test_object_folder.cpp test_object_folder_size.cpp
-             test_object_folder_slots.cpp test_object_settings.cpp folder_page_adapters.cpp)
-area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp)
+             test_object_folder_slots.cpp test_object_settings.cpp folder_page_adapters.cpp
+             energy_page.cpp)
+area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp tests/energy_page_test.cpp)

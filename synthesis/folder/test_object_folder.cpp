@@ -12,6 +12,7 @@
 #include "platform/gui/menus/menu_window.h"
 #include "synthesis/color/color_image.h"
 #include "synthesis/detectors/detector_parameters.h"
+#include "synthesis/folder/energy_page.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
@@ -73,6 +74,7 @@ const TResponseTableEntry kTestFolderTable[] = {
     EvCommand<&TTestObjectFolder::CmOpenSettings>(CM_SYNTHESIS_READ_SETTINGS),
     EvCommand<&TTestObjectFolder::CmSaveSettings>(CM_SYNTHESIS_SAVE_SETTINGS),
     EvMessage<&TTestObjectFolder::SetColorMode>(WM_PICTURE_MODE),
+    EvMessage<&TTestObjectFolder::PictureRedrawn>(WM_PICTURE_NOTICE),
 };
 
 }  // namespace
@@ -115,6 +117,8 @@ TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system
   AddPage(psfPage_, " PSF ");
   if (gDetectorPageMaker != nullptr) detectorPage_ = gDetectorPageMaker(*this);
   if (detectorPage_ != nullptr) AddPage(detectorPage_->PageWindow(), " Detector ");
+  energyPage_ = new TTestLight(this);
+  AddPage(energyPage_, " Energy ");
   settingsPage_ = new TTestObjectSettings(this);
   AddPage(settingsPage_, " Settings ");
   name = "Total";
@@ -283,6 +287,11 @@ int TTestObjectFolder::Calculate() {
   }
   // A synthesis stopped part way shows what it finished but is not the image.
   if (made == 1) state = kRastersWritten;
+  // New rasters: the Energy page integrates them anew and may measure them.
+  if (made != 0 && energyPage_ != nullptr) {
+    energyPage_->state = kNothingComputed;
+    if (energyPage_->GetHandle() != nullptr) EnableDlgItem(energyPage_->GetHandle(), kEnergyRecalculate, 1);
+  }
   return made;
 }
 
@@ -354,9 +363,10 @@ void TTestObjectFolder::Request(int show) {
     return;
   }
   if (made == 0 || GetHandle() == nullptr) return;
-  if (show == 1)
+  if (show == 1) {
     ShowColorImage();
-  else if (show == 2)
+    if (energyPage_ != nullptr) energyPage_->Recalculate();
+  } else if (show == 2)
     ShowGraph();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // TTestObjectFolder: the modeless window "Image synthesis" the editor opens on its system.
-// Pages " Object ", " PSF ", " Detector " and " Settings " behind tabs, the buttons
+// Pages " Object ", " PSF ", " Detector ", " Energy " and " Settings " behind tabs, the buttons
 // "Color" and "3D" that synthesise the image of the chosen test object through the system
 // and show it, and "Cancel". While it is open it holds the shared synthesis record and
 // the progress gauge, and borrows the system's PSF grid size (256), sampling interval,
@@ -24,6 +24,7 @@ class TDetectorSynthesisOwner;
 class TObjectPageOwner;
 class TSynthesisDetectorPage;
 class TSynthesisObjectPage;
+class TTestLight;
 class TTestObjectSettings;
 
 // Controls of "TestFolder".
@@ -99,6 +100,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   TSystemImage *System() const { return system_; }
   TTestPSF *PsfPage() const { return psfPage_; }
   TTestObjectSettings *SettingsPage() const { return settingsPage_; }
+  TTestLight *EnergyPage() const { return energyPage_; }
   TSynthesisObjectPage *ObjectPage() const { return objectPage_; }
   TSynthesisDetectorPage *DetectorPage() const { return detectorPage_; }
   TOGauge *Gauge() const { return gauge_; }
@@ -128,6 +130,9 @@ class TTestObjectFolder : public TBookMarkFolder,
   void CmSaveSettings();
   void CeSettingsFile(TCommandEnabler &enabler);
   LRESULT SetColorMode(WPARAM mode, LPARAM);
+  // A picture window has redrawn itself: the Energy page outlines its zone on a picture of
+  // the total image.
+  LRESULT PictureRedrawn(WPARAM, LPARAM);
   void EvDestroy();
 
   // Deletes the "*.spc" and "*.img" work files of the temporary directory.
@@ -152,6 +157,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   TFolderObjectOwner *objectOwner_;
   TFolderDetectorOwner *detectorOwner_;
   TTestObjectSettings *settingsPage_ = nullptr;
+  TTestLight *energyPage_ = nullptr;
   TSynthesisObjectPage *objectPage_ = nullptr;
   TTestPSF *psfPage_ = nullptr;
   TSynthesisDetectorPage *detectorPage_ = nullptr;

@@ -1,0 +1,325 @@
+#include "synthesis/folder/energy_page.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/model/system_image.h"
+#include "foundation/helpers/helpers.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/dialogs/dialog.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/folder/energy_zone_fit.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/objects/diffraction_point.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/testobject/test_image.h"
+#include "toolkit/binding/multi_edit.h"
+
+namespace {
+
+constexpr int kBinderCapacity = 5;
+constexpr COLORREF kBinderText = RGB(0, 0, 192);
+constexpr COLORREF kResultText = RGB(192, 0, 0);
+constexpr COLORREF kZonePen = RGB(255, 0, 0);
+constexpr int kDiskType = 0;
+constexpr const char *kTotalName = "Total";
+// The ellipse's outline: one degree a step, the angle summed in single precision.
+constexpr float kOutlineStep = 0.0174532925199444f;
+constexpr float kFullTurn = 6.28318530718f;
+
+const TDialogTemplate kEnergyTemplate{
+    "LightExpozition", WS_CHILD | WS_CAPTION, 0, 0, 220, 150, "Light setting",
+    {
+        {"BUTTON", " Zone ", 0, BS_GROUPBOX, 6, 18, 208, 70},
+        {"BUTTON", "Rectangle", kEnergyRectangle, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 30, 56, 10},
+        {"BUTTON", "Ellipse", kEnergyEllipse, BS_AUTORADIOBUTTON, 12, 44, 56, 10},
+        {"STATIC", "Size", 0, SS_LEFT, 76, 28, 60, 9},
+        {"STATIC", "W", 0, SS_LEFT, 76, 40, 8, 9},
+        {"EDIT", "", kEnergyWidth, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 38, 50, 12},
+        {"STATIC", "H", 0, SS_LEFT, 76, 54, 8, 9},
+        {"EDIT", "", kEnergyHeight, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 52, 50, 12},
+        {"STATIC", "Position", 0, SS_LEFT, 144, 28, 60, 9},
+        {"STATIC", "X", 0, SS_LEFT, 144, 40, 8, 9},
+        {"EDIT", "", kEnergyX, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 154, 38, 54, 12},
+        {"STATIC", "Y", 0, SS_LEFT, 144, 54, 8, 9},
+        {"EDIT", "", kEnergyY, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 154, 52, 54, 12},
+        {"BUTTON", "Initialization", kEnergyInitialization, BS_PUSHBUTTON | WS_TABSTOP, 12, 70, 60, 13},
+        {"BUTTON", "Smoothing", kEnergySmoothing, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 72, 60, 10},
+        {"BUTTON", " Result ", 0, BS_GROUPBOX, 6, 92, 208, 54},
+        {"STATIC", "Energy in Zone", 0, SS_LEFT, 12, 106, 96, 9},
+        {"STATIC", "", kEnergyResult, SS_RIGHT, 112, 106, 40, 9},
+        {"STATIC", "%", 0, SS_LEFT, 156, 106, 10, 9},
+        {"STATIC", "(Emax-Emin)/(Emax+Emin)", 0, SS_LEFT, 12, 118, 96, 9},
+        {"STATIC", "", kEnergyContrast, SS_RIGHT, 112, 118, 40, 9},
+        {"STATIC", "%", 0, SS_LEFT, 156, 118, 10, 9},
+        {"BUTTON", "Recalculate", kEnergyRecalculate, BS_PUSHBUTTON | WS_DISABLED | WS_TABSTOP, 12, 130, 60, 13},
+        {"BUTTON", "Show zone", kEnergyShowZone, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 132, 60, 10},
+    }};
+const TDialogRegistration kEnergyRegistration(kEnergyTemplate);
+
+const TResponseTableEntry kEnergyTable[] = {
+    EvMessage<WM_DESTROY, &TTestLight::EvDestroy>(),
+    EvCommand<&TTestLight::Recalculate>(kEnergyRecalculate),
+    EvCommand<&TTestLight::CmInitialization>(kEnergyInitialization),
+    EvCommand<&TTestLight::CmSmoothing>(kEnergySmoothing),
+    EvCommand<&TTestLight::CmShowZone>(kEnergyShowZone),
+    EvCommand<&TTestLight::CmRectangle>(kEnergyRectangle),
+    EvCommand<&TTestLight::CmEllipse>(kEnergyEllipse),
+};
+
+}  // namespace
+
+TTestLight::TTestLight(TTestObjectFolder *folder)
+    : TBookMarkDlg(folder, "LightExpozition"), TTestObject(nullptr), folder_(folder) {
+  state = -1;
+  binder_ = new TMultiEdit(this, kBinderCapacity);
+  binder_->AddEdit(kEnergyWidth, &SizeRectX, 'd', "%g");
+  binder_->AddEdit(kEnergyHeight, &SizeRectY, 'd', "%g");
+  binder_->AddEdit(kEnergyX, &PozitionX, 'd', "%g");
+  binder_->AddEdit(kEnergyY, &PozitionY, 'd', "%g");
+  binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
+  binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
+}
+
+TTestLight::~TTestLight() { delete binder_; }
+
+bool TTestLight::Find(TEventInfo &info) {
+  return SearchResponseTable(kEnergyTable, info) || TBookMarkDlg::Find(info);
+}
+
+void TTestLight::SetupWindow() {
+  TBookMarkDlg::SetupWindow();
+  owner = GetHandle();
+  if (binder_ != nullptr) binder_->SetColors(RGB(255, 255, 255), kBinderText);
+  CheckDlgButton(kEnergySmoothing, BST_UNCHECKED);
+  CmInitialization();
+  ShowParameters();
+}
+
+void TTestLight::SetControlColors() {
+  TFolderDialogBase::SetControlColors();
+  if (currentKind == CTLCOLOR_STATIC && (currentId == kEnergyResult || currentId == kEnergyContrast))
+    textColor = kResultText;
+}
+
+void TTestLight::EvDestroy() {
+  delete binder_;
+  binder_ = nullptr;
+  DefaultProcessing();
+}
+
+int TTestLight::LeavePage() {
+  ReadParameters();
+  return 1;
+}
+
+TColorPicture *TTestLight::CurrentPicture() {
+  const TTestImage *shared = GetTestImage();
+  if (shared == nullptr || shared->picture == nullptr) return nullptr;
+  // The record keeps the last picture without owning it: it may have been closed since.
+  const auto &open = TColorPicture::Pictures();
+  if (std::find(open.begin(), open.end(), shared->picture) == open.end()) return nullptr;
+  return shared->picture->GetHandle() != nullptr ? shared->picture : nullptr;
+}
+
+int TTestLight::ReadParameters() {
+  if (GetHandle() == nullptr) return 1;
+  if (binder_ != nullptr) binder_->ReadAll();
+  if (CurrentPicture() == nullptr) CheckDlgButton(kEnergyShowZone, BST_UNCHECKED);
+  Smoothing = IsDlgButtonChecked(kEnergySmoothing) == BST_CHECKED ? 1 : 0;
+  ShowZone = IsDlgButtonChecked(kEnergyShowZone) == BST_CHECKED ? 1 : 0;
+  TypeZone = IsDlgButtonChecked(kEnergyRectangle) == BST_CHECKED ? kZoneRectangle : kZoneEllipse;
+  return 1;
+}
+
+int TTestLight::ShowParameters() {
+  SizeRectX = RoundZoneValue(SizeRectX);
+  SizeRectY = RoundZoneValue(SizeRectY);
+  PozitionX = RoundZoneValue(PozitionX);
+  PozitionY = RoundZoneValue(PozitionY);
+  if (GetHandle() == nullptr) return 1;
+  if (binder_ != nullptr) binder_->WriteAll();
+  CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(kEnergyShowZone, ShowZone == 1 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(kEnergyRectangle, TypeZone == kZoneRectangle ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(kEnergyEllipse, TypeZone == kZoneEllipse ? BST_CHECKED : BST_UNCHECKED);
+  return 1;
+}
+
+int TTestLight::RefreshImageData() {
+  if (folder_ == nullptr) return 0;
+  // The image the folder has is measured; without one it synthesises (a new synthesis
+  // marks this raster to be made again).
+  if (folder_->state != kRastersWritten && folder_->CalculateOnly() != 1) return 0;
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return 0;
+  const int n = SynthesisPixelCount();
+  if (state >= 1 && n > 0 && shared->raster.cols == n && shared->raster.rows == n) return 1;
+  state = kNothingComputed;
+  if (n == 0) return 0;
+  if (!shared->raster.Allocate(n, n)) {
+    MessageBox(GetHandle(), "Not enough memory", " Memory ", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  // One component as it is; several integrated over wavelength by the trapezoidal rule
+  // with their weights, divided by the integral of the weights.
+  if (folder_->BuildMeanRaster() == 0) {
+    shared->raster.Zero();
+    return 0;
+  }
+  state = kRastersWritten;
+  return 1;
+}
+
+double TTestLight::DiscDiameter() const {
+  if (folder_ == nullptr || folder_->ObjectPage() == nullptr) return -1.0;
+  if (folder_->ObjectPage()->CurrentType() != kDiskType) return -1.0;
+  const auto *disc = dynamic_cast<const TDiffractionPoint *>(folder_->CurrentObject());
+  return disc != nullptr ? std::fabs(disc->diameter) : -1.0;
+}
+
+void TTestLight::Recalculate() {
+  if (folder_ == nullptr) return;
+  if (folder_->Busy()) {
+    MessageBeep(static_cast<UINT>(-1));
+    return;
+  }
+  SetWaitCursor();
+  if (RefreshImageData() == 0) {
+    SetArrowCursor();
+    return;
+  }
+  ReadParameters();
+  if (TColorPicture *picture = CurrentPicture()) picture->Redraw(false);
+  const TTestImage *shared = GetTestImage();
+  TEnergyZone zone;
+  zone.type = TypeZone;
+  zone.width = SizeRectX;
+  zone.height = SizeRectY;
+  zone.x = PozitionX;
+  zone.y = PozitionY;
+  zone.smoothing = Smoothing;
+  TEnergyImage measured;
+  measured.cells = shared->raster.data;
+  measured.n = SynthesisPixelCount();
+  measured.pixelSize = shared->pixelSize;
+  measured.discDiameter = DiscDiameter();
+  TEnergyResult result;
+  const TEnergyStatus status = MeasureEnergyInZone(measured, zone, result);
+  if (status == kEnergyNoMemory)
+    MessageBox(GetHandle(), "Not enough memory", " Memory ", MB_OK | MB_ICONINFORMATION);
+  if (status == kEnergyMeasured) {
+    SizeRectX = zone.width;
+    SizeRectY = zone.height;
+    Smoothing = zone.smoothing;
+  }
+  energyInZone = result.energyInZone;
+  contrast = result.contrast;
+  ShowParameters();
+  SetArrowCursor();
+}
+
+void TTestLight::InitZone() {
+  if (folder_ == nullptr || folder_->System() == nullptr) return;
+  SetWaitCursor();
+  TOpticalSystem &system = *folder_->System();
+  double fieldA = 0.0, fieldB = 0.0;
+  if (const TTestPSF *psf = folder_->PsfPage()) {
+    const double unit = system.info.Unit == 1 ? 60.0 : 1.0;
+    fieldA = psf->Y / unit;
+    fieldB = psf->X / unit;
+  }
+  // The object's own extent in the image: the disc's diameter, else the image field the
+  // object is scaled to.
+  const TTestImage *shared = GetTestImage();
+  double objectSize = shared != nullptr ? shared->fieldSize : 0.0;
+  if (const double disc = DiscDiameter(); disc >= 0.0) objectSize = disc;
+  TEnergyZone zone;
+  zone.width = SizeRectX;
+  zone.height = SizeRectY;
+  zone.x = PozitionX;
+  zone.y = PozitionY;
+  if (FitZoneToImage(system, fieldA, fieldB, objectSize, zone)) {
+    SizeRectX = zone.width;
+    SizeRectY = zone.height;
+    PozitionX = zone.x;
+    PozitionY = zone.y;
+  }
+  energyInZone = 0.0;
+  contrast = 0.0;
+  ShowParameters();
+  SetArrowCursor();
+}
+
+void TTestLight::DrawZone() {
+  TColorPicture *picture = CurrentPicture();
+  if (picture == nullptr || ShowZone != 1) return;
+  SetWaitCursor();
+  picture->SetPen(PS_INSIDEFRAME, 1, kZonePen);
+  // The picture's world y grows upwards while the raster's rows (and the zone's Y) grow
+  // downwards: the outline is turned over so that it encloses the cells measured.
+  const double cx = PozitionX, cy = -PozitionY;
+  const double w = SizeRectX / 2, h = SizeRectY / 2;
+  if (TypeZone == kZoneRectangle) {
+    picture->MoveTo(cx - w, cy + h, false);
+    picture->MoveTo(cx + w, cy + h, true);
+    picture->MoveTo(cx + w, cy - h, true);
+    picture->MoveTo(cx - w, cy - h, true);
+    picture->MoveTo(cx - w, cy + h, true);
+  } else {
+    bool first = true;
+    for (float t = 0.0f; t < kFullTurn; t += kOutlineStep) {
+      picture->MoveTo(cx + std::cos(t) * w, cy + std::sin(t) * h, !first);
+      first = false;
+    }
+  }
+  picture->Refresh();
+  SetArrowCursor();
+}
+
+void TTestLight::CmInitialization() {
+  if (folder_ != nullptr && folder_->Busy()) {
+    MessageBeep(static_cast<UINT>(-1));
+    return;
+  }
+  InitZone();
+}
+
+void TTestLight::CmSmoothing() {
+  Smoothing = IsDlgButtonChecked(kEnergySmoothing) == BST_CHECKED ? 1 : 0;
+  Recalculate();
+}
+
+void TTestLight::CmRectangle() {
+  ReadParameters();
+  TypeZone = kZoneRectangle;
+  ShowParameters();
+  Recalculate();
+}
+
+void TTestLight::CmEllipse() {
+  ReadParameters();
+  TypeZone = kZoneEllipse;
+  ShowParameters();
+  Recalculate();
+}
+
+void TTestLight::CmShowZone() {
+  ReadParameters();
+  if (TColorPicture *picture = CurrentPicture()) picture->Redraw(false);
+}
+
+// The folder's side: a picture window has redrawn itself; the zone goes on the picture of
+// the total image.
+LRESULT TTestObjectFolder::PictureRedrawn(WPARAM, LPARAM) {
+  TTestLight *page = EnergyPage();
+  const TTestImage *shared = GetTestImage();
+  if (page != nullptr && shared != nullptr && shared->picture != nullptr) {
+    const auto &open = TColorPicture::Pictures();
+    if (std::find(open.begin(), open.end(), shared->picture) != open.end() &&
+        shared->picture->Title().find(kTotalName) != std::string::npos)
+      page->DrawZone();
+  }
+  return 1;
+}

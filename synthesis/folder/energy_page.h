@@ -1,0 +1,84 @@
+#pragma once
+// TTestLight: the " Energy " page of the image-synthesis folder. It measures the
+// synthesised image: the share of its light that falls into a zone of the image plane (a
+// rectangle or an ellipse) and the contrast of the irradiance inside it, on the image
+// averaged over wavelength. "Initialization" fits the zone to the object's geometric
+// image; "Show zone" outlines the zone on the picture of the total image.
+
+#include "synthesis/folder/energy_zone.h"
+#include "synthesis/testobject/test_object.h"
+#include "toolkit/folders/book_mark_dlg.h"
+
+class TColorPicture;
+class TMultiEdit;
+class TTestObjectFolder;
+
+// Controls of "LightExpozition".
+enum TEnergyPageControl : int {
+  kEnergyWidth = 101,
+  kEnergyHeight = 102,
+  kEnergyX = 103,
+  kEnergyY = 104,
+  kEnergySmoothing = 105,
+  kEnergyRecalculate = 106,
+  kEnergyRectangle = 107,
+  kEnergyEllipse = 108,
+  kEnergyShowZone = 109,
+  kEnergyResult = 200,
+  kEnergyContrast = 201,
+  kEnergyInitialization = 10284,
+};
+
+class TTestLight : public TBookMarkDlg, public TTestObject {
+ public:
+  explicit TTestLight(TTestObjectFolder *folder);
+  ~TTestLight() override;
+
+  bool Find(TEventInfo &info) override;
+  void SetupWindow() override;
+  int EnterPage() override { return 1; }
+  int LeavePage() override;
+
+  // The controls into the values, and back (sizes and centre rounded to 0.001).
+  int ReadParameters() override;
+  int ShowParameters() override;
+  // Makes the image averaged over wavelength current in the synthesis record's raster,
+  // synthesising first when the folder has no image. 0 when there is none to measure.
+  int RefreshImageData();
+  // The two results of the zone on that image.
+  void Recalculate();
+  // Fits the zone to the geometric image of the object at the PSF page's beam.
+  void InitZone();
+  // Outlines the zone on the current picture (when "Show zone" is checked).
+  void DrawZone();
+
+  // Response-table handlers.
+  void CmInitialization();
+  void CmSmoothing();
+  void CmShowZone();
+  void CmRectangle();
+  void CmEllipse();
+  void EvDestroy();
+
+  int Smoothing = 0;
+  int ShowZone = 0;
+  int TypeZone = kZoneRectangle;
+  double SizeRectX = 0.0;
+  double SizeRectY = 0.0;
+  double PozitionX = 0.0;
+  double PozitionY = 0.0;
+  double energyInZone = 0.0;
+  double contrast = 0.0;
+
+ protected:
+  void SetControlColors() override;
+
+ private:
+  // The picture window the synthesis record names, when it still exists.
+  static TColorPicture *CurrentPicture();
+  // The disc's diameter in the raster's unit when the object is the disc, else -1.
+  double DiscDiameter() const;
+
+  TTestObjectFolder *folder_;
+  TMultiEdit *binder_ = nullptr;
+};

@@ -1,0 +1,190 @@
+#include "synthesis/folder/energy_page.h"
+
+#include <QImage>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "editor/model/system_image.h"
+#include "foundation/testing/approx.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/gui/dialogs/dialog.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/pictures/color_picture.h"
+#include "synthesis/pictures/picture_windows.h"
+
+namespace {
+
+// A zone half the raster's side holds a quarter of a uniform image, give or take one row
+// and one column of cells (the zone's edges are truncated to cells): 2 x 1/256 of 50 %.
+constexpr double kHalfSideShare = 0.5;
+// Single-precision transforms of a uniform image: ripples far below a hundredth of a
+// percent.
+constexpr double kUniformRipple = 0.01;
+constexpr double kExact = 1e-9;
+
+class EnergyPageTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    previousWindows_ = SetSynthesisWindows(&windows_);
+    previousTemp_ = TempDir();
+    std::filesystem::create_directories(Scratch("tmp"));
+    SetTempDir(Scratch("tmp"));
+    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    system_.info.Discrete = 0.0012;
+    system_.info.Difrac = 1;
+    system_.info.Nd = 64;
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (folder_ != nullptr) {
+      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+      delete folder_;
+    }
+    answers_.reset();
+    SetTempDir(previousTemp_);
+    SetSynthesisWindows(previousWindows_);
+    SystemTest::TearDown();
+  }
+  TTestLight &Open() {
+    folder_ = new TTestObjectFolder(nullptr, &system_);
+    EXPECT_TRUE(folder_->Create());
+    folder_->ShowWindow(SW_SHOW);
+    EXPECT_NE(folder_->EnergyPage(), nullptr);
+    return *folder_->EnergyPage();
+  }
+  // The zone typed into the page's fields.
+  static void Type(TTestLight &page, const char *w, const char *h, const char *x, const char *y) {
+    page.SetDlgItemText(kEnergyWidth, w);
+    page.SetDlgItemText(kEnergyHeight, h);
+    page.SetDlgItemText(kEnergyX, x);
+    page.SetDlgItemText(kEnergyY, y);
+  }
+  // Red outline cells of the picture window.
+  static int RedPixels(TColorPicture &picture) {
+    const QImage pixels = test_kit::WindowPixels(picture);
+    int red = 0;
+    for (int y = 0; y < pixels.height(); ++y)
+      for (int x = 0; x < pixels.width(); ++x) {
+        const QRgb c = pixels.pixel(x, y);
+        if (qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60) ++red;
+      }
+    return red;
+  }
+
+  TSystemImage system_;
+  TTestObjectFolder *folder_ = nullptr;
+  TPictureWindows windows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+  std::string previousTemp_;
+  TTinyObjectPageScope page_;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+};
+
+TEST_F(EnergyPageTest, ThePageFollowsTheDetectorAndRecalculateWaitsForASynthesis) {
+  TTestLight &page = Open();
+  // Tabs in their order, " Energy " after " Detector ".
+  ASSERT_NE(folder_->DetectorPage(), nullptr);
+  EXPECT_EQ(folder_->IndexOfPage(&page), folder_->IndexOfPage(folder_->DetectorPage()->PageWindow()) + 1);
+  EXPECT_EQ(folder_->IndexOfPage(folder_->SettingsPage()), folder_->IndexOfPage(&page) + 1);
+  EXPECT_EQ(page.state, -1);
+  EXPECT_FALSE(IsWindowEnabled(page.GetDlgItem(kEnergyRecalculate)));
+  // The zone was fitted when the folder opened: a small spot about the axis, grown by the
+  // object's image-side size.
+  EXPECT_GT(page.SizeRectX, 0.0);
+  EXPECT_APPROX(page.SizeRectX, page.SizeRectY, kExact);
+  EXPECT_EQ(page.IsDlgButtonChecked(kEnergyRectangle), static_cast<UINT>(BST_CHECKED));
+  // Without a picture "Show zone" cannot stay checked.
+  page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
+  page.ReadParameters();
+  EXPECT_EQ(page.ShowZone, 0);
+  EXPECT_EQ(page.IsDlgButtonChecked(kEnergyShowZone), static_cast<UINT>(BST_UNCHECKED));
+  // A synthesis enables "Recalculate".
+  TTinyObjectPage::last->object.side = kSynthesisNd;
+  folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(folder_->state, kRastersWritten);
+  EXPECT_TRUE(IsWindowEnabled(page.GetDlgItem(kEnergyRecalculate)));
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
+  TTestLight &page = Open();
+  // The square fills the raster: its image is uniform.
+  TTinyObjectPage::last->object.side = kSynthesisNd;
+  // "Recalculate" before any picture synthesises without showing.
+  const double p = GetTestImage()->pixelSize;
+  char half[32], whole[32];
+  std::snprintf(half, sizeof half, "%g", RoundZoneValue(p * kSynthesisNd / 2));
+  std::snprintf(whole, sizeof whole, "%g", p * kSynthesisNd * 2);
+  Type(page, half, half, "0", "0");
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  ASSERT_EQ(folder_->state, kRastersWritten);
+  EXPECT_EQ(page.state, kRastersWritten);
+  EXPECT_EQ(GetTestImage()->picture, nullptr);
+  const double side = RoundZoneValue(p * kSynthesisNd / 2) / p;  // cells
+  EXPECT_APPROX(page.energyInZone, side * side / (kSynthesisNd * kSynthesisNd) * 100.0,
+                kHalfSideShare);
+  EXPECT_APPROX(page.contrast, 0.0, kUniformRipple);
+  // The whole raster: all its light. An ellipse inscribed in the half square: pi/4 of it.
+  Type(page, whole, whole, "0", "0");
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  EXPECT_APPROX(page.energyInZone, 100.0, kExact);
+  const double squareShare = side * side / (kSynthesisNd * kSynthesisNd) * 100.0;
+  Type(page, half, half, "0", "0");
+  page.SendMessage(WM_COMMAND, kEnergyEllipse, 0);
+  EXPECT_EQ(page.TypeZone, kZoneEllipse);
+  EXPECT_APPROX(page.energyInZone, squareShare * 3.14159265358979 / 4.0, kHalfSideShare);
+  // A zone beside the raster: nothing.
+  Type(page, half, half, whole, "0");
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  EXPECT_EQ(page.energyInZone, 0.0);
+  EXPECT_EQ(page.contrast, 0.0);
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw) {
+  TTestLight &page = Open();
+  TTinyObjectPage::last->object.side = 16;
+  folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  TTestImage *image = GetTestImage();
+  ASSERT_NE(image->picture, nullptr);
+  TColorPicture &picture = *image->picture;
+  ASSERT_NE(picture.Title().find("Total"), std::string::npos);
+  test_kit::RunFor(50);
+  EXPECT_EQ(RedPixels(picture), 0);
+  // Color measured the image already.
+  EXPECT_EQ(page.state, kRastersWritten);
+  EXPECT_GT(page.energyInZone, 0.0);
+  // A zone a third of the picture wide, outlined through the picture's notice.
+  const double third = image->pixelSize * kSynthesisNd / 3;
+  char size[32];
+  std::snprintf(size, sizeof size, "%g", RoundZoneValue(third));
+  Type(page, size, size, "0", "0");
+  page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
+  page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
+  EXPECT_EQ(page.ShowZone, 1);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) > 0; }));
+  // Four sides of about a third of the 256-pixel picture each.
+  const int outlined = RedPixels(picture);
+  EXPECT_GT(outlined, 4 * 256 / 3 - 16);
+  EXPECT_LT(outlined, 4 * 256 / 3 + 64);
+  // Unchecked, the next redraw leaves the picture clean.
+  page.CheckDlgButton(kEnergyShowZone, BST_UNCHECKED);
+  page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) == 0; }));
+  // The notice with the page's zone on a picture of another name draws nothing.
+  page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
+  page.ReadParameters();
+  picture.SetImage("Image: Object");
+  folder_->SendMessage(WM_PICTURE_NOTICE, 0, 0);
+  test_kit::RunFor(50);
+  EXPECT_EQ(RedPixels(picture), 0);
+}
+
+}  // namespace
