@@ -1,8 +1,10 @@
 # The image-synthesis folder, its Settings page and the synthesis it runs: the size
 # conversions and the isoplanar synthesis are Qt-free (core), the dialogs build with the
 # folder library.
-area_sources(SYNTHESIS image_size.cpp isoplanar_synthesis.cpp)
-area_tests(SYNTHESIS tests/image_size_test.cpp tests/isoplanar_synthesis_test.cpp)
+area_sources(SYNTHESIS image_size.cpp isoplanar_synthesis.cpp tti_settings.cpp)
+area_tests(SYNTHESIS tests/image_size_test.cpp tests/isoplanar_synthesis_test.cpp
+           tests/tti_settings_test.cpp)
 area_sources(SYNTHESIS_FOLDER test_object_folder.cpp test_object_folder_size.cpp
-             test_object_folder_slots.cpp test_object_settings.cpp folder_page_adapters.cpp)
+             test_object_folder_slots.cpp test_object_settings.cpp folder_page_adapters.cpp
+             tti_folder.cpp tti_pages.cpp)
 area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp)

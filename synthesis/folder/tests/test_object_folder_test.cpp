@@ -213,7 +213,7 @@ TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain)
   EXPECT_EQ(page->object.calculations, 2);
 }
 
-TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
+TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuIsOffered) {
   TTestObjectFolder &folder = Open();
   TTinyObjectPage::last->object.side = 5;
   folder.SendMessage(WM_COMMAND, kFolder3DButton, 0);
@@ -228,7 +228,7 @@ TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
   ASSERT_NE(menu, nullptr);
   for (UINT command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
-    EXPECT_NE(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
+    EXPECT_EQ(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
 }
 
 // A w x h 24-bit picture of one grey.
