@@ -7,4 +7,4 @@ area_tests(SYNTHESIS tests/image_size_test.cpp tests/isoplanar_synthesis_test.cp
 area_sources(SYNTHESIS_FOLDER test_object_folder.cpp test_object_folder_size.cpp
              test_object_folder_slots.cpp test_object_settings.cpp folder_page_adapters.cpp
              tti_folder.cpp tti_pages.cpp)
-area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp)
+area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp tests/tti_folder_test.cpp)
