@@ -148,8 +148,15 @@ bool TTestObjectFolder::Find(TEventInfo &info) {
 }
 
 void TTestObjectFolder::SetupWindow() {
-  // The menu bar first: the pages and tabs are laid out below it.
+  // The menu bar first: the pages and tabs are laid out below it. The bar takes its height
+  // from the window, not from the dialog's own area: the window grows by it, so that the
+  // buttons at the foot keep their place on screen.
   SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
+  if (const int bar = MenuBarHeight(); bar > 0) {
+    const RECT frame = GetWindowRect();
+    SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + bar,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
   TTestImage *shared = GetTestImage();

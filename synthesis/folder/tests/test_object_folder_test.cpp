@@ -129,6 +129,21 @@ TEST_F(FolderTest, OpeningBorrowsThePsfSettingsAndClosingGivesThemBackExactly) {
   }
 }
 
+// The menu bar comes on top of the dialog's own area: the buttons at the foot keep their
+// margin (12 dialog units below Cancel) to the window's lower edge.
+TEST_F(FolderTest, TheMenuBarLeavesTheButtonsTheirMarginAtTheFoot) {
+  TTestObjectFolder &folder = Open();
+  ASSERT_GT(folder.MenuBarHeight(), 0);
+  TWindow *cancel = WindowFromHandle(folder.GetDlgItem(IDCANCEL));
+  ASSERT_NE(cancel, nullptr);
+  RECT margin{0, 0, 0, 234 - 222};
+  ASSERT_TRUE(MapDialogRect(folder.GetHandle(), &margin));
+  POINT foot{0, folder.GetClientRect().bottom};
+  folder.ClientToScreen(foot);
+  const RECT button = cancel->GetWindowRect();
+  EXPECT_NEAR(foot.y - button.bottom, margin.bottom, 1);
+}
+
 TEST_F(FolderTest, ColorSynthesisesTheObjectThroughThePsfAndShowsIt) {
   TTestObjectFolder &folder = Open();
   TTinyObjectPage *page = TTinyObjectPage::last;
