@@ -12,18 +12,13 @@
 #include "editor/animation/lens_animation.h"
 #include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "platform/core/message_box.h"
 #include "optics/model/model_globals.h"
 
 namespace {
 
 constexpr int kSteps = 50;
-
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override { return IDOK; }
-  void Beep(UINT) override {}
-};
 
 void Setup() {
   static TQuietBoxes boxes;

@@ -8,23 +8,13 @@
 
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "optics/model/file_data.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "synthesis/color/color_image.h"
 
 namespace {
-
-// Counts boxes and answers OK, without writing to the terminal at every input.
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-  int shown = 0;
-};
 
 // Pictures are built only for rasters up to this many pixels, to keep every input fast.
 constexpr std::int64_t kLargestPicture = 1 << 16;

@@ -7,22 +7,11 @@
 
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "platform/core/message_box.h"
 #include "synthesis/rasters/spectrum_file.h"
 #include "synthesis/testobject/test_image.h"
 #include "synthesis/testobject/test_object.h"
-
-namespace {
-
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override {
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static TQuietBoxes boxes;

@@ -8,6 +8,7 @@
 
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
@@ -18,17 +19,6 @@
 namespace {
 
 constexpr double kDLine = 0.5875618;
-
-// Counts boxes and answers OK, without writing to the terminal at every input.
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-  int shown = 0;
-};
 
 struct TSystemState {
   std::vector<const TSurface *> surfaces;

@@ -8,20 +8,12 @@
 
 #include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 
 namespace {
-
-// Counts boxes and answers OK, without writing to the terminal at every input.
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override {
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-};
 
 void Setup() {
   static TGlassCatalog catalogs(FUZZ_GLASS_DIRECTORY, "schott");

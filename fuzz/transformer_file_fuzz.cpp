@@ -9,6 +9,7 @@
 
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "synthesis/detectors/transformer_detectors.h"
@@ -16,12 +17,6 @@
 #include "synthesis/testobject/test_image.h"
 
 namespace {
-
-class TQuietBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override { return IDOK; }
-  void Beep(UINT) override {}
-};
 
 constexpr int kRasterSide = 64;
 constexpr double kPixelSize = 0.01;

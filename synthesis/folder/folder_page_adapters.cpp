@@ -6,6 +6,7 @@
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tti_pages.h"
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
@@ -43,6 +44,11 @@ class TObjectParentPage final : public TSynthesisObjectPage {
     if (custom->objectWindow != nullptr && custom->objectWindow->GetHandle() != nullptr)
       custom->objectWindow->ShowWindow(SW_HIDE);
   }
+  void TakeTtiSettings(TTtiSettings &values) override { TakeObjectTti(*page_, values); }
+  void PutTtiSettings(const TTtiSettings &values, unsigned sections) override {
+    PutObjectTti(*page_, values, sections);
+  }
+  void PutDefaultTtiSettings() override { PutObjectTtiDefaults(*page_); }
   void Release() override { delete this; }
 
  private:
@@ -59,6 +65,11 @@ class TTestDetectorPage final : public TSynthesisDetectorPage {
   // The scanning simulation is not part of this program yet.
   void PrepareScan() override {}
   void FolderReady() override { page_->ShowDetectorTabColor(); }
+  void TakeTtiSettings(TTtiSettings &values) override { TakeDetectorTti(*page_, values); }
+  void PutTtiSettings(const TTtiSettings &values, unsigned sections) override {
+    PutDetectorTti(*page_, values, sections);
+  }
+  void PutDefaultTtiSettings() override { page_->ChooseDetectorType(0); }
   void Release() override { delete this; }
 
  private:

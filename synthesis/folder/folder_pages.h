@@ -6,6 +6,7 @@
 class TTestObject;
 class TTestObjectFolder;
 class TWindow;
+struct TTtiSettings;
 
 // The Object page: the test objects and the object's size and distance.
 class TSynthesisObjectPage {
@@ -31,6 +32,12 @@ class TSynthesisObjectPage {
   // The folder closes: the bitmap object's picture windows are hidden (it deletes them
   // itself later).
   virtual void HidePictureWindows() {}
+  // The settings file: the page's choices into the record, the record's into the page
+  // (sections: the bits of the sections the file held, see tti_settings.h), and the page's
+  // default choices.
+  virtual void TakeTtiSettings(TTtiSettings &) {}
+  virtual void PutTtiSettings(const TTtiSettings &, unsigned) {}
+  virtual void PutDefaultTtiSettings() {}
   // The folder is done with this interface; an adapter deletes itself here, a page that
   // is its own interface does nothing (the folder deletes its pages).
   virtual void Release() {}
@@ -49,6 +56,10 @@ class TSynthesisDetectorPage {
   virtual void PrepareScan() = 0;
   // The folder has set itself up (its tabs drawn in their first colours).
   virtual void FolderReady() {}
+  // The settings file, as for the Object page.
+  virtual void TakeTtiSettings(TTtiSettings &) {}
+  virtual void PutTtiSettings(const TTtiSettings &, unsigned) {}
+  virtual void PutDefaultTtiSettings() {}
   virtual void Release() {}
 };
 

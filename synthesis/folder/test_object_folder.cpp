@@ -73,6 +73,9 @@ const TResponseTableEntry kTestFolderTable[] = {
     EvCommand<&TTestObjectFolder::CloseAndCleanup>(IDCANCEL),
     EvCommand<&TTestObjectFolder::CmOpenSettings>(CM_SYNTHESIS_READ_SETTINGS),
     EvCommand<&TTestObjectFolder::CmSaveSettings>(CM_SYNTHESIS_SAVE_SETTINGS),
+    EvCommand<&TTestObjectFolder::CmSaveSettingsAs>(CM_SYNTHESIS_SAVE_SETTINGS_AS),
+    EvCommand<&TTestObjectFolder::CmDefaultSettings>(CM_SYNTHESIS_DEFAULT_SETTINGS),
+    EvCommand<&TTestObjectFolder::CmHelp>(CM_SYNTHESIS_HELP),
     EvMessage<&TTestObjectFolder::SetColorMode>(WM_PICTURE_MODE),
     EvMessage<&TTestObjectFolder::PictureRedrawn>(WM_PICTURE_NOTICE),
 };
@@ -149,19 +152,17 @@ bool TTestObjectFolder::Find(TEventInfo &info) {
 }
 
 void TTestObjectFolder::SetupWindow() {
-  // The menu bar first: the pages and tabs are laid out below it.
+  // The menu bar first: the pages and tabs are laid out below it. The bar takes its height
+  // from the window, not from the dialog's own area: the window grows by it, so that the
+  // buttons at the foot keep their place on screen.
   SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
+  if (const int bar = MenuBarHeight(); bar > 0) {
+    const RECT frame = GetWindowRect();
+    SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + bar,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
-  // The settings file and its commands, and the folder's help page, come with the
-  // settings reader and writer.
-  if (HMENU menu = GetMenu(GetHandle())) {
-    for (int command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
-                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS,
-                        CM_SYNTHESIS_HELP})
-      EnableMenuItem(menu, command, MF_BYCOMMAND | MF_GRAYED);
-    DrawMenuBar(GetHandle());
-  }
   TTestImage *shared = GetTestImage();
   if (shared != nullptr) {
     if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
@@ -180,19 +181,13 @@ void TTestObjectFolder::SetupWindow() {
   if (detectorPage_ != nullptr) detectorPage_->FolderReady();
   gauge_->MoveOverControl();
   SetSharedPsfGauge(gauge_);
-  if (system_ != nullptr) {
-    // "<directory>/<base name>.tti" beside the system's file.
-    std::string path = system_->name;
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t dot = path.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
-    settingsFile_ = path + ".tti";
-  }
   if (shared != nullptr && system_ != nullptr)
     shared->Distance =
         system_->info.ObjectFinite ? 0.001 * system_->GetSurfacePosition(1, 0, 1).x : 1000.0;
   if (objectPage_ != nullptr) objectPage_->TakeFields();
-  ShowParameters();
+  // The settings beside the system; without them the pages keep their own values.
+  if (system_ != nullptr) settingsFile_ = DefaultTtiFileName(system_->name);
+  if (settingsFile_.empty() || ReadSettings(settingsFile_) == 0) ShowParameters();
   SetFontToChildren(GetHandle(), nullptr);
 }
 

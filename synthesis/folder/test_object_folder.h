@@ -13,6 +13,7 @@
 #include "editor/model/system_image.h"
 #include "foundation/containers/mem.h"
 #include "optics/model/spectral_info.h"
+#include "synthesis/folder/tti_settings.h"
 #include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_folder.h"
 
@@ -119,8 +120,21 @@ class TTestObjectFolder : public TBookMarkFolder,
   // Writes the system file with the system's own settings in place of the borrowed ones
   // (which stay borrowed afterwards): the system's Save answer.
   int SaveSystemWithItsOwnSettings(const std::string &fileName);
-  // The settings file of this system ("<dir>/<base>.tti").
+  // The current settings file: the default one beside the system ("<dir>/<base>.tti")
+  // from the set-up, then the file last read or saved; empty after a cancelled dialog.
   const std::string &SettingsFileName() const { return settingsFile_; }
+  // Reads a settings file into the pages (an open dialog when the name is empty): 1 read;
+  // 0 when none was chosen, it cannot be read (a beep), it is damaged (a box says so) or
+  // it does not suit this system (told when tellRefusal). A file refused so leaves the
+  // pages and the current file name as they were.
+  int ReadSettings(const std::string &fileName, bool tellRefusal = false);
+  // Writes every page's settings to the file (the current one when the name is empty, a
+  // save dialog when there is none): 1 written. A failed save keeps the old file and says
+  // "File cannot be open.".
+  int WriteSettings(const std::string &fileName);
+  int SaveSettingsAs();
+  // The pages' choices, as the settings file holds them.
+  TTtiSettings CurrentTtiSettings();
 
   // Response-table handlers.
   void CmColor();
@@ -128,6 +142,9 @@ class TTestObjectFolder : public TBookMarkFolder,
   void CloseAndCleanup();
   void CmOpenSettings();
   void CmSaveSettings();
+  void CmSaveSettingsAs();
+  void CmDefaultSettings();
+  void CmHelp();
   void CeSettingsFile(TCommandEnabler &enabler);
   LRESULT SetColorMode(WPARAM mode, LPARAM);
   // A picture window has redrawn itself: the Energy page outlines its zone on a picture of
@@ -150,6 +167,8 @@ class TTestObjectFolder : public TBookMarkFolder,
   void SwapBorrowedSettings();
   void MarkEverythingToCompute();
   void WarnScaleUndefined();
+  void ApplyTtiSettings(const TTtiSettings &values, unsigned sections);
+  std::string SystemDirectory() const;
 
   static TTestObjectFolder *current_;
 

@@ -50,6 +50,7 @@ void TTestObjectFolder::CloseAndCleanup() {
   // The results, the rasters of every page and their spectra.
   DeleteMatching(TempDir(), "*.img");
   DeleteMatching(TempDir(), "*.spc");
+  WriteSettings(std::string());
   TBookMarkFolder::CmCancel();
 }
 
@@ -59,12 +60,6 @@ LRESULT TTestObjectFolder::SetColorMode(WPARAM mode, LPARAM) {
   if (TTestImage *shared = GetTestImage()) shared->colorMode = word;
   return 1;
 }
-
-// Reading and saving the settings file come with its reader and writer; the menu items
-// are greyed until then.
-void TTestObjectFolder::CmOpenSettings() { MessageBeep(static_cast<UINT>(-1)); }
-
-void TTestObjectFolder::CmSaveSettings() { MessageBeep(static_cast<UINT>(-1)); }
 
 void TTestObjectFolder::EvDestroy() {
   GiveBackBorrowedSettings();

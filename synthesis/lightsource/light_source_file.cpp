@@ -145,7 +145,7 @@ int TLightSource::ReadFile(const std::string &path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return 0;
   TByteReader in(bytes);
-  std::int32_t header[8];
+  std::int32_t header[kHeaderBytes / sizeof(std::int32_t)];
   for (std::int32_t &value : header)
     if (!in.Get(value)) {
       ReportDamaged(path, "it is shorter than its 32-byte header");

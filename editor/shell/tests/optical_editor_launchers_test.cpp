@@ -2,6 +2,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -273,9 +274,13 @@ TEST_F(EditorLaunchersTest, WindowsNotYetBuiltStayGrey) {
     EXPECT_FALSE(Grey(command)) << command;
 }
 
-// Runs `answer` on the narcissus dialog once its modal loop runs.
-void AnswerNarcissus(TOpticalEditor &editor, const std::function<void(TNarcissDlg &)> &answer, bool &seen) {
-  QTimer::singleShot(0, [&editor, answer, &seen]() {
+// Runs `answer` on the narcissus dialog once its modal loop runs. The answer is pending
+// while the returned object lives: a command that shows no dialog leaves no timer behind to
+// fire in a later test.
+[[nodiscard]] std::unique_ptr<QObject> AnswerNarcissus(
+    TOpticalEditor &editor, const std::function<void(TNarcissDlg &)> &answer, bool &seen) {
+  auto pending = std::make_unique<QObject>();
+  QTimer::singleShot(0, pending.get(), [&editor, answer, &seen]() {
     auto find = [&editor]() -> TNarcissDlg * {
       for (TWindow *child : editor.GetChildren())
         if (auto *dialog = dynamic_cast<TNarcissDlg *>(child); dialog != nullptr && dialog->IsModal()) return dialog;
@@ -287,6 +292,7 @@ void AnswerNarcissus(TOpticalEditor &editor, const std::function<void(TNarcissDl
       answer(*dialog);
     }
   });
+  return pending;
 }
 
 TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
@@ -300,7 +306,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   bool seen = false;
   std::string scannerText, lowBand, all;
   int surfaces = 0;
-  AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+  const auto answering = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
     char text[128] = {};
     dialog.GetDlgItemText(TNarcissDlg::kScanner, text, sizeof text);
     scannerText = text;
@@ -335,7 +341,7 @@ TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {
   const std::string kept = TempDir();
   SetTempDir(Scratch("missing/tmp"));
   bool seen = false;
-  AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  const auto answering = AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   SetTempDir(kept);
   EXPECT_FALSE(seen);
@@ -350,7 +356,7 @@ TEST_F(EditorLaunchersTest, NarcissusRefusesAWavelengthOutsideTheBands) {
   editor.System().info.MonochromeSystem = 1;
   editor.System().info.LambdaW = 0.55;
   bool seen = false;
-  AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  const auto answering = AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   ASSERT_EQ(answers_->boxes.size(), 1u);
   EXPECT_EQ(answers_->boxes[0].text, "Incorrect spectral interval.");

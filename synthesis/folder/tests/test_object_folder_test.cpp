@@ -129,6 +129,21 @@ TEST_F(FolderTest, OpeningBorrowsThePsfSettingsAndClosingGivesThemBackExactly) {
   }
 }
 
+// The menu bar comes on top of the dialog's own area: the buttons at the foot keep their
+// margin (12 dialog units below Cancel) to the window's lower edge.
+TEST_F(FolderTest, TheMenuBarLeavesTheButtonsTheirMarginAtTheFoot) {
+  TTestObjectFolder &folder = Open();
+  ASSERT_GT(folder.MenuBarHeight(), 0);
+  TWindow *cancel = WindowFromHandle(folder.GetDlgItem(IDCANCEL));
+  ASSERT_NE(cancel, nullptr);
+  RECT margin{0, 0, 0, 234 - 222};
+  ASSERT_TRUE(MapDialogRect(folder.GetHandle(), &margin));
+  POINT foot{0, folder.GetClientRect().bottom};
+  folder.ClientToScreen(foot);
+  const RECT button = cancel->GetWindowRect();
+  EXPECT_NEAR(foot.y - button.bottom, margin.bottom, 1);
+}
+
 TEST_F(FolderTest, ColorSynthesisesTheObjectThroughThePsfAndShowsIt) {
   TTestObjectFolder &folder = Open();
   TTinyObjectPage *page = TTinyObjectPage::last;
@@ -213,7 +228,7 @@ TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain)
   EXPECT_EQ(page->object.calculations, 2);
 }
 
-TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
+TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuIsOffered) {
   TTestObjectFolder &folder = Open();
   TTinyObjectPage::last->object.side = 5;
   folder.SendMessage(WM_COMMAND, kFolder3DButton, 0);
@@ -228,7 +243,7 @@ TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuWaitsForItsFile) {
   ASSERT_NE(menu, nullptr);
   for (UINT command : {CM_SYNTHESIS_READ_SETTINGS, CM_SYNTHESIS_SAVE_SETTINGS,
                        CM_SYNTHESIS_SAVE_SETTINGS_AS, CM_SYNTHESIS_DEFAULT_SETTINGS})
-    EXPECT_NE(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
+    EXPECT_EQ(GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED, 0u) << command;
 }
 
 // A w x h 24-bit picture of one grey.

@@ -1,0 +1,210 @@
+// The folder's settings file, scripted through its menu: the default file beside the
+// system read at set-up and written on closing, Read, Save, Save As and Default.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "editor/model/system_image.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/core/recording_providers.h"
+#include "platform/core/scripted_dialogs.h"
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/detectors/element_detectors.h"
+#include "synthesis/detectors/scanner_parameters.h"
+#include "synthesis/detectors/test_detector.h"
+#include "synthesis/folder/folder_page_adapters.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tti_settings.h"
+#include "synthesis/objects/radial_mira.h"
+#include "synthesis/objects/square_mira.h"
+#include "synthesis/objects/test_object_parent.h"
+#include "synthesis/testobject/test_image.h"
+
+namespace {
+
+class TtiFolderTest : public SystemTest {
+ protected:
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    previousObject_ = SetObjectPageMaker(&MakeObjectParentPage);
+    previousDetector_ = SetDetectorPageMaker(&MakeTestDetectorPage);
+    previousTemp_ = TempDir();
+    std::filesystem::create_directories(Scratch("tmp"));
+    SetTempDir(Scratch("tmp"));
+    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    // The system as if it lay in the scratch directory: its settings file goes there.
+    system_.name = Scratch("lens.os");
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (folder_ != nullptr) {
+      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+      delete folder_;
+    }
+    answers_.reset();
+    SetTempDir(previousTemp_);
+    SetObjectPageMaker(previousObject_);
+    SetDetectorPageMaker(previousDetector_);
+    SystemTest::TearDown();
+  }
+  TTestObjectFolder &Open() {
+    folder_ = new TTestObjectFolder(nullptr, &system_);
+    EXPECT_TRUE(folder_->Create());
+    folder_->ShowWindow(SW_SHOW);
+    return *folder_;
+  }
+  void Close() {
+    folder_->SendMessage(WM_COMMAND, IDCANCEL, 0);
+    delete folder_;
+    folder_ = nullptr;
+  }
+  void Command(int id) { folder_->SendMessage(WM_COMMAND, id, 0); }
+  TTestObjectParent &ObjectPage() {
+    return *dynamic_cast<TTestObjectParent *>(folder_->ObjectPage()->PageWindow());
+  }
+  TTestDetector &DetectorPage() {
+    return *dynamic_cast<TTestDetector *>(folder_->DetectorPage()->PageWindow());
+  }
+  int Selection(int id) {
+    auto *list = dynamic_cast<TComboBox *>(folder_->SettingsPage()->ChildWithId(id));
+    return list != nullptr ? list->GetSelIndex() : -2;
+  }
+  static std::string Slurp(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void Put(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  bool BoxSaid(const std::string &part) const {
+    for (const auto &box : answers_->boxes)
+      if (box.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  TSystemImage system_;
+  TTestObjectFolder *folder_ = nullptr;
+  TObjectPageMaker previousObject_ = nullptr;
+  TDetectorPageMaker previousDetector_ = nullptr;
+  std::string previousTemp_;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+  TScriptedFileDialog files_;
+};
+
+TEST_F(TtiFolderTest, TheFileBesideTheSystemIsReadAtSetUpAndWrittenOnClosing) {
+  const std::string beside = Scratch("lens.tti");
+  Put(beside,
+      "[Common settings]\nMatrixSizeList=0\nColorScaleList=1\n\n[Objects settings]\nTypeList=2\n"
+      "[Square mira]\nNGroup=3\nNStrokesMin=4\nNStrokesMax=9\n[Detector type]\nDetectorList=1\n"
+      "[Round detector]\nDiameter=0.0125\n");
+  TTestObjectFolder &folder = Open();
+  EXPECT_EQ(folder.SettingsFileName(), beside);
+  EXPECT_EQ(Selection(kSettingsSizeList), 0);
+  EXPECT_EQ(GetTestImage()->pixelCount, 64);
+  EXPECT_EQ(Selection(kSettingsScaleList), 1);
+  EXPECT_EQ(ObjectPage().currentType, kObjectSquareMira);
+  EXPECT_EQ(ObjectPage().SquareMira()->groups, 3);
+  EXPECT_EQ(ObjectPage().SquareMira()->strokesMax, 9);
+  EXPECT_EQ(DetectorPage().DetectorType(), 1);
+  auto *round = dynamic_cast<TDetectorRoundModel *>(DetectorPage().Model(1));
+  ASSERT_NE(round, nullptr);
+  EXPECT_EQ(round->Diameter, 0.0125f);
+  ObjectPage().SquareMira()->strokesMin = 5;
+  Close();
+  // Closing wrote every setting back, the change among them.
+  TTtiSettings read;
+  unsigned sections = 0;
+  std::string problem;
+  ASSERT_EQ(ReadTtiFile(beside, read, sections, problem), TTtiReadResult::Read) << problem;
+  EXPECT_EQ(read.matrixSizeList, 0);
+  EXPECT_EQ(read.typeList, kObjectSquareMira);
+  EXPECT_EQ(read.nStrokesMin, 5);
+  EXPECT_EQ(read.detectorList, 1);
+  EXPECT_EQ(read.roundDiameter, 0.0125f);
+}
+
+TEST_F(TtiFolderTest, WithoutAFileThePagesKeepTheirValuesAndSaveWritesTheSameBytesTwice) {
+  TTestObjectFolder &folder = Open();
+  EXPECT_FALSE(answers_->beeps.empty());  // no file beside the system
+  EXPECT_EQ(Selection(kSettingsSizeList), 2);
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
+  const TTtiSettings before = folder.CurrentTtiSettings();
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  const std::string first = Slurp(Scratch("lens.tti"));
+  ASSERT_FALSE(first.empty());
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(Slurp(Scratch("lens.tti")), first);
+  EXPECT_EQ(folder.CurrentTtiSettings(), before);
+  // A change, then Read puts the saved values back.
+  ObjectPage().RadialMira()->strokes = 7;
+  files_.Choose({Scratch("lens.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(Slurp(Scratch("lens.tti")), first);
+}
+
+TEST_F(TtiFolderTest, ADamagedFileIsRefusedWithAMessageAndReceivesNothingOnClosing) {
+  TTestObjectFolder &folder = Open();
+  const std::string damaged = "[Radial mira]\nNStrokes=3\n[Custom object]\nFileFon=" +
+                              std::string(400, 'x') + "\n";
+  Put(Scratch("bad.tti"), damaged);
+  files_.Choose({Scratch("bad.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  EXPECT_TRUE(BoxSaid("is damaged"));
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
+  EXPECT_EQ(folder.SettingsFileName(), Scratch("lens.tti"));
+  Close();
+  EXPECT_EQ(Slurp(Scratch("bad.tti")), damaged);
+  EXPECT_FALSE(Slurp(Scratch("lens.tti")).empty());
+}
+
+TEST_F(TtiFolderTest, SaveAsCancelledReadAndAFailedSave) {
+  TTestObjectFolder &folder = Open();
+  files_.Choose({Scratch("other.tti")});
+  Command(CM_SYNTHESIS_SAVE_SETTINGS_AS);
+  EXPECT_EQ(folder.SettingsFileName(), Scratch("other.tti"));
+  EXPECT_NE(Slurp(Scratch("other.tti")).find("[Common settings]\nMatrixSizeList=2\n"), std::string::npos);
+  // A cancelled Read empties the name: the next Save asks where to.
+  files_.Cancel();
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  EXPECT_EQ(folder.SettingsFileName(), "");
+  files_.Cancel();
+  const std::size_t asked = files_.asked.size();
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(files_.asked.size(), asked + 1);
+  // A save into a directory that is not there says so and keeps the old name's file.
+  const std::size_t boxes = answers_->boxes.size();
+  EXPECT_EQ(folder.WriteSettings(Scratch("missing/x.tti")), 0);
+  ASSERT_EQ(answers_->boxes.size(), boxes + 1);
+  EXPECT_EQ(answers_->boxes.back().text, "File cannot be open.");
+  EXPECT_EQ(answers_->boxes.back().caption, "Warning");
+}
+
+TEST_F(TtiFolderTest, DefaultPutsTheDefaultChoicesIntoThePages) {
+  Put(Scratch("lens.tti"),
+      "[Common settings]\nMatrixSizeList=3\nColorScaleList=2\n[Objects settings]\nTypeList=2\n"
+      "[Radial mira]\nNStrokes=5\n[Detector type]\nDetectorList=1\n");
+  Open();
+  ASSERT_EQ(Selection(kSettingsSizeList), 3);
+  ASSERT_EQ(DetectorPage().DetectorType(), 1);
+  Command(CM_SYNTHESIS_DEFAULT_SETTINGS);
+  EXPECT_EQ(Selection(kSettingsSizeList), 1);
+  EXPECT_EQ(GetTestImage()->pixelCount, 128);
+  EXPECT_EQ(Selection(kSettingsScaleList), 0);
+  EXPECT_EQ(ObjectPage().currentType, kObjectRadialMira);
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
+  EXPECT_EQ(ObjectPage().SquareMira()->strokesMax, 10);
+  EXPECT_EQ(DetectorPage().DetectorType(), 0);
+  EXPECT_EQ(GetTestImage()->ObjectSpaceCheck, 1);
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// The settings file's reader and writer.
+#include "synthesis/folder/tti_settings.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "foundation/helpers/path_parts.h"
+#include "foundation/textfiles/read_nf.h"
+
+namespace {
+
+using TPathBuffer = std::array<char, kTtiMaxPath + 1>;
+
+bool Finite(double value) { return std::isfinite(value); }
+
+bool AllFinite(const TTtiSettings &v) {
+  const double doubles[] = {v.objectSize, v.distance,  v.diameterInUnit, v.field,
+                            v.sizeRectX,  v.sizeRectY, v.pozitionX,      v.pozitionY};
+  for (double d : doubles) {
+    if (!Finite(d)) return false;
+  }
+  const float floats[] = {v.roundDiameter, v.rectangleLy,    v.rectangleLz,    v.matrix.Ly,
+                          v.matrix.Lz,     v.matrix.dY0,     v.matrix.dZ0,     v.doubleArray.Ly,
+                          v.doubleArray.Lz, v.doubleArray.dY0, v.doubleArray.dZ0, v.singleLine.Ly,
+                          v.singleLine.Lz, v.singleLine.dY0, v.singleLine.dZ0, v.frequence,
+                          v.tau};
+  for (float f : floats) {
+    if (!Finite(f)) return false;
+  }
+  return true;
+}
+
+// Looks one section up; parses it with the keys the caller registered in add.
+template <typename Add>
+bool ParseTtiSection(TReadNF &reader, const char *header, unsigned bit, unsigned &sections,
+                     bool &broken, Add add) {
+  if (reader.ReadSection(header) == 0) return false;
+  sections |= bit;
+  add();
+  if (reader.ParseSection(0) == 0) broken = true;
+  return true;
+}
+
+void AddCells(TReadNF &reader, TTtiArrayCells &cells) {
+  reader.AddFloat("Ly", &cells.Ly);
+  reader.AddFloat("Lz", &cells.Lz);
+  reader.AddFloat("dY0", &cells.dY0);
+  reader.AddFloat("dZ0", &cells.dZ0);
+}
+
+// "%g" of the C library in the C locale: six significant digits.
+std::string G(double value) {
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+  return std::string(buffer, result.ptr);
+}
+std::string D(int value) { return std::to_string(value); }
+
+bool PathFits(const char *key, const std::string &path, std::string &problem) {
+  const bool fits = path.size() <= static_cast<std::size_t>(kTtiMaxPath) &&
+                    path.find_first_of("\r\n") == std::string::npos &&
+                    path.find('\0') == std::string::npos &&
+                    (path.empty() || (path[0] != '"' && path[0] != ' ' && path[0] != '\t'));
+  if (!fits) problem = std::string("The path of \"") + key + "\" cannot be kept in a settings file: \"" + path + "\".";
+  return fits;
+}
+
+std::string Cells(const TTtiArrayCells &c) {
+  return "Ly=" + G(c.Ly) + "; Lz=" + G(c.Lz) + "; dY0=" + G(c.dY0) + "; dZ0=" + G(c.dZ0) + "\n";
+}
+
+}  // namespace
+
+TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
+                           unsigned &sections, std::string &problem) {
+  TReadNF reader;
+  if (fileName.empty() || reader.Open(fileName, 0) == nullptr) {
+    problem = "Settings file \"" + fileName + "\" cannot be open.";
+    return TTtiReadResult::CannotOpen;
+  }
+  TTtiSettings v = values;
+  unsigned found = 0;
+  bool broken = false;
+  int ignored = 0;
+  ParseTtiSection(reader, "[Common settings]", kTtiCommon, found, broken, [&] {
+    v.matrixSizeList = 2;
+    v.objectSpaceCheck = 0;
+    v.unitBtn = 0;
+    v.colorScaleList = 0;
+    v.spectrumModeList = 0;
+    reader.AddInt("MatrixSizeList", &v.matrixSizeList);
+    reader.AddInt("ObjectSpaceCheck", &v.objectSpaceCheck);
+    reader.AddInt("UnitBtn", &v.unitBtn);
+    reader.AddInt("ColorScaleList", &v.colorScaleList);
+    reader.AddInt("SpectrumModeList", &v.spectrumModeList);
+    reader.AddInt("SectionsViewAsList", &ignored);
+  });
+  ParseTtiSection(reader, "[Objects settings]", kTtiObjects, found, broken, [&] {
+    reader.AddInt("TypeList", &v.typeList);
+    reader.AddDouble("ObjectSize", &v.objectSize);
+    reader.AddDouble("Distance", &v.distance);
+  });
+  v.diameterInUnit = 0.0;
+  v.field = 0.0;
+  ParseTtiSection(reader, "[Diffraction point]", kTtiDiffractionPoint, found, broken, [&] {
+    reader.AddDouble("DiameterInUnit", &v.diameterInUnit);
+    reader.AddDouble("Field", &v.field);
+  });
+  ParseTtiSection(reader, "[Radial mira]", kTtiRadialMira, found, broken,
+                  [&] { reader.AddInt("NStrokes", &v.nStrokes); });
+  ParseTtiSection(reader, "[Square mira]", kTtiSquareMira, found, broken, [&] {
+    reader.AddInt("NGroup", &v.nGroup);
+    reader.AddInt("NStrokesMin", &v.nStrokesMin);
+    reader.AddInt("NStrokesMax", &v.nStrokesMax);
+  });
+  TPathBuffer fon{}, object{}, transformer{};
+  if (ParseTtiSection(reader, "[Custom object]", kTtiCustomObject, found, broken, [&] {
+        reader.AddString("FileFon", fon.data(), static_cast<int>(fon.size()));
+        reader.AddString("FileObject", object.data(), static_cast<int>(object.size()));
+      })) {
+    v.fileFon = fon.data();
+    v.fileObject = object.data();
+  }
+  ParseTtiSection(reader, "[PSF]", kTtiPsf, found, broken,
+                  [&] { reader.AddInt("BeamList", &v.beamList); });
+  ParseTtiSection(reader, "[Detector type]", kTtiDetectorType, found, broken,
+                  [&] { reader.AddInt("DetectorList", &v.detectorList); });
+  ParseTtiSection(reader, "[Round detector]", kTtiRoundDetector, found, broken,
+                  [&] { reader.AddFloat("Diameter", &v.roundDiameter); });
+  ParseTtiSection(reader, "[Rectangle detector]", kTtiRectangleDetector, found, broken, [&] {
+    reader.AddFloat("Ly", &v.rectangleLy);
+    reader.AddFloat("Lz", &v.rectangleLz);
+  });
+  ParseTtiSection(reader, "[Matrix detector]", kTtiMatrixDetector, found, broken,
+                  [&] { AddCells(reader, v.matrix); });
+  ParseTtiSection(reader, "[Double array detector]", kTtiDoubleArrayDetector, found, broken,
+                  [&] { AddCells(reader, v.doubleArray); });
+  ParseTtiSection(reader, "[Single line detector]", kTtiSingleLineDetector, found, broken,
+                  [&] { AddCells(reader, v.singleLine); });
+  if (ParseTtiSection(reader, "[Optical transformer]", kTtiOpticalTransformer, found, broken, [&] {
+        reader.AddString("FileName", transformer.data(), static_cast<int>(transformer.size()));
+      })) {
+    v.transformerFile = transformer.data();
+  }
+  ParseTtiSection(reader, "[Scanner]", kTtiScanner, found, broken, [&] {
+    reader.AddFloat("Frequence", &v.frequence);
+    reader.AddFloat("Tau", &v.tau);
+    reader.AddInt("RealMovement", &v.realMovement);
+    reader.AddInt("Yscanning", &v.yscanning);
+  });
+  ParseTtiSection(reader, "[Energy]", kTtiEnergy, found, broken, [&] {
+    reader.AddInt("TypeZone", &v.typeZone);
+    reader.AddDouble("SizeRectX", &v.sizeRectX);
+    reader.AddDouble("SizeRectY", &v.sizeRectY);
+    reader.AddDouble("PozitionX", &v.pozitionX);
+    reader.AddDouble("PozitionY", &v.pozitionY);
+    reader.AddInt("Smoothing", &v.smoothing);
+    reader.AddInt("ShowZone", &v.showZone);
+  });
+  if (reader.Faults() != 0) broken = true;
+  reader.Close();
+  if (broken || !AllFinite(v)) {
+    problem = "Settings file \"" + fileName + "\" is damaged and was not read.";
+    return TTtiReadResult::Damaged;
+  }
+  values = v;
+  sections = found;
+  return TTtiReadResult::Read;
+}
+
+bool FormatTtiFile(const TTtiSettings &v, bool withTransformerAndScanner, bool withEnergy,
+                   std::string &text, std::string &problem) {
+  if (!PathFits("FileFon", v.fileFon, problem) || !PathFits("FileObject", v.fileObject, problem) ||
+      (withTransformerAndScanner && !PathFits("FileName", v.transformerFile, problem))) {
+    return false;
+  }
+  std::string t;
+  t += "[Common settings]\n";
+  t += "MatrixSizeList=" + D(v.matrixSizeList) + "\n";
+  t += "ObjectSpaceCheck=" + D(v.objectSpaceCheck) + "\n";
+  t += "UnitBtn=" + D(v.unitBtn) + "\n";
+  t += "ColorScaleList=" + D(v.colorScaleList) + "\n";
+  t += "SpectrumModeList=" + D(v.spectrumModeList) + "\n\n";
+  t += "[Objects settings]\n";
+  t += "TypeList=" + D(v.typeList) + "\n";
+  t += "ObjectSize=" + G(v.objectSize) + "\n";
+  t += "Distance=" + G(v.distance) + "\n\n";
+  t += "[Diffraction point]\n";
+  t += "DiameterInUnit=" + G(v.diameterInUnit) + "\n";
+  t += "Field=" + G(v.field) + "\n\n";
+  t += "[Radial mira]\nNStrokes=" + D(v.nStrokes) + "\n\n";
+  t += "[Square mira]\nNGroup=" + D(v.nGroup) + "\nNStrokesMin=" + D(v.nStrokesMin) +
+       "\nNStrokesMax=" + D(v.nStrokesMax) + "\n\n";
+  t += "[Custom object]\nFileFon=" + v.fileFon + "\nFileObject=" + v.fileObject + "\n\n";
+  t += "[PSF]\nBeamList=" + D(v.beamList) + "\n\n";
+  t += "[Detector type]\nDetectorList=" + D(v.detectorList) + "\n\n";
+  t += "[Round detector]\nDiameter=" + G(v.roundDiameter) + "\n\n";
+  t += "[Rectangle detector]\nLy=" + G(v.rectangleLy) + "; Lz=" + G(v.rectangleLz) + "\n\n";
+  t += "[Matrix detector]\n" + Cells(v.matrix) + "\n";
+  t += "[Double array detector]\n" + Cells(v.doubleArray) + "\n";
+  t += "[Single line detector]\n" + Cells(v.singleLine) + "\n";
+  if (withTransformerAndScanner) {
+    t += "[Optical transformer]\nFileName=" + v.transformerFile + "\n";
+    t += "[Scanner]\nFrequence=" + G(v.frequence) + "; Tau=" + G(v.tau) +
+         "; RealMovement=" + D(v.realMovement) + "; Yscanning=" + D(v.yscanning) + "\n\n";
+    if (withEnergy) {
+      t += "[Energy]\nTypeZone=" + D(v.typeZone) + "\n";
+      t += "SizeRectX=" + G(v.sizeRectX) + "; SizeRectY=" + G(v.sizeRectY) + "\n";
+      t += "PozitionX=" + G(v.pozitionX) + "; PozitionY=" + G(v.pozitionY) + "\n";
+      t += "Smoothing=" + D(v.smoothing) + "\nShowZone=" + D(v.showZone) + "\n";
+    }
+  }
+  text = std::move(t);
+  return true;
+}
+
+bool WriteTtiFile(const std::string &fileName, const std::string &text, std::string &problem) {
+  problem = "File cannot be open.";
+  if (fileName.empty()) return false;
+  std::string directory = DirectoryOfPath(fileName);
+  if (directory.empty()) directory = fileName[0] == '/' ? "" : ".";
+  std::string work = directory + "/tti-XXXXXX";
+  const int descriptor = mkstemp(work.data());
+  if (descriptor < 0) return false;
+  const char *bytes = text.data();
+  std::size_t left = text.size();
+  bool written = true;
+  while (left > 0) {
+    const ssize_t n = write(descriptor, bytes, left);
+    if (n <= 0) {
+      written = false;
+      break;
+    }
+    bytes += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  // The new file keeps the old one's permissions; a new one gets the usual ones.
+  struct stat old {};
+  mode_t mode = 0;
+  if (stat(fileName.c_str(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (written && fchmod(descriptor, mode) != 0) written = false;
+  if (written && fsync(descriptor) != 0) written = false;
+  if (close(descriptor) != 0) written = false;
+  if (!written || std::rename(work.c_str(), fileName.c_str()) != 0) {
+    std::remove(work.c_str());
+    return false;
+  }
+  problem.clear();
+  return true;
+}
+
+std::string DefaultTtiFileName(const std::string &systemFileName) {
+  if (systemFileName.empty()) return std::string();
+  const std::string directory = DirectoryOfPath(systemFileName);
+  const std::string base = BaseNameOfPath(systemFileName);
+  const bool atRoot = directory.empty() && systemFileName[0] == '/';
+  return (directory.empty() && !atRoot ? std::string() : directory + "/") + base + ".tti";
+}
