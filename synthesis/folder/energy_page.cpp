@@ -11,6 +11,7 @@
 #include "synthesis/folder/energy_zone_fit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/tti_settings.h"
 #include "synthesis/objects/diffraction_point.h"
 #include "synthesis/pictures/color_picture.h"
 #include "synthesis/testobject/test_image.h"
@@ -80,9 +81,37 @@ TTestLight::TTestLight(TTestObjectFolder *folder)
   binder_->AddEdit(kEnergyY, &PozitionY, 'd', "%g");
   binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
   binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
+  SetTtiEnergyZone(this);
 }
 
-TTestLight::~TTestLight() { delete binder_; }
+TTestLight::~TTestLight() {
+  if (GetTtiEnergyZone() == this) SetTtiEnergyZone(nullptr);
+  delete binder_;
+}
+
+void TTestLight::TakeTtiZone(TTtiSettings &values) {
+  ReadParameters();
+  values.typeZone = TypeZone;
+  values.sizeRectX = SizeRectX;
+  values.sizeRectY = SizeRectY;
+  values.pozitionX = PozitionX;
+  values.pozitionY = PozitionY;
+  values.smoothing = Smoothing;
+  values.showZone = ShowZone;
+}
+
+void TTestLight::PutTtiZone(const TTtiSettings &values, bool present) {
+  if (present) {
+    TypeZone = values.typeZone == kZoneEllipse ? kZoneEllipse : kZoneRectangle;
+    SizeRectX = values.sizeRectX;
+    SizeRectY = values.sizeRectY;
+    PozitionX = values.pozitionX;
+    PozitionY = values.pozitionY;
+    Smoothing = values.smoothing == 1 ? 1 : 0;
+    ShowZone = values.showZone == 1 ? 1 : 0;
+  }
+  ShowParameters();
+}
 
 bool TTestLight::Find(TEventInfo &info) {
   return SearchResponseTable(kEnergyTable, info) || TBookMarkDlg::Find(info);

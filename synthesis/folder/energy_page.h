@@ -6,6 +6,7 @@
 // image; "Show zone" outlines the zone on the picture of the total image.
 
 #include "synthesis/folder/energy_zone.h"
+#include "synthesis/folder/tti_pages.h"
 #include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
@@ -29,7 +30,7 @@ enum TEnergyPageControl : int {
   kEnergyInitialization = 10284,
 };
 
-class TTestLight : public TBookMarkDlg, public TTestObject {
+class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZone {
  public:
   explicit TTestLight(TTestObjectFolder *folder);
   ~TTestLight() override;
@@ -51,6 +52,11 @@ class TTestLight : public TBookMarkDlg, public TTestObject {
   void InitZone();
   // Outlines the zone on the current picture (when "Show zone" is checked).
   void DrawZone();
+
+  // The settings file's "[Energy]" section: the page's values from its controls, and a
+  // read file's values shown.
+  void TakeTtiZone(TTtiSettings &values) override;
+  void PutTtiZone(const TTtiSettings &values, bool present) override;
 
   // Response-table handlers.
   void CmInitialization();
