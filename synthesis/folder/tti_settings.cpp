@@ -226,6 +226,11 @@ bool WriteTtiFile(const std::string &fileName, const std::string &text, std::str
   if (fileName.empty()) return false;
   std::string directory = DirectoryOfPath(fileName);
   if (directory.empty()) directory = fileName[0] == '/' ? "" : ".";
+  // A file the user may not write (made read-only to keep it) stays as it is.
+  struct stat existing {};
+  if (stat(fileName.c_str(), &existing) == 0 &&
+      ((existing.st_mode & 0222) == 0 || access(fileName.c_str(), W_OK) != 0))
+    return false;
   std::string work = directory + "/tti-XXXXXX";
   const int descriptor = mkstemp(work.data());
   if (descriptor < 0) return false;

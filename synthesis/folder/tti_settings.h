@@ -97,7 +97,8 @@ bool FormatTtiFile(const TTtiSettings &values, bool withTransformerAndScanner, b
                    std::string &text, std::string &problem);
 
 // Writes the text to a work file beside fileName and renames it over the file, so the
-// file changes completely or not at all. False with problem when it could not.
+// file changes completely or not at all; a file the user may not write stays. False with
+// problem when it could not.
 bool WriteTtiFile(const std::string &fileName, const std::string &text, std::string &problem);
 
 // The default settings file of a system file: its directory, its base name and ".tti".

@@ -20,6 +20,7 @@
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_settings.h"
+#include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
 #include "synthesis/objects/test_object_parent.h"
@@ -205,6 +206,33 @@ TEST_F(TtiFolderTest, DefaultPutsTheDefaultChoicesIntoThePages) {
   EXPECT_EQ(ObjectPage().SquareMira()->strokesMax, 10);
   EXPECT_EQ(DetectorPage().DetectorType(), 0);
   EXPECT_EQ(GetTestImage()->ObjectSpaceCheck, 1);
+}
+
+TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreToldOnce) {
+  TTestObjectFolder &folder = Open();
+  Put(Scratch("there.bmp"), "BM");
+  Put(Scratch("custom.tti"), "[Objects settings]\nTypeList=3\n[Custom object]\nFileFon=" +
+                                 Scratch("gone.bmp") + "\nFileObject=" + Scratch("there.bmp") + "\n");
+  EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
+  EXPECT_EQ(ObjectPage().currentType, kObjectRadialMira);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Background description \"" + Scratch("gone.bmp") + "\" not exist.");
+  EXPECT_EQ(answers_->boxes[0].caption, "About custom object descriptions");
+  EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
+  EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+}
+
+TEST_F(TtiFolderTest, AFileForAnImageAtInfinityInMetresDoesNotSuitAndChangesNothing) {
+  system_.info.ImageFinite = 0;
+  TTestObjectFolder &folder = Open();
+  Put(Scratch("metres.tti"), "[Common settings]\nUnitBtn=0\nObjectSpaceCheck=0\nMatrixSizeList=0\n"
+                             "[Radial mira]\nNStrokes=3\n");
+  files_.Choose({Scratch("metres.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  EXPECT_TRUE(BoxSaid("does not suit this optical system"));
+  EXPECT_EQ(Selection(kSettingsSizeList), 2);
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
+  EXPECT_EQ(folder.SettingsFileName(), Scratch("lens.tti"));
 }
 
 }  // namespace

@@ -201,6 +201,13 @@ TEST_F(TtiSettings, AFailedSaveKeepsTheOldFileAndLeavesNoWorkFile) {
     EXPECT_EQ(Slurp(Path("keep.tti")), "old contents\n");
   }
   EXPECT_FALSE(WriteTtiFile(Path("no/such/dir.tti"), text, problem));
+  {
+    // A file made read-only is kept from being written, though its directory is writable.
+    fs::permissions(Path("keep.tti"), fs::perms::owner_read);
+    EXPECT_FALSE(WriteTtiFile(Path("keep.tti"), text, problem));
+    EXPECT_EQ(Slurp(Path("keep.tti")), "old contents\n");
+    fs::permissions(Path("keep.tti"), fs::perms::owner_read | fs::perms::owner_write);
+  }
   ASSERT_TRUE(WriteTtiFile(Path("keep.tti"), text, problem));
   EXPECT_EQ(Slurp(Path("keep.tti")), text);
   int files = 0;
