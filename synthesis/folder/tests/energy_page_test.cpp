@@ -178,13 +178,39 @@ TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw)
   page.CheckDlgButton(kEnergyShowZone, BST_UNCHECKED);
   page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
   ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) == 0; }));
-  // The notice with the page's zone on a picture of another name draws nothing.
+  // A zone below the axis (rows grow with Y) is outlined in the lower half of the picture.
+  char down[32];
+  std::snprintf(down, sizeof down, "%g", RoundZoneValue(third));
+  Type(page, size, size, "0", down);
   page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
-  page.ReadParameters();
+  page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) > 0; }));
+  {
+    const QImage pixels = test_kit::WindowPixels(picture);
+    int upper = 0, lower = 0;
+    for (int y = 0; y < pixels.height(); ++y)
+      for (int x = 0; x < pixels.width(); ++x) {
+        const QRgb c = pixels.pixel(x, y);
+        if (qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60) ++(y < pixels.height() / 2 ? upper : lower);
+      }
+    EXPECT_EQ(upper, 0);
+    EXPECT_GT(lower, 0);
+  }
+  // A picture of another name is redrawn without the zone.
+  EXPECT_EQ(page.ShowZone, 1);
   picture.SetImage("Image: Object");
-  folder_->SendMessage(WM_PICTURE_NOTICE, 0, 0);
+  picture.Redraw(false);
   test_kit::RunFor(50);
   EXPECT_EQ(RedPixels(picture), 0);
+  // The record still names the picture after it has closed: the page neither draws on it
+  // nor keeps "Show zone".
+  picture.Destroy(IDCANCEL);
+  ASSERT_EQ(image->picture, &picture);
+  folder_->SendMessage(WM_PICTURE_NOTICE, 0, 0);
+  page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
+  EXPECT_EQ(page.ShowZone, 0);
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  EXPECT_GT(page.energyInZone, 0.0);
 }
 
 }  // namespace
