@@ -27,35 +27,16 @@ constexpr double kHalfSideShare = 0.5;
 constexpr double kUniformRipple = 0.01;
 constexpr double kExact = 1e-9;
 
-class EnergyPageTest : public SystemTest {
+class EnergyPageTest : public TFolderTestBase {
  protected:
   void SetUp() override {
-    SystemTest::SetUp();
-    test_kit::EnsureApplication();
-    previousWindows_ = SetSynthesisWindows(&windows_);
-    previousTemp_ = TempDir();
-    std::filesystem::create_directories(Scratch("tmp"));
-    SetTempDir(Scratch("tmp"));
-    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    TFolderTestBase::SetUp();
     system_.info.Discrete = 0.0012;
     system_.info.Difrac = 1;
     system_.info.Nd = 64;
-    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
-  }
-  void TearDown() override {
-    if (folder_ != nullptr) {
-      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
-      delete folder_;
-    }
-    answers_.reset();
-    SetTempDir(previousTemp_);
-    SetSynthesisWindows(previousWindows_);
-    SystemTest::TearDown();
   }
   TTestLight &Open() {
-    folder_ = new TTestObjectFolder(nullptr, &system_);
-    EXPECT_TRUE(folder_->Create());
-    folder_->ShowWindow(SW_SHOW);
+    OpenFolder();
     EXPECT_NE(folder_->EnergyPage(), nullptr);
     return *folder_->EnergyPage();
   }
@@ -78,13 +59,7 @@ class EnergyPageTest : public SystemTest {
     return red;
   }
 
-  TSystemImage system_;
-  TTestObjectFolder *folder_ = nullptr;
-  TPictureWindows windows_;
-  TSynthesisWindows *previousWindows_ = nullptr;
-  std::string previousTemp_;
   TTinyObjectPageScope page_;
-  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
 };
 
 TEST_F(EnergyPageTest, ThePageFollowsTheDetectorAndRecalculateWaitsForASynthesis) {

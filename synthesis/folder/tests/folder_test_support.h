@@ -4,12 +4,19 @@
 // N x N raster, or a single cell. It counts how often its object's rasters are written and
 // transformed, and installs itself as the folder's Object page maker while it lives.
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
+#include "editor/model/system_image.h"
 #include "optics/model/model_globals.h"
+#include "optics/model/tests/system_test_support.h"
+#include "platform/core/recording_providers.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/pictures/picture_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
@@ -87,4 +94,50 @@ class TTinyObjectPageScope {
 
  private:
   TObjectPageMaker previous_;
+};
+
+// The folder on the Cooke triplet: message boxes recorded, rasters in the test's own
+// temporary folder, pictures in the window library's windows (unless the test wants none),
+// and the folder destroyed after the test.
+class TFolderTestBase : public SystemTest {
+ protected:
+  explicit TFolderTestBase(bool pictureWindows = true) : pictureWindows_(pictureWindows) {}
+  void SetUp() override {
+    SystemTest::SetUp();
+    test_kit::EnsureApplication();
+    if (pictureWindows_) previousWindows_ = SetSynthesisWindows(&windows_);
+    previousTemp_ = TempDir();
+    std::filesystem::create_directories(Scratch("tmp"));
+    SetTempDir(Scratch("tmp"));
+    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+  }
+  void TearDown() override {
+    if (folder_ != nullptr) {
+      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+      delete folder_;
+      folder_ = nullptr;
+    }
+    // Picture windows belong to the folder window and went with it.
+    answers_.reset();
+    SetTempDir(previousTemp_);
+    if (pictureWindows_) SetSynthesisWindows(previousWindows_);
+    SystemTest::TearDown();
+  }
+  TTestObjectFolder &OpenFolder() {
+    folder_ = new TTestObjectFolder(nullptr, &system_);
+    EXPECT_TRUE(folder_->Create());
+    folder_->ShowWindow(SW_SHOW);
+    return *folder_;
+  }
+
+  TSystemImage system_;
+  TTestObjectFolder *folder_ = nullptr;
+  TPictureWindows windows_;
+  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
+
+ private:
+  bool pictureWindows_;
+  TSynthesisWindows *previousWindows_ = nullptr;
+  std::string previousTemp_;
 };

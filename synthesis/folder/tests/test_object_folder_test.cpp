@@ -32,38 +32,15 @@ namespace {
 // Single-precision transforms of 256 x 256 cells against the PSF file itself.
 constexpr double kTransformTolerance = 1e-5;
 
-class FolderTest : public SystemTest {
+class FolderTest : public TFolderTestBase {
  protected:
   void SetUp() override {
-    SystemTest::SetUp();
-    test_kit::EnsureApplication();
-    previousWindows_ = SetSynthesisWindows(&windows_);
-    previousTemp_ = TempDir();
-    std::filesystem::create_directories(Scratch("tmp"));
-    SetTempDir(Scratch("tmp"));
-    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    TFolderTestBase::SetUp();
     system_.info.Discrete = 0.0012;
     system_.info.Difrac = 1;
     system_.info.Nd = 64;
-    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
-  void TearDown() override {
-    if (folder_ != nullptr) {
-      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
-      delete folder_;
-    }
-    // Picture windows belong to the folder window and went with it.
-    answers_.reset();
-    SetTempDir(previousTemp_);
-    SetSynthesisWindows(previousWindows_);
-    SystemTest::TearDown();
-  }
-  TTestObjectFolder &Open() {
-    folder_ = new TTestObjectFolder(nullptr, &system_);
-    EXPECT_TRUE(folder_->Create());
-    folder_->ShowWindow(SW_SHOW);
-    return *folder_;
-  }
+  TTestObjectFolder &Open() { return OpenFolder(); }
   void Close() {
     folder_->SendMessage(WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(folder_->GetHandle(), nullptr);
@@ -78,14 +55,8 @@ class FolderTest : public SystemTest {
     return dynamic_cast<TComboBox *>(folder_->SettingsPage()->ChildWithId(id));
   }
 
-  TSystemImage system_;
-  TTestObjectFolder *folder_ = nullptr;
-  TPictureWindows windows_;
-  TSynthesisWindows *previousWindows_ = nullptr;
-  std::string previousTemp_;
   std::vector<TColorPicture *> pictures_;
   TTinyObjectPageScope page_;
-  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
 };
 
 TEST_F(FolderTest, OpeningBorrowsThePsfSettingsAndClosingGivesThemBackExactly) {

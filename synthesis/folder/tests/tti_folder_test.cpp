@@ -18,6 +18,7 @@
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_settings.h"
 #include "synthesis/objects/custom_object.h"
@@ -28,38 +29,22 @@
 
 namespace {
 
-class TtiFolderTest : public SystemTest {
+class TtiFolderTest : public TFolderTestBase {
  protected:
+  TtiFolderTest() : TFolderTestBase(false) {}
   void SetUp() override {
-    SystemTest::SetUp();
-    test_kit::EnsureApplication();
     previousObject_ = SetObjectPageMaker(&MakeObjectParentPage);
     previousDetector_ = SetDetectorPageMaker(&MakeTestDetectorPage);
-    previousTemp_ = TempDir();
-    std::filesystem::create_directories(Scratch("tmp"));
-    SetTempDir(Scratch("tmp"));
-    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    TFolderTestBase::SetUp();
     // The system as if it lay in the scratch directory: its settings file goes there.
     system_.name = Scratch("lens.os");
-    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
   void TearDown() override {
-    if (folder_ != nullptr) {
-      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
-      delete folder_;
-    }
-    answers_.reset();
-    SetTempDir(previousTemp_);
+    TFolderTestBase::TearDown();
     SetObjectPageMaker(previousObject_);
     SetDetectorPageMaker(previousDetector_);
-    SystemTest::TearDown();
   }
-  TTestObjectFolder &Open() {
-    folder_ = new TTestObjectFolder(nullptr, &system_);
-    EXPECT_TRUE(folder_->Create());
-    folder_->ShowWindow(SW_SHOW);
-    return *folder_;
-  }
+  TTestObjectFolder &Open() { return OpenFolder(); }
   void Close() {
     folder_->SendMessage(WM_COMMAND, IDCANCEL, 0);
     delete folder_;
@@ -91,12 +76,8 @@ class TtiFolderTest : public SystemTest {
     return false;
   }
 
-  TSystemImage system_;
-  TTestObjectFolder *folder_ = nullptr;
   TObjectPageMaker previousObject_ = nullptr;
   TDetectorPageMaker previousDetector_ = nullptr;
-  std::string previousTemp_;
-  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
   TScriptedFileDialog files_;
 };
 

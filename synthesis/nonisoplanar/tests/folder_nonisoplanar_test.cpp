@@ -14,6 +14,7 @@
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/pictures/picture_windows.h"
 #include "synthesis/rasters/raster_records.h"
@@ -75,40 +76,20 @@ class TDiscPage final : public TBookMarkDlg, public TSynthesisObjectPage {
 };
 TDiscPage *TDiscPage::last = nullptr;
 
-class FolderRealTest : public SystemTest {
+class FolderRealTest : public TFolderTestBase {
  protected:
   void SetUp() override {
-    SystemTest::SetUp();
-    test_kit::EnsureApplication();
-    previousWindows_ = SetSynthesisWindows(&windows_);
     previousMaker_ = SetObjectPageMaker(&TDiscPage::Make);
-    previousTemp_ = TempDir();
-    std::filesystem::create_directories(Scratch("tmp"));
-    SetTempDir(Scratch("tmp"));
-    ASSERT_EQ(system_.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
+    TFolderTestBase::SetUp();
     system_.info.Discrete = 0.0012;
-    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
   void TearDown() override {
-    if (folder_ != nullptr) {
-      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
-      delete folder_;
-    }
-    answers_.reset();
-    SetTempDir(previousTemp_);
+    TFolderTestBase::TearDown();
     SetObjectPageMaker(previousMaker_);
-    SetSynthesisWindows(previousWindows_);
     TDiscPage::last = nullptr;
-    SystemTest::TearDown();
   }
 
-  TSystemImage system_;
-  TTestObjectFolder *folder_ = nullptr;
-  TPictureWindows windows_;
-  TSynthesisWindows *previousWindows_ = nullptr;
   TObjectPageMaker previousMaker_ = nullptr;
-  std::string previousTemp_;
-  std::unique_ptr<TRecordingMessageBoxProvider> answers_;
 };
 
 }  // namespace
