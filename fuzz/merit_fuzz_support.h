@@ -7,22 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/quiet_boxes.h"
 #include "optics/model/optical_system.h"
 #include "optimization/system/tests/configuration_snapshots.h"
 #include "platform/core/message_box.h"
 
-class TQuietMeritBoxes final : public TMessageBoxProvider {
- public:
-  int ShowMessageBox(HWND, const std::string &, const std::string &, UINT) override {
-    ++shown;
-    return IDOK;
-  }
-  void Beep(UINT) override {}
-  int shown = 0;
-};
-
 inline TConfiguredSystem &FuzzConfigurations() {
-  static TQuietMeritBoxes boxes;
+  static TQuietBoxes boxes;
   static TOpticalSystem system;
   static TConfigurationSnapshots *configurations = [] {
     SetMessageBoxProvider(&boxes);

@@ -2,17 +2,12 @@
 
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/detectors/model_dialog_place.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {
 
-// The model dialogs share one place on the type page, below its type list.
-constexpr DWORD kModelStyle = WS_CHILD;
-constexpr int kModelX = 4;
-constexpr int kModelY = 22;
-constexpr int kModelWidth = 148;
-constexpr int kModelHeight = 80;
 constexpr int kEditCapacity = 5;
 
 // Two groups of a "y:" and an "x:" edit each, the unit at the right of the first.

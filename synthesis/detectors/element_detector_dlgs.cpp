@@ -1,18 +1,13 @@
 #include "synthesis/detectors/element_detector_dlgs.h"
 
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/detectors/model_dialog_place.h"
 #include "synthesis/detectors/detector_owner.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {
 
-// Every model dialog lies at one place on the type page, below its type list.
-constexpr DWORD kModelStyle = WS_CHILD;
-constexpr int kModelX = 4;
-constexpr int kModelY = 22;
-constexpr int kModelWidth = 148;
-constexpr int kModelHeight = 80;
 constexpr int kEditCapacity = 5;
 
 const TDialogTemplate kDetectorNoneTemplate{

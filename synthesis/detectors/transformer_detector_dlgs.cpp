@@ -6,6 +6,7 @@
 #include "platform/core/file_dialog.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/detectors/model_dialog_place.h"
 #include "synthesis/testobject/synthesis_windows.h"
 #include "synthesis/testobject/test_image.h"
 #include "toolkit/graph/graph.h"
@@ -13,11 +14,6 @@
 
 namespace {
 
-constexpr DWORD kModelStyle = WS_CHILD;
-constexpr int kModelX = 4;
-constexpr int kModelY = 22;
-constexpr int kModelWidth = 148;
-constexpr int kModelHeight = 80;
 
 const TDialogTemplate kTransformerTemplate{
     "T_DetectorOpticalTransformer", kModelStyle, kModelX, kModelY, kModelWidth, kModelHeight, "",
