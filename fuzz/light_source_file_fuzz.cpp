@@ -37,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   // in the triangles, and limits or screens may refuse a million draws: both are left out).
   if (source.SourceType == kSolidSource && source.Triangles.cols > 64) return 0;
   source.Prepare();
+  // A zone thinned to nearly nothing refuses almost every draw: a thousand must do here.
+  source.maxDrawAttempts = 1000;
   if (source.CanDrawRays() && source.LocLimits.data == nullptr && source.Screens.data == nullptr) {
     double direction[3], start[3];
     int object = 0;

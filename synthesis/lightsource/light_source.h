@@ -138,7 +138,7 @@ class TLightSource {
   int PrepareMesh();
   // One ray that satisfies the location limits and passes every screen; object is -1 for
   // zones, the triangle's object for meshes. 0 (outputs untouched) when the source is not
-  // prepared or no ray was accepted within kMaxDrawAttempts draws.
+  // prepared or no ray was accepted within maxDrawAttempts draws.
   int GenerateRay(Vector &direction, Vector &start, int &object);
   int GetRandomRay(double direction[3], double start[3], int &object);
   // A point on the visible triangles inside the location limits, with the triangle's
@@ -163,8 +163,10 @@ class TLightSource {
   int ReadFile(const std::string &path);
   int ImportDXF(const std::string &path);
 
-  // Draws in one draw call before giving up (the limits or screens exclude every ray).
+  // Draws in one draw call before giving up (the limits, screens or a zone's thinning
+  // exclude nearly every ray); a caller that must answer quickly may lower it.
   static constexpr int kMaxDrawAttempts = 1000000;
+  int maxDrawAttempts = kMaxDrawAttempts;
 
  private:
   int DrawZoneRay(double direction[3], double start[3]);

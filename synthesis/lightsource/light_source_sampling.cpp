@@ -213,7 +213,7 @@ int TLightSource::DrawZoneRay(double direction[3], double start[3]) {
   // The cone bounds are clamped to the sphere so that s = sqrt(1 - dx^2) stays real.
   const double low = std::clamp(CosMin, -1.0, 1.0);
   const double high = std::clamp(CosMax, -1.0, 1.0);
-  for (int attempt = 0; attempt < kMaxDrawAttempts; ++attempt) {
+  for (int attempt = 0; attempt < maxDrawAttempts; ++attempt) {
     const int k = ChooseByWeight(Zones.data, n, Random15());
     Zones.data[k].RandomPoint(start);
     if (!AcceptZonePoint(start) || InsideLocLimits(start) == 0) continue;
@@ -231,7 +231,7 @@ int TLightSource::DrawZoneRay(double direction[3], double start[3]) {
 
 int TLightSource::DrawMeshRay(double direction[3], double start[3], int &object) {
   const int n = Count(Triangles);
-  for (int attempt = 0; attempt < kMaxDrawAttempts; ++attempt) {
+  for (int attempt = 0; attempt < maxDrawAttempts; ++attempt) {
     const TTriangle &triangle = Triangles.data[ChooseByWeight(Triangles.data, n, Random15())];
     triangle.RandomPoint(start);
     if (InsideLocLimits(start) == 0) continue;
@@ -313,7 +313,7 @@ int TLightSource::SampleZonePoint(const Vector &, Vector &point, int &zone) {
   if (!raysReady_ || SourceType != kZoneSource || n == 0) return 0;
   double p[3];
   bool found = false;
-  for (int attempt = 0; attempt < kMaxDrawAttempts && !found; ++attempt) {
+  for (int attempt = 0; attempt < maxDrawAttempts && !found; ++attempt) {
     Zones.data[ChooseByWeight(Zones.data, n, Random15())].RandomPoint(p);
     found = AcceptZonePoint(p) && InsideLocLimits(p) != 0;
   }
