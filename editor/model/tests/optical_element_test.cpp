@@ -47,7 +47,8 @@ TEST(OpticalElement, CopiesShareSurfacesButOwnTheirRegion) {
     EXPECT_EQ(copy.region, nullptr);
     EXPECT_EQ(CountedRegion::alive, 1);
     copy = element;
-    copy = copy;
+    const TOpticalElement &itself = copy;
+    copy = itself;  // assignment to itself
     EXPECT_EQ(CountedRegion::alive, 2);
   }
   EXPECT_EQ(CountedRegion::alive, 0);

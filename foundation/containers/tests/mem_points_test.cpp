@@ -40,7 +40,8 @@ TEST(PointRecords, ConstructAndSet) {
   EXPECT_EQ(p.z, 6.0);
   DANGLE3 a(0.1, 0.2, 0.3);
   const DANGLE3 copy(a);
-  a = a;
+  const DANGLE3 &itself = a;
+  a = itself;  // assignment to itself
   EXPECT_EQ(a.ay, 0.2);
   EXPECT_EQ(copy.az, 0.3);
   a.Set(1.0, 2.0, 3.0);

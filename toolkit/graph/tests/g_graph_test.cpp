@@ -17,7 +17,6 @@ using graph_test::GraphFixture;
 
 namespace {
 
-constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kNoteColor = RGB(255, 255, 192);
 
 // A graph with a picture that is not uniform, so that exclusive-or mistakes show.

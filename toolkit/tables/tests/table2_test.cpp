@@ -85,7 +85,8 @@ TEST(StringTable, FlagsAreSetClearedAndNotCopied) {
   assigned = table;
   EXPECT_EQ(assigned.Columns(), 2);
   EXPECT_EQ(assigned.GetFlags(0, 1), 0);
-  assigned = assigned;
+  const TStringTable &itself = assigned;
+  assigned = itself;  // assignment to itself
   EXPECT_EQ(assigned.GetItem(1, 0).text, "1,0");
 }
 

@@ -16,7 +16,6 @@
 namespace {
 
 constexpr int kWaitMs = 2000;
-constexpr COLORREF kFrameColor = RGB(200, 0, 0);
 
 struct TSeen {
   UINT msg;
