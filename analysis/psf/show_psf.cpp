@@ -335,14 +335,9 @@ void TShowPSF::ShowColorImage() {
     WarnNothingToShow(folder_ != nullptr ? folder_->GetHandle() : nullptr);
     return;
   }
-  if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
-  if (shared->colorImage == nullptr) {
-    ShowNotEnoughMemory();
-    return;
-  }
+  if (ClearedSharedColorImage(*shared) == nullptr) return;
   const POINT place = NextResultPlace();
   TColorImage &color = *shared->colorImage;
-  color.Clear();
   SetWaitCursor();
   float shortest = 1e20f, longest = -1e20f;
   for (int k = 0; k < count; ++k) {

@@ -96,13 +96,8 @@ void TArrayDetectorModel::ShowColorImage() {
   }
   TSynthesisWindows *windows = GetSynthesisWindows();
   const POINT place = CascadePlacement(*image, windows);
-  if (image->colorImage == nullptr) image->colorImage = new (std::nothrow) TColorImage();
-  TColorImage *colorImage = image->colorImage;
-  if (colorImage == nullptr) {
-    ShowNotEnoughMemory();
-    return;
-  }
-  colorImage->Clear();
+  TColorImage *colorImage = ClearedSharedColorImage(*image);
+  if (colorImage == nullptr) return;
   SetWaitCursor();
   Mem<float> layout;
   CalcSignal(layout, kArrayLayout);
@@ -116,11 +111,7 @@ void TArrayDetectorModel::ShowColorImage() {
     if (colorImage->WriteComponents(record, layout) != 0) {
       colorImage->SetScaleMode(kLinearScale);
       colorImage->BuildFromComponents(image->colorMode);
-      colorImage->ShowInWindow(image->folderWindow, place.x, place.y, kSmallPictureSide,
-                               kSmallPictureSide, kLayoutWindowStyle, 0);
-      image->picture = colorImage->window;
-      if (windows != nullptr && image->picture != nullptr)
-        windows->SetPictureCaption(image->picture, ImageCaption());
+      OpenPicture(*image, *colorImage, place, kSmallPictureSide, kLayoutWindowStyle);
     }
   }
   SetArrowCursor();

@@ -350,13 +350,8 @@ void TCustomObject::ShowColorImage() {
     window.cx = std::max(1, static_cast<int>(static_cast<double>(w) / s * kSmallPictureSide));
     window.cy = std::max(1, static_cast<int>(static_cast<double>(h) / s * kSmallPictureSide));
   }
-  if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
-  TColorImage *colorImage = shared->colorImage;
-  if (colorImage == nullptr) {
-    ShowNotEnoughMemory();
-    return;
-  }
-  colorImage->Clear();
+  TColorImage *colorImage = ClearedSharedColorImage(*shared);
+  if (colorImage == nullptr) return;
   SetWaitCursor();
   float shortest = 1e20f;
   float longest = -1e20f;

@@ -27,6 +27,9 @@ enum TTestObjectState : std::int32_t {
 constexpr int kSmallPictureSide = 256;
 constexpr int kFullSizePictureFrom = 512;
 
+class TColorImage;
+class TTestImage;
+
 class TTestObject {
  public:
   explicit TTestObject(HWND ownerWindow);
@@ -93,13 +96,19 @@ class TTestObject {
   TFileData *FrameRecord(int k);
   // "Image: " and the name.
   std::string ImageCaption() const;
+  // Shows the built colour image in a picture window of side x side at place, with the
+  // image caption, and keeps it as the record's last picture.
+  void OpenPicture(TTestImage &image, TColorImage &colorImage, POINT place, int side,
+                   DWORD style);
 };
 
 // N of the shared record when it is a usable power of two, else 0.
 int SynthesisPixelCount();
 
-class TTestImage;
 class TSynthesisWindows;
+// The record's shared colour image, made on first use, emptied; null (after the memory
+// box) when it cannot be made.
+TColorImage *ClearedSharedColorImage(TTestImage &image);
 // The top-left corner of the next picture or graph window: right of the folder window,
 // one caption height further down and right for each window in the cascade (advances the
 // record's cascade counter).

@@ -69,13 +69,8 @@ void TTestObject::ShowColorImage() {
   const int side = n < kFullSizePictureFrom ? kSmallPictureSide : n;
   pictureSize = SIZE{side, side};
   pictureCentre = POINT{side / 2, side / 2};
-  if (image->colorImage == nullptr) image->colorImage = new (std::nothrow) TColorImage();
-  TColorImage *colorImage = image->colorImage;
-  if (colorImage == nullptr) {
-    ShowNotEnoughMemory();
-    return;
-  }
-  colorImage->Clear();
+  TColorImage *colorImage = ClearedSharedColorImage(*image);
+  if (colorImage == nullptr) return;
   SetWaitCursor();
   float shortest = kShortestStart;
   float longest = kLongestStart;
@@ -89,12 +84,27 @@ void TTestObject::ShowColorImage() {
                           static_cast<float>(image->pixelSize));
   // The picture opens whatever the build gives: it shows what the pixels hold.
   colorImage->BuildFromComponents(image->colorMode);
-  colorImage->ShowInWindow(image->folderWindow, place.x, place.y, side, side,
-                           kPictureWindowStyle, 0);
-  image->picture = colorImage->window;
-  if (windows != nullptr && image->picture != nullptr)
-    windows->SetPictureCaption(image->picture, ImageCaption());
+  OpenPicture(*image, *colorImage, place, side, kPictureWindowStyle);
   SetArrowCursor();
+}
+
+TColorImage *ClearedSharedColorImage(TTestImage &image) {
+  if (image.colorImage == nullptr) image.colorImage = new (std::nothrow) TColorImage();
+  if (image.colorImage == nullptr) {
+    ShowNotEnoughMemory();
+    return nullptr;
+  }
+  image.colorImage->Clear();
+  return image.colorImage;
+}
+
+void TTestObject::OpenPicture(TTestImage &image, TColorImage &colorImage, POINT place,
+                              int side, DWORD style) {
+  colorImage.ShowInWindow(image.folderWindow, place.x, place.y, side, side, style, 0);
+  image.picture = colorImage.window;
+  TSynthesisWindows *windows = GetSynthesisWindows();
+  if (windows != nullptr && image.picture != nullptr)
+    windows->SetPictureCaption(image.picture, ImageCaption());
 }
 
 int TTestObject::BuildMeanRaster() {
