@@ -3,8 +3,8 @@
 // message loop.
 
 #include "editor/shell/editor_startup.h"
-#include "synthesis/color/density_color_image.h"
-#include "synthesis/pictures/picture_windows.h"
+#include "imaging/color/density_color_image.h"
+#include "imaging/pictures/picture_windows.h"
 
 int main(int argc, char *argv[]) {
   TMainApp application("Korvex", argc, argv);

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/canvas/edit_graph.h"
-#include "editor/model/system_image.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "toolkit/render3d/o_palette.h"

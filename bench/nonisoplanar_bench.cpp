@@ -10,11 +10,11 @@
 #include <string>
 
 #include "foundation/containers/mem.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/file_data.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psf_lookup.h"
 #include "synthesis/nonisoplanar/superposition.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "foundation/containers/mem.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/paths.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

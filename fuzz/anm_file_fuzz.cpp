@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/animation/animation_file.h"
 #include "editor/animation/lens_animation.h"
-#include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
-#include "platform/core/message_box.h"
 #include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/library/component_library.h"
-#include "editor/model/system_image.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
 #include "optics/glass/glass_catalog.h"

@@ -9,10 +9,10 @@
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
+#include "imaging/color/color_image.h"
 #include "optics/model/file_data.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
-#include "synthesis/color/color_image.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
+#include "imaging/rasters/spectrum_file.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 #include "platform/core/message_box.h"
-#include "synthesis/rasters/spectrum_file.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   static TQuietBoxes boxes;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
 #include "optics/glass/glass_catalog.h"

@@ -10,11 +10,11 @@
 #include "foundation/containers/mem.h"
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/quiet_boxes.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "synthesis/detectors/transformer_detectors.h"
 #include "synthesis/detectors/transformer_file.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

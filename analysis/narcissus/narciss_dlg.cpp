@@ -3,7 +3,7 @@
 #include <string>
 
 #include "analysis/narcissus/narcissus_systems.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/numtext/number_text.h"
 #include "platform/core/message_box.h"

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 
 std::unique_ptr<TOpticalSystem> TSystemImageNarcissus::Copy() {
   std::unique_ptr<TSystemImage> copy(new (std::nothrow) TSystemImage);

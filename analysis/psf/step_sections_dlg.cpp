@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "editor/model/diffraction_sampling.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "toolkit/binding/multi_edit.h"
 #include "toolkit/texteditor/text_editor.h"

@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "editor/model/diffraction_sampling.h"
 #include "foundation/helpers/helpers.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 #include "toolkit/folders/book_mark_folder.h"
 #include "toolkit/pump/message_queue.h"

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "analysis/psf/psf_run.h"
-#include "synthesis/testobject/test_object.h"
+#include "imaging/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TComboBox;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "optics/model/optical_system.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/window_handles.h"

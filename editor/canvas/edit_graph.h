@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "document/elements/edit_canvas.h"
 #include "editor/canvas/tool_selection.h"
-#include "editor/model/edit_canvas.h"
 #include "toolkit/graph/g_graph.h"
 
 class TSystemImage;

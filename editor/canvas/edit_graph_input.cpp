@@ -5,9 +5,9 @@
 
 #include <cmath>
 
+#include "document/system/system_image.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
-#include "editor/model/system_image.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_enabling.h"

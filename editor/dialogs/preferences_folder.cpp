@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/dialogs/number_field.h"
-#include "editor/model/system_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"

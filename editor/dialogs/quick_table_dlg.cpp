@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "document/system/system_image.h"
 #include "editor/dialogs/number_field.h"
-#include "editor/model/system_image.h"
 #include "editor/shell/optical_editor.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"

@@ -2,7 +2,7 @@
 // TScaleSystemDlg: sets the scale the canvas shows the system at, as "1 : M" (one
 // millimetre on the screen shows M millimetres of the system), keeping the view's centre.
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 // The screen's pixels per inch the scale is reckoned with.

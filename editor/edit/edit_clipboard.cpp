@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 
 namespace {
 

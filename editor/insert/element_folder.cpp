@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "document/system/system_image.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_insertion.h"
-#include "editor/model/system_image.h"
 #include "platform/core/message_box.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <new>
 #include <vector>
 
+#include "document/elements/element_grouping.h"
+#include "document/system/system_image.h"
 #include "editor/insert/lens_of_focus.h"
 #include "editor/insert/placement.h"
-#include "editor/model/element_grouping.h"
-#include "editor/model/system_image.h"
 
 namespace {
 

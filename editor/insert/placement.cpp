@@ -4,8 +4,8 @@
 #include <cmath>
 #include <new>
 
-#include "editor/model/element_grouping.h"
-#include "editor/model/system_image.h"
+#include "document/elements/element_grouping.h"
+#include "document/system/system_image.h"
 #include "platform/core/message_box.h"
 
 namespace {

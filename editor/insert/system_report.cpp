@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "editor/model/element_grouping.h"
+#include "document/elements/element_grouping.h"
 #include "foundation/reports/report_lines.h"
 #include "optics/model/optical_system.h"
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/paths.h"

@@ -1,9 +1,9 @@
 #include "editor/library/library_elements.h"
 
+#include "document/system/system_image.h"
 #include "editor/edit/edit_clipboard.h"
-#include "editor/model/system_image.h"
-#include "platform/core/message_box.h"
 #include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/controls/control_constants.h"
 

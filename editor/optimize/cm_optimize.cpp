@@ -1,6 +1,6 @@
 #include "editor/optimize/cm_optimize.h"
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "editor/optimize/edited_configurations.h"
 #include "foundation/helpers/path_parts.h"
 #include "optimization/merit/optimization_functions.h"

@@ -1,6 +1,6 @@
 #include "editor/optimize/edited_configurations.h"
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 
 TOpticalSystem &TEditedConfigurations::System() { return image_; }
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "editor/optimize/cm_optimize.h"
 #include "foundation/textfiles/read_nf.h"
 #include "platform/core/message_box.h"

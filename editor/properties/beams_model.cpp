@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 
 namespace {
 

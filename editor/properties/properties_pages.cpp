@@ -4,15 +4,15 @@
 #include <utility>
 #include <vector>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "editor/properties/beams_model.h"
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
-#include "toolkit/tables/table_header.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "toolkit/tables/table_header.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "optics/model/model_globals.h"
 
 std::string TrimProperty(const std::string &text) {

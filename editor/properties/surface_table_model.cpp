@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "optics/interaction/surface_trace.h"
 #include "optics/model/optical_system.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_settings.h"

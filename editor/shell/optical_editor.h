@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "analysis/narcissus/narcissus_analysis.h"
+#include "document/system/system_image.h"
 #include "editor/animation/animation_info.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/menu_state.h"
 #include "editor/edit/editor_tools.h"
-#include "editor/model/system_image.h"
 #include "editor/settings/editor_settings.h"
 #include "editor/settings/recent_files.h"
 #include "platform/gui/bars/frame_window.h"

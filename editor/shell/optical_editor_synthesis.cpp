@@ -22,7 +22,8 @@ void TOpticalEditor::CmImageSynthesis() {
              system_.options.beamAnimationRunning != 0 || system_.info.EnablePipe != 0) {
     MessageBeep(static_cast<UINT>(-1));
   } else {
-    synthesis_ = new TTestObjectFolder(this, &system_);
+    synthesis_ = new TTestObjectFolder(this, &system_,
+                                       [this] { SendMessage(WM_COMMAND, CM_REFRESH, 0); });
     if (!synthesis_->Create()) {
       delete synthesis_;
       synthesis_ = nullptr;

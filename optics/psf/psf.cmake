@@ -1,4 +1,5 @@
 area_sources(OPTICS
+  diffraction_sampling.cpp
   psf_progress.cpp
   psf_nodes.cpp
   psf_polychromatic.cpp

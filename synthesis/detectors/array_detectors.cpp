@@ -5,11 +5,11 @@
 #include <new>
 
 #include "foundation/helpers/helpers.h"
+#include "imaging/color/color_image.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/synthesis_windows.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
-#include "synthesis/color/color_image.h"
-#include "synthesis/rasters/raster_records.h"
-#include "synthesis/testobject/synthesis_windows.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

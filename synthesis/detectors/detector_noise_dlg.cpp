@@ -1,9 +1,9 @@
 #include "synthesis/detectors/detector_noise_dlg.h"
 
+#include "imaging/testobject/detector_parameters.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/controls/list_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
-#include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "toolkit/binding/multi_edit.h"
 

@@ -1,9 +1,9 @@
-# The detector models' maths and the shared detector and scanner records (core); the
-# Detector page, its inner folder, the type chooser and the models' dialogs (folder).
-area_sources(SYNTHESIS detector_parameters.cpp scanner_parameters.cpp element_detectors.cpp
+# The detector models' maths (core); the Detector page, its inner folder, the type chooser
+# and the models' dialogs (folder).
+area_sources(SYNTHESIS element_detectors.cpp
              array_detectors.cpp matrix_detector.cpp line_detectors.cpp
              transformer_file.cpp transformer_detectors.cpp)
-area_tests(SYNTHESIS tests/scanner_parameters_test.cpp tests/element_detectors_test.cpp
+area_tests(SYNTHESIS tests/element_detectors_test.cpp
            tests/line_detectors_test.cpp
            tests/matrix_detector_test.cpp tests/transformer_detectors_test.cpp)
 area_sources(SYNTHESIS_FOLDER element_detector_dlgs.cpp array_detector_dlgs.cpp

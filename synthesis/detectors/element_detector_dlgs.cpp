@@ -1,9 +1,9 @@
 #include "synthesis/detectors/element_detector_dlgs.h"
 
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
-#include "synthesis/detectors/model_dialog_place.h"
 #include "synthesis/detectors/detector_owner.h"
-#include "synthesis/testobject/test_image.h"
+#include "synthesis/detectors/model_dialog_place.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "synthesis/testobject/test_object.h"
+#include "imaging/testobject/test_object.h"
 
 // The state of the "None" model: it never has rasters.
 constexpr std::int32_t kNoDetectorState = -1;

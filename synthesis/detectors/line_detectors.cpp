@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "synthesis/testobject/test_image.h"
+#include "imaging/testobject/test_image.h"
 
 namespace {
 

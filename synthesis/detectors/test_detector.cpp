@@ -1,11 +1,11 @@
 #include "synthesis/detectors/test_detector.h"
 
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/test_object.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/detector_noise_dlg.h"
 #include "synthesis/detectors/detector_owner.h"
-#include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/detector_type_dlg.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "imaging/testobject/synthesis_windows.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/file_dialog.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/model_dialog_place.h"
-#include "synthesis/testobject/synthesis_windows.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/texteditor/o_editor.h"
 

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "foundation/fft/fft.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "synthesis/detectors/element_detectors.h"
 #include "synthesis/detectors/matrix_detector.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <string>
 
+#include "imaging/testobject/test_object.h"
 #include "synthesis/detectors/transformer_file.h"
-#include "synthesis/testobject/test_object.h"
 
 class TDetectorMatrixModel;
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
@@ -13,8 +15,6 @@
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/tti_settings.h"
 #include "synthesis/objects/diffraction_point.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

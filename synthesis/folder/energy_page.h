@@ -5,9 +5,9 @@
 // averaged over wavelength. "Initialization" fits the zone to the object's geometric
 // image; "Show zone" outlines the zone on the picture of the total image.
 
+#include "imaging/testobject/test_object.h"
 #include "synthesis/folder/energy_zone.h"
 #include "synthesis/folder/tti_pages.h"
-#include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TColorPicture;

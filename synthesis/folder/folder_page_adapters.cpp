@@ -1,7 +1,7 @@
 #include "synthesis/folder/folder_page_adapters.h"
 
-#include "editor/commands/editor_commands.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/test_object_folder.h"
@@ -10,7 +10,6 @@
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 
@@ -105,7 +104,7 @@ void TFolderObjectOwner::SaveUndo(const std::string &label) {
 
 void TFolderObjectOwner::RefreshViews() {
   // The editor redraws every view of the system (and tells this folder so).
-  if (TWindow *parent = folder_.GetParentO()) parent->SendMessage(WM_COMMAND, CM_REFRESH, 0);
+  folder_.RefreshViews();
 }
 
 void TFolderObjectOwner::ObjectTypeChanged() {

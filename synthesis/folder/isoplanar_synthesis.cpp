@@ -6,9 +6,9 @@
 #include "foundation/fft/fft.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/numerics/random.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/test_object.h"
 #include "platform/core/message_box.h"
-#include "synthesis/rasters/raster_records.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

@@ -2,24 +2,25 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/color/color_image.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
-#include "synthesis/color/color_image.h"
-#include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/folder/energy_page.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/nonisoplanar/folder_nonisoplanar.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
 
@@ -101,9 +102,11 @@ TTestObjectFolder *TTestObjectFolder::current_ = nullptr;
 
 TTestObjectFolder *TTestObjectFolder::Current() { return current_; }
 
-TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system)
+TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system,
+                                     std::function<void()> refreshViews)
     : TBookMarkFolder(parentWindow, "TestFolder", kPageAreaId, 1),
       TTestObject(nullptr),
+      refreshViews_(std::move(refreshViews)),
       system_(system),
       objectOwner_(new TFolderObjectOwner(*this)),
       detectorOwner_(new TFolderDetectorOwner(*this)),

@@ -7,14 +7,15 @@
 // diffraction switch, spectrum and monochrome switch, which it gives back when it goes.
 // It is itself a test object: its rasters are the synthesised image, one per wavelength.
 
+#include <functional>
 #include <string>
 
 #include "analysis/psf/test_psf.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/containers/mem.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/spectral_info.h"
 #include "synthesis/folder/tti_settings.h"
-#include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_folder.h"
 
 class TFolderDetectorOwner;
@@ -55,7 +56,9 @@ class TTestObjectFolder : public TBookMarkFolder,
                           public TPsfSynthesisOwner,
                           public TSnapshotLender {
  public:
-  TTestObjectFolder(TWindow *parentWindow, TSystemImage *system);
+  // refreshViews redraws every view of the system (the editor's); empty: nothing to redraw.
+  TTestObjectFolder(TWindow *parentWindow, TSystemImage *system,
+                    std::function<void()> refreshViews = {});
   ~TTestObjectFolder() override;
 
   bool Find(TEventInfo &info) override;
@@ -99,6 +102,10 @@ class TTestObjectFolder : public TBookMarkFolder,
   void SwapForSnapshot() override { SwapBorrowedSettings(); }
 
   TSystemImage *System() const { return system_; }
+  // Asks the owner to redraw every view of the system.
+  void RefreshViews() const {
+    if (refreshViews_) refreshViews_();
+  }
   TTestPSF *PsfPage() const { return psfPage_; }
   TTestObjectSettings *SettingsPage() const { return settingsPage_; }
   TTestLight *EnergyPage() const { return energyPage_; }
@@ -172,6 +179,7 @@ class TTestObjectFolder : public TBookMarkFolder,
 
   static TTestObjectFolder *current_;
 
+  std::function<void()> refreshViews_;
   TSystemImage *system_;
   TFolderObjectOwner *objectOwner_;
   TFolderDetectorOwner *detectorOwner_;

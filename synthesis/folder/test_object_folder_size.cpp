@@ -4,14 +4,14 @@
 #include <cmath>
 #include <utility>
 
-#include "editor/model/diffraction_sampling.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/testobject/test_image.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "platform/core/message_box.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/image_size.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The folder's Cancel and clean-up, the colour mode a picture window sends, the settings
 // commands and the window's going.
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/helpers/file_list.h"
+#include "imaging/color/color_image.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
-#include "synthesis/color/color_image.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/pump/o_gauge.h"
 
 namespace {

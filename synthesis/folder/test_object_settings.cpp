@@ -4,14 +4,14 @@
 #include <iterator>
 
 #include "analysis/psf/test_psf.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

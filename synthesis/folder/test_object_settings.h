@@ -4,7 +4,7 @@
 // synthesis method ("Real" or "Izoplanar"). While "TV color" is chosen the system works at
 // the three television primaries instead of its own wavelengths.
 
-#include "synthesis/testobject/test_object.h"
+#include "imaging/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TTestObjectFolder;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "foundation/helpers/path_parts.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "synthesis/folder/folder_pages.h"
@@ -10,7 +11,6 @@
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_pages.h"
 #include "synthesis/folder/tti_settings.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/help/win_help.h"
 

@@ -4,14 +4,15 @@
 #include <cstdio>
 #include <string>
 
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/scanner_parameters.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
-#include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/element_detectors.h"
 #include "synthesis/detectors/line_detectors.h"
 #include "synthesis/detectors/matrix_detector.h"
-#include "synthesis/detectors/scanner_parameters.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/detectors/transformer_detector_dlgs.h"
 #include "synthesis/detectors/transformer_detectors.h"
@@ -21,7 +22,6 @@
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "synthesis/nonisoplanar/synthesis_progress.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/pump/o_gauge.h"
 
 namespace {

@@ -5,17 +5,17 @@
 #include <new>
 #include <numbers>
 
+#include "imaging/filter/aperiodical_filter.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/clock.h"
 #include "platform/core/message_box.h"
-#include "synthesis/filter/aperiodical_filter.h"
 #include "synthesis/nonisoplanar/node_psf_resample.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/superposition.h"
 #include "synthesis/nonisoplanar/synthesis_progress.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

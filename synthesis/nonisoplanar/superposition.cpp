@@ -1,8 +1,8 @@
 #include "synthesis/nonisoplanar/superposition.h"
 
+#include "imaging/testobject/test_object.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psf_lookup.h"
-#include "synthesis/testobject/test_object.h"
 
 int SuperposeComponent(int k, TTestObject &object, const TImageObjectMaps &maps,
                        TNodePsfLookup &lookup, double pitch, int centreColumn, int centreRow,

@@ -4,18 +4,18 @@
 #include <new>
 
 #include "foundation/helpers/helpers.h"
+#include "imaging/color/color_image.h"
+#include "imaging/color/color_modes.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/synthesis_windows.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
-#include "synthesis/color/color_image.h"
-#include "synthesis/color/color_modes.h"
 #include "synthesis/objects/object_page_owner.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/scene_picture_file.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/rasters/raster_records.h"
-#include "synthesis/testobject/synthesis_windows.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/render3d/o_dib.h"
 

@@ -1,10 +1,10 @@
 #include "synthesis/objects/diffraction_point.h"
 
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/objects/object_page_owner.h"
 #include "synthesis/objects/object_rasters.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "synthesis/objects/object_raster_file.h"
 
+#include "imaging/testobject/test_object.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

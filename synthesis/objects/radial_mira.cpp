@@ -1,8 +1,8 @@
 #include "synthesis/objects/radial_mira.h"
 
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/objects/object_rasters.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

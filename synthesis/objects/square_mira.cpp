@@ -1,9 +1,9 @@
 #include "synthesis/objects/square_mira.h"
 
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/object_rasters.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

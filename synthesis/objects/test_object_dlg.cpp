@@ -1,8 +1,8 @@
 #include "synthesis/objects/test_object_dlg.h"
 
+#include "imaging/testobject/test_image.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 #include "toolkit/texteditor/text_editor.h"
 

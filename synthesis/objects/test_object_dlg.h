@@ -4,7 +4,7 @@
 // parameters into the raster file "obj.img". The page is the dialog's parent and the test
 // object's owner.
 
-#include "synthesis/testobject/test_object.h"
+#include "imaging/testobject/test_object.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TMultiEdit;

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "foundation/helpers/helpers.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/window_handles.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

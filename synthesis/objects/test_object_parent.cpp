@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
@@ -13,7 +14,6 @@
 #include "synthesis/objects/object_page_owner.h"
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {

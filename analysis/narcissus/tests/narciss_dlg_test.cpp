@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "analysis/narcissus/narcissus_systems.h"
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "document/system/tests/editor_test_support.h"
 #include "foundation/numtext/number_text.h"
-#include "editor/model/tests/editor_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/pump/o_gauge.h"

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "document/system/tests/editor_test_support.h"
 #include "editor/animation/animation_file.h"
 #include "editor/animation/animation_info.h"
 #include "editor/animation/beam_sweep.h"
-#include "editor/model/tests/editor_test_support.h"
 
 namespace {
 

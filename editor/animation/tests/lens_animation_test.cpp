@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
+#include "document/system/tests/editor_test_support.h"
 #include "editor/animation/lens_animation.h"
-#include "editor/model/tests/editor_test_support.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include <QImage>
 
+#include "document/system/cardinal_points.h"
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
-#include "editor/model/cardinal_points.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/drawing/dc.h"

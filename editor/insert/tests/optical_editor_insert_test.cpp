@@ -4,11 +4,11 @@
 
 #include <cmath>
 
+#include "document/elements/element_grouping.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_folder.h"
 #include "editor/insert/placement.h"
 #include "editor/insert/tests/insert_test_support.h"
-#include "editor/model/element_grouping.h"
 #include "foundation/testing/approx.h"
 
 #include "editor/insert/tests/traced_focal.h"

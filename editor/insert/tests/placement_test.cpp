@@ -6,9 +6,9 @@
 
 #include <cmath>
 
+#include "document/elements/element_grouping.h"
+#include "document/system/tests/editor_test_support.h"
 #include "editor/insert/element_insertion.h"
-#include "editor/model/element_grouping.h"
-#include "editor/model/tests/editor_test_support.h"
 
 #include "editor/insert/tests/traced_focal.h"
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "editor/model/element_grouping.h"
-#include "editor/model/tests/editor_test_support.h"
+#include "document/elements/element_grouping.h"
+#include "document/system/tests/editor_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 
 // The focal length of surfaces k, k + 1 from a real ray 0.01 mm off their axis.
 inline double TracedFocal(const TSystemImage &image, int k) {

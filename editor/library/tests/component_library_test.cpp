@@ -4,7 +4,7 @@
 
 #include "editor/library/component_library.h"
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 
 namespace {
 

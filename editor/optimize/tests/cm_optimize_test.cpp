@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 #include "editor/optimize/edited_configurations.h"
 #include "optimization/binding/korvex_optz.h"
 #include "optimization/merit/optimization_functions.h"

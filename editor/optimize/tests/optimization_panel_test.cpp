@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 
 namespace {
 

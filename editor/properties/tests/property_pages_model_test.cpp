@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 #include "editor/properties/beams_model.h"
 #include "editor/properties/general_info_model.h"
 #include "foundation/testing/comma_locale.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
-#include "editor/model/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_general_info_dlg.h"
 #include "editor/properties/properties_pages.h"

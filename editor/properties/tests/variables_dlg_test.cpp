@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
-#include "editor/model/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_table.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
 #include "editor/optimize/edited_configurations.h"
 #include "foundation/testing/approx.h"
 #include "optimization/parameters/optimization_parameters.h"

@@ -4,16 +4,16 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
-#include "synthesis/detectors/detector_parameters.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/pictures/picture_windows.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "platform/gui/controls/combo_box.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
-#include "platform/gui/controls/combo_box.h"
 #include "synthesis/folder/tests/folder_test_support.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/pictures/picture_windows.h"
-#include "synthesis/rasters/raster_records.h"
 
 namespace {
 

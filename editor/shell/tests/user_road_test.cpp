@@ -21,8 +21,8 @@
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/menus/menu_enabling.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/win_table_edit.h"
 

@@ -11,7 +11,7 @@
 
 #include "foundation/fft/fft.h"
 #include "foundation/testing/approx.h"
-#include "synthesis/testobject/tests/test_object_support.h"
+#include "imaging/testobject/tests/test_object_support.h"
 
 namespace {
 

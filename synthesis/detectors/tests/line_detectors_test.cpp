@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "foundation/testing/approx.h"
-#include "synthesis/detectors/detector_parameters.h"
-#include "synthesis/detectors/scanner_parameters.h"
-#include "synthesis/testobject/tests/test_object_support.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/scanner_parameters.h"
+#include "imaging/testobject/tests/test_object_support.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <set>
 
 #include "foundation/testing/approx.h"
-#include "synthesis/testobject/tests/recording_windows.h"
-#include "synthesis/testobject/tests/test_object_support.h"
+#include "imaging/testobject/tests/recording_windows.h"
+#include "imaging/testobject/tests/test_object_support.h"
 
 namespace {
 

@@ -13,22 +13,22 @@
 #include <string>
 
 #include "foundation/testing/approx.h"
-#include "platform/gui/controls/combo_box.h"
+#include "imaging/color/color_image.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/tests/recording_windows.h"
+#include "imaging/testobject/tests/test_object_support.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/controls/combo_box.h"
 #include "platform/gui/controls/list_box.h"
 #include "platform/gui/windows/test_kit.h"
-#include "synthesis/color/color_image.h"
 #include "synthesis/detectors/array_detector_dlgs.h"
 #include "synthesis/detectors/detector_noise_dlg.h"
 #include "synthesis/detectors/detector_owner.h"
-#include "synthesis/detectors/detector_parameters.h"
 #include "synthesis/detectors/detector_type_dlg.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "synthesis/detectors/transformer_detector_dlgs.h"
-#include "synthesis/testobject/tests/recording_windows.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/texteditor/o_editor.h"
-#include "synthesis/testobject/tests/test_object_support.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "foundation/testing/approx.h"
+#include "imaging/testobject/tests/test_object_support.h"
 #include "synthesis/detectors/matrix_detector.h"
-#include "synthesis/testobject/tests/test_object_support.h"
 
 namespace {
 

@@ -6,16 +6,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/testing/approx.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/pictures/picture_windows.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/pictures/picture_windows.h"
 
 namespace {
 

@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/pictures/picture_windows.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
@@ -16,9 +19,6 @@
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
-#include "synthesis/pictures/picture_windows.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TSquareObject final : public TTestObject {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "foundation/testing/approx.h"
-#include "synthesis/rasters/raster_records.h"
-#include "synthesis/rasters/tests/raster_test_support.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/rasters/tests/raster_test_support.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 
 namespace {
 

@@ -7,13 +7,16 @@
 #include <memory>
 #include <vector>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
 #include "foundation/testing/approx.h"
+#include "imaging/color/color_image.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/pictures/picture_windows.h"
+#include "imaging/rasters/raster_records.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
-#include "synthesis/color/color_image.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/image_size.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
@@ -22,9 +25,6 @@
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/pictures/picture_windows.h"
-#include "synthesis/rasters/raster_records.h"
 #include "toolkit/pump/o_gauge.h"
 
 namespace {

@@ -7,25 +7,25 @@
 #include <memory>
 #include <sstream>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/testobject/scanner_parameters.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/detectors/element_detectors.h"
-#include "synthesis/detectors/scanner_parameters.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/test_object_folder.h"
-#include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/folder/tti_settings.h"
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
 #include "synthesis/objects/test_object_parent.h"
-#include "synthesis/testobject/test_image.h"
 
 namespace {
 

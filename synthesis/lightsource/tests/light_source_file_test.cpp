@@ -10,8 +10,8 @@
 
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
+#include "imaging/rasters/tests/raster_test_support.h"
 #include "synthesis/lightsource/light_source.h"
-#include "synthesis/rasters/tests/raster_test_support.h"
 
 namespace {
 

@@ -9,16 +9,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "editor/model/system_image.h"
+#include "document/system/system_image.h"
+#include "imaging/pictures/picture_windows.h"
+#include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
-#include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/folder/test_object_settings.h"
-#include "synthesis/pictures/picture_windows.h"
-#include "synthesis/rasters/raster_records.h"
-#include "synthesis/testobject/test_image.h"
+#include "synthesis/folder/tests/folder_test_support.h"
 #include "toolkit/folders/book_mark_dlg.h"
 #include "toolkit/pump/o_gauge.h"
 

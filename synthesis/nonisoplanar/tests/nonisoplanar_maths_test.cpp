@@ -11,14 +11,14 @@
 
 #include "foundation/fft/fft.h"
 #include "foundation/testing/approx.h"
+#include "imaging/rasters/tests/raster_test_support.h"
+#include "imaging/testobject/test_object.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psf_lookup.h"
 #include "synthesis/nonisoplanar/node_psf_resample.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/superposition.h"
-#include "synthesis/rasters/tests/raster_test_support.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

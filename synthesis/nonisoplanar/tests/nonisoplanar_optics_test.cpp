@@ -9,13 +9,13 @@
 #include <numbers>
 
 #include "foundation/testing/approx.h"
+#include "imaging/testobject/test_image.h"
+#include "imaging/testobject/test_object.h"
 #include "optics/model/tests/system_test_support.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
 #include "synthesis/nonisoplanar/synthesis_progress.h"
-#include "synthesis/testobject/test_image.h"
-#include "synthesis/testobject/test_object.h"
 
 namespace {
 

@@ -12,20 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "editor/model/tests/editor_test_support.h"
+#include "document/system/tests/editor_test_support.h"
+#include "imaging/color/color_image.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/pictures/picture_tune.h"
+#include "imaging/pictures/picture_windows.h"
+#include "imaging/testobject/test_image.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/windows/test_kit.h"
-#include "synthesis/color/color_image.h"
 #include "synthesis/objects/diffraction_point.h"
 #include "synthesis/objects/object_distance.h"
 #include "synthesis/objects/object_page_owner.h"
 #include "synthesis/objects/object_rasters.h"
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
-#include "synthesis/pictures/color_picture.h"
-#include "synthesis/pictures/picture_tune.h"
-#include "synthesis/pictures/picture_windows.h"
-#include "synthesis/testobject/test_image.h"
 #include "toolkit/folders/book_mark_folder.h"
 #include "toolkit/plot3d/graphics3d.h"
 

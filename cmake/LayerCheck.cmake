@@ -1,0 +1,56 @@
+# Checks that no folder includes one above it. Run as a script:
+#   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" -P cmake/LayerCheck.cmake
+# LAYERS lists the folders from the ground up (the top-level CMakeLists names them once).
+# Every header and source under a folder, its tests included, may include only its own
+# folder and those listed before it; an include that names a folder not listed is let be
+# (system and library headers have no folder of ours). Stops with every offending line
+# named, so a new include that climbs is seen at once.
+if(NOT ROOT OR NOT LAYERS)
+  message(FATAL_ERROR "LayerCheck: ROOT and LAYERS are required")
+endif()
+
+set(violations "")
+list(LENGTH LAYERS layerCount)
+math(EXPR lastLayer "${layerCount} - 1")
+
+# The floor of an included path: the longest listed folder it starts with, else -1.
+function(floor_of path outVar)
+  set(best -1)
+  set(bestLength 0)
+  set(index 0)
+  foreach(layer IN LISTS LAYERS)
+    string(LENGTH "${layer}/" length)
+    string(SUBSTRING "${path}" 0 ${length} head)
+    if(head STREQUAL "${layer}/" AND length GREATER bestLength)
+      set(best ${index})
+      set(bestLength ${length})
+    endif()
+    math(EXPR index "${index} + 1")
+  endforeach()
+  set(${outVar} ${best} PARENT_SCOPE)
+endfunction()
+
+foreach(own RANGE ${lastLayer})
+  list(GET LAYERS ${own} folder)
+  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  foreach(file IN LISTS files)
+    # A file of a nested floor (platform/gui inside platform) is judged by its own floor.
+    floor_of("${file}" fileFloor)
+    if(NOT fileFloor EQUAL own)
+      continue()
+    endif()
+    file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" included "${line}")
+      floor_of("${included}" includedFloor)
+      if(includedFloor GREATER own)
+        list(GET LAYERS ${includedFloor} above)
+        string(APPEND violations "\n  ${file}: includes ${included} (${above} is above ${folder})")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  message(FATAL_ERROR "Folders include folders above them:${violations}")
+endif()

@@ -1,0 +1,9 @@
+area_sources(DOCUMENT
+  edit_canvas.cpp
+  edit_path.cpp
+  edit_surface.cpp
+  element_grouping.cpp
+  optical_element.cpp)
+area_tests(DOCUMENT
+  tests/elements_test.cpp
+  tests/optical_element_test.cpp)

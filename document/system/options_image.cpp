@@ -1,0 +1,34 @@
+#include "document/system/options_image.h"
+
+TOptionsImage::TOptionsImage() { ResetUndoRing(); }
+
+int TOptionsImage::RingSize() const {
+  return NStepUndoMax < kMinUndoSteps ? kMinUndoSteps : NStepUndoMax;
+}
+
+void TOptionsImage::SetUndoDepth(int steps) {
+  NStepUndoMax = steps < kMinUndoSteps ? kMinUndoSteps : steps;
+  ResetUndoRing();
+}
+
+void TOptionsImage::ResetUndoRing() {
+  undoIndex = 0;
+  redoBound = 0;
+  // A failed allocation shows its box and leaves the list empty; labels then read empty.
+  undoLabels.Allocate(RingSize(), 1);
+}
+
+std::string TOptionsImage::Label(int k) const {
+  const int count = undoLabels.data ? undoLabels.cols * undoLabels.rows : 0;
+  if (count == 0 || k < 0) return std::string();
+  const int slot = k % RingSize();
+  return slot < count ? undoLabels.data[slot] : std::string();
+}
+
+void TOptionsImage::SetLabel(int k, const std::string &label) {
+  const int count = undoLabels.data ? undoLabels.cols * undoLabels.rows : 0;
+  if (k < 0) return;
+  const int slot = k % RingSize();
+  if (slot >= count && undoLabels.Resize(RingSize(), 1) == 0) return;
+  undoLabels.data[slot] = label;
+}

@@ -1,0 +1,19 @@
+area_sources(DOCUMENT
+  cardinal_points.cpp
+  options_image.cpp
+  system_image.cpp
+  system_image_analysis.cpp
+  system_image_configurations.cpp
+  system_image_draw.cpp
+  system_image_file.cpp
+  system_image_parameters.cpp
+  system_image_undo.cpp)
+area_tests(DOCUMENT
+  tests/analysis_services_test.cpp
+  tests/configurations_test.cpp
+  tests/diffraction_sampling_test.cpp
+  tests/selection_test.cpp
+  tests/system_image_assign_test.cpp
+  tests/system_image_draw_test.cpp
+  tests/system_image_file_test.cpp
+  tests/undo_ring_test.cpp)

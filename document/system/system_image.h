@@ -1,0 +1,212 @@
+#pragma once
+// The edited system: an optical system whose surfaces the editor groups into elements,
+// with its configurations, selection, undo ring, view window and display settings. The
+// editor's windows change the system only through these operations.
+
+#include <string>
+#include <vector>
+
+#include "document/elements/edit_surface.h"
+#include "document/elements/optical_element.h"
+#include "document/system/options_image.h"
+#include "foundation/containers/mem.h"
+#include "optics/model/beams.h"
+#include "optics/model/configuration_parameters.h"
+#include "optics/model/optical_system.h"
+#include "platform/core/types.h"
+
+class TEditCanvas;
+
+// The paraxial constants of the selected elements alone, in mm.
+struct TSelectionParameters {
+  double focalLength = 0.0;
+  double backFocus = 0.0;
+  double entranceAperture = 0.0;  // diameter
+  double exitAperture = 0.0;      // diameter
+};
+
+// The part of the world the canvas shows, in mm.
+struct TViewWindow {
+  double xFrom = -1.0;
+  double xTo = 1.0;
+  double yFrom = -1.0;
+  double yTo = 1.0;
+};
+
+// The undo snapshots are "Undo<k>.os" in the temporary directory: written, found and
+// deleted under exactly this name.
+std::string UndoFileName(int slot);
+// True for a file name of the ring (the name alone, no directory).
+bool IsUndoFileName(const std::string &fileName);
+// The ring's files in the directory (full paths, sorted by name), as a program that did not
+// end left them; answers their count.
+int ListUndoFiles(const std::string &directory, Mem<STRING> &list);
+
+// A part of the program that has lent the system settings of its own (the image-synthesis
+// folder) swaps the system's own settings in for each undo snapshot and back afterwards,
+// so that the ring never keeps the loan.
+class TSnapshotLender {
+ public:
+  virtual ~TSnapshotLender() = default;
+  virtual void SwapForSnapshot() = 0;
+};
+
+class TSystemImage : public TOpticalSystem {
+ public:
+  TSystemImage();
+  ~TSystemImage() override;
+  // A system image is copied with Assign, which keeps the target's own undo ring.
+  TSystemImage(const TSystemImage &) = delete;
+  TSystemImage &operator=(const TSystemImage &) = delete;
+
+  int ElementCount() const { return elements.data ? elements.cols * elements.rows : 0; }
+  int ConfigurationCount() const {
+    return configurations.data ? configurations.cols * configurations.rows : 0;
+  }
+  // Surface i as the editor's surface, or null outside the list.
+  TEditSurface *EditSurface(int i) const;
+
+  // Deletes the surfaces, elements and configurations, resets the selection and the
+  // modified flag and clears the optical system part (the name, options, undo ring and view
+  // stay).
+  void Clear();
+  int IsModified() const { return modified_; }
+  void SetModified(int modified) { modified_ = modified != 0 ? 1 : 0; }
+
+  // The system file with the configuration sections (system_image_file.cpp). Load: 1
+  // when read; nameMode as for ReadFile. Save: 1 when written; the file's surfaces stand in
+  // the base configuration, whichever is current.
+  int Load(const std::string &fileName, int nameMode);
+  int Save(const std::string &fileName);
+
+  // The undo ring (system_image_undo.cpp). SaveUndo is taken after a change: 1 when the
+  // snapshot was written. Undo(-1) steps back; Undo(k >= 0) loads slot k without moving
+  // the index (Redo's use); 0 with a beep when there is no such step.
+  int SaveUndo(const std::string &label);
+  // The lender whose settings stand in the system now (null: none); not owned.
+  void SetSnapshotLender(TSnapshotLender *lender) { lender_ = lender; }
+  TSnapshotLender *SnapshotLender() const { return lender_; }
+  int Undo(int step);
+  int Redo();
+  int CanUndo() const;
+  int CanRedo() const;
+  std::string UndoMenuText() const;  // "Undo %s (ctrl-Z)" or "Can't Undo"
+  std::string RedoMenuText() const;  // "Redo %s (ctrl-Y)" or "Can't Redo"
+  // Deletes the ring's files and "~~system.tmp" from the temporary directory and resets
+  // the ring.
+  void DeleteUndoFiles();
+
+  // Elements, selection and clipboard (system_image.cpp).
+  void DeleteSelected(const TEditCanvas *canvas);
+  void CopySelection(TSystemImage &target, const TEditCanvas *canvas) const;
+  void CutSelection(TSystemImage &target, const TEditCanvas *canvas);
+  // This system becomes a copy of other (system, configurations, elements and their
+  // marks, beams with their rays per fan); a flag other than 0 updates it afterwards.
+  void Assign(const TSystemImage &other, int flag);
+  // Prepares the system and makes every surface an editor's surface with an edit record.
+  void Update();
+  // Regroups the surfaces into elements (keeping marks and configuration positions of
+  // the elements that remain), rebuilds their regions on the canvas (null: the canvas
+  // given before) and recomputes the view window.
+  void RebuildElements(const TEditCanvas *canvas);
+  void ComputeExtent();
+  // Draws the system on the canvas (system_image_draw.cpp): the grid (GridAxes), the glass
+  // of every element in the fill colour (FillComponent), every element's outline (its
+  // surfaces' meridional profiles joined at their edges, a mirror's back ticked) in the
+  // outline colour, the cardinal planes (ShowCardinalPlanes) and, unless the flag is 0,
+  // the real-ray fan of every field value (ShowCourseBeam) in the ray colour, traced with
+  // the rays-per-beam setting of the beams.
+  void Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, COLORREF ray, int flag);
+  // Draws the outlines of the marked elements again in the colour.
+  void DrawMarked(TEditCanvas *canvas, COLORREF color);
+  // Draws the system with the marked elements shifted by the device offset (pixels) and
+  // drawn over the rest in the selection's outline and fill colours, the rays traced
+  // through the shifted system; the surfaces stand where they were afterwards. The
+  // surface index is not used (the marked elements move whole).
+  void MoveSelection(TEditCanvas *canvas, int surfaceIndex, POINT offset, COLORREF outline,
+                     COLORREF fill, COLORREF ray, int flag);
+  // Shifts the marked elements by (dx, dy) mm and updates the system; the number moved.
+  int MoveMarkedElements(double dx, double dy);
+  // Focal length, back focus and the entrance and exit aperture diameters of the marked
+  // elements alone, paraxial, from a copy of them (system_image_parameters.cpp); false
+  // without a selection or when the copy has no focus. ShowGeneralParameters puts them in
+  // a note on the canvas.
+  bool SelectionParameters(TSelectionParameters &out) const;
+  void ShowGeneralParameters(TEditCanvas *canvas) const;
+  // The canvas the regions are built for; null drops it (the canvas does so when it goes).
+  void SetCanvas(const TEditCanvas *canvas);
+  // The surface (owned by the system afterwards) goes before index / at the end; 1 when
+  // it was stored.
+  int InsertSurface(TEditSurface *surface, int index);
+  int AddSurface(TEditSurface *surface);
+  int IndexOfSurface(const TSurface *surface) const { return FindSurface(surface); }
+  // Marks the elements whose regions meet the device rectangle; the selected element is
+  // the first of them and the selected surface the one surface met, when only one is.
+  // Answers the number of elements marked.
+  int SelectInRect(const TEditCanvas *canvas, const RECT &rect);
+  void ClearSelection();
+
+  // Configurations (system_image_configurations.cpp).
+  int StoreConfiguration(int index);
+  void InsertConfiguration(int index);
+  void DeleteConfiguration(int index);
+  int SelectConfiguration(int index);
+  int FirstConfiguration();
+  int NextConfiguration();
+  int PrevConfiguration();
+  // Turns every configuration round; a second call turns the system back.
+  void ForEachConfiguration();
+
+  // For the analyses (system_image_analysis.cpp). PrepareAndUpdatePupils: negative on
+  // failure. Clone: a new system unfolded at surface j (the caller deletes it), null when
+  // it cannot be built.
+  int PrepareAndUpdatePupils(double fieldY, double fieldZ);
+  TSystemImage *Clone(int j) const;
+
+  Mem<TOpticalElement> elements;
+  TBeamsPar beams;
+  Mem<TConfigurationParameters> configurations;
+  int currentConfiguration = 0;
+  double Dzr = 0.0;  // the configuration's image shift, kept with its record
+  TOptionsImage options;
+  double displayScale = 1.0;
+  int hasSelection = 0;
+  int selectedElement = -1;
+  int selectedSurface = -1;
+  RECT displayPosition{};
+  int graphSize[2] = {550, 380};
+  TViewWindow viewWindow;
+  POINT pendingMove{};
+  POINT lastPress{};
+  Mem<double> valueList;
+  double valueListPair = 0.0;
+
+ private:
+  // Every surface an editor's surface; answers whether one had to be replaced, with
+  // replaced filled as (old, new) pairs.
+  bool PromoteSurfaces(std::vector<std::pair<const TSurface *, TEditSurface *>> *replaced);
+  // Regroups; previousFirst/previousMark describe the elements before (null for one that
+  // is gone), so marks and configuration positions follow their elements.
+  void Regroup(const std::vector<const TSurface *> &previousFirst,
+               const std::vector<int> &previousMark);
+  void UpdateRegions();
+  // Moves the elements to configuration k and takes its settings.
+  void ApplyConfiguration(int k);
+  int ReadConfigurations(const std::string &fileName);
+  int WriteConfigurations(const std::string &fileName) const;
+  // Loads the snapshot of slot k over the system, keeping the name, marks, view and current
+  // configuration; 1 when loaded.
+  int LoadSnapshot(int slot);
+
+  // Traces the fans of the field values and hands their paths to the canvas.
+  void DrawRayFans(TEditCanvas &canvas, COLORREF color);
+
+  int modified_ = 0;
+  const TEditCanvas *canvas_ = nullptr;
+  TSnapshotLender *lender_ = nullptr;
+  // Work lists of the ray drawing, kept so that a redraw allocates nothing.
+  std::vector<TCurrentRay> drawRays_;
+  std::vector<TIntersectionPoint> drawHits_;
+  std::vector<DPOINT> drawStarts_;
+  std::vector<DPOINT> drawPath_;
+};

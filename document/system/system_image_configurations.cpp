@@ -1,0 +1,205 @@
+// Configurations of the edited system: the base configuration holds every element's
+// absolute position, the others offsets from it, each with its fields, stop, unit and
+// image shift.
+
+#include <memory>
+#include <new>
+
+#include "document/system/system_image.h"
+#include "foundation/helpers/file_list.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+int PositionCount(const TConfigurationParameters &record) {
+  return record.positions.data ? record.positions.cols * record.positions.rows : 0;
+}
+
+}  // namespace
+
+int TSystemImage::StoreConfiguration(int index) {
+  if (ConfigurationCount() == 0) {
+    if (!configurations.Allocate(1, 1)) return 0;
+    currentConfiguration = 0;
+  }
+  const int k = index < 0 ? currentConfiguration : index;
+  if (k < 0 || k >= ConfigurationCount()) return 0;
+  const int count = ElementCount();
+  TConfigurationParameters &record = configurations.data[k];
+  Mem<DPOINT3> positions;
+  if (count > 0 && !positions.Allocate(count, 1)) return 0;
+  const TConfigurationParameters &base = configurations.data[0];
+  const int baseCount = PositionCount(base);
+  for (int e = 0; e < count; ++e) {
+    const DPOINT3 &here = elements.data[e].referencePoint;
+    if (k == 0 || e >= baseCount) {
+      positions.data[e] = k == 0 ? here : DPOINT3();
+    } else {
+      const DPOINT3 &from = base.positions.data[e];
+      positions.data[e] = DPOINT3(here.x - from.x, here.y - from.y, here.z - from.z);
+    }
+  }
+  record.positions = positions;
+  record.AlfaM = info.AlfaM;
+  record.Naper = info.Naper;
+  record.Unit = info.Unit;
+  record.Dzr = Dzr;
+  return 1;
+}
+
+void TSystemImage::ApplyConfiguration(int k) {
+  const TConfigurationParameters &base = configurations.data[0];
+  const TConfigurationParameters &record = configurations.data[k];
+  const int baseCount = PositionCount(base);
+  const int count = PositionCount(record);
+  for (int e = 0; e < ElementCount() && e < baseCount; ++e) {
+    DPOINT3 target = base.positions.data[e];
+    if (k > 0 && e < count) {
+      target.x += record.positions.data[e].x;
+      target.y += record.positions.data[e].y;
+      target.z += record.positions.data[e].z;
+    }
+    elements.data[e].MoveTo(target.x, target.y, target.z);
+  }
+  if (record.AlfaM.data != nullptr) info.AlfaM = record.AlfaM;
+  info.Naper = record.Naper;
+  info.Unit = record.Unit;
+  Dzr = record.Dzr;
+}
+
+int TSystemImage::SelectConfiguration(int index) {
+  if (index < 0 || index >= ConfigurationCount()) return 0;
+  if (index == currentConfiguration) return 1;
+  ApplyConfiguration(index);
+  currentConfiguration = index;
+  SetModifiedFlag();
+  Update();
+  RebuildElements(nullptr);
+  return 1;
+}
+
+void TSystemImage::InsertConfiguration(int index) {
+  if (ConfigurationCount() == 0 && !StoreConfiguration(0)) return;
+  const int count = ConfigurationCount();
+  int i = index < 0 ? currentConfiguration : index;
+  if (i >= count) i = count - 1;
+  const TConfigurationParameters copy = configurations.data[i];
+  if (configurations.Insert(i + 1, copy) != count + 1) return;
+  currentConfiguration = i + 1;
+  StoreConfiguration(i + 1);
+  modified_ = 1;
+}
+
+void TSystemImage::DeleteConfiguration(int index) {
+  const int count = ConfigurationCount();
+  if (index <= 0 || index >= count) {
+    SelectConfiguration(0);
+    return;
+  }
+  if (configurations.Delete(index) < 0) return;
+  if (index == currentConfiguration) {
+    // The current record is gone: the one before it is applied whatever the index says.
+    currentConfiguration = -1;
+    SelectConfiguration(index - 1);
+  } else if (currentConfiguration > index) {
+    --currentConfiguration;
+  }
+  modified_ = 1;
+}
+
+int TSystemImage::FirstConfiguration() { return SelectConfiguration(0); }
+
+int TSystemImage::NextConfiguration() {
+  if (currentConfiguration + 1 >= ConfigurationCount()) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  return SelectConfiguration(currentConfiguration + 1);
+}
+
+int TSystemImage::PrevConfiguration() {
+  if (currentConfiguration <= 0) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  return SelectConfiguration(currentConfiguration - 1);
+}
+
+void TSystemImage::ForEachConfiguration() {
+  const std::string path = JoinPath(TempDir(), "~~Turn.tmp");
+  if (ConfigurationCount() == 0) StoreConfiguration(0);
+  const int current = currentConfiguration;
+  const std::string keptName = name;
+  const TViewWindow keptView = viewWindow;
+  if (SurfaceCount() == 0 || !Save(path)) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return;
+  }
+  // The file keeps the surfaces relative to the first one, which it puts at the origin: each
+  // reload is moved back to where the first surface stands now.
+  const TSurface *firstSurface = Surface(0);
+  const DPOINT3 origin(firstSurface->general.vertex[0], firstSurface->general.vertex[1],
+                       firstSurface->general.vertex[2]);
+  auto reload = [&]() {
+    if (!Load(path, 2) || SurfaceCount() == 0) return false;
+    const double *at = Surface(0)->general.vertex;
+    const DPOINT3 shift(origin.x - at[0], origin.y - at[1], origin.z - at[2]);
+    if (shift.x != 0.0 || shift.y != 0.0 || shift.z != 0.0) {
+      ShiftSurfaces(0, SurfaceCount() - 1, shift, 1);
+      RebuildElements(nullptr);
+      if (ConfigurationCount() > 0) {
+        TConfigurationParameters &base = configurations.data[0];
+        for (int e = 0; e < PositionCount(base); ++e) {
+          base.positions.data[e].x += shift.x;
+          base.positions.data[e].y += shift.y;
+          base.positions.data[e].z += shift.z;
+        }
+      }
+    }
+    return true;
+  };
+  const int count = ConfigurationCount();
+  Mem<TConfigurationParameters> turned;
+  if (count > 0 && !turned.Allocate(count, 1)) {
+    DeleteFileIfExists(path);
+    return;
+  }
+  // Each configuration is turned from the untouched file, and its turned element
+  // positions are kept as absolute ones first.
+  for (int k = 0; k < count; ++k) {
+    if (!reload()) break;
+    currentConfiguration = 0;
+    SelectConfiguration(k);
+    TurnSystem();
+    configurations.Clear();
+    currentConfiguration = 0;
+    RebuildElements(nullptr);
+    StoreConfiguration(0);
+    turned.data[k] = configurations.data[0];
+  }
+  // The base configuration turned is the system; the others become offsets from it.
+  if (reload()) {
+    TurnSystem();
+    RebuildElements(nullptr);
+    const TConfigurationParameters &base = turned.data[0];
+    const int baseCount = PositionCount(base);
+    for (int k = count - 1; k >= 1; --k) {
+      TConfigurationParameters &record = turned.data[k];
+      for (int e = 0; e < PositionCount(record) && e < baseCount; ++e) {
+        record.positions.data[e].x -= base.positions.data[e].x;
+        record.positions.data[e].y -= base.positions.data[e].y;
+        record.positions.data[e].z -= base.positions.data[e].z;
+      }
+    }
+    configurations = turned;
+    currentConfiguration = 0;
+    SelectConfiguration(current);
+    Update();
+  }
+  DeleteFileIfExists(path);
+  name = keptName;
+  viewWindow = keptView;
+  modified_ = 1;
+}

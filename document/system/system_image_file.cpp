@@ -1,0 +1,203 @@
+// The edited system's file: the optical system file with one [Config_<k>] section per
+// configuration (k from 1, the base configuration first). The system file's own writer
+// leaves these sections alone; they are replaced here, and sections of configurations that
+// no longer exist are removed, so a reader never brings a deleted configuration back.
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <vector>
+
+#include "document/system/system_image.h"
+#include "foundation/textfiles/read_nf.h"
+#include "optics/systemfile/system_file_format.h"
+
+namespace {
+
+// More configuration sections than this are not read (a damaged file could name any).
+constexpr int kMaxConfigurations = 1000;
+// Stands for "no value in the file" while a section is parsed.
+const double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+std::string ConfigurationHeader(int k) { return "[Config_" + std::to_string(k) + "]"; }
+
+// A "[Config_<digits>]" header line, without regard to case.
+bool IsConfigurationHeader(const std::string &line) {
+  std::string text = line;
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+    text.pop_back();
+  const std::string prefix = "[config_";
+  if (text.size() < prefix.size() + 2 || text.back() != ']') return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+  for (std::size_t i = prefix.size(); i + 1 < text.size(); ++i)
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+  return true;
+}
+
+// The text without any configuration section (header and body up to the next header).
+std::string WithoutConfigurations(const std::string &text) {
+  std::string kept;
+  kept.reserve(text.size());
+  bool skipping = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string line = text.substr(start, end - start);
+    if (!line.empty() && line[0] == '[') skipping = IsConfigurationHeader(line);
+    if (!skipping) kept += line;
+    start = end;
+  }
+  return kept;
+}
+
+int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+
+std::string ConfigurationSection(const TConfigurationParameters &record, int k) {
+  std::string text = ConfigurationHeader(k) + "\n";
+  text += "Naper=" + std::to_string(record.Naper) + "\n";
+  text += "Dzr=" + FormatNumber(record.Dzr) + "\n";
+  text += "Unit=" + std::to_string(record.Unit) + "\n";
+  const int fields = std::min(Count(record.AlfaM), kFileFieldValues);
+  if (fields > 0) {
+    text += "AlfaM=";
+    for (int i = 0; i < fields; ++i)
+      text += (i > 0 ? "," : "") + FormatNumber(record.AlfaM.data[i]);
+    text += ";\n";
+  }
+  const int count = record.positions.data ? record.positions.cols * record.positions.rows : 0;
+  for (int e = 0; e < count; ++e) {
+    const DPOINT3 &p = record.positions.data[e];
+    const std::string index = std::to_string(e);
+    text += "dX(" + index + ")=" + FormatNumber(p.x) + " ; dY(" + index + ")=" + FormatNumber(p.y) +
+            "; dZ(" + index + ")=" + FormatNumber(p.z) + ";\n";
+  }
+  return text + "\n";
+}
+
+}  // namespace
+
+int TSystemImage::Load(const std::string &fileName, int nameMode) {
+  TSurface *const *before = surfaces.data;
+  const int read = ReadFile(fileName, nameMode);
+  // A file read whole whose preparation failed (missing glasses, no chief ray) still
+  // replaced the surfaces: the elements and configurations are rebuilt for what was read,
+  // never left pointing at the surfaces that went. Any other failure changed nothing.
+  if (read == 0 && surfaces.data == before) return 0;
+  elements.Clear();
+  configurations.Clear();
+  currentConfiguration = 0;
+  ClearSelection();
+  RebuildElements(nullptr);
+  Dzr = 0.0;
+  if (ReadConfigurations(fileName) > 0) Dzr = configurations.data[0].Dzr;
+  // The surfaces are the base configuration, whatever its section says.
+  StoreConfiguration(0);
+  // The fans are drawn with the file's rays per fan.
+  beams.Reset(info.Nray, 1);
+  modified_ = 0;
+  return read;
+}
+
+int TSystemImage::ReadConfigurations(const std::string &fileName) {
+  TReadNF file;
+  if (file.Open(fileName, 0) == nullptr) return 0;
+  const int elementCount = ElementCount();
+  std::vector<TConfigurationParameters> read;
+  for (int k = 1; k <= kMaxConfigurations; ++k) {
+    if (!file.ReadSection(ConfigurationHeader(k))) break;
+    TConfigurationParameters record;
+    record.Naper = info.Naper;
+    record.Unit = info.Unit;
+    double dzr = 0.0;
+    std::vector<double> fields(kFileFieldValues, kNoValue);
+    std::vector<double> dx(elementCount + 1, kNoValue);
+    std::vector<double> dy(elementCount + 1, kNoValue);
+    std::vector<double> dz(elementCount + 1, kNoValue);
+    file.AddInt("Naper", &record.Naper);
+    file.AddInt("Unit", &record.Unit);
+    file.AddDouble("Dzr", &dzr);
+    file.AddDouble("AlfaM", fields.data(), kFileFieldValues);
+    if (elementCount > 0) {
+      file.AddDouble("dX", dx.data(), elementCount);
+      file.AddDouble("dY", dy.data(), elementCount);
+      file.AddDouble("dZ", dz.data(), elementCount);
+    }
+    // A value that does not fit (an element the system lacks) is left out; the rest holds.
+    file.ParseSection(0);
+    record.Dzr = std::isfinite(dzr) ? dzr : 0.0;
+    int fieldCount = 0;
+    for (int i = 0; i < kFileFieldValues; ++i)
+      if (!std::isnan(fields[i])) fieldCount = i + 1;
+    if (fieldCount > 0 && record.AlfaM.Allocate(fieldCount, 1)) {
+      for (int i = 0; i < fieldCount; ++i)
+        record.AlfaM.data[i] = std::isfinite(fields[i]) ? fields[i] : 0.0;
+    }
+    if (elementCount > 0 && record.positions.Allocate(elementCount, 1)) {
+      for (int e = 0; e < elementCount; ++e) {
+        // A missing base position is where the element stands; a missing offset is none.
+        const DPOINT3 fallback = k == 1 ? elements.data[e].referencePoint : DPOINT3();
+        auto pick = [](double value, double otherwise) {
+          return std::isfinite(value) ? value : otherwise;
+        };
+        record.positions.data[e] =
+            DPOINT3(pick(dx[e], fallback.x), pick(dy[e], fallback.y), pick(dz[e], fallback.z));
+      }
+    }
+    read.push_back(record);
+  }
+  file.Close();
+  if (read.empty()) return 0;
+  if (!configurations.Allocate(static_cast<int>(read.size()), 1)) return 0;
+  for (std::size_t k = 0; k < read.size(); ++k) configurations.data[k] = read[k];
+  return static_cast<int>(read.size());
+}
+
+int TSystemImage::Save(const std::string &fileName) {
+  const std::string path = fileName.empty() ? name : fileName;
+  if (path.empty()) return 0;
+  const int current = currentConfiguration;
+  const TViewWindow keptView = viewWindow;
+  StoreConfiguration(-1);
+  // The file's surfaces stand in the base configuration, so that loading it and taking the
+  // surfaces as the base gives back every configuration.
+  const bool moved = current != 0 && SelectConfiguration(0) != 0;
+  int written = WriteFile(path.c_str());
+  if (written) written = WriteConfigurations(path);
+  if (moved) SelectConfiguration(current);
+  viewWindow = keptView;
+  return written;
+}
+
+int TSystemImage::WriteConfigurations(const std::string &fileName) const {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return 0;
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  in.close();
+  std::string text = WithoutConfigurations(buffer.str());
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  for (int k = 0; k < ConfigurationCount(); ++k)
+    text += ConfigurationSection(configurations.data[k], k + 1);
+  // Written beside the file and renamed over it: the file changes whole or not at all.
+  const std::string work = fileName + ".cfg.part";
+  {
+    std::ofstream out(work, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) {
+      std::remove(work.c_str());
+      return 0;
+    }
+  }
+  if (std::rename(work.c_str(), fileName.c_str()) != 0) {
+    std::remove(work.c_str());
+    return 0;
+  }
+  return 1;
+}

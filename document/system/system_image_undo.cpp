@@ -1,0 +1,157 @@
+// The undo ring: after every edit the whole system is written as "Undo<k>.os" in the
+// temporary directory, k the undo index modulo the ring size. The snapshot at the index is
+// the current state; the ring keeps at most ring size - 1 steps back.
+
+#include <cctype>
+#include <vector>
+
+#include "document/system/system_image.h"
+#include "foundation/helpers/file_list.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+const char *const kUndoPrefix = "Undo";
+const char *const kUndoExtension = ".os";
+// The copy of the opened system that the editor keeps beside the ring.
+const char *const kSystemCopyName = "~~system.tmp";
+
+std::string UndoPath(int slot) { return JoinPath(TempDir(), UndoFileName(slot)); }
+
+std::string BaseName(const std::string &path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string UndoFileName(int slot) { return kUndoPrefix + std::to_string(slot) + kUndoExtension; }
+
+bool IsUndoFileName(const std::string &fileName) {
+  const std::string prefix = kUndoPrefix;
+  const std::string extension = kUndoExtension;
+  if (fileName.size() <= prefix.size() + extension.size()) return false;
+  if (fileName.compare(0, prefix.size(), prefix) != 0) return false;
+  if (fileName.compare(fileName.size() - extension.size(), extension.size(), extension) != 0)
+    return false;
+  for (std::size_t i = prefix.size(); i < fileName.size() - extension.size(); ++i)
+    if (!std::isdigit(static_cast<unsigned char>(fileName[i]))) return false;
+  return true;
+}
+
+int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
+  Mem<STRING> files;
+  const int count = ListFiles(directory, "Undo*.os", files);
+  int kept = 0;
+  for (int i = 0; i < count; ++i)
+    if (IsUndoFileName(BaseName(files.data[i]))) files.data[kept++] = files.data[i];
+  if (kept == 0) {
+    list.Clear();
+    return 0;
+  }
+  if (files.Resize(kept, 1) != kept) return 0;
+  list = files;
+  return kept;
+}
+
+int TSystemImage::SaveUndo(const std::string &label) {
+  const int ringSize = options.RingSize();
+  const int current = currentConfiguration;
+  const TViewWindow keptView = viewWindow;
+  StoreConfiguration(-1);
+  const bool moved = current != 0 && SelectConfiguration(0) != 0;
+  const int index = options.undoIndex + 1;
+  const std::string path = UndoPath(index % ringSize);
+  // The slot's older snapshot goes first, so nothing of it survives in the new one.
+  DeleteFileIfExists(path);
+  if (lender_ != nullptr) lender_->SwapForSnapshot();
+  const int written = Save(path);
+  if (lender_ != nullptr) lender_->SwapForSnapshot();
+  if (written) {
+    options.undoIndex = index;
+    options.SetLabel(index, label);
+    options.redoBound = index + 1;
+  }
+  // A snapshot that could not be written is not a step: the index stays where it was.
+  if (moved) SelectConfiguration(current);
+  viewWindow = keptView;
+  return written;
+}
+
+int TSystemImage::LoadSnapshot(int slot) {
+  const int ringSize = options.RingSize();
+  const std::string path = UndoPath(slot % ringSize);
+  std::vector<int> marks;
+  for (int e = 0; e < ElementCount(); ++e) marks.push_back(elements.data[e].mark);
+  const int current = currentConfiguration;
+  const TViewWindow keptView = viewWindow;
+  // The snapshot is written in the base configuration and read in it.
+  if (!FileExists(path) || Load(path, 2) == 0) return 0;
+  if (current > 0 && current < ConfigurationCount()) SelectConfiguration(current);
+  // The element under the cursor stays highlighted when the restored system has it.
+  for (int e = 0; e < ElementCount() && e < static_cast<int>(marks.size()); ++e)
+    elements.data[e].mark = marks[e];
+  hasSelection = 0;
+  for (int e = 0; e < ElementCount(); ++e) hasSelection |= elements.data[e].mark != 0 ? 1 : 0;
+  viewWindow = keptView;
+  modified_ = 1;
+  return 1;
+}
+
+int TSystemImage::Undo(int step) {
+  const int ringSize = options.RingSize();
+  if (step < 0) --options.undoIndex;
+  const int index = options.undoIndex;
+  if (index < 1 || index < options.redoBound - ringSize) {
+    if (step < 0) ++options.undoIndex;
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  if (!LoadSnapshot(step < 0 ? index : step)) {
+    if (step < 0) ++options.undoIndex;
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  return 1;
+}
+
+int TSystemImage::Redo() {
+  const int index = options.undoIndex + 1;
+  if (index >= options.redoBound) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
+  options.undoIndex = index;
+  if (!Undo(index % options.RingSize())) {
+    options.undoIndex = index - 1;
+    return 0;
+  }
+  return 1;
+}
+
+int TSystemImage::CanUndo() const {
+  const int index = options.undoIndex;
+  return index > 1 && index > options.redoBound - options.RingSize() ? 1 : 0;
+}
+
+int TSystemImage::CanRedo() const { return options.undoIndex + 1 < options.redoBound ? 1 : 0; }
+
+std::string TSystemImage::UndoMenuText() const {
+  if (!CanUndo()) return "Can't Undo";
+  return "Undo " + options.Label(options.undoIndex) + " (ctrl-Z)";
+}
+
+std::string TSystemImage::RedoMenuText() const {
+  if (!CanRedo()) return "Can't Redo";
+  return "Redo " + options.Label(options.undoIndex + 1) + " (ctrl-Y)";
+}
+
+void TSystemImage::DeleteUndoFiles() {
+  Mem<STRING> files;
+  const int count = ListUndoFiles(TempDir(), files);
+  for (int i = 0; i < count; ++i) DeleteFileIfExists(files.data[i]);
+  DeleteFileIfExists(JoinPath(TempDir(), kSystemCopyName));
+  options.ResetUndoRing();
+}

@@ -1,0 +1,144 @@
+#include "document/system/tests/editor_test_support.h"
+
+namespace {
+
+// Turning twice reorders the same vertices twice; the element offsets pass two
+// subtractions and additions of numbers near 100.
+constexpr double kVertexTolerance = 1e-9;
+// An offset is a position less the base position: exact but for the last bit.
+constexpr double kOffsetRoundOff = 1e-12;
+
+DPOINT3 Position(const TSystemImage &image, int k, int e) {
+  return image.configurations.data[k].positions.data[e];
+}
+
+class ConfigurationsTest : public EditorTest {
+ protected:
+  // The triplet with three configurations: the second moves the middle lens 1 along the
+  // axis, the third moves the last lens 0.5 up; the third is current.
+  void OpenThree(TSystemImage &image) {
+    Open(image, "cooke_triplet.os");
+    ASSERT_EQ(image.StoreConfiguration(-1), 1);
+    image.InsertConfiguration(0);
+    TOpticalElement &middle = image.elements.data[1];
+    middle.MoveTo(middle.referencePoint.x + 1.0, middle.referencePoint.y,
+                  middle.referencePoint.z);
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(1);
+    TOpticalElement &last = image.elements.data[2];
+    last.MoveTo(last.referencePoint.x, last.referencePoint.y + 0.5, last.referencePoint.z);
+    image.StoreConfiguration(-1);
+    ASSERT_EQ(image.ConfigurationCount(), 3);
+    ASSERT_EQ(image.currentConfiguration, 2);
+  }
+};
+
+TEST_F(ConfigurationsTest, OffsetsAreKeptFromTheBaseAndAppliedOnSelection) {
+  TSystemImage image;
+  OpenThree(image);
+  const DPOINT3 base1 = Position(image, 0, 1);
+  // Configuration 3 carries both moves: the middle lens's from its copy of configuration 2.
+  EXPECT_APPROX(Position(image, 2, 1).x, 1.0, kOffsetRoundOff);
+  EXPECT_APPROX(Position(image, 2, 2).y, 0.5, kOffsetRoundOff);
+  EXPECT_APPROX(Position(image, 1, 2).y, 0.0, kOffsetRoundOff);
+  EXPECT_EQ(image.SelectConfiguration(0), 1);
+  EXPECT_APPROX(image.elements.data[1].referencePoint.x, base1.x, kOffsetRoundOff);
+  EXPECT_EQ(image.elements.data[2].referencePoint.y, 0.0);
+  EXPECT_EQ(image.SelectConfiguration(1), 1);
+  EXPECT_APPROX(image.elements.data[1].referencePoint.x, base1.x + 1.0, kOffsetRoundOff);
+  EXPECT_EQ(image.SelectConfiguration(1), 1);  // already current
+  EXPECT_EQ(image.SelectConfiguration(3), 0);
+  EXPECT_EQ(image.SelectConfiguration(-1), 0);
+  EXPECT_EQ(image.currentConfiguration, 1);
+}
+
+TEST_F(ConfigurationsTest, InsertingAtTwoOfThreeGivesFourWithTheThirdACopyOfTheSecond) {
+  TSystemImage image;
+  OpenThree(image);
+  const TConfigurationParameters second = image.configurations.data[1];
+  const TConfigurationParameters third = image.configurations.data[2];
+  ASSERT_EQ(image.SelectConfiguration(1), 1);
+  image.SetModified(0);
+  image.InsertConfiguration(image.currentConfiguration);
+  ASSERT_EQ(image.ConfigurationCount(), 4);
+  EXPECT_EQ(image.currentConfiguration, 2);  // the caption shows 3/4
+  EXPECT_EQ(image.IsModified(), 1);
+  for (int e = 0; e < 3; ++e) {
+    EXPECT_APPROX(Position(image, 2, e).x, second.positions.data[e].x, kOffsetRoundOff) << e;
+    EXPECT_APPROX(Position(image, 2, e).y, second.positions.data[e].y, kOffsetRoundOff) << e;
+    EXPECT_APPROX(Position(image, 3, e).y, third.positions.data[e].y, kOffsetRoundOff) << e;
+    EXPECT_APPROX(Position(image, 1, e).x, second.positions.data[e].x, kOffsetRoundOff) << e;
+  }
+}
+
+TEST_F(ConfigurationsTest, DeletingTheLastSelectsTheOneBeforeAndTheBaseStays) {
+  TSystemImage image;
+  OpenThree(image);
+  const double baseX = Position(image, 0, 1).x;
+  image.DeleteConfiguration(2);
+  EXPECT_EQ(image.ConfigurationCount(), 2);
+  EXPECT_EQ(image.currentConfiguration, 1);  // the caption shows 2/2
+  EXPECT_EQ(image.elements.data[2].referencePoint.y, 0.0);
+  EXPECT_APPROX(image.elements.data[1].referencePoint.x, baseX + 1.0, kOffsetRoundOff);
+  image.DeleteConfiguration(0);
+  EXPECT_EQ(image.ConfigurationCount(), 2);
+  EXPECT_EQ(image.currentConfiguration, 0);
+  EXPECT_APPROX(image.elements.data[1].referencePoint.x, baseX, kOffsetRoundOff);
+}
+
+TEST_F(ConfigurationsTest, NextAndPreviousBeepAtTheEnds) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.StoreConfiguration(-1);
+  const int before = Beeps(Boxes());
+  EXPECT_EQ(image.NextConfiguration(), 0);
+  EXPECT_EQ(image.PrevConfiguration(), 0);
+  EXPECT_EQ(Beeps(Boxes()), before + 2);
+  image.InsertConfiguration(0);
+  EXPECT_EQ(image.PrevConfiguration(), 1);
+  EXPECT_EQ(image.currentConfiguration, 0);
+  EXPECT_EQ(image.NextConfiguration(), 1);
+  EXPECT_EQ(image.FirstConfiguration(), 1);
+  EXPECT_EQ(image.currentConfiguration, 0);
+}
+
+TEST_F(ConfigurationsTest, TurningEveryConfigurationTwiceRestoresEveryVertex) {
+  TSystemImage image;
+  OpenThree(image);
+  const int n = image.SurfaceCount();
+  std::vector<std::vector<DPOINT3>> original;
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_EQ(image.SelectConfiguration(k), 1);
+    original.push_back(Vertices(image));
+  }
+  ASSERT_EQ(image.SelectConfiguration(1), 1);
+
+  image.ForEachConfiguration();
+  ASSERT_EQ(image.ConfigurationCount(), 3);
+  EXPECT_EQ(image.currentConfiguration, 1);
+  EXPECT_EQ(image.info.TurnSystem, 1);
+  // Turned, each configuration holds the same vertices in reverse order.
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_EQ(image.SelectConfiguration(k), 1);
+    const std::vector<DPOINT3> turned = Vertices(image);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_APPROX(turned[i].x, original[k][n - 1 - i].x, kVertexTolerance) << k << " " << i;
+      EXPECT_APPROX(turned[i].y, original[k][n - 1 - i].y, kVertexTolerance) << k << " " << i;
+    }
+  }
+
+  image.ForEachConfiguration();
+  EXPECT_EQ(image.info.TurnSystem, 0);
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_EQ(image.SelectConfiguration(k), 1);
+    const std::vector<DPOINT3> back = Vertices(image);
+    for (int i = 0; i < n; ++i) {
+      EXPECT_APPROX(back[i].x, original[k][i].x, kVertexTolerance) << k << " " << i;
+      EXPECT_APPROX(back[i].y, original[k][i].y, kVertexTolerance) << k << " " << i;
+      EXPECT_APPROX(back[i].z, original[k][i].z, kVertexTolerance) << k << " " << i;
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(JoinPath(TempDir(), "~~Turn.tmp")));
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+#include "optics/psf/diffraction_sampling.h"
+#include "document/system/tests/editor_test_support.h"
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Results are a mantissa times a power of ten: a few units in the last place.
+constexpr double kRoundOff = 1e-14;
+// The interval is taken from the exit pupil (diameter 40 at 100 from the focus) rather
+// than from the marginal ray of the paraboloid (which meets it 101 from the focus): the
+// two apertures differ by 1 %.
+constexpr double kApertureModel = 0.02;
+// Two intervals of one system, each from a sine and a quotient.
+constexpr double kApertureRatio = 1e-12;
+
+TEST(RoundSignificant, PicksTheNearestRoundMantissaAndTheNextOne) {
+  struct TCase {
+    double value, first, second;
+  };
+  const TCase cases[] = {
+      {1.25, 1.0, 1.5},       // a tie goes to the first
+      {0.9, 0.8, 1.0},        // past 8 the next is 10
+      {3.0, 2.5, 4.0},        //
+      {3.25, 2.5, 4.0},       // a tie between 2.5 and 4.0
+      {0.0032, 0.0025, 0.004},
+      {470.0, 500.0, 800.0},
+      {7.0, 8.0, 10.0},
+  };
+  for (const TCase &c : cases) {
+    double first = 0.0, second = 0.0;
+    RoundSignificant(c.value, first, second);
+    EXPECT_APPROX(first, c.first, kRoundOff) << c.value;
+    EXPECT_APPROX(second, c.second, kRoundOff) << c.value;
+  }
+  double first = 1.0, second = 1.0;
+  RoundSignificant(0.0, first, second);
+  EXPECT_EQ(first, 0.0);
+  RoundSignificant(-2.0, first, second);
+  EXPECT_EQ(second, -2.0);
+}
+
+using DiffractionSamplingTest = EditorTest;
+
+TEST_F(DiffractionSamplingTest, APerfectMirrorIsSampledAtTheDiffractionInterval) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  const double ownDiscrete = mirror.info.Discrete;
+  double discrete = 0.0;
+  int difrac = 0;
+  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac, 0), 1);
+  EXPECT_EQ(difrac, 1);
+  // 0.5 lambda / NA in mm, NA = 20 / 101 for the marginal ray of the paraboloid.
+  const double lambdaMm = 0.5875618e-3;
+  EXPECT_APPROX(discrete, 0.5 * lambdaMm / (20.0 / 101.0), kApertureModel);
+  EXPECT_EQ(mirror.info.Discrete, ownDiscrete);
+}
+
+TEST_F(DiffractionSamplingTest, AnAberratedSpotIsSampledGeometrically) {
+  // The singlet at full aperture and 20 degrees off axis: a spot far wider than the
+  // diffraction interval.
+  TSystemImage singlet;
+  Open(singlet, "singlet.os");
+  ASSERT_TRUE(singlet.info.AlfaM.Allocate(1, 1));
+  singlet.info.AlfaM.data[0] = 10.0;
+  singlet.info.Dentr = 24.0;
+  double discrete = 0.0;
+  int difrac = 1;
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac, 0), 1);
+  EXPECT_EQ(difrac, 0);
+  // NA of f/2: the diffraction interval is about 0.5 lambda / 0.25 = 1.2 micrometres.
+  EXPECT_GT(discrete, 4.0 * 0.0012);
+}
+
+TEST_F(DiffractionSamplingTest, TheDefaultIntervalRaisesNoQuestionEitherWay) {
+  // The perfect mirror with no interval of the user's: the one the preparation chooses is
+  // what the check would recommend, with diffraction on and with it off.
+  for (int difrac : {1, 0}) {
+    TSystemImage mirror;
+    Open(mirror, "parabolic_mirror.os");
+    mirror.info.Discrete = 0.0;
+    mirror.info.Difrac = difrac;
+    mirror.Update();
+    EXPECT_EQ(mirror.info.Discrete, 0.0);
+    ASSERT_GT(mirror.info.discreteInEffect, 0.0);
+    double discrete = mirror.info.discreteInEffect;
+    int chosen = difrac;
+    EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, chosen), 0) << difrac;
+    EXPECT_EQ(BoxCount(), 0u) << difrac;
+    EXPECT_EQ(chosen, difrac);
+  }
+}
+
+TEST_F(DiffractionSamplingTest, AnAutomaticIntervalStaysAutomaticThroughEditsUndoCopiesAndSaves) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  mirror.DeleteUndoFiles();
+  ASSERT_EQ(mirror.SaveUndo(""), 1);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  const double wide = mirror.info.discreteInEffect;
+  // Half the pupil: the interval in effect grows as 1 / NA, NA = sin(atan(D / 200)).
+  mirror.info.Dentr = 20.0;
+  mirror.Update();
+  ASSERT_EQ(mirror.SaveUndo("aperture"), 1);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  const double ratio = std::sin(std::atan(0.2)) / std::sin(std::atan(0.1));
+  EXPECT_APPROX(mirror.info.discreteInEffect / wide, ratio, kApertureRatio);
+  ASSERT_EQ(mirror.Undo(-1), 1);
+  mirror.Update();
+  EXPECT_EQ(mirror.info.Dentr, 40.0);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  EXPECT_APPROX(mirror.info.discreteInEffect / wide, 1.0, kApertureRatio);
+  ASSERT_EQ(mirror.Redo(), 1);
+  EXPECT_EQ(mirror.info.Dentr, 20.0);
+  EXPECT_EQ(mirror.info.Discrete, 0.0);
+  TSystemImage copy;
+  copy.Assign(mirror, 1);
+  EXPECT_EQ(copy.info.Discrete, 0.0);
+  const std::string path = Scratch("mirror.os");
+  ASSERT_EQ(copy.Save(path), 1);
+  EXPECT_NE(ReadText(path).find("\nDiscrete=0\n"), std::string::npos);
+}
+
+TEST_F(DiffractionSamplingTest, AFarTooLargeValueIsQuestionedAndReplacedOnYes) {
+  TSystemImage mirror;
+  Open(mirror, "parabolic_mirror.os");
+  double discrete = 0.1;
+  int difrac = 0;
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 0, discrete, difrac), 0);
+  EXPECT_EQ(BoxCount(), 0u);
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 1);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
+  // Diffraction stays off as the user chose it.
+  EXPECT_EQ(difrac, 0);
+  // 1.5 um rounds to the round step 1.5 um.
+  EXPECT_APPROX(discrete, 0.0015, kRoundOff);
+  discrete = 1e-5;
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, mirror, 1, discrete, difrac), 0);
+  EXPECT_EQ(Boxes().boxes[1].text.rfind("Parameter Discrete=1e-05 is too small.", 0), 0u);
+  EXPECT_EQ(discrete, 1e-5);
+}
+
+TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionChoice) {
+  // The singlet at f/2 and 10 degrees: its spot asks for geometric work at a coarse
+  // interval, its aperture for a diffraction interval of 0.5 lambda / NA.
+  TSystemImage singlet;
+  Open(singlet, "singlet.os");
+  ASSERT_TRUE(singlet.info.AlfaM.Allocate(1, 1));
+  singlet.info.AlfaM.data[0] = 10.0;
+  singlet.info.Dentr = 24.0;
+  double geometric = 0.0, diffraction = 0.0;
+  int needed = 1;
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed, 0), 1);
+  ASSERT_EQ(needed, 0);
+  const double lambdaMm = 0.5875618e-3;
+  diffraction = 0.5 * lambdaMm / 0.25;  // NA of about 0.25
+  ASSERT_GT(geometric, 4.0 * diffraction);
+
+  // Diffraction on, an interval far too fine: the proposal is one that diffraction work can
+  // use (its whole pupil on 40 % of the grid, 2.5 nodes to the interval), and the tick
+  // stays.
+  auto &boxes = const_cast<TRecordingMessageBoxProvider &>(Boxes());
+  double discrete = 1e-6;
+  int difrac = 1;
+  boxes.QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, singlet, 1, discrete, difrac), 1);
+  EXPECT_EQ(difrac, 1);
+  EXPECT_GT(discrete, 0.5 * diffraction / 2.5);
+  EXPECT_LT(discrete, 2.0 * diffraction / 2.5);
+
+  // Diffraction off: the geometric interval, and the tick stays off.
+  discrete = 1e-6;
+  difrac = 0;
+  boxes.QueueAnswer(IDYES);
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, singlet, 1, discrete, difrac), 1);
+  EXPECT_EQ(difrac, 0);
+  double first = 0.0, second = 0.0;
+  RoundSignificant(geometric, first, second);
+  EXPECT_APPROX(discrete, first, kRoundOff);
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+#include "document/system/tests/editor_test_support.h"
+
+namespace {
+
+int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+
+void ExpectSameConfigurations(const TSystemImage &a, const TSystemImage &b) {
+  ASSERT_EQ(a.ConfigurationCount(), b.ConfigurationCount());
+  for (int k = 0; k < a.ConfigurationCount(); ++k) {
+    const TConfigurationParameters &p = a.configurations.data[k];
+    const TConfigurationParameters &q = b.configurations.data[k];
+    EXPECT_EQ(p.Naper, q.Naper) << k;
+    EXPECT_EQ(p.Unit, q.Unit) << k;
+    EXPECT_EQ(p.Dzr, q.Dzr) << k;
+    ASSERT_EQ(Count(p.AlfaM), Count(q.AlfaM)) << k;
+    for (int i = 0; i < Count(p.AlfaM); ++i) EXPECT_EQ(p.AlfaM.data[i], q.AlfaM.data[i]) << k;
+    ASSERT_EQ(p.positions.cols, q.positions.cols) << k;
+    for (int e = 0; e < p.positions.cols; ++e) {
+      EXPECT_EQ(p.positions.data[e].x, q.positions.data[e].x) << k << " " << e;
+      EXPECT_EQ(p.positions.data[e].y, q.positions.data[e].y) << k << " " << e;
+      EXPECT_EQ(p.positions.data[e].z, q.positions.data[e].z) << k << " " << e;
+    }
+  }
+}
+
+class SystemImageFileTest : public EditorTest {
+ protected:
+  // The triplet with a second configuration: other fields, stop, unit and image shift, and
+  // offsets that have no short decimal form.
+  void OpenTwo(TSystemImage &image) {
+    Open(image, "cooke_triplet.os");
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(0);
+    TOpticalElement &first = image.elements.data[0];
+    first.MoveTo(first.referencePoint.x + 0.1, first.referencePoint.y + 1.0 / 3.0,
+                 first.referencePoint.z - 0.2);
+    ASSERT_TRUE(image.info.AlfaM.Allocate(2, 1));
+    image.info.AlfaM.data[0] = 0.0;
+    image.info.AlfaM.data[1] = 7.0 / 3.0;
+    image.info.Naper = 3;
+    image.info.Unit = 1;
+    image.Dzr = -0.7;
+    image.StoreConfiguration(-1);
+  }
+};
+
+TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectionsStay) {
+  TSystemImage image;
+  OpenTwo(image);
+  const std::string first = Scratch("two.os");
+  WriteText(first, "[Foreign]\nKey=1;\n\n[Remark]\nkept\n");
+  ASSERT_EQ(image.Save(first), 1);
+  // Saving in the second configuration leaves it current, with its positions.
+  EXPECT_EQ(image.currentConfiguration, 1);
+  EXPECT_EQ(image.Dzr, -0.7);
+
+  TSystemImage loaded;
+  ASSERT_EQ(loaded.Load(first, 2), 1);
+  ExpectSameConfigurations(image, loaded);
+  EXPECT_EQ(loaded.currentConfiguration, 0);
+  const std::string second = Scratch("again.os");
+  ASSERT_EQ(loaded.Save(second), 1);
+  TSystemImage again;
+  ASSERT_EQ(again.Load(second, 2), 1);
+  ExpectSameConfigurations(image, again);
+  // The second configuration applied to the reloaded system stands where it stood.
+  ASSERT_EQ(again.SelectConfiguration(1), 1);
+  const std::vector<DPOINT3> expected = Vertices(image);
+  const std::vector<DPOINT3> actual = Vertices(again);
+  for (int i = 0; i < again.SurfaceCount(); ++i) {
+    EXPECT_EQ(actual[i].x, expected[i].x) << i;
+    EXPECT_EQ(actual[i].y, expected[i].y) << i;
+  }
+  EXPECT_EQ(again.info.Naper, 3);
+  EXPECT_EQ(again.Dzr, -0.7);
+
+  const std::string text = ReadText(first);
+  EXPECT_NE(text.find("[Foreign]\nKey=1;\n"), std::string::npos);
+  EXPECT_NE(text.find("[Remark]\nkept\n"), std::string::npos);
+  EXPECT_NE(text.find("[Config_2]"), std::string::npos);
+  EXPECT_NE(text.find("dX(0)="), std::string::npos);
+}
+
+TEST_F(SystemImageFileTest, SectionsOfDeletedConfigurationsAreRemoved) {
+  TSystemImage image;
+  OpenTwo(image);
+  image.InsertConfiguration(1);
+  ASSERT_EQ(image.ConfigurationCount(), 3);
+  const std::string path = Scratch("three.os");
+  ASSERT_EQ(image.Save(path), 1);
+  EXPECT_NE(ReadText(path).find("[Config_3]"), std::string::npos);
+  image.DeleteConfiguration(2);
+  image.DeleteConfiguration(1);
+  ASSERT_EQ(image.Save(path), 1);
+  const std::string text = ReadText(path);
+  EXPECT_EQ(text.find("[Config_2]"), std::string::npos);
+  EXPECT_EQ(text.find("[Config_3]"), std::string::npos);
+  TSystemImage loaded;
+  ASSERT_EQ(loaded.Load(path, 2), 1);
+  EXPECT_EQ(loaded.ConfigurationCount(), 1);
+}
+
+TEST_F(SystemImageFileTest, DamagedSectionsKeepWhatFitsAndFallBack) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  const std::string path = Scratch("damaged.os");
+  ASSERT_EQ(image.Save(path), 1);
+  std::string text = ReadText(path);
+  const std::size_t start = text.find("[Config_1]");
+  ASSERT_NE(start, std::string::npos);
+  text = text.substr(0, start) +
+         "[Config_1]\nNaper=5\n"
+         "[Config_2]\nNaper=2\nDzr=x\ndX(1)=0.5 ; dY(99)=7; dZ(-3)=1;\ndY(0)=nonsense;\n";
+  WriteText(path, text);
+  TSystemImage loaded;
+  ASSERT_EQ(loaded.Load(path, 2), 1);
+  ASSERT_EQ(loaded.ConfigurationCount(), 2);
+  const TConfigurationParameters &offsets = loaded.configurations.data[1];
+  ASSERT_EQ(offsets.positions.cols, 3);
+  EXPECT_EQ(offsets.positions.data[1].x, 0.5);
+  EXPECT_EQ(offsets.positions.data[2].y, 0.0);
+  EXPECT_EQ(offsets.Naper, 2);
+  // The base configuration is where the surfaces stand.
+  for (int e = 0; e < 3; ++e)
+    EXPECT_EQ(loaded.configurations.data[0].positions.data[e].x,
+              loaded.elements.data[e].referencePoint.x);
+}
+
+TEST_F(SystemImageFileTest, NamesKeepTheirCaseAndAFailedLoadChangesNothing) {
+  TSystemImage image;
+  OpenTwo(image);
+  std::filesystem::create_directories(Scratch("Lenses"));
+  const std::string path = Scratch("Lenses/Triplet B.os");
+  ASSERT_EQ(image.Save(path), 1);
+  TSystemImage loaded;
+  ASSERT_EQ(loaded.Load(path, 1), 1);
+  EXPECT_EQ(loaded.name, path);
+  const std::vector<DPOINT3> before = Vertices(loaded);
+  EXPECT_EQ(loaded.Load(Scratch("Lenses/missing.os"), 1), 0);
+  EXPECT_EQ(loaded.name, path);
+  EXPECT_EQ(loaded.ConfigurationCount(), 2);
+  ASSERT_EQ(loaded.SurfaceCount(), static_cast<int>(before.size()));
+  EXPECT_EQ(Vertices(loaded)[3].x, before[3].x);
+}
+
+TEST_F(SystemImageFileTest, AFileReadWholeButNotPreparedLeavesNoElementOnAGoneSurface) {
+  TSystemImage image;
+  OpenTwo(image);
+  // A singlet whose file reads whole but whose preparation fails (a wavelength where its
+  // glass has no index, an object without aperture): the read surfaces replace the triplet.
+  const std::string path =
+      SourceRoot() + "/fuzz/corpus/system_image/read_whole_preparation_fails.os";
+  EXPECT_EQ(image.Load(path, 2), 0);
+  ASSERT_EQ(image.SurfaceCount(), 4);
+  ASSERT_EQ(image.ElementCount(), 1);
+  for (int k = 0; k < 2; ++k)
+    EXPECT_EQ(image.IndexOfSurface(image.elements.data[0].surfaces.data[k]), k + 1);
+  ASSERT_EQ(image.ConfigurationCount(), 1);
+  EXPECT_EQ(image.configurations.data[0].positions.cols, 1);
+}
+
+}  // namespace

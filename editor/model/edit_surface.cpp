@@ -1,6 +1,0 @@
-#include "editor/model/edit_surface.h"
-
-TEditSurfaceData &TEditSurface::Data() {
-  if (editData == nullptr) editData = new TEditSurfaceData;
-  return *editData;
-}

@@ -1,0 +1,182 @@
+#include "imaging/pictures/picture_tune.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include "imaging/color/color_image.h"
+#include "imaging/color/color_modes.h"
+#include "imaging/pictures/color_picture.h"
+#include "platform/gui/bars/floating_frame.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/bars/gadgets.h"
+#include "platform/gui/bars/resources.h"
+
+namespace {
+
+// The buttons in their order: command and picture resource.
+struct TTuneButton {
+  int command;
+  int bitmap;
+};
+constexpr TTuneButton kButtons[] = {
+    {201, 201}, {202, 202}, {208, 208}, {300, 400}, {216, 401}, {501, 403},
+    {302, 302}, {303, 303}, {304, 304}, {305, 305}, {306, 306}, {307, 307},
+};
+constexpr int kColumns = 3;
+
+// The buttons' pictures, drawn once: gray, natural and pseudo colour bars, the scale and
+// spectrum switches, axes, and the brightness and contrast steps.
+void RegisterTuneBitmaps() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  auto picture = [](int id, auto &&draw) {
+    QImage image(16, 15, QImage::Format_RGB32);
+    image.fill(qRgb(0xC0, 0xC0, 0xC0));
+    QPainter painter(&image);
+    draw(painter);
+    painter.end();
+    RegisterBitmapResource(MAKEINTRESOURCE(id), image);
+  };
+  picture(201, [](QPainter &p) {
+    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, QColor(60 * i, 60 * i, 60 * i));
+  });
+  picture(202, [](QPainter &p) {
+    const QColor colors[] = {Qt::blue, Qt::green, Qt::yellow, Qt::red};
+    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, colors[i]);
+  });
+  picture(208, [](QPainter &p) {
+    const QColor colors[] = {Qt::magenta, Qt::cyan, Qt::yellow, Qt::darkRed};
+    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, colors[i]);
+  });
+  picture(400, [](QPainter &p) { p.drawText(QRect(0, 0, 16, 15), Qt::AlignCenter, "lg"); });
+  picture(401, [](QPainter &p) {
+    QLinearGradient gradient(2, 0, 14, 0);
+    gradient.setColorAt(0, Qt::blue);
+    gradient.setColorAt(0.5, Qt::green);
+    gradient.setColorAt(1, Qt::red);
+    p.fillRect(2, 4, 12, 7, gradient);
+  });
+  picture(403, [](QPainter &p) {
+    p.drawLine(3, 12, 13, 12);
+    p.drawLine(3, 2, 3, 12);
+  });
+  picture(302, [](QPainter &p) { p.fillRect(4, 4, 8, 7, QColor(128, 128, 128)); });
+  picture(303, [](QPainter &p) { p.fillRect(4, 4, 8, 7, Qt::white); });
+  picture(304, [](QPainter &p) { p.fillRect(4, 4, 8, 7, QColor(40, 40, 40)); });
+  picture(305, [](QPainter &p) {
+    p.fillRect(3, 4, 5, 7, QColor(90, 90, 90));
+    p.fillRect(8, 4, 5, 7, QColor(170, 170, 170));
+  });
+  picture(306, [](QPainter &p) {
+    p.fillRect(3, 4, 5, 7, Qt::black);
+    p.fillRect(8, 4, 5, 7, Qt::white);
+  });
+  picture(307, [](QPainter &p) {
+    p.fillRect(3, 4, 5, 7, QColor(120, 120, 120));
+    p.fillRect(8, 4, 5, 7, QColor(140, 140, 140));
+  });
+}
+
+class TTuneFrame;
+TTuneFrame *tuneWindow = nullptr;
+
+class TTuneFrame : public TFloatingFrame, public TColorPictureTune {
+ public:
+  TTuneFrame(TColorPicture *picture, TToolBox *box)
+      : TFloatingFrame(nullptr, "Tune", box, true), picture_(picture), box_(box) {}
+  ~TTuneFrame() override {
+    if (tuneWindow == this) tuneWindow = nullptr;
+  }
+
+  TColorPicture *Picture() const override { return picture_; }
+  bool IsPressed(int command) const override {
+    const TButtonGadget *button = Button(command);
+    return button != nullptr && button->GetButtonState() == TButtonGadget::Down;
+  }
+  void SetPressed(int command, bool pressed) override {
+    if (TButtonGadget *button = Button(command); button != nullptr) {
+      button->SetButtonState(pressed ? TButtonGadget::Down : TButtonGadget::Up);
+    }
+  }
+  void Click(int command) override {
+    if (picture_ != nullptr) picture_->Command(command);
+  }
+  bool ScreenOrigin(int &left, int &top) const override {
+    if (!IsWindow()) return false;
+    const RECT frame = GetWindowRect();
+    left = frame.left;
+    top = frame.top;
+    return true;
+  }
+
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    // The buttons' commands go to the picture.
+    if (msg == WM_COMMAND && lParam == 0 && picture_ != nullptr) {
+      picture_->Command(static_cast<int>(LOWORD(wParam)));
+      return 0;
+    }
+    return TFloatingFrame::WindowProc(msg, wParam, lParam);
+  }
+
+ private:
+  TButtonGadget *Button(int command) const {
+    return dynamic_cast<TButtonGadget *>(box_->GadgetWithId(command));
+  }
+
+  TColorPicture *picture_;
+  TToolBox *box_;
+};
+
+}  // namespace
+
+TColorPictureTune *GetPictureTune() { return tuneWindow; }
+
+void DeletePictureTune() {
+  TTuneFrame *window = tuneWindow;
+  tuneWindow = nullptr;
+  if (window == nullptr) return;
+  if (window->IsWindow()) window->Destroy();
+  delete window;
+}
+
+TColorPictureTune *CreatePictureTune(TColorPicture *picture) {
+  DeletePictureTune();
+  if (picture == nullptr) return nullptr;
+  RegisterTuneBitmaps();
+  auto *box = new TToolBox(nullptr, kColumns);
+  for (const TTuneButton &button : kButtons) {
+    box->Insert(*new TButtonGadget(MAKEINTRESOURCE(button.bitmap), button.command,
+                                   TButtonGadget::Command, true, TButtonGadget::Up));
+  }
+  auto *frame = new TTuneFrame(picture, box);
+  tuneWindow = frame;
+  if (!frame->Create()) {
+    DeletePictureTune();
+    return nullptr;
+  }
+  frame->ShowWindow(SW_SHOWNA);
+  PlacePictureTune(*picture);
+  return frame;
+}
+
+void PlacePictureTune(TColorPicture &picture) {
+  if (tuneWindow == nullptr || tuneWindow->Picture() != &picture || !picture.IsWindow()) return;
+  const POINT origin = picture.ClientToScreen(POINT{0, 0});
+  const RECT rect = tuneWindow->GetWindowRect();
+  // Above the picture it serves, at its own size.
+  tuneWindow->SetWindowPos(HWND_TOP, origin.x, origin.y, rect.right - rect.left,
+                           rect.bottom - rect.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void UpdatePictureTune(TColorPicture &picture) {
+  TColorPictureTune *tune = GetPictureTune();
+  if (tune == nullptr || tune->Picture() != &picture) return;
+  const int mode = picture.modeWord;
+  tune->SetPressed(201, (mode & kGrayScale) != 0);
+  tune->SetPressed(202, (mode & kNaturalColor) != 0);
+  tune->SetPressed(208, (mode & kPseudoColor) != 0);
+  tune->SetPressed(216, (mode & kContinuousSpectrum) != 0);
+  tune->SetPressed(300, picture.Image().scaleMode != 0);
+  tune->SetPressed(501, picture.drawAxes != 0);
+}

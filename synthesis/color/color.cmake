@@ -1,2 +1,0 @@
-area_sources(SYNTHESIS color_rgb.cpp color_image.cpp color_image_build.cpp density_color_image.cpp)
-area_tests(SYNTHESIS tests/color_rgb_test.cpp tests/color_image_test.cpp)

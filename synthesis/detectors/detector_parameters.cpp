@@ -1,9 +1,0 @@
-#include "synthesis/detectors/detector_parameters.h"
-
-namespace {
-TDetectorParameters *detectorParameters = nullptr;
-}  // namespace
-
-TDetectorParameters *GetDetectorParameters() { return detectorParameters; }
-
-void SetDetectorParameters(TDetectorParameters *parameters) { detectorParameters = parameters; }
