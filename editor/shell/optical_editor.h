@@ -81,6 +81,7 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame {
 
   // TEditorFrame: one group's command that another runs.
   void Undo() override;
+  TScanAnimation *ScanAnimation() override;
   void LeaveZoomMode() override;
   void ShowConfigurationBar(int mode) override;
   void OpenPropertiesOfSelected() override;
