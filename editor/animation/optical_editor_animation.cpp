@@ -81,11 +81,13 @@ void TOpticalEditor::CmEditAnimation() {
   const bool beamWasOn = editTools_.ButtonDown(CM_BEAM_ANIMATION);
   StopAnimations();
   const std::string path = AnimationFilePath();
-  if (!FileExists(path) && !WriteAnimationTemplate(path, system_.beams.raysPerBeam, system_.info.AlfaM)) {
-    // Nothing to edit: starting again would only ask for the file once more.
-    MessageBox(GetHandle(), "The animation file \"" + path + "\" cannot be written.", "Warning",
-               MB_OK | MB_ICONEXCLAMATION);
-    return;
+  if (!FileExists(path)) {
+    const TFileWriteResult written = WriteAnimationTemplate(path, system_.beams.raysPerBeam, system_.info.AlfaM);
+    if (!written.Written()) {
+      // Nothing to edit: starting again would only ask for the file once more.
+      MessageBox(GetHandle(), FileWriteFaultText(path, written), "Warning", MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
   }
   EditAnimationFileModally(this, path);
   if (Current() != this) return;
