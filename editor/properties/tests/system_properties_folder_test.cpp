@@ -44,6 +44,18 @@ class PropertiesFolderTest : public EditorShellTest {
   }
 };
 
+// Counts the edited system's notices while it lives.
+class TNoticeCounter final : public TSystemObserver {
+ public:
+  explicit TNoticeCounter(TSystemImage &system) : system_(system) { system_.AddObserver(this); }
+  ~TNoticeCounter() override { system_.RemoveObserver(this); }
+  void SystemEdited() override { ++notices; }
+  int notices = 0;
+
+ private:
+  TSystemImage &system_;
+};
+
 TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBringsItBack) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemPropertiesFolder &folder = OpenFolder(editor);
@@ -70,6 +82,47 @@ TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBrings
   EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
 }
 
+TEST_F(PropertiesFolderTest, AnEditReachesEveryViewByOneNoticeAndFillsThePageOnce) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  TPropertiesSurfacesPage &page = *folder.SurfacesPage();
+  TPropertiesTable &table = *page.Table();
+  TNoticeCounter counter(editor.System());
+  const int fills = page.FillCount();
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
+
+  Type(table, kRadiusColumn, 1, "40");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().Surface(1)->general.R == 40.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 1);
+  EXPECT_EQ(page.FillCount(), fills + 1);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "40");
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Radius of surface 2 (ctrl-Z)");
+
+  // A refused entry tells no view; the page alone shows the system again, once.
+  Type(table, kRadiusColumn, 1, "abc");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !answers_->boxes.empty(); }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 1);
+  EXPECT_EQ(page.FillCount(), fills + 2);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "40");
+
+  // The standalone general-information window is told by the same one notice.
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_EQ(PropertiesFolder(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  TPropertiesTable &info = *GeneralInfoWindow()->Table();
+  test_kit::RunFor(50);
+  Type(info, 0, 9, "60");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().info.Temperature != 20.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 2);
+  // The window shows the temperature the system took.
+  EXPECT_EQ(std::stod(info.CellText(0, 9)), editor.System().info.Temperature);
+}
+
 TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemAgain) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemPropertiesFolder &folder = OpenFolder(editor);
@@ -93,15 +146,15 @@ TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemA
   // A field point typed into the empty row of the beams page is added, and the open
   // aberrations window lists it.
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  const int beams = editor.AberrationsWindow()->BeamList()->GetCount();
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  const int beams = editor.Launchers().AberrationsWindow()->BeamList()->GetCount();
   folder.SelectPage(kBeamsPage);
   TPropertiesTable &fields = *folder.BeamsPage()->FieldsTable();
   ASSERT_EQ(fields.RowCount(), 4);
   Type(fields, 0, 3, "7");
   ASSERT_TRUE(test_kit::RunUntil([&] { return fields.RowCount() == 5; }, kWaitMs));
   EXPECT_EQ(fields.CellText(0, 3), "7");
-  EXPECT_EQ(editor.AberrationsWindow()->BeamList()->GetCount(), beams + 1);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow()->BeamList()->GetCount(), beams + 1);
 }
 
 TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf) {
@@ -145,7 +198,7 @@ TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstO
 
   editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);
   ASSERT_EQ(PropertiesFolder(), nullptr);
-  ASSERT_TRUE(editor.LoadSystem(triplet_, kNameFromFileName));
+  ASSERT_TRUE(editor.Files().LoadSystem(triplet_, kNameFromFileName));
   // Without the folder: the standalone window, and the same command closes it.
   editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
   ASSERT_NE(GeneralInfoWindow(), nullptr);

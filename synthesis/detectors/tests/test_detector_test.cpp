@@ -212,6 +212,18 @@ TEST_F(DetectorPage, TheModelsTakeTheirEditsAndCutSizesToTheField) {
   Type(Rectangle(), kDetectorFirstSizeEdit, "nan");
   EXPECT_EQ(Page().ReadParameters(), 1);
   EXPECT_EQ(Rectangle().Ly, 0.03f);
+  // A negative side would cover nothing: it is refused with a message, both sides stay
+  // and the edits show them again.
+  boxes.boxes.clear();
+  const float keptLz = Rectangle().Lz;
+  Type(Rectangle(), kDetectorFirstSizeEdit, "-0.02");
+  Type(Rectangle(), kDetectorSecondSizeEdit, "0.04");
+  EXPECT_EQ(Rectangle().ReadParameters(), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, kNegativeSideText);
+  EXPECT_EQ(Rectangle().Ly, 0.03f);
+  EXPECT_EQ(Rectangle().Lz, keptLz);
+  EXPECT_EQ(Text(Rectangle(), kDetectorFirstSizeEdit), "0.03");
 }
 
 TEST_F(DetectorPage, AModelKeepsItsValuesWhileAnotherTypeIsShown) {
@@ -275,10 +287,19 @@ TEST_F(DetectorPage, TheNoisePageKeepsItsChoiceInTheSharedRecord) {
   noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
                     reinterpret_cast<LPARAM>(kinds.GetHandle()));
   EXPECT_EQ(GetDetectorParameters()->noiseKind, kNoiseWhite);  // at once
+  // Every change of the noise puts the image out of date, a repeated choice does not.
+  const int changes = owner.changes;
+  EXPECT_EQ(changes, 1);
+  noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
+                    reinterpret_cast<LPARAM>(kinds.GetHandle()));
+  EXPECT_EQ(owner.changes, changes);
   Type(noise, kNoiseLevelEdit, "0.1");
   EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.0f);
   ASSERT_EQ(inner.SelectPage(0), 1);  // leaving the page takes the level
   EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.1f);
+  EXPECT_EQ(owner.changes, changes + 1);
+  EXPECT_EQ(Page().ReadParameters(), 1);
+  EXPECT_EQ(owner.changes, changes + 1);
   GetDetectorParameters()->noiseLevel = 0.25f;
   EXPECT_EQ(Page().ShowParameters(), 1);
   EXPECT_EQ(Text(noise, kNoiseLevelEdit), "0.25");
