@@ -10,7 +10,7 @@ mode="${1:-run}"
 jobs="$(nproc)"
 
 packages=(cmake g++ ninja-build ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libfftw3-dev fonts-liberation2)
+          libbenchmark-dev libfftw3-dev libjpeg62-turbo-dev fonts-liberation2)
 
 # The tests that read and write numbers under a decimal-comma locale need one generated.
 locale_packages=(locales)
