@@ -184,7 +184,7 @@ TEST_F(InsertCommandsTest, AFocalLengthThatIsNoNumberIsRefusedNamingItsField) {
     folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
   });
   Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return stayedOpen && !editor.NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return stayedOpen && !editor.Insertion().NewElementDown(); }, kWaitMs));
   EXPECT_EQ(answers_->boxes.back().text, "Focal length, mm: \"6O\" is not a number.");
   EXPECT_EQ(system.SurfaceCount(), n);
 }
