@@ -146,6 +146,11 @@ class TSystemImage : public TOpticalSystem {
   // it was stored.
   int InsertSurface(TEditSurface *surface, int index);
   int AddSurface(TEditSurface *surface);
+  // The user's stop stays on the same surface, in the system and in every configuration,
+  // when surfaces go in or out before it: `count` surfaces inserted at index `at`, or
+  // -count removed from there. A removed stop leaves no stop (0), which the pupil solve
+  // then finds for itself.
+  void FollowStopSurface(int at, int count);
   int IndexOfSurface(const TSurface *surface) const { return FindSurface(surface); }
   // Marks the elements whose regions meet the device rectangle; the selected element is
   // the first of them and the selected surface the one surface met, when only one is.
