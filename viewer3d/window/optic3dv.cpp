@@ -121,6 +121,10 @@ void TOptic3DV::ClearPicture() {
   else r->Clear(PALETTEINDEX(static_cast<int>(Palette()->GetNearestPaletteIndex(back))));
 }
 
+void TOptic3DV::ShowScene() {
+  if (TDrv3D *r = Renderer()) ShowDibRect(r->TakeDrawnRect());
+}
+
 void TOptic3DV::SetRowParity(int parity) {
   if (TDrv3D *r = Renderer()) r->SetRowParity(parity);
 }

@@ -52,7 +52,9 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   void ClearPicture() override;
   void SetRowParity(int parity) override;
   void BeginScene() override { LockRenderer(); }
-  void ShowScene() override { ShowDib(); }
+  // Copies what the renderer drew since the last show: the window then shows the whole
+  // picture, as a full copy would, at the cost of the new part only.
+  void ShowScene() override;
   void GrabScene(int show) override { GrabClient(show != 0); }
   void InvalidateScene() override { Invalidate(false); }
   void DrawAxes() override;
