@@ -38,7 +38,6 @@
 // the odd rows (parity 1).
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "foundation/containers/points.h"
