@@ -71,6 +71,10 @@ class TDrv3D : public TODib, public TMeshDrawer {
   void SetTransform(const DANGLE3 &angles, const DPOINT3 &offset);
   void SetLocalTransform(const DANGLE3 &angles, const DPOINT3 &offset);
   void SetSecondTransform(const DANGLE3 &angles, const DPOINT3 &offset);
+  // The view becomes "the view, then turn" (TRotator::Compose); the current point stays.
+  void ComposeTransform(const TRotator &turn) { TRotator::Compose(view_, turn); }
+  const TRotator &ViewTransform() const { return view_; }
+  const TRotator &SecondTransform() const { return second_; }
   void SetPalette(const TOPalette *palette) { palette_ = palette; }
   void SetHeightRange(double low, double high);
   void SetHeightColoring(bool on) { heightColoring_ = on; }
@@ -107,6 +111,11 @@ class TDrv3D : public TODib, public TMeshDrawer {
   // drawn at all.
   COLORREF FacetColor(const DPOINT3 &p1, const DPOINT3 &p2, const DPOINT3 &p3);
   bool FacetValid() const { return facetValid_; }
+
+  // The pixels written since the last call (a Clear counts as the whole picture), and
+  // forgets them: a window shows a growing picture by copying only what changed. Empty
+  // (right <= left) when nothing was drawn.
+  RECT TakeDrawnRect();
 
   // What tests and the paint window read.
   float DepthAt(int x, int y) const;
@@ -147,4 +156,10 @@ class TDrv3D : public TODib, public TMeshDrawer {
   double heightLow_ = 0.0;
   double heightHigh_ = 1.0;
   int rowParity_ = 0;
+  // Bounds of the pixels written since TakeDrawnRect; left > right when none.
+  int drawnLeft_ = 0;
+  int drawnTop_ = 0;
+  int drawnRight_ = -1;
+  int drawnBottom_ = -1;
+  void MarkDrawn(int left, int right, int y);
 };
