@@ -32,8 +32,9 @@ constexpr int kBarWidth = 5;
 constexpr COLORREF kCrossColor = 0xC0C0C0;
 constexpr int kWavelengthRampFirst = 9;
 constexpr int kWavelengthRampLast = 13;
-// The settings' bound fields: dark blue text.
+// The settings' bound fields: dark blue on white.
 constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
 const TDialogTemplate kSpotTemplate{"SpotDiagramDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU, 10, 10, 200, 120,
                                     "Spot diagram", {}};
@@ -304,12 +305,13 @@ bool TSpotSettings::Find(TEventInfo &info) {
 void TSpotSettings::SetupWindow() {
   TColorDlg::SetupWindow();
   SetFontToChildren(GetHandle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  fields_->SetColors(kFieldBack, kFieldText);
   fields_->WriteAll();
 }
 
 void TSpotSettings::SetControlColors() {
   TColorDlg::SetControlColors();
-  if (currentKind == CTLCOLOR_EDIT && fields_->IsBoundControl(currentId) != 0) textColor = kFieldText;
+  fields_->EditTextColor(currentKind, currentId, textColor);
 }
 
 bool TSpotSettings::Apply() {
