@@ -340,6 +340,41 @@ void TWinDirectTable::EqualiseRowHeights() {
   Grid()->SetAllRowHeights(height0);
 }
 
+void TWinDirectTable::SetRowsInUse(int count) {
+  if (Grid() == nullptr) return;
+  const int wanted = std::max(0, count);
+  // The editor leaves a row that is going before the rows go.
+  if (Grid()->CurrentRow() >= wanted && wanted > 0) Grid()->SetCurrentCell(Grid()->CurrentColumn(), wanted - 1);
+  // Through the table window, so that the row captions keep in step with the rows.
+  while (Grid()->Rows() < wanted && TTableWindow::AppendRow() != 0) {
+  }
+  while (Grid()->Rows() > wanted && TTableWindow::DeleteRow(Grid()->Rows() - 1) != 0) {
+  }
+  EqualiseRowHeights();
+  // The kept rows keep their flags; new rows take part.
+  const int before = rowsInUse;
+  rowsInUse = Grid()->Rows();
+  Mem<int> next;
+  if (rowsInUse > 0 && columnCount > 0 && next.Allocate(rowsInUse, columnCount) != 0) {
+    for (int c = 0; c < columnCount; ++c)
+      for (int r = 0; r < rowsInUse; ++r)
+        next.data[c * rowsInUse + r] =
+            r < before && r < cellMap.cols && c < cellMap.rows ? cellMap.data[c * cellMap.cols + r] : 1;
+  }
+  cellMap.Swap(next);
+  Redraw();
+}
+
+int TWinDirectTable::RebindValues(const void *oldValues, void *newValues, int count) {
+  for (int b = 0; b < bindingCount; ++b) {
+    if (bindings.data[b].value != oldValues) continue;
+    bindings.data[b].value = newValues;
+    bindings.data[b].count = count;
+    return 1;
+  }
+  return 0;
+}
+
 void TWinDirectTable::InsertRow() {
   if (!RowFits() || Grid()->Rows() == 0) {
     MessageBeep(0xFFFFFFFF);

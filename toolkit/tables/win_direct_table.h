@@ -50,6 +50,13 @@ class TWinDirectTable : public TTableWindow {
   void SetCellEnabled(const void *values, int element, int flag);
   void HighlightRow(int row);
   int IsRowHighlighted(int row) const;
+  // Makes the table exactly `rows` rows long (row captions in step), for owners whose arrays
+  // follow a list of changing length; kept rows keep their transfer flags, new ones take
+  // part. The bound arrays must hold that many elements.
+  void SetRowsInUse(int count);
+  // Points the binding of oldValues at another array of count elements (an owner's array
+  // that had to grow); 0 when no binding had oldValues.
+  int RebindValues(const void *oldValues, void *newValues, int count);
   void SetTableSize(int width, int height);
   void SetTablePosition(int x, int y);
 

@@ -436,4 +436,34 @@ TEST_F(WinDirectTableTest, SelectAllIsGreyWhenThereIsNothingLeftToSelect) {
   EXPECT_TRUE(menus.walks[2].Refused);
 }
 
+TEST_F(WinDirectTableTest, RowsFollowAListOfChangingLengthAndAGrownArrayIsBoundAgain) {
+  MakeBoundTable();
+  table->SetCellEnabled(arrays.radius, 1, 0);
+  table->SetRowsInUse(3);
+  EXPECT_EQ(table->RowsInUse(), 3);
+  EXPECT_EQ(table->Grid()->Rows(), 3);
+  EXPECT_EQ(table->CellEnabled(0, 1), 0);  // kept rows keep their flags
+  // A longer list: the captions' and values' arrays move to larger ones.
+  int numbers[7] = {1, 2, 3, 4, 5, 6, 7};
+  double radius[7] = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
+  int glass[7] = {};
+  EXPECT_EQ(table->RebindValues(arrays.numbers, numbers, 7), 1);
+  EXPECT_EQ(table->RebindValues(arrays.radius, radius, 7), 1);
+  EXPECT_EQ(table->RebindValues(arrays.glass, glass, 7), 1);
+  EXPECT_EQ(table->RebindValues(&arrays, glass, 7), 0);
+  table->SetRowsInUse(7);
+  EXPECT_EQ(table->Grid()->Rows(), 7);
+  EXPECT_EQ(table->RowHeader()->Captions().Columns(), 7);
+  EXPECT_EQ(table->CellEnabled(0, 6), 1);  // new rows take part
+  table->ValuesToCells();
+  EXPECT_EQ(table->RowHeader()->Caption(6), "7");
+  EXPECT_EQ(Cell(0, 6), "7.5");
+  EXPECT_EQ(Cell(0, 2), "3.5");
+  EXPECT_EQ(Cell(0, 1), "20.5");  // the disabled cell takes no part
+  SetCell(0, 5, "-1");
+  EXPECT_EQ(table->CellsToValues(), 1);
+  EXPECT_EQ(radius[5], -1.0);
+  EXPECT_EQ(arrays.radius[4], 50.5);  // the old array is no longer written
+}
+
 }  // namespace
