@@ -66,6 +66,15 @@ bool OpenSection(TRead1NF &file, const std::string &path, const char *section, T
   return reading.opened && file.ReadSection(section) != 0;
 }
 
+// Parses the section; false, its defaults kept and the reading saying so, when it cannot be
+// read whole.
+bool ParseWhole(TRead1NF &file, TFaults &faults, TSettingsReading &reading) {
+  if (file.ParseSection(0) != 0) return true;
+  faults.Unreadable();
+  reading.fault = faults.Text();
+  return false;
+}
+
 }  // namespace
 
 std::string ViewerSettingsPath(const std::string &programDirectory, const std::string &userDirectory) {
@@ -109,11 +118,7 @@ TSettingsReading ReadViewerSettings(const std::string &path, TViewerSettings &se
   file.AddDouble("RotStep", &stepDegrees);
   file.AddDouble3("RotStep_x0", &turnDegrees[0], "RotStep_y0", &turnDegrees[1], "RotStep_z0", &turnDegrees[2]);
   TFaults faults(path, "[Viewer]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
+  if (!ParseWhole(file, faults, reading)) return reading;
   Bound(faults, "nQuality", quality, kQualityMin, kQualityMax, defaults.nQuality);
   BoundDegrees(faults, "RotStep", stepDegrees, kRotStepMaxDegrees, true, defaults.rotStep * kDegreesPerRadian);
   const char *turnKeys[3] = {"RotStep_x0", "RotStep_y0", "RotStep_z0"};
@@ -137,11 +142,7 @@ TSettingsReading ReadStereoSettings(const std::string &path, TStereoSettings &st
   file.AddDouble("StereoRot", &turnDegrees);
   file.AddDouble("CoefStereoTrans", &share);
   TFaults faults(path, "[Stereo]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
+  if (!ParseWhole(file, faults, reading)) return reading;
   BoundDegrees(faults, "StereoRot", turnDegrees, kStereoRotMaxDegrees, false, defaults.stereoRot * kDegreesPerRadian);
   BoundDegrees(faults, "CoefStereoTrans", share, kStereoShareMax, false, defaults.coefStereoTrans);
   stereo.stereoRot = turnDegrees * kRadiansPerDegree;
@@ -164,11 +165,7 @@ TSettingsReading ReadAnimationSettings(const std::string &path, TAnimationSettin
   file.AddInt("IsGoBack", &goBack);
   file.AddInt("nFrameRepeat", &repeat);
   TFaults faults(path, "[Animation]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
+  if (!ParseWhole(file, faults, reading)) return reading;
   const char *stepKeys[3] = {"RotStep_x", "RotStep_y", "RotStep_z"};
   const double defaultSteps[3] = {defaults.rotStep.ax, defaults.rotStep.ay, defaults.rotStep.az};
   for (int k = 0; k < 3; ++k)
