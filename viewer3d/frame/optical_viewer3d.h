@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/gui/bars/frame_window.h"
+#include "viewer3d/movies/viewer_movie.h"
 #include "viewer3d/palette/tools_wnd.h"
 #include "viewer3d/scene/viewer_scene.h"
 #include "viewer3d/settings/viewer_settings.h"
@@ -80,8 +81,18 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   void CmSections();
   void CmStereo();
   void CmSwapEyes();
-  // The movie buttons do nothing yet.
-  void CmMovieButton();
+  // Movies: the animation pop-up (829), the start of an animation's movie (its items,
+  // 10000 + the kind), the player (830).
+  void CmCreateAnimation();
+  void CmStartAnimation(WPARAM id, LPARAM);
+  void CmPlayMovie();
+  // The system rotation of View_3D.ini's [Animation]: each frame written before its turn,
+  // the rotation step put back afterwards (also after a failed write), the movie finished
+  // after a whole run.
+  void RunSystemRotation();
+  // The scene window's picture as the movie's next frame, standing for `step` periods.
+  int WriteViewerFrame(int step) { return movie_->WriteViewerFrame(step); }
+  TViewerMovie &Movie() { return *movie_; }
   void CeStereo(TCommandEnabler &enabler);
   void CeSwapEyes(TCommandEnabler &enabler);
   // The other commands of the viewer are always enabled.
@@ -146,6 +157,8 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
 
   TOptic3DV *sceneWindow_;
   std::unique_ptr<TViewerScene> scene_;
+  // The movie this viewer records (the scene's recorder).
+  std::unique_ptr<TViewerMovie> movie_;
   TOControlBar *controlBar_ = nullptr;
   TStatusBar *statusBar_ = nullptr;
   // 821's button is made but not on the bar: it is kept here.
