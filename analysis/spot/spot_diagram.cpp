@@ -12,11 +12,15 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/render3d/o_palette.h"
 
 namespace {
+
+// The spot diagram topic of the program's help file.
+constexpr unsigned long kSpotHelpContext = 64;
 
 constexpr int kDefaultFieldSize = 60;
 constexpr int kDefaultRayNumber = 100;
@@ -262,7 +266,9 @@ void TSpotDiagram::CmSettings() {
   dialog.Execute();
 }
 
-void TSpotDiagram::CmHelp() { MessageBeep(MB_SIMPLEBEEP); }
+void TSpotDiagram::CmHelp() {
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kSpotHelpContext);
+}
 
 void TSpotDiagram::CmColors() {
   if (legend_ != nullptr) return;
