@@ -20,6 +20,8 @@
 
 class TBeamsPar;
 class TFieldRays;
+class TSystemFileSections;
+struct TFileWriteResult;
 
 // Where a batch trace leaves each ray's hits, as TraceRay records them: ray r's list starts
 // at cells[r * stride] and ends with an entry whose x is kHitListEnd. A list longer than
@@ -117,8 +119,10 @@ class TOpticalSystem {
   // and only its glasses are missing. nameMode: kNameFromFile, kNameFromFileName or (any
   // other value) kNameKept.
   int ReadFile(const std::string &fileName, int nameMode);
-  // 1 when written; null or empty writes to the system's name.
-  int WriteFile(const char *fileName);
+  // 1 when written; null or empty writes to the system's name. more: sections written in
+  // the same rewrite (the file changes once); result, when given, says why a write failed.
+  int WriteFile(const char *fileName, const TSystemFileSections *more = nullptr,
+                TFileWriteResult *result = nullptr);
 
   // The sequential trace (system_trace.cpp): mode kTracePlain, kTraceReference or
   // kTraceWavefront, positive leaving the ray in the last surface's frame, negative global.
