@@ -302,8 +302,13 @@ void TSpotSettings::CmApply() {
   BOOL ok = 0;
   const int field = static_cast<int>(GetDlgItemInt(GetHandle(), kFieldEdit, &ok, 1));
   if (ok && field > 0) settings_->fieldSize = field;
-  const int rays = static_cast<int>(GetDlgItemInt(GetHandle(), kRaysEdit, &ok, 1));
-  if (ok && rays > 0) settings_->rayNumber = rays;
+  const long long rays = static_cast<long long>(GetDlgItemInt(GetHandle(), kRaysEdit, &ok, 0));
+  if (ok && rays > kMaxSpotRayNumber) {
+    MessageBox(GetHandle(), "Ray number: at most " + std::to_string(kMaxSpotRayNumber) + " rays per beam.",
+               "Spot Diagram", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (ok && rays > 0) settings_->rayNumber = static_cast<int>(rays);
   if (owner_ != nullptr) owner_->Recalculate();
 }
 
