@@ -4,5 +4,5 @@
 area_sources(VIEWER3D_CORE avi_picture.cpp jpeg_codec.cpp avi_file_writer.cpp avi_movie_writer.cpp
   avi_reader.cpp)
 area_tests(VIEWER3D_CORE tests/avi_file_test.cpp)
-area_sources(VIEWER3D avi_codec_dlg.cpp o_avi_stream.cpp pavi.cpp)
-area_tests(VIEWER3D tests/o_avi_stream_test.cpp tests/pavi_test.cpp)
+area_sources(VIEWER3D avi_codec_dlg.cpp o_avi_stream.cpp pavi.cpp viewer_movie.cpp)
+area_tests(VIEWER3D tests/o_avi_stream_test.cpp tests/pavi_test.cpp tests/viewer_movie_test.cpp)

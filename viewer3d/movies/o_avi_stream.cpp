@@ -5,6 +5,7 @@
 
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/dib.h"
+#include "toolkit/render3d/o_palette.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
 
 namespace {
@@ -13,12 +14,13 @@ constexpr const char *kLimitText =
     "The movie has reached 1 GB, the largest file a movie may have: it ends with the frame before.";
 
 // The bitmap as the writer takes it, its colours copied into `colors`. A table of palette
-// indices is turned into colours first (into `copy`, which then holds the bitmap).
+// indices (of the shared palette, which every picture is drawn with) is turned into
+// colours first (into `copy`, which then holds the bitmap).
 TAviFrameView ViewOf(const TDib &dib, std::unique_ptr<TDib> &copy, std::vector<TAviColor> &colors) {
   const TDib *source = &dib;
   if (dib.IsOK() && dib.Usage() == DIB_PAL_COLORS) {
     copy = std::make_unique<TDib>(dib);
-    copy->ChangeModeToRGB(nullptr);
+    copy->ChangeModeToRGB(SharedPalette != nullptr ? static_cast<HPALETTE>(*SharedPalette) : nullptr);
     source = copy.get();
   }
   TAviFrameView view;

@@ -12,7 +12,9 @@
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/drawing/dib.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/render3d/o_palette.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
 #include "viewer3d/movies/avi_reader.h"
 #include "viewer3d/movies/tests/movie_test_support.h"
@@ -139,6 +141,31 @@ TEST_F(AviStreamTest, AnEightBitBitmapWithoutCountsKeepsItsFullTable) {
   ASSERT_TRUE(reader.ReadFrame(0, picture));
   // Index 255 at x = 5: blue 255, red 0; stored bottom-up, so the top row is the last.
   EXPECT_EQ(picture.Rgb(5, 0), 0x0000FFu);
+}
+
+// A table of palette indices stands for the shared palette's colours.
+TEST_F(AviStreamTest, ABitmapOfPaletteIndicesIsWrittenWithTheSharedPalettesColours) {
+  TScriptedCodec codec(true);
+  CreateSharedPalette();
+  const HPALETTE palette = *SharedPalette;
+  TDib dib(6, 2, 256, DIB_PAL_COLORS);
+  ASSERT_TRUE(dib.IsOK());
+  for (int x = 0; x < 6; ++x) dib.GetBits()[x] = static_cast<std::uint8_t>(40 * x);  // the bottom row
+  const std::string path = files_.PathOf("palette.avi");
+  {
+    TOAviStream stream(path);
+    ASSERT_EQ(stream.WriteFrame(dib, 1), 1);
+  }
+  TAviReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  TAviImage picture;
+  ASSERT_TRUE(reader.ReadFrame(0, picture));
+  for (int x = 0; x < 6; ++x) {
+    const COLORREF expected = PaletteEntryColor(palette, 40 * x);
+    const std::uint32_t rgb = picture.Rgb(x, 1);
+    EXPECT_EQ(RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF), expected) << x;
+  }
+  DestroySharedPalette();
 }
 
 TEST_F(AviStreamTest, TheCodecDialogGivesTheChoiceAndRefusesABadQuality) {
