@@ -3,6 +3,7 @@
 // sessions and how the system is drawn. OK puts them on the edited system's options; a
 // changed depth starts the ring afresh from the current state.
 
+#include "document/system/options_image.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TSystemImage;
@@ -18,7 +19,7 @@ class TPreferencesFolder : public TColorDlg {
   static constexpr int kRealBeams = 107;
   static constexpr int kCardinalPlanes = 108;
   static constexpr int kViewProperties = 109;
-  static constexpr int kLargestUndoSteps = 100;
+  static constexpr int kLargestUndoSteps = kMaxUndoSteps;
 
   // page: the page shown first (one page: 0).
   TPreferencesFolder(TWindow *frame, TSystemImage *system, int page);

@@ -7,10 +7,38 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/parameters/optimization_parameters.h"
 #include "optimization/system/configured_system.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+constexpr char kMessageCaption[] = "Variable parameters";
+
+// Why the file is no parameter file the program can take, or empty.
+std::string FileProblem(TRead1NF &file) {
+  file.ScanFile();
+  const unsigned faults = file.Faults();
+  if (file.ScannedEmpty()) return "it is empty";
+  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
+  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
+  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
+  bool common = false, parameters = false;
+  for (std::string header = file.NextSectionName(); !header.empty(); header = file.NextSectionName()) {
+    const std::string lower = LowerCaseAnsi(header);
+    common = common || lower == "[common]";
+    parameters = parameters || lower == "[parameters]";
+  }
+  return common || parameters ? std::string() : "it holds neither a [Common] nor a [Parameters] section";
+}
+
+void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
+
+}  // namespace
 
 int TOptimizationParameters::Write(const std::string &fileName) {
   RemoveInvalid();
@@ -38,6 +66,12 @@ int TOptimizationParameters::Write(const std::string &fileName) {
 void TOptimizationParameters::Read(const std::string &fileName) {
   TRead1NF file;
   if (file.Open(fileName, 0) == nullptr) return;
+  // Judged whole first: a file that is not one of ours, or not whole, keeps the list.
+  std::string problem = FileProblem(file);
+  if (!problem.empty()) {
+    Tell("The parameter file " + fileName + " was not read: " + problem + ".");
+    return;
+  }
   if (file.ReadSection("[Common]") == 0) return;
   int declared = 0;
   file.AddInt("NumPar", &declared);
@@ -55,8 +89,17 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   file.AddInt2("Config", config.data(), "Surf", surf.data(), count);
   file.AddDouble2("Left", left.data(), "Right", right.data(), count);
   file.AddText("Type", type.data(), count);
+  file.ClearFaults();
   file.ParseSection(0);
+  const unsigned faults = file.Faults();
   file.Close();
+  if ((faults & kReadNFNotFinite) != 0) {
+    Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");
+    return;
+  }
+  if (declared > kMaxFileParameters)
+    Tell("The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + "; the first " +
+         std::to_string(kMaxFileParameters) + " parameters are read.");
 
   const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/optical_system.h"
 #include "optimization/merit/optimization_functions.h"
@@ -226,9 +227,9 @@ void TOptimizationFunctionsDlg::CmSave() {
   request.SetDefExt("fun");
   const std::string path = request.Execute();
   if (path.empty()) return;
-  if (functions->Write(path) == 0)
-    MessageBox(GetHandle(), "The file " + path + " cannot be written.", "Optimization functions",
-               MB_OK | MB_ICONEXCLAMATION);
+  TFileWriteResult why;
+  if (functions->Write(path, &why) == 0)
+    MessageBox(GetHandle(), FileWriteFaultText(path, why), "Optimization functions", MB_OK | MB_ICONEXCLAMATION);
 }
 
 namespace {
