@@ -37,7 +37,6 @@
 // the present view on the even rows (parity 2) and the view turned by the stereo angle on
 // the odd rows (parity 1).
 
-#include <string>
 #include <vector>
 
 #include "foundation/containers/points.h"
