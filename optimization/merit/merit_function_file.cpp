@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
-#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/merit/optimization_functions.h"
@@ -58,16 +57,16 @@ void Fill(Mem<TFunctionDescription> &table, int n, int rows, double target, doub
 // Why the file is no merit-function file the program can take, or empty: judged whole
 // before anything changes.
 std::string FileProblem(TRead1NF &file) {
-  file.ScanFile();
+  const int headers = file.ScanFile();
   const unsigned faults = file.Faults();
   if (file.ScannedEmpty()) return "it is empty";
   if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
   if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
   if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
   if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
-  for (std::string header = file.NextSectionName(); !header.empty(); header = file.NextSectionName())
-    if (LowerCaseAnsi(header).rfind("[functions", 0) == 0) return std::string();
-  return "it holds no [Functions] section";
+  // The functions may share a file with the parameters: a file without their sections
+  // gives the defaults, but one without any section is no file of ours.
+  return headers > 0 ? std::string() : "it holds no sections";
 }
 
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
-#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/parameters/optimization_parameters.h"
@@ -20,20 +19,16 @@ constexpr char kMessageCaption[] = "Variable parameters";
 
 // Why the file is no parameter file the program can take, or empty.
 std::string FileProblem(TRead1NF &file) {
-  file.ScanFile();
+  const int headers = file.ScanFile();
   const unsigned faults = file.Faults();
   if (file.ScannedEmpty()) return "it is empty";
   if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
   if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
   if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
   if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
-  bool common = false, parameters = false;
-  for (std::string header = file.NextSectionName(); !header.empty(); header = file.NextSectionName()) {
-    const std::string lower = LowerCaseAnsi(header);
-    common = common || lower == "[common]";
-    parameters = parameters || lower == "[parameters]";
-  }
-  return common || parameters ? std::string() : "it holds neither a [Common] nor a [Parameters] section";
+  // The parameters may share a file with the merit functions: a file without their
+  // sections keeps the list, but one without any section is no file of ours.
+  return headers > 0 ? std::string() : "it holds no sections";
 }
 
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }

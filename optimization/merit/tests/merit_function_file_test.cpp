@@ -262,6 +262,14 @@ TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
   EXPECT_EQ(half.Record(0, 0)->Focus.data[0].Weight, 3.0);
   EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Target, 48.5);
   EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Weight, 1.0);
+  // A file of the parameters alone (the two may share one) gives every configuration its
+  // defaults, without a word.
+  WriteText(path, "[Common]\nNumPar=0\n");
+  TOptimizationFunctions parametersOnly;
+  Build(parametersOnly, 2);
+  EXPECT_EQ(parametersOnly.Read(path), 0);
+  EXPECT_EQ(parametersOnly.Count(), set.Count());
+  EXPECT_EQ(parametersOnly.Record(1, 0)->Focus.data[0].Weight, 1.0);
   EXPECT_TRUE(boxes_.boxes.empty());
 }
 
@@ -280,8 +288,7 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
   const TCase cases[] = {
       {"", "it is empty"},
       {"\n\n", "it is empty"},
-      {"%PDF-1.4 garbage\nstream\n", "no [Functions] section"},
-      {"[Common]\nNumPar=0\n", "no [Functions] section"},
+      {"%PDF-1.4 garbage\nstream\n", "it holds no sections"},
       {whole.substr(0, whole.size() / 2), "cut short"},
       {"[Functions]\n" + std::string(10 * 1024 * 1024, '1') + "\n", "line too long"},
       {std::string("[Functions]\nFocus_W=1\0\n", 23), "zero byte"},

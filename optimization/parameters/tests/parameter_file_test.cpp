@@ -160,7 +160,7 @@ TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
   const std::string whole = "[Common]\nNumPar=1\n\n[Parameters]\n" + record;
   const TCase cases[] = {
       {"", "it is empty"},
-      {"\x89PNG garbage\n", "neither a [Common] nor a [Parameters] section"},
+      {"\x89PNG garbage\n", "it holds no sections"},
       {whole.substr(0, whole.size() - 8), "cut short"},
       {"[Common]\nNumPar=1\n[Parameters]\n" + std::string(10 * 1024 * 1024, '{') + "\n", "line too long"},
       {std::string("[Common]\nNumPar=1\0\n", 20), "zero byte"},
