@@ -169,6 +169,26 @@ TEST_F(InsertCommandsTest, NewElementInsertsALensOfTheAskedFocalLengthAsOneUndoS
   EXPECT_EQ(Snapshot("undone.os"), before);
 }
 
+TEST_F(InsertCommandsTest, AFocalLengthThatIsNoNumberIsRefusedNamingItsField) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  ScriptPlacement(8.0);
+  bool stayedOpen = false;
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [this, &stayedOpen] {
+    TElementFolder *folder = FocusedDialog<TElementFolder>();
+    folder->LensPage()->SetDlgItemText(kFocalLengthId, "6O");
+    folder->SendMessage(WM_COMMAND, IDOK, 0);
+    // Refused: the folder stays, with the message naming the field.
+    stayedOpen = folder->IsWindow() && !answers_->boxes.empty();
+    folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return stayedOpen && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(answers_->boxes.back().text, "Focal length, mm: \"6O\" is not a number.");
+  EXPECT_EQ(system.SurfaceCount(), n);
+}
+
 TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUndoStep) {
   TOpticalEditor &editor = OpenTriplet();
   TSystemImage &system = editor.System();
