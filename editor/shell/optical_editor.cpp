@@ -648,8 +648,8 @@ bool TOpticalEditor::LetGoOfSystem() {
 
 void TOpticalEditor::ShowPropertiesAfterNew() { properties_.ShowPropertiesAfterNew(); }
 
-int TOpticalEditor::SaveEditedSystem(const std::string &fileName) {
-  return launchers_.SaveEditedSystem(fileName);
+int TOpticalEditor::SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) {
+  return launchers_.SaveEditedSystem(fileName, why);
 }
 
 void TOpticalEditor::RetireWindow(TWindow *window) { retired_.push_back(window); }
