@@ -19,10 +19,9 @@
 namespace {
 
 constexpr char kFileFilter[] = "Functions (*.fun)|*.fun|Parameters (*.par)|*.par|";
-// The bound fields' text (dark blue) and the focused one's background.
-constexpr COLORREF kFieldText = 0x7F0000;
-constexpr COLORREF kFocusedText = 0xC00000;
-constexpr COLORREF kFocusedBack = 0x000000;
+// The bound fields' text: dark blue on white.
+constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
 const TDialogTemplate kOptimizationFunctionsDlg{
     "OptimizationFunctionsDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 380, 248,
@@ -83,19 +82,12 @@ TOptimizationFunctionsDlg::~TOptimizationFunctionsDlg() = default;
 
 void TOptimizationFunctionsDlg::SetControlColors() {
   TColorDlg::SetControlColors();
-  if (currentKind != CTLCOLOR_EDIT || fields->IsBoundControl(currentId) == 0) return;
-  textColor = kFieldText;
-  HBRUSH focused = nullptr;
-  if (fields->GetFocusColors(currentId, textColor, backgroundColor, focused) != 0) {
-    // The focused field keeps its white face with the highlight text.
-    backgroundColor = 0xFFFFFF;
-    controlBrush = whiteBrush;
-  }
+  fields->EditTextColor(currentKind, currentId, textColor);
 }
 
 void TOptimizationFunctionsDlg::SetupWindow() {
   TColorDlg::SetupWindow();
-  fields->SetColors(kFocusedBack, kFocusedText);
+  fields->SetColors(kFieldBack, kFieldText);
   beams = new TBeamsTable(this, kBeamsTableId);
   table = new TFunctionsTable(this, kFunctionsTableId);
   if (beams->Create()) beams->Bind(page);

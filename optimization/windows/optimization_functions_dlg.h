@@ -77,7 +77,7 @@ class TOptimizationFunctionsDlg : public TColorDlg {
   TFunctionsTable *FunctionsTable() const { return table; }
 
  protected:
-  // The bound fields in dark blue, the focused one highlighted.
+  // The bound fields in dark blue.
   void SetControlColors() override;
 
  private:

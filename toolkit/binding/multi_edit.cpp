@@ -227,3 +227,9 @@ void TMultiEdit::FocusControl(int id) {
   edit->SetFocus();
   edit->Invalidate();
 }
+
+bool TMultiEdit::EditTextColor(UINT kind, int id, COLORREF &text) {
+  if (kind != CTLCOLOR_EDIT || IsBoundControl(id) == 0) return false;
+  text = highlightText;
+  return true;
+}

@@ -64,6 +64,9 @@ class TMultiEdit {
   int GetFocusColors(int id, COLORREF &text, COLORREF &background, HBRUSH &brush);
   // -1: the default focus field.
   void FocusControl(int id);
+  // For a dialog's SetControlColors: a bound edit (kind CTLCOLOR_EDIT) takes the text
+  // colour given to SetColors; true when the control is one of them.
+  bool EditTextColor(UINT kind, int id, COLORREF &text);
 
  private:
   int Transfer(ValueParameters &binding, void *variable, int bufferSize, bool toControl, bool tell);
