@@ -83,8 +83,10 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS,
                                       // Lens and beam animations.
                                       CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_EDIT_ANIMATION,
-                                      // The step movie, while a movie writer is provided.
-                                      CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING};
+                                      // The step movie (its writing while a movie writer is
+                                      // provided) and its player.
+                                      CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING,
+                                      CM_VIEW_REPORT};
 // Menu items without an enabler whose windows do not exist yet.
 // (none now: Thermo opens the general information of the system's properties)
 constexpr std::array<int, 0> kMissingPlainCommands{};
@@ -179,6 +181,7 @@ const TResponseTableEntry kEditorTable[] = {
     Forward<&TOpticalEditor::Movie, &TMovieCommands::SaveReportStep>(CM_SAVE_CURRENT_STEP),
     Forward<&TOpticalEditor::Movie, &TMovieCommands::CmSaveEachStep>(CM_SAVE_EACH_STEP),
     Forward<&TOpticalEditor::Movie, &TMovieCommands::CmCancelSaving>(CM_CANCEL_SAVING),
+    Forward<&TOpticalEditor::Movie, &TMovieCommands::CmViewReport>(CM_VIEW_REPORT),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
     // The menu opens on the state as it is now (a selection made on the canvas, say).
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
@@ -281,6 +284,7 @@ void TOpticalEditor::SetupWindow() {
   Layout();
   ShowSystem();
   palettes_.SetUpEditTools();
+  if (system_.ConfigurationCount() > 1) palettes_.ShowConfigurationBar(1);
   UpdateMenus();
   UpdateCaption();
 }
@@ -292,6 +296,9 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The palettes hide and show with the frame, minimised or hidden.
+  if (theEditor == this && (msg == WM_SHOWWINDOW || msg == WM_SIZE))
+    palettes_.FollowFrame(msg == WM_SHOWWINDOW ? wParam != 0 : wParam != SIZE_MINIMIZED);
   // The visible palettes keep their offset from the canvas's corner.
   if ((resized || msg == WM_MOVE) && theEditor == this) palettes_.PlacePalettes();
   return result;
@@ -438,9 +445,11 @@ bool TOpticalEditor::OfferSessionRestore() {
   for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
   const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
   if (newest.empty()) return false;
-  // The snapshot keeps the name of the system it was taken of; saving writes it there.
+  // The snapshot keeps the name of the system it was taken of. The file of that name holds
+  // the user's last save: it changes only when the user saves the restored system.
   if (!files_.LoadSystem(newest, kNameFromFile)) return false;
-  files_.CmSaveSystem();
+  system_.SetModified(1);
+  UpdateCaption();
   return true;
 }
 
