@@ -109,6 +109,12 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
   const int keptModified = frame_.System().IsModified();
+  if (!kept && frame_.System().SurfaceCount() > 0) {
+    // With no copy to come back to, the file is read aside first: one that holds no
+    // system must leave the edited one as it is.
+    TSystemImage probe;
+    if (probe.Load(fileName, nameMode) != 1 || probe.SurfaceCount() <= kEmptySurfaceCount) return 0;
+  }
   auto restore = [&]() {
     if (kept) {
       frame_.System().Load(keepPath, kNameFromFileName);
@@ -181,6 +187,8 @@ void TFileCommands::CmNewSystem() {
 bool TFileCommands::ReplaceSystem(const std::string &fileName) {
   const std::string kept = frame_.System().name;
   if (!LoadSystem(fileName, kNameFromFileName)) return false;
+  // The configurations palette shows for a system of several configurations only.
+  frame_.ShowConfigurationBar(frame_.System().ConfigurationCount() > 1 ? 1 : 0);
   recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   return true;

@@ -287,6 +287,7 @@ void TOpticalEditor::SetupWindow() {
   Layout();
   ShowSystem();
   palettes_.SetUpEditTools();
+  if (system_.ConfigurationCount() > 1) palettes_.ShowConfigurationBar(1);
   UpdateMenus();
   UpdateCaption();
 }
@@ -298,6 +299,9 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The palettes hide and show with the frame, minimised or hidden.
+  if (theEditor == this && (msg == WM_SHOWWINDOW || msg == WM_SIZE))
+    palettes_.FollowFrame(msg == WM_SHOWWINDOW ? wParam != 0 : wParam != SIZE_MINIMIZED);
   // The visible palettes keep their offset from the canvas's corner.
   if ((resized || msg == WM_MOVE) && theEditor == this) palettes_.PlacePalettes();
   return result;
@@ -436,9 +440,11 @@ bool TOpticalEditor::OfferSessionRestore() {
   for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
   const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
   if (newest.empty()) return false;
-  // The snapshot keeps the name of the system it was taken of; saving writes it there.
+  // The snapshot keeps the name of the system it was taken of. The file of that name holds
+  // the user's last save: it changes only when the user saves the restored system.
   if (!files_.LoadSystem(newest, kNameFromFile)) return false;
-  files_.CmSaveSystem();
+  system_.SetModified(1);
+  UpdateCaption();
   return true;
 }
 

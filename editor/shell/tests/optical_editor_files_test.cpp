@@ -154,6 +154,37 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
 }
 
+// The system is set aside in the temporary directory while another is read; when that
+// copy cannot be written, a file that holds no system still leaves the edited one, its
+// undo steps and its modified flag as they were.
+TEST_F(EditorFilesTest, AFailedOpenWithNowhereToSetTheSystemAsideKeepsIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  const double radius = editor.System().Surface(1)->general.R;
+  editor.System().Surface(1)->general.R = radius * 1.01;
+  editor.System().SetModified(1);
+  ASSERT_EQ(editor.System().SaveUndo("Edit"), 1);
+  const int surfaces = editor.System().SurfaceCount();
+  const int undoIndex = editor.System().options.undoIndex;
+  const std::string broken = Scratch("Systems/Broken.os");
+  WriteText(broken, "not a system\n");
+  // A temporary directory under a file: nothing can be written there.
+  const std::string blocker = Scratch("Blocker");
+  WriteText(blocker, "a file\n");
+  const std::string temp = TempDir();
+  SetTempDir(blocker + "/tmp");
+  files_.Choose({broken});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  SetTempDir(temp);
+  EXPECT_EQ(editor.System().SurfaceCount(), surfaces);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, radius * 1.01);
+  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().name, triplet_);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  // The edit is still one step to undo.
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, radius);
+}
+
 TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   TOpticalEditor &editor = Open(triplet_);
   // A path that cannot be made: its directory is a file.

@@ -122,7 +122,7 @@ TEST_F(EditorShellTest, AnUnreadableSystemGreysTheDrawingCommands) {
   EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
 }
 
-TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
+TEST_F(EditorShellTest, ALeftSessionIsRestoredUnsavedUnderItsName) {
   // A program that did not end left a snapshot of an edited copy behind.
   const std::string copy = Scratch("Systems/Copy.os");
   {
@@ -136,8 +136,10 @@ TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_NE(answers_->boxes.front().text.find("The previous session was aborted."),
             std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(copy));
-  (void)editor;
+  // The restored system waits, modified, for the user to save it there.
+  EXPECT_FALSE(std::filesystem::exists(copy));
+  EXPECT_EQ(editor.System().name, copy);
+  EXPECT_EQ(editor.System().IsModified(), 1);
 }
 
 }  // namespace
