@@ -12,6 +12,7 @@
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/insert/print_system_properties.h"
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -234,8 +235,11 @@ void TFileCommands::CmSaveSystem() {
     CmSaveSystemAs();
     return;
   }
-  if (frame_.SaveEditedSystem(frame_.System().name) != 1) {
-    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+  TFileWriteResult why;
+  if (frame_.SaveEditedSystem(frame_.System().name, &why) != 1) {
+    // The true cause: a full disk or a missing directory is no read-only file.
+    MessageBox(window_.GetHandle(), FileWriteFaultText(frame_.System().name, why), "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   frame_.System().SetModified(0);
@@ -258,9 +262,10 @@ void TFileCommands::CmSaveSystemAs() {
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = frame_.System().name;
   frame_.System().name = chosen;
-  if (frame_.SaveEditedSystem(chosen) != 1) {
+  TFileWriteResult why;
+  if (frame_.SaveEditedSystem(chosen, &why) != 1) {
     frame_.System().name = kept;
-    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(window_.GetHandle(), FileWriteFaultText(chosen, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   frame_.System().SetModified(0);

@@ -351,9 +351,9 @@ bool TLauncherCommands::CloseSynthesisForNewSystem() {
   return synthesis_ == nullptr;
 }
 
-int TLauncherCommands::SaveEditedSystem(const std::string &fileName) {
-  if (synthesis_ != nullptr) return synthesis_->SaveSystemWithItsOwnSettings(fileName);
-  return frame_.System().Save(fileName);
+int TLauncherCommands::SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) {
+  if (synthesis_ != nullptr) return synthesis_->SaveSystemWithItsOwnSettings(fileName, why);
+  return frame_.System().Save(fileName, why);
 }
 
 void TLauncherCommands::RenewAberrationLabels() {

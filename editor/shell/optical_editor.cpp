@@ -367,7 +367,11 @@ void TOpticalEditor::ReadSettings() {
   helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
   settings_.helpFileName = helpFile_;
   SetApplicationHelpFile(helpFile_);
-  if (!ReadEditorSettings(SettingsPath(), settings_)) return;
+  std::string notes;
+  if (!ReadEditorSettings(SettingsPath(), settings_, &notes)) return;
+  if (!notes.empty())
+    MessageBox(GetHandle(), "The settings file \"" + SettingsPath() + "\" holds what cannot be used:" + notes,
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (!settings_.helpFileName.empty()) helpFile_ = settings_.helpFileName;
   SetApplicationHelpFile(helpFile_);
   SettingsToOptions(settings_, system_.options);
@@ -403,7 +407,11 @@ void TOpticalEditor::WriteSettings() {
   OptionsToSettings(system_.options, settings_);
   settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
   files_.RecentFiles().StoreTo(settings_);
-  WriteEditorSettings(SettingsPath(), settings_);
+  TFileWriteResult why;
+  // A file marked read-only is the user's wish to keep it: nothing to tell.
+  if (!WriteEditorSettings(SettingsPath(), settings_, &why) && why.fault != TFileWriteFault::kReadOnly)
+    MessageBox(GetHandle(), FileWriteFaultText(SettingsPath(), why) + "\nThe settings of this session are lost.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void TOpticalEditor::PlaceFrame(const int position[4]) {
@@ -653,8 +661,8 @@ bool TOpticalEditor::LetGoOfSystem() {
 
 void TOpticalEditor::ShowPropertiesAfterNew() { properties_.ShowPropertiesAfterNew(); }
 
-int TOpticalEditor::SaveEditedSystem(const std::string &fileName) {
-  return launchers_.SaveEditedSystem(fileName);
+int TOpticalEditor::SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) {
+  return launchers_.SaveEditedSystem(fileName, why);
 }
 
 void TOpticalEditor::RetireWindow(TWindow *window) { retired_.push_back(window); }

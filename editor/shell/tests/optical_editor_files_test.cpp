@@ -4,6 +4,7 @@
 
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/small_disk.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -196,7 +197,7 @@ TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   editor.System().name = unwritable;
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
-  EXPECT_EQ(answers_->boxes.back().text, "File is marked as read-only!");
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + unwritable + "\" cannot be written: its directory does not exist.");
   EXPECT_EQ(editor.System().IsModified(), 1);
   EXPECT_EQ(ReadText(blocker), "a file\n");
   // Save as to such a path neither takes its name nor forgets the changes.
@@ -213,6 +214,30 @@ TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "Save Optical System?");
   EXPECT_GT(editor.System().SurfaceCount(), 2);
+}
+
+// File > Save says why it failed: a read-only file, or a full disk, each as it is.
+TEST_F(EditorFilesTest, AFailedSaveSaysItsTrueCause) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string kept = ReadText(triplet_);
+  std::filesystem::permissions(triplet_, std::filesystem::perms::owner_read);
+  editor.System().Surface(1)->general.R *= 1.01;
+  editor.System().SetModified(1);
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + triplet_ + "\" is marked as read-only!");
+  EXPECT_EQ(ReadText(triplet_), kept);
+
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string full = disk.PathOf("Triplet.os");
+  WriteText(full, kept);
+  disk.Fill();
+  editor.System().name = full;
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + full + "\" cannot be written: there is no space left on the disk.");
+  EXPECT_EQ(ReadText(full), kept);
+  EXPECT_EQ(editor.System().IsModified(), 1);
 }
 
 TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
