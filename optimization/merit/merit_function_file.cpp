@@ -221,6 +221,8 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     const std::string problem = FileProblem(file);
     if (!problem.empty()) {
       Tell("The merit-function file " + fileName + " was not read: " + problem + ".");
+      // The records stay as they were, completed as a read leaves them.
+      SetConfigurations();
       return 0;
     }
   }
@@ -310,6 +312,7 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     EnableSagittalRays = keptOptions[2];
     SettingImageSurfaceType = keptOptions[3];
     Tell("The merit-function file " + fileName + " was not read: " + refused + ".");
+    SetConfigurations();
     return 0;
   }
   if (!clamped.empty()) Tell("The merit-function file " + fileName + " asks for more than can be held:" + clamped);

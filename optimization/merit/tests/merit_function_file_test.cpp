@@ -276,6 +276,7 @@ TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
 // A file that is not whole, or not a merit-function file, is refused with its reason and
 // changes nothing: not the weights, not the options, not the index.
 TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
+  // A set read from a whole file (weights other than the defaults), then a damaged file.
   TOptimizationFunctions written;
   Build(written, 1);
   SetOddTargets(written, 0, 10.0);
@@ -303,16 +304,19 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
     WriteText(path, c.text);
     TOptimizationFunctions set;
     Build(set, 1);
+    ASSERT_EQ(set.Read(Scratch("whole.fun")), 1);
     set.ShowEachStep = 0;
+    boxes_.boxes.clear();
     const int countBefore = set.Count();
     const TFunctionsParameters before = *set.Record(0, 0);
     EXPECT_EQ(set.Read(path), 0);
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_NE(boxes_.boxes[0].text.find(c.reason), std::string::npos) << boxes_.boxes[0].text;
     EXPECT_NE(boxes_.boxes[0].text.find(path), std::string::npos);
-    // The weights a refused file used to reset (Focus and AberT from 0 to 1) stay.
+    // The weights a refused file used to reset (Focus and AberT to 1) stay.
     EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Weight, before.Focus.data[0].Weight);
     EXPECT_EQ(set.Record(0, 0)->AberT.data[0].Weight, before.AberT.data[0].Weight);
+    EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Target, before.Focus.data[0].Target);
     EXPECT_EQ(set.Record(0, 0)->NrayInBeam, before.NrayInBeam);
     EXPECT_EQ(set.ShowEachStep, 0);
     EXPECT_EQ(set.Count(), countBefore);
@@ -339,6 +343,22 @@ TEST_F(MeritFileTest, AFailedWriteKeepsTheOldFileAndSaysWhy) {
   EXPECT_EQ(set.Write(disk.PathOf("kept.fun"), &why), 0);
   EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
   EXPECT_EQ(ReadText(disk.PathOf("kept.fun")), "[Functions]\nFocus_W=5\n");
+}
+
+// The first read of a set that refuses its file still leaves the records complete (sized
+// for the wavelengths and rays), with the weights the set was built with (found by fuzzing).
+TEST_F(MeritFileTest, ARefusedFirstReadLeavesTheBuiltRecordsComplete) {
+  WriteText(Scratch("empty.fun"), "");
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(Scratch("empty.fun")), 0);
+  for (int c = 0; c < 2; ++c) {
+    const TFunctionsParameters &r = *set.Record(c, 0);
+    EXPECT_EQ(r.AberT.rows, r.NrayInBeam);
+    EXPECT_EQ(r.Focus.cols, set.WavelengthCount());
+    EXPECT_EQ(r.Focus.data[0].Weight, 0.0);
+  }
+  EXPECT_EQ(set.Count(), 0);
 }
 
 TEST_F(MeritFileTest, ARayCountBeyondItsRangeIsHeldThereAndSaidSo) {
