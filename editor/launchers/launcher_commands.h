@@ -78,7 +78,7 @@ class TLauncherCommands {
   // system they came from and closes. False (a beep) while its synthesis runs.
   bool CloseSynthesisForNewSystem();
   // The system file as the user's: with the folder open, its own settings, not the loan.
-  int SaveEditedSystem(const std::string &fileName);
+  int SaveEditedSystem(const std::string &fileName, TFileWriteResult *why);
 
   TShowEasyAberrationsDlg *AberrationsWindow() const { return aberrations_; }
   TSpotDiagram *SpotWindow() const { return spot_; }
