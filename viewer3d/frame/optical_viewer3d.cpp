@@ -38,7 +38,9 @@ TOptic3DV *MakeSceneWindow(SIZE size) {
                        static_cast<int>(size.cx), static_cast<int>(size.cy), WS_CHILD | WS_VISIBLE);
 }
 
-// The bar's buttons in order; 0 is a separator.
+// The bar's buttons in order; 0 is a separator. The shifts' palette (821) and the sections
+// (826) have buttons too, next to the turns' palette and the fits: without them nothing
+// would reach them.
 struct TBarButton {
   int command;
   TButtonGadget::TType type;
@@ -54,11 +56,13 @@ constexpr TBarButton kBar[] = {
     {CM_ACTUAL_VIEW, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_ROTATE_TOOLS, TButtonGadget::Command, TButtonGadget::Up},
+    {CM_MOVE_TOOLS, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SHOW_AXES, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SHOW_RAYS, TButtonGadget::Command, TButtonGadget::Down},
     {CM_FIT_ELEMENTS, TButtonGadget::Command, TButtonGadget::Up},
     {CM_FIT_ELEMENTS_AND_RAYS, TButtonGadget::Command, TButtonGadget::Up},
+    {CM_SECTIONS, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_STEREO, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SWAP_EYES, TButtonGadget::Command, TButtonGadget::Up},
@@ -205,12 +209,10 @@ void TOpticalViewer3D::BuildControlBar() {
       controlBar_->Insert(*new TButtonGadget(TResId(button.command), button.command, button.type, true, button.state));
     }
   }
-  moveToolsButton_ = std::make_unique<TButtonGadget>(TResId(CM_MOVE_TOOLS), CM_MOVE_TOOLS, TButtonGadget::Command, true);
   Insert(*controlBar_, Top);
 }
 
 TButtonGadget *TOpticalViewer3D::Button(int command) const {
-  if (command == CM_MOVE_TOOLS) return moveToolsButton_.get();
   return controlBar_ != nullptr ? dynamic_cast<TButtonGadget *>(controlBar_->GadgetWithId(command)) : nullptr;
 }
 

@@ -2,7 +2,7 @@
 // TOpticalViewer3D: the modeless frame in which an optical system is seen as shaded solids
 // and ray paths. Its client is the scene window TOptic3DV, of the fixed scene size; above
 // it a control bar of view commands (quality, zoom, the two tool palettes, axes, rays, fit,
-// stereo, the movie buttons), below it a status bar. The frame owns the scene (the element
+// sections, stereo, the movie buttons), below it a status bar. The frame owns the scene (the element
 // and ray records, viewer3d/scene/viewer_scene.h), reads its settings from "View_3D.ini"
 // and drives the stereo-glasses driver. The editor opens it as TOpticalViewer3DForEdit2D,
 // which tells its parent when it goes.
@@ -125,7 +125,7 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   TToolsWnd *MovePalette() const { return movePalette_; }
   TOControlBar *ControlBar() const { return controlBar_; }
   TStatusBar *ViewerStatusBar() const { return statusBar_; }
-  // The button of a command on the bar (821 too, which is made but not placed), or null.
+  // The button of a command on the bar, or null.
   TButtonGadget *Button(int command) const;
 
   // Where every viewer looks for "View_3D.ini" before the program's directory: the user's
@@ -161,8 +161,6 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   std::unique_ptr<TViewerMovie> movie_;
   TOControlBar *controlBar_ = nullptr;
   TStatusBar *statusBar_ = nullptr;
-  // 821's button is made but not on the bar: it is kept here.
-  std::unique_ptr<TButtonGadget> moveToolsButton_;
   TToolsWnd *rotatePalette_ = nullptr;
   TToolsWnd *movePalette_ = nullptr;
   // Palettes closed by their close box, deleted at the next palette command or with us.
