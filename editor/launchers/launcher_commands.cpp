@@ -12,6 +12,7 @@
 #include "analysis/narcissus/narciss_dlg.h"
 #include "analysis/spot/spot_diagram.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "viewer3d/frame/optical_viewer3d.h"
 #include "editor/dialogs/preferences_folder.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/system_properties_folder.h"
@@ -162,6 +163,7 @@ void TLauncherCommands::SpotDestroyed(WPARAM, LPARAM window) {
 }
 
 void TLauncherCommands::RefreshAnalyses(bool renewLabels) {
+  if (viewer_ != nullptr && viewer_->IsWindow()) Show3DView(&window_, frame_.System(), viewer_);
   // A system left without an image side has nothing to show: its windows close.
   if (frame_.System().SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
@@ -182,6 +184,7 @@ void TLauncherCommands::RefreshAnalyses(bool renewLabels) {
 }
 
 void TLauncherCommands::CloseWindows() {
+  CloseViewer();
   CloseAberrations();
   CloseSpotDiagram();
   ClosePsfFolder();

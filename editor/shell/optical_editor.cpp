@@ -31,6 +31,7 @@
 #include "toolkit/help/win_help.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "toolkit/render3d/o_palette.h"
+#include "viewer3d/frame/optical_viewer3d.h"
 // The system's properties folder.
 #include "editor/properties/system_properties_folder.h"
 
@@ -64,7 +65,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
                                       CM_EXAMPLES,       CM_SETTINGS,
-                                      CM_IMAGE_SYNTHESIS,
+                                      CM_IMAGE_SYNTHESIS, CM_3D_IMAGE,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY, CM_PRINT,
@@ -127,6 +128,8 @@ const TResponseTableEntry kEditorTable[] = {
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmSettings>(CM_SETTINGS),
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::SpotDestroyed>(CM_SPOT_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::Cm3DImage>(CM_3D_IMAGE),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::Viewer3DClosed>(CM_VIEWER3D_DESTROYED),
     // Paste, new single surface, new element, component library.
     Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmPaste>(CM_PASTE),
     Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
@@ -472,6 +475,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.psfButtonPressed = launchers_.PsfWindow() != nullptr;
   view.synthesisButtonPressed = launchers_.SynthesisOpen();
   view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
+  view.viewerOpen = launchers_.ViewerWindow() != nullptr;
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
