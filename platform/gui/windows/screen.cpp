@@ -1,5 +1,7 @@
 #include "platform/gui/windows/screen.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -105,6 +107,13 @@ TScreenProvider &CurrentScreenProvider() {
 }
 
 int GetSystemMetrics(int index) { return CurrentScreenProvider().SystemMetric(index); }
+
+POINT PlaceOnScreen(const RECT &window) {
+  const int width = static_cast<int>(window.right - window.left), height = static_cast<int>(window.bottom - window.top);
+  const int left = std::max(0, std::min(static_cast<int>(window.left), GetSystemMetrics(SM_CXSCREEN) - width));
+  const int top = std::max(0, std::min(static_cast<int>(window.top), GetSystemMetrics(SM_CYSCREEN) - height));
+  return POINT{left, top};
+}
 
 int ScreenBitsPerPixel() { return CurrentScreenProvider().BitsPerPixel(); }
 

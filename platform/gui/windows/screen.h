@@ -23,6 +23,9 @@ TScreenProvider *SetScreenProvider(TScreenProvider *provider);
 TScreenProvider &CurrentScreenProvider();
 
 int GetSystemMetrics(int index);
+// Where a window of this rectangle (screen coordinates) stands wholly on the screen: its
+// top-left corner moved as little as it takes (to (0, 0) at most when it is larger).
+POINT PlaceOnScreen(const RECT &window);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);
