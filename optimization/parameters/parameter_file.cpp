@@ -21,13 +21,16 @@ void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, 
 
 }  // namespace
 
-int TOptimizationParameters::Write(const std::string &fileName) {
+int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult *why) {
   RemoveInvalid();
   const int count = Count();
   if (count == 0) return 0;
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
-  if (out == nullptr) return 0;
+  if (out == nullptr) {
+    if (why != nullptr) *why = file.WriteResult();
+    return 0;
+  }
   file.SelectSection("[Common]");
   std::fprintf(out, "NumPar=%d\n\n", count);
   file.Reset();
@@ -41,7 +44,9 @@ int TOptimizationParameters::Write(const std::string &fileName) {
   std::fprintf(out, "\n");
   file.Reset();
   file.PrepareTemp();
-  return file.Close();
+  const int written = file.Close();
+  if (why != nullptr) *why = file.WriteResult();
+  return written;
 }
 
 void TOptimizationParameters::Read(const std::string &fileName) {
