@@ -64,7 +64,11 @@ double PerfectMtf(double nu, double aperture, double lambdaMm) {
 
 class SynthesisRoad : public TFolderTestBase {
  protected:
-  void UseLens(const char *file) { ASSERT_EQ(system_.ReadFile(ExamplePath(file), 0), 1); }
+  void UseLens(const char *file) {
+    ASSERT_EQ(system_.ReadFile(ExamplePath(file), 0), 1);
+    // Its settings file goes to the scratch directory.
+    system_.name = Scratch("lens.os");
+  }
   // Moves the image plane away from the lens by `shift` mm.
   void Defocus(double shift) {
     const int last = system_.SurfaceCount() - 1;
