@@ -17,6 +17,7 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/printing/direct_print.h"
@@ -24,6 +25,9 @@
 #include "toolkit/texteditor/text_editor.h"
 
 namespace {
+
+// The aberrations topic of the program's help file.
+constexpr unsigned long kAberrationsHelpContext = 89;
 
 using W = TShowEasyAberrationsDlg;
 
@@ -364,7 +368,9 @@ void TShowEasyAberrationsDlg::BackColorChanged(WPARAM, LPARAM color) {
   Recalculate();
 }
 
-void TShowEasyAberrationsDlg::CmHelp() { MessageBeep(MB_SIMPLEBEEP); }
+void TShowEasyAberrationsDlg::CmHelp() {
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kAberrationsHelpContext);
+}
 
 void TShowEasyAberrationsDlg::FillRecord() {
   TAberrationsSettings &s = settings_;

@@ -89,4 +89,65 @@ TEST_F(SpotWindow, StoredPlaceOffTheScreenIsBroughtBack) {
   window->Destroy();
 }
 
+TEST_F(SpotWindow, SettingsAreBoundFieldsThatRefuseWhatIsNoWholeNumber) {
+  TSpotDiagram *window = Open();
+  auto *dialog = new TSpotSettings(window, &settings);
+  ASSERT_TRUE(dialog->Create());
+  EXPECT_EQ(dialog->ChildWithId(TSpotSettings::kFieldEdit)->GetWindowText(), "80");
+  EXPECT_EQ(dialog->ChildWithId(TSpotSettings::kRaysEdit)->GetWindowText(), "100");
+  // Apply: a number that is not one is refused by its label, and nothing is recalculated.
+  dialog->SetDlgItemText(TSpotSettings::kFieldEdit, "120");
+  dialog->SetDlgItemText(TSpotSettings::kRaysEdit, "4OO");
+  dialog->SendMessage(WM_COMMAND, TSpotSettings::kApply, 0);
+  ASSERT_EQ(BoxCount(), 1U);
+  EXPECT_EQ(Boxes().boxes[0].text, "Ray number: \"4OO\" is not a number.");
+  EXPECT_EQ(settings.fieldSize, 80);
+  EXPECT_EQ(settings.rayNumber, 100);
+  // Mended, Ok takes both and the window is drawn with the new cell size.
+  dialog->SetDlgItemText(TSpotSettings::kRaysEdit, "400");
+  dialog->SendMessage(WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(settings.fieldSize, 120);
+  EXPECT_EQ(settings.rayNumber, 400);
+  EXPECT_EQ(window->Graph()->GetBitmapSize().cy, 120 + 30);
+  // A size below 1 keeps the record's value.
+  auto *again = new TSpotSettings(window, &settings);
+  ASSERT_TRUE(again->Create());
+  again->SetDlgItemText(TSpotSettings::kFieldEdit, "0");
+  again->SendMessage(WM_COMMAND, TSpotSettings::kApply, 0);
+  EXPECT_EQ(settings.fieldSize, 120);
+  again->Destroy();
+  delete again;
+  if (dialog->IsWindow()) dialog->Destroy();
+  delete dialog;
+  window->Destroy();
+}
+
+// The settings dialog takes no ray count past the cap: one near the largest int would
+// overflow the square of rays, and large ones would ask for memory without end. The
+// message names the field; the record keeps its count.
+TEST_F(SpotWindow, ARayNumberPastTheCapIsRefusedByName) {
+  TSpotDiagram *window = Open();
+  auto *settingsDialog = new TSpotSettings(window, &settings);
+  TSpotSettings &dialog = *settingsDialog;
+  ASSERT_TRUE(dialog.Create());
+  for (const char *text : {"2147483647", "100001"}) {
+    const std::size_t before = Boxes().boxes.size();
+    dialog.SetDlgItemText(TSpotSettings::kRaysEdit, text);
+    dialog.SendMessage(WM_COMMAND, TSpotSettings::kApply);
+    ASSERT_EQ(Boxes().boxes.size(), before + 1) << text;
+    EXPECT_EQ(Boxes().boxes.back().text.rfind("Ray number", 0), 0u) << Boxes().boxes.back().text;
+    EXPECT_EQ(settings.rayNumber, 100) << text;
+  }
+  const std::size_t before = Boxes().boxes.size();
+  dialog.SetDlgItemText(TSpotSettings::kRaysEdit, "100000");
+  dialog.SendMessage(WM_COMMAND, TSpotSettings::kApply);
+  EXPECT_EQ(Boxes().boxes.size(), before);
+  EXPECT_EQ(settings.rayNumber, 100000);
+  // A request past the cap from elsewhere (the settings file) is cut to it.
+  EXPECT_EQ(SpotRaySide(2147483647), SpotRaySide(kMaxSpotRayNumber));
+  dialog.Destroy();
+  delete settingsDialog;
+  window->Destroy();
+}
+
 }  // namespace

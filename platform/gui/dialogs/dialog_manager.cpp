@@ -1,6 +1,7 @@
 // The dialog's keyboard interface and the item calls by handle.
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <string>
 
 #include "platform/core/message_box.h"
+#include "platform/gui/controls/control.h"
+#include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog.h"
 
 namespace {
@@ -33,8 +36,42 @@ std::ptrdiff_t IndexOf(const std::vector<TWindow *> &list, const TWindow *window
 
 bool TDialog::PreProcessMsg(MSG &msg) { return HandleKey(msg); }
 
+bool TDialog::HandleMnemonic(UINT key) {
+  if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return false;
+  const char wanted = static_cast<char>(std::tolower(static_cast<int>(key)));
+  const std::vector<TWindow *> &items = GetChildren();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    TWindow *item = items[i];
+    if (!item->IsWindow() || TControl::MnemonicOf(item->GetWindowText()) != wanted) continue;
+    const UINT code = static_cast<UINT>(item->SendMessage(WM_GETDLGCODE));
+    const bool label = (code & DLGC_STATIC) != 0;  // statics and group boxes
+    if (!label && !Usable(*item)) continue;
+    // A label (or a group box) hands the focus to the first usable tab stop after it.
+    if (label) {
+      for (std::size_t j = i + 1; j < items.size(); ++j) {
+        if (!Usable(*items[j]) || !(items[j]->GetStyle() & WS_TABSTOP)) continue;
+        FocusItem(items[j]->GetHandle());
+        return true;
+      }
+      return false;
+    }
+    // A button is pressed: focused, then clicked (a check box toggles, a radio is chosen).
+    if (code & (DLGC_BUTTON | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_RADIOBUTTON)) {
+      item->SetFocus();
+      item->SendMessage(BM_CLICK);
+      return true;
+    }
+    FocusItem(item->GetHandle());
+    return true;
+  }
+  return false;
+}
+
 bool TDialog::HandleKey(MSG &msg) {
-  if (msg.message != WM_KEYDOWN || !IsWindow()) return false;
+  if (!IsWindow()) return false;
+  // Alt and a letter: the control whose text marks that letter ("&Load").
+  if (msg.message == WM_SYSKEYDOWN) return HandleMnemonic(static_cast<UINT>(msg.wParam));
+  if (msg.message != WM_KEYDOWN) return false;
   TWindow *target = WindowFromHandle(msg.hwnd);
   TWindow *item = ItemHolding(*this, msg.hwnd);
   UINT code = 0;

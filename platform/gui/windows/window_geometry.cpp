@@ -400,6 +400,8 @@ bool TWindow::ShowWindow(int cmdShow) {
   if (cmdShow == SW_HIDE) {
     Attr.Style &= ~WS_VISIBLE;
     if (host != nullptr) host->hide();
+    // A top-level window tells itself it went, so the windows that float with it follow.
+    if (wasVisible && handle != nullptr && !IsChild()) SendMessage(WM_SHOWWINDOW, 0, 0);
     return wasVisible;
   }
   Attr.Style |= WS_VISIBLE;
@@ -437,6 +439,7 @@ bool TWindow::ShowWindow(int cmdShow) {
       host->show();
       break;
   }
+  if (!wasVisible && handle != nullptr && topLevel) SendMessage(WM_SHOWWINDOW, 1, 0);
   return wasVisible;
 }
 

@@ -414,3 +414,28 @@ TEST(Dialog, ChildDialogPageKeepsEnterAndEscapeToItself) {
   ASSERT_TRUE(test_kit::RunUntil([&] { return !folder->IsWindow(); }, kWaitMs));
   delete owner;
 }
+
+TEST(Dialog, AltAndAMnemonicPressesItsButtonOrFocusesWhatFollowsItsLabel) {
+  TWindow *owner = MakeOwner();
+  auto *dialog = new TEveryControlDlg(owner);
+  ASSERT_TRUE(dialog->Create());
+  dialog->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == kName; }, kWaitMs));
+  // "Show &rays": the check box toggles and takes the focus.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'R', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->IsDlgButtonChecked(kShowRays) == BST_UNCHECKED; }, kWaitMs));
+  EXPECT_EQ(FocusedId(), kShowRays);
+  // "&Tangential": the radio button is chosen.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'T', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->IsDlgButtonChecked(kTangential) == BST_CHECKED; }, kWaitMs));
+  EXPECT_EQ(dialog->IsDlgButtonChecked(kSagittal), BST_UNCHECKED);
+  // "&Name:" is a label: the edit after it takes the focus.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'N', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == kName; }, kWaitMs));
+  // No control marks Q: nothing happens.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'Q', true);
+  test_kit::RunFor(50);
+  EXPECT_EQ(FocusedId(), kName);
+  EXPECT_TRUE(dialog->IsWindow());
+  delete owner;
+}
