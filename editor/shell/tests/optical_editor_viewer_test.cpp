@@ -43,6 +43,10 @@ class EditorViewerTest : public EditorShellTest {
       }
     return pixels;
   }
+  static void ExpectSameTurn(const TRotator &a, const TRotator &b) {
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) EXPECT_NEAR(a.m[r][c], b.m[r][c], 1e-12) << r << c;
+  }
   static int Differing(const std::vector<COLORREF> &a, const std::vector<COLORREF> &b) {
     int count = 0;
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) count += a[i] != b[i];
@@ -109,8 +113,7 @@ TEST_F(EditorViewerTest, AnEditRedrawsThePictureWithoutTurningTheViewAndUndoBrin
   const TRotator turned = viewer->SceneWindow().ViewTransform();
   editor.SendMessage(WM_COMMAND, CM_REFRESH);
   const std::vector<COLORREF> before = PictureOf(*viewer);
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(viewer->SceneWindow().ViewTransform().m[r][c], turned.m[r][c], 1e-12);
+  ExpectSameTurn(viewer->SceneWindow().ViewTransform(), turned);
 
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
   ASSERT_NE(PropertiesFolder(), nullptr);
@@ -122,9 +125,7 @@ TEST_F(EditorViewerTest, AnEditRedrawsThePictureWithoutTurningTheViewAndUndoBrin
   const std::vector<COLORREF> edited = PictureOf(*viewer);
   EXPECT_GT(Differing(before, edited), 100);
   // The view keeps the user's turn.
-  const TRotator after = viewer->SceneWindow().ViewTransform();
-  for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(after.m[r][c], turned.m[r][c], 1e-12);
+  ExpectSameTurn(viewer->SceneWindow().ViewTransform(), turned);
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_EQ(editor.System().Surface(1)->general.R, 22.01359);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/core/message_box.h"
@@ -83,8 +84,11 @@ bool TDialog::HandleKey(MSG &msg) {
   switch (msg.wParam) {
     case VK_TAB: {
       if (code & DLGC_WANTTAB) return false;
+      // A page inside another dialog lets the outer one walk: its tab stops are part of the
+      // outer dialog's order.
+      if (IsChild() && dynamic_cast<TDialog *>(GetParentO()) != nullptr) return false;
       const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-      const HWND next = GetNextDlgTabItem(GetHandle(), focused, back ? 1 : 0);
+      const HWND next = GetNextDlgTabItem(GetHandle(), item != nullptr ? msg.hwnd : nullptr, back ? 1 : 0);
       if (next != nullptr) FocusItem(next);
       return true;
     }
@@ -196,17 +200,30 @@ BOOL EndDialog(HWND dialog, int result) {
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   TWindow *window = WindowFromHandle(dialog);
   if (window == nullptr) return nullptr;
-  const std::vector<TWindow *> &items = window->GetChildren();
-  const auto count = static_cast<std::ptrdiff_t>(items.size());
+  // The tab stops in order, those of a child dialog (a folder's page) among the dialog's
+  // own at the page's place, so Tab walks into the page and out of it again.
+  std::vector<TWindow *> stops;
+  const std::function<void(TWindow &)> collect = [&](TWindow &parent) {
+    for (TWindow *child : parent.GetChildren()) {
+      if (!Usable(*child)) continue;
+      if (dynamic_cast<TDialog *>(child) != nullptr && child->IsChild()) collect(*child);
+      else if (child->GetStyle() & WS_TABSTOP) stops.push_back(child);
+    }
+  };
+  collect(*window);
+  const auto count = static_cast<std::ptrdiff_t>(stops.size());
   if (count == 0) return nullptr;
-  TWindow *start = ItemHolding(*window, control);
-  std::ptrdiff_t index = start != nullptr ? IndexOf(items, start) : (previous ? 0 : -1);
-  for (std::ptrdiff_t step = 0; step < count; ++step) {
-    index = ((index + (previous ? -1 : 1)) % count + count) % count;
-    TWindow *candidate = items[static_cast<std::size_t>(index)];
-    if (Usable(*candidate) && (candidate->GetStyle() & WS_TABSTOP)) return candidate->GetHandle();
+  // The stop that holds the control (itself, or a window inside it).
+  std::ptrdiff_t index = previous ? 0 : -1;
+  for (TWindow *held = WindowFromHandle(control); held != nullptr && held != window; held = held->GetParentO()) {
+    const std::ptrdiff_t found = IndexOf(stops, held);
+    if (found >= 0) {
+      index = found;
+      break;
+    }
   }
-  return control;
+  index = ((index + (previous ? -1 : 1)) % count + count) % count;
+  return stops[static_cast<std::size_t>(index)]->GetHandle();
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {

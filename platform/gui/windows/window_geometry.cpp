@@ -286,6 +286,10 @@ void TWindow::SetMenuBarHeight(int bandHeight) {
   menuBarHeight = bandHeight;
   if (handle != nullptr) {
     SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    // The client moved under the bar: the children keep their client coordinates, so they
+    // move with it.
+    for (TWindow *child : children)
+      if (child->host != nullptr && child->IsChild()) child->ApplyGeometry();
   }
 }
 
