@@ -18,9 +18,6 @@
 
 namespace {
 
-// Lengths from a handful of products and square roots of millimetres.
-constexpr double kLength = 1e-12;
-
 class SystemSceneTest : public EditorTest {
  protected:
   // A surface of the editor at x on the axis, tilted about z by az radians.
