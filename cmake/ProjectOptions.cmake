@@ -1,12 +1,26 @@
 # Compiler settings shared by every target, through one interface library.
 
+# Each test program parses GoogleTest, the common standard headers and, in the window
+# folders, Qt's headers once into a precompiled header instead of once per file. A GCC tree
+# that exports its compile commands for clang-based tools (clangd, clang-tidy, a clang syntax
+# check) leaves it out unless asked: clang finds GCC's precompiled header beside the header
+# the commands include and refuses it.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_EXPORT_COMPILE_COMMANDS)
+  set(precompile_default OFF)
+else()
+  set(precompile_default ON)
+endif()
+option(PRECOMPILE_TEST_HEADERS "Precompile the headers every test file includes" ${precompile_default})
+
 find_program(CCACHE_PROGRAM ccache)
-if(CCACHE_PROGRAM)
+if(CCACHE_PROGRAM AND BUILD_TESTING AND PRECOMPILE_TEST_HEADERS)
   # The test programs' precompiled headers are cached only when the cache may take a
   # header's macros and times from the precompiled one (they come from the same headers).
   set(CMAKE_CXX_COMPILER_LAUNCHER env
       CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
       "${CCACHE_PROGRAM}")
+elseif(CCACHE_PROGRAM)
+  set(CMAKE_CXX_COMPILER_LAUNCHER "${CCACHE_PROGRAM}")
 endif()
 
 add_library(project_options INTERFACE)
@@ -39,12 +53,13 @@ function(add_project_tests label target)
   target_compile_options(${target} PRIVATE
                          $<$<NOT:$<CONFIG:Debug>>:$<IF:$<CXX_COMPILER_ID:GNU>,-O0,-O1>>)
   # Every test file includes GoogleTest and most of them the same few standard headers:
-  # each test program parses them once into a precompiled header instead of once per file,
-  # which was most of a test file's compile time. (Qt's headers join them once the program's
-  # links are known: use_qt_test_headers below.)
-  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <cmath> <cstring> <filesystem>
-                            <fstream> <memory> <string> <vector>)
-  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL use_qt_test_headers [[${target}]])")
+  # parsing them was most of a test file's compile time. (Qt's headers join them once the
+  # program's links are known: use_qt_test_headers below.)
+  if(PRECOMPILE_TEST_HEADERS)
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <cmath> <cstring> <filesystem>
+                              <fstream> <memory> <string> <vector>)
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL use_qt_test_headers [[${target}]])")
+  endif()
   # The folder's source directory, for tests that read files under <folder>/<area>/tests/data.
   # The folder's build directory, where failed golden comparisons leave their actual files.
   target_compile_definitions(${target} PRIVATE TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
