@@ -20,13 +20,11 @@
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/launchers/launcher_commands.h"
-#include "platform/core/recording_providers.h"
-#include "platform/gui/bars/frame_window.h"
 #include "platform/gui/dialogs/dialog_template.h"
-#include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/lightsource/light_source_setup_folder.h"
 #include "toolkit/help/help_window.h"
+#include "toolkit/help/tests/help_owner_test_support.h"
 #include "toolkit/help/win_help.h"
 
 namespace {
@@ -155,25 +153,13 @@ std::set<std::string> ContextNamesInTheSources() {
   return names;
 }
 
-class HelpPagesTest : public ::testing::Test {
+class HelpPagesTest : public HelpOwnerTest {
  protected:
-  void SetUp() override {
-    test_kit::EnsureApplication();
-    owner_ = new TFrameWindow(nullptr, "Owner");
-    ASSERT_TRUE(owner_->Create());
-  }
-  void TearDown() override {
-    WinHelp(owner_->GetHandle(), nullptr, HELP_QUIT, 0);
-    owner_->Destroy();
-    delete owner_;
-  }
   // Opens the page in the program's help window, as a link would, and answers its text.
   std::string ShownText(THelpWindow &window, const std::string &page) {
     EXPECT_TRUE(window.ShowPage(HelpDirectory() + "/pages/" + page)) << page;
     return window.PageText();
   }
-  TFrameWindow *owner_ = nullptr;
-  TRecordingMessageBoxProvider boxes_;
 };
 
 TEST_F(HelpPagesTest, EveryContextTheWindowsAskForHasAPageOfItsOwn) {
