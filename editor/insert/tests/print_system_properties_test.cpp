@@ -109,6 +109,10 @@ TEST_F(PrintSystemPropertiesTest, ThePdfOfTheReportHoldsItsNumbersAndNamesAsText
   EXPECT_EQ(rows, system.SurfaceCount()) << text;
   EXPECT_NE(text.find("n-lak9_schott"), std::string::npos);
   EXPECT_NE(text.find("-30.716"), std::string::npos);
+  // Kept for a look at the page when asked.
+  if (const char *keep = std::getenv("KEEP_PRINTED_PDF"))
+    std::filesystem::copy_file(pdf, std::string(keep) + "/system_report.pdf",
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST_F(PrintSystemPropertiesTest, AReportThatCannotBeWrittenIsToldAndNotPrinted) {
