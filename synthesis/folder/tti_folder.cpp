@@ -173,6 +173,12 @@ void TTestObjectFolder::ApplyTtiSettings(const TTtiSettings &values, unsigned se
   ShowParameters();
 }
 
+// The settings commands stay offered while the folder is idle; during a synthesis they
+// would change what is being computed.
+void TTestObjectFolder::CeSettingsFile(TCommandEnabler &enabler) {
+  enabler.Enable(!Busy() || enabler.GetId() == CM_SYNTHESIS_HELP);
+}
+
 void TTestObjectFolder::CmOpenSettings() { ReadSettings(std::string(), true); }
 
 void TTestObjectFolder::CmSaveSettings() { WriteSettings(std::string()); }
