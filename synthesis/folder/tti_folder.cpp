@@ -17,7 +17,6 @@
 namespace {
 
 constexpr const char *kTtiFilter = "Settings(*.tti)|*.tti|All files (*.*)|*.*|";
-constexpr int kFolderHelpContext = 65;
 constexpr int kMatrixSizes = 6;
 constexpr int kColorScales = 4;
 constexpr int kSpectrumModes = 2;
@@ -216,5 +215,5 @@ void TTestObjectFolder::CmDefaultSettings() {
 }
 
 void TTestObjectFolder::CmHelp() {
-  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kFolderHelpContext);
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kSynthesisHelpContext);
 }
