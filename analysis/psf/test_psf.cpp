@@ -61,7 +61,7 @@ int PassesPerPsf(const TOpticalSystem &system) {
 
 int PlannedPsfCount(const TOpticalSystem &system) {
   const Mem<TSpectralInfo> &s = system.info.Spectrum;
-  const int count = s.data ? s.cols * s.rows : 0;
+  const int count = s.Cells();
   return system.info.MonochromeSystem || count == 0 ? 1 : count;
 }
 
@@ -197,7 +197,7 @@ void TTestPSF::FillFieldCombo() {
   if (selected < 0) selected = 0;
   combo->ClearList();
   const Mem<double> &fields = system_->info.AlfaM;
-  const int count = fields.data ? fields.cols * fields.rows : 0;
+  const int count = fields.Cells();
   for (int i = 0; i < count; ++i) {
     char text[kComboTextSize];
     std::snprintf(text, sizeof text, "%g, %g", fields.data[i] * FieldScale(), 0.0);
@@ -267,7 +267,7 @@ int TTestPSF::ComputePSF() {
       system_->info.Discrete = shared->pixelSize;
       double discrete = shared->pixelSize;
       int difrac = system_->info.Difrac;
-      if (EstimateDiffractionSampling(*system_, discrete, difrac, 0)) {
+      if (EstimateDiffractionSampling(*system_, discrete, difrac)) {
         if (discrete < shared->pixelSize) difrac = 0;
         system_->info.Difrac = difrac ? shared->savedDifrac : 0;
       }

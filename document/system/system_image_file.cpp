@@ -56,7 +56,7 @@ std::string WithoutConfigurations(const std::string &text) {
   return kept;
 }
 
-int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+int Count(const Mem<double> &m) { return m.Cells(); }
 
 std::string ConfigurationSection(const TConfigurationParameters &record, int k) {
   std::string text = ConfigurationHeader(k) + "\n";
@@ -70,7 +70,7 @@ std::string ConfigurationSection(const TConfigurationParameters &record, int k) 
       text += (i > 0 ? "," : "") + FormatNumber(record.AlfaM.data[i]);
     text += ";\n";
   }
-  const int count = record.positions.data ? record.positions.cols * record.positions.rows : 0;
+  const int count = record.positions.Cells();
   for (int e = 0; e < count; ++e) {
     const DPOINT3 &p = record.positions.data[e];
     const std::string index = std::to_string(e);

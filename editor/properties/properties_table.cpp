@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
@@ -23,7 +24,7 @@ constexpr COLORREF kReadOnlyText = 0x404040;
 
 TPropertiesTable::TPropertiesTable(TWindow *page, int placeholderControl, const std::vector<std::string> &captions,
                                    const std::vector<int> &widths, int rowCaptionCharacters)
-    : TTableWindow(page, placeholderControl, static_cast<int>(captions.size()), 1, new TFont("Arial", kFontHeight)),
+    : TTableWindow(page, placeholderControl, static_cast<int>(captions.size()), 1, new TFont(kFaceArial, kFontHeight)),
       columnCaptions(captions),
       columnWidths(widths),
       rowCaptionWidth(rowCaptionCharacters) {}
@@ -31,7 +32,7 @@ TPropertiesTable::TPropertiesTable(TWindow *page, int placeholderControl, const 
 void TPropertiesTable::SetupWindow() {
   TTableWindow::SetupWindow();
   for (TTableHeader *header : {ColumnHeader(), RowHeader()}) {
-    header->SetFont(new TFont("Arial", kFontHeight));
+    header->SetFont(new TFont(kFaceArial, kFontHeight));
     header->textColor = kCaptionColour;
   }
   for (std::size_t c = 0; c < columnCaptions.size(); ++c)

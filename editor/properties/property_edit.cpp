@@ -63,7 +63,7 @@ std::string NotANumberMessage(const std::string &what, const std::string &text) 
 
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {
   // Pupils, fans and first-order values are solved again for the changed system.
-  SetModifiedFlag();
+  MarkModelChanged();
   system.Update();
   if (regroup) {
     // A new material makes or ends a lens; the user's view stays where it was.

@@ -66,7 +66,7 @@ void SetNewSystemSettings(TSystemImage &system) {
     ShowNotEnoughMemory();
   }
   system.valueListPair = 0.0;
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 // The view window centred on the axis: across it, plus and minus the larger half.

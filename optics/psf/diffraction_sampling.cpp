@@ -7,6 +7,7 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -17,8 +18,6 @@ constexpr int kPupilGrid = 11;
 // diffraction: the Airy radius 1.22 lambda / (2 NA) is 1.22 intervals, so this is a spot
 // of about three Airy radii.
 constexpr double kDiffractionSpread = 4.0;
-// Image angles for an image at infinity are taken in mrad.
-constexpr double kMilliradians = 1000.0;
 
 const double kMantissas[] = {1.0, 1.5, 2.0, 2.5, 4.0, 5.0, 8.0};
 constexpr int kMantissaCount = sizeof kMantissas / sizeof kMantissas[0];
@@ -34,13 +33,8 @@ double DiffractionInterval(const TOpticalSystemInformation &info) {
 }
 
 void ImagePoint(const TOpticalSystem &system, const TCurrentRay &ray, double &u, double &v) {
-  if (system.info.ImageFinite == 0) {
-    u = std::atan2(ray.M, ray.L) * kMilliradians;
-    v = std::atan2(ray.N, ray.L) * kMilliradians;
-  } else {
-    u = ray.y;
-    v = ray.z;
-  }
+  u = ImageCoordinate(system.info.ImageFinite, ray.y, ray.M, ray.L);
+  v = ImageCoordinate(system.info.ImageFinite, ray.z, ray.N, ray.L);
 }
 
 std::string FormatG(const char *format, double value) {
@@ -57,7 +51,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
                       double &geometricInterval, int &difrac) {
   if (system.SurfaceCount() < 2) return false;
   const Mem<double> &fields = system.info.AlfaM;
-  const int fieldCount = fields.data ? fields.cols * fields.rows : 0;
+  const int fieldCount = fields.Cells();
   std::vector<double> fieldValues(fields.data, fields.data + fieldCount);
   if (fieldValues.empty()) fieldValues.push_back(0.0);
   double interval = 0.0;
@@ -66,7 +60,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
   std::vector<TCurrentRay> rays;
   std::vector<int> results;
   for (double field : fieldValues) {
-    SetModifiedFlag();
+    MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
     const double fieldInterval = DiffractionInterval(system.info);
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
@@ -97,7 +91,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     ++traced;
   }
   // Other users of the system solve their own pupils again.
-  SetModifiedFlag();
+  MarkModelChanged();
   if (traced == 0) return false;
   difrac = spread <= kDiffractionSpread * interval ? 1 : 0;
   const int nodes = system.info.Nd > 0 ? system.info.Nd : 64;
@@ -109,8 +103,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
 
 }  // namespace
 
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac,
-                                int /*mode*/) {
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac) {
   double diffractionInterval = 0.0, geometricInterval = 0.0;
   int needed = difrac;
   if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;

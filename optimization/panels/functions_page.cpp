@@ -36,10 +36,6 @@ void RayColumn(Mem<TFunctionDescription> &table, int rays, double target, double
   for (int j = 0; j < rays; ++j) table.data[j] = TFunctionDescription{target, weight, 0.0};
 }
 
-int FieldCount(const TOpticalSystem &s) {
-  return s.info.AlfaM.data != nullptr ? s.info.AlfaM.cols * s.info.AlfaM.rows : 0;
-}
-
 }  // namespace
 
 TOptimizationFunctionsPage::TOptimizationFunctionsPage(TOptimizationFunctions &functions) : functions_(functions) {
@@ -239,7 +235,7 @@ void TOptimizationFunctionsPage::InitParameters() {
   system->SelectConfiguration(configuration);
   TOpticalSystem &s = system->System();
   s.Prepare(0.0, 1, 1);
-  const int fields = std::max(1, FieldCount(s));
+  const int fields = std::max(1, s.info.BeamCount());
   const int configurations = ConfigurationCountShown();
   if (functions_.Beams() != fields || functions_.Configurations() != configurations) {
     if (functions_.records.data == nullptr)
@@ -264,7 +260,7 @@ void TOptimizationFunctionsPage::InitParameters() {
     beam->Ybeam = beam->Zbeam = beam->Wbeam = 0.0;
   }
   // Every field of the system becomes a beam, also beyond the table's rows.
-  for (int k = 0; k < FieldCount(s) && k < functions_.Beams(); ++k) {
+  for (int k = 0; k < s.info.BeamCount() && k < functions_.Beams(); ++k) {
     TFunctionsParameters *beam = BeamRecord(k);
     beam->Ybeam = s.info.AlfaM.data[k];
     beam->Zbeam = 0.0;

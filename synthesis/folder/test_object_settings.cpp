@@ -135,7 +135,7 @@ void TTestObjectSettings::FillColorModes() {
   TSystemImage *system = folder_ != nullptr ? folder_->System() : nullptr;
   if (scales == nullptr || system == nullptr) return;
   const Mem<TSpectralInfo> &spectrum = system->info.Spectrum;
-  const int count = spectrum.data ? spectrum.cols * spectrum.rows : 0;
+  const int count = spectrum.Cells();
   float shortest = 1e20f, longest = -1e20f;
   for (int i = 0; i < count; ++i) {
     const float lambda = static_cast<float>(spectrum.data[i].lambda);

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_window.h"
@@ -81,7 +82,7 @@ void TFloatingFrame::PaintNonClient() {
   LOGFONT logFont{};
   logFont.lfHeight = -std::max(6, captionHeight - 4);
   logFont.lfWeight = FW_BOLD;
-  std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", "MS Sans Serif");
+  std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", kFaceSansSerif);
   TFont font(logFont);
   dc.SelectObject(font);
   dc.SetBkMode(TRANSPARENT);

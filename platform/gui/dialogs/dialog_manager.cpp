@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 
@@ -202,7 +203,7 @@ BOOL MapDialogRect(HWND dialog, RECT *rect) {
 }
 
 LONG GetDialogBaseUnits() {
-  const TDialogUnits units = DialogUnitsOfFont("MS Sans Serif", 8);
+  const TDialogUnits units = DialogUnitsOfFont(kFaceSansSerif, 8);
   return static_cast<LONG>(MAKELPARAM(units.BaseX, units.BaseY));
 }
 

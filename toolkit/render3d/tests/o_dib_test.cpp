@@ -1,5 +1,6 @@
 #include "toolkit/render3d/o_dib.h"
 
+#include "platform/core/clipboard.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "toolkit/render3d/o_palette.h"
 
@@ -344,4 +345,30 @@ TEST(ODib, ClearFillsThirtyTwoBitsAndLeavesOneBitAsCreated) {
   mono.Clear(1);
   EXPECT_EQ(mono.GetPixelIndex(8, 1), 0);
   EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
+}
+
+// The copy on the clipboard is a 24-bit DIB in the colours the bitmap shows: palette
+// indices resolved through the shared palette, rows the right way up.
+TEST(ODib, ToClipboardPutsTheShownColoursAsADib) {
+  CreateSharedPalette();
+  TMemoryClipboard clipboard;
+  TClipboardProvider *previous = SetClipboardProvider(&clipboard);
+  TODib dib(2, 2, 256, DIB_PAL_COLORS);
+  dib.SetPixel(0, 0, 105);
+  dib.SetPixel(1, 1, 230);
+  EXPECT_EQ(dib.ToClipboard(), 1);
+  std::vector<std::uint8_t> packed;
+  ASSERT_TRUE(GetClipboardDib(packed));
+  const TODib copy(packed, true);
+  ASSERT_TRUE(copy.IsOK()) << copy.ErrorText();
+  EXPECT_EQ(copy.BitsPixel(), 24);
+  const auto colour = [&](int x, int y) {
+    const RGBTRIPLE p = copy.GetPixelColor(x, y);
+    return RGB(p.rgbtRed, p.rgbtGreen, p.rgbtBlue);
+  };
+  EXPECT_EQ(colour(0, 0), RGB(0, 0, 0x5A));
+  EXPECT_EQ(colour(1, 1), TOPalette::StandardColor(13));
+  EXPECT_EQ(colour(1, 0), colour(0, 1));
+  SetClipboardProvider(previous);
+  DestroySharedPalette();
 }
