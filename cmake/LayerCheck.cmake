@@ -6,6 +6,9 @@
 # folder and those listed before it; an include that names a folder not listed is let be
 # (system and library headers have no folder of ours). Stops with every offending line
 # named, so a new include that climbs is seen at once.
+# TOP_AREAS (optional) lists areas that stand on top of their own folder, as the main
+# window editor/shell does over the editor's command groups: no other area of that folder
+# includes them. Tests are let be there, since they drive the assembled window.
 if(NOT ROOT OR NOT LAYERS)
   message(FATAL_ERROR "LayerCheck: ROOT and LAYERS are required")
 endif()
@@ -48,6 +51,21 @@ foreach(own RANGE ${lastLayer})
         list(GET LAYERS ${includedFloor} above)
         string(APPEND violations "\n  ${file}: includes ${included} (${above} is above ${folder})")
       endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+foreach(top IN LISTS TOP_AREAS)
+  string(REGEX REPLACE "/[^/]*$" "" topFolder "${top}")
+  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${topFolder}/*.h" "${ROOT}/${topFolder}/*.cpp")
+  foreach(file IN LISTS files)
+    if(file MATCHES "^${top}/" OR file MATCHES "/tests/")
+      continue()
+    endif()
+    file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"${top}/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" included "${line}")
+      string(APPEND violations "\n  ${file}: includes ${included} (${top} stands on top of ${topFolder})")
     endforeach()
   endforeach()
 endforeach()

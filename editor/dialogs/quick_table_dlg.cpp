@@ -6,7 +6,7 @@
 
 #include "document/system/system_image.h"
 #include "editor/dialogs/number_field.h"
-#include "editor/shell/optical_editor.h"
+#include "editor/commands/editor_frame.h"
 #include "foundation/numerics/pi.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
@@ -105,7 +105,7 @@ void TQuickTableDlg::Changed(const char *undoLabel) {
   system_->Update();
   system_->RebuildElements(nullptr);
   system_->SaveUndo(undoLabel);
-  if (TOpticalEditor *editor = TOpticalEditor::Current()) editor->RefreshAll();
+  if (TEditorFrame *editor = CurrentEditorFrame()) editor->RefreshAll();
 }
 
 TQuickPositionTableDlg::TQuickPositionTableDlg(TWindow *frame, TSystemImage *system)

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "editor/dialogs/number_field.h"
-#include "editor/shell/optical_editor.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_frame.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"
@@ -29,7 +30,7 @@ const TResponseTableEntry kScaleTable[] = {
 };
 
 // The plot of the editor's canvas, in pixels.
-bool PlotSize(TOpticalEditor *editor, int &width, int &height) {
+bool PlotSize(TEditorFrame *editor, int &width, int &height) {
   if (editor == nullptr || editor->Canvas() == nullptr) return false;
   const RECT plot = editor->Canvas()->GetPlotRect();
   width = plot.right - plot.left;
@@ -61,7 +62,7 @@ bool TScaleSystemDlg::Find(TEventInfo &info) {
 
 void TScaleSystemDlg::SetupWindow() {
   TColorDlg::SetupWindow();
-  auto *editor = dynamic_cast<TOpticalEditor *>(GetParentO());
+  auto *editor = dynamic_cast<TEditorFrame *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
   if (!PlotSize(editor, plotWidth, plotHeight)) return;
   const double scale = ViewScale(editor->System().viewWindow, plotWidth, plotHeight);
@@ -69,7 +70,7 @@ void TScaleSystemDlg::SetupWindow() {
 }
 
 void TScaleSystemDlg::CmOk() {
-  auto *editor = dynamic_cast<TOpticalEditor *>(GetParentO());
+  auto *editor = dynamic_cast<TEditorFrame *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
   if (!PlotSize(editor, plotWidth, plotHeight)) {
     EndDialog(IDCANCEL);

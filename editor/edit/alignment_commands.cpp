@@ -1,9 +1,10 @@
-// The Alignment menu: lining the selected elements up on the axis of the surface before
-// them, and the quick decenter and tilt tables, which the editor opens and closes as
-// toggles and forgets as soon as the user closes them.
+#include "editor/edit/alignment_commands.h"
 
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
 #include "editor/dialogs/quick_table_dlg.h"
-#include "editor/shell/optical_editor.h"
+#include "editor/edit/editor_tools.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
@@ -12,7 +13,7 @@ namespace {
 
 constexpr int kAlignmentSurfaces = 1;
 
-void CheckItem(TOpticalEditor &editor, int command, bool checked) {
+void CheckItem(TWindow &editor, int command, bool checked) {
   HMENU menu = editor.GetHandle() != nullptr ? GetMenu(editor.GetHandle()) : nullptr;
   if (menu != nullptr)
     CheckMenuItem(menu, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
@@ -21,7 +22,7 @@ void CheckItem(TOpticalEditor &editor, int command, bool checked) {
 // Opens the table when it is closed and closes it when it is open; answers whether it is
 // open now.
 template <class TTable>
-bool ToggleTable(TOpticalEditor &editor, TTable *&table, TSystemImage &system) {
+bool ToggleTable(TWindow &editor, TTable *&table, TSystemImage &system) {
   if (table != nullptr) {
     TTable *going = table;
     // Cleared first: the going window's notice finds no table of the editor's.
@@ -43,92 +44,94 @@ bool ToggleTable(TOpticalEditor &editor, TTable *&table, TSystemImage &system) {
 
 }  // namespace
 
-void TOpticalEditor::CmAlignment() {
-  if (system_.SurfaceCount() < kAlignmentSurfaces) {
+TAlignmentCommands::TAlignmentCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
+
+void TAlignmentCommands::CmAlignment() {
+  if (frame_.System().SurfaceCount() < kAlignmentSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  LeaveZoomMode();
-  if (canvas_ != nullptr && canvas_->GetSelectMode()) {
-    const RECT band = canvas_->GetSelection();
-    const POINT from = canvas_->PlotToDevice(POINT{band.left, band.top});
-    const POINT to = canvas_->PlotToDevice(POINT{band.right, band.bottom});
-    system_.SelectInRect(canvas_, RECT{from.x, from.y, to.x, to.y});
+  frame_.LeaveZoomMode();
+  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetSelectMode()) {
+    const RECT band = frame_.Canvas()->GetSelection();
+    const POINT from = frame_.Canvas()->PlotToDevice(POINT{band.left, band.top});
+    const POINT to = frame_.Canvas()->PlotToDevice(POINT{band.right, band.bottom});
+    frame_.System().SelectInRect(frame_.Canvas(), RECT{from.x, from.y, to.x, to.y});
   }
-  if (system_.selectedSurface > 0) {
+  if (frame_.System().selectedSurface > 0) {
     // One surface met: only its element is marked.
-    const TSurface *surface = system_.Surface(system_.selectedSurface);
-    for (int e = 0; e < system_.ElementCount(); ++e) {
-      TOpticalElement &element = system_.elements.data[e];
+    const TSurface *surface = frame_.System().Surface(frame_.System().selectedSurface);
+    for (int e = 0; e < frame_.System().ElementCount(); ++e) {
+      TOpticalElement &element = frame_.System().elements.data[e];
       for (int k = 0; k < element.SurfaceCount(); ++k)
         if (element.surfaces.data[k] == surface) element.mark = 1;
     }
   } else {
-    for (int e = 0; e < system_.ElementCount(); ++e) {
-      TOpticalElement &element = system_.elements.data[e];
+    for (int e = 0; e < frame_.System().ElementCount(); ++e) {
+      TOpticalElement &element = frame_.System().elements.data[e];
       if (element.mark == 0) continue;
-      element.UpdateRegion(canvas_);
+      element.UpdateRegion(frame_.Canvas());
       element.referencePoint.y = 0.0;
       for (int k = 0; k < element.SurfaceCount(); ++k) {
-        const int i = system_.IndexOfSurface(element.surfaces.data[k]);
+        const int i = frame_.System().IndexOfSurface(element.surfaces.data[k]);
         if (i < 0) continue;
         const int before = i > 0 ? i - 1 : i;
-        DPOINT3 at = system_.GetSurfacePosition(i, before, kRelativeFrame);
+        DPOINT3 at = frame_.System().GetSurfacePosition(i, before, kRelativeFrame);
         at.y = 0.0;
         at.z = 0.0;
-        system_.SetSurfacePosition(i, before, at, kRelativeFrame);
+        frame_.System().SetSurfacePosition(i, before, at, kRelativeFrame);
       }
     }
-    system_.Update();
-    system_.RebuildElements(nullptr);
+    frame_.System().Update();
+    frame_.System().RebuildElements(nullptr);
   }
-  system_.SaveUndo("Alignment elements");
-  if (editTools_.positionTable != nullptr) editTools_.positionTable->SetPendingShift(0.0, 0.0);
-  RefreshAll();
+  frame_.System().SaveUndo("Alignment elements");
+  if (frame_.EditTools().positionTable != nullptr) frame_.EditTools().positionTable->SetPendingShift(0.0, 0.0);
+  frame_.RefreshAll();
 }
 
-void TOpticalEditor::CmDecenter() {
-  if (system_.SurfaceCount() < kAlignmentSurfaces) {
+void TAlignmentCommands::CmDecenter() {
+  if (frame_.System().SurfaceCount() < kAlignmentSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  LeaveZoomMode();
-  editTools_.DeleteRetired();
-  const bool open = ToggleTable(*this, editTools_.positionTable, system_);
-  if (canvas_ != nullptr) canvas_->SetQuickPositionTable(editTools_.positionTable);
-  editTools_.SetButtonDown(CM_DECENTER, open);
-  CheckItem(*this, CM_DECENTER, open);
+  frame_.LeaveZoomMode();
+  frame_.EditTools().DeleteRetired();
+  const bool open = ToggleTable(window_, frame_.EditTools().positionTable, frame_.System());
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->SetQuickPositionTable(frame_.EditTools().positionTable);
+  frame_.EditTools().SetButtonDown(CM_DECENTER, open);
+  CheckItem(window_, CM_DECENTER, open);
 }
 
-void TOpticalEditor::CmTilt() {
-  if (system_.SurfaceCount() < kAlignmentSurfaces) {
+void TAlignmentCommands::CmTilt() {
+  if (frame_.System().SurfaceCount() < kAlignmentSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  LeaveZoomMode();
-  editTools_.DeleteRetired();
-  const bool open = ToggleTable(*this, editTools_.inclinationTable, system_);
-  if (canvas_ != nullptr) canvas_->SetQuickInclinationTable(editTools_.inclinationTable);
-  editTools_.SetButtonDown(CM_TILT, open);
-  CheckItem(*this, CM_TILT, open);
+  frame_.LeaveZoomMode();
+  frame_.EditTools().DeleteRetired();
+  const bool open = ToggleTable(window_, frame_.EditTools().inclinationTable, frame_.System());
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->SetQuickInclinationTable(frame_.EditTools().inclinationTable);
+  frame_.EditTools().SetButtonDown(CM_TILT, open);
+  CheckItem(window_, CM_TILT, open);
 }
 
-void TOpticalEditor::QuickTableClosed(WPARAM, LPARAM table) {
+void TAlignmentCommands::QuickTableClosed(WPARAM, LPARAM table) {
   auto *going = reinterpret_cast<TQuickTableDlg *>(table);
   if (going == nullptr) return;
-  if (going == editTools_.positionTable) {
-    editTools_.positionTable = nullptr;
-    if (canvas_ != nullptr) canvas_->SetQuickPositionTable(nullptr);
-    editTools_.SetButtonDown(CM_DECENTER, false);
-    CheckItem(*this, CM_DECENTER, false);
-  } else if (going == editTools_.inclinationTable) {
-    editTools_.inclinationTable = nullptr;
-    if (canvas_ != nullptr) canvas_->SetQuickInclinationTable(nullptr);
-    editTools_.SetButtonDown(CM_TILT, false);
-    CheckItem(*this, CM_TILT, false);
+  if (going == frame_.EditTools().positionTable) {
+    frame_.EditTools().positionTable = nullptr;
+    if (frame_.Canvas() != nullptr) frame_.Canvas()->SetQuickPositionTable(nullptr);
+    frame_.EditTools().SetButtonDown(CM_DECENTER, false);
+    CheckItem(window_, CM_DECENTER, false);
+  } else if (going == frame_.EditTools().inclinationTable) {
+    frame_.EditTools().inclinationTable = nullptr;
+    if (frame_.Canvas() != nullptr) frame_.Canvas()->SetQuickInclinationTable(nullptr);
+    frame_.EditTools().SetButtonDown(CM_TILT, false);
+    CheckItem(window_, CM_TILT, false);
   } else {
     return;
   }
   // Deleted at the next table command or with the editor, never inside its own going.
-  editTools_.Retire(going);
+  frame_.EditTools().Retire(going);
 }

@@ -1,49 +1,54 @@
-// The configuration commands: insert, add and delete a configuration, and step to the
-// base, next or previous one. The caption shows the current one as ", Configuration: c/n".
+#include "editor/edit/configuration_commands.h"
 
-#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/properties/system_properties_folder.h"
-#include "editor/shell/optical_editor.h"
+#include "platform/gui/windows/window.h"
 #include "platform/core/message_box.h"
 
-void TOpticalEditor::CmInsertConfiguration() {
-  editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, true);
-  const int answer = MessageBox(GetHandle(), "New configuration will be created.",
+TConfigurationCommands::TConfigurationCommands(TEditorFrame &frame, TWindow &window)
+    : frame_(frame), window_(window) {}
+
+void TConfigurationCommands::CmInsertConfiguration() {
+  frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, true);
+  const int answer = MessageBox(window_.GetHandle(), "New configuration will be created.",
                                 "New configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) {
-    editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
+    frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, false);
     return;
   }
-  system_.InsertConfiguration(system_.currentConfiguration);
-  UpdateCaption();
-  system_.SaveUndo("Insert new configuration");
-  ShowConfigurationBar(1);
-  SetFocus();
-  RefreshAll();
-  editTools_.SetButtonDown(CM_INSERT_CONFIGURATION, false);
+  frame_.System().InsertConfiguration(frame_.System().currentConfiguration);
+  frame_.UpdateCaption();
+  frame_.System().SaveUndo("Insert new configuration");
+  frame_.ShowConfigurationBar(1);
+  window_.SetFocus();
+  frame_.RefreshAll();
+  frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, false);
 }
 
-void TOpticalEditor::CmAddConfiguration() {
-  system_.SelectConfiguration(system_.ConfigurationCount() - 1);
+void TConfigurationCommands::CmAddConfiguration() {
+  frame_.System().SelectConfiguration(frame_.System().ConfigurationCount() - 1);
   CmInsertConfiguration();
-  system_.SaveUndo("Add new configuration");
-  UpdateMenus();
+  frame_.System().SaveUndo("Add new configuration");
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::CmDeleteConfiguration() {
-  const int answer = MessageBox(GetHandle(), "Current configuration will be deleted.",
+void TConfigurationCommands::CmDeleteConfiguration() {
+  const int answer = MessageBox(window_.GetHandle(), "Current configuration will be deleted.",
                                 "Delete configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
-  system_.DeleteConfiguration(system_.currentConfiguration);
-  system_.SaveUndo("Delete configuration");
-  RefreshAll();
+  frame_.System().DeleteConfiguration(frame_.System().currentConfiguration);
+  frame_.System().SaveUndo("Delete configuration");
+  frame_.RefreshAll();
 }
 
 namespace {
 
 enum class TStep { Base, Next, Previous };
 
-void StepConfiguration(TOpticalEditor &editor, TSystemImage &system, TStep step) {
+void StepConfiguration(TEditorFrame &editor, TSystemImage &system, TStep step) {
   if (TEditGraph *canvas = editor.Canvas(); canvas != nullptr && canvas->GetSelectMode())
     canvas->SetSelectMode(false);
   const TSystemPropertiesFolder *folder = PropertiesFolder();
@@ -64,16 +69,14 @@ void StepConfiguration(TOpticalEditor &editor, TSystemImage &system, TStep step)
     }
   }
   editor.EditTools().rememberedConfiguration = system.currentConfiguration;
-  if (TShowEasyAberrationsDlg *aberrations = editor.AberrationsWindow();
-      aberrations != nullptr && aberrations->GetHandle() != nullptr)
-    aberrations->UpdateLabels();
+  editor.RenewAberrationLabels();
   editor.RefreshAll();
 }
 
 }  // namespace
 
-void TOpticalEditor::CmBaseConfiguration() { StepConfiguration(*this, system_, TStep::Base); }
+void TConfigurationCommands::CmBaseConfiguration() { StepConfiguration(frame_, frame_.System(), TStep::Base); }
 
-void TOpticalEditor::CmNextConfiguration() { StepConfiguration(*this, system_, TStep::Next); }
+void TConfigurationCommands::CmNextConfiguration() { StepConfiguration(frame_, frame_.System(), TStep::Next); }
 
-void TOpticalEditor::CmPrevConfiguration() { StepConfiguration(*this, system_, TStep::Previous); }
+void TConfigurationCommands::CmPrevConfiguration() { StepConfiguration(frame_, frame_.System(), TStep::Previous); }

@@ -1,78 +1,73 @@
-// The Edit menu's Delete, Select, Cut and Copy, and the tool state they share with the
-// view commands: the canvas's mouse mode and leaving zoom mode.
+#include "editor/edit/edit_commands.h"
 
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
 #include "editor/edit/edit_clipboard.h"
-#include "editor/shell/optical_editor.h"
+#include "editor/edit/editor_tools.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 
-void TOpticalEditor::SetMouseMode(int mode) {
-  tools_.mouseMode = mode;
-  if (canvas_ != nullptr) canvas_->SetMouseMode(mode);
-}
+TEditCommands::TEditCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
 
-void TOpticalEditor::LeaveZoomMode() {
-  if (editTools_.ButtonDown(CM_SELECT_ZOOM)) CmSelectZoom();
-}
-
-void TOpticalEditor::CmDelete() {
-  if (system_.SurfaceCount() == 0) {
+void TEditCommands::CmDelete() {
+  if (frame_.System().SurfaceCount() == 0) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  if (canvas_ != nullptr) canvas_->SetSelectMode(false);
-  system_.DeleteSelected(canvas_);
-  system_.SaveUndo("Delete element");
-  UpdateMenus();
-  tools_.SetTool(canvas_, 0, 0);
-  SetMouseMode(kPanMouseMode);
-  RefreshAll();
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
+  frame_.System().DeleteSelected(frame_.Canvas());
+  frame_.System().SaveUndo("Delete element");
+  frame_.UpdateMenus();
+  frame_.Tools().SetTool(frame_.Canvas(), 0, 0);
+  frame_.SetMouseMode(kPanMouseMode);
+  frame_.RefreshAll();
 }
 
-void TOpticalEditor::CmSelect() {
-  if (system_.SurfaceCount() == 0) {
+void TEditCommands::CmSelect() {
+  if (frame_.System().SurfaceCount() == 0) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  LeaveZoomMode();
-  tools_.SetTool(canvas_, CM_SELECT, 0);
-  const bool on = !editTools_.ButtonDown(CM_SELECT);
-  editTools_.SetButtonDown(CM_SELECT, on);
-  HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
+  frame_.LeaveZoomMode();
+  frame_.Tools().SetTool(frame_.Canvas(), CM_SELECT, 0);
+  const bool on = !frame_.EditTools().ButtonDown(CM_SELECT);
+  frame_.EditTools().SetButtonDown(CM_SELECT, on);
+  HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
   if (on) {
-    SetMouseMode(kSelectMouseMode);
+    frame_.SetMouseMode(kSelectMouseMode);
   } else {
-    SetMouseMode(kPanMouseMode);
-    if (canvas_ != nullptr) {
-      canvas_->SetSelectMode(false);
-      canvas_->Redraw();
+    frame_.SetMouseMode(kPanMouseMode);
+    if (frame_.Canvas() != nullptr) {
+      frame_.Canvas()->SetSelectMode(false);
+      frame_.Canvas()->Redraw();
     }
-    tools_.tool = 0;
+    frame_.Tools().tool = 0;
   }
   if (menu != nullptr)
     CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-  UpdateMenus();
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::CmCut() {
+void TEditCommands::CmCut() {
   TSystemImage &clipboard = RenewEditClipboard();
-  system_.CutSelection(clipboard, canvas_);
+  frame_.System().CutSelection(clipboard, frame_.Canvas());
   // The clipboard is never drawn, and outlives the canvas: it keeps no regions for it.
   clipboard.SetCanvas(nullptr);
-  if (canvas_ != nullptr) canvas_->SetSelectMode(false);
-  RefreshAll();
-  system_.SaveUndo("Cut element");
-  if (editTools_.ButtonDown(CM_SELECT)) CmSelect();
-  UpdateMenus();
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
+  frame_.RefreshAll();
+  frame_.System().SaveUndo("Cut element");
+  if (frame_.EditTools().ButtonDown(CM_SELECT)) CmSelect();
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::CmCopy() {
+void TEditCommands::CmCopy() {
   TSystemImage &clipboard = RenewEditClipboard();
-  if (canvas_ != nullptr) canvas_->SetSelectMode(false);
-  system_.CopySelection(clipboard, canvas_);
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
+  frame_.System().CopySelection(clipboard, frame_.Canvas());
   clipboard.SetCanvas(nullptr);
-  if (editTools_.ButtonDown(CM_SELECT)) CmSelect();
-  system_.hasSelection = 0;
-  UpdateMenus();
+  if (frame_.EditTools().ButtonDown(CM_SELECT)) CmSelect();
+  frame_.System().hasSelection = 0;
+  frame_.UpdateMenus();
 }

@@ -3,7 +3,11 @@
 #include <iterator>
 
 #include "editor/edit/palette_placement.h"
-#include "editor/shell/optical_editor.h"
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/commands/menu_state.h"
+#include "editor/settings/editor_settings.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/gadgets.h"
 #include "platform/gui/menus/menu.h"
@@ -65,35 +69,36 @@ SIZE ScreenSize() { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(
 
 }  // namespace
 
-TEditorPalette::TEditorPalette(TOpticalEditor *editor, const TPaletteKind &kind)
-    : TToolBarWnd(editor, kind.caption, MakeBox(kind)), editor_(editor), kind_(kind) {}
+TEditorPalette::TEditorPalette(TWindow *frameWindow, TPaletteCommands &owner, const TPaletteKind &kind)
+    : TToolBarWnd(frameWindow, kind.caption, MakeBox(kind)), owner_(owner), kind_(kind) {}
 
 void TEditorPalette::ShowHint(const char *hint) {
-  if (TOpticalEditor::Current() != editor_) return;
-  if (TStatusBar *status = editor_->GetStatusBar()) status->SetHintText(hint);
+  if (!owner_.FrameIsCurrent()) return;
+  if (TStatusBar *status = owner_.StatusBar()) status->SetHintText(hint);
 }
 
 void TEditorPalette::ClosePalette() {
-  if (TOpticalEditor::Current() != editor_) return;
+  if (!owner_.FrameIsCurrent()) return;
   for (int which = 0; which < 3; ++which)
-    if (&kKinds[which] == &kind_) editor_->ShowPalette(which, 0);
+    if (&kKinds[which] == &kind_) owner_.ShowPalette(which, 0);
 }
 
 LRESULT TEditorPalette::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = TToolBarWnd::WindowProc(msg, wParam, lParam);
   // Moved by its caption or re-laid out: the place the settings keep follows.
   // Only while the editor is whole: a palette going with it tells nobody.
-  if ((msg == WM_MOVE || msg == WM_SIZE) && GetHandle() != nullptr &&
-      TOpticalEditor::Current() == editor_)
-    editor_->StorePalettePlaces();
+  if ((msg == WM_MOVE || msg == WM_SIZE) && GetHandle() != nullptr && owner_.FrameIsCurrent())
+    owner_.StorePalettePlaces();
   return result;
 }
 
-TToolsBox::TToolsBox(TOpticalEditor *editor) : TEditorPalette(editor, kKinds[kTools]) {}
+TToolsBox::TToolsBox(TWindow *frameWindow, TPaletteCommands &owner) : TEditorPalette(frameWindow, owner, kKinds[kTools]) {}
 
-TAlignmentBox::TAlignmentBox(TOpticalEditor *editor) : TEditorPalette(editor, kKinds[kZoom]) {}
+TAlignmentBox::TAlignmentBox(TWindow *frameWindow, TPaletteCommands &owner)
+    : TEditorPalette(frameWindow, owner, kKinds[kZoom]) {}
 
-TConfigBox::TConfigBox(TOpticalEditor *editor) : TEditorPalette(editor, kKinds[kConfigurations]) {}
+TConfigBox::TConfigBox(TWindow *frameWindow, TPaletteCommands &owner)
+    : TEditorPalette(frameWindow, owner, kKinds[kConfigurations]) {}
 
 TToolBarWnd *PaletteHolding(const TEditorTools &tools, int command) {
   for (int which = 0; which < 3; ++which) {
@@ -108,38 +113,44 @@ void SetPaletteButtonDown(TToolBarWnd &palette, int command, bool down) {
   palette.SetButtonState(command, down ? TButtonGadget::Down : TButtonGadget::Up);
 }
 
-void TOpticalEditor::ShowToolsBar(int mode) { ShowPalette(kTools, mode); }
+TPaletteCommands::TPaletteCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
 
-void TOpticalEditor::ShowAlignmentBar(int mode) { ShowPalette(kZoom, mode); }
+bool TPaletteCommands::FrameIsCurrent() const { return frame_.IsCurrent(); }
 
-void TOpticalEditor::ShowConfigurationBar(int mode) { ShowPalette(kConfigurations, mode); }
+TStatusBar *TPaletteCommands::StatusBar() const { return frame_.StatusBar(); }
 
-void TOpticalEditor::CmToolsPalette(WPARAM wParam, LPARAM) {
+void TPaletteCommands::ShowToolsBar(int mode) { ShowPalette(kTools, mode); }
+
+void TPaletteCommands::ShowAlignmentBar(int mode) { ShowPalette(kZoom, mode); }
+
+void TPaletteCommands::ShowConfigurationBar(int mode) { ShowPalette(kConfigurations, mode); }
+
+void TPaletteCommands::CmToolsPalette(WPARAM wParam, LPARAM) {
   ShowToolsBar(static_cast<int>(LOWORD(wParam)));
 }
 
-void TOpticalEditor::CmZoomPalette(WPARAM wParam, LPARAM) {
+void TPaletteCommands::CmZoomPalette(WPARAM wParam, LPARAM) {
   ShowAlignmentBar(static_cast<int>(LOWORD(wParam)));
 }
 
-void TOpticalEditor::CmConfigurationsPalette(WPARAM wParam, LPARAM) {
+void TPaletteCommands::CmConfigurationsPalette(WPARAM wParam, LPARAM) {
   ShowConfigurationBar(static_cast<int>(LOWORD(wParam)));
 }
 
-void TOpticalEditor::ShowPalette(int which, int mode) {
-  if (GetHandle() == nullptr || canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
+void TPaletteCommands::ShowPalette(int which, int mode) {
+  if (window_.GetHandle() == nullptr || frame_.Canvas() == nullptr || frame_.Canvas()->GetHandle() == nullptr) return;
   const TPaletteKind &kind = kKinds[which];
-  const RECT canvas = canvas_->GetWindowRect();
-  TEditorPalette *palette = PaletteAt(editTools_, which);
+  const RECT canvas = frame_.Canvas()->GetWindowRect();
+  TEditorPalette *palette = PaletteAt(frame_.EditTools(), which);
   bool made = false;
   if (palette == nullptr) {
     if (mode == 2) return;
     // Read before the palette exists: its first moves store its place over the setting.
-    const TPaletteSettings stored = settings_.palettes[kind.settingsSlot];
+    const TPaletteSettings stored = frame_.Settings().palettes[kind.settingsSlot];
     switch (which) {
-      case kTools: palette = new TToolsBox(this); break;
-      case kZoom: palette = new TAlignmentBox(this); break;
-      default: palette = new TConfigBox(this); break;
+      case kTools: palette = new TToolsBox(&window_, *this); break;
+      case kZoom: palette = new TAlignmentBox(&window_, *this); break;
+      default: palette = new TConfigBox(&window_, *this); break;
     }
     if (!palette->Create()) {
       delete palette;
@@ -147,17 +158,17 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
     }
     palette->ShowWindow(SW_HIDE);
     switch (which) {
-      case kTools: editTools_.toolsPalette = static_cast<TToolsBox *>(palette); break;
+      case kTools: frame_.EditTools().toolsPalette = static_cast<TToolsBox *>(palette); break;
       case kZoom:
-        editTools_.zoomPalette = static_cast<TAlignmentBox *>(palette);
-        tools_.alignmentBox = palette;
+        frame_.EditTools().zoomPalette = static_cast<TAlignmentBox *>(palette);
+        frame_.Tools().alignmentBox = palette;
         break;
       default:
-        editTools_.configPalette = static_cast<TConfigBox *>(palette);
-        tools_.configBox = palette;
+        frame_.EditTools().configPalette = static_cast<TConfigBox *>(palette);
+        frame_.Tools().configBox = palette;
         break;
     }
-    editTools_.ApplyButtonStates(*palette);
+    frame_.EditTools().ApplyButtonStates(*palette);
     POINT at = DefaultPalettePlace(canvas, SizeOf(palette->GetWindowRect()), kind.xOffset);
     if (stored.present) {
       palette->SetLayout(stored.direction);
@@ -166,19 +177,18 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
     const SIZE size = SizeOf(palette->GetWindowRect());
     at = ClampPaletteToScreen(at, size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
-    editTools_.paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
+    frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     made = true;
   }
-  if (which != kConfigurations && editTools_.zoomPalette != nullptr &&
-      editTools_.ButtonDown(CM_SELECT_ZOOM))
-    CmSelectZoom();
+  // Zoom mode ends whenever the tools or the zoom palette is shown or placed.
+  if (which != kConfigurations && frame_.EditTools().zoomPalette != nullptr) frame_.LeaveZoomMode();
   const bool visible = palette->IsWindowVisible();
   const bool show = mode == 0 ? false : mode == 1 ? true : mode == 2 ? visible : !visible;
-  HMENU menu = GetMenu(GetHandle());
+  HMENU menu = GetMenu(window_.GetHandle());
   if (!show) {
     palette->ShowWindow(SW_HIDE);
     if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_UNCHECKED);
-    if (made) UpdateMenus();
+    if (made) frame_.UpdateMenus();
     return;
   }
   palette->ShowWindow(SW_SHOWNORMAL);
@@ -186,48 +196,48 @@ void TOpticalEditor::ShowPalette(int which, int mode) {
   // A palette made just now stands where it belongs to the canvas as it is.
   if (!made) {
     const SIZE size = SizeOf(palette->GetWindowRect());
-    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, editTools_.paletteOffset[which]),
+    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, frame_.EditTools().paletteOffset[which]),
                                           size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
   // A palette made or shown now takes the buttons' states; a mere re-placing needs none.
-  if (made || !visible) UpdateMenus();
+  if (made || !visible) frame_.UpdateMenus();
 }
 
-void TOpticalEditor::PlacePalettes() {
+void TPaletteCommands::PlacePalettes() {
   for (int which = 0; which < 3; ++which) ShowPalette(which, 2);
 }
 
-void TOpticalEditor::ApplyPaletteStates() {
+void TPaletteCommands::ApplyPaletteStates(const TEditorMenuState &menuState, bool aberrationsOpen, bool spotOpen) {
   // Toggles whose state lives elsewhere: the real beams option and the analysis windows.
-  editTools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
-  editTools_.SetButtonDown(CM_ABERRATIONS, aberrations_ != nullptr);
-  editTools_.SetButtonDown(CM_SPOT_DIAGRAM, spot_ != nullptr);
+  frame_.EditTools().SetButtonDown(CM_REAL_BEAMS, frame_.System().options.ShowCourseBeam != 0);
+  frame_.EditTools().SetButtonDown(CM_ABERRATIONS, aberrationsOpen);
+  frame_.EditTools().SetButtonDown(CM_SPOT_DIAGRAM, spotOpen);
   for (int which = 0; which < 3; ++which) {
-    TEditorPalette *palette = PaletteAt(editTools_, which);
+    TEditorPalette *palette = PaletteAt(frame_.EditTools(), which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
     const TPaletteKind &kind = palette->Kind();
     for (int k = 0; k < kind.buttonCount; ++k) {
       const int id = kind.buttons[k];
-      palette->EnableGadget(id, menuState_.Button(id).enabled);
+      palette->EnableGadget(id, menuState.Button(id).enabled);
     }
     for (int id : kRulePressed)
-      if (Holds(kind, id)) SetPaletteButtonDown(*palette, id, menuState_.Button(id).pressed);
+      if (Holds(kind, id)) SetPaletteButtonDown(*palette, id, menuState.Button(id).pressed);
   }
 }
 
-void TOpticalEditor::StorePalettePlaces() {
-  const bool haveCanvas = canvas_ != nullptr && canvas_->GetHandle() != nullptr;
+void TPaletteCommands::StorePalettePlaces() {
+  const bool haveCanvas = frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr;
   for (int which = 0; which < 3; ++which) {
-    TEditorPalette *palette = PaletteAt(editTools_, which);
+    TEditorPalette *palette = PaletteAt(frame_.EditTools(), which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
     // Dragged by the user or placed by the editor: the offset follows.
     if (haveCanvas) {
       const RECT place = palette->GetWindowRect();
-      editTools_.paletteOffset[which] =
-          OffsetFromCanvasCorner(POINT{place.left, place.top}, canvas_->GetWindowRect());
+      frame_.EditTools().paletteOffset[which] =
+          OffsetFromCanvasCorner(POINT{place.left, place.top}, frame_.Canvas()->GetWindowRect());
     }
-    TPaletteSettings &stored = settings_.palettes[kKinds[which].settingsSlot];
+    TPaletteSettings &stored = frame_.Settings().palettes[kKinds[which].settingsSlot];
     const RECT place = palette->GetWindowRect();
     stored.present = true;
     stored.direction = palette->GetLayout();
@@ -236,11 +246,11 @@ void TOpticalEditor::StorePalettePlaces() {
   }
 }
 
-void TOpticalEditor::SetUpEditTools() {
+void TPaletteCommands::SetUpEditTools() {
   // The tool record lets the palettes' buttons up through the editor's button states.
-  tools_.toolsBox = &editTools_;
-  editTools_.canvas = canvas_;
-  SetMouseMode(tools_.mouseMode);
+  frame_.Tools().toolsBox = &frame_.EditTools();
+  frame_.EditTools().canvas = frame_.Canvas();
+  frame_.SetMouseMode(frame_.Tools().mouseMode);
   ShowToolsBar(1);
   ShowAlignmentBar(1);
 }

@@ -1,12 +1,15 @@
 #pragma once
-// The editor's three floating palettes: "Tools", "Zoom" and "Config". Their buttons send
-// the editor's own command ids; the palette shows its hints in the editor's status bar and
-// its "&Close" hides it through the editor, which keeps the object until it goes itself.
+// The editor's three floating palettes: "Tools", "Zoom" and "Config", and TPaletteCommands,
+// which makes, shows and places them. Their buttons send the editor's own command ids; a
+// palette shows its hints in the editor's status bar and its "&Close" hides it through its
+// owner, which keeps the object until it goes itself.
 
+#include "editor/commands/editor_frame.h"
 #include "editor/edit/editor_tools.h"
 #include "toolkit/palettes/tool_bar_wnd.h"
 
-class TOpticalEditor;
+class TEditorMenuState;
+class TPaletteCommands;
 
 // What tells the three apart: caption, buttons, grid, settings slot and menu item.
 struct TPaletteKind {
@@ -21,7 +24,7 @@ struct TPaletteKind {
 
 class TEditorPalette : public TToolBarWnd {
  public:
-  TEditorPalette(TOpticalEditor *editor, const TPaletteKind &kind);
+  TEditorPalette(TWindow *frameWindow, TPaletteCommands &owner, const TPaletteKind &kind);
 
   void ShowHint(const char *text) override;
   void ClosePalette() override;
@@ -29,23 +32,23 @@ class TEditorPalette : public TToolBarWnd {
   const TPaletteKind &Kind() const { return kind_; }
 
  private:
-  TOpticalEditor *editor_;
+  TPaletteCommands &owner_;
   const TPaletteKind &kind_;
 };
 
 class TToolsBox : public TEditorPalette {
  public:
-  explicit TToolsBox(TOpticalEditor *editor);
+  TToolsBox(TWindow *frameWindow, TPaletteCommands &owner);
 };
 
 class TAlignmentBox : public TEditorPalette {
  public:
-  explicit TAlignmentBox(TOpticalEditor *editor);
+  TAlignmentBox(TWindow *frameWindow, TPaletteCommands &owner);
 };
 
 class TConfigBox : public TEditorPalette {
  public:
-  explicit TConfigBox(TOpticalEditor *editor);
+  TConfigBox(TWindow *frameWindow, TPaletteCommands &owner);
 };
 
 // The editor's palette that holds the button, or null.
@@ -53,3 +56,37 @@ TToolBarWnd *PaletteHolding(const TEditorTools &tools, int command);
 void SetPaletteButtonDown(TToolBarWnd &palette, int command, bool down);
 // Registers the buttons' pictures (once).
 void RegisterPaletteGlyphs();
+
+// The View menu's palette items and the palettes' places: each palette is made on its
+// first showing and kept until the editor goes.
+class TPaletteCommands {
+ public:
+  TPaletteCommands(TEditorFrame &frame, TWindow &window);
+
+  // Palettes: mode 0 hides, 1 shows, 2 re-places only, any other value toggles.
+  void ShowToolsBar(int mode);
+  void ShowAlignmentBar(int mode);
+  void ShowConfigurationBar(int mode);
+  // The View menu's palette items (the command id is the toggling mode).
+  void CmToolsPalette(WPARAM wParam, LPARAM lParam);
+  void CmZoomPalette(WPARAM wParam, LPARAM lParam);
+  void CmConfigurationsPalette(WPARAM wParam, LPARAM lParam);
+  // One palette (0 tools, 1 zoom, 2 configurations) as the three functions above do it.
+  void ShowPalette(int which, int mode);
+  // The visible palettes keep their offset from the canvas's top-right corner.
+  void PlacePalettes();
+  // At set-up: the canvas reads the tool record, and the tools and zoom palettes show.
+  void SetUpEditTools();
+  // Every palette's layout and place go into the settings the editor writes on closing.
+  void StorePalettePlaces();
+  // Puts the menu rules' button states on the palettes; the analysis windows' toggles are
+  // down while their windows are open.
+  void ApplyPaletteStates(const TEditorMenuState &menuState, bool aberrationsOpen, bool spotOpen);
+  // What the palettes ask: whether the editor is whole, and its status bar.
+  bool FrameIsCurrent() const;
+  TStatusBar *StatusBar() const;
+
+ private:
+  TEditorFrame &frame_;
+  TWindow &window_;
+};

@@ -10,7 +10,6 @@
 #include "editor/canvas/tool_selection.h"
 #include "platform/core/types.h"
 
-class TOpticalEditor;
 class TToolsBox;
 class TAlignmentBox;
 class TConfigBox;

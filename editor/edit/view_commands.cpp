@@ -1,12 +1,13 @@
-// The refresh of every view, the zoom commands, the scale dialog and the View menu's
-// display switches.
+#include "editor/edit/view_commands.h"
 
 #include <cmath>
 
-#include "editor/dialogs/quick_table_dlg.h"
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
 #include "editor/dialogs/scale_system_dlg.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/properties/system_properties_folder.h"
-#include "editor/shell/optical_editor.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/bars/cursors.h"
@@ -25,57 +26,44 @@ constexpr double kLargestViewMm = 1e9;
 
 }  // namespace
 
-void TOpticalEditor::RefreshAll() {
-  if (Current() != this) return;
-  // The selection is drawn highlighted by the canvas itself.
-  if (canvas_ != nullptr) canvas_->Redraw();
-  UpdateCaption();
-  RefreshAnalyses(false);
-  // The focal length and apertures of the selected elements, in a note on the canvas.
-  if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
-    system_.ShowGeneralParameters(canvas_);
-  if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
-  if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
-  UpdateMenus();
-  // While every step is saved, the movie takes this state as its next frame.
-  if (SavesEachStep()) SaveReportStep();
-  // A warning of the model is shown by exactly one refresh.
-  const std::string message = TakePendingMessage();
-  if (TStatusBar *status = statusBar_) status->SetText(message.c_str());
+TViewCommands::TViewCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
+
+void TViewCommands::LeaveZoomMode() {
+  if (frame_.EditTools().ButtonDown(CM_SELECT_ZOOM)) CmSelectZoom();
 }
 
-void TOpticalEditor::CmSelectZoom() {
-  if (system_.SurfaceCount() < kZoomSurfaces) {
+void TViewCommands::CmSelectZoom() {
+  if (frame_.System().SurfaceCount() < kZoomSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  if (editTools_.ButtonDown(CM_SELECT)) {
-    SetMouseMode(kPanMouseMode);
-    if (canvas_ != nullptr) {
-      canvas_->SetSelectMode(false);
-      canvas_->Redraw();
+  if (frame_.EditTools().ButtonDown(CM_SELECT)) {
+    frame_.SetMouseMode(kPanMouseMode);
+    if (frame_.Canvas() != nullptr) {
+      frame_.Canvas()->SetSelectMode(false);
+      frame_.Canvas()->Redraw();
     }
-    tools_.tool = 0;
-    editTools_.SetButtonDown(CM_SELECT, false);
-    if (HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr)
+    frame_.Tools().tool = 0;
+    frame_.EditTools().SetButtonDown(CM_SELECT, false);
+    if (HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr)
       CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | MF_UNCHECKED);
   }
-  const bool on = !editTools_.ButtonDown(CM_SELECT_ZOOM);
-  editTools_.SetButtonDown(CM_SELECT_ZOOM, on);
-  SetMouseMode(on ? kZoomMouseMode : kPanMouseMode);
-  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
+  const bool on = !frame_.EditTools().ButtonDown(CM_SELECT_ZOOM);
+  frame_.EditTools().SetButtonDown(CM_SELECT_ZOOM, on);
+  frame_.SetMouseMode(on ? kZoomMouseMode : kPanMouseMode);
+  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr) {
     const TResId cursor = on ? TResId("ZoomSelect_Cur") : TResId(IDC_ARROW);
-    SetWindowCursor(canvas_->GetHandle(), LoadCursor(nullptr, cursor));
+    SetWindowCursor(frame_.Canvas()->GetHandle(), LoadCursor(nullptr, cursor));
   }
-  if (canvas_ != nullptr && canvas_->GetSelectMode()) canvas_->SetSelectMode(false);
+  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetSelectMode()) frame_.Canvas()->SetSelectMode(false);
 }
 
-void TOpticalEditor::CmZoomOut() {
-  if (system_.SurfaceCount() < kZoomSurfaces) {
+void TViewCommands::CmZoomOut() {
+  if (frame_.System().SurfaceCount() < kZoomSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  TViewWindow &view = system_.viewWindow;
+  TViewWindow &view = frame_.System().viewWindow;
   const double dx = (view.xTo - view.xFrom) * 0.5;
   const double dy = (view.yTo - view.yFrom) * 0.5;
   const TViewWindow wider{view.xFrom - dx, view.xTo + dx, view.yFrom - dy, view.yTo + dy};
@@ -88,64 +76,64 @@ void TOpticalEditor::CmZoomOut() {
     }
   }
   view = wider;
-  if (canvas_ != nullptr) {
-    canvas_->Redraw();
+  if (frame_.Canvas() != nullptr) {
+    frame_.Canvas()->Redraw();
     // The elements' regions follow the new world window, so picking stays true.
-    system_.SetCanvas(canvas_);
+    frame_.System().SetCanvas(frame_.Canvas());
   }
-  UpdateCaption();
+  frame_.UpdateCaption();
 }
 
-void TOpticalEditor::CmActualSize() {
-  if (system_.SurfaceCount() < kZoomSurfaces) {
+void TViewCommands::CmActualSize() {
+  if (frame_.System().SurfaceCount() < kZoomSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
   LeaveZoomMode();
   if (const TSystemPropertiesFolder *folder = PropertiesFolder();
       folder != nullptr && folder->OptimizationPanelShown())
-    system_.SelectConfiguration(editTools_.rememberedConfiguration);
-  system_.ComputeExtent();
-  if (canvas_ != nullptr) {
-    canvas_->UpdateZoomWindow();
-    system_.SetCanvas(canvas_);
+    frame_.System().SelectConfiguration(frame_.EditTools().rememberedConfiguration);
+  frame_.System().ComputeExtent();
+  if (frame_.Canvas() != nullptr) {
+    frame_.Canvas()->UpdateZoomWindow();
+    frame_.System().SetCanvas(frame_.Canvas());
   }
-  SetMouseMode(kPanMouseMode);
-  RefreshAll();
+  frame_.SetMouseMode(kPanMouseMode);
+  frame_.RefreshAll();
 }
 
-void TOpticalEditor::CmScaleSystem() {
-  TScaleSystemDlg dialog(this);
-  if (dialog.Execute() == IDOK && canvas_ != nullptr) {
-    canvas_->Redraw();
-    system_.SetCanvas(canvas_);
-    UpdateCaption();
+void TViewCommands::CmScaleSystem() {
+  TScaleSystemDlg dialog(&window_);
+  if (dialog.Execute() == IDOK && frame_.Canvas() != nullptr) {
+    frame_.Canvas()->Redraw();
+    frame_.System().SetCanvas(frame_.Canvas());
+    frame_.UpdateCaption();
   }
 }
 
-void TOpticalEditor::CmCardinalPlanes() {
+void TViewCommands::CmCardinalPlanes() {
   LeaveZoomMode();
-  if (system_.SurfaceCount() < kCardinalPlanesSurfaces) {
+  if (frame_.System().SurfaceCount() < kCardinalPlanesSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  system_.options.ShowCardinalPlanes = system_.options.ShowCardinalPlanes ? 0 : 1;
-  RefreshAll();
+  frame_.System().options.ShowCardinalPlanes = frame_.System().options.ShowCardinalPlanes ? 0 : 1;
+  frame_.RefreshAll();
 }
 
-void TOpticalEditor::CmRealBeams() {
+void TViewCommands::CmRealBeams() {
   LeaveZoomMode();
-  if (system_.SurfaceCount() < kRealBeamsSurfaces) {
+  if (frame_.System().SurfaceCount() < kRealBeamsSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  system_.options.ShowCourseBeam = system_.options.ShowCourseBeam ? 0 : 1;
-  editTools_.SetButtonDown(CM_REAL_BEAMS, system_.options.ShowCourseBeam != 0);
-  RefreshAll();
+  frame_.System().options.ShowCourseBeam = frame_.System().options.ShowCourseBeam ? 0 : 1;
+  frame_.EditTools().SetButtonDown(CM_REAL_BEAMS, frame_.System().options.ShowCourseBeam != 0);
+  frame_.RefreshAll();
 }
 
-void TOpticalEditor::CmViewPropertiesOfSelected() {
-  system_.options.ViewPropertiesOfSelectedElements =
-      system_.options.ViewPropertiesOfSelectedElements ? 0 : 1;
-  RefreshAll();
+void TViewCommands::CmViewPropertiesOfSelected() {
+  frame_.System().options.ViewPropertiesOfSelectedElements =
+      frame_.System().options.ViewPropertiesOfSelectedElements ? 0 : 1;
+  frame_.RefreshAll();
 }

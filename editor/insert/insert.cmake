@@ -4,6 +4,6 @@
 area_sources(EDITOR_MODEL element_insertion.cpp lens_of_focus.cpp placement.cpp
              system_report.cpp)
 area_tests(EDITOR_MODEL tests/lens_of_focus_test.cpp tests/placement_test.cpp tests/system_report_test.cpp)
-area_sources(EDITOR element_folder.cpp optical_editor_insert.cpp optical_editor_print.cpp
+area_sources(EDITOR element_folder.cpp insert_commands.cpp
              print_system_properties.cpp)
 area_tests(EDITOR tests/optical_editor_insert_test.cpp tests/print_system_properties_test.cpp)

@@ -5,5 +5,5 @@ area_sources(EDITOR_MODEL property_edit.cpp surface_table_model.cpp general_info
 area_tests(EDITOR_MODEL tests/surface_table_model_test.cpp tests/property_pages_model_test.cpp
            tests/properties_settings_test.cpp tests/variables_model_test.cpp)
 area_sources(EDITOR properties_table.cpp properties_pages.cpp system_properties_folder.cpp
-             properties_general_info_dlg.cpp editor_properties_commands.cpp variables_dlg.cpp)
+             properties_general_info_dlg.cpp properties_commands.cpp variables_dlg.cpp)
 area_tests(EDITOR tests/system_properties_folder_test.cpp tests/variables_dlg_test.cpp)

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <iterator>
 #include <system_error>
+#include <type_traits>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
-#include "synthesis/folder/test_object_folder.h"
 #include "editor/animation/step_movie.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/edit_clipboard.h"
@@ -29,6 +29,7 @@
 #include "platform/gui/windows/screen.h"
 #include "editor/canvas/edit_graph.h"
 #include "toolkit/help/win_help.h"
+#include "synthesis/folder/test_object_folder.h"
 #include "toolkit/render3d/o_palette.h"
 // The system's properties folder.
 #include "editor/properties/system_properties_folder.h"
@@ -36,6 +37,25 @@
 namespace {
 
 TOpticalEditor *theEditor = nullptr;
+
+// A response-table entry that hands the command to one of the frame's command groups:
+// Group is the frame's accessor of the group, Handler the group's member, taking () or
+// (WPARAM, LPARAM) as a command handler does.
+template <auto Group, auto Handler>
+LRESULT ForwardToGroup(TWindow &window, UINT, WPARAM wParam, LPARAM lParam) {
+  auto &group = (static_cast<TOpticalEditor &>(window).*Group)();
+  if constexpr (std::is_invocable_v<decltype(Handler), decltype(group)>) {
+    (group.*Handler)();
+  } else {
+    (group.*Handler)(wParam, lParam);
+  }
+  return 0;
+}
+
+template <auto Group, auto Handler>
+constexpr TResponseTableEntry Forward(UINT id) {
+  return {WM_COMMAND, id, 0, &ForwardToGroup<Group, Handler>};
+}
 
 // The commands whose handlers this window has; the other commands with an enabler stay
 // grey until their windows exist.
@@ -76,90 +96,89 @@ constexpr int kFrameX = 80;
 constexpr int kFrameY = 65;
 constexpr const char *kUntitledName = "untitled.os";
 constexpr const char *kPrintTextName = "print.tmp";
-constexpr const char *kSystemsDirectoryName = "os";
 constexpr const char *kHelpFileName = "korvex.hlp";
 
 const TResponseTableEntry kEditorTable[] = {
     EvMessage<WM_CLOSE, &TOpticalEditor::EvClose>(),
     EvMessage<WM_DESTROY, &TOpticalEditor::EvDestroy>(),
     EvCommand<&TOpticalEditor::CmExit>(CM_EXIT),
-    EvCommand<&TOpticalEditor::CmNewSystem>(CM_NEW_SYSTEM),
-    EvCommand<&TOpticalEditor::CmOpenSystem>(CM_OPEN_SYSTEM),
-    EvCommand<&TOpticalEditor::CmSaveSystem>(CM_SAVE_SYSTEM),
-    EvCommand<&TOpticalEditor::CmSaveSystemAs>(CM_SAVE_SYSTEM_AS),
-    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST),
-    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 1),
-    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 2),
-    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 3),
-    EvCommand<&TOpticalEditor::CmOpenRecent>(CM_OPEN_RECENT_LAST),
-    EvCommand<&TOpticalEditor::CmUndo>(CM_UNDO),
-    EvCommand<&TOpticalEditor::CmRedo>(CM_REDO),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmNewSystem>(CM_NEW_SYSTEM),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenSystem>(CM_OPEN_SYSTEM),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmSaveSystem>(CM_SAVE_SYSTEM),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmSaveSystemAs>(CM_SAVE_SYSTEM_AS),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenRecent>(CM_OPEN_RECENT_FIRST),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 1),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 2),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenRecent>(CM_OPEN_RECENT_FIRST + 3),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmOpenRecent>(CM_OPEN_RECENT_LAST),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmUndo>(CM_UNDO),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmRedo>(CM_REDO),
     EvCommand<&TOpticalEditor::CmNothing>(CM_NOTHING),
     EvCommand<&TOpticalEditor::CmAbout>(CM_ABOUT),
-    EvCommand<&TOpticalEditor::CmAberrations>(CM_ABERRATIONS),
-    EvCommand<&TOpticalEditor::CmSpotDiagram>(CM_SPOT_DIAGRAM),
-    EvCommand<&TOpticalEditor::CmNarcissus>(CM_NARCISSUS),
-    EvCommand<&TOpticalEditor::CmTurnSystem>(CM_TURN_SYSTEM),
-    EvCommand<&TOpticalEditor::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
-    EvCommand<&TOpticalEditor::CmHelpContents>(CM_HELP_CONTENTS),
-    EvCommand<&TOpticalEditor::CmExamples>(CM_EXAMPLES),
-    EvCommand<&TOpticalEditor::CmSettings>(CM_SETTINGS),
-    EvCommand<&TOpticalEditor::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
-    EvCommand<&TOpticalEditor::SpotDestroyed>(CM_SPOT_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmAberrations>(CM_ABERRATIONS),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmSpotDiagram>(CM_SPOT_DIAGRAM),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmNarcissus>(CM_NARCISSUS),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmTurnSystem>(CM_TURN_SYSTEM),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmBestImagePlane>(CM_BEST_IMAGE_PLANE),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmHelpContents>(CM_HELP_CONTENTS),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmExamples>(CM_EXAMPLES),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmSettings>(CM_SETTINGS),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::SpotDestroyed>(CM_SPOT_DESTROYED),
     // Paste, new single surface, new element, component library.
-    EvCommand<&TOpticalEditor::CmPaste>(CM_PASTE),
-    EvCommand<&TOpticalEditor::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
-    EvCommand<&TOpticalEditor::CmNewElement>(CM_NEW_ELEMENT),
-    EvCommand<&TOpticalEditor::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
+    Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmPaste>(CM_PASTE),
+    Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
+    Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmNewElement>(CM_NEW_ELEMENT),
+    Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmComponentLibrary>(CM_COMPONENT_LIBRARY),
     // Print: the system report.
-    EvCommand<&TOpticalEditor::CmPrint>(CM_PRINT),
+    Forward<&TOpticalEditor::Files, &TFileCommands::CmPrint>(CM_PRINT),
     // Edit, view, zoom, alignment and configuration commands, palettes, quick tables.
-    EvCommand<&TOpticalEditor::CmDelete>(CM_DELETE),
-    EvCommand<&TOpticalEditor::CmSelect>(CM_SELECT),
-    EvCommand<&TOpticalEditor::CmCut>(CM_CUT),
-    EvCommand<&TOpticalEditor::CmCopy>(CM_COPY),
+    Forward<&TOpticalEditor::Edit, &TEditCommands::CmDelete>(CM_DELETE),
+    Forward<&TOpticalEditor::Edit, &TEditCommands::CmSelect>(CM_SELECT),
+    Forward<&TOpticalEditor::Edit, &TEditCommands::CmCut>(CM_CUT),
+    Forward<&TOpticalEditor::Edit, &TEditCommands::CmCopy>(CM_COPY),
     EvCommand<&TOpticalEditor::CmRefresh>(CM_REFRESH),
-    EvCommand<&TOpticalEditor::CmSelectZoom>(CM_SELECT_ZOOM),
-    EvCommand<&TOpticalEditor::CmZoomOut>(CM_ZOOM_OUT),
-    EvCommand<&TOpticalEditor::CmActualSize>(CM_ACTUAL_SIZE),
-    EvCommand<&TOpticalEditor::CmScaleSystem>(CM_SCALE_SYSTEM),
-    EvCommand<&TOpticalEditor::CmAlignment>(CM_ALIGNMENT),
-    EvCommand<&TOpticalEditor::CmDecenter>(CM_DECENTER),
-    EvCommand<&TOpticalEditor::CmTilt>(CM_TILT),
-    EvCommand<&TOpticalEditor::CmCardinalPlanes>(CM_CARDINAL_PLANES),
-    EvCommand<&TOpticalEditor::CmRealBeams>(CM_REAL_BEAMS),
-    EvCommand<&TOpticalEditor::CmViewPropertiesOfSelected>(CM_VIEW_PROPERTIES_OF_SELECTED),
-    EvCommand<&TOpticalEditor::CmInsertConfiguration>(CM_INSERT_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmAddConfiguration>(CM_ADD_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmDeleteConfiguration>(CM_DELETE_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmBaseConfiguration>(CM_BASE_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmNextConfiguration>(CM_NEXT_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmPrevConfiguration>(CM_PREV_CONFIGURATION),
-    EvCommand<&TOpticalEditor::CmToolsPalette>(CM_TOOLS_PALETTE),
-    EvCommand<&TOpticalEditor::CmZoomPalette>(CM_ZOOM_PALETTE),
-    EvCommand<&TOpticalEditor::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
-    EvCommand<&TOpticalEditor::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmSelectZoom>(CM_SELECT_ZOOM),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmZoomOut>(CM_ZOOM_OUT),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmActualSize>(CM_ACTUAL_SIZE),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmScaleSystem>(CM_SCALE_SYSTEM),
+    Forward<&TOpticalEditor::Alignment, &TAlignmentCommands::CmAlignment>(CM_ALIGNMENT),
+    Forward<&TOpticalEditor::Alignment, &TAlignmentCommands::CmDecenter>(CM_DECENTER),
+    Forward<&TOpticalEditor::Alignment, &TAlignmentCommands::CmTilt>(CM_TILT),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmCardinalPlanes>(CM_CARDINAL_PLANES),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmRealBeams>(CM_REAL_BEAMS),
+    Forward<&TOpticalEditor::View, &TViewCommands::CmViewPropertiesOfSelected>(CM_VIEW_PROPERTIES_OF_SELECTED),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmInsertConfiguration>(CM_INSERT_CONFIGURATION),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmAddConfiguration>(CM_ADD_CONFIGURATION),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmDeleteConfiguration>(CM_DELETE_CONFIGURATION),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmBaseConfiguration>(CM_BASE_CONFIGURATION),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmNextConfiguration>(CM_NEXT_CONFIGURATION),
+    Forward<&TOpticalEditor::Configurations, &TConfigurationCommands::CmPrevConfiguration>(CM_PREV_CONFIGURATION),
+    Forward<&TOpticalEditor::Palettes, &TPaletteCommands::CmToolsPalette>(CM_TOOLS_PALETTE),
+    Forward<&TOpticalEditor::Palettes, &TPaletteCommands::CmZoomPalette>(CM_ZOOM_PALETTE),
+    Forward<&TOpticalEditor::Palettes, &TPaletteCommands::CmConfigurationsPalette>(CM_CONFIGURATIONS_PALETTE),
+    Forward<&TOpticalEditor::Alignment, &TAlignmentCommands::QuickTableClosed>(CM_QUICK_TABLE_CLOSED),
     // The PSF and MTF window.
-    EvCommand<&TOpticalEditor::CmPsfMtf>(CM_PSF_MTF),
-    EvCommand<&TOpticalEditor::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmPsfMtf>(CM_PSF_MTF),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::PsfFolderDestroyed>(CM_PSF_FOLDER_DESTROYED),
     // Image synthesis.
-    EvCommand<&TOpticalEditor::CmImageSynthesis>(CM_IMAGE_SYNTHESIS),
-    EvCommand<&TOpticalEditor::SynthesisFolderDestroyed>(CM_SYNTHESIS_FOLDER_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmImageSynthesis>(CM_IMAGE_SYNTHESIS),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::SynthesisFolderDestroyed>(CM_SYNTHESIS_FOLDER_DESTROYED),
     // The system's properties.
-    EvCommand<&TOpticalEditor::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
-    EvCommand<&TOpticalEditor::CmEditAsTable>(CM_EDIT_AS_TABLE),
-    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
-    EvCommand<&TOpticalEditor::CmGeneralParameters>(CM_THERMO),
-    EvCommand<&TOpticalEditor::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
+    Forward<&TOpticalEditor::Properties, &TPropertiesCommands::CmPropertiesOfSelected>(CM_PROPERTIES_OF_SELECTED),
+    Forward<&TOpticalEditor::Properties, &TPropertiesCommands::CmEditAsTable>(CM_EDIT_AS_TABLE),
+    Forward<&TOpticalEditor::Properties, &TPropertiesCommands::CmGeneralParameters>(CM_GENERAL_PARAMETERS),
+    Forward<&TOpticalEditor::Properties, &TPropertiesCommands::CmGeneralParameters>(CM_THERMO),
+    Forward<&TOpticalEditor::Properties, &TPropertiesCommands::PropertiesDestroyed>(CM_PROPERTIES_DESTROYED),
     // Lens and beam animations.
-    EvCommand<&TOpticalEditor::CmBeamAnimation>(CM_BEAM_ANIMATION),
-    EvCommand<&TOpticalEditor::CmLensAnimation>(CM_LENS_ANIMATION),
-    EvCommand<&TOpticalEditor::CmPauseAnimation>(CM_PAUSE_ANIMATION),
-    EvCommand<&TOpticalEditor::CmEditAnimation>(CM_EDIT_ANIMATION),
+    Forward<&TOpticalEditor::Animations, &TAnimationCommands::CmBeamAnimation>(CM_BEAM_ANIMATION),
+    Forward<&TOpticalEditor::Animations, &TAnimationCommands::CmLensAnimation>(CM_LENS_ANIMATION),
+    Forward<&TOpticalEditor::Animations, &TAnimationCommands::CmPauseAnimation>(CM_PAUSE_ANIMATION),
+    Forward<&TOpticalEditor::Animations, &TAnimationCommands::CmEditAnimation>(CM_EDIT_ANIMATION),
     // The step movie.
-    EvCommand<&TOpticalEditor::SaveReportStep>(CM_SAVE_CURRENT_STEP),
-    EvCommand<&TOpticalEditor::CmSaveEachStep>(CM_SAVE_EACH_STEP),
-    EvCommand<&TOpticalEditor::CmCancelSaving>(CM_CANCEL_SAVING),
+    Forward<&TOpticalEditor::Movie, &TMovieCommands::SaveReportStep>(CM_SAVE_CURRENT_STEP),
+    Forward<&TOpticalEditor::Movie, &TMovieCommands::CmSaveEachStep>(CM_SAVE_EACH_STEP),
+    Forward<&TOpticalEditor::Movie, &TMovieCommands::CmCancelSaving>(CM_CANCEL_SAVING),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
     // The menu opens on the state as it is now (a selection made on the canvas, say).
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
@@ -179,13 +198,23 @@ void DeleteIfExists(const std::string &path) {
 TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &commandLine)
     : TDecoratedFrame(parentWindow, "Korvex", MakeCanvas(RGB(0, 0, 64)), true),
       canvas_(static_cast<TEditGraph *>(GetClientWindow())),
-      commandLine_(commandLine) {
+      commandLine_(commandLine),
+      files_(*this, *this),
+      edit_(*this, *this),
+      view_(*this, *this),
+      alignment_(*this, *this),
+      configurations_(*this, *this),
+      palettes_(*this, *this),
+      properties_(*this, *this),
+      launchers_(*this, *this),
+      insertion_(*this, *this),
+      animations_(*this, *this),
+      movie_(*this) {
   RegisterEditorResources();
   Attr.X = kFrameX;
   Attr.Y = kFrameY;
   system_.Clear();
   system_.name = commandLine;
-  systemsDirectory_ = JoinPath(ProgramDir(), kSystemsDirectoryName);
   AssignMenu("EditorMenu");
   statusBar_ = new TStatusBar(this, TGadget::Recessed);
   Insert(*statusBar_, Bottom);
@@ -202,10 +231,15 @@ TOpticalEditor::~TOpticalEditor() {
   // The windows write into the editor's settings as they go: they go while it is whole.
   CloseAnalyses();
   if (GetGlassCatalog() == catalogs_.get()) SetGlassCatalog(nullptr);
-  if (theEditor == this) theEditor = nullptr;
+  if (theEditor == this) {
+    theEditor = nullptr;
+    SetCurrentEditorFrame(nullptr);
+  }
 }
 
 TOpticalEditor *TOpticalEditor::Current() { return theEditor; }
+
+bool TOpticalEditor::IsCurrent() const { return theEditor == this; }
 
 bool TOpticalEditor::Find(TEventInfo &info) {
   return SearchResponseTable(kEditorTable, info) || TDecoratedFrame::Find(info);
@@ -218,6 +252,7 @@ std::string TOpticalEditor::SettingsPath() const { return SettingsFilePath(Progr
 void TOpticalEditor::SetupWindow() {
   TDecoratedFrame::SetupWindow();
   theEditor = this;
+  SetCurrentEditorFrame(this);
   // Below 8 bits per pixel the shared palette's standard colours are given as indexes.
   const bool eightBits = ScreenBitsPerPixel() >= 8;
   if (!eightBits)
@@ -231,19 +266,19 @@ void TOpticalEditor::SetupWindow() {
   if (!OfferSessionRestore()) {
     if (system_.name == UntitledPath()) system_.name.clear();
     if (system_.name.empty()) {
-      CmNewSystem();
+      files_.CmNewSystem();
       system_.options.ShowCourseBeam = 1;
     } else {
       const std::string name = system_.name;
-      if (LoadSystem(name, kNameFromFileName)) system_.name = name;
+      if (files_.LoadSystem(name, kNameFromFileName)) system_.name = name;
     }
   }
-  recent_.Normalize(system_.name);
-  UpdateRecentMenu();
+  files_.RecentFiles().Normalize(system_.name);
+  files_.UpdateRecentMenu();
   FitCanvasBitmap();
   Layout();
   ShowSystem();
-  SetUpEditTools();
+  palettes_.SetUpEditTools();
   UpdateMenus();
   UpdateCaption();
 }
@@ -256,7 +291,7 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
   // The visible palettes keep their offset from the canvas's corner.
-  if ((resized || msg == WM_MOVE) && theEditor == this) PlacePalettes();
+  if ((resized || msg == WM_MOVE) && theEditor == this) palettes_.PlacePalettes();
   return result;
 }
 
@@ -326,7 +361,7 @@ void TOpticalEditor::ReadSettings() {
   SettingsToOptions(settings_, system_.options);
   if (canvas_ != nullptr)
     canvas_->SetBackColorValue(RGB(settings_.bkColor[0], settings_.bkColor[1], settings_.bkColor[2]));
-  recent_.LoadFrom(settings_);
+  files_.RecentFiles().LoadFrom(settings_);
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
   // The place is taken whenever the file gave one; EnablePosition is only kept and filed.
@@ -355,7 +390,7 @@ void TOpticalEditor::WriteSettings() {
   settings_.helpFileName = helpFile_;
   OptionsToSettings(system_.options, settings_);
   settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
-  recent_.StoreTo(settings_);
+  files_.RecentFiles().StoreTo(settings_);
   WriteEditorSettings(SettingsPath(), settings_);
 }
 
@@ -394,15 +429,15 @@ bool TOpticalEditor::OfferSessionRestore() {
   const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
   if (newest.empty()) return false;
   // The snapshot keeps the name of the system it was taken of; saving writes it there.
-  if (!LoadSystem(newest, kNameFromFile)) return false;
-  CmSaveSystem();
+  if (!files_.LoadSystem(newest, kNameFromFile)) return false;
+  files_.CmSaveSystem();
   return true;
 }
 
 TEditorStateView TOpticalEditor::StateView() const {
   TEditorStateView view;
   view.surfaceCount = system_.SurfaceCount();
-  view.lastOpenSucceeded = lastOpen_;
+  view.lastOpenSucceeded = files_.LastOpenSucceeded();
   view.turned = system_.info.TurnSystem != 0;
   view.beamAnimationRunning = system_.options.beamAnimationRunning != 0;
   view.lensAnimationRunning = system_.options.lensAnimationRunning != 0;
@@ -415,8 +450,8 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.viewPropertiesOfSelected = system_.options.ViewPropertiesOfSelectedElements == 1;
   view.configurationPaletteExists = editTools_.configPalette != nullptr;
   // The PSF and MTF window and image synthesis exclude each other.
-  view.psfButtonPressed = psf_ != nullptr;
-  view.synthesisButtonPressed = synthesisOpen_;
+  view.psfButtonPressed = launchers_.PsfWindow() != nullptr;
+  view.synthesisButtonPressed = launchers_.SynthesisOpen();
   view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
@@ -457,23 +492,25 @@ void TOpticalEditor::UpdateMenus() {
     CheckMenuItem(menu, command,
                   MF_BYCOMMAND | (menuState_.Checked(command) ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_ABERRATIONS,
-                MF_BYCOMMAND | (aberrations_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+                MF_BYCOMMAND | (launchers_.AberrationsWindow() != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_SPOT_DIAGRAM,
-                MF_BYCOMMAND | (spot_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+                MF_BYCOMMAND | (launchers_.SpotWindow() != nullptr ? MF_CHECKED : MF_UNCHECKED));
   // The PSF and MTF window.
-  CheckMenuItem(menu, CM_PSF_MTF, MF_BYCOMMAND | (psf_ != nullptr ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, CM_PSF_MTF,
+                MF_BYCOMMAND | (launchers_.PsfWindow() != nullptr ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_REAL_BEAMS,
                 MF_BYCOMMAND | (system_.options.ShowCourseBeam == 1 ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
-  UpdatePropertiesMenu();  // the system's properties
+  properties_.UpdatePropertiesMenu();
   // The animations' checks follow their buttons.
   for (int command : {CM_BEAM_ANIMATION, CM_LENS_ANIMATION})
     CheckMenuItem(menu, command,
                   MF_BYCOMMAND | (editTools_.ButtonDown(command) ? MF_CHECKED : MF_UNCHECKED));
-  CheckSaveEachStep();
+  movie_.CheckSaveEachStep();
   DrawMenuBar(GetHandle());
-  ApplyPaletteStates();
+  palettes_.ApplyPaletteStates(menuState_, launchers_.AberrationsWindow() != nullptr,
+                               launchers_.SpotWindow() != nullptr);
 }
 
 std::string TOpticalEditor::UpdateCaption() {
@@ -489,15 +526,6 @@ std::string TOpticalEditor::UpdateCaption() {
 
 void TOpticalEditor::DeleteUndoFiles() { system_.DeleteUndoFiles(); }
 
-bool TOpticalEditor::AskToSave() {
-  if (!system_.IsModified()) return true;
-  const int answer = MessageBox(GetHandle(), "Save Optical System?", "Korvex",
-                                MB_YESNOCANCEL | MB_ICONQUESTION);
-  if (answer == IDCANCEL) return false;
-  if (answer == IDYES) CmSaveSystem();
-  return true;
-}
-
 bool TOpticalEditor::CanClose() {
   if (system_.options.lensAnimationRunning || system_.options.beamAnimationRunning) {
     MessageBox(GetHandle(), "You should complete animated process!", "Warning",
@@ -505,7 +533,7 @@ bool TOpticalEditor::CanClose() {
     return false;
   }
   // The computations counted as running end only once the close is decided.
-  if (!AskToSave()) return false;
+  if (!files_.AskToSave()) return false;
   if (!TDecoratedFrame::CanClose()) return false;
   queue_.Leave();
   ProgramMessageQueue().Leave();
@@ -546,3 +574,68 @@ void TOpticalEditor::EvDestroy() {
 void TOpticalEditor::CmNothing() {}
 
 void TOpticalEditor::CmAbout() { TAboutDlg(this).Execute(); }
+
+void TOpticalEditor::RefreshAll() {
+  if (Current() != this) return;
+  // The selection is drawn highlighted by the canvas itself.
+  if (canvas_ != nullptr) canvas_->Redraw();
+  UpdateCaption();
+  RefreshAnalyses(false);
+  // The focal length and apertures of the selected elements, in a note on the canvas.
+  if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
+    system_.ShowGeneralParameters(canvas_);
+  if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
+  if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
+  UpdateMenus();
+  // While every step is saved, the movie takes this state as its next frame.
+  if (movie_.SavesEachStep()) movie_.SaveReportStep();
+  // A warning of the model is shown by exactly one refresh.
+  const std::string message = TakePendingMessage();
+  if (TStatusBar *status = statusBar_) status->SetText(message.c_str());
+}
+
+void TOpticalEditor::RefreshAnalyses(bool renewLabels) {
+  properties_.RefreshProperties();
+  launchers_.RefreshAnalyses(renewLabels);
+}
+
+void TOpticalEditor::RefreshProperties() { properties_.RefreshProperties(); }
+
+void TOpticalEditor::RenewAberrationLabels() { launchers_.RenewAberrationLabels(); }
+
+void TOpticalEditor::SetMouseMode(int mode) {
+  tools_.mouseMode = mode;
+  if (canvas_ != nullptr) canvas_->SetMouseMode(mode);
+}
+
+void TOpticalEditor::Undo() { files_.CmUndo(); }
+
+void TOpticalEditor::LeaveZoomMode() { view_.LeaveZoomMode(); }
+
+void TOpticalEditor::ShowConfigurationBar(int mode) { palettes_.ShowConfigurationBar(mode); }
+
+void TOpticalEditor::OpenPropertiesOfSelected() { properties_.CmPropertiesOfSelected(); }
+
+bool TOpticalEditor::LetGoOfSystem() {
+  if (!launchers_.CloseSynthesisForNewSystem()) return false;
+  properties_.ClosePropertiesPanel();
+  return true;
+}
+
+void TOpticalEditor::ShowPropertiesAfterNew() { properties_.ShowPropertiesAfterNew(); }
+
+int TOpticalEditor::SaveEditedSystem(const std::string &fileName) {
+  return launchers_.SaveEditedSystem(fileName);
+}
+
+void TOpticalEditor::RetireWindow(TWindow *window) { retired_.push_back(window); }
+
+void TOpticalEditor::DeleteRetiredWindows() {
+  for (TWindow *window : retired_) delete window;
+  retired_.clear();
+}
+
+void TOpticalEditor::CloseAnalyses() {
+  properties_.CloseProperties(true);
+  launchers_.CloseWindows();
+}

@@ -1,7 +1,5 @@
-area_sources(EDITOR about_dlg.cpp editor_menu.cpp editor_startup.cpp optical_editor.cpp optical_editor_files.cpp
-             session_restore.cpp splash_picture.cpp splash_window.cpp
-             optical_editor_launchers.cpp
-             optical_editor_psf.cpp optical_editor_synthesis.cpp)
+area_sources(EDITOR about_dlg.cpp editor_menu.cpp editor_startup.cpp optical_editor.cpp
+             session_restore.cpp splash_picture.cpp splash_window.cpp)
 area_tests(EDITOR tests/optical_editor_test.cpp tests/optical_editor_files_test.cpp
            tests/editor_startup_test.cpp tests/optical_editor_launchers_test.cpp
            tests/session_restore_test.cpp tests/editor_session_test.cpp

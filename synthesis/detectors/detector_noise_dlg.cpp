@@ -4,6 +4,7 @@
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/controls/list_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/detectors/detector_owner.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "toolkit/binding/multi_edit.h"
 
@@ -51,8 +52,10 @@ constexpr const char *kTypicalFilters[] = {"Aperiodical", "Differential", "Integ
 
 }  // namespace
 
-TDetectorNoiseDlg::TDetectorNoiseDlg(TWindow *folder)
-    : TBookMarkDlg(folder, "T_DetectorNoiseDlg"), kindList(new TComboBox(this, kNoiseKindList)) {
+TDetectorNoiseDlg::TDetectorNoiseDlg(TWindow *folder, TDetectorSynthesisOwner *owner)
+    : TBookMarkDlg(folder, "T_DetectorNoiseDlg"),
+      kindList(new TComboBox(this, kNoiseKindList)),
+      owner_(owner) {
   if (TDetectorParameters *parameters = GetDetectorParameters()) {
     edits_ = new TMultiEdit(this, kEditCapacity);
     edits_->AddEdit(kNoiseLevelEdit, &parameters->noiseLevel, 'f', "%g");
@@ -85,7 +88,12 @@ void TDetectorNoiseDlg::EvDestroy() {
 }
 
 int TDetectorNoiseDlg::ReadParameters() {
-  if (edits_ != nullptr && GetHandle() != nullptr) edits_->ReadAll();
+  TDetectorParameters *parameters = GetDetectorParameters();
+  if (edits_ == nullptr || parameters == nullptr || GetHandle() == nullptr) return 1;
+  const float former = parameters->noiseLevel;
+  edits_->ReadAll();
+  // Even without a detector the next picture must carry the new noise.
+  if (parameters->noiseLevel != former && owner_ != nullptr) owner_->DetectorChanged();
   return 1;
 }
 
@@ -107,7 +115,9 @@ int TDetectorNoiseDlg::LeavePage() {
 void TDetectorNoiseDlg::CbnSelChange() {
   TDetectorParameters *parameters = GetDetectorParameters();
   const int selected = kindList->GetSelIndex();
-  if (parameters != nullptr && selected >= 0) parameters->noiseKind = selected;
+  if (parameters == nullptr || selected < 0 || parameters->noiseKind == selected) return;
+  parameters->noiseKind = selected;
+  if (owner_ != nullptr) owner_->DetectorChanged();
 }
 
 TDetectorFilterDlg::TDetectorFilterDlg(TWindow *folder)

@@ -7,6 +7,7 @@
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TComboBox;
+class TDetectorSynthesisOwner;
 class TListBox;
 class TMultiEdit;
 
@@ -25,8 +26,9 @@ enum TDetectorFilterControl : int {
 
 class TDetectorNoiseDlg : public TBookMarkDlg {
  public:
-  // The shared detector record must exist: the edit is bound to its noise level.
-  explicit TDetectorNoiseDlg(TWindow *folder);
+  // The shared detector record must exist: the edit is bound to its noise level. The
+  // owner (may be null) is told of every change of the noise: the image is out of date.
+  TDetectorNoiseDlg(TWindow *folder, TDetectorSynthesisOwner *owner);
   ~TDetectorNoiseDlg() override;
 
   bool Find(TEventInfo &info) override;
@@ -34,18 +36,19 @@ class TDetectorNoiseDlg : public TBookMarkDlg {
   int EnterPage() override;
   int LeavePage() override;
 
-  // The edit into the record's noise level; 1.
+  // The edit into the record's noise level (a change is told); 1.
   int ReadParameters();
   // The noise level into the edit; 1.
   int ShowParameters();
 
-  // The list's selection is the noise kind at once.
+  // The list's selection is the noise kind at once (a change is told).
   void CbnSelChange();
   void EvDestroy();
 
  private:
   TComboBox *kindList;
   TMultiEdit *edits_ = nullptr;
+  TDetectorSynthesisOwner *owner_;
 };
 
 class TDetectorFilterDlg : public TBookMarkDlg {

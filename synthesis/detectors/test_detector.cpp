@@ -38,7 +38,7 @@ const TResponseTableEntry kTestDetectorTable[] = {
 TTestDetectorFolder::TTestDetectorFolder(TTestDetector *page, TDetectorSynthesisOwner *owner)
     : TBookMarkFolder(page, "T_DetectorParametersFolder", kPageAreaId, 1),
       typePage(new TDetectorTypeDlg(this, page, owner)),
-      noisePage(new TDetectorNoiseDlg(this)),
+      noisePage(new TDetectorNoiseDlg(this, owner)),
       filterPage(new TDetectorFilterDlg(this)) {
   AddPage(typePage, "   Type  ");
   AddPage(noisePage, "  Noise  ");

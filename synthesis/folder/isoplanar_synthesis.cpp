@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kTvColorAlone = 4;
-
 // Opens frame k of every participant present; closes them all when it goes.
 class TOpenFrames {
  public:
@@ -34,29 +32,17 @@ class TOpenFrames {
   int k_;
 };
 
-// Result k multiplied in place by factor (the bitmap object's power ratio).
-int RescaleResult(TFileData &record, float factor, int n) {
-  Mem<float> raster;
-  TFileData reader(record);
-  if (!ReadSquareRaster(reader, raster, n)) return 0;
-  const std::int64_t cells = static_cast<std::int64_t>(n) * n;
-  for (std::int64_t i = 0; i < cells; ++i) raster.data[i] *= factor;
-  return record.Write(raster);
-}
-
 }  // namespace
 
 std::string IsoplanarResultName(const std::string &directory, int k) {
   return directory + "/img" + std::to_string(k) + ".img";
 }
 
-void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n,
-                         double &power) {
+void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n) {
   const float *oI = o + n;
   const float *pI = p + n;
   for (int c = 0; c < n; ++c) {
     const float oR = o[c], oi = oI[c], pR = p[c], pi = pI[c];
-    power += static_cast<double>(oi) * oi + static_cast<double>(oR) * oR;
     float r = oR * pR - oi * pi;
     float i = pR * oi + oR * pi;
     if (d != nullptr) {
@@ -110,13 +96,11 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
-  const bool tvColor = settings.colorMode == kTvColorAlone;
   customObject = who.object->name == kCustomObjectName ? 1 : 0;
   TTestObject *detector = who.detector;
   if (detector != nullptr) detector->TransformRasters();
-  Mem<double> powers;
   Mem<float> objectRow, psfRow, detectorRow;
-  if (!powers.Allocate(components, 1) || !objectRow.Allocate(n, 2) || !psfRow.Allocate(n, 2) ||
+  if (!objectRow.Allocate(n, 2) || !psfRow.Allocate(n, 2) ||
       !detectorRow.Allocate(n, 2)) {
     SetArrowCursor();
     return 0;
@@ -125,7 +109,6 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   const std::int64_t cells = static_cast<std::int64_t>(n) * n;
   TTestObject *const participants[3] = {who.object, who.psf, detector};
   for (int k = 0; k < components; ++k) {
-    double power = 0.0;
     TFileData &record = made.data[k];
     record.fileName = IsoplanarResultName(settings.directory, k);
     record.wavelength = who.psf->rasterFiles.data[k].wavelength;
@@ -139,23 +122,17 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
         MultiplySpectrumRow(objectRow.data, psfRow.data,
                             detector != nullptr ? detectorRow.data : nullptr,
                             re.data + static_cast<std::ptrdiff_t>(r) * n,
-                            im.data + static_cast<std::ptrdiff_t>(r) * n, n, power);
+                            im.data + static_cast<std::ptrdiff_t>(r) * n, n);
       }
     }
     if (FFT2D(n, n, re.data, im.data, 1) == 0) {
       SetArrowCursor();
       return 0;
     }
-    double scale = cellArea;
-    if (detector == nullptr) {
-      RecentreRaster(n, re.data);
-    } else if (!tvColor) {
-      power /= static_cast<double>(n) * n;
-      scale = power == 0.0 ? 0.0 : cellArea / power;
-    }
-    powers.data[k] = power;
+    // Three centred rasters land centred by themselves; two need the shift back.
+    if (detector == nullptr) RecentreRaster(n, re.data);
     float maximum = 0.0f;
-    const float factor = static_cast<float>(scale);
+    const float factor = static_cast<float>(cellArea);
     for (std::int64_t i = 0; i < cells; ++i) {
       re.data[i] *= factor;
       maximum = std::max(maximum, re.data[i]);
@@ -171,16 +148,6 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
       SetArrowCursor();
       return 0;
     }
-  }
-  if (customObject != 0 && detector != nullptr) {
-    double lowest = 0.0, highest = 0.0;
-    MinMaxOfArray(powers.data, components, lowest, highest);
-    if (highest == 0.0) highest = 1.0;
-    for (int k = 0; k < components; ++k)
-      if (RescaleResult(made.data[k], static_cast<float>(powers.data[k] / highest), n) == 0) {
-        SetArrowCursor();
-        return 0;
-      }
   }
   results = made;
   SetArrowCursor();

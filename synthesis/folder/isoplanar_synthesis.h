@@ -5,11 +5,11 @@
 // its spectra, which are multiplied here row by row and transformed back.
 //
 // Scaling: the forward transforms are unscaled and the inverse divides by N^2, so the
-// inverse of O x P is the circular convolution sum_j o_j p_(i-j). Without a detector every
-// cell is multiplied by the cell area g^2: the image's sum is g^2 (sum o)(sum p), which is
-// the object's sum again for a PSF whose cells sum to 1 / g^2 (a PSF of unit integral).
-// With a detector (not in TV colour) the scale is g^2 / (P / N^2), P the object's spectral
-// power sum |O|^2, that is g^2 over the object's sum of squares.
+// inverse of O x P is the circular convolution sum_j o_j p_(i-j). Every cell is multiplied
+// by the cell area g^2: the image's sum is g^2 (sum o)(sum p), which is the object's sum
+// again for a PSF whose cells sum to 1 / g^2 (a PSF of unit integral). A detector's
+// response (1 on its element) adds up the image over the element, so a one-cell element
+// leaves the image as it is. The synthesis is linear: twice the object, twice the image.
 //
 // Centring: the object and the PSF have their centres at cell (N/2, N/2), so their
 // convolution has its centre at (0, 0) and is shifted back by N/2 along each axis; with a
@@ -29,7 +29,6 @@ class TTestObject;
 struct TIsoplanarSettings {
   int pixelCount = 0;         // N, a power of two
   double pixelSize = 0.0;     // g
-  int colorMode = 0;          // 4 alone is TV colour
   int noiseKind = 0;          // 0: no noise
   float noiseLevel = 0.0f;    // noise deviation relative to the image maximum
   std::string directory;      // where the result files "img<k>.img" go
@@ -53,9 +52,8 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
                              HWND owner, Mem<TFileData> &results, std::int32_t &customObject);
 
 // One row of the product: re + i im = O x P (x D when d is given), each argument a 2 x n
-// row pair (real parts, then imaginary parts). Adds sum |O|^2 of the row to power.
-void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n,
-                         double &power);
+// row pair (real parts, then imaginary parts).
+void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n);
 
 // Moves cell (c, r) of an n x n raster to ((c + n/2) mod n, (r + n/2) mod n).
 void RecentreRaster(int n, float *cells);

@@ -310,7 +310,6 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   TIsoplanarSettings settings;
   settings.pixelCount = shared->pixelCount;
   settings.pixelSize = shared->pixelSize;
-  settings.colorMode = shared->colorMode;
   if (const TDetectorParameters *detector = GetDetectorParameters()) {
     settings.noiseKind = detector->noiseKind;
     settings.noiseLevel = detector->noiseLevel;

@@ -71,6 +71,10 @@ class TDrv3D : public TODib, public TMeshDrawer {
   void SetTransform(const DANGLE3 &angles, const DPOINT3 &offset);
   void SetLocalTransform(const DANGLE3 &angles, const DPOINT3 &offset);
   void SetSecondTransform(const DANGLE3 &angles, const DPOINT3 &offset);
+  // The view becomes "the view, then turn" (TRotator::Compose); the current point stays.
+  void ComposeTransform(const TRotator &turn) { TRotator::Compose(view_, turn); }
+  const TRotator &ViewTransform() const { return view_; }
+  const TRotator &SecondTransform() const { return second_; }
   void SetPalette(const TOPalette *palette) { palette_ = palette; }
   void SetHeightRange(double low, double high);
   void SetHeightColoring(bool on) { heightColoring_ = on; }

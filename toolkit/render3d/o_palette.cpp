@@ -19,6 +19,7 @@ constexpr int kSwatchesPerRow = 100;
 constexpr int kSwatchRowStep = 50;
 
 bool displayHasEightBits = true;
+COLORREF default3DBackColor = kDefault3DBackColor;
 
 const COLORREF kStandardColors[kStandardColorCount] = {
     RGB(0, 0, 0),       RGB(0, 0, 127),   RGB(0, 127, 0),   RGB(0, 127, 127),
@@ -283,4 +284,6 @@ COLORREF SharedPaletteColor(int i) {
   return SharedPalette->PaletteIndex(i);
 }
 
-COLORREF GetDefault3DBackColor() { return kDefault3DBackColor; }
+COLORREF GetDefault3DBackColor() { return default3DBackColor; }
+
+void SetDefault3DBackColor(COLORREF color) { default3DBackColor = color; }

@@ -104,4 +104,7 @@ void DestroySharedPalette();
 COLORREF SharedPaletteColor(int i);
 void SetDisplayHasEightBits(bool atLeastEightBits);
 bool DisplayHasEightBits();
+// The background of every 3-D window: 0x5A0000 until the scene window's colour dialog
+// replaces it for the rest of the run.
 COLORREF GetDefault3DBackColor();
+void SetDefault3DBackColor(COLORREF color);

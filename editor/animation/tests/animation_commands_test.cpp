@@ -61,15 +61,15 @@ TEST_F(AnimationCommandsTest, LensRunMovesTheElementByTheFileStepsAndOneUndoStep
   WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_1]\nPosY=0, 1; dPosY=0.25\n");
   const std::vector<DPOINT3> before = Vertices(editor);
   const int undoIndex = editor.System().options.undoIndex;
-  ASSERT_EQ(editor.RunLensAnimation(editor.AnimationFilePath()), 1);
+  ASSERT_EQ(editor.Animations().RunLensAnimation(editor.Animations().AnimationFilePath()), 1);
   EXPECT_EQ(editor.System().options.lensAnimationRunning, 1);
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex + 1);
-  EXPECT_EQ(editor.Animation().cycleLength, 8);
+  EXPECT_EQ(editor.Animations().Animation().cycleLength, 8);
   // The middle lens (surfaces 3 and 4) goes up by a quarter per step, turns at 1 and comes
   // back; nothing else moves.
   const double offsets[] = {0.25, 0.5, 0.75, 1.0, 0.75, 0.5, 0.25, 0.0, 0.25};
   for (double offset : offsets) {
-    editor.ApplyAnimationStep();
+    editor.Animations().ApplyAnimationStep();
     const std::vector<DPOINT3> now = Vertices(editor);
     for (std::size_t i = 0; i < now.size(); ++i) {
       const bool moved = i == 3 || i == 4;
@@ -79,7 +79,7 @@ TEST_F(AnimationCommandsTest, LensRunMovesTheElementByTheFileStepsAndOneUndoStep
   }
   ProgramMessageQueue().Leave(1);
   editor.System().options.lensAnimationRunning = 0;
-  editor.CmUndo();
+  editor.Files().CmUndo();
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
 }
@@ -90,8 +90,8 @@ TEST_F(AnimationCommandsTest, NonContinuousLensCommandStopsAfterItsCycleAndResto
   const std::vector<DPOINT3> before = Vertices(editor);
   editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
   // Three steps (two, plus one as the element jumps back); the fourth count ends the run.
-  EXPECT_EQ(editor.Animation().stepCounter, 4);
-  EXPECT_EQ(editor.Animation().RecordCount(), 0);
+  EXPECT_EQ(editor.Animations().Animation().stepCounter, 4);
+  EXPECT_EQ(editor.Animations().Animation().RecordCount(), 0);
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
@@ -109,7 +109,7 @@ TEST_F(AnimationCommandsTest, ContinuousLensRunStopsAtTheCommandOrEscapeAndIsUnd
   // Chosen again while it runs: handled at the first pump after the first step.
   editor.PostMessage(WM_COMMAND, CM_LENS_ANIMATION);
   editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
-  EXPECT_EQ(editor.Animation().stepCounter, 1);
+  EXPECT_EQ(editor.Animations().Animation().stepCounter, 1);
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
@@ -117,7 +117,7 @@ TEST_F(AnimationCommandsTest, ContinuousLensRunStopsAtTheCommandOrEscapeAndIsUnd
 
   test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
   editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
-  EXPECT_GE(editor.Animation().stepCounter, 1);
+  EXPECT_GE(editor.Animations().Animation().stepCounter, 1);
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
@@ -138,7 +138,7 @@ TEST_F(AnimationCommandsTest, PausedRunWaitsAndEscapeThenEndsItWithThePauseUp) {
   editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
   EXPECT_TRUE(pausedWhenEscaped);
   // One step made; the second count waited in the pause and went no further.
-  EXPECT_EQ(editor.Animation().stepCounter, 2);
+  EXPECT_EQ(editor.Animations().Animation().stepCounter, 2);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION));
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_LENS_ANIMATION));
   ExpectSameVertices(Vertices(editor), before);
@@ -174,7 +174,7 @@ TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndLeavesItsLastValueAfterACyc
   editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
   // Forty steps: 0, 0.5 ... 10 ... 0.5; a completed cycle is kept, with its one beam at the
   // last value shown.
-  EXPECT_EQ(editor.Animation().stepCounter, 41);
+  EXPECT_EQ(editor.Animations().Animation().stepCounter, 41);
   const Mem<double> &beams = editor.System().info.AlfaM;
   ASSERT_EQ(beams.cols * beams.rows, 1);
   EXPECT_EQ(beams.data[0], 0.5);

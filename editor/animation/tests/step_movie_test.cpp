@@ -74,14 +74,14 @@ TEST_F(StepMovieTest, FramesArePicturesOfTheWholeWindowWithTheirStepInTheTitle) 
   ASSERT_EQ(files_.asked.size(), 1u);
   ASSERT_EQ(movie_.files.size(), 1u);
   EXPECT_EQ(movie_.files[0], movie);
-  EXPECT_EQ(editor.ReportFileName(), movie);
+  EXPECT_EQ(editor.Movie().ReportFileName(), movie);
   EXPECT_NE(editor.GetWindowText().find(", Step 0"), std::string::npos) << editor.GetWindowText();
   editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
   EXPECT_EQ(files_.asked.size(), 1u);  // the movie is open: no second question
   const std::string title = editor.GetWindowText();
   EXPECT_NE(title.find(", Step 1"), std::string::npos) << title;
   EXPECT_EQ(title.find("Step 0"), std::string::npos) << title;
-  EXPECT_EQ(editor.FrameCounter(), 2);
+  EXPECT_EQ(editor.Movie().FrameCounter(), 2);
   ASSERT_EQ(movie_.widths.size(), 2u);
   // Frame, caption and menu: the picture is the window's, taller than its client area.
   const SIZE whole = TWindowDC(editor).DeviceSize();
@@ -94,18 +94,18 @@ TEST_F(StepMovieTest, FramesArePicturesOfTheWholeWindowWithTheirStepInTheTitle) 
   files_.Choose({Scratch("second.avi")});
   editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
   EXPECT_EQ(files_.asked.size(), 2u);
-  EXPECT_EQ(editor.FrameCounter(), 1);
+  EXPECT_EQ(editor.Movie().FrameCounter(), 1);
 }
 
 TEST_F(StepMovieTest, SaveEachStepSavesAtEveryRefreshUntilCancelled) {
   TOpticalEditor &editor = Open(triplet_);
   // Without a movie the first refresh asks for the file; cancelling turns the option off.
   editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
-  EXPECT_TRUE(editor.SavesEachStep());
+  EXPECT_TRUE(editor.Movie().SavesEachStep());
   EXPECT_TRUE(Checked(CM_SAVE_EACH_STEP));
   files_.Cancel();
   editor.SendMessage(WM_COMMAND, CM_REFRESH);
-  EXPECT_FALSE(editor.SavesEachStep());
+  EXPECT_FALSE(editor.Movie().SavesEachStep());
   EXPECT_FALSE(Checked(CM_SAVE_EACH_STEP));
   EXPECT_TRUE(movie_.files.empty());
 
@@ -113,10 +113,10 @@ TEST_F(StepMovieTest, SaveEachStepSavesAtEveryRefreshUntilCancelled) {
   files_.Choose({Scratch("each.avi")});
   for (int k = 0; k < 3; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
   EXPECT_EQ(movie_.widths.size(), 3u);
-  EXPECT_EQ(editor.FrameCounter(), 3);
+  EXPECT_EQ(editor.Movie().FrameCounter(), 3);
   // Cancel saving stops the frames and clears the check.
   editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
-  EXPECT_FALSE(editor.SavesEachStep());
+  EXPECT_FALSE(editor.Movie().SavesEachStep());
   EXPECT_FALSE(Checked(CM_SAVE_EACH_STEP));
   editor.SendMessage(WM_COMMAND, CM_REFRESH);
   EXPECT_EQ(movie_.widths.size(), 3u);
@@ -134,7 +134,7 @@ TEST_F(StepMovieTest, WithoutAWriterTheCommandsAreGreyAndOnlyBeep) {
   editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
   EXPECT_EQ(answers_->beeps.size(), beeps + 2);
   EXPECT_TRUE(files_.asked.empty());
-  EXPECT_FALSE(editor.SavesEachStep());
+  EXPECT_FALSE(editor.Movie().SavesEachStep());
   SetStepMovieWriterFactory(kept);
 }
 

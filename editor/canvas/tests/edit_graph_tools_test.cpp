@@ -114,7 +114,7 @@ TEST_F(CanvasToolsTest, EveryExampleIsDrawnWithItsRays) {
   for (const auto &entry : std::filesystem::directory_iterator(ExamplePath(""))) {
     if (entry.path().extension() != ".os") continue;
     SCOPED_TRACE(entry.path().filename().string());
-    ASSERT_EQ(editor.LoadSystem(entry.path().string(), kNameFromFileName), 1);
+    ASSERT_EQ(editor.Files().LoadSystem(entry.path().string(), kNameFromFileName), 1);
     Canvas().Redraw();
     const QImage *image = Canvas().GetDCs().second->Image();
     ASSERT_NE(image, nullptr);
@@ -226,7 +226,7 @@ TEST_F(CanvasToolsTest, DragMovesTheSelectionByTheDragAndTakesOneUndoStep) {
       yellow = yellow || Pixel(Canvas(), moved.x + dx, moved.y + dy) == TEditGraph::kSelectedColor;
   EXPECT_TRUE(yellow);
   // One undo brings it back.
-  editor_->CmUndo();
+  editor_->Files().CmUndo();
   EXPECT_NEAR(System().Surface(3)->general.vertex[0], before.x, 1e-12);
   EXPECT_NEAR(System().Surface(3)->general.vertex[1], before.y, 1e-12);
 }

@@ -131,8 +131,8 @@ TEST_F(EditCommandsTest, SelectTwiceReturnsToPanningAndDeleteOnAnEmptySystemBeep
 
   editor.System().Clear();
   const std::size_t beeps = answers_->beeps.size();
-  editor.CmDelete();
-  editor.CmSelect();
+  editor.Edit().CmDelete();
+  editor.Edit().CmSelect();
   EXPECT_EQ(answers_->beeps.size(), beeps + 2);
   EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
 }
@@ -147,7 +147,7 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   system.hasSelection = 1;
   const int index = system.options.undoIndex;
 
-  editor.CmCopy();
+  editor.Edit().CmCopy();
   ASSERT_NE(EditClipboard(), nullptr);
   TSystemImage *first = EditClipboard();
   EXPECT_EQ(EditClipboard()->ElementCount(), 1);
@@ -156,7 +156,7 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   EXPECT_EQ(system.hasSelection, 0);
 
   system.hasSelection = 1;
-  editor.CmCut();
+  editor.Edit().CmCut();
   EXPECT_NE(EditClipboard(), first);  // replaced whole
   EXPECT_EQ(EditClipboard()->ElementCount(), 1);
   EXPECT_EQ(system.ElementCount(), elements - 1);
@@ -164,7 +164,7 @@ TEST_F(EditCommandsTest, CopyKeepsTheRingAndCutAddsAStep) {
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Cut element (ctrl-Z)");
 
   // Cut with nothing selected empties the clipboard's elements and still is a step.
-  editor.CmCut();
+  editor.Edit().CmCut();
   EXPECT_EQ(EditClipboard()->SurfaceCount(), 0);
   EXPECT_EQ(system.ElementCount(), elements - 1);
   EXPECT_EQ(system.options.undoIndex, index + 2);
@@ -179,7 +179,7 @@ TEST_F(EditCommandsTest, TheClipboardOutlivesTheCanvasItWasCutOn) {
     ASSERT_GE(lens, 0);
     system.elements.data[lens].mark = 1;
     system.hasSelection = 1;
-    editor.CmCopy();
+    editor.Edit().CmCopy();
     editor.Destroy();
     delete editor_;
     editor_ = nullptr;

@@ -65,7 +65,7 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   EXPECT_NE(editor.EditTools().zoomPalette, nullptr);
   EXPECT_EQ(editor.EditTools().configPalette, nullptr);
   // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
-  editor.PlacePalettes();
+  editor.Palettes().PlacePalettes();
   const RECT canvas = editor.Canvas()->GetWindowRect();
   const RECT place = tools->GetWindowRect();
   EXPECT_EQ(place.right, canvas.right - 18);
@@ -102,7 +102,7 @@ TEST_F(PalettesTest, ToggleButtonsFollowTheirOptionAndWindows) {
   // The aberrations window opened by its palette button and closed again.
   EXPECT_FALSE(down(CM_ABERRATIONS));
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
   EXPECT_TRUE(down(CM_ABERRATIONS));
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
   EXPECT_FALSE(down(CM_ABERRATIONS));

@@ -48,7 +48,7 @@ TEST_F(ViewCommandsTest, ZoomingOutWithoutEndStaysFiniteAndBeepsAtTheLimit) {
   TOpticalEditor &editor = Open(triplet_);
   const std::size_t beeps = answers_->beeps.size();
   // About 30 doublings reach the limit from the triplet's 100 mm.
-  for (int k = 0; k < 60; ++k) editor.CmZoomOut();
+  for (int k = 0; k < 60; ++k) editor.View().CmZoomOut();
   const TViewWindow &view = editor.System().viewWindow;
   EXPECT_TRUE(std::isfinite(view.xFrom) && std::isfinite(view.xTo));
   EXPECT_TRUE(std::isfinite(view.yFrom) && std::isfinite(view.yTo));
@@ -56,7 +56,7 @@ TEST_F(ViewCommandsTest, ZoomingOutWithoutEndStaysFiniteAndBeepsAtTheLimit) {
   EXPECT_GT(answers_->beeps.size(), beeps);
   EXPECT_TRUE(std::isfinite(editor.Canvas()->X1()) && std::isfinite(editor.Canvas()->X2()));
   // Actual size still brings the system back.
-  editor.CmActualSize();
+  editor.View().CmActualSize();
   EXPECT_LT(view.xTo - view.xFrom, 1e4);
 }
 
@@ -154,9 +154,9 @@ TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {
 
   editor.System().Clear();
   const std::size_t beeps = answers_->beeps.size();
-  editor.CmRealBeams();
-  editor.CmCardinalPlanes();
-  editor.CmZoomOut();
+  editor.View().CmRealBeams();
+  editor.View().CmCardinalPlanes();
+  editor.View().CmZoomOut();
   EXPECT_EQ(answers_->beeps.size(), beeps + 3);
   EXPECT_EQ(options.ShowCourseBeam, beams);
   EXPECT_EQ(options.ShowCardinalPlanes, 1 - planes);

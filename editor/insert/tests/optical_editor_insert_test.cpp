@@ -40,7 +40,7 @@ class InsertCommandsTest : public InsertShellTest {
     double y = 0.0;
     ElementPoint(system, e, x, y);
     placeX_ = x + ahead;
-    When([&editor] { return editor.NewSingleSurfaceDown() || editor.NewElementDown(); },
+    When([&editor] { return editor.Insertion().NewSingleSurfaceDown() || editor.Insertion().NewElementDown(); },
          [&editor, x, y] { ClickWorld(editor, x, y); });
     When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
          [this, &editor] { ClickWorld(editor, placeX_, 0.0); });
@@ -61,7 +61,7 @@ TEST_F(InsertCommandsTest, NewSingleSurfaceFollowsTheLastElementWithItsRadiusAnd
   const int undo = system.options.undoIndex;
   ScriptPlacement(6.0);
   Command(CM_NEW_SINGLE_SURFACE);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 1 && !editor.NewSingleSurfaceDown(); },
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 1 && !editor.Insertion().NewSingleSurfaceDown(); },
                                  kWaitMs));
   EXPECT_EQ(HelpBoxes(), 1);
   // Right after the last element's last surface, before the image surface.
@@ -90,24 +90,24 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
   const std::string before = Snapshot("before.os");
   const int n = system.SurfaceCount();
   bool escaped = false;
-  When([&editor] { return editor.NewSingleSurfaceDown(); }, [&editor, &escaped] {
+  When([&editor] { return editor.Insertion().NewSingleSurfaceDown(); }, [&editor, &escaped] {
     escaped = true;
     test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
   });
   Command(CM_NEW_SINGLE_SURFACE);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !editor.NewSingleSurfaceDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !editor.Insertion().NewSingleSurfaceDown(); }, kWaitMs));
   EXPECT_EQ(HelpBoxes(), 1);
   EXPECT_EQ(system.SurfaceCount(), n);
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(editor.Canvas()->MouseMode(), 0);
   // The same toggle pressed again while the placement waits cancels it as well.
   bool again = false;
-  When([&editor] { return editor.NewElementDown(); }, [this, &again] {
+  When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
     again = true;
     Command(CM_NEW_ELEMENT);
   });
   Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs));
   EXPECT_EQ(HelpBoxes(), 2);
   EXPECT_EQ(Snapshot("after2.os"), before);
 }
@@ -115,7 +115,7 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
 TEST_F(InsertCommandsTest, ClosingTheWindowWhileAPlacementWaitsLeavesNoUndoSnapshotBehind) {
   TOpticalEditor &editor = OpenTriplet();
   bool closed = false;
-  When([&editor] { return editor.NewSingleSurfaceDown(); }, [&editor, &closed] {
+  When([&editor] { return editor.Insertion().NewSingleSurfaceDown(); }, [&editor, &closed] {
     closed = true;
     editor.PostMessage(WM_CLOSE, 0, 0);
   });
@@ -134,7 +134,7 @@ TEST_F(InsertCommandsTest, PasteWithAnEmptyClipboardDoesNothing) {
   const int undo = editor.System().options.undoIndex;
   Command(CM_PASTE);
   test_kit::RunFor(150);
-  EXPECT_FALSE(editor.NewElementDown());
+  EXPECT_FALSE(editor.Insertion().NewElementDown());
   EXPECT_EQ(editor.System().options.undoIndex, undo);
   EXPECT_TRUE(answers_->boxes.empty());
   EXPECT_EQ(Snapshot("after.os"), before);
@@ -157,14 +157,14 @@ TEST_F(InsertCommandsTest, NewElementInsertsALensOfTheAskedFocalLengthAsOneUndoS
     folder->PostMessage(WM_COMMAND, IDOK, 0);
   });
   Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.NewElementDown() && system.SurfaceCount() == n + 2; },
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown() && system.SurfaceCount() == n + 2; },
                                  kWaitMs));
   // The lens's two surfaces stand after the last element.
   EXPECT_EQ(system.Surface(n - 1)->general.glass, "N-BK7_schott");
   EXPECT_NEAR(TracedFocal(system, n - 1), 60.0, 60.0 * kFocalShare);
   EXPECT_EQ(system.options.undoIndex, undo + 1);
   EXPECT_EQ(system.UndoMenuText(), "Undo Insert element (ctrl-Z)");
-  editor.CmUndo();
+  editor.Files().CmUndo();
   EXPECT_EQ(system.SurfaceCount(), n);
   EXPECT_EQ(Snapshot("undone.os"), before);
 }
@@ -182,7 +182,7 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
     FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDCANCEL, 0);
   });
   Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.Insertion().NewElementDown(); }, kWaitMs));
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(system.options.undoIndex, undo);
 }
@@ -207,7 +207,7 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   ASSERT_EQ(system.selectedElement, 0);
   const double r1 = system.Surface(1)->general.R;
   const double r2 = system.Surface(2)->general.R;
-  editor.CmCopy();
+  editor.Edit().CmCopy();
   ASSERT_NE(EditClipboard(), nullptr);
   const int undo = system.options.undoIndex;
   // Pasted behind the last element.
@@ -215,7 +215,7 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   double lastY = 0.0;
   ElementPoint(system, 2, lastX, lastY);
   const double place = lastX + 12.0;
-  When([&editor] { return editor.NewElementDown(); }, [&editor, lastX, lastY] { ClickWorld(editor, lastX, lastY); });
+  When([&editor] { return editor.Insertion().NewElementDown(); }, [&editor, lastX, lastY] { ClickWorld(editor, lastX, lastY); });
   When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
        [&editor, place] { ClickWorld(editor, place, 0.0); });
   When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [] {
@@ -225,7 +225,7 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
     folder->PostMessage(WM_COMMAND, IDOK, 0);
   });
   editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor.NewElementDown(); },
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor.Insertion().NewElementDown(); },
                                  kWaitMs));
   EXPECT_EQ(system.Surface(n - 1)->general.R, r1);
   EXPECT_EQ(system.Surface(n)->general.R, r2);

@@ -70,7 +70,7 @@ TEST_F(PrintCommandTest, PrintFromTheMenuPrintsTheReportAndAnEmptySystemBeeps) {
   // A new, empty system has nothing to report.
   editor.System().Clear();
   const std::size_t beeps = answers_->beeps.size();
-  editor.CmPrint();
+  editor.Files().CmPrint();
   EXPECT_EQ(answers_->beeps.size(), beeps + 1);
   EXPECT_EQ(printer.pages.size(), 1u);
 }

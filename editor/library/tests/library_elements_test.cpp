@@ -56,14 +56,14 @@ TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
     EXPECT_EQ(dialog->Library().Names(), std::vector<std::string>{"Middle flint"});
     dialog->PostMessage(WM_COMMAND, kTakeElementId, 0);
   });
-  When([editor] { return editor->NewElementDown(); }, [editor, sx, sy] { ClickWorld(*editor, sx, sy); });
-  When([editor] { return editor->NewElementDown() && editor->Canvas()->GetSelectMode() && editor->System().hasSelection; },
+  When([editor] { return editor->Insertion().NewElementDown(); }, [editor, sx, sy] { ClickWorld(*editor, sx, sy); });
+  When([editor] { return editor->Insertion().NewElementDown() && editor->Canvas()->GetSelectMode() && editor->System().hasSelection; },
        [editor, place] { ClickWorld(*editor, place, 0.0); });
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
   editor->PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
   test_kit::RunFor(100);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor->NewElementDown(); },
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.SurfaceCount() == n + 2 && !editor->Insertion().NewElementDown(); },
                                  kWaitMs));
   // The flint lens stands where the click fell, behind the singlet.
   const TSurface *front = system.Surface(n - 1);

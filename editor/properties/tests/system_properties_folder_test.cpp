@@ -93,15 +93,15 @@ TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemA
   // A field point typed into the empty row of the beams page is added, and the open
   // aberrations window lists it.
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  const int beams = editor.AberrationsWindow()->BeamList()->GetCount();
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  const int beams = editor.Launchers().AberrationsWindow()->BeamList()->GetCount();
   folder.SelectPage(kBeamsPage);
   TPropertiesTable &fields = *folder.BeamsPage()->FieldsTable();
   ASSERT_EQ(fields.RowCount(), 4);
   Type(fields, 0, 3, "7");
   ASSERT_TRUE(test_kit::RunUntil([&] { return fields.RowCount() == 5; }, kWaitMs));
   EXPECT_EQ(fields.CellText(0, 3), "7");
-  EXPECT_EQ(editor.AberrationsWindow()->BeamList()->GetCount(), beams + 1);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow()->BeamList()->GetCount(), beams + 1);
 }
 
 TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf) {
@@ -145,7 +145,7 @@ TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstO
 
   editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);
   ASSERT_EQ(PropertiesFolder(), nullptr);
-  ASSERT_TRUE(editor.LoadSystem(triplet_, kNameFromFileName));
+  ASSERT_TRUE(editor.Files().LoadSystem(triplet_, kNameFromFileName));
   // Without the folder: the standalone window, and the same command closes it.
   editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
   ASSERT_NE(GeneralInfoWindow(), nullptr);

@@ -32,11 +32,11 @@ TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();
   ASSERT_TRUE(OpenAnalysisWindows(editor));
-  TShowPSF *psf = editor.PsfWindow()->Page();
+  TShowPSF *psf = editor.Launchers().PsfWindow()->Page();
   psf->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
   ASSERT_EQ(psf->CalculationState(), TPsfRun::kComputed);
-  const double spotBefore = editor.SpotWindow()->Computation().meridionalSpan;
-  const double fanBefore = editor.AberrationsWindow()->Computation().TransMmax;
+  const double spotBefore = editor.Launchers().SpotWindow()->Computation().meridionalSpan;
+  const double fanBefore = editor.Launchers().AberrationsWindow()->Computation().TransMmax;
 
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
   TSystemPropertiesFolder *folder = PropertiesFolder();
@@ -50,15 +50,15 @@ TEST_F(EditorShellTest, OpenAnalyseEditUndoAndCloseEverything) {
   test_kit::RunFor(50);
 
   // Every window shows the changed lens.
-  EXPECT_GT(std::fabs(editor.SpotWindow()->Computation().meridionalSpan - spotBefore), 0.01 * spotBefore);
-  EXPECT_GT(std::fabs(editor.AberrationsWindow()->Computation().TransMmax - fanBefore), 0.01 * std::fabs(fanBefore));
+  EXPECT_GT(std::fabs(editor.Launchers().SpotWindow()->Computation().meridionalSpan - spotBefore), 0.01 * spotBefore);
+  EXPECT_GT(std::fabs(editor.Launchers().AberrationsWindow()->Computation().TransMmax - fanBefore), 0.01 * std::fabs(fanBefore));
   EXPECT_EQ(psf->CalculationState(), TPsfRun::kToCompute);
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_EQ(system.Surface(1)->general.R, 22.01359);
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
-  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
-  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
   EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
 
   // The changes are not kept; closing takes every window with it.

@@ -74,8 +74,8 @@ class EditorShellTest : public SystemTest {
     editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
     editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
     editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-    return editor.AberrationsWindow() != nullptr && editor.SpotWindow() != nullptr &&
-           editor.PsfWindow() != nullptr;
+    return editor.Launchers().AberrationsWindow() != nullptr && editor.Launchers().SpotWindow() != nullptr &&
+           editor.Launchers().PsfWindow() != nullptr;
   }
   // Closes the editor answering No to keeping the changes: every window goes with it.
   void CloseDiscardingChanges(TOpticalEditor &editor) {
@@ -83,9 +83,9 @@ class EditorShellTest : public SystemTest {
     editor.SendMessage(WM_CLOSE);
     EXPECT_EQ(editor.GetHandle(), nullptr);
     EXPECT_EQ(PropertiesFolder(), nullptr);
-    EXPECT_EQ(editor.AberrationsWindow(), nullptr);
-    EXPECT_EQ(editor.SpotWindow(), nullptr);
-    EXPECT_EQ(editor.PsfWindow(), nullptr);
+    EXPECT_EQ(editor.Launchers().AberrationsWindow(), nullptr);
+    EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
+    EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   }
 
   // The editor, created on the given system.

@@ -47,7 +47,7 @@ TEST_F(EditorFilesTest, AFailedOpenKeepsTheNameSoSavingCannotOverwriteTheChosenF
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_NE(answers_->boxes.back().text.find("is marked as read-only"), std::string::npos);
-  EXPECT_FALSE(editor.LastOpenSucceeded());
+  EXPECT_FALSE(editor.Files().LastOpenSucceeded());
   EXPECT_EQ(editor.System().name, triplet_);
   // The drawing commands are grey until an Open succeeds; New and Open never are.
   EXPECT_TRUE(Grey(CM_SELECT));

@@ -37,26 +37,26 @@ TEST_F(EditorLaunchersTest, EachLauncherOpensAndClosesItsWindowAndTheCheckFollow
   EXPECT_FALSE(Grey(CM_SPOT_DIAGRAM));
 
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  EXPECT_NE(editor.AberrationsWindow()->GetHandle(), nullptr);
-  EXPECT_EQ(editor.AberrationsWindow()->GetParentO(), &editor);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().AberrationsWindow()->GetHandle(), nullptr);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow()->GetParentO(), &editor);
   EXPECT_TRUE(Checked(CM_ABERRATIONS));
   EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
 
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  EXPECT_NE(editor.SpotWindow()->GetHandle(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().SpotWindow()->GetHandle(), nullptr);
   EXPECT_TRUE(Checked(CM_SPOT_DIAGRAM));
   // The window works on the editor's own spot settings record.
-  EXPECT_EQ(editor.SpotWindow()->Settings(), &editor.Settings().spot);
+  EXPECT_EQ(editor.Launchers().SpotWindow()->Settings(), &editor.Settings().spot);
 
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow(), nullptr);
   EXPECT_FALSE(Checked(CM_ABERRATIONS));
   EXPECT_TRUE(Checked(CM_SPOT_DIAGRAM));
 
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
   EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
   EXPECT_TRUE(answers_->beeps.empty());
 }
@@ -65,19 +65,19 @@ TEST_F(EditorLaunchersTest, AWindowClosingItselfIsLetGoOfAndOpensAgain) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
   // The user's close box.
-  editor.SpotWindow()->SendMessage(WM_CLOSE);
-  editor.AberrationsWindow()->SendMessage(WM_CLOSE);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+  editor.Launchers().SpotWindow()->SendMessage(WM_CLOSE);
+  editor.Launchers().AberrationsWindow()->SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow(), nullptr);
   EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
   EXPECT_FALSE(Checked(CM_ABERRATIONS));
   // The next command opens a fresh window rather than closing a gone one.
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  EXPECT_NE(editor.SpotWindow()->GetHandle(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().SpotWindow()->GetHandle(), nullptr);
   EXPECT_TRUE(Checked(CM_SPOT_DIAGRAM));
 }
 
@@ -87,11 +87,11 @@ TEST_F(EditorLaunchersTest, ASystemTooSmallBeepsAndOpensNothing) {
   editor.System().DeleteSurface(1);  // the object plane alone
   ASSERT_LT(editor.System().SurfaceCount(), 2);
   answers_->beeps.clear();
-  editor.CmAberrations();
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
+  editor.Launchers().CmAberrations();
+  EXPECT_EQ(editor.Launchers().AberrationsWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
-  editor.CmSpotDiagram();
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  editor.Launchers().CmSpotDiagram();
+  EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 2u);
   EXPECT_FALSE(Checked(CM_ABERRATIONS));
   EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
@@ -102,46 +102,46 @@ TEST_F(EditorLaunchersTest, AnUndoRecomputesTheOpenWindows) {
   TSystemImage &system = editor.System();
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
-  const double spotBefore = editor.SpotWindow()->Computation().meridionalSpan;
-  const double fanBefore = editor.AberrationsWindow()->Computation().TransMmax;
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  const double spotBefore = editor.Launchers().SpotWindow()->Computation().meridionalSpan;
+  const double fanBefore = editor.Launchers().AberrationsWindow()->Computation().TransMmax;
   const double before = system.Surface(1)->general.R;
   // A strong change of the first radius, kept as an undo step.
   system.Surface(1)->general.R = before * 0.8;
   system.Update();
   ASSERT_EQ(system.SaveUndo("Radius"), 1);
   editor.RefreshAnalyses();
-  const double spotChanged = editor.SpotWindow()->Computation().meridionalSpan;
+  const double spotChanged = editor.Launchers().SpotWindow()->Computation().meridionalSpan;
   ASSERT_GT(spotBefore, 0.0);
   // A fifth off the first radius spreads the spots well beyond rounding.
   EXPECT_GT(std::fabs(spotChanged - spotBefore), 0.01 * spotBefore);
-  const double fanChanged = editor.AberrationsWindow()->Computation().TransMmax;
+  const double fanChanged = editor.Launchers().AberrationsWindow()->Computation().TransMmax;
   EXPECT_GT(std::fabs(fanChanged - fanBefore), 0.01 * std::fabs(fanBefore));
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   ASSERT_DOUBLE_EQ(system.Surface(1)->general.R, before);
   // The windows now show the system as it was.
-  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
-  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
 }
 
 TEST_F(EditorLaunchersTest, TheSpotDiagramReopensWhereItWasClosed) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  const RECT first = editor.SpotWindow()->GetWindowRect();
-  editor.SpotWindow()->MoveWindow(first.left + 37, first.top + 23, first.right - first.left,
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  const RECT first = editor.Launchers().SpotWindow()->GetWindowRect();
+  editor.Launchers().SpotWindow()->MoveWindow(first.left + 37, first.top + 23, first.right - first.left,
                                   first.bottom - first.top, false);
-  const RECT moved = editor.SpotWindow()->GetWindowRect();
+  const RECT moved = editor.Launchers().SpotWindow()->GetWindowRect();
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_EQ(editor.SpotWindow(), nullptr);
+  ASSERT_EQ(editor.Launchers().SpotWindow(), nullptr);
   EXPECT_EQ(editor.Settings().spot.position[0], moved.left);
   EXPECT_EQ(editor.Settings().spot.position[1], moved.top);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
-  EXPECT_EQ(editor.SpotWindow()->GetWindowRect().left, moved.left);
-  EXPECT_EQ(editor.SpotWindow()->GetWindowRect().top, moved.top);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().SpotWindow()->GetWindowRect().left, moved.left);
+  EXPECT_EQ(editor.Launchers().SpotWindow()->GetWindowRect().top, moved.top);
 }
 
 TEST_F(EditorLaunchersTest, TurnSystemReversesTheLensAndIsOneUndoStep) {
@@ -152,7 +152,7 @@ TEST_F(EditorLaunchersTest, TurnSystemReversesTheLensAndIsOneUndoStep) {
   std::vector<double> radii;
   for (int i = 0; i < n; ++i) radii.push_back(system.Surface(i)->general.R);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
 
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
   EXPECT_EQ(system.info.TurnSystem, 1);
@@ -164,7 +164,7 @@ TEST_F(EditorLaunchersTest, TurnSystemReversesTheLensAndIsOneUndoStep) {
   // are the same in space, so each radius keeps its sign.
   for (int i = 0; i < n; ++i)
     EXPECT_APPROX(system.Surface(i)->general.R, radii[n - 1 - i], kSameResult) << i;
-  EXPECT_NE(editor.SpotWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().SpotWindow(), nullptr);
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_EQ(system.info.TurnSystem, 0);
@@ -187,7 +187,7 @@ TEST_F(EditorLaunchersTest, TurningTwiceGivesBackTheSystemInTwoUndoSteps) {
     vertices.push_back({v[0], v[1], v[2]});
   }
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
-  ASSERT_NE(editor.AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
   const int firstStep = system.options.undoIndex;
   const QImage before = test_kit::WindowPixels(*editor.Canvas());
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
@@ -210,7 +210,7 @@ TEST_F(EditorLaunchersTest, TurningTwiceGivesBackTheSystemInTwoUndoSteps) {
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_EQ(system.info.TurnSystem, 0);
   EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
-  EXPECT_NE(editor.AberrationsWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().AberrationsWindow(), nullptr);
 }
 
 TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpticsDo) {
@@ -257,8 +257,8 @@ TEST_F(EditorLaunchersTest, WithOneSurfaceEveryRefusingLauncherBeepsAndOpensNoth
     editor.SendMessage(WM_COMMAND, command);
     EXPECT_EQ(answers_->beeps.size(), before + 1) << command;
   }
-  EXPECT_EQ(editor.AberrationsWindow(), nullptr);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().AberrationsWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
   EXPECT_EQ(system.options.undoIndex, step);
   EXPECT_EQ(system.Surface(0)->general.vertex[0], vertex);
   EXPECT_FALSE(Checked(CM_ABERRATIONS));
@@ -326,7 +326,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_TRUE(answers_->boxes.empty());
   EXPECT_EQ(surfaces, 6);
   EXPECT_GT(std::atof(all.c_str()), 0.0);
-  EXPECT_EQ(editor.NarcissusParameters().scannerSurface, 5);
+  EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 5);
   // The edited system was neither turned nor changed.
   EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);
   EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);

@@ -17,25 +17,25 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_FALSE(Grey(CM_PSF_MTF));
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
-  EXPECT_NE(editor.PsfWindow()->GetHandle(), nullptr);
-  EXPECT_EQ(editor.PsfWindow()->GetParentO(), &editor);
+  ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().PsfWindow()->GetHandle(), nullptr);
+  EXPECT_EQ(editor.Launchers().PsfWindow()->GetParentO(), &editor);
   EXPECT_TRUE(Checked(CM_PSF_MTF));
   EXPECT_EQ(editor.CommandFlag(CM_IMAGE_SYNTHESIS), 0);
   // A change of the system: the page computes anew at its next request.
-  TShowPSF *page = editor.PsfWindow()->Page();
+  TShowPSF *page = editor.Launchers().PsfWindow()->Page();
   page->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
   EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
   editor.RefreshAnalyses();
   EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_FALSE(Checked(CM_PSF_MTF));
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
-  editor.PsfWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
+  editor.Launchers().PsfWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_TRUE(answers_->beeps.empty());
 }
 
@@ -43,16 +43,16 @@ TEST_F(EditorPsfTest, CancelWhileTheFolderComputesClosesItAfterwardsWithoutLosin
   TOpticalEditor &editor = Open(triplet_);
   const double lambda = editor.System().info.LambdaW;
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
   // The toolbar command arrives while the run pumps.
   editor.PostMessage(WM_COMMAND, CM_PSF_MTF, 0);
-  editor.PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.PsfWindow() == nullptr; }));
+  editor.Launchers().PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.Launchers().PsfWindow() == nullptr; }));
   EXPECT_EQ(editor.System().info.LambdaW, lambda);
   EXPECT_FALSE(Checked(CM_PSF_MTF));
   // Opens again afresh.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  EXPECT_NE(editor.PsfWindow(), nullptr);
+  EXPECT_NE(editor.Launchers().PsfWindow(), nullptr);
 }
 
 TEST_F(EditorPsfTest, TheEditorStaysWhileThePsfWindowComputes) {
@@ -60,11 +60,11 @@ TEST_F(EditorPsfTest, TheEditorStaysWhileThePsfWindowComputes) {
   // the close is refused, the run stops and the folder goes once it is back.
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
-  ASSERT_NE(editor.PsfWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
   editor.PostMessage(WM_CLOSE, 0, 0);
-  editor.PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  editor.Launchers().PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
   EXPECT_NE(editor.GetHandle(), nullptr);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.PsfWindow() == nullptr; }));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.Launchers().PsfWindow() == nullptr; }));
   EXPECT_NE(editor.GetHandle(), nullptr);
   EXPECT_EQ(TOpticalEditor::Current(), &editor);
 }
@@ -75,15 +75,15 @@ TEST_F(EditorPsfTest, LightPipesOrATooSmallSystemRefuseIt) {
   editor.UpdateMenus();
   EXPECT_TRUE(Grey(CM_PSF_MTF));
   answers_->beeps.clear();
-  editor.CmPsfMtf();
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  editor.Launchers().CmPsfMtf();
+  EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
   editor.System().info.EnablePipe = 0;
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   editor.System().DeleteSurface(1);  // New gives two planes: one is too few
   answers_->beeps.clear();
-  editor.CmPsfMtf();
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  editor.Launchers().CmPsfMtf();
+  EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
 }
 

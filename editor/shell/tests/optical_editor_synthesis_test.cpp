@@ -47,16 +47,16 @@ TEST_F(EditorSynthesisTest, TheCommandOpensTheFolderColorShowsTheImageAndTheComm
   const Mem<TSpectralInfo> spectrum = info.Spectrum;
   EXPECT_FALSE(Grey(CM_IMAGE_SYNTHESIS));
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  TTestObjectFolder *folder = editor.SynthesisWindow();
+  TTestObjectFolder *folder = editor.Launchers().SynthesisWindow();
   ASSERT_NE(folder, nullptr);
   EXPECT_NE(folder->GetHandle(), nullptr);
-  EXPECT_TRUE(editor.SynthesisOpen());
+  EXPECT_TRUE(editor.Launchers().SynthesisOpen());
   EXPECT_EQ(folder->GetWindowText(), "Image synthesis");
   // The PSF and MTF window is shut while the folder lives.
   EXPECT_TRUE(Grey(CM_PSF_MTF));
   answers_->beeps.clear();
-  editor.CmPsfMtf();
-  EXPECT_EQ(editor.PsfWindow(), nullptr);
+  editor.Launchers().CmPsfMtf();
+  EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
   // Color: the image of the one-cell object is the PSF, shown in a picture window.
   folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
@@ -80,8 +80,8 @@ TEST_F(EditorSynthesisTest, TheCommandOpensTheFolderColorShowsTheImageAndTheComm
   EXPECT_EQ(folder->state, kNothingComputed);
   // The same command closes it and the borrowed settings come back.
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
-  EXPECT_FALSE(editor.SynthesisOpen());
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
+  EXPECT_FALSE(editor.Launchers().SynthesisOpen());
   EXPECT_FALSE(Grey(CM_PSF_MTF));
   EXPECT_EQ(info.Nd, nd);
   EXPECT_EQ(info.Discrete, discrete);
@@ -92,9 +92,9 @@ TEST_F(EditorSynthesisTest, TheCommandOpensTheFolderColorShowsTheImageAndTheComm
   EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
   // Opens again; the folder's own Cancel closes it as well.
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  ASSERT_NE(editor.SynthesisWindow(), nullptr);
-  editor.SynthesisWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SynthesisWindow(), nullptr);
+  editor.Launchers().SynthesisWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
   EXPECT_FALSE(Grey(CM_PSF_MTF));
 }
 
@@ -102,15 +102,15 @@ TEST_F(EditorSynthesisTest, ATooSmallSystemOrABusyEditorOnlyBeeps) {
   TOpticalEditor &editor = Open(triplet_);
   editor.System().options.lensAnimationRunning = 1;
   answers_->beeps.clear();
-  editor.CmImageSynthesis();
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  editor.Launchers().CmImageSynthesis();
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
   editor.System().options.lensAnimationRunning = 0;
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   editor.System().DeleteSurface(1);  // New gives two planes: one is too few
   answers_->beeps.clear();
-  editor.CmImageSynthesis();
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  editor.Launchers().CmImageSynthesis();
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), 1u);
 }
 
@@ -139,7 +139,7 @@ class EditorSynthesisRoadTest : public EditorShellTest {
 TEST_F(EditorSynthesisRoadTest, TheRadialTargetIsImagedAndADetectorRecomputesAtEveryColor) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  TTestObjectFolder *folder = editor.SynthesisWindow();
+  TTestObjectFolder *folder = editor.Launchers().SynthesisWindow();
   ASSERT_NE(folder, nullptr);
   ASSERT_NE(folder->ObjectPage(), nullptr);
   ASSERT_NE(folder->DetectorPage(), nullptr);
@@ -182,7 +182,7 @@ TEST_F(EditorSynthesisRoadTest, TheRadialTargetIsImagedAndADetectorRecomputesAtE
   folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
   EXPECT_TRUE(std::filesystem::exists(first));
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
 }
 
 }  // namespace
@@ -192,12 +192,12 @@ namespace {
 TEST_F(EditorSynthesisTest, TheEditorStaysWhileASynthesisRunsAndTheFolderGoesAfterwards) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  ASSERT_NE(editor.SynthesisWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SynthesisWindow(), nullptr);
   // The close arrives while the PSF of the synthesis pumps the messages.
   editor.PostMessage(WM_CLOSE, 0, 0);
-  editor.SynthesisWindow()->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  editor.Launchers().SynthesisWindow()->SendMessage(WM_COMMAND, kFolderColorButton, 0);
   EXPECT_NE(editor.GetHandle(), nullptr);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.SynthesisWindow() == nullptr; }));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.Launchers().SynthesisWindow() == nullptr; }));
   EXPECT_NE(editor.GetHandle(), nullptr);
   EXPECT_EQ(editor.System().info.Nd, 64);
 }
@@ -209,7 +209,7 @@ namespace {
 TEST_F(EditorSynthesisTest, SavingWhileOpenWritesTheSystemsOwnSettingsAndANewSystemClosesTheFolder) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  ASSERT_NE(editor.SynthesisWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SynthesisWindow(), nullptr);
   ASSERT_EQ(editor.System().info.Nd, kSynthesisNd);
   editor.System().SetModified(1);
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
@@ -220,8 +220,8 @@ TEST_F(EditorSynthesisTest, SavingWhileOpenWritesTheSystemsOwnSettingsAndANewSys
   // the new system keeps its own.
   const std::string other = ScratchExample("cooke_triplet.os", "other.os");
   WriteText(other, ReadText(other).replace(ReadText(other).find("Nd=64"), 5, "Nd=128"));
-  ASSERT_EQ(editor.LoadSystem(other, kNameFromFileName), 1);
-  EXPECT_EQ(editor.SynthesisWindow(), nullptr);
+  ASSERT_EQ(editor.Files().LoadSystem(other, kNameFromFileName), 1);
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
   EXPECT_EQ(editor.System().info.Nd, 128);
 }
 
@@ -233,7 +233,7 @@ TEST_F(EditorSynthesisTest, AnUndoToAStateBeforeTheFolderOpenedKeepsTheLoan) {
   TOpticalEditor &editor = Open(triplet_);
   const int nd = editor.System().info.Nd;
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
-  TTestObjectFolder *folder = editor.SynthesisWindow();
+  TTestObjectFolder *folder = editor.Launchers().SynthesisWindow();
   ASSERT_NE(folder, nullptr);
   auto *scales = dynamic_cast<TComboBox *>(folder->SettingsPage()->ChildWithId(kSettingsScaleList));
   ASSERT_NE(scales, nullptr);
@@ -248,7 +248,7 @@ TEST_F(EditorSynthesisTest, AnUndoToAStateBeforeTheFolderOpenedKeepsTheLoan) {
   EXPECT_EQ(editor.System().info.Spectrum.data[1].lambda, 0.5461);
   // Closing gives the triplet its own settings, and the step taken while the folder was
   // open holds them too: the loan never reaches the undo ring.
-  const Mem<TSpectralInfo> own = editor.SynthesisWindow()->SavedSpectrum();
+  const Mem<TSpectralInfo> own = editor.Launchers().SynthesisWindow()->SavedSpectrum();
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
   EXPECT_EQ(editor.System().info.Nd, nd);
   editor.SendMessage(WM_COMMAND, CM_REDO);

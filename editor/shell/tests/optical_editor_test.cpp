@@ -25,7 +25,7 @@ bool AnyUndoFile(const std::string &directory) {
 TEST_F(EditorShellTest, FrameOpensWithTheTripletUnderItsOwnName) {
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_GT(editor.System().SurfaceCount(), 2);
-  EXPECT_TRUE(editor.LastOpenSucceeded());
+  EXPECT_TRUE(editor.Files().LastOpenSucceeded());
   // The name keeps its case: a Linux path is only found as it is written.
   EXPECT_TRUE(CaptionIs(editor.UpdateCaption(), triplet_)) << editor.UpdateCaption();
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), triplet_)) << editor.GetWindowText();

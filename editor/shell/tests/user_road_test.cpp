@@ -62,14 +62,14 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   const double radius = system.Surface(1)->general.R;
   ASSERT_TRUE(OpenAnalysisWindows(editor));
   // Each window opened is there to be seen.
-  EXPECT_TRUE(IsWindowVisible(editor.AberrationsWindow()->GetHandle()));
-  EXPECT_TRUE(IsWindowVisible(editor.SpotWindow()->GetHandle()));
-  EXPECT_TRUE(IsWindowVisible(editor.PsfWindow()->GetHandle()));
-  TShowPSF &psf = *editor.PsfWindow()->Page();
+  EXPECT_TRUE(IsWindowVisible(editor.Launchers().AberrationsWindow()->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(editor.Launchers().SpotWindow()->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(editor.Launchers().PsfWindow()->GetHandle()));
+  TShowPSF &psf = *editor.Launchers().PsfWindow()->Page();
   const double psfBefore = ShownPsfPeak(psf);
   ASSERT_GT(psfBefore, 0.0);
-  const double spotBefore = editor.SpotWindow()->Computation().meridionalSpan;
-  const double fanBefore = editor.AberrationsWindow()->Computation().TransMmax;
+  const double spotBefore = editor.Launchers().SpotWindow()->Computation().meridionalSpan;
+  const double fanBefore = editor.Launchers().AberrationsWindow()->Computation().TransMmax;
   ASSERT_GT(spotBefore, 0.0);
 
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
@@ -83,8 +83,8 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   test_kit::RunFor(50);
 
   // Every window follows the flatter first face.
-  EXPECT_GT(std::fabs(editor.SpotWindow()->Computation().meridionalSpan - spotBefore), 0.01 * spotBefore);
-  EXPECT_GT(std::fabs(editor.AberrationsWindow()->Computation().TransMmax - fanBefore), 0.01 * std::fabs(fanBefore));
+  EXPECT_GT(std::fabs(editor.Launchers().SpotWindow()->Computation().meridionalSpan - spotBefore), 0.01 * spotBefore);
+  EXPECT_GT(std::fabs(editor.Launchers().AberrationsWindow()->Computation().TransMmax - fanBefore), 0.01 * std::fabs(fanBefore));
   EXPECT_EQ(psf.CalculationState(), TPsfRun::kToCompute);
   const double psfChanged = ShownPsfPeak(psf);
   EXPECT_GT(std::fabs(psfChanged - psfBefore), 0.01 * psfBefore);
@@ -94,8 +94,8 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   test_kit::RunFor(20);
   EXPECT_EQ(system.Surface(1)->general.R, radius);
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
-  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
-  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().SpotWindow()->Computation().meridionalSpan, spotBefore, kSameResult);
+  EXPECT_APPROX(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanBefore, kSameResult);
   EXPECT_APPROX(ShownPsfPeak(psf), psfBefore, kSamePsf * psfBefore);
 
   // Turned, the light meets the lens from the other side; turned back it is the same lens.
@@ -105,12 +105,12 @@ TEST_F(UserRoadTest, TripletEditedInTheFolderUndoneTurnedTwiceAndClosed) {
   const int step = system.options.undoIndex;
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
   EXPECT_APPROX(system.Surface(0)->general.vertex[0], lastVertex, kTurnedBack);
-  EXPECT_NE(editor.AberrationsWindow()->Computation().TransMmax, fanBefore);
+  EXPECT_NE(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanBefore);
   editor.SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
   EXPECT_APPROX(system.Surface(0)->general.vertex[0], firstVertex, kTurnedBack);
   EXPECT_EQ(system.options.undoIndex, step + 2);
-  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanBefore, kTurnedBack);
-  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotBefore, kTurnedBack);
+  EXPECT_APPROX(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanBefore, kTurnedBack);
+  EXPECT_APPROX(editor.Launchers().SpotWindow()->Computation().meridionalSpan, spotBefore, kTurnedBack);
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
 
   // The turns are not kept; closing takes every window with it.
@@ -125,15 +125,15 @@ TEST_F(UserRoadTest, DoubleGaussFocusedWithItsWindowsOpenAndUndone) {
   ASSERT_GT(image, 2);
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
-  ASSERT_NE(editor.SpotWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
   // The image plane 2 mm short of where the file has it, as an edit of its own.
   system.Surface(image)->general.vertex[0] -= 2.0;
   system.Update();
   ASSERT_EQ(system.SaveUndo("Move image"), 1);
   editor.RefreshAnalyses();
   const double displaced = system.Surface(image)->general.vertex[0];
-  const double spotDisplaced = editor.SpotWindow()->Computation().meridionalSpan;
-  const double fanDisplaced = editor.AberrationsWindow()->Computation().TransMmax;
+  const double spotDisplaced = editor.Launchers().SpotWindow()->Computation().meridionalSpan;
+  const double fanDisplaced = editor.Launchers().AberrationsWindow()->Computation().TransMmax;
 
   TSystemImage reference;
   ASSERT_EQ(reference.Load(ExamplePath("double_gauss.os"), 2), 1);
@@ -146,17 +146,17 @@ TEST_F(UserRoadTest, DoubleGaussFocusedWithItsWindowsOpenAndUndone) {
   editor.SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], best, kSameFocus);
   // Out of a 2 mm defocus, the focused spots are far smaller.
-  EXPECT_LT(editor.SpotWindow()->Computation().meridionalSpan, 0.5 * spotDisplaced);
-  EXPECT_NE(editor.AberrationsWindow()->Computation().TransMmax, fanDisplaced);
+  EXPECT_LT(editor.Launchers().SpotWindow()->Computation().meridionalSpan, 0.5 * spotDisplaced);
+  EXPECT_NE(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanDisplaced);
 
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], displaced, kSameFocus);
-  EXPECT_APPROX(editor.SpotWindow()->Computation().meridionalSpan, spotDisplaced, kSameResult);
-  EXPECT_APPROX(editor.AberrationsWindow()->Computation().TransMmax, fanDisplaced, kSameResult);
+  EXPECT_APPROX(editor.Launchers().SpotWindow()->Computation().meridionalSpan, spotDisplaced, kSameResult);
+  EXPECT_APPROX(editor.Launchers().AberrationsWindow()->Computation().TransMmax, fanDisplaced, kSameResult);
   answers_->QueueAnswer(IDNO);
   editor.SendMessage(WM_CLOSE);
   EXPECT_EQ(editor.GetHandle(), nullptr);
-  EXPECT_EQ(editor.SpotWindow(), nullptr);
+  EXPECT_EQ(editor.Launchers().SpotWindow(), nullptr);
 }
 
 TEST_F(UserRoadTest, ASelectionMadeOnTheCanvasEnablesDeleteCutAndCopyInTheMenu) {

@@ -275,10 +275,19 @@ TEST_F(DetectorPage, TheNoisePageKeepsItsChoiceInTheSharedRecord) {
   noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
                     reinterpret_cast<LPARAM>(kinds.GetHandle()));
   EXPECT_EQ(GetDetectorParameters()->noiseKind, kNoiseWhite);  // at once
+  // Every change of the noise puts the image out of date, a repeated choice does not.
+  const int changes = owner.changes;
+  EXPECT_EQ(changes, 1);
+  noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
+                    reinterpret_cast<LPARAM>(kinds.GetHandle()));
+  EXPECT_EQ(owner.changes, changes);
   Type(noise, kNoiseLevelEdit, "0.1");
   EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.0f);
   ASSERT_EQ(inner.SelectPage(0), 1);  // leaving the page takes the level
   EXPECT_EQ(GetDetectorParameters()->noiseLevel, 0.1f);
+  EXPECT_EQ(owner.changes, changes + 1);
+  EXPECT_EQ(Page().ReadParameters(), 1);
+  EXPECT_EQ(owner.changes, changes + 1);
   GetDetectorParameters()->noiseLevel = 0.25f;
   EXPECT_EQ(Page().ShowParameters(), 1);
   EXPECT_EQ(Text(noise, kNoiseLevelEdit), "0.25");

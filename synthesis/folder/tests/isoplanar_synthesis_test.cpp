@@ -189,7 +189,7 @@ TEST_F(IsoplanarSynthesisTest, TheImageHoldsTheCellAreaTimesBothSums) {
   EXPECT_APPROX(Sum(Result(0)), objectSum, kTransformTolerance);
 }
 
-TEST_F(IsoplanarSynthesisTest, WithADetectorTheImageIsScaledByTheObjectsPowerAndStaysCentred) {
+TEST_F(IsoplanarSynthesisTest, WithADetectorTheImageAddsUpOverTheElementAndStaysCentred) {
   const int n = 16;
   const double g = 0.5;
   Use(n, g);
@@ -199,30 +199,73 @@ TEST_F(IsoplanarSynthesisTest, WithADetectorTheImageIsScaledByTheObjectsPowerAnd
   detector.rasters = {OneCell(n, n / 2, n / 2 + 2, 0.5f)};
   ASSERT_EQ(Run(object, psf, &detector), 1);
   // Object, PSF and response centred at n/2: their product lands at 3n/2 = n/2 (mod n),
-  // offset by the PSF's and the response's own offsets. The power of the object's
-  // spectrum over n^2 is its sum of squares, 9.
+  // offset by the PSF's and the response's own offsets; the value is the cell area times
+  // the three cells, as without a detector.
   const Mem<float> image = Result(0);
   for (int r = 0; r < n; ++r)
     for (int c = 0; c < n; ++c) {
-      const double expected = c == n / 2 + 1 && r == n / 2 + 2 ? g * g / 9.0 * 3.0 * 0.5 : 0.0;
+      const double expected = c == n / 2 + 1 && r == n / 2 + 2 ? g * g * 3.0 * 0.5 : 0.0;
       ASSERT_APPROX(image.data[r * n + c], expected, kTransformTolerance) << c << ", " << r;
     }
 }
 
-TEST_F(IsoplanarSynthesisTest, TheBitmapObjectsComponentsFollowTheirSpectralPower) {
+TEST_F(IsoplanarSynthesisTest, TwiceTheObjectGivesTwiceTheImageWithOrWithoutADetector) {
   const int n = 16;
-  Use(n, 1.0);
+  const double g = 0.25;
+  Use(n, g);
+  const Cells spread = Gaussian(n, n / 2, n / 2, 1.5);
+  Cells bars(static_cast<std::size_t>(n) * n, 0.0f);
+  for (int r = 4; r < 12; ++r)
+    for (int c = 4; c < 12; c += 2) bars[static_cast<std::size_t>(r) * n + c] = 1.0f;
+  Cells doubled = bars;
+  for (float &v : doubled) v *= 2.0f;
+  // An element of 2 x 1 cells about the centre.
+  Cells element(static_cast<std::size_t>(n) * n, 0.0f);
+  element[static_cast<std::size_t>(n / 2) * n + n / 2] = 1.0f;
+  element[static_cast<std::size_t>(n / 2) * n + n / 2 + 1] = 1.0f;
+  for (const bool withDetector : {false, true}) {
+    TGridObject once(*this, "o1", n), twice(*this, "o2", n), psf(*this, "p", n), detector(*this, "d", n);
+    once.rasters = {bars};
+    twice.rasters = {doubled};
+    psf.rasters = {spread};
+    detector.rasters = {element};
+    ASSERT_EQ(Run(once, psf, withDetector ? &detector : nullptr), 1);
+    const Mem<float> single = Result(0);
+    Mem<float> first;
+    first = single;
+    psf.state = kNothingComputed;
+    detector.state = kNothingComputed;
+    ASSERT_EQ(Run(twice, psf, withDetector ? &detector : nullptr), 1);
+    const Mem<float> second = Result(0);
+    for (int i = 0; i < n * n; ++i)
+      ASSERT_APPROX(second.data[i], 2.0 * first.data[i], kTransformTolerance) << "cell " << i;
+    // The image holds g^2 times the object's sum, twice over with the two-cell element.
+    EXPECT_APPROX(Sum(first), g * g * 32.0 * (withDetector ? 2.0 : 1.0), kTransformTolerance * 32);
+  }
+}
+
+TEST_F(IsoplanarSynthesisTest, AOneCellDetectorLeavesTheImageAsItIs) {
+  const int n = 16;
+  Use(n, 0.5);
   TGridObject object(*this, "o", n), psf(*this, "p", n), detector(*this, "d", n);
   object.name = kCustomObjectName;
-  object.rasters = {OneCell(n, n / 2, n / 2, 1.0f), OneCell(n, n / 2, n / 2, 2.0f)};
-  psf.rasters = {OneCell(n, n / 2, n / 2), OneCell(n, n / 2, n / 2)};
-  detector.rasters = {OneCell(n, n / 2, n / 2)};
-  ASSERT_EQ(Run(object, psf, &detector), 1);
+  object.rasters = {OneCell(n, 5, 7, 1.0f), OneCell(n, 9, 3, 2.0f)};
+  psf.rasters = {Gaussian(n, n / 2, n / 2, 1.0), Gaussian(n, n / 2, n / 2, 2.0)};
+  ASSERT_EQ(Run(object, psf), 1);
   EXPECT_EQ(custom_, 1);
-  // Each image is 1 / (its sum of squares) at the centre times its amplitude: 1 and 1/2;
-  // the second has four times the power and keeps its value, the first is cut to 1/4.
-  EXPECT_APPROX(Result(0).data[n / 2 * n + n / 2], 0.25, kTransformTolerance);
-  EXPECT_APPROX(Result(1).data[n / 2 * n + n / 2], 0.5, kTransformTolerance);
+  Mem<float> bare[2];
+  for (int k = 0; k < 2; ++k) bare[k] = Result(k);
+  detector.rasters = {OneCell(n, n / 2, n / 2)};
+  object.state = kNothingComputed;
+  psf.state = kNothingComputed;
+  ASSERT_EQ(Run(object, psf, &detector), 1);
+  // Each component keeps its own brightness: the bitmap object's components are not
+  // rescaled against each other.
+  for (int k = 0; k < 2; ++k) {
+    const Mem<float> seen = Result(k);
+    for (int i = 0; i < n * n; ++i)
+      ASSERT_APPROX(seen.data[i], bare[k].data[i], kTransformTolerance) << k << ": cell " << i;
+  }
 }
 
 TEST_F(IsoplanarSynthesisTest, NoPsfIsWarnedAndNothingIsWritten) {

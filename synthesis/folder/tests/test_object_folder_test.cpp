@@ -13,10 +13,13 @@
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/rasters/raster_records.h"
+#include "imaging/testobject/detector_parameters.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
+#include "synthesis/detectors/detector_noise_dlg.h"
+#include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/image_size.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
@@ -197,6 +200,39 @@ TEST_F(FolderTest, ColorTwiceWithoutDetectorComputesOnceAndAChangeComputesAgain)
   KeepPicture();
   EXPECT_APPROX(GetTestImage()->pixelSize, 2.0 * pixel, 1e-12);
   EXPECT_EQ(page->object.calculations, 2);
+}
+
+TEST_F(FolderTest, ANoiseChosenAfterAColourPictureReachesTheNextOneWithoutADetector) {
+  TTestObjectFolder &folder = Open();
+  TTinyObjectPage *page = TTinyObjectPage::last;
+  page->object.side = 8;
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  ASSERT_EQ(folder.state, kRastersWritten);
+  ASSERT_TRUE(folder.DetectorIsNone());
+  Mem<float> quiet;
+  TFileData first(folder.rasterFiles.data[0]);
+  ASSERT_EQ(first.Read(quiet), 1);
+  auto *detector = dynamic_cast<TTestDetector *>(folder.DetectorPage()->PageWindow());
+  ASSERT_NE(detector, nullptr);
+  TDetectorNoiseDlg &noise = *detector->InnerFolder()->NoisePage();
+  ASSERT_EQ(detector->InnerFolder()->SelectPage(1), 1);
+  SetDlgItemText(noise.GetHandle(), kNoiseLevelEdit, "0.5");
+  auto &kinds = *dynamic_cast<TComboBox *>(noise.ChildWithId(kNoiseKindList));
+  kinds.SetSelIndex(kNoiseWhite);
+  noise.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kNoiseKindList),
+                    reinterpret_cast<LPARAM>(kinds.GetHandle()));
+  EXPECT_EQ(folder.state, kNothingComputed);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  Mem<float> noisy;
+  TFileData second(folder.rasterFiles.data[0]);
+  ASSERT_EQ(second.Read(noisy), 1);
+  ASSERT_EQ(noisy.cols * noisy.rows, quiet.cols * quiet.rows);
+  // Noise of half the image's maximum reaches cells far outside the square's image.
+  int changed = 0;
+  for (int i = 0; i < quiet.cols * quiet.rows; ++i) changed += noisy.data[i] != quiet.data[i] ? 1 : 0;
+  EXPECT_GT(changed, quiet.cols * quiet.rows / 2);
 }
 
 TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuIsOffered) {

@@ -340,7 +340,6 @@ TEST_F(NonIsoplanarMaths, IdenticalNodesGiveTheIsoplanarImage) {
   ASSERT_EQ(FFT2D(kN, kN, ore.data(), oim.data(), 0), 1);
   ASSERT_EQ(FFT2D(kN, kN, pre.data(), pim.data(), 0), 1);
   std::vector<float> re(kN * kN), im(kN * kN), objectRow(2 * kN), psfRow(2 * kN);
-  double power = 0.0;
   for (int r = 0; r < kN; ++r) {
     for (int c = 0; c < kN; ++c) {
       const std::size_t at = static_cast<std::size_t>(r * kN + c);
@@ -350,7 +349,7 @@ TEST_F(NonIsoplanarMaths, IdenticalNodesGiveTheIsoplanarImage) {
       psfRow[static_cast<std::size_t>(kN + c)] = pim[at];
     }
     MultiplySpectrumRow(objectRow.data(), psfRow.data(), nullptr, re.data() + r * kN,
-                        im.data() + r * kN, kN, power);
+                        im.data() + r * kN, kN);
   }
   ASSERT_EQ(FFT2D(kN, kN, re.data(), im.data(), 1), 1);
   RecentreRaster(kN, re.data());

@@ -199,6 +199,24 @@ TEST(Drv3D, Line3DLeavesTheCurrentPointWhereItWas) {
   EXPECT_EQ(Pixel(r, 14, 14), RGB(0, 0, 0));
 }
 
+TEST(Drv3D, ComposedTurnFollowsTheViewAndIsReadBack) {
+  TDrv3D r(16, 16);
+  LookDown(r);
+  r.SetTransform(DANGLE3(), DPOINT3(2.0, 0.0, 0.0));
+  // The origin goes to (2, 0, 0), a quarter turn about z takes it to (0, 2, 0), the shift
+  // to (0, 3, 0).
+  r.ComposeTransform(TRotator(DANGLE3(0.0, 0.0, std::numbers::pi / 2), DPOINT3(0.0, 1.0, 0.0)));
+  const DPOINT3 q = r.ViewTransform().Transform(DPOINT3(0.0, 0.0, 0.0));
+  EXPECT_NEAR(q.x, 0.0, 1e-12);
+  EXPECT_NEAR(q.y, 3.0, 1e-12);
+  r.Lock();
+  r.Point3D(DPOINT3(0.0, 0.0, 0.0), RGB(255, 0, 0));  // screen x along y: pixel (3, 0)
+  r.Unlock();
+  EXPECT_EQ(Pixel(r, 3, 0), RGB(255, 0, 0));
+  r.SetSecondTransform(DANGLE3(), DPOINT3(0.0, 0.0, 5.0));
+  EXPECT_EQ(r.SecondTransform().offset.z, 5.0);
+}
+
 TEST(Drv3D, PalettisedBitmapsReceivePaletteIndices) {
   TDrv3D r(16, 16, 256);
   ASSERT_EQ(r.BitsPerPixel(), 8);

@@ -121,6 +121,10 @@ TEST_F(SharedPaletteTest, StandardColoursAndTheirIndices) {
   EXPECT_EQ(SharedPaletteColor(12), PALETTEINDEX(229));
   SetDisplayHasEightBits(true);
   EXPECT_EQ(GetDefault3DBackColor(), 0x5A0000u);
+  // A chosen background holds for every 3-D window made afterwards.
+  SetDefault3DBackColor(RGB(10, 20, 30));
+  EXPECT_EQ(GetDefault3DBackColor(), RGB(10, 20, 30));
+  SetDefault3DBackColor(0x5A0000);
 }
 
 TEST_F(SharedPaletteTest, PaletteIndexDrawsTheEntryColour) {

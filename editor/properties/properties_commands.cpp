@@ -1,24 +1,23 @@
-// The editor's commands of the system's properties: the table editor (the properties
-// folder, also Edit as table), General parameters and Thermo (the folder's General page, or
-// the standalone general-information window), and the folder's refresh after every change
-// of the system.
+#include "editor/properties/properties_commands.h"
 
-#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/properties_general_info_dlg.h"
 #include "editor/properties/system_properties_folder.h"
-#include "editor/shell/optical_editor.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 
-void TOpticalEditor::CmPropertiesOfSelected() {
-  DeleteRetiredWindows();
+TPropertiesCommands::TPropertiesCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
+
+void TPropertiesCommands::CmPropertiesOfSelected() {
+  frame_.DeleteRetiredWindows();
   TSystemPropertiesFolder *folder = PropertiesFolder();
   if (folder == nullptr) {
-    folder = new TSystemPropertiesFolder(this, &system_);
+    folder = new TSystemPropertiesFolder(&window_, &frame_.System());
     folder->systemChanged = [this] { PropertiesChangedSystem(); };
-    folder->undo = [this] { CmUndo(); };
-    folder->settingsPath = SettingsPath();
+    folder->undo = [this] { frame_.Undo(); };
+    folder->settingsPath = frame_.SettingsPath();
     SetPropertiesFolder(folder);
     if (!folder->Create()) {
       SetPropertiesFolder(nullptr);
@@ -29,14 +28,14 @@ void TOpticalEditor::CmPropertiesOfSelected() {
   } else {
     CloseProperties(false);
   }
-  UpdateMenus();
-  if (canvas_ != nullptr) canvas_->Redraw();
+  frame_.UpdateMenus();
+  if (frame_.Canvas() != nullptr) frame_.Canvas()->Redraw();
 }
 
-void TOpticalEditor::CmEditAsTable() { CmPropertiesOfSelected(); }
+void TPropertiesCommands::CmEditAsTable() { CmPropertiesOfSelected(); }
 
-void TOpticalEditor::CmGeneralParameters() {
-  DeleteRetiredWindows();
+void TPropertiesCommands::CmGeneralParameters() {
+  frame_.DeleteRetiredWindows();
   // The window that is open decides: a second command closes it. The menu's check mark
   // only shows this, since the menu rules clear it whenever the folder is closed.
   if (TPropertiesGeneralInfoDlg *open = GeneralInfoWindow()) {
@@ -46,11 +45,11 @@ void TOpticalEditor::CmGeneralParameters() {
   } else if (TSystemPropertiesFolder *folder = PropertiesFolder()) {
     folder->ShowGeneralInfoDlg();
   } else {
-    auto *window = new TPropertiesGeneralInfoDlg(nullptr, &system_);
+    auto *window = new TPropertiesGeneralInfoDlg(nullptr, &frame_.System());
     window->systemChanged = [this] { PropertiesChangedSystem(); };
     window->closed = [this, window] {
-      retired_.push_back(window);
-      UpdateMenus();
+      frame_.RetireWindow(window);
+      frame_.UpdateMenus();
     };
     SetGeneralInfoWindow(window);
     if (!window->Create()) {
@@ -58,16 +57,16 @@ void TOpticalEditor::CmGeneralParameters() {
       delete window;
     }
   }
-  UpdateMenus();
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::PropertiesDestroyed(WPARAM, LPARAM window) {
+void TPropertiesCommands::PropertiesDestroyed(WPARAM, LPARAM window) {
   // The folder has already let go of the program-wide pointer; it is deleted later.
-  retired_.push_back(reinterpret_cast<TWindow *>(window));
-  UpdateMenus();
+  frame_.RetireWindow(reinterpret_cast<TWindow *>(window));
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::RefreshProperties() {
+void TPropertiesCommands::RefreshProperties() {
   if (TSystemPropertiesFolder *folder = PropertiesFolder()) {
     folder->UpdateOptimizationPanel();
     folder->Refresh();
@@ -75,28 +74,28 @@ void TOpticalEditor::RefreshProperties() {
   if (TPropertiesGeneralInfoDlg *window = GeneralInfoWindow()) window->Fill();
 }
 
-void TOpticalEditor::PropertiesChangedSystem() {
+void TPropertiesCommands::PropertiesChangedSystem() {
   // Field points and wavelengths may have changed: the aberrations window's lists follow
   // before everything is refreshed.
-  if (aberrations_ != nullptr && aberrations_->GetHandle() != nullptr) aberrations_->UpdateLabels();
-  RefreshAll();
+  frame_.RenewAberrationLabels();
+  frame_.RefreshAll();
   // The elements' regions follow the picture just drawn.
-  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) system_.SetCanvas(canvas_);
+  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr) frame_.System().SetCanvas(frame_.Canvas());
 }
 
-void TOpticalEditor::ClosePropertiesPanel() {
+void TPropertiesCommands::ClosePropertiesPanel() {
   TSystemPropertiesFolder *folder = PropertiesFolder();
   if (folder != nullptr && folder->OptimizationPanelShown()) folder->ToggleOptimizationPanel();
 }
 
-void TOpticalEditor::ShowPropertiesAfterNew() {
+void TPropertiesCommands::ShowPropertiesAfterNew() {
   if (PropertiesFolder() != nullptr)
     RefreshProperties();
   else
     CmPropertiesOfSelected();
 }
 
-void TOpticalEditor::CloseProperties(bool generalInfoToo) {
+void TPropertiesCommands::CloseProperties(bool generalInfoToo) {
   if (TSystemPropertiesFolder *folder = PropertiesFolder()) {
     SetPropertiesFolder(nullptr);
     if (folder->IsWindow()) folder->Destroy(IDCANCEL);
@@ -109,8 +108,8 @@ void TOpticalEditor::CloseProperties(bool generalInfoToo) {
   }
 }
 
-void TOpticalEditor::UpdatePropertiesMenu() {
-  HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr;
+void TPropertiesCommands::UpdatePropertiesMenu() {
+  HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
   if (menu != nullptr && GeneralInfoWindow() != nullptr)
     CheckMenuItem(menu, CM_GENERAL_PARAMETERS, MF_BYCOMMAND | MF_CHECKED);
 }

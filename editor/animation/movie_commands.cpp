@@ -1,14 +1,12 @@
-// The main window's step movie: Save current step takes a picture of the whole window as
-// the movie's next frame (asking for the movie file first), Save each step does so at
-// every refresh, Cancel saving closes the movie. The commands work while a movie writer is
-// provided (editor/animation/step_movie.h) and stay grey otherwise.
+#include "editor/animation/movie_commands.h"
 
 #include "editor/animation/step_movie.h"
-#include "editor/shell/optical_editor.h"
+#include "editor/commands/editor_commands.h"
 #include "platform/core/cursor.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/window.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/render3d/o_dib.h"
 
@@ -22,12 +20,16 @@ bool IsStepMovieCommand(int command) {
   return command == CM_SAVE_CURRENT_STEP || command == CM_SAVE_EACH_STEP || command == CM_CANCEL_SAVING;
 }
 
-void TOpticalEditor::CheckSaveEachStep() {
-  if (HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr)
+TMovieCommands::TMovieCommands(TWindow &window) : window_(window) {}
+
+TMovieCommands::~TMovieCommands() = default;
+
+void TMovieCommands::CheckSaveEachStep() {
+  if (HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr)
     CheckMenuItem(menu, CM_SAVE_EACH_STEP, MF_BYCOMMAND | (saveEachStep_ ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void TOpticalEditor::SaveReportStep() {
+void TMovieCommands::SaveReportStep() {
   const TStepMovieWriterFactory &factory = StepMovieWriterFactory();
   if (!factory) {
     MessageBeep(MB_SIMPLEBEEP);
@@ -35,7 +37,7 @@ void TOpticalEditor::SaveReportStep() {
   }
   SetCursorShape(TCursorShape::Wait);
   if (movieWriter_ == nullptr) {
-    TFileName dialog(this, kMovieFilter, TFileName::kSave);
+    TFileName dialog(&window_, kMovieFilter, TFileName::kSave);
     const std::string fileName = dialog.Execute();
     if (!fileName.empty()) {
       reportFileName_ = fileName;
@@ -49,14 +51,14 @@ void TOpticalEditor::SaveReportStep() {
       return;
     }
   }
-  SetCaption(StepMovieTitle(GetWindowText(), frameCounter_));
-  if (const std::unique_ptr<TODib> picture = CaptureWindowPicture(*this)) movieWriter_->WriteFrame(*picture, 1);
+  window_.SetCaption(StepMovieTitle(window_.GetWindowText(), frameCounter_));
+  if (const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_)) movieWriter_->WriteFrame(*picture, 1);
   ++frameCounter_;
   MessageBeep(MB_SIMPLEBEEP);
   SetCursorShape(TCursorShape::Arrow);
 }
 
-void TOpticalEditor::CmSaveEachStep() {
+void TMovieCommands::CmSaveEachStep() {
   if (!saveEachStep_ && !StepMovieWriterFactory()) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
@@ -65,7 +67,7 @@ void TOpticalEditor::CmSaveEachStep() {
   CheckSaveEachStep();
 }
 
-void TOpticalEditor::CmCancelSaving() {
+void TMovieCommands::CmCancelSaving() {
   movieWriter_.reset();
   saveEachStep_ = false;
   CheckSaveEachStep();

@@ -1,6 +1,4 @@
-// The main window's lens and beam animations: the two toggles that play an animation in
-// the canvas and every open view, the pause button, the animation file's editing and the
-// loading of a lens animation that the image synthesis's scanner uses as well.
+#include "editor/animation/animation_commands.h"
 
 #include <chrono>
 #include <filesystem>
@@ -11,10 +9,13 @@
 #include "editor/animation/animation_file_editor.h"
 #include "editor/animation/beam_sweep.h"
 #include "editor/animation/lens_animation.h"
-#include "editor/shell/optical_editor.h"
+#include "document/system/system_image.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/edit/editor_tools.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
+#include "platform/gui/windows/window.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -40,24 +41,26 @@ void EnterAnimationQueue() {
 
 }  // namespace
 
-std::string TOpticalEditor::AnimationFilePath() const {
-  return AnimationFileName(system_.name.empty() ? UntitledPath() : system_.name);
+TAnimationCommands::TAnimationCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
+
+std::string TAnimationCommands::AnimationFilePath() const {
+  return AnimationFileName(frame_.System().name.empty() ? frame_.UntitledPath() : frame_.System().name);
 }
 
-void TOpticalEditor::SetAnimationButton(int command, bool down) {
-  editTools_.SetButtonDown(command, down);
-  if (HMENU menu = GetHandle() != nullptr ? GetMenu(GetHandle()) : nullptr)
+void TAnimationCommands::SetAnimationButton(int command, bool down) {
+  frame_.EditTools().SetButtonDown(command, down);
+  if (HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr)
     CheckMenuItem(menu, command, MF_BYCOMMAND | (down ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool TOpticalEditor::OfferAnimationFile(const std::string &path) {
+bool TAnimationCommands::OfferAnimationFile(const std::string &path) {
   MessageBeep(MB_SIMPLEBEEP);
   const std::string question = "File \"" + path + "\" not exist!\nCreate it?";
-  return MessageBox(GetHandle(), question, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  return MessageBox(window_.GetHandle(), question, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
-bool TOpticalEditor::WaitWhilePaused(int command) {
-  while (editTools_.ButtonDown(CM_PAUSE_ANIMATION) && editTools_.ButtonDown(command)) {
+bool TAnimationCommands::WaitWhilePaused(int command) {
+  while (frame_.EditTools().ButtonDown(CM_PAUSE_ANIMATION) && frame_.EditTools().ButtonDown(command)) {
     if (ProgramMessageQueue().Pump() == 0) {
       SetAnimationButton(CM_PAUSE_ANIMATION, false);
       return false;
@@ -67,43 +70,43 @@ bool TOpticalEditor::WaitWhilePaused(int command) {
   return true;
 }
 
-void TOpticalEditor::CmPauseAnimation() {
-  SetAnimationButton(CM_PAUSE_ANIMATION, !editTools_.ButtonDown(CM_PAUSE_ANIMATION));
+void TAnimationCommands::CmPauseAnimation() {
+  SetAnimationButton(CM_PAUSE_ANIMATION, !frame_.EditTools().ButtonDown(CM_PAUSE_ANIMATION));
 }
 
-void TOpticalEditor::StopAnimations() {
-  if (editTools_.ButtonDown(CM_LENS_ANIMATION)) CmLensAnimation();
-  if (editTools_.ButtonDown(CM_BEAM_ANIMATION)) CmBeamAnimation();
+void TAnimationCommands::StopAnimations() {
+  if (frame_.EditTools().ButtonDown(CM_LENS_ANIMATION)) CmLensAnimation();
+  if (frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) CmBeamAnimation();
 }
 
-void TOpticalEditor::CmEditAnimation() {
-  const bool lensWasOn = editTools_.ButtonDown(CM_LENS_ANIMATION);
-  const bool beamWasOn = editTools_.ButtonDown(CM_BEAM_ANIMATION);
+void TAnimationCommands::CmEditAnimation() {
+  const bool lensWasOn = frame_.EditTools().ButtonDown(CM_LENS_ANIMATION);
+  const bool beamWasOn = frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION);
   StopAnimations();
   const std::string path = AnimationFilePath();
-  if (!FileExists(path) && !WriteAnimationTemplate(path, system_.beams.raysPerBeam, system_.info.AlfaM)) {
+  if (!FileExists(path) && !WriteAnimationTemplate(path, frame_.System().beams.raysPerBeam, frame_.System().info.AlfaM)) {
     // Nothing to edit: starting again would only ask for the file once more.
-    MessageBox(GetHandle(), "The animation file \"" + path + "\" cannot be written.", "Warning",
+    MessageBox(window_.GetHandle(), "The animation file \"" + path + "\" cannot be written.", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  EditAnimationFileModally(this, path);
-  if (Current() != this) return;
+  EditAnimationFileModally(&window_, path);
+  if (!frame_.IsCurrent()) return;
   if (lensWasOn) CmLensAnimation();
   if (beamWasOn) CmBeamAnimation();
 }
 
-int TOpticalEditor::RunLensAnimation(const std::string &fileName) {
+int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
   TAnimationFile file;
   std::string problem;
-  TAnimationFileStatus status = ReadAnimationFile(fileName, system_.ElementCount(), file, problem);
+  TAnimationFileStatus status = ReadAnimationFile(fileName, frame_.System().ElementCount(), file, problem);
   if (status == TAnimationFileStatus::kMissing) {
     if (!OfferAnimationFile(fileName)) {
       SetAnimationButton(CM_LENS_ANIMATION, false);
       return 0;
     }
     CmEditAnimation();
-    status = ReadAnimationFile(fileName, system_.ElementCount(), file, problem);
+    status = ReadAnimationFile(fileName, frame_.System().ElementCount(), file, problem);
     if (status == TAnimationFileStatus::kMissing) {
       SetAnimationButton(CM_LENS_ANIMATION, false);
       return 0;
@@ -111,90 +114,90 @@ int TOpticalEditor::RunLensAnimation(const std::string &fileName) {
   }
   if (status == TAnimationFileStatus::kDamaged) {
     SetAnimationButton(CM_LENS_ANIMATION, false);
-    MessageBox(GetHandle(), AnimationFileProblemText(fileName, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(window_.GetHandle(), AnimationFileProblemText(fileName, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
   // The run ends by going back one undo step: without its own step it would take back the
   // user's last edit instead.
-  if (!system_.SaveUndo(kLensAnimationLabel)) {
+  if (!frame_.System().SaveUndo(kLensAnimationLabel)) {
     SetAnimationButton(CM_LENS_ANIMATION, false);
-    MessageBox(GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
+    MessageBox(window_.GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
-  if (LoadLensAnimation(file, system_, animation_) == 0) {
+  if (LoadLensAnimation(file, frame_.System(), animation_) == 0) {
     SetAnimationButton(CM_LENS_ANIMATION, false);
-    MessageBox(GetHandle(), "Animation element not exist", "Warning", MB_OK | MB_ICONINFORMATION);
+    MessageBox(window_.GetHandle(), "Animation element not exist", "Warning", MB_OK | MB_ICONINFORMATION);
     CmEditAnimation();
     return 0;
   }
   EnterAnimationQueue();
   animation_.stepCounter = 0;
-  system_.options.lensAnimationRunning = 1;
+  frame_.System().options.lensAnimationRunning = 1;
   return 1;
 }
 
-void TOpticalEditor::ApplyAnimationStep() { ApplyLensAnimationStep(system_, animation_); }
+void TAnimationCommands::ApplyAnimationStep() { ApplyLensAnimationStep(frame_.System(), animation_); }
 
-void TOpticalEditor::CmLensAnimation() {
-  const bool on = !editTools_.ButtonDown(CM_LENS_ANIMATION);
+void TAnimationCommands::CmLensAnimation() {
+  const bool on = !frame_.EditTools().ButtonDown(CM_LENS_ANIMATION);
   SetAnimationButton(CM_LENS_ANIMATION, on);
-  system_.options.lensAnimationRunning = 0;
+  frame_.System().options.lensAnimationRunning = 0;
   bool loaded = false;
   if (on) {
     animation_.Continuous = 1;
     loaded = RunLensAnimation(AnimationFilePath()) != 0;
     if (!loaded) {
       SetAnimationButton(CM_LENS_ANIMATION, false);
-      UpdateMenus();
+      frame_.UpdateMenus();
       return;
     }
-    UpdateMenus();
-    while (Current() == this && editTools_.ButtonDown(CM_LENS_ANIMATION)) {
+    frame_.UpdateMenus();
+    while (frame_.IsCurrent() && frame_.EditTools().ButtonDown(CM_LENS_ANIMATION)) {
       ++animation_.stepCounter;
       if (animation_.stepCounter > animation_.cycleLength && animation_.Continuous == 0) {
-        system_.options.lensAnimationRunning = 0;
+        frame_.System().options.lensAnimationRunning = 0;
         break;
       }
       if (!WaitWhilePaused(CM_LENS_ANIMATION)) {
-        system_.options.lensAnimationRunning = 0;
+        frame_.System().options.lensAnimationRunning = 0;
         break;
       }
       // A command handled while paused may have ended the run and reset its records.
-      if (!editTools_.ButtonDown(CM_LENS_ANIMATION)) break;
+      if (!frame_.EditTools().ButtonDown(CM_LENS_ANIMATION)) break;
       ApplyAnimationStep();
-      RefreshAll();
+      frame_.RefreshAll();
       if (ProgramMessageQueue().Pump() == 0) {
-        system_.options.lensAnimationRunning = 0;
+        frame_.System().options.lensAnimationRunning = 0;
         break;
       }
     }
   }
   ProgramMessageQueue().Leave(1);
-  if (Current() != this) return;
-  if (loaded) CmUndo();
+  if (!frame_.IsCurrent()) return;
+  if (loaded) frame_.Undo();
   SetAnimationButton(CM_LENS_ANIMATION, false);
-  system_.options.lensAnimationRunning = 0;
+  frame_.System().options.lensAnimationRunning = 0;
   animation_.Reset();
-  UpdateMenus();
+  frame_.UpdateMenus();
 }
 
-void TOpticalEditor::CmBeamAnimation() {
-  const bool on = !editTools_.ButtonDown(CM_BEAM_ANIMATION);
+void TAnimationCommands::CmBeamAnimation() {
+  const bool on = !frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION);
   SetAnimationButton(CM_BEAM_ANIMATION, on);
-  const int raysPerBeam = system_.beams.raysPerBeam;
+  const int raysPerBeam = frame_.System().beams.raysPerBeam;
   // A run that never started returns at once.
   if (on && !RunBeamAnimation(raysPerBeam)) return;
   ProgramMessageQueue().Leave(1);
-  if (Current() != this) return;
+  if (!frame_.IsCurrent()) return;
   SetAnimationButton(CM_BEAM_ANIMATION, false);
-  if (system_.options.beamAnimationRunning != 0) CmUndo();
-  system_.beams.raysPerBeam = raysPerBeam;
-  system_.options.beamAnimationRunning = 0;
-  RefreshAll();
+  if (frame_.System().options.beamAnimationRunning != 0) frame_.Undo();
+  frame_.System().beams.raysPerBeam = raysPerBeam;
+  frame_.System().options.beamAnimationRunning = 0;
+  frame_.RefreshAll();
 }
 
-bool TOpticalEditor::RunBeamAnimation(int raysPerBeam) {
+bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
   const std::string path = AnimationFilePath();
   TAnimationFile file;
   std::string problem;
@@ -215,49 +218,49 @@ bool TOpticalEditor::RunBeamAnimation(int raysPerBeam) {
   }
   if (status == TAnimationFileStatus::kDamaged) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
-    MessageBox(GetHandle(), AnimationFileProblemText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(window_.GetHandle(), AnimationFileProblemText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
-  if (!system_.SaveUndo(kBeamAnimationLabel)) {
+  if (!frame_.System().SaveUndo(kBeamAnimationLabel)) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
-    MessageBox(GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
+    MessageBox(window_.GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   const int steps = file.beam.NStep >= 1 ? file.beam.NStep : kDefaultBeamSteps;
   const int Nray = file.beam.Nray >= 1 ? file.beam.Nray : raysPerBeam;
-  system_.options.beamAnimationRunning = 1;
+  frame_.System().options.beamAnimationRunning = 1;
   double lowest = 0.0, highest = 0.0;
-  if (!BeamAnimationRange(system_.info.AlfaM, file.beam.beam, lowest, highest)) {
+  if (!BeamAnimationRange(frame_.System().info.AlfaM, file.beam.beam, lowest, highest)) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
     PumpWaitingMessages();
-    system_.options.beamAnimationRunning = 0;
+    frame_.System().options.beamAnimationRunning = 0;
     return false;
   }
-  if (editTools_.ButtonDown(CM_BEAM_ANIMATION)) RewriteAnimationBeam(path, Nray, lowest, highest, steps);
+  if (frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) RewriteAnimationBeam(path, Nray, lowest, highest, steps);
   // Without its one entry ("Not enough memory" was shown) the end of the run puts the
   // beams back.
-  if (!system_.info.AlfaM.Allocate(1, 1)) return true;
-  system_.beams.raysPerBeam = Nray;
+  if (!frame_.System().info.AlfaM.Allocate(1, 1)) return true;
+  frame_.System().beams.raysPerBeam = Nray;
   TBeamSweep sweep(lowest, highest, steps);
   EnterAnimationQueue();
-  system_.options.beamAnimationRunning = 1;
+  frame_.System().options.beamAnimationRunning = 1;
   animation_.stepCounter = 0;
   animation_.Continuous = file.common.Continuous;
-  UpdateMenus();
-  while (Current() == this && editTools_.ButtonDown(CM_BEAM_ANIMATION)) {
+  frame_.UpdateMenus();
+  while (frame_.IsCurrent() && frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) {
     ++animation_.stepCounter;
     if (animation_.stepCounter > sweep.CycleLength() && animation_.Continuous == 0) {
-      system_.options.beamAnimationRunning = 0;
+      frame_.System().options.beamAnimationRunning = 0;
       break;
     }
     if (!WaitWhilePaused(CM_BEAM_ANIMATION)) {
-      system_.options.beamAnimationRunning = 0;
+      frame_.System().options.beamAnimationRunning = 0;
       break;
     }
-    if (!editTools_.ButtonDown(CM_BEAM_ANIMATION)) break;
-    system_.info.AlfaM.data[0] = sweep.Next();
-    RefreshAll();
+    if (!frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) break;
+    frame_.System().info.AlfaM.data[0] = sweep.Next();
+    frame_.RefreshAll();
     if (ProgramMessageQueue().Pump() == 0) break;
   }
   return true;

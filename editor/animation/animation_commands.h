@@ -1,0 +1,48 @@
+#pragma once
+// TAnimationCommands: the main window's lens and beam animations. The two toggles play an
+// animation in the canvas and every open view, pumping messages after every step, and put
+// the system back at their end; the pause button, the animation file's editing, and the
+// loading of a lens animation that the image synthesis's scanner uses as well.
+
+#include <string>
+
+#include "editor/animation/animation_info.h"
+#include "editor/commands/editor_frame.h"
+
+class TAnimationCommands {
+ public:
+  TAnimationCommands(TEditorFrame &frame, TWindow &window);
+
+  void CmBeamAnimation();
+  void CmLensAnimation();
+  void CmPauseAnimation();
+  // Writes the animation file's template when the file is missing, opens the file in the
+  // text editor until it is closed, and restarts the animation that was running.
+  void CmEditAnimation();
+  // Reads the lens animation of the file into the animation state (a missing file is
+  // offered for creation); takes the undo step "Lens animation" and marks the animation
+  // running. 1 when at least one element is animated; it does not play the animation.
+  int RunLensAnimation(const std::string &fileName);
+  // One lens-animation step on the edited system.
+  void ApplyAnimationStep();
+  // Turns off each animation whose button is down.
+  void StopAnimations();
+  TCommonAnimationInfo &Animation() { return animation_; }
+  // The animation file of the edited system.
+  std::string AnimationFilePath() const;
+
+ private:
+  // The button of the command and its menu check; the question for a missing file (true:
+  // the user wants it made); the wait while the pause button is down (false when Escape
+  // ended it); the beam run after its button went down (false when it never started, and
+  // the command ends at once).
+  void SetAnimationButton(int command, bool down);
+  bool OfferAnimationFile(const std::string &path);
+  bool WaitWhilePaused(int command);
+  bool RunBeamAnimation(int raysPerBeam);
+
+  TEditorFrame &frame_;
+  TWindow &window_;
+  // The lens animation's records and the runs' counters.
+  TCommonAnimationInfo animation_;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// TEditCommands: the Edit menu's Delete, Select, Cut and Copy on the canvas's selection.
+
+#include "editor/commands/editor_frame.h"
+
+class TEditCommands {
+ public:
+  TEditCommands(TEditorFrame &frame, TWindow &window);
+
+  void CmDelete();
+  // The select tool: a toggle, its button and menu check follow.
+  void CmSelect();
+  void CmCut();
+  void CmCopy();
+
+ private:
+  TEditorFrame &frame_;
+  TWindow &window_;
+};

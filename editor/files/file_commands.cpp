@@ -1,0 +1,330 @@
+#include "editor/files/file_commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/insert/print_system_properties.h"
+#include "optics/model/model_globals.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "toolkit/dialogs/file_name.h"
+
+namespace {
+
+constexpr const char *kSystemFilter = "Optical System (*.os)|*.os|All files (*.*)|*.*|";
+constexpr const char *kSystemsDirectoryName = "os";
+// A system needs more than this many surfaces (object and image) to be one.
+constexpr int kEmptySurfaceCount = 2;
+// Fewer surfaces make no system to report.
+constexpr int kPrintSurfaces = 2;
+constexpr int kMenuScanLimit = 20;
+constexpr int kRecentMenuItems = 10;
+constexpr const char *kSystemExtension = ".os";
+// The system kept aside while another file is tried.
+constexpr const char *kKeptSystemName = "~~kept.tmp";
+
+std::string DirectoryOf(const std::string &path) {
+  return std::filesystem::path(path).parent_path().string();
+}
+
+std::string FileNameOf(const std::string &path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// The settings a new system starts with.
+void SetNewSystemSettings(TSystemImage &system) {
+  TOpticalSystemInformation &info = system.info;
+  info.Coord = 0;
+  info.Difrac = 1;
+  info.N1 = 1.0;
+  info.Naper = 1;
+  info.Discrete = 0.0;
+  info.TurnSystem = 0;
+  info.Nray = 5;
+  info.Unit = 0;
+  info.Nd = 256;
+  info.ShowRecommendation = 1;
+  info.ObjectFinite = 0;
+  info.ImageFinite = 1;
+  info.AutoSetPupilParameters = 1;
+  info.DrawAllRays = 0;
+  info.Temperature = 20.0;
+  info.Pressure = 760.0;
+  if (info.Spectrum.Allocate(1, 1)) info.Spectrum.data[0] = TSpectralInfo{0.54, 1.0};
+  info.LambdaW = 0.54;
+  if (system.valueList.Allocate(1, 1)) {
+    system.valueList.data[0] = 0.0;
+  } else {
+    ShowNotEnoughMemory();
+  }
+  system.valueListPair = 0.0;
+  MarkModelChanged();
+}
+
+// The view window centred on the axis: across it, plus and minus the larger half.
+void MakeViewSymmetric(TViewWindow &view) {
+  const double y = std::max(std::fabs(view.yFrom), std::fabs(view.yTo));
+  view.yFrom = -y;
+  view.yTo = y;
+}
+
+void DeleteIfExists(const std::string &path) {
+  std::error_code error;
+  std::filesystem::remove(path, error);
+}
+
+}  // namespace
+
+TFileCommands::TFileCommands(TEditorFrame &frame, TWindow &window)
+    : frame_(frame), window_(window), systemsDirectory_(JoinPath(ProgramDir(), kSystemsDirectoryName)) {}
+
+bool TFileCommands::AskToSave() {
+  if (!frame_.System().IsModified()) return true;
+  const int answer = MessageBox(window_.GetHandle(), "Save Optical System?", "Korvex",
+                                MB_YESNOCANCEL | MB_ICONQUESTION);
+  if (answer == IDCANCEL) return false;
+  if (answer == IDYES) CmSaveSystem();
+  return true;
+}
+
+int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
+  // Only system files are opened, never the untitled one (its extension in any case).
+  const std::filesystem::path path(fileName);
+  std::string extension = path.extension().string();
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != kSystemExtension || fileName == frame_.UntitledPath()) return 0;
+  if (!frame_.LetGoOfSystem()) return 0;
+  // The system as it is, kept aside: a file that holds no system leaves it in place.
+  const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
+  const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
+  const std::string keptName = frame_.System().name;
+  const int keptModified = frame_.System().IsModified();
+  auto restore = [&]() {
+    if (kept) {
+      frame_.System().Load(keepPath, kNameFromFileName);
+    } else {
+      frame_.System().Clear();
+    }
+    frame_.System().name = keptName;
+    frame_.System().SetModified(keptModified);
+    frame_.System().Update();
+    frame_.ShowSystem();
+    frame_.RefreshAnalyses(true);
+  };
+  const int read = frame_.System().Load(fileName, nameMode);
+  if (read == 1 && frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBeep(MB_SIMPLEBEEP);
+    MessageBox(window_.GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
+  }
+  if (read != 1 || frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
+    restore();
+    DeleteIfExists(keepPath);
+    return 0;
+  }
+  DeleteIfExists(keepPath);
+  if (nameMode == kNameFromFileName) frame_.System().name = fileName;
+  frame_.System().Update();
+  frame_.RefreshAnalyses(true);
+  frame_.System().DeleteUndoFiles();
+  // The first snapshot holds the state as opened: nothing to undo yet.
+  if (!frame_.System().SaveUndo("")) return 0;
+  frame_.System().SetModified(0);
+  frame_.ShowSystem();
+  return 1;
+}
+
+void TFileCommands::CmNewSystem() {
+  if (!AskToSave()) return;
+  if (!frame_.LetGoOfSystem()) return;
+  const std::string kept = frame_.System().name;
+  frame_.System().DeleteUndoFiles();
+  frame_.System().Clear();
+  SetNewSystemSettings(frame_.System());
+  recent_.InsertFront(kept, frame_.UntitledPath());
+  frame_.System().name = frame_.UntitledPath();
+  std::error_code error;
+  std::filesystem::remove(frame_.UntitledPath(), error);
+  // An object plane and an image plane: the system that elements are inserted into.
+  // Replacing the surfaces drops the stop choice; the new system's own stands.
+  const int newStop = frame_.System().info.Naper;
+  frame_.System().NewDefault();
+  frame_.System().info.Naper = newStop;
+  frame_.System().Update();
+  frame_.System().RebuildElements(nullptr);
+  frame_.System().ComputeExtent();
+  MakeViewSymmetric(frame_.System().viewWindow);
+  frame_.System().StoreConfiguration(-1);
+  frame_.System().SetModified(0);
+  lastOpen_ = true;
+  frame_.ShowSystem();
+  if (frame_.System().SurfaceCount() > 0 && !frame_.System().SaveUndo(""))
+    MessageBox(window_.GetHandle(), "Directory is marked as read-only!", "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+  recent_.Normalize(frame_.System().name);
+  UpdateRecentMenu();
+  frame_.RefreshAnalyses(true);
+  frame_.ShowPropertiesAfterNew();
+  frame_.UpdateMenus();
+  frame_.UpdateCaption();
+}
+
+bool TFileCommands::ReplaceSystem(const std::string &fileName) {
+  const std::string kept = frame_.System().name;
+  if (!LoadSystem(fileName, kNameFromFileName)) return false;
+  recent_.InsertFront(kept, frame_.UntitledPath());
+  recent_.Normalize(frame_.System().name);
+  return true;
+}
+
+void TFileCommands::CmOpenSystem() {
+  if (!AskToSave()) return;
+  TFileName dialog(&window_, kSystemFilter, TFileName::kOpen);
+  std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
+  if (!frame_.System().name.empty() && frame_.System().name != frame_.UntitledPath()) {
+    dialog.SetFileName(FileNameOf(frame_.System().name));
+    directory = DirectoryOf(frame_.System().name);
+  } else if (!systemsDirectory_.empty()) {
+    directory = systemsDirectory_;
+  }
+  dialog.SetInitialDir(directory);
+  const std::string chosen = dialog.Execute();
+  if (chosen.empty()) return;
+  systemsDirectory_ = DirectoryOf(chosen);
+  // A file that cannot be read leaves the system and its name as they were, so a later
+  // Save never writes the old system over the chosen file.
+  if (ReplaceSystem(chosen)) {
+    lastOpen_ = true;
+    frame_.System().Save(JoinPath(TempDir(), "~~system.tmp"));
+  } else {
+    frame_.UpdateCaption();
+    MessageBox(window_.GetHandle(),
+               "File " + chosen + " is marked as read-only\n\tor can't create!\nSave file and continue your work.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+    lastOpen_ = false;
+  }
+  UpdateRecentMenu();
+  frame_.UpdateMenus();
+  frame_.UpdateCaption();
+}
+
+void TFileCommands::CmSaveSystem() {
+  if (frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath()) {
+    CmSaveSystemAs();
+    return;
+  }
+  if (frame_.SaveEditedSystem(frame_.System().name) != 1) {
+    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  frame_.System().SetModified(0);
+  frame_.UpdateCaption();
+}
+
+void TFileCommands::CmSaveSystemAs() {
+  if (frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
+    MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const bool untitled = frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath();
+  TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
+  dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
+                                : DirectoryOf(frame_.System().name));
+  dialog.SetDefExt("os");
+  if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
+  const std::string chosen = dialog.Execute();
+  if (chosen.empty()) return;
+  // The file carries the name it is written under; a failed write keeps the old one.
+  const std::string kept = frame_.System().name;
+  frame_.System().name = chosen;
+  if (frame_.SaveEditedSystem(chosen) != 1) {
+    frame_.System().name = kept;
+    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  frame_.System().SetModified(0);
+  if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
+  recent_.Normalize(frame_.System().name);
+  UpdateRecentMenu();
+  frame_.UpdateCaption();
+}
+
+void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {
+  const int k = static_cast<int>(LOWORD(wParam)) - CM_OPEN_RECENT_FIRST;
+  const std::vector<std::string> items = recent_.MenuItems();
+  if (k < 0 || k >= static_cast<int>(items.size())) return;
+  if (!AskToSave()) return;
+  const std::string target = items[k];
+  const std::string kept = frame_.System().name;
+  if (LoadSystem(target, kNameFromFileName)) {
+    recent_.Remove(k);
+    recent_.InsertFront(kept, frame_.UntitledPath());
+    lastOpen_ = true;
+  } else {
+    MessageBox(window_.GetHandle(), "System '" + target + "' does not exist!", "Warning",
+               MB_OK | MB_ICONINFORMATION);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
+    recent_.Remove(k);
+  }
+  recent_.Normalize(frame_.System().name);
+  UpdateRecentMenu();
+  frame_.UpdateMenus();
+  frame_.UpdateCaption();
+}
+
+void TFileCommands::UpdateRecentMenu() {
+  HMENU bar = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
+  HMENU file = bar != nullptr ? GetSubMenu(bar, 0) : nullptr;
+  if (file == nullptr) return;
+  int exitPosition = -1;
+  for (int i = 0; i < kMenuScanLimit && i < GetMenuItemCount(file); ++i)
+    if (GetMenuItemID(file, i) == CM_EXIT) exitPosition = i;
+  if (exitPosition < 0) return;
+  for (int i = 0; i < kRecentMenuItems && exitPosition < GetMenuItemCount(file); ++i)
+    DeleteMenu(file, static_cast<UINT>(exitPosition), MF_BYPOSITION);
+  AppendMenu(file, MF_STRING, CM_EXIT, "&Exit");
+  const std::vector<std::string> items = recent_.MenuItems();
+  if (!items.empty()) AppendMenu(file, MF_SEPARATOR, 0, nullptr);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    char number[16];
+    std::snprintf(number, sizeof number, "&%d ", static_cast<int>(i) + 1);
+    AppendMenu(file, MF_STRING, CM_OPEN_RECENT_FIRST + i, (number + items[i]).c_str());
+  }
+  DrawMenuBar(window_.GetHandle());
+}
+
+void TFileCommands::CmUndo() {
+  // With no step to go back to the ring beeps and the system stays as it is.
+  if (!frame_.System().Undo(-1)) return;
+  frame_.System().Update();
+  frame_.RenewAberrationLabels();
+  frame_.RefreshAll();
+}
+
+void TFileCommands::CmRedo() {
+  if (!frame_.System().Redo()) return;
+  frame_.System().Update();
+  frame_.RenewAberrationLabels();
+  frame_.RefreshAll();
+}
+
+void TFileCommands::CmPrint() {
+  if (frame_.System().SurfaceCount() < kPrintSurfaces) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return;
+  }
+  TPrintSystemProperties(&window_, frame_.System()).Execute();
+}

@@ -1,0 +1,1 @@
+area_sources(EDITOR file_commands.cpp)

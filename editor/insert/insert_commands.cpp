@@ -1,0 +1,201 @@
+#include "editor/insert/insert_commands.h"
+
+#include <chrono>
+#include <climits>
+#include <thread>
+
+#include "document/system/system_image.h"
+#include "editor/canvas/edit_graph.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/edit/edit_clipboard.h"
+#include "editor/edit/editor_tools.h"
+#include "editor/insert/element_folder.h"
+#include "editor/insert/placement.h"
+#include "editor/library/library_elements.h"
+#include "platform/core/message_box.h"
+#include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
+#include "toolkit/pump/message_queue.h"
+
+namespace {
+
+constexpr POINT kNoPress{INT_MIN, INT_MIN};
+constexpr const char *kPlacementStatus =
+    "Specify the previous element or surface, then - position of top of a new element";
+constexpr const char *kPlacementHelp =
+    "       Select, please,\nthe preceding element or surface,\nand then set position of the new element";
+// The wait between two pumps of the placement, so that waiting costs no processor time.
+constexpr int kPumpPauseMs = 5;
+
+bool IsPress(const POINT &p) { return p.x != kNoPress.x || p.y != kNoPress.y; }
+
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(kPumpPauseMs)); }
+
+// The window closed while a placement waited: nothing more is recorded or drawn (an undo
+// snapshot now would outlive the session and be offered for restoring at the next start).
+bool Gone(const TEditorFrame &frame, const TWindow &window) {
+  return window.GetHandle() == nullptr || !frame.IsCurrent();
+}
+
+}  // namespace
+
+TInsertCommands::TInsertCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
+
+void TInsertCommands::SetPlacementCheck(int command, bool down) {
+  if (command == CM_NEW_SINGLE_SURFACE) singleSurfaceDown_ = down;
+  if (command == CM_NEW_ELEMENT) newElementDown_ = down;
+  // The canvas picks for the placement while its tool is current; an element chosen with
+  // the select tool before stays chosen.
+  if (down)
+    frame_.Tools().SetTool(frame_.Canvas(), command, kSelectTool);
+  else if (frame_.Tools().tool == command)
+    frame_.Tools().SetTool(frame_.Canvas(), 0, 0);
+  frame_.EditTools().SetButtonDown(command, down);
+  HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
+  if (menu != nullptr) CheckMenuItem(menu, command, MF_BYCOMMAND | (down ? MF_CHECKED : MF_UNCHECKED));
+}
+
+int TInsertCommands::EndPlacement(int result) {
+  if (Gone(frame_, window_)) return 0;
+  if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText("");
+  if (result == 0 && frame_.Canvas() != nullptr) frame_.Canvas()->SetMouseMode(0);
+  return result;
+}
+
+int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
+  if (frame_.Canvas() == nullptr || frame_.Canvas()->GetHandle() == nullptr) return 0;
+  if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
+  if (!frame_.Canvas()->GetSelectMode())
+    MessageBox(window_.GetHandle(), kPlacementHelp, "Help", MB_OK | MB_ICONINFORMATION);
+  frame_.Queue().Enter();
+  // The canvas notes every press in the system: a press shows itself by replacing this mark.
+  frame_.System().lastPress = kNoPress;
+  // First the element to follow: the canvas's band holds it once it is picked.
+  while (!frame_.Canvas()->GetSelectMode()) {
+    if (!frame_.Queue().Pump()) return EndPlacement(0);
+    Pause();
+  }
+  int preceding = -1;
+  if (frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
+      frame_.System().selectedElement < frame_.System().ElementCount())
+    preceding = frame_.System().IndexOfSurface(frame_.System().elements.data[frame_.System().selectedElement].LastSurface());
+  // Then the place: a press outside the band ends it.
+  frame_.System().lastPress = kNoPress;
+  while (frame_.Canvas()->GetSelectMode()) {
+    if (!frame_.Queue().Pump()) return EndPlacement(0);
+    Pause();
+  }
+  const POINT press = frame_.System().lastPress;
+  frame_.Canvas()->SetSelectMode(false);
+  frame_.System().DrawMarked(frame_.Canvas(), TEditGraph::kSelectedColor);
+  frame_.Queue().Pump();
+  frame_.Queue().Leave(1);
+  if (preceding < 0 || frame_.System().Surface(preceding) == nullptr || !IsPress(press)) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return EndPlacement(0);
+  }
+  const DPOINT at = frame_.Canvas()->DeviceToWorld(press);
+
+  TInsertedElementInfo ownRecord;
+  TInsertedElementInfo &record = info != nullptr ? *info : ownRecord;
+  const int index = PlaceSurface(frame_.System(), preceding, at.x, at.y, count, record);
+  if (index < 0) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return EndPlacement(0);
+  }
+  // The new surface is the selection, drawn as such.
+  frame_.System().ClearSelection();
+  for (int e = 0; e < frame_.System().ElementCount(); ++e) {
+    TOpticalElement &element = frame_.System().elements.data[e];
+    if (frame_.System().IndexOfSurface(element.FirstSurface()) != index) continue;
+    element.mark = 1;
+    frame_.System().selectedElement = e;
+    frame_.System().selectedSurface = index;
+    if (TEditSurface *s = frame_.System().EditSurface(index)) s->SetMark(1);
+  }
+  frame_.System().hasSelection = 1;
+  frame_.ShowSystem();
+  frame_.Canvas()->SetSelectMode(true);
+  // A single surface goes on to its table (the properties folder opens, or closes when it
+  // is open).
+  if (count > 0) frame_.OpenPropertiesOfSelected();
+  return EndPlacement(1);
+}
+
+void TInsertCommands::AfterInsertion() {
+  // The elements regrouped for the canvas, then every view.
+  frame_.ShowSystem();
+  frame_.RefreshAll();
+  frame_.RefreshProperties();
+}
+
+void TInsertCommands::CmNewSingleSurface() {
+  const bool down = !singleSurfaceDown_;
+  SetPlacementCheck(CM_NEW_SINGLE_SURFACE, down);
+  if (!down) {
+    // A placement waiting for its clicks sees the reset and gives up.
+    frame_.Queue().Leave(1);
+    if (frame_.Canvas() != nullptr) frame_.Canvas()->SetMouseMode(0);
+    return;
+  }
+  if (newElementDown_) CmNewElement();
+  PlaceNewElement(1, nullptr);
+  if (Gone(frame_, window_)) return;
+  SetPlacementCheck(CM_NEW_SINGLE_SURFACE, false);
+  frame_.System().SaveUndo("Insert single surface");
+  AfterInsertion();
+}
+
+void TInsertCommands::CmNewElement() {
+  const bool down = !newElementDown_;
+  SetPlacementCheck(CM_NEW_ELEMENT, down);
+  if (!down) {
+    PumpWaitingMessages();
+    frame_.Queue().Leave(1);
+    if (frame_.Canvas() != nullptr) frame_.Canvas()->SetMouseMode(0);
+    return;
+  }
+  if (singleSurfaceDown_) CmNewSingleSurface();
+  TInsertedElementInfo info;
+  if (PlaceNewElement(-1, &info) == 1) RunElementFolder(info, kLensPage, "Insert element");
+  if (Gone(frame_, window_)) return;
+  SetPlacementCheck(CM_NEW_ELEMENT, false);
+  AfterInsertion();
+}
+
+void TInsertCommands::RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label) {
+  TElementFolder folder(&window_, frame_.System(), info, firstPage);
+  const int answer = folder.Execute();
+  info = folder.Info();
+  if (answer == IDOK && info.insertedCount > 0) {
+    frame_.System().SaveUndo(label);
+  } else {
+    // Nothing was put there: the surface placed for it goes again.
+    RemovePlacedSurface(frame_.System(), info);
+  }
+}
+
+void TInsertCommands::CmPaste() {
+  if (EditClipboard() == nullptr) return;
+  SetPlacementCheck(CM_NEW_ELEMENT, true);
+  TInsertedElementInfo info;
+  if (PlaceNewElement(-1, &info) == 1) {
+    TElementFolder folder(&window_, frame_.System(), info, kPastePage);
+    const int answer = folder.Execute();
+    info = folder.Info();
+    if (answer != IDOK || info.insertedCount == 0) RemovePlacedSurface(frame_.System(), info);
+  }
+  if (Gone(frame_, window_)) return;
+  frame_.System().SaveUndo("Paste element");
+  SetPlacementCheck(CM_NEW_ELEMENT, false);
+  AfterInsertion();
+}
+
+void TInsertCommands::CmComponentLibrary() {
+  TLibraryElements library(&window_, frame_.System());
+  const int answer = library.Execute();
+  // A taken element lies on the clipboard: it is placed as a pasted one.
+  if (answer == kTakeElementId && EditClipboard() != nullptr) CmPaste();
+  frame_.UpdateMenus();
+}

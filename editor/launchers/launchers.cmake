@@ -1,0 +1,1 @@
+area_sources(EDITOR launcher_commands.cpp)

@@ -1,0 +1,95 @@
+#pragma once
+// TOptic3DV: the scene window of the 3-D viewer. A 3-D paint window whose renderer draws
+// the element solids and ray lines that the viewer's scene hands it, every length
+// multiplied by the scene scale (angles, colours and counts never are). After every paint
+// it draws the coordinate axes on the window (never into the picture) when asked to; a
+// right-button click chooses the background of every 3-D window and repaints this
+// window's own viewer.
+//
+// Colours follow one rule: standard colour i of the shared palette as RGB when the
+// renderer works in true colour, else its palette index.
+
+#include "toolkit/plot3d/paint3d.h"
+#include "viewer3d/scene/element_painter.h"
+#include "viewer3d/scene/scene_canvas.h"
+#include "viewer3d/window/renderer_solid_drawer.h"
+
+class TViewerScene;
+
+class TOptic3DV : public TPaint3D, public TSceneCanvas {
+ public:
+  // Built on the shared 3-D background colour and the shared palette.
+  TOptic3DV(TWindow *parentWindow, const char *title, int left, int top, int width, int height,
+            int virtualWidth, int virtualHeight, DWORD style);
+  ~TOptic3DV() override;
+
+  const char *GetClassName() override { return "Optic3DV"; }
+  void SetupWindow() override;
+  bool Find(TEventInfo &info) override;
+  // The picture, then the child windows' frames and contents, then the axes.
+  void Paint(TDC &dc, bool erase, RECT &rect) override;
+  void EvRButtonDown(UINT keys, const POINT &point);
+
+  // The viewer whose scene this window shows: repainted after a new background.
+  void AttachScene(TViewerScene *scene) { scene_ = scene; }
+  void SetShowAxes(bool show) { showAxes_ = show; }
+  bool ShowAxes() const { return showAxes_; }
+  // 0: realises the shared palette in the foreground; otherwise repaints the window.
+  void OnPaletteChanged(int flag);
+  COLORREF StandardColor(int index) const;
+  COLORREF LineColor() const { return lineColor_; }
+
+  // The scene's canvas.
+  void SetScale(double scale) override;
+  double Scale() const override { return scale_; }
+  void SetViewCentre(double x, double y) override;
+  void SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
+  void ComposeViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
+  TRotator ViewTransform() const override;
+  void ProjectionAxes(double U[3], double V[3]) const override;
+  void SetObjectTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
+  void SetSectionAngles(double phi1, double phi2) override { painter_.SetSectionAngles(phi1, phi2); }
+  void ClearPicture() override;
+  void SetRowParity(int parity) override;
+  void BeginScene() override { LockRenderer(); }
+  void ShowScene() override { ShowDib(); }
+  void GrabScene(int show) override { GrabClient(show != 0); }
+  void InvalidateScene() override { Invalidate(false); }
+  void DrawAxes() override;
+  COLORREF SetLineColor(int standardColor) override;
+  void MoveTo3D(double x, double y, double z) override;
+  void LineTo3D(double x, double y, double z) override;
+
+  // The eight painters: lengths scaled, then drawn by the solids' geometry.
+  bool PaintBaseElement(const TRoundFace &face1, const TRoundFace &face2, double L,
+                        int n) override {
+    return painter_.PaintBaseElement(face1, face2, L, n);
+  }
+  bool PaintBaseRectElement(const TRectFace &face1, const TRectFace &face2, double L,
+                            int n) override {
+    return painter_.PaintBaseRectElement(face1, face2, L, n);
+  }
+  bool PaintLens(const TLensShape &lens, int n) override { return painter_.PaintLens(lens, n); }
+  bool PaintRoundMirror(const TRoundMirrorShape &mirror, int n) override {
+    return painter_.PaintRoundMirror(mirror, n);
+  }
+  void PaintRectPlate(const TRectSlab &plate) override { painter_.PaintRectPlate(plate); }
+  void PaintRectMirror(const TRectSlab &mirror) override { painter_.PaintRectMirror(mirror); }
+  void PaintSplitterCube(const TRectSlab &cube) override { painter_.PaintSplitterCube(cube); }
+  void PaintPrism(const TPrismShape &prism, int i1, int i2, int i3) override {
+    painter_.PaintPrism(prism, i1, i2, i3);
+  }
+
+ private:
+  DPOINT3 Scaled(const DPOINT3 &p) const;
+  DPOINT3 Scaled(double x, double y, double z) const { return Scaled(DPOINT3(x, y, z)); }
+  bool TrueColor() const;
+  void DrawAxesOn(TDC &dc);
+
+  double scale_ = 1.0;
+  bool showAxes_ = false;
+  COLORREF lineColor_ = 0;
+  TRendererSolidDrawer drawer_;
+  TSolidPainter painter_;
+  TViewerScene *scene_ = nullptr;
+};
