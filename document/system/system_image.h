@@ -72,8 +72,8 @@ class TSystemImage : public TOpticalSystem {
   void Clear();
   // Unsaved changes: the close and open commands offer to save while it is 1. Not the
   // optics' model-changed flag (MarkModelChanged), which asks for a new pupil solve.
-  int IsModified() const { return modified_; }
-  void SetModified(int modified) { modified_ = modified != 0 ? 1 : 0; }
+  int HasUnsavedChanges() const { return modified_; }
+  void SetUnsavedChanges(int modified) { modified_ = modified != 0 ? 1 : 0; }
 
   // The system file with the configuration sections (system_image_file.cpp). Load: 1
   // when read; nameMode as for ReadFile. Save: 1 when written; the file's surfaces stand in

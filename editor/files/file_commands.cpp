@@ -89,7 +89,7 @@ TFileCommands::TFileCommands(TEditorFrame &frame, TWindow &window)
     : frame_(frame), window_(window), systemsDirectory_(JoinPath(ProgramDir(), kSystemsDirectoryName)) {}
 
 bool TFileCommands::AskToSave() {
-  if (!frame_.System().IsModified()) return true;
+  if (!frame_.System().HasUnsavedChanges()) return true;
   const int answer = MessageBox(window_.GetHandle(), "Save Optical System?", "Korvex",
                                 MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDCANCEL) return false;
@@ -108,7 +108,7 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
-  const int keptModified = frame_.System().IsModified();
+  const int keptModified = frame_.System().HasUnsavedChanges();
   auto restore = [&]() {
     if (kept) {
       frame_.System().Load(keepPath, kNameFromFileName);
@@ -116,7 +116,7 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
       frame_.System().Clear();
     }
     frame_.System().name = keptName;
-    frame_.System().SetModified(keptModified);
+    frame_.System().SetUnsavedChanges(keptModified);
     frame_.System().Update();
     frame_.ShowSystem();
     frame_.RefreshAnalyses(true);
@@ -138,7 +138,7 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   frame_.System().DeleteUndoFiles();
   // The first snapshot holds the state as opened: nothing to undo yet.
   if (!frame_.System().SaveUndo("")) return 0;
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   frame_.ShowSystem();
   return 1;
 }
@@ -164,7 +164,7 @@ void TFileCommands::CmNewSystem() {
   frame_.System().ComputeExtent();
   MakeViewSymmetric(frame_.System().viewWindow);
   frame_.System().StoreConfiguration(-1);
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   lastOpen_ = true;
   frame_.ShowSystem();
   if (frame_.System().SurfaceCount() > 0 && !frame_.System().SaveUndo(""))
@@ -230,7 +230,7 @@ void TFileCommands::CmSaveSystem() {
     MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   frame_.UpdateCaption();
 }
 
@@ -255,7 +255,7 @@ void TFileCommands::CmSaveSystemAs() {
     MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();

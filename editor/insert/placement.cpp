@@ -178,7 +178,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
       info.chiefLocal = Local(system, index, chief);
     }
   }
-  system.SetModified(1);
+  system.SetUnsavedChanges(1);
   return index;
 }
 

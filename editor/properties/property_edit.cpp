@@ -71,7 +71,7 @@ TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label,
     system.RebuildElements(nullptr);
     system.viewWindow = keptView;
   }
-  system.SetModified(1);
+  system.SetUnsavedChanges(1);
   TPropertyEdit edit;
   edit.accepted = true;
   if (system.SaveUndo(label) != 1)

@@ -547,7 +547,7 @@ void TOpticalEditor::EvClose() {
   // The spot diagram's place and scale reach the settings file.
   CloseAnalyses();
   WriteSettings();
-  system_.SetModified(0);
+  system_.SetUnsavedChanges(0);
   DeleteUndoFiles();
   DeleteIfExists(JoinPath(TempDir(), kPrintTextName));
   Destroy();

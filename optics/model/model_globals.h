@@ -11,7 +11,7 @@ class TCurrentRay;
 class TFileData;
 
 // The model-changed flag: one for the whole program, and not the edited system's unsaved
-// state (TSystemImage::SetModified). Every change of any system sets it, and the pupil
+// state (TSystemImage::SetUnsavedChanges). Every change of any system sets it, and the pupil
 // solve clears it. Each call also advances a change count, so that a system can
 // tell whether its own pupils were solved after the latest change (see TOpticalSystem).
 void MarkModelChanged();

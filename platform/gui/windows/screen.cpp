@@ -119,7 +119,7 @@ QImage GrabScreen(const RECT &screenRect) { return CurrentScreenProvider().Grab(
 
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect) {
   QImage picture = GrabScreen(screenRect);
-  if (picture.isNull()) return FALSE;
+  if (picture.isNull()) return 0;
   picture = picture.convertToFormat(QImage::Format_RGB32);
   TImageDC source(&picture);
   return target.BitBlt(x, y, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,

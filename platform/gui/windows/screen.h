@@ -28,7 +28,7 @@ int GetSystemMetrics(int index);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);
-// Copies what the screen shows in the rectangle to (x, y) of the context; FALSE, drawing
+// Copies what the screen shows in the rectangle to (x, y) of the context; 0, drawing
 // nothing, when the screen could not be grabbed.
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect);
 

@@ -347,15 +347,15 @@ TEST(ODib, ClearFillsThirtyTwoBitsAndLeavesOneBitAsCreated) {
   EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
 }
 
-// The copy on the clipboard is a 24-bit DIB in the colours the bitmap shows: palette
-// indices resolved through the shared palette, rows the right way up.
+// The copy on the clipboard is a 24-bit DIB in the colours the bitmap shows, rows the right
+// way up.
 TEST(ODib, ToClipboardPutsTheShownColoursAsADib) {
-  CreateSharedPalette();
   TMemoryClipboard clipboard;
   TClipboardProvider *previous = SetClipboardProvider(&clipboard);
-  TODib dib(2, 2, 256, DIB_PAL_COLORS);
-  dib.SetPixel(0, 0, 105);
-  dib.SetPixel(1, 1, 230);
+  TODib dib(2, 2);
+  ASSERT_TRUE(dib.IsTrueColor());
+  dib.SetPixel(0, 0, RGB(10, 20, 30));
+  dib.SetPixel(1, 1, RGB(200, 100, 50));
   EXPECT_EQ(dib.ToClipboard(), 1);
   std::vector<std::uint8_t> packed;
   ASSERT_TRUE(GetClipboardDib(packed));
@@ -366,9 +366,9 @@ TEST(ODib, ToClipboardPutsTheShownColoursAsADib) {
     const RGBTRIPLE p = copy.GetPixelColor(x, y);
     return RGB(p.rgbtRed, p.rgbtGreen, p.rgbtBlue);
   };
-  EXPECT_EQ(colour(0, 0), RGB(0, 0, 0x5A));
-  EXPECT_EQ(colour(1, 1), TOPalette::StandardColor(13));
-  EXPECT_EQ(colour(1, 0), colour(0, 1));
+  EXPECT_EQ(colour(0, 0), RGB(10, 20, 30));
+  EXPECT_EQ(colour(1, 1), RGB(200, 100, 50));
+  EXPECT_EQ(colour(1, 0), RGB(0, 0, 0));
+  EXPECT_EQ(colour(0, 1), RGB(0, 0, 0));
   SetClipboardProvider(previous);
-  DestroySharedPalette();
 }
