@@ -7,7 +7,8 @@ area_sources(DOCUMENT
   system_image_draw.cpp
   system_image_file.cpp
   system_image_parameters.cpp
-  system_image_undo.cpp)
+  system_image_undo.cpp
+  system_observer.cpp)
 area_tests(DOCUMENT
   tests/analysis_services_test.cpp
   tests/configurations_test.cpp
@@ -16,4 +17,5 @@ area_tests(DOCUMENT
   tests/system_image_assign_test.cpp
   tests/system_image_draw_test.cpp
   tests/system_image_file_test.cpp
+  tests/system_observer_test.cpp
   tests/undo_ring_test.cpp)

@@ -9,6 +9,7 @@
 #include "document/elements/edit_surface.h"
 #include "document/elements/optical_element.h"
 #include "document/system/options_image.h"
+#include "document/system/system_observer.h"
 #include "foundation/containers/mem.h"
 #include "optics/model/beams.h"
 #include "optics/model/configuration_parameters.h"
@@ -97,6 +98,12 @@ class TSystemImage : public TOpticalSystem {
   // Deletes the ring's files and "~~system.tmp" from the temporary directory and resets
   // the ring.
   void DeleteUndoFiles();
+
+  // The views that follow the system's edits (not owned; Assign keeps the target's own).
+  // NotifyEdited tells each of them once, after an edit has been taken into the system.
+  void AddObserver(TSystemObserver *observer) { observers_.Add(observer); }
+  void RemoveObserver(TSystemObserver *observer) { observers_.Remove(observer); }
+  void NotifyEdited() { observers_.Notify(); }
 
   // Elements, selection and clipboard (system_image.cpp).
   void DeleteSelected(const TEditCanvas *canvas);
@@ -206,6 +213,7 @@ class TSystemImage : public TOpticalSystem {
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
   TSnapshotLender *lender_ = nullptr;
+  TSystemObservers observers_;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.
   std::vector<TCurrentRay> drawRays_;
   std::vector<TIntersectionPoint> drawHits_;

@@ -8,7 +8,7 @@
 #include <string>
 
 class TEditGraph;
-class TEditorSettings;
+struct TEditorSettings;
 class TEditorTools;
 class TMessageQueue;
 class TStatusBar;

@@ -15,7 +15,6 @@ void TPropertiesCommands::CmPropertiesOfSelected() {
   TSystemPropertiesFolder *folder = PropertiesFolder();
   if (folder == nullptr) {
     folder = new TSystemPropertiesFolder(&window_, &frame_.System());
-    folder->systemChanged = [this] { PropertiesChangedSystem(); };
     folder->undo = [this] { frame_.Undo(); };
     folder->settingsPath = frame_.SettingsPath();
     SetPropertiesFolder(folder);
@@ -46,7 +45,6 @@ void TPropertiesCommands::CmGeneralParameters() {
     folder->ShowGeneralInfoDlg();
   } else {
     auto *window = new TPropertiesGeneralInfoDlg(nullptr, &frame_.System());
-    window->systemChanged = [this] { PropertiesChangedSystem(); };
     window->closed = [this, window] {
       frame_.RetireWindow(window);
       frame_.UpdateMenus();
@@ -72,15 +70,6 @@ void TPropertiesCommands::RefreshProperties() {
     folder->Refresh();
   }
   if (TPropertiesGeneralInfoDlg *window = GeneralInfoWindow()) window->Fill();
-}
-
-void TPropertiesCommands::PropertiesChangedSystem() {
-  // Field points and wavelengths may have changed: the aberrations window's lists follow
-  // before everything is refreshed.
-  frame_.RenewAberrationLabels();
-  frame_.RefreshAll();
-  // The elements' regions follow the picture just drawn.
-  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr) frame_.System().SetCanvas(frame_.Canvas());
 }
 
 void TPropertiesCommands::ClosePropertiesPanel() {

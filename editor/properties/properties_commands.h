@@ -19,8 +19,6 @@ class TPropertiesCommands {
   void PropertiesDestroyed(WPARAM wParam, LPARAM window);
   // After every change of the system: the folder's page and the standalone window refill.
   void RefreshProperties();
-  // After the folder changed the system: the canvas, the analyses, menus and caption.
-  void PropertiesChangedSystem();
   // The optimization panel closes before the system is replaced.
   void ClosePropertiesPanel();
   // After New: the folder opens, or refreshes when it is open.

@@ -1,5 +1,6 @@
 #include "editor/properties/properties_general_info_dlg.h"
 
+#include "document/system/system_image.h"
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
@@ -30,9 +31,12 @@ TPropertiesGeneralInfoDlg *GeneralInfoWindow() { return theWindow; }
 void SetGeneralInfoWindow(TPropertiesGeneralInfoDlg *window) { theWindow = window; }
 
 TPropertiesGeneralInfoDlg::TPropertiesGeneralInfoDlg(TWindow *parentWindow, TSystemImage *system)
-    : TColorDlg(parentWindow, "PropertiesGeneralInfoDlg"), system_(system) {}
+    : TColorDlg(parentWindow, "PropertiesGeneralInfoDlg"), system_(system) {
+  if (system_ != nullptr) system_->AddObserver(this);
+}
 
 TPropertiesGeneralInfoDlg::~TPropertiesGeneralInfoDlg() {
+  if (system_ != nullptr) system_->RemoveObserver(this);
   if (theWindow == this) theWindow = nullptr;
 }
 
@@ -48,8 +52,11 @@ void TPropertiesGeneralInfoDlg::SetupWindow() {
     if (!edit.message.empty())
       MessageBox(GetHandle(), edit.message, "Warning",
                  MB_OK | (edit.accepted ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-    if (edit.accepted && systemChanged) systemChanged();
-    Fill();
+    // An accepted edit reaches every view, this window among them, by the system's notice.
+    if (edit.accepted)
+      system_->NotifyEdited();
+    else
+      Fill();
   };
   Fill();
 }
@@ -59,6 +66,8 @@ void TPropertiesGeneralInfoDlg::Fill() {
 }
 
 void TPropertiesGeneralInfoDlg::EvDestroy() {
+  // Its table goes with the window: later edits tell it nothing.
+  if (system_ != nullptr) system_->RemoveObserver(this);
   if (theWindow == this) {
     theWindow = nullptr;
     if (closed) closed();

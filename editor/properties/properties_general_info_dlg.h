@@ -2,16 +2,18 @@
 // TPropertiesGeneralInfoDlg: the standalone general-information window of the edited
 // system (General parameters and Thermo of the View menu when the properties folder is
 // closed): the first-order values, and the temperature and pressure the user may change.
-// Modeless and without a parent; the program-wide pointer holds it while it is open.
+// Modeless and without a parent; the program-wide pointer holds it while it is open. It
+// follows the system's edits as one of its observers.
 
 #include <functional>
 
+#include "document/system/system_observer.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TPropertiesTable;
 class TSystemImage;
 
-class TPropertiesGeneralInfoDlg : public TColorDlg {
+class TPropertiesGeneralInfoDlg : public TColorDlg, public TSystemObserver {
  public:
   static constexpr int kTableId = 321;
 
@@ -23,10 +25,11 @@ class TPropertiesGeneralInfoDlg : public TColorDlg {
 
   // Refills the values from the system.
   void Fill();
+  // TSystemObserver: the values follow the edit.
+  void SystemEdited() override { Fill(); }
   TPropertiesTable *Table() const { return table_; }
 
-  // Called after the window changed the system, and when the window goes.
-  std::function<void()> systemChanged;
+  // Called when the window goes.
   std::function<void()> closed;
 
   void EvDestroy();

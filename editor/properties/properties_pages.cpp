@@ -51,8 +51,10 @@ TPropertiesPage::TPropertiesPage(TWindow *folder, const char *resource, TSystemI
 void TPropertiesPage::Answer(const TPropertyEdit &edit) {
   if (!edit.message.empty())
     MessageBox(GetHandle(), edit.message, "Warning", MB_OK | (edit.accepted ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
-  if (edit.accepted && systemChanged) systemChanged();
-  Fill();
+  if (edit.accepted)
+    system_->NotifyEdited();
+  else
+    Fill();
 }
 
 TPropertiesTable *TPropertiesPage::MakeTable(
@@ -99,6 +101,7 @@ void TPropertiesGeneralPage::SetupWindow() {
 }
 
 void TPropertiesGeneralPage::Fill() {
+  CountFill();
   if (table_ != nullptr) FillGeneralInfoTable(*table_, *system_);
 }
 
@@ -118,6 +121,7 @@ void TPropertiesSurfacesPage::SetupWindow() {
 }
 
 void TPropertiesSurfacesPage::Fill() {
+  CountFill();
   if (table_ == nullptr) return;
   const int count = system_->SurfaceCount();
   table_->SetRows(NumberedRows(count, false));
@@ -146,6 +150,7 @@ void TPropertiesBeamsPage::SetupWindow() {
 }
 
 void TPropertiesBeamsPage::Fill() {
+  CountFill();
   if (aperture_ == nullptr) return;
   std::vector<std::string> apertureRows;
   for (int k = 0; k < kApertureLineCount; ++k) apertureRows.emplace_back(ApertureCaption(k));

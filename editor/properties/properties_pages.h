@@ -29,20 +29,25 @@ class TPropertiesPage : public TBookMarkDlg {
   // Shows the system's values as they are now.
   virtual void Fill() = 0;
   void PageEntered() override { Fill(); }
-
-  // Called after an edit was taken into the system, so its views follow.
-  std::function<void()> systemChanged;
+  // How often the page was filled: once per edit, never twice.
+  int FillCount() const { return fillCount_; }
 
  protected:
-  // Shows a refusal's message (or an accepted edit's warning), lets the views follow an
-  // accepted edit and refills the page.
+  // Shows a refusal's message (or an accepted edit's warning). An accepted edit reaches
+  // every view, this page among them, by the system's one notice; after a refused one the
+  // page shows the system again.
   void Answer(const TPropertyEdit &edit);
+  // Every Fill counts itself here.
+  void CountFill() { ++fillCount_; }
   // Makes a table over the placeholder of that id, handing its edits to the handler.
   TPropertiesTable *MakeTable(int id, const std::vector<std::string> &captions, const std::vector<int> &widths,
                               int rowCaptionWidth,
                               std::function<TPropertyEdit(int column, int row, const std::string &text)> edit);
 
   TSystemImage *system_;
+
+ private:
+  int fillCount_ = 0;
 };
 
 // The general information in a table of one column: shared by the folder's page and the

@@ -58,14 +58,13 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
   AddPage(general_, "General");
   AddPage(surfaces_, "Surfaces");
   AddPage(beams_, "Beams and wavelengths");
-  for (TPropertiesPage *page : {static_cast<TPropertiesPage *>(general_), static_cast<TPropertiesPage *>(surfaces_),
-                                static_cast<TPropertiesPage *>(beams_)})
-    page->systemChanged = [this] { Changed(); };
+  if (system_ != nullptr) system_->AddObserver(this);
   // The table of surfaces is what the folder is mostly opened for.
   SetInitialPage(kSurfacesPage);
 }
 
 TSystemPropertiesFolder::~TSystemPropertiesFolder() {
+  if (system_ != nullptr) system_->RemoveObserver(this);
   if (theFolder == this) theFolder = nullptr;
 }
 
@@ -89,7 +88,12 @@ void TSystemPropertiesFolder::SetupWindow() {
 }
 
 void TSystemPropertiesFolder::Changed() {
-  if (systemChanged) systemChanged();
+  if (system_ != nullptr) system_->NotifyEdited();
+}
+
+void TSystemPropertiesFolder::SystemEdited() {
+  UpdateOptimizationPanel();
+  Refresh();
 }
 
 void TSystemPropertiesFolder::Refresh() {
@@ -164,14 +168,14 @@ void TSystemPropertiesFolder::CmOptimize() {
   runHost.refreshViews = [this] { Changed(); };
   runHost.undo = undo;
   panel_->Optimize(runHost);
+  // The panel and the page follow with every other view.
   Changed();
-  Refresh();
-  UpdateOptimizationPanel();
 }
 
 void TSystemPropertiesFolder::CmClose() { Destroy(IDCANCEL); }
 
 void TSystemPropertiesFolder::EvDestroy() {
+  if (system_ != nullptr) system_->RemoveObserver(this);
   if (!IsIconic()) {
     const RECT place = GetWindowRect();
     const int position[4] = {place.left, place.top, place.right, place.bottom};

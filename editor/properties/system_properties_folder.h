@@ -3,12 +3,14 @@
 // on the editor's frame with three pages (General, Surfaces, Beams and wavelengths) and the
 // optimization panel, which the Optimization button shows under the pages: the merit
 // functions and the run over the variable parameters kept beside the system. One folder
-// exists at most; the program-wide pointer holds it while it is open.
+// exists at most; the program-wide pointer holds it while it is open. It follows the
+// system's edits as one of its observers.
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "document/system/system_observer.h"
 #include "toolkit/folders/book_mark_folder.h"
 
 class TOptimizationPanel;
@@ -35,7 +37,7 @@ enum TPropertiesFolderControl : int {
 // The page numbers of the folder.
 enum TPropertiesPageNumber : int { kGeneralPage = 0, kSurfacesPage = 1, kBeamsPage = 2 };
 
-class TSystemPropertiesFolder : public TBookMarkFolder {
+class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
  public:
   TSystemPropertiesFolder(TWindow *frame, TSystemImage *system);
   ~TSystemPropertiesFolder() override;
@@ -45,6 +47,8 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
 
   // Refills the page shown from the system.
   void Refresh();
+  // TSystemObserver: the panel and the page shown follow the edit.
+  void SystemEdited() override;
   // The optimization panel: whether it is shown; the toggle shows it or, when shown, closes
   // it (its parameters and functions go to the file beside the system); the update refills
   // it from the system.
@@ -63,8 +67,6 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
 
   // The settings file that keeps the folder's place between openings ("" keeps none).
   std::string settingsPath;
-  // Called after the folder changed the system, so that every view follows.
-  std::function<void()> systemChanged;
   // The editor's undo command, for the optimization progress window.
   std::function<void()> undo;
 
@@ -81,6 +83,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder {
 
  private:
   void ShowPanelControls(bool show);
+  // After the folder's optimization changed the system: every view follows.
   void Changed();
 
   TSystemImage *system_;

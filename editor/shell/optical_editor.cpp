@@ -225,9 +225,11 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);
   canvas_->SetRefreshHook([this] { RefreshAll(); });
+  system_.AddObserver(this);
 }
 
 TOpticalEditor::~TOpticalEditor() {
+  system_.RemoveObserver(this);
   // The windows write into the editor's settings as they go: they go while it is whole.
   CloseAnalyses();
   if (GetGlassCatalog() == catalogs_.get()) SetGlassCatalog(nullptr);
@@ -575,12 +577,24 @@ void TOpticalEditor::CmNothing() {}
 
 void TOpticalEditor::CmAbout() { TAboutDlg(this).Execute(); }
 
-void TOpticalEditor::RefreshAll() {
+void TOpticalEditor::RefreshAll() { RefreshViews(true); }
+
+void TOpticalEditor::SystemEdited() {
+  // Field points and wavelengths may have changed: the aberrations window's lists follow
+  // before everything is refreshed.
+  RenewAberrationLabels();
+  RefreshViews(false);
+  // The elements' regions follow the picture just drawn.
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) system_.SetCanvas(canvas_);
+}
+
+void TOpticalEditor::RefreshViews(bool withProperties) {
   if (Current() != this) return;
   // The selection is drawn highlighted by the canvas itself.
   if (canvas_ != nullptr) canvas_->Redraw();
   UpdateCaption();
-  RefreshAnalyses(false);
+  if (withProperties) properties_.RefreshProperties();
+  launchers_.RefreshAnalyses(false);
   // The focal length and apertures of the selected elements, in a note on the canvas.
   if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
     system_.ShowGeneralParameters(canvas_);

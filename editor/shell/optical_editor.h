@@ -4,7 +4,10 @@
 // edited system, the canvas's tool record, the palettes' states, the glass catalogs and the
 // command-enable flags, applies the menu rules (editor/commands/menu_state.h) to its menu
 // bar and its caption, and forwards each command of its response table to the group that
-// owns it. The groups reach the frame and each other through TEditorFrame.
+// owns it. The groups reach the frame and each other through TEditorFrame. The frame is
+// the first observer of the edited system: an edit told by the system's one notice
+// refreshes the canvas, the analyses, menus and caption here, and the properties folder
+// and the general-information window, observers too, refill themselves.
 
 #include <memory>
 #include <string>
@@ -33,7 +36,7 @@
 class TGlassCatalog;
 class TStatusBar;
 
-class TOpticalEditor : public TDecoratedFrame, public TEditorFrame {
+class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSystemObserver {
  public:
   // commandLine: the system to open first (empty: a new one).
   TOpticalEditor(TWindow *parentWindow, const std::string &commandLine);
@@ -78,6 +81,10 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame {
   void RefreshProperties() override;
   void RenewAberrationLabels() override;
   void SetMouseMode(int mode) override;
+
+  // TSystemObserver: after an edit told by the system, every view but the properties
+  // windows (which follow by their own notices) shows it.
+  void SystemEdited() override;
 
   // TEditorFrame: one group's command that another runs.
   void Undo() override;
@@ -131,6 +138,10 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame {
   // Closes the properties folder and every launched window (their settings go into the
   // editor's record first).
   void CloseAnalyses();
+  // Every view of the system: the canvas, the caption, the analyses, the selection's
+  // note, the quick tables, menus, the movie's frame and the status bar; the properties
+  // windows too unless they follow the same edit by a notice of their own.
+  void RefreshViews(bool withProperties);
 
   TEditGraph *canvas_;
   // Canvas: the tool record (the palettes set its tool and mouse mode).

@@ -1,6 +1,7 @@
 #include "synthesis/detectors/element_detector_dlgs.h"
 
 #include "imaging/testobject/test_image.h"
+#include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/detector_owner.h"
 #include "synthesis/detectors/model_dialog_place.h"
@@ -115,6 +116,12 @@ int TDetectorRectangle::ReadParameters() {
   const float typedLy = Ly, typedLz = Lz;
   Ly = keptLy;
   Lz = keptLz;
+  // A negative side covers nothing and would turn every image black: it is refused.
+  if (typedLy < 0.0f || typedLz < 0.0f) {
+    MessageBox(GetHandle(), kNegativeSideText, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    edits_->WriteAll();
+    return 0;
+  }
   if (!TakeSides(typedLy, typedLz)) return 1;
   edits_->WriteAll();
   return 0;

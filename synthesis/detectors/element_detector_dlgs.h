@@ -21,6 +21,9 @@ enum TElementDetectorControl : int {
 constexpr COLORREF kDetectorEditText = 0xC00000;
 constexpr COLORREF kDetectorEditBackground = 0xFFFFFF;
 
+// The refusal of a negative element side.
+constexpr const char *kNegativeSideText = "The sides of the detector element can not be negative!";
+
 // "(mrad)" for an image at infinity, else "(mm)".
 const char *DetectorUnitText(TDetectorSynthesisOwner *owner);
 
@@ -50,7 +53,8 @@ class TDetectorRectangle : public TColorDlg, public TDetectorRectangleModel {
   TDetectorRectangle(TWindow *typePage, TDetectorSynthesisOwner *owner);
   ~TDetectorRectangle() override;
   void SetupWindow() override;
-  // The edits into Ly and Lz; 0 when a side was cut to the field's limit (both shown).
+  // The edits into Ly and Lz; 0 when a side was cut to the field's limit (both shown), or
+  // refused with a message for being negative (the sides then stay as they were).
   int ReadParameters() override;
   int ShowParameters() override;
 

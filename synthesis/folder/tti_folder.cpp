@@ -75,10 +75,10 @@ std::string TTestObjectFolder::SystemDirectory() const {
 int TTestObjectFolder::WriteSettings(const std::string &fileName) {
   if (!fileName.empty()) settingsFile_ = fileName;
   if (settingsFile_.empty()) return SaveSettingsAs();
-  const TTestImage *shared = GetTestImage();
-  const bool withTail = shared != nullptr && shared->fieldSize != 0.0;
+  // The transformer, the scanner and the zone are written also while the image-side size
+  // is 0: a file without them would lose them at the next reading.
   std::string text, problem;
-  if (!FormatTtiFile(CurrentTtiSettings(), withTail, gEnergyZone != nullptr, text, problem) ||
+  if (!FormatTtiFile(CurrentTtiSettings(), true, gEnergyZone != nullptr, text, problem) ||
       !WriteTtiFile(settingsFile_, text, problem)) {
     MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
@@ -105,8 +105,10 @@ int TTestObjectFolder::ReadSettings(const std::string &fileName, bool tellRefusa
     dialog.SetInitialDir(SystemDirectory());
     dialog.SetDefExt("tti");
     dialog.GetData().Flags |= OFN_FILEMUSTEXIST;
-    settingsFile_ = dialog.Execute();
-    if (settingsFile_.empty()) return 0;
+    // A cancelled dialog keeps the file in use.
+    const std::string chosen = dialog.Execute();
+    if (chosen.empty()) return 0;
+    settingsFile_ = chosen;
   } else {
     settingsFile_ = fileName;
   }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,12 +55,26 @@ void AddCells(TReadNF &reader, TTtiArrayCells &cells) {
   reader.AddFloat("dZ0", &cells.dZ0);
 }
 
-// "%g" of the C library in the C locale: six significant digits.
+// The shortest text that reads back as exactly this double, in the C locale.
 std::string G(double value) {
   char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general);
   return std::string(buffer, result.ptr);
+}
+
+// A float: its own shortest text when the reader (which converts to double, refuses what
+// lies beyond the float range, then rounds to float) gets it back exactly, else the text
+// of its exact double value.
+std::string F(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general);
+  std::string text(buffer, result.ptr);
+  double back = 0.0;
+  const auto parsed = std::from_chars(text.data(), text.data() + text.size(), back);
+  if (parsed.ec == std::errc() && std::fabs(back) <= std::numeric_limits<float>::max() &&
+      static_cast<float>(back) == value)
+    return text;
+  return G(static_cast<double>(value));
 }
 std::string D(int value) { return std::to_string(value); }
 
@@ -73,7 +88,7 @@ bool PathFits(const char *key, const std::string &path, std::string &problem) {
 }
 
 std::string Cells(const TTtiArrayCells &c) {
-  return "Ly=" + G(c.Ly) + "; Lz=" + G(c.Lz) + "; dY0=" + G(c.dY0) + "; dZ0=" + G(c.dZ0) + "\n";
+  return "Ly=" + F(c.Ly) + "; Lz=" + F(c.Lz) + "; dY0=" + F(c.dY0) + "; dZ0=" + F(c.dZ0) + "\n";
 }
 
 }  // namespace
@@ -201,14 +216,14 @@ bool FormatTtiFile(const TTtiSettings &v, bool withTransformerAndScanner, bool w
   t += "[Custom object]\nFileFon=" + v.fileFon + "\nFileObject=" + v.fileObject + "\n\n";
   t += "[PSF]\nBeamList=" + D(v.beamList) + "\n\n";
   t += "[Detector type]\nDetectorList=" + D(v.detectorList) + "\n\n";
-  t += "[Round detector]\nDiameter=" + G(v.roundDiameter) + "\n\n";
-  t += "[Rectangle detector]\nLy=" + G(v.rectangleLy) + "; Lz=" + G(v.rectangleLz) + "\n\n";
+  t += "[Round detector]\nDiameter=" + F(v.roundDiameter) + "\n\n";
+  t += "[Rectangle detector]\nLy=" + F(v.rectangleLy) + "; Lz=" + F(v.rectangleLz) + "\n\n";
   t += "[Matrix detector]\n" + Cells(v.matrix) + "\n";
   t += "[Double array detector]\n" + Cells(v.doubleArray) + "\n";
   t += "[Single line detector]\n" + Cells(v.singleLine) + "\n";
   if (withTransformerAndScanner) {
     t += "[Optical transformer]\nFileName=" + v.transformerFile + "\n";
-    t += "[Scanner]\nFrequence=" + G(v.frequence) + "; Tau=" + G(v.tau) +
+    t += "[Scanner]\nFrequence=" + F(v.frequence) + "; Tau=" + F(v.tau) +
          "; RealMovement=" + D(v.realMovement) + "; Yscanning=" + D(v.yscanning) + "\n\n";
     if (withEnergy) {
       t += "[Energy]\nTypeZone=" + D(v.typeZone) + "\n";

@@ -88,11 +88,11 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
                            unsigned &sections, std::string &problem);
 
 // The file's text. withTransformerAndScanner: the "[Optical transformer]" and "[Scanner]"
-// sections are written (the folder writes them only while the image-side object size is
-// not 0); withEnergy: the "[Energy]" section is written (only when the page exists).
-// Numbers are written as "%g" in the C locale. False when a path cannot be kept by the
-// file (it holds a line break, starts with a quote or a blank, or is too long); problem
-// says which.
+// sections are written (the folder always writes them, so that they survive a save while
+// the image-side object size is 0); withEnergy: the "[Energy]" section is written (only
+// when the page exists). Numbers are written in the C locale with the fewest digits that
+// read back exactly. False when a path cannot be kept by the file (it holds a line break,
+// starts with a quote or a blank, or is too long); problem says which.
 bool FormatTtiFile(const TTtiSettings &values, bool withTransformerAndScanner, bool withEnergy,
                    std::string &text, std::string &problem);
 

@@ -173,16 +173,15 @@ int CaptureBitmapRasters(const TScenePicture &scene, const RECT &selection, int 
   return 1;
 }
 
-double BitmapValueAt(const TScenePicture *background, int component, double x, double y,
-                     double d) {
-  if (background == nullptr || background->Empty() || component < 0 || component > 2) return 0.0;
+double CapturedValueAt(const Mem<float> rasters[3], int count, POINT centre, int component,
+                       double x, double y, double d) {
+  if (rasters == nullptr || count < 1 || count > 3 || component < 0) return 0.0;
   if (!(d != 0.0) || !std::isfinite(d)) return 0.0;
-  const double column = std::trunc(x / d + background->width / 2);
-  const double row = std::trunc(background->height / 2 - y / d);
-  // Far points (and NaN) lie outside every picture: no conversion of them to int.
-  if (!(column >= 0.0 && column < background->width && row >= 0.0 && row < background->height))
-    return 0.0;
-  const std::uint8_t *pixel =
-      background->Pixel(static_cast<int>(column), static_cast<int>(row));
-  return pixel != nullptr ? static_cast<double>(pixel[component]) : 0.0;
+  const Mem<float> &raster = rasters[std::min(component, count - 1)];
+  if (raster.data == nullptr || raster.cols < 1 || raster.rows < 1) return 0.0;
+  const double column = std::trunc(x / d + centre.x);
+  const double row = std::trunc(centre.y - y / d);
+  // Far points (and NaN) lie outside every raster: no conversion of them to int.
+  if (!(column >= 0.0 && column < raster.cols && row >= 0.0 && row < raster.rows)) return 0.0;
+  return raster.data[static_cast<std::size_t>(row) * raster.cols + static_cast<std::size_t>(column)];
 }

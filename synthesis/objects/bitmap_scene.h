@@ -72,8 +72,13 @@ TBitmapCapture BitmapCaptureGeometry(const RECT &selection, int n, bool realMode
 int CaptureBitmapRasters(const TScenePicture &scene, const RECT &selection, int n, bool realMode,
                          bool tvColor, Mem<float> rasters[3], TBitmapCapture &geometry);
 
-// The background's brightness at the field point (x, y) for the non-isoplanar synthesis,
-// d being the object pixel size: component 0 its blue byte, 1 green, 2 red (0 .. 255), any
-// other 0; black outside the picture, without a picture, or without a pixel size.
-double BitmapValueAt(const TScenePicture *background, int component, double x, double y,
-                     double d);
+// The captured rasters as the synthesis with a PSF per field point samples them, so that
+// it sees what the synthesis with one PSF sees: the same luminance or TV-colour values at
+// the same scale. count rasters (1 luminance, or 3 TV colours: blue, green, red, as the
+// television primaries rise in wavelength); component k reads raster k, and every
+// component past the last reads the last (with one luminance raster every wavelength sees
+// it). (x, y) is the field point, d the object pixel size; the cell is centre + (x / d,
+// -y / d), truncated toward zero. 0 outside the rasters, without them or without a pixel
+// size.
+double CapturedValueAt(const Mem<float> rasters[3], int count, POINT centre, int component,
+                       double x, double y, double d);

@@ -116,6 +116,8 @@ void TCustomObject::Reset() {
   objectDib_.reset();
   background_ = TScenePicture{};
   object_ = TScenePicture{};
+  for (Mem<float> &raster : sampled_) raster.Clear();
+  sampledCount_ = 0;
   backgroundFile.clear();
   objectFile.clear();
   if (GetHandle() != nullptr) {
@@ -283,12 +285,13 @@ POINT TCustomObject::ObjectPlace() const {
 }
 
 int TCustomObject::Calculate() {
-  if (state == kRastersWritten) return 1;
   TTestImage *shared = GetTestImage();
+  const bool realMode = shared != nullptr && shared->realImage != 0;
+  // Rasters written for one PSF are no capture to sample for a PSF per field point.
+  if (state == kRastersWritten && (!realMode || sampledCount_ > 0)) return 1;
   const int n = SynthesisPixelCount();
   if (shared == nullptr || n == 0) return 0;
   const bool tv = (shared->colorMode & kTvColor) != 0;
-  const bool realMode = shared->realImage != 0;
   const RECT selection = Selection();
   // What the scene shows: the background where it was drawn, the object picture's
   // non-white pixels where its window lies now, at the size it is shown.
@@ -320,6 +323,17 @@ int TCustomObject::Calculate() {
   }
   pictureSize = SIZE{capture.width, capture.height};
   pictureCentre = capture.centre;
+  sampledCount_ = 0;
+  if (realMode) {
+    const int count = tv ? 3 : 1;
+    for (int k = 0; k < count; ++k) {
+      sampled_[k] = rasters[k];
+      if (sampled_[k].data == nullptr) return 0;
+    }
+    const RECT s = OrderedSelection(selection);
+    sampledCentre_ = POINT{capture.centre.x - s.left, capture.centre.y - s.top};
+    sampledCount_ = count;
+  }
   if (!WriteBitmapObjectRasters(*this, rasters, tv ? 3 : 1)) return 0;
   if (shared->colorImage != nullptr) shared->colorImage->SetScaleMode(kLinearScale);
   return 1;
@@ -328,7 +342,8 @@ int TCustomObject::Calculate() {
 double TCustomObject::ValueAt(int component, double fieldX, double fieldY) {
   const TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 0.0;
-  return BitmapValueAt(&background_, component, fieldX, fieldY, shared->objectStep);
+  return CapturedValueAt(sampled_, sampledCount_, sampledCentre_, component, fieldX, fieldY,
+                         shared->objectStep);
 }
 
 void TCustomObject::ShowColorImage() {

@@ -82,6 +82,11 @@ class TCustomObject : public TTestObjectDlg {
   void DeleteWindows();
   void EnableViews();
 
+  // The capture of a synthesis with a PSF per field point, which samples it by ValueAt;
+  // empty (count 0) after a capture for one PSF.
+  Mem<float> sampled_[3];
+  int sampledCount_ = 0;
+  POINT sampledCentre_{};
   std::unique_ptr<TODib> backgroundDib_;
   std::unique_ptr<TODib> objectDib_;
   TScenePicture background_;

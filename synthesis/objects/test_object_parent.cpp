@@ -207,9 +207,12 @@ int TTestObjectParent::ReadObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
   const double formerDistance = shared->Distance;
+  const double formerSize = sizeValue;
   // Without the window there are no boxes: the record's distance and size stand.
   if (GetHandle() != nullptr) {
     binder_->ReadAll();
+    // The box shows the size to six digits: an untouched box keeps the size it had.
+    if (sizeValue == AsShown(formerSize)) sizeValue = formerSize;
   } else {
     distance = formerDistance;
     if (currentType != kObjectDisk) sizeValue = shared->ObjectSize;

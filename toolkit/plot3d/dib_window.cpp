@@ -147,6 +147,15 @@ void TDibWindow::ShowDib() {
   windowDC_->Flush();
 }
 
+void TDibWindow::ShowDibRect(const RECT &rect) {
+  TODib *picture = Picture();
+  if (!windowDC_ || picture == nullptr || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  if (deviceBits_ == 8) ApplyIndexTable(*picture);
+  const POINT scroll = ScrollPosition();
+  picture->Draw(*windowDC_, rect.left - scroll.x, rect.top - scroll.y, &rect);
+  windowDC_->Flush();
+}
+
 void TDibWindow::EndMemoryDrawing(bool show) {
   TODib *picture = Picture();
   if (memoryDC_ && memoryBitmap_ && picture != nullptr) {

@@ -47,6 +47,8 @@ class TDibWindow : public TWindow {
   void ShowBitmap();
   // Copies the whole picture to the window at (0, 0).
   void ShowDib();
+  // Copies the part of the picture in `rect` (picture coordinates) to its place.
+  void ShowDibRect(const RECT &rect);
   // Ends the drawing pass: the picture takes what was drawn; with show, the window too.
   virtual void GrabClient(bool show);
   void EvSize(UINT sizeType, const SIZE &size);

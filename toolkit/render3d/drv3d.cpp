@@ -87,8 +87,29 @@ void TDrv3D::SetHeightRange(double low, double high) {
   heightHigh_ = high;
 }
 
+void TDrv3D::MarkDrawn(int left, int right, int y) {
+  if (drawnRight_ < drawnLeft_) {
+    drawnLeft_ = left, drawnRight_ = right, drawnTop_ = drawnBottom_ = y;
+    return;
+  }
+  drawnLeft_ = std::min(drawnLeft_, left);
+  drawnRight_ = std::max(drawnRight_, right);
+  drawnTop_ = std::min(drawnTop_, y);
+  drawnBottom_ = std::max(drawnBottom_, y);
+}
+
+RECT TDrv3D::TakeDrawnRect() {
+  RECT drawn{0, 0, 0, 0};
+  if (drawnRight_ >= drawnLeft_) drawn = RECT{drawnLeft_, drawnTop_, drawnRight_ + 1, drawnBottom_ + 1};
+  drawnLeft_ = drawnTop_ = 0;
+  drawnRight_ = drawnBottom_ = -1;
+  return drawn;
+}
+
 void TDrv3D::Clear(COLORREF value) {
   TODib::Clear(value);
+  MarkDrawn(0, Width() - 1, 0);
+  MarkDrawn(0, Width() - 1, Height() - 1);
   float *depth = depth_.Lock();
   if (depth != nullptr)
     std::fill(depth, depth + static_cast<std::size_t>(depth_.Width()) * depth_.Height(), -FLT_MAX);
@@ -119,6 +140,7 @@ void TDrv3D::WritePixel(int x, int y, float z, COLORREF color) {
   float &stored = lockedDepth_[static_cast<std::size_t>(y) * Width() + x];
   if (!(z >= stored)) return;
   stored = z;
+  MarkDrawn(x, x, y);
   if (trueColor_)
     SetPixelRGB(x, y, GetRValue(color), GetGValue(color), GetBValue(color));
   else
@@ -244,6 +266,7 @@ void TDrv3D::Span(int y, int x1, float z1, int x2, float z2, COLORREF color) {
   if (left >= Width() || right < 0) return;
   float *depth = lockedDepth_ + static_cast<std::size_t>(y) * Width();
   std::uint8_t *row = Row(y);
+  MarkDrawn(left, right, y);
   const BYTE r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
   const BYTE index = static_cast<BYTE>(color & 0xFF);
   const int bytes = bits / 8;

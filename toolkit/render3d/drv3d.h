@@ -112,6 +112,11 @@ class TDrv3D : public TODib, public TMeshDrawer {
   COLORREF FacetColor(const DPOINT3 &p1, const DPOINT3 &p2, const DPOINT3 &p3);
   bool FacetValid() const { return facetValid_; }
 
+  // The pixels written since the last call (a Clear counts as the whole picture), and
+  // forgets them: a window shows a growing picture by copying only what changed. Empty
+  // (right <= left) when nothing was drawn.
+  RECT TakeDrawnRect();
+
   // What tests and the paint window read.
   float DepthAt(int x, int y) const;
   const TProector &Projector() const { return projector_; }
@@ -151,4 +156,10 @@ class TDrv3D : public TODib, public TMeshDrawer {
   double heightLow_ = 0.0;
   double heightHigh_ = 1.0;
   int rowParity_ = 0;
+  // Bounds of the pixels written since TakeDrawnRect; left > right when none.
+  int drawnLeft_ = 0;
+  int drawnTop_ = 0;
+  int drawnRight_ = -1;
+  int drawnBottom_ = -1;
+  void MarkDrawn(int left, int right, int y);
 };

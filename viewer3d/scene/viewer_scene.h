@@ -8,26 +8,26 @@
 // The editor names the viewer's calls differently; its calls map onto the scene's as
 // follows (editor's arguments on the left, in its order):
 //
-// | editor's call                                   | scene's call                                        |
-// |-------------------------------------------------|-----------------------------------------------------|
-// | TOpticalViewer3DForEdit2D(parent, 0, caption,   | the frame (parent, caption, sceneWidth = w,         |
-// |   x, y, w, h)                                   |   sceneHeight = h, x, y, w, h); scene size w x h    |
-// | ClearObjects(), ClearRays()                     | ClearObjects(), ClearRays()                         |
-// | SetViewport(cx, cy), SetScale(s)                | SetViewport(cx, cy), SetScale(s)                    |
-// | SetRotation(position, angles)                   | TurnView(angles, position)                          |
-// | SetViewPoint(position, angles)                  | SetElementPlacement(angles, position)               |
-// | AddTwoSurfaceSolid(R1, D1, D1i, b1, i1, j1, c1, | AddTwoSurfaceSolid(face1, face2, t) with face k =   |
-// |   R2, D2, D2i, b2, i2, j2, c2, t, Ex1, Ex2)     |   {R, e, D, Di, F = i, Fi = j, kind = c} and        |
-// |   17 values, groups of 7 with a bevel b         |   e = sqrt(Ex) for Ex >= 0, -sqrt(-Ex) for an       |
-// |                                                 |   oblate Ex < 0 (the scene's signed eccentricity);  |
-// |                                                 |   the bevel is not drawn (15 values: R e D Di F Fi k)|
-// | AddTwoSurfaceSolid2(R1, W1, H1, W1i, H1i, b1,   | AddTwoSurfaceSolid2(face1, face2, t) with face k =  |
-// |   i1, j1, c1, R2, ..., c2, t) 19 values         |   {R, W, H, Wi, Hi, F = i, Fi = j, kind = c}; the   |
-// |                                                 |   bevel is not drawn (17 values)                    |
-// | AddSingleSurfaceSolid(H1, H2, depth, wedge,     | AddPrism({a = H1, b = H2, w = depth,                |
-// |   i1, i2, i3)                                   |   gamma = wedge}, i1, i2, i3)                       |
-// | AddSolid(points, colour number)                 | AddRay(points, colour number)                       |
-// | Redraw(1)                                       | Redraw(true): fitted to the elements                |
+// | editor's call                                | scene's call                                   |
+// |----------------------------------------------|------------------------------------------------|
+// | TOpticalViewer3DForEdit2D(parent, 0, caption, | the frame (parent, caption, sceneWidth = w,    |
+// |   x, y, w, h)                                |   sceneHeight = h, x, y, w, h)                 |
+// | ClearObjects(), ClearRays()                  | ClearObjects(), ClearRays()                    |
+// | SetViewport(cx, cy), SetScale(s)             | SetViewport(cx, cy), SetScale(s)               |
+// | SetRotation(position, angles)                | TurnView(angles, position)                     |
+// | SetViewPoint(position, angles)               | SetElementPlacement(angles, position)          |
+// | AddTwoSurfaceSolid(R1, D1, D1i, b1, i1, j1,  | AddTwoSurfaceSolid(face1, face2, t), face k =  |
+// |   c1, R2, D2, D2i, b2, i2, j2, c2, t, Ex1,   |   {R, e, D, Di, F = i, Fi = j, kind = c} with  |
+// |   Ex2): 17 values, groups of 7 with bevel b  |   e = sqrt(Ex) for Ex >= 0, -sqrt(-Ex) for an  |
+// |                                              |   oblate Ex < 0; the bevel is not drawn        |
+// |                                              |   (15 values: R e D Di F Fi k twice, then t)   |
+// | AddTwoSurfaceSolid2(R1, W1, H1, W1i, H1i, b1,| AddTwoSurfaceSolid2(face1, face2, t), face k = |
+// |   i1, j1, c1, R2, ..., c2, t): 19 values     |   {R, W, H, Wi, Hi, F = i, Fi = j, kind = c};  |
+// |                                              |   the bevel is not drawn (17 values)           |
+// | AddSingleSurfaceSolid(H1, H2, depth, wedge,  | AddPrism({a = H1, b = H2, w = depth,           |
+// |   i1, i2, i3)                                |   gamma = wedge}, i1, i2, i3)                  |
+// | AddSolid(points, colour number)              | AddRay(points, colour number)                  |
+// | Redraw(1)                                    | Redraw(true): fitted to the elements           |
 //
 // Face codes are the scene's face kinds unchanged: 0 refracting (glass), 1 reflecting
 // (mirror), 2 back of a mirror (mount). The editor places a solid with (0, 0, 1) turned

@@ -44,9 +44,11 @@ int Whole(double value) { return static_cast<int>(std::floor(value + 0.5)); }
 
 }  // namespace
 
-TOptic3DV::TOptic3DV(TWindow *parentWindow, const char *title, int left, int top, int width,
-                     int height, int virtualWidth, int virtualHeight, DWORD style)
-    : TPaint3D(parentWindow, title, left, top, width, height, virtualWidth, virtualHeight, style,
+TOptic3DV::TOptic3DV(TWindow *parentWindow, const char *caption, int left, int top,
+                     int clientWidth, int clientHeight, int virtualWidth, int virtualHeight,
+                     DWORD style)
+    : TPaint3D(parentWindow, caption, left, top, clientWidth, clientHeight, virtualWidth,
+               virtualHeight, style,
                GetDefault3DBackColor(), SharedPalette),
       drawer_(*this),
       painter_(drawer_) {}
@@ -84,8 +86,8 @@ void TOptic3DV::SetScale(double scale) {
   painter_.SetScale(scale);
 }
 
-void TOptic3DV::SetViewCentre(double x, double y) {
-  if (TDrv3D *r = Renderer()) r->SetViewCentre(x, y);
+void TOptic3DV::SetViewCentre(double centreX, double centreY) {
+  if (TDrv3D *r = Renderer()) r->SetViewCentre(centreX, centreY);
 }
 
 void TOptic3DV::SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) {
@@ -120,6 +122,10 @@ void TOptic3DV::ClearPicture() {
   else r->Clear(PALETTEINDEX(static_cast<int>(Palette()->GetNearestPaletteIndex(back))));
 }
 
+void TOptic3DV::ShowScene() {
+  if (TDrv3D *r = Renderer()) ShowDibRect(r->TakeDrawnRect());
+}
+
 void TOptic3DV::SetRowParity(int parity) {
   if (TDrv3D *r = Renderer()) r->SetRowParity(parity);
 }
@@ -129,12 +135,12 @@ COLORREF TOptic3DV::SetLineColor(int standardColor) {
   return lineColor_;
 }
 
-void TOptic3DV::MoveTo3D(double x, double y, double z) {
-  if (TDrv3D *r = Renderer()) r->MoveTo3D(Scaled(x, y, z));
+void TOptic3DV::MoveTo3D(double px, double py, double pz) {
+  if (TDrv3D *r = Renderer()) r->MoveTo3D(Scaled(px, py, pz));
 }
 
-void TOptic3DV::LineTo3D(double x, double y, double z) {
-  if (TDrv3D *r = Renderer()) r->LineTo3D(Scaled(x, y, z), lineColor_);
+void TOptic3DV::LineTo3D(double px, double py, double pz) {
+  if (TDrv3D *r = Renderer()) r->LineTo3D(Scaled(px, py, pz), lineColor_);
 }
 
 void TOptic3DV::Paint(TDC &dc, bool erase, RECT &rect) {

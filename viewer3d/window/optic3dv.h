@@ -19,7 +19,7 @@ class TViewerScene;
 class TOptic3DV : public TPaint3D, public TSceneCanvas {
  public:
   // Built on the shared 3-D background colour and the shared palette.
-  TOptic3DV(TWindow *parentWindow, const char *title, int left, int top, int width, int height,
+  TOptic3DV(TWindow *parentWindow, const char *caption, int left, int top, int clientWidth, int clientHeight,
             int virtualWidth, int virtualHeight, DWORD style);
   ~TOptic3DV() override;
 
@@ -42,7 +42,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   // The scene's canvas.
   void SetScale(double scale) override;
   double Scale() const override { return scale_; }
-  void SetViewCentre(double x, double y) override;
+  void SetViewCentre(double centreX, double centreY) override;
   void SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
   void ComposeViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
   TRotator ViewTransform() const override;
@@ -52,13 +52,15 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   void ClearPicture() override;
   void SetRowParity(int parity) override;
   void BeginScene() override { LockRenderer(); }
-  void ShowScene() override { ShowDib(); }
+  // Copies what the renderer drew since the last show: the window then shows the whole
+  // picture, as a full copy would, at the cost of the new part only.
+  void ShowScene() override;
   void GrabScene(int show) override { GrabClient(show != 0); }
   void InvalidateScene() override { Invalidate(false); }
   void DrawAxes() override;
   COLORREF SetLineColor(int standardColor) override;
-  void MoveTo3D(double x, double y, double z) override;
-  void LineTo3D(double x, double y, double z) override;
+  void MoveTo3D(double px, double py, double pz) override;
+  void LineTo3D(double px, double py, double pz) override;
 
   // The eight painters: lengths scaled, then drawn by the solids' geometry.
   bool PaintBaseElement(const TRoundFace &face1, const TRoundFace &face2, double L,
@@ -82,7 +84,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
 
  private:
   DPOINT3 Scaled(const DPOINT3 &p) const;
-  DPOINT3 Scaled(double x, double y, double z) const { return Scaled(DPOINT3(x, y, z)); }
+  DPOINT3 Scaled(double px, double py, double pz) const { return Scaled(DPOINT3(px, py, pz)); }
   bool TrueColor() const;
   void DrawAxesOn(TDC &dc);
 

@@ -44,6 +44,18 @@ class PropertiesFolderTest : public EditorShellTest {
   }
 };
 
+// Counts the edited system's notices while it lives.
+class TNoticeCounter final : public TSystemObserver {
+ public:
+  explicit TNoticeCounter(TSystemImage &system) : system_(system) { system_.AddObserver(this); }
+  ~TNoticeCounter() override { system_.RemoveObserver(this); }
+  void SystemEdited() override { ++notices; }
+  int notices = 0;
+
+ private:
+  TSystemImage &system_;
+};
+
 TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBringsItBack) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemPropertiesFolder &folder = OpenFolder(editor);
@@ -68,6 +80,47 @@ TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBrings
   EXPECT_EQ(editor.System().Surface(1)->general.R, 22.01359);
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
   EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
+}
+
+TEST_F(PropertiesFolderTest, AnEditReachesEveryViewByOneNoticeAndFillsThePageOnce) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  TPropertiesSurfacesPage &page = *folder.SurfacesPage();
+  TPropertiesTable &table = *page.Table();
+  TNoticeCounter counter(editor.System());
+  const int fills = page.FillCount();
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
+
+  Type(table, kRadiusColumn, 1, "40");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().Surface(1)->general.R == 40.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 1);
+  EXPECT_EQ(page.FillCount(), fills + 1);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "40");
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Radius of surface 2 (ctrl-Z)");
+
+  // A refused entry tells no view; the page alone shows the system again, once.
+  Type(table, kRadiusColumn, 1, "abc");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !answers_->boxes.empty(); }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 1);
+  EXPECT_EQ(page.FillCount(), fills + 2);
+  EXPECT_EQ(table.CellText(kRadiusColumn, 1), "40");
+
+  // The standalone general-information window is told by the same one notice.
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_EQ(PropertiesFolder(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  TPropertiesTable &info = *GeneralInfoWindow()->Table();
+  test_kit::RunFor(50);
+  Type(info, 0, 9, "60");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().info.Temperature != 20.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 2);
+  // The window shows the temperature the system took.
+  EXPECT_EQ(std::stod(info.CellText(0, 9)), editor.System().info.Temperature);
 }
 
 TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemAgain) {

@@ -173,12 +173,14 @@ int TDC::SetDIBitsToDevice(int x, int y, int width, int height, int sourceX, int
   for (int j = 0; j < height; ++j) {
     const long long bandRow = static_cast<long long>(sourceY) + height - 1 - j - startScan;
     auto *line = reinterpret_cast<std::uint32_t *>(picture.scanLine(j));
-    for (int i = 0; i < width; ++i) {
-      const long long column = static_cast<long long>(sourceX) + i;
-      const bool present =
-          bandRow >= 0 && bandRow < bandRows && column >= 0 && column < reader.Width();
-      line[i] = present ? reader.Pixel(static_cast<int>(column), static_cast<int>(bandRow)) : 0u;
-    }
+    std::fill(line, line + width, 0u);
+    if (bandRow < 0 || bandRow >= bandRows) continue;
+    // The columns of the bitmap that the row covers, read in one pass.
+    const long long first = std::max<long long>(sourceX, 0);
+    const long long last = std::min<long long>(static_cast<long long>(sourceX) + width, reader.Width());
+    if (first < last)
+      reader.ReadRow(static_cast<int>(bandRow), static_cast<int>(first), static_cast<int>(last - first),
+                     line + (first - sourceX));
   }
   const QPoint at = ToImage(x, y);
   BlitPixels(QRect(at, picture.size()), picture, SRCCOPY, false, false);

@@ -96,6 +96,21 @@ std::uint32_t TDibPixelReader::Pixel(int x, int rowFromBottom) const {
   }
 }
 
+void TDibPixelReader::ReadRow(int rowFromBottom, int first, int count, std::uint32_t *out) const {
+  const bool rowInside = valid_ && rowFromBottom >= 0 && rowFromBottom < height_;
+  const bool packed = bitsPerPixel_ == 24 || bitsPerPixel_ == 32;
+  if (!rowInside || !packed || first < 0 || count < 0 || first + count > width_) {
+    for (int i = 0; i < count; ++i) out[i] = Pixel(first + i, rowFromBottom);
+    return;
+  }
+  const int storedRow = topDown_ ? height_ - 1 - rowFromBottom : rowFromBottom;
+  const int step = bitsPerPixel_ / 8;
+  const std::uint8_t *p = bits_ + storedRow * stride_ + static_cast<std::ptrdiff_t>(first) * step;
+  for (int i = 0; i < count; ++i, p += step)
+    out[i] = 0xFF000000u | (static_cast<std::uint32_t>(p[2]) << 16) |
+             (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
+}
+
 void TDibPixelReader::LimitRows(int count) {
   if (count < 0) count = 0;
   if (count < height_) height_ = count;

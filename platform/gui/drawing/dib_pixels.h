@@ -34,6 +34,9 @@ class TDibPixelReader {
   int Height() const { return height_; }
   // Pixel x of stored row `rowFromBottom` (0 = the bottom row) as 0xFFRRGGBB.
   std::uint32_t Pixel(int x, int rowFromBottom) const;
+  // Pixels first .. first + count - 1 of a stored row, as Pixel gives them; the row and
+  // the depth are looked up once, so whole pictures copy at memory speed.
+  void ReadRow(int rowFromBottom, int first, int count, std::uint32_t *out) const;
   // The bits hold only `count` rows (a band of a larger bitmap).
   void LimitRows(int count);
 

@@ -212,6 +212,18 @@ TEST_F(DetectorPage, TheModelsTakeTheirEditsAndCutSizesToTheField) {
   Type(Rectangle(), kDetectorFirstSizeEdit, "nan");
   EXPECT_EQ(Page().ReadParameters(), 1);
   EXPECT_EQ(Rectangle().Ly, 0.03f);
+  // A negative side would cover nothing: it is refused with a message, both sides stay
+  // and the edits show them again.
+  boxes.boxes.clear();
+  const float keptLz = Rectangle().Lz;
+  Type(Rectangle(), kDetectorFirstSizeEdit, "-0.02");
+  Type(Rectangle(), kDetectorSecondSizeEdit, "0.04");
+  EXPECT_EQ(Rectangle().ReadParameters(), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, kNegativeSideText);
+  EXPECT_EQ(Rectangle().Ly, 0.03f);
+  EXPECT_EQ(Rectangle().Lz, keptLz);
+  EXPECT_EQ(Text(Rectangle(), kDetectorFirstSizeEdit), "0.03");
 }
 
 TEST_F(DetectorPage, AModelKeepsItsValuesWhileAnotherTypeIsShown) {

@@ -155,14 +155,15 @@ TEST_F(TtiFolderTest, SaveAsCancelledReadAndAFailedSave) {
   Command(CM_SYNTHESIS_SAVE_SETTINGS_AS);
   EXPECT_EQ(folder.SettingsFileName(), Scratch("other.tti"));
   EXPECT_NE(Slurp(Scratch("other.tti")).find("[Common settings]\nMatrixSizeList=2\n"), std::string::npos);
-  // A cancelled Read empties the name: the next Save asks where to.
+  // A cancelled Read keeps the file in use: the next Save goes there without asking.
   files_.Cancel();
   Command(CM_SYNTHESIS_READ_SETTINGS);
-  EXPECT_EQ(folder.SettingsFileName(), "");
-  files_.Cancel();
+  EXPECT_EQ(folder.SettingsFileName(), Scratch("other.tti"));
+  std::filesystem::remove(Scratch("other.tti"));
   const std::size_t asked = files_.asked.size();
   Command(CM_SYNTHESIS_SAVE_SETTINGS);
-  EXPECT_EQ(files_.asked.size(), asked + 1);
+  EXPECT_EQ(files_.asked.size(), asked);
+  EXPECT_FALSE(Slurp(Scratch("other.tti")).empty());
   // A save into a directory that is not there says so and keeps the old name's file.
   const std::size_t boxes = answers_->boxes.size();
   EXPECT_EQ(folder.WriteSettings(Scratch("missing/x.tti")), 0);
@@ -201,6 +202,26 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(answers_->boxes[0].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+}
+
+TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {
+  TTestObjectFolder &folder = Open();
+  ASSERT_EQ(ObjectPage().currentType, kObjectRadialMira);
+  SetDlgItemText(ObjectPage().GetHandle(), kObjectSizeEdit, "0.1234567");
+  folder.ReadParameters();
+  const double typedSize = GetTestImage()->ObjectSize;
+  EXPECT_EQ(typedSize, 0.1234567);
+  const double distance = GetTestImage()->Distance;
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  GetTestImage()->ObjectSize = 1.0;
+  files_.Choose({Scratch("lens.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  // The page shows the size to six digits; taking the boxes again keeps all of them.
+  folder.ReadParameters();
+  folder.ShowParameters();
+  folder.ReadParameters();
+  EXPECT_EQ(GetTestImage()->ObjectSize, typedSize);
+  EXPECT_EQ(GetTestImage()->Distance, distance);
 }
 
 TEST_F(TtiFolderTest, AFileForAnImageAtInfinityInMetresDoesNotSuitAndChangesNothing) {

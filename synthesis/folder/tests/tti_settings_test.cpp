@@ -102,6 +102,32 @@ TEST_F(TtiSettings, EverySettingComesBackAndASecondSaveIsTheSameBytes) {
   EXPECT_EQ(text.rfind("[Common settings]\nMatrixSizeList=4\n", 0), 0u);
 }
 
+TEST_F(TtiSettings, NumbersReadBackExactlyAndShortOnesStayShort) {
+  TTtiSettings written = Unusual();
+  // Values that six significant digits would change, and floats whose nearest short text
+  // is not their own.
+  written.objectSize = 0.1234567890123;
+  written.distance = 1000.0 / 3.0;
+  written.diameterInUnit = 6.02214076e-23;
+  written.field = -1.0e300;
+  written.pozitionX = 0.1 + 0.2;
+  written.roundDiameter = 0.1f;
+  written.tau = 1.0f / 3.0f;
+  written.frequence = 16777217.0f;  // rounds to 16777216 as a float
+  written.matrix.dY0 = 3.4028235e38f;
+  written.singleLine.dZ0 = 1.4e-45f;  // the smallest float
+  std::string text, problem;
+  ASSERT_TRUE(FormatTtiFile(written, true, true, text, problem)) << problem;
+  Put(Path("exact.tti"), text);
+  TTtiSettings read;
+  unsigned sections = 0;
+  ASSERT_EQ(ReadTtiFile(Path("exact.tti"), read, sections, problem), TTtiReadResult::Read) << problem;
+  EXPECT_EQ(read, written);
+  EXPECT_NE(text.find("ObjectSize=0.1234567890123\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[Round detector]\nDiameter=0.1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("PozitionX=0.30000000000000004;"), std::string::npos) << text;
+}
+
 TEST_F(TtiSettings, WithoutTheTailTheTransformerScannerAndZoneStay) {
   std::string text, problem;
   ASSERT_TRUE(FormatTtiFile(Unusual(), false, true, text, problem));

@@ -205,23 +205,42 @@ TEST(BitmapScene, AFrameLargerThanTheRasterIsCutAndOneOutsideTheSceneIsBlack) {
   EXPECT_EQ(Cell(rasters[0], 31, 9), 0.0f);
 }
 
-TEST(BitmapScene, FieldBrightnessComesFromTheBackgroundBytes) {
-  TScenePicture background = Filled(4, 2, 0, 0, 0);
-  // The centre pixel (4/2, 2/2) = (2, 1).
-  background.SetPixel(2, 1, 30, 20, 10);
-  background.SetPixel(3, 0, 7, 8, 9);
+TEST(BitmapScene, TheFieldPointsSeeTheCapturedValuesOfEitherSynthesis) {
+  TScenePicture scene = Filled(4, 2, 0, 0, 0);
+  scene.SetPixel(2, 1, 30, 20, 10);  // red, green, blue
+  scene.SetPixel(3, 0, 90, 0, 0);
   const double d = 0.5;
-  EXPECT_EQ(BitmapValueAt(&background, 0, 0.0, 0.0, d), 10.0);
-  EXPECT_EQ(BitmapValueAt(&background, 1, 0.0, 0.0, d), 20.0);
-  EXPECT_EQ(BitmapValueAt(&background, 2, 0.0, 0.0, d), 30.0);
-  EXPECT_EQ(BitmapValueAt(&background, 3, 0.0, 0.0, d), 0.0);
+  Mem<float> rasters[3];
+  TBitmapCapture capture;
+  // The whole scene, as a PSF per field point frames it.
+  ASSERT_EQ(CaptureBitmapRasters(scene, PlacedSelection(RECT{}, 4, true, SIZE{4, 2}), 4, true,
+                                 false, rasters, capture),
+            1);
+  const POINT centre{capture.centre.x, capture.centre.y};
+  ASSERT_EQ(centre.x, 2);
+  ASSERT_EQ(centre.y, 1);
+  // Luminance R + 4.5907 G + 0.0601 B over the brightest cell's, for every wavelength:
+  // the fourth is not black.
+  const double brightest = 30 + 4.5907 * 20 + 0.0601 * 10;
+  for (int component = 0; component < 4; ++component)
+    EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 1, centre, component, 0.0, 0.0, d), 1.0f) << component;
   // x = 0.5 is one pixel right, y = 0.5 one row up: (3, 0).
-  EXPECT_EQ(BitmapValueAt(&background, 2, 0.5, 0.5, d), 7.0);
-  // Outside the picture, without one, without a pixel size, or far away: black.
-  EXPECT_EQ(BitmapValueAt(&background, 1, 1.5, 0.0, d), 0.0);
-  EXPECT_EQ(BitmapValueAt(nullptr, 1, 0.0, 0.0, d), 0.0);
-  EXPECT_EQ(BitmapValueAt(&background, 1, 0.0, 0.0, 0.0), 0.0);
-  EXPECT_EQ(BitmapValueAt(&background, 1, 1e300, -1e300, d), 0.0);
+  EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 1, centre, 2, 0.5, 0.5, d),
+                  static_cast<float>(90.0 / brightest));
+  // TV colours: blue, green and red rasters by component, on one scale (the brightest byte).
+  ASSERT_EQ(CaptureBitmapRasters(scene, PlacedSelection(RECT{}, 4, true, SIZE{4, 2}), 4, true,
+                                 true, rasters, capture),
+            1);
+  EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 3, centre, 0, 0.0, 0.0, d), 10.0f / 90.0f);
+  EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 3, centre, 1, 0.0, 0.0, d), 20.0f / 90.0f);
+  EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 3, centre, 2, 0.0, 0.0, d), 30.0f / 90.0f);
+  EXPECT_FLOAT_EQ(CapturedValueAt(rasters, 3, centre, 2, 0.5, 0.5, d), 1.0f);
+  // Outside the rasters, without them, without a pixel size, or far away: black.
+  EXPECT_EQ(CapturedValueAt(rasters, 3, centre, 1, 1.5, 0.0, d), 0.0);
+  EXPECT_EQ(CapturedValueAt(nullptr, 1, centre, 1, 0.0, 0.0, d), 0.0);
+  EXPECT_EQ(CapturedValueAt(rasters, 0, centre, 1, 0.0, 0.0, d), 0.0);
+  EXPECT_EQ(CapturedValueAt(rasters, 3, centre, 1, 0.0, 0.0, 0.0), 0.0);
+  EXPECT_EQ(CapturedValueAt(rasters, 3, centre, 1, 1e300, -1e300, d), 0.0);
 }
 
 TEST(BitmapScene, AStretchedObjectIsResampledByTheNearestPixel) {

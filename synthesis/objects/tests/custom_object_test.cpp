@@ -427,10 +427,14 @@ TEST_F(CustomObjectPage, APsfPerFieldPointCapturesTheWholeSceneInAWindowOfItsSha
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->GetClientRect().right, 128);
   EXPECT_EQ(window->GetClientRect().bottom, 256);
-  // The field brightness reads the background: green byte at the centre.
+  // The field brightness is the captured raster's, on the scale of the synthesis with one
+  // PSF (white is 1) and for every wavelength, a fourth one too; the frame's extra last
+  // column is black.
   image.objectStep = 1.0;
-  EXPECT_EQ(custom->ValueAt(1, 0.0, 0.0), 255.0);
-  EXPECT_EQ(custom->ValueAt(3, 0.0, 0.0), 0.0);
+  for (int component = 0; component < 4; ++component)
+    EXPECT_EQ(custom->ValueAt(component, 0.0, 0.0), 1.0) << component;
+  EXPECT_EQ(custom->ValueAt(0, 49.0, 0.0), 1.0);
+  EXPECT_EQ(custom->ValueAt(0, 50.0, 0.0), 0.0);
   delete window;
 }
 

@@ -217,6 +217,24 @@ TEST(Drv3D, ComposedTurnFollowsTheViewAndIsReadBack) {
   EXPECT_EQ(r.SecondTransform().offset.z, 5.0);
 }
 
+TEST(Drv3D, DrawnRectCoversWhatWasWrittenSinceItWasLastTaken) {
+  TDrv3D r(16, 16);
+  LookDown(r);
+  const RECT cleared = r.TakeDrawnRect();
+  EXPECT_EQ(cleared.right - cleared.left, 16);
+  EXPECT_EQ(cleared.bottom - cleared.top, 16);
+  EXPECT_EQ(r.TakeDrawnRect().right, 0);  // nothing since
+  r.Lock();
+  r.Point3D(At(3.5, 4.5, 0.0), RGB(255, 0, 0));
+  r.Line3D(At(6.5, 9.5, 0.0), At(10.5, 9.5, 0.0), RGB(0, 255, 0));
+  r.Unlock();
+  const RECT drawn = r.TakeDrawnRect();
+  EXPECT_EQ(drawn.left, 3);
+  EXPECT_EQ(drawn.top, 4);
+  EXPECT_EQ(drawn.right, 11);
+  EXPECT_EQ(drawn.bottom, 10);
+}
+
 TEST(Drv3D, PalettisedBitmapsReceivePaletteIndices) {
   TDrv3D r(16, 16, 256);
   ASSERT_EQ(r.BitsPerPixel(), 8);

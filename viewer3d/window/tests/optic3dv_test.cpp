@@ -95,7 +95,41 @@ TEST_F(SceneWindowTest, ScaleMultipliesLengthsSoHalfTheLensAtTwiceTheScaleIsTheS
       if (Picture(*b.window, x, y) != kBackground) ++drawn;
     }
   EXPECT_EQ(differing, 0);
-  EXPECT_GT(drawn, 1000);
+  EXPECT_GT(drawn, 500);
+}
+
+TEST_F(SceneWindowTest, EachShowBringsTheWholeWindowToThePicture) {
+  TSceneWindow made = Make(160, 120);
+  TOptic3DV &w = *made.window;
+  TViewerScene &scene = Keep(made);
+  scene.SetViewport(80, 60);
+  scene.SetScale(2.0);
+  w.SetShowAxes(true);
+  scene.ClearScene();
+  scene.PaintObjects(false);
+  w.UpdateWindow();  // the axes are on the window now
+  auto windowIsPicture = [&] {
+    int differing = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 160; ++x)
+        if (test_kit::ClientPixel(w, x, y) != Picture(w, x, y)) ++differing;
+    return differing;
+  };
+  EXPECT_GT(windowIsPicture(), 0);
+  // A new pass: cleared, then shown after each solid without any paint message between.
+  scene.ClearScene();
+  w.BeginScene();
+  w.ShowScene();
+  EXPECT_EQ(windowIsPicture(), 0);
+  w.SetObjectTransform(DANGLE3(0.3, 0.4, 0), DPOINT3(-10, 0, 0));
+  w.PaintLens(Lens(), 4);
+  w.ShowScene();
+  EXPECT_EQ(windowIsPicture(), 0);
+  w.SetObjectTransform(DANGLE3(), DPOINT3(15, 5, 0));
+  w.PaintRectPlate(TRectSlab{10, 8, 4, 1, 0.5});
+  w.ShowScene();
+  EXPECT_EQ(windowIsPicture(), 0);
+  w.GrabScene(0);
 }
 
 TEST_F(SceneWindowTest, RightClickChoosesTheBackgroundAndRepaintsOnlyItsOwnViewer) {
@@ -217,7 +251,9 @@ TEST_F(SceneWindowTest, ConicFacesAreDrawnThroughTheModelsSagWithinAPixel) {
         if (Picture(*made.window, column, y) != kBackground) lowest = y;
       ASSERT_GE(lowest, 0) << c.name << " column " << column;
       const double expected = cy - scale * KnownSag(R, c.Ex, rho);
-      EXPECT_NEAR(lowest + 0.5, expected, 1.0) << c.name << " rho " << rho;
+      // A pixel across the curve: one row, and the half column the curve climbs over it.
+      const double slope = (KnownSag(R, c.Ex, rho + 0.01) - KnownSag(R, c.Ex, rho - 0.01)) / 0.02;
+      EXPECT_NEAR(lowest + 0.5, expected, 1.0 + 0.5 * slope) << c.name << " rho " << rho;
       ++checked;
     }
     EXPECT_GT(checked, 25) << c.name;

@@ -1,6 +1,7 @@
 #include "platform/gui/drawing/dc_kinds.h"
 
 #include "platform/gui/drawing/dib.h"
+#include "platform/gui/drawing/dib_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,30 @@ TEST(DeviceContextBlit, DibRowsAreBottomUp) {
   partDc.SetDIBitsToDevice(0, 0, 2, 2, 0, 0, 0, 3, dib.GetBits(), dib.GetInfo(), DIB_RGB_COLORS);
   EXPECT_EQ(At(part, 0, 0), RGB(0, 255, 0));
   EXPECT_EQ(At(part, 0, 1), RGB(255, 0, 0));
+}
+
+TEST(DeviceContextBlit, WholeRowsCopyAsPixelByPixelAndColumnsOutsideAreLeftAlone) {
+  // An odd width pads every stored row; the copy starts two columns left of the bitmap
+  // and ends two beyond it.
+  const int width = 7, height = 5;
+  TDib dib(width, height, 1 << 24);
+  ASSERT_TRUE(dib.IsOK());
+  std::mt19937 random(11u);
+  for (int r = 0; r < height; ++r)
+    for (int b = 0; b < 3 * width; ++b) dib.GetBits()[r * 24 + b] = static_cast<std::uint8_t>(random());
+  const TDibPixelReader reader(dib.GetInfo(), dib.GetBits(), DIB_RGB_COLORS, nullptr);
+  QImage image = Filled(width + 4, height, RGB(255, 255, 255));
+  TImageDC dc(&image);
+  dc.SetDIBitsToDevice(0, 0, width + 4, height, -2, 0, 0, height, dib.GetBits(), dib.GetInfo(),
+                       DIB_RGB_COLORS);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width + 4; ++x) {
+      const int column = x - 2;
+      const COLORREF expected = column < 0 || column >= width
+                                    ? RGB(255, 255, 255)
+                                    : ColorOfPixel(reader.Pixel(column, height - 1 - y));
+      EXPECT_EQ(At(image, x, y), expected) << x << ", " << y;
+    }
 }
 
 TEST(DeviceContextBlit, PaletteColourModeDrawsThroughTheContextPalette) {
