@@ -32,15 +32,22 @@ install_missing() {
   fi
 }
 
-# Generates de_DE.UTF-8 when the machine has no decimal-comma locale (a clean Debian has
-# only C and POSIX); without root the comma-locale tests are skipped instead.
+# Generates de_DE.UTF-8 and ru_RU.UTF-8 when missing (a clean Debian has only C and POSIX):
+# the tests that read and write numbers under a decimal comma try both; without root they
+# are skipped instead.
 ensure_comma_locale() {
-  if locale -a 2>/dev/null | grep -qi -E '^(de_DE|ru_RU)\.utf-?8$'; then return 0; fi
+  local missing=()
+  for name in de_DE ru_RU; do
+    locale -a 2>/dev/null | grep -qi -E "^${name}\.utf-?8$" || missing+=("$name")
+  done
+  if [ "${#missing[@]}" -eq 0 ]; then return 0; fi
   install_missing "${locale_packages[@]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 ||
-    echo "Could not generate de_DE.UTF-8: the decimal-comma tests will be skipped" >&2
+  for name in "${missing[@]}"; do
+    $sudo localedef -i "$name" -f UTF-8 "$name.UTF-8" ||
+      echo "Could not generate $name.UTF-8: the decimal-comma tests will skip it" >&2
+  done
 }
 
 # configure_and_build <build-dir> <cmake options...>

@@ -1,8 +1,8 @@
 #include "document/elements/element_grouping.h"
 
 #include <cctype>
-#include <cstdlib>
 
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 
 namespace {
@@ -25,9 +25,11 @@ std::string Lower(std::string text) {
 bool IsAirGlass(const std::string &glass) {
   const std::string name = Lower(Trimmed(glass));
   if (name.empty() || name == "air") return true;
-  char *end = nullptr;
-  const double index = std::strtod(name.c_str(), &end);
-  return end != name.c_str() && *end == '\0' && index == 1.0;
+  // The index as the file holds it ("1.000000"), read without the process's locale: a
+  // decimal comma there read it as 1 followed by text, and air as a glass.
+  std::size_t consumed = 0;
+  const double index = DecimalToDouble(name.c_str(), &consumed);
+  return consumed > 0 && consumed == name.size() && index == 1.0;
 }
 
 bool IsMirrorSurface(const TSurface &surface) {

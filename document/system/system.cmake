@@ -17,5 +17,6 @@ area_tests(DOCUMENT
   tests/system_image_assign_test.cpp
   tests/system_image_draw_test.cpp
   tests/system_image_file_test.cpp
+  tests/system_image_locale_test.cpp
   tests/system_observer_test.cpp
   tests/undo_ring_test.cpp)

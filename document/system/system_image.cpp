@@ -220,6 +220,28 @@ int TSystemImage::AddSurface(TEditSurface *surface) {
   return 1;
 }
 
+namespace {
+
+// The stop number (from 1; 0: none) after `count` surfaces went in at `at`, or -count
+// went out from there.
+int FollowedStop(int stop, int at, int count) {
+  if (stop <= 0 || count == 0) return stop;
+  const int index = stop - 1;
+  if (count > 0) return index >= at ? stop + count : stop;
+  if (index >= at - count) return stop + count;
+  return index >= at ? 0 : stop;
+}
+
+}  // namespace
+
+void TSystemImage::FollowStopSurface(int at, int count) {
+  info.Naper = FollowedStop(info.Naper, at, count);
+  for (int k = 0; k < ConfigurationCount(); ++k) {
+    TConfigurationParameters &record = configurations.data[k];
+    record.Naper = FollowedStop(record.Naper, at, count);
+  }
+}
+
 void TSystemImage::ClearSelection() {
   hasSelection = 0;
   selectedElement = -1;
@@ -284,7 +306,11 @@ void TSystemImage::DeleteSelected(const TEditCanvas *canvas) {
   // The element list refers to the surfaces about to go: drop it before they do.
   elements.Clear();
   std::sort(doomed.rbegin(), doomed.rend());
-  for (int index : doomed) DeleteSurface(index);
+  // From the last surface back, so each index still names the surface it named.
+  for (int index : doomed) {
+    DeleteSurface(index);
+    FollowStopSurface(index, -1);
+  }
   selectedElement = -1;
   selectedSurface = -1;
   Regroup(first, marks);

@@ -80,7 +80,8 @@ class TSystemImage : public TOpticalSystem {
   // when read; nameMode as for ReadFile. Save: 1 when written; the file's surfaces stand in
   // the base configuration, whichever is current.
   int Load(const std::string &fileName, int nameMode);
-  int Save(const std::string &fileName);
+  // The file changes in one step; result, when given, says why a save failed.
+  int Save(const std::string &fileName, TFileWriteResult *result = nullptr);
 
   // The undo ring (system_image_undo.cpp). SaveUndo is taken after a change: 1 when the
   // snapshot was written. Undo(-1) steps back; Undo(k >= 0) loads slot k without moving
@@ -148,6 +149,11 @@ class TSystemImage : public TOpticalSystem {
   // it was stored.
   int InsertSurface(TEditSurface *surface, int index);
   int AddSurface(TEditSurface *surface);
+  // The user's stop stays on the same surface, in the system and in every configuration,
+  // when surfaces go in or out before it: `count` surfaces inserted at index `at`, or
+  // -count removed from there. A removed stop leaves no stop (0), which the pupil solve
+  // then finds for itself.
+  void FollowStopSurface(int at, int count);
   int IndexOfSurface(const TSurface *surface) const { return FindSurface(surface); }
   // Marks the elements whose regions meet the device rectangle; the selected element is
   // the first of them and the selected surface the one surface met, when only one is.
@@ -202,7 +208,6 @@ class TSystemImage : public TOpticalSystem {
   // Moves the elements to configuration k and takes its settings.
   void ApplyConfiguration(int k);
   int ReadConfigurations(const std::string &fileName);
-  int WriteConfigurations(const std::string &fileName) const;
   // Loads the snapshot of slot k over the system, keeping the name, marks, view and current
   // configuration; 1 when loaded.
   int LoadSnapshot(int slot);

@@ -1,20 +1,21 @@
 // The edited system's file: the optical system file with one [Config_<k>] section per
-// configuration (k from 1, the base configuration first). The system file's own writer
-// leaves these sections alone; they are replaced here, and sections of configurations that
-// no longer exist are removed, so a reader never brings a deleted configuration back.
+// configuration (k from 1, the base configuration first). The system file's writer takes
+// them into its one rewrite, and drops the sections of configurations that no longer
+// exist, so a reader never brings a deleted configuration back.
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <limits>
-#include <sstream>
+#include <utility>
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
 #include "optics/systemfile/system_file_format.h"
+#include "optics/systemfile/system_file_sections.h"
 
 namespace {
 
@@ -39,28 +40,11 @@ bool IsConfigurationHeader(const std::string &line) {
   return true;
 }
 
-// The text without any configuration section (header and body up to the next header).
-std::string WithoutConfigurations(const std::string &text) {
-  std::string kept;
-  kept.reserve(text.size());
-  bool skipping = false;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    const std::string line = text.substr(start, end - start);
-    if (!line.empty() && line[0] == '[') skipping = IsConfigurationHeader(line);
-    if (!skipping) kept += line;
-    start = end;
-  }
-  return kept;
-}
-
 int Count(const Mem<double> &m) { return m.Cells(); }
 
-std::string ConfigurationSection(const TConfigurationParameters &record, int k) {
-  std::string text = ConfigurationHeader(k) + "\n";
-  text += "Naper=" + std::to_string(record.Naper) + "\n";
+// The body of configuration k's section.
+std::string ConfigurationBody(const TConfigurationParameters &record) {
+  std::string text = "Naper=" + std::to_string(record.Naper) + "\n";
   text += "Dzr=" + FormatNumber(record.Dzr) + "\n";
   text += "Unit=" + std::to_string(record.Unit) + "\n";
   const int fields = std::min(Count(record.AlfaM), kFileFieldValues);
@@ -79,6 +63,22 @@ std::string ConfigurationSection(const TConfigurationParameters &record, int k) 
   }
   return text + "\n";
 }
+
+// The configurations as the system file writer takes them into its rewrite.
+class TConfigurationSections : public TSystemFileSections {
+ public:
+  explicit TConfigurationSections(const TSystemImage &system) : system_(system) {}
+  bool Owns(const std::string &lowerHeader) const override { return IsConfigurationHeader(lowerHeader); }
+  std::vector<std::pair<std::string, std::string>> Sections() const override {
+    std::vector<std::pair<std::string, std::string>> sections;
+    for (int k = 0; k < system_.ConfigurationCount(); ++k)
+      sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k]));
+    return sections;
+  }
+
+ private:
+  const TSystemImage &system_;
+};
 
 }  // namespace
 
@@ -158,46 +158,22 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   return static_cast<int>(read.size());
 }
 
-int TSystemImage::Save(const std::string &fileName) {
+int TSystemImage::Save(const std::string &fileName, TFileWriteResult *result) {
   const std::string path = fileName.empty() ? name : fileName;
-  if (path.empty()) return 0;
+  if (path.empty()) {
+    if (result != nullptr) *result = TFileWriteResult{TFileWriteFault::kNoDirectory, 0};
+    return 0;
+  }
   const int current = currentConfiguration;
   const TViewWindow keptView = viewWindow;
   StoreConfiguration(-1);
   // The file's surfaces stand in the base configuration, so that loading it and taking the
   // surfaces as the base gives back every configuration.
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
-  int written = WriteFile(path.c_str());
-  if (written) written = WriteConfigurations(path);
+  // Surfaces and configurations in one rewrite: the file is the old one or the new one.
+  const TConfigurationSections sections(*this);
+  const int written = WriteFile(path.c_str(), &sections, result);
   if (moved) SelectConfiguration(current);
   viewWindow = keptView;
   return written;
-}
-
-int TSystemImage::WriteConfigurations(const std::string &fileName) const {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return 0;
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  in.close();
-  std::string text = WithoutConfigurations(buffer.str());
-  if (!text.empty() && text.back() != '\n') text += '\n';
-  for (int k = 0; k < ConfigurationCount(); ++k)
-    text += ConfigurationSection(configurations.data[k], k + 1);
-  // Written beside the file and renamed over it: the file changes whole or not at all.
-  const std::string work = fileName + ".cfg.part";
-  {
-    std::ofstream out(work, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      std::remove(work.c_str());
-      return 0;
-    }
-  }
-  if (std::rename(work.c_str(), fileName.c_str()) != 0) {
-    std::remove(work.c_str());
-    return 0;
-  }
-  return 1;
 }

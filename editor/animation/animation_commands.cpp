@@ -84,11 +84,14 @@ void TAnimationCommands::CmEditAnimation() {
   const bool beamWasOn = frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION);
   StopAnimations();
   const std::string path = AnimationFilePath();
-  if (!FileExists(path) && !WriteAnimationTemplate(path, frame_.System().beams.raysPerBeam, frame_.System().info.AlfaM)) {
-    // Nothing to edit: starting again would only ask for the file once more.
-    MessageBox(window_.GetHandle(), "The animation file \"" + path + "\" cannot be written.", "Warning",
-               MB_OK | MB_ICONEXCLAMATION);
-    return;
+  if (!FileExists(path)) {
+    const TFileWriteResult written =
+        WriteAnimationTemplate(path, frame_.System().beams.raysPerBeam, frame_.System().info.AlfaM);
+    if (!written.Written()) {
+      // Nothing to edit: starting again would only ask for the file once more.
+      MessageBox(window_.GetHandle(), FileWriteFaultText(path, written), "Warning", MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
   }
   EditAnimationFileModally(&window_, path);
   if (!frame_.IsCurrent()) return;

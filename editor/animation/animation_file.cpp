@@ -3,10 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <utility>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_format.h"
 
 namespace {
@@ -42,8 +43,8 @@ bool CheckOrigin(const double origin[3], const std::string &section, std::string
   return CheckValues(origin, 3, section, problem);
 }
 
-void ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
-  if (!reader.ReadSection("[Common]")) return;
+bool ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
+  if (!reader.ReadSection("[Common]")) return false;
   reader.AddInt("Continuous", &common.Continuous);
   reader.AddDouble("RotZAll", common.rotationAll[0], 2);
   reader.AddDouble("RotXAll", common.rotationAll[1], 2);
@@ -54,6 +55,7 @@ void ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
   reader.AddDouble("RotOriginAll", common.rotationOriginAll, 3);
   reader.AddInt("AllRotation", &common.AllRotation);
   reader.ParseSection(0);
+  return true;
 }
 
 bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
@@ -82,7 +84,25 @@ bool ReadElement(TRead1NF &reader, int index, TAnimationElement &element) {
   return true;
 }
 
+// Whether any section header of the file names an element ("[Elem_..."), read or not.
+bool HasElementSection(TRead1NF &reader) {
+  reader.ScanFile();
+  for (std::string header = reader.NextSectionName(); !header.empty(); header = reader.NextSectionName())
+    if (LowerCaseAnsi(header).rfind("[elem_", 0) == 0) return true;
+  return false;
+}
+
+bool CheckCount(const char *key, int value, int most, std::string &problem) {
+  if (value <= most) return true;
+  problem = std::string(key) + "=" + std::to_string(value) + " of its section [Beam] lies beyond " +
+            std::to_string(most);
+  return false;
+}
+
 bool CheckFile(const TAnimationFile &file, std::string &problem) {
+  if (!CheckCount("Nray", file.beam.Nray, kAnimationMostRays, problem) ||
+      !CheckCount("NStep", file.beam.NStep, kAnimationMostSteps, problem))
+    return false;
   const TAnimationCommon &common = file.common;
   if (!CheckValues(&common.rotationAll[0][0], 6, "[Common]", problem) ||
       !CheckValues(common.rotationStepAll, 3, "[Common]", problem) ||
@@ -99,30 +119,6 @@ bool CheckFile(const TAnimationFile &file, std::string &problem) {
   return true;
 }
 
-// Writes the text to a new file beside the path and renames it over the path.
-int WriteBesideAndRename(const std::string &path, const std::string &text) {
-  const std::string work = path + ".new";
-  {
-    std::ofstream out(work, std::ios::binary | std::ios::trunc);
-    if (!out) return 0;
-    out << text;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(work, ignored);
-      return 0;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(work, path, error);
-  if (error) {
-    std::filesystem::remove(work, error);
-    return 0;
-  }
-  return 1;
-}
-
 }  // namespace
 
 std::string AnimationFileName(const std::string &systemFileName) {
@@ -136,22 +132,39 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   problem.clear();
   TRead1NF reader;
   if (reader.Open(path, 0) == nullptr) return TAnimationFileStatus::kMissing;
-  ReadCommon(reader, file.common);
-  file.hasBeamSection = ReadBeam(reader, file.beam);
-  file.elements.clear();
+  // Judged whole first: what is no animation file changes nothing.
+  reader.ScanFile();
+  unsigned faults = reader.Faults();
+  if (reader.ScannedEmpty()) {
+    problem = "it is empty";
+    return TAnimationFileStatus::kDamaged;
+  }
+  if ((faults & kReadNFBrokenHeader) != 0) {
+    problem = "a section name in it is not closed, so it was cut short";
+    return TAnimationFileStatus::kDamaged;
+  }
+  TAnimationFile read = file;
+  const bool hasCommon = ReadCommon(reader, read.common);
+  read.hasBeamSection = ReadBeam(reader, read.beam);
+  read.elements.clear();
   for (int index = 0; index < elementCount; ++index) {
     TAnimationElement element;
-    if (ReadElement(reader, index, element)) file.elements.push_back(element);
+    if (ReadElement(reader, index, element)) read.elements.push_back(element);
   }
-  const unsigned faults = reader.Faults();
-  reader.Close();
+  faults |= reader.Faults();
   for (const TFaultText &refused : kRefusedFaults) {
     if ((faults & refused.fault) != 0) {
       problem = refused.text;
       return TAnimationFileStatus::kDamaged;
     }
   }
-  if (!CheckFile(file, problem)) return TAnimationFileStatus::kDamaged;
+  if (!hasCommon && !read.hasBeamSection && read.elements.empty() && !HasElementSection(reader)) {
+    problem = "it holds none of the sections of an animation file ([Common], [Beam], [Elem_N])";
+    return TAnimationFileStatus::kDamaged;
+  }
+  reader.Close();
+  if (!CheckFile(read, problem)) return TAnimationFileStatus::kDamaged;
+  file = std::move(read);
   return TAnimationFileStatus::kRead;
 }
 
@@ -175,8 +188,8 @@ std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams) {
   return text;
 }
 
-int WriteAnimationTemplate(const std::string &path, int raysPerBeam, const Mem<double> &beams) {
-  return WriteBesideAndRename(path, AnimationTemplateText(raysPerBeam, beams));
+TFileWriteResult WriteAnimationTemplate(const std::string &path, int raysPerBeam, const Mem<double> &beams) {
+  return ReplaceFileContents(path, AnimationTemplateText(raysPerBeam, beams));
 }
 
 int RewriteAnimationBeam(const std::string &path, int Nray, double lowest, double highest,

@@ -10,11 +10,16 @@
 #include <vector>
 
 #include "foundation/containers/mem.h"
+#include "foundation/filewrite/file_replace.h"
 
 // A first origin value of this means the origin was not given.
 constexpr double kAnimationOriginNotGiven = 2147483647.0;
 // Values of the "Beam" list the file may hold (the first two are used).
 constexpr int kAnimationBeamValues = 10;
+// Rays per beam and steps of a beam sweep: more is no animation (a sweep draws every ray
+// of every step on the canvas).
+constexpr int kAnimationMostRays = 1000;
+constexpr int kAnimationMostSteps = 10000;
 // Positions (mm) and angles (degrees) further from 0 are refused: no element is animated
 // that far, and sums of them must stay finite.
 constexpr double kAnimationLargestValue = 1e9;
@@ -62,17 +67,18 @@ enum class TAnimationFileStatus { kRead, kMissing, kDamaged };
 std::string AnimationFileName(const std::string &systemFileName);
 
 // Reads the file: "[Common]", "[Beam]" and the sections "[Elem_0]" ... "[Elem_<count-1>]"
-// that exist. kMissing when it cannot be opened; kDamaged, with problem saying why, when
-// it is not a text the animation can use (a zero byte, a line too long to read, a read
-// failure, a number beyond kAnimationLargestValue). A list longer than its key's values
-// is read up to them.
+// that exist. kMissing when it cannot be opened; kDamaged, with problem saying why and file
+// unchanged, when it is not a text the animation can use (empty, none of its sections, a
+// section name cut short, a zero byte, a line too long to read, a read failure, a number
+// beyond kAnimationLargestValue, rays or steps beyond their most). A list longer than its
+// key's values is read up to them.
 TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount,
                                        TAnimationFile &file, std::string &problem);
 
 // Writes the template of a new animation file: Continuous, the beam section with the rays
 // per beam and the range of the beam coordinates (smallest, largest or "??" when they are
-// equal), and an element section to fill in. Written beside and renamed; 1 when written.
-int WriteAnimationTemplate(const std::string &path, int raysPerBeam, const Mem<double> &beams);
+// equal), and an element section to fill in. Written in one step; the result says why not.
+TFileWriteResult WriteAnimationTemplate(const std::string &path, int raysPerBeam, const Mem<double> &beams);
 // The template's text.
 std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams);
 

@@ -1,5 +1,6 @@
 #include "editor/animation/animation_info.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -19,15 +20,16 @@ void AdvanceInRange(double &value, double &step, double lower, double upper, int
     if (wrap != 0) {
       value = lower;
     } else {
+      // A step longer than the range would carry the value past the other end.
       step = -step;
-      value = upper + step;
+      value = std::clamp(upper + step, lower, upper);
     }
   } else if (direction <= 0.0 && value < lower) {
     if (wrap != 0) {
       value = upper;
     } else {
       step = -step;
-      value = lower + step;
+      value = std::clamp(lower + step, lower, upper);
     }
   }
 }

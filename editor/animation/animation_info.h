@@ -56,5 +56,6 @@ void SortPair(double &first, double &second);
 
 // Keeps a stepped value inside [lower, upper], called after the step was added: past an
 // end the value turns back (the step changes its sign and the value goes one step back
-// from the end) or, with wrap, jumps to the other end.
+// from the end, but never past the other end) or, with wrap, jumps to the other end.
+// lower must not exceed upper.
 void AdvanceInRange(double &value, double &step, double lower, double upper, int wrap);

@@ -102,7 +102,7 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     error = "Not enough memory";
     return 0;
   }
-  FollowStopSurface(system, k + 1, 1);
+  system.FollowStopSurface(k + 1, 1);
   info.insertedCount = 2;
   Refresh(system);
   SelectRange(system, k, k + 1);
@@ -175,7 +175,7 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   system.ShiftSurfaces(k, k + count - 1, shift, 1);
   if (turn != 0.0)
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
-  FollowStopSurface(system, k, count - 1);
+  system.FollowStopSurface(k, count - 1);
   info.insertedCount = count;
   Refresh(system);
   SelectRange(system, k, k + count - 1);

@@ -63,19 +63,6 @@ double ChiefRayTilt(TSystemImage &system, int preceding) {
   return std::atan2(hit.M, hit.L);
 }
 
-void FollowStopSurface(TSystemImage &system, int at, int count) {
-  int &stop = system.info.Naper;  // from 1; 0: none
-  if (stop <= 0 || count == 0) return;
-  const int index = stop - 1;
-  if (count > 0) {
-    if (index >= at) stop += count;
-  } else if (index >= at - count) {
-    stop += count;
-  } else if (index >= at) {
-    stop = 0;  // the stop itself went: the pupil solve finds one again
-  }
-}
-
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
                  TInsertedElementInfo &info) {
   const TSurface *previous = system.Surface(preceding);
@@ -119,7 +106,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   system.RebuildElements(nullptr);
   system.info.Dentr = keptDiameter;
   system.info.Naper = keptStop;
-  FollowStopSurface(system, index, 1);
+  system.FollowStopSurface(index, 1);
 
   // The chief ray's hit on the new surface.
   Mem<TIntersectionPoint> hits;
@@ -161,7 +148,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   }
   system.info.Dentr = keptDiameter;
   system.info.Naper = keptStop;
-  FollowStopSurface(system, index, 1);
+  system.FollowStopSurface(index, 1);
   if (passed > 0) {
     const double semi = std::max(std::fabs(largest), std::fabs(smallest));
     TEditSurface *placed = system.EditSurface(index);
@@ -189,7 +176,7 @@ int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   system.elements.Clear();
   system.ClearSelection();
   system.DeleteSurface(index);
-  FollowStopSurface(system, index, -1);
+  system.FollowStopSurface(index, -1);
   const double keptDiameter = system.info.Dentr;
   const int keptStop = system.info.Naper;
   system.Update();

@@ -27,7 +27,3 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
 // 1 when removed.
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info);
 
-// The user's stop surface stays the same surface when surfaces go in or out before it:
-// `count` surfaces inserted at index `at`, or -count removed from there (a removed stop
-// leaves the stop to the pupil solve).
-void FollowStopSurface(TSystemImage &system, int at, int count);

@@ -3,39 +3,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/filewrite/work_files.h"
 #include "foundation/textfiles/text_functions.h"
 #include "platform/core/paths.h"
 
 namespace {
 
-// The work copy of a rewrite: a name of its own for every writer, beside the file, so two
-// programs rewriting files of one directory never write into each other's copy.
-constexpr char kWorkNamePattern[] = "readnf-XXXXXX.tmp";
-constexpr int kWorkNameSuffixLength = 4;  // ".tmp" after the six letters made unique
 // The one work copy of older versions of the program, which a reader still removes.
 constexpr char kLegacyWorkName[] = "readnf.tmp";
 // Used only when the file itself is called "readnf.tmp".
 constexpr char kLegacyWorkNameAlternative[] = "readnf~.tmp";
-
-// The file a name stands for: a link is written through, not over.
-std::string RealFile(const std::string &path) {
-  std::string result = path;
-  if (char *real = ::realpath(path.c_str(), nullptr)) {
-    result = real;
-    std::free(real);
-  }
-  return result;
-}
-
-std::string DirectoryOf(const std::string &path) {
-  const std::string directory = std::filesystem::path(path).parent_path().string();
-  return directory.empty() ? "." : directory;
-}
 
 // Something other than an ordinary file under that name: a directory, a device or a pipe
 // would never end a line (or block the reader), so it is not opened.
@@ -75,12 +59,19 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   Close();
   ClearFaults();
   writeFailed = false;
+  writeResult = TFileWriteResult{};
   targetName.clear();
   if (fileName.empty()) return nullptr;
   // Names from older files may carry '\' and another case than the file on disk.
   targetName = ResolvePathCase(NormalizeSeparators(fileName));
-  if (IsNoOrdinaryFile(targetName)) return nullptr;
+  // A save of this file that was stopped midway left its work file: it goes now.
+  RemoveStaleWorkFiles(targetName);
   openMode = (mode == 1 || mode == 2) ? mode : 0;
+  if (openMode != 0) {
+    writeResult = CheckFileWritable(targetName);
+    if (!writeResult.Written()) return nullptr;
+  }
+  if (IsNoOrdinaryFile(targetName)) return nullptr;
   target = std::fopen(targetName.c_str(), "rb");
   if (openMode == 0) {
     sectionSelected = false;
@@ -88,7 +79,10 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   }
   if (openMode == 2 || target == nullptr) {
     // A file that exists but cannot be read is not ours to replace.
-    if (target == nullptr && FileExists(targetName)) return nullptr;
+    if (target == nullptr && FileExists(targetName)) {
+      writeResult = TFileWriteResult{TFileWriteFault::kNoPermission, EACCES};
+      return nullptr;
+    }
     if (target != nullptr) std::fclose(target);
     target = nullptr;
     openMode = 2;
@@ -97,8 +91,9 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   }
   static const cookie_io_functions_t kWorkFunctions = {nullptr, &TRead1NF::WriteToWork, nullptr,
                                                        nullptr};
-  if (CanWriteBeside()) work = fopencookie(this, "w", kWorkFunctions);
+  work = fopencookie(this, "w", kWorkFunctions);
   if (work == nullptr) {
+    writeResult = TFileWriteResult{TFileWriteFault::kFailed, ENOMEM};
     if (target != nullptr) std::fclose(target);
     target = nullptr;
     emptyTarget = false;
@@ -114,11 +109,6 @@ std::string TRead1NF::LegacyWorkPath() const {
   const std::string name = path.filename().string();
   const char *workName = (name == kLegacyWorkName) ? kLegacyWorkNameAlternative : kLegacyWorkName;
   return JoinPath(path.parent_path().string(), workName);
-}
-
-bool TRead1NF::CanWriteBeside() const {
-  if (FileExists(targetName) && ::access(targetName.c_str(), W_OK) != 0) return false;
-  return ::access(DirectoryOf(RealFile(targetName)).c_str(), W_OK | X_OK) == 0;
 }
 
 void TRead1NF::SyncWork() {
@@ -283,6 +273,45 @@ int TRead1NF::AppendSection(const std::string &header) {
   return 1;
 }
 
+int TRead1NF::RemoveSection(const std::string &header) {
+  PrepareTemp();
+  ClearIdentifiers();
+  if (work == nullptr || target == nullptr || header.empty()) return 0;
+  stopHeader.clear();
+  StartWork();
+  RewindTarget();
+  const std::string wanted = LowerCaseAnsi(header);
+  std::string line;
+  bool hadEnd = false;
+  bool found = false;
+  std::size_t beforeHeader = 0;
+  for (;;) {
+    SyncWork();
+    beforeHeader = workText.size();
+    if (!ReadLine(line, hadEnd, LineUse::Copy)) break;
+    if (LowerCaseAnsi(line) == wanted) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) {
+    StartWork();
+    RewindTarget();
+    return 0;
+  }
+  SyncWork();
+  workText.resize(beforeHeader);
+  // The body goes with its header, up to the next header.
+  off_t keep = ftello(target);
+  while (ReadLine(line, hadEnd, LineUse::Skip)) {
+    if (StartsWith(line, '[')) break;
+    keep = ftello(target);
+  }
+  fseeko(target, keep, SEEK_SET);
+  sectionSelected = true;
+  return 1;
+}
+
 bool TRead1NF::CopyRestToWork() {
   if (target == nullptr || work == nullptr) return true;
   // The rest starts a line of its own even when the new body did not end its last line.
@@ -319,40 +348,8 @@ bool TRead1NF::CommitWork() {
 }
 
 bool TRead1NF::WriteFile() {
-  const std::string destination = RealFile(targetName);
-  // Beside the file itself, so the rename stays within its file system.
-  std::string temporary = JoinPath(DirectoryOf(destination), kWorkNamePattern);
-  const int handle = ::mkstemps(temporary.data(), kWorkNameSuffixLength);
-  if (handle < 0) return false;
-  std::FILE *out = ::fdopen(handle, "wb");
-  if (out == nullptr) {
-    ::close(handle);
-    std::remove(temporary.c_str());
-    return false;
-  }
-  bool written =
-      std::fwrite(committedText.data(), 1, committedText.size(), out) == committedText.size();
-  written = (std::fflush(out) == 0) && written;
-  // On disk before the rename, so a crash leaves the old file or the new one, never half.
-  written = (::fsync(::fileno(out)) == 0) && written;
-  // The old file's permissions, or for a new file those any new file gets here (the work
-  // copy is made private).
-  struct stat old {};
-  mode_t mode = 0;
-  if (::stat(destination.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  written = written && ::fchmod(::fileno(out), mode) == 0;
-  written = (std::fclose(out) == 0) && written;
-  if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  writeResult = ReplaceFileContents(targetName, committedText);
+  return writeResult.Written();
 }
 
 int TRead1NF::PrepareTemp() {

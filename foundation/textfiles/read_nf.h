@@ -9,17 +9,19 @@
 // Reading: Open(name, 0); per section ReadSection(header), the Add calls, ParseSection(0);
 // Close. Writing: Open(name, 1) gives the stream to print into; per section
 // SelectSection(header), print the new body, Reset; Close. A rewrite never edits the file
-// in place: the sections are replaced in memory, and Close writes the whole new text to a
-// work copy of its own beside the file ("readnf-XXXXXX.tmp", unique to this writer) and
-// renames it over the file, so the file changes once, completely or not at all, and a
-// failed write leaves the old file whole and makes Close return 0. Lines end in "\n" or
-// "\r\n"; text outside the rewritten sections is kept byte for byte.
+// in place: the sections are replaced in memory, and Close writes the whole new text in one
+// step (foundation/filewrite), so the file changes once, completely or not at all, and a
+// failed write leaves the old file whole and makes Close return 0 (WriteResult says why).
+// A file marked read-only is never rewritten. Opening a file removes the work files a
+// stopped save of it left. Lines end in "\n" or "\r\n"; text outside the rewritten
+// sections is kept byte for byte.
 
 #include <sys/types.h>
 
 #include <cstdio>
 #include <string>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf_key_groups.h"
 
 class TRead1NF : public TReadNFKeyGroups {
@@ -46,6 +48,9 @@ class TRead1NF : public TReadNFKeyGroups {
   int SelectSection(const std::string &header);
   // Starts adding to the section after its last non-blank line.
   int AppendSection(const std::string &header);
+  // Drops the section, header and body, from the file in the same rewrite; 0 when the
+  // file has no such section (nothing is then pending).
+  int RemoveSection(const std::string &header);
   // Adds "header\n" at the end of the file; 0 when not rewriting.
   int AppendHeader(const std::string &header);
   // Clears the registrations and completes the pending rewrite.
@@ -62,11 +67,21 @@ class TRead1NF : public TReadNFKeyGroups {
   // starting with '[' or '^'. Returns 1 when every value met found its place whole, 0
   // when something did not fit (see Faults) or there is no file. Closes when asked.
   int ParseSection(int closeAtEnd);
+  // Reads the whole file once to judge it before its sections are read: notes a zero
+  // byte, a line too long, a read failure, a last line without its line end (a file cut
+  // short) and a line that opens a section name without closing it; answers the number
+  // of section header lines, -1 when there is no file. Leaves the reader at the start.
+  int ScanFile();
+  // Whether the file holds nothing but blank lines (after ScanFile).
+  bool ScannedEmpty() const { return scannedEmpty; }
+
   // The header at which the last ParseSection stopped (given once), else the next header
   // line of the file, else empty.
   std::string NextSectionName();
 
   const std::string &FileName() const { return targetName; }
+  // Why the last Open for writing or the last Close could not write the file.
+  const TFileWriteResult &WriteResult() const { return writeResult; }
   bool IsOpen() const { return HasTarget(); }
 
  private:
@@ -88,7 +103,6 @@ class TRead1NF : public TReadNFKeyGroups {
   bool CopyRestToWork();
   bool CommitWork();
   bool WriteFile();
-  bool CanWriteBeside() const;
   std::string LegacyWorkPath() const;
   void RewindTarget();
 
@@ -105,7 +119,9 @@ class TRead1NF : public TReadNFKeyGroups {
   bool sectionSelected = false;
   bool headerAppended = false;
   bool writeFailed = false;
+  TFileWriteResult writeResult;
   std::string stopHeader;
+  bool scannedEmpty = false;
 };
 
 // The form every user constructs.

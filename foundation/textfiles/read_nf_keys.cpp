@@ -110,6 +110,7 @@ void TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::st
   }
   const double value = DecimalToDouble(token);
   const auto at = static_cast<std::size_t>(index);
+  if ((key.type == 'd' || key.type == 'f') && !std::isfinite(value)) NoteFault(kReadNFNotFinite);
   switch (key.type) {
     case 'd':
       static_cast<double *>(key.variable)[at] = value;

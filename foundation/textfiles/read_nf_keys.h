@@ -29,6 +29,9 @@ enum TReadNFFault : unsigned {
   kReadNFGarbled = 1u << 5,          // a zero byte inside a text line
   kReadNFReadFailed = 1u << 6,       // the file could not be read to its end
   kReadNFWriteFailed = 1u << 7,      // a section rewrite did not reach the file
+  kReadNFNotFinite = 1u << 8,        // a number read as not-a-number or infinite (stored so)
+  kReadNFCutShort = 1u << 9,         // the last line has no line end (ScanFile)
+  kReadNFBrokenHeader = 1u << 10,    // a line opens a section name it does not close (ScanFile)
 };
 
 // Longest line the parser reads; longer ones are read up to here and flagged.

@@ -189,6 +189,28 @@ int TRead1NF::ParseSection(int closeAtEnd) {
   return (met & kParseFaults) == 0 ? 1 : 0;
 }
 
+int TRead1NF::ScanFile() {
+  scannedEmpty = true;
+  if (target == nullptr) return emptyTarget ? 0 : -1;
+  RewindTarget();
+  int headers = 0;
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Parse)) {
+    std::size_t end = line.size();
+    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+    if (end > 0) scannedEmpty = false;
+    if (!hadEnd && !line.empty()) NoteFault(kReadNFCutShort);
+    if (!line.empty() && line[0] == '[') {
+      ++headers;
+      if (line[end - 1] != ']') NoteFault(kReadNFBrokenHeader);
+    }
+    if (line.find('\0') != std::string::npos) NoteFault(kReadNFGarbled);
+  }
+  RewindTarget();
+  return headers;
+}
+
 std::string TRead1NF::NextSectionName() {
   if (!stopHeader.empty()) {
     std::string header;

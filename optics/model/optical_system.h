@@ -20,6 +20,8 @@
 
 class TBeamsPar;
 class TFieldRays;
+class TSystemFileSections;
+struct TFileWriteResult;
 
 // Where a batch trace leaves each ray's hits, as TraceRay records them: ray r's list starts
 // at cells[r * stride] and ends with an entry whose x is kHitListEnd. A list longer than
@@ -117,8 +119,10 @@ class TOpticalSystem {
   // and only its glasses are missing. nameMode: kNameFromFile, kNameFromFileName or (any
   // other value) kNameKept.
   int ReadFile(const std::string &fileName, int nameMode);
-  // 1 when written; null or empty writes to the system's name.
-  int WriteFile(const char *fileName);
+  // 1 when written; null or empty writes to the system's name. more: sections written in
+  // the same rewrite (the file changes once); result, when given, says why a write failed.
+  int WriteFile(const char *fileName, const TSystemFileSections *more = nullptr,
+                TFileWriteResult *result = nullptr);
 
   // The sequential trace (system_trace.cpp): mode kTracePlain, kTraceReference or
   // kTraceWavefront, positive leaving the ray in the last surface's frame, negative global.
@@ -182,10 +186,15 @@ class TOpticalSystem {
   double BestShift(const Mem<double> &a, const Mem<double> &b, int n) const;
   // Central-difference slope of that spread at s.
   double SpreadSlope(const Mem<double> &a, const Mem<double> &b, int n, double s) const;
-  // The image-plane interval at which the pupil just fills the Nd nodes of diffraction
-  // work: lambda / D (mrad) for an image at infinity, else 0.5 lambda / NA (mm), from the
-  // solved exit pupil; 1.0 when the pupil gives no aperture.
-  double DiffractionInterval() const;
+  // The diffraction interval 0.5 lambda / NA (mm) of a finite image, NA the real
+  // image-space aperture: the spread of the direction cosines of real rays from the chief
+  // ray to the pupil's rims, for the field point whose pupils are solved; lambda / D (mrad)
+  // of the exit pupil for an image at infinity. Where no rim ray reaches the image the
+  // paraxial exit pupil gives the aperture; 1.0 when nothing does (psf_interval.cpp).
+  double DiffractionInterval(double fieldA, double fieldB);
+  // The same for the reference beam (the first field value), whose pupils the preparation
+  // solves.
+  double DiffractionInterval();
   // The image-plane interval in effect (info.discreteInEffect) and the pupil step of PSF
   // work: the user's Discrete when given, else the diffraction interval, over
   // kPsfNodesPerDiffractionInterval with diffraction on. Discrete itself is never changed,

@@ -40,7 +40,9 @@ class TOpticalSystemInformation {
   // The interval PSF work samples at: Discrete when given, else the one the preparation
   // computed from the aperture and wavelength. Every PSF, MTF and synthesis user reads it.
   double discreteInEffect = 0.0;
-  double pupilStep = 0.0;           // pupil sampling interval that goes with it
+  // The pupil grid's step that goes with it: direction cosines of a finite image, mm of the
+  // exit pupil for an image at infinity.
+  double pupilStep = 0.0;
   int psfState = 0;
   int ShowRecommendation = 1;
   int wholeSystemState = 0;

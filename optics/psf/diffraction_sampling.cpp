@@ -22,16 +22,6 @@ constexpr double kDiffractionSpread = 4.0;
 const double kMantissas[] = {1.0, 1.5, 2.0, 2.5, 4.0, 5.0, 8.0};
 constexpr int kMantissaCount = sizeof kMantissas / sizeof kMantissas[0];
 
-// Node interval of diffraction work: lambda / D (mrad) at infinity, 0.5 lambda / NA (mm)
-// for a finite image, lambda in micrometres.
-double DiffractionInterval(const TOpticalSystemInformation &info) {
-  if (info.ImageFinite == 0)
-    return info.exitPupilDiameter != 0.0 ? info.LambdaW / info.exitPupilDiameter : 0.0;
-  const double sine = std::fabs(
-      std::sin(std::atan2(info.exitPupilDiameter / 2.0, std::fabs(info.exitPupilPoint[0]))));
-  return sine != 0.0 ? 0.5 * 0.001 * info.LambdaW / sine : 0.0;
-}
-
 void ImagePoint(const TOpticalSystem &system, const TCurrentRay &ray, double &u, double &v) {
   u = ImageCoordinate(system.info.ImageFinite, ray.y, ray.M, ray.L);
   v = ImageCoordinate(system.info.ImageFinite, ray.z, ray.N, ray.L);
@@ -62,7 +52,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
   for (double field : fieldValues) {
     MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
-    const double fieldInterval = DiffractionInterval(system.info);
+    const double fieldInterval = system.DiffractionInterval(field, 0.0);
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
     int chiefResult = 0;
     system.TraceRays(&chief, 1, 1, &chiefResult);

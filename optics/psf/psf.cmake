@@ -1,5 +1,7 @@
 area_sources(OPTICS
   diffraction_sampling.cpp
+  pupil_direction_map.cpp
+  psf_interval.cpp
   psf_progress.cpp
   psf_nodes.cpp
   psf_polychromatic.cpp

@@ -13,6 +13,7 @@
 #include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
+#include "optics/psf/pupil_direction_map.h"
 #include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/pupils/field_rays.h"
@@ -24,6 +25,9 @@ namespace {
 constexpr int kPupilBatch = 4096;
 // The pupil area keeps its traditional 3.1415, which stored results were made with.
 constexpr double kAreaPi = 3.1415;
+// Direction offsets beyond this many times the farthest a fan reached lie outside the
+// pupil, a rectangle's corners (sqrt 2 times its sides' reach) included.
+constexpr double kOutsideReach = 2.0;
 
 // The work arrays as Nd x Nd grids; false (after the memory box) when they cannot be had.
 bool EnsurePsfArrays(TOpticalSystem &system) {
@@ -49,20 +53,6 @@ void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int
   centre[2] = ImageCoordinate(system.info.ImageFinite, chief.y, chief.M, chief.L);
 }
 
-// Semi-axes of the pupil from the stop's outer bound: R along y, Rz along z.
-void PupilSemiAxes(const TOpticalSystem &system, int &boundType, double &R, double &Rz) {
-  R = system.info.entrancePupilDiameter / 2.0;
-  Rz = R;
-  boundType = kBoundRound;
-  const TSurface *stop = system.Surface(system.info.stopIndex);
-  if (stop == nullptr) return;
-  boundType = stop->general.boundTypeExt;
-  const double b = stop->general.semiHeightExt;
-  double a = stop->general.semiWidthExt;
-  if (a == 0.0) a = b;
-  if (b != 0.0) Rz = R * a / b;
-}
-
 void ClearArrays(TOpticalSystem &system) {
   system.workArray1.Zero();
   system.workArray2.Zero();
@@ -79,20 +69,23 @@ class TPupilRays {
   bool Reserve(int groupSize) {
     capacity_ = groupSize > kPupilBatch ? groupSize : kPupilBatch;
     return rays_.Allocate(capacity_, 1) && results_.Allocate(capacity_, 1) &&
-           wavefronts_.Allocate(capacity_, 1) && nodes_.Allocate(capacity_, 1);
+           wavefronts_.Allocate(capacity_, 1) && nodes_.Allocate(capacity_, 1) &&
+           amplitudes_.Allocate(capacity_, 1);
   }
   // Whether a group of `groupSize` more rays fits before the batch must be traced.
   bool Fits(int groupSize) const { return count_ + groupSize <= capacity_; }
-  // A ray of the sampling for the grid node `node` (any number the caller reads back).
-  void Add(const TCurrentRay &ray, long node, TPSFSampleInfo &stats) {
+  // A ray of the sampling for the grid node `node` (any number the caller reads back), with
+  // the amplitude the wave has at its pupil point.
+  void Add(const TCurrentRay &ray, long node, double amplitude, TPSFSampleInfo &stats) {
     ++stats.count;
     rays_.data[count_] = ray;
     rays_.data[count_].traceThrough = 0;
     nodes_.data[count_] = node;
+    amplitudes_.data[count_] = amplitude;
     ++count_;
   }
-  // Traces the rays added since the last trace and calls take(ray, node, transmission,
-  // pathDifference) for each that passed.
+  // Traces the rays added since the last trace and calls take(ray, node, amplitude,
+  // transmission, pathDifference) for each that passed.
   template <class Take>
   void Trace(TOpticalSystem &system, TPSFSampleInfo &stats, Take take) {
     if (count_ == 0) return;
@@ -103,7 +96,7 @@ class TPupilRays {
       if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
       if (d > stats.largestPathDifference) stats.largestPathDifference = d;
       const double T = wavefronts_.data[r].transmission;
-      take(rays_.data[r], nodes_.data[r], T, d);
+      take(rays_.data[r], nodes_.data[r], amplitudes_.data[r], T, d);
       stats.transmissionSum += T;
     }
     count_ = 0;
@@ -114,6 +107,7 @@ class TPupilRays {
   Mem<int> results_;
   Mem<TRayWavefront> wavefronts_;
   Mem<long> nodes_;
+  Mem<double> amplitudes_;
   int capacity_ = 0;
   int count_ = 0;
 };
@@ -162,19 +156,26 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   int boundType = kBoundRound;
   double R = 0.0, Rz = 0.0;
   PupilSemiAxes(*this, boundType, R, Rz);
-  const double du = info.pupilStep;
+  // The pupil's grid, evenly in the direction offsets of the image-space rays; the map is
+  // traced before the reference ray, whose trace the samples' path differences need.
+  const double dt = PupilGridStep(info);
+  TPupilDirectionMap map;
+  const bool mapped = map.Build(*this, fieldA, fieldB, kPupilFanSteps);
   const int nd = info.Nd;
   const int half = nd / 2;
   TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
   ClearArrays(*this);
-  // Without a wavelength there is no phase to give the samples.
-  if (!(info.LambdaW > 0.0)) return stats;
+  // Without a wavelength there is no phase to give the samples; without a chief ray that
+  // reaches the image, no pupil to place them in.
+  if (!(info.LambdaW > 0.0) || !mapped || !(dt > 0.0)) return stats;
 
   // The system stays as it is while its pupil is sampled.
   const TTraceBatch batch(*this);
   const bool elliptic = boundType == kBoundRound || boundType == kBoundEllipse;
   const double inverseR2 = R != 0.0 ? 1.0 / (R * R) : 0.0;
   const double inverseRz2 = Rz != 0.0 ? 1.0 / (Rz * Rz) : 0.0;
+  // Offsets this far beyond every rim lie outside any pupil, rectangles' corners included.
+  const double reach = kOutsideReach * map.Reach();
   const double wavesPerMm = 1000.0 / info.LambdaW;
   const int aberrationFree = info.aberrationFree;
   float *re = workArray1.data;
@@ -182,14 +183,15 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   TPupilRays rows;
   if (!rows.Reserve(nd)) return stats;
   const TFieldRays field(*this, fieldA, fieldB);
-  const auto take = [&](const TCurrentRay &, long node, double T, double d) {
+  const auto take = [&](const TCurrentRay &ray, long node, double amplitude, double T, double d) {
+    const double wave = amplitude * map.Obliquity(ray);
     if (aberrationFree) {
-      re[node] = 1.0f;
+      re[node] = static_cast<float>(wave);
       im[node] = 0.0f;
     } else {
       const double phase = 2.0 * kPi * d * wavesPerMm;
-      re[node] = static_cast<float>(T * std::cos(phase));
-      im[node] = static_cast<float>(T * std::sin(phase));
+      re[node] = static_cast<float>(wave * T * std::cos(phase));
+      im[node] = static_cast<float>(wave * T * std::sin(phase));
     }
   };
   for (int i = 0; i < nd; ++i) {
@@ -197,14 +199,17 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
       stats.count = kPsfCancelled;
       return stats;
     }
-    const double y = (half - i) * du;
-    if (std::fabs(y) > R) continue;
+    const double ty = (half - i) * dt;
+    if (std::fabs(ty) > reach) continue;
     if (!rows.Fits(nd)) rows.Trace(*this, stats, take);
     for (int c = 0; c < nd; ++c) {
-      const double z = (c - half) * du;
-      if (std::fabs(z) > Rz) continue;
+      const double tz = (c - half) * dt;
+      if (ty * ty + tz * tz > reach * reach) continue;
+      double y = 0.0, z = 0.0, amplitude = 0.0;
+      map.PupilPoint(ty, tz, y, z, amplitude);
+      if (std::fabs(y) > R || std::fabs(z) > Rz) continue;
       if (elliptic && z * z * inverseRz2 + y * y * inverseR2 > 1.0) continue;
-      rows.Add(field.Ray(y, z), static_cast<long>(i) * nd + c, stats);
+      rows.Add(field.Ray(y, z), static_cast<long>(i) * nd + c, amplitude, stats);
     }
   }
   rows.Trace(*this, stats, take);
@@ -234,7 +239,7 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   TPupilRays ringRays;
   if (!ringRays.Reserve(2 * rings + 1)) return stats;
   const TFieldRays field(*this, fieldA, fieldB);
-  const auto take = [&](const TCurrentRay &ray, long, double T, double) {
+  const auto take = [&](const TCurrentRay &ray, long, double, double T, double) {
     const double u = ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
     const double v = ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
     const int row = half + PsfNodeOffset(centreY - u, discrete);
@@ -254,7 +259,7 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
     if (!ringRays.Fits(rays)) ringRays.Trace(*this, stats, take);
     for (int k = 0; k < rays; ++k) {
       const double theta = delta / 2.0 + k * delta;
-      ringRays.Add(field.Ray(rho * std::cos(theta), rho * std::sin(theta)), 0, stats);
+      ringRays.Add(field.Ray(rho * std::cos(theta), rho * std::sin(theta)), 0, 1.0, stats);
     }
   }
   ringRays.Trace(*this, stats, take);

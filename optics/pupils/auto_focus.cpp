@@ -1,5 +1,5 @@
 // Automatic focusing: the image surface goes to the axial place where the meridional and
-// sagittal ray fans of the given fields spread least; and the sampling of diffraction work.
+// sagittal ray fans of the given fields spread least.
 //
 // A ray at height y with slope k crosses a plane a distance -s further on at y - s k, so the
 // best plane of a fan is the s that makes the spread (max - min) of y[i] - s k[i] smallest.
@@ -147,51 +147,4 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
                q[2] - shift * d[2] / length);
   }
   SetSurfacePosition(n - 1, 0, vertex, kGlobalFrame);
-}
-
-double TOpticalSystem::DiffractionInterval() const {
-  const TOpticalSystemInformation &in = info;
-  double sampling = 1.0;
-  if (in.ImageFinite == 0) {
-    if (in.exitPupilDiameter != 0.0) sampling = in.LambdaW / in.exitPupilDiameter;
-  } else {
-    const double sine = std::fabs(
-        std::sin(std::atan2(in.exitPupilDiameter / 2.0, std::fabs(in.exitPupilPoint[0]))));
-    if (sine != 0.0) sampling = 0.5 * 0.001 * in.LambdaW / sine;
-  }
-  return sampling;
-}
-
-void TOpticalSystem::SetupFieldSampling() { SetupFieldSampling(info.Discrete); }
-
-void TOpticalSystem::SetupFieldSampling(double interval) {
-  TOpticalSystemInformation &in = info;
-  const double old = interval > 0.0 ? interval : 0.0;
-  const double sampling = DiffractionInterval();
-  // Without an interval of the user's, diffraction work puts the pupil on only part of the
-  // grid, so that the MTF taken from the PSF keeps clear of its own wrap-around; geometric
-  // work, whose grid the pupil always fills, takes the diffraction interval itself, below
-  // which its recommendation never goes.
-  const double share = in.Difrac != 0 ? kPsfNodesPerDiffractionInterval : 1.0;
-  double ratio = old > 0.0 ? sampling / old : share;
-  if (ratio <= 0.0) ratio = 1.0;
-  // new / (new / old) is the user's interval: kept exactly rather than through round-off.
-  in.discreteInEffect = old > 0.0 ? old : sampling / ratio;
-
-  const double diameter = in.entrancePupilDiameter;
-  double extent = 0.0;
-  if (in.ObjectFinite == 0) {
-    extent = std::fabs(diameter * ratio);
-  } else {
-    const double position = in.entrancePupilPoint[0];
-    const double s = std::fabs(std::sin(std::atan2(diameter / 2.0, std::fabs(position))));
-    extent = s * ratio >= 1.0 ? diameter * ratio
-                              : 2.0 * std::fabs(std::tan(std::asin(s * ratio)) * position);
-  }
-  // Geometric work traces the whole pupil.
-  if (in.Difrac == 0) extent = diameter;
-  // The FFT's image nodes lie lambda / (Nd step) apart: the extent is one period of Nd
-  // steps, so that they lie exactly the interval in effect apart, as every reader of the PSF
-  // takes them.
-  in.pupilStep = in.Nd > 1 ? extent / in.Nd : extent;
 }

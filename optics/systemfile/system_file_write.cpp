@@ -1,19 +1,19 @@
-// Writing an optical system file. Sections are replaced where they stand, so the editor's
-// configuration sections, the remark and anything else in the file stay as they were, and
-// the whole file changes at once or not at all.
+// Writing an optical system file. Sections are replaced where they stand, so the remark and
+// anything else in the file stay as they were; the sections a caller adds (the editor's
+// configurations) go into the same rewrite, and the whole file changes at once or not at
+// all.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
+#include "optics/systemfile/system_file_sections.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -271,53 +271,6 @@ bool IsStaleHeader(const std::string &lowerHeader, const TOpticalSystem &system)
   return false;
 }
 
-// Drops whole sections (header and body) from the file, through a work file renamed over
-// it. The sections were emptied by the rewrite before, so a failure here leaves a file that
-// still reads correctly.
-bool RemoveSections(const std::string &path, const TOpticalSystem &system) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  in.close();
-  const std::string text = buffer.str();
-  std::string kept;
-  kept.reserve(text.size());
-  bool skipping = false;
-  bool removed = false;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    const std::string line = text.substr(start, end - start);
-    if (!line.empty() && line[0] == '[') {
-      std::string header = line;
-      while (!header.empty() && (header.back() == '\n' || header.back() == '\r')) header.pop_back();
-      LowerCaseAnsiInPlace(header);
-      skipping = IsStaleHeader(header, system);
-      removed = removed || skipping;
-    }
-    if (!skipping) kept += line;
-    start = end;
-  }
-  if (!removed) return true;
-  const std::string work = path + ".part";
-  {
-    std::ofstream out(work, std::ios::binary | std::ios::trunc);
-    out << kept;
-    out.flush();
-    if (!out) {
-      std::remove(work.c_str());
-      return false;
-    }
-  }
-  if (std::rename(work.c_str(), path.c_str()) != 0) {
-    std::remove(work.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string SurfaceSectionHeader(int surfaceNumber) {
@@ -328,24 +281,35 @@ std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber) {
   return "[Surf_" + std::to_string(surfaceNumber) + "_Zone_" + std::to_string(zoneNumber) + "]";
 }
 
-int TOpticalSystem::WriteFile(const char *fileName) {
+int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *more,
+                              TFileWriteResult *result) {
+  TFileWriteResult ignored;
+  TFileWriteResult &why = result != nullptr ? *result : ignored;
+  why = TFileWriteResult{};
   const std::string path = fileName != nullptr && fileName[0] != '\0' ? fileName : name;
-  if (path.empty()) return 0;
-  // A file marked read-only is left alone, whoever runs the program.
-  struct stat status {};
-  // Nor is anything but an ordinary file replaced (reading a pipe would block).
-  if (::stat(path.c_str(), &status) == 0 &&
-      (!S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-       ::access(path.c_str(), W_OK) != 0))
+  if (path.empty()) {
+    why = TFileWriteResult{TFileWriteFault::kNoDirectory, 0};
     return 0;
+  }
   const int n = SurfaceCount();
   for (int i = 0; i < n; ++i)
-    if (surfaces.data[i] == nullptr) return 0;
+    if (surfaces.data[i] == nullptr) {
+      why = TFileWriteResult{TFileWriteFault::kFailed, EINVAL};
+      return 0;
+    }
 
+  // A file marked read-only, or anything but an ordinary file (reading a pipe would block),
+  // is refused before it is read.
+  why = CheckFileWritable(path);
+  if (!why.Written()) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return 0;
+  }
   const std::vector<std::string> before = ExistingHeaders(path);
   TReadNF file;
   std::FILE *out = file.Open(path, 1);
   if (out == nullptr) {
+    why = file.WriteResult();
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
@@ -369,19 +333,29 @@ int TOpticalSystem::WriteFile(const char *fileName) {
       file.Reset();
     }
   }
-  // Sections left from an earlier save of this file that no longer describe a surface are
-  // emptied here, in the same rewrite, and dropped below.
-  bool stale = false;
-  for (const std::string &header : before) {
-    if (!IsStaleHeader(header, *this)) continue;
-    stale = true;
-    file.SelectSection(header);
-    file.Reset();
-  }
+  // Sections left from an earlier save of this file that no longer describe a surface go
+  // in the same rewrite.
+  for (const std::string &header : before)
+    if (IsStaleHeader(header, *this)) file.RemoveSection(header);
   file.ReadSection("[Remark]");
   file.Reset();
+  if (more != nullptr) {
+    std::vector<std::string> written;
+    for (const auto &[header, body] : more->Sections()) {
+      file.SelectSection(header);
+      std::fputs(body.c_str(), out);
+      file.Reset();
+      written.push_back(LowerCaseAnsi(header));
+    }
+    for (const std::string &header : before) {
+      if (!more->Owns(header)) continue;
+      if (std::find(written.begin(), written.end(), header) == written.end()) file.RemoveSection(header);
+    }
+  }
   file.PrepareTemp();
-  if (!file.Close()) return 0;
-  if (stale) RemoveSections(path, *this);
+  if (!file.Close()) {
+    why = file.WriteResult().Written() ? TFileWriteResult{TFileWriteFault::kFailed, EIO} : file.WriteResult();
+    return 0;
+  }
   return 1;
 }

@@ -151,7 +151,8 @@ int TOptimizationFunctions::EvaluateConfiguration(int c) {
       TFunctionsParameters &record = *Record(c, r);
       const bool active = record.Wbeam != 0.0 &&
                           (Weighted(record.AberT) || Weighted(record.AberW) || Weighted(record.Strehl));
-      if (!active && r != 0) continue;
+      // A beam without ray weights still has its distortion listed when that is weighted.
+      if (!active && r != 0 && !Weighted(record.Distor)) continue;
       // The tables must hold the rays the fans trace (at least 3) and this wavelength.
       if (record.NrayInBeam < TFunctionsParameters::kMinRaysInBeam || record.AberT.rows < record.NrayInBeam ||
           record.AberT.cols <= w || record.Focus.cols <= w)
@@ -251,7 +252,7 @@ int TOptimizationFunctions::EvaluateBeam(TFunctionsParameters &record, int w, bo
     }
     SetValue(record.Strehl, w, strehl);
   }
-  if (distortion) EvaluateDistortion(record, w);
+  if (distortion) EvaluateDistortion(record, w, active);
   return 1;
 }
 
@@ -331,9 +332,10 @@ void TOptimizationFunctions::KeepFootprint(bool sagittal) {
   }
 }
 
-void TOptimizationFunctions::EvaluateDistortion(TFunctionsParameters &record, int w) {
+void TOptimizationFunctions::EvaluateDistortion(TFunctionsParameters &record, int w, bool solved) {
   TOpticalSystem &s = system->System();
-  if (record.Zbeam != 0.0 || record.Wbeam == 0.0) s.SolveChiefRay(record.Ybeam, 0.0);
+  // The pupils must be those of the beam's meridional field point.
+  if (!solved || record.Zbeam != 0.0) s.SolveChiefRay(record.Ybeam, 0.0);
   TCurrentRay real = s.MakeRay(record.Ybeam, 0.0, 0.0, 0.0);
   real.traceThrough = 1;
   TCurrentRay paraxial = real;

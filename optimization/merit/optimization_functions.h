@@ -157,7 +157,8 @@ class TOptimizationFunctions {
   int PlaceImageSurface(int listed);
   int EvaluateBeam(TFunctionsParameters &record, int w, bool active, TPass &pass);
   void TraceFan(TFunctionsParameters &record, int w, bool sagittal, TPass &pass);
-  void EvaluateDistortion(TFunctionsParameters &record, int w);
+  // solved: the pupils were solved for this beam's field point already.
+  void EvaluateDistortion(TFunctionsParameters &record, int w, bool solved);
   void KeepFootprint(bool sagittal);
   void NoteFailedRay(const TCurrentRay &ray, double p);
 

@@ -6,11 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
 #include "foundation/textfiles/read_nf.h"
 
@@ -87,6 +85,48 @@ bool PathFits(const char *key, const std::string &path, std::string &problem) {
   return fits;
 }
 
+// The whole numbers a file may hold: list choices within their lists, counts within what
+// a raster of at most 2048 pixels can show. More is no settings file of ours.
+struct TIntBound {
+  const char *key;
+  int TTtiSettings::*value;
+  int least, most;
+};
+constexpr int kTtiMostStrokes = 1024;
+constexpr int kTtiMostBeams = 1000;
+constexpr TIntBound kIntBounds[] = {
+    {"MatrixSizeList", &TTtiSettings::matrixSizeList, 0, 5},
+    {"ObjectSpaceCheck", &TTtiSettings::objectSpaceCheck, 0, 1},
+    {"UnitBtn", &TTtiSettings::unitBtn, 0, 2},
+    {"ColorScaleList", &TTtiSettings::colorScaleList, 0, 3},
+    {"SpectrumModeList", &TTtiSettings::spectrumModeList, 0, 1},
+    {"TypeList", &TTtiSettings::typeList, 0, 4},
+    {"NStrokes", &TTtiSettings::nStrokes, 0, kTtiMostStrokes},
+    {"NGroup", &TTtiSettings::nGroup, 0, kTtiMostStrokes},
+    {"NStrokesMin", &TTtiSettings::nStrokesMin, 0, kTtiMostStrokes},
+    {"NStrokesMax", &TTtiSettings::nStrokesMax, 0, kTtiMostStrokes},
+    {"BeamList", &TTtiSettings::beamList, 0, kTtiMostBeams},
+    {"DetectorList", &TTtiSettings::detectorList, 0, 7},
+    {"RealMovement", &TTtiSettings::realMovement, 0, 1},
+    {"Yscanning", &TTtiSettings::yscanning, 0, 1},
+    {"TypeZone", &TTtiSettings::typeZone, 0, 1},
+    {"Smoothing", &TTtiSettings::smoothing, 0, 1},
+    {"ShowZone", &TTtiSettings::showZone, 0, 1},
+};
+
+// Why the file is no settings file the program can take, or empty.
+std::string ScanProblem(TReadNF &reader) {
+  reader.ScanFile();
+  const unsigned faults = reader.Faults();
+  if (reader.ScannedEmpty()) return "it is empty";
+  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
+  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
+  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0)
+    return "it ends inside a line, so it was cut short";
+  return std::string();
+}
+
 std::string Cells(const TTtiArrayCells &c) {
   return "Ly=" + F(c.Ly) + "; Lz=" + F(c.Lz) + "; dY0=" + F(c.dY0) + "; dZ0=" + F(c.dZ0) + "\n";
 }
@@ -99,6 +139,11 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   if (fileName.empty() || reader.Open(fileName, 0) == nullptr) {
     problem = "Settings file \"" + fileName + "\" cannot be open.";
     return TTtiReadResult::CannotOpen;
+  }
+  std::string reason = ScanProblem(reader);
+  if (!reason.empty()) {
+    problem = "Settings file \"" + fileName + "\" is damaged and was not read: " + reason + ".";
+    return TTtiReadResult::Damaged;
   }
   TTtiSettings v = values;
   unsigned found = 0;
@@ -181,8 +226,17 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   });
   if (reader.Faults() != 0) broken = true;
   reader.Close();
-  if (broken || !AllFinite(v)) {
-    problem = "Settings file \"" + fileName + "\" is damaged and was not read.";
+  if (found == 0) reason = "it holds none of the sections of a settings file";
+  if (reason.empty() && (broken || !AllFinite(v))) reason = "a value does not fit its place";
+  for (const TIntBound &bound : kIntBounds) {
+    if (!reason.empty()) break;
+    const int value = v.*bound.value;
+    if (value < bound.least || value > bound.most)
+      reason = std::string(bound.key) + "=" + std::to_string(value) + " lies outside " +
+               std::to_string(bound.least) + " to " + std::to_string(bound.most);
+  }
+  if (!reason.empty()) {
+    problem = "Settings file \"" + fileName + "\" is damaged and was not read: " + reason + ".";
     return TTtiReadResult::Damaged;
   }
   values = v;
@@ -239,43 +293,10 @@ bool FormatTtiFile(const TTtiSettings &v, bool withTransformerAndScanner, bool w
 bool WriteTtiFile(const std::string &fileName, const std::string &text, std::string &problem) {
   problem = "File cannot be open.";
   if (fileName.empty()) return false;
-  std::string directory = DirectoryOfPath(fileName);
-  if (directory.empty()) directory = fileName[0] == '/' ? "" : ".";
-  // A file the user may not write (made read-only to keep it) stays as it is.
-  struct stat existing {};
-  if (stat(fileName.c_str(), &existing) == 0 &&
-      ((existing.st_mode & 0222) == 0 || access(fileName.c_str(), W_OK) != 0))
-    return false;
-  std::string work = directory + "/tti-XXXXXX";
-  const int descriptor = mkstemp(work.data());
-  if (descriptor < 0) return false;
-  const char *bytes = text.data();
-  std::size_t left = text.size();
-  bool written = true;
-  while (left > 0) {
-    const ssize_t n = write(descriptor, bytes, left);
-    if (n <= 0) {
-      written = false;
-      break;
-    }
-    bytes += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  // The new file keeps the old one's permissions; a new one gets the usual ones.
-  struct stat old {};
-  mode_t mode = 0;
-  if (stat(fileName.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (written && fchmod(descriptor, mode) != 0) written = false;
-  if (written && fsync(descriptor) != 0) written = false;
-  if (close(descriptor) != 0) written = false;
-  if (!written || std::rename(work.c_str(), fileName.c_str()) != 0) {
-    std::remove(work.c_str());
+  // In one step; a file marked read-only (kept by its user) is refused.
+  const TFileWriteResult written = ReplaceFileContents(fileName, text);
+  if (!written.Written()) {
+    problem = FileWriteFaultText(fileName, written);
     return false;
   }
   problem.clear();

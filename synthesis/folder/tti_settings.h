@@ -81,9 +81,10 @@ constexpr int kTtiMaxPath = 255;
 // does not name stays, except as a present section says (the common choices start from
 // their defaults, the paths of a present section start empty) and the diffraction point,
 // whose two values are 0 when its section is missing. sections gets the bits of the
-// sections found. A file that cannot be opened, or that is damaged (a value too long for
-// its place, a number beyond its type or not finite, a broken line, a zero byte), changes
-// nothing; problem then says why, naming the file.
+// sections found. A file that cannot be opened, or that is damaged (empty, none of the
+// settings sections, cut short inside a line, a value too long for its place, a number
+// beyond its type or not finite, a list choice or count outside its range, a line too
+// long, a zero byte), changes nothing; problem then says why, naming the file.
 TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
                            unsigned &sections, std::string &problem);
 
@@ -96,9 +97,9 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
 bool FormatTtiFile(const TTtiSettings &values, bool withTransformerAndScanner, bool withEnergy,
                    std::string &text, std::string &problem);
 
-// Writes the text to a work file beside fileName and renames it over the file, so the
-// file changes completely or not at all; a file the user may not write stays. False with
-// problem when it could not.
+// Replaces the file with the text in one step, so the file changes completely or not at
+// all; a file marked read-only, or one the user may not write, stays. False with problem
+// (the true cause) when it could not.
 bool WriteTtiFile(const std::string &fileName, const std::string &text, std::string &problem);
 
 // The default settings file of a system file: its directory, its base name and ".tti".

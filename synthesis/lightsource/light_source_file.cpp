@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/filewrite/work_files.h"
 #include "platform/core/message_box.h"
 #include "synthesis/lightsource/light_source.h"
 
@@ -126,22 +128,16 @@ int TLightSource::WriteFile(const std::string &path) const {
     out.Put(Spectrum.data[k].weight);
   }
 
-  // Written beside and renamed, so that a failed save keeps the old file.
-  const std::string work = path + "~";
-  std::FILE *file = std::fopen(work.c_str(), "wb");
-  bool written = file != nullptr;
-  if (written) {
-    written = std::fwrite(out.text.data(), 1, out.text.size(), file) == out.text.size();
-    written = std::fclose(file) == 0 && written;
-  }
-  if (written && std::rename(work.c_str(), path.c_str()) == 0) return 1;
-  std::remove(work.c_str());
-  MessageBox(nullptr, "The light-source file \"" + path + "\" could not be written.", "Warning",
-             MB_OK | MB_ICONEXCLAMATION);
+  // In one step: a failed or stopped save keeps the old file, a read-only one is refused.
+  const TFileWriteResult written = ReplaceFileContents(path, out.text);
+  if (written.Written()) return 1;
+  MessageBox(nullptr, FileWriteFaultText(path, written), "Warning", MB_OK | MB_ICONEXCLAMATION);
   return 0;
 }
 
 int TLightSource::ReadFile(const std::string &path) {
+  // A save of this file that was stopped midway left its work file: it goes now.
+  RemoveStaleWorkFiles(path);
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return 0;
   TByteReader in(bytes);

@@ -1,7 +1,8 @@
 // The PSF run of the PSF and MTF window against independent optics on the f/2.5
-// paraboloid: the Airy profile, the centre value of a defocused focus, the centroid that a
-// wavefront tilt moves (the right way, in both directions of the raster), the MTF as the
-// autocorrelation of the sampled pupil, and a chief ray that does not pass.
+// paraboloid: the Debye profile of its converging wave, the centre value of a defocused
+// focus, the centroid that a wavefront tilt moves (the right way, in both directions of the
+// raster), the MTF as the autocorrelation of the sampled pupil, and a chief ray that does
+// not pass.
 
 #include <cmath>
 #include <numbers>
@@ -11,6 +12,7 @@
 #include "analysis/psf/psf_run.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
+#include "optics/psf/tests/paraboloid_wave.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 #include "platform/core/recording_providers.h"
 
@@ -20,9 +22,9 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kFocalLength = 100.0;
 constexpr double kPupilRadius = 20.0;
 constexpr double kFNumber = kFocalLength / (2.0 * kPupilRadius);
-// A pupil of about 32 samples across against the continuous disc: a few per cent of the
-// peak in the profile.
-constexpr double kProfileTolerance = 0.02;
+// A pupil of about 32 samples across, its rim counted in whole samples, against the
+// continuous wave: a few thousandths of the peak in the profile.
+constexpr double kProfileTolerance = 0.005;
 // The centre value of a defocused focus from the sampled pupil.
 constexpr double kDefocusTolerance = 0.01;
 // Single-precision transform of 256^2 nodes.
@@ -69,22 +71,26 @@ class PsfPhysics : public PupilTest {
   std::string previousTemp_;
 };
 
-TEST_F(PsfPhysics, IdealFocusIsTheAiryPattern) {
-  // I(r) = I0 [2 J1(x) / x]^2, x = pi r / (lambda N); first zero at 1.2197 lambda N.
+TEST_F(PsfPhysics, IdealFocusIsItsConvergingWavesDebyePattern) {
+  // I(r) = U(r)^2 / U(0)^2 of the paraboloid's own converging wave, whose first zero lies
+  // near the Airy radius 0.61 lambda / NA with NA the rim ray's sine 20 / 101.
   TOpticalSystem system;
   Load(system, 256, 8.0);
   const std::vector<float> psf = Psf(system, 0.0, 0.0, 256);
   const int c = 128;
   const double peak = psf[c * 256 + c];
   ASSERT_GT(peak, 0.0);
+  const double na = ParaboloidAperture(kFocalLength, kPupilRadius);
+  const double lambda = system.info.LambdaW * 1e-3;
+  const double centre = DebyeAmplitude(kFocalLength, na, lambda, 0.0);
   for (int k = 1; k < 24; ++k) {
-    const double x = kPi * k / 8.0;
-    const double airy = std::pow(2.0 * std::cyl_bessel_j(1.0, x) / x, 2);
-    EXPECT_NEAR(psf[c * 256 + c + k] / peak, airy, kProfileTolerance) << k;
-    EXPECT_NEAR(psf[(c + k) * 256 + c] / peak, airy, kProfileTolerance) << k;
+    const double u = DebyeAmplitude(kFocalLength, na, lambda, k * system.info.Discrete) / centre;
+    EXPECT_NEAR(psf[c * 256 + c + k] / peak, u * u, kProfileTolerance) << k;
+    EXPECT_NEAR(psf[(c + k) * 256 + c] / peak, u * u, kProfileTolerance) << k;
   }
-  // Nearest node to the first zero, 1.2197 x 8 = 9.76 nodes out.
-  EXPECT_LT(psf[c * 256 + c + 10] / peak, 0.005);
+  // Nearest node to the first zero, about 0.61 x 2 x 8 = 9.8 nodes out.
+  const double zero = DebyeFirstZero(kFocalLength, na, lambda) / system.info.Discrete;
+  EXPECT_LT(psf[c * 256 + c + static_cast<int>(zero + 0.5)] / peak, 0.005);
 }
 
 TEST_F(PsfPhysics, DefocusLowersTheCentreAsTheSincSquared) {
@@ -156,32 +162,32 @@ TEST_F(PsfPhysics, WavefrontTiltMovesTheCentroidTheRightWay) {
 }
 
 TEST_F(PsfPhysics, PerfectMtfIsTheNormalisedAutocorrelationOfTheSampledPupil) {
-  // The transform of |FFT(pupil)|^2 is the pupil's autocorrelation: for a uniform disc of
-  // samples, the count of samples that overlap a shifted copy over the count of samples.
+  // The transform of |FFT(pupil)|^2 is the pupil's autocorrelation. The pupil is sampled
+  // evenly in the direction cosines of the rays towards the focus, out to the rim's sine,
+  // each sample carrying the converging wave's amplitude a (paraboloid_wave.h): the MTF at
+  // a shift is the sum of a(p) a(p + shift) over the sum of a(p)^2.
   TOpticalSystem system;
   Load(system, 256, 4.0);
   std::vector<float> mtf = Psf(system, 0.0, 0.0, 256);
   std::vector<float> imaginary(256 * 256);
   ASSERT_EQ(MtfFromPsf(256, mtf.data(), imaginary.data()), 1);
-  const double du = system.info.pupilStep;
-  const double R = system.info.entrancePupilDiameter / 2.0;
-  ASSERT_GT(du, 0.0);
-  auto inside = [&](int i, int c) {
-    const double y = (128 - i) * du, z = (c - 128) * du;
-    return y * y + z * z <= R * R;
+  const double lambdaMm = system.info.LambdaW * 1e-3;
+  const double dt = lambdaMm / (256 * system.info.Discrete);  // direction cosines per node
+  const double na = ParaboloidAperture(kFocalLength, kPupilRadius);
+  const auto amplitude = [&](int i, int c) {
+    const double s = std::hypot((128 - i) * dt, (c - 128) * dt);
+    return s > na ? 0.0 : ParaboloidAmplitude(kFocalLength, s);
   };
-  int all = 0;
+  double all = 0.0;
   for (int i = 0; i < 256; ++i)
-    for (int c = 0; c < 256; ++c) all += inside(i, c);
-  ASSERT_LT(2.0 * R / du, 128.0);  // no wrap-around of the autocorrelation
+    for (int c = 0; c < 256; ++c) all += amplitude(i, c) * amplitude(i, c);
+  ASSERT_LT(2.0 * na / dt, 128.0);  // no wrap-around of the autocorrelation
   const int shifts[][2] = {{0, 5}, {7, 0}, {0, 20}, {13, 13}, {30, 4}, {0, 50}};
   for (const auto &s : shifts) {
-    int overlap = 0;
-    for (int i = 0; i < 256; ++i)
-      for (int c = 0; c < 256; ++c)
-        if (inside(i, c) && i + s[0] < 256 && c + s[1] < 256 && inside(i + s[0], c + s[1])) ++overlap;
-    const double expected = static_cast<double>(overlap) / all;
-    EXPECT_NEAR(mtf[(128 + s[0]) * 256 + 128 + s[1]], expected, kTransformTolerance)
+    double overlap = 0.0;
+    for (int i = 0; i + s[0] < 256; ++i)
+      for (int c = 0; c + s[1] < 256; ++c) overlap += amplitude(i, c) * amplitude(i + s[0], c + s[1]);
+    EXPECT_NEAR(mtf[(128 + s[0]) * 256 + 128 + s[1]], overlap / all, kTransformTolerance)
         << s[0] << " " << s[1];
   }
 }

@@ -8,11 +8,10 @@ namespace {
 
 // Results are a mantissa times a power of ten: a few units in the last place.
 constexpr double kRoundOff = 1e-14;
-// The interval is taken from the exit pupil (diameter 40 at 100 from the focus) rather
-// than from the marginal ray of the paraboloid (which meets it 101 from the focus): the
-// two apertures differ by 1 %.
-constexpr double kApertureModel = 0.02;
-// Two intervals of one system, each from a sine and a quotient.
+// An interval from the direction cosines of the paraboloid's real rim rays, against the
+// sine of the hand-made rim ray: round-off of the trace.
+constexpr double kApertureModel = 1e-12;
+// Two intervals of one system, each from its rim rays and a quotient.
 constexpr double kApertureRatio = 1e-12;
 
 TEST(RoundSignificant, PicksTheNearestRoundMantissaAndTheNextOne) {
@@ -99,12 +98,13 @@ TEST_F(DiffractionSamplingTest, AnAutomaticIntervalStaysAutomaticThroughEditsUnd
   ASSERT_EQ(mirror.SaveUndo(""), 1);
   EXPECT_EQ(mirror.info.Discrete, 0.0);
   const double wide = mirror.info.discreteInEffect;
-  // Half the pupil: the interval in effect grows as 1 / NA, NA = sin(atan(D / 200)).
+  // Half the pupil: the interval in effect grows as 1 / NA. The rim ray from height h
+  // meets the focus at the sine h / (f + h^2 / 4f): 20 / 101, then 10 / 100.25.
   mirror.info.Dentr = 20.0;
   mirror.Update();
   ASSERT_EQ(mirror.SaveUndo("aperture"), 1);
   EXPECT_EQ(mirror.info.Discrete, 0.0);
-  const double ratio = std::sin(std::atan(0.2)) / std::sin(std::atan(0.1));
+  const double ratio = (20.0 / 101.0) / (10.0 / 100.25);
   EXPECT_APPROX(mirror.info.discreteInEffect / wide, ratio, kApertureRatio);
   ASSERT_EQ(mirror.Undo(-1), 1);
   mirror.Update();

@@ -130,4 +130,38 @@ TEST_F(SelectionTest, DeleteRemovesTheElementsPositionsFromEveryConfiguration) {
             base.positions.data[2].y + moved.positions.data[2].y);
 }
 
+// The triplet's stop is the negative lens's rear face (surface number 5). Deleting the
+// first lens keeps it there, number 3 now, in the system and in both configurations, so
+// the chief rays still cross the same face; deleting the negative lens takes the stop with
+// it and leaves none in the configurations.
+TEST_F(SelectionTest, DeletingSurfacesKeepsTheStopOnTheSameFace) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  TScaleCanvas canvas;
+  image.RebuildElements(&canvas);
+  ASSERT_EQ(image.info.Naper, 5);
+  image.StoreConfiguration(-1);
+  image.InsertConfiguration(0);
+  ASSERT_EQ(image.ConfigurationCount(), 2);
+  const TSurface *stop = image.Surface(4);
+  image.SelectInRect(&canvas, InnerRect(image.elements.data[0], canvas));
+  image.DeleteSelected(&canvas);
+  ASSERT_EQ(image.ElementCount(), 2);
+  EXPECT_EQ(image.info.Naper, 3);
+  EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(image.configurations.data[k].Naper, 3) << k;
+  ASSERT_EQ(image.SelectConfiguration(0), 1);
+  EXPECT_EQ(image.info.Naper, 3);
+
+  image.SelectInRect(&canvas, InnerRect(image.elements.data[0], canvas));
+  image.DeleteSelected(&canvas);
+  ASSERT_EQ(image.ElementCount(), 1);
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(image.configurations.data[k].Naper, 0) << k;
+  EXPECT_EQ(image.info.Naper, 0);
+  // The pupil solve finds a stop of its own among the surfaces left.
+  ASSERT_GE(image.Prepare(0.0, 1, 0), 1);
+  EXPECT_GE(image.info.stopIndex, 1);
+  EXPECT_LE(image.info.stopIndex, image.SurfaceCount() - 2);
+}
+
 }  // namespace

@@ -1,4 +1,17 @@
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
 #include "document/system/tests/editor_test_support.h"
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/small_disk.h"
 
 namespace {
 
@@ -157,6 +170,97 @@ TEST_F(SystemImageFileTest, AFileReadWholeButNotPreparedLeavesNoElementOnAGoneSu
     EXPECT_EQ(image.IndexOfSurface(image.elements.data[0].surfaces.data[k]), k + 1);
   ASSERT_EQ(image.ConfigurationCount(), 1);
   EXPECT_EQ(image.configurations.data[0].positions.cols, 1);
+}
+
+// Everything in the directory but the one file: work files left behind.
+std::vector<std::string> OthersBeside(const std::string &path) {
+  std::vector<std::string> others;
+  const std::filesystem::path file(path);
+  for (const auto &entry : std::filesystem::directory_iterator(file.parent_path()))
+    if (entry.path().filename() != file.filename()) others.push_back(entry.path().filename().string());
+  std::sort(others.begin(), others.end());
+  return others;
+}
+
+TEST_F(SystemImageFileTest, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+  // Kills spread over this long in all: enough runs to land in every step of a save.
+  constexpr auto kKillingTime = std::chrono::seconds(3);
+  constexpr int kMostRuns = 400;
+  constexpr unsigned kSeed = 20240611;
+  std::printf("kill delays drawn with seed %u\n", kSeed);
+  TSystemImage image;
+  OpenTwo(image);
+  std::filesystem::create_directories(Scratch("kill"));
+  const std::string path = Scratch("kill/triplet.os");
+  ASSERT_EQ(image.Save(path), 1);
+  const std::string oldText = ReadText(path);
+  // The new save differs in a surface and in the configurations: a file holding the
+  // surfaces of one and the configurations of the other is neither.
+  image.Surface(2)->general.R *= 1.01;
+  image.InsertConfiguration(1);
+  const std::string newPath = Scratch("new.os");
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(image.Save(newPath), 1);
+  const auto saveTime = std::chrono::steady_clock::now() - started;
+  const std::string newText = ReadText(newPath);
+  ASSERT_NE(oldText, newText);
+
+  std::mt19937 random(kSeed);
+  std::uniform_int_distribution<long long> delayNs(
+      0, std::chrono::duration_cast<std::chrono::nanoseconds>(saveTime).count() * 3 / 2);
+  int runs = 0;
+  int keptOld = 0;
+  const auto deadline = std::chrono::steady_clock::now() + kKillingTime;
+  while (std::chrono::steady_clock::now() < deadline && runs < kMostRuns) {
+    ++runs;
+    WriteText(path, oldText);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      image.Save(path);
+      ::_exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::nanoseconds(delayNs(random)));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string found = ReadText(path);
+    ASSERT_TRUE(found == oldText || found == newText) << "run " << runs << ": a mixture of two saves";
+    if (found == oldText) ++keptOld;
+    // The next open finds and removes what the killed save left.
+    TSystemImage reopened;
+    ASSERT_EQ(reopened.Load(path, 2), 1);
+    ASSERT_EQ(OthersBeside(path), std::vector<std::string>()) << "run " << runs;
+  }
+  std::printf("%d saves killed, %d of them before the new file was in place\n", runs, keptOld);
+  EXPECT_GT(keptOld, 0);
+}
+
+// Each refusal leaves the old file as it was and says the true cause.
+TEST_F(SystemImageFileTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
+  TSystemImage image;
+  OpenTwo(image);
+  const std::string readOnly = Scratch("kept.os");
+  ASSERT_EQ(image.Save(readOnly), 1);
+  const std::string kept = ReadText(readOnly);
+  ::chmod(readOnly.c_str(), 0444);
+  TFileWriteResult why;
+  image.Surface(2)->general.R *= 1.01;
+  EXPECT_EQ(image.Save(readOnly, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kReadOnly);
+  EXPECT_EQ(ReadText(readOnly), kept);
+  EXPECT_EQ(image.Save(Scratch("missing/lens.os"), &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoDirectory);
+
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string onDisk = disk.PathOf("lens.os");
+  WriteText(onDisk, kept);
+  disk.Fill();
+  EXPECT_EQ(image.Save(onDisk, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
+  EXPECT_EQ(ReadText(onDisk), kept);
+  EXPECT_EQ(OthersBeside(onDisk), (std::vector<std::string>{"filler", "filler-tail"}));
 }
 
 }  // namespace

@@ -238,7 +238,7 @@ TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {
 
 TEST_F(AnimationCommandsTest, TemplateAloneAnimatesNoElementAndADamagedFileIsRefused) {
   TOpticalEditor &editor = Open(triplet_);
-  ASSERT_EQ(WriteAnimationTemplate(AnimationPath(), 5, editor.System().info.AlfaM), 1);
+  ASSERT_TRUE(WriteAnimationTemplate(AnimationPath(), 5, editor.System().info.AlfaM).Written());
   bool seen = false;
   CloseEditorWhenShown(editor, seen);
   editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);

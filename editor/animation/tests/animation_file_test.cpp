@@ -2,9 +2,11 @@
 // the refusal of files that are no usable text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "document/system/tests/editor_test_support.h"
+#include "foundation/testing/small_disk.h"
 #include "editor/animation/animation_file.h"
 #include "editor/animation/animation_info.h"
 #include "editor/animation/beam_sweep.h"
@@ -36,7 +38,7 @@ TEST_F(AnimationFileTest, TemplateHoldsTheBeamsRangeAndReadsBackWithNoElement) {
             "PosY=??, ??; dPosY=??\n"
             "PosZ=??, ??; dPosZ=??\n");
   const std::string path = Scratch("template.anm");
-  ASSERT_EQ(WriteAnimationTemplate(path, 7, beams), 1);
+  ASSERT_TRUE(WriteAnimationTemplate(path, 7, beams).Written());
   TAnimationFile file;
   std::string problem;
   ASSERT_EQ(ReadAnimationFile(path, 4, file, problem), TAnimationFileStatus::kRead) << problem;
@@ -130,27 +132,69 @@ TEST_F(AnimationFileTest, BeamRewriteReplacesOnlyItsSection) {
   EXPECT_EQ(file.elements[0].steps[kAnimPosY], 0.5);
 }
 
+// Each damaged file is refused with its reason and leaves the records as they were.
 TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
   TAnimationFile file;
   std::string problem;
   EXPECT_EQ(ReadAnimationFile(Scratch("none.anm"), 3, file, problem), TAnimationFileStatus::kMissing);
-
+  const std::string whole = AnimationTemplateText(5, Beams({-3.0, 3.0}));
+  struct TCase {
+    std::string text;
+    const char *reason;
+  };
+  const TCase cases[] = {
+      {"", "empty"},
+      {"\n \n", "empty"},
+      {"PK\x03\x04 some archive, no sections at all\n", "none of the sections"},
+      {"[Options]\nNray=5\n", "none of the sections"},
+      {whole.substr(0, whole.find("[Elem_??]") + 5), "cut short"},
+      {std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22), "zero byte"},
+      {"[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n", "[Elem_0]"},
+      {"[Elem_0]\nPosZ=0, nan; dPosZ=1\n", "[Elem_0]"},
+      {"[Beam]\nNStep=99999999999\n", "beyond what the program can hold"},
+      {"[Beam]\nNray=2000000000\n", "Nray=2000000000"},
+      {"[Beam]\nNStep=50000\n", "NStep=50000"},
+      {"[Beam]\nBeam=" + std::string(70000, '1') + "\n", "too long"},
+      {std::string(10 * 1024 * 1024, 'z'), "too long"},
+  };
   const std::string path = Scratch("bad.anm");
-  WriteText(path, std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22));
-  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
-  EXPECT_NE(problem.find("zero byte"), std::string::npos) << problem;
+  int k = 0;
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(k++);
+    WriteText(path, c.text);
+    TAnimationFile kept;
+    kept.beam.Nray = 7;
+    kept.common.Continuous = 0;
+    ASSERT_EQ(ReadAnimationFile(path, 3, kept, problem), TAnimationFileStatus::kDamaged);
+    EXPECT_NE(problem.find(c.reason), std::string::npos) << problem;
+    EXPECT_EQ(kept.beam.Nray, 7);
+    EXPECT_EQ(kept.common.Continuous, 0);
+    EXPECT_TRUE(kept.elements.empty());
+  }
   EXPECT_NE(AnimationFileProblemText(path, problem).find("\"" + path + "\" cannot be used"), std::string::npos);
+  // The template itself, with its "??", is an animation file.
+  WriteText(path, whole);
+  EXPECT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead) << problem;
+}
 
-  WriteText(path, "[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n");
-  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
-  EXPECT_NE(problem.find("[Elem_0]"), std::string::npos) << problem;
+TEST_F(AnimationFileTest, TheTemplateIsNeverWrittenOverAReadOnlyFileOrIntoNowhere) {
+  const std::string path = Scratch("kept.anm");
+  WriteText(path, "[Common]\nContinuous=0;\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  const TFileWriteResult readOnly = WriteAnimationTemplate(path, 5, Beams({1.0, 2.0}));
+  EXPECT_EQ(readOnly.fault, TFileWriteFault::kReadOnly);
+  EXPECT_NE(FileWriteFaultText(path, readOnly).find("is marked as read-only!"), std::string::npos);
+  EXPECT_EQ(ReadText(path), "[Common]\nContinuous=0;\n");
+  EXPECT_EQ(WriteAnimationTemplate(Scratch("no/where.anm"), 5, Beams({1.0})).fault, TFileWriteFault::kNoDirectory);
+  // The beam rewrite of a read-only file is refused too.
+  EXPECT_EQ(RewriteAnimationBeam(path, 9, -1.0, 1.0, 20), 0);
+  EXPECT_EQ(ReadText(path), "[Common]\nContinuous=0;\n");
 
-  WriteText(path, "[Beam]\nNStep=99999999999\n");
-  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
-
-  WriteText(path, "[Beam]\nBeam=" + std::string(70000, '1') + "\n");
-  ASSERT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kDamaged);
-  EXPECT_NE(problem.find("too long"), std::string::npos) << problem;
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  disk.Fill();
+  EXPECT_EQ(WriteAnimationTemplate(disk.PathOf("full.anm"), 5, Beams({1.0, 2.0})).fault, TFileWriteFault::kNoSpace);
+  EXPECT_FALSE(std::filesystem::exists(disk.PathOf("full.anm")));
 }
 
 TEST(BeamSweep, GoesUpAndDownMeetingBothEndsExactly) {

@@ -80,6 +80,23 @@ TEST_F(LensAnimationTest, JumpingBackElementStartsAgainAfterElevenSteps) {
   }
 }
 
+// A step longer than the range turns back at each end without leaving the range: 0..1
+// with step 3 goes one step back from 1 (stopped at 0), then from 0 (stopped at 1), never
+// to -2 or 3.
+TEST_F(LensAnimationTest, AStepLongerThanTheRangeKeepsTheElementInsideIt) {
+  TAnimationFile file;
+  TAnimationElement lens = Section(0);
+  lens.ranges[kAnimPosZ][1] = 1.0;
+  lens.steps[kAnimPosZ] = 3.0;
+  file.elements.push_back(lens);
+  ASSERT_EQ(LoadLensAnimation(file, system_, state_), 1);
+  for (int k = 1; k <= 8; ++k) {
+    ApplyLensAnimationStep(system_, state_);
+    const double expected = k % 2 == 1 ? 0.0 : 1.0;
+    EXPECT_APPROX(Vertex(1).x, 10.0 + expected, kStepRoundOff) << "step " << k;
+  }
+}
+
 TEST_F(LensAnimationTest, ElementTurnsAboutItsOriginAndBackByItsAngleSteps) {
   TAnimationFile file;
   TAnimationElement window = Section(1);

@@ -585,3 +585,62 @@ TEST(ReadNFBadInput, RandomBytesNeverBreakTheReader) {
     }
   }
 }
+
+// What a reader learns of a file before it reads a section: each damage has its fault.
+TEST(ReadNFScan, JudgesTheWholeFileBeforeReading) {
+  TScratchFiles files;
+  struct TCase {
+    const char *name;
+    std::string text;
+    int headers;
+    unsigned faults;
+    bool empty;
+  };
+  const TCase cases[] = {
+      {"whole", "[A]\nX=1\n[B]\nY=2\n", 2, 0u, false},
+      {"empty", "", 0, 0u, true},
+      {"blank lines", "\n  \n\t\n", 0, 0u, true},
+      {"cut inside a line", "[A]\nX=1\n[B]\nY=", 2, kReadNFCutShort, false},
+      {"cut inside a header", "[A]\nX=1\n[Bet", 2, kReadNFCutShort | kReadNFBrokenHeader, false},
+      {"zero byte", std::string("[A]\nX=\0\n", 8), 1, kReadNFGarbled, false},
+      {"huge line", "[A]\n" + std::string(kReadNFMaxLine + 10, 'x') + "\n", 1, kReadNFLineTooLong, false},
+  };
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(c.name);
+    TReadNF reader(files.Write("scan.txt", c.text), 0);
+    EXPECT_EQ(reader.ScanFile(), c.headers);
+    EXPECT_EQ(reader.Faults(), c.faults);
+    EXPECT_EQ(reader.ScannedEmpty(), c.empty);
+  }
+  // The reader stands at the start afterwards: the sections read as usual.
+  TReadNF reader(files.Write("scan.txt", "[A]\nX=1.5\n"), 0);
+  reader.ScanFile();
+  double x = 0.0;
+  ASSERT_EQ(reader.ReadSection("[A]"), 1);
+  reader.AddDouble("X", &x);
+  EXPECT_EQ(reader.ParseSection(0), 1);
+  EXPECT_EQ(x, 1.5);
+  TReadNF missing;
+  missing.Open(files.PathOf("missing.txt"), 0);
+  EXPECT_EQ(missing.ScanFile(), -1);
+}
+
+TEST(ReadNFParse, NumbersThatAreNoneAreStoredButNamed) {
+  TScratchFiles files;
+  TReadNF reader(files.Write("nan.txt", "[A]\nX=nan; Y=inf; Z=1e999; W=2\n"), 0);
+  double values[4] = {};
+  ASSERT_EQ(reader.ReadSection("[A]"), 1);
+  reader.AddDouble("X", &values[0]);
+  reader.AddDouble("Y", &values[1]);
+  reader.AddDouble("Z", &values[2]);
+  reader.AddDouble("W", &values[3]);
+  reader.ParseSection(0);
+  EXPECT_NE(reader.Faults() & kReadNFNotFinite, 0u);
+  EXPECT_TRUE(std::isnan(values[0]));
+  EXPECT_EQ(values[3], 2.0);
+  TReadNF plain(files.Write("plain.txt", "[A]\nX=1.5e3\n"), 0);
+  plain.ReadSection("[A]");
+  plain.AddDouble("X", &values[0]);
+  plain.ParseSection(0);
+  EXPECT_EQ(plain.Faults(), 0u);
+}

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/testing/small_disk.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 
 namespace {
@@ -384,4 +385,61 @@ TEST(ReadNFRewriteFailure, FailedReplacementKeepsTheOriginalAndSaysSo) {
   EXPECT_EQ(TScratchFiles::Read(files.PathOf("sys.os/inside")), kThreeSections);
   for (const auto &entry : fs::directory_iterator(files.directory))
     EXPECT_EQ(entry.path().filename(), "sys.os") << "the work copy is removed";
+}
+
+TEST(ReadNFRewriteFailure, AReadOnlyFileIsRefusedWhoeverRunsTheProgram) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  ::chmod(path.c_str(), 0444);
+  TReadNF writer;
+  EXPECT_EQ(writer.Open(path, 1), nullptr);
+  EXPECT_EQ(writer.WriteResult().fault, TFileWriteFault::kReadOnly);
+  EXPECT_EQ(RewriteSection(path, "[Surfaces]", "Gone=1\n"), -1);
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+}
+
+TEST(ReadNFRewriteFailure, AFullDiskKeepsTheOldFileAndCloseSaysWhy) {
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string path = disk.PathOf("sys.os");
+  std::ofstream(path, std::ios::binary) << kThreeSections;
+  disk.Fill();
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  writer.SelectSection("[Surfaces]");
+  for (int i = 0; i < 2000; ++i) std::fputs("{ R=100; Glass=\"BK7\"; DextY=20 }\n", out);
+  writer.Reset();
+  EXPECT_EQ(writer.Close(), 0);
+  EXPECT_EQ(writer.WriteResult().fault, TFileWriteFault::kNoSpace);
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+}
+
+TEST(ReadNFRewrite, OpeningAFileRemovesTheWorkFileAStoppedSaveLeft) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  const std::string stale = files.Write("sys.os.saving-Qw12Er", "half a save");
+  {
+    TReadNF reader(path, 0);
+    EXPECT_EQ(reader.ReadSection("[Common]"), 1);
+  }
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+}
+
+TEST(ReadNFRewrite, RemovedSectionsGoInTheSameRewrite) {
+  TScratchFiles files;
+  const std::string path = files.Write("sys.os", kThreeSections);
+  TReadNF writer;
+  std::FILE *out = writer.Open(path, 1);
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(writer.RemoveSection("[surfaces]"), 1);
+  EXPECT_EQ(writer.RemoveSection("[Missing]"), 0);
+  writer.SelectSection("[Remark]");
+  std::fputs("New remark\n", out);
+  writer.Reset();
+  // Nothing reaches the file before Close.
+  EXPECT_EQ(TScratchFiles::Read(path), kThreeSections);
+  EXPECT_EQ(writer.Close(), 1);
+  EXPECT_EQ(TScratchFiles::Read(path), "[Common]\nNaper=3; Dentr=12.5\n\n[Remark]\nNew remark\n");
 }

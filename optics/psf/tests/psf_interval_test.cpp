@@ -26,10 +26,13 @@ constexpr double kRoundOff = 1e-12;
 // The summed PSF against the transmission 1: single-precision nodes, 128^2 of them.
 constexpr double kEnergyTolerance = 1e-4;
 
-// Half a wavelength over the numerical aperture, lambda x F# with F# = 1 / (2 NA): the
-// diffraction interval of the paraboloid with a pupil of the given diameter.
+// Half a wavelength over the numerical aperture: the diffraction interval of the
+// paraboloid with a pupil of the given diameter. Its rim ray from height h leaves the
+// mirror's point h^2 / 4f deep for the focus f - h^2 / 4f away along the axis, at the sine
+// h / (f + h^2 / 4f) (the point's distance from the focus is f + h^2 / 4f).
 double HandInterval(double diameter) {
-  const double na = std::sin(std::atan(diameter / 2.0 / kFocalLength));
+  const double h = diameter / 2.0;
+  const double na = h / (kFocalLength + h * h / (4.0 * kFocalLength));
   return 0.5 * kWavelengthMm / na;
 }
 

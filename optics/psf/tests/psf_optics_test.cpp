@@ -1,6 +1,7 @@
-// PSF nodes of perfect and defocused systems against closed-form optics: the Airy pattern,
-// the energy in the grid, the geometric spot of a perfect focus, Strehl ratios, the
-// polychromatic weights, and a cancelled job.
+// PSF nodes of perfect and defocused systems against closed-form optics: the Debye integral
+// of a fast mirror's own converging wave and its MTF cut-off, the energy in the grid, the
+// geometric spot of a perfect focus, Strehl ratios, the polychromatic weights, and a
+// cancelled job.
 
 #include <gtest/gtest.h>
 
@@ -12,21 +13,14 @@
 #include "foundation/testing/approx.h"
 #include "optics/psf/psf_nodes.h"
 #include "optics/psf/psf_progress.h"
+#include "optics/psf/tests/paraboloid_wave.h"
+#include "optics/psf/pupil_direction_map.h"
 #include "optics/psf/tests/psf_test_support.h"
 #include "optics/whole/whole_system.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// First zero of 2 J1(x) / x, over pi: the Airy radius in units of lambda / D.
-constexpr double kAiryZero = 1.2196698912665045;
-// Peak of the first bright ring relative to the centre, and its radius in lambda / D.
-constexpr double kAiryRingPeak = 0.0174978;
-constexpr double kAiryRingRadius = 1.6347;
-// The zero found between sampled nodes by a parabola through three of them, on a pupil
-// digitised to 64 samples across: a few per cent.
-constexpr double kZeroTolerance = 0.03;
-constexpr double kRingTolerance = 0.1;
 // Sums of 16 000 single-precision nodes.
 constexpr double kEnergyTolerance = 1e-4;
 // Discrete pupil of 64 x 64 samples against the integral over the disc.
@@ -68,27 +62,6 @@ void DiscStrehl(double delta, double &strehl, double &variance) {
   variance = m2 / area - (m1 / area) * (m1 / area);
 }
 
-// Minimum of the profile near `guess` (nodes from the centre), by a parabola through the
-// smallest sample and its neighbours.
-double ProfileMinimum(const std::vector<double> &profile, double guess) {
-  int best = static_cast<int>(guess);
-  for (int k = static_cast<int>(0.7 * guess); k <= static_cast<int>(1.3 * guess) + 1; ++k)
-    if (profile[k] < profile[best]) best = k;
-  const double a = profile[best - 1], b = profile[best], c = profile[best + 1];
-  const double denominator = a - 2.0 * b + c;
-  return best + (denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0);
-}
-
-double ProfileMaximum(const std::vector<double> &profile, int from, int to, double &value) {
-  int best = from;
-  for (int k = from; k <= to; ++k)
-    if (profile[k] > profile[best]) best = k;
-  const double a = profile[best - 1], b = profile[best], c = profile[best + 1];
-  const double denominator = a - 2.0 * b + c;
-  value = b;
-  return best + (denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0);
-}
-
 // Sets the grid pitch to 1/oversampling of the default, so the pupil fills 1/oversampling
 // of the grid and the PSF is sampled that much finer.
 void Oversample(TOpticalSystem &system, int nd, double oversampling) {
@@ -99,40 +72,70 @@ void Oversample(TOpticalSystem &system, int nd, double oversampling) {
   system.Prepare(0.0, 1, 0);
 }
 
-TEST_F(PsfTest, PerfectMirrorGivesAnAiryPatternWithItsFirstZeroAt1_22LambdaOverD) {
-  TOpticalSystem system;
-  LoadParabola(system);
-  Oversample(system, 512, 8.0);
-  ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+// The MTF along y at zero frequency across: the line spread along the rows, transformed by
+// a plain DFT, against its value at zero frequency; the first frequency node where it has
+// fallen below `level`.
+int MtfCutoffNode(const TOpticalSystem &system, double level) {
   const int nd = system.info.Nd;
-  const int centre = nd / 2;
-
-  // The peak is the centre node.
-  const double peak = MaxOfFloats(system.workArray1);
-  EXPECT_EQ(Node(system, centre, centre), static_cast<float>(peak));
-
-  // One node is lambda / (Nd du) of image-space angle; the zero lies at 1.22 lambda / D.
-  const double D = system.info.entrancePupilDiameter;
-  const double du = system.info.pupilStep;
-  const double zeroInNodes = kAiryZero * nd * du / D;
-  ASSERT_GT(zeroInNodes, 8.0);
-  std::vector<double> row(nd / 2), column(nd / 2);
-  for (int k = 0; k < nd / 2; ++k) {
-    row[k] = Node(system, centre, centre + k) / peak;
-    column[k] = Node(system, centre - k, centre) / peak;
+  std::vector<double> line(nd, 0.0);
+  for (int i = 0; i < nd; ++i)
+    for (int c = 0; c < nd; ++c) line[i] += system.workArray1.data[static_cast<long>(i) * nd + c];
+  double zero = 0.0;
+  for (double v : line) zero += v;
+  for (int m = 1; m < nd / 2; ++m) {
+    std::complex<double> sum = 0.0;
+    for (int i = 0; i < nd; ++i) sum += std::polar(line[i], -2.0 * kPi * m * i / nd);
+    if (std::abs(sum) < level * zero) return m;
   }
-  const double lambdaOverNode = 1.0 / (nd * du);  // angle of one node, in lambda (1/mm)
-  EXPECT_APPROX(ProfileMinimum(row, zeroInNodes) * lambdaOverNode, kAiryZero / D, kZeroTolerance);
-  EXPECT_APPROX(ProfileMinimum(column, zeroInNodes) * lambdaOverNode, kAiryZero / D,
-                kZeroTolerance);
-  EXPECT_LT(row[static_cast<int>(zeroInNodes + 0.5)], 0.005);
+  return nd / 2;
+}
 
-  double ring = 0.0;
-  const double ringAt = ProfileMaximum(row, static_cast<int>(zeroInNodes) + 1,
-                                       static_cast<int>(2.0 * zeroInNodes), ring);
-  EXPECT_APPROX(ringAt * lambdaOverNode, kAiryRingRadius / D, kZeroTolerance);
-  EXPECT_APPROX(ring, kAiryRingPeak, kRingTolerance);
-  EXPECT_APPROX(system.info.psfResults[0], 0.01 * D * D * 3.1415 * 0.25, 1e-12);
+// A paraboloid at F/1, F/2 and F/3 on the axis, its PSF sampled 20 nodes to the diffraction
+// interval: the first dark ring lies where its own converging wave's Debye integral has
+// its first zero (not the Airy radius 0.61 lambda / NA: at F/1 the brighter rim of the
+// wave draws it in by 2.4 %), and the MTF ends at 2 NA / lambda, each within the one node
+// that sampling leaves.
+TEST_F(PsfTest, FastMirrorsPsfDarkRingAndMtfCutoffFollowTheirRealAperture) {
+  // Far below the MTF of two rim samples' product (about 1e-3 here), far above the
+  // single-precision floor of the transform.
+  constexpr double kMtfZero = 1e-5;
+  constexpr int kNodes = 1024;
+  constexpr double kNodesPerInterval = 20.0;
+  for (double fNumber : {1.0, 2.0, 3.0}) {
+    SCOPED_TRACE(fNumber);
+    TOpticalSystem system;
+    LoadParabola(system);
+    const double h = kFocalLength / fNumber / 2.0;
+    system.info.Dentr = 2.0 * h;
+    // Room around the pupil on the starting plane and the mirror, which is the stop.
+    for (int i = 0; i < 2; ++i)
+      system.Surface(i)->general.semiHeightExt = system.Surface(i)->general.semiWidthExt = 1.2 * h;
+    const double na = ParaboloidAperture(kFocalLength, h);
+    const double interval = 0.5 * kLambdaMm / na;
+    system.info.Nd = kNodes;
+    system.info.Discrete = interval / kNodesPerInterval;
+    ASSERT_GE(system.Prepare(0.0, 1, 0), 1);
+    // The interval of the system's own is that of the real aperture.
+    EXPECT_APPROX(system.DiffractionInterval(), interval, 1e-9);
+    ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
+
+    const int centre = kNodes / 2;
+    const double peak = MaxOfFloats(system.workArray1);
+    EXPECT_EQ(Node(system, centre, centre), static_cast<float>(peak));
+    const double zeroNodes = DebyeFirstZero(kFocalLength, na, kLambdaMm) / system.info.Discrete;
+    // The first dark node along a row and along a column.
+    for (int direction = 0; direction < 2; ++direction) {
+      int k = 1;
+      const auto at = [&](int n) {
+        return direction == 0 ? Node(system, centre, centre + n) : Node(system, centre - n, centre);
+      };
+      while (k < centre - 1 && !(at(k) <= at(k - 1) && at(k) <= at(k + 1))) ++k;
+      EXPECT_NEAR(k, zeroNodes, 1.0) << (direction == 0 ? "row" : "column");
+    }
+    // The cut-off 2 NA / lambda, in frequency nodes 1 / (Nd Discrete).
+    const double cutoffNodes = 2.0 * na / kLambdaMm * kNodes * system.info.Discrete;
+    EXPECT_NEAR(MtfCutoffNode(system, kMtfZero), cutoffNodes, 1.0);
+  }
 }
 
 TEST_F(PsfTest, EnergyOverTheGridIsTheTransmission) {
@@ -425,30 +428,29 @@ TEST_F(PsfTest, DiffractionAndGeometricPsfsOfComaShareTheirCentroid) {
   EXPECT_LT(std::fabs(waveAlong), 0.05);
 }
 
+// On the axis of the paraboloid the pupil's rim leaves at the sine NA = h / (f + h^2 / 4f):
+// the samples, evenly spaced in direction cosines, are those within NA of the chief ray.
 TEST_F(PsfTest, CircularStopSamplesOnlyTheDiscAndARectangleFillsItsBox) {
   TOpticalSystem system;
   LoadParabola(system);
-  // The pupil over the whole grid.
-  system.info.Discrete = system.DiffractionInterval();
+  // The pupil over nearly the whole grid, its rim clear of every node.
+  system.info.Discrete = system.DiffractionInterval() / 1.05;
   system.SetupFieldSampling();
   const int nd = system.info.Nd;
-  const double du = system.info.pupilStep;
-  const double R = system.info.entrancePupilDiameter / 2.0;
-  int inDisc = 0, rowsIn = 0, columnsIn = 0;
-  for (int i = 0; i < nd; ++i) {
-    const double y = (nd / 2 - i) * du;
-    if (std::fabs(y) <= R) ++rowsIn;
+  const double dt = PupilGridStep(system.info);
+  const double na = ParaboloidAperture(kFocalLength, kPupilRadius);
+  int inDisc = 0;
+  for (int i = 0; i < nd; ++i)
     for (int c = 0; c < nd; ++c) {
-      const double z = (c - nd / 2) * du;
-      if (i == 0 && std::fabs(z) <= R) ++columnsIn;
-      if (y * y + z * z <= R * R) ++inDisc;
+      const double ty = (nd / 2 - i) * dt, tz = (c - nd / 2) * dt;
+      if (ty * ty + tz * tz <= na * na) ++inDisc;
     }
-  }
   EXPECT_EQ(system.SampleDiffractionPupil(0.0, 0.0, 1).count, inDisc);
-  // The pupil spans 64 steps: close to pi/4 of 64 x 64 samples.
-  EXPECT_NEAR(inDisc / (64.0 * 64.0), kPi / 4.0, 0.005);
+  // The pupil spans 64 / 1.05 steps: close to pi/4 of that square of samples.
+  EXPECT_NEAR(inDisc / std::pow(64.0 / 1.05, 2), kPi / 4.0, 0.01);
+  // A square stop of the same side holds the square's samples, about 4 / pi as many.
   system.Surface(system.info.stopIndex)->general.boundTypeExt = kBoundSquare;
-  EXPECT_EQ(system.SampleDiffractionPupil(0.0, 0.0, 1).count, rowsIn * columnsIn);
+  EXPECT_NEAR(system.SampleDiffractionPupil(0.0, 0.0, 1).count / (inDisc * 4.0 / kPi), 1.0, 0.02);
 }
 
 }  // namespace

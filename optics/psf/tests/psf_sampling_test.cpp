@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "optics/psf/psf_nodes.h"
+#include "optics/psf/pupil_direction_map.h"
 #include "optics/psf/tests/psf_test_support.h"
 #include "optics/trace/trace_rules.h"
 
@@ -44,16 +45,21 @@ TEST_F(PsfSampling, DiffractionNodesAreThoseOfRaysTracedOneByOne) {
     const std::vector<float> re(system.workArray1.data, system.workArray1.data + nd * nd);
     const std::vector<float> im(system.workArray2.data, system.workArray2.data + nd * nd);
 
-    // The same nodes, one ray at a time (the stop of the triplet is round).
+    // The same nodes, one ray at a time (the stop of the triplet is round), each at the
+    // pupil point of its direction offset and with the wave's amplitude there.
+    TPupilDirectionMap map;
+    ASSERT_TRUE(map.Build(system, field, 0.0, kPupilFanSteps));
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
     system.TraceRay(chief, kTraceReference, nullptr, 0);
-    const double R = system.info.entrancePupilDiameter / 2.0, du = system.info.pupilStep;
+    const double R = system.info.entrancePupilDiameter / 2.0;
+    const double dt = PupilGridStep(system.info);
     const double wavesPerMm = 1000.0 / system.info.LambdaW;
     std::vector<float> expectRe(nd * nd, 0.0f), expectIm(nd * nd, 0.0f);
     TPSFSampleInfo expect;
     for (int i = 0; i < nd; ++i)
       for (int c = 0; c < nd; ++c) {
-        const double y = (half - i) * du, z = (c - half) * du;
+        double y = 0.0, z = 0.0, amplitude = 0.0;
+        map.PupilPoint((half - i) * dt, (c - half) * dt, y, z, amplitude);
         if (std::fabs(y) > R || std::fabs(z) > R || z * z / (R * R) + y * y / (R * R) > 1.0)
           continue;
         ++expect.count;
@@ -62,10 +68,11 @@ TEST_F(PsfSampling, DiffractionNodesAreThoseOfRaysTracedOneByOne) {
         if (system.TraceRay(ray, kTraceWavefront, nullptr, 0) != 1) continue;
         const double d = system.eikonal.opticalPathDifference;
         const double T = system.eikonal.transmission;
+        const double wave = amplitude * map.Obliquity(ray) * T;
         expect.smallestPathDifference = std::min(expect.smallestPathDifference, d);
         expect.largestPathDifference = std::max(expect.largestPathDifference, d);
-        expectRe[i * nd + c] = static_cast<float>(T * std::cos(2.0 * kPi * d * wavesPerMm));
-        expectIm[i * nd + c] = static_cast<float>(T * std::sin(2.0 * kPi * d * wavesPerMm));
+        expectRe[i * nd + c] = static_cast<float>(wave * std::cos(2.0 * kPi * d * wavesPerMm));
+        expectIm[i * nd + c] = static_cast<float>(wave * std::sin(2.0 * kPi * d * wavesPerMm));
         expect.transmissionSum += T;
       }
     EXPECT_GT(expect.count, nd * nd / 2);

@@ -117,8 +117,8 @@ TEST_F(TurnedSystem, ObjectSpaceTelecentricLensAimsItsConeThroughTheFocalStop) {
 }
 
 // Stop on the front focus of a lens of f = 100: the exit pupil lies at infinity and the
-// image-side cone has the aperture sin(atan(5 / 100)); the PSF interval is half a wavelength
-// over it.
+// image-side cone has the aperture of its rim ray, near sin(atan(5 / 100)) (the paraxial
+// pupil, at infinity, gives none); the PSF interval is half a wavelength over it.
 TEST_F(TurnedSystem, ImageSpaceTelecentricLensSamplesItsPsfAtHalfAWavelengthOverNA) {
   TOpticalSystem system;
   AddAt(system, 0.0, 0.0, "", 20.0);
@@ -133,43 +133,14 @@ TEST_F(TurnedSystem, ImageSpaceTelecentricLensSamplesItsPsfAtHalfAWavelengthOver
   system.info.Discrete = 0.0;
   system.info.LambdaW = 0.5;
   system.SetupFieldSampling();
-  EXPECT_APPROX(system.DiffractionInterval(), 0.5 * 0.0005 / std::sin(std::atan(0.05)),
-                kThinLens);
+  TCurrentRay rim = system.MakeRay(0.0, 0.0, system.info.entrancePupilDiameter / 2.0, 0.0);
+  ASSERT_EQ(system.TraceRay(rim, kTracePlain, nullptr, 0), 1);
+  const double na = std::fabs(rim.M);
+  // The lens's spherical aberration bends its rim ray a little more than the paraxial one.
+  EXPECT_NEAR(na / std::sin(std::atan(0.05)), 1.0, 0.01);
+  EXPECT_APPROX(system.DiffractionInterval(), 0.5 * 0.0005 / na, kRoundOff);
   // Without a value of the user's, 2.5 nodes to that interval.
-  EXPECT_APPROX(system.info.discreteInEffect, 0.5 * 0.0005 / std::sin(std::atan(0.05)) / 2.5,
-                kThinLens);
-}
-
-}  // namespace
-namespace {
-
-// Light runs either way along the same paths with the same optical path differences
-// (reciprocity): the slightly defocused f/7 plano-convex lens, turned round so that the
-// point of its image plane becomes the object, keeps both its Strehl estimates.
-TEST_F(TurnedSystem, TurnedLensKeepsItsStrehlRatio) {
-  TOpticalSystem system;
-  AddAt(system, 0.0, 0.0, "", 20.0);
-  AddAt(system, 10.0, 50.0, "1.5168", 12.5);
-  AddAt(system, 15.0, 0.0, "", 12.5);
-  AddAt(system, 15.0 + 93.4528 - 0.35, 0.0, "", 20.0);
-  UserStop(system, 2, 14.0);
-  SetFields(system, {0.0});
-  system.info.MonochromeSystem = 1;
-  system.info.LambdaW = 0.55;
-  Ready(system);
-  double peak = 0.0, wavefront = 0.0;
-  system.StrehlEstimates(peak, wavefront, 64);
-  // Half a wave of defocus and spherical aberration: a clearly aberrated image.
-  ASSERT_LT(peak, 0.7);
-  ASSERT_GT(peak, 0.2);
-
-  system.TurnSystem();
-  Ready(system);
-  EXPECT_APPROX(system.info.entrancePupilDiameter, 14.0, kRoundOff);
-  double turnedPeak = 0.0, turnedWavefront = 0.0;
-  system.StrehlEstimates(turnedPeak, turnedWavefront, 64);
-  EXPECT_APPROX(turnedPeak, peak, kReciprocity);
-  EXPECT_APPROX(turnedWavefront, wavefront, kReciprocity);
+  EXPECT_APPROX(system.info.discreteInEffect, 0.5 * 0.0005 / na / 2.5, kRoundOff);
 }
 
 }  // namespace

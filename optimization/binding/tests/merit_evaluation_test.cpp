@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/aberrations/aberration_computation.h"
 #include "foundation/testing/approx.h"
 #include "optimization/binding/tests/run_test_support.h"
 #include "optimization/system/tests/configuration_snapshots.h"
@@ -294,4 +295,49 @@ TEST_F(MeritEvaluation, RefreshingTheViewsAtFailedRaysKeepsTheConfiguration) {
   EXPECT_EQ(configured.selections, 3);
   EXPECT_GE(configured.refreshes, 8);
   EXPECT_EQ(configured.CurrentConfiguration(), 0);
+}
+
+// Distortion is listed for every beam whose distortion weight is set, rays weighted or
+// not: on the double Gauss, with no ray or Strehl weight anywhere, each beam's merit
+// distortion is the aberrations window's at that field (its curve run from the axis out to
+// the beam), in magnitude, with the image surface where the file puts it.
+TEST_F(MeritEvaluation, DistortionOfBeamsWithoutRayWeightsIsTheAberrationWindowsOwn) {
+  // The two compute the same rays; the window's last field point is the beam's field up
+  // to the rounding of its step.
+  constexpr double kSamePercent = 1e-6;
+  TOpticalSystem system;
+  Load(system, "double_gauss.os");
+  TSingleConfiguration configured(system);
+  TOptimizationFunctions set;
+  set.Rebuild(&configured);
+  ClearWeights(set);
+  const int beams = set.records.rows;
+  ASSERT_EQ(beams, 3);
+  for (int r = 0; r < beams; ++r) Weigh(set.Record(0, r)->Distor, 0.0, 1.0);
+  set.SetConfigurations();
+  ASSERT_EQ(set.Count(), beams);
+  TCountingPump pump;
+  set.runPump = &pump;
+  ASSERT_EQ(set.Compute(), 1);
+
+  for (int r = 1; r < beams; ++r) {
+    const double field = set.Record(0, r)->Ybeam;
+    TOpticalSystem window;
+    Load(window, "double_gauss.os");
+    window.info.AlfaM.Allocate(2, 1);
+    window.info.AlfaM.data[0] = 0.0;
+    window.info.AlfaM.data[1] = field;
+    ASSERT_GE(window.Prepare(0.0, 1, 0), 1);
+    TAberrationComputation run;
+    run.ViewMode = kViewDistortion;
+    run.LambdaIndex = 1;  // the working wavelength, 0.5875618
+    ASSERT_EQ(run.Compute(window), 1);
+    const int last = run.PointCounts.data[0] - 1;
+    ASSERT_APPROX(run.Abscissae.data[last], field, 1e-12);
+    const double expected = std::fabs(TAberrationComputation::At(run.SecondValues, 0, last));
+    EXPECT_GT(expected, 0.01) << "beam " << r;  // a real distortion, not the empty 0
+    EXPECT_NEAR(set.Record(0, r)->Distor.data[0].Value, expected, kSamePercent) << "beam " << r;
+  }
+  // The axis has none.
+  EXPECT_NEAR(set.Record(0, 0)->Distor.data[0].Value, 0.0, kSamePercent);
 }

@@ -3,10 +3,8 @@
 #include <QString>
 #include <QStringDecoder>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 #include "platform/core/message_box.h"
 
@@ -65,27 +63,9 @@ bool ReadTextFile(const std::string &path, std::string &text) {
   return true;
 }
 
-bool WriteTextFile(const std::string &path, const std::string &text) {
-  if (path.empty()) return false;
-  const std::string temporary = path + ".tmp~";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+TFileWriteResult WriteTextFile(const std::string &path, const std::string &text) {
+  if (path.empty()) return TFileWriteResult{TFileWriteFault::kNoDirectory, 0};
+  return ReplaceFileContents(path, text);
 }
 
 TEditSearch::TEditSearch(TWindow *parentWindow, int id, const char *text, int xPos, int yPos,
@@ -291,8 +271,9 @@ bool TEditFile::SaveAs() {
 bool TEditFile::Write(const char *fileName) {
   const std::string path = fileName != nullptr ? fileName : fileName_;
   const std::string text = TextOf(*this).toStdString();
-  if (!WriteTextFile(path, text)) {
-    MessageBox(GetHandle(), "Unable to write file " + path + ".", "Editor", MB_OK | MB_ICONEXCLAMATION);
+  const TFileWriteResult written = WriteTextFile(path, text);
+  if (!written.Written()) {
+    MessageBox(GetHandle(), FileWriteFaultText(path, written), "Editor", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   ClearModify();

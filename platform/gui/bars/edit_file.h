@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "foundation/filewrite/file_replace.h"
 #include "platform/core/find_dialog.h"
 #include "platform/gui/controls/edit.h"
 #include "platform/gui/providers/common_dialogs.h"
@@ -100,6 +101,6 @@ class TEditFile : public TEditSearch {
 // Reads a text file whole, with '\r\n' and '\r' line ends made '\n'; false when it cannot
 // be read. Text that is not UTF-8 is taken byte for byte as Latin-1.
 bool ReadTextFile(const std::string &path, std::string &text);
-// Writes the text through "<path>.tmp~" beside the file, renamed over it; false (and the
-// old file untouched) when any step fails.
-bool WriteTextFile(const std::string &path, const std::string &text);
+// Replaces the file with the text in one step (a file marked read-only is refused); the
+// old file stays untouched when any step fails, and the result says why.
+TFileWriteResult WriteTextFile(const std::string &path, const std::string &text);

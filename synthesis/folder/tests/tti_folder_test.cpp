@@ -168,7 +168,8 @@ TEST_F(TtiFolderTest, SaveAsCancelledReadAndAFailedSave) {
   const std::size_t boxes = answers_->boxes.size();
   EXPECT_EQ(folder.WriteSettings(Scratch("missing/x.tti")), 0);
   ASSERT_EQ(answers_->boxes.size(), boxes + 1);
-  EXPECT_EQ(answers_->boxes.back().text, "File cannot be open.");
+  EXPECT_EQ(answers_->boxes.back().text,
+            "File \"" + Scratch("missing/x.tti") + "\" cannot be written: its directory does not exist.");
   EXPECT_EQ(answers_->boxes.back().caption, "Warning");
 }
 

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/testing/small_disk.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -189,21 +191,37 @@ TEST_F(TtiSettings, AMissingFileLeavesTheDefaults) {
 
 TEST_F(TtiSettings, DamagedFilesAreRefusedAndChangeNothing) {
   const std::string longPath(300, 'p');
-  const std::string damaged[] = {
-      "[Common settings]\nMatrixSizeList=99999999999999\n",
-      "[Custom object]\nFileFon=" + longPath + "\n",
-      "[Optical transformer]\nFileName=\"/unclosed\n",
-      std::string("[Radial mira]\nNStrokes=4\0\n", 26),
-      "[Objects settings]\nDistance=1e999\n",
-      "[Round detector]\nDiameter=1e60\n",
-      "[Energy]\nSizeRectX=nan\n",
-      "[Scanner]\n" + std::string(70000, 'x') + "\n",
+  std::string whole, formatProblem;
+  ASSERT_TRUE(FormatTtiFile(Unusual(), true, true, whole, formatProblem));
+  struct TCase {
+    std::string text;
+    const char *reason;
+  };
+  const TCase damaged[] = {
+      {"", "it is empty"},
+      {"\n\n  \n", "it is empty"},
+      {"GIF89a\x01\x02 no settings here\n", "none of the sections"},
+      {whole.substr(0, whole.size() / 2 + 3), "cut short"},
+      {"[Common settings]\nMatrixSizeList=2\n[Objects sett", "cut short"},
+      {"[Common settings]\n" + std::string(10 * 1024 * 1024, '7') + "\n", "line too long"},
+      {std::string(10 * 1024 * 1024, 'g'), "line too long"},
+      {"[Common settings]\nMatrixSizeList=99999999999999\n", "does not fit"},
+      {"[Common settings]\nMatrixSizeList=9\n", "MatrixSizeList=9 lies outside 0 to 5"},
+      {"[Radial mira]\nNStrokes=2000000000\n", "NStrokes=2000000000 lies outside"},
+      {"[Square mira]\nNGroup=-4\n", "NGroup=-4 lies outside"},
+      {"[Custom object]\nFileFon=" + longPath + "\n", "does not fit"},
+      {"[Optical transformer]\nFileName=\"/unclosed\n", "does not fit"},
+      {std::string("[Radial mira]\nNStrokes=4\0\n", 26), "zero byte"},
+      {"[Objects settings]\nDistance=1e999\n", "does not fit"},
+      {"[Round detector]\nDiameter=1e60\n", "does not fit"},
+      {"[Energy]\nSizeRectX=nan\n", "does not fit"},
+      {"[Scanner]\n" + std::string(70000, 'x') + "\n", "line too long"},
   };
   int k = 0;
-  for (const std::string &text : damaged) {
+  for (const TCase &c : damaged) {
     SCOPED_TRACE(k);
     const std::string path = Path(("bad" + std::to_string(k++) + ".tti").c_str());
-    Put(path, text);
+    Put(path, c.text);
     TTtiSettings v = Unusual();
     unsigned sections = 77;
     std::string problem;
@@ -212,6 +230,7 @@ TEST_F(TtiSettings, DamagedFilesAreRefusedAndChangeNothing) {
     EXPECT_EQ(sections, 77u);
     EXPECT_NE(problem.find("damaged"), std::string::npos);
     EXPECT_NE(problem.find(path), std::string::npos);
+    EXPECT_NE(problem.find(c.reason), std::string::npos) << problem;
   }
 }
 
@@ -222,15 +241,17 @@ TEST_F(TtiSettings, AFailedSaveKeepsTheOldFileAndLeavesNoWorkFile) {
   if (geteuid() != 0) {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(WriteTtiFile(Path("keep.tti"), text, problem));
-    EXPECT_EQ(problem, "File cannot be open.");
+    EXPECT_NE(problem.find("no permission"), std::string::npos) << problem;
     fs::permissions(dir, fs::perms::owner_all);
     EXPECT_EQ(Slurp(Path("keep.tti")), "old contents\n");
   }
   EXPECT_FALSE(WriteTtiFile(Path("no/such/dir.tti"), text, problem));
+  EXPECT_NE(problem.find("directory does not exist"), std::string::npos) << problem;
   {
     // A file made read-only is kept from being written, though its directory is writable.
     fs::permissions(Path("keep.tti"), fs::perms::owner_read);
     EXPECT_FALSE(WriteTtiFile(Path("keep.tti"), text, problem));
+    EXPECT_NE(problem.find("is marked as read-only!"), std::string::npos) << problem;
     EXPECT_EQ(Slurp(Path("keep.tti")), "old contents\n");
     fs::permissions(Path("keep.tti"), fs::perms::owner_read | fs::perms::owner_write);
   }
@@ -239,6 +260,14 @@ TEST_F(TtiSettings, AFailedSaveKeepsTheOldFileAndLeavesNoWorkFile) {
   int files = 0;
   for ([[maybe_unused]] const auto &entry : fs::directory_iterator(dir)) ++files;
   EXPECT_EQ(files, 1);
+
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  Put(disk.PathOf("keep.tti"), "old contents\n");
+  disk.Fill();
+  EXPECT_FALSE(WriteTtiFile(disk.PathOf("keep.tti"), text, problem));
+  EXPECT_NE(problem.find("no space left"), std::string::npos) << problem;
+  EXPECT_EQ(Slurp(disk.PathOf("keep.tti")), "old contents\n");
 }
 
 TEST_F(TtiSettings, PathsTheFileCannotHoldAreRefusedByTheWriter) {

@@ -10,6 +10,7 @@
 
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
+#include "foundation/testing/small_disk.h"
 #include "imaging/rasters/tests/raster_test_support.h"
 #include "synthesis/lightsource/light_source.h"
 
@@ -198,16 +199,41 @@ TEST_F(LightSourceFile, DamagedFilesAreRefusedAndChangeNothing) {
   EXPECT_EQ(source.ReadFile(Scratch("absent.srl")), 0);
 }
 
-TEST_F(LightSourceFile, FailedSaveKeepsTheOldFile) {
-  const std::string path = Scratch("keep.srl");
-  WriteBytes(path, ZoneSourceBytes());
-  boxes.boxes.clear();
+// Each failed save keeps the old file and names its true cause.
+TEST_F(LightSourceFile, FailedSaveKeepsTheOldFileAndSaysWhy) {
+  const std::string sourcePath = Scratch("source.srl");
+  WriteBytes(sourcePath, ZoneSourceBytes());
   TLightSource source;
-  // The work file beside cannot be made when a directory takes its name.
-  std::filesystem::create_directory(path + "~");
-  EXPECT_EQ(source.WriteFile(path), 0);
-  EXPECT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(Bytes(path), ZoneSourceBytes());
+  ASSERT_EQ(source.ReadFile(sourcePath), 1);
+  const std::string readOnly = Scratch("keep.srl");
+  WriteBytes(readOnly, SolidSourceBytes());
+  // Marked read-only: refused whoever runs the program.
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
+  struct TCase {
+    std::string path;
+    const char *words;
+  };
+  const TCase cases[] = {{readOnly, "is marked as read-only!"},
+                         {Scratch("missing/keep.srl"), "its directory does not exist"}};
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(c.path);
+    boxes.boxes.clear();
+    EXPECT_EQ(source.WriteFile(c.path), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find(c.words), std::string::npos) << boxes.boxes[0].text;
+  }
+  EXPECT_EQ(Bytes(readOnly), SolidSourceBytes());
+
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string full = disk.PathOf("keep.srl");
+  WriteBytes(full, SolidSourceBytes());
+  disk.Fill();
+  boxes.boxes.clear();
+  EXPECT_EQ(source.WriteFile(full), 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("no space left"), std::string::npos) << boxes.boxes[0].text;
+  EXPECT_EQ(Bytes(full), SolidSourceBytes());
 }
 
 // Our own DXF: two layers and two triangles, with subclass markers, one face with a fourth

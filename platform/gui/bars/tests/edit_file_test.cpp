@@ -86,15 +86,14 @@ TEST(TextFiles, ReadTakesEitherLineEndAndWriteReplacesWhole) {
   EXPECT_EQ(text, "caf\xc3\xa9");
   EXPECT_FALSE(ReadTextFile(dir.File("missing.txt"), text));
 
-  ASSERT_TRUE(WriteTextFile(path, "new text\n"));
+  ASSERT_TRUE(WriteTextFile(path, "new text\n").Written());
   EXPECT_EQ(Contents(path), "new text\n");
-  EXPECT_FALSE(fs::exists(path + ".tmp~"));
-  // A write that cannot finish leaves the old file as it was.
-  fs::create_directory(path + ".tmp~");
-  fs::create_directory(path + ".tmp~/blocker");
-  EXPECT_FALSE(WriteTextFile(path, "lost"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(path).parent_path()), fs::directory_iterator()), 1);
+  // A file marked read-only stays as it is, whoever runs the program.
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(WriteTextFile(path, "lost").fault, TFileWriteFault::kReadOnly);
   EXPECT_EQ(Contents(path), "new text\n");
-  EXPECT_FALSE(WriteTextFile(dir.File("no/such/dir.txt"), "x"));
+  EXPECT_EQ(WriteTextFile(dir.File("no/such/dir.txt"), "x").fault, TFileWriteFault::kNoDirectory);
 }
 
 TEST_F(EditFile, SaveOfANewChangedTextAsksForANameFirst) {
@@ -119,7 +118,7 @@ TEST_F(EditFile, FailedSaveSaysSoAndKeepsTheName) {
   files.Choose({dir.File("missing/dir/file.txt")});
   EXPECT_FALSE(editor->SaveAs());
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("Unable to write file"), std::string::npos);
+  EXPECT_NE(boxes.boxes[0].text.find("its directory does not exist"), std::string::npos) << boxes.boxes[0].text;
   EXPECT_EQ(boxes.boxes[0].flags & MB_ICONMASK, MB_ICONEXCLAMATION);
   EXPECT_EQ(editor->GetFileName(), nullptr);
   EXPECT_TRUE(editor->IsModified());

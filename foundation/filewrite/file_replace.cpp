@@ -1,0 +1,200 @@
+#include "foundation/filewrite/file_replace.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "foundation/filewrite/work_files.h"
+
+namespace {
+
+// Tries for a work file the name of which stays ours once its lock is taken (a cleaner in
+// another program may remove an unlocked one in the instant before the lock).
+constexpr int kWorkFileAttempts = 8;
+
+TFileWriteResult Fault(TFileWriteFault fault, int error) { return TFileWriteResult{fault, error}; }
+
+TFileWriteResult FromError(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+      return Fault(TFileWriteFault::kNoSpace, error);
+    case EACCES:
+    case EPERM:
+      return Fault(TFileWriteFault::kNoPermission, error);
+    case EROFS:
+      return Fault(TFileWriteFault::kReadOnlyDisk, error);
+    case ENOENT:
+    case ENOTDIR:
+      return Fault(TFileWriteFault::kNoDirectory, error);
+    default:
+      return Fault(TFileWriteFault::kFailed, error);
+  }
+}
+
+// The file a name stands for: a link is written through, not over.
+std::string RealFile(const std::string &path) {
+  std::string result = path;
+  if (char *real = ::realpath(path.c_str(), nullptr)) {
+    result = real;
+    std::free(real);
+  }
+  return result;
+}
+
+std::string DirectoryOf(const std::string &path) {
+  const std::string directory = std::filesystem::path(path).parent_path().string();
+  return directory.empty() ? "." : directory;
+}
+
+bool WriteAll(int handle, std::string_view bytes, int &error) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(handle, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Whether the name still stands for the open file (a cleaner did not take it meanwhile).
+bool NamesOpenFile(int handle, const std::string &name) {
+  struct stat held {};
+  struct stat named {};
+  return ::fstat(handle, &held) == 0 && ::lstat(name.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// A new work file beside the destination, locked; -1 with error set when none could be made.
+int MakeWorkFile(const std::string &directory, const std::string &fileName, std::string &work,
+                 int &error) {
+  for (int attempt = 0; attempt < kWorkFileAttempts; ++attempt) {
+    work = WorkFileTemplate(directory, fileName);
+    const int handle = ::mkostemp(work.data(), O_CLOEXEC);
+    if (handle < 0) {
+      error = errno;
+      return -1;
+    }
+    if (::flock(handle, LOCK_EX) == 0 && NamesOpenFile(handle, work)) return handle;
+    ::close(handle);
+  }
+  error = EAGAIN;
+  return -1;
+}
+
+// The rename reaches the disk with the directory.
+void SyncDirectory(const std::string &directory) {
+  const int handle = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) return;
+  ::fsync(handle);
+  ::close(handle);
+}
+
+}  // namespace
+
+TFileWriteResult CheckFileWritable(const std::string &path) {
+  if (path.empty()) return Fault(TFileWriteFault::kNoDirectory, ENOENT);
+  const std::string destination = RealFile(path);
+  struct stat info {};
+  if (::stat(destination.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return Fault(TFileWriteFault::kNotAFile, 0);
+    // No write bit at all: the user marked it to be kept, and even the administrator
+    // (whom the system lets write anything) leaves it.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Fault(TFileWriteFault::kReadOnly, 0);
+    if (::access(destination.c_str(), W_OK) != 0) return FromError(errno);
+  } else if (errno != ENOENT) {
+    return FromError(errno);
+  }
+  const std::string directory = DirectoryOf(destination);
+  struct stat place {};
+  if (::stat(directory.c_str(), &place) != 0) return FromError(errno == ENOENT ? ENOENT : errno);
+  if (!S_ISDIR(place.st_mode)) return Fault(TFileWriteFault::kNoDirectory, ENOTDIR);
+  if (::access(directory.c_str(), W_OK | X_OK) != 0) return FromError(errno);
+  return {};
+}
+
+TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes) {
+  const TFileWriteResult check = CheckFileWritable(path);
+  if (!check.Written()) return check;
+  const std::string destination = RealFile(path);
+  const std::string directory = DirectoryOf(destination);
+  std::string work;
+  int error = 0;
+  const int handle =
+      MakeWorkFile(directory, std::filesystem::path(destination).filename().string(), work, error);
+  if (handle < 0) return FromError(error);
+
+  // The old file's permissions and owner, or for a new file those any new file gets here
+  // (mkstemp made the work file private).
+  struct stat old {};
+  const bool existed = ::stat(destination.c_str(), &old) == 0;
+  mode_t mode = 0;
+  if (existed) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  bool written = WriteAll(handle, bytes, error);
+  if (written && ::fchmod(handle, mode) != 0) {
+    error = errno;
+    written = false;
+  }
+  // The administrator saving a user's file leaves it the user's.
+  if (written && existed && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0)) {
+    if (::fchown(handle, old.st_uid, old.st_gid) != 0) {
+      // Kept as root's: the contents matter more than the owner.
+    }
+  }
+  // On the disk before the rename, so a crash leaves the old file or the new one.
+  if (written && ::fsync(handle) != 0) {
+    error = errno;
+    written = false;
+  }
+  // Renamed while still locked: an unlocked work file may be taken for a stale one.
+  if (written && std::rename(work.c_str(), destination.c_str()) != 0) {
+    error = errno;
+    written = false;
+  }
+  if (!written) std::remove(work.c_str());
+  if (::close(handle) != 0 && written) {
+    // The bytes were flushed and renamed already; a late close error changes nothing.
+  }
+  if (!written) return FromError(error);
+  SyncDirectory(directory);
+  return {};
+}
+
+std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &result) {
+  const std::string file = "File \"" + path + "\"";
+  switch (result.fault) {
+    case TFileWriteFault::kNone:
+      return file + " was written.";
+    case TFileWriteFault::kReadOnly:
+      return file + " is marked as read-only!";
+    case TFileWriteFault::kNoPermission:
+      return file + " cannot be written: you have no permission to write it or its directory.";
+    case TFileWriteFault::kNoDirectory:
+      return file + " cannot be written: its directory does not exist.";
+    case TFileWriteFault::kNoSpace:
+      return file + " cannot be written: there is no space left on the disk.";
+    case TFileWriteFault::kReadOnlyDisk:
+      return file + " cannot be written: the disk it is on can only be read.";
+    case TFileWriteFault::kNotAFile:
+      return "\"" + path + "\" is not an ordinary file and cannot be replaced.";
+    case TFileWriteFault::kFailed:
+      break;
+  }
+  return file + " cannot be written: " + std::strerror(result.error) + ".";
+}

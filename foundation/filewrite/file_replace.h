@@ -1,0 +1,41 @@
+#pragma once
+// The filewrite area writes the program's files in one step and says why a write failed.
+// It uses platform/core only.
+//
+// A file is never written in place: the new bytes go to a work file of our own beside it
+// (see work_files.h), are flushed to the disk, and the work file is renamed over the file,
+// so a crash or a kill at any moment leaves the old file or the new one, never a mixture
+// or half of one. A file marked read-only (no write permission bit) is refused whoever
+// runs the program, the administrator included.
+
+#include <string>
+#include <string_view>
+
+// Why a file could not be written; kNone when it was.
+enum class TFileWriteFault {
+  kNone,
+  kReadOnly,      // the file is marked read-only
+  kNoPermission,  // the user may not write the file or its directory
+  kNoDirectory,   // the directory the file would be in does not exist
+  kNoSpace,       // the disk (or the user's quota) is full
+  kReadOnlyDisk,  // the file system is mounted to be read only
+  kNotAFile,      // a directory, device or pipe has that name
+  kFailed,        // any other failure of the system; error says which
+};
+
+struct TFileWriteResult {
+  TFileWriteFault fault = TFileWriteFault::kNone;
+  int error = 0;  // the system's error number behind the fault, 0 when none
+  bool Written() const { return fault == TFileWriteFault::kNone; }
+};
+
+// Whether the file at path may be written (replaced or created): checked before any
+// work, so a writer can refuse before it builds the file's new text.
+TFileWriteResult CheckFileWritable(const std::string &path);
+
+// Replaces the file's contents with bytes in one step, keeping its permissions (a new file
+// gets those any new file gets here). A link is written through, not replaced.
+TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes);
+
+// The sentence the user is shown, naming the file and the true cause.
+std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &result);

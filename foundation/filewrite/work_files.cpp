@@ -1,0 +1,81 @@
+#include "foundation/filewrite/work_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr char kWorkMark[] = ".saving-";
+constexpr char kUniquePart[] = "XXXXXX";  // mkstemp's letters and digits
+constexpr std::size_t kUniqueLength = sizeof kUniquePart - 1;
+
+std::string WorkPrefix(const std::string &fileName) {
+  return fileName.substr(0, kWorkFileNamePart) + kWorkMark;
+}
+
+std::string RealFile(const std::string &path) {
+  std::string result = path;
+  if (char *real = ::realpath(path.c_str(), nullptr)) {
+    result = real;
+    std::free(real);
+  }
+  return result;
+}
+
+// Removes the work file when it is ours and nobody holds it; true when removed.
+bool RemoveWhenStale(const std::string &path) {
+  const int handle = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (handle < 0) return false;
+  bool removed = false;
+  struct stat held {};
+  if (::fstat(handle, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() &&
+      ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+    // Locked by us now: a writer that made it has died. It must still be the file of
+    // that name (not one made in the meantime) when it goes.
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino)
+      removed = ::unlink(path.c_str()) == 0;
+  }
+  ::close(handle);
+  return removed;
+}
+
+}  // namespace
+
+std::string WorkFileTemplate(const std::string &directory, const std::string &fileName) {
+  return (std::filesystem::path(directory) / (WorkPrefix(fileName) + kUniquePart)).string();
+}
+
+bool IsWorkFileName(const std::string &fileName, const std::string &candidate) {
+  const std::string prefix = WorkPrefix(fileName);
+  if (candidate.size() != prefix.size() + kUniqueLength || candidate.compare(0, prefix.size(), prefix) != 0)
+    return false;
+  for (std::size_t i = prefix.size(); i < candidate.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(candidate[i]))) return false;
+  return true;
+}
+
+int RemoveStaleWorkFiles(const std::string &path) {
+  if (path.empty()) return 0;
+  const std::filesystem::path file(RealFile(path));
+  const std::string fileName = file.filename().string();
+  std::string directory = file.parent_path().string();
+  if (directory.empty()) directory = ".";
+  DIR *listing = ::opendir(directory.c_str());
+  if (listing == nullptr) return 0;
+  int removed = 0;
+  while (const dirent *entry = ::readdir(listing)) {
+    if (!IsWorkFileName(fileName, entry->d_name)) continue;
+    if (RemoveWhenStale((std::filesystem::path(directory) / entry->d_name).string())) ++removed;
+  }
+  ::closedir(listing);
+  return removed;
+}
