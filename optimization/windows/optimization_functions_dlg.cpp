@@ -49,15 +49,20 @@ void ReadDouble(const std::string &text, double &value) {
   if (ReadNumber(text, read)) value = read;
 }
 
+// Where the window opens and its size, which holds the tables, the groups and the buttons
+// laid out below (pixels).
+constexpr POINT kDefaultPlace{60, 60};
+constexpr SIZE kDefaultSize{566, 404};
+
 }  // namespace
 
 TOptimizationFunctionsDlg::TOptimizationFunctionsDlg(TWindow *owner, TOptimizationFunctions *set)
     : TWindow(owner, "Optimization functions"), functions(set), page(*set) {
   Attr.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  Attr.X = 60;
-  Attr.Y = 60;
-  Attr.W = 566;
-  Attr.H = 404;
+  Attr.X = kDefaultPlace.x;
+  Attr.Y = kDefaultPlace.y;
+  Attr.W = kDefaultSize.cx;
+  Attr.H = kDefaultSize.cy;
   SetBkgndColor(GetSysColor(COLOR_BTNFACE));
   auto group = [this](const char *text, int left, int top, int w, int h) {
     new TGroupBox(this, -1, text, left, top, w, h);

@@ -22,6 +22,11 @@ void Fill(TDC &dc, const RECT &rect, COLORREF color) {
   DeleteObject(brush);
 }
 
+// Where a floating frame opens, and its size, until its owner places it or it shrinks to its
+// client (pixels).
+constexpr int kDefaultPlace = 100;
+constexpr int kDefaultSide = 100;
+
 }  // namespace
 
 TFloatingFrame::TFloatingFrame(TWindow *parentWindow, const char *titleText, TWindow *clientWnd,
@@ -30,8 +35,8 @@ TFloatingFrame::TFloatingFrame(TWindow *parentWindow, const char *titleText, TWi
       captionPercent_(std::clamp(captionPercent, 10, 100)) {
   // The frame draws its own border and caption: no desktop frame around it.
   Attr.Style = WS_POPUP | WS_BORDER | WS_VISIBLE;
-  Attr.X = Attr.Y = 100;
-  Attr.W = Attr.H = 100;
+  Attr.X = Attr.Y = kDefaultPlace;
+  Attr.W = Attr.H = kDefaultSide;
 }
 
 void TFloatingFrame::EnableTinyCaption(int captionPercent, bool closeBox) {
