@@ -99,25 +99,26 @@ void TAnimationCommands::CmEditAnimation() {
   if (beamWasOn) CmBeamAnimation();
 }
 
-int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
-  TAnimationFile file;
+bool TAnimationCommands::ReadLensAnimationFile(const std::string &fileName, TAnimationFile &file) {
   std::string problem;
   TAnimationFileStatus status = ReadAnimationFile(fileName, frame_.System().ElementCount(), file, problem);
   if (status == TAnimationFileStatus::kMissing) {
-    if (!OfferAnimationFile(fileName)) {
-      SetAnimationButton(CM_LENS_ANIMATION, false);
-      return 0;
-    }
+    if (!OfferAnimationFile(fileName)) return false;
     CmEditAnimation();
     status = ReadAnimationFile(fileName, frame_.System().ElementCount(), file, problem);
-    if (status == TAnimationFileStatus::kMissing) {
-      SetAnimationButton(CM_LENS_ANIMATION, false);
-      return 0;
-    }
+    if (status == TAnimationFileStatus::kMissing) return false;
   }
   if (status == TAnimationFileStatus::kDamaged) {
-    SetAnimationButton(CM_LENS_ANIMATION, false);
     MessageBox(window_.GetHandle(), AnimationFileProblemText(fileName, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
+  return true;
+}
+
+int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
+  TAnimationFile file;
+  if (!ReadLensAnimationFile(fileName, file)) {
+    SetAnimationButton(CM_LENS_ANIMATION, false);
     return 0;
   }
   // The run ends by going back one undo step: without its own step it would take back the
@@ -141,6 +142,34 @@ int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
 }
 
 void TAnimationCommands::ApplyAnimationStep() { ApplyLensAnimationStep(frame_.System(), animation_); }
+
+bool TAnimationCommands::BeginScan(int &steps) {
+  steps = 0;
+  TAnimationFile file;
+  if (!ReadLensAnimationFile(AnimationFilePath(), file)) return false;
+  // The scanner puts the system back itself: no undo step is taken, none is used up.
+  if (LoadLensAnimation(file, frame_.System(), scan_) == 0) {
+    MessageBox(window_.GetHandle(), "Animation element not exist", "Warning", MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  ProgramMessageQueue().Enter();
+  frame_.System().options.lensAnimationRunning = 1;
+  scan_.stepCounter = 0;
+  steps = scan_.cycleLength;
+  return true;
+}
+
+void TAnimationCommands::StepScan() {
+  ++scan_.stepCounter;
+  ApplyLensAnimationStep(frame_.System(), scan_);
+}
+
+void TAnimationCommands::EndScan() {
+  PumpWaitingMessages();
+  ProgramMessageQueue().Leave();
+  frame_.System().options.lensAnimationRunning = 0;
+  scan_.Reset();
+}
 
 void TAnimationCommands::CmLensAnimation() {
   const bool on = !frame_.EditTools().ButtonDown(CM_LENS_ANIMATION);

@@ -8,8 +8,12 @@
 
 #include "editor/animation/animation_info.h"
 #include "editor/commands/editor_frame.h"
+#include "synthesis/detectors/scan_animation.h"
 
-class TAnimationCommands {
+struct TAnimationFile;
+
+// It moves the system for the image synthesis's scanner as well (TScanAnimation).
+class TAnimationCommands final : public TScanAnimation {
  public:
   TAnimationCommands(TEditorFrame &frame, TWindow &window);
 
@@ -28,6 +32,13 @@ class TAnimationCommands {
   // Turns off each animation whose button is down.
   void StopAnimations();
   TCommonAnimationInfo &Animation() { return animation_; }
+  // The scanner's run of the lens animation: the edited system's animation file (a missing
+  // one offered for creation), its own state apart from the toggle's, no undo step (the
+  // scanner puts the system back), the editor busy until EndScan.
+  bool BeginScan(int &steps) override;
+  void StepScan() override;
+  void EndScan() override;
+  void EditAnimation() override { CmEditAnimation(); }
   // The animation file of the edited system.
   std::string AnimationFilePath() const;
 
@@ -38,11 +49,15 @@ class TAnimationCommands {
   // the command ends at once).
   void SetAnimationButton(int command, bool down);
   bool OfferAnimationFile(const std::string &path);
+  // Reads the lens animation's file for the system: a missing file is offered for
+  // creation and edited, a damaged one told. False when there is none to run.
+  bool ReadLensAnimationFile(const std::string &fileName, TAnimationFile &file);
   bool WaitWhilePaused(int command);
   bool RunBeamAnimation(int raysPerBeam);
 
   TEditorFrame &frame_;
   TWindow &window_;
-  // The lens animation's records and the runs' counters.
+  // The lens animation's records and the runs' counters; the scanner's run apart.
   TCommonAnimationInfo animation_;
+  TCommonAnimationInfo scan_;
 };

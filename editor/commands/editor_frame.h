@@ -11,6 +11,7 @@ class TEditGraph;
 struct TEditorSettings;
 class TEditorTools;
 class TMessageQueue;
+class TScanAnimation;
 class TStatusBar;
 class TSystemImage;
 class TToolSelection;
@@ -59,6 +60,8 @@ class TEditorFrame {
 
   // One group's command that another runs.
   virtual void Undo() = 0;
+  // The lens animation as the image synthesis's scanner runs it.
+  virtual TScanAnimation *ScanAnimation() = 0;
   // Runs Select Zoom when its button is down, which leaves zoom mode.
   virtual void LeaveZoomMode() = 0;
   // The configurations palette: mode 0 hides, 1 shows, 2 re-places only, else toggles.

@@ -271,7 +271,8 @@ void TLauncherCommands::CmImageSynthesis() {
     MessageBeep(static_cast<UINT>(-1));
   } else {
     synthesis_ = new TTestObjectFolder(&window_, &frame_.System(),
-                                       [this] { window_.SendMessage(WM_COMMAND, CM_REFRESH, 0); });
+                                       [this] { window_.SendMessage(WM_COMMAND, CM_REFRESH, 0); },
+                                       frame_.ScanAnimation());
     if (!synthesis_->Create()) {
       delete synthesis_;
       synthesis_ = nullptr;

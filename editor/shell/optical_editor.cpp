@@ -624,6 +624,8 @@ void TOpticalEditor::SetMouseMode(int mode) {
 
 void TOpticalEditor::Undo() { files_.CmUndo(); }
 
+TScanAnimation *TOpticalEditor::ScanAnimation() { return &animations_; }
+
 void TOpticalEditor::LeaveZoomMode() { view_.LeaveZoomMode(); }
 
 void TOpticalEditor::ShowConfigurationBar(int mode) { palettes_.ShowConfigurationBar(mode); }

@@ -88,6 +88,7 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSyst
 
   // TEditorFrame: one group's command that another runs.
   void Undo() override;
+  TScanAnimation *ScanAnimation() override;
   void LeaveZoomMode() override;
   void ShowConfigurationBar(int mode) override;
   void OpenPropertiesOfSelected() override;

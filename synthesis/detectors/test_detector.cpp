@@ -5,6 +5,7 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/detector_noise_dlg.h"
 #include "synthesis/detectors/detector_owner.h"
+#include "synthesis/detectors/detector_scanner_dlg.h"
 #include "synthesis/detectors/detector_type_dlg.h"
 
 namespace {
@@ -39,30 +40,39 @@ TTestDetectorFolder::TTestDetectorFolder(TTestDetector *page, TDetectorSynthesis
     : TBookMarkFolder(page, "T_DetectorParametersFolder", kPageAreaId, 1),
       typePage(new TDetectorTypeDlg(this, page, owner)),
       noisePage(new TDetectorNoiseDlg(this, owner)),
-      filterPage(new TDetectorFilterDlg(this)) {
+      filterPage(new TDetectorFilterDlg(this)),
+      scannerPage(new TDetectorScannerDlg(this, owner)) {
   AddPage(typePage, "   Type  ");
   AddPage(noisePage, "  Noise  ");
   AddPage(filterPage, "  Filter ");
+  AddPage(scannerPage, " Scanner ");
 }
 
 void TTestDetectorFolder::SetupWindow() {
   TBookMarkFolder::SetupWindow();
   // The filter kinds are offered but not modelled: their tab is never selectable.
   filterPage->SetPageEnabled(0);
+  EnableScannerPage(typePage->CurrentType());
+}
+
+void TTestDetectorFolder::EnableScannerPage(int type) {
+  scannerPage->SetPageEnabled(DetectorTypeScans(type) ? 1 : 0);
 }
 
 int TTestDetectorFolder::ReadParameters() {
   const int type = typePage->ReadParameters();
   const int noise = noisePage->ReadParameters();
   const int filter = filterPage->ReadParameters();
-  return type != 0 && noise != 0 && filter != 0 ? 1 : 0;
+  const int scanner = scannerPage->ReadParameters();
+  return type != 0 && noise != 0 && filter != 0 && scanner != 0 ? 1 : 0;
 }
 
 int TTestDetectorFolder::ShowParameters() {
   const int type = typePage->ShowParameters();
   const int noise = noisePage->ShowParameters();
   const int filter = filterPage->ShowParameters();
-  return type != 0 && noise != 0 && filter != 0 ? 1 : 0;
+  const int scanner = scannerPage->ShowParameters();
+  return type != 0 && noise != 0 && filter != 0 && scanner != 0 ? 1 : 0;
 }
 
 TTestDetector::TTestDetector(TWindow *folder, TDetectorSynthesisOwner *owner)
@@ -108,9 +118,14 @@ TTestObject *TTestDetector::Model(int type) { return folder_->TypePage()->Model(
 
 int TTestDetector::ChooseDetectorType(int type) { return folder_->TypePage()->ChooseType(type); }
 
-void TTestDetector::DetectorTypeChanged(int) {
+void TTestDetector::DetectorTypeChanged(int type) {
   ShowDetectorTabColor();
+  folder_->EnableScannerPage(type);
   if (owner_ != nullptr) owner_->DetectorChanged();
+}
+
+void TTestDetector::PrepareScan() {
+  if (DetectorTypeScans(DetectorType())) folder_->ScannerPage()->SimulateScanning();
 }
 
 void TTestDetector::ShowDetectorTabColor() {

@@ -1,9 +1,9 @@
 #pragma once
 // TTestDetector: the " Detector " page of the image-synthesis folder. It holds an inner
 // folder of the detector's settings, TTestDetectorFolder: the type page with the chosen
-// model's dialog, the noise page and the filter page (drawn, never selectable); the
-// buttons "Map" and "3D Plot" show the chosen model's element. The synthesis reaches the
-// chosen model through CurrentModel.
+// model's dialog, the noise page, the filter page (drawn, never selectable) and the
+// scanner page (selectable while the detector scans); the buttons "Map" and "3D Plot" show
+// the chosen model's element. The synthesis reaches the chosen model through CurrentModel.
 //
 // The page makes the shared detector record when none exists and deletes the one it made
 // when its window goes.
@@ -12,6 +12,7 @@
 #include "toolkit/folders/book_mark_folder.h"
 
 class TDetectorFilterDlg;
+class TDetectorScannerDlg;
 class TTestDetector;
 class TDetectorNoiseDlg;
 class TDetectorSynthesisOwner;
@@ -34,18 +35,23 @@ class TTestDetectorFolder : public TBookMarkFolder {
   TTestDetectorFolder(TTestDetector *page, TDetectorSynthesisOwner *owner);
 
   void SetupWindow() override;
-  // The type, noise and filter pages in this order, all three always; 1 when all accepted.
+  // The type, noise, filter and scanner pages in this order, all four always (so that what
+  // the scanner page shows is what a settings file gets); 1 when all accepted.
   int ReadParameters();
   int ShowParameters();
+  // The Scanner tab is selectable only while the chosen type scans.
+  void EnableScannerPage(int type);
 
   TDetectorTypeDlg *TypePage() const { return typePage; }
   TDetectorNoiseDlg *NoisePage() const { return noisePage; }
   TDetectorFilterDlg *FilterPage() const { return filterPage; }
+  TDetectorScannerDlg *ScannerPage() const { return scannerPage; }
 
  private:
   TDetectorTypeDlg *typePage;
   TDetectorNoiseDlg *noisePage;
   TDetectorFilterDlg *filterPage;
+  TDetectorScannerDlg *scannerPage;
 };
 
 class TTestDetector : public TBookMarkDlg {
@@ -73,9 +79,12 @@ class TTestDetector : public TBookMarkDlg {
   TTestObject *Model(int type);
   int ChooseDetectorType(int type);
 
-  // The type changed: the folder's image is out of date and the Detector tab shows red
-  // while a detector is chosen.
+  // The type changed: the folder's image is out of date, the Detector tab shows red while
+  // a detector is chosen, and the Scanner tab follows whether the type scans.
   void DetectorTypeChanged(int type);
+  // Before a colour picture: the scan is prepared when the chosen detector scans (a
+  // detector that does not scan has nothing for the scan to change).
+  void PrepareScan();
   // The Detector tab's colour for the chosen type (the folder calls it after its set-up,
   // which gives every tab black text).
   void ShowDetectorTabColor();

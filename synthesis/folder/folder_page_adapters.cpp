@@ -61,8 +61,7 @@ class TTestDetectorPage final : public TSynthesisDetectorPage {
   void ReadParameters() override { page_->ReadParameters(); }
   void ShowParameters() override { page_->ShowParameters(); }
   TTestObject *CurrentModel() override { return page_->CurrentModel(); }
-  // The scanning simulation is not part of this program yet.
-  void PrepareScan() override {}
+  void PrepareScan() override { page_->PrepareScan(); }
   void FolderReady() override { page_->ShowDetectorTabColor(); }
   void TakeTtiSettings(TTtiSettings &values) override { TakeDetectorTti(*page_, values); }
   void PutTtiSettings(const TTtiSettings &values, unsigned sections) override {
@@ -129,3 +128,19 @@ void TFolderDetectorOwner::DetectorChanged() { folder_.state = kNothingComputed;
 bool TFolderDetectorOwner::ImageAtInfinity() {
   return folder_.System() != nullptr && folder_.System()->info.ImageFinite == 0;
 }
+
+TSystemImage *TFolderDetectorOwner::ScanSystem() { return folder_.System(); }
+
+TScanAnimation *TFolderDetectorOwner::ScanAnimation() { return folder_.ScanAnimation(); }
+
+bool TFolderDetectorOwner::ScanField(double &y, double &z) {
+  const TTestPSF *psf = folder_.PsfPage();
+  if (psf == nullptr) return false;
+  y = psf->Y;
+  z = psf->X;
+  return true;
+}
+
+void TFolderDetectorOwner::RefreshViews() { folder_.RefreshViews(); }
+
+void TFolderDetectorOwner::ReduceImageSize(double size) { folder_.ReduceImageSize(size); }

@@ -34,6 +34,11 @@ class TFolderDetectorOwner final : public TDetectorSynthesisOwner {
   explicit TFolderDetectorOwner(TTestObjectFolder &folder) : folder_(folder) {}
   void DetectorChanged() override;
   bool ImageAtInfinity() override;
+  TSystemImage *ScanSystem() override;
+  TScanAnimation *ScanAnimation() override;
+  bool ScanField(double &y, double &z) override;
+  void RefreshViews() override;
+  void ReduceImageSize(double size) override;
 
  private:
   TTestObjectFolder &folder_;

@@ -103,10 +103,11 @@ TTestObjectFolder *TTestObjectFolder::current_ = nullptr;
 TTestObjectFolder *TTestObjectFolder::Current() { return current_; }
 
 TTestObjectFolder::TTestObjectFolder(TWindow *parentWindow, TSystemImage *system,
-                                     std::function<void()> refreshViews)
+                                     std::function<void()> refreshViews, TScanAnimation *scanAnimation)
     : TBookMarkFolder(parentWindow, "TestFolder", kPageAreaId, 1),
       TTestObject(nullptr),
       refreshViews_(std::move(refreshViews)),
+      scanAnimation_(scanAnimation),
       system_(system),
       objectOwner_(new TFolderObjectOwner(*this)),
       detectorOwner_(new TFolderDetectorOwner(*this)),

@@ -24,6 +24,7 @@ class TFolderObjectOwner;
 class TOGauge;
 class TDetectorSynthesisOwner;
 class TObjectPageOwner;
+class TScanAnimation;
 class TSynthesisDetectorPage;
 class TSynthesisObjectPage;
 class TTestLight;
@@ -57,8 +58,10 @@ class TTestObjectFolder : public TBookMarkFolder,
                           public TSnapshotLender {
  public:
   // refreshViews redraws every view of the system (the editor's); empty: nothing to redraw.
+  // scanAnimation moves the system for a real scan (the editor's lens animation, not
+  // owned); null: the scan is linear.
   TTestObjectFolder(TWindow *parentWindow, TSystemImage *system,
-                    std::function<void()> refreshViews = {});
+                    std::function<void()> refreshViews = {}, TScanAnimation *scanAnimation = nullptr);
   ~TTestObjectFolder() override;
 
   bool Find(TEventInfo &info) override;
@@ -80,6 +83,9 @@ class TTestObjectFolder : public TBookMarkFolder,
   // image scale for the conversion (a message says so and nothing changes).
   int UpdateImageSize();
   int UpdateObjectSize();
+  // The image-side size becomes `size` (a real scan's sweep is shorter): the object size
+  // follows, the pixel size with it, and the Object page shows the size.
+  void ReduceImageSize(double size);
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
@@ -102,6 +108,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   void SwapForSnapshot() override { SwapBorrowedSettings(); }
 
   TSystemImage *System() const { return system_; }
+  TScanAnimation *ScanAnimation() const { return scanAnimation_; }
   // Asks the owner to redraw every view of the system.
   void RefreshViews() const {
     if (refreshViews_) refreshViews_();
@@ -180,6 +187,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   static TTestObjectFolder *current_;
 
   std::function<void()> refreshViews_;
+  TScanAnimation *scanAnimation_;
   TSystemImage *system_;
   TFolderObjectOwner *objectOwner_;
   TFolderDetectorOwner *detectorOwner_;

@@ -172,3 +172,12 @@ int TTestObjectFolder::UpdateObjectSize() {
   shared->ObjectSize = std::fabs(size);
   return 1;
 }
+
+void TTestObjectFolder::ReduceImageSize(double size) {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || !(size > 0.0)) return;
+  shared->fieldSize = size;
+  if (UpdateObjectSize() == 0) return;
+  if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
+  UpdateImageSize();
+}

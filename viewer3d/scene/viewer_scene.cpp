@@ -102,7 +102,10 @@ void TViewerScene::SetStereo(bool on, double rotation, double translationShare) 
   stereoTranslation_ = translationShare;
 }
 
-void TViewerScene::ClearScene() { canvas_.ClearPicture(); }
+void TViewerScene::ClearScene() {
+  canvas_.ClearPicture();
+  if (stereoOn_ && stereoGrid_) stereoGrid_();
+}
 
 void TViewerScene::ExtendElementList() {
   // Every record gets its entry before it is painted, also those the editor adds after
@@ -143,7 +146,7 @@ void TViewerScene::PaintObjects(bool progressive) {
     canvas_.SetObjectTransform(placement.angles, placement.position);
     const ViewerElementEntry &entry = elementList_[static_cast<std::size_t>(i)];
     canvas_.SetSectionAngles(entry.fi1 * kDegree, entry.fi2 * kDegree);
-    if (stereoOn_ && RecordKind(record) == kRoundElementKind) {
+    if (stereoOn_) {
       canvas_.SetRowParity(kEvenRows);
       PaintRecord(i);
       TurnView(DANGLE3(0.0, 0.0, stereoRotation_), DPOINT3());

@@ -37,7 +37,7 @@
 // the present view on the even rows (parity 2) and the view turned by the stereo angle on
 // the odd rows (parity 1).
 
-#include <string>
+#include <functional>
 #include <vector>
 
 #include "foundation/containers/points.h"
@@ -135,8 +135,11 @@ class TViewerScene {
   void SetRaysShown(bool shown) { raysShown_ = shown; }
   bool RaysShown() const { return raysShown_; }
   // Stereo: the turn about z between the eyes (radians) and the share of the scene's width
-  // the fit shifts the pair by.
+  // the fit shifts the pair by. Every element and every ray is painted as a pair, so the
+  // whole scene stands at one depth behind the glasses.
   void SetStereo(bool on, double rotation, double translationShare);
+  // Drawn over the background after every clear while stereo is on (the viewer's grid).
+  void SetStereoGrid(std::function<void()> draw) { stereoGrid_ = std::move(draw); }
   bool StereoOn() const { return stereoOn_; }
   void SetRecorder(TFrameRecorder *recorder) { recorder_ = recorder; }
   int SceneWidth() const { return sceneWidth_; }
@@ -168,5 +171,6 @@ class TViewerScene {
   bool stereoOn_ = false;
   double stereoRotation_ = 0.0;
   double stereoTranslation_ = 0.0;
+  std::function<void()> stereoGrid_;
   TFrameRecorder *recorder_ = nullptr;
 };

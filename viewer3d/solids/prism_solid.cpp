@@ -23,8 +23,8 @@ TPrismSection PrismSection(const TPrismShape &p) {
     return s;
   }
   s.h = p.a * p.b * std::sin(p.gamma) / s.c;
-  s.d1 = std::sqrt(std::fabs(p.a * p.a - s.h * s.h));
-  s.d2 = std::sqrt(std::fabs(p.b * p.b - s.h * s.h));
+  s.d1 = (p.a * p.a + s.c * s.c - p.b * p.b) / (2.0 * s.c);
+  s.d2 = s.c - s.d1;
   return s;
 }
 
@@ -61,6 +61,8 @@ void PaintPrism(TSolidDrawer &drawer, const TPrismShape &p) {
 void PrismBox(const TPrismShape &p, DPOINT3 &low, DPOINT3 &high) {
   const TPrismSection s = PrismSection(p);
   const double x = 0.5 * std::fabs(p.w);
-  low = DPOINT3(-x, -s.d1, std::min(0.0, s.h));
-  high = DPOINT3(x, s.d2, std::max(0.0, s.h));
+  // The apex stands at y = 0, the base corners at -d1 and d2 (both on one side for an
+  // obtuse base angle).
+  low = DPOINT3(-x, std::min({0.0, -s.d1, s.d2}), std::min(0.0, s.h));
+  high = DPOINT3(x, std::max({0.0, -s.d1, s.d2}), std::max(0.0, s.h));
 }

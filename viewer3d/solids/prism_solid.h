@@ -16,11 +16,12 @@ struct TPrismShape {
 };
 
 // c = sqrt(a^2 + b^2 - 2 a b cos(gamma)) is the base, h = a b sin(gamma) / c the height,
-// d1 = sqrt|a^2 - h^2| and d2 = sqrt|b^2 - h^2| the feet on either side of the height
-// (absolute values, so B and C stay on opposite sides when an angle at the base is
-// obtuse). When the two faces coincide (a = b with gamma = 0, or a = b = 0) there is no
-// base to divide by: the prism is drawn flat, as the limit of a narrowing apex, a blade of
-// height a with its base corners at the foot of the height.
+// d1 = (a^2 + c^2 - b^2) / (2 c) and d2 = c - d1 the signed feet of the height from B and
+// C: with an obtuse angle at C (a thin wedge, a long face a) d2 is negative and both base
+// corners lie on B's side, so the faces a and b still meet at the apex angle gamma. When
+// the two faces coincide (a = b with gamma = 0, or a = b = 0) there is no base to divide
+// by: the prism is drawn flat, as the limit of a narrowing apex, a blade of height a with
+// its base corners at the foot of the height.
 struct TPrismSection {
   double c = 0.0;
   double h = 0.0;

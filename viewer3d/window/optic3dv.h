@@ -8,6 +8,11 @@
 //
 // Colours follow one rule: standard colour i of the shared palette as RGB when the
 // renderer works in true colour, else its palette index.
+//
+// The axes are the scene's own: drawn through the view the scene is drawn with (the
+// renderer's view transform), so they turn and move with the system. The renderer's second
+// transform, which nothing in the viewer sets, would leave them standing still while the
+// scene turns.
 
 #include "toolkit/plot3d/paint3d.h"
 #include "viewer3d/scene/element_painter.h"

@@ -10,6 +10,7 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
+#include "synthesis/detectors/scan_animation.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -82,6 +83,39 @@ TEST_F(AnimationCommandsTest, LensRunMovesTheElementByTheFileStepsAndOneUndoStep
   editor.Files().CmUndo();
   ExpectSameVertices(Vertices(editor), before);
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+}
+
+TEST_F(AnimationCommandsTest, TheScannersRunStepsTheSystemWithoutAnUndoStepAndEndsIdle) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_1]\nPosY=0, 1; dPosY=0.25\n");
+  const std::vector<DPOINT3> before = Vertices(editor);
+  const int undoIndex = editor.System().options.undoIndex;
+  const int busy = ProgramMessageQueue().BusyCount();
+  TScanAnimation *scan = editor.ScanAnimation();
+  ASSERT_NE(scan, nullptr);
+  int steps = 0;
+  ASSERT_TRUE(scan->BeginScan(steps));
+  EXPECT_EQ(steps, 8);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);  // nothing for a blind undo to take
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 1);
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), busy + 1);
+  scan->StepScan();
+  scan->StepScan();
+  const std::vector<DPOINT3> moved = Vertices(editor);
+  EXPECT_APPROX(moved[3].y, before[3].y + 0.5, kStepRoundOff);
+  EXPECT_APPROX(moved[4].y, before[4].y + 0.5, kStepRoundOff);
+  // The lens-animation toggle's own state is not touched.
+  EXPECT_EQ(editor.Animations().Animation().RecordCount(), 0);
+  scan->EndScan();
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), busy);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  // A missing file declined: nothing to run, nothing to end.
+  std::filesystem::remove(AnimationPath());
+  answers_->QueueAnswer(IDNO);
+  EXPECT_FALSE(scan->BeginScan(steps));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), busy);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
 }
 
 TEST_F(AnimationCommandsTest, NonContinuousLensCommandStopsAfterItsCycleAndRestoresTheSystem) {

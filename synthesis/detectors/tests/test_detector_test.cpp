@@ -125,11 +125,14 @@ TEST_F(DetectorPage, OpensOnNoDetectorWithTheEightTypesListed) {
   EXPECT_EQ(Round().Diameter, static_cast<float>(kPixel));
   EXPECT_EQ(Rectangle().Ly, static_cast<float>(2 * kPixel));
   EXPECT_EQ(Rectangle().Lz, static_cast<float>(2 * kPixel));
-  // Type, noise and filter tabs; the filter tab cannot be chosen.
+  // Type, noise, filter and scanner tabs; the filter tab cannot be chosen, the scanner
+  // tab not while there is no detector to scan.
   TTestDetectorFolder &inner = *Page().InnerFolder();
-  ASSERT_EQ(inner.PageCount(), 3);
+  ASSERT_EQ(inner.PageCount(), 4);
   EXPECT_EQ(inner.Entry(2)->enabled, 0);
   EXPECT_EQ(inner.SelectPage(2), 0);
+  EXPECT_EQ(inner.Entry(3)->enabled, 0);
+  EXPECT_EQ(inner.SelectPage(3), 0);
   EXPECT_EQ(inner.CurrentPage(), 0);
 }
 

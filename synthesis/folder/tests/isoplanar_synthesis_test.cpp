@@ -8,6 +8,8 @@
 #include "foundation/testing/approx.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/rasters/tests/raster_test_support.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/scanner_parameters.h"
 #include "imaging/testobject/test_image.h"
 #include "imaging/testobject/test_object.h"
 
@@ -265,6 +267,54 @@ TEST_F(IsoplanarSynthesisTest, AOneCellDetectorLeavesTheImageAsItIs) {
     const Mem<float> seen = Result(k);
     for (int i = 0; i < n * n; ++i)
       ASSERT_APPROX(seen.data[i], bare[k].data[i], kTransformTolerance) << k << ": cell " << i;
+  }
+}
+
+TEST_F(IsoplanarSynthesisTest, AScanningDetectorWithALagSmearsAnEdgeBySpeedTimesLag) {
+  // 32 pixels of 0.5 mm crossed in 1 s: v = 16 mm/s, one pixel every dt = 1/32 s.
+  const int n = 32;
+  const double g = 0.5;
+  Use(n, g);
+  const double dt = 1.0 / n;
+  Cells edge(static_cast<std::size_t>(n) * n, 0.0f);
+  const int rise = 12;  // the bright half of the target begins at this column
+  for (int r = 0; r < n; ++r)
+    for (int c = rise; c < n; ++c) edge[static_cast<std::size_t>(r) * n + c] = 1.0f;
+  TDetectorParameters detectorRecord;
+  TScannerParameters scanner;
+  scanner.Prepared = 1;
+  scanner.RealMovement = 0;
+  scanner.ScanTime = 1.0;
+  SetDetectorParameters(&detectorRecord);
+  SetScannerParameters(&scanner);
+  Mem<float> images[2];
+  for (const double tau : {0.0, 4.0 * dt}) {
+    scanner.Tau = static_cast<float>(tau);
+    TGridObject object(*this, "o", n), psf(*this, "p", n), detector(*this, "d", n);
+    object.rasters = {edge};
+    psf.rasters = {OneCell(n, n / 2, n / 2, static_cast<float>(1.0 / (g * g)))};
+    detector.rasters = {OneCell(n, n / 2, n / 2)};
+    ASSERT_EQ(Run(object, psf, &detector), 1);
+    images[tau == 0.0 ? 0 : 1] = Result(0);
+  }
+  SetDetectorParameters(nullptr);
+  SetScannerParameters(nullptr);
+  // Without a lag the scan changes nothing: the edge as the object has it.
+  for (int i = 0; i < n * n; ++i) ASSERT_APPROX(images[0].data[i], edge[static_cast<std::size_t>(i)], kTransformTolerance);
+  // With the lag T = v T / v = 4 pixels' time, every row follows a first-order lag driven
+  // by the edge (a ramp over the one sample interval before it): after k more samples
+  // y = 1 - (T / dt)(1 - e^(-dt / T)) e^(-k dt / T); before the edge nothing.
+  const double ratio = dt / (4.0 * dt);
+  for (int r = 0; r < n; r += 7) {
+    const float *row = images[1].data + static_cast<std::ptrdiff_t>(r) * n;
+    for (int c = 0; c < rise; ++c) ASSERT_APPROX(row[c], 0.0, kTransformTolerance) << c;
+    for (int k = 0; rise + k < n; ++k) {
+      const double expected = 1.0 - (1.0 / ratio) * (1.0 - std::exp(-ratio)) * std::exp(-k * ratio);
+      ASSERT_APPROX(row[rise + k], expected, kTransformTolerance) << "row " << r << ", " << k << " past the edge";
+    }
+    // The smear: 1 - 1/e of the step is passed between 4 and 5 pixels (v T) past the edge.
+    EXPECT_LT(row[rise + 3], 1.0 - std::exp(-1.0));
+    EXPECT_GT(row[rise + 5], 1.0 - std::exp(-1.0));
   }
 }
 

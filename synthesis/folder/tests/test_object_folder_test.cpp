@@ -14,6 +14,7 @@
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/scanner_parameters.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu_window.h"
@@ -233,6 +234,29 @@ TEST_F(FolderTest, ANoiseChosenAfterAColourPictureReachesTheNextOneWithoutADetec
   int changed = 0;
   for (int i = 0; i < quiet.cols * quiet.rows; ++i) changed += noisy.data[i] != quiet.data[i] ? 1 : 0;
   EXPECT_GT(changed, quiet.cols * quiet.rows / 2);
+}
+
+TEST_F(FolderTest, ColorPreparesTheScanOnlyForADetectorThatScans) {
+  TTestObjectFolder &folder = Open();
+  auto *detector = dynamic_cast<TTestDetector *>(folder.DetectorPage()->PageWindow());
+  ASSERT_NE(detector, nullptr);
+  TScannerParameters *scanner = GetScannerParameters();
+  ASSERT_NE(scanner, nullptr);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  EXPECT_EQ(scanner->Prepared, 0);  // no detector: nothing to scan
+  folder.SendMessage(WM_COMMAND, kFolder3DButton, 0);
+  EXPECT_EQ(scanner->Prepared, 0);
+  ASSERT_EQ(detector->ChooseDetectorType(kDetectorRound), 1);
+  scanner->Frequence = 20.0f;
+  detector->ShowParameters();
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  KeepPicture();
+  // Without an animation from the editor the scan is linear, across the image in 1/20 s.
+  EXPECT_EQ(scanner->Prepared, 1);
+  EXPECT_EQ(scanner->RealMovement, 0);
+  EXPECT_APPROX(scanner->ScanTime, 0.05, 1e-9);
+  EXPECT_APPROX(scanner->Field, GetTestImage()->fieldSize, 1e-6 * GetTestImage()->fieldSize);
 }
 
 TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuIsOffered) {

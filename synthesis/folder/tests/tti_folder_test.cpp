@@ -225,6 +225,33 @@ TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {
   EXPECT_EQ(GetTestImage()->Distance, distance);
 }
 
+TEST_F(TtiFolderTest, TheScannerValuesSurviveOpeningAndClosingAlsoWithoutAnImageSize) {
+  const std::string beside = Scratch("lens.tti");
+  Put(beside, "[Detector type]\nDetectorList=2\n[Scanner]\nFrequence=25.5; Tau=0.0031; RealMovement=1; Yscanning=0\n");
+  Open();
+  const TScannerParameters *scanner = GetScannerParameters();
+  ASSERT_NE(scanner, nullptr);
+  EXPECT_EQ(scanner->Frequence, 25.5f);
+  EXPECT_EQ(scanner->Tau, 0.0031f);
+  EXPECT_EQ(scanner->RealMovement, 1);
+  EXPECT_EQ(scanner->Yscanning, 0);
+  // Taking the pages' values (as every request does) keeps what the file gave.
+  folder_->ReadParameters();
+  EXPECT_EQ(scanner->Frequence, 25.5f);
+  EXPECT_EQ(scanner->RealMovement, 1);
+  GetTestImage()->fieldSize = 0.0;
+  Close();
+  TTtiSettings read;
+  unsigned sections = 0;
+  std::string problem;
+  ASSERT_EQ(ReadTtiFile(beside, read, sections, problem), TTtiReadResult::Read) << problem;
+  EXPECT_NE(sections & kTtiScanner, 0u);
+  EXPECT_EQ(read.frequence, 25.5f);
+  EXPECT_EQ(read.tau, 0.0031f);
+  EXPECT_EQ(read.realMovement, 1);
+  EXPECT_EQ(read.yscanning, 0);
+}
+
 TEST_F(TtiFolderTest, AFileForAnImageAtInfinityInMetresDoesNotSuitAndChangesNothing) {
   system_.info.ImageFinite = 0;
   TTestObjectFolder &folder = Open();

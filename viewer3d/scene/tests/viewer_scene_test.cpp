@@ -141,7 +141,7 @@ TEST_F(SceneTest, PaintingPassesAndProgressiveShows) {
   EXPECT_EQ(canvas.qualities.back(), 1);
 }
 
-TEST_F(SceneTest, StereoPaintsRoundElementsAndRaysOnBothRowSetsOnly) {
+TEST_F(SceneTest, StereoPaintsEveryElementAndEveryRayOnBothRowSets) {
   TRoundFace a, b;
   a.R = 40, a.D = 20, b.R = -60, b.D = 20;
   scene.AddTwoSurfaceSolid(a, b, 6);
@@ -152,7 +152,8 @@ TEST_F(SceneTest, StereoPaintsRoundElementsAndRaysOnBothRowSetsOnly) {
   scene.PaintObjects(false);
   const std::vector<std::string> expected = {
       "begin", "parity 2", "paint 10000", "turn 0.050000", "parity 1", "paint 10000",
-      "turn -0.050000", "parity 0", "paint 10200", "grab 0", "invalidate", "axes"};
+      "turn -0.050000", "parity 0", "parity 2", "paint 10200", "turn 0.050000", "parity 1",
+      "paint 10200", "turn -0.050000", "parity 0", "grab 0", "invalidate", "axes"};
   EXPECT_EQ(canvas.TakeLog(), expected);
   scene.PaintRays(false);
   const std::vector<std::string> rays = {
@@ -162,6 +163,21 @@ TEST_F(SceneTest, StereoPaintsRoundElementsAndRaysOnBothRowSetsOnly) {
   // Turning there and back leaves the view as it was.
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) EXPECT_NEAR(canvas.view.m[i][j], before.m[i][j], kRounding);
+}
+
+TEST_F(SceneTest, TheStereoGridFollowsEveryClearWhileStereoIsOn) {
+  int grids = 0;
+  scene.SetStereoGrid([&grids] { ++grids; });
+  scene.AddLens(Lens());
+  scene.ClearScene();
+  EXPECT_EQ(grids, 0);
+  scene.SetStereo(true, 0.05, 0.0);
+  scene.ClearScene();
+  scene.Redraw(true);
+  EXPECT_EQ(grids, 2);
+  scene.SetStereo(false, 0.05, 0.0);
+  scene.Redraw(true);
+  EXPECT_EQ(grids, 2);
 }
 
 TEST_F(SceneTest, ElementListGrowsWithLateRecordsAndCarriesTheSections) {

@@ -122,10 +122,16 @@ TEST(ElementSolids, PrismSectionAndDegenerateFaces) {
   EXPECT_APPROX(s.h, 2.4, kHand);
   EXPECT_APPROX(s.d1, 1.8, kHand);
   EXPECT_APPROX(s.d2, 3.2, kHand);
-  // An obtuse angle at a base corner keeps B and C on opposite sides of the apex.
-  const TPrismSection obtuse = PrismSection(TPrismShape{2, 6, 1, 0.3});
-  EXPECT_GT(obtuse.d1, 0.0);
-  EXPECT_GT(obtuse.d2, 0.0);
+  // An obtuse angle at a base corner: both corners on one side of the height, and the
+  // faces of 2 and 6 still meet at the apex angle (a thin wedge of faces 20 and 19.9 too).
+  for (const TPrismShape &shape : {TPrismShape{2, 6, 1, 0.3}, TPrismShape{20, 19.9, 1, 5 * kPi / 180}}) {
+    const TPrismSection obtuse = PrismSection(shape);
+    const double ab[2] = {-obtuse.d1, -obtuse.h}, ac[2] = {obtuse.d2, -obtuse.h};
+    EXPECT_APPROX(std::hypot(ab[0], ab[1]), shape.a, kHand);
+    EXPECT_APPROX(std::hypot(ac[0], ac[1]), shape.b, kHand);
+    EXPECT_APPROX(std::acos((ab[0] * ac[0] + ab[1] * ac[1]) / (shape.a * shape.b)), shape.gamma, kHand);
+  }
+  EXPECT_LT(PrismSection(TPrismShape{2, 6, 1, 0.3}).d1, 0.0);
   // Equal sides at a right angle: symmetric in y.
   DPOINT3 low, high;
   PrismBox(TPrismShape{5, 5, 2, kPi / 2}, low, high);
