@@ -97,7 +97,7 @@ TEST(ScanSweep, AMinimumFirstRunsStraightAndEqualValuesKeepTheFirst) {
 TEST_F(ScanSimulation, TheImageOfATurningMirrorMovesByFTanTwiceTheTurnAndTheSystemComesBack) {
   const std::vector<double> before = Places();
   const int undoSteps = system_.CanUndo();
-  system_.SetModified(0);
+  system_.SetUnsavedChanges(0);
   // From +1 to -1 degree in 8 steps: the image rises along the image surface's y.
   TMirrorSweep mirror(system_, 8, 1.0, -0.25);
   scanner_.Frequence = 50.0f;
@@ -123,7 +123,7 @@ TEST_F(ScanSimulation, TheImageOfATurningMirrorMovesByFTanTwiceTheTurnAndTheSyst
   // Back exactly where it was, without an undo step and without a mark of change.
   EXPECT_EQ(Places(), before);
   EXPECT_EQ(system_.CanUndo(), undoSteps);
-  EXPECT_EQ(system_.IsModified(), 0);
+  EXPECT_EQ(system_.HasUnsavedChanges(), 0);
   // Turned the other way the image falls all period long: the rising sweep is the jump back
   // from the last sample to the first, which holds no sample, so there is no sweep.
   TMirrorSweep back(system_, 8, -1.0, 0.25);
