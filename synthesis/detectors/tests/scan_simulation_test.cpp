@@ -1,12 +1,12 @@
 // The scanning simulation without windows: the sweep taken from a track, the chief ray's
 // track while a mirror turns (the image moves by f tan 2a), the system put back exactly
 // afterwards, and the refusals that leave linear scanning.
+#include "foundation/numerics/pi.h"
 #include "synthesis/detectors/scan_simulation.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "document/system/system_image.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+constexpr double kRadiansPerDegree = kPi / 180.0;
 // The objective's focal length by design, and how far its real image may stray from
 // f tan 2a over a few degrees (its distortion and the design's rounding).
 constexpr double kObjectiveFocalLength = 100.0;
