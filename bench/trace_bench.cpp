@@ -5,8 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "bench/bare_lane_loop.h"
 #include "bench/bench_systems.h"
 #include "optics/interaction/interaction_types.h"
 #include "optics/model/optical_system.h"
@@ -112,6 +114,47 @@ void BatchTrace(benchmark::State &state) {
                           system.SurfaceCount());
 }
 
+// The same rays through the same surfaces in the bare structure-of-arrays loop of the lane
+// arithmetic (bare_lane_loop.h), built for the same instruction set as the lane trace in
+// use: the bound that the batch trace is measured against in the same run, as one loop
+// per passage (argument 0) and in the lane trace's four steps (1). The grid is padded to
+// whole blocks with copies of its first ray, and the padding counts as work.
+template <void (*Build)(TOpticalSystem &)>
+void BareLoop(benchmark::State &state) {
+  TOpticalSystem system;
+  Build(system);
+  system.Prepare(0.55, 1, 0);
+  std::vector<TCurrentRay> start = PupilGrid(system, 10.0);
+  std::vector<TLaneSurface> lanes(static_cast<std::size_t>(system.SurfaceCount()));
+  for (int i = 0; i < system.SurfaceCount(); ++i)
+    if (!MakeLaneSurface(*system.Surface(i), lanes[static_cast<std::size_t>(i)])) {
+      state.SkipWithError("a surface takes no lane trace");
+      return;
+    }
+  while (start.size() % kLaneBlock != 0) start.push_back(start.front());
+  const std::size_t count = start.size();
+  std::vector<double> from(7 * count), work(7 * count);
+  for (std::size_t r = 0; r < count; ++r) {
+    const TCurrentRay &ray = start[r];
+    const double values[7] = {ray.x, ray.y, ray.z, ray.L, ray.M, ray.N, 0.0};
+    for (int a = 0; a < 7; ++a) from[a * count + r] = values[a];
+  }
+  double *w = work.data();
+  TBareRays rays{w, w + count, w + 2 * count, w + 3 * count, w + 4 * count, w + 5 * count,
+                 w + 6 * count, static_cast<int>(count)};
+  for (auto _ : state) {
+    work = from;
+    if (!TraceBareBlocks(lanes.data(), system.SurfaceCount(), rays, state.range(0) != 0)) {
+      state.SkipWithError("no bare loop for the lane trace's build");
+      return;
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count) *
+                          system.SurfaceCount());
+  state.SetLabel(std::string(LaneTraceBuildName()) + (state.range(0) != 0 ? ", four steps" : ", one loop"));
+}
+
 // Building each ray from its pupil point as the analyses do, then tracing it.
 void BM_TripletMakeAndTrace(benchmark::State &state) {
   TOpticalSystem system;
@@ -161,6 +204,8 @@ void BM_TenSurfacePlain(benchmark::State &state) { PlainTrace<BuildTenSurfaces>(
 void BM_TenSurfaceWavefront(benchmark::State &state) { WavefrontTrace<BuildTenSurfaces>(state); }
 void BM_TripletBatch(benchmark::State &state) { BatchTrace<BuildTriplet>(state); }
 void BM_TenSurfaceBatch(benchmark::State &state) { BatchTrace<BuildTenSurfaces>(state); }
+void BM_TripletBareLoop(benchmark::State &state) { BareLoop<BuildTriplet>(state); }
+void BM_TenSurfaceBareLoop(benchmark::State &state) { BareLoop<BuildTenSurfaces>(state); }
 
 }  // namespace
 
@@ -172,3 +217,5 @@ BENCHMARK(BM_TripletMakeAndTrace);
 BENCHMARK(BM_TripletSurfaceBySurface);
 BENCHMARK(BM_TripletBatch);
 BENCHMARK(BM_TenSurfaceBatch);
+BENCHMARK(BM_TripletBareLoop)->Arg(0)->Arg(1);
+BENCHMARK(BM_TenSurfaceBareLoop)->Arg(0)->Arg(1);

@@ -19,6 +19,7 @@
 #include "optics/model/surface.h"
 
 class TBeamsPar;
+class TChiefRayAims;
 class TFieldRays;
 class TSystemFileSections;
 struct TFileWriteResult;
@@ -261,6 +262,9 @@ class TOpticalSystem {
   Mem<float> workArray2;
   // 1 while the last preparation found glasses missing: such a system is not traced.
   int materialsMissing = 0;
+  // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
+  // aims kept there and keep theirs; never copied with the system.
+  TChiefRayAims *chiefRayAims = nullptr;
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);

@@ -12,6 +12,7 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/pupils/chief_ray_aims.h"
 #include "optics/pupils/pupil_support.h"
 
 namespace {
@@ -25,6 +26,15 @@ constexpr double kSampleHit = 1e-5;
 // this many millimetres); far below any use, well above the trace's round-off.
 constexpr double kChiefMissFraction = 1e-9;
 constexpr int kRefineSteps = 40;
+// A solve started from a kept aim goes on to this fraction of the tolerance, near the
+// trace's round-off: an aim left anywhere within the tolerance would depend on where the
+// last solve stood, and the optimizer's derivatives, taken over small steps of the system,
+// would see that as noise. A small change of the system needs one or two steps; one that
+// reaches no more than the tolerance in kWarmSteps, or needs more than kWarmHalvings
+// halvings of a step, searches as without a kept aim.
+constexpr double kWarmGoal = 1e-4;
+constexpr int kWarmSteps = 4;
+constexpr int kWarmHalvings = 3;
 // Half of the 21 samples taken across surface 1.
 constexpr int kHalfSamples = 10;
 // Newton steps in the aim halve at most this often before the refinement gives up.
@@ -104,25 +114,35 @@ struct TChiefRaySearch {
   }
 };
 
+// How far Newton steps go: until the miss is within `goal`, at most `steps` of them, each
+// halved at most `halvings` times.
+struct TRefinement {
+  double goal;
+  int steps;
+  int halvings;
+};
+
 // Newton steps in the aim (y, z) on the stop miss, with a finite-difference Jacobian and
-// step halving; keeps the best aim found. scale is the sample interval of the search.
-void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, double &y, double &z) {
+// step halving; keeps the best aim found. scale is the sample interval of the search. True
+// when the aim meets the stop centre within tolerance.
+bool RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance,
+                    const TRefinement &refinement, double &y, double &z) {
   double ey = 0.0, ez = 0.0;
-  if (!search.Miss(y, z, ey, ez)) return;
+  if (!search.Miss(y, z, ey, ez)) return false;
   double error = std::hypot(ey, ez);
   const double h = std::fmax(kAimStepFraction * scale, kSmallestAimStep);
-  for (int step = 0; step < kRefineSteps && error > tolerance; ++step) {
+  for (int step = 0; step < refinement.steps && error > refinement.goal; ++step) {
     double eyY = 0.0, ezY = 0.0, eyZ = 0.0, ezZ = 0.0;
-    if (!search.Miss(y + h, z, eyY, ezY) || !search.Miss(y, z + h, eyZ, ezZ)) return;
+    if (!search.Miss(y + h, z, eyY, ezY) || !search.Miss(y, z + h, eyZ, ezZ)) return false;
     const double j00 = (eyY - ey) / h, j01 = (eyZ - ey) / h;
     const double j10 = (ezY - ez) / h, j11 = (ezZ - ez) / h;
     const double det = j00 * j11 - j01 * j10;
-    if (std::fabs(det) < kRayZero || !std::isfinite(det)) return;
+    if (std::fabs(det) < kRayZero || !std::isfinite(det)) return false;
     const double dy = -(j11 * ey - j01 * ez) / det;
     const double dz = -(-j10 * ey + j00 * ez) / det;
     bool improved = false;
     double lambda = 1.0;
-    for (int halving = 0; halving < kStepHalvings && !improved; ++halving, lambda *= 0.5) {
+    for (int halving = 0; halving < refinement.halvings && !improved; ++halving, lambda *= 0.5) {
       double newEy = 0.0, newEz = 0.0;
       const double ny = y + lambda * dy, nz = z + lambda * dz;
       if (!search.Miss(ny, nz, newEy, newEz)) continue;
@@ -136,12 +156,18 @@ void RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance, dou
         improved = true;
       }
     }
-    if (!improved) return;
+    if (!improved) break;
   }
+  return error <= tolerance;
 }
 
-// The chief ray of the beam at (fieldA, fieldB): bracketed by 21 samples across surface 1,
-// interpolated, refined; then the pupil crossings. 1 found, 0 no bracket, -1 lost ray.
+int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double yChief,
+                   double zChief);
+
+// The chief ray of the beam at (fieldA, fieldB): with aims lent to the system, Newton steps
+// from the aim kept for the beam; else (or when they do not reach the stop centre)
+// bracketed by 21 samples across surface 1, interpolated, refined. Then the pupil
+// crossings. 1 found, 0 no bracket, -1 lost ray.
 int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   TOpticalSystemInformation &in = system.info;
   const int stop = in.stopIndex;
@@ -167,6 +193,22 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   search.fieldA = fieldA;
   search.fieldB = fieldB;
   search.mode = in.ObjectFinite == 0 ? kAimByAngles : kAimAtOffsets;
+  const double radius = stopSurface.general.semiHeightExt;
+  const double tolerance = kChiefMissFraction * std::fmax(radius, 1.0);
+  TChiefRayAims *aims = system.chiefRayAims;
+  const double lambda = in.LambdaW;
+  double yChief = 0.0, zChief = 0.0;
+  // A beam solved before starts where its chief ray was then aimed.
+  if (aims != nullptr &&
+      aims->Find(fieldA, fieldB, lambda, stop, in.ObjectFinite, yChief, zChief) &&
+      RefineChiefRay(search, interval, tolerance, {kWarmGoal * tolerance, kWarmSteps, kWarmHalvings},
+                     yChief, zChief)) {
+    ++aims->warmSolves;
+    aims->Keep(fieldA, fieldB, lambda, stop, in.ObjectFinite, yChief, zChief);
+    return FinishChiefRay(system, search, yChief, zChief);
+  }
+  if (aims != nullptr) ++aims->searchedSolves;
+
   double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
   bool havePos = false, haveNeg = false;
   for (int j = 0; j <= kHalfSamples && !(havePos && haveNeg); ++j) {
@@ -189,14 +231,32 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
       }
     }
   }
-  if (!(havePos && haveNeg)) return 0;
-  double yChief = ePos == eNeg ? yNeg : yNeg - (yPos - yNeg) * eNeg / (ePos - eNeg);
-  double zChief = 0.0;
+  if (!(havePos && haveNeg)) {
+    if (aims != nullptr) aims->Forget(fieldA, fieldB, lambda, stop, in.ObjectFinite);
+    return 0;
+  }
+  yChief = ePos == eNeg ? yNeg : yNeg - (yPos - yNeg) * eNeg / (ePos - eNeg);
+  zChief = 0.0;
   // One interpolation across a tenth of surface 1 leaves the pupil aberration in the miss;
   // Newton steps put the ray on the stop centre, and aim a field off the meridian too.
-  const double radius = stopSurface.general.semiHeightExt;
-  RefineChiefRay(search, interval, kChiefMissFraction * std::fmax(radius, 1.0), yChief, zChief);
+  const bool met = RefineChiefRay(search, interval, tolerance,
+                                  {tolerance, kRefineSteps, kStepHalvings}, yChief, zChief);
+  if (aims != nullptr) {
+    if (met)
+      aims->Keep(fieldA, fieldB, lambda, stop, in.ObjectFinite, yChief, zChief);
+    else
+      aims->Forget(fieldA, fieldB, lambda, stop, in.ObjectFinite);
+  }
+  return FinishChiefRay(system, search, yChief, zChief);
+}
 
+// The chief ray aimed at (yChief, zChief) on surface 1 gives the pupil points' crossings.
+// 1, or -1 when the ray is lost on the way.
+int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double yChief,
+                   double zChief) {
+  TOpticalSystemInformation &in = system.info;
+  const double ex = in.entrancePupilPoint[0];
+  const double fieldA = search.fieldA, fieldB = search.fieldB;
   TCurrentRay chief = system.MakeRayToPoint(0, fieldA, fieldB, yChief, zChief, search.mode);
   chief.traceThrough = 1;
   const double p[3] = {chief.x, chief.y, chief.z};

@@ -9,6 +9,8 @@
 // Light pipes and the reference mode stay with TraceRay, which serves as the fallback.
 
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <utility>
 
 #include "optics/interaction/surface_interaction.h"
@@ -22,19 +24,19 @@ namespace {
 
 constexpr int kBatch = kLaneBlock;
 
-// Rays into the lanes from index `from` up to `to`.
-void LoadLanes(const TCurrentRay *rays, int to, TRayLanes &lanes, int from) {
-  for (int r = from; r < to; ++r) LoadLane(rays[r], lanes, r);
-}
-
-// A lane's ordinary passages written to its ray: as TraceSurfaceRay leaves a passed ray.
-void StoreLane(const TRayLanes &lanes, int r, TCurrentRay &ray) {
-  ray.x = lanes.x[r];
-  ray.y = lanes.y[r];
-  ray.z = lanes.z[r];
-  ray.L = lanes.L[r];
-  ray.M = lanes.M[r];
-  ray.N = lanes.N[r];
+// A lane's ordinary passages written to its ray: as TraceSurfaceRay leaves a passed ray,
+// and taken into the frame of `frame` when one is given. (Written once, field by field: a
+// ray read back whole right after it was written field by field waits on the stores.)
+void StoreLane(const TRayLanes &lanes, int r, TCurrentRay &ray, const TSurface *frame = nullptr) {
+  double position[3] = {lanes.x[r], lanes.y[r], lanes.z[r]};
+  double direction[3] = {lanes.L[r], lanes.M[r], lanes.N[r]};
+  if (frame != nullptr) PointToLocal(*frame, position, direction);
+  ray.x = position[0];
+  ray.y = position[1];
+  ray.z = position[2];
+  ray.L = direction[0];
+  ray.M = direction[1];
+  ray.N = direction[2];
   ray.pathLength = lanes.path[r];
   ray.blocked = 0;
   ray.status = kRayPassed;
@@ -94,34 +96,48 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     return passed;
   }
   if (wavefront) eikonal.Reset(1);
-  const int referenceCount =
-      eikonal.referencePaths.Cells();
-  const TTraceBatch::TSurfaces shared = TTraceBatch::SurfacesFor(this);
+  const int referenceCount = eikonal.referencePaths.Cells();
+  TTraceBatch::TSurfaces shared = TTraceBatch::SurfacesFor(this);
+  // Without a batch over the system, one lives for this call when there are several blocks,
+  // so that each surface is looked at once rather than once per block.
+  std::optional<TTraceBatch> own;
+  if (shared.views == nullptr && count > kBatch) {
+    own.emplace(*this);
+    shared = TTraceBatch::SurfacesFor(this);
+  }
 
   TRayProgress progress[kBatch];
-  int active[kBatch];
-  int moved[kBatch];  // the lanes hold the ray's newer state
+  // The last surface a ray went through TraceSurfaceRay (-1: none). The lanes hold a live
+  // ray's newer state when a surface passed in lanes came after it.
+  int lastSingle[kBatch];
   int written[kBatch];  // hits recorded per ray
-  // Two blocks of lanes: each surface reads one and writes the other.
-  TRayLanes blocks[2] = {};  // lanes past a short batch are read but never used
-  double live[kBatch], done[kBatch];
+  // Two blocks of lanes: each surface reads one and writes the other. Lanes past a short
+  // batch are read but never used.
+  TRayLanes blocks[2] = {};
+  double verdicts[2][kBatch];  // live before a surface, passed after it
+  TLaneSums sums = {};
+  // The view of a surface without a batch's, built only when a ray needs it.
+  std::optional<TInteractionSurface> ownView;
   for (int first = 0; first < count; first += kBatch) {
     const int size = count - first < kBatch ? count - first : kBatch;
     TCurrentRay *batch = rays + first;
+    TRayLanes *lanes = &blocks[0], *next = &blocks[1];
+    double *live = verdicts[0], *done = verdicts[1];
+    for (int r = 0; r < kBatch; ++r) live[r] = r < size ? 1.0 : 0.0;
     for (int r = 0; r < size; ++r) {
       BeginRay(progress[r], batch[r], info.DrawAllRays, 0, info.ObjectFinite);
-      active[r] = 1;
-      moved[r] = 0;
+      lastSingle[r] = -1;
       written[r] = 0;
+      LoadLane(batch[r], *lanes, r);
+      sums.path[r] = progress[r].pathSum;
+      sums.transmission[r] = progress[r].transmission;
     }
-    TRayLanes *lanes = &blocks[0], *next = &blocks[1];
-    LoadLanes(batch, size, *lanes, 0);
+    int previous = -1;  // the last surface the block went through
     for (int i = 0; i < n; ++i) {
       const TSurface *surface = surfaces.data[i];
       if (surface == nullptr) continue;
-      TInteractionSurface ownView;
       TLaneSurface ownLane;
-      const TInteractionSurface *view = &ownView;
+      const TInteractionSurface *view = nullptr;
       const TLaneSurface *lane = &ownLane;
       bool ordinary;
       if (shared.views != nullptr) {
@@ -129,71 +145,78 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         lane = &shared.lanes[i];
         ordinary = shared.ordinary[i] != 0;
       } else {
-        ownView = MakeInteractionSurface(*surface);
-        ordinary = MakeLaneSurface(ownView, ownLane);
+        ordinary = MakeLaneSurface(*surface, ownLane);
       }
-      const bool walled = surface->pipeWall != nullptr;
       const double reference = i < referenceCount ? eikonal.referencePaths.data[i] : 0.0;
-      for (int r = 0; r < kBatch; ++r) live[r] = r < size && active[r] ? 1.0 : 0.0;
-      if (ordinary) {
-        TraceLanes(*lane, *lanes, *next, live, done);
+      const TLaneSumTerms terms = WavefrontTerms(surface->general, reference);
+      if (!ordinary) {
+        for (int r = 0; r < kBatch; ++r) done[r] = 0.0;
+      } else if (wavefront) {
+        TraceLanes(*lane, *lanes, *next, live, done, terms, sums);
       } else {
-        for (int r = 0; r < size; ++r) done[r] = 0.0;
+        TraceLanes(*lane, *lanes, *next, live, done);
       }
-      for (int r = 0; r < size; ++r) {
-        if (!active[r]) continue;
-        TRayProgress &p = progress[r];
-        p.lastVisited = i;
+      // Rays the lanes declined, hits to record and absorption go ray by ray; a surface
+      // every live lane passed without them needs nothing more.
+      // (Verdicts are exactly 1 or 0, so comparing their bytes compares them.)
+      const bool single = hits != nullptr || (wavefront && terms.absorption != 0.0) ||
+                          std::memcmp(live, done, sizeof(double) * size) != 0;
+      for (int r = 0; single && r < size; ++r) {
+        if (live[r] == 0.0) continue;
         if (done[r] != 0.0) {
           // An ordinary passage: passed, nothing else to decide.
-          moved[r] = 1;
           if (hits != nullptr)
             AddHit(*hits, first + r, written[r], next->x[r], next->y[r], next->z[r], next->L[r],
                    next->M[r], next->N[r]);
-          if (wavefront) AddWavefrontSegment(p, surface->general, next->path[r], reference);
+          if (wavefront) sums.transmission[r] = Absorbed(sums.transmission[r], next->path[r], terms);
           continue;
         }
+        if (view == nullptr) view = &ownView.emplace(MakeInteractionSurface(*surface));
+        TRayProgress &p = progress[r];
         TCurrentRay &ray = batch[r];
-        if (moved[r]) StoreLane(*lanes, r, ray);
-        moved[r] = 0;
+        if (lastSingle[r] != previous) StoreLane(*lanes, r, ray);
+        lastSingle[r] = i;
         int rc = TraceSurfaceRay(*view, ray);
-        LoadLanes(batch, r + 1, *next, r);
-        const TSurfaceFate fate = JudgeSurface(p, ray, rc, i, 0, walled);
+        LoadLane(ray, *next, r);
+        const TSurfaceFate fate = JudgeSurface(p, ray, rc, i, 0, surface->pipeWall != nullptr);
         if (hits != nullptr && fate == kFateRecord)
           AddHit(*hits, first + r, written[r], ray.x, ray.y, ray.z, ray.L, ray.M, ray.N);
         p.rc = rc;
         if (rc != kRayPassed) {
-          active[r] = 0;
-        } else if (wavefront) {
-          AddWavefrontSegment(p, surface->general, ray.pathLength, reference);
+          done[r] = 0.0;
+          p.lastVisited = i;
+        } else {
+          done[r] = 1.0;
+          if (wavefront) {
+            p.pathSum = sums.path[r];
+            p.transmission = sums.transmission[r];
+            AddWavefrontSegment(p, terms, ray.pathLength);
+            sums.path[r] = p.pathSum;
+            sums.transmission[r] = p.transmission;
+          }
         }
       }
       std::swap(lanes, next);
+      std::swap(live, done);
+      previous = i;
     }
-    for (int r = 0; r < size; ++r)
-      if (moved[r]) StoreLane(*lanes, r, batch[r]);
     if (hits != nullptr)
       for (int r = 0; r < size; ++r) EndHits(*hits, first + r, written[r]);
     for (int r = 0; r < size; ++r) {
-      const TRayProgress &p = progress[r];
+      TRayProgress &p = progress[r];
       TCurrentRay &ray = batch[r];
-      if (mode > 0 && p.lastVisited >= 0) {
-        const double position[3] = {ray.x, ray.y, ray.z};
-        const double direction[3] = {ray.L, ray.M, ray.N};
-        const TIntersectionPoint local = ToSurfaceFrame(p.lastVisited, position, direction);
-        ray.x = local.x;
-        ray.y = local.y;
-        ray.z = local.z;
-        ray.L = local.L;
-        ray.M = local.M;
-        ray.N = local.N;
-      }
+      if (live[r] != 0.0) p.lastVisited = previous;
+      const TSurface *frame = mode > 0 && p.lastVisited >= 0 ? surfaces.data[p.lastVisited] : nullptr;
+      if (live[r] != 0.0 && lastSingle[r] != previous)
+        StoreLane(*lanes, r, ray, frame);
+      else if (frame != nullptr)
+        RayToLocal(*frame, ray);
       if (wavefront) {
         const double imageIndex =
             p.lastVisited >= 0 ? std::fabs(surfaces.data[p.lastVisited]->general.nAfter) : 1.0;
         eikonal.opticalPathDifference =
-            WavefrontDifference(eikonal, ray, p.pathSum, info.ImageFinite, imageIndex);
-        eikonal.transmission = p.transmission;
+            WavefrontDifference(eikonal, ray, sums.path[r], info.ImageFinite, imageIndex);
+        eikonal.transmission = sums.transmission[r];
         if (wavefronts != nullptr)
           wavefronts[first + r] = {eikonal.opticalPathDifference, eikonal.transmission};
       }

@@ -11,18 +11,20 @@
 #if defined(LANE_TRACE_HAVE_AVX2)
 namespace lane_kernel_avx2 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
-                const double live[], double done[]);
+                const double live[], double done[], const TLaneSumTerms *terms,
+                TLaneSums *sums);
 }
 namespace lane_kernel_avx512 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
-                const double live[], double done[]);
+                const double live[], double done[], const TLaneSumTerms *terms,
+                TLaneSums *sums);
 }
 #endif
 
 namespace {
 
 using TLaneKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &,
-                             const double[], double[]);
+                             const double[], double[], const TLaneSumTerms *, TLaneSums *);
 
 // The build of the kernel for `build`, or null where this processor cannot run it.
 TLaneKernel KernelOf(TLaneBuild build) {
@@ -64,12 +66,18 @@ bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane) {
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[]) {
-  Kernel()(s, rays, out, live, done);
+  Kernel()(s, rays, out, live, done, nullptr, nullptr);
+}
+
+void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
+                const double live[], double done[], const TLaneSumTerms &terms,
+                TLaneSums &sums) {
+  Kernel()(s, rays, out, live, done, &terms, &sums);
 }
 
 void TraceLanesBaseline(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                         const double live[], double done[]) {
-  lane_kernel_baseline::TraceLanes(s, rays, out, live, done);
+  lane_kernel_baseline::TraceLanes(s, rays, out, live, done, nullptr, nullptr);
 }
 
 bool LaneTraceIsWide() { return Kernel() != lane_kernel_baseline::TraceLanes; }
@@ -84,6 +92,6 @@ bool TraceLanesWith(TLaneBuild build, const TLaneSurface &s, const TRayLanes &ra
                     TRayLanes &out, const double live[], double done[]) {
   const TLaneKernel kernel = KernelOf(build);
   if (kernel == nullptr) return false;
-  kernel(s, rays, out, live, done);
+  kernel(s, rays, out, live, done, nullptr, nullptr);
   return true;
 }

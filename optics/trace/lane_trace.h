@@ -60,13 +60,46 @@ inline void LoadLane(const TCurrentRay &ray, TRayLanes &lanes, int k) {
   lanes.path[k] = ray.pathLength;
 }
 
+// The wavefront's running sums of a block of lanes: each ray's optical path measured
+// against the reference ray, and its transmission.
+struct TLaneSums {
+  double path[kLaneBlock];
+  double transmission[kLaneBlock];
+};
+
+// One surface's share of the wavefront sums of a ray that passed it (WavefrontTerms in
+// trace_rules.h): the path length less the reference ray's, taken with the sign of the
+// reference and the index before the surface; the transmission multiplied by factor (a
+// mirror's reflectance, 1 for a refraction) and, in an absorbing medium, by
+// 10^-|path length x absorption|.
+struct TLaneSumTerms {
+  double reference = 0.0;
+  double sense = 1.0;        // 1 when reference >= 0, else -1
+  double indexBefore = 1.0;  // |index before the surface|
+  double factor = 1.0;
+  double absorption = 0.0;   // decadic absorption per unit length after a refraction
+};
+
+// The path sum after a passage of pathLength: the one formula of the one-ray trace, the
+// batch's ray-by-ray rules and the lanes.
+[[gnu::always_inline]] inline double AddedPath(double pathSum, double pathLength,
+                                               const TLaneSumTerms &terms) {
+  return pathSum + (pathLength - terms.reference) * terms.sense * terms.indexBefore;
+}
+
 // Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
 // is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
 // holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes
-// are read, live or not, so every lane must hold some value. Writing another block unconditionally keeps
-// the loop free of branches, so that it packs into vector instructions.
+// are read, live or not, so every lane must hold some value. Writing another block
+// unconditionally keeps the loop free of branches, so that it packs into vector
+// instructions.
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[]);
+// The same, and every lane that passed adds its passage to its sums: the path share and
+// the factor of terms (an absorption is the caller's to apply, lane by lane).
+void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
+                const double live[], double done[], const TLaneSumTerms &terms,
+                TLaneSums &sums);
 
 // The baseline build of TraceLanes, whatever the processor; and whether TraceLanes uses
 // a wider build (AVX-512 where the processor has it, else AVX2). For tests, which check

@@ -1,7 +1,7 @@
-// The lane loop, compiled once for the baseline instruction set (lane_trace.cpp) and once
-// for AVX2 (lane_trace_avx2.cpp), each inside its own LANE_KERNEL_NAMESPACE. Neither build
-// may contract a multiply and an add into one rounding: the lanes must stay bit for bit
-// with the one-ray interaction.
+// The lane loop, compiled once for the baseline instruction set (lane_trace.cpp), once for
+// AVX2 (lane_trace_avx2.cpp) and once for AVX-512 (lane_trace_avx512.cpp), each inside its
+// own LANE_KERNEL_NAMESPACE. No build may contract a multiply and an add into one
+// rounding: the lanes must stay bit for bit with the one-ray interaction.
 // (No include guard: each file includes it exactly once, under its own namespace.)
 
 #include <cfloat>
@@ -19,144 +19,224 @@ namespace {
 // Finite and not NaN, in a form that packs into vector compares.
 inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
 
-// One ray's ordinary passage. Flat: the vertex plane is the surface. Unit: the normal
-// (1 - c (1 - Ex) x, -c y, -c z) is a unit one by construction (Ex = 0), so it never needs
-// the full square root. Returns live narrowed to 0 when the passage is not an ordinary one
-// (out then holds no meaningful value). Written without branches: the lane loop inlines it
-// and packs it into vector instructions.
-template <bool flat, bool unit>
-[[gnu::always_inline]] inline double LanePassage(const TLaneSurface &s, double x0, double y0,
-                                                 double z0, double D0, double D1, double D2,
-                                                 double live, double out[7]) {
+// A passage's chain of dependent steps (two square roots and a division, some forty
+// products and sums) is far longer than the processor's window of waiting instructions, so
+// a loop that takes a lane through the whole passage at once keeps the next lanes waiting
+// behind it. The passage is therefore cut into four steps, each a loop over the whole
+// block whose lanes are independent and overlap: the quadratic's root, its quotients, the
+// hit point and the normal, the refraction. Values between the steps wait in the block's
+// scratch rows; each step does exactly its share of the one-lane arithmetic, in the same
+// order, so every lane ends bit for bit as before. Every step is written without branches
+// (the verdict ok is a double 1 or 0, narrowed by selects; no mix of integer and floating
+// vectors) so that it packs into vector instructions.
+struct TLaneScratch {
+  double ok[kLaneBlock];
+  double row[5][kLaneBlock];
+};
+
+// The ray's travel sense applied to its direction: selects of v and -v are exactly the
+// products with -1 and 1, without a multiplication.
+[[gnu::always_inline]] inline void Forward(double D0, double D1, double D2, double &dx,
+                                           double &dy, double &dz) {
+  const bool backwards = D0 < 0.0;
+  dx = backwards ? -D0 : D0;
+  dy = backwards ? -D1 : D1;
+  dz = backwards ? -D2 : D2;
+}
+
+// Step 1: the finite tests, then the quadratic's terms and root (rows a, b, c, q), or at a
+// flat surface the path length itself (into out.path).
+template <bool flat>
+void IntersectionTerms(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                       TRayLanes &__restrict out, const double *__restrict live,
+                       TLaneScratch &__restrict w) {
   // Every constant in a local: a load inside a condition would keep the loop branching.
-  const double e = s.e, R = s.R, twoR = s.twoR, mu = s.mu, sense = s.sense;
+  const double e = s.e, R = s.R, twoR = s.twoR;
+  const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const double x0 = rays.x[k], y0 = rays.y[k], z0 = rays.z[k];
+    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
+    // An infinite or undefined coordinate makes a quadratic term or the hit point infinite
+    // or undefined, which declines the lane below: only the grazing ray needs a test here.
+    double ok = std::fabs(D0) >= kRayZero ? live[k] : 0.0;
+    const double p0 = x0 - vx, p1 = y0 - vy, p2 = z0 - vz;
+    double dx, dy, dz;
+    Forward(D0, D1, D2, dx, dy, dz);
+    if constexpr (flat) {
+      out.path[k] = -p0 / dx;
+    } else {
+      const double a = e * dx * dx + dy * dy + dz * dz;
+      const double b = 2.0 * (p2 * dz + p1 * dy + (e * p0 - R) * dx);
+      const double c = p2 * p2 + p1 * p1 + (e * p0 - twoR) * p0;
+      const double raw = b * b - 4.0 * a * c;
+      const double disc = std::fabs(raw) < kQuadraticFlat ? 0.0 : raw;
+      ok = std::fabs(a) >= kQuadraticFlat ? ok : 0.0;
+      ok = disc >= 0.0 ? ok : 0.0;
+      const double root = std::sqrt(disc >= 0.0 ? disc : 0.0);
+      const double q = -0.5 * (b + (b >= 0.0 ? root : -root));
+      ok = q != 0.0 ? ok : 0.0;
+      w.row[0][k] = a;
+      w.row[1][k] = b;
+      w.row[2][k] = c;
+      w.row[3][k] = q;
+    }
+    w.ok[k] = ok;
+  }
+}
+
+// Step 2 (curved surfaces): the two roots q / a and c / q, and of them the one whose hit
+// lies nearer the vertex plane, as the path length (into out.path).
+void NearerRoot(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                TRayLanes &__restrict out, TLaneScratch &__restrict w) {
+  const double vx = s.vertex[0];
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const double a = w.row[0][k], b = w.row[1][k], c = w.row[2][k], q = w.row[3][k];
+    const double p0 = rays.x[k] - vx;
+    const double D0 = rays.L[k];
+    const double dx = D0 < 0.0 ? -D0 : D0;
+    const double first = q / a, second = c / q;
+    const double tPlus = b >= 0.0 ? second : first;
+    const double tMinus = b >= 0.0 ? first : second;
+    out.path[k] = std::fabs(p0 + tPlus * dx) < std::fabs(p0 + tMinus * dx) ? tPlus : tMinus;
+  }
+}
+
+// Step 3: the hit point (into out.x, y, z), the bounds, the unit normal along the ray's
+// travel (rows n0, n1, n2), the cosine of incidence (row 3) and the refraction's radicand
+// (row 4). Unit: the normal (1 - c (1 - Ex) x, -c y, -c z) is a unit one by construction
+// (Ex = 0), so it never needs the full square root.
+template <bool unit>
+void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                  TRayLanes &__restrict out, TLaneScratch &__restrict w) {
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
   const double curvature = s.curvature, curvatureE = s.curvatureE, muSquared = s.muSquared;
   const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
   const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
-  // The lane's verdict is a double 1 or 0, narrowed by selects: no branch and no mix of
-  // integer and floating vectors may stand in the loop, or it does not pack.
-  double ok = live;
-  ok = Finite(x0) && Finite(y0) && Finite(z0) ? ok : 0.0;
-  ok = Finite(D0) && Finite(D1) && Finite(D2) && std::fabs(D0) >= kRayZero ? ok : 0.0;
-  const double p0 = x0 - vx, p1 = y0 - vy, p2 = z0 - vz;
-  // Sign changes are selects of v and -v: exactly the products with -1 and 1, without a
-  // multiplication's latency on the ray's chain of dependent steps.
-  const bool backwards = D0 < 0.0;
-  const double dx = backwards ? -D0 : D0, dy = backwards ? -D1 : D1, dz = backwards ? -D2 : D2;
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
+    const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
+    double dx, dy, dz;
+    Forward(D0, D1, D2, dx, dy, dz);
+    const double t = out.path[k];
+    double ok = w.ok[k];
+    const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
+    ok = Finite(h0) && Finite(h1) && Finite(h2) ? ok : 0.0;
 
-  double t;
-  if constexpr (flat) {
-    t = -p0 / dx;
-  } else {
-    const double a = e * dx * dx + dy * dy + dz * dz;
-    const double b = 2.0 * (p2 * dz + p1 * dy + (e * p0 - R) * dx);
-    const double c = p2 * p2 + p1 * p1 + (e * p0 - twoR) * p0;
-    const double raw = b * b - 4.0 * a * c;
-    const double disc = std::fabs(raw) < kQuadraticFlat ? 0.0 : raw;
-    ok = std::fabs(a) >= kQuadraticFlat ? ok : 0.0;
-    ok = disc >= 0.0 ? ok : 0.0;
-    const double root = std::sqrt(disc >= 0.0 ? disc : 0.0);
-    const double q = -0.5 * (b + (b >= 0.0 ? root : -root));
-    ok = q != 0.0 ? ok : 0.0;
-    const double first = q / a, second = c / q;
-    const double tPlus = b >= 0.0 ? second : first;
-    const double tMinus = b >= 0.0 ? first : second;
-    t = std::fabs(p0 + tPlus * dx) < std::fabs(p0 + tMinus * dx) ? tPlus : tMinus;
+    double n0 = 1.0 - curvatureE * h0, n1 = -curvature * h1, n2 = -curvature * h2;
+    const double nn = n0 * n0 + n1 * n1 + n2 * n2;
+    const double ne = nn - 1.0;
+    // The series 1 - ne / 2 + 3 ne^2 / 8 of the inverse length, where it is used (|ne| below
+    // kUnitSeries), is 1 - ne / 2 to the last bit: 3 ne^2 / 8 < 3.8e-17 is below half an ulp
+    // of any number near 1.
+    double nInverse = 1.0 - 0.5 * ne;
+    if constexpr (unit) {
+      ok = std::fabs(ne) < kUnitSeries ? ok : 0.0;
+    } else {
+      const double length = std::sqrt(nn > 0.0 ? nn : 1.0);
+      const double full = 1.0 / length;
+      nInverse = std::fabs(ne) < kUnitSeries ? nInverse : full;
+      ok = nn > 0.0 ? ok : 0.0;
+    }
+    n0 *= nInverse;
+    n1 *= nInverse;
+    n2 *= nInverse;
+    // Orient the normal along the ray's own travel.
+    const bool turn = (n0 >= 0.0) != (D0 >= 0.0);
+    n0 = turn ? -n0 : n0;
+    n1 = turn ? -n1 : n1;
+    n2 = turn ? -n2 : n2;
+
+    const double oy = h1 - outerY, oz = h2 - outerZ;
+    const double iy = h1 - innerY, iz = h2 - innerZ;
+    ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
+
+    double cosI = D0 * n0 + D1 * n1 + D2 * n2;
+    ok = std::fabs(cosI) > kBoundTolerance ? 0.0 : ok;
+    cosI = std::fabs(cosI) > 1.0 ? (cosI > 0.0 ? 1.0 : -1.0) : cosI;
+    const double q = 1.0 - muSquared * (1.0 - cosI * cosI);
+    ok = q >= 0.0 ? ok : 0.0;
+    out.x[k] = h0 + vx;
+    out.y[k] = h1 + vy;
+    out.z[k] = h2 + vz;
+    w.row[0][k] = n0;
+    w.row[1][k] = n1;
+    w.row[2][k] = n2;
+    w.row[3][k] = cosI;
+    w.row[4][k] = q;
+    w.ok[k] = ok;
   }
-  const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
-  ok = Finite(h0) && Finite(h1) && Finite(h2) ? ok : 0.0;
+}
 
-  double n0 = 1.0 - curvatureE * h0, n1 = -curvature * h1, n2 = -curvature * h2;
-  const double nn = n0 * n0 + n1 * n1 + n2 * n2;
-  const double ne = nn - 1.0;
-  double nInverse = 1.0 - 0.5 * ne + 0.375 * ne * ne;
-  if constexpr (unit) {
-    ok = std::fabs(ne) < kUnitSeries ? ok : 0.0;
-  } else {
-    const double length = std::sqrt(nn > 0.0 ? nn : 1.0);
-    const double full = 1.0 / length;
-    nInverse = std::fabs(ne) < kUnitSeries ? nInverse : full;
-    ok = nn > 0.0 ? ok : 0.0;
+// Step 4: the refracted (or reflected) direction, of unit length (into out.L, M, N), the
+// lane's verdict and, with sums, a passed lane's share of them.
+template <bool summed>
+void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                TRayLanes &__restrict out, const TLaneScratch &__restrict w,
+                double *__restrict done, const TLaneSumTerms *terms, TLaneSums *__restrict sums) {
+  const double mu = s.mu, sense = s.sense;
+  TLaneSumTerms share;
+  if constexpr (summed) share = *terms;
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
+    const double n0 = w.row[0][k], n1 = w.row[1][k], n2 = w.row[2][k];
+    const double cosI = w.row[3][k], q = w.row[4][k];
+    double ok = w.ok[k];
+    const double root = std::sqrt(q >= 0.0 ? q : 0.0);
+    const double normalPart = root - mu * cosI;
+    const bool mirrored = sense < 0.0;
+    double o0 = normalPart * n0 + mu * D0;
+    double o1 = normalPart * n1 + mu * D1;
+    double o2 = normalPart * n2 + mu * D2;
+    o0 = mirrored ? -o0 : o0;
+    o1 = mirrored ? -o1 : o1;
+    o2 = mirrored ? -o2 : o2;
+    const double squared = o0 * o0 + o1 * o1 + o2 * o2;
+    const double oe = squared - 1.0;
+    ok = squared > kRayZero * kRayZero && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
+                                                                                     : 0.0;
+    const double oInverse = 1.0 - 0.5 * oe;  // the series as for the normal
+    o0 *= oInverse;
+    o1 *= oInverse;
+    o2 *= oInverse;
+    out.L[k] = std::fabs(o0) < kRayZero ? 0.0 : o0;
+    out.M[k] = std::fabs(o1) < kRayZero ? 0.0 : o1;
+    out.N[k] = std::fabs(o2) < kRayZero ? 0.0 : o2;
+    done[k] = ok;
+    if constexpr (summed) {
+      const double path = AddedPath(sums->path[k], out.path[k], share);
+      const double transmission = sums->transmission[k] * share.factor;
+      sums->path[k] = ok != 0.0 ? path : sums->path[k];
+      sums->transmission[k] = ok != 0.0 ? transmission : sums->transmission[k];
+    }
   }
-  n0 *= nInverse;
-  n1 *= nInverse;
-  n2 *= nInverse;
-  // Orient the normal along the ray's own travel.
-  const bool turn = (n0 >= 0.0) != (D0 >= 0.0);
-  n0 = turn ? -n0 : n0;
-  n1 = turn ? -n1 : n1;
-  n2 = turn ? -n2 : n2;
-
-  const double oy = h1 - outerY, oz = h2 - outerZ;
-  const double iy = h1 - innerY, iz = h2 - innerZ;
-  ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
-
-  double cosI = D0 * n0 + D1 * n1 + D2 * n2;
-  ok = std::fabs(cosI) > kBoundTolerance ? 0.0 : ok;
-  cosI = std::fabs(cosI) > 1.0 ? (cosI > 0.0 ? 1.0 : -1.0) : cosI;
-  const double q = 1.0 - muSquared * (1.0 - cosI * cosI);
-  ok = q >= 0.0 ? ok : 0.0;
-  const double root = std::sqrt(q >= 0.0 ? q : 0.0);
-  const double normalPart = root - mu * cosI;
-  const bool mirrored = sense < 0.0;
-  double o0 = normalPart * n0 + mu * D0;
-  double o1 = normalPart * n1 + mu * D1;
-  double o2 = normalPart * n2 + mu * D2;
-  o0 = mirrored ? -o0 : o0;
-  o1 = mirrored ? -o1 : o1;
-  o2 = mirrored ? -o2 : o2;
-  const double squared = o0 * o0 + o1 * o1 + o2 * o2;
-  const double oe = squared - 1.0;
-  ok = squared > kRayZero * kRayZero && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
-                                                                                   : 0.0;
-  const double oInverse = 1.0 - 0.5 * oe + 0.375 * oe * oe;
-  o0 *= oInverse;
-  o1 *= oInverse;
-  o2 *= oInverse;
-  o0 = std::fabs(o0) < kRayZero ? 0.0 : o0;
-  o1 = std::fabs(o1) < kRayZero ? 0.0 : o1;
-  o2 = std::fabs(o2) < kRayZero ? 0.0 : o2;
-
-  out[0] = h0 + vx;
-  out[1] = h1 + vy;
-  out[2] = h2 + vz;
-  out[3] = o0;
-  out[4] = o1;
-  out[5] = o2;
-  out[6] = t;
-  return ok;
 }
 
 template <bool flat, bool unit>
 void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
                   TRayLanes &__restrict out, const double *__restrict live,
-                  double *__restrict done) {
-  for (int k = 0; k < kLaneBlock; ++k) {
-    double passed[7];
-    done[k] = LanePassage<flat, unit>(s, rays.x[k], rays.y[k], rays.z[k], rays.L[k], rays.M[k],
-                                      rays.N[k], live[k], passed);
-    out.x[k] = passed[0];
-    out.y[k] = passed[1];
-    out.z[k] = passed[2];
-    out.L[k] = passed[3];
-    out.M[k] = passed[4];
-    out.N[k] = passed[5];
-    out.path[k] = passed[6];
-  }
+                  double *__restrict done, const TLaneSumTerms *terms, TLaneSums *sums) {
+  TLaneScratch w;
+  IntersectionTerms<flat>(s, rays, out, live, w);
+  if constexpr (!flat) NearerRoot(s, rays, out, w);
+  HitAndNormal<unit>(s, rays, out, w);
+  if (sums != nullptr)
+    Refraction<true>(s, rays, out, w, done, terms, sums);
+  else
+    Refraction<false>(s, rays, out, w, done, nullptr, nullptr);
 }
 
 }  // namespace
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
-                const double live[], double done[]) {
+                const double live[], double done[], const TLaneSumTerms *terms,
+                TLaneSums *sums) {
   const bool unit = s.e == 1.0;
   if (s.flat)
-    unit ? TraceLanesOf<true, true>(s, rays, out, live, done)
-         : TraceLanesOf<true, false>(s, rays, out, live, done);
+    unit ? TraceLanesOf<true, true>(s, rays, out, live, done, terms, sums)
+         : TraceLanesOf<true, false>(s, rays, out, live, done, terms, sums);
   else
-    unit ? TraceLanesOf<false, true>(s, rays, out, live, done)
-         : TraceLanesOf<false, false>(s, rays, out, live, done);
+    unit ? TraceLanesOf<false, true>(s, rays, out, live, done, terms, sums)
+         : TraceLanesOf<false, false>(s, rays, out, live, done, terms, sums);
 }
 
 }  // namespace LANE_KERNEL_NAMESPACE

@@ -92,36 +92,6 @@ class THitRecorder {
   int written_ = 0;
 };
 
-// Global to the frame of a surface: the vertex taken off, then M^T applied when tilted.
-void ToLocal(const TSurface &surface, double position[3], double direction[3]) {
-  for (int k = 0; k < 3; ++k) position[k] -= surface.general.vertex[k];
-  const Mem<double> &m = surface.tiltMatrix;
-  if (!surface.tilted || m.data == nullptr || m.cols * m.rows < 9) return;
-  const double *a = m.data;
-  const double p[3] = {position[0], position[1], position[2]};
-  const double d[3] = {direction[0], direction[1], direction[2]};
-  for (int k = 0; k < 3; ++k) {
-    position[k] = a[k] * p[0] + a[3 + k] * p[1] + a[6 + k] * p[2];
-    direction[k] = a[k] * d[0] + a[3 + k] * d[1] + a[6 + k] * d[2];
-  }
-}
-
-void RayToLocal(const TSurface &surface, TCurrentRay &ray) {
-  double p[3] = {ray.x, ray.y, ray.z};
-  double d[3] = {ray.L, ray.M, ray.N};
-  ToLocal(surface, p, d);
-  ray.x = p[0];
-  ray.y = p[1];
-  ray.z = p[2];
-  ray.L = d[0];
-  ray.M = d[1];
-  ray.N = d[2];
-}
-
-}  // namespace
-
-namespace {
-
 // One surface's interaction: the lane passage when the surface and the ray are ordinary
 // ones (bit for bit the same result, without building the surface's whole view), else
 // the full interaction on the batch's view or on a view built here.
@@ -315,7 +285,7 @@ TIntersectionPoint TOpticalSystem::ToSurfaceFrame(int i, const double point[3],
   double p[3] = {point[0], point[1], point[2]};
   double d[3] = {direction[0], direction[1], direction[2]};
   const TSurface *surface = Surface(i);
-  if (surface != nullptr) ToLocal(*surface, p, d);
+  if (surface != nullptr) PointToLocal(*surface, p, d);
   TIntersectionPoint result;
   result.x = p[0];
   result.y = p[1];

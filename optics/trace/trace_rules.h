@@ -11,7 +11,8 @@
 #include "optics/model/general_parameters.h"
 #include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
-
+#include "optics/model/surface.h"
+#include "optics/trace/lane_trace.h"
 
 // The running state of one ray through the surfaces.
 struct TRayProgress {
@@ -75,18 +76,38 @@ inline TSurfaceFate JudgeSurface(TRayProgress &progress, TCurrentRay &ray, int &
   return kFateStop;
 }
 
-// The wavefront's sums after a surface the ray passed: the optical path measured against
-// the reference ray's segment, and the transmission (mirror reflectance, or decadic
-// absorption along the segment).
+// A surface's share of the wavefront's sums for a ray that passes it: the optical path
+// measured against the reference ray's segment there, and the transmission (a mirror's
+// reflectance, or decadic absorption along the segment after a refraction).
+inline TLaneSumTerms WavefrontTerms(const TGeneralParameters &g, double reference) {
+  TLaneSumTerms terms;
+  terms.reference = reference;
+  terms.sense = reference >= 0.0 ? 1.0 : -1.0;
+  terms.indexBefore = std::fabs(g.nBefore);
+  const bool refraction = g.nAfter / g.nBefore >= 0.0;
+  terms.factor = refraction ? 1.0 : g.Tau;
+  terms.absorption = refraction ? g.Tau : 0.0;
+  return terms;
+}
+
+// The transmission after an absorbing medium's passage of pathLength (unchanged without
+// absorption).
+inline double Absorbed(double transmission, double pathLength, const TLaneSumTerms &terms) {
+  if (terms.absorption == 0.0) return transmission;
+  return transmission * std::pow(10.0, -std::fabs(pathLength * terms.absorption));
+}
+
+// The wavefront's sums after a surface the ray passed (a product with a factor of 1
+// changes nothing).
+inline void AddWavefrontSegment(TRayProgress &progress, const TLaneSumTerms &terms,
+                                double pathLength) {
+  progress.pathSum = AddedPath(progress.pathSum, pathLength, terms);
+  progress.transmission = Absorbed(progress.transmission * terms.factor, pathLength, terms);
+}
+
 inline void AddWavefrontSegment(TRayProgress &progress, const TGeneralParameters &g,
                                 double pathLength, double reference) {
-  const double sense = reference >= 0.0 ? 1.0 : -1.0;
-  progress.pathSum += (pathLength - reference) * sense * std::fabs(g.nBefore);
-  if (g.nAfter / g.nBefore >= 0.0) {
-    if (g.Tau != 0.0) progress.transmission *= std::pow(10.0, -std::fabs(pathLength * g.Tau));
-  } else {
-    progress.transmission *= g.Tau;
-  }
+  AddWavefrontSegment(progress, WavefrontTerms(g, reference), pathLength);
 }
 
 // The optical path difference of a wavefront ray at its end against the reference ray;
@@ -106,6 +127,33 @@ inline double WavefrontDifference(const TEikonalInfo &eikonal, const TCurrentRay
   }
   // The step to the reference runs in the image space: an optical length like the rest.
   return pathSum - imageIndex * t - eikonal.referenceStart;
+}
+
+// A global ray into the frame of a surface: the vertex taken off, then M^T applied when
+// the surface is tilted.
+inline void PointToLocal(const TSurface &surface, double position[3], double direction[3]) {
+  for (int k = 0; k < 3; ++k) position[k] -= surface.general.vertex[k];
+  const Mem<double> &m = surface.tiltMatrix;
+  if (!surface.tilted || m.data == nullptr || m.cols * m.rows < 9) return;
+  const double *a = m.data;
+  const double p[3] = {position[0], position[1], position[2]};
+  const double d[3] = {direction[0], direction[1], direction[2]};
+  for (int k = 0; k < 3; ++k) {
+    position[k] = a[k] * p[0] + a[3 + k] * p[1] + a[6 + k] * p[2];
+    direction[k] = a[k] * d[0] + a[3 + k] * d[1] + a[6 + k] * d[2];
+  }
+}
+
+inline void RayToLocal(const TSurface &surface, TCurrentRay &ray) {
+  double p[3] = {ray.x, ray.y, ray.z};
+  double d[3] = {ray.L, ray.M, ray.N};
+  PointToLocal(surface, p, d);
+  ray.x = p[0];
+  ray.y = p[1];
+  ray.z = p[2];
+  ray.L = d[0];
+  ray.M = d[1];
+  ray.N = d[2];
 }
 
 // The ray's result: 1 when it passed everything, or when it is drawn through and its last

@@ -10,10 +10,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "analysis/narcissus/narciss_term.h"
 #include "optics/model/optical_system.h"
 #include "optics/prepare/working_wavelength.h"
+#include "optics/pupils/chief_ray_aims.h"
 #include "optics/pupils/field_rays.h"
 #include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
@@ -92,6 +94,8 @@ int TOptimizationFunctions::Compute() {
   // The passes prepare the system at each wavelength: it goes back to the working one.
   TWorkingWavelength working(s, TWavelengthRestore::kPrepareWhenChanged);
   const int configurations = std::min(system->ConfigurationCount(), records.cols);
+  // Every chief ray of this evaluation starts where the last one of its beam was aimed.
+  const TChiefRayAimsLent warmStarts(s, chiefRayAims);
   int result = 1;
   for (int c = 0; c < configurations && result != 0; ++c) result = EvaluateConfiguration(c);
   working.Restore();
@@ -103,6 +107,7 @@ int TOptimizationFunctions::Compute() {
 
 int TOptimizationFunctions::EvaluateConfiguration(int c) {
   system->SelectConfiguration(c);
+  chiefRayAims.SetConfiguration(c);
   TOpticalSystem &s = system->System();
   const int beams = records.rows;
   // The field points of the beams of positive weight; the axis when none has one.
@@ -217,7 +222,10 @@ int TOptimizationFunctions::EvaluateBeam(TFunctionsParameters &record, int w, bo
   if (active) {
     // The pupils of this beam's field point, then its chief ray as the wave reference.
     const int solved = s.SolveChiefRay(record.Ybeam, record.Zbeam);
-    const TTraceBatch batch(s);
+    // Fans traced one by one with their hits read each surface's view from a batch; the
+    // batch trace and a single trace without hits pass the lens surfaces faster without one.
+    std::optional<TTraceBatch> batch;
+    if (GatherFootprint != 0) batch.emplace(s);
     // The chief ray meets the apertures (the reference trace passes them, so a plain trace
     // judges first). One that is stopped, outside an aperture, reflected or missing leaves
     // the beam no reference; one that only meets a central obscuration (a mirror with a

@@ -13,6 +13,7 @@
 #include "optimization/merit/optimization_fault.h"
 #include "optics/model/eikonal_info.h"
 #include "optics/model/ray.h"
+#include "optics/pupils/chief_ray_aims.h"
 
 class TConfiguredSystem;
 class TRunPump;
@@ -130,6 +131,9 @@ class TOptimizationFunctions {
   // before and sends the fans through the batch trace. The binding asks for it only where
   // the derivative steps are taken from it.
   int GatherFootprint = 1;
+  // Where the evaluations aimed each beam's chief ray, per configuration and wavelength:
+  // the next evaluation starts its chief-ray solves there.
+  TChiefRayAims chiefRayAims;
 
  private:
   struct TWorkingTargets;

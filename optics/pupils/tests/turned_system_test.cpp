@@ -17,8 +17,6 @@ constexpr double kRealPair = 2e-5;
 // Thin lenses 0.0001 thick: principal planes 3e-5 apart.
 constexpr double kThinLens = 1e-5;
 constexpr double kRoundOff = 1e-10;
-// The turned system samples its pupil on its own chief ray and grid: a few 1e-3.
-constexpr double kReciprocity = 3e-3;
 
 class TurnedSystem : public PupilTest {
  protected:

@@ -297,6 +297,55 @@ TEST_F(MeritEvaluation, RefreshingTheViewsAtFailedRaysKeepsTheConfiguration) {
   EXPECT_EQ(configured.CurrentConfiguration(), 0);
 }
 
+TEST_F(MeritEvaluation, ChiefRaysStartWhereTheLastEvaluationAimedThem) {
+  // The triplet's three beams at three colours: every beam's chief ray is solved at every
+  // colour. A second evaluation after a small change starts each solve from the aim of the
+  // first and gives the values a set without kept aims gives, to the solve's tolerance.
+  TOpticalSystem system;
+  Load(system, "cooke_triplet.os");
+  system.info.MonochromeSystem = 0;
+  ASSERT_TRUE(system.info.Spectrum.Allocate(3, 1));
+  const double lambdas[3] = {0.4861327, 0.5875618, 0.6562725};
+  for (int w = 0; w < 3; ++w) system.info.Spectrum.data[w] = TSpectralInfo{lambdas[w], 1.0};
+  TSingleConfiguration configured(system);
+  TCountingPump pump;
+  auto makeSet = [&](TOptimizationFunctions &set) {
+    set.Rebuild(&configured);
+    ClearWeights(set);
+    set.SetPolychrome(1);
+    for (int r = 0; r < set.Beams(); ++r) {
+      set.Record(0, r)->NrayInBeam = 7;
+      Weigh(set.Record(0, r)->AberT, 0.0, 1.0);
+    }
+    set.SetConfigurations();
+    set.runPump = &pump;
+  };
+  TOptimizationFunctions kept;
+  makeSet(kept);
+  ASSERT_EQ(kept.Beams(), 3);
+  ASSERT_EQ(kept.Compute(), 1);
+  // Every beam at every colour searched once; solved again within the evaluation (the
+  // pupils of the first beam, then that beam's own solve), it starts from its new aim.
+  const int searched = kept.chiefRayAims.searchedSolves;
+  const int warm = kept.chiefRayAims.warmSolves;
+  EXPECT_GE(searched, 9);
+
+  system.Surface(3)->general.R *= 1.0005;
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+  ASSERT_EQ(kept.Compute(), 1);
+  EXPECT_EQ(kept.chiefRayAims.searchedSolves, searched);
+  EXPECT_GE(kept.chiefRayAims.warmSolves - warm, 9);
+
+  TOptimizationFunctions fresh;
+  makeSet(fresh);
+  ASSERT_EQ(fresh.Compute(), 1);
+  ASSERT_EQ(fresh.Count(), kept.Count());
+  // Transverse aberrations in mm; aims within 1e-9 of the stop radius move them by less.
+  constexpr double kSolveAgreement = 1e-8;
+  for (int i = 0; i < kept.Count(); ++i)
+    EXPECT_NEAR(kept.Value(i), fresh.Value(i), kSolveAgreement) << "function " << i;
+}
+
 // Distortion is listed for every beam whose distortion weight is set, rays weighted or
 // not: on the double Gauss, with no ray or Strehl weight anywhere, each beam's merit
 // distortion is the aberrations window's at that field (its curve run from the axis out to
