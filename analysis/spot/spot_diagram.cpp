@@ -10,12 +10,15 @@
 #include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/binding/multi_edit.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/render3d/o_palette.h"
+#include "toolkit/texteditor/text_editor.h"
 
 namespace {
 
@@ -30,6 +33,9 @@ constexpr int kBarWidth = 5;
 constexpr COLORREF kCrossColor = 0xC0C0C0;
 constexpr int kWavelengthRampFirst = 9;
 constexpr int kWavelengthRampLast = 13;
+// The settings' bound fields: dark blue on white.
+constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
 const TDialogTemplate kSpotTemplate{"SpotDiagramDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU, 10, 10, 200, 120,
                                     "Spot diagram", {}};
@@ -281,7 +287,17 @@ void TSpotDiagram::CmColors() {
 }
 
 TSpotSettings::TSpotSettings(TSpotDiagram *owner, TSpotSettingsRecord *settings)
-    : TColorDlg(owner, "SpotSettingsDlg"), owner_(owner), settings_(settings) {}
+    : TColorDlg(owner, "SpotSettingsDlg"),
+      owner_(owner),
+      settings_(settings),
+      fields_(std::make_unique<TMultiEdit>(this, kMultiEditCapacity)),
+      fieldSize_(settings != nullptr ? settings->fieldSize : kDefaultFieldSize),
+      rayNumber_(settings != nullptr ? settings->rayNumber : kDefaultRayNumber) {
+  fields_->AddEdit(kFieldEdit, &fieldSize_, 'i', "%d");
+  fields_->AddEdit(kRaysEdit, &rayNumber_, 'i', "%d");
+}
+
+TSpotSettings::~TSpotSettings() = default;
 
 bool TSpotSettings::Find(TEventInfo &info) {
   return SearchResponseTable(kSettingsTable, info) || TColorDlg::Find(info);
@@ -289,20 +305,26 @@ bool TSpotSettings::Find(TEventInfo &info) {
 
 void TSpotSettings::SetupWindow() {
   TColorDlg::SetupWindow();
-  SetDlgItemInt(GetHandle(), kFieldEdit, static_cast<UINT>(settings_->fieldSize), 1);
-  SetDlgItemInt(GetHandle(), kRaysEdit, static_cast<UINT>(settings_->rayNumber), 1);
+  SetFontToChildren(GetHandle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  fields_->SetColors(kFieldBack, kFieldText);
+  fields_->WriteAll();
 }
 
-void TSpotSettings::CmApply() {
-  BOOL ok = 0;
-  const int field = static_cast<int>(GetDlgItemInt(GetHandle(), kFieldEdit, &ok, 1));
-  if (ok && field > 0) settings_->fieldSize = field;
-  const int rays = static_cast<int>(GetDlgItemInt(GetHandle(), kRaysEdit, &ok, 1));
-  if (ok && rays > 0) settings_->rayNumber = rays;
+void TSpotSettings::SetControlColors() {
+  TColorDlg::SetControlColors();
+  fields_->EditTextColor(currentKind, currentId, textColor);
+}
+
+bool TSpotSettings::Apply() {
+  if (fields_->ReadAll() == 0) return false;
+  if (settings_ != nullptr) {
+    if (fieldSize_ > 0) settings_->fieldSize = fieldSize_;
+    if (rayNumber_ > 0) settings_->rayNumber = rayNumber_;
+  }
   if (owner_ != nullptr) owner_->Recalculate();
+  return true;
 }
 
 void TSpotSettings::CmOkay() {
-  CmApply();
-  EndDialog(IDOK);
+  if (Apply()) EndDialog(IDOK);
 }

@@ -5,11 +5,14 @@
 // settings, the colour legend and help. TSpotSettings edits the cell size and ray count.
 // The numbers come from analysis/spot's TSpotComputation.
 
+#include <memory>
+
 #include "analysis/spot/spot_computation.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TCGraph;
 class TOpticalSystem;
+class TMultiEdit;
 class TViewIndicationDlg;
 
 // Sent to the parent as WM_COMMAND (wParam, lParam the window) when the window goes, so
@@ -81,14 +84,26 @@ class TSpotSettings : public TColorDlg {
   static constexpr int kRaysEdit = 12001;
   static constexpr int kApply = 10205;
 
+  // The field size and the ray number are bound to the dialog's copies of the record's
+  // values (integers, "%d") and shown with edit colours.
   TSpotSettings(TSpotDiagram *owner, TSpotSettingsRecord *settings);
+  ~TSpotSettings() override;
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
-  // Controls to the record, then the owner's Recalculate.
-  void CmApply();
+  // Controls to the record, then the owner's Recalculate; a field that is not a whole
+  // number is refused by name (nothing changes), a value below 1 keeps the record's.
+  // False when refused.
+  bool Apply();
+  void CmApply() { Apply(); }
   void CmOkay();
+
+ protected:
+  void SetControlColors() override;
 
  private:
   TSpotDiagram *owner_;
   TSpotSettingsRecord *settings_;
+  std::unique_ptr<TMultiEdit> fields_;
+  int fieldSize_ = 0;
+  int rayNumber_ = 0;
 };

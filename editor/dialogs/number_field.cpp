@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "foundation/numtext/typed_number.h"
+
 namespace {
 
 constexpr int kDecimals = 6;
@@ -27,17 +29,5 @@ std::string NumberFieldText(double value) {
 }
 
 bool ParseNumberField(const std::string &text, double &value) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  std::size_t end = text.find_last_not_of(" \t");
-  if (begin == std::string::npos) return false;
-  std::string number = text.substr(begin, end - begin + 1);
-  for (char &c : number)
-    if (c == ',') c = '.';
-  if (!number.empty() && number.front() == '+') number.erase(0, 1);
-  double parsed = 0.0;
-  const auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
-  if (result.ec != std::errc() || result.ptr != number.data() + number.size()) return false;
-  if (!std::isfinite(parsed)) return false;
-  value = parsed;
-  return true;
+  return ReadTypedNumber(text, value) == TNumberRead::Number;
 }

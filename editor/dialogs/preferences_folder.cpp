@@ -3,14 +3,17 @@
 #include <string>
 
 #include "document/system/system_image.h"
-#include "editor/dialogs/number_field.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "toolkit/binding/multi_edit.h"
 
 namespace {
 
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+// The bound field: dark blue on white.
+constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
 const TDialogTemplate kPreferencesTemplate{"PreferencesFolder",
                                            DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
@@ -53,7 +56,18 @@ constexpr TSwitch kSwitches[] = {
 }  // namespace
 
 TPreferencesFolder::TPreferencesFolder(TWindow *frame, TSystemImage *system, int)
-    : TColorDlg(frame, "PreferencesFolder"), system_(system) {}
+    : TColorDlg(frame, "PreferencesFolder"),
+      system_(system),
+      fields_(std::make_unique<TMultiEdit>(this, kMultiEditCapacity)) {
+  fields_->AddEdit(kUndoSteps, &undoSteps_, 'd', "%g");
+}
+
+TPreferencesFolder::~TPreferencesFolder() = default;
+
+void TPreferencesFolder::SetControlColors() {
+  TColorDlg::SetControlColors();
+  fields_->EditTextColor(currentKind, currentId, textColor);
+}
 
 bool TPreferencesFolder::Find(TEventInfo &info) {
   return SearchResponseTable(kPreferencesTable, info) || TColorDlg::Find(info);
@@ -63,7 +77,9 @@ void TPreferencesFolder::SetupWindow() {
   TColorDlg::SetupWindow();
   if (system_ == nullptr) return;
   const TOptionsImage &options = system_->options;
-  SetDlgItemText(kUndoSteps, std::to_string(options.RingSize()).c_str());
+  undoSteps_ = options.RingSize();
+  fields_->SetColors(kFieldBack, kFieldText);
+  fields_->WriteAll();
   for (const TSwitch &item : kSwitches)
     CheckDlgButton(item.id, options.*item.option != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -73,11 +89,10 @@ void TPreferencesFolder::CmOk() {
     EndDialog(IDCANCEL);
     return;
   }
-  char text[32] = {};
-  GetDlgItemText(kUndoSteps, text, sizeof text);
-  double steps = 0.0;
-  if (!ParseNumberField(text, steps) || steps != static_cast<int>(steps) || steps < kMinUndoSteps ||
-      steps > kLargestUndoSteps) {
+  // A text that is no number is refused by the field's name; a count out of range here.
+  if (fields_->ReadAll() == 0) return;
+  const double steps = undoSteps_;
+  if (steps < kMinUndoSteps || steps > kLargestUndoSteps || steps != static_cast<int>(steps)) {
     MessageBox(GetHandle(),
                "Undo steps must be a whole number from " + std::to_string(kMinUndoSteps) + " to " +
                    std::to_string(kLargestUndoSteps) + ".",

@@ -3,8 +3,11 @@
 // sessions and how the system is drawn. OK puts them on the edited system's options; a
 // changed depth starts the ring afresh from the current state.
 
+#include <memory>
+
 #include "toolkit/dialogs/color_dlg.h"
 
+class TMultiEdit;
 class TSystemImage;
 
 class TPreferencesFolder : public TColorDlg {
@@ -21,12 +24,19 @@ class TPreferencesFolder : public TColorDlg {
   static constexpr int kLargestUndoSteps = 100;
 
   // page: the page shown first (one page: 0).
+  // The undo steps' field is bound to the dialog's value and shown in dark blue.
   TPreferencesFolder(TWindow *frame, TSystemImage *system, int page);
+  ~TPreferencesFolder() override;
 
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
   void CmOk();
 
+ protected:
+  void SetControlColors() override;
+
  private:
   TSystemImage *system_;
+  std::unique_ptr<TMultiEdit> fields_;
+  double undoSteps_ = 0.0;  // a whole number is asked of it
 };

@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <string>
 
-#include "editor/dialogs/number_field.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_frame.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "toolkit/binding/multi_edit.h"
 
 namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kScreenMillimetresPerPixel = kMillimetresPerInch / kScreenPixelsPerInch;
+// The bound field: dark blue on white.
+constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
 const TDialogTemplate kScaleTemplate{"ScaleSystemDlg",
                                      DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40,
@@ -54,7 +57,17 @@ TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidt
   return TViewWindow{cx - halfWidth, cx + halfWidth, cy - halfHeight, cy + halfHeight};
 }
 
-TScaleSystemDlg::TScaleSystemDlg(TWindow *mainWindow) : TColorDlg(mainWindow, "ScaleSystemDlg") {}
+TScaleSystemDlg::TScaleSystemDlg(TWindow *mainWindow)
+    : TColorDlg(mainWindow, "ScaleSystemDlg"), fields_(std::make_unique<TMultiEdit>(this, kMultiEditCapacity)) {
+  fields_->AddEdit(kScale, &scale_, 'd', "%.10g");
+}
+
+TScaleSystemDlg::~TScaleSystemDlg() = default;
+
+void TScaleSystemDlg::SetControlColors() {
+  TColorDlg::SetControlColors();
+  fields_->EditTextColor(currentKind, currentId, textColor);
+}
 
 bool TScaleSystemDlg::Find(TEventInfo &info) {
   return SearchResponseTable(kScaleTable, info) || TColorDlg::Find(info);
@@ -65,8 +78,9 @@ void TScaleSystemDlg::SetupWindow() {
   auto *editor = dynamic_cast<TEditorFrame *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
   if (!PlotSize(editor, plotWidth, plotHeight)) return;
-  const double scale = ViewScale(editor->System().viewWindow, plotWidth, plotHeight);
-  SetDlgItemText(kScale, NumberFieldText(scale).c_str());
+  scale_ = ViewScale(editor->System().viewWindow, plotWidth, plotHeight);
+  fields_->SetColors(kFieldBack, kFieldText);
+  fields_->WriteAll();
 }
 
 void TScaleSystemDlg::CmOk() {
@@ -76,15 +90,16 @@ void TScaleSystemDlg::CmOk() {
     EndDialog(IDCANCEL);
     return;
   }
-  char text[64] = {};
-  GetDlgItemText(kScale, text, sizeof text);
-  double scale = 0.0;
-  if (!ParseNumberField(text, scale) || scale < kSmallestScale || scale > kLargestScale) {
+  // A text that is no number is refused by the field's name; a number out of range here.
+  if (fields_->ReadAll() == 0) return;
+  if (scale_ < kSmallestScale || scale_ > kLargestScale) {
+    char text[64] = {};
+    GetDlgItemText(kScale, text, sizeof text);
     MessageBox(GetHandle(), std::string("Wrong scale: \"") + text + "\"", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   TViewWindow &view = editor->System().viewWindow;
-  view = ScaledViewWindow(view, scale, plotWidth, plotHeight);
+  view = ScaledViewWindow(view, scale_, plotWidth, plotHeight);
   EndDialog(IDOK);
 }

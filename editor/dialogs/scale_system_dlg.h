@@ -2,8 +2,12 @@
 // TScaleSystemDlg: sets the scale the canvas shows the system at, as "1 : M" (one
 // millimetre on the screen shows M millimetres of the system), keeping the view's centre.
 
+#include <memory>
+
 #include "document/system/system_image.h"
 #include "toolkit/dialogs/color_dlg.h"
+
+class TMultiEdit;
 
 // The screen's pixels per inch the scale is reckoned with.
 constexpr double kScreenPixelsPerInch = 96.0;
@@ -20,10 +24,19 @@ class TScaleSystemDlg : public TColorDlg {
   static constexpr double kSmallestScale = 1e-6;
   static constexpr double kLargestScale = 1e6;
 
-  // mainWindow: the editor, whose canvas and system the scale is for.
+  // mainWindow: the editor, whose canvas and system the scale is for. The scale field is
+  // bound to the dialog's value (a double) and shown in dark blue.
   explicit TScaleSystemDlg(TWindow *mainWindow);
+  ~TScaleSystemDlg() override;
 
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
   void CmOk();
+
+ protected:
+  void SetControlColors() override;
+
+ private:
+  std::unique_ptr<TMultiEdit> fields_;
+  double scale_ = 0.0;
 };

@@ -7,7 +7,9 @@
 #include "document/system/system_image.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_insertion.h"
+#include "foundation/numtext/typed_number.h"
 #include "platform/core/message_box.h"
+#include "toolkit/binding/field_label.h"
 
 namespace {
 
@@ -71,11 +73,28 @@ double TNewLensPage::ReadNumber(int id, double fallback) const {
   if (GetHandle() == nullptr) return fallback;
   char text[64] = {};
   GetDlgItemText(id, text, sizeof text);
-  char *end = nullptr;
-  const double value = std::strtod(text, &end);
+  double value = 0.0;
   // A text that is no number reads as not-a-number: the lens refuses it.
-  while (end != nullptr && *end == ' ') ++end;
-  return end != text && end != nullptr && *end == '\0' ? value : std::nan("");
+  return ReadTypedNumber(text, value) == TNumberRead::Number ? value : std::nan("");
+}
+
+bool TNewLensPage::ReadNumbers(double &focal, double &thickness, std::string &error) {
+  for (const int id : {kFocalLengthId, kLensThicknessId}) {
+    double value = id == kFocalLengthId ? kDefaultFocal : kDefaultThickness;
+    if (GetHandle() != nullptr) {
+      char text[64] = {};
+      GetDlgItemText(id, text, sizeof text);
+      const TNumberRead read = ReadTypedNumber(text, value);
+      if (read != TNumberRead::Number) {
+        TWindow *field = ChildWithId(id);
+        error = RefusedNumberMessage(field != nullptr ? FieldLabel(*this, *field) : "Field", text, read);
+        if (field != nullptr) field->SetFocus();
+        return false;
+      }
+    }
+    (id == kFocalLengthId ? focal : thickness) = value;
+  }
+  return true;
 }
 
 double TNewLensPage::Focal() const { return ReadNumber(kFocalLengthId, kDefaultFocal); }
@@ -126,7 +145,10 @@ void TElementFolder::CmOk() {
     else
       done = PasteElement(system_, info_, *clipboard, error);
   } else {
-    done = InsertLens(system_, info_, lens_->Focal(), lens_->Glass(), lens_->Thickness(), error);
+    double focal = 0.0;
+    double thickness = 0.0;
+    if (lens_->ReadNumbers(focal, thickness, error))
+      done = InsertLens(system_, info_, focal, lens_->Glass(), thickness, error);
   }
   if (!done) {
     MessageBox(GetHandle(), error, "Warning", MB_OK | MB_ICONEXCLAMATION);

@@ -32,8 +32,12 @@ class TNewLensPage : public TBookMarkDlg {
   double Focal() const;
   std::string Glass() const;
   double Thickness() const;
+  // The focal length and thickness typed; false and a message naming the field when one is
+  // not a number.
+  bool ReadNumbers(double &focal, double &thickness, std::string &error);
 
  private:
+  // The field's number; NaN for a text that is not one.
   double ReadNumber(int id, double fallback) const;
 };
 

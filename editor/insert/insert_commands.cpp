@@ -13,9 +13,11 @@
 #include "editor/insert/placement.h"
 #include "editor/library/library_elements.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
+#include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -38,6 +40,11 @@ bool Gone(const TEditorFrame &frame, const TWindow &window) {
   return window.GetHandle() == nullptr || !frame.IsCurrent();
 }
 
+// The Select button of the tools palette, off while a placement waits for its clicks.
+void EnableSelectButton(TEditorFrame &frame, bool enable) {
+  if (TToolBarWnd *palette = frame.EditTools().PaletteOf(CM_SELECT)) palette->EnableGadget(CM_SELECT, enable);
+}
+
 }  // namespace
 
 TInsertCommands::TInsertCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
@@ -58,6 +65,9 @@ void TInsertCommands::SetPlacementCheck(int command, bool down) {
 
 int TInsertCommands::EndPlacement(int result) {
   if (Gone(frame_, window_)) return 0;
+  EnableSelectButton(frame_, true);
+  if (frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr)
+    SetWindowCursor(frame_.Canvas()->GetHandle(), LoadCursor(nullptr, IDC_ARROW));
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText("");
   if (result == 0 && frame_.Canvas() != nullptr) frame_.Canvas()->SetMouseMode(0);
   return result;
@@ -65,6 +75,7 @@ int TInsertCommands::EndPlacement(int result) {
 
 int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   if (frame_.Canvas() == nullptr || frame_.Canvas()->GetHandle() == nullptr) return 0;
+  EnableSelectButton(frame_, false);
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
   if (!frame_.Canvas()->GetSelectMode())
     MessageBox(window_.GetHandle(), kPlacementHelp, "Help", MB_OK | MB_ICONINFORMATION);
@@ -80,7 +91,8 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   if (frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
       frame_.System().selectedElement < frame_.System().ElementCount())
     preceding = frame_.System().IndexOfSurface(frame_.System().elements.data[frame_.System().selectedElement].LastSurface());
-  // Then the place: a press outside the band ends it.
+  // Then the place: a press outside the band ends it, under the placement's own cursor.
+  SetWindowCursor(frame_.Canvas()->GetHandle(), LoadCursor(nullptr, "SingleSurface_Cur"));
   frame_.System().lastPress = kNoPress;
   while (frame_.Canvas()->GetSelectMode()) {
     if (!frame_.Queue().Pump()) return EndPlacement(0);

@@ -1,7 +1,6 @@
 #include "editor/properties/properties_table.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 
 #include "platform/core/font_faces.h"
@@ -12,75 +11,76 @@
 
 namespace {
 
-// 8 points at 96 pixels an inch; an average character of the face is about 0.6 of it.
+// 8 points at 96 pixels an inch.
 constexpr int kFontHeight = -11;
-constexpr int kCharWidth = 7;
-constexpr int kRowHeight = 20;
-constexpr COLORREF kCaptionColour = 0x800000;
 constexpr COLORREF kReadOnlyBack = 0xE0E0E0;
 constexpr COLORREF kReadOnlyText = 0x404040;
+// Room for the rows of a usual system before the arrays grow.
+constexpr int kFirstCapacity = 32;
 
 }  // namespace
 
 TPropertiesTable::TPropertiesTable(TWindow *page, int placeholderControl, const std::vector<std::string> &captions,
                                    const std::vector<int> &widths, int rowCaptionCharacters)
-    : TTableWindow(page, placeholderControl, static_cast<int>(captions.size()), 1, new TFont(kFaceArial, kFontHeight)),
+    : TWinDirectTable(page, placeholderControl, static_cast<int>(captions.size()), 1, kTableOfColumns,
+                      new TFont(kFaceArial, kFontHeight)),
       columnCaptions(captions),
-      columnWidths(widths),
-      rowCaptionWidth(rowCaptionCharacters) {}
-
-void TPropertiesTable::SetupWindow() {
-  TTableWindow::SetupWindow();
-  for (TTableHeader *header : {ColumnHeader(), RowHeader()}) {
-    header->SetFont(new TFont(kFaceArial, kFontHeight));
-    header->textColor = kCaptionColour;
-  }
-  for (std::size_t c = 0; c < columnCaptions.size(); ++c)
-    ColumnHeader()->SetCaption(static_cast<int>(c), columnCaptions[c]);
-  ApplyLayout();
+      rowCaptionWidth(rowCaptionCharacters) {
+  // The widths are the columns' formats: FitLayout sizes the columns from them.
+  for (std::size_t c = 0; c < captions.size(); ++c)
+    formats.push_back("%" + std::to_string(c < widths.size() ? widths[c] : 10) + "s");
+  formats.push_back("%" + std::to_string(rowCaptionCharacters) + "s");
+  texts.resize(captions.size());
 }
 
-void TPropertiesTable::ApplyLayout() {
-  SetHeaderHeight(kRowHeight + 2);
-  SetRowHeaderWidth(rowCaptionWidth * kCharWidth);
-  Grid()->SetAllRowHeights(kRowHeight);
-  Grid()->vScrollStep = kRowHeight;
-  // The columns share the width left beside the row captions in proportion to their widths.
-  const int client = static_cast<int>(GetClientRect().right) - rowCaptionWidth * kCharWidth;
-  int total = 0;
-  for (int w : columnWidths) total += w;
-  int used = 0;
-  for (std::size_t c = 0; c < columnWidths.size(); ++c) {
-    const bool last = c + 1 == columnWidths.size();
-    int columnPixels = columnWidths[c] * kCharWidth;
-    if (total > 0 && client > total * kCharWidth)
-      columnPixels = last ? client - used : client * columnWidths[c] / total;
-    Grid()->SetColumnWidth(static_cast<int>(c), columnPixels);
-    used += columnPixels;
-  }
-  Grid()->Refresh();
+TPropertiesTable::~TPropertiesTable() = default;
+
+void TPropertiesTable::Reserve(int wanted) {
+  if (wanted <= capacity) return;
+  const int grown = std::max({wanted, 2 * capacity, kFirstCapacity});
+  const auto grow = [&](std::unique_ptr<STRING[]> &array) {
+    auto bigger = std::make_unique<STRING[]>(static_cast<std::size_t>(grown));
+    for (int r = 0; r < capacity; ++r) bigger[static_cast<std::size_t>(r)] = std::move(array[static_cast<std::size_t>(r)]);
+    if (array != nullptr) RebindValues(array.get(), bigger.get(), grown);
+    array = std::move(bigger);
+  };
+  const bool bound = rowCaptions != nullptr;
+  grow(rowCaptions);
+  for (auto &column : texts) grow(column);
+  capacity = grown;
+  if (bound) return;
+  // The first arrays: the captions' binding, then one per column.
+  BindCell(-1, nullptr, rowCaptions.get(), capacity, kCellString, formats.back().c_str());
+  for (std::size_t c = 0; c < texts.size(); ++c)
+    BindCell(static_cast<int>(c), columnCaptions[c].c_str(), texts[c].get(), capacity, kCellString,
+             formats[c].c_str());
+}
+
+void TPropertiesTable::SetupWindow() {
+  TWinDirectTable::SetupWindow();
+  Reserve(kFirstCapacity);
+  FitLayout(0, 0);
 }
 
 void TPropertiesTable::SetRows(const std::vector<std::string> &captions) {
-  TWinTableEdit *cellGrid = Grid();
-  if (cellGrid == nullptr) return;
+  if (Grid() == nullptr) return;
   const int rowCount = static_cast<int>(captions.size());
-  // The editor leaves a row that is going before the rows go.
-  if (cellGrid->CurrentRow() >= rowCount && rowCount > 0) cellGrid->SetCurrentCell(cellGrid->CurrentColumn(), rowCount - 1);
-  // Through the table, so that the row captions keep in step with the rows.
-  while (cellGrid->Rows() < rowCount) AppendRow("");
-  while (cellGrid->Rows() > std::max(rowCount, 0)) DeleteRow(cellGrid->Rows() - 1);
-  cellGrid->SetAllRowHeights(kRowHeight);
-  for (int r = 0; r < rowCount; ++r) RowHeader()->SetCaption(r, captions[static_cast<std::size_t>(r)]);
-  cellGrid->ClearAllEdited();
-  cellGrid->Refresh();
+  Reserve(rowCount);
+  for (int r = 0; r < rowCount; ++r) rowCaptions[static_cast<std::size_t>(r)] = captions[static_cast<std::size_t>(r)];
+  SetRowsInUse(rowCount);
+  // The texts the rows hold now go to their cells, the captions beside them.
+  ValuesToCells();
+  Grid()->ClearAllEdited();
+  Grid()->Refresh();
   RowHeader()->Invalidate();
-  Redraw();
 }
 
 void TPropertiesTable::SetCell(int column, int row, const std::string &text, bool editable) {
   TWinTableEdit *cellGrid = Grid();
-  if (cellGrid == nullptr || !cellGrid->Cells().Contains(column, row)) return;
+  if (cellGrid == nullptr || !cellGrid->Cells().Contains(column, row) || row >= capacity ||
+      column >= static_cast<int>(texts.size()))
+    return;
+  texts[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)] = text;
   TStringTable::Item &item = cellGrid->Cells().GetItem(column, row);
   item.text = text;
   item.flags = editable ? 0 : kCellReadOnly;
@@ -104,7 +104,7 @@ std::string TPropertiesTable::CellText(int column, int row) {
 int TPropertiesTable::RowCount() { return Grid() != nullptr ? Grid()->Rows() : 0; }
 
 void TPropertiesTable::CellSelected(int, int) {
-  // Called from inside the cellGrid's move to the new cell: the edit is handed on once the
+  // Called from inside the grid's move to the new cell: the edit is handed on once the
   // move is over.
   if (!commitPosted && IsWindow()) commitPosted = PostMessage(kCommitMessage);
 }
@@ -115,13 +115,18 @@ void TPropertiesTable::CellKey(UINT key, int column, int row) {
   CellSelected(column, row);
 }
 
+void TPropertiesTable::CellContextMenu(int column, int row) {
+  // The rows are the system's: the cell's own edit menu, no row commands.
+  TTableWindow::CellContextMenu(column, row);
+}
+
 LRESULT TPropertiesTable::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == kCommitMessage) {
     commitPosted = false;
     CommitEdits();
     return 0;
   }
-  return TTableWindow::WindowProc(msg, wParam, lParam);
+  return TWinDirectTable::WindowProc(msg, wParam, lParam);
 }
 
 void TPropertiesTable::CommitEdits() {
@@ -129,7 +134,6 @@ void TPropertiesTable::CommitEdits() {
   if (cellGrid == nullptr) return;
   struct TEditedCell {
     int column, row;
-    std::string text;
   };
   std::vector<TEditedCell> edited;
   for (int r = 0; r < cellGrid->Rows(); ++r)
@@ -137,15 +141,23 @@ void TPropertiesTable::CommitEdits() {
       TStringTable::Item &item = cellGrid->Cells().GetItem(c, r);
       if ((item.flags & kCellEdited) == 0) continue;
       item.flags = static_cast<std::uint16_t>(item.flags & ~kCellEdited);
-      edited.push_back({c, r, item.text});
+      edited.push_back({c, r});
     }
+  if (edited.empty()) return;
+  // The cells' texts into the bound arrays (texts are never refused), then each typed one
+  // is handed on.
+  CellsToValues();
+  std::vector<std::pair<TEditedCell, std::string>> typed;
+  for (const TEditedCell &cell : edited)
+    typed.emplace_back(cell, std::string(texts[static_cast<std::size_t>(cell.column)][static_cast<std::size_t>(cell.row)].c_str()));
   // The handler may refill or shorten the table: each cell is handed on only while it
   // still exists.
-  for (const TEditedCell &cell : edited)
-    if (cellEdited && cell.row < RowCount()) cellEdited(cell.column, cell.row, cell.text);
+  for (const auto &[cell, text] : typed)
+    if (cellEdited && cell.row < RowCount()) cellEdited(cell.column, cell.row, text);
 }
 
-void TPropertiesTable::GetCellColors(int column, int row, const char *, COLORREF &textColor, COLORREF &backColor) {
+void TPropertiesTable::GetCellColors(int column, int row, const char *text, COLORREF &textColor, COLORREF &backColor) {
+  TWinDirectTable::GetCellColors(column, row, text, textColor, backColor);
   TWinTableEdit *cellGrid = Grid();
   if (cellGrid == nullptr || !cellGrid->Cells().Contains(column, row)) return;
   if ((cellGrid->Cells().GetItem(column, row).flags & kCellReadOnly) == 0) return;

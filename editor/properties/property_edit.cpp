@@ -1,13 +1,12 @@
 #include "editor/properties/property_edit.h"
 
-#include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "document/system/system_image.h"
+#include "foundation/numtext/typed_number.h"
 #include "optics/model/model_globals.h"
 
 std::string TrimProperty(const std::string &text) {
@@ -19,25 +18,7 @@ std::string TrimProperty(const std::string &text) {
 }
 
 bool ParsePropertyNumber(const std::string &text, double &value) {
-  std::string digits = TrimProperty(text);
-  if (digits.empty()) return false;
-  for (char &c : digits) {
-    if (c == ',') c = '.';
-    // Only the characters of a plain number: no "inf", "nan" or hexadecimal forms.
-    if (std::strchr("0123456789.+-eE", c) == nullptr) return false;
-  }
-  // strtod reads the point whatever the locale would make of it: the text is taken in the
-  // "C" form by replacing the point with the locale's mark only when they differ.
-  const char localePoint = *std::localeconv()->decimal_point;
-  if (localePoint != '.')
-    for (char &c : digits)
-      if (c == '.') c = localePoint;
-  errno = 0;
-  char *end = nullptr;
-  const double read = std::strtod(digits.c_str(), &end);
-  if (end == digits.c_str() || *end != '\0' || errno == ERANGE || !std::isfinite(read)) return false;
-  value = read;
-  return true;
+  return ReadTypedNumber(text, value) == TNumberRead::Number;
 }
 
 bool ParsePropertyInteger(const std::string &text, int &value) {
@@ -58,7 +39,8 @@ std::string FormatPropertyNumber(double value, int digits) {
 }
 
 std::string NotANumberMessage(const std::string &what, const std::string &text) {
-  return what + ": \"" + TrimProperty(text) + "\" is not a number.";
+  double value = 0.0;
+  return RefusedNumberMessage(what, text, ReadTypedNumber(text, value));
 }
 
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {

@@ -32,7 +32,7 @@ std::string TrimProperty(const std::string &text);
 // A value as the cells show it: up to `digits` significant digits (10 keep what a system
 // file gives), no trailing zeros.
 std::string FormatPropertyNumber(double value, int digits = 10);
-// "<what>: "<text>" is not a number."
+// "<what>: "<text>" is not a number." (or "is out of range." for a number beyond the double)
 std::string NotANumberMessage(const std::string &what, const std::string &text);
 
 // After a change of the system's values: the system is prepared again (regroup: its

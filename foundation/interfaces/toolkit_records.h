@@ -1,11 +1,11 @@
 #pragma once
 // Small records of the window toolkit that live in Mem<T> containers: tabs of a tabbed
-// dialog, owner-drawn menu items and hooked windows, edit-field and table-column bindings,
-// printout items and the list of open graph windows. They hold no window code, so they sit
-// here where the containers and their tests can reach them; the toolkit uses them as they are.
+// dialog, edit-field and table-column bindings and the list of open graph windows. They
+// hold no window code, so they sit here where the containers and their tests can reach
+// them; the toolkit uses them as they are. (The owner-drawn menu's items and hooked windows,
+// and the print list's items, are the toolkit's own, in menu3d/ and printing/.)
 
 #include "foundation/containers/mem.h"
-#include "foundation/containers/string_class.h"
 #include "platform/core/types.h"
 
 class TEdit;
@@ -32,27 +32,6 @@ class TBookMarkInfo {
   int enabled = 1;
 };
 
-// One item of an owner-drawn menu.
-class TItemInfo {
- public:
-  TItemInfo() = default;
-
-  STRING caption;
-  int position = 0;
-  int style3D = 0;
-  void *owner = nullptr;
-};
-
-// One window whose menus are drawn by the toolkit.
-class TWindowsInfoMenu3D {
- public:
-  TWindowsInfoMenu3D() = default;
-
-  int refCount = 0;
-  HWND window = nullptr;
-  void *previousProc = nullptr;
-};
-
 // The binding of one dialog edit field to a variable.
 class ValueParameters {
  public:
@@ -64,6 +43,16 @@ class ValueParameters {
         type(typeLetter),
         printFormat(format),
         isActive(active) {}
+
+  // Fills the record, for callers that build bindings themselves.
+  void Set(TEdit *editField, int controlId, void *variable, char typeLetter, const char *format, int active) {
+    edit = editField;
+    id = controlId;
+    value = variable;
+    type = typeLetter;
+    printFormat = format;
+    isActive = active;
+  }
 
   TEdit *edit;
   int id;
@@ -106,25 +95,6 @@ class WinTableValueParameters {
   int count;
   int index;
   int columnWidth;  // pixels; 0 lets the table size the column from its contents
-};
-
-// One item of a printout.
-class TPrintCollection {
- public:
-  TPrintCollection() = default;
-
-  HWND source = nullptr;
-  STRING text;
-  int kind = -1;
-  int alignment = 1000;
-  double box[4] = {0.0, 0.0, 0.0, 0.0};
-  int coordinateKind = 0;
-  void *font = nullptr;
-  int flag = 0;
-  int visible = 1;
-  int charHeight = 0;
-  int charWidth = 0;
-  int weight = 400;
 };
 
 // The open graph windows: one list for the program, empty at start; the graph windows add

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
+#include "foundation/numtext/typed_number.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_scale.h"
 #include "platform/gui/controls/control_constants.h"
@@ -53,11 +55,8 @@ void TScaleImageDlg::SetControlColors() {
 bool TScaleImageDlg::ReadScale() {
   char text[64] = {};
   GetDlgItemText(IDC_SCALE_VALUE, text, sizeof text);
-  char *end = nullptr;
-  const double value = std::strtod(text, &end);
-  if (end == text || !std::isfinite(value)) return false;
-  while (*end == ' ') ++end;
-  if (*end != '\0') return false;
+  double value = 0.0;
+  if (ReadTypedNumber(text, value) != TNumberRead::Number || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) return false;
   scale = static_cast<float>(value);
   return true;
 }

@@ -5,7 +5,6 @@ area_sources(OPTICS
   eikonal_info.cpp
   file_data.cpp
   hoe_parameters.cpp
-  light_source_records.cpp
   model_globals.cpp
   optical_system.cpp
   optical_system_information.cpp

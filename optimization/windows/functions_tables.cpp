@@ -1,91 +1,58 @@
 #include "optimization/windows/functions_tables.h"
 
 #include "optimization/panels/functions_page.h"
-#include "platform/gui/controls/control_constants.h"
-#include "platform/gui/controls/edit.h"
-#include "platform/gui/controls/static_control.h"
-#include "platform/gui/drawing/sys_colors.h"
+#include "platform/core/font_faces.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "toolkit/tables/table_header.h"
+#include "toolkit/tables/win_table_edit.h"
 
 namespace {
 
-constexpr int kFirstCellId = 1000;
-constexpr int kHeaderId = 900;
-constexpr int kRowCaptionId = 950;
+constexpr COLORREF kBlack = 0x000000;
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kYellow = 0x00FFFF;
+
+// The sans face of the dialogs at a point size, 96 pixels an inch.
+TFont *SansFont(int points) { return new TFont(kFaceSansSerif, -(points * 96 + 36) / 72); }
+
+void SetTableColours(TWinDirectTable &table) {
+  table.Grid()->SetColors(kBlack, kWhite);
+  table.Grid()->SetMarkedColors(kBlack, kYellow);
+}
 
 }  // namespace
 
-TCellGrid::TCellGrid(TWindow *owner, int id, int left, int top, int columnCount, int rowCount, int rowCaptionWidth,
-                     int columnWidth)
-    : TWindow(owner),
-      columns(columnCount),
-      rows(rowCount),
-      headerTexts(static_cast<std::size_t>(columnCount + 1)),
-      rowTexts(static_cast<std::size_t>(rowCount)) {
-  Attr.Id = id;
-  Attr.Style = WS_CHILD | WS_VISIBLE | WS_BORDER;
-  Attr.X = left;
-  Attr.Y = top;
-  Attr.W = rowCaptionWidth + columns * columnWidth + 2;
-  Attr.H = (rows + 1) * kRowHeight + 2;
-  SetBkgndColor(GetSysColor(COLOR_BTNFACE));
-  headers.push_back(new TStatic(this, kHeaderId, "", 0, 0, rowCaptionWidth, kRowHeight));
-  for (int c = 0; c < columns; ++c)
-    headers.push_back(
-        new TStatic(this, kHeaderId + 1 + c, "", rowCaptionWidth + c * columnWidth, 0, columnWidth, kRowHeight));
-  for (TStatic *header : headers) header->Attr.Style |= SS_CENTER | SS_SUNKEN;
-  for (int r = 0; r < rows; ++r) {
-    auto *caption = new TStatic(this, kRowCaptionId + r, "", 0, (r + 1) * kRowHeight, rowCaptionWidth, kRowHeight);
-    caption->Attr.Style |= SS_SUNKEN;
-    rowCaptions.push_back(caption);
-    for (int c = 0; c < columns; ++c)
-      cells.push_back(new TEdit(this, kFirstCellId + r * columns + c, "", rowCaptionWidth + c * columnWidth,
-                                (r + 1) * kRowHeight, columnWidth, kRowHeight));
-  }
+TBeamsTable::TBeamsTable(TWindow *dialog, int placeholderId)
+    : TWinDirectTable(dialog, placeholderId, 3, TOptimizationFunctionsPage::kBeamRows, kTableOfColumns, SansFont(6)) {}
+
+TBeamsTable::~TBeamsTable() = default;
+
+void TBeamsTable::Bind(TOptimizationFunctionsPage &page) {
+  SetTableColours(*this);
+  constexpr int beamRows = TOptimizationFunctionsPage::kBeamRows;
+  BindCell(-1, " N ", page.beamNumbers, beamRows, kCellInt, "%4d");
+  BindCell(0, " Y beam ", page.beamY, beamRows, kCellDouble, "%g");
+  BindCell(1, " Z beam ", page.beamZ, beamRows, kCellDouble, "%g");
+  BindCell(2, " Weight ", page.beamWeight, beamRows, kCellDouble, "%g");
+  SetShowZeros(0);
+  FitLayout(0, 0);
 }
 
-void TCellGrid::SetupWindow() {
-  TWindow::SetupWindow();
-  for (std::size_t k = 0; k < headers.size(); ++k) headers[k]->SetText(headerTexts[k].c_str());
-  for (std::size_t k = 0; k < rowCaptions.size(); ++k) rowCaptions[k]->SetText(rowTexts[k].c_str());
+TFunctionsTable::TFunctionsTable(TWindow *dialog, int placeholderId)
+    : TWinDirectTable(dialog, placeholderId, 2, TOptimizationFunctionsPage::kFunctionRows, kTableOfColumns,
+                      SansFont(8)) {
+  for (int r = 0; r < TOptimizationFunctionsPage::kFunctionRows; ++r)
+    rowNames[r] = TOptimizationFunctionsPage::RowName(r);
 }
 
-void TCellGrid::SetColumnCaption(int column, const char *text) {
-  if (column < -1 || column >= columns) return;
-  const auto k = static_cast<std::size_t>(column + 1);
-  headerTexts[k] = text;
-  if (headers[k]->IsWindow()) headers[k]->SetText(text);
-}
+TFunctionsTable::~TFunctionsTable() = default;
 
-void TCellGrid::SetRowCaption(int row, const std::string &text) {
-  if (row < 0 || row >= rows) return;
-  const auto k = static_cast<std::size_t>(row);
-  rowTexts[k] = text;
-  if (rowCaptions[k]->IsWindow()) rowCaptions[k]->SetText(text.c_str());
-}
-
-void TCellGrid::SetCell(int column, int row, const std::string &text) {
-  if (column < 0 || column >= columns || row < 0 || row >= rows) return;
-  cells[static_cast<std::size_t>(row * columns + column)]->SetText(text.c_str());
-}
-
-std::string TCellGrid::GetCell(int column, int row) {
-  if (column < 0 || column >= columns || row < 0 || row >= rows) return std::string();
-  return cells[static_cast<std::size_t>(row * columns + column)]->GetWindowText();
-}
-
-TBeamsTable::TBeamsTable(TWindow *owner, int id, int left, int top)
-    : TCellGrid(owner, id, left, top, 3, TOptimizationFunctionsPage::kBeamRows, 30, 62) {
-  SetColumnCaption(-1, " N ");
-  SetColumnCaption(0, " Y beam ");
-  SetColumnCaption(1, " Z beam ");
-  SetColumnCaption(2, " Weight ");
-  for (int r = 0; r < Rows(); ++r) SetRowCaption(r, std::to_string(r + 1));
-}
-
-TFunctionsTable::TFunctionsTable(TWindow *owner, int id, int left, int top)
-    : TCellGrid(owner, id, left, top, 2, TOptimizationFunctionsPage::kFunctionRows, 92, 56) {
-  SetColumnCaption(-1, "    ");
-  SetColumnCaption(0, "Required");
-  SetColumnCaption(1, "Weight");
-  for (int r = 0; r < Rows(); ++r) SetRowCaption(r, TOptimizationFunctionsPage::RowName(r));
+void TFunctionsTable::Bind(TOptimizationFunctionsPage &page) {
+  SetTableColours(*this);
+  constexpr int functionRows = TOptimizationFunctionsPage::kFunctionRows;
+  BindCell(-1, "    ", rowNames, functionRows, kCellString, "%10s");
+  BindCell(0, "Required", page.required, functionRows, kCellDouble, "%g");
+  // Every digit a weight holds ("%g"): a fraction such as 0.5 is shown and kept as it is.
+  BindCell(1, "Weight", page.weight, functionRows, kCellDouble, "%g");
+  FitLayout(0, 0);
 }

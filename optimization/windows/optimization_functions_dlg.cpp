@@ -1,8 +1,5 @@
 #include "optimization/windows/optimization_functions_dlg.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/optical_system.h"
 #include "optimization/merit/optimization_functions.h"
@@ -12,94 +9,88 @@
 #include "platform/gui/controls/button.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/controls/control_constants.h"
-#include "platform/gui/controls/edit.h"
-#include "platform/gui/controls/static_control.h"
-#include "platform/gui/drawing/sys_colors.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "toolkit/binding/multi_edit.h"
 #include "toolkit/dialogs/file_name.h"
+#include "toolkit/texteditor/text_editor.h"
 
 namespace {
 
 constexpr char kFileFilter[] = "Functions (*.fun)|*.fun|Parameters (*.par)|*.par|";
+// The bound fields' text: dark blue on white.
+constexpr COLORREF kFieldText = 0xC00000;
+constexpr COLORREF kFieldBack = 0xFFFFFF;
 
-// The number a cell or edit holds; false for text that is not one (the value stays).
-bool ReadNumber(const std::string &text, double &value) {
-  std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) {
-    value = 0.0;  // an empty cell is 0
-    return true;
-  }
-  const char *start = text.c_str() + first;
-  char *end = nullptr;
-  errno = 0;
-  const double read = std::strtod(start, &end);
-  if (end == start || errno == ERANGE) return false;
-  for (const char *rest = end; *rest != '\0'; ++rest)
-    if (*rest != ' ' && *rest != '\t') return false;
-  value = read;
-  return true;
-}
-
-void ReadInt(const std::string &text, int &value) {
-  double read = value;
-  if (ReadNumber(text, read) && read >= -2147483647.0 && read <= 2147483647.0) value = static_cast<int>(read);
-}
-
-void ReadDouble(const std::string &text, double &value) {
-  double read = value;
-  if (ReadNumber(text, read)) value = read;
-}
-
-// Where the window opens and its size, which holds the tables, the groups and the buttons
-// laid out below (pixels).
-constexpr POINT kDefaultPlace{60, 60};
-constexpr SIZE kDefaultSize{566, 404};
+const TDialogTemplate kOptimizationFunctionsDlg{
+    "OptimizationFunctionsDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 40, 380, 248,
+    "Optimization functions",
+    {
+        {"BUTTON", " Functions ", -1, BS_GROUPBOX, 6, 2, 150, 152},
+        {"STATIC", "", kFunctionsTableId, SS_LEFT, 12, 14, 138, 132},
+        {"STATIC", "Rays number in each beam:", -1, SS_LEFT, 8, 162, 100, 8},
+        {"EDIT", "", kRaysPerBeamId, ES_LEFT | WS_BORDER | WS_TABSTOP, 112, 160, 40, 12},
+        {"BUTTON", "Enable sagittal rays optimization", kSagittalId, BS_AUTOCHECKBOX | WS_TABSTOP, 8, 178, 148, 10},
+        {"BUTTON", " Narciss optmization ", -1, BS_GROUPBOX, 6, 192, 150, 52},
+        {"STATIC", "Scanner surface:", -1, SS_LEFT, 12, 208, 70, 8},
+        {"EDIT", "", kScannerSurfaceId, ES_LEFT | WS_BORDER | WS_TABSTOP, 100, 206, 48, 12},
+        {"STATIC", "Weight:", -1, SS_LEFT, 12, 226, 70, 8},
+        {"EDIT", "", kNarcissusWeightId, ES_LEFT | WS_BORDER | WS_TABSTOP, 100, 224, 48, 12},
+        {"BUTTON", " Beams ", -1, BS_GROUPBOX, 162, 2, 150, 188},
+        {"STATIC", "", kBeamsTableId, SS_LEFT, 168, 14, 138, 152},
+        {"STATIC", "Unit:", -1, SS_LEFT, 168, 174, 20, 8},
+        {"BUTTON", "grad", kUnitDegreesId, BS_RADIOBUTTON | WS_TABSTOP, 190, 172, 36, 12},
+        {"BUTTON", "min", kUnitMinutesId, BS_RADIOBUTTON, 230, 172, 36, 12},
+        {"BUTTON", "mm", kUnitMillimetresId, BS_RADIOBUTTON, 270, 172, 36, 12},
+        {"BUTTON", " Optimize system as ", -1, BS_GROUPBOX, 162, 194, 76, 50},
+        {"COMBOBOX", "", kPolychromeListId, CBS_DROPDOWNLIST | WS_TABSTOP, 168, 210, 64, 60},
+        {"BUTTON", " Place image surface in ", -1, BS_GROUPBOX, 242, 194, 132, 50},
+        {"COMBOBOX", "", kImagePlacementListId, CBS_DROPDOWNLIST | WS_TABSTOP, 248, 210, 120, 60},
+        {"BUTTON", " Configurations ", -1, BS_GROUPBOX, 318, 2, 56, 50},
+        {"BUTTON", "Previous", kPreviousId, BS_PUSHBUTTON | WS_TABSTOP, 324, 14, 44, 14},
+        {"BUTTON", "Next", kNextId, BS_PUSHBUTTON | WS_TABSTOP, 324, 32, 44, 14},
+        {"BUTTON", "Init parameters", kInitParametersId, BS_PUSHBUTTON | WS_TABSTOP, 318, 58, 56, 14},
+        {"BUTTON", "Ok", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 318, 100, 56, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 318, 118, 56, 14},
+        {"BUTTON", "Load", kLoadId, BS_PUSHBUTTON | WS_TABSTOP, 318, 136, 56, 14},
+        {"BUTTON", "Save", kSaveId, BS_PUSHBUTTON | WS_TABSTOP, 318, 154, 56, 14},
+    }};
+const TDialogRegistration kOptimizationFunctionsRegistration(kOptimizationFunctionsDlg);
 
 }  // namespace
 
 TOptimizationFunctionsDlg::TOptimizationFunctionsDlg(TWindow *owner, TOptimizationFunctions *set)
-    : TWindow(owner, "Optimization functions"), functions(set), page(*set) {
-  Attr.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  Attr.X = kDefaultPlace.x;
-  Attr.Y = kDefaultPlace.y;
-  Attr.W = kDefaultSize.cx;
-  Attr.H = kDefaultSize.cy;
-  SetBkgndColor(GetSysColor(COLOR_BTNFACE));
-  auto group = [this](const char *text, int left, int top, int w, int h) {
-    new TGroupBox(this, -1, text, left, top, w, h);
-  };
-  auto label = [this](const char *text, int left, int top, int w) { new TStatic(this, -1, text, left, top, w, 18); };
-  group(" Functions ", 8, 4, 210, 238);
-  table = new TFunctionsTable(this, kFunctionsTableId, 16, 24);
-  group(" Beams ", 226, 4, 242, 294);
-  beams = new TBeamsTable(this, kBeamsTableId, 234, 24);
-  label("Unit:", 236, 272, 32);
-  units[0] = new TRadioButton(this, kUnitDegreesId, "grad", 272, 270, 56, 20);
-  units[1] = new TRadioButton(this, kUnitMinutesId, "min", 332, 270, 56, 20);
-  units[2] = new TRadioButton(this, kUnitMillimetresId, "mm", 392, 270, 56, 20);
-  label("Rays number in each beam:", 16, 250, 160);
-  raysPerBeam = new TEdit(this, kRaysPerBeamId, "", 176, 248, 40, 21);
-  sagittal = new TCheckBox(this, kSagittalId, "Enable sagittal rays optimization", 14, 276, 206, 20);
-  group(" Configurations ", 476, 4, 82, 74);
-  previous = new TButton(this, kPreviousId, "Previous", 484, 22, 66, 22);
-  next = new TButton(this, kNextId, "Next", 484, 48, 66, 22);
-  new TButton(this, kInitParametersId, "Init parameters", 476, 86, 82, 24);
-  new TButton(this, IDOK, "Ok", 476, 196, 82, 24, true);
-  new TButton(this, IDCANCEL, "Cancel", 476, 224, 82, 24);
-  new TButton(this, kLoadId, "Load", 476, 252, 82, 24);
-  new TButton(this, kSaveId, "Save", 476, 280, 82, 24);
-  group(" Narciss optimization ", 8, 304, 210, 80);
-  label("Scanner surface:", 16, 326, 120);
-  scannerSurface = new TEdit(this, kScannerSurfaceId, "", 150, 324, 60, 21);
-  label("Weight:", 16, 352, 120);
-  narcissusWeight = new TEdit(this, kNarcissusWeightId, "", 150, 350, 60, 21);
-  group(" Optimize system as ", 226, 304, 150, 56);
-  polychrome = new TComboBox(this, kPolychromeListId, 234, 326, 134, 24, CBS_DROPDOWNLIST);
-  group(" Place image surface in ", 384, 304, 174, 56);
-  placement = new TComboBox(this, kImagePlacementListId, 392, 326, 158, 24, CBS_DROPDOWNLIST);
+    : TColorDlg(owner, "OptimizationFunctionsDlg"),
+      functions(set),
+      page(*set),
+      fields(std::make_unique<TMultiEdit>(this, kMultiEditCapacity)) {
+  fields->AddEdit(kRaysPerBeamId, &page.raysPerBeam, 'i', "%d");
+  fields->AddEdit(kScannerSurfaceId, &page.scannerSurface, 'i', "%d");
+  fields->AddEdit(kNarcissusWeightId, &page.narcissusWeight, 'd', "%g");
+  units[0] = new TRadioButton(this, kUnitDegreesId);
+  units[1] = new TRadioButton(this, kUnitMinutesId);
+  units[2] = new TRadioButton(this, kUnitMillimetresId);
+  sagittal = new TCheckBox(this, kSagittalId);
+  polychrome = new TComboBox(this, kPolychromeListId);
+  placement = new TComboBox(this, kImagePlacementListId);
+  previous = new TButton(this, kPreviousId);
+  next = new TButton(this, kNextId);
+}
+
+TOptimizationFunctionsDlg::~TOptimizationFunctionsDlg() = default;
+
+void TOptimizationFunctionsDlg::SetControlColors() {
+  TColorDlg::SetControlColors();
+  fields->EditTextColor(currentKind, currentId, textColor);
 }
 
 void TOptimizationFunctionsDlg::SetupWindow() {
-  TWindow::SetupWindow();
+  TColorDlg::SetupWindow();
+  fields->SetColors(kFieldBack, kFieldText);
+  beams = new TBeamsTable(this, kBeamsTableId);
+  table = new TFunctionsTable(this, kFunctionsTableId);
+  if (beams->Create()) beams->Bind(page);
+  if (table->Create()) table->Bind(page);
   polychrome->AddString("Monochrome");
   polychrome->AddString("Polychrome");
   placement->AddString("Current position");
@@ -107,25 +98,19 @@ void TOptimizationFunctionsDlg::SetupWindow() {
   placement->AddString("Position of best installation");
   page.Setup();
   PageToControls();
+  // Every child in the stock GUI face, the one the template's units are measured in, so no
+  // text outgrows its control.
+  SetFontToChildren(GetHandle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
 void TOptimizationFunctionsDlg::PageToControls() {
-  for (int r = 0; r < TOptimizationFunctionsPage::kBeamRows; ++r) {
-    beams->SetCell(0, r, TOptimizationFunctionsPage::FormatBeamValue(page.beamY[r]));
-    beams->SetCell(1, r, TOptimizationFunctionsPage::FormatBeamValue(page.beamZ[r]));
-    beams->SetCell(2, r, TOptimizationFunctionsPage::FormatBeamValue(page.beamWeight[r]));
-  }
-  for (int r = 0; r < TOptimizationFunctionsPage::kFunctionRows; ++r) {
-    table->SetCell(0, r, TOptimizationFunctionsPage::FormatWeight(page.required[r]));
-    table->SetCell(1, r, TOptimizationFunctionsPage::FormatWeight(page.weight[r]));
-  }
+  fields->WriteAll();
+  if (beams != nullptr) beams->ValuesToCells();
+  if (table != nullptr) table->ValuesToCells();
   for (int u = 0; u < 3; ++u) units[u]->SetCheck(u == page.unit ? BST_CHECKED : BST_UNCHECKED);
   units[2]->EnableWindow(page.millimetresEnabled);
-  raysPerBeam->SetText(std::to_string(page.raysPerBeam).c_str());
-  scannerSurface->SetText(std::to_string(page.scannerSurface).c_str());
-  narcissusWeight->SetText(TOptimizationFunctionsPage::FormatWeight(page.narcissusWeight).c_str());
-  scannerSurface->EnableWindow(page.narcissusEnabled);
-  narcissusWeight->EnableWindow(page.narcissusEnabled);
+  EnableDlgItem(GetHandle(), kScannerSurfaceId, page.narcissusEnabled ? 1 : 0);
+  EnableDlgItem(GetHandle(), kNarcissusWeightId, page.narcissusEnabled ? 1 : 0);
   sagittal->SetCheck(page.sagittal != 0 ? BST_CHECKED : BST_UNCHECKED);
   polychrome->SetSelIndex(page.polychromeIndex);
   polychrome->EnableWindow(page.polychromeEnabled);
@@ -135,25 +120,19 @@ void TOptimizationFunctionsDlg::PageToControls() {
   SetCaption(page.Caption());
 }
 
-void TOptimizationFunctionsDlg::ControlsToPage() {
-  for (int r = 0; r < TOptimizationFunctionsPage::kBeamRows; ++r) {
-    ReadDouble(beams->GetCell(0, r), page.beamY[r]);
-    ReadDouble(beams->GetCell(1, r), page.beamZ[r]);
-    ReadDouble(beams->GetCell(2, r), page.beamWeight[r]);
-  }
-  for (int r = 0; r < TOptimizationFunctionsPage::kFunctionRows; ++r) {
-    ReadDouble(table->GetCell(0, r), page.required[r]);
-    ReadDouble(table->GetCell(1, r), page.weight[r]);
-  }
-  ReadInt(raysPerBeam->GetWindowText(), page.raysPerBeam);
-  ReadInt(scannerSurface->GetWindowText(), page.scannerSurface);
-  ReadDouble(narcissusWeight->GetWindowText(), page.narcissusWeight);
+bool TOptimizationFunctionsDlg::ControlsToPage() {
+  // The reading stops at the first refusal, which is told; the controls keep the user's
+  // texts, so nothing is lost, and the page is read whole once it is mended.
   page.sagittal = sagittal->GetCheck() == BST_CHECKED ? 1 : 0;
+  if (fields->ReadAll() == 0) return false;
+  if (beams != nullptr && beams->CellsToValues() == 0) return false;
+  return table == nullptr || table->CellsToValues() != 0;
 }
 
-void TOptimizationFunctionsDlg::StorePage() {
-  ControlsToPage();
+bool TOptimizationFunctionsDlg::StorePage() {
+  if (!ControlsToPage()) return false;
   page.StorePage();
+  return true;
 }
 
 void TOptimizationFunctionsDlg::ShowPage() {
@@ -162,35 +141,34 @@ void TOptimizationFunctionsDlg::ShowPage() {
 }
 
 void TOptimizationFunctionsDlg::SelectUnit(int unit) {
-  ControlsToPage();
+  if (!ControlsToPage()) {
+    // The unit stays as it was until the refused number is mended.
+    for (int u = 0; u < 3; ++u) units[u]->SetCheck(u == page.unit ? BST_CHECKED : BST_UNCHECKED);
+    return;
+  }
   page.SelectUnit(unit);
   PageToControls();
 }
 
 void TOptimizationFunctionsDlg::CmOk() {
-  StorePage();
-  if (IsModal())
-    EndModal(IDOK);
-  else
-    Destroy(IDOK);
+  // A pending cell edit reaches its cell first (the cells' close check).
+  if (!CanClose() || !StorePage()) return;
+  EndDialog(IDOK);
 }
 
 void TOptimizationFunctionsDlg::CmCancel() {
   // The page shown is not stored; what earlier page turns stored stays.
-  if (IsModal())
-    EndModal(IDCANCEL);
-  else
-    Destroy(IDCANCEL);
+  EndDialog(IDCANCEL);
 }
 
 void TOptimizationFunctionsDlg::CmPrevious() {
-  ControlsToPage();
+  if (!ControlsToPage()) return;
   page.Previous();
   PageToControls();
 }
 
 void TOptimizationFunctionsDlg::CmNext() {
-  ControlsToPage();
+  if (!ControlsToPage()) return;
   page.Next();
   PageToControls();
 }
@@ -225,7 +203,7 @@ void TOptimizationFunctionsDlg::CmLoad() {
 }
 
 void TOptimizationFunctionsDlg::CmSave() {
-  StorePage();
+  if (!StorePage()) return;
   TFileName request(this, kFileFilter, TFileName::kSave);
   ProposeFile(request);
   request.SetDefExt("fun");
@@ -251,11 +229,10 @@ const TResponseTableEntry kFunctionsDlgTable[] = {
     EvChildNotify<&TOptimizationFunctionsDlg::CmImagePlacement>(kImagePlacementListId, CBN_SELCHANGE),
     EvCommand<&TOptimizationFunctionsDlg::CmLoad>(kLoadId),
     EvCommand<&TOptimizationFunctionsDlg::CmSave>(kSaveId),
-    EvMessage<&TOptimizationFunctionsDlg::EvClose>(WM_CLOSE),
 };
 
 }  // namespace
 
 bool TOptimizationFunctionsDlg::Find(TEventInfo &info) {
-  return SearchResponseTable(kFunctionsDlgTable, info) || TWindow::Find(info);
+  return SearchResponseTable(kFunctionsDlgTable, info) || TColorDlg::Find(info);
 }

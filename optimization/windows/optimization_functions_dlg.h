@@ -3,12 +3,17 @@
 // one configuration at a time: targets and weights of eight kinds, the beams and their
 // weights, rays per beam, the unit of the beams, the narcissus term, monochrome or
 // polychrome, where the image surface goes, sagittal rays; Load and Save of *.fun files.
-// It edits the set in place: what it stored before closing stays, also after Cancel.
+// It edits the set in place: what it stored before closing stays, also after Cancel. A
+// coloured dialog on the template "OptimizationFunctionsDlg": its two tables are bound to
+// the page's arrays, its three number fields to the page's fields (dark blue text); a cell
+// or field that is not a number is refused by name and the page is neither turned nor
+// stored until it is mended.
 
+#include <memory>
 #include <string>
 
 #include "optimization/panels/functions_page.h"
-#include "platform/gui/windows/window.h"
+#include "toolkit/dialogs/color_dlg.h"
 
 class TBeamsTable;
 class TButton;
@@ -16,6 +21,7 @@ class TCheckBox;
 class TComboBox;
 class TEdit;
 class TFunctionsTable;
+class TMultiEdit;
 class TOptimizationFunctions;
 class TRadioButton;
 
@@ -39,15 +45,17 @@ enum TFunctionsDlgControl : int {
   kSaveId = 111,
 };
 
-class TOptimizationFunctionsDlg : public TWindow {
+class TOptimizationFunctionsDlg : public TColorDlg {
  public:
   TOptimizationFunctionsDlg(TWindow *owner, TOptimizationFunctions *set);
+  ~TOptimizationFunctionsDlg() override;
 
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
 
-  // The controls into the page, then the page into the set.
-  void StorePage();
+  // The controls into the page, then the page into the set; false (nothing stored) when a
+  // cell or field was refused.
+  bool StorePage();
   // The set's values of the shown configuration into the page and the controls.
   void ShowPage();
 
@@ -63,26 +71,30 @@ class TOptimizationFunctionsDlg : public TWindow {
   void CmImagePlacement();
   void CmLoad();
   void CmSave();
-  void EvClose() { CmCancel(); }
 
   TOptimizationFunctionsPage &Page() { return page; }
+  TBeamsTable *BeamsTable() const { return beams; }
+  TFunctionsTable *FunctionsTable() const { return table; }
+
+ protected:
+  // The bound fields in dark blue.
+  void SetControlColors() override;
 
  private:
   void SelectUnit(int unit);
-  // Page fields to controls and back; unreadable numbers keep the page's value.
+  // Page fields to controls and back; a refused number keeps the page's value, is told by
+  // the field's or cell's name, and makes ControlsToPage false.
   void PageToControls();
-  void ControlsToPage();
+  bool ControlsToPage();
   // The proposed file: the system's directory and base name with ".fun".
   void ProposeFile(class TFileName &request) const;
 
   TOptimizationFunctions *functions;
   TOptimizationFunctionsPage page;
+  std::unique_ptr<TMultiEdit> fields;
   TBeamsTable *beams = nullptr;
   TFunctionsTable *table = nullptr;
   TRadioButton *units[3] = {};
-  TEdit *raysPerBeam = nullptr;
-  TEdit *scannerSurface = nullptr;
-  TEdit *narcissusWeight = nullptr;
   TCheckBox *sagittal = nullptr;
   TComboBox *polychrome = nullptr;
   TComboBox *placement = nullptr;

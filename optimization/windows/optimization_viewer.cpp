@@ -5,57 +5,59 @@
 #include "platform/gui/controls/button.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/controls/static_control.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/windows/application.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/pump/message_queue.h"
 #include "toolkit/pump/o_gauge.h"
+#include "toolkit/texteditor/text_editor.h"
 
 namespace {
 
 TOptimizationViewer *gExisting = nullptr;
 
-// The window's layout is given in dialog units of an 8-point font: 4 units across and 8
-// down are one average character of 6 by 13 pixels.
-int Across(int units) { return (units * 6 + 2) / 4; }
-int Down(int units) { return (units * 13 + 4) / 8; }
-
 // Wide enough for the fields' widest texts: numbers of nine characters with a sign and an
-// exponent, "( ... )" around the unweighted merits, and the longest stage.
-constexpr int kWidthUnits = 120;
-constexpr int kHeightUnits = 171;
+// exponent, "( ... )" around the unweighted merits, an hour's "Time", and the longest stage.
+const TDialogTemplate kOptimizationViewerDlg{
+    "OptimizationViewer", WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 120, 171, "Optimization",
+    {
+        {"STATIC", "Iteration :", -1, SS_LEFT, 30, 3, 38, 8},
+        {"STATIC", "", kViewerIteration, SS_LEFT, 70, 3, 30, 8},
+        {"STATIC", "", -1, SS_GRAYRECT, 0, 14, 122, 2},
+        {"STATIC", "Current MF :", -1, SS_CENTER, 35, 19, 50, 8},
+        {"STATIC", "", kViewerCurrentMerit, SS_CENTER, 2, 30, 50, 8},
+        {"STATIC", "", kViewerCurrentUnweighted, SS_CENTER, 54, 30, 64, 8},
+        {"STATIC", "Previous MF :", -1, SS_CENTER, 35, 43, 50, 8},
+        {"STATIC", "", kViewerPreviousMerit, SS_CENTER, 2, 55, 50, 8},
+        {"STATIC", "", kViewerPreviousUnweighted, SS_CENTER, 54, 55, 64, 8},
+        {"STATIC", "Speed:", -1, SS_LEFT, 4, 68, 24, 8},
+        {"STATIC", "", kViewerSpeed, SS_CENTER, 28, 68, 48, 8},
+        {"STATIC", "Time:", -1, SS_LEFT, 79, 68, 18, 8},
+        {"STATIC", "", kViewerTime, SS_LEFT, 98, 68, 20, 8},
+        {"STATIC", "", -1, SS_GRAYRECT, -1, 83, 122, 2},
+        {"STATIC", "", kViewerStage, SS_CENTER, 2, 89, 116, 12},
+        {"STATIC", "Param.:", -1, SS_LEFT, 3, 104, 29, 8},
+        {"STATIC", "", kViewerParameter, SS_CENTER, 36, 104, 82, 8},
+        {"STATIC", "Funct.:", 113, SS_LEFT, 3, 117, 27, 8},
+        {"STATIC", "", kViewerFunction, SS_CENTER, 36, 118, 82, 8},
+        {"STATIC", "", kViewerGauge, SS_LEFT, 4, 131, 112, 10},
+        {"STATIC", "", -1, SS_GRAYRECT, -1, 144, 122, 2},
+        {"BUTTON", "Stop", kViewerStopButton, BS_PUSHBUTTON | WS_TABSTOP, 2, 152, 37, 14},
+        {"BUTTON", "UnDo", kViewerUndoButton, BS_PUSHBUTTON | WS_TABSTOP, 41, 152, 38, 14},
+        {"BUTTON", "Ok", kViewerOkButton, BS_PUSHBUTTON | WS_TABSTOP, 81, 152, 37, 14},
+    }};
+const TDialogRegistration kOptimizationViewerRegistration(kOptimizationViewerDlg);
 
-struct TFieldPlace {
-  int id;
-  const char *text;
-  int x, y, w, h;
-  bool centred;
-};
+// The fields the optimizer writes.
+constexpr int kFieldIds[] = {kViewerIteration, kViewerCurrentMerit, kViewerCurrentUnweighted, kViewerPreviousMerit,
+                             kViewerPreviousUnweighted, kViewerSpeed, kViewerTime, kViewerStage, kViewerParameter,
+                             kViewerFunction};
 
-// Labels (-1) and the fields the optimizer writes.
-const TFieldPlace kPlaces[] = {
-    {-1, "Iteration :", 30, 3, 38, 8, false},
-    {kViewerIteration, "", 70, 3, 30, 8, false},
-    {-1, "Current MF :", 35, 19, 50, 8, true},
-    {kViewerCurrentMerit, "", 2, 30, 50, 8, true},
-    {kViewerCurrentUnweighted, "", 54, 30, 64, 8, true},
-    {-1, "Previous MF :", 35, 43, 50, 8, true},
-    {kViewerPreviousMerit, "", 2, 55, 50, 8, true},
-    {kViewerPreviousUnweighted, "", 54, 55, 64, 8, true},
-    {-1, "Speed:", 4, 68, 24, 8, false},
-    {kViewerSpeed, "", 28, 68, 48, 8, true},
-    {-1, "Time:", 79, 68, 18, 8, false},
-    {kViewerTime, "", 98, 68, 20, 8, false},
-    {kViewerStage, "", 2, 89, 116, 12, true},
-    {-1, "Param.:", 3, 104, 29, 8, false},
-    {kViewerParameter, "", 36, 104, 82, 8, true},
-    {113, "Funct.:", 3, 117, 27, 8, false},
-    {kViewerFunction, "", 36, 118, 82, 8, true},
-};
-
-// The shaded lines between the groups: y and x of each, across the whole window.
-const int kLines[][2] = {{14, 0}, {83, -1}, {144, -1}};
-constexpr int kLineUnits = kWidthUnits + 2;
+// The gauge's LED segments: one every 4 per cent, 80 % of the pitch lit.
+constexpr int kLedSpacing = 4;
+constexpr int kLedThickness = 80;
 
 // The window the progress window keeps clear of: the program's main window, else the
 // outermost window above the owner; null when there is neither.
@@ -87,28 +89,13 @@ TOptimizationViewer::TOptimizationViewer(TWindow *owner) : TOptimizationViewer(o
 }
 
 TOptimizationViewer::TOptimizationViewer(TWindow *owner, int left, int top)
-    : TWindow(owner, "Optimization"), lender(new TQueueLender) {
+    : TColorDlg(owner, "OptimizationViewer"), place{left, top}, lender(new TQueueLender) {
   gExisting = this;
-  Attr.Style = WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX;
-  Attr.X = left;
-  Attr.Y = top;
-  Attr.W = Across(kWidthUnits);
-  Attr.H = Down(kHeightUnits);
-  SetBkgndColor(GetSysColor(COLOR_BTNFACE));
-  for (const TFieldPlace &place : kPlaces) {
-    auto *field = new TStatic(this, place.id, place.text, Across(place.x), Down(place.y), Across(place.w),
-                              Down(place.h));
-    if (place.centred) field->Attr.Style |= SS_CENTER;
-    if (place.id != -1) fields[place.id] = field;
-  }
-  for (const auto &line : kLines) {
-    auto *shade = new TStatic(this, -1, "", Across(line[1]), Down(line[0]), Across(kLineUnits), 2);
-    shade->Attr.Style |= SS_GRAYRECT;
-  }
-  gauge = new TOGauge(this, "%d %%", kViewerGauge, Across(4), Down(131), Across(kWidthUnits - 8), Down(10));
-  stopButton = new TButton(this, kViewerStopButton, "Stop", Across(2), Down(152), Across(37), Down(14));
-  undoButton = new TButton(this, kViewerUndoButton, "UnDo", Across(41), Down(152), Across(38), Down(14));
-  okButton = new TButton(this, kViewerOkButton, "Ok", Across(81), Down(152), Across(37), Down(14));
+  for (const int id : kFieldIds) fields[id] = new TStatic(this, id);
+  gauge = new TOGauge(this, kViewerGauge);
+  stopButton = new TButton(this, kViewerStopButton);
+  undoButton = new TButton(this, kViewerUndoButton);
+  okButton = new TButton(this, kViewerOkButton);
   state.changed = [this](int id) { Show(id); };
   state.undo = [this] {
     if (undo) undo();
@@ -137,20 +124,35 @@ void TOptimizationViewer::PlaceBesideMainWindow() {
   const RECT mainRect = main != nullptr ? main->GetWindowRect() : RECT{0, 0, screen.cx, screen.cy};
   const RECT frame = GetWindowRect();
   const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
-  const POINT place = PlaceNear(mainRect, size, screen);
-  MoveWindow(place.x, place.y, size.cx, size.cy, true);
+  const POINT near = PlaceNear(mainRect, size, screen);
+  MoveWindow(near.x, near.y, size.cx, size.cy, true);
+}
+
+void TOptimizationViewer::ShowPlaced() {
+  ShowWindow(SW_SHOW);
+  // Placed once shown: the desktop's frame, added around the dialog's client, is known then,
+  // so the whole window is measured.
+  if (placeNearMain) {
+    PlaceBesideMainWindow();
+  } else {
+    const RECT frame = GetWindowRect();
+    MoveWindow(place.x, place.y, frame.right - frame.left, frame.bottom - frame.top, true);
+  }
 }
 
 void TOptimizationViewer::SetupWindow() {
-  TWindow::SetupWindow();
-  if (placeNearMain) PlaceBesideMainWindow();
+  TColorDlg::SetupWindow();
+  gauge->MoveOverControl();
   gauge->SetRange(TOptimizationViewerState::kGaugeMinimum, TOptimizationViewerState::kGaugeMaximum);
   gauge->SetColor(GetSysColor(COLOR_HIGHLIGHT));
+  gauge->SetLed(kLedSpacing, kLedThickness);
   SetCurrentOptimizationViewer(&state);
   // Between runs Ok and UnDo wait for the first run's end.
   okButton->EnableWindow(!state.Running());
   undoButton->EnableWindow(!state.Running());
   stopButton->EnableWindow(state.Running());
+  // Every child in the stock GUI face.
+  SetFontToChildren(GetHandle(), static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
 void TOptimizationViewer::Show(int id) {
@@ -192,13 +194,6 @@ void TOptimizationViewer::CmOk() { Close(); }
 
 void TOptimizationViewer::CmUndo() { state.Undo(); }
 
-void TOptimizationViewer::EvKeyDown(UINT key, UINT, UINT) {
-  // Escape closes the window as Ok does: a run in progress is stopped first.
-  if (key == VK_ESCAPE) Close();
-}
-
-void TOptimizationViewer::EvClose() { Close(); }
-
 std::string TOptimizationViewer::FieldText(int id) {
   const auto found = fields.find(id);
   return found != fields.end() ? found->second->GetWindowText() : std::string();
@@ -212,12 +207,12 @@ const TResponseTableEntry kViewerTable[] = {
     EvCommand<&TOptimizationViewer::CmOk>(kViewerOkButton),
     EvCommand<&TOptimizationViewer::CmUndo>(kViewerUndoButton),
     EvCommand<&TOptimizationViewer::CmStop>(kViewerStopButton),
-    EvMessage<WM_KEYDOWN, &TOptimizationViewer::EvKeyDown>(),
-    EvMessage<&TOptimizationViewer::EvClose>(WM_CLOSE),
+    // Escape and the close box: as Ok, a run in progress is stopped first.
+    EvCommand<&TOptimizationViewer::CmCancel>(IDCANCEL),
 };
 
 }  // namespace
 
 bool TOptimizationViewer::Find(TEventInfo &info) {
-  return SearchResponseTable(kViewerTable, info) || TWindow::Find(info);
+  return SearchResponseTable(kViewerTable, info) || TColorDlg::Find(info);
 }

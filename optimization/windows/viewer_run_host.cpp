@@ -17,7 +17,7 @@ void TViewerRunHost::BeginRun() {
       delete viewer;
       viewer = nullptr;
     } else {
-      viewer->ShowWindow(SW_SHOW);
+      viewer->ShowPlaced();
     }
   }
   if (viewer != nullptr) viewer->BeginRun(&queue);

@@ -25,9 +25,9 @@ COLORREF NearestEntry(const TOPalette &palette, COLORREF color) {
 
 }  // namespace
 
-TOControlBar::TOControlBar(TWindow *parentWindow, TTileDirection tileDirection, TFont *,
+TOControlBar::TOControlBar(TWindow *parentWindow, TTileDirection tileDirection, TFont *font,
                            TModule *module)
-    : TControlBar(parentWindow, tileDirection, module) {}
+    : TControlBar(parentWindow, tileDirection, font, module) {}
 
 TOControlBar::~TOControlBar() {
   DeleteTip();

@@ -15,8 +15,8 @@ constexpr UINT kTipTimerMs = 100;
 
 class TOControlBar : public TControlBar {
  public:
-  // The font is the framework's choice of the gadgets' font; the bar's gadgets draw in the
-  // layer's own.
+  // The font (taken over by the bar; null: the layer's own small face) is the one the bar's
+  // text gadgets draw and measure in.
   explicit TOControlBar(TWindow *parent = nullptr, TTileDirection direction = Horizontal,
                         TFont *font = nullptr, TModule *module = nullptr);
   ~TOControlBar() override;

@@ -1,7 +1,9 @@
 #include "toolkit/binding/base_edit.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "foundation/interfaces/toolkit_records.h"
@@ -11,8 +13,6 @@ namespace {
 
 // The formatting buffer of SetTextFormatted: long enough for any number a format makes.
 constexpr std::size_t kFormatBufferSize = 520;
-// Fields farther than the square root of this (about 179 pixels) are never reached.
-constexpr std::int32_t kFarthestNeighbour = 32000;
 
 bool ControlHeld() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
@@ -128,14 +128,17 @@ int TBaseEdit::MoveToNeighbour(UINT direction) {
   int caretX = 0;
   POINT caret{};
   if (::GetFocus() == GetHandle() && GetCaretPos(&caret)) caretX = caret.x;
-  std::int32_t best = kFarthestNeighbour;
+  // Distances are squared pixels in 64 bits and the best starts unbounded, so a field
+  // anywhere on the screen is reached (a bound of 32000 squared pixels left fields farther
+  // than about 179 pixels out of reach).
+  std::int64_t best = std::numeric_limits<std::int64_t>::max();
   TBaseEdit *found = nullptr;
   for (int i = 0; i < collection->count; ++i) {
     TEdit *edit = collection->items.data[i].edit;
     if (edit == nullptr || !edit->IsWindow()) continue;
     const RECT other = edit->GetWindowRect();
-    std::int32_t gap = 0;
-    std::int32_t across = 0;
+    std::int64_t gap = 0;
+    std::int64_t across = 0;
     switch (direction) {
       case VK_UP: gap = mine.top - other.bottom; across = std::abs(other.left - mine.left - caretX); break;
       case VK_DOWN: gap = other.top - mine.bottom; across = std::abs(other.left - mine.left - caretX); break;
@@ -143,8 +146,8 @@ int TBaseEdit::MoveToNeighbour(UINT direction) {
       case VK_RIGHT: gap = other.left - mine.right; across = std::abs(other.top - mine.top); break;
       default: return -1;
     }
-    if (gap < 1 || gap > kFarthestNeighbour || across > kFarthestNeighbour) continue;
-    const std::int32_t distance = gap * gap + across * across;
+    if (gap < 1) continue;
+    const std::int64_t distance = gap * gap + across * across;
     // Of equal distances the later binding wins.
     if (distance <= best) {
       best = distance;

@@ -1,5 +1,6 @@
 area_sources(TOOLKIT
   value_text.cpp
+  field_label.cpp
   base_edit.cpp
   multi_edit.cpp)
 area_tests(TOOLKIT

@@ -1,10 +1,12 @@
 #include "toolkit/binding/multi_edit.h"
 
 #include <new>
+#include <string>
 
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/binding/base_edit.h"
+#include "toolkit/binding/field_label.h"
 #include "toolkit/binding/value_text.h"
 
 namespace {
@@ -59,7 +61,7 @@ int TMultiEdit::BufferSizeOf(const ValueParameters &binding) const {
   return index >= 0 && index < static_cast<int>(bufferSizes.size()) ? bufferSizes[static_cast<std::size_t>(index)] : 0;
 }
 
-int TMultiEdit::Transfer(ValueParameters &binding, void *variable, int bufferSize, bool toControl) {
+int TMultiEdit::Transfer(ValueParameters &binding, void *variable, int bufferSize, bool toControl, bool tell) {
   TBaseEdit *edit = EditOf(binding);
   if (edit == nullptr || variable == nullptr || !IsKnownTypeLetter(binding.type)) return 0;
   if (toControl) {
@@ -71,10 +73,18 @@ int TMultiEdit::Transfer(ValueParameters &binding, void *variable, int bufferSiz
   }
   char text[kReadBufferSize];
   edit->GetText(text, kReadBufferSize);
-  if (ParseBoundValue(binding.type, variable, static_cast<std::size_t>(bufferSize), binding.printFormat, text) != 0)
+  TNumberRead why = TNumberRead::Number;
+  if (ParseBoundValue(binding.type, variable, static_cast<std::size_t>(bufferSize), binding.printFormat, text, &why) !=
+      0)
     return 1;
-  // A number the variable cannot hold is refused rather than wrapped.
-  MessageBeep(0xFFFFFFFF);
+  // A text that is not a number, or a number the variable cannot hold, is refused rather
+  // than read as 0 or wrapped: the message names the field, which takes the focus.
+  if (tell) {
+    const std::string message = RefusedNumberMessage(FieldName(binding.id), text, why);
+    MessageBox(dialog != nullptr ? dialog->GetHandle() : nullptr, message.c_str(), "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+    if (edit->IsWindow()) edit->SetFocus();
+  }
   return 0;
 }
 
@@ -82,7 +92,7 @@ int TMultiEdit::WriteAll() {
   int all = 1;
   for (int i = 0; i < collection.count; ++i) {
     ValueParameters &binding = collection.items.data[i];
-    if (binding.isActive != 0 && Transfer(binding, binding.value, BufferSizeOf(binding), true) == 0) all = 0;
+    if (binding.isActive != 0 && Transfer(binding, binding.value, BufferSizeOf(binding), true, false) == 0) all = 0;
   }
   return all;
 }
@@ -91,19 +101,28 @@ int TMultiEdit::ReadAll() {
   int all = 1;
   for (int i = 0; i < collection.count; ++i) {
     ValueParameters &binding = collection.items.data[i];
-    if (binding.isActive != 0 && Transfer(binding, binding.value, BufferSizeOf(binding), false) == 0) all = 0;
+    // Every field is read; only the first refusal is told, so one message is shown.
+    if (binding.isActive != 0 && Transfer(binding, binding.value, BufferSizeOf(binding), false, all != 0) == 0)
+      all = 0;
   }
   return all;
 }
 
+std::string TMultiEdit::FieldName(int id) {
+  const ValueParameters *binding = FindByControlId(id);
+  TBaseEdit *edit = binding != nullptr ? EditOf(*binding) : nullptr;
+  if (dialog == nullptr || edit == nullptr) return "Field " + std::to_string(id);
+  return FieldLabel(*dialog, *edit);
+}
+
 int TMultiEdit::WriteOne(void *variable, int id) {
   ValueParameters *binding = id == 0 ? FindByVariable(variable) : FindByControlId(id);
-  return binding != nullptr ? Transfer(*binding, variable, BufferSizeOf(*binding), true) : 0;
+  return binding != nullptr ? Transfer(*binding, variable, BufferSizeOf(*binding), true, false) : 0;
 }
 
 int TMultiEdit::ReadOne(void *variable, int id) {
   ValueParameters *binding = id == 0 ? FindByVariable(variable) : FindByControlId(id);
-  return binding != nullptr ? Transfer(*binding, variable, BufferSizeOf(*binding), false) : 0;
+  return binding != nullptr ? Transfer(*binding, variable, BufferSizeOf(*binding), false, true) : 0;
 }
 
 ValueParameters *TMultiEdit::FindByVariable(const void *variable) {
@@ -207,4 +226,10 @@ void TMultiEdit::FocusControl(int id) {
   if (edit == nullptr) return;
   edit->SetFocus();
   edit->Invalidate();
+}
+
+bool TMultiEdit::EditTextColor(UINT kind, int id, COLORREF &text) {
+  if (kind != CTLCOLOR_EDIT || IsBoundControl(id) == 0) return false;
+  text = highlightText;
+  return true;
 }

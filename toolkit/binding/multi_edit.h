@@ -4,6 +4,7 @@
 // them at once: variables into the fields when the dialog is set up, fields into the
 // variables when the user confirms. Every bound control becomes a TBaseEdit.
 
+#include <string>
 #include <vector>
 
 #include "foundation/interfaces/toolkit_records.h"
@@ -27,7 +28,10 @@ class TMultiEdit {
   int AddEdit(int id, void *variable, char type, const char *format, int bufferSize = 0);
 
   // Variables into fields (WriteAll, TransferToControls) and back, active bindings in
-  // order; 1 when every transfer succeeded. A refused value leaves its variable as it was.
+  // order; 1 when every transfer succeeded. A refused text (not wholly a number, or a number
+  // the variable cannot hold) leaves its variable as it was: a message box names the field
+  // by its label and the field takes the focus. ReadAll reads every field and tells only
+  // the first refusal.
   int WriteAll();
   int TransferToControls() { return WriteAll(); }
   int ReadAll();
@@ -36,6 +40,8 @@ class TMultiEdit {
   // the value was refused.
   int WriteOne(void *variable, int id = 0);
   int ReadOne(void *variable, int id = 0);
+  // The label a user sees for a bound control ("Field <id>" without one).
+  std::string FieldName(int id);
 
   ValueParameters *FindByVariable(const void *variable);
   ValueParameters *FindByControlId(int id);
@@ -58,9 +64,12 @@ class TMultiEdit {
   int GetFocusColors(int id, COLORREF &text, COLORREF &background, HBRUSH &brush);
   // -1: the default focus field.
   void FocusControl(int id);
+  // For a dialog's SetControlColors: a bound edit (kind CTLCOLOR_EDIT) takes the text
+  // colour given to SetColors; true when the control is one of them.
+  bool EditTextColor(UINT kind, int id, COLORREF &text);
 
  private:
-  int Transfer(ValueParameters &binding, void *variable, int bufferSize, bool toControl);
+  int Transfer(ValueParameters &binding, void *variable, int bufferSize, bool toControl, bool tell);
   TBaseEdit *EditOf(const ValueParameters &binding) const;
   int BufferSizeOf(const ValueParameters &binding) const;
 

@@ -102,7 +102,10 @@ int FormatBoundValue(char type, const void *variable, const char *format, char *
 }
 
 int ParseBoundValue(char type, void *variable, std::size_t bufferSize, const char *format,
-                    const char *text) {
+                    const char *text, TNumberRead *why) {
+  TNumberRead scratch = TNumberRead::Number;
+  TNumberRead &reason = why != nullptr ? *why : scratch;
+  reason = TNumberRead::NotANumber;
   if (variable == nullptr || !IsKnownTypeLetter(type)) return 0;
   if (text == nullptr) text = "";
   if (type == 'S') {
@@ -111,24 +114,33 @@ int ParseBoundValue(char type, void *variable, std::size_t bufferSize, const cha
     const std::size_t length = std::min(std::strlen(text), bufferSize - 1);
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
+    reason = TNumberRead::Number;
     return 1;
   }
-  if (text[0] != '\0' && IsHexFormat(format)) return ParseHex(type, variable, text);
-  const double number = std::atof(text);
+  if (text[0] != '\0' && IsHexFormat(format)) {
+    const int taken = ParseHex(type, variable, text);
+    reason = taken != 0 ? TNumberRead::Number : TNumberRead::NotANumber;
+    return taken;
+  }
+  double number = 0.0;
+  const TNumberRead read = ReadTypedNumber(text, number);
+  if (read == TNumberRead::NotANumber || read == TNumberRead::OutOfRange) {
+    reason = read;
+    return 0;
+  }
+  reason = TNumberRead::OutOfRange;
   double low = 0.0;
   double high = 0.0;
   if (IntegerRange(type, low, high)) {
-    if (std::isnan(number)) return 0;
     const double whole = std::trunc(number);
     if (whole < low || whole > high) return 0;
     StoreInteger(type, variable, static_cast<long long>(whole));
-    return 1;
-  }
-  if (type == 'f') {
-    if (std::isfinite(number) && std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
+  } else if (type == 'f') {
+    if (std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
     *static_cast<float *>(variable) = static_cast<float>(number);
-    return 1;
+  } else {
+    *static_cast<double *>(variable) = number;
   }
-  *static_cast<double *>(variable) = number;
+  reason = TNumberRead::Number;
   return 1;
 }

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "foundation/numtext/typed_number.h"
+
 // The letters a binding may carry.
 bool IsKnownTypeLetter(char type);
 
@@ -15,14 +17,15 @@ bool IsKnownTypeLetter(char type);
 int FormatBoundValue(char type, const void *variable, const char *format, char *out,
                      std::size_t outSize);
 
-// Reads the text into the variable. Numbers: an empty or non-numeric text gives 0 (the
-// leading numeric part counts), integers are truncated toward zero. A format with 'x' or
-// 'X' reads a non-empty text as hexadecimal. A value the variable cannot hold (too large,
-// too small, not a number) is refused: 0 and the variable untouched, never wrapped. A char
-// buffer takes the text cut to bufferSize - 1 characters and terminated (bufferSize 0:
-// nothing is written). 0 also for an unknown letter.
+// Reads the text into the variable. Numbers are read by ReadTypedNumber (typed_number.h):
+// an empty text gives 0, integers are truncated toward zero, a text that is not wholly a
+// number is refused. A format with 'x' or 'X' reads a non-empty text as hexadecimal. A
+// value the variable cannot hold (too large, too small, not finite) is refused: 0 and the
+// variable untouched, never wrapped. A char buffer takes the text cut to bufferSize - 1
+// characters and terminated (bufferSize 0: nothing is written). 0 also for an unknown
+// letter. When why is given it receives the reason of a refusal (Number when taken).
 int ParseBoundValue(char type, void *variable, std::size_t bufferSize, const char *format,
-                    const char *text);
+                    const char *text, TNumberRead *why = nullptr);
 
 // True when the printf format reads hexadecimal (contains 'x' or 'X').
 bool IsHexFormat(const char *format);

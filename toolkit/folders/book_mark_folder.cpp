@@ -1,6 +1,7 @@
 #include "toolkit/folders/book_mark_folder.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/gui/controls/control.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -144,17 +145,47 @@ void TBookMarkFolder::SetupWindow() {
 void TBookMarkFolder::ComputeTabs() {
   const int captionHeight = GetSystemMetrics(SM_CYCAPTION);
   TClientDC dc(*this);
+  // Each tab is as wide as its title. When the titles together are wider than the page,
+  // every tab is narrowed in proportion (its title clipped), so no tab is squeezed to
+  // nothing at the page's right edge and every page stays reachable by the mouse.
+  std::vector<int> titleWidths(static_cast<std::size_t>(pageCount), 0);
+  std::vector<int> titleHeights(static_cast<std::size_t>(pageCount), 0);
+  int total = 0;
+  int narrowestPage = -1;
+  for (int i = 0; i < pageCount; ++i) {
+    TWindow *page = GetPage(i);
+    if (page == nullptr || !page->IsWindow()) continue;
+    RECT measured{0, 0, 0, 0};
+    const char *tabTitle = pages.data[i].title != nullptr ? pages.data[i].title : "";
+    dc.DrawText(tabTitle, -1, measured, DT_CALCRECT | DT_SINGLELINE);
+    titleWidths[static_cast<std::size_t>(i)] = measured.right - measured.left;
+    titleHeights[static_cast<std::size_t>(i)] = measured.bottom - measured.top;
+    total += measured.right - measured.left;
+    const RECT place = RectInClient(*this, *page);
+    if (narrowestPage < 0 || place.right - place.left < narrowestPage) narrowestPage = place.right - place.left;
+  }
+  const int room = narrowestPage - 1;
+  if (total > room && room > 0) {
+    int left = room;
+    int titlesLeft = total;
+    for (int i = 0; i < pageCount; ++i) {
+      int &tabWidth = titleWidths[static_cast<std::size_t>(i)];
+      if (tabWidth == 0) continue;
+      // The share of what is left, so the rounding never runs past the edge.
+      const int share = std::max(1, static_cast<int>(static_cast<long long>(tabWidth) * left / titlesLeft));
+      titlesLeft -= tabWidth;
+      tabWidth = std::min(share, std::max(left, 1));
+      left = std::max(0, left - tabWidth);
+    }
+  }
   int runX = 1;
   bool first = true;
   for (int i = 0; i < pageCount; ++i) {
     TBookMarkInfo &entry = pages.data[i];
     TWindow *page = GetPage(i);
     if (page == nullptr || !page->IsWindow()) continue;
-    RECT measured{0, 0, 0, 0};
-    const char *tabTitle = entry.title != nullptr ? entry.title : "";
-    dc.DrawText(tabTitle, -1, measured, DT_CALCRECT | DT_SINGLELINE);
-    const int titleWidth = measured.right - measured.left;
-    const int titleHeight = measured.bottom - measured.top;
+    const int titleWidth = titleWidths[static_cast<std::size_t>(i)];
+    const int titleHeight = titleHeights[static_cast<std::size_t>(i)];
     const RECT place = RectInClient(*this, *page);
     const int pageWidth = place.right - place.left;
     if ((page->GetStyle() & WS_CAPTION) == WS_CAPTION) {
@@ -341,6 +372,9 @@ void TBookMarkFolder::PaintTabsOn(TDC &dc, POINT origin) {
     dc.SetTextAlign(TA_CENTER | TA_BASELINE);
     const int cx = (tab.left + tab.right) / 2;
     const int cy = (tab.top + tab.bottom) / 2;
+    // A narrowed tab's title stays inside its own tab.
+    const int saved = dc.SaveDC();
+    dc.IntersectClipRect(RECT{tab.left + 1, tab.top, tab.right - 1, tab.bottom});
     if (entry.enabled == 0) {
       dc.SetBkMode(OPAQUE);
       dc.SetTextColor(kWhite);
@@ -353,6 +387,7 @@ void TBookMarkFolder::PaintTabsOn(TDC &dc, POINT origin) {
       dc.SetTextColor(Raised(entry) != 0 ? RaisedTextColor(entry) : TextColor(entry));
       dc.TextOut(cx, cy + 4, tabTitle);
     }
+    dc.RestoreDC(saved);
     const int bottom = isCurrent ? tab.bottom - 1 : tab.bottom - 2;
     dc.SelectObject(whitePen);
     dc.MoveTo(tab.left, bottom);

@@ -5,13 +5,37 @@
 #include "toolkit/render3d/drv3d.h"
 #include "toolkit/render3d/o_palette.h"
 
+namespace {
+
+// The result a modal loop ends with when its window is deleted.
+constexpr int kModalEndedByDeletion = 2;
+
+}  // namespace
+
 TPaint3D::TPaint3D(TWindow *parentWindow, const char *caption, int left, int top, int clientWidth,
                    int clientHeight, int virtualWidth, int virtualHeight, DWORD style,
                    COLORREF backColor, TOPalette *palette)
     : TDibWindow(parentWindow, caption, left, top, clientWidth, clientHeight, virtualWidth, virtualHeight,
                  style, backColor, palette) {}
 
-TPaint3D::~TPaint3D() = default;
+TPaint3D::~TPaint3D() {
+  if (modalRun_ != nullptr) {
+    modalRun_->endedByDeletion = true;
+    EndModal(kModalEndedByDeletion);
+  }
+}
+
+int TPaint3D::RunModal() {
+  if (modalRun_ != nullptr || IsModal()) return -1;
+  if (!IsWindow() && !Create()) return -1;
+  const std::shared_ptr<TModalRun> run = std::make_shared<TModalRun>();
+  modalRun_ = run;
+  const int result = BeginModal();
+  // Deleted while the loop ran: this object is gone, the run's record is not.
+  if (run->endedByDeletion) return kModalEndedByDeletion;
+  modalRun_.reset();
+  return result;
+}
 
 TODib *TPaint3D::Picture() const { return renderer_.get(); }
 

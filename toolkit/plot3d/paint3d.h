@@ -30,9 +30,20 @@ class TPaint3D : public TDibWindow {
   void Resize(int virtualWidth, int virtualHeight);
   TDrv3D *Renderer() const { return renderer_.get(); }
 
+  // Runs a modal loop over the window (made first when it is not yet) until EndModal gives
+  // its result, or until the window object is deleted, which ends the loop with 2. -1 when
+  // the window could not be made or a loop already runs.
+  int RunModal();
+  int IsRunningModal() const { return modalRun_ != nullptr ? 1 : 0; }
+
  protected:
   TODib *Picture() const override;
 
  private:
+  // Shared with a running RunModal, which outlives the object when the loop ends by deletion.
+  struct TModalRun {
+    bool endedByDeletion = false;
+  };
   std::unique_ptr<TDrv3D> renderer_;
+  std::shared_ptr<TModalRun> modalRun_;
 };

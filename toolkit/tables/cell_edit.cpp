@@ -2,6 +2,7 @@
 
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
+#include "toolkit/tables/cell_value.h"
 #include "toolkit/tables/table_window.h"
 #include "toolkit/tables/win_table_edit.h"
 
@@ -12,6 +13,8 @@ bool Held(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 DWORD AlignmentStyle(int alignment) { return alignment == 0 ? ES_LEFT : alignment == 2 ? ES_RIGHT : ES_CENTER; }
 
 }  // namespace
+
+static_assert(TCellEdit::kTextLimit == kCellTextSize, "the in-cell editor holds what a cell holds");
 
 TCellEdit::TCellEdit(TWinTableEdit *gridWindow, int id, const char *text, int alignment)
     : TEdit(gridWindow, id, text, 0, 0, 10, 10, kTextLimit), grid(gridWindow) {
@@ -24,6 +27,14 @@ int TCellEdit::CaretStart() {
   int end = 0;
   GetSelection(start, end);
   return start;
+}
+
+bool TCellEdit::CanSelectAll() {
+  const int length = GetTextLen();
+  int start = 0;
+  int end = 0;
+  GetSelection(start, end);
+  return length > 0 && !(start == 0 && end >= length);
 }
 
 void TCellEdit::HookKey(UINT key) { grid->Owner()->CellKey(key, grid->CurrentColumn(), grid->CurrentRow()); }
@@ -143,7 +154,9 @@ void TCellEdit::Command(int id) {
       return;
     case kCmCellCopy: Copy(); return;
     case kCmCellUndo: Undo(); return;
-    case kCmCellSelectAll: TEdit::WindowProc(EM_SETSEL, 0, -1); return;
+    case kCmCellSelectAll:
+      if (CanSelectAll()) TEdit::WindowProc(EM_SETSEL, 0, -1);
+      return;
     default: return;
   }
 }

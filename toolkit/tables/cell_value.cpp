@@ -45,7 +45,6 @@ void Strip(char *text) {
 
 // The integer part of the number, or false when the range [low, high] cannot hold it.
 bool WholeInRange(double number, double low, double high, long long &whole) {
-  if (std::isnan(number)) return false;
   const double truncated = std::trunc(number);
   if (truncated < low || truncated > high) return false;
   whole = static_cast<long long>(truncated);
@@ -92,7 +91,10 @@ void FormatCellElement(int type, const void *values, int i, const char *format, 
   Strip(out);
 }
 
-int ParseCellElement(int type, void *values, int i, const char *text, std::size_t bufferSize) {
+int ParseCellElement(int type, void *values, int i, const char *text, std::size_t bufferSize, TNumberRead *why) {
+  TNumberRead scratch = TNumberRead::Number;
+  TNumberRead &reason = why != nullptr ? *why : scratch;
+  reason = TNumberRead::NotANumber;
   if (values == nullptr || i < 0) return 0;
   if (text == nullptr) text = "";
   const auto index = static_cast<std::size_t>(i);
@@ -102,23 +104,34 @@ int ParseCellElement(int type, void *values, int i, const char *text, std::size_
     const std::size_t length = std::min(std::strlen(text), bufferSize - 1);
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
+    reason = TNumberRead::Number;
     return 1;
   }
   if (type == kCellString) {
     static_cast<STRING *>(values)[index] = text;
+    reason = TNumberRead::Number;
     return 1;
   }
-  const double number = text[0] == '\0' ? 0.0 : std::atof(text);
+  if (type != kCellUInt8 && type != kCellInt16 && type != kCellInt && type != kCellLong && type != kCellFloat &&
+      type != kCellDouble)
+    return 0;
+  double number = 0.0;
+  const TNumberRead read = ReadTypedNumber(text, number);
+  if (read == TNumberRead::NotANumber || read == TNumberRead::OutOfRange) {
+    reason = read;
+    return 0;
+  }
+  reason = TNumberRead::OutOfRange;
   long long whole = 0;
   switch (type) {
     case kCellUInt8:
       if (!WholeInRange(number, 0.0, 255.0, whole)) return 0;
       static_cast<std::uint8_t *>(values)[index] = static_cast<std::uint8_t>(whole);
-      return 1;
+      break;
     case kCellInt16:
       if (!WholeInRange(number, -32768.0, 32767.0, whole)) return 0;
       static_cast<std::int16_t *>(values)[index] = static_cast<std::int16_t>(whole);
-      return 1;
+      break;
     case kCellInt:
     case kCellLong:
       if (!WholeInRange(number, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
@@ -126,14 +139,15 @@ int ParseCellElement(int type, void *values, int i, const char *text, std::size_
         return 0;
       if (type == kCellInt) static_cast<int *>(values)[index] = static_cast<int>(whole);
       else static_cast<LONG *>(values)[index] = static_cast<LONG>(whole);
-      return 1;
+      break;
     case kCellFloat:
-      if (std::isfinite(number) && std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
+      if (std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
       static_cast<float *>(values)[index] = static_cast<float>(number);
-      return 1;
-    case kCellDouble: static_cast<double *>(values)[index] = number; return 1;
-    default: return 0;
+      break;
+    default: static_cast<double *>(values)[index] = number; break;
   }
+  reason = TNumberRead::Number;
+  return 1;
 }
 
 int FormatWidth(const char *format) {

@@ -217,7 +217,7 @@ void TTableWindow::CellContextMenu(int column, int row) {
   menu.AppendMenu(MF_STRING, kCmCellPaste, "&Paste");
   menu.AppendMenu(MF_STRING, kCmCellDelete, "&Delete");
   menu.AppendMenu(MF_SEPARATOR);
-  menu.AppendMenu(MF_STRING, kCmCellSelectAll, "Select &All");
+  menu.AppendMenu(MF_STRING | (grid->Editor()->CanSelectAll() ? 0U : MF_GRAYED), kCmCellSelectAll, "Select &All");
   long scrollX = 0;
   long scrollY = 0;
   grid->ScrollPosition(scrollX, scrollY);

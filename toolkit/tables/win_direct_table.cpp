@@ -130,6 +130,19 @@ void TWinDirectTable::ValuesToCells() {
   Redraw();
 }
 
+std::string TWinDirectTable::CellName(int column, int row) const {
+  const auto trimmed = [](std::string text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+  };
+  std::string columnName = ColumnHeader() != nullptr ? trimmed(ColumnHeader()->Caption(column)) : std::string();
+  std::string rowName = RowHeader() != nullptr ? trimmed(RowHeader()->Caption(row)) : std::string();
+  if (columnName.empty()) columnName = "Column " + std::to_string(column + 1);
+  if (rowName.empty()) rowName = std::to_string(row + 1);
+  return columnName + " in row " + rowName;
+}
+
 int TWinDirectTable::CellsToValues() {
   if (Grid() == nullptr) return 0;
   int all = 1;
@@ -140,11 +153,19 @@ int TWinDirectTable::CellsToValues() {
       if (!TakesPart(binding, i, false)) continue;
       const POINT cell = CellOf(binding, i);
       if (!Grid()->Cells().Contains(cell.x, cell.y)) continue;
-      const std::string &text = Grid()->Cells().GetItem(cell.x, cell.y).text;
-      if (ParseCellElement(binding.type, binding.value, i, text.c_str(), bufferSizes[static_cast<std::size_t>(b)]) == 0 &&
-          (binding.type == kCellUInt8 || binding.type == kCellInt16 || binding.type == kCellInt ||
-           binding.type == kCellLong || binding.type == kCellFloat))
-        all = 0;
+      const std::string text = Grid()->Cells().GetItem(cell.x, cell.y).text;
+      TNumberRead why = TNumberRead::Number;
+      if (ParseCellElement(binding.type, binding.value, i, text.c_str(), bufferSizes[static_cast<std::size_t>(b)],
+                           &why) != 0 ||
+          why == TNumberRead::Number)
+        continue;
+      // The first refusal is told and its cell made current; the element keeps its value.
+      if (all != 0) {
+        Grid()->SetCurrentCell(cell.x, cell.y);
+        const std::string message = RefusedNumberMessage(CellName(cell.x, cell.y), text, why);
+        MessageBox(GetHandle(), message.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+      }
+      all = 0;
     }
   }
   return all;
@@ -318,6 +339,41 @@ void TWinDirectTable::ResizeCellMap(int changedRow) {
 void TWinDirectTable::EqualiseRowHeights() {
   const int height0 = Grid()->Rows() > 0 ? Grid()->GetCellSize(0, 0).cy : kDefaultRowHeight;
   Grid()->SetAllRowHeights(height0);
+}
+
+void TWinDirectTable::SetRowsInUse(int count) {
+  if (Grid() == nullptr) return;
+  const int wanted = std::max(0, count);
+  // The editor leaves a row that is going before the rows go.
+  if (Grid()->CurrentRow() >= wanted && wanted > 0) Grid()->SetCurrentCell(Grid()->CurrentColumn(), wanted - 1);
+  // Through the table window, so that the row captions keep in step with the rows.
+  while (Grid()->Rows() < wanted && TTableWindow::AppendRow() != 0) {
+  }
+  while (Grid()->Rows() > wanted && TTableWindow::DeleteRow(Grid()->Rows() - 1) != 0) {
+  }
+  EqualiseRowHeights();
+  // The kept rows keep their flags; new rows take part.
+  const int before = rowsInUse;
+  rowsInUse = Grid()->Rows();
+  Mem<int> next;
+  if (rowsInUse > 0 && columnCount > 0 && next.Allocate(rowsInUse, columnCount) != 0) {
+    for (int c = 0; c < columnCount; ++c)
+      for (int r = 0; r < rowsInUse; ++r)
+        next.data[c * rowsInUse + r] =
+            r < before && r < cellMap.cols && c < cellMap.rows ? cellMap.data[c * cellMap.cols + r] : 1;
+  }
+  cellMap.Swap(next);
+  Redraw();
+}
+
+int TWinDirectTable::RebindValues(const void *oldValues, void *newValues, int count) {
+  for (int b = 0; b < bindingCount; ++b) {
+    if (bindings.data[b].value != oldValues) continue;
+    bindings.data[b].value = newValues;
+    bindings.data[b].count = count;
+    return 1;
+  }
+  return 0;
 }
 
 void TWinDirectTable::InsertRow() {

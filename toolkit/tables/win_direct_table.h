@@ -5,6 +5,7 @@
 // A right-button menu inserts, appends, deletes, cuts, copies and pastes whole rows.
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "foundation/containers/mem.h"
@@ -40,12 +41,22 @@ class TWinDirectTable : public TTableWindow {
   void SetShowZeros(int flag) { showZeros = flag; }
   void FitLayout(int headerHeight, int rowHeight);
   void ValuesToCells();
-  // Cell texts into the arrays; 1 when every value was taken, 0 when some were refused
-  // (values the element type cannot hold stay as they were).
+  // Cell texts into the arrays; 1 when every value was taken, 0 when some were refused: a
+  // text that is not wholly a number, or a number the element cannot hold, leaves its
+  // element as it was; the first such cell becomes current and a message names it.
   int CellsToValues();
+  // "<column caption> in row <row caption>" of a cell, for messages.
+  std::string CellName(int column, int row) const;
   void SetCellEnabled(const void *values, int element, int flag);
   void HighlightRow(int row);
   int IsRowHighlighted(int row) const;
+  // Makes the table exactly `rows` rows long (row captions in step), for owners whose arrays
+  // follow a list of changing length; kept rows keep their transfer flags, new ones take
+  // part. The bound arrays must hold that many elements.
+  void SetRowsInUse(int count);
+  // Points the binding of oldValues at another array of count elements (an owner's array
+  // that had to grow); 0 when no binding had oldValues.
+  int RebindValues(const void *oldValues, void *newValues, int count);
   void SetTableSize(int width, int height);
   void SetTablePosition(int x, int y);
 

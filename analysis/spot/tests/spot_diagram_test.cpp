@@ -89,4 +89,37 @@ TEST_F(SpotWindow, StoredPlaceOffTheScreenIsBroughtBack) {
   window->Destroy();
 }
 
+TEST_F(SpotWindow, SettingsAreBoundFieldsThatRefuseWhatIsNoWholeNumber) {
+  TSpotDiagram *window = Open();
+  auto *dialog = new TSpotSettings(window, &settings);
+  ASSERT_TRUE(dialog->Create());
+  EXPECT_EQ(dialog->ChildWithId(TSpotSettings::kFieldEdit)->GetWindowText(), "80");
+  EXPECT_EQ(dialog->ChildWithId(TSpotSettings::kRaysEdit)->GetWindowText(), "100");
+  // Apply: a number that is not one is refused by its label, and nothing is recalculated.
+  dialog->SetDlgItemText(TSpotSettings::kFieldEdit, "120");
+  dialog->SetDlgItemText(TSpotSettings::kRaysEdit, "4OO");
+  dialog->SendMessage(WM_COMMAND, TSpotSettings::kApply, 0);
+  ASSERT_EQ(BoxCount(), 1U);
+  EXPECT_EQ(Boxes().boxes[0].text, "Ray number: \"4OO\" is not a number.");
+  EXPECT_EQ(settings.fieldSize, 80);
+  EXPECT_EQ(settings.rayNumber, 100);
+  // Mended, Ok takes both and the window is drawn with the new cell size.
+  dialog->SetDlgItemText(TSpotSettings::kRaysEdit, "400");
+  dialog->SendMessage(WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(settings.fieldSize, 120);
+  EXPECT_EQ(settings.rayNumber, 400);
+  EXPECT_EQ(window->Graph()->GetBitmapSize().cy, 120 + 30);
+  // A size below 1 keeps the record's value.
+  auto *again = new TSpotSettings(window, &settings);
+  ASSERT_TRUE(again->Create());
+  again->SetDlgItemText(TSpotSettings::kFieldEdit, "0");
+  again->SendMessage(WM_COMMAND, TSpotSettings::kApply, 0);
+  EXPECT_EQ(settings.fieldSize, 120);
+  again->Destroy();
+  delete again;
+  if (dialog->IsWindow()) dialog->Destroy();
+  delete dialog;
+  window->Destroy();
+}
+
 }  // namespace

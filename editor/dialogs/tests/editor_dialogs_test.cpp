@@ -68,9 +68,13 @@ TEST_F(EditorDialogsTest, TheScaleDialogSetsTheCanvasScale) {
   TOpticalEditor &editor = Open(triplet_);
   TScaleSystemDlg dialog(&editor);
   char shown[64] = {};
+  std::string refusal;
   const int result = ExecuteWith(dialog, [&] {
     dialog.GetDlgItemText(TScaleSystemDlg::kScale, shown, sizeof shown);
-    // Refused first, then taken.
+    // Refused first (no number, then out of range), then taken.
+    dialog.SetDlgItemText(TScaleSystemDlg::kScale, "1e400");
+    dialog.SendMessage(WM_COMMAND, IDOK);
+    refusal = answers_->boxes.empty() ? "" : answers_->boxes.back().text;
     dialog.SetDlgItemText(TScaleSystemDlg::kScale, "-4");
     dialog.SendMessage(WM_COMMAND, IDOK);
     dialog.SetDlgItemText(TScaleSystemDlg::kScale, "2");
@@ -81,6 +85,7 @@ TEST_F(EditorDialogsTest, TheScaleDialogSetsTheCanvasScale) {
   ASSERT_TRUE(ParseNumberField(shown, before));
   EXPECT_GT(before, 0.0);
   ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(refusal, "Scale  1: \"1e400\" is out of range.");
   EXPECT_EQ(answers_->boxes.back().text, "Wrong scale: \"-4\"");
   const RECT plot = editor.Canvas()->GetPlotRect();
   EXPECT_APPROX(ViewScale(editor.System().viewWindow, plot.right - plot.left, plot.bottom - plot.top),
@@ -91,7 +96,11 @@ TEST_F(EditorDialogsTest, ANewUndoDepthKeepsTheNextEditUndoable) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();
   TPreferencesFolder folder(&editor, &system, 0);
+  std::string refusal;
   const int result = ExecuteWith(folder, [&] {
+    folder.SetDlgItemText(TPreferencesFolder::kUndoSteps, "four");
+    folder.SendMessage(WM_COMMAND, IDOK);  // refused: no number
+    refusal = answers_->boxes.empty() ? "" : answers_->boxes.back().text;
     folder.SetDlgItemText(TPreferencesFolder::kUndoSteps, "1");
     folder.SendMessage(WM_COMMAND, IDOK);  // refused: below two
     folder.SetDlgItemText(TPreferencesFolder::kUndoSteps, "4");
@@ -99,6 +108,7 @@ TEST_F(EditorDialogsTest, ANewUndoDepthKeepsTheNextEditUndoable) {
     folder.SendMessage(WM_COMMAND, IDOK);
   });
   EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(refusal, "Undo steps: \"four\" is not a number.");
   EXPECT_NE(answers_->boxes.back().text.find("from 2 to 100"), std::string::npos);
   EXPECT_EQ(system.options.RingSize(), 4);
   EXPECT_EQ(system.options.ShowCourseBeam, 1);

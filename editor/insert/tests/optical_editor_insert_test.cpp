@@ -6,10 +6,14 @@
 
 #include "document/elements/element_grouping.h"
 #include "editor/edit/edit_clipboard.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/insert/element_folder.h"
 #include "editor/insert/placement.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/gui/bars/cursors.h"
+#include "platform/gui/bars/gadgets.h"
+#include "toolkit/palettes/tool_bar_wnd.h"
 
 #include "editor/insert/tests/traced_focal.h"
 
@@ -167,6 +171,61 @@ TEST_F(InsertCommandsTest, NewElementInsertsALensOfTheAskedFocalLengthAsOneUndoS
   editor.Files().CmUndo();
   EXPECT_EQ(system.SurfaceCount(), n);
   EXPECT_EQ(Snapshot("undone.os"), before);
+}
+
+TEST_F(InsertCommandsTest, WhileThePlacementWaitsItsCursorShowsAndSelectIsOff) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  TToolBarWnd *palette = editor.EditTools().PaletteOf(CM_SELECT);
+  ASSERT_NE(palette, nullptr);
+  const auto selectEnabled = [palette] { return palette->GetToolBox()->GadgetWithId(CM_SELECT)->GetEnabled(); };
+  const int e = system.ElementCount() - 1;
+  double x = 0.0;
+  double y = 0.0;
+  ElementPoint(system, e, x, y);
+  bool offWhilePicking = false;
+  bool cursorWhilePlacing = false;
+  bool offWhilePlacing = false;
+  When([&editor] { return editor.Insertion().NewSingleSurfaceDown(); }, [&, x, y] {
+    offWhilePicking = !selectEnabled();
+    ClickWorld(editor, x, y);
+  });
+  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; }, [&, x] {
+    cursorWhilePlacing =
+        GetWindowCursor(editor.Canvas()->GetHandle()) == LoadCursor(nullptr, "SingleSurface_Cur");
+    offWhilePlacing = !selectEnabled();
+    ClickWorld(editor, x + 6.0, 0.0);
+  });
+  Command(CM_NEW_SINGLE_SURFACE);
+  ASSERT_TRUE(test_kit::RunUntil(
+      [&] { return system.SurfaceCount() == n + 1 && !editor.Insertion().NewSingleSurfaceDown(); }, kWaitMs));
+  EXPECT_TRUE(offWhilePicking);
+  EXPECT_TRUE(cursorWhilePlacing);
+  EXPECT_TRUE(offWhilePlacing);
+  // Done: the arrow and the Select button are back.
+  EXPECT_EQ(GetWindowCursor(editor.Canvas()->GetHandle()), LoadCursor(nullptr, IDC_ARROW));
+  EXPECT_TRUE(selectEnabled());
+}
+
+TEST_F(InsertCommandsTest, AFocalLengthThatIsNoNumberIsRefusedNamingItsField) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  ScriptPlacement(8.0);
+  bool stayedOpen = false;
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [this, &stayedOpen] {
+    TElementFolder *folder = FocusedDialog<TElementFolder>();
+    folder->LensPage()->SetDlgItemText(kFocalLengthId, "6O");
+    folder->SendMessage(WM_COMMAND, IDOK, 0);
+    // Refused: the folder stays, with the message naming the field.
+    stayedOpen = folder->IsWindow() && !answers_->boxes.empty();
+    folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return stayedOpen && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(answers_->boxes.back().text, "Focal length, mm: \"6O\" is not a number.");
+  EXPECT_EQ(system.SurfaceCount(), n);
 }
 
 TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUndoStep) {

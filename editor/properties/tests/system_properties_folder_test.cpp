@@ -7,8 +7,10 @@
 #include "editor/properties/system_properties_folder.h"
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "document/system/system_image.h"
@@ -21,6 +23,7 @@
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -241,6 +244,34 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   ASSERT_EQ(PropertiesFolder(), &folder);
   EXPECT_EQ(folder.OptimizationPanelShown(), 0);
   EXPECT_TRUE(std::filesystem::exists(parameters));
+}
+
+TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOfferTheCellsEditMenu) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  TPropertiesTable &table = *folder.SurfacesPage()->Table();
+  // The cells are bound to the page's texts: a caption binding and one per column.
+  EXPECT_EQ(table.BindingCount(), 1 + kSurfaceColumnCount);
+  EXPECT_EQ(table.Binding(0).index, -1);
+  // Far more rows than the arrays first held: they grow and are bound again.
+  std::vector<std::string> captions;
+  for (int r = 1; r <= 70; ++r) captions.push_back(std::to_string(r));
+  table.SetRows(captions);
+  table.SetCell(kRadiusColumn, 69, "12.5", true);
+  EXPECT_EQ(table.RowCount(), 70);
+  EXPECT_EQ(table.RowHeader()->Caption(69), "70");
+  EXPECT_EQ(table.CellText(kRadiusColumn, 69), "12.5");
+  table.ValuesToCells();
+  EXPECT_EQ(table.CellText(kRadiusColumn, 69), "12.5");
+  // The right button offers the cell's edit menu, not the bound table's row commands.
+  TScriptedMenuTracker menus;
+  table.CellContextMenu(kRadiusColumn, 0);
+  ASSERT_EQ(menus.walks.size(), 1U);
+  const std::vector<std::string> &items = menus.walks[0].Items;
+  EXPECT_NE(std::find(items.begin(), items.end(), "Select &All"), items.end());
+  EXPECT_EQ(std::find(items.begin(), items.end(), "&Insert"), items.end());
+  folder.Refresh();
+  EXPECT_EQ(table.RowCount(), editor.System().SurfaceCount());
 }
 
 }  // namespace

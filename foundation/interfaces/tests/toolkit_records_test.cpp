@@ -43,29 +43,6 @@ TEST(ToolkitRecords, NewTabTakesTheProgramWideColourAndFlagOfItsMoment) {
   EXPECT_EQ(later.colors[0], RGB(1, 2, 3));
 }
 
-TEST(ToolkitRecords, CopiedMenuItemsAndPrintItemsOwnTheirTexts) {
-  Mem<TItemInfo> items(2, 1);
-  items.data[0].caption = "Open";
-  items.data[0].position = 4;
-  Mem<TItemInfo> copy(items);
-  copy.data[0].caption = "Close";
-  EXPECT_EQ(items.data[0].caption, "Open");
-  EXPECT_EQ(copy.data[1].caption, "");
-  EXPECT_EQ(copy.data[0].position, 4);
-
-  Mem<TPrintCollection> page(1, 1);
-  EXPECT_EQ(page.data[0].kind, -1);
-  EXPECT_EQ(page.data[0].alignment, 1000);
-  EXPECT_EQ(page.data[0].visible, 1);
-  EXPECT_EQ(page.data[0].weight, 400);
-  EXPECT_EQ(page.data[0].font, nullptr);
-  page.data[0].text = "Title";
-  ASSERT_GE(page.Insert(0, TPrintCollection()), 0);
-  ASSERT_EQ(page.cols * page.rows, 2);
-  EXPECT_EQ(page.data[1].text, "Title");
-  EXPECT_EQ(page.data[0].text, "");
-}
-
 TEST(ToolkitRecords, BindingsStoreTheirArgumentsInFieldOrder) {
   const ValueParameters plain;
   EXPECT_EQ(plain.edit, nullptr);
@@ -95,9 +72,14 @@ TEST(ToolkitRecords, BindingsStoreTheirArgumentsInFieldOrder) {
   EXPECT_EQ(fields.items.data[0].type, 'i');
   EXPECT_EQ(fields.items.data[0].isActive, 0);
 
-  const TWindowsInfoMenu3D hooked;
-  EXPECT_EQ(hooked.refCount, 0);
-  EXPECT_EQ(hooked.window, nullptr);
+  // Set fills every field of a record built elsewhere.
+  double other = 0.0;
+  fields.items.data[0].Set(nullptr, 202, &other, 'd', "%g", 1);
+  EXPECT_EQ(fields.items.data[0].id, 202);
+  EXPECT_EQ(fields.items.data[0].value, &other);
+  EXPECT_EQ(fields.items.data[0].type, 'd');
+  EXPECT_STREQ(fields.items.data[0].printFormat, "%g");
+  EXPECT_EQ(fields.items.data[0].isActive, 1);
 }
 
 TEST(ToolkitRecords, GraphWindowListStartsEmptyAndNeverOwnsItsWindows) {

@@ -1,82 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 
 #include "optics/model/color_image_service.h"
 #include "optics/model/color_vector.h"
 #include "optics/model/file_data.h"
-#include "optics/model/light_source_records.h"
 
 namespace {
-
-TEST(LightSourceRecords, NewRecordsHoldTheirDefaults) {
-  const TLightSourceZone zone;
-  EXPECT_EQ(zone.Z, 0.0);
-  EXPECT_EQ(zone.Bright, 0.0);
-  const TLimitLoc limit;
-  EXPECT_EQ(limit.Active, 0);
-  EXPECT_EQ(limit.Min, -1e20);
-  EXPECT_EQ(limit.Max, 1e20);
-  const TLimitDir screen;
-  EXPECT_EQ(screen.H, 0.0);
-  const TTriangle triangle;
-  EXPECT_EQ(triangle.Object, 0);
-  EXPECT_EQ(triangle.Area, 0.0);
-  EXPECT_EQ(triangle.flag, 0);
-  for (const Vector *v : {&triangle.A, &triangle.B, &triangle.C, &triangle.E1, &triangle.E2,
-                          &triangle.N, &triangle.U, &triangle.V}) {
-    ASSERT_EQ(v->n, 3);
-    EXPECT_EQ(v->data[2], 0.0);
-  }
-}
-
-TEST(LightSourceRecords, ResetsRestoreTheDefaults) {
-  TLimitLoc limit;
-  limit.Active = 1;
-  limit.Min = 2.0;
-  limit.Reset();
-  EXPECT_EQ(limit.Active, 0);
-  EXPECT_EQ(limit.Min, -1e20);
-  TLightSourceZone zone;
-  zone.Ay = 4.0;
-  zone.Clear();
-  EXPECT_EQ(zone.Ay, 0.0);
-  TLimitDir screen;
-  screen.HSquared = 9.0;
-  screen.Clear();
-  EXPECT_EQ(screen.HSquared, 0.0);
-  TTriangle triangle;
-  triangle.Area = 3.0;
-  triangle.flag = 1;
-  triangle.D11 = 5.0;
-  triangle.ClearGeometry();
-  EXPECT_EQ(triangle.Area, 0.0);
-  EXPECT_EQ(triangle.flag, 0);
-  EXPECT_EQ(triangle.D11, 5.0);
-}
-
-TEST(LightSourceRecords, TriangleCopiesOwnTheirVectors) {
-  TTriangle source;
-  source.Object = 2;
-  source.B.data[1] = 7.0;
-  source.Det = 0.5;
-  TTriangle copy(source);
-  TTriangle assigned;
-  assigned = source;
-  source.B.data[1] = -1.0;
-  EXPECT_EQ(copy.B.data[1], 7.0);
-  EXPECT_EQ(assigned.B.data[1], 7.0);
-  EXPECT_NE(assigned.B.data, source.B.data);
-  EXPECT_EQ(assigned.Object, 2);
-  EXPECT_EQ(copy.Det, 0.5);
-  Mem<TTriangle> mesh(2, 1);
-  mesh.data[1] = copy;
-  Mem<TTriangle> meshCopy(mesh);
-  mesh.data[1].B.data[1] = 0.0;
-  EXPECT_EQ(meshCopy.data[1].B.data[1], 7.0);
-}
 
 TEST(ColorVector, CellsCopyAsRawValues) {
   Mem<COLORVECTOR> pixels(2, 1);

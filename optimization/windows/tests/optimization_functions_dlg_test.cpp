@@ -6,13 +6,32 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QWidget>
+#include <memory>
+#include <string>
+
 #include "optimization/binding/tests/run_test_support.h"
 #include "optimization/system/tests/configuration_snapshots.h"
 #include "optimization/windows/functions_tables.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/tables/table_header.h"
+#include "toolkit/tables/win_table_edit.h"
 
 namespace {
+
+// A bound table's cell text, read and written as the user sees it.
+class TCells {
+ public:
+  explicit TCells(TWinDirectTable *table) : table_(table) {}
+  std::string GetCell(int column, int row) const { return table_->Grid()->Cells().GetItem(column, row).text; }
+  void SetCell(int column, int row, const char *text) { table_->Grid()->Cells().GetItem(column, row).text = text; }
+
+ private:
+  TWinDirectTable *table_;
+};
 
 class FunctionsDlg : public EvaluationTest {
  protected:
@@ -30,8 +49,8 @@ class FunctionsDlg : public EvaluationTest {
     set.SetConfigurations();
     dlg = new TOptimizationFunctionsDlg(nullptr, &set);
     ASSERT_TRUE(dlg->Create());
-    beams = static_cast<TCellGrid *>(dlg->ChildWithId(kBeamsTableId));
-    table = static_cast<TCellGrid *>(dlg->ChildWithId(kFunctionsTableId));
+    beams = std::make_unique<TCells>(dlg->BeamsTable());
+    table = std::make_unique<TCells>(dlg->FunctionsTable());
   }
   void TearDown() override {
     if (dlg->IsWindow()) dlg->Destroy();
@@ -44,8 +63,8 @@ class FunctionsDlg : public EvaluationTest {
   std::unique_ptr<TConfigurationSnapshots> configured;
   TOptimizationFunctions set;
   TOptimizationFunctionsDlg *dlg = nullptr;
-  TCellGrid *beams = nullptr;
-  TCellGrid *table = nullptr;
+  std::unique_ptr<TCells> beams;
+  std::unique_ptr<TCells> table;
 };
 
 }  // namespace
@@ -77,12 +96,66 @@ TEST_F(FunctionsDlg, CancelKeepsWhatThePageTurnsStored) {
   EXPECT_NE(set.Record(1, 0)->Focus.data[0].Target, 90.0);
 }
 
-TEST_F(FunctionsDlg, TextThatIsNoNumberKeepsTheValue) {
+TEST_F(FunctionsDlg, TextThatIsNoNumberIsRefusedByNameAndNothingIsStoredUntilMended) {
   table->SetCell(1, 0, "half");
   beams->SetCell(0, 1, "12abc");
   Command(IDOK);
+  // The dialog stays, with the first refused cell named and current.
+  EXPECT_TRUE(dlg->IsWindow());
+  ASSERT_EQ(Boxes().boxes.size(), 1U);
+  EXPECT_EQ(Boxes().boxes[0].text, "Y beam in row 2: \"12abc\" is not a number.");
+  EXPECT_EQ(dlg->BeamsTable()->Grid()->CurrentRow(), 1);
   EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Weight, 0.5);
   EXPECT_EQ(set.Record(0, 1)->Ybeam, 0.5);
+  // Nor does a page turn go on.
+  Command(kNextId);
+  EXPECT_EQ(dlg->GetWindowText(), "Optimization functions. Configuration 1/3.");
+  beams->SetCell(0, 1, "45");
+  Command(kNextId);
+  ASSERT_EQ(Boxes().boxes.size(), 3U);
+  EXPECT_EQ(Boxes().boxes[2].text, "Weight in row Foc.length: \"half\" is not a number.");
+  // A field is named by its label.
+  table->SetCell(1, 0, "0,25");
+  dlg->SetDlgItemText(kRaysPerBeamId, "nan");
+  Command(IDOK);
+  ASSERT_EQ(Boxes().boxes.size(), 4U);
+  EXPECT_EQ(Boxes().boxes[3].text, "Rays number in each beam: \"nan\" is not a number.");
+  dlg->SetDlgItemText(kRaysPerBeamId, "5");
+  Command(IDOK);
+  EXPECT_EQ(Boxes().boxes.size(), 4U);
+  EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Weight, 0.25);
+  EXPECT_EQ(set.Record(0, 1)->Ybeam, 0.75);  // 45 arc minutes
+  EXPECT_EQ(set.Record(0, 0)->NrayInBeam, 5);
+}
+
+TEST_F(FunctionsDlg, TheTablesAreBoundTablesWithoutARowMenuAndTheFieldsShowInBlue) {
+  // Bound tables over the template's placeholders, with their captions.
+  EXPECT_EQ(dlg->BeamsTable()->ColumnHeader()->Caption(0), " Y beam ");
+  EXPECT_EQ(dlg->BeamsTable()->RowHeader()->Caption(9), "10");
+  EXPECT_EQ(dlg->FunctionsTable()->RowHeader()->Caption(7), "Strehl");
+  EXPECT_EQ(dlg->FunctionsTable()->Grid()->Columns(), 2);
+  EXPECT_EQ(dlg->BeamsTable()->Grid()->Rows(), 10);
+  // No row commands: a right click offers nothing.
+  TScriptedMenuTracker menus;
+  dlg->BeamsTable()->CellContextMenu(0, 0);
+  EXPECT_TRUE(menus.walks.empty());
+  // The rays field's text is dark blue on white.
+  TWindow *rays = dlg->ChildWithId(kRaysPerBeamId);
+  ASSERT_NE(rays, nullptr);
+  dlg->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return rays->NativeWidget()->isVisible(); }, 3000));
+  const QImage pixels = rays->NativeWidget()->grab().toImage();
+  // The digit's strokes: dark blue, none of them black.
+  int blue = 0;
+  int black = 0;
+  for (int y = 0; y < pixels.height(); ++y)
+    for (int x = 0; x < pixels.width(); ++x) {
+      const QRgb p = pixels.pixel(x, y);
+      blue += qBlue(p) >= 0x60 && qRed(p) < 0x30 && qGreen(p) < 0x30 ? 1 : 0;
+      black += (p & 0xFFFFFF) == 0 ? 1 : 0;
+    }
+  EXPECT_GT(blue, 5);
+  EXPECT_EQ(black, 0);
 }
 
 TEST_F(FunctionsDlg, TheFileItSavesLoadsBackEqual) {

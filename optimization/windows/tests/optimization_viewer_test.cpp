@@ -16,6 +16,7 @@
 #include "optimization/binding/korvex_optz.h"
 #include "optimization/binding/tests/run_test_support.h"
 #include "optimization/windows/viewer_run_host.h"
+#include "toolkit/pump/o_gauge.h"
 #include "platform/gui/controls/control.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/sys_colors.h"
@@ -74,8 +75,8 @@ TEST_F(OptimizationViewer, AfterARunTheFieldsShowItAndOkAndUndoAreOffered) {
   EXPECT_TRUE(viewer->ChildWithId(kViewerUndoButton)->IsWindowEnabled());
   EXPECT_FALSE(viewer->ChildWithId(kViewerStopButton)->IsWindowEnabled());
   // The gauge's bar is drawn in the highlight colour.
-  viewer->ChildWithId(kViewerGauge)->UpdateWindow();
-  const QImage pixels = test_kit::WindowPixels(*viewer->ChildWithId(kViewerGauge));
+  viewer->Gauge()->UpdateWindow();
+  const QImage pixels = test_kit::WindowPixels(*viewer->Gauge());
   const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
   int barPixels = 0;
   for (int y = 0; y < pixels.height(); ++y)

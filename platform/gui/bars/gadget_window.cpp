@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gui/drawing/dc.h"
+#include "platform/gui/drawing/gdi_objects.h"
 
 namespace {
 constexpr COLORREF kFace = 0xC0C0C0;
@@ -15,6 +16,10 @@ TGadgetWindow::TGadgetWindow(TWindow *parentWindow, TTileDirection direction, TM
 }
 
 TGadgetWindow::~TGadgetWindow() = default;
+
+void TGadgetWindow::SetFont(TFont *font) { font_.reset(font); }
+
+HFONT TGadgetWindow::GetFont() const { return font_ != nullptr ? static_cast<HFONT>(*font_) : GadgetFont(); }
 
 void TGadgetWindow::Insert(TGadget &gadget, TPlacement placement, TGadget *sibling) {
   std::unique_ptr<TGadget> owned(&gadget);
@@ -203,9 +208,10 @@ LRESULT TGadgetWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return TWindow::WindowProc(msg, wParam, lParam);
 }
 
-TControlBar::TControlBar(TWindow *parentWindow, TTileDirection direction, TModule *module)
+TControlBar::TControlBar(TWindow *parentWindow, TTileDirection direction, TFont *font, TModule *module)
     : TGadgetWindow(parentWindow, direction, module) {
   margins_ = {4, 2, 4, 2};
+  if (font != nullptr) SetFont(font);
 }
 
 TToolBox::TToolBox(TWindow *parentWindow, int numColumns, int numRows, TTileDirection direction,

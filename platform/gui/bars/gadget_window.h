@@ -9,6 +9,8 @@
 #include "platform/gui/bars/gadgets.h"
 #include "platform/gui/windows/window.h"
 
+class TFont;
+
 class TGadgetWindow : public TWindow {
  public:
   enum TTileDirection { Horizontal, Vertical };
@@ -38,6 +40,11 @@ class TGadgetWindow : public TWindow {
   // Asks the command enablers of every gadget (the frame does it after commands).
   void UpdateGadgetStates();
 
+  // The font of the text gadgets: the window takes the font over (null goes back to the
+  // layer's own small face). Sizes follow at the next layout.
+  void SetFont(TFont *font);
+  HFONT GetFont() const;
+
   // The gadget pressed with the mouse (it gets the moves and the release).
   void GadgetPressed(TGadget *gadget);
 
@@ -59,13 +66,15 @@ class TGadgetWindow : public TWindow {
 
  private:
   TGadget *pressed_ = nullptr;
+  std::unique_ptr<TFont> font_;
 };
 
 // A bar of buttons and separators along the top (or a side) of a frame.
 class TControlBar : public TGadgetWindow {
  public:
+  // The font (taken over; null: the layer's own) is the one its text gadgets draw in.
   explicit TControlBar(TWindow *parent = nullptr, TTileDirection direction = Horizontal,
-                       TModule *module = nullptr);
+                       TFont *font = nullptr, TModule *module = nullptr);
   const char *GetClassName() override { return "TControlBar"; }
 };
 

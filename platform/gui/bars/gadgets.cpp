@@ -47,6 +47,11 @@ void Bevel(TDC &dc, const RECT &r, bool sunken) {
   VLine(dc, r.right - 2, r.top + 1, r.bottom - 1, bottomRight);
 }
 
+// The font a text gadget draws in: its window's.
+HFONT FontOf(const TGadgetWindow *window) { return window != nullptr ? window->GetFont() : GadgetFont(); }
+
+}  // namespace
+
 HFONT GadgetFont() {
   static HFONT font = [] {
     LOGFONT logFont{};
@@ -56,8 +61,6 @@ HFONT GadgetFont() {
   }();
   return font;
 }
-
-}  // namespace
 
 TGadget::TGadget(int id, TBorderStyle style) : id_(id), borderStyle_(style) {}
 
@@ -253,7 +256,7 @@ TTextGadget::TTextGadget(int id, TBorderStyle style, TAlign align, UINT numChars
 void TTextGadget::GetDesiredSize(SIZE &size) {
   QImage scratch(1, 1, QImage::Format_RGB32);
   TDC dc(&scratch, {0, 0}, {0, 0, 1, 1});
-  dc.SelectObject(GadgetFont());
+  dc.SelectObject(FontOf(GetGadgetWindow()));
   TEXTMETRIC metrics;
   dc.GetTextMetrics(metrics);
   size = {static_cast<LONG>(numChars_) * metrics.tmAveCharWidth + 2 * BorderWidth() + 4,
@@ -263,7 +266,7 @@ void TTextGadget::GetDesiredSize(SIZE &size) {
 void TTextGadget::Paint(TDC &dc) {
   Fill(dc, bounds_, kFace);
   PaintBorder(dc);
-  dc.SelectObject(GadgetFont());
+  dc.SelectObject(FontOf(GetGadgetWindow()));
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(enabled_ ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_GRAYTEXT));
   RECT textRect{bounds_.left + BorderWidth() + 2, bounds_.top + BorderWidth(),

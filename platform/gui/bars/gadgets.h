@@ -12,6 +12,9 @@
 class TDC;
 class TGadgetWindow;
 
+// The layer's own small face of gadget texts, for windows given no font.
+HFONT GadgetFont();
+
 class TGadget {
  public:
   enum TBorderStyle { None, Plain, Raised, Recessed, Embossed };

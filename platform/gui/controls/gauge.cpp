@@ -45,6 +45,12 @@ void TGauge::SetColor(COLORREF color) {
   Invalidate(false);
 }
 
+void TGauge::SetLed(int spacing, int thicknessPercent) {
+  ledSpacing = std::max(0, spacing);
+  ledThickness = std::clamp(thicknessPercent, 1, 100);
+  Invalidate(false);
+}
+
 int TGauge::Percent() const {
   if (maximum == minimum) return 0;
   return static_cast<int>(static_cast<long long>(value - minimum) * 100 / (maximum - minimum));
@@ -60,6 +66,24 @@ void TGauge::Paint(TDC &dc, bool, RECT &) {
   const RECT inside{well.left + margin, well.top + margin, well.right - margin, well.bottom - margin};
   if (inside.right <= inside.left || inside.bottom <= inside.top) return;
   const long long span = maximum - minimum;
+  if (ledSpacing > 0 && span != 0) {
+    // Segments k = 0, 1, ... start at k x spacing units; every one that starts below the
+    // value is lit whole, the last possibly cut at the well's end.
+    const long long length = horizontal ? inside.Width() : inside.Height();
+    const long long filled = value - minimum;
+    for (long long start = 0; start < filled; start += ledSpacing) {
+      const long long from = start * length / span;
+      const long long lit = std::max<long long>(1, static_cast<long long>(ledSpacing) * ledThickness * length / (100 * span));
+      const long long to = std::min(length, from + lit);
+      if (from >= length) break;
+      const RECT segment = horizontal ? RECT{inside.left + static_cast<LONG>(from), inside.top,
+                                             inside.left + static_cast<LONG>(to), inside.bottom}
+                                      : RECT{inside.left, inside.bottom - static_cast<LONG>(to), inside.right,
+                                             inside.bottom - static_cast<LONG>(from)};
+      FillSolid(dc, segment, barColor);
+    }
+    return;
+  }
   RECT bar = inside;
   if (horizontal) {
     bar.right = inside.left + static_cast<LONG>(span == 0 ? 0 : (value - minimum) * static_cast<long long>(inside.Width()) / span);

@@ -2,7 +2,9 @@
 // TGauge: a drawn progress bar. The bar grows from the left (or the bottom, when vertical)
 // in proportion to the value within the range; a horizontal gauge shows the format (a
 // printf format with one integer, "%d %%" by default) of the percentage in its middle,
-// dark over the background and light over the bar.
+// dark over the background and light over the bar. In LED mode the bar is a row of
+// segments instead, one every `spacing` units of the range, each `thickness` per cent of
+// that pitch long, and no text.
 
 #include <string>
 
@@ -23,6 +25,11 @@ class TGauge : public TControl {
   void SetStep(int stepSize) { step = stepSize; }
   void StepIt() { DeltaValue(step); }
   void SetColor(COLORREF color);
+  // LED mode: a segment every `spacing` units of the range (0 goes back to the solid bar),
+  // each thicknessPercent (1..100) of the pitch long.
+  void SetLed(int spacing, int thicknessPercent = 90);
+  int LedSpacing() const { return ledSpacing; }
+  int LedThickness() const { return ledThickness; }
   // The whole percentage shown: (value - min) * 100 / (max - min), 0 for an empty range.
   int Percent() const;
 
@@ -37,4 +44,6 @@ class TGauge : public TControl {
   int value = 0;
   int step = 10;
   COLORREF barColor;
+  int ledSpacing = 0;
+  int ledThickness = 90;
 };

@@ -10,6 +10,7 @@
 
 #include "platform/gui/bars/frame_window.h"
 #include "platform/gui/bars/resources.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/bars/show_help_wnd.h"
 #include "toolkit/render3d/o_palette.h"
@@ -157,6 +158,26 @@ TEST_F(OControlBar, BarHasAGreyFaceAndAnEtchedEdge) {
   EXPECT_EQ(test_kit::ClientPixel(*bar, area.right - 3, 0), 0xFFFFFFu);
   EXPECT_EQ(test_kit::ClientPixel(*bar, area.right - 3, area.bottom - 1), 0x808080u);
   EXPECT_EQ(test_kit::ClientPixel(*bar, area.right - 3, area.bottom / 2), 0xC0C0C0u);
+}
+
+TEST(OControlBarFont, TextGadgetsDrawAndMeasureInTheBarsFont) {
+  test_kit::EnsureApplication();
+  // The same pane on a bar without a font and on one given a large font.
+  TOControlBar plain(nullptr);
+  TOControlBar large(nullptr, TGadgetWindow::Horizontal, new TFont("Arial", -24));
+  auto *plainPane = new TTextGadget(1, TGadget::Recessed, TTextGadget::Left, 6, "Ready");
+  auto *largePane = new TTextGadget(1, TGadget::Recessed, TTextGadget::Left, 6, "Ready");
+  plain.Insert(*plainPane);
+  large.Insert(*largePane);
+  SIZE plainSize{};
+  SIZE largeSize{};
+  plainPane->GetDesiredSize(plainSize);
+  largePane->GetDesiredSize(largeSize);
+  // Heights follow the font: the text's height and the pane's borders.
+  EXPECT_GE(largeSize.cy - plainSize.cy, 24 - 13);
+  EXPECT_GT(largeSize.cx, plainSize.cx);
+  EXPECT_EQ(plain.GetFont(), GadgetFont());
+  EXPECT_NE(large.GetFont(), GadgetFont());
 }
 
 }  // namespace

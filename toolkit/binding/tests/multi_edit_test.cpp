@@ -101,11 +101,14 @@ TEST_F(MultiEditTest, AValueTheVariableCannotHoldIsRefused) {
   EXPECT_EQ(variables.flags, 0x1F);
   EXPECT_EQ(variables.before, 0xAA);
   EXPECT_EQ(variables.after, 0xBB);
-  EXPECT_FALSE(boxes.beeps.empty());
-  // The other fields still come back.
+  // The field has no label: it is named by its id.
+  ASSERT_EQ(boxes.boxes.size(), 1U);
+  EXPECT_EQ(boxes.boxes[0].text, "Field 304: \"1FF\" is not a number.");
+  // The other fields still come back; one message for the one refusal.
   dialog->Field(kCount).SetWindowText("-7.5");
   EXPECT_EQ(dialog->edits->ReadAll(), 0);
   EXPECT_EQ(variables.count, -7);
+  EXPECT_EQ(boxes.boxes.size(), 2U);
 }
 
 TEST_F(MultiEditTest, OneTransferFindsItsBindingByVariableOrControl) {
@@ -180,6 +183,94 @@ TEST_F(MultiEditTest, ReadOnlyFieldsBeepAtTypingButStillMove) {
 
   test_kit::PostText(dialog->Field(kCount), "3");
   ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->edits->IsModified() == 1; }, kWaitMs));
+}
+
+// A labelled field and two others far from it: one 360 dialog units to the right, one
+// 200 below (about 540 and 325 pixels).
+constexpr int kRays = 401;
+constexpr int kFarRight = 402;
+constexpr int kFarBelow = 403;
+const TDialogTemplate kFarFieldsDlg{
+    "FarFieldsDlg", WS_POPUP | WS_CAPTION, 0, 0, 460, 240, "Far fields",
+    {
+        {"STATIC", "Ray &number:", -1, SS_LEFT, 8, 10, 50, 8},
+        {"EDIT", "", kRays, ES_LEFT | WS_BORDER | WS_TABSTOP, 60, 8, 40, 12},
+        {"STATIC", "Weight", -1, SS_LEFT, 420, 0, 30, 8},
+        {"EDIT", "", kFarRight, ES_LEFT | WS_BORDER | WS_TABSTOP, 420, 8, 30, 12},
+        {"EDIT", "", kFarBelow, ES_LEFT | WS_BORDER | WS_TABSTOP, 60, 208, 40, 12},
+    }};
+const TDialogRegistration kFarFieldsRegistration(kFarFieldsDlg);
+
+class TFarFieldsDialog : public TDialog {
+ public:
+  TFarFieldsDialog() : TDialog(nullptr, "FarFieldsDlg") {
+    edits = std::make_unique<TMultiEdit>(this);
+    edits->AddEdit(kRays, &rays, 'i', "%d");
+    edits->AddEdit(kFarRight, &weight, 'd', "%g");
+    edits->AddEdit(kFarBelow, &scale, 'f', "%g");
+  }
+  ~TFarFieldsDialog() override { edits.reset(); }
+  TBaseEdit &Field(int id) { return *static_cast<TBaseEdit *>(edits->FindByControlId(id)->edit); }
+  int rays = 100;
+  double weight = 1.0;
+  float scale = 2.0F;
+  std::unique_ptr<TMultiEdit> edits;
+};
+
+class MultiEditFarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test_kit::EnsureApplication();
+    dialog = std::make_unique<TFarFieldsDialog>();
+    ASSERT_TRUE(dialog->Create());
+    ASSERT_EQ(dialog->edits->WriteAll(), 1);
+  }
+  void TearDown() override { dialog.reset(); }
+  std::unique_ptr<TFarFieldsDialog> dialog;
+  TRecordingMessageBoxProvider boxes;
+};
+
+TEST_F(MultiEditFarTest, ArrowKeysReachFieldsFarAway) {
+  TBaseEdit &rays = dialog->Field(kRays);
+  const RECT from = rays.GetWindowRect();
+  const RECT right = dialog->Field(kFarRight).GetWindowRect();
+  const RECT below = dialog->Field(kFarBelow).GetWindowRect();
+  ASSERT_GT(right.left - from.right, 179);
+  ASSERT_GT(below.top - from.bottom, 179);
+  rays.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == rays.GetHandle(); }, kWaitMs));
+  test_kit::PostKeyWith(rays, VK_RIGHT, MK_CONTROL);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kFarRight).GetHandle(); }, kWaitMs));
+  test_kit::PostKeyWith(dialog->Field(kFarRight), VK_LEFT, MK_CONTROL);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == rays.GetHandle(); }, kWaitMs));
+  test_kit::PostKey(rays, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == dialog->Field(kFarBelow).GetHandle(); }, kWaitMs));
+  EXPECT_TRUE(boxes.beeps.empty());
+}
+
+TEST_F(MultiEditFarTest, ARefusedTextIsToldByTheFieldsLabelAndTheFieldTakesTheFocus) {
+  dialog->Field(kRays).SetWindowText("12abc");
+  dialog->Field(kFarRight).SetWindowText("nan");
+  dialog->Field(kFarBelow).SetWindowText("1e400");
+  EXPECT_EQ(dialog->edits->ReadAll(), 0);
+  EXPECT_EQ(dialog->rays, 100);
+  EXPECT_EQ(dialog->weight, 1.0);
+  EXPECT_EQ(dialog->scale, 2.0F);
+  // Only the first refusal is told: the label on the field's left, its '&' and colon dropped.
+  ASSERT_EQ(boxes.boxes.size(), 1U);
+  EXPECT_EQ(boxes.boxes[0].text, "Ray number: \"12abc\" is not a number.");
+  EXPECT_EQ(boxes.boxes[0].caption, "Warning");
+  EXPECT_EQ(GetFocus(), dialog->Field(kRays).GetHandle());
+  // A label above the field names it when none stands on its left.
+  dialog->Field(kRays).SetWindowText("5");
+  EXPECT_EQ(dialog->edits->ReadAll(), 0);
+  ASSERT_EQ(boxes.boxes.size(), 2U);
+  EXPECT_EQ(boxes.boxes[1].text, "Weight: \"nan\" is not a number.");
+  dialog->Field(kFarRight).SetWindowText("0,75");
+  EXPECT_EQ(dialog->edits->ReadAll(), 0);
+  EXPECT_EQ(boxes.boxes[2].text, "Field 403: \"1e400\" is out of range.");
+  EXPECT_EQ(dialog->rays, 5);
+  EXPECT_EQ(dialog->weight, 0.75);
 }
 
 }  // namespace

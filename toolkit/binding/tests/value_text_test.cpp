@@ -18,14 +18,44 @@ TEST(ParseBoundValue, DecimalTextIsTruncatedTowardZeroForIntegers) {
   EXPECT_EQ(value, -2);
   EXPECT_EQ(ParseBoundValue('i', &value, 0, "%d", ""), 1);
   EXPECT_EQ(value, 0);
-  EXPECT_EQ(ParseBoundValue('i', &value, 0, "%d", "12abc"), 1);
-  EXPECT_EQ(value, 12);
-  double number = 1.0;
-  EXPECT_EQ(ParseBoundValue('d', &number, 0, "%g", "abc"), 1);
-  EXPECT_EQ(number, 0.0);
   float single = 0.0F;
   EXPECT_EQ(ParseBoundValue('f', &single, 0, "%g", "0.25"), 1);
   EXPECT_EQ(single, 0.25F);
+}
+
+TEST(ParseBoundValue, TextThatIsNotWhollyANumberIsRefusedWithItsReason) {
+  int value = 7;
+  TNumberRead why = TNumberRead::Number;
+  EXPECT_EQ(ParseBoundValue('i', &value, 0, "%d", "12abc", &why), 0);
+  EXPECT_EQ(value, 7);
+  EXPECT_EQ(why, TNumberRead::NotANumber);
+  double number = 1.0;
+  EXPECT_EQ(ParseBoundValue('d', &number, 0, "%g", "abc", &why), 0);
+  EXPECT_EQ(number, 1.0);
+  // A decimal comma is the point, in every field.
+  EXPECT_EQ(ParseBoundValue('d', &number, 0, "%g", "1,5", &why), 1);
+  EXPECT_EQ(number, 1.5);
+  EXPECT_EQ(why, TNumberRead::Number);
+  EXPECT_EQ(ParseBoundValue('i', &value, 0, "%d", "300", &why), 1);
+  EXPECT_EQ(ParseBoundValue('b', &value, 0, "%d", "300", &why), 0);
+  EXPECT_EQ(why, TNumberRead::OutOfRange);
+}
+
+TEST(ParseBoundValue, DoubleAndFloatFieldsRefuseWhatIsNotAFiniteNumber) {
+  double number = 2.5;
+  float single = 0.5F;
+  TNumberRead why = TNumberRead::Number;
+  for (const char *text : {"nan", "NaN", "inf", "-inf", "infinity"}) {
+    EXPECT_EQ(ParseBoundValue('d', &number, 0, "%g", text, &why), 0) << text;
+    EXPECT_EQ(why, TNumberRead::NotANumber) << text;
+    EXPECT_EQ(ParseBoundValue('f', &single, 0, "%g", text), 0) << text;
+  }
+  EXPECT_EQ(ParseBoundValue('d', &number, 0, "%g", "1e400", &why), 0);
+  EXPECT_EQ(why, TNumberRead::OutOfRange);
+  EXPECT_EQ(ParseBoundValue('f', &single, 0, "%g", "1e39", &why), 0);
+  EXPECT_EQ(why, TNumberRead::OutOfRange);
+  EXPECT_EQ(number, 2.5);
+  EXPECT_EQ(single, 0.5F);
 }
 
 TEST(ParseBoundValue, HexFieldsReadThroughTheFormatAndEmptyGivesZero) {

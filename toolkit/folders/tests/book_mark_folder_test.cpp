@@ -288,4 +288,43 @@ TEST_F(BookMarkFolderTest, TabsOfAHiddenFolderShrinkBackWhenLeft) {
   EXPECT_EQ(Tab(1).right, second.right);
 }
 
+// Eight pages whose titles together are far wider than the page.
+class TCrowdedFolder : public TBookMarkFolder {
+ public:
+  static constexpr int kPages = 8;
+  TCrowdedFolder() : TBookMarkFolder(nullptr, "TabTestFolderDlg") {
+    for (int i = 0; i < kPages; ++i) {
+      page[i] = new TTestPage(this);
+      AddPage(page[i], kTitles[i]);
+    }
+  }
+  static constexpr const char *kTitles[kPages] = {"Surfaces and apertures", "Aspherical coefficients",
+                                                   "Holographic elements",   "Glass and materials",
+                                                   "Beams and wavelengths",  "Configurations",
+                                                   "Optimization functions", "Tolerances"};
+  TTestPage *page[kPages];
+};
+
+TEST_F(BookMarkFolderTest, TabsTooWideForThePageAreNarrowedAndEveryOneIsReachable) {
+  TCrowdedFolder crowded;
+  ASSERT_TRUE(crowded.Create());
+  test_kit::RunFor(20);
+  const RECT area = crowded.PageArea();
+  for (int i = 0; i < TCrowdedFolder::kPages; ++i) {
+    const RECT tab = crowded.Entry(i)->tab;
+    EXPECT_GT(tab.right - tab.left, 4) << "tab " << i;
+    // Within the page (the raised first tab stands 2 pixels out on each side).
+    EXPECT_GE(tab.left + 2, area.left) << "tab " << i;
+    EXPECT_LE(tab.right - (i == 0 ? 2 : 0), area.right) << "tab " << i;
+  }
+  for (int i = TCrowdedFolder::kPages - 1; i >= 0; --i) {
+    const RECT tab = crowded.Entry(i)->tab;
+    const POINT centre{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+    test_kit::PostMouse(crowded, WM_LBUTTONDOWN, centre);
+    test_kit::PostMouse(crowded, WM_LBUTTONUP, centre);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return crowded.CurrentPage() == i; }, kWaitMs)) << "tab " << i;
+    EXPECT_TRUE(crowded.page[i]->IsWindowVisible());
+  }
+}
+
 }  // namespace

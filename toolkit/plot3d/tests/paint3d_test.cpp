@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <memory>
 
 #include "platform/core/recording_providers.h"
@@ -144,6 +145,21 @@ TEST_F(PaintWindows, FastGraphCopiesTheBitmapsItIsGiven) {
   EXPECT_EQ(boxes.boxes[0].text, "NewDibSize != DibSize");
   EXPECT_EQ(boxes.boxes[0].caption, "Warning");
   EXPECT_EQ(DibPixel(*fast->Dib(), 3, 3), RGB(0, 255, 0));
+}
+
+TEST_F(PaintWindows, AModalRunEndsWithItsResultOrWithTwoWhenTheWindowIsDeleted) {
+  TPaint3D *paint = Make<TPaint3D>(64, 48, 64, 48);
+  QTimer::singleShot(20, [paint] { paint->EndModal(7); });
+  EXPECT_EQ(paint->RunModal(), 7);
+  EXPECT_EQ(paint->IsRunningModal(), 0);
+
+  // Deleted while its loop runs: the loop ends and the run answers 2.
+  auto *owned = new TPaint3D(nullptr, "modal", 30, 30, 64, 48, 64, 48, kStyle, kBack, SharedPalette);
+  QTimer::singleShot(20, [owned] {
+    EXPECT_EQ(owned->IsRunningModal(), 1);
+    delete owned;
+  });
+  EXPECT_EQ(owned->RunModal(), 2);
 }
 
 }  // namespace

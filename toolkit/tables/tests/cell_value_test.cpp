@@ -79,10 +79,29 @@ TEST(ParseCellElement, IntegersTruncateAndEmptyTextGivesZero) {
   EXPECT_EQ(ParseCellElement(kCellInt, ints, 1, "", 0), 1);
   EXPECT_EQ(ints[1], 0);
   double doubles[] = {4.0};
-  EXPECT_EQ(ParseCellElement(kCellDouble, doubles, 0, "3.5mm", 0), 1);
-  EXPECT_EQ(doubles[0], 3.5);
   EXPECT_EQ(ParseCellElement(99, doubles, 0, "1", 0), 0);
-  EXPECT_EQ(doubles[0], 3.5);
+  EXPECT_EQ(doubles[0], 4.0);
+}
+
+TEST(ParseCellElement, TextsThatAreNoFiniteNumberAreRefused) {
+  double doubles[] = {4.0};
+  float floats[] = {0.5F};
+  TNumberRead why = TNumberRead::Number;
+  EXPECT_EQ(ParseCellElement(kCellDouble, doubles, 0, "3.5mm", 0, &why), 0);
+  EXPECT_EQ(why, TNumberRead::NotANumber);
+  for (const char *text : {"nan", "inf", "-Infinity"}) {
+    EXPECT_EQ(ParseCellElement(kCellDouble, doubles, 0, text, 0), 0) << text;
+    EXPECT_EQ(ParseCellElement(kCellFloat, floats, 0, text, 0), 0) << text;
+  }
+  EXPECT_EQ(ParseCellElement(kCellDouble, doubles, 0, "1e400", 0, &why), 0);
+  EXPECT_EQ(why, TNumberRead::OutOfRange);
+  EXPECT_EQ(ParseCellElement(kCellFloat, floats, 0, "-1e39", 0, &why), 0);
+  EXPECT_EQ(why, TNumberRead::OutOfRange);
+  EXPECT_EQ(doubles[0], 4.0);
+  EXPECT_EQ(floats[0], 0.5F);
+  EXPECT_EQ(ParseCellElement(kCellDouble, doubles, 0, " 2,25 ", 0, &why), 1);
+  EXPECT_EQ(doubles[0], 2.25);
+  EXPECT_EQ(why, TNumberRead::Number);
 }
 
 TEST(ParseCellElement, ValuesTheElementCannotHoldAreRefused) {

@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "foundation/containers/string_class.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
@@ -352,6 +354,116 @@ TEST_F(WinDirectTableTest, ScrollRangesGrowFromNoneWhenTheTableShrinks) {
   EXPECT_EQ(table->RowHeader()->offset, -20);
   table->Grid()->Scroller->ScrollTo(0, 0);
   EXPECT_EQ(table->RowHeader()->offset, 0);
+}
+
+TEST_F(WinDirectTableTest, CellsThatAreNoFiniteNumberAreRefusedNamingTheCell) {
+  MakeBoundTable();
+  float weights[5] = {1.0F, 1.0F, 1.0F, 1.0F, 1.0F};
+  table->BindCell(1, "Weight", weights, 5, kCellFloat, "%g");
+  table->ValuesToCells();
+  SetCell(0, 1, "nan");
+  SetCell(0, 3, "1e400");
+  SetCell(1, 2, "inf");
+  EXPECT_EQ(table->CellsToValues(), 0);
+  EXPECT_EQ(arrays.radius[1], 20.5);
+  EXPECT_EQ(arrays.radius[3], 40.5);
+  EXPECT_EQ(weights[2], 1.0F);
+  // One message, for the first refused cell, which becomes current.
+  ASSERT_EQ(boxes.boxes.size(), 1U);
+  EXPECT_EQ(boxes.boxes[0].text, "Radius in row 2: \"nan\" is not a number.");
+  EXPECT_EQ(table->Grid()->CurrentColumn(), 0);
+  EXPECT_EQ(table->Grid()->CurrentRow(), 1);
+  SetCell(0, 1, "12abc");
+  SetCell(0, 3, "3,5");
+  SetCell(1, 2, "2");
+  EXPECT_EQ(table->CellsToValues(), 0);
+  EXPECT_EQ(boxes.boxes[1].text, "Radius in row 2: \"12abc\" is not a number.");
+  EXPECT_EQ(arrays.radius[3], 3.5);
+  EXPECT_EQ(weights[2], 2.0F);
+  SetCell(0, 1, "-1e401");
+  EXPECT_EQ(table->CellsToValues(), 0);
+  EXPECT_EQ(boxes.boxes[2].text, "Radius in row 2: \"-1e401\" is out of range.");
+}
+
+TEST_F(WinDirectTableTest, TheEditorHoldsWhatTheCellHolds) {
+  MakeBoundTable();
+  const std::string longText(200, 'x');
+  SetCell(1, 2, longText.c_str());
+  table->Grid()->SetCurrentCell(1, 2);
+  TCellEdit &editor = *table->Grid()->Editor();
+  EXPECT_EQ(editor.GetWindowText(), longText);
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+  editor.SetSelection(0, 0);
+  test_kit::PostKey(editor, VK_DELETE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText().size() == 199; }, kWaitMs));
+  EXPECT_TRUE(dialog->CanClose());
+  EXPECT_EQ(Cell(1, 2), std::string(199, 'x'));
+  // Typing stops at the cell's 255 characters.
+  editor.SetSelection(199, 199);
+  test_kit::PostText(editor, std::string(60, 'y').c_str());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText().size() >= 255; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(editor.GetWindowText().size(), 255U);
+}
+
+TEST_F(WinDirectTableTest, SelectAllIsGreyWhenThereIsNothingLeftToSelect) {
+  MakeBoundTable();
+  TScriptedMenuTracker menus;
+  table->Grid()->SetCurrentCell(0, 0);
+  TCellEdit &editor = *table->Grid()->Editor();
+  editor.SetSelection(1, 1);
+  menus.ChooseId(kCmCellSelectAll);
+  table->TTableWindow::CellContextMenu(0, 0);
+  ASSERT_EQ(menus.walks.size(), 1U);
+  EXPECT_FALSE(menus.walks[0].Refused);
+  int start = -1;
+  int end = -1;
+  editor.GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 4);  // "10.5"
+  // Wholly selected now: the item is grey and cannot be chosen.
+  menus.ChooseId(kCmCellSelectAll);
+  table->TTableWindow::CellContextMenu(0, 0);
+  ASSERT_EQ(menus.walks.size(), 2U);
+  EXPECT_TRUE(menus.walks[1].Refused);
+  // An empty cell has nothing to select.
+  SetCell(1, 1, "");
+  table->Grid()->SetCurrentCell(1, 1);
+  menus.ChooseId(kCmCellSelectAll);
+  table->TTableWindow::CellContextMenu(1, 1);
+  ASSERT_EQ(menus.walks.size(), 3U);
+  EXPECT_TRUE(menus.walks[2].Refused);
+}
+
+TEST_F(WinDirectTableTest, RowsFollowAListOfChangingLengthAndAGrownArrayIsBoundAgain) {
+  MakeBoundTable();
+  table->SetCellEnabled(arrays.radius, 1, 0);
+  table->SetRowsInUse(3);
+  EXPECT_EQ(table->RowsInUse(), 3);
+  EXPECT_EQ(table->Grid()->Rows(), 3);
+  EXPECT_EQ(table->CellEnabled(0, 1), 0);  // kept rows keep their flags
+  // A longer list: the captions' and values' arrays move to larger ones.
+  int numbers[7] = {1, 2, 3, 4, 5, 6, 7};
+  double radius[7] = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
+  int glass[7] = {};
+  EXPECT_EQ(table->RebindValues(arrays.numbers, numbers, 7), 1);
+  EXPECT_EQ(table->RebindValues(arrays.radius, radius, 7), 1);
+  EXPECT_EQ(table->RebindValues(arrays.glass, glass, 7), 1);
+  EXPECT_EQ(table->RebindValues(&arrays, glass, 7), 0);
+  table->SetRowsInUse(7);
+  EXPECT_EQ(table->Grid()->Rows(), 7);
+  EXPECT_EQ(table->RowHeader()->Captions().Columns(), 7);
+  EXPECT_EQ(table->CellEnabled(0, 6), 1);  // new rows take part
+  table->ValuesToCells();
+  EXPECT_EQ(table->RowHeader()->Caption(6), "7");
+  EXPECT_EQ(Cell(0, 6), "7.5");
+  EXPECT_EQ(Cell(0, 2), "3.5");
+  EXPECT_EQ(Cell(0, 1), "20.5");  // the disabled cell takes no part
+  SetCell(0, 5, "-1");
+  EXPECT_EQ(table->CellsToValues(), 1);
+  EXPECT_EQ(radius[5], -1.0);
+  EXPECT_EQ(arrays.radius[4], 50.5);  // the old array is no longer written
 }
 
 }  // namespace

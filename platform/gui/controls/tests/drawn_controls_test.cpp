@@ -182,6 +182,29 @@ TEST_F(DrawnControls, GaugeBarAndPercentFollowTheValue) {
   EXPECT_EQ(CountColor(*gauge, RGB(0, 0, 0)), 0);  // the text is light over the full bar
 }
 
+TEST_F(DrawnControls, LedGaugeLightsWholeSegmentsAndShowsNoText) {
+  // A well of 200 pixels (202 less the frame): range 0..100 in segments of 4 units, 80 %
+  // lit: a segment every 8 pixels, 6 of them lit (4 x 0.8 x 2 = 6.4).
+  auto *gauge = new TGauge(parent, nullptr, 501, 10, 10, 202, 22, true, 0);
+  CreateAll();
+  gauge->SetLed(4, 80);
+  gauge->SetValue(10);  // segments at 0 and 4 units, and the one at 8 started
+  gauge->UpdateWindow();
+  const COLORREF bar = GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 1, 5), bar);
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 6, 5), bar);
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 7, 5), kGrey);  // the gap after the first
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 8, 5), kGrey);
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 9, 5), bar);
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 17, 5), bar);  // third segment, begun below 10
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 25, 5), kGrey);  // the fourth starts at 12 units
+  EXPECT_EQ(CountColor(*gauge, RGB(0, 0, 0)), 0);  // no percentage text
+  gauge->SetValue(100);
+  gauge->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 193, 5), bar);  // the last segment, at 96 units
+  EXPECT_EQ(test_kit::ClientPixel(*gauge, 199, 5), kGrey);
+}
+
 TEST_F(DrawnControls, GroupBoxFramesItsAreaBelowItsTitle) {
   auto *group = new TGroupBox(parent, 600, "Field", 10, 10, 200, 100);
   CreateAll();
