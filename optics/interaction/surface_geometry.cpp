@@ -129,7 +129,7 @@ int SurfaceProfile(const TInteractionSurface &s, int count, DPOINT *out, int sid
   return 1;
 }
 
-void SurfaceApertureCentre(const TInteractionSurface &s, double centre[3], double &radius) {
+bool SurfaceApertureCentre(const TInteractionSurface &s, double centre[3], double &radius) {
   const TBoundView &o = s.outer;
   double a = o.semiHeight, b = 0.0;
   radius = o.semiHeight;
@@ -150,9 +150,10 @@ void SurfaceApertureCentre(const TInteractionSurface &s, double centre[3], doubl
   if (TraceSurfaceRay(s, first) == kRayMissedSurface ||
       TraceSurfaceRay(s, second) == kRayMissedSurface) {
     centre[0] = centre[1] = centre[2] = 0.0;
-    return;
+    return false;
   }
   centre[0] = 0.5 * (first.x + second.x);
   centre[1] = 0.5 * (first.y + second.y);
   centre[2] = 0.5 * (first.z + second.z);
+  return true;
 }

@@ -20,5 +20,6 @@ void SurfacePointOnSurface(const TInteractionSurface &surface, double y, double 
 int SurfaceProfile(const TInteractionSurface &surface, int count, DPOINT *out, int side, double h,
                    double centre);
 
-// Centre of the outer aperture (global) and its radius; (0, 0, 0) when a probe ray misses.
-void SurfaceApertureCentre(const TInteractionSurface &surface, double centre[3], double &radius);
+// Centre of the outer aperture (global) and its radius; (0, 0, 0) and false when a probe
+// ray misses.
+bool SurfaceApertureCentre(const TInteractionSurface &surface, double centre[3], double &radius);

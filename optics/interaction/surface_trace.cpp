@@ -170,6 +170,13 @@ DPOINT3 SurfaceApertureCentre(const TSurface &surface, double &radius) {
   return DPOINT3(centre[0], centre[1], centre[2]);
 }
 
+DPOINT3 SurfaceLocalFrame(const TSurface &surface, double &radius) {
+  double centre[3];
+  if (SurfaceApertureCentre(MakeInteractionSurface(surface), centre, radius))
+    return DPOINT3(centre[0], centre[1], centre[2]);
+  return DPOINT3(surface.general.vertex[0], surface.general.vertex[1], surface.general.vertex[2]);
+}
+
 TSurface *SurfaceAssign(const TSurface &surface) {
   TSurface *copy = new (std::nothrow) TSurface;
   if (copy == nullptr) {
@@ -225,4 +232,5 @@ int TSurface::Profile(int count, DPOINT *out, int side, double h, double centre)
 DPOINT3 TSurface::ApertureCentre(double &radius) const {
   return SurfaceApertureCentre(*this, radius);
 }
+DPOINT3 TSurface::LocalFrame(double &radius) const { return SurfaceLocalFrame(*this, radius); }
 TSurface *TSurface::Assign() const { return SurfaceAssign(*this); }

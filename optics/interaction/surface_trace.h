@@ -43,6 +43,9 @@ DPOINT3 SurfacePointOnSurface(const TSurface &surface, double y, double z, int &
 int SurfaceProfile(const TSurface &surface, int count, DPOINT *out, int side, double h,
                    double centre);
 DPOINT3 SurfaceApertureCentre(const TSurface &surface, double &radius);
+// TSurface::LocalFrame: the aperture's centre and radius, the vertex for the centre when
+// the aperture's rim cannot be found.
+DPOINT3 SurfaceLocalFrame(const TSurface &surface, double &radius);
 
 // TSurface::Assign: a new surface that copies this one's shape, placement, bounds, media,
 // coefficients, HOE data and zones; the caller owns it. Null when memory runs out.

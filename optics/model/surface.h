@@ -79,6 +79,10 @@ class TSurface {
   DPOINT3 PointOnSurface(double y, double z, int &ok) const;
   int Profile(int count, DPOINT *out, int side, double h, double centre) const;
   DPOINT3 ApertureCentre(double &radius) const;
+  // The disc that light meets the surface through, as an extended source aims at it: a
+  // point of the surface (the aperture's centre, global; the vertex when the aperture's rim
+  // cannot be found) and the aperture's radius.
+  DPOINT3 LocalFrame(double &radius) const;
   TSurface *Assign() const;
 
   TEditSurfaceData *editData;  // owned, never null; the editor's drawing state

@@ -43,15 +43,15 @@ const TDialogTemplate kDetectorScannerTemplate{
     {
         {"BUTTON", " Common parameters ", 0, BS_GROUPBOX, 4, 2, 148, 58},
         {"BUTTON", "Real/Linear movement", kScannerRealMovementCheck, BS_AUTOCHECKBOX | WS_TABSTOP, 10, 11, 110, 10},
-        {"STATIC", "Frequency", 0, SS_LEFT, 10, 24, 56, 9},
-        {"EDIT", "", kScannerFrequencyEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 68, 22, 50, 11},
-        {"STATIC", ", Hz", 0, SS_LEFT, 121, 24, 28, 9},
-        {"STATIC", "Field", 0, SS_LEFT, 10, 36, 56, 9},
-        {"EDIT", "", kScannerFieldEdit, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER, 68, 34, 50, 11},
-        {"STATIC", ", mm", kScannerFieldUnit, SS_LEFT, 121, 36, 28, 9},
-        {"STATIC", "Relaxation time", 0, SS_LEFT, 10, 48, 56, 9},
-        {"EDIT", "", kScannerTauEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 68, 46, 50, 11},
-        {"STATIC", ", sec", 0, SS_LEFT, 121, 48, 28, 9},
+        {"STATIC", "Frequency", 0, SS_LEFT, 10, 24, 62, 9},
+        {"EDIT", "", kScannerFrequencyEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 74, 22, 46, 11},
+        {"STATIC", ", Hz", 0, SS_LEFT, 122, 24, 28, 9},
+        {"STATIC", "Field", 0, SS_LEFT, 10, 36, 62, 9},
+        {"EDIT", "", kScannerFieldEdit, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER, 74, 34, 46, 11},
+        {"STATIC", ", mm", kScannerFieldUnit, SS_LEFT, 122, 36, 28, 9},
+        {"STATIC", "Relaxation time", 0, SS_LEFT, 10, 48, 62, 9},
+        {"EDIT", "", kScannerTauEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 74, 46, 46, 11},
+        {"STATIC", ", sec", 0, SS_LEFT, 122, 48, 28, 9},
         {"BUTTON", " Advanced parameters ", 0, BS_GROUPBOX, 4, 62, 148, 42},
         {"BUTTON", "Initialization", kScannerInitializationButton, BS_PUSHBUTTON | WS_TABSTOP, 10, 72, 50, 13},
         {"BUTTON", "Edit", kScannerEditButton, BS_PUSHBUTTON | WS_TABSTOP, 10, 87, 50, 13},
@@ -97,6 +97,8 @@ class TDetectorScannerDlg::TTrackDrawing final : public TScanTrackObserver {
     const double *cross = alongY ? scanner.TrackZ.data : scanner.TrackY.data;
     graph_->SetPen(PS_INSIDEFRAME, 1, kTrackText);
     graph_->SetTextColor(kTrackText);
+    // The whole picture anew: the labels of the last range go with it.
+    graph_->SetPlotArea(0, 0, 0, 0, false, true);
     graph_->SetPlotArea(24, 4, -4, -14, true, true);
     graph_->SetWorld(0.0, kTimeAxisReach * scanner.ScanTime, low, high);
     TOFont axisFont(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontShare));
@@ -320,8 +322,13 @@ TGraph *TDetectorScannerDlg::MakeTrackWindow() {
   if (TGraph *open = TrackWindow()) return open;
   TScannerParameters *record = GetScannerParameters();
   if (record == nullptr || GetHandle() == nullptr) return nullptr;
-  const RECT page = GetWindowRect();
-  TGraph *graph = NewGraph(this, page.right + 2, page.top, kTrackWidth, kTrackHeight, kTrackStyle,
+  // Beside the image-synthesis folder, so that it hides none of the folder's controls.
+  RECT beside = GetWindowRect();
+  const TTestImage *shared = GetTestImage();
+  RECT folder{};
+  if (shared != nullptr && shared->folderWindow != nullptr && ::GetWindowRect(shared->folderWindow, &folder))
+    beside = folder;
+  TGraph *graph = NewGraph(this, beside.right + 2, beside.top, kTrackWidth, kTrackHeight, kTrackStyle,
                            kTrackBack, nullptr);
   if (graph == nullptr || graph->GetHandle() == nullptr) return nullptr;
   graph->SetCaption(kTrackCaption);

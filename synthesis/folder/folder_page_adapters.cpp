@@ -7,6 +7,7 @@
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_pages.h"
+#include "synthesis/nonisoplanar/folder_nonisoplanar.h"
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
@@ -121,6 +122,21 @@ void TFolderObjectOwner::SetViewButtonsEnabled(bool enabled) {
   // "3D" stays off for a system without surfaces to plot through.
   const bool plot = enabled && folder_.System() != nullptr && folder_.System()->SurfaceCount() >= 3;
   EnableDlgItem(folder_.GetHandle(), kFolder3DButton, plot ? 1 : 0);
+}
+
+TOGauge *TFolderObjectOwner::ProgressGauge() { return folder_.Gauge(); }
+
+void TFolderObjectOwner::ShowProgress(bool shown) {
+  if (folder_.GetHandle() == nullptr) return;
+  if (shown && !stretched_) {
+    normalPlace_ = folder_.GetWindowRect();
+    stretched_ = true;
+    StretchWindowToMarker(folder_, kFolderProgressMarker);
+  } else if (!shown && stretched_) {
+    stretched_ = false;
+    folder_.SetWindowPos(nullptr, 0, 0, normalPlace_.right - normalPlace_.left,
+                         normalPlace_.bottom - normalPlace_.top, SWP_NOMOVE | SWP_NOZORDER);
+  }
 }
 
 void TFolderDetectorOwner::DetectorChanged() { folder_.state = kNothingComputed; }

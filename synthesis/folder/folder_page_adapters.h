@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/core/types.h"
+
 #include "synthesis/detectors/detector_owner.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/objects/object_page_owner.h"
@@ -24,9 +26,13 @@ class TFolderObjectOwner final : public TObjectPageOwner {
   void ObjectTypeChanged() override;
   void SetPsfPageEnabled(bool enabled) override;
   void SetViewButtonsEnabled(bool enabled) override;
+  TOGauge *ProgressGauge() override;
+  void ShowProgress(bool shown) override;
 
  private:
   TTestObjectFolder &folder_;
+  RECT normalPlace_{};
+  bool stretched_ = false;
 };
 
 class TFolderDetectorOwner final : public TDetectorSynthesisOwner {

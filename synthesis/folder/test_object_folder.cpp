@@ -20,6 +20,7 @@
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/lightsource/light_source_choose_dlg.h"
 #include "synthesis/nonisoplanar/folder_nonisoplanar.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -33,6 +34,9 @@ constexpr COLORREF kDetectorTabColor = 192;
 constexpr int kFolderColorMode = 17;
 constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
 constexpr const char *kNoObjectText = "No test object is chosen!";
+constexpr const char *kLightSourceRealText =
+    "The light source is imaged by its own rays traced through the system:\n"
+    "choose \"Izoplanar\" on the Settings page to see it.";
 
 // Below its normal lower edge (y 234), past the height its menu bar adds, the folder keeps the gauge, the progress text and
 // the marker that a long computation stretches the window down to.
@@ -332,6 +336,12 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   TTestObject *object = CurrentObject();
   if (object == nullptr) {
     MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+  // The light source is imaged by its own rays, not by field points' PSFs: it would give
+  // a black picture.
+  if (object->name == kLightSourceObjectName) {
+    MessageBox(GetHandle(), kLightSourceRealText, "Warning", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
   const int answer = nonIsoplanar_->Run(*system_, *object, *shared, gauge_, rasterFiles);

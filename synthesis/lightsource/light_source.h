@@ -148,8 +148,16 @@ class TLightSource {
   // (-1 when none does); 0 when no point could be drawn.
   int SampleZonePoint(const Vector &unused, Vector &point, int &zone);
   double SpectralWeight(double wavelengthUm, int object) const;
-  // Narrows the zone rays' cone to reach the disc of radius r about (x, y, z).
+  // Narrows the rays' cone about +x to reach the disc of radius r about (x, y, z): zone
+  // rays and, from then on, mesh rays are drawn uniformly over the cone's directions.
   void AimAtAperture(double x, double y, double z, double r);
+  // What the direction of the ray drawn last stands for, against a draw over all of the
+  // source's emission: 1 for a mesh ray drawn by Lambert's law; the cone's share of the
+  // sphere, (CosMax - CosMin) / 2, for a zone ray (zones emit alike in every direction);
+  // cos(theta) x (the cone's solid angle) / pi for a mesh ray drawn in the cone, theta its
+  // angle to the triangle's normal (0 behind the triangle). Sums of these weights over
+  // many draws estimate the share of the emission the drawn directions carry.
+  double RayWeight() const { return rayWeight_; }
   int InsideLocLimits(const double p[3]) const;
   int InsideLocLimits(const Vector &p) const;
   int PassesScreens(const double d[3], const double p[3]) const;
@@ -179,6 +187,8 @@ class TLightSource {
   bool raysReady_ = false;
   bool zonesThinned_ = false;  // some zone is darker than the one before it
   bool visibleReady_ = false;
+  bool meshAimed_ = false;     // mesh rays are drawn in the aimed cone
+  double rayWeight_ = 1.0;
 };
 
 // Element chosen by weight: the first whose CumWeight exceeds r (0..32767), else the last.

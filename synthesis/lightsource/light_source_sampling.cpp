@@ -15,6 +15,15 @@
 
 namespace {
 
+// A direction uniform over the band low <= dx <= high of the unit sphere.
+void DrawBandDirection(double low, double high, double direction[3]) {
+  direction[0] = RandomUniform(low, high);
+  const double phi = 2.0 * kPi * RandomUniform(0.0, 1.0);
+  const double s = std::sqrt(std::max(0.0, 1.0 - direction[0] * direction[0]));
+  direction[1] = s * std::cos(phi);
+  direction[2] = s * std::sin(phi);
+}
+
 TSourceSetupProgress *installedProgress = nullptr;
 
 // Weights are scaled to the generator's range so that one draw picks an element.
@@ -219,16 +228,14 @@ int TLightSource::DrawZoneRay(double direction[3], double start[3]) {
     Zones.data[k].RandomPoint(start);
     if (!AcceptZonePoint(start) || InsideLocLimits(start) == 0) continue;
     // Uniform over the sphere's band low <= dx <= high: dx uniform, azimuth uniform.
-    direction[0] = RandomUniform(low, high);
-    const double phi = 2.0 * kPi * RandomUniform(0.0, 1.0);
-    const double s = std::sqrt(std::max(0.0, 1.0 - direction[0] * direction[0]));
-    direction[1] = s * std::cos(phi);
-    direction[2] = s * std::sin(phi);
+    DrawBandDirection(low, high, direction);
     if (PassesScreens(direction, start) == 0) continue;
+    rayWeight_ = 0.5 * (high - low);
     return 1;
   }
   return 0;
 }
+
 
 int TLightSource::DrawMeshRay(double direction[3], double start[3], int &object) {
   const int n = Count(Triangles);
@@ -236,7 +243,20 @@ int TLightSource::DrawMeshRay(double direction[3], double start[3], int &object)
     const TTriangle &triangle = Triangles.data[ChooseByWeight(Triangles.data, n, Random15())];
     triangle.RandomPoint(start);
     if (InsideLocLimits(start) == 0) continue;
-    triangle.RandomLambertDirection(direction);
+    if (meshAimed_) {
+      // Uniform over the cone of solid angle 2 pi (high - low); Lambert's law gives the
+      // direction the density cos(theta) / pi, so the ray stands for cos(theta) x the
+      // solid angle / pi of the emission.
+      const double low = std::clamp(CosMin, -1.0, 1.0);
+      const double high = std::clamp(CosMax, -1.0, 1.0);
+      DrawBandDirection(low, high, direction);
+      const double cosine = direction[0] * triangle.N.data[0] + direction[1] * triangle.N.data[1] +
+                            direction[2] * triangle.N.data[2];
+      rayWeight_ = std::max(0.0, cosine) * 2.0 * (high - low);
+    } else {
+      triangle.RandomLambertDirection(direction);
+      rayWeight_ = 1.0;
+    }
     if (PassesScreens(direction, start) == 0) continue;
     if (triangle.flag == 0) {
       // Without a completed set-up the mesh may hide its own rays.
@@ -367,6 +387,7 @@ double TLightSource::SpectralWeight(double wavelengthUm, int object) const {
 
 void TLightSource::AimAtAperture(double x, double y, double z, double r) {
   CosMax = 1.0;
+  meshAimed_ = true;
   double minimum[3];
   double maximum[3];
   GetBoundingBox(minimum, maximum);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+class TOGauge;
 class TOpticalSystem;
 
 class TObjectPageOwner {
@@ -33,4 +34,8 @@ class TObjectPageOwner {
   virtual void SetPsfPageEnabled(bool enabled) = 0;
   // The folder's "Color" and "3D" buttons (off while the object cannot be shown).
   virtual void SetViewButtonsEnabled(bool enabled) = 0;
+  // The folder's progress gauge for an object's own long computation (null: none), and
+  // the folder's window stretched to show it with its times (false: back to its size).
+  virtual TOGauge *ProgressGauge() { return nullptr; }
+  virtual void ShowProgress(bool /*shown*/) {}
 };

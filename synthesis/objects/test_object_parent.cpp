@@ -8,6 +8,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/lightsource/light_source_choose_dlg.h"
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/diffraction_point.h"
 #include "synthesis/objects/object_distance.h"
@@ -81,6 +82,7 @@ TTestObjectParent::TTestObjectParent(TWindow *folder, TObjectPageOwner *owner)
   radialMira_ = new TRadialMira(this);
   squareMira_ = new TSquareMira(this);
   customObject_ = new TCustomObject(this);
+  lightSource_ = new TLightSourceChooseDlg(this);
   currentType = HasLensArrays() ? kObjectDisk : kObjectRadialMira;
   if (const TTestImage *shared = GetTestImage()) distance = shared->Distance;
 }
@@ -117,7 +119,8 @@ TTestObjectDlg *TTestObjectParent::ObjectDialog(int type) const {
     case kObjectRadialMira: return radialMira_;
     case kObjectSquareMira: return squareMira_;
     case kObjectCustom: return customObject_;
-    default: return nullptr;  // the light source is not made here
+    case kObjectLightSource: return lightSource_;
+    default: return nullptr;
   }
 }
 
@@ -261,25 +264,13 @@ int TTestObjectParent::CurrentTypeIndex() {
 
 TTestObject *TTestObjectParent::CurrentObject() { return ObjectDialog(CurrentTypeIndex()); }
 
-bool TTestObjectParent::RefuseType(int index) {
-  if (ObjectDialog(index) != nullptr) return false;
-  char text[160];
-  std::snprintf(text, sizeof text, "The test object \"%s\" is not available in this version!",
-                ObjectTypeText(index));
-  MessageBox(GetHandle(), text, "Warning", kInformation);
-  if (auto *list = dynamic_cast<TComboBox *>(ChildWithId(kObjectTypeList)))
-    list->SetSelIndex(currentType);
-  return true;
-}
-
 void TTestObjectParent::CmTypeChanged() {
   if (owner_ != nullptr && owner_->Computing()) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
   const int index = CurrentTypeIndex();
-  if (index < 0 || index == currentType) return;
-  if (RefuseType(index)) return;
+  if (index < 0 || index == currentType || ObjectDialog(index) == nullptr) return;
   TTestObjectDlg *former = ObjectDialog(currentType);
   TTestObjectDlg *chosen = ObjectDialog(index);
   // Leaving the bitmap object lets its pictures and windows go.

@@ -14,6 +14,7 @@
 
 class TCustomObject;
 class TDiffractionPoint;
+class TLightSourceChooseDlg;
 class TMultiEdit;
 class TObjectPageOwner;
 class TOpticalSystem;
@@ -93,6 +94,7 @@ class TTestObjectParent : public TBookMarkDlg {
   TRadialMira *RadialMira() const { return radialMira_; }
   TSquareMira *SquareMira() const { return squareMira_; }
   TCustomObject *CustomObject() const { return customObject_; }
+  TLightSourceChooseDlg *LightSource() const { return lightSource_; }
   // The dialog of a type, null for the types not built.
   TTestObjectDlg *ObjectDialog(int type) const;
 
@@ -113,8 +115,6 @@ class TTestObjectParent : public TBookMarkDlg {
   void CheckUnitAndSpace(const TTestImage &shared);
   // Computes the current object when stale and shows it (colour map or 3-D plot).
   void ShowObject(bool colorMap);
-  // A type whose object cannot be made: says so and keeps the list on the current type.
-  bool RefuseType(int index);
   void ApplyUnit(int unit);
 
   TObjectPageOwner *owner_;
@@ -123,6 +123,7 @@ class TTestObjectParent : public TBookMarkDlg {
   TRadialMira *radialMira_ = nullptr;
   TSquareMira *squareMira_ = nullptr;
   TCustomObject *customObject_ = nullptr;
+  TLightSourceChooseDlg *lightSource_ = nullptr;
 };
 
 // The list texts of the types, in list order.

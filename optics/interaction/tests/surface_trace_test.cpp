@@ -192,6 +192,20 @@ TEST(SurfaceTraceModel, ParaxialStepAndGeometryThroughTheModel) {
   const DPOINT3 onSurface = SurfacePointOnSurface(s, 3.0, 4.0, ok);
   EXPECT_EQ(ok, 1);
   EXPECT_APPROX(onSurface.x, 40.0 - std::sqrt(1575.0), kGeometryTolerance);
+  // The aim disc: the aperture's centre where its rim lies, or the vertex when the rim is
+  // beyond the sphere (an aperture wider than the sphere's radius of 40).
+  s.SetPosition(100.0, 2.0, -1.0);
+  const DPOINT3 aim = s.LocalFrame(radius);
+  EXPECT_EQ(radius, 10.0);
+  EXPECT_APPROX(aim.x, 100.0 + 40.0 - std::sqrt(1500.0), kGeometryTolerance);
+  EXPECT_APPROX(aim.y, 2.0, kGeometryTolerance);
+  EXPECT_APPROX(aim.z, -1.0, kGeometryTolerance);
+  s.general.semiHeightExt = 45.0;
+  const DPOINT3 vertex = s.LocalFrame(radius);
+  EXPECT_EQ(radius, 45.0);
+  EXPECT_EQ(vertex.x, 100.0);
+  EXPECT_EQ(vertex.y, 2.0);
+  EXPECT_EQ(vertex.z, -1.0);
 }
 
 }  // namespace

@@ -307,6 +307,45 @@ TEST_F(LightSourceDraws, MeshRaysFollowLambertsLaw) {
   EXPECT_APPROX(meanZ, 0.5, kMeanTolerance);
 }
 
+TEST_F(LightSourceDraws, AimedRaysCarryTheShareOfTheEmissionTheirConeHolds) {
+  // A small ball (isotropic) and a square facing +x (Lambert), aimed at a disc of radius 3
+  // at 10 mm along the axis: the weights of the rays that reach the disc add up to the share
+  // of the emission it receives: the solid angle over 4 pi for the ball, (for a point) the
+  // view factor r^2 / (r^2 + L^2) for the square.
+  const double distance = 10.0, radius = 3.0;
+  TLightSource ball = BallSource(0.0, 0.01);
+  ASSERT_EQ(ball.Prepare(), 1);
+  TLightSource square;
+  square.SourceType = kSolidSource;
+  AddSquare(square, 0.0, 0.0, false, 0);
+  for (int k = 0; k < square.Triangles.cols; ++k) {
+    TTriangle &t = square.Triangles.data[k];
+    // Shrunk to 0.01 mm about the axis, so that it is a point for the disc.
+    const double a[3] = {0.0, 0.01 * t.A.data[1] - 0.005, 0.01 * t.A.data[2] - 0.005};
+    const double b[3] = {0.0, 0.01 * t.B.data[1] - 0.005, 0.01 * t.B.data[2] - 0.005};
+    const double c[3] = {0.0, 0.01 * t.C.data[1] - 0.005, 0.01 * t.C.data[2] - 0.005};
+    t.SetVertices(a, b, c);
+  }
+  ASSERT_EQ(square.Prepare(), 1);
+  const double expected[2] = {(1.0 - distance / std::hypot(distance, radius)) / 2.0,
+                              radius * radius / (radius * radius + distance * distance)};
+  TLightSource *sources[2] = {&ball, &square};
+  for (int which = 0; which < 2; ++which) {
+    TLightSource &source = *sources[which];
+    source.AimAtAperture(distance, 0.0, 0.0, radius);
+    double carried = 0.0;
+    double direction[3], start[3];
+    int object = -1;
+    for (int i = 0; i < kDraws; ++i) {
+      ASSERT_EQ(source.GetRandomRay(direction, start, object), 1);
+      const double t = (distance - start[0]) / direction[0];
+      const double y = start[1] + t * direction[1], z = start[2] + t * direction[2];
+      if (direction[0] > 0.0 && y * y + z * z <= radius * radius) carried += source.RayWeight() / kDraws;
+    }
+    EXPECT_APPROX(carried, expected[which], kMeanTolerance * expected[which]) << which;
+  }
+}
+
 TEST_F(LightSourceDraws, VisibleTrianglesAreThoseSeenFromPlusX) {
   TLightSource source;
   source.SourceType = kSolidSource;

@@ -55,24 +55,6 @@ TEST_F(ObjectPage, LensArraysStartOnTheDiskInImageSpace) {
   EXPECT_FALSE(Enabled(kUnitMinutesRadio));
 }
 
-TEST_F(ObjectPage, TypesThatCannotBeMadeAreRefusedWithAMessage) {
-  OpenOn("cooke_triplet.os", true);
-  const std::size_t before = Boxes().boxes.size();
-  Choose(kObjectLightSource);
-  ASSERT_EQ(Boxes().boxes.size(), before + 1);
-  EXPECT_EQ(Boxes().boxes.back().text,
-            "The test object \"Light source\" is not available in this version!");
-  EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
-  EXPECT_EQ(page->CurrentTypeIndex(), kObjectRadialMira);
-  EXPECT_EQ(page->currentType, kObjectRadialMira);
-  EXPECT_EQ(page->SelectType(kObjectLightSource), 0);
-  EXPECT_EQ(Boxes().boxes.back().text,
-            "The test object \"Light source\" is not available in this version!");
-  EXPECT_EQ(page->CurrentTypeIndex(), kObjectRadialMira);
-  EXPECT_EQ(folder->typeChanges, 0);
-  EXPECT_EQ(folder->psfPage->IsPageEnabled(), 1);
-}
-
 TEST_F(ObjectPage, ChoosingATypeShowsItsDialogAndTellsTheFolder) {
   OpenOn("cooke_triplet.os");
   folder->psfPage->SetPageEnabled(0);

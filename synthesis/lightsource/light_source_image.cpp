@@ -1,0 +1,129 @@
+#include "synthesis/lightsource/light_source_image.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "foundation/interfaces/progress.h"
+#include "foundation/numerics/vector.h"
+#include "optics/model/optical_system.h"
+#include "platform/core/clock.h"
+#include "synthesis/lightsource/light_source.h"
+
+namespace {
+
+// The gauge and the times move every this many draws.
+constexpr long kProgressEvery = 500;
+
+// The cell of the raster point (y, z): the axis in the middle of cell (n/2, n/2), y up the
+// rows. False outside the raster.
+bool CellOf(const TSourceRaster &grid, double y, double z, long &cell) {
+  const double column = std::floor(z / grid.pixel + grid.n / 2 + 0.5);
+  const double row = std::floor(grid.n / 2 - y / grid.pixel + 0.5);
+  // Far points (and NaN) are no cells: no conversion of them to an integer.
+  if (!(column >= 0.0 && column < grid.n && row >= 0.0 && row < grid.n)) return false;
+  cell = static_cast<long>(row) * grid.n + static_cast<long>(column);
+  return true;
+}
+
+// Every cell times factor.
+void Scale(Mem<float> &raster, double factor) {
+  const long cells = static_cast<long>(raster.cols) * raster.rows;
+  for (long i = 0; i < cells; ++i) raster.data[i] = static_cast<float>(raster.data[i] * factor);
+}
+
+bool Usable(const TSourceRaster &grid) { return grid.n > 0 && grid.pixel > 0.0 && std::isfinite(grid.pixel); }
+
+}  // namespace
+
+TSourceRunClock::TSourceRunClock(TProgressGauge *gauge, const char *label, double total)
+    : gauge_(gauge), label_(label), total_(total), start_(GetTickCount()) {}
+
+bool TSourceRunClock::Step(double count) {
+  if (gauge_ == nullptr) return true;
+  count += base_;
+  const long elapsed = static_cast<long>(static_cast<unsigned long>(GetTickCount() - start_) / 1000u);
+  const long estimate = count > 0.0 ? static_cast<long>(elapsed / count * total_) : 0;
+  char text[128];
+  std::snprintf(text, sizeof text, "%s. Times: elapsed- %02ld:%02ld, estimated- %02ld:%02ld", label_,
+                elapsed / 60, elapsed % 60, estimate / 60, estimate % 60);
+  gauge_->SetText(text);
+  return gauge_->StepAndPump(count) != 0;
+}
+
+TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
+                                    int rays, long maxDraws, const TSourceRaster &grid,
+                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally) {
+  tally = TSourceImageTally{};
+  if (!Usable(grid) || rays < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
+  raster.Zero();
+  const int drawAll = system.info.DrawAllRays;
+  double direction[3], start[3];
+  while (tally.landed < rays && tally.drawn < maxDraws) {
+    int object = -1;
+    if (source.GetRandomRay(direction, start, object) == 0) break;
+    ++tally.drawn;
+    const double spectral = source.SpectralWeight(wavelength, object);
+    const double weight = spectral * source.RayWeight();
+    tally.emitted += spectral;
+    tally.carried += weight;
+    if (clock != nullptr && tally.drawn % kProgressEvery == 0 && !clock->Step(tally.landed))
+      return TSourceImageResult::kStopped;
+    if (!(weight > 0.0)) continue;
+    TCurrentRay ray;
+    ray.x = start[0];
+    ray.y = start[1];
+    ray.z = start[2];
+    ray.L = direction[0];
+    ray.M = direction[1];
+    ray.N = direction[2];
+    ray.traceThrough = drawAll;
+    // The source lies in the object's space: its rays meet surface 1 first.
+    if (system.TraceRay(ray, kTracePlain, nullptr, 1) != 1) continue;
+    ++tally.passed;
+    tally.passing += weight;
+    long cell = 0;
+    if (!CellOf(grid, ray.y, ray.z, cell)) continue;
+    raster.data[cell] += static_cast<float>(weight);
+    ++tally.landed;
+    tally.landing += weight;
+  }
+  if (tally.landed == 0 || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
+  Scale(raster, 1.0 / (tally.emitted * grid.pixel * grid.pixel));
+  return TSourceImageResult::kDone;
+}
+
+TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
+                                    double magnification, const TSourceRaster &grid,
+                                    TSourceRunClock *clock, Mem<float> &raster) {
+  if (!Usable(grid) || draws < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
+  raster.Zero();
+  double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0, zMin = 0.0, zMax = 0.0;
+  source.GetBounds(xMin, xMax, yMin, yMax, zMin, zMax);
+  const double centreY = 0.5 * (yMin + yMax);
+  const double centreZ = 0.5 * (zMin + zMax);
+  const bool solid = source.SourceType == kSolidSource;
+  Vector point(3), normal(3), direction(3);
+  const Vector unused;
+  double total = 0.0;
+  for (int j = 0; j < draws; ++j) {
+    int object = -1;
+    double weight = 0.0;
+    if (solid) {
+      // The projected area seen along the axis.
+      if (source.GenerateVisiblePoint(unused, point, normal, object) == 0) return TSourceImageResult::kNoRay;
+      weight = std::fmax(0.0, normal.data[0]) * source.SpectralWeight(wavelength, object);
+    } else {
+      if (source.GenerateRay(direction, point, object) == 0) return TSourceImageResult::kNoRay;
+      weight = source.SpectralWeight(wavelength, object);
+    }
+    total += weight;
+    if (clock != nullptr && (j + 1) % kProgressEvery == 0 && !clock->Step(j + 1)) return TSourceImageResult::kStopped;
+    long cell = 0;
+    if (!CellOf(grid, magnification * (point.data[1] - centreY), magnification * (point.data[2] - centreZ), cell))
+      continue;
+    raster.data[cell] += static_cast<float>(weight);
+  }
+  if (!(total > 0.0)) return TSourceImageResult::kNoRay;
+  Scale(raster, 1.0 / (total * grid.pixel * grid.pixel));
+  return TSourceImageResult::kDone;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The light source as a test object, without windows: the image the optical system forms of
+// the source (its rays traced through the system: the test object's raster), and the source
+// as it looks along the axis (the ideal image, at the scale the image has).
+//
+// A cell holds the share of the source's emission at the wavelength that falls on it, over
+// the cell's area: the raster's sum times the cell area is the share of the emission that
+// reaches the raster. Every drawn ray stands for its spectral weight of emission (the source
+// points are drawn by their share of the emission); what it carries into the system is that
+// times the weight of its direction (TLightSource::RayWeight).
+
+#include "foundation/containers/mem.h"
+
+class TLightSource;
+class TOpticalSystem;
+class TProgressGauge;
+
+// n x n cells of side `pixel` (the image's mm, or mrad for an image at infinity), the
+// centre cell (n/2, n/2) on the axis, rows growing downwards.
+struct TSourceRaster {
+  int n = 0;
+  double pixel = 0.0;
+};
+
+// The progress of one computation over all its components: the gauge moves to every count
+// and, every 500, the text "<label>. Times: elapsed- mm:ss, estimated- mm:ss" shows the
+// time taken and the time the whole is expected to take.
+class TSourceRunClock {
+ public:
+  TSourceRunClock(TProgressGauge *gauge, const char *label, double total);
+  // The count within the present component, to which the components done add `base`;
+  // false when the user pressed Escape: the computation is to stop.
+  bool Step(double count);
+  void SetBase(double base) { base_ = base; }
+
+ private:
+  TProgressGauge *gauge_;
+  double base_ = 0.0;
+  const char *label_;
+  double total_;
+  unsigned long start_;
+};
+
+// What one traced component drew and where it went.
+struct TSourceImageTally {
+  long drawn = 0;          // rays drawn from the source
+  long passed = 0;         // rays that passed every surface
+  long landed = 0;         // of those, rays that fell on the raster
+  double emitted = 0.0;    // the drawn rays' spectral weights: the emission they stand for
+  double carried = 0.0;    // the drawn rays' full weights: what they carry into the system
+  double passing = 0.0;    // of that, what passed the system
+  double landing = 0.0;    // and what fell on the raster
+};
+
+enum class TSourceImageResult {
+  kDone,     // the raster holds the image
+  kStopped,  // Escape: the raster is not to be used
+  kNoRay,    // no ray reached the raster within the draws allowed
+};
+
+// The image through the system at one wavelength (whose indices the caller has set): rays
+// of the prepared source are traced from surface 1 on (the source lies before it, in the
+// object plane's space); each that passes and meets the raster adds its weight to its
+// cell, until `rays` have landed or `maxDraws` rays were drawn. kNoRay when none landed.
+TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
+                                    int rays, long maxDraws, const TSourceRaster &grid,
+                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally);
+
+// The source along the axis: `draws` points (the visible side of a solid source, weighted
+// by the cosine n.x of its triangles' normals, or points of the zones), each placed at its
+// (y, z) less the centre of the source's box, times `magnification` (the image's scale and
+// orientation; 1 shows the source as it is), on the raster. Cells as above.
+TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
+                                    double magnification, const TSourceRaster &grid,
+                                    TSourceRunClock *clock, Mem<float> &raster);

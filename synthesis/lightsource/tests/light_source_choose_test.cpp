@@ -1,0 +1,221 @@
+// The light source as a test object on the Object page: choosing it, loading a source file
+// (its size, comment and rays, and the refusals), its rasters through the system once per
+// wavelength, its ideal image in files of its own, and in the synthesis folder: "Color"
+// shows it, "Real" is refused with a message.
+#include "synthesis/lightsource/light_source_choose_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "imaging/rasters/raster_records.h"
+#include "optics/model/model_globals.h"
+#include "synthesis/folder/folder_page_adapters.h"
+#include "synthesis/folder/test_object_settings.h"
+#include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/lightsource/light_source.h"
+#include "synthesis/objects/tests/object_page_fixture.h"
+
+namespace {
+
+using object_page_test::ObjectPage;
+
+// A solid source: one object "lamp" of two triangles over y 0 .. 3, z 0 .. 4 mm, facing
+// the system, written as a *.srl file.
+std::string WriteLamp(const std::string &path, const char *comment = "lamp of 3 by 4") {
+  TLightSource source;
+  source.SourceType = kSolidSource;
+  source.Comment = comment;
+  source.ObjectNames.Allocate(1, 1);
+  source.ObjectNames.data[0] = "lamp";
+  source.ObjectTemperatures.Allocate(1, 1);
+  source.ObjectTemperatures.data[0] = 0.0f;
+  source.Triangles.Allocate(2, 1);
+  const double a[3] = {0.0, 0.0, 0.0}, b[3] = {0.0, 3.0, 0.0}, c[3] = {0.0, 0.0, 4.0}, d[3] = {0.0, 3.0, 4.0};
+  source.Triangles.data[0].SetVertices(a, b, c);
+  source.Triangles.data[1].SetVertices(b, d, c);
+  EXPECT_EQ(source.WriteFile(path), 1);
+  return path;
+}
+
+class LightSourceObject : public ObjectPage {
+ protected:
+  // The triplet with its object 1 m before it (surfaces moved, image refocused).
+  void OpenAtOneMetre() {
+    OpenOn("cooke_triplet.os", true);
+    ASSERT_EQ(PlaceObjectAt(system, 1.0), 1);
+    Mem<double> axis(1, 1);
+    axis.data[0] = 0.0;
+    system.AutoFocus(&axis, nullptr);
+    system.Update();
+    page->ShowObjectSize();
+  }
+  TLightSourceChooseDlg &Source() { return *page->LightSource(); }
+  std::string Text(int id) {
+    char text[300] = "";
+    GetDlgItemText(Source().GetHandle(), id, text, sizeof text);
+    return text;
+  }
+};
+
+TEST_F(LightSourceObject, ChoosingItShowsItsDialogAndTurnsThePsfTabOff) {
+  OpenOn("cooke_triplet.os", true);
+  Choose(kObjectLightSource);
+  EXPECT_EQ(page->currentType, kObjectLightSource);
+  ASSERT_NE(page->LightSource(), nullptr);
+  EXPECT_EQ(page->CurrentObject(), page->LightSource());
+  EXPECT_TRUE(Source().IsWindowVisible());
+  EXPECT_EQ(Source().name, kLightSourceObjectName);
+  EXPECT_EQ(folder->psfPage->IsPageEnabled(), 0);
+  // A new page shows N x N rays.
+  EXPECT_EQ(Text(kSourceRaysEdit), "4096");
+  Choose(kObjectRadialMira);
+  EXPECT_FALSE(Source().IsWindowVisible());
+  EXPECT_EQ(folder->psfPage->IsPageEnabled(), 1);
+}
+
+TEST_F(LightSourceObject, ALoadedSourceGivesItsSizeCommentRaysAndTheObjectSize) {
+  OpenOn("cooke_triplet.os", true);
+  Choose(kObjectLightSource);
+  const std::string lamp = WriteLamp(Scratch("lamp.srl"));
+  ASSERT_EQ(Source().LoadSource(lamp), 1);
+  // The transverse box of 3 by 4 mm: its diagonal, 5 mm, is 0.005 m in object space.
+  EXPECT_EQ(Source().size, 5.0);
+  EXPECT_EQ(Text(kSourceSizeEdit), "5");
+  EXPECT_EQ(Text(kSourceFileBox), lamp);
+  EXPECT_EQ(Text(kSourceCommentText), "lamp of 3 by 4");
+  EXPECT_EQ(Source().rays, 64 * 64);
+  EXPECT_EQ(image.ObjectSize, 0.005);
+  EXPECT_EQ(Shown(kObjectSizeEdit), 0.005);
+  EXPECT_EQ(Source().state, kNothingComputed);
+  // The type list offers nothing: touching it only beeps.
+  const std::size_t beeps = Boxes().beeps.size();
+  Source().SendMessage(WM_COMMAND, kSourceTypeList, 0);
+  EXPECT_EQ(Boxes().beeps.size(), beeps + 1);
+}
+
+TEST_F(LightSourceObject, FilesThatHoldNoUsableSourceAreRefusedAndTheLoadedOneStays) {
+  OpenOn("cooke_triplet.os", true);
+  Choose(kObjectLightSource);
+  ASSERT_EQ(Source().LoadSource(WriteLamp(Scratch("lamp.srl"))), 1);
+  const TLightSource *kept = Source().Source();
+  std::size_t boxes = Boxes().boxes.size();
+  // Not there.
+  EXPECT_EQ(Source().LoadSource(Scratch("none.srl")), 0);
+  ASSERT_EQ(Boxes().boxes.size(), ++boxes);
+  EXPECT_NE(Boxes().boxes.back().text.find("cannot be read"), std::string::npos);
+  // Zones that emit nothing.
+  TLightSource dark;
+  dark.SourceType = kZoneSource;
+  dark.Zones.Allocate(1, 1);
+  dark.Zones.data[0].Az = 2.0;
+  dark.Zones.data[0].Ay = 2.0;
+  ASSERT_EQ(dark.WriteFile(Scratch("dark.srl")), 1);
+  EXPECT_EQ(Source().LoadSource(Scratch("dark.srl")), 0);
+  ASSERT_EQ(Boxes().boxes.size(), ++boxes);
+  EXPECT_NE(Boxes().boxes.back().text.find("has nothing that emits"), std::string::npos);
+  // Cut short: the reader says it is damaged.
+  std::ofstream(Scratch("short.srl"), std::ios::binary) << std::string(12, '\0');
+  EXPECT_EQ(Source().LoadSource(Scratch("short.srl")), 0);
+  ASSERT_EQ(Boxes().boxes.size(), ++boxes);
+  EXPECT_NE(Boxes().boxes.back().text.find("damaged"), std::string::npos);
+  EXPECT_EQ(Source().Source(), kept);
+  EXPECT_EQ(Source().SourceFile(), Scratch("lamp.srl"));
+}
+
+TEST_F(LightSourceObject, TheRastersAreTheImagesThroughTheSystemOnePerWavelength) {
+  OpenAtOneMetre();
+  Choose(kObjectLightSource);
+  // Without a source there is nothing to compute.
+  EXPECT_EQ(Source().Calculate(), 0);
+  ASSERT_EQ(Source().LoadSource(WriteLamp(Scratch("lamp.srl"))), 1);
+  SetDlgItemText(Source().GetHandle(), kSourceRaysEdit, "300");
+  ASSERT_EQ(Source().Calculate(), 1);
+  EXPECT_EQ(Source().rays, 300);
+  EXPECT_EQ(Source().state, kRastersWritten);
+  ASSERT_EQ(RecordCount(Source().rasterFiles), 3);
+  ASSERT_EQ(RecordCount(Source().frameFiles), 3);
+  for (int k = 0; k < 3; ++k) {
+    const TFileData &record = Source().rasterFiles.data[k];
+    EXPECT_EQ(record.fileName, TempDir() + "/obj" + std::to_string(k) + ".img");
+    EXPECT_EQ(Source().frameFiles.data[k].fileName, record.fileName + ".spc");
+    EXPECT_EQ(record.wavelength, static_cast<float>(system.info.Spectrum.data[k].lambda));
+    EXPECT_TRUE(std::filesystem::exists(record.fileName));
+    // The image of the lamp: some light, centred within a few cells.
+    Mem<float> raster;
+    TFileData reader(record);
+    ASSERT_EQ(reader.Read(raster), 1);
+    double sum = 0.0;
+    for (int i = 0; i < raster.cols * raster.rows; ++i) sum += raster.data[i];
+    EXPECT_GT(sum, 0.0);
+  }
+  // Current: a second Calculate writes nothing.
+  std::filesystem::remove(Source().rasterFiles.data[0].fileName);
+  EXPECT_EQ(Source().Calculate(), 1);
+  EXPECT_FALSE(std::filesystem::exists(Source().rasterFiles.data[0].fileName));
+  // Another ray count computes anew.
+  SetDlgItemText(Source().GetHandle(), kSourceRaysEdit, "200");
+  ASSERT_EQ(Source().Calculate(), 1);
+  EXPECT_TRUE(std::filesystem::exists(Source().rasterFiles.data[0].fileName));
+  // The ideal image goes to files of its own and leaves the rasters as they are.
+  const auto written = std::filesystem::last_write_time(Source().rasterFiles.data[1].fileName);
+  Source().ShowColorImage();
+  ASSERT_EQ(RecordCount(Source().IdealFiles()), 3);
+  EXPECT_EQ(Source().IdealFiles().data[0].fileName, TempDir() + "/ideal0.img");
+  EXPECT_EQ(Source().rasterFiles.data[0].fileName, TempDir() + "/obj0.img");
+  EXPECT_EQ(std::filesystem::last_write_time(Source().rasterFiles.data[1].fileName), written);
+  EXPECT_EQ(Source().state, kRastersWritten);
+  ASSERT_NE(image.picture, nullptr);
+}
+
+// The folder with the program's own pages, on the triplet with its object 1 m away.
+class LightSourceInFolder : public TFolderTestBase {
+ protected:
+  void SetUp() override {
+    previousObject_ = SetObjectPageMaker(&MakeObjectParentPage);
+    previousDetector_ = SetDetectorPageMaker(&MakeTestDetectorPage);
+    TFolderTestBase::SetUp();
+    system_.info.ObjectFinite = 1;
+    ASSERT_EQ(PlaceObjectAt(system_, 1.0), 1);
+    Mem<double> axis(1, 1);
+    axis.data[0] = 0.0;
+    system_.AutoFocus(&axis, nullptr);
+    system_.Update();
+  }
+  void TearDown() override {
+    TFolderTestBase::TearDown();
+    SetObjectPageMaker(previousObject_);
+    SetDetectorPageMaker(previousDetector_);
+  }
+  TTestObjectParent &ObjectPage() { return *dynamic_cast<TTestObjectParent *>(folder_->ObjectPage()->PageWindow()); }
+
+  TObjectPageMaker previousObject_ = nullptr;
+  TDetectorPageMaker previousDetector_ = nullptr;
+};
+
+TEST_F(LightSourceInFolder, ColorShowsTheSourcesImageAndRealIsRefused) {
+  TTestObjectFolder &folder = OpenFolder();
+  ASSERT_EQ(ObjectPage().SelectType(kObjectLightSource), 1);
+  TLightSourceChooseDlg &source = *ObjectPage().LightSource();
+  ASSERT_EQ(source.LoadSource(WriteLamp(Scratch("lamp.srl"))), 1);
+  SetDlgItemText(source.GetHandle(), kSourceRaysEdit, "2000");
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
+  EXPECT_EQ(folder.state, kRastersWritten);
+  EXPECT_EQ(source.state, kSpectraWritten);
+  ASSERT_NE(GetTestImage()->picture, nullptr);
+  // The image field is the lamp's image: its 5 mm diagonal times the magnification.
+  EXPECT_NEAR(GetTestImage()->fieldSize, 5.0 * std::fabs(system_.info.magnification),
+              0.01 * GetTestImage()->fieldSize);
+  // "Real" would make a black picture of it: it says so instead.
+  GetTestImage()->realImage = 1;
+  folder.state = kNothingComputed;
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find("Izoplanar"), std::string::npos);
+  EXPECT_EQ(folder.state, kNothingComputed);
+}
+
+}  // namespace
