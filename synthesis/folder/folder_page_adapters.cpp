@@ -7,6 +7,7 @@
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_pages.h"
+#include "synthesis/lightsource/light_source_choose_dlg.h"
 #include "synthesis/nonisoplanar/folder_nonisoplanar.h"
 #include "synthesis/objects/custom_object.h"
 #include "synthesis/objects/test_object_graphs.h"
@@ -43,6 +44,9 @@ class TObjectParentPage final : public TSynthesisObjectPage {
       custom->backgroundWindow->ShowWindow(SW_HIDE);
     if (custom->objectWindow != nullptr && custom->objectWindow->GetHandle() != nullptr)
       custom->objectWindow->ShowWindow(SW_HIDE);
+  }
+  std::string LightSourceFile() override {
+    return page_->LightSource() != nullptr ? page_->LightSource()->SourceFile() : std::string();
   }
   void TakeTtiSettings(TTtiSettings &values) override { TakeObjectTti(*page_, values); }
   void PutTtiSettings(const TTtiSettings &values, unsigned sections) override {

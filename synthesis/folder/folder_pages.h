@@ -3,6 +3,8 @@
 // them. The pages are made by makers that their own areas install; a folder opened
 // without a maker has no such page (no test object to form, detector "None").
 
+#include <string>
+
 class TTestObject;
 class TTestObjectFolder;
 class TWindow;
@@ -32,6 +34,8 @@ class TSynthesisObjectPage {
   // The folder closes: the bitmap object's picture windows are hidden (it deletes them
   // itself later).
   virtual void HidePictureWindows() {}
+  // The light-source test object's file, empty when it has none.
+  virtual std::string LightSourceFile() { return std::string(); }
   // The settings file: the page's choices into the record, the record's into the page
   // (sections: the bits of the sections the file held, see tti_settings.h), and the page's
   // default choices.

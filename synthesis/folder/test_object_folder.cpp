@@ -199,6 +199,10 @@ void TTestObjectFolder::SetupWindow() {
   SetFontToChildren(GetHandle(), nullptr);
 }
 
+std::string TTestObjectFolder::LightSourceFile() const {
+  return objectPage_ != nullptr ? objectPage_->LightSourceFile() : std::string();
+}
+
 TTestObject *TTestObjectFolder::CurrentObject() const {
   return objectPage_ != nullptr ? objectPage_->CurrentObject() : nullptr;
 }

@@ -122,6 +122,8 @@ class TTestObjectFolder : public TBookMarkFolder,
   // What the Object and Detector pages reach the folder through.
   TObjectPageOwner *ObjectOwner() const;
   TDetectorSynthesisOwner *DetectorOwner() const;
+  // The light-source test object's file, empty when it has none.
+  std::string LightSourceFile() const;
   // The test object and detector model chosen now (null: none).
   TTestObject *CurrentObject() const;
   TTestObject *CurrentDetector() const;

@@ -12,6 +12,7 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/lightsource/light_source_setup_folder.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ const TResponseTableEntry kSettingsTable[] = {
     EvChildNotify<&TTestObjectSettings::ApplyColorMode>(kSettingsSpectrumList, CBN_SELCHANGE),
     EvCommand<&TTestObjectSettings::CmReal>(kSettingsReal),
     EvCommand<&TTestObjectSettings::CmIzoplanar>(kSettingsIzoplanar),
+    EvCommand<&TTestObjectSettings::CmGeneration>(kSettingsGeneration),
 };
 
 TComboBox *List(TWindow &page, int id) {
@@ -121,8 +123,6 @@ void TTestObjectSettings::SetupWindow() {
   FillColorModes();
   CheckDlgButton(kSettingsIzoplanar, BST_CHECKED);
   if (TTestImage *shared = GetTestImage()) shared->realImage = 0;
-  // The light-source designer is not part of this program yet.
-  EnableDlgItem(GetHandle(), kSettingsGeneration, 0);
 }
 
 int TTestObjectSettings::EnterPage() {
@@ -250,6 +250,13 @@ void TTestObjectSettings::ShowColorMode(int mode) {
 void TTestObjectSettings::CmReal() { ChooseMethod(1); }
 
 void TTestObjectSettings::CmIzoplanar() { ChooseMethod(0); }
+
+void TTestObjectSettings::CmGeneration() {
+  const TSystemImage *system = folder_ != nullptr ? folder_->System() : nullptr;
+  TLightSourceSetupFolder setup(this, system != nullptr ? system->name : std::string(),
+                                folder_ != nullptr ? folder_->LightSourceFile() : std::string());
+  setup.Execute();
+}
 
 void TTestObjectSettings::ChooseMethod(int real) {
   TTestImage *shared = GetTestImage();

@@ -51,6 +51,9 @@ class TTestObjectSettings : public TBookMarkDlg, public TTestObject {
   // Response-table handlers.
   void CmReal();
   void CmIzoplanar();
+  // "Generation": the light-source set-up folder, modally, on the light-source test
+  // object's file.
+  void CmGeneration();
   void EvDestroy();
 
  private:

@@ -391,9 +391,9 @@ TEST_F(FolderTest, APictureWindowsColourModeReachesTheSettingsPage) {
 TEST_F(FolderTest, TheSettingsPageOffersColoursByTheSpectrumAndKeepsTvColourApart) {
   TTestObjectFolder &folder = Open();
   TTestObjectSettings *settings = folder.SettingsPage();
-  // "Real" is offered; the light-source designer is not.
+  // "Real" is offered, and so is the light-source designer.
   EXPECT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsReal)));
-  EXPECT_FALSE(IsWindowEnabled(settings->GetDlgItem(kSettingsGeneration)));
+  EXPECT_TRUE(IsWindowEnabled(settings->GetDlgItem(kSettingsGeneration)));
   EXPECT_EQ(settings->IsDlgButtonChecked(kSettingsIzoplanar), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(List(kSettingsSizeList)->GetSelIndex(), 2);
   // Entering TV colour twice changes the wavelengths once; its spectrum list greys.

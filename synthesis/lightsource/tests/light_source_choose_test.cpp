@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -16,6 +18,7 @@
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/lightsource/light_source.h"
+#include "synthesis/lightsource/light_source_setup_folder.h"
 #include "synthesis/objects/tests/object_page_fixture.h"
 
 namespace {
@@ -216,6 +219,38 @@ TEST_F(LightSourceInFolder, ColorShowsTheSourcesImageAndRealIsRefused) {
   ASSERT_EQ(answers_->boxes.size(), 1u);
   EXPECT_NE(answers_->boxes[0].text.find("Izoplanar"), std::string::npos);
   EXPECT_EQ(folder.state, kNothingComputed);
+}
+
+TEST_F(LightSourceInFolder, GenerationOpensTheSetUpOnTheTestObjectsSourceModally) {
+  TTestObjectFolder &folder = OpenFolder();
+  ASSERT_EQ(ObjectPage().SelectType(kObjectLightSource), 1);
+  const std::string lamp = WriteLamp(Scratch("lamp.srl"));
+  ASSERT_EQ(ObjectPage().LightSource()->LoadSource(lamp), 1);
+  TTestObjectSettings &settings = *folder.SettingsPage();
+  EXPECT_TRUE(IsWindowEnabled(settings.GetDlgItem(kSettingsGeneration)));
+  bool seen = false;
+  std::string opened, caption;
+  QTimer::singleShot(0, [&]() {
+    auto modal = [&]() -> TLightSourceSetupFolder * {
+      for (TWindow *child : settings.GetChildren())
+        if (auto *setup = dynamic_cast<TLightSourceSetupFolder *>(child); setup != nullptr && setup->IsModal())
+          return setup;
+      return nullptr;
+    };
+    test_kit::RunUntil([&] { return modal() != nullptr; });
+    if (TLightSourceSetupFolder *setup = modal()) {
+      seen = true;
+      opened = setup->FileName();
+      caption = setup->GetWindowText();
+      setup->PostMessage(WM_COMMAND, kSetupCancel, 0);
+    }
+  });
+  settings.SendMessage(WM_COMMAND, kSettingsGeneration, 0);
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(opened, lamp);
+  EXPECT_EQ(caption.rfind("Light Source - ", 0), 0u);
+  // Cancel saved nothing and left the test object's source alone.
+  EXPECT_EQ(ObjectPage().LightSource()->SourceFile(), lamp);
 }
 
 }  // namespace
