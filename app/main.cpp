@@ -2,6 +2,7 @@
 // and temporary directories and the editor as its main window), the Qt providers and the
 // message loop.
 
+#include "editor/animation/avi_step_movie.h"
 #include "editor/shell/editor_startup.h"
 #include "imaging/color/density_color_image.h"
 #include "imaging/pictures/picture_windows.h"
@@ -13,5 +14,7 @@ int main(int argc, char *argv[]) {
   InstallColorImageFactory();
   // The synthesis shows its pictures and plots in the windows of its own window library.
   InstallSynthesisWindows();
+  // The editor's step movies are written as AVI files.
+  InstallAviStepMovies();
   return application.Run();
 }

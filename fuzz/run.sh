@@ -29,6 +29,8 @@ fi
 max_len_of() {
   case "$1" in
     dgc_file | glass_catalog) echo 8192 ;;
+    # Movies of a few small pictures.
+    avi_file) echo 8192 ;;
     *) echo 4096 ;;
   esac
 }

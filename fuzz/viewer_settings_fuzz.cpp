@@ -1,6 +1,7 @@
 // Reads a fuzzed "View_3D.ini" as the 3-D viewer does. Expectations: whatever the file
 // holds, every value the viewer takes lies within its bounds and is finite, a value that
-// was refused is named in the message, and a missing size keeps the caller's.
+// was refused is named in the message, and a missing size keeps the caller's. The
+// rotation's counts are let through below their bounds (the rotation reads them so).
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -32,5 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
              std::to_string(stereo.stereoRot));
   FUZZ_CHECK(std::isfinite(stereo.coefStereoTrans) && std::fabs(stereo.coefStereoTrans) <= kStereoShareMax,
              std::to_string(stereo.coefStereoTrans));
+
+  TAnimationSettings animation;
+  const TSettingsReading turns = ReadAnimationSettings(path, animation);
+  for (const double step : {animation.rotStep.ax, animation.rotStep.ay, animation.rotStep.az})
+    FUZZ_CHECK(std::isfinite(step) && std::fabs(step) <= kRotStepMaxDegrees * kRadiansPerDegree * (1 + 1e-12),
+               turns.fault);
+  FUZZ_CHECK(animation.nRotStep <= kRotationFramesMax, std::to_string(animation.nRotStep));
+  FUZZ_CHECK(animation.nFrameRepeat <= kFrameRepeatMax, std::to_string(animation.nFrameRepeat));
   return 0;
 }

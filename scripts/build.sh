@@ -10,7 +10,7 @@ mode="${1:-run}"
 jobs="$(nproc)"
 
 packages=(cmake g++ ninja-build ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libfftw3-dev fonts-liberation2)
+          libbenchmark-dev libfftw3-dev libjpeg62-turbo-dev fonts-liberation2)
 
 # The tests that read and write numbers under a decimal-comma locale need one generated.
 locale_packages=(locales)
@@ -18,7 +18,18 @@ locale_packages=(locales)
 # The fuzzing stage alone needs clang and its libFuzzer runtime.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 
+# The movie tests also read the AVI files they write with ffprobe, a reader apart from ours
+# (Debian's ffmpeg: some 85 packages without its recommendations, a minute or two to
+# install); without it that check skips.
+probe_packages=(ffmpeg)
+
+# install_missing [--no-install-recommends] <package>...
 install_missing() {
+  local options=()
+  if [ "${1:-}" = "--no-install-recommends" ]; then
+    options+=("$1")
+    shift
+  fi
   local missing=()
   for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -28,7 +39,7 @@ install_missing() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${options[@]}" "${missing[@]}"
   fi
 }
 
@@ -75,6 +86,7 @@ case "$mode" in
     ;;
   test)
     ensure_comma_locale
+    install_missing --no-install-recommends "${probe_packages[@]}"
     # The test builds carry no debug information in the plain build and line tables only
     # in the sanitizer and fuzzing builds (whose reports name files and lines), at -O1
     # there: together they halve the compile time of a clean build, the longest part of CI.

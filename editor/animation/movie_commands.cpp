@@ -9,6 +9,7 @@
 #include "platform/gui/windows/window.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/render3d/o_dib.h"
+#include "viewer3d/movies/pavi.h"
 
 namespace {
 
@@ -71,4 +72,15 @@ void TMovieCommands::CmCancelSaving() {
   movieWriter_.reset();
   saveEachStep_ = false;
   CheckSaveEachStep();
+}
+
+void TMovieCommands::CmViewReport() {
+  if (movieWriter_ != nullptr) CmCancelSaving();
+  TFileName dialog(&window_, kMovieFilter, TFileName::kOpen);
+  const std::string fileName = dialog.Execute();
+  if (fileName.empty()) return;
+  reportFileName_ = fileName;
+  // The player belongs to the main window and closes by itself.
+  auto *player = new TPavi(&window_);
+  if (player->Create()) player->OpenMovie(fileName.c_str());
 }

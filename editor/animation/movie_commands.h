@@ -1,8 +1,9 @@
 #pragma once
 // TMovieCommands: the main window's step movie. Save current step takes a picture of the
 // whole window as the movie's next frame (asking for the movie file first), Save each step
-// does so at every refresh, Cancel saving closes the movie. The commands work while a movie
-// writer is provided (editor/animation/step_movie.h) and stay grey otherwise.
+// does so at every refresh, Cancel saving closes the movie, View report plays a movie in a
+// player window of the main window's. The writing commands work while a movie writer is
+// provided (editor/animation/step_movie.h) and stay grey otherwise.
 
 #include <memory>
 #include <string>
@@ -22,6 +23,8 @@ class TMovieCommands {
   void SaveReportStep();
   void CmSaveEachStep();
   void CmCancelSaving();
+  // Closes a movie being written, then asks for a movie and plays it.
+  void CmViewReport();
   bool SavesEachStep() const { return saveEachStep_; }
   int FrameCounter() const { return frameCounter_; }
   const std::string &ReportFileName() const { return reportFileName_; }

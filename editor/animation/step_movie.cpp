@@ -16,6 +16,27 @@ TStepMovieWriterFactory &Factory() {
   return factory;
 }
 
+// Where the window's picture starts on the screen.
+POINT ImageOrigin(TWindow &window) {
+  const POINT client = window.ClientToScreen(POINT{0, 0});
+  const POINT inImage = window.ClientOrigin();
+  return POINT{client.x - inImage.x, client.y - inImage.y};
+}
+
+// Every child window keeps a picture of its own, which its parent's never holds: the
+// visible children (the canvas, bars, palettes docked in the window) are copied over the
+// picture where they lie, each before its own children.
+void CopyChildren(TWindow &window, TDC &target, const POINT &targetOrigin) {
+  for (TWindow *child : window.GetChildren()) {
+    if (child->GetHandle() == nullptr || !child->IsChild() || !child->IsWindowVisible()) continue;
+    TWindowDC source(*child);
+    const SIZE size = source.DeviceSize();
+    const POINT origin = ImageOrigin(*child);
+    target.BitBlt(origin.x - targetOrigin.x, origin.y - targetOrigin.y, size.cx, size.cy, source, 0, 0, SRCCOPY);
+    CopyChildren(*child, target, targetOrigin);
+  }
+}
+
 }  // namespace
 
 std::string StepMovieTitle(const std::string &title, int frame) {
@@ -50,6 +71,7 @@ std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window) {
     TMemoryDC memory(screen);
     memory.SelectObject(bitmap);
     memory.BitBlt(0, 0, size.cx, size.cy, screen, 0, 0, SRCCOPY);
+    CopyChildren(window, memory, ImageOrigin(window));
     memory.RestoreBitmap();
   }
   const HPALETTE palette = SharedPalette != nullptr ? static_cast<HPALETTE>(*SharedPalette) : nullptr;

@@ -29,6 +29,6 @@ using TStepMovieWriterFactory =
 TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factory);
 const TStepMovieWriterFactory &StepMovieWriterFactory();
 
-// The whole window (frame, caption and menu) as a bitmap with the shared palette; null
-// when the window has no picture.
+// The whole window (frame, caption and menu) with its child windows as a bitmap with the
+// shared palette; null when the window has no picture.
 std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window);

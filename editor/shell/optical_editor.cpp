@@ -83,8 +83,10 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_EDIT_AS_TABLE, CM_GENERAL_PARAMETERS,
                                       // Lens and beam animations.
                                       CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_EDIT_ANIMATION,
-                                      // The step movie, while a movie writer is provided.
-                                      CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING};
+                                      // The step movie (its writing while a movie writer is
+                                      // provided) and its player.
+                                      CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING,
+                                      CM_VIEW_REPORT};
 // Menu items without an enabler whose windows do not exist yet.
 // (none now: Thermo opens the general information of the system's properties)
 constexpr std::array<int, 0> kMissingPlainCommands{};
@@ -179,6 +181,7 @@ const TResponseTableEntry kEditorTable[] = {
     Forward<&TOpticalEditor::Movie, &TMovieCommands::SaveReportStep>(CM_SAVE_CURRENT_STEP),
     Forward<&TOpticalEditor::Movie, &TMovieCommands::CmSaveEachStep>(CM_SAVE_EACH_STEP),
     Forward<&TOpticalEditor::Movie, &TMovieCommands::CmCancelSaving>(CM_CANCEL_SAVING),
+    Forward<&TOpticalEditor::Movie, &TMovieCommands::CmViewReport>(CM_VIEW_REPORT),
     EvMessage<WM_COMMAND_ENABLE, &TOpticalEditor::CeAll>(),
     // The menu opens on the state as it is now (a selection made on the canvas, say).
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),

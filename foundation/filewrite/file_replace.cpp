@@ -54,19 +54,6 @@ std::string DirectoryOf(const std::string &path) {
   return directory.empty() ? "." : directory;
 }
 
-bool WriteAll(int handle, std::string_view bytes, int &error) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(handle, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
 // Whether the name still stands for the open file (a cleaner did not take it meanwhile).
 bool NamesOpenFile(int handle, const std::string &name) {
   struct stat held {};
@@ -124,20 +111,60 @@ TFileWriteResult CheckFileWritable(const std::string &path) {
 }
 
 TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes) {
+  TFileReplacement replacement;
+  TFileWriteResult result = replacement.Open(path);
+  if (result.Written()) result = replacement.Append(bytes);
+  if (result.Written()) result = replacement.Commit();
+  return result;
+}
+
+TFileReplacement::~TFileReplacement() { Abandon(); }
+
+TFileWriteResult TFileReplacement::Open(const std::string &path) {
+  Abandon();
   const TFileWriteResult check = CheckFileWritable(path);
   if (!check.Written()) return check;
-  const std::string destination = RealFile(path);
-  const std::string directory = DirectoryOf(destination);
-  std::string work;
+  destination_ = RealFile(path);
+  directory_ = DirectoryOf(destination_);
   int error = 0;
-  const int handle =
-      MakeWorkFile(directory, std::filesystem::path(destination).filename().string(), work, error);
-  if (handle < 0) return FromError(error);
+  handle_ = MakeWorkFile(directory_, std::filesystem::path(destination_).filename().string(), work_, error);
+  if (handle_ < 0) return FromError(error);
+  size_ = 0;
+  return {};
+}
 
+TFileWriteResult TFileReplacement::Append(std::string_view bytes) { return WriteAt(size_, bytes); }
+
+TFileWriteResult TFileReplacement::WriteAt(std::uint64_t offset, std::string_view bytes) {
+  if (handle_ < 0) return Fault(TFileWriteFault::kFailed, EBADF);
+  std::uint64_t at = offset;
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(handle_, bytes.data(), bytes.size(), static_cast<off_t>(at));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return FromError(errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+    at += static_cast<std::uint64_t>(written);
+    // A write cut short by a full disk still counts what it left.
+    if (at > size_) size_ = at;
+  }
+  return {};
+}
+
+TFileWriteResult TFileReplacement::Truncate(std::uint64_t size) {
+  if (handle_ < 0) return Fault(TFileWriteFault::kFailed, EBADF);
+  if (::ftruncate(handle_, static_cast<off_t>(size)) != 0) return FromError(errno);
+  size_ = size;
+  return {};
+}
+
+TFileWriteResult TFileReplacement::Commit() {
+  if (handle_ < 0) return Fault(TFileWriteFault::kFailed, EBADF);
   // The old file's permissions and owner, or for a new file those any new file gets here
   // (mkstemp made the work file private).
   struct stat old {};
-  const bool existed = ::stat(destination.c_str(), &old) == 0;
+  const bool existed = ::stat(destination_.c_str(), &old) == 0;
   mode_t mode = 0;
   if (existed) {
     mode = old.st_mode & 07777;
@@ -146,34 +173,47 @@ TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view b
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  bool written = WriteAll(handle, bytes, error);
-  if (written && ::fchmod(handle, mode) != 0) {
+  int error = 0;
+  bool written = true;
+  if (::fchmod(handle_, mode) != 0) {
     error = errno;
     written = false;
   }
   // The administrator saving a user's file leaves it the user's.
   if (written && existed && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0)) {
-    if (::fchown(handle, old.st_uid, old.st_gid) != 0) {
+    if (::fchown(handle_, old.st_uid, old.st_gid) != 0) {
       // Kept as root's: the contents matter more than the owner.
     }
   }
   // On the disk before the rename, so a crash leaves the old file or the new one.
-  if (written && ::fsync(handle) != 0) {
+  if (written && ::fsync(handle_) != 0) {
     error = errno;
     written = false;
   }
   // Renamed while still locked: an unlocked work file may be taken for a stale one.
-  if (written && std::rename(work.c_str(), destination.c_str()) != 0) {
+  if (written && std::rename(work_.c_str(), destination_.c_str()) != 0) {
     error = errno;
     written = false;
   }
-  if (!written) std::remove(work.c_str());
-  if (::close(handle) != 0 && written) {
-    // The bytes were flushed and renamed already; a late close error changes nothing.
+  if (!written) {
+    Abandon();
+    return FromError(error);
   }
-  if (!written) return FromError(error);
-  SyncDirectory(directory);
+  // The bytes were flushed and renamed already; a late close error changes nothing.
+  ::close(handle_);
+  handle_ = -1;
+  work_.clear();
+  SyncDirectory(directory_);
   return {};
+}
+
+void TFileReplacement::Abandon() {
+  if (handle_ < 0) return;
+  std::remove(work_.c_str());
+  ::close(handle_);
+  handle_ = -1;
+  work_.clear();
+  size_ = 0;
 }
 
 std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &result) {

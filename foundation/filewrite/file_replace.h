@@ -8,6 +8,7 @@
 // or half of one. A file marked read-only (no write permission bit) is refused whoever
 // runs the program, the administrator included.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,40 @@ TFileWriteResult CheckFileWritable(const std::string &path);
 // Replaces the file's contents with bytes in one step, keeping its permissions (a new file
 // gets those any new file gets here). A link is written through, not replaced.
 TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes);
+
+// A file written piece by piece (a movie, frame by frame) and replaced in one step: the
+// pieces go to the work file, which may be written anywhere and cut short again, and Commit
+// puts it in the file's place as ReplaceFileContents does. Until then the old file stands
+// as it was; a replacement dropped without Commit leaves no work file behind.
+class TFileReplacement {
+ public:
+  TFileReplacement() = default;
+  ~TFileReplacement();
+  TFileReplacement(const TFileReplacement &) = delete;
+  TFileReplacement &operator=(const TFileReplacement &) = delete;
+
+  // Checks the file may be written and makes its work file.
+  TFileWriteResult Open(const std::string &path);
+  bool IsOpen() const { return handle_ >= 0; }
+  // Appends at the end of the work file.
+  TFileWriteResult Append(std::string_view bytes);
+  // Writes over bytes already written (a header's sizes, filled in at the end).
+  TFileWriteResult WriteAt(std::uint64_t offset, std::string_view bytes);
+  // Cuts the work file back to its first `size` bytes.
+  TFileWriteResult Truncate(std::uint64_t size);
+  std::uint64_t Size() const { return size_; }
+  // Flushes the work file to the disk and renames it over the file.
+  TFileWriteResult Commit();
+  // Removes the work file; the old file stays.
+  void Abandon();
+
+ private:
+  int handle_ = -1;
+  std::uint64_t size_ = 0;
+  std::string destination_;
+  std::string directory_;
+  std::string work_;
+};
 
 // The sentence the user is shown, naming the file and the true cause.
 std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &result);

@@ -35,13 +35,13 @@ const TDialogTemplate kLightSourceChooseTemplate{
     {
         {"BUTTON", "File", kSourceFileButton, BS_PUSHBUTTON | WS_TABSTOP, 4, 3, 30, 12},
         {"EDIT", "", kSourceFileBox, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER, 38, 3, 154, 12},
-        {"STATIC", "Comment", 0, SS_LEFT, 4, 20, 32, 9},
-        {"STATIC", "", kSourceCommentText, SS_LEFT, 38, 20, 98, 9},
+        {"STATIC", "Comment", 0, SS_LEFT, 4, 20, 40, 9},
+        {"STATIC", "", kSourceCommentText, SS_LEFT, 46, 20, 90, 9},
         {"COMBOBOX", "", kSourceTypeList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 140, 18, 52, 40},
-        {"STATIC", "Size Object (mm)", 0, SS_LEFT, 4, 37, 58, 9},
-        {"EDIT", "", kSourceSizeEdit, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_DISABLED, 62, 35, 40, 12},
-        {"STATIC", "Rays number:", 0, SS_LEFT, 108, 37, 44, 9},
-        {"EDIT", "", kSourceRaysEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 152, 35, 40, 12},
+        {"STATIC", "Size Object (mm)", 0, SS_LEFT, 4, 37, 66, 9},
+        {"EDIT", "", kSourceSizeEdit, ES_AUTOHSCROLL | ES_READONLY | WS_BORDER | WS_DISABLED, 70, 35, 32, 12},
+        {"STATIC", "Rays number:", 0, SS_LEFT, 106, 37, 50, 9},
+        {"EDIT", "", kSourceRaysEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 156, 35, 36, 12},
     }};
 const TDialogRegistration kLightSourceChooseRegistration(kLightSourceChooseTemplate);
 

@@ -21,14 +21,14 @@ namespace {
 constexpr int kSetupPageArea = 10;
 
 const TDialogTemplate kSetupFolderTemplate{
-    "LightSourceSetupFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 30, 30, 260, 186, "Light Source untitled",
+    "LightSourceSetupFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU, 30, 30, 260, 190, "Light Source untitled",
     {
-        {"STATIC", "", kSetupPageArea, SS_LEFT, 4, 4, 252, 152},
-        {"BUTTON", "Open", kSetupOpen, BS_PUSHBUTTON | WS_TABSTOP, 4, 164, 46, 14},
-        {"BUTTON", "Save", kSetupSave, BS_PUSHBUTTON | WS_TABSTOP, 55, 164, 46, 14},
-        {"BUTTON", "Save As", kSetupSaveAs, BS_PUSHBUTTON | WS_TABSTOP, 106, 164, 46, 14},
-        {"BUTTON", "Cancel", kSetupCancel, BS_PUSHBUTTON | WS_TABSTOP, 157, 164, 46, 14},
-        {"BUTTON", "Help", kSetupHelp, BS_PUSHBUTTON | WS_TABSTOP, 208, 164, 46, 14},
+        {"STATIC", "", kSetupPageArea, SS_LEFT, 4, 4, 252, 156},
+        {"BUTTON", "Open", kSetupOpen, BS_PUSHBUTTON | WS_TABSTOP, 4, 169, 46, 14},
+        {"BUTTON", "Save", kSetupSave, BS_PUSHBUTTON | WS_TABSTOP, 55, 169, 46, 14},
+        {"BUTTON", "Save As", kSetupSaveAs, BS_PUSHBUTTON | WS_TABSTOP, 106, 169, 46, 14},
+        {"BUTTON", "Cancel", kSetupCancel, BS_PUSHBUTTON | WS_TABSTOP, 157, 169, 46, 14},
+        {"BUTTON", "Help", kSetupHelp, BS_PUSHBUTTON | WS_TABSTOP, 208, 169, 46, 14},
     }};
 const TDialogRegistration kSetupFolderRegistration(kSetupFolderTemplate);
 

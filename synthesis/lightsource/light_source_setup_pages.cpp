@@ -28,25 +28,25 @@ constexpr int kFirstObjectCount = 200;
 const char *const kLimitLabels[kLimitRows] = {"Z", "Y", "X", "H", "R"};
 
 const TDialogTemplate kTypeTemplate{
-    "LightSourceSetupTypeDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 150, "Type",
+    "LightSourceSetupTypeDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Type",
     {
         {"STATIC", "Type", 0, SS_LEFT, 8, 22, 20, 9},
         {"COMBOBOX", "", kSourceKindList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 30, 20, 60, 40},
         {"BUTTON", "3D View", kSourceView3D, BS_PUSHBUTTON | WS_TABSTOP, 100, 19, 50, 14},
-        {"STATIC", "", kZonesTablePlace, SS_LEFT, 8, 38, 236, 106},
-        {"STATIC", "", kObjectTablePlace, SS_LEFT, 8, 38, 236, 106},
+        {"STATIC", "", kZonesTablePlace, SS_LEFT, 8, 38, 236, 96},
+        {"STATIC", "", kObjectTablePlace, SS_LEFT, 8, 38, 236, 96},
     }};
-const TDialogTemplate kLimitTemplate{"LightSourceSetupLimitDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 150, "Limit",
+const TDialogTemplate kLimitTemplate{"LightSourceSetupLimitDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Limit",
                                      {{"STATIC", "", kLimitTablePlace, SS_LEFT, 8, 22, 150, 70}}};
-const TDialogTemplate kScreenTemplate{"LightSourceSetupScreenDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 150, "Screen",
+const TDialogTemplate kScreenTemplate{"LightSourceSetupScreenDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Screen",
                                       {{"STATIC", "", kScreenTablePlace, SS_LEFT, 8, 22, 150, 62}}};
-const TDialogTemplate kWavelengthTemplate{"LightSourceSetupWaveLenghtDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 150,
+const TDialogTemplate kWavelengthTemplate{"LightSourceSetupWaveLenghtDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140,
                                           "Wave lenght",
-                                          {{"STATIC", "", kWavelengthTablePlace, SS_LEFT, 8, 22, 150, 122}}};
+                                          {{"STATIC", "", kWavelengthTablePlace, SS_LEFT, 8, 22, 150, 112}}};
 const TDialogTemplate kMessageTemplate{
-    "LightSourceSetupMessageDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 150, "Comment",
+    "LightSourceSetupMessageDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Comment",
     {{"EDIT", "", kSourceCommentEdit, ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 8, 22, 236,
-      122}}};
+      112}}};
 const TDialogRegistration kTypeRegistration(kTypeTemplate);
 const TDialogRegistration kLimitRegistration(kLimitTemplate);
 const TDialogRegistration kScreenRegistration(kScreenTemplate);
@@ -135,12 +135,14 @@ void TLightSourceSetupTypeDlg::SetupWindow() {
 }
 
 void TLightSourceSetupTypeDlg::BuildObjectTable(int n) {
-  const int count = std::max(n, 1);
+  // A source without objects to list shows one empty row under the headers.
+  const int listed = std::max(n - 1, 1);
+  const int count = listed + 1;
   if (!objectNumbers_.Allocate(count, 1) || !objectNames_.Allocate(count, 1) ||
       !objectTemperatures_.Allocate(count, 1))
     return;
   for (int i = 0; i < count; ++i) {
-    objectNumbers_.data[i] = i;
+    objectNumbers_.data[i] = i < n ? i : 0;
     objectNames_.data[i] = " ";
     objectTemperatures_.data[i] = 0.0f;
   }
@@ -148,9 +150,11 @@ void TLightSourceSetupTypeDlg::BuildObjectTable(int n) {
     objectTable_->Destroy(IDCANCEL);
     delete objectTable_;
   }
-  objectTable_ = new TLightSourceObjectTable(this, kObjectTablePlace, n - 1);
-  if (objectTable_->Create())
-    objectTable_->Bind(objectNumbers_.data + 1, objectNames_.data + 1, objectTemperatures_.data + 1, n - 1);
+  objectTable_ = new TLightSourceObjectTable(this, kObjectTablePlace, listed);
+  if (objectTable_->Create()) {
+    objectTable_->Bind(objectNumbers_.data + 1, objectNames_.data + 1, objectTemperatures_.data + 1, listed);
+    if (n < 2) objectTable_->Grid()->SetColumnReadOnly(1, true);
+  }
   ApplyType();
 }
 

@@ -149,3 +149,37 @@ TSettingsReading ReadStereoSettings(const std::string &path, TStereoSettings &st
   reading.fault = faults.Text();
   return reading;
 }
+
+TSettingsReading ReadAnimationSettings(const std::string &path, TAnimationSettings &animation) {
+  TSettingsReading reading;
+  const TAnimationSettings defaults;
+  animation = defaults;
+  TRead1NF file;
+  if (!OpenSection(file, path, "[Animation]", reading)) return reading;
+  double stepDegrees[3] = {defaults.rotStep.ax * kDegreesPerRadian, defaults.rotStep.ay * kDegreesPerRadian,
+                           defaults.rotStep.az * kDegreesPerRadian};
+  int frames = defaults.nRotStep, goBack = defaults.isGoBack, repeat = defaults.nFrameRepeat;
+  file.AddDouble3("RotStep_x", &stepDegrees[0], "RotStep_y", &stepDegrees[1], "RotStep_z", &stepDegrees[2]);
+  file.AddInt("nRotStep", &frames);
+  file.AddInt("IsGoBack", &goBack);
+  file.AddInt("nFrameRepeat", &repeat);
+  TFaults faults(path, "[Animation]");
+  if (file.ParseSection(0) == 0) {
+    faults.Unreadable();
+    reading.fault = faults.Text();
+    return reading;
+  }
+  const char *stepKeys[3] = {"RotStep_x", "RotStep_y", "RotStep_z"};
+  const double defaultSteps[3] = {defaults.rotStep.ax, defaults.rotStep.ay, defaults.rotStep.az};
+  for (int k = 0; k < 3; ++k)
+    BoundDegrees(faults, stepKeys[k], stepDegrees[k], kRotStepMaxDegrees, false, defaultSteps[k] * kDegreesPerRadian);
+  if (frames > kRotationFramesMax) Bound(faults, "nRotStep", frames, 0, kRotationFramesMax, defaults.nRotStep);
+  if (repeat > kFrameRepeatMax) Bound(faults, "nFrameRepeat", repeat, 1, kFrameRepeatMax, defaults.nFrameRepeat);
+  animation.rotStep = DANGLE3(stepDegrees[0] * kRadiansPerDegree, stepDegrees[1] * kRadiansPerDegree,
+                              stepDegrees[2] * kRadiansPerDegree);
+  animation.nRotStep = frames;
+  animation.isGoBack = goBack;
+  animation.nFrameRepeat = repeat;
+  reading.fault = faults.Text();
+  return reading;
+}

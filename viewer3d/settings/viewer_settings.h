@@ -1,7 +1,8 @@
 #pragma once
 // The 3-D viewer's settings file "View_3D.ini", which the program reads and never writes:
 // [Viewer] "nQuality", "RotStep", "RotStep_x0", "RotStep_y0", "RotStep_z0", "iwSize",
-// "ihSize"; [Stereo] "StereoRot", "CoefStereoTrans". Angles are degrees in the file and
+// "ihSize"; [Stereo] "StereoRot", "CoefStereoTrans"; [Animation] "RotStep_x", "RotStep_y",
+// "RotStep_z", "nRotStep", "IsGoBack", "nFrameRepeat". Angles are degrees in the file and
 // radians here. The file ships beside the program; a copy in the user's configuration
 // directory (beside the editor's own settings) takes precedence when there is one.
 //
@@ -28,6 +29,8 @@ constexpr double kRotStepMaxDegrees = 180.0;
 constexpr double kInitialTurnMaxDegrees = 360000.0;
 constexpr double kStereoRotMaxDegrees = 45.0;
 constexpr double kStereoShareMax = 10.0;
+constexpr int kRotationFramesMax = 100000;
+constexpr int kFrameRepeatMax = 1000;
 
 // [Viewer], as the viewer's setup takes it.
 struct TViewerSettings {
@@ -44,6 +47,17 @@ struct TStereoSettings {
   double coefStereoTrans = 0.0;
 };
 
+// [Animation], read at each system rotation: the turn after each frame about x, y and z,
+// the number of frames, whether the second half of them turns back, and the frame periods
+// each picture stands for. Absent keys: a full turn about y in 36 frames of 10 degrees,
+// each frame shown once, not turning back.
+struct TAnimationSettings {
+  DANGLE3 rotStep{0.0, 10.0 * kRadiansPerDegree, 0.0};
+  int nRotStep = 36;
+  int isGoBack = 0;
+  int nFrameRepeat = 1;
+};
+
 // What a reading met: whether the file opened, and the faults found ("" when none).
 struct TSettingsReading {
   bool opened = false;
@@ -58,3 +72,6 @@ TSettingsReading ReadSceneSize(const std::string &path, int &width, int &height)
 // [Viewer] without the scene size.
 TSettingsReading ReadViewerSettings(const std::string &path, TViewerSettings &settings);
 TSettingsReading ReadStereoSettings(const std::string &path, TStereoSettings &stereo);
+// A count of frames of 0 or below, or a repeat below 1, is let through: the rotation reads
+// them as no frames and as 1.
+TSettingsReading ReadAnimationSettings(const std::string &path, TAnimationSettings &animation);

@@ -1,15 +1,21 @@
 // The step movie through the main window's commands, with a recording movie writer: the
 // file is asked for once, every frame is a picture of the whole window with its step in
 // the title, Save each step saves at every refresh, and without a writer the commands are
-// grey and only beep.
+// grey and only beep. With the program's own writer, a lens animation is recorded step by
+// step and View report plays it back.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "editor/animation/avi_step_movie.h"
 #include "editor/animation/step_movie.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "toolkit/pump/message_queue.h"
 #include "toolkit/render3d/o_dib.h"
+#include "viewer3d/movies/avi_codec_dlg.h"
+#include "viewer3d/movies/pavi.h"
 
 namespace {
 
@@ -67,7 +73,7 @@ TEST(StepMovieTitle, ReplacesTheLabelFromStepOnOrAppendsIt) {
 TEST_F(StepMovieTest, FramesArePicturesOfTheWholeWindowWithTheirStepInTheTitle) {
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_FALSE(Grey(CM_SAVE_CURRENT_STEP));
-  EXPECT_TRUE(Grey(CM_VIEW_REPORT));  // the movie player is not there
+  EXPECT_FALSE(Grey(CM_VIEW_REPORT));
   const std::string movie = Scratch("run.avi");
   files_.Choose({movie});
   editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
@@ -126,8 +132,10 @@ TEST_F(StepMovieTest, SaveEachStepSavesAtEveryRefreshUntilCancelled) {
 TEST_F(StepMovieTest, WithoutAWriterTheCommandsAreGreyAndOnlyBeep) {
   const TStepMovieWriterFactory kept = SetStepMovieWriterFactory(nullptr);
   TOpticalEditor &editor = Open(triplet_);
-  for (UINT command : {CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING, CM_VIEW_REPORT})
+  for (UINT command : {CM_SAVE_CURRENT_STEP, CM_SAVE_EACH_STEP, CM_CANCEL_SAVING})
     EXPECT_TRUE(Grey(command)) << command;
+  // The player needs no writer.
+  EXPECT_FALSE(Grey(CM_VIEW_REPORT));
   const std::size_t beeps = answers_->beeps.size();
   // ctrl+S reaches the command from the canvas whatever the menu shows.
   editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
@@ -136,6 +144,96 @@ TEST_F(StepMovieTest, WithoutAWriterTheCommandsAreGreyAndOnlyBeep) {
   EXPECT_TRUE(files_.asked.empty());
   EXPECT_FALSE(editor.Movie().SavesEachStep());
   SetStepMovieWriterFactory(kept);
+}
+
+// The program's writer, keeping a copy of every picture it is given.
+class TKeepingWriter final : public TStepMovieWriter {
+ public:
+  TKeepingWriter(std::unique_ptr<TStepMovieWriter> writer, std::vector<std::unique_ptr<TODib>> &kept)
+      : writer_(std::move(writer)), kept_(kept) {}
+  int WriteFrame(const TODib &picture, int step) override {
+    kept_.push_back(std::make_unique<TODib>(picture));
+    return writer_->WriteFrame(picture, step);
+  }
+
+ private:
+  std::unique_ptr<TStepMovieWriter> writer_;
+  std::vector<std::unique_ptr<TODib>> &kept_;
+};
+
+class RecordedAnimationTest : public EditorShellTest {
+ protected:
+  void SetUp() override {
+    EditorShellTest::SetUp();
+    previous_ = SetStepMovieWriterFactory([this](const std::string &fileName) -> std::unique_ptr<TStepMovieWriter> {
+      std::unique_ptr<TStepMovieWriter> writer = OpenAviStepMovie(fileName);
+      if (writer == nullptr) return nullptr;
+      return std::make_unique<TKeepingWriter>(std::move(writer), pictures_);
+    });
+    previousCodec_ = SetAviCodecChooser([](TAviCodec &codec) {
+      codec.kind = TAviCodec::kFullFrames;
+      return true;
+    });
+  }
+  void TearDown() override {
+    EditorShellTest::TearDown();
+    SetAviCodecChooser(previousCodec_);
+    SetStepMovieWriterFactory(previous_);
+  }
+
+  std::vector<std::unique_ptr<TODib>> pictures_;
+  TScriptedFileDialog files_;
+  TStepMovieWriterFactory previous_;
+  TAviCodecChooser previousCodec_;
+};
+
+TEST_F(RecordedAnimationTest, ALensAnimationIsRecordedStepByStepAndViewReportPlaysIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(Scratch("Systems/Cooke_Triplet.anm"), "[Common]\nContinuous=0;\n[Elem_1]\nPosY=0, 2; dPosY=0.5\n");
+  const std::string movie = Scratch("lens.avi");
+  editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
+  files_.Choose({movie});
+  // The whole run, one refresh (and one frame) a step.
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+  ASSERT_GE(pictures_.size(), 4u);
+  EXPECT_EQ(editor.Movie().FrameCounter(), static_cast<int>(pictures_.size()));
+  // The lens moved between the first steps: the canvas (the lower half of the picture, the
+  // rows stored first) differs, not only the title.
+  const TODib &one = *pictures_[1], &two = *pictures_[2];
+  ASSERT_EQ(one.Width(), two.Width());
+  const std::size_t canvasBytes = static_cast<std::size_t>(one.RowStride()) * (one.Height() / 2);
+  EXPECT_FALSE(std::equal(one.GetBits(), one.GetBits() + canvasBytes, two.GetBits()));
+
+  // View report closes the movie first and plays it in a player of the main window's.
+  files_.Choose({movie});
+  editor.SendMessage(WM_COMMAND, CM_VIEW_REPORT);
+  EXPECT_FALSE(editor.Movie().SavesEachStep());
+  EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
+  TPavi *player = nullptr;
+  for (TWindow *child : editor.GetChildren())
+    if (auto *found = dynamic_cast<TPavi *>(child)) player = found;
+  ASSERT_NE(player, nullptr);
+  ASSERT_TRUE(player->IsOpen());
+  EXPECT_TRUE(player->IsWindowVisible());
+  ASSERT_EQ(player->FrameCount(), static_cast<int>(pictures_.size()));
+  // Every frame the player shows is the picture that was written (the 8-bit pictures keep
+  // the shared palette's colours); a picture of another size than the first (the window's
+  // frame settles after the first) is scaled to the first's, pixel (x, y) taken from
+  // (x w / W, y h / H).
+  player->Play(false);
+  const int width = pictures_[0]->Width(), height = pictures_[0]->Height();
+  for (int frame = 0; frame < player->FrameCount(); ++frame) {
+    ASSERT_TRUE(player->ShowFrame(frame));
+    const TODib &picture = *pictures_[static_cast<std::size_t>(frame)];
+    for (const POINT at : {POINT{5, 5}, POINT{width / 2, height / 2}, POINT{width - 3, height - 3}, POINT{width / 3, 12}}) {
+      const int index = picture.GetPixelIndex(at.x * picture.Width() / width, at.y * picture.Height() / height);
+      ASSERT_TRUE(index >= 0 && index < picture.NumColors());
+      const RGBQUAD c = picture.GetInfo()->bmiColors[index];
+      EXPECT_EQ(test_kit::ClientPixel(*player, at.x, at.y), RGB(c.rgbRed, c.rgbGreen, c.rgbBlue))
+          << "frame " << frame << " at " << at.x << ", " << at.y;
+    }
+  }
 }
 
 }  // namespace

@@ -92,6 +92,48 @@ TEST(FileReplace, AFullDiskKeepsTheOldFileAndSaysTheDiskIsFull) {
   EXPECT_EQ(CountWorkFiles(std::filesystem::path(path).parent_path().string(), "lens.os"), 0u);
 }
 
+// A file written piece by piece: the old one stands until Commit, and a replacement dropped
+// unfinished leaves it and no work file.
+TEST(FileReplacement, PiecesArriveOnlyAtCommitAndADroppedOneLeavesTheOldFile) {
+  TScratchFiles files;
+  const std::string path = files.Write("movie.avi", "old movie");
+  {
+    TFileReplacement replacement;
+    ASSERT_TRUE(replacement.Open(path).Written());
+    ASSERT_TRUE(replacement.Append("size=??;").Written());
+    ASSERT_TRUE(replacement.Append("one,two,cut").Written());
+    ASSERT_TRUE(replacement.Truncate(15).Written());
+    ASSERT_TRUE(replacement.WriteAt(5, "15").Written());
+    EXPECT_EQ(replacement.Size(), 15u);
+    EXPECT_EQ(TScratchFiles::Read(path), "old movie");
+    EXPECT_EQ(CountWorkFiles(files.directory, "movie.avi"), 1u);
+    ASSERT_TRUE(replacement.Commit().Written());
+  }
+  EXPECT_EQ(TScratchFiles::Read(path), "size=15;one,two");
+  {
+    TFileReplacement dropped;
+    ASSERT_TRUE(dropped.Open(path).Written());
+    ASSERT_TRUE(dropped.Append("never seen").Written());
+  }
+  EXPECT_EQ(TScratchFiles::Read(path), "size=15;one,two");
+  EXPECT_EQ(CountWorkFiles(files.directory, "movie.avi"), 0u);
+}
+
+TEST(FileReplacement, AFullDiskIsToldAtTheAppendThatDidNotFit) {
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string path = disk.PathOf("movie.avi");
+  TFileReplacement replacement;
+  ASSERT_TRUE(replacement.Open(path).Written());
+  ASSERT_TRUE(replacement.Append(std::string(1024, 'a')).Written());
+  const TFileWriteResult result = replacement.Append(std::string(64 * 1024, 'b'));
+  EXPECT_EQ(result.fault, TFileWriteFault::kNoSpace);
+  // What fitted before can still be kept.
+  ASSERT_TRUE(replacement.Truncate(1024).Written());
+  ASSERT_TRUE(replacement.Commit().Written());
+  EXPECT_EQ(TScratchFiles::Read(path), std::string(1024, 'a'));
+}
+
 TEST(WorkFiles, NamesAreKnownOnlyForTheirOwnFile) {
   EXPECT_TRUE(IsWorkFileName("lens.os", "lens.os.saving-a1B2c3"));
   EXPECT_FALSE(IsWorkFileName("lens.os", "lens.os.saving-a1B2c"));

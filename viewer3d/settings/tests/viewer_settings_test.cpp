@@ -153,4 +153,44 @@ TEST_F(ViewerSettingsTest, TheUsersCopyTakesPrecedenceOverTheProgramsFile) {
   EXPECT_EQ(viewer.nQuality, 6);
 }
 
+// [Animation]: every key, degrees to radians; absent keys at their defaults; counts of
+// frames and repeats past their bounds refused with a message, those below let through for
+// the rotation to read as no frames and as 1.
+TEST_F(ViewerSettingsTest, TheRotationsKeysAreReadWithTheirDefaultsAndBounds) {
+  const std::string path = Write("View_3D.ini",
+                                 "[Viewer]\nnQuality=7;\n"
+                                 "[Animation]\nRotStep_x=5; RotStep_y=0; RotStep_z=-2.5;\n"
+                                 "nRotStep=10; IsGoBack=1; nFrameRepeat=3;\n");
+  TAnimationSettings animation;
+  TSettingsReading read = ReadAnimationSettings(path, animation);
+  EXPECT_TRUE(read.opened);
+  EXPECT_EQ(read.fault, "");
+  EXPECT_APPROX(animation.rotStep.ax, 5 * kDegree, kConversion);
+  EXPECT_EQ(animation.rotStep.ay, 0.0);
+  EXPECT_APPROX(animation.rotStep.az, -2.5 * kDegree, kConversion);
+  EXPECT_EQ(animation.nRotStep, 10);
+  EXPECT_EQ(animation.isGoBack, 1);
+  EXPECT_EQ(animation.nFrameRepeat, 3);
+
+  const std::string sparse = Write("sparse/View_3D.ini", "[Animation]\nnFrameRepeat=0; nRotStep=-4;\n");
+  read = ReadAnimationSettings(sparse, animation);
+  EXPECT_EQ(read.fault, "");
+  EXPECT_EQ(animation.rotStep.ax, 0.0);
+  EXPECT_APPROX(animation.rotStep.ay, 10 * kDegree, kConversion);
+  EXPECT_EQ(animation.isGoBack, 0);
+  EXPECT_EQ(animation.nRotStep, -4);
+  EXPECT_EQ(animation.nFrameRepeat, 0);
+
+  const std::string wild = Write("wild/View_3D.ini",
+                                 "[Animation]\nRotStep_y=720; nRotStep=2000000; nFrameRepeat=5000;\n");
+  read = ReadAnimationSettings(wild, animation);
+  EXPECT_APPROX(animation.rotStep.ay, 10 * kDegree, kConversion);
+  EXPECT_EQ(animation.nRotStep, 36);
+  EXPECT_EQ(animation.nFrameRepeat, 1);
+  for (const char *named : {"[Animation]", "RotStep_y=720", "nRotStep=2000000", "nFrameRepeat=5000"})
+    EXPECT_NE(read.fault.find(named), std::string::npos) << named << " in " << read.fault;
+
+  EXPECT_FALSE(ReadAnimationSettings(directory_ + "/none/View_3D.ini", animation).opened);
+}
+
 }  // namespace

@@ -1,0 +1,48 @@
+#include "viewer3d/movies/viewer_movie.h"
+
+#include <utility>
+
+#include "platform/gui/drawing/dib.h"
+#include "viewer3d/movies/o_avi_stream.h"
+
+TViewerMovie::TViewerMovie(TPictureSource picture) : picture_(std::move(picture)) {}
+
+TViewerMovie::~TViewerMovie() = default;
+
+void TViewerMovie::Start(const std::string &fileName, TViewerAnimation kind) {
+  Finish();
+  kind_ = kind;
+  stream_ = std::make_unique<TOAviStream>(fileName);
+}
+
+void TViewerMovie::Finish() { stream_.reset(); }
+
+void TViewerMovie::FrameDrawn() {
+  if (kind_ == TViewerAnimation::kLens || kind_ == TViewerAnimation::kBeams) WriteViewerFrame(1);
+}
+
+int TViewerMovie::WriteViewerFrame(int step) {
+  if (stream_ == nullptr) return 0;
+  const TDib *picture = picture_ ? picture_() : nullptr;
+  if (picture == nullptr || !picture->IsOK()) return 0;
+  return stream_->WriteFrame(*picture, step);
+}
+
+int RunRotationFrames(const TAnimationSettings &settings, const std::function<int(int step)> &writeFrame,
+                      const std::function<void(int axis, double angle)> &turn) {
+  const int step = settings.nFrameRepeat > 1 ? settings.nFrameRepeat : 1;
+  const double forward[3] = {settings.rotStep.ax, settings.rotStep.ay, settings.rotStep.az};
+  int written = 0;
+  for (int i = 0; i < settings.nRotStep; ++i) {
+    if (writeFrame(step) == 0) break;
+    ++written;
+    if (i > settings.nRotStep / 2 && settings.isGoBack != 0) {
+      for (int axis = 2; axis >= 0; --axis)
+        if (forward[axis] != 0.0) turn(axis, -forward[axis]);
+    } else {
+      for (int axis = 0; axis < 3; ++axis)
+        if (forward[axis] != 0.0) turn(axis, forward[axis]);
+    }
+  }
+  return written;
+}
