@@ -2,8 +2,8 @@
 // and plays its lens animation. Expectations: an accepted file names only existing
 // elements, once each and in order, with values inside the largest the animation takes;
 // loaded, every record animates an existing element, and fifty steps leave every vertex
-// and angle finite; the beam section rewritten reads back with its new values and the
-// element sections unchanged.
+// and angle finite; a refused file leaves the records as they were; the beam section
+// rewritten reads back with its new values and the element sections unchanged.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -62,8 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   FUZZ_CHECK(status != TAnimationFileStatus::kMissing, "the written input was not found");
   if (status == TAnimationFileStatus::kDamaged) {
     FUZZ_CHECK(!problem.empty(), "a refused file without a reason");
+    FUZZ_CHECK(file.elements.empty() && !file.hasBeamSection && file.beam.Nray == 0 && file.common.Continuous == 1,
+               "a refused file changed the records");
     return 0;
   }
+  FUZZ_CHECK(file.beam.Nray <= kAnimationMostRays && file.beam.NStep <= kAnimationMostSteps,
+             "rays or steps beyond their most");
   int previous = -1;
   for (const TAnimationElement &element : file.elements) {
     FUZZ_CHECK(element.elementIndex > previous && element.elementIndex < elementCount, "element index");

@@ -1,6 +1,7 @@
 // Reads every section of a sectioned text file into variables of every type letter, each
 // registered with the exact size of its heap block, so a store past it is an ASan report.
-// Expectations: a header the reader names is found again by ReadSection; a variable whose
+// The whole file is scanned first. Expectations: a header the reader names is found again
+// by ReadSection; a variable whose
 // key never appears in the file keeps the value it had; text buffers stay terminated.
 #include <algorithm>
 #include <cmath>
@@ -104,6 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
   TReadNF reader;
   FUZZ_CHECK(reader.Open(path, 0) != nullptr, "a readable file was not opened");
+  // Judging the whole file first leaves the reader where it was: at the start.
+  const int scannedHeaders = reader.ScanFile();
+  FUZZ_CHECK(scannedHeaders >= 0, "an open file scanned as missing");
+  FUZZ_CHECK(!reader.ScannedEmpty() || scannedHeaders == 0, "an empty file with headers");
   std::vector<std::string> headers = {"[Common]", "[Surfaces]"};
   for (int i = 0; i < kMaxSections && i < static_cast<int>(headers.size()); ++i) {
     variables.Reset();

@@ -18,6 +18,7 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/printing/direct_print.h"
@@ -25,6 +26,9 @@
 #include "toolkit/texteditor/text_editor.h"
 
 namespace {
+
+// The aberrations topic of the program's help file.
+constexpr unsigned long kAberrationsHelpContext = 89;
 
 using W = TShowEasyAberrationsDlg;
 
@@ -46,7 +50,7 @@ const TDialogTemplate kAberrationsTemplate{
     {"STATIC", "Lambda", W::kLambdaLabel, SS_LEFT, 117, 91, 27, 8},
     {"COMBOBOX", "", W::kBeamList, CBS_DROPDOWNLIST | WS_TABSTOP, 53, 101, 49, 63},
     {"COMBOBOX", "", W::kLambdaList, CBS_DROPDOWNLIST | WS_TABSTOP, 112, 101, 44, 63},
-}};
+}, "MS Sans Serif", 8, "ABERRATION_MENU"};
 const TDialogRegistration kAberrationsRegistration(kAberrationsTemplate);
 
 const TMenuTemplateItem kAberrationMenu[] = {
@@ -182,20 +186,6 @@ void TShowEasyAberrationsDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   beamList_ = dynamic_cast<TComboBox *>(ChildWithId(kBeamList));
   lambdaList_ = dynamic_cast<TComboBox *>(ChildWithId(kLambdaList));
-  const RECT noMenu = GetClientRect();
-  if (HMENU menu = LoadMenu(nullptr, "ABERRATION_MENU")) SetMenu(GetHandle(), menu);
-  const int band = (noMenu.bottom - noMenu.top) - (GetClientRect().bottom - GetClientRect().top);
-  if (band > 0) {
-    // The menu bar takes its band from the client: the window grows by it, and the
-    // controls, placed before the bar was there, are put in their places below it again.
-    const RECT outer = GetWindowRect();
-    SetWindowPos(nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + band,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    for (int id : {kTopLine, kLeftLabel, kRightLabel, kLeftFrame, kRightFrame, kBottomLine, kBeamsLabel,
-                   kLambdaLabel, kBeamList, kLambdaList})
-      if (TWindow *child = ChildWithId(id))
-        child->MoveWindow(child->Attr.X, child->Attr.Y, child->Attr.W, child->Attr.H, false);
-  }
   // Each graph fills its frame.
   for (auto [graph, frame] : {std::pair{left_, kLeftFrame}, std::pair{right_, kRightFrame}}) {
     FitGraph(graph, ChildRect(*this, frame));
@@ -365,7 +355,9 @@ void TShowEasyAberrationsDlg::BackColorChanged(WPARAM, LPARAM color) {
   Recalculate();
 }
 
-void TShowEasyAberrationsDlg::CmHelp() { MessageBeep(MB_SIMPLEBEEP); }
+void TShowEasyAberrationsDlg::CmHelp() {
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kAberrationsHelpContext);
+}
 
 void TShowEasyAberrationsDlg::FillRecord() {
   TAberrationsSettings &s = settings_;

@@ -138,7 +138,8 @@ void TNarcissDlg::SetupWindow() {
   // The field holds a 1-based surface number; the record's index is shown as it is, so
   // the editor's default (the last surface's index) reads as the surface in front of the
   // last one.
-  SetDlgItemText(kScanner, FormatInt(p.scannerSurface));
+  // Shown counted from 1, as Compute reads it.
+  SetDlgItemText(kScanner, FormatInt(p.scannerSurface + 1));
   gauge_->MoveOverControl();
   gauge_->SetRange(0, 100);
   table_->Redraw();

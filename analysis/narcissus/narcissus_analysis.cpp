@@ -89,6 +89,25 @@ void TurnScanner(TOpticalSystem &system, int s, double angle) {
   system.SetSurfaceAngles(s, s, vertex, angles, kGlobalFrame);
 }
 
+// The cell of surface j of a copy: the reflected beam's limit against the system's own,
+// K^2 = k2, times the radiometric factor; an empty cell when the unfolded system cannot be
+// made.
+TNarcissusCell NarcissusCell(TOpticalSystem &copy, TNarcissusSystems &systems, int j, double factor,
+                             double k2) {
+  TNarcissusCell cell;
+  std::unique_ptr<TOpticalSystem> unfolded = systems.Unfold(copy, j);
+  if (!unfolded) return cell;
+  TNarcissusRays back;
+  // Either ray failing leaves the cell without a value: a failure, never "no narcissus".
+  cell.kind = TNarcissusCell::kFailed;
+  if (TraceNarcissusRays(*unfolded, back) != 1) return cell;
+  const double limit = FootprintLimit(*unfolded, back);
+  if (limit >= kNoLimit) return cell;
+  cell.kind = TNarcissusCell::kValue;
+  cell.value = factor * limit * limit / k2;
+  return cell;
+}
+
 }  // namespace
 
 std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambdaMin,
@@ -110,7 +129,7 @@ std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambd
 std::string NarcissusCellText(const TNarcissusCell &cell) {
   switch (cell.kind) {
     case TNarcissusCell::kValue:
-      return FormatDouble(cell.value, 6, 3, 1e-8);
+      return std::string(cell.partial ? ">=" : cell.repeated ? "=" : "") + FormatDouble(cell.value, 6, 3, 1e-8);
     case TNarcissusCell::kNone:
       return "0";
     case TNarcissusCell::kFailed:
@@ -176,48 +195,48 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
   parameters.positions = positions;
   for (int p = 0; p < positions; ++p)
     result.angles.push_back(positions == 1 ? 0.0 : p * parameters.maxScanAngle / (positions - 1));
-  result.labels.resize(s);
-  result.cells.assign(s, std::vector<TNarcissusCell>(positions));
+  // Every refracting surface but the detector, both sides of the scanner. Those between
+  // the detector and the scanner send the detector's light back without meeting the
+  // scanner: their value is the same at every scan angle.
+  for (int j = n - 1; j >= 1; --j) {
+    if (IsDummyOrMirror(system, j)) continue;
+    result.surfaces.push_back(j);
+    result.labels.push_back(turned ? n - j : j + 1);
+    result.unscanned.push_back(j < s);
+  }
+  const int rows = static_cast<int>(result.surfaces.size());
+  result.cells.assign(rows, std::vector<TNarcissusCell>(positions));
   result.all.assign(positions, TNarcissusCell());
-  for (int r = 0; r < s; ++r) result.labels[r] = turned ? r + 1 : n - r;
 
+  int done = 0;
+  const int work = std::max(1, positions * rows);
   for (int p = 0; p < positions; ++p) {
     std::unique_ptr<TOpticalSystem> copy = systems.Copy();
     if (!copy || copy->SurfaceCount() != n) continue;  // this position cannot be computed
     TurnScanner(*copy, s, result.angles[p]);
     double sum = 0.0;
-    for (int r = 0; r < s; ++r) {
-      const int j = n - 1 - r;
+    bool failed = false;
+    for (int r = 0; r < rows; ++r) {
+      const int j = result.surfaces[r];
       TNarcissusCell &cell = result.cells[r][p];
-      if (IsDummyOrMirror(*copy, j)) {
-        cell.kind = TNarcissusCell::kNone;
+      if (p > 0 && result.unscanned[r] && result.cells[r][0].kind != TNarcissusCell::kEmpty) {
+        cell = result.cells[r][0];
+        cell.repeated = cell.kind == TNarcissusCell::kValue;
       } else {
-        std::unique_ptr<TOpticalSystem> unfolded = systems.Unfold(*copy, j);
-        if (!unfolded) {
+        cell = NarcissusCell(*copy, systems, j, result.factor, k2);
+        if (cell.kind == TNarcissusCell::kEmpty) {
           result.message = "System error...";
           return result;
         }
-        TNarcissusRays back;
-        if (TraceNarcissusRays(*unfolded, back) != 1) {
-          // Either ray failing leaves the cell without a value: a failure, never "no
-          // narcissus".
-          cell.kind = TNarcissusCell::kFailed;
-        } else {
-          const double limit = FootprintLimit(*unfolded, back);
-          if (limit >= kNoLimit) {
-            cell.kind = TNarcissusCell::kFailed;
-          } else {
-            const double ratio = limit * limit / k2;
-            cell.kind = TNarcissusCell::kValue;
-            cell.value = result.factor * ratio;
-            sum += ratio;
-          }
-        }
       }
-      if (progress) progress(((p * s + r + 1) * 100) / (positions * s));
+      if (cell.kind == TNarcissusCell::kValue) sum += cell.value;
+      failed = failed || cell.kind == TNarcissusCell::kFailed;
+      ++done;
+      if (progress) progress((done * 100) / work);
     }
     result.all[p].kind = TNarcissusCell::kValue;
-    result.all[p].value = result.factor * sum;
+    result.all[p].value = sum;
+    result.all[p].partial = failed;
   }
   return result;
 }

@@ -38,21 +38,28 @@ class TNarcissusSystems {
 };
 
 // One result cell: a temperature difference, "0" (a dummy surface or a mirror, which
-// reflects nothing back) or "-" (a ray of the unfolded system failed: no value).
+// reflects nothing back) or "-" (a ray of the unfolded system failed: no value). A value
+// that repeats the first column's (the surface's return never meets the scanner) shows as
+// "=value"; a total that leaves failed cells out shows as ">=value", the least it can be.
 struct TNarcissusCell {
   enum TKind { kEmpty, kValue, kNone, kFailed };
   TKind kind = kEmpty;
   double value = 0.0;
+  bool repeated = false;
+  bool partial = false;
 };
 
-// The result table: rows 0..s-1 are the surfaces, row s the "All" row; column p is scan
-// position p.
+// The result table: a row for every refracting surface that is not a dummy, on both sides
+// of the scanner, from the far end towards the detector (surface 0), then the "All" row;
+// column p is scan position p.
 struct TNarcissusResult {
   std::string message;              // empty when the whole table was computed
   double factor = 0.0;              // the radiometric factor G
   double apertureLimit = 0.0;       // K: the system's own aperture limit
   std::vector<double> angles;       // scan angle of each position, degrees
   std::vector<int> labels;          // 1-based surface number of each row
+  std::vector<int> surfaces;        // index in the analysed system of each row
+  std::vector<bool> unscanned;      // the row lies between the detector and the scanner
   std::vector<std::vector<TNarcissusCell>> cells;  // [row][position]
   std::vector<TNarcissusCell> all;  // per position: G x the sum over the rows
   bool Ok() const { return message.empty(); }

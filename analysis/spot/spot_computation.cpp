@@ -27,7 +27,7 @@ void ImagePoint(const TCurrentRay &ray, int imageFinite, double &u, double &v) {
 }  // namespace
 
 int SpotRaySide(int requested) {
-  if (requested < 1) requested = 1;
+  requested = std::clamp(requested, 1, kMaxSpotRayNumber);
   const double root = std::sqrt(static_cast<double>(requested));
   int side = static_cast<int>(root);
   if (side * side < requested) side = static_cast<int>(root + 1.0);

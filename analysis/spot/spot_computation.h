@@ -21,7 +21,11 @@ struct TSpotSettingsRecord {
   double Smin = 1e20, Smax = -1e20;  // sagittal offsets
 };
 
-// Rays per beam for a request: rounded up to a square, side x side.
+// The most rays per beam a spot diagram traces: beyond it a request is cut to it (the
+// settings dialog refuses it with its message), so the rays' memory stays bounded.
+constexpr int kMaxSpotRayNumber = 100000;
+
+// Rays per beam for a request (1 .. kMaxSpotRayNumber): rounded up to a square, side x side.
 int SpotRaySide(int requested);
 
 // Fills beams with one beam per field value of the system and, per beam, side^2 starting

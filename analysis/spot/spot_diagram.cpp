@@ -15,12 +15,16 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
 #include "toolkit/binding/multi_edit.h"
+#include "toolkit/help/win_help.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/render3d/o_palette.h"
 #include "toolkit/texteditor/text_editor.h"
 
 namespace {
+
+// The spot diagram topic of the program's help file.
+constexpr unsigned long kSpotHelpContext = 64;
 
 constexpr int kDefaultFieldSize = 60;
 constexpr int kDefaultRayNumber = 100;
@@ -269,7 +273,9 @@ void TSpotDiagram::CmSettings() {
   dialog.Execute();
 }
 
-void TSpotDiagram::CmHelp() { MessageBeep(MB_SIMPLEBEEP); }
+void TSpotDiagram::CmHelp() {
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kSpotHelpContext);
+}
 
 void TSpotDiagram::CmColors() {
   if (legend_ != nullptr) return;
@@ -317,6 +323,12 @@ void TSpotSettings::SetControlColors() {
 
 bool TSpotSettings::Apply() {
   if (fields_->ReadAll() == 0) return false;
+  // More rays would overflow the square of rays or ask for memory without end.
+  if (rayNumber_ > kMaxSpotRayNumber) {
+    MessageBox(GetHandle(), "Ray number: at most " + std::to_string(kMaxSpotRayNumber) + " rays per beam.",
+               "Spot Diagram", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+  }
   if (settings_ != nullptr) {
     if (fieldSize_ > 0) settings_->fieldSize = fieldSize_;
     if (rayNumber_ > 0) settings_->rayNumber = rayNumber_;

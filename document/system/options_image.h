@@ -11,6 +11,8 @@
 // any smaller size given is taken as this.
 constexpr int kMinUndoSteps = 2;
 constexpr int kDefaultUndoSteps = 10;
+// The deepest ring the preferences offer (each step is a file of the whole system).
+constexpr int kMaxUndoSteps = 100;
 
 class TOptionsImage {
  public:

@@ -280,16 +280,12 @@ bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
   animation_.stepCounter = 0;
   animation_.Continuous = file.common.Continuous;
   frame_.UpdateMenus();
+  // However the run ends, the running flag stays set until the end of the run has put the
+  // system back from the run's undo step: every field the sweep changed comes back.
   while (frame_.IsCurrent() && frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) {
     ++animation_.stepCounter;
-    if (animation_.stepCounter > sweep.CycleLength() && animation_.Continuous == 0) {
-      frame_.System().options.beamAnimationRunning = 0;
-      break;
-    }
-    if (!WaitWhilePaused(CM_BEAM_ANIMATION)) {
-      frame_.System().options.beamAnimationRunning = 0;
-      break;
-    }
+    if (animation_.stepCounter > sweep.CycleLength() && animation_.Continuous == 0) break;
+    if (!WaitWhilePaused(CM_BEAM_ANIMATION)) break;
     if (!frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) break;
     frame_.System().info.AlfaM.data[0] = sweep.Next();
     frame_.RefreshAll();

@@ -8,6 +8,7 @@
 #include <string>
 
 class TEditGraph;
+struct TFileWriteResult;
 struct TEditorSettings;
 class TEditorTools;
 class TMessageQueue;
@@ -73,8 +74,9 @@ class TEditorFrame {
   virtual bool LetGoOfSystem() = 0;
   // After New: the properties folder opens, or refreshes when it is open.
   virtual void ShowPropertiesAfterNew() = 0;
-  // The system file as the user's: with the synthesis folder open, its own settings.
-  virtual int SaveEditedSystem(const std::string &fileName) = 0;
+  // The system file as the user's: with the synthesis folder open, its own settings. why
+  // (may be null) says why a save failed.
+  virtual int SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) = 0;
   // A window that closed itself: deleted at the next launch or with the frame, never
   // inside its own going.
   virtual void RetireWindow(TWindow *window) = 0;

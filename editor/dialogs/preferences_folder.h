@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "document/system/options_image.h"
 #include "toolkit/dialogs/color_dlg.h"
 
 class TMultiEdit;
@@ -21,7 +22,7 @@ class TPreferencesFolder : public TColorDlg {
   static constexpr int kRealBeams = 107;
   static constexpr int kCardinalPlanes = 108;
   static constexpr int kViewProperties = 109;
-  static constexpr int kLargestUndoSteps = 100;
+  static constexpr int kLargestUndoSteps = kMaxUndoSteps;
 
   // page: the page shown first (one page: 0).
   // The undo steps' field is bound to the dialog's value and shown in dark blue.

@@ -246,6 +246,21 @@ void TPaletteCommands::StorePalettePlaces() {
   }
 }
 
+void TPaletteCommands::FollowFrame(bool frameShown) {
+  for (int which = 0; which < 3; ++which) {
+    TEditorPalette *palette = PaletteAt(frame_.EditTools(), which);
+    if (palette == nullptr || palette->GetHandle() == nullptr) continue;
+    if (!frameShown && palette->IsWindowVisible()) {
+      // Hidden with the frame, not by the user: the View menu keeps its check mark.
+      palette->ShowWindow(SW_HIDE);
+      hiddenWithFrame_[which] = true;
+    } else if (frameShown && hiddenWithFrame_[which]) {
+      hiddenWithFrame_[which] = false;
+      palette->ShowWindow(SW_SHOWNA);
+    }
+  }
+}
+
 void TPaletteCommands::SetUpEditTools() {
   // The tool record lets the palettes' buttons up through the editor's button states.
   frame_.Tools().toolsBox = &frame_.EditTools();
@@ -253,4 +268,5 @@ void TPaletteCommands::SetUpEditTools() {
   frame_.SetMouseMode(frame_.Tools().mouseMode);
   ShowToolsBar(1);
   ShowAlignmentBar(1);
+  ShowConfigurationBar(0);
 }

@@ -75,7 +75,11 @@ class TPaletteCommands {
   void ShowPalette(int which, int mode);
   // The visible palettes keep their offset from the canvas's top-right corner.
   void PlacePalettes();
-  // At set-up: the canvas reads the tool record, and the tools and zoom palettes show.
+  // The palettes go with the frame: those showing hide when it is hidden or minimised, and
+  // show again when it comes back.
+  void FollowFrame(bool frameShown);
+  // At set-up: the canvas reads the tool record, the tools and zoom palettes show and the
+  // configurations palette is made, hidden.
   void SetUpEditTools();
   // Every palette's layout and place go into the settings the editor writes on closing.
   void StorePalettePlaces();
@@ -89,4 +93,5 @@ class TPaletteCommands {
  private:
   TEditorFrame &frame_;
   TWindow &window_;
+  bool hiddenWithFrame_[3] = {false, false, false};
 };

@@ -12,6 +12,7 @@
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/insert/print_system_properties.h"
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -109,6 +110,12 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
   const int keptModified = frame_.System().HasUnsavedChanges();
+  if (!kept && frame_.System().SurfaceCount() > 0) {
+    // With no copy to come back to, the file is read aside first: one that holds no
+    // system must leave the edited one as it is.
+    TSystemImage probe;
+    if (probe.Load(fileName, nameMode) != 1 || probe.SurfaceCount() <= kEmptySurfaceCount) return 0;
+  }
   auto restore = [&]() {
     if (kept) {
       frame_.System().Load(keepPath, kNameFromFileName);
@@ -181,6 +188,8 @@ void TFileCommands::CmNewSystem() {
 bool TFileCommands::ReplaceSystem(const std::string &fileName) {
   const std::string kept = frame_.System().name;
   if (!LoadSystem(fileName, kNameFromFileName)) return false;
+  // The configurations palette shows for a system of several configurations only.
+  frame_.ShowConfigurationBar(frame_.System().ConfigurationCount() > 1 ? 1 : 0);
   recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   return true;
@@ -226,8 +235,11 @@ void TFileCommands::CmSaveSystem() {
     CmSaveSystemAs();
     return;
   }
-  if (frame_.SaveEditedSystem(frame_.System().name) != 1) {
-    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+  TFileWriteResult why;
+  if (frame_.SaveEditedSystem(frame_.System().name, &why) != 1) {
+    // The true cause: a full disk or a missing directory is no read-only file.
+    MessageBox(window_.GetHandle(), FileWriteFaultText(frame_.System().name, why), "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   frame_.System().SetUnsavedChanges(0);
@@ -250,9 +262,10 @@ void TFileCommands::CmSaveSystemAs() {
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = frame_.System().name;
   frame_.System().name = chosen;
-  if (frame_.SaveEditedSystem(chosen) != 1) {
+  TFileWriteResult why;
+  if (frame_.SaveEditedSystem(chosen, &why) != 1) {
     frame_.System().name = kept;
-    MessageBox(window_.GetHandle(), "File is marked as read-only!", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(window_.GetHandle(), FileWriteFaultText(chosen, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   frame_.System().SetUnsavedChanges(0);

@@ -1,5 +1,7 @@
 #include "editor/launchers/launcher_commands.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "analysis/narcissus/narciss_dlg.h"
 #include "analysis/spot/spot_diagram.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "viewer3d/frame/optical_viewer3d.h"
 #include "editor/dialogs/preferences_folder.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/system_properties_folder.h"
@@ -26,6 +29,8 @@ namespace {
 constexpr int kAnalysisSurfaceMinimum = 2;
 constexpr const char *kExamplesHelpName = "examples.hlp";
 constexpr std::uintptr_t kExamplesContext = 3060;
+// A mirror of a smaller radius than this is plane: the scanner of a scanning system.
+constexpr double kPlaneMirrorRadius = 0.0001;
 
 }  // namespace
 
@@ -99,6 +104,14 @@ void TLauncherCommands::CmSpotDiagram() {
 
 void TLauncherCommands::CmNarcissus() {
   if (AnalysisRefused()) return;
+  // The cold image the detector sees of itself needs an image on the detector.
+  if (frame_.System().info.ImageFinite == 0) {
+    MessageBeep(static_cast<UINT>(-1));
+    MessageBox(window_.GetHandle(),
+               "Narcissus effect can't be calculated for this system.\n           Image is not finite!\n",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   const std::string refusal = DefaultNarcissusParameters(frame_.System(), narcissus_);
   if (!refusal.empty()) {
     MessageBox(window_.GetHandle(), refusal.c_str(), kNarcissCaption, MB_OK);
@@ -119,7 +132,16 @@ void TLauncherCommands::CmNarcissus() {
       return;
     }
   }
-  narcissus_.scannerSurface = copy->SurfaceCount() - 1;
+  // The scanner: the first plane mirror of the system analysed, else the surface before
+  // the last (the field shows it counted from 1).
+  narcissus_.scannerSurface = std::max(0, copy->SurfaceCount() - 2);
+  for (int i = 0; i < copy->SurfaceCount(); ++i) {
+    const TGeneralParameters &g = copy->Surface(i)->general;
+    if (g.materialKind != 0 && std::fabs(g.R) < kPlaneMirrorRadius) {
+      narcissus_.scannerSurface = i;
+      break;
+    }
+  }
   TNarcissDlg dialog(&window_, copy.get(), &narcissus_, turned);
   dialog.Execute();
   frame_.UpdateMenus();
@@ -141,6 +163,7 @@ void TLauncherCommands::SpotDestroyed(WPARAM, LPARAM window) {
 }
 
 void TLauncherCommands::RefreshAnalyses(bool renewLabels) {
+  if (viewer_ != nullptr && viewer_->IsWindow()) Show3DView(&window_, frame_.System(), viewer_);
   // A system left without an image side has nothing to show: its windows close.
   if (frame_.System().SurfaceCount() < kAnalysisSurfaceMinimum) {
     CloseAberrations();
@@ -161,6 +184,7 @@ void TLauncherCommands::RefreshAnalyses(bool renewLabels) {
 }
 
 void TLauncherCommands::CloseWindows() {
+  CloseViewer();
   CloseAberrations();
   CloseSpotDiagram();
   ClosePsfFolder();
@@ -327,9 +351,9 @@ bool TLauncherCommands::CloseSynthesisForNewSystem() {
   return synthesis_ == nullptr;
 }
 
-int TLauncherCommands::SaveEditedSystem(const std::string &fileName) {
-  if (synthesis_ != nullptr) return synthesis_->SaveSystemWithItsOwnSettings(fileName);
-  return frame_.System().Save(fileName);
+int TLauncherCommands::SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) {
+  if (synthesis_ != nullptr) return synthesis_->SaveSystemWithItsOwnSettings(fileName, why);
+  return frame_.System().Save(fileName, why);
 }
 
 void TLauncherCommands::RenewAberrationLabels() {

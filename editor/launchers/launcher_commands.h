@@ -11,6 +11,7 @@
 #include "editor/commands/editor_frame.h"
 #include "platform/core/types.h"
 
+class TOpticalViewer3DForEdit2D;
 class TShowEasyAberrationsDlg;
 class TShowPSFFolder;
 class TSpotDiagram;
@@ -53,9 +54,21 @@ class TLauncherCommands {
   void CmImageSynthesis();
   void SynthesisFolderDestroyed(WPARAM wParam, LPARAM window);
 
+  // The 3-D image: a modeless toggle, refused (a beep) for a system of fewer than 2
+  // surfaces; zoom mode is left first. The viewer's own closing clears the pointer.
+  void Cm3DImage();
+  void Viewer3DClosed(WPARAM wParam, LPARAM window);
+  // Creates the viewer (none given) or refills it with the system's solids and rays, then
+  // redraws it fitted to the elements. A new viewer stands at the parent's client point
+  // (2, 2), 550 x 410, and is turned once to look across the optical axis; a refill keeps
+  // the user's view. The caption is the system's name as it stands. Null when the window
+  // cannot be made.
+  TOpticalViewer3DForEdit2D *Show3DView(TWindow *parent, TSystemImage &system, TOpticalViewer3DForEdit2D *viewer);
+  TOpticalViewer3DForEdit2D *ViewerWindow() const { return viewer_; }
+
   // Recomputes the open windows after a change of the system (renewLabels: the aberrations
   // window refills its beam and wavelength lists too); a system without an image side
-  // closes them.
+  // closes them. The 3-D image is rebuilt whatever the system holds.
   void RefreshAnalyses(bool renewLabels);
   // The open aberrations window refills its beam and wavelength lists.
   void RenewAberrationLabels();
@@ -65,7 +78,7 @@ class TLauncherCommands {
   // system they came from and closes. False (a beep) while its synthesis runs.
   bool CloseSynthesisForNewSystem();
   // The system file as the user's: with the folder open, its own settings, not the loan.
-  int SaveEditedSystem(const std::string &fileName);
+  int SaveEditedSystem(const std::string &fileName, TFileWriteResult *why);
 
   TShowEasyAberrationsDlg *AberrationsWindow() const { return aberrations_; }
   TSpotDiagram *SpotWindow() const { return spot_; }
@@ -79,6 +92,8 @@ class TLauncherCommands {
   bool AnalysisRefused() const;
   void CloseAberrations();
   void CloseSpotDiagram();
+  // Closes the viewer as its close box does (its palettes and the glasses go with it).
+  void CloseViewer();
   // Closes the PSF and MTF window (after its running computation, when one runs).
   void ClosePsfFolder();
   void RefreshPsfFolder();
@@ -96,4 +111,5 @@ class TLauncherCommands {
   TShowPSFFolder *psf_ = nullptr;
   bool synthesisOpen_ = false;
   TTestObjectFolder *synthesis_ = nullptr;
+  TOpticalViewer3DForEdit2D *viewer_ = nullptr;
 };

@@ -1,1 +1,2 @@
-area_sources(EDITOR launcher_commands.cpp)
+area_sources(EDITOR launcher_commands.cpp system_scene.cpp viewer3d_launch.cpp)
+area_tests(EDITOR tests/system_scene_test.cpp)

@@ -24,8 +24,7 @@ TPropertiesTable::TPropertiesTable(TWindow *page, int placeholderControl, const 
                                    const std::vector<int> &widths, int rowCaptionCharacters)
     : TWinDirectTable(page, placeholderControl, static_cast<int>(captions.size()), 1, kTableOfColumns,
                       new TFont(kFaceArial, kFontHeight)),
-      columnCaptions(captions),
-      rowCaptionWidth(rowCaptionCharacters) {
+      columnCaptions(captions) {
   // The widths are the columns' formats: FitLayout sizes the columns from them.
   for (std::size_t c = 0; c < captions.size(); ++c)
     formats.push_back("%" + std::to_string(c < widths.size() ? widths[c] : 10) + "s");

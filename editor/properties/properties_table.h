@@ -51,7 +51,6 @@ class TPropertiesTable : public TWinDirectTable {
 
   std::vector<std::string> columnCaptions;
   std::vector<std::string> formats;  // "%<width>s" of each column, then the row captions'
-  int rowCaptionWidth;
   int capacity = 0;
   std::vector<std::unique_ptr<STRING[]>> texts;  // one array per column
   std::unique_ptr<STRING[]> rowCaptions;

@@ -1,15 +1,16 @@
 #include "editor/settings/editor_settings.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "foundation/containers/string_class.h"
+#include "document/system/options_image.h"
 #include "foundation/textfiles/read_nf.h"
+#include "optics/systemfile/system_file_format.h"
 
 namespace {
 
@@ -28,6 +29,33 @@ std::string Join(const std::string &directory, const char *name) {
 }
 
 const char *const kPaletteSections[3] = {"[Tools bar]", "[Configuration bar]", "[Alignment bar]"};
+
+// Values beyond these are no settings of ours: the canvas bitmap, a spot cell and the
+// spot's rays are sized from them at start-up, and a colour part is one byte.
+constexpr int kLargestGraphSide = 16384;
+constexpr int kLargestSpotField = 4096;
+constexpr int kMostSpotRays = 1000000;
+constexpr int kLargestColorPart = 255;
+constexpr int kLargestSpotScale = 2;
+
+// Holds value to least .. most; a value moved is named in notes.
+void Bound(const char *key, int &value, int least, int most, std::string &notes) {
+  if (value >= least && value <= most) return;
+  const int taken = value < least ? least : most;
+  notes += "\n" + std::string(key) + "=" + std::to_string(value) + " is taken as " + std::to_string(taken) + ".";
+  value = taken;
+}
+
+// A limit that is no finite number goes back to what it was.
+void Finite(const char *key, double &value, double kept, std::string &notes) {
+  if (std::isfinite(value)) return;
+  notes += "\n" + std::string(key) + " is not a number; " + FormatNumber(kept) + " is kept.";
+  value = kept;
+}
+
+void BoundColor(const char *key, int color[3], std::string &notes) {
+  for (int k = 0; k < 3; ++k) Bound(key, color[k], 0, kLargestColorPart, notes);
+}
 
 }  // namespace
 
@@ -61,9 +89,28 @@ bool FastOpenRequested(const std::string &programDirectory) {
          Exists(Join(UserSettingsDirectory(), kFastOpenFileName));
 }
 
-int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
+namespace {
+
+// Closes the writer: 1 when the file was written, else 0 with the cause.
+int Finish(TRead1NF &file, TFileWriteResult &result) {
+  const int written = file.Close();
+  result = file.WriteResult();
+  if (written == 0 && result.Written()) result = TFileWriteResult{TFileWriteFault::kFailed, EIO};
+  return written;
+}
+
+}  // namespace
+
+int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::string *notesOut) {
   TRead1NF file;
   if (file.Open(path, 0) == nullptr) return 0;
+  std::string notes;
+  file.ScanFile();
+  const unsigned damage = file.Faults();
+  if ((damage & kReadNFGarbled) != 0) notes += "\nIt holds a zero byte: what could be read is used.";
+  if ((damage & kReadNFLineTooLong) != 0) notes += "\nIt holds a line too long to read: its start is used.";
+  if ((damage & (kReadNFCutShort | kReadNFBrokenHeader)) != 0)
+    notes += "\nIt ends inside a line, so it was cut short: what could be read is used.";
 
   if (file.ReadSection("[Common]")) {
     STRING help;
@@ -75,6 +122,8 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
     file.AddInt("EnableSave", &settings.EnableSave);
     file.AddInt("NStepUndoMax", &settings.NStepUndoMax);
     file.ParseSection(0);
+    // The undo ring is sized from it at start-up: no more than the preferences offer.
+    Bound("NStepUndoMax", settings.NStepUndoMax, kMinUndoSteps, kMaxUndoSteps, notes);
   }
   if (file.ReadSection("[Fields]")) {
     int position[4] = {settings.position[0], settings.position[1], settings.position[2],
@@ -93,6 +142,9 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
     }
     settings.graphSize[0] = size[0] != 0 ? size[0] : kDefaultGraphWidth;
     settings.graphSize[1] = size[1] != 0 ? size[1] : kDefaultGraphHeight;
+    Bound("GraphSize", settings.graphSize[0], 1, kLargestGraphSide, notes);
+    Bound("GraphSize", settings.graphSize[1], 1, kLargestGraphSide, notes);
+    BoundColor("BkColor", color, notes);
     for (int k = 0; k < 3; ++k) settings.bkColor[k] = color[k];
   }
   for (std::string &entry : settings.recent) entry.clear();
@@ -121,6 +173,7 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
   spot.bkColor[0] = spot.bkColor[1] = spot.bkColor[2] = 0;
   spot.scaleMode = 0;
   if (file.ReadSection("[Spot]")) {
+    const TSpotSettingsRecord before = spot;
     file.AddInt("Field", &spot.fieldSize);
     file.AddInt("Nray", &spot.rayNumber);
     file.AddInt("Position", spot.position, 2);
@@ -131,6 +184,14 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
     file.AddDouble("Smin", &spot.Smin);
     file.AddDouble("Smax", &spot.Smax);
     file.ParseSection(0);
+    Bound("Field", spot.fieldSize, 0, kLargestSpotField, notes);
+    Bound("Nray", spot.rayNumber, 0, kMostSpotRays, notes);
+    Bound("Scale", spot.scaleMode, 0, kLargestSpotScale, notes);
+    BoundColor("BkColor", spot.bkColor, notes);
+    Finite("Mmin", spot.Mmin, before.Mmin, notes);
+    Finite("Mmax", spot.Mmax, before.Mmax, notes);
+    Finite("Smin", spot.Smin, before.Smin, notes);
+    Finite("Smax", spot.Smax, before.Smax, notes);
   }
   for (int p = 0; p < 3; ++p) {
     if (!file.ReadSection(kPaletteSections[p])) continue;
@@ -142,18 +203,19 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings) {
     file.ParseSection(0);
   }
   file.Close();
+  if (notesOut != nullptr) *notesOut = notes;
   return 1;
 }
 
-int WriteEditorSettings(const std::string &path, const TEditorSettings &settings) {
+int WriteEditorSettings(const std::string &path, const TEditorSettings &settings, TFileWriteResult *why) {
+  TFileWriteResult ignored;
+  TFileWriteResult &result = why != nullptr ? *why : ignored;
   // A read-only file is the user's choice to keep it as it is, whoever runs the program
-  // (the administrator may write anything, but the file says it is not to be written).
-  struct stat status {};
-  if (::stat(path.c_str(), &status) == 0 &&
-      ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0))
-    return 0;
+  // (the administrator may write anything, but the file says it is not to be written):
+  // the writer refuses it.
   TRead1NF file;
   std::FILE *out = file.Open(path, 1);
+  result = file.WriteResult();
   if (out == nullptr) return 0;
 
   file.SelectSection("[Common]");
@@ -163,7 +225,7 @@ int WriteEditorSettings(const std::string &path, const TEditorSettings &settings
   std::fprintf(out, "EnableSave=%d\n", settings.EnableSave);
   std::fprintf(out, "NStepUndoMax=%d\n\n", settings.NStepUndoMax);
   file.Reset();
-  if (settings.EnableSave == 0) return file.Close();
+  if (settings.EnableSave == 0) return Finish(file, result);
 
   file.SelectSection("[Fields]");
   std::fprintf(out, "EnablePosition=%d\n", settings.EnablePosition);
@@ -202,8 +264,9 @@ int WriteEditorSettings(const std::string &path, const TEditorSettings &settings
   std::fprintf(out, "Position=%d, %d;\n", spot.position[0], spot.position[1]);
   std::fprintf(out, "BkColor=%d, %d, %d;\n", spot.bkColor[0], spot.bkColor[1], spot.bkColor[2]);
   std::fprintf(out, "Scale=%d;\n", spot.scaleMode);
-  std::fprintf(out, "Mmin=%.17g; Mmax=%.17g;\n", spot.Mmin, spot.Mmax);
-  std::fprintf(out, "Smin=%.17g; Smax=%.17g;\n\n", spot.Smin, spot.Smax);
+  // Written without the process's locale: a decimal comma would read back as two values.
+  std::fprintf(out, "Mmin=%s; Mmax=%s;\n", FormatNumber(spot.Mmin).c_str(), FormatNumber(spot.Mmax).c_str());
+  std::fprintf(out, "Smin=%s; Smax=%s;\n\n", FormatNumber(spot.Smin).c_str(), FormatNumber(spot.Smax).c_str());
   file.Reset();
 
   for (int p = 0; p < 3; ++p) {
@@ -214,5 +277,5 @@ int WriteEditorSettings(const std::string &path, const TEditorSettings &settings
     std::fprintf(out, "x=%d; y=%d\n\n", palette.x, palette.y);
     file.Reset();
   }
-  return file.Close();
+  return Finish(file, result);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/spot/spot_computation.h"
+#include "foundation/filewrite/file_replace.h"
 
 // The one name of the settings file, in every place that opens it.
 constexpr const char *kSettingsFileName = "RodIru2Z.ini";
@@ -65,11 +66,15 @@ std::string SettingsFilePath(const std::string &programDirectory);
 bool FastOpenRequested(const std::string &programDirectory);
 
 // Reads the file into the record: a missing section or key leaves its value as it was; a
-// size of 0 becomes 550 x 380. Answers 1 when the file was read, 0 when it could not be
-// opened (the record is then unchanged).
-int ReadEditorSettings(const std::string &path, TEditorSettings &settings);
+// size of 0 becomes 550 x 380. Values beyond what the program offers are held to it (the
+// undo depth to what the preferences offer, the canvas and spot sizes, colour parts), a
+// limit that is no number keeps its value; notes, when given, gets one line for each and
+// for a damaged file (empty when all was well). Answers 1 when the file was read, 0 when
+// it could not be opened (the record is then unchanged).
+int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::string *notes = nullptr);
 
 // Writes the record's sections into the file, keeping every other section: nothing when
 // the file is read-only; only [Common] and [Save] when EnableSave is 0. At most five recent
-// entries are filed. Answers 1 when the file was written.
-int WriteEditorSettings(const std::string &path, const TEditorSettings &settings);
+// entries are filed. Answers 1 when the file was written; why, when given, says why not.
+int WriteEditorSettings(const std::string &path, const TEditorSettings &settings,
+                        TFileWriteResult *why = nullptr);

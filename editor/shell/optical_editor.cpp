@@ -31,6 +31,7 @@
 #include "toolkit/help/win_help.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "toolkit/render3d/o_palette.h"
+#include "viewer3d/frame/optical_viewer3d.h"
 // The system's properties folder.
 #include "editor/properties/system_properties_folder.h"
 
@@ -64,7 +65,7 @@ constexpr int kAvailableCommands[] = {CM_NEW_SYSTEM,     CM_OPEN_SYSTEM, CM_SAVE
                                       CM_ABOUT,          CM_ABERRATIONS, CM_SPOT_DIAGRAM,
                                       CM_TURN_SYSTEM,    CM_BEST_IMAGE_PLANE, CM_HELP_CONTENTS,
                                       CM_EXAMPLES,       CM_SETTINGS,
-                                      CM_IMAGE_SYNTHESIS,
+                                      CM_IMAGE_SYNTHESIS, CM_3D_IMAGE,
                                       // Paste, new surface, new element, component library.
                                       CM_PASTE, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT,
                                       CM_COMPONENT_LIBRARY, CM_PRINT,
@@ -127,6 +128,8 @@ const TResponseTableEntry kEditorTable[] = {
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::CmSettings>(CM_SETTINGS),
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::AberrationsDestroyed>(CM_ABERRATIONS_DESTROYED),
     Forward<&TOpticalEditor::Launchers, &TLauncherCommands::SpotDestroyed>(CM_SPOT_DESTROYED),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::Cm3DImage>(CM_3D_IMAGE),
+    Forward<&TOpticalEditor::Launchers, &TLauncherCommands::Viewer3DClosed>(CM_VIEWER3D_DESTROYED),
     // Paste, new single surface, new element, component library.
     Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmPaste>(CM_PASTE),
     Forward<&TOpticalEditor::Insertion, &TInsertCommands::CmNewSingleSurface>(CM_NEW_SINGLE_SURFACE),
@@ -284,6 +287,7 @@ void TOpticalEditor::SetupWindow() {
   Layout();
   ShowSystem();
   palettes_.SetUpEditTools();
+  if (system_.ConfigurationCount() > 1) palettes_.ShowConfigurationBar(1);
   UpdateMenus();
   UpdateCaption();
 }
@@ -295,6 +299,9 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (resized) FitCanvasBitmap();
   const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
   if (resized) UpdateCaption();
+  // The palettes hide and show with the frame, minimised or hidden.
+  if (theEditor == this && (msg == WM_SHOWWINDOW || msg == WM_SIZE))
+    palettes_.FollowFrame(msg == WM_SHOWWINDOW ? wParam != 0 : wParam != SIZE_MINIMIZED);
   // The visible palettes keep their offset from the canvas's corner.
   if ((resized || msg == WM_MOVE) && theEditor == this) palettes_.PlacePalettes();
   return result;
@@ -360,7 +367,11 @@ void TOpticalEditor::ReadSettings() {
   helpFile_ = JoinPath(ProgramDir(), kHelpFileName);
   settings_.helpFileName = helpFile_;
   SetApplicationHelpFile(helpFile_);
-  if (!ReadEditorSettings(SettingsPath(), settings_)) return;
+  std::string notes;
+  if (!ReadEditorSettings(SettingsPath(), settings_, &notes)) return;
+  if (!notes.empty())
+    MessageBox(GetHandle(), "The settings file \"" + SettingsPath() + "\" holds what cannot be used:" + notes,
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (!settings_.helpFileName.empty()) helpFile_ = settings_.helpFileName;
   SetApplicationHelpFile(helpFile_);
   SettingsToOptions(settings_, system_.options);
@@ -396,7 +407,11 @@ void TOpticalEditor::WriteSettings() {
   OptionsToSettings(system_.options, settings_);
   settings_.systemName = system_.name == UntitledPath() ? std::string() : system_.name;
   files_.RecentFiles().StoreTo(settings_);
-  WriteEditorSettings(SettingsPath(), settings_);
+  TFileWriteResult why;
+  // A file marked read-only is the user's wish to keep it: nothing to tell.
+  if (!WriteEditorSettings(SettingsPath(), settings_, &why) && why.fault != TFileWriteFault::kReadOnly)
+    MessageBox(GetHandle(), FileWriteFaultText(SettingsPath(), why) + "\nThe settings of this session are lost.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void TOpticalEditor::PlaceFrame(const int position[4]) {
@@ -433,9 +448,11 @@ bool TOpticalEditor::OfferSessionRestore() {
   for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
   const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
   if (newest.empty()) return false;
-  // The snapshot keeps the name of the system it was taken of; saving writes it there.
+  // The snapshot keeps the name of the system it was taken of. The file of that name holds
+  // the user's last save: it changes only when the user saves the restored system.
   if (!files_.LoadSystem(newest, kNameFromFile)) return false;
-  files_.CmSaveSystem();
+  system_.SetUnsavedChanges(1);
+  UpdateCaption();
   return true;
 }
 
@@ -458,6 +475,7 @@ TEditorStateView TOpticalEditor::StateView() const {
   view.psfButtonPressed = launchers_.PsfWindow() != nullptr;
   view.synthesisButtonPressed = launchers_.SynthesisOpen();
   view.propertiesFolderOpen = PropertiesFolder() != nullptr;  // the system's properties
+  view.viewerOpen = launchers_.ViewerWindow() != nullptr;
   view.undoSize = system_.options.RingSize();
   view.undoIndex = system_.options.undoIndex;
   view.redoBound = system_.options.redoBound;
@@ -643,8 +661,8 @@ bool TOpticalEditor::LetGoOfSystem() {
 
 void TOpticalEditor::ShowPropertiesAfterNew() { properties_.ShowPropertiesAfterNew(); }
 
-int TOpticalEditor::SaveEditedSystem(const std::string &fileName) {
-  return launchers_.SaveEditedSystem(fileName);
+int TOpticalEditor::SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) {
+  return launchers_.SaveEditedSystem(fileName, why);
 }
 
 void TOpticalEditor::RetireWindow(TWindow *window) { retired_.push_back(window); }

@@ -94,7 +94,7 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSyst
   void OpenPropertiesOfSelected() override;
   bool LetGoOfSystem() override;
   void ShowPropertiesAfterNew() override;
-  int SaveEditedSystem(const std::string &fileName) override;
+  int SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) override;
   void RetireWindow(TWindow *window) override;
   void DeleteRetiredWindows() override;
 

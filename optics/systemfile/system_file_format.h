@@ -28,6 +28,8 @@ constexpr int kFileMaxZones = 1000;
 constexpr int kFileNameLength = 256;
 constexpr int kFileMinNd = 64;
 constexpr int kFileMaxNd = 2048;
+// The diameter (mm) a surface gets when its file gives none or a negative one.
+constexpr double kFileLeastDiameter = 0.00001;
 // Offsets and angles (radians) at or below this are not written.
 constexpr double kFileNegligible = 1e-10;
 

@@ -28,9 +28,6 @@ namespace {
 
 // Colder is no temperature.
 constexpr double kAbsoluteZeroCelsius = -273.15;
-// The full height (mm) a surface record of no height or a negative one reads as: a surface
-// too small to pass light, but one that draws and keeps its place.
-constexpr double kNoHeight = 0.00001;
 // A toric surface keeps exactly its three shape values, zeros included.
 constexpr int kTorCoefficients = 3;
 
@@ -249,7 +246,13 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     system.name = DecodeFileName(common.name);
   else if (nameMode == kNameFromFileName)
     system.name = path;
-  info.Nd = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
+  if (info.Nd < kFileMinNd || info.Nd > kFileMaxNd) {
+    const int taken = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
+    warnings += "The optical system file " + path + " gives Nd=" + std::to_string(info.Nd) +
+                ", outside " + std::to_string(kFileMinNd) + " to " + std::to_string(kFileMaxNd) + "; " +
+                std::to_string(taken) + " is used.\n";
+    info.Nd = taken;
+  }
   // The geometry in a file stands at the file's temperature: expanding it again on every
   // load made a system at 40 degrees grow with each save.
   info.geometryTemperature = info.Temperature;
@@ -293,8 +296,18 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
       g.glass = LowerCaseAnsi(DecodeFileName(records.Glass[i]));
       g.materialKind = g.glass == "refl" ? 1 : 0;
       double height = records.DextY[i];
-      if (height <= 0.0) height = kNoHeight;
+      // A diameter of 0 is one not given; a negative one is a mistake that is repaired
+      // the same way, but said, since the surface becomes a pinhole.
+      if (height < 0.0)
+        warnings += "The optical system file " + path + " gives surface " + std::to_string(i + 1) +
+                    " the diameter DextY=" + FormatNumber(height) + "; " + FormatNumber(kFileLeastDiameter) +
+                    " is used.\n";
+      if (height <= 0.0) height = kFileLeastDiameter;
       double width = records.DextX[i];
+      if (width < 0.0)
+        warnings += "The optical system file " + path + " gives surface " + std::to_string(i + 1) +
+                    " the width DextX=" + FormatNumber(width) + "; its diameter " + FormatNumber(height) +
+                    " is used.\n";
       if (width <= 0.0) width = height;
       g.semiHeightExt = height / 2.0;
       g.semiWidthExt = width / 2.0;

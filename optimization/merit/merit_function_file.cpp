@@ -54,6 +54,23 @@ void Fill(Mem<TFunctionDescription> &table, int n, int rows, double target, doub
   SetAll(table, target, weight);
 }
 
+// Why the file is no merit-function file the program can take, or empty: judged whole
+// before anything changes.
+std::string FileProblem(TRead1NF &file) {
+  const int headers = file.ScanFile();
+  const unsigned faults = file.Faults();
+  if (file.ScannedEmpty()) return "it is empty";
+  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
+  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
+  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
+  // The functions may share a file with the parameters: a file without their sections
+  // gives the defaults, but one without any section is no file of ours.
+  return headers > 0 ? std::string() : "it holds no sections";
+}
+
+void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
+
 }  // namespace
 
 // The per-kind targets and weights while a file is read: a key missing from a section
@@ -71,12 +88,15 @@ std::string TOptimizationFunctions::SectionName(int c) {
   return c == 0 ? std::string("[Functions]") : "[Functions " + std::to_string(c) + "]";
 }
 
-int TOptimizationFunctions::Write(const std::string &fileName) {
+int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult *why) {
   if (system == nullptr) return 0;
   const int configurations = std::min(system->ConfigurationCount(), records.cols);
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
-  if (out == nullptr) return 0;
+  if (out == nullptr) {
+    if (why != nullptr) *why = file.WriteResult();
+    return 0;
+  }
   for (int c = 0; c < configurations; ++c) {
     const TFunctionsParameters &r = *Record(c, 0);
     file.SelectSection(SectionName(c));
@@ -121,7 +141,9 @@ int TOptimizationFunctions::Write(const std::string &fileName) {
     file.Reset();
   }
   file.PrepareTemp();
-  return file.Close();
+  const int written = file.Close();
+  if (why != nullptr) *why = file.WriteResult();
+  return written;
 }
 
 void TOptimizationFunctions::ApplyMissingSectionDefaults(int c, TWorkingTargets &working) {
@@ -195,6 +217,20 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
   const int configurations = records.cols;
   TRead1NF file;
   int found = file.Open(fileName, 0) != nullptr ? 1 : 0;
+  if (found != 0) {
+    const std::string problem = FileProblem(file);
+    if (!problem.empty()) {
+      Tell("The merit-function file " + fileName + " was not read: " + problem + ".");
+      // The records stay as they were, completed as a read leaves them.
+      SetConfigurations();
+      return 0;
+    }
+  }
+  // What a file refused halfway (a value that is no number) must leave as it was.
+  Mem<TFunctionsParameters> keptRecords = records;
+  const int keptOptions[4] = {ShowEachStep, PolychromeOptimization, EnableSagittalRays, SettingImageSurfaceType};
+  std::string refused;
+  std::string clamped;
   TWorkingTargets working;
   // The beams each configuration keeps as its own: a section fixes its configuration's
   // count only, so editing one configuration's beams never cuts another's.
@@ -229,6 +265,15 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     file.AddDouble3("Ybeam", y, "Zbeam", z, "Wbeam", w, kMaxBeamsInFile);
     file.ClearFaults();
     file.ParseSection(0);
+    if ((file.Faults() & kReadNFNotFinite) != 0) {
+      refused = "section " + SectionName(c) + " holds a value that is not a finite number";
+      break;
+    }
+    if (first->NrayInBeam < TFunctionsParameters::kMinRaysInBeam || first->NrayInBeam > kMaxRaysInBeam) {
+      const int taken = std::clamp(first->NrayInBeam, TFunctionsParameters::kMinRaysInBeam, kMaxRaysInBeam);
+      clamped += "\nNrayInBeam=" + std::to_string(first->NrayInBeam) + " of section " + SectionName(c) +
+                 " is taken as " + std::to_string(taken) + ".";
+    }
     if ((file.Faults() & kReadNFIndexOutOfRange) != 0) {
       MessageBox(nullptr,
                  "Section " + SectionName(c) + " of " + fileName + " lists more than " +
@@ -260,6 +305,17 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
   file.Close();
+  if (!refused.empty()) {
+    records.Swap(keptRecords);
+    ShowEachStep = keptOptions[0];
+    PolychromeOptimization = keptOptions[1];
+    EnableSagittalRays = keptOptions[2];
+    SettingImageSurfaceType = keptOptions[3];
+    Tell("The merit-function file " + fileName + " was not read: " + refused + ".");
+    SetConfigurations();
+    return 0;
+  }
+  if (!clamped.empty()) Tell("The merit-function file " + fileName + " asks for more than can be held:" + clamped);
 
   if (configurations > 0) {
     const int rows = std::max(1, *std::max_element(ownBeams.begin(), ownBeams.end()));

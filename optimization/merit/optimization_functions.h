@@ -16,6 +16,7 @@
 #include "optics/pupils/chief_ray_aims.h"
 
 class TConfiguredSystem;
+struct TFileWriteResult;
 class TRunPump;
 
 // Kinds of merit function (TIndexOfFunction::Kind).
@@ -89,9 +90,12 @@ class TOptimizationFunctions {
   // The merit-function file. Read answers 1 when the file opened and every configuration
   // found its section; whatever it answers, the records are complete afterwards (defaults
   // where sections are missing) and the index is rebuilt. Write answers 1 when the file
-  // was written; every other section of the file stays as it was.
+  // was written (why, when given, says why not); every other section of the file stays as
+  // it was. A file that is empty, not whole, not a merit-function file or holds a value
+  // that is no finite number is refused: Read then says why and changes nothing; a ray
+  // count held to its range is said so.
   int Read(const std::string &fileName);
-  int Write(const std::string &fileName);
+  int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // Evaluates every function for the present state of the system: per configuration the
   // image surface is placed once (when asked) at the working wavelength, then every beam

@@ -65,7 +65,9 @@ class TOptimizationParameters {
   std::string CrossedBoundsMessage(int i) const;
 
   // The parameter file. Read keeps the list when the file, its "[Common]" section, a
-  // positive NumPar or its "[Parameters]" section is missing. Write writes nothing for a
+  // positive NumPar or its "[Parameters]" section is missing, and when the file is not
+  // whole or not a parameter file or holds a bound that is no finite number (it then says
+  // why); a NumPar beyond kMaxFileParameters is read as that many, and said so. Write writes nothing for a
   // list without valid parameters; every other section of the file stays as it was.
   void Read(const std::string &fileName);
   int Write(const std::string &fileName);

@@ -11,6 +11,29 @@
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/parameters/optimization_parameters.h"
 #include "optimization/system/configured_system.h"
+#include "platform/core/message_box.h"
+
+namespace {
+
+constexpr char kMessageCaption[] = "Variable parameters";
+
+// Why the file is no parameter file the program can take, or empty.
+std::string FileProblem(TRead1NF &file) {
+  const int headers = file.ScanFile();
+  const unsigned faults = file.Faults();
+  if (file.ScannedEmpty()) return "it is empty";
+  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
+  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
+  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
+  // The parameters may share a file with the merit functions: a file without their
+  // sections keeps the list, but one without any section is no file of ours.
+  return headers > 0 ? std::string() : "it holds no sections";
+}
+
+void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
+
+}  // namespace
 
 int TOptimizationParameters::Write(const std::string &fileName) {
   RemoveInvalid();
@@ -38,6 +61,12 @@ int TOptimizationParameters::Write(const std::string &fileName) {
 void TOptimizationParameters::Read(const std::string &fileName) {
   TRead1NF file;
   if (file.Open(fileName, 0) == nullptr) return;
+  // Judged whole first: a file that is not one of ours, or not whole, keeps the list.
+  std::string problem = FileProblem(file);
+  if (!problem.empty()) {
+    Tell("The parameter file " + fileName + " was not read: " + problem + ".");
+    return;
+  }
   if (file.ReadSection("[Common]") == 0) return;
   int declared = 0;
   file.AddInt("NumPar", &declared);
@@ -55,8 +84,17 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   file.AddInt2("Config", config.data(), "Surf", surf.data(), count);
   file.AddDouble2("Left", left.data(), "Right", right.data(), count);
   file.AddText("Type", type.data(), count);
+  file.ClearFaults();
   file.ParseSection(0);
+  const unsigned faults = file.Faults();
   file.Close();
+  if ((faults & kReadNFNotFinite) != 0) {
+    Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");
+    return;
+  }
+  if (declared > kMaxFileParameters)
+    Tell("The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + "; the first " +
+         std::to_string(kMaxFileParameters) + " parameters are read.");
 
   const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;

@@ -1,5 +1,6 @@
 #include "optimization/windows/optimization_functions_dlg.h"
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/optical_system.h"
 #include "optimization/merit/optimization_functions.h"
@@ -209,9 +210,9 @@ void TOptimizationFunctionsDlg::CmSave() {
   request.SetDefExt("fun");
   const std::string path = request.Execute();
   if (path.empty()) return;
-  if (functions->Write(path) == 0)
-    MessageBox(GetHandle(), "The file " + path + " cannot be written.", "Optimization functions",
-               MB_OK | MB_ICONEXCLAMATION);
+  TFileWriteResult why;
+  if (functions->Write(path, &why) == 0)
+    MessageBox(GetHandle(), FileWriteFaultText(path, why), "Optimization functions", MB_OK | MB_ICONEXCLAMATION);
 }
 
 namespace {

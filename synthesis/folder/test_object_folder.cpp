@@ -51,7 +51,8 @@ const TDialogTemplate kTestFolderTemplate{
         {"STATIC", "", kFolderGaugePlace, SS_LEFT, 6, 256, 220, 10},
         {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 268, 220, 9},
         {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 282, 232, 1},
-    }};
+    },
+    "MS Sans Serif", 8, "TestObjectMenu"};
 const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
 
 const TMenuTemplateItem kTestObjectMenu[] = {
@@ -160,15 +161,7 @@ bool TTestObjectFolder::Find(TEventInfo &info) {
 }
 
 void TTestObjectFolder::SetupWindow() {
-  // The menu bar first: the pages and tabs are laid out below it. The bar takes its height
-  // from the window, not from the dialog's own area: the window grows by it, so that the
-  // buttons at the foot keep their place on screen.
-  SetMenu(GetHandle(), LoadMenu(nullptr, "TestObjectMenu"));
-  if (const int bar = MenuBarHeight(); bar > 0) {
-    const RECT frame = GetWindowRect();
-    SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + bar,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  // The template names the menu: its bar is added above the template's whole area.
   TBookMarkFolder::SetupWindow();
   owner = GetHandle();
   TTestImage *shared = GetTestImage();

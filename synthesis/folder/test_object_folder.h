@@ -135,7 +135,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   int SavedMonochrome() const { return savedMonochrome_; }
   // Writes the system file with the system's own settings in place of the borrowed ones
   // (which stay borrowed afterwards): the system's Save answer.
-  int SaveSystemWithItsOwnSettings(const std::string &fileName);
+  int SaveSystemWithItsOwnSettings(const std::string &fileName, TFileWriteResult *why = nullptr);
   // The current settings file: the default one beside the system ("<dir>/<base>.tti")
   // from the set-up, then the file last read or saved; empty after a cancelled dialog.
   const std::string &SettingsFileName() const { return settingsFile_; }

@@ -94,12 +94,12 @@ void TTestObjectFolder::SwapBorrowedSettings() {
   savedSpectrum_ = borrowed;
 }
 
-int TTestObjectFolder::SaveSystemWithItsOwnSettings(const std::string &fileName) {
+int TTestObjectFolder::SaveSystemWithItsOwnSettings(const std::string &fileName, TFileWriteResult *why) {
   if (system_ == nullptr) return 0;
-  if (givenBack_) return system_->Save(fileName);
+  if (givenBack_) return system_->Save(fileName, why);
   // The file keeps the user's settings, not the folder's loan.
   SwapBorrowedSettings();
-  const int saved = system_->Save(fileName);
+  const int saved = system_->Save(fileName, why);
   SwapBorrowedSettings();
   return saved;
 }

@@ -60,10 +60,23 @@ void BoundDegrees(TFaults &faults, const char *key, double &value, double bound,
   value = fallback;
 }
 
-// Opens the file and stands on the section; false (with nothing read) when either is missing.
-bool OpenSection(TRead1NF &file, const std::string &path, const char *section, TSettingsReading &reading) {
+// Reads one section: the variables registered, the section parsed, and the values then
+// checked and taken; a section the reader cannot read whole leaves every value as it was.
+template <class Register, class Take>
+TSettingsReading ReadSectionOf(const std::string &path, const char *section, Register registerKeys, Take take) {
+  TSettingsReading reading;
+  TRead1NF file;
   reading.opened = file.Open(path, 0) != nullptr;
-  return reading.opened && file.ReadSection(section) != 0;
+  if (!reading.opened || file.ReadSection(section) == 0) return reading;
+  registerKeys(file);
+  TFaults faults(path, section);
+  if (file.ParseSection(0) == 0) {
+    faults.Unreadable();
+  } else {
+    take(faults);
+  }
+  reading.fault = faults.Text();
+  return reading;
 }
 
 }  // namespace
@@ -77,109 +90,84 @@ std::string ViewerSettingsPath(const std::string &programDirectory, const std::s
 }
 
 TSettingsReading ReadSceneSize(const std::string &path, int &width, int &height) {
-  TSettingsReading reading;
-  TRead1NF file;
-  if (!OpenSection(file, path, "[Viewer]", reading)) return reading;
   int readWidth = width, readHeight = height;
-  file.AddInt("iwSize", &readWidth);
-  file.AddInt("ihSize", &readHeight);
-  TFaults faults(path, "[Viewer]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-  } else {
-    Bound(faults, "iwSize", readWidth, kSceneSizeMin, kSceneSizeMax, width);
-    Bound(faults, "ihSize", readHeight, kSceneSizeMin, kSceneSizeMax, height);
-    width = readWidth;
-    height = readHeight;
-  }
-  reading.fault = faults.Text();
-  return reading;
+  return ReadSectionOf(
+      path, "[Viewer]",
+      [&](TRead1NF &file) { file.AddInt2("iwSize", &readWidth, "ihSize", &readHeight); },
+      [&](TFaults &faults) {
+        Bound(faults, "iwSize", readWidth, kSceneSizeMin, kSceneSizeMax, width);
+        Bound(faults, "ihSize", readHeight, kSceneSizeMin, kSceneSizeMax, height);
+        width = readWidth;
+        height = readHeight;
+      });
 }
 
 TSettingsReading ReadViewerSettings(const std::string &path, TViewerSettings &settings) {
-  TSettingsReading reading;
   const TViewerSettings defaults;
   settings = defaults;
-  TRead1NF file;
-  if (!OpenSection(file, path, "[Viewer]", reading)) return reading;
   int quality = defaults.nQuality;
   double stepDegrees = defaults.rotStep * kDegreesPerRadian;
   double turnDegrees[3] = {0.0, 0.0, 0.0};
-  file.AddInt("nQuality", &quality);
-  file.AddDouble("RotStep", &stepDegrees);
-  file.AddDouble3("RotStep_x0", &turnDegrees[0], "RotStep_y0", &turnDegrees[1], "RotStep_z0", &turnDegrees[2]);
-  TFaults faults(path, "[Viewer]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
-  Bound(faults, "nQuality", quality, kQualityMin, kQualityMax, defaults.nQuality);
-  BoundDegrees(faults, "RotStep", stepDegrees, kRotStepMaxDegrees, true, defaults.rotStep * kDegreesPerRadian);
   const char *turnKeys[3] = {"RotStep_x0", "RotStep_y0", "RotStep_z0"};
-  for (int k = 0; k < 3; ++k) BoundDegrees(faults, turnKeys[k], turnDegrees[k], kInitialTurnMaxDegrees, false, 0.0);
-  settings.nQuality = quality;
-  settings.rotStep = stepDegrees * kRadiansPerDegree;
-  settings.initialTurn = DANGLE3(turnDegrees[0] * kRadiansPerDegree, turnDegrees[1] * kRadiansPerDegree,
-                                 turnDegrees[2] * kRadiansPerDegree);
-  reading.fault = faults.Text();
-  return reading;
+  return ReadSectionOf(
+      path, "[Viewer]",
+      [&](TRead1NF &file) {
+        file.AddInt("nQuality", &quality);
+        file.AddDouble("RotStep", &stepDegrees);
+        file.AddDouble3(turnKeys[0], &turnDegrees[0], turnKeys[1], &turnDegrees[1], turnKeys[2], &turnDegrees[2]);
+      },
+      [&](TFaults &faults) {
+        Bound(faults, "nQuality", quality, kQualityMin, kQualityMax, defaults.nQuality);
+        BoundDegrees(faults, "RotStep", stepDegrees, kRotStepMaxDegrees, true, defaults.rotStep * kDegreesPerRadian);
+        for (int k = 0; k < 3; ++k) BoundDegrees(faults, turnKeys[k], turnDegrees[k], kInitialTurnMaxDegrees, false, 0.0);
+        settings.nQuality = quality;
+        settings.rotStep = stepDegrees * kRadiansPerDegree;
+        settings.initialTurn = DANGLE3(turnDegrees[0] * kRadiansPerDegree, turnDegrees[1] * kRadiansPerDegree,
+                                       turnDegrees[2] * kRadiansPerDegree);
+      });
 }
 
 TSettingsReading ReadStereoSettings(const std::string &path, TStereoSettings &stereo) {
-  TSettingsReading reading;
   const TStereoSettings defaults;
   stereo = defaults;
-  TRead1NF file;
-  if (!OpenSection(file, path, "[Stereo]", reading)) return reading;
   double turnDegrees = defaults.stereoRot * kDegreesPerRadian;
   double share = defaults.coefStereoTrans;
-  file.AddDouble("StereoRot", &turnDegrees);
-  file.AddDouble("CoefStereoTrans", &share);
-  TFaults faults(path, "[Stereo]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
-  BoundDegrees(faults, "StereoRot", turnDegrees, kStereoRotMaxDegrees, false, defaults.stereoRot * kDegreesPerRadian);
-  BoundDegrees(faults, "CoefStereoTrans", share, kStereoShareMax, false, defaults.coefStereoTrans);
-  stereo.stereoRot = turnDegrees * kRadiansPerDegree;
-  stereo.coefStereoTrans = share;
-  reading.fault = faults.Text();
-  return reading;
+  return ReadSectionOf(
+      path, "[Stereo]",
+      [&](TRead1NF &file) { file.AddDouble2("StereoRot", &turnDegrees, "CoefStereoTrans", &share); },
+      [&](TFaults &faults) {
+        BoundDegrees(faults, "StereoRot", turnDegrees, kStereoRotMaxDegrees, false,
+                     defaults.stereoRot * kDegreesPerRadian);
+        BoundDegrees(faults, "CoefStereoTrans", share, kStereoShareMax, false, defaults.coefStereoTrans);
+        stereo.stereoRot = turnDegrees * kRadiansPerDegree;
+        stereo.coefStereoTrans = share;
+      });
 }
 
 TSettingsReading ReadAnimationSettings(const std::string &path, TAnimationSettings &animation) {
-  TSettingsReading reading;
   const TAnimationSettings defaults;
   animation = defaults;
-  TRead1NF file;
-  if (!OpenSection(file, path, "[Animation]", reading)) return reading;
   double stepDegrees[3] = {defaults.rotStep.ax * kDegreesPerRadian, defaults.rotStep.ay * kDegreesPerRadian,
                            defaults.rotStep.az * kDegreesPerRadian};
   int frames = defaults.nRotStep, goBack = defaults.isGoBack, repeat = defaults.nFrameRepeat;
-  file.AddDouble3("RotStep_x", &stepDegrees[0], "RotStep_y", &stepDegrees[1], "RotStep_z", &stepDegrees[2]);
-  file.AddInt("nRotStep", &frames);
-  file.AddInt("IsGoBack", &goBack);
-  file.AddInt("nFrameRepeat", &repeat);
-  TFaults faults(path, "[Animation]");
-  if (file.ParseSection(0) == 0) {
-    faults.Unreadable();
-    reading.fault = faults.Text();
-    return reading;
-  }
   const char *stepKeys[3] = {"RotStep_x", "RotStep_y", "RotStep_z"};
-  const double defaultSteps[3] = {defaults.rotStep.ax, defaults.rotStep.ay, defaults.rotStep.az};
-  for (int k = 0; k < 3; ++k)
-    BoundDegrees(faults, stepKeys[k], stepDegrees[k], kRotStepMaxDegrees, false, defaultSteps[k] * kDegreesPerRadian);
-  if (frames > kRotationFramesMax) Bound(faults, "nRotStep", frames, 0, kRotationFramesMax, defaults.nRotStep);
-  if (repeat > kFrameRepeatMax) Bound(faults, "nFrameRepeat", repeat, 1, kFrameRepeatMax, defaults.nFrameRepeat);
-  animation.rotStep = DANGLE3(stepDegrees[0] * kRadiansPerDegree, stepDegrees[1] * kRadiansPerDegree,
-                              stepDegrees[2] * kRadiansPerDegree);
-  animation.nRotStep = frames;
-  animation.isGoBack = goBack;
-  animation.nFrameRepeat = repeat;
-  reading.fault = faults.Text();
-  return reading;
+  return ReadSectionOf(
+      path, "[Animation]",
+      [&](TRead1NF &file) {
+        file.AddDouble3(stepKeys[0], &stepDegrees[0], stepKeys[1], &stepDegrees[1], stepKeys[2], &stepDegrees[2]);
+        file.AddInt3("nRotStep", &frames, "IsGoBack", &goBack, "nFrameRepeat", &repeat);
+      },
+      [&](TFaults &faults) {
+        const double defaultSteps[3] = {defaults.rotStep.ax, defaults.rotStep.ay, defaults.rotStep.az};
+        for (int k = 0; k < 3; ++k)
+          BoundDegrees(faults, stepKeys[k], stepDegrees[k], kRotStepMaxDegrees, false,
+                       defaultSteps[k] * kDegreesPerRadian);
+        if (frames > kRotationFramesMax) Bound(faults, "nRotStep", frames, 0, kRotationFramesMax, defaults.nRotStep);
+        if (repeat > kFrameRepeatMax) Bound(faults, "nFrameRepeat", repeat, 1, kFrameRepeatMax, defaults.nFrameRepeat);
+        animation.rotStep = DANGLE3(stepDegrees[0] * kRadiansPerDegree, stepDegrees[1] * kRadiansPerDegree,
+                                    stepDegrees[2] * kRadiansPerDegree);
+        animation.nRotStep = frames;
+        animation.isGoBack = goBack;
+        animation.nFrameRepeat = repeat;
+      });
 }

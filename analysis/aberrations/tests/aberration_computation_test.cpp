@@ -419,4 +419,37 @@ TEST_F(Aberrations, DoubleGaussDistortionIsItsChiefRaysAgainstTheFocalLength) {
   }
 }
 
+// The absolute distortion is the real chief ray's height less the paraxial one's, both
+// from the axial ray's point, with its sign: the double Gauss at 14 degrees, its rays traced
+// here.
+TEST_F(Aberrations, AbsoluteDistortionIsRealLessParaxialWithItsSign) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  system.info.AlfaM.Allocate(2, 1);
+  system.info.AlfaM.data[0] = 0.0;
+  system.info.AlfaM.data[1] = 14.0;
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 1);
+  TAberrationComputation run;
+  run.ViewMode = kViewDistortion;
+  run.LambdaIndex = 1;
+  ASSERT_EQ(run.Compute(system), 1);
+  const int last = run.PointCounts.data[0] - 1;
+  ASSERT_NEAR(Value(run.Abscissae, 0, last), 14.0, 1e-12);
+
+  const int end = system.SurfaceCount() - 1;
+  system.Prepare(system.info.Spectrum.data[1].lambda, 1, 0);
+  system.SolveChiefRay(0.0, 0.0);
+  TCurrentRay axial = system.MakeRay(0.0, 0.0, 0.0, 0.0);
+  system.TraceRange(axial, 1, end, nullptr);
+  system.SolveChiefRay(14.0, 0.0);
+  TCurrentRay real = system.MakeRay(14.0, 0.0, 0.0, 0.0);
+  TCurrentRay paraxial = real;
+  real.traceThrough = paraxial.traceThrough = 1;
+  ASSERT_EQ(system.TraceRay(real, 1, nullptr, 0), 1);
+  system.TraceRange(paraxial, 1, end, nullptr);
+  const double expected = (real.y - axial.y) - (paraxial.y - axial.y);
+  ASSERT_GT(std::fabs(expected), 1e-4);
+  EXPECT_APPROX(Value(run.FirstValues, 0, last), expected, kGeometry);
+}
+
 }  // namespace

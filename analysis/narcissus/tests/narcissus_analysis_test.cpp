@@ -145,9 +145,15 @@ TEST(NarcissusAnalysis, WindowFacesMatchAHandComputation) {
   EXPECT_EQ(p.positions, 1);
 }
 
-TEST(NarcissusAnalysis, ScanPositionsDummiesAndMirrors) {
-  std::vector<TPlane> planes = kWindow;
-  planes.push_back({50.0, 1.0, 8.0});  // a dummy after the window
+// Rows are the refracting surfaces on both sides of the scanner, never the detector, a
+// dummy or a mirror. Those between the detector and the scanner return the detector's
+// light without meeting the scanner: unfolded once, the same value in every column, marked.
+TEST(NarcissusAnalysis, RowsOnBothSidesOfTheScannerAndTheirScanPositions) {
+  // Detector, a window between it and the scanner (surfaces 1, 2), the scanner (a plane
+  // in air), then a second window (4, 5) and a dummy plane.
+  const std::vector<TPlane> planes = {{0.0, 1.0, 20.0}, {5.0, 1.5, 6.0},  {8.0, 1.0, 6.0},
+                                      {20.0, 1.0, 20.0}, {30.0, 1.5, 6.0}, {35.0, 1.0, 6.0},
+                                      {50.0, 1.0, 8.0}};
   std::unique_ptr<TOpticalSystem> system = Build(planes);
   TPlaneSystems systems(planes);
   TNarcissusParameters p;
@@ -158,23 +164,40 @@ TEST(NarcissusAnalysis, ScanPositionsDummiesAndMirrors) {
   EXPECT_EQ(p.positions, 5);
   EXPECT_EQ(result.angles, (std::vector<double>{0.0, 2.0, 4.0, 6.0, 8.0}));
   EXPECT_EQ(systems.copies, 5);
-  // A turned system numbers its rows as the unturned one: 1, 2, 3.
-  EXPECT_EQ(result.labels, (std::vector<int>{1, 2, 3}));
-  for (int q = 0; q < 5; ++q) {
-    EXPECT_EQ(result.cells[0][q].kind, TNarcissusCell::kNone);  // the dummy
-    EXPECT_EQ(NarcissusCellText(result.cells[0][q]), "0");
-    // The dummy adds nothing: the sum is that of the two window faces.
-    EXPECT_APPROX(result.all[q].value, result.cells[1][q].value + result.cells[2][q].value, 1e-12);
+  EXPECT_EQ(result.surfaces, (std::vector<int>{5, 4, 2, 1}));
+  // A turned system numbers its rows as the unturned one.
+  EXPECT_EQ(result.labels, (std::vector<int>{2, 3, 5, 6}));
+  EXPECT_EQ(result.unscanned, (std::vector<bool>{false, false, true, true}));
+  // The scanned faces are unfolded at every position, the others once.
+  EXPECT_EQ(static_cast<int>(std::count(systems.unfolded.begin(), systems.unfolded.end(), 5)), 5);
+  EXPECT_EQ(static_cast<int>(std::count(systems.unfolded.begin(), systems.unfolded.end(), 1)), 1);
+  const double k = HandLimit(planes, HandHeights(planes));
+  for (int r = 0; r < 4; ++r) {
+    const std::vector<TPlane> u = Unfolded(planes, result.surfaces[r]);
+    const double limit = HandLimit(u, HandHeights(u));
+    for (int q = 0; q < 5; ++q) {
+      ASSERT_EQ(result.cells[r][q].kind, TNarcissusCell::kValue) << r << " " << q;
+      EXPECT_APPROX(result.cells[r][q].value, result.factor * limit * limit / (k * k), kParaxial) << r;
+      const std::string text = NarcissusCellText(result.cells[r][q]);
+      EXPECT_EQ(text[0] == '=', result.unscanned[r] && q > 0) << text;
+    }
   }
-  // A mirror face reflects nothing back: "0" and out of the sum.
-  planes[4].mirror = true;
-  std::unique_ptr<TOpticalSystem> mirrored = Build(planes);
-  TPlaneSystems mirrorSystems(planes);
+  for (int q = 0; q < 5; ++q) {
+    double sum = 0.0;
+    for (int r = 0; r < 4; ++r) sum += result.cells[r][q].value;
+    EXPECT_APPROX(result.all[q].value, sum, 1e-12);
+    EXPECT_FALSE(result.all[q].partial);
+  }
+  // A mirror face is no row.
+  std::vector<TPlane> mirrored = planes;
+  mirrored[4].mirror = true;
+  std::unique_ptr<TOpticalSystem> withMirror = Build(mirrored);
+  TPlaneSystems mirrorSystems(mirrored);
   p.maxScanAngle = 0.0;
-  const TNarcissusResult m = ComputeNarcissus(*mirrored, mirrorSystems, p, false, {});
+  const TNarcissusResult m = ComputeNarcissus(*withMirror, mirrorSystems, p, false, {});
   ASSERT_TRUE(m.Ok()) << m.message;
-  EXPECT_EQ(m.cells[1][0].kind, TNarcissusCell::kNone);
-  EXPECT_APPROX(m.all[0].value, m.cells[2][0].value, 1e-12);
+  EXPECT_EQ(m.surfaces, (std::vector<int>{5, 2, 1}));
+  EXPECT_EQ(m.labels, (std::vector<int>{6, 3, 2}));
 }
 
 TEST(NarcissusAnalysis, InputChecksInTheirOrder) {
@@ -237,6 +260,9 @@ TEST(NarcissusAnalysis, FailuresAreReportedNotZero) {
     EXPECT_EQ(r.cells[0][0].kind, TNarcissusCell::kFailed);
     EXPECT_EQ(NarcissusCellText(r.cells[1][0]), "-");
     EXPECT_EQ(r.all[0].value, 0.0);
+    // The total says it left cells out: it is the least the sum can be.
+    EXPECT_TRUE(r.all[0].partial);
+    EXPECT_EQ(NarcissusCellText(r.all[0]).substr(0, 2), ">=");
   }
   // A scanner index out of the list is refused rather than read past it.
   {

@@ -1,6 +1,7 @@
 #include "analysis/spot/spot_computation.h"
 
 #include <cmath>
+#include <vector>
 
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
@@ -187,6 +188,54 @@ TEST_F(Spot, ASpectrumEntryOfZeroTracesNothing) {
   // The on-axis beam passes whole at every wavelength it traces.
   EXPECT_EQ(two.beams.data[0].cols, 2 * 16);
   EXPECT_LT(kept, three);
+}
+
+// The double Gauss's three colours land apart: each wavelength's points are its own rays,
+// traced with the glasses' indices at that wavelength and measured from the centre ray at
+// the working wavelength, as the same rays traced one by one here give them.
+TEST_F(Spot, EachWavelengthIsTracedWithItsOwnIndices) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  ASSERT_EQ(system.info.MonochromeSystem, 0);
+  const int colours = system.info.Spectrum.cols * system.info.Spectrum.rows;
+  ASSERT_EQ(colours, 3);
+  TSpotSettingsRecord settings;
+  settings.rayNumber = 100;
+  TSpotComputation spot;
+  ASSERT_GT(spot.Compute(system, settings), 0);
+  const TSpotPoints &points = spot.beams.data[0];
+
+  TBeamsPar beams(&system);
+  ASSERT_EQ(FillPupilRays(system, beams, 100), 100);
+  const Mem<TCurrentRay> &rays = beams.beams.data[0].rays;
+  system.ComputeIndices(system.info.LambdaW, 0.0, 0.0);
+  TCurrentRay centre = rays.data[0];
+  ASSERT_EQ(system.TraceRay(centre, 1, nullptr, 0), 1);
+  std::vector<double> meanHeight;
+  for (int w = 0; w < colours; ++w) {
+    system.ComputeIndices(system.info.Spectrum.data[w].lambda, 0.0, 0.0);
+    double direct = 0.0, computed = 0.0;
+    int passed = 0, found = 0;
+    for (int p = 0; p < 100; ++p) {
+      TCurrentRay ray = rays.data[p];
+      if (system.TraceRay(ray, 1, nullptr, 0) != 1) continue;
+      direct += std::fabs(ray.y - centre.y);
+      ++passed;
+    }
+    const double fraction = SpotColorFraction(w, colours);
+    for (int p = 0; p < points.cols; ++p) {
+      if (points.data[p].z != fraction) continue;
+      computed += std::fabs(points.data[p].y);
+      ++found;
+    }
+    ASSERT_EQ(found, passed) << w;
+    EXPECT_APPROX(computed / found, direct / passed, kSameRays) << w;
+    meanHeight.push_back(direct / passed);
+  }
+  system.ComputeIndices(system.info.LambdaW, 0.0, 0.0);
+  // The colours really differ: blue and red spread unlike the working green.
+  EXPECT_GT(std::fabs(meanHeight[0] - meanHeight[1]), 1e-3 * meanHeight[1]);
+  EXPECT_GT(std::fabs(meanHeight[2] - meanHeight[1]), 1e-3 * meanHeight[1]);
 }
 
 }  // namespace

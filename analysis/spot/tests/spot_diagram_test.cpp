@@ -122,4 +122,32 @@ TEST_F(SpotWindow, SettingsAreBoundFieldsThatRefuseWhatIsNoWholeNumber) {
   window->Destroy();
 }
 
+// The settings dialog takes no ray count past the cap: one near the largest int would
+// overflow the square of rays, and large ones would ask for memory without end. The
+// message names the field; the record keeps its count.
+TEST_F(SpotWindow, ARayNumberPastTheCapIsRefusedByName) {
+  TSpotDiagram *window = Open();
+  auto *settingsDialog = new TSpotSettings(window, &settings);
+  TSpotSettings &dialog = *settingsDialog;
+  ASSERT_TRUE(dialog.Create());
+  for (const char *text : {"2147483647", "100001"}) {
+    const std::size_t before = Boxes().boxes.size();
+    dialog.SetDlgItemText(TSpotSettings::kRaysEdit, text);
+    dialog.SendMessage(WM_COMMAND, TSpotSettings::kApply);
+    ASSERT_EQ(Boxes().boxes.size(), before + 1) << text;
+    EXPECT_EQ(Boxes().boxes.back().text.rfind("Ray number", 0), 0u) << Boxes().boxes.back().text;
+    EXPECT_EQ(settings.rayNumber, 100) << text;
+  }
+  const std::size_t before = Boxes().boxes.size();
+  dialog.SetDlgItemText(TSpotSettings::kRaysEdit, "100000");
+  dialog.SendMessage(WM_COMMAND, TSpotSettings::kApply);
+  EXPECT_EQ(Boxes().boxes.size(), before);
+  EXPECT_EQ(settings.rayNumber, 100000);
+  // A request past the cap from elsewhere (the settings file) is cut to it.
+  EXPECT_EQ(SpotRaySide(2147483647), SpotRaySide(kMaxSpotRayNumber));
+  dialog.Destroy();
+  delete settingsDialog;
+  window->Destroy();
+}
+
 }  // namespace

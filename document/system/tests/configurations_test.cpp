@@ -141,4 +141,30 @@ TEST_F(ConfigurationsTest, TurningEveryConfigurationTwiceRestoresEveryVertex) {
   EXPECT_FALSE(std::filesystem::exists(JoinPath(TempDir(), "~~Turn.tmp")));
 }
 
+// An element moved out of the plane of the drawing (z) in a configuration keeps the sign of
+// that move in the configuration record, the file and the selection.
+TEST_F(ConfigurationsTest, AnOutOfPlaneOffsetKeepsItsSignThroughTheFile) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  ASSERT_EQ(image.StoreConfiguration(-1), 1);
+  image.InsertConfiguration(0);
+  TOpticalElement &first = image.elements.data[0];
+  const double baseZ = first.referencePoint.z;
+  const double baseVertexZ = image.Surface(1)->general.vertex[2];
+  first.MoveTo(first.referencePoint.x, first.referencePoint.y, baseZ + 2.0);
+  image.StoreConfiguration(-1);
+  EXPECT_APPROX(Position(image, 1, 0).z, 2.0, kOffsetRoundOff);
+  const std::string path = Scratch("tmp/offset.os");
+  ASSERT_EQ(image.Save(path), 1);
+  EXPECT_NE(ReadText(path).find("dZ(0)=2;"), std::string::npos) << ReadText(path);
+  TSystemImage again;
+  ASSERT_EQ(again.Load(path, 2), 1);
+  ASSERT_EQ(again.ConfigurationCount(), 2);
+  EXPECT_APPROX(Position(again, 1, 0).z, 2.0, kOffsetRoundOff);
+  EXPECT_APPROX(again.Surface(1)->general.vertex[2], baseVertexZ, kOffsetRoundOff);
+  ASSERT_EQ(again.SelectConfiguration(1), 1);
+  EXPECT_APPROX(again.elements.data[0].referencePoint.z, baseZ + 2.0, kOffsetRoundOff);
+  EXPECT_APPROX(again.Surface(1)->general.vertex[2], baseVertexZ + 2.0, kOffsetRoundOff);
+}
+
 }  // namespace

@@ -179,6 +179,29 @@ TEST_F(AnimationCommandsTest, PausedRunWaitsAndEscapeThenEndsItWithThePauseUp) {
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
 }
 
+// A beam run ended by Escape while paused gives back the three fields it replaced by one.
+TEST_F(AnimationCommandsTest, PausedBeamRunEndedByEscapeGivesTheFieldsBack) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=1;\n\n[Beam]\nBeam=0, 10; NStep=20\n");
+  editor.PostMessage(WM_COMMAND, CM_PAUSE_ANIMATION);
+  bool pausedWhenEscaped = false;
+  QTimer::singleShot(100, [&]() {
+    pausedWhenEscaped = editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION) &&
+                        editor.System().info.AlfaM.cols * editor.System().info.AlfaM.rows == 1;
+    test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+  });
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  EXPECT_TRUE(pausedWhenEscaped);
+  const Mem<double> &beams = editor.System().info.AlfaM;
+  ASSERT_EQ(beams.cols * beams.rows, 3);
+  EXPECT_EQ(beams.data[0], 0.0);
+  EXPECT_EQ(beams.data[1], 14.0);
+  EXPECT_EQ(beams.data[2], 20.0);
+  EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
 TEST_F(AnimationCommandsTest, RunWithoutAnUndoStepOfItsOwnIsRefusedSoNoEditIsTakenBack) {
   TOpticalEditor &editor = Open(triplet_);
   WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_0]\nPosY=0, 1; dPosY=0.5\n");
@@ -200,27 +223,32 @@ TEST_F(AnimationCommandsTest, RunWithoutAnUndoStepOfItsOwnIsRefusedSoNoEditIsTak
   EXPECT_EQ(editor.System().options.lensAnimationRunning + editor.System().options.beamAnimationRunning, 0);
 }
 
-TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndLeavesItsLastValueAfterACycle) {
+TEST_F(AnimationCommandsTest, BeamRunSweepsTheBeamAndGivesEveryFieldBackAfterACycle) {
   TOpticalEditor &editor = Open(triplet_);
   WriteText(AnimationPath(),
             "[Common]\nContinuous=0;\n\n[Beam]\nNray=3\nBeam=0, 10; NStep=20\n\n[Elem_0]\nPosZ=0, 1\n");
   const int rays = editor.System().beams.raysPerBeam;
   editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
-  // Forty steps: 0, 0.5 ... 10 ... 0.5; a completed cycle is kept, with its one beam at the
-  // last value shown.
+  // Forty steps: 0, 0.5 ... 10 ... 0.5; a completed cycle gives back every field it
+  // changed, exactly.
   EXPECT_EQ(editor.Animations().Animation().stepCounter, 41);
   const Mem<double> &beams = editor.System().info.AlfaM;
-  ASSERT_EQ(beams.cols * beams.rows, 1);
-  EXPECT_EQ(beams.data[0], 0.5);
+  ASSERT_EQ(beams.cols * beams.rows, 3);
+  EXPECT_EQ(beams.data[0], 0.0);
+  EXPECT_EQ(beams.data[1], 14.0);
+  EXPECT_EQ(beams.data[2], 20.0);
   EXPECT_EQ(editor.System().beams.raysPerBeam, rays);
   EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
   EXPECT_EQ(ReadText(AnimationPath()),
             "[Common]\nContinuous=0;\n\n[Beam]\nNray=3\nBeam=0, 10; NStep=20\n\n[Elem_0]\nPosZ=0, 1\n");
-  // The step stays in the ring: Undo brings the triplet's three fields back.
-  editor.SendMessage(WM_COMMAND, CM_UNDO);
-  ASSERT_EQ(beams.cols * beams.rows, 3);
-  EXPECT_EQ(beams.data[1], 14.0);
+  // A later Save writes the triplet's own fields, not an animated one.
+  const std::string saved = Scratch("Systems/Saved.os");
+  ASSERT_EQ(editor.System().Save(saved), 1);
+  TSystemImage written;
+  ASSERT_EQ(written.Load(saved, 2), 1);
+  ASSERT_EQ(written.info.AlfaM.cols * written.info.AlfaM.rows, 3);
+  EXPECT_EQ(written.info.AlfaM.data[2], 20.0);
 }
 
 TEST_F(AnimationCommandsTest, BeamRunStoppedByTheCommandIsUndoneAndItsRangeIsFiled) {

@@ -6,6 +6,7 @@
 #include "editor/edit/palette_placement.h"
 #include "editor/settings/editor_settings.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/scripted_dialogs.h"
 
 namespace {
 
@@ -63,7 +64,9 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   EXPECT_TRUE(tools->IsWindowVisible());
   EXPECT_NE(GetMenuState(Menu(), CM_TOOLS_PALETTE, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(editor.EditTools().zoomPalette, nullptr);
-  EXPECT_EQ(editor.EditTools().configPalette, nullptr);
+  // The configurations palette is made at set-up, hidden for a system of one configuration.
+  ASSERT_NE(editor.EditTools().configPalette, nullptr);
+  EXPECT_FALSE(editor.EditTools().configPalette->IsWindowVisible());
   // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
   editor.Palettes().PlacePalettes();
   const RECT canvas = editor.Canvas()->GetWindowRect();
@@ -192,6 +195,76 @@ TEST_F(PalettesTest, OneConfigurationLeavesOnlyInsertEnabled) {
   EXPECT_TRUE(enabled(CM_PREV_CONFIGURATION));
   EXPECT_TRUE(enabled(CM_DELETE_CONFIGURATION));
   EXPECT_FALSE(enabled(CM_NEXT_CONFIGURATION));
+}
+
+// From a fresh editor: the configuration commands that have nothing to do are grey on a
+// system of one configuration, and a system of two shows its palette by itself, Previous
+// and Delete grey on its first configuration, Next grey on its last.
+TEST_F(PalettesTest, ConfigurationCommandsFollowTheConfigurationsFromTheStart) {
+  const std::string two = Scratch("Systems/Two.os");
+  {
+    TSystemImage image;
+    ASSERT_EQ(image.Load(triplet_, 2), 1);
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(0);
+    ASSERT_EQ(image.SelectConfiguration(0), 1);
+    ASSERT_EQ(image.Save(two), 1);
+  }
+  Open(triplet_);
+  for (UINT command : {CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION, CM_PREV_CONFIGURATION, CM_DELETE_CONFIGURATION})
+    EXPECT_TRUE(Grey(command)) << command;
+  for (UINT command : {CM_INSERT_CONFIGURATION, CM_ADD_CONFIGURATION}) EXPECT_FALSE(Grey(command)) << command;
+  editor_->Destroy();
+  delete editor_;
+  editor_ = nullptr;
+
+  TOpticalEditor &second = Open(two);
+  ASSERT_EQ(second.System().ConfigurationCount(), 2);
+  ASSERT_NE(second.EditTools().configPalette, nullptr);
+  EXPECT_TRUE(second.EditTools().configPalette->IsWindowVisible());
+  EXPECT_TRUE(Grey(CM_PREV_CONFIGURATION));
+  EXPECT_TRUE(Grey(CM_DELETE_CONFIGURATION));
+  EXPECT_FALSE(Grey(CM_NEXT_CONFIGURATION));
+  EXPECT_FALSE(Grey(CM_BASE_CONFIGURATION));
+  second.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  EXPECT_EQ(second.System().currentConfiguration, 1);
+  EXPECT_FALSE(Grey(CM_PREV_CONFIGURATION));
+  EXPECT_FALSE(Grey(CM_DELETE_CONFIGURATION));
+  EXPECT_TRUE(Grey(CM_NEXT_CONFIGURATION));
+
+  // Opening a system of one configuration puts the palette away again, and back.
+  TScriptedFileDialog files;
+  files.Choose({triplet_});
+  second.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  EXPECT_FALSE(second.EditTools().configPalette->IsWindowVisible());
+  EXPECT_TRUE(Grey(CM_NEXT_CONFIGURATION));
+  files.Choose({two});
+  second.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  EXPECT_TRUE(second.EditTools().configPalette->IsWindowVisible());
+}
+
+// The palettes float with the frame: hidden or minimised, it takes the showing ones with it
+// and brings them back; one the user put away stays away.
+TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.ShowWindow(SW_SHOWNORMAL);
+  TToolsBox *tools = editor.EditTools().toolsPalette;
+  TAlignmentBox *zoom = editor.EditTools().zoomPalette;
+  ASSERT_TRUE(tools->IsWindowVisible());
+  ASSERT_TRUE(zoom->IsWindowVisible());
+  editor.SendMessage(WM_COMMAND, CM_ZOOM_PALETTE);  // put away by the user
+  ASSERT_FALSE(zoom->IsWindowVisible());
+  editor.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(tools->IsWindowVisible());
+  editor.ShowWindow(SW_SHOWNORMAL);
+  EXPECT_TRUE(tools->IsWindowVisible());
+  EXPECT_FALSE(zoom->IsWindowVisible());
+  // Minimised and restored, as the window reports it.
+  editor.SendMessage(WM_SIZE, SIZE_MINIMIZED, 0);
+  EXPECT_FALSE(tools->IsWindowVisible());
+  const RECT client = editor.GetClientRect();
+  editor.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  EXPECT_TRUE(tools->IsWindowVisible());
 }
 
 }  // namespace

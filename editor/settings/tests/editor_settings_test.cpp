@@ -9,6 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/testing/comma_locale.h"
+#include "foundation/testing/small_disk.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -192,6 +195,80 @@ TEST_F(EditorSettingsFile, InstallationCopyGivesTheFirstDefaults) {
     ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   else
     ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+
+namespace {
+
+// Values the program cannot use are held to what it offers, each named once.
+TEST_F(EditorSettingsFile, ValuesBeyondWhatTheProgramOffersAreHeldAndNamed) {
+  const std::string path = Path("RodIru2Z.ini");
+  Write(path,
+        "[Save]\nEnableSave=1\nNStepUndoMax=2000000000\n\n"
+        "[Fields]\nGraphSize=99999999, 300\nBkColor=300, -5, 64\n\n"
+        "[Spot]\nField=150\nNray=2000000000\nScale=7;\nMmin=nan; Mmax=1;\n\n");
+  TEditorSettings settings;
+  std::string notes;
+  ASSERT_EQ(ReadEditorSettings(path, settings, &notes), 1);
+  EXPECT_EQ(settings.NStepUndoMax, 100);
+  EXPECT_EQ(settings.graphSize[0], 16384);
+  EXPECT_EQ(settings.graphSize[1], 300);
+  EXPECT_EQ(settings.bkColor[0], 255);
+  EXPECT_EQ(settings.bkColor[1], 0);
+  EXPECT_EQ(settings.spot.rayNumber, 1000000);
+  EXPECT_EQ(settings.spot.scaleMode, 2);
+  EXPECT_EQ(settings.spot.Mmin, 1e20);
+  EXPECT_EQ(settings.spot.Mmax, 1.0);
+  for (const char *named : {"NStepUndoMax=2000000000 is taken as 100", "GraphSize=99999999 is taken as 16384",
+                            "BkColor=300 is taken as 255", "BkColor=-5 is taken as 0",
+                            "Nray=2000000000 is taken as 1000000", "Scale=7 is taken as 2", "Mmin is not a number"})
+    EXPECT_NE(notes.find(named), std::string::npos) << named << " in:" << notes;
+  // A sound file says nothing.
+  const std::string sound = Path("sound.ini");
+  Write(sound, "[Save]\nEnableSave=1\nNStepUndoMax=12\n\n");
+  ASSERT_EQ(ReadEditorSettings(sound, settings, &notes), 1);
+  EXPECT_EQ(notes, "");
+  // A file cut short is read as far as it goes, and said so.
+  Write(sound, "[Save]\nEnableSave=1\nNStepUndoMax=12\n\n[Fie");
+  ASSERT_EQ(ReadEditorSettings(sound, settings, &notes), 1);
+  EXPECT_NE(notes.find("cut short"), std::string::npos) << notes;
+}
+
+// A write that cannot reach the file says why; the file stays as it was.
+TEST_F(EditorSettingsFile, AFailedWriteSaysItsCause) {
+  TEditorSettings settings;
+  TFileWriteResult why;
+  const std::string kept = Path("RodIru2Z.ini");
+  Write(kept, kForeign);
+  ::chmod(kept.c_str(), 0444);
+  EXPECT_EQ(WriteEditorSettings(kept, settings, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kReadOnly);
+  EXPECT_EQ(WriteEditorSettings(Path("gone/RodIru2Z.ini"), settings, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoDirectory);
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  Write(disk.PathOf("RodIru2Z.ini"), kForeign);
+  disk.Fill();
+  EXPECT_EQ(WriteEditorSettings(disk.PathOf("RodIru2Z.ini"), settings, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
+  EXPECT_EQ(Read(disk.PathOf("RodIru2Z.ini")), kForeign);
+}
+
+// The same bytes whatever decimal sign the desktop uses.
+TEST_F(EditorSettingsFile, TheFileIsTheSameUnderADecimalComma) {
+  TEditorSettings settings;
+  settings.spot.Mmin = -0.125;
+  settings.spot.Mmax = 2.5;
+  ASSERT_EQ(WriteEditorSettings(Path("plain.ini"), settings), 1);
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  ASSERT_EQ(WriteEditorSettings(Path("comma.ini"), settings), 1);
+  EXPECT_EQ(Read(Path("comma.ini")), Read(Path("plain.ini")));
+  TEditorSettings read;
+  ASSERT_EQ(ReadEditorSettings(Path("comma.ini"), read), 1);
+  EXPECT_EQ(read.spot.Mmin, -0.125);
+  EXPECT_EQ(read.spot.Mmax, 2.5);
 }
 
 }  // namespace

@@ -95,4 +95,56 @@ TEST_F(EditorShellTest, TheMenuFollowsAnEmptySystemAndOneWithLightPipes) {
   EXPECT_TRUE(Grey(CM_UNDO));
 }
 
+// The road of a review, as a user takes it: the triplet opened, its first lens deleted (the
+// stop stays on the negative lens's rear face), undone, a beam animation run through (every
+// field comes back), the lens deleted again and the program cut short; the next start
+// restores that system, modified, under its name, and the file on disk is untouched.
+TEST_F(EditorShellTest, DeleteUndoAnimateAndRestoreAfterACrash) {
+  namespace fs = std::filesystem;
+  const std::string saved = ReadText(triplet_);
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const int surfaces = system.SurfaceCount();
+  ASSERT_EQ(system.info.Naper, 5);
+  const TSurface *stop = system.Surface(4);
+  const auto deleteFirstLens = [&]() {
+    system.elements.data[0].mark = 1;
+    system.hasSelection = 1;
+    editor.SendMessage(WM_COMMAND, CM_DELETE);
+  };
+  deleteFirstLens();
+  ASSERT_EQ(system.SurfaceCount(), surfaces - 2);
+  EXPECT_EQ(system.Surface(system.info.Naper - 1), stop);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  ASSERT_EQ(system.SurfaceCount(), surfaces);
+  EXPECT_EQ(system.info.Naper, 5);
+
+  WriteText(Scratch("Systems/Cooke_Triplet.anm"),
+            "[Common]\nContinuous=0;\n\n[Beam]\nNray=3\nBeam=0, 10; NStep=4\n");
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  ASSERT_EQ(system.info.AlfaM.cols * system.info.AlfaM.rows, 3);
+  EXPECT_EQ(system.info.AlfaM.data[2], 20.0);
+
+  deleteFirstLens();
+  ASSERT_EQ(system.SurfaceCount(), surfaces - 2);
+  // The program is cut short: its undo files stay behind.
+  fs::create_directories(Scratch("left"));
+  for (const auto &entry : fs::directory_iterator(TempDir()))
+    if (IsUndoFileName(entry.path().filename().string()))
+      fs::copy_file(entry.path(), Scratch("left") + "/" + entry.path().filename().string());
+  editor_->Destroy();
+  delete editor_;
+  editor_ = nullptr;
+  for (const auto &entry : fs::directory_iterator(Scratch("left")))
+    fs::copy_file(entry.path(), TempDir() + "/" + entry.path().filename().string(),
+                  fs::copy_options::overwrite_existing);
+
+  answers_->QueueAnswer(IDYES);
+  TOpticalEditor &restored = Open("");
+  EXPECT_EQ(restored.System().name, triplet_);
+  EXPECT_EQ(restored.System().SurfaceCount(), surfaces - 2);
+  EXPECT_EQ(restored.System().HasUnsavedChanges(), 1);
+  EXPECT_EQ(ReadText(triplet_), saved);
+}
+
 }  // namespace

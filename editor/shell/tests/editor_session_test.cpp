@@ -44,9 +44,16 @@ class EditorSessionTest : public EditorShellTest {
   TScriptedFileDialog files_;
 };
 
-TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotAndSavesIt) {
+// The restored system comes into the editor modified, under its name; the file of that
+// name, the user's last save, stays as it was until the user saves.
+TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotWithoutSavingIt) {
   const std::string older = Scratch("Systems/Older.os");
   const std::string newer = Scratch("Systems/Newer.os");
+  // The user's last save of Newer.os was the triplet; the session then went on to the
+  // double Gauss before it was cut short.
+  fs::create_directories(Scratch("Systems"));
+  fs::copy_file(triplet_, newer);
+  const std::string saved = ReadText(newer);
   const auto now = fs::file_time_type::clock::now();
   // Undo3 at noon on some day, Undo4 on the same day of the next month an hour earlier.
   LeaveSnapshot("cooke_triplet.os", older, 3, now - std::chrono::hours(24 * 31) + std::chrono::hours(1));
@@ -57,26 +64,33 @@ TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotAndSavesIt) {
   EXPECT_EQ(answers_->boxes.front().text,
             "     The previous session was aborted.\nDo you want to restore the previous session?");
   EXPECT_EQ(answers_->boxes.front().caption, "Warning");
-  EXPECT_TRUE(fs::exists(newer));
+  EXPECT_EQ(ReadText(newer), saved);
   EXPECT_FALSE(fs::exists(older));
   EXPECT_EQ(editor.System().name, newer);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   TSystemImage gauss;
   ASSERT_EQ(gauss.Load(ExamplePath("double_gauss.os"), 2), 1);
   EXPECT_EQ(editor.System().SurfaceCount(), gauss.SurfaceCount());
   // The leftovers went; the restored system's first snapshot is the only one.
   EXPECT_EQ(UndoFileCount(), 1);
   EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
+  // The user's Save writes the restored system there.
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  TSystemImage written;
+  ASSERT_EQ(written.Load(newer, 2), 1);
+  EXPECT_EQ(written.SurfaceCount(), gauss.SurfaceCount());
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 0);
 }
 
 TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
   LeaveSnapshot("cooke_triplet.os", JoinPath(ProgramDir(), "untitled.os"), 1,
                 fs::file_time_type::clock::now());
   answers_->QueueAnswer(IDYES);
-  files_.Cancel();  // the Save as of the restored system
   TOpticalEditor &editor = Open("");
-  ASSERT_EQ(files_.asked.size(), 1u);
-  // The restored lens is still there: no new system was started over it.
+  // Nothing is asked at start: the restored lens waits, modified, for the user's Save.
+  EXPECT_TRUE(files_.asked.empty());
   EXPECT_GT(editor.System().SurfaceCount(), 2);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
 }
 

@@ -4,6 +4,7 @@
 
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/small_disk.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -154,6 +155,37 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
 }
 
+// The system is set aside in the temporary directory while another is read; when that
+// copy cannot be written, a file that holds no system still leaves the edited one, its
+// undo steps and its modified flag as they were.
+TEST_F(EditorFilesTest, AFailedOpenWithNowhereToSetTheSystemAsideKeepsIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  const double radius = editor.System().Surface(1)->general.R;
+  editor.System().Surface(1)->general.R = radius * 1.01;
+  editor.System().SetUnsavedChanges(1);
+  ASSERT_EQ(editor.System().SaveUndo("Edit"), 1);
+  const int surfaces = editor.System().SurfaceCount();
+  const int undoIndex = editor.System().options.undoIndex;
+  const std::string broken = Scratch("Systems/Broken.os");
+  WriteText(broken, "not a system\n");
+  // A temporary directory under a file: nothing can be written there.
+  const std::string blocker = Scratch("Blocker");
+  WriteText(blocker, "a file\n");
+  const std::string temp = TempDir();
+  SetTempDir(blocker + "/tmp");
+  files_.Choose({broken});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  SetTempDir(temp);
+  EXPECT_EQ(editor.System().SurfaceCount(), surfaces);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, radius * 1.01);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
+  EXPECT_EQ(editor.System().name, triplet_);
+  EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
+  // The edit is still one step to undo.
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, radius);
+}
+
 TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   TOpticalEditor &editor = Open(triplet_);
   // A path that cannot be made: its directory is a file.
@@ -165,7 +197,7 @@ TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   editor.System().name = unwritable;
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
-  EXPECT_EQ(answers_->boxes.back().text, "File is marked as read-only!");
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + unwritable + "\" cannot be written: its directory does not exist.");
   EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_EQ(ReadText(blocker), "a file\n");
   // Save as to such a path neither takes its name nor forgets the changes.
@@ -182,6 +214,30 @@ TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "Save Optical System?");
   EXPECT_GT(editor.System().SurfaceCount(), 2);
+}
+
+// File > Save says why it failed: a read-only file, or a full disk, each as it is.
+TEST_F(EditorFilesTest, AFailedSaveSaysItsTrueCause) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string kept = ReadText(triplet_);
+  std::filesystem::permissions(triplet_, std::filesystem::perms::owner_read);
+  editor.System().Surface(1)->general.R *= 1.01;
+  editor.System().SetUnsavedChanges(1);
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + triplet_ + "\" is marked as read-only!");
+  EXPECT_EQ(ReadText(triplet_), kept);
+
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string full = disk.PathOf("Triplet.os");
+  WriteText(full, kept);
+  disk.Fill();
+  editor.System().name = full;
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  EXPECT_EQ(answers_->boxes.back().text, "File \"" + full + "\" cannot be written: there is no space left on the disk.");
+  EXPECT_EQ(ReadText(full), kept);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
 }
 
 TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {

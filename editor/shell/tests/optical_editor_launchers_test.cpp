@@ -16,6 +16,8 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/paths.h"
+#include "toolkit/help/help_window.h"
+#include "toolkit/help/win_help.h"
 
 namespace {
 
@@ -265,12 +267,10 @@ TEST_F(EditorLaunchersTest, WithOneSurfaceEveryRefusingLauncherBeepsAndOpensNoth
   EXPECT_FALSE(Checked(CM_SPOT_DIAGRAM));
 }
 
-TEST_F(EditorLaunchersTest, WindowsNotYetBuiltStayGrey) {
+TEST_F(EditorLaunchersTest, EveryLauncherIsAvailable) {
   Open(triplet_);
-  // The 3-D view has no window yet.
-  for (UINT command : {CM_3D_IMAGE}) EXPECT_TRUE(Grey(command)) << command;
   for (UINT command : {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_BEST_IMAGE_PLANE, CM_TURN_SYSTEM, CM_HELP_CONTENTS,
-                       CM_ABOUT, CM_NARCISSUS, CM_IMAGE_SYNTHESIS})
+                       CM_ABOUT, CM_NARCISSUS, CM_IMAGE_SYNTHESIS, CM_3D_IMAGE})
     EXPECT_FALSE(Grey(command)) << command;
 }
 
@@ -313,18 +313,18 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
     dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, text, sizeof text);
     lowBand = text;
     dialog.SendMessage(WM_COMMAND, TNarcissDlg::kCompute);
-    all = dialog.CellText(1, 5);
+    all = dialog.CellText(1, 4);
     surfaces = dialog.RowCount();
     dialog.PostMessage(WM_COMMAND, IDOK);
   }, seen);
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   ASSERT_TRUE(seen);
   // The system's wavelengths 3, 4 and 5 give the band; the scanner field starts at the
-  // last surface's index.
+  // plane mirror, surface 6 of the turned copy counted from 1.
   EXPECT_EQ(lowBand, "3");
   EXPECT_EQ(scannerText, "6");
   EXPECT_TRUE(answers_->boxes.empty());
-  EXPECT_EQ(surfaces, 6);
+  EXPECT_EQ(surfaces, 5);
   EXPECT_GT(std::atof(all.c_str()), 0.0);
   EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 5);
   // The edited system was neither turned nor changed.
@@ -332,6 +332,43 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
   EXPECT_EQ(system.options.undoIndex, step);
   EXPECT_EQ(system.HasUnsavedChanges(), 0);
+}
+
+// The detector's cold image needs an image on the detector: an image at infinity is
+// refused with its message, and no dialog opens.
+TEST_F(EditorLaunchersTest, NarcissusRefusesAnImageAtInfinity) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().info.ImageFinite = 0;
+  bool seen = false;
+  const auto answering = AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  EXPECT_FALSE(seen);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text,
+            "Narcissus effect can't be calculated for this system.\n           Image is not finite!\n");
+  EXPECT_EQ(answers_->boxes[0].caption, "Warning");
+  EXPECT_EQ(answers_->boxes[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_EQ(answers_->beeps.size(), 1u);
+}
+
+// The aberrations window's and the spot diagram's Help open the program's help at their
+// own pages.
+TEST_F(EditorLaunchersTest, AnalysisWindowsHelpOpensTheirPages) {
+  std::filesystem::copy(SourceRoot() + "/resources/help", ProgramDir(),
+                        std::filesystem::copy_options::recursive);
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  answers_->beeps.clear();
+  editor.Launchers().AberrationsWindow()->SendMessage(WM_COMMAND, CM_ABERR_HELP);
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Aberrations");
+  editor.Launchers().SpotWindow()->SendMessage(WM_COMMAND, CM_SPOT_HELP);
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Spot diagram");
+  EXPECT_TRUE(answers_->beeps.empty());
 }
 
 TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {

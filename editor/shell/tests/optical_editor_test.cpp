@@ -122,7 +122,7 @@ TEST_F(EditorShellTest, AnUnreadableSystemGreysTheDrawingCommands) {
   EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
 }
 
-TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
+TEST_F(EditorShellTest, ALeftSessionIsRestoredUnsavedUnderItsName) {
   // A program that did not end left a snapshot of an edited copy behind.
   const std::string copy = Scratch("Systems/Copy.os");
   {
@@ -136,8 +136,10 @@ TEST_F(EditorShellTest, ALeftSessionIsRestoredAndSaved) {
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_NE(answers_->boxes.front().text.find("The previous session was aborted."),
             std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(copy));
-  (void)editor;
+  // The restored system waits, modified, for the user to save it there.
+  EXPECT_FALSE(std::filesystem::exists(copy));
+  EXPECT_EQ(editor.System().name, copy);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
 }
 
 }  // namespace
@@ -365,6 +367,44 @@ TEST_F(EditorShellTest, TheOptionsAndTheCanvasColourGoThroughTheSettingsFile) {
   EXPECT_EQ(reread.ShowCardinalPlanes, 1);
   EXPECT_EQ(reread.bkColor[0], 10);
   EXPECT_EQ(reread.bkColor[2], 30);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorShellTest, SettingsBeyondReasonAreHeldAtStartAndAFailedWriteAtExitIsTold) {
+  std::filesystem::create_directories(Scratch("config/korvex"));
+  const std::string settings = Scratch("config/korvex/RodIru2Z.ini");
+  WriteText(settings, "[Save]\nEnableSave=1\nNStepUndoMax=2000000000\n\n");
+  TOpticalEditor &editor = Open(triplet_);
+  // The undo ring is sized from the file at start-up: held to what the preferences offer.
+  EXPECT_EQ(editor.System().options.RingSize(), kMaxUndoSteps);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_NE(answers_->boxes.front().text.find("NStepUndoMax=2000000000 is taken as 100"), std::string::npos)
+      << answers_->boxes.front().text;
+  // Something that is no file stands where the settings go: the close says so.
+  std::filesystem::remove(settings);
+  std::filesystem::create_directories(settings);
+  const std::size_t boxes = answers_->boxes.size();
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.GetHandle(), nullptr);
+  ASSERT_EQ(answers_->boxes.size(), boxes + 1);
+  EXPECT_NE(answers_->boxes.back().text.find("is not an ordinary file"), std::string::npos);
+  EXPECT_NE(answers_->boxes.back().text.find("settings of this session are lost"), std::string::npos);
+}
+
+TEST_F(EditorShellTest, AReadOnlySettingsFileIsKeptWithoutAWord) {
+  std::filesystem::create_directories(Scratch("config/korvex"));
+  const std::string settings = Scratch("config/korvex/RodIru2Z.ini");
+  WriteText(settings, "[Save]\nEnableSave=1\nNStepUndoMax=12\n\n");
+  std::filesystem::permissions(settings, std::filesystem::perms::owner_read);
+  TOpticalEditor &editor = Open(triplet_);
+  const std::size_t boxes = answers_->boxes.size();
+  editor.SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.GetHandle(), nullptr);
+  EXPECT_EQ(answers_->boxes.size(), boxes);
+  EXPECT_EQ(ReadText(settings), "[Save]\nEnableSave=1\nNStepUndoMax=12\n\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "foundation/testing/comma_locale.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
+#include "optics/systemfile/system_file_format.h"
 
 namespace {
 
@@ -623,6 +624,32 @@ TEST_F(SystemFileTest, DamagedFilesNeverBreakTheReader) {
       EXPECT_GT(BoxCount(), boxesBefore);  // a refusal always says why
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Values the reader repairs are repaired as before, and now said, naming surface and key.
+TEST_F(SystemFileTest, RepairedValuesAreNamedWithTheirSurfaceAndKey) {
+  TOpticalSystem system;
+  const std::size_t before = BoxCount();
+  ASSERT_EQ(ReadString(system, Minimal("Nsurf=3\nNd=2000000000",
+                                       "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n"
+                                       "{ R=50; Glass=\"\"; Dx=5; DextY=-54; DextX=-3; }\n"
+                                       "{ R=0; Glass=\"\"; DextY=0; }\n")),
+            1);
+  EXPECT_EQ(system.info.Nd, kFileMaxNd);
+  EXPECT_EQ(system.surfaces.data[1]->general.semiHeightExt, kFileLeastDiameter / 2.0);
+  EXPECT_EQ(system.surfaces.data[2]->general.semiHeightExt, kFileLeastDiameter / 2.0);
+  ASSERT_EQ(BoxCount(), before + 1);
+  const std::string text = Boxes().boxes.back().text;
+  EXPECT_NE(text.find("Nd=2000000000, outside 64 to 2048; 2048 is used"), std::string::npos) << text;
+  EXPECT_NE(text.find("surface 2 the diameter DextY=-54; 1e-05 is used"), std::string::npos) << text;
+  EXPECT_NE(text.find("surface 2 the width DextX=-3"), std::string::npos) << text;
+  // A diameter of 0 is one not given: repaired without a word.
+  EXPECT_EQ(text.find("surface 3"), std::string::npos) << text;
+  EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
 }
 
 }  // namespace

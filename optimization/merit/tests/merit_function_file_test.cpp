@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/small_disk.h"
 #include "optics/model/optical_system.h"
 #include "optimization/system/tests/configuration_snapshots.h"
 #include "platform/core/recording_providers.h"
@@ -232,11 +234,10 @@ TEST_F(MeritFileTest, TargetsMissingFromASectionCarryOverFromTheOneBefore) {
 }
 
 TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
-  const std::string path = Scratch("none.fun");
-  WriteText(path, "[Common]\nNumPar=0\n");
+  // A file that cannot be opened gives every configuration its defaults.
   TOptimizationFunctions set;
   Build(set, 2);
-  EXPECT_EQ(set.Read(path), 0);
+  EXPECT_EQ(set.Read(Scratch("absent.fun")), 0);
   for (int c = 0; c < 2; ++c) {
     const TFunctionsParameters &r = *set.Record(c, 0);
     EXPECT_EQ(r.Focus.data[0].Target, 48.5);
@@ -252,11 +253,125 @@ TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
     EXPECT_TRUE(kind == kFunctionFocus || kind == kFunctionAberT) << i;
   }
   EXPECT_EQ(set.Count(), 2 * (1 + 2 * 5));
-  // A file that cannot be opened gives the same.
-  TOptimizationFunctions missing;
-  Build(missing, 2);
-  EXPECT_EQ(missing.Read(Scratch("absent.fun")), 0);
-  EXPECT_EQ(missing.Count(), set.Count());
+  // A file with the first configuration's section gives the second one its defaults.
+  const std::string path = Scratch("first.fun");
+  WriteText(path, "[Functions]\nFocus_R=50; Focus_W=3\nUnit=0\n{ Ybeam=1; Zbeam=0; Wbeam=1 }\n\n");
+  TOptimizationFunctions half;
+  Build(half, 2);
+  EXPECT_EQ(half.Read(path), 0);
+  EXPECT_EQ(half.Record(0, 0)->Focus.data[0].Weight, 3.0);
+  EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Target, 48.5);
+  EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Weight, 1.0);
+  // A file of the parameters alone (the two may share one) gives every configuration its
+  // defaults, without a word.
+  WriteText(path, "[Common]\nNumPar=0\n");
+  TOptimizationFunctions parametersOnly;
+  Build(parametersOnly, 2);
+  EXPECT_EQ(parametersOnly.Read(path), 0);
+  EXPECT_EQ(parametersOnly.Count(), set.Count());
+  EXPECT_EQ(parametersOnly.Record(1, 0)->Focus.data[0].Weight, 1.0);
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+// A file that is not whole, or not a merit-function file, is refused with its reason and
+// changes nothing: not the weights, not the options, not the index.
+TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
+  // A set read from a whole file (weights other than the defaults), then a damaged file.
+  TOptimizationFunctions written;
+  Build(written, 1);
+  SetOddTargets(written, 0, 10.0);
+  ASSERT_EQ(written.Write(Scratch("whole.fun")), 1);
+  const std::string whole = ReadText(Scratch("whole.fun"));
+  struct TCase {
+    std::string text;
+    const char *reason;
+  };
+  const TCase cases[] = {
+      {"", "it is empty"},
+      {"\n\n", "it is empty"},
+      {"%PDF-1.4 garbage\nstream\n", "it holds no sections"},
+      {whole.substr(0, whole.size() / 2), "cut short"},
+      {"[Functions]\n" + std::string(10 * 1024 * 1024, '1') + "\n", "line too long"},
+      {std::string("[Functions]\nFocus_W=1\0\n", 23), "zero byte"},
+      {"[Functions]\nFocus_R=50; Focus_W=nan\nUnit=0\n", "not a finite number"},
+      {"[Functions]\nAberT_W=inf\nUnit=0\n", "not a finite number"},
+      {"[Functions]\nAberT_W=1e999\nUnit=0\n", "not a finite number"},
+  };
+  int k = 0;
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(k);
+    const std::string path = Scratch("bad" + std::to_string(k++) + ".fun");
+    WriteText(path, c.text);
+    TOptimizationFunctions set;
+    Build(set, 1);
+    ASSERT_EQ(set.Read(Scratch("whole.fun")), 1);
+    set.ShowEachStep = 0;
+    boxes_.boxes.clear();
+    const int countBefore = set.Count();
+    const TFunctionsParameters before = *set.Record(0, 0);
+    EXPECT_EQ(set.Read(path), 0);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find(c.reason), std::string::npos) << boxes_.boxes[0].text;
+    EXPECT_NE(boxes_.boxes[0].text.find(path), std::string::npos);
+    // The weights a refused file used to reset (Focus and AberT to 1) stay.
+    EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Weight, before.Focus.data[0].Weight);
+    EXPECT_EQ(set.Record(0, 0)->AberT.data[0].Weight, before.AberT.data[0].Weight);
+    EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Target, before.Focus.data[0].Target);
+    EXPECT_EQ(set.Record(0, 0)->NrayInBeam, before.NrayInBeam);
+    EXPECT_EQ(set.ShowEachStep, 0);
+    EXPECT_EQ(set.Count(), countBefore);
+  }
+}
+
+// A save that cannot be made keeps the old file and says its true cause.
+TEST_F(MeritFileTest, AFailedWriteKeepsTheOldFileAndSaysWhy) {
+  TOptimizationFunctions set;
+  Build(set, 1);
+  const std::string path = Scratch("kept.fun");
+  WriteText(path, "[Functions]\nFocus_W=5\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  TFileWriteResult why;
+  EXPECT_EQ(set.Write(path, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kReadOnly);
+  EXPECT_EQ(ReadText(path), "[Functions]\nFocus_W=5\n");
+  EXPECT_EQ(set.Write(Scratch("missing/kept.fun"), &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoDirectory);
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  WriteText(disk.PathOf("kept.fun"), "[Functions]\nFocus_W=5\n");
+  disk.Fill();
+  EXPECT_EQ(set.Write(disk.PathOf("kept.fun"), &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
+  EXPECT_EQ(ReadText(disk.PathOf("kept.fun")), "[Functions]\nFocus_W=5\n");
+}
+
+// The first read of a set that refuses its file still leaves the records complete (sized
+// for the wavelengths and rays), with the weights the set was built with (found by fuzzing).
+TEST_F(MeritFileTest, ARefusedFirstReadLeavesTheBuiltRecordsComplete) {
+  WriteText(Scratch("empty.fun"), "");
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(Scratch("empty.fun")), 0);
+  for (int c = 0; c < 2; ++c) {
+    const TFunctionsParameters &r = *set.Record(c, 0);
+    EXPECT_EQ(r.AberT.rows, r.NrayInBeam);
+    EXPECT_EQ(r.Focus.cols, set.WavelengthCount());
+    EXPECT_EQ(r.Focus.data[0].Weight, 0.0);
+  }
+  EXPECT_EQ(set.Count(), 0);
+}
+
+TEST_F(MeritFileTest, ARayCountBeyondItsRangeIsHeldThereAndSaidSo) {
+  WriteText(Scratch("rays.fun"), "[Functions]\nAberT_W=1\nNrayInBeam=2000000000\nUnit=0\n"
+                                 "{ Ybeam=0; Zbeam=0; Wbeam=1 }\n\n");
+  TOptimizationFunctions set;
+  Build(set, 1);
+  EXPECT_EQ(set.Read(Scratch("rays.fun")), 1);
+  EXPECT_EQ(set.Record(0, 0)->NrayInBeam, TOptimizationFunctions::kMaxRaysInBeam);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_NE(boxes_.boxes[0].text.find("NrayInBeam=2000000000 of section [Functions] is taken as 1000"),
+            std::string::npos)
+      << boxes_.boxes[0].text;
 }
 
 TEST_F(MeritFileTest, EditingOneConfigurationsBeamsKeepsTheOthers) {

@@ -149,3 +149,60 @@ TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
   EXPECT_EQ(list.Get(0).Config, 0);
   EXPECT_EQ(list.Get(0).Type, "T");
 }
+
+// Each damaged file is refused with its reason and keeps the list as it was.
+TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
+  struct TCase {
+    std::string text;
+    const char *reason;
+  };
+  const std::string record = "{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n";
+  const std::string whole = "[Common]\nNumPar=1\n\n[Parameters]\n" + record;
+  const TCase cases[] = {
+      {"", "it is empty"},
+      {"\x89PNG garbage\n", "it holds no sections"},
+      {whole.substr(0, whole.size() - 8), "cut short"},
+      {"[Common]\nNumPar=1\n[Parameters]\n" + std::string(10 * 1024 * 1024, '{') + "\n", "line too long"},
+      {std::string("[Common]\nNumPar=1\0\n", 20), "zero byte"},
+      {"[Common]\nNumPar=1\n[Parameters]\n{ Config=0; Surf=2; Left=nan; Right=1; Type=\"T\" }\n",
+       "not a finite number"},
+      {"[Common]\nNumPar=1\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=inf; Type=\"T\" }\n",
+       "not a finite number"},
+  };
+  int k = 0;
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(k);
+    const std::string path = Scratch("bad" + std::to_string(k++) + ".par");
+    WriteText(path, c.text);
+    TOptimizationParameters list;
+    list.SetOwner(configurations_.get());
+    list.Add(Parameter(0, 1, "R", -1.0, 1.0));
+    boxes_.boxes.clear();
+    list.Read(path);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Get(0).Type, "R");
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find(c.reason), std::string::npos) << boxes_.boxes[0].text;
+  }
+  // A count beyond reason reads what a file may hold, and says so.
+  WriteText(Scratch("many.par"), "[Common]\nNumPar=2000000000\n[Parameters]\n" + record);
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  boxes_.boxes.clear();
+  list.Read(Scratch("many.par"));
+  EXPECT_EQ(list.Count(), 1);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_NE(boxes_.boxes[0].text.find("NumPar=2000000000"), std::string::npos);
+}
+
+TEST_F(ParameterFileTest, AReadOnlyFileIsNotRewrittenWhoeverRunsTheProgram) {
+  const std::string path = Scratch("kept.par");
+  WriteText(path, "[Common]\nNumPar=0\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  list.Add(Parameter(0, 1, "R", -1.0, 1.0));
+  EXPECT_EQ(list.Write(path), 0);
+  EXPECT_EQ(ReadText(path), "[Common]\nNumPar=0\n");
+  EXPECT_EQ(list.Write(Scratch("missing/kept.par")), 0);
+}

@@ -167,7 +167,7 @@ void TButton::Paint(TDC &dc, bool, RECT &) {
     text.top += 1;
   }
   SelectFont(dc);
-  ControlText(dc, PlainText(GetWindowText()), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE, colors.Text,
+  ControlText(dc, GetWindowText(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE, colors.Text,
               IsWindowEnabled());
   if (state & BST_FOCUS) {
     DottedFrame(dc, {r.left + 3, r.top + 3, r.right - 3, r.bottom - 3}, frame);
@@ -199,12 +199,12 @@ void TCheckBox::Layout(const RECT &client, RECT &box, RECT &text) const {
 
 void TCheckBox::PaintLabel(TDC &dc, const RECT &text, COLORREF textColor) {
   SelectFont(dc);
-  ControlText(dc, PlainText(GetWindowText()), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor,
+  ControlText(dc, GetWindowText(), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor,
               IsWindowEnabled());
   if (!(state & BST_FOCUS)) return;
   // The focus shows as a dotted frame around the text itself.
   RECT measured = text;
-  dc.DrawText(PlainText(GetWindowText()).c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  dc.DrawText(GetWindowText().c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE);
   const LONG textHeight = measured.Height();
   const LONG top = text.top + (text.Height() - textHeight) / 2;
   DottedFrame(dc, {text.left - 1, top - 1, std::min(text.right, measured.right + 1), top + textHeight + 1},
@@ -347,10 +347,10 @@ void TGroupBox::Paint(TDC &dc, bool, RECT &) {
   const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
   Frame3d(dc, {client.left + 1, lineTop + 1, client.right, client.bottom}, white, white);
   Frame3d(dc, {client.left, lineTop, client.right - 1, client.bottom - 1}, shadow, shadow);
-  const std::string text = PlainText(GetWindowText());
+  const std::string text = GetWindowText();
   if (!text.empty()) {
     RECT measured{client.left + 8, client.top, client.right - 8, client.top + metrics.tmHeight};
-    dc.DrawText(text.c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    dc.DrawText(text.c_str(), -1, measured, DT_CALCRECT | DT_SINGLELINE);
     FillSolid(dc, {measured.left - 2, client.top, std::min(measured.right + 2, client.right - 2), client.top + metrics.tmHeight},
               colors.Background);
     ControlText(dc, text, measured, DT_LEFT | DT_SINGLELINE, colors.Text, IsWindowEnabled());

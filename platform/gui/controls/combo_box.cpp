@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <cstring>
+#include <functional>
 
 #include "platform/gui/controls/native_colors.h"
 #include "platform/gui/drawing/font_map.h"
@@ -11,6 +12,16 @@
 namespace {
 
 constexpr int kDataRole = Qt::UserRole;
+
+// A combo that tells its list is about to open, before it opens (the parent may fill it).
+class TComboWidget final : public QComboBox {
+ public:
+  std::function<void()> aboutToDrop;
+  void showPopup() override {
+    if (aboutToDrop) aboutToDrop();
+    QComboBox::showPopup();
+  }
+};
 
 LRESULT CopyOut(const std::string &text, char *buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;
@@ -33,7 +44,9 @@ TComboBox::TComboBox(TWindow *parentWindow, int resourceId, UINT limit, TModule 
 
 void TComboBox::SetupWindow() {
   TControl::SetupWindow();
-  combo = new QComboBox;
+  auto *dropping = new TComboWidget;
+  dropping->aboutToDrop = [this]() { NotifyParent(CBN_DROPDOWN); };
+  combo = dropping;
   combo->setEditable(Editable());
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setFont(FontFromLogFont((GetWindowFont() != nullptr ? GetWindowFont() : DefaultControlFont())->logFont));

@@ -1,7 +1,8 @@
 #pragma once
 // TComboBox: a drop-down list (CBS_DROPDOWNLIST) or a list with an edit field
 // (CBS_DROPDOWN, CBS_SIMPLE), shown by a Qt combo box. The parent hears CBN_SELCHANGE when
-// the user picks another item and CBN_EDITCHANGE when the user edits the field.
+// the user picks another item, CBN_EDITCHANGE when the user edits the field and
+// CBN_DROPDOWN just before the list opens (so it may fill the list first).
 
 #include <string>
 

@@ -1,6 +1,7 @@
 #include "platform/gui/controls/control.h"
 
 #include <QString>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -83,20 +84,16 @@ void TControl::Paint(TDC &dc, bool, RECT &) {
   dc.FillRect(GetClientRect(), colors.Brush);
 }
 
-std::string TControl::PlainText(const std::string &text) {
-  std::string plain;
-  plain.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&') {
-      if (i + 1 < text.size() && text[i + 1] == '&') {
-        plain += '&';
-        ++i;
-      }
+char TControl::MnemonicOf(const std::string &text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
       continue;
     }
-    plain += text[i];
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(text[i + 1])));
   }
-  return plain;
+  return 0;
 }
 
 void TControl::SelectFont(TDC &dc) const { dc.SelectObject(controlFont != nullptr ? controlFont : DefaultControlFont()); }

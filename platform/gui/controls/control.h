@@ -47,9 +47,11 @@ class TControl : public TWindow {
   // A plain control (a placeholder) shows the parent's background for statics.
   void Paint(TDC &dc, bool erase, RECT &rect) override;
 
+  // The mnemonic of a control's text: the letter after a single '&', lower case ("&Load"
+  // gives 'l'; "&&" is an ampersand, no mark); 0 without one.
+  static char MnemonicOf(const std::string &text);
+
  protected:
-  // The text without the '&' marks of mnemonics ("&&" stays one '&').
-  static std::string PlainText(const std::string &text);
   // Selects the control's font into the context.
   void SelectFont(TDC &dc) const;
 

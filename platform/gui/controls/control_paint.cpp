@@ -35,9 +35,9 @@ void ControlText(TDC &dc, const std::string &text, RECT rect, UINT format, COLOR
   if (!enabled) {
     RECT shadow{rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom + 1};
     dc.SetTextColor(GetSysColor(COLOR_BTNHIGHLIGHT));
-    dc.DrawText(text.c_str(), -1, shadow, format | DT_NOPREFIX);
+    dc.DrawText(text.c_str(), -1, shadow, format);
     color = GetSysColor(COLOR_GRAYTEXT);
   }
   dc.SetTextColor(color);
-  dc.DrawText(text.c_str(), -1, rect, format | DT_NOPREFIX);
+  dc.DrawText(text.c_str(), -1, rect, format);
 }

@@ -1,5 +1,7 @@
 #include "platform/gui/controls/edit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -99,6 +101,12 @@ void TEdit::SetupWindow() {
   colors = new TNativeColors(*this, CTLCOLOR_EDIT, widget, multi != nullptr ? multi->viewport() : widget);
   ApplyLimit();
   ApplyStyle();
+}
+
+bool TEdit::WouldPassLimit(qsizetype inserted) const {
+  if (line == nullptr) return false;
+  const qsizetype kept = line->text().size() - line->selectedText().size();
+  return kept + inserted > line->maxLength();
 }
 
 void TEdit::ApplyLimit() {
@@ -268,7 +276,9 @@ LRESULT TEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_REPLACESEL: {
       const QString text = FromUtf8(lParam);
       if (line != nullptr) {
+        const bool cut = WouldPassLimit(text.size());
         line->insert(text);
+        if (cut) NotifyParent(EN_MAXTEXT);
       } else {
         multi->insertPlainText(text);
       }
@@ -290,8 +300,20 @@ LRESULT TEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (line != nullptr) line->copy(); else multi->copy();
       return 0;
     case WM_PASTE:
-      if (line != nullptr) line->paste(); else multi->paste();
+      if (line != nullptr) {
+        const QClipboard *clipboard = QGuiApplication::clipboard();
+        const bool cut = clipboard != nullptr && WouldPassLimit(clipboard->text().size());
+        line->paste();
+        if (cut) NotifyParent(EN_MAXTEXT);
+      } else {
+        multi->paste();
+      }
       return 0;
+    case WM_CHAR:
+      // A character the text limit has no room for is dropped by the widget; the parent
+      // hears of it, as of any insertion the limit cut.
+      if (line != nullptr && wParam >= 0x20 && wParam != 0x7F && WouldPassLimit(1)) NotifyParent(EN_MAXTEXT);
+      return TControl::DefWindowProc(msg, wParam, lParam);
     case WM_CLEAR:
       if (line != nullptr) line->del(); else multi->textCursor().removeSelectedText();
       return 0;

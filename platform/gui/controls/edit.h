@@ -3,7 +3,8 @@
 // keys reach the window's handlers first (a derived edit sees WM_KEYDOWN and WM_CHAR before
 // the text changes and swallows a key by not calling the default); the EM_* messages,
 // WM_CUT/COPY/PASTE/CLEAR/UNDO and the text messages work on the widget's text. The parent
-// hears EN_CHANGE, EN_SETFOCUS and EN_KILLFOCUS, and is asked WM_CTLCOLOREDIT.
+// hears EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS and EN_MAXTEXT (a typed character, paste or
+// replacement the text limit cut), and is asked WM_CTLCOLOREDIT.
 
 #include <QString>
 #include <string>
@@ -52,6 +53,9 @@ class TEdit : public TControl {
   bool Multiline() const { return (GetStyle() & ES_MULTILINE) != 0; }
   QString Text() const;
   void ApplyLimit();
+  // Whether inserting that many characters over the selection would pass the text limit
+  // (single-line edits).
+  bool WouldPassLimit(qsizetype inserted) const;
   void ApplyStyle();
   int CaretIndex() const;
   int SelectionStart() const;

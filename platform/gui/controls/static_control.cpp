@@ -68,6 +68,6 @@ void TStatic::Paint(TDC &dc, bool, RECT &) {
   if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP) format = DT_LEFT | DT_SINGLELINE;
   SelectFont(dc);
   const std::string caption = GetWindowText();
-  ControlText(dc, (GetStyle() & SS_NOPREFIX) ? caption : PlainText(caption), text, format, colors.Text,
+  ControlText(dc, caption, text, format | ((GetStyle() & SS_NOPREFIX) ? DT_NOPREFIX : 0), colors.Text,
               IsWindowEnabled());
 }

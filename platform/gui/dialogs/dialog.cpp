@@ -9,6 +9,8 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
 
 namespace {
@@ -91,6 +93,16 @@ bool TDialog::Create() {
 }
 
 void TDialog::SetupWindow() {
+  if (dialogTemplate != nullptr && dialogTemplate->Menu != nullptr) {
+    if (HMENU menu = LoadMenu(nullptr, dialogTemplate->Menu)) {
+      SetMenu(GetHandle(), menu);
+      if (const int bar = MenuBarHeight(); bar > 0) {
+        const RECT frame = GetWindowRect();
+        SetWindowPos(nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + bar,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+    }
+  }
   MakeItems();
   TWindow::SetupWindow();
 }

@@ -66,6 +66,8 @@ class TDialog : public TWindow {
   bool PlaceFromTemplate();
   void MakeItems();
   bool HandleKey(MSG &msg);
+  // Alt+key: the control whose text marks the key as its mnemonic; false when none does.
+  bool HandleMnemonic(UINT key);
 
   std::string resourceName;
   const TDialogTemplate *dialogTemplate = nullptr;

@@ -1,14 +1,18 @@
 // The dialog's keyboard interface and the item calls by handle.
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
+#include "platform/gui/controls/control.h"
+#include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog.h"
 
 namespace {
@@ -34,8 +38,42 @@ std::ptrdiff_t IndexOf(const std::vector<TWindow *> &list, const TWindow *window
 
 bool TDialog::PreProcessMsg(MSG &msg) { return HandleKey(msg); }
 
+bool TDialog::HandleMnemonic(UINT key) {
+  if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return false;
+  const char wanted = static_cast<char>(std::tolower(static_cast<int>(key)));
+  const std::vector<TWindow *> &items = GetChildren();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    TWindow *item = items[i];
+    if (!item->IsWindow() || TControl::MnemonicOf(item->GetWindowText()) != wanted) continue;
+    const UINT code = static_cast<UINT>(item->SendMessage(WM_GETDLGCODE));
+    const bool label = (code & DLGC_STATIC) != 0;  // statics and group boxes
+    if (!label && !Usable(*item)) continue;
+    // A label (or a group box) hands the focus to the first usable tab stop after it.
+    if (label) {
+      for (std::size_t j = i + 1; j < items.size(); ++j) {
+        if (!Usable(*items[j]) || !(items[j]->GetStyle() & WS_TABSTOP)) continue;
+        FocusItem(items[j]->GetHandle());
+        return true;
+      }
+      return false;
+    }
+    // A button is pressed: focused, then clicked (a check box toggles, a radio is chosen).
+    if (code & (DLGC_BUTTON | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_RADIOBUTTON)) {
+      item->SetFocus();
+      item->SendMessage(BM_CLICK);
+      return true;
+    }
+    FocusItem(item->GetHandle());
+    return true;
+  }
+  return false;
+}
+
 bool TDialog::HandleKey(MSG &msg) {
-  if (msg.message != WM_KEYDOWN || !IsWindow()) return false;
+  if (!IsWindow()) return false;
+  // Alt and a letter: the control whose text marks that letter ("&Load").
+  if (msg.message == WM_SYSKEYDOWN) return HandleMnemonic(static_cast<UINT>(msg.wParam));
+  if (msg.message != WM_KEYDOWN) return false;
   TWindow *target = WindowFromHandle(msg.hwnd);
   TWindow *item = ItemHolding(*this, msg.hwnd);
   UINT code = 0;
@@ -47,8 +85,11 @@ bool TDialog::HandleKey(MSG &msg) {
   switch (msg.wParam) {
     case VK_TAB: {
       if (code & DLGC_WANTTAB) return false;
+      // A page inside another dialog lets the outer one walk: its tab stops are part of the
+      // outer dialog's order.
+      if (IsChild() && dynamic_cast<TDialog *>(GetParentO()) != nullptr) return false;
       const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-      const HWND next = GetNextDlgTabItem(GetHandle(), focused, back ? 1 : 0);
+      const HWND next = GetNextDlgTabItem(GetHandle(), item != nullptr ? msg.hwnd : nullptr, back ? 1 : 0);
       if (next != nullptr) FocusItem(next);
       return true;
     }
@@ -160,17 +201,30 @@ BOOL EndDialog(HWND dialog, int result) {
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   TWindow *window = WindowFromHandle(dialog);
   if (window == nullptr) return nullptr;
-  const std::vector<TWindow *> &items = window->GetChildren();
-  const auto count = static_cast<std::ptrdiff_t>(items.size());
+  // The tab stops in order, those of a child dialog (a folder's page) among the dialog's
+  // own at the page's place, so Tab walks into the page and out of it again.
+  std::vector<TWindow *> stops;
+  const std::function<void(TWindow &)> collect = [&](TWindow &parent) {
+    for (TWindow *child : parent.GetChildren()) {
+      if (!Usable(*child)) continue;
+      if (dynamic_cast<TDialog *>(child) != nullptr && child->IsChild()) collect(*child);
+      else if (child->GetStyle() & WS_TABSTOP) stops.push_back(child);
+    }
+  };
+  collect(*window);
+  const auto count = static_cast<std::ptrdiff_t>(stops.size());
   if (count == 0) return nullptr;
-  TWindow *start = ItemHolding(*window, control);
-  std::ptrdiff_t index = start != nullptr ? IndexOf(items, start) : (previous ? 0 : -1);
-  for (std::ptrdiff_t step = 0; step < count; ++step) {
-    index = ((index + (previous ? -1 : 1)) % count + count) % count;
-    TWindow *candidate = items[static_cast<std::size_t>(index)];
-    if (Usable(*candidate) && (candidate->GetStyle() & WS_TABSTOP)) return candidate->GetHandle();
+  // The stop that holds the control (itself, or a window inside it).
+  std::ptrdiff_t index = previous ? 0 : -1;
+  for (TWindow *held = WindowFromHandle(control); held != nullptr && held != window; held = held->GetParentO()) {
+    const std::ptrdiff_t found = IndexOf(stops, held);
+    if (found >= 0) {
+      index = found;
+      break;
+    }
   }
-  return control;
+  index = ((index + (previous ? -1 : 1)) % count + count) % count;
+  return stops[static_cast<std::size_t>(index)]->GetHandle();
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {

@@ -54,6 +54,9 @@ struct TDialogTemplate {
   std::vector<TDialogItem> Items;
   const char *FontFace = kFaceSansSerif;
   int PointSize = 8;
+  // The menu resource the dialog's window shows as its bar (null: none). The window grows
+  // by the bar, so the template's area stays whole below it.
+  const char *Menu = nullptr;
 };
 
 // Registers (or replaces) the template under its name; the template must outlive its use.

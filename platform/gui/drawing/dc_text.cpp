@@ -29,14 +29,18 @@ struct TextLine {
   int width = 0;
 };
 
-// Removes the mnemonic marks: "&x" shows x, "&&" shows one ampersand.
-QString StripPrefixes(const QString &text) {
+// Removes the mnemonic marks: "&x" shows x, "&&" shows one ampersand. The index of the
+// first marked character in the result (the one drawn underlined) goes to `marked`, -1
+// when there is none.
+QString StripPrefixes(const QString &text, qsizetype *marked = nullptr) {
   QString result;
   result.reserve(text.size());
+  if (marked != nullptr) *marked = -1;
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == QLatin1Char('&')) {
       if (i + 1 < text.size()) {
         ++i;
+        if (marked != nullptr && *marked < 0 && text[i] != QLatin1Char('&')) *marked = result.size();
         result += text[i];
       }
       continue;
@@ -213,7 +217,8 @@ BOOL TDC::ExtTextOut(int x, int y, UINT options, const RECT *rect, const char *t
 int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
   Sync();
   QString string = TextOf(text, length);
-  if (!(format & DT_NOPREFIX)) string = StripPrefixes(string);
+  qsizetype marked = -1;
+  if (!(format & DT_NOPREFIX)) string = StripPrefixes(string, &marked);
   const QFontMetrics metrics(CurrentQFont());
   const TEXTMETRIC tm = CurrentMetrics();
   const int lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
@@ -232,15 +237,31 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
     paragraphs = string.split(QLatin1Char('\n'));
   }
   std::vector<TextLine> lines;
+  // The mnemonic's line and its place in that line's text.
+  int markedLine = -1;
+  qsizetype markedInLine = -1;
+  qsizetype paragraphStart = 0;
+  const auto noteMark = [&](const QString &lineText, qsizetype start) {
+    if (marked >= start && marked < start + lineText.size()) {
+      markedLine = static_cast<int>(lines.size());
+      markedInLine = marked - start;
+    }
+  };
   for (const QString &paragraph : paragraphs) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
       const int breakWidth = ImageRect(rect.left, rect.top, rect.right, rect.top + 1).width();
+      qsizetype from = 0;
       for (const QString &piece : BreakWords(paragraph, metrics, breakWidth)) {
+        const qsizetype at = std::max<qsizetype>(0, paragraph.indexOf(piece, from));
+        noteMark(piece, paragraphStart + at);
+        from = at + piece.size();
         lines.push_back(LayOutLine(piece, metrics, expandTabs, tabWidth));
       }
     } else {
+      noteMark(paragraph, paragraphStart);
       lines.push_back(LayOutLine(paragraph, metrics, expandTabs, tabWidth));
     }
+    paragraphStart += paragraph.size() + 1;
   }
   int widest = 0;
   for (const TextLine &line : lines) widest = std::max(widest, line.width);
@@ -268,7 +289,8 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
       y = top + height - textHeight;
     }
   }
-  for (const TextLine &line : lines) {
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const TextLine &line = lines[k];
     int x = left;
     if (format & DT_CENTER) {
       x = left + (width - line.width) / 2;
@@ -282,6 +304,21 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
     }
     for (const auto &[offset, piece] : line.pieces) {
       DrawTextRun(QPoint(x + offset, y), piece, TA_LEFT | TA_TOP, false, noClip ? nullptr : &box);
+    }
+    if (static_cast<int>(k) == markedLine && !(format & DT_HIDEPREFIX)) {
+      // The mnemonic is underlined: one pixel below the baseline, as wide as its letter.
+      // Its piece is found by counting the characters (and tabs) of the pieces before it.
+      qsizetype remaining = markedInLine;
+      for (const auto &[offset, piece] : line.pieces) {
+        if (remaining < piece.size()) {
+          const int from = x + offset + metrics.horizontalAdvance(piece.left(remaining));
+          QRect under(from, y + tm.tmAscent + 1, std::max(1, metrics.horizontalAdvance(piece.at(remaining))), 1);
+          if (!noClip) under &= box;
+          FillImageRect(under, Resolve(textColor_));
+          break;
+        }
+        remaining -= piece.size() + (expandTabs ? 1 : 0);
+      }
     }
     y += lineHeight;
   }

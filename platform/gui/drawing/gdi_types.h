@@ -113,6 +113,8 @@ constexpr UINT DT_NOCLIP = 0x0100;
 constexpr UINT DT_EXTERNALLEADING = 0x0200;
 constexpr UINT DT_CALCRECT = 0x0400;
 constexpr UINT DT_NOPREFIX = 0x0800;
+// The mnemonic mark is taken out but its letter is not underlined.
+constexpr UINT DT_HIDEPREFIX = 0x00100000;
 
 // Font weights, pitch and family.
 constexpr int FW_DONTCARE = 0;

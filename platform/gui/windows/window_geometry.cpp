@@ -286,6 +286,10 @@ void TWindow::SetMenuBarHeight(int bandHeight) {
   menuBarHeight = bandHeight;
   if (handle != nullptr) {
     SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    // The client moved under the bar: the children keep their client coordinates, so they
+    // move with it.
+    for (TWindow *child : children)
+      if (child->host != nullptr && child->IsChild()) child->ApplyGeometry();
   }
 }
 
@@ -400,6 +404,8 @@ bool TWindow::ShowWindow(int cmdShow) {
   if (cmdShow == SW_HIDE) {
     Attr.Style &= ~WS_VISIBLE;
     if (host != nullptr) host->hide();
+    // A top-level window tells itself it went, so the windows that float with it follow.
+    if (wasVisible && handle != nullptr && !IsChild()) SendMessage(WM_SHOWWINDOW, 0, 0);
     return wasVisible;
   }
   Attr.Style |= WS_VISIBLE;
@@ -437,6 +443,7 @@ bool TWindow::ShowWindow(int cmdShow) {
       host->show();
       break;
   }
+  if (!wasVisible && handle != nullptr && topLevel) SendMessage(WM_SHOWWINDOW, 1, 0);
   return wasVisible;
 }
 

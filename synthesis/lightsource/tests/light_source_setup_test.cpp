@@ -22,27 +22,12 @@
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/light_source_setup_pages.h"
 #include "synthesis/lightsource/light_source_tables.h"
+#include "synthesis/lightsource/tests/dxf_samples.h"
 #include "toolkit/plot3d/paint3d.h"
 #include "toolkit/tables/table2.h"
 #include "toolkit/tables/win_table_edit.h"
 
 namespace {
-
-// Our own DXF: two layers, HOT (object 0, not listed) and COLD, and two faces.
-const char *const kTwoLayers =
-    "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n 70\n2\n"
-    "  0\nLAYER\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\nHOT\n 70\n0\n"
-    " 62\n1\n  6\nCONTINUOUS\n"
-    "  0\nLAYER\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\nCOLD\n 70\n0\n"
-    " 62\n5\n  6\nCONTINUOUS\n"
-    "  0\nENDTAB\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n"
-    "  0\n3DFACE\n  5\n2A\n100\nAcDbEntity\n  8\nCOLD\n100\nAcDbFace\n"
-    " 10\n0.0\n 20\n0.0\n 30\n0.0\n 11\n0.0\n 21\n10.0\n 31\n0.0\n"
-    " 12\n0.0\n 22\n0.0\n 32\n5.0\n 13\n0.0\n 23\n0.0\n 33\n5.0\n"
-    "  0\n3DFACE\n  5\n2B\n100\nAcDbEntity\n  8\nHOT\n100\nAcDbFace\n"
-    " 10\n0.0\n 20\n-2\n 30\n0.25\n 11\n0.0\n 21\n3e1\n 31\n0\n"
-    " 12\n0.0\n 22\n-2\n 32\n4.75\n 13\n9.0\n 23\n9.0\n 33\n9.0\n"
-    "  0\nENDSEC\n  0\nEOF\n";
 
 std::string Slurp(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
@@ -255,7 +240,7 @@ TEST_F(LightSourceSetup, ADxfMeshImportsShowsInThreeDAndSavesAsALightSourceThatR
   // The mesh lies in a folder whose name holds "srl": it is still no light-source file.
   std::filesystem::create_directories(Scratch("srl meshes"));
   const std::string dxf = Scratch("srl meshes/two.dxf");
-  std::ofstream(dxf, std::ios::binary) << kTwoLayers;
+  std::ofstream(dxf, std::ios::binary) << kTwoTriangles;
   TLightSourceSetupFolder &folder = Open();
   files_.Choose({dxf});
   folder.SendMessage(WM_COMMAND, kSetupOpen, 0);
@@ -277,7 +262,7 @@ TEST_F(LightSourceSetup, ADxfMeshImportsShowsInThreeDAndSavesAsALightSourceThatR
   files_.Choose({Scratch("mesh.srl")});
   folder.SendMessage(WM_COMMAND, kSetupSave, 0);
   EXPECT_EQ(files_.asked.size(), 2u);
-  EXPECT_EQ(Slurp(dxf), kTwoLayers);
+  EXPECT_EQ(Slurp(dxf), kTwoTriangles);
   EXPECT_EQ(folder.FileName(), Scratch("mesh.srl"));
   TLightSource back;
   ASSERT_EQ(back.ReadFile(Scratch("mesh.srl")), 1);

@@ -291,6 +291,13 @@ TEST_F(Graph, WholeNumberLabelsHaveNoTrailingPoint) {
   EXPECT_EQ(PixelsUnlikeText(frame, 200.0, 50.0, 100.0, "100"), 0);
 }
 
+TEST_F(Graph, TickLabelsCarryTheDecimalsTheirSpacingNeeds) {
+  // 0 .. 0.05 by 0.025: three decimals, 0.025 reads "0.025", not "0.03" or "0.02".
+  EXPECT_EQ(PixelsUnlikeText(frame, 0.05, 0.025, 0.025, "0.025"), 0);
+  // 0 .. 0.4 by 0.2: one figure after the point is all there is, "0.2".
+  EXPECT_EQ(PixelsUnlikeText(frame, 0.4, 0.2, 0.2, "0.2"), 0);
+}
+
 TEST_F(Graph, PlotClipFollowsScrolling) {
   TGraph *graph = NewGraph(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
   graph->CreateBackingBitmap(400, 300);

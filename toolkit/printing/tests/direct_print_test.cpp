@@ -210,4 +210,32 @@ TEST_F(DirectPrint, SettersChangeTheLastItemAndTheItemsAfterIt) {
   }
 }
 
+// A right-aligned item ends at its point: its ink lies left of it and none to its right; a
+// left-aligned one at the same point starts there.
+TEST_F(DirectPrint, ARightAlignedItemEndsAtItsPoint) {
+  const int x = static_cast<int>(std::lround(100.0 * kDotsPerInch / kMmPerInch));
+  const int top = static_cast<int>(std::lround(20.0 * kDotsPerInch / kMmPerInch));
+  const int bottom = top + 40;
+  {
+    TDirectPrint job(nullptr, "Right");
+    job.SetTextAlign(TA_RIGHT);
+    job.AddFormattedTextMm(100.0, 20.0, "%s", "MMMMMMMM");
+    ASSERT_TRUE(job.Print());
+    ASSERT_EQ(device.pages.size(), 1u);
+    const QImage &page = device.pages[0];
+    EXPECT_TRUE(AnyDark(page, x - 200, top - 5, x + 1, bottom));
+    EXPECT_FALSE(AnyDark(page, x + 3, top - 5, page.width(), bottom));
+  }
+  device.pages.clear();
+  {
+    TDirectPrint job(nullptr, "Left");
+    job.AddFormattedTextMm(100.0, 20.0, "%s", "MMMMMMMM");
+    ASSERT_TRUE(job.Print());
+    ASSERT_EQ(device.pages.size(), 1u);
+    const QImage &page = device.pages[0];
+    EXPECT_FALSE(AnyDark(page, 0, top - 5, x - 3, bottom));
+    EXPECT_TRUE(AnyDark(page, x - 1, top - 5, x + 200, bottom));
+  }
+}
+
 }  // namespace

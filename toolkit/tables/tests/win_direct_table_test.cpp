@@ -244,6 +244,24 @@ TEST_F(WinDirectTableTest, DisabledCellsMoveWithInsertedRows) {
   EXPECT_EQ(arrays.radius[3], -1.0);
 }
 
+TEST_F(WinDirectTableTest, DisabledCellsMoveUpWhenARowAboveIsDeleted) {
+  MakeBoundTable();
+  table->SetCellEnabled(arrays.radius, 3, 0);
+  ASSERT_EQ(table->CellEnabled(0, 3), 0);
+  table->Grid()->SetCurrentCell(0, 1);
+  table->DeleteRow();
+  EXPECT_EQ(table->RowsInUse(), 4);
+  // The disabled cell went up with its row; the row that took its place is enabled.
+  EXPECT_EQ(table->CellEnabled(0, 2), 0);
+  EXPECT_EQ(table->CellEnabled(0, 3), 1);
+  EXPECT_EQ(table->CellEnabled(0, 1), 1);
+  // Its value is kept through the transfers at its new place.
+  arrays.radius[2] = -1.0;
+  SetCell(0, 2, "99");
+  table->CellsToValues();
+  EXPECT_EQ(arrays.radius[2], -1.0);
+}
+
 TEST_F(WinDirectTableTest, CopyPasteAndCutMoveTextsAndHighlights) {
   MakeBoundTable();
   EXPECT_TRUE(table->RowBuffer().IsEmpty());

@@ -282,3 +282,32 @@ TEST_F(NativeControls, UserChoicesInListsAndCombosAreTold) {
   ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(52, CBN_SELCHANGE) == 1; }, kWaitMs));
   EXPECT_EQ(units->GetSelIndex(), 1);
 }
+
+TEST_F(NativeControls, AnEditToldOfTextItsLimitCutAndACombosListAboutToOpen) {
+  // A limit of 6 counting the terminating zero: five characters.
+  auto *edit = new TEdit(parent, 61, "", 10, 10, 150, 22, 6);
+  auto *units = new TComboBox(parent, 62, 10, 40, 120, 100, CBS_DROPDOWNLIST);
+  ASSERT_TRUE(parent->Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->IsWindowVisible(); }, kWaitMs));
+  edit->SetFocus();
+  test_kit::PostText(*edit, "1234");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->GetWindowText() == "1234"; }, kWaitMs));
+  EXPECT_EQ(parent->Count(61, EN_MAXTEXT), 0);
+  test_kit::PostText(*edit, "56");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(61, EN_MAXTEXT) == 1; }, kWaitMs));
+  EXPECT_EQ(edit->GetWindowText(), "12345");
+  // A replacement cut by the limit is told too; one that fits is not.
+  edit->SetSelection(0, 5);
+  edit->SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("abc"));
+  EXPECT_EQ(parent->Count(61, EN_MAXTEXT), 1);
+  edit->SendMessage(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("defg"));
+  EXPECT_EQ(edit->GetWindowText(), "abcde");
+  EXPECT_EQ(parent->Count(61, EN_MAXTEXT), 2);
+
+  units->AddString("mm");
+  units->AddString("inches");
+  EXPECT_EQ(parent->Count(62, CBN_DROPDOWN), 0);
+  units->SendMessage(CB_SHOWDROPDOWN, 1);
+  EXPECT_EQ(parent->Count(62, CBN_DROPDOWN), 1);
+  units->SendMessage(CB_SHOWDROPDOWN, 0);
+}

@@ -16,6 +16,8 @@
 #include "platform/gui/controls/gauge.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/string_resources.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/windows/test_kit.h"
@@ -412,5 +414,118 @@ TEST(Dialog, ChildDialogPageKeepsEnterAndEscapeToItself) {
   folder->FocusItem(folder->GetDlgItem(IDOK));
   test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_RETURN);
   ASSERT_TRUE(test_kit::RunUntil([&] { return !folder->IsWindow(); }, kWaitMs));
+  delete owner;
+}
+
+TEST(Dialog, AltAndAMnemonicPressesItsButtonOrFocusesWhatFollowsItsLabel) {
+  TWindow *owner = MakeOwner();
+  auto *dialog = new TEveryControlDlg(owner);
+  ASSERT_TRUE(dialog->Create());
+  dialog->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == kName; }, kWaitMs));
+  // "Show &rays": the check box toggles and takes the focus.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'R', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->IsDlgButtonChecked(kShowRays) == BST_UNCHECKED; }, kWaitMs));
+  EXPECT_EQ(FocusedId(), kShowRays);
+  // "&Tangential": the radio button is chosen.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'T', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return dialog->IsDlgButtonChecked(kTangential) == BST_CHECKED; }, kWaitMs));
+  EXPECT_EQ(dialog->IsDlgButtonChecked(kSagittal), BST_UNCHECKED);
+  // "&Name:" is a label: the edit after it takes the focus.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'N', true);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == kName; }, kWaitMs));
+  // No control marks Q: nothing happens.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), 'Q', true);
+  test_kit::RunFor(50);
+  EXPECT_EQ(FocusedId(), kName);
+  EXPECT_TRUE(dialog->IsWindow());
+  delete owner;
+}
+
+TEST(Dialog, TabWalksIntoAPageAndOutOfItAgain) {
+  TWindow *owner = MakeOwner();
+  auto *folder = new TDialog(owner, "FolderTestDlg");
+  auto *page = new TTestPage(folder);
+  ASSERT_TRUE(folder->Create());
+  folder->ShowWindow(SW_SHOW);
+  page->ShowWindow(SW_SHOW);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return page->IsWindowVisible(); }, kWaitMs));
+  page->FocusItem(page->GetDlgItem(201));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == 201; }, kWaitMs));
+  // From the page's field out to the folder's button, and round into the page again.
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_TAB);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == IDOK; }, kWaitMs));
+  test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_TAB);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == 201; }, kWaitMs));
+  test_kit::PostKeyWith(*WindowFromHandle(GetFocus()), VK_TAB, MK_SHIFT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return FocusedId() == IDOK; }, kWaitMs));
+  // A hidden page has no stops: Tab stays among the folder's own.
+  page->ShowWindow(SW_HIDE);
+  EXPECT_EQ(GetNextDlgTabItem(folder->GetHandle(), folder->GetDlgItem(IDOK), 0), folder->GetDlgItem(IDOK));
+  delete owner;
+}
+
+const TMenuTemplateItem kMenuDlgMenu[] = {
+    {"&File", 0, MF_POPUP},
+    {"&Open", 301, 0},
+    {nullptr, 0, MF_END},
+    {"&Help", 302, 0},
+};
+struct TMenuDlgMenuRegistration {
+  TMenuDlgMenuRegistration() {
+    RegisterMenuResource("MenuDlgTestMenu", kMenuDlgMenu, static_cast<int>(std::size(kMenuDlgMenu)));
+  }
+};
+const TMenuDlgMenuRegistration kMenuDlgMenuRegistration;
+const TDialogTemplate kMenuTestDlg{"MenuTestDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 160, 100, "With menu",
+                                   {
+                                       {"BUTTON", "Low", 311, BS_PUSHBUTTON | WS_TABSTOP, 10, 80, 50, 14},
+                                   },
+                                   "MS Sans Serif", 8, "MenuDlgTestMenu"};
+const TDialogTemplate kNoMenuTestDlg{"NoMenuTestDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 160, 100, "Without",
+                                     {
+                                         {"BUTTON", "Low", 311, BS_PUSHBUTTON | WS_TABSTOP, 10, 80, 50, 14},
+                                     }};
+const TDialogRegistration kMenuTestRegistration(kMenuTestDlg);
+const TDialogRegistration kNoMenuTestRegistration(kNoMenuTestDlg);
+
+TEST(Dialog, ATemplatesMenuBarIsAddedAboveTheWholeTemplateArea) {
+  TWindow *owner = MakeOwner();
+  auto *plain = new TDialog(owner, "NoMenuTestDlg");
+  auto *menued = new TDialog(owner, "MenuTestDlg");
+  ASSERT_TRUE(plain->Create());
+  ASSERT_TRUE(menued->Create());
+  ASSERT_NE(GetMenu(menued->GetHandle()), nullptr);
+  const int bar = menued->MenuBarHeight();
+  ASSERT_GT(bar, 0);
+  // The client keeps the template's size; the window grows by the bar.
+  EXPECT_EQ(menued->GetClientRect().bottom, plain->GetClientRect().bottom);
+  EXPECT_EQ(menued->GetWindowRect().Height(), plain->GetWindowRect().Height() + bar);
+  // The lowest button lies at the same client place, below the bar, wholly inside.
+  const RECT low = menued->ChildWithId(311)->GetWindowRect();
+  POINT corner{low.left, low.top};
+  menued->ScreenToClient(corner);
+  EXPECT_EQ(corner.y, menued->GetUnits().ToPixelsY(80));
+  EXPECT_LE(corner.y + low.Height(), menued->GetClientRect().bottom);
+  delete owner;
+}
+
+TEST(Dialog, AMenuBarSetLaterMovesTheChildrenDownWithTheClientArea) {
+  TWindow *owner = MakeOwner();
+  auto *dialog = new TDialog(owner, "NoMenuTestDlg");
+  ASSERT_TRUE(dialog->Create());
+  TWindow &low = *dialog->ChildWithId(311);
+  const RECT before = low.GetWindowRect();
+  POINT clientBefore{before.left, before.top};
+  dialog->ScreenToClient(clientBefore);
+  SetMenu(dialog->GetHandle(), LoadMenu(nullptr, "MenuDlgTestMenu"));
+  const int bar = dialog->MenuBarHeight();
+  ASSERT_GT(bar, 0);
+  const RECT after = low.GetWindowRect();
+  POINT clientAfter{after.left, after.top};
+  dialog->ScreenToClient(clientAfter);
+  // The same client place, so on the screen it stands the bar's height lower.
+  EXPECT_EQ(clientAfter.y, clientBefore.y);
+  EXPECT_EQ(after.top, before.top + bar);
   delete owner;
 }

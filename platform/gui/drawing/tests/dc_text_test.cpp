@@ -195,3 +195,43 @@ TEST_F(DeviceContextText, EscapementTurnsTheText) {
   // Turned counter-clockwise: the text runs upward from the reference point.
   EXPECT_LE(box.bottom(), 110);
 }
+
+TEST_F(DeviceContextText, AMnemonicIsUnderlinedUnlessPrefixesAreOffOrHidden) {
+  TImageDC dc(&image_);
+  TFont font(Font("Arial", 20));
+  dc.SelectObject(font);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(RGB(0, 0, 0));
+  TEXTMETRIC tm;
+  dc.GetTextMetrics(tm);
+  // "L&oad": the underline lies one pixel below the baseline, under the o alone.
+  RECT rect{10, 10, 190, 40};
+  dc.DrawText("L&oad", -1, rect, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  const int underlineRow = 10 + tm.tmAscent + 1;
+  const int oLeft = 10 + dc.GetTextExtent("L").cx;
+  const int oRight = 10 + dc.GetTextExtent("Lo").cx;
+  int dark = 0;
+  for (int x = 10; x < 190; ++x) {
+    if (ColorOfPixel(image_.pixel(x, underlineRow)) == RGB(0, 0, 0)) {
+      ++dark;
+      EXPECT_GE(x, oLeft);
+      EXPECT_LT(x, oRight);
+    }
+  }
+  EXPECT_GE(dark, oRight - oLeft - 1);
+  const QRect drawn = DrawnBox();
+  // Hidden or turned off, no line: the ink ends above the underline's row.
+  for (const UINT format : {DT_HIDEPREFIX, DT_NOPREFIX}) {
+    image_.fill(PixelOfColor(kBackground));
+    RECT again{10, 10, 190, 40};
+    dc.DrawText(format == DT_NOPREFIX ? "Load" : "L&oad", -1, again, DT_LEFT | DT_TOP | DT_SINGLELINE | format);
+    EXPECT_LT(DrawnBox().bottom(), underlineRow);
+  }
+  EXPECT_EQ(drawn.bottom(), underlineRow);
+  // "&&" is one ampersand, no mark.
+  image_.fill(PixelOfColor(kBackground));
+  RECT amp{10, 10, 190, 40};
+  dc.DrawText("A&&B", -1, amp, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  EXPECT_LT(DrawnBox().bottom(), underlineRow);
+  dc.RestoreFont();
+}

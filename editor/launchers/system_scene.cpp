@@ -1,0 +1,290 @@
+#include "editor/launchers/system_scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "document/elements/edit_surface.h"
+#include "document/elements/element_grouping.h"
+#include "document/system/system_image.h"
+#include "optics/frames/solid_orientation.h"
+#include "viewer3d/scene/viewer_scene.h"
+#include "viewer3d/solids/solid_drawer.h"
+
+namespace {
+
+// A flat surface stands in the scene as a sphere of this radius.
+constexpr double kFlatRadius = 10000.0;
+// A mirror is a plate of a fifteenth of its height; a refracting surface alone a film of
+// a fortieth of it, at most 0.01 mm.
+constexpr double kMirrorThicknessShare = 1.0 / 15.0;
+constexpr double kFilmThicknessShare = 0.025;
+constexpr double kFilmThicknessMax = 0.01;
+// The fan's radius: this share of the widest passing probe.
+constexpr double kFanRadiusShare = 0.8;
+constexpr double kDegree = 0.01745329251994;
+
+DPOINT3 Vertex(const TSurface &s) { return DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]); }
+
+// Columns of the surface's frame in global coordinates: the axis and the local y.
+DPOINT3 FrameColumn(const TSurface &s, int column) {
+  if (s.tilted == 0 || s.tiltMatrix.data == nullptr || s.tiltMatrix.cols * s.tiltMatrix.rows < 9)
+    return column == 0 ? DPOINT3(1, 0, 0) : DPOINT3(0, 1, 0);
+  const double *m = s.tiltMatrix.data;
+  return DPOINT3(m[column], m[3 + column], m[6 + column]);
+}
+
+DPOINT3 Negated(const DPOINT3 &v) { return DPOINT3(-v.x, -v.y, -v.z); }
+
+double Radius(const TSurface &s) { return s.general.R == 0.0 ? kFlatRadius : s.general.R; }
+
+// The scene's signed eccentricity of the model's conic term: e |e| = Ex.
+double Eccentricity(double ex) { return ex >= 0.0 ? std::sqrt(ex) : -std::sqrt(-ex); }
+
+bool IsRectangular(const TSurface &s) {
+  return s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
+}
+
+// The reference ray's hits, and where it reached.
+class TReferenceRay {
+ public:
+  explicit TReferenceRay(TSystemImage &system) {
+    if (system.SurfaceCount() < 2) return;
+    const double field = system.info.AlfaM.data != nullptr && system.info.AlfaM.cols * system.info.AlfaM.rows > 0
+                             ? system.info.AlfaM.data[0]
+                             : 0.0;
+    if (system.SolveChiefRay(field, 0.0) < 1) return;
+    TCurrentRay ray = system.MakeRay(field, 0.0, 0.0, 0.0);
+    system.TraceRay(ray, kTracePlainGlobal, &hits_, 0);
+  }
+  // The light's direction as it arrives at surface i (its direction after i - 1).
+  bool Arriving(int i, DPOINT3 &direction) const {
+    const int n = hits_.data != nullptr ? hits_.cols * hits_.rows : 0;
+    if (i < 1 || i - 1 >= n) return false;
+    const TIntersectionPoint &hit = hits_.data[i - 1];
+    if (hit.x == kHitListEnd || !std::isfinite(hit.L + hit.M + hit.N)) return false;
+    direction = DPOINT3(hit.L, hit.M, hit.N);
+    return true;
+  }
+
+ private:
+  Mem<TIntersectionPoint> hits_;
+};
+
+double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+void Place(TViewerScene &scene, const DPOINT3 &axis, const DPOINT3 &position) {
+  DANGLE3 angles;
+  LensArrayProfileA(DPOINT3(0, 0, 1), axis, angles);
+  scene.SetElementPlacement(angles, position);
+}
+
+TRoundFace Round(double r, double ex, const TSurface &s, int kind) {
+  TRoundFace face;
+  face.R = r;
+  face.e = Eccentricity(ex);
+  face.D = 2.0 * s.general.semiHeightExt;
+  face.Di = 2.0 * s.general.semiHeightInt;
+  face.kind = kind;
+  return face;
+}
+
+TRectFace Rect(double r, const TSurface &s, int kind) {
+  TRectFace face;
+  face.R = r;
+  face.W = 2.0 * s.general.semiWidthExt;
+  face.H = 2.0 * s.general.semiHeightExt;
+  face.Wi = 2.0 * s.general.semiWidthInt;
+  face.Hi = 2.0 * s.general.semiHeightInt;
+  face.kind = kind;
+  return face;
+}
+
+// One surface alone: a mirror plate, or a thin film of a refracting surface.
+void AddSingleSurface(TSystemImage &system, int i, const TReferenceRay &reference, TViewerScene &scene) {
+  const TSurface &s = *system.Surface(i);
+  double r = Radius(s);
+  DPOINT3 axis = FrameColumn(s, 0), arriving;
+  if (reference.Arriving(i, arriving) && Dot(arriving, axis) < 0.0) {
+    axis = Negated(axis);
+    r = -r;
+  }
+  const double d = 2.0 * s.general.semiHeightExt;
+  const bool mirror = IsMirrorSurface(s);
+  double t = 0.0, back = r;
+  int front = kGlassFace, rear = kGlassFace;
+  if (mirror) {
+    t = d * kMirrorThicknessShare;
+    const double sag = std::fabs(std::fabs(r) - std::sqrt(std::fabs(r * r - d * d / 4.0)));
+    back = sag >= t ? r : kFlatRadius;
+    front = kMirrorFace;
+    rear = kMountFace;
+  } else {
+    t = std::min(kFilmThicknessShare * d, kFilmThicknessMax);
+  }
+  if (s.general.boundTypeExt == kBoundRound) {
+    Place(scene, axis, Vertex(s));
+    scene.AddTwoSurfaceSolid(Round(r, s.general.Ex, s, front), Round(back, 0.0, s, rear), t);
+  } else if (IsRectangular(s)) {
+    Place(scene, axis, Vertex(s));
+    scene.AddTwoSurfaceSolid2(Rect(r, s, front), Rect(back, s, rear), t);
+  }
+}
+
+// Two flat surfaces turned against each other: a wedge prism. False when they are not.
+bool AddPrism(TSystemImage &system, int first, const TReferenceRay &reference, TViewerScene &scene) {
+  const TSurface &a = *system.Surface(first);
+  const TSurface &b = *system.Surface(first + 1);
+  if (a.general.R != 0.0 || b.general.R != 0.0) return false;
+  const DPOINT3 relative = system.GetSurfaceAngles(first + 1, first, kRelativeFrame);
+  if (relative.y == 0.0 && relative.z == 0.0) return false;
+  DPOINT3 axis = FrameColumn(a, 0), second = FrameColumn(a, 1), arriving;
+  if (reference.Arriving(first, arriving) && Dot(arriving, axis) < 0.0) {
+    axis = Negated(axis);
+    second = Negated(second);
+  }
+  const double height1 = 2.0 * a.general.semiHeightExt, height2 = 2.0 * b.general.semiHeightExt;
+  const double wedge = relative.z;
+  DANGLE3 angles;
+  DPOINT3 position;
+  // A wedge only about the local y (no turn in the drawing plane) has no prism to show.
+  if (!LensArrayProfileB(height1, height2, wedge, axis, second, Vertex(a), angles, position)) return true;
+  scene.SetElementPlacement(angles, position);
+  TPrismShape prism;
+  prism.a = height1;
+  prism.b = height2;
+  prism.w = std::min(height1, height2);
+  prism.gamma = std::fabs(wedge);
+  scene.AddPrism(prism, 0, 0, 0);
+  return true;
+}
+
+// The lens solid between surfaces k and k + 1 of an element.
+void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, TViewerScene &scene) {
+  const TSurface &a = *system.Surface(k);
+  const TSurface &b = *system.Surface(k + 1);
+  double r1 = Radius(a), r2 = Radius(b);
+  DPOINT3 axis = FrameColumn(a, 0), arriving;
+  if (reference.Arriving(k, arriving) && (Dot(arriving, axis) < 0.0 || IsMirrorSurface(a))) {
+    axis = Negated(axis);
+    r1 = -r1;
+    r2 = -r2;
+  }
+  const double t = std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x);
+  const int code1 = IsMirrorSurface(a) ? kMirrorFace : kGlassFace;
+  const int code2 = IsMirrorSurface(b) ? kMirrorFace : kGlassFace;
+  if (a.general.boundTypeExt == kBoundRound) {
+    Place(scene, axis, Vertex(a));
+    scene.AddTwoSurfaceSolid(Round(r1, a.general.Ex, a, code1), Round(r2, b.general.Ex, b, code2), t);
+  } else if (IsRectangular(a) && IsRectangular(b)) {
+    Place(scene, axis, Vertex(a));
+    scene.AddTwoSurfaceSolid2(Rect(r1, a, code1), Rect(r2, b, code2), t);
+  }
+}
+
+// The pupil height of a probe that passed: its start, carried to x1 for a finite object.
+double ProbeHeight(const TCurrentRay &start, double x0, double x1) {
+  if (x1 == x0 || std::fabs(start.L) < kRayZero) return start.y;
+  return start.y + (x1 - x0) * start.M / start.L;
+}
+
+// The beams' rays to draw: around each beam a circle of rays at 0.8 of the widest passing
+// probe of its pupil; a beam none of whose probes passes has no fan.
+void FanRays(TSystemImage &system, std::vector<std::vector<TCurrentRay>> &fans) {
+  const int beamCount = system.info.AlfaM.data != nullptr ? system.info.AlfaM.cols * system.info.AlfaM.rows : 0;
+  if (system.SurfaceCount() < 2 || beamCount == 0) return;
+  const DPOINT3 first = Vertex(*system.Surface(0));
+  const double x0 = first.x;
+  const double x1 = system.info.ObjectFinite != 0 ? system.Surface(1)->general.vertex[0] : x0;
+  TBeamsPar probes(&system);
+  probes.raysPerBeam = kFanProbeRays;
+  system.BuildRayFans(system.info.AlfaM, probes);
+  const int count = 2 * std::max(1, system.beams.raysPerBeam);
+  const double step = 2.0 * std::numbers::pi / count;
+  Mem<TIntersectionPoint> hits;
+  for (int b = 0; b < beamCount && b < probes.beams.cols * probes.beams.rows; ++b) {
+    const TRaysPar &beam = probes.beams.data[b];
+    double smallest = 1000.0, largest = -1000.0;
+    bool passed = false;
+    for (int j = 0; j < beam.rays.cols * beam.rays.rows; ++j) {
+      TCurrentRay ray = beam.rays.data[j];
+      const TCurrentRay start = ray;
+      if (system.TraceRay(ray, kTracePlainGlobal, nullptr, 0) != kRayPassed) continue;
+      const double h = std::fabs(ProbeHeight(start, x0, x1));
+      smallest = std::min(smallest, h);
+      largest = std::max(largest, h);
+      passed = true;
+    }
+    fans.emplace_back();
+    if (!passed) continue;
+    double r = kFanRadiusShare * largest;
+    if (r < smallest) r = 0.5 * (smallest + largest);
+    const double field = system.info.AlfaM.data[b];
+    for (int j = 0; j < count; ++j) {
+      const double phi = j * step;
+      TCurrentRay ray;
+      if (system.info.ObjectFinite != 0) {
+        ray.x = x0, ray.y = first.y + field, ray.z = first.z;
+        const double dx = x1 - x0, dy = r * std::cos(phi) - field, dz = r * std::sin(phi);
+        const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (!(length > 0.0)) continue;
+        ray.L = dx / length, ray.M = dy / length, ray.N = dz / length;
+      } else {
+        ray.x = x0, ray.y = first.y + r * std::sin(phi), ray.z = first.z + r * std::cos(phi);
+        ray.L = std::cos(field * kDegree), ray.M = std::sin(field * kDegree), ray.N = 0.0;
+      }
+      fans.back().push_back(ray);
+    }
+  }
+}
+
+}  // namespace
+
+std::string Viewer3DCaption(const std::string &systemName) { return "Optical Viewer-3D - " + systemName; }
+
+void BuildSystemScene(TSystemImage &system, TViewerScene &scene) {
+  const int surfaceCount = system.SurfaceCount();
+  const TReferenceRay reference(system);
+  for (int e = 0; e < system.ElementCount(); ++e) {
+    const TOpticalElement &element = system.elements.data[e];
+    const int n = element.SurfaceCount();
+    if (n < 1) continue;
+    const int first = system.IndexOfSurface(element.surfaces.data[0]);
+    if (first < 0) continue;
+    if (n == 1) {
+      AddSingleSurface(system, first, reference, scene);
+      continue;
+    }
+    if (n == 2 && first + 1 < surfaceCount && AddPrism(system, first, reference, scene)) continue;
+    for (int k = first; k + 1 < first + n && k + 1 < surfaceCount; ++k) AddLensSolid(system, k, reference, scene);
+  }
+  // The polyline through every vertex in the system's order.
+  std::vector<DPOINT3> vertices;
+  for (int i = 0; i < surfaceCount; ++i) vertices.push_back(Vertex(*system.Surface(i)));
+  if (!vertices.empty()) scene.AddRay(vertices, kVertexLineColor);
+  if (system.options.ShowCourseBeam == 0) return;
+
+  std::vector<std::vector<TCurrentRay>> fans;
+  if (system.beams.kind == 1) {
+    FanRays(system, fans);
+  } else {
+    // Beams as the editor's drawing left them.
+    for (int b = 0; b < system.beams.beams.cols * system.beams.beams.rows; ++b) {
+      const TRaysPar &beam = system.beams.beams.data[b];
+      fans.emplace_back(beam.rays.data, beam.rays.data + beam.rays.cols * beam.rays.rows);
+    }
+  }
+  Mem<TIntersectionPoint> hits;
+  std::vector<DPOINT3> path;
+  for (std::size_t b = 0; b < fans.size(); ++b) {
+    const int color = fans.size() == 1 ? kSingleBeamColor : kBeamColors[b % 6];
+    for (TCurrentRay ray : fans[b]) {
+      path.assign(1, DPOINT3(ray.x, ray.y, ray.z));
+      system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+      for (int h = 0; h < hits.cols * hits.rows && hits.data[h].x != kHitListEnd; ++h)
+        path.emplace_back(hits.data[h].x, hits.data[h].y, hits.data[h].z);
+      if (path.size() >= 2) scene.AddRay(path, color);
+    }
+  }
+}

@@ -1,0 +1,272 @@
+// The edited system as the 3-D viewer's scene: which solid each element becomes, with what
+// sizes, where it stands and which way it points; the vertices' line and the beams' fans.
+
+#include "editor/launchers/system_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+
+#include "document/system/tests/editor_test_support.h"
+#include "foundation/numerics/rotator.h"
+#include "optics/frames/solid_orientation.h"
+#include "viewer3d/scene/tests/recording_canvas.h"
+#include "viewer3d/scene/viewer_scene.h"
+#include "viewer3d/solids/solid_drawer.h"
+
+namespace {
+
+class SystemSceneTest : public EditorTest {
+ protected:
+  // A surface of the editor at x on the axis, tilted about z by az radians.
+  static TEditSurface *Add(TSystemImage &image, double x, double R, const char *glass, double semiHeight,
+                           double az = 0.0, int bound = kBoundRound) {
+    auto *s = new TEditSurface(x, 0.0, 0.0);
+    s->general.R = R;
+    s->general.type = R == 0.0 ? kSurfacePlane : kSurfaceSphere;
+    s->general.glass = glass;
+    s->general.materialKind = std::string(glass) == "refl" ? 1 : 0;
+    s->general.semiHeightExt = semiHeight;
+    s->general.semiWidthExt = semiHeight * 0.5;
+    s->general.boundTypeExt = bound;
+    if (az != 0.0) s->SetAngles(0.0, 0.0, az);
+    EXPECT_EQ(image.AddSurface(s), 1);
+    return s;
+  }
+  void Build(TSystemImage &image) {
+    image.RebuildElements(nullptr);
+    BuildSystemScene(image, scene);
+  }
+  // The records of a kind, in order.
+  std::vector<TSceneRecord> OfKind(int kind) const {
+    std::vector<TSceneRecord> found;
+    for (const TSceneRecord &r : scene.Objects())
+      if (RecordKind(r) == kind) found.push_back(r);
+    return found;
+  }
+  static DPOINT3 SolidAxis(const TSceneRecord &record) {
+    const TElementPlacement placement = RecordPlacement(record);
+    return TRotator(placement.angles, DPOINT3()).Transform(DPOINT3(0, 0, 1));
+  }
+
+  TRecordingCanvas canvas;
+  TViewerScene scene{canvas, 550, 410};
+};
+
+TEST_F(SystemSceneTest, TheCaptionKeepsTheNameAsItStands) {
+  EXPECT_EQ(Viewer3DCaption("/data/Systems/Cooke_Triplet.OS"), "Optical Viewer-3D - /data/Systems/Cooke_Triplet.OS");
+}
+
+TEST_F(SystemSceneTest, SingleSurfacesBecomeMirrorPlatesAndThinFilms) {
+  TSystemImage image;
+  Add(image, 0, 0, "", 10);
+  Add(image, 50, 0, "refl", 10);          // a flat mirror 20 high
+  Add(image, 20, 0, "", 1);               // a refracting surface 2 high, alone in air
+  Add(image, 10, 0, "", 0.1);             // 0.2 high
+  Add(image, 0, 0, "", 5, 0.0, kBoundEllipse);  // an ellipse: no solid
+  Add(image, -10, 0, "", 5);
+  Build(image);
+  const std::vector<TSceneRecord> round = OfKind(kRoundElementKind);
+  ASSERT_EQ(round.size(), 3u);
+  EXPECT_EQ(scene.ObjectCount(), 3);
+  TRoundFace f1, f2;
+  double t = 0.0;
+  // The mirror: a fifteenth of its height, a flat back, a mirror face and a mount behind it.
+  ASSERT_TRUE(ReadRoundElement(round[0], f1, f2, t));
+  EXPECT_NEAR(t, 20.0 / 15.0, 1e-6);  // stored as a float
+  EXPECT_EQ(f1.kind, kMirrorFace);
+  EXPECT_EQ(f2.kind, kMountFace);
+  EXPECT_EQ(f1.R, 10000.0);
+  EXPECT_EQ(f2.R, 10000.0);
+  EXPECT_EQ(f1.D, 20.0);
+  EXPECT_EQ(RecordPlacement(round[0]).position.x, 50.0);
+  // Films: 0.025 of the height, at most 0.01.
+  ASSERT_TRUE(ReadRoundElement(round[1], f1, f2, t));
+  EXPECT_NEAR(t, 0.01, 1e-7);
+  EXPECT_EQ(f1.kind, kGlassFace);
+  ASSERT_TRUE(ReadRoundElement(round[2], f1, f2, t));
+  EXPECT_NEAR(t, 0.005, 1e-7);
+  EXPECT_EQ(BoxCount(), 0u);  // the ellipse is left out without a message
+}
+
+TEST_F(SystemSceneTest, ACurvedMirrorKeepsItsCurveAtTheBackWhenItsSagPassesItsThickness) {
+  // R = -30 at a height of 40: sag 30 - sqrt(900 - 400) = 7.64, more than 40 / 15.
+  TSystemImage image;
+  Add(image, 0, 0, "", 10);
+  Add(image, 50, -30, "refl", 20);
+  Add(image, 20, 0, "", 5);
+  Build(image);
+  TRoundFace f1, f2;
+  double t = 0.0;
+  ASSERT_TRUE(ReadRoundElement(OfKind(kRoundElementKind).at(0), f1, f2, t));
+  EXPECT_EQ(f2.R, -30.0);
+}
+
+TEST_F(SystemSceneTest, ADoubletOfThreeSurfacesGivesTwoLensSolids) {
+  TSystemImage image;
+  Add(image, 0, 0, "", 10);
+  Add(image, 10, 40, "N-BK7_schott", 8);
+  Add(image, 14, -25, "F2_schott", 8);
+  Add(image, 15.5, -80, "", 7);
+  Add(image, 60, 0, "", 5);
+  Build(image);
+  const std::vector<TSceneRecord> lenses = OfKind(kRoundElementKind);
+  ASSERT_EQ(lenses.size(), 2u);
+  TRoundFace f1, f2;
+  double t = 0.0;
+  ASSERT_TRUE(ReadRoundElement(lenses[0], f1, f2, t));
+  EXPECT_EQ(f1.R, 40.0);
+  EXPECT_EQ(f2.R, -25.0);
+  EXPECT_EQ(f1.D, 16.0);
+  EXPECT_NEAR(t, 4.0, 1e-6);
+  EXPECT_EQ(RecordPlacement(lenses[0]).position.x, 10.0);
+  ASSERT_TRUE(ReadRoundElement(lenses[1], f1, f2, t));
+  EXPECT_EQ(f1.R, -25.0);
+  EXPECT_EQ(f2.R, -80.0);
+  EXPECT_EQ(f2.D, 14.0);
+  EXPECT_NEAR(t, 1.5, 1e-6);
+  // Both point along the axis x.
+  const DPOINT3 axis = SolidAxis(lenses[1]);
+  EXPECT_NEAR(axis.x, 1.0, 1e-6);
+  EXPECT_NEAR(std::hypot(axis.y, axis.z), 0.0, 1e-6);
+  // The vertices' line in colour 7.
+  ASSERT_GE(scene.RayCount(), 1);
+  EXPECT_EQ(RayColor(scene.Rays()[0]), kVertexLineColor);
+  EXPECT_EQ(RayPointCount(scene.Rays()[0]), 5);
+  EXPECT_NEAR(RayPoint(scene.Rays()[0], 3).x, 15.5, 1e-6);
+}
+
+TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALens) {
+  TSystemImage image;
+  Add(image, 0, 0, "", 10);
+  Add(image, 20, 0, "F2_schott", 10, -0.94);
+  Add(image, 35, 0, "", 7, -0.94 + 1.047);
+  Add(image, 80, 0, "", 10);
+  Build(image);
+  ASSERT_EQ(scene.ObjectCount(), 1);
+  TPrismShape prism;
+  int i1 = 1, i2 = 1, i3 = 1;
+  ASSERT_TRUE(ReadPrism(scene.Objects()[0], prism, i1, i2, i3));
+  EXPECT_NEAR(prism.a, 20.0, 1e-6);
+  EXPECT_NEAR(prism.b, 14.0, 1e-6);
+  EXPECT_NEAR(prism.w, 14.0, 1e-6);
+  EXPECT_NEAR(prism.gamma, 1.047, 1e-6);
+  EXPECT_EQ(i1 + i2 + i3, 0);
+  // Placed as the model places a wedge prism on its first surface.
+  DANGLE3 angles;
+  DPOINT3 position;
+  const TSurface &first = *image.Surface(1);
+  const double *m = first.tiltMatrix.data;
+  ASSERT_TRUE(LensArrayProfileB(20, 14, 1.047, DPOINT3(m[0], m[3], m[6]), DPOINT3(m[1], m[4], m[7]),
+                                DPOINT3(20, 0, 0), angles, position));
+  const TElementPlacement placed = RecordPlacement(scene.Objects()[0]);
+  EXPECT_NEAR(placed.position.x, position.x, 1e-5);
+  EXPECT_NEAR(placed.position.y, position.y, 1e-5);
+  EXPECT_NEAR(placed.angles.az, angles.az, 1e-6);
+
+  // The same faces without the turn: a lens solid with flat faces.
+  TSystemImage plate;
+  Add(plate, 0, 0, "", 10);
+  Add(plate, 20, 0, "F2_schott", 10);
+  Add(plate, 25, 0, "", 10);
+  Add(plate, 80, 0, "", 10);
+  scene.ClearObjects();
+  Build(plate);
+  TRoundFace f1, f2;
+  double t = 0.0;
+  ASSERT_TRUE(ReadRoundElement(OfKind(kRoundElementKind).at(0), f1, f2, t));
+  EXPECT_EQ(f1.R, 10000.0);
+  EXPECT_EQ(f2.R, 10000.0);
+  EXPECT_NEAR(t, 5.0, 1e-6);
+}
+
+TEST_F(SystemSceneTest, RectangularFacesNeedTheirPartnerRectangularToo) {
+  TSystemImage image;
+  Add(image, 0, 0, "", 10);
+  Add(image, 10, 60, "N-BK7_schott", 6, 0.0, kBoundSquare);
+  Add(image, 14, -60, "", 6, 0.0, kBoundRectangle);
+  Add(image, 30, 60, "N-BK7_schott", 6, 0.0, kBoundSquare);
+  Add(image, 34, -60, "", 6, 0.0, kBoundRound);  // a rectangle next to a round face
+  Add(image, 80, 0, "", 10);
+  Build(image);
+  ASSERT_EQ(scene.ObjectCount(), 1);
+  TRectFace f1, f2;
+  double t = 0.0;
+  ASSERT_TRUE(ReadRectElement(scene.Objects()[0], f1, f2, t));
+  EXPECT_EQ(f1.H, 12.0);
+  EXPECT_EQ(f1.W, 6.0);
+  EXPECT_EQ(f2.R, -60.0);
+  EXPECT_EQ(BoxCount(), 0u);
+}
+
+TEST_F(SystemSceneTest, TheTripletHasItsLensesAndACircleOfRaysAroundEachBeam) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  image.options.ShowCourseBeam = 1;
+  const int beams = image.info.AlfaM.cols * image.info.AlfaM.rows;
+  ASSERT_GE(beams, 2);
+  BuildSystemScene(image, scene);
+  ASSERT_EQ(OfKind(kRoundElementKind).size(), 3u);
+  // The lenses point along the way the light goes.
+  for (const TSceneRecord &lens : OfKind(kRoundElementKind)) EXPECT_NEAR(SolidAxis(lens).x, 1.0, 1e-6);
+  // The vertices' line, then 2 x Nray rays per beam in the beams' colours.
+  const int perBeam = 2 * image.beams.raysPerBeam;
+  ASSERT_EQ(scene.RayCount(), 1 + beams * perBeam);
+  for (int b = 0; b < beams; ++b)
+    EXPECT_EQ(RayColor(scene.Rays()[static_cast<std::size_t>(1 + b * perBeam)]), kBeamColors[b]) << b;
+  // Beam 0 on the axis: every ray starts on one circle at the first surface, at 0.8 of the
+  // widest probe (0.99 of the entrance pupil's radius), and reaches the image.
+  const double radius = 0.8 * 0.99 * image.info.entrancePupilDiameter / 2.0;
+  const double x0 = image.Surface(0)->general.vertex[0];
+  for (int j = 0; j < perBeam; ++j) {
+    const TSceneRecord &ray = scene.Rays()[static_cast<std::size_t>(1 + j)];
+    const DPOINT3 start = RayPoint(ray, 0);
+    EXPECT_NEAR(start.x, x0, 1e-4);
+    EXPECT_NEAR(std::hypot(start.y, start.z), radius, 1e-4 * radius) << j;
+    EXPECT_EQ(RayPointCount(ray), image.SurfaceCount() + 1) << j;
+  }
+  // Without the real beams, only the solids and the line.
+  scene.ClearObjects();
+  scene.ClearRays();
+  image.options.ShowCourseBeam = 0;
+  BuildSystemScene(image, scene);
+  EXPECT_EQ(scene.RayCount(), 1);
+}
+
+TEST_F(SystemSceneTest, ALensAfterAMirrorPointsTheWayTheLightComesBack) {
+  // A concave mirror at x = 50 sends the light back towards -x through a lens at 30..26.
+  const std::string path = Scratch("mirror_lens.os");
+  std::ofstream(path) << "[Common]\nName=Mirror and lens\nMonochromeSystem=1\nLambdaW=0.5875618\n"
+                         "Lambda=0.5875618\nWeight=1\nTemperature=20; Pressure=760\nEnablePipe=0\nN1=1\n"
+                         "Coord=1\nDifrac=1\nDiscrete=0\nShowRecommendation=1\nNd=64\nUnit=0\nAlfaM=0;\n"
+                         "Nray=5; DrawAllRays=0\nNsurf=5\nTurnSystem=0\nObjectFinite=0\nImageFinite=1\n"
+                         "AutoSetPupilParameters=0\nNaper=2; Dentr=10\n\n[Surfaces]\n"
+                         "{ R=0; Glass=\"\"; DextY=30; }\n"
+                         "{ R=-200; Glass=\"refl\"; Dx=50; DextY=30; }\n"
+                         "{ R=-60; Glass=\"N-BK7_schott\"; Dx=30; DextY=20; }\n"
+                         "{ R=60; Glass=\"\"; Dx=26; DextY=20; }\n"
+                         "{ R=0; Glass=\"\"; Dx=-20; DextY=30; }\n";
+  TSystemImage image;
+  ASSERT_EQ(image.Load(path, 2), 1);
+  image.Update();
+  BuildSystemScene(image, scene);
+  const std::vector<TSceneRecord> solids = OfKind(kRoundElementKind);
+  ASSERT_EQ(solids.size(), 2u);
+  TRoundFace f1, f2;
+  double t = 0.0;
+  // The mirror plate faces the arriving light along +x.
+  ASSERT_TRUE(ReadRoundElement(solids[0], f1, f2, t));
+  EXPECT_EQ(f1.kind, kMirrorFace);
+  EXPECT_NEAR(SolidAxis(solids[0]).x, 1.0, 1e-6);
+  EXPECT_EQ(f1.R, -200.0);
+  // The lens: its axis and radii turned, so it is drawn as the light meets it.
+  ASSERT_TRUE(ReadRoundElement(solids[1], f1, f2, t));
+  EXPECT_NEAR(SolidAxis(solids[1]).x, -1.0, 1e-6);
+  EXPECT_EQ(f1.R, 60.0);
+  EXPECT_EQ(f2.R, -60.0);
+  EXPECT_NEAR(t, 4.0, 1e-6);
+}
+
+}  // namespace

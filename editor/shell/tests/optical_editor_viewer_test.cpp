@@ -1,0 +1,169 @@
+// The editor's 3-D image: the View menu's toggle with its check mark, the viewer shading
+// the double Gauss with its rays, an edit in the properties folder redrawing it without
+// turning the view, Undo bringing the picture back, and the viewer and the editor each
+// closing first without leaving a pointer behind.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "document/system/system_image.h"
+#include "editor/commands/editor_commands.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/surface_table_model.h"
+#include "editor/properties/tests/table_typing.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "toolkit/render3d/drv3d.h"
+#include "viewer3d/frame/optical_viewer3d.h"
+#include "viewer3d/palette/viewer_commands.h"
+#include "viewer3d/window/optic3dv.h"
+
+namespace {
+
+constexpr int kWaitMs = 3000;
+constexpr COLORREF kBackground = RGB(0, 0, 0x5A);
+
+class EditorViewerTest : public EditorShellTest {
+ protected:
+  void SetUp() override {
+    EditorShellTest::SetUp();
+    SetDefault3DBackColor(0x5A0000);
+    gauss_ = ScratchExample("double_gauss.os", "Double_Gauss.os");
+  }
+  bool Checked(UINT command) const { return (GetMenuState(Menu(), command, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+  static std::vector<COLORREF> PictureOf(TOpticalViewer3D &viewer) {
+    std::vector<COLORREF> pixels;
+    const TDrv3D &r = *viewer.SceneWindow().Renderer();
+    for (int y = 0; y < r.Height(); ++y)
+      for (int x = 0; x < r.Width(); ++x) {
+        const RGBTRIPLE t = r.GetPixelColor(x, y);
+        pixels.push_back(RGB(t.rgbtRed, t.rgbtGreen, t.rgbtBlue));
+      }
+    return pixels;
+  }
+  static void ExpectSameTurn(const TRotator &a, const TRotator &b) {
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) EXPECT_NEAR(a.m[r][c], b.m[r][c], 1e-12) << r << c;
+  }
+  static int Differing(const std::vector<COLORREF> &a, const std::vector<COLORREF> &b) {
+    int count = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) count += a[i] != b[i];
+    return count;
+  }
+  std::string gauss_;
+};
+
+TEST_F(EditorViewerTest, TheCommandShowsTheDoubleGaussShadedWithItsRaysAndClosesItAgain) {
+  TOpticalEditor &editor = Open(gauss_);
+  EXPECT_FALSE(Grey(CM_3D_IMAGE));
+  EXPECT_FALSE(Checked(CM_3D_IMAGE));
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(Checked(CM_3D_IMAGE));
+  // The caption names the file as it is: its case kept, and the system keeps its name.
+  EXPECT_EQ(viewer->GetWindowText(), "Optical Viewer-3D - " + gauss_);
+  EXPECT_EQ(editor.System().name, gauss_);
+  EXPECT_EQ(viewer->SceneWidth(), 550);
+  EXPECT_EQ(viewer->SceneHeight(), 410);
+  // Placed at the editor's client point (2, 2).
+  POINT corner{2, 2};
+  editor.ClientToScreen(corner);
+  EXPECT_EQ(viewer->GetWindowRect().left, corner.x);
+  EXPECT_EQ(viewer->GetWindowRect().top, corner.y);
+  EXPECT_EQ(viewer->stillView, 1);
+  // Shaded lenses (many tones) and the beams' rays in their colours.
+  const std::vector<COLORREF> picture = PictureOf(*viewer);
+  std::vector<COLORREF> tones;
+  int shaded = 0;
+  for (COLORREF p : picture)
+    if (p != kBackground) {
+      ++shaded;
+      if (tones.size() < 64 && std::find(tones.begin(), tones.end(), p) == tones.end()) tones.push_back(p);
+    }
+  EXPECT_GT(shaded, 20000);
+  EXPECT_GT(tones.size(), 20u);
+  const int beams = editor.System().info.AlfaM.cols * editor.System().info.AlfaM.rows;
+  ASSERT_GE(beams, 2);
+  for (int b = 0; b < 2; ++b) {
+    const COLORREF color = viewer->SceneWindow().StandardColor(b == 0 ? 14 : 10);
+    EXPECT_GT(std::count(picture.begin(), picture.end(), color), 50) << b;
+  }
+  // The second command closes it.
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  EXPECT_EQ(editor.Launchers().ViewerWindow(), nullptr);
+  EXPECT_FALSE(Checked(CM_3D_IMAGE));
+  // A system of fewer than two surfaces only beeps.
+  editor.System().DeleteAllSurfaces();
+  const std::size_t beeps = answers_->beeps.size();
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  EXPECT_EQ(editor.Launchers().ViewerWindow(), nullptr);
+  EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+}
+
+TEST_F(EditorViewerTest, AnEditRedrawsThePictureWithoutTurningTheViewAndUndoBringsItBack) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  // The user turns the view once; a refresh fits the turned view to the window again.
+  viewer->SendMessage(WM_COMMAND, CM_ROTATE_Y_PLUS);
+  const TRotator turned = viewer->SceneWindow().ViewTransform();
+  editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  const std::vector<COLORREF> before = PictureOf(*viewer);
+  ExpectSameTurn(viewer->SceneWindow().ViewTransform(), turned);
+
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  ASSERT_NE(PropertiesFolder(), nullptr);
+  test_kit::RunFor(20);
+  TPropertiesTable &table = *PropertiesFolder()->SurfacesPage()->Table();
+  ASSERT_TRUE(TypeIntoCell(table, kRadiusColumn, 1, "40"));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().Surface(1)->general.R == 40.0; }, kWaitMs));
+  test_kit::RunFor(50);
+  const std::vector<COLORREF> edited = PictureOf(*viewer);
+  EXPECT_GT(Differing(before, edited), 100);
+  // The view keeps the user's turn.
+  ExpectSameTurn(viewer->SceneWindow().ViewTransform(), turned);
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().Surface(1)->general.R, 22.01359);
+  EXPECT_EQ(Differing(before, PictureOf(*viewer)), 0);
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
+TEST_F(EditorViewerTest, TheViewerClosingFirstOrTheEditorClosingFirstLeavesNoPointer) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  // The palettes stand on the editor's window.
+  viewer->SendMessage(WM_COMMAND, CM_ROTATE_TOOLS);
+  ASSERT_NE(viewer->RotatePalette(), nullptr);
+  EXPECT_EQ(viewer->RotatePalette()->GetParentO(), &editor);
+  // Closed by its close box: the editor lets go of it and its palette goes with it.
+  viewer->SendMessage(WM_CLOSE);
+  EXPECT_EQ(editor.Launchers().ViewerWindow(), nullptr);
+  EXPECT_FALSE(Checked(CM_3D_IMAGE));
+  for (TWindow *child : editor.GetChildren()) {
+    if (auto *palette = dynamic_cast<TToolsWnd *>(child)) {
+      EXPECT_FALSE(palette->IsWindow());
+    }
+  }
+  // A refresh and a new viewer after it.
+  editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  viewer->SendMessage(WM_COMMAND, CM_MOVE_TOOLS);
+  // The editor closes first, its viewer and the viewer's palette with it.
+  CloseDiscardingChanges(editor);
+  EXPECT_EQ(editor.Launchers().ViewerWindow(), nullptr);
+  for (TWindow *child : editor.GetChildren()) {
+    EXPECT_EQ(dynamic_cast<TOpticalViewer3D *>(child), nullptr);
+    EXPECT_EQ(dynamic_cast<TToolsWnd *>(child), nullptr);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+#include "viewer3d/sections/section_dlg.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/drawing/dc.h"
+#include "platform/gui/drawing/gdi_objects.h"
+#include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/windows/screen.h"
+#include "toolkit/tables/table_header.h"
+#include "toolkit/tables/table_window.h"
+#include "toolkit/tables/win_table_edit.h"
+
+namespace {
+
+constexpr COLORREF kHeaderText = RGB(0, 0, 128);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kMarked = RGB(255, 255, 0);
+constexpr int kColumnWidths[3] = {90, 35, 35};
+constexpr const char *kCaptions[3] = {"Element", "Fi 1", "Fi 2"};
+// The room the table leaves for the header below ten rows.
+constexpr int kHeaderRoom = 16;
+constexpr int kEditLength = 64;
+
+const TDialogTemplate kSectionTemplate{
+    "SectionDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER, 0, 0, 196, 128,
+    "Sections parameters",
+    {
+        {"STATIC", "", TSectionDlg::kTablePlace, SS_BLACKFRAME, 6, 6, 126, 116},
+        {"EDIT", "", TSectionDlg::kFirstAngle, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 140, 8, 50, 12},
+        {"EDIT", "", TSectionDlg::kSecondAngle, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 140, 24, 50, 12},
+        {"BUTTON", "Set  for all", TSectionDlg::kSetForAll, BS_PUSHBUTTON | WS_TABSTOP, 140, 40, 50, 14},
+        {"BUTTON", "Apply", TSectionDlg::kApply, BS_PUSHBUTTON | WS_TABSTOP, 140, 72, 50, 14},
+        {"BUTTON", "Ok", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 140, 90, 50, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 140, 108, 50, 14},
+    }};
+const TDialogRegistration kSectionRegistration(kSectionTemplate);
+
+const TResponseTableEntry kSectionTable[] = {
+    EvCommand<&TSectionDlg::CmSetForAll>(TSectionDlg::kSetForAll),
+    EvCommand<&TSectionDlg::CmApply>(TSectionDlg::kApply),
+    EvCommand<&TSectionDlg::CmOkSections>(IDOK),
+    EvCommand<&TSectionDlg::CmCancelSections>(IDCANCEL),
+};
+
+// An 8-point face at the screen's resolution, normal weight.
+TFont *TableFont() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? TDC::FromHandle(screen)->GetDeviceCaps(LOGPIXELSY) : 96;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return new TFont("MS Sans Serif", -(8 * dpi + 36) / 72, 0, 0, 400);
+}
+
+}  // namespace
+
+int ParseSectionAngle(const char *text) {
+  if (text == nullptr) return 0;
+  const char *p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long value = 0;
+  for (; std::isdigit(static_cast<unsigned char>(*p)) != 0; ++p) value = std::min<long long>(value * 10 + (*p - '0'), INT_MAX);
+  return static_cast<int>(negative ? -value : value);
+}
+
+TSectionDlg::TSectionDlg(TWindow *parentWindow, const char *resource, std::vector<ViewerElementEntry> &entries,
+                         TViewerScene &scene)
+    : TColorDlg(parentWindow, resource), entries_(entries), saved_(entries), scene_(scene) {}
+
+// The table is a child window: it goes with the dialog.
+TSectionDlg::~TSectionDlg() = default;
+
+bool TSectionDlg::Find(TEventInfo &info) {
+  return SearchResponseTable(kSectionTable, info) || TColorDlg::Find(info);
+}
+
+void TSectionDlg::SetupWindow() {
+  TColorDlg::SetupWindow();
+  if (TWindow *place = WindowFromHandle(GetDlgItem(kTablePlace))) place->ShowWindow(SW_HIDE);
+  const int rows = std::max(kRows, static_cast<int>(entries_.size()));
+  table_ = new TTableWindow(this, kTablePlace, 3, rows, TableFont());
+  table_->Create();
+  table_->SetRowHeaderWidth(0);
+  if (TWinTableEdit *grid = table_->Grid()) {
+    // Ten rows fill the grid below the header.
+    const RECT gridRect = table_->GetGridRect();
+    const int gridHeight = static_cast<int>(gridRect.bottom - gridRect.top);
+    const int rowHeight = std::max(1, (gridHeight - kHeaderRoom) / kVisibleRows);
+    grid->SetAllRowHeights(rowHeight);
+    grid->vScrollStep = rowHeight;
+    grid->hScrollStep = 1;
+    table_->SetHeaderHeight(gridHeight - kVisibleRows * rowHeight);
+    for (int c = 0; c < 3; ++c) grid->SetColumnWidth(c, kColumnWidths[c]);
+    grid->SetColors(kBlack, kWhite);
+    grid->SetSelectionColors(kBlack, kWhite);
+    grid->SetMarkedColors(kBlack, kMarked);
+    grid->SetColumnReadOnly(0, true);
+  }
+  if (TTableHeader *header = table_->ColumnHeader()) {
+    header->SetFont(TableFont());
+    header->textColor = kHeaderText;
+    for (int c = 0; c < 3; ++c) header->SetCaption(c, kCaptions[c]);
+  }
+  FillTable();
+  SetDlgItemText(kFirstAngle, "0");
+  SetDlgItemText(kSecondAngle, "90");
+}
+
+void TSectionDlg::FillTable() {
+  if (table_ == nullptr || table_->Grid() == nullptr) return;
+  for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+    const ViewerElementEntry &entry = entries_[static_cast<std::size_t>(i)];
+    SetCellText(0, i, std::string(entry.name, strnlen(entry.name, sizeof entry.name)));
+    SetCellText(1, i, std::to_string(entry.fi1));
+    SetCellText(2, i, std::to_string(entry.fi2));
+  }
+  table_->Grid()->Refresh();
+  table_->Redraw();
+}
+
+std::string TSectionDlg::CellText(int column, int row) const {
+  if (table_ == nullptr || table_->Grid() == nullptr) return std::string();
+  TStringTable &cells = table_->Grid()->Cells();
+  return cells.Contains(column, row) ? cells.GetItem(column, row).text : std::string();
+}
+
+void TSectionDlg::SetCellText(int column, int row, const std::string &text) {
+  if (table_ == nullptr || table_->Grid() == nullptr) return;
+  TStringTable &cells = table_->Grid()->Cells();
+  if (cells.Contains(column, row)) cells.GetItem(column, row).text = text;
+}
+
+int TSectionDlg::ReadAngle(int id) const {
+  char text[kEditLength] = {};
+  GetDlgItemText(id, text, sizeof text);
+  return ParseSectionAngle(text);
+}
+
+void TSectionDlg::Repaint() {
+  scene_.ClearScene();
+  scene_.PaintObjects(scene_.ObjectsProgressive());
+  scene_.PaintRays(scene_.RaysProgressive());
+}
+
+void TSectionDlg::CmSetForAll() {
+  const int first = ReadAngle(kFirstAngle), second = ReadAngle(kSecondAngle);
+  const int low = std::min(first, second), high = std::max(first, second);
+  SetDlgItemText(kFirstAngle, std::to_string(low).c_str());
+  SetDlgItemText(kSecondAngle, std::to_string(high).c_str());
+  for (ViewerElementEntry &entry : entries_) {
+    entry.fi1 = low;
+    entry.fi2 = high;
+  }
+  FillTable();
+}
+
+void TSectionDlg::CmApply() {
+  // A cell still being typed in counts as typed.
+  if (table_ != nullptr && table_->Grid() != nullptr) table_->Grid()->CommitEditor();
+  for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
+    const int first = ParseSectionAngle(CellText(1, i).c_str());
+    const int second = ParseSectionAngle(CellText(2, i).c_str());
+    ViewerElementEntry &entry = entries_[static_cast<std::size_t>(i)];
+    entry.fi1 = std::min(first, second);
+    entry.fi2 = std::max(first, second);
+  }
+  Repaint();
+  applied_ = true;
+}
+
+void TSectionDlg::CmOkSections() {
+  CmApply();
+  CloseWindow(IDOK);
+}
+
+void TSectionDlg::CmCancelSections() {
+  for (std::size_t i = 0; i < entries_.size() && i < saved_.size(); ++i) {
+    entries_[i].fi1 = saved_[i].fi1;
+    entries_[i].fi2 = saved_[i].fi2;
+  }
+  if (applied_) Repaint();
+  CloseWindow(IDCANCEL);
+}

@@ -1,0 +1,1 @@
+area_sources(VIEWER3D section_dlg.cpp)
