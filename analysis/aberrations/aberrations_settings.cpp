@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "foundation/textfiles/read_nf.h"
+#include "optics/systemfile/system_file_format.h"
 
 int ReadAberrationsSettings(const std::string &path, TAberrationsSettings &settings) {
   if (path.empty()) return 0;
@@ -42,13 +43,18 @@ int WriteAberrationsSettings(const std::string &path, const TAberrationsSettings
                s.position[3]);
   std::fprintf(out, "BkColor=%d, %d, %d;\n", s.bkColor[0], s.bkColor[1], s.bkColor[2]);
   std::fprintf(out, "Scale=%d;\n", s.scale);
-  // Full precision, so that a Fixed scale reads back the very ranges it froze.
-  std::fprintf(out, "TransMmin=%.17g; TransMmax=%.17g;\n", s.TransMmin, s.TransMmax);
-  std::fprintf(out, "TransSmin=%.17g; TransSmax=%.17g;\n", s.TransSmin, s.TransSmax);
-  std::fprintf(out, "WaveMmin=%.17g; WaveMmax=%.17g;\n", s.WaveMmin, s.WaveMmax);
-  std::fprintf(out, "WaveSmin=%.17g; WaveSmax=%.17g;\n", s.WaveSmin, s.WaveSmax);
-  std::fprintf(out, "DistorMin=%.17g; DistorMax=%.17g;\n", s.DistorMin, s.DistorMax);
-  std::fprintf(out, "DistorRMin=%.17g; DistorRMax=%.17g;\n\n", s.DistorRMin, s.DistorRMax);
+  // Full precision, so that a Fixed scale reads back the very ranges it froze, and without
+  // the process's locale: a decimal comma would read back as two values.
+  const auto pair = [out](const char *low, double lowValue, const char *high, double highValue, const char *end) {
+    std::fprintf(out, "%s=%s; %s=%s;\n%s", low, FormatNumber(lowValue).c_str(), high,
+                 FormatNumber(highValue).c_str(), end);
+  };
+  pair("TransMmin", s.TransMmin, "TransMmax", s.TransMmax, "");
+  pair("TransSmin", s.TransSmin, "TransSmax", s.TransSmax, "");
+  pair("WaveMmin", s.WaveMmin, "WaveMmax", s.WaveMmax, "");
+  pair("WaveSmin", s.WaveSmin, "WaveSmax", s.WaveSmax, "");
+  pair("DistorMin", s.DistorMin, "DistorMax", s.DistorMax, "");
+  pair("DistorRMin", s.DistorRMin, "DistorRMax", s.DistorRMax, "\n");
   file.Reset();
   return file.Close();
 }

@@ -107,15 +107,18 @@ class TNarcissTrace {
 double NarcissTerm(TOpticalSystem &system, int scannerSurface) {
   const int count = system.SurfaceCount();
   if (scannerSurface <= 0 || count < 2) return 0.0;
-  const int last = std::min(scannerSurface, count);
   TNarcissTrace trace(system);
   if (!trace.SettleMarginal(0.5 * system.info.entrancePupilDiameter)) return 0.0;
   double systemLimit = kNoLimit;
   trace.Limit(trace.MarginalHits(), 0, systemLimit);
   // Nothing limits the marginal ray (no surface has an aperture): no measure.
   if (systemLimit >= kNoLimit) return 0.0;
+  // The surfaces the narcissus table lists: every refracting one but the detector (the
+  // last surface), on either side of the scanner. A surface between the scanner and the
+  // detector returns the detector's cold image at every scan angle alike, but it returns it
+  // all the same; leaving it out would let the optimizer move the cold return onto it.
   double sum = 0.0;
-  for (int j = 0; j < last; ++j) {
+  for (int j = 0; j + 1 < count; ++j) {
     const TGeneralParameters &g = system.Surface(j)->general;
     if (g.nAfter == g.nBefore || g.materialKind != 0) continue;  // a dummy or a mirror
     const double limit = trace.ReflectedLimit(j);

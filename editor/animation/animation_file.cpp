@@ -132,17 +132,11 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   problem.clear();
   TRead1NF reader;
   if (reader.Open(path, 0) == nullptr) return TAnimationFileStatus::kMissing;
-  // Judged whole first: what is no animation file changes nothing.
-  reader.ScanFile();
+  // Judged whole first: what is no animation file changes nothing. The user edits it by
+  // hand, so a last line without its line end is no cut; a section name left open is.
+  problem = reader.ScanDamage(false, false);
+  if (!problem.empty()) return TAnimationFileStatus::kDamaged;
   unsigned faults = reader.Faults();
-  if (reader.ScannedEmpty()) {
-    problem = "it is empty";
-    return TAnimationFileStatus::kDamaged;
-  }
-  if ((faults & kReadNFBrokenHeader) != 0) {
-    problem = "a section name in it is not closed, so it was cut short";
-    return TAnimationFileStatus::kDamaged;
-  }
   TAnimationFile read = file;
   const bool hasCommon = ReadCommon(reader, read.common);
   read.hasBeamSection = ReadBeam(reader, read.beam);

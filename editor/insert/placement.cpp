@@ -107,6 +107,8 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   system.info.Dentr = keptDiameter;
   system.info.Naper = keptStop;
   system.FollowStopSurface(index, 1);
+  // Followed once: the configurations hold the followed number from here on.
+  const int placedStop = system.info.Naper;
 
   // The chief ray's hit on the new surface.
   Mem<TIntersectionPoint> hits;
@@ -147,8 +149,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
     }
   }
   system.info.Dentr = keptDiameter;
-  system.info.Naper = keptStop;
-  system.FollowStopSurface(index, 1);
+  system.info.Naper = placedStop;
   if (passed > 0) {
     const double semi = std::max(std::fabs(largest), std::fabs(smallest));
     TEditSurface *placed = system.EditSurface(index);

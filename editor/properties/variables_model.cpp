@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/optical_system.h"
 #include "optimization/parameters/optimization_parameters.h"
 #include "optimization/system/configured_system.h"
@@ -178,7 +179,10 @@ TPropertyEdit TVariablesModel::Save(const std::string &fileName) const {
   written.SetOwner(&system_);
   Store(written);
   if (written.Count() == 0) return TPropertyEdit::Refused("There is no variable parameter to save.");
-  if (written.Write(fileName) == 0) return TPropertyEdit::Refused("The file " + fileName + " cannot be written.");
+  TFileWriteResult why;
+  if (written.Write(fileName, &why) == 0)
+    return TPropertyEdit::Refused(why.Written() ? "The file " + fileName + " cannot be written."
+                                                : FileWriteFaultText(fileName, why));
   return TPropertyEdit{true, std::string()};
 }
 

@@ -105,12 +105,9 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
   TRead1NF file;
   if (file.Open(path, 0) == nullptr) return 0;
   std::string notes;
-  file.ScanFile();
-  const unsigned damage = file.Faults();
-  if ((damage & kReadNFGarbled) != 0) notes += "\nIt holds a zero byte: what could be read is used.";
-  if ((damage & kReadNFLineTooLong) != 0) notes += "\nIt holds a line too long to read: its start is used.";
-  if ((damage & (kReadNFCutShort | kReadNFBrokenHeader)) != 0)
-    notes += "\nIt ends inside a line, so it was cut short: what could be read is used.";
+  // A damaged file is still read as far as it goes (the settings are the user's), and said.
+  const std::string damage = file.ScanDamage(true, false);
+  if (!damage.empty()) notes += "\nAs " + damage + ", what could be read is used.";
 
   if (file.ReadSection("[Common]")) {
     STRING help;

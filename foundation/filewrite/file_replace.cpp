@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -37,16 +36,6 @@ TFileWriteResult FromError(int error) {
     default:
       return Fault(TFileWriteFault::kFailed, error);
   }
-}
-
-// The file a name stands for: a link is written through, not over.
-std::string RealFile(const std::string &path) {
-  std::string result = path;
-  if (char *real = ::realpath(path.c_str(), nullptr)) {
-    result = real;
-    std::free(real);
-  }
-  return result;
 }
 
 std::string DirectoryOf(const std::string &path) {
@@ -91,7 +80,7 @@ void SyncDirectory(const std::string &directory) {
 
 TFileWriteResult CheckFileWritable(const std::string &path) {
   if (path.empty()) return Fault(TFileWriteFault::kNoDirectory, ENOENT);
-  const std::string destination = RealFile(path);
+  const std::string destination = FileBehindLinks(path);
   struct stat info {};
   if (::stat(destination.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) return Fault(TFileWriteFault::kNotAFile, 0);
@@ -124,7 +113,7 @@ TFileWriteResult TFileReplacement::Open(const std::string &path) {
   Abandon();
   const TFileWriteResult check = CheckFileWritable(path);
   if (!check.Written()) return check;
-  destination_ = RealFile(path);
+  destination_ = FileBehindLinks(path);
   directory_ = DirectoryOf(destination_);
   int error = 0;
   handle_ = MakeWorkFile(directory_, std::filesystem::path(destination_).filename().string(), work_, error);

@@ -20,15 +20,6 @@ std::string WorkPrefix(const std::string &fileName) {
   return fileName.substr(0, kWorkFileNamePart) + kWorkMark;
 }
 
-std::string RealFile(const std::string &path) {
-  std::string result = path;
-  if (char *real = ::realpath(path.c_str(), nullptr)) {
-    result = real;
-    std::free(real);
-  }
-  return result;
-}
-
 // Removes the work file when it is ours and nobody holds it; true when removed.
 bool RemoveWhenStale(const std::string &path) {
   const int handle = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -50,6 +41,15 @@ bool RemoveWhenStale(const std::string &path) {
 
 }  // namespace
 
+std::string FileBehindLinks(const std::string &path) {
+  std::string result = path;
+  if (char *real = ::realpath(path.c_str(), nullptr)) {
+    result = real;
+    std::free(real);
+  }
+  return result;
+}
+
 std::string WorkFileTemplate(const std::string &directory, const std::string &fileName) {
   return (std::filesystem::path(directory) / (WorkPrefix(fileName) + kUniquePart)).string();
 }
@@ -65,7 +65,7 @@ bool IsWorkFileName(const std::string &fileName, const std::string &candidate) {
 
 int RemoveStaleWorkFiles(const std::string &path) {
   if (path.empty()) return 0;
-  const std::filesystem::path file(RealFile(path));
+  const std::filesystem::path file(FileBehindLinks(path));
   const std::string fileName = file.filename().string();
   std::string directory = file.parent_path().string();
   if (directory.empty()) directory = ".";

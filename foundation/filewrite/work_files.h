@@ -17,6 +17,10 @@ std::string WorkFileTemplate(const std::string &directory, const std::string &fi
 // Whether candidate (a name without directory) is a work file's name for fileName.
 bool IsWorkFileName(const std::string &fileName, const std::string &candidate);
 
+// The file a name stands for, links followed (a link is written through, not over); the
+// name itself when it does not exist yet.
+std::string FileBehindLinks(const std::string &path);
+
 // Removes the work files of the file at path that no running writer holds; answers how
 // many were removed.
 int RemoveStaleWorkFiles(const std::string &path);

@@ -235,7 +235,12 @@ bool TRead1NF::StandOnOldBody(const std::string &header, int &result) {
 int TRead1NF::SelectSection(const std::string &header) {
   int result = 0;
   if (!StandOnOldBody(header, result)) return result;
-  // Skip the old body up to the next header; it is not copied.
+  // The old body is not copied.
+  SkipOldBody();
+  return 1;
+}
+
+void TRead1NF::SkipOldBody() {
   off_t keep = ftello(target);
   std::string line;
   bool hadEnd = false;
@@ -245,7 +250,6 @@ int TRead1NF::SelectSection(const std::string &header) {
   }
   fseeko(target, keep, SEEK_SET);
   sectionSelected = true;
-  return 1;
 }
 
 int TRead1NF::AppendSection(const std::string &header) {
@@ -301,14 +305,8 @@ int TRead1NF::RemoveSection(const std::string &header) {
   }
   SyncWork();
   workText.resize(beforeHeader);
-  // The body goes with its header, up to the next header.
-  off_t keep = ftello(target);
-  while (ReadLine(line, hadEnd, LineUse::Skip)) {
-    if (StartsWith(line, '[')) break;
-    keep = ftello(target);
-  }
-  fseeko(target, keep, SEEK_SET);
-  sectionSelected = true;
+  // The body goes with its header.
+  SkipOldBody();
   return 1;
 }
 

@@ -74,6 +74,12 @@ class TRead1NF : public TReadNFKeyGroups {
   int ScanFile();
   // Whether the file holds nothing but blank lines (after ScanFile).
   bool ScannedEmpty() const { return scannedEmpty; }
+  // ScanFile, then what makes the file unusable, as a reader's message says it ("it is
+  // empty", "it holds a zero byte, ..."), or empty. A last line without its line end counts
+  // as a cut only when cutLastLineRefused (files the program writes whole always end one);
+  // a section name left open always does; a file without any section header is refused
+  // when sectionsRequired.
+  std::string ScanDamage(bool cutLastLineRefused, bool sectionsRequired);
 
   // The header at which the last ParseSection stopped (given once), else the next header
   // line of the file, else empty.
@@ -92,6 +98,9 @@ class TRead1NF : public TReadNFKeyGroups {
   // Completes the pending rewrite and stands on the first line of the header's old body;
   // false when there is none to work on, with result what the caller returns.
   bool StandOnOldBody(const std::string &header, int &result);
+  // Stands after the body the target stands in (at the next header or the end), not
+  // copied, and marks the rewrite pending.
+  void SkipOldBody();
   bool ReadLine(std::string &line, bool &hadEnd, LineUse use);
   void ParseLine(const std::string &line, int &index);
   char ReadValue(const TIdentificatorParameters &key, const std::string &line,

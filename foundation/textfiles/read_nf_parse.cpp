@@ -211,6 +211,19 @@ int TRead1NF::ScanFile() {
   return headers;
 }
 
+std::string TRead1NF::ScanDamage(bool cutLastLineRefused, bool sectionsRequired) {
+  const int headers = ScanFile();
+  const unsigned met = Faults();
+  const unsigned cut = kReadNFBrokenHeader | (cutLastLineRefused ? kReadNFCutShort : 0u);
+  if (ScannedEmpty()) return "it is empty";
+  if ((met & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
+  if ((met & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
+  if ((met & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((met & cut) != 0) return "it ends inside a line, so it was cut short";
+  if (sectionsRequired && headers <= 0) return "it holds no sections";
+  return std::string();
+}
+
 std::string TRead1NF::NextSectionName() {
   if (!stopHeader.empty()) {
     std::string header;

@@ -54,21 +54,6 @@ void Fill(Mem<TFunctionDescription> &table, int n, int rows, double target, doub
   SetAll(table, target, weight);
 }
 
-// Why the file is no merit-function file the program can take, or empty: judged whole
-// before anything changes.
-std::string FileProblem(TRead1NF &file) {
-  const int headers = file.ScanFile();
-  const unsigned faults = file.Faults();
-  if (file.ScannedEmpty()) return "it is empty";
-  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
-  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
-  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
-  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
-  // The functions may share a file with the parameters: a file without their sections
-  // gives the defaults, but one without any section is no file of ours.
-  return headers > 0 ? std::string() : "it holds no sections";
-}
-
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
 
 }  // namespace
@@ -218,7 +203,10 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
   TRead1NF file;
   int found = file.Open(fileName, 0) != nullptr ? 1 : 0;
   if (found != 0) {
-    const std::string problem = FileProblem(file);
+    // Judged whole before anything changes. The functions may share a file with the
+    // parameters: a file without their sections gives the defaults, but one without any
+    // section is no file of ours.
+    const std::string problem = file.ScanDamage(true, true);
     if (!problem.empty()) {
       Tell("The merit-function file " + fileName + " was not read: " + problem + ".");
       // The records stay as they were, completed as a read leaves them.

@@ -11,6 +11,7 @@
 
 class TConfiguredSystem;
 class TSurface;
+struct TFileWriteResult;
 
 class TOptimizationParameters {
  public:
@@ -68,9 +69,10 @@ class TOptimizationParameters {
   // positive NumPar or its "[Parameters]" section is missing, and when the file is not
   // whole or not a parameter file or holds a bound that is no finite number (it then says
   // why); a NumPar beyond kMaxFileParameters is read as that many, and said so. Write writes nothing for a
-  // list without valid parameters; every other section of the file stays as it was.
+  // list without valid parameters; every other section of the file stays as it was. A
+  // write that fails keeps the old file, answers 0 and leaves its cause in why.
   void Read(const std::string &fileName);
-  int Write(const std::string &fileName);
+  int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.
   static int CoefficientIndex(const STRING &type);

@@ -17,31 +17,20 @@ namespace {
 
 constexpr char kMessageCaption[] = "Variable parameters";
 
-// Why the file is no parameter file the program can take, or empty.
-std::string FileProblem(TRead1NF &file) {
-  const int headers = file.ScanFile();
-  const unsigned faults = file.Faults();
-  if (file.ScannedEmpty()) return "it is empty";
-  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
-  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
-  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
-  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0) return "it ends inside a line, so it was cut short";
-  // The parameters may share a file with the merit functions: a file without their
-  // sections keeps the list, but one without any section is no file of ours.
-  return headers > 0 ? std::string() : "it holds no sections";
-}
-
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
 
 }  // namespace
 
-int TOptimizationParameters::Write(const std::string &fileName) {
+int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult *why) {
   RemoveInvalid();
   const int count = Count();
   if (count == 0) return 0;
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
-  if (out == nullptr) return 0;
+  if (out == nullptr) {
+    if (why != nullptr) *why = file.WriteResult();
+    return 0;
+  }
   file.SelectSection("[Common]");
   std::fprintf(out, "NumPar=%d\n\n", count);
   file.Reset();
@@ -55,14 +44,18 @@ int TOptimizationParameters::Write(const std::string &fileName) {
   std::fprintf(out, "\n");
   file.Reset();
   file.PrepareTemp();
-  return file.Close();
+  const int written = file.Close();
+  if (why != nullptr) *why = file.WriteResult();
+  return written;
 }
 
 void TOptimizationParameters::Read(const std::string &fileName) {
   TRead1NF file;
   if (file.Open(fileName, 0) == nullptr) return;
   // Judged whole first: a file that is not one of ours, or not whole, keeps the list.
-  std::string problem = FileProblem(file);
+  // The parameters may share a file with the merit functions: a file without their
+  // sections keeps the list, but one without any section is no file of ours.
+  const std::string problem = file.ScanDamage(true, true);
   if (!problem.empty()) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
     return;

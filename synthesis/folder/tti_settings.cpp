@@ -114,19 +114,6 @@ constexpr TIntBound kIntBounds[] = {
     {"ShowZone", &TTtiSettings::showZone, 0, 1},
 };
 
-// Why the file is no settings file the program can take, or empty.
-std::string ScanProblem(TReadNF &reader) {
-  reader.ScanFile();
-  const unsigned faults = reader.Faults();
-  if (reader.ScannedEmpty()) return "it is empty";
-  if ((faults & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
-  if ((faults & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
-  if ((faults & kReadNFReadFailed) != 0) return "it could not be read to its end";
-  if ((faults & (kReadNFCutShort | kReadNFBrokenHeader)) != 0)
-    return "it ends inside a line, so it was cut short";
-  return std::string();
-}
-
 std::string Cells(const TTtiArrayCells &c) {
   return "Ly=" + F(c.Ly) + "; Lz=" + F(c.Lz) + "; dY0=" + F(c.dY0) + "; dZ0=" + F(c.dZ0) + "\n";
 }
@@ -140,7 +127,8 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
     problem = "Settings file \"" + fileName + "\" cannot be open.";
     return TTtiReadResult::CannotOpen;
   }
-  std::string reason = ScanProblem(reader);
+  // The program writes the file whole: one that ends inside a line was cut short.
+  std::string reason = reader.ScanDamage(true, false);
   if (!reason.empty()) {
     problem = "Settings file \"" + fileName + "\" is damaged and was not read: " + reason + ".";
     return TTtiReadResult::Damaged;

@@ -1,15 +1,12 @@
 #include "toolkit/tables/cell_value.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "foundation/containers/string_class.h"
+#include "toolkit/binding/value_text.h"
 
 namespace {
 
@@ -41,14 +38,6 @@ void Strip(char *text) {
   std::size_t start = 0;
   while (start < length && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
   if (start > 0) std::memmove(text, text + start, length - start + 1);
-}
-
-// The integer part of the number, or false when the range [low, high] cannot hold it.
-bool WholeInRange(double number, double low, double high, long long &whole) {
-  const double truncated = std::trunc(number);
-  if (truncated < low || truncated > high) return false;
-  whole = static_cast<long long>(truncated);
-  return true;
 }
 
 }  // namespace
@@ -92,62 +81,26 @@ void FormatCellElement(int type, const void *values, int i, const char *format, 
 }
 
 int ParseCellElement(int type, void *values, int i, const char *text, std::size_t bufferSize, TNumberRead *why) {
-  TNumberRead scratch = TNumberRead::Number;
-  TNumberRead &reason = why != nullptr ? *why : scratch;
-  reason = TNumberRead::NotANumber;
+  if (why != nullptr) *why = TNumberRead::NotANumber;
   if (values == nullptr || i < 0) return 0;
   if (text == nullptr) text = "";
   const auto index = static_cast<std::size_t>(i);
-  if (type == kCellCharBuffer) {
-    char *buffer = static_cast<char **>(values)[index];
-    if (buffer == nullptr || bufferSize == 0) return 0;
-    const std::size_t length = std::min(std::strlen(text), bufferSize - 1);
-    std::memcpy(buffer, text, length);
-    buffer[length] = '\0';
-    reason = TNumberRead::Number;
-    return 1;
-  }
   if (type == kCellString) {
     static_cast<STRING *>(values)[index] = text;
-    reason = TNumberRead::Number;
+    if (why != nullptr) *why = TNumberRead::Number;
     return 1;
   }
-  if (type != kCellUInt8 && type != kCellInt16 && type != kCellInt && type != kCellLong && type != kCellFloat &&
-      type != kCellDouble)
-    return 0;
-  double number = 0.0;
-  const TNumberRead read = ReadTypedNumber(text, number);
-  if (read == TNumberRead::NotANumber || read == TNumberRead::OutOfRange) {
-    reason = read;
-    return 0;
-  }
-  reason = TNumberRead::OutOfRange;
-  long long whole = 0;
+  // The other elements are read as the bound fields read their variables.
   switch (type) {
-    case kCellUInt8:
-      if (!WholeInRange(number, 0.0, 255.0, whole)) return 0;
-      static_cast<std::uint8_t *>(values)[index] = static_cast<std::uint8_t>(whole);
-      break;
-    case kCellInt16:
-      if (!WholeInRange(number, -32768.0, 32767.0, whole)) return 0;
-      static_cast<std::int16_t *>(values)[index] = static_cast<std::int16_t>(whole);
-      break;
-    case kCellInt:
-    case kCellLong:
-      if (!WholeInRange(number, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
-                        static_cast<double>(std::numeric_limits<std::int32_t>::max()), whole))
-        return 0;
-      if (type == kCellInt) static_cast<int *>(values)[index] = static_cast<int>(whole);
-      else static_cast<LONG *>(values)[index] = static_cast<LONG>(whole);
-      break;
-    case kCellFloat:
-      if (std::fabs(number) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
-      static_cast<float *>(values)[index] = static_cast<float>(number);
-      break;
-    default: static_cast<double *>(values)[index] = number; break;
+    case kCellCharBuffer: return ParseBoundValue('S', static_cast<char **>(values)[index], bufferSize, nullptr, text, why);
+    case kCellUInt8: return ParseBoundValue('b', static_cast<std::uint8_t *>(values) + index, 0, nullptr, text, why);
+    case kCellInt16: return ParseBoundValue('s', static_cast<std::int16_t *>(values) + index, 0, nullptr, text, why);
+    case kCellInt: return ParseBoundValue('i', static_cast<int *>(values) + index, 0, nullptr, text, why);
+    case kCellLong: return ParseBoundValue('l', static_cast<LONG *>(values) + index, 0, nullptr, text, why);
+    case kCellFloat: return ParseBoundValue('f', static_cast<float *>(values) + index, 0, nullptr, text, why);
+    case kCellDouble: return ParseBoundValue('d', static_cast<double *>(values) + index, 0, nullptr, text, why);
+    default: return 0;
   }
-  reason = TNumberRead::Number;
-  return 1;
 }
 
 int FormatWidth(const char *format) {

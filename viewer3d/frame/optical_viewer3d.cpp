@@ -11,6 +11,7 @@
 #include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/window_handles.h"
 #include "toolkit/bars/o_control_bar.h"
+#include "toolkit/render3d/drv3d.h"
 #include "toolkit/render3d/o_palette.h"
 #include "viewer3d/palette/viewer_commands.h"
 #include "viewer3d/sections/section_dlg.h"
@@ -37,7 +38,9 @@ TOptic3DV *MakeSceneWindow(SIZE size) {
                        static_cast<int>(size.cx), static_cast<int>(size.cy), WS_CHILD | WS_VISIBLE);
 }
 
-// The bar's buttons in order; 0 is a separator.
+// The bar's buttons in order; 0 is a separator. The shifts' palette (821) and the sections
+// (826) have buttons too, next to the turns' palette and the fits: without them nothing
+// would reach them.
 struct TBarButton {
   int command;
   TButtonGadget::TType type;
@@ -53,11 +56,13 @@ constexpr TBarButton kBar[] = {
     {CM_ACTUAL_VIEW, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_ROTATE_TOOLS, TButtonGadget::Command, TButtonGadget::Up},
+    {CM_MOVE_TOOLS, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SHOW_AXES, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SHOW_RAYS, TButtonGadget::Command, TButtonGadget::Down},
     {CM_FIT_ELEMENTS, TButtonGadget::Command, TButtonGadget::Up},
     {CM_FIT_ELEMENTS_AND_RAYS, TButtonGadget::Command, TButtonGadget::Up},
+    {CM_SECTIONS, TButtonGadget::Command, TButtonGadget::Up},
     {0, TButtonGadget::Command, TButtonGadget::Up},
     {CM_STEREO, TButtonGadget::Command, TButtonGadget::Up},
     {CM_SWAP_EYES, TButtonGadget::Command, TButtonGadget::Up},
@@ -114,8 +119,12 @@ const TResponseTableEntry kViewerTable[] = {
     EvCommand<&TOpticalViewer3D::CmSections>(CM_SECTIONS),
     EvCommand<&TOpticalViewer3D::CmStereo>(CM_STEREO),
     EvCommand<&TOpticalViewer3D::CmSwapEyes>(CM_SWAP_EYES),
-    EvCommand<&TOpticalViewer3D::CmMovieButton>(CM_CREATE_ANIMATION),
-    EvCommand<&TOpticalViewer3D::CmMovieButton>(CM_PLAY_ANIMATION),
+    EvCommand<&TOpticalViewer3D::CmCreateAnimation>(CM_CREATE_ANIMATION),
+    EvCommand<&TOpticalViewer3D::CmPlayMovie>(CM_PLAY_ANIMATION),
+    EvCommand<&TOpticalViewer3D::CmStartAnimation>(CM_VIEWER_ANIMATION + static_cast<int>(TViewerAnimation::kLens)),
+    EvCommand<&TOpticalViewer3D::CmStartAnimation>(CM_VIEWER_ANIMATION + static_cast<int>(TViewerAnimation::kBeams)),
+    EvCommand<&TOpticalViewer3D::CmStartAnimation>(CM_VIEWER_ANIMATION +
+                                                   static_cast<int>(TViewerAnimation::kRotation)),
     EvCommandEnable<&TOpticalViewer3D::CeSwapEyes>(CM_SWAP_EYES),
     EvCommandEnable<&TOpticalViewer3D::CeStereo>(CM_STEREO),
 };
@@ -161,6 +170,8 @@ TOpticalViewer3D::TOpticalViewer3D(TWindow *parentWindow, const char *titleText,
   Attr.H = h + kFrameRoom;
   scene_ = std::make_unique<TViewerScene>(*sceneWindow_, sceneWidth_, sceneHeight_);
   sceneWindow_->AttachScene(scene_.get());
+  movie_ = std::make_unique<TViewerMovie>([this]() -> const TDib * { return sceneWindow_->Renderer(); });
+  scene_->SetRecorder(movie_.get());
   scene_->SetStereoGrid([this] { DrawStereoGrid(); });
   BuildControlBar();
   statusBar_ = new TStatusBar(this, TGadget::Recessed);
@@ -168,6 +179,8 @@ TOpticalViewer3D::TOpticalViewer3D(TWindow *parentWindow, const char *titleText,
 }
 
 TOpticalViewer3D::~TOpticalViewer3D() {
+  scene_->SetRecorder(nullptr);
+  movie_->Finish();
   ClosePalettes();
   sceneWindow_->AttachScene(nullptr);
 }
@@ -196,12 +209,10 @@ void TOpticalViewer3D::BuildControlBar() {
       controlBar_->Insert(*new TButtonGadget(TResId(button.command), button.command, button.type, true, button.state));
     }
   }
-  moveToolsButton_ = std::make_unique<TButtonGadget>(TResId(CM_MOVE_TOOLS), CM_MOVE_TOOLS, TButtonGadget::Command, true);
   Insert(*controlBar_, Top);
 }
 
 TButtonGadget *TOpticalViewer3D::Button(int command) const {
-  if (command == CM_MOVE_TOOLS) return moveToolsButton_.get();
   return controlBar_ != nullptr ? dynamic_cast<TButtonGadget *>(controlBar_->GadgetWithId(command)) : nullptr;
 }
 
@@ -383,8 +394,6 @@ void TOpticalViewer3D::CmFitElementsAndRays() {
   zoomLevel_ = 0;
 }
 
-void TOpticalViewer3D::CmMovieButton() {}
-
 void TOpticalViewer3D::CmSections() {
   TSectionDlg(this, "SectionDlg", scene_->ElementList(), *scene_).Execute();
 }
@@ -396,6 +405,8 @@ void TOpticalViewer3D::CeViewerCommand(TCommandEnabler &enabler) { enabler.Enabl
 void TOpticalViewer3D::CeSwapEyes(TCommandEnabler &enabler) { enabler.Enable(driverPresent_ == 1 && stereoOn_); }
 
 void TOpticalViewer3D::EvClose() {
+  // The movie being recorded is finished with the viewer.
+  movie_->Finish();
   ClosePalettes();
   scene_->ClearObjects();
   scene_->ClearRays();

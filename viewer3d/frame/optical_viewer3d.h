@@ -2,7 +2,7 @@
 // TOpticalViewer3D: the modeless frame in which an optical system is seen as shaded solids
 // and ray paths. Its client is the scene window TOptic3DV, of the fixed scene size; above
 // it a control bar of view commands (quality, zoom, the two tool palettes, axes, rays, fit,
-// stereo, the movie buttons), below it a status bar. The frame owns the scene (the element
+// sections, stereo, the movie buttons), below it a status bar. The frame owns the scene (the element
 // and ray records, viewer3d/scene/viewer_scene.h), reads its settings from "View_3D.ini"
 // and drives the stereo-glasses driver. The editor opens it as TOpticalViewer3DForEdit2D,
 // which tells its parent when it goes.
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/gui/bars/frame_window.h"
+#include "viewer3d/movies/viewer_movie.h"
 #include "viewer3d/palette/tools_wnd.h"
 #include "viewer3d/scene/viewer_scene.h"
 #include "viewer3d/settings/viewer_settings.h"
@@ -80,8 +81,18 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   void CmSections();
   void CmStereo();
   void CmSwapEyes();
-  // The movie buttons do nothing yet.
-  void CmMovieButton();
+  // Movies: the animation pop-up (829), the start of an animation's movie (its items,
+  // 10000 + the kind), the player (830).
+  void CmCreateAnimation();
+  void CmStartAnimation(WPARAM id, LPARAM);
+  void CmPlayMovie();
+  // The system rotation of View_3D.ini's [Animation]: each frame written before its turn,
+  // the rotation step put back afterwards (also after a failed write), the movie finished
+  // after a whole run.
+  void RunSystemRotation();
+  // The scene window's picture as the movie's next frame, standing for `step` periods.
+  int WriteViewerFrame(int step) { return movie_->WriteViewerFrame(step); }
+  TViewerMovie &Movie() { return *movie_; }
   void CeStereo(TCommandEnabler &enabler);
   void CeSwapEyes(TCommandEnabler &enabler);
   // The other commands of the viewer are always enabled.
@@ -114,7 +125,7 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   TToolsWnd *MovePalette() const { return movePalette_; }
   TOControlBar *ControlBar() const { return controlBar_; }
   TStatusBar *ViewerStatusBar() const { return statusBar_; }
-  // The button of a command on the bar (821 too, which is made but not placed), or null.
+  // The button of a command on the bar, or null.
   TButtonGadget *Button(int command) const;
 
   // Where every viewer looks for "View_3D.ini" before the program's directory: the user's
@@ -146,10 +157,10 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
 
   TOptic3DV *sceneWindow_;
   std::unique_ptr<TViewerScene> scene_;
+  // The movie this viewer records (the scene's recorder).
+  std::unique_ptr<TViewerMovie> movie_;
   TOControlBar *controlBar_ = nullptr;
   TStatusBar *statusBar_ = nullptr;
-  // 821's button is made but not on the bar: it is kept here.
-  std::unique_ptr<TButtonGadget> moveToolsButton_;
   TToolsWnd *rotatePalette_ = nullptr;
   TToolsWnd *movePalette_ = nullptr;
   // Palettes closed by their close box, deleted at the next palette command or with us.

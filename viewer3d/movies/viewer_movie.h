@@ -17,8 +17,10 @@
 class TDib;
 class TOAviStream;
 
-// The animation a movie records; its command is 10000 + the kind.
+// The animation a movie records; its command in the viewer's animation pop-up is
+// CM_VIEWER_ANIMATION + the kind.
 enum class TViewerAnimation { kLens = 0, kBeams = 1, kRotation = 2 };
+constexpr int CM_VIEWER_ANIMATION = 10000;
 
 class TViewerMovie final : public TFrameRecorder {
  public:

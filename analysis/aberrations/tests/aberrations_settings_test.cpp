@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "foundation/testing/comma_locale.h"
 
 namespace {
 
@@ -55,6 +56,27 @@ TEST(AberrationsSettings, RoundTripKeepsOtherSectionsAndFullPrecision) {
   EXPECT_NE(text.find("[Options]\nX=3"), std::string::npos);
   EXPECT_EQ(text.find("Scale=1;"), std::string::npos);
   EXPECT_NE(text.find("Position=120, 40, 700, 500;\n"), std::string::npos);
+}
+
+// A German or Russian desktop writes the ranges with a decimal point all the same: a comma
+// would read back as two values and lose the fixed scale.
+TEST(AberrationsSettings, RangesAreTheSameUnderADecimalComma) {
+  TCommaLocale comma;
+  SKIP_WITHOUT_COMMA_LOCALE(comma);
+  const std::string path = Scratch("RodIru2Z.ini");
+  TAberrationsSettings s;
+  s.TransMmin = -0.012345678901234, s.TransMmax = 0.5;
+  s.DistorRMin = -1.5e-7, s.DistorRMax = 2.25;
+  ASSERT_EQ(WriteAberrationsSettings(path, s), 1);
+  const std::string text = Text(path);
+  EXPECT_NE(text.find("TransMmin=-0.012345678901234; TransMmax=0.5;\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("DistorRMin=-1.5e-07; DistorRMax=2.25;\n"), std::string::npos) << text;
+  TAberrationsSettings back;
+  ASSERT_EQ(ReadAberrationsSettings(path, back), 1);
+  EXPECT_EQ(back.TransMmin, s.TransMmin);
+  EXPECT_EQ(back.TransMmax, 0.5);
+  EXPECT_EQ(back.DistorRMin, -1.5e-7);
+  EXPECT_EQ(back.DistorRMax, 2.25);
 }
 
 TEST(AberrationsSettings, MissingFileKeepsDefaultsAndBadValuesAreMended) {

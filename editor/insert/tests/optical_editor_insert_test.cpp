@@ -191,9 +191,15 @@ TEST_F(InsertCommandsTest, WhileThePlacementWaitsItsCursorShowsAndSelectIsOff) {
     offWhilePicking = !selectEnabled();
     ClickWorld(editor, x, y);
   });
-  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; }, [&, x] {
-    cursorWhilePlacing =
-        GetWindowCursor(editor.Canvas()->GetHandle()) == LoadCursor(nullptr, "SingleSurface_Cur");
+  // The placement shows its cursor once its loop has seen the pick, which may be a poll after
+  // the pick itself: the second press waits for the cursor (up to kWaitMs), so a placement that
+  // never shows it fails the road below.
+  const auto placing = [&editor] {
+    return GetWindowCursor(editor.Canvas()->GetHandle()) == LoadCursor(nullptr, "SingleSurface_Cur");
+  };
+  When([&editor, placing] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection && placing(); },
+       [&, x] {
+    cursorWhilePlacing = placing();
     offWhilePlacing = !selectEnabled();
     ClickWorld(editor, x + 6.0, 0.0);
   });

@@ -151,6 +151,47 @@ TEST_F(PlacementTest, TheStopStaysOnItsSurfaceAndACancelledPlacementLeavesNoTrac
   EXPECT_EQ(RemovePlacedSurface(image, info), 0);
 }
 
+// A lens or a pasted element put in front of the stop moves the stop's number with its
+// face, in the system and in every configuration, so the chief rays keep crossing it; a
+// placement taken back gives the number back.
+TEST_F(PlacementTest, PastedAndInsertedElementsKeepTheStopOnItsFaceInEveryConfiguration) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  TScaleCanvas canvas;
+  image.RebuildElements(&canvas);
+  ASSERT_EQ(image.info.Naper, 5);  // the negative lens's rear face
+  const TSurface *stop = image.Surface(4);
+  image.StoreConfiguration(-1);
+  image.InsertConfiguration(0);
+  ASSERT_EQ(image.ConfigurationCount(), 2);
+  image.elements.data[0].mark = 1;
+  TSystemImage clipboard;
+  image.CopySelection(clipboard, &canvas);
+  image.ClearSelection();
+  auto expectStopAt = [&](int number) {
+    EXPECT_EQ(image.info.Naper, number);
+    EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+    for (int k = 0; k < image.ConfigurationCount(); ++k) EXPECT_EQ(image.configurations.data[k].Naper, number) << k;
+  };
+  const double front = image.Surface(1)->general.vertex[0] - 5.0;
+  std::string error;
+  TInsertedElementInfo cancelled;
+  ASSERT_EQ(PlaceSurface(image, 0, front, 0.0, -1, cancelled), 1);
+  expectStopAt(6);
+  ASSERT_EQ(RemovePlacedSurface(image, cancelled), 1);
+  expectStopAt(5);
+  TInsertedElementInfo pasted;
+  ASSERT_EQ(PlaceSurface(image, 0, front, 0.0, -1, pasted), 1);
+  ASSERT_EQ(PasteElement(image, pasted, clipboard, error), 1) << error;
+  expectStopAt(7);
+  TInsertedElementInfo lens;
+  ASSERT_EQ(PlaceSurface(image, 0, front - 5.0, 0.0, -1, lens), 1);
+  ASSERT_EQ(InsertLens(image, lens, 200.0, "N-BK7_schott", 2.0, error), 1) << error;
+  expectStopAt(9);
+  ASSERT_EQ(image.SelectConfiguration(1), 1);
+  expectStopAt(9);
+}
+
 TEST_F(PlacementTest, ALensOfTheAskedFocalLengthTakesThePlacedSurfacesPlace) {
   TSystemImage image;
   Open(image, "cooke_triplet.os");

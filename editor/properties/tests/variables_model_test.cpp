@@ -160,6 +160,13 @@ TEST_F(VariablesModelTest, TheRowsReplaceTheListInTableOrderAndAFileReadsBackEqu
   EXPECT_EQ(empty.Save(file).message, "There is no variable parameter to save.");
   ASSERT_TRUE(read.Open(file).accepted);
   EXPECT_EQ(read.Count(), 3);
+  // A file that may not be written is kept, and the refusal says why.
+  const std::string before = ReadText(file);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  EXPECT_EQ(read.Save(file).message, "File \"" + file + "\" is marked as read-only!");
+  EXPECT_EQ(ReadText(file), before);
+  const std::string nowhere = Scratch("missing/triplet.par");
+  EXPECT_EQ(read.Save(nowhere).message, "File \"" + nowhere + "\" cannot be written: its directory does not exist.");
 }
 
 }  // namespace

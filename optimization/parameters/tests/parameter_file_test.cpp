@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/small_disk.h"
 #include "optics/model/optical_system.h"
 #include "optimization/system/tests/configuration_snapshots.h"
 #include "platform/core/recording_providers.h"
@@ -202,7 +204,17 @@ TEST_F(ParameterFileTest, AReadOnlyFileIsNotRewrittenWhoeverRunsTheProgram) {
   TOptimizationParameters list;
   list.SetOwner(configurations_.get());
   list.Add(Parameter(0, 1, "R", -1.0, 1.0));
-  EXPECT_EQ(list.Write(path), 0);
+  TFileWriteResult why;
+  EXPECT_EQ(list.Write(path, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kReadOnly);
   EXPECT_EQ(ReadText(path), "[Common]\nNumPar=0\n");
-  EXPECT_EQ(list.Write(Scratch("missing/kept.par")), 0);
+  EXPECT_EQ(list.Write(Scratch("missing/kept.par"), &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoDirectory);
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  WriteText(disk.PathOf("kept.par"), "[Common]\nNumPar=0\n");
+  disk.Fill();
+  EXPECT_EQ(list.Write(disk.PathOf("kept.par"), &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
+  EXPECT_EQ(ReadText(disk.PathOf("kept.par")), "[Common]\nNumPar=0\n");
 }

@@ -142,7 +142,28 @@ LRESULT TButton::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+void TButton::PaintOwnerDrawn(TDC &dc) {
+  TWindow *owner = GetParentO();
+  if (owner == nullptr || !owner->IsWindow()) return;
+  // The parent draws it all: the button only says where, on what and in which state.
+  DRAWITEMSTRUCT draw;
+  draw.CtlType = ODT_BUTTON;
+  draw.CtlID = static_cast<UINT>(GetId());
+  draw.itemAction = ODA_DRAWENTIRE;
+  if (state & BST_PUSHED) draw.itemState |= ODS_SELECTED;
+  if (state & BST_FOCUS) draw.itemState |= ODS_FOCUS;
+  if (!IsWindowEnabled()) draw.itemState |= ODS_DISABLED;
+  draw.hwndItem = GetHandle();
+  draw.hDC = dc.GetHDC();
+  draw.rcItem = ClientOf(*this);
+  owner->SendMessage(WM_DRAWITEM, static_cast<WPARAM>(GetId()), reinterpret_cast<LPARAM>(&draw));
+}
+
 void TButton::Paint(TDC &dc, bool, RECT &) {
+  if (Kind() == BS_OWNERDRAW) {
+    PaintOwnerDrawn(dc);
+    return;
+  }
   RECT r = ClientOf(*this);
   const TControlColors colors = ParentColors(dc, CTLCOLOR_BTN);
   FillSolid(dc, r, GetSysColor(COLOR_BTNFACE));

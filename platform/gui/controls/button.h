@@ -3,6 +3,9 @@
 // (TRadioButton) and group boxes (TGroupBox). A click (mouse, Space, BM_CLICK) tells the
 // parent BN_CLICKED; the automatic kinds check themselves first (an automatic radio button
 // unchecks the others of its group: the siblings from the last WS_GROUP to the next).
+// An owner-drawn button (BS_OWNERDRAW) clicks as a push button and is painted by its
+// parent, which hears WM_DRAWITEM (ODT_BUTTON; ODS_SELECTED while pushed, ODS_FOCUS,
+// ODS_DISABLED) each time it is drawn.
 
 #include "platform/gui/controls/control.h"
 
@@ -25,6 +28,7 @@ class TButton : public TControl {
   // A click: automatic kinds change their check, then the parent hears BN_CLICKED.
   virtual void Clicked();
   void SetPushed(bool pushed);
+  void PaintOwnerDrawn(TDC &dc);
   UINT check = BST_UNCHECKED;
   UINT state = 0;  // BST_PUSHED, BST_FOCUS
 

@@ -1,16 +1,74 @@
 #include "platform/gui/controls/list_box.h"
 
+#include <QImage>
 #include <QListWidget>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <cstring>
 
 #include "platform/gui/controls/native_colors.h"
+#include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/font_map.h"
 #include "platform/gui/drawing/gdi_objects.h"
 
 namespace {
 
 constexpr int kDataRole = Qt::UserRole;
+
+// The items of an owner-drawn list, measured and painted by the list's parent.
+class TOwnerDrawnItems final : public QStyledItemDelegate {
+ public:
+  TOwnerDrawnItems(TListBox &box, QObject *parent) : QStyledItemDelegate(parent), box_(box) {}
+
+  void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+    TWindow *owner = box_.GetParentO();
+    if (owner == nullptr || !owner->IsWindow() || option.rect.isEmpty()) return;
+    // The parent draws on a context over a picture of the item whose device origin is the
+    // list's client origin, so rcItem is where the item lies in the list.
+    const QRect place = option.rect;
+    QImage picture(place.size(), QImage::Format_RGB32);
+    picture.fill(option.palette.color(QPalette::Base));
+    TDC dc(&picture, POINT{-place.x(), -place.y()}, RECT{0, 0, place.width(), place.height()});
+    DRAWITEMSTRUCT draw;
+    draw.CtlType = ODT_LISTBOX;
+    draw.CtlID = static_cast<UINT>(box_.GetId());
+    draw.itemID = static_cast<UINT>(index.row());
+    draw.itemAction = ODA_DRAWENTIRE;
+    if (option.state & QStyle::State_Selected) draw.itemState |= ODS_SELECTED;
+    if (option.state & QStyle::State_HasFocus) draw.itemState |= ODS_FOCUS;
+    if (!box_.IsWindowEnabled()) draw.itemState |= ODS_DISABLED;
+    draw.hwndItem = box_.GetHandle();
+    draw.hDC = dc.GetHDC();
+    draw.rcItem = {place.left(), place.top(), place.left() + place.width(), place.top() + place.height()};
+    draw.itemData = static_cast<std::uintptr_t>(index.data(kDataRole).toULongLong());
+    owner->SendMessage(WM_DRAWITEM, static_cast<WPARAM>(box_.GetId()), reinterpret_cast<LPARAM>(&draw));
+    painter->drawImage(place.topLeft(), picture);
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+    const bool fixed = (box_.GetStyle() & LBS_OWNERDRAWVARIABLE) == 0;
+    if (fixed && fixedHeight_ > 0) return {option.rect.width(), fixedHeight_};
+    MEASUREITEMSTRUCT measure;
+    measure.CtlType = ODT_LISTBOX;
+    measure.CtlID = static_cast<UINT>(box_.GetId());
+    measure.itemID = fixed ? 0 : static_cast<UINT>(index.row());
+    measure.itemWidth = static_cast<UINT>(std::max(0, option.rect.width()));
+    measure.itemHeight = static_cast<UINT>(option.fontMetrics.height());  // kept when unanswered
+    measure.itemData = fixed ? 0 : static_cast<std::uintptr_t>(index.data(kDataRole).toULongLong());
+    TWindow *owner = box_.GetParentO();
+    if (owner != nullptr && owner->IsWindow()) {
+      owner->SendMessage(WM_MEASUREITEM, static_cast<WPARAM>(box_.GetId()), reinterpret_cast<LPARAM>(&measure));
+    }
+    const int height = std::clamp(static_cast<int>(measure.itemHeight), 1, 255);
+    if (fixed) fixedHeight_ = height;
+    return {option.rect.width(), height};
+  }
+
+ private:
+  TListBox &box_;
+  mutable int fixedHeight_ = 0;
+};
 
 }  // namespace
 
@@ -31,7 +89,8 @@ void TListBox::SetupWindow() {
   TControl::SetupWindow();
   list = new QListWidget;
   list->setFrameStyle(QFrame::NoFrame);
-  list->setUniformItemSizes(true);
+  list->setUniformItemSizes((GetStyle() & LBS_OWNERDRAWVARIABLE) == 0);
+  if (IsOwnerDrawn()) list->setItemDelegate(new TOwnerDrawnItems(*this, list));
   list->setFont(FontFromLogFont((GetWindowFont() != nullptr ? GetWindowFont() : DefaultControlFont())->logFont));
   if (GetStyle() & LBS_EXTENDEDSEL) {
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -89,6 +148,16 @@ int TListBox::Insert(int index, const char *text) {
   return index;
 }
 
+int TListBox::InsertItem(int index, LPARAM item) {
+  if (!IsOwnerDrawn() || (GetStyle() & LBS_HASSTRINGS)) return Insert(index, reinterpret_cast<const char *>(item));
+  // No strings: the value is the item (never read as a text), and there is nothing to sort by.
+  if (index < 0 || index > list->count()) index = list->count();
+  auto *entry = new QListWidgetItem;
+  entry->setData(kDataRole, QVariant::fromValue<qulonglong>(static_cast<std::uintptr_t>(item)));
+  list->insertItem(index, entry);
+  return index;
+}
+
 LRESULT TListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (list == nullptr) return TControl::DefWindowProc(msg, wParam, lParam);
   const int index = static_cast<int>(static_cast<std::intptr_t>(wParam));
@@ -101,10 +170,10 @@ LRESULT TListBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   };
   switch (msg) {
     case LB_ADDSTRING:
-      return Insert(-1, reinterpret_cast<const char *>(lParam));
+      return InsertItem(-1, lParam);
     case LB_INSERTSTRING:
       if (index > list->count()) return LB_ERR;
-      return Insert(index, reinterpret_cast<const char *>(lParam));
+      return InsertItem(index, lParam);
     case LB_DELETESTRING: {
       if (!valid) return LB_ERR;
       TQuiet quiet(programmatic);

@@ -3,6 +3,11 @@
 // LBS_SORT keeps it sorted without case; LBS_MULTIPLESEL and LBS_EXTENDEDSEL select more
 // than one. With LBS_NOTIFY the parent hears LBN_SELCHANGE when the user changes the
 // selection and LBN_DBLCLK on a double click; it is asked WM_CTLCOLORLISTBOX.
+// An owner-drawn list (LBS_OWNERDRAWFIXED: one height asked once; LBS_OWNERDRAWVARIABLE:
+// each item's height asked) has its items measured by the parent (WM_MEASUREITEM) and
+// painted by it (WM_DRAWITEM, ODT_LISTBOX, rcItem in the list's client coordinates,
+// ODS_SELECTED and ODS_FOCUS). Without LBS_HASSTRINGS such a list keeps no strings: what
+// LB_ADDSTRING and LB_INSERTSTRING pass is the item's value, as LB_GETITEMDATA gives it.
 
 #include <string>
 
@@ -37,6 +42,8 @@ class TListBox : public TControl {
     return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
   }
 
+  bool IsOwnerDrawn() const { return (GetStyle() & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
+
   bool Create() override;
   void SetupWindow() override;
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -44,6 +51,8 @@ class TListBox : public TControl {
  private:
   int FindItem(int startAfter, const char *text, bool exact) const;
   int Insert(int index, const char *text);
+  // LB_ADDSTRING / LB_INSERTSTRING: a string, or the item's value in a list without strings.
+  int InsertItem(int index, LPARAM item);
 
   QListWidget *list = nullptr;
   TNativeColors *colors = nullptr;

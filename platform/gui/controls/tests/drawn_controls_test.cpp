@@ -218,3 +218,75 @@ TEST_F(DrawnControls, GroupBoxFramesItsAreaBelowItsTitle) {
   EXPECT_EQ(test_kit::ClientPixel(*group, 7, lineTop), kGrey);
   EXPECT_EQ(group->SendMessage(WM_NCHITTEST, 0, 0), HTTRANSPARENT);
 }
+
+namespace {
+
+constexpr COLORREF kUpColor = RGB(0xFF, 0xFF, 0x00);
+constexpr COLORREF kDownColor = RGB(0x00, 0x00, 0xFF);
+constexpr COLORREF kOffColor = RGB(0x80, 0x80, 0x80);
+
+// A parent that paints its owner-drawn buttons: yellow when up, blue while pushed, grey
+// when disabled; it records what it was asked to draw.
+class TDrawingParent : public TWindow {
+ public:
+  TDrawingParent() : TWindow(nullptr) {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.X = 30;
+    Attr.Y = 30;
+    Attr.W = 240;
+    Attr.H = 120;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_DRAWITEM) {
+      const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+      drawn.push_back(item);
+      const COLORREF color = (item.itemState & ODS_DISABLED)   ? kOffColor
+                             : (item.itemState & ODS_SELECTED) ? kDownColor
+                                                               : kUpColor;
+      TBrush brush(color);
+      TDC::FromHandle(item.hDC)->FillRect(item.rcItem, brush);
+      return 1;
+    }
+    if (msg == WM_COMMAND) commands.push_back({LOWORD(wParam), HIWORD(wParam)});
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  std::vector<DRAWITEMSTRUCT> drawn;
+  std::vector<std::pair<UINT, UINT>> commands;
+};
+
+}  // namespace
+
+TEST(OwnerDrawnButton, ItsParentPaintsEachStateAndItClicksAsAPushButton) {
+  test_kit::EnsureApplication();
+  TDrawingParent parent;
+  auto *button = new TButton(&parent, 13321, "", 10, 10, 60, 30);
+  button->Attr.Style = (button->Attr.Style & ~BS_TYPEMASK) | BS_OWNERDRAW;
+  ASSERT_TRUE(parent.Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent.IsWindowVisible(); }, kWaitMs));
+  button->UpdateWindow();
+  ASSERT_FALSE(parent.drawn.empty());
+  const DRAWITEMSTRUCT first = parent.drawn.back();
+  EXPECT_EQ(first.CtlType, ODT_BUTTON);
+  EXPECT_EQ(first.CtlID, 13321u);
+  EXPECT_EQ(first.hwndItem, button->GetHandle());
+  EXPECT_EQ(first.rcItem.right, 60);
+  EXPECT_EQ(first.rcItem.bottom, 30);
+  // Only the parent's paint shows: no frame of a drawn push button is left.
+  EXPECT_EQ(test_kit::ClientPixel(*button, 0, 0), kUpColor);
+  EXPECT_EQ(test_kit::ClientPixel(*button, 59, 29), kUpColor);
+
+  test_kit::PostMouse(*button, WM_LBUTTONDOWN, {20, 10});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return (button->GetState() & BST_PUSHED) != 0; }, kWaitMs));
+  button->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*button, 30, 15), kDownColor);
+  EXPECT_TRUE(parent.drawn.back().itemState & ODS_FOCUS);
+  test_kit::PostMouse(*button, WM_LBUTTONUP, {20, 10});
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !parent.commands.empty(); }, kWaitMs));
+  EXPECT_EQ(parent.commands.front(), (std::pair<UINT, UINT>{13321, BN_CLICKED}));
+  button->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*button, 30, 15), kUpColor);
+
+  button->EnableWindow(false);
+  button->UpdateWindow();
+  EXPECT_EQ(test_kit::ClientPixel(*button, 30, 15), kOffColor);
+}

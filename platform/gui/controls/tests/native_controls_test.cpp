@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QStyle>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -310,4 +312,97 @@ TEST_F(NativeControls, AnEditToldOfTextItsLimitCutAndACombosListAboutToOpen) {
   units->SendMessage(CB_SHOWDROPDOWN, 1);
   EXPECT_EQ(parent->Count(62, CBN_DROPDOWN), 1);
   units->SendMessage(CB_SHOWDROPDOWN, 0);
+}
+
+namespace {
+
+constexpr COLORREF kItemColor = RGB(0x00, 0xC0, 0x00);
+constexpr COLORREF kChosenColor = RGB(0xC0, 0x00, 0x00);
+constexpr int kItemHeight = 20;
+constexpr int kMarginLeft = 4;
+
+// A parent that measures its owner-drawn list's items 20 pixels high and paints each one
+// green (red when selected) from 4 pixels in, recording the items it was asked to draw.
+class TListPainter : public TWindow {
+ public:
+  TListPainter() : TWindow(nullptr) {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.X = 40;
+    Attr.Y = 40;
+    Attr.W = 200;
+    Attr.H = 160;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_MEASUREITEM) {
+      ++measured;
+      reinterpret_cast<MEASUREITEMSTRUCT *>(lParam)->itemHeight = kItemHeight;
+      return 1;
+    }
+    if (msg == WM_DRAWITEM) {
+      const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+      drawn.push_back(item);
+      TBrush brush((item.itemState & ODS_SELECTED) ? kChosenColor : kItemColor);
+      RECT inner = item.rcItem;
+      inner.left += kMarginLeft;
+      TDC::FromHandle(item.hDC)->FillRect(inner, brush);
+      return 1;
+    }
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+  int measured = 0;
+  std::vector<DRAWITEMSTRUCT> drawn;
+};
+
+COLORREF PixelOf(const QImage &image, int x, int y) {
+  const QRgb pixel = image.pixel(x, y);
+  return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel));
+}
+
+}  // namespace
+
+TEST(OwnerDrawnListBox, ItsParentMeasuresOnceAndPaintsEveryItemWhereItLies) {
+  test_kit::EnsureApplication();
+  TListPainter parent;
+  auto *list = new TListBox(&parent, 71, 10, 10, 150, 100);
+  list->Attr.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+  ASSERT_TRUE(parent.Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return parent.IsWindowVisible(); }, kWaitMs));
+  for (const char *name : {"Lens", "Mirror", "Prism"}) list->AddString(name);
+  list->SetItemData(2, 0x2A);
+  list->SetSelIndex(1);
+  EXPECT_EQ(list->GetString(1), "Mirror");
+
+  QWidget *viewport = static_cast<QListWidget *>(list->NativeWidget())->viewport();
+  const QImage shown = viewport->grab().toImage();
+  ASSERT_GE(shown.height(), 3 * kItemHeight + 2);
+  EXPECT_EQ(parent.measured, 1);  // one height for every item
+  // Each item painted by the parent in its own 20 rows: green, red (selected), green, then
+  // the list's empty background below the third.
+  EXPECT_EQ(PixelOf(shown, 10, kItemHeight / 2), kItemColor);
+  EXPECT_EQ(PixelOf(shown, 10, kItemHeight + kItemHeight / 2), kChosenColor);
+  EXPECT_EQ(PixelOf(shown, 10, 2 * kItemHeight + kItemHeight / 2), kItemColor);
+  EXPECT_NE(PixelOf(shown, 10, 3 * kItemHeight + 2), kItemColor);
+  EXPECT_NE(PixelOf(shown, kMarginLeft - 1, kItemHeight / 2), kItemColor);  // rcItem.left is 0
+  const auto third = std::find_if(parent.drawn.begin(), parent.drawn.end(),
+                                  [](const DRAWITEMSTRUCT &item) { return item.itemID == 2; });
+  ASSERT_NE(third, parent.drawn.end());
+  EXPECT_EQ(third->CtlType, ODT_LISTBOX);
+  EXPECT_EQ(third->CtlID, 71u);
+  EXPECT_EQ(third->itemData, 0x2Au);
+  EXPECT_EQ(third->rcItem.top, 2 * kItemHeight);
+  EXPECT_EQ(third->rcItem.bottom, 3 * kItemHeight);
+}
+
+TEST(OwnerDrawnListBox, WithoutStringsItKeepsTheValuesItIsGiven) {
+  test_kit::EnsureApplication();
+  TListPainter parent;
+  auto *list = new TListBox(&parent, 72, 10, 10, 150, 100);
+  list->Attr.Style |= LBS_OWNERDRAWFIXED;
+  ASSERT_TRUE(parent.Create());
+  // The values are no texts: read as strings they would be read from nowhere.
+  EXPECT_EQ(list->SendMessage(LB_ADDSTRING, 0, 0x1234), 0);
+  EXPECT_EQ(list->SendMessage(LB_INSERTSTRING, 0, 0x99), 0);
+  EXPECT_EQ(list->GetCount(), 2);
+  EXPECT_EQ(list->GetItemData(0), 0x99u);
+  EXPECT_EQ(list->GetItemData(1), 0x1234u);
 }

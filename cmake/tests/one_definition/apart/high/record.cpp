@@ -1,0 +1,10 @@
+namespace high {
+struct TRecord {
+  double Width;
+};
+}  // namespace high
+
+struct TOnce;
+struct TOnce::TInner {
+  int Depth;
+};

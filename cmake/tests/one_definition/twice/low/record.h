@@ -1,0 +1,5 @@
+#pragma once
+// A record of the lower floor.
+struct TRecord {
+  int Count;
+};
