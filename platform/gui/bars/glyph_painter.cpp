@@ -1,10 +1,15 @@
 #include "platform/gui/bars/glyph_painter.h"
 
+#include <QFont>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
+#include <QRadialGradient>
+
+#include "platform/core/font_faces.h"
+#include "platform/gui/drawing/font_map.h"
 
 namespace {
 
@@ -33,10 +38,12 @@ struct TGlyphPainter::TState {
   QPen pen{QColor(0, 0, 0)};
   QBrush brush{Qt::NoBrush};
   QPainterPath path;
+  bool antialiased = false;
 
   QPainter &Painter() {
     if (!painter.isActive()) {
       painter.begin(&image);
+      painter.setRenderHint(QPainter::Antialiasing, antialiased);
       painter.setPen(pen);
       painter.setBrush(brush);
     }
@@ -54,7 +61,12 @@ TGlyphPainter::TGlyphPainter(int width, int height, COLORREF face) : state_(new 
 
 TGlyphPainter::~TGlyphPainter() { state_->End(); }
 
-void TGlyphPainter::SetPen(COLORREF color, int width, TLineStyle style) {
+void TGlyphPainter::SetAntialiased(bool on) {
+  state_->antialiased = on;
+  if (state_->painter.isActive()) state_->painter.setRenderHint(QPainter::Antialiasing, on);
+}
+
+void TGlyphPainter::SetPen(COLORREF color, double width, TLineStyle style) {
   state_->pen = QPen(ColorOf(color), width, StyleOf(style));
   if (state_->painter.isActive()) state_->painter.setPen(state_->pen);
 }
@@ -66,6 +78,13 @@ void TGlyphPainter::SetNoPen() {
 
 void TGlyphPainter::SetBrush(COLORREF color) {
   state_->brush = QBrush(ColorOf(color));
+  if (state_->painter.isActive()) state_->painter.setBrush(state_->brush);
+}
+
+void TGlyphPainter::SetRadialBrush(TSpot centre, double radius, std::initializer_list<TGradientStop> stops) {
+  QRadialGradient gradient(QPointF(centre.x, centre.y), radius);
+  for (const TGradientStop &stop : stops) gradient.setColorAt(stop.at, ColorOf(stop.color));
+  state_->brush = QBrush(gradient);
   if (state_->painter.isActive()) state_->painter.setBrush(state_->brush);
 }
 
@@ -94,6 +113,24 @@ void TGlyphPainter::Polygon(std::initializer_list<POINT> corners) {
 
 void TGlyphPainter::Arc(int x, int y, int width, int height, int startAngle, int spanAngle) {
   state_->Painter().drawArc(x, y, width, height, startAngle, spanAngle);
+}
+
+void TGlyphPainter::Pie(int x, int y, int width, int height, int startAngle, int spanAngle) {
+  state_->Painter().drawPie(x, y, width, height, startAngle, spanAngle);
+}
+
+void TGlyphPainter::Line(TSpot from, TSpot to) {
+  state_->Painter().drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
+}
+
+void TGlyphPainter::Ellipse(TSpot corner, double width, double height) {
+  state_->Painter().drawEllipse(QRectF(corner.x, corner.y, width, height));
+}
+
+void TGlyphPainter::PolygonThrough(const std::vector<TSpot> &corners) {
+  QPolygonF polygon;
+  for (const TSpot &corner : corners) polygon << QPointF(corner.x, corner.y);
+  state_->Painter().drawPolygon(polygon);
 }
 
 void TGlyphPainter::MoveTo(double x, double y) {
@@ -134,6 +171,15 @@ void TGlyphPainter::SetPixel(int x, int y, COLORREF color) {
 void TGlyphPainter::CenteredText(const char *text) {
   state_->Painter().drawText(QRect(0, 0, state_->image.width(), state_->image.height()),
                            Qt::AlignCenter, QString::fromUtf8(text));
+}
+
+void TGlyphPainter::BoldTextIn(int x, int y, int width, int height, int pixelSize, const char *text) {
+  QFont font(LiberationFamilyFor(kFaceArial, 0));
+  font.setPixelSize(pixelSize);
+  font.setBold(true);
+  QPainter &painter = state_->Painter();
+  painter.setFont(font);
+  painter.drawText(QRect(x, y, width, height), Qt::AlignCenter, QString::fromUtf8(text));
 }
 
 void TGlyphPainter::Register(TResId name) {

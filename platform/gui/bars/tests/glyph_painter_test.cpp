@@ -9,7 +9,9 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRadialGradient>
 
+#include "platform/gui/drawing/font_map.h"
 #include "platform/gui/windows/test_kit.h"
 
 namespace {
@@ -141,6 +143,47 @@ TEST_F(GlyphPainter, CurvesFillsGradientsAndPixelsDrawAsAQtPainterDoes) {
   p.end();
 
   EXPECT_GT(Drawn(reference), 40);
+  EXPECT_EQ(Differences(kId, reference), 0);
+}
+
+TEST_F(GlyphPainter, SmoothedShapesBetweenPixelsPiesShadesAndBoldLettersDrawAsAQtPainterDoes) {
+  constexpr int kId = 31003;
+  TGlyphPainter painter(kWidth, kHeight, kFace);
+  painter.SetAntialiased(true);
+  painter.SetRadialBrush({5.5, 5.0}, 7.0, {{0.0, RGB(0xFF, 0xFF, 0xFF)}, {1.0, RGB(0x28, 0x64, 0x8C)}});
+  painter.PolygonThrough({{7.5, 1.0}, {13.5, 7.0}, {7.5, 13.0}, {1.5, 7.0}});
+  painter.SetBrush(RGB(0x40, 0xA0, 0xE0));
+  painter.Pie(1, 1, 13, 13, 90 * 16, 90 * 16);
+  painter.SetPen(RGB(0xC0, 0, 0), 1.5);
+  painter.Line({0.5, 13.5}, {15.0, 10.0});
+  painter.SetNoBrush();
+  painter.Ellipse({9.5, 1.0}, 5.0, 4.0);
+  painter.BoldTextIn(0, 0, 7, 15, 9, "X");
+  painter.Register(kId);
+
+  QImage reference = Reference();
+  QPainter p(&reference);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QColor(0, 0, 0));
+  QRadialGradient shade(QPointF(5.5, 5.0), 7.0);
+  shade.setColorAt(0.0, QColor(0xFF, 0xFF, 0xFF));
+  shade.setColorAt(1.0, QColor(0x28, 0x64, 0x8C));
+  p.setBrush(shade);
+  p.drawPolygon(QPolygonF({QPointF(7.5, 1.0), QPointF(13.5, 7.0), QPointF(7.5, 13.0), QPointF(1.5, 7.0)}));
+  p.setBrush(QColor(0x40, 0xA0, 0xE0));
+  p.drawPie(1, 1, 13, 13, 90 * 16, 90 * 16);
+  p.setPen(QPen(QColor(0xC0, 0, 0), 1.5));
+  p.drawLine(QPointF(0.5, 13.5), QPointF(15.0, 10.0));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(QRectF(9.5, 1.0, 5.0, 4.0));
+  QFont font(LiberationFamilyFor("Arial", 0));
+  font.setPixelSize(9);
+  font.setBold(true);
+  p.setFont(font);
+  p.drawText(QRect(0, 0, 7, 15), Qt::AlignCenter, "X");
+  p.end();
+
+  EXPECT_GT(Drawn(reference), 60);
   EXPECT_EQ(Differences(kId, reference), 0);
 }
 
