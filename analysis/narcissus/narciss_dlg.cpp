@@ -11,6 +11,8 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/binding/field_label.h"
+#include "toolkit/binding/value_text.h"
 #include "toolkit/help/win_help.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/tables/table_header.h"
@@ -156,10 +158,17 @@ void TNarcissDlg::SetControlColors() {
   }
 }
 
-double TNarcissDlg::ReadDouble(int id) const {
+bool TNarcissDlg::ReadField(int id, char type, void *value) {
   char text[kEditLength] = {};
   GetDlgItemText(id, text, sizeof text);
-  return TextToDouble(text);
+  TNumberRead why = TNumberRead::Number;
+  if (ParseBoundValue(type, value, 0, nullptr, text, &why) != 0) return true;
+  // Typed numbers are read as every field reads them: a text that is not wholly a number,
+  // or one beyond the field's type, is refused by the field's name, and nothing runs.
+  TWindow *field = ChildWithId(id);
+  const std::string name = field != nullptr ? FieldLabel(*this, *field) : "Field";
+  MessageBox(GetHandle(), RefusedNumberMessage(name, text, why).c_str(), kNarcissCaption, MB_OK);
+  return false;
 }
 
 int TNarcissDlg::RowCount() const {
@@ -186,17 +195,14 @@ void TNarcissDlg::SetCell(int column, int row, const std::string &text) {
 
 void TNarcissDlg::CmCalculate() {
   if (running_ != 0 || system_ == nullptr || parameters_ == nullptr) return;
-  char text[kEditLength] = {};
-  GetDlgItemText(kScanner, text, sizeof text);
-  const int typed = TextToInt(text);
+  int typed = 0;
   TNarcissusParameters typedValues = *parameters_;
-  typedValues.lambdaMin = ReadDouble(kLambdaMin);
-  typedValues.lambdaMax = ReadDouble(kLambdaMax);
-  typedValues.sceneTemperature = ReadDouble(kScene);
-  typedValues.housingTemperature = ReadDouble(kHousing);
-  typedValues.detectorTemperature = ReadDouble(kDetector);
-  typedValues.fraction = ReadDouble(kFraction);
-  typedValues.maxScanAngle = ReadDouble(kMaxAngle);
+  if (!ReadField(kLambdaMin, 'd', &typedValues.lambdaMin) || !ReadField(kLambdaMax, 'd', &typedValues.lambdaMax) ||
+      !ReadField(kFraction, 'd', &typedValues.fraction) || !ReadField(kScene, 'd', &typedValues.sceneTemperature) ||
+      !ReadField(kHousing, 'd', &typedValues.housingTemperature) ||
+      !ReadField(kDetector, 'd', &typedValues.detectorTemperature) || !ReadField(kScanner, 'i', &typed) ||
+      !ReadField(kMaxAngle, 'd', &typedValues.maxScanAngle))
+    return;
   const std::string refusal = CheckNarcissusInput(typed, system_->SurfaceCount(), typedValues.lambdaMin,
                                                   typedValues.lambdaMax, typedValues);
   if (!refusal.empty()) {

@@ -67,7 +67,9 @@ class TNarcissDlg : public TColorDlg {
   void SetControlColors() override;
 
  private:
-  double ReadDouble(int id) const;
+  // The field's text into the value of the type letter ('d' double, 'i' int); false after
+  // a message naming the field when the text is no such number.
+  bool ReadField(int id, char type, void *value);
   void SetCell(int column, int row, const std::string &text);
   void ShowResult(const TNarcissusResult &result);
   void EndRun();

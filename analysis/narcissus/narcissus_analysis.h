@@ -1,8 +1,8 @@
 #pragma once
 // The narcissus analysis of a scanning infrared system (paraxial approximation): for each
-// surface in front of the scanner and each scan position, the false temperature
-// difference the detector sees from its own cold image reflected back by that surface,
-// and the sum over the surfaces. Qt-free; the dialog TNarcissDlg shows the table.
+// refracting surface, on either side of the scanner, and each scan position, the false
+// temperature difference the detector sees from its own cold image reflected back by that
+// surface, and the sum over the surfaces. Qt-free; the dialog TNarcissDlg shows the table.
 
 #include <functional>
 #include <memory>

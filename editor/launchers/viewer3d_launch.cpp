@@ -74,7 +74,9 @@ TOpticalViewer3DForEdit2D *TLauncherCommands::Show3DView(TWindow *parent, TSyste
   }
   const bool animating = system.options.lensAnimationRunning != 0 || system.options.beamAnimationRunning != 0;
   viewer->stillView = !animating || frame_.Queue().BusyCount() == 0 ? 1 : 0;
-  viewer->SetScale(kViewerScale);
+  // A movie the viewer records keeps the scale of its first frame (the redraw does not fit
+  // while it records): setting the editor's scale then would jump every frame to it.
+  if (!viewer->Movie().Recording()) viewer->SetScale(kViewerScale);
   // Turned once, when made: a refill keeps the user's view.
   if (fresh) viewer->TurnView(DANGLE3(-std::numbers::pi / 2, 0.0, std::numbers::pi), DPOINT3());
   BuildSystemScene(system, viewer->Scene());

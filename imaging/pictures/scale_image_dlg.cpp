@@ -1,15 +1,10 @@
 #include "imaging/pictures/scale_image_dlg.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
-
-#include "foundation/numtext/typed_number.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_scale.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "toolkit/binding/multi_edit.h"
 
 namespace {
 
@@ -32,11 +27,17 @@ const TResponseTableEntry kScaleImageTable[] = {
 };
 
 constexpr COLORREF kDarkBlue = RGB(0, 0, 192);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kFieldCapacity = 5;
 
 }  // namespace
 
 TScaleImageDlg::TScaleImageDlg(TColorPicture &picture)
-    : TColorDlg(&picture, "ScaleImageDlg"), picture_(picture) {}
+    : TColorDlg(&picture, "ScaleImageDlg"), picture_(picture), fields_(std::make_unique<TMultiEdit>(this, kFieldCapacity)) {
+  fields_->AddEdit(IDC_SCALE_VALUE, &scale, 'f', "%g");
+}
+
+TScaleImageDlg::~TScaleImageDlg() = default;
 
 bool TScaleImageDlg::Find(TEventInfo &info) {
   return SearchResponseTable(kScaleImageTable, info) || TColorDlg::Find(info);
@@ -44,49 +45,45 @@ bool TScaleImageDlg::Find(TEventInfo &info) {
 
 void TScaleImageDlg::SetupWindow() {
   TColorDlg::SetupWindow();
+  fields_->SetColors(kWhite, kDarkBlue);
   ShowScale();
 }
 
 void TScaleImageDlg::SetControlColors() {
   TColorDlg::SetControlColors();
-  if (currentId == IDC_SCALE_VALUE) textColor = kDarkBlue;
+  fields_->EditTextColor(currentKind, currentId, textColor);
 }
 
-bool TScaleImageDlg::ReadScale() {
-  char text[64] = {};
-  GetDlgItemText(IDC_SCALE_VALUE, text, sizeof text);
-  double value = 0.0;
-  if (ReadTypedNumber(text, value) != TNumberRead::Number || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) return false;
-  scale = static_cast<float>(value);
-  return true;
-}
+bool TScaleImageDlg::ReadScale() { return fields_->ReadAll() != 0; }
 
-void TScaleImageDlg::Apply() {
-  // An entry that is no number, or 0 or below, leaves the zoom as it is, and so does the
-  // scale as it was shown (the text carries only six digits of it).
+bool TScaleImageDlg::Apply() {
+  // An entry that is no number is refused by the field's name; one of 0 or below leaves
+  // the zoom as it is, and so does the scale as it was shown (the text carries only six
+  // digits of it).
   char text[64] = {};
   GetDlgItemText(IDC_SCALE_VALUE, text, sizeof text);
-  if (!ReadScale() || shownText_ == text) {
+  if (shownText_ == text) {
     picture_.Redraw(true);
-    return;
+    return true;
   }
+  if (!ReadScale()) return false;
   ApplyPictureScale(picture_, scale);
   ShowScale();
+  return true;
 }
 
 void TScaleImageDlg::ShowScale() {
   scale = static_cast<float>(PictureScale(picture_));
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", scale);
+  fields_->WriteAll();
+  char text[64] = {};
+  GetDlgItemText(IDC_SCALE_VALUE, text, sizeof text);
   shownText_ = text;
-  SetDlgItemText(IDC_SCALE_VALUE, text);
 }
 
 void TScaleImageDlg::CmApply() { Apply(); }
 
 void TScaleImageDlg::CmOkScale() {
-  Apply();
-  CmOk();
+  if (Apply()) CmOk();
 }
 
 void RunScaleDialog(TColorPicture &picture) {

@@ -3,11 +3,13 @@
 // 1 / N; "Apply" changes the picture's zoom so that it is drawn at that scale and redraws
 // it, "Ok" does the same and closes.
 
+#include <memory>
 #include <string>
 
 #include "toolkit/dialogs/color_dlg.h"
 
 class TColorPicture;
+class TMultiEdit;
 
 constexpr int IDC_SCALE_VALUE = 101;
 constexpr int IDC_SCALE_APPLY = 100;
@@ -15,6 +17,7 @@ constexpr int IDC_SCALE_APPLY = 100;
 class TScaleImageDlg : public TColorDlg {
  public:
   explicit TScaleImageDlg(TColorPicture &picture);
+  ~TScaleImageDlg() override;
 
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
@@ -27,11 +30,14 @@ class TScaleImageDlg : public TColorDlg {
   void SetControlColors() override;
 
  private:
-  // Reads the edit into scale (a text that is no number leaves it); false when unread.
+  // Reads the bound edit into scale; a text that is no float is refused by the field's
+  // name and leaves it (false).
   bool ReadScale();
-  void Apply();
+  // False when the entry was refused (the dialog then stays open on Ok).
+  bool Apply();
   // Shows the picture's present scale in the edit.
   void ShowScale();
   TColorPicture &picture_;
+  std::unique_ptr<TMultiEdit> fields_;  // the scale bound to its edit
   std::string shownText_;
 };

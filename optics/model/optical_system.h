@@ -177,6 +177,10 @@ class TOpticalSystem {
   // Stop, pupils and chief ray of the beam at (fieldA, fieldB): 1 found, 0 no chief ray,
   // -1 failure.
   int SolveChiefRay(double fieldA, double fieldB);
+  // The axial ray: field point (0, 0) through the centre of its own pupil, whichever field
+  // the pupils were solved for last (their state is left as it was). Global and ready for
+  // TraceRay; status -5 when there is no object surface.
+  TCurrentRay AxialRay();
   // Focal length, back focal distance and magnification: 1, or -1 when a ray fails.
   int FirstOrderParaxial();
   int FirstOrderReal();

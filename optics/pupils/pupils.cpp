@@ -414,3 +414,30 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   }
   return result;
 }
+
+TCurrentRay TOpticalSystem::AxialRay() {
+  // The pupil points hold the chief-ray crossings of the field solved last: a ray made
+  // from them for field 0 after a 14-degree beam starts off the axis and crosses it with a
+  // slope. The axial field's own crossings are solved, used and given back.
+  TOpticalSystemInformation &in = info;
+  const double entrance[3] = {in.entrancePupilPoint[0], in.entrancePupilPoint[1], in.entrancePupilPoint[2]};
+  const double exit[3] = {in.exitPupilPoint[0], in.exitPupilPoint[1], in.exitPupilPoint[2]};
+  const double entranceDiameter = in.entrancePupilDiameter;
+  const double exitDiameter = in.exitPupilDiameter;
+  const int stop = in.stopIndex;
+  TCurrentRay ray;
+  if (SolveChiefRay(0.0, 0.0) >= 1) {
+    ray = MakeRay(0.0, 0.0, 0.0, 0.0);
+  } else {
+    // Without a chief ray of its own the ray goes through the pupil's point on the axis.
+    ray = MakeRay(0.0, 0.0, -in.entrancePupilPoint[1], -in.entrancePupilPoint[2]);
+  }
+  for (int k = 0; k < 3; ++k) {
+    in.entrancePupilPoint[k] = entrance[k];
+    in.exitPupilPoint[k] = exit[k];
+  }
+  in.entrancePupilDiameter = entranceDiameter;
+  in.exitPupilDiameter = exitDiameter;
+  in.stopIndex = stop;
+  return ray;
+}

@@ -4,6 +4,7 @@
 
 #include "optics/model/optical_system.h"
 #include "optimization/binding/korvex_optz.h"
+#include "optimization/binding/optimization_progress.h"
 #include "optimization/merit/optimization_functions.h"
 #include "optimization/parameters/optimization_parameters.h"
 #include "optimization/system/configured_system.h"
@@ -40,6 +41,38 @@ std::string FailureText(const TOptimizationFunctions &functions) {
       return "System optimization is fault!\n\nThe merit functions cannot be computed.";
     default:
       return "";
+  }
+}
+
+// Why the run ended, for the progress window's stage field: the last stage's text
+// ("Constraints violation" of the restoring evaluation) and the damping grown past every
+// bound ("Infinity") would otherwise stand there, and tell the user nothing of the cause.
+std::string StopText(const TKorvexOptz &optz, bool started, bool stopped, TEvaluationFailure failure) {
+  if (stopped) return "Stopped by the user";
+  if (!started || failure != kEvaluationDone) return "Stopped: the rays fail";
+  if (optz.Merit <= optz.MeritTolerance || optz.IsConverged()) return "Done: the merit is at its floor";
+  if (optz.Iteration >= optz.MaxIterations) return "Done: " + std::to_string(optz.MaxIterations) + " iterations";
+  char text[64];
+  switch (optz.StopReason) {
+    case TOptzStop::kHeldAtBound:
+      std::snprintf(text, sizeof text, "Done: parameter %d is at its bound", optz.BlockingVariable + 1);
+      return text;
+    case TOptzStop::kNoAcceptedTrial:
+      // The gain rule: at the minimum along the variables no step can gain that much.
+      std::snprintf(text, sizeof text, "Done: no step gains %g %%", optz.GainThreshold * 100.0);
+      return text;
+    case TOptzStop::kEvaluationFailed:
+      return "Stopped: the rays fail";
+    default:
+      return "Done";
+  }
+}
+
+void ShowStopText(const std::string &text) {
+  if (TOptimizationProgress *viewer = CurrentOptimizationViewer()) {
+    viewer->SetFieldText(kViewerStage, text);
+    // The largest damping of the trials spent says nothing once the run is over.
+    viewer->SetFieldText(kViewerParameter, "");
   }
 }
 
@@ -120,6 +153,7 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
   if (functions.Failure() == kEvaluationStopped) stopped = true;
   const TEvaluationFailure failure = functions.Failure();
   const TOptimizationFault fault = functions.fault;
+  ShowStopText(StopText(optz, started != 0, stopped, failure));
   functions.runPump = nullptr;
   host.EndRun();
   functions.RestoreSystem();

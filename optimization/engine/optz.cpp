@@ -148,6 +148,8 @@ int TOptz::Iterate() {
 
   bool accepted = false;
   bool stopped = false;
+  boundWithdrawals = 0;
+  outOfBounds = -1;
   for (DampingTrial = 0; DampingTrial < MaxDampingTrials; ++DampingTrial) {
     if (StopRequested() != 0) {
       stopped = true;
@@ -174,12 +176,25 @@ int TOptz::Iterate() {
     StopReason = TOptzStop::kStopRequested;
   } else if (BlockingVariable >= 0) {
     StopReason = TOptzStop::kCrossedBounds;
+  } else if (boundWithdrawals > 0 && boundWithdrawals == DampingTrial) {
+    // However small the damping made the step, it left the bounds: a variable stands on
+    // its bound and the merit falls only beyond it.
+    StopReason = TOptzStop::kHeldAtBound;
+    BlockingVariable = outOfBounds;
   } else if (std::fabs(PrevMerit) <= kMeritFloor) {
     StopReason = TOptzStop::kMeritFloor;
   } else {
     StopReason = TOptzStop::kNoAcceptedTrial;
   }
   return 0;
+}
+
+int TOptz::FirstOutOfBounds() {
+  for (int i = 0; i < n; ++i) {
+    const double v = GetVariable(i);
+    if (v < LowerBound(i) || v > UpperBound(i)) return i;
+  }
+  return -1;
 }
 
 int TOptz::FirstCrossedBounds() {
@@ -286,6 +301,8 @@ bool TOptz::RunTrial() {
   SetVariables(TrialVariables.data());
   TrialPenalty = BoundPenalty();
   if (TrialPenalty > kPenaltyLimit) {
+    ++boundWithdrawals;
+    outOfBounds = FirstOutOfBounds();
     // The penalty has already doubled the damping of every variable out of its bounds.
     RejectTrial(false);
     return false;

@@ -23,6 +23,8 @@ enum class TOptzStop : int {
   kStopRequested,     // StopRequested answered non-zero
   kCrossedBounds,     // a variable's lower bound lies above its upper one (BlockingVariable):
                       // no point satisfies it, so every trial was withdrawn
+  kHeldAtBound,       // every damping trial stepped out of the bounds (BlockingVariable: the
+                      // first variable out of them in the last trial)
 };
 
 class TOptz {
@@ -126,7 +128,7 @@ class TOptz {
   double GainThreshold = 0.01;  // a trial must lower the merit by more than this fraction
   double Gain = 0.0;            // relative decrease of the last evaluated trial
   TOptzStop StopReason = TOptzStop::kNotReady;
-  int BlockingVariable = -1;  // with kCrossedBounds: the first variable whose bounds cross
+  int BlockingVariable = -1;  // with kCrossedBounds, kHeldAtBound: the variable that blocks
 
   std::vector<double> FunctionValues;       // m: F at the current point
   std::vector<double> SavedFunctionValues;  // m: F at the start of the iteration
@@ -157,8 +159,12 @@ class TOptz {
   void FetchWeightsAndTargets();
   // The first variable whose lower bound lies above its upper one, or -1.
   int FirstCrossedBounds();
+  // The first variable outside its bounds now, or -1.
+  int FirstOutOfBounds();
 
   bool storageReady = false;
+  int boundWithdrawals = 0;  // trials of this iteration withdrawn for leaving the bounds
+  int outOfBounds = -1;      // the first variable out of its bounds in the last of them
   bool started = false;  // the last Start succeeded
   std::vector<double> weights;       // m: W_j of this iteration
   std::vector<double> targets;       // m: T_j of this iteration

@@ -21,7 +21,7 @@ bool IsDigits(const std::string &text, std::size_t from) {
 // The direction the axial ray (field point 0, pupil centre) leaves surface `surf` with,
 // in global axes. False when the ray misses a surface or is totally reflected.
 bool AxialDirection(TOpticalSystem &system, int surf, double direction[3]) {
-  TCurrentRay ray = system.MakeRay(0.0, 0.0, 0.0, 0.0);
+  TCurrentRay ray = system.AxialRay();
   ray.traceThrough = 1;
   Mem<TIntersectionPoint> hits;
   system.TraceRay(ray, 1, &hits, 0);

@@ -1,6 +1,7 @@
 // The colour, file, print and find dialogs' provider slots and the calls over them.
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/core/color_dialog.h"
 #include "platform/core/file_dialog.h"
@@ -104,24 +105,33 @@ TFindDialogProvider *SetFindDialogProvider(TFindDialogProvider *provider) {
   return Swap(findProvider, provider);
 }
 
-bool RunFindDialog(TFindRequest &request) {
-  if (findProvider == nullptr) return false;
+std::unique_ptr<TFindSession> OpenFindDialog(const TFindRequest &request, TFindNotify notify) {
+  if (findProvider == nullptr || !notify) return nullptr;
   TFindRequest asked = request;
-  asked.Flags &= ~(FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL | FR_DIALOGTERM);
-  if (!findProvider->Run(asked)) return false;
-  if (asked.FindWhat.empty()) return false;
-  // Only one action, and replacing only from the replace dialog.
-  DWORD action = asked.Flags & (FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL);
-  if (!request.Replace) action &= FR_FINDNEXT;
-  if (action & FR_REPLACEALL) {
-    action = FR_REPLACEALL;
-  } else if (action & FR_REPLACE) {
-    action = FR_REPLACE;
-  } else {
-    action = FR_FINDNEXT;
-  }
-  asked.Flags = (asked.Flags & (FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE)) | action;
-  asked.Replace = request.Replace;
-  request = asked;
-  return true;
+  asked.Flags &= FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE;
+  const bool replacing = request.Replace;
+  // Every word of the dialog reaches the owner as one action, or as its close.
+  auto told = [replacing, notify = std::move(notify)](const TFindRequest &said) {
+    TFindRequest heard = said;
+    heard.Replace = replacing;
+    if (said.Flags & FR_DIALOGTERM) {
+      heard.Flags = (said.Flags & (FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE)) | FR_DIALOGTERM;
+      notify(heard);
+      return;
+    }
+    if (said.FindWhat.empty()) return;
+    // Only one action, and replacing only from the replace dialog.
+    DWORD action = said.Flags & (FR_FINDNEXT | FR_REPLACE | FR_REPLACEALL);
+    if (!replacing) action &= FR_FINDNEXT;
+    if (action & FR_REPLACEALL) {
+      action = FR_REPLACEALL;
+    } else if (action & FR_REPLACE) {
+      action = FR_REPLACE;
+    } else {
+      action = FR_FINDNEXT;
+    }
+    heard.Flags = (said.Flags & (FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE)) | action;
+    notify(heard);
+  };
+  return findProvider->Open(asked, std::move(told));
 }

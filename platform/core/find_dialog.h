@@ -1,9 +1,12 @@
 #pragma once
-// The find and replace dialogs through a replaceable provider. They are asked modally:
-// each run ends with one action (find next, replace, replace all) or a close. The program
-// installs the Qt one; tests install TScriptedFindDialog (scripted_dialogs.h); without
-// either every request is closed.
+// The find and replace dialogs through a replaceable provider. They are modeless: an open
+// dialog stays while the user finds, replaces and finds again, and tells its owner each
+// action at once (find next, replace, replace all) with the entries as they stand, and
+// finally that it closed (FR_DIALOGTERM). The program installs the Qt one; tests install
+// TScriptedFindDialog (scripted_dialogs.h); without either nothing opens.
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/core/types.h"
@@ -19,18 +22,33 @@ constexpr DWORD FR_DIALOGTERM = 0x00000040;
 struct TFindRequest {
   HWND Owner = nullptr;
   bool Replace = false;     // the replace dialog (with "Replace with")
-  DWORD Flags = FR_DOWN;    // options in; the action (FR_FINDNEXT ...) added on return
+  DWORD Flags = FR_DOWN;    // options in; the action (FR_FINDNEXT ...) added when told
   std::string FindWhat;
   std::string ReplaceWith;
+};
+
+// What an open dialog tells its owner: one action with the options, or FR_DIALOGTERM.
+using TFindNotify = std::function<void(const TFindRequest &)>;
+
+// One open dialog. Destroying it closes the dialog without a word more to the owner, so
+// an owner that goes first takes its dialog with it.
+class TFindSession {
+ public:
+  virtual ~TFindSession() = default;
+  // False once the user has closed it.
+  virtual bool IsOpen() const = 0;
+  // Brings an open dialog to the front (asked again while it is open).
+  virtual void Raise() = 0;
 };
 
 class TFindDialogProvider {
  public:
   virtual ~TFindDialogProvider() = default;
-  // True with the action in Flags; false when closed.
-  virtual bool Run(TFindRequest &request) = 0;
+  // Opens the dialog with the request's entries and options; null when it cannot.
+  virtual std::unique_ptr<TFindSession> Open(const TFindRequest &request, TFindNotify notify) = 0;
 };
 
 TFindDialogProvider *SetFindDialogProvider(TFindDialogProvider *provider);
-// False when closed or when nothing is to be found (an empty text).
-bool RunFindDialog(TFindRequest &request);
+// Opens a modeless dialog; null without a provider. The owner hears one action at a time
+// (a find dialog only finds; an action with nothing to find is not told) and the close.
+std::unique_ptr<TFindSession> OpenFindDialog(const TFindRequest &request, TFindNotify notify);

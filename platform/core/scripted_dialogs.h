@@ -5,6 +5,7 @@
 // keeps its data apart from the program's.
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,9 @@ class TScriptedPrintDialog final : public TPrintDialogProvider {
   TPrintDialogProvider *previous;
 };
 
+// The find and replace dialogs are modeless: an opened (or raised) dialog says the queued
+// answers at once, in order, and stays open; a queued Close closes it. Press speaks in the
+// open dialog now, UserCloses closes it now.
 class TScriptedFindDialog final : public TFindDialogProvider {
  public:
   TScriptedFindDialog();
@@ -86,16 +90,29 @@ class TScriptedFindDialog final : public TFindDialogProvider {
   TScriptedFindDialog(const TScriptedFindDialog &) = delete;
   TScriptedFindDialog &operator=(const TScriptedFindDialog &) = delete;
 
-  bool Run(TFindRequest &request) override;
-  // The user's entries and action (FR_FINDNEXT, FR_REPLACE or FR_REPLACEALL with options).
+  std::unique_ptr<TFindSession> Open(const TFindRequest &request, TFindNotify notify) override;
+  // The user's entries and action (FR_FINDNEXT, FR_REPLACE or FR_REPLACEALL with options),
+  // said when the next dialog opens or is raised.
   void Answer(const std::string &findWhat, DWORD flags, const std::string &replaceWith = {}) {
     answers.push_back(TFindRequest{nullptr, false, flags, findWhat, replaceWith});
   }
   void Close() { answers.push_back(std::nullopt); }
+  // Said in the open dialog now; false when none is open.
+  bool Press(const std::string &findWhat, DWORD flags, const std::string &replaceWith = {});
+  // The user closes the open dialog; false when none is open.
+  bool UserCloses();
+  bool HasOpenDialog() const;
+  // The open dialog brought to the front: counted, and the queued answers said in it.
+  void Raised();
   std::vector<TFindRequest> asked;
+  int raised = 0;
+
+  struct TOpenDialog;
 
  private:
+  void SayQueued();
   std::deque<std::optional<TFindRequest>> answers;
+  std::weak_ptr<TOpenDialog> current;
   TFindDialogProvider *previous;
 };
 

@@ -405,13 +405,13 @@ void TOpticalViewer3D::CeViewerCommand(TCommandEnabler &enabler) { enabler.Enabl
 void TOpticalViewer3D::CeSwapEyes(TCommandEnabler &enabler) { enabler.Enable(driverPresent_ == 1 && stereoOn_); }
 
 void TOpticalViewer3D::EvClose() {
-  // The movie being recorded is finished with the viewer.
-  movie_->Finish();
   ClosePalettes();
   scene_->ClearObjects();
   scene_->ClearRays();
   // The glasses are switched off by the viewer that may have switched them on.
   if (driverPresent_ == 1) RunStereoDriver(ProgramDir(), TempDir(), "Off", nullptr);
+  // The movie being recorded is finished with the viewer.
+  movie_->Finish();
   DefaultProcessing();
 }
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -157,6 +159,36 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
     EXPECT_EQ(parameters.scannerSurface, 5) << c.text;
     dlg.SetDlgItemText(c.id, kept.c_str());
   }
+}
+
+TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
+  TNarcissDlg &dlg = Open();
+  Compute();
+  const std::string all = dlg.CellText(1, 4);
+  // Not wholly a number, or beyond the double: refused by the field's name, nothing run.
+  const std::pair<int, const char *> refused[] = {
+      {TNarcissDlg::kScene, "nan"},
+      {TNarcissDlg::kDetector, "1e400"},
+      {TNarcissDlg::kScanner, "5 or 6"},
+  };
+  for (const auto &[id, text] : refused) {
+    const std::string kept = Text(id);
+    dlg.SetDlgItemText(id, text);
+    answers->boxes.clear();
+    Compute();
+    ASSERT_EQ(answers->boxes.size(), 1u) << text;
+    EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
+    EXPECT_EQ(dlg.CellText(1, 4), all) << text;
+    dlg.SetDlgItemText(id, kept.c_str());
+  }
+  EXPECT_EQ(answers->boxes[0].text, "Surface: \"5 or 6\" is not a number.");
+  EXPECT_TRUE(std::isfinite(parameters.sceneTemperature));
+  // A decimal comma is the decimal point, here as in every field.
+  dlg.SetDlgItemText(TNarcissDlg::kLambdaMin, "3,5");
+  answers->boxes.clear();
+  Compute();
+  EXPECT_TRUE(answers->boxes.empty());
+  EXPECT_EQ(parameters.lambdaMin, 3.5);
 }
 
 TEST_F(NarcissDialog, AScanAngleGivesFiveColumnsAndCloseEnds) {

@@ -275,3 +275,40 @@ TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOffe
 }
 
 }  // namespace
+TEST_F(PropertiesFolderTest, EveryPageLiesAboveTheButtonsAndEverythingInsideTheFolder) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  folder.CmOptimization();  // the panel's buttons and summary line shown too
+  const RECT client = folder.GetClientRect();
+  // A child's rectangle in the folder's client coordinates.
+  const auto placeOf = [&folder](TWindow &child) {
+    const RECT screen = child.GetWindowRect();
+    POINT topLeft{screen.left, screen.top};
+    POINT bottomRight{screen.right, screen.bottom};
+    folder.ScreenToClient(topLeft);
+    folder.ScreenToClient(bottomRight);
+    return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+  };
+  LONG buttonsTop = client.bottom;
+  const int buttons[] = {kOptimizationButtonId, kPanelVariablesId, kPanelFunctionsId, kPanelOptimizeId,
+                         kPanelSummaryId, IDCANCEL};
+  for (int id : buttons) {
+    TWindow *control = folder.ChildWithId(id);
+    ASSERT_NE(control, nullptr) << id;
+    EXPECT_TRUE(control->IsWindowVisible()) << id;
+    const RECT place = placeOf(*control);
+    EXPECT_GE(place.left, 0) << id;
+    EXPECT_LE(place.right, client.right) << id;
+    EXPECT_LE(place.bottom, client.bottom) << id;
+    buttonsTop = std::min(buttonsTop, place.top);
+  }
+  for (int page = 0; page < 3; ++page) {
+    folder.SelectPage(page);
+    test_kit::RunFor(10);
+    const RECT place = placeOf(*folder.GetPage(page));
+    EXPECT_GE(place.top, 0) << page;
+    EXPECT_LE(place.right, client.right) << page;
+    EXPECT_LE(place.bottom, buttonsTop) << "page " << page << " runs under the buttons";
+  }
+}
+

@@ -1,7 +1,8 @@
 // The editor's 3-D image: the View menu's toggle with its check mark, the viewer shading
 // the double Gauss with its rays, an edit in the properties folder redrawing it without
 // turning the view, Undo bringing the picture back, and the viewer and the editor each
-// closing first without leaving a pointer behind.
+// closing first without leaving a pointer behind; the viewer recording the editor's lens
+// animation, a frame at each of its refreshes, at the scale of the first.
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,13 @@
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/scripted_dialogs.h"
 #include "toolkit/render3d/drv3d.h"
 #include "viewer3d/frame/optical_viewer3d.h"
+#include "viewer3d/movies/avi_codec_dlg.h"
+#include "viewer3d/movies/avi_reader.h"
+#include "viewer3d/movies/o_avi_stream.h"
+#include "viewer3d/movies/pavi.h"
 #include "viewer3d/palette/viewer_commands.h"
 #include "viewer3d/window/optic3dv.h"
 
@@ -164,6 +170,48 @@ TEST_F(EditorViewerTest, TheViewerClosingFirstOrTheEditorClosingFirstLeavesNoPoi
     EXPECT_EQ(dynamic_cast<TOpticalViewer3D *>(child), nullptr);
     EXPECT_EQ(dynamic_cast<TToolsWnd *>(child), nullptr);
   }
+}
+
+TEST_F(EditorViewerTest, TheViewerRecordsTheLensAnimationAFrameAStepAtTheScaleOfTheFirst) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(Scratch("Systems/Cooke_Triplet.anm"), "[Common]\nContinuous=0;\n[Elem_1]\nPosY=0, 2; dPosY=0.5\n");
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  const double fitted = viewer->Scale();
+  ASSERT_NE(fitted, 5.0);  // the editor's scale before the fit: the check below tells them apart
+  const TAviCodecChooser previousCodec = SetAviCodecChooser([](TAviCodec &codec) {
+    codec.kind = TAviCodec::kFullFrames;
+    return true;
+  });
+  TScriptedFileDialog files;
+  const std::string movie = Scratch("viewer_lens.avi");
+  files.Choose({movie});
+  viewer->SendMessage(WM_COMMAND, CM_VIEWER_ANIMATION + static_cast<int>(TViewerAnimation::kLens));
+  ASSERT_TRUE(viewer->Movie().Recording());
+  // Pressed while the editor animates, the viewer's animation button is refused.
+  viewer->PostMessage(WM_COMMAND, CM_CREATE_ANIMATION);
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_EQ(editor.System().options.lensAnimationRunning, 0);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Stop Animation in Editor!");
+  // A frame at every refresh, all at the fitted scale of the picture the user saw.
+  EXPECT_EQ(viewer->Scale(), fitted);
+  const int frames = viewer->Movie().Stream()->FrameCount();
+  EXPECT_GE(frames, 4);
+  viewer->SendMessage(WM_CLOSE);
+  SetAviCodecChooser(previousCodec);
+  EXPECT_EQ(answers_->boxes.size(), 1u);
+  TAviReader reader;
+  ASSERT_TRUE(reader.Open(movie)) << reader.Error();
+  ASSERT_EQ(reader.FrameCount(), frames);
+  EXPECT_EQ(reader.Width(), 550);
+  EXPECT_EQ(reader.Height(), 410);
+  // The lens moves from frame to frame.
+  TAviImage one, two;
+  ASSERT_TRUE(reader.ReadFrame(1, one));
+  ASSERT_TRUE(reader.ReadFrame(2, two));
+  EXPECT_NE(one.bits, two.bits);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <iomanip>
 #include <sstream>
@@ -25,6 +27,7 @@
 #include "imaging/pictures/scale_image_dlg.h"
 #include "imaging/testobject/test_image.h"
 #include "optics/whole/whole_system.h"
+#include "platform/core/recording_providers.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
@@ -128,11 +131,27 @@ TEST_F(PictureWindow, ScaleDialogChangesTheZoomToTheEnteredScale) {
     dialog.SetDlgItemText(IDC_SCALE_VALUE, "0");
     dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
     EXPECT_APPROX(picture->zoom, 2.0, kZoomTolerance);
+    // The field is bound as every number field is: a decimal comma is the point, a text
+    // that is no number is refused by the field's name, and Ok then keeps the dialog open.
+    TRecordingMessageBoxProvider boxes;
+    std::snprintf(text, sizeof text, "%g", PictureScale(*picture) / 2.0);
+    std::string comma = text;
+    std::replace(comma.begin(), comma.end(), '.', ',');
+    dialog.SetDlgItemText(IDC_SCALE_VALUE, comma.c_str());
+    dialog.SendMessage(WM_COMMAND, IDC_SCALE_APPLY, 0);
+    EXPECT_APPROX(picture->zoom, 4.0, 2.0 * kZoomTolerance);
+    EXPECT_TRUE(boxes.boxes.empty());
+    dialog.SetDlgItemText(IDC_SCALE_VALUE, "1e400");
+    dialog.SendMessage(WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("\"1e400\""), std::string::npos);
+    EXPECT_TRUE(dialog.IsWindow());
+    EXPECT_APPROX(picture->zoom, 4.0, 2.0 * kZoomTolerance);
     dialog.Destroy();
   }
-  // The picture now shows the central half.
-  EXPECT_EQ(picture->view.left, 32);
-  EXPECT_EQ(picture->view.right, 95);
+  // The picture now shows the central quarter.
+  EXPECT_EQ(picture->view.left, 48);
+  EXPECT_EQ(picture->view.right, 79);
 }
 
 namespace {

@@ -473,3 +473,34 @@ TEST_F(Pupils, AStopLeftToTheSearchIsSearchedAgainAtEverySolve) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Pupils, TheAxialRayStaysOnTheAxisAfterAnObliqueBeamWasSolved) {
+  // The pupil points hold the chief-ray crossing of the field solved last. The axial ray
+  // of a centred system lies on the axis whichever field that was, and asking for it
+  // leaves the oblique beam's pupil state as it was.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  ASSERT_EQ(system.SolveChiefRay(14.0, 0.0), 1);
+  const TOpticalSystemInformation before = system.info;
+  ASSERT_NE(before.entrancePupilPoint[1], 0.0) << "the oblique chief ray crosses off the axis";
+  TCurrentRay axial = system.AxialRay();
+  EXPECT_EQ(axial.y, 0.0);
+  EXPECT_EQ(axial.M, 0.0);
+  axial.traceThrough = 1;
+  Mem<TIntersectionPoint> hits;
+  system.TraceRay(axial, kTracePlainGlobal, &hits, 0);
+  ASSERT_EQ(axial.status, kRayPassed);
+  for (int s = 1; s < system.SurfaceCount(); ++s) {
+    EXPECT_EQ(hits.data[s].y, 0.0) << "surface " << s;
+    EXPECT_EQ(hits.data[s].M, 0.0) << "surface " << s;
+  }
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(system.info.entrancePupilPoint[k], before.entrancePupilPoint[k]);
+    EXPECT_EQ(system.info.exitPupilPoint[k], before.exitPupilPoint[k]);
+  }
+  EXPECT_EQ(system.info.stopIndex, before.stopIndex);
+}
+
+}  // namespace

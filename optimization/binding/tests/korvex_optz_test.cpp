@@ -17,6 +17,8 @@ namespace {
 
 // The focal length the run must reach: the merit tolerance 1e-16 is a squared residual.
 constexpr double kFocalTolerance = 1e-6;
+// A thickness against the difference of two vertices some 40 mm from the origin: rounding.
+constexpr double kVertexTolerance = 1e-12;
 
 // A progress window that keeps what it was told.
 class TRecordingViewer : public TOptimizationProgress {
@@ -234,4 +236,49 @@ TEST_F(KorvexOptz, SmallValuesTakeTheirStepFromTheFootprint) {
   EXPECT_EQ(optz.DerivativeStep(1, 0.0), 1e-9);
   set.footprint.data[2] = DPOINT3();
   EXPECT_EQ(optz.DerivativeStep(0, 0.0), 1e-9);
+}
+
+TEST_F(KorvexOptz, AThicknessOfTheDoubleGaussKeepsItCentredAndEndsAtItsMinimumInWords) {
+  // The gap in front of the stop against the transverse aberrations of all three beams.
+  // The beams solve their chief rays off the axis; the thickness must still move the
+  // following surfaces along the axis, and the run ends at the minimum along it, which the
+  // window names (not the restoring stage's "Constraints violation" and a damping of
+  // "Infinity").
+  Load(system, "double_gauss.os");
+  set.Rebuild(&configured);
+  for (int r = 0; r < set.Beams(); ++r) Weigh(set.Record(0, r)->AberT, 0.0, 1.0);
+  set.SetConfigurations();
+  parameters.SetOwner(&configured);
+  TParameterDescription gap;
+  gap.Set(0, 5, "T", 1.0, 20.0);
+  parameters.Add(gap);
+  TRecordingViewer viewer;
+  TTestRunHost host;
+  ASSERT_EQ(RunOptimization(configured, parameters, set, host, ""), kRunCompleted);
+  ASSERT_GE(host.accepted.size(), 1u);
+  for (int s = 0; s < system.SurfaceCount(); ++s) {
+    const DPOINT3 vertex = system.GetSurfacePosition(s, 0, kGlobalFrame);
+    EXPECT_EQ(vertex.y, 0.0) << "surface " << s;
+    EXPECT_EQ(vertex.z, 0.0) << "surface " << s;
+  }
+  const double thickness = parameters.Value(0);
+  EXPECT_NEAR(system.GetSurfacePosition(6, 0, kGlobalFrame).x - system.GetSurfacePosition(5, 0, kGlobalFrame).x,
+              thickness, kVertexTolerance);
+  EXPECT_EQ(viewer.fields[kViewerStage], "Done: no step gains 1 %");
+  EXPECT_EQ(viewer.fields[kViewerParameter], "");
+  // A minimum indeed: a hundredth of a millimetre either way raises the merit.
+  TKorvexOptz check(parameters.Count(), set.Count());
+  check.Parameters = &parameters;
+  check.Functions = &set;
+  TCountingPump pump;
+  set.runPump = &pump;
+  auto meritAt = [&](double t) {
+    parameters.SetValue(0, t);
+    EXPECT_EQ(check.Start(), 1);
+    return check.Merit;
+  };
+  const double atMinimum = meritAt(thickness);
+  EXPECT_GT(meritAt(thickness - 0.01), atMinimum);
+  EXPECT_GT(meritAt(thickness + 0.01), atMinimum);
+  set.runPump = nullptr;
 }

@@ -132,3 +132,35 @@ TEST(OptzEdges, SecantModeHalvesTheFirstStepWithFactorOneThenAddsSecantDamping) 
   EXPECT_APPROX(problem.x[0], 1.5 + h2 * b / (a + d), kStepTolerance);
   EXPECT_APPROX(problem.Damping[0], d, kStepTolerance);
 }
+
+TEST(OptzEdges, AVariableOnItsBoundWithTheMeritFallingBeyondItIsNamed) {
+  // F = x with target 10 and x held to [0, 5], starting at 5: the merit falls only above
+  // 5, so every damped step leaves the bounds and is withdrawn; the run stops there and
+  // says which variable holds it, instead of calling it a failed gain.
+  TTestProblem problem({1.0, 5.0}, 2, AtAnyStage([](const std::vector<double> &x, std::vector<double> &f) {
+                         f[0] = x[0];
+                         f[1] = x[1];
+                       }));
+  problem.target = {1.0, 10.0};
+  problem.lower = {-10.0, 0.0};
+  problem.upper = {10.0, 5.0};
+  ASSERT_EQ(problem.Start(), 1);
+  EXPECT_EQ(problem.Iterate(), 0);
+  EXPECT_EQ(problem.StopReason, TOptzStop::kHeldAtBound);
+  EXPECT_EQ(problem.BlockingVariable, 1);
+  EXPECT_EQ(problem.Count(TOptz::kStageTrial), 0) << "every trial withdrawn unevaluated";
+  EXPECT_EQ(problem.x[1], 5.0);
+}
+
+TEST(OptzEdges, AtTheMinimumNoTrialGainsAndTheReasonIsTheGainRule) {
+  // F = x - 3 with target 0 has its least squares at x = 3 exactly, starting there: no
+  // step lowers the merit by 1 %, and no bound is in the way.
+  TTestProblem problem({3.0}, 2, AtAnyStage([](const std::vector<double> &x, std::vector<double> &f) {
+                         f[0] = x[0] - 3.0;
+                         f[1] = 1.0;
+                       }));
+  ASSERT_EQ(problem.Start(), 1);
+  EXPECT_EQ(problem.Iterate(), 0);
+  EXPECT_EQ(problem.StopReason, TOptzStop::kNoAcceptedTrial);
+  EXPECT_EQ(problem.BlockingVariable, -1);
+}

@@ -177,6 +177,9 @@ std::vector<std::pair<int, std::string>> WidestFieldTexts() {
           {kViewerSpeed, number},
           {kViewerTime, "58:48"},
           {kViewerStage, TKorvexOptz::StageText(TOptz::kStageBase)},
+          // The longest texts of a run's end.
+          {kViewerStage, "Done: parameter 99 is at its bound"},
+          {kViewerStage, "Done: the merit is at its floor"},
           {kViewerParameter, number},
           {kViewerFunction, "1000"}};
 }
@@ -260,4 +263,38 @@ TEST_F(OptimizationViewer, ARunOpensTheWindowClearOfTheMainWindowsMenuAndCanvas)
   EXPECT_LE(shown.bottom, 800);
   viewer->Destroy();
   delete viewer;
+}
+
+TEST_F(OptimizationViewer, StopUndoAndOkAreWholeButtonsWithTheirLabels) {
+  // Buttons of 14 dialog units, within the window and side by side, each with its label's
+  // ink inside its face (not slivers at the window's lower edge).
+  TViewerRunHost host(nullptr);
+  ASSERT_EQ(Run(host), kRunCompleted);
+  TOptimizationViewer *viewer = TOptimizationViewer::Existing();
+  ASSERT_NE(viewer, nullptr);
+  const RECT window = viewer->GetWindowRect();
+  // A button's raised edge is this wide; a label of the stock face is at least this high.
+  constexpr int kButtonEdge = 3;
+  constexpr int kLabelInkHeight = 6;
+  // 14 dialog units of an 8-point face are over 20 pixels; a sliver is 3.
+  constexpr int kButtonHeight = 18;
+  for (int id : {kViewerStopButton, kViewerUndoButton, kViewerOkButton}) {
+    TWindow *button = viewer->ChildWithId(id);
+    ASSERT_NE(button, nullptr) << id;
+    const RECT r = button->GetWindowRect();
+    EXPECT_GE(r.bottom - r.top, kButtonHeight) << "button " << id;
+    EXPECT_GE(r.left, window.left) << "button " << id;
+    EXPECT_LE(r.bottom, window.bottom) << "button " << id;
+    EXPECT_LE(r.right, window.right) << "button " << id;
+    // The label's ink inside the face, clear of the 3-D edges (black once the run has
+    // ended and the button is enabled).
+    if (!button->IsWindowEnabled()) continue;
+    button->UpdateWindow();
+    const QImage whole = test_kit::WindowPixels(*button);
+    const QImage face = whole.copy(kButtonEdge, kButtonEdge, whole.width() - 2 * kButtonEdge,
+                                   whole.height() - 2 * kButtonEdge);
+    const QRect ink = InkBox(face);
+    ASSERT_FALSE(ink.isEmpty()) << "button " << id << " shows no label";
+    EXPECT_GE(ink.height(), kLabelInkHeight) << "button " << id;
+  }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "platform/core/scripted_dialogs.h"
 
 TEST(ColorDialog, ChoiceAndCustomColoursComeBackCancelKeepsTheColour) {
@@ -90,22 +93,50 @@ TEST(PrintDialog, PagesComeBackInsideTheLimits) {
   EXPECT_EQ(settings.PrinterName, before.PrinterName);
 }
 
-TEST(FindDialog, OneActionAndReplacingOnlyFromTheReplaceDialog) {
+TEST(FindDialog, StaysOpenTellingOneActionAtATimeUntilClosed) {
   TScriptedFindDialog dialog;
-  dialog.Answer("lens", FR_REPLACEALL | FR_MATCHCASE, "mirror");
-  dialog.Answer("lens", FR_REPLACE | FR_REPLACEALL | FR_DOWN, "mirror");
-  dialog.Answer("", FR_FINDNEXT);
-  dialog.Close();
+  std::vector<TFindRequest> heard;
+  const auto listen = [&heard](const TFindRequest &said) { heard.push_back(said); };
+  EXPECT_EQ(OpenFindDialog(TFindRequest{}, nullptr), nullptr);  // nobody to tell
   TFindRequest find;
-  ASSERT_TRUE(RunFindDialog(find));
-  EXPECT_EQ(find.Flags, FR_FINDNEXT | FR_MATCHCASE);  // a find dialog only finds
+  find.FindWhat = "lens";
+  const std::unique_ptr<TFindSession> session = OpenFindDialog(find, listen);
+  ASSERT_NE(session, nullptr);
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].FindWhat, "lens");
+  // Several words while it is open; a find dialog only finds, and an empty text is no action.
+  EXPECT_TRUE(dialog.Press("lens", FR_REPLACEALL | FR_MATCHCASE, "mirror"));
+  EXPECT_TRUE(dialog.Press("", FR_FINDNEXT));
+  EXPECT_TRUE(dialog.Press("prism", FR_FINDNEXT | FR_DOWN));
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[0].Flags, FR_FINDNEXT | FR_MATCHCASE);
+  EXPECT_FALSE(heard[0].Replace);
+  EXPECT_EQ(heard[1].FindWhat, "prism");
+  EXPECT_TRUE(session->IsOpen());
+  EXPECT_TRUE(dialog.UserCloses());
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_TRUE(heard[2].Flags & FR_DIALOGTERM);
+  EXPECT_FALSE(session->IsOpen());
+  EXPECT_FALSE(dialog.Press("lens", FR_FINDNEXT));  // nothing open: nobody hears it
+  EXPECT_EQ(heard.size(), 3u);
+}
+
+TEST(FindDialog, TheReplaceDialogTellsOneActionAndAClosedSessionHearsNothing) {
+  TScriptedFindDialog dialog;
+  std::vector<TFindRequest> heard;
   TFindRequest replace;
   replace.Replace = true;
-  ASSERT_TRUE(RunFindDialog(replace));
-  EXPECT_EQ(replace.Flags, FR_REPLACEALL | FR_DOWN);
-  EXPECT_EQ(replace.ReplaceWith, "mirror");
-  EXPECT_FALSE(RunFindDialog(find));  // nothing to find
-  EXPECT_FALSE(RunFindDialog(find));  // closed
+  dialog.Answer("lens", FR_REPLACE | FR_REPLACEALL | FR_DOWN, "mirror");
+  auto session = OpenFindDialog(replace, [&heard](const TFindRequest &said) { heard.push_back(said); });
+  ASSERT_EQ(heard.size(), 1u);  // the queued answer, said as it opened
+  EXPECT_EQ(heard[0].Flags, FR_REPLACEALL | FR_DOWN);
+  EXPECT_EQ(heard[0].ReplaceWith, "mirror");
+  EXPECT_TRUE(heard[0].Replace);
+  // The owner lets the dialog go: it closes without a word, and later presses reach no one.
+  session.reset();
+  EXPECT_FALSE(dialog.HasOpenDialog());
+  EXPECT_FALSE(dialog.Press("lens", FR_REPLACE));
+  EXPECT_EQ(heard.size(), 1u);
 }
 
 TEST(Clipboard, TextAndDibNeedTheClipboardOpenToBeSet) {

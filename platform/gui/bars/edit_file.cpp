@@ -82,19 +82,36 @@ void TEditSearch::CeEditFindNext(TCommandEnabler &enabler) {
   enabler.Enable(GetTextLen() > 0);
 }
 
-void TEditSearch::CmEditFind() {
+// The dialog goes before the edit does, so it never speaks to an edit that is gone.
+TEditSearch::~TEditSearch() { findDialog_.reset(); }
+
+void TEditSearch::OpenSearchDialog(bool replace) {
+  if (IsFindDialogOpen() && SearchData.Replace == replace) {
+    findDialog_->Raise();
+    return;
+  }
+  findDialog_.reset();
   SearchData.Owner = GetHandle();
-  SearchData.Replace = false;
-  if (RunFindDialog(SearchData)) DoSearch();
+  SearchData.Replace = replace;
+  findDialog_ = OpenFindDialog(SearchData, [this](const TFindRequest &said) { SearchDialogSaid(said); });
 }
 
-void TEditSearch::CmEditReplace() {
-  SearchData.Owner = GetHandle();
-  SearchData.Replace = true;
-  if (!RunFindDialog(SearchData)) return;
-  if (SearchData.Flags & FR_REPLACEALL) {
+void TEditSearch::CmEditFind() { OpenSearchDialog(false); }
+
+void TEditSearch::CmEditReplace() { OpenSearchDialog(true); }
+
+void TEditSearch::SearchDialogSaid(const TFindRequest &said) {
+  // Find Next goes on with the last action's entries and options once the dialog is
+  // closed; the dialog itself is let go at the next opening or with the edit, never inside
+  // its own word.
+  if (said.Flags & FR_DIALOGTERM) return;
+  SearchData.Flags = said.Flags & (FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE);
+  SearchData.FindWhat = said.FindWhat;
+  SearchData.ReplaceWith = said.ReplaceWith;
+  SearchData.Replace = said.Replace;
+  if (said.Flags & FR_REPLACEALL) {
     ReplaceAll();
-  } else if (SearchData.Flags & FR_REPLACE) {
+  } else if (said.Flags & FR_REPLACE) {
     if (SelectionMatches()) Insert(SearchData.ReplaceWith.c_str());
     DoSearch();
   } else {

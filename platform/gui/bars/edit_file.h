@@ -4,6 +4,7 @@
 // Files are read with either line end and written with '\n', through a file beside the
 // target that is renamed into place, so a failed save keeps the old file.
 
+#include <memory>
 #include <string>
 
 #include "foundation/filewrite/file_replace.h"
@@ -26,10 +27,16 @@ constexpr UINT CM_EDITFIND = 24351;
 constexpr UINT CM_EDITREPLACE = 24352;
 constexpr UINT CM_EDITFINDNEXT = 24353;
 
+// Find and Replace open a modeless dialog that stays beside the text: each of its actions
+// searches or replaces at once, the user may edit the text between them, and Find Next
+// repeats the last search with the dialog open or closed. One dialog at a time: asking
+// again for the one open brings it forward, asking for the other kind replaces it. The
+// dialog closes with the edit.
 class TEditSearch : public TEdit {
  public:
   TEditSearch(TWindow *parent = nullptr, int id = 0, const char *text = nullptr, int x = 0,
               int y = 0, int w = 0, int h = 0, TModule *module = nullptr);
+  ~TEditSearch() override;
 
   void CmEditFind();
   void CmEditReplace();
@@ -51,11 +58,17 @@ class TEditSearch : public TEdit {
   int ReplaceAll();
 
   bool Find(TEventInfo &info) override;
+  // True while a find or replace dialog of this edit is open.
+  bool IsFindDialogOpen() const { return findDialog_ != nullptr && findDialog_->IsOpen(); }
 
   TFindRequest SearchData;
 
  private:
+  void OpenSearchDialog(bool replace);
+  // One word of the open dialog: an action with its entries, or its close.
+  void SearchDialogSaid(const TFindRequest &said);
   bool SelectionMatches();
+  std::unique_ptr<TFindSession> findDialog_;
 };
 
 class TEditFile : public TEditSearch {

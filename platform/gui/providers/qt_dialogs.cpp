@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -174,9 +175,35 @@ bool TQtPrintDialog::Run(TPrintSettings &settings) {
   return true;
 }
 
-bool TQtFindDialog::Run(TFindRequest &request) {
-  QDialog dialog(OwnerWidget(request.Owner));
-  dialog.setWindowTitle(request.Replace ? "Replace" : "Find");
+namespace {
+
+class TQtFindSession final : public TFindSession {
+ public:
+  explicit TQtFindSession(QDialog *dialog) : dialog_(dialog) {}
+  ~TQtFindSession() override {
+    if (dialog_ == nullptr) return;
+    // Closed by its owner: no word of the close reaches an owner that may be going.
+    dialog_->disconnect();
+    delete dialog_;
+  }
+  bool IsOpen() const override { return dialog_ != nullptr && dialog_->isVisible(); }
+  void Raise() override {
+    if (dialog_ == nullptr) return;
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+  }
+
+ private:
+  QPointer<QDialog> dialog_;
+};
+
+}  // namespace
+
+std::unique_ptr<TFindSession> TQtFindDialog::Open(const TFindRequest &request, TFindNotify notify) {
+  auto *dialog = new QDialog(OwnerWidget(request.Owner));
+  dialog->setModal(false);
+  dialog->setWindowTitle(request.Replace ? "Replace" : "Find");
   auto *form = new QFormLayout;
   auto *findWhat = new QLineEdit(QString::fromStdString(request.FindWhat));
   auto *replaceWith = new QLineEdit(QString::fromStdString(request.ReplaceWith));
@@ -189,14 +216,19 @@ bool TQtFindDialog::Run(TFindRequest &request) {
   matchCase->setChecked(request.Flags & FR_MATCHCASE);
   wholeWord->setChecked(request.Flags & FR_WHOLEWORD);
   (request.Flags & FR_DOWN ? down : up)->setChecked(true);
+  const bool replacing = request.Replace;
+  // The entries as they stand when a button is pressed.
+  auto said = [=](DWORD action) {
+    return TFindRequest{request.Owner, replacing,
+                        action | (matchCase->isChecked() ? FR_MATCHCASE : 0) |
+                            (wholeWord->isChecked() ? FR_WHOLEWORD : 0) |
+                            (replacing || down->isChecked() ? FR_DOWN : 0),
+                        findWhat->text().toStdString(), replaceWith->text().toStdString()};
+  };
   auto *buttons = new QDialogButtonBox;
-  DWORD action = 0;
   const auto addAction = [&](const char *text, DWORD flag) {
     QPushButton *button = buttons->addButton(text, QDialogButtonBox::ActionRole);
-    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &action, flag] {
-      action = flag;
-      dialog.accept();
-    });
+    QObject::connect(button, &QPushButton::clicked, dialog, [said, notify, flag] { notify(said(flag)); });
     return button;
   };
   addAction("&Find Next", FR_FINDNEXT)->setDefault(true);
@@ -205,8 +237,9 @@ bool TQtFindDialog::Run(TFindRequest &request) {
     addAction("Replace &All", FR_REPLACEALL);
   }
   buttons->addButton(QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto *layout = new QVBoxLayout(&dialog);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  QObject::connect(dialog, &QDialog::finished, dialog, [said, notify] { notify(said(FR_DIALOGTERM)); });
+  auto *layout = new QVBoxLayout(dialog);
   layout->addLayout(form);
   layout->addWidget(matchCase);
   layout->addWidget(wholeWord);
@@ -215,13 +248,8 @@ bool TQtFindDialog::Run(TFindRequest &request) {
     layout->addWidget(down);
   }
   layout->addWidget(buttons);
-  if (dialog.exec() != QDialog::Accepted) return false;
-  request.FindWhat = findWhat->text().toStdString();
-  request.ReplaceWith = replaceWith->text().toStdString();
-  request.Flags = action | (matchCase->isChecked() ? FR_MATCHCASE : 0) |
-                  (wholeWord->isChecked() ? FR_WHOLEWORD : 0) |
-                  (request.Replace || down->isChecked() ? FR_DOWN : 0);
-  return true;
+  dialog->show();
+  return std::make_unique<TQtFindSession>(dialog);
 }
 
 void TQtClipboard::Empty() {

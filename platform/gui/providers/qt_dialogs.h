@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,11 @@ class TQtPrintDialog final : public TPrintDialogProvider {
   bool Run(TPrintSettings &settings) override;
 };
 
+// A modeless Qt dialog over the owner's window: Find Next (and Replace, Replace All) tell
+// the owner and leave it open; Cancel or the close box closes it.
 class TQtFindDialog final : public TFindDialogProvider {
  public:
-  bool Run(TFindRequest &request) override;
+  std::unique_ptr<TFindSession> Open(const TFindRequest &request, TFindNotify notify) override;
 };
 
 class TQtClipboard final : public TClipboardProvider {

@@ -193,4 +193,40 @@ TEST_F(ViewerSettingsTest, TheRotationsKeysAreReadWithTheirDefaultsAndBounds) {
   EXPECT_FALSE(ReadAnimationSettings(directory_ + "/none/View_3D.ini", animation).opened);
 }
 
+// The file shipped beside the program reads whole, every section without a fault, and
+// holds the values the viewer takes when a key is absent.
+TEST(ShippedViewerSettings, EverySectionReadsWholeAtTheDefaults) {
+  const std::string path = std::string(TEST_SOURCE_DIR) + "/../resources/viewer/View_3D.ini";
+  int width = 550, height = 410;
+  TSettingsReading read = ReadSceneSize(path, width, height);
+  EXPECT_TRUE(read.opened);
+  EXPECT_EQ(read.fault, "");
+  EXPECT_EQ(width, 550);
+  EXPECT_EQ(height, 410);
+  TViewerSettings viewer;
+  read = ReadViewerSettings(path, viewer);
+  EXPECT_EQ(read.fault, "");
+  EXPECT_EQ(viewer.nQuality, 10);
+  EXPECT_APPROX(viewer.rotStep, 30 * kDegree, kConversion);
+  EXPECT_EQ(viewer.initialTurn.ax, 0.0);
+  TStereoSettings stereo;
+  read = ReadStereoSettings(path, stereo);
+  EXPECT_EQ(read.fault, "");
+  EXPECT_APPROX(stereo.stereoRot, 4 * kDegree, kConversion);
+  EXPECT_EQ(stereo.coefStereoTrans, 0.0);
+  // The rotation's keys are all written out, so the movie it makes is the one the file says.
+  std::ifstream in(path);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const char *key : {"RotStep_x=", "RotStep_y=", "RotStep_z=", "nRotStep=", "IsGoBack=", "nFrameRepeat="})
+    EXPECT_NE(text.find(key), std::string::npos) << key;
+  TAnimationSettings animation;
+  read = ReadAnimationSettings(path, animation);
+  EXPECT_EQ(read.fault, "");
+  const TAnimationSettings defaults;
+  EXPECT_APPROX(animation.rotStep.ay, defaults.rotStep.ay, kConversion);
+  EXPECT_EQ(animation.nRotStep, defaults.nRotStep);
+  EXPECT_EQ(animation.isGoBack, defaults.isGoBack);
+  EXPECT_EQ(animation.nFrameRepeat, defaults.nFrameRepeat);
+}
+
 }  // namespace

@@ -175,4 +175,66 @@ TEST_F(EditFile, FindFollowsCaseAndWholeWordAndReplaceAllIsOneChange) {
   EXPECT_EQ(TextOf(*editor), "Lens lens LENS lensing");
 }
 
+TEST_F(EditFile, TheFindDialogStaysOpenBesideTheTextAndGoesWithTheEdit) {
+  editor->SetText("stop, lens, stop, prism, stop");
+  editor->SetSelection(0, 0);
+  TScriptedFindDialog dialog;
+  frame->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  ASSERT_TRUE(editor->IsFindDialogOpen());
+  ASSERT_EQ(dialog.asked.size(), 1u);
+  EXPECT_EQ(dialog.asked[0].Owner, editor->GetHandle());
+  int start = 0;
+  int end = 0;
+  // Find Next twice in the one open dialog: each press searches at once.
+  ASSERT_TRUE(dialog.Press("stop", FR_FINDNEXT | FR_DOWN));
+  editor->GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  ASSERT_TRUE(dialog.Press("stop", FR_FINDNEXT | FR_DOWN));
+  editor->GetSelection(start, end);
+  EXPECT_EQ(start, 12);
+  // The user edits the text while the dialog stays open; the next press finds in the new text.
+  editor->SetSelection(0, 0);
+  editor->Insert("stop ");
+  ASSERT_TRUE(dialog.Press("prism", FR_FINDNEXT | FR_DOWN));
+  editor->GetSelection(start, end);
+  EXPECT_EQ(start, 23);
+  EXPECT_EQ(dialog.asked.size(), 1u);  // never opened again
+  // Asking for Find again brings the open one forward; Replace replaces it by its own.
+  frame->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  EXPECT_EQ(dialog.raised, 1);
+  EXPECT_EQ(dialog.asked.size(), 1u);
+  editor->SetSelection(0, 0);
+  frame->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  ASSERT_EQ(dialog.asked.size(), 2u);
+  EXPECT_TRUE(dialog.asked[1].Replace);
+  EXPECT_EQ(dialog.asked[1].FindWhat, "prism");  // the entries carried over
+  ASSERT_TRUE(dialog.Press("lens", FR_REPLACE | FR_DOWN, "cube"));  // nothing selected: found
+  EXPECT_EQ(TextOf(*editor), "stop stop, lens, stop, prism, stop");
+  ASSERT_TRUE(dialog.Press("lens", FR_REPLACE | FR_DOWN, "cube"));  // selected: replaced
+  EXPECT_EQ(TextOf(*editor), "stop stop, cube, stop, prism, stop");
+  // Case and whole words as each press asks: no "STOP" (said), then the next whole "stop".
+  ASSERT_TRUE(dialog.Press("STOP", FR_FINDNEXT | FR_DOWN | FR_MATCHCASE));
+  EXPECT_EQ(boxes.boxes.back().text, "Cannot find \"STOP\".");
+  ASSERT_TRUE(dialog.Press("stop", FR_FINDNEXT | FR_DOWN | FR_WHOLEWORD));
+  editor->GetSelection(start, end);
+  EXPECT_EQ(start, 17);
+  // Closed by the user, the search goes on by Find Next with the last entries and options.
+  ASSERT_TRUE(dialog.UserCloses());
+  EXPECT_FALSE(editor->IsFindDialogOpen());
+  EXPECT_EQ(editor->SearchData.Flags, FR_DOWN | FR_WHOLEWORD);
+  editor->SetSelection(0, 0);
+  frame->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
+  editor->GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 4);
+  EXPECT_EQ(dialog.asked.size(), 2u);
+  // An open dialog goes with its edit: a later press reaches nothing (the sanitizers watch).
+  frame->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  ASSERT_TRUE(dialog.HasOpenDialog());
+  frame.reset();
+  editor = nullptr;
+  EXPECT_FALSE(dialog.HasOpenDialog());
+  EXPECT_FALSE(dialog.Press("stop", FR_FINDNEXT));
+}
+
 }  // namespace

@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <memory>
+#include <vector>
 
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/providers/common_dialogs.h"
 #include "platform/gui/providers/qt_dialogs.h"
+#include "platform/gui/windows/test_kit.h"
 
 TEST(FileDialogClasses, SeveralFilesGiveTheDirectoryAndSpaceSeparatedNames) {
   TScriptedFileDialog dialog;
@@ -82,4 +89,71 @@ TEST(QtDialogs, NameFiltersAndPackedDibsConvert) {
   lying[0] = 0xFF;
   lying[1] = 0xFF;
   EXPECT_TRUE(ImageFromPackedDib(lying).isNull());
+}
+
+namespace {
+
+// The one open Qt find dialog, its "Find what" entry and the button with the text.
+QDialog *OpenQtDialog() {
+  for (QWidget *widget : QApplication::topLevelWidgets()) {
+    auto *dialog = qobject_cast<QDialog *>(widget);
+    if (dialog != nullptr && dialog->isVisible()) return dialog;
+  }
+  return nullptr;
+}
+
+QPushButton *ButtonOf(QDialog &dialog, const QString &text) {
+  for (QPushButton *button : dialog.findChildren<QPushButton *>()) {
+    if (button->text() == text) return button;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(QtFindDialog, IsModelessTellsEveryPressAndItsCloseOnce) {
+  test_kit::EnsureApplication();
+  TQtFindDialog provider;
+  TFindDialogProvider *previous = SetFindDialogProvider(&provider);
+  std::vector<TFindRequest> heard;
+  TFindRequest request;
+  request.Replace = true;
+  request.FindWhat = "lens";
+  std::unique_ptr<TFindSession> session =
+      OpenFindDialog(request, [&heard](const TFindRequest &said) { heard.push_back(said); });
+  ASSERT_NE(session, nullptr);
+  QDialog *dialog = OpenQtDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(dialog->isModal());  // open beside the text, not over it
+  EXPECT_EQ(dialog->windowTitle(), "Replace");
+  const QList<QLineEdit *> entries = dialog->findChildren<QLineEdit *>();
+  ASSERT_EQ(entries.size(), 2);
+  EXPECT_EQ(entries[0]->text(), "lens");
+  entries[1]->setText("mirror");
+  QPushButton *findNext = ButtonOf(*dialog, "&Find Next");
+  QPushButton *replace = ButtonOf(*dialog, "&Replace");
+  ASSERT_NE(findNext, nullptr);
+  ASSERT_NE(replace, nullptr);
+  findNext->click();
+  replace->click();
+  entries[0]->setText("prism");
+  findNext->click();
+  EXPECT_TRUE(session->IsOpen());  // still open after three words
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[0].Flags, FR_FINDNEXT | FR_DOWN);
+  EXPECT_EQ(heard[1].Flags, FR_REPLACE | FR_DOWN);
+  EXPECT_EQ(heard[1].ReplaceWith, "mirror");
+  EXPECT_EQ(heard[2].FindWhat, "prism");
+  dialog->reject();  // Cancel or the close box
+  ASSERT_EQ(heard.size(), 4u);
+  EXPECT_TRUE(heard[3].Flags & FR_DIALOGTERM);
+  EXPECT_FALSE(session->IsOpen());
+
+  // Let go while open, it closes without a word more.
+  session = OpenFindDialog(request, [&heard](const TFindRequest &said) { heard.push_back(said); });
+  ASSERT_NE(OpenQtDialog(), nullptr);
+  session.reset();
+  EXPECT_EQ(OpenQtDialog(), nullptr);
+  EXPECT_EQ(heard.size(), 4u);
+  SetFindDialogProvider(previous);
 }
