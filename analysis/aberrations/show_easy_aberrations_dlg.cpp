@@ -28,7 +28,6 @@
 namespace {
 
 // The aberrations topic of the program's help file.
-constexpr unsigned long kAberrationsHelpContext = 89;
 
 using W = TShowEasyAberrationsDlg;
 

@@ -24,7 +24,6 @@
 namespace {
 
 // The spot diagram topic of the program's help file.
-constexpr unsigned long kSpotHelpContext = 64;
 
 constexpr int kDefaultFieldSize = 60;
 constexpr int kDefaultRayNumber = 100;

@@ -32,22 +32,25 @@ void TViewCommands::LeaveZoomMode() {
   if (frame_.EditTools().ButtonDown(CM_SELECT_ZOOM)) CmSelectZoom();
 }
 
+void TViewCommands::LeaveSelectMode() {
+  if (!frame_.EditTools().ButtonDown(CM_SELECT)) return;
+  frame_.SetMouseMode(kPanMouseMode);
+  if (frame_.Canvas() != nullptr) {
+    frame_.Canvas()->SetSelectMode(false);
+    frame_.Canvas()->Redraw();
+  }
+  frame_.Tools().tool = 0;
+  frame_.EditTools().SetButtonDown(CM_SELECT, false);
+  if (HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr)
+    CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | MF_UNCHECKED);
+}
+
 void TViewCommands::CmSelectZoom() {
   if (frame_.System().SurfaceCount() < kZoomSurfaces) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  if (frame_.EditTools().ButtonDown(CM_SELECT)) {
-    frame_.SetMouseMode(kPanMouseMode);
-    if (frame_.Canvas() != nullptr) {
-      frame_.Canvas()->SetSelectMode(false);
-      frame_.Canvas()->Redraw();
-    }
-    frame_.Tools().tool = 0;
-    frame_.EditTools().SetButtonDown(CM_SELECT, false);
-    if (HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr)
-      CheckMenuItem(menu, CM_SELECT, MF_BYCOMMAND | MF_UNCHECKED);
-  }
+  LeaveSelectMode();
   const bool on = !frame_.EditTools().ButtonDown(CM_SELECT_ZOOM);
   frame_.EditTools().SetButtonDown(CM_SELECT_ZOOM, on);
   frame_.SetMouseMode(on ? kZoomMouseMode : kPanMouseMode);
@@ -98,6 +101,8 @@ void TViewCommands::CmActualSize() {
     frame_.Canvas()->UpdateZoomWindow();
     frame_.System().SetCanvas(frame_.Canvas());
   }
+  // A drag pans the view from here on: the Select button and its menu check say so.
+  LeaveSelectMode();
   frame_.SetMouseMode(kPanMouseMode);
   frame_.RefreshAll();
 }

@@ -19,6 +19,9 @@ class TViewCommands {
   void CmViewPropertiesOfSelected();
   // Runs Select Zoom when its button is down, which leaves zoom mode.
   void LeaveZoomMode();
+  // When the Select tool is on: a drag pans again, the band is dropped, the tool, its
+  // button and its menu check are released.
+  void LeaveSelectMode();
 
  private:
   TEditorFrame &frame_;

@@ -27,8 +27,6 @@ namespace {
 
 // An analysis needs an object side and an image side.
 constexpr int kAnalysisSurfaceMinimum = 2;
-constexpr const char *kExamplesHelpName = "examples.hlp";
-constexpr std::uintptr_t kExamplesContext = 3060;
 // A mirror of a smaller radius than this is plane: the scanner of a scanning system.
 constexpr double kPlaneMirrorRadius = 0.0001;
 

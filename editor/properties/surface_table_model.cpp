@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <vector>
 
 #include "document/system/system_image.h"
 #include "optics/interaction/surface_trace.h"
+#include "optics/lensarray/lens_array_geometry.h"
 #include "optics/model/optical_system.h"
+#include "optics/systemfile/system_materials.h"
 
 namespace {
 
@@ -105,6 +108,41 @@ void SetThickness(TSystemImage &system, int i, double thickness) {
   system.ShiftSurfaces(i + 1, system.SurfaceCount() - 1, shift, kGlobalFrame);
 }
 
+// The height at which surfaces i and i + 1 cross within both of their apertures, or a
+// negative value when they do not (or when they are not coaxial quadrics, whose sags the
+// check knows). Sampled across the smaller semi-height, the crossing refined by halving.
+double CrossingHeight(const TOpticalSystem &system, int i, double thickness) {
+  const TSurface &a = *system.Surface(i);
+  const TSurface &b = *system.Surface(i + 1);
+  if (a.tilted != 0 || b.tilted != 0 || !IsQuadric(a.general.type) || !IsQuadric(b.general.type)) return -1.0;
+  const DPOINT3 relative = system.GetSurfacePosition(i + 1, i, kRelativeFrame);
+  if (relative.y != 0.0 || relative.z != 0.0) return -1.0;
+  const double reach = std::fmin(BoundReach(a.general), BoundReach(b.general));
+  // The axial distance from surface i to surface i + 1 at height h.
+  auto gap = [&](double h) {
+    return thickness + ConicSag(b.general.R, b.general.Ex, h) - ConicSag(a.general.R, a.general.Ex, h);
+  };
+  constexpr int kSamples = 200;
+  constexpr int kHalvings = 40;
+  if (gap(0.0) < 0.0) return 0.0;
+  double below = 0.0;
+  for (int k = 1; k <= kSamples; ++k) {
+    const double h = reach * k / kSamples;
+    if (!ReachesHeight(a.general.R, a.general.Ex, h) || !ReachesHeight(b.general.R, b.general.Ex, h)) break;
+    if (gap(h) >= 0.0) {
+      below = h;
+      continue;
+    }
+    double above = h;
+    for (int n = 0; n < kHalvings; ++n) {
+      const double middle = 0.5 * (below + above);
+      (gap(middle) >= 0.0 ? below : above) = middle;
+    }
+    return above;
+  }
+  return -1.0;
+}
+
 TPropertyEdit EditThickness(TSystemImage &system, int row, const std::string &text) {
   double thickness = 0.0;
   if (!ParsePropertyNumber(text, thickness))
@@ -118,7 +156,23 @@ TPropertyEdit EditThickness(TSystemImage &system, int row, const std::string &te
                                   " behind it cannot be 0 thick. Give the lens a thickness, or make the "
                                   "medium behind the surface air.");
   SetThickness(system, row, thickness);
-  return CommitPropertyEdit(system, "Thickness of surface " + std::to_string(row + 1), false);
+  TPropertyEdit edit = CommitPropertyEdit(system, "Thickness of surface " + std::to_string(row + 1), false);
+  // The value is the user's to keep (the element may be built that way on purpose), but
+  // surfaces that pass through each other are said so, with where.
+  const double crossing = edit.accepted ? CrossingHeight(system, row, thickness) : -1.0;
+  if (crossing >= 0.0) {
+    const std::string warning = "Surfaces " + std::to_string(row + 1) + " and " + std::to_string(row + 2) +
+                                " cross at a height of " + FormatPropertyNumber(crossing, 4) + ". The thickness " +
+                                FormatPropertyNumber(thickness) + " is kept.";
+    edit.message = edit.message.empty() ? warning : warning + "\n\n" + edit.message;
+  }
+  return edit;
+}
+
+// A glass cell that holds a refractive index itself.
+bool IsIndexNumber(const std::string &text) {
+  double value = 0.0;
+  return ParsePropertyNumber(text, value);
 }
 
 TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) {
@@ -126,6 +180,18 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
   std::string name = Lower(TrimProperty(text));
   if (name == "air") name.clear();
   if (name == "mirror") name = kMirrorName;
+  // A catalog glass typed without its catalog: the one catalog that holds it completes the
+  // name as files store it; several are named for the user to choose.
+  if (!name.empty() && name != kMirrorName && GlassCatalogName(name).empty() && !IsIndexNumber(name)) {
+    const std::vector<std::string> catalogs = CatalogsHoldingGlass(name);
+    if (catalogs.size() == 1) name += "_" + catalogs.front();
+    if (catalogs.size() > 1) {
+      std::string list;
+      for (const std::string &catalog : catalogs) list += (list.empty() ? "" : ", ") + name + "_" + catalog;
+      return TPropertyEdit::Refused(SurfaceName(row) + ": the glass \"" + TrimProperty(text) +
+                                    "\" is in several catalogs: " + list + ". Type it with its catalog.");
+    }
+  }
   const TGeneralParameters kept = surface.general;
   surface.general.glass = name;
   surface.general.materialKind = name == kMirrorName ? 1 : 0;

@@ -1,7 +1,11 @@
 #include "optics/systemfile/system_materials.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "foundation/tokenizer/glass_name.h"
 #include "optics/glass/glass_catalog.h"
@@ -61,4 +65,25 @@ void AppendGlassName(std::string &list, const std::string &name) {
   }
   if (!list.empty()) list += ", ";
   list += name;
+}
+
+std::vector<std::string> CatalogsHoldingGlass(const std::string &baseName) {
+  std::vector<std::string> found;
+  TGlassCatalog *set = GetGlassCatalog();
+  if (set == nullptr || baseName.empty()) return found;
+  std::vector<std::string> catalogs;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(set->Directory(), error), end; !error && entry != end;
+       entry.increment(error)) {
+    // Names on surfaces are held in lower case; the catalog opens whatever case is on disk.
+    std::string extension = entry->path().extension().string();
+    std::string stem = entry->path().stem().string();
+    for (std::string *text : {&extension, &stem})
+      for (char &c : *text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".dgc" || (extension == ".tgc" && stem == "private")) catalogs.push_back(stem);
+  }
+  std::sort(catalogs.begin(), catalogs.end());
+  for (const std::string &catalog : catalogs)
+    if (FindGlass(baseName, catalog)) found.push_back(catalog);
+  return found;
 }

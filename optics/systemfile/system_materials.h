@@ -3,6 +3,7 @@
 // the index: thermal expansion and the range of validity.
 
 #include <string>
+#include <vector>
 
 // "<glass>_<catalog>": the part before the first '_' (the whole name without one).
 std::string GlassBaseName(const std::string &name);
@@ -18,3 +19,7 @@ bool GlassWavelengthRange(const std::string &glassField, double &minimum, double
 
 // Appends name to a ", "-separated list unless it is empty or already contained.
 void AppendGlassName(std::string &list, const std::string &name);
+
+// The catalogs of the program's glass directory that hold a glass of this base name (no
+// catalog part), in the order of their names; "private" stands for the text catalog.
+std::vector<std::string> CatalogsHoldingGlass(const std::string &baseName);

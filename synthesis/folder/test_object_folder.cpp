@@ -82,6 +82,13 @@ const TResponseTableEntry kTestFolderTable[] = {
     EvCommand<&TTestObjectFolder::CmSaveSettingsAs>(CM_SYNTHESIS_SAVE_SETTINGS_AS),
     EvCommand<&TTestObjectFolder::CmDefaultSettings>(CM_SYNTHESIS_DEFAULT_SETTINGS),
     EvCommand<&TTestObjectFolder::CmHelp>(CM_SYNTHESIS_HELP),
+    // The folder answers for its own menu: the question would otherwise climb to the
+    // editor, whose commands of the same numbers are off while the folder is open.
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_READ_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_SAVE_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_SAVE_SETTINGS_AS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_DEFAULT_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_HELP),
     EvMessage<&TTestObjectFolder::SetColorMode>(WM_PICTURE_MODE),
     EvMessage<&TTestObjectFolder::PictureRedrawn>(WM_PICTURE_NOTICE),
 };

@@ -163,3 +163,27 @@ TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewCommandsTest, ActualSizeInSelectModeLetsTheSelectButtonUpAsADragPansAgain) {
+  // After Actual size a drag moves the view: the Select button, its menu check and the
+  // tool say so, instead of showing a mode no longer in force.
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  ASSERT_TRUE(editor.EditTools().ButtonDown(CM_SELECT));
+  editor.SendMessage(WM_COMMAND, CM_ACTUAL_SIZE);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_EQ(editor.Tools().tool, 0);
+  EXPECT_FALSE(editor.Canvas()->GetSelectMode());
+  HMENU menu = GetMenu(editor.GetHandle());
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuState(menu, CM_SELECT, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  // Select again turns it on at the first press.
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
+}
+
+}  // namespace

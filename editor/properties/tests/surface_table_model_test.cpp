@@ -159,3 +159,51 @@ TEST_F(SurfaceTableTest, GlassAndConicEditsChangeTheMaterialShapeAndElements) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SurfaceTableTest, AGlassTypedWithoutItsCatalogIsFoundWhenOneCatalogHoldsIt) {
+  OpenForEditing("cooke_triplet.os");
+  // N-LAK9 is in the Schott catalog alone: stored as files store it, with its catalog.
+  TPropertyEdit edit = EditSurfaceCell(image, 1, kGlassColumn, "N-LAK9");
+  ASSERT_TRUE(edit.accepted) << edit.message;
+  EXPECT_EQ(SurfaceCellText(image, 1, kGlassColumn), "n-lak9_schott");
+  EXPECT_NE(Written().find("Glass=\"n-lak9_schott\""), std::string::npos);
+  // A plain index and a name typed as stored are taken as they are.
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "1.6").accepted);
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "N-BK7_misc").accepted);
+  EXPECT_EQ(SurfaceCellText(image, 1, kGlassColumn), "n-bk7_misc");
+}
+
+TEST_F(SurfaceTableTest, AGlassHeldBySeveralCatalogsIsRefusedWithTheirNames) {
+  OpenForEditing("cooke_triplet.os");
+  // N-BK7 is in the Schott catalog and, as a copy, in the misc one.
+  const std::string before = Written();
+  const TPropertyEdit edit = EditSurfaceCell(image, 1, kGlassColumn, "N-BK7");
+  EXPECT_FALSE(edit.accepted);
+  EXPECT_NE(edit.message.find("several catalogs: n-bk7_misc, n-bk7_schott"), std::string::npos) << edit.message;
+  EXPECT_EQ(Written(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SurfaceTableTest, AThicknessThatMakesSurfacesCrossIsKeptWithAWarningOfTheHeight) {
+  OpenForEditing("cooke_triplet.os");
+  // A lens of R = 20 in front of a plane: 1 mm thick at the axis, its faces meet where the
+  // sphere's sag is 1, at h = sqrt(20^2 - 19^2) = sqrt(39).
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kRadiusColumn, "20").accepted);
+  ASSERT_TRUE(EditSurfaceCell(image, 2, kRadiusColumn, "0").accepted);
+  const TPropertyEdit thin = EditSurfaceCell(image, 1, kThicknessColumn, "1");
+  ASSERT_TRUE(thin.accepted) << thin.message;
+  EXPECT_APPROX(SurfaceThickness(image, 1), 1.0, kPlacement);
+  const std::string height = FormatPropertyNumber(std::sqrt(39.0), 4);
+  EXPECT_NE(thin.message.find("Surfaces 2 and 3 cross at a height of " + height), std::string::npos) << thin.message;
+  // Thick enough to clear the semi-height: no word.
+  const TPropertyEdit thick = EditSurfaceCell(image, 1, kThicknessColumn, "6");
+  ASSERT_TRUE(thick.accepted);
+  EXPECT_EQ(thick.message, "");
+}
+
+}  // namespace
