@@ -41,7 +41,7 @@ int TPrintSystemProperties::Execute() {
   TDirectPrint job(frame_, kTitle);
   job.SetFont(&font, kCharHeightMm, 0.0, 400);
   job.SetCharHeight(kCharHeightMm);
-  job.SetRuleChar('-');
+  job.SetRuleChar('=');
   job.AddTextMm(path.c_str(), 0.0, 0.0);
   const bool printed = job.Print();
   std::remove(path.c_str());
