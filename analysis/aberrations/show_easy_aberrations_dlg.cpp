@@ -49,7 +49,7 @@ const TDialogTemplate kAberrationsTemplate{
     {"STATIC", "Lambda", W::kLambdaLabel, SS_LEFT, 117, 91, 27, 8},
     {"COMBOBOX", "", W::kBeamList, CBS_DROPDOWNLIST | WS_TABSTOP, 53, 101, 49, 63},
     {"COMBOBOX", "", W::kLambdaList, CBS_DROPDOWNLIST | WS_TABSTOP, 112, 101, 44, 63},
-}, "MS Sans Serif", 8, "ABERRATION_MENU"};
+}, kFaceSansSerif, 8, "ABERRATION_MENU"};
 const TDialogRegistration kAberrationsRegistration(kAberrationsTemplate);
 
 const TMenuTemplateItem kAberrationMenu[] = {
