@@ -60,7 +60,7 @@ class TReferenceRay {
   }
   // The light's direction as it arrives at surface i (its direction after i - 1).
   bool Arriving(int i, DPOINT3 &direction) const {
-    const int n = hits_.data != nullptr ? hits_.cols * hits_.rows : 0;
+    const int n = hits_.Cells();
     if (i < 1 || i - 1 >= n) return false;
     const TIntersectionPoint &hit = hits_.data[i - 1];
     if (hit.x == kHitListEnd || !std::isfinite(hit.L + hit.M + hit.N)) return false;

@@ -211,7 +211,7 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
   // fall off as the inverse square of the distance from its rim): the PSFs themselves
   // decide, on grids of twice the size until their edges are dark enough.
   const Mem<double> &list = in.AlfaM;
-  std::vector<double> fields(list.data, list.data + (list.data != nullptr ? list.cols * list.rows : 0));
+  std::vector<double> fields(list.data, list.data + list.Cells());
   if (fields.empty()) fields.push_back(0.0);
   while (nodes < kLargestPsfGrid && EdgeShare(system, nodes, fields) >= kEdgeShare) nodes *= 2;
   in.Discrete = savedDiscrete;

@@ -147,7 +147,7 @@ void TOptimizationFunctions::SetConfigurations() {
     if (records.cols != configurations && records.rows > 0) records.Resize(configurations, records.rows);
   }
   const int n = WavelengthCount();
-  for (int k = 0; records.data != nullptr && k < records.cols * records.rows; ++k) FitRecord(records.data[k], n);
+  for (int k = 0; k < records.Cells(); ++k) FitRecord(records.data[k], n);
   BuildIndex();
 }
 

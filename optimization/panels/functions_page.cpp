@@ -82,7 +82,7 @@ void TOptimizationFunctionsPage::Setup() {
     millimetresEnabled = s.info.ObjectFinite != 0;
     double smallest = 1e20, largest = -1e20;
     const Mem<TSpectralInfo> &spectrum = s.info.Spectrum;
-    for (int w = 0; spectrum.data != nullptr && w < spectrum.cols * spectrum.rows; ++w) {
+    for (int w = 0; w < spectrum.Cells(); ++w) {
       smallest = std::min(smallest, spectrum.data[w].lambda);
       largest = std::max(largest, spectrum.data[w].lambda);
     }
@@ -245,7 +245,7 @@ void TOptimizationFunctionsPage::InitParameters() {
   }
   if (TFunctionsParameters *origin = BeamRecord(0)) {
     auto fill = [](Mem<TFunctionDescription> &table, double target, double w) {
-      for (int k = 0; table.data != nullptr && k < table.cols * table.rows; ++k)
+      for (int k = 0; k < table.Cells(); ++k)
         table.data[k] = TFunctionDescription{target, w, 0.0};
     };
     if (origin->Focus.data == nullptr) OneEntry(origin->Focus, 0.0, 0.0);
