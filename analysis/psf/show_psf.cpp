@@ -353,7 +353,7 @@ void TShowPSF::ShowGraph() {
 
 void TShowPSF::ShowColorImage() {
   TTestImage *shared = GetTestImage();
-  const int count = rasterFiles.data ? rasterFiles.cols * rasterFiles.rows : 0;
+  const int count = rasterFiles.Cells();
   if (count == 0 || shared == nullptr) {
     WarnNothingToShow(folder_ != nullptr ? folder_->GetHandle() : nullptr);
     return;

@@ -52,7 +52,7 @@ struct TColumns {
   }
 };
 
-int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
+int Count(const Mem<double> &list) { return list.Cells(); }
 
 std::string Line(const std::string &text) { return text + "\n"; }
 
@@ -66,7 +66,7 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system) {
   lines.push_back(Line("Optical system: " + (system.name.empty() ? std::string("untitled") : system.name)));
   lines.push_back(Line(""));
   std::string spectrum = "Wavelengths, mkm (weight):";
-  const int waves = in.Spectrum.data != nullptr ? in.Spectrum.cols * in.Spectrum.rows : 0;
+  const int waves = in.WavelengthCount();
   for (int k = 0; k < waves; ++k)
     spectrum += " " + Number(in.Spectrum.data[k].lambda) + " (" + Number(in.Spectrum.data[k].weight) + ")";
   if (waves == 0) spectrum += " " + Number(in.LambdaW) + " (1)";

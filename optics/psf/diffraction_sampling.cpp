@@ -9,6 +9,7 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -19,8 +20,6 @@ constexpr int kPupilGrid = 11;
 // diffraction: the Airy radius 1.22 lambda / (2 NA) is 1.22 intervals, so this is a spot
 // of about three Airy radii.
 constexpr double kDiffractionSpread = 4.0;
-// Image angles for an image at infinity are taken in mrad.
-constexpr double kMilliradians = 1000.0;
 // How far the diffraction rings reach, in diffraction intervals 0.5 lambda / NA, before
 // they fall under 1e-3 of the peak: the rings of a round pupil peak near
 // 8 / (pi v^3) of the centre, v = 2 pi NA r / lambda, which is 1e-3 at v = 13.7, that is
@@ -33,13 +32,8 @@ const double kMantissas[] = {1.0, 1.5, 2.0, 2.5, 4.0, 5.0, 8.0};
 constexpr int kMantissaCount = sizeof kMantissas / sizeof kMantissas[0];
 
 void ImagePoint(const TOpticalSystem &system, const TCurrentRay &ray, double &u, double &v) {
-  if (system.info.ImageFinite == 0) {
-    u = std::atan2(ray.M, ray.L) * kMilliradians;
-    v = std::atan2(ray.N, ray.L) * kMilliradians;
-  } else {
-    u = ray.y;
-    v = ray.z;
-  }
+  u = ImageCoordinate(system.info.ImageFinite, ray.y, ray.M, ray.L);
+  v = ImageCoordinate(system.info.ImageFinite, ray.z, ray.N, ray.L);
 }
 
 std::string FormatG(const char *format, double value) {
@@ -56,7 +50,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
                       double &geometricInterval, int &difrac, double *widestSpread = nullptr) {
   if (system.SurfaceCount() < 2) return false;
   const Mem<double> &fields = system.info.AlfaM;
-  const int fieldCount = fields.data ? fields.cols * fields.rows : 0;
+  const int fieldCount = fields.Cells();
   std::vector<double> fieldValues(fields.data, fields.data + fieldCount);
   if (fieldValues.empty()) fieldValues.push_back(0.0);
   double interval = 0.0;
@@ -65,7 +59,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
   std::vector<TCurrentRay> rays;
   std::vector<int> results;
   for (double field : fieldValues) {
-    SetModifiedFlag();
+    MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
     const double fieldInterval = system.DiffractionInterval(field, 0.0);
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
@@ -96,7 +90,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     ++traced;
   }
   // Other users of the system solve their own pupils again.
-  SetModifiedFlag();
+  MarkModelChanged();
   if (traced == 0) return false;
   difrac = spread <= kDiffractionSpread * interval ? 1 : 0;
   const int nodes = system.info.Nd > 0 ? system.info.Nd : 64;
@@ -109,8 +103,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
 
 }  // namespace
 
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac,
-                                int /*mode*/) {
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac) {
   double diffractionInterval = 0.0, geometricInterval = 0.0;
   int needed = difrac;
   if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;
@@ -193,7 +186,7 @@ double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &f
   saved1.Swap(system.workArray1);
   saved2.Swap(system.workArray2);
   // Other users of the system solve their own pupils again.
-  SetModifiedFlag();
+  MarkModelChanged();
   return worst;
 }
 
@@ -218,7 +211,7 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
   // fall off as the inverse square of the distance from its rim): the PSFs themselves
   // decide, on grids of twice the size until their edges are dark enough.
   const Mem<double> &list = in.AlfaM;
-  std::vector<double> fields(list.data, list.data + (list.data != nullptr ? list.cols * list.rows : 0));
+  std::vector<double> fields(list.data, list.data + list.Cells());
   if (fields.empty()) fields.push_back(0.0);
   while (nodes < kLargestPsfGrid && EdgeShare(system, nodes, fields) >= kEdgeShare) nodes *= 2;
   in.Discrete = savedDiscrete;

@@ -11,9 +11,8 @@ class TOpticalSystem;
 // geometric spot is small enough for diffraction to shape the PSF, which is then sampled at
 // the diffraction interval 0.5 lambda / NA (lambda / D at infinity); otherwise 0, with the
 // interval that lets the spot fill half of the Nd nodes. Answers 1, or 0 (outputs
-// untouched) when no field traces. The system's own Discrete and Difrac are not changed;
-// mode is kept for the callers that pass one.
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac, int mode);
+// untouched) when no field traces. The system's own Discrete and Difrac are not changed.
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac);
 
 // With showRecommendation set, compares the entered discrete with the recommendation for
 // the way difrac chooses (with diffraction on the diffraction interval over

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 // The f/2.5 paraboloid's rim ray from 20 mm leaves its mirror point 101 mm from the focus.
 constexpr double kRimSine = 20.0 / 101.0;
 // Single-precision FFT over 256^2 to 1024^2 points: a few 1e-6 relative per pass.

@@ -15,6 +15,7 @@
 
 #include "analysis/psf/psf_maths.h"
 #include "analysis/psf/step_sections_dlg.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
@@ -35,7 +36,6 @@ namespace {
 
 // Float rasters written and read back.
 constexpr double kRasterTolerance = 1e-6;
-constexpr double kPi = 3.14159265358979323846;
 // Two single-precision transforms of 64^2 nodes, relative to the value at zero frequency.
 constexpr double kTransformNoise = 1e-5;
 // The MTF of the sampled pupil against the disc's: a disc about 25 nodes across, counted in

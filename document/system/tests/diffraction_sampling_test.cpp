@@ -48,7 +48,7 @@ TEST_F(DiffractionSamplingTest, APerfectMirrorIsSampledAtTheDiffractionInterval)
   const double ownDiscrete = mirror.info.Discrete;
   double discrete = 0.0;
   int difrac = 0;
-  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac), 1);
   EXPECT_EQ(difrac, 1);
   // 0.5 lambda / NA in mm, NA = 20 / 101 for the marginal ray of the paraboloid.
   const double lambdaMm = 0.5875618e-3;
@@ -66,7 +66,7 @@ TEST_F(DiffractionSamplingTest, AnAberratedSpotIsSampledGeometrically) {
   singlet.info.Dentr = 24.0;
   double discrete = 0.0;
   int difrac = 1;
-  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac), 1);
   EXPECT_EQ(difrac, 0);
   // NA of f/2: the diffraction interval is about 0.5 lambda / 0.25 = 1.2 micrometres.
   EXPECT_GT(discrete, 4.0 * 0.0012);
@@ -154,7 +154,7 @@ TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionC
   singlet.info.Dentr = 24.0;
   double geometric = 0.0, diffraction = 0.0;
   int needed = 1;
-  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed), 1);
   ASSERT_EQ(needed, 0);
   const double lambdaMm = 0.5875618e-3;
   diffraction = 0.5 * lambdaMm / 0.25;  // NA of about 0.25

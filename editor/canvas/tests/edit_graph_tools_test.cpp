@@ -14,6 +14,7 @@
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/numerics/pi.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -297,7 +298,7 @@ TEST_F(CanvasToolsTest, OpenQuickTablesFollowTheDragAndAreToldWhenItEnds) {
   // point above the axis moves further up, so the turn is counter-clockwise (positive).
   ASSERT_EQ(inclination.angles.size(), 1u);
   const double expected =
-      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / M_PI;
+      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / kPi;
   EXPECT_NEAR(inclination.angles[0], expected, 1e-9);
   EXPECT_GT(inclination.angles[0], 0.0);
   Canvas().SendMessage(WM_LBUTTONUP, 0, At(to));

@@ -242,7 +242,7 @@ TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpt
   editor.SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], best, kSameFocus);
   EXPECT_APPROX(system.Surface(image)->general.vertex[1], reference.Surface(image)->general.vertex[1], kSameFocus);
-  EXPECT_EQ(system.IsModified(), 1);
+  EXPECT_EQ(system.HasUnsavedChanges(), 1);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Plane of best installation (ctrl-Z)");
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], displaced, kSameFocus);
@@ -333,7 +333,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);
   EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
   EXPECT_EQ(system.options.undoIndex, step);
-  EXPECT_EQ(system.IsModified(), 0);
+  EXPECT_EQ(system.HasUnsavedChanges(), 0);
 }
 
 // The detector's cold image needs an image on the detector: an image at infinity is

@@ -10,13 +10,13 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "foundation/fft/fft_block.h"
 #include "foundation/fft/fft_plan.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "foundation/testing/sanitized.h"
 
@@ -60,7 +60,7 @@ void NaiveDft(std::vector<Complex> &data, std::size_t offset, std::size_t stride
   std::vector<double> parts(4 * static_cast<std::size_t>(n));
   double *rootRe = parts.data(), *rootIm = rootRe + n, *inRe = rootIm + n, *inIm = inRe + n;
   for (int k = 0; k < n; ++k) {
-    const double angle = sign * 2.0 * std::numbers::pi * k / n;
+    const double angle = sign * 2.0 * kPi * k / n;
     rootRe[k] = std::cos(angle);
     rootIm[k] = std::sin(angle);
     inRe[k] = data[offset + k * stride].real();
@@ -172,7 +172,7 @@ TEST(FFT1D, PureToneBecomesOneSpikeOfHeightN) {
   const int n = 512, f = 37;
   TSignal s{std::vector<float>(n), std::vector<float>(n)};
   for (int j = 0; j < n; ++j) {
-    const double angle = 2.0 * std::numbers::pi * f * j / n;
+    const double angle = 2.0 * kPi * f * j / n;
     s.re[j] = static_cast<float>(std::cos(angle));
     s.im[j] = static_cast<float>(std::sin(angle));
   }
@@ -292,7 +292,7 @@ TEST(FFT2D, VeryLongColumnsTakeTheColumnByColumnPath) {
   ASSERT_EQ(FFT2D(1, ny, s.re.data(), s.im.data(), 0), 1);
   std::vector<Complex> expected(ny);
   for (int k = 0; k < ny; ++k)
-    expected[k] = std::polar(1.0, -2.0 * std::numbers::pi *
+    expected[k] = std::polar(1.0, -2.0 * kPi *
                                       static_cast<double>((std::int64_t(p) * k) % ny) / ny);
   EXPECT_LE(RelativeError(s, expected), kErrorPerPass * PassCount(ny));
 }
@@ -337,10 +337,10 @@ TEST(FFTTables, EntriesRunOverJThenKPassByPass) {
   FFTTables(6, cosTable.data(), sinTable.data());
   constexpr double kTableTolerance = 1e-7;
   // j = 2, k = 3: angle 6 pi / 32 at index 7 * 2 + 2.
-  EXPECT_APPROX(cosTable[16], std::cos(6 * std::numbers::pi / 32), kTableTolerance);
-  EXPECT_APPROX(sinTable[16], std::sin(6 * std::numbers::pi / 32), kTableTolerance);
+  EXPECT_APPROX(cosTable[16], std::cos(6 * kPi / 32), kTableTolerance);
+  EXPECT_APPROX(sinTable[16], std::sin(6 * kPi / 32), kTableTolerance);
   // j = 7, k = 7: angle 49 pi / 32 (past pi, so the sine is negative).
-  EXPECT_APPROX(sinTable[55], std::sin(49 * std::numbers::pi / 32), kTableTolerance);
+  EXPECT_APPROX(sinTable[55], std::sin(49 * kPi / 32), kTableTolerance);
   for (int k = 0; k < 7; ++k) {
     EXPECT_EQ(cosTable[56 + k], 1.0f);  // j = 0 of the second pass
     EXPECT_EQ(sinTable[56 + k], 0.0f);
@@ -397,7 +397,7 @@ TEST(FFTSwapHalves, FrequencyZeroLandsInTheMiddleAndRisesToTheLeft) {
   TSignal s{std::vector<float>(nx * ny), std::vector<float>(nx * ny)};
   for (int r = 0; r < ny; ++r)
     for (int c = 0; c < nx; ++c) {
-      const double angle = 2.0 * std::numbers::pi * f * c / nx;
+      const double angle = 2.0 * kPi * f * c / nx;
       s.re[r * nx + c] = static_cast<float>(std::cos(angle));
       s.im[r * nx + c] = static_cast<float>(std::sin(angle));
     }

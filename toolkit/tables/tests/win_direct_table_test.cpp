@@ -107,9 +107,9 @@ TEST_F(WinDirectTableTest, FitLayoutGivesTheHeaderAndColumnsTheirWidths) {
   EXPECT_EQ(table->RowHeaderWidth(), 28);
   // The columns fill the client width; spare pixels are spread with the remainder last.
   const int client = static_cast<int>(table->GetClientRect().right);
-  EXPECT_EQ(table->Binding(0).sixth + table->Binding(1).sixth + table->Binding(2).sixth, client);
-  EXPECT_GE(table->Binding(2).sixth - 6 * 7, table->Binding(1).sixth - 8 * 7);
-  EXPECT_EQ(table->Grid()->GetCellSize(0, 0).cx, table->Binding(1).sixth);
+  EXPECT_EQ(table->Binding(0).columnWidth + table->Binding(1).columnWidth + table->Binding(2).columnWidth, client);
+  EXPECT_GE(table->Binding(2).columnWidth - 6 * 7, table->Binding(1).columnWidth - 8 * 7);
+  EXPECT_EQ(table->Grid()->GetCellSize(0, 0).cx, table->Binding(1).columnWidth);
 }
 
 TEST_F(WinDirectTableTest, SpareWidthIsSpreadWithTheRemainderOnTheLastColumns) {
@@ -129,9 +129,9 @@ TEST_F(WinDirectTableTest, SpareWidthIsSpreadWithTheRemainderOnTheLastColumns) {
   ASSERT_EQ(table->GetClientRect().right, 206);
   table->FitLayout(0, 0);
   EXPECT_EQ(table->RowHeaderWidth(), 28);
-  EXPECT_EQ(table->Binding(1).sixth, 59);
-  EXPECT_EQ(table->Binding(2).sixth, 59);
-  EXPECT_EQ(table->Binding(3).sixth, 60);
+  EXPECT_EQ(table->Binding(1).columnWidth, 59);
+  EXPECT_EQ(table->Binding(2).columnWidth, 59);
+  EXPECT_EQ(table->Binding(3).columnWidth, 60);
   EXPECT_EQ(table->Grid()->GetCellSize(2, 0).cx, 60);
 }
 
@@ -144,7 +144,7 @@ TEST_F(WinDirectTableTest, AWideCaptionWidensItsColumn) {
   table->SetTableSize(static_cast<int>((window.right - window.left) - client.right) + 50, 300);
   table->FitLayout(0, 0);
   // 16 caption characters of 7 pixels beat 4 format characters; no spare to spread.
-  EXPECT_EQ(table->Binding(0).sixth, 112);
+  EXPECT_EQ(table->Binding(0).columnWidth, 112);
 }
 
 TEST_F(WinDirectTableTest, EveryValueTypeRoundTripsThroughItsCells) {
