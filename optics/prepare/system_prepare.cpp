@@ -199,8 +199,7 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
   const int count = SurfaceCount();
   if (count == 0) return 0;
   if (lambdaW != 0.0) info.LambdaW = lambdaW;
-  if ((info.Spectrum.data == nullptr || info.Spectrum.cols * info.Spectrum.rows == 0) &&
-      info.Spectrum.Allocate(1, 1))
+  if (info.WavelengthCount() == 0 && info.Spectrum.Allocate(1, 1))
     info.Spectrum.data[0] = TSpectralInfo();
 
   const std::string missing = ComputeIndices(info.LambdaW, 0.0, 0.0);

@@ -88,7 +88,7 @@ int TOptimizationFunctions::Compute() {
       footprint.Clear();
       if (surfaces > 0) footprint.Allocate(surfaces, 1);
     }
-    for (int k = 0; k < footprint.cols * footprint.rows && footprint.data != nullptr; ++k)
+    for (int k = 0; k < footprint.Cells(); ++k)
       footprint.data[k] = DPOINT3();
   }
   // The passes prepare the system at each wavelength: it goes back to the working one.
