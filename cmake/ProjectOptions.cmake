@@ -2,10 +2,11 @@
 
 # Each test program parses GoogleTest, the common standard headers and, in the window
 # folders, Qt's headers once into a precompiled header instead of once per file. A GCC tree
-# that exports its compile commands for clang-based tools (clangd, clang-tidy, a clang syntax
-# check) leaves it out unless asked: clang finds GCC's precompiled header beside the header
-# the commands include and refuses it.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_EXPORT_COMPILE_COMMANDS)
+# configured with -DCMAKE_EXPORT_COMPILE_COMMANDS=ON, whose commands are meant for clang-based
+# tools (clangd, clang-tidy, a clang syntax check), leaves it out unless asked: clang finds
+# GCC's precompiled header beside the header the commands include and refuses it. (Every
+# tree writes its commands; only the cache tells whether the configure asked for them.)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND "$CACHE{CMAKE_EXPORT_COMPILE_COMMANDS}")
   set(precompile_default OFF)
 else()
   set(precompile_default ON)
