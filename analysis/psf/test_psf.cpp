@@ -65,17 +65,17 @@ int PassesPerPsf(const TOpticalSystem &system) {
 // of the system's field list: an aberrated edge of the field must not take diffraction
 // from the PSF of a point on the axis.
 bool ResolvesDiffraction(TOpticalSystem &system, double fieldA, double fieldB, double cell) {
-  SetModifiedFlag();
+  MarkModelChanged();
   const bool solved = system.UpdatePupils(fieldA, fieldB) >= 1;
   const double interval = solved ? system.DiffractionInterval(fieldA, fieldB) : 0.0;
   // The PSF run solves its own pupils again.
-  SetModifiedFlag();
+  MarkModelChanged();
   return interval > 0.0 && cell <= interval;
 }
 
 int PlannedPsfCount(const TOpticalSystem &system) {
   const Mem<TSpectralInfo> &s = system.info.Spectrum;
-  const int count = s.data ? s.cols * s.rows : 0;
+  const int count = s.Cells();
   return system.info.MonochromeSystem || count == 0 ? 1 : count;
 }
 
@@ -211,7 +211,7 @@ void TTestPSF::FillFieldCombo() {
   if (selected < 0) selected = 0;
   combo->ClearList();
   const Mem<double> &fields = system_->info.AlfaM;
-  const int count = fields.data ? fields.cols * fields.rows : 0;
+  const int count = fields.Cells();
   for (int i = 0; i < count; ++i) {
     char text[kComboTextSize];
     std::snprintf(text, sizeof text, "%g, %g", fields.data[i] * FieldScale(), 0.0);

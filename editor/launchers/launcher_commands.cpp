@@ -210,7 +210,7 @@ void TLauncherCommands::CmBestImagePlane() {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   // The fields of the system's own list, the axis when it has none.
   frame_.System().AutoFocus(nullptr, nullptr);
-  frame_.System().SetModified(1);
+  frame_.System().SetUnsavedChanges(1);
   frame_.System().Update();
   frame_.ShowSystem();
   frame_.RefreshAnalyses(false);

@@ -6,7 +6,7 @@ TOpticalSystem::TOpticalSystem() {
   info.Unit = 0;
   info.LambdaW = 1.0;
   info.Coord = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
@@ -17,7 +17,7 @@ TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
       workArray2(other.workArray2),
       materialsMissing(other.materialsMissing) {
   CopySurfacesFrom(other);
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
@@ -31,7 +31,7 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   materialsMissing = other.materialsMissing;
   CopySurfacesFrom(other);
   pupilsSolvedAt_ = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
   return *this;
 }
 
@@ -82,7 +82,7 @@ TSurface *TOpticalSystem::AddSurface(TSurface *s) {
     delete s;
     return nullptr;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
   return s;
 }
 
@@ -95,7 +95,7 @@ int TOpticalSystem::InsertSurface(TSurface *s, int i) {
     delete s;
     return 0;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
   return 1;
 }
 
@@ -109,7 +109,7 @@ void TOpticalSystem::DeleteSurface(int i) {
     for (int k = i; k + 1 < count; ++k) surfaces.data[k] = surfaces.data[k + 1];
     surfaces.data[count - 1] = nullptr;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 int TOpticalSystem::FindSurface(const TSurface *s) const {
@@ -161,10 +161,10 @@ void TOpticalSystem::NewDefault() {
 }
 
 bool TOpticalSystem::PupilsNeedSolving() const {
-  return GetModifiedFlag() != 0 || pupilsSolvedAt_ != ModelChangeCount();
+  return ModelChanged() != 0 || pupilsSolvedAt_ != ModelChangeCount();
 }
 
 void TOpticalSystem::MarkPupilsSolved() {
-  ClearModifiedFlag();
+  ClearModelChanged();
   pupilsSolvedAt_ = ModelChangeCount();
 }

@@ -1,3 +1,4 @@
+#include "platform/core/font_faces.h"
 #include "synthesis/folder/test_object_folder.h"
 
 #include <cstdio>
@@ -52,7 +53,7 @@ const TDialogTemplate kTestFolderTemplate{
         {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 268, 220, 9},
         {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 282, 232, 1},
     },
-    "MS Sans Serif", 8, "TestObjectMenu"};
+    kFaceSansSerif, 8, "TestObjectMenu"};
 const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
 
 const TMenuTemplateItem kTestObjectMenu[] = {

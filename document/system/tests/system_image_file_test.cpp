@@ -15,7 +15,7 @@
 
 namespace {
 
-int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+int Count(const Mem<double> &m) { return m.Cells(); }
 
 void ExpectSameConfigurations(const TSystemImage &a, const TSystemImage &b) {
   ASSERT_EQ(a.ConfigurationCount(), b.ConfigurationCount());

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/windows/messages.h"
 
 namespace {
@@ -124,3 +125,12 @@ BOOL GetCursorPos(POINT *point) {
 }
 
 QImage GrabScreen(const RECT &screenRect) { return CurrentScreenProvider().Grab(screenRect); }
+
+BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect) {
+  QImage picture = GrabScreen(screenRect);
+  if (picture.isNull()) return 0;
+  picture = picture.convertToFormat(QImage::Format_RGB32);
+  TImageDC source(&picture);
+  return target.BitBlt(x, y, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
+                       source, 0, 0, SRCCOPY);
+}

@@ -7,6 +7,8 @@
 
 #include "platform/core/types.h"
 
+class TDC;
+
 class TScreenProvider {
  public:
   virtual ~TScreenProvider() = default;
@@ -29,6 +31,9 @@ POINT PlaceOnScreen(const RECT &window);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);
+// Copies what the screen shows in the rectangle to (x, y) of the context; 0, drawing
+// nothing, when the screen could not be grabbed.
+BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect);
 
 // The fixed frame metrics of our drawn window frames, the same on every desktop.
 int StandardFrameMetric(int index);
