@@ -5,8 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <cstdlib>
 #include <string>
 
@@ -14,6 +12,7 @@
 #include "editor/canvas/edit_graph.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
+#include "platform/gui/windows/test_kit.h"
 #include "toolkit/render3d/o_palette.h"
 
 namespace {
@@ -21,13 +20,10 @@ namespace {
 const std::string kRoot = BENCH_SOURCE_DIR;
 constexpr int kRaysPerBeam = 11;
 
-QApplication &Application() {
-  static int argc = 1;
-  static char name[] = "editor_bench";
-  static char *argv[] = {name, nullptr};
+// The windows need the platform's application, made offscreen.
+void Application() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QApplication *application = new QApplication(argc, argv);
-  return *application;
+  test_kit::EnsureApplication();
 }
 
 struct DoubleGauss {

@@ -4,11 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/gui/windows/test_kit.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/graph/graph_tracer.h"
 
@@ -18,13 +17,10 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kCurvePoints = 1000;
 
-QApplication &Application() {
-  static int argc = 1;
-  static char name[] = "graph_bench";
-  static char *argv[] = {name, nullptr};
+// The windows need the platform's application, made offscreen.
+void Application() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QApplication *application = new QApplication(argc, argv);
-  return *application;
+  test_kit::EnsureApplication();
 }
 
 // A damped oscillation sampled over 0 ... 10.

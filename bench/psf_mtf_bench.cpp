@@ -8,12 +8,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "analysis/psf/psf_maths.h"
 #include "bench/bench_systems.h"
 #include "foundation/fft/fft.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_nodes.h"
 
@@ -121,7 +121,7 @@ void BM_EnergyConcentration(benchmark::State &state) {
   // An Airy pattern 16 pixels to its first zero.
   for (int r = 0; r < n; ++r)
     for (int c = 0; c < n; ++c) {
-      const double x = std::numbers::pi * std::hypot(r - n / 2, c - n / 2) * 1.2197 / 16.0;
+      const double x = kPi * std::hypot(r - n / 2, c - n / 2) * 1.2197 / 16.0;
       const double a = x == 0.0 ? 1.0 : 2.0 * std::cyl_bessel_j(1.0, x) / x;
       raster[static_cast<std::size_t>(r) * n + c] = static_cast<float>(a * a);
     }

@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "toolkit/plot3d/contour_map.h"
 #include "toolkit/plot3d/plot_data.h"
 #include "toolkit/render3d/drv3d.h"
@@ -16,7 +16,7 @@ namespace {
 
 // A torus filling most of an 800 x 600 picture.
 DPOINT3 Torus(double u, double v, void *) {
-  const double phi = 2.0 * std::numbers::pi * u, theta = 2.0 * std::numbers::pi * v;
+  const double phi = 2.0 * kPi * u, theta = 2.0 * kPi * v;
   const double r = 230.0 + 90.0 * std::cos(theta);
   return DPOINT3(r * std::cos(phi), r * std::sin(phi), 90.0 * std::sin(theta));
 }

@@ -5,8 +5,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "platform/gui/windows/test_kit.h"
 #include "toolkit/render3d/o_palette.h"
 #include "viewer3d/scene/viewer_scene.h"
 #include "viewer3d/window/optic3dv.h"
@@ -26,13 +25,10 @@ const std::string kRoot = BENCH_SOURCE_DIR;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
-QApplication &Application() {
-  static int argc = 1;
-  static char name[] = "viewer3d_bench";
-  static char *argv[] = {name, nullptr};
+// The windows need the platform's application, made offscreen.
+void Application() {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static QApplication *application = new QApplication(argc, argv);
-  return *application;
+  test_kit::EnsureApplication();
 }
 
 // The system's axis x becomes the scene's z.

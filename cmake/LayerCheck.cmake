@@ -1,4 +1,5 @@
-# Checks that no folder includes one above it. Run as a script:
+# Checks that no folder includes one above it, and that no folder but platform/gui
+# includes Qt. Run as a script:
 #   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" -P cmake/LayerCheck.cmake
 # LAYERS lists the folders from the ground up (the top-level CMakeLists names them once).
 # Every header and source under a folder, its tests included, may include only its own
@@ -69,6 +70,32 @@ foreach(top IN LISTS TOP_AREAS)
   endforeach()
 endforeach()
 
+# Qt stays inside platform/gui: every other folder reaches it through the platform's own
+# types. Test programs of windows still read their pixels through Qt's image class and
+# script modal loops with its timers, so tests/ folders are not held to it yet.
+set(qtViolations "")
+foreach(own RANGE ${lastLayer})
+  list(GET LAYERS ${own} folder)
+  if(folder STREQUAL "platform/gui")
+    continue()
+  endif()
+  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  foreach(file IN LISTS files)
+    floor_of("${file}" fileFloor)
+    if(NOT fileFloor EQUAL own OR file MATCHES "/tests/")
+      continue()
+    endif()
+    file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*<Q")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*<([^>]*)>.*" "\\1" included "${line}")
+      string(APPEND qtViolations "\n  ${file}: includes <${included}> (Qt belongs to platform/gui)")
+    endforeach()
+  endforeach()
+endforeach()
+
 if(violations)
   message(FATAL_ERROR "Folders include folders above them:${violations}")
+endif()
+if(qtViolations)
+  message(FATAL_ERROR "Files outside platform/gui include Qt:${qtViolations}")
 endif()

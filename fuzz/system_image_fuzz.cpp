@@ -29,7 +29,7 @@ void Setup() {
 bool PositionsMatchElements(const TSystemImage &image) {
   for (int k = 0; k < image.ConfigurationCount(); ++k) {
     const Mem<DPOINT3> &positions = image.configurations.data[k].positions;
-    const int count = positions.data ? positions.cols * positions.rows : 0;
+    const int count = positions.Cells();
     if (count != image.ElementCount()) return false;
   }
   return true;

@@ -23,6 +23,10 @@ fuzz_packages=(clang-14 libclang-rt-14-dev)
 # install); without it that check skips.
 probe_packages=(ffmpeg)
 
+# The printing tests read the text of the PDF files they print with pdftotext, a reader
+# apart from ours; without it that check skips.
+text_packages=(poppler-utils)
+
 # install_missing [--no-install-recommends] <package>...
 install_missing() {
   local options=()
@@ -87,6 +91,7 @@ case "$mode" in
   test)
     ensure_comma_locale
     install_missing --no-install-recommends "${probe_packages[@]}"
+    install_missing --no-install-recommends "${text_packages[@]}"
     # The test builds carry no debug information in the plain build and line tables only
     # in the sanitizer and fuzzing builds (whose reports name files and lines), at -O1
     # there: together they halve the compile time of a clean build, the longest part of CI.

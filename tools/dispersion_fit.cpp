@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kFitSamples = 600;
 constexpr int kCheckSamples = 4000;
+constexpr int kFullSearchIterations = 600;  // simplex steps of a search from afar
+constexpr std::size_t kMaxColumns = 10;  // the double polynomial's terms, the most of any form
 
 // Sample wavelengths: half evenly in wavelength, half evenly in wave number, so both ends
 // of a wide infrared range are held.
@@ -25,52 +27,86 @@ std::vector<double> Samples(double lo, double hi, int count) {
 }
 
 // Weighted linear least squares min |W (A x - b)| by Householder QR in long double with
-// unit-scaled columns. Rows are samples, columns basis functions.
-bool LeastSquares(std::vector<std::vector<long double>> a, std::vector<long double> b,
-                  std::vector<double> &x) {
-  const std::size_t m = a.size();
-  const std::size_t n = m ? a[0].size() : 0;
+// unit-scaled columns. A is m rows (samples) by n columns (basis functions), stored column
+// after column; A and b are overwritten.
+bool LeastSquares(std::vector<long double> &a, std::size_t m, std::size_t n,
+                  std::vector<long double> &b, std::vector<double> &x) {
   if (m < n || n == 0) return false;
-  std::vector<long double> scale(n, 0.0L);
+  const auto column = [&](std::size_t j) { return a.data() + j * m; };
+  long double scale[kMaxColumns] = {};
   for (std::size_t j = 0; j < n; ++j) {
-    for (std::size_t i = 0; i < m; ++i) scale[j] += a[i][j] * a[i][j];
+    long double *c = column(j);
+    for (std::size_t i = 0; i < m; ++i) scale[j] += c[i] * c[i];
     scale[j] = std::sqrt(scale[j]);
     if (scale[j] == 0.0L) return false;
-    for (std::size_t i = 0; i < m; ++i) a[i][j] /= scale[j];
+    for (std::size_t i = 0; i < m; ++i) c[i] /= scale[j];
   }
+  std::vector<long double> v(m, 0.0L);
   for (std::size_t k = 0; k < n; ++k) {
+    const long double *ck = column(k);
     long double norm = 0.0L;
-    for (std::size_t i = k; i < m; ++i) norm += a[i][k] * a[i][k];
+    for (std::size_t i = k; i < m; ++i) norm += ck[i] * ck[i];
     norm = std::sqrt(norm);
     if (norm == 0.0L) return false;
-    const long double alpha = a[k][k] > 0 ? -norm : norm;
-    std::vector<long double> v(m, 0.0L);
-    for (std::size_t i = k; i < m; ++i) v[i] = a[i][k];
+    const long double alpha = ck[k] > 0 ? -norm : norm;
+    for (std::size_t i = k; i < m; ++i) v[i] = ck[i];
     v[k] -= alpha;
     long double vv = 0.0L;
     for (std::size_t i = k; i < m; ++i) vv += v[i] * v[i];
     if (vv == 0.0L) continue;
     for (std::size_t j = k; j < n; ++j) {
+      long double *cj = column(j);
       long double dot = 0.0L;
-      for (std::size_t i = k; i < m; ++i) dot += v[i] * a[i][j];
+      for (std::size_t i = k; i < m; ++i) dot += v[i] * cj[i];
       const long double f = 2.0L * dot / vv;
-      for (std::size_t i = k; i < m; ++i) a[i][j] -= f * v[i];
+      for (std::size_t i = k; i < m; ++i) cj[i] -= f * v[i];
     }
     long double dot = 0.0L;
     for (std::size_t i = k; i < m; ++i) dot += v[i] * b[i];
     const long double f = 2.0L * dot / vv;
     for (std::size_t i = k; i < m; ++i) b[i] -= f * v[i];
   }
-  std::vector<long double> solution(n, 0.0L);
+  long double solution[kMaxColumns] = {};
   for (std::size_t k = n; k-- > 0;) {
     long double s = b[k];
-    for (std::size_t j = k + 1; j < n; ++j) s -= a[k][j] * solution[j];
-    if (std::fabs(a[k][k]) < 1e-30L) return false;
-    solution[k] = s / a[k][k];
+    for (std::size_t j = k + 1; j < n; ++j) s -= column(j)[k] * solution[j];
+    if (std::fabs(column(k)[k]) < 1e-30L) return false;
+    solution[k] = s / column(k)[k];
   }
   x.assign(n, 0.0);
   for (std::size_t j = 0; j < n; ++j) x[j] = static_cast<double>(solution[j] / scale[j]);
   return true;
+}
+
+// The target at the fitting samples and at the checking samples of one range: the fits
+// over a range (a simplex search makes hundreds) share them instead of asking the target
+// again for every fit.
+struct TSampledRange {
+  double lo = 0.0, hi = 0.0;
+  std::vector<double> fitLambdas, fitValues;
+  std::vector<double> checkLambdas, checkValues;
+};
+
+TSampledRange SampleRange(const TIndexFunction &target, double lo, double hi) {
+  TSampledRange range;
+  range.lo = lo;
+  range.hi = hi;
+  range.fitLambdas = Samples(lo, hi, kFitSamples);
+  for (const double lambda : range.fitLambdas) range.fitValues.push_back(target(lambda));
+  range.checkLambdas = Samples(lo, hi, kCheckSamples);
+  for (const double lambda : range.checkLambdas) range.checkValues.push_back(target(lambda));
+  return range;
+}
+
+double MaxErrorOn(const TBaseGlassRecord &record, const TSampledRange &range) {
+  double worst = 0.0;
+  for (std::size_t i = 0; i < range.checkLambdas.size(); ++i) {
+    double n = 0.0;
+    if (!EvaluateGlassFormula(record, range.checkLambdas[i], n)) return 1e300;
+    const double error = std::fabs(n - range.checkValues[i]);
+    if (!(error <= worst)) worst = error;  // also catches NaN
+  }
+  return worst;
 }
 
 TBaseGlassRecord RangeRecord(int formula, double lo, double hi) {
@@ -81,8 +117,8 @@ TBaseGlassRecord RangeRecord(int formula, double lo, double hi) {
   return r;
 }
 
-void Finish(TFitResult &fit, const TIndexFunction &target, double lo, double hi) {
-  fit.maxError = MaxFormulaError(fit.record, target, lo, hi);
+void Finish(TFitResult &fit, const TSampledRange &range) {
+  fit.maxError = MaxErrorOn(fit.record, range);
   fit.ok = std::isfinite(fit.maxError);
   if (!fit.ok) fit.maxError = 1e300;
 }
@@ -101,7 +137,10 @@ double MaxFormulaError(const TBaseGlassRecord &record, const TIndexFunction &tar
   return worst;
 }
 
-TFitResult FitDoublePolynomial(const TIndexFunction &target, double lo, double hi, double pole) {
+namespace {
+
+TFitResult FitDoublePolynomialOn(const TSampledRange &range, double pole) {
+  const double lo = range.lo, hi = range.hi;
   TFitResult fit;
   fit.record = RangeRecord(kFormulaPolynomial, lo, hi);
   fit.record.pole = pole;
@@ -109,89 +148,91 @@ TFitResult FitDoublePolynomial(const TIndexFunction &target, double lo, double h
   const double a = lo * lo, b = hi * hi;
   if (pole >= a) return fit;
   const double u1 = 1.0 / (b - pole), u2 = 1.0 / (a - pole);
-  std::vector<std::vector<long double>> rows;
-  std::vector<long double> rhs;
-  for (const double lambda : Samples(lo, hi, kFitSamples)) {
+  const std::size_t m = range.fitLambdas.size();
+  std::vector<long double> columns(m * 10);
+  std::vector<long double> rhs(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const double lambda = range.fitLambdas[i];
     const double x = (lambda * lambda - (a + b) / 2.0) / ((b - a) / 2.0);
     const double y = (1.0 / (lambda * lambda - pole) - (u1 + u2) / 2.0) / ((u2 - u1) / 2.0);
-    std::vector<long double> row(10);
     long double px = 1.0L, py = y;
-    for (int k = 0; k < 5; ++k) {
-      row[2 * k] = px;
-      row[2 * k + 1] = py;
+    for (std::size_t k = 0; k < 5; ++k) {
+      columns[2 * k * m + i] = px;
+      columns[(2 * k + 1) * m + i] = py;
       px *= x;
       py *= y;
     }
-    rows.push_back(row);
-    rhs.push_back(target(lambda));
+    rhs[i] = range.fitValues[i];
   }
   std::vector<double> solution;
-  if (!LeastSquares(rows, rhs, solution)) return fit;
-  for (int i = 0; i < 10; ++i) fit.record.a[i] = solution[i];
-  Finish(fit, target, lo, hi);
+  if (!LeastSquares(columns, m, 10, rhs, solution)) return fit;
+  for (int i = 0; i < 10; ++i) fit.record.a[i] = solution[static_cast<std::size_t>(i)];
+  Finish(fit, range);
   return fit;
 }
 
-TFitResult FitPowerSeries(const TIndexFunction &target, double lo, double hi, int terms) {
+TFitResult FitPowerSeriesOn(const TSampledRange &range, int terms) {
   TFitResult fit;
-  fit.record = RangeRecord(kFormulaPowerSeries, lo, hi);
+  fit.record = RangeRecord(kFormulaPowerSeries, range.lo, range.hi);
   fit.method = "power series, " + std::to_string(terms) + " terms";
   terms = std::clamp(terms, 2, 10);
-  std::vector<std::vector<long double>> rows;
-  std::vector<long double> rhs;
-  for (const double lambda : Samples(lo, hi, kFitSamples)) {
-    const double n = target(lambda);
-    const long double w = 1.0L / (2.0L * n);  // an error in n² is 2n times one in n
+  const std::size_t m = range.fitLambdas.size();
+  const auto n = static_cast<std::size_t>(terms);
+  std::vector<long double> columns(m * n);
+  std::vector<long double> rhs(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const double lambda = range.fitLambdas[i];
+    const double index = range.fitValues[i];
+    const long double w = 1.0L / (2.0L * index);  // an error in n² is 2n times one in n
     const long double l2 = static_cast<long double>(lambda) * lambda;
-    std::vector<long double> row(static_cast<std::size_t>(terms));
-    row[0] = w;
-    row[1] = w * l2;
+    columns[i] = w;
+    columns[m + i] = w * l2;
     long double inverse = 1.0L / l2;
-    for (int k = 2; k < terms; ++k) {
-      row[k] = w * inverse;
+    for (std::size_t k = 2; k < n; ++k) {
+      columns[k * m + i] = w * inverse;
       inverse /= l2;
     }
-    rows.push_back(row);
-    rhs.push_back(w * n * n);
+    rhs[i] = w * index * index;
   }
   std::vector<double> solution;
-  if (!LeastSquares(rows, rhs, solution)) return fit;
-  for (int i = 0; i < terms; ++i) fit.record.a[i] = solution[i];
-  Finish(fit, target, lo, hi);
+  if (!LeastSquares(columns, m, n, rhs, solution)) return fit;
+  for (int i = 0; i < terms; ++i) fit.record.a[i] = solution[static_cast<std::size_t>(i)];
+  Finish(fit, range);
   return fit;
 }
 
-TFitResult FitSellmeierPoles(const TIndexFunction &target, double lo, double hi,
-                             const std::vector<double> &poles) {
+TFitResult FitSellmeierPolesOn(const TSampledRange &range, const std::vector<double> &poles) {
+  const double lo = range.lo, hi = range.hi;
   TFitResult fit;
   fit.record = RangeRecord(kFormulaSellmeier, lo, hi);
   fit.method = "Sellmeier, " + std::to_string(poles.size()) + " poles";
   if (poles.empty() || poles.size() > 5) return fit;
   for (const double p : poles)
     if (p >= lo * lo && p <= hi * hi) return fit;  // a pole inside the range
-  std::vector<std::vector<long double>> rows;
-  std::vector<long double> rhs;
-  for (const double lambda : Samples(lo, hi, kFitSamples)) {
-    const double n = target(lambda);
-    const long double w = 1.0L / (2.0L * n);
+  const std::size_t m = range.fitLambdas.size();
+  const std::size_t n = poles.size();
+  std::vector<long double> columns(m * n);
+  std::vector<long double> rhs(m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const double lambda = range.fitLambdas[i];
+    const double index = range.fitValues[i];
+    const long double w = 1.0L / (2.0L * index);
     const long double l2 = static_cast<long double>(lambda) * lambda;
-    std::vector<long double> row;
-    for (const double p : poles) row.push_back(w * l2 / (l2 - p));
-    rows.push_back(row);
-    rhs.push_back(w * (static_cast<long double>(n) * n - 1.0L));
+    for (std::size_t k = 0; k < n; ++k) columns[k * m + i] = w * l2 / (l2 - poles[k]);
+    rhs[i] = w * (static_cast<long double>(index) * index - 1.0L);
   }
   std::vector<double> solution;
-  if (!LeastSquares(rows, rhs, solution)) return fit;
-  for (std::size_t k = 0; k < poles.size(); ++k) {
+  if (!LeastSquares(columns, m, n, rhs, solution)) return fit;
+  for (std::size_t k = 0; k < n; ++k) {
     fit.record.a[2 * k] = solution[k];
     fit.record.a[2 * k + 1] = poles[k];
   }
-  Finish(fit, target, lo, hi);
+  Finish(fit, range);
   return fit;
 }
 
-TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
-                            const std::vector<double> &startPoles, int iterations) {
+TFitResult FitSellmeierFreeOn(const TSampledRange &range, const std::vector<double> &startPoles,
+                              int iterations) {
   // Nelder-Mead over the logarithms of the non-zero poles; the B's follow by least squares.
   std::vector<double> fixedZero;
   std::vector<double> start;
@@ -203,9 +244,9 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
     return poles;
   };
   const auto cost = [&](const std::vector<double> &logs) {
-    return FitSellmeierPoles(target, lo, hi, build(logs)).maxError;
+    return FitSellmeierPolesOn(range, build(logs)).maxError;
   };
-  TFitResult best = FitSellmeierPoles(target, lo, hi, startPoles);
+  TFitResult best = FitSellmeierPolesOn(range, startPoles);
   if (dim == 0) return best;
   // One pass; a restart from the best point did not pay on the shipped data.
   for (int restart = 0; restart < 1; ++restart) {
@@ -265,8 +306,7 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
       }
     }
     const auto at = std::min_element(values.begin(), values.end()) - values.begin();
-    TFitResult moved =
-        FitSellmeierPoles(target, lo, hi, build(simplex[static_cast<std::size_t>(at)]));
+    TFitResult moved = FitSellmeierPolesOn(range, build(simplex[static_cast<std::size_t>(at)]));
     moved.method = "Sellmeier, moved poles";
     if (moved.maxError < best.maxError) best = moved;
     start.clear();
@@ -274,8 +314,6 @@ TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
   }
   return best;
 }
-
-namespace {
 
 // Sellmeier pole sets to start from: the source poles (with a constant term) when they fit
 // the five slots, else every way of leaving one pole out.
@@ -298,26 +336,45 @@ std::vector<std::vector<double>> FivePoleSets(const std::vector<double> &sourceP
 
 }  // namespace
 
+TFitResult FitDoublePolynomial(const TIndexFunction &target, double lo, double hi, double pole) {
+  return FitDoublePolynomialOn(SampleRange(target, lo, hi), pole);
+}
+
+TFitResult FitPowerSeries(const TIndexFunction &target, double lo, double hi, int terms) {
+  return FitPowerSeriesOn(SampleRange(target, lo, hi), terms);
+}
+
+TFitResult FitSellmeierPoles(const TIndexFunction &target, double lo, double hi,
+                             const std::vector<double> &poles) {
+  return FitSellmeierPolesOn(SampleRange(target, lo, hi), poles);
+}
+
+TFitResult FitSellmeierFree(const TIndexFunction &target, double lo, double hi,
+                            const std::vector<double> &startPoles, int iterations) {
+  return FitSellmeierFreeOn(SampleRange(target, lo, hi), startPoles, iterations);
+}
+
 TFitResult BestFit(const TIndexFunction &target, double lo, double hi,
                    const std::vector<double> &sourcePoles) {
+  const TSampledRange range = SampleRange(target, lo, hi);
   std::vector<TFitResult> candidates;
   const double a = lo * lo;
   for (int k = 0; k < 20; ++k)
-    candidates.push_back(FitDoublePolynomial(target, lo, hi, a * k / 20.0));
+    candidates.push_back(FitDoublePolynomialOn(range, a * k / 20.0));
   for (const double p : sourcePoles)
-    if (p > 0.0 && p < a) candidates.push_back(FitDoublePolynomial(target, lo, hi, p));
-  candidates.push_back(FitDoublePolynomial(target, lo, hi, 0.028));
+    if (p > 0.0 && p < a) candidates.push_back(FitDoublePolynomialOn(range, p));
+  candidates.push_back(FitDoublePolynomialOn(range, 0.028));
   for (int terms = 4; terms <= 10; ++terms)
-    candidates.push_back(FitPowerSeries(target, lo, hi, terms));
+    candidates.push_back(FitPowerSeriesOn(range, terms));
   const std::vector<std::vector<double>> sets = FivePoleSets(sourcePoles);
-  for (const auto &set : sets) candidates.push_back(FitSellmeierPoles(target, lo, hi, set));
+  for (const auto &set : sets) candidates.push_back(FitSellmeierPolesOn(range, set));
   auto best = std::min_element(
       candidates.begin(), candidates.end(),
       [](const TFitResult &l, const TFitResult &r) { return l.maxError < r.maxError; });
   TFitResult result = *best;
   if (result.maxError > 1e-7) {
     for (const auto &set : sets) {
-      TFitResult moved = FitSellmeierFree(target, lo, hi, set);
+      TFitResult moved = FitSellmeierFreeOn(range, set, kFullSearchIterations);
       if (moved.maxError < result.maxError) result = moved;
     }
   }
@@ -345,18 +402,18 @@ TFitResult FitShortenedRange(const TIndexFunction &target, double lo, double hi,
   if (last < first) return none;
   // Each probe moves the poles from the start that fits its range best with the poles held.
   const auto fitFrom = [&](long step, int iterations) {
-    const double from = static_cast<double>(step) * kStep;
+    const TSampledRange range = SampleRange(target, static_cast<double>(step) * kStep, hi);
     const std::vector<double> *start = nullptr;
     double startError = 1e300;
     for (const auto &set : starts) {
-      const double error = FitSellmeierPoles(target, from, hi, set).maxError;
+      const double error = FitSellmeierPolesOn(range, set).maxError;
       if (error < startError) {
         startError = error;
         start = &set;
       }
     }
     if (start == nullptr) return TFitResult{};
-    return FitSellmeierFree(target, from, hi, *start, iterations);
+    return FitSellmeierFreeOn(range, *start, iterations);
   };
   const auto polesOf = [](const TFitResult &fit) {
     std::vector<double> poles;
@@ -381,7 +438,7 @@ TFitResult FitShortenedRange(const TIndexFunction &target, double lo, double hi,
       bad = middle;
     }
   }
-  TFitResult refined = fitFrom(good, 600);
+  TFitResult refined = fitFrom(good, kFullSearchIterations);
   if (refined.ok && refined.maxError < best.maxError) best = refined;
   best.method = "Sellmeier, range cut";
   return best;

@@ -6,6 +6,8 @@
 #include "analysis/aberrations/aberration_plot.h"
 #include "foundation/helpers/helpers.h"
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -34,38 +36,31 @@ struct TPupilRecords {
   void Take(const TOpticalSystemInformation &info) {
     entranceDiameter = info.entrancePupilDiameter;
     std::copy(info.entrancePupilPoint, info.entrancePupilPoint + 3, entrancePoint);
-    entranceDefined = info.reserved39;
+    entranceDefined = info.entrancePupilDefined;
     exitDiameter = info.exitPupilDiameter;
     std::copy(info.exitPupilPoint, info.exitPupilPoint + 3, exitPoint);
-    exitDefined = info.reserved42;
+    exitDefined = info.exitPupilDefined;
   }
   void Give(TOpticalSystemInformation &info) const {
     info.entrancePupilDiameter = entranceDiameter;
     std::copy(entrancePoint, entrancePoint + 3, info.entrancePupilPoint);
-    info.reserved39 = entranceDefined;
+    info.entrancePupilDefined = entranceDefined;
     info.exitPupilDiameter = exitDiameter;
     std::copy(exitPoint, exitPoint + 3, info.exitPupilPoint);
-    info.reserved42 = exitDefined;
+    info.exitPupilDefined = exitDefined;
   }
 };
 
 // The wavelengths a run covers: the system's spectrum, or its working wavelength alone for
 // a monochrome system or an empty spectrum.
 int WavelengthCount(const TOpticalSystem &system) {
-  const Mem<TSpectralInfo> &spectrum = system.info.Spectrum;
-  const int count = spectrum.data ? spectrum.cols * spectrum.rows : 0;
+  const int count = system.info.WavelengthCount();
   return system.info.MonochromeSystem || count == 0 ? 1 : count;
 }
 
 double Wavelength(const TOpticalSystem &system, int w) {
-  const Mem<TSpectralInfo> &spectrum = system.info.Spectrum;
-  const int count = spectrum.data ? spectrum.cols * spectrum.rows : 0;
-  return system.info.MonochromeSystem || count == 0 ? system.info.LambdaW : spectrum.data[w].lambda;
-}
-
-int BeamCount(const TOpticalSystem &system) {
-  const Mem<double> &beams = system.info.AlfaM;
-  return beams.data ? beams.cols * beams.rows : 0;
+  const int count = system.info.WavelengthCount();
+  return system.info.MonochromeSystem || count == 0 ? system.info.LambdaW : system.info.Spectrum.data[w].lambda;
 }
 
 // The chosen index, or the whole list when it is negative; an index past the list counts
@@ -95,7 +90,7 @@ int DistortionPointCount(int raysPerBeam) {
 }
 
 int DistortionFieldRange(const Mem<double> &beams, double &first, double &last) {
-  const int count = beams.data ? beams.cols * beams.rows : 0;
+  const int count = beams.Cells();
   if (count == 0) return 0;
   const auto [lowest, highest] = std::minmax_element(beams.data, beams.data + count);
   const double smallest = *lowest, largest = *highest;
@@ -134,7 +129,7 @@ int TAberrationComputation::AllocateResults(int curves, int points) {
 }
 
 int TAberrationComputation::Compute(TOpticalSystem &system) {
-  if (system.SurfaceCount() < 2 || BeamCount(system) == 0) return 0;
+  if (system.SurfaceCount() < 2 || system.info.BeamCount() == 0) return 0;
   SetWaitCursor();
   const int result = ViewMode == kViewDistortion ? ComputeDistortion(system) : ComputeFans(system);
   SetArrowCursor();
@@ -150,7 +145,7 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
   double diameter;
   const TSurface *first = system.Surface(1);
   const double apertureDiameter = first != nullptr ? 2.0 * first->general.semiHeightExt : 0.0;
-  if (info.reserved39) {
+  if (info.entrancePupilDefined) {
     diameter = kFanShareOfPupil * info.entrancePupilDiameter;
   } else {
     diameter = apertureDiameter;
@@ -171,7 +166,7 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
   const double step = diameter / (points - 1);
 
   int beamFirst, beamLast, waveFirst, waveLast;
-  ChosenRange(BeamIndex, BeamCount(system), beamFirst, beamLast);
+  ChosenRange(BeamIndex, system.info.BeamCount(), beamFirst, beamLast);
   ChosenRange(LambdaIndex, WavelengthCount(system), waveFirst, waveLast);
   const int beams = beamLast - beamFirst + 1;
   const int waves = waveLast - waveFirst + 1;
@@ -277,7 +272,7 @@ int TAberrationComputation::ComputeDistortion(TOpticalSystem &system) {
   ChosenRange(LambdaIndex, WavelengthCount(system), waveFirst, waveLast);
   curveCount = waveLast - waveFirst + 1;
   wavelengthsComputed = curveCount;
-  beamsComputed = BeamCount(system);
+  beamsComputed = system.info.BeamCount();
   pointsPerCurve = points;
   AllocateResults(curveCount, points);
   const double step = (fieldLast - fieldFirst) / (points - 1);
@@ -295,8 +290,8 @@ int TAberrationComputation::ComputeDistortion(TOpticalSystem &system) {
   const double unitFactor = info.Unit == 1 ? 60.0 : 1.0;
   // Preparing at a wavelength makes it the working one: the user's comes back at the end.
   // The system's own preparation has already warned of missing glasses, once.
-  const double workingLambda = info.LambdaW;
   constexpr int kFullPreparation = 1, kQuiet = 0;
+  TWorkingWavelength working(system, TWavelengthRestore::kPrepare, kQuiet);
 
   for (int c = 0; c < curveCount && FirstValues.data != nullptr; ++c) {
     const double lambda = Wavelength(system, waveFirst + c);
@@ -333,7 +328,7 @@ int TAberrationComputation::ComputeDistortion(TOpticalSystem &system) {
     if (PointCounts.data != nullptr) PointCounts.data[c] = points;
   }
 
-  system.Prepare(workingLambda, kFullPreparation, kQuiet);
+  working.Restore();
   saved.Give(info);
   AdjustDistortionRange(DistorMin, DistorMax);
   ScaleMode = savedMode;

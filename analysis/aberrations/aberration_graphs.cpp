@@ -7,6 +7,7 @@
 
 #include "analysis/aberrations/aberration_plot.h"
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "platform/core/font_faces.h"
 #include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/graph_tracer.h"
 #include "toolkit/graph/o_font.h"
@@ -18,7 +19,7 @@ constexpr int kWavelengthRampFirst = 9;
 constexpr int kWavelengthRampLast = 13;
 constexpr int kMarkerHalfSize = 3;
 // The axis labels: a small serif face, 0.6 of the system font's 16-pixel height.
-constexpr const char *kAxisFace = "MS Serif";
+constexpr const char *kAxisFace = kFaceSerif;
 constexpr int kAxisFontHeight = 10;
 // The world reaches a tenth past the fan on both sides.
 constexpr double kFanMargin = 1.1;

@@ -11,6 +11,7 @@
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
@@ -27,7 +28,6 @@
 namespace {
 
 // The aberrations topic of the program's help file.
-constexpr unsigned long kAberrationsHelpContext = 89;
 
 using W = TShowEasyAberrationsDlg;
 
@@ -49,7 +49,7 @@ const TDialogTemplate kAberrationsTemplate{
     {"STATIC", "Lambda", W::kLambdaLabel, SS_LEFT, 117, 91, 27, 8},
     {"COMBOBOX", "", W::kBeamList, CBS_DROPDOWNLIST | WS_TABSTOP, 53, 101, 49, 63},
     {"COMBOBOX", "", W::kLambdaList, CBS_DROPDOWNLIST | WS_TABSTOP, 112, 101, 44, 63},
-}, "MS Sans Serif", 8, "ABERRATION_MENU"};
+}, kFaceSansSerif, 8, "ABERRATION_MENU"};
 const TDialogRegistration kAberrationsRegistration(kAberrationsTemplate);
 
 const TMenuTemplateItem kAberrationMenu[] = {
@@ -110,8 +110,8 @@ std::string Number(double value) {
   return text;
 }
 
-int CountOf(const Mem<double> &values) { return values.data ? values.cols * values.rows : 0; }
-int CountOf(const Mem<TSpectralInfo> &values) { return values.data ? values.cols * values.rows : 0; }
+int CountOf(const Mem<double> &values) { return values.Cells(); }
+int CountOf(const Mem<TSpectralInfo> &values) { return values.Cells(); }
 
 // A child's rectangle in the client coordinates of its dialog.
 RECT ChildRect(TWindow &dialog, int id) {
@@ -527,7 +527,7 @@ void TShowEasyAberrationsDlg::CmPrint() {
 // The report opens in a text window of its own, in "Courier New" 9.
 void ShowAberrationReport(TWindow *owner, const std::string &path) {
   auto *editor = new TTextEditor(owner, "Aberrations", nullptr, path.c_str());
-  editor->SetFontFrom(TOFont("Courier New", 9, 0, true));
+  editor->SetFontFrom(TOFont(kFaceCourierNew, 9, 0, true));
   editor->SetTitle("System aberrations");
   editor->Create();
 }
@@ -535,7 +535,7 @@ void ShowAberrationReport(TWindow *owner, const std::string &path) {
 // The report prints in "Courier New", tables ruled with '=' drawn as lines; the file is
 // removed once printed.
 void PrintAberrationReport(TWindow *owner, const std::string &path) {
-  TOFont font("Courier New", 30, 0, true);
+  TOFont font(kFaceCourierNew, 30, 0, true);
   TDirectPrint job(owner, "System aberrations");
   job.SetFont(&font, 0.0, 0.0, 0);
   job.SetTextAlign(TA_CENTER);

@@ -24,6 +24,9 @@ class TViewIndicationDlg;
 // an owner keeping a pointer to it can let go of it.
 constexpr int CM_ABERRATIONS_DESTROYED = 1125;
 
+// The page of the program's help that the window's Help opens.
+constexpr unsigned long kAberrationsHelpContext = 89;
+
 // Menu commands of the window (scale and view ids are the computation's own).
 enum TAberrationsCommand : int {
   CM_ABERR_AUTO = kScaleAuto,

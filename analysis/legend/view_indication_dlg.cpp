@@ -67,14 +67,12 @@ void TViewIndicationDlg::EvDestroy() {
 int TViewIndicationDlg::WavelengthRows() const {
   if (system_ == nullptr) return 0;
   if (mode_ == kLegendSpot && system_->info.MonochromeSystem) return 1;
-  const Mem<TSpectralInfo> &s = system_->info.Spectrum;
-  return s.data ? s.cols * s.rows : 0;
+  return system_->info.WavelengthCount();
 }
 
 int TViewIndicationDlg::BeamRows() const {
   if (system_ == nullptr) return 0;
-  const Mem<double> &beams = system_->info.AlfaM;
-  return beams.data ? beams.cols * beams.rows : 0;
+  return system_->info.BeamCount();
 }
 
 void TViewIndicationDlg::Layout(int beamIndex, int listSwitch) {

@@ -6,6 +6,7 @@
 #include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/numtext/number_text.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -103,11 +104,11 @@ bool TNarcissDlg::Find(TEventInfo &info) {
 void TNarcissDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   if (TWindow *place = WindowFromHandle(GetDlgItem(kTablePlace))) place->ShowWindow(SW_HIDE);
-  table_ = new TMyTableWindow(this, kTablePlace, kColumns, 1, new TFont("MS Sans Serif", kFontHeight));
+  table_ = new TMyTableWindow(this, kTablePlace, kColumns, 1, new TFont(kFaceSansSerif, kFontHeight));
   table_->Create();
   for (TTableHeader *header : {table_->ColumnHeader(), table_->RowHeader()}) {
     if (header == nullptr) continue;
-    header->SetFont(new TFont("MS Sans Serif", kFontHeight));
+    header->SetFont(new TFont(kFaceSansSerif, kFontHeight));
     header->textColor = kHeaderText;
   }
   if (TWinTableEdit *grid = table_->Grid()) {

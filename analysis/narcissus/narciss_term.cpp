@@ -35,7 +35,7 @@ class TNarcissTrace {
   // (first at hits[0]) the trace recorded. A surface without an aperture, or a ray on the
   // axis there, limits nothing.
   void Limit(const Mem<TIntersectionPoint> &hits, int first, double &limit) const {
-    const int recorded = hits.data != nullptr ? hits.cols * hits.rows : 0;
+    const int recorded = hits.Cells();
     for (int k = 0; k < recorded && first + k < count_; ++k) {
       const int i = first + k;
       const double semiHeight = std::fabs(system_.Surface(i)->general.semiHeightExt);

@@ -5,6 +5,7 @@
 
 #include "analysis/narcissus/narcissus_radiometry.h"
 #include "foundation/containers/mem.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/numtext/number_text.h"
 #include "optics/model/optical_system.h"
 
@@ -20,7 +21,6 @@ constexpr int kFirstScaleExponent = 4;
 constexpr int kLastScaleExponent = -5;
 // Scan positions when the scanner turns.
 constexpr int kScanPositions = 5;
-constexpr double kPi = 3.14159265358979323846;
 // Degrees C of absolute zero as the radiometry counts it.
 constexpr double kAbsoluteZero = -273.2;
 
@@ -30,7 +30,7 @@ bool TraceHeights(TOpticalSystem &system, TCurrentRay ray, std::vector<double> &
   const int n = system.SurfaceCount();
   Mem<TIntersectionPoint> hits;
   if (system.TraceRay(ray, kTracePlain, &hits, 0) != kRayPassed || ray.status != kRayPassed) return false;
-  const int recorded = hits.data != nullptr ? hits.cols * hits.rows : 0;
+  const int recorded = hits.Cells();
   if (recorded < n) return false;
   heights.assign(n, 0.0);
   for (int i = 0; i < n; ++i) {
@@ -244,7 +244,7 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
 std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusParameters &parameters) {
   TNarcissusParameters p;
   const TOpticalSystemInformation &info = system.info;
-  const int wavelengths = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int wavelengths = info.WavelengthCount();
   if (info.MonochromeSystem == 0 && wavelengths > 0) {
     p.lambdaMin = p.lambdaMax = info.Spectrum.data[0].lambda;
     for (int i = 1; i < wavelengths; ++i) {

@@ -153,7 +153,7 @@ int ComputeEnergyConcentration(int n, const Mem<double> &cumulative, const DPOIN
 }
 
 double EnergyAtSize(const Mem<DPOINT3> &curve, double size, double pixel) {
-  const int N = curve.data ? curve.cols * curve.rows : 0;
+  const int N = curve.Cells();
   if (N == 0 || !(pixel > 0.0)) return 0.0;
   const double t = (size - pixel) / (2.0 * pixel);
   if (t < 0.0) return 0.0;

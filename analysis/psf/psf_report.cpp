@@ -39,7 +39,7 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
   std::vector<std::string> lines;
   lines.push_back(Labelled(kLabel, "System: " + systemName));
   lines.push_back(Labelled(kLabel, "Energy concentration in square"));
-  const int N = curve.data ? curve.cols * curve.rows : 0;
+  const int N = curve.Cells();
   if (!(pixel > 0.0) || !(step > 0.0) || N == 0) return lines;
   // Entry k stands for the side (2k + 1) pixel; the table reaches one entry past the last.
   const int columns = ReportColumns((2.0 * N + 1.0) * pixel / step + 1.0);

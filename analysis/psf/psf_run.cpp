@@ -10,6 +10,7 @@
 #include "foundation/interfaces/progress.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/message_box.h"
 
@@ -20,11 +21,6 @@ namespace {
 std::string NewStem() {
   static std::atomic<int> counter{0};
   return "psf" + std::to_string(static_cast<long>(::getpid())) + "_" + std::to_string(++counter) + "_";
-}
-
-int SpectrumCount(const TOpticalSystem &system) {
-  const Mem<TSpectralInfo> &s = system.info.Spectrum;
-  return s.data ? s.cols * s.rows : 0;
 }
 
 struct TRecordSource {
@@ -53,7 +49,7 @@ bool EnsureWorkRaster(Mem<float> &raster, int nx) {
 }  // namespace
 
 double MeanWavelength(const TOpticalSystem &system) {
-  const int count = SpectrumCount(system);
+  const int count = system.info.WavelengthCount();
   if (system.info.MonochromeSystem || count == 0) return system.info.LambdaW;
   double weighted = 0.0, weights = 0.0, plain = 0.0;
   int traced = 0;
@@ -80,7 +76,7 @@ std::string TPsfRun::FileName(int w, const char *extension) const {
 
 void TPsfRun::DeleteFiles() {
   for (Mem<TFileData> *list : {&images, &spectra}) {
-    const int count = list->data ? list->cols * list->rows : 0;
+    const int count = list->Cells();
     for (int i = 0; i < count; ++i)
       if (!list->data[i].fileName.empty()) std::remove(list->data[i].fileName.c_str());
     list->Clear();
@@ -91,25 +87,18 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   if (state == kComputed) return 1;
   if (nx < 4 || system.SurfaceCount() < 2) return 0;
   TOpticalSystemInformation &info = system.info;
-  const double workingLambda = info.LambdaW;
-  const int workingNodes = info.Nd;
   constexpr int kFull = 1, kWarn = 1, kQuiet = 0;
-  auto restore = [&](bool prepare) {
-    info.Nd = workingNodes;
-    if (prepare) system.Prepare(workingLambda, kFull, kQuiet);
-    info.LambdaW = workingLambda;
-  };
+  // Every way out gives the user's wavelength and node count back; once the run has
+  // prepared the system, it is prepared again at that wavelength.
+  TWorkingWavelength working(system, TWavelengthRestore::kValue, kQuiet);
+  working.KeepNodeCount();
+  const double workingLambda = working.Lambda();
 
-  if (!EnsureWorkRaster(system.workArray1, nx) || !EnsureWorkRaster(system.workArray2, nx)) {
-    restore(false);
-    return 0;
-  }
+  if (!EnsureWorkRaster(system.workArray1, nx) || !EnsureWorkRaster(system.workArray2, nx)) return 0;
   info.Nd = nx;
-  const bool polychromatic = !info.MonochromeSystem && SpectrumCount(system) > 0;
-  if (system.Prepare(MeanWavelength(system), kFull, kWarn) <= 0) {
-    restore(true);
-    return 0;
-  }
+  const bool polychromatic = !info.MonochromeSystem && info.WavelengthCount() > 0;
+  working.SetRestore(TWavelengthRestore::kPrepare);
+  if (system.Prepare(MeanWavelength(system), kFull, kWarn) <= 0) return 0;
   // Every wavelength is sampled at the interval in effect now, so that the rasters add node
   // by node.
   interval = info.discreteInEffect;
@@ -121,16 +110,14 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     char text[96];
     std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", Y);
     MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
-    restore(true);
     return 0;
   }
 
   DeleteFiles();
-  const int planned = polychromatic ? SpectrumCount(system) : 1;
+  const int planned = polychromatic ? system.info.WavelengthCount() : 1;
   if (!images.Allocate(planned, 1) || !spectra.Allocate(planned, 1)) {
     images.Clear();
     spectra.Clear();
-    restore(true);
     return 0;
   }
 
@@ -174,7 +161,7 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     ++written;
   }
 
-  restore(true);
+  working.Restore();
   if (stopped) {
     // A stopped run leaves nothing that could pass for a computed PSF.
     DeleteFiles();
@@ -196,7 +183,7 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
 }
 
 int TPsfRun::ConvertToMtf(int nx) {
-  const int count = images.data ? images.cols * images.rows : 0;
+  const int count = images.Cells();
   Mem<float> raster, imaginary(nx, nx);
   if (imaginary.data == nullptr) return 0;
   for (int i = 0; i < count; ++i) {
@@ -209,7 +196,7 @@ int TPsfRun::ConvertToMtf(int nx) {
 }
 
 int TPsfRun::Sum(int nx, Mem<float> &sum) {
-  const int count = images.data ? images.cols * images.rows : 0;
+  const int count = images.Cells();
   std::vector<TWavelengthRaster> list(static_cast<std::size_t>(count));
   TRecordSource source{&images, nx};
   for (int i = 0; i < count; ++i) {

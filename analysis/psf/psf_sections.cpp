@@ -16,6 +16,7 @@
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/clock.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -126,7 +127,7 @@ void TShowPSF::CmViewAsText() {
   }
   auto *editor = new TTextEditor(ResultParent(), mtf ? "MTF sections" : "Concentration", nullptr,
                                  path.c_str());
-  editor->SetFontFrom(TOFont("Courier New", 9, 0, true));
+  editor->SetFontFrom(TOFont(kFaceCourierNew, 9, 0, true));
   editor->SetPageParams(kReportPage);
   editor->SetTitle(mtf ? "MTF sections" : "Energy concentration");
   editor->Create();
@@ -151,7 +152,7 @@ void TShowPSF::CmViewAsGraph() {
   graph->SetCaption(caption);
   lastGraph_ = graph;
   graph->SetTitle((caption + " *").c_str());
-  TOFont axisFont("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontShare));
+  TOFont axisFont(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontShare));
   graph->SetPen(PS_INSIDEFRAME, 1, kWhite);
   graph->SetTextColor(kWhite);
   graph->SetPlotArea(20, 5, -5, -15, true, false);
@@ -162,7 +163,7 @@ void TShowPSF::CmViewAsGraph() {
     const DPOINT3 peak = FindPeakAndCumulate(nx, shared->raster.data, cumulative);
     Mem<DPOINT3> curve;
     ComputeEnergyConcentration(nx, cumulative, peak, curve);
-    const int N = curve.data ? curve.cols * curve.rows : 0;
+    const int N = curve.Cells();
     graph->SetWorld(0.0, (2.0 * N + 2.0) * discrete, 0.0, kTopOfEnergy);
     graph->DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
     graph->SetPen(PS_SOLID, 1, kRed);

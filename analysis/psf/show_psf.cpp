@@ -10,6 +10,7 @@
 #include "imaging/pictures/color_picture.h"
 #include "imaging/testobject/synthesis_windows.h"
 #include "imaging/testobject/test_image.h"
+#include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/diffraction_sampling.h"
 #include "platform/core/message_box.h"
@@ -207,12 +208,34 @@ int TShowPSF::ReadParameters() {
     CheckDlgButton(kPsfDiffractionCheck, info.Difrac ? BST_CHECKED : BST_UNCHECKED);
     edits_->WriteAll();
   }
+  CheckGridSize(nx);
+  if (shared != nullptr) shared->pixelCount = nx;
   ApplyRealRule();
   if (Y != formerY || X != formerX || nx != formerNx || info.Discrete != formerDiscrete ||
       info.Difrac != formerDifrac || info.hoeOrderCount != formerOrders)
     Invalidate();
   if (shared != nullptr) shared->pixelSize = ShownInterval();
   return 1;
+}
+
+void TShowPSF::CheckGridSize(int &nx) {
+  const TOpticalSystemInformation &info = system_->info;
+  if (info.ShowRecommendation == 0) return;
+  if (declinedGrid_.nodes == nx && declinedGrid_.discrete == info.Discrete && declinedGrid_.difrac == info.Difrac)
+    return;
+  if (grid_.changeCount != ModelChangeCount() || grid_.discrete != info.Discrete || grid_.difrac != info.Difrac) {
+    grid_.nodes = RecommendedPsfGrid(*system_, info.Discrete, info.Difrac, grid_.reach);
+    grid_.discrete = info.Discrete;
+    grid_.difrac = info.Difrac;
+    grid_.changeCount = ModelChangeCount();
+  }
+  const int asked = nx;
+  const int answer = AskForPsfGrid(GetHandle(), *system_, grid_.nodes, grid_.reach, nx);
+  if (answer < 0) declinedGrid_ = TDeclinedGrid{asked, info.Discrete, info.Difrac};
+  if (answer <= 0) return;
+  if (auto *sizes = dynamic_cast<TComboBox *>(ChildWithId(kPsfSizeList)))
+    for (int k = 0; k < kSizeCount; ++k)
+      if (SizeOfIndex(k) == nx) sizes->SetSelIndex(k);
 }
 
 double TShowPSF::ShownInterval() const {
@@ -330,7 +353,7 @@ void TShowPSF::ShowGraph() {
 
 void TShowPSF::ShowColorImage() {
   TTestImage *shared = GetTestImage();
-  const int count = rasterFiles.data ? rasterFiles.cols * rasterFiles.rows : 0;
+  const int count = rasterFiles.Cells();
   if (count == 0 || shared == nullptr) {
     WarnNothingToShow(folder_ != nullptr ? folder_->GetHandle() : nullptr);
     return;

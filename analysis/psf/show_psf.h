@@ -10,6 +10,8 @@
 // the transform of the summed intensity), which is what a detector sees; the colour map of
 // the MTF shows each wavelength's own MTF as its component.
 
+#include <cstdint>
+
 #include "analysis/psf/test_psf.h"
 #include "foundation/containers/mem.h"
 #include "toolkit/folders/book_mark_folder.h"
@@ -105,8 +107,26 @@ class TShowPSF : public TTestPSF {
   POINT NextResultPlace();
   TWindow *ResultParent();
 
+  // Offers a larger grid when the blur would wrap round this one; the size list follows.
+  void CheckGridSize(int &nx);
+
   TShowPSFFolder *folder_;
   Mem<float> summedMtf_;  // the MTF of the summed PSF, after an MTF run
+  // The settings whose grid question was last answered No: not asked again for them.
+  struct TDeclinedGrid {
+    int nodes = 0;
+    double discrete = -1.0;
+    int difrac = -1;
+  } declinedGrid_;
+  // The last grid recommendation (it computes PSFs): kept while the model and the
+  // settings stay as they were.
+  struct TGridRecommendation {
+    std::uint64_t changeCount = 0;
+    double discrete = -1.0;
+    int difrac = -1;
+    int nodes = 0;
+    double reach = 0.0;
+  } grid_;
   TGraph *lastGraph_ = nullptr;
 };
 

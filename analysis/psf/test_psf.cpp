@@ -5,7 +5,7 @@
 #include "foundation/helpers/helpers.h"
 #include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
-#include "optics/psf/diffraction_sampling.h"
+#include "optics/model/model_globals.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
@@ -59,9 +59,23 @@ int PassesPerPsf(const TOpticalSystem &system) {
   return 1;
 }
 
+// Whether a raster of this cell holds the diffraction image of the point (fieldA, fieldB):
+// the cell is not coarser than the point's diffraction interval 0.5 lambda / NA, so that
+// the whole pupil lies on the grid. The point's own aperture decides, not the widest spot
+// of the system's field list: an aberrated edge of the field must not take diffraction
+// from the PSF of a point on the axis.
+bool ResolvesDiffraction(TOpticalSystem &system, double fieldA, double fieldB, double cell) {
+  MarkModelChanged();
+  const bool solved = system.UpdatePupils(fieldA, fieldB) >= 1;
+  const double interval = solved ? system.DiffractionInterval(fieldA, fieldB) : 0.0;
+  // The PSF run solves its own pupils again.
+  MarkModelChanged();
+  return interval > 0.0 && cell <= interval;
+}
+
 int PlannedPsfCount(const TOpticalSystem &system) {
   const Mem<TSpectralInfo> &s = system.info.Spectrum;
-  const int count = s.data ? s.cols * s.rows : 0;
+  const int count = s.Cells();
   return system.info.MonochromeSystem || count == 0 ? 1 : count;
 }
 
@@ -197,7 +211,7 @@ void TTestPSF::FillFieldCombo() {
   if (selected < 0) selected = 0;
   combo->ClearList();
   const Mem<double> &fields = system_->info.AlfaM;
-  const int count = fields.data ? fields.cols * fields.rows : 0;
+  const int count = fields.Cells();
   for (int i = 0; i < count; ++i) {
     char text[kComboTextSize];
     std::snprintf(text, sizeof text, "%g, %g", fields.data[i] * FieldScale(), 0.0);
@@ -263,15 +277,12 @@ int TTestPSF::ComputePSF() {
   if (synthesis_ != nullptr) {
     ideal = synthesis_->IdealPointWanted();
     if (!ideal && shared != nullptr) {
-      // The sampling the system needs decides whether diffraction on its elements counts.
       system_->info.Discrete = shared->pixelSize;
-      double discrete = shared->pixelSize;
-      int difrac = system_->info.Difrac;
-      if (EstimateDiffractionSampling(*system_, discrete, difrac, 0)) {
-        if (discrete < shared->pixelSize) difrac = 0;
-        system_->info.Difrac = difrac ? shared->savedDifrac : 0;
-      }
-      system_->info.Discrete = shared->pixelSize;
+      system_->info.Difrac =
+          shared->savedDifrac != 0 && ResolvesDiffraction(*system_, Y / FieldScale(), X / FieldScale(),
+                                                          shared->pixelSize)
+              ? 1
+              : 0;
       char line[192];
       std::snprintf(line, sizeof line,
                     "Pixel number: %d, Discrete: %g\tDiffraction on elements: %s\t\tBounds of "

@@ -41,8 +41,3 @@ struct TRangeRef {
 
 // The mode one computation runs in: Auto when the stored range that decides it is empty.
 int EffectiveScaleMode(int mode, const TRangeRef &decidingRange);
-
-// The analyses' common conversion of a traced ray's end to the plotted coordinate: the
-// height in millimetres for an image at a finite distance, else the ray angle atan(c / L)
-// in milliradians. Callers exclude L = 0 first.
-double ImageCoordinate(int imageFinite, double height, double cosine, double L);

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "analysis/ranges/plot_range.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/beams.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ constexpr double kOneWavelengthFraction = 0.83;
 constexpr double kNothingCollected = 1e10;
 // The plotted square is this much wider than the larger span.
 constexpr double kPlotMargin = 1.1;
-
-int BeamCount(const TOpticalSystem &system) {
-  const Mem<double> &fields = system.info.AlfaM;
-  return fields.data ? fields.cols * fields.rows : 0;
-}
 
 // Image coordinates of a traced ray in its last surface's frame: height (u meridional,
 // v sagittal) or ray angles in milliradians for an image at infinity.
@@ -44,7 +40,7 @@ double SpotColorFraction(int w, int W) {
 
 int FillPupilRays(TOpticalSystem &system, TBeamsPar &beams, int requested) {
   beams.Clear();
-  const int beamCount = BeamCount(system);
+  const int beamCount = system.info.BeamCount();
   if (beamCount == 0 || !beams.beams.Allocate(beamCount, 1)) return 0;
   const int side = SpotRaySide(requested);
   const int n = side * side;
@@ -61,7 +57,7 @@ int FillPupilRays(TOpticalSystem &system, TBeamsPar &beams, int requested) {
     for (int k = 0; k < side; ++k) {
       const double r = k == 0 ? 0.0 : (k + 0.5) * step;
       const int count = 2 * k + 1;
-      const double a = 2.0 * std::numbers::pi / count;
+      const double a = 2.0 * kPi / count;
       for (int j = 0; j < count && slot < n; ++j) {
         const double t = (j + 0.5) * a;
         rays.data[slot++] = system.MakeRay(field, 0.0, r * std::cos(t), r * std::sin(t));
@@ -74,7 +70,7 @@ int FillPupilRays(TOpticalSystem &system, TBeamsPar &beams, int requested) {
 int TSpotComputation::Compute(TOpticalSystem &system, TSpotSettingsRecord &settings) {
   TOpticalSystemInformation &info = system.info;
   const double workingLambda = info.LambdaW;
-  const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int spectrumCount = info.WavelengthCount();
   wavelengths = info.MonochromeSystem || spectrumCount == 0 ? 1 : spectrumCount;
   angular = info.ImageFinite == 0;
   const int imageFinite = info.ImageFinite;

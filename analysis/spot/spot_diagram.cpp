@@ -7,6 +7,7 @@
 #include "analysis/legend/view_indication_dlg.h"
 #include "foundation/helpers/helpers.h"
 #include "optics/model/optical_system.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -23,7 +24,6 @@
 namespace {
 
 // The spot diagram topic of the program's help file.
-constexpr unsigned long kSpotHelpContext = 64;
 
 constexpr int kDefaultFieldSize = 60;
 constexpr int kDefaultRayNumber = 100;
@@ -189,7 +189,7 @@ void TSpotDiagram::Draw() {
     graph_->MoveToDevice(p.x - 2 - kBarLeft, p.y - kTop, false);
     graph_->MoveToDevice(p.x + 3 - kBarLeft, p.y - kTop, true);
   }
-  TOFont turned("Arial", 12);
+  TOFont turned(kFaceArial, 12);
   turned.SetEscapement(900);
   graph_->SetFont(turned);
   graph_->TextOut(kBarLeft - 3, kTop + F / 2, Compact("", spot_.meridionalSpan).c_str(), TA_CENTER | TA_BOTTOM);
@@ -214,7 +214,7 @@ void TSpotDiagram::Draw() {
     graph_->MoveTo(0.0, halfM, true);
     graph_->SetPenColor(contrast);
     const TSpotPoints &points = spot_.beams.data[b];
-    const int count = points.data ? points.cols * points.rows : 0;
+    const int count = points.Cells();
     for (int p = 0; p < count; ++p) {
       const COLORREF color =
           SharedPalette != nullptr ? SharedPalette->ValueToColor(points.data[p].z) : contrast;

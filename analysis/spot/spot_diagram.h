@@ -19,6 +19,9 @@ class TViewIndicationDlg;
 // an owner keeping a pointer to it can let go of it.
 constexpr int CM_SPOT_DESTROYED = 1126;
 
+// The page of the program's help that the window's Help opens.
+constexpr unsigned long kSpotHelpContext = 64;
+
 // Menu commands of the window.
 enum TSpotCommand : int {
   CM_SPOT_AUTO = 101,

@@ -1,6 +1,3 @@
 #include "document/elements/edit_surface.h"
 
-TEditSurfaceData &TEditSurface::Data() {
-  if (editData == nullptr) editData = new TEditSurfaceData;
-  return *editData;
-}
+TEditSurfaceData &TEditSurface::Data() { return *editData; }

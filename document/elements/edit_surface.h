@@ -18,8 +18,8 @@ class TEditSurface : public TSurface {
 
   TSurface *Clone() const override { return new TEditSurface(*this); }
 
-  // The edit record, made when the surface has none.
+  // The edit record every surface holds from its construction.
   TEditSurfaceData &Data();
-  int Marked() const { return editData != nullptr && editData->mark != 0; }
+  int Marked() const { return editData->mark != 0; }
   void SetMark(int mark) { Data().mark = mark != 0 ? 1 : 0; }
 };

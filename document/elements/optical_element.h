@@ -31,7 +31,7 @@ class TOpticalElement {
   TOpticalElement &operator=(const TOpticalElement &other);
   ~TOpticalElement();
 
-  int SurfaceCount() const { return surfaces.data ? surfaces.cols * surfaces.rows : 0; }
+  int SurfaceCount() const { return surfaces.Cells(); }
   TEditSurface *FirstSurface() const;
   TEditSurface *LastSurface() const;
 

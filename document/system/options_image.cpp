@@ -19,14 +19,14 @@ void TOptionsImage::ResetUndoRing() {
 }
 
 std::string TOptionsImage::Label(int k) const {
-  const int count = undoLabels.data ? undoLabels.cols * undoLabels.rows : 0;
+  const int count = undoLabels.Cells();
   if (count == 0 || k < 0) return std::string();
   const int slot = k % RingSize();
   return slot < count ? undoLabels.data[slot] : std::string();
 }
 
 void TOptionsImage::SetLabel(int k, const std::string &label) {
-  const int count = undoLabels.data ? undoLabels.cols * undoLabels.rows : 0;
+  const int count = undoLabels.Cells();
   if (k < 0) return;
   const int slot = k % RingSize();
   if (slot >= count && undoLabels.Resize(RingSize(), 1) == 0) return;

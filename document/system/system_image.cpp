@@ -140,7 +140,7 @@ void TSystemImage::Regroup(const std::vector<const TSurface *> &previousFirst,
   // stands where it is in the base configuration and has no offset in the others.
   for (int k = 0; k < ConfigurationCount(); ++k) {
     TConfigurationParameters &record = configurations.data[k];
-    const int stored = record.positions.data ? record.positions.cols * record.positions.rows : 0;
+    const int stored = record.positions.Cells();
     Mem<DPOINT3> positions;
     if (count > 0 && !positions.Allocate(count, 1)) continue;
     for (int e = 0; e < count; ++e) {

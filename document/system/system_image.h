@@ -60,9 +60,9 @@ class TSystemImage : public TOpticalSystem {
   TSystemImage(const TSystemImage &) = delete;
   TSystemImage &operator=(const TSystemImage &) = delete;
 
-  int ElementCount() const { return elements.data ? elements.cols * elements.rows : 0; }
+  int ElementCount() const { return elements.Cells(); }
   int ConfigurationCount() const {
-    return configurations.data ? configurations.cols * configurations.rows : 0;
+    return configurations.Cells();
   }
   // Surface i as the editor's surface, or null outside the list.
   TEditSurface *EditSurface(int i) const;
@@ -71,8 +71,10 @@ class TSystemImage : public TOpticalSystem {
   // modified flag and clears the optical system part (the name, options, undo ring and view
   // stay).
   void Clear();
-  int IsModified() const { return modified_; }
-  void SetModified(int modified) { modified_ = modified != 0 ? 1 : 0; }
+  // Unsaved changes: the close and open commands offer to save while it is 1. Not the
+  // optics' model-changed flag (MarkModelChanged), which asks for a new pupil solve.
+  int HasUnsavedChanges() const { return modified_; }
+  void SetUnsavedChanges(int modified) { modified_ = modified != 0 ? 1 : 0; }
 
   // The system file with the configuration sections (system_image_file.cpp). Load: 1
   // when read; nameMode as for ReadFile. Save: 1 when written; the file's surfaces stand in

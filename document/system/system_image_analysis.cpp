@@ -14,7 +14,7 @@ int TSystemImage::PrepareAndUpdatePupils(double fieldY, double fieldZ) {
   const int prepared = Prepare(0.0, 1, 0);
   if (prepared < 0) return prepared;
   // The preparation solved the first field; another field point needs its own solve.
-  SetModifiedFlag();
+  MarkModelChanged();
   return UpdatePupils(fieldY, fieldZ);
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 int PositionCount(const TConfigurationParameters &record) {
-  return record.positions.data ? record.positions.cols * record.positions.rows : 0;
+  return record.positions.Cells();
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ int TSystemImage::SelectConfiguration(int index) {
   if (index == currentConfiguration) return 1;
   ApplyConfiguration(index);
   currentConfiguration = index;
-  SetModifiedFlag();
+  MarkModelChanged();
   Update();
   RebuildElements(nullptr);
   return 1;

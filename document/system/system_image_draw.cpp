@@ -57,7 +57,7 @@ void KeepWarningsOnce(const std::string &waiting) {
   }
 }
 
-int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
+int Count(const Mem<double> &list) { return list.Cells(); }
 
 // The surface's profile into out (room for kLensArrayProfilePoints); the number of points.
 int DrawnProfile(const TEditSurface &surface, DPOINT *out) {
@@ -337,7 +337,7 @@ void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   BuildRayFans(info.AlfaM, beams);
   beams.raysPerBeam = setting;
   KeepWarningsOnce(waiting);
-  const int beamCount = beams.beams.data != nullptr ? beams.beams.cols * beams.beams.rows : 0;
+  const int beamCount = beams.beams.Cells();
   std::size_t total = 0;
   for (int b = 0; b < beamCount; ++b) {
     const TRaysPar &beam = beams.beams.data[b];
@@ -352,7 +352,7 @@ void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   std::size_t at = 0;
   for (int b = 0; b < beamCount; ++b) {
     const TRaysPar &beam = beams.beams.data[b];
-    const int rays = beam.rays.data != nullptr ? beam.rays.cols * beam.rays.rows : 0;
+    const int rays = beam.rays.Cells();
     for (int r = 0; r < rays; ++r) drawRays_[at++] = beam.rays.data[r];
   }
   if (drawStarts_.size() < total) drawStarts_.resize(total);

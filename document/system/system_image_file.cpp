@@ -40,7 +40,7 @@ bool IsConfigurationHeader(const std::string &line) {
   return true;
 }
 
-int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+int Count(const Mem<double> &m) { return m.Cells(); }
 
 // The body of configuration k's section.
 std::string ConfigurationBody(const TConfigurationParameters &record) {
@@ -54,7 +54,7 @@ std::string ConfigurationBody(const TConfigurationParameters &record) {
       text += (i > 0 ? "," : "") + FormatNumber(record.AlfaM.data[i]);
     text += ";\n";
   }
-  const int count = record.positions.data ? record.positions.cols * record.positions.rows : 0;
+  const int count = record.positions.Cells();
   for (int e = 0; e < count; ++e) {
     const DPOINT3 &p = record.positions.data[e];
     const std::string index = std::to_string(e);

@@ -164,7 +164,7 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
 
 std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams) {
   double smallest = 1e20, largest = -1e20;
-  const int count = beams.data != nullptr ? beams.cols * beams.rows : 0;
+  const int count = beams.Cells();
   for (int i = 0; i < count; ++i) {
     smallest = std::fmin(smallest, beams.data[i]);
     largest = std::fmax(largest, beams.data[i]);

@@ -38,9 +38,9 @@ class TCommonAnimationInfo {
 
   // Frees the records and both saved arrays (they become empty); the ints stay.
   void Reset();
-  int RecordCount() const { return records.data != nullptr ? records.cols * records.rows : 0; }
+  int RecordCount() const { return records.Cells(); }
   int SavedCount() const {
-    return savedPositions.data != nullptr ? savedPositions.cols * savedPositions.rows : 0;
+    return savedPositions.Cells();
   }
 
   Mem<TElementAnimationInfo> records;  // one row of animated elements

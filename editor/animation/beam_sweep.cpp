@@ -7,7 +7,7 @@ bool BeamAnimationRange(const Mem<double> &beams, const double fileValues[2], do
                         double &highest) {
   lowest = 1e20;
   highest = -1e20;
-  const int count = beams.data != nullptr ? beams.cols * beams.rows : 0;
+  const int count = beams.Cells();
   for (int i = 0; i < count; ++i) {
     lowest = std::min(lowest, beams.data[i]);
     highest = std::max(highest, beams.data[i]);

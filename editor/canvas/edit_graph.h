@@ -108,6 +108,9 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   void SendCommand(int command);
   // True when the band is on and the bitmap point lies outside it.
   bool OutsideBand(POINT at) const;
+  // True when the bitmap point lies on the selection: inside a drawn band that holds
+  // marked elements, or on a marked element itself.
+  bool OnSelection(POINT at) const;
   void CloseNote();
 
   TSystemImage *system_ = nullptr;

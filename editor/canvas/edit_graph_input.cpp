@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "document/elements/edit_path.h"
 #include "document/system/system_image.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
@@ -46,6 +47,23 @@ bool TEditGraph::OutsideBand(POINT at) const {
   return q.x < left || q.x >= right || q.y < top || q.y >= bottom;
 }
 
+bool TEditGraph::OnSelection(POINT at) const {
+  if (system_ == nullptr || system_->hasSelection == 0) return false;
+  if (GetSelectMode() && !OutsideBand(at)) {
+    const RECT band = GetSelection();
+    if (std::abs(band.right - band.left) >= kSmallestBand || std::abs(band.bottom - band.top) >= kSmallestBand)
+      return true;
+  }
+  constexpr int kPickRadius = 2;  // pixels either side of the point that still meet
+  const RECT pick{at.x - kPickRadius, at.y - kPickRadius, at.x + kPickRadius + 1, at.y + kPickRadius + 1};
+  for (int e = 0; e < system_->ElementCount(); ++e) {
+    const TOpticalElement &element = system_->elements.data[e];
+    const auto *path = dynamic_cast<const TEditPath *>(element.region);
+    if (element.mark != 0 && path != nullptr && path->Meets(pick)) return true;
+  }
+  return false;
+}
+
 void TEditGraph::EvLButtonDown(UINT keys, const POINT &point) {
   const POINT at = ToBitmap(point);
   if (system_ != nullptr) system_->lastPress = at;
@@ -56,6 +74,14 @@ void TEditGraph::EvLButtonDown(UINT keys, const POINT &point) {
   if (IsPlacementTool(tools_->tool)) {
     TGraphWindow::EvLButtonDown(keys, point);
     PlacementPress(at);
+    return;
+  }
+  // In Select mode a press on the selection drags it: the move mode without a command
+  // of its own.
+  if (dragMode_ == kSelectMouseMode && OnSelection(at)) {
+    TGraphWindow::EvLButtonDown(keys, point);
+    SetCapture();
+    drag_ = TDrag::Move;
     return;
   }
   if (dragMode_ == kSelectMouseMode || dragMode_ == kZoomMouseMode) {
@@ -174,7 +200,14 @@ void TEditGraph::EndMove(POINT at) {
   system_->pendingMove = POINT{0, 0};
   const DPOINT from = DeviceToWorld(pressPoint_);
   const DPOINT to = DeviceToWorld(at);
-  if (system_->hasSelection == 0 || (at.x == pressPoint_.x && at.y == pressPoint_.y) ||
+  const bool still = at.x == pressPoint_.x && at.y == pressPoint_.y;
+  // A click on the selection in Select mode picks what lies under it, as a click elsewhere
+  // does.
+  if (still && dragMode_ == kSelectMouseMode) {
+    SelectAt(pressPoint_);
+    return;
+  }
+  if (system_->hasSelection == 0 || still ||
       system_->MoveMarkedElements(to.x - from.x, to.y - from.y) == 0) {
     Redraw();
     return;

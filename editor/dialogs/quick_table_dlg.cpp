@@ -7,13 +7,14 @@
 #include "document/system/system_image.h"
 #include "editor/dialogs/number_field.h"
 #include "editor/commands/editor_frame.h"
+#include "foundation/numerics/pi.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog_template.h"
 
 namespace {
 
-constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
+constexpr double kDegreesPerRadian = 180.0 / kPi;
 constexpr DWORD kTableStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
 constexpr DWORD kEditStyle = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 

@@ -70,7 +70,7 @@ void SetNewSystemSettings(TSystemImage &system) {
     ShowNotEnoughMemory();
   }
   system.valueListPair = 0.0;
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 // The view window centred on the axis: across it, plus and minus the larger half.
@@ -91,7 +91,7 @@ TFileCommands::TFileCommands(TEditorFrame &frame, TWindow &window)
     : frame_(frame), window_(window), systemsDirectory_(JoinPath(ProgramDir(), kSystemsDirectoryName)) {}
 
 bool TFileCommands::AskToSave() {
-  if (!frame_.System().IsModified()) return true;
+  if (!frame_.System().HasUnsavedChanges()) return true;
   const int answer = MessageBox(window_.GetHandle(), "Save Optical System?", "Korvex",
                                 MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDCANCEL) return false;
@@ -113,7 +113,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
-  const int keptModified = frame_.System().IsModified();
+  const int keptModified = frame_.System().HasUnsavedChanges();
   if (!kept && frame_.System().SurfaceCount() > 0) {
     // With no copy to come back to, the file is read aside first: one that holds no
     // system must leave the edited one as it is.
@@ -132,7 +132,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
       frame_.System().Clear();
     }
     frame_.System().name = keptName;
-    frame_.System().SetModified(keptModified);
+    frame_.System().SetUnsavedChanges(keptModified);
     frame_.System().Update();
     frame_.ShowSystem();
     frame_.RefreshAnalyses(true);
@@ -155,7 +155,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   // The first snapshot holds the state as opened: nothing to undo yet. Without it the
   // system is still the one opened; only Undo has nothing to go back to.
   const bool snapshot = frame_.System().SaveUndo("") != 0;
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   frame_.ShowSystem();
   if (!snapshot) {
     MessageBox(window_.GetHandle(),
@@ -188,7 +188,7 @@ void TFileCommands::CmNewSystem() {
   frame_.System().ComputeExtent();
   MakeViewSymmetric(frame_.System().viewWindow);
   frame_.System().StoreConfiguration(-1);
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   lastOpen_ = true;
   frame_.ShowSystem();
   if (frame_.System().SurfaceCount() > 0 && !frame_.System().SaveUndo(""))
@@ -263,7 +263,7 @@ void TFileCommands::CmSaveSystem() {
                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   frame_.UpdateCaption();
 }
 
@@ -289,7 +289,7 @@ void TFileCommands::CmSaveSystemAs() {
     MessageBox(window_.GetHandle(), FileWriteFaultText(chosen, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  frame_.System().SetModified(0);
+  frame_.System().SetUnsavedChanges(0);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();

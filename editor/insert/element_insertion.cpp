@@ -19,7 +19,7 @@ void Refresh(TSystemImage &system) {
   system.RebuildElements(nullptr);
   system.info.Dentr = keptDiameter;
   system.info.Naper = keptStop;
-  system.SetModified(1);
+  system.SetUnsavedChanges(1);
 }
 
 // Marks the surfaces first..last and the elements they form as the selection.

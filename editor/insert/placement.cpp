@@ -10,17 +10,12 @@
 
 namespace {
 
-int FieldCount(const TSystemImage &system) {
-  const Mem<double> &fields = system.info.AlfaM;
-  return fields.data != nullptr ? fields.cols * fields.rows : 0;
-}
-
 double Field(const TSystemImage &system, int b) {
-  return b < FieldCount(system) ? system.info.AlfaM.data[b] : 0.0;
+  return b < system.info.BeamCount() ? system.info.AlfaM.data[b] : 0.0;
 }
 
 bool Reached(const Mem<TIntersectionPoint> &hits, int i) {
-  const int n = hits.data != nullptr ? hits.cols * hits.rows : 0;
+  const int n = hits.Cells();
   if (i < 0 || i >= n) return false;
   const TIntersectionPoint &hit = hits.data[i];
   return hit.x != kHitListEnd && std::isfinite(hit.x) && std::isfinite(hit.y) &&
@@ -123,7 +118,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   if (chiefReached) chief = hits.data[index];
 
   // The fan of every beam across the pupil sizes the aperture.
-  const int beamCount = std::max(1, FieldCount(system));
+  const int beamCount = std::max(1, system.info.BeamCount());
   const int rays = std::max(kPlacementFanRays, system.beams.raysPerBeam);
   double largest = -1e20;
   double smallest = 1e20;
@@ -171,7 +166,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
       info.chiefLocal = Local(system, index, chief);
     }
   }
-  system.SetModified(1);
+  system.SetUnsavedChanges(1);
   return index;
 }
 

@@ -5,6 +5,7 @@
 
 #include "editor/insert/system_report.h"
 #include "optics/model/model_globals.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/windows/window.h"
@@ -36,11 +37,11 @@ int TPrintSystemProperties::Execute() {
       return 0;
     }
   }
-  TOFont font("Courier New", 30, 0, true);
+  TOFont font(kFaceCourierNew, 30, 0, true);
   TDirectPrint job(frame_, kTitle);
   job.SetFont(&font, kCharHeightMm, 0.0, 400);
   job.SetCharHeight(kCharHeightMm);
-  job.SetRuleChar('-');
+  job.SetRuleChar('=');
   job.AddTextMm(path.c_str(), 0.0, 0.0);
   const bool printed = job.Print();
   std::remove(path.c_str());

@@ -1,5 +1,6 @@
 #include "editor/insert/system_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,9 +13,15 @@ namespace {
 constexpr int kFirstWidth = 4;
 constexpr int kCellWidth = 11;
 constexpr int kColumns = 8;
+constexpr int kGlassColumn = 6;
 constexpr double kRadiansToDegrees = 57.29577951308232;
 const char *const kHeaders[kColumns] = {"Radius",  "X",      "Y",     "Z",
                                         "Tilt, deg", "Semi-h", "Glass", "Index"};
+// The table's rules: the printer draws them as lines ('=' never stands in a number, as
+// the minus sign does).
+constexpr char kRule = '=';
+constexpr char kCross = '+';
+constexpr char kBar = '|';
 
 std::string Number(double value) {
   if (!std::isfinite(value)) return "-";
@@ -23,14 +30,33 @@ std::string Number(double value) {
   return text;
 }
 
-int CellStart(int c) { return kFirstWidth + 1 + c * (kCellWidth + 1); }
-int CellEnd(int c) { return CellStart(c) + kCellWidth; }
+// The widths of the table's columns: the surface number's, then the values', the glass
+// column as wide as the longest name it holds, so that every name prints whole.
+struct TColumns {
+  int widths[kColumns];
+  int Start(int c) const {
+    int start = kFirstWidth + 1;
+    for (int k = 0; k < c; ++k) start += widths[k] + 1;
+    return start;
+  }
+  int End(int c) const { return Start(c) + widths[c]; }
+  std::string Rule(char fill, char border) const {
+    std::string line(1, border);
+    line.append(static_cast<std::size_t>(kFirstWidth), fill);
+    line.push_back(border);
+    for (int width : widths) {
+      line.append(static_cast<std::size_t>(width), fill);
+      line.push_back(border);
+    }
+    return line + "\n";
+  }
+};
 
-std::string Blank() { return MakeTableRule(kFirstWidth, kCellWidth, kColumns, ' ', '|'); }
-
-int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
+int Count(const Mem<double> &list) { return list.Cells(); }
 
 std::string Line(const std::string &text) { return text + "\n"; }
+
+std::string GlassName(const TGeneralParameters &g) { return IsAirGlass(g.glass) ? std::string("air") : g.glass; }
 
 }  // namespace
 
@@ -40,7 +66,7 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system) {
   lines.push_back(Line("Optical system: " + (system.name.empty() ? std::string("untitled") : system.name)));
   lines.push_back(Line(""));
   std::string spectrum = "Wavelengths, mkm (weight):";
-  const int waves = in.Spectrum.data != nullptr ? in.Spectrum.cols * in.Spectrum.rows : 0;
+  const int waves = in.WavelengthCount();
   for (int k = 0; k < waves; ++k)
     spectrum += " " + Number(in.Spectrum.data[k].lambda) + " (" + Number(in.Spectrum.data[k].weight) + ")";
   if (waves == 0) spectrum += " " + Number(in.LambdaW) + " (1)";
@@ -52,32 +78,39 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system) {
                        ", image " + (in.ImageFinite ? "at a finite distance" : "at infinity")));
   lines.push_back(Line("Entrance pupil diameter, mm: " + Number(in.entrancePupilDiameter) +
                        "   Aperture stop: " +
-                       (in.stopIndex >= 0 ? "surface " + std::to_string(in.stopIndex) : std::string("none"))));
+                       (in.stopIndex >= 0 ? "surface " + std::to_string(in.stopIndex + 1) : std::string("none"))));
   lines.push_back(Line("Focal length, mm: " + Number(in.focalLength) +
                        "   Back focal distance, mm: " + Number(in.backFocalDistance)));
   lines.push_back(Line("Temperature, C: " + Number(in.Temperature) + "   Pressure, mm Hg: " + Number(in.Pressure)));
   lines.push_back(Line(""));
 
-  lines.push_back(MakeTableRule(kFirstWidth, kCellWidth, kColumns, '-', '+'));
-  std::string header = Blank();
+  TColumns columns{};
+  for (int &width : columns.widths) width = kCellWidth;
+  for (int i = 0; i < system.SurfaceCount(); ++i) {
+    if (const TSurface *s = system.Surface(i))
+      columns.widths[kGlassColumn] = std::max(columns.widths[kGlassColumn], static_cast<int>(GlassName(s->general).size()) + 2);
+  }
+  const std::string blank = columns.Rule(' ', kBar);
+  lines.push_back(columns.Rule(kRule, kCross));
+  std::string header = blank;
   NumberToFixedText(header, "N", 1, 0);
-  for (int c = 0; c < kColumns; ++c) NumberToFixedText(header, kHeaders[c], CellStart(c), CellEnd(c));
+  for (int c = 0; c < kColumns; ++c) NumberToFixedText(header, kHeaders[c], columns.Start(c), columns.End(c));
   lines.push_back(header);
-  lines.push_back(MakeTableRule(kFirstWidth, kCellWidth, kColumns, '=', '+'));
+  lines.push_back(columns.Rule(kRule, kCross));
   for (int i = 0; i < system.SurfaceCount(); ++i) {
     const TSurface *s = system.Surface(i);
     if (s == nullptr) continue;
     const TGeneralParameters &g = s->general;
-    std::string row = Blank();
-    NumberToFixedText(row, std::to_string(i), 1, 0);
-    const std::string glass = IsAirGlass(g.glass) ? std::string("air") : g.glass.substr(0, kCellWidth);
+    std::string row = blank;
+    // Surfaces are numbered from 1, as every window of the program numbers them.
+    NumberToFixedText(row, std::to_string(i + 1), 1, 0);
     const std::string cells[kColumns] = {
         g.R == 0.0 ? std::string("plane") : Number(g.R), Number(g.vertex[0]), Number(g.vertex[1]),
         Number(g.vertex[2]), Number(g.angles[2] * kRadiansToDegrees), Number(g.semiHeightExt),
-        glass, Number(g.nAfter)};
-    for (int c = 0; c < kColumns; ++c) NumberToFixedText(row, cells[c], CellStart(c), CellEnd(c));
+        GlassName(g), Number(g.nAfter)};
+    for (int c = 0; c < kColumns; ++c) NumberToFixedText(row, cells[c], columns.Start(c), columns.End(c));
     lines.push_back(row);
   }
-  lines.push_back(MakeTableRule(kFirstWidth, kCellWidth, kColumns, '-', '+'));
+  lines.push_back(columns.Rule(kRule, kCross));
   return lines;
 }

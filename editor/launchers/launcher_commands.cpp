@@ -27,8 +27,6 @@ namespace {
 
 // An analysis needs an object side and an image side.
 constexpr int kAnalysisSurfaceMinimum = 2;
-constexpr const char *kExamplesHelpName = "examples.hlp";
-constexpr std::uintptr_t kExamplesContext = 3060;
 // A mirror of a smaller radius than this is plane: the scanner of a scanning system.
 constexpr double kPlaneMirrorRadius = 0.0001;
 
@@ -212,7 +210,7 @@ void TLauncherCommands::CmBestImagePlane() {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   // The fields of the system's own list, the axis when it has none.
   frame_.System().AutoFocus(nullptr, nullptr);
-  frame_.System().SetModified(1);
+  frame_.System().SetUnsavedChanges(1);
   frame_.System().Update();
   frame_.ShowSystem();
   frame_.RefreshAnalyses(false);

@@ -5,6 +5,7 @@
 // the window's own closing clears; the narcissus analysis runs modally. Turning the system,
 // the plane of best installation, the help and the preferences go with them.
 
+#include <cstdint>
 #include <string>
 
 #include "analysis/narcissus/narcissus_analysis.h"
@@ -16,6 +17,10 @@ class TShowEasyAberrationsDlg;
 class TShowPSFFolder;
 class TSpotDiagram;
 class TTestObjectFolder;
+
+// The examples' help file, beside the program's, and its one page.
+constexpr const char *kExamplesHelpName = "examples.hlp";
+constexpr std::uintptr_t kExamplesContext = 3060;
 
 class TLauncherCommands {
  public:

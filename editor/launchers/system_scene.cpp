@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "document/elements/edit_surface.h"
 #include "document/elements/element_grouping.h"
 #include "document/system/system_image.h"
+#include "foundation/numerics/pi.h"
 #include "optics/frames/solid_orientation.h"
 #include "viewer3d/scene/viewer_scene.h"
 #include "viewer3d/solids/solid_drawer.h"
@@ -60,7 +60,7 @@ class TReferenceRay {
   }
   // The light's direction as it arrives at surface i (its direction after i - 1).
   bool Arriving(int i, DPOINT3 &direction) const {
-    const int n = hits_.data != nullptr ? hits_.cols * hits_.rows : 0;
+    const int n = hits_.Cells();
     if (i < 1 || i - 1 >= n) return false;
     const TIntersectionPoint &hit = hits_.data[i - 1];
     if (hit.x == kHitListEnd || !std::isfinite(hit.L + hit.M + hit.N)) return false;
@@ -192,7 +192,7 @@ double ProbeHeight(const TCurrentRay &start, double x0, double x1) {
 // The beams' rays to draw: around each beam a circle of rays at 0.8 of the widest passing
 // probe of its pupil; a beam none of whose probes passes has no fan.
 void FanRays(TSystemImage &system, std::vector<std::vector<TCurrentRay>> &fans) {
-  const int beamCount = system.info.AlfaM.data != nullptr ? system.info.AlfaM.cols * system.info.AlfaM.rows : 0;
+  const int beamCount = system.info.BeamCount();
   if (system.SurfaceCount() < 2 || beamCount == 0) return;
   const DPOINT3 first = Vertex(*system.Surface(0));
   const double x0 = first.x;
@@ -201,7 +201,7 @@ void FanRays(TSystemImage &system, std::vector<std::vector<TCurrentRay>> &fans) 
   probes.raysPerBeam = kFanProbeRays;
   system.BuildRayFans(system.info.AlfaM, probes);
   const int count = 2 * std::max(1, system.beams.raysPerBeam);
-  const double step = 2.0 * std::numbers::pi / count;
+  const double step = 2.0 * kPi / count;
   Mem<TIntersectionPoint> hits;
   for (int b = 0; b < beamCount && b < probes.beams.cols * probes.beams.rows; ++b) {
     const TRaysPar &beam = probes.beams.data[b];

@@ -1,13 +1,13 @@
 // The editor's 3-D image: the View menu's toggle, the viewer made or refilled with the
 // edited system, and the notice of its going.
 
-#include <numbers>
 
 #include "document/system/system_image.h"
 #include "editor/launchers/launcher_commands.h"
 #include "editor/launchers/system_scene.h"
 #include "editor/settings/editor_settings.h"
 #include "foundation/helpers/helpers.h"
+#include "foundation/numerics/pi.h"
 #include "toolkit/pump/message_queue.h"
 #include "viewer3d/frame/optical_viewer3d.h"
 
@@ -78,7 +78,7 @@ TOpticalViewer3DForEdit2D *TLauncherCommands::Show3DView(TWindow *parent, TSyste
   // while it records): setting the editor's scale then would jump every frame to it.
   if (!viewer->Movie().Recording()) viewer->SetScale(kViewerScale);
   // Turned once, when made: a refill keeps the user's view.
-  if (fresh) viewer->TurnView(DANGLE3(-std::numbers::pi / 2, 0.0, std::numbers::pi), DPOINT3());
+  if (fresh) viewer->TurnView(DANGLE3(-kPi / 2, 0.0, kPi), DPOINT3());
   BuildSystemScene(system, viewer->Scene());
   viewer->Redraw(true);
   SetArrowCursor();

@@ -54,7 +54,7 @@ TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationPa
   const TOptimizationRunResult result =
       RunOptimization(system, parameters, functions, snapshots, DefaultParameterFile(image));
   if (snapshots.begun) {
-    image.SetModified(1);
+    image.SetUnsavedChanges(1);
     image.SaveUndo("Optimization");
   }
   return result;

@@ -49,8 +49,6 @@ bool AppendEntry(Mem<T> &list, int count, const T &value) {
   return true;
 }
 
-int ListCount(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
-
 }  // namespace
 
 const char *ApertureCaption(int line) {
@@ -112,19 +110,17 @@ TPropertyEdit EditAperture(TSystemImage &system, int line, const std::string &te
   }
 }
 
-int FieldCount(const TSystemImage &system) { return ListCount(system.info.AlfaM); }
-
 const char *FieldCaption(const TSystemImage &system) {
   return system.info.ObjectFinite != 0 ? "Object height, mm" : "Field angle, deg";
 }
 
 std::string FieldText(const TSystemImage &system, int row) {
-  if (row < 0 || row >= FieldCount(system)) return std::string();
+  if (row < 0 || row >= system.info.BeamCount()) return std::string();
   return FormatPropertyNumber(system.info.AlfaM.data[row]);
 }
 
 TPropertyEdit EditField(TSystemImage &system, int row, const std::string &text) {
-  const int count = FieldCount(system);
+  const int count = system.info.BeamCount();
   if (row < 0 || row > count) return TPropertyEdit::Refused("There is no such field point.");
   Mem<double> &fields = system.info.AlfaM;
   if (TrimProperty(text).empty()) {
@@ -146,19 +142,14 @@ TPropertyEdit EditField(TSystemImage &system, int row, const std::string &text) 
   return CommitPropertyEdit(system, "Field point", false);
 }
 
-int WavelengthCount(const TSystemImage &system) {
-  const Mem<TSpectralInfo> &spectrum = system.info.Spectrum;
-  return spectrum.data != nullptr ? spectrum.cols * spectrum.rows : 0;
-}
-
 std::string SpectrumText(const TSystemImage &system, int row, int column) {
-  if (row < 0 || row >= WavelengthCount(system)) return std::string();
+  if (row < 0 || row >= system.info.WavelengthCount()) return std::string();
   const TSpectralInfo &entry = system.info.Spectrum.data[row];
   return FormatPropertyNumber(column == kWavelengthColumn ? entry.lambda : entry.weight);
 }
 
 TPropertyEdit EditSpectrum(TSystemImage &system, int row, int column, const std::string &text) {
-  const int count = WavelengthCount(system);
+  const int count = system.info.WavelengthCount();
   if (row < 0 || row > count || column < 0 || column >= kSpectrumColumnCount)
     return TPropertyEdit::Refused("There is no such wavelength.");
   Mem<TSpectralInfo> &spectrum = system.info.Spectrum;

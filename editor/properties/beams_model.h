@@ -31,11 +31,9 @@ TPropertyEdit EditAperture(TSystemImage &system, int line, const std::string &te
 
 // Field points: angles in degrees for an object at infinity, object heights in mm for a
 // finite one.
-int FieldCount(const TSystemImage &system);
 const char *FieldCaption(const TSystemImage &system);
 std::string FieldText(const TSystemImage &system, int row);
 TPropertyEdit EditField(TSystemImage &system, int row, const std::string &text);
 
-int WavelengthCount(const TSystemImage &system);
 std::string SpectrumText(const TSystemImage &system, int row, int column);
 TPropertyEdit EditSpectrum(TSystemImage &system, int row, int column, const std::string &text);

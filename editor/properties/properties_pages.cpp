@@ -157,12 +157,12 @@ void TPropertiesBeamsPage::Fill() {
   aperture_->SetRows(apertureRows);
   for (int k = 0; k < kApertureLineCount; ++k) aperture_->SetCell(0, k, ApertureText(*system_, k), true);
 
-  const int fieldCount = FieldCount(*system_);
+  const int fieldCount = system_->info.BeamCount();
   fields_->SetRows(NumberedRows(fieldCount, true));
   fields_->ColumnHeader()->SetCaption(0, FieldCaption(*system_));
   for (int r = 0; r <= fieldCount; ++r) fields_->SetCell(0, r, FieldText(*system_, r), true);
 
-  const int wavelengthCount = WavelengthCount(*system_);
+  const int wavelengthCount = system_->info.WavelengthCount();
   spectrum_->SetRows(NumberedRows(wavelengthCount, true));
   for (int r = 0; r <= wavelengthCount; ++r) {
     spectrum_->SetCell(kWavelengthColumn, r, SpectrumText(*system_, r, kWavelengthColumn), true);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
@@ -22,7 +23,7 @@ constexpr int kFirstCapacity = 32;
 TPropertiesTable::TPropertiesTable(TWindow *page, int placeholderControl, const std::vector<std::string> &captions,
                                    const std::vector<int> &widths, int rowCaptionCharacters)
     : TWinDirectTable(page, placeholderControl, static_cast<int>(captions.size()), 1, kTableOfColumns,
-                      new TFont("Arial", kFontHeight)),
+                      new TFont(kFaceArial, kFontHeight)),
       columnCaptions(captions) {
   // The widths are the columns' formats: FitLayout sizes the columns from them.
   for (std::size_t c = 0; c < captions.size(); ++c)

@@ -45,7 +45,7 @@ std::string NotANumberMessage(const std::string &what, const std::string &text) 
 
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {
   // Pupils, fans and first-order values are solved again for the changed system.
-  SetModifiedFlag();
+  MarkModelChanged();
   system.Update();
   if (regroup) {
     // A new material makes or ends a lens; the user's view stays where it was.
@@ -53,7 +53,7 @@ TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label,
     system.RebuildElements(nullptr);
     system.viewWindow = keptView;
   }
-  system.SetModified(1);
+  system.SetUnsavedChanges(1);
   TPropertyEdit edit;
   edit.accepted = true;
   if (system.SaveUndo(label) != 1)

@@ -451,7 +451,7 @@ bool TOpticalEditor::OfferSessionRestore() {
   // The snapshot keeps the name of the system it was taken of. The file of that name holds
   // the user's last save: it changes only when the user saves the restored system.
   if (!TFileCommands::IsLoaded(files_.LoadSystem(newest, kNameFromFile))) return false;
-  system_.SetModified(1);
+  system_.SetUnsavedChanges(1);
   UpdateCaption();
   return true;
 }
@@ -570,7 +570,7 @@ void TOpticalEditor::EvClose() {
   // The spot diagram's place and scale reach the settings file.
   CloseAnalyses();
   WriteSettings();
-  system_.SetModified(0);
+  system_.SetUnsavedChanges(0);
   DeleteUndoFiles();
   DeleteIfExists(JoinPath(TempDir(), kPrintTextName));
   Destroy();

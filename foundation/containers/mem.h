@@ -73,6 +73,9 @@ class Mem {
   Mem(const Mem &other) { *this = other; }
   virtual ~Mem() { Clear(); }
 
+  // The cells the array holds: cols x rows, 0 when it has no block.
+  int Cells() const { return data != nullptr ? cols * rows : 0; }
+
   // Releases the block of an owning, filled container; otherwise changes nothing.
   void Clear() {
     if (!Releasable()) return;

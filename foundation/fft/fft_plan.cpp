@@ -2,12 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <numbers>
 #include <memory>
 #include <new>
 #include <vector>
 
 #include "foundation/fft/fft.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::unique_ptr<TBlockPlanData> MakeBlockPlan(int m) {
   for (int span : data->spans) {
     data->passTwiddles.push_back(data->twiddles.data() + offset);
     // Forward twiddles w^(k j), w = exp(-2 pi i / 4L), computed in double and rounded once.
-    const double step = -2.0 * std::numbers::pi / (4.0 * span);
+    const double step = -2.0 * kPi / (4.0 * span);
     for (int j = 0; j < span; ++j) {
       for (int k = 1; k <= 3; ++k) {
         const double angle = step * static_cast<double>(k * j);
@@ -130,7 +130,7 @@ const float *CachedFFTFourStepTwiddles(int m) {
     } catch (const std::bad_alloc &) {
       return nullptr;
     }
-    const double step = -2.0 * std::numbers::pi / n;
+    const double step = -2.0 * kPi / n;
     for (int k1 = 0; k1 < n1; ++k1) {
       float *entry = slot.data() + 2 * static_cast<std::size_t>(k1) * kFFTBlockLanes;
       for (int c = 0; c < kFFTBlockLanes; ++c) {

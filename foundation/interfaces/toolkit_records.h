@@ -81,20 +81,20 @@ class WinTableValueParameters {
  public:
   WinTableValueParameters() : WinTableValueParameters(0, nullptr, 0, 0, nullptr, 0) {}
   WinTableValueParameters(int indexValue, void *values, int elementCount, signed char typeCode,
-                          const char *format, int extra)
+                          const char *format, int width)
       : value(values),
         type(typeCode),
         printFormat(format),
         count(elementCount),
         index(indexValue),
-        sixth(extra) {}
+        columnWidth(width) {}
 
   void *value;
   int type;  // the signed type character widened to int
   const char *printFormat;
   int count;
   int index;
-  int sixth;
+  int columnWidth;  // pixels; 0 lets the table size the column from its contents
 };
 
 // The open graph windows: one list for the program, empty at start; the graph windows add

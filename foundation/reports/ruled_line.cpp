@@ -12,14 +12,25 @@ std::size_t CharacterLength(unsigned char lead) {
   return 1;
 }
 
-bool IsRule(char c, const TRuleChars &rules) {
-  return c != '\0' && (c == rules.vertical || c == rules.horizontal || c == rules.cross);
+// A cross joins horizontal rules: one with no horizontal rule beside it is a plain
+// character, as the sign of "1e+05" in a table's cell is.
+bool IsCross(const std::string &line, std::size_t i, const TRuleChars &rules) {
+  if (line[i] == '\0' || line[i] != rules.cross || rules.horizontal == '\0') return false;
+  return (i > 0 && line[i - 1] == rules.horizontal) ||
+         (i + 1 < line.size() && line[i + 1] == rules.horizontal);
+}
+
+bool IsRule(const std::string &line, std::size_t i, const TRuleChars &rules) {
+  const char c = line[i];
+  return c != '\0' && (c == rules.vertical || c == rules.horizontal || IsCross(line, i, rules));
 }
 
 }  // namespace
 
 bool HasRuleCharacter(const std::string &line, const TRuleChars &rules) {
-  return std::any_of(line.begin(), line.end(), [&rules](char c) { return IsRule(c, rules); });
+  for (std::size_t i = 0; i < line.size(); ++i)
+    if (IsRule(line, i, rules)) return true;
+  return false;
 }
 
 void LayoutRuledLine(const std::string &line, const TRuleChars &rules, int tabSize,
@@ -43,7 +54,7 @@ void LayoutRuledLine(const std::string &line, const TRuleChars &rules, int tabSi
     } else if (c != '\0' && c == rules.horizontal) {
       cell.kind = TRuledCell::HorizontalRule;
       cells.push_back(cell);
-    } else if (c == '\0' || c != rules.cross) {
+    } else if (!IsCross(line, i, rules)) {
       cell.kind = TRuledCell::Text;
       cell.start = i;
       cell.length = length;

@@ -30,8 +30,9 @@ struct TRuledCell {
 bool HasRuleCharacter(const std::string &line, const TRuleChars &rules);
 
 // The steps of one line (without its line end): a tab moves to the next multiple of
-// `tabSize` (taken as at least 1), a cross takes its cell and draws nothing, every other
-// character takes one cell, the one before a horizontal rule too. Replaces `cells`.
+// `tabSize` (taken as at least 1), a cross beside a horizontal rule takes its cell and
+// draws nothing (elsewhere it is a plain character, as in "1e+05"), every other character
+// takes one cell, the one before a horizontal rule too. Replaces `cells`.
 void LayoutRuledLine(const std::string &line, const TRuleChars &rules, int tabSize,
                      std::vector<TRuledCell> &cells);
 

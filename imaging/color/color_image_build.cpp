@@ -205,7 +205,7 @@ int TColorImage::BuildTv() {
 }
 
 void TColorImage::RasterToColors(bool tvColors) {
-  const int n = pixels.data != nullptr ? pixels.cols * pixels.rows : 0;
+  const int n = pixels.Cells();
   Mem<float> luminance;
   if (n == 0 || !luminance.Allocate(n, 1)) return;
   const bool logarithmic = scaleMode != 0;

@@ -11,6 +11,7 @@
 #include "imaging/pictures/picture_scaling.h"
 #include "imaging/pictures/picture_tune.h"
 #include "imaging/testobject/test_image.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/bars/cursors.h"
 #include "toolkit/render3d/o_dib.h"
@@ -409,7 +410,7 @@ void TColorPicture::DrawPictureAxes() {
   if (image_->pixelPitch == 0.0f) return;
   SetPen(PS_SOLID, 1, kWhite);
   SetTextColor(kWhite);
-  TOFont font("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontFraction));
+  TOFont font(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontFraction));
   DrawAxes(0.0, 2, 0.0, 2, 0, &font);
 }
 
@@ -478,7 +479,7 @@ void TColorPicture::DrawColorScale() {
   line(left + kColumns - 1, kTop, left + kColumns - 1, kTop + kRows - 1);
   line(left + kColumns - 1, kTop + kRows - 1, left, kTop + kRows - 1);
   line(left, kTop + kRows - 1, left, kTop);
-  TOFont font("MS Serif", 8);
+  TOFont font(kFaceSerif, 8);
   SetFont(font);
   char text[32];
   std::snprintf(text, sizeof text, "%7.3f", s * 0.001);

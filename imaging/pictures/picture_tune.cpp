@@ -1,15 +1,12 @@
 #include "imaging/pictures/picture_tune.h"
 
-#include <QImage>
-#include <QPainter>
-
 #include "imaging/color/color_image.h"
 #include "imaging/color/color_modes.h"
 #include "imaging/pictures/color_picture.h"
 #include "platform/gui/bars/floating_frame.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/gadgets.h"
-#include "platform/gui/bars/resources.h"
+#include "platform/gui/bars/glyph_painter.h"
 
 namespace {
 
@@ -30,51 +27,47 @@ void RegisterTuneBitmaps() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  constexpr COLORREF kFace = RGB(0xC0, 0xC0, 0xC0);
+  constexpr COLORREF kBlue = RGB(0, 0, 0xFF), kGreen = RGB(0, 0xFF, 0), kRed = RGB(0xFF, 0, 0);
+  constexpr COLORREF kYellow = RGB(0xFF, 0xFF, 0), kWhite = RGB(0xFF, 0xFF, 0xFF);
   auto picture = [](int id, auto &&draw) {
-    QImage image(16, 15, QImage::Format_RGB32);
-    image.fill(qRgb(0xC0, 0xC0, 0xC0));
-    QPainter painter(&image);
+    TGlyphPainter painter(16, 15, kFace);
     draw(painter);
-    painter.end();
-    RegisterBitmapResource(MAKEINTRESOURCE(id), image);
+    painter.Register(MAKEINTRESOURCE(id));
   };
-  picture(201, [](QPainter &p) {
-    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, QColor(60 * i, 60 * i, 60 * i));
+  // Four bars of three pixels side by side.
+  auto bars = [](TGlyphPainter &p, const COLORREF (&colors)[4]) {
+    for (int i = 0; i < 4; ++i) p.FillRect(2 + 3 * i, 2, 3, 11, colors[i]);
+  };
+  picture(201, [&](TGlyphPainter &p) {
+    bars(p, {RGB(0, 0, 0), RGB(60, 60, 60), RGB(120, 120, 120), RGB(180, 180, 180)});
   });
-  picture(202, [](QPainter &p) {
-    const QColor colors[] = {Qt::blue, Qt::green, Qt::yellow, Qt::red};
-    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, colors[i]);
+  picture(202, [&](TGlyphPainter &p) { bars(p, {kBlue, kGreen, kYellow, kRed}); });
+  picture(208, [&](TGlyphPainter &p) {
+    bars(p, {RGB(0xFF, 0, 0xFF), RGB(0, 0xFF, 0xFF), kYellow, RGB(0x80, 0, 0)});
   });
-  picture(208, [](QPainter &p) {
-    const QColor colors[] = {Qt::magenta, Qt::cyan, Qt::yellow, Qt::darkRed};
-    for (int i = 0; i < 4; ++i) p.fillRect(2 + 3 * i, 2, 3, 11, colors[i]);
+  picture(400, [](TGlyphPainter &p) { p.CenteredText("lg"); });
+  picture(401, [&](TGlyphPainter &p) {
+    p.FillGradient(2, 4, 12, 7, 2, 14, {{0.0, kBlue}, {0.5, kGreen}, {1.0, kRed}});
   });
-  picture(400, [](QPainter &p) { p.drawText(QRect(0, 0, 16, 15), Qt::AlignCenter, "lg"); });
-  picture(401, [](QPainter &p) {
-    QLinearGradient gradient(2, 0, 14, 0);
-    gradient.setColorAt(0, Qt::blue);
-    gradient.setColorAt(0.5, Qt::green);
-    gradient.setColorAt(1, Qt::red);
-    p.fillRect(2, 4, 12, 7, gradient);
+  picture(403, [](TGlyphPainter &p) {
+    p.Line(3, 12, 13, 12);
+    p.Line(3, 2, 3, 12);
   });
-  picture(403, [](QPainter &p) {
-    p.drawLine(3, 12, 13, 12);
-    p.drawLine(3, 2, 3, 12);
+  picture(302, [](TGlyphPainter &p) { p.FillRect(4, 4, 8, 7, RGB(128, 128, 128)); });
+  picture(303, [&](TGlyphPainter &p) { p.FillRect(4, 4, 8, 7, kWhite); });
+  picture(304, [](TGlyphPainter &p) { p.FillRect(4, 4, 8, 7, RGB(40, 40, 40)); });
+  picture(305, [](TGlyphPainter &p) {
+    p.FillRect(3, 4, 5, 7, RGB(90, 90, 90));
+    p.FillRect(8, 4, 5, 7, RGB(170, 170, 170));
   });
-  picture(302, [](QPainter &p) { p.fillRect(4, 4, 8, 7, QColor(128, 128, 128)); });
-  picture(303, [](QPainter &p) { p.fillRect(4, 4, 8, 7, Qt::white); });
-  picture(304, [](QPainter &p) { p.fillRect(4, 4, 8, 7, QColor(40, 40, 40)); });
-  picture(305, [](QPainter &p) {
-    p.fillRect(3, 4, 5, 7, QColor(90, 90, 90));
-    p.fillRect(8, 4, 5, 7, QColor(170, 170, 170));
+  picture(306, [&](TGlyphPainter &p) {
+    p.FillRect(3, 4, 5, 7, RGB(0, 0, 0));
+    p.FillRect(8, 4, 5, 7, kWhite);
   });
-  picture(306, [](QPainter &p) {
-    p.fillRect(3, 4, 5, 7, Qt::black);
-    p.fillRect(8, 4, 5, 7, Qt::white);
-  });
-  picture(307, [](QPainter &p) {
-    p.fillRect(3, 4, 5, 7, QColor(120, 120, 120));
-    p.fillRect(8, 4, 5, 7, QColor(140, 140, 140));
+  picture(307, [](TGlyphPainter &p) {
+    p.FillRect(3, 4, 5, 7, RGB(120, 120, 120));
+    p.FillRect(8, 4, 5, 7, RGB(140, 140, 140));
   });
 }
 

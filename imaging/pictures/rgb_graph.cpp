@@ -5,6 +5,7 @@
 
 #include "imaging/pictures/chromaticity.h"
 #include "imaging/pictures/color_picture.h"
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 
 namespace {
@@ -50,7 +51,7 @@ void TRGBGraph::DrawDiagram() {
   SetTextColor(kWhite);
   SetPlotArea(17, 5, -5, -15, false, true);
   SetWorld(0.0, kWorldEnd, 0.0, kWorldEnd);
-  TOFont axisFont("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontFraction));
+  TOFont axisFont(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontFraction));
   DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
   SetFont(labelFont_);
   const POINT top = WorldToDevice(0.0, kDiagramEnd);

@@ -4,6 +4,7 @@
 // picture pixel under the mouse, with x, y and the pixel's channels as text; in trail mode
 // the marks add up and the diagram stays.
 
+#include "platform/core/font_faces.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/graph/o_font.h"
 
@@ -23,7 +24,7 @@ class TRGBGraph : public TGraph {
 
  private:
   void DrawDiagram();
-  TOFont labelFont_{"MS Serif", 8};
+  TOFont labelFont_{kFaceSerif, 8};
 };
 
 // Makes, shows and captions a colour-of-point window at a screen point.

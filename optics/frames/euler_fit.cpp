@@ -1,9 +1,9 @@
 #include "optics/frames/euler_fit.h"
 
 #include <cmath>
-#include <numbers>
 #include <utility>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "foundation/numerics/rotator.h"
 
@@ -149,7 +149,6 @@ void StoreGradient(const double g[3], Vector &gradient) {
 }
 
 int Descend(const Mismatch &f, DANGLE3 &angles) {
-  constexpr double kPi = std::numbers::pi;
   double x[3] = {0.0, 0.0, 0.0};
   double best = kNoMismatchYet;
   for (int k = 0; k < kRandomStarts; ++k) {
@@ -256,7 +255,7 @@ int FitEulerAnglesTwoPairs(const Vector &a1, const Vector &b1, const Vector &a2,
 }
 
 double ReduceEulerAngle(double angle) {
-  constexpr double kTwoPi = 2.0 * std::numbers::pi;
+  constexpr double kTwoPi = 2.0 * kPi;
   return angle - kTwoPi * std::trunc(angle / kTwoPi);
 }
 

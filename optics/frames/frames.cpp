@@ -83,7 +83,7 @@ int TOpticalSystem::FirstVertexOffPlane(int s, int step, DPOINT3 &d) const {
 }
 
 void TOpticalSystem::SetSurfacePosition(int i, int j, const DPOINT3 &point, int mode) {
-  SetModifiedFlag();
+  MarkModelChanged();
   TSurface *surface = Surface(i);
   if (surface == nullptr) return;
   DPOINT3 position = point;
@@ -127,7 +127,7 @@ DPOINT3 TOpticalSystem::GetSurfaceAngles(int i, int j, int mode) const {
 
 void TOpticalSystem::SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const DPOINT3 &angles,
                                       int mode) {
-  SetModifiedFlag();
+  MarkModelChanged();
   TSurface *surface = Surface(i);
   if (surface == nullptr) return;
   if (j < 0) j = 0;
@@ -142,7 +142,7 @@ void TOpticalSystem::SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const
 void TOpticalSystem::RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT3 &increments) {
   TSurface *surface = Surface(i);
   if (surface == nullptr) return;
-  SetModifiedFlag();
+  MarkModelChanged();
   const DPOINT3 moved = RotatePoint(centre, Sub(Vertex(*surface), centre), increments, 1);
   SetSurfaceAngles(i, 0, centre, Add(Angles(*surface), increments), kGlobalFrame);
   SetSurfacePosition(i, 0, moved, kGlobalFrame);
@@ -173,7 +173,7 @@ void TOpticalSystem::RotateGroupAboutPoint(int first, int last, const DPOINT3 &c
 }
 
 void TOpticalSystem::ShiftSurfaces(int first, int last, const DPOINT3 &d, int mode) {
-  SetModifiedFlag();
+  MarkModelChanged();
   const int n = SurfaceCount();
   if (first < 0) first = 0;
   if (mode != kGlobalFrame || last > n - 1) last = n - 1;

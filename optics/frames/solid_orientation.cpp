@@ -1,8 +1,9 @@
 #include "optics/frames/solid_orientation.h"
 
+#include "foundation/numerics/pi.h"
+
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -86,7 +87,7 @@ bool LensArrayProfileB(double height1, double height2, double wedge, const DPOIN
   angles = DANGLE3();
   position = DPOINT3();
   const double a = height1, b = height2, gamma = std::fabs(wedge);
-  if (!(a > 0.0 && b > 0.0 && gamma > 0.0 && gamma < std::numbers::pi) || !std::isfinite(a + b)) return false;
+  if (!(a > 0.0 && b > 0.0 && gamma > 0.0 && gamma < kPi) || !std::isfinite(a + b)) return false;
   DPOINT3 n, u;
   if (!Unit(axis, n) || !Across(second, n, u)) return false;
   // The triangle of faces a and b at the apex angle gamma: base c, height h over it, and

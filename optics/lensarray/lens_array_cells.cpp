@@ -4,15 +4,14 @@
 // may belong to, for every packing.
 
 #include <cmath>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/general_parameters.h"
 #include "optics/lensarray/lens_array_zone_access.h"
 #include "optics/model/surface.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 constexpr double kDegreesToRadiansExact = 0.017453292519943295;
 // Ay of a zone whose PackCoef stops after Ax: one row of cells, in effect.
 constexpr double kMissingSecondPeriod = 1e6;

@@ -1,8 +1,8 @@
 #include "optics/lensarray/lens_array_geometry.h"
 
 #include <cmath>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/general_parameters.h"
 #include "optics/interaction/intersection_steps.h"
 #include "optics/lensarray/lens_array_zone_access.h"
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 constexpr double kRootTolerance = 1e-12;  // discriminants, denominators, on-axis radii
 
 double Square(double v) { return v * v; }

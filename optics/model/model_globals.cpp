@@ -34,14 +34,14 @@ TTempDirState &TempDirState() {
 
 }  // namespace
 
-void SetModifiedFlag() {
+void MarkModelChanged() {
   modifiedFlag = 1;
   ++changeCount;
 }
 
-int GetModifiedFlag() { return modifiedFlag; }
+int ModelChanged() { return modifiedFlag; }
 
-void ClearModifiedFlag() { modifiedFlag = 0; }
+void ClearModelChanged() { modifiedFlag = 0; }
 
 std::uint64_t ModelChangeCount() { return changeCount; }
 

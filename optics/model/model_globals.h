@@ -10,13 +10,14 @@ class TGlassCatalog;
 class TCurrentRay;
 class TFileData;
 
-// The modified flag: one for the whole program. Every change of any system sets it, and
-// the pupil solve clears it. Each call also advances a change count, so that a system can
+// The model-changed flag: one for the whole program, and not the edited system's unsaved
+// state (TSystemImage::SetUnsavedChanges). Every change of any system sets it, and the pupil
+// solve clears it. Each call also advances a change count, so that a system can
 // tell whether its own pupils were solved after the latest change (see TOpticalSystem).
-void SetModifiedFlag();
-int GetModifiedFlag();
-void ClearModifiedFlag();
-// Advances with every SetModifiedFlag; never repeats within a run.
+void MarkModelChanged();
+int ModelChanged();
+void ClearModelChanged();
+// Advances with every MarkModelChanged; never repeats within a run.
 std::uint64_t ModelChangeCount();
 
 // The text of warnings that must not interrupt ("Chief ray in beam %g does not pass!"),

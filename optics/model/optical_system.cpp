@@ -6,7 +6,7 @@ TOpticalSystem::TOpticalSystem() {
   info.Unit = 0;
   info.LambdaW = 1.0;
   info.Coord = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
@@ -19,7 +19,7 @@ TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
       workArray2(other.workArray2),
       materialsMissing(other.materialsMissing) {
   CopySurfacesFrom(other);
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
@@ -35,7 +35,7 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   materialsMissing = other.materialsMissing;
   CopySurfacesFrom(other);
   pupilsSolvedAt_ = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
   return *this;
 }
 
@@ -86,7 +86,7 @@ TSurface *TOpticalSystem::AddSurface(TSurface *s) {
     delete s;
     return nullptr;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
   return s;
 }
 
@@ -99,7 +99,7 @@ int TOpticalSystem::InsertSurface(TSurface *s, int i) {
     delete s;
     return 0;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
   return 1;
 }
 
@@ -113,7 +113,7 @@ void TOpticalSystem::DeleteSurface(int i) {
     for (int k = i; k + 1 < count; ++k) surfaces.data[k] = surfaces.data[k + 1];
     surfaces.data[count - 1] = nullptr;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 int TOpticalSystem::FindSurface(const TSurface *s) const {
@@ -165,10 +165,10 @@ void TOpticalSystem::NewDefault() {
 }
 
 bool TOpticalSystem::PupilsNeedSolving() const {
-  return GetModifiedFlag() != 0 || pupilsSolvedAt_ != ModelChangeCount();
+  return ModelChanged() != 0 || pupilsSolvedAt_ != ModelChangeCount();
 }
 
 void TOpticalSystem::MarkPupilsSolved() {
-  ClearModifiedFlag();
+  ClearModelChanged();
   pupilsSolvedAt_ = ModelChangeCount();
 }

@@ -77,7 +77,7 @@ class TOpticalSystem {
   // Virtual because the edited system derives from this class.
   virtual ~TOpticalSystem();
 
-  int SurfaceCount() const { return surfaces.data ? surfaces.cols * surfaces.rows : 0; }
+  int SurfaceCount() const { return surfaces.Cells(); }
   // Surface i, or null outside 0..count-1.
   TSurface *Surface(int i) const { return i >= 0 && i < SurfaceCount() ? surfaces.data[i] : nullptr; }
 

@@ -55,10 +55,10 @@ class TOpticalSystemInformation {
   double magnification = 0.0;
   double entrancePupilDiameter = 0.0;  // solved (Dentr when given); every pupil user reads it
   double entrancePupilPoint[3] = {0.0, 0.0, 0.0};
-  int reserved39 = 1;
+  int entrancePupilDefined = 1;     // 1: the entrance pupil above is defined
   double exitPupilDiameter = 0.0;
   double exitPupilPoint[3] = {0.0, 0.0, 0.0};
-  int reserved42 = 1;
+  int exitPupilDefined = 1;         // 1: the exit pupil above is defined
   double Dentr = 0.0;               // user's entrance-pupil diameter (> 0: given)
   int stopIndex = -1;               // solved aperture stop, from 0; -1: none
   int Naper = 0;                    // user's stop surface, from 1; 0: none
@@ -66,4 +66,8 @@ class TOpticalSystemInformation {
   // pupil samples taken as amplitude 1, phase 0 (the aberration-free reference).
   int hoeOrderCount = 0;
   int aberrationFree = 0;
+
+  // The beams (one per field value of AlfaM) and the entries of the spectrum list.
+  int BeamCount() const { return AlfaM.Cells(); }
+  int WavelengthCount() const { return Spectrum.Cells(); }
 };

@@ -1,12 +1,12 @@
 #include "optics/model/raster_zone.h"
 
 #include <cmath>
-#include <numbers>
 #include <initializer_list>
+
+#include "foundation/numerics/pi.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 // Just below pi, so that a point straight down the negative y side still lies inside the
 // default angular limit of 180 degrees.
 constexpr double kAngleOnNegativeSide = 3.141592653588793;

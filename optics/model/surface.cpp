@@ -47,15 +47,16 @@ void BuildTiltMatrix(double ax, double ay, double az, double m[9]) {
   m[8] = cx * cy;
 }
 
-TSurface::TSurface() : editData(new TEditSurfaceData) {}
+TSurface::TSurface() : TSurface(0.0, 0.0, 0.0) {}
 
+// Every constructor comes here: the one place a surface's own blocks are first allocated.
 TSurface::TSurface(double x, double y, double z) : editData(new TEditSurfaceData) {
   general.vertex[0] = x;
   general.vertex[1] = y;
   general.vertex[2] = z;
 }
 
-TSurface::TSurface(const TSurface &other) : editData(nullptr) { CopyAllFrom(other); }
+TSurface::TSurface(const TSurface &other) : TSurface() { CopyAllFrom(other); }
 
 void TSurface::ReplaceSurfaceLinks(const TSurface *const *, TSurface *const *, int) {}
 

@@ -85,7 +85,7 @@ class TSurface {
   DPOINT3 LocalFrame(double &radius) const;
   TSurface *Assign() const;
 
-  TEditSurfaceData *editData;  // owned; the editor's drawing state
+  TEditSurfaceData *editData;  // owned, never null; the editor's drawing state
   TGeneralParameters general;
   THOEParameters *hoe = nullptr;    // owned; null when not holographic
   Mem<TRasterZone> zones;           // one row; empty without a lens array

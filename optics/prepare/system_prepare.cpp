@@ -106,7 +106,7 @@ std::string TOpticalSystem::ComputeIndices(double wavelength, double temperature
 std::string TOpticalSystem::FindGlassesOutOfRange() const {
   double shortest = 1e20;
   double longest = -1e20;
-  const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int spectrumCount = info.WavelengthCount();
   for (int i = 0; i < spectrumCount; ++i) {
     if (!IsTracedWavelength(info.Spectrum.data[i])) continue;
     shortest = std::fmin(shortest, info.Spectrum.data[i].lambda);
@@ -162,7 +162,7 @@ void TOpticalSystem::ApplyThermalExpansion() {
         ShiftSurfaces(i, count - 1, growth, kRelativeFrame);
       }
       const int type = surface->general.type;
-      const int n = surface->AsCoef.data ? surface->AsCoef.cols * surface->AsCoef.rows : 0;
+      const int n = surface->AsCoef.Cells();
       double *c = surface->AsCoef.data;
       for (int m = 0; m < n; ++m) {
         if (type == kSurfaceAsphericHigh1)
@@ -178,13 +178,13 @@ void TOpticalSystem::ApplyThermalExpansion() {
       }
       if (surface->hoe != nullptr) {
         Mem<double> &vh = surface->hoe->Vh;
-        const int nv = vh.data ? vh.cols * vh.rows : 0;
+        const int nv = vh.Cells();
         for (int m = 0; m < nv; ++m) vh.data[m] /= std::pow(k, 2 * m + 2);
       }
     }
     alphaPrevious = alphaCurrent;
   }
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 void TOpticalSystem::RoundNdToPowerOfTwo() {
@@ -199,8 +199,7 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
   const int count = SurfaceCount();
   if (count == 0) return 0;
   if (lambdaW != 0.0) info.LambdaW = lambdaW;
-  if ((info.Spectrum.data == nullptr || info.Spectrum.cols * info.Spectrum.rows == 0) &&
-      info.Spectrum.Allocate(1, 1))
+  if (info.WavelengthCount() == 0 && info.Spectrum.Allocate(1, 1))
     info.Spectrum.data[0] = TSpectralInfo();
 
   const std::string missing = ComputeIndices(info.LambdaW, 0.0, 0.0);
@@ -236,7 +235,7 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
     }
     if (surface->tilted == 0) surface->tiltMatrix.Clear();
   }
-  SetModifiedFlag();
+  MarkModelChanged();
   const double field = info.AlfaM.data != nullptr && info.AlfaM.cols * info.AlfaM.rows > 0
                            ? info.AlfaM.data[0]
                            : 0.0;

@@ -1,5 +1,6 @@
 #include "optics/psf/diffraction_sampling.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -7,6 +8,8 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/psf/psf_progress.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -17,20 +20,20 @@ constexpr int kPupilGrid = 11;
 // diffraction: the Airy radius 1.22 lambda / (2 NA) is 1.22 intervals, so this is a spot
 // of about three Airy radii.
 constexpr double kDiffractionSpread = 4.0;
-// Image angles for an image at infinity are taken in mrad.
-constexpr double kMilliradians = 1000.0;
+// How far the diffraction rings reach, in diffraction intervals 0.5 lambda / NA, before
+// they fall under 1e-3 of the peak: the rings of a round pupil peak near
+// 8 / (pi v^3) of the centre, v = 2 pi NA r / lambda, which is 1e-3 at v = 13.7, that is
+// r = 2.17 lambda / NA = 4.35 intervals.
+constexpr double kRingReach = 4.35;
+// A PSF does not wrap round its grid when its edge stays under this share of its peak.
+constexpr double kEdgeShare = 1e-3;
 
 const double kMantissas[] = {1.0, 1.5, 2.0, 2.5, 4.0, 5.0, 8.0};
 constexpr int kMantissaCount = sizeof kMantissas / sizeof kMantissas[0];
 
 void ImagePoint(const TOpticalSystem &system, const TCurrentRay &ray, double &u, double &v) {
-  if (system.info.ImageFinite == 0) {
-    u = std::atan2(ray.M, ray.L) * kMilliradians;
-    v = std::atan2(ray.N, ray.L) * kMilliradians;
-  } else {
-    u = ray.y;
-    v = ray.z;
-  }
+  u = ImageCoordinate(system.info.ImageFinite, ray.y, ray.M, ray.L);
+  v = ImageCoordinate(system.info.ImageFinite, ray.z, ray.N, ray.L);
 }
 
 std::string FormatG(const char *format, double value) {
@@ -44,10 +47,10 @@ std::string FormatG(const char *format, double value) {
 // the Nd nodes but is never finer than the diffraction one, and whether the spot is small
 // enough for diffraction to shape the PSF. False (outputs untouched) when no field traces.
 bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
-                      double &geometricInterval, int &difrac) {
+                      double &geometricInterval, int &difrac, double *widestSpread = nullptr) {
   if (system.SurfaceCount() < 2) return false;
   const Mem<double> &fields = system.info.AlfaM;
-  const int fieldCount = fields.data ? fields.cols * fields.rows : 0;
+  const int fieldCount = fields.Cells();
   std::vector<double> fieldValues(fields.data, fields.data + fieldCount);
   if (fieldValues.empty()) fieldValues.push_back(0.0);
   double interval = 0.0;
@@ -56,7 +59,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
   std::vector<TCurrentRay> rays;
   std::vector<int> results;
   for (double field : fieldValues) {
-    SetModifiedFlag();
+    MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
     const double fieldInterval = system.DiffractionInterval(field, 0.0);
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
@@ -87,20 +90,20 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     ++traced;
   }
   // Other users of the system solve their own pupils again.
-  SetModifiedFlag();
+  MarkModelChanged();
   if (traced == 0) return false;
   difrac = spread <= kDiffractionSpread * interval ? 1 : 0;
   const int nodes = system.info.Nd > 0 ? system.info.Nd : 64;
   diffractionInterval = interval;
   // The spot's diameter, 2 x spread, over half of the nodes.
   geometricInterval = std::fmax(interval, 4.0 * spread / nodes);
+  if (widestSpread != nullptr) *widestSpread = spread;
   return true;
 }
 
 }  // namespace
 
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac,
-                                int /*mode*/) {
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac) {
   double diffractionInterval = 0.0, geometricInterval = 0.0;
   int needed = difrac;
   if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed)) return 0;
@@ -135,6 +138,108 @@ int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommen
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
   discrete = rounded;
   return 1;
+}
+
+namespace {
+
+// The largest share of its peak that the PSF of any of the fields has on the outer rows
+// and columns of a grid of `nodes`, computed as the PSF work computes it; 1 when a field
+// makes no PSF. The system's grid, interval and work arrays are put back afterwards.
+double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &fields) {
+  TOpticalSystemInformation &in = system.info;
+  const int savedNodes = in.Nd;
+  double savedResults[3];
+  std::copy(in.psfResults, in.psfResults + 3, savedResults);
+  Mem<float> saved1, saved2;
+  saved1.Swap(system.workArray1);
+  saved2.Swap(system.workArray2);
+  // A trial, not a job of the user's: no gauge to move or to cancel it.
+  TProgressGauge *gauge = PsfGauge();
+  SetPsfGauge(nullptr);
+  in.Nd = nodes;
+  system.SetupFieldSampling();
+  double worst = 0.0;
+  for (double field : fields) {
+    if (system.ComputePSFNodes(field, 0.0, 1) != 1) {
+      worst = 1.0;
+      break;
+    }
+    const float *psf = system.workArray1.data;
+    double peak = 0.0, edge = 0.0;
+    for (int row = 0; row < nodes; ++row) {
+      const bool outerRow = row == 0 || row == nodes - 1;
+      for (int column = 0; column < nodes; ++column) {
+        const double value = psf[static_cast<long>(row) * nodes + column];
+        peak = std::fmax(peak, value);
+        if (outerRow || column == 0 || column == nodes - 1) edge = std::fmax(edge, value);
+      }
+    }
+    worst = std::fmax(worst, peak > 0.0 ? edge / peak : 1.0);
+    // One field too bright at the edge decides: the others need not be computed.
+    if (worst >= kEdgeShare) break;
+  }
+  SetPsfGauge(gauge);
+  ClearPsfCancel();
+  in.Nd = savedNodes;
+  system.SetupFieldSampling();
+  std::copy(savedResults, savedResults + 3, in.psfResults);
+  saved1.Swap(system.workArray1);
+  saved2.Swap(system.workArray2);
+  // Other users of the system solve their own pupils again.
+  MarkModelChanged();
+  return worst;
+}
+
+}  // namespace
+
+int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, double &reach) {
+  double diffractionInterval = 0.0, geometricInterval = 0.0, spread = 0.0;
+  int needed = difrac;
+  if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed, &spread)) return 0;
+  TOpticalSystemInformation &in = system.info;
+  const double savedDiscrete = in.Discrete;
+  const int savedDifrac = in.Difrac;
+  in.Discrete = discrete;
+  in.Difrac = difrac;
+  // The node interval the preparation puts in effect.
+  system.SetupFieldSampling();
+  const double interval = in.discreteInEffect;
+  reach = spread + kRingReach * diffractionInterval;
+  int nodes = kSmallestPsfGrid;
+  while (nodes < kLargestPsfGrid && 0.5 * nodes * interval < reach) nodes *= 2;
+  // The rings of a blurred PSF reach further than those of a sharp one (a defocused disc's
+  // fall off as the inverse square of the distance from its rim): the PSFs themselves
+  // decide, on grids of twice the size until their edges are dark enough.
+  const Mem<double> &list = in.AlfaM;
+  std::vector<double> fields(list.data, list.data + list.Cells());
+  if (fields.empty()) fields.push_back(0.0);
+  while (nodes < kLargestPsfGrid && EdgeShare(system, nodes, fields) >= kEdgeShare) nodes *= 2;
+  in.Discrete = savedDiscrete;
+  in.Difrac = savedDifrac;
+  system.SetupFieldSampling();
+  return nodes;
+}
+
+int AskForPsfGrid(HWND window, const TOpticalSystem &system, int recommended, double reach,
+                  int &nodes) {
+  if (recommended <= nodes) return 0;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "The PSF spreads %.3g %s round its centre: on %d x %d nodes it wraps round the "
+                "grid.\nUse %d x %d nodes?",
+                reach, system.info.ImageFinite == 0 ? "mrad" : "mm", nodes, nodes, recommended,
+                recommended);
+  if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return -1;
+  nodes = recommended;
+  return 1;
+}
+
+int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation,
+                     double discrete, int difrac, int &nodes) {
+  if (showRecommendation == 0) return 0;
+  double reach = 0.0;
+  const int recommended = RecommendedPsfGrid(system, discrete, difrac, reach);
+  return AskForPsfGrid(window, system, recommended, reach, nodes);
 }
 
 void RoundSignificant(double value, double &first, double &second) {

@@ -11,9 +11,8 @@ class TOpticalSystem;
 // geometric spot is small enough for diffraction to shape the PSF, which is then sampled at
 // the diffraction interval 0.5 lambda / NA (lambda / D at infinity); otherwise 0, with the
 // interval that lets the spot fill half of the Nd nodes. Answers 1, or 0 (outputs
-// untouched) when no field traces. The system's own Discrete and Difrac are not changed;
-// mode is kept for the callers that pass one.
-int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac, int mode);
+// untouched) when no field traces. The system's own Discrete and Difrac are not changed.
+int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &difrac);
 
 // With showRecommendation set, compares the entered discrete with the recommendation for
 // the way difrac chooses (with diffraction on the diffraction interval over
@@ -24,6 +23,32 @@ int EstimateDiffractionSampling(TOpticalSystem &system, double &discrete, int &d
 int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommendation,
                            double &discrete, int &difrac);
 constexpr double kDiscreteTolerance = 2.0;
+
+// The PSF grids the program offers: powers of two from the first to the last.
+constexpr int kSmallestPsfGrid = 64;
+constexpr int kLargestPsfGrid = 2048;
+
+// The smallest offered PSF grid on which the PSF of every field value stays clear of the
+// grid's edge, so that the transform does not wrap its blur round: at the node interval in
+// effect for `discrete` and `difrac` (as the preparation takes them), the PSF at the
+// grid's outer rows and columns under 1e-3 of its peak. The search starts from the grid
+// whose half holds the widest geometric spread of the rays round their chief ray plus the
+// diffraction rings down to 1e-3 of an Airy peak (4.35 diffraction intervals), the radius
+// that `reach` gets (mm, or mrad for an image at infinity), and doubles the grid while the
+// PSFs computed on it are too bright at the edge. The largest grid when even it is too
+// small; 0 when no field traces. The system's own settings and work arrays stay as they
+// were.
+int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, double &reach);
+
+// Asks "The PSF spreads %g mm round its centre: on %d x %d nodes it wraps round the
+// grid.\nUse %d x %d nodes?" when `nodes` is smaller than the recommended grid; on Yes
+// nodes takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was
+// nothing to ask.
+int AskForPsfGrid(HWND window, const TOpticalSystem &system, int recommended, double reach,
+                  int &nodes);
+// The recommendation and the question together, with showRecommendation set.
+int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation,
+                     double discrete, int difrac, int &nodes);
 
 // e = floor(log10(value)) and m = value / 10^e; first = the mantissa of 1.0, 1.5, 2.0, 2.5,
 // 4.0, 5.0, 8.0 nearest to m (the first on ties) x 10^e, second = the next one x 10^e (10 x

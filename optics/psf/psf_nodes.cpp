@@ -8,19 +8,19 @@
 #include "optics/psf/psf_nodes.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "foundation/fft/fft.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
 #include "optics/psf/pupil_direction_map.h"
+#include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/pupils/field_rays.h"
 #include "optics/trace/trace_rules.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 // Pupil rays traced in one batch: enough to keep the lanes full across short rows.
 constexpr int kPupilBatch = 4096;
 // The pupil area keeps its traditional 3.1415, which stored results were made with.
@@ -49,13 +49,8 @@ void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int
   system.TraceRay(chief, kTraceReference, nullptr, 0);
   if (storeCentre == 0) return;
   double *centre = system.info.psfResults;
-  if (system.info.ImageFinite == 0) {
-    centre[1] = std::atan(chief.N / chief.L) * 1000.0;
-    centre[2] = std::atan(chief.M / chief.L) * 1000.0;
-  } else {
-    centre[1] = chief.z;
-    centre[2] = chief.y;
-  }
+  centre[1] = ImageCoordinate(system.info.ImageFinite, chief.z, chief.N, chief.L);
+  centre[2] = ImageCoordinate(system.info.ImageFinite, chief.y, chief.M, chief.L);
 }
 
 void ClearArrays(TOpticalSystem &system) {
@@ -245,11 +240,8 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   if (!ringRays.Reserve(2 * rings + 1)) return stats;
   const TFieldRays field(*this, fieldA, fieldB);
   const auto take = [&](const TCurrentRay &ray, long, double, double T, double) {
-    double u = ray.y, v = ray.z;
-    if (imageFinite == 0) {
-      u = std::atan(ray.M / ray.L) * 1000.0;
-      v = std::atan(ray.N / ray.L) * 1000.0;
-    }
+    const double u = ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
+    const double v = ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
     const int row = half + PsfNodeOffset(centreY - u, discrete);
     const int column = half + PsfNodeOffset(v - centreZ, discrete);
     if (row >= 0 && row < nd && column >= 0 && column < nd) {

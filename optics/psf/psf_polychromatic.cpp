@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
 #include "optics/psf/psf_polychromatic_sum.h"
 #include "optics/psf/psf_progress.h"
+#include "optics/trace/image_coordinate.h"
 
 int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   ClearPsfCancel();
@@ -15,8 +17,11 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   if (nd < 2 || !workArray1.Allocate(nd, nd) || !workArray2.Allocate(nd, nd)) return 0;
   if (info.MonochromeSystem) return ComputePSFNodes(fieldA, fieldB, 1);
 
-  const double savedLambda = info.LambdaW;
-  const int entries = info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  // Each line's preparation makes its wavelength the working one: the scope gives the
+  // user's back, prepared, on every way out.
+  TWorkingWavelength working(*this, TWavelengthRestore::kPrepare, 1);
+  const double savedLambda = working.Lambda();
+  const int entries = info.WavelengthCount();
   double weightedSum = 0.0, weightSum = 0.0;
   for (int e = 0; e < entries; ++e) {
     if (!IsTracedWavelength(info.Spectrum.data[e])) continue;
@@ -32,13 +37,8 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
   {
     TCurrentRay chief = MakeRay(fieldA, fieldB, 0.0, 0.0);
     TraceRay(chief, kTraceReference, nullptr, 0);
-    if (info.ImageFinite == 0) {
-      info.psfResults[1] = std::atan(chief.N / chief.L) * 1000.0;
-      info.psfResults[2] = std::atan(chief.M / chief.L) * 1000.0;
-    } else {
-      info.psfResults[1] = chief.z;
-      info.psfResults[2] = chief.y;
-    }
+    info.psfResults[1] = ImageCoordinate(info.ImageFinite, chief.z, chief.N, chief.L);
+    info.psfResults[2] = ImageCoordinate(info.ImageFinite, chief.y, chief.M, chief.L);
   }
 
   int made = 0;
@@ -68,8 +68,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
     // A later wavelength that made no PSF left its own arrays behind: the sum is in the file.
     if (!failed && made && !lastAdded && !sum.Load(workArray1.data)) failed = true;
   }
-  info.LambdaW = savedLambda;
-  Prepare(0.0, 1, 1);
+  working.Restore();
   // The interval in effect stays that of the PSF left in the first work array.
   if (info.entrancePupilDiameter != 0.0) SetupFieldSampling(interval);
   return failed ? 0 : made;

@@ -8,6 +8,15 @@
 
 namespace {
 
+// The first step of the knot search: the steps span, span / 2, ..., 1 reach index
+// 2 span - 1, which must cover every knot below the last.
+constexpr int kSearchSpan = [] {
+  int span = 1;
+  while (2 * span < kPupilFanSteps) span *= 2;
+  return span;
+}();
+static_assert(2 * kSearchSpan - 1 >= kPupilFanSteps - 1);
+
 // Slope at x of the parabola through (xs[k], ys[k]), k = 0..2 (distinct xs): the sum of the
 // Lagrange basis slopes L0'(x) = (2x - x1 - x2) / ((x0 - x1)(x0 - x2)) and its turns.
 double QuadraticSlope(double x, const double *xs, const double *ys) {
@@ -37,6 +46,7 @@ void PupilSemiAxes(const TOpticalSystem &system, int &boundType, double &R, doub
 bool TPupilDirectionMap::Build(TOpticalSystem &system, double fieldA, double fieldB, int steps) {
   steps = std::clamp(steps, 1, kPupilFanSteps);
   for (THalfFan &fan : fans_) fan.knots = 0;
+  for (int &used : usable_) used = -1;
   linear_ = false;
   linearScale_ = 1.0;
   centreArea_ = 1.0;
@@ -84,6 +94,7 @@ bool TPupilDirectionMap::Build(TOpticalSystem &system, double fieldA, double fie
     reach_ = std::max(reach_, fans_[f].sigma[fans_[f].knots - 1]);
   }
   if (!any) return false;
+  for (int f = 0; f < kFans; ++f) usable_[f] = Usable(f);
   double hy = 0.0, slopeY = 0.0, hz = 0.0, slopeZ = 0.0;
   HeightAt(kPlusY, 0.0, hy, slopeY);
   HeightAt(kPlusZ, 0.0, hz, slopeZ);
@@ -136,7 +147,7 @@ int TPupilDirectionMap::Usable(int f) const {
 }
 
 void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) const {
-  const int used = Usable(f);
+  const int used = usable_[f];
   if (used < 0) {
     h = s;
     slope = 1.0;
@@ -150,14 +161,16 @@ void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) con
     h = fan.height[last] + slope * (s - fan.sigma[last]);
     return;
   }
-  int low = 0, high = last;
-  while (high - low > 1) {
-    const int middle = (low + high) / 2;
-    if (fan.sigma[middle] <= s)
-      low = middle;
-    else
-      high = middle;
+  // The knot interval [sigma_low, sigma_high) that holds s: low is the last knot before
+  // the last one at or below s (sigma rises from sigma_0 = 0, and s lies below the last
+  // knot). Found by halving steps that only add, without a branch to mispredict: the
+  // samples of a grid row land on knots in no order a predictor could follow.
+  int low = 0;
+  for (int step = kSearchSpan; step > 0; step /= 2) {
+    const int next = low + step;
+    low = next < last && fan.sigma[next] <= s ? next : low;
   }
+  const int high = low + 1;
   // The cubic Hermite piece on [sigma_low, sigma_high] with the knots' slopes.
   const double width = fan.sigma[high] - fan.sigma[low];
   const double t = (s - fan.sigma[low]) / width;

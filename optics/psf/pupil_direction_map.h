@@ -72,6 +72,7 @@ class TPupilDirectionMap {
   int Usable(int f) const;
 
   THalfFan fans_[kFans];
+  int usable_[kFans] = {-1, -1, -1, -1};  // Usable of each fan, once the fans are read
   TCurrentRay rays_[kFans * kPupilFanSteps];
   int results_[kFans * kPupilFanSteps] = {};
   bool linear_ = false;       // an image at infinity: y = linearScale_ t

@@ -92,9 +92,8 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   const int n = SurfaceCount();
   if (n < 2 || !AllSurfacesPresent(*this)) return;
   const Mem<double> &listA = fieldsA != nullptr ? *fieldsA : info.AlfaM;
-  const int listCount = listA.data != nullptr ? listA.cols * listA.rows : 0;
-  const int countB =
-      fieldsB != nullptr && fieldsB->data != nullptr ? fieldsB->cols * fieldsB->rows : 0;
+  const int listCount = listA.Cells();
+  const int countB = fieldsB != nullptr ? fieldsB->Cells() : 0;
   // An empty field list still focuses the axial beam.
   const int fieldCount = listCount > 0 ? listCount : 1;
   int rays = 2 * (info.Nray / 2) + 1;
@@ -108,7 +107,7 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   for (int f = 0; f < fieldCount; ++f) {
     const double fA = listCount > 0 ? listA.data[f] : 0.0;
     const double fB = f < countB ? fieldsB->data[f] : 0.0;
-    SetModifiedFlag();
+    MarkModelChanged();
     SolveChiefRay(fA, fB);
     const double diameter = info.entrancePupilDiameter;
     meridional.count = sagittal.count = 0;

@@ -6,6 +6,7 @@
 
 #include "optics/model/optical_system.h"
 #include "optics/pupils/pupil_support.h"
+#include "optics/trace/image_coordinate.h"
 
 namespace {
 
@@ -110,11 +111,11 @@ void Magnification(TOpticalSystem &system) {
     const double pb[3] = {b.x, b.y, b.z}, db[3] = {b.L, b.M, b.N};
     const TIntersectionPoint la = system.ToSurfaceFrame(0, pa, da);
     const TIntersectionPoint lb = system.ToSurfaceFrame(0, pb, db);
-    const double u = std::atan(la.M / la.L) - std::atan(lb.M / lb.L);
+    const double u = ImageAngle(la.M, la.L) - ImageAngle(lb.M, lb.L);
     system.TraceRay(a, kTracePlain, nullptr, 0);
     system.TraceRay(b, kTracePlain, nullptr, 0);
     if ((Usable(a.status) || Usable(b.status)) && a.L != 0.0 && b.L != 0.0 && u != 0.0) {
-      const double m = (std::atan(a.M / a.L) - std::atan(b.M / b.L)) / u;
+      const double m = (ImageAngle(a.M, a.L) - ImageAngle(b.M, b.L)) / u;
       if (m != 0.0 && std::isfinite(m)) {
         in.magnification = m;
         in.exitPupilDiameter = std::fabs(in.entrancePupilDiameter / m);

@@ -102,7 +102,7 @@ struct TChiefRaySearch {
     system->TraceRay(ray, kTracePlain, &hits, 0);
     if (ray.status != kRayPassed && ray.status != kRayOutsideAperture && ray.status != kRayObscured)
       return false;
-    const int count = hits.data != nullptr ? hits.cols * hits.rows : 0;
+    const int count = hits.Cells();
     if (stop >= count || hits.data[stop].x == kHitListEnd) return false;
     const TIntersectionPoint &h = hits.data[stop];
     const double p[3] = {h.x, h.y, h.z};

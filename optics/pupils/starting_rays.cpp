@@ -219,7 +219,7 @@ TCurrentRay TOpticalSystem::MakeRayToPoint(int k, double y, double z, double pA,
 }
 
 void TOpticalSystem::BuildRayFans(const Mem<double> &fields, TBeamsPar &beams) {
-  const int beamCount = fields.data != nullptr ? fields.cols * fields.rows : 0;
+  const int beamCount = fields.Cells();
   beams.Clear();
   if (beamCount <= 0) return;
   // Allocate shows "Not enough memory" itself and leaves the list empty.

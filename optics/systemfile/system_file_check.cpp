@@ -7,25 +7,9 @@
 
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_format.h"
+#include "optics/systemfile/system_file_keys.h"
 
 namespace {
-
-constexpr std::string_view kNumericKeys[] = {
-    // common
-    "monochromesystem", "lambdaw", "lambda", "weight", "temperature", "pressure", "enablepipe",
-    "n1", "coord", "difrac", "discrete", "discrette", "showrecommendation", "nd", "unit", "alfam",
-    "nray", "drawallrays", "nsurf", "npow", "turnsystem", "objectfinite", "imagefinite",
-    "autosetpupilparameters", "naper", "dentr",
-    // surface records
-    "r", "ex", "tau", "dx", "dy", "dz", "d", "alfax", "alfay", "alfaz", "dexty", "dext", "dnar",
-    "dextx", "boundtypeext", "boundposyext", "boundposxext", "dinty", "dwn", "dint", "dintx",
-    "boundtypeint", "boundposyint", "boundposxint",
-    // surface sections
-    "nrasterzones", "frenelheight", "typeaspher", "typeasfer", "ascoef", "mhxy", "wlh", "pd",
-    "quantum", "nv", "vh",
-    // zones
-    "hmikrolens", "packing", "packcoef", "microtype", "microcoef", "sctype", "origin", "angle",
-    "limittype", "limitupper", "limitlower"};
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
@@ -78,12 +62,6 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
 }
 
 }  // namespace
-
-bool IsNumericSystemKey(std::string_view lowerKey) {
-  for (std::string_view key : kNumericKeys)
-    if (key == lowerKey) return true;
-  return false;
-}
 
 std::string CheckSystemFileText(const std::string &text, const std::string &fileName,
                                 TSystemFileLayout &layout) {

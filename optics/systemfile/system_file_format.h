@@ -3,8 +3,8 @@
 // materials. It uses foundation/textfiles, foundation/tokenizer, optics/glass and
 // optics/model.
 //
-// Shared details of the optical system file: capacities, section names, number texts that
-// read back exactly, and the keys whose values must be numbers.
+// Shared details of the optical system file: capacities, section names and number texts
+// that read back exactly (the keys are in system_file_keys.h).
 
 #include <charconv>
 #include <cmath>
@@ -79,6 +79,3 @@ std::string EncodeFileName(const std::string &text, std::size_t limit);
 
 std::string SurfaceSectionHeader(int surfaceNumber);
 std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber);
-
-// True for the keys of the system file whose values are numbers (lower-case key).
-bool IsNumericSystemKey(std::string_view lowerKey);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -20,71 +21,19 @@
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
+#include "optics/systemfile/system_file_keys.h"
 #include "platform/core/message_box.h"
 
 namespace {
 
+// Colder is no temperature.
+constexpr double kAbsoluteZeroCelsius = -273.15;
+// A toric surface keeps exactly its three shape values, zeros included.
+constexpr int kTorCoefficients = 3;
+
 void ShowReadFault(const std::string &text) {
   MessageBox(nullptr, text, "Error", MB_OK | MB_ICONEXCLAMATION);
 }
-
-// The values of the surface records, one element per record.
-struct TSurfaceRecords {
-  explicit TSurfaceRecords(int n)
-      : R(n),
-        Ex(n),
-        Tau(n),
-        Dx(n),
-        Dy(n),
-        Dz(n),
-        AlfaX(n),
-        AlfaY(n),
-        AlfaZ(n),
-        DextY(n),
-        DextX(n),
-        BoundPosYExt(n),
-        BoundPosXExt(n),
-        DintY(n),
-        DintX(n),
-        BoundPosYInt(n),
-        BoundPosXInt(n),
-        BoundTypeExt(n),
-        BoundTypeInt(n),
-        Glass(n) {}
-  std::vector<double> R, Ex, Tau, Dx, Dy, Dz, AlfaX, AlfaY, AlfaZ, DextY, DextX, BoundPosYExt,
-      BoundPosXExt, DintY, DintX, BoundPosYInt, BoundPosXInt;
-  std::vector<int> BoundTypeExt, BoundTypeInt;
-  std::vector<STRING> Glass;
-
-  void Register(TRead1NF &file) {
-    const int n = static_cast<int>(R.size());
-    file.AddDouble("R", R.data(), n);
-    file.AddDouble("Ex", Ex.data(), n);
-    file.AddText("Glass", Glass.data(), n);
-    file.AddDouble("Tau", Tau.data(), n);
-    file.AddDouble("Dx", Dx.data(), n);
-    file.AddDouble("D", Dx.data(), n);
-    file.AddDouble("Dy", Dy.data(), n);
-    file.AddDouble("Dz", Dz.data(), n);
-    file.AddDouble("AlfaX", AlfaX.data(), n);
-    file.AddDouble("AlfaY", AlfaY.data(), n);
-    file.AddDouble("AlfaZ", AlfaZ.data(), n);
-    file.AddDouble("DextY", DextY.data(), n);
-    file.AddDouble("Dnar", DextY.data(), n);
-    file.AddDouble("Dext", DextY.data(), n);
-    file.AddDouble("DextX", DextX.data(), n);
-    file.AddInt("BoundTypeExt", BoundTypeExt.data(), n);
-    file.AddDouble("BoundPosYExt", BoundPosYExt.data(), n);
-    file.AddDouble("BoundPosXExt", BoundPosXExt.data(), n);
-    file.AddDouble("DintY", DintY.data(), n);
-    file.AddDouble("Dwn", DintY.data(), n);
-    file.AddDouble("Dint", DintY.data(), n);
-    file.AddDouble("DintX", DintX.data(), n);
-    file.AddInt("BoundTypeInt", BoundTypeInt.data(), n);
-    file.AddDouble("BoundPosYInt", BoundPosYInt.data(), n);
-    file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
-  }
-};
 
 int LastNonZero(const double *values, int count) {
   int last = -1;
@@ -102,31 +51,16 @@ void SetList(Mem<double> &list, const double *values, int count) {
 // Zone M of a surface; 0 when its section is absent (the zone keeps its values).
 int ReadZoneSection(TRead1NF &file, TRasterZone &zone, const std::string &header) {
   if (!file.ReadSection(header)) return 0;
-  double packCoef[4] = {};
-  double microCoef[100] = {};
-  double origin[3] = {};
-  double angle[3] = {};
-  double upper[3] = {};
-  double lower[3] = {};
+  TZoneValues values;
   zone.HMikroLens = 0.0;
-  file.AddDouble("HMikroLens", &zone.HMikroLens);
-  file.AddInt("Packing", &zone.Packing);
-  file.AddDouble("PackCoef", packCoef, 4);
-  file.AddInt("MicroType", &zone.MicroType);
-  file.AddDouble("MicroCoef", microCoef, 100);
-  file.AddInt("SCType", &zone.SCType);
-  file.AddDouble("Origin", origin, 3);
-  file.AddDouble("Angle", angle, 3);
-  file.AddInt("LimitType", &zone.LimitType);
-  file.AddDouble("LimitUpper", upper, 3);
-  file.AddDouble("LimitLower", lower, 3);
+  RegisterZoneKeys(file, zone, values);
   file.ParseSection(0);
-  SetList(zone.PackCoef, packCoef, 4);
-  SetList(zone.MicroCoef, microCoef, 100);
-  SetList(zone.Origin, origin, 3);
-  SetList(zone.Angle, angle, 3);
-  SetList(zone.LimitUpper, upper, 3);
-  SetList(zone.LimitLower, lower, 3);
+  SetList(zone.PackCoef, values.packCoef, kFilePackingCoefficients);
+  SetList(zone.MicroCoef, values.microCoef, kFileMicroCoefficients);
+  SetList(zone.Origin, values.origin, kFileZoneVector);
+  SetList(zone.Angle, values.angle, kFileZoneVector);
+  SetList(zone.LimitUpper, values.upper, kFileZoneVector);
+  SetList(zone.LimitLower, values.lower, kFileZoneVector);
   zone.TrimCoefficients();
   return 1;
 }
@@ -136,47 +70,33 @@ int ReadZoneSection(TRead1NF &file, TRasterZone &zone, const std::string &header
 std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
                                const std::string &fileName) {
   if (!file.ReadSection(SurfaceSectionHeader(number))) return {};
-  double coefficients[kFileShapeCoefficients] = {};
-  double phase[kFilePhaseCoefficients] = {};
-  THOEParameters hoe;
-  int nv = 0;
-  int zoneCount = 0;
+  TSurfaceSectionValues values;
   TGeneralParameters &g = surface.general;
-  file.AddInt("TypeAsfer", &g.type);
-  file.AddInt("TypeAspher", &g.type);
-  file.AddDouble("AsCoef", coefficients, kFileShapeCoefficients);
-  file.AddInt("NRasterZones", &zoneCount);
-  file.AddDouble("FrenelHeight", &g.FrenelHeight);
-  file.AddInt("Nv", &nv);
-  file.AddDouble("Mhxy", &hoe.Mhxy);
-  file.AddDouble("Wlh", &hoe.Wlh);
-  file.AddInt("pD", &hoe.pD);
-  file.AddInt("Quantum", &hoe.Quantum);
-  file.AddDouble("Vh", phase, kFilePhaseCoefficients);
+  RegisterSurfaceSectionKeys(file, g, values);
   file.ParseSection(0);
   const std::string where =
       "The optical system file " + fileName + " cannot be read: surface " + std::to_string(number);
   if (g.type < 0 || g.type >= kSurfaceTypeCount)
     return where + " has the unknown type " + std::to_string(g.type) + ".";
-  if (zoneCount < 0 || zoneCount > kFileMaxZones)
-    return where + " has " + std::to_string(zoneCount) + " lens-array zones.";
+  if (values.zoneCount < 0 || values.zoneCount > kFileMaxZones)
+    return where + " has " + std::to_string(values.zoneCount) + " lens-array zones.";
 
-  int count = LastNonZero(coefficients, kFileShapeCoefficients) + 1;
-  if (g.type == kSurfaceTor || g.type == kSurfaceTorRing) count = 3;
-  SetList(surface.AsCoef, coefficients, count);
+  int count = LastNonZero(values.coefficients, kFileShapeCoefficients) + 1;
+  if (g.type == kSurfaceTor || g.type == kSurfaceTorRing) count = kTorCoefficients;
+  SetList(surface.AsCoef, values.coefficients, count);
   surface.hasAsCoef = count != 0 && surface.AsCoef.data != nullptr ? 1 : 0;
 
-  if (nv > 0) {
-    SetList(hoe.Vh, phase, kFilePhaseCoefficients);
-    surface.SetHOE(hoe, std::min(nv, kFilePhaseCoefficients));
+  if (values.phaseCount > 0) {
+    SetList(values.hoe.Vh, values.phase, kFilePhaseCoefficients);
+    surface.SetHOE(values.hoe, std::min(values.phaseCount, kFilePhaseCoefficients));
   } else {
     delete surface.hoe;
     surface.hoe = nullptr;
   }
 
   surface.zones.Clear();
-  if (zoneCount > 0 && surface.zones.Allocate(zoneCount, 1)) {
-    for (int m = 0; m < zoneCount; ++m)
+  if (values.zoneCount > 0 && surface.zones.Allocate(values.zoneCount, 1)) {
+    for (int m = 0; m < values.zoneCount; ++m)
       ReadZoneSection(file, surface.zones.data[m], ZoneSectionHeader(number, m + 1));
   }
   return {};
@@ -229,9 +149,9 @@ TReadResult SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double
   // The working wavelength falls back on a real one: the nearest to the mean among the
   // entries that are not 0, within their range.
   int nearest = -1;
-  double distance = 10000.0;
-  double shortest = 1e20;
-  double longest = -1e20;
+  double distance = 0.0;  // set by the first entry taken
+  double shortest = std::numeric_limits<double>::infinity();
+  double longest = -std::numeric_limits<double>::infinity();
   for (int i = 0; i < count; ++i) {
     info.Spectrum.data[i].lambda = lambdas[i];
     info.Spectrum.data[i].weight = weights[i];
@@ -343,56 +263,25 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   if (file.Open(path, 0) == nullptr)
     return "The optical system file " + path + " cannot be opened.";
   TOpticalSystemInformation &info = system.info;
-  double fields[kFileFieldValues] = {};
-  double lambdas[kFileWavelengths] = {};
-  double weights[kFileWavelengths] = {};
-  char name[kFileNameLength] = {};
-  char title[kFileNameLength] = {};
-  int count = 0;
+  TCommonValues common;
   system.DeleteAllSurfaces();
   info.N1 = 1.0;
   info.readerFlag = 1;
   info.TurnSystem = 0;
 
   if (file.ReadSection("[Common]")) {
-    file.AddString("Name", name);
-    file.AddString("Title", title);
-    file.AddInt("MonochromeSystem", &info.MonochromeSystem);
-    file.AddDouble("LambdaW", &info.LambdaW);
-    file.AddDouble("Lambda", lambdas, kFileWavelengths);
-    file.AddDouble("Weight", weights, kFileWavelengths);
-    file.AddDouble("Temperature", &info.Temperature);
-    file.AddDouble("Pressure", &info.Pressure);
-    file.AddInt("EnablePipe", &info.EnablePipe);
-    file.AddDouble("N1", &info.N1);
-    file.AddInt("Coord", &info.Coord);
-    file.AddInt("Difrac", &info.Difrac);
-    file.AddDouble("Discrete", &info.Discrete);
-    file.AddDouble("Discrette", &info.Discrete);
-    file.AddInt("ShowRecommendation", &info.ShowRecommendation);
-    file.AddInt("Nd", &info.Nd);
-    file.AddInt("Unit", &info.Unit);
-    file.AddDouble("AlfaM", fields, kFileFieldValues);
-    file.AddInt("Nray", &info.Nray);
-    file.AddInt("DrawAllRays", &info.DrawAllRays);
-    file.AddInt("Nsurf", &count);
-    file.AddInt("Npow", &count);
-    file.AddInt("TurnSystem", &info.TurnSystem);
-    file.AddInt("ObjectFinite", &info.ObjectFinite);
-    file.AddInt("ImageFinite", &info.ImageFinite);
-    file.AddInt("AutoSetPupilParameters", &info.AutoSetPupilParameters);
-    file.AddInt("Naper", &info.Naper);
-    file.AddDouble("Dentr", &info.Dentr);
+    RegisterCommonKeys(file, info, common);
     file.ParseSection(0);
   }
+  const int count = common.surfaceCount;
   // The user's name for the system: its own key, else a "Name" that is no file's path
   // (files written by hand name the system there; the program writes its path).
-  if (title[0] != '\0')
-    system.title = DecodeFileName(title);
-  else if (name[0] != '\0' && !IsFilePath(name))
-    system.title = DecodeFileName(name);
-  if (nameMode == kNameFromFile && name[0] != '\0')
-    system.name = DecodeFileName(name);
+  if (common.title[0] != '\0')
+    system.title = DecodeFileName(common.title);
+  else if (common.name[0] != '\0' && !IsFilePath(common.name))
+    system.title = DecodeFileName(common.name);
+  if (nameMode == kNameFromFile && common.name[0] != '\0')
+    system.name = DecodeFileName(common.name);
   else if (nameMode == kNameFromFileName)
     system.name = path;
   if (info.Nd < kFileMinNd || info.Nd > kFileMaxNd) {
@@ -405,17 +294,17 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   // The geometry in a file stands at the file's temperature: expanding it again on every
   // load made a system at 40 degrees grow with each save.
   info.geometryTemperature = info.Temperature;
-  if (info.Temperature < -273.15 || info.Pressure < 0.0)
+  if (info.Temperature < kAbsoluteZeroCelsius || info.Pressure < 0.0)
     return "The optical system file " + path + " gives an impossible temperature or pressure.";
   // An index below 1 is the user's choice; one of 0 or below would stop every ray.
   if (!(info.N1 > 0.0))
     return "The optical system file " + path + " gives the surrounding index " +
            FormatNumber(info.N1) + ".";
 
-  const int fieldCount = std::max(LastNonZero(fields, kFileFieldValues) + 1, 1);
+  const int fieldCount = std::max(LastNonZero(common.fields, kFileFieldValues) + 1, 1);
   if (!info.AlfaM.Allocate(fieldCount, 1)) return TReadResult::OutOfMemory();
   for (int i = 0; i < fieldCount; ++i)
-    info.AlfaM.data[i] = info.Unit == 1 ? fields[i] / kFileUnitFactor : fields[i];
+    info.AlfaM.data[i] = info.Unit == 1 ? common.fields[i] / kFileUnitFactor : common.fields[i];
 
   if (count > kFileMaxSurfaces)
     return "The optical system file " + path + " gives " + std::to_string(count) +
@@ -487,7 +376,7 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   }
   file.Close();
   if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
-  return SetSpectrum(info, lambdas, weights, path);
+  return SetSpectrum(info, common.lambdas, common.weights, path);
 }
 
 }  // namespace
@@ -526,7 +415,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   }
   // The file was read whole: it replaces this system, also when its glasses turn out to be
   // missing (the user keeps the data; the system then refuses to trace).
-  SetModifiedFlag();
+  MarkModelChanged();
   const int prepared = fresh->Prepare(0.0, 1, 1);
   std::swap(surfaces.data, fresh->surfaces.data);
   std::swap(surfaces.cols, fresh->surfaces.cols);
@@ -537,6 +426,6 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   title = fresh->title;
   remark = RemarkOf(text);
   materialsMissing = fresh->materialsMissing;
-  SetModifiedFlag();
+  MarkModelChanged();
   return prepared >= 0 ? 1 : 0;
 }

@@ -18,7 +18,7 @@
 
 namespace {
 
-int CountOf(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+int CountOf(const Mem<double> &m) { return m.Cells(); }
 
 void PrintNumber(std::FILE *out, const char *key, double value) {
   std::fprintf(out, "%s=%s", key, FormatNumber(value).c_str());
@@ -95,7 +95,7 @@ void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   std::fprintf(out, "MonochromeSystem=%d\n", info.MonochromeSystem);
   PrintNumber(out, "LambdaW", info.LambdaW);
   std::fprintf(out, "\n");
-  const int spectrumCount = info.Spectrum.data ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int spectrumCount = info.WavelengthCount();
   std::vector<double> lambdas;
   std::vector<double> weights;
   for (int i = 0; i < spectrumCount && i < kFileWavelengths; ++i) {
@@ -331,7 +331,7 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     file.SelectSection(SurfaceSectionHeader(i + 1));
     WriteSurfaceSection(s, out);
     file.Reset();
-    const int zoneCount = s.zones.data ? s.zones.cols * s.zones.rows : 0;
+    const int zoneCount = s.zones.Cells();
     for (int m = 0; m < zoneCount; ++m) {
       file.SelectSection(ZoneSectionHeader(i + 1, m + 1));
       WriteZone(s.zones.data[m], out);

@@ -1,6 +1,7 @@
 area_sources(OPTICS
   system_materials.cpp
   system_file_check.cpp
+  system_file_keys.cpp
   system_file_read.cpp
   system_file_write.cpp
   system_file_names.cpp)

@@ -81,7 +81,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       const int result = TraceRay(rays[r], mode, hits != nullptr ? &one : nullptr, 0);
       if (hits != nullptr) {
         int written = 0;
-        const int listed = one.data != nullptr ? one.cols * one.rows : 0;
+        const int listed = one.Cells();
         for (int k = 0; k < listed && one.data[k].x != kHitListEnd; ++k) {
           const TIntersectionPoint &h = one.data[k];
           AddHit(*hits, r, written, h.x, h.y, h.z, h.L, h.M, h.N);
@@ -96,8 +96,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     return passed;
   }
   if (wavefront) eikonal.Reset(1);
-  const int referenceCount =
-      eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
+  const int referenceCount = eikonal.referencePaths.Cells();
   TTraceBatch::TSurfaces shared = TTraceBatch::SurfacesFor(this);
   // Without a batch over the system, one lives for this call when there are several blocks,
   // so that each surface is looked at once rather than once per block.

@@ -134,7 +134,7 @@ int TOpticalSystem::TraceRay(TCurrentRay &ray, int mode, Mem<TIntersectionPoint>
   BeginRay(progress, ray, info.DrawAllRays, info.EnablePipe, info.ObjectFinite);
   const int enablePipe = info.EnablePipe;
   const int referenceCount =
-      eikonal.referencePaths.data ? eikonal.referencePaths.cols * eikonal.referencePaths.rows : 0;
+      eikonal.referencePaths.Cells();
   TCurrentRay &saved = SavedRay();
   // Inside a batch the surfaces come from its contiguous views.
   const TTraceBatch::TSurfaces batch = TTraceBatch::SurfacesFor(this);

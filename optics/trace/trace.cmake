@@ -1,5 +1,5 @@
 area_sources(OPTICS system_trace.cpp trace_batch.cpp batch_trace.cpp)
-area_tests(OPTICS tests/system_trace_test.cpp tests/batch_trace_test.cpp)
+area_tests(OPTICS tests/system_trace_test.cpp tests/batch_trace_test.cpp tests/image_coordinate_test.cpp)
 area_sources(OPTICS lane_trace.cpp ray_passage.cpp)
 area_tests(OPTICS tests/lane_trace_test.cpp tests/ray_passage_test.cpp)
 # The one-ray passages are bit for bit the lanes': no multiply and add contracted. Nor are

@@ -49,7 +49,7 @@ TTraceBatch::TSurfaces TTraceBatch::SurfacesFor(const TOpticalSystem *system) {
   TSurfaces found;
   for (const TTraceBatch *b = gActiveBatch; b != nullptr; b = b->outer_) {
     if (b->system_ != system) continue;
-    const int count = b->views_.data != nullptr ? b->views_.cols * b->views_.rows : 0;
+    const int count = b->views_.Cells();
     if (count == system->SurfaceCount() && count > 0) {
       found.views = b->views_.data;
       found.lanes = b->lanes_.data;

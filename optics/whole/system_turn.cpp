@@ -7,6 +7,7 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -28,11 +29,11 @@ void TOpticalSystem::TurnSystem() {
 
   // New field values, seen from the image side; fields whose chief ray fails are dropped.
   Mem<double> &fields = info.AlfaM;
-  const int fieldCount = fields.data != nullptr ? fields.cols * fields.rows : 0;
+  const int fieldCount = fields.Cells();
   int kept = 0;
   for (int k = 0; k < fieldCount; ++k) {
     const double f = fields.data[k];
-    SetModifiedFlag();
+    MarkModelChanged();
     SolveChiefRay(f, 0.0);
     TCurrentRay chief = MakeRay(f, 0.0, 0.0, 0.0);
     chief.traceThrough = 1;
@@ -41,7 +42,7 @@ void TOpticalSystem::TurnSystem() {
         chief.status == kRayMissedSurface)
       continue;
     double value =
-        info.ImageFinite != 0 ? chief.y : std::atan(chief.M / chief.L) * kRadiansToDegrees;
+        info.ImageFinite != 0 ? chief.y : ImageAngle(chief.M, chief.L) * kRadiansToDegrees;
     if (std::fabs(value) < kZeroField || !std::isfinite(value)) value = 0.0;
     fields.data[kept++] = value;
   }
@@ -78,5 +79,5 @@ void TOpticalSystem::TurnSystem() {
   // A given diameter becomes the exit pupil's, which the turned system enters by; a pupil
   // taken from the stop (0) still is, since the stop is the same surface.
   if (info.Dentr > 0.0) info.Dentr = info.exitPupilDiameter;
-  SetModifiedFlag();
+  MarkModelChanged();
 }

@@ -93,9 +93,8 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
   largest.Zero();
   Mem<TIntersectionPoint> hits(kHitListCapacity, 1);
 
-  const int fieldCount = info.AlfaM.data != nullptr ? info.AlfaM.cols * info.AlfaM.rows : 0;
-  const int spectrumCount =
-      info.Spectrum.data != nullptr ? info.Spectrum.cols * info.Spectrum.rows : 0;
+  const int fieldCount = info.BeamCount();
+  const int spectrumCount = info.WavelengthCount();
   const int wavelengths = info.MonochromeSystem ? 1 : spectrumCount;
   const double working = info.LambdaW;
   for (int w = 0; w < wavelengths; ++w) {
@@ -113,7 +112,7 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
         TCurrentRay ray = MakeRay(f, 0.0, j * step + start, 0.0);
         ray.traceThrough = 1;
         TraceRay(ray, kTracePlain, &hits, 0);
-        const int hitCount = hits.data != nullptr ? hits.cols * hits.rows : 0;
+        const int hitCount = hits.Cells();
         if (hitCount < n) continue;
         for (int i = 0; i < n && hits.data[i].x != kHitListEnd; ++i) {
           const TIntersectionPoint &hit = hits.data[i];
@@ -127,7 +126,7 @@ void TOpticalSystem::FitSemiHeights(int first, int last, int rayCount) {
     }
   }
   for (int i = first; i <= last; ++i) surfaces.data[i]->general.semiHeightExt = largest.data[i];
-  SetModifiedFlag();
+  MarkModelChanged();
 }
 
 void TOpticalSystem::StrehlEstimates(double &peakRatio, double &wavefrontEstimate,

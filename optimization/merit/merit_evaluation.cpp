@@ -14,8 +14,10 @@
 
 #include "analysis/narcissus/narciss_term.h"
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
 #include "optics/pupils/chief_ray_aims.h"
 #include "optics/pupils/field_rays.h"
+#include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/trace/trace_rules.h"
 #include "optimization/merit/optimization_functions.h"
@@ -28,25 +30,18 @@ namespace {
 constexpr double kTwoPiSquared = 39.47841760435743;
 // At this exponent or above the Strehl ratio is taken as 0 (a variance of 0.76 waves^2).
 constexpr double kStrehlExponentLimit = 30.0;
-// Transverse measures of an image at infinity are angles in milliradians.
-constexpr double kMilliradians = 1000.0;
 // A paraxial image height at or below this gives no distortion.
 constexpr double kParaxialHeightFloor = 1e-10;
 // Micrometres per millimetre: path differences in mm over wavelengths in micrometres.
 constexpr double kMicrometresPerMm = 1000.0;
 
-template <class T>
-int CellsOf(const Mem<T> &list) {
-  return list.data != nullptr ? list.cols * list.rows : 0;
-}
-
 // The transverse measure of a ray in the last surface's frame: its height (mm) for a finite
 // image, its angle (mrad) for an image at infinity.
 double Meridional(const TCurrentRay &ray, int imageFinite) {
-  return imageFinite != 0 ? ray.y : std::atan(ray.M / ray.L) * kMilliradians;
+  return ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
 }
 double Sagittal(const TCurrentRay &ray, int imageFinite) {
-  return imageFinite != 0 ? ray.z : std::atan(ray.N / ray.L) * kMilliradians;
+  return ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
 }
 
 bool Weighted(const Mem<TFunctionDescription> &table) {
@@ -93,17 +88,17 @@ int TOptimizationFunctions::Compute() {
       footprint.Clear();
       if (surfaces > 0) footprint.Allocate(surfaces, 1);
     }
-    for (int k = 0; k < footprint.cols * footprint.rows && footprint.data != nullptr; ++k)
+    for (int k = 0; k < footprint.Cells(); ++k)
       footprint.data[k] = DPOINT3();
   }
-  const double workingLambda = s.info.LambdaW;
+  // The passes prepare the system at each wavelength: it goes back to the working one.
+  TWorkingWavelength working(s, TWavelengthRestore::kPrepareWhenChanged);
   const int configurations = std::min(system->ConfigurationCount(), records.cols);
   // Every chief ray of this evaluation starts where the last one of its beam was aimed.
   const TChiefRayAimsLent warmStarts(s, chiefRayAims);
   int result = 1;
   for (int c = 0; c < configurations && result != 0; ++c) result = EvaluateConfiguration(c);
-  // The passes prepared the system at each wavelength: it goes back to the working one.
-  if (s.info.LambdaW != workingLambda) s.Prepare(workingLambda, 1, 0);
+  working.Restore();
   if (RefreshViews != 0) RestoreSystem();
   if (result != 0 && fault.AnyFlagSet() != 0) result = 0;
   if (result == 0 && failure == kEvaluationDone) failure = kEvaluationFault;
@@ -119,7 +114,7 @@ int TOptimizationFunctions::EvaluateConfiguration(int c) {
   int positive = 0;
   for (int r = 0; r < beams; ++r) positive += Record(c, r)->Wbeam > 0.0 ? 1 : 0;
   const int listed = std::max(1, positive);
-  if (CellsOf(fieldY) < listed && (!fieldY.Allocate(listed, 1) || !fieldZ.Allocate(listed, 1))) {
+  if (fieldY.Cells() < listed && (!fieldY.Allocate(listed, 1) || !fieldZ.Allocate(listed, 1))) {
     failure = kEvaluationUnprepared;
     return 0;
   }
@@ -272,7 +267,7 @@ int TOptimizationFunctions::EvaluateBeam(TFunctionsParameters &record, int w, bo
 void TOptimizationFunctions::TraceFan(TFunctionsParameters &record, int w, bool sagittal, TPass &pass) {
   TOpticalSystem &s = system->System();
   const int rays = record.NrayInBeam;
-  if (CellsOf(fanResults) < rays &&
+  if (fanResults.Cells() < rays &&
       (!fanRays.Allocate(rays, 1) || !fanResults.Allocate(rays, 1) || !fanWavefronts.Allocate(rays, 1)))
     return;
   const double step = pass.pupilDiameter / (rays - 1);
@@ -329,7 +324,7 @@ void TOptimizationFunctions::NoteFailedRay(const TCurrentRay &ray, double p) {
 
 void TOptimizationFunctions::KeepFootprint(bool sagittal) {
   const TOpticalSystem &s = system->System();
-  const int count = std::min(hits.data != nullptr ? hits.cols * hits.rows : 0, footprint.cols * footprint.rows);
+  const int count = std::min(hits.Cells(), footprint.cols * footprint.rows);
   for (int k = 0; k < count && footprint.data != nullptr; ++k) {
     const TIntersectionPoint &hit = hits.data[k];
     if (hit.x == kHitListEnd) break;

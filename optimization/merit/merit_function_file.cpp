@@ -42,7 +42,7 @@ void WritePair(std::FILE *out, const char *key, const TFunctionDescription &d, c
 }
 
 void SetAll(Mem<TFunctionDescription> &table, double target, double weight) {
-  for (int k = 0; table.data != nullptr && k < table.cols * table.rows; ++k) {
+  for (int k = 0; k < table.Cells(); ++k) {
     table.data[k].Target = target;
     table.data[k].Weight = weight;
   }

@@ -8,7 +8,7 @@
 namespace {
 
 int CellCount(const Mem<TFunctionDescription> &table) {
-  return table.data != nullptr ? table.cols * table.rows : 0;
+  return table.Cells();
 }
 
 // The per-wavelength table of a kind; null for the ray kinds and Narciss.
@@ -76,10 +76,6 @@ void FillEntries(Mem<TFunctionDescription> &table, int n, double target, double 
   }
 }
 
-int FieldCount(const TOpticalSystem &s) {
-  return s.info.AlfaM.data != nullptr ? s.info.AlfaM.cols * s.info.AlfaM.rows : 0;
-}
-
 }  // namespace
 
 void TOptimizationFunctions::FitRecord(TFunctionsParameters &r, int n) {
@@ -101,9 +97,7 @@ const TFunctionsParameters *TOptimizationFunctions::Record(int c, int r) const {
 
 int TOptimizationFunctions::WavelengthCount() const {
   if (PolychromeOptimization == 0 || system == nullptr) return 1;
-  const Mem<TSpectralInfo> &spectrum = system->System().info.Spectrum;
-  const int count = spectrum.data != nullptr ? spectrum.cols * spectrum.rows : 0;
-  return std::max(1, count);
+  return std::max(1, system->System().info.WavelengthCount());
 }
 
 void TOptimizationFunctions::Rebuild(TConfiguredSystem *owner) {
@@ -114,7 +108,7 @@ void TOptimizationFunctions::Rebuild(TConfiguredSystem *owner) {
   footprint.Clear();
   if (owner == nullptr) return;
   const int configurations = owner->ConfigurationCount();
-  const int beams = FieldCount(owner->System());
+  const int beams = owner->System().info.BeamCount();
   if (configurations <= 0) return;
   if (beams > 0) records.Allocate(configurations, beams);
   const int n = WavelengthCount();
@@ -123,7 +117,7 @@ void TOptimizationFunctions::Rebuild(TConfiguredSystem *owner) {
     owner->SelectConfiguration(c);
     TOpticalSystem &s = owner->System();
     s.Prepare(0.0, 1, 1);
-    const int count = FieldCount(s);
+    const int count = s.info.BeamCount();
     if (count > records.rows) records.Resize(configurations, count);
     for (int r = 0; r < count; ++r) {
       TFunctionsParameters *record = Record(c, r);
@@ -153,7 +147,7 @@ void TOptimizationFunctions::SetConfigurations() {
     if (records.cols != configurations && records.rows > 0) records.Resize(configurations, records.rows);
   }
   const int n = WavelengthCount();
-  for (int k = 0; records.data != nullptr && k < records.cols * records.rows; ++k) FitRecord(records.data[k], n);
+  for (int k = 0; k < records.Cells(); ++k) FitRecord(records.data[k], n);
   BuildIndex();
 }
 

@@ -36,10 +36,6 @@ void RayColumn(Mem<TFunctionDescription> &table, int rays, double target, double
   for (int j = 0; j < rays; ++j) table.data[j] = TFunctionDescription{target, weight, 0.0};
 }
 
-int FieldCount(const TOpticalSystem &s) {
-  return s.info.AlfaM.data != nullptr ? s.info.AlfaM.cols * s.info.AlfaM.rows : 0;
-}
-
 }  // namespace
 
 TOptimizationFunctionsPage::TOptimizationFunctionsPage(TOptimizationFunctions &functions) : functions_(functions) {
@@ -86,7 +82,7 @@ void TOptimizationFunctionsPage::Setup() {
     millimetresEnabled = s.info.ObjectFinite != 0;
     double smallest = 1e20, largest = -1e20;
     const Mem<TSpectralInfo> &spectrum = s.info.Spectrum;
-    for (int w = 0; spectrum.data != nullptr && w < spectrum.cols * spectrum.rows; ++w) {
+    for (int w = 0; w < spectrum.Cells(); ++w) {
       smallest = std::min(smallest, spectrum.data[w].lambda);
       largest = std::max(largest, spectrum.data[w].lambda);
     }
@@ -239,7 +235,7 @@ void TOptimizationFunctionsPage::InitParameters() {
   system->SelectConfiguration(configuration);
   TOpticalSystem &s = system->System();
   s.Prepare(0.0, 1, 1);
-  const int fields = std::max(1, FieldCount(s));
+  const int fields = std::max(1, s.info.BeamCount());
   const int configurations = ConfigurationCountShown();
   if (functions_.Beams() != fields || functions_.Configurations() != configurations) {
     if (functions_.records.data == nullptr)
@@ -249,7 +245,7 @@ void TOptimizationFunctionsPage::InitParameters() {
   }
   if (TFunctionsParameters *origin = BeamRecord(0)) {
     auto fill = [](Mem<TFunctionDescription> &table, double target, double w) {
-      for (int k = 0; table.data != nullptr && k < table.cols * table.rows; ++k)
+      for (int k = 0; k < table.Cells(); ++k)
         table.data[k] = TFunctionDescription{target, w, 0.0};
     };
     if (origin->Focus.data == nullptr) OneEntry(origin->Focus, 0.0, 0.0);
@@ -264,7 +260,7 @@ void TOptimizationFunctionsPage::InitParameters() {
     beam->Ybeam = beam->Zbeam = beam->Wbeam = 0.0;
   }
   // Every field of the system becomes a beam, also beyond the table's rows.
-  for (int k = 0; k < FieldCount(s) && k < functions_.Beams(); ++k) {
+  for (int k = 0; k < s.info.BeamCount() && k < functions_.Beams(); ++k) {
     TFunctionsParameters *beam = BeamRecord(k);
     beam->Ybeam = s.info.AlfaM.data[k];
     beam->Zbeam = 0.0;

@@ -47,7 +47,7 @@ DPOINT3 Gap(const TOpticalSystem &system, int surf) {
 
 // Coefficient k of a list, 0 when the list is shorter.
 double CoefficientOf(const Mem<double> &list, int k) {
-  return list.data != nullptr && k < list.cols * list.rows ? list.data[k] : 0.0;
+  return k < list.Cells() ? list.data[k] : 0.0;
 }
 
 // Grows a coefficient list to k + 1 entries when shorter (keeping its values) and sets

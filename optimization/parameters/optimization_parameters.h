@@ -30,7 +30,7 @@ class TOptimizationParameters {
   void SetOwner(TConfiguredSystem *system) { owner = system; }
   TConfiguredSystem *Owner() const { return owner; }
 
-  int Count() const { return list.data != nullptr ? list.cols * list.rows : 0; }
+  int Count() const { return list.Cells(); }
   // A copy of parameter i; a default record outside the list.
   TParameterDescription Get(int i) const;
   // The first parameter of that configuration, surface and type; -1 when none.

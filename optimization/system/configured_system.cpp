@@ -9,6 +9,6 @@ int TConfiguredSystem::PrepareAndUpdatePupils(double fieldY, double fieldZ) {
   const int prepared = system.Prepare(0.0, 1, 0);
   if (prepared < 0) return prepared;
   // The preparation solved the first field; another field point needs its own solve.
-  SetModifiedFlag();
+  MarkModelChanged();
   return system.UpdatePupils(fieldY, fieldZ);
 }

@@ -1,6 +1,7 @@
 #include "optimization/windows/functions_tables.h"
 
 #include "optimization/panels/functions_page.h"
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -12,7 +13,7 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 
 // The sans face of the dialogs at a point size, 96 pixels an inch.
-TFont *SansFont(int points) { return new TFont("MS Sans Serif", -(points * 96 + 36) / 72); }
+TFont *SansFont(int points) { return new TFont(kFaceSansSerif, -(points * 96 + 36) / 72); }
 
 void SetTableColours(TWinDirectTable &table) {
   table.Grid()->SetColors(kBlack, kWhite);

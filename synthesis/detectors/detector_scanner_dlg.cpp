@@ -7,6 +7,7 @@
 #include "imaging/testobject/detector_parameters.h"
 #include "imaging/testobject/scanner_parameters.h"
 #include "imaging/testobject/test_image.h"
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/windows/window_handles.h"
@@ -100,7 +101,7 @@ class TDetectorScannerDlg::TTrackDrawing final : public TScanTrackObserver {
     graph_->SetPlotArea(0, 0, 0, 0, false, true);
     graph_->SetPlotArea(24, 4, -4, -14, true, true);
     graph_->SetWorld(0.0, kTimeAxisReach * scanner.ScanTime, low, high);
-    TOFont axisFont("MS Serif", static_cast<int>(kSystemFontHeight * kAxisFontShare));
+    TOFont axisFont(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontShare));
     graph_->DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
     TGraphTracer red(graph_, kScannedColor, 1, PS_INSIDEFRAME);
     TGraphTracer green(graph_, kCrossColor, 1, PS_INSIDEFRAME);

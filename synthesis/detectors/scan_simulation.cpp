@@ -6,11 +6,10 @@
 #include "document/system/system_image.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 #include "synthesis/detectors/scan_animation.h"
 
 namespace {
-
-constexpr double kMilliradiansPerRadian = 1000.0;
 
 // The scanned coordinate's and the cross coordinate's extremes so far, each at its first
 // occurrence: a later equal value does not take the place of an extreme.
@@ -39,14 +38,11 @@ bool ChiefRayImagePoint(TOpticalSystem &system, double fieldY, double fieldZ, bo
   TCurrentRay ray = system.MakeRay(fieldY, fieldZ, 0.0, 0.0);
   ray.traceThrough = system.info.DrawAllRays;
   if (system.TraceRay(ray, kTracePlain, nullptr, 0) == 0) return false;
-  if (!imageAtInfinity) {
-    point = {ray.y, ray.z};
-  } else {
-    // An image at infinity is measured in angles, as its pixels are.
-    if (!(ray.L != 0.0)) return false;
-    point = {kMilliradiansPerRadian * std::atan(ray.M / ray.L),
-             kMilliradiansPerRadian * std::atan(ray.N / ray.L)};
-  }
+  // An image at infinity is measured in angles, as its pixels are.
+  if (imageAtInfinity && !(ray.L != 0.0)) return false;
+  const int imageFinite = imageAtInfinity ? 0 : 1;
+  point = {ImageCoordinate(imageFinite, ray.y, ray.M, ray.L),
+           ImageCoordinate(imageFinite, ray.z, ray.N, ray.L)};
   return std::isfinite(point.y) && std::isfinite(point.z);
 }
 
@@ -98,7 +94,7 @@ void TSystemPlacements::Save(const TSystemImage &system) {
     surfaces_.push_back(place);
   }
   for (int e = 0; e < system.ElementCount(); ++e) references_.push_back(system.elements.data[e].referencePoint);
-  modified_ = system.IsModified();
+  modified_ = system.HasUnsavedChanges();
 }
 
 void TSystemPlacements::Restore(TSystemImage &system) const {
@@ -112,9 +108,9 @@ void TSystemPlacements::Restore(TSystemImage &system) const {
   const int elements = std::min(system.ElementCount(), static_cast<int>(references_.size()));
   for (int e = 0; e < elements; ++e) system.elements.data[e].referencePoint = references_[static_cast<std::size_t>(e)];
   // The surfaces moved: the system is prepared anew and its pupils solved again.
-  SetModifiedFlag();
+  MarkModelChanged();
   system.Update();
-  system.SetModified(modified_);
+  system.SetUnsavedChanges(modified_);
 }
 
 TScanTrackResult RecordScanTrack(TSystemImage &system, TScanAnimation &animation,

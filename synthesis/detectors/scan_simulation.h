@@ -17,8 +17,8 @@ class TScanAnimation;
 class TSystemImage;
 
 // Where the chief ray of the field point (fieldY, fieldZ) meets the image: y and z in the
-// last surface's frame (mm), or, for an image at infinity, 1000 atan(M / L) and
-// 1000 atan(N / L) (mrad). False when the ray does not pass.
+// last surface's frame (mm), or, for an image at infinity, its angles (mrad) by the one
+// image-coordinate rule (ImageCoordinate). False when the ray does not pass.
 bool ChiefRayImagePoint(TOpticalSystem &system, double fieldY, double fieldZ, bool imageAtInfinity,
                         TScanPosition &point);
 

@@ -5,6 +5,7 @@
 
 #include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
+#include "optics/trace/image_coordinate.h"
 
 namespace {
 
@@ -12,11 +13,11 @@ constexpr double kNoExtent = 1.0e20;
 
 // The ray's place in the image: its height, or its angle in milliradians at infinity.
 double ImageY(const TCurrentRay &ray, bool finite) {
-  return finite ? ray.y : (ray.L != 0.0 ? std::atan(ray.M / ray.L) * 1000.0 : 0.0);
+  return ray.L != 0.0 || finite ? ImageCoordinate(finite, ray.y, ray.M, ray.L) : 0.0;
 }
 
 double ImageZ(const TCurrentRay &ray, bool finite) {
-  return finite ? ray.z : (ray.L != 0.0 ? std::atan(ray.N / ray.L) * 1000.0 : 0.0);
+  return ray.L != 0.0 || finite ? ImageCoordinate(finite, ray.z, ray.N, ray.L) : 0.0;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
+#include "optics/trace/image_coordinate.h"
 
 namespace {
 
@@ -111,8 +112,8 @@ bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh) {
   const TCurrentRay start = oblique;
   if (system.TraceRay(oblique, kTracePlainGlobal, nullptr, 0) == 0) return false;
   // The angles are taken about the optical axis x in the meridional plane (x, y).
-  const double startAngle = start.L != 0.0 ? std::atan(start.M / start.L) : 0.0;
-  const double endAngle = axial.L != 0.0 ? std::atan(axial.M / axial.L) : 0.0;
+  const double startAngle = start.L != 0.0 ? ImageAngle(start.M, start.L) : 0.0;
+  const double endAngle = axial.L != 0.0 ? ImageAngle(axial.M, axial.L) : 0.0;
   du = startAngle - endAngle;
   dh = oblique.y - axial.y;
   return true;

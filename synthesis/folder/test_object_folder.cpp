@@ -1,3 +1,4 @@
+#include "platform/core/font_faces.h"
 #include "synthesis/folder/test_object_folder.h"
 
 #include <cstdio>
@@ -52,7 +53,7 @@ const TDialogTemplate kTestFolderTemplate{
         {"STATIC", "", kFolderStatusText, SS_LEFT, 6, 268, 220, 9},
         {"STATIC", "", kFolderProgressMarker, SS_LEFT, 0, 282, 232, 1},
     },
-    "MS Sans Serif", 8, "TestObjectMenu"};
+    kFaceSansSerif, 8, "TestObjectMenu"};
 const TDialogRegistration kTestFolderRegistration(kTestFolderTemplate);
 
 const TMenuTemplateItem kTestObjectMenu[] = {
@@ -82,6 +83,13 @@ const TResponseTableEntry kTestFolderTable[] = {
     EvCommand<&TTestObjectFolder::CmSaveSettingsAs>(CM_SYNTHESIS_SAVE_SETTINGS_AS),
     EvCommand<&TTestObjectFolder::CmDefaultSettings>(CM_SYNTHESIS_DEFAULT_SETTINGS),
     EvCommand<&TTestObjectFolder::CmHelp>(CM_SYNTHESIS_HELP),
+    // The folder answers for its own menu: the question would otherwise climb to the
+    // editor, whose commands of the same numbers are off while the folder is open.
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_READ_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_SAVE_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_SAVE_SETTINGS_AS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_DEFAULT_SETTINGS),
+    EvCommandEnable<&TTestObjectFolder::CeSettingsFile>(CM_SYNTHESIS_HELP),
     EvMessage<&TTestObjectFolder::SetColorMode>(WM_PICTURE_MODE),
     EvMessage<&TTestObjectFolder::PictureRedrawn>(WM_PICTURE_NOTICE),
 };

@@ -51,6 +51,8 @@ enum TTestFolderMenu : int {
 constexpr int CM_SYNTHESIS_FOLDER_DESTROYED = 1129;
 // The PSF grid size the folder gives the system while it is open.
 constexpr int kSynthesisNd = 256;
+// The page of the program's help that the folder's Help opens.
+constexpr int kSynthesisHelpContext = 65;
 
 class TTestObjectFolder : public TBookMarkFolder,
                           public TTestObject,

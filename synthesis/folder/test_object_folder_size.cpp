@@ -40,7 +40,7 @@ void TTestObjectFolder::TakeBorrowedSettings() {
   info.Nd = kSynthesisNd;
   double discrete = info.Discrete;
   int difrac = info.Difrac;
-  if (EstimateDiffractionSampling(*system_, discrete, difrac, 0)) {
+  if (EstimateDiffractionSampling(*system_, discrete, difrac)) {
     info.Discrete = discrete;
     info.Difrac = difrac;
   }

@@ -135,7 +135,7 @@ void TTestObjectSettings::FillColorModes() {
   TSystemImage *system = folder_ != nullptr ? folder_->System() : nullptr;
   if (scales == nullptr || system == nullptr) return;
   const Mem<TSpectralInfo> &spectrum = system->info.Spectrum;
-  const int count = spectrum.data ? spectrum.cols * spectrum.rows : 0;
+  const int count = spectrum.Cells();
   float shortest = 1e20f, longest = -1e20f;
   for (int i = 0; i < count; ++i) {
     const float lambda = static_cast<float>(spectrum.data[i].lambda);
@@ -226,7 +226,7 @@ bool TTestObjectSettings::KeepTvLines() {
   if (shared == nullptr || system == nullptr || (shared->colorMode & kTvBit) == 0) return false;
   const double primaries[] = {kTvBlue, kTvGreen, kTvRed};
   const Mem<TSpectralInfo> &spectrum = system->info.Spectrum;
-  bool same = spectrum.data != nullptr && spectrum.cols * spectrum.rows == 3;
+  bool same = system->info.WavelengthCount() == 3;
   for (int i = 0; same && i < 3; ++i)
     same = spectrum.data[i].lambda == primaries[i] && spectrum.data[i].weight == 1.0;
   if (same) return false;

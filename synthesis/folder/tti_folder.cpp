@@ -17,7 +17,6 @@
 namespace {
 
 constexpr const char *kTtiFilter = "Settings(*.tti)|*.tti|All files (*.*)|*.*|";
-constexpr int kFolderHelpContext = 65;
 constexpr int kMatrixSizes = 6;
 constexpr int kColorScales = 4;
 constexpr int kSpectrumModes = 2;
@@ -173,6 +172,12 @@ void TTestObjectFolder::ApplyTtiSettings(const TTtiSettings &values, unsigned se
   ShowParameters();
 }
 
+// The settings commands stay offered while the folder is idle; during a synthesis they
+// would change what is being computed.
+void TTestObjectFolder::CeSettingsFile(TCommandEnabler &enabler) {
+  enabler.Enable(!Busy() || enabler.GetId() == CM_SYNTHESIS_HELP);
+}
+
 void TTestObjectFolder::CmOpenSettings() { ReadSettings(std::string(), true); }
 
 void TTestObjectFolder::CmSaveSettings() { WriteSettings(std::string()); }
@@ -210,5 +215,5 @@ void TTestObjectFolder::CmDefaultSettings() {
 }
 
 void TTestObjectFolder::CmHelp() {
-  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kFolderHelpContext);
+  WinHelp(GetHandle(), ApplicationHelpFile().c_str(), HELP_CONTEXT, kSynthesisHelpContext);
 }

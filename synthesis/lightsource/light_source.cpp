@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "synthesis/lightsource/vec3.h"
 
@@ -98,7 +99,7 @@ void TTriangle::RandomPoint(double point[3]) const {
 
 void TTriangle::RandomLambertDirection(double direction[3]) const {
   // cos(theta) = sqrt(u) makes the density of directions proportional to cos(theta).
-  const double phi = 2.0 * M_PI * UnitDraw();
+  const double phi = 2.0 * kPi * UnitDraw();
   const double c = std::sqrt(UnitDraw());
   const double s = std::sqrt(std::max(0.0, 1.0 - c * c));
   const double su = s * std::cos(phi);

@@ -67,7 +67,7 @@ std::string InTempDir(const std::string &name) {
 bool Emits(const TLightSource &source) {
   if (source.SourceType == kSolidSource)
     return source.Triangles.data != nullptr && source.Triangles.cols * source.Triangles.rows > 0;
-  const int zones = source.Zones.data != nullptr ? source.Zones.cols * source.Zones.rows : 0;
+  const int zones = source.Zones.Cells();
   for (int k = 0; k < zones; ++k) {
     const TLightSourceZone &zone = source.Zones.data[k];
     if (zone.Bright > 0.0 && zone.Az > 0.0 && zone.Ay > 0.0) return true;
@@ -232,7 +232,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   if (shared == nullptr || system == nullptr || n == 0 || system->SurfaceCount() < 2) return 0;
   const TSourceRaster grid{n, std::fabs(shared->pixelSize)};
   if (!(grid.pixel > 0.0)) return 0;
-  const int listed = system->info.Spectrum.data != nullptr ? system->info.Spectrum.cols * system->info.Spectrum.rows : 0;
+  const int listed = system->info.WavelengthCount();
   const int components = listed > 0 ? listed : 1;
   TObjectPageOwner *pageOwner = Page() != nullptr ? Page()->Owner() : nullptr;
   TOGauge *gauge = pageOwner != nullptr ? pageOwner->ProgressGauge() : nullptr;

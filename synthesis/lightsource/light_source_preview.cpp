@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "foundation/helpers/helpers.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/vector.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/windows/window.h"
@@ -20,8 +21,8 @@ constexpr int kPreviewSize = 300;
 constexpr COLORREF kPreviewBackground = RGB(0, 0, 64);
 constexpr COLORREF kAxisColor = RGB(255, 255, 255);
 // The view looks down at 35 degrees and round at 70.
-constexpr double kViewAngleA = 35.0 * M_PI / 180.0;
-constexpr double kViewAngleB = 70.0 * M_PI / 180.0;
+constexpr double kViewAngleA = 35.0 * kPi / 180.0;
+constexpr double kViewAngleB = 70.0 * kPi / 180.0;
 
 void DrawAxes(TDrv3D &renderer, int width) {
   const DPOINT3 origin(0.0, 0.0, 0.0);
@@ -90,7 +91,7 @@ TPaint3D *PaintLightSource(TWindow *parent, TLightSource &source) {
   if (renderer == nullptr) return window;
   renderer->SetViewAngles(kViewAngleA, kViewAngleB);
   renderer->SetViewCentre(kPreviewSize / 2.0, kPreviewSize / 2.0);
-  renderer->SetTransform(DANGLE3(0.0, M_PI / 2.0, M_PI / 2.0), DPOINT3(0.0, 0.0, 0.0));
+  renderer->SetTransform(DANGLE3(0.0, kPi / 2.0, kPi / 2.0), DPOINT3(0.0, 0.0, 0.0));
   if (SharedPalette != nullptr) SharedPalette->SetRange(0);
   SetWaitCursor();
   const int width = window->GetClientRect().right;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "foundation/helpers/helpers.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "platform/core/clock.h"
 #include "platform/core/message_box.h"
@@ -17,7 +18,7 @@ namespace {
 // A direction uniform over the band low <= dx <= high of the unit sphere.
 void DrawBandDirection(double low, double high, double direction[3]) {
   direction[0] = RandomUniform(low, high);
-  const double phi = 2.0 * M_PI * RandomUniform(0.0, 1.0);
+  const double phi = 2.0 * kPi * RandomUniform(0.0, 1.0);
   const double s = std::sqrt(std::max(0.0, 1.0 - direction[0] * direction[0]));
   direction[1] = s * std::cos(phi);
   direction[2] = s * std::sin(phi);

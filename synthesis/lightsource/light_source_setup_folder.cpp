@@ -40,11 +40,6 @@ const TResponseTableEntry kSetupFolderTable[] = {
     EvCommand<&TLightSourceSetupFolder::CmHelp>(kSetupHelp),
 };
 
-template <class T>
-int Count(const Mem<T> &list) {
-  return list.data != nullptr ? list.cols * list.rows : 0;
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -57,10 +52,10 @@ std::string BeyondTheTables(const TLightSource &source) {
     int count;
     int rows;
     const char *what;
-  } lists[] = {{Count(source.Zones), kZoneRows, "zones"},
-               {Count(source.LocLimits), kLimitRows, "location limits"},
-               {Count(source.Screens), kScreenRows, "screens"},
-               {Count(source.Spectrum), kWavelengthRows, "wavelengths"}};
+  } lists[] = {{source.Zones.Cells(), kZoneRows, "zones"},
+               {source.LocLimits.Cells(), kLimitRows, "location limits"},
+               {source.Screens.Cells(), kScreenRows, "screens"},
+               {source.Spectrum.Cells(), kWavelengthRows, "wavelengths"}};
   for (const auto &list : lists)
     if (list.count > list.rows)
       return "holds " + std::to_string(list.count) + " " + list.what + "; the set-up shows at most " +

@@ -59,11 +59,6 @@ const TResponseTableEntry kTypeTable[] = {
     EvCommand<&TLightSourceSetupTypeDlg::CmSetForAll>(kCmSetForAllObjects),
 };
 
-template <class T>
-int Count(const Mem<T> &list) {
-  return list.data != nullptr ? list.cols * list.rows : 0;
-}
-
 // The value as a table cell shows it ("%8g"), read back.
 double AsShown(double value) {
   char text[64];
@@ -173,7 +168,7 @@ int TLightSourceSetupTypeDlg::ReadData() {
   const int type = kindList_->GetSelIndex() == kZonesIndex ? kZoneSource : kSolidSource;
   if (type == kZoneSource) {
     if (zonesTable_ == nullptr || zonesTable_->CellsToValues() == 0) return 0;
-    const int former = Count(source.Zones);
+    const int former = source.Zones.Cells();
     for (int r = 0; r < std::min(former, static_cast<int>(kZoneRows)); ++r) {
       const TLightSourceZone &zone = source.Zones.data[r];
       zoneZ_.data[r] = Kept(zoneZ_.data[r], zone.Z);
@@ -199,18 +194,18 @@ int TLightSourceSetupTypeDlg::ReadData() {
     }
     source.Zones.Swap(zones);
   } else {
-    const int n = Count(source.ObjectNames);
+    const int n = source.ObjectNames.Cells();
     if (objectTable_ != nullptr && n > 1) {
       if (objectTable_->CellsToValues() == 0) return 0;
-      for (int i = 1; i < n && i < Count(objectTemperatures_); ++i)
+      for (int i = 1; i < n && i < objectTemperatures_.Cells(); ++i)
         if (!(objectTemperatures_.data[i] >= 0.0f)) {
           Refuse("The temperature of \"" + std::string(objectNames_.data[i].c_str()) +
                  "\" can not be negative.");
           objectTable_->Grid()->SetCurrentCell(1, i - 1);
           return 0;
         }
-      if (Count(source.ObjectTemperatures) < n) return 0;
-      for (int i = 1; i < n && i < Count(objectTemperatures_); ++i)
+      if (source.ObjectTemperatures.Cells() < n) return 0;
+      for (int i = 1; i < n && i < objectTemperatures_.Cells(); ++i)
         source.ObjectTemperatures.data[i] = objectTemperatures_.data[i];
     }
   }
@@ -222,7 +217,7 @@ int TLightSourceSetupTypeDlg::ShowData() {
   if (GetHandle() == nullptr) return 1;
   TLightSource &source = Source();
   kindList_->SetSelIndex(source.SourceType == kZoneSource ? kZonesIndex : kSolidIndex);
-  const int zones = std::min(Count(source.Zones), static_cast<int>(kZoneRows));
+  const int zones = std::min(source.Zones.Cells(), static_cast<int>(kZoneRows));
   for (int r = 0; r < kZoneRows; ++r) {
     const bool shown = r < zones;
     zoneZ_.data[r] = shown ? source.Zones.data[r].Z : 0.0;
@@ -232,11 +227,11 @@ int TLightSourceSetupTypeDlg::ShowData() {
   }
   if (zonesTable_ != nullptr && zonesTable_->GetHandle() != nullptr) zonesTable_->ValuesToCells();
   if (source.SourceType == kSolidSource) {
-    const int n = Count(source.ObjectNames);
+    const int n = source.ObjectNames.Cells();
     BuildObjectTable(n);
-    for (int i = 0; i < n && i < Count(objectNames_); ++i) {
+    for (int i = 0; i < n && i < objectNames_.Cells(); ++i) {
       objectNames_.data[i] = source.ObjectNames.data[i];
-      objectTemperatures_.data[i] = i < Count(source.ObjectTemperatures) ? source.ObjectTemperatures.data[i] : 0.0f;
+      objectTemperatures_.data[i] = i < source.ObjectTemperatures.Cells() ? source.ObjectTemperatures.data[i] : 0.0f;
     }
     if (objectTable_ != nullptr && objectTable_->GetHandle() != nullptr) objectTable_->ValuesToCells();
   }
@@ -246,7 +241,7 @@ int TLightSourceSetupTypeDlg::ShowData() {
 
 void TLightSourceSetupTypeDlg::CmView3D() {
   const TLightSource &source = Source();
-  if (Count(source.Triangles) == 0 && Count(source.Zones) == 0) return;
+  if (source.Triangles.Cells() == 0 && source.Zones.Cells() == 0) return;
   if (folder_->ReadAll() == 0) return;
   PaintLightSource(this, Source());
 }
@@ -274,7 +269,7 @@ int TLightSourceSetupLimitDlg::ReadData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   if (table_->CellsToValues() == 0) return 0;
   TLightSource &source = Source();
-  for (int r = 0; r < std::min(Count(source.LocLimits), static_cast<int>(kLimitRows)); ++r) {
+  for (int r = 0; r < std::min(source.LocLimits.Cells(), static_cast<int>(kLimitRows)); ++r) {
     minima_.data[r] = Kept(minima_.data[r], source.LocLimits.data[r].Min);
     maxima_.data[r] = Kept(maxima_.data[r], source.LocLimits.data[r].Max);
   }
@@ -303,7 +298,7 @@ int TLightSourceSetupLimitDlg::ReadData() {
 int TLightSourceSetupLimitDlg::ShowData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   const TLightSource &source = Source();
-  const int limits = std::min(Count(source.LocLimits), static_cast<int>(kLimitRows));
+  const int limits = std::min(source.LocLimits.Cells(), static_cast<int>(kLimitRows));
   for (int r = 0; r < kLimitRows; ++r) {
     // An inactive limit shows as an empty row.
     const bool shown = r < limits && source.LocLimits.data[r].Min < source.LocLimits.data[r].Max;
@@ -331,7 +326,7 @@ int TLightSourceSetupScreenDlg::ReadData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   if (table_->CellsToValues() == 0) return 0;
   TLightSource &source = Source();
-  for (int r = 0; r < std::min(Count(source.Screens), static_cast<int>(kScreenRows)); ++r) {
+  for (int r = 0; r < std::min(source.Screens.Cells(), static_cast<int>(kScreenRows)); ++r) {
     z_.data[r] = Kept(z_.data[r], source.Screens.data[r].Z);
     h_.data[r] = Kept(h_.data[r], source.Screens.data[r].H);
   }
@@ -355,7 +350,7 @@ int TLightSourceSetupScreenDlg::ReadData() {
 int TLightSourceSetupScreenDlg::ShowData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   const TLightSource &source = Source();
-  const int screens = std::min(Count(source.Screens), static_cast<int>(kScreenRows));
+  const int screens = std::min(source.Screens.Cells(), static_cast<int>(kScreenRows));
   for (int r = 0; r < kScreenRows; ++r) {
     z_.data[r] = r < screens ? source.Screens.data[r].Z : 0.0;
     h_.data[r] = r < screens ? source.Screens.data[r].H : 0.0;
@@ -381,7 +376,7 @@ int TLightSourceSetupWaveLenghtDlg::ReadData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   if (table_->CellsToValues() == 0) return 0;
   TLightSource &source = Source();
-  for (int r = 0; r < std::min(Count(source.Spectrum), static_cast<int>(kWavelengthRows)); ++r) {
+  for (int r = 0; r < std::min(source.Spectrum.Cells(), static_cast<int>(kWavelengthRows)); ++r) {
     wavelengths_.data[r] = Kept(wavelengths_.data[r], source.Spectrum.data[r].lambda);
     weights_.data[r] = Kept(weights_.data[r], source.Spectrum.data[r].weight);
   }
@@ -414,7 +409,7 @@ int TLightSourceSetupWaveLenghtDlg::ReadData() {
 int TLightSourceSetupWaveLenghtDlg::ShowData() {
   if (table_ == nullptr || GetHandle() == nullptr) return 1;
   const TLightSource &source = Source();
-  const int entries = std::min(Count(source.Spectrum), static_cast<int>(kWavelengthRows));
+  const int entries = std::min(source.Spectrum.Cells(), static_cast<int>(kWavelengthRows));
   for (int r = 0; r < kWavelengthRows; ++r) {
     wavelengths_.data[r] = r < entries ? source.Spectrum.data[r].lambda : 0.0;
     weights_.data[r] = r < entries ? source.Spectrum.data[r].weight : 0.0;

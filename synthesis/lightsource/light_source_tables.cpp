@@ -1,3 +1,4 @@
+#include "platform/core/font_faces.h"
 #include "synthesis/lightsource/light_source_tables.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ constexpr int kCellPoints = 6;
 constexpr int kTemperatureColumn = 1;
 
 // The sans face at a point size, 96 pixels an inch.
-TFont *SansFont(int points) { return new TFont("MS Sans Serif", -(points * 96 + 36) / 72); }
+TFont *SansFont(int points) { return new TFont(kFaceSansSerif, -(points * 96 + 36) / 72); }
 
 }  // namespace
 

@@ -1,18 +1,19 @@
 #include "synthesis/nonisoplanar/image_object_maps.h"
 
 #include <cmath>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 
 namespace {
 
-constexpr double kFieldDegreesToRadians = std::numbers::pi / 180.0;
+constexpr double kFieldDegreesToRadians = kPi / 180.0;
 constexpr int kMapCells = kMapSide * kMapSide;
 constexpr int kMapCentre = kMapSide / 2;
 
 double LargestMagnitude(const Mem<double> &values) {
-  const int count = values.data != nullptr ? values.cols * values.rows : 0;
+  const int count = values.Cells();
   double largest = 0.0;
   for (int i = 0; i < count; ++i) largest = std::fmax(largest, std::fabs(values.data[i]));
   return largest;
@@ -27,14 +28,14 @@ double TImageObjectMaps::ObjectFieldHalf(const TOpticalSystem &system) {
 
 int TImageObjectMaps::ComponentCount(const TOpticalSystem &system) {
   const Mem<TSpectralInfo> &list = system.info.Spectrum;
-  const int count = list.data != nullptr ? list.cols * list.rows : 0;
+  const int count = list.Cells();
   return system.info.MonochromeSystem != 0 || count == 0 ? 1 : count;
 }
 
 double TImageObjectMaps::ComponentWavelength(const TOpticalSystem &system, int k,
                                              double workingLambda) {
   const Mem<TSpectralInfo> &list = system.info.Spectrum;
-  const int count = list.data != nullptr ? list.cols * list.rows : 0;
+  const int count = list.Cells();
   if (system.info.MonochromeSystem != 0 || k < 0 || k >= count) return workingLambda;
   // A list entry that is no wavelength is prepared at the working one.
   return IsTracedWavelength(list.data[k]) ? list.data[k].lambda : workingLambda;
@@ -81,8 +82,8 @@ int TImageObjectMaps::Build(TOpticalSystem &turned, double workingLambda) {
     for (int cell = 0; cell < kMapCells; ++cell) {
       if (results.data[cell] != 1) continue;
       const TCurrentRay &ray = rays.data[cell];
-      const double my = angular ? std::atan(ray.M / ray.L) : ray.y;
-      const double mz = angular ? std::atan(ray.N / ray.L) : ray.z;
+      const double my = angular ? ImageAngle(ray.M, ray.L) : ray.y;
+      const double mz = angular ? ImageAngle(ray.N, ray.L) : ray.z;
       ys[cell] = std::isfinite(my) ? static_cast<float>(my) : 0.0f;
       zs[cell] = std::isfinite(mz) ? static_cast<float>(mz) : 0.0f;
     }

@@ -34,7 +34,7 @@ class TImageObjectMaps {
   // spectral component, the turned system prepared at each component's wavelength
   // (workingLambda for a monochrome system). Each map value is the object-side y or z of
   // the chief ray that leaves the turned system: its height in mm when its image (the
-  // original object) is finite, else its angle atan(M / L) in radians. The chief rays of
+  // original object) is finite, else its angle ImageAngle(M, L) in radians. The chief rays of
   // one map are traced as one batch; a ray that does not pass leaves its cell 0. 0 (maps
   // empty) when the image field is 0, the turned system cannot be prepared or memory runs
   // out; the field half and step are set.

@@ -5,6 +5,7 @@
 #include "foundation/helpers/helpers.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/message_box.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
@@ -89,7 +90,7 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
                     Mem<TFileData> &table, TSynthesisProgress *progress) {
   TOpticalSystemInformation &info = system.info;
   const Mem<double> &fields = info.AlfaM;
-  const int nodes = fields.data != nullptr ? fields.cols * fields.rows : 0;
+  const int nodes = fields.Cells();
   const int components = TImageObjectMaps::ComponentCount(system);
   const int n = settings.gridSize;
   table.Clear();
@@ -98,8 +99,11 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
   if (!table.Allocate(nodes, components)) return 0;
 
   const std::string directory = settings.directory.empty() ? TempDir() : settings.directory;
-  const double workingLambda = info.LambdaW;
-  const int workingNodes = info.Nd;
+  // Each component's preparation makes its wavelength the working one: the user's comes
+  // back with the node count, prepared, on every way out.
+  TWorkingWavelength working(system, TWavelengthRestore::kPrepare, 1);
+  working.KeepNodeCount();
+  const double workingLambda = working.Lambda();
   info.Nd = n;
   if (progress != nullptr) progress->Begin(n * components * nodes, RGB(128, 0, 0));
   BeginPsfJob();
@@ -155,9 +159,7 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
     }
   }
 
-  info.LambdaW = workingLambda;
-  info.Nd = workingNodes;
-  system.Prepare(workingLambda, 1, 1);
+  working.Restore();
   SetArrowCursor();
   if (!made) table.Clear();
   return made;

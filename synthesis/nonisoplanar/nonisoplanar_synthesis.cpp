@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "imaging/filter/aperiodical_filter.h"
 #include "imaging/testobject/test_image.h"
 #include "imaging/testobject/test_object.h"
@@ -20,7 +20,7 @@
 namespace {
 
 // Node coordinates of an image at infinity are mrad; the turned system's field is degrees.
-constexpr double kMilliradiansToDegrees = 0.180 / std::numbers::pi;
+constexpr double kMilliradiansToDegrees = 0.180 / kPi;
 
 constexpr const char *kLargePsfQuestion =
     "        Size of PSF is too large!\n   Advice: calculate izoplanar image.\n\n"
@@ -28,7 +28,7 @@ constexpr const char *kLargePsfQuestion =
 constexpr const char *kNoImageField = "The field of the system has no image: the image cannot be formed!";
 constexpr const char *kTurnFailed = "System error...";
 
-int Count(const Mem<double> &list) { return list.data != nullptr ? list.cols * list.rows : 0; }
+int Count(const Mem<double> &list) { return list.Cells(); }
 
 // Steps the gauge once per row and shows the running times, the estimate smoothed.
 class TRowTimes : public TRowProgress {

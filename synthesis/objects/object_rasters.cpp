@@ -2,9 +2,10 @@
 
 #include <cmath>
 
+#include "foundation/numerics/pi.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // A direction this close to a sector border (in sector widths) lies on it.
 constexpr double kBorderTolerance = 1e-6;
 // The part of the raster side the bar targets fill.

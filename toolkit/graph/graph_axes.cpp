@@ -1,4 +1,5 @@
 // TGraph's axes, tick labels and dotted grids.
+#include "platform/core/font_faces.h"
 #include "toolkit/graph/graph.h"
 
 #include "toolkit/graph/nice_step.h"
@@ -10,7 +11,7 @@
 namespace {
 
 // The label face of the axes when the caller gives none.
-constexpr const char *kLabelFace = "MS Serif";
+constexpr const char *kLabelFace = kFaceSerif;
 constexpr int kLabelHeight = 8;
 
 constexpr int kMinorTick = 2;

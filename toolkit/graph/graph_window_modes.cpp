@@ -129,13 +129,8 @@ void TGraphWindow::EvTimer(UINT timerId) {
     const SIZE client = GetClientSize();
     const POINT topLeft = ClientToScreen(POINT{0, 0});
     grabbedAt_ = topLeft;
-    QImage picture = GrabScreen(RECT{topLeft.x, topLeft.y, topLeft.x + client.cx,
-                                     topLeft.y + client.cy});
-    if (!picture.isNull()) {
-      picture = picture.convertToFormat(QImage::Format_RGB32);
-      TImageDC source(&picture);
-      backgroundDC_->BitBlt(0, 0, client.cx, client.cy, source, 0, 0, SRCCOPY);
-    }
+    CopyScreenTo(*backgroundDC_, 0, 0,
+                 RECT{topLeft.x, topLeft.y, topLeft.x + client.cx, topLeft.y + client.cy});
   }
   SetWindowPos(nullptr, 0, 0, 0, 0, kShowFlags);
   lastGrabShownAt = GetTickCount();

@@ -1,12 +1,13 @@
 #pragma once
 // TOFont: the program's font description, a LOGFONT whose font object is made on demand.
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/gdi_types.h"
 
 class TDC;
 
 // The default face of the program's fonts.
-inline constexpr const char *kDefaultFontFace = "MS Sans Serif";
+inline constexpr const char *kDefaultFontFace = kFaceSansSerif;
 
 class TOFont {
  public:

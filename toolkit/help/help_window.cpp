@@ -1,10 +1,7 @@
 #include "toolkit/help/help_window.h"
 
-#include <QFileInfo>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QUrl>
-#include <QVariant>
+#include <filesystem>
+#include <fstream>
 
 #include "toolkit/help/win_help.h"
 
@@ -12,22 +9,31 @@ namespace {
 
 constexpr const char *kHelpCaption = "Korvex Help";
 
-}  // namespace
-
-THelpView::THelpView(TWindow *parentWindow) : TWindow(parentWindow) {}
-
-void THelpView::SetupWindow() {
-  TWindow::SetupWindow();
-  browser_ = new QTextBrowser;
-  // Links to other pages open here; a link out of the help goes nowhere rather than to a
-  // program the help did not choose.
-  browser_->setOpenExternalLinks(false);
-  browser_->setOpenLinks(true);
-  SetNativeWidget(browser_);
+// The text with the characters that mean markup written as entities.
+std::string HtmlEscaped(const std::string &text) {
+  std::string escaped;
+  for (char c : text) {
+    switch (c) {
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '&': escaped += "&amp;"; break;
+      case '"': escaped += "&quot;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
 }
 
+bool IsReadableFile(const std::string &path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  return std::ifstream(path, std::ios::binary).good();
+}
+
+}  // namespace
+
 THelpWindow::THelpWindow(TWindow *ownerWindow)
-    : TFrameWindow(ownerWindow, kHelpCaption, nullptr), view_(new THelpView(nullptr)) {
+    : TFrameWindow(ownerWindow, kHelpCaption, nullptr), view_(new THtmlView(nullptr)) {
   Attr.W = kWidth;
   Attr.H = kHeight;
   SetClientWindow(view_);
@@ -36,33 +42,23 @@ THelpWindow::THelpWindow(TWindow *ownerWindow)
 THelpWindow::~THelpWindow() { ForgetHelpWindow(this); }
 
 bool THelpWindow::ShowPage(const std::string &path) {
-  if (view_->Browser() == nullptr) return false;
-  QTextBrowser &browser = *view_->Browser();
-  const QFileInfo file(QString::fromStdString(path));
+  if (!view_->IsReady()) return false;
   missingPage_.clear();
-  if (!file.isFile() || !file.isReadable()) {
+  if (!IsReadableFile(path)) {
     missingPage_ = path;
-    browser.setHtml(QString("<html><head><title>Help page missing</title></head><body>"
-                            "<p>The help page <b>%1</b> could not be read.</p></body></html>")
-                        .arg(QString::fromStdString(path).toHtmlEscaped()));
+    view_->ShowHtml("<html><head><title>Help page missing</title></head><body>"
+                    "<p>The help page <b>" + HtmlEscaped(path) + "</b> could not be read.</p></body></html>");
     return false;
   }
-  browser.setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
-  return true;
+  return view_->ShowFile(path);
 }
 
 std::string THelpWindow::Page() const {
-  if (!missingPage_.empty() || view_->Browser() == nullptr) return missingPage_;
   // A followed link changes the page.
-  return view_->Browser()->source().toLocalFile().toStdString();
+  if (!missingPage_.empty() || !view_->IsReady()) return missingPage_;
+  return view_->Source();
 }
 
-std::string THelpWindow::PageText() const {
-  if (view_->Browser() == nullptr) return std::string();
-  return view_->Browser()->document()->toPlainText().toStdString();
-}
+std::string THelpWindow::PageText() const { return view_->PlainText(); }
 
-std::string THelpWindow::PageTitle() const {
-  if (view_->Browser() == nullptr) return std::string();
-  return view_->Browser()->documentTitle().toStdString();
-}
+std::string THelpWindow::PageTitle() const { return view_->Title(); }

@@ -7,20 +7,7 @@
 #include <string>
 
 #include "platform/gui/bars/frame_window.h"
-
-class QTextBrowser;
-
-// The client of the help frame: the page browser.
-class THelpView : public TWindow {
- public:
-  explicit THelpView(TWindow *parentWindow);
-  const char *GetClassName() override { return "KorvexHelpView"; }
-  void SetupWindow() override;
-  QTextBrowser *Browser() const { return browser_; }
-
- private:
-  QTextBrowser *browser_ = nullptr;
-};
+#include "platform/gui/controls/html_view.h"
 
 class THelpWindow : public TFrameWindow {
  public:
@@ -41,6 +28,6 @@ class THelpWindow : public TFrameWindow {
   std::string PageTitle() const;
 
  private:
-  THelpView *view_;
+  THtmlView *view_;  // the client: the page browser
   std::string missingPage_;  // the page asked for when it could not be read
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/bars/resources.h"
 #include "platform/gui/drawing/dc.h"
@@ -151,7 +152,7 @@ void AddLeadItems(HMENU menu) {
 TOMenu3D::TOMenu3D(int menuStyle) : TOMenu3D(nullptr, menuStyle) {}
 
 TOMenu3D::TOMenu3D(TWindow *ownerWindow, int menuStyle)
-    : owner(ownerWindow), style(menuStyle == Flat ? Flat : Raised), font("MS Sans Serif") {
+    : owner(ownerWindow), style(menuStyle == Flat ? Flat : Raised), font(kFaceSansSerif) {
   font.SetWeight(kBoldWeight);
   if (style == Flat) {
     selectedTextColor = 0x00FFFF;

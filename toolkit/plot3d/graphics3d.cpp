@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/menus/menu.h"
@@ -371,7 +372,7 @@ TFastGraph *TGraphics3D::ShowInformation() {
   if (!info->Create()) return nullptr;
   TDC *dc = info->UpdateBitmap();
   if (dc != nullptr) {
-    TOFont font("MS Sans Serif", 12);
+    TOFont font(kFaceSansSerif, 12);
     font.SelectInto(*dc);
     dc->SetTextColor(TOPalette::StandardColor(0));
     dc->SetBkColor(back);

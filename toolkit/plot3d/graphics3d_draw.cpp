@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/cursor.h"
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/graph/o_font.h"
@@ -171,7 +172,7 @@ void TGraphics3D::DrawAxesBox() {
   for (POINT t : {P[0], P[1], m01, P[2], m02}) line(t, POINT{t.x, t.y + 5});
   for (POINT t : {P[4], m34}) line(t, POINT{t.x + 5, t.y});
 
-  TOFont font("Arial", fontSize_, 0, true);
+  TOFont font(kFaceArial, fontSize_, 0, true);
   font.SelectInto(*dc);
   auto label = [&](const std::string &text, auto place) {
     const SIZE extent = dc->GetTextExtent(text.c_str());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/core/cursor.h"
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "toolkit/graph/o_font.h"
@@ -67,8 +68,8 @@ void TGraphics3D::DrawCoordinateGrid() {
   const double x1 = plot_.X1(), x2 = plot_.X2(), y1 = plot_.Y1(), y2 = plot_.Y2();
   const bool drawable = gridDx_ > 0.0 && gridDy_ > 0.0 && x2 > x1 && y2 > y1 &&
                         (x2 - x1) / gridDx_ < kMaxGridLines && (y2 - y1) / gridDy_ < kMaxGridLines;
-  TOFont xFont("Arial", fontSize_, 0, true);
-  TOFont yFont("Arial", fontSize_ - 1, 0, true);
+  TOFont xFont(kFaceArial, fontSize_, 0, true);
+  TOFont yFont(kFaceArial, fontSize_ - 1, 0, true);
   yFont.SetEscapement(900);
   if (drawable) {
     yFont.SelectInto(*dc);

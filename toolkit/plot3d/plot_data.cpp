@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "toolkit/render3d/drv3d.h"
 #include "toolkit/render3d/o_dib.h"
 #include "toolkit/render3d/o_palette.h"
@@ -177,7 +177,7 @@ void TPlotData::ComputeView(int width, int height, double azimuthDegrees) {
   projector_.SetAngles(kDefaultAzimuth, kDefaultElevation);
   // The bounds are those of the bare projection; the centre is placed afterwards.
   projector_.cx = projector_.cy = 0.0;
-  angles_ = DANGLE3(0.0, 0.0, azimuthDegrees * std::numbers::pi / 180.0);
+  angles_ = DANGLE3(0.0, 0.0, azimuthDegrees * kPi / 180.0);
   rotation_ = TRotator(angles_, DPOINT3());
   double bounds[4];
   TProector::UnitBoxBounds(projector_, rotation_, bounds);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/dc.h"
 #include "toolkit/graph/graph_window.h"
@@ -108,7 +109,7 @@ void TOPrintout::PrintHeader(TDC &dc, int x, int y) {
   const std::string date = TwoDigits("%02d/%02d/%02d", local.tm_mon + 1, local.tm_mday, local.tm_year % 100);
   const std::string time = TwoDigits("%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
 
-  TOFont font("Arial", MmToDeviceY(4));
+  TOFont font(kFaceArial, MmToDeviceY(4));
   font.SelectInto(dc);
   const SIZE sample = dc.GetTextExtent(kHeaderSample);
   dc.Rectangle(x, y, x + sample.cx + 20, y + 2 * sample.cy + 21);

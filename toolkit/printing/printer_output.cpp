@@ -20,6 +20,9 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kScreenDotsPerInch = 96;
 // TA_ flags that centre a rectangle vertically on the anchor.
 constexpr int kVerticalCentre = 24;
+// Characters measured together for the column pitch of a fixed-pitch face: enough that the
+// whole-unit extent gives the pitch to a hundredth of a unit.
+constexpr int kPitchSample = 100;
 
 void ScreenDotsPerInch(TWindow *window, int &x, int &y) {
   x = y = kScreenDotsPerInch;
@@ -181,8 +184,19 @@ void TOPrinterOutput::LayoutTextFile(TDC &dc, const TPrintCollection &item, int 
 void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) {
   TEXTMETRIC metrics{};
   dc.GetTextMetrics(metrics);
-  const int cw = std::max<int>(1, metrics.tmAveCharWidth);
   const int lh = std::max<int>(1, metrics.tmHeight);
+  // The low bit of the pitch byte set means a variable-pitch face.
+  const bool fixedPitch = (metrics.tmPitchAndFamily & 1) == 0;
+  // The column pitch: a fixed-pitch face's own advance as the device measures it, unrounded,
+  // so that runs of characters printed whole keep to their columns between the rules;
+  // otherwise the average width, each character printed alone in its cell.
+  double cw = std::max<int>(1, metrics.tmAveCharWidth);
+  if (fixedPitch) {
+    static const std::string kSample(kPitchSample, '0');
+    const SIZE run = dc.GetTextExtent(kSample.c_str(), kPitchSample);
+    if (run.cx > 0) cw = static_cast<double>(run.cx) / kPitchSample;
+  }
+  const auto columnX = [&](double column) { return x + static_cast<int>(std::lround(column * cw)); };
   const TRuleChars ruleChars{verticalRule, horizontalRule, crossRule};
   std::vector<TRuledCell> cells;
   int lineY = y;
@@ -193,23 +207,34 @@ void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) 
       continue;
     }
     LayoutRuledLine(line, ruleChars, tabSize, cells);
-    for (const TRuledCell &cell : cells) {
-      const int cellX = x + cell.column * cw;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+      const TRuledCell &cell = cells[k];
       switch (cell.kind) {
         case TRuledCell::VerticalRule:
           // Through the middle of the cell, half a line beyond it up and down, so the
           // rules of lines one below the other join.
-          dc.MoveTo(cellX + cw / 2, lineY - lh / 2);
-          dc.LineTo(cellX + cw / 2, lineY + lh * 3 / 2);
+          dc.MoveTo(columnX(cell.column + 0.5), lineY - lh / 2);
+          dc.LineTo(columnX(cell.column + 0.5), lineY + lh * 3 / 2);
           break;
         case TRuledCell::HorizontalRule:
           // At mid-height, half a cell beyond it left and right.
-          dc.MoveTo(cellX - cw / 2, lineY + lh / 2);
-          dc.LineTo(cellX + cw * 3 / 2, lineY + lh / 2);
+          dc.MoveTo(columnX(cell.column - 0.5), lineY + lh / 2);
+          dc.LineTo(columnX(cell.column + 1.5), lineY + lh / 2);
           break;
-        case TRuledCell::Text:
-          dc.TextOut(cellX, lineY, line.c_str() + cell.start, static_cast<int>(cell.length));
+        case TRuledCell::Text: {
+          // With a fixed pitch the characters of neighbouring cells go out as one run:
+          // the device places its glyphs, and a printer drawing text keeps the words.
+          std::size_t length = cell.length;
+          int columns = 1;
+          while (fixedPitch && k + 1 < cells.size() && cells[k + 1].kind == TRuledCell::Text &&
+                 cells[k + 1].column == cell.column + columns && cells[k + 1].start == cell.start + length) {
+            ++k;
+            length += cells[k].length;
+            ++columns;
+          }
+          dc.TextOut(columnX(cell.column), lineY, line.c_str() + cell.start, static_cast<int>(length));
           break;
+        }
       }
     }
     lineY += lh;

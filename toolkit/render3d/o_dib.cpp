@@ -1,12 +1,9 @@
 #include "toolkit/render3d/o_dib.h"
 
+#include "platform/core/clipboard.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/dib_pixels.h"
 #include "toolkit/render3d/o_palette.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
 
 #include <algorithm>
 #include <cmath>
@@ -130,12 +127,27 @@ bool TODib::WriteFile(const char *fileName) const {
 }
 
 int TODib::ToClipboard() const {
-  if (!IsOK() || !QGuiApplication::instance()) return 1;
-  QImage image(width_, height_, QImage::Format_RGB32);
-  if (image.isNull()) return 1;
-  TImageDC dc(&image);
-  Draw(dc, 0, 0);
-  QGuiApplication::clipboard()->setImage(image);
+  if (!IsOK()) return 1;
+  // Drawn through the palette into a device bitmap, whose 24-bit copy goes on the
+  // clipboard as a packed DIB.
+  HBITMAP bitmap = CreateBitmapOfSize(width_, height_);
+  if (bitmap == nullptr) return 1;
+  {
+    TMemoryDC dc;
+    dc.SelectObject(bitmap);
+    Draw(dc, 0, 0);
+    dc.RestoreBitmap();
+  }
+  const TDib copy(bitmap, nullptr);
+  DeleteObject(bitmap);
+  if (!copy.IsOK()) return 1;
+  const auto *block = reinterpret_cast<const std::uint8_t *>(copy.GetInfo());
+  const std::vector<std::uint8_t> packed(block, block + copy.BlockSize());
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    SetClipboardDib(packed);
+    CloseClipboard();
+  }
   return 1;
 }
 

@@ -37,6 +37,17 @@ bool TCellEdit::CanSelectAll() {
   return length > 0 && !(start == 0 && end >= length);
 }
 
+void TCellEdit::SelectCell() {
+  editing = 0;
+  SetSelection(0, -1);
+}
+
+void TCellEdit::EditInPlace(int caret) {
+  editing = 1;
+  const int at = caret < 0 ? GetTextLen() : caret;
+  SetSelection(at, at);
+}
+
 void TCellEdit::HookKey(UINT key) { grid->Owner()->CellKey(key, grid->CurrentColumn(), grid->CurrentRow()); }
 
 void TCellEdit::ChangedIfModified() {
@@ -56,57 +67,50 @@ void TCellEdit::KeyDown(UINT key) {
   const int caret = CaretStart();
   const int column = grid->CurrentColumn();
   const int row = grid->CurrentRow();
-  const auto moveKeepingCaret = [&](int toColumn, int toRow) {
+  // Every move lands on a cell selected whole (SetCurrentCell selects it).
+  const auto move = [&](int toColumn, int toRow) {
     grid->SetCurrentCell(toColumn, toRow);
-    // The grid may have made a new editor for a column of another alignment.
-    grid->Editor()->SetSelection(caret, caret);
     HookKey(key);
   };
   switch (key) {
+    case VK_F2:
+      if (readOnly != 0) {
+        MessageBeep(0xFFFFFFFF);
+        return;
+      }
+      EditInPlace();
+      return;
     case VK_RIGHT:
-      if (control) return moveKeepingCaret(kLastCell, row);
-      if (!shift) {
-        TEdit::WindowProc(WM_KEYDOWN, key, 0);
-        if (CaretStart() == caret) {
-          grid->SetCurrentCell(column + 1, row);
-          grid->Editor()->SetSelection(0, 0);
-        }
-        HookKey(key);
-        return;
-      }
-      break;
+      if (control) return move(kLastCell, row);
+      if (shift) break;
+      if (editing == 0) return move(column + 1, row);
+      TEdit::WindowProc(WM_KEYDOWN, key, 0);
+      // At the end of the text the caret goes on into the next cell.
+      if (CaretStart() == caret) grid->SetCurrentCell(column + 1, row);
+      HookKey(key);
+      return;
     case VK_LEFT:
-      if (control) return moveKeepingCaret(0, row);
-      if (!shift) {
-        TEdit::WindowProc(WM_KEYDOWN, key, 0);
-        if (CaretStart() == caret) {
-          grid->SetCurrentCell(column - 1, row);
-          const int end = grid->Editor()->GetTextLen();
-          grid->Editor()->SetSelection(end, end);
-        }
-        HookKey(key);
-        return;
-      }
-      break;
-    case VK_UP: return moveKeepingCaret(column, control ? 0 : row - 1);
-    case VK_DOWN: return moveKeepingCaret(column, control ? kLastCell : row + 1);
+      if (control) return move(0, row);
+      if (shift) break;
+      if (editing == 0) return move(column - 1, row);
+      TEdit::WindowProc(WM_KEYDOWN, key, 0);
+      if (CaretStart() == caret) grid->SetCurrentCell(column - 1, row);
+      HookKey(key);
+      return;
+    case VK_UP: return move(column, control ? 0 : row - 1);
+    case VK_DOWN: return move(column, control ? kLastCell : row + 1);
     case VK_PRIOR:
     case VK_NEXT: HookKey(key); return;
     case VK_HOME:
-      if (control) {
-        grid->SetCurrentCell(0, 0);
-        HookKey(key);
-        return;
-      }
+      if (control) return move(0, 0);
+      // Home and End in a selected cell edit it in place from its start or its end.
+      if (editing == 0 && readOnly == 0 && !shift) return EditInPlace(0);
       break;
     case VK_END:
-      if (control) {
-        grid->SetCurrentCell(kLastCell, kLastCell);
-        HookKey(key);
-        return;
-      }
+      if (control) return move(kLastCell, kLastCell);
+      if (editing == 0 && readOnly == 0 && !shift) return EditInPlace();
       break;
-    case VK_TAB: return moveKeepingCaret(shift ? column - 1 : column + 1, row);
+    case VK_TAB: return move(shift ? column - 1 : column + 1, row);
     case VK_CLEAR:
     case VK_DELETE:
       HookKey(key);
@@ -132,6 +136,12 @@ void TCellEdit::Char(UINT key, LPARAM keyData) {
   }
   if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) == 0)
     grid->SetCurrentCell(grid->CurrentColumn(), grid->CurrentRow());
+  // The first character typed into a selected cell replaces its text; the typing goes on
+  // in place.
+  if (editing == 0) {
+    SetSelection(0, -1);
+    editing = 1;
+  }
   TEdit::WindowProc(WM_CHAR, key, keyData);
   ChangedIfModified();
 }
@@ -187,9 +197,17 @@ LRESULT TCellEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_LBUTTONDBLCLK:
-      if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) != 0)
-        grid->Owner()->CellDoubleClick(grid->CurrentColumn(), grid->CurrentRow());
-      else grid->SetCurrentCell(grid->CurrentColumn(), grid->CurrentRow());
+      if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) == 0) {
+        grid->SetCurrentCell(grid->CurrentColumn(), grid->CurrentRow());
+        break;
+      }
+      grid->Owner()->CellDoubleClick(grid->CurrentColumn(), grid->CurrentRow());
+      // Edits in place with the caret where the cell was clicked.
+      if (readOnly == 0 && grid->Editor() == this) {
+        if (::GetFocus() != GetHandle()) SetFocus();
+        EditInPlace(LOWORD(TEdit::WindowProc(EM_CHARFROMPOS, 0, lParam)));
+        return 0;
+      }
       break;
     case WM_RBUTTONDOWN:
       if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) != 0)
@@ -200,6 +218,13 @@ LRESULT TCellEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) != 0)
         grid->Owner()->CellLeftClick(grid->CurrentColumn(), grid->CurrentRow());
       else grid->SetCurrentCell(grid->CurrentColumn(), grid->CurrentRow());
+      // A click on a selected cell keeps it selected whole; the caret goes where the cell
+      // is clicked only while it is edited in place.
+      if (editing == 0 && grid->Editor() == this) {
+        if (::GetFocus() != GetHandle()) SetFocus();
+        SetSelection(0, -1);
+        return 0;
+      }
       break;
     case 0x0500: MessageBeep(0); break;
     default: break;

@@ -1,7 +1,9 @@
 #pragma once
 // TCellEdit: the borderless edit control over a table's current cell. It holds what a cell
-// holds: 255 characters, so editing a long cell never cuts its text. Its keys move between cells; a read-only cell refuses changes with a beep;
-// a dialog's close check commits a pending edit into its cell first.
+// holds: 255 characters, so editing a long cell never cuts its text. A cell moved to is
+// selected whole, and typing replaces its text, as in a spreadsheet; F2 or a double click
+// edits it in place with the caret. Its keys move between cells; a read-only cell refuses
+// changes with a beep; a dialog's close check commits a pending edit into its cell first.
 
 #include "platform/gui/controls/edit.h"
 
@@ -19,6 +21,13 @@ class TCellEdit : public TEdit {
   // Select All has something to do: the text is not empty and not already wholly selected.
   bool CanSelectAll();
 
+  // The cell selected whole: typing replaces its text, Left and Right go to the
+  // neighbouring cells.
+  void SelectCell();
+  // Editing in place with the caret at `caret` (-1: the end of the text).
+  void EditInPlace(int caret = -1);
+  bool EditingInPlace() const { return editing != 0; }
+
   int readOnly = 0;
   int caretHidden = 0;
 
@@ -31,4 +40,5 @@ class TCellEdit : public TEdit {
   int CaretStart();
 
   TWinTableEdit *grid;
+  int editing = 0;
 };

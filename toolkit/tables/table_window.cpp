@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/controls/control_constants.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/drawing/dc.h"
@@ -22,7 +23,7 @@ TFont *HeaderFont() {
   const int dpi = screen != nullptr ? TDC::FromHandle(screen)->GetDeviceCaps(LOGPIXELSY) : 96;
   if (screen != nullptr) ReleaseDC(nullptr, screen);
   const int height = -(8 * dpi + 36) / 72;
-  return new TFont("MS Sans Serif", height, 0, 0, 400, 0x22);
+  return new TFont(kFaceSansSerif, height, 0, 0, 400, 0x22);
 }
 
 }  // namespace

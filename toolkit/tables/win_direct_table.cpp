@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
@@ -31,7 +32,7 @@ TFont *NewHeaderFont() {
   logFont.lfWeight = 400;
   logFont.lfPitchAndFamily = 0x22;
   logFont.lfCharSet = 1;
-  std::strncpy(logFont.lfFaceName, "Arial", sizeof logFont.lfFaceName - 1);
+  std::strncpy(logFont.lfFaceName, kFaceArial, sizeof logFont.lfFaceName - 1);
   return new TFont(logFont);
 }
 
@@ -192,16 +193,16 @@ void TWinDirectTable::FitLayout(int headerPixels, int rowHeight) {
       WinTableValueParameters &binding = bindings.data[b];
       const int n = FormatWidth(binding.printFormat);
       if (binding.index == -1) {
-        binding.sixth = n * hw;
-        SetRowHeaderWidth(binding.sixth);
+        binding.columnWidth = n * hw;
+        SetRowHeaderWidth(binding.columnWidth);
       } else {
-        if (binding.sixth == 0) {
+        if (binding.columnWidth == 0) {
           const int captionLength = static_cast<int>(ColumnHeader()->Caption(binding.index).size());
-          binding.sixth = std::max(n > 0 ? n * cw : 10 * cw, captionLength * hw);
+          binding.columnWidth = std::max(n > 0 ? n * cw : 10 * cw, captionLength * hw);
         }
-        Grid()->SetColumnWidth(binding.index, binding.sixth);
+        Grid()->SetColumnWidth(binding.index, binding.columnWidth);
       }
-      total += binding.sixth;
+      total += binding.columnWidth;
     }
   } else if (tableType == kTableOfRows) {
     int nh = 0;
@@ -215,12 +216,12 @@ void TWinDirectTable::FitLayout(int headerPixels, int rowHeight) {
         continue;
       }
       longest = std::max(longest, static_cast<int>(RowHeader()->Caption(binding.index).size()));
-      if (binding.sixth == 0) nmax = std::max(nmax, n);
+      if (binding.columnWidth == 0) nmax = std::max(nmax, n);
     }
     SetRowHeaderWidth(longest * hw);
     const int common = std::max(nmax * cw, nh * hw);
     Grid()->SetAllColumnWidths(common);
-    for (int b = 0; b < bindingCount; ++b) bindings.data[b].sixth = common;
+    for (int b = 0; b < bindingCount; ++b) bindings.data[b].columnWidth = common;
     total = common * columnCount + longest * hw;
   } else {
     MessageBox(GetHandle(), "Type of table must be defined!", "Warning", MB_ICONSTOP);
@@ -238,9 +239,9 @@ void TWinDirectTable::FitLayout(int headerPixels, int rowHeight) {
         WinTableValueParameters &binding = bindings.data[b];
         if (binding.index == -1) continue;
         const int share = spare / (n - k);
-        binding.sixth += share;
+        binding.columnWidth += share;
         spare -= share;
-        Grid()->SetColumnWidth(binding.index, binding.sixth);
+        Grid()->SetColumnWidth(binding.index, binding.columnWidth);
         ++k;
       }
     } else {

@@ -250,9 +250,17 @@ void TWinTableEdit::MakeEditor(const char *text) {
 void TWinTableEdit::LoadEditor() {
   if (editor == nullptr || Rows() == 0 || Columns() == 0) return;
   const TStringTable::Item &item = cells->GetItem(currentColumn, currentRow);
+  int start = 0;
+  int end = 0;
+  editor->GetSelection(start, end);
   editor->SetWindowText(item.text);
   editor->ClearModify();
   editor->readOnly = (item.flags & kCellReadOnly) != 0 ? 1 : 0;
+  // A selected cell shows its new text selected whole; one edited in place keeps its caret.
+  if (editor->EditingInPlace())
+    editor->SetSelection(start, end);
+  else
+    editor->SelectCell();
 }
 
 void TWinTableEdit::PlaceEditor() {
@@ -304,6 +312,8 @@ int TWinTableEdit::SetCurrentCell(int column, int row) {
   }
   if ((dx != 0 || dy != 0) && Scroller != nullptr) Scroller->ScrollBy(dx, dy);
   if (changes) {
+    // A cell moved to is selected whole: typing replaces its text.
+    editor->SelectCell();
     LoadEditor();
     RedrawCells(oldColumn, oldRow, oldColumn, oldRow);
     owner->CellSelected(column, row);
@@ -488,6 +498,14 @@ LRESULT TWinTableEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
       Pressed({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, msg == WM_RBUTTONDOWN);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      // A double click beside the editor's text edits the cell in place too.
+      Pressed({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, false);
+      if (editor != nullptr && editor->readOnly == 0) {
+        owner->CellDoubleClick(currentColumn, currentRow);
+        editor->EditInPlace();
+      }
       return 0;
     case WM_SIZE: {
       const LRESULT result = TWindow::WindowProc(msg, wParam, lParam);

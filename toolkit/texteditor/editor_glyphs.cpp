@@ -1,15 +1,13 @@
 #include "toolkit/texteditor/editor_glyphs.h"
 
-#include <QImage>
-
-#include "platform/gui/bars/resources.h"
+#include "platform/gui/bars/glyph_painter.h"
 #include "toolkit/texteditor/o_editor.h"
 
 namespace {
 
 struct TGlyph {
   UINT command;
-  const char *rows[15];
+  const char *rows[15];  // kGlyphHeight rows of kGlyphWidth codes
 };
 
 // '.' button face, '#' black, 'w' white, 'g' grey, 'b' blue, 'y' yellow, 'r' red.
@@ -60,15 +58,19 @@ const TGlyph kGlyphs[] = {
                "................", "................", "................"}},
 };
 
-QRgb Colour(char code) {
+constexpr int kGlyphWidth = 16;
+constexpr int kGlyphHeight = 15;
+constexpr COLORREF kFace = RGB(0xC0, 0xC0, 0xC0);
+
+COLORREF Colour(char code) {
   switch (code) {
-    case '#': return qRgb(0, 0, 0);
-    case 'w': return qRgb(0xFF, 0xFF, 0xFF);
-    case 'g': return qRgb(0x80, 0x80, 0x80);
-    case 'b': return qRgb(0x00, 0x00, 0x80);
-    case 'y': return qRgb(0xFF, 0xFF, 0x00);
-    case 'r': return qRgb(0xC0, 0x00, 0x00);
-    default: return qRgb(0xC0, 0xC0, 0xC0);
+    case '#': return RGB(0, 0, 0);
+    case 'w': return RGB(0xFF, 0xFF, 0xFF);
+    case 'g': return RGB(0x80, 0x80, 0x80);
+    case 'b': return RGB(0x00, 0x00, 0x80);
+    case 'y': return RGB(0xFF, 0xFF, 0x00);
+    case 'r': return RGB(0xC0, 0x00, 0x00);
+    default: return kFace;
   }
 }
 
@@ -80,11 +82,11 @@ void RegisterEditorGlyphs() {
   registered = true;
   for (const TGlyph &glyph : kGlyphs) {
     const TResId name(glyph.command);
-    if (!BitmapResourceImage(name).isNull()) continue;
-    QImage image(16, 15, QImage::Format_RGB32);
-    for (int y = 0; y < 15; ++y) {
-      for (int x = 0; x < 16; ++x) image.setPixel(x, y, Colour(glyph.rows[y][x]));
+    if (HasBitmapResource(name)) continue;
+    TGlyphPainter painter(kGlyphWidth, kGlyphHeight, kFace);
+    for (int y = 0; y < kGlyphHeight; ++y) {
+      for (int x = 0; x < kGlyphWidth; ++x) painter.SetPixel(x, y, Colour(glyph.rows[y][x]));
     }
-    RegisterBitmapResource(name, image);
+    painter.Register(name);
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "toolkit/graph/o_font.h"
 #include "toolkit/texteditor/o_editor.h"
@@ -34,7 +35,7 @@ TPrintoutEditor::TPrintoutEditor(const char *printoutTitle, TOEditor *editor, co
 std::string TPrintoutEditor::TitleText() const { return title_.empty() ? "Untitled File" : title_; }
 
 void TPrintoutEditor::PrintTitle(TDC &dc, int x, int y) {
-  TOFont font("Arial", MmToDeviceY(5), 0, true);
+  TOFont font(kFaceArial, MmToDeviceY(5), 0, true);
   font.SetItalic(true);
   font.SelectInto(dc);
   const int oldMode = dc.SetBkMode(TRANSPARENT);
@@ -54,7 +55,7 @@ int TPrintoutEditor::PrintContent(TDC &dc) {
     if (title) PrintTitle(dc, MmToDeviceX(header ? 70 : 20), MmToDeviceY(10));
   }
 
-  TOFont font("Arial", MmToDeviceY(4), 0, true);
+  TOFont font(kFaceArial, MmToDeviceY(4), 0, true);
   if (editor_ != nullptr && editor_->PrintFont() != nullptr) font = *editor_->PrintFont();
   font.SelectInto(dc);
   TEXTMETRIC metrics{};

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/core/font_faces.h"
 #include "toolkit/texteditor/o_editor.h"
 
 class TTextEditor : public TOEditor {
@@ -34,7 +35,7 @@ class TTextEditor : public TOEditor {
   std::string reportFile_;
   std::string title_;
   double charHeight_ = 4.0;
-  TOFont reportFont_{"Courier New", 9, 0, true};
+  TOFont reportFont_{kFaceCourierNew, 9, 0, true};
 };
 
 // Gives the font (the stock ANSI_VAR_FONT for 0) to every child of the window, without

@@ -242,10 +242,9 @@ void TOpticalViewer3D::SetupWindow() {
   // The frame shows the scene and its bars, wholly on the screen.
   SendMessage(WM_SIZE, SIZE_RESTORED, 0);
   const RECT outer = GetWindowRect();
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  const int left = std::max(0, std::min<int>(outer.left, screenWidth - outer.Width()));
-  const int top = std::max(0, std::min<int>(outer.top, screenHeight - outer.Height()));
-  if (left != outer.left || top != outer.top) SetWindowPos(nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const POINT placed = PlaceOnScreen(outer);
+  if (placed.x != outer.left || placed.y != outer.top)
+    SetWindowPos(nullptr, placed.x, placed.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   const std::string sizeFault = lastFault_;
   lastFault_.clear();
   TellSettingsFault(sizeFault);

@@ -8,6 +8,7 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/windows/screen.h"
 #include "viewer3d/movies/avi_reader.h"
 
 namespace {
@@ -136,6 +137,11 @@ void TPavi::FitToMovie() {
   fitting_ = true;
   SetWindowPos(nullptr, 0, 0, wanted.cx + frameWidth, wanted.cy + frameHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The player sized to a large movie, or left near the screen's edge, moves onto it.
+  const RECT outer = GetWindowRect();
+  const POINT placed = PlaceOnScreen(outer);
+  if (placed.x != outer.left || placed.y != outer.top)
+    SetWindowPos(nullptr, placed.x, placed.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   fitting_ = false;
 }
 

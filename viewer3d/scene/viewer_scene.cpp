@@ -5,12 +5,13 @@
 #include <new>
 
 #include "foundation/helpers/helpers.h"
+#include "foundation/numerics/pi.h"
 #include "platform/core/message_box.h"
 #include "viewer3d/scene/scene_canvas.h"
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
+constexpr double kDegree = kPi / 180.0;
 // Redraw repeats the fit: the shift is composed at the old scale, so the second pass
 // centres at the new one; the third confirms it.
 constexpr int kFitPasses = 3;

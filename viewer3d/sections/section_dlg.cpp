@@ -1,3 +1,4 @@
+#include "platform/core/font_faces.h"
 #include "viewer3d/sections/section_dlg.h"
 
 #include <algorithm>
@@ -53,7 +54,7 @@ TFont *TableFont() {
   const HDC screen = GetDC(nullptr);
   const int dpi = screen != nullptr ? TDC::FromHandle(screen)->GetDeviceCaps(LOGPIXELSY) : 96;
   if (screen != nullptr) ReleaseDC(nullptr, screen);
-  return new TFont("MS Sans Serif", -(8 * dpi + 36) / 72, 0, 0, 400);
+  return new TFont(kFaceSansSerif, -(8 * dpi + 36) / 72, 0, 0, 400);
 }
 
 }  // namespace

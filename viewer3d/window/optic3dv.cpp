@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/core/color_dialog.h"
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/window_dc.h"
@@ -178,7 +179,7 @@ void TOptic3DV::DrawAxesOn(TDC &dc) {
   TBrush brush(StandardColor(kRed));
   dc.SelectObject(pen);
   dc.SelectObject(brush);
-  TOFont font("MS Sans Serif", 10);
+  TOFont font(kFaceSansSerif, 10);
   font.SelectInto(dc);
   dc.SetTextColor(StandardColor(kWhite));
   dc.SetBkColor(StandardColor(kRed));

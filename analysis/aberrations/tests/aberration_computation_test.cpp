@@ -386,14 +386,14 @@ TEST_F(Aberrations, DoubleGaussDistortionIsItsChiefRaysAgainstTheFocalLength) {
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
   system.info.firstOrderMode = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
   ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   const int last = system.SurfaceCount() - 1;
   DPOINT3 image = system.GetSurfacePosition(last - 1, 0, kGlobalFrame);
   image.x += system.info.backFocalDistance;
   system.SetSurfacePosition(last, 0, image, kGlobalFrame);
   ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
-  SetModifiedFlag();
+  MarkModelChanged();
   ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   const double focal = system.info.focalLength;
   ASSERT_GT(focal, 0.0);

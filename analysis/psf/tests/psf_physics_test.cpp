@@ -5,11 +5,11 @@
 // not pass.
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
 #include "analysis/psf/psf_maths.h"
 #include "analysis/psf/psf_run.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
 #include "optics/psf/tests/paraboloid_wave.h"
@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 constexpr double kFocalLength = 100.0;
 constexpr double kPupilRadius = 20.0;
 constexpr double kFNumber = kFocalLength / (2.0 * kPupilRadius);

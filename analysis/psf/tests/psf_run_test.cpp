@@ -108,6 +108,26 @@ TEST_F(PsfRunTest, EscapeLeavesWavelengthNodesAndFilesAsTheyWere) {
   EXPECT_EQ(run.images.data, nullptr);
 }
 
+// A failure after the run prepared at the mean wavelength still gives the user's working
+// wavelength back, and the glass indices that go with it.
+TEST_F(PsfRunTest, AChiefRayThatMissesLeavesTheWorkingWavelengthPrepared) {
+  TOpticalSystem system;
+  OpenTriplet(system);
+  ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  const double lambda = system.info.LambdaW;
+  const int nodes = system.info.Nd;
+  const double index = system.surfaces.data[1]->general.nAfter;
+  TPsfRun run(Scratch(""));
+  // Seventy degrees off axis no ray passes the triplet.
+  EXPECT_EQ(run.Compute(system, 70.0, 0.0, 128, false), 0);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_NE(Boxes().boxes[0].text.find("does not pass"), std::string::npos);
+  EXPECT_EQ(system.info.LambdaW, lambda);
+  EXPECT_EQ(system.info.Nd, nodes);
+  EXPECT_EQ(system.surfaces.data[1]->general.nAfter, index);
+  EXPECT_EQ(FilesIn(Scratch(""), ".img"), 0);
+}
+
 TEST_F(PsfRunTest, IdealPointsMtfIsFlatAndTheRunCleansUpItsOwnFilesOnly) {
   TOpticalSystem system;
   OpenTriplet(system);

@@ -15,6 +15,7 @@
 
 #include "analysis/psf/psf_maths.h"
 #include "analysis/psf/step_sections_dlg.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
@@ -35,7 +36,6 @@ namespace {
 
 // Float rasters written and read back.
 constexpr double kRasterTolerance = 1e-6;
-constexpr double kPi = 3.14159265358979323846;
 // Two single-precision transforms of 64^2 nodes, relative to the value at zero frequency.
 constexpr double kTransformNoise = 1e-5;
 // The MTF of the sampled pupil against the disc's: a disc about 25 nodes across, counted in
@@ -245,15 +245,58 @@ TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
   ASSERT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
   const std::size_t before = BoxCount();
   const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  // At the finer interval the 20 degree blur no longer fits the 64 nodes: kept as it is.
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
   Press(kPsfApplyButton);
-  ASSERT_EQ(BoxCount(), before + 1);
+  ASSERT_EQ(BoxCount(), before + 2);
   EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
+  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF spreads ", 0), 0u);
   EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(system.info.Difrac, 1);
   EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
   // The proposal lets the f/5 pupil fill no more than the grid: at most lambda N.
   EXPECT_LT(system.info.Discrete, 0.55e-3 * 5.0);
   EXPECT_GT(system.info.Discrete, 0.0);
+  folder->Destroy();
+  delete folder;
+}
+
+TEST_F(PsfWindow, TheDoubleGaussIsOfferedAGridItsBlurDoesNotWrapRound) {
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), kNameFromFileName), 1);
+  ASSERT_EQ(system.info.Nd, 64);
+  system.info.MonochromeSystem = 1;
+  ASSERT_EQ(system.info.ShowRecommendation, 1);
+  // The automatic interval, which the interval's own check never questions.
+  system.info.Discrete = 0.0;
+  Open();
+  TShowPSF *page = folder->Page();
+  auto *sizes = dynamic_cast<TComboBox *>(page->ChildWithId(kPsfSizeList));
+  ASSERT_NE(sizes, nullptr);
+  EXPECT_EQ(sizes->GetSelIndex(), 0);  // 64
+  // No keeps the grid, and the same settings are not questioned again.
+  const std::size_t before = BoxCount();
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
+  Press(kPsfApplyButton);
+  ASSERT_EQ(BoxCount(), before + 1);
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF spreads ", 0), 0u) << Boxes().boxes[before].text;
+  EXPECT_NE(Boxes().boxes[before].text.find("on 64 x 64 nodes it wraps"), std::string::npos);
+  EXPECT_EQ(sizes->GetSelIndex(), 0);
+  Press(kPsfApplyButton);
+  EXPECT_EQ(BoxCount(), before + 1);
+  // Another grid is asked about afresh; Yes takes the recommended one into the size list.
+  sizes->SetSelIndex(1);  // 128
+  const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
+  Press(kPsfApplyButton);
+  ASSERT_EQ(BoxCount(), before + 2);
+  const std::string &question = Boxes().boxes[before + 1].text;
+  const std::size_t use = question.find("Use ");
+  ASSERT_NE(use, std::string::npos) << question;
+  const int recommended = std::atoi(question.c_str() + use + 4);
+  EXPECT_GT(recommended, 128);
+  EXPECT_EQ(64 << sizes->GetSelIndex(), recommended);
+  EXPECT_EQ(GetTestImage()->pixelCount, recommended);
+  Press(kPsfApplyButton);
+  EXPECT_EQ(BoxCount(), before + 2);
   folder->Destroy();
   delete folder;
 }

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "optics/trace/image_coordinate.h"
+
 TEST(PlotRange, EmptyRangeForcesAutoOnce) {
   double lo = kEmptyRangeMin, hi = kEmptyRangeMax;
   TRangeRef range{lo, hi};

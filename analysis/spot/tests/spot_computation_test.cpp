@@ -1,9 +1,9 @@
 #include "analysis/spot/spot_computation.h"
 
 #include <cmath>
-#include <numbers>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/beams.h"
 #include "optics/pupils/tests/pupil_test_support.h"
@@ -50,7 +50,7 @@ TEST_F(Spot, RingsHoldOddCountsAtEqualAreaRadii) {
   for (int k = 0; k < 4; ++k) {
     const double radius = k == 0 ? 0.0 : (k + 0.5) * R / 4.0;
     for (int j = 0; j < 2 * k + 1; ++j, ++slot) {
-      const double t = (j + 0.5) * 2.0 * std::numbers::pi / (2 * k + 1);
+      const double t = (j + 0.5) * 2.0 * kPi / (2 * k + 1);
       EXPECT_NEAR(rays.data[slot].y - chief.y, radius * std::cos(t), kPupilPoint) << slot;
       EXPECT_NEAR(rays.data[slot].z - chief.z, radius * std::sin(t), kPupilPoint) << slot;
     }

@@ -58,11 +58,11 @@ TEST_F(ConfigurationsTest, InsertingAtTwoOfThreeGivesFourWithTheThirdACopyOfTheS
   const TConfigurationParameters second = image.configurations.data[1];
   const TConfigurationParameters third = image.configurations.data[2];
   ASSERT_EQ(image.SelectConfiguration(1), 1);
-  image.SetModified(0);
+  image.SetUnsavedChanges(0);
   image.InsertConfiguration(image.currentConfiguration);
   ASSERT_EQ(image.ConfigurationCount(), 4);
   EXPECT_EQ(image.currentConfiguration, 2);  // the caption shows 3/4
-  EXPECT_EQ(image.IsModified(), 1);
+  EXPECT_EQ(image.HasUnsavedChanges(), 1);
   for (int e = 0; e < 3; ++e) {
     EXPECT_APPROX(Position(image, 2, e).x, second.positions.data[e].x, kOffsetRoundOff) << e;
     EXPECT_APPROX(Position(image, 2, e).y, second.positions.data[e].y, kOffsetRoundOff) << e;

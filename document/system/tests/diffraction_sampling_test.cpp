@@ -48,7 +48,7 @@ TEST_F(DiffractionSamplingTest, APerfectMirrorIsSampledAtTheDiffractionInterval)
   const double ownDiscrete = mirror.info.Discrete;
   double discrete = 0.0;
   int difrac = 0;
-  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(mirror, discrete, difrac), 1);
   EXPECT_EQ(difrac, 1);
   // 0.5 lambda / NA in mm, NA = 20 / 101 for the marginal ray of the paraboloid.
   const double lambdaMm = 0.5875618e-3;
@@ -66,7 +66,7 @@ TEST_F(DiffractionSamplingTest, AnAberratedSpotIsSampledGeometrically) {
   singlet.info.Dentr = 24.0;
   double discrete = 0.0;
   int difrac = 1;
-  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, discrete, difrac), 1);
   EXPECT_EQ(difrac, 0);
   // NA of f/2: the diffraction interval is about 0.5 lambda / 0.25 = 1.2 micrometres.
   EXPECT_GT(discrete, 4.0 * 0.0012);
@@ -154,7 +154,7 @@ TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionC
   singlet.info.Dentr = 24.0;
   double geometric = 0.0, diffraction = 0.0;
   int needed = 1;
-  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed, 0), 1);
+  ASSERT_EQ(EstimateDiffractionSampling(singlet, geometric, needed), 1);
   ASSERT_EQ(needed, 0);
   const double lambdaMm = 0.5875618e-3;
   diffraction = 0.5 * lambdaMm / 0.25;  // NA of about 0.25
@@ -181,6 +181,105 @@ TEST_F(DiffractionSamplingTest, TakingTheRecommendationKeepsTheUsersDiffractionC
   double first = 0.0, second = 0.0;
   RoundSignificant(geometric, first, second);
   EXPECT_APPROX(discrete, first, kRoundOff);
+}
+
+}  // namespace
+
+namespace {
+
+// The largest PSF value on the grid's outer rows and columns against the largest of all.
+double EdgeToPeak(const TOpticalSystem &system) {
+  const int nd = system.info.Nd;
+  const float *psf = system.workArray1.data;
+  double peak = 0.0, edge = 0.0;
+  for (int r = 0; r < nd; ++r) {
+    for (int c = 0; c < nd; ++c) {
+      const double value = psf[static_cast<long>(r) * nd + c];
+      peak = std::fmax(peak, value);
+      if (r == 0 || c == 0 || r == nd - 1 || c == nd - 1) edge = std::fmax(edge, value);
+    }
+  }
+  return peak > 0.0 ? edge / peak : 1.0;
+}
+
+double PsfEdgeToPeak(TSystemImage &system, int nodes, double field) {
+  system.info.Nd = nodes;
+  system.Prepare(system.info.LambdaW, 1, 0);
+  if (system.ComputePSFNodes(field, 0.0, 1) != 1) return -1.0;
+  return EdgeToPeak(system);
+}
+
+// What "does not wrap" means: the PSF at the grid's edge under this share of its peak.
+constexpr double kEdgeShare = 1e-3;
+// The spread of the defocused paraboloid's rays comes from its rim rays, traced: round-off.
+constexpr double kSpreadModel = 1e-9;
+
+TEST_F(DiffractionSamplingTest, TheGridRecommendedForADefocusedMirrorHoldsItsBlur) {
+  // The paraboloid with its image plane 0.15 mm behind the focus: the rim ray from height 20
+  // meets the focus at the sine 20 / 101 and, behind it, lies delta tan u off the axis.
+  constexpr double kDefocus = 0.15;
+  std::string text = ReadText(ExamplePath("parabolic_mirror.os"));
+  const std::string thickness = "Dx=-100;";
+  ASSERT_NE(text.find(thickness), std::string::npos);
+  text.replace(text.find(thickness), thickness.size(), "Dx=-100.15;");
+  const std::string path = Scratch("defocused.os");
+  WriteText(path, text);
+  TSystemImage mirror;
+  ASSERT_EQ(mirror.Load(path, 2), 1);
+  const double sine = 20.0 / 101.0;
+  const double blur = kDefocus * sine / std::sqrt(1.0 - sine * sine);
+  const double lambdaMm = 0.5875618e-3;
+  const double diffraction = 0.5 * lambdaMm / sine;
+  // Diffraction on and an automatic interval: 2.5 nodes to the diffraction interval.
+  const double interval = diffraction / 2.5;
+  // The Airy rings fall under 1e-3 of the peak 2.17 lambda / NA = 4.35 intervals out.
+  const double reachByHand = blur + 4.35 * diffraction;
+  int handNodes = 64;
+  while (0.5 * handNodes * interval < reachByHand) handNodes *= 2;
+  double reach = 0.0;
+  const int nodes = RecommendedPsfGrid(mirror, 0.0, 1, reach);
+  EXPECT_APPROX(reach, reachByHand, kSpreadModel);
+  // The search starts from the grid that holds the hand's radius; the defocused disc's
+  // rings take it further.
+  EXPECT_GE(nodes, handNodes);
+  // The PSF on that grid keeps clear of its edge; on half of it the blur wraps round.
+  EXPECT_LT(PsfEdgeToPeak(mirror, nodes, 0.0), kEdgeShare);
+  EXPECT_GT(PsfEdgeToPeak(mirror, nodes / 2, 0.0), kEdgeShare);
+}
+
+TEST_F(DiffractionSamplingTest, TheDoubleGaussAsksForAGridItsPsfDoesNotWrapOn) {
+  TSystemImage lens;
+  Open(lens, "double_gauss.os");
+  ASSERT_EQ(lens.info.Nd, 64);
+  const int fields = lens.info.AlfaM.cols * lens.info.AlfaM.rows;
+  ASSERT_GT(fields, 1);
+  const double widest = lens.info.AlfaM.data[fields - 1];
+  double reach = 0.0;
+  const int nodes = RecommendedPsfGrid(lens, lens.info.Discrete, lens.info.Difrac, reach);
+  EXPECT_GT(nodes, 64);
+  // At the default 64 nodes the blur of the widest field wraps round; on the recommended
+  // grid no field's PSF comes near the edge.
+  EXPECT_GT(PsfEdgeToPeak(lens, 64, widest), kEdgeShare);
+  for (int k = 0; k < fields; ++k)
+    EXPECT_LT(PsfEdgeToPeak(lens, nodes, lens.info.AlfaM.data[k]), kEdgeShare) << lens.info.AlfaM.data[k];
+
+  // The check asks, and on Yes the grid takes the recommendation.
+  auto &boxes = const_cast<TRecordingMessageBoxProvider &>(Boxes());
+  int asked = 64;
+  EXPECT_EQ(CheckPsfGridSize(nullptr, lens, 0, lens.info.Discrete, lens.info.Difrac, asked), 0);
+  EXPECT_EQ(BoxCount(), 0u);
+  boxes.QueueAnswer(IDYES);
+  EXPECT_EQ(CheckPsfGridSize(nullptr, lens, 1, lens.info.Discrete, lens.info.Difrac, asked), 1);
+  EXPECT_EQ(asked, nodes);
+  ASSERT_EQ(BoxCount(), 1u);
+  EXPECT_EQ(Boxes().boxes[0].text.rfind("The PSF spreads ", 0), 0u) << Boxes().boxes[0].text;
+  // A grid large enough is not questioned; a No leaves the grid as it was.
+  EXPECT_EQ(CheckPsfGridSize(nullptr, lens, 1, lens.info.Discrete, lens.info.Difrac, asked), 0);
+  EXPECT_EQ(BoxCount(), 1u);
+  int small = 64;
+  boxes.QueueAnswer(IDNO);
+  EXPECT_EQ(CheckPsfGridSize(nullptr, lens, 1, lens.info.Discrete, lens.info.Difrac, small), -1);
+  EXPECT_EQ(small, 64);
 }
 
 }  // namespace

@@ -55,13 +55,13 @@ TEST_F(SelectionTest, CutThenAssignGivesBackTheSelectedElement) {
   image.RebuildElements(&canvas);
   const std::vector<TSurfaceCopy> middle = Copies(image, 3, 4);
   image.SelectInRect(&canvas, InnerRect(image.elements.data[1], canvas));
-  image.SetModified(0);
+  image.SetUnsavedChanges(0);
 
   TSystemImage clipboard;
   image.CutSelection(clipboard, &canvas);
   ASSERT_EQ(image.SurfaceCount(), 6);
   EXPECT_EQ(image.ElementCount(), 2);
-  EXPECT_EQ(image.IsModified(), 1);
+  EXPECT_EQ(image.HasUnsavedChanges(), 1);
   EXPECT_EQ(image.hasSelection, 0);
   ASSERT_EQ(clipboard.SurfaceCount(), 4);  // object, the two faces, image
   EXPECT_EQ(clipboard.ElementCount(), 1);
@@ -86,7 +86,7 @@ TEST_F(SelectionTest, CopyLeavesTheSystemAndCutWithoutSelectionDoesNothing) {
   Open(image, "cooke_triplet.os");
   TScaleCanvas canvas;
   image.RebuildElements(&canvas);
-  image.SetModified(0);
+  image.SetUnsavedChanges(0);
   TSystemImage clipboard;
   image.CutSelection(clipboard, &canvas);
   EXPECT_EQ(image.SurfaceCount(), 8);
@@ -94,7 +94,7 @@ TEST_F(SelectionTest, CopyLeavesTheSystemAndCutWithoutSelectionDoesNothing) {
   image.SelectInRect(&canvas, InnerRect(image.elements.data[2], canvas));
   image.CopySelection(clipboard, &canvas);
   EXPECT_EQ(image.SurfaceCount(), 8);
-  EXPECT_EQ(image.IsModified(), 0);
+  EXPECT_EQ(image.HasUnsavedChanges(), 0);
   EXPECT_EQ(image.elements.data[2].mark, 1);
   ASSERT_EQ(clipboard.ElementCount(), 1);
   EXPECT_EQ(clipboard.elements.data[0].FirstSurface()->general.R,

@@ -451,7 +451,7 @@ TEST_F(SystemImageDrawTest, MovingTheMarkedElementsShiftsOnlyTheirSurfaces) {
     EXPECT_NEAR(after[i].x - before[i].x, moved ? 1.5 : 0.0, 1e-12) << i;
     EXPECT_NEAR(after[i].y - before[i].y, moved ? -0.25 : 0.0, 1e-12) << i;
   }
-  EXPECT_EQ(triplet.IsModified(), 1);
+  EXPECT_EQ(triplet.HasUnsavedChanges(), 1);
   EXPECT_EQ(triplet.MoveMarkedElements(0.0, 0.0), 0);
 }
 

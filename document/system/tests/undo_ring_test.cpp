@@ -15,7 +15,7 @@ class UndoRingTest : public EditorTest {
   static void Edit(TSystemImage &image, int k) {
     TOpticalElement &lens = image.elements.data[0];
     lens.MoveTo(lens.referencePoint.x + 0.25, lens.referencePoint.y, lens.referencePoint.z);
-    image.SetModified(1);
+    image.SetUnsavedChanges(1);
     ASSERT_EQ(image.SaveUndo("Move " + std::to_string(k)), 1);
   }
   // The system as written now.

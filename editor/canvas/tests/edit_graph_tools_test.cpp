@@ -14,6 +14,7 @@
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/numerics/pi.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -231,6 +232,48 @@ TEST_F(CanvasToolsTest, DragMovesTheSelectionByTheDragAndTakesOneUndoStep) {
   EXPECT_NEAR(System().Surface(3)->general.vertex[1], before.y, 1e-12);
 }
 
+TEST_F(CanvasToolsTest, InSelectModeADragOfTheSelectionMovesItAndADragElsewhereSelects) {
+  Open(triplet_);
+  TSystemImage &system = System();
+  Canvas().SetMouseMode(kSelectMouseMode);
+  // A band round the middle lens marks it; a drag that starts on the lens moves it.
+  const POINT inside = InGlass(1);
+  Drag(Canvas(), POINT{inside.x - 2, inside.y - 3}, POINT{inside.x + 2, inside.y + 3});
+  ASSERT_EQ(system.elements.data[1].mark, 1);
+  const int steps = system.options.undoIndex;
+  const DPOINT before{system.Surface(3)->general.vertex[0], system.Surface(3)->general.vertex[1]};
+  const double firstBefore = system.Surface(1)->general.vertex[0];
+  const POINT to{inside.x + 15, inside.y + 7};
+  const DPOINT a = Canvas().DeviceToWorld(inside);
+  const DPOINT b = Canvas().DeviceToWorld(to);
+  Drag(Canvas(), inside, to);
+  EXPECT_NEAR(system.Surface(3)->general.vertex[0] - before.x, b.x - a.x, 1e-9);
+  EXPECT_NEAR(system.Surface(3)->general.vertex[1] - before.y, b.y - a.y, 1e-9);
+  EXPECT_LT(b.y - a.y, 0.0);  // down on the screen is down in the world
+  EXPECT_EQ(system.Surface(1)->general.vertex[0], firstBefore);
+  EXPECT_EQ(system.options.undoIndex, steps + 1);
+  EXPECT_EQ(system.options.Label(system.options.undoIndex), "Move element");
+  EXPECT_EQ(Canvas().MouseMode(), kSelectMouseMode);
+  // The lens is still selected where it now stands: a second drag from it moves it again.
+  const POINT moved = InGlass(1);
+  Drag(Canvas(), moved, POINT{moved.x - 15, moved.y - 7});
+  EXPECT_NEAR(system.Surface(3)->general.vertex[0], before.x, 1e-9);
+  EXPECT_NEAR(system.Surface(3)->general.vertex[1], before.y, 1e-9);
+  EXPECT_EQ(system.options.undoIndex, steps + 2);
+  // A drag that starts off the selection draws a band and moves nothing.
+  const POINT first = InGlass(0);
+  Drag(Canvas(), POINT{first.x - 2, first.y - 3}, POINT{first.x + 2, first.y + 3});
+  EXPECT_EQ(system.elements.data[0].mark, 1);
+  EXPECT_EQ(system.elements.data[1].mark, 0);
+  EXPECT_EQ(system.options.undoIndex, steps + 2);
+  EXPECT_NEAR(system.Surface(3)->general.vertex[0], before.x, 1e-9);
+  // A click on a selected element picks what lies under it alone, as a click elsewhere.
+  Canvas().SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(first));
+  Canvas().SendMessage(WM_LBUTTONUP, 0, At(first));
+  EXPECT_EQ(system.elements.data[0].mark, 1);
+  EXPECT_EQ(system.options.undoIndex, steps + 2);
+}
+
 TEST_F(CanvasToolsTest, OpenQuickTablesFollowTheDragAndAreToldWhenItEnds) {
   Open(triplet_);
   TSystemImage &system = System();
@@ -255,7 +298,7 @@ TEST_F(CanvasToolsTest, OpenQuickTablesFollowTheDragAndAreToldWhenItEnds) {
   // point above the axis moves further up, so the turn is counter-clockwise (positive).
   ASSERT_EQ(inclination.angles.size(), 1u);
   const double expected =
-      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / M_PI;
+      (std::atan2(b.y - c.y, b.x - c.x) - std::atan2(a.y - c.y, a.x - c.x)) * 180.0 / kPi;
   EXPECT_NEAR(inclination.angles[0], expected, 1e-9);
   EXPECT_GT(inclination.angles[0], 0.0);
   Canvas().SendMessage(WM_LBUTTONUP, 0, At(to));

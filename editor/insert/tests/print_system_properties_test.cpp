@@ -4,10 +4,18 @@
 
 #include "editor/insert/print_system_properties.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
+#include "document/elements/element_grouping.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/printing/capture_printer.h"
+#include "platform/gui/printing/qt_printer_device.h"
 
 namespace {
 
@@ -38,6 +46,73 @@ TEST_F(PrintSystemPropertiesTest, TheReportPrintsOnOnePageAndItsFileGoes) {
   EXPECT_GT(longest, page.width() / 3);
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(TempDir()) / "sysprop.tmp"));
   EXPECT_TRUE(answers_->boxes.empty());
+}
+
+// The text of a PDF file as poppler's pdftotext reads it, its layout kept; empty when the
+// tool is missing.
+std::string PdfText(const std::string &pdf, const std::string &scratch) {
+  if (std::system("command -v pdftotext > /dev/null 2>&1") != 0) return std::string();
+  const std::string out = scratch + ".txt";
+  const std::string command = "pdftotext -layout '" + pdf + "' '" + out + "'";
+  if (std::system(command.c_str()) != 0) return std::string();
+  std::ifstream in(out);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> Words(const std::string &line) {
+  std::vector<std::string> words;
+  std::stringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+TEST_F(PrintSystemPropertiesTest, ThePdfOfTheReportHoldsItsNumbersAndNamesAsText) {
+  TSystemImage system;
+  ASSERT_EQ(system.Load(ScratchExample("double_gauss.os", "Double_Gauss.os"), 2), 1);
+  ASSERT_GE(system.info.stopIndex, 0);
+  const std::string pdf = Scratch("report.pdf");
+  TQtPrinterDevice desktop;
+  TPrinterDevice *previous = SetPrinterDevice(&desktop);
+  TScriptedPrintDialog dialog;
+  TPrintSettings toFile;
+  toFile.Flags = PD_PRINTTOFILE;
+  toFile.OutputFile = pdf;
+  dialog.Print(toFile);
+  const int printed = TPrintSystemProperties(nullptr, system).Execute();
+  SetPrinterDevice(previous);
+  ASSERT_EQ(printed, 1);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  const std::string text = PdfText(pdf, Scratch("report"));
+  if (text.empty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  // The stop as the program numbers it, from 1.
+  EXPECT_NE(text.find("Aperture stop: surface " + std::to_string(system.info.stopIndex + 1)), std::string::npos) << text;
+  // One line per surface: its number from 1, its radius with its sign, its glass whole.
+  std::stringstream lines(text);
+  int rows = 0;
+  for (std::string line; std::getline(lines, line);) {
+    const std::vector<std::string> words = Words(line);
+    if (words.size() < 7 || std::atoi(words[0].c_str()) != rows + 1 || words[0] != std::to_string(rows + 1)) continue;
+    const TGeneralParameters &g = system.Surface(rows)->general;
+    if (g.R == 0.0) {
+      EXPECT_EQ(words[1], "plane") << line;
+    } else {
+      char radius[32];
+      std::snprintf(radius, sizeof radius, "%.5g", g.R);
+      EXPECT_EQ(words[1], radius) << line;
+    }
+    const std::string glass = IsAirGlass(g.glass) ? std::string("air") : g.glass;
+    EXPECT_NE(std::find(words.begin(), words.end(), glass), words.end()) << line;
+    ++rows;
+  }
+  EXPECT_EQ(rows, system.SurfaceCount()) << text;
+  EXPECT_NE(text.find("n-lak9_schott"), std::string::npos);
+  EXPECT_NE(text.find("-30.716"), std::string::npos);
+  // Kept for a look at the page when asked.
+  if (const char *keep = std::getenv("KEEP_PRINTED_PDF"))
+    std::filesystem::copy_file(pdf, std::string(keep) + "/system_report.pdf",
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 TEST_F(PrintSystemPropertiesTest, AReportThatCannotBeWrittenIsToldAndNotPrinted) {

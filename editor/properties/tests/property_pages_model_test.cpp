@@ -98,13 +98,13 @@ TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {
 }
 
 TEST_F(PropertyPagesTest, FieldPointsGrowThroughTheEmptyRowAndShrinkWhenCleared) {
-  ASSERT_EQ(FieldCount(image), 3);
+  ASSERT_EQ(image.info.BeamCount(), 3);
   EXPECT_STREQ(FieldCaption(image), "Field angle, deg");
   ASSERT_TRUE(EditField(image, 3, "7").accepted);
-  ASSERT_EQ(FieldCount(image), 4);
+  ASSERT_EQ(image.info.BeamCount(), 4);
   EXPECT_EQ(FieldText(image, 3), "7");
   ASSERT_TRUE(EditField(image, 1, " ").accepted);
-  ASSERT_EQ(FieldCount(image), 3);
+  ASSERT_EQ(image.info.BeamCount(), 3);
   EXPECT_EQ(FieldText(image, 1), "20");
   EXPECT_NE(EditField(image, 0, "95").message.find("between -90 and 90"), std::string::npos);
   EXPECT_NE(EditField(image, 0, "x").message.find("is not a number"), std::string::npos);
@@ -115,25 +115,25 @@ TEST_F(PropertyPagesTest, FieldPointsGrowThroughTheEmptyRowAndShrinkWhenCleared)
   ASSERT_TRUE(EditField(image, 0, "").accepted);
   ASSERT_TRUE(EditField(image, 0, "").accepted);
   EXPECT_NE(EditField(image, 0, "").message.find("at least one field point"), std::string::npos);
-  EXPECT_EQ(FieldCount(image), 1);
+  EXPECT_EQ(image.info.BeamCount(), 1);
   // The configuration record keeps the fields with the undo step.
   ASSERT_EQ(image.Undo(-1), 1);
-  EXPECT_EQ(FieldCount(image), 2);
+  EXPECT_EQ(image.info.BeamCount(), 2);
 }
 
 TEST_F(PropertyPagesTest, WavelengthsAndWeightsAreListedCheckedAndCounted) {
-  ASSERT_EQ(WavelengthCount(image), 3);
+  ASSERT_EQ(image.info.WavelengthCount(), 3);
   EXPECT_EQ(SpectrumText(image, 0, kWavelengthColumn), "0.48");
   EXPECT_NE(EditSpectrum(image, 3, kWeightColumn, "2").message.find("wavelength first"), std::string::npos);
   ASSERT_TRUE(EditSpectrum(image, 3, kWavelengthColumn, "0,7").accepted);
-  ASSERT_EQ(WavelengthCount(image), 4);
+  ASSERT_EQ(image.info.WavelengthCount(), 4);
   EXPECT_EQ(SpectrumText(image, 3, kWeightColumn), "1");
   ASSERT_TRUE(EditSpectrum(image, 3, kWeightColumn, "0.5").accepted);
   EXPECT_EQ(image.info.Spectrum.data[3].weight, 0.5);
   EXPECT_NE(EditSpectrum(image, 0, kWeightColumn, "-1").message.find("0 or more"), std::string::npos);
   EXPECT_NE(EditSpectrum(image, 0, kWavelengthColumn, "0").message.find("between 0.1 and 100"), std::string::npos);
   for (int k = 0; k < 3; ++k) ASSERT_TRUE(EditSpectrum(image, 0, kWavelengthColumn, "").accepted);
-  EXPECT_EQ(WavelengthCount(image), 1);
+  EXPECT_EQ(image.info.WavelengthCount(), 1);
   EXPECT_EQ(image.info.MonochromeSystem, 1);
   EXPECT_NE(EditSpectrum(image, 0, kWavelengthColumn, "").message.find("at least one wavelength"),
             std::string::npos);

@@ -38,7 +38,7 @@ TEST_F(SurfaceTableTest, ARadiusEditIsOneUndoStepAndUndoBringsTheRadiusBack) {
   ASSERT_TRUE(edit.accepted) << edit.message;
   EXPECT_EQ(image.Surface(1)->general.R, 30.0);
   EXPECT_APPROX(image.Surface(1)->general.curvature, 1.0 / 30.0, kPlacement);
-  EXPECT_EQ(image.IsModified(), 1);
+  EXPECT_EQ(image.HasUnsavedChanges(), 1);
   EXPECT_EQ(image.UndoMenuText(), "Undo Radius of surface 2 (ctrl-Z)");
   ASSERT_EQ(image.Undo(-1), 1);
   EXPECT_EQ(image.Surface(1)->general.R, 22.01359);

@@ -144,7 +144,7 @@ TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemA
   EXPECT_NE(answers_->boxes.back().text.find("cannot be 0 thick"), std::string::npos);
   EXPECT_EQ(table.CellText(kThicknessColumn, 1), "3.25896");
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
-  EXPECT_EQ(editor.System().IsModified(), 0);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 0);
 
   // A field point typed into the empty row of the beams page is added, and the open
   // aberrations window lists it.
@@ -237,7 +237,7 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "It is necessary to set though one parameter!");
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
-  EXPECT_EQ(editor.System().IsModified(), 0);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 0);
   const std::string parameters = Scratch("Systems/Cooke_Triplet.par");
   ASSERT_FALSE(std::filesystem::exists(parameters));
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);

@@ -143,7 +143,7 @@ TEST_F(EditorShellTest, DeleteUndoAnimateAndRestoreAfterACrash) {
   TOpticalEditor &restored = Open("");
   EXPECT_EQ(restored.System().name, triplet_);
   EXPECT_EQ(restored.System().SurfaceCount(), surfaces - 2);
-  EXPECT_EQ(restored.System().IsModified(), 1);
+  EXPECT_EQ(restored.System().HasUnsavedChanges(), 1);
   EXPECT_EQ(ReadText(triplet_), saved);
 }
 

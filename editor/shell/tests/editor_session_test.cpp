@@ -67,7 +67,7 @@ TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotWithoutSavingIt) 
   EXPECT_EQ(ReadText(newer), saved);
   EXPECT_FALSE(fs::exists(older));
   EXPECT_EQ(editor.System().name, newer);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   TSystemImage gauss;
   ASSERT_EQ(gauss.Load(ExamplePath("double_gauss.os"), 2), 1);
   EXPECT_EQ(editor.System().SurfaceCount(), gauss.SurfaceCount());
@@ -79,7 +79,7 @@ TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotWithoutSavingIt) 
   TSystemImage written;
   ASSERT_EQ(written.Load(newer, 2), 1);
   EXPECT_EQ(written.SurfaceCount(), gauss.SurfaceCount());
-  EXPECT_EQ(editor.System().IsModified(), 0);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 0);
 }
 
 TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
@@ -90,7 +90,7 @@ TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
   // Nothing is asked at start: the restored lens waits, modified, for the user's Save.
   EXPECT_TRUE(files_.asked.empty());
   EXPECT_GT(editor.System().SurfaceCount(), 2);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
 }
 

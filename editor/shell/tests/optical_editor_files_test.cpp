@@ -105,7 +105,7 @@ TEST_F(EditorFilesTest, NewStartsAnUntitledSystemAndKeepsTheOldOneRecent) {
   ASSERT_EQ(system.info.Spectrum.cols * system.info.Spectrum.rows, 1);
   EXPECT_EQ(system.info.Spectrum.data[0].lambda, 0.54);
   EXPECT_EQ(system.info.LambdaW, 0.54);
-  EXPECT_EQ(system.IsModified(), 0);
+  EXPECT_EQ(system.HasUnsavedChanges(), 0);
   EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
   EXPECT_FALSE(Grey(CM_SAVE_SYSTEM));
   EXPECT_FALSE(Grey(CM_ABERRATIONS));  // a system, if one of two planes only
@@ -200,7 +200,7 @@ TEST_F(EditorFilesTest, AFailedOpenWithNowhereToSetTheSystemAsideKeepsIt) {
   TOpticalEditor &editor = Open(triplet_);
   const double radius = editor.System().Surface(1)->general.R;
   editor.System().Surface(1)->general.R = radius * 1.01;
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   ASSERT_EQ(editor.System().SaveUndo("Edit"), 1);
   const int surfaces = editor.System().SurfaceCount();
   const int undoIndex = editor.System().options.undoIndex;
@@ -216,7 +216,7 @@ TEST_F(EditorFilesTest, AFailedOpenWithNowhereToSetTheSystemAsideKeepsIt) {
   SetTempDir(temp);
   EXPECT_EQ(editor.System().SurfaceCount(), surfaces);
   EXPECT_EQ(editor.System().Surface(1)->general.R, radius * 1.01);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_EQ(editor.System().name, triplet_);
   EXPECT_EQ(editor.System().options.undoIndex, undoIndex);
   // The edit is still one step to undo.
@@ -231,19 +231,19 @@ TEST_F(EditorFilesTest, AFailedSaveKeepsTheChangesMarked) {
   WriteText(blocker, "a file\n");
   const std::string unwritable = blocker + "/Lens.os";
   editor.System().Surface(1)->general.R *= 1.01;
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   editor.System().name = unwritable;
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "File \"" + unwritable + "\" cannot be written: its directory does not exist.");
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_EQ(ReadText(blocker), "a file\n");
   // Save as to such a path neither takes its name nor forgets the changes.
   files_.Choose({unwritable});
   editor.System().name = triplet_;
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
   EXPECT_EQ(editor.System().name, triplet_);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));
   // So the next New still asks.
   answers_->boxes.clear();
@@ -260,7 +260,7 @@ TEST_F(EditorFilesTest, AFailedSaveSaysItsTrueCause) {
   const std::string kept = ReadText(triplet_);
   std::filesystem::permissions(triplet_, std::filesystem::perms::owner_read);
   editor.System().Surface(1)->general.R *= 1.01;
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.back().text, "File \"" + triplet_ + "\" is marked as read-only!");
@@ -275,7 +275,7 @@ TEST_F(EditorFilesTest, AFailedSaveSaysItsTrueCause) {
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   EXPECT_EQ(answers_->boxes.back().text, "File \"" + full + "\" cannot be written: there is no space left on the disk.");
   EXPECT_EQ(ReadText(full), kept);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
 }
 
 TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
@@ -286,7 +286,7 @@ TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {
   std::filesystem::remove(triplet_);
   // An edit not yet saved, and the answer No to saving it: it stays when the open fails.
   editor.System().Surface(1)->general.R *= 1.1;
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   const double edited = editor.System().Surface(1)->general.R;
   answers_->boxes.clear();
   answers_->QueueAnswer(IDNO);
@@ -338,13 +338,13 @@ TEST_F(EditorFilesTest, SavingAnUntitledSystemAsksForANameAndCancellingKeepsItUn
   TOpticalEditor &editor = Open(triplet_);
   const std::string untitled = JoinPath(ProgramDir(), "untitled.os");
   editor.System().name = untitled;
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   files_.Cancel();
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   ASSERT_EQ(files_.asked.size(), 1u);
   EXPECT_EQ(editor.System().name, untitled);
   EXPECT_FALSE(std::filesystem::exists(untitled));
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
 }
 
 TEST_F(EditorFilesTest, OpenEditSaveAsAndReopenGiveTheSameSystem) {
@@ -352,11 +352,11 @@ TEST_F(EditorFilesTest, OpenEditSaveAsAndReopenGiveTheSameSystem) {
   editor.System().Surface(2)->general.R *= 1.05;
   editor.System().Update();
 
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   const std::string first = Scratch("Systems/Edited.os");
   files_.Choose({first});
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
-  ASSERT_EQ(editor.System().IsModified(), 0);
+  ASSERT_EQ(editor.System().HasUnsavedChanges(), 0);
   files_.Choose({first});
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   ASSERT_EQ(editor.System().name, first);

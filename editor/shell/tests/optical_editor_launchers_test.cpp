@@ -11,10 +11,12 @@
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/narcissus/narciss_dlg.h"
+#include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "synthesis/folder/test_object_folder.h"
 #include "platform/core/paths.h"
 #include "toolkit/help/help_window.h"
 #include "toolkit/help/win_help.h"
@@ -240,7 +242,7 @@ TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpt
   editor.SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], best, kSameFocus);
   EXPECT_APPROX(system.Surface(image)->general.vertex[1], reference.Surface(image)->general.vertex[1], kSameFocus);
-  EXPECT_EQ(system.IsModified(), 1);
+  EXPECT_EQ(system.HasUnsavedChanges(), 1);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Plane of best installation (ctrl-Z)");
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], displaced, kSameFocus);
@@ -331,7 +333,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);
   EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
   EXPECT_EQ(system.options.undoIndex, step);
-  EXPECT_EQ(system.IsModified(), 0);
+  EXPECT_EQ(system.HasUnsavedChanges(), 0);
 }
 
 // The detector's cold image needs an image on the detector: an image at infinity is
@@ -369,6 +371,31 @@ TEST_F(EditorLaunchersTest, AnalysisWindowsHelpOpensTheirPages) {
   ASSERT_NE(CurrentHelpWindow(), nullptr);
   EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Spot diagram");
   EXPECT_TRUE(answers_->beeps.empty());
+
+  // The PSF and MTF folder's Help button, the image-synthesis folder's Help menu and the
+  // narcissus dialog's Help button.
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
+  editor.Launchers().PsfWindow()->SendMessage(WM_COMMAND, kPsfHelpButton);
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "PSF and MTF");
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  ASSERT_NE(editor.Launchers().SynthesisWindow(), nullptr);
+  editor.Launchers().SynthesisWindow()->SendMessage(WM_COMMAND, CM_SYNTHESIS_HELP);
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  EXPECT_EQ(CurrentHelpWindow()->PageTitle(), "Image synthesis");
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  bool seen = false;
+  std::string narcissusTitle;
+  const auto answering = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    dialog.SendMessage(WM_COMMAND, TNarcissDlg::kHelp);
+    if (CurrentHelpWindow() != nullptr) narcissusTitle = CurrentHelpWindow()->PageTitle();
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(narcissusTitle, "Narcissus analysis");
 }
 
 TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {

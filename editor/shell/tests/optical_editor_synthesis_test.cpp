@@ -211,7 +211,7 @@ TEST_F(EditorSynthesisTest, SavingWhileOpenWritesTheSystemsOwnSettingsAndANewSys
   editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
   ASSERT_NE(editor.Launchers().SynthesisWindow(), nullptr);
   ASSERT_EQ(editor.System().info.Nd, kSynthesisNd);
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   // The file holds the triplet's own grid; the open folder keeps its loan.
   EXPECT_NE(ReadText(triplet_).find("Nd=64"), std::string::npos);

@@ -79,7 +79,7 @@ TEST_F(EditorShellTest, UndoAndRedoTextsFollowAnEdit) {
 
 TEST_F(EditorShellTest, CancelledCloseLeavesTheQueuesAsTheyWere) {
   TOpticalEditor &editor = Open(triplet_);
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   TMessageQueue &queue = ProgramMessageQueue();
   queue.Enter();
   const int busy = queue.BusyCount();
@@ -139,7 +139,7 @@ TEST_F(EditorShellTest, ALeftSessionIsRestoredUnsavedUnderItsName) {
   // The restored system waits, modified, for the user to save it there.
   EXPECT_FALSE(std::filesystem::exists(copy));
   EXPECT_EQ(editor.System().name, copy);
-  EXPECT_EQ(editor.System().IsModified(), 1);
+  EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
 }
 
 }  // namespace
@@ -148,7 +148,7 @@ namespace {
 
 TEST_F(EditorShellTest, ExitAsksAboutChangesOnceAndCloses) {
   TOpticalEditor &editor = Open(triplet_);
-  editor.System().SetModified(1);
+  editor.System().SetUnsavedChanges(1);
   answers_->QueueAnswer(IDNO);
   editor.SendMessage(WM_COMMAND, CM_EXIT);
   ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetHandle() == nullptr; }));

@@ -30,6 +30,10 @@ namespace {
 
 constexpr int kWaitMs = 3000;
 constexpr COLORREF kBackground = RGB(0, 0, 0x5A);
+// A silhouette shifted whole keeps its centroid's move within a pixel of the projected step.
+constexpr double kCentroidPixels = 1.0;
+// Raster edges: a turn and its opposite, or half the scale, move a few edge pixels.
+constexpr double kEdgeShare = 0.02;
 
 class EditorViewerTest : public EditorShellTest {
  protected:
@@ -57,6 +61,22 @@ class EditorViewerTest : public EditorShellTest {
     int count = 0;
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) count += a[i] != b[i];
     return count;
+  }
+  // The shaded pixels: their count and centroid.
+  struct TShape {
+    int count = 0;
+    double x = 0.0, y = 0.0;
+  };
+  static TShape ShapeOf(const std::vector<COLORREF> &picture, int width) {
+    TShape shape;
+    for (std::size_t i = 0; i < picture.size(); ++i)
+      if (picture[i] != kBackground) {
+        ++shape.count;
+        shape.x += static_cast<double>(static_cast<int>(i) % width);
+        shape.y += static_cast<double>(static_cast<int>(i) / width);
+      }
+    if (shape.count > 0) shape.x /= shape.count, shape.y /= shape.count;
+    return shape;
   }
   std::string gauss_;
 };
@@ -107,6 +127,51 @@ TEST_F(EditorViewerTest, TheCommandShowsTheDoubleGaussShadedWithItsRaysAndCloses
   editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
   EXPECT_EQ(editor.Launchers().ViewerWindow(), nullptr);
   EXPECT_EQ(answers_->beeps.size(), beeps + 1);
+}
+
+// The view commands on the double Gauss, its rays hidden so that the shaded lenses alone
+// make the silhouette: zooming out quarters its area; each shift moves it by the step
+// projected on the screen; each turn changes the picture and its opposite brings it back.
+TEST_F(EditorViewerTest, TheViewCommandsMoveTheDoubleGaussTheWayTheViewSays) {
+  TOpticalEditor &editor = Open(gauss_);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  viewer->SendMessage(WM_COMMAND, CM_SHOW_RAYS);
+  const TShape fitted = ShapeOf(PictureOf(*viewer), viewer->SceneWidth());
+  ASSERT_GT(fitted.count, 20000);
+  viewer->SendMessage(WM_COMMAND, CM_ZOOM_OUT_VIEW);
+  const std::vector<COLORREF> halved = PictureOf(*viewer);
+  TShape shape = ShapeOf(halved, viewer->SceneWidth());
+  EXPECT_NEAR(shape.count, fitted.count / 4.0, fitted.count * kEdgeShare);
+
+  double U[3], V[3];
+  viewer->SceneWindow().ProjectionAxes(U, V);
+  const double scale = viewer->Scale(), move = viewer->MoveStep();
+  const int shifts[] = {CM_MOVE_X_PLUS, CM_MOVE_X_MINUS, CM_MOVE_Y_PLUS, CM_MOVE_Y_MINUS, CM_MOVE_Z_PLUS, CM_MOVE_Z_MINUS};
+  for (int k = 0; k < 6; ++k) {
+    SCOPED_TRACE(shifts[k]);
+    const int axis = k / 2;
+    const double sign = k % 2 == 0 ? 1.0 : -1.0;
+    viewer->SendMessage(WM_COMMAND, shifts[k]);
+    const TShape moved = ShapeOf(PictureOf(*viewer), viewer->SceneWidth());
+    EXPECT_NEAR(moved.x - shape.x, sign * move * scale * U[axis], kCentroidPixels);
+    EXPECT_NEAR(moved.y - shape.y, sign * move * scale * V[axis], kCentroidPixels);
+    shape = moved;
+  }
+  // Back where the shifts began, pixel for pixel.
+  EXPECT_EQ(Differing(PictureOf(*viewer), halved), 0);
+  for (int turn : {CM_ROTATE_X_PLUS, CM_ROTATE_Y_PLUS, CM_ROTATE_Z_PLUS}) {
+    SCOPED_TRACE(turn);
+    viewer->SendMessage(WM_COMMAND, turn);
+    EXPECT_GT(Differing(PictureOf(*viewer), halved), fitted.count / 20);
+    viewer->SendMessage(WM_COMMAND, turn + 1);
+    EXPECT_LT(Differing(PictureOf(*viewer), halved), fitted.count * kEdgeShare);
+  }
+  // Zooming in again gives the fitted picture back.
+  viewer->SendMessage(WM_COMMAND, CM_ZOOM_IN);
+  EXPECT_EQ(ShapeOf(PictureOf(*viewer), viewer->SceneWidth()).count, fitted.count);
+  EXPECT_EQ(viewer->ZoomLevel(), 0);
 }
 
 TEST_F(EditorViewerTest, AnEditRedrawsThePictureWithoutTurningTheViewAndUndoBringsItBack) {

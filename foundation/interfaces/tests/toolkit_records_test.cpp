@@ -57,7 +57,7 @@ TEST(ToolkitRecords, BindingsStoreTheirArgumentsInFieldOrder) {
   EXPECT_STREQ(table.printFormat, "%g");
   EXPECT_EQ(table.count, 3);
   EXPECT_EQ(table.index, 7);
-  EXPECT_EQ(table.sixth, 9);
+  EXPECT_EQ(table.columnWidth, 9);
   const WinTableValueParameters empty;
   EXPECT_EQ(empty.value, nullptr);
   EXPECT_EQ(empty.count, 0);

@@ -25,6 +25,15 @@ TEST(RuledLine, RulesTakeTheirCellsAndEveryOtherCharacterPrints) {
   EXPECT_EQ(cells[1].kind, TRuledCell::HorizontalRule);
   EXPECT_EQ(cells[2].kind, TRuledCell::HorizontalRule);
   EXPECT_EQ(cells[2].column, 3);
+  // A cross with no horizontal rule beside it is a character of a cell: the exponent's
+  // sign of a number prints.
+  LayoutRuledLine("|1e+05|", equals, 8, cells);
+  ASSERT_EQ(cells.size(), 7u);
+  EXPECT_EQ(cells[3].kind, TRuledCell::Text);
+  EXPECT_EQ(cells[3].start, 3u);
+  EXPECT_EQ(cells[3].column, 3);
+  EXPECT_FALSE(HasRuleCharacter("1e+05", equals));
+  EXPECT_TRUE(HasRuleCharacter("+=", equals));
 }
 
 TEST(RuledLine, TabsGoToMultiplesOfTheTabSizeAndLettersKeepTheirBytes) {

@@ -1,5 +1,6 @@
 // The test-object interface: spectra on demand and their files, read whole or row by row.
 
+#include "foundation/numerics/pi.h"
 #include "imaging/testobject/test_object.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST_F(TestObject, TransformWritesTheForwardSpectrumOfEveryRaster) {
       for (int r = 0; r < n; ++r)
         for (int c = 0; c < n; ++c)
           sum += static_cast<double>(x[r * n + c]) *
-                 std::polar(1.0, -2.0 * M_PI * (u * c + v * r) / n);
+                 std::polar(1.0, -2.0 * kPi * (u * c + v * r) / n);
       EXPECT_APPROX(re.data[v * n + u], sum.real(), kSpectrumTolerance) << u << ", " << v;
       EXPECT_APPROX(im.data[v * n + u], sum.imag(), kSpectrumTolerance) << u << ", " << v;
     }

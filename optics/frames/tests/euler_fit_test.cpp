@@ -1,3 +1,4 @@
+#include "foundation/numerics/pi.h"
 #include "optics/frames/euler_fit.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "foundation/numerics/random.h"
 #include "foundation/testing/approx.h"
@@ -15,7 +15,6 @@ namespace {
 using Mat3 = std::array<std::array<double, 3>, 3>;
 using Vec3 = std::array<double, 3>;
 
-constexpr double kPi = std::numbers::pi;
 // Closed-form values through a handful of sines and cosines.
 constexpr double kExactTolerance = 1e-12;
 // A forward difference with a step of 0.001 against a central difference with 1e-6: the

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/optical_system.h"
 #include "optics/frames/tests/rotation_fixtures.h"
@@ -13,7 +14,6 @@ namespace {
 
 // Round trips through a rotation and its transpose on lengths of order 100: rounding only.
 constexpr double kRoundTripTolerance = 1e-12;
-constexpr double kPi = 3.141592653589793;
 
 // The frame of a surface with these angles, written out independently of the model.
 Matrix3 Frame(const DPOINT3 &angles) {

@@ -1,10 +1,10 @@
+#include "foundation/numerics/pi.h"
 #include "optics/frames/solid_orientation.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <random>
 
 #include "foundation/numerics/rotator.h"
@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 // Closed forms through a few sines, cosines and square roots of lengths near 20 mm.
 constexpr double kExact = 1e-12;
 

@@ -60,14 +60,14 @@ class ScopedVariable {
 };
 
 TEST(ModifiedFlag, EverySetAdvancesTheChangeCount) {
-  ClearModifiedFlag();
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  ClearModelChanged();
+  EXPECT_EQ(ModelChanged(), 0);
   const auto before = ModelChangeCount();
-  SetModifiedFlag();
-  SetModifiedFlag();
-  EXPECT_EQ(GetModifiedFlag(), 1);
+  MarkModelChanged();
+  MarkModelChanged();
+  EXPECT_EQ(ModelChanged(), 1);
   EXPECT_EQ(ModelChangeCount(), before + 2);
-  ClearModifiedFlag();
+  ClearModelChanged();
   EXPECT_EQ(ModelChangeCount(), before + 2);
 }
 

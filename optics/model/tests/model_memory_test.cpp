@@ -68,7 +68,7 @@ TEST(Prepare, GeometricStepsOfThePreparation) {
   mirror->general.materialKind = 1;
   mirror->general.Tau = 0.0;
   system.info.Spectrum.Clear();
-  ClearModifiedFlag();
+  ClearModelChanged();
   EXPECT_EQ(system.Prepare(0.6328, 1, 0), 1);
   EXPECT_EQ(front->GetCurvature(), 1.0 / 40.0);
   // The object surface names no medium: it lies in the surrounding one.
@@ -81,7 +81,7 @@ TEST(Prepare, GeometricStepsOfThePreparation) {
   EXPECT_EQ(system.info.Spectrum.data[0].lambda, 0.54);
   // The preparation set the modified flag and its closing pupil solve cleared it again,
   // marking this system solved.
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  EXPECT_EQ(ModelChanged(), 0);
   EXPECT_FALSE(system.PupilsNeedSolving());
   EXPECT_EQ(system.Prepare(0.0, 1, 0), 1);
   EXPECT_EQ(system.info.LambdaW, 0.6328);  // 0 keeps the working wavelength

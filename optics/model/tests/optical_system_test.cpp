@@ -11,9 +11,9 @@
 namespace {
 
 TEST(OpticalSystem, ANewSystemIsEmptyAndCountsAsAChange) {
-  ClearModifiedFlag();
+  ClearModelChanged();
   const TOpticalSystem system;
-  EXPECT_EQ(GetModifiedFlag(), 1);
+  EXPECT_EQ(ModelChanged(), 1);
   EXPECT_EQ(system.SurfaceCount(), 0);
   EXPECT_EQ(system.info.stopIndex, -1);
 }
@@ -67,9 +67,9 @@ TEST(OpticalSystem, FindAndMoveSurfaces) {
   TSurface *c = system.AddSurface(new TSurface);
   EXPECT_EQ(system.FindSurface(c), 2);
   EXPECT_EQ(system.MoveSurface(&stranger, 0), 0);
-  ClearModifiedFlag();
+  ClearModelChanged();
   EXPECT_EQ(system.MoveSurface(c, 0), 1);
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  EXPECT_EQ(ModelChanged(), 0);
   EXPECT_EQ(system.Surface(0), c);
   EXPECT_EQ(system.Surface(1), a);
   EXPECT_EQ(system.Surface(2), b);
@@ -81,26 +81,26 @@ TEST(OpticalSystem, FindAndMoveSurfaces) {
 
 TEST(OpticalSystem, ListChangesSetTheModifiedFlagButDeleteAllDoesNot) {
   TOpticalSystem system;
-  ClearModifiedFlag();
+  ClearModelChanged();
   system.AddSurface(new TSurface);
-  EXPECT_EQ(GetModifiedFlag(), 1);
-  ClearModifiedFlag();
+  EXPECT_EQ(ModelChanged(), 1);
+  ClearModelChanged();
   TSurface *inserted = new TSurface(5.0, 0.0, 0.0);
   EXPECT_EQ(system.InsertSurface(inserted, 0), 1);
-  EXPECT_EQ(GetModifiedFlag(), 1);
+  EXPECT_EQ(ModelChanged(), 1);
   EXPECT_EQ(system.Surface(0), inserted);
-  ClearModifiedFlag();
+  ClearModelChanged();
   system.DeleteSurface(0);
-  EXPECT_EQ(GetModifiedFlag(), 1);
+  EXPECT_EQ(ModelChanged(), 1);
   EXPECT_EQ(system.SurfaceCount(), 1);
   system.info.Naper = 2;
   system.info.Dentr = 4.0;
   system.info.stopIndex = 1;
   system.info.ObjectFinite = 1;
   system.info.ImageFinite = 0;
-  ClearModifiedFlag();
+  ClearModelChanged();
   system.DeleteAllSurfaces();
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  EXPECT_EQ(ModelChanged(), 0);
   EXPECT_EQ(system.SurfaceCount(), 0);
   EXPECT_EQ(system.info.Naper, 0);
   EXPECT_EQ(system.info.Dentr, 0.0);
@@ -214,7 +214,7 @@ TEST(OpticalSystem, SolvingOneSystemLeavesNoOtherSystemStale) {
   edited.NewDefault();
   int solves = 0;
   SolveCount(edited, solves);
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  EXPECT_EQ(ModelChanged(), 0);
   EXPECT_FALSE(edited.PupilsNeedSolving());
   EXPECT_EQ(SolveCount(edited, solves), 0);  // nothing changed: no second solve
 
@@ -223,7 +223,7 @@ TEST(OpticalSystem, SolvingOneSystemLeavesNoOtherSystemStale) {
   edited.SetSurfacePosition(1, 0, DPOINT3(20.0, 0.0, 0.0), kGlobalFrame);
   TOpticalSystem clipboard(edited);
   SolveCount(clipboard, solves);
-  EXPECT_EQ(GetModifiedFlag(), 0);
+  EXPECT_EQ(ModelChanged(), 0);
   EXPECT_TRUE(edited.PupilsNeedSolving());
   EXPECT_EQ(SolveCount(edited, solves), 1);
   EXPECT_FALSE(edited.PupilsNeedSolving());
@@ -232,21 +232,21 @@ TEST(OpticalSystem, SolvingOneSystemLeavesNoOtherSystemStale) {
 TEST(OpticalSystem, FrameSettersSetTheModifiedFlag) {
   TOpticalSystem system;
   system.NewDefault();
-  ClearModifiedFlag();
+  ClearModelChanged();
   system.SetSurfacePosition(1, 0, DPOINT3(1, 0, 0), kRelativeFrame);
-  EXPECT_EQ(GetModifiedFlag(), 1);
-  ClearModifiedFlag();
+  EXPECT_EQ(ModelChanged(), 1);
+  ClearModelChanged();
   system.SetSurfaceAngles(1, 0, DPOINT3(), DPOINT3(0, 0.1, 0), kGlobalFrame);
-  EXPECT_EQ(GetModifiedFlag(), 1);
-  ClearModifiedFlag();
+  EXPECT_EQ(ModelChanged(), 1);
+  ClearModelChanged();
   system.RotateAboutSurface(1, 0, DPOINT3(0, 0, 0.1));
-  EXPECT_EQ(GetModifiedFlag(), 1);
-  ClearModifiedFlag();
+  EXPECT_EQ(ModelChanged(), 1);
+  ClearModelChanged();
   system.ShiftSurfaces(0, 1, DPOINT3(1, 0, 0), kGlobalFrame);
-  EXPECT_EQ(GetModifiedFlag(), 1);
-  ClearModifiedFlag();
+  EXPECT_EQ(ModelChanged(), 1);
+  ClearModelChanged();
   system.SetSurfacePosition(9, 0, DPOINT3(1, 0, 0), kGlobalFrame);  // out of range, yet flagged
-  EXPECT_EQ(GetModifiedFlag(), 1);
+  EXPECT_EQ(ModelChanged(), 1);
 }
 
 }  // namespace

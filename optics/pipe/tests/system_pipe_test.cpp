@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/pipe/pipe_surface.h"
 #include "optics/model/tests/system_test_support.h"
@@ -11,7 +12,6 @@
 namespace {
 
 constexpr double kRoundOff = 1e-9;
-constexpr double kPi = 3.141592653589793;
 
 int HitCount(const Mem<TIntersectionPoint> &hits) { return hits.cols * hits.rows; }
 

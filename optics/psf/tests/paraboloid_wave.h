@@ -8,7 +8,8 @@
 // amplitude at radius r from the focus.
 
 #include <cmath>
-#include <numbers>
+
+#include "foundation/numerics/pi.h"
 
 // The sine of the rim ray from pupil height h.
 inline double ParaboloidAperture(double focalLength, double h) {
@@ -30,7 +31,7 @@ inline double BesselJ0(double x) {
   constexpr int steps = 200;
   double sum = 0.0;
   for (int k = 0; k < steps; ++k)
-    sum += std::cos(x * std::sin((k + 0.5) * std::numbers::pi / steps));
+    sum += std::cos(x * std::sin((k + 0.5) * kPi / steps));
   return sum / steps;
 }
 
@@ -40,7 +41,7 @@ inline double DebyeAmplitude(double focalLength, double na, double lambda, doubl
   double sum = 0.0;
   for (int k = 0; k < steps; ++k) {
     const double s = (k + 0.5) * na / steps;
-    sum += ParaboloidAmplitude(focalLength, s) * BesselJ0(2.0 * std::numbers::pi * s * r / lambda) * s;
+    sum += ParaboloidAmplitude(focalLength, s) * BesselJ0(2.0 * kPi * s * r / lambda) * s;
   }
   return sum * na / steps;
 }

@@ -1,6 +1,7 @@
 // The pieces of PSF sampling that need no system: order weights, binning, centring of the
 // transformed grid, and the progress step with its time text.
 
+#include "foundation/numerics/pi.h"
 #include "optics/psf/psf_nodes.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Closed-form weights against the same formula evaluated here: double rounding only.
 constexpr double kWeightTolerance = 1e-14;
 // Single-precision FFT of a 16 x 16 grid of unit amplitudes.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/interfaces/progress.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/psf/psf_nodes.h"
 #include "optics/psf/psf_progress.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Sums of 16 000 single-precision nodes.
 constexpr double kEnergyTolerance = 1e-4;
 // Discrete pupil of 64 x 64 samples against the integral over the disc.

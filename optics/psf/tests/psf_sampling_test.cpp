@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "optics/psf/psf_nodes.h"
 #include "optics/psf/pupil_direction_map.h"
 #include "optics/psf/tests/psf_test_support.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 bool SameFloats(const float *a, const float *b, int count) {
   return std::memcmp(a, b, sizeof(float) * static_cast<size_t>(count)) == 0;

@@ -34,7 +34,7 @@ TEST_F(AutoFocusTest, ParabolicMirrorFocusesAtHalfItsRadius) {
   // radius 200, so the focus lies at 150 - 100 = 50.
   TSurface &image = *system.Surface(2);
   image.general.vertex[0] = 57.0;
-  SetModifiedFlag();
+  MarkModelChanged();
   system.AutoFocus(nullptr, nullptr);
   EXPECT_APPROX(image.general.vertex[0], 50.0, kParabolaFocus);
   EXPECT_APPROX(image.general.vertex[1], 0.0, kParabolaFocus);
@@ -54,7 +54,7 @@ TEST_F(AutoFocusTest, SingletGoesToItsSmallestBlur) {
   system.AutoFocus(nullptr, nullptr);
   const double focused = system.Surface(3)->general.vertex[0];
 
-  SetModifiedFlag();
+  MarkModelChanged();
   ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   std::vector<double> y, k;
   system.Surface(3)->general.vertex[0] = paraxialFocus;

@@ -23,7 +23,7 @@ class FirstOrder : public PupilTest {
   // Solves with the paraxial (mode 0) or the real-ray (mode 1) constants.
   static void Solve(TOpticalSystem &system, int mode) {
     system.info.firstOrderMode = mode;
-    SetModifiedFlag();
+    MarkModelChanged();
     ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   }
 };

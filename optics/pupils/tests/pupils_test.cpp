@@ -112,7 +112,7 @@ TEST_F(Pupils, UserStopIsTheOnlyCandidate) {
   // A stop number past the list cancels the user's choice: the smallest aperture wins.
   system.info.Naper = 9;
   system.info.Dentr = 0.0;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 1);
   EXPECT_EQ(system.info.Naper, 9);  // the user's number, though it names no surface
@@ -153,7 +153,7 @@ TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 20.0, kRoundOff);
 
   system.info.ObjectFinite = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
@@ -174,7 +174,7 @@ TEST_F(Pupils, EqualAperturesMakeTheOneNearerTheObjectTheStop) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0, kRoundOff);
   // A hair smaller, the far aperture is the stop: the tie rule alone chose above.
   system.surfaces.data[2]->general.semiHeightExt = 4.999;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 2);
 }
@@ -207,7 +207,7 @@ TEST_F(Pupils, SecondUpdateWithoutAChangeDoesNothing) {
   system.info.entrancePupilDiameter = -123.0;  // would be overwritten by a solve
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.entrancePupilDiameter, -123.0);
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 25.0, kRoundOff);
 }
@@ -218,7 +218,7 @@ TEST_F(Pupils, ImageSurfaceIsPutBackAfterTheSolve) {
   Ready(system);
   TSurface &image = *system.Surface(3);
   image.general.nAfter = 1.7;  // odd, but the user's
-  SetModifiedFlag();
+  MarkModelChanged();
   system.UpdatePupils(0.0, 0.0);
   EXPECT_EQ(image.general.nAfter, 1.7);
   EXPECT_EQ(image.general.materialKind, 0);
@@ -291,13 +291,13 @@ TEST_F(Pupils, ChiefRayThatCannotPassLeavesAMessage) {
 TEST_F(Pupils, DegenerateSystemsFailQuietly) {
   TOpticalSystem empty;
   EXPECT_EQ(empty.SolveChiefRay(0.0, 0.0), -1);
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(empty.UpdatePupils(0.0, 0.0), -1);
   EXPECT_EQ(empty.info.focalLength, 0.0);
 
   TOpticalSystem one;
   AddAt(one, 0.0, 0.0, "", 10.0);
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(one.UpdatePupils(0.0, 0.0), -1);
   EXPECT_TRUE(PendingMessage().empty());
 
@@ -319,7 +319,7 @@ TEST_F(Pupils, ShippedExamplesSolveEveryBeam) {
     TOpticalSystem system;
     ASSERT_EQ(system.ReadFile(ExamplePath(file), 0), 1);
     TakePendingMessage();
-    SetModifiedFlag();
+    MarkModelChanged();
     EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
     const Mem<double> &fields = system.info.AlfaM;
     for (int f = 0; f < fields.cols * fields.rows; ++f) {
@@ -343,7 +343,7 @@ TEST_F(Pupils, ShippedTripletMatchesItsPublishedFirstOrder) {
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("cooke_triplet.os"), 0), 1);
   system.info.firstOrderMode = 0;
-  SetModifiedFlag();
+  MarkModelChanged();
   ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   // The shipped file takes its indices from the catalog at 0.55 um; a millionth in index
   // moves the focal length by ~1e-4.
@@ -425,12 +425,12 @@ TEST_F(Pupils, APupilTakenFromTheStopFollowsTheStopThroughSolvesAndFiles) {
 
   // A smaller stop: the pupil shrinks with it.
   stop->general.semiHeightExt = 4.0;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0 * magnification(20.0), kThinLens);
   // The stop moved to 50 behind the lens: twice its size.
   stop->SetPosition(lens + 50.0, 0.0, 0.0);
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0 * magnification(50.0), kThinLens);
   EXPECT_EQ(system.info.Dentr, 0.0);
@@ -445,7 +445,7 @@ TEST_F(Pupils, APupilTakenFromTheStopFollowsTheStopThroughSolvesAndFiles) {
   EXPECT_EQ(loaded.info.Dentr, 0.0);
   EXPECT_APPROX(loaded.info.entrancePupilDiameter, 8.0 * magnification(50.0), kThinLens);
   loaded.Surface(3)->general.semiHeightExt = 2.5;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(loaded.UpdatePupils(0.0, 0.0), 1);
   EXPECT_APPROX(loaded.info.entrancePupilDiameter, 5.0 * magnification(50.0), kThinLens);
 }
@@ -464,7 +464,7 @@ TEST_F(Pupils, AStopLeftToTheSearchIsSearchedAgainAtEverySolve) {
   EXPECT_APPROX(system.info.entrancePupilDiameter, 8.0, kRoundOff);
   // Opened wider than the near one, the far aperture no longer limits the beam.
   far->general.semiHeightExt = 6.0;
-  SetModifiedFlag();
+  MarkModelChanged();
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 10.0, kRoundOff);

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/beams.h"
 #include "optics/pupils/tests/pupil_test_support.h"
@@ -81,7 +82,7 @@ TEST_F(StartingRays, ObjectPointInThePupilPlaneTurnsHalfThePupilIntoNinetyDegree
   EXPECT_APPROX(ray.L, 0.0, kRoundOff);
   EXPECT_APPROX(ray.M, 1.0, kRoundOff);
   const TCurrentRay half = system.MakeRay(0.0, 0.0, 2.5, 0.0);
-  EXPECT_APPROX(std::atan2(half.M, half.L), 0.25 * M_PI, kRoundOff);
+  EXPECT_APPROX(std::atan2(half.M, half.L), 0.25 * kPi, kRoundOff);
 }
 
 TEST_F(StartingRays, TiltedObjectSurfaceTurnsTheRayIntoGlobalAxes) {

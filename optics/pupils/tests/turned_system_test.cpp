@@ -22,7 +22,7 @@ class TurnedSystem : public PupilTest {
  protected:
   static void Solve(TOpticalSystem &system, int mode) {
     system.info.firstOrderMode = mode;
-    SetModifiedFlag();
+    MarkModelChanged();
     ASSERT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   }
 };

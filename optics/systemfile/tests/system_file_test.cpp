@@ -18,7 +18,7 @@ constexpr double kDegree = 3.14159265358979323846 / 180.0;
 // Tilt and position round-off through a rotated frame.
 constexpr double kFrameRoundOff = 1e-13;
 
-int Count(const Mem<double> &m) { return m.data ? m.cols * m.rows : 0; }
+int Count(const Mem<double> &m) { return m.Cells(); }
 
 // Every number of the model that the file carries, compared exactly.
 void ExpectSameSystem(const TOpticalSystem &a, const TOpticalSystem &b) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/tests/system_test_support.h"
 
@@ -30,7 +31,6 @@ constexpr double kWrittenDigits = 1e-4;
 constexpr double kWrittenAngleDegrees = 1e-3;
 // How near the design focal lengths (100) the rounded prescriptions stay.
 constexpr double kDesignFocalTolerance = 0.1;
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = kPi / 180.0;
 
 int HitCount(const Mem<TIntersectionPoint> &hits) { return hits.cols * hits.rows; }

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "analysis/aberrations/aberration_computation.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optimization/binding/tests/run_test_support.h"
 #include "optimization/system/tests/configuration_snapshots.h"
@@ -78,7 +78,7 @@ TEST_F(MeritEvaluation, LineFanStrehlOfPureDefocusFollowsMarechalWithTheFanVaria
   // The fan's sample variance is not the pupil-area value W20^2 / 12 nor its own limit
   // 4 W20^2 / 45: at 21 rays it is about 1.2 times the limit.
   EXPECT_NEAR(variance / (4.0 / 45.0), 1.2, 0.01);
-  const double expected = 4.0 * std::numbers::pi * std::numbers::pi * w20 * w20 * variance;
+  const double expected = 4.0 * kPi * kPi * w20 * w20 * variance;
   ASSERT_GT(strehl, 0.0);
   EXPECT_APPROX(-std::log(strehl), expected, kExponentTolerance);
   EXPECT_GT(std::fabs(-std::log(strehl) - expected), 0.0);  // a real wavefront, not a copy

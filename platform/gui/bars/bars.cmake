@@ -1,5 +1,6 @@
 area_sources(PLATFORM_GUI
   resources.cpp
+  glyph_painter.cpp
   gadgets.cpp
   gadget_window.cpp
   frame_window.cpp
@@ -8,4 +9,5 @@ area_sources(PLATFORM_GUI
   floating_frame.cpp)
 area_tests(PLATFORM_GUI
   tests/bars_test.cpp
-  tests/edit_file_test.cpp)
+  tests/edit_file_test.cpp
+  tests/glyph_painter_test.cpp)

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_window.h"
@@ -21,6 +22,11 @@ void Fill(TDC &dc, const RECT &rect, COLORREF color) {
   DeleteObject(brush);
 }
 
+// Where a floating frame opens, and its size, until its owner places it or it shrinks to its
+// client (pixels).
+constexpr int kDefaultPlace = 100;
+constexpr int kDefaultSide = 100;
+
 }  // namespace
 
 TFloatingFrame::TFloatingFrame(TWindow *parentWindow, const char *titleText, TWindow *clientWnd,
@@ -29,8 +35,8 @@ TFloatingFrame::TFloatingFrame(TWindow *parentWindow, const char *titleText, TWi
       captionPercent_(std::clamp(captionPercent, 10, 100)) {
   // The frame draws its own border and caption: no desktop frame around it.
   Attr.Style = WS_POPUP | WS_BORDER | WS_VISIBLE;
-  Attr.X = Attr.Y = 100;
-  Attr.W = Attr.H = 100;
+  Attr.X = Attr.Y = kDefaultPlace;
+  Attr.W = Attr.H = kDefaultSide;
 }
 
 void TFloatingFrame::EnableTinyCaption(int captionPercent, bool closeBox) {
@@ -81,7 +87,7 @@ void TFloatingFrame::PaintNonClient() {
   LOGFONT logFont{};
   logFont.lfHeight = -std::max(6, captionHeight - 4);
   logFont.lfWeight = FW_BOLD;
-  std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", "MS Sans Serif");
+  std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", kFaceSansSerif);
   TFont font(logFont);
   dc.SelectObject(font);
   dc.SetBkMode(TRANSPARENT);

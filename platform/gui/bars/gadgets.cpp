@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
@@ -55,7 +56,7 @@ HFONT GadgetFont() {
   static HFONT font = [] {
     LOGFONT logFont{};
     logFont.lfHeight = -11;
-    std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", "MS Sans Serif");
+    std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", kFaceSansSerif);
     return CreateFontIndirect(logFont);
   }();
   return font;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/controls/button.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/controls/edit.h"
@@ -102,7 +103,7 @@ HFONT DefaultControlFont() {
     LOGFONT logFont{};
     logFont.lfHeight = -11;  // 8 points at 96 pixels an inch
     logFont.lfWeight = FW_NORMAL;
-    std::snprintf(logFont.lfFaceName, sizeof logFont.lfFaceName, "%s", "MS Sans Serif");
+    std::snprintf(logFont.lfFaceName, sizeof logFont.lfFaceName, "%s", kFaceSansSerif);
     return CreateFontIndirect(logFont);
   }();
   return font;

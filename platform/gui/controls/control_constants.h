@@ -82,6 +82,8 @@ constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr UINT EM_SETREADONLY = 0x00CF;
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
 constexpr UINT EM_POSFROMCHAR = 0x00D6;
+// The character nearest a client point: its index in the low word, its line in the high.
+constexpr UINT EM_CHARFROMPOS = 0x00D7;
 constexpr UINT EN_SETFOCUS = 0x0100;
 constexpr UINT EN_KILLFOCUS = 0x0200;
 constexpr UINT EN_CHANGE = 0x0300;

@@ -8,7 +8,8 @@ area_sources(PLATFORM_GUI
   edit.cpp
   list_box.cpp
   combo_box.cpp
-  scroll_bar.cpp)
+  scroll_bar.cpp
+  html_view.cpp)
 area_tests(PLATFORM_GUI
   tests/drawn_controls_test.cpp
   tests/native_controls_test.cpp)

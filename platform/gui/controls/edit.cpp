@@ -326,6 +326,12 @@ LRESULT TEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_LINELENGTH:
     case EM_GETLINE:
       return LineMessage(msg, wParam, lParam);
+    case EM_CHARFROMPOS: {
+      const QPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      if (line != nullptr) return MAKELPARAM(line->cursorPositionAt(point), 0);
+      const QTextCursor cursor = multi->cursorForPosition(multi->viewport()->mapFrom(multi, point));
+      return MAKELPARAM(cursor.position(), cursor.blockNumber());
+    }
     case EM_POSFROMCHAR: {
       const int index = static_cast<int>(wParam);
       QRect where;

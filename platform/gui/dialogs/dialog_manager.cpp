@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control.h"
 #include "platform/gui/controls/control_constants.h"
@@ -256,7 +257,7 @@ BOOL MapDialogRect(HWND dialog, RECT *rect) {
 }
 
 LONG GetDialogBaseUnits() {
-  const TDialogUnits units = DialogUnitsOfFont("MS Sans Serif", 8);
+  const TDialogUnits units = DialogUnitsOfFont(kFaceSansSerif, 8);
   return static_cast<LONG>(MAKELPARAM(units.BaseX, units.BaseY));
 }
 

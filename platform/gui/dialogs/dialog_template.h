@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/font_faces.h"
 #include "platform/core/types.h"
 
 // Dialog styles.
@@ -51,7 +52,7 @@ struct TDialogTemplate {
   int Cy = 0;
   const char *Caption = "";
   std::vector<TDialogItem> Items;
-  const char *FontFace = "MS Sans Serif";
+  const char *FontFace = kFaceSansSerif;
   int PointSize = 8;
   // The menu resource the dialog's window shows as its bar (null: none). The window grows
   // by the bar, so the template's area stays whole below it.

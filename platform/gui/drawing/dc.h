@@ -187,6 +187,23 @@ class TDC {
   virtual void SyncTarget() {}
   void Sync() const { const_cast<TDC *>(this)->SyncTarget(); }
   void ClearDirty() { dirty_ = QRect(); }
+  // A device that draws text itself takes each run here and answers true; false has it
+  // drawn into the image. Image coordinates: the run's baseline starts at `baseline`
+  // relative to `origin` once the page is turned `turnDegrees` counter-clockwise about
+  // `origin`; `clip` is null when only the page bounds the run.
+  virtual bool TakeText(QPoint origin, double turnDegrees, QPoint baseline, const QFont &font,
+                        std::uint32_t rgb, const QString &text, const QRect &clip) {
+    (void)origin, (void)turnDegrees, (void)baseline, (void)font, (void)rgb, (void)text, (void)clip;
+    return false;
+  }
+  // The same for one stroke of a solid pen drawn plainly (R2_COPYPEN), end point included.
+  virtual bool TakeLine(QPoint from, QPoint to, int width, std::uint32_t rgb) {
+    (void)from, (void)to, (void)width, (void)rgb;
+    return false;
+  }
+  // Fonts measure and place their glyphs by the faces' design metrics, without the
+  // rounding of screen hinting: the metrics a printer that draws its own text lays out by.
+  bool designMetrics_ = false;
 
  private:
   QPoint ToImage(int x, int y) const;
@@ -202,6 +219,8 @@ class TDC {
   void RebuildClip();
   void DrawCosmeticLine(QPoint from, QPoint to, std::uint32_t rgb, std::uint32_t bkRgb,
                         const LOGPEN &pen);
+  // Hands a segment of the selected pen to TakeLine when the device draws it itself.
+  bool PassLine(QPoint from, QPoint to);
   void DrawWideSegment(QPoint from, QPoint to, std::uint32_t rgb, int width);
   // Mixes the (merged) spans with the colour, inside the clip.
   void MixSpans(const dc_spans::TSpanList &spans, std::uint32_t rgb, int rop2);

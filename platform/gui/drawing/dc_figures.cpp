@@ -180,6 +180,7 @@ BOOL TDC::LineTo(int x, int y) {
   if (!image_) return 1;
   const LOGPEN &pen = pen_->logPen;
   if (pen.lopnStyle == PS_NULL) return 1;
+  if (PassLine(from, to)) return 1;
   const int width = DevicePenWidth();
   if (width <= 1) {
     DrawCosmeticLine(from, to, Resolve(pen.lopnColor), Resolve(bkColor_), pen);
@@ -189,10 +190,22 @@ BOOL TDC::LineTo(int x, int y) {
   return 1;
 }
 
+bool TDC::PassLine(QPoint from, QPoint to) {
+  const LOGPEN &pen = pen_->logPen;
+  // Only what a stroke on paper shows alike: a solid pen drawn plainly, unclipped.
+  if (pen.lopnStyle != PS_SOLID || rop2_ != R2_COPYPEN || hasSelectedClip_) return false;
+  return TakeLine(from, to, std::max(1, DevicePenWidth()), Resolve(pen.lopnColor));
+}
+
 BOOL TDC::Polyline(const POINT *points, int count) {
   if (!points || count < 2) return 0;
   Sync();
   if (image_ && pen_->logPen.lopnStyle != PS_NULL && DevicePenWidth() > 1) {
+    if (PassLine(ToImage(points[0].x, points[0].y), ToImage(points[1].x, points[1].y))) {
+      for (int i = 2; i < count; ++i)
+        PassLine(ToImage(points[i - 1].x, points[i - 1].y), ToImage(points[i].x, points[i].y));
+      return 1;
+    }
     DrawWidePath(points, count, false, Resolve(pen_->logPen.lopnColor), DevicePenWidth());
     return 1;
   }

@@ -1,11 +1,11 @@
 // Ellipses and arcs, the polygon fill mode, and saving and restoring a context's state.
 #include "platform/gui/drawing/dc.h"
 
+#include "foundation/numerics/pi.h"
 #include "platform/gui/drawing/dc_spans.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 using dc_spans::TSpanList;
 
@@ -58,7 +58,7 @@ void AddRing(const TEllipseShape &outer, int width, const QRect &clip, TSpanList
 }
 
 double Normalized(double angle) {
-  const double turn = 2.0 * std::numbers::pi;
+  const double turn = 2.0 * kPi;
   angle = std::fmod(angle, turn);
   return angle < 0 ? angle + turn : angle;
 }
@@ -115,7 +115,7 @@ BOOL TDC::Arc(int left, int top, int right, int bottom, int startX, int startY, 
   const double startAngle = std::atan2(shape.CenterY - start.y(), start.x() - shape.CenterX);
   const double endAngle = std::atan2(shape.CenterY - end.y(), end.x() - shape.CenterX);
   double sweep = Normalized(endAngle - startAngle);
-  if (sweep == 0.0) sweep = 2.0 * std::numbers::pi;
+  if (sweep == 0.0) sweep = 2.0 * kPi;
   TSpanList arc;
   for (const dc_spans::TSpan &span : ring.Spans()) {
     int runStart = 0;

@@ -102,8 +102,8 @@ QFont TDC::CurrentQFont() const {
   }
   if (!fontCached_ || std::memcmp(&logFont, &cachedLogFont_, sizeof logFont) != 0) {
     cachedLogFont_ = logFont;
-    cachedFont_ = FontFromLogFont(logFont);
-    cachedMetrics_ = MetricsOfLogFont(logFont);
+    cachedFont_ = FontFromLogFont(logFont, designMetrics_);
+    cachedMetrics_ = MetricsOfLogFont(logFont, designMetrics_);
     fontCached_ = true;
   }
   return cachedFont_;
@@ -170,13 +170,24 @@ void TDC::DrawTextRun(QPoint imageAnchor, const QString &text, UINT align, bool 
   if (clipRect) clip &= *clipRect;
   if (clip.isEmpty()) return;
   const QRect box(left, top, width, tm.tmHeight);
+  const double turn = font_->logFont.lfEscapement % 3600 != 0 ? font_->logFont.lfEscapement / 10.0 : 0.0;
+  if (opaque) {
+    QPainter painter(image_);
+    painter.setClipRegion(clip);
+    painter.setTransform(transform);
+    painter.fillRect(box, QColor::fromRgb(Resolve(bkColor_)));
+  }
+  const QRect clipBox = clip == QRegion(baseClip_) ? QRect() : clip.boundingRect();
+  if (TakeText(imageAnchor, turn, QPoint(left, top + tm.tmAscent), font, Resolve(textColor_), text, clipBox)) {
+    MarkDirty(transform.mapRect(box).adjusted(-2, -2, 2, 2));
+    return;
+  }
   {
     QPainter painter(image_);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setClipRegion(clip);
     painter.setTransform(transform);
-    if (opaque) painter.fillRect(box, QColor::fromRgb(Resolve(bkColor_)));
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(Resolve(textColor_)));
     painter.drawText(QPoint(left, top + tm.tmAscent), text);

@@ -19,12 +19,12 @@ bool ContainsNoCase(const QString &text, const char *word) {
   return text.contains(QLatin1String(word), Qt::CaseInsensitive);
 }
 
-QFont BaseFont(const LOGFONT &logFont) {
+QFont BaseFont(const LOGFONT &logFont, bool designMetrics) {
   QFont font(
       QString::fromLatin1(LiberationFamilyFor(logFont.lfFaceName, logFont.lfPitchAndFamily)));
   font.setStyleStrategy(
       static_cast<QFont::StyleStrategy>(QFont::NoAntialias | QFont::NoFontMerging));
-  font.setHintingPreference(QFont::PreferFullHinting);
+  font.setHintingPreference(designMetrics ? QFont::PreferNoHinting : QFont::PreferFullHinting);
   font.setKerning(false);
   const int weight = logFont.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(logFont.lfWeight, 1, 1000);
   font.setWeight(static_cast<QFont::Weight>(weight));
@@ -82,8 +82,8 @@ const char *LiberationFamilyFor(const char *faceName, BYTE pitchAndFamily) {
   return "Liberation Sans";
 }
 
-QFont FontFromLogFont(const LOGFONT &logFont) {
-  QFont font = BaseFont(logFont);
+QFont FontFromLogFont(const LOGFONT &logFont, bool designMetrics) {
+  QFont font = BaseFont(logFont, designMetrics);
   long long height = logFont.lfHeight;
   if (height == 0) height = kDefaultCellHeight;
   int pixelSize = 1;
@@ -112,8 +112,8 @@ QFont FontFromLogFont(const LOGFONT &logFont) {
   return font;
 }
 
-TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont) {
-  const QFont font = FontFromLogFont(logFont);
+TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont, bool designMetrics) {
+  const QFont font = FontFromLogFont(logFont, designMetrics);
   const QFontMetrics metrics(font);
   TEXTMETRIC tm;
   tm.tmAscent = metrics.ascent();

@@ -12,7 +12,9 @@ const char *LiberationFamilyFor(const char *faceName, BYTE pitchAndFamily);
 
 // A positive height is the cell height (ascent + descent), a negative one the em height,
 // 0 the default of 16 pixels of cell; weight 0 is normal. Needs a running Qt application.
-QFont FontFromLogFont(const LOGFONT &logFont);
+// With designMetrics the glyphs keep the advances of the face's design, unrounded by
+// hinting: the metrics by which a printer drawing its own text places them.
+QFont FontFromLogFont(const LOGFONT &logFont, bool designMetrics = false);
 
 // Text metrics of a logical font in whole pixels; tmHeight = tmAscent + tmDescent.
-TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont);
+TEXTMETRIC MetricsOfLogFont(const LOGFONT &logFont, bool designMetrics = false);

@@ -1,5 +1,7 @@
 #include "platform/gui/drawing/gdi_objects.h"
 
+#include "platform/core/font_faces.h"
+
 #include <cstdio>
 
 #include <QPolygon>
@@ -60,7 +62,7 @@ HGDIOBJ MakeStock(int index) {
       font->logFont.lfHeight = fixed ? 16 : -11;
       font->logFont.lfWeight = FW_NORMAL;
       font->logFont.lfPitchAndFamily = fixed ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS);
-      if (!fixed) std::snprintf(font->logFont.lfFaceName, sizeof(font->logFont.lfFaceName), "%s", "MS Sans Serif");
+      if (!fixed) std::snprintf(font->logFont.lfFaceName, sizeof(font->logFont.lfFaceName), "%s", kFaceSansSerif);
       return font;
     }
     case DEFAULT_PALETTE: {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
@@ -29,7 +30,7 @@ HFONT MenuFont() {
     LOGFONT logFont{};
     logFont.lfHeight = -11;
     logFont.lfWeight = FW_NORMAL;
-    std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", "MS Sans Serif");
+    std::snprintf(logFont.lfFaceName, sizeof(logFont.lfFaceName), "%s", kFaceSansSerif);
     return CreateFontIndirect(logFont);
   }();
   return font;

@@ -39,8 +39,10 @@ bool TCapturePrinter::Begin(const TPrintSettings &asked, const std::string &titl
   return true;
 }
 
-bool TCapturePrinter::AddPage(const QImage &page, std::string &) {
-  pages.push_back(page.copy());
+bool TCapturePrinter::AddPage(const TPrintedPage &page, std::string &) {
+  pages.push_back(page.texts.empty() && page.lines.empty() ? page.picture.copy() : page.Rendered());
+  printed.push_back(page);
+  printed.back().picture = QImage();  // the image is in `pages`
   return true;
 }
 

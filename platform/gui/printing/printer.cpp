@@ -14,9 +14,10 @@ constexpr int kMaxPages = 2000;
 
 HWND HandleOf(TWindow *window) { return window != nullptr ? window->GetHandle() : nullptr; }
 
-QImage BlankPage(const TPageFormat &format) {
-  QImage page(std::max(1, format.Width), std::max(1, format.Height), QImage::Format_RGB32);
-  page.fill(0xFFFFFFFFu);
+TPrintedPage BlankPage(const TPageFormat &format) {
+  TPrintedPage page;
+  page.picture = QImage(std::max(1, format.Width), std::max(1, format.Height), QImage::Format_RGB32);
+  page.picture.fill(0xFFFFFFFFu);
   return page;
 }
 
@@ -105,8 +106,8 @@ bool TPrinter::Print(TWindow *parent, TPrintout &printout, bool prompt) {
   printout.BeginDocument(firstPage, lastPage, 0);
   bool delivered = true;
   for (int page = 1; page <= lastPage && printout.HasPage(page); ++page) {
-    QImage image = BlankPage(format);
-    TPrinterDC dc(&image, format);
+    TPrintedPage image = BlankPage(format);
+    TPrinterDC dc(image, format, device.DrawsTextAndLines());
     printout.SetPrintParams(&dc, SIZE{format.Width, format.Height});
     RECT rect{0, 0, format.Width, format.Height};
     // Pages before the range are drawn too, and dropped: a printout lays its pages out

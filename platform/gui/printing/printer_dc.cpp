@@ -5,6 +5,36 @@
 TPrinterDC::TPrinterDC(QImage *page, const TPageFormat &format)
     : TPrintDC(page, format.DotsPerInchY), format_(format) {}
 
+TPrinterDC::TPrinterDC(TPrintedPage &page, const TPageFormat &format, bool textAndLinesApart)
+    : TPrintDC(&page.picture, format.DotsPerInchY), format_(format),
+      apart_(textAndLinesApart ? &page : nullptr) {
+  designMetrics_ = textAndLinesApart;
+}
+
+bool TPrinterDC::TakeText(QPoint origin, double turnDegrees, QPoint baseline, const QFont &font,
+                          std::uint32_t rgb, const QString &text, const QRect &clip) {
+  if (apart_ == nullptr) return false;
+  TPrintedText run;
+  run.origin = origin;
+  run.turnDegrees = turnDegrees;
+  run.baseline = baseline;
+  run.font = font;
+  run.color = rgb;
+  run.text = text;
+  // Clip rectangles hold whole pixels: their far edges are the pixels' far sides.
+  if (!clip.isNull()) run.clip = QRectF(clip.left(), clip.top(), clip.width(), clip.height());
+  apart_->texts.push_back(std::move(run));
+  return true;
+}
+
+bool TPrinterDC::TakeLine(QPoint from, QPoint to, int width, std::uint32_t rgb) {
+  if (apart_ == nullptr) return false;
+  // Pixel centres: a stroke one dot wide covers the dots a drawn line would.
+  const QPointF half(0.5, 0.5);
+  apart_->lines.push_back(TPrintedLine{QPointF(from) + half, QPointF(to) + half, static_cast<double>(width), rgb});
+  return true;
+}
+
 int TPrinterDC::GetDeviceCaps(int index) const {
   switch (index) {
     case LOGPIXELSX:

@@ -1,14 +1,16 @@
 #pragma once
 // Where printed pages go: a replaceable printer device. The program prints through the Qt
 // one (the desktop's printers and PDF files); tests install TCapturePrinter, which keeps
-// each page as an image. A page is handed over as an image of the printable area at the
-// device's resolution, so every raster operation is done on its pixels before it leaves.
+// each page as an image. A page is handed over as a picture of the printable area at the
+// device's resolution, so every raster operation is done on its pixels before it leaves;
+// a device that draws text and lines itself gets those apart from the picture, to put
+// them on the page as text (a PDF's text layer, a printer's own fonts) and strokes.
 
 #include <string>
 
 #include "platform/core/print_dialog.h"
 
-class QImage;
+struct TPrintedPage;
 
 // The geometry of the chosen printer's pages, in device dots.
 struct TPageFormat {
@@ -32,7 +34,9 @@ class TPrinterDevice {
   // PD_PRINTTOFILE); fills the page format. False with the reason when it cannot.
   virtual bool Begin(const TPrintSettings &settings, const std::string &title,
                      TPageFormat &format, std::string &error) = 0;
-  virtual bool AddPage(const QImage &page, std::string &error) = 0;
+  // Whether texts and lines come apart from the picture; otherwise they are drawn into it.
+  virtual bool DrawsTextAndLines() const { return false; }
+  virtual bool AddPage(const TPrintedPage &page, std::string &error) = 0;
   // Ends the document (false when the pages could not be delivered).
   virtual bool End(std::string &error) = 0;
   // Drops a document that failed half-way.

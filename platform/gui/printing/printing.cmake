@@ -1,5 +1,6 @@
 area_sources(PLATFORM_GUI
   capture_printer.cpp
+  printed_page.cpp
   printer.cpp
   printer_dc.cpp
   printer_device.cpp

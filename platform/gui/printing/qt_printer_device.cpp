@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "platform/gui/printing/printed_page.h"
+
 namespace {
 
 // The page images' resolution: fine enough for text and lines, and an A4 page image
@@ -76,7 +78,7 @@ bool TQtPrinterDevice::Begin(const TPrintSettings &settings, const std::string &
   return true;
 }
 
-bool TQtPrinterDevice::AddPage(const QImage &page, std::string &error) {
+bool TQtPrinterDevice::AddPage(const TPrintedPage &page, std::string &error) {
   if (!painter_) {
     error = "No document is open.";
     return false;
@@ -89,7 +91,13 @@ bool TQtPrinterDevice::AddPage(const QImage &page, std::string &error) {
   // The painter's origin is the printable area's corner; its unit is one dot at the
   // page images' resolution, so the image is placed one pixel to one dot.
   const double toPrinter = static_cast<double>(printer_->resolution()) / kPageDotsPerInch;
-  painter_->drawImage(QRectF(0, 0, page.width() * toPrinter, page.height() * toPrinter), page);
+  painter_->save();
+  painter_->scale(toPrinter, toPrinter);
+  // Only the inked part of the picture goes out: a page of text alone carries no image.
+  const QRect inked = page.InkedRect();
+  if (!inked.isNull()) painter_->drawImage(QRectF(inked), page.picture, QRectF(inked));
+  page.PaintTextAndLines(*painter_);
+  painter_->restore();
   return true;
 }
 

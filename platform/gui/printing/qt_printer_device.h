@@ -1,7 +1,8 @@
 #pragma once
 // The desktop's printers through QPrinter: a real printer, or a PDF file when the settings
-// print to a file. Pages are drawn at 300 dots per inch, the resolution of the page images,
-// and placed on the printable area of the sheet.
+// print to a file. Pages are laid out at 300 dots per inch, the resolution of their
+// pictures, and placed on the printable area of the sheet; their texts and lines are drawn
+// by the printer itself, so a PDF holds text and strokes with only the pictures as images.
 
 #include <memory>
 
@@ -18,7 +19,8 @@ class TQtPrinterDevice final : public TPrinterDevice {
   bool HasDefaultPrinter() override;
   bool Begin(const TPrintSettings &settings, const std::string &title, TPageFormat &format,
              std::string &error) override;
-  bool AddPage(const QImage &page, std::string &error) override;
+  bool DrawsTextAndLines() const override { return true; }
+  bool AddPage(const TPrintedPage &page, std::string &error) override;
   bool End(std::string &error) override;
   void Abort() override;
 

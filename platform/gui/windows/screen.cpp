@@ -1,5 +1,7 @@
 #include "platform/gui/windows/screen.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -8,6 +10,7 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/windows/messages.h"
 
 namespace {
@@ -106,6 +109,13 @@ TScreenProvider &CurrentScreenProvider() {
 
 int GetSystemMetrics(int index) { return CurrentScreenProvider().SystemMetric(index); }
 
+POINT PlaceOnScreen(const RECT &window) {
+  const int width = static_cast<int>(window.right - window.left), height = static_cast<int>(window.bottom - window.top);
+  const int left = std::max(0, std::min(static_cast<int>(window.left), GetSystemMetrics(SM_CXSCREEN) - width));
+  const int top = std::max(0, std::min(static_cast<int>(window.top), GetSystemMetrics(SM_CYSCREEN) - height));
+  return POINT{left, top};
+}
+
 int ScreenBitsPerPixel() { return CurrentScreenProvider().BitsPerPixel(); }
 
 BOOL GetCursorPos(POINT *point) {
@@ -115,3 +125,12 @@ BOOL GetCursorPos(POINT *point) {
 }
 
 QImage GrabScreen(const RECT &screenRect) { return CurrentScreenProvider().Grab(screenRect); }
+
+BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect) {
+  QImage picture = GrabScreen(screenRect);
+  if (picture.isNull()) return 0;
+  picture = picture.convertToFormat(QImage::Format_RGB32);
+  TImageDC source(&picture);
+  return target.BitBlt(x, y, screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
+                       source, 0, 0, SRCCOPY);
+}

@@ -7,6 +7,8 @@
 
 #include "platform/core/types.h"
 
+class TDC;
+
 class TScreenProvider {
  public:
   virtual ~TScreenProvider() = default;
@@ -23,9 +25,15 @@ TScreenProvider *SetScreenProvider(TScreenProvider *provider);
 TScreenProvider &CurrentScreenProvider();
 
 int GetSystemMetrics(int index);
+// Where a window of this rectangle (screen coordinates) stands wholly on the screen: its
+// top-left corner moved as little as it takes (to (0, 0) at most when it is larger).
+POINT PlaceOnScreen(const RECT &window);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);
+// Copies what the screen shows in the rectangle to (x, y) of the context; 0, drawing
+// nothing, when the screen could not be grabbed.
+BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect);
 
 // The fixed frame metrics of our drawn window frames, the same on every desktop.
 int StandardFrameMetric(int index);

@@ -3,9 +3,9 @@
 // infrared scanner example (surface 1) about z by `step` degrees at every step, starting
 // `start` degrees from its place, as the editor's animation turns a surface.
 
-#include <numbers>
 
 #include "document/system/system_image.h"
+#include "foundation/numerics/pi.h"
 #include "synthesis/detectors/scan_animation.h"
 
 class TMirrorSweep final : public TScanAnimation {
@@ -39,7 +39,7 @@ class TMirrorSweep final : public TScanAnimation {
   void Turn(double degrees) {
     const TGeneralParameters &g = system_.surfaces.data[1]->general;
     const DPOINT3 vertex(g.vertex[0], g.vertex[1], g.vertex[2]);
-    const double turn = base_ + degrees * std::numbers::pi / 180.0;
+    const double turn = base_ + degrees * kPi / 180.0;
     system_.SetSurfaceAngles(1, 0, vertex, DPOINT3(g.angles[0], g.angles[1], turn), kGlobalFrame);
     system_.Update();
   }

@@ -1,12 +1,12 @@
 // The scanning simulation without windows: the sweep taken from a track, the chief ray's
 // track while a mirror turns (the image moves by f tan 2a), the system put back exactly
 // afterwards, and the refusals that leave linear scanning.
+#include "foundation/numerics/pi.h"
 #include "synthesis/detectors/scan_simulation.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "document/system/system_image.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+constexpr double kRadiansPerDegree = kPi / 180.0;
 // The objective's focal length by design, and how far its real image may stray from
 // f tan 2a over a few degrees (its distortion and the design's rounding).
 constexpr double kObjectiveFocalLength = 100.0;
@@ -97,7 +97,7 @@ TEST(ScanSweep, AMinimumFirstRunsStraightAndEqualValuesKeepTheFirst) {
 TEST_F(ScanSimulation, TheImageOfATurningMirrorMovesByFTanTwiceTheTurnAndTheSystemComesBack) {
   const std::vector<double> before = Places();
   const int undoSteps = system_.CanUndo();
-  system_.SetModified(0);
+  system_.SetUnsavedChanges(0);
   // From +1 to -1 degree in 8 steps: the image rises along the image surface's y.
   TMirrorSweep mirror(system_, 8, 1.0, -0.25);
   scanner_.Frequence = 50.0f;
@@ -123,7 +123,7 @@ TEST_F(ScanSimulation, TheImageOfATurningMirrorMovesByFTanTwiceTheTurnAndTheSyst
   // Back exactly where it was, without an undo step and without a mark of change.
   EXPECT_EQ(Places(), before);
   EXPECT_EQ(system_.CanUndo(), undoSteps);
-  EXPECT_EQ(system_.IsModified(), 0);
+  EXPECT_EQ(system_.HasUnsavedChanges(), 0);
   // Turned the other way the image falls all period long: the rising sweep is the jump back
   // from the last sample to the first, which holds no sample, so there is no sweep.
   TMirrorSweep back(system_, 8, -1.0, 0.25);

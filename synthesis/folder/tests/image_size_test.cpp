@@ -1,3 +1,4 @@
+#include "foundation/numerics/pi.h"
 #include "synthesis/folder/image_size.h"
 
 #include <cmath>
@@ -135,7 +136,7 @@ TEST_F(ScaleRaysTest, TheObliqueChiefRayMeetsTheImageAtTheFocalLengthTimesItsAng
   double du = 0.0, dh = 0.0;
   ASSERT_TRUE(TraceScaleRays(system, du, dh));
   // An object at infinity at 0.1 degree: du is that angle.
-  EXPECT_APPROX(std::fabs(du), 0.1 * std::numbers::pi / 180.0, 1e-9);
+  EXPECT_APPROX(std::fabs(du), 0.1 * kPi / 180.0, 1e-9);
   ASSERT_NE(system.info.focalLength, 0.0);
   EXPECT_APPROX(std::fabs(dh), std::fabs(system.info.focalLength * std::tan(du)), kFirstOrder);
 }

@@ -1,7 +1,7 @@
+#include "foundation/numerics/pi.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
 
 #include <cmath>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -163,7 +163,7 @@ TEST_F(IsoplanarSynthesisTest, TwoGaussiansGiveAGaussianOfTheSummedVariancesWher
   ASSERT_EQ(Run(object, psf), 1);
   const Mem<float> image = Result(0);
   const double variance = 2.0 * 2.0 + 3.0 * 3.0;
-  const double peak = 1.0 / (2.0 * std::numbers::pi * variance);
+  const double peak = 1.0 / (2.0 * kPi * variance);
   for (int r = 0; r < n; r += 3)
     for (int c = 0; c < n; c += 3) {
       const double d2 = (c - ox) * (c - ox) + (r - oy) * (r - oy);

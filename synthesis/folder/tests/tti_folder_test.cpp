@@ -14,6 +14,9 @@
 #include "platform/core/recording_providers.h"
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/menus/menu_enabling.h"
+#include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/detectors/element_detectors.h"
 #include "synthesis/detectors/test_detector.h"
@@ -263,6 +266,43 @@ TEST_F(TtiFolderTest, AFileForAnImageAtInfinityInMetresDoesNotSuitAndChangesNoth
   EXPECT_EQ(Selection(kSettingsSizeList), 2);
   EXPECT_EQ(ObjectPage().RadialMira()->strokes, 20);
   EXPECT_EQ(folder.SettingsFileName(), Scratch("lens.tti"));
+}
+
+// The editor greys its own commands while the folder is open, and some of them share the
+// folder's menu numbers: the folder's menu answers for itself, so Read stays offered.
+class TGreyingOwner : public TWindow {
+ public:
+  TGreyingOwner() : TWindow(nullptr, "editor") { Attr.Style = WS_POPUP; }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_COMMAND_ENABLE && lParam != 0) {
+      reinterpret_cast<TCommandEnabler *>(lParam)->Enable(false);
+      return 0;
+    }
+    return TWindow::WindowProc(msg, wParam, lParam);
+  }
+};
+
+TEST_F(TtiFolderTest, TheParametersMenuStaysOfferedUnderAnEditorThatGreysItsCommands) {
+  TGreyingOwner editor;
+  ASSERT_TRUE(editor.Create());
+  folder_ = new TTestObjectFolder(&editor, &system_);
+  ASSERT_TRUE(folder_->Create());
+  HMENU bar = GetMenu(folder_->GetHandle());
+  ASSERT_NE(bar, nullptr);
+  HMENU parameters = GetSubMenu(bar, 0);
+  ASSERT_NE(parameters, nullptr);
+  EnableMenuCommands(folder_->GetHandle(), parameters);
+  for (int position = 0; position < GetMenuItemCount(parameters); ++position) {
+    if (GetMenuItemID(parameters, position) == 0) continue;  // the separator
+    EXPECT_EQ(GetMenuState(parameters, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED), 0u)
+        << "item " << position;
+  }
+  // Read from the menu reads the file the dialog gives.
+  Put(Scratch("other.tti"), "[Radial mira]\nNStrokes=7\n");
+  files_.Choose({Scratch("other.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  EXPECT_EQ(ObjectPage().RadialMira()->strokes, 7);
+  Close();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/recording_providers.h"
@@ -453,8 +454,8 @@ TEST(LightSourceSpectrum, PlanckBandIntegralIsStefanBoltzmann) {
   source.SourceType = kSolidSource;
   source.ObjectTemperatures.Allocate(1, 1);
   source.ObjectTemperatures.data[0] = 1000.0f;
-  const double expected = 1e4 * 5.95e-13 * std::pow(1000.0 / 1.43884, 4) * M_PI * M_PI * M_PI *
-                          M_PI / 15.0;
+  const double expected = 1e4 * 5.95e-13 * std::pow(1000.0 / 1.43884, 4) * kPi * kPi * kPi *
+                          kPi / 15.0;
     const int steps = 200000;
   const double from = 0.2, to = 400.0, h = (to - from) / steps;
   double sum = source.SpectralWeight(from, 0) + source.SpectralWeight(to, 0);

@@ -6,8 +6,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <numbers>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/testobject/test_image.h"
 #include "imaging/testobject/test_object.h"
@@ -109,7 +109,7 @@ TEST_F(NonIsoplanarOptics, MapsOfTheAchromatFollowItsFocalLength) {
   TNonIsoplanarSynthesis synthesis;
   ASSERT_EQ(synthesis.PrepareSystemData(job), 1);
   // The object at infinity: the field half in radians, the image field in mm at f 100.
-  EXPECT_APPROX(image.objectFieldHalf, 2.0 * std::numbers::pi / 180.0, kExactTolerance);
+  EXPECT_APPROX(image.objectFieldHalf, 2.0 * kPi / 180.0, kExactTolerance);
   ASSERT_GT(system.info.focalLength, 0.0);
   const double f = system.info.focalLength;
   EXPECT_APPROX(image.imageFieldHalf, f * std::tan(image.objectFieldHalf), kDistortionTolerance);
@@ -149,7 +149,7 @@ TEST_F(NonIsoplanarOptics, NodePsfsAreWrittenAndTheSystemKept) {
   for (int i = 0; i < 3; ++i) {
     const TFileData &record = nodeTable.data[1 * 3 + i];
     // Field i degrees images at f tan(i) on the y axis, below it for a positive field.
-    EXPECT_APPROX(std::fabs(record.fieldY), f * std::tan(i * std::numbers::pi / 180.0),
+    EXPECT_APPROX(std::fabs(record.fieldY), f * std::tan(i * kPi / 180.0),
                   kDistortionTolerance);
     EXPECT_EQ(record.fieldX, 0.0);
     EXPECT_FLOAT_EQ(record.wavelength, static_cast<float>(system.info.Spectrum.data[1].lambda));
@@ -210,7 +210,7 @@ TEST_F(NonIsoplanarOptics, APointAtANodesFieldGivesThatNodesPsf) {
   // Fine enough a picture that the node PSF covers several cells: a turned or mirrored copy
   // would show.
   constexpr int kSide = 1024;
-  TPointObject object(image, 1.0 * std::numbers::pi / 180.0, kSide);
+  TPointObject object(image, 1.0 * kPi / 180.0, kSide);
   job.object = &object;
   TNonIsoplanarSynthesis synthesis;
   ASSERT_EQ(synthesis.Run(job), kNonIsoplanarDone);
@@ -321,7 +321,7 @@ TEST_F(NonIsoplanarOptics, AnImageAtInfinityComparesNodesInTheMapsUnits) {
   TNonIsoplanarSynthesis synthesis;
   ASSERT_EQ(synthesis.PrepareSystemData(job), 1);
   EXPECT_APPROX(image.imageFieldHalf, 2.0, kDistortionTolerance);
-  EXPECT_APPROX(synthesis.nodeToImage, 0.18 / std::numbers::pi, kExactTolerance);
+  EXPECT_APPROX(synthesis.nodeToImage, 0.18 / kPi, kExactTolerance);
   TNodePsfSettings settings;
   settings.gridSize = 32;
   ASSERT_EQ(ComputeNodePsfs(system, settings, nodeTable, nullptr), 1);

@@ -2,13 +2,13 @@
 // an independent marching-squares check, the menu's states and commands, zoom, rotation,
 // sizes, duplicates and the information window.
 
+#include "foundation/numerics/pi.h"
 #include "toolkit/plot3d/graphics3d.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 #include <set>
 #include <vector>
 
@@ -209,7 +209,7 @@ TEST_F(Graphics3D, RotationLeavesMapsAsTheyAreAndTurnsSurfaces) {
   EXPECT_NE(Picture(*plot), turned);
   EXPECT_EQ(plot->Azimuth(), 270.0);
   // Degrees turn into radians with pi itself: a quarter turn is exact.
-  EXPECT_DOUBLE_EQ(plot->Plot().RotationAngles().az, 1.5 * std::numbers::pi);
+  EXPECT_DOUBLE_EQ(plot->Plot().RotationAngles().az, 1.5 * kPi);
   EXPECT_NEAR(plot->Plot().Rotation().m[0][0], 0.0, 1e-15);
 }
 

@@ -1,9 +1,9 @@
+#include "foundation/numerics/pi.h"
 #include "toolkit/render3d/drv3d.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -110,7 +110,7 @@ TEST(Drv3D, ClippedTriangleKeepsTheDepthsOfTheWholeOne) {
 }
 
 void Sphere(double u, double v, double &x, double &y, double &z) {
-  const double theta = std::numbers::pi * v, phi = 2.0 * std::numbers::pi * u;
+  const double theta = kPi * v, phi = 2.0 * kPi * u;
   x = 20.0 * std::sin(theta) * std::cos(phi) + 32.0;
   y = 20.0 * std::sin(theta) * std::sin(phi) + 32.0;
   z = 20.0 * std::cos(theta);
@@ -205,7 +205,7 @@ TEST(Drv3D, ComposedTurnFollowsTheViewAndIsReadBack) {
   r.SetTransform(DANGLE3(), DPOINT3(2.0, 0.0, 0.0));
   // The origin goes to (2, 0, 0), a quarter turn about z takes it to (0, 2, 0), the shift
   // to (0, 3, 0).
-  r.ComposeTransform(TRotator(DANGLE3(0.0, 0.0, std::numbers::pi / 2), DPOINT3(0.0, 1.0, 0.0)));
+  r.ComposeTransform(TRotator(DANGLE3(0.0, 0.0, kPi / 2), DPOINT3(0.0, 1.0, 0.0)));
   const DPOINT3 q = r.ViewTransform().Transform(DPOINT3(0.0, 0.0, 0.0));
   EXPECT_NEAR(q.x, 0.0, 1e-12);
   EXPECT_NEAR(q.y, 3.0, 1e-12);

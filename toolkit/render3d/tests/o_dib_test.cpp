@@ -1,5 +1,6 @@
 #include "toolkit/render3d/o_dib.h"
 
+#include "platform/core/clipboard.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "toolkit/render3d/o_palette.h"
 
@@ -344,4 +345,30 @@ TEST(ODib, ClearFillsThirtyTwoBitsAndLeavesOneBitAsCreated) {
   mono.Clear(1);
   EXPECT_EQ(mono.GetPixelIndex(8, 1), 0);
   EXPECT_EQ(mono.GetPixelIndex(3, 1), 1);
+}
+
+// The copy on the clipboard is a 24-bit DIB in the colours the bitmap shows, rows the right
+// way up.
+TEST(ODib, ToClipboardPutsTheShownColoursAsADib) {
+  TMemoryClipboard clipboard;
+  TClipboardProvider *previous = SetClipboardProvider(&clipboard);
+  TODib dib(2, 2);
+  ASSERT_TRUE(dib.IsTrueColor());
+  dib.SetPixel(0, 0, RGB(10, 20, 30));
+  dib.SetPixel(1, 1, RGB(200, 100, 50));
+  EXPECT_EQ(dib.ToClipboard(), 1);
+  std::vector<std::uint8_t> packed;
+  ASSERT_TRUE(GetClipboardDib(packed));
+  const TODib copy(packed, true);
+  ASSERT_TRUE(copy.IsOK()) << copy.ErrorText();
+  EXPECT_EQ(copy.BitsPixel(), 24);
+  const auto colour = [&](int x, int y) {
+    const RGBTRIPLE p = copy.GetPixelColor(x, y);
+    return RGB(p.rgbtRed, p.rgbtGreen, p.rgbtBlue);
+  };
+  EXPECT_EQ(colour(0, 0), RGB(10, 20, 30));
+  EXPECT_EQ(colour(1, 1), RGB(200, 100, 50));
+  EXPECT_EQ(colour(1, 0), RGB(0, 0, 0));
+  EXPECT_EQ(colour(0, 1), RGB(0, 0, 0));
+  SetClipboardProvider(previous);
 }

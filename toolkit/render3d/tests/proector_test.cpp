@@ -1,3 +1,4 @@
+#include "foundation/numerics/pi.h"
 #include "toolkit/render3d/proector.h"
 
 #include "foundation/numerics/rotator.h"
@@ -15,7 +16,6 @@ constexpr double kFourPlaces = 5e-5;
 // Identities of unit vectors computed in doubles.
 constexpr double kRoundOff = 1e-12;
 
-constexpr double kPi = 3.14159265358979323846;
 
 double Dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 

@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -37,6 +41,15 @@ struct TArrays {
   double radius[5] = {10.5, 20.5, 30.5, 40.5, 50.5};
   int glass[5] = {100, 200, 300, 400, 500};
 };
+
+// A click of the editor's text widget near its left edge, as the mouse gives it.
+void ClickText(TCellEdit &editor, QEvent::Type type) {
+  QWidget *text = editor.NativeWidget();
+  ASSERT_NE(text, nullptr);
+  const QPointF at(1.0, 3.0);
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(Qt::LeftButton);
+  QCoreApplication::postEvent(text, new QMouseEvent(type, at, text->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier));
+}
 
 class WinDirectTableTest : public ::testing::Test {
  protected:
@@ -94,9 +107,9 @@ TEST_F(WinDirectTableTest, FitLayoutGivesTheHeaderAndColumnsTheirWidths) {
   EXPECT_EQ(table->RowHeaderWidth(), 28);
   // The columns fill the client width; spare pixels are spread with the remainder last.
   const int client = static_cast<int>(table->GetClientRect().right);
-  EXPECT_EQ(table->Binding(0).sixth + table->Binding(1).sixth + table->Binding(2).sixth, client);
-  EXPECT_GE(table->Binding(2).sixth - 6 * 7, table->Binding(1).sixth - 8 * 7);
-  EXPECT_EQ(table->Grid()->GetCellSize(0, 0).cx, table->Binding(1).sixth);
+  EXPECT_EQ(table->Binding(0).columnWidth + table->Binding(1).columnWidth + table->Binding(2).columnWidth, client);
+  EXPECT_GE(table->Binding(2).columnWidth - 6 * 7, table->Binding(1).columnWidth - 8 * 7);
+  EXPECT_EQ(table->Grid()->GetCellSize(0, 0).cx, table->Binding(1).columnWidth);
 }
 
 TEST_F(WinDirectTableTest, SpareWidthIsSpreadWithTheRemainderOnTheLastColumns) {
@@ -116,9 +129,9 @@ TEST_F(WinDirectTableTest, SpareWidthIsSpreadWithTheRemainderOnTheLastColumns) {
   ASSERT_EQ(table->GetClientRect().right, 206);
   table->FitLayout(0, 0);
   EXPECT_EQ(table->RowHeaderWidth(), 28);
-  EXPECT_EQ(table->Binding(1).sixth, 59);
-  EXPECT_EQ(table->Binding(2).sixth, 59);
-  EXPECT_EQ(table->Binding(3).sixth, 60);
+  EXPECT_EQ(table->Binding(1).columnWidth, 59);
+  EXPECT_EQ(table->Binding(2).columnWidth, 59);
+  EXPECT_EQ(table->Binding(3).columnWidth, 60);
   EXPECT_EQ(table->Grid()->GetCellSize(2, 0).cx, 60);
 }
 
@@ -131,7 +144,7 @@ TEST_F(WinDirectTableTest, AWideCaptionWidensItsColumn) {
   table->SetTableSize(static_cast<int>((window.right - window.left) - client.right) + 50, 300);
   table->FitLayout(0, 0);
   // 16 caption characters of 7 pixels beat 4 format characters; no spare to spread.
-  EXPECT_EQ(table->Binding(0).sixth, 112);
+  EXPECT_EQ(table->Binding(0).columnWidth, 112);
 }
 
 TEST_F(WinDirectTableTest, EveryValueTypeRoundTripsThroughItsCells) {
@@ -328,11 +341,89 @@ TEST_F(WinDirectTableTest, EditorKeysMoveBetweenCellsAndStopAtTheEdges) {
   test_kit::PostKeyWith(*table->Grid()->Editor(), VK_HOME, MK_CONTROL);
   ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentRow() == 0; }, kWaitMs));
   EXPECT_EQ(table->Grid()->CurrentColumn(), 0);
-  // Right at the end of "10.5" goes on to the next column.
-  table->Grid()->Editor()->SetSelection(4, 4);
+  // Right in a selected cell goes on to the next column, which is selected whole.
   test_kit::PostKey(*table->Grid()->Editor(), VK_RIGHT);
   ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 1; }, kWaitMs));
   EXPECT_EQ(table->Grid()->Editor()->GetWindowText(), "100");
+  int start = -1;
+  int end = -1;
+  table->Grid()->Editor()->GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 3);
+  // Left in a selected cell goes back; edited in place (F2), Left moves the caret, and
+  // only at the start of the text does it go on to the previous column.
+  test_kit::PostKey(*table->Grid()->Editor(), VK_LEFT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 0; }, kWaitMs));
+  test_kit::PostKey(*table->Grid()->Editor(), VK_F2);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->Editor()->EditingInPlace(); }, kWaitMs));
+  test_kit::PostKey(*table->Grid()->Editor(), VK_LEFT);
+  test_kit::RunFor(50);
+  EXPECT_EQ(table->Grid()->CurrentColumn(), 0);
+  table->Grid()->Editor()->GetSelection(start, end);
+  EXPECT_EQ(start, 3);  // one back from the end of "10.5"
+  table->Grid()->Editor()->SetSelection(0, 0);
+  test_kit::PostKey(*table->Grid()->Editor(), VK_RIGHT);
+  test_kit::RunFor(50);
+  EXPECT_EQ(table->Grid()->CurrentColumn(), 0);
+  table->Grid()->Editor()->SetSelection(4, 4);
+  test_kit::PostKey(*table->Grid()->Editor(), VK_RIGHT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 1; }, kWaitMs));
+  EXPECT_FALSE(table->Grid()->Editor()->EditingInPlace());
+}
+
+TEST_F(WinDirectTableTest, TypingReplacesASelectedCellAndF2OrADoubleClickEditsInPlace) {
+  MakeBoundTable();
+  TCellEdit &editor = *table->Grid()->Editor();
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+  // Typed into the selected cell "10.5", 60 replaces it rather than going in before it.
+  test_kit::PostText(editor, "60");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText().size() >= 2; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(editor.GetWindowText(), "60");
+  test_kit::PostKey(*table->Grid()->Editor(), VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentRow() == 1; }, kWaitMs));
+  EXPECT_EQ(Cell(0, 0), "60");
+  // F2 edits "20.5" in place with the caret at its end.
+  test_kit::PostKey(*table->Grid()->Editor(), VK_F2);
+  test_kit::PostText(*table->Grid()->Editor(), "1");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->Editor()->GetWindowText() == "20.51"; }, kWaitMs));
+  // Home in a selected cell edits it from its start.
+  test_kit::PostKey(*table->Grid()->Editor(), VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentRow() == 2; }, kWaitMs));
+  EXPECT_EQ(Cell(0, 1), "20.51");
+  test_kit::PostKey(*table->Grid()->Editor(), VK_HOME);
+  test_kit::PostText(*table->Grid()->Editor(), "-");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->Editor()->GetWindowText() == "-30.5"; }, kWaitMs));
+  // A double click puts the caret where the cell is clicked: at the far left, before "400".
+  table->Grid()->SetCurrentCell(1, 3);
+  TCellEdit &glass = *table->Grid()->Editor();
+  EXPECT_FALSE(glass.EditingInPlace());
+  ClickText(glass, QEvent::MouseButtonDblClick);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return glass.EditingInPlace(); }, kWaitMs));
+  int start = -1;
+  int end = -1;
+  glass.GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 0);
+  test_kit::PostText(glass, "9");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return glass.GetWindowText() == "9400"; }, kWaitMs));
+  // A single click on a selected cell keeps it selected whole.
+  table->Grid()->SetCurrentCell(1, 4);
+  TCellEdit &last = *table->Grid()->Editor();
+  ClickText(last, QEvent::MouseButtonPress);
+  ClickText(last, QEvent::MouseButtonRelease);
+  test_kit::RunFor(50);
+  last.GetSelection(start, end);
+  EXPECT_EQ(start, 0);
+  EXPECT_EQ(end, 3);
+  EXPECT_EQ(Cell(1, 3), "9400");
+  // F2 in a read-only cell beeps and leaves it selected.
+  table->Grid()->SetColumnReadOnly(1, true);
+  table->Grid()->SetCurrentCell(1, 2);
+  test_kit::PostKey(*table->Grid()->Editor(), VK_F2);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !boxes.beeps.empty(); }, kWaitMs));
+  EXPECT_FALSE(table->Grid()->Editor()->EditingInPlace());
 }
 
 TEST_F(WinDirectTableTest, ReadOnlyCellsBeepAndPendingEditsCommitOnClose) {
@@ -417,8 +508,9 @@ TEST_F(WinDirectTableTest, TheEditorHoldsWhatTheCellHolds) {
   ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText().size() == 199; }, kWaitMs));
   EXPECT_TRUE(dialog->CanClose());
   EXPECT_EQ(Cell(1, 2), std::string(199, 'x'));
-  // Typing stops at the cell's 255 characters.
-  editor.SetSelection(199, 199);
+  // Typing in place stops at the cell's 255 characters.
+  test_kit::PostKey(editor, VK_F2);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.EditingInPlace(); }, kWaitMs));
   test_kit::PostText(editor, std::string(60, 'y').c_str());
   ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText().size() >= 255; }, kWaitMs));
   test_kit::RunFor(50);

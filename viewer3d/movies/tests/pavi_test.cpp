@@ -10,6 +10,7 @@
 
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 #include "platform/core/recording_providers.h"
+#include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/test_kit.h"
 #include "viewer3d/movies/avi_movie_writer.h"
 #include "viewer3d/movies/tests/movie_test_support.h"
@@ -119,6 +120,16 @@ TEST_F(PaviTest, AResizeSnapsBackAndTheBarPausesAndSeeks) {
   EXPECT_EQ(player.Frame(), 1);
   player.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(button.left + 5, button.top + 5));
   EXPECT_TRUE(player.IsPlaying());
+
+  // Moved towards the screen's corner, a movie opened again brings the player back on it.
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  player.SetWindowPos(nullptr, screenWidth - 20, screenHeight - 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  player.OpenMovie(movie_.c_str());
+  const RECT placed = player.GetWindowRect();
+  EXPECT_GE(placed.left, 0);
+  EXPECT_GE(placed.top, 0);
+  EXPECT_LE(placed.right, screenWidth);
+  EXPECT_LE(placed.bottom, screenHeight);
 
   // Closing lets the movie go.
   player.SendMessage(WM_CLOSE);

@@ -1,13 +1,13 @@
 // The records of the add operations: their layout, the boxes from hand sags, whole numbers
 // truncated and chamfers kept, and the hand-over of each record to its painter.
 
+#include "foundation/numerics/pi.h"
 #include "viewer3d/scene/scene_records.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <numbers>
 
 #include "foundation/testing/approx.h"
 #include "viewer3d/scene/element_painter.h"
@@ -62,7 +62,7 @@ TEST(SceneRecords, LayoutAndBoxesFollowTheKinds) {
   RecordBox(RectMirrorRecord(At(0, 0, 0), TRectSlab{10, 8, 4, 1, 0.5}), low, high);
   EXPECT_APPROX(high.z, 4.5, kFloat);
   // The prism of sides 3 and 4 at a right angle.
-  const TSceneRecord prism = PrismRecord(At(0, 0, 0), TPrismShape{3, 4, 10, std::numbers::pi / 2}, 7, -2, 9);
+  const TSceneRecord prism = PrismRecord(At(0, 0, 0), TPrismShape{3, 4, 10, kPi / 2}, 7, -2, 9);
   EXPECT_EQ(prism.size(), 20u);
   RecordBox(prism, low, high);
   EXPECT_APPROX(low.y, -1.8, kFloat);

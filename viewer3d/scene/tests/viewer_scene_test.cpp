@@ -1,13 +1,13 @@
 // The scene's fitting, painting order, stereo pairs, element list, refusals told once and
 // recording, on a canvas that logs what the scene asks of the window.
 
+#include "foundation/numerics/pi.h"
 #include "viewer3d/scene/viewer_scene.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "foundation/testing/approx.h"
@@ -198,8 +198,8 @@ TEST_F(SceneTest, ElementListGrowsWithLateRecordsAndCarriesTheSections) {
   ASSERT_EQ(scene.ElementList().size(), 3u);
   EXPECT_STREQ(scene.ElementList()[2].name, "Object  2");
   ASSERT_EQ(canvas.sections.size(), 3u);
-  EXPECT_APPROX(canvas.sections[1].first, std::numbers::pi / 6, kRounding);
-  EXPECT_APPROX(canvas.sections[1].second, std::numbers::pi / 2, kRounding);
+  EXPECT_APPROX(canvas.sections[1].first, kPi / 6, kRounding);
+  EXPECT_APPROX(canvas.sections[1].second, kPi / 2, kRounding);
   EXPECT_EQ(canvas.sections[2].first, 0.0);
   // The list survives the editor's clearing and refilling.
   scene.ClearObjects();

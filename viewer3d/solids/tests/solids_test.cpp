@@ -6,9 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <random>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "viewer3d/scene/element_painter.h"
 #include "viewer3d/scene/scene_records.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 // Hand values are given to the digits of the text.
 constexpr double kHand = 1e-12;
 // Points are compared with boxes stored as floats: a float's rounding of the box's size.

@@ -2,19 +2,18 @@
 // background chosen by a right click for its own viewer, stereo halves on alternate rows
 // and conic faces drawn through the model's sags.
 
+#include "foundation/numerics/pi.h"
 #include "viewer3d/window/optic3dv.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "platform/core/scripted_dialogs.h"
 #include "viewer3d/window/tests/scene_window_fixture.h"
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 constexpr COLORREF kBackground = RGB(0, 0, 0x5A);
 
 TLensShape Lens() { return TLensShape{40, -60, 20, 6, 0.5}; }

@@ -1,5 +1,6 @@
 // Wide lines and paths, polygon fill modes, ellipses and arcs, SaveDC and RestoreDC.
 
+#include "foundation/numerics/pi.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/windows/test_kit.h"
 
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <random>
 
 namespace {
@@ -174,7 +174,7 @@ TEST(DeviceContextEllipses, OutlineInsideTheRectangleAroundTheFill) {
   EXPECT_EQ(image, image.mirrored(false, true));
   // Area close to pi r^2 (r = 10.5).
   const int area = CountColour(image, kRed) + CountColour(image, kBlue);
-  EXPECT_NEAR(area, std::numbers::pi * 10.5 * 10.5, 2 * std::numbers::pi * 10.5);
+  EXPECT_NEAR(area, kPi * 10.5 * 10.5, 2 * kPi * 10.5);
 }
 
 TEST(DeviceContextEllipses, XorEllipseTwiceRestoresTheImage) {

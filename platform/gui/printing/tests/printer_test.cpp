@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,8 @@
 
 #include "platform/core/recording_providers.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/drawing/dc_kinds.h"
+#include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/printing/capture_printer.h"
 #include "platform/gui/printing/printer.h"
 #include "platform/gui/printing/qt_printer_device.h"
@@ -148,6 +151,93 @@ TEST(PrinterDC, AnswersThePrintersResolutionsSheetAndOffsets) {
   QImage other(4, 4, QImage::Format_RGB32);
   TImageDC plain(&other);
   EXPECT_EQ(Escape(plain, GETPHYSPAGESIZE, 0, nullptr, &sheet), 0);
+}
+
+// Draws a text, a rule under it and a black square as a picture.
+class TMixedPrintout : public TPrintout {
+ public:
+  TMixedPrintout() : TPrintout("Mixed") {}
+  void PrintPage(int, RECT &, unsigned) override {
+    TFont font("Courier New", 60);
+    DC->SelectObject(font);
+    DC->SetBkMode(TRANSPARENT);
+    DC->TextOut(100, 100, "R=-30.716 n-lak9_schott");
+    DC->MoveTo(100, 200);
+    DC->LineTo(900, 200);
+    QImage square(40, 40, QImage::Format_RGB32);
+    square.fill(0xFF000000u);
+    TImageDC source(&square);
+    DC->BitBlt(300, 300, 40, 40, source, 0, 0, SRCCOPY);
+    DC->RestoreFont();
+  }
+};
+
+TEST(Printer, ADeviceThatDrawsTextAndLinesGetsThemApartFromThePicture) {
+  test_kit::EnsureApplication();
+  TCapturePrinter device;
+  device.drawsTextAndLines = true;
+  TMixedPrintout printout;
+  TPrinter printer;
+  ASSERT_TRUE(printer.Print(nullptr, printout, false));
+  ASSERT_EQ(device.printed.size(), 1u);
+  const TPrintedPage &page = device.printed[0];
+  ASSERT_EQ(page.texts.size(), 1u);
+  EXPECT_EQ(page.texts[0].text.toStdString(), "R=-30.716 n-lak9_schott");
+  EXPECT_EQ(page.texts[0].origin, QPointF(100, 100));
+  // The rule from dot 100 to dot 900, through the middle of its row of dots.
+  ASSERT_EQ(page.lines.size(), 1u);
+  EXPECT_EQ(page.lines[0].from, QPointF(100.5, 200.5));
+  EXPECT_EQ(page.lines[0].to, QPointF(900.5, 200.5));
+  // The picture keeps only the square; the page as printed shows all three.
+  const QImage &shown = device.pages[0];
+  EXPECT_EQ(shown.pixel(320, 320) & 0xFFFFFFu, 0u);
+  EXPECT_EQ(shown.pixel(500, 200) & 0xFFFFFFu, 0u);
+  int textInk = 0;
+  for (int y = 100; y < 160; ++y)
+    for (int x = 100; x < 900; ++x) textInk += (shown.pixel(x, y) & 0xFFu) < 128 ? 1 : 0;
+  EXPECT_GT(textInk, 500);
+
+  // Printed to a device that does not draw them, text and line are in the picture.
+  TCapturePrinter plain;
+  ASSERT_TRUE(printer.Print(nullptr, printout, false));
+  ASSERT_EQ(plain.printed.size(), 1u);
+  EXPECT_TRUE(plain.printed[0].texts.empty());
+  EXPECT_TRUE(plain.printed[0].lines.empty());
+  EXPECT_EQ(plain.pages[0].pixel(500, 200) & 0xFFFFFFu, 0u);
+}
+
+TEST(QtPrinterDevice, APdfHoldsTextAsTextAndPicturesAsImages) {
+  test_kit::EnsureApplication();
+  if (std::system("command -v pdftotext > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / ("printer_text_" + std::to_string(::getpid()) + ".pdf");
+  const std::filesystem::path text = file.string() + ".txt";
+  TQtPrinterDevice qtDevice;
+  TPrinterDevice *previous = SetPrinterDevice(&qtDevice);
+  TScriptedPrintDialog dialog;
+  TPrintSettings toFile;
+  toFile.Flags = PD_PRINTTOFILE;
+  toFile.OutputFile = file.string();
+  dialog.Print(toFile);
+  TMixedPrintout printout;
+  TPrinter printer;
+  const bool printed = printer.Print(nullptr, printout, true);
+  SetPrinterDevice(previous);
+  ASSERT_TRUE(printed) << printer.GetError();
+  const std::string command = "pdftotext '" + file.string() + "' '" + text.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(text);
+  const std::string words((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(words.find("R=-30.716 n-lak9_schott"), std::string::npos) << words;
+  // One image: the square; the text and the rule are no pictures.
+  std::ifstream pdf(file, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(pdf)), std::istreambuf_iterator<char>());
+  std::size_t images = 0;
+  for (std::size_t at = bytes.find("/Subtype /Image"); at != std::string::npos; at = bytes.find("/Subtype /Image", at + 1)) ++images;
+  EXPECT_EQ(images, 1u);
+  std::filesystem::remove(file);
+  std::filesystem::remove(text);
 }
 
 TEST(QtPrinterDevice, PrintToFileWritesAPdfOfEveryPage) {

@@ -1,0 +1,2 @@
+// The platform may use Qt.
+#include <QImage>

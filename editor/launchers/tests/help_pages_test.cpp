@@ -1,0 +1,250 @@
+// The program's help as a user meets it: every context number that a window's Help asks
+// for opens, in the help window, a page of its own that explains that window (enough words,
+// a worked example, every caption of the window's dialogs), and every page of the contents
+// says something. A window that asks for a context this test does not know fails it.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/aberrations/show_easy_aberrations_dlg.h"
+#include "analysis/narcissus/narciss_dlg.h"
+#include "analysis/psf/show_psf.h"
+#include "analysis/spot/spot_diagram.h"
+#include "editor/launchers/launcher_commands.h"
+#include "platform/gui/dialogs/dialog_template.h"
+#include "synthesis/folder/test_object_folder.h"
+#include "synthesis/lightsource/light_source_setup_folder.h"
+#include "toolkit/help/help_window.h"
+#include "toolkit/help/tests/help_owner_test_support.h"
+#include "toolkit/help/win_help.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A page that explains a window has at least this many words, a page of the contents
+// that explains a way of working at least the second, the list of examples the third.
+constexpr int kMinimumWords = 300;
+constexpr int kMinimumTopicWords = 200;
+constexpr int kMinimumListWords = 100;
+// Captions shorter than this (after dropping units in parentheses and punctuation) are
+// axis letters and signs ("X", "W", "+", "Ok", "3D") that a page need not spell out.
+constexpr std::size_t kShortestCaption = 4;
+
+std::string SourceRoot() { return fs::path(TEST_SOURCE_DIR).parent_path().string(); }
+std::string HelpDirectory() { return SourceRoot() + "/resources/help"; }
+
+// Lower case letters and digits, every other run of characters one blank; the '&' that
+// marks a menu or button key is dropped.
+std::string Normalized(const std::string &text) {
+  std::string out = " ";
+  for (unsigned char c : text) {
+    if (c == '&') continue;
+    if (std::isalnum(c) != 0)
+      out += static_cast<char>(std::tolower(c));
+    else if (out.back() != ' ')
+      out += ' ';
+  }
+  if (out.back() != ' ') out += ' ';
+  return out;
+}
+
+// A caption as a page must name it: units in parentheses dropped, then normalized.
+std::string CaptionKey(const std::string &caption) {
+  std::string bare;
+  int depth = 0;
+  for (char c : caption) {
+    if (c == '(') ++depth;
+    if (depth == 0) bare += c;
+    if (c == ')' && depth > 0) --depth;
+  }
+  return Normalized(bare);
+}
+
+int WordCount(const std::string &text) {
+  std::istringstream words(Normalized(text));
+  std::string word;
+  int count = 0;
+  while (words >> word)
+    if (std::isalpha(static_cast<unsigned char>(word[0])) != 0) ++count;
+  return count;
+}
+
+// The dialogs whose every caption the page explains.
+struct TPageDialogs {
+  const char *page;
+  std::vector<const char *> templates;
+};
+
+struct THelpContext {
+  const char *constant;  // the name the window's code passes to WinHelp
+  std::uintptr_t id;
+  const char *helpFile;
+  const char *page;
+  int minimumWords;
+  std::vector<TPageDialogs> dialogs;
+};
+
+const std::vector<THelpContext> &Contexts() {
+  static const std::vector<THelpContext> contexts = {
+      {"kSpotHelpContext", kSpotHelpContext, "korvex.hlp", "spot_diagram.html", kMinimumWords,
+       {{"spot_diagram.html", {"SpotSettingsDlg"}}}},
+      {"kAberrationsHelpContext", kAberrationsHelpContext, "korvex.hlp", "aberrations.html", kMinimumWords,
+       {{"aberrations.html", {"EasyAberrationsDlg"}}}},
+      {"kPsfHelpContext", kPsfHelpContext, "korvex.hlp", "psf_mtf.html", kMinimumWords,
+       {{"psf_mtf.html", {"ShowPSFFolder", "ShowPSF", "StepSectionsDlg"}}}},
+      {"kHelpContext", TNarcissDlg::kHelpContext, "korvex.hlp", "narcissus.html", kMinimumWords,
+       {{"narcissus.html", {"NarcissDlg"}}}},
+      {"kSynthesisHelpContext", kSynthesisHelpContext, "korvex.hlp", "image_synthesis.html", kMinimumWords,
+       {{"image_synthesis.html",
+         {"TestFolder", "TypeTestObject", "TestDiffractionPoint", "TestRadialMira", "TestSquareMira",
+          "TestCustomObject", "TestLightSourceChooseDlg", "TestPSF", "LightExpozition", "TestSettingsOfImage"}},
+        {"detectors.html",
+         {"T_DetectorFolder", "T_DetectorTypeDlg", "T_DetectorNoiseDlg", "T_DetectorFilterDlg",
+          "T_DetectorScannerDlg", "T_DetectorNone", "T_DetectorRound", "T_DetectorRectangle", "T_DetectorMatrix",
+          "T_DetectorSlide", "T_DetectorOpticalTransformer", "T_DetectorTransformer_Matrix"}}}},
+      {"kSetupHelpContext", kSetupHelpContext, "korvex.hlp", "light_source.html", kMinimumWords,
+       {{"light_source.html", {"LightSourceSetupFolder", "LightSourceSetupTypeDlg"}}}},
+      {"kExamplesContext", kExamplesContext, kExamplesHelpName, "examples.html", kMinimumListWords, {}},
+  };
+  return contexts;
+}
+
+// The pages of the contents that explain windows no Help button asks for, with those
+// windows' dialogs.
+const std::vector<TPageDialogs> &TopicDialogs() {
+  static const std::vector<TPageDialogs> topics = {
+      {"optimization.html", {"SystemPropertiesFolder", "OptimizationViewer"}},
+      {"merit_functions.html", {"OptimizationFunctionsDlg"}},
+      {"variables.html", {"VariablesDlg"}},
+      {"library.html", {"LibraryElements"}},
+  };
+  return topics;
+}
+
+// The names of the context numbers the program's windows pass to WinHelp, read from the
+// sources (tests left out).
+std::set<std::string> ContextNamesInTheSources() {
+  std::set<std::string> names;
+  const std::regex call(R"(WinHelp\([^;]*HELP_CONTEXT,\s*([A-Za-z_][A-Za-z_0-9:]*)\s*\))");
+  for (auto entry = fs::recursive_directory_iterator(SourceRoot()); entry != fs::recursive_directory_iterator();
+       ++entry) {
+    const fs::path &path = entry->path();
+    const std::string folder = path.filename().string();
+    // Build trees, the repository's own folders and tests hold no window of the program.
+    if (entry->is_directory() && (folder.rfind("build", 0) == 0 || folder[0] == '.' || folder == "tests")) {
+      entry.disable_recursion_pending();
+      continue;
+    }
+    if (!entry->is_regular_file() || path.extension() != ".cpp") continue;
+    std::ifstream file(path);
+    const std::string source((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it) {
+      std::string name = (*it)[1].str();
+      const std::size_t scope = name.rfind("::");
+      if (scope != std::string::npos) name = name.substr(scope + 2);
+      names.insert(name);
+    }
+  }
+  return names;
+}
+
+class HelpPagesTest : public HelpOwnerTest {
+ protected:
+  // Opens the page in the program's help window, as a link would, and answers its text.
+  std::string ShownText(THelpWindow &window, const std::string &page) {
+    EXPECT_TRUE(window.ShowPage(HelpDirectory() + "/pages/" + page)) << page;
+    return window.PageText();
+  }
+};
+
+TEST_F(HelpPagesTest, EveryContextTheWindowsAskForHasAPageOfItsOwn) {
+  std::set<std::string> known;
+  for (const THelpContext &context : Contexts()) known.insert(context.constant);
+  // Every context a window passes to WinHelp is one of these, and each of these is still
+  // asked for.
+  const std::set<std::string> asked = ContextNamesInTheSources();
+  for (const std::string &name : asked)
+    EXPECT_TRUE(known.count(name) == 1) << "a window asks for the help context " << name
+                                        << ", which has no page in this test";
+  EXPECT_EQ(asked, known);
+
+  for (const THelpContext &context : Contexts()) {
+    SCOPED_TRACE(context.page);
+    const std::string file = HelpDirectory() + "/" + context.helpFile;
+    ASSERT_TRUE(WinHelp(owner_->GetHandle(), file.c_str(), HELP_CONTEXT, context.id));
+    THelpWindow *window = CurrentHelpWindow();
+    ASSERT_NE(window, nullptr);
+    // The context's own page, not the contents that an unknown context falls back to.
+    EXPECT_EQ(fs::path(window->Page()).filename(), context.page);
+    EXPECT_FALSE(window->PageTitle().empty());
+    const std::string text = window->PageText();
+    EXPECT_GE(WordCount(text), context.minimumWords);
+    if (context.minimumWords == kMinimumWords) {
+      // A worked example on a shipped lens.
+      EXPECT_NE(text.find("Example"), std::string::npos);
+      EXPECT_NE(text.find(".os"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(boxes_.boxes.empty());
+}
+
+TEST_F(HelpPagesTest, EachPageNamesEveryCaptionOfItsWindows) {
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), (HelpDirectory() + "/korvex.hlp").c_str(), HELP_CONTENTS, 0));
+  THelpWindow *window = CurrentHelpWindow();
+  ASSERT_NE(window, nullptr);
+  std::vector<TPageDialogs> all = TopicDialogs();
+  for (const THelpContext &context : Contexts()) all.insert(all.end(), context.dialogs.begin(), context.dialogs.end());
+  int captions = 0;
+  for (const TPageDialogs &dialogs : all) {
+    const std::string text = Normalized(ShownText(*window, dialogs.page));
+    for (const char *name : dialogs.templates) {
+      const TDialogTemplate *dialog = FindDialogTemplate(name);
+      ASSERT_NE(dialog, nullptr) << name;
+      for (const TDialogItem &item : dialog->Items) {
+        // Labels, group titles, buttons and boxes; the text of an edit is a value.
+        const std::string kind = item.ClassName;
+        if (item.Text == nullptr || (kind != "STATIC" && kind != "BUTTON")) continue;
+        const std::string key = CaptionKey(item.Text);
+        if (key.size() < kShortestCaption + 2) continue;  // the key has a blank at each end
+        EXPECT_NE(text.find(key), std::string::npos)
+            << dialogs.page << " does not name \"" << item.Text << "\" of " << name;
+        ++captions;
+      }
+    }
+  }
+  EXPECT_GE(captions, 150);
+}
+
+TEST_F(HelpPagesTest, EveryPageOfTheContentsSaysSomething) {
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), (HelpDirectory() + "/korvex.hlp").c_str(), HELP_CONTENTS, 0));
+  THelpWindow *window = CurrentHelpWindow();
+  ASSERT_NE(window, nullptr);
+  std::ifstream contents(window->Page());
+  const std::string html((std::istreambuf_iterator<char>(contents)), std::istreambuf_iterator<char>());
+  std::set<std::string> linked;
+  for (std::size_t at = html.find("href=\""); at != std::string::npos; at = html.find("href=\"", at + 1))
+    linked.insert(html.substr(at + 6, html.find('"', at + 6) - at - 6));
+  // Every page in the folder is reached from the contents.
+  for (const auto &entry : fs::directory_iterator(HelpDirectory() + "/pages")) {
+    const std::string name = entry.path().filename().string();
+    if (name == "index.html") continue;
+    EXPECT_EQ(linked.count(name), 1u) << name << " is not in the contents";
+  }
+  for (const std::string &page : linked) {
+    const std::string text = ShownText(*window, page);
+    EXPECT_GE(WordCount(text), page == "examples.html" ? kMinimumListWords : kMinimumTopicWords) << page;
+    EXPECT_NE(window->PageTitle(), "Help page missing") << page;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include "optics/systemfile/system_file_keys.h"
+
+#include <string>
+
+#include "foundation/textfiles/read_nf_keys.h"
+#include "optics/model/general_parameters.h"
+#include "optics/model/optical_system_information.h"
+#include "optics/model/raster_zone.h"
+
+void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values) {
+  file.AddString("Name", values.name);
+  file.AddString("Title", values.title);
+  file.AddInt("MonochromeSystem", &info.MonochromeSystem);
+  file.AddDouble("LambdaW", &info.LambdaW);
+  file.AddDouble("Lambda", values.lambdas, kFileWavelengths);
+  file.AddDouble("Weight", values.weights, kFileWavelengths);
+  file.AddDouble("Temperature", &info.Temperature);
+  file.AddDouble("Pressure", &info.Pressure);
+  file.AddInt("EnablePipe", &info.EnablePipe);
+  file.AddDouble("N1", &info.N1);
+  file.AddInt("Coord", &info.Coord);
+  file.AddInt("Difrac", &info.Difrac);
+  file.AddDouble("Discrete", &info.Discrete);
+  file.AddDouble("Discrette", &info.Discrete);
+  file.AddInt("ShowRecommendation", &info.ShowRecommendation);
+  file.AddInt("Nd", &info.Nd);
+  file.AddInt("Unit", &info.Unit);
+  file.AddDouble("AlfaM", values.fields, kFileFieldValues);
+  file.AddInt("Nray", &info.Nray);
+  file.AddInt("DrawAllRays", &info.DrawAllRays);
+  file.AddInt("Nsurf", &values.surfaceCount);
+  file.AddInt("Npow", &values.surfaceCount);
+  file.AddInt("TurnSystem", &info.TurnSystem);
+  file.AddInt("ObjectFinite", &info.ObjectFinite);
+  file.AddInt("ImageFinite", &info.ImageFinite);
+  file.AddInt("AutoSetPupilParameters", &info.AutoSetPupilParameters);
+  file.AddInt("Naper", &info.Naper);
+  file.AddDouble("Dentr", &info.Dentr);
+}
+
+TSurfaceRecords::TSurfaceRecords(int n)
+    : R(n),
+      Ex(n),
+      Tau(n),
+      Dx(n),
+      Dy(n),
+      Dz(n),
+      AlfaX(n),
+      AlfaY(n),
+      AlfaZ(n),
+      DextY(n),
+      DextX(n),
+      BoundPosYExt(n),
+      BoundPosXExt(n),
+      DintY(n),
+      DintX(n),
+      BoundPosYInt(n),
+      BoundPosXInt(n),
+      BoundTypeExt(n),
+      BoundTypeInt(n),
+      Glass(n) {}
+
+void TSurfaceRecords::Register(TReadNFKeys &file) {
+  const int n = static_cast<int>(R.size());
+  file.AddDouble("R", R.data(), n);
+  file.AddDouble("Ex", Ex.data(), n);
+  file.AddText("Glass", Glass.data(), n);
+  file.AddDouble("Tau", Tau.data(), n);
+  file.AddDouble("Dx", Dx.data(), n);
+  file.AddDouble("D", Dx.data(), n);
+  file.AddDouble("Dy", Dy.data(), n);
+  file.AddDouble("Dz", Dz.data(), n);
+  file.AddDouble("AlfaX", AlfaX.data(), n);
+  file.AddDouble("AlfaY", AlfaY.data(), n);
+  file.AddDouble("AlfaZ", AlfaZ.data(), n);
+  file.AddDouble("DextY", DextY.data(), n);
+  file.AddDouble("Dnar", DextY.data(), n);
+  file.AddDouble("Dext", DextY.data(), n);
+  file.AddDouble("DextX", DextX.data(), n);
+  file.AddInt("BoundTypeExt", BoundTypeExt.data(), n);
+  file.AddDouble("BoundPosYExt", BoundPosYExt.data(), n);
+  file.AddDouble("BoundPosXExt", BoundPosXExt.data(), n);
+  file.AddDouble("DintY", DintY.data(), n);
+  file.AddDouble("Dwn", DintY.data(), n);
+  file.AddDouble("Dint", DintY.data(), n);
+  file.AddDouble("DintX", DintX.data(), n);
+  file.AddInt("BoundTypeInt", BoundTypeInt.data(), n);
+  file.AddDouble("BoundPosYInt", BoundPosYInt.data(), n);
+  file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
+}
+
+void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,
+                                TSurfaceSectionValues &values) {
+  file.AddInt("TypeAsfer", &general.type);
+  file.AddInt("TypeAspher", &general.type);
+  file.AddDouble("AsCoef", values.coefficients, kFileShapeCoefficients);
+  file.AddInt("NRasterZones", &values.zoneCount);
+  file.AddDouble("FrenelHeight", &general.FrenelHeight);
+  file.AddInt("Nv", &values.phaseCount);
+  file.AddDouble("Mhxy", &values.hoe.Mhxy);
+  file.AddDouble("Wlh", &values.hoe.Wlh);
+  file.AddInt("pD", &values.hoe.pD);
+  file.AddInt("Quantum", &values.hoe.Quantum);
+  file.AddDouble("Vh", values.phase, kFilePhaseCoefficients);
+}
+
+void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values) {
+  file.AddDouble("HMikroLens", &zone.HMikroLens);
+  file.AddInt("Packing", &zone.Packing);
+  file.AddDouble("PackCoef", values.packCoef, kFilePackingCoefficients);
+  file.AddInt("MicroType", &zone.MicroType);
+  file.AddDouble("MicroCoef", values.microCoef, kFileMicroCoefficients);
+  file.AddInt("SCType", &zone.SCType);
+  file.AddDouble("Origin", values.origin, kFileZoneVector);
+  file.AddDouble("Angle", values.angle, kFileZoneVector);
+  file.AddInt("LimitType", &zone.LimitType);
+  file.AddDouble("LimitUpper", values.upper, kFileZoneVector);
+  file.AddDouble("LimitLower", values.lower, kFileZoneVector);
+}
+
+namespace {
+
+// Every section's registrations onto storage of its own, made once: the check reads the
+// keys and their types from them.
+class TSystemFileKeyTable final : public TReadNFKeys {
+ public:
+  TSystemFileKeyTable() : records_(1) {
+    RegisterCommonKeys(*this, info_, common_);
+    records_.Register(*this);
+    RegisterSurfaceSectionKeys(*this, general_, surfaceSection_);
+    RegisterZoneKeys(*this, zone_, zoneValues_);
+  }
+  bool IsNumeric(std::string_view lowerKey) const {
+    const TIdentificatorParameters *key = FindKey(std::string(lowerKey));
+    if (key == nullptr) return false;
+    const char type = key->type;
+    return type == 'f' || type == 'd' || type == 'i' || type == 'l';
+  }
+
+ private:
+  TOpticalSystemInformation info_;
+  TCommonValues common_;
+  TSurfaceRecords records_;
+  TGeneralParameters general_;
+  TSurfaceSectionValues surfaceSection_;
+  TRasterZone zone_;
+  TZoneValues zoneValues_;
+};
+
+}  // namespace
+
+bool IsNumericSystemKey(std::string_view lowerKey) {
+  static const TSystemFileKeyTable table;
+  return table.IsNumeric(lowerKey);
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The keys of the optical system file, written once: the reader registers them onto its
+// variables section by section, and the check before the read asks the same registrations
+// which keys hold numbers.
+
+#include <string_view>
+#include <vector>
+
+#include "foundation/containers/string_class.h"
+#include "optics/model/hoe_parameters.h"
+#include "optics/systemfile/system_file_format.h"
+
+class TReadNFKeys;
+class TOpticalSystemInformation;
+class TGeneralParameters;
+class TRasterZone;
+
+// The [Common] values that do not go straight into the system's information block.
+struct TCommonValues {
+  char name[kFileNameLength] = {};
+  char title[kFileNameLength] = {};
+  double lambdas[kFileWavelengths] = {};
+  double weights[kFileWavelengths] = {};
+  double fields[kFileFieldValues] = {};
+  int surfaceCount = 0;
+};
+void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values);
+
+// The values of the [Surfaces] records, one element per record.
+struct TSurfaceRecords {
+  explicit TSurfaceRecords(int n);
+  std::vector<double> R, Ex, Tau, Dx, Dy, Dz, AlfaX, AlfaY, AlfaZ, DextY, DextX, BoundPosYExt,
+      BoundPosXExt, DintY, DintX, BoundPosYInt, BoundPosXInt;
+  std::vector<int> BoundTypeExt, BoundTypeInt;
+  std::vector<STRING> Glass;
+
+  void Register(TReadNFKeys &file);
+};
+
+// A surface's own section: shape coefficients, HOE data and the count of its zones.
+struct TSurfaceSectionValues {
+  double coefficients[kFileShapeCoefficients] = {};
+  double phase[kFilePhaseCoefficients] = {};
+  THOEParameters hoe;
+  int phaseCount = 0;
+  int zoneCount = 0;
+};
+void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,
+                                TSurfaceSectionValues &values);
+
+// A lens-array zone's section; the lists go into the zone after the parse.
+constexpr int kFilePackingCoefficients = 4;
+constexpr int kFileMicroCoefficients = 100;
+constexpr int kFileZoneVector = 3;  // origin, angles and limits: x, y, z
+struct TZoneValues {
+  double packCoef[kFilePackingCoefficients] = {};
+  double microCoef[kFileMicroCoefficients] = {};
+  double origin[kFileZoneVector] = {};
+  double angle[kFileZoneVector] = {};
+  double upper[kFileZoneVector] = {};
+  double lower[kFileZoneVector] = {};
+};
+void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values);
+
+// True for the keys of any section whose values are numbers (lower-case key).
+bool IsNumericSystemKey(std::string_view lowerKey);
