@@ -23,7 +23,8 @@ namespace {
 
 // 8 points at 96 pixels an inch.
 constexpr int kFontHeight = -11;
-constexpr int kRowHeight = 14;
+// Seven rows (a window, a scanning mirror and two lenses) show at once under the header.
+constexpr int kRowHeight = 12;
 constexpr int kLabelWidth = 40;  // column 0, the surface numbers
 constexpr COLORREF kLabelText = 0x808000;
 constexpr COLORREF kHeaderText = 0x800000;
@@ -137,11 +138,8 @@ void TNarcissDlg::SetupWindow() {
   SetDlgItemText(kDetector, FormatDouble(p.detectorTemperature, 8, 3, 1e-8));
   SetDlgItemText(kFraction, FormatDouble(p.fraction, 8, 3, 1e-8));
   SetDlgItemText(kMaxAngle, FormatDouble(p.maxScanAngle, 8, 3, 1e-8));
-  // The field holds a 1-based surface number; the record's index is shown as it is, so
-  // the editor's default (the last surface's index) reads as the surface in front of the
-  // last one.
-  // Shown counted from 1, as Compute reads it.
-  SetDlgItemText(kScanner, FormatInt(p.scannerSurface + 1));
+  // The scanner as the editor numbers its surfaces, also when the copy analysed is turned.
+  SetDlgItemText(kScanner, FormatInt(EditorSurfaceNumber(p.scannerSurface, system_->SurfaceCount(), turned_ != 0)));
   gauge_->MoveOverControl();
   gauge_->SetRange(0, 100);
   table_->Redraw();
@@ -155,6 +153,32 @@ void TNarcissDlg::SetControlColors() {
     backgroundColor = kWhite;
   } else if (currentKind == CTLCOLOR_STATIC && currentId == kNoteId) {
     textColor = kNoteText;
+  }
+}
+
+void TNarcissDlg::KeepTypedValues() {
+  if (parameters_ == nullptr || system_ == nullptr || GetHandle() == nullptr) return;
+  // Only what reads as a number is kept; a field left unreadable keeps the value it had.
+  const auto keep = [this](int id, char type, void *value) {
+    char text[kEditLength] = {};
+    GetDlgItemText(id, text, sizeof text);
+    ParseBoundValue(type, value, 0, nullptr, text, nullptr);
+  };
+  TNarcissusParameters &p = *parameters_;
+  keep(kLambdaMin, 'd', &p.lambdaMin);
+  keep(kLambdaMax, 'd', &p.lambdaMax);
+  keep(kFraction, 'd', &p.fraction);
+  keep(kScene, 'd', &p.sceneTemperature);
+  keep(kHousing, 'd', &p.housingTemperature);
+  keep(kDetector, 'd', &p.detectorTemperature);
+  keep(kMaxAngle, 'd', &p.maxScanAngle);
+  int typed = 0;
+  char text[kEditLength] = {};
+  GetDlgItemText(kScanner, text, sizeof text);
+  const int count = system_->SurfaceCount();
+  if (ParseBoundValue('i', &typed, 0, nullptr, text, nullptr) != 0) {
+    const int scanner = AnalysedSurfaceIndex(typed, count, turned_ != 0);
+    if (scanner >= 0 && scanner < count) p.scannerSurface = scanner;
   }
 }
 
@@ -203,13 +227,15 @@ void TNarcissDlg::CmCalculate() {
       !ReadField(kDetector, 'd', &typedValues.detectorTemperature) || !ReadField(kScanner, 'i', &typed) ||
       !ReadField(kMaxAngle, 'd', &typedValues.maxScanAngle))
     return;
-  const std::string refusal = CheckNarcissusInput(typed, system_->SurfaceCount(), typedValues.lambdaMin,
-                                                  typedValues.lambdaMax, typedValues);
+  const int count = system_->SurfaceCount();
+  const int scanner = AnalysedSurfaceIndex(typed, count, turned_ != 0);
+  const std::string refusal =
+      CheckNarcissusInput(scanner + 1, count, typedValues.lambdaMin, typedValues.lambdaMax, typedValues);
   if (!refusal.empty()) {
     MessageBox(GetHandle(), refusal.c_str(), kNarcissCaption, MB_OK);
     return;
   }
-  typedValues.scannerSurface = typed - 1;
+  typedValues.scannerSurface = scanner;
   running_ = 1;
   ::EnableWindow(GetDlgItem(kCompute), 0);
   ::EnableWindow(GetDlgItem(IDOK), 0);
@@ -267,6 +293,7 @@ void TNarcissDlg::CmClose() {
     MessageBeep(static_cast<UINT>(-1));
     return;
   }
+  KeepTypedValues();
   CmOk();
 }
 
@@ -275,6 +302,7 @@ void TNarcissDlg::CmCancelDlg() {
     MessageBeep(static_cast<UINT>(-1));
     return;
   }
+  KeepTypedValues();
   CmCancel();
 }
 
@@ -283,6 +311,7 @@ void TNarcissDlg::EvClose() {
     MessageBeep(static_cast<UINT>(-1));
     return;
   }
+  KeepTypedValues();
   CmCancel();
 }
 

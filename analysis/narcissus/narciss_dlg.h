@@ -70,6 +70,9 @@ class TNarcissDlg : public TColorDlg {
   // The field's text into the value of the type letter ('d' double, 'i' int); false after
   // a message naming the field when the text is no such number.
   bool ReadField(int id, char type, void *value);
+  // The typed values that read as numbers into the record, so the next opening shows
+  // them; done however the dialog closes.
+  void KeepTypedValues();
   void SetCell(int column, int row, const std::string &text);
   void ShowResult(const TNarcissusResult &result);
   void EndRun();

@@ -126,6 +126,12 @@ std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambd
   return std::string();
 }
 
+int EditorSurfaceNumber(int index, int count, bool turned) { return turned ? count - index : index + 1; }
+
+int AnalysedSurfaceIndex(int editorNumber, int count, bool turned) {
+  return turned ? count - editorNumber : editorNumber - 1;
+}
+
 std::string NarcissusCellText(const TNarcissusCell &cell) {
   switch (cell.kind) {
     case TNarcissusCell::kValue:
@@ -201,7 +207,7 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
   for (int j = n - 1; j >= 1; --j) {
     if (IsDummyOrMirror(system, j)) continue;
     result.surfaces.push_back(j);
-    result.labels.push_back(turned ? n - j : j + 1);
+    result.labels.push_back(EditorSurfaceNumber(j, n, turned));
     result.unscanned.push_back(j < s);
   }
   const int rows = static_cast<int>(result.surfaces.size());

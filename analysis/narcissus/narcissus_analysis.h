@@ -57,7 +57,7 @@ struct TNarcissusResult {
   double factor = 0.0;              // the radiometric factor G
   double apertureLimit = 0.0;       // K: the system's own aperture limit
   std::vector<double> angles;       // scan angle of each position, degrees
-  std::vector<int> labels;          // 1-based surface number of each row
+  std::vector<int> labels;          // the editor's surface number of each row
   std::vector<int> surfaces;        // index in the analysed system of each row
   std::vector<bool> unscanned;      // the row lies between the detector and the scanner
   std::vector<std::vector<TNarcissusCell>> cells;  // [row][position]
@@ -69,6 +69,12 @@ struct TNarcissusResult {
 // scanner surface, the band, the temperatures. Empty when they pass.
 std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambdaMin,
                                 double lambdaMax, const TNarcissusParameters &temperatures);
+
+// The number the editor shows for surface index of the analysed system of count surfaces,
+// and back: a turned system runs the other way round, its last surface being the editor's
+// first. Rows and the scanner field speak the editor's numbers.
+int EditorSurfaceNumber(int index, int count, bool turned);
+int AnalysedSurfaceIndex(int editorNumber, int count, bool turned);
 
 // The text of a cell as the table shows it.
 std::string NarcissusCellText(const TNarcissusCell &cell);

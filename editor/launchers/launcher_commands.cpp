@@ -110,7 +110,8 @@ void TLauncherCommands::CmNarcissus() {
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const std::string refusal = DefaultNarcissusParameters(frame_.System(), narcissus_);
+  TNarcissusParameters defaults;
+  const std::string refusal = DefaultNarcissusParameters(frame_.System(), defaults);
   if (!refusal.empty()) {
     MessageBox(window_.GetHandle(), refusal.c_str(), kNarcissCaption, MB_OK);
     return;
@@ -132,14 +133,27 @@ void TLauncherCommands::CmNarcissus() {
   }
   // The scanner: the first plane mirror of the system analysed, else the surface before
   // the last (the field shows it counted from 1).
-  narcissus_.scannerSurface = std::max(0, copy->SurfaceCount() - 2);
+  defaults.scannerSurface = std::max(0, copy->SurfaceCount() - 2);
   for (int i = 0; i < copy->SurfaceCount(); ++i) {
     const TGeneralParameters &g = copy->Surface(i)->general;
     if (g.materialKind != 0 && std::fabs(g.R) < kPlaneMirrorRadius) {
-      narcissus_.scannerSurface = i;
+      defaults.scannerSurface = i;
       break;
     }
   }
+  // The dialog opens with what it was last closed with. Another system (or one whose
+  // surfaces changed in number) takes its own band and scanner; the temperatures, the
+  // fraction and the scan angle stay, as they describe the detector and the scan.
+  const TNarcissusRun run{frame_.System().name, copy->SurfaceCount()};
+  if (!narcissusKept_) {
+    narcissus_ = defaults;
+  } else if (run.system != narcissusRun_.system || run.surfaces != narcissusRun_.surfaces) {
+    narcissus_.lambdaMin = defaults.lambdaMin;
+    narcissus_.lambdaMax = defaults.lambdaMax;
+    narcissus_.scannerSurface = defaults.scannerSurface;
+  }
+  narcissusKept_ = true;
+  narcissusRun_ = run;
   TNarcissDlg dialog(&window_, copy.get(), &narcissus_, turned);
   dialog.Execute();
   frame_.UpdateMenus();

@@ -109,7 +109,14 @@ class TLauncherCommands {
 
   TEditorFrame &frame_;
   TWindow &window_;
+  // The narcissus dialog's last values and the system they were typed for.
+  struct TNarcissusRun {
+    std::string system;
+    int surfaces = 0;
+  };
   TNarcissusParameters narcissus_;
+  TNarcissusRun narcissusRun_;
+  bool narcissusKept_ = false;
   TShowEasyAberrationsDlg *aberrations_ = nullptr;
   TSpotDiagram *spot_ = nullptr;
   // The PSF and MTF window and the image-synthesis flag that excludes it.

@@ -47,11 +47,12 @@
 class TSceneCanvas;
 
 // One entry of the element list the section dialog edits: "Object %2d" with the record's
-// index, and the section angles "Fi 1" and "Fi 2" in degrees (0 and 0: not cut).
+// index, and the section angles "Fi 1" and "Fi 2" in degrees (0 and 0: not cut). The
+// angles are read as typed numbers, so a typed 1,5 cuts at 1.5 degrees.
 struct ViewerElementEntry {
   char name[20] = {};
-  int fi1 = 0;
-  int fi2 = 0;
+  double fi1 = 0.0;
+  double fi2 = 0.0;
 };
 
 // The viewer's recording stream as the scene sees it: while it records, a redraw keeps

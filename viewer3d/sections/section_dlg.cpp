@@ -1,11 +1,14 @@
-#include "platform/core/font_faces.h"
 #include "viewer3d/sections/section_dlg.h"
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "foundation/numtext/typed_number.h"
+#include "platform/core/font_faces.h"
+#include "platform/core/message_box.h"
 
 #include "platform/gui/dialogs/dialog_template.h"
 #include "platform/gui/drawing/dc.h"
@@ -27,6 +30,15 @@ constexpr const char *kCaptions[3] = {"Element", "Fi 1", "Fi 2"};
 // The room the table leaves for the header below ten rows.
 constexpr int kHeaderRoom = 16;
 constexpr int kEditLength = 64;
+constexpr double kFullTurnDegrees = 360.0;
+
+// An angle as the table and the edits show it: whole degrees without a point, every digit a
+// typed angle may carry.
+std::string AngleText(double degrees) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", degrees);
+  return text;
+}
 
 const TDialogTemplate kSectionTemplate{
     "SectionDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER, 0, 0, 196, 128,
@@ -59,15 +71,21 @@ TFont *TableFont() {
 
 }  // namespace
 
-int ParseSectionAngle(const char *text) {
-  if (text == nullptr) return 0;
-  const char *p = text;
-  while (*p == ' ' || *p == '\t') ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  long long value = 0;
-  for (; std::isdigit(static_cast<unsigned char>(*p)) != 0; ++p) value = std::min<long long>(value * 10 + (*p - '0'), INT_MAX);
-  return static_cast<int>(negative ? -value : value);
+bool ReadSectionAngle(const std::string &text, const std::string &field, double &degrees, std::string &message) {
+  double value = 0.0;
+  TNumberRead read = ReadTypedNumber(text, value);
+  if (read == TNumberRead::Empty) {
+    degrees = 0.0;
+    return true;
+  }
+  // Beyond a full turn the open sector has no meaning.
+  if (read == TNumberRead::Number && std::fabs(value) > kFullTurnDegrees) read = TNumberRead::OutOfRange;
+  if (read != TNumberRead::Number) {
+    message = RefusedNumberMessage(field, text, read);
+    return false;
+  }
+  degrees = value;
+  return true;
 }
 
 TSectionDlg::TSectionDlg(TWindow *parentWindow, const char *resource, std::vector<ViewerElementEntry> &entries,
@@ -118,8 +136,8 @@ void TSectionDlg::FillTable() {
   for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
     const ViewerElementEntry &entry = entries_[static_cast<std::size_t>(i)];
     SetCellText(0, i, std::string(entry.name, strnlen(entry.name, sizeof entry.name)));
-    SetCellText(1, i, std::to_string(entry.fi1));
-    SetCellText(2, i, std::to_string(entry.fi2));
+    SetCellText(1, i, AngleText(entry.fi1));
+    SetCellText(2, i, AngleText(entry.fi2));
   }
   table_->Grid()->Refresh();
   table_->Redraw();
@@ -137,10 +155,35 @@ void TSectionDlg::SetCellText(int column, int row, const std::string &text) {
   if (cells.Contains(column, row)) cells.GetItem(column, row).text = text;
 }
 
-int TSectionDlg::ReadAngle(int id) const {
+void TSectionDlg::TellRefused(const std::string &message) {
+  MessageBox(GetHandle(), message.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool TSectionDlg::ReadAngleEdit(int id, const char *field, double &degrees) {
   char text[kEditLength] = {};
   GetDlgItemText(id, text, sizeof text);
-  return ParseSectionAngle(text);
+  std::string message;
+  if (ReadSectionAngle(text, field, degrees, message)) return true;
+  TellRefused(message);
+  if (TWindow *edit = WindowFromHandle(GetDlgItem(id))) edit->SetFocus();
+  return false;
+}
+
+bool TSectionDlg::ReadTableAngles(std::vector<double> &angles) {
+  angles.assign(entries_.size() * 2, 0.0);
+  for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
+    for (int column = 1; column <= 2; ++column) {
+      const std::string field =
+          std::string(kCaptions[column]) + " of " + CellText(0, i);
+      std::string message;
+      if (ReadSectionAngle(CellText(column, i), field, angles[static_cast<std::size_t>(2 * i + column - 1)],
+                           message))
+        continue;
+      if (table_ != nullptr && table_->Grid() != nullptr) table_->Grid()->SetCurrentCell(column, i);
+      TellRefused(message);
+      return false;
+    }
+  return true;
 }
 
 void TSectionDlg::Repaint() {
@@ -150,10 +193,12 @@ void TSectionDlg::Repaint() {
 }
 
 void TSectionDlg::CmSetForAll() {
-  const int first = ReadAngle(kFirstAngle), second = ReadAngle(kSecondAngle);
-  const int low = std::min(first, second), high = std::max(first, second);
-  SetDlgItemText(kFirstAngle, std::to_string(low).c_str());
-  SetDlgItemText(kSecondAngle, std::to_string(high).c_str());
+  double first = 0.0, second = 0.0;
+  if (!ReadAngleEdit(kFirstAngle, kCaptions[1], first) || !ReadAngleEdit(kSecondAngle, kCaptions[2], second))
+    return;
+  const double low = std::min(first, second), high = std::max(first, second);
+  SetDlgItemText(kFirstAngle, AngleText(low).c_str());
+  SetDlgItemText(kSecondAngle, AngleText(high).c_str());
   for (ViewerElementEntry &entry : entries_) {
     entry.fi1 = low;
     entry.fi2 = high;
@@ -161,23 +206,25 @@ void TSectionDlg::CmSetForAll() {
   FillTable();
 }
 
-void TSectionDlg::CmApply() {
+bool TSectionDlg::ApplyTable() {
   // A cell still being typed in counts as typed.
   if (table_ != nullptr && table_->Grid() != nullptr) table_->Grid()->CommitEditor();
-  for (int i = 0; i < static_cast<int>(entries_.size()); ++i) {
-    const int first = ParseSectionAngle(CellText(1, i).c_str());
-    const int second = ParseSectionAngle(CellText(2, i).c_str());
-    ViewerElementEntry &entry = entries_[static_cast<std::size_t>(i)];
-    entry.fi1 = std::min(first, second);
-    entry.fi2 = std::max(first, second);
+  // Every cell is read before any entry changes: a refused one leaves the scene as it was.
+  std::vector<double> angles;
+  if (!ReadTableAngles(angles)) return false;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    entries_[i].fi1 = std::min(angles[2 * i], angles[2 * i + 1]);
+    entries_[i].fi2 = std::max(angles[2 * i], angles[2 * i + 1]);
   }
   Repaint();
   applied_ = true;
+  return true;
 }
 
+void TSectionDlg::CmApply() { ApplyTable(); }
+
 void TSectionDlg::CmOkSections() {
-  CmApply();
-  CloseWindow(IDOK);
+  if (ApplyTable()) CloseWindow(IDOK);
 }
 
 void TSectionDlg::CmCancelSections() {

@@ -3,11 +3,13 @@
 // element solids open. One row per element of the scene: its name and the two angles
 // "Fi 1" and "Fi 2" in whole degrees, between which the round elements are cut. The dialog
 // edits the viewer's element list in place: "Apply" and OK write the table into it and
-// repaint the scene; Cancel puts back the angles it found and repaints once more when the
+// repaint the scene (a cell that holds no angle is refused with a message naming it, and
+// nothing is written); Cancel puts back the angles it found and repaints once more when the
 // scene had been repainted. "Set  for all" writes its two angles into every entry (and the
 // table), leaving the scene as it is until Apply. A scene of more than 20 elements gets as
 // many rows; rows beyond the elements stay empty and are never read.
 
+#include <string>
 #include <vector>
 
 #include "toolkit/dialogs/color_dlg.h"
@@ -44,7 +46,15 @@ class TSectionDlg : public TColorDlg {
  private:
   void FillTable();
   void Repaint();
-  int ReadAngle(int id) const;
+  // The table into the entries and the scene repainted: false, nothing written, when a
+  // cell is refused.
+  bool ApplyTable();
+  // The angle of edit `id` into degrees; false, after telling why, when it is refused.
+  bool ReadAngleEdit(int id, const char *field, double &degrees);
+  // Both angles of every row into `angles` (Fi 1, Fi 2 of each entry in turn); false, after
+  // telling why and making the refused cell current, when a cell is refused.
+  bool ReadTableAngles(std::vector<double> &angles);
+  void TellRefused(const std::string &message);
 
   std::vector<ViewerElementEntry> &entries_;
   std::vector<ViewerElementEntry> saved_;
@@ -53,7 +63,8 @@ class TSectionDlg : public TColorDlg {
   bool applied_ = false;
 };
 
-// An angle as the dialog reads it: leading blanks skipped, an optional sign, the digits up
-// to the first other character; no digits give 0, and a number past the int range stops
-// at its end.
-int ParseSectionAngle(const char *text);
+// A section angle as the user typed it, in degrees, through the one reader of typed
+// numbers: blanks around it, a sign, a decimal point or comma and an exponent are taken;
+// an empty text is 0 (not cut). A text that is not wholly a number, or an angle beyond a
+// full turn either way, is refused: false, with the message naming `field` in `message`.
+bool ReadSectionAngle(const std::string &text, const std::string &field, double &degrees, std::string &message);

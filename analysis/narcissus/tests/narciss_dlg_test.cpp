@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/narcissus/narcissus_radiometry.h"
 #include "analysis/narcissus/narcissus_systems.h"
 #include "document/system/system_image.h"
 #include "document/system/tests/editor_test_support.h"
@@ -35,14 +36,14 @@ class NarcissDialog : public EditorTest {
     owner->Attr.W = 200;
     owner->Attr.H = 200;
     ASSERT_TRUE(owner->Create());
-    TSystemImage edited;
     ASSERT_EQ(edited.Load(ExamplePath("infrared_scanner.os"), 0), 1);
     // Object at infinity, image finite: the analysis runs on the system turned round,
     // the detector first.
     system.Assign(edited, 0);
     system.ForEachConfiguration();
     system.Update();
-    // Turned: the scanning mirror, second from the scene, is second from the end.
+    // Turned: the scanning mirror, the editor's surface 4 of 9 behind the window, is
+    // surface 5 from the detector.
     ASSERT_EQ(system.Surface(5)->general.materialKind, 1);
     parameters.lambdaMin = 3.0;
     parameters.lambdaMax = 5.0;
@@ -73,6 +74,7 @@ class NarcissDialog : public EditorTest {
 
   std::unique_ptr<TRecordingMessageBoxProvider> answers;
   std::unique_ptr<TWindow> owner;
+  TSystemImage edited;
   TSystemImage system;
   TNarcissusParameters parameters;
   TNarcissDlg *dialog = nullptr;
@@ -85,8 +87,9 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
   EXPECT_EQ(Text(TNarcissDlg::kLambdaMax), "5");
   EXPECT_EQ(Text(TNarcissDlg::kDetector), "-195.86");
   EXPECT_EQ(TextToDouble(Text(TNarcissDlg::kFraction).c_str()), 0.01);
-  // The record's index 5, the scanning mirror, shown counted from 1 as Compute reads it.
-  EXPECT_EQ(Text(TNarcissDlg::kScanner), "6");
+  // The record's index 5 of the turned copy, the scanning mirror, shown as the editor
+  // numbers it: surface 4.
+  EXPECT_EQ(Text(TNarcissDlg::kScanner), "4");
   EXPECT_EQ(dlg.ColumnCaption(0), "#sf");
   EXPECT_EQ(dlg.ColumnCaption(1), "-");
 
@@ -97,23 +100,31 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
   EXPECT_EQ(parameters.positions, 1);
   EXPECT_EQ(dlg.ColumnCaption(1), "0");
   EXPECT_EQ(dlg.ColumnCaption(2), "-");
-  // The four lens faces between the detector and the scanner, numbered as in the unturned
-  // system (3 to 6, the one next to the detector included), then "All"; the object plane
-  // and the scanning mirror are no rows.
-  ASSERT_EQ(dlg.RowCount(), 5);
-  for (int r = 0; r < 4; ++r) EXPECT_EQ(dlg.CellText(0, r), std::to_string(r + 3));
-  EXPECT_EQ(dlg.CellText(0, 4), "All");
-  // The table shows what the analysis computes for the same record.
+  // The window's two faces beyond the scanner and the four lens faces between it and the
+  // detector, labelled by the editor's numbers, then "All"; the plane in front of the
+  // window, the mirror and the detector are no rows.
+  const int expected[] = {2, 3, 5, 6, 7, 8};
+  ASSERT_EQ(dlg.RowCount(), 7);
+  for (int r = 0; r < 6; ++r) EXPECT_EQ(dlg.CellText(0, r), std::to_string(expected[r])) << r;
+  EXPECT_EQ(dlg.CellText(0, 6), "All");
+  // The table shows what the analysis computes for the same record, and each label names
+  // the editor's surface the row was computed for: the same face, met from the other side.
   TNarcissusParameters again = parameters;
   TSystemImageNarcissus systems(system);
   const TNarcissusResult result = ComputeNarcissus(system, systems, again, true, {});
   ASSERT_TRUE(result.Ok());
-  for (int r = 0; r < 4; ++r) {
+  ASSERT_EQ(result.surfaces.size(), 6u);
+  for (int r = 0; r < 6; ++r) {
     EXPECT_EQ(dlg.CellText(1, r), NarcissusCellText(result.cells[r][0])) << r;
     EXPECT_EQ(result.cells[r][0].kind, TNarcissusCell::kValue) << r;
+    const TGeneralParameters &analysed = system.Surface(result.surfaces[r])->general;
+    const TGeneralParameters &shown = edited.Surface(expected[r] - 1)->general;
+    EXPECT_EQ(std::fabs(analysed.R), std::fabs(shown.R)) << r;
+    // The medium behind the face in the copy is the one in front of it in the editor.
+    EXPECT_EQ(std::fabs(analysed.nAfter), std::fabs(shown.nBefore)) << r;
   }
-  EXPECT_EQ(dlg.CellText(1, 4), NarcissusCellText(result.all[0]));
-  EXPECT_GT(std::atof(dlg.CellText(1, 4).c_str()), 0.0);
+  EXPECT_EQ(dlg.CellText(1, 6), NarcissusCellText(result.all[0]));
+  EXPECT_GT(std::atof(dlg.CellText(1, 6).c_str()), 0.0);
   EXPECT_EQ(static_cast<int>(dlg.Gauge()->GetPosition()), 100);
   // The gauge sits on its place, wide and visible; the table shows every row at once.
   const RECT place = WindowFromHandle(dlg.GetDlgItem(TNarcissDlg::kGaugePlace))->GetWindowRect();
@@ -134,15 +145,19 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
   TNarcissDlg &dlg = Open();
   Compute();
   ASSERT_TRUE(answers->boxes.empty());
-  const std::string all = dlg.CellText(1, 4);
+  const std::string all = dlg.CellText(1, 6);
   struct TCase {
     int id;
     const char *text;
     const char *message;
   };
   const TCase cases[] = {
-      {TNarcissDlg::kScanner, "2", "Incorrect set of scanner surface..."},
-      {TNarcissDlg::kScanner, "7", "Incorrect set of scanner surface..."},
+      // In the editor's numbers: the plane the scene is seen through, the last lens face
+      // and the detector lie at the ends of the turned copy.
+      {TNarcissDlg::kScanner, "1", "Incorrect set of scanner surface..."},
+      {TNarcissDlg::kScanner, "8", "Incorrect set of scanner surface..."},
+      {TNarcissDlg::kScanner, "9", "Incorrect set of scanner surface..."},
+      {TNarcissDlg::kScanner, "0", "Incorrect set of scanner surface..."},
       {TNarcissDlg::kLambdaMin, "0.5", "Incorrect set of spectral band... Minimal wavelength must be greater than 1. mkm"},
       {TNarcissDlg::kLambdaMax, "0.9", "Incorrect set of spectral band... Maximal wavelength must be greater than 1. mkm"},
       {TNarcissDlg::kLambdaMax, "3", "Incorrect set of spectral band... Minimal wavelength greater or equal maximal"},
@@ -155,7 +170,7 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
     ASSERT_EQ(answers->boxes.size(), 1u) << c.text;
     EXPECT_EQ(answers->boxes[0].text, c.message);
     EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
-    EXPECT_EQ(dlg.CellText(1, 4), all) << c.text;
+    EXPECT_EQ(dlg.CellText(1, 6), all) << c.text;
     EXPECT_EQ(parameters.scannerSurface, 5) << c.text;
     dlg.SetDlgItemText(c.id, kept.c_str());
   }
@@ -164,13 +179,16 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
 TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
   TNarcissDlg &dlg = Open();
   Compute();
-  const std::string all = dlg.CellText(1, 4);
-  // Not wholly a number, or beyond the double: refused by the field's name, nothing run.
+  const std::string all = dlg.CellText(1, 6);
+  // Letters, not wholly a number, or beyond the double: refused by the field's name,
+  // nothing run, the temperature kept.
   const std::pair<int, const char *> refused[] = {
+      {TNarcissDlg::kHousing, "abc"},
       {TNarcissDlg::kScene, "nan"},
       {TNarcissDlg::kDetector, "1e400"},
       {TNarcissDlg::kScanner, "5 or 6"},
   };
+  std::vector<std::string> messages;
   for (const auto &[id, text] : refused) {
     const std::string kept = Text(id);
     dlg.SetDlgItemText(id, text);
@@ -178,10 +196,13 @@ TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
     Compute();
     ASSERT_EQ(answers->boxes.size(), 1u) << text;
     EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
-    EXPECT_EQ(dlg.CellText(1, 4), all) << text;
+    messages.push_back(answers->boxes[0].text);
+    EXPECT_EQ(dlg.CellText(1, 6), all) << text;
     dlg.SetDlgItemText(id, kept.c_str());
   }
-  EXPECT_EQ(answers->boxes[0].text, "Surface: \"5 or 6\" is not a number.");
+  EXPECT_EQ(messages[0], "Lens housing: \"abc\" is not a number.");
+  EXPECT_EQ(parameters.housingTemperature, 20.0);
+  EXPECT_EQ(messages[3], "Surface: \"5 or 6\" is not a number.");
   EXPECT_TRUE(std::isfinite(parameters.sceneTemperature));
   // A decimal comma is the decimal point, here as in every field.
   dlg.SetDlgItemText(TNarcissDlg::kLambdaMin, "3,5");
@@ -191,27 +212,60 @@ TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
   EXPECT_EQ(parameters.lambdaMin, 3.5);
 }
 
-TEST_F(NarcissDialog, AScanAngleGivesFiveColumnsAndCloseEnds) {
+TEST_F(NarcissDialog, TheWindowBeyondTheScannerChangesAcrossTheScanTheLensesDoNot) {
   TNarcissDlg &dlg = Open();
-  dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "4");
+  // A mirror turned by 1 degree moves the image to the edge of the 2 degree field.
+  dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "1");
   Compute();
   ASSERT_TRUE(answers->boxes.empty());
   EXPECT_EQ(parameters.positions, 5);
-  EXPECT_EQ(parameters.maxScanAngle, 4.0);
-  for (int c = 1; c <= 5; ++c) {
-    EXPECT_EQ(dlg.ColumnCaption(c), std::to_string(c - 1)) << c;
-    EXPECT_FALSE(dlg.CellText(c, 4).empty()) << c;
+  EXPECT_EQ(parameters.maxScanAngle, 1.0);
+  const char *angles[] = {"0", ".25", ".5", ".75", "1"};
+  for (int c = 1; c <= 5; ++c) EXPECT_EQ(dlg.ColumnCaption(c), angles[c - 1]) << c;
+  // The window's faces (rows 0 and 1) return the detector's image straight onto it with
+  // the mirror at rest, the full radiometric factor; turned, the mirror walks the ghost
+  // off the detector: less at every step.
+  for (int r = 0; r < 2; ++r) {
+    EXPECT_NEAR(std::atof(dlg.CellText(1, r).c_str()), NarcissusRadiometricFactor(parameters), 0.0005) << r;
+    for (int c = 2; c <= 5; ++c)
+      EXPECT_LT(std::atof(dlg.CellText(c, r).c_str()), std::atof(dlg.CellText(c - 1, r).c_str())) << r << " " << c;
   }
-  // Every lens face lies between the detector and the scanner: its value repeats in every
-  // column, marked so.
-  for (int c = 2; c <= 5; ++c) EXPECT_EQ(dlg.CellText(c, 0), "=" + dlg.CellText(1, 0)) << c;
+  // The lens faces lie between the detector and the scanner: their value repeats, marked.
+  for (int r = 2; r < 6; ++r)
+    for (int c = 2; c <= 5; ++c) EXPECT_EQ(dlg.CellText(c, r), "=" + dlg.CellText(1, r)) << r << " " << c;
+  for (int c = 2; c <= 5; ++c)
+    EXPECT_LT(std::atof(dlg.CellText(c, 6).c_str()), std::atof(dlg.CellText(c - 1, 6).c_str())) << c;
   // Back to one position: the other columns are emptied again.
   dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "0");
   Compute();
   EXPECT_EQ(dlg.ColumnCaption(2), "-");
-  EXPECT_TRUE(dlg.CellText(2, 4).empty());
+  EXPECT_TRUE(dlg.CellText(2, 6).empty());
   dlg.SendMessage(WM_COMMAND, IDOK);
   EXPECT_EQ(dlg.GetHandle(), nullptr);
+}
+
+TEST_F(NarcissDialog, ClosingKeepsWhatWasTypedThatReadsAsANumber) {
+  TNarcissDlg &dlg = Open();
+  dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "2,5");
+  dlg.SetDlgItemText(TNarcissDlg::kScanner, "2");
+  dlg.SetDlgItemText(TNarcissDlg::kHousing, "30");
+  dlg.SetDlgItemText(TNarcissDlg::kScene, "warm");
+  // Closed by its close box, without a Compute.
+  dlg.SendMessage(WM_CLOSE);
+  EXPECT_EQ(dlg.GetHandle(), nullptr);
+  EXPECT_TRUE(answers->boxes.empty());
+  EXPECT_EQ(parameters.maxScanAngle, 2.5);
+  // The editor's surface 2, the window's front face, is surface 7 of the turned copy.
+  EXPECT_EQ(parameters.scannerSurface, 7);
+  EXPECT_EQ(parameters.housingTemperature, 30.0);
+  EXPECT_EQ(parameters.sceneTemperature, 20.0);
+  delete dialog;
+  dialog = nullptr;
+  TNarcissDlg &again = Open();
+  EXPECT_EQ(Text(TNarcissDlg::kMaxAngle), "2.5");
+  EXPECT_EQ(Text(TNarcissDlg::kScanner), "2");
+  EXPECT_EQ(Text(TNarcissDlg::kHousing), "30");
+  again.SendMessage(WM_COMMAND, IDOK);
 }
 
 }  // namespace

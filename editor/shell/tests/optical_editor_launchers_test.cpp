@@ -301,39 +301,102 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   const std::string scanner = ScratchExample("infrared_scanner.os", "infrared_scanner.os");
   TOpticalEditor &editor = Open(scanner);
   TSystemImage &system = editor.System();
-  ASSERT_EQ(system.SurfaceCount(), 7);
+  ASSERT_EQ(system.SurfaceCount(), 9);
+  ASSERT_NE(system.Surface(3)->general.materialKind, 0);  // the scanning mirror
   const double firstVertex = system.Surface(0)->general.vertex[0];
-  const double lastVertex = system.Surface(6)->general.vertex[1];
+  const double lastVertex = system.Surface(8)->general.vertex[1];
   const int step = system.options.undoIndex;
   bool seen = false;
-  std::string scannerText, lowBand, all;
-  int surfaces = 0;
+  std::string scannerText, lowBand, angleText;
+  std::vector<std::string> labels;
+  std::vector<std::vector<double>> cells;  // [row][scan position]
   const auto answering = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
     char text[128] = {};
     dialog.GetDlgItemText(TNarcissDlg::kScanner, text, sizeof text);
     scannerText = text;
     dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, text, sizeof text);
     lowBand = text;
+    // The mirror turned by up to a degree sweeps the image over the 2 degree field.
+    dialog.SetDlgItemText(TNarcissDlg::kMaxAngle, "1");
     dialog.SendMessage(WM_COMMAND, TNarcissDlg::kCompute);
-    all = dialog.CellText(1, 4);
-    surfaces = dialog.RowCount();
+    for (int r = 0; r < dialog.RowCount(); ++r) {
+      labels.push_back(dialog.CellText(0, r));
+      cells.emplace_back();
+      for (int c = 1; c < TNarcissDlg::kColumns; ++c) {
+        std::string cell = dialog.CellText(c, r);
+        if (!cell.empty() && cell[0] == '=') cell.erase(0, 1);
+        cells.back().push_back(std::atof(cell.c_str()));
+      }
+    }
     dialog.PostMessage(WM_COMMAND, IDOK);
   }, seen);
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   ASSERT_TRUE(seen);
   // The system's wavelengths 3, 4 and 5 give the band; the scanner field starts at the
-  // plane mirror, surface 6 of the turned copy counted from 1.
+  // plane mirror, numbered as the editor numbers it.
   EXPECT_EQ(lowBand, "3");
-  EXPECT_EQ(scannerText, "6");
+  EXPECT_EQ(scannerText, "4");
   EXPECT_TRUE(answers_->boxes.empty());
-  EXPECT_EQ(surfaces, 5);
-  EXPECT_GT(std::atof(all.c_str()), 0.0);
   EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 5);
+  // Rows by the editor's numbers: the window's faces 2 and 3 beyond the mirror, the lens
+  // faces 5 to 8 between it and the detector.
+  const std::vector<std::string> expected = {"2", "3", "5", "6", "7", "8", "All"};
+  EXPECT_EQ(labels, expected);
+  ASSERT_EQ(cells.size(), expected.size());
+  // The window's ghost changes across the scan; the lenses' does not; so does the total.
+  for (std::size_t r : {0u, 1u, 6u}) {
+    for (std::size_t p = 1; p < cells[r].size(); ++p) EXPECT_LT(cells[r][p], cells[r][p - 1]) << r << " " << p;
+  }
+  for (std::size_t r = 2; r < 6; ++r)
+    for (std::size_t p = 1; p < cells[r].size(); ++p) EXPECT_EQ(cells[r][p], cells[r][0]) << r << " " << p;
   // The edited system was neither turned nor changed.
   EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);
-  EXPECT_EQ(system.Surface(6)->general.vertex[1], lastVertex);
+  EXPECT_EQ(system.Surface(8)->general.vertex[1], lastVertex);
   EXPECT_EQ(system.options.undoIndex, step);
   EXPECT_EQ(system.HasUnsavedChanges(), 0);
+
+  // Opened again, the dialog shows what it was closed with: the scan angle, and a scanner
+  // the user changed to the window's front face.
+  seen = false;
+  const auto again = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    char text[128] = {};
+    dialog.GetDlgItemText(TNarcissDlg::kMaxAngle, text, sizeof text);
+    angleText = text;
+    dialog.SetDlgItemText(TNarcissDlg::kScanner, "2");
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(angleText, "1");
+  seen = false;
+  const auto third = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    char text[128] = {};
+    dialog.GetDlgItemText(TNarcissDlg::kScanner, text, sizeof text);
+    scannerText = text;
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(scannerText, "2");
+
+  // Another system opened takes its own scanner and band, and keeps the scan angle.
+  ASSERT_EQ(editor.Files().LoadSystem(ScratchExample("germanium_ir_lens.os", "germanium_ir_lens.os"),
+                                      kNameFromFileName),
+            1);
+  seen = false;
+  const auto fourth = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    char text[128] = {};
+    dialog.GetDlgItemText(TNarcissDlg::kMaxAngle, text, sizeof text);
+    angleText = text;
+    dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, text, sizeof text);
+    lowBand = text;
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(angleText, "1");
+  EXPECT_EQ(lowBand, "8");
+  EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 2);
 }
 
 // The detector's cold image needs an image on the detector: an image at infinity is

@@ -243,9 +243,13 @@ TEST_F(ExampleSystemsTest, LensletsFocusTheirSubBeamsAtTheLensletFocalLength) {
   EXPECT_EQ(corner.firstFailure, 2);
 }
 
-// The scanner file with its mirror turned by tilt degrees from 45.
-std::string ScannerWithMirrorAt(double tilt) {
+// The scanner file with its mirror turned by tilt degrees from 45; airWindow: the window in
+// front of the mirror made of air, so that a ray crossing it slantwise is not shifted.
+std::string ScannerWithMirrorAt(double tilt, bool airWindow = false) {
   std::string text = ReadText(ExamplePath("infrared_scanner.os"));
+  const std::string window = "Glass=\"si_crystal\"; Dx=10;";
+  if (const std::size_t front = text.find(window); airWindow && front != std::string::npos)
+    text.replace(front, window.size(), "Glass=\"1.000000 \"; Dx=10;");
   const std::string key = "AlfaZ=45;";
   const std::size_t at = text.find(key);
   if (at == std::string::npos) return text;
@@ -257,13 +261,15 @@ std::string ScannerWithMirrorAt(double tilt) {
 TEST_F(ExampleSystemsTest, ScannerImageMovesByTwiceTheMirrorTilt) {
   TOpticalSystem fixed;
   Open(fixed, "infrared_scanner.os");
-  ASSERT_EQ(fixed.SurfaceCount(), 7);
-  EXPECT_LT(fixed.surfaces.data[1]->general.nAfter, 0.0);
+  ASSERT_EQ(fixed.SurfaceCount(), 9);
+  // A silicon window, then the mirror.
+  EXPECT_APPROX(fixed.surfaces.data[1]->general.nAfter, SiliconIndex(4.0), kIndexTolerance);
+  EXPECT_LT(fixed.surfaces.data[3]->general.nAfter, 0.0);
   // The objective's focal length at 4 um from its own y-nu trace.
   const double si = SiliconIndex(4.0);
   const double ge = kGermanium(4.0);
-  EXPECT_APPROX(std::fabs(fixed.surfaces.data[2]->general.nAfter), si, kIndexTolerance);
-  EXPECT_APPROX(std::fabs(fixed.surfaces.data[4]->general.nAfter), ge, kIndexTolerance);
+  EXPECT_APPROX(std::fabs(fixed.surfaces.data[4]->general.nAfter), si, kIndexTolerance);
+  EXPECT_APPROX(std::fabs(fixed.surfaces.data[6]->general.nAfter), ge, kIndexTolerance);
   double efl = 0.0, bfd = 0.0;
   ParaxialFirstOrder({{90.55, si, 6.0}, {284.3, 1.0, 3.0}, {386.32, ge, 4.0}, {167.8, 1.0, 0.0}},
                      efl, bfd);
@@ -271,31 +277,40 @@ TEST_F(ExampleSystemsTest, ScannerImageMovesByTwiceTheMirrorTilt) {
 
   const double mirror[3] = {30.0, 0.0, 0.0};
   const double normal0[3] = {std::sqrt(0.5), std::sqrt(0.5), 0.0};
+  TOpticalSystem fixedInAir;
+  WriteText(Scratch("scanner_air.os"), ScannerWithMirrorAt(0.0, true));
+  ASSERT_EQ(fixedInAir.ReadFile(Scratch("scanner_air.os"), 0), 1);
   for (double tilt : {0.0, 0.25, -0.5, 1.0}) {
     SCOPED_TRACE(tilt);
     WriteText(Scratch("scanner.os"), ScannerWithMirrorAt(tilt));
     TOpticalSystem turned;
     ASSERT_EQ(turned.ReadFile(Scratch("scanner.os"), 0), 1);
+    WriteText(Scratch("scanner_air.os"), ScannerWithMirrorAt(tilt, true));
+    TOpticalSystem turnedInAir;
+    ASSERT_EQ(turnedInAir.ReadFile(Scratch("scanner_air.os"), 0), 1);
     const double twice = 2.0 * tilt * kRadian;
 
-    // The beam along the axis is turned onto -y and then by twice the tilt towards +x.
+    // The beam along the axis crosses the window square on, is turned onto -y and then by
+    // twice the tilt towards +x.
     TCurrentRay chief = RayAlong(-5.0, 0.0, 0.0, 1.0, 0.0, 0.0);
     Mem<TIntersectionPoint> hits;
     ASSERT_EQ(turned.TraceRay(chief, -1, &hits, 0), 1);
-    ASSERT_EQ(HitCount(hits), 8);
-    EXPECT_APPROX(hits.data[1].x, mirror[0], kRoundOff);
-    EXPECT_APPROX(std::atan2(hits.data[1].L, -hits.data[1].M), twice, kRoundOff);
+    ASSERT_EQ(HitCount(hits), 10);
+    EXPECT_APPROX(hits.data[3].x, mirror[0], kRoundOff);
+    EXPECT_APPROX(hits.data[3].y, 0.0, kRoundOff);
+    EXPECT_APPROX(std::atan2(hits.data[3].L, -hits.data[3].M), twice, kRoundOff);
     // The image plane lies at the objective's focus: image height f tan 2a along x.
-    EXPECT_APPROX(chief.y, fixed.surfaces.data[6]->general.vertex[1], kRoundOff);
+    EXPECT_APPROX(chief.y, fixed.surfaces.data[8]->general.vertex[1], kRoundOff);
     EXPECT_APPROX(chief.x - mirror[0], efl * std::tan(twice),
                   kDistortionAllowance * std::fabs(efl * std::tan(twice)) + kRoundOff);
 
     // The same light meets the fixed mirror as a field of 2a: mirror the reflected ray
-    // back through the untilted mirror plane and trace that.
+    // back through the untilted mirror plane and trace that (with a window of air, which
+    // the slanting field ray crosses without being shifted).
     for (const auto &start : {std::pair{0.0, 0.0}, std::pair{6.0, -4.0}, std::pair{-9.0, 3.0}}) {
       TCurrentRay ray = RayAlong(-5.0, start.first, start.second, 1.0, 0.0, 0.0);
-      ASSERT_EQ(turned.TraceRay(ray, -1, &hits, 0), 1);
-      const TIntersectionPoint q = hits.data[1];
+      ASSERT_EQ(turnedInAir.TraceRay(ray, -1, &hits, 0), 1);
+      const TIntersectionPoint q = hits.data[3];
       const double out[3] = {q.L, q.M, q.N};
       const double point[3] = {q.x, q.y, q.z};
       const double dOut = out[0] * normal0[0] + out[1] * normal0[1];
@@ -308,7 +323,7 @@ TEST_F(ExampleSystemsTest, ScannerImageMovesByTwiceTheMirrorTilt) {
       }
       TCurrentRay field = RayAlong(image[0] - 40.0 * in[0], image[1] - 40.0 * in[1],
                                    image[2] - 40.0 * in[2], in[0], in[1], in[2]);
-      ASSERT_EQ(fixed.TraceRay(field, -1, nullptr, 0), 1);
+      ASSERT_EQ(fixedInAir.TraceRay(field, -1, nullptr, 0), 1);
       EXPECT_APPROX(field.x, ray.x, kRoundOff);
       EXPECT_APPROX(field.y, ray.y, kRoundOff);
       EXPECT_APPROX(field.z, ray.z, kRoundOff);

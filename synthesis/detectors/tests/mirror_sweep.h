@@ -1,7 +1,8 @@
 #pragma once
 // A lens animation of the tests' own for the scanner: it turns the scanning mirror of the
-// infrared scanner example (surface 1) about z by `step` degrees at every step, starting
-// `start` degrees from its place, as the editor's animation turns a surface.
+// infrared scanner example (its one mirror, behind the window) about z by `step` degrees at
+// every step, starting `start` degrees from its place, as the editor's animation turns a
+// surface.
 
 
 #include "document/system/system_image.h"
@@ -12,7 +13,12 @@ class TMirrorSweep final : public TScanAnimation {
  public:
   TMirrorSweep(TSystemImage &system, int steps, double start, double step)
       : system_(system), steps_(steps), start_(start), step_(step) {
-    base_ = system.surfaces.data[1]->general.angles[2];
+    for (int i = 0; i < system.SurfaceCount(); ++i)
+      if (system.surfaces.data[i]->general.materialKind != 0) {
+        mirror_ = i;
+        break;
+      }
+    base_ = system.surfaces.data[mirror_]->general.angles[2];
   }
   bool BeginScan(int &steps) override {
     ++begun;
@@ -37,15 +43,16 @@ class TMirrorSweep final : public TScanAnimation {
 
  private:
   void Turn(double degrees) {
-    const TGeneralParameters &g = system_.surfaces.data[1]->general;
+    const TGeneralParameters &g = system_.surfaces.data[mirror_]->general;
     const DPOINT3 vertex(g.vertex[0], g.vertex[1], g.vertex[2]);
     const double turn = base_ + degrees * kPi / 180.0;
-    system_.SetSurfaceAngles(1, 0, vertex, DPOINT3(g.angles[0], g.angles[1], turn), kGlobalFrame);
+    system_.SetSurfaceAngles(mirror_, 0, vertex, DPOINT3(g.angles[0], g.angles[1], turn), kGlobalFrame);
     system_.Update();
   }
   TSystemImage &system_;
   int steps_;
   double start_;
   double step_;
+  int mirror_ = 1;
   double base_ = 0.0;
 };

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "foundation/testing/approx.h"
 #include "toolkit/bars/o_control_bar.h"
@@ -345,11 +346,28 @@ TEST_F(ViewerFrameTest, SectionsCutTheTripletOpenAndCancelBringsTheOldPictureBac
     EXPECT_EQ(viewer.Scene().ElementList()[2].fi2, 120);
     EXPECT_EQ(shown->CellText(1, 0), "30");
     EXPECT_EQ(Differing(whole, PictureOf(viewer)), 0);
-    // Cut every lens open between 0 and 90 degrees, one typed backwards, one not a number.
+    // A cell that holds no angle is refused by its name, and nothing is applied: the
+    // entries keep what "Set  for all" gave them and the picture stays.
     shown->SetCellText(1, 0, "0"), shown->SetCellText(2, 0, "90");
-    shown->SetCellText(1, 1, "90"), shown->SetCellText(2, 1, "  0x");
+    shown->SetCellText(1, 1, "90"), shown->SetCellText(2, 1, "  0 ");
     shown->SetCellText(1, 2, "abc"), shown->SetCellText(2, 2, "+90");
     Command(*shown, TSectionDlg::kApply);
+    ASSERT_EQ(boxes_->boxes.size(), 1u);
+    EXPECT_EQ(boxes_->boxes[0].text, "Fi 1 of Object  2: \"abc\" is not a number.");
+    EXPECT_EQ(shown->Table()->Grid()->CurrentColumn(), 1);
+    EXPECT_EQ(shown->Table()->Grid()->CurrentRow(), 2);
+    EXPECT_EQ(viewer.Scene().ElementList()[0].fi1, 30.0);
+    EXPECT_FALSE(shown->Applied());
+    EXPECT_EQ(Differing(whole, PictureOf(viewer)), 0);
+    // Mended with a decimal comma, the pair typed backwards is put in order: every lens is
+    // cut open between 0 (or half a degree below) and 90 degrees.
+    shown->SetCellText(1, 2, "-0,5");
+    Command(*shown, TSectionDlg::kApply);
+    EXPECT_EQ(boxes_->boxes.size(), 1u);
+    EXPECT_EQ(viewer.Scene().ElementList()[1].fi1, 0.0);
+    EXPECT_EQ(viewer.Scene().ElementList()[1].fi2, 90.0);
+    EXPECT_EQ(viewer.Scene().ElementList()[2].fi1, -0.5);
+    EXPECT_EQ(viewer.Scene().ElementList()[2].fi2, 90.0);
     cut = PictureOf(viewer);
     Command(*shown, IDCANCEL);
   });
@@ -388,14 +406,30 @@ TEST_F(ViewerFrameTest, MoreThanTwentyElementsGetTheirRowsAndNothingPastThemIsRe
   EXPECT_EQ(viewer.Scene().ElementList()[23].fi2, 0);
 }
 
-TEST(SectionAngle, ReadsBlanksASignAndTheDigitsUpToTheFirstOtherCharacter) {
-  EXPECT_EQ(ParseSectionAngle("  -45deg"), -45);
-  EXPECT_EQ(ParseSectionAngle("+90"), 90);
-  EXPECT_EQ(ParseSectionAngle("abc"), 0);
-  EXPECT_EQ(ParseSectionAngle(""), 0);
-  EXPECT_EQ(ParseSectionAngle("- 5"), 0);
-  EXPECT_EQ(ParseSectionAngle("99999999999999999999"), 2147483647);
-  EXPECT_EQ(ParseSectionAngle(nullptr), 0);
+TEST(SectionAngle, ReadsTypedNumbersWithAPointOrACommaAndRefusesOthersByName) {
+  double degrees = 7.0;
+  std::string message;
+  const struct {
+    const char *text;
+    double degrees;
+  } taken[] = {{"  -45 ", -45.0}, {"+90", 90.0}, {"1,5", 1.5}, {"2.25", 2.25}, {"3.6e1", 36.0}, {"", 0.0},
+               {"   ", 0.0}, {"-360", -360.0}};
+  for (const auto &t : taken) {
+    EXPECT_TRUE(ReadSectionAngle(t.text, "Fi 1", degrees, message)) << t.text;
+    EXPECT_EQ(degrees, t.degrees) << t.text;
+  }
+  EXPECT_TRUE(message.empty());
+  degrees = 7.0;
+  // Words, units, a stray sign and angles past a full turn are refused and leave the angle.
+  EXPECT_FALSE(ReadSectionAngle("abc", "Fi 2 of Object  3", degrees, message));
+  EXPECT_EQ(message, "Fi 2 of Object  3: \"abc\" is not a number.");
+  EXPECT_FALSE(ReadSectionAngle("45deg", "Fi 1", degrees, message));
+  EXPECT_FALSE(ReadSectionAngle("- 5", "Fi 1", degrees, message));
+  EXPECT_FALSE(ReadSectionAngle("1,5,0", "Fi 1", degrees, message));
+  EXPECT_FALSE(ReadSectionAngle("400", "Fi 1", degrees, message));
+  EXPECT_EQ(message, "Fi 1: \"400\" is out of range.");
+  EXPECT_FALSE(ReadSectionAngle("99999999999999999999", "Fi 1", degrees, message));
+  EXPECT_EQ(degrees, 7.0);
 }
 
 }  // namespace
