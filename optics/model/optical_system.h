@@ -20,6 +20,7 @@
 
 class TBeamsPar;
 class TChiefRayAims;
+class TPupilSolves;
 class TFieldRays;
 class TSystemFileSections;
 struct TFileWriteResult;
@@ -274,6 +275,10 @@ class TOpticalSystem {
   // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
   // aims kept there and keep theirs; never copied with the system.
   TChiefRayAims *chiefRayAims = nullptr;
+  // While set (TPupilSolvesLent, pupils/pupil_solves.h), chief-ray solves take the stop's
+  // images and the pupils of field points solved before from there; never copied with the
+  // system.
+  TPupilSolves *pupilSolves = nullptr;
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);
