@@ -163,7 +163,7 @@ int TPupilDirectionMap::FirstAlike(int f) const {
   return f;
 }
 
-void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) const {
+void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int *rising) const {
   const int used = usable_[f];
   if (used < 0) {
     h = s;
@@ -180,12 +180,19 @@ void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) con
   }
   // The knot interval [sigma_low, sigma_high) that holds s: low is the last knot before
   // the last one at or below s (sigma rises from sigma_0 = 0, and s lies below the last
-  // knot). Found by halving steps that only add, without a branch to mispredict: the
-  // samples of a grid row land on knots in no order a predictor could follow.
+  // knot). For offsets in no order, found by halving steps that only add, without a branch
+  // to mispredict; for rising ones, by walking on from the last call's knot, which the
+  // next offset never lies below.
   int low = 0;
-  for (int step = kSearchSpan; step > 0; step /= 2) {
-    const int next = low + step;
-    low = next < last && fan.sigma[next] <= s ? next : low;
+  if (rising != nullptr) {
+    low = *rising;
+    while (low + 1 < last && fan.sigma[low + 1] <= s) ++low;
+    *rising = low;
+  } else {
+    for (int step = kSearchSpan; step > 0; step /= 2) {
+      const int next = low + step;
+      low = next < last && fan.sigma[next] <= s ? next : low;
+    }
   }
   const int high = low + 1;
   // The cubic Hermite piece on [sigma_low, sigma_high] with the knots' slopes.
@@ -257,7 +264,8 @@ void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, 
   const int yFan = ty >= 0.0 ? kPlusY : kMinusY;
   // Column half + m sits at tz = m dt, column half - m at -m dt: the products and the sum
   // below are those of PupilPoint's sqrt(ty ty + tz tz) for either sign, so both columns
-  // get the same s.
+  // get the same s. It rises with m: each fan's knot is searched from the last one.
+  int knotY = 0, knotPlusZ = 0, knotMinusZ = 0;
   for (int m = 0; m <= half; ++m) {
     const int right = half + m, left = half - m;
     const double tzRight = static_cast<double>(m) * dt;
@@ -279,7 +287,7 @@ void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, 
     }
     const double s = std::sqrt(squared);
     double hy = 0.0, slopeY = 0.0;
-    HeightAt(yFan, s, hy, slopeY);
+    HeightAt(yFan, s, hy, slopeY, &knotY);
     // The height on a z side: the y side's where one fan serves both.
     double hz = 0.0, slopeZ = 0.0;
     const auto heightZ = [&](int zFan) {
@@ -287,7 +295,7 @@ void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, 
         hz = hy;
         slopeZ = slopeY;
       } else {
-        HeightAt(zFan, s, hz, slopeZ);
+        HeightAt(zFan, s, hz, slopeZ, zFan == kPlusZ ? &knotPlusZ : &knotMinusZ);
       }
     };
     if (right < columns) {

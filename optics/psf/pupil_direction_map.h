@@ -76,8 +76,9 @@ class TPupilDirectionMap {
 
   void ReadFan(int f, const TCurrentRay *rays, const int *results, int steps, double radius);
   // Height and its slope at offset s on fan f (or its partner, then the other axis, when
-  // it has no knots).
-  void HeightAt(int f, double s, double &h, double &slope) const;
+  // it has no knots). With `rising`, s is no smaller than at the last call that passed the
+  // same counter for the same fan (0 at first), whose knot the search starts from.
+  void HeightAt(int f, double s, double &h, double &slope, int *rising = nullptr) const;
   int Usable(int f) const;
   // The point and amplitude of offset (ty, tz), s = sqrt(ty^2 + tz^2), from the heights and
   // slopes of the fans on its sides at s.
