@@ -260,6 +260,11 @@ class TOpticalSystem {
   void StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount);
 
   std::string name;             // the file name the editor shows
+  // The name the user gave the system ("Title", or a "Name" that is no file's path, in its
+  // file), and the text of its file's [Remark] section as read: both go with the system
+  // into every file it is written to.
+  std::string title;
+  std::string remark;
   Mem<TSurface *> surfaces;     // one row; the system owns every surface
   TOpticalSystemInformation info;
   TEikonalInfo eikonal;
