@@ -24,6 +24,7 @@
 #include "optics/model/tests/system_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
 #include "toolkit/graph/graph.h"
@@ -513,6 +514,39 @@ TEST_F(PsfWindow, TheButtonsMenuOffersTextAndGraph) {
   EXPECT_EQ(folder->Page()->LastSectionGraph()->GetWindowText(), "Real MTF sections: PSF (Y=0)");
   folder->Destroy();
   delete folder;
+}
+
+// The step is typed into its dialog: one that is no number, zero or negative is refused
+// by the field's name and the dialog stays; a positive step is stored.
+TEST(SectionStepDialog, AStepThatIsNotAboveZeroIsRefusedAndTheDialogStays) {
+  test_kit::EnsureApplication();
+  TRecordingMessageBoxProvider boxes;
+  double step = 0.002;
+  TStepSectionsDlg dialog(nullptr, &step);
+  ASSERT_TRUE(dialog.Create());
+  const struct {
+    const char *typed;
+    const char *message;
+  } refused[] = {{"-0.5", "Parameter 'Step' can not be negative!"},
+                 {"0", "Parameter 'Step' can not be 0!"},
+                 {"two", "Step: \"two\" is not a number."}};
+  for (const auto &c : refused) {
+    SCOPED_TRACE(c.typed);
+    dialog.SetDlgItemText(TStepSectionsDlg::kStepEdit, c.typed);
+    boxes.boxes.clear();
+    dialog.SendMessage(WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, c.message);
+    EXPECT_EQ(step, 0.002);
+    EXPECT_NE(dialog.GetHandle(), nullptr);
+    EXPECT_EQ(DoubleFromControl(dialog.GetDlgItem(TStepSectionsDlg::kStepEdit)), 0.002);
+  }
+  dialog.SetDlgItemText(TStepSectionsDlg::kStepEdit, "0.005");
+  boxes.boxes.clear();
+  dialog.SendMessage(WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(step, 0.005);
+  if (dialog.GetHandle() != nullptr) dialog.Destroy();
 }
 
 TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
