@@ -23,6 +23,7 @@
 #include "synthesis/objects/object_distance.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
+#include "synthesis/objects/tests/bitmap_file_bytes.h"
 
 namespace {
 
@@ -36,29 +37,14 @@ bool InF(int x, int y) {
 bool InSquare(int x, int y) { return x >= 44 && x < 58 && y >= 40 && y < 56; }
 std::uint8_t Level(int x, int y) { return InSquare(x, y) ? kGrey : InF(x, y) ? 255 : 0; }
 
-void Put16(std::vector<std::uint8_t> &out, unsigned v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-void Put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-// A 24-bit bitmap file: file header, 40-byte info header, rows bottom-up (64 x 3 bytes
-// need no padding).
+// The picture as a 24-bit bitmap file.
 std::string WritePicture(const std::string &path) {
-  constexpr std::uint32_t kHeaders = 54;
-  constexpr std::uint32_t kBytes = kSide * kSide * 3;
-  std::vector<std::uint8_t> out{'B', 'M'};
-  for (std::uint32_t v : {kHeaders + kBytes, 0u, kHeaders, 40u, std::uint32_t{kSide}, std::uint32_t{kSide}})
-    Put32(out, v);
-  Put16(out, 1);
-  Put16(out, 24);
-  for (std::uint32_t v : {0u, kBytes, 2835u, 2835u, 0u, 0u}) Put32(out, v);
-  for (int y = kSide - 1; y >= 0; --y)
-    for (int x = 0; x < kSide; ++x) out.insert(out.end(), 3, Level(x, y));
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
+  std::vector<std::uint8_t> rows;
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) rows.insert(rows.end(), 3, Level(x, y));
+  const std::vector<std::uint8_t> bytes = bitmap_file_bytes::BitmapBytes(kSide, kSide, 24, {}, rows);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
