@@ -23,9 +23,10 @@ constexpr double kDLine = 0.5875618;
 struct TSystemState {
   std::vector<const TSurface *> surfaces;
   std::vector<double> radii;
-  std::string name;
+  std::string name, title, remark;
 
-  explicit TSystemState(const TOpticalSystem &system) : name(system.name) {
+  explicit TSystemState(const TOpticalSystem &system)
+      : name(system.name), title(system.title), remark(system.remark) {
     for (int i = 0; i < system.SurfaceCount(); ++i) {
       surfaces.push_back(system.Surface(i));
       radii.push_back(system.Surface(i)->general.R);

@@ -1,8 +1,11 @@
 #include "analysis/psf/step_sections_dlg.h"
 
 #include <cmath>
+#include <string>
 
+#include "foundation/numtext/typed_number.h"
 #include "optics/psf/diffraction_sampling.h"
+#include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "toolkit/binding/multi_edit.h"
 #include "toolkit/texteditor/text_editor.h"
@@ -52,6 +55,17 @@ void TStepSectionsDlg::SetupWindow() {
 }
 
 void TStepSectionsDlg::CmOk() {
+  // A step that is no number, zero or negative is refused and the dialog stays open: a
+  // table of such steps has no rows to show.
+  char text[64] = {};
+  GetDlgItemText(kStepEdit, text, static_cast<int>(sizeof text));
+  const std::string refusal = NonPositiveNumberMessage("Step", text);
+  if (!refusal.empty()) {
+    MessageBox(GetHandle(), refusal, "Warning", MB_OK | MB_ICONINFORMATION);
+    edits_->WriteAll();
+    if (TWindow *edit = ChildWithId(kStepEdit)) edit->SetFocus();
+    return;
+  }
   edits_->ReadAll();
   if (step_ != nullptr) *step_ = value_;
   TColorDlg::CmOk();

@@ -322,15 +322,21 @@ void TSpotSettings::SetControlColors() {
 
 bool TSpotSettings::Apply() {
   if (fields_->ReadAll() == 0) return false;
-  // More rays would overflow the square of rays or ask for memory without end.
-  if (rayNumber_ > kMaxSpotRayNumber) {
-    MessageBox(GetHandle(), "Ray number: at most " + std::to_string(kMaxSpotRayNumber) + " rays per beam.",
-               "Spot Diagram", MB_OK | MB_ICONEXCLAMATION);
+  // A field of no pixels draws nothing and no rays make no spot: refused by the field's
+  // name, as a text that is no number is, instead of being dropped without a word. More
+  // rays than the cap would overflow the square of rays or ask for memory without end.
+  const auto refuse = [this](int id, const std::string &why) {
+    MessageBox(GetHandle(), fields_->FieldName(id) + ": " + why, "Spot Diagram", MB_OK | MB_ICONEXCLAMATION);
+    if (TWindow *field = ChildWithId(id)) field->SetFocus();
     return false;
-  }
+  };
+  if (fieldSize_ < 1) return refuse(kFieldEdit, std::to_string(fieldSize_) + " is no size; at least 1 pixel.");
+  if (rayNumber_ < 1) return refuse(kRaysEdit, std::to_string(rayNumber_) + " is no ray number; at least 1 ray.");
+  if (rayNumber_ > kMaxSpotRayNumber)
+    return refuse(kRaysEdit, "at most " + std::to_string(kMaxSpotRayNumber) + " rays per beam.");
   if (settings_ != nullptr) {
-    if (fieldSize_ > 0) settings_->fieldSize = fieldSize_;
-    if (rayNumber_ > 0) settings_->rayNumber = rayNumber_;
+    settings_->fieldSize = fieldSize_;
+    settings_->rayNumber = rayNumber_;
   }
   if (owner_ != nullptr) owner_->Recalculate();
   return true;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -98,13 +99,16 @@ bool TFileCommands::AskToSave() {
   return true;
 }
 
-int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
+TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   // Only system files are opened, never the untitled one (its extension in any case).
   const std::filesystem::path path(fileName);
   std::string extension = path.extension().string();
   for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension != kSystemExtension || fileName == frame_.UntitledPath()) return 0;
-  if (!frame_.LetGoOfSystem()) return 0;
+  if (extension != kSystemExtension || fileName == frame_.UntitledPath()) return kLoadFailed;
+  // A file that cannot be opened is the caller's to report: the reader says nothing then.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(fileName).good()) return kLoadFailed;
+  if (!frame_.LetGoOfSystem()) return kLoadFailed;
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
@@ -114,7 +118,12 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
     // With no copy to come back to, the file is read aside first: one that holds no
     // system must leave the edited one as it is.
     TSystemImage probe;
-    if (probe.Load(fileName, nameMode) != 1 || probe.SurfaceCount() <= kEmptySurfaceCount) return 0;
+    if (probe.Load(fileName, nameMode) != 1) return kLoadRefused;
+    if (probe.SurfaceCount() <= kEmptySurfaceCount) {
+      MessageBeep(MB_SIMPLEBEEP);
+      MessageBox(window_.GetHandle(), "System is empty!", "Warning", MB_OK | MB_ICONINFORMATION);
+      return kLoadRefused;
+    }
   }
   auto restore = [&]() {
     if (kept) {
@@ -136,18 +145,26 @@ int TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   if (read != 1 || frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
     restore();
     DeleteIfExists(keepPath);
-    return 0;
+    return kLoadRefused;
   }
   DeleteIfExists(keepPath);
   if (nameMode == kNameFromFileName) frame_.System().name = fileName;
   frame_.System().Update();
   frame_.RefreshAnalyses(true);
   frame_.System().DeleteUndoFiles();
-  // The first snapshot holds the state as opened: nothing to undo yet.
-  if (!frame_.System().SaveUndo("")) return 0;
+  // The first snapshot holds the state as opened: nothing to undo yet. Without it the
+  // system is still the one opened; only Undo has nothing to go back to.
+  const bool snapshot = frame_.System().SaveUndo("") != 0;
   frame_.System().SetUnsavedChanges(0);
   frame_.ShowSystem();
-  return 1;
+  if (!snapshot) {
+    MessageBox(window_.GetHandle(),
+               "The system is open, but the temporary directory " + TempDir() +
+                   " cannot take its undo copies: Undo will not reach back from here.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return kLoadedWithoutUndo;
+  }
+  return kLoaded;
 }
 
 void TFileCommands::CmNewSystem() {
@@ -185,14 +202,15 @@ void TFileCommands::CmNewSystem() {
   frame_.UpdateCaption();
 }
 
-bool TFileCommands::ReplaceSystem(const std::string &fileName) {
+TFileCommands::TLoadOutcome TFileCommands::ReplaceSystem(const std::string &fileName) {
   const std::string kept = frame_.System().name;
-  if (!LoadSystem(fileName, kNameFromFileName)) return false;
+  const TLoadOutcome outcome = LoadSystem(fileName, kNameFromFileName);
+  if (!IsLoaded(outcome)) return outcome;
   // The configurations palette shows for a system of several configurations only.
   frame_.ShowConfigurationBar(frame_.System().ConfigurationCount() > 1 ? 1 : 0);
   recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
-  return true;
+  return outcome;
 }
 
 void TFileCommands::CmOpenSystem() {
@@ -211,14 +229,17 @@ void TFileCommands::CmOpenSystem() {
   systemsDirectory_ = DirectoryOf(chosen);
   // A file that cannot be read leaves the system and its name as they were, so a later
   // Save never writes the old system over the chosen file.
-  if (ReplaceSystem(chosen)) {
+  const TLoadOutcome outcome = ReplaceSystem(chosen);
+  if (IsLoaded(outcome)) {
     lastOpen_ = true;
     frame_.System().Save(JoinPath(TempDir(), "~~system.tmp"));
   } else {
     frame_.UpdateCaption();
-    MessageBox(window_.GetHandle(),
-               "File " + chosen + " is marked as read-only\n\tor can't create!\nSave file and continue your work.",
-               "Warning", MB_OK | MB_ICONEXCLAMATION);
+    // A file that was read and refused has had its one message.
+    if (outcome == kLoadFailed)
+      MessageBox(window_.GetHandle(),
+                 "File " + chosen + " is marked as read-only\n\tor can't create!\nSave file and continue your work.",
+                 "Warning", MB_OK | MB_ICONEXCLAMATION);
     lastOpen_ = false;
   }
   UpdateRecentMenu();
@@ -282,13 +303,15 @@ void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {
   if (!AskToSave()) return;
   const std::string target = items[k];
   const std::string kept = frame_.System().name;
-  if (LoadSystem(target, kNameFromFileName)) {
+  const TLoadOutcome outcome = LoadSystem(target, kNameFromFileName);
+  if (IsLoaded(outcome)) {
     recent_.Remove(k);
     recent_.InsertFront(kept, frame_.UntitledPath());
     lastOpen_ = true;
   } else {
-    MessageBox(window_.GetHandle(), "System '" + target + "' does not exist!", "Warning",
-               MB_OK | MB_ICONINFORMATION);
+    if (outcome == kLoadFailed)
+      MessageBox(window_.GetHandle(), "System '" + target + "' does not exist!", "Warning",
+                 MB_OK | MB_ICONINFORMATION);
     // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
     recent_.Remove(k);
   }

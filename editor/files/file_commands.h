@@ -12,9 +12,21 @@ class TFileCommands {
  public:
   TFileCommands(TEditorFrame &frame, TWindow &window);
 
+  // How a load ended. A file that holds no system is refused by the one who read it (the
+  // reader names the fault, or "System is empty!"), so the caller adds nothing; a file that
+  // cannot be opened at all is the caller's to report; a system loaded whose first undo
+  // snapshot could not be written is loaded, and that was said.
+  enum TLoadOutcome : int {
+    kLoadFailed = 0,         // no system file, or it cannot be opened: nothing was said
+    kLoaded = 1,
+    kLoadRefused = 2,        // the file was read and refused; the user was told why
+    kLoadedWithoutUndo = 3,  // loaded; the user was told that Undo has no snapshot
+  };
+  static bool IsLoaded(TLoadOutcome outcome) { return outcome == kLoaded || outcome == kLoadedWithoutUndo; }
+
   // Loads a system file as the edited system (the name as the file reader's nameMode
-  // says); the undo ring starts afresh with it. 1 when loaded.
-  int LoadSystem(const std::string &fileName, int nameMode);
+  // says); the undo ring starts afresh with it.
+  TLoadOutcome LoadSystem(const std::string &fileName, int nameMode);
   // The save question; false when the user cancelled.
   bool AskToSave();
   void CmNewSystem();
@@ -33,7 +45,7 @@ class TFileCommands {
 
  private:
   // Opens the named system in place of the current one (the recent list follows).
-  bool ReplaceSystem(const std::string &fileName);
+  TLoadOutcome ReplaceSystem(const std::string &fileName);
 
   TEditorFrame &frame_;
   TWindow &window_;

@@ -278,7 +278,7 @@ void TOpticalEditor::SetupWindow() {
       system_.options.ShowCourseBeam = 1;
     } else {
       const std::string name = system_.name;
-      if (files_.LoadSystem(name, kNameFromFileName)) system_.name = name;
+      if (TFileCommands::IsLoaded(files_.LoadSystem(name, kNameFromFileName))) system_.name = name;
     }
   }
   files_.RecentFiles().Normalize(system_.name);
@@ -450,7 +450,7 @@ bool TOpticalEditor::OfferSessionRestore() {
   if (newest.empty()) return false;
   // The snapshot keeps the name of the system it was taken of. The file of that name holds
   // the user's last save: it changes only when the user saves the restored system.
-  if (!files_.LoadSystem(newest, kNameFromFile)) return false;
+  if (!TFileCommands::IsLoaded(files_.LoadSystem(newest, kNameFromFile))) return false;
   system_.SetUnsavedChanges(1);
   UpdateCaption();
   return true;

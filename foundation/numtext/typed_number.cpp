@@ -96,3 +96,12 @@ std::string RefusedNumberMessage(const std::string &field, const std::string &te
   const char *reason = why == TNumberRead::OutOfRange ? "is out of range." : "is not a number.";
   return field + ": \"" + shown + "\" " + reason;
 }
+
+std::string NonPositiveNumberMessage(const std::string &field, const std::string &text) {
+  double value = 0.0;
+  const TNumberRead why = ReadTypedNumber(text, value);
+  if (why == TNumberRead::NotANumber || why == TNumberRead::OutOfRange) return RefusedNumberMessage(field, text, why);
+  if (why == TNumberRead::Empty || value == 0.0) return "Parameter '" + field + "' can not be 0!";
+  if (value < 0.0) return "Parameter '" + field + "' can not be negative!";
+  return std::string();
+}

@@ -26,3 +26,11 @@ TNumberRead ReadTypedNumber(const std::string &text, double &value);
 //   Ray number: "1e400" is out of range.
 // (Empty reads as "is not a number".)
 std::string RefusedNumberMessage(const std::string &field, const std::string &text, TNumberRead why);
+
+// For a field that takes only a number above zero (a size, a distance, a count, a step):
+// the message that refuses the text, or "" when it is such a number. An empty text counts
+// as zero.
+//   Size: "abc" is not a number.
+//   Parameter 'Size' can not be 0!
+//   Parameter 'Step' can not be negative!
+std::string NonPositiveNumberMessage(const std::string &field, const std::string &text);

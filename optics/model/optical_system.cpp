@@ -11,6 +11,8 @@ TOpticalSystem::TOpticalSystem() {
 
 TOpticalSystem::TOpticalSystem(const TOpticalSystem &other)
     : name(other.name),
+      title(other.title),
+      remark(other.remark),
       info(other.info),
       eikonal(other.eikonal),
       workArray1(other.workArray1),
@@ -24,6 +26,8 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   if (this == &other) return *this;
   DeleteAllSurfaces();
   name = other.name;
+  title = other.title;
+  remark = other.remark;
   info = other.info;
   eikonal = other.eikonal;
   workArray1 = other.workArray1;

@@ -20,6 +20,7 @@
 
 class TBeamsPar;
 class TChiefRayAims;
+class TPupilSolves;
 class TFieldRays;
 class TSystemFileSections;
 struct TFileWriteResult;
@@ -259,6 +260,11 @@ class TOpticalSystem {
   void StrehlEstimates(double &peakRatio, double &wavefrontEstimate, int sampleCount);
 
   std::string name;             // the file name the editor shows
+  // The name the user gave the system ("Title", or a "Name" that is no file's path, in its
+  // file), and the text of its file's [Remark] section as read: both go with the system
+  // into every file it is written to.
+  std::string title;
+  std::string remark;
   Mem<TSurface *> surfaces;     // one row; the system owns every surface
   TOpticalSystemInformation info;
   TEikonalInfo eikonal;
@@ -269,6 +275,10 @@ class TOpticalSystem {
   // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
   // aims kept there and keep theirs; never copied with the system.
   TChiefRayAims *chiefRayAims = nullptr;
+  // While set (TPupilSolvesLent, pupils/pupil_solves.h), chief-ray solves take the stop's
+  // images and the pupils of field points solved before from there; never copied with the
+  // system.
+  TPupilSolves *pupilSolves = nullptr;
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);

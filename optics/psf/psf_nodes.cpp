@@ -8,6 +8,7 @@
 #include "optics/psf/psf_nodes.h"
 
 #include <cmath>
+#include <new>
 
 #include "foundation/fft/fft.h"
 #include "foundation/numerics/pi.h"
@@ -74,12 +75,15 @@ class TPupilRays {
   }
   // Whether a group of `groupSize` more rays fits before the batch must be traced.
   bool Fits(int groupSize) const { return count_ + groupSize <= capacity_; }
-  // A ray of the sampling for the grid node `node` (any number the caller reads back), with
-  // the amplitude the wave has at its pupil point.
-  void Add(const TCurrentRay &ray, long node, double amplitude, TPSFSampleInfo &stats) {
+  // The field's ray through pupil point (y, z), for the grid node `node` (any number the
+  // caller reads back), with the amplitude the wave has at that pupil point.
+  void Add(const TFieldRays &field, double y, double z, long node, double amplitude,
+           TPSFSampleInfo &stats) {
     ++stats.count;
-    rays_.data[count_] = ray;
-    rays_.data[count_].traceThrough = 0;
+    // Made in its cell: a ray returned into a temporary and copied from there waits on the
+    // temporary's stores at every sample.
+    TCurrentRay *ray = ::new (static_cast<void *>(rays_.data + count_)) TCurrentRay(field.Ray(y, z));
+    ray->traceThrough = 0;
     nodes_.data[count_] = node;
     amplitudes_.data[count_] = amplitude;
     ++count_;
@@ -182,6 +186,10 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   float *im = workArray2.data;
   TPupilRays rows;
   if (!rows.Reserve(nd)) return stats;
+  // One row's pupil points: y, z and amplitude of each column.
+  Mem<double> rowPoints;
+  if (!rowPoints.Allocate(nd, 3)) return stats;
+  double *rowY = rowPoints.data, *rowZ = rowY + nd, *rowAmplitude = rowZ + nd;
   const TFieldRays field(*this, fieldA, fieldB);
   const auto take = [&](const TCurrentRay &ray, long node, double amplitude, double T, double d) {
     const double wave = amplitude * map.Obliquity(ray);
@@ -202,14 +210,14 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
     const double ty = (half - i) * dt;
     if (std::fabs(ty) > reach) continue;
     if (!rows.Fits(nd)) rows.Trace(*this, stats, take);
+    map.PupilRow(ty, dt, half, reach, rowY, rowZ, rowAmplitude);
     for (int c = 0; c < nd; ++c) {
-      const double tz = (c - half) * dt;
-      if (ty * ty + tz * tz > reach * reach) continue;
-      double y = 0.0, z = 0.0, amplitude = 0.0;
-      map.PupilPoint(ty, tz, y, z, amplitude);
+      // Beyond the reach: outside the pupil.
+      if (rowAmplitude[c] < 0.0) continue;
+      const double y = rowY[c], z = rowZ[c];
       if (std::fabs(y) > R || std::fabs(z) > Rz) continue;
       if (elliptic && z * z * inverseRz2 + y * y * inverseR2 > 1.0) continue;
-      rows.Add(field.Ray(y, z), static_cast<long>(i) * nd + c, amplitude, stats);
+      rows.Add(field, y, z, static_cast<long>(i) * nd + c, rowAmplitude[c], stats);
     }
   }
   rows.Trace(*this, stats, take);
@@ -259,7 +267,7 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
     if (!ringRays.Fits(rays)) ringRays.Trace(*this, stats, take);
     for (int k = 0; k < rays; ++k) {
       const double theta = delta / 2.0 + k * delta;
-      ringRays.Add(field.Ray(rho * std::cos(theta), rho * std::sin(theta)), 0, 1.0, stats);
+      ringRays.Add(field, rho * std::cos(theta), rho * std::sin(theta), 0, 1.0, stats);
     }
   }
   ringRays.Trace(*this, stats, take);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "optics/model/optical_system.h"
 #include "optics/pupils/field_rays.h"
@@ -94,7 +95,10 @@ bool TPupilDirectionMap::Build(TOpticalSystem &system, double fieldA, double fie
     reach_ = std::max(reach_, fans_[f].sigma[fans_[f].knots - 1]);
   }
   if (!any) return false;
-  for (int f = 0; f < kFans; ++f) usable_[f] = Usable(f);
+  for (int f = 0; f < kFans; ++f) {
+    const int used = Usable(f);
+    usable_[f] = used < 0 ? used : FirstAlike(used);
+  }
   double hy = 0.0, slopeY = 0.0, hz = 0.0, slopeZ = 0.0;
   HeightAt(kPlusY, 0.0, hy, slopeY);
   HeightAt(kPlusZ, 0.0, hz, slopeZ);
@@ -146,7 +150,20 @@ int TPupilDirectionMap::Usable(int f) const {
   return -1;
 }
 
-void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) const {
+int TPupilDirectionMap::FirstAlike(int f) const {
+  const THalfFan &fan = fans_[f];
+  const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(fan.knots);
+  for (int g = 0; g < f; ++g) {
+    const THalfFan &other = fans_[g];
+    if (other.knots == fan.knots && std::memcmp(other.sigma, fan.sigma, bytes) == 0 &&
+        std::memcmp(other.height, fan.height, bytes) == 0 &&
+        std::memcmp(other.slope, fan.slope, bytes) == 0)
+      return g;
+  }
+  return f;
+}
+
+void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int *rising) const {
   const int used = usable_[f];
   if (used < 0) {
     h = s;
@@ -163,12 +180,19 @@ void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope) con
   }
   // The knot interval [sigma_low, sigma_high) that holds s: low is the last knot before
   // the last one at or below s (sigma rises from sigma_0 = 0, and s lies below the last
-  // knot). Found by halving steps that only add, without a branch to mispredict: the
-  // samples of a grid row land on knots in no order a predictor could follow.
+  // knot). For offsets in no order, found by halving steps that only add, without a branch
+  // to mispredict; for rising ones, by walking on from the last call's knot, which the
+  // next offset never lies below.
   int low = 0;
-  for (int step = kSearchSpan; step > 0; step /= 2) {
-    const int next = low + step;
-    low = next < last && fan.sigma[next] <= s ? next : low;
+  if (rising != nullptr) {
+    low = *rising;
+    while (low + 1 < last && fan.sigma[low + 1] <= s) ++low;
+    *rising = low;
+  } else {
+    for (int step = kSearchSpan; step > 0; step /= 2) {
+      const int next = low + step;
+      low = next < last && fan.sigma[next] <= s ? next : low;
+    }
   }
   const int high = low + 1;
   // The cubic Hermite piece on [sigma_low, sigma_high] with the knots' slopes.
@@ -212,6 +236,12 @@ void TPupilDirectionMap::PupilPoint(double ty, double tz, double &y, double &z,
   double hy = 0.0, slopeY = 0.0, hz = 0.0, slopeZ = 0.0;
   HeightAt(ty >= 0.0 ? kPlusY : kMinusY, s, hy, slopeY);
   HeightAt(tz >= 0.0 ? kPlusZ : kMinusZ, s, hz, slopeZ);
+  Combine(ty, tz, s, hy, slopeY, hz, slopeZ, y, z, amplitude);
+}
+
+void TPupilDirectionMap::Combine(double ty, double tz, double s, double hy, double slopeY,
+                                 double hz, double slopeZ, double &y, double &z,
+                                 double &amplitude) const {
   // With G = h / s on each axis, (y, z) = (ty Gy(s), tz Gz(s)), whose Jacobian is
   // Gy Gz + Gy (hz' - Gz) tz^2 / s^2 + Gz (hy' - Gy) ty^2 / s^2: on a symmetric axis
   // G h', the ring's area h dh over the directions' s ds.
@@ -225,6 +255,64 @@ void TPupilDirectionMap::PupilPoint(double ty, double tz, double &y, double &z,
   y = ty * gy;
   z = tz * gz;
   amplitude = area > 0.0 && centreArea_ > 0.0 ? std::sqrt(area / centreArea_) : 0.0;
+}
+
+void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, double *y,
+                                  double *z, double *amplitude) const {
+  const int columns = 2 * half;
+  const double reachSquared = reach * reach;
+  const int yFan = ty >= 0.0 ? kPlusY : kMinusY;
+  // Column half + m sits at tz = m dt, column half - m at -m dt: the products and the sum
+  // below are those of PupilPoint's sqrt(ty ty + tz tz) for either sign, so both columns
+  // get the same s. It rises with m: each fan's knot is searched from the last one.
+  int knotY = 0, knotPlusZ = 0, knotMinusZ = 0;
+  for (int m = 0; m <= half; ++m) {
+    const int right = half + m, left = half - m;
+    const double tzRight = static_cast<double>(m) * dt;
+    const double tzLeft = static_cast<double>(-m) * dt;
+    const double squared = ty * ty + tzRight * tzRight;
+    if (squared > reachSquared) {
+      if (right < columns) amplitude[right] = -1.0;
+      amplitude[left] = -1.0;
+      continue;
+    }
+    if (linear_) {
+      for (int c : {right, left}) {
+        if (c >= columns) continue;
+        y[c] = ty * linearScale_;
+        z[c] = (c == right ? tzRight : tzLeft) * linearScale_;
+        amplitude[c] = 1.0;
+      }
+      continue;
+    }
+    const double s = std::sqrt(squared);
+    double hy = 0.0, slopeY = 0.0;
+    HeightAt(yFan, s, hy, slopeY, &knotY);
+    // The height on a z side: the y side's where one fan serves both.
+    double hz = 0.0, slopeZ = 0.0;
+    const auto heightZ = [&](int zFan) {
+      if (usable_[zFan] == usable_[yFan]) {
+        hz = hy;
+        slopeZ = slopeY;
+      } else {
+        HeightAt(zFan, s, hz, slopeZ, zFan == kPlusZ ? &knotPlusZ : &knotMinusZ);
+      }
+    };
+    if (right < columns) {
+      heightZ(kPlusZ);
+      Combine(ty, tzRight, s, hy, slopeY, hz, slopeZ, y[right], z[right], amplitude[right]);
+    }
+    if (m == 0) continue;
+    if (right < columns && usable_[kMinusZ] == usable_[kPlusZ]) {
+      // The same heights at -tz: Combine's products only change sign with tz.
+      y[left] = y[right];
+      z[left] = -z[right];
+      amplitude[left] = amplitude[right];
+      continue;
+    }
+    heightZ(kMinusZ);
+    Combine(ty, tzLeft, s, hy, slopeY, hz, slopeZ, y[left], z[left], amplitude[left]);
+  }
 }
 
 double TPupilDirectionMap::Obliquity(const TCurrentRay &ray) const {

@@ -51,6 +51,15 @@ class TPupilDirectionMap {
   // wave has there relative to its centre: sqrt of the pupil area per unit of
   // direction-cosine area. The wave's obliquity is Obliquity's, once the ray is traced.
   void PupilPoint(double ty, double tz, double &y, double &z, double &amplitude) const;
+  // PupilPoint(ty, tz, y[c], z[c], amplitude[c]) bit for bit for the columns of one row of
+  // a sampling grid, c = 0 .. 2 half - 1 at tz = (c - half) dt; a column whose offset lies
+  // farther than `reach` from the chief ray (ty^2 + tz^2 > reach^2) gets amplitude -1 and no
+  // point. Columns at tz and -tz share the offset's length s and, where the same fan serves
+  // both sides, their heights: a row costs the fans' pieces once per pair of columns, or
+  // once per pair for both axes where one fan serves them all (a centred field of a
+  // rotationally symmetric system).
+  void PupilRow(double ty, double dt, int half, double reach, double *y, double *z,
+                double *amplitude) const;
   // sqrt(|L of the chief ray| / |L|) for a finite image: the Debye integral over direction
   // cosines weighs each ray by 1 / sqrt(cos) of its angle to the image normal; 1 at
   // infinity.
@@ -67,12 +76,22 @@ class TPupilDirectionMap {
 
   void ReadFan(int f, const TCurrentRay *rays, const int *results, int steps, double radius);
   // Height and its slope at offset s on fan f (or its partner, then the other axis, when
-  // it has no knots).
-  void HeightAt(int f, double s, double &h, double &slope) const;
+  // it has no knots). With `rising`, s is no smaller than at the last call that passed the
+  // same counter for the same fan (0 at first), whose knot the search starts from.
+  void HeightAt(int f, double s, double &h, double &slope, int *rising = nullptr) const;
   int Usable(int f) const;
+  // The point and amplitude of offset (ty, tz), s = sqrt(ty^2 + tz^2), from the heights and
+  // slopes of the fans on its sides at s.
+  void Combine(double ty, double tz, double s, double hy, double slopeY, double hz,
+               double slopeZ, double &y, double &z, double &amplitude) const;
+  // The lowest fan whose knots are those of fan f to the last bit (f itself when none is):
+  // fans that answer alike for every offset, so a row evaluates them once.
+  int FirstAlike(int f) const;
 
   THalfFan fans_[kFans];
-  int usable_[kFans] = {-1, -1, -1, -1};  // Usable of each fan, once the fans are read
+  // Usable of each fan, once the fans are read, taken to the first fan alike: sides with
+  // the same entry get the same heights at every offset.
+  int usable_[kFans] = {-1, -1, -1, -1};
   TCurrentRay rays_[kFans * kPupilFanSteps];
   int results_[kFans * kPupilFanSteps] = {};
   bool linear_ = false;       // an image at infinity: y = linearScale_ t

@@ -3,12 +3,14 @@ area_sources(OPTICS
   pupil_support.cpp
   pupils.cpp
   chief_ray_aims.cpp
+  pupil_solves.cpp
   first_order.cpp
   auto_focus.cpp)
 area_tests(OPTICS
   tests/starting_rays_test.cpp
   tests/pupils_test.cpp
   tests/chief_ray_aims_test.cpp
+  tests/pupil_solves_test.cpp
   tests/first_order_test.cpp
   tests/auto_focus_test.cpp
   tests/turned_system_test.cpp)

@@ -13,6 +13,7 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/pupils/chief_ray_aims.h"
+#include "optics/pupils/pupil_solves.h"
 #include "optics/pupils/pupil_support.h"
 
 namespace {
@@ -93,13 +94,28 @@ struct TChiefRaySearch {
   double fieldA = 0.0, fieldB = 0.0;
   int mode = kAimByAngles;  // field angles; kAimAtOffsets for object heights
   Mem<TIntersectionPoint> hits;
+  // The ray of the last aim traced, as made and as traced; and that of the aim the
+  // refinement kept, which the pupil crossings take instead of tracing it once more.
+  struct TAimedRay {
+    double y = 0.0, z = 0.0;
+    TCurrentRay start, traced;
+    bool valid = false;
+  };
+  TAimedRay last, kept;
 
   // Traces the ray aimed at (y, z) on surface 1; false when it does not reach the stop.
   // (missY, missZ): where it meets the stop surface, from the centre of its aperture.
   bool Miss(double y, double z, double &missY, double &missZ) {
     TCurrentRay ray = system->MakeRayToPoint(0, fieldA, fieldB, y, z, mode);
     ray.traceThrough = 1;
+    last.valid = true;
+    last.y = y;
+    last.z = z;
+    last.start = ray;
+    // The list of hits changes nothing in the trace: the ray ends as a trace without one
+    // leaves it.
     system->TraceRay(ray, kTracePlain, &hits, 0);
+    last.traced = ray;
     if (ray.status != kRayPassed && ray.status != kRayOutsideAperture && ray.status != kRayObscured)
       return false;
     const int count = hits.Cells();
@@ -129,6 +145,7 @@ bool RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance,
                     const TRefinement &refinement, double &y, double &z) {
   double ey = 0.0, ez = 0.0;
   if (!search.Miss(y, z, ey, ez)) return false;
+  search.kept = search.last;
   double error = std::hypot(ey, ez);
   const double h = std::fmax(kAimStepFraction * scale, kSmallestAimStep);
   for (int step = 0; step < refinement.steps && error > refinement.goal; ++step) {
@@ -148,6 +165,7 @@ bool RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance,
       if (!search.Miss(ny, nz, newEy, newEz)) continue;
       const double newError = std::hypot(newEy, newEz);
       if (newError < error) {
+        search.kept = search.last;
         y = ny;
         z = nz;
         ey = newEy;
@@ -257,7 +275,10 @@ int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double
   TOpticalSystemInformation &in = system.info;
   const double ex = in.entrancePupilPoint[0];
   const double fieldA = search.fieldA, fieldB = search.fieldB;
-  TCurrentRay chief = system.MakeRayToPoint(0, fieldA, fieldB, yChief, zChief, search.mode);
+  // The refinement traced the ray of its aim already.
+  const bool traced = search.kept.valid && search.kept.y == yChief && search.kept.z == zChief;
+  TCurrentRay chief = traced ? search.kept.start
+                             : system.MakeRayToPoint(0, fieldA, fieldB, yChief, zChief, search.mode);
   chief.traceThrough = 1;
   const double p[3] = {chief.x, chief.y, chief.z};
   const double d[3] = {chief.L, chief.M, chief.N};
@@ -265,7 +286,10 @@ int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double
   if (std::fabs(start.L) < kRayZero) return -1;
   in.entrancePupilPoint[1] = start.y + (ex - start.x) * start.M / start.L;
   in.entrancePupilPoint[2] = start.z + (ex - start.x) * start.N / start.L;
-  system.TraceRay(chief, kTracePlain, nullptr, 0);
+  if (traced)
+    chief = search.kept.traced;
+  else
+    system.TraceRay(chief, kTracePlain, nullptr, 0);
   // A chief ray lost on the way has no exit-pupil crossing to give.
   if (chief.L == 0.0 || chief.status == kRayMissedSurface || chief.status == kRayTotalReflection ||
       chief.status == kRayStopped)
@@ -298,15 +322,14 @@ int TOpticalSystem::UpdatePupils(double fieldA, double fieldB) {
   return result;
 }
 
-int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
-  const int n = SurfaceCount();
-  if (n < 2 || !AllSurfacesPresent(*this)) return -1;
-  if (!FindGlassesOutOfRange().empty()) return -1;
-  // The image lies on the image surface whatever medium follows it; every caller (the
-  // analyses, the fans, turning) solves through a neutral one, not only the lazy update.
-  TNeutralImageSurface neutral(Surface(n - 1));
+namespace {
 
-  TOpticalSystemInformation &in = info;
+// The stop (the user's, or the surface whose aperture the object sees smallest), the
+// entrance pupil as its paraxial image into object space and the exit pupil as its image
+// into image space. The image surface must be a neutral one.
+TStopImages ImageStop(TOpticalSystem &system) {
+  const int n = system.SurfaceCount();
+  const TOpticalSystemInformation &in = system.info;
   const bool userStop = in.AutoSetPupilParameters == 0 && in.Naper > 0;
   const bool userDiameter = in.AutoSetPupilParameters == 0 && in.Dentr > 0.0;
   double best = kNoMeasure;
@@ -317,7 +340,7 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   else
     stopInForce = false;
   double entrancePosition = 0.0;
-  double entranceDiameter = 2.0 * SemiHeight(*this, 1);
+  double entranceDiameter = 2.0 * SemiHeight(system, 1);
 
   // Candidates for the stop.
   const int last = in.ImageFinite == 0 ? n - 1 : n - 2;
@@ -326,10 +349,10 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   if (last == 0) {
     if (in.ObjectFinite == 0) {
       entrancePosition = 0.0;
-      entranceDiameter = 2.0 * SemiHeight(*this, 0);
+      entranceDiameter = 2.0 * SemiHeight(system, 0);
     } else {
-      entrancePosition = GetSurfacePosition(1, 0, kRelativeFrame).x;
-      entranceDiameter = 2.0 * SemiHeight(*this, 1);
+      entrancePosition = system.GetSurfacePosition(1, 0, kRelativeFrame).x;
+      entranceDiameter = 2.0 * SemiHeight(system, 1);
     }
   }
   if (stopInForce) {
@@ -338,11 +361,12 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   }
 
   for (int i = lastCandidate; i >= first; --i) {
-    const TSurface &si = *Surface(i);
+    const TSurface &si = *system.Surface(i);
     double p = 0.0, slopeRatio = 0.0;
-    if (ImageApertureCentre(*this, -i, *Surface(i - 1), i - 1, 0, p, slopeRatio) != kPupilImaged)
+    if (ImageApertureCentre(system, -i, *system.Surface(i - 1), i - 1, 0, p, slopeRatio) !=
+        kPupilImaged)
       continue;
-    const double m = slopeRatio * si.general.nBefore / Surface(0)->general.nAfter;
+    const double m = slopeRatio * si.general.nBefore / system.Surface(0)->general.nAfter;
     const double H = si.general.semiHeightExt * m;
     double measure = std::fabs(H);
     if (in.ObjectFinite != 0) measure = p != 0.0 ? std::fabs(H) / std::fabs(p) : kNoMeasure;
@@ -354,42 +378,73 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
       entranceDiameter = 2.0 * std::fabs(H);
     }
   }
-  if (in.ObjectFinite == 0 && !stopInForce && SemiHeight(*this, 0) < best) {
+  if (in.ObjectFinite == 0 && !stopInForce && SemiHeight(system, 0) < best) {
     stop = 0;
     entrancePosition = 0.0;
-    if (!userDiameter) entranceDiameter = 2.0 * SemiHeight(*this, 0);
+    if (!userDiameter) entranceDiameter = 2.0 * SemiHeight(system, 0);
   }
   // A user stop on surface 0 has nothing in front of it: it is its own entrance pupil
   // (the search above images no candidate then).
   if (in.ObjectFinite == 0 && stopInForce && stop == 0) {
     entrancePosition = 0.0;
-    entranceDiameter = 2.0 * SemiHeight(*this, 0);
+    entranceDiameter = 2.0 * SemiHeight(system, 0);
   }
-  in.stopIndex = stop;
-  in.entrancePupilPoint[0] = entrancePosition;
-  in.entrancePupilDiameter = entranceDiameter;
+  TStopImages images;
+  images.stop = stop;
+  images.entrancePosition = entrancePosition;
+  images.entranceDiameter = entranceDiameter;
 
-  const TSurface &stopSurface = *Surface(stop);
+  const TSurface &stopSurface = *system.Surface(stop);
   const double stopRadius = stopSurface.general.semiHeightExt;
-  int result = 1;
-
   // Exit pupil: the stop imaged paraxially into image space.
-  double exitPosition = 0.0;
-  double exitDiameter = 2.0 * stopRadius;
+  images.exitPosition = 0.0;
+  images.exitDiameter = 2.0 * stopRadius;
   if (stop <= n - 2) {
     double p = 0.0, slopeRatio = 0.0;
-    const TPupilImage image =
-        ImageApertureCentre(*this, stop, *Surface(stop + 1), stop + 1, n - 1, p, slopeRatio);
+    const TPupilImage image = ImageApertureCentre(system, stop, *system.Surface(stop + 1),
+                                                  stop + 1, n - 1, p, slopeRatio);
     if (image == kPupilRaysFailed) {
-      result = -1;
+      images.result = -1;
     } else if (image == kPupilImaged) {
-      const double m = slopeRatio * stopSurface.general.nAfter / Surface(n - 1)->general.nBefore;
-      exitPosition = p;
-      exitDiameter = 2.0 * std::fabs(stopRadius * m);
+      const double m =
+          slopeRatio * stopSurface.general.nAfter / system.Surface(n - 1)->general.nBefore;
+      images.exitPosition = p;
+      images.exitDiameter = 2.0 * std::fabs(stopRadius * m);
     }
   }
-  in.exitPupilPoint[0] = exitPosition;
-  in.exitPupilDiameter = exitDiameter;
+  return images;
+}
+
+}  // namespace
+
+int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
+  const int n = SurfaceCount();
+  if (n < 2 || !AllSurfacesPresent(*this)) return -1;
+  if (!FindGlassesOutOfRange().empty()) return -1;
+  // A field point solved before on a system that stood still since has its pupils.
+  if (pupilSolves != nullptr && pupilSolves->FindSolve(fieldA, fieldB, info)) {
+    ++pupilSolves->repeatedSolves;
+    return 1;
+  }
+  // The image lies on the image surface whatever medium follows it; every caller (the
+  // analyses, the fans, turning) solves through a neutral one, not only the lazy update.
+  TNeutralImageSurface neutral(Surface(n - 1));
+
+  TOpticalSystemInformation &in = info;
+  const bool userDiameter = in.AutoSetPupilParameters == 0 && in.Dentr > 0.0;
+  TStopImages images;
+  if (pupilSolves != nullptr && pupilSolves->FindImages(images)) {
+    ++pupilSolves->imagedOnce;
+  } else {
+    images = ImageStop(*this);
+    if (pupilSolves != nullptr) pupilSolves->KeepImages(images);
+  }
+  in.stopIndex = images.stop;
+  in.entrancePupilPoint[0] = images.entrancePosition;
+  in.entrancePupilDiameter = images.entranceDiameter;
+  in.exitPupilPoint[0] = images.exitPosition;
+  in.exitPupilDiameter = images.exitDiameter;
+  int result = images.result;
 
   // A failed paraxial trace towards the image is no chief-ray failure: no message then.
   const bool chiefSearched = result == 1;
@@ -412,6 +467,7 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
     std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);
     AppendPendingMessage(text);
   }
+  if (result == 1 && pupilSolves != nullptr) pupilSolves->KeepSolve(fieldA, fieldB, in);
   return result;
 }
 

@@ -9,6 +9,7 @@
 
 void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values) {
   file.AddString("Name", values.name);
+  file.AddString("Title", values.title);
   file.AddInt("MonochromeSystem", &info.MonochromeSystem);
   file.AddDouble("LambdaW", &info.LambdaW);
   file.AddDouble("Lambda", values.lambdas, kFileWavelengths);

@@ -18,6 +18,7 @@ class TRasterZone;
 // The [Common] values that do not go straight into the system's information block.
 struct TCommonValues {
   char name[kFileNameLength] = {};
+  char title[kFileNameLength] = {};
   double lambdas[kFileWavelengths] = {};
   double weights[kFileWavelengths] = {};
   double fields[kFileFieldValues] = {};

@@ -222,6 +222,38 @@ bool ReadWholeFile(const std::string &path, std::string &text, std::string &faul
   return true;
 }
 
+// A "Name" the program wrote: an absolute path, or a file name of a system file.
+bool IsFilePath(const std::string &text) {
+  if (text.empty()) return false;
+  const std::string lower = LowerCaseAnsi(text);
+  return text[0] == '/' || (lower.size() > 3 && lower.compare(lower.size() - 3, 3, ".os") == 0);
+}
+
+// The body of the [Remark] section as it stands in the text (line ends made "\n"): the
+// lines after its header up to the next line that opens a section, or the end.
+std::string RemarkOf(const std::string &text) {
+  std::string remark;
+  bool inside = false;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const bool hadEnd = end != std::string::npos;
+    if (!hadEnd) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    start = hadEnd ? end + 1 : end;
+    if (!line.empty() && line[0] == '[') {
+      if (inside) break;
+      std::string header = line;
+      while (!header.empty() && (header.back() == ' ' || header.back() == '\t')) header.pop_back();
+      inside = LowerCaseAnsi(header) == "[remark]";
+      continue;
+    }
+    if (inside) remark += line + (hadEnd ? "\n" : "");
+  }
+  return remark;
+}
+
 // Reads the file into a system that holds the caller's settings; nothing failed when it
 // was read whole.
 // Data the file holds but the system cannot take is dropped with a line in warnings.
@@ -242,6 +274,12 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     file.ParseSection(0);
   }
   const int count = common.surfaceCount;
+  // The user's name for the system: its own key, else a "Name" that is no file's path
+  // (files written by hand name the system there; the program writes its path).
+  if (common.title[0] != '\0')
+    system.title = DecodeFileName(common.title);
+  else if (common.name[0] != '\0' && !IsFilePath(common.name))
+    system.title = DecodeFileName(common.name);
   if (nameMode == kNameFromFile && common.name[0] != '\0')
     system.name = DecodeFileName(common.name);
   else if (nameMode == kNameFromFileName)
@@ -385,6 +423,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   std::swap(surfaces.owns, fresh->surfaces.owns);
   info = fresh->info;
   name = fresh->name;
+  title = fresh->title;
+  remark = RemarkOf(text);
   materialsMissing = fresh->materialsMissing;
   MarkModelChanged();
   return prepared >= 0 ? 1 : 0;

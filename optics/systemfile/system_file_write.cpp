@@ -87,6 +87,11 @@ void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   const TOpticalSystemInformation &info = system.info;
   // The reader takes a name of at most kFileNameLength - 1 characters.
   std::fprintf(out, "Name=%s\n", EncodeFileName(system.name, kFileNameLength - 1).c_str());
+  // "Name" keeps its meaning, the file's own path; the user's name for the system goes
+  // beside it, so Save as does not lose it to the new path.
+  // (A title equal to the name is read back from "Name" itself.)
+  if (!system.title.empty() && system.title != system.name)
+    std::fprintf(out, "Title=%s\n", EncodeFileName(system.title, kFileNameLength - 1).c_str());
   std::fprintf(out, "MonochromeSystem=%d\n", info.MonochromeSystem);
   PrintNumber(out, "LambdaW", info.LambdaW);
   std::fprintf(out, "\n");
@@ -337,7 +342,14 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
   // in the same rewrite.
   for (const std::string &header : before)
     if (IsStaleHeader(header, *this)) file.RemoveSection(header);
-  file.ReadSection("[Remark]");
+  // The remark read with the system goes with it, also into a new file (Save as); a system
+  // without one keeps whatever remark the file holds, or gets an empty section.
+  if (!remark.empty()) {
+    file.SelectSection("[Remark]");
+    std::fputs(remark.c_str(), out);
+  } else {
+    file.ReadSection("[Remark]");
+  }
   file.Reset();
   if (more != nullptr) {
     std::vector<std::string> written;

@@ -17,6 +17,7 @@
 #include "optics/prepare/working_wavelength.h"
 #include "optics/pupils/chief_ray_aims.h"
 #include "optics/pupils/field_rays.h"
+#include "optics/pupils/pupil_solves.h"
 #include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/trace/trace_rules.h"
@@ -138,6 +139,11 @@ int TOptimizationFunctions::EvaluateConfiguration(int c) {
     TPass pass;
     pass.lambda = PolychromeOptimization != 0 && n > 1 ? s.info.Spectrum.data[w].lambda : workingLambda;
     s.info.LambdaW = pass.lambda;
+    // The preparation changes the system before its first solve and nothing after it until
+    // the pass ends: the solves of the pass image the stop once, and a field point solved
+    // again (the general one, a beam on it) takes the pupils its first solve found.
+    TPupilSolves solves;
+    const TPupilSolvesLent stillSystem(s, solves);
     const int general = system->PrepareAndUpdatePupils(fieldY.data[0], fieldZ.data[0]);
     if (s.materialsMissing != 0) {
       unknownGlasses = s.ComputeIndices(pass.lambda, 0.0, 0.0);

@@ -19,7 +19,7 @@ class TObjectParentPage final : public TSynthesisObjectPage {
  public:
   explicit TObjectParentPage(TTestObjectParent *page) : page_(page) {}
   TWindow *PageWindow() override { return page_; }
-  void ReadObjectSize() override { page_->ReadObjectSize(); }
+  int ReadObjectSize() override { return page_->ReadObjectSize(); }
   void ShowObjectSize() override { page_->ShowObjectSize(); }
   TTestObject *CurrentObject() override { return page_->CurrentObject(); }
   int CurrentType() const override { return page_->currentType; }

@@ -16,8 +16,9 @@ class TSynthesisObjectPage {
   virtual ~TSynthesisObjectPage() = default;
   // The page dialog the folder adds under " Object ".
   virtual TWindow *PageWindow() = 0;
-  // Takes the size fields into the page's values, and shows them back.
-  virtual void ReadObjectSize() = 0;
+  // Takes the size fields into the page's values, and shows them back; 0 when a field was
+  // refused (the page has said why), 1 otherwise.
+  virtual int ReadObjectSize() = 0;
   virtual void ShowObjectSize() = 0;
   // The chosen test object (null when none).
   virtual TTestObject *CurrentObject() = 0;

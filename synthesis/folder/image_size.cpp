@@ -1,5 +1,6 @@
 #include "synthesis/folder/image_size.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "optics/model/optical_system.h"
@@ -117,4 +118,25 @@ bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh) {
   du = startAngle - endAngle;
   dh = oblique.y - axial.y;
   return true;
+}
+
+double SystemObjectField(const TOpticalSystem &system) {
+  double largest = 0.0;
+  const Mem<double> &fields = system.info.AlfaM;
+  for (int i = 0; i < fields.Cells(); ++i) largest = std::max(largest, std::fabs(fields.data[i]));
+  if (!(largest > 0.0) || !std::isfinite(largest)) largest = kScaleRayField;
+  constexpr double kMinutesPerDegree = 60.0;
+  constexpr double kMetresPerMillimetre = 0.001;
+  return system.info.ObjectFinite != 0 ? 2.0 * largest * kMetresPerMillimetre
+                                       : 2.0 * largest * kMinutesPerDegree;
+}
+
+double SystemObjectFieldInUnit(const TOpticalSystem &system, int unit, double distance) {
+  const double field = SystemObjectField(system);
+  if (system.info.ObjectFinite != 0) return field;
+  switch (unit) {
+    case 1: return field;
+    case 2: return field / 60.0;
+    default: return 2.0 * distance * std::tan(0.5 * field * kArcMinute);
+  }
 }

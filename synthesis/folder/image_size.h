@@ -47,3 +47,15 @@ bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh);
 constexpr const char *kScaleUndefinedText =
     "The image scale of the system is undefined: its chief ray of field 0.1 keeps to the "
     "axis!\nThe size is left as it was.";
+
+// The largest object the system is laid out for, in object space: for an object at
+// infinity the full field angle in arc minutes (twice the largest field value, degrees),
+// for an object at a finite distance the full object height in metres (twice the largest
+// field height, mm). A system listing only the axis is given the scale ray's field
+// (kScaleRayField) on either side. Used to keep a default object within what the system
+// can image.
+double SystemObjectField(const TOpticalSystem &system);
+
+// That field in the size unit (0 metres at `distance` metres, 1 arc minutes, 2 degrees)
+// for an object at infinity; for a finite object the unit is metres already.
+double SystemObjectFieldInUnit(const TOpticalSystem &system, int unit, double distance);

@@ -222,14 +222,14 @@ bool TTestObjectFolder::Busy() const {
 }
 
 int TTestObjectFolder::ReadParameters() {
-  if (objectPage_ != nullptr) objectPage_->ReadObjectSize();
+  const int objectTaken = objectPage_ != nullptr ? objectPage_->ReadObjectSize() : 1;
   if (psfPage_ != nullptr) psfPage_->ReadParameters();
   if (detectorPage_ != nullptr) detectorPage_->ReadParameters();
   if (psfPage_ != nullptr && psfPage_->state == kNothingComputed) state = kNothingComputed;
   if (const TTestObject *object = CurrentObject(); object != nullptr && object->state == kNothingComputed)
     state = kNothingComputed;
   UpdateImageSize();
-  return 1;
+  return objectTaken;
 }
 
 int TTestObjectFolder::ShowParameters() {
@@ -364,7 +364,8 @@ void TTestObjectFolder::Request(int show) {
     return;
   }
   scaleWarningDue_ = true;
-  ReadParameters();
+  // A refused field has been told and shows its kept value: nothing is computed.
+  if (ReadParameters() == 0) return;
   ShowParameters();
   if (show == 1 && detectorPage_ != nullptr) detectorPage_->PrepareScan();
   ++running_;
@@ -393,7 +394,8 @@ int TTestObjectFolder::CalculateOnly() {
     return 0;
   }
   scaleWarningDue_ = true;
-  ReadParameters();
+  // A refused field has been told and shows its kept value: nothing is computed.
+  if (ReadParameters() == 0) return 0;
   ShowParameters();
   if (detectorPage_ != nullptr) detectorPage_->PrepareScan();
   ++running_;

@@ -186,6 +186,8 @@ class TTestObjectFolder : public TBookMarkFolder,
   void MarkEverythingToCompute();
   void WarnScaleUndefined();
   void ApplyTtiSettings(const TTtiSettings &values, unsigned sections);
+  // An object in object space larger than the system's field is brought within it.
+  void KeepObjectWithinSystemField();
   std::string SystemDirectory() const;
 
   static TTestObjectFolder *current_;

@@ -1,5 +1,6 @@
 // The folder's settings file: reading it into the pages, writing them into it, Save As,
 // the default choices and the folder's help page.
+#include <cmath>
 #include <string>
 
 #include "foundation/helpers/path_parts.h"
@@ -7,6 +8,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/combo_box.h"
 #include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/image_size.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tti_pages.h"
@@ -186,6 +188,7 @@ void TTestObjectFolder::CmDefaultSettings() {
   if (settingsPage_ != nullptr && SelectEntry(settingsPage_, kSettingsSizeList, 1, kMatrixSizes))
     settingsPage_->ApplyMatrixSize();
   if (objectPage_ != nullptr) objectPage_->PutDefaultTtiSettings();
+  KeepObjectWithinSystemField();
   if (settingsPage_ != nullptr) {
     SelectEntry(settingsPage_, kSettingsScaleList, 0, kColorScales);
     SelectEntry(settingsPage_, kSettingsSpectrumList, 0, kSpectrumModes);
@@ -212,6 +215,19 @@ void TTestObjectFolder::CmDefaultSettings() {
   if (detectorPage_ != nullptr) detectorPage_->PutDefaultTtiSettings();
   state = kNothingComputed;
   ShowParameters();
+}
+
+// The default keeps the image field it finds, and that may have been made for another
+// purpose (a fine target in image space, a larger lens): an object larger than the field
+// the system is laid out for would be imaged far outside it, so it is brought within it.
+void TTestObjectFolder::KeepObjectWithinSystemField() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr || shared->ObjectSpaceCheck != 1) return;
+  const double largest = SystemObjectFieldInUnit(*system_, shared->UnitBtn, shared->Distance);
+  if (!(largest > 0.0) || std::fabs(shared->ObjectSize) <= largest) return;
+  shared->ObjectSize = largest;
+  if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
+  UpdateImageSize();
 }
 
 void TTestObjectFolder::CmHelp() {

@@ -288,7 +288,12 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     record.fileName = InTempDir((ideal ? "ideal" : "obj") + std::to_string(k) + ".img");
     record.wavelength = static_cast<float>(wavelength);
     record.weight = static_cast<float>(weight);
-    if (record.Write(raster) == 0) break;
+    if (record.Write(raster) == 0) {
+      // Told, or the picture would silently stay the old one.
+      MessageBox(window, "The raster file \"" + record.fileName + "\" cannot be written.", "Warning",
+                 MB_OK | MB_ICONEXCLAMATION);
+      break;
+    }
     spectra.data[k] = record;
     spectra.data[k].fileName = record.fileName + ".spc";
     ++written;

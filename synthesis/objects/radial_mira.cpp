@@ -3,6 +3,7 @@
 #include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/objects/object_rasters.h"
+#include "synthesis/objects/positive_field.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {
@@ -33,13 +34,16 @@ void TRadialMira::SetupWindow() {
 int TRadialMira::ReadParameters() {
   if (GetHandle() == nullptr) return 1;
   const std::int32_t former = strokes;
+  const bool taken = CheckPositiveField(*this, kRadialStrokesEdit, "N strokes");
+  if (!taken) binder->WriteOne(&strokes);
   binder->ReadAll();
   if (strokes != former) state = kNothingComputed;
+  // A fraction below 1 reads as no stroke at all.
   if (strokes < 1) {
     strokes = 1;
     ShowParameters();
   }
-  return 1;
+  return taken ? 1 : 0;
 }
 
 int TRadialMira::ShowParameters() {

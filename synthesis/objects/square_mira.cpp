@@ -1,9 +1,12 @@
 #include "synthesis/objects/square_mira.h"
 
+#include <string>
+
 #include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/object_rasters.h"
+#include "synthesis/objects/positive_field.h"
 #include "toolkit/binding/multi_edit.h"
 
 namespace {
@@ -43,13 +46,34 @@ void TSquareMira::SetupWindow() {
 int TSquareMira::ReadParameters() {
   if (GetHandle() == nullptr) return 1;
   const std::int32_t formerGroups = groups, formerMin = strokesMin, formerMax = strokesMax;
+  const struct {
+    int id;
+    const char *field;
+    std::int32_t *value;
+  } counts[] = {{kSquareGroupsEdit, "N group in row", &groups},
+                {kSquareStrokesMinEdit, "N strokes min", &strokesMin},
+                {kSquareStrokesMaxEdit, "N strokes max", &strokesMax}};
+  // Every refused box shows its value again; the first refusal is told.
+  std::string refusal;
+  for (const auto &count : counts) {
+    const std::string message = PositiveFieldRefusal(*this, count.id, count.field);
+    if (message.empty()) continue;
+    if (refusal.empty()) refusal = message;
+    binder->WriteOne(count.value);
+  }
   binder->ReadAll();
+  // Fractions below 1 read as none.
   if (groups < 1) groups = 1;
   if (strokesMin < 1) strokesMin = 1;
-  if (strokesMax < strokesMin) strokesMax = strokesMin;
-  if (groups != formerGroups || strokesMin != formerMin || strokesMax != formerMax)
-    state = kNothingComputed;
-  return 1;
+  if (strokesMax < strokesMin) {
+    if (refusal.empty()) refusal = "Parameter 'N strokes max' can not be less than 'N strokes min'!";
+    strokesMax = strokesMin;
+  }
+  if (groups != formerGroups || strokesMin != formerMin || strokesMax != formerMax) state = kNothingComputed;
+  if (refusal.empty()) return 1;
+  TellFieldRefusal(*this, refusal);
+  binder->WriteAll();
+  return 0;
 }
 
 int TSquareMira::ShowParameters() {

@@ -13,6 +13,7 @@
 #include "synthesis/objects/diffraction_point.h"
 #include "synthesis/objects/object_distance.h"
 #include "synthesis/objects/object_page_owner.h"
+#include "synthesis/objects/positive_field.h"
 #include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
 #include "toolkit/binding/multi_edit.h"
@@ -149,7 +150,7 @@ int TTestObjectParent::EnterPage() {
 }
 
 int TTestObjectParent::LeavePage() {
-  ReadObjectSize();
+  if (ReadObjectSize() == 0) return 0;
   const TTestImage *shared = GetTestImage();
   if (shared != nullptr && !(shared->fieldSize > 0.0)) {
     MessageBox(GetHandle(), "Parameter 'Size' can not be 0!", "Warning", kInformation);
@@ -211,8 +212,20 @@ int TTestObjectParent::ReadObjectSize() {
   if (shared == nullptr) return 1;
   const double formerDistance = shared->Distance;
   const double formerSize = sizeValue;
+  bool refused = false;
   // Without the window there are no boxes: the record's distance and size stand.
   if (GetHandle() != nullptr) {
+    // A refused box shows its value again, and the rest of the page is read as usual. A
+    // box still showing what the page put there is the page's value, not a typed one.
+    if (!CheckPositiveField(*this, kObjectSizeEdit, "Size", &formerSize)) {
+      binder_->WriteOne(&sizeValue);
+      refused = true;
+    }
+    if (!CheckPositiveField(*this, kObjectDistanceEdit, "Distance", &formerDistance)) {
+      distance = formerDistance;
+      binder_->WriteOne(&distance);
+      refused = true;
+    }
     binder_->ReadAll();
     // The box shows the size to six digits: an untouched box keeps the size it had.
     if (sizeValue == AsShown(formerSize)) sizeValue = formerSize;
@@ -222,14 +235,8 @@ int TTestObjectParent::ReadObjectSize() {
   }
   // The box shows the distance to six digits: an untouched box is the distance as it was,
   // not a request to move the system by its rounding.
-  bool changed = distance != AsShown(formerDistance) && distance != formerDistance;
-  if (!changed) {
-    distance = formerDistance;
-  } else if (!(distance >= 0.0)) {
-    MessageBox(GetHandle(), "The distance can not be negative!", "Warning", kInformation);
-    distance = formerDistance;
-    changed = false;
-  }
+  const bool changed = distance != AsShown(formerDistance) && distance != formerDistance;
+  if (!changed) distance = formerDistance;
   shared->Distance = distance;
   bool moved = false;
   if (changed && ObjectFinite() && PlaceObjectAt(*System(), distance) != 0) {
@@ -240,20 +247,28 @@ int TTestObjectParent::ReadObjectSize() {
     }
   }
   if (currentType == kObjectDisk) {
-    if (diffractionPoint_->GetHandle() != nullptr) diffractionPoint_->binder->ReadAll();
+    if (diffractionPoint_->GetHandle() != nullptr) {
+      const double formerField = fieldValue;
+      if (!CheckPositiveField(*diffractionPoint_, kDiffractionFieldEdit, "Field", &formerField)) {
+        diffractionPoint_->binder->WriteOne(&fieldValue);
+        refused = true;
+      }
+      diffractionPoint_->binder->ReadAll();
+    }
     shared->ObjectSize = fieldValue;
     if (owner_ != nullptr) owner_->UpdateImageSize();
     diffractionPoint_->diameterInUnit = sizeValue;
     diffractionPoint_->ReadParameters();
   } else {
-    if (TTestObjectDlg *object = ObjectDialog(currentType)) object->ReadParameters();
+    if (TTestObjectDlg *object = ObjectDialog(currentType); object != nullptr && object->ReadParameters() == 0)
+      refused = true;
     shared->ObjectSize = sizeValue;
     if (owner_ != nullptr) owner_->UpdateImageSize();
     sizeValue = shared->ObjectSize;
   }
   WriteEdits();
   if (moved && owner_ != nullptr) owner_->RefreshViews();
-  return 1;
+  return refused ? 0 : 1;
 }
 
 int TTestObjectParent::CurrentTypeIndex() {
@@ -307,7 +322,7 @@ void TTestObjectParent::ShowObject(bool colorMap) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  ReadObjectSize();
+  if (ReadObjectSize() == 0) return;
   const TTestImage *shared = GetTestImage();
   if (shared == nullptr) return;
   if (colorMap && !(shared->fieldSize > 0.0)) {

@@ -65,7 +65,9 @@ class TTestObjectParent : public TBookMarkDlg {
 
   // Values into the controls (ShowObjectSize) and back, applied (ReadObjectSize): a new
   // distance of a finite object moves the system with the undo step "Change object
-  // distance". Both answer 1.
+  // distance". A size, distance, field or count that is no number or not above zero is
+  // refused with a message naming it, and its box shows the value kept: ReadObjectSize
+  // then answers 0, else 1.
   int ShowObjectSize();
   int ReadObjectSize();
   // The list's selected index, -1 when none.

@@ -109,12 +109,23 @@ TEST_F(SpotWindow, SettingsAreBoundFieldsThatRefuseWhatIsNoWholeNumber) {
   EXPECT_EQ(settings.fieldSize, 120);
   EXPECT_EQ(settings.rayNumber, 400);
   EXPECT_EQ(window->Graph()->GetBitmapSize().cy, 120 + 30);
-  // A size below 1 keeps the record's value.
+  // A size or a ray number below 1 is refused by the field's name; the record keeps its
+  // values.
   auto *again = new TSpotSettings(window, &settings);
   ASSERT_TRUE(again->Create());
   again->SetDlgItemText(TSpotSettings::kFieldEdit, "0");
   again->SendMessage(WM_COMMAND, TSpotSettings::kApply, 0);
+  ASSERT_EQ(BoxCount(), 2U);
+  EXPECT_EQ(Boxes().boxes[1].text, "Size of field: 0 is no size; at least 1 pixel.");
   EXPECT_EQ(settings.fieldSize, 120);
+  again->SetDlgItemText(TSpotSettings::kFieldEdit, "90");
+  again->SetDlgItemText(TSpotSettings::kRaysEdit, "-5");
+  again->SendMessage(WM_COMMAND, IDOK, 0);
+  ASSERT_EQ(BoxCount(), 3U);
+  EXPECT_EQ(Boxes().boxes[2].text, "Ray number: -5 is no ray number; at least 1 ray.");
+  EXPECT_EQ(settings.fieldSize, 120);
+  EXPECT_EQ(settings.rayNumber, 400);
+  EXPECT_TRUE(again->IsWindow()) << "Ok keeps a refused dialog open";
   again->Destroy();
   delete again;
   if (dialog->IsWindow()) dialog->Destroy();

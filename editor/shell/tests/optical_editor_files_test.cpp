@@ -47,7 +47,9 @@ TEST_F(EditorFilesTest, AFailedOpenKeepsTheNameSoSavingCannotOverwriteTheChosenF
   files_.Choose({broken});
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   ASSERT_FALSE(answers_->boxes.empty());
-  EXPECT_NE(answers_->boxes.back().text.find("is marked as read-only"), std::string::npos);
+  // The reader's message, naming the file; no false read-only warning after it.
+  EXPECT_NE(answers_->boxes.back().text.find(broken), std::string::npos);
+  EXPECT_EQ(answers_->boxes.back().text.find("read-only"), std::string::npos);
   EXPECT_FALSE(editor.Files().LastOpenSucceeded());
   EXPECT_EQ(editor.System().name, triplet_);
   // The drawing commands are grey until an Open succeeds; New and Open never are.
@@ -141,8 +143,13 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
     EXPECT_EQ(editor.System().name, triplet_) << chosen;
     EXPECT_EQ(editor.System().SurfaceCount(), surfaces) << chosen;
     EXPECT_EQ(editor.System().Surface(1)->general.R, radius) << chosen;
-    ASSERT_FALSE(answers_->boxes.empty()) << chosen;
-    EXPECT_NE(answers_->boxes.back().text.find(chosen), std::string::npos) << chosen;
+    // One message each, and a true one: a file without a system says so, one that cannot
+    // be opened is named.
+    ASSERT_EQ(answers_->boxes.size(), 1u) << chosen;
+    if (chosen == empty)
+      EXPECT_EQ(answers_->boxes.back().text, "System is empty!");
+    else
+      EXPECT_NE(answers_->boxes.back().text.find(chosen), std::string::npos) << chosen;
     // Drawing and analyses wait for an Open that succeeds.
     EXPECT_TRUE(Grey(CM_ABERRATIONS)) << chosen;
   }
@@ -153,6 +160,37 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   EXPECT_EQ(editor.System().name, upper);
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+// A damaged file is refused by its reader, whose message names the fault; Open adds no
+// second one (the file is not read-only). A file read whole whose first undo snapshot
+// cannot be written is open, named and drawn, and the one message says what Undo lacks.
+TEST_F(EditorFilesTest, ADamagedFileAndAFailedUndoSnapshotEachGetTheirOneTrueMessage) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string damaged = Scratch("Systems/Damaged.os");
+  WriteText(damaged, "[Common]\nNsurf=3\n[Surfaces]\n{ R=10; Glass=\"n-bk7_schott\"; Dx=x; DextY=\n");
+  answers_->boxes.clear();
+  files_.Choose({damaged});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find(damaged), std::string::npos) << answers_->boxes[0].text;
+  EXPECT_EQ(answers_->boxes[0].text.find("read-only"), std::string::npos) << answers_->boxes[0].text;
+  EXPECT_EQ(editor.System().name, triplet_);
+
+  const std::string doublet = Scratch("Systems/Doublet.os");
+  std::filesystem::copy_file(ExamplePath("achromat.os"), doublet);
+  const std::string blocker = Scratch("Blocker");
+  WriteText(blocker, "a file\n");
+  const std::string temp = TempDir();
+  SetTempDir(blocker + "/tmp");
+  answers_->boxes.clear();
+  files_.Choose({doublet});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  SetTempDir(temp);
+  EXPECT_EQ(editor.System().name, doublet);
+  EXPECT_FALSE(Grey(CM_ABERRATIONS));
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find("cannot take its undo copies"), std::string::npos) << answers_->boxes[0].text;
 }
 
 // The system is set aside in the temporary directory while another is read; when that

@@ -88,4 +88,16 @@ TEST(TypedNumber, TheRefusalNamesTheFieldAndTheText) {
   EXPECT_EQ(RefusedNumberMessage("Weight", "   ", TNumberRead::Empty), "Weight: \"\" is not a number.");
 }
 
+TEST(TypedNumber, AFieldForPositiveNumbersRefusesZeroNegativesAndLetters) {
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "0.5"), "");
+  EXPECT_EQ(NonPositiveNumberMessage("Size", " 1e-12 "), "");
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "0"), "Parameter 'Size' can not be 0!");
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "-0,0"), "Parameter 'Size' can not be 0!");
+  // An empty box is no size either.
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "  "), "Parameter 'Size' can not be 0!");
+  EXPECT_EQ(NonPositiveNumberMessage("Step", "-2"), "Parameter 'Step' can not be negative!");
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "abc"), "Size: \"abc\" is not a number.");
+  EXPECT_EQ(NonPositiveNumberMessage("Size", "1e400"), "Size: \"1e400\" is out of range.");
+}
+
 }  // namespace

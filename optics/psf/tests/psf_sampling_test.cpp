@@ -89,6 +89,55 @@ TEST_F(PsfSampling, DiffractionNodesAreThoseOfRaysTracedOneByOne) {
   }
 }
 
+// A row of the grid mapped at once is the row's points mapped one by one, to the last bit:
+// on the axis (where one fan serves every side), off it in y and in z and both (where the
+// fans of either side differ), with the reach cutting the row, and for an image at
+// infinity.
+TEST_F(PsfSampling, PupilRowsAreTheirPointsOneByOne) {
+  TOpticalSystem system;
+  LoadTriplet(system);
+  constexpr int half = 24, columns = 2 * half;
+  const double fields[][2] = {{0.0, 0.0}, {14.0, 0.0}, {0.0, 14.0}, {-10.0, 12.0}};
+  for (int imageFinite : {1, 0}) {
+    system.info.ImageFinite = imageFinite;
+    for (const auto &field : fields) {
+      SCOPED_TRACE(testing::Message() << "field " << field[0] << ", " << field[1]
+                                      << (imageFinite ? "" : ", image at infinity"));
+      system.SolveChiefRay(field[0], field[1]);
+      TPupilDirectionMap map;
+      ASSERT_TRUE(map.Build(system, field[0], field[1], kPupilFanSteps));
+      const double dt = map.Reach() / (0.8 * half);
+      // The corners of the grid lie beyond this reach.
+      const double reach = 1.1 * half * dt;
+      int inside = 0, outside = 0;
+      for (int i = 0; i < columns; ++i) {
+        const double ty = (half - i) * dt;
+        double y[columns], z[columns], amplitude[columns];
+        map.PupilRow(ty, dt, half, reach, y, z, amplitude);
+        for (int c = 0; c < columns; ++c) {
+          const double tz = (c - half) * dt;
+          if (ty * ty + tz * tz > reach * reach) {
+            EXPECT_EQ(amplitude[c], -1.0) << "row " << i << " column " << c;
+            ++outside;
+            continue;
+          }
+          double expectY = 0.0, expectZ = 0.0, expectAmplitude = 0.0;
+          map.PupilPoint(ty, tz, expectY, expectZ, expectAmplitude);
+          const double got[3] = {y[c], z[c], amplitude[c]};
+          const double expected[3] = {expectY, expectZ, expectAmplitude};
+          EXPECT_EQ(std::memcmp(got, expected, sizeof got), 0)
+              << "row " << i << " column " << c << ": " << y[c] << " " << z[c] << " "
+              << amplitude[c] << " against " << expectY << " " << expectZ << " "
+              << expectAmplitude;
+          ++inside;
+        }
+      }
+      EXPECT_GT(inside, columns * columns / 2);
+      EXPECT_GT(outside, 0);
+    }
+  }
+}
+
 TEST_F(PsfSampling, GeometricRingsAreThoseOfRaysTracedOneByOne) {
   TOpticalSystem system;
   LoadTriplet(system);

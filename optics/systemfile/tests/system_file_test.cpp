@@ -198,6 +198,8 @@ TEST_F(SystemFileTest, SectionsTheReaderDoesNotKnowAreKeptByteForByte) {
   const std::string remark = "[Remark]\nA note the user wrote.\n  Indented line; with = signs\n";
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+  // A system without a remark of its own leaves the file's as it is.
+  system.remark.clear();
   const std::string path = Scratch("kept.os");
   WriteText(path, "[Common]\nNsurf=0\n\n" + config + remark);
   ASSERT_EQ(system.WriteFile(path.c_str()), 1);
@@ -653,3 +655,42 @@ TEST_F(SystemFileTest, RepairedValuesAreNamedWithTheirSurfaceAndKey) {
 }
 
 }  // namespace
+
+TEST_F(SystemFileTest, TheRemarkAndTheUsersNameGoWithTheSystemIntoAnotherFile) {
+  // The double Gauss names itself in "Name" and carries a remark of three lines. Read as
+  // the editor reads (the system is named by its path) and written to a new file, as Save
+  // as does: the new file keeps both, the path in "Name", the user's name in "Title".
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), kNameFromFileName), 1);
+  EXPECT_EQ(system.title, "Double Gauss 100 mm f/2.8");
+  const std::string shipped = ReadText(ExamplePath("double_gauss.os"));
+  const std::string remark = shipped.substr(shipped.find("[Remark]\n") + 9);
+  ASSERT_NE(remark.find("Six-element double Gauss"), std::string::npos);
+  EXPECT_EQ(system.remark, remark);
+
+  const std::string first = Scratch("first.os");
+  system.name = first;
+  ASSERT_EQ(system.WriteFile(first.c_str()), 1);
+  const std::string written = ReadText(first);
+  EXPECT_NE(written.find("Name=" + first + "\nTitle=Double Gauss 100 mm f/2.8\n"), std::string::npos) << written;
+  EXPECT_EQ(written.substr(written.find("[Remark]\n") + 9), remark);
+
+  // A file the program wrote reads and writes back byte for byte, with Save and Save as.
+  TOpticalSystem again;
+  ASSERT_EQ(again.ReadFile(first, kNameFromFileName), 1);
+  EXPECT_EQ(again.title, system.title);
+  ASSERT_EQ(again.WriteFile(first.c_str()), 1);
+  EXPECT_EQ(ReadText(first), written);
+  const std::string second = Scratch("second.os");
+  again.name = second;
+  ASSERT_EQ(again.WriteFile(second.c_str()), 1);
+  std::string expected = written;
+  expected.replace(expected.find(first), first.size(), second);
+  EXPECT_EQ(ReadText(second), expected);
+  // An older file whose "Name" is its path has no title.
+  TOpticalSystem old;
+  WriteText(Scratch("old.os"), "[Common]\nName=/somewhere/lens.os\nNsurf=0\n");
+  ASSERT_EQ(old.ReadFile(Scratch("old.os"), kNameFromFile), 1);
+  EXPECT_EQ(old.name, "/somewhere/lens.os");
+  EXPECT_EQ(old.title, "");
+}

@@ -59,7 +59,7 @@ class TTinyObjectPage final : public TBookMarkDlg, public TSynthesisObjectPage {
  public:
   explicit TTinyObjectPage(TTestObjectFolder &folder) : TBookMarkDlg(&folder, "TinyObjectPage") {}
   TWindow *PageWindow() override { return this; }
-  void ReadObjectSize() override {}
+  int ReadObjectSize() override { return 1; }
   void ShowObjectSize() override {}
   TTestObject *CurrentObject() override { return &object; }
   int CurrentType() const override { return 0; }

@@ -173,6 +173,33 @@ TEST_F(LightSourceObject, TheRastersAreTheImagesThroughTheSystemOnePerWavelength
   ASSERT_NE(image.picture, nullptr);
 }
 
+TEST_F(LightSourceObject, AComponentThatCannotBeWrittenIsToldAndOnlyTheWrittenOnesAreListed) {
+  OpenAtOneMetre();
+  Choose(kObjectLightSource);
+  ASSERT_EQ(Source().LoadSource(WriteLamp(Scratch("lamp.srl"))), 1);
+  SetDlgItemText(Source().GetHandle(), kSourceRaysEdit, "200");
+  // A directory where the second wavelength's raster goes: it cannot be written.
+  const std::string blocked = TempDir() + "/obj1.img";
+  std::filesystem::remove_all(blocked);
+  ASSERT_TRUE(std::filesystem::create_directory(blocked));
+  const std::size_t boxes = Boxes().boxes.size();
+  EXPECT_EQ(Source().Calculate(), 0);
+  std::filesystem::remove_all(blocked);
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "The raster file \"" + blocked + "\" cannot be written.");
+  // The object is not computed, and its tables hold the first wavelength's files alone.
+  EXPECT_EQ(Source().state, kNothingComputed);
+  ASSERT_EQ(RecordCount(Source().rasterFiles), 1);
+  EXPECT_EQ(Source().rasterFiles.data[0].fileName, TempDir() + "/obj0.img");
+  ASSERT_EQ(RecordCount(Source().frameFiles), 1);
+  EXPECT_EQ(Source().frameFiles.data[0].fileName, TempDir() + "/obj0.img.spc");
+  // With the way clear the next Calculate computes every wavelength.
+  EXPECT_EQ(Source().Calculate(), 1);
+  EXPECT_EQ(Source().state, kRastersWritten);
+  EXPECT_EQ(RecordCount(Source().rasterFiles), 3);
+  EXPECT_EQ(Boxes().boxes.size(), boxes + 1);
+}
+
 // The folder with the program's own pages, on the triplet with its object 1 m away.
 class LightSourceInFolder : public TFolderTestBase {
  protected:

@@ -56,7 +56,7 @@ class TDiscPage final : public TBookMarkDlg, public TSynthesisObjectPage {
  public:
   explicit TDiscPage(TTestObjectFolder &folder) : TBookMarkDlg(&folder, "DiscObjectPage") {}
   TWindow *PageWindow() override { return this; }
-  void ReadObjectSize() override {}
+  int ReadObjectSize() override { return 1; }
   void ShowObjectSize() override {}
   TTestObject *CurrentObject() override { return &object; }
   int CurrentType() const override { return 0; }

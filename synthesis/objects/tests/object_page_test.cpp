@@ -169,26 +169,26 @@ TEST_F(ObjectPage, TheDistanceBoxRoundingNeverMovesTheSystemAndNegativesAreRefus
   Type(kObjectDistanceEdit, "-2");
   page->ReadObjectSize();
   ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
-  EXPECT_EQ(Boxes().boxes.back().text, "The distance can not be negative!");
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'Distance' can not be negative!");
   EXPECT_EQ(system.GetSurfacePosition(1, 0, 1).x, first.x);
   EXPECT_TRUE(folder->undoSteps.empty());
   EXPECT_APPROX(Shown(kObjectDistanceEdit), 0.123457, kShownTolerance);
 }
 
-TEST_F(ObjectPage, AZeroSizeTakesTheRasterSideOrKeepsThePageAndTheColourMapAway) {
+TEST_F(ObjectPage, AZeroSizeIsRefusedAndKeepsThePageAndTheColourMapAway) {
   OpenOn("cooke_triplet.os");
-  // The folder gives a size of 0 the raster's own side: 64 x 0.1 mm at 0.8, 0.512 m.
-  Type(kObjectSizeEdit, "0");
+  Type(kObjectSizeEdit, "0.25");
   EXPECT_EQ(page->LeavePage(), 1);
-  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.512, kShownTolerance);
-  // Without a raster side there is no size to give.
-  image.pixelSize = 0.0;
+  // A size of 0 is refused, not replaced: the box shows the size kept.
   Type(kObjectSizeEdit, "0");
   const std::size_t boxes = Boxes().boxes.size();
   EXPECT_EQ(page->LeavePage(), 0);
   ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
   EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'Size' can not be 0!");
   EXPECT_EQ(Boxes().boxes.back().caption, "Warning");
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.25, kShownTolerance);
+  EXPECT_APPROX(image.ObjectSize, 0.25, kShownTolerance);
+  Type(kObjectSizeEdit, "0");
   Press(kObjectColorMapButton);
   EXPECT_EQ(Boxes().boxes.size(), boxes + 2);
   EXPECT_EQ(image.picture, nullptr);
@@ -226,19 +226,31 @@ TEST_F(ObjectPage, TheDiskTakesItsDiameterFromTheSizeBoxAndTheObjectSizeFromItsF
   char label[16];
   page->DiffractionPoint()->GetDlgItemText(kDiffractionUnitLabel, label, sizeof label);
   EXPECT_STREQ(label, "(m)");
-  // A diameter of 0 restores a tenth of the raster side, and shows it in the unit.
+  // A diameter of 0 is refused and the disc keeps its diameter.
   Type(kObjectSizeEdit, "0");
-  page->ReadObjectSize();
-  EXPECT_APPROX(page->DiffractionPoint()->diameter, 0.64, kShownTolerance);
-  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.064, kShownTolerance);
+  EXPECT_EQ(page->ReadObjectSize(), 0);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'Size' can not be 0!");
+  EXPECT_APPROX(page->DiffractionPoint()->diameter, 1.0, kShownTolerance);
+  EXPECT_APPROX(Shown(kObjectSizeEdit), 0.1, kShownTolerance);
+  // So is a field of 0, by its own name.
+  page->DiffractionPoint()->SetDlgItemText(kDiffractionFieldEdit, "0");
+  EXPECT_EQ(page->ReadObjectSize(), 0);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'Field' can not be 0!");
+  EXPECT_APPROX(image.ObjectSize, 0.64, kShownTolerance);
 }
 
-TEST_F(ObjectPage, BarTargetsCorrectTheirCountsAndDrawFromTheirBoxes) {
+TEST_F(ObjectPage, BarTargetsRefuseCountsBelowOneAndDrawFromTheirBoxes) {
   OpenOn("cooke_triplet.os");
   TRadialMira *radial = page->RadialMira();
   EXPECT_APPROX(Shown(kObjectSizeEdit), image.ObjectSize, kShownTolerance);
-  radial->state = kSpectraWritten;
+  // No strokes is refused by the field's name; the box shows the count kept.
   radial->SetDlgItemText(kRadialStrokesEdit, "0");
+  EXPECT_EQ(page->ReadObjectSize(), 0);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'N strokes' can not be 0!");
+  EXPECT_EQ(radial->strokes, 20);
+  EXPECT_EQ(DoubleFromControl(radial->GetDlgItem(kRadialStrokesEdit)), 20.0);
+  radial->state = kSpectraWritten;
+  radial->SetDlgItemText(kRadialStrokesEdit, "1");
   ASSERT_EQ(radial->Calculate(), 1);
   EXPECT_EQ(radial->strokes, 1);
   EXPECT_EQ(DoubleFromControl(radial->GetDlgItem(kRadialStrokesEdit)), 1.0);
@@ -252,12 +264,22 @@ TEST_F(ObjectPage, BarTargetsCorrectTheirCountsAndDrawFromTheirBoxes) {
   TSquareMira *square = page->SquareMira();
   EXPECT_EQ(square->groups, 1);
   EXPECT_EQ(square->strokesMin, 10);
-  square->SetDlgItemText(kSquareGroupsEdit, "0");
+  const std::size_t boxes = Boxes().boxes.size();
+  square->SetDlgItemText(kSquareGroupsEdit, "-1");
   square->SetDlgItemText(kSquareStrokesMinEdit, "8");
   square->SetDlgItemText(kSquareStrokesMaxEdit, "4");
-  ASSERT_EQ(square->Calculate(), 1);
+  EXPECT_EQ(square->ReadParameters(), 0);
+  // One message, for the first box refused.
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'N group in row' can not be negative!");
   EXPECT_EQ(square->groups, 1);
   EXPECT_EQ(square->strokesMax, 8);
+  EXPECT_EQ(DoubleFromControl(square->GetDlgItem(kSquareStrokesMaxEdit)), 8.0);
+  square->SetDlgItemText(kSquareStrokesMaxEdit, "4");
+  EXPECT_EQ(square->ReadParameters(), 0);
+  EXPECT_EQ(Boxes().boxes.back().text, "Parameter 'N strokes max' can not be less than 'N strokes min'!");
+  square->state = kNothingComputed;
+  ASSERT_EQ(square->Calculate(), 1);
   ASSERT_EQ(square->plane.cols, 64);
   // N = 64: group side 51, quadrant 25, margin 6; bars 51 x 0.25 / 8 = 1.59 -> 2 cells.
   EXPECT_EQ(square->plane.data[10 * 64 + 6 + 1], 0.0f);

@@ -35,3 +35,5 @@ Naper=5; Dentr=10
 { R=0; Glass="1.000000 "; DextY=40; }
 
 [Remark]
+The classic air-spaced triplet: focal length 50, entrance pupil 10, fields 0, 14
+and 20 degrees. The stop is the rear face of the negative lens.

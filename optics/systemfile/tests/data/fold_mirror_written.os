@@ -32,3 +32,5 @@ Naper=2; Dentr=20
 { R=0; Glass="1.000000 "; Dx=35; Dy=-27.5362; AlfaZ=90; DextY=20; }
 
 [Remark]
+The singlet of singlet.os with a plane mirror 20 behind it at 45 degrees: the
+focus lies 27.536 from the mirror along -y.

@@ -31,3 +31,5 @@ Naper=2; Dentr=3
 { R=0; Glass="1.000000 "; DextY=20; }
 
 [Remark]
+A polished N-BK7 rod 3 in diameter and 150 long: light entering its face is
+carried to the exit face by total internal reflection at the side wall.

@@ -1,0 +1,25 @@
+#pragma once
+// The test objects' sizes, distances and counts must be above zero: a typed text that is no
+// number, zero (an empty box reads as zero) or a negative number is refused with a message
+// naming the field, and the box is written back from the value it had. The boxes are read
+// through the one typed-number reader of the program, so they agree with every other
+// field on what a number is.
+
+#include <string>
+
+class TWindow;
+
+// The refusal of the text of the dialog's edit `id` (its message), "" when it is taken;
+// `shown` as below.
+std::string PositiveFieldRefusal(TWindow &dialog, int id, const std::string &field,
+                                 const double *shown = nullptr);
+// Tells a refusal in a "Warning" box owned by the dialog.
+void TellFieldRefusal(TWindow &dialog, const std::string &message);
+
+// Checks the text of the dialog's edit `id`; when it is refused, tells the user (a
+// "Warning" box owned by the dialog) and answers false, leaving the box to the caller to
+// write back. true when the text is a number above zero (or the dialog has no window).
+// With `shown`, a box that still holds that value as "%g" shows it is taken as it is: a
+// value the program put there (a distance of 0 read from the system) is not the user's.
+bool CheckPositiveField(TWindow &dialog, int id, const std::string &field,
+                        const double *shown = nullptr);
