@@ -144,7 +144,7 @@ void TShowPSF::CmViewAsGraph() {
   const bool real = RealChosen();
   std::string caption = mtf ? (real ? "Real MTF sections: " : "Ideal MTF sections: ")
                             : (real ? "Real concentration: " : "Ideal concentration: ");
-  caption += name;
+  caption += name + OfSystem();
   const POINT place = NextResultPlace(ResultOuterSize());
   auto *graph = new TGraph(ResultParent(), place.x, place.y, kGraphSide, kGraphSide, kGraphStyle,
                            RGB(0, 0, 0), nullptr);

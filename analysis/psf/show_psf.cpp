@@ -6,6 +6,7 @@
 
 #include "analysis/psf/psf_maths.h"
 #include "foundation/helpers/helpers.h"
+#include "foundation/helpers/path_parts.h"
 #include "imaging/color/color_image.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/testobject/synthesis_windows.h"
@@ -300,8 +301,13 @@ double TShowPSF::PixelStep() const {
 
 std::string TShowPSF::ResultTitle() const {
   const bool real = RealChosen();
-  if (MtfChosen()) return std::string(real ? "Real MTF: " : "Ideal MTF: ") + name;
-  return std::string(real ? "Real " : "Ideal ") + name;
+  if (MtfChosen()) return std::string(real ? "Real MTF: " : "Ideal MTF: ") + name + OfSystem();
+  return std::string(real ? "Real " : "Ideal ") + name + OfSystem();
+}
+
+std::string TShowPSF::OfSystem() const {
+  const std::string file = system_ != nullptr ? FileNameOfPath(system_->name) : std::string();
+  return file.empty() ? std::string() : " - " + file;
 }
 
 TWindow *TShowPSF::ResultParent() {

@@ -76,8 +76,12 @@ class TShowPSF : public TTestPSF {
   // The node interval of the PSF shown: the system's Discrete when the user gave one, else
   // the interval of the last run (0 before any run).
   double ShownInterval() const;
-  // "Real "/"Ideal " (PSF) or "Real MTF: "/"Ideal MTF: " before the object title.
+  // "Real "/"Ideal " (PSF) or "Real MTF: "/"Ideal MTF: " before the object title, and the
+  // system's file name after it: result windows outlive the window and the system they
+  // were computed for, so each says whose it is.
   std::string ResultTitle() const;
+  // " - <file name>" of the edited system, "" while it has none.
+  std::string OfSystem() const;
   // What "View as text" wrote last ("section.txt" under the temporary directory).
   std::string SectionFile() const;
   TGraph *LastSectionGraph() const { return lastGraph_; }

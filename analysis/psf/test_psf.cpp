@@ -23,7 +23,7 @@ constexpr COLORREF kGaugeColor = 128;
 constexpr int kComboTextSize = 50;
 
 const TDialogTemplate kTestPsfTemplate{
-    "TestPSF", WS_CHILD | WS_CAPTION, 0, 0, 220, 130, "PSF",
+    "TestPSF", WS_CHILD | WS_CAPTION, 0, 0, 220, 144, "PSF",
     {
         {"BUTTON", " Beam coordinate ", 0, BS_GROUPBOX, 6, 18, 208, 50},
         {"STATIC", "From project:", 0, SS_LEFT, 12, 30, 50, 9},
@@ -33,10 +33,11 @@ const TDialogTemplate kTestPsfTemplate{
         {"EDIT", "", kPsfYEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 66, 46, 50, 12},
         {"STATIC", "X", 0, SS_LEFT, 122, 48, 8, 9},
         {"EDIT", "", kPsfXEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 132, 46, 50, 12},
-        {"BUTTON", " PSF settings ", 0, BS_GROUPBOX, 6, 72, 208, 32},
-        {"STATIC", "", kPsfSettingsText, SS_LEFT, 12, 84, 196, 16},
-        {"BUTTON", "Color map", kPsfColorMapButton, BS_PUSHBUTTON | WS_TABSTOP, 60, 110, 50, 14},
-        {"BUTTON", "3D Plot", kPsf3DPlotButton, BS_PUSHBUTTON | WS_TABSTOP, 116, 110, 50, 14},
+        // The settings line breaks at its tabs into three lines, each shown whole.
+        {"BUTTON", " PSF settings ", 0, BS_GROUPBOX, 6, 72, 208, 46},
+        {"STATIC", "", kPsfSettingsText, SS_LEFT, 12, 84, 196, 30},
+        {"BUTTON", "Color map", kPsfColorMapButton, BS_PUSHBUTTON | WS_TABSTOP, 60, 124, 50, 14},
+        {"BUTTON", "3D Plot", kPsf3DPlotButton, BS_PUSHBUTTON | WS_TABSTOP, 116, 124, 50, 14},
     }};
 const TDialogRegistration kTestPsfRegistration(kTestPsfTemplate);
 

@@ -42,10 +42,3 @@ void TPupilSolves::KeepSolve(double fieldA, double fieldB, const TOpticalSystemI
     solve.exitPoint[k] = info.exitPupilPoint[k];
   }
 }
-
-TPupilSolvesLent::TPupilSolvesLent(TOpticalSystem &system, TPupilSolves &solves)
-    : system_(system), previous_(system.pupilSolves) {
-  system.pupilSolves = &solves;
-}
-
-TPupilSolvesLent::~TPupilSolvesLent() { system_.pupilSolves = previous_; }

@@ -9,6 +9,7 @@
 // it lends them to and the end of the loan may lend them.
 
 #include "optics/model/optical_system_information.h"
+#include "optics/pupils/lent_to_system.h"
 
 // The stop and its images as the stop search and the exit-pupil imaging find them.
 struct TStopImages {
@@ -52,18 +53,6 @@ class TPupilSolves {
   int count_ = 0;
 };
 
-class TOpticalSystem;
-
 // Lends pupil solves to a system's chief-ray solves for as long as it lives, and takes them
 // back.
-class TPupilSolvesLent {
- public:
-  TPupilSolvesLent(TOpticalSystem &system, TPupilSolves &solves);
-  ~TPupilSolvesLent();
-  TPupilSolvesLent(const TPupilSolvesLent &) = delete;
-  TPupilSolvesLent &operator=(const TPupilSolvesLent &) = delete;
-
- private:
-  TOpticalSystem &system_;
-  TPupilSolves *previous_;
-};
+using TPupilSolvesLent = TLentToSystem<TPupilSolves, &TOpticalSystem::pupilSolves>;

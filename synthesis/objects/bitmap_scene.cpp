@@ -93,8 +93,9 @@ RECT PlacedSelection(const RECT &old, int n, bool realMode, SIZE scene) {
 bool ComposeBitmapScene(TScenePicture &scene, SIZE size, const TScenePicture *background,
                         POINT backgroundAt, const TScenePicture *object, POINT objectAt) {
   if (!scene.Allocate(size.cx, size.cy)) return false;
-  if (background != nullptr && !background->Empty()) Place(scene, *background, backgroundAt, false);
-  if (object != nullptr && !object->Empty()) Place(scene, *object, objectAt, true);
+  const bool hasBackground = background != nullptr && !background->Empty();
+  if (hasBackground) Place(scene, *background, backgroundAt, false);
+  if (object != nullptr && !object->Empty()) Place(scene, *object, objectAt, hasBackground);
   return true;
 }
 

@@ -46,8 +46,10 @@ RECT PlacedSelection(const RECT &old, int n, bool realMode, SIZE scene);
 RECT OrderedSelection(const RECT &selection);
 
 // Composes what the scene window shows: black, the background picture at its place and the
-// object picture's pixels at objectAt, pure white ones left out (they let the scene show
-// through). false when the scene could not be allocated.
+// object picture's pixels at objectAt, pure white ones left out (they let the background
+// show through). Without a background picture there is nothing to let through: the object
+// picture is placed whole, white included, as it is drawn. false when the scene could not
+// be allocated.
 bool ComposeBitmapScene(TScenePicture &scene, SIZE size, const TScenePicture *background,
                         POINT backgroundAt, const TScenePicture *object, POINT objectAt);
 

@@ -32,8 +32,11 @@ constexpr COLORREF kObjectBackColor = RGB(255, 255, 255);
 // would change what is shown but not what is captured.
 constexpr DWORD kSceneStyle =
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | kGraphClientSize;
+// The object window is a bare picture with a one-pixel border of its own (hidden until its
+// menu shows it): a sizing frame would be the desktop's, a captioned frame round the
+// picture.
 constexpr DWORD kObjectStyle =
-    WS_POPUP | WS_VISIBLE | WS_THICKFRAME | kGraphClientSize | kGraphMenu | kGraphStretch;
+    WS_POPUP | WS_VISIBLE | WS_BORDER | kGraphClientSize | kGraphMenu | kGraphStretch;
 constexpr DWORD kCustomPictureStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU |
                                       WS_THICKFRAME | WS_MINIMIZEBOX | 0x8000u;
 constexpr float kPictureDynamicRange = 0.001f;
@@ -245,7 +248,9 @@ void TCustomObject::ShowPictures() {
                            outer.top - (client.y - (centre.y - object_.height / 2)),
                            outer.right - outer.left, outer.bottom - outer.top, true);
   if (TDC *memoryDc = objectWindow->GetDCs().second) objectDib_->Draw(*memoryDc, 0, 0);
-  objectWindow->SetTransparent(true);
+  // Its white lets a background picture through; over no background it is shown whole, as
+  // the capture takes it.
+  objectWindow->SetTransparent(!background_.Empty());
   objectWindow->onChanged = [this] { state = kNothingComputed; };
 }
 

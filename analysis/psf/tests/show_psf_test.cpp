@@ -135,7 +135,7 @@ TEST_F(PsfWindow, PlotShowsThePsfFileAndTheMtfIsOneAtItsCentre) {
   TShowPSF *page = folder->Page();
   ASSERT_EQ(page->Run().images.cols, 1);
   EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
-  EXPECT_EQ(Plots()[0]->GetWindowText(), "Real PSF (Y=0)");
+  EXPECT_EQ(Plots()[0]->GetWindowText(), "Real PSF (Y=0) - cooke_triplet.os");
   // With one wavelength the plot shows exactly the file's raster.
   Mem<float> file;
   ASSERT_EQ(page->Run().images.data[0].Read(file), 1);
@@ -150,11 +150,29 @@ TEST_F(PsfWindow, PlotShowsThePsfFileAndTheMtfIsOneAtItsCentre) {
   EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
   Press(kPsf3DPlotButton);
   ASSERT_EQ(Plots().size(), 2u);
-  EXPECT_EQ(Plots()[1]->GetWindowText(), "Real MTF: PSF (Y=0)");
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Real MTF: PSF (Y=0) - cooke_triplet.os");
   EXPECT_APPROX(GetTestImage()->raster.data[32 * 64 + 32], 1.0, kRasterTolerance);
   std::vector<float> imaginary(64 * 64);
   ASSERT_EQ(MtfFromPsf(64, file.data, imaginary.data()), 1);
   for (int p = 0; p < 64 * 64; ++p) ASSERT_NEAR(GetTestImage()->raster.data[p], file.data[p], 1e-5) << p;
+  folder->Destroy();
+  delete folder;
+}
+
+// Result windows stay when the window closes and another system is opened: each keeps the
+// name of the system it shows.
+TEST_F(PsfWindow, AResultWindowKeepsTheNameOfItsSystemWhenAnotherIsOpened) {
+  Open();
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(Plots().size(), 1u);
+  folder->Destroy();
+  delete folder;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), kNameFromFileName), 1);
+  Open();
+  Press(kPsf3DPlotButton);
+  ASSERT_EQ(Plots().size(), 2u);
+  EXPECT_EQ(Plots()[0]->GetWindowText(), "Real PSF (Y=0) - cooke_triplet.os");
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Real PSF (Y=0) - double_gauss.os");
   folder->Destroy();
   delete folder;
 }
@@ -204,7 +222,7 @@ TEST_F(PsfWindow, IdealPsfIsSymmetricWhereTheRealOneIsNotAndNeedsDiffraction) {
   Press(kPsf3DPlotButton);
   EXPECT_EQ(system.info.aberrationFree, 1);
   ASSERT_EQ(Plots().size(), 2u);
-  EXPECT_EQ(Plots()[1]->GetWindowText(), "Ideal PSF (Y=20)");
+  EXPECT_EQ(Plots()[1]->GetWindowText(), "Ideal PSF (Y=20) - cooke_triplet.os");
   EXPECT_LT(asymmetry(), 1e-3);
   // Without diffraction on the elements the PSF is always the real one.
   page->CheckDlgButton(kPsfDiffractionCheck, BST_UNCHECKED);
@@ -483,7 +501,7 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
   Press(CM_PSF_VIEW_AS_GRAPH);
   TGraph *graph = folder->Page()->LastSectionGraph();
   ASSERT_NE(graph, nullptr);
-  EXPECT_EQ(graph->GetWindowText(), "Real concentration: PSF (Y=0)");
+  EXPECT_EQ(graph->GetWindowText(), "Real concentration: PSF (Y=0) - cooke_triplet.os");
   test_kit::RunFor(20);
   int red = 0;
   const RECT client = graph->GetClientRect();
@@ -511,7 +529,7 @@ TEST_F(PsfWindow, TheButtonsMenuOffersTextAndGraph) {
   menus.ChooseId(CM_PSF_VIEW_AS_GRAPH);
   Press(kPsfSectionsButton);
   ASSERT_NE(folder->Page()->LastSectionGraph(), nullptr);
-  EXPECT_EQ(folder->Page()->LastSectionGraph()->GetWindowText(), "Real MTF sections: PSF (Y=0)");
+  EXPECT_EQ(folder->Page()->LastSectionGraph()->GetWindowText(), "Real MTF sections: PSF (Y=0) - cooke_triplet.os");
   folder->Destroy();
   delete folder;
 }

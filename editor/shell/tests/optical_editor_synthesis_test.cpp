@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "analysis/psf/show_psf.h"
+#include "analysis/psf/test_psf.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -8,6 +9,7 @@
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/detector_parameters.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/controls/combo_box.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_pages.h"
@@ -256,6 +258,51 @@ TEST_F(EditorSynthesisTest, AnUndoToAStateBeforeTheFolderOpenedKeepsTheLoan) {
   ASSERT_EQ(editor.System().info.Spectrum.cols, own.cols);
   for (int i = 0; i < own.cols; ++i)
     EXPECT_EQ(editor.System().info.Spectrum.data[i].lambda, own.data[i].lambda) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of a system that is let go: the synthesis folder's pictures and plots go with
+// the folder when another system is opened, and a result of the PSF and MTF window, which
+// stays on its own, keeps the name of the system it shows.
+TEST_F(EditorSynthesisTest, PicturesOfASystemThatIsLetGoCloseOrSayWhoseTheyAre) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  TShowPSFFolder *psf = editor.Launchers().PsfWindow();
+  ASSERT_NE(psf, nullptr);
+  psf->Page()->SendMessage(WM_COMMAND, kPsf3DPlotButton, 0);
+  TWindow *plot = nullptr;
+  for (TWindow *child : editor.GetChildren())
+    if (child->GetWindowText().rfind("Real PSF", 0) == 0) plot = child;
+  ASSERT_NE(plot, nullptr);
+  EXPECT_EQ(plot->GetWindowText(), "Real PSF (Y=0) - Cooke_Triplet.os");
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+
+  editor.SendMessage(WM_COMMAND, CM_IMAGE_SYNTHESIS);
+  TTestObjectFolder *folder = editor.Launchers().SynthesisWindow();
+  ASSERT_NE(folder, nullptr);
+  folder->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_NE(GetTestImage()->picture, nullptr);
+  const HWND picture = GetTestImage()->picture->GetHandle();
+  folder->SendMessage(WM_COMMAND, kFolder3DButton, 0);
+  HWND meanPlot = nullptr;
+  for (TWindow *child : folder->GetChildren())
+    if (child->GetWindowText().rfind("Image: ", 0) == 0 && child->GetHandle() != picture) meanPlot = child->GetHandle();
+  ASSERT_NE(meanPlot, nullptr);
+  ASSERT_TRUE(IsWindow(picture));
+
+  TScriptedFileDialog files;
+  files.Choose({ScratchExample("double_gauss.os", "Double_Gauss.os")});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_NE(editor.System().name.find("Double_Gauss.os"), std::string::npos);
+  EXPECT_EQ(editor.Launchers().SynthesisWindow(), nullptr);
+  EXPECT_FALSE(IsWindow(picture));
+  EXPECT_FALSE(IsWindow(meanPlot));
+  // The triplet's PSF plot is still on the screen, and says it is the triplet's.
+  ASSERT_TRUE(IsWindow(plot->GetHandle()));
+  EXPECT_NE(plot->GetWindowText().find("Cooke_Triplet.os"), std::string::npos);
 }
 
 }  // namespace

@@ -48,10 +48,10 @@ class TCheckBox : public TButton {
   void Toggle() { SetCheck(check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED); }
 
   void Paint(TDC &dc, bool erase, RECT &rect) override;
-
- protected:
   // The box (or circle) beside the text and where the text goes.
   void Layout(const RECT &client, RECT &box, RECT &text) const;
+
+ protected:
   // The label in the text rectangle, with the focus frame when the button has the focus.
   void PaintLabel(TDC &dc, const RECT &text, COLORREF textColor);
 };

@@ -66,6 +66,8 @@ void TStatic::Paint(TDC &dc, bool, RECT &) {
   if (type == SS_CENTER) format = DT_CENTER | DT_WORDBREAK;
   if (type == SS_RIGHT) format = DT_RIGHT | DT_WORDBREAK;
   if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP) format = DT_LEFT | DT_SINGLELINE;
+  // A static's tabs stand for stops of eight average characters, as a text window's do.
+  format |= DT_EXPANDTABS;
   SelectFont(dc);
   const std::string caption = GetWindowText();
   ControlText(dc, caption, text, format | ((GetStyle() & SS_NOPREFIX) ? DT_NOPREFIX : 0), colors.Text,

@@ -69,21 +69,34 @@ TextLine LayOutLine(const QString &text, const QFontMetrics &metrics, bool expan
   return line;
 }
 
-// Breaks a paragraph at blanks so that each line fits `maxWidth` (a word longer than the
-// width stays whole on its own line).
-QStringList BreakWords(const QString &paragraph, const QFontMetrics &metrics, int maxWidth) {
+// Breaks a paragraph at blanks and tabs so that each line fits `maxWidth` (a word longer
+// than the width stays whole on its own line). A line's width counts its tabs expanded
+// when they are; the blank or tab at a break is dropped.
+QStringList BreakWords(const QString &paragraph, const QFontMetrics &metrics, int maxWidth,
+                       bool expandTabs, int tabWidth) {
   QStringList lines;
-  const QStringList words = paragraph.split(QLatin1Char(' '));
   QString current;
-  for (const QString &word : words) {
-    const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
-    if (!current.isEmpty() && metrics.horizontalAdvance(candidate) > maxWidth) {
+  QString word;
+  QChar before;  // the separator in front of `word`
+  const auto place = [&] {
+    const QString candidate = current.isEmpty() ? word : current + before + word;
+    if (!current.isEmpty() && LayOutLine(candidate, metrics, expandTabs, tabWidth).width > maxWidth) {
       lines << current;
       current = word;
     } else {
       current = candidate;
     }
+  };
+  for (const QChar c : paragraph) {
+    if (c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
+      word += c;
+      continue;
+    }
+    place();
+    before = c;
+    word.clear();
   }
+  place();
   lines << current;
   return lines;
 }
@@ -262,7 +275,7 @@ int TDC::DrawText(const char *text, int length, RECT &rect, UINT format) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
       const int breakWidth = ImageRect(rect.left, rect.top, rect.right, rect.top + 1).width();
       qsizetype from = 0;
-      for (const QString &piece : BreakWords(paragraph, metrics, breakWidth)) {
+      for (const QString &piece : BreakWords(paragraph, metrics, breakWidth, expandTabs, tabWidth)) {
         const qsizetype at = std::max<qsizetype>(0, paragraph.indexOf(piece, from));
         noteMark(piece, paragraphStart + at);
         from = at + piece.size();

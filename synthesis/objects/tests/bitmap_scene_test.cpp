@@ -101,9 +101,11 @@ TEST(BitmapScene, TheObjectsWhitePixelsLetTheBackgroundThrough) {
   EXPECT_EQ(scene.Pixel(2, 3)[0], 200);
   EXPECT_EQ(scene.Pixel(3, 3)[0], 254);
   EXPECT_EQ(scene.Pixel(3, 3)[2], 255);
-  // An object half outside the scene is cut, not written past it.
+  // An object half outside the scene is cut, not written past it. With no background
+  // there is nothing for its white to let through: it is placed whole, white included.
   ASSERT_TRUE(ComposeBitmapScene(scene, SIZE{3, 3}, nullptr, POINT{}, &object, POINT{-1, 2}));
-  EXPECT_EQ(scene.Pixel(0, 2)[2], 0);
+  EXPECT_EQ(scene.Pixel(0, 2)[2], 255);
+  EXPECT_EQ(scene.Pixel(1, 2)[2], 0);
 }
 
 TEST(BitmapScene, OneRecordHoldsTheLuminanceScaledToTheBrightestCell) {

@@ -112,6 +112,16 @@ TEST_F(DeviceContextText, TabsExpandToStopsOfEightAverageCharacters) {
   RECT rect{0, 0, 0, 0};
   dc.DrawText("a\tb", -1, rect, DT_CALCRECT | DT_EXPANDTABS);
   EXPECT_EQ(rect.right, 8 * tm.tmAveCharWidth + dc.GetTextExtent("b").cx);
+  // Breaking words, a tab is a place to break as a blank is, and a line is measured with
+  // its tabs expanded: "aaaa\tbb" needs 8 + 2 characters, more than 9 allow.
+  const int charWidth = dc.GetTextExtent("a").cx;
+  ASSERT_EQ(charWidth, tm.tmAveCharWidth);  // a fixed-pitch face
+  RECT narrow{0, 0, 9 * charWidth, 0};
+  EXPECT_EQ(dc.DrawText("aaaa\tbb", -1, narrow, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS), 2 * tm.tmHeight);
+  EXPECT_EQ(narrow.right, 4 * charWidth);
+  RECT wide{0, 0, 10 * charWidth, 0};
+  EXPECT_EQ(dc.DrawText("aaaa\tbb", -1, wide, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS), tm.tmHeight);
+  EXPECT_EQ(wide.right, 10 * charWidth);
   dc.RestoreFont();
 }
 
