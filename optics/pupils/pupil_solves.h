@@ -37,13 +37,14 @@ class TPupilSolves {
   int imagedOnce = 0;
 
  private:
+  // The pupils of a field point, under the names the system's information gives them.
   struct TSolve {
     double fieldA = 0.0, fieldB = 0.0;
-    int stop = 0;
-    double entrancePoint[3] = {0.0, 0.0, 0.0};
-    double entranceDiameter = 0.0;
-    double exitPoint[3] = {0.0, 0.0, 0.0};
-    double exitDiameter = 0.0;
+    int stopIndex = 0;
+    double entrancePupilPoint[3] = {0.0, 0.0, 0.0};
+    double entrancePupilDiameter = 0.0;
+    double exitPupilPoint[3] = {0.0, 0.0, 0.0};
+    double exitPupilDiameter = 0.0;
   };
   // A merit pass solves the general field point and each beam's.
   static constexpr int kCapacity = 16;
