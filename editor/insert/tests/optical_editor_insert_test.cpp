@@ -258,22 +258,31 @@ namespace {
 
 using namespace insert_test;
 
-using PasteRoadTest = InsertShellTest;
+class PasteRoadTest : public InsertShellTest {
+ protected:
+  // The triplet with its first lens selected, as a click on it selects it, and copied.
+  TOpticalEditor &OpenWithTheFirstLensCopied() {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    EXPECT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+    double x = 0.0;
+    double y = 0.0;
+    ElementPoint(system, 0, x, y);
+    editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
+    EXPECT_EQ(system.selectedElement, 0);
+    editor.Edit().CmCopy();
+    EXPECT_NE(EditClipboard(), nullptr);
+    return editor;
+  }
+};
 
 TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
-  TOpticalEditor &editor = Open(triplet_);
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
   TSystemImage &system = editor.System();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  ASSERT_NE(EditClipboard(), nullptr);
   const int n = system.SurfaceCount();
-  double x = 0.0;
-  double y = 0.0;
-  ElementPoint(system, 0, x, y);
-  editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
-  ASSERT_EQ(system.selectedElement, 0);
   const double r1 = system.Surface(1)->general.R;
   const double r2 = system.Surface(2)->general.R;
-  editor.Edit().CmCopy();
-  ASSERT_NE(EditClipboard(), nullptr);
   const int undo = system.options.undoIndex;
   // Pasted behind the last element.
   double lastX = 0.0;
@@ -300,16 +309,10 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
 }
 
 TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOnOneGoesOn) {
-  TOpticalEditor &editor = Open(triplet_);
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
   TSystemImage &system = editor.System();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
-  const int n = system.SurfaceCount();
-  double x = 0.0;
-  double y = 0.0;
-  ElementPoint(system, 0, x, y);
-  editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
-  editor.Edit().CmCopy();
   ASSERT_NE(EditClipboard(), nullptr);
+  const int n = system.SurfaceCount();
   // Nothing selected when Paste starts.
   editor.Canvas()->SetSelectMode(false);
   system.ClearSelection();
