@@ -33,7 +33,7 @@ const TDialogTemplate kTestPsfTemplate{
         {"EDIT", "", kPsfYEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 66, 46, 50, 12},
         {"STATIC", "X", 0, SS_LEFT, 122, 48, 8, 9},
         {"EDIT", "", kPsfXEdit, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 132, 46, 50, 12},
-        // The settings line breaks at its tabs into three lines, each shown whole.
+        // The settings line's three lines, each shown whole.
         {"BUTTON", " PSF settings ", 0, BS_GROUPBOX, 6, 72, 208, 46},
         {"STATIC", "", kPsfSettingsText, SS_LEFT, 12, 84, 196, 30},
         {"BUTTON", "Color map", kPsfColorMapButton, BS_PUSHBUTTON | WS_TABSTOP, 60, 124, 50, 14},
@@ -284,9 +284,11 @@ int TTestPSF::ComputePSF() {
                                                           shared->pixelSize)
               ? 1
               : 0;
+      // One line each for the grid, diffraction and the holographic orders: at tab stops
+      // the parts would wrap wherever the numbers' widths put them.
       char line[192];
       std::snprintf(line, sizeof line,
-                    "Pixel number: %d, Discrete: %g\tDiffraction on elements: %s\t\tBounds of "
+                    "Pixel number: %d, Discrete: %g\nDiffraction on elements: %s\nBounds of "
                     "diffraction order in HOE's: %d",
                     nx, shared->pixelSize, system_->info.Difrac ? "Yes" : " No",
                     system_->info.hoeOrderCount);

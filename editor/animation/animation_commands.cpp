@@ -16,6 +16,7 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/window.h"
+#include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -68,6 +69,15 @@ bool TAnimationCommands::WaitWhilePaused(int command) {
     std::this_thread::sleep_for(kPausePoll);
   }
   return true;
+}
+
+void TAnimationCommands::BringPauseButtonToFront() {
+  // Shown through its command, so that the View menu's check follows.
+  TToolBarWnd *palette = frame_.EditTools().PaletteOf(CM_PAUSE_ANIMATION);
+  if (palette == nullptr || !palette->IsWindowVisible()) window_.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  palette = frame_.EditTools().PaletteOf(CM_PAUSE_ANIMATION);
+  if (palette != nullptr && palette->GetHandle() != nullptr)
+    palette->SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TAnimationCommands::CmPauseAnimation() {
@@ -185,6 +195,7 @@ void TAnimationCommands::CmLensAnimation() {
       return;
     }
     frame_.UpdateMenus();
+    BringPauseButtonToFront();
     while (frame_.IsCurrent() && frame_.EditTools().ButtonDown(CM_LENS_ANIMATION)) {
       ++animation_.stepCounter;
       if (animation_.stepCounter > animation_.cycleLength && animation_.Continuous == 0) {
@@ -280,6 +291,7 @@ bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
   animation_.stepCounter = 0;
   animation_.Continuous = file.common.Continuous;
   frame_.UpdateMenus();
+  BringPauseButtonToFront();
   // However the run ends, the running flag stays set until the end of the run has put the
   // system back from the run's undo step: every field the sweep changed comes back.
   while (frame_.IsCurrent() && frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION)) {

@@ -53,6 +53,8 @@ class TAnimationCommands final : public TScanAnimation {
   // creation and edited, a damaged one told. False when there is none to run.
   bool ReadLensAnimationFile(const std::string &fileName, TAnimationFile &file);
   bool WaitWhilePaused(int command);
+  // The tools palette, which holds the pause button, shown and put in front of the windows.
+  void BringPauseButtonToFront();
   bool RunBeamAnimation(int raysPerBeam);
 
   TEditorFrame &frame_;

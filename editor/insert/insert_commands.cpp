@@ -27,6 +27,8 @@ constexpr const char *kPlacementStatus =
     "Specify the previous element or surface, then - position of top of a new element";
 constexpr const char *kPlacementHelp =
     "       Select, please,\nthe preceding element or surface,\nand then set position of the new element";
+constexpr const char *kPickMissed =
+    "Select the preceding element first: click on it, then on the place of the new element (Esc cancels)";
 // The wait between two pumps of the placement, so that waiting costs no processor time.
 constexpr int kPumpPauseMs = 5;
 
@@ -82,11 +84,19 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   frame_.Queue().Enter();
   // The canvas notes every press in the system: a press shows itself by replacing this mark.
   frame_.System().lastPress = kNoPress;
-  // First the element to follow: the canvas's band holds it once it is picked.
+  // First the element to follow: the canvas's band holds it once it is picked. A press
+  // that meets no element is told at once, so the wait is never silent.
   while (!frame_.Canvas()->GetSelectMode()) {
     if (!frame_.Queue().Pump()) return EndPlacement(0);
+    if (Gone(frame_, window_)) return EndPlacement(0);
+    if (IsPress(frame_.System().lastPress) && !frame_.Canvas()->GetSelectMode()) {
+      frame_.System().lastPress = kNoPress;
+      MessageBeep(MB_SIMPLEBEEP);
+      if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPickMissed);
+    }
     Pause();
   }
+  if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
   int preceding = -1;
   if (frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
       frame_.System().selectedElement < frame_.System().ElementCount())

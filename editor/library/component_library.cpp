@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "document/system/system_image.h"
+#include "editor/settings/editor_settings.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/paths.h"
@@ -145,4 +146,8 @@ int TComponentLibrary::Take(int index, TSystemImage &target) {
     return Fail("The element " + Name(index) + " holds no surfaces");
   target.Assign(element, 1);
   return 1;
+}
+
+std::string LibraryFilePath(const std::string &programDirectory) {
+  return UserFilePath(programDirectory, kLibraryFileName);
 }

@@ -12,6 +12,14 @@
 
 class TSystemImage;
 
+// The library file's name.
+inline constexpr const char *kLibraryFileName = "elements.lct";
+
+// The library file the editor uses: the user's own "elements.lct" beside the settings file,
+// as an installed program's directory cannot be written; a user without one starts from a
+// copy of the one in the program directory, when there is one.
+std::string LibraryFilePath(const std::string &programDirectory);
+
 // Longest name of an element (the record file's name field).
 constexpr int kLibraryNameLength = 20;
 

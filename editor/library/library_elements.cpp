@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr const char *kLibraryFileName = "elements.lct";
-
 const TDialogTemplate kLibraryElementsDlg{
     "LibraryElements", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 210, 150,
     "Component library",
@@ -34,7 +32,7 @@ const TResponseTableEntry kLibraryElementsTable[] = {
 
 }  // namespace
 
-std::string DefaultLibraryPath() { return JoinPath(ProgramDir(), kLibraryFileName); }
+std::string DefaultLibraryPath() { return LibraryFilePath(ProgramDir()); }
 
 TLibraryElements::TLibraryElements(TWindow *owner, TSystemImage &system, const std::string &path)
     : TColorDlg(owner, "LibraryElements"), system_(system), path_(path.empty() ? DefaultLibraryPath() : path) {}

@@ -17,7 +17,7 @@ constexpr int kAddElementId = 403;
 constexpr int kDeleteElementId = 404;
 constexpr int kTakeElementId = 405;
 
-// The library file the editor uses: "elements.lct" in the program directory.
+// The library file the editor uses: LibraryFilePath of the program's directory.
 std::string DefaultLibraryPath();
 
 class TLibraryElements : public TColorDlg {

@@ -72,16 +72,20 @@ std::string UserSettingsDirectory() {
   return fs::is_directory(directory, error) ? directory : std::string();
 }
 
-std::string SettingsFilePath(const std::string &programDirectory) {
-  const std::string beside = Join(programDirectory, kSettingsFileName);
+std::string UserFilePath(const std::string &programDirectory, const char *name) {
+  const std::string beside = Join(programDirectory, name);
   const std::string userDirectory = UserSettingsDirectory();
   if (userDirectory.empty()) return beside;
-  const std::string own = Join(userDirectory, kSettingsFileName);
+  const std::string own = Join(userDirectory, name);
   if (!Exists(own) && Exists(beside)) {
     std::error_code error;
     fs::copy_file(beside, own, error);
   }
   return own;
+}
+
+std::string SettingsFilePath(const std::string &programDirectory) {
+  return UserFilePath(programDirectory, kSettingsFileName);
 }
 
 bool FastOpenRequested(const std::string &programDirectory) {

@@ -58,8 +58,12 @@ struct TEditorSettings {
 // ~/.config/korvex (made when missing). Empty when neither can be made.
 std::string UserSettingsDirectory();
 
-// The settings file to use: the user's; when it does not exist yet and the program
-// directory holds one (an installation's defaults), that one is copied there first.
+// A file of the user's own, named name, in the user's settings directory: when it does not
+// exist yet and the program directory holds one (an installation's defaults), that one is
+// copied there first. Without a settings directory, the one in the program directory.
+std::string UserFilePath(const std::string &programDirectory, const char *name);
+
+// The settings file to use (UserFilePath of "RodIru2Z.ini").
 std::string SettingsFilePath(const std::string &programDirectory);
 
 // Whether "fast_open.ini" stands beside the program or in the user's settings directory.

@@ -47,10 +47,3 @@ void TChiefRayAims::Clear() {
   count_ = 0;
   oldest_ = 0;
 }
-
-TChiefRayAimsLent::TChiefRayAimsLent(TOpticalSystem &system, TChiefRayAims &aims)
-    : system_(system), previous_(system.chiefRayAims) {
-  system.chiefRayAims = &aims;
-}
-
-TChiefRayAimsLent::~TChiefRayAimsLent() { system_.chiefRayAims = previous_; }

@@ -10,7 +10,7 @@
 // solve searches as without one. The system uses the aims only while they are lent to it
 // (TChiefRayAimsLent).
 
-class TOpticalSystem;
+#include "optics/pupils/lent_to_system.h"
 
 class TChiefRayAims {
  public:
@@ -51,14 +51,4 @@ class TChiefRayAims {
 };
 
 // Lends aims to a system's chief-ray solves for as long as it lives, and takes them back.
-class TChiefRayAimsLent {
- public:
-  TChiefRayAimsLent(TOpticalSystem &system, TChiefRayAims &aims);
-  ~TChiefRayAimsLent();
-  TChiefRayAimsLent(const TChiefRayAimsLent &) = delete;
-  TChiefRayAimsLent &operator=(const TChiefRayAimsLent &) = delete;
-
- private:
-  TOpticalSystem &system_;
-  TChiefRayAims *previous_;
-};
+using TChiefRayAimsLent = TLentToSystem<TChiefRayAims, &TOpticalSystem::chiefRayAims>;

@@ -2,6 +2,22 @@
 
 #include "optics/model/optical_system.h"
 
+namespace {
+
+// The pupils a solve leaves, from the system's information to a kept solve or back.
+template <class From, class To>
+void CopyPupils(const From &from, To &to) {
+  to.stopIndex = from.stopIndex;
+  to.entrancePupilDiameter = from.entrancePupilDiameter;
+  to.exitPupilDiameter = from.exitPupilDiameter;
+  for (int k = 0; k < 3; ++k) {
+    to.entrancePupilPoint[k] = from.entrancePupilPoint[k];
+    to.exitPupilPoint[k] = from.exitPupilPoint[k];
+  }
+}
+
+}  // namespace
+
 bool TPupilSolves::FindImages(TStopImages &images) const {
   if (!imagesKept_) return false;
   images = images_;
@@ -17,13 +33,7 @@ bool TPupilSolves::FindSolve(double fieldA, double fieldB, TOpticalSystemInforma
   for (int i = 0; i < count_; ++i) {
     const TSolve &solve = solves_[i];
     if (solve.fieldA != fieldA || solve.fieldB != fieldB) continue;
-    info.stopIndex = solve.stop;
-    info.entrancePupilDiameter = solve.entranceDiameter;
-    info.exitPupilDiameter = solve.exitDiameter;
-    for (int k = 0; k < 3; ++k) {
-      info.entrancePupilPoint[k] = solve.entrancePoint[k];
-      info.exitPupilPoint[k] = solve.exitPoint[k];
-    }
+    CopyPupils(solve, info);
     return true;
   }
   return false;
@@ -34,18 +44,5 @@ void TPupilSolves::KeepSolve(double fieldA, double fieldB, const TOpticalSystemI
   TSolve &solve = solves_[count_++];
   solve.fieldA = fieldA;
   solve.fieldB = fieldB;
-  solve.stop = info.stopIndex;
-  solve.entranceDiameter = info.entrancePupilDiameter;
-  solve.exitDiameter = info.exitPupilDiameter;
-  for (int k = 0; k < 3; ++k) {
-    solve.entrancePoint[k] = info.entrancePupilPoint[k];
-    solve.exitPoint[k] = info.exitPupilPoint[k];
-  }
+  CopyPupils(info, solve);
 }
-
-TPupilSolvesLent::TPupilSolvesLent(TOpticalSystem &system, TPupilSolves &solves)
-    : system_(system), previous_(system.pupilSolves) {
-  system.pupilSolves = &solves;
-}
-
-TPupilSolvesLent::~TPupilSolvesLent() { system_.pupilSolves = previous_; }

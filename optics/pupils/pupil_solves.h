@@ -9,6 +9,7 @@
 // it lends them to and the end of the loan may lend them.
 
 #include "optics/model/optical_system_information.h"
+#include "optics/pupils/lent_to_system.h"
 
 // The stop and its images as the stop search and the exit-pupil imaging find them.
 struct TStopImages {
@@ -36,13 +37,14 @@ class TPupilSolves {
   int imagedOnce = 0;
 
  private:
+  // The pupils of a field point, under the names the system's information gives them.
   struct TSolve {
     double fieldA = 0.0, fieldB = 0.0;
-    int stop = 0;
-    double entrancePoint[3] = {0.0, 0.0, 0.0};
-    double entranceDiameter = 0.0;
-    double exitPoint[3] = {0.0, 0.0, 0.0};
-    double exitDiameter = 0.0;
+    int stopIndex = 0;
+    double entrancePupilPoint[3] = {0.0, 0.0, 0.0};
+    double entrancePupilDiameter = 0.0;
+    double exitPupilPoint[3] = {0.0, 0.0, 0.0};
+    double exitPupilDiameter = 0.0;
   };
   // A merit pass solves the general field point and each beam's.
   static constexpr int kCapacity = 16;
@@ -52,18 +54,6 @@ class TPupilSolves {
   int count_ = 0;
 };
 
-class TOpticalSystem;
-
 // Lends pupil solves to a system's chief-ray solves for as long as it lives, and takes them
 // back.
-class TPupilSolvesLent {
- public:
-  TPupilSolvesLent(TOpticalSystem &system, TPupilSolves &solves);
-  ~TPupilSolvesLent();
-  TPupilSolvesLent(const TPupilSolvesLent &) = delete;
-  TPupilSolvesLent &operator=(const TPupilSolvesLent &) = delete;
-
- private:
-  TOpticalSystem &system_;
-  TPupilSolves *previous_;
-};
+using TPupilSolvesLent = TLentToSystem<TPupilSolves, &TOpticalSystem::pupilSolves>;

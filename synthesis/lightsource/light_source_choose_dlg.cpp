@@ -28,6 +28,9 @@ namespace {
 constexpr const char *kSourceFilter = "Light source (*.srl)|*.srl|";
 constexpr COLORREF kSourceBarColor = RGB(0, 255, 0);
 constexpr double kMetresPerMillimetre = 0.001;
+constexpr const char *kNoPixelSizeText =
+    "The image's pixel size is 0, so the light source's image has no scale.\n"
+    "Enter the object's size on the Object page, then compute again.";
 
 const TDialogTemplate kLightSourceChooseTemplate{
     "TestLightSourceChooseDlg", WS_CHILD, kObjectDialogX, kObjectDialogY, kObjectDialogWidth,
@@ -231,7 +234,11 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   const int n = SynthesisPixelCount();
   if (shared == nullptr || system == nullptr || n == 0 || system->SurfaceCount() < 2) return 0;
   const TSourceRaster grid{n, std::fabs(shared->pixelSize)};
-  if (!(grid.pixel > 0.0)) return 0;
+  if (!(grid.pixel > 0.0)) {
+    // Told, or the button would do nothing without a word.
+    MessageBox(GetHandle(), kNoPixelSizeText, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
   const int listed = system->info.WavelengthCount();
   const int components = listed > 0 ? listed : 1;
   TObjectPageOwner *pageOwner = Page() != nullptr ? Page()->Owner() : nullptr;

@@ -130,8 +130,9 @@ void TLightSourceSetupTypeDlg::SetupWindow() {
 }
 
 void TLightSourceSetupTypeDlg::BuildObjectTable(int n) {
-  // A source without objects to list shows one empty row under the headers.
-  const int listed = std::max(n - 1, 1);
+  // Object 0 is not listed: a source of one object or none shows the headers alone (a
+  // blank row there would look like an object, or a row to fill in, that is not).
+  const int listed = std::max(n - 1, 0);
   const int count = listed + 1;
   if (!objectNumbers_.Allocate(count, 1) || !objectNames_.Allocate(count, 1) ||
       !objectTemperatures_.Allocate(count, 1))

@@ -49,14 +49,13 @@ void TLightSourceZonesTable::Bind(int *numbers, double *z, double *az, double *a
 }
 
 TLightSourceObjectTable::TLightSourceObjectTable(TWindow *page, int placeholderId, int objects)
-    : TLightSourceTable(page, placeholderId, 2, std::max(objects, 1)) {}
+    : TLightSourceTable(page, placeholderId, 2, std::max(objects, 0)) {}
 
 void TLightSourceObjectTable::Bind(int *numbers, STRING *names, float *temperatures, int count) {
-  if (count > 0) {
-    BindCell(-1, "N", numbers, count, kCellInt, "%4d");
-    BindCell(0, "    Name Object    ", names, count, kCellString, "%s");
-    BindCell(1, " T(Kelvin) ", temperatures, count, kCellFloat, "%8g");
-  }
+  // Bound also without rows: the headers show.
+  BindCell(-1, "N", numbers, count, kCellInt, "%4d");
+  BindCell(0, "    Name Object    ", names, count, kCellString, "%s");
+  BindCell(1, " T(Kelvin) ", temperatures, count, kCellFloat, "%8g");
   Grid()->SetColumnReadOnly(0, true);
   Finish();
 }

@@ -39,7 +39,7 @@ class TLightSourceZonesTable final : public TLightSourceTable {
 // Objects 1 .. n - 1 (object 0 is not shown): "N", the read-only name, " T(Kelvin) ".
 class TLightSourceObjectTable final : public TLightSourceTable {
  public:
-  // objects: the objects shown (at least one row is made).
+  // objects: the objects shown, one row each (none: the headers alone).
   TLightSourceObjectTable(TWindow *page, int placeholderId, int objects);
   void Bind(int *numbers, STRING *names, float *temperatures, int count);
   // A right click on a temperature offers "Set for all objects" to the page.

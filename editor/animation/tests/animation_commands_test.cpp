@@ -11,6 +11,7 @@
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
 #include "synthesis/detectors/scan_animation.h"
+#include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/pump/message_queue.h"
 
 namespace {
@@ -296,6 +297,68 @@ TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {
   EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
+TEST_F(AnimationCommandsTest, AfterYesTheFirstCommandPlaysAndOneMoreStopsIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  // Yes, the editor closed: the beam sweeps at once with its button down, and the next
+  // command stops it, every field back.
+  answers_->QueueAnswer(IDYES);
+  bool seen = false;
+  std::vector<double> swept;
+  std::function<void(int)> watch = [&](int tries) {
+    QTimer::singleShot(1, [&, tries]() {
+      TSystemImage &system = editor.System();
+      if (system.options.beamAnimationRunning != 0 && system.info.AlfaM.cols * system.info.AlfaM.rows == 1 &&
+          editor.EditTools().ButtonDown(CM_BEAM_ANIMATION))
+        swept.push_back(system.info.AlfaM.data[0]);
+      if (swept.size() >= 3)
+        editor.PostMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+      else if (tries > 0)
+        watch(tries - 1);
+    });
+  };
+  CloseEditorWhenShown(editor, seen, [&]() { watch(5000); });
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  ASSERT_TRUE(seen);
+  ASSERT_GE(swept.size(), 3u);
+  EXPECT_NE(swept.front(), swept.back());
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(editor.System().options.beamAnimationRunning, 0);
+  EXPECT_EQ(editor.System().info.AlfaM.cols * editor.System().info.AlfaM.rows, 3);
+  // The command after that starts a run again, without asking.
+  const std::size_t asked = answers_->boxes.size();
+  swept.clear();
+  watch(5000);
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  EXPECT_GE(swept.size(), 3u);
+  EXPECT_EQ(answers_->boxes.size(), asked);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_BEAM_ANIMATION));
+  EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+}
+
+TEST_F(AnimationCommandsTest, ARunShowsTheToolsPaletteWithItsPauseButton) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n\n[Beam]\nBeam=0, 10; NStep=2\n");
+  TToolBarWnd *palette = editor.EditTools().PaletteOf(CM_PAUSE_ANIMATION);
+  ASSERT_NE(palette, nullptr);
+  // The user closed the palette.
+  editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  ASSERT_FALSE(palette->IsWindowVisible());
+  bool shownWhileRunning = false;
+  QTimer::singleShot(0, [&]() {
+    shownWhileRunning = editor.System().options.beamAnimationRunning != 0 && palette->IsWindowVisible();
+  });
+  editor.SendMessage(WM_COMMAND, CM_BEAM_ANIMATION);
+  EXPECT_EQ(editor.Animations().Animation().stepCounter, 5);
+  EXPECT_TRUE(shownWhileRunning);
+  EXPECT_TRUE(palette->IsWindowVisible());
+  EXPECT_TRUE(Checked(CM_TOOLS_PALETTE));
+  // A palette already shown stays shown: the run does not toggle it away.
+  WriteText(AnimationPath(), "[Common]\nContinuous=0;\n\n[Elem_0]\nPosZ=0, 1; dPosZ=0.5\n");
+  editor.SendMessage(WM_COMMAND, CM_LENS_ANIMATION);
+  EXPECT_TRUE(palette->IsWindowVisible());
+  EXPECT_TRUE(Checked(CM_TOOLS_PALETTE));
 }
 
 TEST_F(AnimationCommandsTest, TemplateAloneAnimatesNoElementAndADamagedFileIsRefused) {

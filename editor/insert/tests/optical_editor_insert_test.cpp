@@ -258,22 +258,31 @@ namespace {
 
 using namespace insert_test;
 
-using PasteRoadTest = InsertShellTest;
+class PasteRoadTest : public InsertShellTest {
+ protected:
+  // The triplet with its first lens selected, as a click on it selects it, and copied.
+  TOpticalEditor &OpenWithTheFirstLensCopied() {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    EXPECT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+    double x = 0.0;
+    double y = 0.0;
+    ElementPoint(system, 0, x, y);
+    editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
+    EXPECT_EQ(system.selectedElement, 0);
+    editor.Edit().CmCopy();
+    EXPECT_NE(EditClipboard(), nullptr);
+    return editor;
+  }
+};
 
 TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
-  TOpticalEditor &editor = Open(triplet_);
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
   TSystemImage &system = editor.System();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  ASSERT_NE(EditClipboard(), nullptr);
   const int n = system.SurfaceCount();
-  double x = 0.0;
-  double y = 0.0;
-  ElementPoint(system, 0, x, y);
-  editor.Canvas()->SelectAt(editor.Canvas()->WorldToDevice(x, y));
-  ASSERT_EQ(system.selectedElement, 0);
   const double r1 = system.Surface(1)->general.R;
   const double r2 = system.Surface(2)->general.R;
-  editor.Edit().CmCopy();
-  ASSERT_NE(EditClipboard(), nullptr);
   const int undo = system.options.undoIndex;
   // Pasted behind the last element.
   double lastX = 0.0;
@@ -297,6 +306,57 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
   EXPECT_EQ(system.options.undoIndex, undo + 1);
   EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOnOneGoesOn) {
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
+  TSystemImage &system = editor.System();
+  ASSERT_NE(EditClipboard(), nullptr);
+  const int n = system.SurfaceCount();
+  // Nothing selected when Paste starts.
+  editor.Canvas()->SetSelectMode(false);
+  system.ClearSelection();
+  double lastX = 0.0;
+  double lastY = 0.0;
+  ElementPoint(system, 2, lastX, lastY);
+  const double place = lastX + 12.0;
+  std::string missedText;
+  std::size_t beepsAfterMiss = 0;
+  bool stillWaiting = false;
+  // A press in the corner of the view meets nothing: a beep and a word in the status bar,
+  // and the placement still waits for its element.
+  const TViewWindow &view = system.viewWindow;
+  const double emptyX = view.xFrom + 0.05 * (view.xTo - view.xFrom);
+  const double emptyY = view.yFrom + 0.05 * (view.yTo - view.yFrom);
+  answers_->beeps.clear();
+  When([&editor] { return editor.Insertion().NewElementDown(); },
+       [&editor, emptyX, emptyY] { ClickWorld(editor, emptyX, emptyY); });
+  When([&] { return !answers_->beeps.empty(); }, [&] {
+    missedText = editor.StatusBar()->GetText();
+    beepsAfterMiss = answers_->beeps.size();
+    stillWaiting = editor.Insertion().NewElementDown() && !editor.Canvas()->GetSelectMode();
+    ClickWorld(editor, lastX, lastY);
+  });
+  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
+       [&editor, place] { ClickWorld(editor, place, 0.0); });
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; },
+       [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
+  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
+  const bool pasted = test_kit::RunUntil(
+      [&] { return system.SurfaceCount() == n + 2 && !editor.Insertion().NewElementDown(); }, kWaitMs);
+  // A placement left waiting is ended as Escape ends it, so that a failure cannot hang.
+  if (!pasted) {
+    editor.Queue().Leave(1);
+    test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
+  }
+  ASSERT_TRUE(pasted);
+  // The prompt came first, as a help box.
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes[0].caption, "Help");
+  EXPECT_EQ(beepsAfterMiss, 1u);
+  EXPECT_TRUE(stillWaiting);
+  EXPECT_EQ(missedText.rfind("Select the preceding element first", 0), 0u) << missedText;
+  EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 
 #include "editor/library/component_library.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
 #include "document/system/tests/editor_test_support.h"
 
 namespace {
@@ -113,6 +117,72 @@ TEST_F(ComponentLibraryTest, ARecordWithoutASystemIsRefusedOnTaking) {
   EXPECT_EQ(library.Take(0, target), 0);
   EXPECT_FALSE(library.ErrorText().empty());
   EXPECT_EQ(target.SurfaceCount(), surfaces);
+}
+
+// Sets an environment variable for the life of the object (unset: null), then puts it back.
+class TScopedEnvironment {
+ public:
+  TScopedEnvironment(const char *name, const char *value) : name_(name) {
+    if (const char *was = std::getenv(name)) kept_ = was;
+    if (value != nullptr)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~TScopedEnvironment() {
+    if (kept_)
+      ::setenv(name_, kept_->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+  TScopedEnvironment(const TScopedEnvironment &) = delete;
+  TScopedEnvironment &operator=(const TScopedEnvironment &) = delete;
+
+ private:
+  const char *name_;
+  std::optional<std::string> kept_;
+};
+
+TEST_F(ComponentLibraryTest, TheUsersLibraryLivesBesideTheSettingsAndStartsFromTheProgramsCopy) {
+  const std::string config = Scratch("config");
+  TScopedEnvironment xdg("XDG_CONFIG_HOME", config.c_str());
+  // An installation's library beside the program, with one element.
+  const std::string program = Scratch("program");
+  std::filesystem::create_directories(program);
+  const std::string shipped = program + "/elements.lct";
+  TSystemImage image;
+  OpenWithSelection(image, 1);
+  {
+    TComponentLibrary library;
+    ASSERT_EQ(library.Open(shipped), 1) << library.ErrorText();
+    ASSERT_EQ(library.Add("Shipped lens", image), 0) << library.ErrorText();
+  }
+  const auto size = [](const std::string &path) { return std::filesystem::file_size(path); };
+  const std::uintmax_t shippedSize = size(shipped);
+
+  // The user has none yet: the program's is read into the user's own, which takes the adds.
+  const std::string own = LibraryFilePath(program);
+  EXPECT_EQ(own, config + "/korvex/elements.lct");
+  {
+    TComponentLibrary library;
+    ASSERT_EQ(library.Open(own), 1) << library.ErrorText();
+    EXPECT_EQ(library.Names(), std::vector<std::string>{"Shipped lens"});
+    ASSERT_EQ(library.Add("My lens", image), 1) << library.ErrorText();
+  }
+  EXPECT_EQ(size(shipped), shippedSize);
+
+  // Once the user has one, it stays theirs: the program's is not read again.
+  EXPECT_EQ(LibraryFilePath(program), own);
+  {
+    TComponentLibrary library;
+    ASSERT_EQ(library.Open(own), 1) << library.ErrorText();
+    EXPECT_EQ(library.Names(), (std::vector<std::string>{"Shipped lens", "My lens"}));
+  }
+
+  // No settings directory at all: the program's own file.
+  TScopedEnvironment noXdg("XDG_CONFIG_HOME", nullptr);
+  TScopedEnvironment noHome("HOME", nullptr);
+  EXPECT_EQ(LibraryFilePath(program), shipped);
 }
 
 }  // namespace

@@ -297,6 +297,29 @@ TEST_F(EditorLaunchersTest, EveryLauncherIsAvailable) {
   return pending;
 }
 
+// The narcissus dialog's fields as it opens; then `text` is typed into the field `id` (0:
+// none) and the dialog closed.
+struct TNarcissusFields {
+  std::string angle, scanner, lowBand;
+};
+TNarcissusFields NarcissusFields(TOpticalEditor &editor, int id = 0, const char *text = nullptr) {
+  TNarcissusFields fields;
+  bool seen = false;
+  const auto answering = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
+    const auto field = [&dialog](int fieldId) {
+      char shown[128] = {};
+      dialog.GetDlgItemText(fieldId, shown, sizeof shown);
+      return std::string(shown);
+    };
+    fields = {field(TNarcissDlg::kMaxAngle), field(TNarcissDlg::kScanner), field(TNarcissDlg::kLambdaMin)};
+    if (id != 0) dialog.SetDlgItemText(id, text);
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
+  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
+  EXPECT_TRUE(seen);
+  return fields;
+}
+
 TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   const std::string scanner = ScratchExample("infrared_scanner.os", "infrared_scanner.os");
   TOpticalEditor &editor = Open(scanner);
@@ -307,7 +330,7 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   const double lastVertex = system.Surface(8)->general.vertex[1];
   const int step = system.options.undoIndex;
   bool seen = false;
-  std::string scannerText, lowBand, angleText;
+  std::string scannerText, lowBand;
   std::vector<std::string> labels;
   std::vector<std::vector<double>> cells;  // [row][scan position]
   const auto answering = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
@@ -357,45 +380,16 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
 
   // Opened again, the dialog shows what it was closed with: the scan angle, and a scanner
   // the user changed to the window's front face.
-  seen = false;
-  const auto again = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
-    char text[128] = {};
-    dialog.GetDlgItemText(TNarcissDlg::kMaxAngle, text, sizeof text);
-    angleText = text;
-    dialog.SetDlgItemText(TNarcissDlg::kScanner, "2");
-    dialog.PostMessage(WM_COMMAND, IDOK);
-  }, seen);
-  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
-  ASSERT_TRUE(seen);
-  EXPECT_EQ(angleText, "1");
-  seen = false;
-  const auto third = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
-    char text[128] = {};
-    dialog.GetDlgItemText(TNarcissDlg::kScanner, text, sizeof text);
-    scannerText = text;
-    dialog.PostMessage(WM_COMMAND, IDOK);
-  }, seen);
-  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
-  ASSERT_TRUE(seen);
-  EXPECT_EQ(scannerText, "2");
+  EXPECT_EQ(NarcissusFields(editor, TNarcissDlg::kScanner, "2").angle, "1");
+  EXPECT_EQ(NarcissusFields(editor).scanner, "2");
 
   // Another system opened takes its own scanner and band, and keeps the scan angle.
   ASSERT_EQ(editor.Files().LoadSystem(ScratchExample("germanium_ir_lens.os", "germanium_ir_lens.os"),
                                       kNameFromFileName),
             1);
-  seen = false;
-  const auto fourth = AnswerNarcissus(editor, [&](TNarcissDlg &dialog) {
-    char text[128] = {};
-    dialog.GetDlgItemText(TNarcissDlg::kMaxAngle, text, sizeof text);
-    angleText = text;
-    dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, text, sizeof text);
-    lowBand = text;
-    dialog.PostMessage(WM_COMMAND, IDOK);
-  }, seen);
-  editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
-  ASSERT_TRUE(seen);
-  EXPECT_EQ(angleText, "1");
-  EXPECT_EQ(lowBand, "8");
+  const TNarcissusFields other = NarcissusFields(editor);
+  EXPECT_EQ(other.angle, "1");
+  EXPECT_EQ(other.lowBand, "8");
   EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 2);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
 
@@ -126,6 +127,25 @@ TEST_F(FunctionsDlg, TextThatIsNoNumberIsRefusedByNameAndNothingIsStoredUntilMen
   EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Weight, 0.25);
   EXPECT_EQ(set.Record(0, 1)->Ybeam, 0.75);  // 45 arc minutes
   EXPECT_EQ(set.Record(0, 0)->NrayInBeam, 5);
+}
+
+TEST_F(FunctionsDlg, LettersTypedAsARequiredValueAreRefusedNamingTheCell) {
+  // Typed into the focal length's Required cell as a user types, then Ok.
+  TWinTableEdit &grid = *dlg->FunctionsTable()->Grid();
+  grid.SetCurrentCell(0, 0);
+  TCellEdit &editor = *grid.Editor();
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, 2000));
+  const double target = set.Record(0, 0)->Focus.data[0].Target;
+  test_kit::PostText(editor, "abc");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "abc"; }, 2000));
+  Command(IDOK);
+  EXPECT_TRUE(dlg->IsWindow());
+  ASSERT_EQ(Boxes().boxes.size(), 1U);
+  EXPECT_EQ(Boxes().boxes[0].text, "Required in row Foc.length: \"abc\" is not a number.");
+  EXPECT_EQ(set.Record(0, 0)->Focus.data[0].Target, target);
+  EXPECT_EQ(grid.CurrentRow(), 0);
+  EXPECT_EQ(grid.CurrentColumn(), 0);
 }
 
 TEST_F(FunctionsDlg, TheTablesAreBoundTablesWithoutARowMenuAndTheFieldsShowInBlue) {

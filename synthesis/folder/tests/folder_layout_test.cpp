@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,6 +158,8 @@ TEST_F(FolderLayout, ThePsfPagesSettingsLineShowsWholeOnceThePsfIsComputed) {
   EXPECT_NE(text.find("Pixel number: "), std::string::npos) << text;
   EXPECT_NE(text.find("Diffraction on elements: "), std::string::npos) << text;
   EXPECT_NE(text.find("Bounds of diffraction order in HOE's: "), std::string::npos) << text;
+  // Three lines, whatever the numbers' widths.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
   Check("PSF page");
 }
 

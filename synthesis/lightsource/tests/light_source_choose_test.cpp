@@ -200,6 +200,29 @@ TEST_F(LightSourceObject, AComponentThatCannotBeWrittenIsToldAndOnlyTheWrittenOn
   EXPECT_EQ(Boxes().boxes.size(), boxes + 1);
 }
 
+TEST_F(LightSourceObject, AnImageWithoutPixelSizeIsToldWithWhatToDo) {
+  OpenAtOneMetre();
+  Choose(kObjectLightSource);
+  ASSERT_EQ(Source().LoadSource(WriteLamp(Scratch("lamp.srl"))), 1);
+  SetDlgItemText(Source().GetHandle(), kSourceRaysEdit, "200");
+  image.pixelSize = 0.0;
+  const std::size_t boxes = Boxes().boxes.size();
+  EXPECT_EQ(Source().Calculate(), 0);
+  ASSERT_EQ(Boxes().boxes.size(), boxes + 1);
+  EXPECT_NE(Boxes().boxes.back().text.find("pixel size is 0"), std::string::npos) << Boxes().boxes.back().text;
+  EXPECT_NE(Boxes().boxes.back().text.find("Enter the object's size"), std::string::npos);
+  EXPECT_EQ(Source().state, kNothingComputed);
+  // Its picture says so too rather than opening nothing.
+  image.picture = nullptr;
+  Source().ShowColorImage();
+  EXPECT_EQ(Boxes().boxes.size(), boxes + 2);
+  EXPECT_EQ(image.picture, nullptr);
+  // With a pixel size the same source computes.
+  image.pixelSize = 0.01;
+  EXPECT_EQ(Source().Calculate(), 1);
+  EXPECT_EQ(Boxes().boxes.size(), boxes + 2);
+}
+
 // The folder with the program's own pages, on the triplet with its object 1 m away.
 class LightSourceInFolder : public TFolderTestBase {
  protected:

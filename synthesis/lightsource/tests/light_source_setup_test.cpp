@@ -104,6 +104,14 @@ TEST_F(LightSourceSetup, ANewFolderIsSolidWithItsFiveTabsAndTheTypeOpensTheLimit
   EXPECT_EQ(folder.Entry(2)->enabled, 0);
   EXPECT_TRUE(folder.TypePage()->ObjectTable()->IsWindowVisible());
   EXPECT_FALSE(folder.TypePage()->ZonesTable()->IsWindowVisible());
+  // A new source has no objects: the table shows its headers and no row that would look
+  // like one, and reading it gives the source none.
+  TWinTableEdit &objectCells = *folder.TypePage()->ObjectTable()->Grid();
+  EXPECT_EQ(objectCells.Rows(), 0);
+  EXPECT_EQ(objectCells.Columns(), 2);
+  ASSERT_EQ(folder.ReadAll(), 1);
+  EXPECT_EQ(folder.Source().ObjectNames.Cells(), 0);
+  EXPECT_EQ(folder.Source().ObjectTemperatures.Cells(), 0);
   ChooseKind(0);
   EXPECT_EQ(folder.Entry(1)->enabled, 1);
   EXPECT_EQ(folder.Entry(2)->enabled, 0);
