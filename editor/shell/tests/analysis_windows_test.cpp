@@ -15,9 +15,11 @@
 #include "imaging/pictures/picture_tune.h"
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/testobject/test_image.h"
+#include "platform/gui/controls/combo_box.h"
 #include "platform/gui/windows/screen.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/tests/folder_test_support.h"
+#include "toolkit/graph/c_graph.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/plot3d/graphics3d.h"
 
@@ -35,6 +37,8 @@ constexpr int kResultClient = 384;
 constexpr SIZE kRowSection{360, 180};
 constexpr SIZE kColumnSection{200, 360};
 constexpr SIZE kReport{560, 360};
+// The aberration window's frames and gaps around and between its two fans.
+constexpr int kAberrationsMargin = 20;
 
 class AnalysisWindowsTest : public EditorShellTest {
  protected:
@@ -94,7 +98,21 @@ TEST_F(AnalysisWindowsTest, EachWindowOpensReadableOnTheScreenBelowTheEditorsMen
 
   editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
   ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
-  ExpectReadable(*editor.Launchers().AberrationsWindow(), kAberrations, "aberrations");
+  TShowEasyAberrationsDlg &aberrations = *editor.Launchers().AberrationsWindow();
+  ExpectReadable(aberrations, kAberrations, "aberrations");
+  // Grown from its template, it lays its children out anew inside the larger client: the
+  // two fans share its width and the beam list stays within it.
+  const RECT window = aberrations.GetWindowRect();
+  const RECT list = aberrations.BeamList()->GetWindowRect();
+  EXPECT_GE(list.left, window.left);
+  EXPECT_LE(list.right, window.right);
+  EXPECT_LE(list.bottom, window.bottom);
+  for (int side : {0, 1}) {
+    const RECT graph = aberrations.Graph(side)->GetWindowRect();
+    EXPECT_GE(graph.left, window.left) << side;
+    EXPECT_LE(graph.right, window.right) << side;
+    EXPECT_GE(graph.right - graph.left, kAberrations.cx / 2 - kAberrationsMargin) << side;
+  }
 
   editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
   TSpotDiagram *spot = editor.Launchers().SpotWindow();
