@@ -35,6 +35,8 @@ constexpr int kWavelengthRampFirst = 9;
 constexpr int kWavelengthRampLast = 13;
 // Where a stored left or top that lies off the screen is put.
 constexpr int kFallbackPlace = 100;
+// The smallest window in which both fans and their scales read well.
+constexpr SIZE kReadableWindow{640, 420};
 
 const TDialogTemplate kAberrationsTemplate{
     "EasyAberrationsDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
@@ -194,6 +196,8 @@ void TShowEasyAberrationsDlg::SetupWindow() {
   CheckMenuItem(GetMenu(GetHandle()), run_.ViewMode, MF_BYCOMMAND | MF_CHECKED);
   setupWindow_ = GetWindowRect();
   setupClient_ = GetClientRect();
+  // The children stand where the template put them: a new size moves them from there.
+  lastClient_ = setupClient_;
   PlaceOnScreen();
   lastClient_ = GetClientRect();
   CmView(run_.ViewMode);
@@ -202,15 +206,21 @@ void TShowEasyAberrationsDlg::SetupWindow() {
 void TShowEasyAberrationsDlg::PlaceOnScreen() {
   const int setupWidth = setupWindow_.right - setupWindow_.left;
   const int setupHeight = setupWindow_.bottom - setupWindow_.top;
-  // A stored size below the set-up size is not taken: the set-up size is the minimum.
+  // A stored size below the set-up size is not taken, and the window opens no smaller
+  // than reads well, clear of the editor's menu bar.
   const int wide = std::max(settings_.position[2], setupWidth);
   const int high = std::max(settings_.position[3], setupHeight);
-  int left = std::max(settings_.position[0], 0), top = std::max(settings_.position[1], 0);
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  if (left + wide > screenWidth) left = std::max(screenWidth - wide, 0);
-  if (top + high > screenHeight) top = std::max(screenHeight - high, 0);
-  SetWindowPos(nullptr, left, top, wide, high, SWP_NOZORDER | SWP_NOREDRAW);
-  if (wide != setupWidth || high != setupHeight) Relayout();
+  // The readable size, as far as the screen holds it, is also the least the user can
+  // shrink the window to.
+  const RECT floor = PlaceReadable(GetParentO(), setupWindow_, kReadableWindow);
+  setupClient_.right += floor.Width() - setupWidth;
+  setupClient_.bottom += floor.Height() - setupHeight;
+  const RECT stored{settings_.position[0], settings_.position[1], settings_.position[0] + wide,
+                    settings_.position[1] + high};
+  const RECT placed = PlaceReadable(GetParentO(), stored, kReadableWindow);
+  SetWindowPos(nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
+               SWP_NOZORDER | SWP_NOREDRAW);
+  if (placed.right - placed.left != setupWidth || placed.bottom - placed.top != setupHeight) Relayout();
 }
 
 void TShowEasyAberrationsDlg::UpdateLabels() {

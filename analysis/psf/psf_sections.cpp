@@ -29,13 +29,15 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr int kGraphSide = 256;
+constexpr int kGraphSide = 384;
 constexpr int kSystemFontHeight = 16;
 constexpr double kAxisFontShare = 0.6;
 constexpr double kTopOfEnergy = 1.05;
 constexpr DWORD kGraphStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                               WS_VISIBLE | kGraphClientSize | kGraphStretch;
 constexpr double kReportPage = 4.0;
+// The report's window: its table's columns whole in the report font.
+constexpr SIZE kReportWindow{600, 440};
 
 int AskWithDialog(TWindow *owner, double *step) {
   TStepSectionsDlg dialog(owner, step);
@@ -125,8 +127,9 @@ void TShowPSF::CmViewAsText() {
     std::remove(fresh.c_str());
     return;
   }
+  const POINT place = NextResultPlace(kReportWindow);
   auto *editor = new TTextEditor(ResultParent(), mtf ? "MTF sections" : "Concentration", nullptr,
-                                 path.c_str());
+                                 path.c_str(), place.x, place.y, kReportWindow.cx, kReportWindow.cy);
   editor->SetFontFrom(TOFont(kFaceCourierNew, 9, 0, true));
   editor->SetPageParams(kReportPage);
   editor->SetTitle(mtf ? "MTF sections" : "Energy concentration");
@@ -142,7 +145,7 @@ void TShowPSF::CmViewAsGraph() {
   std::string caption = mtf ? (real ? "Real MTF sections: " : "Ideal MTF sections: ")
                             : (real ? "Real concentration: " : "Ideal concentration: ");
   caption += name + OfSystem();
-  const POINT place = NextResultPlace();
+  const POINT place = NextResultPlace(ResultOuterSize());
   auto *graph = new TGraph(ResultParent(), place.x, place.y, kGraphSide, kGraphSide, kGraphStyle,
                            RGB(0, 0, 0), nullptr);
   if (!graph->Create()) {

@@ -30,7 +30,8 @@ namespace {
 constexpr double kPlotAxisShare = 0.25;
 constexpr int kPlotKind = 1;
 constexpr int kPlotQuality = 128;
-constexpr int kResultSide = 256;
+// The client side of a result window: a 64-node grid at six pixels a node, which reads well.
+constexpr int kResultSide = 384;
 constexpr int kSizeCount = 6;
 constexpr int kSmallestSize = 64;
 constexpr int kInitialColorMode = 17;
@@ -315,17 +316,21 @@ TWindow *TShowPSF::ResultParent() {
   return window != nullptr ? window : folder_;
 }
 
-POINT TShowPSF::NextResultPlace() {
+POINT TShowPSF::NextResultPlace(SIZE outer) {
   TTestImage *shared = GetTestImage();
   const int step = GetSystemMetrics(SM_CYCAPTION);
   const int k = shared != nullptr ? shared->NextCascade() : 0;
   const RECT place = folder_ != nullptr ? folder_->GetWindowRect() : RECT{};
-  // Kept where a result window, its frame and caption stay wholly on the screen.
-  const int outer = kResultSide + 2 * step;
-  const int right = std::max(0, GetSystemMetrics(SM_CXSCREEN) - outer);
-  const int bottom = std::max(0, GetSystemMetrics(SM_CYSCREEN) - outer);
-  return POINT{std::clamp(static_cast<int>(place.right) + k * step, 0, right),
-               std::clamp(static_cast<int>(place.top) + k * step, 0, bottom)};
+  // Kept wholly on the screen and clear of the editor's menu bar.
+  const int left = static_cast<int>(place.right) + k * step, top = static_cast<int>(place.top) + k * step;
+  const RECT placed = PlaceReadable(folder_, RECT{left, top, left + outer.cx, top + outer.cy}, outer);
+  return POINT{placed.left, placed.top};
+}
+
+SIZE TShowPSF::ResultOuterSize() {
+  // The client with its frame, caption and menu.
+  const int outer = kResultSide + 2 * GetSystemMetrics(SM_CYCAPTION);
+  return SIZE{outer, outer};
 }
 
 void TShowPSF::ShowGraph() {
@@ -337,7 +342,7 @@ void TShowPSF::ShowGraph() {
     WarnNothingToShow(folder_ != nullptr ? folder_->GetHandle() : nullptr);
     return;
   }
-  const POINT place = NextResultPlace();
+  const POINT place = NextResultPlace(ResultOuterSize());
   const int caption = GetSystemMetrics(SM_CYCAPTION);
   const int plotWidth = kResultSide + caption - GetSystemMetrics(SM_CXFRAME);
   const int plotHeight = kResultSide + caption - GetSystemMetrics(SM_CYFRAME);
@@ -365,7 +370,7 @@ void TShowPSF::ShowColorImage() {
     return;
   }
   if (ClearedSharedColorImage(*shared) == nullptr) return;
-  const POINT place = NextResultPlace();
+  const POINT place = NextResultPlace(ResultOuterSize());
   TColorImage &color = *shared->colorImage;
   SetWaitCursor();
   float shortest = 1e20f, longest = -1e20f;

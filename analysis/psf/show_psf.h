@@ -107,8 +107,10 @@ class TShowPSF : public TTestPSF {
   void ApplyRealRule();
   // Prepares the summed raster for the sections views: 0 when busy or nothing was made.
   int PrepareSummedRaster();
-  // Where the next result window goes (the cascade right of the folder) and its parent.
-  POINT NextResultPlace();
+  // Where the next result window of this outer size goes (the cascade right of the
+  // folder), and its parent.
+  POINT NextResultPlace(SIZE outer);
+  static SIZE ResultOuterSize();
   TWindow *ResultParent();
 
   // Offers a larger grid when the blur would wrap round this one; the size list follows.

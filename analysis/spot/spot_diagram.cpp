@@ -25,7 +25,8 @@ namespace {
 
 // The spot diagram topic of the program's help file.
 
-constexpr int kDefaultFieldSize = 60;
+// A cell in which a spot's structure reads well (the settings record's own default).
+constexpr int kDefaultFieldSize = 150;
 constexpr int kDefaultRayNumber = 100;
 // Layout of the plot: the scale bar's column, the cells' left edge and spacing.
 constexpr int kCellsLeft = 27;
@@ -126,20 +127,17 @@ void TSpotDiagram::SetupWindow() {
   if (HMENU menu = LoadMenu(nullptr, "SPOT_DIAGRAM_MENU")) SetMenu(GetHandle(), menu);
   CheckMenuItem(GetMenu(GetHandle()), scaleCommand_, MF_BYCOMMAND | MF_CHECKED);
   Recalculate();
-  PlaceOnScreen();
+  PlaceOnScreen(settings_->position[0], settings_->position[1]);
 }
 
-void TSpotDiagram::PlaceOnScreen() {
-  // The stored place, kept wholly on the screen.
+void TSpotDiagram::PlaceOnScreen(int left, int top) {
+  // Wholly on the screen and clear of the editor's menu bar; the window keeps the size
+  // of its plot.
   const RECT window = GetWindowRect();
-  const int outerWidth = window.right - window.left, outerHeight = window.bottom - window.top;
-  int left = settings_->position[0], top = settings_->position[1];
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  if (left + outerWidth > screenWidth) left = screenWidth - outerWidth;
-  if (top + outerHeight > screenHeight) top = screenHeight - outerHeight;
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  SetWindowPos(nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
+  const RECT wanted{left, top, left + (window.right - window.left), top + (window.bottom - window.top)};
+  const RECT placed = PlaceReadable(GetParentO(), wanted, SIZE{0, 0});
+  if (placed.left != window.left || placed.top != window.top)
+    SetWindowPos(nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
 }
 
 void TSpotDiagram::Recalculate() {
@@ -167,6 +165,8 @@ void TSpotDiagram::Draw() {
                  SWP_NOMOVE | SWP_NOZORDER);
     graph_->CreateBitmap(plotWidth, plotHeight);
     graph_->MoveWindow(0, 0, plotWidth, plotHeight, true);
+    // Grown by more beams or larger cells: still wholly on the screen.
+    PlaceOnScreen(window.left, window.top);
   }
   const COLORREF backColor = graph_->GetHandleField();
   const COLORREF contrast = backColor == RGB(255, 255, 255) ? RGB(0, 0, 0) : RGB(255, 255, 255);

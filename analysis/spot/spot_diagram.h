@@ -70,7 +70,8 @@ class TSpotDiagram : public TColorDlg {
 
  private:
   void Draw();
-  void PlaceOnScreen();
+  // Moves the window to (left, top), kept wholly on the screen below the editor's menu bar.
+  void PlaceOnScreen(int left, int top);
 
   TOpticalSystem *system_;
   TSpotSettingsRecord *settings_;

@@ -492,6 +492,19 @@ void TColorPicture::DrawColorScale() {
 
 void TColorPicture::EvDestroy() {
   DeletePointWindow();
+  // The tuning window passes to the newest picture still open, and goes with the last one:
+  // its buttons would reach nothing.
+  if (TColorPictureTune *tune = GetPictureTune(); tune != nullptr && tune->Picture() == this) {
+    TColorPicture *heir = nullptr;
+    for (TColorPicture *picture : PictureList())
+      if (picture != this && picture->IsWindow()) heir = picture;
+    if (heir != nullptr) {
+      CreatePictureTune(heir);
+      UpdatePictureTune(*heir);
+    } else {
+      DeletePictureTune();
+    }
+  }
   TGraphWindow::EvDestroy();
 }
 

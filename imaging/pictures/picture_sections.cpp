@@ -18,6 +18,9 @@ constexpr DWORD kSectionStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRA
                                 WS_MINIMIZEBOX | kGraphMenu | kGraphClientSize |
                                 kGraphStretch | kGraphMemoryOnly;
 constexpr double kRgbTop = 270.0;
+// The smallest sections whose axes and curves read well.
+constexpr SIZE kRowSection{360, 180};
+constexpr SIZE kColumnSection{200, 360};
 
 bool ReadRaster(const TFileData &record, int width, int height, Mem<float> &raster) {
   TFileData reader(record);
@@ -30,27 +33,20 @@ struct TSectionPair {
   TGraph *column = nullptr;
 };
 
-TSectionPair OpenSections(TColorPicture &picture, bool clampToScreen) {
+TSectionPair OpenSections(TColorPicture &picture) {
   const RECT frame = picture.GetWindowRect();
   const int w = picture.clientWidth;
   const int h = picture.clientHeight;
-  int rowX = frame.left;
-  int rowY = frame.bottom;
-  int columnX = frame.right;
-  int columnY = frame.top;
-  if (clampToScreen) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    rowX = std::clamp(rowX, 0, std::max(0, screenWidth - 20));
-    rowY = std::clamp(rowY, 0, std::max(0, screenHeight - h / 2));
-    columnX = std::clamp(columnX, 0, std::max(0, screenWidth - w / 2 - 20));
-    columnY = std::clamp(columnY, 0, std::max(0, screenHeight - 20));
-  }
+  // The row below the picture, the column right of it: no smaller than reads well, wholly
+  // on the screen and clear of the editor's menu bar.
+  const RECT row = PlaceReadable(&picture, RECT{frame.left, frame.bottom, frame.left + w, frame.bottom + std::max(1, h / 2)},
+                                 kRowSection);
+  const RECT column = PlaceReadable(&picture, RECT{frame.right, frame.top, frame.right + w / 2 + 20, frame.top + h},
+                                    kColumnSection);
   TSectionPair pair;
-  pair.row = NewGraph(&picture, rowX, rowY, w, std::max(1, h / 2), kSectionStyle, RGB(0, 0, 0),
-                      nullptr);
-  pair.column = NewGraph(&picture, columnX, columnY, w / 2 + 20, h, kSectionStyle, RGB(0, 0, 0),
-                         nullptr);
+  pair.row = NewGraph(&picture, row.left, row.top, row.Width(), row.Height(), kSectionStyle, RGB(0, 0, 0), nullptr);
+  pair.column = NewGraph(&picture, column.left, column.top, column.Width(), column.Height(), kSectionStyle,
+                         RGB(0, 0, 0), nullptr);
   return pair;
 }
 
@@ -122,7 +118,7 @@ void TColorPicture::ShowEnergySections() {
   const int rasterHeight = energy.rows;
   float m = 0.0f;
   for (int i = 0; i < rasterWidth * rasterHeight; ++i) m = std::max(m, energy.data[i]);
-  const TSectionPair sections = OpenSections(*this, true);
+  const TSectionPair sections = OpenSections(*this);
   if (sections.row == nullptr || sections.column == nullptr) return;
   double wx = 0.0, wy = 0.0;
   DeviceToWorld(lastClick.x, lastClick.y, wx, wy);
@@ -174,7 +170,7 @@ void TColorPicture::ShowEnergySections() {
 
 void TColorPicture::ShowRgbSections() {
   if (image_->pixelPitch == 0.0f) return;
-  const TSectionPair sections = OpenSections(*this, false);
+  const TSectionPair sections = OpenSections(*this);
   if (sections.row == nullptr || sections.column == nullptr) return;
   double wx = 0.0, wy = 0.0;
   DeviceToWorld(lastClick.x, lastClick.y, wx, wy);

@@ -247,4 +247,22 @@ TEST_F(VariablesDlgTest, ARunBlockedByAFileNamesTheSurfaceAsTheTablesNumberIt) {
   EXPECT_EQ(editor_->System().options.undoIndex, undoIndex);
 }
 
+TEST_F(VariablesDlgTest, TheDialogOfAFolderAtTheScreensRightEdgeOpensWhollyOnTheScreen) {
+  TScriptedScreenProvider screen;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  TSystemPropertiesFolder &folder = OpenPanel();
+  const RECT own = folder.GetWindowRect();
+  // Dragged against the right edge, partly past it: the template's place, counted from
+  // the folder's client area, lies past the edge.
+  constexpr int kShown = 150;
+  folder.MoveWindow(screenWidth - kShown, 0, own.Width(), own.Height(), false);
+  RECT placed{};
+  WithVariables(folder, [&](TVariablesDlg &dialog) { placed = dialog.GetWindowRect(); });
+  EXPECT_GT(placed.Width(), 0);
+  EXPECT_GE(placed.left, 0);
+  EXPECT_GE(placed.top, 0);
+  EXPECT_LE(placed.right, screenWidth);
+  EXPECT_LE(placed.bottom, screenHeight);
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/window.h"
 
 namespace {
 
@@ -109,11 +110,40 @@ TScreenProvider &CurrentScreenProvider() {
 
 int GetSystemMetrics(int index) { return CurrentScreenProvider().SystemMetric(index); }
 
-POINT PlaceOnScreen(const RECT &window) {
+POINT PlaceOnScreen(const RECT &window, int highestTop) {
   const int width = static_cast<int>(window.right - window.left), height = static_cast<int>(window.bottom - window.top);
-  const int left = std::max(0, std::min(static_cast<int>(window.left), GetSystemMetrics(SM_CXSCREEN) - width));
-  const int top = std::max(0, std::min(static_cast<int>(window.top), GetSystemMetrics(SM_CYSCREEN) - height));
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  const int left = std::max(0, std::min(static_cast<int>(window.left), screenWidth - width));
+  // Wholly on the screen comes first: a window too tall to stand below the row rises.
+  const int top = std::max(0, std::min(std::max(static_cast<int>(window.top), highestTop), screenHeight - height));
   return POINT{left, top};
+}
+
+void KeepOnScreen(TWindow &window) {
+  const RECT frame = window.GetWindowRect();
+  const POINT at = PlaceOnScreen(frame);
+  if (at.x != frame.left || at.y != frame.top)
+    window.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+int BelowMainMenuBar(const TWindow *owner) {
+  const TWindow *main = owner;
+  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  if (main == nullptr || !main->IsWindow() || main->MenuBarHeight() <= 0) return 0;
+  // The client begins right under the bar.
+  return std::max(0, static_cast<int>(main->ClientToScreen(POINT{0, 0}).y));
+}
+
+RECT PlaceReadable(const TWindow *owner, const RECT &window, SIZE minimum) {
+  const int highestTop = BelowMainMenuBar(owner);
+  // Grown to the minimum as far as the room allows; a window larger already keeps its size.
+  auto grown = [](int have, int least, int room) { return have >= room ? have : std::min(std::max(have, least), room); };
+  const int width = grown(static_cast<int>(window.right - window.left), static_cast<int>(minimum.cx),
+                          GetSystemMetrics(SM_CXSCREEN));
+  const int height = grown(static_cast<int>(window.bottom - window.top), static_cast<int>(minimum.cy),
+                           GetSystemMetrics(SM_CYSCREEN) - highestTop);
+  const POINT at = PlaceOnScreen(RECT{window.left, window.top, window.left + width, window.top + height}, highestTop);
+  return RECT{at.x, at.y, at.x + width, at.y + height};
 }
 
 int ScreenBitsPerPixel() { return CurrentScreenProvider().BitsPerPixel(); }

@@ -8,6 +8,7 @@
 #include "platform/core/types.h"
 
 class TDC;
+class TWindow;
 
 class TScreenProvider {
  public:
@@ -26,8 +27,17 @@ TScreenProvider &CurrentScreenProvider();
 
 int GetSystemMetrics(int index);
 // Where a window of this rectangle (screen coordinates) stands wholly on the screen: its
-// top-left corner moved as little as it takes (to (0, 0) at most when it is larger).
-POINT PlaceOnScreen(const RECT &window);
+// top-left corner moved as little as it takes (to (0, 0) at most when it is larger), and
+// its top not above `highestTop` where the screen leaves room for it there.
+POINT PlaceOnScreen(const RECT &window, int highestTop = 0);
+// Moves a top-level window as little as it takes to stand wholly on the screen.
+void KeepOnScreen(TWindow &window);
+// The screen row just below the menu bar of the main window `owner` belongs to (the last of
+// its owners, or itself); 0 when that window has no menu bar.
+int BelowMainMenuBar(const TWindow *owner);
+// The rectangle an analysis window opened for `owner` takes: at least `minimum` in size as
+// far as the screen holds it, wholly on the screen and clear of the main window's menu bar.
+RECT PlaceReadable(const TWindow *owner, const RECT &window, SIZE minimum);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);

@@ -9,6 +9,7 @@
 #include "platform/gui/windows/application.h"
 #include "platform/gui/windows/message_loop.h"
 #include "platform/gui/windows/native_input.h"
+#include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/window_host.h"
 #include "platform/gui/windows/window_hooks.h"
@@ -155,6 +156,10 @@ bool TWindow::Create() {
   }
   if (!*token || handle == nullptr) return false;
   SetupWindow();
+  if (!*token || handle == nullptr) return false;
+  // Every dialog, palette and frame opens wholly on the screen, wherever its owner stands
+  // and whatever size its set-up gave it.
+  if (!child) KeepOnScreen(*this);
   if (!*token || handle == nullptr) return false;
   ReportGeometry();
   if (!*token || handle == nullptr) return false;

@@ -112,6 +112,11 @@ TEST_F(FieldsRoad, DetectorSizesAreMillimetresInTheBoxTheElementAndTheRaiseToOne
       const int covered = CoveredCells(*round);
       EXPECT_GT(covered, 45);
       EXPECT_LT(covered, 61);
+      // 20 is 20 mm, far past the 0.5 mm field: the element is cut to 0.8 of the field,
+      // 0.4 mm, not taken as 20 micrometres.
+      Type(*dialog, sizeBox, "20");
+      PressColor();
+      EXPECT_APPROX(round->Diameter, 0.8 * 256 * kCellMm, 1e-4);
     } else if (auto *rectangle = dynamic_cast<TDetectorRectangleModel *>(page.Model(type))) {
       // 20 um a side, 8.2 cells: the cells within 4.1 of the centre, 9 x 9.
       EXPECT_EQ(CoveredCells(*rectangle), 81);

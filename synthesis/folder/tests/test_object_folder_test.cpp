@@ -120,6 +120,8 @@ TEST_F(FolderTest, TheMenuBarLeavesTheButtonsTheirMarginAtTheFoot) {
 }
 
 TEST_F(FolderTest, ColorSynthesisesTheObjectThroughThePsfAndShowsIt) {
+  // A screen with room for the picture right of the folder.
+  TScriptedScreenProvider screen;
   TTestObjectFolder &folder = Open();
   TTinyObjectPage *page = TTinyObjectPage::last;
   ASSERT_NE(page, nullptr);

@@ -529,3 +529,50 @@ TEST(Dialog, AMenuBarSetLaterMovesTheChildrenDownWithTheClientArea) {
   EXPECT_EQ(after.top, before.top + bar);
   delete owner;
 }
+
+namespace {
+
+const TDialogTemplate kEdgeTestDlg{"EdgeTestDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU, 40, 30, 300, 196, "Edge",
+                                   {
+                                       {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 250, 177, 40, 14},
+                                   }};
+const TDialogRegistration kEdgeTestRegistration(kEdgeTestDlg);
+
+TEST(Dialog, ADialogOrPaletteWhoseOwnerStandsAtTheScreensEdgeOpensWhollyOnTheScreen) {
+  TScriptedScreenProvider screen;
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  test_kit::EnsureApplication();
+  // The owner against the right and bottom edges: the template's place, counted from the
+  // owner's client area, lies mostly past them.
+  auto *owner = new TWindow(nullptr, "owner");
+  owner->Attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+  owner->Attr.X = screenWidth - 200;
+  owner->Attr.Y = screenHeight - 150;
+  owner->Attr.W = 200;
+  owner->Attr.H = 150;
+  ASSERT_TRUE(owner->Create());
+  auto *dialog = new TDialog(owner, "EdgeTestDlg");
+  ASSERT_TRUE(dialog->Create());
+  const RECT placed = dialog->GetWindowRect();
+  EXPECT_GT(placed.Width(), 200);
+  EXPECT_GE(placed.left, 0);
+  EXPECT_GE(placed.top, 0);
+  EXPECT_LE(placed.right, screenWidth);
+  EXPECT_LE(placed.bottom, screenHeight);
+  // Moved no further than it takes: its right and bottom edges lie on the screen's.
+  EXPECT_EQ(placed.right, screenWidth);
+  EXPECT_EQ(placed.bottom, screenHeight);
+  // A pop-up placed above and left of the screen comes down to its corner.
+  auto *palette = new TWindow(owner, "palette");
+  palette->Attr.Style = WS_POPUP | WS_VISIBLE;
+  palette->Attr.X = -30;
+  palette->Attr.Y = -12;
+  palette->Attr.W = 60;
+  palette->Attr.H = 90;
+  ASSERT_TRUE(palette->Create());
+  EXPECT_EQ(palette->GetWindowRect().left, 0);
+  EXPECT_EQ(palette->GetWindowRect().top, 0);
+  delete owner;
+}
+
+}  // namespace
