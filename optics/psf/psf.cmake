@@ -15,9 +15,5 @@ area_tests(OPTICS
 # errno and the divisions may be done in lanes whose result is dropped; neither changes a
 # result (the roots and quotients are the same correctly rounded ones), and no multiply and
 # add is contracted, so each point is the one-point map's bit for bit.
-set(PUPIL_MAP_OPTIONS -fno-math-errno -fno-trapping-math -ftree-vectorize -ffp-contract=off)
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  list(APPEND PUPIL_MAP_OPTIONS -fvect-cost-model=dynamic)
-endif()
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/pupil_direction_map.cpp PROPERTIES
-  COMPILE_OPTIONS "${PUPIL_MAP_OPTIONS}")
+  COMPILE_OPTIONS "-fno-math-errno;-fno-trapping-math;-ftree-vectorize;-ffp-contract=off")
