@@ -407,8 +407,3 @@ void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, 
     }
   }
 }
-
-double TPupilDirectionMap::Obliquity(const TCurrentRay &ray) const {
-  if (linear_ || ray.L == 0.0) return 1.0;
-  return std::sqrt(std::fabs(chiefL_ / ray.L));
-}

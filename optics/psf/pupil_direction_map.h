@@ -14,6 +14,8 @@
 // An image at infinity is sampled in its exit pupil, which the paraxial pupils scale
 // linearly.
 
+#include <cmath>
+
 #include "optics/model/ray.h"
 
 class TOpticalSystem;
@@ -64,7 +66,10 @@ class TPupilDirectionMap {
   // sqrt(|L of the chief ray| / |L|) for a finite image: the Debye integral over direction
   // cosines weighs each ray by 1 / sqrt(cos) of its angle to the image normal; 1 at
   // infinity.
-  double Obliquity(const TCurrentRay &ray) const;
+  double Obliquity(const TCurrentRay &ray) const {
+    if (linear_ || ray.L == 0.0) return 1.0;
+    return std::sqrt(std::fabs(chiefL_ / ray.L));
+  }
 
  // Two neighbouring knots of a fan: the piece of the height between them.
   struct TKnots {
