@@ -72,10 +72,13 @@ int MtfFromPsf(int n, float *raster, float *imaginary) {
   const std::size_t cells = static_cast<std::size_t>(n) * n;
   std::fill(imaginary, imaginary + cells, 0.0f);
   if (!FFT2D(n, n, raster, imaginary, 0)) return 0;
-  for (std::size_t p = 0; p < cells; ++p)
-    raster[p] = std::sqrt(raster[p] * raster[p] + imaginary[p] * imaginary[p]);
-  const float dc = raster[0] != 0.0f ? raster[0] : 1.0f;
-  for (std::size_t p = 0; p < cells; ++p) raster[p] /= dc;
+  // The modulus over that of the zero frequency, in one pass (in vector lanes).
+  const auto modulus = [&](std::size_t p) {
+    return std::sqrt(raster[p] * raster[p] + imaginary[p] * imaginary[p]);
+  };
+  const float zero = modulus(0);
+  const float dc = zero != 0.0f ? zero : 1.0f;
+  for (std::size_t p = 0; p < cells; ++p) raster[p] = modulus(p) / dc;
   FFTSwapHalves(n, n, raster);
   return 1;
 }

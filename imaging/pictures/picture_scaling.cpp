@@ -19,21 +19,27 @@ void ScalePicture(const COLORVECTOR *pixels, int width, int height, const RECT &
   const double viewHeight = static_cast<double>(view.bottom - view.top + 1);
   const double stepX = viewWidth / clientWidth;
   const double stepY = viewHeight / clientHeight;
+  // Client pixel x covers the source span view.left + x * stepX .. view.left + (x + 1) *
+  // stepX, image pixel i the span i .. i + 1. The blend is taken at the client pixel's
+  // centre measured from the image pixels' centres, so both edges of the picture keep half
+  // an image pixel of their outer pixels alike (sampling at the span's start shifted the
+  // picture half a pixel up and left, leaving a whole pixel of the last column and row as
+  // a band along the right and lower edges), and a click finds the pixel it is shown over.
   for (int y = 0; y < clientHeight; ++y) {
-    const double fy = view.top + y * stepY;
-    if (fy < 0.0) continue;
+    const double sy = view.top + (y + 0.5) * stepY;
+    if (sy < 0.0 || sy >= height) continue;
+    const double fy = std::clamp(sy - 0.5, 0.0, height - 1.0);
     const int iy = static_cast<int>(fy);
-    if (iy > height - 1) continue;
     const double dy = fy - iy;
     const int iy2 = std::min(iy + 1, height - 1);
     const COLORVECTOR *upperRow = pixels + static_cast<long>(iy) * width;
     const COLORVECTOR *lowerRow = pixels + static_cast<long>(iy2) * width;
     std::uint8_t *out = rgb + static_cast<long>(y) * clientWidth * 3;
     for (int x = 0; x < clientWidth; ++x) {
-      const double fx = view.left + x * stepX;
-      if (fx < 0.0) continue;
+      const double sx = view.left + (x + 0.5) * stepX;
+      if (sx < 0.0 || sx >= width) continue;
+      const double fx = std::clamp(sx - 0.5, 0.0, width - 1.0);
       const int ix = static_cast<int>(fx);
-      if (ix > width - 1) continue;
       const double dx = fx - ix;
       const int ix2 = std::min(ix + 1, width - 1);
       const COLORVECTOR &a = upperRow[ix];

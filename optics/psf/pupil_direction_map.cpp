@@ -29,6 +29,44 @@ double QuadraticSlope(double x, const double *xs, const double *ys) {
   return slope;
 }
 
+// The point and amplitude of offset (ty, tz), s = sqrt(ty^2 + tz^2), from the heights hy,
+// hz and slopes of the fans on its sides at s. With G = h / s on each axis,
+// (y, z) = (ty Gy(s), tz Gz(s)), whose Jacobian is
+// Gy Gz + Gy (hz' - Gz) tz^2 / s^2 + Gz (hy' - Gy) ty^2 / s^2: on a symmetric axis G h',
+// the ring's area h dh over the directions' s ds. The amplitude is the square root of that
+// area over the centre's.
+inline void Combine(double ty, double tz, double s, double hy, double slopeY, double hz,
+                    double slopeZ, double centreArea, double &y, double &z, double &amplitude) {
+  double gy = slopeY, gz = slopeZ, area = slopeY * slopeZ;
+  if (s > 0.0) {
+    gy = hy / s;
+    gz = hz / s;
+    const double shareY = ty * ty / (s * s), shareZ = tz * tz / (s * s);
+    area = gy * gz + gy * (slopeZ - gz) * shareZ + gz * (slopeY - gy) * shareY;
+  }
+  y = ty * gy;
+  z = tz * gz;
+  amplitude = area > 0.0 && centreArea > 0.0 ? std::sqrt(area / centreArea) : 0.0;
+}
+
+// Columns of a pupil row mapped together.
+constexpr int kRowChunk = 64;
+
+// The offsets, heights and slopes of up to kRowChunk columns of one row, and their points.
+struct TColumnChunk {
+  double tz[kRowChunk], s[kRowChunk];
+  double hy[kRowChunk], slopeY[kRowChunk], hz[kRowChunk], slopeZ[kRowChunk];
+  double y[kRowChunk], z[kRowChunk], amplitude[kRowChunk];
+};
+
+// Combine for the first `count` columns of a chunk; the file is built so that this loop
+// runs in vector lanes.
+void CombineColumns(double ty, double centreArea, int count, TColumnChunk &chunk) {
+  for (int k = 0; k < count; ++k)
+    Combine(ty, chunk.tz[k], chunk.s[k], chunk.hy[k], chunk.slopeY[k], chunk.hz[k],
+            chunk.slopeZ[k], centreArea, chunk.y[k], chunk.z[k], chunk.amplitude[k]);
+}
+
 }  // namespace
 
 void PupilSemiAxes(const TOpticalSystem &system, int &boundType, double &R, double &Rz) {
@@ -236,82 +274,95 @@ void TPupilDirectionMap::PupilPoint(double ty, double tz, double &y, double &z,
   double hy = 0.0, slopeY = 0.0, hz = 0.0, slopeZ = 0.0;
   HeightAt(ty >= 0.0 ? kPlusY : kMinusY, s, hy, slopeY);
   HeightAt(tz >= 0.0 ? kPlusZ : kMinusZ, s, hz, slopeZ);
-  Combine(ty, tz, s, hy, slopeY, hz, slopeZ, y, z, amplitude);
-}
-
-void TPupilDirectionMap::Combine(double ty, double tz, double s, double hy, double slopeY,
-                                 double hz, double slopeZ, double &y, double &z,
-                                 double &amplitude) const {
-  // With G = h / s on each axis, (y, z) = (ty Gy(s), tz Gz(s)), whose Jacobian is
-  // Gy Gz + Gy (hz' - Gz) tz^2 / s^2 + Gz (hy' - Gy) ty^2 / s^2: on a symmetric axis
-  // G h', the ring's area h dh over the directions' s ds.
-  double gy = slopeY, gz = slopeZ, area = slopeY * slopeZ;
-  if (s > 0.0) {
-    gy = hy / s;
-    gz = hz / s;
-    const double shareY = ty * ty / (s * s), shareZ = tz * tz / (s * s);
-    area = gy * gz + gy * (slopeZ - gz) * shareZ + gz * (slopeY - gy) * shareY;
-  }
-  y = ty * gy;
-  z = tz * gz;
-  amplitude = area > 0.0 && centreArea_ > 0.0 ? std::sqrt(area / centreArea_) : 0.0;
+  Combine(ty, tz, s, hy, slopeY, hz, slopeZ, centreArea_, y, z, amplitude);
 }
 
 void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, double *y,
                                   double *z, double *amplitude) const {
   const int columns = 2 * half;
   const double reachSquared = reach * reach;
-  const int yFan = ty >= 0.0 ? kPlusY : kMinusY;
   // Column half + m sits at tz = m dt, column half - m at -m dt: the products and the sum
   // below are those of PupilPoint's sqrt(ty ty + tz tz) for either sign, so both columns
-  // get the same s. It rises with m: each fan's knot is searched from the last one.
-  int knotY = 0, knotPlusZ = 0, knotMinusZ = 0;
-  for (int m = 0; m <= half; ++m) {
-    const int right = half + m, left = half - m;
-    const double tzRight = static_cast<double>(m) * dt;
-    const double tzLeft = static_cast<double>(-m) * dt;
-    const double squared = ty * ty + tzRight * tzRight;
-    if (squared > reachSquared) {
-      if (right < columns) amplitude[right] = -1.0;
-      amplitude[left] = -1.0;
-      continue;
-    }
-    if (linear_) {
-      for (int c : {right, left}) {
+  // get the same s. It rises with m, so the columns within the reach are those below the
+  // first that lies beyond it.
+  int inside = 0;
+  while (inside <= half) {
+    const double tz = static_cast<double>(inside) * dt;
+    if (ty * ty + tz * tz > reachSquared) break;
+    ++inside;
+  }
+  for (int m = inside; m <= half; ++m) {
+    if (half + m < columns) amplitude[half + m] = -1.0;
+    amplitude[half - m] = -1.0;
+  }
+  if (linear_) {
+    for (int m = 0; m < inside; ++m) {
+      for (int c : {half + m, half - m}) {
         if (c >= columns) continue;
         y[c] = ty * linearScale_;
-        z[c] = (c == right ? tzRight : tzLeft) * linearScale_;
+        z[c] = static_cast<double>(c - half) * dt * linearScale_;
         amplitude[c] = 1.0;
       }
-      continue;
     }
-    const double s = std::sqrt(squared);
-    double hy = 0.0, slopeY = 0.0;
-    HeightAt(yFan, s, hy, slopeY, &knotY);
-    // The height on a z side: the y side's where one fan serves both.
-    double hz = 0.0, slopeZ = 0.0;
-    const auto heightZ = [&](int zFan) {
-      if (usable_[zFan] == usable_[yFan]) {
-        hz = hy;
-        slopeZ = slopeY;
+    return;
+  }
+  // The offsets' heights on the fans, a chunk of columns at a time: each fan's knot is
+  // searched from the last one, since s rises with m. Then the chunk's points and
+  // amplitudes, column after column with no dependence between them, so that the
+  // divisions and roots of neighbouring columns overlap.
+  const int yFan = ty >= 0.0 ? kPlusY : kMinusY;
+  const bool plusShared = usable_[kPlusZ] == usable_[yFan];
+  const bool minusShared = usable_[kMinusZ] == usable_[yFan];
+  // The same heights at -tz: Combine's products only change sign with tz.
+  const bool mirrored = usable_[kMinusZ] == usable_[kPlusZ];
+  int knotY = 0, knotPlusZ = 0, knotMinusZ = 0;
+  for (int first = 0; first < inside; first += kRowChunk) {
+    const int count = std::min(kRowChunk, inside - first);
+    TColumnChunk right, left;
+    for (int k = 0; k < count; ++k) {
+      const int m = first + k;
+      right.tz[k] = static_cast<double>(m) * dt;
+      left.tz[k] = static_cast<double>(-m) * dt;
+      const double s = std::sqrt(ty * ty + right.tz[k] * right.tz[k]);
+      right.s[k] = left.s[k] = s;
+      HeightAt(yFan, s, right.hy[k], right.slopeY[k], &knotY);
+      left.hy[k] = right.hy[k];
+      left.slopeY[k] = right.slopeY[k];
+      if (plusShared) {
+        right.hz[k] = right.hy[k];
+        right.slopeZ[k] = right.slopeY[k];
       } else {
-        HeightAt(zFan, s, hz, slopeZ, zFan == kPlusZ ? &knotPlusZ : &knotMinusZ);
+        HeightAt(kPlusZ, s, right.hz[k], right.slopeZ[k], &knotPlusZ);
       }
-    };
-    if (right < columns) {
-      heightZ(kPlusZ);
-      Combine(ty, tzRight, s, hy, slopeY, hz, slopeZ, y[right], z[right], amplitude[right]);
+      if (mirrored) continue;
+      if (minusShared) {
+        left.hz[k] = left.hy[k];
+        left.slopeZ[k] = left.slopeY[k];
+      } else {
+        HeightAt(kMinusZ, s, left.hz[k], left.slopeZ[k], &knotMinusZ);
+      }
     }
-    if (m == 0) continue;
-    if (right < columns && usable_[kMinusZ] == usable_[kPlusZ]) {
-      // The same heights at -tz: Combine's products only change sign with tz.
-      y[left] = y[right];
-      z[left] = -z[right];
-      amplitude[left] = amplitude[right];
-      continue;
+    CombineColumns(ty, centreArea_, count, right);
+    for (int k = 0; k < count; ++k) {
+      const int c = half + first + k;
+      if (c >= columns) break;
+      y[c] = right.y[k];
+      z[c] = right.z[k];
+      amplitude[c] = right.amplitude[k];
     }
-    heightZ(kMinusZ);
-    Combine(ty, tzLeft, s, hy, slopeY, hz, slopeZ, y[left], z[left], amplitude[left]);
+    if (!mirrored) CombineColumns(ty, centreArea_, count, left);
+    for (int k = first == 0 ? 1 : 0; k < count; ++k) {
+      const int c = half - first - k;
+      if (mirrored) {
+        y[c] = right.y[k];
+        z[c] = -right.z[k];
+        amplitude[c] = right.amplitude[k];
+      } else {
+        y[c] = left.y[k];
+        z[c] = left.z[k];
+        amplitude[c] = left.amplitude[k];
+      }
+    }
   }
 }
 

@@ -57,7 +57,8 @@ class TPupilDirectionMap {
   // point. Columns at tz and -tz share the offset's length s and, where the same fan serves
   // both sides, their heights: a row costs the fans' pieces once per pair of columns, or
   // once per pair for both axes where one fan serves them all (a centred field of a
-  // rotationally symmetric system).
+  // rotationally symmetric system). The points of a piece of the row are worked out side by
+  // side, in vector lanes.
   void PupilRow(double ty, double dt, int half, double reach, double *y, double *z,
                 double *amplitude) const;
   // sqrt(|L of the chief ray| / |L|) for a finite image: the Debye integral over direction
@@ -80,10 +81,6 @@ class TPupilDirectionMap {
   // same counter for the same fan (0 at first), whose knot the search starts from.
   void HeightAt(int f, double s, double &h, double &slope, int *rising = nullptr) const;
   int Usable(int f) const;
-  // The point and amplitude of offset (ty, tz), s = sqrt(ty^2 + tz^2), from the heights and
-  // slopes of the fans on its sides at s.
-  void Combine(double ty, double tz, double s, double hy, double slopeY, double hz,
-               double slopeZ, double &y, double &z, double &amplitude) const;
   // The lowest fan whose knots are those of fan f to the last bit (f itself when none is):
   // fans that answer alike for every offset, so a row evaluates them once.
   int FirstAlike(int f) const;

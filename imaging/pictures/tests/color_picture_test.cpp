@@ -64,8 +64,10 @@ TEST_F(PictureWindow, ZoomTwiceAfterARightClickAtTheCentreShowsTheCentralHalf) {
   EXPECT_EQ(picture->view.top, 32);
   EXPECT_EQ(picture->view.right, 95);
   EXPECT_EQ(picture->view.bottom, 95);
-  EXPECT_EQ(BitmapPixel(*picture, 0, 0), RGB(32, 32, 50));
-  EXPECT_EQ(BitmapPixel(*picture, 128, 128), RGB(64, 64, 50));
+  // Four client pixels an image pixel: the third of each is centred just past the image
+  // pixel's centre.
+  EXPECT_EQ(BitmapPixel(*picture, 2, 2), RGB(32, 32, 50));
+  EXPECT_EQ(BitmapPixel(*picture, 130, 130), RGB(64, 64, 50));
   EXPECT_EQ(BitmapPixel(*picture, 255, 255), RGB(95, 95, 50));
   // "Actual size" brings the whole image back.
   picture->Command(CM_PICTURE_ACTUAL_SIZE);
@@ -97,7 +99,7 @@ TEST_F(PictureWindow, FlippingTwiceIsTheIdentityAndOnceMirrors) {
   EXPECT_EQ(image.Pixel(5, 0).green, 127.0f);
   picture->Command(CM_PICTURE_FLIP_V);
   EXPECT_TRUE(SameColors(PixelsOf(image), before));
-  EXPECT_EQ(BitmapPixel(*picture, 254, 0), RGB(127, 0, 0));
+  EXPECT_EQ(BitmapPixel(*picture, 255, 0), RGB(127, 0, 0));
 }
 
 TEST_F(PictureWindow, ARebuildKeepsThePictureFlipped) {

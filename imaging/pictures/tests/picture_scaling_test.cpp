@@ -1,6 +1,6 @@
-// How a picture fills its client: a uniform image fills every pixel, the last image row and
-// column show like the others, a view beside the image leaves black, and the pixel under
-// a client point.
+// How a picture fills its client: a uniform image fills every pixel, both edges of an
+// enlarged picture show their outer pixels alike, a view beside the image leaves black,
+// and the pixel under a client point.
 
 #include "imaging/pictures/picture_scaling.h"
 
@@ -51,16 +51,36 @@ TEST(PictureScaling, UniformImageFillsEveryClientPixelIncludingTheLastRowAndColu
 
 TEST(PictureScaling, DoubledImageBlendsNeighboursAndKeepsTheEdge) {
   const TScaled out = Scale(Ramp(128), 128, {0, 0, 127, 127}, 256);
-  // Client column 2k shows image column k; 2k + 1 lies halfway and truncates to k.
-  for (int k = 0; k < 128; ++k) {
-    EXPECT_EQ(out.Red(2 * k, 10), k);
+  // Client pixel 2k + 1 is centred a quarter of an image pixel past image pixel k's centre
+  // (k.25, truncating to k); 2k a quarter before it (k - 0.25, truncating to k - 1).
+  for (int k = 1; k < 128; ++k) {
     EXPECT_EQ(out.Red(2 * k + 1, 10), k);
-    EXPECT_EQ(out.Green(10, 2 * k), k);
+    EXPECT_EQ(out.Red(2 * k, 10), k - 1);
+    EXPECT_EQ(out.Green(10, 2 * k + 1), k);
   }
-  // The last client row and column carry image row and column 127.
+  // Half an image pixel at each edge shows the outer column and row unblended.
+  EXPECT_EQ(out.Red(0, 10), 0);
+  EXPECT_EQ(out.Red(1, 10), 0);
   EXPECT_EQ(out.Red(255, 255), 127);
   EXPECT_EQ(out.Green(255, 255), 127);
   EXPECT_EQ(out.Blue(255, 255), 7);
+  EXPECT_EQ(out.Red(254, 10), 126);  // 126.75
+}
+
+TEST(PictureScaling, BothEdgesOfAnEnlargedPictureShowTheirOuterPixelsAlike) {
+  // A bright column at each side of an 8-pixel image, 32 times enlarged: each edge keeps
+  // the same 16 client pixels of full brightness, then blends away over 32 pixels.
+  std::vector<COLORVECTOR> pixels(8 * 8, COLORVECTOR{0.0f, 0.0f, 0.0f});
+  for (int y = 0; y < 8; ++y) pixels[y * 8] = pixels[y * 8 + 7] = COLORVECTOR{255.0f, 255.0f, 255.0f};
+  const TScaled out = Scale(pixels, 8, {0, 0, 7, 7}, 256);
+  int left = 0, right = 0;
+  while (left < 256 && out.Red(left, 100) == 255) ++left;
+  while (right < 256 && out.Red(255 - right, 100) == 255) ++right;
+  EXPECT_EQ(left, 16);
+  EXPECT_EQ(right, 16);
+  for (int x = 0; x < 128; ++x) EXPECT_EQ(out.Red(x, 100), out.Red(255 - x, 100)) << x;
+  // The dark middle lies under the middle image pixels' centres.
+  EXPECT_EQ(out.Red(80, 100), 0);  // image pixel 2's centre
 }
 
 TEST(PictureScaling, ViewBesideTheImageLeavesBlack) {
@@ -72,12 +92,16 @@ TEST(PictureScaling, ViewBesideTheImageLeavesBlack) {
 }
 
 TEST(PictureScaling, ZoomedViewShowsTheCentralHalf) {
-  // The view of zoom 2 around the centre: columns and rows 32 .. 95.
+  // The view of zoom 2 around the centre: columns and rows 32 .. 95, each over four
+  // client pixels; a client pixel's centre lies 0.125, 0.375, 0.625 or 0.875 into its
+  // image pixel, so it blends with the neighbour before or after.
   const TScaled out = Scale(Ramp(128), 128, {32, 32, 95, 95}, 256);
-  EXPECT_EQ(out.Red(0, 0), 32);
-  EXPECT_EQ(out.Green(0, 0), 32);
-  EXPECT_EQ(out.Red(128, 128), 64);
-  EXPECT_EQ(out.Red(255, 255), 95);
+  EXPECT_EQ(out.Red(0, 0), 31);  // 31.625
+  EXPECT_EQ(out.Green(0, 0), 31);
+  EXPECT_EQ(out.Red(2, 0), 32);  // 32.125
+  EXPECT_EQ(out.Red(128, 128), 63);  // 63.625
+  EXPECT_EQ(out.Red(130, 128), 64);  // 64.125
+  EXPECT_EQ(out.Red(255, 255), 95);  // 95.375
   EXPECT_EQ(out.Green(255, 255), 95);
 }
 

@@ -42,6 +42,12 @@ TComboBox::TComboBox(TWindow *parentWindow, int id, int xPos, int yPos, int w, i
 TComboBox::TComboBox(TWindow *parentWindow, int resourceId, UINT limit, TModule *module)
     : TControl(parentWindow, resourceId, module), textLimit(limit) {}
 
+bool TComboBox::Create() {
+  // A scroll-bar style is the open list's, which shows its own: the box carries none.
+  Attr.Style &= ~(WS_VSCROLL | WS_HSCROLL);
+  return TControl::Create();
+}
+
 void TComboBox::SetupWindow() {
   TControl::SetupWindow();
   auto *dropping = new TComboWidget;

@@ -32,6 +32,7 @@ class TComboBox : public TControl {
     return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
   }
 
+  bool Create() override;
   void SetupWindow() override;
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

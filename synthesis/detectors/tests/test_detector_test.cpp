@@ -14,6 +14,8 @@
 
 #include "foundation/testing/approx.h"
 #include "imaging/color/color_image.h"
+#include "imaging/pictures/color_picture.h"
+#include "imaging/pictures/picture_windows.h"
 #include "imaging/testobject/detector_parameters.h"
 #include "imaging/testobject/tests/recording_windows.h"
 #include "imaging/testobject/tests/test_object_support.h"
@@ -433,6 +435,52 @@ TEST_F(DetectorPage, TheMatrixMapAndPlotShowItsElementLayout) {
   EXPECT_EQ(covered, 64);
   EXPECT_EQ(plot.cells[4 * kSide + 3], 1.0f);
   EXPECT_EQ(plot.cells[4 * kSide + 5], 0.0f);
+}
+
+TEST_F(DetectorPage, TheMatrixMapFillsItsWindowToTheEdges) {
+  // The map in the program's own picture window: its client is the picture, cell for cell
+  // up to the right and lower edges (no band of another colour along any edge).
+  TPictureWindows windows;
+  TSynthesisWindows *previous = SetSynthesisWindows(&windows);
+  Open();
+  Pick(kDetectorMatrix);
+  // 1 p elements 3 p apart: lit and dark cells alternate right up to each edge.
+  Type(Matrix(), kArrayElementYEdit, "0.01");
+  Type(Matrix(), kArrayElementXEdit, "0.01");
+  Type(Matrix(), kArrayDistanceYEdit, "0.03");
+  Type(Matrix(), kArrayDistanceXEdit, "0.03");
+  Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_NE(image.picture, nullptr);
+  TColorPicture &picture = *image.picture;
+  picture.UpdateWindow();
+  const QImage pixels = test_kit::WindowPixels(picture);
+  const RECT client = picture.GetClientRect();
+  ASSERT_EQ(client.right, kSmallPictureSide);
+  ASSERT_EQ(client.bottom, kSmallPictureSide);
+  const TColorImage &layout = *image.colorImage;
+  ASSERT_EQ(layout.pixels.cols, kSide);
+  // Client pixels to window-image pixels: the image may hold a frame round the client.
+  POINT origin{0, 0};
+  picture.ClientToScreen(origin);
+  const RECT frame = picture.GetWindowRect();
+  const bool clientOnly = pixels.width() == client.right && pixels.height() == client.bottom;
+  const int dx = clientOnly ? 0 : origin.x - frame.left, dy = clientOnly ? 0 : origin.y - frame.top;
+  constexpr int kCell = kSmallPictureSide / kSide;
+  int lit = 0, dark = 0;
+  // The outermost cells along the right and lower edges, off the axes through the centre.
+  for (int k = 0; k < kSide; ++k) {
+    for (const auto &[col, row] : {std::pair{kSide - 1, k}, std::pair{k, kSide - 1}}) {
+      if (col == kSide / 2 || row == kSide / 2 || col == kSide / 2 - 1 || row == kSide / 2 - 1) continue;
+      const bool bright = layout.Pixel(col, row).green > 0.0f;
+      const QRgb shown = pixels.pixel(dx + col * kCell + kCell / 2, dy + row * kCell + kCell / 2);
+      EXPECT_EQ(qGreen(shown) > 127, bright) << "cell " << col << ", " << row;
+      (bright ? lit : dark) += 1;
+    }
+  }
+  EXPECT_GT(lit, 0);
+  EXPECT_GT(dark, 0);
+  folder.reset();
+  SetSynthesisWindows(previous);
 }
 
 TEST_F(DetectorPage, TheLineArraysTakeTheirEditsAndTheSingleLineHoldsNoSecondLine) {

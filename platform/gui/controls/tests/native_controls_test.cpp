@@ -250,6 +250,16 @@ TEST_F(NativeControls, ComboBoxListsChoosesAndEdits) {
   ASSERT_TRUE(test_kit::RunUntil([&] { return parent->Count(32, CBN_EDITCHANGE) == 1; }, kWaitMs));
 }
 
+TEST_F(NativeControls, AComboBoxsScrollBarStyleGoesToItsListNotBesideTheBox) {
+  // Dialog templates give drop-down lists WS_VSCROLL: the box itself stays whole, with no
+  // scroll bar squeezed in at its right.
+  auto *list = new TComboBox(parent, 33, 10, 10, 120, 100, CBS_DROPDOWNLIST | WS_VSCROLL);
+  ASSERT_TRUE(parent->Create());
+  EXPECT_EQ(list->GetStyle() & (WS_VSCROLL | WS_HSCROLL), 0u);
+  const RECT frame = list->GetWindowRect();
+  EXPECT_EQ(list->GetClientRect().right, frame.right - frame.left);
+}
+
 TEST_F(NativeControls, ScrollBarControlKeepsItsRangeAndPosition) {
   auto *bar = new TScrollBar(parent, 41, 10, 150, 200, 16, true);
   ASSERT_TRUE(parent->Create());

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "platform/gui/bars/resources.h"
+#include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/menus/menu.h"
@@ -139,6 +141,46 @@ TEST(Menu, ResourcesBuildNestedMenusAndRejectBadNesting) {
   RegisterMenuResource("ExtraEnd", extraEnd, 2);
   EXPECT_EQ(LoadMenu(nullptr, "ExtraEnd"), nullptr);
   EXPECT_EQ(LoadMenu(nullptr, "NoSuchMenu"), nullptr);
+}
+
+TEST(Menu, APopupIsWideEnoughForItsLongestItemAndItsMargin) {
+  test_kit::EnsureApplication();
+  // Items of a view menu, the longest in the middle, one checked and one grey.
+  const char *const texts[] = {"&Refresh (ctrl-R)", "Actual &size", "&General parameters of system",
+                               "&Real beams", "&Properties of selected elements", "&Base Configuration"};
+  HMENU view = CreatePopupMenu();
+  for (int i = 0; i < 6; ++i) AppendMenu(view, MF_STRING | (i == 3 ? MF_CHECKED : 0) | (i == 5 ? MF_GRAYED : 0), 100 + i, texts[i]);
+  const TMenuLayout layout = LayoutPopupMenu(nullptr, view);
+  ASSERT_EQ(layout.Items.size(), 6u);
+  QImage picture(layout.Size.cx, layout.Size.cy, QImage::Format_RGB32);
+  TImageDC dc(&picture);
+  PaintPopupMenu(dc, nullptr, view, layout, -1);
+  const COLORREF face = GetSysColor(COLOR_MENU);
+  const COLORREF white = RGB(255, 255, 255);
+  // Right of every item's text the pop-up keeps the room a sub-menu arrow takes (14
+  // pixels) before its border; the text begins past the check-mark column.
+  constexpr int kRightRoom = 14;
+  int widestInk = 0;
+  for (int i = 0; i < 6; ++i) {
+    const RECT &item = layout.Items[static_cast<std::size_t>(i)];
+    int left = item.right, right = item.left - 1;
+    for (int y = item.top; y < item.bottom; ++y)
+      for (int x = item.left; x < item.right; ++x) {
+        const COLORREF pixel = ColorOfPixel(picture.pixel(x, y));
+        if (pixel == face || pixel == white) continue;
+        if (i == 3 && x < item.left + kMenuCheckMarkSize + 2) continue;  // the check mark
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    ASSERT_GT(right, left) << texts[i];
+    EXPECT_GE(left, item.left + kMenuCheckMarkSize + 2) << texts[i];
+    EXPECT_GE(layout.Size.cx - kMenuPopupBorder - (right + 1), kRightRoom) << texts[i];
+    widestInk = std::max(widestInk, right + 1 - left);
+  }
+  // No wider than that needs: the longest text fills the pop-up but for its margins.
+  EXPECT_LE(layout.Size.cx - widestInk, 2 * kMenuPopupBorder + kMenuCheckMarkSize + 6 + kRightRoom + 2);
+  dc.RestoreObjects();
+  DestroyMenu(view);
 }
 
 TEST(Menu, CheckMarkIsThirteenPixelsSquare) {
