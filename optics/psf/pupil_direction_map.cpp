@@ -49,6 +49,20 @@ inline void Combine(double ty, double tz, double s, double hy, double slopeY, do
   amplitude = area > 0.0 && centreArea > 0.0 ? std::sqrt(area / centreArea) : 0.0;
 }
 
+// The cubic Hermite piece between two knots, with the knots' slopes: height and slope at s.
+inline void HermitePiece(double s, double sigmaLow, double sigmaHigh, double h0, double h1,
+                         double slopeLow, double slopeHigh, double &h, double &slope) {
+  const double width = sigmaHigh - sigmaLow;
+  const double t = (s - sigmaLow) / width;
+  const double t2 = t * t, t3 = t2 * t;
+  const double m0 = slopeLow * width, m1 = slopeHigh * width;
+  h = (2.0 * t3 - 3.0 * t2 + 1.0) * h0 + (t3 - 2.0 * t2 + t) * m0 + (-2.0 * t3 + 3.0 * t2) * h1 +
+      (t3 - t2) * m1;
+  slope = ((6.0 * t2 - 6.0 * t) * h0 + (3.0 * t2 - 4.0 * t + 1.0) * m0 +
+           (-6.0 * t2 + 6.0 * t) * h1 + (3.0 * t2 - 2.0 * t) * m1) /
+          width;
+}
+
 // Columns of a pupil row mapped together.
 constexpr int kRowChunk = 64;
 
@@ -201,12 +215,13 @@ int TPupilDirectionMap::FirstAlike(int f) const {
   return f;
 }
 
-void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int *rising) const {
+inline bool TPupilDirectionMap::Piece(int f, double s, int *rising, TKnots &piece, double &h,
+                               double &slope) const {
   const int used = usable_[f];
   if (used < 0) {
     h = s;
     slope = 1.0;
-    return;
+    return false;
   }
   const THalfFan &fan = fans_[used];
   const int last = fan.knots - 1;
@@ -214,7 +229,7 @@ void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int
     // Beyond the rim the last slope goes on: the point falls outside the pupil.
     slope = fan.slope[last];
     h = fan.height[last] + slope * (s - fan.sigma[last]);
-    return;
+    return false;
   }
   // The knot interval [sigma_low, sigma_high) that holds s: low is the last knot before
   // the last one at or below s (sigma rises from sigma_0 = 0, and s lies below the last
@@ -233,17 +248,43 @@ void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int
     }
   }
   const int high = low + 1;
-  // The cubic Hermite piece on [sigma_low, sigma_high] with the knots' slopes.
-  const double width = fan.sigma[high] - fan.sigma[low];
-  const double t = (s - fan.sigma[low]) / width;
-  const double t2 = t * t, t3 = t2 * t;
-  const double h0 = fan.height[low], h1 = fan.height[high];
-  const double m0 = fan.slope[low] * width, m1 = fan.slope[high] * width;
-  h = (2.0 * t3 - 3.0 * t2 + 1.0) * h0 + (t3 - 2.0 * t2 + t) * m0 + (-2.0 * t3 + 3.0 * t2) * h1 +
-      (t3 - t2) * m1;
-  slope = ((6.0 * t2 - 6.0 * t) * h0 + (3.0 * t2 - 4.0 * t + 1.0) * m0 +
-           (-6.0 * t2 + 6.0 * t) * h1 + (3.0 * t2 - 2.0 * t) * m1) /
-          width;
+  piece = {fan.sigma[low], fan.sigma[high], fan.height[low], fan.height[high], fan.slope[low],
+           fan.slope[high]};
+  return true;
+}
+
+void TPupilDirectionMap::HeightAt(int f, double s, double &h, double &slope, int *rising) const {
+  TKnots p;
+  if (Piece(f, s, rising, p, h, slope))
+    HermitePiece(s, p.sigmaLow, p.sigmaHigh, p.heightLow, p.heightHigh, p.slopeLow, p.slopeHigh,
+                 h, slope);
+}
+
+void TPupilDirectionMap::HeightsAlong(int f, int count, const double *s, int &knot, double *h,
+                                      double *slope) const {
+  // The pieces' knots column by column (a column off every piece gets a harmless one), so
+  // that the second loop runs in vector lanes.
+  double onPiece[kRowChunk], sigmaLow[kRowChunk], sigmaHigh[kRowChunk];
+  double heightLow[kRowChunk], heightHigh[kRowChunk], slopeLow[kRowChunk], slopeHigh[kRowChunk];
+  double offH[kRowChunk], offSlope[kRowChunk];
+  for (int k = 0; k < count; ++k) {
+    TKnots p{0.0, 1.0, 0.0, 0.0, 0.0, 0.0};
+    offH[k] = offSlope[k] = 0.0;
+    onPiece[k] = Piece(f, s[k], &knot, p, offH[k], offSlope[k]) ? 1.0 : 0.0;
+    sigmaLow[k] = p.sigmaLow;
+    sigmaHigh[k] = p.sigmaHigh;
+    heightLow[k] = p.heightLow;
+    heightHigh[k] = p.heightHigh;
+    slopeLow[k] = p.slopeLow;
+    slopeHigh[k] = p.slopeHigh;
+  }
+  for (int k = 0; k < count; ++k) {
+    double pieceH = 0.0, pieceSlope = 0.0;
+    HermitePiece(s[k], sigmaLow[k], sigmaHigh[k], heightLow[k], heightHigh[k], slopeLow[k],
+                 slopeHigh[k], pieceH, pieceSlope);
+    h[k] = onPiece[k] != 0.0 ? pieceH : offH[k];
+    slope[k] = onPiece[k] != 0.0 ? pieceSlope : offSlope[k];
+  }
 }
 
 double TPupilDirectionMap::Aperture() const {
@@ -323,23 +364,24 @@ void TPupilDirectionMap::PupilRow(double ty, double dt, int half, double reach, 
       const int m = first + k;
       right.tz[k] = static_cast<double>(m) * dt;
       left.tz[k] = static_cast<double>(-m) * dt;
-      const double s = std::sqrt(ty * ty + right.tz[k] * right.tz[k]);
-      right.s[k] = left.s[k] = s;
-      HeightAt(yFan, s, right.hy[k], right.slopeY[k], &knotY);
-      left.hy[k] = right.hy[k];
-      left.slopeY[k] = right.slopeY[k];
-      if (plusShared) {
-        right.hz[k] = right.hy[k];
-        right.slopeZ[k] = right.slopeY[k];
-      } else {
-        HeightAt(kPlusZ, s, right.hz[k], right.slopeZ[k], &knotPlusZ);
-      }
-      if (mirrored) continue;
+      right.s[k] = std::sqrt(ty * ty + right.tz[k] * right.tz[k]);
+      left.s[k] = right.s[k];
+    }
+    HeightsAlong(yFan, count, right.s, knotY, right.hy, right.slopeY);
+    if (plusShared) {
+      std::copy_n(right.hy, count, right.hz);
+      std::copy_n(right.slopeY, count, right.slopeZ);
+    } else {
+      HeightsAlong(kPlusZ, count, right.s, knotPlusZ, right.hz, right.slopeZ);
+    }
+    if (!mirrored) {
+      std::copy_n(right.hy, count, left.hy);
+      std::copy_n(right.slopeY, count, left.slopeY);
       if (minusShared) {
-        left.hz[k] = left.hy[k];
-        left.slopeZ[k] = left.slopeY[k];
+        std::copy_n(left.hy, count, left.hz);
+        std::copy_n(left.slopeY, count, left.slopeZ);
       } else {
-        HeightAt(kMinusZ, s, left.hz[k], left.slopeZ[k], &knotMinusZ);
+        HeightsAlong(kMinusZ, count, left.s, knotMinusZ, left.hz, left.slopeZ);
       }
     }
     CombineColumns(ty, centreArea_, count, right);

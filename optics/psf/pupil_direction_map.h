@@ -66,6 +66,11 @@ class TPupilDirectionMap {
   // infinity.
   double Obliquity(const TCurrentRay &ray) const;
 
+ // Two neighbouring knots of a fan: the piece of the height between them.
+  struct TKnots {
+    double sigmaLow, sigmaHigh, heightLow, heightHigh, slopeLow, slopeHigh;
+  };
+
  private:
   struct THalfFan {
     double sigma[kPupilFanSteps + 1];   // direction offset from the chief ray, rising
@@ -80,6 +85,13 @@ class TPupilDirectionMap {
   // it has no knots). With `rising`, s is no smaller than at the last call that passed the
   // same counter for the same fan (0 at first), whose knot the search starts from.
   void HeightAt(int f, double s, double &h, double &slope, int *rising = nullptr) const;
+  // HeightAt's search: true with the knots of the piece that holds s, else false with h and
+  // slope set (no usable fan, or s at or beyond the rim).
+  bool Piece(int f, double s, int *rising, TKnots &piece, double &h, double &slope) const;
+  // HeightAt(f, s[k], h[k], slope[k], &knot) for k below count (at most a row's chunk, with
+  // s rising): the pieces found one by one, their heights worked out side by side.
+  void HeightsAlong(int f, int count, const double *s, int &knot, double *h,
+                    double *slope) const;
   int Usable(int f) const;
   // The lowest fan whose knots are those of fan f to the last bit (f itself when none is):
   // fans that answer alike for every offset, so a row evaluates them once.
