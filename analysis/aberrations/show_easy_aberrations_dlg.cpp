@@ -217,7 +217,8 @@ void TShowEasyAberrationsDlg::PlaceOnScreen() {
   setupClient_.bottom += floor.Height() - setupHeight;
   const RECT stored{settings_.position[0], settings_.position[1], settings_.position[0] + wide,
                     settings_.position[1] + high};
-  const RECT placed = PlaceReadable(GetParentO(), stored, kReadableWindow);
+  // Opened at the default corner, it steps aside from a window already open there.
+  const RECT placed = PlaceCascaded(*this, stored, kReadableWindow);
   SetWindowPos(nullptr, placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top,
                SWP_NOZORDER | SWP_NOREDRAW);
   if (placed.right - placed.left != setupWidth || placed.bottom - placed.top != setupHeight) Relayout();

@@ -249,6 +249,7 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
 
 std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusParameters &parameters) {
   TNarcissusParameters p;
+  std::string refusal;
   const TOpticalSystemInformation &info = system.info;
   const int wavelengths = info.WavelengthCount();
   if (info.MonochromeSystem == 0 && wavelengths > 0) {
@@ -257,16 +258,15 @@ std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusP
       p.lambdaMin = std::min(p.lambdaMin, info.Spectrum.data[i].lambda);
       p.lambdaMax = std::max(p.lambdaMax, info.Spectrum.data[i].lambda);
     }
-  } else if (info.LambdaW >= 8.0 && info.LambdaW <= 14.0) {
-    p.lambdaMin = 8.0;
-    p.lambdaMax = 14.0;
-  } else if (info.LambdaW >= 3.0 && info.LambdaW <= 5.0) {
+  } else if (info.LambdaW >= 3.0 && info.LambdaW < 5.0) {
     p.lambdaMin = 3.0;
     p.lambdaMax = 5.0;
-  } else {
-    return "Incorrect spectral interval.";
+  } else if (!(info.LambdaW >= 8.0 && info.LambdaW < 14.0)) {
+    // Outside both bands the record keeps the long-wave band: the user is told and may
+    // type another in the dialog.
+    refusal = "Incorrect spectral interval.";
   }
   p.scannerSurface = system.SurfaceCount() - 1;
   parameters = p;
-  return std::string();
+  return refusal;
 }

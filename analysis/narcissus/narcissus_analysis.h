@@ -100,7 +100,8 @@ int TraceNarcissusRays(TOpticalSystem &system, TNarcissusRays &rays);
 
 // The editor's record for a run on system: housing and scene 20, detector -195.86,
 // fraction 0.01, the scanner the last surface, one position at angle 0; the band from the
-// smallest to the largest wavelength of a polychromatic system, else 8 to 14 or 3 to 5 as
-// the working wavelength lies. Empty, or "Incorrect spectral interval." when a
-// monochromatic system works outside both bands.
+// smallest to the largest wavelength of a polychromatic system, else 3 to 5 for a working
+// wavelength from 3 up to 5 and 8 to 14 otherwise. Always filled; the answer is empty, or
+// "Incorrect spectral interval." when a monochromatic system works outside both 3 up to 5
+// and 8 up to 14 (the record then holds 8 to 14).
 std::string DefaultNarcissusParameters(const TOpticalSystem &system, TNarcissusParameters &parameters);

@@ -127,15 +127,15 @@ void TSpotDiagram::SetupWindow() {
   if (HMENU menu = LoadMenu(nullptr, "SPOT_DIAGRAM_MENU")) SetMenu(GetHandle(), menu);
   CheckMenuItem(GetMenu(GetHandle()), scaleCommand_, MF_BYCOMMAND | MF_CHECKED);
   Recalculate();
-  PlaceOnScreen(settings_->position[0], settings_->position[1]);
+  PlaceOnScreen(settings_->position[0], settings_->position[1], true);
 }
 
-void TSpotDiagram::PlaceOnScreen(int left, int top) {
+void TSpotDiagram::PlaceOnScreen(int left, int top, bool opening) {
   // Wholly on the screen and clear of the editor's menu bar; the window keeps the size
-  // of its plot.
+  // of its plot. Opening, it steps aside from a window already open at that corner.
   const RECT window = GetWindowRect();
   const RECT wanted{left, top, left + (window.right - window.left), top + (window.bottom - window.top)};
-  const RECT placed = PlaceReadable(GetParentO(), wanted, SIZE{0, 0});
+  const RECT placed = opening ? PlaceCascaded(*this, wanted, SIZE{0, 0}) : PlaceReadable(GetParentO(), wanted, SIZE{0, 0});
   if (placed.left != window.left || placed.top != window.top)
     SetWindowPos(nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
 }

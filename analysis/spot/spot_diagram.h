@@ -71,7 +71,7 @@ class TSpotDiagram : public TColorDlg {
  private:
   void Draw();
   // Moves the window to (left, top), kept wholly on the screen below the editor's menu bar.
-  void PlaceOnScreen(int left, int top);
+  void PlaceOnScreen(int left, int top, bool opening = false);
 
   TOpticalSystem *system_;
   TSpotSettingsRecord *settings_;

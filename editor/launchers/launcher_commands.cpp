@@ -110,12 +110,11 @@ void TLauncherCommands::CmNarcissus() {
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  // A working wavelength outside the infrared bands is reported; the dialog still opens,
+  // on the long-wave band, where the user may type another.
   TNarcissusParameters defaults;
-  const std::string refusal = DefaultNarcissusParameters(frame_.System(), defaults);
-  if (!refusal.empty()) {
-    MessageBox(window_.GetHandle(), refusal.c_str(), kNarcissCaption, MB_OK);
-    return;
-  }
+  const std::string doubt = DefaultNarcissusParameters(frame_.System(), defaults);
+  if (!doubt.empty()) MessageBox(window_.GetHandle(), doubt.c_str(), kNarcissCaption, MB_OK);
   // The analysis runs from the detector out: a system imaging an object at infinity is
   // turned round on the copy, never on the edited system.
   auto copy = std::make_unique<TSystemImage>();

@@ -87,6 +87,8 @@ class TGraph : public TGraphWindow {
   // Axes and grids. A step at or below kAxisZero in magnitude is chosen from the range;
   // any other is rounded with NiceStep. Subdivisions below 1 draw ticks at every step and
   // no labels. Grid mode: units digit > 0 vertical lines, above 10 horizontal lines.
+  // DrawAxes moves the plot's left edge right, when it must, so that the widest y label
+  // stands wholly inside the bitmap.
   void DrawAxes(double xStep, int xSubdivisions, double yStep, int ySubdivisions, int gridMode,
                 TOFont *font = nullptr);
   double DrawXLabels(double axisY, double step, int subdivisions, TOFont *font = nullptr);
@@ -111,6 +113,9 @@ class TGraph : public TGraphWindow {
  private:
   void InitGraph();
   void SelectLabelFont(TOFont &font);
+  // The width in pixels of the widest label a y axis with this step would carry; 0 for none.
+  int YLabelWidth(double step, int subdivisions, TOFont *font);
+  void KeepRoomForYLabels(double axisX, double step, int subdivisions, TOFont *font);
   void DrawXTicks(double axisY, double first, double spacing, int subdivisions, bool labels,
                   const char *format, double factor);
   void DrawYTicks(double axisX, double first, double spacing, int subdivisions, bool labels,

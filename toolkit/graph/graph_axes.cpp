@@ -14,12 +14,18 @@ namespace {
 constexpr const char *kLabelFace = kFaceSerif;
 constexpr int kLabelHeight = 8;
 
+// A y label's right end stands this far left of its axis.
+constexpr int kYLabelGap = 3;
+
 constexpr int kMinorTick = 2;
 constexpr int kMajorTick = 5;
 constexpr int kDotSpacing = 5;
 
 // Digits of a label format are kept within what a double prints sensibly.
 constexpr int kMaxFormatDigits = 20;
+
+// A tick this fraction of a step past an end of the range is still on it (rounding).
+constexpr double kStepRounding = 1e-9;
 
 // A pass never draws more ticks than this, whatever the numbers.
 constexpr long long kMaxTicksPerPass = 1 << 16;
@@ -80,12 +86,61 @@ void TGraph::DrawAxes(double xStep, int xSubdivisions, double yStep, int ySubdiv
                       int gridMode, TOFont *font) {
   const double xs = AxisStep(xStep, x1_, x2_);
   const double ys = AxisStep(yStep, y1_, y2_);
-  const double axisY = AxisPosition(y1_, y2_, ys);
   const double axisX = AxisPosition(x1_, x2_, xs);
+  KeepRoomForYLabels(axisX, ys, ySubdivisions, font);
+  const double axisY = AxisPosition(y1_, y2_, ys);
   const double usedX = DrawXLabels(axisY, xs, xSubdivisions, font);
   const double usedY = DrawYLabels(axisX, ys, ySubdivisions, font);
   if (gridMode % 10 > 0) DrawXGrid(usedX, false);
   if (gridMode > 10) DrawYGrid(usedY, false);
+}
+
+int TGraph::YLabelWidth(double step, int subdivisions, TOFont *font) {
+  TDC *dc = MemoryDC() != nullptr ? MemoryDC() : WindowDC();
+  if (subdivisions <= 0 || dc == nullptr) return 0;
+  const TAxisLabelling axis = LabelAxis(step, subdivisions, y1_, y2_, scaleY_);
+  if (axis.step == 0.0) return 0;
+  TOFont labelFont = font != nullptr ? *font : TOFont(kLabelFace, kLabelHeight, 0, false);
+  SelectLabelFont(labelFont);
+  const double lo = std::min(y1_, y2_);
+  const double hi = std::max(y1_, y2_);
+  const double labelStep = std::fabs(axis.step);
+  const double first = AxisPosition(y1_, y2_, axis.step);
+  // The labelled ticks are the steps from the axis position both ways, within the range.
+  const double firstIndex = std::ceil((lo - first) / labelStep - kStepRounding);
+  int widest = 0;
+  for (long long k = 0; k < kMaxTicksPerPass; ++k) {
+    const double atY = first + (firstIndex + static_cast<double>(k)) * labelStep;
+    if (atY > hi + kStepRounding * labelStep) break;
+    const double value = std::fabs(atY) < kStepRounding * labelStep ? 0.0 : atY / axis.factor;
+    const std::string text = LabelText(axis.format, value);
+    widest = std::max(widest, static_cast<int>(dc->GetTextExtent(text.c_str()).cx));
+  }
+  RestoreFont();
+  return widest;
+}
+
+void TGraph::KeepRoomForYLabels(double axisX, double step, int subdivisions, TOFont *font) {
+  const int labelWidth = YLabelWidth(step, subdivisions, font);
+  if (labelWidth == 0 || x2_ == x1_) return;
+  // The axis stands at the fraction f of the plot's width: moving the plot's left edge by s
+  // pixels (its right edge staying) moves the axis by s (1 - f).
+  const double fraction = std::clamp((axisX - x1_) / (x2_ - x1_), 0.0, 1.0);
+  const int shortBy = kYLabelGap + labelWidth - WorldToDevice(axisX, y1_).x;
+  if (shortBy <= 0 || fraction >= 1.0) return;
+  // One pixel more: the axis's device column is truncated.
+  const int shift = static_cast<int>(std::ceil((shortBy + 1) / (1.0 - fraction)));
+  // A plot too narrow to give the room keeps its place.
+  if (shift >= plotWidth_) return;
+  if (frame_) {
+    // The frame drawn at the old left edge goes with it.
+    const RECT vacated{std::max(plotLeft_ - 1, 0), std::max(plotTop_ - 1, 0), plotLeft_ + shift,
+                       plotTop_ + plotHeight_ + 1};
+    TBrush brush(GetHandleField());
+    ForEachDrawDC([&](TDC &dc) { dc.FillRect(vacated, brush); });
+  }
+  SetPlotArea(plotLeft_ + shift, plotTop_, plotWidth_ - shift, plotHeight_, frame_, false);
+  SetWorld(x1_, x2_, y1_, y2_);
 }
 
 void TGraph::SelectLabelFont(TOFont &font) {

@@ -121,7 +121,16 @@ void TCellEdit::KeyDown(UINT key) {
       if (IsModified()) grid->Owner()->CellChanged();
       TEdit::WindowProc(WM_KEYDOWN, key, 0);
       return;
+    case VK_ESCAPE:
+      // Typing not yet in the cell is dropped: the cell's own text comes back, selected.
+      if (editing == 0 && !IsModified()) break;
+      grid->CancelEditor();
+      return;
     case VK_RETURN:
+      // Enter puts the typed text into the cell before the owner hears the key.
+      grid->CommitEditor();
+      HookKey(key);
+      break;
     case VK_INSERT: HookKey(key); break;
     default: break;
   }
@@ -129,7 +138,8 @@ void TCellEdit::KeyDown(UINT key) {
 }
 
 void TCellEdit::Char(UINT key, LPARAM keyData) {
-  if (key == '\t') return;
+  // Tab moves and Escape cancels on their key press; their characters are no text.
+  if (key == '\t' || key == 0x1B) return;
   if (readOnly != 0) {
     MessageBeep(0xFFFFFFFF);
     return;

@@ -333,6 +333,13 @@ void TWinTableEdit::CommitEditor() {
   editor->ClearModify();
 }
 
+void TWinTableEdit::CancelEditor() {
+  if (editor == nullptr || !editor->IsWindow()) return;
+  editor->SelectCell();
+  LoadEditor();
+  RedrawCells(currentColumn, currentRow, currentColumn, currentRow);
+}
+
 void TWinTableEdit::Refresh() {
   if (editor != nullptr && !editor->IsModified()) LoadEditor();
   RecomputeContent();

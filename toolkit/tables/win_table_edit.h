@@ -93,6 +93,8 @@ class TWinTableEdit : public TWindow {
   int SetCurrentCell(int column, int row);
   // A modified editor text goes into the current cell (its edited bit set).
   void CommitEditor();
+  // The editor's typing is dropped: it shows the current cell's text again, selected whole.
+  void CancelEditor();
   void Refresh();
   void RedrawCells(int column1, int row1, int column2, int row2);
   int IsCellVisible(int column, int row) const;

@@ -290,9 +290,19 @@ TEST(NarcissusAnalysis, EditorDefaultsFollowTheSystemsWavelengths) {
   EXPECT_EQ(DefaultNarcissusParameters(*system, p), "");
   EXPECT_EQ(p.lambdaMin, 3.0);
   EXPECT_EQ(p.lambdaMax, 5.0);
-  // Between the bands: refused, the record kept.
-  system->info.LambdaW = 6.0;
-  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "Incorrect spectral interval.");
+  // Between the bands, and at the upper end of either: reported, the record filled with
+  // the long-wave band all the same.
+  for (const double outside : {6.0, 5.0, 14.0, 0.55}) {
+    system->info.LambdaW = outside;
+    p = TNarcissusParameters{};
+    p.lambdaMin = p.lambdaMax = 0.0;
+    EXPECT_EQ(DefaultNarcissusParameters(*system, p), "Incorrect spectral interval.") << outside;
+    EXPECT_EQ(p.lambdaMin, 8.0) << outside;
+    EXPECT_EQ(p.lambdaMax, 14.0) << outside;
+    EXPECT_EQ(p.scannerSurface, 4) << outside;
+  }
+  system->info.LambdaW = 3.0;
+  EXPECT_EQ(DefaultNarcissusParameters(*system, p), "");
   EXPECT_EQ(p.lambdaMax, 5.0);
   // Polychromatic: the smallest and the largest wavelength, in any order.
   system->info.MonochromeSystem = 0;

@@ -172,6 +172,31 @@ TEST_F(AnalysisWindowsTest, AWindowStoredOverTheMenuBarOrOffTheScreenComesBackOn
   ExpectReadable(*editor.Launchers().SpotWindow(), SIZE{kSpotCell, kSpotCell}, "spot past the edge");
 }
 
+TEST_F(AnalysisWindowsTest, WindowsWithoutAStoredPlaceCascadeInsteadOfCoveringEachOther) {
+  TOpticalEditor &editor = OpenDoubleGauss();
+  // A first start: neither window has a place of its own, both want the top left corner.
+  editor.SendMessage(WM_COMMAND, CM_ABERRATIONS);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.Launchers().AberrationsWindow(), nullptr);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  const RECT aberrations = editor.Launchers().AberrationsWindow()->GetWindowRect();
+  const RECT spot = editor.Launchers().SpotWindow()->GetWindowRect();
+  ExpectReadable(*editor.Launchers().AberrationsWindow(), kAberrations, "aberrations");
+  ExpectReadable(*editor.Launchers().SpotWindow(), SIZE{kSpotCell, kSpotCell}, "spot diagram");
+  // The later window steps down and right by a caption, so both captions stay in sight.
+  const int step = GetSystemMetrics(SM_CYCAPTION);
+  ASSERT_GT(step, 0);
+  EXPECT_GE(spot.left - aberrations.left, step);
+  EXPECT_GE(spot.top - aberrations.top, step);
+  // Opened again over itself, a window keeps its own place.
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  editor.SendMessage(WM_COMMAND, CM_SPOT_DIAGRAM);
+  ASSERT_NE(editor.Launchers().SpotWindow(), nullptr);
+  const RECT again = editor.Launchers().SpotWindow()->GetWindowRect();
+  EXPECT_GE(again.left - aberrations.left, step);
+  EXPECT_GE(again.top - aberrations.top, step);
+}
+
 TEST_F(AnalysisWindowsTest, ThePicturesTunePaletteGoesWhenThePsfWindowIsCancelled) {
   TOpticalEditor &editor = OpenDoubleGauss();
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);

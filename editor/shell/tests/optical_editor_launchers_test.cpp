@@ -472,17 +472,28 @@ TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {
   EXPECT_EQ(editor.System().info.ObjectFinite, 0);
 }
 
-TEST_F(EditorLaunchersTest, NarcissusRefusesAWavelengthOutsideTheBands) {
+TEST_F(EditorLaunchersTest, NarcissusWarnsOfAWavelengthOutsideTheBandsAndGoesOnAtEightToFourteen) {
   TOpticalEditor &editor = Open(triplet_);
   editor.System().info.MonochromeSystem = 1;
   editor.System().info.LambdaW = 0.55;
   bool seen = false;
-  const auto answering = AnswerNarcissus(editor, [](TNarcissDlg &dialog) { dialog.PostMessage(WM_COMMAND, IDOK); }, seen);
+  std::string band[2];
+  const auto answering = AnswerNarcissus(editor, [&band](TNarcissDlg &dialog) {
+    char shown[64] = {};
+    dialog.GetDlgItemText(TNarcissDlg::kLambdaMin, shown, sizeof shown);
+    band[0] = shown;
+    dialog.GetDlgItemText(TNarcissDlg::kLambdaMax, shown, sizeof shown);
+    band[1] = shown;
+    dialog.PostMessage(WM_COMMAND, IDOK);
+  }, seen);
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   ASSERT_EQ(answers_->boxes.size(), 1u);
   EXPECT_EQ(answers_->boxes[0].text, "Incorrect spectral interval.");
   EXPECT_EQ(answers_->boxes[0].caption, "Narciss message");
-  EXPECT_FALSE(seen);
+  // The message told, the dialog opens on the long-wave band.
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(std::stod(band[0]), 8.0);
+  EXPECT_EQ(std::stod(band[1]), 14.0);
   // Too small a system beeps.
   TSystemImage &system = editor.System();
   while (system.SurfaceCount() > 1) system.DeleteSurface(system.SurfaceCount() - 1);

@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include <QImage>
 
@@ -185,9 +188,66 @@ TEST_F(EditorShellTest, TheAboutBoxNamesTheProgramInDarkRed) {
   about.Destroy();
 }
 
+// The letter an item's text marks with '&' ("&&" is a plain ampersand), upper-cased; 0
+// when the text marks none.
+char MnemonicOf(const std::string &text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    ++i;
+  }
+  return 0;
+}
+
+// Walks a menu and its pop-ups: every item (separators aside) marks a letter, and no two
+// items of one menu mark the same one, so Alt and the letter reach exactly one item.
+void ExpectLettersOfTheirOwn(HMENU menu, const std::string &path) {
+  const int count = GetMenuItemCount(menu);
+  ASSERT_GT(count, 0) << path;
+  std::string seen;  // the letters so far, one per item
+  std::vector<std::string> owners;
+  for (int position = 0; position < count; ++position) {
+    if (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & MF_SEPARATOR) continue;
+    char text[256] = {};
+    GetMenuString(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+    const char letter = MnemonicOf(text);
+    EXPECT_NE(letter, 0) << path << ": \"" << text << "\" marks no letter";
+    const std::size_t earlier = seen.find(letter);
+    if (letter != 0 && earlier != std::string::npos)
+      ADD_FAILURE() << path << ": \"" << text << "\" and \"" << owners[earlier] << "\" share the letter " << letter;
+    seen.push_back(letter);
+    owners.emplace_back(text);
+    if (HMENU popup = GetSubMenu(menu, position); popup != nullptr) ExpectLettersOfTheirOwn(popup, path + " > " + text);
+  }
+}
+
 }  // namespace
 
 namespace {
+
+TEST_F(EditorShellTest, NoTwoItemsOfAMenuShareAMnemonic) {
+  Open(triplet_);
+  ASSERT_NE(Menu(), nullptr);
+  ExpectLettersOfTheirOwn(Menu(), "menu bar");
+  // Alt+R then E and T: the Resource menu's new element and its table.
+  HMENU resource = nullptr;
+  for (int position = 0; position < GetMenuItemCount(Menu()) && resource == nullptr; ++position) {
+    char text[64] = {};
+    GetMenuString(Menu(), static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+    if (MnemonicOf(text) == 'R') resource = GetSubMenu(Menu(), position);
+  }
+  ASSERT_NE(resource, nullptr);
+  const auto commandOf = [&](char letter) {
+    for (int position = 0; position < GetMenuItemCount(resource); ++position) {
+      char text[64] = {};
+      GetMenuString(resource, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+      if (MnemonicOf(text) == letter) return GetMenuItemID(resource, position);
+    }
+    return 0U;
+  };
+  EXPECT_EQ(commandOf('E'), static_cast<UINT>(CM_NEW_ELEMENT));
+  EXPECT_EQ(commandOf('T'), static_cast<UINT>(CM_EDIT_AS_TABLE));
+}
 
 TEST_F(EditorShellTest, TheEditKeysAreTheEditorsAccelerators) {
   TOpticalEditor &editor = Open(triplet_);

@@ -1,6 +1,8 @@
 #include "platform/gui/windows/screen.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include <QApplication>
 #include <QCursor>
@@ -144,6 +146,35 @@ RECT PlaceReadable(const TWindow *owner, const RECT &window, SIZE minimum) {
                            GetSystemMetrics(SM_CYSCREEN) - highestTop);
   const POINT at = PlaceOnScreen(RECT{window.left, window.top, window.left + width, window.top + height}, highestTop);
   return RECT{at.x, at.y, at.x + width, at.y + height};
+}
+
+RECT PlaceCascaded(const TWindow &window, const RECT &wanted, SIZE minimum) {
+  const TWindow *owner = window.GetParentO();
+  RECT placed = PlaceReadable(owner, wanted, minimum);
+  const TWindow *main = owner;
+  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  if (main == nullptr) return placed;
+  // The corners of the other top-level windows open over the main window.
+  std::vector<POINT> corners;
+  for (const TWindow *other : main->GetChildren()) {
+    if (other == &window || other->IsChild() || !other->IsWindow() || !other->IsWindowVisible()) continue;
+    const RECT frame = other->GetWindowRect();
+    corners.push_back(POINT{frame.left, frame.top});
+  }
+  const int step = std::max(GetSystemMetrics(SM_CYCAPTION), 1);
+  const auto covered = [&](const RECT &at) {
+    return std::any_of(corners.begin(), corners.end(), [&](const POINT &corner) {
+      return std::abs(static_cast<int>(corner.x - at.left)) < step && std::abs(static_cast<int>(corner.y - at.top)) < step;
+    });
+  };
+  // Each step clears at most one corner: no more steps than there are windows.
+  for (std::size_t tries = 0; tries < corners.size() && covered(placed); ++tries) {
+    const RECT next = PlaceReadable(owner, RECT{placed.left + step, placed.top + step, placed.right + step, placed.bottom + step}, minimum);
+    // Against the screen's bottom right corner there is no further room to step into.
+    if (next.left == placed.left && next.top == placed.top) break;
+    placed = next;
+  }
+  return placed;
 }
 
 int ScreenBitsPerPixel() { return CurrentScreenProvider().BitsPerPixel(); }

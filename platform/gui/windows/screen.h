@@ -38,6 +38,10 @@ int BelowMainMenuBar(const TWindow *owner);
 // The rectangle an analysis window opened for `owner` takes: at least `minimum` in size as
 // far as the screen holds it, wholly on the screen and clear of the main window's menu bar.
 RECT PlaceReadable(const TWindow *owner, const RECT &window, SIZE minimum);
+// PlaceReadable for `window` opening at `wanted`, stepped down and right by the caption
+// height while its corner falls on the corner of another window open over the same main
+// window, so that a window opened at a default place never hides one opened there before.
+RECT PlaceCascaded(const TWindow &window, const RECT &wanted, SIZE minimum);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);

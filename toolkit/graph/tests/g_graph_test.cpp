@@ -24,7 +24,8 @@ TGGraph *MakePictureGraph(TWindow *frame) {
   TGGraph *graph = NewGGraph(frame, 0, 0, 200, 150, WS_CHILD, RGB(30, 60, 90), nullptr);
   graph->SetPlotArea(10, 10, 180, 130, true, false);
   graph->SetWorld(0.0, 18.0, 0.0, 13.0);
-  graph->DrawAxes(0.0, 2, 0.0, 2, 11);
+  // The y axis unlabelled: its labels would want room left of the plot, moving its edge.
+  graph->DrawAxes(0.0, 2, 0.0, 0, 11);
   graph->SetPen(PS_SOLID, 2, RGB(250, 200, 0));
   graph->MoveTo(0.0, 0.0, false);
   for (int i = 1; i <= 18; ++i) graph->MoveTo(i, (i * 7) % 13, true);

@@ -298,6 +298,36 @@ TEST_F(Graph, TickLabelsCarryTheDecimalsTheirSpacingNeeds) {
   EXPECT_EQ(PixelsUnlikeText(frame, 0.4, 0.2, 0.2, "0.2"), 0);
 }
 
+TEST_F(Graph, TheLeftEdgeLeavesRoomForTheWidestYLabel) {
+  // The y axis on the plot's left edge, 5 pixels from the bitmap's: "-0.2" would be cut.
+  TGraph *graph = NewGraph(frame, 0, 0, 220, 180, WS_CHILD, kWhite, nullptr);
+  graph->SetPlotArea(5, 10, -5, -20, false, false);
+  graph->SetWorld(0.0, 1.0, -0.2, 0.2);
+  graph->SetPen(PS_SOLID, 1, kBlack);
+  TOFont font(nullptr, 14);
+  graph->DrawAxes(0.0, 2, 0.0, 2, 0, &font);
+  graph->SetFont(font);
+  const int labelWidth = graph->GetDCs().second->GetTextExtent("-0.2").cx;
+  graph->RestoreFont();
+  ASSERT_GT(labelWidth, 10);
+  const RECT plot = graph->GetPlotRect();
+  // The label's right end stands 3 pixels left of the axis; its left end inside the bitmap.
+  EXPECT_GE(plot.left, 3 + labelWidth);
+  EXPECT_EQ(plot.right, 220 - 5 - 1);  // the right edge stays where it was asked
+  EXPECT_EQ(graph->WorldToDevice(0.0, 0.0).x, plot.left);
+  // By the pixels: ink left of the axis (the labels), none in the bitmap's first column.
+  EXPECT_GT(MarkedInRect(*graph, RECT{1, plot.top - 8, plot.left - 1, plot.bottom + 8}), 0);
+  EXPECT_EQ(MarkedInColumn(*graph, 0, 0, 180).size(), 0u);
+
+  // An axis inside the plot with room to its left leaves the plot where it was.
+  TGraph *centred = NewGraph(frame, 0, 0, 220, 180, WS_CHILD, kWhite, nullptr);
+  centred->SetPlotArea(30, 10, 160, 120, false, false);
+  centred->SetWorld(-1.0, 1.0, -0.2, 0.2);
+  centred->DrawAxes(0.0, 2, 0.0, 2, 0, &font);
+  EXPECT_EQ(centred->GetPlotRect().left, 30);
+  EXPECT_EQ(centred->WorldToDevice(-1.0, 0.0).x, 30);
+}
+
 TEST_F(Graph, PlotClipFollowsScrolling) {
   TGraph *graph = NewGraph(frame, 0, 0, 200, 150, WS_CHILD, kWhite, nullptr);
   graph->CreateBackingBitmap(400, 300);

@@ -1,13 +1,15 @@
 // Tables bound to arrays: values of every type through their cells and back, the layout
 // fitted to the formats, the row commands and what they do to the bound arrays, the cell
-// map and the highlight list, and the in-cell editor's keys and refusals.
+// map and the highlight list, and the in-cell editor's keys, refusals and cancelling.
 
 #include "toolkit/tables/win_direct_table.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QWidget>
 
 #include <cstdint>
@@ -424,6 +426,67 @@ TEST_F(WinDirectTableTest, TypingReplacesASelectedCellAndF2OrADoubleClickEditsIn
   test_kit::PostKey(*table->Grid()->Editor(), VK_F2);
   ASSERT_TRUE(test_kit::RunUntil([&] { return !boxes.beeps.empty(); }, kWaitMs));
   EXPECT_FALSE(table->Grid()->Editor()->EditingInPlace());
+}
+
+// How many pixels of two pictures of the editor may differ: the caret's column, which
+// blinks on its own clock, one pixel wide and as tall as the editor.
+int DifferingPixels(const QImage &a, const QImage &b) {
+  if (a.size() != b.size()) return a.width() * a.height();
+  int count = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+  return count;
+}
+
+TEST_F(WinDirectTableTest, EscapeDropsTheTypingAndShowsTheOldTextWhileEnterCommits) {
+  MakeBoundTable();
+  TCellEdit &editor = *table->Grid()->Editor();
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+  test_kit::RunFor(20);
+  const QImage before = editor.NativeWidget()->grab().toImage();
+  const int caretColumn = editor.NativeWidget()->height();
+  test_kit::PostText(editor, "77");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "77"; }, kWaitMs));
+  test_kit::RunFor(20);
+  const QImage typed = editor.NativeWidget()->grab().toImage();
+  EXPECT_GT(DifferingPixels(before, typed), caretColumn);
+
+  test_kit::PostKey(editor, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "10.5"; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(Cell(0, 0), "10.5");
+  EXPECT_FALSE(editor.IsModified());
+  EXPECT_FALSE(editor.EditingInPlace());
+  EXPECT_EQ(table->Grid()->Cells().GetFlags(0, 0) & kCellEdited, 0);
+  // What the cell shows is its old text again, selected whole as before the typing.
+  EXPECT_LE(DifferingPixels(before, editor.NativeWidget()->grab().toImage()), caretColumn);
+  // Moving on now leaves the old value in the cell and in the bound array.
+  test_kit::PostKey(editor, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentRow() == 1; }, kWaitMs));
+  EXPECT_EQ(Cell(0, 0), "10.5");
+  table->CellsToValues();
+  EXPECT_EQ(arrays.radius[0], 10.5);  // the text read back, never computed
+
+  // Escape in place (F2) drops the typing as well; Enter puts it into the cell at once.
+  TCellEdit &second = *table->Grid()->Editor();
+  test_kit::PostKey(second, VK_F2);
+  test_kit::PostText(second, "9");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return second.GetWindowText() == "20.59"; }, kWaitMs));
+  test_kit::PostKey(second, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return second.GetWindowText() == "20.5"; }, kWaitMs));
+  EXPECT_EQ(Cell(0, 1), "20.5");
+  test_kit::PostText(second, "8");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return second.GetWindowText() == "8"; }, kWaitMs));
+  test_kit::PostKey(second, VK_RETURN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return Cell(0, 1) == "8"; }, kWaitMs));
+  EXPECT_NE(table->Grid()->Cells().GetFlags(0, 1) & kCellEdited, 0);
+  EXPECT_EQ(table->Grid()->CurrentRow(), 1);
+  // A cell with nothing typed lets Escape go: nothing changes.
+  test_kit::PostKey(second, VK_ESCAPE);
+  test_kit::RunFor(50);
+  EXPECT_EQ(Cell(0, 1), "8");
+  EXPECT_EQ(second.GetWindowText(), "8");
 }
 
 TEST_F(WinDirectTableTest, ReadOnlyCellsBeepAndPendingEditsCommitOnClose) {

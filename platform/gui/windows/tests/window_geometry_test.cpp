@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/scroller.h"
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
@@ -289,4 +292,44 @@ TEST(WindowGeometry, AbsurdSizesAreCut) {
   EXPECT_EQ(child->GetClientRect().right, kMaxWindowExtent);
   EXPECT_EQ(child->WindowImage().width(), kMaxWindowExtent);
   delete frame;
+}
+
+namespace {
+
+// A top-level window owned by `owner`, shown at the rectangle.
+TWindow *MakeOwned(TWindow *owner, const RECT &at) {
+  auto *window = new TWindow(owner, "owned");
+  window->Attr.Style = WS_POPUP | WS_VISIBLE;
+  window->Attr.X = at.left;
+  window->Attr.Y = at.top;
+  window->Attr.W = at.right - at.left;
+  window->Attr.H = at.bottom - at.top;
+  EXPECT_TRUE(window->Create());
+  return window;
+}
+
+std::string Corners(const RECT &r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+}  // namespace
+
+TEST(WindowGeometry, AWindowOpeningOnAnotherCornerStepsAsideByACaption) {
+  TScriptedScreenProvider screen;
+  std::unique_ptr<TWindow> frame(MakeFrame());
+  const int step = GetSystemMetrics(SM_CYCAPTION);
+  ASSERT_GT(step, 0);
+  const RECT corner{40, 40, 240, 190};
+  MakeOwned(frame.get(), corner);
+  MakeOwned(frame.get(), RECT{40 + step, 40 + step, 240 + step, 190 + step});
+  TWindow *third = MakeOwned(frame.get(), RECT{500, 400, 600, 500});
+  // Two windows down the cascade already: the third takes the next step, keeping its size.
+  EXPECT_EQ(Corners(PlaceCascaded(*third, corner, SIZE{0, 0})),
+            Corners(RECT{40 + 2 * step, 40 + 2 * step, 240 + 2 * step, 190 + 2 * step}));
+  // A free corner is kept, and the window's own corner does not push it away.
+  EXPECT_EQ(Corners(PlaceCascaded(*third, RECT{500, 400, 600, 500}, SIZE{0, 0})), Corners(RECT{500, 400, 600, 500}));
+  // Against the screen's bottom right corner there is no step left: it stays on the screen.
+  const RECT last{1024 - 200, 768 - 150, 1024, 768};
+  MakeOwned(frame.get(), last);
+  EXPECT_EQ(Corners(PlaceCascaded(*third, last, SIZE{0, 0})), Corners(last));
 }

@@ -1,0 +1,113 @@
+// The Detector page's "Map" in the image-synthesis folder on the shipped Cooke triplet, as
+// the user meets it: the folder opened at its own settings, the round detector picked in
+// the type list, "Map" pressed, the picture window's pixels read.
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "imaging/pictures/color_picture.h"
+#include "imaging/testobject/detector_parameters.h"
+#include "imaging/testobject/test_image.h"
+#include "platform/gui/controls/combo_box.h"
+#include "platform/gui/windows/test_kit.h"
+#include "synthesis/detectors/detector_type_dlg.h"
+#include "synthesis/detectors/element_detector_dlgs.h"
+#include "synthesis/detectors/test_detector.h"
+#include "synthesis/folder/folder_pages.h"
+#include "synthesis/folder/tests/folder_test_support.h"
+
+namespace {
+
+struct TLitPixels {
+  int count = 0;
+  int left = 0, right = -1, top = 0, bottom = -1;  // the box round them
+};
+
+class DetectorMapRoad : public TFolderTestBase {
+ protected:
+  TTestDetector &Detector() {
+    return *dynamic_cast<TTestDetector *>(folder_->DetectorPage()->PageWindow());
+  }
+  TDetectorRound &Round() { return *dynamic_cast<TDetectorRound *>(Detector().Model(kDetectorRound)); }
+  // The user picks a type in the Type page's list.
+  void Pick(int type) {
+    TDetectorTypeDlg &page = *Detector().InnerFolder()->TypePage();
+    auto &list = *dynamic_cast<TComboBox *>(page.ChildWithId(kDetectorTypeList));
+    list.SetSelIndex(type);
+    page.SendMessage(WM_COMMAND, static_cast<WPARAM>((CBN_SELCHANGE << 16) | kDetectorTypeList),
+                     reinterpret_cast<LPARAM>(list.GetHandle()));
+  }
+  // The newest picture window's client as the screen shows it.
+  static QImage Client(TColorPicture &picture) {
+    picture.UpdateWindow();
+    const QImage pixels = test_kit::WindowPixels(picture);
+    const RECT client = picture.GetClientRect();
+    if (pixels.width() == client.right && pixels.height() == client.bottom) return pixels;
+    POINT origin{0, 0};
+    picture.ClientToScreen(origin);
+    const RECT frame = picture.GetWindowRect();
+    return pixels.copy(origin.x - frame.left, origin.y - frame.top, client.right, client.bottom);
+  }
+  static TLitPixels Lit(const QImage &map) {
+    TLitPixels lit;
+    lit.left = map.width();
+    lit.top = map.height();
+    for (int y = 0; y < map.height(); ++y)
+      for (int x = 0; x < map.width(); ++x) {
+        if (qGray(map.pixel(x, y)) <= 127) continue;
+        ++lit.count;
+        lit.left = std::min(lit.left, x);
+        lit.right = std::max(lit.right, x);
+        lit.top = std::min(lit.top, y);
+        lit.bottom = std::max(lit.bottom, y);
+      }
+    return lit;
+  }
+};
+
+// At its own size, one pixel across, the round element is the raster's centre pixel: the
+// picture shows it cell for cell (256 cells in 256 client pixels) exactly where the white
+// axes cross, so with the axes on the map looks empty. Without them it is the one lit pixel;
+// a larger element shows as its disc.
+TEST_F(DetectorMapRoad, TheRoundElementIsTheLitCentreUnderTheAxesCrossing) {
+  OpenFolder();
+  Pick(kDetectorRound);
+  const TTestImage &image = *GetTestImage();
+  ASSERT_EQ(image.pixelCount, kSmallPictureSide);
+  EXPECT_EQ(Round().Diameter, static_cast<float>(image.pixelSize));
+  Detector().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_NE(image.picture, nullptr);
+  TColorPicture &picture = *image.picture;
+  const int centre = kSmallPictureSide / 2;
+  const QImage withAxes = Client(picture);
+  ASSERT_EQ(withAxes.width(), kSmallPictureSide);
+  // The axes run through the centre pixel, and only they are lit beside it.
+  EXPECT_GT(qGray(withAxes.pixel(centre, centre)), 127);
+  EXPECT_LE(qGray(withAxes.pixel(centre + 1, centre + 1)), 127);
+  EXPECT_LE(qGray(withAxes.pixel(centre - 1, centre - 1)), 127);
+
+  // "Draw axes" off: the element alone.
+  picture.SendMessage(WM_COMMAND, CM_PICTURE_AXES, 0);
+  const TLitPixels one = Lit(Client(picture));
+  EXPECT_EQ(one.count, 1);
+  EXPECT_EQ(one.left, centre);
+  EXPECT_EQ(one.top, centre);
+
+  // 9 pixels across: every cell within 4.5 cells of the centre, 69 of them (columns of
+  // 5, 7, 9, 9, 9, 9, 9, 7 and 5), 9 wide and 9 high round the centre.
+  char typed[32];
+  std::snprintf(typed, sizeof typed, "%g", 9.0 * image.pixelSize);
+  SetDlgItemText(Round().GetHandle(), kDetectorFirstSizeEdit, typed);
+  Detector().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+  ASSERT_NE(image.picture, nullptr);
+  const TLitPixels disc = Lit(Client(*image.picture));
+  EXPECT_EQ(disc.count, 69);
+  EXPECT_EQ(disc.left, centre - 4);
+  EXPECT_EQ(disc.right, centre + 4);
+  EXPECT_EQ(disc.top, centre - 4);
+  EXPECT_EQ(disc.bottom, centre + 4);
+}
+
+}  // namespace
