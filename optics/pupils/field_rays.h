@@ -22,6 +22,7 @@ class TFieldRays {
   const TOpticalSystem &system_;
   const TSurface *object_;
   double fA_, fB_;
+  bool objectTilted_ = false;  // the object surface turns the axes
   double x0_ = 0.0;  // the object surface's sag at the field point
   // An object at infinity: the start's lateral offsets and the normalised global direction.
   double offsetY_ = 0.0, offsetZ_ = 0.0;

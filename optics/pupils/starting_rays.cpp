@@ -111,6 +111,7 @@ void FiniteAngles(double d, double dy, double dz, double pA, double pB, double d
 TFieldRays::TFieldRays(const TOpticalSystem &system, double fA, double fB)
     : system_(system), object_(system.Surface(0)), fA_(fA), fB_(fB) {
   if (object_ == nullptr) return;
+  objectTilted_ = HasMatrix(*object_);
   x0_ = ObjectSag(*object_, fA, fB);
   if (system.info.ObjectFinite != 0) return;
   const double alpha = fA * kDegreesToRadians;
@@ -143,7 +144,7 @@ TCurrentRay TFieldRays::Ray(double pA, double pB) const {
     return GlobalRay(*object_, start, d, true);
   }
   double p[3] = {x0_, ey + pA - offsetY_, ez + pB - offsetZ_};
-  ToGlobalAxes(*object_, p);
+  if (objectTilted_) ToGlobalAxes(*object_, p);
   return PlacedRay(*object_, p, direction_);
 }
 
