@@ -20,7 +20,6 @@
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/tests/folder_test_support.h"
 #include "synthesis/objects/custom_object.h"
-#include "synthesis/objects/object_distance.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/test_object_parent.h"
 #include "synthesis/objects/tests/bitmap_file_bytes.h"
@@ -76,11 +75,7 @@ class BitmapRoad : public TFolderTestBase {
     TFolderTestBase::SetUp();
     system_.name = Scratch("lens.os");
     system_.info.ObjectFinite = 1;
-    ASSERT_EQ(PlaceObjectAt(system_, 0.5), 1);
-    Mem<double> axis(1, 1);
-    axis.data[0] = 0.0;
-    system_.AutoFocus(&axis, nullptr);
-    system_.Update();
+    ASSERT_EQ(PlaceObjectAndFocus(system_, 0.5), 1);
   }
   void TearDown() override {
     TFolderTestBase::TearDown();

@@ -19,6 +19,7 @@
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
+#include "synthesis/objects/object_distance.h"
 #include "toolkit/folders/book_mark_dlg.h"
 
 class TSquareObject final : public TTestObject {
@@ -95,6 +96,17 @@ class TTinyObjectPageScope {
  private:
   TObjectPageMaker previous_;
 };
+
+// Puts the system's object the given metres before it (the surfaces move) and focuses the
+// image on the axis; 1 when the object could be placed.
+inline int PlaceObjectAndFocus(TSystemImage &system, double metres) {
+  if (PlaceObjectAt(system, metres) != 1) return 0;
+  Mem<double> axis(1, 1);
+  axis.data[0] = 0.0;
+  system.AutoFocus(&axis, nullptr);
+  system.Update();
+  return 1;
+}
 
 // The folder on the Cooke triplet: message boxes recorded, rasters in the test's own
 // temporary folder, pictures in the window library's windows (unless the test wants none),

@@ -48,11 +48,7 @@ class LightSourceObject : public ObjectPage {
   // The triplet with its object 1 m before it (surfaces moved, image refocused).
   void OpenAtOneMetre() {
     OpenOn("cooke_triplet.os", true);
-    ASSERT_EQ(PlaceObjectAt(system, 1.0), 1);
-    Mem<double> axis(1, 1);
-    axis.data[0] = 0.0;
-    system.AutoFocus(&axis, nullptr);
-    system.Update();
+    ASSERT_EQ(PlaceObjectAndFocus(system, 1.0), 1);
     page->ShowObjectSize();
   }
   TLightSourceChooseDlg &Source() { return *page->LightSource(); }
@@ -231,11 +227,7 @@ class LightSourceInFolder : public TFolderTestBase {
     previousDetector_ = SetDetectorPageMaker(&MakeTestDetectorPage);
     TFolderTestBase::SetUp();
     system_.info.ObjectFinite = 1;
-    ASSERT_EQ(PlaceObjectAt(system_, 1.0), 1);
-    Mem<double> axis(1, 1);
-    axis.data[0] = 0.0;
-    system_.AutoFocus(&axis, nullptr);
-    system_.Update();
+    ASSERT_EQ(PlaceObjectAndFocus(system_, 1.0), 1);
   }
   void TearDown() override {
     TFolderTestBase::TearDown();
