@@ -121,6 +121,16 @@ POINT PlaceOnScreen(const RECT &window, int highestTop) {
   return POINT{left, top};
 }
 
+namespace {
+
+// The main window a window belongs to: the last of its owners, or itself.
+const TWindow *MainWindowOf(const TWindow *window) {
+  while (window != nullptr && window->GetParentO() != nullptr) window = window->GetParentO();
+  return window;
+}
+
+}  // namespace
+
 void KeepOnScreen(TWindow &window) {
   const RECT frame = window.GetWindowRect();
   const POINT at = PlaceOnScreen(frame);
@@ -129,8 +139,7 @@ void KeepOnScreen(TWindow &window) {
 }
 
 int BelowMainMenuBar(const TWindow *owner) {
-  const TWindow *main = owner;
-  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  const TWindow *main = MainWindowOf(owner);
   if (main == nullptr || !main->IsWindow() || main->MenuBarHeight() <= 0) return 0;
   // The client begins right under the bar.
   return std::max(0, static_cast<int>(main->ClientToScreen(POINT{0, 0}).y));
@@ -151,8 +160,7 @@ RECT PlaceReadable(const TWindow *owner, const RECT &window, SIZE minimum) {
 RECT PlaceCascaded(const TWindow &window, const RECT &wanted, SIZE minimum) {
   const TWindow *owner = window.GetParentO();
   RECT placed = PlaceReadable(owner, wanted, minimum);
-  const TWindow *main = owner;
-  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  const TWindow *main = MainWindowOf(owner);
   if (main == nullptr) return placed;
   // The corners of the other top-level windows open over the main window.
   std::vector<POINT> corners;
