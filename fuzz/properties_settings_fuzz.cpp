@@ -1,7 +1,7 @@
 // Reads a fuzzed settings file for the properties folder's place, and a fuzzed cell text as
 // the properties' pages read numbers. Expectations: a place read is a rectangle, written
 // back it reads the same and the rest of the file is kept; a number read is finite, and its
-// text as the cells show it reads back to within the 10 digits shown.
+// text as the cells show it reads back to within the digits shown.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -33,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     double shown = 0.0;
     const std::string text = FormatPropertyNumber(value);
     FUZZ_CHECK(ParsePropertyNumber(text, shown), text);
-    FUZZ_CHECK(std::fabs(shown - value) <= 1e-9 * std::fabs(value) + 1e-300, text);
+    // Half a unit in the last digit shown, relative to a mantissa of at least 1, and the
+    // rounding of the text read back.
+    const double halfUnit = 0.5 * std::pow(10.0, 1 - kShownPropertyDigits);
+    FUZZ_CHECK(std::fabs(shown - value) <= (halfUnit + 1e-15) * std::fabs(value) + 1e-300, text);
   }
   return 0;
 }

@@ -29,9 +29,11 @@ bool ParsePropertyNumber(const std::string &text, double &value);
 bool ParsePropertyInteger(const std::string &text, int &value);
 // Trims blanks on both sides.
 std::string TrimProperty(const std::string &text);
-// A value as the cells show it: up to `digits` significant digits (10 keep what a system
-// file gives), no trailing zeros.
-std::string FormatPropertyNumber(double value, int digits = 10);
+// Significant digits the tables show of every value, typed, read or computed alike (an
+// optimized radius beside one read from a file); the system keeps each value whole.
+constexpr int kShownPropertyDigits = 7;
+// A value as the cells show it: up to `digits` significant digits, no trailing zeros.
+std::string FormatPropertyNumber(double value, int digits = kShownPropertyDigits);
 // "<what>: "<text>" is not a number." (or "is out of range." for a number beyond the double)
 std::string NotANumberMessage(const std::string &what, const std::string &text);
 

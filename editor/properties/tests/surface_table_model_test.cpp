@@ -76,7 +76,7 @@ TEST_F(SurfaceTableTest, BehindAFoldMirrorTheNextSurfaceMovesAlongTheBeam) {
   const double distance = 27.5362;
   const double before = SurfaceThickness(image, 3);
   EXPECT_APPROX(std::fabs(before), distance, kPlacement);
-  ASSERT_TRUE(EditSurfaceCell(image, 3, kThicknessColumn, FormatPropertyNumber(before * 30.0 / distance)).accepted);
+  ASSERT_TRUE(EditSurfaceCell(image, 3, kThicknessColumn, FormatPropertyNumber(before * 30.0 / distance, 17)).accepted);
   const DPOINT3 focus = Vertices(image)[4];
   EXPECT_APPROX(focus.x, 35.0, kPlacement);
   EXPECT_APPROX(focus.y, -30.0, kPlacement);

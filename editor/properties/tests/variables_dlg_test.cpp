@@ -16,7 +16,9 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/general_info_model.h"
+#include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
+#include "editor/properties/surface_table_model.h"
 #include "editor/properties/system_properties_folder.h"
 #include "editor/properties/tests/table_typing.h"
 #include "editor/properties/variables_model.h"
@@ -30,6 +32,22 @@ namespace {
 
 constexpr int kWaitMs = 3000;
 constexpr double kRadiusTolerance = 1e-12;
+// Half a unit in the seventh significant digit, relative to the value.
+constexpr double kShownRadius = 5e-7;
+
+// The digits of a number's text from its first non-zero one, the exponent left out.
+int SignificantDigits(const std::string &text) {
+  int digits = 0;
+  bool leading = true;
+  for (char c : text) {
+    if (c == 'e' || c == 'E') break;
+    if (c < '0' || c > '9') continue;
+    if (leading && c == '0') continue;
+    leading = false;
+    ++digits;
+  }
+  return digits;
+}
 
 class VariablesDlgTest : public EditorShellTest {
  protected:
@@ -135,6 +153,18 @@ TEST_F(VariablesDlgTest, CurvaturesMadeVariableOptimizeTheFocalLengthAndUndoGive
   EXPECT_LT(std::fabs(after - kTarget), 0.1 * std::fabs(before - kTarget));
   EXPECT_NE(system.Surface(1)->general.R, radii[1]);
   EXPECT_EQ(system.Surface(3)->general.R, radii[3]);
+  // The surfaces table shows the optimized radii to as many digits as the radius read from
+  // the file beside them; the system keeps them whole.
+  ASSERT_NE(folder.SurfacesPage(), nullptr);
+  TPropertiesTable &surfaces = *folder.SurfacesPage()->Table();
+  EXPECT_EQ(surfaces.CellText(kRadiusColumn, 3), "-22.21328");
+  for (int row : {1, 2, 6}) {
+    const std::string shown = surfaces.CellText(kRadiusColumn, row);
+    EXPECT_LE(SignificantDigits(shown), kShownPropertyDigits) << shown;
+    const double R = system.Surface(row)->general.R;
+    EXPECT_APPROX(std::stod(shown), R, kShownRadius * std::fabs(R)) << row;
+    EXPECT_NE(std::stod(shown), R) << row;
+  }
   // The run's list went to the file beside the system, and the list is kept.
   EXPECT_TRUE(std::filesystem::exists(Scratch("Systems/Cooke_Triplet.par")));
   EXPECT_EQ(panel.parameters.Count(), 3);
