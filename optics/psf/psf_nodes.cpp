@@ -15,6 +15,7 @@
 #include "optics/model/optical_system.h"
 #include "optics/psf/psf_progress.h"
 #include "optics/psf/pupil_direction_map.h"
+#include "optics/psf/pupil_mirrors.h"
 #include "optics/trace/image_coordinate.h"
 #include "optics/trace/trace_batch.h"
 #include "optics/pupils/field_rays.h"
@@ -80,6 +81,7 @@ class TPupilRays {
   void Add(const TFieldRays &field, double y, double z, long node, double amplitude,
            TPSFSampleInfo &stats) {
     ++stats.count;
+    ++stats.traced;
     // Made in its cell: a ray returned into a temporary and copied from there waits on the
     // temporary's stores at every sample.
     TCurrentRay *ray = ::new (static_cast<void *>(rays_.data + count_)) TCurrentRay(field.Ray(y, z));
@@ -191,7 +193,16 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   if (!rowPoints.Allocate(nd, 3)) return stats;
   double *rowY = rowPoints.data, *rowZ = rowY + nd, *rowAmplitude = rowZ + nd;
   const TFieldRays field(*this, fieldA, fieldB);
+  // With a mirror, only the nodes up to the centre column (and row) are traced; the others
+  // are filled from them once all are traced.
+  TPupilMirrors mirrors = PupilMirrors(*this, fieldA, fieldB);
+  mirrors.columns = mirrors.columns && map.ColumnsMirrored();
+  mirrors.rows = mirrors.rows && map.RowsMirrored();
+  TMirroredPupil mirror;
+  const bool mirrored = mirror.Begin(nd, mirrors);
+  const int tracedColumns = mirrored ? mirror.TracedColumns() : nd;
   const auto take = [&](const TCurrentRay &ray, long node, double amplitude, double T, double d) {
+    if (mirrored) mirror.RecordPassed(node, T);
     const double wave = amplitude * map.Obliquity(ray);
     if (aberrationFree) {
       re[node] = static_cast<float>(wave);
@@ -209,18 +220,33 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
     }
     const double ty = (half - i) * dt;
     if (std::fabs(ty) > reach) continue;
+    if (mirrored && mirror.MirrorsRow(i)) {
+      // The partner row's points are these with y negated: the same tests pass.
+      stats.count += mirror.RowAdded(nd - i);
+      continue;
+    }
     if (!rows.Fits(nd)) rows.Trace(*this, stats, take);
     map.PupilRow(ty, dt, half, reach, rowY, rowZ, rowAmplitude);
-    for (int c = 0; c < nd; ++c) {
+    int added = 0;
+    for (int c = 0; c < tracedColumns; ++c) {
       // Beyond the reach: outside the pupil.
       if (rowAmplitude[c] < 0.0) continue;
       const double y = rowY[c], z = rowZ[c];
       if (std::fabs(y) > R || std::fabs(z) > Rz) continue;
       if (elliptic && z * z * inverseRz2 + y * y * inverseR2 > 1.0) continue;
       rows.Add(field, y, z, static_cast<long>(i) * nd + c, rowAmplitude[c], stats);
+      ++added;
+      if (mirrored && mirror.HasPartner(c)) {
+        // Its partner at -z passes the same tests.
+        ++stats.count;
+        ++added;
+      }
     }
+    if (mirrored) mirror.SetRowAdded(i, added);
   }
   rows.Trace(*this, stats, take);
+  // The sum over the traced rays alone is replaced by the sum over every node in order.
+  if (mirrored) stats.transmissionSum = mirror.Finish(re, im);
   return stats;
 }
 

@@ -3,6 +3,7 @@
 
 struct TPSFSampleInfo {
   int count = 0;                 // rays attempted; -1 when the user cancelled
+  int traced = 0;                // of them traced: fewer where mirror images were filled in
   double transmissionSum = 0.0;  // over the rays that passed
   double smallestPathDifference = 1000.0;
   double largestPathDifference = -1000.0;

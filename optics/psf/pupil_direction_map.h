@@ -63,6 +63,12 @@ class TPupilDirectionMap {
   // side, in vector lanes.
   void PupilRow(double ty, double dt, int half, double reach, double *y, double *z,
                 double *amplitude) const;
+  // Whether PupilRow gives column half - m the point of column half + m with z negated and
+  // the same amplitude, bit for bit: the fans towards +z and -z answer alike (or the image
+  // lies at infinity, where the map is linear).
+  bool ColumnsMirrored() const { return linear_ || usable_[kMinusZ] == usable_[kPlusZ]; }
+  // The same for rows at ty and -ty, y negated: the fans towards +y and -y answer alike.
+  bool RowsMirrored() const { return linear_ || usable_[kMinusY] == usable_[kPlusY]; }
   // sqrt(|L of the chief ray| / |L|) for a finite image: the Debye integral over direction
   // cosines weighs each ray by 1 / sqrt(cos) of its angle to the image normal; 1 at
   // infinity.
