@@ -11,6 +11,7 @@ constexpr int kFitSamples = 600;
 constexpr int kCheckSamples = 4000;
 constexpr int kFullSearchIterations = 600;  // simplex steps of a search from afar
 constexpr std::size_t kMaxColumns = 10;  // the double polynomial's terms, the most of any form
+constexpr double kNoBound = 1e300;       // an error bound that never stops a check
 
 // Sample wavelengths: half evenly in wavelength, half evenly in wave number, so both ends
 // of a wide infrared range are held.
@@ -98,13 +99,17 @@ TSampledRange SampleRange(const TIndexFunction &target, double lo, double hi) {
   return range;
 }
 
-double MaxErrorOn(const TBaseGlassRecord &record, const TSampledRange &range) {
+// The largest error over the checking samples; once it reaches `enough` the rest are not
+// looked at and the error so far (at least `enough`) is returned.
+double MaxErrorOn(const TBaseGlassRecord &record, const TSampledRange &range,
+                  double enough = kNoBound) {
   double worst = 0.0;
   for (std::size_t i = 0; i < range.checkLambdas.size(); ++i) {
     double n = 0.0;
     if (!EvaluateGlassFormula(record, range.checkLambdas[i], n)) return 1e300;
     const double error = std::fabs(n - range.checkValues[i]);
     if (!(error <= worst)) worst = error;  // also catches NaN
+    if (worst >= enough) break;
   }
   return worst;
 }
@@ -117,8 +122,8 @@ TBaseGlassRecord RangeRecord(int formula, double lo, double hi) {
   return r;
 }
 
-void Finish(TFitResult &fit, const TSampledRange &range) {
-  fit.maxError = MaxErrorOn(fit.record, range);
+void Finish(TFitResult &fit, const TSampledRange &range, double enough = kNoBound) {
+  fit.maxError = MaxErrorOn(fit.record, range, enough);
   fit.ok = std::isfinite(fit.maxError);
   if (!fit.ok) fit.maxError = 1e300;
 }
@@ -201,7 +206,10 @@ TFitResult FitPowerSeriesOn(const TSampledRange &range, int terms) {
   return fit;
 }
 
-TFitResult FitSellmeierPolesOn(const TSampledRange &range, const std::vector<double> &poles) {
+// enough: an error at which the check may stop (the simplex only needs to know that a
+// trial point is no better than that).
+TFitResult FitSellmeierPolesOn(const TSampledRange &range, const std::vector<double> &poles,
+                               double enough = kNoBound) {
   const double lo = range.lo, hi = range.hi;
   TFitResult fit;
   fit.record = RangeRecord(kFormulaSellmeier, lo, hi);
@@ -227,7 +235,7 @@ TFitResult FitSellmeierPolesOn(const TSampledRange &range, const std::vector<dou
     fit.record.a[2 * k] = solution[k];
     fit.record.a[2 * k + 1] = poles[k];
   }
-  Finish(fit, range);
+  Finish(fit, range, enough);
   return fit;
 }
 
@@ -243,8 +251,10 @@ TFitResult FitSellmeierFreeOn(const TSampledRange &range, const std::vector<doub
     for (const double s : logs) poles.push_back(std::exp(s));
     return poles;
   };
-  const auto cost = [&](const std::vector<double> &logs) {
-    return FitSellmeierPolesOn(range, build(logs)).maxError;
+  // A trial point's error is needed exactly only below the bound it must beat to be kept:
+  // above that the check stops early, and every choice of the search stays the same.
+  const auto cost = [&](const std::vector<double> &logs, double enough = kNoBound) {
+    return FitSellmeierPolesOn(range, build(logs), enough).maxError;
   };
   TFitResult best = FitSellmeierPolesOn(range, startPoles);
   if (dim == 0) return best;
@@ -275,10 +285,10 @@ TFitResult FitSellmeierFreeOn(const TSampledRange &range, const std::vector<doub
         return p;
       };
       const std::vector<double> reflected = along(-1.0);
-      const double fr = cost(reflected);
+      const double fr = cost(reflected, values[order[dim - 1]]);
       if (fr < values[bestIndex]) {
         const std::vector<double> expanded = along(-2.0);
-        const double fe = cost(expanded);
+        const double fe = cost(expanded, fr);
         if (fe < fr) {
           simplex[worst] = expanded;
           values[worst] = fe;
@@ -291,7 +301,7 @@ TFitResult FitSellmeierFreeOn(const TSampledRange &range, const std::vector<doub
         values[worst] = fr;
       } else {
         const std::vector<double> contracted = along(0.5);
-        const double fc = cost(contracted);
+        const double fc = cost(contracted, values[worst]);
         if (fc < values[worst]) {
           simplex[worst] = contracted;
           values[worst] = fc;

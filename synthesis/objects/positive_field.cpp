@@ -19,8 +19,38 @@ std::string PositiveFieldRefusal(TWindow &dialog, int id, const std::string &fie
   return NonPositiveNumberMessage(field, text);
 }
 
+namespace {
+
+// The holder that takes the refusals now: the outermost living one (one window thread).
+TFirstRefusalTold *gHolder = nullptr;
+
+void Tell(HWND owner, const std::string &message) {
+  MessageBox(owner, message, "Warning", MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace
+
 void TellFieldRefusal(TWindow &dialog, const std::string &message) {
-  MessageBox(dialog.GetHandle(), message, "Warning", MB_OK | MB_ICONINFORMATION);
+  if (gHolder != nullptr)
+    gHolder->Hold(dialog.GetHandle(), message);
+  else
+    Tell(dialog.GetHandle(), message);
+}
+
+TFirstRefusalTold::TFirstRefusalTold() : holding_(gHolder == nullptr) {
+  if (holding_) gHolder = this;
+}
+
+TFirstRefusalTold::~TFirstRefusalTold() {
+  if (!holding_) return;
+  gHolder = nullptr;
+  if (!first_.empty()) Tell(owner_, first_);
+}
+
+void TFirstRefusalTold::Hold(HWND owner, const std::string &message) {
+  if (!first_.empty()) return;
+  owner_ = owner;
+  first_ = message;
 }
 
 bool CheckPositiveField(TWindow &dialog, int id, const std::string &field, const double *shown) {

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/core/types.h"
+
 class TWindow;
 
 // The refusal of the text of the dialog's edit `id` (its message), "" when it is taken;
@@ -15,6 +17,25 @@ std::string PositiveFieldRefusal(TWindow &dialog, int id, const std::string &fie
                                  const double *shown = nullptr);
 // Tells a refusal in a "Warning" box owned by the dialog.
 void TellFieldRefusal(TWindow &dialog, const std::string &message);
+
+// While one lives, the refusals told through TellFieldRefusal are held and only the first
+// is told, when it ends: a page read in one go (its size, its distance, its object's
+// counts) gives the user one box, not one after another. An inner one leaves the telling
+// to the outer.
+class TFirstRefusalTold {
+ public:
+  TFirstRefusalTold();
+  ~TFirstRefusalTold();
+  TFirstRefusalTold(const TFirstRefusalTold &) = delete;
+  TFirstRefusalTold &operator=(const TFirstRefusalTold &) = delete;
+  // Called by TellFieldRefusal while this one holds the refusals.
+  void Hold(HWND owner, const std::string &message);
+
+ private:
+  bool holding_;
+  HWND owner_ = nullptr;
+  std::string first_;
+};
 
 // Checks the text of the dialog's edit `id`; when it is refused, tells the user (a
 // "Warning" box owned by the dialog) and answers false, leaving the box to the caller to

@@ -211,6 +211,9 @@ int TTestObjectParent::ShowObjectSize() {
 int TTestObjectParent::ReadObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
+  // The page is read in one go: however many of its boxes are refused, one box tells the
+  // first.
+  const TFirstRefusalTold oneBox;
   const double formerDistance = shared->Distance;
   const double formerSize = sizeValue;
   bool refused = false;

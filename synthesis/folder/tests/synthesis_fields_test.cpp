@@ -225,4 +225,50 @@ TEST_F(FieldsRoad, LettersZerosAndNegativesInTheObjectFieldsAreRefusedByName) {
   EXPECT_APPROX(GetTestImage()->ObjectSize, 0.3, 1e-12);
 }
 
+TEST_F(FieldsRoad, SeveralFieldsRefusedInOneReadAreToldInOneBox) {
+  UseLens("cooke_triplet.os");
+  OpenFolder();
+  TTestObjectParent &page = ObjectPage();
+  Type(page, kObjectSizeEdit, "0.25");
+  ASSERT_EQ(page.ReadObjectSize(), 1);
+  const double size = GetTestImage()->ObjectSize;
+  const auto typeAllThree = [&] {
+    Type(page, kObjectSizeEdit, "0");
+    Type(page, kObjectDistanceEdit, "-5");
+    Type(*page.RadialMira(), kRadialStrokesEdit, "x");
+    answers_->boxes.clear();
+  };
+  // Color: the first refusal alone is told; every refused box shows what is kept and
+  // nothing is computed.
+  typeAllThree();
+  PressColor();
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Parameter 'Size' can not be 0!");
+  EXPECT_EQ(Shown(page, kObjectSizeEdit), "0.25");
+  EXPECT_EQ(Shown(page, kObjectDistanceEdit), "1000");
+  EXPECT_EQ(Shown(*page.RadialMira(), kRadialStrokesEdit), "20");
+  EXPECT_EQ(folder_->state, kNothingComputed);
+  EXPECT_EQ(GetTestImage()->picture, nullptr);
+  EXPECT_EQ(GetTestImage()->ObjectSize, size);
+  // Leaving the page the same way: one box, and the page stays.
+  typeAllThree();
+  EXPECT_EQ(page.LeavePage(), 0);
+  EXPECT_EQ(answers_->boxes.size(), 1u);
+  // The distance and the count alone: the distance is told.
+  Type(page, kObjectDistanceEdit, "0");
+  Type(*page.RadialMira(), kRadialStrokesEdit, "0");
+  answers_->boxes.clear();
+  PressColor();
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].text, "Parameter 'Distance' can not be 0!");
+  EXPECT_EQ(folder_->state, kNothingComputed);
+  // Corrected, Color computes without a word.
+  Type(page, kObjectDistanceEdit, "1000");
+  Type(*page.RadialMira(), kRadialStrokesEdit, "20");
+  answers_->boxes.clear();
+  PressColor();
+  EXPECT_TRUE(answers_->boxes.empty());
+  EXPECT_EQ(folder_->state, kRastersWritten);
+}
+
 }  // namespace
