@@ -71,8 +71,8 @@ bool TMirroredPupil::Begin(int nd, TPupilMirrors mirrors) {
   columns_ = mirrors.columns;
   rows_ = mirrors.rows;
   const int storedRows = rows_ ? half_ + 1 : nd;
-  if (!transmission_.Allocate(TracedColumns(), storedRows) ||
-      !passed_.Allocate(TracedColumns(), storedRows) || !rowAdded_.Allocate(nd, 1)) {
+  if (!transmission_.Allocate(nd, storedRows) || !passed_.Allocate(nd, storedRows) ||
+      !rowAdded_.Allocate(nd, 1)) {
     columns_ = rows_ = false;
     return false;
   }
@@ -80,12 +80,6 @@ bool TMirroredPupil::Begin(int nd, TPupilMirrors mirrors) {
   rowAdded_.Zero();
   active_ = true;
   return true;
-}
-
-void TMirroredPupil::RecordPassed(long node, double transmission) {
-  const long index = StoreIndex(static_cast<int>(node / nd_), static_cast<int>(node % nd_));
-  transmission_.data[index] = transmission;
-  passed_.data[index] = 1;
 }
 
 double TMirroredPupil::Finish(float *re, float *im) const {
@@ -104,12 +98,14 @@ double TMirroredPupil::Finish(float *re, float *im) const {
         rowIm[c] = rowIm[nd_ - c];
       }
     }
-    const double *transmission = transmission_.data + StoreIndex(source, 0);
-    const unsigned char *passed = passed_.data + StoreIndex(source, 0);
-    for (int c = 0; c < nd_; ++c) {
-      const int traced = columns_ && c > half_ ? nd_ - c : c;
-      if (passed[traced]) sum += transmission[traced];
-    }
+    const double *transmission = transmission_.data + static_cast<long>(source) * nd_;
+    const unsigned char *passed = passed_.data + static_cast<long>(source) * nd_;
+    // Column by column in order: the traced ones, then the partners of the others.
+    const int traced = TracedColumns();
+    for (int c = 0; c < traced; ++c)
+      if (passed[c]) sum += transmission[c];
+    for (int c = traced; c < nd_; ++c)
+      if (passed[nd_ - c]) sum += transmission[nd_ - c];
   }
   return sum;
 }

@@ -4,7 +4,9 @@
 // pupil point (y, -z) of a field point on the plane z = 0 is the mirror image of the ray
 // through (y, z): each step of the trace either keeps a value (x, L, squares, products of
 // two mirrored values) or changes only its sign, and round-to-nearest rounds a negated
-// value to the negated result. Its path difference, transmission and L are therefore the
+// value to the negated result. (A zero may keep its sign where the image's would turn it;
+// no step takes the sign of a zero, as atan2, copysign or a division by an odd zero would,
+// so no other value differs.) Its path difference, transmission and L are therefore the
 // same to the last bit, and the diffraction sampling need trace only one of the two. The
 // same holds for (-y, z) of a field point on the plane y = 0.
 //
@@ -59,20 +61,21 @@ class TMirroredPupil {
   void SetRowAdded(int i, int added) { rowAdded_.data[i] = added; }
   int RowAdded(int i) const { return rowAdded_.data[i]; }
   // A traced node (row-major on the grid) that passed, with its transmission.
-  void RecordPassed(long node, double transmission);
+  void RecordPassed(long node, double transmission) {
+    transmission_.data[node] = transmission;
+    passed_.data[node] = 1;
+  }
   // Fills the partners' nodes of re and im from their traced nodes and answers the sum of
   // the transmissions of every node that passed, in node order.
   double Finish(float *re, float *im) const;
 
  private:
-  long StoreIndex(int row, int column) const {
-    return static_cast<long>(row) * TracedColumns() + column;
-  }
-
   bool active_ = false;
   bool columns_ = false, rows_ = false;
   int nd_ = 0, half_ = 0;
-  Mem<double> transmission_;   // per traced node
+  // Per node of the rows that are traced, indexed as the grid is (the columns that are
+  // filled in unused): no division per ray.
+  Mem<double> transmission_;
   Mem<unsigned char> passed_;  // 1 where the traced node passed
   Mem<int> rowAdded_;
 };
