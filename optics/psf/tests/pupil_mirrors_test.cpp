@@ -130,6 +130,22 @@ TEST_F(PupilMirrorTest, FastVignettedAndAsphericLensesAreTheFullTraces) {
   EXPECT_LT(TracedShare(ExpectFullTraceBits(asphere, 0.0, 0.0)), kQuarterShare);
   EXPECT_LT(TracedShare(ExpectFullTraceBits(asphere, 3.0, 0.0)), kHalfShare);
 
+  // A hologram of two phase terms on the singlet's rear face, its neighbouring orders added.
+  TOpticalSystem hologram;
+  Load(hologram, "singlet.os");
+  THOEParameters hoe;
+  hoe.Mhxy = 10.0;
+  hoe.Wlh = hologram.info.LambdaW;
+  hoe.Quantum = 4;
+  ASSERT_EQ(hoe.Vh.Allocate(2, 1), 1);
+  hoe.Vh.data[0] = -0.02;
+  hoe.Vh.data[1] = 5e-4;
+  hologram.Surface(2)->SetHOE(hoe, 0);
+  hologram.info.hoeOrderCount = 1;
+  Refill(hologram);
+  EXPECT_LT(TracedShare(ExpectFullTraceBits(hologram, 0.0, 0.0)), kQuarterShare);
+  EXPECT_LT(TracedShare(ExpectFullTraceBits(hologram, 2.0, 0.0)), kHalfShare);
+
   // The paraboloid behind a centred rectangular stop.
   TOpticalSystem mirror;
   Load(mirror, "parabolic_mirror.os");
