@@ -123,6 +123,7 @@ void TCellEdit::KeyDown(UINT key) {
       return;
     case VK_ESCAPE:
       // Typing not yet in the cell is dropped: the cell's own text comes back, selected.
+      // (With nothing typed the key is the dialog's, which the dialog code asks first.)
       if (editing == 0 && !IsModified()) break;
       grid->CancelEditor();
       return;
@@ -185,7 +186,14 @@ LRESULT TCellEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_KEYDOWN: KeyDown(static_cast<UINT>(wParam)); return 0;
     case WM_CHAR: Char(static_cast<UINT>(wParam), lParam); return 0;
-    case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
+    case WM_GETDLGCODE: {
+      // Escape with nothing typed is the dialog's: it closes as Cancel. Every other key,
+      // and Escape over typing (which it drops), stays with the cell.
+      const auto *message = reinterpret_cast<const MSG *>(lParam);
+      if (message != nullptr && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE && !IsModified())
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | DLGC_WANTTAB;
+      return DLGC_WANTALLKEYS;
+    }
     case WM_ERASEBKGND: return 1;
     case WM_CUT:
     case WM_PASTE:

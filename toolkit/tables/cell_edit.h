@@ -3,8 +3,9 @@
 // holds: 255 characters, so editing a long cell never cuts its text. A cell moved to is
 // selected whole, and typing replaces its text, as in a spreadsheet; F2 or a double click
 // edits it in place with the caret. Its keys move between cells; Enter puts the typed text
-// into the cell and Escape drops it, showing the cell's text again; a read-only cell refuses
-// changes with a beep; a dialog's close check commits a pending edit into its cell first.
+// into the cell and Escape drops it, showing the cell's text again (with nothing typed Escape
+// is the dialog's Cancel); a read-only cell refuses changes with a beep; a dialog's close
+// check commits a pending edit into its cell first.
 
 #include "platform/gui/controls/edit.h"
 

@@ -180,6 +180,49 @@ TEST_F(VariablesDlgTest, CurvaturesMadeVariableOptimizeTheFocalLengthAndUndoGive
   EXPECT_EQ(folder.OptimizationPanel()->parameters.Count(), 3);
 }
 
+TEST_F(VariablesDlgTest, EscapeDropsTheTypingThenClosesTheDialogAsCancel) {
+  TSystemPropertiesFolder &folder = OpenPanel();
+  TOptimizationParameters &list = folder.OptimizationPanel()->parameters;
+  // Should Escape never reach the dialog, this closes it so that the test ends.
+  bool timedOut = false;
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&] {
+    if (folder.VariablesDialog() == nullptr) return;
+    timedOut = true;
+    folder.VariablesDialog()->SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  guard.start(kWaitMs);
+  bool typedAndDropped = false;
+  QTimer::singleShot(0, &guard, [&] {
+    ASSERT_TRUE(test_kit::RunUntil(
+        [&] { return folder.VariablesDialog() != nullptr && folder.VariablesDialog()->IsWindowVisible(); }, kWaitMs));
+    TVariablesDlg &dialog = *folder.VariablesDialog();
+    Add(dialog, "2", TVariablesDlg::kAddCurvatureId);
+    TPropertiesTable &table = *dialog.Table();
+    ASSERT_EQ(table.RowCount(), 1);
+    const std::string left = table.CellText(kVariableLeftColumn, 0);
+    // Typing in a cell: the first Escape drops it, the dialog stays.
+    TypeWithoutEnter(table, kVariableLeftColumn, 0, "0.5");
+    TCellEdit &editor = *table.Grid()->Editor();
+    ASSERT_EQ(editor.GetWindowText(), "0.5");
+    test_kit::PostKey(editor, VK_ESCAPE);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == left; }, kWaitMs));
+    test_kit::RunFor(30);
+    EXPECT_TRUE(dialog.IsWindowVisible());
+    typedAndDropped = true;
+    // Nothing typed now: the next Escape is the dialog's Cancel.
+    test_kit::PostKey(editor, VK_ESCAPE);
+  });
+  folder.SendMessage(WM_COMMAND, kPanelVariablesId);
+  EXPECT_TRUE(typedAndDropped);
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(folder.VariablesDialog(), nullptr);
+  // Cancelled: the row added in the dialog never reached the list.
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
 TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
   TSystemPropertiesFolder &folder = OpenPanel();
   TOptimizationParameters &list = folder.OptimizationPanel()->parameters;

@@ -446,8 +446,8 @@ TEST_F(WinDirectTableTest, EscapeDropsTheTypingAndShowsTheOldTextWhileEnterCommi
   test_kit::RunFor(20);
   const QImage before = editor.NativeWidget()->grab().toImage();
   const int caretColumn = editor.NativeWidget()->height();
-  test_kit::PostText(editor, "77");
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "77"; }, kWaitMs));
+  test_kit::PostText(editor, "7");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "7"; }, kWaitMs));
   test_kit::RunFor(20);
   const QImage typed = editor.NativeWidget()->grab().toImage();
   EXPECT_GT(DifferingPixels(before, typed), caretColumn);
@@ -482,11 +482,62 @@ TEST_F(WinDirectTableTest, EscapeDropsTheTypingAndShowsTheOldTextWhileEnterCommi
   ASSERT_TRUE(test_kit::RunUntil([&] { return Cell(0, 1) == "8"; }, kWaitMs));
   EXPECT_NE(table->Grid()->Cells().GetFlags(0, 1) & kCellEdited, 0);
   EXPECT_EQ(table->Grid()->CurrentRow(), 1);
-  // A cell with nothing typed lets Escape go: nothing changes.
+  // A cell with nothing typed lets Escape go on to the dialog, which closes as Cancel; the
+  // cell keeps its text.
   test_kit::PostKey(second, VK_ESCAPE);
-  test_kit::RunFor(50);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !dialog->IsWindow(); }, kWaitMs));
   EXPECT_EQ(Cell(0, 1), "8");
-  EXPECT_EQ(second.GetWindowText(), "8");
+}
+
+TEST_F(WinDirectTableTest, EscapeWithNothingTypedIsTheDialogsCancel) {
+  // A dialog of its own with a Cancel button, as the program's table dialogs have.
+  class TCancelCounting final : public TDialog {
+   public:
+    TCancelCounting() : TDialog(nullptr, "TableTestDlg") {}
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+      if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        ++cancels;
+        return 0;
+      }
+      return TDialog::WindowProc(msg, wParam, lParam);
+    }
+    int cancels = 0;
+  };
+  TCancelCounting counting;
+  ASSERT_TRUE(counting.Create());
+  auto *own = new TWinDirectTable(&counting, kPlaceholder, 2, 5, kTableOfColumns, new TFont("Arial", -11));
+  ASSERT_TRUE(own->Create());
+  own->BindCell(0, "Radius", arrays.radius, 5, kCellDouble, "%8g");
+  own->FitLayout(0, 0);
+  own->ValuesToCells();
+  TCellEdit &editor = *own->Grid()->Editor();
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+
+  // Typing (once the new window has settled and keeps the focus): Escape drops it and the
+  // dialog stays.
+  test_kit::RunFor(20);
+  test_kit::PostText(editor, "7");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "7"; }, kWaitMs));
+  test_kit::PostKey(editor, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "10.5"; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(counting.cancels, 0);
+  // Nothing typed now: Escape goes on to the dialog, once.
+  test_kit::PostKey(editor, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return counting.cancels == 1; }, kWaitMs));
+  test_kit::RunFor(20);
+  EXPECT_EQ(counting.cancels, 1);
+  EXPECT_EQ(editor.GetWindowText(), "10.5");
+  // In place (F2) with nothing typed yet, the same.
+  test_kit::PostKey(editor, VK_F2);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.EditingInPlace(); }, kWaitMs));
+  test_kit::PostKey(editor, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return counting.cancels == 2; }, kWaitMs));
+  // The other keys stay with the cell.
+  test_kit::PostKey(editor, VK_DOWN);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return own->Grid()->CurrentRow() == 1; }, kWaitMs));
+  EXPECT_EQ(counting.cancels, 2);
 }
 
 TEST_F(WinDirectTableTest, ReadOnlyCellsBeepAndPendingEditsCommitOnClose) {
