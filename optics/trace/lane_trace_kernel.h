@@ -4,6 +4,7 @@
 // rounding: the lanes must stay bit for bit with the one-ray interaction.
 // (No include guard: each file includes it exactly once, under its own namespace.)
 
+#include <cfloat>
 #include <cmath>
 
 #include "optics/trace/lane_trace.h"
@@ -174,6 +175,56 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
   }
 }
 
+// Step 3 at a plane, whose curvature is 0: there the general step's normal (1 - 0 h0, -0 h1,
+// -0 h2) is (1, +-0, +-0) for any finite hit point, of squared length 1 and so scaled by 1,
+// turned to (+-1, +-0, +-0) along the ray's travel; its cosine of incidence is |D0| exactly
+// (the signed zeros add nothing to a D0 that is not 0). The zeros are written as +0: in the
+// refraction they only add to products that are not 0, or give a zero component that the
+// outgoing direction writes as +0 in any case; a direction component that is infinite or
+// undefined makes the outgoing direction fail its length test there, as its undefined cosine
+// would have made the radicand fail here. The finiteness of the hit point, which the
+// general step's normal tests, is tested on its own.
+template <bool obscured>
+void PlaneHitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                       TRayLanes &__restrict out, TLaneScratch &__restrict w) {
+  const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
+  const double muSquared = s.muSquared;
+  const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
+  const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
+    const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
+    double dx, dy, dz;
+    Forward(D0, D1, D2, dx, dy, dz);
+    const double t = out.path[k];
+    double ok = w.ok[k];
+    const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
+    ok = std::fabs(h0) <= DBL_MAX && std::fabs(h1) <= DBL_MAX && std::fabs(h2) <= DBL_MAX ? ok
+                                                                                        : 0.0;
+    const double oy = h1 - outerY, oz = h2 - outerZ;
+    if constexpr (obscured) {
+      const double iy = h1 - innerY, iz = h2 - innerZ;
+      ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
+    } else {
+      ok = oy * oy + oz * oz > outerLimit ? 0.0 : ok;
+    }
+    double cosI = std::fabs(D0);
+    ok = cosI > kBoundTolerance ? 0.0 : ok;
+    cosI = cosI > 1.0 ? 1.0 : cosI;
+    const double q = 1.0 - muSquared * (1.0 - cosI * cosI);
+    ok = q >= 0.0 ? ok : 0.0;
+    out.x[k] = h0 + vx;
+    out.y[k] = h1 + vy;
+    out.z[k] = h2 + vz;
+    w.row[0][k] = D0 < 0.0 ? -1.0 : 1.0;
+    w.row[1][k] = 0.0;
+    w.row[2][k] = 0.0;
+    w.row[3][k] = cosI;
+    w.row[4][k] = q;
+    w.ok[k] = ok;
+  }
+}
+
 // Step 4: the refracted (or reflected) direction, of unit length (into out.L, M, N), the
 // lane's verdict and, with sums, a passed lane's share of them. Mirrored: the surface
 // reflects (its sense is -1), and the direction turns round.
@@ -228,7 +279,10 @@ void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
   TLaneScratch w;
   IntersectionTerms<flat>(s, rays, out, live, w);
   if constexpr (!flat) NearerRoot(s, rays, out, w);
-  HitAndNormal<unit, obscured>(s, rays, out, w);
+  if (flat && s.curvature == 0.0 && s.curvatureE == 0.0)
+    PlaneHitAndNormal<obscured>(s, rays, out, w);
+  else
+    HitAndNormal<unit, obscured>(s, rays, out, w);
   const bool mirrored = s.sense < 0.0;
   if (sums != nullptr)
     mirrored ? Refraction<true, true>(s, rays, out, w, done, terms, sums)

@@ -87,13 +87,20 @@ bool RunKernel(int which, const TLaneSurface &lane, const TRayLanes &lanes, TRay
 
 TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
   std::mt19937_64 random(20261207);
-  int passedLanes = 0, declinedLanes = 0;
+  int passedLanes = 0, declinedLanes = 0, passedBackwards = 0;
   for (int trial = 0; trial < 300; ++trial) {
     const TInteractionSurface surface = RandomSurface(random);
     TLaneSurface lane;
     ASSERT_TRUE(MakeLaneSurface(surface, lane));
     std::vector<TCurrentRay> rays(kLaneBlock);
     for (TCurrentRay &ray : rays) ray = RandomRay(random);
+    // Every fifth ray travels backwards, towards -x.
+    for (int k = 4; k < kLaneBlock; k += 5) {
+      rays[k].L = -rays[k].L;
+      rays[k].M = -rays[k].M;
+      rays[k].N = -rays[k].N;
+      rays[k].x += 12.0;
+    }
     rays[3].L = 0.0;  // parallel to the vertex plane
     // Infinite and undefined coordinates, each in a lane of its own: always declined.
     const double inf = std::numeric_limits<double>::infinity();
@@ -121,6 +128,7 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
       ASSERT_TRUE(done[k] == 0.0 || done[k] == 1.0);
       if (done[k] != 0.0) {
         ++passedLanes;
+        passedBackwards += rays[k].L < 0.0 ? 1 : 0;
         EXPECT_EQ(live[k], 1.0);
         EXPECT_EQ(rc, kRayPassed);
         EXPECT_TRUE(SameBits(out.x[k], one.x) && SameBits(out.y[k], one.y) &&
@@ -142,6 +150,7 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
   // Most random rays pass, yet apertures, misses and reflections decline a good share.
   EXPECT_GT(passedLanes, 300 * kLaneBlock / 3);
   EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
+  EXPECT_GT(passedBackwards, 300 * kLaneBlock / 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels,
