@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-TCurrentRay::TCurrentRay(double x0, double y0, double z0) : x(x0), y(y0), z(z0) {}
-
 void TCurrentRay::SetDirection(double a, double b, double c, double d, double e, double f,
                                int kind) {
   if (kind != 0) {

@@ -32,7 +32,9 @@ constexpr double kDegreesToRadians = 0.01745329251994;
 // One ray: kept plain and contiguous because Mem<TCurrentRay> holds whole beams of them.
 class TCurrentRay {
  public:
-  TCurrentRay(double x0 = 0.0, double y0 = 0.0, double z0 = 0.0);
+  // Inline: analyses build rays by the thousand, and a call per ray keeps the new ray out of
+  // registers and its cell.
+  TCurrentRay(double x0 = 0.0, double y0 = 0.0, double z0 = 0.0) : x(x0), y(y0), z(z0) {}
 
   // kind != 0: from point (a, b, c) towards point (d, e, f).
   // kind == 0: a, b are angles in degrees (alpha, beta) and the ray passes (d, e, f); it

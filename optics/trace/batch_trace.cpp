@@ -105,10 +105,15 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     own.emplace(*this);
     shared = TTraceBatch::SurfacesFor(this);
   }
+  const TWavefrontReference reference(eikonal);
+  TRayWavefront last;  // the last ray's wavefront, left in the eikonal record at the end
 
+  // A ray's progress is started only when it first goes through TraceSurfaceRay: until
+  // then it has passed every surface in lanes, and its sums live in the lanes.
   TRayProgress progress[kBatch];
-  // The last surface a ray went through TraceSurfaceRay (-1: none). The lanes hold a live
-  // ray's newer state when a surface passed in lanes came after it.
+  // The last surface a ray went through TraceSurfaceRay (-1: none yet, its progress not
+  // started). The lanes hold a live ray's newer state when a surface passed in lanes came
+  // after it.
   int lastSingle[kBatch];
   int written[kBatch];  // hits recorded per ray
   // Two blocks of lanes: each surface reads one and writes the other. Lanes past a short
@@ -125,13 +130,13 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     double *live = verdicts[0], *done = verdicts[1];
     for (int r = 0; r < kBatch; ++r) live[r] = r < size ? 1.0 : 0.0;
     for (int r = 0; r < size; ++r) {
-      BeginRay(progress[r], batch[r], info.DrawAllRays, 0, info.ObjectFinite);
       lastSingle[r] = -1;
-      written[r] = 0;
       LoadLane(batch[r], *lanes, r);
-      sums.path[r] = progress[r].pathSum;
-      sums.transmission[r] = progress[r].transmission;
+      sums.path[r] = StartTerm(batch[r], info.ObjectFinite);
+      sums.transmission[r] = 1.0;
     }
+    if (hits != nullptr)
+      for (int r = 0; r < size; ++r) written[r] = 0;
     int previous = -1;  // the last surface the block went through
     for (int i = 0; i < n; ++i) {
       const TSurface *surface = surfaces.data[i];
@@ -147,8 +152,8 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       } else {
         ordinary = MakeLaneSurface(*surface, ownLane);
       }
-      const double reference = i < referenceCount ? eikonal.referencePaths.data[i] : 0.0;
-      const TLaneSumTerms terms = WavefrontTerms(surface->general, reference);
+      const double pathReference = i < referenceCount ? eikonal.referencePaths.data[i] : 0.0;
+      const TLaneSumTerms terms = WavefrontTerms(surface->general, pathReference);
       if (!ordinary) {
         for (int r = 0; r < kBatch; ++r) done[r] = 0.0;
       } else if (wavefront) {
@@ -174,6 +179,8 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
         if (view == nullptr) view = &ownView.emplace(MakeInteractionSurface(*surface));
         TRayProgress &p = progress[r];
         TCurrentRay &ray = batch[r];
+        if (lastSingle[r] < 0)
+          BeginRay(p, ray, info.DrawAllRays, 0, info.ObjectFinite);
         if (lastSingle[r] != previous) StoreLane(*lanes, r, ray);
         lastSingle[r] = i;
         int rc = TraceSurfaceRay(*view, ray);
@@ -202,9 +209,28 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     }
     if (hits != nullptr)
       for (int r = 0; r < size; ++r) EndHits(*hits, first + r, written[r]);
+    // Every ray still live ends at the block's last surface, in its frame and its space.
+    const TSurface *lastSurface = previous >= 0 ? surfaces.data[previous] : nullptr;
+    const TSurface *liveFrame = mode > 0 ? lastSurface : nullptr;
+    const double liveIndex =
+        lastSurface != nullptr ? std::fabs(lastSurface->general.nAfter) : 1.0;
     for (int r = 0; r < size; ++r) {
-      TRayProgress &p = progress[r];
       TCurrentRay &ray = batch[r];
+      if (lastSingle[r] < 0) {
+        // Passed every surface in lanes: its progress was never started, and its result is
+        // FinishRay's for a ray that passed everything, its trace-through flag untouched.
+        if (previous >= 0) StoreLane(*lanes, r, ray, liveFrame);
+        if (wavefront) {
+          last = {WavefrontDifference(reference, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N,
+                                      sums.path[r], info.ImageFinite, liveIndex),
+                  sums.transmission[r]};
+          if (wavefronts != nullptr) wavefronts[first + r] = last;
+        }
+        if (results != nullptr) results[first + r] = 1;
+        ++passed;
+        continue;
+      }
+      TRayProgress &p = progress[r];
       if (live[r] != 0.0) p.lastVisited = previous;
       const TSurface *frame = mode > 0 && p.lastVisited >= 0 ? surfaces.data[p.lastVisited] : nullptr;
       if (live[r] != 0.0 && lastSingle[r] != previous)
@@ -214,16 +240,19 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       if (wavefront) {
         const double imageIndex =
             p.lastVisited >= 0 ? std::fabs(surfaces.data[p.lastVisited]->general.nAfter) : 1.0;
-        eikonal.opticalPathDifference =
-            WavefrontDifference(eikonal, ray, sums.path[r], info.ImageFinite, imageIndex);
-        eikonal.transmission = sums.transmission[r];
-        if (wavefronts != nullptr)
-          wavefronts[first + r] = {eikonal.opticalPathDifference, eikonal.transmission};
+        last = {WavefrontDifference(reference, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N,
+                                    sums.path[r], info.ImageFinite, imageIndex),
+                sums.transmission[r]};
+        if (wavefronts != nullptr) wavefronts[first + r] = last;
       }
       const int result = FinishRay(p, ray, info.DrawAllRays);
       if (results != nullptr) results[first + r] = result;
       passed += result == 1 ? 1 : 0;
     }
+  }
+  if (wavefront) {
+    eikonal.opticalPathDifference = last.opticalPathDifference;
+    eikonal.transmission = last.transmission;
   }
   return passed;
 }

@@ -4,7 +4,6 @@
 // rounding: the lanes must stay bit for bit with the one-ray interaction.
 // (No include guard: each file includes it exactly once, under its own namespace.)
 
-#include <cfloat>
 #include <cmath>
 
 #include "optics/trace/lane_trace.h"
@@ -15,9 +14,6 @@
 
 namespace LANE_KERNEL_NAMESPACE {
 namespace {
-
-// Finite and not NaN, in a form that packs into vector compares.
-inline bool Finite(double v) { return std::fabs(v) <= DBL_MAX; }
 
 // A passage's chain of dependent steps (two square roots and a division, some forty
 // products and sums) is far longer than the processor's window of waiting instructions, so
@@ -104,8 +100,16 @@ void NearerRoot(const TLaneSurface &s, const TRayLanes &__restrict rays,
 // Step 3: the hit point (into out.x, y, z), the bounds, the unit normal along the ray's
 // travel (rows n0, n1, n2), the cosine of incidence (row 3) and the refraction's radicand
 // (row 4). Unit: the normal (1 - c (1 - Ex) x, -c y, -c z) is a unit one by construction
-// (Ex = 0), so it never needs the full square root.
-template <bool unit>
+// (Ex = 0), so it never needs the full square root. Obscured: the surface has an inner
+// bound; without one (a limit of 0) no sum of squares falls below it, and the test is left
+// out.
+//
+// A hit point with an infinite or undefined coordinate needs no test of its own: it makes
+// a component of the normal infinite or undefined (a curvature times it, or a zero
+// curvature times an infinity), so the normal's squared length is too. A unit normal then
+// fails its length test; a full one fails nn > 0, or is scaled by 1 / sqrt(inf) = 0 into
+// an undefined component, whose undefined cosine makes the radicand fail q >= 0.
+template <bool unit, bool obscured>
 void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
                   TRayLanes &__restrict out, TLaneScratch &__restrict w) {
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
@@ -120,7 +124,6 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
     const double t = out.path[k];
     double ok = w.ok[k];
     const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
-    ok = Finite(h0) && Finite(h1) && Finite(h2) ? ok : 0.0;
 
     double n0 = 1.0 - curvatureE * h0, n1 = -curvature * h1, n2 = -curvature * h2;
     const double nn = n0 * n0 + n1 * n1 + n2 * n2;
@@ -147,8 +150,12 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
     n2 = turn ? -n2 : n2;
 
     const double oy = h1 - outerY, oz = h2 - outerZ;
-    const double iy = h1 - innerY, iz = h2 - innerZ;
-    ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
+    if constexpr (obscured) {
+      const double iy = h1 - innerY, iz = h2 - innerZ;
+      ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
+    } else {
+      ok = oy * oy + oz * oz > outerLimit ? 0.0 : ok;
+    }
 
     double cosI = D0 * n0 + D1 * n1 + D2 * n2;
     ok = std::fabs(cosI) > kBoundTolerance ? 0.0 : ok;
@@ -168,12 +175,13 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
 }
 
 // Step 4: the refracted (or reflected) direction, of unit length (into out.L, M, N), the
-// lane's verdict and, with sums, a passed lane's share of them.
-template <bool summed>
+// lane's verdict and, with sums, a passed lane's share of them. Mirrored: the surface
+// reflects (its sense is -1), and the direction turns round.
+template <bool summed, bool mirrored>
 void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
                 TRayLanes &__restrict out, const TLaneScratch &__restrict w,
                 double *__restrict done, const TLaneSumTerms *terms, TLaneSums *__restrict sums) {
-  const double mu = s.mu, sense = s.sense;
+  const double mu = s.mu;
   TLaneSumTerms share;
   if constexpr (summed) share = *terms;
   for (int k = 0; k < kLaneBlock; ++k) {
@@ -181,19 +189,21 @@ void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
     const double n0 = w.row[0][k], n1 = w.row[1][k], n2 = w.row[2][k];
     const double cosI = w.row[3][k], q = w.row[4][k];
     double ok = w.ok[k];
-    const double root = std::sqrt(q >= 0.0 ? q : 0.0);
+    // A negative radicand has declined the lane: its root is never used.
+    const double root = std::sqrt(q);
     const double normalPart = root - mu * cosI;
-    const bool mirrored = sense < 0.0;
     double o0 = normalPart * n0 + mu * D0;
     double o1 = normalPart * n1 + mu * D1;
     double o2 = normalPart * n2 + mu * D2;
-    o0 = mirrored ? -o0 : o0;
-    o1 = mirrored ? -o1 : o1;
-    o2 = mirrored ? -o2 : o2;
-    const double squared = o0 * o0 + o1 * o1 + o2 * o2;
-    const double oe = squared - 1.0;
-    ok = squared > kRayZero * kRayZero && Finite(squared) && std::fabs(oe) < kUnitSeries ? ok
-                                                                                     : 0.0;
+    if constexpr (mirrored) {
+      o0 = -o0;
+      o1 = -o1;
+      o2 = -o2;
+    }
+    // A squared length within kUnitSeries of 1 is finite and far from 0: that one test
+    // declines every direction too short, too long or undefined.
+    const double oe = o0 * o0 + o1 * o1 + o2 * o2 - 1.0;
+    ok = std::fabs(oe) < kUnitSeries ? ok : 0.0;
     const double oInverse = 1.0 - 0.5 * oe;  // the series as for the normal
     o0 *= oInverse;
     o1 *= oInverse;
@@ -211,18 +221,21 @@ void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
   }
 }
 
-template <bool flat, bool unit>
+template <bool flat, bool unit, bool obscured>
 void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
                   TRayLanes &__restrict out, const double *__restrict live,
                   double *__restrict done, const TLaneSumTerms *terms, TLaneSums *sums) {
   TLaneScratch w;
   IntersectionTerms<flat>(s, rays, out, live, w);
   if constexpr (!flat) NearerRoot(s, rays, out, w);
-  HitAndNormal<unit>(s, rays, out, w);
+  HitAndNormal<unit, obscured>(s, rays, out, w);
+  const bool mirrored = s.sense < 0.0;
   if (sums != nullptr)
-    Refraction<true>(s, rays, out, w, done, terms, sums);
+    mirrored ? Refraction<true, true>(s, rays, out, w, done, terms, sums)
+             : Refraction<true, false>(s, rays, out, w, done, terms, sums);
   else
-    Refraction<false>(s, rays, out, w, done, nullptr, nullptr);
+    mirrored ? Refraction<false, true>(s, rays, out, w, done, nullptr, nullptr)
+             : Refraction<false, false>(s, rays, out, w, done, nullptr, nullptr);
 }
 
 }  // namespace
@@ -231,12 +244,20 @@ void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
                 TLaneSums *sums) {
   const bool unit = s.e == 1.0;
-  if (s.flat)
-    unit ? TraceLanesOf<true, true>(s, rays, out, live, done, terms, sums)
-         : TraceLanesOf<true, false>(s, rays, out, live, done, terms, sums);
-  else
-    unit ? TraceLanesOf<false, true>(s, rays, out, live, done, terms, sums)
-         : TraceLanesOf<false, false>(s, rays, out, live, done, terms, sums);
+  if (s.innerLimit > 0.0) {
+    if (s.flat)
+      unit ? TraceLanesOf<true, true, true>(s, rays, out, live, done, terms, sums)
+           : TraceLanesOf<true, false, true>(s, rays, out, live, done, terms, sums);
+    else
+      unit ? TraceLanesOf<false, true, true>(s, rays, out, live, done, terms, sums)
+           : TraceLanesOf<false, false, true>(s, rays, out, live, done, terms, sums);
+  } else if (s.flat) {
+    unit ? TraceLanesOf<true, true, false>(s, rays, out, live, done, terms, sums)
+         : TraceLanesOf<true, false, false>(s, rays, out, live, done, terms, sums);
+  } else {
+    unit ? TraceLanesOf<false, true, false>(s, rays, out, live, done, terms, sums)
+         : TraceLanesOf<false, false, false>(s, rays, out, live, done, terms, sums);
+  }
 }
 
 }  // namespace LANE_KERNEL_NAMESPACE

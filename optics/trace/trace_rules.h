@@ -26,6 +26,12 @@ struct TRayProgress {
   double transmission = 1.0;
 };
 
+// The wavefront's path before the first surface: the ray's start projected on its direction
+// for an object at infinity, else 0.
+[[gnu::always_inline]] inline double StartTerm(const TCurrentRay &ray, int objectFinite) {
+  return objectFinite == 0 ? ray.x * ray.L + ray.y * ray.M + ray.z * ray.N : 0.0;
+}
+
 // Starts a ray: the system's DrawAllRays (or light pipes) lends the ray its trace-through
 // flag, and a ray that has the flag draws all for its own trace. objectFinite selects the
 // wavefront's starting term (the ray's projection on its direction for an object at
@@ -40,8 +46,7 @@ inline void BeginRay(TRayProgress &progress, TCurrentRay &ray, int drawAllRays, 
   } else {
     progress.drawAll = 1;
   }
-  progress.startTerm =
-      objectFinite == 0 ? ray.x * ray.L + ray.y * ray.M + ray.z * ray.N : 0.0;
+  progress.startTerm = StartTerm(ray, objectFinite);
   progress.pathSum = progress.startTerm;
 }
 
@@ -110,23 +115,44 @@ inline void AddWavefrontSegment(TRayProgress &progress, const TGeneralParameters
   AddWavefrontSegment(progress, WavefrontTerms(g, reference), pathLength);
 }
 
-// The optical path difference of a wavefront ray at its end against the reference ray;
-// imageIndex is the index after the last surface the ray reached.
-inline double WavefrontDifference(const TEikonalInfo &eikonal, const TCurrentRay &ray,
-                                  double pathSum, int imageFinite, double imageIndex) {
-  const double dx = ray.x - eikonal.referenceEnd[2];
-  const double dy = ray.y - eikonal.referenceEnd[0];
-  const double dz = ray.z - eikonal.referenceEnd[1];
-  const double *d0 = eikonal.referenceDirection;
+// The reference ray's end as the path differences read it, taken out of the eikonal record
+// once for a run of rays.
+struct TWavefrontReference {
+  explicit TWavefrontReference(const TEikonalInfo &eikonal)
+      : endX(eikonal.referenceEnd[2]), endY(eikonal.referenceEnd[0]),
+        endZ(eikonal.referenceEnd[1]), start(eikonal.referenceStart) {
+    for (int k = 0; k < 3; ++k) direction[k] = eikonal.referenceDirection[k];
+  }
+  double endX, endY, endZ;
+  double direction[3];
+  double start;
+};
+
+// The optical path difference of a wavefront ray ending at (x, y, z) along (L, M, N)
+// against the reference ray; imageIndex is the index after the last surface the ray
+// reached.
+inline double WavefrontDifference(const TWavefrontReference &reference, double x, double y,
+                                  double z, double L, double M, double N, double pathSum,
+                                  int imageFinite, double imageIndex) {
+  const double dx = x - reference.endX;
+  const double dy = y - reference.endY;
+  const double dz = z - reference.endZ;
+  const double *d0 = reference.direction;
   double t = 0.0;
   if (imageFinite == 0) {
-    const double denominator = ray.L * d0[0] + ray.M * d0[1] + ray.N * d0[2];
+    const double denominator = L * d0[0] + M * d0[1] + N * d0[2];
     if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
   } else {
-    t = dx * ray.L + dy * ray.M + dz * ray.N;
+    t = dx * L + dy * M + dz * N;
   }
   // The step to the reference runs in the image space: an optical length like the rest.
-  return pathSum - imageIndex * t - eikonal.referenceStart;
+  return pathSum - imageIndex * t - reference.start;
+}
+
+inline double WavefrontDifference(const TEikonalInfo &eikonal, const TCurrentRay &ray,
+                                  double pathSum, int imageFinite, double imageIndex) {
+  return WavefrontDifference(TWavefrontReference(eikonal), ray.x, ray.y, ray.z, ray.L, ray.M,
+                             ray.N, pathSum, imageFinite, imageIndex);
 }
 
 // A global ray into the frame of a surface: the vertex taken off, then M^T applied when

@@ -86,54 +86,68 @@ TEST_F(BatchTrace, WavefrontModeMatchesTheSingleTraceBitForBit) {
   TOpticalSystem system;
   BuildTriplet(system);
   Ready(system);
-  // An absorbing glass and a finite image, so that the transmission and both ends of the
-  // path difference are at work.
-  system.surfaces.data[1]->general.Tau = 0.01;
-  for (int mode : {kTraceWavefront, kTraceWavefrontGlobal}) {
-    for (int drawAll : {0, 1}) {
-      SCOPED_TRACE(::testing::Message() << "mode " << mode << " draw all " << drawAll);
-      system.info.DrawAllRays = drawAll;
-      const std::vector<TCurrentRay> start = Rays(system);
-      system.SolveChiefRay(14.0, 0.0);
-      TCurrentRay chief = system.MakeRay(14.0, 0.0, 0.0, 0.0);
-      system.TraceRay(chief, kTraceReference, nullptr, 0);
-      std::vector<TCurrentRay> single = start;
-      std::vector<int> singleResults(start.size());
-      std::vector<TRayWavefront> singleWavefronts(start.size());
-      for (std::size_t r = 0; r < start.size(); ++r) {
-        singleResults[r] = system.TraceRay(single[r], mode, nullptr, 0);
-        singleWavefronts[r] = {system.eikonal.opticalPathDifference,
-                               system.eikonal.transmission};
-      }
-      const TEikonalInfo afterSingle = system.eikonal;
-      std::vector<TCurrentRay> batch = start;
-      std::vector<int> batchResults(start.size(), 99);
-      std::vector<TRayWavefront> batchWavefronts(start.size());
-      system.TraceRays(batch.data(), static_cast<int>(batch.size()), mode, batchResults.data(),
-                       batchWavefronts.data());
-      int passed = 0;
-      for (std::size_t r = 0; r < start.size(); ++r) {
-        SCOPED_TRACE(r);
-        EXPECT_EQ(batchResults[r], singleResults[r]);
-        EXPECT_EQ(std::memcmp(&batch[r], &single[r], sizeof(TCurrentRay)), 0);
-        EXPECT_EQ(std::memcmp(&batchWavefronts[r], &singleWavefronts[r], sizeof(TRayWavefront)),
-                  0);
-        passed += batchResults[r] == 1 ? 1 : 0;
-      }
-      EXPECT_GT(passed, 0);
-      EXPECT_EQ(system.eikonal.opticalPathDifference, afterSingle.opticalPathDifference);
-      EXPECT_EQ(system.eikonal.transmission, afterSingle.transmission);
-      EXPECT_EQ(system.eikonal.begun, afterSingle.begun);
-      // Some rays really carry a path difference and an absorption.
-      bool aberrated = false, absorbed = false;
-      for (std::size_t r = 0; r < start.size(); ++r) {
-        if (batchResults[r] != 1) continue;
-        aberrated = aberrated || std::fabs(batchWavefronts[r].opticalPathDifference) > 1e-6;
-        absorbed = absorbed || batchWavefronts[r].transmission < 1.0;
-      }
-      EXPECT_TRUE(aberrated);
-      EXPECT_TRUE(absorbed);
+  // An absorbing glass, so that the transmission is at work, and then clear glass, whose
+  // rays pass whole runs of surfaces in lanes; a finite image and one taken at infinity,
+  // so that both ends of the path difference are at work.
+  const double tau = system.surfaces.data[1]->general.Tau;
+  for (int variant = 0; variant < 8; ++variant) {
+    const int mode = variant % 2 == 0 ? kTraceWavefront : kTraceWavefrontGlobal;
+    const int drawAll = (variant / 2) % 2;
+    const bool absorbing = variant < 4;
+    system.surfaces.data[1]->general.Tau = absorbing ? 0.01 : tau;
+    system.info.ImageFinite = variant >= 6 ? 0 : 1;
+    SCOPED_TRACE(::testing::Message() << "mode " << mode << " draw all " << drawAll
+                                      << " absorbing " << absorbing << " image finite "
+                                      << system.info.ImageFinite);
+    system.info.DrawAllRays = drawAll;
+    const std::vector<TCurrentRay> start = Rays(system);
+    system.SolveChiefRay(14.0, 0.0);
+    TCurrentRay chief = system.MakeRay(14.0, 0.0, 0.0, 0.0);
+    system.TraceRay(chief, kTraceReference, nullptr, 0);
+    std::vector<TCurrentRay> single = start;
+    std::vector<int> singleResults(start.size());
+    std::vector<TRayWavefront> singleWavefronts(start.size());
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      singleResults[r] = system.TraceRay(single[r], mode, nullptr, 0);
+      singleWavefronts[r] = {system.eikonal.opticalPathDifference,
+                             system.eikonal.transmission};
     }
+    const TEikonalInfo afterSingle = system.eikonal;
+    std::vector<TCurrentRay> batch = start;
+    std::vector<int> batchResults(start.size(), 99);
+    std::vector<TRayWavefront> batchWavefronts(start.size());
+    system.TraceRays(batch.data(), static_cast<int>(batch.size()), mode, batchResults.data(),
+                     batchWavefronts.data());
+    int passed = 0;
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_EQ(batchResults[r], singleResults[r]);
+      EXPECT_EQ(std::memcmp(&batch[r], &single[r], sizeof(TCurrentRay)), 0);
+      EXPECT_EQ(std::memcmp(&batchWavefronts[r], &singleWavefronts[r], sizeof(TRayWavefront)),
+                0);
+      passed += batchResults[r] == 1 ? 1 : 0;
+    }
+    EXPECT_GT(passed, 0);
+    EXPECT_EQ(system.eikonal.opticalPathDifference, afterSingle.opticalPathDifference);
+    EXPECT_EQ(system.eikonal.transmission, afterSingle.transmission);
+    EXPECT_EQ(system.eikonal.begun, afterSingle.begun);
+    // A batch that ends on a ray that passed leaves that ray's values in the record.
+    int lastPassed = static_cast<int>(start.size()) - 1;
+    while (lastPassed > 0 && singleResults[lastPassed] != 1) --lastPassed;
+    std::vector<TCurrentRay> shorter(start.begin(), start.begin() + lastPassed + 1);
+    system.TraceRays(shorter.data(), lastPassed + 1, mode, nullptr);
+    EXPECT_EQ(system.eikonal.opticalPathDifference,
+              singleWavefronts[lastPassed].opticalPathDifference);
+    EXPECT_EQ(system.eikonal.transmission, singleWavefronts[lastPassed].transmission);
+    // Some rays really carry a path difference and an absorption.
+    bool aberrated = false, absorbed = false;
+    for (std::size_t r = 0; r < start.size(); ++r) {
+      if (batchResults[r] != 1) continue;
+      aberrated = aberrated || std::fabs(batchWavefronts[r].opticalPathDifference) > 1e-6;
+      absorbed = absorbed || batchWavefronts[r].transmission < 1.0;
+    }
+    EXPECT_TRUE(aberrated);
+    EXPECT_EQ(absorbed, absorbing);
   }
 }
 
