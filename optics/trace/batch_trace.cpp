@@ -42,6 +42,20 @@ void StoreLane(const TRayLanes &lanes, int r, TCurrentRay &ray, const TSurface *
   ray.status = kRayPassed;
 }
 
+// A lane that passed every surface written to its ray: its position from ends (taken into
+// its frame there), the rest from lanes.
+void StoreEnd(const TRayLanes &lanes, const TRayLanes &ends, int r, TCurrentRay &ray) {
+  ray.x = ends.x[r];
+  ray.y = ends.y[r];
+  ray.z = ends.z[r];
+  ray.L = lanes.L[r];
+  ray.M = lanes.M[r];
+  ray.N = lanes.N[r];
+  ray.pathLength = lanes.path[r];
+  ray.blocked = 0;
+  ray.status = kRayPassed;
+}
+
 // Appends one hit to ray r's list, keeping room for the end mark.
 void AddHit(const TRayHitLists &hits, int r, int &written, double x, double y, double z,
             double L, double M, double N) {
@@ -105,7 +119,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     own.emplace(*this);
     shared = TTraceBatch::SurfacesFor(this);
   }
-  const TWavefrontReference reference(eikonal);
+  const TWavefrontReference reference = WavefrontReferenceOf(eikonal);
   TRayWavefront last;  // the last ray's wavefront, left in the eikonal record at the end
 
   // A ray's progress is started only when it first goes through TraceSurfaceRay: until
@@ -121,6 +135,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
   TRayLanes blocks[2] = {};
   double verdicts[2][kBatch];  // live before a surface, passed after it
   TLaneSums sums = {};
+  double differences[kBatch];  // path differences of the rays that passed all in lanes
   // The view of a surface without a batch's, built only when a ray needs it.
   std::optional<TInteractionSurface> ownView;
   for (int first = 0; first < count; first += kBatch) {
@@ -214,18 +229,30 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     const TSurface *liveFrame = mode > 0 ? lastSurface : nullptr;
     const double liveIndex =
         lastSurface != nullptr ? std::fabs(lastSurface->general.nAfter) : 1.0;
+    // Their ends, worked out across the lanes: positions into an untilted frame (into the
+    // spare block) and path differences.
+    const bool placed = liveFrame != nullptr && !TurnsAxes(*liveFrame);
+    const bool inLanesEnd = lastSurface != nullptr && (liveFrame == nullptr || placed);
+    if (inLanesEnd && (placed || wavefront))
+      EndLanes(*lanes, *next, placed ? liveFrame->general.vertex : nullptr,
+               wavefront ? &reference : nullptr, info.ImageFinite, liveIndex, sums, differences);
+    const TRayLanes &ends = placed ? *next : *lanes;
     for (int r = 0; r < size; ++r) {
       TCurrentRay &ray = batch[r];
       if (lastSingle[r] < 0) {
         // Passed every surface in lanes: its progress was never started, and its result is
         // FinishRay's for a ray that passed everything, its trace-through flag untouched.
-        if (previous >= 0) StoreLane(*lanes, r, ray, liveFrame);
-        if (wavefront) {
-          last = {WavefrontDifference(reference, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N,
-                                      sums.path[r], info.ImageFinite, liveIndex),
-                  sums.transmission[r]};
-          if (wavefronts != nullptr) wavefronts[first + r] = last;
+        if (inLanesEnd) {
+          StoreEnd(*lanes, ends, r, ray);
+          if (wavefront) last = {differences[r], sums.transmission[r]};
+        } else {
+          if (previous >= 0) StoreLane(*lanes, r, ray, liveFrame);
+          if (wavefront)
+            last = {WavefrontDifference(reference, ray.x, ray.y, ray.z, ray.L, ray.M, ray.N,
+                                        sums.path[r], info.ImageFinite, liveIndex),
+                    sums.transmission[r]};
         }
+        if (wavefront && wavefronts != nullptr) wavefronts[first + r] = last;
         if (results != nullptr) results[first + r] = 1;
         ++passed;
         continue;

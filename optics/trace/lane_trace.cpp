@@ -13,18 +13,27 @@ namespace lane_kernel_avx2 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
                 TLaneSums *sums);
-}
+void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+              const TWavefrontReference *reference, int imageFinite, double imageIndex,
+              const TLaneSums &sums, double difference[]);
+}  // namespace lane_kernel_avx2
 namespace lane_kernel_avx512 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
                 TLaneSums *sums);
-}
+void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+              const TWavefrontReference *reference, int imageFinite, double imageIndex,
+              const TLaneSums &sums, double difference[]);
+}  // namespace lane_kernel_avx512
 #endif
 
 namespace {
 
 using TLaneKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &,
                              const double[], double[], const TLaneSumTerms *, TLaneSums *);
+using TLaneEnds = void (*)(const TRayLanes &, TRayLanes &, const double *,
+                           const TWavefrontReference *, int, double, const TLaneSums &,
+                           double[]);
 
 // The build of the kernel for `build`, or null where this processor cannot run it.
 TLaneKernel KernelOf(TLaneBuild build) {
@@ -39,13 +48,30 @@ TLaneKernel KernelOf(TLaneBuild build) {
 }
 
 // The widest build the processor runs; chosen on first use.
-TLaneKernel Kernel() {
-  static const TLaneKernel kernel = [] {
+TLaneBuild BuildInUse() {
+  static const TLaneBuild inUse = [] {
     for (TLaneBuild build : {kLaneBuildAvx512, kLaneBuildAvx2})
-      if (TLaneKernel wide = KernelOf(build)) return wide;
-    return KernelOf(kLaneBuildBaseline);
+      if (KernelOf(build) != nullptr) return build;
+    return kLaneBuildBaseline;
   }();
+  return inUse;
+}
+
+TLaneKernel Kernel() {
+  static const TLaneKernel kernel = KernelOf(BuildInUse());
   return kernel;
+}
+
+// The lanes' ends in the build in use.
+TLaneEnds Ends() {
+  static const TLaneEnds ends = [] {
+#if defined(LANE_TRACE_HAVE_AVX2)
+    if (BuildInUse() == kLaneBuildAvx512) return lane_kernel_avx512::EndLanes;
+    if (BuildInUse() == kLaneBuildAvx2) return lane_kernel_avx2::EndLanes;
+#endif
+    return lane_kernel_baseline::EndLanes;
+  }();
+  return ends;
 }
 
 }  // namespace
@@ -73,6 +99,19 @@ void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms &terms,
                 TLaneSums &sums) {
   Kernel()(s, rays, out, live, done, &terms, &sums);
+}
+
+void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+              const TWavefrontReference *reference, int imageFinite, double imageIndex,
+              const TLaneSums &sums, double difference[]) {
+  Ends()(rays, out, vertex, reference, imageFinite, imageIndex, sums, difference);
+}
+
+void EndLanesBaseline(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+                      const TWavefrontReference *reference, int imageFinite, double imageIndex,
+                      const TLaneSums &sums, double difference[]) {
+  lane_kernel_baseline::EndLanes(rays, out, vertex, reference, imageFinite, imageIndex, sums,
+                                 difference);
 }
 
 void TraceLanesBaseline(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,

@@ -7,6 +7,8 @@
 // reflection, a missed surface, a grazing or non-finite ray) is only flagged: the caller
 // hands such rays to TraceSurfaceRay, which decides them as always.
 
+#include <cmath>
+
 #include "optics/interaction/interaction_types.h"
 
 // Per-surface constants of the lane trace, worked out once per surface.
@@ -87,6 +89,36 @@ struct TLaneSumTerms {
   return pathSum + (pathLength - terms.reference) * terms.sense * terms.indexBefore;
 }
 
+// The reference ray of a wavefront as the path differences read it: its end point, its
+// direction there and the path it started with.
+struct TWavefrontReference {
+  double endX = 0.0, endY = 0.0, endZ = 0.0;
+  double direction[3] = {0.0, 0.0, 0.0};
+  double start = 0.0;
+};
+
+// The optical path difference of a wavefront ray ending at (x, y, z) along (L, M, N)
+// against the reference ray; imageIndex is the index after the last surface the ray
+// reached. The one formula of the one-ray trace, the batch's ray-by-ray rules and the lanes.
+[[gnu::always_inline]] inline double WavefrontDifference(const TWavefrontReference &reference,
+                                                         double x, double y, double z, double L,
+                                                         double M, double N, double pathSum,
+                                                         int imageFinite, double imageIndex) {
+  const double dx = x - reference.endX;
+  const double dy = y - reference.endY;
+  const double dz = z - reference.endZ;
+  const double *d0 = reference.direction;
+  double t = 0.0;
+  if (imageFinite == 0) {
+    const double denominator = L * d0[0] + M * d0[1] + N * d0[2];
+    if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
+  } else {
+    t = dx * L + dy * M + dz * N;
+  }
+  // The step to the reference runs in the image space: an optical length like the rest.
+  return pathSum - imageIndex * t - reference.start;
+}
+
 // Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
 // is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
 // holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes
@@ -100,6 +132,18 @@ void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &o
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms &terms,
                 TLaneSums &sums);
+
+// The ends of a block of lanes that passed the same surfaces, for every lane: the position
+// taken into the untilted frame whose vertex is given (none: left as it is) into out.x, y,
+// z, and with a reference, the optical path difference of the lane (its sums' path, ending
+// in a space of index imageIndex) into difference. Nothing else of out is written.
+void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+              const TWavefrontReference *reference, int imageFinite, double imageIndex,
+              const TLaneSums &sums, double difference[]);
+// The same in the baseline build, whatever the processor (for tests).
+void EndLanesBaseline(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+                      const TWavefrontReference *reference, int imageFinite, double imageIndex,
+                      const TLaneSums &sums, double difference[]);
 
 // The baseline build of TraceLanes, whatever the processor; and whether TraceLanes uses
 // a wider build (AVX-512 where the processor has it, else AVX2). For tests, which check

@@ -238,7 +238,51 @@ void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
              : Refraction<false, false>(s, rays, out, w, done, nullptr, nullptr);
 }
 
+// The lanes' ends (EndLanes in lane_trace.h): with a vertex, the positions taken into its
+// frame; with a reference, the path differences measured from there.
+template <bool placed, bool measured, bool finite>
+void EndLanesOf(const TRayLanes &__restrict rays, TRayLanes &__restrict out,
+                const double *vertex, const TWavefrontReference *reference, double imageIndex,
+                const TLaneSums &__restrict sums, double *__restrict difference) {
+  const double vx = placed ? vertex[0] : 0.0, vy = placed ? vertex[1] : 0.0,
+               vz = placed ? vertex[2] : 0.0;
+  TWavefrontReference to;
+  if constexpr (measured) to = *reference;
+  for (int k = 0; k < kLaneBlock; ++k) {
+    double x = rays.x[k], y = rays.y[k], z = rays.z[k];
+    if constexpr (placed) {
+      x -= vx;
+      y -= vy;
+      z -= vz;
+      out.x[k] = x;
+      out.y[k] = y;
+      out.z[k] = z;
+    }
+    if constexpr (measured)
+      difference[k] = WavefrontDifference(to, x, y, z, rays.L[k], rays.M[k], rays.N[k],
+                                          sums.path[k], finite ? 1 : 0, imageIndex);
+  }
+}
+
 }  // namespace
+
+void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
+              const TWavefrontReference *reference, int imageFinite, double imageIndex,
+              const TLaneSums &sums, double difference[]) {
+  if (vertex != nullptr) {
+    if (reference == nullptr)
+      EndLanesOf<true, false, true>(rays, out, vertex, reference, imageIndex, sums, difference);
+    else if (imageFinite != 0)
+      EndLanesOf<true, true, true>(rays, out, vertex, reference, imageIndex, sums, difference);
+    else
+      EndLanesOf<true, true, false>(rays, out, vertex, reference, imageIndex, sums, difference);
+  } else if (reference != nullptr) {
+    if (imageFinite != 0)
+      EndLanesOf<false, true, true>(rays, out, vertex, reference, imageIndex, sums, difference);
+    else
+      EndLanesOf<false, true, false>(rays, out, vertex, reference, imageIndex, sums, difference);
+  }
+}
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,

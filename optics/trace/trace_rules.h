@@ -117,50 +117,35 @@ inline void AddWavefrontSegment(TRayProgress &progress, const TGeneralParameters
 
 // The reference ray's end as the path differences read it, taken out of the eikonal record
 // once for a run of rays.
-struct TWavefrontReference {
-  explicit TWavefrontReference(const TEikonalInfo &eikonal)
-      : endX(eikonal.referenceEnd[2]), endY(eikonal.referenceEnd[0]),
-        endZ(eikonal.referenceEnd[1]), start(eikonal.referenceStart) {
-    for (int k = 0; k < 3; ++k) direction[k] = eikonal.referenceDirection[k];
-  }
-  double endX, endY, endZ;
-  double direction[3];
-  double start;
-};
-
-// The optical path difference of a wavefront ray ending at (x, y, z) along (L, M, N)
-// against the reference ray; imageIndex is the index after the last surface the ray
-// reached.
-inline double WavefrontDifference(const TWavefrontReference &reference, double x, double y,
-                                  double z, double L, double M, double N, double pathSum,
-                                  int imageFinite, double imageIndex) {
-  const double dx = x - reference.endX;
-  const double dy = y - reference.endY;
-  const double dz = z - reference.endZ;
-  const double *d0 = reference.direction;
-  double t = 0.0;
-  if (imageFinite == 0) {
-    const double denominator = L * d0[0] + M * d0[1] + N * d0[2];
-    if (std::fabs(denominator) > kRayZero) t = (dx * d0[0] + dy * d0[1] + dz * d0[2]) / denominator;
-  } else {
-    t = dx * L + dy * M + dz * N;
-  }
-  // The step to the reference runs in the image space: an optical length like the rest.
-  return pathSum - imageIndex * t - reference.start;
+inline TWavefrontReference WavefrontReferenceOf(const TEikonalInfo &eikonal) {
+  TWavefrontReference reference;
+  reference.endX = eikonal.referenceEnd[2];
+  reference.endY = eikonal.referenceEnd[0];
+  reference.endZ = eikonal.referenceEnd[1];
+  for (int k = 0; k < 3; ++k) reference.direction[k] = eikonal.referenceDirection[k];
+  reference.start = eikonal.referenceStart;
+  return reference;
 }
 
+// The same for a ray against the eikonal record's reference.
 inline double WavefrontDifference(const TEikonalInfo &eikonal, const TCurrentRay &ray,
                                   double pathSum, int imageFinite, double imageIndex) {
-  return WavefrontDifference(TWavefrontReference(eikonal), ray.x, ray.y, ray.z, ray.L, ray.M,
+  return WavefrontDifference(WavefrontReferenceOf(eikonal), ray.x, ray.y, ray.z, ray.L, ray.M,
                              ray.N, pathSum, imageFinite, imageIndex);
+}
+
+// Whether a surface's frame turns the axes: a tilt with its nine cells.
+inline bool TurnsAxes(const TSurface &surface) {
+  const Mem<double> &m = surface.tiltMatrix;
+  return surface.tilted && m.data != nullptr && m.cols * m.rows >= 9;
 }
 
 // A global ray into the frame of a surface: the vertex taken off, then M^T applied when
 // the surface is tilted.
 inline void PointToLocal(const TSurface &surface, double position[3], double direction[3]) {
   for (int k = 0; k < 3; ++k) position[k] -= surface.general.vertex[k];
+  if (!TurnsAxes(surface)) return;
   const Mem<double> &m = surface.tiltMatrix;
-  if (!surface.tilted || m.data == nullptr || m.cols * m.rows < 9) return;
   const double *a = m.data;
   const double p[3] = {position[0], position[1], position[2]};
   const double d[3] = {direction[0], direction[1], direction[2]};

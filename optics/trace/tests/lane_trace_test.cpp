@@ -158,6 +158,57 @@ TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
 #endif
 }
 
+// The lanes' ends are the one formula ray by ray, bit for bit, in the build in use and the
+// baseline: positions into a frame, path differences to a finite image and to one at
+// infinity (where a direction across the reference's gives no step at all).
+TEST(LaneTrace, EndsAreThoseOfTheOneRayFormula) {
+  std::mt19937_64 random(20261208);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  TRayLanes lanes = {}, out = {};
+  TLaneSums sums = {};
+  for (int k = 0; k < kLaneBlock; ++k) {
+    const TCurrentRay ray = RandomRay(random);
+    LoadLane(ray, lanes, k);
+    sums.path[k] = 40.0 + unit(random);
+  }
+  lanes.L[7] = 0.0;  // across the reference direction below
+  lanes.M[7] = 1.0;
+  lanes.N[7] = 0.0;
+  TWavefrontReference reference;
+  reference.endX = 60.0 + unit(random);
+  reference.endY = unit(random);
+  reference.endZ = unit(random);
+  reference.direction[0] = 1.0;
+  reference.start = 3.0 * unit(random);
+  const double vertex[3] = {55.0, 0.25, -0.5};
+  for (int variant = 0; variant < 4; ++variant) {
+    const bool placed = variant % 2 == 1;
+    const int imageFinite = variant / 2;
+    SCOPED_TRACE(::testing::Message() << "placed " << placed << " finite " << imageFinite);
+    double inUse[kLaneBlock], baseline[kLaneBlock];
+    TRayLanes baselineOut = out;
+    EndLanes(lanes, out, placed ? vertex : nullptr, &reference, imageFinite, 1.5, sums, inUse);
+    EndLanesBaseline(lanes, baselineOut, placed ? vertex : nullptr, &reference, imageFinite,
+                     1.5, sums, baseline);
+    for (int k = 0; k < kLaneBlock; ++k) {
+      const double x = placed ? lanes.x[k] - vertex[0] : lanes.x[k];
+      const double y = placed ? lanes.y[k] - vertex[1] : lanes.y[k];
+      const double z = placed ? lanes.z[k] - vertex[2] : lanes.z[k];
+      const double one = WavefrontDifference(reference, x, y, z, lanes.L[k], lanes.M[k],
+                                             lanes.N[k], sums.path[k], imageFinite, 1.5);
+      EXPECT_TRUE(SameBits(inUse[k], one) && SameBits(baseline[k], one)) << k;
+      if (placed) {
+        EXPECT_TRUE(SameBits(out.x[k], x) && SameBits(out.y[k], y) && SameBits(out.z[k], z) &&
+                    SameBits(baselineOut.z[k], z))
+            << k;
+      }
+    }
+    if (imageFinite == 0) {
+      EXPECT_EQ(inUse[7], sums.path[7] - reference.start);
+    }
+  }
+}
+
 TEST(LaneTrace, ExtraordinarySurfacesAreLeftToTheOneRayInteraction) {
   TLaneSurface lane;
   TInteractionSurface sphere = OpenSurface(kSurfaceSphere, 50.0, 1.0, 1.5);
