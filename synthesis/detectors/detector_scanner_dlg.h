@@ -64,6 +64,9 @@ class TDetectorScannerDlg : public TBookMarkDlg {
 
   // The track window while it is open, else null.
   TGraph *TrackWindow() const;
+  // Closes the track window when it is open: on leaving this page, and on leaving the
+  // Detector page that holds it while this page shows.
+  void CloseTrackWindow();
   bool ShowInitialization() const { return showInitialization_ != 0; }
   bool ShowTrack() const { return showTrack_ != 0; }
 
@@ -75,7 +78,6 @@ class TDetectorScannerDlg : public TBookMarkDlg {
   void TakeRealSweep(double range);
   // The track window, made when there is none; null when it cannot be made.
   TGraph *MakeTrackWindow();
-  void CloseTrackWindow();
   // The image-side size of the object from the shared record (0 without one).
   static double ImageSize();
 

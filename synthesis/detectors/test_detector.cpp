@@ -143,6 +143,12 @@ void TTestDetector::Cm3DPlot() {
   if (CalculateModel() != 0) CurrentModel()->ShowGraph();
 }
 
+int TTestDetector::LeavePage() {
+  if (ReadParameters() == 0) return 0;
+  if (folder_ != nullptr && folder_->ScannerPage() != nullptr) folder_->ScannerPage()->CloseTrackWindow();
+  return 1;
+}
+
 void TTestDetector::EvDestroy() {
   // The pages go before the record their edits are bound to.
   if (folder_->IsWindow()) folder_->Destroy(IDCANCEL);

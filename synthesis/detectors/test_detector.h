@@ -63,7 +63,9 @@ class TTestDetector : public TBookMarkDlg {
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
   int EnterPage() override { return ShowParameters() != 0 ? 1 : 0; }
-  int LeavePage() override { return ReadParameters() != 0 ? 1 : 0; }
+  // Leaving takes the inner pages' values and closes the scanner's track window, which
+  // belongs with this page whichever inner page shows.
+  int LeavePage() override;
 
   // The inner folder's pages take their values from their controls, or show them.
   int ReadParameters();

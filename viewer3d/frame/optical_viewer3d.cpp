@@ -27,6 +27,18 @@ constexpr int kSeparatorWidth = 5;
 constexpr double kMoveShare = 0.1;
 constexpr COLORREF kHintBackground = 0x3FFFFF;
 constexpr COLORREF kHintText = 0x7F7F7F;
+// The heights of the control bar and the status bar together (26 and 20 pixels at their
+// fonts), with a margin: the room a scene leaves on the screen for them.
+constexpr int kBarsHeight = 50;
+
+// The largest scene the screen shows whole in the frame: the screen less the frame's borders
+// and caption and the bars.
+SIZE SceneRoomOnScreen() {
+  const int width = GetSystemMetrics(SM_CXSCREEN) - 2 * GetSystemMetrics(SM_CXFRAME);
+  const int height = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
+                     2 * GetSystemMetrics(SM_CYFRAME) - kBarsHeight;
+  return SIZE{std::max(width, kSceneSizeMin), std::max(height, kSceneSizeMin)};
+}
 
 std::string &UserSettingsDirectoryValue() {
   static std::string directory;
@@ -147,7 +159,10 @@ TOpticalViewer3D::TSceneSetup TOpticalViewer3D::ReadSetup(int sceneWidth, int sc
   TSceneSetup setup;
   int width = sceneWidth, height = sceneHeight;
   setup.fault = ReadSceneSize(SettingsPath(), width, height).fault;
-  setup.size = SIZE{width, height};
+  // A size the screen cannot show whole (one kept from a larger screen) is cut to what it
+  // can: the frame then shows the whole scene and stands wholly on the screen.
+  const SIZE room = SceneRoomOnScreen();
+  setup.size = SIZE{std::min(width, static_cast<int>(room.cx)), std::min(height, static_cast<int>(room.cy))};
   return setup;
 }
 
@@ -239,12 +254,10 @@ void TOpticalViewer3D::SetupWindow() {
   scene_->SetProgressive(true, false);
   scene_->SetRaysShown(true);
   TurnView(initialTurn_, DPOINT3());
-  // The frame shows the scene and its bars, wholly on the screen.
+  // The frame shows the whole scene and its bars, as far as the screen holds it, and stands
+  // wholly on the screen.
   SendMessage(WM_SIZE, SIZE_RESTORED, 0);
-  const RECT outer = GetWindowRect();
-  const POINT placed = PlaceOnScreen(outer);
-  if (placed.x != outer.left || placed.y != outer.top)
-    SetWindowPos(nullptr, placed.x, placed.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  FitFrameToScene();
   const std::string sizeFault = lastFault_;
   lastFault_.clear();
   TellSettingsFault(sizeFault);
@@ -274,6 +287,26 @@ void TOpticalViewer3D::EvSize(UINT sizeType, const SIZE &) {
   SetWindowPos(nullptr, 0, 0, outer.Width() - excessWidth, outer.Height() - excessHeight,
                SWP_NOMOVE | SWP_NOZORDER);
   snapping_ = false;
+}
+
+void TOpticalViewer3D::FitFrameToScene() {
+  if (controlBar_ == nullptr || statusBar_ == nullptr || !controlBar_->IsWindow() || !statusBar_->IsWindow()) return;
+  const RECT outer = GetWindowRect();
+  const RECT client = GetClientRect();
+  const int bars = static_cast<int>(controlBar_->GetWindowRect().Height() + statusBar_->GetWindowRect().Height());
+  const int frameWidth = std::min(static_cast<int>(outer.Width() - client.Width()) + sceneWidth_,
+                                  GetSystemMetrics(SM_CXSCREEN));
+  const int frameHeight = std::min(static_cast<int>(outer.Height() - client.Height()) + sceneHeight_ + bars,
+                                   GetSystemMetrics(SM_CYSCREEN));
+  if (frameWidth != outer.Width() || frameHeight != outer.Height()) {
+    snapping_ = true;
+    SetWindowPos(nullptr, 0, 0, frameWidth, frameHeight, SWP_NOMOVE | SWP_NOZORDER);
+    snapping_ = false;
+  }
+  const RECT sized = GetWindowRect();
+  const POINT placed = PlaceOnScreen(sized);
+  if (placed.x != sized.left || placed.y != sized.top)
+    SetWindowPos(nullptr, placed.x, placed.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void TOpticalViewer3D::EvSetFocus(HWND) {

@@ -38,8 +38,9 @@ constexpr double kMaxViewScale = 1e6;
 class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
  public:
   // The scene window is sceneWidth x sceneHeight unless "View_3D.ini" gives "iwSize" and
-  // "ihSize"; the frame stands at (x, y) (screen), w + 100 by h + 100 at first, and snaps
-  // to the scene and its bars.
+  // "ihSize", in either case no larger than the screen shows whole; the frame stands at
+  // (x, y) (screen), w + 100 by h + 100 at first, and snaps to the scene and its bars,
+  // wholly on the screen.
   TOpticalViewer3D(TWindow *parentWindow, const char *titleText, int sceneWidth, int sceneHeight, int left,
                    int top, int w, int h);
   ~TOpticalViewer3D() override;
@@ -154,6 +155,9 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
                    int w, int h);
   // Shows a settings message.
   void TellSettingsFault(const std::string &fault);
+  // Sizes the frame to the scene and its bars, no larger than the screen, and moves it
+  // wholly onto the screen.
+  void FitFrameToScene();
 
   TOptic3DV *sceneWindow_;
   std::unique_ptr<TViewerScene> scene_;

@@ -42,6 +42,10 @@ const TDialogTemplate kScannerTestFolderTemplate{"ScannerTestFolder", WS_POPUP |
                                                      {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 220, 148},
                                                  }};
 const TDialogRegistration kScannerTestFolderRegistration(kScannerTestFolderTemplate);
+// A second page of the folder, to leave the Detector page for.
+const TDialogTemplate kScannerTestOtherPageTemplate{"ScannerTestOtherPage", WS_CHILD | WS_CAPTION, 0, 0, 188, 96,
+                                                    "", {}};
+const TDialogRegistration kScannerTestOtherPageRegistration(kScannerTestOtherPageTemplate);
 
 class TScanningOwner final : public TDetectorSynthesisOwner {
  public:
@@ -71,6 +75,7 @@ class TScannerTestFolder : public TBookMarkFolder {
   explicit TScannerTestFolder(TDetectorSynthesisOwner *owner) : TBookMarkFolder(nullptr, "ScannerTestFolder") {
     page = new TTestDetector(this, owner);
     AddPage(page, " Detector ");
+    AddPage(new TBookMarkDlg(this, "ScannerTestOtherPage"), " Other ");
   }
   TTestDetector *page;
 };
@@ -274,6 +279,39 @@ TEST_F(ScannerPage, AStillImageOrALostRayFallsBackOnLinearScanning) {
   // "Edit" opens the animation file through the owner.
   Scanner().SendMessage(WM_COMMAND, kScannerEditButton, 0);
   EXPECT_EQ(wild.edits, 1);
+}
+
+TEST_F(ScannerPage, TheTrackWindowGoesWithTheDetectorPageAndTheFolder) {
+  TMirrorSweep mirror(system_, 8, 1.0, -0.25);
+  owner_.animation = &mirror;
+  Open();
+  folder_->page->ChooseDetectorType(kDetectorRound);
+  ASSERT_EQ(Inner().SelectPage(3), 1);
+  Check(kScannerRealMovementCheck, true);
+  Scanner().SimulateScanning();
+  TGraph *track = Scanner().TrackWindow();
+  ASSERT_NE(track, nullptr);
+  HWND handle = track->GetHandle();
+  EXPECT_TRUE(track->IsWindowVisible());
+  // The user leaves the Detector page while its Scanner tab shows: the track goes too.
+  ASSERT_EQ(folder_->SelectPage(1), 1);
+  test_kit::RunFor(20);
+  EXPECT_EQ(WindowFromHandle(handle), nullptr);
+  EXPECT_EQ(Scanner().TrackWindow(), nullptr);
+  EXPECT_EQ(Record().TrackWindow, nullptr);
+  // Back on the Detector page, a new run makes a new one; closing the folder takes it.
+  ASSERT_EQ(folder_->SelectPage(0), 1);
+  EXPECT_EQ(Inner().CurrentPage(), 3);
+  Check(kScannerRealMovementCheck, true);
+  Scanner().SimulateScanning();
+  ASSERT_NE(Scanner().TrackWindow(), nullptr);
+  handle = Scanner().TrackWindow()->GetHandle();
+  folder_->SendMessage(WM_CLOSE);
+  test_kit::RunFor(20);
+  folder_.reset();
+  test_kit::RunFor(20);
+  EXPECT_EQ(WindowFromHandle(handle), nullptr);
+  EXPECT_EQ(GetScannerParameters(), nullptr);
 }
 
 TEST_F(ScannerPage, ATrackWindowClosedByTheUserIsNotUsedAgain) {

@@ -79,6 +79,35 @@ TEST_F(ViewerFrameTest, SetupTakesTheSettingsAndTheFrameSnapsToTheSceneAndItsBar
   EXPECT_LE(placed.bottom, GetSystemMetrics(SM_CYSCREEN));
 }
 
+TEST_F(ViewerFrameTest, ASceneLargerThanTheScreenIsCutToItAndTheFrameShowsItWhole) {
+  // A scene size kept from a larger screen, on a screen of 800 x 600.
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 800);
+  screen.SetMetric(SM_CYSCREEN, 600);
+  WriteSettings("[Viewer]\niwSize=1400; ihSize=1000;\n");
+  TOpticalViewer3D &viewer = Make(240, 160);
+  EXPECT_TRUE(boxes_->boxes.empty());
+  // The scene is as large as the screen shows whole, its picture as large.
+  EXPECT_LT(viewer.SceneWidth(), 800);
+  EXPECT_GT(viewer.SceneWidth(), 700);
+  EXPECT_LT(viewer.SceneHeight(), 600);
+  EXPECT_GT(viewer.SceneHeight(), 450);
+  EXPECT_EQ(viewer.SceneWindow().Renderer()->Width(), viewer.SceneWidth());
+  EXPECT_EQ(viewer.SceneWindow().Renderer()->Height(), viewer.SceneHeight());
+  // The frame holds exactly the scene and its bars (no part of the scene scrolled out of
+  // sight), wholly on the screen.
+  const int bars = static_cast<int>(viewer.ControlBar()->GetWindowRect().Height() +
+                                    viewer.ViewerStatusBar()->GetWindowRect().Height());
+  const RECT client = viewer.GetClientRect();
+  EXPECT_EQ(client.Width(), viewer.SceneWidth());
+  EXPECT_EQ(client.Height(), viewer.SceneHeight() + bars);
+  const RECT outer = viewer.GetWindowRect();
+  EXPECT_GE(outer.left, 0);
+  EXPECT_GE(outer.top, 0);
+  EXPECT_LE(outer.right, 800);
+  EXPECT_LE(outer.bottom, 600);
+}
+
 TEST_F(ViewerFrameTest, UnusableSettingsAreToldAndTheDefaultsTaken) {
   WriteSettings("[Viewer]\nnQuality=0; iwSize=99999;\n");
   TOpticalViewer3D &viewer = Make(240, 160);
