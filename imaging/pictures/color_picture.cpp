@@ -29,6 +29,9 @@ constexpr int kLargestClient = 8192;
 // The axes' labels are this fraction of the system font's height.
 constexpr int kSystemFontHeight = 16;
 constexpr double kAxisFontFraction = 0.6;
+// Half the side of the square round the axes' crossing where the picture shows through: the
+// axes and the ticks at the origin are one pixel wide and a few long.
+constexpr int kCrossingClearance = 3;
 constexpr double kZoomSlack = 1e-4;
 
 // The hourglass while the picture is built and drawn; the arrow again at the end.
@@ -393,7 +396,8 @@ void TColorPicture::Redraw(bool recomputeView) {
 void TColorPicture::DrawImage() {
   TDC *memory = MemoryDC();
   if (memory == nullptr || clientWidth < 1 || clientHeight < 1) return;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(clientWidth) * clientHeight * 3, 0);
+  std::vector<std::uint8_t> &rgb = shownRgb_;
+  rgb.assign(static_cast<std::size_t>(clientWidth) * clientHeight * 3, 0);
   ScalePicture(image_->pixels.data, image_->pixels.cols, image_->pixels.rows, view, clientWidth,
                clientHeight, rgb.data());
   TODib dib(clientWidth, clientHeight);
@@ -412,6 +416,19 @@ void TColorPicture::DrawPictureAxes() {
   SetTextColor(kWhite);
   TOFont font(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontFraction));
   DrawAxes(0.0, 2, 0.0, 2, 0, &font);
+  // Where the axes cross, at the picture's centre, lies what matters most (a detector's
+  // element of one pixel, the peak of a point's image): the picture shows through there.
+  const POINT crossing = WorldToDevice(0.0, 0.0);
+  if (shownRgb_.size() != static_cast<std::size_t>(clientWidth) * clientHeight * 3) return;
+  for (int row = crossing.y - kCrossingClearance; row <= crossing.y + kCrossingClearance; ++row) {
+    if (row < 0 || row >= clientHeight) continue;
+    for (int col = crossing.x - kCrossingClearance; col <= crossing.x + kCrossingClearance; ++col) {
+      if (col < 0 || col >= clientWidth) continue;
+      const std::uint8_t *pixel = shownRgb_.data() + (static_cast<std::size_t>(row) * clientWidth + col) * 3;
+      const COLORREF color = RGB(pixel[0], pixel[1], pixel[2]);
+      ForEachDrawDC([&](TDC &dc) { dc.SetPixel(col, row, color); });
+    }
+  }
 }
 
 void TColorPicture::DrawColorScale() {

@@ -5,6 +5,7 @@
 // its right-button menu: colour mode, spectrum, linear or logarithmic scale, brightness and
 // contrast. It opens the colour-of-point window, the scale dialog and the section windows.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -144,6 +145,8 @@ class TColorPicture : public TGGraph {
   TColorImage *image_;
   std::unique_ptr<TColorImage> ownImage_;
   std::string title_;
+  // The picture as last drawn into the client, red, green and blue by rows.
+  std::vector<std::uint8_t> shownRgb_;
 
   static const TResponseTableEntry kTable[];
   static const std::size_t kTableSize;

@@ -105,6 +105,15 @@ class ScannerPage : public TestObjectTest {
     test_kit::RunFor(20);
     image.folderWindow = folder_->GetHandle();
   }
+  // The folder open on the round detector's Scanner tab, real movement checked, the mirror
+  // turning the system.
+  void OpenScanningWith(TMirrorSweep &mirror) {
+    owner_.animation = &mirror;
+    Open();
+    folder_->page->ChooseDetectorType(kDetectorRound);
+    ASSERT_EQ(Inner().SelectPage(3), 1);
+    Check(kScannerRealMovementCheck, true);
+  }
   TTestDetectorFolder &Inner() { return *folder_->page->InnerFolder(); }
   TDetectorScannerDlg &Scanner() { return *Inner().ScannerPage(); }
   TScannerParameters &Record() { return *GetScannerParameters(); }
@@ -185,11 +194,7 @@ TEST_F(ScannerPage, LinearScanningCrossesTheImageInOnePeriod) {
 
 TEST_F(ScannerPage, ARealSweepLongerThanTheImageIsTakenAndItsTrackShown) {
   TMirrorSweep mirror(system_, 8, 1.0, -0.25);
-  owner_.animation = &mirror;
-  Open();
-  folder_->page->ChooseDetectorType(kDetectorRound);
-  ASSERT_EQ(Inner().SelectPage(3), 1);
-  Check(kScannerRealMovementCheck, true);
+  OpenScanningWith(mirror);
   Check(kScannerYScanningCheck, true);
   Check(kScannerShowInitializationCheck, true);
   Type(kScannerFrequencyEdit, "50");
@@ -283,11 +288,7 @@ TEST_F(ScannerPage, AStillImageOrALostRayFallsBackOnLinearScanning) {
 
 TEST_F(ScannerPage, TheTrackWindowGoesWithTheDetectorPageAndTheFolder) {
   TMirrorSweep mirror(system_, 8, 1.0, -0.25);
-  owner_.animation = &mirror;
-  Open();
-  folder_->page->ChooseDetectorType(kDetectorRound);
-  ASSERT_EQ(Inner().SelectPage(3), 1);
-  Check(kScannerRealMovementCheck, true);
+  OpenScanningWith(mirror);
   Scanner().SimulateScanning();
   TGraph *track = Scanner().TrackWindow();
   ASSERT_NE(track, nullptr);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "imaging/pictures/color_picture.h"
 #include "imaging/testobject/detector_parameters.h"
@@ -68,10 +69,10 @@ class DetectorMapRoad : public TFolderTestBase {
 };
 
 // At its own size, one pixel across, the round element is the raster's centre pixel: the
-// picture shows it cell for cell (256 cells in 256 client pixels) exactly where the white
-// axes cross, so with the axes on the map looks empty. Without them it is the one lit pixel;
-// a larger element shows as its disc.
-TEST_F(DetectorMapRoad, TheRoundElementIsTheLitCentreUnderTheAxesCrossing) {
+// picture shows it cell for cell (256 cells in 256 client pixels) where the white axes
+// cross, and there the axes let the picture show through, so the element is seen with the
+// axes on as without them. A larger element shows as its disc.
+TEST_F(DetectorMapRoad, TheRoundElementIsTheLitCentreWhereTheAxesCross) {
   OpenFolder();
   Pick(kDetectorRound);
   const TTestImage &image = *GetTestImage();
@@ -80,13 +81,19 @@ TEST_F(DetectorMapRoad, TheRoundElementIsTheLitCentreUnderTheAxesCrossing) {
   Detector().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
   ASSERT_NE(image.picture, nullptr);
   TColorPicture &picture = *image.picture;
+  ASSERT_NE(picture.drawAxes, 0);
   const int centre = kSmallPictureSide / 2;
   const QImage withAxes = Client(picture);
   ASSERT_EQ(withAxes.width(), kSmallPictureSide);
-  // The axes run through the centre pixel, and only they are lit beside it.
+  // The axes are drawn, along the centre row and column away from the crossing...
+  EXPECT_GT(qGray(withAxes.pixel(centre + 40, centre)), 127);
+  EXPECT_GT(qGray(withAxes.pixel(centre, centre + 40)), 127);
+  // ...and round the crossing the picture shows: the lit element alone, dark beside it on
+  // the axes' own row and column.
   EXPECT_GT(qGray(withAxes.pixel(centre, centre)), 127);
-  EXPECT_LE(qGray(withAxes.pixel(centre + 1, centre + 1)), 127);
-  EXPECT_LE(qGray(withAxes.pixel(centre - 1, centre - 1)), 127);
+  for (const auto &[dx, dy] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1},
+                               std::pair{2, 0}, std::pair{0, -2}})
+    EXPECT_LE(qGray(withAxes.pixel(centre + dx, centre + dy)), 127) << dx << " " << dy;
 
   // "Draw axes" off: the element alone.
   picture.SendMessage(WM_COMMAND, CM_PICTURE_AXES, 0);

@@ -52,6 +52,15 @@ class FieldsRoad : public TFolderTestBase {
   static void Type(TWindow &dialog, int id, const std::string &text) {
     SetDlgItemText(dialog.GetHandle(), id, text.c_str());
   }
+  // The triplet's folder open with its object 0.25 m across taken: that size as the record
+  // holds it.
+  double OpenTripletAQuarterMetreAcross() {
+    UseLens("cooke_triplet.os");
+    OpenFolder();
+    Type(ObjectPage(), kObjectSizeEdit, "0.25");
+    EXPECT_EQ(ObjectPage().ReadObjectSize(), 1);
+    return GetTestImage()->ObjectSize;
+  }
   static std::string Shown(TWindow &dialog, int id) {
     char text[64] = {};
     GetDlgItemText(dialog.GetHandle(), id, text, static_cast<int>(sizeof text));
@@ -174,12 +183,8 @@ TEST_F(FieldsRoad, DefaultKeepsAnObjectWithinTheTripletsFieldAndBringsALargerOne
 }
 
 TEST_F(FieldsRoad, LettersZerosAndNegativesInTheObjectFieldsAreRefusedByName) {
-  UseLens("cooke_triplet.os");
-  OpenFolder();
+  const double size = OpenTripletAQuarterMetreAcross();
   TTestObjectParent &page = ObjectPage();
-  Type(page, kObjectSizeEdit, "0.25");
-  ASSERT_EQ(page.ReadObjectSize(), 1);
-  const double size = GetTestImage()->ObjectSize;
   struct TCase {
     TWindow *dialog;
     int box;
@@ -226,12 +231,8 @@ TEST_F(FieldsRoad, LettersZerosAndNegativesInTheObjectFieldsAreRefusedByName) {
 }
 
 TEST_F(FieldsRoad, SeveralFieldsRefusedInOneReadAreToldInOneBox) {
-  UseLens("cooke_triplet.os");
-  OpenFolder();
+  const double size = OpenTripletAQuarterMetreAcross();
   TTestObjectParent &page = ObjectPage();
-  Type(page, kObjectSizeEdit, "0.25");
-  ASSERT_EQ(page.ReadObjectSize(), 1);
-  const double size = GetTestImage()->ObjectSize;
   const auto typeAllThree = [&] {
     Type(page, kObjectSizeEdit, "0");
     Type(page, kObjectDistanceEdit, "-5");
