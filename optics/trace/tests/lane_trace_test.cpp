@@ -167,6 +167,49 @@ TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
 #endif
 }
 
+// A short batch passes only the groups of lanes that hold its rays: those lanes end as in a
+// whole block, and the lanes past them are neither written nor read (they may hold
+// anything). Every build the processor runs.
+TEST(LaneTrace, ShortBatchesPassOnlyTheirGroupsOfLanes) {
+  std::mt19937_64 random(20261209);
+  TInteractionSurface surface = RandomSurface(random);
+  surface.inner.semiHeight = 0.5;  // an obscured sphere or conic as well
+  TLaneSurface lane;
+  ASSERT_TRUE(MakeLaneSurface(surface, lane));
+  std::vector<TCurrentRay> rays(kLaneBlock);
+  for (TCurrentRay &ray : rays) ray = RandomRay(random);
+  TRayLanes lanes, whole, part;
+  Load(rays, lanes);
+  const int count = 20, grouped = 24;
+  for (int k = grouped; k < kLaneBlock; ++k) lanes.x[k] = std::nan("");  // never read
+  double live[kLaneBlock], done[kLaneBlock], partDone[kLaneBlock];
+  for (int k = 0; k < kLaneBlock; ++k) live[k] = 1.0;
+  for (TLaneBuild build : {kLaneBuildBaseline, kLaneBuildAvx2, kLaneBuildAvx512}) {
+    SCOPED_TRACE(static_cast<int>(build));
+    for (int k = 0; k < kLaneBlock; ++k) {
+      part.x[k] = part.L[k] = part.path[k] = -7.0;
+      partDone[k] = -7.0;
+    }
+    if (!TraceLanesWith(build, lane, lanes, whole, live, done)) continue;
+    ASSERT_TRUE(TraceLanesWith(build, lane, lanes, part, live, partDone, count));
+    int passed = 0;
+    for (int k = 0; k < kLaneBlock; ++k) {
+      SCOPED_TRACE(k);
+      if (k >= grouped) {
+        EXPECT_EQ(partDone[k], -7.0);
+        EXPECT_TRUE(part.x[k] == -7.0 && part.L[k] == -7.0 && part.path[k] == -7.0);
+        continue;
+      }
+      EXPECT_EQ(partDone[k], done[k]);
+      if (done[k] == 0.0) continue;
+      ++passed;
+      EXPECT_TRUE(SameBits(part.x[k], whole.x[k]) && SameBits(part.L[k], whole.L[k]) &&
+                  SameBits(part.path[k], whole.path[k]));
+    }
+    EXPECT_GT(passed, 0);
+  }
+}
+
 // The lanes' ends are the one formula ray by ray, bit for bit, in the build in use and the
 // baseline: positions into a frame, path differences to a finite image and to one at
 // infinity (where a direction across the reference's gives no step at all).
