@@ -224,6 +224,30 @@ TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstO
   EXPECT_EQ(folder.GeneralPage()->Table()->CellText(0, 0), focal);
 }
 
+TEST_F(PropertiesFolderTest, EscapeInTheGeneralInformationTableClosesTheWindowOnceNothingIsTyped) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  TPropertiesTable &info = *GeneralInfoWindow()->Table();
+  test_kit::RunFor(50);
+  // Typing a temperature (a row the window shows only in part): Escape drops it all, and the
+  // window stays.
+  ASSERT_TRUE(TypeIntoCell(info, 0, 9, "60", false));
+  TCellEdit &editor9 = *info.Grid()->Editor();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor9.GetWindowText() == "60"; }, kWaitMs));
+  test_kit::PostKey(editor9, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor9.GetWindowText() == "20"; }, kWaitMs));
+  test_kit::RunFor(30);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  // Nothing typed: Escape closes the window, and the editor lets go of it.
+  test_kit::PostKey(editor9, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GeneralInfoWindow() == nullptr; }, kWaitMs));
+  test_kit::RunFor(30);
+  EXPECT_FALSE(Checked(CM_GENERAL_PARAMETERS));
+  EXPECT_EQ(editor.System().info.Temperature, 20.0);
+  EXPECT_TRUE(answers_->boxes.empty());
+}
+
 TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSystemIsReplaced) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemPropertiesFolder &folder = OpenFolder(editor);
