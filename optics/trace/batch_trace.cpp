@@ -131,7 +131,7 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
   int lastSingle[kBatch];
   int written[kBatch];  // hits recorded per ray
   // Two blocks of lanes: each surface reads one and writes the other. Lanes past a short
-  // batch are read but never used.
+  // batch, up to the end of its last group of lanes, are read but never used.
   TRayLanes blocks[2] = {};
   double verdicts[2][kBatch];  // live before a surface, passed after it
   TLaneSums sums = {};
@@ -172,9 +172,9 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
       if (!ordinary) {
         for (int r = 0; r < kBatch; ++r) done[r] = 0.0;
       } else if (wavefront) {
-        TraceLanes(*lane, *lanes, *next, live, done, terms, sums);
+        TraceLanes(*lane, *lanes, *next, live, done, terms, sums, size);
       } else {
-        TraceLanes(*lane, *lanes, *next, live, done);
+        TraceLanes(*lane, *lanes, *next, live, done, size);
       }
       // Rays the lanes declined, hits to record and absorption go ray by ray; a surface
       // every live lane passed without them needs nothing more.
@@ -235,7 +235,8 @@ int TOpticalSystem::TraceRays(TCurrentRay *rays, int count, int mode, int *resul
     const bool inLanesEnd = lastSurface != nullptr && (liveFrame == nullptr || placed);
     if (inLanesEnd && (placed || wavefront))
       EndLanes(*lanes, *next, placed ? liveFrame->general.vertex : nullptr,
-               wavefront ? &reference : nullptr, info.ImageFinite, liveIndex, sums, differences);
+               wavefront ? &reference : nullptr, info.ImageFinite, liveIndex, sums, differences,
+               size);
     const TRayLanes &ends = placed ? *next : *lanes;
     for (int r = 0; r < size; ++r) {
       TCurrentRay &ray = batch[r];

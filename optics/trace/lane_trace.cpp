@@ -12,28 +12,28 @@
 namespace lane_kernel_avx2 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
-                TLaneSums *sums);
+                TLaneSums *sums, int lanes);
 void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
               const TWavefrontReference *reference, int imageFinite, double imageIndex,
-              const TLaneSums &sums, double difference[]);
+              const TLaneSums &sums, double difference[], int lanes);
 }  // namespace lane_kernel_avx2
 namespace lane_kernel_avx512 {
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
-                TLaneSums *sums);
+                TLaneSums *sums, int lanes);
 void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
               const TWavefrontReference *reference, int imageFinite, double imageIndex,
-              const TLaneSums &sums, double difference[]);
+              const TLaneSums &sums, double difference[], int lanes);
 }  // namespace lane_kernel_avx512
 #endif
 
 namespace {
 
 using TLaneKernel = void (*)(const TLaneSurface &, const TRayLanes &, TRayLanes &,
-                             const double[], double[], const TLaneSumTerms *, TLaneSums *);
+                             const double[], double[], const TLaneSumTerms *, TLaneSums *, int);
 using TLaneEnds = void (*)(const TRayLanes &, TRayLanes &, const double *,
                            const TWavefrontReference *, int, double, const TLaneSums &,
-                           double[]);
+                           double[], int);
 
 // The build of the kernel for `build`, or null where this processor cannot run it.
 TLaneKernel KernelOf(TLaneBuild build) {
@@ -91,32 +91,32 @@ bool MakeLaneSurface(const TSurface &surface, TLaneSurface &lane) {
 }
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
-                const double live[], double done[]) {
-  Kernel()(s, rays, out, live, done, nullptr, nullptr);
+                const double live[], double done[], int lanes) {
+  Kernel()(s, rays, out, live, done, nullptr, nullptr, lanes);
 }
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms &terms,
-                TLaneSums &sums) {
-  Kernel()(s, rays, out, live, done, &terms, &sums);
+                TLaneSums &sums, int lanes) {
+  Kernel()(s, rays, out, live, done, &terms, &sums, lanes);
 }
 
 void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
               const TWavefrontReference *reference, int imageFinite, double imageIndex,
-              const TLaneSums &sums, double difference[]) {
-  Ends()(rays, out, vertex, reference, imageFinite, imageIndex, sums, difference);
+              const TLaneSums &sums, double difference[], int lanes) {
+  Ends()(rays, out, vertex, reference, imageFinite, imageIndex, sums, difference, lanes);
 }
 
 void EndLanesBaseline(const TRayLanes &rays, TRayLanes &out, const double *vertex,
                       const TWavefrontReference *reference, int imageFinite, double imageIndex,
                       const TLaneSums &sums, double difference[]) {
   lane_kernel_baseline::EndLanes(rays, out, vertex, reference, imageFinite, imageIndex, sums,
-                                 difference);
+                                 difference, kLaneBlock);
 }
 
 void TraceLanesBaseline(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                         const double live[], double done[]) {
-  lane_kernel_baseline::TraceLanes(s, rays, out, live, done, nullptr, nullptr);
+  lane_kernel_baseline::TraceLanes(s, rays, out, live, done, nullptr, nullptr, kLaneBlock);
 }
 
 bool LaneTraceIsWide() { return Kernel() != lane_kernel_baseline::TraceLanes; }
@@ -128,9 +128,9 @@ const char *LaneTraceBuildName() {
 }
 
 bool TraceLanesWith(TLaneBuild build, const TLaneSurface &s, const TRayLanes &rays,
-                    TRayLanes &out, const double live[], double done[]) {
+                    TRayLanes &out, const double live[], double done[], int lanes) {
   const TLaneKernel kernel = KernelOf(build);
   if (kernel == nullptr) return false;
-  kernel(s, rays, out, live, done, nullptr, nullptr);
+  kernel(s, rays, out, live, done, nullptr, nullptr, lanes);
   return true;
 }

@@ -45,6 +45,10 @@ bool PassLaneSurface(const TLaneSurface &surface, TCurrentRay &ray);
 
 // Rays in structure-of-arrays form, a block of them.
 constexpr int kLaneBlock = 64;
+// Lanes are worked on in whole groups of this many (a multiple of every build's vector): a
+// short batch passes only the groups that hold its rays.
+constexpr int kLaneGroup = 8;
+static_assert(kLaneBlock % kLaneGroup == 0);
 struct TRayLanes {
   double x[kLaneBlock], y[kLaneBlock], z[kLaneBlock];
   double L[kLaneBlock], M[kLaneBlock], N[kLaneBlock];
@@ -121,25 +125,27 @@ struct TWavefrontReference {
 
 // Lanes with live[k] == 1 (else 0) pass the surface from rays into out when their passage
 // is an ordinary one; done[k] is 1 for those that did, else 0. Every other lane of out
-// holds no meaningful value (the caller takes such rays from rays). All kLaneBlock lanes
-// are read, live or not, so every lane must hold some value. Writing another block
-// unconditionally keeps the loop free of branches, so that it packs into vector
-// instructions.
+// holds no meaningful value (the caller takes such rays from rays). The first `lanes`
+// lanes, rounded up to whole groups of kLaneGroup, are read, live or not, so every one of
+// them must hold some value; the lanes past them are neither read nor written. Writing
+// another block unconditionally keeps the loop free of branches, so that it packs into
+// vector instructions.
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
-                const double live[], double done[]);
+                const double live[], double done[], int lanes = kLaneBlock);
 // The same, and every lane that passed adds its passage to its sums: the path share and
 // the factor of terms (an absorption is the caller's to apply, lane by lane).
 void TraceLanes(const TLaneSurface &surface, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms &terms,
-                TLaneSums &sums);
+                TLaneSums &sums, int lanes = kLaneBlock);
 
-// The ends of a block of lanes that passed the same surfaces, for every lane: the position
+// The ends of a block of lanes that passed the same surfaces, for the first `lanes` lanes
+// rounded up to whole groups as for TraceLanes: the position
 // taken into the untilted frame whose vertex is given (none: left as it is) into out.x, y,
 // z, and with a reference, the optical path difference of the lane (its sums' path, ending
 // in a space of index imageIndex) into difference. Nothing else of out is written.
 void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
               const TWavefrontReference *reference, int imageFinite, double imageIndex,
-              const TLaneSums &sums, double difference[]);
+              const TLaneSums &sums, double difference[], int lanes = kLaneBlock);
 // The same in the baseline build, whatever the processor (for tests).
 void EndLanesBaseline(const TRayLanes &rays, TRayLanes &out, const double *vertex,
                       const TWavefrontReference *reference, int imageFinite, double imageIndex,
@@ -157,4 +163,5 @@ const char *LaneTraceBuildName();
 // (doing nothing) where the processor or the build lacks it.
 enum TLaneBuild : int { kLaneBuildBaseline = 0, kLaneBuildAvx2 = 1, kLaneBuildAvx512 = 2 };
 bool TraceLanesWith(TLaneBuild build, const TLaneSurface &surface, const TRayLanes &rays,
-                    TRayLanes &out, const double live[], double done[]);
+                    TRayLanes &out, const double live[], double done[],
+                    int lanes = kLaneBlock);

@@ -4,6 +4,7 @@
 // rounding: the lanes must stay bit for bit with the one-ray interaction.
 // (No include guard: each file includes it exactly once, under its own namespace.)
 
+#include <cfloat>
 #include <cmath>
 
 #include "optics/trace/lane_trace.h"
@@ -14,6 +15,13 @@
 
 namespace LANE_KERNEL_NAMESPACE {
 namespace {
+
+// The lanes to work on: `lanes` rounded up to whole groups, at most the block, in a form
+// that tells the compiler it is a multiple of every build's vector (no remainder loop).
+inline int GroupedWidth(int lanes) {
+  const int clamped = lanes < 1 ? 1 : lanes > kLaneBlock ? kLaneBlock : lanes;
+  return ((clamped + kLaneGroup - 1) / kLaneGroup) * kLaneGroup;
+}
 
 // A passage's chain of dependent steps (two square roots and a division, some forty
 // products and sums) is far longer than the processor's window of waiting instructions, so
@@ -45,11 +53,11 @@ struct TLaneScratch {
 template <bool flat>
 void IntersectionTerms(const TLaneSurface &s, const TRayLanes &__restrict rays,
                        TRayLanes &__restrict out, const double *__restrict live,
-                       TLaneScratch &__restrict w) {
+                       TLaneScratch &__restrict w, int width) {
   // Every constant in a local: a load inside a condition would keep the loop branching.
   const double e = s.e, R = s.R, twoR = s.twoR;
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
-  for (int k = 0; k < kLaneBlock; ++k) {
+  for (int k = 0; k < width; ++k) {
     const double x0 = rays.x[k], y0 = rays.y[k], z0 = rays.z[k];
     const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
     // An infinite or undefined coordinate makes a quadratic term or the hit point infinite
@@ -83,9 +91,9 @@ void IntersectionTerms(const TLaneSurface &s, const TRayLanes &__restrict rays,
 // Step 2 (curved surfaces): the two roots q / a and c / q, and of them the one whose hit
 // lies nearer the vertex plane, as the path length (into out.path).
 void NearerRoot(const TLaneSurface &s, const TRayLanes &__restrict rays,
-                TRayLanes &__restrict out, TLaneScratch &__restrict w) {
+                TRayLanes &__restrict out, TLaneScratch &__restrict w, int width) {
   const double vx = s.vertex[0];
-  for (int k = 0; k < kLaneBlock; ++k) {
+  for (int k = 0; k < width; ++k) {
     const double a = w.row[0][k], b = w.row[1][k], c = w.row[2][k], q = w.row[3][k];
     const double p0 = rays.x[k] - vx;
     const double D0 = rays.L[k];
@@ -111,12 +119,12 @@ void NearerRoot(const TLaneSurface &s, const TRayLanes &__restrict rays,
 // an undefined component, whose undefined cosine makes the radicand fail q >= 0.
 template <bool unit, bool obscured>
 void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
-                  TRayLanes &__restrict out, TLaneScratch &__restrict w) {
+                  TRayLanes &__restrict out, TLaneScratch &__restrict w, int width) {
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
   const double curvature = s.curvature, curvatureE = s.curvatureE, muSquared = s.muSquared;
   const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
   const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
-  for (int k = 0; k < kLaneBlock; ++k) {
+  for (int k = 0; k < width; ++k) {
     const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
     const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
     double dx, dy, dz;
@@ -174,17 +182,68 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
   }
 }
 
+// Step 3 at a plane, whose curvature is 0: there the general step's normal (1 - 0 h0, -0 h1,
+// -0 h2) is (1, +-0, +-0) for any finite hit point, of squared length 1 and so scaled by 1,
+// turned to (+-1, +-0, +-0) along the ray's travel; its cosine of incidence is |D0| exactly
+// (the signed zeros add nothing to a D0 that is not 0). The zeros are written as +0: in the
+// refraction they only add to products that are not 0, or give a zero component that the
+// outgoing direction writes as +0 in any case; a direction component that is infinite or
+// undefined makes the outgoing direction fail its length test there, as its undefined cosine
+// would have made the radicand fail here. The finiteness of the hit point, which the
+// general step's normal tests, is tested on its own.
+template <bool obscured>
+void PlaneHitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
+                       TRayLanes &__restrict out, TLaneScratch &__restrict w, int width) {
+  const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
+  const double muSquared = s.muSquared;
+  const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
+  const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
+  for (int k = 0; k < width; ++k) {
+    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
+    const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
+    double dx, dy, dz;
+    Forward(D0, D1, D2, dx, dy, dz);
+    const double t = out.path[k];
+    double ok = w.ok[k];
+    const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
+    ok = std::fabs(h0) <= DBL_MAX && std::fabs(h1) <= DBL_MAX && std::fabs(h2) <= DBL_MAX ? ok
+                                                                                        : 0.0;
+    const double oy = h1 - outerY, oz = h2 - outerZ;
+    if constexpr (obscured) {
+      const double iy = h1 - innerY, iz = h2 - innerZ;
+      ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
+    } else {
+      ok = oy * oy + oz * oz > outerLimit ? 0.0 : ok;
+    }
+    double cosI = std::fabs(D0);
+    ok = cosI > kBoundTolerance ? 0.0 : ok;
+    cosI = cosI > 1.0 ? 1.0 : cosI;
+    const double q = 1.0 - muSquared * (1.0 - cosI * cosI);
+    ok = q >= 0.0 ? ok : 0.0;
+    out.x[k] = h0 + vx;
+    out.y[k] = h1 + vy;
+    out.z[k] = h2 + vz;
+    w.row[0][k] = D0 < 0.0 ? -1.0 : 1.0;
+    w.row[1][k] = 0.0;
+    w.row[2][k] = 0.0;
+    w.row[3][k] = cosI;
+    w.row[4][k] = q;
+    w.ok[k] = ok;
+  }
+}
+
 // Step 4: the refracted (or reflected) direction, of unit length (into out.L, M, N), the
 // lane's verdict and, with sums, a passed lane's share of them. Mirrored: the surface
 // reflects (its sense is -1), and the direction turns round.
 template <bool summed, bool mirrored>
 void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
                 TRayLanes &__restrict out, const TLaneScratch &__restrict w,
-                double *__restrict done, const TLaneSumTerms *terms, TLaneSums *__restrict sums) {
+                double *__restrict done, const TLaneSumTerms *terms, TLaneSums *__restrict sums,
+                int width) {
   const double mu = s.mu;
   TLaneSumTerms share;
   if constexpr (summed) share = *terms;
-  for (int k = 0; k < kLaneBlock; ++k) {
+  for (int k = 0; k < width; ++k) {
     const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
     const double n0 = w.row[0][k], n1 = w.row[1][k], n2 = w.row[2][k];
     const double cosI = w.row[3][k], q = w.row[4][k];
@@ -224,18 +283,22 @@ void Refraction(const TLaneSurface &s, const TRayLanes &__restrict rays,
 template <bool flat, bool unit, bool obscured>
 void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
                   TRayLanes &__restrict out, const double *__restrict live,
-                  double *__restrict done, const TLaneSumTerms *terms, TLaneSums *sums) {
+                  double *__restrict done, const TLaneSumTerms *terms, TLaneSums *sums,
+                  int width) {
   TLaneScratch w;
-  IntersectionTerms<flat>(s, rays, out, live, w);
-  if constexpr (!flat) NearerRoot(s, rays, out, w);
-  HitAndNormal<unit, obscured>(s, rays, out, w);
+  IntersectionTerms<flat>(s, rays, out, live, w, width);
+  if constexpr (!flat) NearerRoot(s, rays, out, w, width);
+  if (flat && s.curvature == 0.0 && s.curvatureE == 0.0)
+    PlaneHitAndNormal<obscured>(s, rays, out, w, width);
+  else
+    HitAndNormal<unit, obscured>(s, rays, out, w, width);
   const bool mirrored = s.sense < 0.0;
   if (sums != nullptr)
-    mirrored ? Refraction<true, true>(s, rays, out, w, done, terms, sums)
-             : Refraction<true, false>(s, rays, out, w, done, terms, sums);
+    mirrored ? Refraction<true, true>(s, rays, out, w, done, terms, sums, width)
+             : Refraction<true, false>(s, rays, out, w, done, terms, sums, width);
   else
-    mirrored ? Refraction<false, true>(s, rays, out, w, done, nullptr, nullptr)
-             : Refraction<false, false>(s, rays, out, w, done, nullptr, nullptr);
+    mirrored ? Refraction<false, true>(s, rays, out, w, done, nullptr, nullptr, width)
+             : Refraction<false, false>(s, rays, out, w, done, nullptr, nullptr, width);
 }
 
 // The lanes' ends (EndLanes in lane_trace.h): with a vertex, the positions taken into its
@@ -243,12 +306,12 @@ void TraceLanesOf(const TLaneSurface &s, const TRayLanes &__restrict rays,
 template <bool placed, bool measured, bool finite>
 void EndLanesOf(const TRayLanes &__restrict rays, TRayLanes &__restrict out,
                 const double *vertex, const TWavefrontReference *reference, double imageIndex,
-                const TLaneSums &__restrict sums, double *__restrict difference) {
+                const TLaneSums &__restrict sums, double *__restrict difference, int width) {
   const double vx = placed ? vertex[0] : 0.0, vy = placed ? vertex[1] : 0.0,
                vz = placed ? vertex[2] : 0.0;
   TWavefrontReference to;
   if constexpr (measured) to = *reference;
-  for (int k = 0; k < kLaneBlock; ++k) {
+  for (int k = 0; k < width; ++k) {
     double x = rays.x[k], y = rays.y[k], z = rays.z[k];
     if constexpr (placed) {
       x -= vx;
@@ -268,39 +331,40 @@ void EndLanesOf(const TRayLanes &__restrict rays, TRayLanes &__restrict out,
 
 void EndLanes(const TRayLanes &rays, TRayLanes &out, const double *vertex,
               const TWavefrontReference *reference, int imageFinite, double imageIndex,
-              const TLaneSums &sums, double difference[]) {
-  if (vertex != nullptr) {
-    if (reference == nullptr)
-      EndLanesOf<true, false, true>(rays, out, vertex, reference, imageIndex, sums, difference);
-    else if (imageFinite != 0)
-      EndLanesOf<true, true, true>(rays, out, vertex, reference, imageIndex, sums, difference);
-    else
-      EndLanesOf<true, true, false>(rays, out, vertex, reference, imageIndex, sums, difference);
-  } else if (reference != nullptr) {
-    if (imageFinite != 0)
-      EndLanesOf<false, true, true>(rays, out, vertex, reference, imageIndex, sums, difference);
-    else
-      EndLanesOf<false, true, false>(rays, out, vertex, reference, imageIndex, sums, difference);
-  }
+              const TLaneSums &sums, double difference[], int lanes) {
+  const int width = GroupedWidth(lanes);
+  const double *v = vertex;
+  const TWavefrontReference *to = reference;
+  if (v != nullptr && to == nullptr)
+    EndLanesOf<true, false, true>(rays, out, v, to, imageIndex, sums, difference, width);
+  else if (v != nullptr && imageFinite != 0)
+    EndLanesOf<true, true, true>(rays, out, v, to, imageIndex, sums, difference, width);
+  else if (v != nullptr)
+    EndLanesOf<true, true, false>(rays, out, v, to, imageIndex, sums, difference, width);
+  else if (to != nullptr && imageFinite != 0)
+    EndLanesOf<false, true, true>(rays, out, v, to, imageIndex, sums, difference, width);
+  else if (to != nullptr)
+    EndLanesOf<false, true, false>(rays, out, v, to, imageIndex, sums, difference, width);
 }
 
 void TraceLanes(const TLaneSurface &s, const TRayLanes &rays, TRayLanes &out,
                 const double live[], double done[], const TLaneSumTerms *terms,
-                TLaneSums *sums) {
+                TLaneSums *sums, int lanes) {
+  const int width = GroupedWidth(lanes);
   const bool unit = s.e == 1.0;
   if (s.innerLimit > 0.0) {
     if (s.flat)
-      unit ? TraceLanesOf<true, true, true>(s, rays, out, live, done, terms, sums)
-           : TraceLanesOf<true, false, true>(s, rays, out, live, done, terms, sums);
+      unit ? TraceLanesOf<true, true, true>(s, rays, out, live, done, terms, sums, width)
+           : TraceLanesOf<true, false, true>(s, rays, out, live, done, terms, sums, width);
     else
-      unit ? TraceLanesOf<false, true, true>(s, rays, out, live, done, terms, sums)
-           : TraceLanesOf<false, false, true>(s, rays, out, live, done, terms, sums);
+      unit ? TraceLanesOf<false, true, true>(s, rays, out, live, done, terms, sums, width)
+           : TraceLanesOf<false, false, true>(s, rays, out, live, done, terms, sums, width);
   } else if (s.flat) {
-    unit ? TraceLanesOf<true, true, false>(s, rays, out, live, done, terms, sums)
-         : TraceLanesOf<true, false, false>(s, rays, out, live, done, terms, sums);
+    unit ? TraceLanesOf<true, true, false>(s, rays, out, live, done, terms, sums, width)
+         : TraceLanesOf<true, false, false>(s, rays, out, live, done, terms, sums, width);
   } else {
-    unit ? TraceLanesOf<false, true, false>(s, rays, out, live, done, terms, sums)
-         : TraceLanesOf<false, false, false>(s, rays, out, live, done, terms, sums);
+    unit ? TraceLanesOf<false, true, false>(s, rays, out, live, done, terms, sums, width)
+         : TraceLanesOf<false, false, false>(s, rays, out, live, done, terms, sums, width);
   }
 }
 

@@ -87,13 +87,20 @@ bool RunKernel(int which, const TLaneSurface &lane, const TRayLanes &lanes, TRay
 
 TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
   std::mt19937_64 random(20261207);
-  int passedLanes = 0, declinedLanes = 0;
+  int passedLanes = 0, declinedLanes = 0, passedBackwards = 0;
   for (int trial = 0; trial < 300; ++trial) {
     const TInteractionSurface surface = RandomSurface(random);
     TLaneSurface lane;
     ASSERT_TRUE(MakeLaneSurface(surface, lane));
     std::vector<TCurrentRay> rays(kLaneBlock);
     for (TCurrentRay &ray : rays) ray = RandomRay(random);
+    // Every fifth ray travels backwards, towards -x.
+    for (int k = 4; k < kLaneBlock; k += 5) {
+      rays[k].L = -rays[k].L;
+      rays[k].M = -rays[k].M;
+      rays[k].N = -rays[k].N;
+      rays[k].x += 12.0;
+    }
     rays[3].L = 0.0;  // parallel to the vertex plane
     // Infinite and undefined coordinates, each in a lane of its own: always declined.
     const double inf = std::numeric_limits<double>::infinity();
@@ -121,6 +128,7 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
       ASSERT_TRUE(done[k] == 0.0 || done[k] == 1.0);
       if (done[k] != 0.0) {
         ++passedLanes;
+        passedBackwards += rays[k].L < 0.0 ? 1 : 0;
         EXPECT_EQ(live[k], 1.0);
         EXPECT_EQ(rc, kRayPassed);
         EXPECT_TRUE(SameBits(out.x[k], one.x) && SameBits(out.y[k], one.y) &&
@@ -142,6 +150,7 @@ TEST_P(LaneKernels, PassedLanesMatchTheOneRayInteractionBitForBit) {
   // Most random rays pass, yet apertures, misses and reflections decline a good share.
   EXPECT_GT(passedLanes, 300 * kLaneBlock / 3);
   EXPECT_GT(declinedLanes, 300 * kLaneBlock / 20);
+  EXPECT_GT(passedBackwards, 300 * kLaneBlock / 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(LaneTrace, LaneKernels,
@@ -156,6 +165,49 @@ TEST(LaneTrace, WideKernelInUseWhereTheProcessorHasIt) {
 #else
   EXPECT_FALSE(LaneTraceIsWide());
 #endif
+}
+
+// A short batch passes only the groups of lanes that hold its rays: those lanes end as in a
+// whole block, and the lanes past them are neither written nor read (they may hold
+// anything). Every build the processor runs.
+TEST(LaneTrace, ShortBatchesPassOnlyTheirGroupsOfLanes) {
+  std::mt19937_64 random(20261209);
+  TInteractionSurface surface = RandomSurface(random);
+  surface.inner.semiHeight = 0.5;  // an obscured sphere or conic as well
+  TLaneSurface lane;
+  ASSERT_TRUE(MakeLaneSurface(surface, lane));
+  std::vector<TCurrentRay> rays(kLaneBlock);
+  for (TCurrentRay &ray : rays) ray = RandomRay(random);
+  TRayLanes lanes, whole, part;
+  Load(rays, lanes);
+  const int count = 20, grouped = 24;
+  for (int k = grouped; k < kLaneBlock; ++k) lanes.x[k] = std::nan("");  // never read
+  double live[kLaneBlock], done[kLaneBlock], partDone[kLaneBlock];
+  for (int k = 0; k < kLaneBlock; ++k) live[k] = 1.0;
+  for (TLaneBuild build : {kLaneBuildBaseline, kLaneBuildAvx2, kLaneBuildAvx512}) {
+    SCOPED_TRACE(static_cast<int>(build));
+    for (int k = 0; k < kLaneBlock; ++k) {
+      part.x[k] = part.L[k] = part.path[k] = -7.0;
+      partDone[k] = -7.0;
+    }
+    if (!TraceLanesWith(build, lane, lanes, whole, live, done)) continue;
+    ASSERT_TRUE(TraceLanesWith(build, lane, lanes, part, live, partDone, count));
+    int passed = 0;
+    for (int k = 0; k < kLaneBlock; ++k) {
+      SCOPED_TRACE(k);
+      if (k >= grouped) {
+        EXPECT_EQ(partDone[k], -7.0);
+        EXPECT_TRUE(part.x[k] == -7.0 && part.L[k] == -7.0 && part.path[k] == -7.0);
+        continue;
+      }
+      EXPECT_EQ(partDone[k], done[k]);
+      if (done[k] == 0.0) continue;
+      ++passed;
+      EXPECT_TRUE(SameBits(part.x[k], whole.x[k]) && SameBits(part.L[k], whole.L[k]) &&
+                  SameBits(part.path[k], whole.path[k]));
+    }
+    EXPECT_GT(passed, 0);
+  }
 }
 
 // The lanes' ends are the one formula ray by ray, bit for bit, in the build in use and the
