@@ -11,12 +11,14 @@ namespace {
 
 TPropertiesGeneralInfoDlg *theWindow = nullptr;
 
+// The table holds its header and every line of the general information (11) whole, so that
+// no scroll bar takes room from the values.
 const TDialogTemplate kInfoTemplate{
-    "PropertiesGeneralInfoDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 40, 40, 200, 170,
+    "PropertiesGeneralInfoDlg", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 40, 40, 200, 198,
     "General parameters of system",
     {
-        {"STATIC", "", TPropertiesGeneralInfoDlg::kTableId, SS_LEFT, 4, 4, 192, 144},
-        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 146, 152, 50, 14},
+        {"STATIC", "", TPropertiesGeneralInfoDlg::kTableId, SS_LEFT, 4, 4, 192, 172},
+        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 146, 180, 50, 14},
     }};
 const TDialogRegistration kInfoRegistration(kInfoTemplate);
 

@@ -145,8 +145,9 @@ void TCellEdit::Char(UINT key, LPARAM keyData) {
     MessageBeep(0xFFFFFFFF);
     return;
   }
-  if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) == 0)
-    grid->SetCurrentCell(grid->CurrentColumn(), grid->CurrentRow());
+  // Typing into a cell partly out of sight brings it into sight; what is typed so far stays
+  // in the editor (moving to the cell again would put it into the cell at every key).
+  if (grid->IsCellVisible(grid->CurrentColumn(), grid->CurrentRow()) == 0) grid->ShowCurrentCell();
   // The first character typed into a selected cell replaces its text; the typing goes on
   // in place.
   if (editing == 0) {

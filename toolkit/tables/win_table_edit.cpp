@@ -234,6 +234,25 @@ RECT TWinTableEdit::CellRectInClient(int column, int row) const {
   return {left, top, left + size.cx, top + size.cy};
 }
 
+POINT TWinTableEdit::ScrollToShow(int column, int row) const {
+  const RECT cell = CellRectInClient(column, row);
+  const RECT client = GetClientRect();
+  long dx = 0;
+  long dy = 0;
+  if (cell.right > client.right) dx = cell.right - client.right;
+  if (cell.left - dx < 0) dx = cell.left;
+  if (cell.bottom > client.bottom) dy = cell.bottom - client.bottom;
+  if (cell.top - dy < 0) dy = cell.top;
+  return POINT{static_cast<LONG>(dx), static_cast<LONG>(dy)};
+}
+
+void TWinTableEdit::ShowCurrentCell() {
+  if (Rows() == 0 || Columns() == 0) return;
+  const POINT scroll = ScrollToShow(currentColumn, currentRow);
+  if ((scroll.x != 0 || scroll.y != 0) && Scroller != nullptr) Scroller->ScrollBy(scroll.x, scroll.y);
+  PlaceEditor();
+}
+
 int TWinTableEdit::IsCellVisible(int column, int row) const {
   const RECT cell = CellRectInClient(column, row);
   const RECT client = GetClientRect();
@@ -289,14 +308,9 @@ int TWinTableEdit::SetCurrentCell(int column, int row) {
   const bool alignmentChanges = alignments[static_cast<std::size_t>(column)] != alignments[static_cast<std::size_t>(currentColumn)];
   const bool changes = column != currentColumn || row != currentRow;
   // Scroll so that the target cell is wholly visible.
-  const RECT cell = CellRectInClient(column, row);
-  const RECT client = GetClientRect();
-  long dx = 0;
-  long dy = 0;
-  if (cell.right > client.right) dx = cell.right - client.right;
-  if (cell.left - dx < 0) dx = cell.left;
-  if (cell.bottom > client.bottom) dy = cell.bottom - client.bottom;
-  if (cell.top - dy < 0) dy = cell.top;
+  const POINT scroll = ScrollToShow(column, row);
+  const long dx = scroll.x;
+  const long dy = scroll.y;
   const int oldColumn = currentColumn;
   const int oldRow = currentRow;
   currentColumn = column;

@@ -98,6 +98,9 @@ class TWinTableEdit : public TWindow {
   void Refresh();
   void RedrawCells(int column1, int row1, int column2, int row2);
   int IsCellVisible(int column, int row) const;
+  // Scrolls the current cell as far into sight as it goes, the editor with it; the typing in
+  // the editor stays where it is, uncommitted.
+  void ShowCurrentCell();
   void UpdateScrollRanges();
   void ScrollPosition(long &x, long &y) const;
   // Puts the editor over the current cell at the current scroll position.
@@ -112,6 +115,9 @@ class TWinTableEdit : public TWindow {
   void RecomputeContent();
   void FitWidths();
   RECT CellRectInClient(int column, int row) const;
+  // The scroll that shows the cell wholly (its left and top edges first when it is larger
+  // than the client).
+  POINT ScrollToShow(int column, int row) const;
   void PaintDottedLine(TDC &dc, int x0, int y0, int x1, int y1, COLORREF first, COLORREF second);
   void Pressed(POINT clientPoint, bool right);
   // The editor's colours: the current cell's.

@@ -16,6 +16,7 @@
 #include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/optimize/optimization_panel.h"
+#include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_general_info_dlg.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
@@ -24,6 +25,7 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu_tracker.h"
+#include "platform/gui/windows/scroller.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -211,6 +213,12 @@ TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstO
   EXPECT_EQ(info.RowHeader()->Caption(0), "Focal length, mm");
   EXPECT_EQ(info.RowHeader()->Caption(9), "Temperature, deg C");
   EXPECT_EQ(info.CellText(0, 9), "20");
+  // The window shows every line whole, with no scroll bar.
+  test_kit::RunFor(30);
+  ASSERT_EQ(info.RowCount(), kGeneralInfoLineCount);
+  for (int row = 0; row < kGeneralInfoLineCount; ++row) EXPECT_EQ(info.Grid()->IsCellVisible(0, row), 1) << row;
+  EXPECT_EQ(info.Grid()->Scroller->XRange, 0);
+  EXPECT_EQ(info.Grid()->Scroller->YRange, 0);
   const std::string focal = info.CellText(0, 0);
   EXPECT_NEAR(std::stod(focal), 50.0, 0.5);
   editor.SendMessage(WM_COMMAND, CM_THERMO);
@@ -222,6 +230,29 @@ TEST_F(PropertiesFolderTest, NewOpensTheFolderAndGeneralParametersShowsTheFirstO
   EXPECT_EQ(GeneralInfoWindow(), nullptr);
   EXPECT_EQ(folder.CurrentPage(), kGeneralPage);
   EXPECT_EQ(folder.GeneralPage()->Table()->CellText(0, 0), focal);
+}
+
+TEST_F(PropertiesFolderTest, EscapeInTheGeneralInformationTableClosesTheWindowOnceNothingIsTyped) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  TPropertiesTable &info = *GeneralInfoWindow()->Table();
+  test_kit::RunFor(50);
+  // Typing a temperature: Escape drops it all, and the window stays.
+  ASSERT_TRUE(TypeIntoCell(info, 0, 9, "60", false));
+  TCellEdit &editor9 = *info.Grid()->Editor();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor9.GetWindowText() == "60"; }, kWaitMs));
+  test_kit::PostKey(editor9, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor9.GetWindowText() == "20"; }, kWaitMs));
+  test_kit::RunFor(30);
+  ASSERT_NE(GeneralInfoWindow(), nullptr);
+  // Nothing typed: Escape closes the window, and the editor lets go of it.
+  test_kit::PostKey(editor9, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GeneralInfoWindow() == nullptr; }, kWaitMs));
+  test_kit::RunFor(30);
+  EXPECT_FALSE(Checked(CM_GENERAL_PARAMETERS));
+  EXPECT_EQ(editor.System().info.Temperature, 20.0);
+  EXPECT_TRUE(answers_->boxes.empty());
 }
 
 TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSystemIsReplaced) {

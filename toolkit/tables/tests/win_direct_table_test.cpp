@@ -489,6 +489,26 @@ TEST_F(WinDirectTableTest, EscapeDropsTheTypingAndShowsTheOldTextWhileEnterCommi
   EXPECT_EQ(Cell(0, 1), "8");
 }
 
+TEST_F(WinDirectTableTest, TypingIntoACellTooWideToShowWholeStaysInTheEditor) {
+  MakeBoundTable();
+  // Narrower than the first column: the cell never shows whole, however it scrolls.
+  table->SetTableSize(40, 120);
+  table->Grid()->SetCurrentCell(0, 1);
+  TCellEdit &editor = *table->Grid()->Editor();
+  editor.SetFocus();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, kWaitMs));
+  test_kit::RunFor(20);
+  ASSERT_EQ(table->Grid()->IsCellVisible(0, 1), 0);
+  test_kit::PostText(editor, "123");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "123"; }, kWaitMs));
+  // Nothing of it reached the cell on the way.
+  EXPECT_EQ(Cell(0, 1), "20.5");
+  EXPECT_EQ(table->Grid()->Cells().GetFlags(0, 1) & kCellEdited, 0);
+  test_kit::PostKey(editor, VK_ESCAPE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "20.5"; }, kWaitMs));
+  EXPECT_EQ(Cell(0, 1), "20.5");
+}
+
 TEST_F(WinDirectTableTest, EscapeWithNothingTypedIsTheDialogsCancel) {
   // A dialog of its own with a Cancel button, as the program's table dialogs have.
   class TCancelCounting final : public TDialog {
