@@ -7,6 +7,7 @@
 #include "foundation/helpers/helpers.h"
 #include "optics/model/optical_system.h"
 #include "optics/prepare/working_wavelength.h"
+#include "optics/pupils/field_rays.h"
 #include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
@@ -205,8 +206,10 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
         system.ComputeIndices(lambda, 0.0, 0.0);
         const double field = info.AlfaM.data[b];
         system.SolveChiefRay(field, 0.0);
+        // What depends on the field alone is worked out once for the fan's rays.
+        const TFieldRays fieldRays = system.FieldRays(field, 0.0);
         const double centre = meridional || fanCentres.data == nullptr ? 0.0 : fanCentres.data[curve];
-        TCurrentRay reference = system.MakeRay(field, 0.0, meridional ? 0.0 : centre, 0.0);
+        TCurrentRay reference = fieldRays.Ray(meridional ? 0.0 : centre, 0.0);
         system.TraceRay(reference, 2, nullptr, 0);
         if (reference.L == 0.0) continue;
         const double ref = meridional
@@ -216,8 +219,7 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
         double lowest = 0.0, highest = 0.0;
         for (int i = 0; i < points && values.data != nullptr; ++i) {
           const double h = diameter / 2.0 - i * step;
-          TCurrentRay ray = meridional ? system.MakeRay(field, 0.0, h, 0.0)
-                                       : system.MakeRay(field, 0.0, centre, h);
+          TCurrentRay ray = meridional ? fieldRays.Ray(h, 0.0) : fieldRays.Ray(centre, h);
           ray.traceThrough = 1;
           const int traced = system.TraceRay(ray, 3, nullptr, 0);
           const bool passed = RayPassed(ray, traced);

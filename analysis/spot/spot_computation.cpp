@@ -7,6 +7,7 @@
 #include "foundation/numerics/pi.h"
 #include "optics/model/beams.h"
 #include "optics/model/optical_system.h"
+#include "optics/pupils/field_rays.h"
 #include "optics/trace/image_coordinate.h"
 
 namespace {
@@ -53,6 +54,8 @@ int FillPupilRays(TOpticalSystem &system, TBeamsPar &beams, int requested) {
     if (!rays.Allocate(n, 1)) continue;
     const double field = system.info.AlfaM.data[b];
     system.SolveChiefRay(field, 0.0);
+    // What depends on the field alone is worked out once for the beam's rays.
+    const TFieldRays fieldRays = system.FieldRays(field, 0.0);
     int slot = 0;
     for (int k = 0; k < side; ++k) {
       const double r = k == 0 ? 0.0 : (k + 0.5) * step;
@@ -60,7 +63,7 @@ int FillPupilRays(TOpticalSystem &system, TBeamsPar &beams, int requested) {
       const double a = 2.0 * kPi / count;
       for (int j = 0; j < count && slot < n; ++j) {
         const double t = (j + 0.5) * a;
-        rays.data[slot++] = system.MakeRay(field, 0.0, r * std::cos(t), r * std::sin(t));
+        rays.data[slot++] = fieldRays.Ray(r * std::cos(t), r * std::sin(t));
       }
     }
   }
