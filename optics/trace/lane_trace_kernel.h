@@ -105,6 +105,43 @@ void NearerRoot(const TLaneSurface &s, const TRayLanes &__restrict rays,
   }
 }
 
+// The bounds of a surface, held in locals for the loops.
+struct TLaneBounds {
+  explicit TLaneBounds(const TLaneSurface &s)
+      : outerLimit(s.outerLimit), outerY(s.outerY), outerZ(s.outerZ),
+        innerLimit(s.innerLimit), innerY(s.innerY), innerZ(s.innerZ) {}
+  double outerLimit, outerY, outerZ;
+  double innerLimit, innerY, innerZ;
+};
+
+// The verdict ok, or 0 where the hit (h1, h2) lies outside the outer bound or (obscured)
+// inside the inner one.
+template <bool obscured>
+[[gnu::always_inline]] inline double WithinBounds(const TLaneBounds &b, double h1, double h2,
+                                                  double ok) {
+  const double oy = h1 - b.outerY, oz = h2 - b.outerZ;
+  if constexpr (obscured) {
+    const double iy = h1 - b.innerY, iz = h2 - b.innerZ;
+    return oy * oy + oz * oz > b.outerLimit || iy * iy + iz * iz < b.innerLimit ? 0.0 : ok;
+  } else {
+    return oy * oy + oz * oz > b.outerLimit ? 0.0 : ok;
+  }
+}
+
+// Lane k's hit point relative to the vertex (v0, v1, v2), at its path length in out.path.
+[[gnu::always_inline]] inline void HitPoint(const TRayLanes &__restrict rays,
+                                            const TRayLanes &__restrict out, int k, double v0,
+                                            double v1, double v2, double &h0, double &h1,
+                                            double &h2) {
+  const double p0 = rays.x[k] - v0, p1 = rays.y[k] - v1, p2 = rays.z[k] - v2;
+  double dx, dy, dz;
+  Forward(rays.L[k], rays.M[k], rays.N[k], dx, dy, dz);
+  const double t = out.path[k];
+  h0 = p0 + t * dx;
+  h1 = p1 + t * dy;
+  h2 = p2 + t * dz;
+}
+
 // Step 3: the hit point (into out.x, y, z), the bounds, the unit normal along the ray's
 // travel (rows n0, n1, n2), the cosine of incidence (row 3) and the refraction's radicand
 // (row 4). Unit: the normal (1 - c (1 - Ex) x, -c y, -c z) is a unit one by construction
@@ -122,16 +159,12 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
                   TRayLanes &__restrict out, TLaneScratch &__restrict w, int width) {
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
   const double curvature = s.curvature, curvatureE = s.curvatureE, muSquared = s.muSquared;
-  const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
-  const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
+  const TLaneBounds bounds(s);
   for (int k = 0; k < width; ++k) {
     const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
-    const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
-    double dx, dy, dz;
-    Forward(D0, D1, D2, dx, dy, dz);
-    const double t = out.path[k];
+    double h0, h1, h2;
+    HitPoint(rays, out, k, vx, vy, vz, h0, h1, h2);
     double ok = w.ok[k];
-    const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
 
     double n0 = 1.0 - curvatureE * h0, n1 = -curvature * h1, n2 = -curvature * h2;
     const double nn = n0 * n0 + n1 * n1 + n2 * n2;
@@ -156,14 +189,7 @@ void HitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
     n0 = turn ? -n0 : n0;
     n1 = turn ? -n1 : n1;
     n2 = turn ? -n2 : n2;
-
-    const double oy = h1 - outerY, oz = h2 - outerZ;
-    if constexpr (obscured) {
-      const double iy = h1 - innerY, iz = h2 - innerZ;
-      ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
-    } else {
-      ok = oy * oy + oz * oz > outerLimit ? 0.0 : ok;
-    }
+    ok = WithinBounds<obscured>(bounds, h1, h2, ok);
 
     double cosI = D0 * n0 + D1 * n1 + D2 * n2;
     ok = std::fabs(cosI) > kBoundTolerance ? 0.0 : ok;
@@ -196,25 +222,15 @@ void PlaneHitAndNormal(const TLaneSurface &s, const TRayLanes &__restrict rays,
                        TRayLanes &__restrict out, TLaneScratch &__restrict w, int width) {
   const double vx = s.vertex[0], vy = s.vertex[1], vz = s.vertex[2];
   const double muSquared = s.muSquared;
-  const double outerLimit = s.outerLimit, outerY = s.outerY, outerZ = s.outerZ;
-  const double innerLimit = s.innerLimit, innerY = s.innerY, innerZ = s.innerZ;
+  const TLaneBounds bounds(s);
   for (int k = 0; k < width; ++k) {
-    const double D0 = rays.L[k], D1 = rays.M[k], D2 = rays.N[k];
-    const double p0 = rays.x[k] - vx, p1 = rays.y[k] - vy, p2 = rays.z[k] - vz;
-    double dx, dy, dz;
-    Forward(D0, D1, D2, dx, dy, dz);
-    const double t = out.path[k];
+    const double D0 = rays.L[k];
+    double h0, h1, h2;
+    HitPoint(rays, out, k, vx, vy, vz, h0, h1, h2);
     double ok = w.ok[k];
-    const double h0 = p0 + t * dx, h1 = p1 + t * dy, h2 = p2 + t * dz;
     ok = std::fabs(h0) <= DBL_MAX && std::fabs(h1) <= DBL_MAX && std::fabs(h2) <= DBL_MAX ? ok
                                                                                         : 0.0;
-    const double oy = h1 - outerY, oz = h2 - outerZ;
-    if constexpr (obscured) {
-      const double iy = h1 - innerY, iz = h2 - innerZ;
-      ok = oy * oy + oz * oz > outerLimit || iy * iy + iz * iz < innerLimit ? 0.0 : ok;
-    } else {
-      ok = oy * oy + oz * oz > outerLimit ? 0.0 : ok;
-    }
+    ok = WithinBounds<obscured>(bounds, h1, h2, ok);
     double cosI = std::fabs(D0);
     ok = cosI > kBoundTolerance ? 0.0 : ok;
     cosI = cosI > 1.0 ? 1.0 : cosI;

@@ -139,6 +139,23 @@ TEST_F(BatchTrace, WavefrontModeMatchesTheSingleTraceBitForBit) {
     EXPECT_EQ(system.eikonal.opticalPathDifference,
               singleWavefronts[lastPassed].opticalPathDifference);
     EXPECT_EQ(system.eikonal.transmission, singleWavefronts[lastPassed].transmission);
+    // Short batches, a fan of 21 rays and a single ray, pass only the lanes they fill and
+    // give the same rays, results and path differences.
+    for (const int size : {21, 1}) {
+      const int from = 50;  // a field whose rays mostly pass
+      std::vector<TCurrentRay> fan(start.begin() + from, start.begin() + from + size);
+      std::vector<int> fanResults(size, 99);
+      std::vector<TRayWavefront> fanWavefronts(size);
+      system.TraceRays(fan.data(), size, mode, fanResults.data(), fanWavefronts.data());
+      for (int r = 0; r < size; ++r) {
+        SCOPED_TRACE(::testing::Message() << "short batch of " << size << " ray " << r);
+        EXPECT_EQ(fanResults[r], singleResults[from + r]);
+        EXPECT_EQ(std::memcmp(&fan[r], &single[from + r], sizeof(TCurrentRay)), 0);
+        EXPECT_EQ(std::memcmp(&fanWavefronts[r], &singleWavefronts[from + r],
+                              sizeof(TRayWavefront)),
+                  0);
+      }
+    }
     // Some rays really carry a path difference and an absorption.
     bool aberrated = false, absorbed = false;
     for (std::size_t r = 0; r < start.size(); ++r) {
