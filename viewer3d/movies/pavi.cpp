@@ -79,19 +79,19 @@ void TPavi::SetupWindow() {
 int TPavi::FrameCount() const { return reader_ != nullptr ? reader_->FrameCount() : 0; }
 
 SIZE TPavi::WantedClient() const {
-  return SIZE{std::max(picture_.width, kSmallestWidth), picture_.height + kBarHeight};
+  return SIZE{std::max(static_cast<int>(shown_.cx), kSmallestWidth), static_cast<int>(shown_.cy) + kBarHeight};
 }
 
-RECT TPavi::MovieRect() const { return RECT{0, 0, picture_.width, picture_.height}; }
+RECT TPavi::MovieRect() const { return RECT{0, 0, shown_.cx, shown_.cy}; }
 
 RECT TPavi::ButtonRect() const {
-  const int top = picture_.height + kButtonTop;
+  const int top = static_cast<int>(shown_.cy) + kButtonTop;
   return RECT{kButtonLeft, top, kButtonLeft + kButtonSize, top + kButtonSize};
 }
 
 RECT TPavi::TrackRect() const {
   const int clientWidth = WantedClient().cx;
-  const int top = picture_.height + kTrackTop;
+  const int top = static_cast<int>(shown_.cy) + kTrackTop;
   return RECT{kTrackLeft, top, clientWidth - kTrackRightMargin, top + kTrackHeight};
 }
 
@@ -122,18 +122,26 @@ void TPavi::OpenMovie(const char *fileName) {
 
 void TPavi::FitToMovie() {
   if (!open_ || GetHandle() == nullptr) return;
-  const SIZE wanted = WantedClient();
   const RECT client = GetClientRect();
   const RECT window = GetWindowRect();
   int frameWidth = (window.right - window.left) - client.right;
   int frameHeight = (window.bottom - window.top) - client.bottom;
   // A window still too small for its frame (as made, 0 high) has no client to measure by.
   if (client.right <= 0 || client.bottom <= 0) {
-    RECT outer{0, 0, wanted.cx, wanted.cy};
+    RECT outer{0, 0, picture_.width, picture_.height + kBarHeight};
     AdjustWindowRect(&outer, GetStyle(), false);
-    frameWidth = (outer.right - outer.left) - wanted.cx;
-    frameHeight = (outer.bottom - outer.top) - wanted.cy;
+    frameWidth = (outer.right - outer.left) - picture_.width;
+    frameHeight = (outer.bottom - outer.top) - picture_.height - kBarHeight;
   }
+  // A movie larger than the screen leaves (one scale for both sides) room for the frame
+  // and the bar: the player's controls are never off the screen.
+  const double roomWidth = GetSystemMetrics(SM_CXSCREEN) - frameWidth;
+  const double roomHeight = GetSystemMetrics(SM_CYSCREEN) - frameHeight - kBarHeight;
+  const double scale = std::min({1.0, roomWidth / std::max(picture_.width, 1), roomHeight / std::max(picture_.height, 1)});
+  shown_ = scale < 1.0 ? SIZE{std::max(1, static_cast<int>(picture_.width * scale)),
+                              std::max(1, static_cast<int>(picture_.height * scale))}
+                       : SIZE{picture_.width, picture_.height};
+  const SIZE wanted = WantedClient();
   fitting_ = true;
   SetWindowPos(nullptr, 0, 0, wanted.cx + frameWidth, wanted.cy + frameHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -222,7 +230,7 @@ void TPavi::EvLButtonDown(UINT, const POINT &point) {
     return;
   }
   const RECT track = TrackRect();
-  const int barTop = picture_.height;
+  const int barTop = static_cast<int>(shown_.cy);
   if (point.y >= barTop && point.x >= track.left - kThumbHalfWidth && point.x < track.right + kThumbHalfWidth) {
     dragging_ = true;
     SetCapture();
@@ -249,10 +257,15 @@ void TPavi::Paint(TDC &dc, bool, RECT &) {
     info.bmiHeader.biHeight = picture_.height;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biSizeImage = static_cast<DWORD>(picture_.bits.size());
-    dc.SetDIBitsToDevice(0, 0, picture_.width, picture_.height, 0, 0, 0, static_cast<UINT>(picture_.height),
-                         picture_.bits.data(), &info, DIB_RGB_COLORS);
+    const int shownWidth = static_cast<int>(shown_.cx), shownHeight = static_cast<int>(shown_.cy);
+    if (shownWidth == picture_.width && shownHeight == picture_.height)
+      dc.SetDIBitsToDevice(0, 0, picture_.width, picture_.height, 0, 0, 0, static_cast<UINT>(picture_.height),
+                           picture_.bits.data(), &info, DIB_RGB_COLORS);
+    else
+      dc.StretchDIBits(0, 0, shownWidth, shownHeight, 0, 0, picture_.width, picture_.height, picture_.bits.data(),
+                       &info, DIB_RGB_COLORS, SRCCOPY);
     // Beside a movie narrower than the bar.
-    if (client.right > picture_.width) dc.FillRect(RECT{picture_.width, 0, client.right, picture_.height}, face);
+    if (client.right > shownWidth) dc.FillRect(RECT{shownWidth, 0, client.right, shownHeight}, face);
   }
   DrawBar(dc);
 }
@@ -260,7 +273,7 @@ void TPavi::Paint(TDC &dc, bool, RECT &) {
 void TPavi::DrawBar(TDC &dc) {
   if (!open_) return;
   const RECT client = GetClientRect();
-  const int top = picture_.height;
+  const int top = static_cast<int>(shown_.cy);
   TBrush face(kBarFace), shadow(kBarShadow), light(kBarLight), glyph(kGlyph), thumb(kThumb);
   dc.FillRect(RECT{0, top, std::max(client.right, WantedClient().cx), top + kBarHeight}, face);
   dc.FillRect(RECT{0, top, std::max(client.right, WantedClient().cx), top + 1}, light);

@@ -71,6 +71,9 @@ class TPavi : public TWindow {
 
   std::unique_ptr<TAviReader> reader_;
   TAviImage picture_;
+  // The movie's size in the client: its own, or scaled down (one scale for both sides) so
+  // that the player with its bar stands wholly on the screen.
+  SIZE shown_{0, 0};
   bool open_ = false;
   bool playing_ = false;
   bool dragging_ = false;

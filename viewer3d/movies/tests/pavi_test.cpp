@@ -1,4 +1,5 @@
-// The movie player offscreen: it opens sized to the movie with the movie at the top left,
+// The movie player offscreen: it opens sized to the movie with the movie at the top left
+// (smaller when the screen cannot hold it and its bar),
 // steps by its timer at 1.5 times the file's rate and loops, snaps back after a resize,
 // pauses and seeks from its bar, closes the movie when closed, and stays hidden with
 // "Unable to open Movie" for a file it cannot read.
@@ -135,6 +136,40 @@ TEST_F(PaviTest, AResizeSnapsBackAndTheBarPausesAndSeeks) {
   player.SendMessage(WM_CLOSE);
   EXPECT_FALSE(player.IsOpen());
   EXPECT_FALSE(player.IsWindow());
+}
+
+TEST_F(PaviTest, AMovieTallerThanTheScreenIsShownSmallerWithItsBarOnTheScreen) {
+  // A screen too low for the movie and its bar.
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 400);
+  screen.SetMetric(SM_CYSCREEN, 90);
+  TPavi &player = Player();
+  player.OpenMovie(movie_.c_str());
+  ASSERT_TRUE(player.IsOpen());
+  // Wholly on the screen, bar and all.
+  const RECT placed = player.GetWindowRect();
+  EXPECT_GE(placed.left, 0);
+  EXPECT_GE(placed.top, 0);
+  EXPECT_LE(placed.right, 400);
+  EXPECT_LE(placed.bottom, 90);
+  // The movie shown smaller at one scale for both sides, the bar below it in the client.
+  const RECT movie = player.MovieRect();
+  EXPECT_LT(movie.bottom, kHeight);
+  EXPECT_GT(movie.bottom, kHeight / 4);
+  EXPECT_NEAR(static_cast<double>(movie.right) / movie.bottom, static_cast<double>(kWidth) / kHeight, 0.1);
+  const RECT client = player.GetClientRect();
+  EXPECT_EQ(client.bottom, movie.bottom + TPavi::kBarHeight);
+  EXPECT_LE(player.ButtonRect().bottom, client.bottom);
+  EXPECT_LE(player.TrackRect().bottom, client.bottom);
+  // The picture is the movie's, scaled: the centre shows the movie's centre colour.
+  const COLORREF centre = test_kit::ClientPixel(player, movie.right / 2, movie.bottom / 2);
+  const COLORREF expected = AsColorRef(pictures_[0].Rgb(kWidth / 2, kHeight / 2));
+  for (int shift : {0, 8, 16})
+    EXPECT_NEAR(static_cast<int>(centre >> shift & 0xFF), static_cast<int>(expected >> shift & 0xFF), 24) << shift;
+  // The bar still pauses the movie.
+  const RECT button = player.ButtonRect();
+  player.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(button.left + 5, button.top + 5));
+  EXPECT_FALSE(player.IsPlaying());
 }
 
 TEST_F(PaviTest, AFileThatIsNoMovieLeavesThePlayerHidden) {
