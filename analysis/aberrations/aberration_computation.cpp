@@ -178,6 +178,13 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
   AllocateResults(curveCount, points);
   Mem<double> fanCentres(curveCount, 1);
   fanCentres.Zero();
+  // A fan's rays, traced together through the batch trace (its rays, results and path
+  // differences are those of tracing them one by one).
+  Mem<TCurrentRay> fan(points, 1);
+  Mem<int> fanResults(points, 1);
+  Mem<TRayWavefront> fanWavefronts(points, 1);
+  const bool traceable = fan.data != nullptr && fanResults.data != nullptr &&
+                         fanWavefronts.data != nullptr;
 
   const int savedMode = ScaleMode;
   TRangeRef transM{TransMmin, TransMmax}, transS{TransSmin, TransSmax};
@@ -217,20 +224,25 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
                                : ImageCoordinate(imageFinite, reference.z, reference.N, reference.L);
         int row = 0;
         double lowest = 0.0, highest = 0.0;
-        for (int i = 0; i < points && values.data != nullptr; ++i) {
+        const int traced = values.data != nullptr && traceable ? points : 0;
+        for (int i = 0; i < traced; ++i) {
           const double h = diameter / 2.0 - i * step;
-          TCurrentRay ray = meridional ? fieldRays.Ray(h, 0.0) : fieldRays.Ray(centre, h);
-          ray.traceThrough = 1;
-          const int traced = system.TraceRay(ray, 3, nullptr, 0);
-          const bool passed = RayPassed(ray, traced);
+          fan.data[i] = meridional ? fieldRays.Ray(h, 0.0) : fieldRays.Ray(centre, h);
+          fan.data[i].traceThrough = 1;
+        }
+        system.TraceRays(fan.data, traced, kTraceWavefront, fanResults.data, fanWavefronts.data);
+        for (int i = 0; i < traced; ++i) {
+          const double h = diameter / 2.0 - i * step;
+          const TCurrentRay &ray = fan.data[i];
+          const bool passed = RayPassed(ray, fanResults.data[i]);
           const int cell = row * curveCount + curve;
           PassFlags.data[cell] = passed || info.DrawAllRays ? 1 : 0;
           if (ray.L == 0.0) continue;
           const double at = meridional ? ImageCoordinate(imageFinite, ray.y, ray.M, ray.L)
                                        : ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
           const double transverse = Cleaned(at - ref);
-          const double waves_ =
-              Cleaned(system.eikonal.opticalPathDifference / lambda * kMicrometresPerMillimetre);
+          const double waves_ = Cleaned(fanWavefronts.data[i].opticalPathDifference / lambda *
+                                        kMicrometresPerMillimetre);
           values.data[cell] = ViewMode == kViewWave ? waves_ : transverse;
           Abscissae.data[cell] = Cleaned(h);
           if (passed && widen) {
