@@ -10,6 +10,6 @@ area_sources(SYNTHESIS_FOLDER test_object_folder.cpp test_object_folder_size.cpp
              tti_folder.cpp tti_pages.cpp energy_page.cpp)
 area_tests(SYNTHESIS_FOLDER tests/test_object_folder_test.cpp tests/tti_folder_test.cpp
            tests/synthesis_road_test.cpp tests/synthesis_fields_test.cpp tests/bitmap_road_test.cpp
-           tests/energy_page_test.cpp tests/detector_map_road_test.cpp)
+           tests/energy_page_test.cpp tests/detector_map_road_test.cpp tests/folder_grab_test.cpp)
 # Every page of the folder as the user sees it.
 area_tests(SYNTHESIS_FOLDER tests/folder_layout_test.cpp)

@@ -15,12 +15,13 @@ QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(colo
 }  // namespace
 
 TNativeColors::TNativeColors(TControl &owner, UINT colorKind, QWidget *shown, QWidget *painted)
-    : QObject(shown), control(&owner), kind(colorKind), widget(shown) {
+    : QObject(shown), handle(owner.GetHandle()), kind(colorKind), widget(shown) {
   painted->installEventFilter(this);
 }
 
 void TNativeColors::Apply() {
-  if (!control->IsWindow()) return;
+  auto *control = dynamic_cast<TControl *>(WindowFromHandle(handle));
+  if (control == nullptr) return;
   // The parent's handler sets colours on a context of ours: a scratch one, never drawn.
   QImage scratch(1, 1, QImage::Format_RGB32);
   TDC dc(&scratch, POINT{0, 0}, RECT{0, 0, 1, 1});

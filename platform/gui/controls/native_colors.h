@@ -1,6 +1,8 @@
 #pragma once
 // The colours of a control shown by a Qt widget: before the widget paints, the control's
-// parent is asked (WM_CTLCOLOR*) and the answer becomes the widget's palette.
+// parent is asked (WM_CTLCOLOR*) and the answer becomes the widget's palette. The widget
+// outlives its control (Qt deletes it later, and a grab may paint it meanwhile): the control
+// is looked up by its handle at each paint, and a destroyed one is never asked.
 
 #include <QObject>
 
@@ -20,7 +22,7 @@ class TNativeColors final : public QObject {
   bool eventFilter(QObject *watched, QEvent *event) override;
 
  private:
-  TControl *control;
+  HWND handle;
   UINT kind;
   QWidget *widget;
   COLORREF background = 0xFFFFFFFF;

@@ -52,22 +52,6 @@ class TQtScreenProvider final : public TScreenProvider {
     if (!shot.isNull()) return shot.toImage().convertToFormat(QImage::Format_RGB32);
     return ComposeOwnWindows(screenRect);
   }
-
- private:
-  // Desktops that refuse screen grabs still let us see our own windows: they are drawn
-  // over the desktop colour where they lie.
-  static QImage ComposeOwnWindows(const RECT &screenRect) {
-    QImage result(screenRect.Width(), screenRect.Height(), QImage::Format_RGB32);
-    result.fill(qRgb(0, 128, 128));
-    QPainter painter(&result);
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-      if (!widget->isVisible()) continue;
-      const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
-      painter.drawPixmap(topLeft.x() - screenRect.left, topLeft.y() - screenRect.top,
-                         widget->grab());
-    }
-    return result;
-  }
 };
 
 TQtScreenProvider qtProvider;
@@ -194,6 +178,19 @@ BOOL GetCursorPos(POINT *point) {
 }
 
 QImage GrabScreen(const RECT &screenRect) { return CurrentScreenProvider().Grab(screenRect); }
+
+QImage ComposeOwnWindows(const RECT &screenRect) {
+  if (screenRect.Width() <= 0 || screenRect.Height() <= 0) return {};
+  QImage result(screenRect.Width(), screenRect.Height(), QImage::Format_RGB32);
+  result.fill(qRgb(0, 128, 128));
+  QPainter painter(&result);
+  for (QWidget *widget : QApplication::topLevelWidgets()) {
+    if (!widget->isVisible()) continue;
+    const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));
+    painter.drawPixmap(topLeft.x() - screenRect.left, topLeft.y() - screenRect.top, widget->grab());
+  }
+  return result;
+}
 
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect) {
   QImage picture = GrabScreen(screenRect);

@@ -45,6 +45,9 @@ RECT PlaceCascaded(const TWindow &window, const RECT &wanted, SIZE minimum);
 int ScreenBitsPerPixel();
 BOOL GetCursorPos(POINT *point);
 QImage GrabScreen(const RECT &screenRect);
+// The grab of a desktop that refuses screen grabs: the program's own visible top-level
+// windows drawn where they lie over the desktop colour.
+QImage ComposeOwnWindows(const RECT &screenRect);
 // Copies what the screen shows in the rectangle to (x, y) of the context; 0, drawing
 // nothing, when the screen could not be grabbed.
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect);

@@ -5,8 +5,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <clocale>
 #include <string>
 
@@ -158,6 +160,41 @@ COLORREF ClientPixel(TWindow &window, int x, int y) {
 }
 
 QImage WindowPixels(TWindow &window) { return window.WindowImage().copy(); }
+
+namespace {
+
+// Every third pixel of the window's own picture outside its shown child and sibling widgets, against
+// the grab of `top` where the window lies in it; then the same for its shown child windows.
+void CompareWindowIn(TWindow &window, QWidget *top, const QImage &grabbed, TGrabComparison &result) {
+  QWidget *host = window.HostWidget();
+  if (host == nullptr || !host->isVisible()) return;
+  const QImage &image = window.WindowImage();
+  const QPoint at = host->mapTo(top, QPoint(0, 0));
+  QRegion own(0, 0, std::min(image.width(), host->width()), std::min(image.height(), host->height()));
+  for (QWidget *child : host->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+    if (child->isVisible()) own -= child->geometry();
+  // Siblings may lie over it (controls on a group box are the box's siblings).
+  if (QWidget *parent = host->parentWidget(); parent != nullptr && host != top)
+    for (QWidget *sibling : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+      if (sibling != host && sibling->isVisible()) own -= sibling->geometry().translated(-host->pos());
+  const QImage shown = grabbed.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); y += 3)
+    for (int x = 0; x < image.width(); x += 3) {
+      if (!own.contains(QPoint(x, y)) || !shown.rect().contains(at.x() + x, at.y() + y)) continue;
+      ++result.compared;
+      if ((shown.pixel(at.x() + x, at.y() + y) & 0xFFFFFF) != (image.pixel(x, y) & 0xFFFFFF)) ++result.differing;
+    }
+  for (TWindow *child : window.GetChildren())
+    if (child->IsChild()) CompareWindowIn(*child, top, grabbed, result);
+}
+
+}  // namespace
+
+TGrabComparison CompareGrab(TWindow &window, const QImage &grabbed) {
+  TGrabComparison result;
+  if (window.HostWidget() != nullptr) CompareWindowIn(window, window.HostWidget(), grabbed, result);
+  return result;
+}
 
 }  // namespace test_kit
 

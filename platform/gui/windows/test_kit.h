@@ -40,6 +40,16 @@ COLORREF ClientPixel(TWindow &window, int x, int y);
 // A copy of the window's whole image.
 QImage WindowPixels(TWindow &window);
 
+// Qt's grab of a shown window set against the pictures of the window and of its shown
+// child windows, each where it lies and outside the widgets that may lie over it (its own
+// children and its siblings): how many pixels
+// were compared and how many differ.
+struct TGrabComparison {
+  int compared = 0;
+  int differing = 0;
+};
+TGrabComparison CompareGrab(TWindow &window, const QImage &grabbed);
+
 }  // namespace test_kit
 
 // A screen with set metrics, depth, cursor and grab picture, recording every grab.

@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPointer>
 #include <QStyle>
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -190,6 +192,32 @@ TEST_F(NativeControls, EditAsksItsParentForColoursBeforePainting) {
   edit->Invalidate();
   edit->UpdateWindow();
   EXPECT_EQ(shownColor(), kFocusColor);
+}
+
+TEST_F(NativeControls, AGoneControlsWidgetAwaitingDeletionPaintsWithoutAskingForColours) {
+  auto *edit = new TEdit(parent, 14, "", 10, 10, 150, 22);
+  auto *list = new TListBox(parent, 16, 10, 40, 150, 60);
+  auto *combo = new TComboBox(parent, 17, 10, 110, 150, 80, CBS_DROPDOWN, 20);
+  ASSERT_TRUE(parent->Create());
+  ASSERT_TRUE(test_kit::RunUntil([&] { return edit->NativeWidget()->isVisible(); }, kWaitMs));
+  const QPointer<QWidget> widgets[] = {edit->NativeWidget(), list->NativeWidget(), combo->NativeWidget()};
+  const QImage before = widgets[0]->grab().toImage();
+  // The controls go at once; Qt deletes their widgets once the loop runs again. A grab
+  // meanwhile (a picture of the screen's windows taken then) paints them without them.
+  delete edit;
+  delete list;
+  delete combo;
+  for (const QPointer<QWidget> &widget : widgets) {
+    ASSERT_FALSE(widget.isNull());
+    const QImage shown = widget->grab().toImage();
+    EXPECT_EQ(shown.size(), widget->size());
+  }
+  // The edit keeps the last colours its parent gave.
+  const QImage after = widgets[0]->grab().toImage();
+  EXPECT_EQ(after.pixel(after.width() - 5, after.height() / 2), before.pixel(before.width() - 5, before.height() / 2));
+  EXPECT_TRUE(test_kit::RunUntil([&] {
+    return std::all_of(std::begin(widgets), std::end(widgets), [](const QPointer<QWidget> &w) { return w.isNull(); });
+  }, kWaitMs));
 }
 
 TEST_F(NativeControls, SubclassProcedureStandsInFrontOfTheControl) {
