@@ -2,7 +2,7 @@
 # Builds the workbench on Debian 12, installing the packages it needs when missing.
 #   scripts/build.sh run    build and start the program
 #   scripts/build.sh test   build and run every test, plainly and under the sanitizers, then
-#                           fuzz every file reader for FUZZ_SECONDS (default 12) each
+#                           fuzz every file reader for FUZZ_SECONDS (default 8) each
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -110,7 +110,7 @@ case "$mode" in
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
     # A short fuzzing run of every file reader: a new crash, leak or hang fails the stage.
-    FUZZ_JOBS="$jobs" "$root/fuzz/run.sh" "${FUZZ_SECONDS:-12}" "$root/build/sanitize"
+    FUZZ_JOBS="$jobs" "$root/fuzz/run.sh" "${FUZZ_SECONDS:-8}" "$root/build/sanitize"
     ;;
   *)
     echo "usage: scripts/build.sh run|test" >&2
