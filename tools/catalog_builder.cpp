@@ -212,9 +212,10 @@ bool WritePrivateCatalog(const std::vector<TGlassRow> &rows, const std::string &
 double CatalogIndex(const TGlassRow &row, double lambda) {
   const double n = SourceIndex(row, lambda);
   if (row.referenceTemperature == kReferenceC || !row.hasThermal || n <= 0.0) return n;
-  // Absolute index at the data's temperature, back to 20 °C, relative to air at 20 °C.
+  // Absolute index at the data's temperature, plus its change over ΔT = 20 °C - T0 (the
+  // thermal formula's ΔT runs from the data's temperature), relative to air at 20 °C.
   const double t0 = row.referenceTemperature;
-  const double absolute = n * AirAt(lambda, t0) - ThermalChange(row, lambda, kReferenceC - t0);
+  const double absolute = n * AirAt(lambda, t0) + ThermalChange(row, lambda, kReferenceC - t0);
   return absolute / AirAt(lambda, kReferenceC);
 }
 
