@@ -11,6 +11,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND "$CACHE{CMAKE_EXPORT_COMPILE_COMMAND
 else()
   set(precompile_default ON)
 endif()
+# A tree may register each test program as one test instead of one test per case.
+option(TEST_PROGRAMS_WHOLE "Run each test program once rather than once per case" OFF)
 option(PRECOMPILE_TEST_HEADERS "Precompile the headers every test file includes" ${precompile_default})
 
 find_program(CCACHE_PROGRAM ccache)
@@ -65,10 +67,18 @@ function(add_project_tests label target)
   # The folder's build directory, where failed golden comparisons leave their actual files.
   target_compile_definitions(${target} PRIVATE TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                                                TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-  gtest_discover_tests(${target}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${label}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(TEST_PROGRAMS_WHOLE)
+    # One run of the whole program: under the sanitizers, starting a process costs more than
+    # most tests take, and the cases of a program are started some 2,500 times otherwise.
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES LABELS ${label}
+                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  else()
+    gtest_discover_tests(${target}
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${label}
+                 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
 endfunction()
 
 # True in <out> when <target> links Qt's widgets, directly or through the project's libraries.
