@@ -147,6 +147,7 @@ TEST_F(Spot, OffAxisPointsAreTheirRaysLessTheChiefRay) {
     const int beams = system.info.BeamCount();
     ASSERT_GE(beams, 3);
     const double R = 0.5 * system.info.entrancePupilDiameter;
+    const int side = SpotRaySide(settings.rayNumber);
     for (int b : {beams - 1, beams - 2}) {
       SCOPED_TRACE(std::string(example) + " beam " + std::to_string(b));
       const double field = system.info.AlfaM.data[b];
@@ -157,8 +158,8 @@ TEST_F(Spot, OffAxisPointsAreTheirRaysLessTheChiefRay) {
       EXPECT_GT(std::fabs(chief.y), 5.0);
       const TSpotPoints &points = spot.beams.data[b];
       int p = 0;
-      for (int k = 0; k < 8; ++k) {
-        const double radius = k == 0 ? 0.0 : (k + 0.5) * R / 8.0;
+      for (int k = 0; k < side; ++k) {
+        const double radius = k == 0 ? 0.0 : (k + 0.5) * R / side;
         for (int j = 0; j < 2 * k + 1; ++j) {
           const double t = (j + 0.5) * 2.0 * kPi / (2 * k + 1);
           TCurrentRay ray = system.MakeRay(field, 0.0, radius * std::cos(t), radius * std::sin(t));
