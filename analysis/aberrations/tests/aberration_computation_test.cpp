@@ -1,7 +1,9 @@
 #include "analysis/aberrations/aberration_computation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "foundation/testing/approx.h"
@@ -158,6 +160,49 @@ TEST_F(Aberrations, TripletCubicTermMatchesTheThirdOrderSum) {
     a[r] /= M[r][r];
   }
   EXPECT_APPROX(a[1], TripletCubicCoefficient(), kSeidel);
+}
+
+// Off the axis both fans are measured from the chief ray in their own direction: each point
+// is its ray's landing point less the chief ray's (meridional in y, sagittal in z), 0 at the
+// pupil's centre, and the sagittal fan is odd about it, as the lens is mirror symmetric in z.
+TEST_F(Aberrations, OffAxisFansAreTheirRaysLessTheChiefRay) {
+  for (const char *example : {"cooke_triplet.os", "double_gauss.os"}) {
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath(example), 0), 1);
+    system.info.MonochromeSystem = 1;  // the working wavelength, at which the rays here are traced
+    const int beams = system.info.BeamCount();
+    ASSERT_GE(beams, 3);
+    for (int b : {beams - 1, beams - 2}) {
+      SCOPED_TRACE(std::string(example) + " beam " + std::to_string(b));
+      TAberrationComputation run;
+      run.BeamIndex = b;
+      ASSERT_EQ(run.Compute(system), 1);
+      const int count = run.PointCounts.data[0];
+      ASSERT_EQ(count, run.pointsPerCurve);
+      const double field = system.info.AlfaM.data[b];
+      ASSERT_EQ(system.SolveChiefRay(field, 0.0), 1);
+      TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+      system.TraceRay(chief, 1, nullptr, 0);
+      EXPECT_GT(std::fabs(chief.y), 5.0);  // the image height: far from any aberration
+      double largest = 0.0;
+      for (int i = 0; i < count; ++i) {
+        const double h = Value(run.Abscissae, 0, i);
+        TCurrentRay meridional = system.MakeRay(field, 0.0, h, 0.0);
+        TCurrentRay sagittal = system.MakeRay(field, 0.0, 0.0, h);
+        meridional.traceThrough = sagittal.traceThrough = 1;
+        system.TraceRay(meridional, 1, nullptr, 0);
+        system.TraceRay(sagittal, 1, nullptr, 0);
+        EXPECT_NEAR(Value(run.FirstValues, 0, i), meridional.y - chief.y, kGeometry) << h;
+        EXPECT_NEAR(Value(run.SecondValues, 0, i), sagittal.z - chief.z, kGeometry) << h;
+        EXPECT_NEAR(Value(run.SecondValues, 0, i), -Value(run.SecondValues, 0, count - 1 - i), kGeometry) << h;
+        largest = std::max(largest, std::fabs(Value(run.SecondValues, 0, i)));
+      }
+      EXPECT_NEAR(Value(run.Abscissae, 0, count / 2), 0.0, kGeometry);
+      EXPECT_NEAR(Value(run.FirstValues, 0, count / 2), 0.0, kGeometry);
+      EXPECT_NEAR(Value(run.SecondValues, 0, count / 2), 0.0, kGeometry);
+      EXPECT_GT(largest, 1e-3);  // a real sagittal fan, not a flat line
+    }
+  }
 }
 
 TEST_F(Aberrations, SymmetricUnitMagnificationHasNoDistortion) {

@@ -1,6 +1,7 @@
 #include "analysis/spot/spot_computation.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "foundation/numerics/pi.h"
@@ -130,6 +131,48 @@ TEST_F(Spot, TripletRmsMatchesItsOwnRaysTracedOneByOne) {
   EXPECT_EQ(settings.Mmin, -settings.Mmax);
   EXPECT_GT(settings.Mmax, 0.0);
   EXPECT_NEAR(spot.plotMmax - spot.plotMmin, spot.plotSmax - spot.plotSmin, 1e-12);
+}
+
+// Off the axis every point is its ray's image point less the chief ray's, sign and all: the
+// rays of the pupil rings traced here one by one, at the widest field and the one inside it.
+TEST_F(Spot, OffAxisPointsAreTheirRaysLessTheChiefRay) {
+  for (const char *example : {"cooke_triplet.os", "double_gauss.os"}) {
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath(example), 0), 1);
+    system.info.MonochromeSystem = 1;
+    TSpotSettingsRecord settings;
+    settings.rayNumber = 64;
+    TSpotComputation spot;
+    ASSERT_GT(spot.Compute(system, settings), 0);
+    const int beams = system.info.BeamCount();
+    ASSERT_GE(beams, 3);
+    const double R = 0.5 * system.info.entrancePupilDiameter;
+    const int side = SpotRaySide(settings.rayNumber);
+    for (int b : {beams - 1, beams - 2}) {
+      SCOPED_TRACE(std::string(example) + " beam " + std::to_string(b));
+      const double field = system.info.AlfaM.data[b];
+      ASSERT_EQ(system.SolveChiefRay(field, 0.0), 1);
+      TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+      ASSERT_EQ(system.TraceRay(chief, 1, nullptr, 0), 1);
+      // The beam lands well off the axis.
+      EXPECT_GT(std::fabs(chief.y), 5.0);
+      const TSpotPoints &points = spot.beams.data[b];
+      int p = 0;
+      for (int k = 0; k < side; ++k) {
+        const double radius = k == 0 ? 0.0 : (k + 0.5) * R / side;
+        for (int j = 0; j < 2 * k + 1; ++j) {
+          const double t = (j + 0.5) * 2.0 * kPi / (2 * k + 1);
+          TCurrentRay ray = system.MakeRay(field, 0.0, radius * std::cos(t), radius * std::sin(t));
+          if (system.TraceRay(ray, 1, nullptr, 0) != 1) continue;
+          ASSERT_LT(p, points.cols);
+          EXPECT_NEAR(points.data[p].x, ray.z - chief.z, kSameRays) << k << " " << j;
+          EXPECT_NEAR(points.data[p].y, ray.y - chief.y, kSameRays) << k << " " << j;
+          ++p;
+        }
+      }
+      EXPECT_EQ(p, points.cols);
+    }
+  }
 }
 
 TEST_F(Spot, SystemWhoseRaysAllFailSavesNoRange) {
