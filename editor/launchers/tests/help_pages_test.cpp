@@ -359,8 +359,12 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
     computed[id] = FocalLength(triplet);
     ASSERT_EQ(triplet.Undo(-1), 1);
   }
-  // The grid question and the MTF of the PSF and MTF example: 128 pixels of 0.001 mm.
-  double reach = 0.0;
+  // The grid question and the MTF of the PSF and MTF example: 128 pixels of 0.001 mm, a
+  // discrete the recommendation lets pass without a question.
+  double discrete = 0.001, reach = 0.0;
+  int difrac = 1;
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, triplet, 1, discrete, difrac), 0);
+  EXPECT_TRUE(Boxes().boxes.empty());
   computed["grid-nodes"] = RecommendedPsfGrid(triplet, 0.001, 1, reach);
   computed["grid-reach"] = reach;
   const int n = static_cast<int>(computed["grid-nodes"]);
