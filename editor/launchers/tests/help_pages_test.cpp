@@ -281,11 +281,12 @@ double Rounding(const std::string &text) {
 
 class HelpNumbersTest : public EditorTest {
  protected:
-  // The polychromatic real MTF on axis, as the PSF and MTF window computes it, along one
-  // row from zero frequency: value k at k / (n discrete) cycles per mm.
-  std::vector<float> AxialMtf(TSystemImage &system, double discrete, int n) {
+  // The polychromatic MTF on axis (real, or ideal: without aberrations), as the PSF and MTF
+  // window computes it, along one row from zero frequency: value k at k / (n discrete)
+  // cycles per mm.
+  std::vector<float> AxialMtf(TSystemImage &system, double discrete, int n, bool ideal = false) {
     system.info.Discrete = discrete;
-    system.info.aberrationFree = 0;
+    system.info.aberrationFree = ideal ? 1 : 0;
     TPsfRun run(Scratch(""));
     Mem<float> sum, imaginary(n, n);
     EXPECT_EQ(run.Compute(system, 0.0, 0.0, n, false), 1);
@@ -319,7 +320,7 @@ class HelpNumbersTest : public EditorTest {
 TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
   std::map<std::string, double> computed;  // by id, with a tolerance where the page says "near"
   std::map<std::string, double> near = {{"mtf-half", 2.0}, {"mtf-first-minimum", 6.0}, {"walk-mtf-minimum", 6.0},
-                                        {"mtf-second-peak-at", 8.0}};
+                                        {"mtf-second-peak-at", 8.0}, {"mtf-zero", 4.0}};
   const TSpotSettingsRecord opening;
   computed["spot-default-pixels"] = opening.fieldSize;
   computed["spot-default-rays"] = opening.rayNumber;
@@ -339,12 +340,14 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
   mirror.AutoFocus(nullptr, nullptr);
   mirror.Update();
   computed["best-plane-shift"] = before - distance();
-  computed["best-plane-radius-after"] = SpotSpan(mirror) / 2.0;
+  computed["best-plane-span-after"] = SpotSpan(mirror);
+  computed["best-plane-radius-after"] = computed["best-plane-span-after"] / 2.0;
 
   TSystemImage triplet;
   Open(triplet, "cooke_triplet.os");
   ASSERT_EQ(triplet.SaveUndo(""), 1);
   computed["walk-focal"] = FocalLength(triplet);
+  computed["walk-f-number"] = std::stod(GeneralInfoItems(triplet)[kFNumberLine].value);
   computed["walk-spot"] = SpotSpan(triplet);
   const std::vector<double> fan = AxialFan(triplet, 1, kViewTransverse);
   computed["walk-transverse-peak"] = *std::max_element(fan.begin(), fan.end());
@@ -378,7 +381,11 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
   const auto peak = std::max_element(mtf.begin() + static_cast<long>(200.0 / step), mtf.end());
   computed["mtf-second-peak"] = *peak;
   computed["mtf-second-peak-at"] = static_cast<double>(peak - mtf.begin()) * step;
+  const auto zero = std::find_if(peak, mtf.end(), [](float value) { return value < 1e-3f; });
+  computed["mtf-zero"] = static_cast<double>(zero - mtf.begin()) * step;
+  computed["mtf-ideal-at-minimum"] = AxialMtf(triplet, 0.001, n, true)[k];
   triplet.info.Discrete = 0.0;
+  triplet.info.aberrationFree = 0;
 
   // The first walk's radius, typed as the page says, and its undo.
   const std::map<std::string, std::string> walk = StatedNumbers("examples.html");
