@@ -1,8 +1,11 @@
 #include "toolkit/help/help_window.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/screen.h"
 #include "toolkit/help/win_help.h"
 
 namespace {
@@ -40,6 +43,36 @@ THelpWindow::THelpWindow(TWindow *ownerWindow)
 }
 
 THelpWindow::~THelpWindow() { ForgetHelpWindow(this); }
+
+bool THelpWindow::PreProcessMsg(MSG &msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return TFrameWindow::PreProcessMsg(msg);
+  // Closed once the key's handling is over: the page that has the key is part of the window.
+  PostMessage(WM_CLOSE);
+  return true;
+}
+
+void THelpWindow::PlaceBeside(const TWindow *asker) {
+  const RECT frame = GetWindowRect();
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  const int room = GetSystemMetrics(SM_CYSCREEN) - BelowMainMenuBar(asker);
+  const int wide = std::min(static_cast<int>(frame.Width()), screenWidth);
+  const int high = std::max(1, std::min(static_cast<int>(frame.Height()), room));
+  int left = static_cast<int>(frame.left), top = static_cast<int>(frame.top);
+  if (asker != nullptr && asker->IsWindow()) {
+    const RECT beside = asker->GetWindowRect();
+    const int right = screenWidth - static_cast<int>(beside.right);
+    const int leftRoom = static_cast<int>(beside.left);
+    if (right >= wide)
+      left = static_cast<int>(beside.right);
+    else if (leftRoom >= wide)
+      left = static_cast<int>(beside.left) - wide;
+    else
+      left = right >= leftRoom ? screenWidth - wide : 0;
+    top = static_cast<int>(beside.top);
+  }
+  const RECT placed = PlaceReadable(asker, RECT{left, top, left + wide, top + high}, SIZE{0, 0});
+  SetWindowPos(nullptr, placed.left, placed.top, placed.Width(), placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 bool THelpWindow::ShowPage(const std::string &path) {
   if (!view_->IsReady()) return false;

@@ -2,7 +2,7 @@
 // THelpWindow: the program's help viewer. A frame owned by the window that asked for help,
 // around a browser of the help's HTML pages (links between the pages are followed inside
 // it). One viewer serves the whole program (win_help.h); it lets go of that role when it
-// is deleted.
+// is deleted. Escape closes it.
 
 #include <string>
 
@@ -17,6 +17,14 @@ class THelpWindow : public TFrameWindow {
   explicit THelpWindow(TWindow *ownerWindow);
   ~THelpWindow() override;
   const char *GetClassName() override { return "KorvexHelp"; }
+  // Escape, in the window or its page, closes the window.
+  bool PreProcessMsg(MSG &msg) override;
+
+  // Moves the window beside `asker` (the window that asked for help): to its right where
+  // the screen has room, else to its left, else to the side with more room; its top level
+  // with the asker's. Wholly on the screen and below the main window's menu bar, as the
+  // analysis windows open, smaller only when the screen is.
+  void PlaceBeside(const TWindow *asker);
 
   // Shows the page (a local HTML file); false, showing a short note instead, when the file
   // cannot be read.

@@ -51,12 +51,16 @@ BOOL WinHelp(HWND owner, const char *helpFile, UINT command, std::uintptr_t data
   // A window of another owner goes: the help belongs to the window that asked for it.
   if (helpWindow != nullptr && helpWindow->GetParentO() != ownerWindow) WinHelp(owner, nullptr, HELP_QUIT, 0);
   if (helpWindow == nullptr) helpWindow = new THelpWindow(ownerWindow);
-  if (helpWindow->GetHandle() == nullptr && !helpWindow->Create()) {
+  const bool opening = helpWindow->GetHandle() == nullptr;
+  if (opening && !helpWindow->Create()) {
     WinHelp(owner, nullptr, HELP_QUIT, 0);
     return 0;
   }
   const bool shown = helpWindow->ShowPage(page);
   helpWindow->ShowWindow(SW_SHOWNORMAL);
+  // A window opened anew stands beside the one that asked, placed once the desktop has
+  // framed it; one already open stays where the user put it.
+  if (opening) helpWindow->PlaceBeside(ownerWindow);
   helpWindow->SetFocus();
   return shown ? 1 : 0;
 }

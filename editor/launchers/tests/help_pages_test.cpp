@@ -1,25 +1,38 @@
 // The program's help as a user meets it: every context number that a window's Help asks
 // for opens, in the help window, a page of its own that explains that window (enough words,
 // a worked example, every caption of the window's dialogs), and every page of the contents
-// says something. A window that asks for a context this test does not know fails it.
+// says something. A window that asks for a context this test does not know fails it. Every
+// number a page states for a shipped example is the program's computation of that case.
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstdint>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "analysis/aberrations/aberration_computation.h"
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/narcissus/narciss_dlg.h"
+#include "analysis/psf/psf_maths.h"
+#include "analysis/psf/psf_run.h"
 #include "analysis/psf/show_psf.h"
+#include "analysis/spot/spot_computation.h"
 #include "analysis/spot/spot_diagram.h"
+#include "document/system/tests/editor_test_support.h"
 #include "editor/launchers/launcher_commands.h"
+#include "editor/properties/general_info_model.h"
+#include "editor/properties/surface_table_model.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/lightsource/light_source_setup_folder.h"
@@ -40,7 +53,6 @@ constexpr int kMinimumListWords = 100;
 // axis letters and signs ("X", "W", "+", "Ok", "3D") that a page need not spell out.
 constexpr std::size_t kShortestCaption = 4;
 
-std::string SourceRoot() { return fs::path(TEST_SOURCE_DIR).parent_path().string(); }
 std::string HelpDirectory() { return SourceRoot() + "/resources/help"; }
 
 // Lower case letters and digits, every other run of characters one blank; the '&' that
@@ -127,6 +139,7 @@ const std::vector<TPageDialogs> &TopicDialogs() {
       {"merit_functions.html", {"OptimizationFunctionsDlg"}},
       {"variables.html", {"VariablesDlg"}},
       {"library.html", {"LibraryElements"}},
+      {"files.html", {"PreferencesFolder"}},
   };
   return topics;
 }
@@ -245,6 +258,157 @@ TEST_F(HelpPagesTest, EveryPageOfTheContentsSaysSomething) {
     EXPECT_GE(WordCount(text), page == "examples.html" ? kMinimumListWords : kMinimumTopicWords) << page;
     EXPECT_NE(window->PageTitle(), "Help page missing") << page;
   }
+}
+
+// The numbers a page marks as <span id="...">number</span>, by id, as written.
+std::map<std::string, std::string> StatedNumbers(const std::string &page) {
+  std::ifstream file(HelpDirectory() + "/pages/" + page);
+  const std::string html((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::map<std::string, std::string> numbers;
+  const std::regex span(R"re(<span\s+id="([^"]+)">([^<]*)</span>)re");
+  for (std::sregex_iterator it(html.begin(), html.end(), span), end; it != end; ++it) {
+    std::string text = std::regex_replace((*it)[2].str(), std::regex("&minus;"), "-");
+    numbers[(*it)[1].str()] = text;
+  }
+  return numbers;
+}
+
+// Half a unit of the last digit written: what rounding the computed value to the page allows.
+double Rounding(const std::string &text) {
+  const std::size_t point = text.find('.');
+  return 0.5 * std::pow(10.0, point == std::string::npos ? 0.0 : -static_cast<double>(text.size() - point - 1));
+}
+
+class HelpNumbersTest : public EditorTest {
+ protected:
+  // The polychromatic MTF on axis (real, or ideal: without aberrations), as the PSF and MTF
+  // window computes it, along one row from zero frequency: value k at k / (n discrete)
+  // cycles per mm.
+  std::vector<float> AxialMtf(TSystemImage &system, double discrete, int n, bool ideal = false) {
+    system.info.Discrete = discrete;
+    system.info.aberrationFree = ideal ? 1 : 0;
+    TPsfRun run(Scratch(""));
+    Mem<float> sum, imaginary(n, n);
+    EXPECT_EQ(run.Compute(system, 0.0, 0.0, n, false), 1);
+    EXPECT_EQ(run.Sum(n, sum), 1);
+    EXPECT_EQ(MtfFromPsf(n, sum.data, imaginary.data), 1);
+    const float *row = sum.data + static_cast<std::size_t>(n / 2) * n + n / 2;
+    return std::vector<float>(row, row + n / 2);
+  }
+  // The axial meridional fan at the wavelength of the list: its values from the upper rim down.
+  std::vector<double> AxialFan(TSystemImage &system, int lambda, int view) {
+    TAberrationComputation fans;
+    fans.BeamIndex = 0;
+    fans.LambdaIndex = lambda;
+    fans.ViewMode = view;
+    EXPECT_EQ(fans.Compute(system), 1);
+    std::vector<double> values;
+    for (int i = 0; i < fans.PointCounts.data[0]; ++i) values.push_back(TAberrationComputation::At(fans.FirstValues, 0, i));
+    return values;
+  }
+  static double SpotSpan(TSystemImage &system) {
+    TSpotSettingsRecord defaults;
+    TSpotComputation spot;
+    spot.Compute(system, defaults);
+    return spot.meridionalSpan;
+  }
+  static double FocalLength(TSystemImage &system) {
+    return std::stod(GeneralInfoItems(system)[kFocalLengthLine].value);
+  }
+};
+
+TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
+  std::map<std::string, double> computed;  // by id, with a tolerance where the page says "near"
+  std::map<std::string, double> near = {{"mtf-half", 2.0}, {"mtf-first-minimum", 6.0}, {"walk-mtf-minimum", 6.0},
+                                        {"mtf-second-peak-at", 8.0}, {"mtf-zero", 4.0}};
+  const TSpotSettingsRecord opening;
+  computed["spot-default-pixels"] = opening.fieldSize;
+  computed["spot-default-rays"] = opening.rayNumber;
+  computed["synthesis-pixels"] = kSynthesisNd;
+
+  TSystemImage mirror;
+  Open(mirror, "spherical_mirror.os");
+  computed["spot-mirror-span"] = computed["best-plane-span"] = SpotSpan(mirror);
+  const std::vector<double> mirrorFan = AxialFan(mirror, 0, kViewTransverse);
+  computed["mirror-transverse-rim"] = mirrorFan.front();
+  computed["mirror-wave-rim"] = AxialFan(mirror, 0, kViewWave).front();
+  // The distance from the mirror to the image plane, which the plane of best installation shortens.
+  const auto distance = [&] {
+    return std::fabs(mirror.GetSurfacePosition(1, 1, kGlobalFrame).x - mirror.GetSurfacePosition(2, 2, kGlobalFrame).x);
+  };
+  const double before = distance();
+  mirror.AutoFocus(nullptr, nullptr);
+  mirror.Update();
+  computed["best-plane-shift"] = before - distance();
+  computed["best-plane-span-after"] = SpotSpan(mirror);
+  computed["best-plane-radius-after"] = computed["best-plane-span-after"] / 2.0;
+
+  TSystemImage triplet;
+  Open(triplet, "cooke_triplet.os");
+  ASSERT_EQ(triplet.SaveUndo(""), 1);
+  computed["walk-focal"] = FocalLength(triplet);
+  computed["walk-f-number"] = std::stod(GeneralInfoItems(triplet)[kFNumberLine].value);
+  computed["walk-spot"] = SpotSpan(triplet);
+  const std::vector<double> fan = AxialFan(triplet, 1, kViewTransverse);
+  computed["walk-transverse-peak"] = *std::max_element(fan.begin(), fan.end());
+  computed["walk-transverse-rim"] = fan.front();
+  const std::vector<double> wave = AxialFan(triplet, 1, kViewWave), red = AxialFan(triplet, 2, kViewWave);
+  computed["walk-wave"] = computed["axial-wave-055"] = *std::max_element(wave.begin(), wave.end());
+  computed["axial-wave-065"] = *std::max_element(red.begin(), red.end());
+  // Thermo: the temperature and the pressure typed in, each undone.
+  for (const auto &[line, text, id] : {std::tuple{kTemperatureLine, "60", "thermo-focal-60"},
+                                       std::tuple{kPressureLine, "0", "thermo-focal-vacuum"}}) {
+    ASSERT_TRUE(EditGeneralInfo(triplet, line, text).accepted);
+    computed[id] = FocalLength(triplet);
+    ASSERT_EQ(triplet.Undo(-1), 1);
+  }
+  // The grid question and the MTF of the PSF and MTF example: 128 pixels of 0.001 mm, a
+  // discrete the recommendation lets pass without a question.
+  double discrete = 0.001, reach = 0.0;
+  int difrac = 1;
+  EXPECT_EQ(CheckDiscreteParameter(nullptr, triplet, 1, discrete, difrac), 0);
+  EXPECT_TRUE(Boxes().boxes.empty());
+  computed["grid-nodes"] = RecommendedPsfGrid(triplet, 0.001, 1, reach);
+  computed["grid-reach"] = reach;
+  const int n = static_cast<int>(computed["grid-nodes"]);
+  const double step = 1.0 / (n * 0.001);
+  const std::vector<float> mtf = AxialMtf(triplet, 0.001, n);
+  std::size_t k = 1;
+  while (k < mtf.size() && mtf[k] > 0.5f) ++k;
+  computed["mtf-half"] = step * (k - (0.5 - mtf[k]) / (mtf[k - 1] - mtf[k]));
+  while (k + 1 < mtf.size() && mtf[k + 1] < mtf[k]) ++k;
+  computed["mtf-first-minimum"] = computed["walk-mtf-minimum"] = k * step;
+  const auto peak = std::max_element(mtf.begin() + static_cast<long>(200.0 / step), mtf.end());
+  computed["mtf-second-peak"] = *peak;
+  computed["mtf-second-peak-at"] = static_cast<double>(peak - mtf.begin()) * step;
+  const auto zero = std::find_if(peak, mtf.end(), [](float value) { return value < 1e-3f; });
+  computed["mtf-zero"] = static_cast<double>(zero - mtf.begin()) * step;
+  computed["mtf-ideal-at-minimum"] = AxialMtf(triplet, 0.001, n, true)[k];
+  triplet.info.Discrete = 0.0;
+  triplet.info.aberrationFree = 0;
+
+  // The first walk's radius, typed as the page says, and its undo.
+  const std::map<std::string, std::string> walk = StatedNumbers("examples.html");
+  ASSERT_EQ(walk.count("walk-radius"), 1u);
+  ASSERT_TRUE(EditSurfaceCell(triplet, 1, kRadiusColumn, walk.at("walk-radius")).accepted);
+  computed["walk-focal-changed"] = FocalLength(triplet);
+  computed["walk-spot-changed"] = SpotSpan(triplet);
+  EXPECT_EQ(triplet.UndoMenuText(), "Undo Radius of surface 2 (ctrl-Z)");
+  ASSERT_EQ(triplet.Undo(-1), 1);
+  EXPECT_EQ(FocalLength(triplet), computed["walk-focal"]);
+  computed["walk-radius"] = std::stod(walk.at("walk-radius"));
+
+  // Every marked number of every page is compared, and every computed one is stated.
+  std::set<std::string> stated;
+  for (const auto &entry : fs::directory_iterator(HelpDirectory() + "/pages")) {
+    for (const auto &[id, text] : StatedNumbers(entry.path().filename().string())) {
+      stated.insert(id);
+      ASSERT_EQ(computed.count(id), 1u) << entry.path().filename() << " states " << id << " = " << text;
+      const double tolerance = near.count(id) ? near[id] : Rounding(text);
+      EXPECT_NEAR(std::stod(text), computed[id], tolerance) << entry.path().filename() << ": " << id;
+    }
+  }
+  for (const auto &[id, value] : computed) EXPECT_EQ(stated.count(id), 1u) << id << " = " << value << " is not stated";
 }
 
 }  // namespace

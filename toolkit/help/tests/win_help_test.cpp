@@ -1,6 +1,6 @@
 // The help viewer: the help file's pages opened at contents and at context numbers in one
-// window owned by the asking frame, links followed inside it, and what a missing help
-// file or page gives.
+// window owned by the asking frame, links followed inside it, what a missing help file or
+// page gives, where the window opens and how Escape closes it.
 
 #include "toolkit/help/win_help.h"
 
@@ -11,6 +11,9 @@
 #include <fstream>
 #include <string>
 
+#include "platform/gui/menus/menu.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/screen.h"
 #include "toolkit/help/help_window.h"
 #include "toolkit/help/tests/help_owner_test_support.h"
 
@@ -116,6 +119,71 @@ TEST_F(HelpViewerTest, TheWindowGoesWithItsOwner) {
   EXPECT_TRUE(WinHelp(owner_->GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTENTS, 0));
   ASSERT_NE(CurrentHelpWindow(), nullptr);
   EXPECT_EQ(CurrentHelpWindow()->GetParentO(), owner_);
+}
+
+TEST_F(HelpViewerTest, OpensBesideTheAskingWindowOnTheScreenAndBelowTheMenuBar) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1600);
+  screen.SetMetric(SM_CYSCREEN, 900);
+  // The editor's main window over the whole screen, with its menu bar.
+  const TMenuTemplateItem rows[] = {{"&File", 0, MF_POPUP}, {"&Open", 100, 0}, {nullptr, 0, MF_END}};
+  RegisterMenuResource("HelpPlacementMenu", rows, 3);
+  TFrameWindow main(nullptr, "Editor");
+  main.Attr.X = 0;
+  main.Attr.Y = 0;
+  main.Attr.W = 1600;
+  main.Attr.H = 880;
+  main.AssignMenu("HelpPlacementMenu");
+  ASSERT_TRUE(main.Create());
+  const int belowMenu = BelowMainMenuBar(&main);
+  ASSERT_GT(belowMenu, 0);
+  // An analysis window with room on its right, one with room only on its left, one over
+  // the menu bar, and the main window itself, which leaves no room beside it.
+  const RECT askers[] = {{100, 300, 500, 600}, {1000, 300, 1500, 600}, {100, 5, 500, 300}, {0, 0, 1600, 880}};
+  for (const RECT &at : askers) {
+    const bool isMain = at.Width() == 1600;
+    TFrameWindow analysis(&main, "Analysis");
+    TWindow *asker = &main;
+    if (!isMain) {
+      analysis.Attr.X = at.left;
+      analysis.Attr.Y = at.top;
+      analysis.Attr.W = at.Width();
+      analysis.Attr.H = at.Height();
+      ASSERT_TRUE(analysis.Create());
+      asker = &analysis;
+    }
+    ASSERT_TRUE(WinHelp(asker->GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTEXT, 64));
+    THelpWindow *window = CurrentHelpWindow();
+    ASSERT_NE(window, nullptr);
+    const RECT help = window->GetWindowRect(), beside = asker->GetWindowRect();
+    SCOPED_TRACE(testing::Message() << "asker at " << beside.left << ", " << beside.top << "; help at " << help.left
+                                    << ", " << help.top);
+    EXPECT_GE(help.left, 0);
+    EXPECT_LE(help.right, 1600);
+    EXPECT_GE(help.top, belowMenu);
+    EXPECT_LE(help.bottom, 900);
+    // Level with the asker and clear of it where the screen has room.
+    if (!isMain) {
+      EXPECT_EQ(help.top, std::max(static_cast<int>(beside.top), belowMenu));
+      EXPECT_TRUE(help.left >= beside.right || help.right <= beside.left);
+    }
+    WinHelp(asker->GetHandle(), nullptr, HELP_QUIT, 0);
+  }
+}
+
+TEST_F(HelpViewerTest, EscapeClosesTheWindow) {
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTEXT, 61));
+  THelpWindow *window = CurrentHelpWindow();
+  ASSERT_NE(window, nullptr);
+  // Another key leaves it open; Escape in the page closes it.
+  test_kit::PostKey(*window->GetClientWindow(), VK_DOWN);
+  test_kit::RunFor(50);
+  EXPECT_NE(window->GetHandle(), nullptr);
+  test_kit::PostKey(*window->GetClientWindow(), VK_ESCAPE);
+  EXPECT_TRUE(test_kit::RunUntil([window] { return window->GetHandle() == nullptr; }));
+  // Help asked for again opens it again.
+  ASSERT_TRUE(WinHelp(owner_->GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTEXT, 61));
+  EXPECT_NE(CurrentHelpWindow()->GetHandle(), nullptr);
 }
 
 }  // namespace
