@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 
@@ -14,6 +15,7 @@
 #include "optics/frames/solid_orientation.h"
 #include "viewer3d/scene/tests/recording_canvas.h"
 #include "viewer3d/scene/viewer_scene.h"
+#include "viewer3d/solids/prism_solid.h"
 #include "viewer3d/solids/solid_drawer.h"
 
 namespace {
@@ -149,18 +151,19 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   TPrismShape prism;
   int i1 = 1, i2 = 1, i3 = 1;
   ASSERT_TRUE(ReadPrism(scene.Objects()[0], prism, i1, i2, i3));
-  EXPECT_NEAR(prism.a, 20.0, 1e-6);
-  EXPECT_NEAR(prism.b, 14.0, 1e-6);
   EXPECT_NEAR(prism.w, 14.0, 1e-6);
   EXPECT_NEAR(prism.gamma, 1.047, 1e-6);
   EXPECT_EQ(i1 + i2 + i3, 0);
-  // Placed as the model places a wedge prism on its first surface.
+  // Placed as the model places a wedge prism on its two surfaces.
   DANGLE3 angles;
   DPOINT3 position;
   const TSurface &first = *image.Surface(1);
   const double *m = first.tiltMatrix.data;
+  double a = 0.0, b = 0.0;
   ASSERT_TRUE(LensArrayProfileB(20, 14, 1.047, DPOINT3(m[0], m[3], m[6]), DPOINT3(m[1], m[4], m[7]),
-                                DPOINT3(20, 0, 0), angles, position));
+                                DPOINT3(20, 0, 0), DPOINT3(35, 0, 0), angles, position, a, b));
+  EXPECT_NEAR(prism.a, a, 1e-5);
+  EXPECT_NEAR(prism.b, b, 1e-5);
   const TElementPlacement placed = RecordPlacement(scene.Objects()[0]);
   EXPECT_NEAR(placed.position.x, position.x, 1e-5);
   EXPECT_NEAR(placed.position.y, position.y, 1e-5);
@@ -180,6 +183,71 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   EXPECT_EQ(f1.R, 10000.0);
   EXPECT_EQ(f2.R, 10000.0);
   EXPECT_NEAR(t, 5.0, 1e-6);
+}
+
+// Whether p lies on the parallelogram from corner along the edges u and v (within tol mm).
+bool OnFace(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPOINT3 &v, double tol) {
+  const auto dot = [](const DPOINT3 &x, const DPOINT3 &y) { return x.x * y.x + x.y * y.y + x.z * y.z; };
+  const DPOINT3 d(p.x - corner.x, p.y - corner.y, p.z - corner.z);
+  const DPOINT3 n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
+  const double lu = std::sqrt(dot(u, u)), lv = std::sqrt(dot(v, v));
+  // u and v are perpendicular: the point's distances along them and off the face.
+  const double su = dot(d, u) / lu, sv = dot(d, v) / lv;
+  return std::fabs(dot(d, n)) / std::sqrt(dot(n, n)) < tol && su > -tol && su - lu < tol && sv > -tol && sv - lv < tol;
+}
+
+DPOINT3 Axis(const TSurface &s) {
+  const double *m = s.tiltMatrix.data;
+  return s.tilted == 0 || m == nullptr ? DPOINT3(1, 0, 0) : DPOINT3(m[0], m[3], m[6]);
+}
+
+TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) {
+  int prisms = 0;
+  const std::filesystem::path examples = std::filesystem::path(ExamplePath("prism.os")).parent_path();
+  for (const auto &entry : std::filesystem::directory_iterator(examples)) {
+    if (entry.path().extension() != ".os") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    TSystemImage image;
+    Open(image, entry.path().filename().string());
+    image.options.ShowCourseBeam = 1;
+    scene.ClearObjects(), scene.ClearRays();
+    BuildSystemScene(image, scene);
+    // Elements of two flat surfaces whose axes differ, in the order their prisms come.
+    const std::vector<TSceneRecord> records = OfKind(kPrismKind);
+    std::size_t k = 0;
+    for (int e = 0; e < image.ElementCount(); ++e) {
+      const TOpticalElement &element = image.elements.data[e];
+      const int i = element.SurfaceCount() == 2 ? image.IndexOfSurface(element.surfaces.data[0]) : -1;
+      if (i < 0 || image.Surface(i)->general.R != 0 || image.Surface(i + 1)->general.R != 0) continue;
+      const DPOINT3 n1 = Axis(*image.Surface(i)), n2 = Axis(*image.Surface(i + 1));
+      if (std::fabs(n1.x * n2.x + n1.y * n2.y + n1.z * n2.z) > 1 - 1e-9) continue;
+      ASSERT_LT(k, records.size());
+      TPrismShape p;
+      int i1 = 0, i2 = 0, i3 = 0;
+      ASSERT_TRUE(ReadPrism(records[k++], p, i1, i2, i3));
+      const TPrismSection s = PrismSection(p);
+      const TRotator place(RecordPlacement(records[k - 1]).angles, RecordPlacement(records[k - 1]).position);
+      const DPOINT3 A = place.Transform(DPOINT3(-p.w / 2, 0, s.h)), length = place.Transform(DPOINT3(p.w / 2, 0, s.h));
+      const DPOINT3 along(length.x - A.x, length.y - A.y, length.z - A.z);
+      const DPOINT3 B = place.Transform(DPOINT3(-p.w / 2, -s.d1, 0)), C = place.Transform(DPOINT3(-p.w / 2, s.d2, 0));
+      const DPOINT3 faces[2] = {DPOINT3(B.x - A.x, B.y - A.y, B.z - A.z), DPOINT3(C.x - A.x, C.y - A.y, C.z - A.z)};
+      // Each face holds its surface's vertex and every traced hit on that surface.
+      const std::vector<DPOINT3> vertices = Vertices(image);
+      for (int f = 0; f < 2; ++f) {
+        EXPECT_TRUE(OnFace(vertices[static_cast<std::size_t>(i + f)], A, faces[f], along, 1e-3)) << f;
+        int hits = 0;
+        for (int r = 1; r < scene.RayCount(); ++r) {
+          if (RayPointCount(scene.Rays()[r]) <= i + f + 1) continue;
+          ++hits;
+          EXPECT_TRUE(OnFace(RayPoint(scene.Rays()[r], i + f + 1), A, faces[f], along, 1e-3)) << f << " ray " << r;
+        }
+        EXPECT_GT(hits, 10);
+      }
+    }
+    EXPECT_EQ(k, records.size());
+    prisms += static_cast<int>(k);
+  }
+  EXPECT_GE(prisms, 1);
 }
 
 TEST_F(SystemSceneTest, RectangularFacesNeedTheirPartnerRectangularToo) {
