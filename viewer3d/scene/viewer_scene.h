@@ -76,6 +76,10 @@ class TViewerScene {
   void SetScale(double scale);  // ignored unless finite and above 0
   double Scale() const;
   void SetViewport(double x, double y);
+  // Multiplies the scale by the factor about the screen point (x, y): the scene drawn
+  // there stays, everything else moves away from it or towards it. Ignored when the new
+  // scale is not finite and above 0.
+  void ScaleAbout(double factor, double x, double y);
   // Composes the turn and the shift (scene units) into the view.
   void TurnView(const DANGLE3 &angles, const DPOINT3 &shift);
   // Given to every element added afterwards.

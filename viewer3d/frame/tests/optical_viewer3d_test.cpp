@@ -166,6 +166,36 @@ TEST_F(ViewerFrameTest, ZoomDoublesAndHalvesAndActualViewTakesTheStepsBack) {
   EXPECT_TRUE(std::isfinite(viewer.MoveStep()));
 }
 
+TEST_F(ViewerFrameTest, ZoomKeepsThePointUnderTheWindowsCentreInPlace) {
+  TOpticalViewer3D &viewer = Make(240, 160);
+  // A small cube 20 mm from the origin, moved to the window's centre: the origin is drawn
+  // 60 pixels away from it, turned and shifted.
+  viewer.SetElementPlacement(DANGLE3(), DPOINT3(20, 0, 0));
+  viewer.Scene().AddCube(TRectSlab{4, 4, 4, 0});
+  viewer.SetScale(3.0);
+  viewer.TurnView(DANGLE3(0.3, -0.2, 0.4), DPOINT3(5, -3, 2));
+  // The cube's centre in pixels from the view's centre: U.q and V.q of q = 3 R p + offset.
+  const TRotator view = viewer.SceneWindow().ViewTransform();
+  double U[3], V[3];
+  viewer.SceneWindow().ProjectionAxes(U, V);
+  const DPOINT3 q = view.Transform(DPOINT3(60, 0, 6));
+  viewer.SetViewport(120 - (U[0] * q.x + U[1] * q.y + U[2] * q.z), 80 - (V[0] * q.x + V[1] * q.y + V[2] * q.z));
+  viewer.Repaint();
+  const std::vector<COLORREF> start = PictureOf(viewer);
+  for (int command : {CM_ZOOM_OUT_VIEW, CM_ZOOM_IN, CM_ZOOM_IN, CM_ZOOM_IN, CM_ACTUAL_VIEW}) {
+    SCOPED_TRACE(command);
+    Command(viewer, command);
+    const TSilhouette s = SilhouetteOf(viewer);
+    EXPECT_NEAR(s.x, 120, kCentroidPixels);
+    EXPECT_NEAR(s.y, 80, kCentroidPixels);
+  }
+  // Zoomed out once, in three times (level 2, four times the scale), then 1:1: the picture
+  // as it was, to the pixel.
+  EXPECT_EQ(viewer.ZoomLevel(), 0);
+  EXPECT_APPROX(viewer.Scale(), 3.0, kRounding);
+  EXPECT_EQ(Differing(start, PictureOf(viewer)), 0);
+}
+
 TEST_F(ViewerFrameTest, TurnsAndShiftsMoveTheElementWhereTheViewSaysItGoes) {
   WriteSettings("[Viewer]\nRotStep=20;\n");
   TOpticalViewer3D &viewer = Make(240, 160);
