@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QPixmap>
+#include <QWidget>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "foundation/testing/approx.h"
 #include "toolkit/bars/o_control_bar.h"
+#include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_window.h"
 #include "toolkit/tables/win_table_edit.h"
 #include "viewer3d/frame/tests/viewer_frame_fixture.h"
@@ -441,6 +444,34 @@ TEST_F(ViewerFrameTest, SectionsCutTheTripletOpenAndCancelBringsTheOldPictureBac
   EXPECT_EQ(Differing(whole, PictureOf(viewer)), 0);
 }
 
+TEST_F(ViewerFrameTest, ASelectedNameCellIsBlackOnWhite) {
+  TOpticalViewer3D &viewer = Make(240, 160);
+  FillTriplet(viewer);
+  viewer.Redraw(false);
+  TSectionDlg *shown = nullptr;
+  WhenModal([&] { return (shown = ShownSections(viewer)) != nullptr; }, [&] {
+    TWinTableEdit *grid = shown->Table()->Grid();
+    // The name of row 2 clicked: the cell shows it in black on white, nothing in colour.
+    const POINT name{40, grid->GetCellOrigin(0, 2).y + 4};
+    test_kit::PostMouse(*grid, WM_LBUTTONDOWN, name);
+    test_kit::PostMouse(*grid, WM_LBUTTONUP, name);
+    test_kit::RunUntil([&] { return grid->CurrentRow() == 2; });
+    const QImage cell = grid->Editor()->HostWidget()->grab().toImage();
+    int dark = 0, coloured = 0;
+    for (int y = 0; y < cell.height(); ++y)
+      for (int x = 0; x < cell.width(); ++x) {
+        const QColor c = cell.pixelColor(x, y);
+        dark += c.value() < 100;
+        coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
+      }
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(coloured, 0);
+    Command(*shown, IDCANCEL);
+  });
+  Command(viewer, CM_SECTIONS);
+  ASSERT_NE(shown, nullptr);
+}
+
 TEST_F(ViewerFrameTest, MoreThanTwentyElementsGetTheirRowsAndNothingPastThemIsRead) {
   TOpticalViewer3D &viewer = Make();
   for (int k = 0; k < 25; ++k) {
@@ -492,3 +523,4 @@ TEST(SectionAngle, ReadsTypedNumbersWithAPointOrACommaAndRefusesOthersByName) {
 }
 
 }  // namespace
+
