@@ -24,8 +24,8 @@
 // | AddTwoSurfaceSolid2(R1, W1, H1, W1i, H1i, b1,| AddTwoSurfaceSolid2(face1, face2, t), face k = |
 // |   i1, j1, c1, R2, ..., c2, t): 19 values     |   {R, W, H, Wi, Hi, F = i, Fi = j, kind = c};  |
 // |                                              |   the bevel is not drawn (17 values)           |
-// | AddSingleSurfaceSolid(H1, H2, depth, wedge,  | AddPrism({a = H1, b = H2, w = depth,           |
-// |   i1, i2, i3)                                |   gamma = wedge}, i1, i2, i3)                  |
+// | AddSingleSurfaceSolid(H1, H2, depth, wedge,  | AddPrism({a, b = the faces' lengths from the   |
+// |   i1, i2, i3)                                |   apex, w = depth, gamma = wedge}, i1, i2, i3) |
 // | AddSolid(points, colour number)              | AddRay(points, colour number)                  |
 // | Redraw(1)                                    | Redraw(true): fitted to the elements           |
 //
