@@ -62,9 +62,11 @@ void DrawCaption(TDC &dc, int width, int height, const std::string &title) {
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(GetSysColor(COLOR_CAPTIONTEXT));
   constexpr int kMargin = 4;
+  // The title on the left, the step's label (when it ends the title) at the right end.
+  const std::size_t at = StepLabelAt(title);
   RECT text{kMargin, 0, width - kMargin, height};
-  dc.DrawText(title.c_str(), -1, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
-  if (const std::size_t at = StepLabelAt(title); at != std::string::npos) {
+  dc.DrawText(title.substr(0, at).c_str(), -1, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+  if (at != std::string::npos) {
     const std::string label = title.substr(at + 2);
     const int labelLeft = std::max(kMargin, width - kMargin - static_cast<int>(dc.GetTextExtent(label.c_str()).cx));
     dc.FillRect(RECT{labelLeft - 2 * kMargin, 0, width, height}, fill);
