@@ -498,4 +498,3 @@ TEST(SectionAngle, ReadsTypedNumbersWithAPointOrACommaAndRefusesOthersByName) {
 }
 
 }  // namespace
-
