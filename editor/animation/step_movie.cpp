@@ -1,13 +1,16 @@
 #include "editor/animation/step_movie.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/window_dc.h"
+#include "platform/gui/drawing/sys_colors.h"
+#include "platform/gui/windows/screen.h"
 #include "platform/gui/windows/window.h"
 #include "toolkit/render3d/o_dib.h"
-#include "toolkit/render3d/o_palette.h"
 
 namespace {
 
@@ -37,21 +40,48 @@ void CopyChildren(TWindow &window, TDC &target, const POINT &targetOrigin) {
   }
 }
 
+// Where a step label ", Step <digits>" ends the title, or npos (a "Step" elsewhere, say in
+// the system's name, is no label).
+std::size_t StepLabelAt(const std::string &title) {
+  const std::string mark = ", Step ";
+  const std::size_t at = title.rfind(mark);
+  if (at == std::string::npos || at + mark.size() == title.size()) return std::string::npos;
+  for (std::size_t i = at + mark.size(); i < title.size(); ++i)
+    if (title[i] < '0' || title[i] > '9') return std::string::npos;
+  return at;
+}
+
+// The window's caption drawn over the frame's top rows: the window's own picture never
+// holds it (the desktop draws it). The step's label stands at its right end, in sight
+// however long the title, which gives way before it.
+void DrawCaption(TDC &dc, int width, int height, const std::string &title) {
+  const TBrush fill(GetSysColor(COLOR_ACTIVECAPTION));
+  dc.FillRect(RECT{0, 0, width, height}, fill);
+  const TFont font(kFaceSansSerif, -std::max(8, height * 3 / 5), 0, 0, 700);
+  dc.SelectObject(font);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(GetSysColor(COLOR_CAPTIONTEXT));
+  constexpr int kMargin = 4;
+  // The title on the left, the step's label (when it ends the title) at the right end.
+  const std::size_t at = StepLabelAt(title);
+  RECT text{kMargin, 0, width - kMargin, height};
+  dc.DrawText(title.substr(0, at).c_str(), -1, text, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+  if (at != std::string::npos) {
+    const std::string label = title.substr(at + 2);
+    const int labelLeft = std::max(kMargin, width - kMargin - static_cast<int>(dc.GetTextExtent(label.c_str()).cx));
+    dc.FillRect(RECT{labelLeft - 2 * kMargin, 0, width, height}, fill);
+    RECT labelRect{labelLeft, 0, width - kMargin, height};
+    dc.DrawText(label.c_str(), -1, labelRect, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+  }
+  dc.RestoreFont();
+}
+
 }  // namespace
 
 std::string StepMovieTitle(const std::string &title, int frame) {
   const std::string label = "Step " + std::to_string(frame);
-  // Only a label this function wrote is replaced: a "Step" in the system's name stays.
-  const std::string mark = ", Step ";
-  const std::size_t at = title.rfind(mark);
-  if (at != std::string::npos) {
-    const std::size_t digits = at + mark.size();
-    bool number = digits < title.size();
-    for (std::size_t i = digits; i < title.size() && number; ++i)
-      number = title[i] >= '0' && title[i] <= '9';
-    if (number) return title.substr(0, at) + ", " + label;
-  }
-  return title + ", " + label;
+  const std::size_t at = StepLabelAt(title);
+  return (at != std::string::npos ? title.substr(0, at) : title) + ", " + label;
 }
 
 TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factory) {
@@ -66,16 +96,20 @@ std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window) {
   TWindowDC screen(window);
   const SIZE size = screen.DeviceSize();
   if (size.cx <= 0 || size.cy <= 0) return nullptr;
-  TBitmap bitmap(size.cx, size.cy);
+  const int caption = std::max(1, GetSystemMetrics(SM_CYCAPTION));
+  TBitmap bitmap(size.cx, size.cy + caption);
   {
     TMemoryDC memory(screen);
     memory.SelectObject(bitmap);
-    memory.BitBlt(0, 0, size.cx, size.cy, screen, 0, 0, SRCCOPY);
-    CopyChildren(window, memory, ImageOrigin(window));
+    DrawCaption(memory, size.cx, caption, window.GetWindowText());
+    memory.BitBlt(0, caption, size.cx, size.cy, screen, 0, 0, SRCCOPY);
+    const POINT origin = ImageOrigin(window);
+    CopyChildren(window, memory, POINT{origin.x, origin.y - caption});
     memory.RestoreBitmap();
   }
-  const HPALETTE palette = SharedPalette != nullptr ? static_cast<HPALETTE>(*SharedPalette) : nullptr;
-  auto picture = std::make_unique<TODib>(static_cast<HBITMAP>(bitmap), palette);
+  // The screen's own colours, as many as the picture holds: the shared palette of the 3-D
+  // pictures lacks most of the editor's (the lens fill among them).
+  auto picture = std::make_unique<TODib>(static_cast<HBITMAP>(bitmap), nullptr);
   if (!picture->IsOK()) return nullptr;
   return picture;
 }

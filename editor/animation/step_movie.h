@@ -29,6 +29,6 @@ using TStepMovieWriterFactory =
 TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factory);
 const TStepMovieWriterFactory &StepMovieWriterFactory();
 
-// The whole window (frame, caption and menu) with its child windows as a bitmap with the
-// shared palette; null when the window has no picture.
+// The whole window (caption with the window's title, menu and contents) with its child
+// windows as a 24-bit bitmap in the screen's colours; null when the window has no picture.
 std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window);

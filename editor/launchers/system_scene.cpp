@@ -148,12 +148,12 @@ bool AddPrism(TSystemImage &system, int first, const TReferenceRay &reference, T
   const double wedge = relative.z;
   DANGLE3 angles;
   DPOINT3 position;
-  // A wedge only about the local y (no turn in the drawing plane) has no prism to show.
-  if (!LensArrayProfileB(height1, height2, wedge, axis, second, Vertex(a), angles, position)) return true;
-  scene.SetElementPlacement(angles, position);
   TPrismShape prism;
-  prism.a = height1;
-  prism.b = height2;
+  // A wedge only about the local y (no turn in the drawing plane) has no prism to show.
+  if (!LensArrayProfileB(height1, height2, wedge, axis, second, Vertex(a), Vertex(b), angles, position, prism.a,
+                         prism.b))
+    return true;
+  scene.SetElementPlacement(angles, position);
   prism.w = std::min(height1, height2);
   prism.gamma = std::fabs(wedge);
   scene.AddPrism(prism, 0, 0, 0);

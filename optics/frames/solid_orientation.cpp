@@ -81,37 +81,72 @@ bool LensArrayProfileA(const DPOINT3 &reference, const DPOINT3 &direction, DANGL
   return true;
 }
 
-bool LensArrayProfileB(double height1, double height2, double wedge, const DPOINT3 &axis,
-                       const DPOINT3 &second, const DPOINT3 &vertex1, DANGLE3 &angles,
-                       DPOINT3 &position) {
-  angles = DANGLE3();
-  position = DPOINT3();
-  const double a = height1, b = height2, gamma = std::fabs(wedge);
-  if (!(a > 0.0 && b > 0.0 && gamma > 0.0 && gamma < kPi) || !std::isfinite(a + b)) return false;
-  DPOINT3 n, u;
-  if (!Unit(axis, n) || !Across(second, n, u)) return false;
+namespace {
+
+// A vertex this far (mm) beyond the apex still counts as on its face: the rounding of the
+// planes' meeting.
+constexpr double kOnFace = 1e-9;
+
+// The prism's frame and position for faces a (along surface 1) and b meeting at the apex
+// angle gamma, the apex at `apex`; eWorld runs from the apex along face AB, mWorld is
+// the axis (into the glass).
+void PlacePrism(double a, double b, double gamma, const DPOINT3 &eWorld, const DPOINT3 &mWorld,
+                const DPOINT3 &apex, DANGLE3 &angles, DPOINT3 &position) {
   // The triangle of faces a and b at the apex angle gamma: base c, height h over it, and
   // the signed foot d1 = (a^2 + c^2 - b^2) / (2 c) of the height from B (negative when the
   // angle at B is obtuse).
   const double c = std::sqrt(std::max(0.0, a * a + b * b - 2.0 * a * b * std::cos(gamma)));
-  if (!(c > 0.0)) return false;
   const double h = a * b * std::sin(gamma) / c;
   const double d1 = (a * a + c * c - b * b) / (2.0 * c);
   const double faceA = std::hypot(d1, h);
   // Face AB runs from the apex A = (0, 0, h) to B = (0, -d1, 0); its unit direction e and
-  // its normal into the glass m = (0, h, -d1) / |AB| turn onto -sign(wedge) second (away
-  // from the apex) and the axis. With y = (-d1 e + h m) / |AB|, z = (-h e - d1 m) / |AB|
-  // and x = e x m, the frame follows.
-  const DPOINT3 eWorld = Scaled(u, wedge > 0.0 ? -1.0 : 1.0);
-  const DPOINT3 &mWorld = n;
+  // its normal into the glass m = (0, h, -d1) / |AB| turn onto eWorld and mWorld. With
+  // y = (-d1 e + h m) / |AB|, z = (-h e - d1 m) / |AB| and x = e x m, the frame follows.
   const DPOINT3 cx = Cross(eWorld, mWorld);
   const DPOINT3 cy = Scaled(Sum(Scaled(eWorld, -d1), Scaled(mWorld, h)), 1.0 / faceA);
   const DPOINT3 cz = Scaled(Sum(Scaled(eWorld, -h), Scaled(mWorld, -d1)), 1.0 / faceA);
   double r[3][3];
   FromColumns(cx, cy, cz, r);
   angles = EulerAnglesOfMatrix(r);
-  // The middle of face AB, (0, -d1 / 2, h / 2), sits on the vertex.
-  const DPOINT3 middle = Sum(Scaled(cy, -0.5 * d1), Scaled(cz, 0.5 * h));
-  position = Sum(vertex1, Scaled(middle, -1.0));
+  position = Sum(apex, Scaled(cz, -h));
+}
+
+}  // namespace
+
+bool LensArrayProfileB(double height1, double height2, double wedge, const DPOINT3 &axis,
+                       const DPOINT3 &second, const DPOINT3 &vertex1, const DPOINT3 &vertex2,
+                       DANGLE3 &angles, DPOINT3 &position, double &face1, double &face2) {
+  angles = DANGLE3();
+  position = DPOINT3();
+  face1 = face2 = 0.0;
+  const double gamma = std::fabs(wedge);
+  if (!(height1 > 0.0 && height2 > 0.0 && gamma > 0.0 && gamma < kPi) || !std::isfinite(height1 + height2))
+    return false;
+  DPOINT3 n, u;
+  if (!Unit(axis, n) || !Across(second, n, u)) return false;
+  const double sign = wedge > 0.0 ? 1.0 : -1.0;
+  // In the plane of the wedge, x along the axis and y along the second direction from
+  // vertex 1: surface 1 is x = 0, surface 2 passes through vertex 2 (p, q) with the normal
+  // (cos wedge, sin wedge). They meet at the apex (0, q + p cot wedge); face AB leaves it
+  // along -sign(wedge) y, face AC along (|sin wedge|, -sign(wedge) cos wedge), and the
+  // vertices lie on them at s1 and s2 = p / |sin wedge| from the apex.
+  const DPOINT3 d = Sum(vertex2, Scaled(vertex1, -1.0));
+  const double p = Dot(d, n), q = Dot(d, u);
+  const double yApex = q + p * std::cos(wedge) / std::sin(wedge);
+  const double s1 = sign * yApex, s2 = p / std::sin(gamma);
+  const DPOINT3 eWorld = Scaled(u, -sign);
+  if (std::isfinite(s1 + s2) && s1 > -kOnFace && s2 > -kOnFace) {
+    // Both faces reach from the apex as far as the farther of the two surfaces' far edges
+    // (each surface's height centred on its vertex): an isosceles prism that holds both
+    // surfaces whole, and the light that crosses the glass near the base.
+    face1 = face2 = std::max(std::max(s1, 0.0) + 0.5 * height1, std::max(s2, 0.0) + 0.5 * height2);
+    PlacePrism(face1, face2, gamma, eWorld, n, Sum(vertex1, Scaled(u, yApex)), angles, position);
+    return true;
+  }
+  // Surface 2 does not close the wedge behind surface 1 (its vertex lies beyond the apex):
+  // face AB of height1 is centred on vertex 1, face AC of height2 leaves its apex.
+  face1 = height1;
+  face2 = height2;
+  PlacePrism(face1, face2, gamma, eWorld, n, Sum(vertex1, Scaled(u, 0.5 * sign * height1)), angles, position);
   return true;
 }

@@ -24,13 +24,16 @@ DANGLE3 EulerAnglesOfMatrix(const double m[3][3]);
 // prism of two flat surfaces:
 // surface 1 with its vertex, axis (the light's way into the glass) and second direction
 // (its local y, the direction its face extends along in the plane of the wedge), face
-// height height1; surface 2 turned against it by wedge about the local z, so that its axis
-// is cos(wedge) axis + sin(wedge) second, face height height2.
-// Face AB lies on surface 1 centred at its vertex, the apex at its end where the two faces
-// converge (towards +second for a positive wedge); face AC leaves the apex on surface 2's
-// plane when surface 2 passes through that edge, as a prism's faces meet at its apex.
-// The glass lies behind surface 1 (along the axis). False (angles and position zero) for a
-// zero wedge, zero heights, or axes that give no frame.
+// height height1; surface 2 through vertex2, turned against surface 1 by wedge about the
+// local z, so that its axis is cos(wedge) axis + sin(wedge) second, face height height2.
+// The apex lies where the two surface planes meet; face AB lies on surface 1 and face AC
+// on surface 2, both as long as the farther reach from the apex to a surface's far edge
+// (its height centred on its vertex), so each face holds its surface whole (face1 and
+// face2 answer their lengths a and b). The glass lies
+// behind surface 1 (along the axis) and before surface 2. When surface 2 does not close
+// the wedge behind surface 1 (a vertex beyond the apex), face AB of height1 is centred on
+// vertex 1 and face AC of height2 leaves its apex. False (angles, position and faces zero)
+// for a zero wedge, zero heights, or axes that give no frame.
 bool LensArrayProfileB(double height1, double height2, double wedge, const DPOINT3 &axis,
-                       const DPOINT3 &second, const DPOINT3 &vertex1, DANGLE3 &angles,
-                       DPOINT3 &position);
+                       const DPOINT3 &second, const DPOINT3 &vertex1, const DPOINT3 &vertex2,
+                       DANGLE3 &angles, DPOINT3 &position, double &face1, double &face2);

@@ -370,12 +370,16 @@ void TOpticalViewer3D::CmStep(WPARAM id, LPARAM) {
 
 double TOpticalViewer3D::MoveStep() const { return baseMoveStep_ / Scale(); }
 
+void TOpticalViewer3D::ZoomAboutCentre(double factor) {
+  scene_->ScaleAbout(factor, sceneWidth_ * 0.5, sceneHeight_ * 0.5);
+}
+
 void TOpticalViewer3D::CmZoomIn() {
   if (!(Scale() * 2.0 <= kMaxViewScale)) {
     MessageBeep(static_cast<UINT>(-1));
     return;
   }
-  SetScale(Scale() * 2.0);
+  ZoomAboutCentre(2.0);
   ++zoomLevel_;
   Repaint();
 }
@@ -385,13 +389,13 @@ void TOpticalViewer3D::CmZoomOut() {
     MessageBeep(static_cast<UINT>(-1));
     return;
   }
-  SetScale(Scale() * 0.5);
+  ZoomAboutCentre(0.5);
   --zoomLevel_;
   Repaint();
 }
 
 void TOpticalViewer3D::CmActualView() {
-  SetScale(std::clamp(std::ldexp(Scale(), -zoomLevel_), kMinViewScale, kMaxViewScale));
+  ZoomAboutCentre(std::clamp(std::ldexp(Scale(), -zoomLevel_), kMinViewScale, kMaxViewScale) / Scale());
   zoomLevel_ = 0;
   Repaint();
 }

@@ -70,6 +70,8 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
   void CmQuality(WPARAM id, LPARAM);
   // The twelve turns and shifts (803-814): one step, then a repaint.
   void CmStep(WPARAM id, LPARAM);
+  // Zoom in and out double and halve the scale about the scene window's centre, so what
+  // the user looks at stays in view; 1:1 takes the zoom steps back the same way.
   void CmZoomIn();
   void CmZoomOut();
   void CmActualView();
@@ -139,6 +141,7 @@ class TOpticalViewer3D : public TDecoratedFrame, public TPaletteOwner {
 
  private:
   void BuildControlBar();
+  void ZoomAboutCentre(double factor);
   // A palette of the six buttons from first; the other palette closes first.
   void OpenPalette(int first, TToolsWnd *&palette, TToolsWnd *&other, POINT &place, POINT &otherPlace);
   void DeletePalette(TToolsWnd *&palette, POINT &place);

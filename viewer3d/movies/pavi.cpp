@@ -104,7 +104,9 @@ void TPavi::OpenMovie(const char *fileName) {
   TAviImage first;
   if (fileName == nullptr || !reader->Open(fileName) || !reader->ReadFrame(0, first)) {
     const std::string why = fileName != nullptr ? std::string(fileName) + ": " + reader->Error() : "no file";
-    MessageBox(GetHandle(), "Unable to open Movie\n" + why, "", MB_OK | MB_ICONEXCLAMATION);
+    // The player is hidden: the box stands over the window that asked for the movie.
+    TWindow *owner = GetParentO() != nullptr ? GetParentO() : this;
+    MessageBox(owner->GetHandle(), "Unable to open Movie\n" + why, "", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   reader_ = std::move(reader);

@@ -15,6 +15,7 @@ class TSceneCanvas : public TElementPainter {
   virtual double Scale() const = 0;
   // The screen point (pixels) the scene's origin is drawn at; not scaled.
   virtual void SetViewCentre(double x, double y) = 0;
+  virtual void ViewCentre(double &x, double &y) const = 0;
   // The view transform from angles and an offset in scene units.
   virtual void SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) = 0;
   // The view becomes "the view, then this turn and shift" (shift in scene units).

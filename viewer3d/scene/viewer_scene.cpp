@@ -35,6 +35,23 @@ void TViewerScene::SetViewport(double x, double y) {
   if (std::isfinite(x) && std::isfinite(y)) canvas_.SetViewCentre(x, y);
 }
 
+void TViewerScene::ScaleAbout(double factor, double x, double y) {
+  const double scale = canvas_.Scale() * factor;
+  if (!(std::isfinite(scale) && scale > 0.0 && std::isfinite(x) && std::isfinite(y))) return;
+  // A scene point p is drawn at centre + s P(R p) + P(offset), the view's offset in pixels
+  // (P the projection's screen axes): the scale moves everything about the point the
+  // scene's origin is drawn at, centre + P(offset). The centre is moved so that the
+  // picture is scaled about (x, y) instead.
+  double U[3], V[3], centreX = 0.0, centreY = 0.0;
+  canvas_.ProjectionAxes(U, V);
+  canvas_.ViewCentre(centreX, centreY);
+  const DPOINT3 offset = canvas_.ViewTransform().offset;
+  const double shiftX = U[0] * offset.x + U[1] * offset.y + U[2] * offset.z;
+  const double shiftY = V[0] * offset.x + V[1] * offset.y + V[2] * offset.z;
+  SetScale(scale);
+  SetViewport(x + factor * (centreX + shiftX - x) - shiftX, y + factor * (centreY + shiftY - y) - shiftY);
+}
+
 void TViewerScene::TurnView(const DANGLE3 &angles, const DPOINT3 &shift) {
   canvas_.ComposeViewTransform(angles, shift);
 }

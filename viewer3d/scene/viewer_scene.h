@@ -24,8 +24,8 @@
 // | AddTwoSurfaceSolid2(R1, W1, H1, W1i, H1i, b1,| AddTwoSurfaceSolid2(face1, face2, t), face k = |
 // |   i1, j1, c1, R2, ..., c2, t): 19 values     |   {R, W, H, Wi, Hi, F = i, Fi = j, kind = c};  |
 // |                                              |   the bevel is not drawn (17 values)           |
-// | AddSingleSurfaceSolid(H1, H2, depth, wedge,  | AddPrism({a = H1, b = H2, w = depth,           |
-// |   i1, i2, i3)                                |   gamma = wedge}, i1, i2, i3)                  |
+// | AddSingleSurfaceSolid(H1, H2, depth, wedge,  | AddPrism({a, b = the faces' lengths from the   |
+// |   i1, i2, i3)                                |   apex, w = depth, gamma = wedge}, i1, i2, i3) |
 // | AddSolid(points, colour number)              | AddRay(points, colour number)                  |
 // | Redraw(1)                                    | Redraw(true): fitted to the elements           |
 //
@@ -76,6 +76,10 @@ class TViewerScene {
   void SetScale(double scale);  // ignored unless finite and above 0
   double Scale() const;
   void SetViewport(double x, double y);
+  // Multiplies the scale by the factor about the screen point (x, y): the scene drawn
+  // there stays, everything else moves away from it or towards it. Ignored when the new
+  // scale is not finite and above 0.
+  void ScaleAbout(double factor, double x, double y);
   // Composes the turn and the shift (scene units) into the view.
   void TurnView(const DANGLE3 &angles, const DPOINT3 &shift);
   // Given to every element added afterwards.

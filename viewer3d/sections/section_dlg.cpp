@@ -15,6 +15,7 @@
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/windows/screen.h"
+#include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_header.h"
 #include "toolkit/tables/table_window.h"
 #include "toolkit/tables/win_table_edit.h"
@@ -69,6 +70,18 @@ TFont *TableFont() {
   return new TFont(kFaceSansSerif, -(8 * dpi + 36) / 72, 0, 0, 400);
 }
 
+// The table of names and angles. A name cannot be typed over, so the cell editor shows a
+// selected name with its caret at the start rather than its text selected: the cell stays
+// black on white like every other.
+class TSectionTable final : public TTableWindow {
+ public:
+  using TTableWindow::TTableWindow;
+  void CellSelected(int column, int) override {
+    if (column != 0 || Grid() == nullptr || Grid()->Editor() == nullptr) return;
+    Grid()->Editor()->EditInPlace(0);
+  }
+};
+
 }  // namespace
 
 bool ReadSectionAngle(const std::string &text, const std::string &field, double &degrees, std::string &message) {
@@ -103,7 +116,7 @@ void TSectionDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   if (TWindow *place = WindowFromHandle(GetDlgItem(kTablePlace))) place->ShowWindow(SW_HIDE);
   const int rows = std::max(kRows, static_cast<int>(entries_.size()));
-  table_ = new TTableWindow(this, kTablePlace, 3, rows, TableFont());
+  table_ = new TSectionTable(this, kTablePlace, 3, rows, TableFont());
   table_->Create();
   table_->SetRowHeaderWidth(0);
   if (TWinTableEdit *grid = table_->Grid()) {
@@ -127,6 +140,8 @@ void TSectionDlg::SetupWindow() {
     for (int c = 0; c < 3; ++c) header->SetCaption(c, kCaptions[c]);
   }
   FillTable();
+  // The table starts on the first name.
+  if (TWinTableEdit *grid = table_->Grid(); grid != nullptr && grid->Editor() != nullptr) table_->CellSelected(0, 0);
   SetDlgItemText(kFirstAngle, "0");
   SetDlgItemText(kSecondAngle, "90");
 }

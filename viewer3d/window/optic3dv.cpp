@@ -90,6 +90,12 @@ void TOptic3DV::SetViewCentre(double centreX, double centreY) {
   if (TDrv3D *r = Renderer()) r->SetViewCentre(centreX, centreY);
 }
 
+void TOptic3DV::ViewCentre(double &centreX, double &centreY) const {
+  const TProector projector = Renderer() != nullptr ? Renderer()->Projector() : TProector();
+  centreX = projector.cx;
+  centreY = projector.cy;
+}
+
 void TOptic3DV::SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) {
   if (TDrv3D *r = Renderer()) r->SetTransform(angles, Scaled(offset));
 }

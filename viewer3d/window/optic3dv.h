@@ -48,6 +48,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   void SetScale(double scale) override;
   double Scale() const override { return scale_; }
   void SetViewCentre(double centreX, double centreY) override;
+  void ViewCentre(double &centreX, double &centreY) const override;
   void SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
   void ComposeViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override;
   TRotator ViewTransform() const override;

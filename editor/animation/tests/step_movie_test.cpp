@@ -14,7 +14,9 @@
 #include "platform/gui/drawing/window_dc.h"
 #include "toolkit/pump/message_queue.h"
 #include "toolkit/render3d/o_dib.h"
+#include "platform/gui/windows/screen.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
+#include "viewer3d/movies/avi_reader.h"
 #include "viewer3d/movies/pavi.h"
 
 namespace {
@@ -89,10 +91,10 @@ TEST_F(StepMovieTest, FramesArePicturesOfTheWholeWindowWithTheirStepInTheTitle) 
   EXPECT_EQ(title.find("Step 0"), std::string::npos) << title;
   EXPECT_EQ(editor.Movie().FrameCounter(), 2);
   ASSERT_EQ(movie_.widths.size(), 2u);
-  // Frame, caption and menu: the picture is the window's, taller than its client area.
+  // Caption, menu and contents: the window's picture under a caption of its own.
   const SIZE whole = TWindowDC(editor).DeviceSize();
   EXPECT_EQ(movie_.widths[0], whole.cx);
-  EXPECT_EQ(movie_.heights[0], whole.cy);
+  EXPECT_EQ(movie_.heights[0], whole.cy + GetSystemMetrics(SM_CYCAPTION));
   EXPECT_GT(movie_.heights[0], editor.GetClientRect().bottom);
   editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
   EXPECT_EQ(movie_.closed, 1);
@@ -217,23 +219,56 @@ TEST_F(RecordedAnimationTest, ALensAnimationIsRecordedStepByStepAndViewReportPla
   ASSERT_TRUE(player->IsOpen());
   EXPECT_TRUE(player->IsWindowVisible());
   ASSERT_EQ(player->FrameCount(), static_cast<int>(pictures_.size()));
-  // Every frame the player shows is the picture that was written (the 8-bit pictures keep
-  // the shared palette's colours); a picture of another size than the first (the window's
-  // frame settles after the first) is scaled to the first's, pixel (x, y) taken from
-  // (x w / W, y h / H).
+  // Every frame the player shows is the picture that was written; a picture of another size
+  // than the first (the window's frame settles after the first) is scaled to the first's,
+  // pixel (x, y) taken from (x w / W, y h / H).
   player->Play(false);
   const int width = pictures_[0]->Width(), height = pictures_[0]->Height();
   for (int frame = 0; frame < player->FrameCount(); ++frame) {
     ASSERT_TRUE(player->ShowFrame(frame));
     const TODib &picture = *pictures_[static_cast<std::size_t>(frame)];
     for (const POINT at : {POINT{5, 5}, POINT{width / 2, height / 2}, POINT{width - 3, height - 3}, POINT{width / 3, 12}}) {
-      const int index = picture.GetPixelIndex(at.x * picture.Width() / width, at.y * picture.Height() / height);
-      ASSERT_TRUE(index >= 0 && index < picture.NumColors());
-      const RGBQUAD c = picture.GetInfo()->bmiColors[index];
-      EXPECT_EQ(test_kit::ClientPixel(*player, at.x, at.y), RGB(c.rgbRed, c.rgbGreen, c.rgbBlue))
+      const RGBTRIPLE c = picture.GetPixelColor(at.x * picture.Width() / width, at.y * picture.Height() / height);
+      EXPECT_EQ(test_kit::ClientPixel(*player, at.x, at.y), RGB(c.rgbtRed, c.rgbtGreen, c.rgbtBlue))
           << "frame " << frame << " at " << at.x << ", " << at.y;
     }
   }
+}
+
+TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTheStep) {
+  TOpticalEditor &editor = Open(triplet_);
+  for (const char *movie : {"steps.avi", "again.avi"}) {
+    files_.Choose({Scratch(movie)});
+    for (int k = movie[0] == 's' ? 2 : 1; k > 0; --k) editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
+  }
+  ASSERT_EQ(pictures_.size(), 3u);
+  // The canvas in the movie's first frame, below the caption, pixel by pixel as on the
+  // screen, the lenses' fill among its colours.
+  TAviReader reader;
+  TAviImage frame;
+  ASSERT_TRUE(reader.Open(Scratch("steps.avi")) && reader.ReadFrame(0, frame));
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  const QImage canvas = test_kit::WindowPixels(*editor.Canvas());
+  const POINT at = editor.Canvas()->ClientToScreen(POINT{0, 0}), client = editor.ClientToScreen(POINT{0, 0});
+  const int left = at.x - client.x + editor.ClientOrigin().x, top = at.y - client.y + editor.ClientOrigin().y + caption;
+  int differing = 0, lensFill = 0;
+  for (int k = 0; k < canvas.width() * canvas.height(); ++k) {
+    const std::uint32_t rgb = canvas.pixel(k % canvas.width(), k / canvas.width()) & 0xFFFFFF;
+    differing += frame.Rgb(left + k % canvas.width(), top + k / canvas.width()) != rgb;
+    lensFill += rgb == 0x3F3F6F;
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(lensFill, 100);
+  // The caption's rows (the last, bottom-up): Step 0 and Step 1 differ, the second movie's
+  // Step 0 is the first's.
+  const auto rows = [&](int k) {
+    const TODib &p = *pictures_[static_cast<std::size_t>(k)];
+    return std::vector<std::uint8_t>(p.GetBits() + (p.Height() - caption) * p.RowStride(),
+                                     p.GetBits() + p.Height() * p.RowStride());
+  };
+  EXPECT_NE(rows(0), rows(1));
+  EXPECT_EQ(rows(0), rows(2));
 }
 
 }  // namespace

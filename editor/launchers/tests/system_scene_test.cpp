@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 
@@ -14,6 +15,7 @@
 #include "optics/frames/solid_orientation.h"
 #include "viewer3d/scene/tests/recording_canvas.h"
 #include "viewer3d/scene/viewer_scene.h"
+#include "viewer3d/solids/prism_solid.h"
 #include "viewer3d/solids/solid_drawer.h"
 
 namespace {
@@ -149,18 +151,19 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   TPrismShape prism;
   int i1 = 1, i2 = 1, i3 = 1;
   ASSERT_TRUE(ReadPrism(scene.Objects()[0], prism, i1, i2, i3));
-  EXPECT_NEAR(prism.a, 20.0, 1e-6);
-  EXPECT_NEAR(prism.b, 14.0, 1e-6);
   EXPECT_NEAR(prism.w, 14.0, 1e-6);
   EXPECT_NEAR(prism.gamma, 1.047, 1e-6);
   EXPECT_EQ(i1 + i2 + i3, 0);
-  // Placed as the model places a wedge prism on its first surface.
+  // Placed as the model places a wedge prism on its two surfaces.
   DANGLE3 angles;
   DPOINT3 position;
   const TSurface &first = *image.Surface(1);
   const double *m = first.tiltMatrix.data;
+  double a = 0.0, b = 0.0;
   ASSERT_TRUE(LensArrayProfileB(20, 14, 1.047, DPOINT3(m[0], m[3], m[6]), DPOINT3(m[1], m[4], m[7]),
-                                DPOINT3(20, 0, 0), angles, position));
+                                DPOINT3(20, 0, 0), DPOINT3(35, 0, 0), angles, position, a, b));
+  EXPECT_NEAR(prism.a, a, 1e-5);
+  EXPECT_NEAR(prism.b, b, 1e-5);
   const TElementPlacement placed = RecordPlacement(scene.Objects()[0]);
   EXPECT_NEAR(placed.position.x, position.x, 1e-5);
   EXPECT_NEAR(placed.position.y, position.y, 1e-5);
@@ -180,6 +183,61 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   EXPECT_EQ(f1.R, 10000.0);
   EXPECT_EQ(f2.R, 10000.0);
   EXPECT_NEAR(t, 5.0, 1e-6);
+}
+
+DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
+double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// Whether p lies on the rectangle from corner along the perpendicular edges u and v, within
+// 1 micrometre.
+bool OnFace(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPOINT3 &v) {
+  const DPOINT3 d = Minus(p, corner), n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
+  const double lu = std::sqrt(Dot(u, u)), lv = std::sqrt(Dot(v, v)), su = Dot(d, u) / lu, sv = Dot(d, v) / lv;
+  return std::fabs(Dot(d, n)) < 1e-3 * lu * lv && su > -1e-3 && su < lu + 1e-3 && sv > -1e-3 && sv < lv + 1e-3;
+}
+
+TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) {
+  int prisms = 0;
+  const std::filesystem::path examples = std::filesystem::path(ExamplePath("prism.os")).parent_path();
+  for (const auto &entry : std::filesystem::directory_iterator(examples)) {
+    if (entry.path().extension() != ".os") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    TSystemImage image;
+    Open(image, entry.path().filename().string());
+    scene.ClearObjects(), scene.ClearRays();
+    BuildSystemScene(image, scene);
+    // Each prism's faces AB and AC (along its length from A) hold the vertices of two
+    // surfaces in a row and every traced hit on them.
+    for (const TSceneRecord &record : OfKind(kPrismKind)) {
+      ++prisms;
+      TPrismShape p;
+      int unused = 0;
+      ASSERT_TRUE(ReadPrism(record, p, unused, unused, unused));
+      const TPrismSection s = PrismSection(p);
+      const TRotator place(RecordPlacement(record).angles, RecordPlacement(record).position);
+      const DPOINT3 A = place.Transform(DPOINT3(-p.w / 2, 0, s.h));
+      const DPOINT3 along = Minus(place.Transform(DPOINT3(p.w / 2, 0, s.h)), A);
+      const DPOINT3 faces[2] = {Minus(place.Transform(DPOINT3(-p.w / 2, -s.d1, 0)), A),
+                                Minus(place.Transform(DPOINT3(-p.w / 2, s.d2, 0)), A)};
+      // The surfaces whose vertices the faces hold.
+      const std::vector<DPOINT3> vertices = Vertices(image);
+      int first = 0;
+      while (first + 1 < image.SurfaceCount() && !(OnFace(vertices[first], A, faces[0], along) &&
+                                                   OnFace(vertices[first + 1], A, faces[1], along)))
+        ++first;
+      ASSERT_LT(first + 1, image.SurfaceCount()) << "no face holds its surface's vertex";
+      for (int f = 0; f < 2; ++f) {
+        int hits = 0;
+        for (int r = 1; r < scene.RayCount(); ++r) {
+          if (RayPointCount(scene.Rays()[r]) <= first + f + 1) continue;
+          ++hits;
+          EXPECT_TRUE(OnFace(RayPoint(scene.Rays()[r], first + f + 1), A, faces[f], along)) << f << " ray " << r;
+        }
+        EXPECT_GT(hits, 10);
+      }
+    }
+  }
+  EXPECT_GE(prisms, 1);
 }
 
 TEST_F(SystemSceneTest, RectangularFacesNeedTheirPartnerRectangularToo) {

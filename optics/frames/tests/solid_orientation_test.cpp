@@ -101,8 +101,8 @@ TEST(SolidOrientation, EulerAnglesOfAMatrixRebuildIt) {
 
 TEST(SolidOrientation, ProfileBPutsThePrismsFacesOnItsTwoSurfaces) {
   // Surface 1 tilted as the model tilts it, surface 2 turned by the wedge about the local
-  // z and passing through the edge where the faces meet: a prism. Its faces of 20 and
-  // 14 mm meet at the apex.
+  // z, their vertices in the middles of faces of 20 and 14 mm that meet at the apex: both
+  // faces of the prism are 20 mm long, as far as the farther surface's edge.
   const double height1 = 20.0, height2 = 14.0;
   const DPOINT3 vertex1(35.0, -4.0, 2.5);
   const double tilts[][3] = {{0.0, 0.0, -0.94}, {0.2, -0.3, 0.5}, {0.0, 0.0, 0.0}};
@@ -120,31 +120,38 @@ TEST(SolidOrientation, ProfileBPutsThePrismsFacesOnItsTwoSurfaces) {
                              : Unit(DPOINT3(std::cos(wedge) * axis.x + std::sin(wedge) * second.x,
                                             std::cos(wedge) * axis.y + std::sin(wedge) * second.y,
                                             std::cos(wedge) * axis.z + std::sin(wedge) * second.z));
+      const double sign = wedge > 0 ? 1.0 : -1.0, along = std::fabs(std::sin(wedge)), back = -sign * std::cos(wedge);
+      // Vertex 2 from the apex along surface 2's plane into the glass.
+      const DPOINT3 vertex2(vertex1.x + sign * 10 * second.x + 7 * (along * axis.x + back * second.x),
+                            vertex1.y + sign * 10 * second.y + 7 * (along * axis.y + back * second.y),
+                            vertex1.z + sign * 10 * second.z + 7 * (along * axis.z + back * second.z));
       DANGLE3 angles;
       DPOINT3 position;
-      ASSERT_TRUE(LensArrayProfileB(height1, height2, wedge, axis, second, vertex1, angles, position));
+      double a = 0.0, b = 0.0;
+      ASSERT_TRUE(LensArrayProfileB(height1, height2, wedge, axis, second, vertex1, vertex2, angles, position, a, b));
+      EXPECT_APPROX(a, height1, 1e-9);
+      EXPECT_EQ(b, a);
       // The prism's corners in its own frame, from the law of cosines.
       const double gamma = std::fabs(wedge);
-      const double c = std::sqrt(height1 * height1 + height2 * height2 - 2 * height1 * height2 * std::cos(gamma));
-      const double h = height1 * height2 * std::sin(gamma) / c;
+      const double c = std::sqrt(2 * a * a - 2 * a * a * std::cos(gamma)), h = a * a * std::sin(gamma) / c;
       // The signed foot from B: both base corners on one side for an obtuse base angle.
-      const double d1 = (height1 * height1 + c * c - height2 * height2) / (2 * c);
+      const double d1 = c / 2;
       const double d2 = c - d1;
       const TRotator place(angles, position);
       const DPOINT3 A = place.Transform(DPOINT3(0, 0, h));
       const DPOINT3 B = place.Transform(DPOINT3(0, -d1, 0));
       const DPOINT3 C = place.Transform(DPOINT3(0, d2, 0));
-      const double sign = wedge > 0 ? 1.0 : -1.0;
       // Face AB on surface 1, centred on its vertex, the apex where the faces converge.
       ExpectPoint(DPOINT3((A.x + B.x) / 2, (A.y + B.y) / 2, (A.z + B.z) / 2), vertex1, kExact, "middle of AB");
       ExpectPoint(A, DPOINT3(vertex1.x + sign * 10.0 * second.x, vertex1.y + sign * 10.0 * second.y,
                              vertex1.z + sign * 10.0 * second.z),
                   kExact, "apex");
       EXPECT_APPROX(Dot(Minus(B, vertex1), axis), 0.0, kExact);
-      // Face AC on surface 2, 14 mm long; B on the glass side behind surface 1 and before
+      // Face AC on surface 2, 20 mm long; B on the glass side behind surface 1 and before
       // surface 2.
       EXPECT_APPROX(Dot(Minus(C, A), n2), 0.0, kExact);
-      EXPECT_APPROX(std::sqrt(Dot(Minus(C, A), Minus(C, A))), height2, kExact);
+      EXPECT_APPROX(Dot(Minus(C, vertex2), n2), 0.0, 1e-9);
+      EXPECT_APPROX(std::sqrt(Dot(Minus(C, A), Minus(C, A))), height1, kExact);
       EXPECT_GT(Dot(Minus(C, vertex1), axis), 0.0);
       EXPECT_LT(Dot(Minus(B, A), n2), 0.0);
       // The prism's length runs across the plane of the wedge.
@@ -155,9 +162,14 @@ TEST(SolidOrientation, ProfileBPutsThePrismsFacesOnItsTwoSurfaces) {
   }
   DANGLE3 angles;
   DPOINT3 position;
-  EXPECT_FALSE(LensArrayProfileB(20, 14, 0.0, DPOINT3(1, 0, 0), DPOINT3(0, 1, 0), vertex1, angles, position));
-  EXPECT_FALSE(LensArrayProfileB(20, 14, 0.5, DPOINT3(1, 0, 0), DPOINT3(2, 0, 0), vertex1, angles, position));
-  EXPECT_FALSE(LensArrayProfileB(0, 14, 0.5, DPOINT3(1, 0, 0), DPOINT3(0, 1, 0), vertex1, angles, position));
+  double a = 0.0, b = 0.0;
+  const DPOINT3 x(1, 0, 0), y(0, 1, 0), vertex2(45, 0, 0);
+  // Surface 2 before surface 1: face AB of the height centred on vertex 1.
+  ASSERT_TRUE(LensArrayProfileB(20, 14, 0.5, x, y, DPOINT3(50, 0, 0), vertex2, angles, position, a, b));
+  EXPECT_EQ(b, 14.0);
+  EXPECT_FALSE(LensArrayProfileB(20, 14, 0.0, x, y, vertex1, vertex2, angles, position, a, b));
+  EXPECT_FALSE(LensArrayProfileB(20, 14, 0.5, x, DPOINT3(2, 0, 0), vertex1, vertex2, angles, position, a, b));
+  EXPECT_FALSE(LensArrayProfileB(0, 14, 0.5, x, y, vertex1, vertex2, angles, position, a, b));
 }
 
 }  // namespace

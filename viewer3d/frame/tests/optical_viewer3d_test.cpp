@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QPixmap>
+#include <QWidget>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "foundation/testing/approx.h"
 #include "toolkit/bars/o_control_bar.h"
+#include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/table_window.h"
 #include "toolkit/tables/win_table_edit.h"
 #include "viewer3d/frame/tests/viewer_frame_fixture.h"
@@ -138,20 +141,28 @@ TEST_F(ViewerFrameTest, QualityButtonsTakeHalfTheSettingsQualityItAndTwiceIt) {
 
 TEST_F(ViewerFrameTest, ZoomDoublesAndHalvesAndActualViewTakesTheStepsBack) {
   TOpticalViewer3D &viewer = Make();
+  // A cube away from the origin, fitted (at the window's centre) and shifted off it.
+  viewer.SetElementPlacement(DANGLE3(), DPOINT3(20, 0, 0));
   viewer.Scene().AddCube(TRectSlab{6, 6, 6, 0});
   viewer.Redraw(true);
+  Command(viewer, CM_MOVE_X_PLUS);
   const double fitted = viewer.Scale();
-  const int fittedPixels = SilhouetteOf(viewer).count;
+  const TSilhouette start = SilhouetteOf(viewer);
+  const std::vector<COLORREF> picture = PictureOf(viewer);
   Command(viewer, CM_ZOOM_OUT_VIEW);
   EXPECT_APPROX(viewer.Scale(), fitted / 2, kRounding);
-  // Half the scale shows a quarter of the area.
-  EXPECT_NEAR(SilhouetteOf(viewer).count, fittedPixels / 4.0, fittedPixels * 0.03);
+  // Half the scale shows a quarter of the area, drawn half as far from the window's centre.
+  const TSilhouette half = SilhouetteOf(viewer);
+  EXPECT_NEAR(half.count, start.count / 4.0, start.count * 0.03);
+  EXPECT_NEAR(half.x - 120, (start.x - 120) / 2, kCentroidPixels);
+  EXPECT_NEAR(half.y - 80, (start.y - 80) / 2, kCentroidPixels);
   for (int k = 0; k < 3; ++k) Command(viewer, CM_ZOOM_IN);
   EXPECT_EQ(viewer.ZoomLevel(), 2);
   EXPECT_APPROX(viewer.Scale(), 4 * fitted, kRounding);
   Command(viewer, CM_ACTUAL_VIEW);
   EXPECT_EQ(viewer.ZoomLevel(), 0);
   EXPECT_APPROX(viewer.Scale(), fitted, kRounding);
+  EXPECT_EQ(Differing(picture, PictureOf(viewer)), 0);
   Command(viewer, CM_ZOOM_IN);
   Command(viewer, CM_FIT_ELEMENTS_AND_RAYS);
   EXPECT_EQ(viewer.ZoomLevel(), 0);
@@ -409,6 +420,31 @@ TEST_F(ViewerFrameTest, SectionsCutTheTripletOpenAndCancelBringsTheOldPictureBac
   // Cut open, the lenses showed their insides; cancelled, the old picture is back.
   EXPECT_GT(Differing(whole, cut), 300);
   EXPECT_EQ(Differing(whole, PictureOf(viewer)), 0);
+}
+
+TEST_F(ViewerFrameTest, ASelectedNameCellIsBlackOnWhite) {
+  TOpticalViewer3D &viewer = Make();
+  FillTriplet(viewer);
+  viewer.Redraw(true);
+  TSectionDlg *shown = nullptr;
+  int dark = 0, coloured = 0;
+  WhenModal([&] { return (shown = ShownSections(viewer)) != nullptr; }, [&] {
+    // The name of row 2 clicked: its cell shows black text on white, nothing in colour.
+    TWinTableEdit *grid = shown->Table()->Grid();
+    const POINT name{40, grid->GetCellOrigin(0, 2).y + 4};
+    for (UINT button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) test_kit::PostMouse(*grid, button, name);
+    test_kit::RunUntil([&] { return grid->CurrentRow() == 2; });
+    const QImage cell = grid->Editor()->HostWidget()->grab().toImage();
+    for (int k = 0; k < cell.width() * cell.height(); ++k) {
+      const QColor c = cell.pixelColor(k % cell.width(), k / cell.width());
+      dark += c.value() < 100;
+      coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
+    }
+    Command(*shown, IDCANCEL);
+  });
+  Command(viewer, CM_SECTIONS);
+  EXPECT_GT(dark, 10);
+  EXPECT_EQ(coloured, 0);
 }
 
 TEST_F(ViewerFrameTest, MoreThanTwentyElementsGetTheirRowsAndNothingPastThemIsRead) {

@@ -181,6 +181,8 @@ TEST_F(PaviTest, AFileThatIsNoMovieLeavesThePlayerHidden) {
   ASSERT_EQ(boxes_.boxes.size(), 1u);
   EXPECT_EQ(boxes_.boxes[0].text.rfind("Unable to open Movie", 0), 0u) << boxes_.boxes[0].text;
   EXPECT_EQ(boxes_.boxes[0].flags & MB_ICONMASK, MB_ICONEXCLAMATION);
+  // Over the window that asked for it, not over the hidden player at the screen's corner.
+  EXPECT_EQ(boxes_.boxes[0].owner, owner_->GetHandle());
   // Destroyed without closing, the player lets everything go.
   player.OpenMovie(movie_.c_str());
   ASSERT_TRUE(player.IsOpen());

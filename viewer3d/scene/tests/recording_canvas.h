@@ -22,6 +22,10 @@ class TRecordingCanvas : public TSceneCanvas {
     centreX = x;
     centreY = y;
   }
+  void ViewCentre(double &x, double &y) const override {
+    x = centreX;
+    y = centreY;
+  }
   void SetViewTransform(const DANGLE3 &angles, const DPOINT3 &offset) override {
     view = TRotator(angles, Scaled(offset));
   }
