@@ -1,9 +1,14 @@
 #include "editor/properties/system_properties_folder.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/optimization_panel.h"
+#include "editor/properties/aspherics_model.h"
+#include "editor/properties/bounds_model.h"
+#include "editor/properties/positions_model.h"
+#include "editor/properties/properties_grid_page.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_settings.h"
 #include "editor/properties/properties_table.h"
@@ -60,6 +65,9 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
   AddPage(general_, "General");
   AddPage(surfaces_, "Surfaces");
   AddPage(beams_, "Beams and wavelengths");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TAsphericsModel>()), "Aspherics");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TPositionsModel>()), "Positions");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TBoundsModel>()), "Bounds");
   if (system_ != nullptr) system_->AddObserver(this);
   // The table of surfaces is what the folder is mostly opened for.
   SetInitialPage(kSurfacesPage);
@@ -101,6 +109,10 @@ void TSystemPropertiesFolder::SystemEdited() {
 void TSystemPropertiesFolder::Refresh() {
   if (!IsWindow()) return;
   if (auto *page = dynamic_cast<TPropertiesPage *>(GetPage(CurrentPage()))) page->Fill();
+}
+
+TPropertiesGridPage *TSystemPropertiesFolder::GridPage(int page) {
+  return page >= kAsphericsPage ? dynamic_cast<TPropertiesGridPage *>(GetPage(page)) : nullptr;
 }
 
 void TSystemPropertiesFolder::ShowGeneralInfoDlg() {

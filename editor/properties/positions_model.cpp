@@ -1,0 +1,81 @@
+#include "editor/properties/positions_model.h"
+
+#include <cmath>
+
+#include "document/system/system_image.h"
+#include "optics/model/optical_system.h"
+
+namespace {
+
+constexpr const char *kCaptions[kPositionsColumnCount] = {"Vertex x",     "Vertex y",     "Vertex z",
+                                                          "Tilt x, deg",  "Tilt y, deg",  "Tilt z, deg",
+                                                          "Decentre y",   "Decentre z"};
+constexpr double kDegree = 3.14159265358979323846 / 180.0;
+// A tilt beyond a full turn is taken for a typing error.
+constexpr double kLargestTilt = 360.0;
+
+bool IsTilt(int column) { return column >= kTiltXColumn && column <= kTiltZColumn; }
+bool IsDecentre(int column) { return column == kDecentreYColumn || column == kDecentreZColumn; }
+
+double Coordinate(const DPOINT3 &p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.y : p.z); }
+void SetCoordinate(DPOINT3 &p, int axis, double value) { (axis == 0 ? p.x : (axis == 1 ? p.y : p.z)) = value; }
+
+}  // namespace
+
+std::vector<std::string> TPositionsModel::ColumnCaptions() const {
+  return std::vector<std::string>(std::begin(kCaptions), std::end(kCaptions));
+}
+
+std::vector<int> TPositionsModel::ColumnWidths() const { return {10, 10, 10, 9, 9, 9, 10, 10, 4}; }
+
+std::vector<std::string> TPositionsModel::RowCaptions(const TOpticalSystem &system) const {
+  return SurfaceRowCaptions(system);
+}
+
+std::string TPositionsModel::CellText(const TOpticalSystem &system, int row, int column) const {
+  const TSurface *surface = system.Surface(row);
+  if (surface == nullptr || column < 0 || column >= kPositionsColumnCount) return std::string();
+  if (column <= kVertexZColumn) return FormatPropertyNumber(surface->general.vertex[column]);
+  if (IsTilt(column)) return FormatPropertyNumber(surface->general.angles[column - kTiltXColumn] / kDegree);
+  if (row == 0) return std::string();
+  const DPOINT3 offset = system.GetSurfacePosition(row, row - 1, kRelativeFrame);
+  return FormatPropertyNumber(Coordinate(offset, column == kDecentreYColumn ? 1 : 2));
+}
+
+bool TPositionsModel::CellEditable(const TOpticalSystem &system, int row, int column) const {
+  if (system.Surface(row) == nullptr || column < 0 || column >= kPositionsColumnCount) return false;
+  return !IsDecentre(column) || row > 0;
+}
+
+TPropertyEdit TPositionsModel::EditCell(TSystemImage &system, int row, int column, const std::string &text) const {
+  if (!CellEditable(system, row, column)) return RefuseReadOnly(system, row);
+  std::string caption = kCaptions[column];
+  if (IsTilt(column)) caption = caption.substr(0, caption.find(','));
+  double value = 0.0;
+  TPropertyEdit refusal;
+  if (!ReadCellNumber(caption + " of surface " + std::to_string(row + 1), text, value, refusal)) return refusal;
+  const double largest = IsTilt(column) ? kLargestTilt : kLargestLength;
+  if (std::fabs(value) > largest)
+    return TPropertyEdit::Refused(SurfaceLabel(row) + ": " + caption + " " + FormatPropertyNumber(value) +
+                                  " is beyond " + FormatPropertyNumber(largest) + ".");
+  const std::string label = caption + " of surface " + std::to_string(row + 1);
+  return EditSurfaceInPlace(system, row, label, false, [&](TSurface &surface) {
+    if (column <= kVertexZColumn) {
+      surface.general.vertex[column] = value;
+    } else if (IsTilt(column)) {
+      double angles[3] = {surface.general.angles[0], surface.general.angles[1], surface.general.angles[2]};
+      angles[column - kTiltXColumn] = value * kDegree;
+      surface.SetAngles(angles[0], angles[1], angles[2]);
+    } else {
+      DPOINT3 offset = system.GetSurfacePosition(row, row - 1, kRelativeFrame);
+      SetCoordinate(offset, column == kDecentreYColumn ? 1 : 2, value);
+      system.SetSurfacePosition(row, row - 1, offset, kRelativeFrame);
+    }
+    return std::string();
+  });
+}
+
+std::string TPositionsModel::Legend() const {
+  return "Global vertex and tilts of each surface; the decentre is the vertex's offset across the previous "
+         "surface's axis. An edit moves or turns that surface alone. Each configuration keeps its own positions.";
+}
