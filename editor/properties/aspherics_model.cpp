@@ -1,6 +1,5 @@
 #include "editor/properties/aspherics_model.h"
 
-#include <cctype>
 #include <cmath>
 #include <vector>
 
@@ -15,11 +14,6 @@ constexpr int kMostCoefficients = 200;
 constexpr int kTorusCoefficients = 3;
 // Facets of this height are given to a surface made Fresnel without one of its own.
 constexpr double kFirstFacetHeight = 1.0;
-
-std::string Lower(std::string text) {
-  for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool IsPolynomial(int type) {
   return type == kSurfaceAsphericHigh1 || type == kSurfaceAsphericHigh2 || type == kSurfaceAsphericStandard ||
@@ -84,7 +78,7 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
 TPropertyEdit EditFacetHeight(TSystemImage &system, int row, const std::string &text) {
   double h = 0.0;
   TPropertyEdit refusal;
-  if (!ReadCellNumber("Facet height of " + Lower(SurfaceLabel(row)), text, h, refusal)) return refusal;
+  if (!ReadCellNumber("Facet height of " + LowerProperty(SurfaceLabel(row)), text, h, refusal)) return refusal;
   // The trace finds no facets on a Fresnel surface of height 0.
   if (h == 0.0 || std::fabs(h) > kLargestLength)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": a Fresnel surface needs a facet height other than 0 "
@@ -100,7 +94,7 @@ TPropertyEdit EditCoefficient(TSystemImage &system, int row, int index, const st
   double value = 0.0;
   TPropertyEdit refusal;
   const std::string name = "a" + std::to_string(index);
-  if (!ReadCellNumber("Coefficient " + name + " of " + Lower(SurfaceLabel(row)), text, value, refusal))
+  if (!ReadCellNumber("Coefficient " + name + " of " + LowerProperty(SurfaceLabel(row)), text, value, refusal))
     return refusal;
   return EditSurfaceInPlace(
       system, row, "Coefficient " + name + " of surface " + std::to_string(row + 1), false, [&](TSurface &s) {
@@ -123,13 +117,13 @@ TPropertyEdit EditCoefficient(TSystemImage &system, int row, int index, const st
 }  // namespace
 
 int ParseSurfaceType(const std::string &text) {
-  const std::string typed = Lower(TrimProperty(text));
+  const std::string typed = LowerProperty(text);
   if (typed.empty()) return -1;
   int code = 0;
   if (ParsePropertyInteger(typed, code)) return code >= 0 && code < kSurfaceTypeCount ? code : -1;
   int found = -1;
   for (int t = 0; t < kSurfaceTypeCount; ++t) {
-    const std::string name = Lower(SurfaceTypeName(t));
+    const std::string name = LowerProperty(SurfaceTypeName(t));
     if (name == typed) return t;
     if (name.find(typed) != std::string::npos) found = found < 0 ? t : kSurfaceTypeCount;
   }

@@ -1,6 +1,5 @@
 #include "editor/properties/bounds_model.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "document/system/system_image.h"
@@ -53,8 +52,7 @@ std::string CheckSizes(const TGeneralParameters &g, int row) {
 const char *BoundTypeText(int type) { return type >= 0 && type < kBoundCount ? kBoundNames[type] : ""; }
 
 int ParseBoundType(const std::string &text) {
-  std::string typed = TrimProperty(text);
-  for (char &c : typed) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string typed = LowerProperty(text);
   int code = 0;
   if (ParsePropertyInteger(typed, code)) return code >= 0 && code < kBoundCount ? code : -1;
   for (int t = 0; t < kBoundCount; ++t)

@@ -32,6 +32,8 @@ class TGridPageModel {
   virtual std::string Legend() const { return std::string(); }
 };
 
+// The text in lower case, blanks around it trimmed.
+std::string LowerProperty(const std::string &text);
 // "1", "2", ... one per surface.
 std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system);
 // "Surface <row + 1>".

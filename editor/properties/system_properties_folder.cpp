@@ -7,6 +7,9 @@
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/aspherics_model.h"
 #include "editor/properties/bounds_model.h"
+#include "editor/properties/hoe_model.h"
+#include "editor/properties/lens_array_model.h"
+#include "editor/properties/object_pupil_model.h"
 #include "editor/properties/positions_model.h"
 #include "editor/properties/properties_grid_page.h"
 #include "editor/properties/properties_pages.h"
@@ -68,6 +71,9 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
   AddPage(new TPropertiesGridPage(this, system, std::make_unique<TAsphericsModel>()), "Aspherics");
   AddPage(new TPropertiesGridPage(this, system, std::make_unique<TPositionsModel>()), "Positions");
   AddPage(new TPropertiesGridPage(this, system, std::make_unique<TBoundsModel>()), "Bounds");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<THoeModel>()), "HOE");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TLensArrayModel>()), "Lens arrays");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TObjectPupilModel>()), "Object and pupil");
   if (system_ != nullptr) system_->AddObserver(this);
   // The table of surfaces is what the folder is mostly opened for.
   SetInitialPage(kSurfacesPage);

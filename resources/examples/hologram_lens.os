@@ -31,10 +31,10 @@ Naper=2; Dentr=20
 
 [Surface_2]
 Mhxy=10; Wlh=0.5875618; pD=1; Quantum=2; Nv=3
-Vh=0.5,-0.00125,6.25e-06;
+Vh=-0.5,0.00125,-6.25e-06;
 
 [Remark]
 A flat hologram in air made for the d line, f 100, f/5. Its phase, in lengths of path at
-the design wavelength, is the first three terms of sqrt(r^2 + f^2) - f in (r / 10)^2:
-0.5, -0.00125 and 6.25e-06, the path difference a point image 100 behind asks of a plane
-wave.
+the design wavelength, is the first three terms of f - sqrt(r^2 + f^2) in (r / 10)^2:
+-0.5, 0.00125 and -6.25e-06, the path a plane wave must lose at the height r to meet at
+a point 100 behind.
