@@ -138,7 +138,7 @@ std::vector<std::string> TAsphericsModel::ColumnCaptions() const {
 
 std::vector<int> TAsphericsModel::ColumnWidths() const {
   std::vector<int> widths{24, 9};
-  for (int k = 0; k < kShownCoefficients; ++k) widths.push_back(11);
+  for (int k = 0; k < kShownCoefficients; ++k) widths.push_back(12);
   widths.push_back(4);
   return widths;
 }

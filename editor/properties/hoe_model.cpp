@@ -13,7 +13,7 @@ constexpr int kMostPhaseTerms = 20;
 constexpr int kHighestOrder = 100;
 constexpr int kMostLevels = 1024;
 
-std::string What(const char *value, int row) { return std::string(value) + " of surface " + std::to_string(row + 1); }
+std::string What(const std::string &value, int row) { return value + " of surface " + std::to_string(row + 1); }
 
 TPropertyEdit EditHologram(TSystemImage &system, int row, const std::string &text, const std::string &label) {
   const std::string answer = LowerProperty(text);
@@ -125,7 +125,7 @@ TPropertyEdit THoeModel::EditCell(TSystemImage &system, int row, int column, con
   const int index = column - kFirstPhaseColumn;
   const std::string what = column == kNormRadiusColumn         ? What("Normalisation radius", row)
                            : column == kDesignWavelengthColumn ? What("Design wavelength", row)
-                                                               : What(("Phase term c" + std::to_string(index)).c_str(), row);
+                                                               : What("Phase term c" + std::to_string(index), row);
   if (!ReadCellNumber(what, text, value, refusal)) return refusal;
   if (column == kNormRadiusColumn && (!(value > 0.0) || value > kLargestLength))
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": the normalisation radius must be greater than 0 and at "

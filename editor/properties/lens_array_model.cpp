@@ -124,7 +124,8 @@ TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int colum
                                     : ParseName(text, kMicroTypeCount, MicroTypeName);
     if (code < 0)
       return TPropertyEdit::Refused(zoneName + ": \"" + TrimProperty(text) + "\" is no " +
-                                    (column == kPackingColumn ? "packing" : "lenslet type") + ". Type its name or number.");
+                                    (column == kPackingColumn ? "packing" : "lenslet type") +
+                                    ". Type its name or number.");
   } else {
     TPropertyEdit refusal;
     if (!ReadCellNumber(std::string(kCaptions[column]) + " of " + LowerProperty(zoneName), text, value, refusal))

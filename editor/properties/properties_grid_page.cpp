@@ -12,12 +12,13 @@
 
 namespace {
 
-// The page area of the folder (292 x 212 dialog units less the caption band): the table
-// above, the legend's two or three lines below it.
-const TDialogTemplate kGridPage{"PropertiesGridPage", WS_CHILD | WS_CAPTION, 0, 0, 292, 212, "",
+// The page area of the folder (less the caption band): the table above, the legend's two
+// or three lines below it.
+const TDialogTemplate kGridPage{"PropertiesGridPage", WS_CHILD | WS_CAPTION, 0, 0,
+                                   kPropertiesPageWidth, kPropertiesPageHeight, "",
                                 {
-                                    {"STATIC", "", kGridTableId, SS_LEFT, 4, 4, 284, 158},
-                                    {"STATIC", "", kGridLegendId, SS_LEFT, 4, 166, 284, 28},
+                                    {"STATIC", "", kGridTableId, SS_LEFT, 4, 4, kPropertiesTableWidth, 154},
+                                    {"STATIC", "", kGridLegendId, SS_LEFT, 4, 162, kPropertiesTableWidth, 32},
                                 }};
 const TDialogRegistration kGridRegistration(kGridPage);
 

@@ -30,16 +30,17 @@ TSystemPropertiesFolder *theFolder = nullptr;
 // The pages are laid over the page area with their caption band (the tabs) above their
 // client, so the buttons stand below the area by that band and a gap.
 const TDialogTemplate kFolderTemplate{
-    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20, 300, 270,
+    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20,
+    kPropertiesPageWidth + 8, 270,
     "Properties of optical system",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, 292, 212},
+        {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, kPropertiesPageWidth, kPropertiesPageHeight},
         {"BUTTON", "&Optimization", kOptimizationButtonId, BS_PUSHBUTTON | WS_TABSTOP, 4, 237, 52, 14},
         {"BUTTON", "&Variables...", kPanelVariablesId, BS_PUSHBUTTON | WS_TABSTOP, 60, 237, 48, 14},
         {"BUTTON", "&Merit functions...", kPanelFunctionsId, BS_PUSHBUTTON | WS_TABSTOP, 112, 237, 64, 14},
         {"BUTTON", "O&ptimize", kPanelOptimizeId, BS_PUSHBUTTON | WS_TABSTOP, 180, 237, 40, 14},
         {"STATIC", "", kPanelSummaryId, SS_LEFT, 60, 256, 200, 10},
-        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 262, 237, 34, 14},
+        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, kPropertiesPageWidth - 30, 237, 34, 14},
     }};
 const TDialogRegistration kFolderRegistration(kFolderTemplate);
 

@@ -103,7 +103,8 @@ TEST_F(SurfacePagesTest, EveryCellShowsTheFilesValue) {
 double HandFocus(double h, double vertex, double n, const double a[6]) {
   const auto sag = [&](double y) {
     const double r2 = y * y;
-    return a[0] * r2 / (1.0 + std::sqrt(1.0 - a[0] * a[0] * r2)) + r2 * r2 * (a[2] + r2 * (a[3] + r2 * (a[4] + r2 * a[5])));
+    const double terms = a[2] + r2 * (a[3] + r2 * (a[4] + r2 * a[5]));
+    return a[0] * r2 / (1.0 + std::sqrt(1.0 - a[0] * a[0] * r2)) + r2 * r2 * terms;
   };
   const double step = 1e-5;
   const double slope = (sag(h + step) - sag(h - step)) / (2.0 * step);

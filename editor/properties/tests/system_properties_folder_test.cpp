@@ -27,6 +27,7 @@
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/scroller.h"
 #include "toolkit/tables/cell_edit.h"
@@ -119,6 +120,19 @@ TEST_F(PropertiesFolderTest, ACoefficientTypedOnTheAsphericsPageIsOneUndoStepAnd
   editor.SendMessage(WM_COMMAND, CM_UNDO);
   EXPECT_EQ(editor.System().Surface(2)->AsCoef.data[2], 1.66682162e-05);
   EXPECT_EQ(table.CellText(kFirstCoefficientColumn + 2, 2), "1.666822e-05");
+}
+
+TEST_F(PropertiesFolderTest, EveryTabShowsItsTitleInFullWithinThePageArea) {
+  TSystemPropertiesFolder &folder = OpenFolder(Open(triplet_));
+  ASSERT_EQ(folder.PageCount(), kObjectPupilPage + 1);
+  TClientDC dc(folder);
+  for (int page = 0; page < folder.PageCount(); ++page) {
+    const TBookMarkInfo &entry = *folder.Entry(page);
+    RECT title{0, 0, 0, 0};
+    dc.DrawText(entry.title, -1, title, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_GE(entry.tab.right - entry.tab.left, title.right - title.left) << entry.title;
+    EXPECT_LE(entry.tab.right, folder.PageArea().right) << entry.title;
+  }
 }
 
 TEST_F(PropertiesFolderTest, AnEditReachesEveryViewByOneNoticeAndFillsThePageOnce) {
