@@ -8,51 +8,18 @@
 #include <cmath>
 #include <string>
 
-#include "document/system/tests/editor_test_support.h"
 #include "editor/properties/hoe_model.h"
 #include "editor/properties/lens_array_model.h"
 #include "editor/properties/object_pupil_model.h"
 #include "editor/properties/positions_model.h"
+#include "editor/properties/tests/page_model_test_support.h"
 
 namespace {
 
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
+constexpr double kDegree = kTestDegree;
 
-class SystemPagesTest : public EditorTest {
+class SystemPagesTest : public PageModelTest {
  protected:
-  void Load(const std::string &example) {
-    Open(image, example);
-    image.RebuildElements(nullptr);
-    image.StoreConfiguration(-1);
-    image.DeleteUndoFiles();
-    ASSERT_EQ(image.SaveUndo(""), 1);
-  }
-  std::string Saved() {
-    EXPECT_EQ(image.Save(Scratch("saved.os")), 1);
-    return ReadText(Scratch("saved.os"));
-  }
-  // Every cell of the model equal in the system saved and opened again.
-  void ExpectKeptBySaveAndOpen(const TGridPageModel &model) {
-    Saved();
-    TSystemImage reopened;
-    ASSERT_EQ(reopened.Load(Scratch("saved.os"), 2), 1);
-    reopened.Update();
-    const int rows = static_cast<int>(model.RowCaptions(image).size());
-    ASSERT_EQ(static_cast<int>(model.RowCaptions(reopened).size()), rows);
-    for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < static_cast<int>(model.ColumnCaptions().size()); ++c)
-        EXPECT_EQ(model.CellText(reopened, r, c), model.CellText(image, r, c)) << r << ", " << c;
-  }
-  // The hit on surface i of a ray from (-1, y) at the angle to the axis.
-  bool Hit(double y, double angle, int i, TIntersectionPoint &out, int *result = nullptr) {
-    TCurrentRay ray = RayAlong(-1.0, y, 0.0, std::cos(angle), std::sin(angle), 0.0);
-    Mem<TIntersectionPoint> hits;
-    const int traced = image.TraceRay(ray, -1, &hits, 0);
-    if (result != nullptr) *result = traced;
-    if (hits.cols * hits.rows <= i) return false;
-    out = hits.data[i];
-    return true;
-  }
   // Where the rays parallel to the axis at heights h1 and h2 cross behind surface i.
   void Crossing(double h1, double h2, int i, double &x, double &y) {
     TIntersectionPoint a, b;
@@ -64,7 +31,6 @@ class SystemPagesTest : public EditorTest {
     x = a.x + s * a.L;
     y = a.y + s * a.M;
   }
-  TSystemImage image;
 };
 
 TEST_F(SystemPagesTest, AHologramsPhaseTermSetsItsFocalLengthAndADecentreMovesItsImage) {
