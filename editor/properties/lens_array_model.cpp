@@ -10,7 +10,7 @@
 namespace {
 
 constexpr const char *kCaptions[kLensArrayColumnCount] = {
-    "Packing", "Period 1", "Period 2", "Width 1", "Width 2", "Cells y", "Cells z",
+    "Surface", "Packing", "Period 1", "Period 2", "Width 1", "Width 2", "Cells y", "Cells z",
     "Lenslet", "Lenslet a0", "Lenslet a1", "Lenslet a2", "Depth"};
 constexpr int kShownLensletCoefficients = 3;
 // The file reads at most this many lenslet coefficients.
@@ -50,6 +50,56 @@ int ParseName(const std::string &text, int count, const char *(*name)(int)) {
   return -1;
 }
 
+// The zone list without zone k, or with a default zone at its end (k < 0).
+void ChangeZones(Mem<TRasterZone> &zones, int k) {
+  const int count = zones.Cells();
+  const int kept = k < 0 ? count + 1 : count - 1;
+  Mem<TRasterZone> changed;
+  if (kept > 0 && !changed.Allocate(kept, 1)) return;
+  for (int i = 0, j = 0; i < count; ++i)
+    if (i != k) changed.data[j++] = zones.data[i];
+  zones.Swap(changed);
+}
+
+// The bases a lens array stands on.
+bool CarriesLensArray(const TSurface &surface) {
+  const int type = surface.general.type;
+  return type == kSurfacePlane || type == kSurfaceSphere || type == kSurfaceAspheric2 || type == kSurfaceCylinder;
+}
+
+TPropertyEdit EditZoneSurface(TSystemImage &system, const std::string &text, int s, int k) {
+  const bool newRow = k < 0;
+  if (!newRow) {
+    if (TrimProperty(text).empty())
+      return EditSurfaceInPlace(system, s, "Remove zone of surface " + std::to_string(s + 1), false,
+                                [k](TSurface &surface) {
+                                  ChangeZones(surface.zones, k);
+                                  return std::string();
+                                });
+    int same = 0;
+    if (ParsePropertyInteger(text, same) && same == s + 1) return TPropertyEdit{true, std::string()};
+    return TPropertyEdit::Refused("Zone " + std::to_string(k + 1) + " of surface " + std::to_string(s + 1) +
+                                  " stays on its surface: empty the cell to remove it, and add a zone to the "
+                                  "other surface in the last row.");
+  }
+  int target = 0;
+  TPropertyEdit refusal;
+  if (!ReadCellInteger("Surface of the new zone", text, target, refusal)) return refusal;
+  if (target < 1 || target > system.SurfaceCount())
+    return TPropertyEdit::Refused("There is no surface " + std::to_string(target) + ".");
+  const TSurface &surface = *system.Surface(target - 1);
+  if (!CarriesLensArray(surface))
+    return TPropertyEdit::Refused(SurfaceLabel(target - 1) + ": a lens array stands only on a plane, sphere, "
+                                  "conic or cylinder.");
+  if (surface.hoe != nullptr)
+    return TPropertyEdit::Refused(SurfaceLabel(target - 1) + ": a holographic surface cannot carry a lens array.");
+  return EditSurfaceInPlace(system, target - 1, "New zone of surface " + std::to_string(target), false,
+                            [](TSurface &added) {
+                              ChangeZones(added.zones, -1);
+                              return std::string();
+                            });
+}
+
 // Sets element k of the list, growing it with zeros.
 void SetCoefficient(Mem<double> &list, int k, double value) {
   const int count = list.Cells();
@@ -68,13 +118,16 @@ std::vector<std::string> TLensArrayModel::ColumnCaptions() const {
   return std::vector<std::string>(std::begin(kCaptions), std::end(kCaptions));
 }
 
-std::vector<int> TLensArrayModel::ColumnWidths() const { return {10, 8, 8, 8, 8, 7, 7, 16, 9, 9, 9, 8, 5}; }
+std::vector<int> TLensArrayModel::ColumnWidths() const {
+  return {7, 10, 8, 8, 8, 8, 7, 7, 16, 9, 9, 9, 8, 5};
+}
 
 std::vector<std::string> TLensArrayModel::RowCaptions(const TOpticalSystem &system) const {
   std::vector<std::string> captions;
   for (int i = 0; i < system.SurfaceCount(); ++i)
     for (int z = 0; z < system.Surface(i)->zones.Cells(); ++z)
       captions.push_back(std::to_string(i + 1) + "." + std::to_string(z + 1));
+  captions.emplace_back("new");
   return captions;
 }
 
@@ -83,6 +136,7 @@ std::string TLensArrayModel::CellText(const TOpticalSystem &system, int row, int
   if (!ZoneOfRow(system, row, s, k)) return std::string();
   const TRasterZone &z = system.Surface(s)->zones.data[k];
   switch (column) {
+    case kZoneSurfaceColumn: return std::to_string(s + 1);
     case kPackingColumn: return LensPackingName(z.Packing);
     case kPeriod1Column:
     case kPeriod2Column:
@@ -107,6 +161,7 @@ std::string TLensArrayModel::CellText(const TOpticalSystem &system, int row, int
 
 bool TLensArrayModel::CellEditable(const TOpticalSystem &system, int row, int column) const {
   int s = 0, k = 0;
+  if (column == kZoneSurfaceColumn) return row >= 0 && row <= static_cast<int>(RowCaptions(system).size()) - 1;
   if (!ZoneOfRow(system, row, s, k) || column < 0 || column >= kLensArrayColumnCount) return false;
   if (column == kCellsYColumn || column == kCellsZColumn) return Counted(system.Surface(s)->zones.data[k]);
   return true;
@@ -114,8 +169,12 @@ bool TLensArrayModel::CellEditable(const TOpticalSystem &system, int row, int co
 
 TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int column, const std::string &text) const {
   int s = 0, k = 0;
-  if (!CellEditable(system, row, column) || !ZoneOfRow(system, row, s, k))
-    return TPropertyEdit::Refused("This value cannot be changed here.");
+  if (!CellEditable(system, row, column)) return TPropertyEdit::Refused("This value cannot be changed here.");
+  if (!ZoneOfRow(system, row, s, k)) {
+    if (column != kZoneSurfaceColumn) return TPropertyEdit::Refused("Type the surface of the new zone first.");
+    k = -1;
+  }
+  if (column == kZoneSurfaceColumn) return EditZoneSurface(system, text, s, k);
   const std::string zoneName = "Zone " + std::to_string(k + 1) + " of surface " + std::to_string(s + 1);
   int code = -1;
   double value = 0.0;
@@ -176,6 +235,7 @@ TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int colum
 }
 
 std::string TLensArrayModel::Legend() const {
-  return "Periods along the zone's two coordinates (for Hexagon the second is the row stretch, for the radial "
-         "packings an angle in degrees); widths: the lenslets' clear size. Cells: across a rectangular zone.";
+  return "A surface number in the last row adds a zone there; emptying it removes the zone. Periods along the "
+         "zone's two coordinates (Hexagon: the second is the row stretch; radial packings: degrees); widths: the "
+         "lenslets' clear size; cells: across a rectangular zone.";
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "document/elements/edit_surface.h"
 #include "document/system/system_image.h"
 #include "optics/model/optical_system.h"
 
@@ -19,6 +20,15 @@ bool IsDecentre(int column) { return column == kDecentreYColumn || column == kDe
 
 double Coordinate(const DPOINT3 &p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.y : p.z); }
 void SetCoordinate(DPOINT3 &p, int axis, double value) { (axis == 0 ? p.x : (axis == 1 ? p.y : p.z)) = value; }
+
+// The element whose place the configurations keep by this surface (its first), when the
+// system has more than one configuration; null otherwise.
+const TOpticalElement *ConfiguredElement(const TSystemImage &system, const TSurface *surface) {
+  if (system.ConfigurationCount() <= 1) return nullptr;
+  for (int e = 0; e < system.ElementCount(); ++e)
+    if (system.elements.data[e].FirstSurface() == surface) return &system.elements.data[e];
+  return nullptr;
+}
 
 }  // namespace
 
@@ -59,7 +69,9 @@ TPropertyEdit TPositionsModel::EditCell(TSystemImage &system, int row, int colum
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": " + caption + " " + FormatPropertyNumber(value) +
                                   " is beyond " + FormatPropertyNumber(largest) + ".");
   const std::string label = caption + " of surface " + std::to_string(row + 1);
+  const TOpticalElement *element = IsTilt(column) ? nullptr : ConfiguredElement(system, system.Surface(row));
   return EditSurfaceInPlace(system, row, label, false, [&](TSurface &surface) {
+    const DPOINT3 before(surface.general.vertex[0], surface.general.vertex[1], surface.general.vertex[2]);
     if (column <= kVertexZColumn) {
       surface.general.vertex[column] = value;
     } else if (IsTilt(column)) {
@@ -71,11 +83,20 @@ TPropertyEdit TPositionsModel::EditCell(TSystemImage &system, int row, int colum
       SetCoordinate(offset, column == kDecentreYColumn ? 1 : 2, value);
       system.SetSurfacePosition(row, row - 1, offset, kRelativeFrame);
     }
+    // The configuration shown keeps where its elements stand: the first surface of one
+    // takes the element along, so its shape stays as in the other configurations.
+    if (element != nullptr) {
+      const double shift[3] = {surface.general.vertex[0] - before.x, surface.general.vertex[1] - before.y,
+                               surface.general.vertex[2] - before.z};
+      for (int k = 1; k < element->SurfaceCount(); ++k)
+        for (int axis = 0; axis < 3; ++axis) element->surfaces.data[k]->general.vertex[axis] += shift[axis];
+    }
     return std::string();
   });
 }
 
 std::string TPositionsModel::Legend() const {
   return "Global vertex and tilts of each surface; the decentre is the vertex's offset across the previous "
-         "surface's axis. An edit moves or turns that surface alone. Each configuration keeps its own positions.";
+         "surface's axis. An edit moves or turns that surface alone; with several configurations an element's "
+         "first surface takes its element along, in the configuration shown.";
 }

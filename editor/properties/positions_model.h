@@ -2,8 +2,10 @@
 // The positions page's table without its window: one row per surface with its vertex
 // (global x along the axis of the first surface, y, z), its tilts about the three axes in
 // degrees (global) and its decentre: the vertex's offset across the previous surface's
-// axis. An edit moves or turns that one surface alone, about its own vertex; the values
-// are those of the configuration shown, which keeps them when another one is chosen.
+// axis. An edit moves or turns that one surface alone, about its own vertex. The values
+// are those of the configuration shown; where the system has several, each configuration
+// keeps where its elements stand (by their first surfaces), so a move of an element's first
+// surface takes the element along in the configuration shown alone.
 
 #include "editor/properties/grid_page_model.h"
 

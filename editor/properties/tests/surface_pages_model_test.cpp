@@ -138,6 +138,27 @@ TEST_F(SurfacePagesTest, AFoldMirrorsTiltTurnsTheReflectedRayByTwiceTheTilt) {
   EXPECT_EQ(Saved(), before);
 }
 
+TEST_F(SurfacePagesTest, AVertexMovedInOneConfigurationStaysThereAndTheLensKeepsItsShape) {
+  Load("cooke_triplet.os");
+  const TPositionsModel model;
+  const double front = image.Surface(1)->general.vertex[0], back = image.Surface(2)->general.vertex[0];
+  // One configuration: the surface alone moves (the lens gets thinner).
+  ASSERT_TRUE(model.EditCell(image, 1, kVertexXColumn, std::to_string(front + 1.0)).accepted);
+  EXPECT_EQ(image.Surface(2)->general.vertex[0], back);
+  ASSERT_EQ(image.Undo(-1), 1);
+  // Two: the first lens goes along in the second configuration and stays in the first.
+  image.InsertConfiguration(-1);
+  ASSERT_EQ(image.currentConfiguration, 1);
+  ASSERT_TRUE(model.EditCell(image, 1, kVertexXColumn, std::to_string(front + 1.0)).accepted);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back + 1.0, 1e-12);
+  ASSERT_EQ(image.SelectConfiguration(0), 1);
+  EXPECT_NEAR(Cell(model, image, 1, kVertexXColumn), front, 1e-12);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back, 1e-12);
+  ASSERT_EQ(image.SelectConfiguration(1), 1);
+  EXPECT_NEAR(Cell(model, image, 1, kVertexXColumn), front + 1.0, 1e-6);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back + 1.0, 1e-12);
+}
+
 TEST_F(SurfacePagesTest, AnObscurationStopsTheRaysInsideItAndMustStayInsideTheBound) {
   Load("even_asphere_lens.os");
   const std::string before = Saved();

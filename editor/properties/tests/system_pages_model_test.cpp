@@ -79,8 +79,8 @@ TEST_F(SystemPagesTest, AHologramsPhaseTermSetsItsFocalLengthAndADecentreMovesIt
 TEST_F(SystemPagesTest, ALensArraysPeriodMovesARayIntoTheNextLensletsFocus) {
   Load("lens_array.os");
   const TLensArrayModel model;
-  ASSERT_EQ(model.RowCaptions(image), std::vector<std::string>{"3.1"});
-  const char *shown[] = {"Rectangle", "2", "2", "2", "2", "5", "5", "Asphere 2 order", "-5", "0", "0", "0"};
+  ASSERT_EQ(model.RowCaptions(image), (std::vector<std::string>{"3.1", "new"}));
+  const char *shown[] = {"3", "Rectangle", "2", "2", "2", "2", "5", "5", "Asphere 2 order", "-5", "0", "0", "0"};
   for (int column = 0; column < kLensArrayColumnCount; ++column)
     EXPECT_EQ(model.CellText(image, 0, column), shown[column]) << column;
   const std::string before = Saved();
@@ -101,8 +101,16 @@ TEST_F(SystemPagesTest, ALensArraysPeriodMovesARayIntoTheNextLensletsFocus) {
   ASSERT_TRUE(model.EditCell(image, 0, kCellsZColumn, "3").accepted);
   EXPECT_EQ(image.Surface(2)->zones.data[0].LimitUpper.data[2], 3.0);
   EXPECT_FALSE(model.EditCell(image, 0, kPackingColumn, "square").accepted);
+  // A zone of the default lattice goes onto the plate's front face; none onto a surface
+  // that does not exist.
+  ASSERT_TRUE(model.EditCell(image, 1, kZoneSurfaceColumn, "2").accepted);
+  ASSERT_EQ(model.RowCaptions(image), (std::vector<std::string>{"2.1", "3.1", "new"}));
+  EXPECT_EQ(model.CellText(image, 0, kPeriod1Column), "10");
+  EXPECT_NE(model.EditCell(image, 2, kZoneSurfaceColumn, "9").message.find("no surface 9"), std::string::npos);
   ExpectKeptBySaveAndOpen(model);
-  for (int step = 0; step < 2; ++step) ASSERT_EQ(image.Undo(-1), 1);
+  ASSERT_TRUE(model.EditCell(image, 0, kZoneSurfaceColumn, "").accepted);
+  ASSERT_EQ(model.RowCaptions(image), (std::vector<std::string>{"3.1", "new"}));
+  for (int step = 0; step < 4; ++step) ASSERT_EQ(image.Undo(-1), 1);
   EXPECT_EQ(Saved(), before);
 }
 
