@@ -12,11 +12,18 @@ constexpr const char *kCaptions[kPositionsColumnCount] = {"Vertex x",     "Verte
                                                           "Tilt x, deg",  "Tilt y, deg",  "Tilt z, deg",
                                                           "Decentre y",   "Decentre z"};
 constexpr double kDegree = 3.14159265358979323846 / 180.0;
+// Offsets and angles (radians) the file does not write: what is left of a turn there and
+// back shows as 0.
+constexpr double kNoOffset = 1e-10;
 // A tilt beyond a full turn is taken for a typing error.
 constexpr double kLargestTilt = 360.0;
 
 bool IsTilt(int column) { return column >= kTiltXColumn && column <= kTiltZColumn; }
 bool IsDecentre(int column) { return column == kDecentreYColumn || column == kDecentreZColumn; }
+
+std::string Shown(double value, double scale = 1.0) {
+  return FormatPropertyNumber(std::fabs(value) > kNoOffset ? value / scale : 0.0);
+}
 
 double Coordinate(const DPOINT3 &p, int axis) { return axis == 0 ? p.x : (axis == 1 ? p.y : p.z); }
 void SetCoordinate(DPOINT3 &p, int axis, double value) { (axis == 0 ? p.x : (axis == 1 ? p.y : p.z)) = value; }
@@ -45,11 +52,11 @@ std::vector<std::string> TPositionsModel::RowCaptions(const TOpticalSystem &syst
 std::string TPositionsModel::CellText(const TOpticalSystem &system, int row, int column) const {
   const TSurface *surface = system.Surface(row);
   if (surface == nullptr || column < 0 || column >= kPositionsColumnCount) return std::string();
-  if (column <= kVertexZColumn) return FormatPropertyNumber(surface->general.vertex[column]);
-  if (IsTilt(column)) return FormatPropertyNumber(surface->general.angles[column - kTiltXColumn] / kDegree);
+  if (column <= kVertexZColumn) return Shown(surface->general.vertex[column]);
+  if (IsTilt(column)) return Shown(surface->general.angles[column - kTiltXColumn], kDegree);
   if (row == 0) return std::string();
   const DPOINT3 offset = system.GetSurfacePosition(row, row - 1, kRelativeFrame);
-  return FormatPropertyNumber(Coordinate(offset, column == kDecentreYColumn ? 1 : 2));
+  return Shown(Coordinate(offset, column == kDecentreYColumn ? 1 : 2));
 }
 
 bool TPositionsModel::CellEditable(const TOpticalSystem &system, int row, int column) const {

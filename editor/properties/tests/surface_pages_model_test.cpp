@@ -159,6 +159,17 @@ TEST_F(SurfacePagesTest, AVertexMovedInOneConfigurationStaysThereAndTheLensKeeps
   EXPECT_NEAR(image.Surface(2)->general.vertex[0], back + 1.0, 1e-12);
 }
 
+TEST_F(SurfacePagesTest, TiltsAndDecentresOfAFileOfRelativePositionsSurviveSaveAndOpen) {
+  Load("singlet.os");
+  const TPositionsModel model;
+  ASSERT_TRUE(model.EditCell(image, 1, kTiltZColumn, "5").accepted);
+  ASSERT_TRUE(model.EditCell(image, 2, kTiltXColumn, "3").accepted);
+  ASSERT_TRUE(model.EditCell(image, 2, kDecentreYColumn, "0.5").accepted);
+  // The image plane stays on the axis: no remainder of the turns shows.
+  EXPECT_EQ(model.CellText(image, 3, kVertexYColumn), "0");
+  ExpectKeptBySaveAndOpen(model);
+}
+
 TEST_F(SurfacePagesTest, AnObscurationStopsTheRaysInsideItAndMustStayInsideTheBound) {
   Load("even_asphere_lens.os");
   const std::string before = Saved();
