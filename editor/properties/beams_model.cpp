@@ -13,9 +13,6 @@ constexpr const char *kAuto = "auto";
 constexpr const char *kFromStop = "from stop";
 // A field angle reaches the side of the object hemisphere at 90 degrees.
 constexpr double kLargestFieldAngle = 90.0;
-// The glass data reach from the ultraviolet to the far infrared.
-constexpr double kShortestWavelength = 0.1;
-constexpr double kLongestWavelength = 100.0;
 
 std::string Lower(std::string text) {
   for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -16,20 +16,24 @@
 
 namespace {
 
-// The pages fill the folder's page area (292 x 212 dialog units less the caption band).
-const TDialogTemplate kGeneralPage{"PropertiesGeneralPage", WS_CHILD | WS_CAPTION, 0, 0, 292, 212, "",
+// The pages fill the folder's page area (less the caption band).
+const TDialogTemplate kGeneralPage{"PropertiesGeneralPage", WS_CHILD | WS_CAPTION, 0, 0,
+                                   kPropertiesPageWidth, kPropertiesPageHeight, "",
                                    {
-                                       {"STATIC", "", kGeneralTableId, SS_LEFT, 4, 4, 284, 190},
+                                       {"STATIC", "", kGeneralTableId, SS_LEFT, 4, 4, kPropertiesTableWidth, 190},
                                    }};
-const TDialogTemplate kSurfacesPage{"PropertiesSurfacesPage", WS_CHILD | WS_CAPTION, 0, 0, 292, 212, "",
+const TDialogTemplate kSurfacesPage{"PropertiesSurfacesPage", WS_CHILD | WS_CAPTION, 0, 0,
+                                   kPropertiesPageWidth, kPropertiesPageHeight, "",
                                     {
-                                        {"STATIC", "", kSurfacesTableId, SS_LEFT, 4, 4, 284, 190},
+                                        {"STATIC", "", kSurfacesTableId, SS_LEFT, 4, 4, kPropertiesTableWidth, 190},
                                     }};
-const TDialogTemplate kBeamsPage{"PropertiesBeamsPage", WS_CHILD | WS_CAPTION, 0, 0, 292, 212, "",
+const TDialogTemplate kBeamsPage{"PropertiesBeamsPage", WS_CHILD | WS_CAPTION, 0, 0,
+                                   kPropertiesPageWidth, kPropertiesPageHeight, "",
                                  {
-                                     {"STATIC", "", kApertureTableId, SS_LEFT, 4, 4, 284, 64},
+                                     {"STATIC", "", kApertureTableId, SS_LEFT, 4, 4, kPropertiesTableWidth, 64},
                                      {"STATIC", "", kFieldsTableId, SS_LEFT, 4, 72, 110, 122},
-                                     {"STATIC", "", kSpectrumTableId, SS_LEFT, 118, 72, 170, 122},
+                                     {"STATIC", "", kSpectrumTableId, SS_LEFT, 118, 72,
+                                      kPropertiesTableWidth - 114, 122},
                                  }};
 const TDialogRegistration kGeneralRegistration(kGeneralPage);
 const TDialogRegistration kSurfacesRegistration(kSurfacesPage);

@@ -13,6 +13,12 @@
 class TPropertiesTable;
 class TSystemImage;
 
+// The folder's page area in dialog units: wide enough for every page's tab title in full.
+constexpr int kPropertiesPageWidth = 480;
+constexpr int kPropertiesPageHeight = 212;
+// The room the pages' tables take across (a margin of 4 each side).
+constexpr int kPropertiesTableWidth = kPropertiesPageWidth - 8;
+
 // Control ids of the pages' tables.
 enum TPropertiesControl : int {
   kGeneralTableId = 301,

@@ -20,6 +20,9 @@ struct TPropertyEdit {
 // Lengths beyond a kilometre are taken for typing errors: they would only overflow the
 // drawing and the trace.
 constexpr double kLargestLength = 1.0e6;
+// The glass data reach from the ultraviolet to the far infrared (micrometres).
+constexpr double kShortestWavelength = 0.1;
+constexpr double kLongestWavelength = 100.0;
 
 // A number typed by the user: blanks around it are allowed, a decimal comma is read as a
 // point, and nothing else may follow. False for an empty text, a text that is no number,

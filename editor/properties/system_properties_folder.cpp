@@ -1,9 +1,17 @@
 #include "editor/properties/system_properties_folder.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/optimization_panel.h"
+#include "editor/properties/aspherics_model.h"
+#include "editor/properties/bounds_model.h"
+#include "editor/properties/hoe_model.h"
+#include "editor/properties/lens_array_model.h"
+#include "editor/properties/object_pupil_model.h"
+#include "editor/properties/positions_model.h"
+#include "editor/properties/properties_grid_page.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_settings.h"
 #include "editor/properties/properties_table.h"
@@ -22,16 +30,17 @@ TSystemPropertiesFolder *theFolder = nullptr;
 // The pages are laid over the page area with their caption band (the tabs) above their
 // client, so the buttons stand below the area by that band and a gap.
 const TDialogTemplate kFolderTemplate{
-    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20, 300, 270,
+    "SystemPropertiesFolder", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 20, 20,
+    kPropertiesPageWidth + 8, 270,
     "Properties of optical system",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, 292, 212},
+        {"STATIC", "", kPageAreaId, SS_LEFT, 4, 4, kPropertiesPageWidth, kPropertiesPageHeight},
         {"BUTTON", "&Optimization", kOptimizationButtonId, BS_PUSHBUTTON | WS_TABSTOP, 4, 237, 52, 14},
         {"BUTTON", "&Variables...", kPanelVariablesId, BS_PUSHBUTTON | WS_TABSTOP, 60, 237, 48, 14},
         {"BUTTON", "&Merit functions...", kPanelFunctionsId, BS_PUSHBUTTON | WS_TABSTOP, 112, 237, 64, 14},
         {"BUTTON", "O&ptimize", kPanelOptimizeId, BS_PUSHBUTTON | WS_TABSTOP, 180, 237, 40, 14},
         {"STATIC", "", kPanelSummaryId, SS_LEFT, 60, 256, 200, 10},
-        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 262, 237, 34, 14},
+        {"BUTTON", "&Close", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, kPropertiesPageWidth - 30, 237, 34, 14},
     }};
 const TDialogRegistration kFolderRegistration(kFolderTemplate);
 
@@ -60,6 +69,12 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
   AddPage(general_, "General");
   AddPage(surfaces_, "Surfaces");
   AddPage(beams_, "Beams and wavelengths");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TAsphericsModel>()), "Aspherics");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TPositionsModel>()), "Positions");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TBoundsModel>()), "Bounds");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<THoeModel>()), "HOE");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TLensArrayModel>()), "Lens arrays");
+  AddPage(new TPropertiesGridPage(this, system, std::make_unique<TObjectPupilModel>()), "Object and pupil");
   if (system_ != nullptr) system_->AddObserver(this);
   // The table of surfaces is what the folder is mostly opened for.
   SetInitialPage(kSurfacesPage);
@@ -101,6 +116,10 @@ void TSystemPropertiesFolder::SystemEdited() {
 void TSystemPropertiesFolder::Refresh() {
   if (!IsWindow()) return;
   if (auto *page = dynamic_cast<TPropertiesPage *>(GetPage(CurrentPage()))) page->Fill();
+}
+
+TPropertiesGridPage *TSystemPropertiesFolder::GridPage(int page) {
+  return page >= kAsphericsPage ? dynamic_cast<TPropertiesGridPage *>(GetPage(page)) : nullptr;
 }
 
 void TSystemPropertiesFolder::ShowGeneralInfoDlg() {

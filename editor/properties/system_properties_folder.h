@@ -1,6 +1,8 @@
 #pragma once
 // TSystemPropertiesFolder: the properties folder of the edited system, a modeless window
-// on the editor's frame with three pages (General, Surfaces, Beams and wavelengths) and the
+// on the editor's frame with its pages (General, Surfaces, Beams and wavelengths, then the
+// surfaces' aspherics, positions and bounds, holograms, lens arrays, and the object and
+// pupil settings) and the
 // optimization panel, which the Optimization button shows under the pages: the merit
 // functions and the run over the variable parameters kept beside the system. One folder
 // exists at most; the program-wide pointer holds it while it is open. It follows the
@@ -16,6 +18,7 @@
 class TOptimizationPanel;
 class TPropertiesBeamsPage;
 class TPropertiesGeneralPage;
+class TPropertiesGridPage;
 class TPropertiesPage;
 class TPropertiesSurfacesPage;
 class TSystemImage;
@@ -35,7 +38,17 @@ enum TPropertiesFolderControl : int {
 };
 
 // The page numbers of the folder.
-enum TPropertiesPageNumber : int { kGeneralPage = 0, kSurfacesPage = 1, kBeamsPage = 2 };
+enum TPropertiesPageNumber : int {
+  kGeneralPage = 0,
+  kSurfacesPage = 1,
+  kBeamsPage = 2,
+  kAsphericsPage = 3,
+  kPositionsPage = 4,
+  kBoundsPage = 5,
+  kHoePage = 6,
+  kLensArraysPage = 7,
+  kObjectPupilPage = 8,
+};
 
 class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
  public:
@@ -62,6 +75,8 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   TPropertiesGeneralPage *GeneralPage() const { return general_; }
   TPropertiesSurfacesPage *SurfacesPage() const { return surfaces_; }
   TPropertiesBeamsPage *BeamsPage() const { return beams_; }
+  // The table pages from kAsphericsPage on (null for another number).
+  TPropertiesGridPage *GridPage(int page);
   // The panel's one-line summary.
   std::string PanelSummary() const;
 

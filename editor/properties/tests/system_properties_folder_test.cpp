@@ -16,7 +16,10 @@
 #include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/optimize/optimization_panel.h"
+#include "editor/properties/aspherics_model.h"
 #include "editor/properties/general_info_model.h"
+#include "editor/properties/grid_page_model.h"
+#include "editor/properties/properties_grid_page.h"
 #include "editor/properties/properties_general_info_dlg.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
@@ -24,6 +27,7 @@
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/gui/controls/combo_box.h"
+#include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_tracker.h"
 #include "platform/gui/windows/scroller.h"
 #include "toolkit/tables/cell_edit.h"
@@ -85,6 +89,50 @@ TEST_F(PropertiesFolderTest, ARadiusTypedInTheTableRedrawsTheSystemAndUndoBrings
   EXPECT_EQ(editor.System().Surface(1)->general.R, 22.01359);
   EXPECT_EQ(table.CellText(kRadiusColumn, 1), "22.01359");
   EXPECT_EQ(test_kit::WindowPixels(*editor.Canvas()), before);
+}
+
+TEST_F(PropertiesFolderTest, ACoefficientTypedOnTheAsphericsPageIsOneUndoStepAndABadOneIsNamed) {
+  TOpticalEditor &editor = Open(ScratchExample("even_asphere_lens.os", "Asphere.os"));
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  ASSERT_EQ(folder.SelectPage(kAsphericsPage), 1);
+  test_kit::RunFor(20);
+  TPropertiesGridPage &page = *folder.GridPage(kAsphericsPage);
+  TPropertiesTable &table = *page.Table();
+  ASSERT_EQ(table.RowCount(), 4);
+  EXPECT_EQ(table.CellText(kFirstCoefficientColumn + 2, 2), "1.666822e-05");
+  TNoticeCounter counter(editor.System());
+  const QImage before = test_kit::WindowPixels(*editor.Canvas());
+
+  Type(table, kFirstCoefficientColumn + 2, 2, "-4e-4");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().Surface(2)->AsCoef.data[2] == -4e-4; }, kWaitMs));
+  test_kit::RunFor(50);
+  EXPECT_EQ(counter.notices, 1);
+  EXPECT_EQ(table.CellText(kFirstCoefficientColumn + 2, 2), "-0.0004");
+  EXPECT_NE(test_kit::WindowPixels(*editor.Canvas()), before);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Coefficient a2 of surface 3 (ctrl-Z)");
+
+  Type(table, kFirstCoefficientColumn + 3, 2, "1e-5x");
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !answers_->boxes.empty(); }, kWaitMs));
+  EXPECT_NE(answers_->boxes.back().text.find("Coefficient a3 of surface 3"), std::string::npos);
+  EXPECT_EQ(table.CellText(kFirstCoefficientColumn + 3, 2), "-3.753029e-09");
+  EXPECT_EQ(counter.notices, 1);
+
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(editor.System().Surface(2)->AsCoef.data[2], 1.66682162e-05);
+  EXPECT_EQ(table.CellText(kFirstCoefficientColumn + 2, 2), "1.666822e-05");
+}
+
+TEST_F(PropertiesFolderTest, EveryTabShowsItsTitleInFullWithinThePageArea) {
+  TSystemPropertiesFolder &folder = OpenFolder(Open(triplet_));
+  ASSERT_EQ(folder.PageCount(), kObjectPupilPage + 1);
+  TClientDC dc(folder);
+  for (int page = 0; page < folder.PageCount(); ++page) {
+    const TBookMarkInfo &entry = *folder.Entry(page);
+    RECT title{0, 0, 0, 0};
+    dc.DrawText(entry.title, -1, title, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_GE(entry.tab.right - entry.tab.left, title.right - title.left) << entry.title;
+    EXPECT_LE(entry.tab.right, folder.PageArea().right) << entry.title;
+  }
 }
 
 TEST_F(PropertiesFolderTest, AnEditReachesEveryViewByOneNoticeAndFillsThePageOnce) {

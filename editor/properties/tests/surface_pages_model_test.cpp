@@ -1,0 +1,210 @@
+// The surface pages of the system's properties on the shipped examples: every cell shows
+// the file's value; one edit per page changes the trace as hand optics says (a sag term
+// moves the marginal focus, a fold mirror's tilt turns the reflected ray by twice as much,
+// an obscuration stops the rays inside it); a refused value leaves the file as it was;
+// Undo restores the file byte for byte; Save and Open keep every value.
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "editor/properties/aspherics_model.h"
+#include "editor/properties/bounds_model.h"
+#include "editor/properties/positions_model.h"
+#include "editor/properties/tests/page_model_test_support.h"
+
+namespace {
+
+constexpr double kDegree = kTestDegree;
+using SurfacePagesTest = PageModelTest;
+
+double Cell(const TGridPageModel &model, const TOpticalSystem &system, int row, int column) {
+  return std::strtod(model.CellText(system, row, column).c_str(), nullptr);
+}
+
+TEST_F(SurfacePagesTest, EveryCellShowsTheFilesValue) {
+  struct TCase {
+    const char *example;
+    int page;  // 0 aspherics, 1 positions, 2 bounds
+    int row, column;
+    double value;
+  };
+  const TCase cases[] = {
+      {"even_asphere_lens.os", 0, 2, kFirstCoefficientColumn + 0, -0.0386996904},
+      {"even_asphere_lens.os", 0, 2, kFirstCoefficientColumn + 2, 1.66682162e-05},
+      {"even_asphere_lens.os", 0, 2, kFirstCoefficientColumn + 3, -3.75302872e-09},
+      {"even_asphere_lens.os", 0, 2, kFirstCoefficientColumn + 5, -9.9135351e-15},
+      {"fold_mirror.os", 1, 3, kVertexXColumn, 35.0},
+      {"fold_mirror.os", 1, 3, kTiltZColumn, 45.0},
+      {"fold_mirror.os", 1, 4, kVertexYColumn, -27.5362},
+      {"fold_mirror.os", 1, 4, kTiltZColumn, 90.0},
+      {"fold_mirror.os", 2, 3, kOuterHeightColumn, 15.0},
+      {"fold_mirror.os", 2, 3, kOuterWidthColumn, 15.0},
+      {"lens_array.os", 2, 1, kOuterHeightColumn, 5.0},
+      {"prism.os", 1, 1, kTiltZColumn, -54.0},
+      {"prism.os", 1, 3, kVertexYColumn, -44.2919},
+  };
+  const TAsphericsModel aspherics;
+  const TPositionsModel positions;
+  const TBoundsModel bounds;
+  const TGridPageModel *models[] = {&aspherics, &positions, &bounds};
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(std::string(c.example) + " row " + std::to_string(c.row) + " column " + std::to_string(c.column));
+    TSystemImage system;
+    Open(system, c.example);
+    EXPECT_APPROX(Cell(*models[c.page], system, c.row, c.column), c.value, 5e-7);
+  }
+  TSystemImage system;
+  Open(system, "even_asphere_lens.os");
+  EXPECT_EQ(aspherics.CellText(system, 2, kAsphericTypeColumn), "Aspheric international (standard)");
+  EXPECT_EQ(aspherics.CellText(system, 1, kAsphericTypeColumn), "Plane");
+  EXPECT_FALSE(aspherics.CellEditable(system, 1, kFirstCoefficientColumn));
+  Open(system, "fold_mirror.os");
+  EXPECT_EQ(bounds.CellText(system, 3, kOuterTypeColumn), "square");
+  EXPECT_EQ(bounds.CellText(system, 3, kInnerTypeColumn), "none");
+  // The image lies on the beam turned by the mirror, 27.536 below it: across the mirror's
+  // own axis, turned 45 degrees, that is 27.536 cos 45.
+  EXPECT_APPROX(Cell(positions, system, 4, kDecentreYColumn), -27.5362 * std::cos(45.0 * kDegree), 5e-7);
+}
+
+// The even asphere's rear face from glass into air, by hand: a ray parallel to the axis at
+// height h meets the sag x = S(h) of the file's terms, is refracted by Snell's law at the
+// normal (1, -S'(h)), and crosses the axis behind.
+double HandFocus(double h, double vertex, double n, const double a[6]) {
+  const auto sag = [&](double y) {
+    const double r2 = y * y;
+    const double terms = a[2] + r2 * (a[3] + r2 * (a[4] + r2 * a[5]));
+    return a[0] * r2 / (1.0 + std::sqrt(1.0 - a[0] * a[0] * r2)) + r2 * r2 * terms;
+  };
+  const double step = 1e-5;
+  const double slope = (sag(h + step) - sag(h - step)) / (2.0 * step);
+  double nx = -1.0, ny = slope;  // against the ray
+  const double length = std::hypot(nx, ny);
+  nx /= length;
+  ny /= length;
+  const double cosI = -nx, cosT = std::sqrt(1.0 - n * n * (1.0 - cosI * cosI));
+  const double L = n + (n * cosI - cosT) * nx, M = (n * cosI - cosT) * ny;
+  return vertex + sag(h) - h * L / M;
+}
+
+TEST_F(SurfacePagesTest, AnAsphericTermMovesTheMarginalFocusAsItsSagChangeGives) {
+  Load("even_asphere_lens.os");
+  const std::string before = Saved();
+  const TAsphericsModel model;
+  double a[6];
+  for (int k = 0; k < 6; ++k) a[k] = image.Surface(2)->AsCoef.data[k];
+  const double n = image.Surface(1)->general.nAfter, vertex = image.Surface(2)->general.vertex[0];
+  const double h = 7.9;
+  TIntersectionPoint out;
+  ASSERT_TRUE(Hit(h, 0.0, 2, out));
+  const double focus = out.x - out.y * out.L / out.M;
+  EXPECT_NEAR(focus, HandFocus(h, vertex, n, a), 1e-7);
+  // The designed lens: the marginal ray meets the paraxial focus -R / (n - 1) behind.
+  EXPECT_NEAR(focus - vertex, -image.Surface(2)->general.R / (n - 1.0), 1e-3);
+
+  a[2] += 1e-6;
+  ASSERT_TRUE(model.EditCell(image, 2, kFirstCoefficientColumn + 2, "1.76682162e-05").accepted);
+  ASSERT_TRUE(Hit(h, 0.0, 2, out));
+  const double moved = out.x - out.y * out.L / out.M;
+  EXPECT_NEAR(moved, HandFocus(h, vertex, n, a), 1e-7);
+  EXPECT_GT(std::fabs(moved - focus), 0.1);
+  EXPECT_EQ(image.UndoMenuText(), "Undo Coefficient a2 of surface 3 (ctrl-Z)");
+
+  // A conic constant whose surface stops short of the bound is the trace's own refusal.
+  const TPropertyEdit refused = model.EditCell(image, 2, kFirstCoefficientColumn + 1, "10");
+  EXPECT_FALSE(refused.accepted);
+  EXPECT_NE(refused.message.find("does not reach"), std::string::npos) << refused.message;
+  const TPropertyEdit word = model.EditCell(image, 2, kFirstCoefficientColumn + 4, "x1");
+  EXPECT_NE(word.message.find("Coefficient a4 of surface 3"), std::string::npos) << word.message;
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(Saved(), before);
+}
+
+TEST_F(SurfacePagesTest, AFoldMirrorsTiltTurnsTheReflectedRayByTwiceTheTilt) {
+  Load("fold_mirror.os");
+  const std::string before = Saved();
+  const TPositionsModel model;
+  TIntersectionPoint out;
+  ASSERT_TRUE(Hit(0.0, 0.0, 3, out));
+  const double first = std::atan2(out.M, out.L);
+  ASSERT_TRUE(model.EditCell(image, 3, kTiltZColumn, "46").accepted);
+  EXPECT_NEAR(image.Surface(3)->general.angles[2], 46.0 * kDegree, 1e-15);
+  ASSERT_TRUE(Hit(0.0, 0.0, 3, out));
+  EXPECT_NEAR(std::atan2(out.M, out.L) - first, 2.0 * kDegree, 1e-12);
+  EXPECT_FALSE(model.EditCell(image, 3, kTiltXColumn, "400").accepted);
+  EXPECT_NE(model.EditCell(image, 3, kVertexYColumn, "").message.find("Vertex y of surface 4"), std::string::npos);
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(Saved(), before);
+}
+
+TEST_F(SurfacePagesTest, AVertexMovedInOneConfigurationStaysThereAndTheLensKeepsItsShape) {
+  Load("cooke_triplet.os");
+  const TPositionsModel model;
+  const double front = image.Surface(1)->general.vertex[0], back = image.Surface(2)->general.vertex[0];
+  // One configuration: the surface alone moves (the lens gets thinner).
+  ASSERT_TRUE(model.EditCell(image, 1, kVertexXColumn, std::to_string(front + 1.0)).accepted);
+  EXPECT_EQ(image.Surface(2)->general.vertex[0], back);
+  ASSERT_EQ(image.Undo(-1), 1);
+  // Two: the first lens goes along in the second configuration and stays in the first.
+  image.InsertConfiguration(-1);
+  ASSERT_EQ(image.currentConfiguration, 1);
+  ASSERT_TRUE(model.EditCell(image, 1, kVertexXColumn, std::to_string(front + 1.0)).accepted);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back + 1.0, 1e-12);
+  ASSERT_EQ(image.SelectConfiguration(0), 1);
+  EXPECT_NEAR(Cell(model, image, 1, kVertexXColumn), front, 1e-12);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back, 1e-12);
+  ASSERT_EQ(image.SelectConfiguration(1), 1);
+  EXPECT_NEAR(Cell(model, image, 1, kVertexXColumn), front + 1.0, 1e-6);
+  EXPECT_NEAR(image.Surface(2)->general.vertex[0], back + 1.0, 1e-12);
+}
+
+TEST_F(SurfacePagesTest, TiltsAndDecentresOfAFileOfRelativePositionsSurviveSaveAndOpen) {
+  Load("singlet.os");
+  const TPositionsModel model;
+  ASSERT_TRUE(model.EditCell(image, 1, kTiltZColumn, "5").accepted);
+  ASSERT_TRUE(model.EditCell(image, 2, kTiltXColumn, "3").accepted);
+  ASSERT_TRUE(model.EditCell(image, 2, kDecentreYColumn, "0.5").accepted);
+  // The image plane stays on the axis: no remainder of the turns shows.
+  EXPECT_EQ(model.CellText(image, 3, kVertexYColumn), "0");
+  ExpectKeptBySaveAndOpen(model);
+}
+
+TEST_F(SurfacePagesTest, AnObscurationStopsTheRaysInsideItAndMustStayInsideTheBound) {
+  Load("even_asphere_lens.os");
+  const std::string before = Saved();
+  const TBoundsModel model;
+  ASSERT_TRUE(model.EditCell(image, 2, kInnerHeightColumn, "3").accepted);
+  EXPECT_EQ(model.CellText(image, 2, kInnerTypeColumn), "round");
+  TCurrentRay inside = RayAlong(-1.0, 2.0, 0.0, 1.0, 0.0, 0.0), outside = RayAlong(-1.0, 5.0, 0.0, 1.0, 0.0, 0.0);
+  EXPECT_NE(image.TraceRay(inside, -1, nullptr, 0), 1);
+  EXPECT_EQ(image.TraceRay(outside, -1, nullptr, 0), 1);
+  const std::string obscured = Saved();
+  const TPropertyEdit refused = model.EditCell(image, 2, kInnerHeightColumn, "12");
+  EXPECT_FALSE(refused.accepted);
+  EXPECT_NE(refused.message.find("smaller than the bound"), std::string::npos) << refused.message;
+  EXPECT_EQ(Saved(), obscured);
+  // A rectangle takes its own width; the file keeps both.
+  ASSERT_TRUE(model.EditCell(image, 2, kOuterTypeColumn, "Rectangle").accepted);
+  ASSERT_TRUE(model.EditCell(image, 2, kOuterWidthColumn, "6").accepted);
+  EXPECT_EQ(model.CellText(image, 2, kOuterWidthColumn), "6");
+  ExpectKeptBySaveAndOpen(model);
+  for (int step = 0; step < 3; ++step) ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(Saved(), before);
+}
+
+TEST_F(SurfacePagesTest, ATypeChangedKeepsTheShapeAndSaveAndOpenKeepTheTerms) {
+  Load("singlet.os");
+  const TAsphericsModel model;
+  ASSERT_TRUE(model.EditCell(image, 1, kAsphericTypeColumn, "standard").accepted);
+  // The sphere R 50 as a standard asphere: curvature 1/50, no conic constant.
+  EXPECT_EQ(model.CellText(image, 1, kFirstCoefficientColumn), "0.02");
+  EXPECT_EQ(image.Surface(1)->general.R, 50.0);
+  ASSERT_TRUE(model.EditCell(image, 1, kFirstCoefficientColumn + 2, "-2e-6").accepted);
+  EXPECT_FALSE(model.EditCell(image, 1, kAsphericTypeColumn, "Aspheric").accepted);  // several
+  ExpectKeptBySaveAndOpen(model);
+  EXPECT_EQ(ParseSurfaceType("9"), kSurfaceFresnel);
+  EXPECT_EQ(ParseSurfaceType("tor (ring)"), kSurfaceTorRing);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+[Common]
+Name=Holographic lens, f 100
+MonochromeSystem=1
+LambdaW=0.5875618
+Lambda=0.5875618
+Weight=1
+Temperature=20; Pressure=760
+EnablePipe=0
+N1=1
+Coord=0
+Difrac=1
+Discrete=0
+ShowRecommendation=1
+Nd=64
+Unit=0
+AlfaM=0;
+Nray=21; DrawAllRays=0
+Nsurf=3
+TurnSystem=0
+
+ObjectFinite=0
+ImageFinite=1
+
+AutoSetPupilParameters=0
+Naper=2; Dentr=20
+
+[Surfaces]
+{ R=0; Glass=""; Dx=10; DextY=24; }
+{ R=0; Glass=""; Dx=100; DextY=24; }
+{ R=0; Glass=""; DextY=10; }
+
+[Surface_2]
+Mhxy=10; Wlh=0.5875618; pD=1; Quantum=2; Nv=3
+Vh=-0.5,0.00125,-6.25e-06;
+
+[Remark]
+A flat hologram in air made for the d line, f 100, f/5. Its phase, in lengths of path at
+the design wavelength, is the first three terms of f - sqrt(r^2 + f^2) in (r / 10)^2:
+-0.5, 0.00125 and -6.25e-06, the path a plane wave must lose at the height r to meet at
+a point 100 behind.
