@@ -258,8 +258,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     source_->AimAtAperture(aim.x, aim.y, aim.z, radius);
   }
   const int count = ideal ? n * n : rays;
-  const double magnification =
-      system->info.magnification != 0.0 && std::isfinite(system->info.magnification) ? system->info.magnification : 1.0;
+  const double magnification = SourceImageScale(*system);
   Mem<TFileData> made, spectra;
   if (!made.Allocate(components, 1) || !spectra.Allocate(components, 1)) return 0;
   if (gauge != nullptr) {

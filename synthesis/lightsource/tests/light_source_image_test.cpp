@@ -292,3 +292,44 @@ TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeSto
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SystemTest, ASourceInTheFrontFocalPlaneIsImagedAtInfinityInMilliradians) {
+  // The equiconvex singlet (f = 49.213, its focal points 47.536 from its vertices) with the
+  // object in its front focal plane and the image at infinity: a source centred 2 mm below
+  // the axis sends out beams at 2 / f rad above it, on a raster of 0.5 mrad cells.
+  constexpr double kFocalLength = 49.213;
+  std::string text = ReadText(ExamplePath("singlet.os"));
+  text.replace(text.find("ObjectFinite=0"), 14, "ObjectFinite=1");
+  text.replace(text.find("ImageFinite=1"), 13, "ImageFinite=0");
+  text.replace(text.find("Dx=10;"), 6, "Dx=47.5362;");
+  WriteText(Scratch("singlet_collimating.os"), text);
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(Scratch("singlet_collimating.os"), 0), 1);
+  system.Prepare(0.0, 1, 0);
+  EXPECT_APPROX(SourceImageScale(system), -1000.0 / kFocalLength, 0.01);
+  TLightSource source = Rectangle(-2.5, -1.5, -0.5, 0.5);
+  ASSERT_EQ(source.Prepare(), 1);
+  double apertureRadius = 0.0;
+  const DPOINT3 aim = system.surfaces.data[1]->LocalFrame(apertureRadius);
+  source.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+  system.ComputeIndices(0.5875618, 0.0, 0.0);
+  const TSourceRaster grid{256, 0.5};
+  Mem<float> raster;
+  TSourceImageTally tally;
+  ASSERT_EQ(TraceSourceImage(source, system, 0.5875618, 5000, 10000000, grid, nullptr, raster, tally),
+            TSourceImageResult::kDone);
+  double sum = 0.0, y = 0.0, z = 0.0;
+  for (int r = 0; r < grid.n; ++r)
+    for (int c = 0; c < grid.n; ++c) {
+      const double v = raster.data[r * grid.n + c];
+      sum += v;
+      y += v * (grid.n / 2 - r) * grid.pixel;
+      z += v * (c - grid.n / 2) * grid.pixel;
+    }
+  EXPECT_APPROX(y / sum, 2000.0 / kFocalLength, 0.02);
+  EXPECT_APPROX(z / sum, 0.0, 0.5);
+}
+
+}  // namespace
