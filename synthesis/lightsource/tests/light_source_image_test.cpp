@@ -304,6 +304,8 @@ TEST_F(SystemTest, ASourceInTheFrontFocalPlaneIsImagedAtInfinityInMilliradians) 
   text.replace(text.find("ObjectFinite=0"), 14, "ObjectFinite=1");
   text.replace(text.find("ImageFinite=1"), 13, "ImageFinite=0");
   text.replace(text.find("Dx=10;"), 6, "Dx=47.5362;");
+  // Stopped down to 4 mm clear, where the coma of its beams is small.
+  for (int k = 0; k < 2; ++k) text.replace(text.find("DextY=25"), 8, "DextY=4 ");
   WriteText(Scratch("singlet_collimating.os"), text);
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(Scratch("singlet_collimating.os"), 0), 1);
