@@ -53,6 +53,9 @@ constexpr int CM_SYNTHESIS_FOLDER_DESTROYED = 1129;
 constexpr int kSynthesisNd = 256;
 // The page of the program's help that the folder's Help opens.
 constexpr int kSynthesisHelpContext = 65;
+// The name (and so the picture's caption) of a "Real" image: it covers the system's whole
+// field, not the size typed on the Object page.
+constexpr const char *kRealImageName = "Total (Real: whole field)";
 
 class TTestObjectFolder : public TBookMarkFolder,
                           public TTestObject,

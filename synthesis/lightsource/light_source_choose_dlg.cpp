@@ -286,7 +286,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     }
     if (result == TSourceImageResult::kNoRay) {
       char text[160];
-      std::snprintf(text, sizeof text, "No ray of the light source reaches the image at %g mkm!", wavelength);
+      std::snprintf(text, sizeof text, "No ray of the light source reaches the image at %g µm!", wavelength);
       MessageBox(window, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
     }
     if (result != TSourceImageResult::kDone) break;

@@ -259,7 +259,7 @@ TEST_F(LightSourceInFolder, ColorShowsTheSourcesImageAndRealIsRefused) {
   folder.state = kNothingComputed;
   folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
   ASSERT_EQ(answers_->boxes.size(), 1u);
-  EXPECT_NE(answers_->boxes[0].text.find("Izoplanar"), std::string::npos);
+  EXPECT_NE(answers_->boxes[0].text.find("Isoplanar"), std::string::npos);
   EXPECT_EQ(folder.state, kNothingComputed);
 }
 
