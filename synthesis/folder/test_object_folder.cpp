@@ -313,6 +313,9 @@ int TTestObjectFolder::CalcIsoplanarImage() {
     MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
+  // The light source is imaged by its own rays; any other object through the PSF, which is
+  // to fit its grid.
+  if (object->name != kLightSourceObjectName) OfferFieldForPsf();
   TIsoplanarParticipants who;
   who.object = object;
   who.psf = psfPage_;
