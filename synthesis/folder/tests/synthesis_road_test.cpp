@@ -83,6 +83,11 @@ class SynthesisRoad : public TFolderTestBase {
   TTestObjectParent *ObjectPage() {
     return dynamic_cast<TTestObjectParent *>(folder_->ObjectPage()->PageWindow());
   }
+  static void ImageSpace(TTestObjectParent &page) {
+    page.CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
+    page.CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
+    page.CmSpace();
+  }
   void Type(TWindow *dialog, int id, const std::string &text) { SetDlgItemText(dialog->GetHandle(), id, text.c_str()); }
   // Opens the folder, sizes the object in image space (metres) and presses "Color".
   TRasters Synthesise(int type, const std::string &size) {
@@ -91,9 +96,7 @@ class SynthesisRoad : public TFolderTestBase {
     TTestObjectParent *page = ObjectPage();
     EXPECT_NE(page, nullptr);
     if (page == nullptr) return out;
-    page->CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
-    page->CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
-    page->CmSpace();
+    ImageSpace(*page);
     EXPECT_EQ(page->SelectType(type), 1);
     if (type == kObjectDisk) {
       // The disc's field is the object size; its diameter, far below a cell, makes a point.
@@ -303,9 +306,7 @@ TEST_F(SynthesisRoad, TheHelpsWorkedExampleTypedAsWrittenBlursTheStarsCentre) {
   TTestObjectFolder &folder = OpenFolder();
   TTestObjectParent *page = ObjectPage();
   ASSERT_NE(page, nullptr);
-  page->CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
-  page->CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
-  page->CmSpace();
+  ImageSpace(*page);
   page->CheckDlgButton(kUnitMetresRadio, BST_CHECKED);
   page->CmUnitM();
   ASSERT_EQ(page->SelectType(kObjectRadialMira), 1);
@@ -355,9 +356,7 @@ TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndAFieldThatHoldsItIsTake
   TTestObjectFolder &folder = OpenFolder();
   TTestObjectParent *page = ObjectPage();
   ASSERT_NE(page, nullptr);
-  page->CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
-  page->CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
-  page->CmSpace();
+  ImageSpace(*page);
   ASSERT_EQ(page->SelectType(kObjectDisk), 1);
   Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
   Type(page, kObjectSizeEdit, "1e-12");

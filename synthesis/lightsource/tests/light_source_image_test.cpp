@@ -120,6 +120,22 @@ TLightSource Rectangle(double y0, double y1, double z0, double z1) {
   return source;
 }
 
+// The raster's sum and its first moments in y (up the rows) and z, in the raster's unit.
+struct TMoments {
+  double sum = 0.0, y = 0.0, z = 0.0;
+};
+TMoments Moments(const Mem<float> &raster, const TSourceRaster &grid) {
+  TMoments m;
+  for (int r = 0; r < grid.n; ++r)
+    for (int c = 0; c < grid.n; ++c) {
+      const double v = raster.data[r * grid.n + c];
+      m.sum += v;
+      m.y += v * (grid.n / 2 - r) * grid.pixel;
+      m.z += v * (c - grid.n / 2) * grid.pixel;
+    }
+  return m;
+}
+
 // A gauge that asks to stop at its third step.
 class TStopAtThird final : public TProgressGauge {
  public:
@@ -234,14 +250,7 @@ TEST_F(LightSourceImage, SourcesMirroredAboutTheAxisGiveMirroredImagesOfTheShare
     TSourceImageTally tally;
     ASSERT_EQ(TraceSourceImage(source, system_, 0.55, 10000, 10000000, grid, nullptr, raster, tally),
               TSourceImageResult::kDone);
-    double sum = 0.0, y = 0.0, z = 0.0;
-    for (int r = 0; r < grid.n; ++r)
-      for (int col = 0; col < grid.n; ++col) {
-        const double v = raster.data[r * grid.n + col];
-        sum += v;
-        y += v * (grid.n / 2 - r) * grid.pixel;
-        z += v * (col - grid.n / 2) * grid.pixel;
-      }
+    const auto [sum, y, z] = Moments(raster, grid);
     const double share = expected[c.quadrature];
     EXPECT_APPROX(sum * grid.pixel * grid.pixel, share, 0.04 * share) << c.y0 << " " << c.z0;
     // The centres within four standard errors of 10000 rays over the strips' 1.6 mm image.
@@ -322,14 +331,7 @@ TEST_F(SystemTest, ASourceInTheFrontFocalPlaneIsImagedAtInfinityInMilliradians) 
   TSourceImageTally tally;
   ASSERT_EQ(TraceSourceImage(source, system, 0.5875618, 5000, 10000000, grid, nullptr, raster, tally),
             TSourceImageResult::kDone);
-  double sum = 0.0, y = 0.0, z = 0.0;
-  for (int r = 0; r < grid.n; ++r)
-    for (int c = 0; c < grid.n; ++c) {
-      const double v = raster.data[r * grid.n + c];
-      sum += v;
-      y += v * (grid.n / 2 - r) * grid.pixel;
-      z += v * (c - grid.n / 2) * grid.pixel;
-    }
+  const auto [sum, y, z] = Moments(raster, grid);
   EXPECT_APPROX(y / sum, 2000.0 / kFocalLength, 0.02);
   EXPECT_APPROX(z / sum, 0.0, 0.5);
 }
