@@ -182,14 +182,16 @@ int TLightSourceChooseDlg::LoadSource(const std::string &path) {
     SetDlgItemText(kSourceCommentText, source_->Comment.c_str());
   }
   // The object size of the synthesis follows the source: in metres in object space, or
-  // the size of its image.
+  // the size of its image. The field about the axis holds the whole source wherever it
+  // lies (its diagonal for a source about the axis), with a tenth to spare off the axis.
   TTestImage *shared = GetTestImage();
   const TOpticalSystem *system = Page() != nullptr ? Page()->System() : nullptr;
   if (shared != nullptr) {
-    double metres = size * kMetresPerMillimetre;
+    const double reach = std::max({std::fabs(yMin), std::fabs(yMax), std::fabs(zMin), std::fabs(zMax)});
+    double metres = std::max(size, 2.2 * reach) * kMetresPerMillimetre;
     if (shared->ObjectSpaceCheck == 0 && system != nullptr && system->HasRasterZones() == 0 &&
         system->info.magnification != 0.0)
-      metres = std::fabs(size * system->info.magnification * kMetresPerMillimetre);
+      metres = std::fabs(metres * system->info.magnification);
     const double kept = SevenDigits(metres);
     shared->ObjectSize = kept;
     if (Page() != nullptr) Page()->sizeValue = kept;
