@@ -39,7 +39,7 @@ const TDialogTemplate kNarcissTemplate{
     "NarcissDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 20, 20, 299, 175,
     "Narcissus analysis(paraxial approximation)",
     {
-        {"STATIC", "Spectral band(mkm):", 0, SS_LEFT, 6, 6, 80, 9},
+        {"STATIC", "Spectral band (µm):", 0, SS_LEFT, 6, 6, 80, 9},
         {"EDIT", "", TNarcissDlg::kLambdaMin, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 4, 28, 12},
         {"EDIT", "", TNarcissDlg::kLambdaMax, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 117, 4, 28, 12},
         {"STATIC", "Fraction of light per surface:", 0, SS_LEFT, 152, 6, 114, 9},

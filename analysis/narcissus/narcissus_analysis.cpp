@@ -115,9 +115,9 @@ std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambd
   const int s = typedSurface - 1;
   if (!(1 < s && s < surfaceCount - 1)) return "Incorrect set of scanner surface...";
   if (!(lambdaMin >= 1.0))
-    return "Incorrect set of spectral band... Minimal wavelength must be greater than 1. mkm";
+    return "Incorrect set of spectral band... Minimal wavelength must be greater than 1 µm";
   if (!(lambdaMax >= 1.0))
-    return "Incorrect set of spectral band... Maximal wavelength must be greater than 1. mkm";
+    return "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm";
   if (!(lambdaMin < lambdaMax))
     return "Incorrect set of spectral band... Minimal wavelength greater or equal maximal";
   for (double temperature : {t.sceneTemperature, t.housingTemperature, t.detectorTemperature})

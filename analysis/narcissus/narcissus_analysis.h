@@ -25,7 +25,7 @@ struct TNarcissusParameters {
 };
 
 // The caption of every message of the analysis.
-inline constexpr const char *kNarcissCaption = "Narciss message";
+inline constexpr const char *kNarcissCaption = "Narcissus";
 
 // The systems the analysis needs beside the one it analyses: copies of it to turn the
 // scanner in, and a copy unfolded at a surface (that surface made a mirror, the surfaces

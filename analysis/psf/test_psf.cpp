@@ -288,9 +288,10 @@ int TTestPSF::ComputePSF() {
       // the parts would wrap wherever the numbers' widths put them.
       char line[192];
       std::snprintf(line, sizeof line,
-                    "Pixel number: %d, Discrete: %g\nDiffraction on elements: %s\nBounds of "
+                    "Pixel number: %d, Discrete: %g %s\nDiffraction on elements: %s\nBounds of "
                     "diffraction order in HOE's: %d",
-                    nx, shared->pixelSize, system_->info.Difrac ? "Yes" : " No",
+                    nx, shared->pixelSize, system_->info.ImageFinite == 0 ? "mrad" : "mm",
+                    system_->info.Difrac ? "Yes" : " No",
                     system_->info.hoeOrderCount);
       SetDlgItemText(kPsfSettingsText, line);
     }

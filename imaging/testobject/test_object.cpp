@@ -30,6 +30,12 @@ int TTestObject::Calculate() {
 
 std::string TTestObject::ImageCaption() const { return "Image: " + name; }
 
+double TTestObject::RasterPitch() const {
+  if (rasterPitch > 0.0) return rasterPitch;
+  const TTestImage *image = GetTestImage();
+  return image != nullptr ? image->pixelSize : 0.0;
+}
+
 TFileData *TTestObject::FrameRecord(int k) {
   const int count = RecordCount(frameFiles);
   if (count == 1) return &frameFiles.data[0];

@@ -90,6 +90,13 @@ class TTestObject {
   SIZE pictureSize{kSmallPictureSide, kSmallPictureSide};
   POINT pictureCentre{kSmallPictureSide / 2, kSmallPictureSide / 2};
   Mem<float> plane;            // a work raster for the derived class
+  // The pitch of the raster files when it is not the shared record's pixel size (an image
+  // over the system's whole field); 0: the pixel size.
+  double rasterPitch = 0.0;
+
+  // The pitch the raster files were computed at: what their pictures, plots and
+  // measurements take.
+  double RasterPitch() const;
 
  protected:
   // The spectrum record of index k (record 0 when the table has one), null when none.

@@ -81,7 +81,7 @@ void TTestObject::ShowColorImage() {
     if (record.wavelength > longest) longest = record.wavelength;
   }
   colorImage->SetGeometry(shortest, longest, kPictureDynamicRange,
-                          static_cast<float>(image->pixelSize));
+                          static_cast<float>(RasterPitch()));
   // The picture opens whatever the build gives: it shows what the pixels hold.
   colorImage->BuildFromComponents(image->colorMode);
   OpenPicture(*image, *colorImage, place, side, kPictureWindowStyle);
@@ -184,9 +184,9 @@ void TTestObject::ShowGraph() {
     request.height = kSmallPictureSide + captionHeight - windows->FrameHeight();
     request.cells = image->raster.data;
     request.n = image->raster.cols;
-    request.step = image->pixelSize;
+    request.step = RasterPitch();
     request.scale = kPlotScale;
-    request.axisLength = image->raster.cols * image->pixelSize * kPlotAxisShare;
+    request.axisLength = image->raster.cols * RasterPitch() * kPlotAxisShare;
     request.mode = kPlotMode;
     request.colour = kPlotColour;
     windows->ShowRasterPlot(request);

@@ -14,7 +14,7 @@ constexpr int kEditCapacity = 5;
 const TDialogTemplate kDetectorNoneTemplate{
     "T_DetectorNone", kModelStyle, kModelX, kModelY, kModelWidth, kModelHeight, "",
     {
-        {"STATIC", "Detector not exist.", 0, SS_LEFT, 8, 10, 130, 9},
+        {"STATIC", "No detector.", 0, SS_LEFT, 8, 10, 130, 9},
     }};
 const TDialogRegistration kDetectorNoneRegistration(kDetectorNoneTemplate);
 

@@ -7,6 +7,7 @@
 #include "imaging/testobject/test_image.h"
 #include "platform/core/file_dialog.h"
 #include "platform/core/message_box.h"
+#include "platform/core/paths.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/detectors/model_dialog_place.h"
 #include "toolkit/graph/graph.h"
@@ -119,8 +120,12 @@ void TDetectorOpticalTransformer::CmEdit() {
     delete editor_;
     editor_ = nullptr;
   }
-  if (FileName == kUntitledTransformerFile) FileName += ".otd";
-  editor_ = new TOEditor(this, "Text editor", nullptr, FileName.c_str());
+  // A file that is not there yet (none chosen, or a new name) opens as an empty text: the
+  // editor has nothing to read. A chosen name is where its Save writes; without one, Save
+  // asks for a name.
+  const bool untitled = FileName == kUntitledTransformerFile;
+  const bool exists = !untitled && FileExists(FileName);
+  editor_ = new TOEditor(this, "Text editor", nullptr, exists ? FileName.c_str() : nullptr);
   editor_->SetFilter(kEditorFilter);
   if (!editor_->Create()) {
     delete editor_;
@@ -128,6 +133,7 @@ void TDetectorOpticalTransformer::CmEdit() {
     MessageBeep(MB_OK);
     return;
   }
+  if (!exists && !untitled && editor_->Client() != nullptr) editor_->Client()->SetFileName(FileName.c_str());
   editor_->ShowWindow(SW_SHOW);
 }
 

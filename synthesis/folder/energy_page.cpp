@@ -35,12 +35,12 @@ const TDialogTemplate kEnergyTemplate{
         {"BUTTON", " Zone ", 0, BS_GROUPBOX, 6, 18, 208, 70},
         {"BUTTON", "Rectangle", kEnergyRectangle, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 30, 56, 10},
         {"BUTTON", "Ellipse", kEnergyEllipse, BS_AUTORADIOBUTTON, 12, 44, 56, 10},
-        {"STATIC", "Size", 0, SS_LEFT, 76, 28, 60, 9},
+        {"STATIC", "Size (mm)", kEnergySizeLabel, SS_LEFT, 76, 28, 60, 9},
         {"STATIC", "W", 0, SS_LEFT, 76, 40, 8, 9},
         {"EDIT", "", kEnergyWidth, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 38, 50, 12},
         {"STATIC", "H", 0, SS_LEFT, 76, 54, 8, 9},
         {"EDIT", "", kEnergyHeight, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 86, 52, 50, 12},
-        {"STATIC", "Position", 0, SS_LEFT, 144, 28, 60, 9},
+        {"STATIC", "Position (mm)", kEnergyPositionLabel, SS_LEFT, 144, 28, 64, 9},
         {"STATIC", "X", 0, SS_LEFT, 144, 40, 8, 9},
         {"EDIT", "", kEnergyX, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 154, 38, 54, 12},
         {"STATIC", "Y", 0, SS_LEFT, 144, 54, 8, 9},
@@ -122,6 +122,11 @@ void TTestLight::SetupWindow() {
   owner = GetHandle();
   if (binder_ != nullptr) binder_->SetColors(RGB(255, 255, 255), kBinderText);
   CheckDlgButton(kEnergySmoothing, BST_UNCHECKED);
+  // The zone is measured in the image's unit: millimetres, or milliradians at infinity.
+  if (folder_ != nullptr && folder_->System() != nullptr && folder_->System()->info.ImageFinite == 0) {
+    SetDlgItemText(kEnergySizeLabel, "Size (mrad)");
+    SetDlgItemText(kEnergyPositionLabel, "Position (mrad)");
+  }
   CmInitialization();
   ShowParameters();
 }
@@ -232,7 +237,7 @@ void TTestLight::Recalculate() {
   TEnergyImage measured;
   measured.cells = shared->raster.data;
   measured.n = SynthesisPixelCount();
-  measured.pixelSize = shared->pixelSize;
+  measured.pixelSize = folder_->RasterPitch();
   measured.discDiameter = DiscDiameter();
   TEnergyResult result;
   const TEnergyStatus status = MeasureEnergyInZone(measured, zone, result);
@@ -263,6 +268,7 @@ void TTestLight::InitZone() {
   // object is scaled to.
   const TTestImage *shared = GetTestImage();
   double objectSize = shared != nullptr ? shared->fieldSize : 0.0;
+  if (folder_->rasterPitch > 0.0) objectSize = folder_->rasterPitch * SynthesisPixelCount();
   if (const double disc = DiscDiameter(); disc >= 0.0) objectSize = disc;
   TEnergyZone zone;
   zone.width = SizeRectX;

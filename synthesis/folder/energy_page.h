@@ -25,6 +25,8 @@ enum TEnergyPageControl : int {
   kEnergyRectangle = 107,
   kEnergyEllipse = 108,
   kEnergyShowZone = 109,
+  kEnergySizeLabel = 110,      // "Size (mm)", or "(mrad)" for an image at infinity
+  kEnergyPositionLabel = 111,  // "Position (mm)" likewise
   kEnergyResult = 200,
   kEnergyContrast = 201,
   kEnergyInitialization = 10284,

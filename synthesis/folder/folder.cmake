@@ -2,7 +2,7 @@
 # conversions and the isoplanar synthesis are Qt-free (core), the dialogs build with the
 # folder library.
 area_sources(SYNTHESIS image_size.cpp isoplanar_synthesis.cpp tti_settings.cpp energy_zone.cpp
-             energy_zone_fit.cpp)
+             energy_zone_fit.cpp psf_fit.cpp)
 area_tests(SYNTHESIS tests/image_size_test.cpp tests/isoplanar_synthesis_test.cpp
            tests/tti_settings_test.cpp tests/energy_zone_test.cpp)
 area_sources(SYNTHESIS_FOLDER test_object_folder.cpp test_object_folder_size.cpp

@@ -98,7 +98,12 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   }
   customObject = who.object->name == kCustomObjectName ? 1 : 0;
   TTestObject *detector = who.detector;
-  if (detector != nullptr) detector->TransformRasters();
+  // A detector without its response (told why by the detector) leaves no result: an image
+  // through a missing response would be black.
+  if (detector != nullptr && detector->TransformRasters() == 0) {
+    SetArrowCursor();
+    return 0;
+  }
   Mem<float> objectRow, psfRow, detectorRow;
   if (!objectRow.Allocate(n, 2) || !psfRow.Allocate(n, 2) ||
       !detectorRow.Allocate(n, 2)) {

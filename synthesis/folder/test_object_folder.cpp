@@ -1,6 +1,7 @@
 #include "platform/core/font_faces.h"
 #include "synthesis/folder/test_object_folder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <utility>
@@ -37,7 +38,7 @@ constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
 constexpr const char *kNoObjectText = "No test object is chosen!";
 constexpr const char *kLightSourceRealText =
     "The light source is imaged by its own rays traced through the system:\n"
-    "choose \"Izoplanar\" on the Settings page to see it.";
+    "choose \"Isoplanar\" on the Settings page to see it.";
 
 // Below its normal lower edge (y 234), past the height its menu bar adds, the folder keeps the gauge, the progress text and
 // the marker that a long computation stretches the window down to.
@@ -312,6 +313,9 @@ int TTestObjectFolder::CalcIsoplanarImage() {
     MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
+  // The light source is imaged by its own rays; any other object through the PSF, which is
+  // to fit its grid.
+  if (object->name != kLightSourceObjectName) OfferFieldForPsf();
   TIsoplanarParticipants who;
   who.object = object;
   who.psf = psfPage_;
@@ -328,6 +332,7 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   const int made =
       SynthesizeIsoplanarImage(who, settings, GetHandle(), rasterFiles, shared->customObject);
   if (made == 0) return 0;
+  rasterPitch = 0.0;
   char total[64];
   std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
   name = total;
@@ -352,7 +357,11 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   const int answer = nonIsoplanar_->Run(*system_, *object, *shared, gauge_, rasterFiles);
   if (answer == kNonIsoplanarUseIsoplanar) return CalcIsoplanarImage();
   if (answer == kNonIsoplanarFailed) return 0;
-  name = "Total";
+  // The image covers the system's whole field, whatever size was typed: its cells are that
+  // field over the object's picture, and the caption says so.
+  const int n = std::max(object->pictureSize.cx, object->pictureSize.cy);
+  rasterPitch = n > 0 ? shared->imageFieldWidth / n : 0.0;
+  name = kRealImageName;
   // Stopped: the components finished are shown (2), but the image stays to be computed.
   if (answer == kNonIsoplanarStopped) return rasterFiles.data != nullptr && rasterFiles.cols > 0 ? 2 : 0;
   return 1;

@@ -53,6 +53,9 @@ constexpr int CM_SYNTHESIS_FOLDER_DESTROYED = 1129;
 constexpr int kSynthesisNd = 256;
 // The page of the program's help that the folder's Help opens.
 constexpr int kSynthesisHelpContext = 65;
+// The name (and so the picture's caption) of a "Real" image: it covers the system's whole
+// field, not the size typed on the Object page.
+constexpr const char *kRealImageName = "Total (Real: whole field)";
 
 class TTestObjectFolder : public TBookMarkFolder,
                           public TTestObject,
@@ -90,6 +93,10 @@ class TTestObjectFolder : public TBookMarkFolder,
   void ReduceImageSize(double size);
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
+  // Before an isoplanar synthesis: when the PSF page's beam spreads beyond the image field
+  // (its PSF's grid), says so and offers an image field that holds it; on Yes the size
+  // follows. Declined, the same field and beam are not asked about again.
+  void OfferFieldForPsf();
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
   // has no field points. 1 done, 0 failed, 2 stopped part way (the components finished are
   // there to show; the image is not marked computed).
@@ -207,6 +214,8 @@ class TTestObjectFolder : public TBookMarkFolder,
   double savedLambda_ = 0.0;
   // The undefined image scale is told once per request, not by every conversion.
   bool scaleWarningDue_ = true;
+  // The pixel size and beam for which a wider field was last declined.
+  double psfFitDeclined_[3] = {0.0, 0.0, 0.0};
   TOGauge *gauge_ = nullptr;
   TFolderNonIsoplanar *nonIsoplanar_ = nullptr;
   bool ownsTestImage_ = false;

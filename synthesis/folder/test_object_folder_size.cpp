@@ -1,15 +1,19 @@
 // The folder's hold on the system's PSF settings, and the conversions between the object's
 // size and the image field.
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "document/system/system_image.h"
 #include "imaging/testobject/test_image.h"
+#include "analysis/psf/test_psf.h"
 #include "optics/psf/diffraction_sampling.h"
 #include "platform/core/message_box.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/image_size.h"
+#include "synthesis/folder/psf_fit.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 
@@ -180,4 +184,30 @@ void TTestObjectFolder::ReduceImageSize(double size) {
   if (UpdateObjectSize() == 0) return;
   if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
   UpdateImageSize();
+}
+
+void TTestObjectFolder::OfferFieldForPsf() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr || psfPage_ == nullptr || !(shared->pixelSize > 0.0)) return;
+  const double unit = system_->info.Unit == 1 ? 60.0 : 1.0;
+  const double fieldA = psfPage_->Y / unit, fieldB = psfPage_->X / unit;
+  const double asked[3] = {shared->pixelSize, fieldA, fieldB};
+  if (std::equal(asked, asked + 3, psfFitDeclined_)) return;
+  const double side = shared->pixelCount * shared->pixelSize;
+  const TPsfFit fit = FitPsfToField(*system_, fieldA, fieldB, 0.5 * side);
+  if (fit.share >= kPsfShareKept) return;
+  // A tenth to spare round the farthest ray.
+  const double wanted = 2.2 * fit.spread;
+  const char *unitName = system_->info.ImageFinite == 0 ? "mrad" : "mm";
+  char text[400];
+  std::snprintf(text, sizeof text,
+                "The PSF of the beam spreads %.3g %s round its centre, beyond the image field of %.3g %s: "
+                "the field holds %.0f %% of its light, and the picture loses the rest.\n"
+                "Enlarge the image field to %.3g %s?",
+                fit.spread, unitName, side, unitName, 100.0 * fit.share, wanted, unitName);
+  if (MessageBox(GetHandle(), text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    std::copy(asked, asked + 3, psfFitDeclined_);
+    return;
+  }
+  ReduceImageSize(wanted);
 }

@@ -41,7 +41,7 @@ const TDialogTemplate kSettingsTemplate{
         {"COMBOBOX", "", kSettingsSizeList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 12, 30, 88, 80},
         {"BUTTON", " Image ", 0, BS_GROUPBOX, 114, 18, 100, 30},
         {"BUTTON", "Real", kSettingsReal, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 120, 32, 36, 10},
-        {"BUTTON", "Izoplanar", kSettingsIzoplanar, BS_AUTORADIOBUTTON, 158, 32, 52, 10},
+        {"BUTTON", "Isoplanar", kSettingsIzoplanar, BS_AUTORADIOBUTTON, 158, 32, 52, 10},
         {"BUTTON", " Colors ", 0, BS_GROUPBOX, 6, 52, 208, 44},
         {"STATIC", "Scale:", 0, SS_LEFT, 12, 66, 60, 9},
         {"COMBOBOX", "", kSettingsScaleList, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 12, 76, 92, 60},

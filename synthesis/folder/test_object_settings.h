@@ -1,7 +1,7 @@
 #pragma once
 // TTestObjectSettings: the " Settings " page of the image-synthesis folder. It chooses the
 // raster size ("Quality"), the colour scale and spectrum mode of the pictures, and the
-// synthesis method ("Real" or "Izoplanar"). While "TV color" is chosen the system works at
+// synthesis method ("Real" or "Isoplanar"). While "TV color" is chosen the system works at
 // the three television primaries instead of its own wavelengths.
 
 #include "imaging/testobject/test_object.h"
@@ -57,7 +57,7 @@ class TTestObjectSettings : public TBookMarkDlg, public TTestObject {
   void EvDestroy();
 
  private:
-  // 1 "Real", 0 "Izoplanar"; a change marks the folder's image to be computed.
+  // 1 "Real", 0 "Isoplanar"; a change marks the folder's image to be computed.
   void ChooseMethod(int real);
 
   TTestObjectFolder *folder_;

@@ -182,14 +182,16 @@ int TLightSourceChooseDlg::LoadSource(const std::string &path) {
     SetDlgItemText(kSourceCommentText, source_->Comment.c_str());
   }
   // The object size of the synthesis follows the source: in metres in object space, or
-  // the size of its image.
+  // the size of its image. The field about the axis holds the whole source wherever it
+  // lies (its diagonal for a source about the axis), with a tenth to spare off the axis.
   TTestImage *shared = GetTestImage();
   const TOpticalSystem *system = Page() != nullptr ? Page()->System() : nullptr;
   if (shared != nullptr) {
-    double metres = size * kMetresPerMillimetre;
+    const double reach = std::max({std::fabs(yMin), std::fabs(yMax), std::fabs(zMin), std::fabs(zMax)});
+    double metres = std::max(size, 2.2 * reach) * kMetresPerMillimetre;
     if (shared->ObjectSpaceCheck == 0 && system != nullptr && system->HasRasterZones() == 0 &&
         system->info.magnification != 0.0)
-      metres = std::fabs(size * system->info.magnification * kMetresPerMillimetre);
+      metres = std::fabs(metres * system->info.magnification);
     const double kept = SevenDigits(metres);
     shared->ObjectSize = kept;
     if (Page() != nullptr) Page()->sizeValue = kept;
@@ -258,8 +260,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     source_->AimAtAperture(aim.x, aim.y, aim.z, radius);
   }
   const int count = ideal ? n * n : rays;
-  const double magnification =
-      system->info.magnification != 0.0 && std::isfinite(system->info.magnification) ? system->info.magnification : 1.0;
+  const double magnification = SourceImageScale(*system);
   Mem<TFileData> made, spectra;
   if (!made.Allocate(components, 1) || !spectra.Allocate(components, 1)) return 0;
   if (gauge != nullptr) {
@@ -287,7 +288,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     }
     if (result == TSourceImageResult::kNoRay) {
       char text[160];
-      std::snprintf(text, sizeof text, "No ray of the light source reaches the image at %g mkm!", wavelength);
+      std::snprintf(text, sizeof text, "No ray of the light source reaches the image at %g µm!", wavelength);
       MessageBox(window, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
     }
     if (result != TSourceImageResult::kDone) break;

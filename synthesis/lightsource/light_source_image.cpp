@@ -6,6 +6,7 @@
 #include "foundation/interfaces/progress.h"
 #include "foundation/numerics/vector.h"
 #include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/clock.h"
 #include "synthesis/lightsource/light_source.h"
 
@@ -57,6 +58,7 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
   if (!Usable(grid) || rays < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
   raster.Zero();
   const int drawAll = system.info.DrawAllRays;
+  const int imageFinite = system.info.ImageFinite;
   double direction[3], start[3];
   while (tally.landed < rays && tally.drawn < maxDraws) {
     int object = -1;
@@ -81,8 +83,12 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     if (system.TraceRay(ray, kTracePlain, nullptr, 1) != 1) continue;
     ++tally.passed;
     tally.passing += weight;
+    // Heights in the image plane, or angles (mrad) for an image at infinity.
     long cell = 0;
-    if (!CellOf(grid, ray.y, ray.z, cell)) continue;
+    if (!(imageFinite != 0 || ray.L != 0.0) ||
+        !CellOf(grid, ImageCoordinate(imageFinite, ray.y, ray.M, ray.L),
+                ImageCoordinate(imageFinite, ray.z, ray.N, ray.L), cell))
+      continue;
     raster.data[cell] += static_cast<float>(weight);
     ++tally.landed;
     tally.landing += weight;
@@ -90,6 +96,26 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
   if (tally.landed == 0 || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
   Scale(raster, 1.0 / (tally.emitted * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
+}
+
+double SourceImageScale(TOpticalSystem &system) {
+  const double m = system.info.magnification;
+  const bool usable = m != 0.0 && std::isfinite(m);
+  if (system.info.ObjectFinite == 0 || (system.info.ImageFinite != 0 && usable)) return usable ? m : 1.0;
+  // Chief rays from the object's centre and from a point just above it: the angle they
+  // leave at, in mrad, per mm of the object.
+  constexpr double kHeight = 0.01;
+  const DPOINT3 object = system.GetSurfacePosition(0, 0, 1);
+  TCurrentRay centre = system.MakeRayFromPoint(object.x, object.y, object.z, 0.0, 0.0);
+  TCurrentRay above = system.MakeRayFromPoint(object.x, object.y + kHeight, object.z, 0.0, 0.0);
+  centre.traceThrough = above.traceThrough = 1;
+  if (system.TraceRay(centre, kTracePlain, nullptr, 0) == 0 || system.TraceRay(above, kTracePlain, nullptr, 0) == 0 ||
+      centre.L == 0.0 || above.L == 0.0)
+    return usable ? m : 1.0;
+  const int finite = system.info.ImageFinite;
+  const double scale = (ImageCoordinate(finite, above.y, above.M, above.L) -
+                        ImageCoordinate(finite, centre.y, centre.M, centre.L)) / kHeight;
+  return scale != 0.0 && std::isfinite(scale) ? scale : 1.0;
 }
 
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,

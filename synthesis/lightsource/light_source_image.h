@@ -66,6 +66,11 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
                                     int rays, long maxDraws, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally);
 
+// The image's scale for the source: the system's lateral magnification, or for an image at
+// infinity the angle (mrad) the chief ray leaves at per mm of object height, traced; 1 when
+// neither can be had.
+double SourceImageScale(TOpticalSystem &system);
+
 // The source along the axis: `draws` points (the visible side of a solid source, weighted
 // by the cosine n.x of its triangles' normals, or points of the zones), each placed at its
 // (y, z) less the centre of the source's box, times `magnification` (the image's scale and

@@ -24,26 +24,28 @@ constexpr COLORREF kAxisColor = RGB(255, 255, 255);
 constexpr double kViewAngleA = 35.0 * kPi / 180.0;
 constexpr double kViewAngleB = 70.0 * kPi / 180.0;
 
-void DrawAxes(TDrv3D &renderer, int width) {
-  const DPOINT3 origin(0.0, 0.0, 0.0);
-  const double half = width / 2.0;
-  renderer.Line3D(origin, DPOINT3(half, 0.0, 0.0), kAxisColor);
-  renderer.Line3D(origin, DPOINT3(0.0, half, 0.0), kAxisColor);
-  renderer.Line3D(origin, DPOINT3(0.0, 0.0, half), kAxisColor);
+// The axes from the point `origin` of the picture, `length` pixels each.
+void DrawAxes(TDrv3D &renderer, const DPOINT3 &origin, double length) {
+  renderer.Line3D(origin, DPOINT3(origin.x + length, origin.y, origin.z), kAxisColor);
+  renderer.Line3D(origin, DPOINT3(origin.x, origin.y + length, origin.z), kAxisColor);
+  renderer.Line3D(origin, DPOINT3(origin.x, origin.y, origin.z + length), kAxisColor);
 }
 
-void PaintZones(TDrv3D &renderer, TLightSource &source, int width) {
+// The zones' cloud fitted in the picture, the axes from the source's origin. Answers the
+// origin's place in the picture's units.
+DPOINT3 PaintZones(TDrv3D &renderer, TLightSource &source, int width, int height) {
   source.Prepare();
-  const double scale = ZonePreviewScale(source, width);
+  const TZonePreviewFit fit = FitZonePreview(source, renderer.Projector(), renderer.ViewTransform(), width, height);
   const Vector unused;
   Vector point;
   int zone = -1;
   for (int i = 0; i < kZonePreviewPoints; ++i) {
     if (source.SampleZonePoint(unused, point, zone) == 0) break;
-    renderer.PointLocal(DPOINT3(point.data[0] * scale, point.data[1] * scale,
-                                point.data[2] * scale),
+    renderer.PointLocal(DPOINT3((point.data[0] - fit.centreX) * fit.scale, point.data[1] * fit.scale,
+                                point.data[2] * fit.scale),
                         ZonePreviewColor(zone));
   }
+  return DPOINT3(-fit.centreX * fit.scale, 0.0, 0.0);
 }
 
 void PaintMesh(TDrv3D &renderer, const TLightSource &source, int width) {
@@ -94,12 +96,14 @@ TPaint3D *PaintLightSource(TWindow *parent, TLightSource &source) {
   renderer->SetTransform(DANGLE3(0.0, kPi / 2.0, kPi / 2.0), DPOINT3(0.0, 0.0, 0.0));
   if (SharedPalette != nullptr) SharedPalette->SetRange(0);
   SetWaitCursor();
-  const int width = window->GetClientRect().right;
-  if (zones)
-    PaintZones(*renderer, source, width);
-  else
+  const RECT client = window->GetClientRect();
+  const int width = client.right;
+  if (zones) {
+    DrawAxes(*renderer, PaintZones(*renderer, source, width, client.bottom), width / 4.0);
+  } else {
     PaintMesh(*renderer, source, width);
-  DrawAxes(*renderer, width);
+    DrawAxes(*renderer, DPOINT3(0.0, 0.0, 0.0), width / 2.0);
+  }
   window->GrabClient(true);
   SetArrowCursor();
   return window;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "synthesis/lightsource/light_source.h"
+#include "toolkit/render3d/proector.h"
 
 namespace {
 
@@ -22,10 +23,39 @@ COLORREF ZonePreviewColor(int zone) {
   return kZoneColors[zone % kZoneColorCount];
 }
 
-double ZonePreviewScale(const TLightSource &source, int clientWidth) {
-  if (source.Zones.data == nullptr || source.Zones.cols * source.Zones.rows == 0) return 0.0;
-  const double length = source.Zones.data[0].Az;
-  return length > 0.0 ? clientWidth / length : 0.0;
+TZonePreviewFit FitZonePreview(const TLightSource &source, const TProector &projector,
+                               const TRotator &view, int width, int height) {
+  TZonePreviewFit fit;
+  const int count = source.Zones.data == nullptr ? 0 : source.Zones.cols * source.Zones.rows;
+  double start = 0.0, end = 0.0, radius = 0.0;
+  bool any = false;
+  for (int k = 0; k < count; ++k) {
+    const TLightSourceZone &zone = source.Zones.data[k];
+    if (!(zone.Az > 0.0) || !(zone.Ay > 0.0) || !std::isfinite(zone.Z + zone.Az + zone.Ay)) continue;
+    start = any ? std::min(start, zone.Z) : zone.Z;
+    end = any ? std::max(end, zone.Z + zone.Az) : zone.Z + zone.Az;
+    radius = std::max(radius, 0.5 * zone.Ay);
+    any = true;
+  }
+  if (!any || width <= 0 || height <= 0) return fit;
+  // The box about its centre, one pixel a millimetre: its projection's size.
+  const double half = 0.5 * (end - start);
+  double left = 0.0, right = 0.0, top = 0.0, bottom = 0.0;
+  for (int corner = 0; corner < 8; ++corner) {
+    const DPOINT3 q = view.Transform(DPOINT3(corner & 1 ? half : -half, corner & 2 ? radius : -radius,
+                                             corner & 4 ? radius : -radius));
+    double sx = 0.0, sy = 0.0;
+    projector.Project(q, sx, sy);
+    left = corner == 0 ? sx : std::min(left, sx);
+    right = corner == 0 ? sx : std::max(right, sx);
+    top = corner == 0 ? sy : std::min(top, sy);
+    bottom = corner == 0 ? sy : std::max(bottom, sy);
+  }
+  const double wide = right - left, high = bottom - top;
+  if (!(wide > 0.0) || !(high > 0.0)) return fit;
+  fit.scale = kZonePreviewFill * std::min(width / wide, height / high);
+  fit.centreX = 0.5 * (start + end);
+  return fit;
 }
 
 double MeshPreviewScale(const TLightSource &source, int clientWidth) {

@@ -7,6 +7,8 @@
 #include "platform/core/types.h"
 
 class TLightSource;
+class TProector;
+class TRotator;
 
 // Points the zone preview draws.
 constexpr int kZonePreviewPoints = 300000;
@@ -16,9 +18,18 @@ constexpr int kZonePreviewPoints = 300000;
 // holds (-1) is white.
 COLORREF ZonePreviewColor(int zone);
 
-// Pixels per millimetre of the zone preview: the client width over the outermost zone's
-// length; 0 when the source has no zone of positive length.
-double ZonePreviewScale(const TLightSource &source, int clientWidth);
+// How the zone preview fits the zones into the picture: the box round every zone (along x
+// from the first zone's start to the last one's end, across the widest diameter) is drawn
+// about its centre, at the scale (pixels per mm) that keeps its projection within the
+// share kZonePreviewFill of the width and of the height. Scale 0 when no zone has a
+// positive length and diameter.
+struct TZonePreviewFit {
+  double scale = 0.0;
+  double centreX = 0.0;  // mm along the axis: the point drawn at the picture's centre
+};
+constexpr double kZonePreviewFill = 0.9;
+TZonePreviewFit FitZonePreview(const TLightSource &source, const TProector &projector,
+                               const TRotator &view, int width, int height);
 
 // Pixels per millimetre of the mesh preview: two thirds of the client width over the
 // largest of |c| 2 + s per axis (c the box centre, s its size); 0 for an empty box.

@@ -391,9 +391,15 @@ void TLightSource::AimAtAperture(double x, double y, double z, double r) {
   double minimum[3];
   double maximum[3];
   GetBoundingBox(minimum, maximum);
-  // The cone from the source's far end (x max) that just reaches the disc's far rim.
+  // The cone about +x that holds every ray from any point of the source's box to any point
+  // of the disc: its half-angle is set by the box's nearest x and by the largest distance
+  // across the axis from a point of the box to the disc's rim. That distance is largest at a
+  // corner of the box's (y, z) section, whichever side of the axis the source lies.
   const double along = x - maximum[0];
-  const double across = std::sqrt(y * y + z * z) + r + maximum[1];
+  double across = 0.0;
+  for (const double cornerY : {minimum[1], maximum[1]})
+    for (const double cornerZ : {minimum[2], maximum[2]})
+      across = std::max(across, std::hypot(y - cornerY, z - cornerZ) + r);
   const double slant = std::sqrt(along * along + across * across);
   CosMin = slant > 0.0 ? along / slant : -1.0;
 }

@@ -83,7 +83,7 @@ TLightSourceSetupFolder::TLightSourceSetupFolder(TWindow *parentWindow, std::str
   AddPage(typePage_, " Type ");
   AddPage(limitPage_, " Limit ");
   AddPage(screenPage_, " Screen ");
-  AddPage(waveLenghtPage_, " Wave lenght");
+  AddPage(waveLenghtPage_, " Wavelength");
   AddPage(commentPage_, " Comment ");
 }
 

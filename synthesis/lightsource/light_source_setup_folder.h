@@ -1,6 +1,6 @@
 #pragma once
 // TLightSourceSetupFolder: the modal folder "Light Source" in which an extended light source
-// is designed on five pages (Type, Limit, Screen, Wave lenght, Comment), opened from a
+// is designed on five pages (Type, Limit, Screen, Wavelength, Comment), opened from a
 // light-source file (*.srl) or imported from a DXF mesh, previewed in 3-D and saved as a
 // light-source file. The image synthesis takes sources only from the files it saves.
 

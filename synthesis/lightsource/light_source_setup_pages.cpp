@@ -41,7 +41,7 @@ const TDialogTemplate kLimitTemplate{"LightSourceSetupLimitDlg", WS_CHILD | WS_C
 const TDialogTemplate kScreenTemplate{"LightSourceSetupScreenDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Screen",
                                       {{"STATIC", "", kScreenTablePlace, SS_LEFT, 8, 22, 150, 62}}};
 const TDialogTemplate kWavelengthTemplate{"LightSourceSetupWaveLenghtDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140,
-                                          "Wave lenght",
+                                          "Wavelength",
                                           {{"STATIC", "", kWavelengthTablePlace, SS_LEFT, 8, 22, 150, 112}}};
 const TDialogTemplate kMessageTemplate{
     "LightSourceSetupMessageDlg", WS_CHILD | WS_CAPTION, 0, 0, 252, 140, "Comment",
@@ -360,7 +360,7 @@ int TLightSourceSetupScreenDlg::ShowData() {
   return 1;
 }
 
-// ---- Wave lenght -------------------------------------------------------------------------
+// ---- Wavelength ---------------------------------------------------------------------------
 
 TLightSourceSetupWaveLenghtDlg::TLightSourceSetupWaveLenghtDlg(TLightSourceSetupFolder *folder)
     : TLightSourceSetupPage(folder, "LightSourceSetupWaveLenghtDlg") {

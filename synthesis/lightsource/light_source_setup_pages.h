@@ -1,7 +1,7 @@
 #pragma once
 // The five pages of the light-source set-up folder: " Type " (zones, or the objects'
 // temperatures of a solid source, and the 3-D view), " Limit " (where rays may start),
-// " Screen " (opaque discs), " Wave lenght" (the spectrum) and " Comment ". Data moves
+// " Screen " (opaque discs), " Wavelength" (the spectrum) and " Comment ". Data moves
 // between a page and the folder's source only through ReadData (controls into the source)
 // and ShowData (source into the controls); switching tabs moves nothing.
 //

@@ -111,7 +111,7 @@ TLightSourceWaveLenghtTable::TLightSourceWaveLenghtTable(TWindow *page, int plac
 
 void TLightSourceWaveLenghtTable::Bind(int *numbers, double *wavelengths, double *weights) {
   BindCell(-1, " N ", numbers, kWavelengthRows, kCellInt, "%4d");
-  BindCell(0, " Wave lenght ", wavelengths, kWavelengthRows, kCellDouble, "%8g");
+  BindCell(0, " Wavelength (µm) ", wavelengths, kWavelengthRows, kCellDouble, "%8g");
   BindCell(1, " Weight ", weights, kWavelengthRows, kCellDouble, "%8g");
   Finish();
 }

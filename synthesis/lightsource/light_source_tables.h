@@ -62,7 +62,7 @@ class TLightSourceScreenTable final : public TLightSourceTable {
   void Bind(int *numbers, double *z, double *h);
 };
 
-// Spectrum: " N ", " Wave lenght ", " Weight ": 20 rows.
+// Spectrum: " N ", " Wavelength (µm) ", " Weight ": 20 rows.
 class TLightSourceWaveLenghtTable final : public TLightSourceTable {
  public:
   TLightSourceWaveLenghtTable(TWindow *page, int placeholderId);

@@ -23,8 +23,8 @@ namespace {
 constexpr double kMilliradiansToDegrees = 0.180 / kPi;
 
 constexpr const char *kLargePsfQuestion =
-    "        Size of PSF is too large!\n   Advice: calculate izoplanar image.\n\n"
-    "Do you want to continue calculating of non izoplanar image?";
+    "        Size of PSF is too large!\n   Advice: calculate an isoplanar image.\n\n"
+    "Do you want to continue calculating the non-isoplanar image?";
 constexpr const char *kNoImageField = "The field of the system has no image: the image cannot be formed!";
 constexpr const char *kTurnFailed = "System error...";
 

@@ -158,8 +158,8 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
       {TNarcissDlg::kScanner, "8", "Incorrect set of scanner surface..."},
       {TNarcissDlg::kScanner, "9", "Incorrect set of scanner surface..."},
       {TNarcissDlg::kScanner, "0", "Incorrect set of scanner surface..."},
-      {TNarcissDlg::kLambdaMin, "0.5", "Incorrect set of spectral band... Minimal wavelength must be greater than 1. mkm"},
-      {TNarcissDlg::kLambdaMax, "0.9", "Incorrect set of spectral band... Maximal wavelength must be greater than 1. mkm"},
+      {TNarcissDlg::kLambdaMin, "0.5", "Incorrect set of spectral band... Minimal wavelength must be greater than 1 µm"},
+      {TNarcissDlg::kLambdaMax, "0.9", "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm"},
       {TNarcissDlg::kLambdaMax, "3", "Incorrect set of spectral band... Minimal wavelength greater or equal maximal"},
   };
   for (const TCase &c : cases) {
@@ -169,7 +169,7 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
     Compute();
     ASSERT_EQ(answers->boxes.size(), 1u) << c.text;
     EXPECT_EQ(answers->boxes[0].text, c.message);
-    EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
+    EXPECT_EQ(answers->boxes[0].caption, "Narcissus");
     EXPECT_EQ(dlg.CellText(1, 6), all) << c.text;
     EXPECT_EQ(parameters.scannerSurface, 5) << c.text;
     dlg.SetDlgItemText(c.id, kept.c_str());
@@ -195,7 +195,7 @@ TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
     answers->boxes.clear();
     Compute();
     ASSERT_EQ(answers->boxes.size(), 1u) << text;
-    EXPECT_EQ(answers->boxes[0].caption, "Narciss message");
+    EXPECT_EQ(answers->boxes[0].caption, "Narcissus");
     messages.push_back(answers->boxes[0].text);
     EXPECT_EQ(dlg.CellText(1, 6), all) << text;
     dlg.SetDlgItemText(id, kept.c_str());

@@ -207,9 +207,9 @@ TEST(NarcissusAnalysis, InputChecksInTheirOrder) {
   for (int typed : {3, 4}) EXPECT_EQ(CheckNarcissusInput(typed, 5, 8, 14, t), "") << typed;
   EXPECT_EQ(CheckNarcissusInput(1, 5, 0.5, 0.2, t), "Incorrect set of scanner surface...");
   EXPECT_EQ(CheckNarcissusInput(3, 5, 0.5, 14, t),
-            "Incorrect set of spectral band... Minimal wavelength must be greater than 1. mkm");
+            "Incorrect set of spectral band... Minimal wavelength must be greater than 1 µm");
   EXPECT_EQ(CheckNarcissusInput(3, 5, 8, 0.9, t),
-            "Incorrect set of spectral band... Maximal wavelength must be greater than 1. mkm");
+            "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm");
   EXPECT_EQ(CheckNarcissusInput(3, 5, 8, 8, t),
             "Incorrect set of spectral band... Minimal wavelength greater or equal maximal");
   // A temperature at or below absolute zero would divide by zero in Planck's law.

@@ -703,7 +703,7 @@ TEST_F(PsfWindow, SynthesisPageMakesTheIdealPointAndTellsItsFolderOfANewPoint) {
   ASSERT_EQ(page->Calculate(), 1);
   char line[256] = "";
   page->GetDlgItemText(kPsfSettingsText, line, sizeof line);
-  EXPECT_EQ(std::string(line).rfind("Pixel number: 64, Discrete: 0.002", 0), 0u) << line;
+  EXPECT_EQ(std::string(line).rfind("Pixel number: 64, Discrete: 0.002 mm\n", 0), 0u) << line;
   ASSERT_EQ(page->rasterFiles.data[0].Read(raster), 1);
   int lit = 0;
   for (int p = 0; p < 64 * 64; ++p) lit += raster.data[p] > 0.0f;

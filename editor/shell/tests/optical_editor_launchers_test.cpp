@@ -468,7 +468,7 @@ TEST_F(EditorLaunchersTest, NarcissusSaysSoWhenTheCopyCannotBeTurned) {
   EXPECT_FALSE(seen);
   ASSERT_EQ(answers_->boxes.size(), 1u);
   EXPECT_EQ(answers_->boxes[0].text, "System error...");
-  EXPECT_EQ(answers_->boxes[0].caption, "Narciss message");
+  EXPECT_EQ(answers_->boxes[0].caption, "Narcissus");
   EXPECT_EQ(editor.System().info.ObjectFinite, 0);
 }
 
@@ -489,7 +489,7 @@ TEST_F(EditorLaunchersTest, NarcissusWarnsOfAWavelengthOutsideTheBandsAndGoesOnA
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   ASSERT_EQ(answers_->boxes.size(), 1u);
   EXPECT_EQ(answers_->boxes[0].text, "Incorrect spectral interval.");
-  EXPECT_EQ(answers_->boxes[0].caption, "Narciss message");
+  EXPECT_EQ(answers_->boxes[0].caption, "Narcissus");
   // The message told, the dialog opens on the long-wave band.
   ASSERT_TRUE(seen);
   EXPECT_EQ(std::stod(band[0]), 8.0);

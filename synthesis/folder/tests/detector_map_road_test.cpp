@@ -15,6 +15,9 @@
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/detectors/detector_type_dlg.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
+#include "synthesis/detectors/transformer_detector_dlgs.h"
+#include "platform/gui/bars/edit_file.h"
+#include "toolkit/texteditor/o_editor.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/tests/folder_test_support.h"
@@ -115,6 +118,32 @@ TEST_F(DetectorMapRoad, TheRoundElementIsTheLitCentreWhereTheAxesCross) {
   EXPECT_EQ(disc.right, centre + 4);
   EXPECT_EQ(disc.top, centre - 4);
   EXPECT_EQ(disc.bottom, centre + 4);
+}
+
+// The optical transformer without its data file: "Color" says so and opens no picture, as
+// there is no image through a response that is not there. "Edit" opens an empty editor
+// without a word, and its last tool-bar command closes it at once.
+TEST_F(DetectorMapRoad, TheTransformerWithoutItsFileGivesNoImageAndEditsANewFileEmpty) {
+  OpenFolder();
+  Pick(kDetectorOpticalTransformer);
+  answers_->boxes.clear();
+  folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find("No optical transformer data file"), std::string::npos);
+  EXPECT_EQ(GetTestImage()->picture, nullptr);
+  EXPECT_NE(folder_->state, kRastersWritten);
+
+  auto &transformer = *dynamic_cast<TDetectorOpticalTransformer *>(Detector().Model(kDetectorOpticalTransformer));
+  answers_->boxes.clear();
+  transformer.SendMessage(WM_COMMAND, kTransformerEditButton, 0);
+  EXPECT_TRUE(answers_->boxes.empty());
+  TOEditor *editor = transformer.Editor();
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->IsWindow());
+  EXPECT_EQ(editor->Client()->GetTextLen(), 0);
+  editor->SendMessage(WM_COMMAND, CM_EXIT, 0);
+  test_kit::RunFor(20);
+  EXPECT_FALSE(editor->IsWindowVisible() && editor->IsWindow());
 }
 
 }  // namespace

@@ -70,6 +70,12 @@ TEST_F(EnergyPageTest, ThePageFollowsTheDetectorAndRecalculateWaitsForASynthesis
   EXPECT_EQ(folder_->IndexOfPage(folder_->SettingsPage()), folder_->IndexOfPage(&page) + 1);
   EXPECT_EQ(page.state, -1);
   EXPECT_FALSE(IsWindowEnabled(page.GetDlgItem(kEnergyRecalculate)));
+  // The zone's sizes and position in the triplet's image unit.
+  char label[32] = "";
+  page.GetDlgItemText(kEnergySizeLabel, label, sizeof label);
+  EXPECT_STREQ(label, "Size (mm)");
+  page.GetDlgItemText(kEnergyPositionLabel, label, sizeof label);
+  EXPECT_STREQ(label, "Position (mm)");
   // The zone was fitted when the folder opened: a small spot about the axis, grown by the
   // object's image-side size.
   EXPECT_GT(page.SizeRectX, 0.0);

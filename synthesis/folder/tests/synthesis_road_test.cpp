@@ -8,6 +8,9 @@
 
 #include <cmath>
 #include <complex>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,7 +19,9 @@
 #include "foundation/testing/approx.h"
 #include "imaging/rasters/raster_records.h"
 #include "synthesis/folder/tests/folder_test_support.h"
+#include "analysis/psf/test_psf.h"
 #include "synthesis/objects/diffraction_point.h"
+#include "synthesis/objects/radial_mira.h"
 #include "synthesis/objects/square_mira.h"
 #include "synthesis/objects/test_object_parent.h"
 
@@ -78,6 +83,11 @@ class SynthesisRoad : public TFolderTestBase {
   TTestObjectParent *ObjectPage() {
     return dynamic_cast<TTestObjectParent *>(folder_->ObjectPage()->PageWindow());
   }
+  static void ImageSpace(TTestObjectParent &page) {
+    page.CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
+    page.CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
+    page.CmSpace();
+  }
   void Type(TWindow *dialog, int id, const std::string &text) { SetDlgItemText(dialog->GetHandle(), id, text.c_str()); }
   // Opens the folder, sizes the object in image space (metres) and presses "Color".
   TRasters Synthesise(int type, const std::string &size) {
@@ -86,9 +96,7 @@ class SynthesisRoad : public TFolderTestBase {
     TTestObjectParent *page = ObjectPage();
     EXPECT_NE(page, nullptr);
     if (page == nullptr) return out;
-    page->CheckDlgButton(kObjectSpaceRadio, BST_UNCHECKED);
-    page->CheckDlgButton(kImageSpaceRadio, BST_CHECKED);
-    page->CmSpace();
+    ImageSpace(*page);
     EXPECT_EQ(page->SelectType(type), 1);
     if (type == kObjectDisk) {
       // The disc's field is the object size; its diameter, far below a cell, makes a point.
@@ -257,5 +265,118 @@ INSTANTIATE_TEST_SUITE_P(ShippedLenses, PointAndBars,
                          [](const ::testing::TestParamInfo<TRoadLens> &lens) {
                            return std::string(lens.param.file).substr(0, std::string(lens.param.file).find('.'));
                          });
+
+// The image-synthesis help page as the user reads it.
+std::string SynthesisHelp() {
+  std::ifstream file(SourceRoot() + "/resources/help/pages/image_synthesis.html");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The share of a radial star's 20-fold pattern on the circle of radius r cells about the
+// raster's centre: its 20th harmonic over the mean, sampled bilinearly.
+double StarModulation(const Mem<float> &raster, double r, int strokes) {
+  const int n = raster.cols;
+  std::complex<double> harmonic = 0.0;
+  double mean = 0.0;
+  constexpr int kSamples = 1440;
+  for (int k = 0; k < kSamples; ++k) {
+    const double t = 2.0 * kPi * k / kSamples;
+    const double x = n / 2 + r * std::cos(t), y = n / 2 + r * std::sin(t);
+    const int i = static_cast<int>(x), j = static_cast<int>(y);
+    const double fx = x - i, fy = y - j;
+    const auto at = [&](int a, int b) { return static_cast<double>(raster.data[b * n + a]); };
+    const double v = (1 - fx) * (1 - fy) * at(i, j) + fx * (1 - fy) * at(i + 1, j) + (1 - fx) * fy * at(i, j + 1) +
+                     fx * fy * at(i + 1, j + 1);
+    harmonic += v * std::polar(1.0, -strokes * t);
+    mean += v;
+  }
+  return mean > 0.0 ? 2.0 * std::abs(harmonic) / mean : 0.0;
+}
+
+TEST_F(SynthesisRoad, TheHelpsWorkedExampleTypedAsWrittenBlursTheStarsCentre) {
+  // The example's star and size, read from the help, typed as it says: the star's period
+  // 2 pi r / strokes reaches the triplet's cut-off 1 / (0.00055 mm x 5) inside
+  // r0 = strokes / (2 pi 364) mm: well inside it the spokes are grey.
+  const std::string help = SynthesisHelp();
+  std::smatch strokes, size;
+  ASSERT_TRUE(std::regex_search(help, strokes, std::regex("Radial mira with ([0-9]+) strokes")));
+  ASSERT_TRUE(std::regex_search(help, size, std::regex("a size of ([0-9.]+)")));
+  TTestObjectFolder &folder = OpenFolder();
+  TTestObjectParent *page = ObjectPage();
+  ASSERT_NE(page, nullptr);
+  ImageSpace(*page);
+  page->CheckDlgButton(kUnitMetresRadio, BST_CHECKED);
+  page->CmUnitM();
+  ASSERT_EQ(page->SelectType(kObjectRadialMira), 1);
+  Type(page->RadialMira(), kRadialStrokesEdit, strokes[1].str());
+  Type(page, kObjectSizeEdit, size[1].str());
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(folder.state, kRastersWritten);
+  const int n = GetTestImage()->pixelCount;
+  Mem<float> image, object;
+  ASSERT_EQ(folder.AccumulateRasters(image), 1);
+  TFileData record(folder.CurrentObject()->rasterFiles.data[0]);
+  ASSERT_TRUE(ReadSquareRaster(record, object, n));
+  const int count = std::stoi(strokes[1].str());
+  const double r0 = count / (2.0 * kPi * 364.0) / GetTestImage()->pixelSize;  // cells
+  const double inner = 0.5 * r0, outer = 4.0 * r0;
+  ASSERT_GT(StarModulation(object, inner, count), 0.3);
+  // Grey at half r0 (the lens passes nothing there); spokes again, faint through the
+  // triplet's own blur of some 10 um, at 4 r0 near the star's rim.
+  const double grey = StarModulation(image, inner, count) / StarModulation(object, inner, count);
+  const double spokes = StarModulation(image, outer, count) / StarModulation(object, outer, count);
+  EXPECT_LT(grey, 0.01);
+  EXPECT_GT(spokes, 0.02);
+  EXPECT_GT(spokes, 10.0 * grey);
+}
+
+TEST_F(SynthesisRoad, TheHelpGivesTheObjectPagesUnitsAsTheDialogLabelsThem) {
+  const std::string help = SynthesisHelp();
+  OpenFolder();
+  TTestObjectParent *page = ObjectPage();
+  ASSERT_NE(page, nullptr);
+  page->CheckDlgButton(kUnitMetresRadio, BST_CHECKED);
+  page->CmUnitM();
+  ASSERT_EQ(page->SelectType(kObjectDisk), 1);
+  char radio[32] = "", disk[32] = "";
+  page->GetDlgItemText(kUnitMetresRadio, radio, sizeof radio);
+  page->DiffractionPoint()->GetDlgItemText(kDiffractionUnitLabel, disk, sizeof disk);
+  // The size's unit radio and the disc's field label, each as the help names them.
+  EXPECT_NE(help.find(std::string(radio) + ": metres"), std::string::npos) << radio;
+  EXPECT_NE(help.find(std::string("Field ") + disk), std::string::npos) << disk;
+  EXPECT_EQ(help.find(std::string(radio) + ": a length in mm"), std::string::npos);
+}
+
+TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndAFieldThatHoldsItIsTaken) {
+  // The f/2.5 singlet's spot is wider than a 0.5 mm image: the synthesis says so before it
+  // runs; taken up, the field grows until the PSF it uses holds its light.
+  UseLens("singlet.os");
+  TTestObjectFolder &folder = OpenFolder();
+  TTestObjectParent *page = ObjectPage();
+  ASSERT_NE(page, nullptr);
+  ImageSpace(*page);
+  ASSERT_EQ(page->SelectType(kObjectDisk), 1);
+  Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
+  Type(page, kObjectSizeEdit, "1e-12");
+  answers_->boxes.clear();
+  answers_->QueueAnswer(IDYES);
+  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find("The PSF of the beam spreads"), std::string::npos);
+  ASSERT_EQ(folder.state, kRastersWritten);
+  // The PSF used: its cells times the cell area hold the share of the light on its grid.
+  const double p = GetTestImage()->pixelSize;
+  EXPECT_GT(p * GetTestImage()->pixelCount, 0.5);
+  TTestPSF *psf = folder.PsfPage();
+  ASSERT_NE(psf, nullptr);
+  ASSERT_GT(RecordCount(psf->rasterFiles), 0);
+  Mem<float> raster;
+  ASSERT_EQ(psf->rasterFiles.data[0].Read(raster), 1);
+  double sum = 0.0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+  EXPECT_GE(sum * p * p, 0.99);
+}
 
 }  // namespace

@@ -80,14 +80,15 @@ TEST_F(LightSourceObject, ALoadedSourceGivesItsSizeCommentRaysAndTheObjectSize) 
   Choose(kObjectLightSource);
   const std::string lamp = WriteLamp(Scratch("lamp.srl"));
   ASSERT_EQ(Source().LoadSource(lamp), 1);
-  // The transverse box of 3 by 4 mm: its diagonal, 5 mm, is 0.005 m in object space.
+  // The transverse box of 3 by 4 mm: its diagonal, 5 mm, is the source's size; it reaches
+  // 4 mm from the axis, so the field about the axis is 8.8 mm, 0.0088 m in object space.
   EXPECT_EQ(Source().size, 5.0);
   EXPECT_EQ(Text(kSourceSizeEdit), "5");
   EXPECT_EQ(Text(kSourceFileBox), lamp);
   EXPECT_EQ(Text(kSourceCommentText), "lamp of 3 by 4");
   EXPECT_EQ(Source().rays, 64 * 64);
-  EXPECT_EQ(image.ObjectSize, 0.005);
-  EXPECT_EQ(Shown(kObjectSizeEdit), 0.005);
+  EXPECT_EQ(image.ObjectSize, 0.0088);
+  EXPECT_EQ(Shown(kObjectSizeEdit), 0.0088);
   EXPECT_EQ(Source().state, kNothingComputed);
   // The type list offers nothing: touching it only beeps.
   const std::size_t beeps = Boxes().beeps.size();
@@ -251,15 +252,16 @@ TEST_F(LightSourceInFolder, ColorShowsTheSourcesImageAndRealIsRefused) {
   EXPECT_EQ(folder.state, kRastersWritten);
   EXPECT_EQ(source.state, kSpectraWritten);
   ASSERT_NE(GetTestImage()->picture, nullptr);
-  // The image field is the lamp's image: its 5 mm diagonal times the magnification.
-  EXPECT_NEAR(GetTestImage()->fieldSize, 5.0 * std::fabs(system_.info.magnification),
+  // The image field holds the lamp's image: the 8.8 mm about the axis that hold the lamp
+  // (up to 4 mm off it) times the magnification.
+  EXPECT_NEAR(GetTestImage()->fieldSize, 8.8 * std::fabs(system_.info.magnification),
               0.01 * GetTestImage()->fieldSize);
   // "Real" would make a black picture of it: it says so instead.
   GetTestImage()->realImage = 1;
   folder.state = kNothingComputed;
   folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
   ASSERT_EQ(answers_->boxes.size(), 1u);
-  EXPECT_NE(answers_->boxes[0].text.find("Izoplanar"), std::string::npos);
+  EXPECT_NE(answers_->boxes[0].text.find("Isoplanar"), std::string::npos);
   EXPECT_EQ(folder.state, kNothingComputed);
 }
 

@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
+#include <array>
 #include <string>
 
 #include "foundation/interfaces/progress.h"
@@ -64,6 +66,76 @@ double DiscViewFactor(double emitter, double receiver, double distance) {
   return 0.5 * (x - std::sqrt(x * x - 4.0 * (r2 / r1) * (r2 / r1)));
 }
 
+// The share of a Lambertian source's emission that the system passes, by a quadrature
+// independent of the source's sampling: rays from points of equal area of the source (in
+// the plane x = 0) to rings of a disc of the first surface's aperture at x = plane, each with
+// the kernel cos1 cos2 / d^2 dA1 dA2, those that pass counted; over pi A1 it is the share
+// passed. The view factor counts every ray.
+struct TQuadrature {
+  double viewFactor = 0.0;
+  double passed = 0.0;
+};
+TQuadrature PassedShare(TOpticalSystem &system, const std::vector<std::array<double, 2>> &points,
+                        double receiver, double plane) {
+  const int apertureRings = 30, apertureSectors = 60;
+  double kernel = 0.0, passedKernel = 0.0;
+  for (const auto &[y1, z1] : points)
+    for (int k = 0; k < apertureRings; ++k) {
+      const double r2 = receiver * std::sqrt((k + 0.5) / apertureRings);
+      for (int m = 0; m < apertureSectors; ++m) {
+        const double p2 = 2.0 * kPi * (m + 0.5) / apertureSectors;
+        const double dx = plane, dy = r2 * std::cos(p2) - y1, dz = r2 * std::sin(p2) - z1;
+        const double d2 = dx * dx + dy * dy + dz * dz;
+        const double d = std::sqrt(d2);
+        const double w = (dx / d) * (dx / d) / d2;  // both cosines are dx / d
+        kernel += w;
+        TCurrentRay ray;
+        ray.x = 0.0;
+        ray.y = y1;
+        ray.z = z1;
+        ray.L = dx / d;
+        ray.M = dy / d;
+        ray.N = dz / d;
+        if (system.TraceRay(ray, kTracePlain, nullptr, 1) == 1) passedKernel += w;
+      }
+    }
+  // Each pair stands for A1 / points x A2 / cells; over pi A1 the source's area drops out.
+  const double toShare = kPi * receiver * receiver / (kPi * points.size() * apertureRings * apertureSectors);
+  return {kernel * toShare, passedKernel * toShare};
+}
+
+// A rectangle y0..y1 x z0..z1 in the plane x = 0 facing the system.
+TLightSource Rectangle(double y0, double y1, double z0, double z1) {
+  TLightSource source;
+  source.SourceType = kSolidSource;
+  source.ObjectNames.Allocate(1, 1);
+  source.ObjectNames.data[0] = "rectangle";
+  source.ObjectTemperatures.Allocate(1, 1);
+  source.ObjectTemperatures.data[0] = 0.0f;
+  source.Triangles.Allocate(2, 1);
+  const double a[3] = {0.0, y0, z0}, b[3] = {0.0, y1, z0}, c[3] = {0.0, y1, z1}, d[3] = {0.0, y0, z1};
+  source.Triangles.data[0].SetVertices(a, b, c);
+  source.Triangles.data[1].SetVertices(a, c, d);
+  source.Triangles.data[0].Object = source.Triangles.data[1].Object = 0;
+  return source;
+}
+
+// The raster's sum and its first moments in y (up the rows) and z, in the raster's unit.
+struct TMoments {
+  double sum = 0.0, y = 0.0, z = 0.0;
+};
+TMoments Moments(const Mem<float> &raster, const TSourceRaster &grid) {
+  TMoments m;
+  for (int r = 0; r < grid.n; ++r)
+    for (int c = 0; c < grid.n; ++c) {
+      const double v = raster.data[r * grid.n + c];
+      m.sum += v;
+      m.y += v * (grid.n / 2 - r) * grid.pixel;
+      m.z += v * (c - grid.n / 2) * grid.pixel;
+    }
+  return m;
+}
+
 // A gauge that asks to stop at its third step.
 class TStopAtThird final : public TProgressGauge {
  public:
@@ -112,45 +184,18 @@ TEST_F(LightSourceImage, ALambertianDiscsImageHoldsThePassedShareOfItsEmissionAt
   // Every passed ray lands: the raster holds the whole image.
   EXPECT_EQ(tally.passed, tally.landed);
 
-  // The quadrature: rays from rings of the disc to rings of a disc just wider than the
-  // aperture before the first surface, each with the kernel cos1 cos2 / d^2 dA1 dA2, those
-  // that pass counted; over pi A1 it is the share of the emission passed.
-  const int sourceRings = 12, sourceSectors = 24, apertureRings = 30, apertureSectors = 60;
-  const double receiver = apertureRadius;
-  const double plane = aim.x;
-  double kernel = 0.0, passedKernel = 0.0;
-  for (int i = 0; i < sourceRings; ++i) {
-    const double r1 = kDiscRadius * std::sqrt((i + 0.5) / sourceRings);
+  // The quadrature over the disc's rings and sectors: its view factor is the closed form's.
+  std::vector<std::array<double, 2>> points;
+  const int sourceRings = 12, sourceSectors = 24;
+  for (int i = 0; i < sourceRings; ++i)
     for (int j = 0; j < sourceSectors; ++j) {
-      const double p1 = 2.0 * kPi * (j + 0.5) / sourceSectors;
-      const double y1 = r1 * std::cos(p1), z1 = r1 * std::sin(p1);
-      for (int k = 0; k < apertureRings; ++k) {
-        const double r2 = receiver * std::sqrt((k + 0.5) / apertureRings);
-        for (int m = 0; m < apertureSectors; ++m) {
-          const double p2 = 2.0 * kPi * (m + 0.5) / apertureSectors;
-          const double dx = plane, dy = r2 * std::cos(p2) - y1, dz = r2 * std::sin(p2) - z1;
-          const double d2 = dx * dx + dy * dy + dz * dz;
-          const double d = std::sqrt(d2);
-          const double w = (dx / d) * (dx / d) / d2;  // both cosines are dx / d
-          kernel += w;
-          TCurrentRay ray;
-          ray.x = 0.0;
-          ray.y = y1;
-          ray.z = z1;
-          ray.L = dx / d;
-          ray.M = dy / d;
-          ray.N = dz / d;
-          if (system_.TraceRay(ray, kTracePlain, nullptr, 1) == 1) passedKernel += w;
-        }
-      }
+      const double r1 = kDiscRadius * std::sqrt((i + 0.5) / sourceRings), p1 = 2.0 * kPi * (j + 0.5) / sourceSectors;
+      points.push_back({r1 * std::cos(p1), r1 * std::sin(p1)});
     }
-  }
-  const double cells = static_cast<double>(sourceRings) * sourceSectors * apertureRings * apertureSectors;
-  const double area1 = kPi * kDiscRadius * kDiscRadius, area2 = kPi * receiver * receiver;
-  const double toShare = area1 * area2 / cells / (kPi * area1);
-  // The quadrature's view factor is the closed form's.
-  EXPECT_APPROX(kernel * toShare, DiscViewFactor(kDiscRadius, receiver, plane), 2e-3 * kernel * toShare);
-  const double passedShare = passedKernel * toShare;
+  const TQuadrature quadrature = PassedShare(system_, points, apertureRadius, aim.x);
+  EXPECT_APPROX(quadrature.viewFactor, DiscViewFactor(kDiscRadius, apertureRadius, aim.x),
+                2e-3 * quadrature.viewFactor);
+  const double passedShare = quadrature.passed;
   ASSERT_GT(passedShare, 0.0);
 
   // The image's sum times the cell area: the passed share of the emission.
@@ -172,6 +217,46 @@ TEST_F(LightSourceImage, ALambertianDiscsImageHoldsThePassedShareOfItsEmissionAt
   ASSERT_EQ(system_.FirstOrderParaxial(), 1);
   EXPECT_APPROX(radius, kDiscRadius * std::fabs(system_.info.magnification),
                 kParaxialRadiusTolerance * kDiscRadius * std::fabs(system_.info.magnification));
+}
+
+TEST_F(LightSourceImage, SourcesMirroredAboutTheAxisGiveMirroredImagesOfTheShareTheSystemPasses) {
+  // Squares 10 mm across centred 10 mm below, above and beside the axis, and strips thin in
+  // y and wide in z below and above it: each passes the share an independent quadrature
+  // gives (the squares share one by the system's symmetry) and is imaged, inverted, where
+  // the paraxial magnification puts its centre.
+  struct TCase {
+    double y0, y1, z0, z1;
+    int quadrature;  // 0 the squares', 1 the strips'
+  };
+  const TCase cases[] = {{-15, -5, -5, 5, 0}, {5, 15, -5, 5, 0}, {-5, 5, 5, 15, 0},
+                         {-10.5, -9.5, -15, 15, 1}, {9.5, 10.5, -15, 15, 1}};
+  double apertureRadius = 0.0;
+  const DPOINT3 aim = system_.surfaces.data[1]->LocalFrame(apertureRadius);
+  std::vector<std::array<double, 2>> square, strip;
+  for (int i = 0; i < 8; ++i)
+    for (int j = 0; j < 8; ++j) square.push_back({-15.0 + 10.0 * (i + 0.5) / 8, -5.0 + 10.0 * (j + 0.5) / 8});
+  for (int j = 0; j < 60; ++j) strip.push_back({-10.0, -15.0 + 30.0 * (j + 0.5) / 60});
+  const double expected[2] = {PassedShare(system_, square, apertureRadius, aim.x).passed,
+                              PassedShare(system_, strip, apertureRadius, aim.x).passed};
+  ASSERT_EQ(system_.FirstOrderParaxial(), 1);
+  const double m = system_.info.magnification;
+  system_.ComputeIndices(0.55, 0.0, 0.0);
+  const TSourceRaster grid{256, 0.01};
+  for (const TCase &c : cases) {
+    TLightSource source = Rectangle(c.y0, c.y1, c.z0, c.z1);
+    ASSERT_EQ(source.Prepare(), 1);
+    source.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+    Mem<float> raster;
+    TSourceImageTally tally;
+    ASSERT_EQ(TraceSourceImage(source, system_, 0.55, 10000, 10000000, grid, nullptr, raster, tally),
+              TSourceImageResult::kDone);
+    const auto [sum, y, z] = Moments(raster, grid);
+    const double share = expected[c.quadrature];
+    EXPECT_APPROX(sum * grid.pixel * grid.pixel, share, 0.04 * share) << c.y0 << " " << c.z0;
+    // The centres within four standard errors of 10000 rays over the strips' 1.6 mm image.
+    EXPECT_APPROX(y / sum, m * 0.5 * (c.y0 + c.y1), 0.02) << c.y0 << " " << c.z0;
+    EXPECT_APPROX(z / sum, m * 0.5 * (c.z0 + c.z1), 0.02) << c.y0 << " " << c.z0;
+  }
 }
 
 TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeStopsARun) {
@@ -213,6 +298,42 @@ TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeSto
             TSourceImageResult::kNoRay);
   EXPECT_EQ(tally.drawn, 5000);
   EXPECT_EQ(tally.passed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SystemTest, ASourceInTheFrontFocalPlaneIsImagedAtInfinityInMilliradians) {
+  // The equiconvex singlet (f = 49.213, its focal points 47.536 from its vertices) with the
+  // object in its front focal plane and the image at infinity: a source centred 2 mm below
+  // the axis sends out beams at 2 / f rad above it, on a raster of 0.5 mrad cells.
+  constexpr double kFocalLength = 49.213;
+  std::string text = ReadText(ExamplePath("singlet.os"));
+  text.replace(text.find("ObjectFinite=0"), 14, "ObjectFinite=1");
+  text.replace(text.find("ImageFinite=1"), 13, "ImageFinite=0");
+  text.replace(text.find("Dx=10;"), 6, "Dx=47.5362;");
+  // Stopped down to 4 mm clear, where the coma of its beams is small.
+  for (int k = 0; k < 2; ++k) text.replace(text.find("DextY=25"), 8, "DextY=4 ");
+  WriteText(Scratch("singlet_collimating.os"), text);
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(Scratch("singlet_collimating.os"), 0), 1);
+  system.Prepare(0.0, 1, 0);
+  EXPECT_APPROX(SourceImageScale(system), -1000.0 / kFocalLength, 0.01);
+  TLightSource source = Rectangle(-2.5, -1.5, -0.5, 0.5);
+  ASSERT_EQ(source.Prepare(), 1);
+  double apertureRadius = 0.0;
+  const DPOINT3 aim = system.surfaces.data[1]->LocalFrame(apertureRadius);
+  source.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+  system.ComputeIndices(0.5875618, 0.0, 0.0);
+  const TSourceRaster grid{256, 0.5};
+  Mem<float> raster;
+  TSourceImageTally tally;
+  ASSERT_EQ(TraceSourceImage(source, system, 0.5875618, 5000, 10000000, grid, nullptr, raster, tally),
+            TSourceImageResult::kDone);
+  const auto [sum, y, z] = Moments(raster, grid);
+  EXPECT_APPROX(y / sum, 2000.0 / kFocalLength, 0.02);
+  EXPECT_APPROX(z / sum, 0.0, 0.5);
 }
 
 }  // namespace

@@ -483,11 +483,13 @@ TEST(LightSourceSpectrum, TableIsInterpolatedAndHeldAtItsEnds) {
 
 TEST(LightSourceAim, ConeReachesTheFarRimOfTheAperture) {
   TLightSource source = BallSource(0.0, 1.0);
-  // Box x max = 1, y max = 1; aperture at (11, 3, 4) radius 2: along = 10,
-  // across = 5 + 2 + 1 = 8, cos = 10 / sqrt(164).
+  // Box -1..1; aperture at (11, 3, 4) radius 2: along = 10 from the box's front; the
+  // farthest corner across the axis, (-1, -1), lies sqrt(16 + 25) from the disc's centre,
+  // so across = sqrt(41) + 2.
   source.AimAtAperture(11.0, 3.0, 4.0, 2.0);
   EXPECT_EQ(source.CosMax, 1.0);
-  EXPECT_APPROX(source.CosMin, 10.0 / std::sqrt(164.0), kFormulaTolerance);
+  const double across = std::sqrt(41.0) + 2.0;
+  EXPECT_APPROX(source.CosMin, 10.0 / std::hypot(10.0, across), kFormulaTolerance);
 }
 
 }  // namespace

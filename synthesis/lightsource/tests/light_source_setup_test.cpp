@@ -96,7 +96,7 @@ TEST_F(LightSourceSetup, ANewFolderIsSolidWithItsFiveTabsAndTheTypeOpensTheLimit
   TLightSourceSetupFolder &folder = Open();
   EXPECT_EQ(folder.GetWindowText(), "Light Source");
   ASSERT_EQ(folder.PageCount(), 5);
-  const char *titles[] = {" Type ", " Limit ", " Screen ", " Wave lenght", " Comment "};
+  const char *titles[] = {" Type ", " Limit ", " Screen ", " Wavelength", " Comment "};
   for (int i = 0; i < 5; ++i) EXPECT_STREQ(folder.Entry(i)->title, titles[i]);
   EXPECT_EQ(folder.Source().SourceType, kSolidSource);
   // Solid: neither the Limit nor the Screen tab; the objects' table shows.

@@ -6,13 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "document/system/system_image.h"
+#include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/rasters/raster_records.h"
+#include "imaging/color/color_image.h"
 #include "imaging/testobject/test_image.h"
+#include "foundation/testing/approx.h"
+#include "synthesis/folder/energy_page.h"
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/windows/test_kit.h"
 #include "synthesis/folder/folder_pages.h"
@@ -172,11 +177,51 @@ TEST_F(FolderRealTest, ChangingTheMethodComputesTheImageAgain) {
   settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
   EXPECT_EQ(folder_->state, kNothingComputed);
   ASSERT_EQ(folder_->CalculateOnly(), 1);
-  EXPECT_EQ(folder_->name, "Total");
+  EXPECT_EQ(folder_->name, kRealImageName);
   // Choosing the chosen method again keeps the image.
   settings->SendMessage(WM_COMMAND, kSettingsReal, 0);
   EXPECT_EQ(folder_->state, kRastersWritten);
   settings->SendMessage(WM_COMMAND, kSettingsIzoplanar, 0);
   ASSERT_NE(folder_->CalculateOnly(), 0);
   EXPECT_EQ(folder_->name, "Total (Y=0)");
+}
+
+TEST_F(FolderRealTest, ARealPictureAndItsEnergyZoneTakeThePitchOfTheWholeFieldItCovers) {
+  // The triplet's 20 degree field reaches f tan 20 = 18.2 mm in the image: a Real image
+  // spans about 36.4 mm whatever size was typed (the folder's own is some 0.08 mm).
+  folder_ = new TTestObjectFolder(nullptr, &system_);
+  ASSERT_TRUE(folder_->Create());
+  folder_->ShowWindow(SW_SHOW);
+  folder_->SettingsPage()->SendMessage(WM_COMMAND, kSettingsReal, 0);
+  constexpr int n = 64;
+  GetTestImage()->pixelCount = n;
+  ASSERT_EQ(folder_->CalculateOnly(), 1);
+  folder_->ShowColorImage();
+  ASSERT_NE(GetTestImage()->colorImage, nullptr);
+  const double span = 2.0 * 50.0 * std::tan(20.0 * std::acos(-1.0) / 180.0);
+  const double pitch = span / n;
+  EXPECT_APPROX(GetTestImage()->colorImage->pixelPitch * n, span, 0.03);
+  EXPECT_NE(GetTestImage()->picture->Title().find("whole field"), std::string::npos);
+  // A square zone 16.6 cells wide about the axis reaches cell columns and rows 23 to 40
+  // (its edges' cells): its share of the light is that of those cells of the raster.
+  TTestLight *page = folder_->EnergyPage();
+  ASSERT_NE(page, nullptr);
+  char side[32];
+  std::snprintf(side, sizeof side, "%.3f", 2.0 * 8.3 * pitch);
+  page->SetDlgItemText(kEnergyWidth, side);
+  page->SetDlgItemText(kEnergyHeight, side);
+  page->SetDlgItemText(kEnergyX, "0");
+  page->SetDlgItemText(kEnergyY, "0");
+  page->SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  const Mem<float> &raster = GetTestImage()->raster;
+  ASSERT_EQ(raster.cols, n);
+  double all = 0.0, inside = 0.0;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      all += raster.data[r * n + c];
+      if (r >= 23 && r <= 40 && c >= 23 && c <= 40) inside += raster.data[r * n + c];
+    }
+  ASSERT_GT(all, 0.0);
+  EXPECT_LT(inside / all, 0.9);
+  EXPECT_APPROX(page->energyInZone, 100.0 * inside / all, 1e-3);
 }

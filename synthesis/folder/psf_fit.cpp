@@ -1,0 +1,52 @@
+#include "synthesis/folder/psf_fit.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/numerics/pi.h"
+#include "optics/model/optical_system.h"
+#include "optics/trace/image_coordinate.h"
+
+namespace {
+
+// Rings of the pupil grid; ring q holds 6q rays (one at the centre), each standing for an
+// equal area.
+constexpr int kRings = 24;
+
+bool Land(TOpticalSystem &system, TCurrentRay ray, int finite, double &u, double &v) {
+  ray.traceThrough = 0;
+  if (system.TraceRay(ray, kTracePlain, nullptr, 0) != 1 || (finite == 0 && ray.L == 0.0)) return false;
+  u = ImageCoordinate(finite, ray.y, ray.M, ray.L);
+  v = ImageCoordinate(finite, ray.z, ray.N, ray.L);
+  return std::isfinite(u) && std::isfinite(v);
+}
+
+}  // namespace
+
+TPsfFit FitPsfToField(TOpticalSystem &system, double fieldA, double fieldB, double half) {
+  TPsfFit fit;
+  const int finite = system.info.ImageFinite;
+  system.SolveChiefRay(fieldA, fieldB);
+  double cu = 0.0, cv = 0.0;
+  if (!Land(system, system.MakeRay(fieldA, fieldB, 0.0, 0.0), finite, cu, cv)) return fit;
+  const double radius = 0.5 * system.info.entrancePupilDiameter;
+  double all = 0.0, kept = 0.0;
+  for (int q = 0; q <= kRings; ++q) {
+    const int rays = q == 0 ? 1 : 6 * q;
+    // Ring q covers radii (q - 1/2) .. (q + 1/2) of the step; the centre ray a half step.
+    const double rho = radius * q / (kRings + 0.5);
+    for (int k = 0; k < rays; ++k) {
+      const double theta = 2.0 * kPi * (k + 0.5) / rays;
+      double u = 0.0, v = 0.0;
+      if (!Land(system, system.MakeRay(fieldA, fieldB, rho * std::cos(theta), rho * std::sin(theta)), finite, u,
+                v))
+        continue;
+      const double off = std::max(std::fabs(u - cu), std::fabs(v - cv));
+      fit.spread = std::max(fit.spread, off);
+      all += 1.0;
+      if (off <= half) kept += 1.0;
+    }
+  }
+  if (all > 0.0) fit.share = kept / all;
+  return fit;
+}
