@@ -6,4 +6,4 @@ area_sources(EDITOR_MODEL element_insertion.cpp lens_of_focus.cpp new_elements.c
 area_tests(EDITOR_MODEL tests/lens_of_focus_test.cpp tests/new_elements_test.cpp tests/placement_test.cpp tests/system_report_test.cpp)
 area_sources(EDITOR element_folder.cpp insert_commands.cpp new_element_pages.cpp
              print_system_properties.cpp)
-area_tests(EDITOR tests/optical_editor_insert_test.cpp tests/print_system_properties_test.cpp)
+area_tests(EDITOR tests/new_system_road_test.cpp tests/optical_editor_insert_test.cpp tests/print_system_properties_test.cpp)

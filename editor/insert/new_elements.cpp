@@ -48,6 +48,16 @@ int Inserted(TSystemImage &system, TInsertedElementInfo &info, int first, int la
   return 1;
 }
 
+// The surfaces after surface `last` (the image plane of a new system among them) turned
+// about its vertex by the turn the new element gives the beam, so that the light still
+// reaches them as it did.
+void TurnFollowingSurfaces(TSystemImage &system, int last, double turn) {
+  const TSurface *pivot = system.Surface(last);
+  if (pivot == nullptr || last + 1 > system.SurfaceCount() - 1 || turn == 0.0) return;
+  const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
+  system.RotateGroupAboutPoint(last + 1, system.SurfaceCount() - 1, centre, DPOINT3(0.0, 0.0, turn));
+}
+
 }  // namespace
 
 int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double radius,
@@ -91,8 +101,9 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   const int k = info.placedSurface;
   const double tilt = shape.tiltDegrees * kDegrees;
   TGeneralParameters g = placed->GetGeneralParameters();
-  g.type = shape.radius != 0.0 ? kSurfaceSphere : kSurfacePlane;
   g.Ex = shape.radius != 0.0 ? shape.conic : 0.0;
+  // A conic is the quadric type, which the system file keeps with its conic term.
+  g.type = shape.radius == 0.0 ? kSurfacePlane : g.Ex != 0.0 ? kSurfaceAspheric2 : kSurfaceSphere;
   g.glass = "refl";
   g.materialKind = 1;
   // A tilted mirror meets the beam along a longer chord.
@@ -101,6 +112,13 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   g.angles[2] += tilt;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(shape.radius);
+  // The beam along the placed direction leaves reflected in the mirror's normal.
+  const double dx = std::cos(info.tilt);
+  const double dy = std::sin(info.tilt);
+  const double nx = std::cos(g.angles[2]);
+  const double ny = std::sin(g.angles[2]);
+  const double along = dx * nx + dy * ny;
+  TurnFollowingSurfaces(system, k, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
   return Inserted(system, info, k, k);
 }
 
@@ -153,5 +171,6 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
+  TurnFollowingSurfaces(system, k + 1, -prism.deviation);
   return Inserted(system, info, k, k + 1);
 }

@@ -2,7 +2,8 @@
 // The single surface, the mirror and the dispersion prism that the new-element folder puts
 // in place of the placed plane surface, without windows. Each keeps the placed vertex and
 // direction; each answers 1 when inserted, or 0 with the system unchanged and error saying
-// why.
+// why. A mirror or a prism turns the beam: the surfaces after it (the image plane of a new
+// system) turn with it about its last vertex, so the light still reaches them.
 
 #include <string>
 
