@@ -17,15 +17,15 @@ constexpr const char *kDefaultGlass = "N-BK7_schott";
 constexpr double kDefaultThickness = 5.0;
 
 const TDialogTemplate kElementFolderDlg{
-    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 230, 158,
+    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 290, 158,
     "New element",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 218, 112},
-        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 138, 50, 14},
-        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 120, 138, 50, 14},
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 278, 112},
+        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 90, 138, 50, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 150, 138, 50, 14},
     }};
 const TDialogTemplate kNewLensPageDlg{
-    "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "Focal length, mm", -1, SS_LEFT, 12, 26, 90, 10},
         {"EDIT", "", kFocalLengthId, WS_BORDER | WS_TABSTOP, 110, 24, 90, 12},
@@ -34,14 +34,14 @@ const TDialogTemplate kNewLensPageDlg{
         {"STATIC", "Thickness, mm", -1, SS_LEFT, 12, 66, 90, 10},
         {"EDIT", "", kLensThicknessId, WS_BORDER | WS_TABSTOP, 110, 64, 90, 12},
         {"STATIC", "An equi-convex lens (equi-concave for a negative focal length)", -1, SS_LEFT, 12,
-         82, 196, 18},
+         82, 256, 18},
     }};
 const TDialogTemplate kPasteElementPageDlg{
-    "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
-        {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 196, 40},
+        {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 256, 40},
         {"STATIC", "The elements go to the chosen place, turned along the chief ray.", -1, SS_LEFT, 12,
-         70, 196, 20},
+         70, 256, 20},
     }};
 const TDialogRegistration kFolderRegistration(kElementFolderDlg);
 const TDialogRegistration kLensRegistration(kNewLensPageDlg);

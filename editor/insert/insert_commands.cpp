@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <thread>
 
 #include "document/system/system_image.h"

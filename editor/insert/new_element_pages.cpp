@@ -21,17 +21,17 @@ constexpr DWORD kEdit = WS_BORDER | WS_TABSTOP;
 constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 
 const TDialogTemplate kNewSurfacePageDlg{
-    "NewSurfacePage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "NewSurfacePage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "Radius, mm", -1, SS_LEFT, 12, 26, 90, 10},
         {"EDIT", "", kSurfaceRadiusId, kEdit, 110, 24, 90, 12},
         {"STATIC", "Glass behind", -1, SS_LEFT, 12, 46, 90, 10},
         {"EDIT", "", kSurfaceGlassId, kEdit, 110, 44, 90, 12},
         {"STATIC", "One refracting surface: radius 0 is plane, glass \"air\" leaves into air", -1, SS_LEFT,
-         12, 66, 196, 18},
+         12, 66, 256, 18},
     }};
 const TDialogTemplate kNewMirrorPageDlg{
-    "NewMirrorPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "NewMirrorPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "Radius or focal length, mm", -1, SS_LEFT, 12, 22, 96, 10},
         {"EDIT", "", kMirrorRadiusId, kEdit, 110, 20, 90, 12},
@@ -42,10 +42,10 @@ const TDialogTemplate kNewMirrorPageDlg{
         {"EDIT", "", kMirrorTiltId, kEdit, 110, 66, 90, 12},
         {"STATIC", "Radius 0: plane; conic 0: spherical. A concave mirror has a negative radius and a "
                    "positive focal length; tilt 45 folds the beam by 90 degrees",
-         -1, SS_LEFT, 12, 84, 196, 26},
+         -1, SS_LEFT, 12, 84, 256, 26},
     }};
 const TDialogTemplate kNewPrismPageDlg{
-    "NewPrismPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "NewPrismPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "Apex angle, degrees", -1, SS_LEFT, 12, 26, 90, 10},
         {"EDIT", "", kPrismApexId, kEdit, 110, 24, 90, 12},
@@ -55,7 +55,7 @@ const TDialogTemplate kNewPrismPageDlg{
         {"EDIT", "", kPrismFaceId, kEdit, 110, 64, 90, 12},
         {"STATIC", "Set at minimum deviation for the working wavelength: the ray inside runs parallel to "
                    "the base",
-         -1, SS_LEFT, 12, 82, 196, 26},
+         -1, SS_LEFT, 12, 82, 256, 26},
     }};
 const TDialogRegistration kSurfaceRegistration(kNewSurfacePageDlg);
 const TDialogRegistration kMirrorRegistration(kNewMirrorPageDlg);

@@ -49,13 +49,20 @@ int Inserted(TSystemImage &system, TInsertedElementInfo &info, int first, int la
 }
 
 // The surfaces after surface `last` (the image plane of a new system among them) turned
-// about its vertex by the turn the new element gives the beam, so that the light still
-// reaches them as it did.
-void TurnFollowingSurfaces(TSystemImage &system, int last, double turn) {
+// about its vertex by the turn the new element gives the beam arriving along `arriving`
+// (radians), so that the light still reaches them as it did. An image plane left behind
+// the element (it stood between it and the preceding one) goes as far in front of it.
+void TurnFollowingSurfaces(TSystemImage &system, int last, double arriving, double turn) {
+  const int n = system.SurfaceCount();
   const TSurface *pivot = system.Surface(last);
-  if (pivot == nullptr || last + 1 > system.SurfaceCount() - 1 || turn == 0.0) return;
+  if (pivot == nullptr || last + 1 > n - 1 || turn == 0.0) return;
   const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
-  system.RotateGroupAboutPoint(last + 1, system.SurfaceCount() - 1, centre, DPOINT3(0.0, 0.0, turn));
+  system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  const double *image = system.Surface(n - 1)->general.vertex;
+  const double ux = std::cos(arriving + turn);
+  const double uy = std::sin(arriving + turn);
+  const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
+  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
 }
 
 }  // namespace
@@ -118,7 +125,7 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   const double nx = std::cos(g.angles[2]);
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
-  TurnFollowingSurfaces(system, k, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
+  TurnFollowingSurfaces(system, k, info.tilt, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
   return Inserted(system, info, k, k);
 }
 
@@ -171,6 +178,6 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
-  TurnFollowingSurfaces(system, k + 1, -prism.deviation);
+  TurnFollowingSurfaces(system, k + 1, info.tilt, -prism.deviation);
   return Inserted(system, info, k, k + 1);
 }

@@ -72,6 +72,15 @@ TEST_F(NewElementsTest, AParaboloidMeetsEveryAxialRayAtHalfItsRadiusAndAFoldTurn
     EXPECT_LT(ray.L, 0.0);
     EXPECT_APPROX(AxisCrossing(ray), 100.0, kTraced) << h;
   }
+  // The image plane, 190 behind the mirror on the arriving light, turns with the beam to
+  // stand across it 190 in front.
+  const auto imageAt = [&](double x, double y, double facing) {
+    const TGeneralParameters &g = image.Surface(image.SurfaceCount() - 1)->general;
+    EXPECT_NEAR(g.vertex[0], x, kTraced);
+    EXPECT_NEAR(g.vertex[1], y, kTraced);
+    EXPECT_NEAR(std::cos(g.angles[2] - facing), 1.0, kTraced);
+  };
+  imageAt(10.0, 0.0, kPi);
   // A flat fold at 45 degrees 60 mm behind the paraboloid (against the returning light).
   TInsertedElementInfo fold;
   ASSERT_EQ(PlaceSurface(image, 1, 140.0, 0.0, -1, fold), 2);
@@ -82,6 +91,7 @@ TEST_F(NewElementsTest, AParaboloidMeetsEveryAxialRayAtHalfItsRadiusAndAFoldTurn
   EXPECT_EQ(image.Surface(2)->general.R, 0.0);
   const TCurrentRay chief = Traced(image, 1, 2, 0.0, 0.0, 0.0);
   EXPECT_APPROX(std::fabs(chief.M), 1.0, kTraced);
+  imageAt(140.0, 130.0, 0.5 * kPi);
   // The focus lies 100 - 60 from the fold across the axis.
   const TCurrentRay edge = Traced(image, 1, 2, 0.0, 3.0, 0.0);
   const double t = (140.0 - edge.x) / edge.L;
