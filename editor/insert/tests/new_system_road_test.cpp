@@ -179,8 +179,11 @@ TEST_F(NewSystemRoadTest, ThePagesRefuseANumberNamingItsFieldAndKeepTheSystemOnT
       {kPrismPage, kPrismApexId, "120",
        "The apex angle is too large for this glass: the light is reflected inside the prism"},
       {kPrismPage, kPrismGlassId, "XYZ", "The glass XYZ is not in the catalogs"},
+      {kMirrorPage, kMirrorTiltId, "90", "The tilt must lie between -89 and 89 degrees"},
   };
   const int undo = editor.System().options.undoIndex;
+  const std::string before = Scratch("before.os");
+  ASSERT_EQ(editor.System().Save(before), 1);
   for (const Case &c : cases) {
     // Each case starts with nothing selected, as a fresh pick does.
     editor.Canvas()->SetSelectMode(false);
@@ -205,6 +208,9 @@ TEST_F(NewSystemRoadTest, ThePagesRefuseANumberNamingItsFieldAndKeepTheSystemOnT
     EXPECT_EQ(editor.System().SurfaceCount(), 2) << c.text;
   }
   EXPECT_EQ(editor.System().options.undoIndex, undo);
+  const std::string after = Scratch("after.os");
+  ASSERT_EQ(editor.System().Save(after), 1);
+  EXPECT_EQ(ReadText(after), ReadText(before));
 }
 
 }  // namespace
