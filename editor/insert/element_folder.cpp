@@ -9,7 +9,6 @@
 #include "editor/insert/element_insertion.h"
 #include "foundation/numtext/typed_number.h"
 #include "platform/core/message_box.h"
-#include "toolkit/binding/field_label.h"
 
 namespace {
 
@@ -18,15 +17,15 @@ constexpr const char *kDefaultGlass = "N-BK7_schott";
 constexpr double kDefaultThickness = 5.0;
 
 const TDialogTemplate kElementFolderDlg{
-    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 230, 158,
+    "ElementFolder", DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 290, 158,
     "New element",
     {
-        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 218, 112},
-        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 60, 138, 50, 14},
-        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 120, 138, 50, 14},
+        {"STATIC", "", kPageAreaId, SS_LEFT, 6, 6, 278, 112},
+        {"BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 90, 138, 50, 14},
+        {"BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 150, 138, 50, 14},
     }};
 const TDialogTemplate kNewLensPageDlg{
-    "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "NewLensPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "Focal length, mm", -1, SS_LEFT, 12, 26, 90, 10},
         {"EDIT", "", kFocalLengthId, WS_BORDER | WS_TABSTOP, 110, 24, 90, 12},
@@ -35,14 +34,14 @@ const TDialogTemplate kNewLensPageDlg{
         {"STATIC", "Thickness, mm", -1, SS_LEFT, 12, 66, 90, 10},
         {"EDIT", "", kLensThicknessId, WS_BORDER | WS_TABSTOP, 110, 64, 90, 12},
         {"STATIC", "An equi-convex lens (equi-concave for a negative focal length)", -1, SS_LEFT, 12,
-         82, 196, 18},
+         82, 256, 18},
     }};
 const TDialogTemplate kPasteElementPageDlg{
-    "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 218, 112, "",
+    "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
-        {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 196, 40},
+        {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 256, 40},
         {"STATIC", "The elements go to the chosen place, turned along the chief ray.", -1, SS_LEFT, 12,
-         70, 196, 20},
+         70, 256, 20},
     }};
 const TDialogRegistration kFolderRegistration(kElementFolderDlg);
 const TDialogRegistration kLensRegistration(kNewLensPageDlg);
@@ -79,34 +78,16 @@ double TNewLensPage::ReadNumber(int id, double fallback) const {
 }
 
 bool TNewLensPage::ReadNumbers(double &focal, double &thickness, std::string &error) {
-  for (const int id : {kFocalLengthId, kLensThicknessId}) {
-    double value = id == kFocalLengthId ? kDefaultFocal : kDefaultThickness;
-    if (GetHandle() != nullptr) {
-      char text[64] = {};
-      GetDlgItemText(id, text, sizeof text);
-      const TNumberRead read = ReadTypedNumber(text, value);
-      if (read != TNumberRead::Number) {
-        TWindow *field = ChildWithId(id);
-        error = RefusedNumberMessage(field != nullptr ? FieldLabel(*this, *field) : "Field", text, read);
-        if (field != nullptr) field->SetFocus();
-        return false;
-      }
-    }
-    (id == kFocalLengthId ? focal : thickness) = value;
-  }
-  return true;
+  const TNumberField fields[] = {{kFocalLengthId, kDefaultFocal, &focal},
+                                 {kLensThicknessId, kDefaultThickness, &thickness}};
+  return ReadNumberFields(*this, fields, 2, error);
 }
 
 double TNewLensPage::Focal() const { return ReadNumber(kFocalLengthId, kDefaultFocal); }
 
 double TNewLensPage::Thickness() const { return ReadNumber(kLensThicknessId, kDefaultThickness); }
 
-std::string TNewLensPage::Glass() const {
-  if (GetHandle() == nullptr) return kDefaultGlass;
-  char text[64] = {};
-  GetDlgItemText(kLensGlassId, text, sizeof text);
-  return text;
-}
+std::string TNewLensPage::Glass() const { return FieldText(*this, kLensGlassId, kDefaultGlass); }
 
 TPasteElementPage::TPasteElementPage(TWindow *folder) : TBookMarkDlg(folder, "PasteElementPage") {}
 
@@ -125,10 +106,18 @@ TElementFolder::TElementFolder(TWindow *owner, TSystemImage &system, const TInse
                                int firstPage)
     : TBookMarkFolder(owner, "ElementFolder"), system_(system), info_(info) {
   lens_ = new TNewLensPage(this);
+  surface_ = new TNewSurfacePage(this);
+  mirror_ = new TNewMirrorPage(this);
+  prism_ = new TNewPrismPage(this);
   paste_ = new TPasteElementPage(this);
   AddPage(lens_, "Lens");
+  AddPage(surface_, "Single surface");
+  AddPage(mirror_, "Mirror");
+  AddPage(prism_, "Dispersion prism");
   AddPage(paste_, "Paste from clipboard");
-  SetInitialPage(firstPage == kPastePage ? 1 : 0);
+  TWindow *const slots[] = {lens_, surface_, mirror_, prism_, nullptr, paste_};
+  const bool known = firstPage >= 0 && firstPage < 6 && slots[firstPage] != nullptr;
+  SetInitialPageByDialog(known ? slots[firstPage] : lens_);
 }
 
 bool TElementFolder::Find(TEventInfo &info) {
@@ -138,7 +127,13 @@ bool TElementFolder::Find(TEventInfo &info) {
 void TElementFolder::CmOk() {
   std::string error;
   int done = 0;
-  if (CurrentPage() == IndexOfPage(paste_)) {
+  TNewElementPage *element = nullptr;
+  for (TNewElementPage *page : {static_cast<TNewElementPage *>(surface_), static_cast<TNewElementPage *>(mirror_),
+                                static_cast<TNewElementPage *>(prism_)})
+    if (CurrentPage() == IndexOfPage(page)) element = page;
+  if (element != nullptr) {
+    done = element->Make(system_, info_, error);
+  } else if (CurrentPage() == IndexOfPage(paste_)) {
     const TSystemImage *clipboard = EditClipboard();
     if (clipboard == nullptr)
       error = "The clipboard is empty";

@@ -2,19 +2,24 @@
 // TElementFolder: the new-element folder. It receives the element placed on the canvas (a
 // plane surface at the clicked place) and puts the element of its shown page there when
 // OK is pressed: the lens page makes a lens of a given focal length, glass and thickness;
-// the paste page puts the clipboard's elements there. Cancel puts nothing there; the
+// the single surface, mirror and prism pages make theirs; the paste page puts the
+// clipboard's elements there. Cancel puts nothing there; the
 // caller then takes the placed surface away.
 
 #include <string>
 
 #include "editor/insert/inserted_element_info.h"
+#include "editor/insert/new_element_pages.h"
 #include "toolkit/folders/book_mark_dlg.h"
 #include "toolkit/folders/book_mark_folder.h"
 
 class TSystemImage;
 
-// The folder's page numbers as the callers name them.
+// The folder's page numbers as the callers name them (slot 4 stays free).
 constexpr int kLensPage = 0;
+constexpr int kSingleSurfacePage = 1;
+constexpr int kMirrorPage = 2;
+constexpr int kPrismPage = 3;
 constexpr int kPastePage = 5;
 
 // The lens page's fields.
@@ -49,7 +54,7 @@ class TPasteElementPage : public TBookMarkDlg {
 
 class TElementFolder : public TBookMarkFolder {
  public:
-  // firstPage: kLensPage or kPastePage.
+  // firstPage: one of the page numbers above.
   TElementFolder(TWindow *owner, TSystemImage &system, const TInsertedElementInfo &info,
                  int firstPage);
 
@@ -58,11 +63,18 @@ class TElementFolder : public TBookMarkFolder {
   void CmOk();
 
   TNewLensPage *LensPage() const { return lens_; }
+  TNewSurfacePage *SurfacePage() const { return surface_; }
+  TNewMirrorPage *MirrorPage() const { return mirror_; }
+  TNewPrismPage *PrismPage() const { return prism_; }
+  TPasteElementPage *PastePage() const { return paste_; }
   const TInsertedElementInfo &Info() const { return info_; }
 
  private:
   TSystemImage &system_;
   TInsertedElementInfo info_;
   TNewLensPage *lens_;
+  TNewSurfacePage *surface_;
+  TNewMirrorPage *mirror_;
+  TNewPrismPage *prism_;
   TPasteElementPage *paste_;
 };

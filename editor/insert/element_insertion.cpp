@@ -9,10 +9,7 @@
 #include "editor/insert/lens_of_focus.h"
 #include "editor/insert/placement.h"
 
-namespace {
-
-// Prepares the changed system and regroups it, keeping the user's pupil settings.
-void Refresh(TSystemImage &system) {
+void RefreshInsertedSystem(TSystemImage &system) {
   const double keptDiameter = system.info.Dentr;
   const int keptStop = system.info.Naper;
   system.Update();
@@ -22,8 +19,7 @@ void Refresh(TSystemImage &system) {
   system.SetUnsavedChanges(1);
 }
 
-// Marks the surfaces first..last and the elements they form as the selection.
-void SelectRange(TSystemImage &system, int first, int last) {
+void SelectInsertedRange(TSystemImage &system, int first, int last) {
   system.ClearSelection();
   for (int e = 0; e < system.ElementCount(); ++e) {
     TOpticalElement &element = system.elements.data[e];
@@ -36,7 +32,27 @@ void SelectRange(TSystemImage &system, int first, int last) {
   system.hasSelection = system.selectedElement >= 0 ? 1 : 0;
 }
 
-}  // namespace
+double RelativeIndexBehind(TSystemImage &system, int k, const std::string &glass, std::string &error) {
+  TEditSurface *surface = system.EditSurface(k);
+  if (surface == nullptr) {
+    error = "No place was chosen for the element";
+    return 0.0;
+  }
+  const std::string medium = surface->general.glass;
+  // The glass's index at the working wavelength, as the preparation finds it.
+  surface->general.glass = glass;
+  system.Update();
+  const double nGlass = std::fabs(surface->general.nAfter);
+  const double nMedium = std::fabs(surface->general.nBefore);
+  const bool missing = system.materialsMissing != 0;
+  surface->general.glass = medium;
+  RefreshInsertedSystem(system);
+  if (missing || !(nMedium > 0.0)) {
+    error = "The glass " + glass + " is not in the catalogs";
+    return 0.0;
+  }
+  return nGlass / nMedium;
+}
 
 int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
                const std::string &glass, double thickness, std::string &error) {
@@ -51,21 +67,11 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     return 0;
   }
   const std::string medium = first->general.glass;
-  // The glass's index at the working wavelength, as the preparation finds it.
-  first->general.glass = glass;
-  system.Update();
-  const double nLens = std::fabs(first->general.nAfter);
-  const double nMedium = std::fabs(first->general.nBefore);
-  const bool missing = system.materialsMissing != 0;
-  first->general.glass = medium;
-  if (missing || !(nMedium > 0.0)) {
-    Refresh(system);
-    error = "The glass " + glass + " is not in the catalogs";
-    return 0;
-  }
-  const TLensRadii radii = LensRadiiForFocus(focal, nLens / nMedium, thickness);
+  const double relativeIndex = RelativeIndexBehind(system, k, glass, error);
+  if (!(relativeIndex > 0.0)) return 0;
+  first = system.EditSurface(k);
+  const TLensRadii radii = LensRadiiForFocus(focal, relativeIndex, thickness);
   if (!radii.error.empty()) {
-    Refresh(system);
     error = radii.error;
     return 0;
   }
@@ -75,7 +81,7 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
 
   TEditSurface *second = new (std::nothrow) TEditSurface(*first);
   if (second == nullptr) {
-    Refresh(system);
+    RefreshInsertedSystem(system);
     error = "Not enough memory";
     return 0;
   }
@@ -98,14 +104,14 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
                                                      : system.InsertSurface(second, k + 1);
   if (!stored) {
     delete second;
-    Refresh(system);
+    RefreshInsertedSystem(system);
     error = "Not enough memory";
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
   info.insertedCount = 2;
-  Refresh(system);
-  SelectRange(system, k, k + 1);
+  RefreshInsertedSystem(system);
+  SelectInsertedRange(system, k, k + 1);
   return 1;
 }
 
@@ -165,7 +171,7 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
         if (!system.InsertSurface(again, k)) delete again;
       }
       error = "Not enough memory";
-      Refresh(system);
+      RefreshInsertedSystem(system);
       return 0;
     }
   }
@@ -177,7 +183,7 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
   system.FollowStopSurface(k, count - 1);
   info.insertedCount = count;
-  Refresh(system);
-  SelectRange(system, k, k + count - 1);
+  RefreshInsertedSystem(system);
+  SelectInsertedRange(system, k, k + count - 1);
   return 1;
 }

@@ -9,6 +9,15 @@
 
 class TSystemImage;
 
+// Prepares the changed system and regroups it, keeping the user's pupil settings.
+void RefreshInsertedSystem(TSystemImage &system);
+// Marks the surfaces first..last and the elements they form as the selection.
+void SelectInsertedRange(TSystemImage &system, int first, int last);
+// The index of `glass` over that of the medium in front of surface k, at the working
+// wavelength, as the preparation finds them; 0 with error saying why when the glass is not
+// in the catalogs. The system is left as it was.
+double RelativeIndexBehind(TSystemImage &system, int k, const std::string &glass, std::string &error);
+
 // The placed surface becomes the lens's first surface and its second follows at the
 // thickness along the placed direction, in the medium the placed surface stood in. 1 when
 // inserted; 0 with the system unchanged and error saying why.

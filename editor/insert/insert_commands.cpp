@@ -1,7 +1,9 @@
 #include "editor/insert/insert_commands.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <thread>
 
 #include "document/system/system_image.h"
@@ -85,20 +87,25 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   // The canvas notes every press in the system: a press shows itself by replacing this mark.
   frame_.System().lastPress = kNoPress;
   // First the element to follow: the canvas's band holds it once it is picked. A press
-  // that meets no element is told at once, so the wait is never silent.
+  // that meets no element may meet the object or image plane, which a new system has
+  // alone; a press that meets nothing is told at once, so the wait is never silent.
+  int planePick = -1;
   while (!frame_.Canvas()->GetSelectMode()) {
     if (!frame_.Queue().Pump()) return EndPlacement(0);
     if (Gone(frame_, window_)) return EndPlacement(0);
     if (IsPress(frame_.System().lastPress) && !frame_.Canvas()->GetSelectMode()) {
+      const POINT press = frame_.System().lastPress;
       frame_.System().lastPress = kNoPress;
+      planePick = PickPlane(press);
+      if (planePick >= 0) break;
       MessageBeep(MB_SIMPLEBEEP);
       if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPickMissed);
     }
     Pause();
   }
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
-  int preceding = -1;
-  if (frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
+  int preceding = planePick;
+  if (planePick < 0 && frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
       frame_.System().selectedElement < frame_.System().ElementCount())
     preceding = frame_.System().IndexOfSurface(frame_.System().elements.data[frame_.System().selectedElement].LastSurface());
   // Then the place: a press outside the band ends it, under the placement's own cursor.
@@ -143,6 +150,34 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   // is open).
   if (count > 0) frame_.OpenPropertiesOfSelected();
   return EndPlacement(1);
+}
+
+int TInsertCommands::PickPlane(POINT press) {
+  TEditGraph &canvas = *frame_.Canvas();
+  constexpr int kPickPixels = 3;  // pixels either side of a plane that still meet it
+  const DPOINT at = canvas.DeviceToWorld(press);
+  const DPOINT aside = canvas.DeviceToWorld(POINT{press.x + kPickPixels, press.y});
+  TSystemImage &system = frame_.System();
+  const int preceding = PickedPlane(system, at.x, at.y, std::fabs(aside.x - at.x));
+  if (preceding < 0) return -1;
+  // The picked plane drawn as the selection, with the band around it.
+  const int plane = preceding == 0 ? 0 : system.SurfaceCount() - 1;
+  DPOINT profile[kProfilePoints];
+  const int n = system.EditSurface(plane) != nullptr
+                    ? SurfaceProfilePoints(*system.EditSurface(plane), profile, kProfilePoints)
+                    : 0;
+  if (n < 1) return -1;
+  RECT box{press.x, press.y, press.x, press.y};
+  for (int k = 0; k < n; ++k) {
+    const POINT p = canvas.DeviceToPlot(canvas.WorldToDevice(profile[k].x, profile[k].y));
+    box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
+  }
+  const POINT p = canvas.DeviceToPlot(press);
+  box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
+  canvas.DrawWorldPolyline(profile, n, TEditGraph::kSelectedColor);
+  canvas.SetSelection(box.left - kPickPixels, box.top - kPickPixels, box.right + kPickPixels + 1,
+                      box.bottom + kPickPixels + 1);
+  return preceding;
 }
 
 void TInsertCommands::AfterInsertion() {

@@ -6,6 +6,7 @@
 // top.
 
 #include "editor/commands/editor_frame.h"
+#include "platform/core/types.h"
 
 struct TInsertedElementInfo;
 
@@ -28,6 +29,9 @@ class TInsertCommands {
   void SetPlacementCheck(int command, bool down);
   int EndPlacement(int result);
   void AfterInsertion();
+  // The object or image plane met by a press (device point), drawn as picked with the band
+  // around it: the preceding surface's index, or -1 when the press meets neither.
+  int PickPlane(POINT press);
   void RunElementFolder(TInsertedElementInfo &info, int firstPage, const char *label);
 
   TEditorFrame &frame_;

@@ -170,6 +170,28 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   return index;
 }
 
+int PickedPlane(const TSystemImage &system, double x, double y, double reach) {
+  const int n = system.SurfaceCount();
+  if (n < 2) return -1;
+  for (const int i : {0, n - 1}) {
+    const TEditSurface *s = system.EditSurface(i);
+    if (s == nullptr) continue;
+    DPOINT profile[kProfilePoints];
+    const int count = SurfaceProfilePoints(*s, profile, kProfilePoints);
+    for (int k = 0; k < count; ++k) {
+      // The distance to the segment from point k to point k + 1 (or to the point alone).
+      const DPOINT a = profile[k];
+      const DPOINT b = k + 1 < count ? profile[k + 1] : a;
+      const double dx = b.x - a.x;
+      const double dy = b.y - a.y;
+      const double length2 = dx * dx + dy * dy;
+      const double t = length2 > 0.0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+      if (std::hypot(x - a.x - t * dx, y - a.y - t * dy) <= reach) return i == 0 ? 0 : n - 2;
+    }
+  }
+  return -1;
+}
+
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   const int index = info.placedSurface;
   if (info.insertedCount != 0 || system.Surface(index) == nullptr) return 0;

@@ -23,6 +23,12 @@ double ChiefRayTilt(TSystemImage &system, int preceding);
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
                  TInsertedElementInfo &info);
 
+// The preceding surface that a press at world (x, y) picks on the object or image plane,
+// which belong to no element: the object plane (the new element goes first) or the image
+// plane (it goes last, before the image plane); reach is the pick distance (mm). -1 when
+// the press meets neither plane.
+int PickedPlane(const TSystemImage &system, double x, double y, double reach);
+
 // Takes the placed surface away again while the folder has put nothing in its place.
 // 1 when removed.
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info);

@@ -295,7 +295,7 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [] {
     TElementFolder *folder = FocusedDialog<TElementFolder>();
     // The folder opens on its paste page.
-    EXPECT_EQ(folder->CurrentPage(), 1);
+    EXPECT_EQ(folder->CurrentPage(), folder->IndexOfPage(folder->PastePage()));
     folder->PostMessage(WM_COMMAND, IDOK, 0);
   });
   editor.PostMessage(WM_COMMAND, CM_PASTE, 0);

@@ -1,0 +1,126 @@
+// The single surface, mirror and dispersion prism put in place of a placed plane, checked
+// by rays traced through their surfaces against closed-form optics; the object and image
+// planes picked as the preceding surface.
+
+#include "editor/insert/new_elements.h"
+
+#include <cmath>
+
+#include "document/system/tests/editor_test_support.h"
+#include "editor/insert/placement.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDeg = kPi / 180.0;
+// Closed-form optics against a double-precision trace.
+constexpr double kTraced = 1e-9;
+// A paraxial ray 0.01 mm off the axis meets the paraxial focus to a few 1e-6 of it.
+constexpr double kParaxial = 1e-5;
+
+using NewElementsTest = EditorTest;
+
+// The default system with a plane placed `at` mm behind its object plane.
+void Placed(TSystemImage &image, TInsertedElementInfo &info, double at) {
+  image.NewDefault();
+  image.Update();
+  image.RebuildElements(nullptr);
+  ASSERT_EQ(PlaceSurface(image, 0, at, 0.0, -1, info), 1);
+}
+
+// A ray along direction `angle` (radians) through (x, y), traced through surfaces first..last.
+TCurrentRay Traced(const TSystemImage &image, int first, int last, double x, double y, double angle) {
+  TCurrentRay ray(x, y, 0.0);
+  ray.L = std::cos(angle);
+  ray.M = std::sin(angle);
+  ray.N = 0.0;
+  for (int k = first; k <= last; ++k) EXPECT_EQ(image.Surface(k)->Trace(ray), 1) << "surface " << k;
+  return ray;
+}
+
+// Where a ray crosses the line y = 0.
+double AxisCrossing(const TCurrentRay &ray) { return ray.x - ray.y * ray.L / ray.M; }
+
+TEST_F(NewElementsTest, ASingleSurfaceFocusesAtNRoverNMinus1InItsGlass) {
+  TSystemImage image;
+  TInsertedElementInfo info;
+  Placed(image, info, 5.0);
+  std::string error;
+  ASSERT_EQ(InsertSingleSurface(image, info, 50.0, "N-BK7_schott", error), 1) << error;
+  const TSurface *s = image.Surface(1);
+  EXPECT_EQ(s->general.R, 50.0);
+  const double n = s->general.nAfter;
+  EXPECT_GT(n, 1.5);
+  EXPECT_EQ(image.selectedElement, 0);
+  const TCurrentRay ray = Traced(image, 1, 1, 0.0, 0.01, 0.0);
+  EXPECT_APPROX(AxisCrossing(ray) - 5.0, n * 50.0 / (n - 1.0), kParaxial);
+}
+
+TEST_F(NewElementsTest, AParaboloidMeetsEveryAxialRayAtHalfItsRadiusAndTurnsTheImagePlane) {
+  TSystemImage image;
+  TInsertedElementInfo info;
+  Placed(image, info, 200.0);
+  std::string error;
+  TMirrorShape shape;
+  shape.radius = MirrorRadiusForFocus(100.0);
+  shape.conic = 1.0;
+  ASSERT_EQ(InsertMirror(image, info, shape, error), 1) << error;
+  EXPECT_EQ(image.Surface(1)->general.R, -200.0);
+  // Exactly at R / 2 in front of the vertex for every height of a paraboloid.
+  for (const double h : {0.01, 2.0, 4.0}) {
+    const TCurrentRay ray = Traced(image, 1, 1, 0.0, h, 0.0);
+    EXPECT_LT(ray.L, 0.0);
+    EXPECT_APPROX(AxisCrossing(ray), 100.0, kTraced) << h;
+  }
+  // The image plane, 190 behind the mirror on the arriving light, turns with the beam to
+  // stand across it 190 in front.
+  const TGeneralParameters &g = image.Surface(2)->general;
+  EXPECT_NEAR(g.vertex[0], 10.0, kTraced);
+  EXPECT_NEAR(g.vertex[1], 0.0, kTraced);
+  EXPECT_NEAR(std::cos(g.angles[2]), -1.0, kTraced);
+}
+
+TEST_F(NewElementsTest, APrismStandsAtMinimumDeviation) {
+  for (const double apex : {30.0, 60.0}) {
+    TSystemImage image;
+    TInsertedElementInfo info;
+    Placed(image, info, 5.0);
+    std::string error;
+    ASSERT_EQ(InsertPrism(image, info, apex, "F2_schott", 20.0, error), 1) << error;
+    ASSERT_EQ(image.SurfaceCount(), 4);
+    const double n = image.Surface(1)->general.nAfter;
+    const double a = apex * kDeg;
+    // The ray inside runs parallel to the base: along the bisector of the faces' normals.
+    TCurrentRay inside = Traced(image, 1, 1, 0.0, 0.0, 0.0);
+    const double bisector = 0.5 * (image.Surface(1)->general.angles[2] + image.Surface(2)->general.angles[2]);
+    EXPECT_APPROX(std::atan2(inside.M, inside.L), bisector, kTraced) << apex;
+    // Deviated towards the base by 2 asin(n sin(A/2)) - A.
+    const auto deviation = [&](double in) {
+      const TCurrentRay out = Traced(image, 1, 2, -5.0 * std::cos(in), -5.0 * std::sin(in), in);
+      return in - std::atan2(out.M, out.L);
+    };
+    EXPECT_APPROX(deviation(0.0), 2.0 * std::asin(n * std::sin(0.5 * a)) - a, kTraced) << apex;
+    // A minimum: the beam turned either way is deviated more.
+    EXPECT_GT(deviation(2.0 * kDeg), deviation(0.0));
+    EXPECT_GT(deviation(-2.0 * kDeg), deviation(0.0));
+    EXPECT_EQ(image.Surface(1)->general.semiHeightExt, 10.0);
+  }
+}
+
+TEST_F(NewElementsTest, AnObjectOrImagePlanePicksThePrecedingSurface) {
+  TSystemImage image;
+  image.NewDefault();
+  image.Update();
+  // The default system: object plane at 0, image plane at 10, both 5 high.
+  EXPECT_EQ(PickedPlane(image, 0.1, 3.0, 0.2), 0);
+  EXPECT_EQ(PickedPlane(image, 10.0, -4.0, 0.2), 0);
+  EXPECT_EQ(PickedPlane(image, 5.0, 0.0, 0.2), -1);
+  EXPECT_EQ(PickedPlane(image, 0.0, 6.0, 0.2), -1);
+  TSystemImage triplet;
+  Open(triplet, "cooke_triplet.os");
+  const int n = triplet.SurfaceCount();
+  const double *v = triplet.Surface(n - 1)->general.vertex;
+  EXPECT_EQ(PickedPlane(triplet, v[0], v[1], 0.2), n - 2);
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+// From File > New through the menus: a Newtonian telescope (a paraboloid and a flat fold)
+// and a prism spectrometer (a lens, a dispersion prism, a lens), each element picked,
+// placed and made on its page of the new-element folder, traced against hand optics,
+// saved and opened again.
+
+#include <cmath>
+#include <functional>
+
+#include "editor/insert/element_folder.h"
+#include "editor/insert/tests/insert_test_support.h"
+#include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
+
+namespace {
+
+using namespace insert_test;
+
+constexpr double kPi = 3.14159265358979323846;
+// Hand optics against a double-precision trace.
+constexpr double kTraced = 1e-9;
+
+class NewSystemRoadTest : public InsertShellTest {
+ protected:
+  TOpticalEditor &NewSystem() {
+    TOpticalEditor &editor = Open(triplet_);
+    editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+    EXPECT_EQ(editor.System().SurfaceCount(), 2);
+    return editor;
+  }
+  // New Element: a click on (pickX, pickY) picks what to follow, a click on (x, y) places
+  // the element, `fill` fills the page shown in the folder's slot `slot`, OK makes it.
+  bool Place(double pickX, double pickY, double x, double y, int slot, std::function<void(TElementFolder &)> fill) {
+    TOpticalEditor &editor = *editor_;
+    const int n = editor.System().SurfaceCount();
+    const int undo = editor.System().options.undoIndex;
+    When([&editor] { return editor.Insertion().NewElementDown(); },
+         [&editor, pickX, pickY] { ClickWorld(editor, pickX, pickY); });
+    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y] { ClickWorld(editor, x, y); });
+    When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [slot, fill] {
+      TElementFolder *folder = FocusedDialog<TElementFolder>();
+      TWindow *pages[] = {folder->LensPage(), folder->SurfacePage(), folder->MirrorPage(), folder->PrismPage()};
+      folder->SelectPage(folder->IndexOfPage(pages[slot]));
+      fill(*folder);
+      folder->PostMessage(WM_COMMAND, IDOK, 0);
+    });
+    editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
+    const bool placed = test_kit::RunUntil(
+        [&] { return !editor.Insertion().NewElementDown() && editor.System().SurfaceCount() > n; }, kWaitMs);
+    if (!placed) {
+      editor.Queue().Leave(1);
+      test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
+    }
+    // One undo step for each element placed.
+    EXPECT_EQ(editor.System().options.undoIndex, undo + 1);
+    return placed;
+  }
+  // Saved under the scratch systems and opened again through the menus.
+  TSystemImage &SavedAndOpened(const std::string &name) {
+    const std::string path = Scratch("Systems/" + name);
+    files_.Choose({path});
+    editor_->SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+    EXPECT_EQ(editor_->System().HasUnsavedChanges(), 0);
+    editor_->SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+    files_.Choose({path});
+    editor_->SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    EXPECT_EQ(editor_->System().name, path);
+    return editor_->System();
+  }
+  TScriptedFileDialog files_;
+};
+
+// A ray along +x at height h traced through surfaces 1..last.
+TCurrentRay Traced(const TSystemImage &system, int last, double x, double h, double angle = 0.0) {
+  TCurrentRay ray(x, h, 0.0);
+  ray.L = std::cos(angle);
+  ray.M = std::sin(angle);
+  ray.N = 0.0;
+  for (int k = 1; k <= last; ++k) EXPECT_EQ(system.Surface(k)->Trace(ray), 1) << "surface " << k;
+  return ray;
+}
+
+// The distance from point p to the line of the ray.
+double Miss(const TCurrentRay &ray, double px, double py) {
+  return std::fabs((px - ray.x) * ray.M - (py - ray.y) * ray.L) / std::hypot(ray.L, ray.M);
+}
+
+TEST_F(NewSystemRoadTest, ANewtonianTelescopeFromFileNew) {
+  NewSystem();
+  // The paraboloid of focal length 100 follows the object plane, 8 behind it.
+  ASSERT_TRUE(Place(0.0, 2.0, 8.0, 0.0, kMirrorPage, [](TElementFolder &folder) {
+    folder.MirrorPage()->SetDlgItemText(kMirrorRadiusId, "100");
+    folder.MirrorPage()->CheckDlgButton(kMirrorFocusCheckId, BST_CHECKED);
+    folder.MirrorPage()->SetDlgItemText(kMirrorConicId, "1");
+  }));
+  ASSERT_EQ(editor_->System().SurfaceCount(), 3);
+  EXPECT_EQ(editor_->System().Surface(1)->general.R, -200.0);
+  for (int k = 0; k < 4; ++k) editor_->SendMessage(WM_COMMAND, CM_ZOOM_OUT);
+  // The flat at 45 degrees about 48 in front of the mirror, on the returning light.
+  ASSERT_TRUE(Place(8.0, 0.0, -40.0, 0.0, kMirrorPage, [](TElementFolder &folder) {
+    folder.MirrorPage()->SetDlgItemText(kMirrorRadiusId, "0");
+    folder.MirrorPage()->SetDlgItemText(kMirrorTiltId, "45");
+  }));
+  TSystemImage &system = editor_->System();
+  ASSERT_EQ(system.SurfaceCount(), 4);
+  // The paraboloid's focus R / 2 in front of its vertex, seen in the fold.
+  const double *v = system.Surface(1)->general.vertex;
+  const double *p = system.Surface(2)->general.vertex;
+  const double a = system.Surface(2)->general.angles[2];
+  double fx = v[0] - 100.0;
+  double fy = v[1];
+  const double along = (fx - p[0]) * std::cos(a) + (fy - p[1]) * std::sin(a);
+  fx -= 2.0 * along * std::cos(a);
+  fy -= 2.0 * along * std::sin(a);
+  EXPECT_NEAR(std::hypot(fx - p[0], fy - p[1]), 52.0, 0.5);
+  const auto focusCheck = [&](const TSystemImage &s) {
+    // Every ray parallel to the paraboloid's axis leaves the fold through that focus.
+    for (const double h : {0.0, 1.0, 3.0, -2.0}) EXPECT_NEAR(Miss(Traced(s, 2, 0.0, v[1] + h), fx, fy), 0.0, kTraced) << h;
+  };
+  focusCheck(system);
+  // The image plane turned with the beam: Best image plane takes it to the focus.
+  editor_->SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
+  constexpr double kFocusSearch = 1e-4;  // the search stops at 1e-5 steps
+  EXPECT_NEAR(system.Surface(3)->general.vertex[0], fx, kFocusSearch);
+  EXPECT_NEAR(system.Surface(3)->general.vertex[1], fy, kFocusSearch);
+  const TSystemImage &reopened = SavedAndOpened("Newtonian.os");
+  ASSERT_EQ(reopened.SurfaceCount(), 4);
+  EXPECT_EQ(reopened.Surface(1)->general.Ex, 1.0);
+  focusCheck(reopened);
+  EXPECT_NEAR(reopened.Surface(3)->general.vertex[1], fy, kFocusSearch);
+}
+
+TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
+  NewSystem();
+  const auto lens = [](TElementFolder &folder) { folder.LensPage()->SetDlgItemText(kFocalLengthId, "100"); };
+  ASSERT_TRUE(Place(0.0, 2.0, 2.0, 0.0, kLensPage, lens));
+  for (int k = 0; k < 3; ++k) editor_->SendMessage(WM_COMMAND, CM_ZOOM_OUT);
+  ASSERT_TRUE(Place(7.0, 0.0, 20.0, 0.0, kPrismPage, [](TElementFolder &folder) {
+    folder.PrismPage()->SetDlgItemText(kPrismApexId, "60");
+    folder.PrismPage()->SetDlgItemText(kPrismGlassId, "F2_schott");
+    folder.PrismPage()->SetDlgItemText(kPrismFaceId, "20");
+  }));
+  TSystemImage &system = editor_->System();
+  ASSERT_EQ(system.SurfaceCount(), 6);
+  // The chief ray leaves the prism turned towards its base by 2 asin(n sin(A/2)) - A.
+  const double n = system.Surface(3)->general.nAfter / system.Surface(3)->general.nBefore;
+  const double deviation = 2.0 * std::asin(n * std::sin(kPi / 6.0)) - kPi / 3.0;
+  const TCurrentRay in = Traced(system, 2, 0.0, 0.0);
+  const TCurrentRay chief = Traced(system, 4, 0.0, 0.0);
+  // At minimum deviation a ray a little off the chief direction is deviated the same to
+  // second order.
+  constexpr double kSecondOrder = 1e-7;
+  EXPECT_NEAR(std::atan2(in.M, in.L) - std::atan2(chief.M, chief.L), deviation, kSecondOrder);
+  // The camera lens 30 along the deviated chief ray stands across it.
+  const double *exit = system.Surface(4)->general.vertex;
+  ASSERT_TRUE(Place(exit[0], exit[1], chief.x + 30.0 * chief.L, chief.y + 30.0 * chief.M, kLensPage, lens));
+  const auto spectrometerCheck = [&](const TSystemImage &s) {
+    ASSERT_EQ(s.SurfaceCount(), 8);
+    // The camera lens stands across the deviated beam.
+    constexpr double kAcross = 1e-3;
+    EXPECT_NEAR(s.Surface(5)->general.angles[2], std::atan2(chief.M, chief.L), kAcross);
+    const TCurrentRay out = Traced(s, 6, 0.0, 0.0);
+    EXPECT_NEAR(std::atan2(out.M, out.L), std::atan2(chief.M, chief.L), kAcross);
+  };
+  spectrometerCheck(system);
+  spectrometerCheck(SavedAndOpened("Spectrometer.os"));
+}
+
+TEST_F(NewSystemRoadTest, ThePagesRefuseANumberNamingItsFieldAndKeepTheSystemOnTheModelsReason) {
+  TOpticalEditor &editor = NewSystem();
+  struct Case {
+    int slot;
+    int id;
+    const char *text;
+    const char *message;
+  };
+  const Case cases[] = {
+      {kSingleSurfacePage, kSurfaceRadiusId, "5O", "Radius, mm: \"5O\" is not a number."},
+      {kMirrorPage, kMirrorTiltId, "x", "Tilt, degrees: \"x\" is not a number."},
+      {kPrismPage, kPrismApexId, "120",
+       "The apex angle is too large for this glass: the light is reflected inside the prism"},
+      {kPrismPage, kPrismGlassId, "XYZ", "The glass XYZ is not in the catalogs"},
+      {kMirrorPage, kMirrorTiltId, "90", "The tilt must lie between -89 and 89 degrees"},
+  };
+  const int undo = editor.System().options.undoIndex;
+  const std::string before = Scratch("before.os");
+  ASSERT_EQ(editor.System().Save(before), 1);
+  for (const Case &c : cases) {
+    // Each case starts with nothing selected, as a fresh pick does.
+    editor.Canvas()->SetSelectMode(false);
+    editor.System().ClearSelection();
+    std::string shown;
+    bool stayed = false;
+    When([&editor] { return editor.Insertion().NewElementDown(); }, [&editor] { ClickWorld(editor, 0.0, 2.0); });
+    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor] { ClickWorld(editor, 5.0, 0.0); });
+    When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [&, c] {
+      TElementFolder *folder = FocusedDialog<TElementFolder>();
+      TWindow *pages[] = {folder->LensPage(), folder->SurfacePage(), folder->MirrorPage(), folder->PrismPage()};
+      folder->SelectPage(folder->IndexOfPage(pages[c.slot]));
+      dynamic_cast<TDialog *>(pages[c.slot])->SetDlgItemText(c.id, c.text);
+      folder->SendMessage(WM_COMMAND, IDOK, 0);
+      stayed = folder->IsWindow();
+      shown = answers_->boxes.empty() ? std::string() : answers_->boxes.back().text;
+      folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
+    });
+    editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return stayed && !editor.Insertion().NewElementDown(); }, kWaitMs)) << c.text;
+    EXPECT_EQ(shown, c.message);
+    EXPECT_EQ(editor.System().SurfaceCount(), 2) << c.text;
+  }
+  EXPECT_EQ(editor.System().options.undoIndex, undo);
+  const std::string after = Scratch("after.os");
+  ASSERT_EQ(editor.System().Save(after), 1);
+  EXPECT_EQ(ReadText(after), ReadText(before));
+}
+
+}  // namespace
