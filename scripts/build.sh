@@ -101,11 +101,14 @@ case "$mode" in
     (cd "$root/build/check" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
     # One clang tree serves the sanitizers and the fuzzing: every library, test and harness
     # is built once with ASan, UBSan and libFuzzer's coverage counters (a GCC sanitizer tree
-    # beside a clang fuzzing tree compiled the whole code twice more).
+    # beside a clang fuzzing tree compiled the whole code twice more). There each test
+    # program runs once, all its cases in one process: a sanitized process takes longer to
+    # start than most cases take to run (the plain tree above still runs them one by one).
     install_missing "${fuzz_packages[@]}"
     configure_and_build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-      -DCMAKE_CXX_COMPILER=clang++-14 -DENABLE_FUZZING=ON -DENABLE_WERROR="$werror"
+      -DCMAKE_CXX_COMPILER=clang++-14 -DENABLE_FUZZING=ON -DENABLE_WERROR="$werror" \
+      -DTEST_PROGRAMS_WHOLE=ON
     (cd "$root/build/sanitize" && QT_QPA_PLATFORM=offscreen \
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
