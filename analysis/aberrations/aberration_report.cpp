@@ -52,7 +52,7 @@ std::vector<std::string> AberrationReportLines(const TAberrationComputation &run
                                                        : "Transverse aberration";
   lines.push_back(Centred(K, view) + "\n");
   if (!labels.allWavelengths) {
-    lines.push_back("Lambda: " + labels.wavelengthText + " mkm\n");
+    lines.push_back("Lambda: " + labels.wavelengthText + " µm\n");
   } else if (!distortion) {
     // The beam's coordinate in the unit the list shows it in.
     const char *word = labels.objectFinite ? "mm" : UnitWord(labels.unit == 2 ? 0 : labels.unit);

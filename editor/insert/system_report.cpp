@@ -65,7 +65,7 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system) {
   const TOpticalSystemInformation &in = system.info;
   lines.push_back(Line("Optical system: " + (system.name.empty() ? std::string("untitled") : system.name)));
   lines.push_back(Line(""));
-  std::string spectrum = "Wavelengths, mkm (weight):";
+  std::string spectrum = "Wavelengths, µm (weight):";
   const int waves = in.WavelengthCount();
   for (int k = 0; k < waves; ++k)
     spectrum += " " + Number(in.Spectrum.data[k].lambda) + " (" + Number(in.Spectrum.data[k].weight) + ")";

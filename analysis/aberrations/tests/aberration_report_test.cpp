@@ -59,7 +59,7 @@ TEST(AberrationReport, TableLinesShareOneLengthAndDistortionHeadsByUnit) {
   const std::vector<std::string> lines = AberrationReportLines(run, labels);
   EXPECT_NE(lines[0].find("System: lens.os, turned"), std::string::npos);
   // One wavelength in distortion: no curve rule; the choice line names the wavelength.
-  EXPECT_EQ(lines[2], "Lambda: 0.55 mkm\n");
+  EXPECT_EQ(lines[2], "Lambda: 0.55 µm\n");
   EXPECT_EQ(lines[3][0], '+');
   EXPECT_NE(lines[4].find("Ybeam,min"), std::string::npos);
   EXPECT_NE(lines[4].find("d, mrad"), std::string::npos);

@@ -277,7 +277,7 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_NE(text.str().find("Transverse aberration"), std::string::npos);
-  EXPECT_NE(text.str().find("Lambda: 0.55 mkm"), std::string::npos);
+  EXPECT_NE(text.str().find("Lambda: 0.55 µm"), std::string::npos);
   EXPECT_EQ(BoxCount(), 0u);
   // "As text" opens the report in a text window of its own.
   window->CmReportAsText();

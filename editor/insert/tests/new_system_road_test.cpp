@@ -3,6 +3,7 @@
 // placed and made on its page of the new-element folder, traced against hand optics,
 // saved and opened again.
 
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -103,8 +104,13 @@ TEST_F(NewSystemRoadTest, ANewtonianTelescopeFromFileNew) {
   TSystemImage &system = editor_->System();
   ASSERT_EQ(system.SurfaceCount(), 4);
   // The paraboloid's focus R / 2 in front of its vertex, seen in the fold.
-  const double *v = system.Surface(1)->general.vertex;
-  const double *p = system.Surface(2)->general.vertex;
+  // Copies: Save, New and Open below replace the surfaces these come from.
+  const std::array<double, 3> v = {system.Surface(1)->general.vertex[0],
+                                   system.Surface(1)->general.vertex[1],
+                                   system.Surface(1)->general.vertex[2]};
+  const std::array<double, 3> p = {system.Surface(2)->general.vertex[0],
+                                   system.Surface(2)->general.vertex[1],
+                                   system.Surface(2)->general.vertex[2]};
   const double a = system.Surface(2)->general.angles[2];
   double fx = v[0] - 100.0;
   double fy = v[1];
