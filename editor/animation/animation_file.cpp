@@ -7,6 +7,7 @@
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_format.h"
 
@@ -159,6 +160,21 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   reader.Close();
   if (!CheckFile(read, problem)) return TAnimationFileStatus::kDamaged;
   file = std::move(read);
+  // What the program's template always holds, missing: the file was cut short (or edited
+  // so), which is told while the file is used.
+  const TSectionKeys held = SectionKeysOf(path);
+  std::string missing;
+  AddMissingPart(missing, MissingSectionParts(held, "[Common]", {"Continuous"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Beam]", {"Nray", "Beam", "NStep"}));
+  // The template's element section, filled in or not.
+  std::string element = "[Elem_??]";
+  for (const auto &[header, keys] : held)
+    if (header.rfind("[elem_", 0) == 0) element = header;
+  if (held.count(element) == 0)
+    AddMissingPart(missing, "an element section [Elem_N]");
+  else if (element == "[elem_??]")
+    AddMissingPart(missing, MissingSectionParts(held, "[Elem_??]", {"RotX", "dRotX", "RotOrigin", "PosY", "dPosY", "PosZ", "dPosZ"}));
+  if (!missing.empty()) problem = "it lacks " + missing + ", which the program always writes; it may have been cut short";
   return TAnimationFileStatus::kRead;
 }
 
@@ -197,6 +213,10 @@ int RewriteAnimationBeam(const std::string &path, int Nray, double lowest, doubl
   std::fputs(body.c_str(), out);
   const int reset = writer.Reset();
   return writer.Close() != 0 && reset != 0 ? 1 : 0;
+}
+
+std::string AnimationFileNoteText(const std::string &path, const std::string &problem) {
+  return "The animation file \"" + path + "\" is used, but " + problem + ".";
 }
 
 std::string AnimationFileProblemText(const std::string &path, const std::string &problem) {
