@@ -249,7 +249,7 @@ void TOptimizationFunctions::ClearBeams(int c, int first, int last) {
   }
 }
 
-int TOptimizationFunctions::Read(const std::string &fileName) {
+int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithParameters) {
   const int configurations = records.cols;
   TRead1NF file;
   int found = file.Open(fileName, 0) != nullptr ? 1 : 0;
@@ -267,7 +267,9 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     // Any file of sections without the first configuration's is no merit-function file
     // (a parameter or system file, or a damaged header): taking it would reset every
     // weight to the defaults.
-    problem = file.ReadSection(SectionName(0)) == 0 ? "it holds no " + SectionName(0) + " section" : std::string();
+    problem = file.ReadSection(SectionName(0)) == 0 && !sharedWithParameters
+                  ? "it holds no " + SectionName(0) + " section"
+                  : std::string();
     if (problem.empty()) {
       const std::string bad = ValueNotWhollyANumber(fileName);
       if (!bad.empty()) problem = "the value of " + bad + " is not a number";
@@ -296,7 +298,7 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     found = opened ? file.ReadSection(SectionName(c)) : 0;
     if (found == 0) {
       // A file of fewer configurations than the system (or one cut short) is told.
-      if (opened) missing += (missing.empty() ? "" : ", ") + SectionName(c);
+      if (opened && !sharedWithParameters) missing += (missing.empty() ? "" : ", ") + SectionName(c);
       ApplyMissingSectionDefaults(c, working);
       ownBeams[static_cast<std::size_t>(c)] = records.rows;
       continue;
