@@ -7,40 +7,48 @@
 namespace {
 
 std::string Trimmed(const std::string &text) {
-  const std::size_t first = text.find_first_not_of(" \t\r{");
+  const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(" \t\r}") - first + 1);
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
 }  // namespace
 
-TSectionKeys SectionKeysOf(const std::string &fileName) {
-  TSectionKeys held;
+void VisitSectionItems(const std::string &fileName,
+                       const std::function<void(const std::string &header, const std::string &item)> &visit) {
   std::ifstream in(fileName, std::ios::binary);
   std::string line;
-  std::set<std::string> *keys = nullptr;
+  std::string header;
   while (std::getline(in, line)) {
     if (!line.empty() && line[0] == '[') {
-      keys = &held[LowerCaseAnsi(Trimmed(line))];
+      header = LowerCaseAnsi(Trimmed(line));
+      visit(header, std::string());
       continue;
     }
-    if (keys == nullptr) continue;
-    // Items end at ';'; a comment starts at '!'. Quoted texts here hold no '=' or ';' the
-    // program writes, and a stray one only adds a key that is asked for by no one.
+    if (header.empty()) continue;
+    // Quoted texts here hold no '=', ';' or '!' the program writes, and a stray one only
+    // splits an item that no one asks for.
     line = line.substr(0, line.find('!'));
     std::size_t start = 0;
     while (start < line.size()) {
-      std::size_t end = line.find(';', start);
+      std::size_t end = line.find_first_of(";{}", start);
       if (end == std::string::npos) end = line.size();
-      const std::string item = line.substr(start, end - start);
+      const std::string item = Trimmed(line.substr(start, end - start));
       start = end + 1;
-      const std::size_t equals = item.find('=');
-      if (equals == std::string::npos) continue;
-      std::string key = Trimmed(item.substr(0, equals));
-      key = key.substr(0, key.find('('));
-      if (!key.empty()) keys->insert(LowerCaseAnsi(Trimmed(key)));
+      if (item.find('=') != std::string::npos) visit(header, item);
     }
   }
+}
+
+TSectionKeys SectionKeysOf(const std::string &fileName) {
+  TSectionKeys held;
+  VisitSectionItems(fileName, [&held](const std::string &header, const std::string &item) {
+    std::set<std::string> &keys = held[header];
+    if (item.empty()) return;
+    std::string key = Trimmed(item.substr(0, item.find('=')));
+    key = Trimmed(key.substr(0, key.find('(')));
+    if (!key.empty()) keys.insert(LowerCaseAnsi(key));
+  });
   return held;
 }
 

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
@@ -65,43 +65,28 @@ std::string Trimmed(const std::string &text) {
 }
 
 // The first "key=value" of a [Functions...] section whose value (or one of its comma-
-// separated values) is not wholly a number, as "key=value"; empty when every one is. The
-// sectioned-file reader takes the longest number a value starts with, which here would
-// silently change a target ("4x5" read as 4).
+// separated values) is not wholly a number; empty when every one is. The sectioned-file
+// reader takes the longest number a value starts with, which here would silently change a
+// target ("4x5" read as 4).
 std::string ValueNotWhollyANumber(const std::string &fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::string line;
-  bool inside = false;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line[0] == '[') {
-      inside = LowerCaseAnsi(Trimmed(line)).rfind("[functions", 0) == 0;
-      continue;
-    }
-    if (!inside) continue;
-    line = line.substr(0, line.find('!'));
-    for (char &c : line)
-      if (c == '{' || c == '}') c = ';';
-    std::size_t start = 0;
-    while (start <= line.size()) {
-      std::size_t end = line.find(';', start);
-      if (end == std::string::npos) end = line.size();
-      const std::string item = line.substr(start, end - start);
-      start = end + 1;
-      const std::size_t equals = item.find('=');
-      if (equals == std::string::npos) continue;
-      std::size_t from = equals + 1;
-      while (from <= item.size()) {
-        std::size_t comma = item.find(',', from);
-        if (comma == std::string::npos) comma = item.size();
-        const std::string token = Trimmed(item.substr(from, comma - from));
-        from = comma + 1;
-        std::size_t consumed = 0;
-        DecimalToDouble(token.c_str(), &consumed);
-        if (!token.empty() && consumed != token.size()) return Trimmed(item);
+  std::string bad;
+  VisitSectionItems(fileName, [&bad](const std::string &header, const std::string &item) {
+    if (!bad.empty() || item.empty() || header.rfind("[functions", 0) != 0) return;
+    std::size_t from = item.find('=') + 1;
+    while (from <= item.size()) {
+      std::size_t comma = item.find(',', from);
+      if (comma == std::string::npos) comma = item.size();
+      const std::string token = Trimmed(item.substr(from, comma - from));
+      from = comma + 1;
+      std::size_t consumed = 0;
+      DecimalToDouble(token.c_str(), &consumed);
+      if (!token.empty() && consumed != token.size()) {
+        bad = item;
+        return;
       }
     }
-  }
-  return std::string();
+  });
+  return bad;
 }
 
 }  // namespace
