@@ -13,6 +13,7 @@
 #include "foundation/textfiles/read_nf_repair.h"
 #include "foundation/textfiles/text_functions.h"
 #include "fuzz/fuzz_scratch.h"
+#include "fuzz/quiet_boxes.h"
 
 namespace {
 
@@ -92,6 +93,10 @@ bool Rewrite(const std::string &path, const std::vector<TRewrite> &rewrites) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  // A damaged input's rewrite tells what it left out: counted, not printed.
+  static TQuietBoxes boxes;
+  static TMessageBoxProvider *const previous = SetMessageBoxProvider(&boxes);
+  (void)previous;
   FuzzedDataProvider provider(data, size);
   static const char *const kHeaders[] = {"[Common]", "[Surfaces]", "[Remark]", "[New]"};
   std::vector<TRewrite> rewrites(provider.ConsumeIntegralInRange<std::size_t>(1, 3));
