@@ -43,6 +43,11 @@ bool IsUndoFileName(const std::string &fileName) {
 
 int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
   Mem<STRING> files;
+  // No private directory: there are no undo files (never those of the current directory).
+  if (directory.empty()) {
+    list.Clear();
+    return 0;
+  }
   const int count = ListFiles(directory, "Undo*.os", files);
   int kept = 0;
   for (int i = 0; i < count; ++i)
@@ -57,6 +62,8 @@ int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
 }
 
 int TSystemImage::SaveUndo(const std::string &label) {
+  // Without a private temporary directory no snapshot is written anywhere.
+  if (TempDir().empty()) return 0;
   const int ringSize = options.RingSize();
   const int current = currentConfiguration;
   const TViewWindow keptView = viewWindow;
@@ -81,6 +88,7 @@ int TSystemImage::SaveUndo(const std::string &label) {
 }
 
 int TSystemImage::LoadSnapshot(int slot) {
+  if (TempDir().empty()) return 0;
   const int ringSize = options.RingSize();
   const std::string path = UndoPath(slot % ringSize);
   std::vector<int> marks;

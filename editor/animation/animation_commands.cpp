@@ -122,6 +122,8 @@ bool TAnimationCommands::ReadLensAnimationFile(const std::string &fileName, TAni
     MessageBox(window_.GetHandle(), AnimationFileProblemText(fileName, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
+  if (!problem.empty())
+    MessageBox(window_.GetHandle(), AnimationFileNoteText(fileName, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
   return true;
 }
 
@@ -264,6 +266,8 @@ bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
     MessageBox(window_.GetHandle(), AnimationFileProblemText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
+  if (!problem.empty())
+    MessageBox(window_.GetHandle(), AnimationFileNoteText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (!frame_.System().SaveUndo(kBeamAnimationLabel)) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
     MessageBox(window_.GetHandle(), "The animation cannot start: the system could not be kept for its undo.",

@@ -1,5 +1,6 @@
 #include "editor/animation/animation_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +8,7 @@
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_format.h"
 
@@ -159,6 +161,20 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   reader.Close();
   if (!CheckFile(read, problem)) return TAnimationFileStatus::kDamaged;
   file = std::move(read);
+  // A template cut short at a line end: a section of it that lost its keys, or sections
+  // that end where the template goes on ([Common] alone, [Beam] with no element after it).
+  // Files written by hand may leave out whole sections; those are not told.
+  const TSectionKeys held = SectionKeysOf(path);
+  std::string missing;
+  const bool hasElement = std::any_of(held.begin(), held.end(),
+                                      [](const auto &section) { return section.first.rfind("[elem_", 0) == 0; });
+  if (held.count("[common]") != 0) AddMissingPart(missing, MissingSectionParts(held, "[Common]", {"Continuous"}));
+  if (held.count("[beam]") != 0) AddMissingPart(missing, MissingSectionParts(held, "[Beam]", {"Nray", "Beam", "NStep"}));
+  if (held.count("[elem_??]") != 0)
+    AddMissingPart(missing, MissingSectionParts(held, "[Elem_??]", {"RotX", "dRotX", "RotOrigin", "PosY", "dPosY", "PosZ", "dPosZ"}));
+  if (held.size() == 1 && held.count("[common]") != 0) AddMissingPart(missing, "the sections after [Common]");
+  if (held.count("[beam]") != 0 && !hasElement) AddMissingPart(missing, "an element section after [Beam]");
+  if (!missing.empty()) problem = "it lacks " + missing + ", which the program always writes; it may have been cut short";
   return TAnimationFileStatus::kRead;
 }
 
@@ -197,6 +213,10 @@ int RewriteAnimationBeam(const std::string &path, int Nray, double lowest, doubl
   std::fputs(body.c_str(), out);
   const int reset = writer.Reset();
   return writer.Close() != 0 && reset != 0 ? 1 : 0;
+}
+
+std::string AnimationFileNoteText(const std::string &path, const std::string &problem) {
+  return "The animation file \"" + path + "\" is used, but " + problem + ".";
 }
 
 std::string AnimationFileProblemText(const std::string &path, const std::string &problem) {

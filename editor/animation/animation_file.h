@@ -71,7 +71,8 @@ std::string AnimationFileName(const std::string &systemFileName);
 // unchanged, when it is not a text the animation can use (empty, none of its sections, a
 // section name cut short, a zero byte, a line too long to read, a read failure, a number
 // beyond kAnimationLargestValue, rays or steps beyond their most). A list longer than its
-// key's values is read up to them.
+// key's values is read up to them. A file read that lacks a section or key of the
+// template (cut short at a line end) is kRead with problem naming what it lacks.
 TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount,
                                        TAnimationFile &file, std::string &problem);
 
@@ -89,3 +90,5 @@ int RewriteAnimationBeam(const std::string &path, int Nray, double lowest, doubl
 
 // The message shown for a file that cannot be used.
 std::string AnimationFileProblemText(const std::string &path, const std::string &problem);
+// The message shown for a file used that lacks part of the template.
+std::string AnimationFileNoteText(const std::string &path, const std::string &problem);

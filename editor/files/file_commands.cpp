@@ -1,9 +1,15 @@
 #include "editor/files/file_commands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -83,6 +89,23 @@ void MakeViewSymmetric(TViewWindow &view) {
 void DeleteIfExists(const std::string &path) {
   std::error_code error;
   std::filesystem::remove(path, error);
+}
+
+// Why a chosen file could not be opened as a system, as the system tells it.
+std::string OpenFailureText(const std::string &fileName) {
+  const std::string file = "File " + fileName;
+  std::string extension = std::filesystem::path(fileName).extension().string();
+  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension != kSystemExtension) return file + " cannot be opened: it is not an optical system file (*.os).";
+  const int handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (handle < 0) return file + " cannot be read: " + std::strerror(errno) + ".";
+  struct stat info {};
+  const bool folder = ::fstat(handle, &info) == 0 && S_ISDIR(info.st_mode);
+  const bool ordinary = S_ISREG(info.st_mode);
+  ::close(handle);
+  if (folder) return file + " cannot be read: it is a folder.";
+  if (!ordinary) return file + " cannot be read: it is not an ordinary file.";
+  return file + " could not be opened.";
 }
 
 }  // namespace
@@ -237,9 +260,7 @@ void TFileCommands::CmOpenSystem() {
     frame_.UpdateCaption();
     // A file that was read and refused has had its one message.
     if (outcome == kLoadFailed)
-      MessageBox(window_.GetHandle(),
-                 "File " + chosen + " is marked as read-only\n\tor can't create!\nSave file and continue your work.",
-                 "Warning", MB_OK | MB_ICONEXCLAMATION);
+      MessageBox(window_.GetHandle(), OpenFailureText(chosen), "Warning", MB_OK | MB_ICONEXCLAMATION);
     lastOpen_ = false;
   }
   UpdateRecentMenu();

@@ -38,7 +38,8 @@ void TOptimizationPanel::Setup() {
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
   parameters.Read(file);
-  functions.Read(file);
+  // The file may hold the parameters alone: the functions then take their defaults.
+  functions.Read(file, true);
 }
 
 void TOptimizationPanel::Close() {

@@ -117,7 +117,7 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     STRING help;
     file.AddText("HlpFileName", &help);
     file.ParseSection(0);
-    if (!help.empty()) settings.helpFileName = help;
+    if (!help.empty()) settings.helpFileName = DecodeFileName(help);
   }
   if (file.ReadSection("[Save]")) {
     file.AddInt("EnableSave", &settings.EnableSave);
@@ -156,8 +156,11 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.AddText("SystemName", &name);
     file.AddText("File", files, kRecentListSize);
     file.ParseSection(0);
-    if (!name.empty()) settings.systemName = name;
-    for (int k = 0; k < kRecentListSize; ++k) settings.recent[k] = files[k];
+    // Names are written escaped as in the system file (a quote or a line end would end or
+    // split the item); earlier files hold them raw, which read the same unless they hold
+    // such an escape themselves.
+    if (!name.empty()) settings.systemName = DecodeFileName(name);
+    for (int k = 0; k < kRecentListSize; ++k) settings.recent[k] = DecodeFileName(files[k]);
   }
   if (file.ReadSection("[Options]")) {
     file.AddInt("GridAxes", &settings.GridAxes);
@@ -220,7 +223,7 @@ int WriteEditorSettings(const std::string &path, const TEditorSettings &settings
   if (out == nullptr) return 0;
 
   file.SelectSection("[Common]");
-  std::fprintf(out, "HlpFileName=%s\n\n", settings.helpFileName.c_str());
+  std::fprintf(out, "HlpFileName=%s\n\n", EncodeFileName(settings.helpFileName).c_str());
   file.Reset();
   file.SelectSection("[Save]");
   std::fprintf(out, "EnableSave=%d\n", settings.EnableSave);
@@ -239,11 +242,11 @@ int WriteEditorSettings(const std::string &path, const TEditorSettings &settings
 
   file.SelectSection("[Names]");
   std::fprintf(out, "EnableName=%d\n", settings.EnableName);
-  std::fprintf(out, "SystemName=%s\n\n", settings.systemName.c_str());
+  std::fprintf(out, "SystemName=%s\n\n", EncodeFileName(settings.systemName).c_str());
   int filed = 0;
   for (int k = 0; k < kRecentListSize && filed < kRecentShown; ++k) {
     if (settings.recent[k].empty()) continue;
-    std::fprintf(out, "{ File=\"%s\"; }\n", settings.recent[k].c_str());
+    std::fprintf(out, "{ File=\"%s\"; }\n", EncodeFileName(settings.recent[k]).c_str());
     ++filed;
   }
   if (filed > 0) std::fprintf(out, "\n");

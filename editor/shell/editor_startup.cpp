@@ -1,5 +1,7 @@
 #include "editor/shell/editor_startup.h"
 
+#include <cstdlib>
+
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/shell/splash_window.h"
@@ -10,11 +12,7 @@
 std::string FixStartupDirectories(const char *argv0) {
   // The running program's own directory; the argument's only when that is unknown.
   std::string directory = ProgramDirectory();
-  if (directory.empty() && argv0 != nullptr) {
-    const std::string path = argv0;
-    const std::size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos) directory = path.substr(0, slash);
-  }
+  if (directory.empty() && argv0 != nullptr) directory = ProgramDirectoryFromArgument(argv0, std::getenv("PATH"));
   SetProgramDir(directory);
   SetupTemporaryDirectory();
   return directory;

@@ -80,6 +80,7 @@ void SyncDirectory(const std::string &directory) {
 
 TFileWriteResult CheckFileWritable(const std::string &path) {
   if (path.empty()) return Fault(TFileWriteFault::kNoDirectory, ENOENT);
+  if (IsForeignSharedLink(path)) return Fault(TFileWriteFault::kForeignLink, 0);
   const std::string destination = FileBehindLinks(path);
   struct stat info {};
   if (::stat(destination.c_str(), &info) == 0) {
@@ -115,6 +116,9 @@ TFileWriteResult TFileReplacement::Open(const std::string &path) {
   if (!check.Written()) return check;
   destination_ = FileBehindLinks(path);
   directory_ = DirectoryOf(destination_);
+  // A save of this file that was stopped midway (a movie killed while recording) left its
+  // work file: it goes before the next one is made.
+  RemoveStaleWorkFiles(destination_);
   int error = 0;
   handle_ = MakeWorkFile(directory_, std::filesystem::path(destination_).filename().string(), work_, error);
   if (handle_ < 0) return FromError(error);
@@ -222,6 +226,10 @@ std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &
       return file + " cannot be written: the disk it is on can only be read.";
     case TFileWriteFault::kNotAFile:
       return "\"" + path + "\" is not an ordinary file and cannot be replaced.";
+    case TFileWriteFault::kNothingToWrite:
+      return file + " was not written: there is nothing to write in it.";
+    case TFileWriteFault::kForeignLink:
+      return file + " cannot be written: it is a link another user made in a shared directory.";
     case TFileWriteFault::kFailed:
       break;
   }

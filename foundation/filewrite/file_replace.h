@@ -21,6 +21,8 @@ enum class TFileWriteFault {
   kNoSpace,       // the disk (or the user's quota) is full
   kReadOnlyDisk,  // the file system is mounted to be read only
   kNotAFile,      // a directory, device or pipe has that name
+  kForeignLink,   // the name is a link another user planted in a shared directory
+  kNothingToWrite,  // the writer had nothing to put in the file (an empty list)
   kFailed,        // any other failure of the system; error says which
 };
 
@@ -49,7 +51,8 @@ class TFileReplacement {
   TFileReplacement(const TFileReplacement &) = delete;
   TFileReplacement &operator=(const TFileReplacement &) = delete;
 
-  // Checks the file may be written and makes its work file.
+  // Checks the file may be written, removes the work files a stopped save of it left, and
+  // makes its own work file.
   TFileWriteResult Open(const std::string &path);
   bool IsOpen() const { return handle_ >= 0; }
   // Appends at the end of the work file.

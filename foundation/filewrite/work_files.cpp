@@ -39,7 +39,29 @@ bool RemoveWhenStale(const std::string &path) {
   return removed;
 }
 
+// Links followed at most, as the system does before it gives up on a loop.
+constexpr int kMaxLinkHops = 40;
+
 }  // namespace
+
+bool IsForeignSharedLink(const std::string &path) {
+  std::filesystem::path current(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat link {};
+    if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return false;
+    std::filesystem::path directory = current.parent_path();
+    if (directory.empty()) directory = ".";
+    struct stat place {};
+    if (::stat(directory.c_str(), &place) == 0 && (place.st_mode & S_IWOTH) != 0 &&
+        link.st_uid != ::geteuid() && link.st_uid != place.st_uid)
+      return true;
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+    if (error) return false;
+    current = target.is_absolute() ? target : directory / target;
+  }
+  return false;
+}
 
 std::string FileBehindLinks(const std::string &path) {
   std::string result = path;

@@ -21,6 +21,11 @@ bool IsWorkFileName(const std::string &fileName, const std::string &candidate);
 // name itself when it does not exist yet.
 std::string FileBehindLinks(const std::string &path);
 
+// Whether path is, or leads through, a link that another user planted in a directory
+// everyone may write (such as the shared temporary directory): writing through it would
+// replace a file that link's maker chose, so it is never followed.
+bool IsForeignSharedLink(const std::string &path);
+
 // Removes the work files of the file at path that no running writer holds; answers how
 // many were removed.
 int RemoveStaleWorkFiles(const std::string &path);

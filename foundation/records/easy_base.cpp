@@ -1,5 +1,8 @@
 #include "foundation/records/easy_base.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/filewrite/file_replace.h"
+#include "foundation/filewrite/work_files.h"
 #include "foundation/records/lz_expand.h"
 #include "foundation/records/record_file_io.h"
 #include "platform/core/message_box.h"
@@ -28,6 +33,31 @@ bool Reserve(Mem<T> &table, int needed) {
     return false;
   }
   return true;
+}
+
+// Bytes copied at a time while packing.
+constexpr long kPackBlockSize = 64 * 1024;
+
+TFileWriteResult AppendInt32(TFileReplacement &replacement, std::int32_t value) {
+  unsigned char bytes[4];
+  record_io::EncodeInt32(value, bytes);
+  return replacement.Append(std::string_view(reinterpret_cast<const char *>(bytes), 4));
+}
+
+// The fixed-name work file that earlier versions packed through, left by a kill: removed
+// when it is a plain file of ours (never a link, nor another user's file).
+void RemoveOldPackWorkFile(const std::string &library) {
+  const std::string old = (std::filesystem::path(library).parent_path() / kOldPackWorkFileName).string();
+  struct stat info {};
+  if (::lstat(old.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+    ::unlink(old.c_str());
+}
+
+// No write permission bit at all: the user marked the library to be kept, and even the
+// administrator, whom the system lets write anything, leaves it.
+bool MarkedReadOnly(const char *path) {
+  struct stat info {};
+  return ::stat(path, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace
@@ -85,9 +115,13 @@ int TEasyBase::Create(const char *name) {
 int TEasyBase::Open(const char *name) {
   if (!StartOver(name)) return -1;
   if (!FileExists(name)) return Create(name);
-  int file = record_io::OpenExisting(name, true);
+  // Work files a pack killed midway left beside the library go first.
+  RemoveStaleWorkFiles(name);
+  RemoveOldPackWorkFile(name);
+  const bool markedReadOnly = MarkedReadOnly(name);
+  int file = markedReadOnly ? -1 : record_io::OpenExisting(name, true);
   readOnly = false;
-  if (file < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+  if (file < 0 && (markedReadOnly || errno == EACCES || errno == EROFS || errno == EPERM)) {
     file = record_io::OpenExisting(name, false);
     readOnly = true;
   }
@@ -223,13 +257,16 @@ int TEasyBase::AddRecord(TItemHandler &handler) {
   const long newEnd = end + handler.size;
   // The record goes in first and the count last, so a failure anywhere leaves the old
   // library readable; the file is then cut back to its old length.
+  errno = 0;
   const bool written = oldLength >= 0 && record_io::Seek(handle, end) && handler.Write(handle) &&
                        record_io::Tell(handle) <= newEnd && record_io::Truncate(handle, newEnd) &&
                        record_io::Seek(handle, 0) && record_io::WriteInt32(handle, count + 1);
   if (!written) {
+    const int cause = errno;
     if (oldLength >= 0) record_io::Truncate(handle, oldLength);
     if (oldLength >= 4 && record_io::Seek(handle, 0)) record_io::WriteInt32(handle, count);
-    Fail("Cannot write the record \"" + handler.Name() + "\" to the library " + Quoted(fileName));
+    Fail("Cannot write the record \"" + handler.Name() + "\" to the library " + Quoted(fileName) +
+         (cause != 0 ? ": " + std::string(std::strerror(cause)) : std::string()));
     return -1;
   }
   names.data[count] = handler.Name();
@@ -262,41 +299,47 @@ int TEasyBase::Pack(const char *name) {
     Fail("The library " + Quoted(fileName) + " is read-only");
     return -1;
   }
-  const std::filesystem::path directory = std::filesystem::path(target).parent_path();
-  const std::string work = (directory / kPackWorkFileName).string();
-  const int out = record_io::CreateFile(work.c_str());
-  // The packed library keeps the permissions of the one it replaces.
-  const bool permissions = compressed ? record_io::CopyPermissions(fileName.c_str(), out)
-                                      : record_io::CopyPermissions(handle, out);
-  bool copied = out >= 0 && permissions && record_io::WriteInt32(out, count);
+  // The packed library goes to a work file of a name nobody holds, made exclusively and
+  // locked beside the target, and replaces it in one step (file_replace.h).
+  TFileReplacement replacement;
+  TFileWriteResult written = replacement.Open(target);
+  if (written.Written()) written = AppendInt32(replacement, count);
   std::int32_t kept = 0;
-  for (int i = 0; copied && i < count; ++i) {
+  std::vector<char> block(kPackBlockSize);
+  for (int i = 0; written.Written() && i < count; ++i) {
     if (deleted.data[i] != 0) continue;
-    copied = record_io::Seek(handle, positions.data[i]) &&
-             record_io::CopyExact(handle, out, positions.data[i + 1] - positions.data[i]);
+    long left = positions.data[i + 1] - positions.data[i];
+    if (!record_io::Seek(handle, positions.data[i])) written = TFileWriteResult{TFileWriteFault::kFailed, errno};
+    while (written.Written() && left > 0) {
+      const std::size_t part = static_cast<std::size_t>(std::min<long>(left, kPackBlockSize));
+      if (!record_io::ReadExact(handle, block.data(), part)) {
+        written = TFileWriteResult{TFileWriteFault::kFailed, errno != 0 ? errno : EIO};
+        break;
+      }
+      written = replacement.Append(std::string_view(block.data(), part));
+      left -= static_cast<long>(part);
+    }
     ++kept;
   }
-  copied = copied && record_io::Seek(out, 0) && record_io::WriteInt32(out, kept) &&
-           record_io::Flush(out);
-  record_io::Close(out);
-  if (!copied) {
-    std::remove(work.c_str());
-    Fail("Cannot pack the library " + Quoted(fileName) + " into " + Quoted(work));
-    return -1;
+  if (written.Written()) {
+    unsigned char bytes[4];
+    record_io::EncodeInt32(kept, bytes);
+    written = replacement.WriteAt(0, std::string_view(reinterpret_cast<const char *>(bytes), 4));
   }
   const std::string current = fileName;
-  Close();
-  // rename replaces the target in one step: there is no moment without a library.
-  if (std::rename(work.c_str(), target.c_str()) != 0) {
-    const std::string reason = std::strerror(errno);
-    std::remove(work.c_str());
-    Open(current.c_str());
-    Fail("Cannot replace " + Quoted(target) + " by the packed library: " + reason);
+  if (written.Written()) {
+    // Closed before the rename, as the library is reopened from its new name.
+    Close();
+    written = replacement.Commit();
+    if (!written.Written()) Open(current.c_str());
+  }
+  if (!written.Written()) {
+    replacement.Abandon();
+    Fail("Cannot pack the library " + Quoted(current) + ": " + FileWriteFaultText(target, written));
     return -1;
   }
   return Open(target.c_str()) >= 0 ? 0 : -1;
 }
-
 int TEasyBase::ReadRecord(int i, TItemHandler &handler) {
   if (handle < 0 || i < 0 || i >= count) return -1;
   if (!record_io::Seek(handle, positions.data[i]) || !handler.Read(handle)) return -1;

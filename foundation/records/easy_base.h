@@ -23,8 +23,9 @@
 
 // The name a record gets in the name table when it is marked deleted.
 inline constexpr char kDeletedRecordName[] = "\xF5";
-// The work file of Pack, made in the directory of the packed library.
-inline constexpr char kPackWorkFileName[] = "~base.tmp";
+// The fixed-name work file earlier versions packed through; one a kill left is removed when
+// the library is next opened. Pack now writes through a unique work file (file_replace.h).
+inline constexpr char kOldPackWorkFileName[] = "~base.tmp";
 
 class TEasyBase {
  public:

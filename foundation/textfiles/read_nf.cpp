@@ -11,7 +11,9 @@
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/filewrite/work_files.h"
+#include "foundation/textfiles/read_nf_repair.h"
 #include "foundation/textfiles/text_functions.h"
+#include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 
 namespace {
@@ -60,6 +62,7 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   ClearFaults();
   writeFailed = false;
   writeResult = TFileWriteResult{};
+  leftOut.clear();
   targetName.clear();
   if (fileName.empty()) return nullptr;
   // Names from older files may carry '\' and another case than the file on disk.
@@ -77,7 +80,8 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
     sectionSelected = false;
     return target;
   }
-  if (openMode == 2 || target == nullptr) {
+  if (openMode == 1 && target != nullptr) LeaveOutDamage();
+  if (openMode == 2 || (target == nullptr && !emptyTarget)) {
     // A file that exists but cannot be read is not ours to replace.
     if (target == nullptr && FileExists(targetName)) {
       writeResult = TFileWriteResult{TFileWriteFault::kNoPermission, EACCES};
@@ -102,6 +106,31 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   }
   StartWork();
   return work;
+}
+
+void TRead1NF::LeaveOutDamage() {
+  leftOut.clear();
+  std::string old;
+  char buffer[8192];
+  std::size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, target)) > 0) old.append(buffer, count);
+  if (std::ferror(target)) {
+    // What cannot be read is not judged here: the rewrite notes the failure itself.
+    std::clearerr(target);
+    RewindTarget();
+    return;
+  }
+  RewindTarget();
+  std::string repaired = RepairedSectionText(old, leftOut);
+  if (leftOut.empty()) return;
+  // The rewrite works on the repaired text, and the file is written even when no section
+  // of it changes.
+  std::fclose(target);
+  target = nullptr;
+  committedText.swap(repaired);
+  fileChanged = true;
+  emptyTarget = committedText.empty();
+  if (!emptyTarget) target = fmemopen(committedText.data(), committedText.size(), "r");
 }
 
 std::string TRead1NF::LegacyWorkPath() const {
@@ -380,6 +409,11 @@ int TRead1NF::Close() {
     if ((fileChanged || pendingCreate) && !WriteFile()) {
       NoteFault(kReadNFWriteFailed);
       writeFailed = true;
+    } else if (!leftOut.empty()) {
+      MessageBox(nullptr,
+                 "File \"" + targetName + "\" was damaged. It was written without these parts, which could not be read: " +
+                     leftOut + ".",
+                 "Warning", MB_OK | MB_ICONWARNING);
     }
     std::fclose(work);
     work = nullptr;

@@ -14,7 +14,8 @@
 // failed write leaves the old file whole and makes Close return 0 (WriteResult says why).
 // A file marked read-only is never rewritten. Opening a file removes the work files a
 // stopped save of it left. Lines end in "\n" or "\r\n"; text outside the rewritten
-// sections is kept byte for byte.
+// sections is kept byte for byte, except the damaged parts of an old file that its reader
+// would refuse, which are left out and named (read_nf_repair.h).
 
 #include <sys/types.h>
 
@@ -88,6 +89,9 @@ class TRead1NF : public TReadNFKeyGroups {
   const std::string &FileName() const { return targetName; }
   // Why the last Open for writing or the last Close could not write the file.
   const TFileWriteResult &WriteResult() const { return writeResult; }
+  // The damaged parts of the old file that the last Open for rewriting left out
+  // (read_nf_repair.h); empty when there were none. Close tells the user of them.
+  const std::string &LeftOut() const { return leftOut; }
   bool IsOpen() const { return HasTarget(); }
 
  private:
@@ -114,6 +118,7 @@ class TRead1NF : public TReadNFKeyGroups {
   bool WriteFile();
   std::string LegacyWorkPath() const;
   void RewindTarget();
+  void LeaveOutDamage();
 
   std::string targetName;   // the file as found on disk, '/' separators
   int openMode = 0;
@@ -131,6 +136,7 @@ class TRead1NF : public TReadNFKeyGroups {
   TFileWriteResult writeResult;
   std::string stopHeader;
   bool scannedEmpty = false;
+  std::string leftOut;
 };
 
 // The form every user constructs.

@@ -2,7 +2,9 @@ area_sources(FOUNDATION
   text_functions.cpp
   read_nf_keys.cpp
   read_nf.cpp
-  read_nf_parse.cpp)
+  read_nf_parse.cpp
+  read_nf_repair.cpp
+  section_keys.cpp)
 area_tests(FOUNDATION
   tests/text_functions_test.cpp
   tests/read_nf_parse_test.cpp

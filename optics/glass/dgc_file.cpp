@@ -6,6 +6,7 @@
 #include <new>
 #include <set>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/tokenizer/glass_name.h"
 #include "foundation/tokenizer/tokenizer.h"
 
@@ -216,19 +217,12 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
     EncodeBaseGlassRecord(*entries[i].record, bytes);
     out.insert(out.end(), bytes, bytes + sizeof bytes);
   }
-  const std::string temporary = path + ".tmp";
-  std::FILE *file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    error = "Cannot write '" + temporary + "'";
-    return false;
-  }
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  const bool closed = std::fclose(file) == 0;
-  std::error_code renameError;
-  if (written && closed) std::filesystem::rename(temporary, path, renameError);
-  if (!written || !closed || renameError) {
-    std::remove(temporary.c_str());
-    error = "Cannot write '" + path + "'";
+  // Through a unique work file beside the catalog, made exclusively and renamed once, as
+  // every file of the program is written.
+  const TFileWriteResult written = ReplaceFileContents(
+      path, std::string_view(reinterpret_cast<const char *>(out.data()), out.size()));
+  if (!written.Written()) {
+    error = FileWriteFaultText(path, written);
     return false;
   }
   return true;

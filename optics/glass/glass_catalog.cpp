@@ -54,11 +54,15 @@ void TGlassCatalog::Open(const std::string &name) {
   current_ = file.get();
   if (!file->IsOk()) {
     errorText_ = file->ErrorText();
+    // A catalog that is not there says nothing of itself: the missing glass says it.
+    if (!errorText_.empty()) NoteProblem(path, errorText_);
     if (errorText_.empty()) errorText_ = "GCatalog: Catalog '" + path + "' bad or not found...";
     uncached_ = std::move(file);
     return;
   }
   errorText_.clear();
+  // Damage the reader found in a catalog it could still use is told as well.
+  if (!file->ErrorText().empty()) NoteProblem(path, file->ErrorText());
   // A free slot, else the one used longest ago (never the current one: it is new).
   Slot *target = nullptr;
   for (Slot &slot : slots_) {
@@ -73,6 +77,19 @@ void TGlassCatalog::Open(const std::string &name) {
   target->file = std::move(file);
   target->isPrivate = isPrivate;
   target->lastUse = ++useCounter_;
+}
+
+void TGlassCatalog::NoteProblem(const std::string &path, const std::string &text) {
+  const std::string line = "Glass catalog \"" + path + "\": " + text + "\n";
+  // A catalog that fails is read again at every look-up: one line for it.
+  if (problems_.find(line) == std::string::npos) problems_ += line;
+}
+
+std::string TGlassCatalog::TakeProblems() {
+  std::string taken;
+  taken.swap(problems_);
+  if (!taken.empty()) taken.pop_back();
+  return taken;
 }
 
 bool TGlassCatalog::IsOk() const { return current_ != nullptr && current_->IsOk(); }

@@ -43,6 +43,10 @@ class TGlassCatalog {
   bool CurrentIsPrivate() const { return currentIsPrivate_; }
   const TDataFile *Current() const { return current_; }
   const std::string &ErrorText() const { return errorText_; }
+  // What the catalog readers found wrong since the last call, one line per catalog file
+  // ("Glass catalog "<path>": <the reader's own text>"), and forgets it; empty when
+  // nothing. A glass missing because its catalog could not be read is explained by it.
+  std::string TakeProblems();
 
  private:
   struct Slot {
@@ -62,4 +66,6 @@ class TGlassCatalog {
   std::unique_ptr<TDataFile> uncached_;
   unsigned long useCounter_ = 0;
   std::string errorText_;
+  std::string problems_;
+  void NoteProblem(const std::string &path, const std::string &text);
 };

@@ -1,5 +1,7 @@
 #include "optics/model/model_globals.h"
 
+#include <cstdlib>
+
 #include "optics/model/file_data.h"
 #include "optics/model/ray.h"
 #include "optics/model/temporary_directory.h"
@@ -73,6 +75,13 @@ const std::string &TempDir() {
 const std::string &SetupTemporaryDirectory() {
   TTempDirState &state = TempDirState();
   state.path = state.lock.Acquire(TemporaryBaseDirectory());
+  // The user's runtime directory is private to the user too.
+  const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (state.path.empty() && runtime != nullptr && runtime[0] == '/')
+    state.path = state.lock.Acquire(runtime);
+  if (state.path.empty())
+    AppendPendingMessage("No private temporary directory could be made in " + TemporaryBaseDirectory() +
+                         ": changes cannot be undone in this session.");
   state.fixed = true;
   return state.path;
 }

@@ -31,8 +31,9 @@ std::string TakePendingMessage();
 const std::string &ProgramDir();
 void SetProgramDir(const std::string &directory);
 
-// The temporary directory: at first use (or by SetupTemporaryDirectory) a per-user
-// subdirectory of TMP, else TEMP, else TMPDIR, else the system's, locked for this program.
+// The temporary directory: at first use (or by SetupTemporaryDirectory) a private
+// subdirectory of TMP, else TEMP, else TMPDIR, else the system's (else of the user's runtime
+// directory), locked for this program; empty, with a pending message, when none can be made.
 const std::string &TempDir();
 // Fixes the temporary directory from the environment now; answers it.
 const std::string &SetupTemporaryDirectory();

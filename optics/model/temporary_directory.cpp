@@ -1,12 +1,12 @@
 #include "optics/model/temporary_directory.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -15,9 +15,9 @@
 
 namespace {
 
-// Enough for any number of programs one user runs at once.
-constexpr int kMaxSubdirectories = 64;
 const char *const kLockFileName = ".lock";
+// mkdtemp's six letters and digits.
+const char *const kUniquePart = "XXXXXX";
 
 std::string UserName() {
   const uid_t uid = getuid();
@@ -30,6 +30,32 @@ std::string UserName() {
     return name;
   }
   return "uid" + std::to_string(uid);
+}
+
+// A directory only this user may enter: ours, no link, no permission for anyone else.
+bool IsPrivateDirectory(const std::string &directory) {
+  struct stat info {};
+  return lstat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+// The lock of a private directory, taken; -1 when another running program holds it.
+int LockDirectory(const std::string &directory) {
+  const std::string lockPath = JoinPath(directory, kLockFileName);
+  const int file = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (file < 0) return -1;
+  if (flock(file, LOCK_EX | LOCK_NB) != 0) {
+    close(file);
+    return -1;
+  }
+  return file;
+}
+
+// Whether name is one of ours: the stem alone (as earlier versions made it) or the stem, a
+// dash and a tail.
+bool HasStem(const std::string &name, const std::string &stem) {
+  if (name.compare(0, stem.size(), stem) != 0) return false;
+  return name.size() == stem.size() || (name.size() > stem.size() + 1 && name[stem.size()] == '-');
 }
 
 }  // namespace
@@ -58,22 +84,35 @@ void TTemporaryDirectoryLock::Release() {
 std::string TTemporaryDirectoryLock::Acquire(const std::string &base) {
   Release();
   const std::string stem = "optbench-" + UserName();
-  for (int k = 0; k < kMaxSubdirectories; ++k) {
-    const std::string directory = JoinPath(base, k == 0 ? stem : stem + "-" + std::to_string(k));
-    if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) continue;
-    struct stat info {};
-    if (lstat(directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != getuid())
-      continue;  // someone else's name, or not a directory: never write into it
-    const std::string lockPath = JoinPath(directory, kLockFileName);
-    const int file = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (file < 0) continue;
-    if (flock(file, LOCK_EX | LOCK_NB) != 0) {
-      close(file);
-      continue;
+  // First a directory a program of ours left unlocked (it ended or died, and its undo files
+  // wait there). A name alone proves nothing, since anyone may make any name in a shared
+  // place: only a private directory of this user is taken.
+  if (DIR *listing = opendir(base.c_str())) {
+    while (const dirent *entry = readdir(listing)) {
+      if (!HasStem(entry->d_name, stem)) continue;
+      const std::string directory = JoinPath(base, entry->d_name);
+      if (!IsPrivateDirectory(directory)) continue;
+      const int file = LockDirectory(directory);
+      if (file < 0) continue;
+      // Still private with the lock held (the check above may have raced a rename).
+      if (!IsPrivateDirectory(directory)) {
+        close(file);
+        continue;
+      }
+      lockFile_ = file;
+      closedir(listing);
+      return directory;
     }
-    lockFile_ = file;
-    return directory;
+    closedir(listing);
   }
-  return base;
+  // Else a new one under a name nobody can foresee; mkdtemp makes it with mode 0700.
+  std::string pattern = JoinPath(base, stem + "-" + kUniquePart);
+  if (mkdtemp(pattern.data()) == nullptr) return std::string();
+  const int file = LockDirectory(pattern);
+  if (file < 0) {
+    rmdir(pattern.c_str());
+    return std::string();
+  }
+  lockFile_ = file;
+  return pattern;
 }

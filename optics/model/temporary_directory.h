@@ -1,8 +1,9 @@
 #pragma once
-// The program's temporary directory: a subdirectory per user under the system's temporary
-// place, locked while a program uses it. A second running program takes the next free
-// subdirectory, so two programs never share undo files, while the files of a program that
-// died are found by the next start (its lock went with it).
+// The program's temporary directory: a private subdirectory (mode 0700, the user's own, made
+// under a name nobody can foresee) of the system's temporary place, locked while a program
+// uses it. A second running program makes a subdirectory of its own, so two programs never
+// share undo files, while the files of a program that died are found by the next start (its
+// lock went with it). A shared directory is never used in its place.
 
 #include <string>
 
@@ -17,9 +18,9 @@ class TTemporaryDirectoryLock {
   TTemporaryDirectoryLock(const TTemporaryDirectoryLock &) = delete;
   TTemporaryDirectoryLock &operator=(const TTemporaryDirectoryLock &) = delete;
 
-  // Creates (when needed) and locks the first free per-user subdirectory of base and
-  // answers its path. When no subdirectory can be made or locked, base itself is answered
-  // unlocked. A lock held before is released first.
+  // Locks a private subdirectory of base that no running program holds, or makes and locks
+  // a new one, and answers its path; empty when none can be made or locked. A lock held
+  // before is released first.
   std::string Acquire(const std::string &base);
   void Release();
   bool Locked() const { return lockFile_ >= 0; }

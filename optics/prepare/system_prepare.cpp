@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "foundation/textfiles/text_functions.h"
+#include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/pipe/pipe_surface.h"
@@ -204,12 +205,18 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
 
   const std::string missing = ComputeIndices(info.LambdaW, 0.0, 0.0);
   materialsMissing = missing.empty() ? 0 : 1;
+  // The catalog readers' own words: a glass is missing because its catalog is damaged.
+  TGlassCatalog *catalogs = GetGlassCatalog();
+  const std::string damaged = catalogs != nullptr && warn ? catalogs->TakeProblems() : std::string();
   if (!missing.empty()) {
     if (warn)
-      MessageBox(nullptr, "These glasses are absent or not transparent:\n" + missing, "Warning",
-                 MB_OK | MB_ICONEXCLAMATION);
+      MessageBox(nullptr,
+                 "These glasses are absent or not transparent:\n" + missing +
+                     (damaged.empty() ? std::string() : "\n\nThese catalogs could not be read:\n" + damaged),
+                 "Warning", MB_OK | MB_ICONEXCLAMATION);
     return -1;
   }
+  if (!damaged.empty()) MessageBox(nullptr, "These catalogs are damaged:\n" + damaged, "Warning", MB_OK | MB_ICONEXCLAMATION);
   ApplyThermalExpansion();
   RoundNdToPowerOfTwo();
   if (full == 0) return 1;

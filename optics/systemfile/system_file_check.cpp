@@ -80,7 +80,8 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     if (line[0] == '[') {
-      section = LowerCaseAnsi(std::string(Trim(line)));
+      layout.lastSection = std::string(Trim(line));
+      section = LowerCaseAnsi(layout.lastSection);
       layout.sections.insert(section);
       if (section == "[common]") layout.hasCommon = true;
       if (section == "[surfaces]") layout.hasSurfaces = true;

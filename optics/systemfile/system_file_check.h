@@ -12,6 +12,7 @@ struct TSystemFileLayout {
   bool hasSurfaces = false;
   int recordCount = 0;             // "{ ... }" records in [Surfaces]
   std::set<std::string> sections;  // lower-cased headers, brackets included
+  std::string lastSection;         // the last header as written
 };
 
 // Largest system file read (a system of the most surfaces the reader takes is far smaller).

@@ -77,5 +77,9 @@ std::string DecodeFileName(const std::string &text);
 // UTF-8 character.
 std::string EncodeFileName(const std::string &text, std::size_t limit);
 
+// The empty section the writer puts last, so a file cut at any line end is known; [Common]
+// promises it with "EndSection=1" (files written before it promise nothing).
+inline constexpr char kSystemFileEndSection[] = "[End]";
+
 std::string SurfaceSectionHeader(int surfaceNumber);
 std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber);

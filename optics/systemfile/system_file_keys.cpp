@@ -29,6 +29,7 @@ void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCom
   file.AddInt("Nray", &info.Nray);
   file.AddInt("DrawAllRays", &info.DrawAllRays);
   file.AddInt("Nsurf", &values.surfaceCount);
+  file.AddInt("EndSection", &values.endPromised);
   file.AddInt("Npow", &values.surfaceCount);
   file.AddInt("TurnSystem", &info.TurnSystem);
   file.AddInt("ObjectFinite", &info.ObjectFinite);

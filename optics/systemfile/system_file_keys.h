@@ -16,13 +16,19 @@ class TGeneralParameters;
 class TRasterZone;
 
 // The [Common] values that do not go straight into the system's information block.
+// The surface count of a file that gives none (Nsurf is missing).
+inline constexpr int kNoSurfaceCount = -1;
+
 struct TCommonValues {
   char name[kFileNameLength] = {};
   char title[kFileNameLength] = {};
   double lambdas[kFileWavelengths] = {};
   double weights[kFileWavelengths] = {};
   double fields[kFileFieldValues] = {};
-  int surfaceCount = 0;
+  int surfaceCount = kNoSurfaceCount;
+  // 1 when the file promises the end section (kSystemFileEndSection) as its last: a file
+  // cut short then lacks it. Files written before it was written promise nothing.
+  int endPromised = 0;
 };
 void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values);
 

@@ -273,7 +273,8 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     RegisterCommonKeys(file, info, common);
     file.ParseSection(0);
   }
-  const int count = common.surfaceCount;
+  const bool countGiven = common.surfaceCount != kNoSurfaceCount;
+  const int count = std::max(common.surfaceCount, 0);
   // The user's name for the system: its own key, else a "Name" that is no file's path
   // (files written by hand name the system there; the program writes its path).
   if (common.title[0] != '\0')
@@ -309,9 +310,27 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   if (count > kFileMaxSurfaces)
     return "The optical system file " + path + " gives " + std::to_string(count) +
            " surfaces; at most " + std::to_string(kFileMaxSurfaces) + " can be read.";
+  // A file cut short is never completed with surfaces it does not hold, nor are records
+  // dropped for a count it lost (a file cut inside [Common] gives none).
+  if (!layout.hasSurfaces && (!countGiven || count > 0))
+    return "The optical system file " + path + " holds no [Surfaces] section: it was cut short or damaged.";
+  if (count == 0 && layout.recordCount > 0)
+    return "The optical system file " + path + " holds " + std::to_string(layout.recordCount) +
+           " surface records but gives no number of surfaces (Nsurf): it is damaged.";
+  if (layout.recordCount < count)
+    return "The optical system file " + path + " gives " + std::to_string(count) + " surfaces but holds only " +
+           std::to_string(layout.recordCount) + " surface records: it was cut short or damaged.";
+  if (common.endPromised != 0 && layout.sections.count(LowerCaseAnsi(kSystemFileEndSection)) == 0) {
+    const std::string last = LowerCaseAnsi(layout.lastSection);
+    const std::string cut = "The optical system file " + path + " was cut short inside its section " +
+                            layout.lastSection;
+    // Surface data is never taken in part; what follows the surfaces is told lost.
+    if (last == "[common]" || last == "[surfaces]" || last.rfind("[surface_", 0) == 0 || last.rfind("[surf_", 0) == 0)
+      return cut + ".";
+    warnings += cut + ": the rest of that section and the sections after it are lost.\n";
+  }
   if (count > 0) {
-    // Records beyond the count are not read; missing ones read as their defaults (a flat
-    // surface of no height where the previous one stands).
+    // Records beyond the count are not read.
     if (layout.recordCount > count)
       warnings += "The optical system file " + path + " gives " + std::to_string(count) +
                   " surfaces but holds " + std::to_string(layout.recordCount) +
@@ -427,5 +446,10 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   remark = RemarkOf(text);
   materialsMissing = fresh->materialsMissing;
   MarkModelChanged();
+  // Missing glasses were told by the preparation; any other failure is told here, so a
+  // file taken but not traceable never passes without a word.
+  if (prepared < 0 && materialsMissing == 0)
+    MessageBox(nullptr, "The optical system read from " + fileName + " cannot be prepared for tracing.", "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
   return prepared >= 0 ? 1 : 0;
 }

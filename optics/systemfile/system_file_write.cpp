@@ -139,6 +139,7 @@ void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
   std::fprintf(out, ";\n");
   std::fprintf(out, "Nray=%d; DrawAllRays=%d\n", info.Nray, info.DrawAllRays);
   std::fprintf(out, "Nsurf=%d\n", system.SurfaceCount());
+  std::fprintf(out, "EndSection=1\n");
   std::fprintf(out, "TurnSystem=%d\n\n", info.TurnSystem);
   std::fprintf(out, "ObjectFinite=%d\n", info.ObjectFinite);
   std::fprintf(out, "ImageFinite=%d\n\n", info.ImageFinite);
@@ -364,6 +365,9 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
       if (std::find(written.begin(), written.end(), header) == written.end()) file.RemoveSection(header);
     }
   }
+  // The end section goes last, after any section of the old file kept behind the others.
+  file.RemoveSection(kSystemFileEndSection);
+  file.SelectSection(kSystemFileEndSection);
   file.PrepareTemp();
   if (!file.Close()) {
     why = file.WriteResult().Written() ? TFileWriteResult{TFileWriteFault::kFailed, EIO} : file.WriteResult();

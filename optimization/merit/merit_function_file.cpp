@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/merit/optimization_functions.h"
@@ -56,6 +58,37 @@ void Fill(Mem<TFunctionDescription> &table, int n, int rows, double target, doub
 
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
 
+std::string Trimmed(const std::string &text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The first "key=value" of a [Functions...] section whose value (or one of its comma-
+// separated values) is not wholly a number; empty when every one is. The sectioned-file
+// reader takes the longest number a value starts with, which here would silently change a
+// target ("4x5" read as 4).
+std::string ValueNotWhollyANumber(const std::string &fileName) {
+  std::string bad;
+  VisitSectionItems(fileName, [&bad](const std::string &header, const std::string &item) {
+    if (!bad.empty() || item.empty() || header.rfind("[functions", 0) != 0) return;
+    std::size_t from = item.find('=') + 1;
+    while (from <= item.size()) {
+      std::size_t comma = item.find(',', from);
+      if (comma == std::string::npos) comma = item.size();
+      const std::string token = Trimmed(item.substr(from, comma - from));
+      from = comma + 1;
+      std::size_t consumed = 0;
+      DecimalToDouble(token.c_str(), &consumed);
+      if (!token.empty() && consumed != token.size()) {
+        bad = item;
+        return;
+      }
+    }
+  });
+  return bad;
+}
+
 }  // namespace
 
 // The per-kind targets and weights while a file is read: a key missing from a section
@@ -74,7 +107,10 @@ std::string TOptimizationFunctions::SectionName(int c) {
 }
 
 int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult *why) {
-  if (system == nullptr) return 0;
+  if (system == nullptr) {
+    if (why != nullptr) *why = TFileWriteResult{TFileWriteFault::kNothingToWrite, 0};
+    return 0;
+  }
   const int configurations = std::min(system->ConfigurationCount(), records.cols);
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
@@ -198,7 +234,7 @@ void TOptimizationFunctions::ClearBeams(int c, int first, int last) {
   }
 }
 
-int TOptimizationFunctions::Read(const std::string &fileName) {
+int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithParameters) {
   const int configurations = records.cols;
   TRead1NF file;
   int found = file.Open(fileName, 0) != nullptr ? 1 : 0;
@@ -206,10 +242,25 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     // Judged whole before anything changes. The functions may share a file with the
     // parameters: a file without their sections gives the defaults, but one without any
     // section is no file of ours.
-    const std::string problem = file.ScanDamage(true, true);
+    std::string problem = file.ScanDamage(true, true);
     if (!problem.empty()) {
       Tell("The merit-function file " + fileName + " was not read: " + problem + ".");
       // The records stay as they were, completed as a read leaves them.
+      SetConfigurations();
+      return 0;
+    }
+    // Any file of sections without the first configuration's is no merit-function file
+    // (a parameter or system file, or a damaged header): taking it would reset every
+    // weight to the defaults.
+    problem = file.ReadSection(SectionName(0)) == 0 && !sharedWithParameters
+                  ? "it holds no " + SectionName(0) + " section"
+                  : std::string();
+    if (problem.empty()) {
+      const std::string bad = ValueNotWhollyANumber(fileName);
+      if (!bad.empty()) problem = "the value of " + bad + " is not a number";
+    }
+    if (!problem.empty()) {
+      Tell("The merit-function file " + fileName + " was not read: " + problem + ".");
       SetConfigurations();
       return 0;
     }
@@ -219,6 +270,8 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
   const int keptOptions[4] = {ShowEachStep, PolychromeOptimization, EnableSagittalRays, SettingImageSurfaceType};
   std::string refused;
   std::string clamped;
+  std::string missing;
+  const bool opened = found != 0;
   TWorkingTargets working;
   // The beams each configuration keeps as its own: a section fixes its configuration's
   // count only, so editing one configuration's beams never cuts another's.
@@ -227,8 +280,10 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     double y[kMaxBeamsInFile] = {};
     double z[kMaxBeamsInFile] = {};
     double w[kMaxBeamsInFile] = {};
-    if (found != 0) found = file.ReadSection(SectionName(c));
+    found = opened ? file.ReadSection(SectionName(c)) : 0;
     if (found == 0) {
+      // A file of fewer configurations than the system (or one cut short) is told.
+      if (opened && !sharedWithParameters) missing += (missing.empty() ? "" : ", ") + SectionName(c);
       ApplyMissingSectionDefaults(c, working);
       ownBeams[static_cast<std::size_t>(c)] = records.rows;
       continue;
@@ -303,6 +358,9 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     SetConfigurations();
     return 0;
   }
+  if (!missing.empty())
+    Tell("The merit-function file " + fileName + " holds no section " + missing +
+         "; those configurations take the default functions.");
   if (!clamped.empty()) Tell("The merit-function file " + fileName + " asks for more than can be held:" + clamped);
 
   if (configurations > 0) {
@@ -311,5 +369,5 @@ int TOptimizationFunctions::Read(const std::string &fileName) {
     for (int c = 0; c < configurations; ++c) ClearBeams(c, ownBeams[static_cast<std::size_t>(c)], records.rows - 1);
   }
   SetConfigurations();
-  return found;
+  return opened ? 1 : 0;
 }

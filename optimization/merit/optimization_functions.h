@@ -93,8 +93,12 @@ class TOptimizationFunctions {
   // was written (why, when given, says why not); every other section of the file stays as
   // it was. A file that is empty, not whole, not a merit-function file or holds a value
   // that is no finite number is refused: Read then says why and changes nothing; a ray
-  // count held to its range is said so.
-  int Read(const std::string &fileName);
+  // count held to its range is said so. A file without "[Functions]" or with a value that
+  // is not wholly a number is refused too, naming the key; configurations whose sections
+  // the file lacks take their defaults, and that is said. sharedWithParameters: the file
+  // the optimization panel keeps beside the system, which may hold the parameters alone;
+  // its missing sections then give the defaults without a word.
+  int Read(const std::string &fileName, bool sharedWithParameters = false);
   int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // Evaluates every function for the present state of the system: per configuration the

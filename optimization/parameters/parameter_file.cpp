@@ -3,10 +3,15 @@
 // read back exactly.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optimization/parameters/optimization_parameters.h"
@@ -19,12 +24,40 @@ constexpr char kMessageCaption[] = "Variable parameters";
 
 void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, MB_OK | MB_ICONWARNING); }
 
+// The "{ ... }" records of the [Parameters] section as the file holds them.
+int RecordsInParameters(const std::string &fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::string line;
+  bool inside = false;
+  int records = 0;
+  while (std::getline(in, line)) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos) continue;
+    if (line[start] == '[') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      inside = LowerCaseAnsi(line.substr(start)) == "[parameters]";
+      continue;
+    }
+    if (inside && line[start] == '{') ++records;
+  }
+  return records;
+}
+
+// A NumPar key never read: the file gives no count.
+constexpr double kNoCount = -0.5;
+// Counts beyond any file's are still whole numbers an int holds.
+constexpr double kMaxCountRead = std::numeric_limits<int>::max();
+
 }  // namespace
 
 int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult *why) {
   RemoveInvalid();
   const int count = Count();
-  if (count == 0) return 0;
+  if (count == 0) {
+    // The file is left as it was, and a caller's message must not say it was written.
+    if (why != nullptr) *why = TFileWriteResult{TFileWriteFault::kNothingToWrite, 0};
+    return 0;
+  }
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
   if (out == nullptr) {
@@ -60,11 +93,39 @@ void TOptimizationParameters::Read(const std::string &fileName) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
     return;
   }
-  if (file.ReadSection("[Common]") == 0) return;
-  int declared = 0;
-  file.AddInt("NumPar", &declared);
-  file.ParseSection(0);
-  if (declared <= 0 || file.ReadSection("[Parameters]") == 0) return;
+  const bool hasCommon = file.ReadSection("[Common]") != 0;
+  double declaredValue = kNoCount;
+  if (hasCommon) {
+    file.AddDouble("NumPar", &declaredValue);
+    file.ParseSection(0);
+  }
+  const bool hasParameters = file.ReadSection("[Parameters]") != 0;
+  // Without a count or records this is a file of other data (merit functions): not told.
+  if (!hasParameters && declaredValue == kNoCount) return;
+  if (!hasCommon) {
+    Tell("The parameter file " + fileName + " was not read: its [Common] section, which gives the number of parameters, is missing or damaged.");
+    return;
+  }
+  // NumPar=0 is the program's own "no parameters" (the list emptied by the user).
+  if (declaredValue == 0.0) return;
+  // A count is a whole number of at least one (one beyond reason is cut further down).
+  if (!(declaredValue >= 1.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
+    Tell("The parameter file " + fileName + " was not read: NumPar " +
+         (declaredValue == kNoCount ? std::string("is missing") : "= " + FormatNumber(declaredValue) + " is no number of parameters") + ".");
+    return;
+  }
+  const int declared = static_cast<int>(declaredValue);
+  if (!hasParameters) {
+    Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
+         " but holds no [Parameters] section.");
+    return;
+  }
+  const int held = RecordsInParameters(fileName);
+  if (held < std::min(declared, kMaxFileParameters)) {
+    Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
+         " but holds " + std::to_string(held) + " parameter records, so it was cut short or damaged.");
+    return;
+  }
   // A count beyond reason is read as the most a file may hold; records past it are left.
   const int count = std::min(declared, kMaxFileParameters);
   // Keys a record lacks keep these: Config 0, no surface, equal bounds, no type. Such a
@@ -83,6 +144,10 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
     Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");
+    return;
+  }
+  if ((faults & kReadNFNumberOutOfRange) != 0) {
+    Tell("The parameter file " + fileName + " was not read: a configuration or surface number in it is out of range.");
     return;
   }
   if (declared > kMaxFileParameters)

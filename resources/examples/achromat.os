@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0,1,2;
 Nray=21; DrawAllRays=0
 Nsurf=5
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -34,3 +35,4 @@ Naper=2; Dentr=25
 [Remark]
 Cemented doublet of N-BK7 and F2 corrected for colour between the F and C lines;
 focal length about 100.
+[End]

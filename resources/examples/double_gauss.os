@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0,10,14;
 Nray=21; DrawAllRays=0
 Nsurf=13
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -43,3 +44,4 @@ Naper=7; Dentr=35.7
 Six-element double Gauss of our own design: a positive N-LAK9 singlet at each end and a
 cemented N-LAK9 / SF5 pair on each side of the central stop (surface 7). Focal length
 about 100 at the d line, entrance pupil 35.7 (f/2.8); image plane at the paraxial focus.
+[End]

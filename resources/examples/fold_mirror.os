@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=5
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -34,3 +35,4 @@ Naper=2; Dentr=20
 [Remark]
 The singlet of singlet.os with a plane mirror 20 behind it at 45 degrees: the
 focus lies 27.536 from the mirror along -y.
+[End]

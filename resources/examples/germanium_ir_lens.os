@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0,2;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -32,3 +33,4 @@ Naper=2; Dentr=25
 
 [Remark]
 Germanium positive meniscus for the 8-12 micrometre band, focal length about 100.
+[End]

@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0,2;
 Nray=21; DrawAllRays=0
 Nsurf=9
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -42,3 +43,4 @@ onto -y into an air-spaced silicon / germanium achromat of focal length 100 (f/2
 Turning the mirror by an angle a moves the image along x by 100 tan 2a. The window lies in
 the scanned beam, so its narcissus changes across the scan; the lens surfaces lie between
 the mirror and the detector and return the same ghost at every scan angle.
+[End]

@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -50,3 +51,4 @@ LimitLower=-1e+06, -5, -5
 A 2 thick N-BK7 plate whose rear face carries 5 x 5 round plano-convex lenslets of
 radius 5 on a 2 pitch (rectangular packing): each lenslet focuses its part of an axial
 beam 5 / (n - 1) = 9.675 behind the plate, on its own axis.
+[End]

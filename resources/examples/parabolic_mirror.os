@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=3
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -32,3 +33,4 @@ Naper=2; Dentr=40
 [Remark]
 Concave paraboloid of vertex radius 200: every axial ray meets the focus 100
 in front of the vertex.
+[End]

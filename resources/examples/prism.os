@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -34,3 +35,4 @@ Naper=2; Dentr=5
 Equilateral F2 prism, apex 60 degrees, met at 54 degrees incidence (near minimum
 deviation): the d line leaves deviated by 48.196 degrees towards the base, F and C
 spread by 1.68 degrees. Global coordinates; the last plane stands across the d-line beam.
+[End]

@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -33,3 +34,4 @@ Naper=2; Dentr=20
 [Remark]
 Equiconvex N-BK7 singlet, R = 50 / -50, 5 thick: focal length 49.213,
 back focal distance 47.536 at the d line. Image plane at the paraxial focus.
+[End]

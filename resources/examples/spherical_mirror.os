@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=3
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -31,3 +32,4 @@ Naper=2; Dentr=40
 
 [Remark]
 Concave spherical mirror of radius 200: paraxial focus 100 in front of it.
+[End]

@@ -14,6 +14,11 @@ std::string Problem(const std::string &path, const std::string &what) {
   return "Optical transformer data " + Quoted(path) + ": " + what;
 }
 
+// The response is the inverse transform of the gain over the whole raster: up to 8192 x
+// 8192 gains (6.7e7) add up in floats, whose range ends at 3.4e38, so a gain above 1e30
+// could make it infinite (and then not a number) in every cell.
+constexpr float kLargestGain = 1e30f;
+
 std::string SampleText(const char *format, int sample) {
   char text[96];
   std::snprintf(text, sizeof text, format, sample);
@@ -78,6 +83,13 @@ bool ReadTransformerFile(const std::string &path, float defaultStep, TTransforme
   for (int k = 0; k < samples; ++k) {
     if (!std::isfinite(f[k]) || !std::isfinite(g[k])) {
       problem = Problem(path, SampleText("sample %d is not a number.", k));
+      return false;
+    }
+    if (std::fabs(g[k]) > kLargestGain) {
+      char value[32];
+      std::snprintf(value, sizeof value, "%g", static_cast<double>(g[k]));
+      problem = Problem(path, SampleText("the gain G(%d)=", k) + value +
+                                  " is too large: the detector response would not be a finite number.");
       return false;
     }
     if (k == 0 ? f[k] < 0.0f : !(f[k] > f[k - 1])) {

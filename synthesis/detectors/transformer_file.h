@@ -26,7 +26,8 @@ struct TTransformerTable {
 
 // Reads the file into table; defaultStep is the step when the file sets none. True when
 // read. A file that cannot be opened, gives no gain other than 0, more values than the
-// table holds, a value that is no finite number, a step that is not positive, or
+// table holds, a value that is no finite number, a gain so large that the response would
+// not be finite, a step that is not positive, or
 // frequencies that do not rise from sample to sample is refused: the table stays as it
 // was and problem says why, naming the file.
 bool ReadTransformerFile(const std::string &path, float defaultStep, TTransformerTable &table,

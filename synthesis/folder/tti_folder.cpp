@@ -127,6 +127,8 @@ int TTestObjectFolder::ReadSettings(const std::string &fileName, bool tellRefusa
     MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
+  // A file read that lacks what the program always writes is told.
+  if (!problem.empty()) MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
   if ((sections & kTtiCommon) != 0 && system_ != nullptr) {
     const bool imageFinite = system_->info.ImageFinite != 0;
     const bool refused = system_->HasRasterZones() != 0

@@ -11,6 +11,7 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 
 namespace {
 
@@ -113,6 +114,34 @@ constexpr TIntBound kIntBounds[] = {
     {"Smoothing", &TTtiSettings::smoothing, 0, 1},
     {"ShowZone", &TTtiSettings::showZone, 0, 1},
 };
+
+// The sections and keys the folder always writes that the file lacks (the transformer's
+// and the scanner's included); the zone's section is written only while its page exists.
+std::string MissingTtiParts(const std::string &fileName) {
+  const TSectionKeys held = SectionKeysOf(fileName);
+  std::string missing;
+  AddMissingPart(missing, MissingSectionParts(held, "[Common settings]",
+                                              {"MatrixSizeList", "ObjectSpaceCheck", "UnitBtn", "ColorScaleList",
+                                               "SpectrumModeList"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Objects settings]", {"TypeList", "ObjectSize", "Distance"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Diffraction point]", {"DiameterInUnit", "Field"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Radial mira]", {"NStrokes"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Square mira]", {"NGroup", "NStrokesMin", "NStrokesMax"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Custom object]", {"FileFon", "FileObject"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[PSF]", {"BeamList"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Detector type]", {"DetectorList"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Round detector]", {"Diameter"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Rectangle detector]", {"Ly", "Lz"}));
+  for (const char *cells : {"[Matrix detector]", "[Double array detector]", "[Single line detector]"})
+    AddMissingPart(missing, MissingSectionParts(held, cells, {"Ly", "Lz", "dY0", "dZ0"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Optical transformer]", {"FileName"}));
+  AddMissingPart(missing, MissingSectionParts(held, "[Scanner]", {"Frequence", "Tau", "RealMovement", "Yscanning"}));
+  if (held.count("[energy]") != 0)
+    AddMissingPart(missing, MissingSectionParts(held, "[Energy]",
+                                                {"TypeZone", "SizeRectX", "SizeRectY", "PozitionX", "PozitionY",
+                                                 "Smoothing", "ShowZone"}));
+  return missing;
+}
 
 std::string Cells(const TTtiArrayCells &c) {
   return "Ly=" + F(c.Ly) + "; Lz=" + F(c.Lz) + "; dY0=" + F(c.dY0) + "; dZ0=" + F(c.dZ0) + "\n";
@@ -229,6 +258,10 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   }
   values = v;
   sections = found;
+  const std::string missing = MissingTtiParts(fileName);
+  if (!missing.empty())
+    problem = "Settings file \"" + fileName + "\" lacks " + missing +
+              " (it may have been cut short); the settings it does not name stay as they were.";
   return TTtiReadResult::Read;
 }
 

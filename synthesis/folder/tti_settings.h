@@ -84,7 +84,9 @@ constexpr int kTtiMaxPath = 255;
 // sections found. A file that cannot be opened, or that is damaged (empty, none of the
 // settings sections, cut short inside a line, a value too long for its place, a number
 // beyond its type or not finite, a list choice or count outside its range, a line too
-// long, a zero byte), changes nothing; problem then says why, naming the file.
+// long, a zero byte), changes nothing; problem then says why, naming the file. A file read
+// that lacks a section or key the program's writer always writes (one cut short at a line
+// end, or written by hand) is read, and problem names what it lacks, to be told.
 TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
                            unsigned &sections, std::string &problem);
 

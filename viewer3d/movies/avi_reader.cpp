@@ -8,6 +8,7 @@
 #include <new>
 #include <utility>
 
+#include "foundation/filewrite/work_files.h"
 #include "viewer3d/movies/avi_layout.h"
 
 namespace {
@@ -92,6 +93,9 @@ bool TAviReader::Fail(const std::string &reason) {
 bool TAviReader::Open(const std::string &path) {
   Close();
   error_.clear();
+  // A recording of this movie that was stopped midway left its work file (up to a
+  // gigabyte): it goes at the next use of the movie, as with every file the program writes.
+  RemoveStaleWorkFiles(path);
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) return Fail(std::string("the file cannot be opened: ") + std::strerror(errno));
   if (::fseeko(file_, 0, SEEK_END) != 0) return Fail("the file cannot be read");

@@ -177,6 +177,32 @@ TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
   EXPECT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead) << problem;
 }
 
+// The template cut at any line end is refused or used with a note naming what it lacks;
+// the whole template reads without one.
+TEST_F(AnimationFileTest, EveryLineCutOfTheTemplateIsRefusedOrTold) {
+  const std::string whole = AnimationTemplateText(5, Beams({-3.0, 3.0}));
+  const std::string path = Scratch("cut.anm");
+  TAnimationFile file;
+  std::string problem;
+  int cuts = 0;
+  for (std::size_t end = whole.find('\n'); end + 1 < whole.size(); end = whole.find('\n', end + 1)) {
+    SCOPED_TRACE(end);
+    ++cuts;
+    WriteText(path, whole.substr(0, end + 1));
+    const TAnimationFileStatus status = ReadAnimationFile(path, 3, file, problem);
+    EXPECT_NE(status, TAnimationFileStatus::kMissing);
+    if (status == TAnimationFileStatus::kRead) {
+      EXPECT_NE(problem.find("lacks"), std::string::npos) << problem;
+    }
+  }
+  EXPECT_EQ(cuts, 11);
+  WriteText(path, whole);
+  EXPECT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead);
+  EXPECT_EQ(problem, "");
+  EXPECT_NE(AnimationFileNoteText(path, "it lacks x").find("\"" + path + "\" is used, but it lacks x"),
+            std::string::npos);
+}
+
 TEST_F(AnimationFileTest, TheTemplateIsNeverWrittenOverAReadOnlyFileOrIntoNowhere) {
   const std::string path = Scratch("kept.anm");
   WriteText(path, "[Common]\nContinuous=0;\n");

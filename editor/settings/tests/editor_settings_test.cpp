@@ -148,6 +148,45 @@ TEST_F(EditorSettingsFile, SevenRecordsAreReadAndFiveWritten) {
   EXPECT_EQ(again.recent[5], "");
 }
 
+// Names are the user's: a quote, a semicolon, a line break or a percent sign comes back
+// exactly, and never splits the file; names earlier files hold raw still read as written.
+TEST_F(EditorSettingsFile, FileNamesOfAnyCharactersComeBackExactly) {
+  const std::string path = Path("RodIru2Z.ini");
+  TEditorSettings settings;
+  const std::string names[] = {"/s/my \"best\" lens.os", "/s/two\nlines]\n[Common]\nx.os", "/s/a;b %41 100%.os",
+                               "/s/\xd0\xbb\xd0\xb8\xd0\xbd\xd0\xb7\xd0\xb0.os"};
+  for (int k = 0; k < 4; ++k) settings.recent[k] = names[k];
+  settings.systemName = names[1];
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  TEditorSettings again;
+  std::string notes;
+  ASSERT_EQ(ReadEditorSettings(path, again, &notes), 1);
+  EXPECT_EQ(notes, "");
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(again.recent[k], names[k]) << k;
+  EXPECT_EQ(again.systemName, names[1]);
+  // A settings file of an earlier version: raw names.
+  Write(path, "[Names]\nEnableName=1\nSystemName=/s/old lens.os\n{ File=\"/s/50% off.os\"; }\n\n");
+  TEditorSettings old;
+  ASSERT_EQ(ReadEditorSettings(path, old), 1);
+  EXPECT_EQ(old.systemName, "/s/old lens.os");
+  EXPECT_EQ(old.recent[0], "/s/50% off.os");
+}
+
+// A save over a settings file filled with zeros writes one the next start reads with no note.
+TEST_F(EditorSettingsFile, ASaveOverADamagedFileReadsBackWithoutANote) {
+  const std::string path = Path("RodIru2Z.ini");
+  Write(path, std::string(4096, '\0') + "\n" + kForeign);
+  TEditorSettings settings;
+  settings.recent[0] = "/s/kept.os";
+  ASSERT_EQ(WriteEditorSettings(path, settings), 1);
+  TEditorSettings again;
+  std::string notes;
+  ASSERT_EQ(ReadEditorSettings(path, again, &notes), 1);
+  EXPECT_EQ(notes, "");
+  EXPECT_EQ(again.recent[0], "/s/kept.os");
+  EXPECT_NE(Read(path).find("[Some Future Window]"), std::string::npos);
+}
+
 TEST_F(EditorSettingsFile, ReadOnlyFileIsLeftUntouched) {
   const std::string path = Path("RodIru2Z.ini");
   Write(path, kForeign);

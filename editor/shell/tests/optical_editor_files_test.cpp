@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -160,6 +162,35 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   EXPECT_EQ(editor.System().name, upper);
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+// An Open that cannot read the chosen file says that, and why (no word of read-only).
+TEST_F(EditorFilesTest, AnOpenThatCannotReadTheFileSaysWhy) {
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string text = Scratch("Systems/Triplet.txt");
+  std::filesystem::copy_file(triplet_, text);
+  std::filesystem::create_directory(Scratch("Systems/Folder.os"));
+  const std::string locked = Scratch("Systems/Locked.os");
+  std::filesystem::copy_file(triplet_, locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  struct TCase {
+    std::string chosen;
+    std::string says;
+  } cases[] = {
+      {Scratch("Systems/Missing.os"), "cannot be read: No such file or directory."},
+      {Scratch("Systems/Folder.os"), "cannot be read: it is a folder."},
+      {text, "cannot be opened: it is not an optical system file (*.os)."},
+      {locked, "cannot be read: Permission denied."},
+  };
+  for (const TCase &c : cases) {
+    // The administrator reads any file: no permission stops it.
+    if (c.chosen == locked && ::geteuid() == 0) continue;
+    answers_->boxes.clear();
+    files_.Choose({c.chosen});
+    editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    ASSERT_EQ(answers_->boxes.size(), 1u) << c.chosen;
+    EXPECT_EQ(answers_->boxes[0].text, "File " + c.chosen + " " + c.says);
+  }
 }
 
 // A damaged file is refused by its reader, whose message names the fault; Open adds no

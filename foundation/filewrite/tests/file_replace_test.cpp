@@ -49,6 +49,29 @@ TEST(FileReplace, ALinkIsWrittenThroughAndStaysALink) {
   EXPECT_EQ(TScratchFiles::Read(target), "new\n");
 }
 
+// A link another user planted in a directory everyone may write (the shared temporary
+// directory) would let that user choose which of our files a save replaces.
+TEST(FileReplace, ALinkAnotherUserPlantedInASharedDirectoryIsNeverWrittenThrough) {
+  if (::geteuid() != 0) GTEST_SKIP() << "making a link of another owner needs the administrator";
+  TScratchFiles files;
+  const std::string target = files.Write("mine.os", "mine\n");
+  const std::string shared = files.PathOf("shared");
+  std::filesystem::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  const std::string link = shared + "/Undo1.os";
+  std::filesystem::create_symlink(target, link);
+  constexpr uid_t kNobody = 65534;
+  ASSERT_EQ(::lchown(link.c_str(), kNobody, kNobody), 0);
+  const TFileWriteResult result = ReplaceFileContents(link, "planted\n");
+  EXPECT_EQ(result.fault, TFileWriteFault::kForeignLink);
+  EXPECT_NE(FileWriteFaultText(link, result).find("another user"), std::string::npos);
+  EXPECT_EQ(TScratchFiles::Read(target), "mine\n");
+  // Our own link there is still written through.
+  ASSERT_EQ(::lchown(link.c_str(), 0, 0), 0);
+  EXPECT_TRUE(ReplaceFileContents(link, "ours\n").Written());
+  EXPECT_EQ(TScratchFiles::Read(target), "ours\n");
+}
+
 // Each case leaves the old file (or none) as it was and says the true cause.
 TEST(FileReplace, RefusalsNameTheirCauseAndKeepTheOldFile) {
   TScratchFiles files;

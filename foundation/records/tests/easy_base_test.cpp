@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/records/tests/lz_compress_support.h"
+#include "foundation/testing/small_disk.h"
 #include "platform/core/recording_providers.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +79,16 @@ Bytes HandLibrary(const std::vector<Bytes> &records, std::int32_t claimedCount) 
   PutInt32(bytes, claimedCount);
   for (const Bytes &record : records) bytes.insert(bytes.end(), record.begin(), record.end());
   return bytes;
+}
+
+// Work files of any writer (unique ones and the old fixed name) left in a directory.
+int WorkFilesIn(const fs::path &directory) {
+  int found = 0;
+  for (const auto &entry : fs::directory_iterator(directory)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".saving-") != std::string::npos || name == kOldPackWorkFileName) ++found;
+  }
+  return found;
 }
 
 class EasyBaseTest : public ::testing::Test {
@@ -226,7 +237,7 @@ TEST_F(EasyBaseTest, CompressedLibraryOpensAndIsWrittenBackUncompressed) {
   EXPECT_EQ(Int32At(written, 0), 3);
   EXPECT_TRUE(std::equal(uncompressed.begin() + 4, uncompressed.end(), written.begin() + 4));
   EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_FALSE(fs::exists(PathOf(kPackWorkFileName)));
+  EXPECT_EQ(WorkFilesIn(directory), 0);
 
   // An empty compressed file is an empty library.
   const std::string empty = PathOf("empty.lct");
@@ -361,7 +372,7 @@ TEST_F(EasyBaseTest, DeleteAndPackLeaveContiguousRecords) {
   std::int32_t ints[2] = {};
   ASSERT_TRUE(handler.ReadItemData("ids", kItemInts, ints, sizeof ints));
   EXPECT_EQ(ints[0], 4);
-  EXPECT_FALSE(fs::exists(PathOf(kPackWorkFileName)));
+  EXPECT_EQ(WorkFilesIn(directory), 0);
 }
 
 TEST_F(EasyBaseTest, RecordOfExactlyOneBlockSurvivesPacking) {
@@ -414,7 +425,7 @@ TEST_F(EasyBaseTest, FailedPackKeepsTheLibrary) {
   EXPECT_TRUE(base.IsOpen());
   EXPECT_EQ(base.count, 3);
   EXPECT_EQ(ReadAll(path), before);
-  EXPECT_FALSE(fs::exists(PathOf(kPackWorkFileName)));
+  EXPECT_EQ(WorkFilesIn(directory), 0);
   TItemHandler handler;
   EXPECT_EQ(base.FindRecord("R2", handler), 2);
 }
@@ -579,4 +590,66 @@ TEST_F(EasyBaseTest, DamagedFilesNeverCrash) {
     }
   }
   EXPECT_GT(opened, 0);  // flips in data bytes leave a readable library
+}
+
+// A pack killed midway leaves its work file (the old fixed name or a unique one); the next
+// open of the library removes ours and leaves files of other names alone.
+TEST_F(EasyBaseTest, WorkFilesAKilledPackLeftGoAtTheNextOpen) {
+  const std::string path = PathOf("lib.lct");
+  {
+    TEasyBase base;
+    ASSERT_GE(base.Create(path.c_str()), 0);
+    TItemHandler handler;
+    FillRecord(handler, "R0", 0);
+    ASSERT_EQ(base.AddRecord(handler), 0);
+  }
+  const std::string stale[] = {PathOf(kOldPackWorkFileName), PathOf("lib.lct.saving-a1B2c3")};
+  for (const std::string &name : stale) WriteAll(name, Bytes(100, 7));
+  WriteAll(PathOf("lib.lct.keep"), Bytes(3, 1));
+  TEasyBase base;
+  ASSERT_GE(base.Open(path.c_str()), 0) << base.ErrorText();
+  EXPECT_EQ(WorkFilesIn(directory), 0);
+  EXPECT_TRUE(fs::exists(PathOf("lib.lct.keep")));
+  // A pack leaves none either.
+  base.MarkDeleted(0);
+  ASSERT_EQ(base.Pack(nullptr), 0) << base.ErrorText();
+  EXPECT_EQ(WorkFilesIn(directory), 0);
+}
+
+// A library marked read-only is kept whoever runs the program, the administrator too.
+TEST_F(EasyBaseTest, AReadOnlyLibraryRefusesAddForEveryone) {
+  const std::string path = PathOf("lib.lct");
+  {
+    TEasyBase base;
+    ASSERT_GE(base.Create(path.c_str()), 0);
+  }
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+  const Bytes before = ReadAll(path);
+  TEasyBase base;
+  ASSERT_GE(base.Open(path.c_str()), 0) << base.ErrorText();
+  TItemHandler handler;
+  FillRecord(handler, "R0", 0);
+  EXPECT_EQ(base.AddRecord(handler), -1);
+  EXPECT_NE(base.ErrorText().find("read-only"), std::string::npos) << base.ErrorText();
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+// A record that does not fit on the disk is refused, saying why.
+TEST_F(EasyBaseTest, AFailedAddNamesItsCause) {
+  TSmallDisk disk;
+  SKIP_WITHOUT_SMALL_DISK(disk);
+  const std::string path = disk.PathOf("lib.lct");
+  TEasyBase base;
+  ASSERT_GE(base.Create(path.c_str()), 0);
+  TItemHandler first;
+  FillRecord(first, "R0", 0);
+  ASSERT_EQ(base.AddRecord(first), 0);
+  disk.Fill();
+  TItemHandler handler;
+  handler.SetName("Big");
+  const std::vector<double> values(64 * 1024, 1.0);
+  ASSERT_TRUE(handler.AddItem("v", values.data(), kItemDoubles, static_cast<std::int32_t>(values.size())));
+  EXPECT_EQ(base.AddRecord(handler), -1);
+  EXPECT_NE(base.ErrorText().find(std::strerror(ENOSPC)), std::string::npos) << base.ErrorText();
+  EXPECT_EQ(base.count, 1);
 }

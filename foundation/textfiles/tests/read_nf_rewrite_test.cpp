@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "foundation/textfiles/read_nf.h"
+#include "platform/core/recording_providers.h"
 #include "foundation/testing/small_disk.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 
@@ -249,13 +251,47 @@ TEST(ReadNFRewrite, AppendSectionAddsAfterTheLastNonBlankLine) {
   EXPECT_EQ(TScratchFiles::Read(path), "[Lens]\nA=1;\nB=2;\nC=3;\n\n\n[Beam]\nN=3;\n");
 }
 
-TEST(ReadNFRewrite, LongLinesPassUnchanged) {
-  TScratchFiles files;
-  const std::string longLine = "Data=" + std::string(kReadNFMaxLine + 3000, '7') + "\n";
-  const std::string text = "[A]\n" + longLine + "[B]\nX=1;\n[C]\n" + longLine;
-  const std::string path = files.Write("big.os", text);
-  EXPECT_EQ(RewriteSection(path, "[B]", "X=2;\n"), 1);
-  EXPECT_EQ(TScratchFiles::Read(path), "[A]\n" + longLine + "[B]\nX=2;\n[C]\n" + longLine);
+// A rewrite over an old file its reader would refuse writes a file that reads with no
+// refusal and no note: the damaged parts are left out, every section that reads whole is
+// kept, and the user is told what went.
+TEST(ReadNFRewrite, DamagedOldFilesAreLeftOutAndNamedSoTheResultReads) {
+  const std::string longLine = "Data=" + std::string(kReadNFMaxLine + 3000, '7');
+  const std::string zeros(4096, '\0');
+  std::string noise;
+  std::uint32_t state = 61;  // fixed seed
+  for (int i = 0; i < 3000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    noise += static_cast<char>(state >> 24);
+  }
+  struct TCase {
+    const char *what;
+    std::string old;
+    std::string kept;  // expected in the new file
+    const char *named;
+  } const cases[] = {
+      {"zeros only", zeros, "", "before the first section"},
+      {"zeros before the sections", zeros + "\n[A]\nX=1;\n", "[A]\nX=1;\n", "before the first section"},
+      {"random bytes", noise, "", ""},
+      {"a section with a zero byte", std::string("[A]\nX=1;\n[R]\nab") + '\0' + "c\n", "[A]\nX=1;\n", "the section [R]"},
+      {"a line too long", "[A]\nX=1;\n[C]\n" + longLine + "\n", "[A]\nX=1;\n", "the section [C]"},
+      {"10 MB line without end", "[A]\nX=1;\n[C]\n" + std::string(10 << 20, 'x'), "[A]\nX=1;\n", "the section [C]"},
+      {"a section name left open", "[A]\nX=1;\n[Rem\nY=2;\n", "[A]\nX=1;\n", "the section [Rem"},
+  };
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(c.what);
+    TScratchFiles files;
+    TRecordingMessageBoxProvider boxes;
+    const std::string path = files.Write("damaged.fun", c.old);
+    ASSERT_EQ(RewriteSection(path, "[B]", "Y=2;\n"), 1);
+    const std::string written = TScratchFiles::Read(path);
+    EXPECT_NE(written.find(c.kept + "[B]\nY=2;\n"), std::string::npos) << written.substr(0, 200);
+    TReadNF reader;
+    ASSERT_NE(reader.Open(path, 0), nullptr);
+    EXPECT_EQ(reader.ScanDamage(true, true), "");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find(c.named), std::string::npos) << boxes.boxes[0].text;
+    EXPECT_NE(boxes.boxes[0].text.find(path), std::string::npos);
+  }
 }
 
 TEST(ReadNFRewrite, WorkCopyIsGoneAndNothingLandsInTheCurrentDirectory) {

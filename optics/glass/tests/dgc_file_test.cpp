@@ -124,6 +124,22 @@ TEST(BinaryCatalog, WriterRefusesBadNames) {
   EXPECT_FALSE(WriteDgcFile(dir.File("missing/dir/a.dgc"), SmallSet(), error));
 }
 
+// The writer's work file has a name nobody can foresee: a link planted under the old fixed
+// name "<catalog>.tmp" is never written through, and no work file is left.
+TEST(BinaryCatalog, WriterNeverWritesThroughAPlantedWorkFileName) {
+  ScratchDir dir("dgc_planted");
+  const std::string victim = dir.Write("victim.txt", "keep me\n");
+  std::filesystem::create_symlink(victim, dir.File("a.dgc.tmp"));
+  std::string error;
+  ASSERT_TRUE(WriteDgcFile(dir.File("a.dgc"), SmallSet(), error)) << error;
+  EXPECT_EQ(std::filesystem::file_size(victim), 8u);
+  EXPECT_TRUE(TBaseDataFile(dir.File("a.dgc")).GetRecord("F2"));
+  int others = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
+    others += entry.path().filename().string().find(".saving-") != std::string::npos;
+  EXPECT_EQ(others, 0);
+}
+
 class DamagedCatalog : public ::testing::Test {
  protected:
   void SetUp() override {

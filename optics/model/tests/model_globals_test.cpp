@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "optics/model/file_data.h"
@@ -115,6 +118,7 @@ TEST(TemporaryDirectory, BaseFollowsTmpThenTempThenTmpdir) {
 TEST(TemporaryDirectory, SecondProgramTakesItsOwnSubdirectory) {
   ScratchDirectory base("lock");
   std::string firstPath;
+  std::string secondPath;
   {
     TTemporaryDirectoryLock first;
     firstPath = first.Acquire(base.Path());
@@ -125,20 +129,53 @@ TEST(TemporaryDirectory, SecondProgramTakesItsOwnSubdirectory) {
 
     // A second lock on its own descriptor stands for a second running program.
     TTemporaryDirectoryLock second;
-    const std::string secondPath = second.Acquire(base.Path());
+    secondPath = second.Acquire(base.Path());
     ASSERT_TRUE(second.Locked());
     EXPECT_NE(secondPath, firstPath);
   }
-  // The first program ended: the next start finds its subdirectory (and its undo files).
+  // The programs ended: the next start finds one of their subdirectories (and its undo
+  // files), and makes no new one.
   TTemporaryDirectoryLock next;
-  EXPECT_EQ(next.Acquire(base.Path()), firstPath);
+  const std::string nextPath = next.Acquire(base.Path());
+  EXPECT_TRUE(nextPath == firstPath || nextPath == secondPath) << nextPath;
+  EXPECT_EQ(std::distance(fs::directory_iterator(base.Path()), fs::directory_iterator()), 2);
 }
 
-TEST(TemporaryDirectory, UnwritableBaseFallsBackToTheBaseItself) {
+TEST(TemporaryDirectory, UnwritableBaseGivesNoDirectoryRatherThanTheBase) {
   TTemporaryDirectoryLock lock;
   const std::string missing = "/nonexistent-model-test-base/below";
-  EXPECT_EQ(lock.Acquire(missing), missing);
+  EXPECT_EQ(lock.Acquire(missing), "");
   EXPECT_FALSE(lock.Locked());
+}
+
+// Another local user may make any name in a shared directory: the names a program could
+// foresee taken (by files, and as the administrator by other owners' directories), ours
+// is still private, never the shared directory itself.
+TEST(TemporaryDirectory, NamesTakenByOthersStillGiveAPrivateDirectory) {
+  ScratchDirectory base("taken");
+  const std::string stem = "optbench-" + std::string(getpwuid(getuid())->pw_name);
+  for (int k = 0; k < 64; ++k) {
+    const std::string name = base.Path() + "/" + (k == 0 ? stem : stem + "-" + std::to_string(k));
+    if (k % 2 == 0 || geteuid() != 0) {
+      std::FILE *file = std::fopen(name.c_str(), "w");
+      ASSERT_NE(file, nullptr);
+      std::fclose(file);
+    } else {
+      fs::create_directory(name);
+      ASSERT_EQ(chown(name.c_str(), 65534, 65534), 0);
+      chmod(name.c_str(), 0777);
+    }
+  }
+  TTemporaryDirectoryLock lock;
+  const std::string chosen = lock.Acquire(base.Path());
+  ASSERT_TRUE(lock.Locked());
+  EXPECT_NE(chosen, base.Path());
+  EXPECT_EQ(fs::path(chosen).parent_path(), fs::path(base.Path()));
+  struct stat info {};
+  ASSERT_EQ(lstat(chosen.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+  EXPECT_EQ(info.st_uid, getuid());
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 TEST(TemporaryDirectory, SetupUsesTheEnvironment) {

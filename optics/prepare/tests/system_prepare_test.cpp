@@ -1,7 +1,11 @@
 #include <cmath>
+#include <filesystem>
+#include <string>
 
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
+#include "optics/glass/glass_catalog.h"
+#include "optics/model/model_globals.h"
 #include "optics/systemfile/system_materials.h"
 #include "optics/model/tests/system_test_support.h"
 
@@ -96,6 +100,33 @@ TEST_F(SystemPrepareTest, GlassBetweenMirrorsKeepsItsIndexThroughAFile) {
   TOpticalSystem again;
   ASSERT_EQ(again.ReadFile(Scratch("back.os"), 0), 1);
   EXPECT_EQ(again.surfaces.data[2]->general.nAfter, -1.6);
+}
+
+// A glass missing because its catalog is damaged is told with the catalog reader's own
+// words and the catalog's file name, once for each time the catalog is read.
+TEST_F(SystemPrepareTest, ADamagedCatalogIsNamedWithItsReadersOwnMessage) {
+  const std::filesystem::path glasses = Scratch("glasses");
+  std::filesystem::create_directories(glasses);
+  const std::filesystem::path source = SourceRoot() + "/resources/cglass/schott.dgc";
+  std::filesystem::copy_file(source, glasses / "cut.dgc");
+  std::filesystem::resize_file(glasses / "cut.dgc", std::filesystem::file_size(source) - 100);
+  TGlassCatalog damaged(glasses.string(), "cut");
+  SetGlassCatalog(&damaged);
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 10.0);
+  AddAt(system, 10.0, 50.0, "n-bk7_cut", 10.0);
+  AddAt(system, 15.0, -50.0, "", 10.0);
+  EXPECT_EQ(system.Prepare(0.0, 1, 1), -1);
+  ASSERT_EQ(BoxCount(), 1u);
+  const std::string &text = Boxes().boxes[0].text;
+  EXPECT_NE(text.find("These glasses are absent or not transparent:\nn-bk7_cut"), std::string::npos) << text;
+  EXPECT_NE(text.find("Glass catalog \"" + (glasses / "cut.dgc").string() + "\""), std::string::npos) << text;
+  EXPECT_NE(text.find("Catalog file is truncated"), std::string::npos) << text;
+  // The catalog stays current as it failed: its reader's words were said, once.
+  EXPECT_EQ(system.Prepare(0.0, 1, 1), -1);
+  ASSERT_EQ(BoxCount(), 2u);
+  EXPECT_EQ(Boxes().boxes[1].text, "These glasses are absent or not transparent:\nn-bk7_cut");
+  SetGlassCatalog(nullptr);
 }
 
 TEST_F(SystemPrepareTest, MissingGlassIsListedOnceAndWarnedAbout) {

@@ -211,7 +211,8 @@ TEST_F(SystemFileTest, SectionsTheReaderDoesNotKnowAreKeptByteForByte) {
   const std::string fresh = Scratch("new.os");
   ASSERT_EQ(system.WriteFile(fresh.c_str()), 1);
   const std::string written = ReadText(fresh);
-  EXPECT_EQ(written.substr(written.size() - 9), "[Remark]\n");
+  // The end section follows the remark, last.
+  EXPECT_EQ(written.substr(written.size() - 15), "[Remark]\n[End]\n");
   EXPECT_EQ(written.find("[Common]"), 0u);
 }
 
@@ -357,21 +358,65 @@ TEST_F(SystemFileTest, SurfaceCountsThatDifferFromTheRecordsAreRead) {
   EXPECT_NE(Boxes().boxes.back().text.find("the last 1 were not read"), std::string::npos)
       << Boxes().boxes.back().text;
 
-  // Fewer records: the missing surfaces are flat, of the least height, stacked on the last.
-  ASSERT_EQ(ReadString(system, Minimal("Nsurf=3", records)), 1);
-  ASSERT_EQ(system.SurfaceCount(), 3);
-  const TGeneralParameters &added = system.surfaces.data[2]->general;
-  EXPECT_EQ(added.R, 0.0);
-  EXPECT_EQ(added.type, kSurfacePlane);
-  EXPECT_EQ(added.semiHeightExt, 0.00001 / 2.0);
-  EXPECT_EQ(added.vertex[0], 14.0);
-  EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
+  // Fewer records than surfaces, or no [Surfaces] at all: a file cut short, refused; no
+  // surface is ever made up, and the loaded system stays.
+  const struct {
+    std::string text;
+    const char *says;
+  } cut[] = {{Minimal("Nsurf=3", records), "gives 3 surfaces but holds only 2 surface records"},
+             {"[Common]\nNsurf=2\n", "holds no [Surfaces] section"}};
+  for (const auto &c : cut) {
+    EXPECT_EQ(ReadString(system, c.text), 0);
+    ASSERT_EQ(system.SurfaceCount(), 2);
+    EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
+    EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
+  }
+  EXPECT_EQ(BoxCount(), 3u);
+}
 
-  // No records at all: every surface is a default one.
-  ASSERT_EQ(ReadString(system, "[Common]\nNsurf=2\n"), 1);
-  ASSERT_EQ(system.SurfaceCount(), 2);
-  EXPECT_EQ(system.surfaces.data[1]->general.vertex[0], 0.0);
-  EXPECT_EQ(BoxCount(), 1u) << "nothing was dropped from the last two files";
+// Every cut at a line end of a saved system that loses anything is refused (surfaces are
+// never made up) or opened with a warning naming the section it was cut in.
+TEST_F(SystemFileTest, EveryLineCutOfASavedDoubleGaussIsRefusedOrTold) {
+  TOpticalSystem saved;
+  ASSERT_EQ(saved.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  ASSERT_EQ(saved.WriteFile(Scratch("whole.os").c_str()), 1);
+  const std::string whole = ReadText(Scratch("whole.os"));
+  int cuts = 0;
+  for (std::size_t end = whole.find('\n'); end + 1 < whole.size(); end = whole.find('\n', end + 1)) {
+    SCOPED_TRACE(whole.substr(0, end + 1));
+    ++cuts;
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+    const std::size_t boxes = BoxCount();
+    const int read = ReadString(system, whole.substr(0, end + 1));
+    ASSERT_EQ(BoxCount(), boxes + 1) << "a cut taken without a word";
+    if (read == 1) {
+      EXPECT_EQ(system.SurfaceCount(), saved.SurfaceCount());
+      EXPECT_NE(Boxes().boxes.back().text.find("was cut short inside its section"), std::string::npos);
+    } else {
+      EXPECT_EQ(system.SurfaceCount(), 4) << "the open singlet stays";
+    }
+  }
+  EXPECT_GT(cuts, 40);
+}
+
+// A save over a file filled from outside with zeros writes one the reader takes: the zeros
+// are left out, and the user is told.
+TEST_F(SystemFileTest, ASaveOverADamagedFileReadsBackWithoutRefusal) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  const std::string path = Scratch("z.os");
+  for (const std::string &old : {std::string(4096, '\0'), std::string(100, '\0') + "\n[Remark]\nkept" + '\0' + "\n"}) {
+    WriteText(path, old);
+    const std::size_t boxes = BoxCount();
+    ASSERT_EQ(system.WriteFile(path.c_str()), 1);
+    ASSERT_EQ(BoxCount(), boxes + 1);
+    EXPECT_NE(Boxes().boxes.back().text.find("was damaged"), std::string::npos);
+    TOpticalSystem again;
+    ASSERT_EQ(again.ReadFile(path, 0), 1);
+    EXPECT_EQ(BoxCount(), boxes + 1) << Boxes().boxes.back().text;
+    EXPECT_EQ(again.SurfaceCount(), system.SurfaceCount());
+  }
 }
 
 TEST_F(SystemFileTest, AZeroInsideTheWavelengthListStaysAnEntryThatIsNeverTraced) {
@@ -664,7 +709,8 @@ TEST_F(SystemFileTest, TheRemarkAndTheUsersNameGoWithTheSystemIntoAnotherFile) {
   ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), kNameFromFileName), 1);
   EXPECT_EQ(system.title, "Double Gauss 100 mm f/2.8");
   const std::string shipped = ReadText(ExamplePath("double_gauss.os"));
-  const std::string remark = shipped.substr(shipped.find("[Remark]\n") + 9);
+  const std::size_t remarkAt = shipped.find("[Remark]\n") + 9;
+  const std::string remark = shipped.substr(remarkAt, shipped.find("[End]\n") - remarkAt);
   ASSERT_NE(remark.find("Six-element double Gauss"), std::string::npos);
   EXPECT_EQ(system.remark, remark);
 
@@ -673,7 +719,7 @@ TEST_F(SystemFileTest, TheRemarkAndTheUsersNameGoWithTheSystemIntoAnotherFile) {
   ASSERT_EQ(system.WriteFile(first.c_str()), 1);
   const std::string written = ReadText(first);
   EXPECT_NE(written.find("Name=" + first + "\nTitle=Double Gauss 100 mm f/2.8\n"), std::string::npos) << written;
-  EXPECT_EQ(written.substr(written.find("[Remark]\n") + 9), remark);
+  EXPECT_EQ(written.substr(written.find("[Remark]\n") + 9), remark + "[End]\n");
 
   // A file the program wrote reads and writes back byte for byte, with Save and Save as.
   TOpticalSystem again;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
+
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -253,24 +255,19 @@ TEST_F(MeritFileTest, MissingFunctionSectionsGiveDefaultsFromTheSystem) {
     EXPECT_TRUE(kind == kFunctionFocus || kind == kFunctionAberT) << i;
   }
   EXPECT_EQ(set.Count(), 2 * (1 + 2 * 5));
-  // A file with the first configuration's section gives the second one its defaults.
+  EXPECT_TRUE(boxes_.boxes.empty());
+  // A file with the first configuration's section gives the second one its defaults, and
+  // says so (a file cut before "[Functions 1]" reads the same).
   const std::string path = Scratch("first.fun");
   WriteText(path, "[Functions]\nFocus_R=50; Focus_W=3\nUnit=0\n{ Ybeam=1; Zbeam=0; Wbeam=1 }\n\n");
   TOptimizationFunctions half;
   Build(half, 2);
-  EXPECT_EQ(half.Read(path), 0);
+  EXPECT_EQ(half.Read(path), 1);
   EXPECT_EQ(half.Record(0, 0)->Focus.data[0].Weight, 3.0);
   EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Target, 48.5);
   EXPECT_EQ(half.Record(1, 0)->Focus.data[0].Weight, 1.0);
-  // A file of the parameters alone (the two may share one) gives every configuration its
-  // defaults, without a word.
-  WriteText(path, "[Common]\nNumPar=0\n");
-  TOptimizationFunctions parametersOnly;
-  Build(parametersOnly, 2);
-  EXPECT_EQ(parametersOnly.Read(path), 0);
-  EXPECT_EQ(parametersOnly.Count(), set.Count());
-  EXPECT_EQ(parametersOnly.Record(1, 0)->Focus.data[0].Weight, 1.0);
-  EXPECT_TRUE(boxes_.boxes.empty());
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_NE(boxes_.boxes[0].text.find("no section [Functions 1]"), std::string::npos) << boxes_.boxes[0].text;
 }
 
 // A file that is not whole, or not a merit-function file, is refused with its reason and
@@ -296,6 +293,13 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
       {"[Functions]\nFocus_R=50; Focus_W=nan\nUnit=0\n", "not a finite number"},
       {"[Functions]\nAberT_W=inf\nUnit=0\n", "not a finite number"},
       {"[Functions]\nAberT_W=1e999\nUnit=0\n", "not a finite number"},
+      // No merit-function file: parameters, a system, a first header that lost a byte.
+      {"[Common]\nNumPar=0\n", "holds no [Functions] section"},
+      {"[Common]\nNsurf=1\n[Surfaces]\n{ R=0; }\n", "holds no [Functions] section"},
+      {"[Functons]\nFocus_R=50; Focus_W=3\n", "holds no [Functions] section"},
+      // A value only partly a number would be read as its start: refused by its key.
+      {"[Functions]\nFocus_R=4x5; Focus_W=1\nUnit=0\n", "Focus_R=4x5"},
+      {"[Functions]\nUnit=0\n{ Ybeam=abc; Zbeam=0; Wbeam=1 }\n", "Ybeam=abc"},
   };
   int k = 0;
   for (const TCase &c : cases) {
@@ -343,6 +347,32 @@ TEST_F(MeritFileTest, AFailedWriteKeepsTheOldFileAndSaysWhy) {
   EXPECT_EQ(set.Write(disk.PathOf("kept.fun"), &why), 0);
   EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
   EXPECT_EQ(ReadText(disk.PathOf("kept.fun")), "[Functions]\nFocus_W=5\n");
+}
+
+// A save over an old file its reader would refuse (zeros, random bytes, a 10 MB line
+// without end) writes one it reads back with no refusal; what was left out is told.
+TEST_F(MeritFileTest, ASaveOverADamagedFileReadsBackWithoutRefusal) {
+  std::string noise(4096, '\0');
+  std::uint32_t state = 7;  // fixed seed
+  for (char &c : noise) c = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
+  const std::string olds[] = {std::string(4096, '\0'), noise, "[Functions]\n" + std::string(10 << 20, 'x')};
+  for (const std::string &old : olds) {
+    const std::string path = Scratch("damaged.fun");
+    WriteText(path, old);
+    TOptimizationFunctions set;
+    Build(set, 1);
+    SetOddTargets(set, 0, 10.0);
+    boxes_.boxes.clear();
+    ASSERT_EQ(set.Write(path), 1);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find("was damaged"), std::string::npos);
+    TOptimizationFunctions read;
+    Build(read, 1);
+    boxes_.boxes.clear();
+    EXPECT_EQ(read.Read(path), 1);
+    EXPECT_TRUE(boxes_.boxes.empty()) << boxes_.boxes[0].text;
+    EXPECT_EQ(read.Record(0, 0)->Focus.data[0].Target, set.Record(0, 0)->Focus.data[0].Target);
+  }
 }
 
 // The first read of a set that refuses its file still leaves the records complete (sized

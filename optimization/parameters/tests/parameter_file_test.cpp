@@ -107,7 +107,9 @@ TEST_F(ParameterFileTest, AListWithoutValidParametersLeavesTheFileUntouched) {
   TOptimizationParameters list;
   list.Add(Parameter(0, 1, "R", 0.5, 0.5));
   list.Add(Parameter(0, -1, "T", 0.0, 1.0));
-  EXPECT_EQ(list.Write(path), 0);
+  TFileWriteResult why;
+  EXPECT_EQ(list.Write(path, &why), 0);
+  EXPECT_EQ(FileWriteFaultText(path, why), "File \"" + path + "\" was not written: there is nothing to write in it.");
   EXPECT_EQ(ReadText(path), before);
   EXPECT_EQ(list.Count(), 0) << "the invalid parameters left the list";
 }
@@ -133,7 +135,7 @@ TEST_F(ParameterFileTest, FilesWithoutParametersKeepTheList) {
 TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
   const std::string path = Scratch("bad.par");
   WriteText(path,
-            "[Common]\nNumPar=9\n\n[Parameters]\n"
+            "[Common]\nNumPar=8\n\n[Parameters]\n"
             "{ Config=0; Surf=4; Left=0; Right=1; Type=\"R\" }\n"   // no surface 4
             "{ Config=2; Surf=1; Left=0; Right=1; Type=\"R\" }\n"   // no configuration 2
             "{ Config=-1; Surf=1; Left=0; Right=1; Type=\"R\" }\n"  // below 0
@@ -170,6 +172,14 @@ TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
        "not a finite number"},
       {"[Common]\nNumPar=1\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=inf; Type=\"T\" }\n",
        "not a finite number"},
+      // A count the records do not reach, a count that is none, a lost [Common] header, and
+      // a number no int holds: told, never read as fewer or no parameters.
+      {"[Common]\nNumPar=5\n[Parameters]\n" + record + record + record, "holds 3 parameter records"},
+      {"[Common]\nNumPar=nan\n[Parameters]\n" + record, "no number of parameters"},
+      {"[Common]\nNumPar=-1e300\n[Parameters]\n" + record, "no number of parameters"},
+      {"[Commxn]\nNumPar=1\n[Parameters]\n" + record, "[Common] section"},
+      {"[Common]\nNumPar=1\n[Parameters]\n{ Config=0; Surf=1e400; Left=0; Right=1; Type=\"T\" }\n",
+       "out of range"},
   };
   int k = 0;
   for (const TCase &c : cases) {
@@ -186,15 +196,41 @@ TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_NE(boxes_.boxes[0].text.find(c.reason), std::string::npos) << boxes_.boxes[0].text;
   }
-  // A count beyond reason reads what a file may hold, and says so.
+  // A count beyond reason that the records do not reach is a damaged count, and said.
   WriteText(Scratch("many.par"), "[Common]\nNumPar=2000000000\n[Parameters]\n" + record);
   TOptimizationParameters list;
   list.SetOwner(configurations_.get());
   boxes_.boxes.clear();
   list.Read(Scratch("many.par"));
-  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Count(), 0);
   ASSERT_EQ(boxes_.boxes.size(), 1u);
   EXPECT_NE(boxes_.boxes[0].text.find("NumPar=2000000000"), std::string::npos);
+}
+
+// A save over an old file its reader would refuse writes one it reads with no refusal; what
+// was left out of the old file is told.
+TEST_F(ParameterFileTest, ASaveOverADamagedFileReadsBackWithoutRefusal) {
+  const std::string olds[] = {std::string(4096, '\0'), std::string("[Common]\nNumPar=1\n[Parameters]\n{ \x01\x02") + '\0' + "\xff }\n",
+                              "[Other]\nKey=1;\n" + std::string(10 << 20, 'x')};
+  for (const std::string &old : olds) {
+    SCOPED_TRACE(old.substr(0, 40));
+    const std::string path = Scratch("damaged.par");
+    WriteText(path, old);
+    TOptimizationParameters list;
+    list.SetOwner(configurations_.get());
+    list.Add(Parameter(0, 2, "T", 0.0, 1.0));
+    boxes_.boxes.clear();
+    ASSERT_EQ(list.Write(path), 1);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find("was damaged"), std::string::npos);
+    TOptimizationParameters read;
+    read.SetOwner(configurations_.get());
+    boxes_.boxes.clear();
+    read.Read(path);
+    EXPECT_TRUE(boxes_.boxes.empty()) << boxes_.boxes[0].text;
+    ASSERT_EQ(read.Count(), 1);
+    EXPECT_EQ(read.Get(0).Type, "T");
+  }
 }
 
 TEST_F(ParameterFileTest, AReadOnlyFileIsNotRewrittenWhoeverRunsTheProgram) {

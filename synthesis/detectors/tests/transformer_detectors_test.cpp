@@ -112,6 +112,9 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "sample 1 is not a number");
   refused("{F=0; G=1e39;}\n", "float range");
   refused("G(1000)=1;\n", "more than 1000");
+  // A gain within the float range whose transform over the raster is not.
+  refused("G(16)=2.2e38;\n", "G(16)=2.2e+38 is too large");
+  refused("{F=0; G=1;}\n{F=1; G=-3e37;}\n", "G(1)=-3e+37");
   // Only the first frequency given: the closing sample lies at 0, below it.
   refused("{F=5; G=1;}\n", "sample 1 does not rise");
   // 1001 samples: one past the table.

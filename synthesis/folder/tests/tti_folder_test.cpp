@@ -201,9 +201,11 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
                                  Scratch("gone.bmp") + "\nFileObject=" + Scratch("there.bmp") + "\n");
   EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
   EXPECT_EQ(ObjectPage().currentType, kObjectRadialMira);
-  ASSERT_EQ(answers_->boxes.size(), 1u);
-  EXPECT_EQ(answers_->boxes[0].text, "Background description \"" + Scratch("gone.bmp") + "\" not exist.");
-  EXPECT_EQ(answers_->boxes[0].caption, "About custom object descriptions");
+  // The hand-written file lacks most of what the folder writes: said first.
+  ASSERT_EQ(answers_->boxes.size(), 2u);
+  EXPECT_NE(answers_->boxes[0].text.find("lacks the section [Common settings]"), std::string::npos);
+  EXPECT_EQ(answers_->boxes[1].text, "Background description \"" + Scratch("gone.bmp") + "\" not exist.");
+  EXPECT_EQ(answers_->boxes[1].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
 }

@@ -179,6 +179,37 @@ TEST_F(TtiSettings, MissingSectionsKeepOrDefaultAsEachSays) {
   EXPECT_EQ(v.nStrokes, 8);
 }
 
+// A saved file cut at any line end loses what follows: never taken silently as whole.
+TEST_F(TtiSettings, EveryLineCutOfASavedFileIsRefusedOrTold) {
+  std::string whole, formatProblem;
+  ASSERT_TRUE(FormatTtiFile(Unusual(), true, true, whole, formatProblem));
+  int cuts = 0;
+  for (std::size_t end = whole.find('\n'); end != std::string::npos; end = whole.find('\n', end + 1)) {
+    if (whole.find_first_not_of(" \n", end + 1) == std::string::npos) break;  // nothing lost
+    // Without its zone section the file is one written while the zone page was closed.
+    if (whole.compare(whole.find_first_not_of('\n', end + 1), 8, "[Energy]") == 0) continue;
+    SCOPED_TRACE(end);
+    ++cuts;
+    Put(Path("cut.tti"), whole.substr(0, end + 1));
+    TTtiSettings v = Unusual();
+    unsigned sections = 0;
+    std::string problem;
+    const TTtiReadResult result = ReadTtiFile(Path("cut.tti"), v, sections, problem);
+    EXPECT_NE(problem.find(Path("cut.tti")), std::string::npos) << problem;
+    if (result == TTtiReadResult::Read) {
+      EXPECT_NE(problem.find("lacks"), std::string::npos) << problem;
+    }
+  }
+  EXPECT_GT(cuts, 40);
+  // The whole file reads without a word.
+  Put(Path("whole.tti"), whole);
+  TTtiSettings v;
+  unsigned sections = 0;
+  std::string problem;
+  ASSERT_EQ(ReadTtiFile(Path("whole.tti"), v, sections, problem), TTtiReadResult::Read);
+  EXPECT_EQ(problem, "");
+}
+
 TEST_F(TtiSettings, AMissingFileLeavesTheDefaults) {
   TTtiSettings v;
   unsigned sections = 99;

@@ -308,6 +308,26 @@ TEST(AviMovie, AMovieThatFailsLeavesTheOldFileOrAShorterWholeOne) {
   }
 }
 
+// A recording killed midway leaves "<movie>.avi.saving-XXXXXX"; the next recording of the
+// movie and the next playing of it each remove ours, never another file.
+TEST(AviMovie, AKilledRecordingsWorkFileGoesAtTheNextUseOfTheMovie) {
+  TScratchFiles files;
+  const std::string path = files.PathOf("run.avi");
+  const std::vector<TPicture> pictures = {movie_test::SmoothPicture(16, 8, 0)};
+  for (const bool record : {true, false}) {
+    SCOPED_TRACE(record ? "recording" : "playing");
+    const std::string stale = files.Write("run.avi.saving-Ab12Cd", std::string(4096, 'm'));
+    const std::string other = files.Write("run.avi.keep", "mine");
+    TAviReader reader;
+    if (record)
+      WriteMovie(path, pictures, {TAviCodec::kFullFrames, 0});
+    else
+      EXPECT_TRUE(reader.Open(path)) << reader.Error();
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(other));
+  }
+}
+
 TEST(AviReader, DamagedAndForeignFilesAreRefusedWithTheirReason) {
   TScratchFiles files;
   const std::string good = files.PathOf("good.avi");

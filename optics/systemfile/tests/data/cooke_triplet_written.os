@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0,14,20;
 Nray=21; DrawAllRays=0
 Nsurf=8
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -37,3 +38,4 @@ Naper=5; Dentr=10
 [Remark]
 The classic air-spaced triplet: focal length 50, entrance pupil 10, fields 0, 14
 and 20 degrees. The stop is the rear face of the negative lens.
+[End]

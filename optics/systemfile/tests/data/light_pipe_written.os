@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -33,3 +34,4 @@ Naper=2; Dentr=3
 [Remark]
 A polished N-BK7 rod 3 in diameter and 150 long: light entering its face is
 carried to the exit face by total internal reflection at the side wall.
+[End]

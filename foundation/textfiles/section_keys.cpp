@@ -1,0 +1,72 @@
+#include "foundation/textfiles/section_keys.h"
+
+#include <fstream>
+
+#include "foundation/textfiles/text_functions.h"
+
+namespace {
+
+std::string Trimmed(const std::string &text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+void VisitSectionItems(const std::string &fileName,
+                       const std::function<void(const std::string &header, const std::string &item)> &visit) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::string line;
+  std::string header;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line[0] == '[') {
+      header = LowerCaseAnsi(Trimmed(line));
+      visit(header, std::string());
+      continue;
+    }
+    if (header.empty()) continue;
+    // Quoted texts here hold no '=', ';' or '!' the program writes, and a stray one only
+    // splits an item that no one asks for.
+    line = line.substr(0, line.find('!'));
+    std::size_t start = 0;
+    while (start < line.size()) {
+      std::size_t end = line.find_first_of(";{}", start);
+      if (end == std::string::npos) end = line.size();
+      const std::string item = Trimmed(line.substr(start, end - start));
+      start = end + 1;
+      if (item.find('=') != std::string::npos) visit(header, item);
+    }
+  }
+}
+
+TSectionKeys SectionKeysOf(const std::string &fileName) {
+  TSectionKeys held;
+  VisitSectionItems(fileName, [&held](const std::string &header, const std::string &item) {
+    std::set<std::string> &keys = held[header];
+    if (item.empty()) return;
+    std::string key = Trimmed(item.substr(0, item.find('=')));
+    key = Trimmed(key.substr(0, key.find('(')));
+    if (!key.empty()) keys.insert(LowerCaseAnsi(key));
+  });
+  return held;
+}
+
+std::string MissingSectionParts(const TSectionKeys &held, const std::string &header,
+                                std::initializer_list<const char *> keys) {
+  const auto section = held.find(LowerCaseAnsi(header));
+  if (section == held.end()) return "the section " + header;
+  std::string missing;
+  for (const char *key : keys) {
+    if (section->second.count(LowerCaseAnsi(key)) != 0) continue;
+    missing += missing.empty() ? "" : ", ";
+    missing += key;
+  }
+  return missing.empty() ? std::string() : "the keys " + missing + " of " + header;
+}
+
+void AddMissingPart(std::string &list, const std::string &part) {
+  if (part.empty()) return;
+  if (!list.empty()) list += "; ";
+  list += part;
+}

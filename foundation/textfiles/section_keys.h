@@ -1,0 +1,29 @@
+#pragma once
+// The sections of a sectioned text file and the keys each holds, for readers that check a
+// file against what the program's own writer always writes: a file cut short at a line
+// end lacks the sections and keys after the cut, which its values alone cannot show.
+
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <string>
+
+// Lower-cased header (brackets included) -> lower-cased keys of its "key=value" items.
+using TSectionKeys = std::map<std::string, std::set<std::string>>;
+
+// Calls visit with each section's lower-cased header and each of its "key=value" items
+// (items end at ';', '{' or '}'; a comment starts at '!'), trimmed of blanks.
+void VisitSectionItems(const std::string &fileName,
+                       const std::function<void(const std::string &header, const std::string &item)> &visit);
+
+// The file's sections and keys; empty when it cannot be read.
+TSectionKeys SectionKeysOf(const std::string &fileName);
+
+// What the file lacks of a section the writer always writes with these keys: "the
+// section [X]", or "the keys A, B of [X]"; empty when it holds them all.
+std::string MissingSectionParts(const TSectionKeys &held, const std::string &header,
+                                std::initializer_list<const char *> keys);
+
+// Joins the non-empty parts with "; ".
+void AddMissingPart(std::string &list, const std::string &part);
