@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=4
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -39,3 +40,4 @@ Plano-convex N-BK7 condenser, flat face to the light, 5 thick, f 50, f/3.1. The 
 face is an even asphere: a sphere of radius -25.84 = -f (n - 1) with the r^4 ... r^10
 terms of the hyperboloid of conic constant -n^2, the surface that brings a plane wave in
 the glass to one point in air. The axial image is free of spherical aberration.
+[End]

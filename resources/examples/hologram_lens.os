@@ -16,6 +16,7 @@ Unit=0
 AlfaM=0;
 Nray=21; DrawAllRays=0
 Nsurf=3
+EndSection=1
 TurnSystem=0
 
 ObjectFinite=0
@@ -38,3 +39,4 @@ A flat hologram in air made for the d line, f 100, f/5. Its phase, in lengths of
 the design wavelength, is the first three terms of f - sqrt(r^2 + f^2) in (r / 10)^2:
 -0.5, 0.00125 and -6.25e-06, the path a plane wave must lose at the height r to meet at
 a point 100 behind.
+[End]

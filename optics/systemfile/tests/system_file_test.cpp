@@ -84,7 +84,9 @@ class SystemFileTest : public SystemTest {
 TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
   for (const char *example :
        {"singlet.os", "achromat.os", "cooke_triplet.os", "spherical_mirror.os",
-        "parabolic_mirror.os", "fold_mirror.os", "light_pipe.os", "germanium_ir_lens.os"}) {
+        "parabolic_mirror.os", "fold_mirror.os", "light_pipe.os", "germanium_ir_lens.os",
+        "double_gauss.os", "prism.os", "lens_array.os", "infrared_scanner.os",
+        "even_asphere_lens.os", "hologram_lens.os"}) {
     SCOPED_TRACE(example);
     TOpticalSystem first;
     ASSERT_EQ(first.ReadFile(ExamplePath(example), 0), 1);
