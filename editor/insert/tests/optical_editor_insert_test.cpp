@@ -11,6 +11,7 @@
 #include "editor/insert/placement.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/gadgets.h"
 #include "toolkit/palettes/tool_bar_wnd.h"
@@ -306,6 +307,83 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
   EXPECT_EQ(system.options.undoIndex, undo + 1);
   EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+// A band drawn on one system ends when Open replaces the system, and the selection of a
+// pasted lens ends when Undo takes the lens away: each placement then asks for its element.
+TEST_F(PasteRoadTest, ASelectionEndsWithTheSystemOrTheElementsItMarked) {
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
+  TSystemImage &system = editor.System();
+  double x = 0.0;
+  double y = 0.0;
+  ElementPoint(system, 0, x, y);
+  const POINT at = editor.Canvas()->WorldToDevice(x, y);
+  editor.Canvas()->SelectAt(at);
+  editor.Canvas()->SetSelection(at.x - 20, at.y - 20, at.x + 20, at.y + 20);
+  ASSERT_TRUE(editor.Canvas()->GetSelectMode() && system.hasSelection);
+  const std::string gauss = ScratchExample("double_gauss.os", "Double_Gauss.os");
+  TScriptedFileDialog files;
+  files.Choose({gauss});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(system.name, gauss);
+  EXPECT_FALSE(editor.Canvas()->GetSelectMode());
+  EXPECT_EQ(system.hasSelection, 0);
+
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 5; }, kWaitMs));
+  const int n = system.SurfaceCount();
+  double lastX = 0.0;
+  double lastY = 0.0;
+  ElementPoint(system, system.ElementCount() - 1, lastX, lastY);
+  When([&editor] { return editor.Insertion().NewElementDown(); },
+       [&editor, lastX, lastY] { ClickWorld(editor, lastX, lastY); });
+  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
+       [&editor, lastX] { ClickWorld(editor, lastX + 12.0, 0.0); });
+  When([] { return FocusedDialog<TElementFolder>() != nullptr; },
+       [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
+  answers_->boxes.clear();
+  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
+  const bool pasted = test_kit::RunUntil(
+      [&] { return system.SurfaceCount() == n + 2 && !editor.Insertion().NewElementDown(); }, kWaitMs);
+  if (!pasted) {
+    editor.Queue().Leave(1);
+    test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
+  }
+  ASSERT_TRUE(pasted);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes[0].caption, "Help");
+  ASSERT_TRUE(editor.Canvas()->GetSelectMode() && system.hasSelection);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  ASSERT_EQ(system.SurfaceCount(), n);
+  EXPECT_FALSE(editor.Canvas()->GetSelectMode());
+  EXPECT_EQ(system.hasSelection, 0);
+}
+
+// A Paste or a new single surface ended before anything was placed is no undo step: the
+// Redo waiting stays.
+TEST_F(PasteRoadTest, APlacementThatPlacesNothingRecordsNoStep) {
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
+  TSystemImage &system = editor.System();
+  system.elements.data[0].mark = 1;
+  system.hasSelection = 1;
+  editor.SendMessage(WM_COMMAND, CM_DELETE);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  const std::string undo = system.UndoMenuText();
+  const std::string redo = system.RedoMenuText();
+  ASSERT_EQ(redo, "Redo Delete element (ctrl-Y)");
+  const auto placing = [&editor] {
+    return editor.Insertion().NewElementDown() || editor.Insertion().NewSingleSurfaceDown();
+  };
+  for (UINT command : {CM_PASTE, CM_NEW_SINGLE_SURFACE}) {
+    bool escaped = false;
+    When(placing, [&editor, &escaped] {
+      escaped = true;
+      test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+    });
+    editor.PostMessage(WM_COMMAND, command, 0);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !placing(); }, kWaitMs)) << command;
+    EXPECT_EQ(system.UndoMenuText(), undo) << command;
+    EXPECT_EQ(system.RedoMenuText(), redo) << command;
+  }
 }
 
 TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOnOneGoesOn) {
