@@ -4,12 +4,16 @@
 // temporary directory of its own, scripted message boxes, and the Cooke triplet copied under
 // a name in mixed case.
 
+#include <QTimer>
+
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <cctype>
 #include <memory>
 #include <string>
 
+#include "editor/animation/animation_file_editor.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
@@ -93,6 +97,30 @@ class EditorShellTest : public SystemTest {
     editor_ = new TOpticalEditor(nullptr, commandLine);
     EXPECT_TRUE(editor_->Create());
     return *editor_;
+  }
+  // Runs `press` (a key posted to a window of the editor) and answers whether the animation
+  // file's editor opened over the editor; it is closed as its Exit closes it.
+  bool OpensTheAnimationEditor(const std::function<void()> &press) {
+    constexpr int kTries = 300;
+    constexpr int kPollMs = 10;
+    struct TPoll {
+      bool opened = false;
+      std::function<void(int)> look;
+    };
+    auto poll = std::make_shared<TPoll>();
+    TOpticalEditor *editor = editor_;
+    poll->look = [weak = std::weak_ptr<TPoll>(poll), editor](int tries) {
+      QTimer::singleShot(kPollMs, [weak, editor, tries] {
+        const std::shared_ptr<TPoll> alive = weak.lock();
+        if (alive == nullptr) return;
+        if (CloseAnimationFileEditor(*editor)) alive->opened = true;
+        else if (tries > 0) alive->look(tries - 1);
+      });
+    };
+    poll->look(kTries);
+    press();
+    test_kit::RunUntil([&] { return poll->opened; }, kTries * kPollMs);
+    return poll->opened;
   }
   HMENU Menu() const { return GetMenu(editor_->GetHandle()); }
   std::string ItemText(UINT command) const {
