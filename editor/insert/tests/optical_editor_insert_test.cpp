@@ -275,6 +275,18 @@ class PasteRoadTest : public InsertShellTest {
     EXPECT_NE(EditClipboard(), nullptr);
     return editor;
   }
+  // Posts Paste and waits until it has ended with `surfaces` surfaces in the system. A
+  // placement left waiting is ended as Escape ends it, so that a failure cannot hang.
+  static bool PasteUntil(TOpticalEditor &editor, int surfaces) {
+    editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
+    const bool pasted = test_kit::RunUntil(
+        [&] { return editor.System().SurfaceCount() == surfaces && !editor.Insertion().NewElementDown(); }, kWaitMs);
+    if (!pasted) {
+      editor.Queue().Leave(1);
+      test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
+    }
+    return pasted;
+  }
 };
 
 TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
@@ -341,14 +353,7 @@ TEST_F(PasteRoadTest, ASelectionEndsWithTheSystemOrTheElementsItMarked) {
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
   answers_->boxes.clear();
-  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
-  const bool pasted = test_kit::RunUntil(
-      [&] { return system.SurfaceCount() == n + 2 && !editor.Insertion().NewElementDown(); }, kWaitMs);
-  if (!pasted) {
-    editor.Queue().Leave(1);
-    test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
-  }
-  ASSERT_TRUE(pasted);
+  ASSERT_TRUE(PasteUntil(editor, n + 2));
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes[0].caption, "Help");
   ASSERT_TRUE(editor.Canvas()->GetSelectMode() && system.hasSelection);
@@ -419,15 +424,7 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
        [&editor, place] { ClickWorld(editor, place, 0.0); });
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
-  editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
-  const bool pasted = test_kit::RunUntil(
-      [&] { return system.SurfaceCount() == n + 2 && !editor.Insertion().NewElementDown(); }, kWaitMs);
-  // A placement left waiting is ended as Escape ends it, so that a failure cannot hang.
-  if (!pasted) {
-    editor.Queue().Leave(1);
-    test_kit::RunUntil([&] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
-  }
-  ASSERT_TRUE(pasted);
+  ASSERT_TRUE(PasteUntil(editor, n + 2));
   // The prompt came first, as a help box.
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes[0].caption, "Help");

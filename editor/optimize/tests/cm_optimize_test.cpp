@@ -28,10 +28,10 @@ class TPassingHost final : public TOptimizationRunHost {
 
 class CmOptimizeTest : public EditorTest {
  protected:
-  // The singlet opened for editing, with one snapshot in the ring; its focal length the
-  // only weighted function (target 100) and its back curvature the variable.
-  void OpenSinglet() {
-    Open(image, "singlet.os");
+  // The example opened for editing, with one snapshot in the ring; its focal length the
+  // only weighted function, with the target given.
+  void OpenWithFocusTarget(const std::string &example, double target) {
+    Open(image, example);
     image.RebuildElements(nullptr);
     image.DeleteUndoFiles();
     ASSERT_EQ(image.SaveUndo(""), 1);
@@ -42,10 +42,14 @@ class CmOptimizeTest : public EditorTest {
     }
     functions.SetConfigurations();
     TFunctionDescription &focus = functions.Record(0, 0)->Focus.data[0];
-    focus.Target = 100.0;
+    focus.Target = target;
     focus.Weight = 1.0;
     functions.BuildIndex();
     parameters.SetOwner(&system);
+  }
+  // The singlet with target 100 and its back curvature the variable.
+  void OpenSinglet() {
+    OpenWithFocusTarget("singlet.os", 100.0);
     TParameterDescription back;
     back.Set(0, 2, "R", -0.05, 0.05);
     parameters.Add(back);
@@ -135,18 +139,8 @@ std::vector<std::string> SurfaceLines(const std::string &text) {
 // optimized: the lens thicknesses and the other gaps, which are no variables, are written
 // as the file had them, digit for digit.
 TEST_F(CmOptimizeTest, ValuesThatAreNoVariablesStayBitForBit) {
-  Open(image, "cooke_triplet.os");
-  image.RebuildElements(nullptr);
-  image.DeleteUndoFiles();
-  ASSERT_EQ(image.SaveUndo(""), 1);
+  OpenWithFocusTarget("cooke_triplet.os", 52.0);
   const std::string source = ReadText(ExamplePath("cooke_triplet.os"));
-  functions.Rebuild(&system);
-  functions.SetConfigurations();
-  TFunctionDescription &focus = functions.Record(0, 0)->Focus.data[0];
-  focus.Target = 52.0;
-  focus.Weight = 1.0;
-  functions.BuildIndex();
-  parameters.SetOwner(&system);
   for (int surface = 1; surface <= 4; ++surface) {
     TParameterDescription radius;
     radius.Set(0, surface, "R", -0.1, 0.1);
