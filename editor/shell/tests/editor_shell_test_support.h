@@ -101,26 +101,16 @@ class EditorShellTest : public SystemTest {
   // Runs `press` (a key posted to a window of the editor) and answers whether the animation
   // file's editor opened over the editor; it is closed as its Exit closes it.
   bool OpensTheAnimationEditor(const std::function<void()> &press) {
-    constexpr int kTries = 300;
-    constexpr int kPollMs = 10;
-    struct TPoll {
-      bool opened = false;
-      std::function<void(int)> look;
-    };
-    auto poll = std::make_shared<TPoll>();
-    TOpticalEditor *editor = editor_;
-    poll->look = [weak = std::weak_ptr<TPoll>(poll), editor](int tries) {
-      QTimer::singleShot(kPollMs, [weak, editor, tries] {
-        const std::shared_ptr<TPoll> alive = weak.lock();
-        if (alive == nullptr) return;
-        if (CloseAnimationFileEditor(*editor)) alive->opened = true;
-        else if (tries > 0) alive->look(tries - 1);
-      });
-    };
-    poll->look(kTries);
+    constexpr int kWaitMs = 3000;
+    auto opened = std::make_shared<bool>(false);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [opened, editor = editor_] {
+      if (CloseAnimationFileEditor(*editor)) *opened = true;
+    });
+    poll.start(10);
     press();
-    test_kit::RunUntil([&] { return poll->opened; }, kTries * kPollMs);
-    return poll->opened;
+    test_kit::RunUntil([&] { return *opened; }, kWaitMs);
+    return *opened;
   }
   HMENU Menu() const { return GetMenu(editor_->GetHandle()); }
   std::string ItemText(UINT command) const {
