@@ -2,6 +2,7 @@
 // absolute position, the others offsets from it, each with its fields, stop, unit and
 // image shift.
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -15,6 +16,38 @@ namespace {
 
 int PositionCount(const TConfigurationParameters &record) {
   return record.positions.Cells();
+}
+
+// The image surface is the last one and belongs to no element; a system of one surface
+// has none.
+TEditSurface *ImageSurface(const TSystemImage &system) {
+  return system.SurfaceCount() >= 2 ? system.EditSurface(system.SurfaceCount() - 1) : nullptr;
+}
+
+DPOINT3 PositionOf(const TEditSurface &surface) {
+  DPOINT3 at;
+  surface.GetPosition(at.x, at.y, at.z);
+  return at;
+}
+
+// offset + (from - to), componentwise.
+DPOINT3 Rebased(const DPOINT3 &offset, const DPOINT3 &from, const DPOINT3 &to) {
+  return DPOINT3(offset.x + (from.x - to.x), offset.y + (from.y - to.y), offset.z + (from.z - to.z));
+}
+
+// The base configuration moves from `before` to `after`: the others are offsets from it, so
+// they are taken back by the move and stay where they stood. A gap edited in the base is
+// the base's own, as one edited in any other configuration is that one's.
+void KeepOthersInPlace(Mem<TConfigurationParameters> &configurations, const TConfigurationParameters &before,
+                       const TConfigurationParameters &after) {
+  const int moved = std::min(PositionCount(before), PositionCount(after));
+  for (int k = 1; k < configurations.Cells(); ++k) {
+    TConfigurationParameters &record = configurations.data[k];
+    for (int e = 0; e < moved && e < PositionCount(record); ++e)
+      record.positions.data[e] = Rebased(record.positions.data[e], before.positions.data[e], after.positions.data[e]);
+    if (record.imageStored && before.imageStored && after.imageStored)
+      record.image = Rebased(record.image, before.image, after.image);
+  }
 }
 
 }  // namespace
@@ -41,11 +74,18 @@ int TSystemImage::StoreConfiguration(int index) {
       positions.data[e] = DPOINT3(here.x - from.x, here.y - from.y, here.z - from.z);
     }
   }
+  const TConfigurationParameters before = k == 0 ? record : TConfigurationParameters();
   record.positions = positions;
+  if (const TEditSurface *image = ImageSurface(*this); image != nullptr && (k == 0 || base.imageStored)) {
+    const DPOINT3 here = PositionOf(*image);
+    record.image = k == 0 ? here : DPOINT3(here.x - base.image.x, here.y - base.image.y, here.z - base.image.z);
+    record.imageStored = 1;
+  }
   record.AlfaM = info.AlfaM;
   record.Naper = info.Naper;
   record.Unit = info.Unit;
   record.Dzr = Dzr;
+  if (k == 0) KeepOthersInPlace(configurations, before, record);
   return 1;
 }
 
@@ -62,6 +102,15 @@ void TSystemImage::ApplyConfiguration(int k) {
       target.z += record.positions.data[e].z;
     }
     elements.data[e].MoveTo(target.x, target.y, target.z);
+  }
+  if (TEditSurface *image = ImageSurface(*this); image != nullptr && base.imageStored) {
+    DPOINT3 target = base.image;
+    if (k > 0 && record.imageStored) {
+      target.x += record.image.x;
+      target.y += record.image.y;
+      target.z += record.image.z;
+    }
+    image->SetPosition(target.x, target.y, target.z);
   }
   if (record.AlfaM.data != nullptr) info.AlfaM = record.AlfaM;
   info.Naper = record.Naper;
@@ -156,6 +205,7 @@ void TSystemImage::ForEachConfiguration() {
           base.positions.data[e].y += shift.y;
           base.positions.data[e].z += shift.z;
         }
+        base.image = DPOINT3(base.image.x + shift.x, base.image.y + shift.y, base.image.z + shift.z);
       }
     }
     return true;
@@ -192,6 +242,9 @@ void TSystemImage::ForEachConfiguration() {
         record.positions.data[e].y -= base.positions.data[e].y;
         record.positions.data[e].z -= base.positions.data[e].z;
       }
+      if (record.imageStored && base.imageStored)
+        record.image = DPOINT3(record.image.x - base.image.x, record.image.y - base.image.y,
+                               record.image.z - base.image.z);
     }
     configurations = turned;
     currentConfiguration = 0;

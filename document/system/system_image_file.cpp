@@ -42,8 +42,9 @@ bool IsConfigurationHeader(const std::string &line) {
 
 int Count(const Mem<double> &m) { return m.Cells(); }
 
-// The body of configuration k's section.
-std::string ConfigurationBody(const TConfigurationParameters &record) {
+// The body of configuration k's section. The image's place is written for the offset
+// records alone: the base's is where the file's surfaces put it.
+std::string ConfigurationBody(const TConfigurationParameters &record, bool offset) {
   std::string text = "Naper=" + std::to_string(record.Naper) + "\n";
   text += "Dzr=" + FormatNumber(record.Dzr) + "\n";
   text += "Unit=" + std::to_string(record.Unit) + "\n";
@@ -54,6 +55,9 @@ std::string ConfigurationBody(const TConfigurationParameters &record) {
       text += (i > 0 ? "," : "") + FormatNumber(record.AlfaM.data[i]);
     text += ";\n";
   }
+  if (offset && record.imageStored)
+    text += "Image=" + FormatNumber(record.image.x) + "," + FormatNumber(record.image.y) + "," +
+            FormatNumber(record.image.z) + ";\n";
   const int count = record.positions.Cells();
   for (int e = 0; e < count; ++e) {
     const DPOINT3 &p = record.positions.data[e];
@@ -72,7 +76,7 @@ class TConfigurationSections : public TSystemFileSections {
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
     for (int k = 0; k < system_.ConfigurationCount(); ++k)
-      sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k]));
+      sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
     return sections;
   }
 
@@ -95,8 +99,13 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
   ClearSelection();
   RebuildElements(nullptr);
   Dzr = 0.0;
-  if (ReadConfigurations(fileName) > 0) Dzr = configurations.data[0].Dzr;
-  // The surfaces are the base configuration, whatever its section says.
+  if (ReadConfigurations(fileName) > 0) {
+    Dzr = configurations.data[0].Dzr;
+    // The surfaces are the base configuration, whatever its section says, and the others
+    // are offsets from them as read.
+    configurations.data[0].positions.Clear();
+    configurations.data[0].imageStored = 0;
+  }
   StoreConfiguration(0);
   // The fans are drawn with the file's rays per fan.
   beams.Reset(info.Nray, 1);
@@ -116,6 +125,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     record.Unit = info.Unit;
     double dzr = 0.0;
     std::vector<double> fields(kFileFieldValues, kNoValue);
+    double image[3] = {kNoValue, kNoValue, kNoValue};
     std::vector<double> dx(elementCount + 1, kNoValue);
     std::vector<double> dy(elementCount + 1, kNoValue);
     std::vector<double> dz(elementCount + 1, kNoValue);
@@ -123,6 +133,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.AddInt("Unit", &record.Unit);
     file.AddDouble("Dzr", &dzr);
     file.AddDouble("AlfaM", fields.data(), kFileFieldValues);
+    file.AddDouble("Image", image, 3);
     if (elementCount > 0) {
       file.AddDouble("dX", dx.data(), elementCount);
       file.AddDouble("dY", dy.data(), elementCount);
@@ -148,6 +159,11 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
         record.positions.data[e] =
             DPOINT3(pick(dx[e], fallback.x), pick(dy[e], fallback.y), pick(dz[e], fallback.z));
       }
+    }
+    // A file written without the image's place keeps the image where the file puts it.
+    if (std::isfinite(image[0]) && std::isfinite(image[1]) && std::isfinite(image[2])) {
+      record.image = DPOINT3(image[0], image[1], image[2]);
+      record.imageStored = 1;
     }
     read.push_back(record);
   }

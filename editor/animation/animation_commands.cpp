@@ -222,6 +222,8 @@ void TAnimationCommands::CmLensAnimation() {
   if (!frame_.IsCurrent()) return;
   if (loaded) frame_.Undo();
   SetAnimationButton(CM_LENS_ANIMATION, false);
+  // A stopped run lets its Pause up: the next run starts moving.
+  SetAnimationButton(CM_PAUSE_ANIMATION, false);
   frame_.System().options.lensAnimationRunning = 0;
   animation_.Reset();
   frame_.UpdateMenus();
@@ -236,6 +238,7 @@ void TAnimationCommands::CmBeamAnimation() {
   ProgramMessageQueue().Leave(1);
   if (!frame_.IsCurrent()) return;
   SetAnimationButton(CM_BEAM_ANIMATION, false);
+  SetAnimationButton(CM_PAUSE_ANIMATION, false);
   if (frame_.System().options.beamAnimationRunning != 0) frame_.Undo();
   frame_.System().beams.raysPerBeam = raysPerBeam;
   frame_.System().options.beamAnimationRunning = 0;

@@ -49,6 +49,47 @@ std::string FileNameOf(const std::string &path) {
   return std::filesystem::path(path).filename().string();
 }
 
+// The selection belongs to the system it was made on: its band goes with it, so the next
+// placement asks for the element to follow.
+void EndSelection(TEditorFrame &frame) {
+  frame.System().ClearSelection();
+  if (frame.Canvas() != nullptr) frame.Canvas()->SetSelectMode(false);
+}
+
+// An undo step that took away elements (their count changed, or no mark is left) takes
+// the selection of them with it; a step that kept the elements keeps their marks.
+void EndSelectionOfGoneElements(TEditorFrame &frame, int elementsBefore) {
+  const TSystemImage &system = frame.System();
+  const bool kept = system.ElementCount() == elementsBefore && system.hasSelection != 0 &&
+                    system.selectedElement < system.ElementCount();
+  if (!kept) EndSelection(frame);
+}
+
+// The selection of a system that is put back from its kept copy after a refused Open:
+// the same elements and surfaces are marked again.
+struct TKeptSelection {
+  explicit TKeptSelection(const TSystemImage &system)
+      : has(system.hasSelection), element(system.selectedElement), surface(system.selectedSurface) {
+    for (int e = 0; e < system.ElementCount(); ++e) elementMarks.push_back(system.elements.data[e].mark);
+    for (int i = 0; i < system.SurfaceCount(); ++i)
+      surfaceMarks.push_back(system.EditSurface(i) != nullptr && system.EditSurface(i)->Marked());
+  }
+  void GiveBack(TSystemImage &system) const {
+    if (system.ElementCount() != static_cast<int>(elementMarks.size()) ||
+        system.SurfaceCount() != static_cast<int>(surfaceMarks.size()))
+      return;
+    for (int e = 0; e < system.ElementCount(); ++e) system.elements.data[e].mark = elementMarks[e];
+    for (int i = 0; i < system.SurfaceCount(); ++i)
+      if (TEditSurface *s = system.EditSurface(i)) s->SetMark(surfaceMarks[i] ? 1 : 0);
+    system.hasSelection = has;
+    system.selectedElement = element;
+    system.selectedSurface = surface;
+  }
+  std::vector<int> elementMarks;
+  std::vector<bool> surfaceMarks;
+  int has, element, surface;
+};
+
 // The settings a new system starts with.
 void SetNewSystemSettings(TSystemImage &system) {
   TOpticalSystemInformation &info = system.info;
@@ -137,6 +178,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
   const int keptModified = frame_.System().HasUnsavedChanges();
+  const TKeptSelection keptSelection(frame_.System());
   if (!kept && frame_.System().SurfaceCount() > 0) {
     // With no copy to come back to, the file is read aside first: one that holds no
     // system must leave the edited one as it is.
@@ -151,6 +193,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   auto restore = [&]() {
     if (kept) {
       frame_.System().Load(keepPath, kNameFromFileName);
+      keptSelection.GiveBack(frame_.System());
     } else {
       frame_.System().Clear();
     }
@@ -171,6 +214,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
     return kLoadRefused;
   }
   DeleteIfExists(keepPath);
+  EndSelection(frame_);
   if (nameMode == kNameFromFileName) frame_.System().name = fileName;
   frame_.System().Update();
   frame_.RefreshAnalyses(true);
@@ -261,7 +305,7 @@ void TFileCommands::CmOpenSystem() {
     // A file that was read and refused has had its one message.
     if (outcome == kLoadFailed)
       MessageBox(window_.GetHandle(), OpenFailureText(chosen), "Warning", MB_OK | MB_ICONEXCLAMATION);
-    lastOpen_ = false;
+    // The old system stays, and every command with it: lastOpen_ keeps its value.
   }
   UpdateRecentMenu();
   frame_.UpdateMenus();
@@ -365,14 +409,18 @@ void TFileCommands::UpdateRecentMenu() {
 
 void TFileCommands::CmUndo() {
   // With no step to go back to the ring beeps and the system stays as it is.
+  const int elements = frame_.System().ElementCount();
   if (!frame_.System().Undo(-1)) return;
+  EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();
   frame_.RefreshAll();
 }
 
 void TFileCommands::CmRedo() {
+  const int elements = frame_.System().ElementCount();
   if (!frame_.System().Redo()) return;
+  EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();
   frame_.RefreshAll();

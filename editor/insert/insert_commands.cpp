@@ -197,10 +197,11 @@ void TInsertCommands::CmNewSingleSurface() {
     return;
   }
   if (newElementDown_) CmNewElement();
-  PlaceNewElement(1, nullptr);
+  const int placed = PlaceNewElement(1, nullptr);
   if (Gone(frame_, window_)) return;
   SetPlacementCheck(CM_NEW_SINGLE_SURFACE, false);
-  frame_.System().SaveUndo("Insert single surface");
+  // A placement that put nothing there is no step: the Redo waiting stays.
+  if (placed == 1) frame_.System().SaveUndo("Insert single surface");
   AfterInsertion();
 }
 
@@ -237,14 +238,16 @@ void TInsertCommands::CmPaste() {
   if (EditClipboard() == nullptr) return;
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
+  bool pasted = false;
   if (PlaceNewElement(-1, &info) == 1) {
     TElementFolder folder(&window_, frame_.System(), info, kPastePage);
     const int answer = folder.Execute();
     info = folder.Info();
-    if (answer != IDOK || info.insertedCount == 0) RemovePlacedSurface(frame_.System(), info);
+    pasted = answer == IDOK && info.insertedCount > 0;
+    if (!pasted) RemovePlacedSurface(frame_.System(), info);
   }
   if (Gone(frame_, window_)) return;
-  frame_.System().SaveUndo("Paste element");
+  if (pasted) frame_.System().SaveUndo("Paste element");
   SetPlacementCheck(CM_NEW_ELEMENT, false);
   AfterInsertion();
 }

@@ -89,6 +89,8 @@ void TPropertiesTable::SetCell(int column, int row, const std::string &text, boo
     if (!cellGrid->Editor()->IsModified()) {
       cellGrid->Editor()->SetWindowText(text.c_str());
       cellGrid->Editor()->ClearModify();
+      // A cell not being edited shows its text selected whole: typing replaces it.
+      if (!cellGrid->Editor()->EditingInPlace()) cellGrid->Editor()->SelectCell();
     }
   }
   cellGrid->RedrawCells(column, row, column, row);

@@ -96,12 +96,13 @@ const TMenuTemplateItem kEditorMenu[] = {
     {nullptr, 0, MF_END},
 };
 
-// ctrl+Z, ctrl+Y and ctrl+S as the characters they type; the others as keys.
+// ctrl+Z, ctrl+Y, ctrl+S and ctrl+A as the characters they type; the others as keys.
 constexpr WORD kVkDelete = 0x2E;
 constexpr WORD kVkInsert = 0x2D;
 const ACCEL kEditorAccelerators[] = {
     {0, 26, CM_UNDO},
     {0, 25, CM_REDO},
+    {0, 1, CM_EDIT_ANIMATION},
     {FVIRTKEY, kVkDelete, CM_DELETE},
     {FVIRTKEY | FSHIFT, kVkDelete, CM_CUT},
     {FVIRTKEY | FCONTROL, kVkInsert, CM_COPY},

@@ -7,6 +7,7 @@
 // that read back exactly (the keys are in system_file_keys.h).
 
 #include <charconv>
+#include <system_error>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -41,11 +42,25 @@ inline std::string FormatNumber(double value) {
 }
 
 // A value the file stores through a conversion (degrees, x 60, an offset from a running
-// sum): among the doubles next to guess, the one with the shortest text that readsBack
-// accepts, so saving and loading again gives the same value; guess when none does.
+// sum): the shortest text that readsBack accepts, so saving and loading again gives the
+// same value; guess when none does. The candidates are the doubles next to guess and guess
+// rounded to each number of digits: an offset read from the file and added to a running
+// sum comes back as a difference some ulps away from what was read (0.99997 read after
+// 19.26651 comes back as 0.9999700000000011), yet the text read still gives the same sum.
 template <class ReadsBack>
 double WritableNumber(double guess, ReadsBack readsBack) {
   if (!std::isfinite(guess)) return guess;
+  constexpr int kMostDigits = 17;
+  for (int digits = 1; digits < kMostDigits; ++digits) {
+    char text[40];
+    const auto written = std::to_chars(text, text + sizeof text, guess, std::chars_format::general, digits);
+    double rounded = 0.0;
+    if (std::from_chars(text, written.ptr, rounded).ec != std::errc() || !readsBack(rounded)) continue;
+    // The first number of digits that reads back is the shortest text unless the doubles
+    // next to guess hold a shorter one (a rounding that lands on fewer digits).
+    guess = rounded;
+    break;
+  }
   constexpr int kSteps = 8;
   double best = guess;
   std::size_t bestLength = 0;

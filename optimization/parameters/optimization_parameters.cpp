@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_format.h"
 #include "optimization/system/configured_system.h"
 
 namespace {
@@ -43,6 +45,33 @@ DPOINT3 Gap(const TOpticalSystem &system, int surf) {
   const DPOINT3 a = VertexOf(*system.Surface(surf));
   const DPOINT3 b = VertexOf(*system.Surface(surf + 1));
   return DPOINT3(b.x - a.x, b.y - a.y, b.z - a.z);
+}
+
+// The vertices of surfaces first .. the last, in order.
+std::vector<DPOINT3> VerticesFrom(const TOpticalSystem &system, int first) {
+  std::vector<DPOINT3> vertices;
+  for (int k = first; k < system.SurfaceCount(); ++k) vertices.push_back(VertexOf(*system.Surface(k)));
+  return vertices;
+}
+
+// The surfaces after `moved` follow it by `shift`, their old vertices being `before` (from
+// `moved` on). Behind an untilted surface the next one is put at the gap the system file
+// gives it, the shortest decimal that led from the one to the other, so a gap that is no
+// variable is saved as it was read: adding the shift to every vertex would round each gap
+// by some ulps. Behind a tilted one the shift is added.
+void FollowWithTheirGaps(TOpticalSystem &system, int moved, const std::vector<DPOINT3> &before, const DPOINT3 &shift) {
+  for (int k = moved + 1; k < system.SurfaceCount(); ++k) {
+    const DPOINT3 &from = before[static_cast<std::size_t>(k - 1 - moved)];
+    const DPOINT3 &to = before[static_cast<std::size_t>(k - moved)];
+    const TSurface &previous = *system.Surface(k - 1);
+    DPOINT3 target(to.x + shift.x, to.y + shift.y, to.z + shift.z);
+    if (previous.general.angles[0] == 0.0 && previous.general.angles[1] == 0.0 && previous.general.angles[2] == 0.0) {
+      const DPOINT3 start = VertexOf(previous);
+      const auto gap = [](double a, double b) { return WritableNumber(b - a, [&](double d) { return a + d == b; }); };
+      target = DPOINT3(start.x + gap(from.x, to.x), start.y + gap(from.y, to.y), start.z + gap(from.z, to.z));
+    }
+    system.SetSurfacePosition(k, k, target, kGlobalFrame);
+  }
 }
 
 // Coefficient k of a list, 0 when the list is shorter.
@@ -241,11 +270,13 @@ int TOptimizationParameters::ApplyDistance(const TParameterDescription &p, doubl
   const double change = v - along;
   const DPOINT3 shift(change * d[0], change * d[1], change * d[2]);
   const DPOINT3 next = VertexOf(*system.Surface(p.Surf + 1));
-  system.SetSurfacePosition(p.Surf + 1, p.Surf + 1, DPOINT3(next.x + shift.x, next.y + shift.y, next.z + shift.z),
-                            kGlobalFrame);
   // With positions relative to the previous surface, or in a configuration that is an
   // offset from the first, the surfaces after it keep their places relative to it.
-  if (system.info.Coord == 0 || p.Config != 0) system.ShiftSurfaces(p.Surf + 2, surfaces - 1, shift, kGlobalFrame);
+  const bool follow = system.info.Coord == 0 || p.Config != 0;
+  const std::vector<DPOINT3> before = follow ? VerticesFrom(system, p.Surf + 1) : std::vector<DPOINT3>();
+  system.SetSurfacePosition(p.Surf + 1, p.Surf + 1, DPOINT3(next.x + shift.x, next.y + shift.y, next.z + shift.z),
+                            kGlobalFrame);
+  if (follow) FollowWithTheirGaps(system, p.Surf + 1, before, shift);
   if (owner->ConfigurationCount() > 1) owner->StoreConfiguration(-1);
   return 1;
 }

@@ -128,8 +128,11 @@ void TCellEdit::KeyDown(UINT key) {
       grid->CancelEditor();
       return;
     case VK_RETURN:
-      // Enter puts the typed text into the cell before the owner hears the key.
+      // Enter puts the typed text into the cell before the owner hears the key, and ends
+      // the editing: whether the owner takes the text or shows the cell's old one again,
+      // the next typing replaces the cell's text.
       grid->CommitEditor();
+      SelectCell();
       HookKey(key);
       break;
     case VK_INSERT: HookKey(key); break;
@@ -139,8 +142,9 @@ void TCellEdit::KeyDown(UINT key) {
 }
 
 void TCellEdit::Char(UINT key, LPARAM keyData) {
-  // Tab moves and Escape cancels on their key press; their characters are no text.
-  if (key == '\t' || key == 0x1B) return;
+  // Tab moves, Escape cancels and Enter commits on their key press; their characters are
+  // no text (and do not start an edit in place).
+  if (key == '\t' || key == 0x1B || key == '\r') return;
   if (readOnly != 0) {
     MessageBeep(0xFFFFFFFF);
     return;

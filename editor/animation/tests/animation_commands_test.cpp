@@ -180,6 +180,25 @@ TEST_F(AnimationCommandsTest, PausedRunWaitsAndEscapeThenEndsItWithThePauseUp) {
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
 }
 
+// A paused run stopped by its own command lets the Pause up, so the next run moves.
+TEST_F(AnimationCommandsTest, APausedRunStoppedByItsCommandLetsThePauseUp) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=1;\n[Beam]\nBeam=0, 10; NStep=20\n[Elem_0]\nPosY=0, 1; dPosY=0.1\n");
+  for (UINT command : {CM_BEAM_ANIMATION, CM_LENS_ANIMATION}) {
+    editor.PostMessage(WM_COMMAND, CM_PAUSE_ANIMATION);
+    bool pausedWhenStopped = false;
+    QTimer::singleShot(100, [&]() {
+      pausedWhenStopped = editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION) && editor.EditTools().ButtonDown(command);
+      editor.PostMessage(WM_COMMAND, command);
+    });
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_TRUE(pausedWhenStopped) << command;
+    EXPECT_FALSE(editor.EditTools().ButtonDown(command)) << command;
+    EXPECT_FALSE(editor.EditTools().ButtonDown(CM_PAUSE_ANIMATION)) << command;
+    EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
+  }
+}
+
 // A beam run ended by Escape while paused gives back the three fields it replaced by one.
 TEST_F(AnimationCommandsTest, PausedBeamRunEndedByEscapeGivesTheFieldsBack) {
   TOpticalEditor &editor = Open(triplet_);

@@ -122,4 +122,41 @@ TEST_F(EditorDialogsTest, ANewUndoDepthKeepsTheNextEditUndoable) {
   EXPECT_APPROX(system.Surface(1)->general.R, radius, kRadiusTolerance);
 }
 
+// The editor's shortcuts stand aside while a dialog of the program is open: Undo, Redo,
+// the movie frame and Delete typed into the dialog's field leave the system, its selection
+// and its undo ring as they were, and Ctrl-Z takes back the field's own typing.
+TEST_F(EditorDialogsTest, ShortcutsTypedIntoADialogActOnTheDialogAlone) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  for (int step = 0; step < 2; ++step) {  // a deletion to undo, then a selection to delete
+    system.elements.data[0].mark = 1;
+    system.hasSelection = 1;
+    if (step == 0) editor.SendMessage(WM_COMMAND, CM_DELETE);
+  }
+  const int surfaces = system.SurfaceCount();
+  const int undoIndex = system.options.undoIndex;
+  ASSERT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+  TScaleSystemDlg dialog(&editor);
+  std::string undone;
+  ExecuteWith(dialog, [&] {
+    TWindow &field = *WindowFromHandle(dialog.GetDlgItem(TScaleSystemDlg::kScale));
+    dialog.SetDlgItemText(TScaleSystemDlg::kScale, "2");
+    field.SetFocus();
+    test_kit::PostKey(field, VK_END);
+    test_kit::PostText(field, "5");
+    test_kit::PostKeyWith(field, 'Z', MK_CONTROL);
+    test_kit::RunFor(30);
+    undone = field.GetWindowText();
+    for (UINT key : {UINT('Y'), UINT('S')}) test_kit::PostKeyWith(field, key, MK_CONTROL);
+    test_kit::PostKey(field, VK_DELETE);
+    test_kit::RunFor(50);
+    dialog.SendMessage(WM_COMMAND, IDCANCEL);
+  });
+  EXPECT_EQ(undone, "2");
+  EXPECT_EQ(system.SurfaceCount(), surfaces);
+  EXPECT_EQ(system.options.undoIndex, undoIndex);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+  EXPECT_EQ(system.hasSelection, 1);
+}
+
 }  // namespace

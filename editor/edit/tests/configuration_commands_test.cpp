@@ -1,9 +1,17 @@
 // The configuration commands on the Cooke triplet: insert, add, delete and stepping, with
-// the caption's "c/n".
+// the caption's "c/n"; gaps typed into the surfaces table in two configurations of the
+// double Gauss stay with their configuration, through Save and Open.
+
+#include <vector>
 
 #include "editor/commands/editor_commands.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/surface_table_model.h"
+#include "editor/properties/system_properties_folder.h"
+#include "editor/properties/tests/table_typing.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
 
 namespace {
 
@@ -115,6 +123,55 @@ TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTh
   EXPECT_EQ(system.ConfigurationCount(), 3);
   EXPECT_EQ(system.currentConfiguration, 2);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Add new configuration (ctrl-Z)");
+}
+
+// The thickness column as the table shows it, the last row's gap to the image included.
+std::vector<std::string> Gaps(TPropertiesTable &table) {
+  std::vector<std::string> gaps;
+  for (int row = 0; row + 1 < table.RowCount(); ++row) gaps.push_back(table.CellText(kThicknessColumn, row));
+  return gaps;
+}
+
+// A zoom design's road: configuration 2 gets its own gaps (before the first lens, in the
+// middle, the image distance), configuration 1 its own middle gap; stepping between them,
+// and saving and opening, gives each its gaps back, value by value.
+TEST_F(ConfigurationCommandsTest, GapsTypedInTwoConfigurationsStayWithTheirsThroughSaveAndOpen) {
+  const std::string gauss = ScratchExample("double_gauss.os", "Double_Gauss.os");
+  TOpticalEditor &editor = Open(gauss);
+  const auto table = [&]() -> TPropertiesTable & {
+    if (PropertiesFolder() == nullptr) editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+    test_kit::RunFor(20);
+    return *PropertiesFolder()->SurfacesPage()->Table();
+  };
+  const auto type = [&](int row, const char *gap) {
+    ASSERT_TRUE(TypeIntoCell(table(), kThicknessColumn, row, gap));
+    ASSERT_TRUE(test_kit::RunUntil([&] { return table().CellText(kThicknessColumn, row) == gap; }));
+  };
+  std::vector<std::string> first = Gaps(table());
+  ASSERT_EQ(first[11], "63.2543");
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+  type(0, "12");
+  type(9, "5");
+  type(11, "60");
+  const std::vector<std::string> second = Gaps(table());
+  editor.SendMessage(WM_COMMAND, CM_BASE_CONFIGURATION);
+  EXPECT_EQ(Gaps(table()), first);
+  type(9, "2");
+  first[9] = "2";
+  editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  EXPECT_EQ(Gaps(table()), second);
+  // Saved, another system opened, and this one again.
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  TScriptedFileDialog files;
+  files.Choose({triplet_});
+  files.Choose({gauss});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(editor.System().ConfigurationCount(), 2);
+  EXPECT_EQ(Gaps(table()), first);
+  editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  EXPECT_EQ(Gaps(table()), second);
 }
 
 }  // namespace

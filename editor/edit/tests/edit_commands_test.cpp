@@ -102,6 +102,34 @@ TEST_F(EditCommandsTest, BandDeleteUndoRedoAndCloseWithoutSaving) {
   EXPECT_EQ(ReadText(triplet_), ReadText(ExamplePath("cooke_triplet.os")));
 }
 
+// Right after a band selects a lens, with no menu opened meanwhile, every shortcut the Edit
+// and Tools menus show acts as its item: Ctrl+Ins copies, Del deletes, Ctrl-A opens the
+// animation file.
+TEST_F(EditCommandsTest, EveryShortcutTheMenusShowActsRightAfterASelection) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  TEditGraph &canvas = *editor.Canvas();
+  const int elements = system.ElementCount();
+  const int lens = FirstLens(system);
+  ASSERT_GE(lens, 0);
+  DeleteEditClipboard();
+  const auto band = [&] {
+    editor.SendMessage(WM_COMMAND, CM_SELECT);
+    BandAround(canvas, system.elements.data[lens]);
+    ASSERT_EQ(system.hasSelection, 1);
+  };
+  band();
+  test_kit::PostKeyWith(editor, VK_INSERT, MK_CONTROL);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return EditClipboard() != nullptr; }));
+  EXPECT_GE(EditClipboard()->SurfaceCount(), 2);  // the lens's two faces at least
+  band();
+  test_kit::PostKey(editor, VK_DELETE);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == elements - 1; }));
+
+  EXPECT_TRUE(OpensTheAnimationEditor([&] { test_kit::PostKeyWith(editor, 'A', MK_CONTROL); }));
+  DeleteEditClipboard();
+}
+
 TEST_F(EditCommandsTest, UndoAtTheOpeningAndRedoAtTheNewestBeep) {
   TOpticalEditor &editor = Open(triplet_);
   const std::size_t beeps = answers_->beeps.size();

@@ -11,6 +11,7 @@
 #include "editor/insert/placement.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "foundation/testing/approx.h"
+#include "platform/core/scripted_dialogs.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/bars/gadgets.h"
 #include "toolkit/palettes/tool_bar_wnd.h"
@@ -306,6 +307,63 @@ TEST_F(PasteRoadTest, ACopiedElementIsPastedWhereTheUserClicksAsOneUndoStep) {
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
   EXPECT_EQ(system.options.undoIndex, undo + 1);
   EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+}
+
+// A selection belongs to its system: its band ends when Open replaces the system, and when
+// a Redo takes away the element it marked, so the next placement asks for its element.
+TEST_F(InsertCommandsTest, ASelectionEndsWithTheSystemOrTheElementItMarked) {
+  TOpticalEditor &editor = OpenTriplet();
+  TSystemImage &system = editor.System();
+  TEditGraph &canvas = *editor.Canvas();
+  const auto band = [&](int e) {
+    double x = 0.0;
+    double y = 0.0;
+    ElementPoint(system, e, x, y);
+    const POINT at = canvas.WorldToDevice(x, y);
+    canvas.SelectAt(at);
+    canvas.SetSelection(at.x - 20, at.y - 20, at.x + 20, at.y + 20);
+    ASSERT_TRUE(canvas.GetSelectMode() && system.hasSelection);
+  };
+  band(0);
+  TScriptedFileDialog files;
+  files.Choose({ScratchExample("double_gauss.os", "Double_Gauss.os")});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  EXPECT_FALSE(canvas.GetSelectMode());
+  EXPECT_EQ(system.hasSelection, 0);
+  // The first lens deleted and the step undone; the last lens banded; Redo deletes the first.
+  system.elements.data[0].mark = 1;
+  system.hasSelection = 1;
+  editor.SendMessage(WM_COMMAND, CM_DELETE);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  band(system.ElementCount() - 1);
+  editor.SendMessage(WM_COMMAND, CM_REDO);
+  EXPECT_FALSE(canvas.GetSelectMode());
+  EXPECT_EQ(system.hasSelection, 0);
+}
+
+// A Paste or a new single surface ended before anything was placed is no undo step: the
+// Redo waiting stays.
+TEST_F(PasteRoadTest, APlacementThatPlacesNothingRecordsNoStep) {
+  TOpticalEditor &editor = OpenWithTheFirstLensCopied();
+  TSystemImage &system = editor.System();
+  system.elements.data[0].mark = 1;
+  system.hasSelection = 1;
+  editor.SendMessage(WM_COMMAND, CM_DELETE);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  const std::string undo = system.UndoMenuText();
+  ASSERT_EQ(system.RedoMenuText(), "Redo Delete element (ctrl-Y)");
+  const auto placing = [&] { return editor.Insertion().NewElementDown() || editor.Insertion().NewSingleSurfaceDown(); };
+  for (UINT command : {CM_PASTE, CM_NEW_SINGLE_SURFACE}) {
+    bool escaped = false;
+    When(placing, [&editor, &escaped] {
+      escaped = true;
+      test_kit::PostKey(*editor.Canvas(), VK_ESCAPE);
+    });
+    editor.PostMessage(WM_COMMAND, command, 0);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return escaped && !placing(); }, kWaitMs)) << command;
+    EXPECT_EQ(system.UndoMenuText(), undo) << command;
+    EXPECT_EQ(system.RedoMenuText(), "Redo Delete element (ctrl-Y)") << command;
+  }
 }
 
 TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOnOneGoesOn) {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "document/system/tests/editor_test_support.h"
 #include "editor/optimize/edited_configurations.h"
 #include "optimization/binding/korvex_optz.h"
@@ -25,10 +28,10 @@ class TPassingHost final : public TOptimizationRunHost {
 
 class CmOptimizeTest : public EditorTest {
  protected:
-  // The singlet opened for editing, with one snapshot in the ring; its focal length the
-  // only weighted function (target 100) and its back curvature the variable.
-  void OpenSinglet() {
-    Open(image, "singlet.os");
+  // The example opened for editing, with one snapshot in the ring; its focal length the
+  // only weighted function, with the target given.
+  void OpenWithFocusTarget(const std::string &example, double target) {
+    Open(image, example);
     image.RebuildElements(nullptr);
     image.DeleteUndoFiles();
     ASSERT_EQ(image.SaveUndo(""), 1);
@@ -39,10 +42,14 @@ class CmOptimizeTest : public EditorTest {
     }
     functions.SetConfigurations();
     TFunctionDescription &focus = functions.Record(0, 0)->Focus.data[0];
-    focus.Target = 100.0;
+    focus.Target = target;
     focus.Weight = 1.0;
     functions.BuildIndex();
     parameters.SetOwner(&system);
+  }
+  // The singlet with target 100 and its back curvature the variable.
+  void OpenSinglet() {
+    OpenWithFocusTarget("singlet.os", 100.0);
     TParameterDescription back;
     back.Set(0, 2, "R", -0.05, 0.05);
     parameters.Add(back);
@@ -108,6 +115,53 @@ TEST_F(CmOptimizeTest, ARefusedRunTakesNoSnapshot) {
   EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(Boxes().boxes[0].text, "It is necessary to set though one parameter!");
+}
+
+// The item "key...;" of a surface line, or empty.
+std::string Item(const std::string &line, const std::string &key) {
+  const std::size_t at = line.find(" " + key);
+  return at == std::string::npos ? std::string() : line.substr(at + 1, line.find(';', at) - at);
+}
+
+// The lines of the file's surface list: each holds its radius and thickness as written.
+std::vector<std::string> SurfaceLines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while ((at = text.find("\n{ ", at)) != std::string::npos) {
+    const std::size_t end = text.find('\n', at + 1);
+    lines.push_back(text.substr(at + 1, end - at - 1));
+    at = end;
+  }
+  return lines;
+}
+
+// Four radii, the gap before the middle lens and the image distance of the triplet
+// optimized: the lens thicknesses and the other gaps, which are no variables, are written
+// as the file had them, digit for digit.
+TEST_F(CmOptimizeTest, ValuesThatAreNoVariablesStayBitForBit) {
+  OpenWithFocusTarget("cooke_triplet.os", 52.0);
+  const std::string source = ReadText(ExamplePath("cooke_triplet.os"));
+  for (int surface = 1; surface <= 4; ++surface) {
+    TParameterDescription radius;
+    radius.Set(0, surface, "R", -0.1, 0.1);
+    parameters.Add(radius);
+  }
+  for (int surface : {2, 6}) {
+    TParameterDescription gap;
+    gap.Set(0, surface, "T", 2.0, 60.0);
+    parameters.Add(gap);
+  }
+  TPassingHost host;
+  ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  const std::string saved = Scratch("optimized.os");
+  ASSERT_EQ(image.Save(saved), 1);
+  const std::vector<std::string> before = SurfaceLines(source);
+  const std::vector<std::string> after = SurfaceLines(ReadText(saved));
+  ASSERT_EQ(after.size(), before.size());
+  // The thicknesses and gaps that are no variables, and the radii.
+  for (std::size_t i : {0u, 1u, 3u, 4u, 5u}) EXPECT_EQ(Item(after[i], "Dx="), Item(before[i], "Dx=")) << i;
+  for (std::size_t i : {0u, 5u, 6u}) EXPECT_EQ(Item(after[i], "R="), Item(before[i], "R=")) << i;
+  EXPECT_NE(Item(after[1], "R="), Item(before[1], "R="));
 }
 
 TEST_F(CmOptimizeTest, TheDefaultParameterFileLiesBesideTheSystem) {

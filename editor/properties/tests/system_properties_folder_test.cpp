@@ -210,6 +210,36 @@ TEST_F(PropertiesFolderTest, ABadEntryGetsAClearMessageAndTheCellShowsTheSystemA
   EXPECT_EQ(editor.Launchers().AberrationsWindow()->BeamList()->GetCount(), beams + 1);
 }
 
+// After a refused entry the cell is no longer being edited: a click selects it, and the
+// next typing replaces its text, a gap and a glass name alike.
+TEST_F(PropertiesFolderTest, TypingAfterARefusalReplacesTheCellsText) {
+  TOpticalEditor &editor = Open(triplet_);
+  TPropertiesTable &table = *OpenFolder(editor).SurfacesPage()->Table();
+  struct TCase {
+    int column, row;
+    const char *refused, *typed, *shown;
+  };
+  for (const TCase &c : {TCase{kThicknessColumn, 2, "8abc", "9", "9"},
+                         TCase{kGlassColumn, 3, "nonesuch", "n-bk7_schott", "n-bk7_schott"}}) {
+    const std::size_t boxes = answers_->boxes.size();
+    const std::string old = table.CellText(c.column, c.row);
+    Type(table, c.column, c.row, c.refused);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return answers_->boxes.size() == boxes + 1; }, kWaitMs)) << c.refused;
+    test_kit::RunFor(50);
+    EXPECT_EQ(table.CellText(c.column, c.row), old);
+    // One click on the same cell (its press, which the cell takes), then the typing and Enter.
+    TCellEdit &cell = *table.Grid()->Editor();
+    cell.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    test_kit::PostText(cell, c.typed);
+    test_kit::PostKey(cell, VK_RETURN);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return table.CellText(c.column, c.row) != old; }, kWaitMs)) << c.typed << answers_->boxes.back().text;
+    test_kit::RunFor(50);
+    EXPECT_EQ(table.CellText(c.column, c.row), c.shown);
+    EXPECT_EQ(answers_->boxes.size(), boxes + 1) << answers_->boxes.back().text;
+  }
+  EXPECT_NEAR(SurfaceThickness(editor.System(), 2), 9.0, 1e-12);
+}
+
 TEST_F(PropertiesFolderTest, TheCommandTogglesTheFolderAndAClosedFolderIsLetGoOf) {
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_PROPERTIES_OF_SELECTED);

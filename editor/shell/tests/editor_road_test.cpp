@@ -11,6 +11,8 @@
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/edit/editor_palettes.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
@@ -19,6 +21,8 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/bars/gadgets.h"
+#include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/tables/cell_edit.h"
 #include "toolkit/tables/win_table_edit.h"
 
@@ -93,6 +97,41 @@ TEST_F(EditorShellTest, TheMenuFollowsAnEmptySystemAndOneWithLightPipes) {
   // Freshly opened: nothing to undo.
   EXPECT_EQ(ItemText(CM_UNDO), "Can't Undo");
   EXPECT_TRUE(Grey(CM_UNDO));
+}
+
+// A damaged file refused by Open leaves the system shown, and with it every command, menu
+// item and palette button as it was before the Open.
+TEST_F(EditorShellTest, ARefusedOpenKeepsEveryCommandOfTheSystemKept) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.System().elements.data[0].mark = 1;
+  editor.System().hasSelection = 1;
+  editor.UpdateMenus();
+  const UINT commands[] = {CM_ABERRATIONS, CM_SPOT_DIAGRAM, CM_PSF_MTF,   CM_BEST_IMAGE_PLANE, CM_SELECT,
+                           CM_DELETE,      CM_NEW_ELEMENT,  CM_REAL_BEAMS, CM_3D_IMAGE,        CM_SAVE_SYSTEM_AS};
+  TOToolBox &tools = *editor.EditTools().toolsPalette->GetToolBox();
+  const auto state = [&] {
+    std::string flags;
+    for (UINT command : commands) {
+      flags += Grey(command) ? 'g' : 'e';
+      const TGadget *button = tools.GadgetWithId(static_cast<int>(command));
+      flags += button == nullptr ? '-' : button->GetEnabled() ? 'e' : 'g';
+    }
+    return flags;
+  };
+  const std::string before = state();
+  ASSERT_EQ(before.substr(0, 2), "ee");
+  std::string text = ReadText(triplet_);
+  text.replace(text.find("Dx=6.00755"), 10, "Dx=6.0x0755");
+  const std::string damaged = Scratch("Systems/Damaged.os");
+  WriteText(damaged, text);
+  TScriptedFileDialog files;
+  files.Choose({damaged});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  ASSERT_EQ(editor.System().name, triplet_);
+  EXPECT_EQ(state(), before);
+  editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  EXPECT_EQ(state(), before);
 }
 
 // The road of a review, as a user takes it: the triplet opened, its first lens deleted (the

@@ -4,12 +4,16 @@
 // temporary directory of its own, scripted message boxes, and the Cooke triplet copied under
 // a name in mixed case.
 
+#include <QTimer>
+
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <cctype>
 #include <memory>
 #include <string>
 
+#include "editor/animation/animation_file_editor.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/system_properties_folder.h"
 #include "editor/shell/optical_editor.h"
@@ -93,6 +97,20 @@ class EditorShellTest : public SystemTest {
     editor_ = new TOpticalEditor(nullptr, commandLine);
     EXPECT_TRUE(editor_->Create());
     return *editor_;
+  }
+  // Runs `press` (a key posted to a window of the editor) and answers whether the animation
+  // file's editor opened over the editor; it is closed as its Exit closes it.
+  bool OpensTheAnimationEditor(const std::function<void()> &press) {
+    constexpr int kWaitMs = 3000;
+    auto opened = std::make_shared<bool>(false);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [opened, editor = editor_] {
+      if (CloseAnimationFileEditor(*editor)) *opened = true;
+    });
+    poll.start(10);
+    press();
+    test_kit::RunUntil([&] { return *opened; }, kWaitMs);
+    return *opened;
   }
   HMENU Menu() const { return GetMenu(editor_->GetHandle()); }
   std::string ItemText(UINT command) const {

@@ -52,11 +52,11 @@ TEST_F(EditorFilesTest, AFailedOpenKeepsTheNameSoSavingCannotOverwriteTheChosenF
   // The reader's message, naming the file; no false read-only warning after it.
   EXPECT_NE(answers_->boxes.back().text.find(broken), std::string::npos);
   EXPECT_EQ(answers_->boxes.back().text.find("read-only"), std::string::npos);
-  EXPECT_FALSE(editor.Files().LastOpenSucceeded());
+  EXPECT_TRUE(editor.Files().LastOpenSucceeded());
   EXPECT_EQ(editor.System().name, triplet_);
-  // The drawing commands are grey until an Open succeeds; New and Open never are.
-  EXPECT_TRUE(Grey(CM_SELECT));
-  EXPECT_TRUE(Grey(CM_ALIGNMENT));
+  // The system kept keeps its commands; New and Open are never grey.
+  EXPECT_FALSE(Grey(CM_SELECT));
+  EXPECT_FALSE(Grey(CM_ALIGNMENT));
   EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
   EXPECT_EQ(ReadText(broken), "not a system\n");
@@ -152,8 +152,8 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
       EXPECT_EQ(answers_->boxes.back().text, "System is empty!");
     else
       EXPECT_NE(answers_->boxes.back().text.find(chosen), std::string::npos) << chosen;
-    // Drawing and analyses wait for an Open that succeeds.
-    EXPECT_TRUE(Grey(CM_ABERRATIONS)) << chosen;
+    // The system kept keeps its commands.
+    EXPECT_FALSE(Grey(CM_ABERRATIONS)) << chosen;
   }
   // An upper-case extension is still the system's own.
   const std::string upper = Scratch("Systems/Upper.OS");

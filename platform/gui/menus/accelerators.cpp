@@ -155,7 +155,14 @@ bool TranslateWindowAccelerator(HWND focus, UINT virtualKey, bool shift, bool co
     const HWND handle = window->GetHandle();
     const UINT command =
         AcceleratorCommand(GetWindowAccelerators(handle), virtualKey, shift, control, alt, character);
+    // A window running its modal loop keeps its keys: the windows behind it wait, as they
+    // wait for the system's own dialogs, and the key acts on the dialog's control.
+    if (command == 0 && window->IsModal()) return false;
     if (command == 0) continue;
+    // The window brings its menu up to date first, as it does when the menu opens: a key
+    // pressed right after a change (a selection made) finds its command as the menu would.
+    if (HMENU menu = GetMenu(handle); menu != nullptr) ::SendMessage(handle, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+    if (!::IsWindow(handle)) return true;
     if (!CommandEnabled(handle, command)) return true;  // a disabled command eats its key
     if (::IsWindow(handle)) ::SendMessage(handle, WM_COMMAND, MAKELPARAM(command, 1), 0);
     return true;

@@ -4,7 +4,9 @@
 // from the focused one up to its top-level window (and on through its owners) has a
 // table with that key, the key becomes WM_COMMAND (high word of wParam 1) to that window
 // and goes no further, unless the command is disabled: its command enabler greys it, or
-// its item in the window's menu bar is grey.
+// its item in the window's menu bar is grey (the window is sent WM_INITMENU first, so its
+// menu is as current as when it opens). The search ends at a window that runs a modal
+// loop, so a dialog's keys never reach the windows behind it.
 
 #include <cstdint>
 #include <vector>
