@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
+#include "foundation/filewrite/file_replace.h"
 #include "optics/glass/dgc_file.h"
 #include "optics/glass/glass_info.h"
 
@@ -189,19 +189,10 @@ bool WritePrivateCatalog(const std::vector<TGlassRow> &rows, const std::string &
   WriteIndexTable(out, *caf2, irWaves, "hrz");
   out << "transmittance\nth 5\nwl 2 4 6 8\n0.95 0.95 0.94 0.85\nend\n";
 
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::binary);
-    file << out.str();
-    if (!file.good()) {
-      error = "cannot write '" + temporary + "'";
-      return false;
-    }
-  }
-  std::error_code renameError;
-  std::filesystem::rename(temporary, path, renameError);
-  if (renameError) {
-    error = "cannot write '" + path + "'";
+  // Through a unique work file beside the catalog, as the binary catalogs are written.
+  const TFileWriteResult written = ReplaceFileContents(path, out.str());
+  if (!written.Written()) {
+    error = FileWriteFaultText(path, written);
     return false;
   }
   return true;
