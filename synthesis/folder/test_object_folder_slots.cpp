@@ -17,6 +17,9 @@ namespace {
 constexpr int kFolderColorMode = 17;
 
 void DeleteMatching(const std::string &directory, const char *mask) {
+  // Without a private temporary directory there are no work files; an empty name would
+  // be the directory the program was started in.
+  if (directory.empty()) return;
   Mem<STRING> files;
   const int count = ListFiles(directory, mask, files);
   for (int i = 0; i < count; ++i) DeleteFileIfExists(files.data[i]);
@@ -48,8 +51,7 @@ void TTestObjectFolder::CloseAndCleanup() {
     if (shared->colorImage != nullptr) shared->colorImage->Clear();
   }
   // The results, the rasters of every page and their spectra.
-  DeleteMatching(TempDir(), "*.img");
-  DeleteMatching(TempDir(), "*.spc");
+  DeleteWorkFiles();
   WriteSettings(std::string());
   TBookMarkFolder::CmCancel();
 }

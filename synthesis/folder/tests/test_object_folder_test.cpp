@@ -377,6 +377,22 @@ TEST_F(FolderTest, CancelDeletesTheWorkRastersOfTheTemporaryDirectoryOnly) {
   EXPECT_TRUE(std::filesystem::exists(kept));
 }
 
+TEST_F(FolderTest, WithoutATemporaryDirectoryNoRasterOfTheCurrentDirectoryIsDeleted) {
+  // When no private temporary directory could be made the program runs without one; the
+  // work-file clean-up must not turn to the directory the program was started in.
+  const std::string folder = Scratch("started-here");
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  WriteText("picture.img", "x");
+  WriteText("picture.spc", "x");
+  SetTempDir(std::string());
+  TTestObjectFolder::DeleteWorkFiles();
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(std::filesystem::exists(folder + "/picture.img"));
+  EXPECT_TRUE(std::filesystem::exists(folder + "/picture.spc"));
+}
+
 TEST_F(FolderTest, APictureWindowsColourModeReachesTheSettingsPage) {
   TTestObjectFolder &folder = Open();
   folder.SendMessage(WM_PICTURE_MODE, 8 | 32, 0);
