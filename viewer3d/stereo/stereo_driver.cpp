@@ -18,7 +18,6 @@ namespace {
 constexpr double kCheckSlice = 0.02;
 
 std::string Join(const std::string &directory, const char *name) {
-  if (directory.empty()) return name;
   return directory.back() == '/' ? directory + name : directory + "/" + name;
 }
 
@@ -64,6 +63,9 @@ int RunStereoDriver(const std::string &programDirectory, const std::string &temp
                     const std::string &command, const TPumpingWait &wait) {
   ReapEnded();
   const bool check = command == "CheckDrv";
+  // Without the program's own directories the driver would be whatever lies in the
+  // directory the program was started in: none is run.
+  if (programDirectory.empty() || temporaryDirectory.empty()) return check ? 0 : 1;
   const std::string program = Join(programDirectory, kStereoDriverName);
   const std::string answer = Join(temporaryDirectory, kStereoAnswerName);
   // An answer left from before says nothing about this driver.

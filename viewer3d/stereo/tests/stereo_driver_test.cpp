@@ -100,4 +100,28 @@ TEST_F(StereoDriverTest, NoDriverOrNoAnswerMeansNotInstalled) {
   EXPECT_EQ(waited_, 0.0);
 }
 
+TEST_F(StereoDriverTest, AnUnknownProgramOrTemporaryDirectoryStartsNothingFromTheCurrentDirectory) {
+  // A driver (and an answer) in the directory the program was started in belong to
+  // whoever put them there: without its own directories the program runs none of them.
+  InstallDriver(true);
+  const fs::path previous = fs::current_path();
+  fs::current_path(program_);
+  std::ofstream(kStereoAnswerName) << "theirs";
+  struct TCase {
+    const char *programDirectory;
+    const char *temporaryDirectory;
+  };
+  const std::string program = program_, temporary = temp_;
+  for (const TCase &c : {TCase{"", temporary.c_str()}, TCase{program.c_str(), ""}}) {
+    SCOPED_TRACE(std::string("program '") + c.programDirectory + "', temporary '" + c.temporaryDirectory + "'");
+    EXPECT_EQ(RunStereoDriver(c.programDirectory, c.temporaryDirectory, "CheckDrv", nullptr), 0);
+    EXPECT_EQ(RunStereoDriver(c.programDirectory, c.temporaryDirectory, "On", nullptr), 1);
+  }
+  const bool answerKept = fs::exists(program_ + "/" + kStereoAnswerName);
+  fs::current_path(previous);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_TRUE(answerKept);
+  EXPECT_EQ(Log(), "");
+}
+
 }  // namespace
