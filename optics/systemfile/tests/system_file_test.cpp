@@ -322,6 +322,9 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       {"not a system", "Some notes\nR=5\n", "not an optical system file"},
       {"binary", std::string("[Common]\nNsurf=1\0\1\2", 19), "not a text file"},
       {"surface type", Minimal("Nsurf=2", records) + "[Surface_2]\nTypeAspher=42\n", "type 42"},
+      // Records whose count was lost are not dropped as if the system were empty.
+      {"records without a count", Minimal("Name=Lost count", records), "no number of surfaces (Nsurf)"},
+      {"records with a count of none", Minimal("Nsurf=0", records), "no number of surfaces (Nsurf)"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
