@@ -67,6 +67,14 @@ TEST_F(LightSourcePreview, ZonesAreCloudsInTheirColours) {
   EXPECT_GT(orange, 0);
   EXPECT_LT(drawn, 300 * 300);
   EXPECT_TRUE(boxes.boxes.empty());
+  // A second zone that reaches past the first's end shows there in its own colour.
+  source.Zones.data[1] = {30.0, 60.0, 20.0, 4.0, 0.0};
+  window.reset(PaintLightSource(nullptr, source));
+  ASSERT_NE(window, nullptr);
+  Count(RGB(255, 0, 0), red, drawn);
+  Count(RGB(255, 63, 0), orange, drawn);
+  EXPECT_GT(red, 1000);
+  EXPECT_GT(orange, 1000);
 }
 
 TEST_F(LightSourcePreview, AZoneSourceOffTheOriginIsFittedAndCentredInThePicture) {
