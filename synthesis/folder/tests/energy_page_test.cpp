@@ -94,6 +94,16 @@ TEST_F(EnergyPageTest, ThePageFollowsTheDetectorAndRecalculateWaitsForASynthesis
   EXPECT_TRUE(answers_->boxes.empty());
 }
 
+TEST_F(EnergyPageTest, AnImageAtInfinityMeasuresTheZoneInMilliradians) {
+  system_.info.ImageFinite = 0;
+  TTestLight &page = Open();
+  char label[32] = "";
+  page.GetDlgItemText(kEnergySizeLabel, label, sizeof label);
+  EXPECT_STREQ(label, "Size (mrad)");
+  page.GetDlgItemText(kEnergyPositionLabel, label, sizeof label);
+  EXPECT_STREQ(label, "Position (mrad)");
+}
+
 TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   TTestLight &page = Open();
   // The square fills the raster: its image is uniform.
