@@ -167,4 +167,41 @@ TEST_F(ConfigurationsTest, AnOutOfPlaneOffsetKeepsItsSignThroughTheFile) {
   EXPECT_APPROX(again.Surface(1)->general.vertex[2], baseVertexZ + 2.0, kOffsetRoundOff);
 }
 
+// A file written before configurations kept their image's place holds no "Image=" key: the
+// image stays where the file's surfaces put it, in every configuration, and stepping
+// through them changes no vertex of the base.
+TEST_F(ConfigurationsTest, AFileWithoutTheImagesPlaceKeepsTheImageWhereItsSurfacesPutIt) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  ASSERT_EQ(image.StoreConfiguration(-1), 1);
+  image.InsertConfiguration(0);
+  TOpticalElement &last = image.elements.data[2];
+  last.MoveTo(last.referencePoint.x + 1.0, last.referencePoint.y, last.referencePoint.z);
+  image.StoreConfiguration(-1);
+  const std::string path = Scratch("tmp/older.os");
+  ASSERT_EQ(image.Save(path), 1);
+  std::string text = ReadText(path);
+  ASSERT_NE(text.find("Image="), std::string::npos);
+  std::string older;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    const std::string line = text.substr(start, end - start);
+    if (line.rfind("Image=", 0) != 0) older += line + "\n";
+    start = end + 1;
+  }
+  WriteText(path, older);
+  TSystemImage again;
+  ASSERT_EQ(again.Load(path, 2), 1);
+  ASSERT_EQ(again.ConfigurationCount(), 2);
+  const int n = again.SurfaceCount();
+  std::vector<double> base;
+  for (int i = 0; i < n; ++i) base.push_back(again.Surface(i)->general.vertex[0]);
+  ASSERT_EQ(again.SelectConfiguration(1), 1);
+  EXPECT_EQ(again.Surface(n - 1)->general.vertex[0], base[n - 1]);
+  EXPECT_APPROX(again.elements.data[2].referencePoint.x, last.referencePoint.x, kOffsetRoundOff);
+  ASSERT_EQ(again.SelectConfiguration(0), 1);
+  for (int i = 0; i < n; ++i) EXPECT_APPROX(again.Surface(i)->general.vertex[0], base[i], kOffsetRoundOff) << i;
+}
+
 }  // namespace
