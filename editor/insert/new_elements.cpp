@@ -8,10 +8,11 @@
 #include "document/system/system_image.h"
 #include "editor/insert/element_insertion.h"
 #include "editor/insert/prism_of_minimum_deviation.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
-constexpr double kDegrees = 3.14159265358979323846 / 180.0;
+constexpr double kDegrees = kPi / 180.0;
 // A curved surface is bounded a little inside the height where its profile turns back.
 constexpr double kReachShare = 0.95;
 constexpr double kLargestTiltDegrees = 89.0;

@@ -4,6 +4,7 @@
 
 #include "document/elements/edit_surface.h"
 #include "document/system/system_image.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 constexpr const char *kCaptions[kPositionsColumnCount] = {"Vertex x",     "Vertex y",     "Vertex z",
                                                           "Tilt x, deg",  "Tilt y, deg",  "Tilt z, deg",
                                                           "Decentre y",   "Decentre z"};
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
+constexpr double kDegree = kPi / 180.0;
 // Offsets and angles (radians) the file does not write: what is left of a turn there and
 // back shows as 0.
 constexpr double kNoOffset = 1e-10;
