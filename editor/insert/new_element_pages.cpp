@@ -1,7 +1,6 @@
 #include "editor/insert/new_element_pages.h"
 
-#include <cstdio>
-
+#include "editor/dialogs/number_field.h"
 #include "editor/insert/new_elements.h"
 #include "foundation/numtext/typed_number.h"
 #include "toolkit/binding/field_label.h"
@@ -61,12 +60,6 @@ const TDialogRegistration kSurfaceRegistration(kNewSurfacePageDlg);
 const TDialogRegistration kMirrorRegistration(kNewMirrorPageDlg);
 const TDialogRegistration kPrismRegistration(kNewPrismPageDlg);
 
-std::string Format(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
 }  // namespace
 
 bool ReadNumberFields(TDialog &page, const TNumberField *fields, int count, std::string &error) {
@@ -99,7 +92,7 @@ TNewSurfacePage::TNewSurfacePage(TWindow *folder) : TNewElementPage(folder, "New
 
 void TNewSurfacePage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kSurfaceRadiusId, Format(kDefaultSurfaceRadius).c_str());
+  SetDlgItemText(kSurfaceRadiusId, NumberFieldText(kDefaultSurfaceRadius).c_str());
   SetDlgItemText(kSurfaceGlassId, kDefaultSurfaceGlass);
 }
 
@@ -114,9 +107,9 @@ TNewMirrorPage::TNewMirrorPage(TWindow *folder) : TNewElementPage(folder, "NewMi
 
 void TNewMirrorPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kMirrorRadiusId, Format(kDefaultMirrorRadius).c_str());
-  SetDlgItemText(kMirrorConicId, Format(kDefaultConic).c_str());
-  SetDlgItemText(kMirrorTiltId, Format(kDefaultTilt).c_str());
+  SetDlgItemText(kMirrorRadiusId, NumberFieldText(kDefaultMirrorRadius).c_str());
+  SetDlgItemText(kMirrorConicId, NumberFieldText(kDefaultConic).c_str());
+  SetDlgItemText(kMirrorTiltId, NumberFieldText(kDefaultTilt).c_str());
 }
 
 int TNewMirrorPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
@@ -134,9 +127,9 @@ TNewPrismPage::TNewPrismPage(TWindow *folder) : TNewElementPage(folder, "NewPris
 
 void TNewPrismPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kPrismApexId, Format(kDefaultApex).c_str());
+  SetDlgItemText(kPrismApexId, NumberFieldText(kDefaultApex).c_str());
   SetDlgItemText(kPrismGlassId, kDefaultPrismGlass);
-  SetDlgItemText(kPrismFaceId, Format(kDefaultFace).c_str());
+  SetDlgItemText(kPrismFaceId, NumberFieldText(kDefaultFace).c_str());
 }
 
 int TNewPrismPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
