@@ -73,7 +73,7 @@ double TNewLensPage::ReadNumber(int id, double fallback) const {
 bool TNewLensPage::ReadNumbers(double &focal, double &thickness, std::string &error) {
   const TNumberField fields[] = {{kFocalLengthId, kDefaultFocal, &focal},
                                  {kLensThicknessId, kDefaultThickness, &thickness}};
-  return ReadNumberFields(*this, fields, 2, error);
+  return ReadNumberFields(*this, fields, error);
 }
 
 double TNewLensPage::Focal() const { return ReadNumber(kFocalLengthId, kDefaultFocal); }
@@ -121,8 +121,8 @@ void TElementFolder::CmOk() {
   std::string error;
   int done = 0;
   TNewElementPage *element = nullptr;
-  for (TNewElementPage *page : {static_cast<TNewElementPage *>(surface_), static_cast<TNewElementPage *>(mirror_),
-                                static_cast<TNewElementPage *>(prism_)})
+  TNewElementPage *const elements[] = {surface_, mirror_, prism_};
+  for (TNewElementPage *page : elements)
     if (CurrentPage() == IndexOfPage(page)) element = page;
   if (element != nullptr) {
     done = element->Make(system_, info_, error);

@@ -62,21 +62,21 @@ const TDialogRegistration kPrismRegistration(kNewPrismPageDlg);
 
 }  // namespace
 
-bool ReadNumberFields(TDialog &page, const TNumberField *fields, int count, std::string &error) {
-  for (int k = 0; k < count; ++k) {
-    double value = fields[k].fallback;
+bool ReadNumberFields(TDialog &page, std::span<const TNumberField> fields, std::string &error) {
+  for (const TNumberField &f : fields) {
+    double value = f.fallback;
     if (page.GetHandle() != nullptr) {
       char text[64] = {};
-      page.GetDlgItemText(fields[k].id, text, sizeof text);
+      page.GetDlgItemText(f.id, text, sizeof text);
       const TNumberRead read = ReadTypedNumber(text, value);
       if (read != TNumberRead::Number) {
-        TWindow *field = page.ChildWithId(fields[k].id);
+        TWindow *field = page.ChildWithId(f.id);
         error = RefusedNumberMessage(field != nullptr ? FieldLabel(page, *field) : "Field", text, read);
         if (field != nullptr) field->SetFocus();
         return false;
       }
     }
-    *fields[k].value = value;
+    *f.value = value;
   }
   return true;
 }
@@ -99,7 +99,7 @@ void TNewSurfacePage::SetupWindow() {
 int TNewSurfacePage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
   double radius = 0.0;
   const TNumberField fields[] = {{kSurfaceRadiusId, kDefaultSurfaceRadius, &radius}};
-  if (!ReadNumberFields(*this, fields, 1, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   return InsertSingleSurface(system, info, radius, FieldText(*this, kSurfaceGlassId, kDefaultSurfaceGlass), error);
 }
 
@@ -117,7 +117,7 @@ int TNewMirrorPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::
   const TNumberField fields[] = {{kMirrorRadiusId, kDefaultMirrorRadius, &shape.radius},
                                  {kMirrorConicId, kDefaultConic, &shape.conic},
                                  {kMirrorTiltId, kDefaultTilt, &shape.tiltDegrees}};
-  if (!ReadNumberFields(*this, fields, 3, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   if (GetHandle() != nullptr && IsDlgButtonChecked(kMirrorFocusCheckId) == BST_CHECKED)
     shape.radius = MirrorRadiusForFocus(shape.radius);
   return InsertMirror(system, info, shape, error);
@@ -136,6 +136,6 @@ int TNewPrismPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::s
   double apex = 0.0;
   double face = 0.0;
   const TNumberField fields[] = {{kPrismApexId, kDefaultApex, &apex}, {kPrismFaceId, kDefaultFace, &face}};
-  if (!ReadNumberFields(*this, fields, 2, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   return InsertPrism(system, info, apex, FieldText(*this, kPrismGlassId, kDefaultPrismGlass), face, error);
 }
