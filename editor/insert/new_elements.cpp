@@ -40,15 +40,6 @@ bool Finite(double value, const char *name, std::string &error) {
   return false;
 }
 
-// Ends an insertion of surfaces first..last: the system prepared and regrouped, the new
-// element selected.
-int Inserted(TSystemImage &system, TInsertedElementInfo &info, int first, int last) {
-  info.insertedCount = last - first + 1;
-  RefreshInsertedSystem(system);
-  SelectInsertedRange(system, first, last);
-  return 1;
-}
-
 // The surfaces after surface `last` (the image plane of a new system among them) turned
 // about its vertex by the turn the new element gives the beam arriving along `arriving`
 // (radians), so that the light still reaches them as it did. An image plane left behind
@@ -88,7 +79,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiWidthExt = g.semiHeightExt;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(radius);
-  return Inserted(system, info, k, k);
+  return EndInsertion(system, info, k, k);
 }
 
 double MirrorRadiusForFocus(double focal) {
@@ -127,7 +118,7 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
   TurnFollowingSurfaces(system, k, info.tilt, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
-  return Inserted(system, info, k, k);
+  return EndInsertion(system, info, k, k);
 }
 
 int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDegrees,
@@ -180,5 +171,5 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
   }
   system.FollowStopSurface(k + 1, 1);
   TurnFollowingSurfaces(system, k + 1, info.tilt, -prism.deviation);
-  return Inserted(system, info, k, k + 1);
+  return EndInsertion(system, info, k, k + 1);
 }
