@@ -51,14 +51,7 @@ std::string CheckSizes(const TGeneralParameters &g, int row) {
 
 const char *BoundTypeText(int type) { return type >= 0 && type < kBoundCount ? kBoundNames[type] : ""; }
 
-int ParseBoundType(const std::string &text) {
-  const std::string typed = LowerProperty(text);
-  int code = 0;
-  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < kBoundCount ? code : -1;
-  for (int t = 0; t < kBoundCount; ++t)
-    if (typed == kBoundNames[t]) return t;
-  return -1;
-}
+int ParseBoundType(const std::string &text) { return ParseCodeOrName(text, kBoundCount, BoundTypeText); }
 
 std::vector<std::string> TBoundsModel::ColumnCaptions() const {
   return std::vector<std::string>(std::begin(kCaptions), std::end(kCaptions));

@@ -14,6 +14,15 @@ std::string LowerProperty(const std::string &text) {
   return lower;
 }
 
+int ParseCodeOrName(const std::string &text, int count, const char *(*name)(int)) {
+  const std::string typed = LowerProperty(text);
+  int code = 0;
+  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < count ? code : -1;
+  for (int t = 0; t < count; ++t)
+    if (LowerProperty(name(t)) == typed) return t;
+  return -1;
+}
+
 std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system) {
   std::vector<std::string> captions;
   for (int k = 1; k <= system.SurfaceCount(); ++k) captions.push_back(std::to_string(k));

@@ -41,15 +41,6 @@ bool Counted(const TRasterZone &z) {
 
 double Coefficient(const Mem<double> &list, int k) { return k < list.Cells() ? list.data[k] : 0.0; }
 
-int ParseName(const std::string &text, int count, const char *(*name)(int)) {
-  const std::string typed = LowerProperty(text);
-  int code = 0;
-  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < count ? code : -1;
-  for (int t = 0; t < count; ++t)
-    if (LowerProperty(name(t)) == typed) return t;
-  return -1;
-}
-
 // The zone list without zone k, or with a default zone at its end (k < 0).
 void ChangeZones(Mem<TRasterZone> &zones, int k) {
   const int count = zones.Cells();
@@ -179,8 +170,8 @@ TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int colum
   int code = -1;
   double value = 0.0;
   if (column == kPackingColumn || column == kLensletColumn) {
-    code = column == kPackingColumn ? ParseName(text, kPackingCount, LensPackingName)
-                                    : ParseName(text, kMicroTypeCount, MicroTypeName);
+    code = column == kPackingColumn ? ParseCodeOrName(text, kPackingCount, LensPackingName)
+                                    : ParseCodeOrName(text, kMicroTypeCount, MicroTypeName);
     if (code < 0)
       return TPropertyEdit::Refused(zoneName + ": \"" + TrimProperty(text) + "\" is no " +
                                     (column == kPackingColumn ? "packing" : "lenslet type") +
