@@ -1,18 +1,14 @@
 #include "editor/properties/grid_page_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "document/system/system_image.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/interaction/intersection_steps.h"
 #include "optics/model/optical_system.h"
 
-std::string LowerProperty(const std::string &text) {
-  std::string lower = TrimProperty(text);
-  for (char &c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+std::string LowerProperty(const std::string &text) { return LowerCaseAnsi(TrimProperty(text)); }
 
 int ParseCodeOrName(const std::string &text, int count, const char *(*name)(int)) {
   const std::string typed = LowerProperty(text);
