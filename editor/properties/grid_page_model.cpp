@@ -27,6 +27,8 @@ std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system) {
 
 std::string SurfaceLabel(int row) { return "Surface " + std::to_string(row + 1); }
 
+std::string OfSurface(const std::string &value, int row) { return value + " of surface " + std::to_string(row + 1); }
+
 TPropertyEdit RefuseReadOnly(const TOpticalSystem &system, int row) {
   return TPropertyEdit::Refused(row >= 0 && row < system.SurfaceCount()
                                     ? SurfaceLabel(row) + ": this value cannot be changed here."

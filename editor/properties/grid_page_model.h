@@ -41,6 +41,8 @@ int ParseCodeOrName(const std::string &text, int count, const char *(*name)(int)
 std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system);
 // "Surface <row + 1>".
 std::string SurfaceLabel(int row);
+// "<value> of surface <row + 1>": a value's name in a refusal and its edit's undo label.
+std::string OfSurface(const std::string &value, int row);
 // The message of a cell that cannot be typed into (or of a row past the list).
 TPropertyEdit RefuseReadOnly(const TOpticalSystem &system, int row);
 

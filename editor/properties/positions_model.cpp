@@ -71,12 +71,12 @@ TPropertyEdit TPositionsModel::EditCell(TSystemImage &system, int row, int colum
   if (IsTilt(column)) caption = caption.substr(0, caption.find(','));
   double value = 0.0;
   TPropertyEdit refusal;
-  if (!ReadCellNumber(caption + " of surface " + std::to_string(row + 1), text, value, refusal)) return refusal;
+  const std::string label = OfSurface(caption, row);
+  if (!ReadCellNumber(label, text, value, refusal)) return refusal;
   const double largest = IsTilt(column) ? kLargestTilt : kLargestLength;
   if (std::fabs(value) > largest)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": " + caption + " " + FormatPropertyNumber(value) +
                                   " is beyond " + FormatPropertyNumber(largest) + ".");
-  const std::string label = caption + " of surface " + std::to_string(row + 1);
   const TOpticalElement *element = IsTilt(column) ? nullptr : ConfiguredElement(system, system.Surface(row));
   return EditSurfaceInPlace(system, row, label, false, [&](TSurface &surface) {
     const DPOINT3 before(surface.general.vertex[0], surface.general.vertex[1], surface.general.vertex[2]);
