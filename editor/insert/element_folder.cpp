@@ -1,10 +1,9 @@
 #include "editor/insert/element_folder.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "document/system/system_image.h"
+#include "editor/dialogs/number_field.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/insert/element_insertion.h"
 #include "foundation/numtext/typed_number.h"
@@ -51,21 +50,15 @@ const TResponseTableEntry kElementFolderTable[] = {
     EvCommand<&TElementFolder::CmOk>(IDOK),
 };
 
-std::string Format(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
 }  // namespace
 
 TNewLensPage::TNewLensPage(TWindow *folder) : TBookMarkDlg(folder, "NewLensPage") {}
 
 void TNewLensPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kFocalLengthId, Format(kDefaultFocal).c_str());
+  SetDlgItemText(kFocalLengthId, NumberFieldText(kDefaultFocal).c_str());
   SetDlgItemText(kLensGlassId, kDefaultGlass);
-  SetDlgItemText(kLensThicknessId, Format(kDefaultThickness).c_str());
+  SetDlgItemText(kLensThicknessId, NumberFieldText(kDefaultThickness).c_str());
 }
 
 double TNewLensPage::ReadNumber(int id, double fallback) const {
@@ -80,7 +73,7 @@ double TNewLensPage::ReadNumber(int id, double fallback) const {
 bool TNewLensPage::ReadNumbers(double &focal, double &thickness, std::string &error) {
   const TNumberField fields[] = {{kFocalLengthId, kDefaultFocal, &focal},
                                  {kLensThicknessId, kDefaultThickness, &thickness}};
-  return ReadNumberFields(*this, fields, 2, error);
+  return ReadNumberFields(*this, fields, error);
 }
 
 double TNewLensPage::Focal() const { return ReadNumber(kFocalLengthId, kDefaultFocal); }
@@ -128,8 +121,8 @@ void TElementFolder::CmOk() {
   std::string error;
   int done = 0;
   TNewElementPage *element = nullptr;
-  for (TNewElementPage *page : {static_cast<TNewElementPage *>(surface_), static_cast<TNewElementPage *>(mirror_),
-                                static_cast<TNewElementPage *>(prism_)})
+  TNewElementPage *const elements[] = {surface_, mirror_, prism_};
+  for (TNewElementPage *page : elements)
     if (CurrentPage() == IndexOfPage(page)) element = page;
   if (element != nullptr) {
     done = element->Make(system_, info_, error);

@@ -9,6 +9,9 @@
 #include "editor/insert/lens_of_focus.h"
 #include "editor/insert/placement.h"
 
+namespace {
+
+// Prepares the changed system and regroups it, keeping the user's pupil settings.
 void RefreshInsertedSystem(TSystemImage &system) {
   const double keptDiameter = system.info.Dentr;
   const int keptStop = system.info.Naper;
@@ -19,6 +22,7 @@ void RefreshInsertedSystem(TSystemImage &system) {
   system.SetUnsavedChanges(1);
 }
 
+// Marks the surfaces first..last and the elements they form as the selection.
 void SelectInsertedRange(TSystemImage &system, int first, int last) {
   system.ClearSelection();
   for (int e = 0; e < system.ElementCount(); ++e) {
@@ -30,6 +34,15 @@ void SelectInsertedRange(TSystemImage &system, int first, int last) {
     for (int k = 0; k < element.SurfaceCount(); ++k) element.surfaces.data[k]->SetMark(1);
   }
   system.hasSelection = system.selectedElement >= 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int EndInsertion(TSystemImage &system, TInsertedElementInfo &info, int first, int last) {
+  info.insertedCount = last - first + 1;
+  RefreshInsertedSystem(system);
+  SelectInsertedRange(system, first, last);
+  return 1;
 }
 
 double RelativeIndexBehind(TSystemImage &system, int k, const std::string &glass, std::string &error) {
@@ -109,10 +122,7 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
-  info.insertedCount = 2;
-  RefreshInsertedSystem(system);
-  SelectInsertedRange(system, k, k + 1);
-  return 1;
+  return EndInsertion(system, info, k, k + 1);
 }
 
 int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystemImage &clipboard,
@@ -182,8 +192,5 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   if (turn != 0.0)
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
   system.FollowStopSurface(k, count - 1);
-  info.insertedCount = count;
-  RefreshInsertedSystem(system);
-  SelectInsertedRange(system, k, k + count - 1);
-  return 1;
+  return EndInsertion(system, info, k, k + count - 1);
 }

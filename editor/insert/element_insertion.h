@@ -9,10 +9,9 @@
 
 class TSystemImage;
 
-// Prepares the changed system and regroups it, keeping the user's pupil settings.
-void RefreshInsertedSystem(TSystemImage &system);
-// Marks the surfaces first..last and the elements they form as the selection.
-void SelectInsertedRange(TSystemImage &system, int first, int last);
+// Ends an insertion of surfaces first..last: the count noted in info, the system prepared
+// and regrouped (the user's pupil settings kept), the new element selected. Answers 1.
+int EndInsertion(TSystemImage &system, TInsertedElementInfo &info, int first, int last);
 // The index of `glass` over that of the medium in front of surface k, at the working
 // wavelength, as the preparation finds them; 0 with error saying why when the glass is not
 // in the catalogs. The system is left as it was.

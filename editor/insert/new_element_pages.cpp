@@ -1,7 +1,6 @@
 #include "editor/insert/new_element_pages.h"
 
-#include <cstdio>
-
+#include "editor/dialogs/number_field.h"
 #include "editor/insert/new_elements.h"
 #include "foundation/numtext/typed_number.h"
 #include "toolkit/binding/field_label.h"
@@ -61,29 +60,23 @@ const TDialogRegistration kSurfaceRegistration(kNewSurfacePageDlg);
 const TDialogRegistration kMirrorRegistration(kNewMirrorPageDlg);
 const TDialogRegistration kPrismRegistration(kNewPrismPageDlg);
 
-std::string Format(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
 }  // namespace
 
-bool ReadNumberFields(TDialog &page, const TNumberField *fields, int count, std::string &error) {
-  for (int k = 0; k < count; ++k) {
-    double value = fields[k].fallback;
+bool ReadNumberFields(TDialog &page, std::span<const TNumberField> fields, std::string &error) {
+  for (const TNumberField &f : fields) {
+    double value = f.fallback;
     if (page.GetHandle() != nullptr) {
       char text[64] = {};
-      page.GetDlgItemText(fields[k].id, text, sizeof text);
+      page.GetDlgItemText(f.id, text, sizeof text);
       const TNumberRead read = ReadTypedNumber(text, value);
       if (read != TNumberRead::Number) {
-        TWindow *field = page.ChildWithId(fields[k].id);
+        TWindow *field = page.ChildWithId(f.id);
         error = RefusedNumberMessage(field != nullptr ? FieldLabel(page, *field) : "Field", text, read);
         if (field != nullptr) field->SetFocus();
         return false;
       }
     }
-    *fields[k].value = value;
+    *f.value = value;
   }
   return true;
 }
@@ -99,14 +92,14 @@ TNewSurfacePage::TNewSurfacePage(TWindow *folder) : TNewElementPage(folder, "New
 
 void TNewSurfacePage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kSurfaceRadiusId, Format(kDefaultSurfaceRadius).c_str());
+  SetDlgItemText(kSurfaceRadiusId, NumberFieldText(kDefaultSurfaceRadius).c_str());
   SetDlgItemText(kSurfaceGlassId, kDefaultSurfaceGlass);
 }
 
 int TNewSurfacePage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
   double radius = 0.0;
   const TNumberField fields[] = {{kSurfaceRadiusId, kDefaultSurfaceRadius, &radius}};
-  if (!ReadNumberFields(*this, fields, 1, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   return InsertSingleSurface(system, info, radius, FieldText(*this, kSurfaceGlassId, kDefaultSurfaceGlass), error);
 }
 
@@ -114,9 +107,9 @@ TNewMirrorPage::TNewMirrorPage(TWindow *folder) : TNewElementPage(folder, "NewMi
 
 void TNewMirrorPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kMirrorRadiusId, Format(kDefaultMirrorRadius).c_str());
-  SetDlgItemText(kMirrorConicId, Format(kDefaultConic).c_str());
-  SetDlgItemText(kMirrorTiltId, Format(kDefaultTilt).c_str());
+  SetDlgItemText(kMirrorRadiusId, NumberFieldText(kDefaultMirrorRadius).c_str());
+  SetDlgItemText(kMirrorConicId, NumberFieldText(kDefaultConic).c_str());
+  SetDlgItemText(kMirrorTiltId, NumberFieldText(kDefaultTilt).c_str());
 }
 
 int TNewMirrorPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
@@ -124,7 +117,7 @@ int TNewMirrorPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::
   const TNumberField fields[] = {{kMirrorRadiusId, kDefaultMirrorRadius, &shape.radius},
                                  {kMirrorConicId, kDefaultConic, &shape.conic},
                                  {kMirrorTiltId, kDefaultTilt, &shape.tiltDegrees}};
-  if (!ReadNumberFields(*this, fields, 3, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   if (GetHandle() != nullptr && IsDlgButtonChecked(kMirrorFocusCheckId) == BST_CHECKED)
     shape.radius = MirrorRadiusForFocus(shape.radius);
   return InsertMirror(system, info, shape, error);
@@ -134,15 +127,15 @@ TNewPrismPage::TNewPrismPage(TWindow *folder) : TNewElementPage(folder, "NewPris
 
 void TNewPrismPage::SetupWindow() {
   TBookMarkDlg::SetupWindow();
-  SetDlgItemText(kPrismApexId, Format(kDefaultApex).c_str());
+  SetDlgItemText(kPrismApexId, NumberFieldText(kDefaultApex).c_str());
   SetDlgItemText(kPrismGlassId, kDefaultPrismGlass);
-  SetDlgItemText(kPrismFaceId, Format(kDefaultFace).c_str());
+  SetDlgItemText(kPrismFaceId, NumberFieldText(kDefaultFace).c_str());
 }
 
 int TNewPrismPage::Make(TSystemImage &system, TInsertedElementInfo &info, std::string &error) {
   double apex = 0.0;
   double face = 0.0;
   const TNumberField fields[] = {{kPrismApexId, kDefaultApex, &apex}, {kPrismFaceId, kDefaultFace, &face}};
-  if (!ReadNumberFields(*this, fields, 2, error)) return 0;
+  if (!ReadNumberFields(*this, fields, error)) return 0;
   return InsertPrism(system, info, apex, FieldText(*this, kPrismGlassId, kDefaultPrismGlass), face, error);
 }

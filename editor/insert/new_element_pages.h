@@ -4,6 +4,7 @@
 // the element in place of the placed surface (1), or refuses with the message naming the
 // field or saying why (0, nothing changed).
 
+#include <span>
 #include <string>
 
 #include "editor/insert/inserted_element_info.h"
@@ -33,7 +34,7 @@ struct TNumberField {
 
 // Reads the fields' numbers through the one number reader; false with the message naming
 // the first refused field (which gets the focus).
-bool ReadNumberFields(TDialog &page, const TNumberField *fields, int count, std::string &error);
+bool ReadNumberFields(TDialog &page, std::span<const TNumberField> fields, std::string &error);
 // The field's text, or the fallback before the window exists.
 std::string FieldText(const TDialog &page, int id, const char *fallback);
 

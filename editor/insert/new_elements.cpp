@@ -8,10 +8,11 @@
 #include "document/system/system_image.h"
 #include "editor/insert/element_insertion.h"
 #include "editor/insert/prism_of_minimum_deviation.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
-constexpr double kDegrees = 3.14159265358979323846 / 180.0;
+constexpr double kDegrees = kPi / 180.0;
 // A curved surface is bounded a little inside the height where its profile turns back.
 constexpr double kReachShare = 0.95;
 constexpr double kLargestTiltDegrees = 89.0;
@@ -37,15 +38,6 @@ bool Finite(double value, const char *name, std::string &error) {
   if (std::isfinite(value)) return true;
   error = std::string("The ") + name + " must be a number";
   return false;
-}
-
-// Ends an insertion of surfaces first..last: the system prepared and regrouped, the new
-// element selected.
-int Inserted(TSystemImage &system, TInsertedElementInfo &info, int first, int last) {
-  info.insertedCount = last - first + 1;
-  RefreshInsertedSystem(system);
-  SelectInsertedRange(system, first, last);
-  return 1;
 }
 
 // The surfaces after surface `last` (the image plane of a new system among them) turned
@@ -87,7 +79,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiWidthExt = g.semiHeightExt;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(radius);
-  return Inserted(system, info, k, k);
+  return EndInsertion(system, info, k, k);
 }
 
 double MirrorRadiusForFocus(double focal) {
@@ -126,7 +118,7 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
   TurnFollowingSurfaces(system, k, info.tilt, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
-  return Inserted(system, info, k, k);
+  return EndInsertion(system, info, k, k);
 }
 
 int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDegrees,
@@ -179,5 +171,5 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
   }
   system.FollowStopSurface(k + 1, 1);
   TurnFollowingSurfaces(system, k + 1, info.tilt, -prism.deviation);
-  return Inserted(system, info, k, k + 1);
+  return EndInsertion(system, info, k, k + 1);
 }

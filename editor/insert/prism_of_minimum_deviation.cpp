@@ -2,11 +2,7 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-}  // namespace
+#include "foundation/numerics/pi.h"
 
 TPrismFaces PrismAtMinimumDeviation(double beamTilt, double relativeIndex, double apex, double face,
                                     const DPOINT3 &at) {

@@ -67,7 +67,7 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
       type != kSurfaceAspheric2 && type != kSurfaceCylinder)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": a lens array stands only on a plane, sphere, conic or "
                                   "cylinder. Remove the array first.");
-  return EditSurfaceInPlace(system, row, "Type of surface " + std::to_string(row + 1), false, [&](TSurface &s) {
+  return EditSurfaceInPlace(system, row, OfSurface("Type", row), false, [&](TSurface &s) {
     const std::vector<double> values = CarriedCoefficients(s, type);
     s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
     if (type == kSurfaceFresnel && s.general.FrenelHeight == 0.0) s.general.FrenelHeight = kFirstFacetHeight;
@@ -78,40 +78,38 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
 TPropertyEdit EditFacetHeight(TSystemImage &system, int row, const std::string &text) {
   double h = 0.0;
   TPropertyEdit refusal;
-  if (!ReadCellNumber("Facet height of " + LowerProperty(SurfaceLabel(row)), text, h, refusal)) return refusal;
+  const std::string what = OfSurface("Facet height", row);
+  if (!ReadCellNumber(what, text, h, refusal)) return refusal;
   // The trace finds no facets on a Fresnel surface of height 0.
   if (h == 0.0 || std::fabs(h) > kLargestLength)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": a Fresnel surface needs a facet height other than 0 "
                                   "and at most " + FormatPropertyNumber(kLargestLength) + ".");
-  return EditSurfaceInPlace(system, row, "Facet height of surface " + std::to_string(row + 1), false,
-                            [h](TSurface &s) {
-                              s.general.FrenelHeight = h;
-                              return std::string();
-                            });
+  return EditSurfaceInPlace(system, row, what, false, [h](TSurface &s) {
+    s.general.FrenelHeight = h;
+    return std::string();
+  });
 }
 
 TPropertyEdit EditCoefficient(TSystemImage &system, int row, int index, const std::string &text) {
   double value = 0.0;
   TPropertyEdit refusal;
-  const std::string name = "a" + std::to_string(index);
-  if (!ReadCellNumber("Coefficient " + name + " of " + LowerProperty(SurfaceLabel(row)), text, value, refusal))
-    return refusal;
-  return EditSurfaceInPlace(
-      system, row, "Coefficient " + name + " of surface " + std::to_string(row + 1), false, [&](TSurface &s) {
-        const int type = s.general.type;
-        std::vector<double> values(s.AsCoef.data, s.AsCoef.data + s.AsCoef.Cells());
-        if (static_cast<int>(values.size()) <= index) values.resize(static_cast<std::size_t>(index) + 1, 0.0);
-        values[static_cast<std::size_t>(index)] = value;
-        // Trailing zeros are no terms: the file keeps the list up to its last term.
-        while (values.size() > 1 && values.back() == 0.0 && !IsTorus(type)) values.pop_back();
-        if (static_cast<int>(values.size()) > kMostCoefficients)
-          return SurfaceLabel(row) + ": a surface holds at most " + std::to_string(kMostCoefficients) +
-                 " coefficients.";
-        const double facets = s.general.FrenelHeight;
-        s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
-        s.general.FrenelHeight = facets;
-        return std::string();
-      });
+  const std::string what = OfSurface("Coefficient a" + std::to_string(index), row);
+  if (!ReadCellNumber(what, text, value, refusal)) return refusal;
+  return EditSurfaceInPlace(system, row, what, false, [&](TSurface &s) {
+    const int type = s.general.type;
+    std::vector<double> values(s.AsCoef.data, s.AsCoef.data + s.AsCoef.Cells());
+    if (static_cast<int>(values.size()) <= index) values.resize(static_cast<std::size_t>(index) + 1, 0.0);
+    values[static_cast<std::size_t>(index)] = value;
+    // Trailing zeros are no terms: the file keeps the list up to its last term.
+    while (values.size() > 1 && values.back() == 0.0 && !IsTorus(type)) values.pop_back();
+    if (static_cast<int>(values.size()) > kMostCoefficients)
+      return SurfaceLabel(row) + ": a surface holds at most " + std::to_string(kMostCoefficients) +
+             " coefficients.";
+    const double facets = s.general.FrenelHeight;
+    s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
+    s.general.FrenelHeight = facets;
+    return std::string();
+  });
 }
 
 }  // namespace

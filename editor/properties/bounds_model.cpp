@@ -51,14 +51,7 @@ std::string CheckSizes(const TGeneralParameters &g, int row) {
 
 const char *BoundTypeText(int type) { return type >= 0 && type < kBoundCount ? kBoundNames[type] : ""; }
 
-int ParseBoundType(const std::string &text) {
-  const std::string typed = LowerProperty(text);
-  int code = 0;
-  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < kBoundCount ? code : -1;
-  for (int t = 0; t < kBoundCount; ++t)
-    if (typed == kBoundNames[t]) return t;
-  return -1;
-}
+int ParseBoundType(const std::string &text) { return ParseCodeOrName(text, kBoundCount, BoundTypeText); }
 
 std::vector<std::string> TBoundsModel::ColumnCaptions() const {
   return std::vector<std::string>(std::begin(kCaptions), std::end(kCaptions));
@@ -102,7 +95,7 @@ TPropertyEdit TBoundsModel::EditCell(TSystemImage &system, int row, int column, 
   if (!CellEditable(system, row, column)) return RefuseReadOnly(system, row);
   const bool inner = IsInner(column);
   const int part = Part(column);
-  const std::string label = std::string(inner ? "Obscuration " : "Bound ") + "of surface " + std::to_string(row + 1);
+  const std::string label = OfSurface(inner ? "Obscuration" : "Bound", row);
   int type = -1;
   double value = 0.0;
   if (part == kOuterTypeColumn) {
@@ -114,8 +107,7 @@ TPropertyEdit TBoundsModel::EditCell(TSystemImage &system, int row, int column, 
                                     (inner ? ", or none." : "."));
     if (none) value = -1.0;  // the obscuration goes
   } else {
-    std::string what = std::string(kCaptions[column]) + " of the " + BoundName(inner) + " of surface " +
-                       std::to_string(row + 1);
+    const std::string what = OfSurface(std::string(kCaptions[column]) + " of the " + BoundName(inner), row);
     TPropertyEdit refusal;
     if (!ReadCellNumber(what, text, value, refusal)) return refusal;
     if (std::fabs(value) > kLargestLength)

@@ -1,17 +1,22 @@
 #include "editor/properties/grid_page_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "document/system/system_image.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/interaction/intersection_steps.h"
 #include "optics/model/optical_system.h"
 
-std::string LowerProperty(const std::string &text) {
-  std::string lower = TrimProperty(text);
-  for (char &c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
+std::string LowerProperty(const std::string &text) { return LowerCaseAnsi(TrimProperty(text)); }
+
+int ParseCodeOrName(const std::string &text, int count, const char *(*name)(int)) {
+  const std::string typed = LowerProperty(text);
+  int code = 0;
+  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < count ? code : -1;
+  for (int t = 0; t < count; ++t)
+    if (LowerProperty(name(t)) == typed) return t;
+  return -1;
 }
 
 std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system) {
@@ -21,6 +26,8 @@ std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system) {
 }
 
 std::string SurfaceLabel(int row) { return "Surface " + std::to_string(row + 1); }
+
+std::string OfSurface(const std::string &value, int row) { return value + " of surface " + std::to_string(row + 1); }
 
 TPropertyEdit RefuseReadOnly(const TOpticalSystem &system, int row) {
   return TPropertyEdit::Refused(row >= 0 && row < system.SurfaceCount()

@@ -34,10 +34,15 @@ class TGridPageModel {
 
 // The text in lower case, blanks around it trimmed.
 std::string LowerProperty(const std::string &text);
+// The code 0..count-1 a text names: the code itself, or the name that name(code) gives (any
+// case). -1 when it names none.
+int ParseCodeOrName(const std::string &text, int count, const char *(*name)(int));
 // "1", "2", ... one per surface.
 std::vector<std::string> SurfaceRowCaptions(const TOpticalSystem &system);
 // "Surface <row + 1>".
 std::string SurfaceLabel(int row);
+// "<value> of surface <row + 1>": a value's name in a refusal and its edit's undo label.
+std::string OfSurface(const std::string &value, int row);
 // The message of a cell that cannot be typed into (or of a row past the list).
 TPropertyEdit RefuseReadOnly(const TOpticalSystem &system, int row);
 

@@ -13,8 +13,6 @@ constexpr int kMostPhaseTerms = 20;
 constexpr int kHighestOrder = 100;
 constexpr int kMostLevels = 1024;
 
-std::string What(const std::string &value, int row) { return value + " of surface " + std::to_string(row + 1); }
-
 TPropertyEdit EditHologram(TSystemImage &system, int row, const std::string &text, const std::string &label) {
   const std::string answer = LowerProperty(text);
   const bool make = answer == "yes" || answer == "y" || answer == "1";
@@ -103,13 +101,13 @@ bool THoeModel::CellEditable(const TOpticalSystem &system, int row, int column) 
 
 TPropertyEdit THoeModel::EditCell(TSystemImage &system, int row, int column, const std::string &text) const {
   if (!CellEditable(system, row, column)) return RefuseReadOnly(system, row);
-  const std::string label = "Hologram of surface " + std::to_string(row + 1);
+  const std::string label = OfSurface("Hologram", row);
   if (column == kHologramColumn) return EditHologram(system, row, text, label);
   TPropertyEdit refusal;
   if (column == kOrderColumn || column == kLevelsColumn) {
     int value = 0;
     const bool order = column == kOrderColumn;
-    if (!ReadCellInteger(What(order ? "Order" : "Levels", row), text, value, refusal)) return refusal;
+    if (!ReadCellInteger(OfSurface(order ? "Order" : "Levels", row), text, value, refusal)) return refusal;
     if (order && std::abs(value) > kHighestOrder)
       return TPropertyEdit::Refused(SurfaceLabel(row) + ": the diffraction order must lie between -" +
                                     std::to_string(kHighestOrder) + " and " + std::to_string(kHighestOrder) + ".");
@@ -123,9 +121,9 @@ TPropertyEdit THoeModel::EditCell(TSystemImage &system, int row, int column, con
   }
   double value = 0.0;
   const int index = column - kFirstPhaseColumn;
-  const std::string what = column == kNormRadiusColumn         ? What("Normalisation radius", row)
-                           : column == kDesignWavelengthColumn ? What("Design wavelength", row)
-                                                               : What("Phase term c" + std::to_string(index), row);
+  const std::string what = column == kNormRadiusColumn         ? OfSurface("Normalisation radius", row)
+                           : column == kDesignWavelengthColumn ? OfSurface("Design wavelength", row)
+                                                               : OfSurface("Phase term c" + std::to_string(index), row);
   if (!ReadCellNumber(what, text, value, refusal)) return refusal;
   if (column == kNormRadiusColumn && (!(value > 0.0) || value > kLargestLength))
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": the normalisation radius must be greater than 0 and at "

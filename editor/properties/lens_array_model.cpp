@@ -41,15 +41,6 @@ bool Counted(const TRasterZone &z) {
 
 double Coefficient(const Mem<double> &list, int k) { return k < list.Cells() ? list.data[k] : 0.0; }
 
-int ParseName(const std::string &text, int count, const char *(*name)(int)) {
-  const std::string typed = LowerProperty(text);
-  int code = 0;
-  if (ParsePropertyInteger(typed, code)) return code >= 0 && code < count ? code : -1;
-  for (int t = 0; t < count; ++t)
-    if (LowerProperty(name(t)) == typed) return t;
-  return -1;
-}
-
 // The zone list without zone k, or with a default zone at its end (k < 0).
 void ChangeZones(Mem<TRasterZone> &zones, int k) {
   const int count = zones.Cells();
@@ -71,14 +62,14 @@ TPropertyEdit EditZoneSurface(TSystemImage &system, const std::string &text, int
   const bool newRow = k < 0;
   if (!newRow) {
     if (TrimProperty(text).empty())
-      return EditSurfaceInPlace(system, s, "Remove zone of surface " + std::to_string(s + 1), false,
+      return EditSurfaceInPlace(system, s, OfSurface("Remove zone", s), false,
                                 [k](TSurface &surface) {
                                   ChangeZones(surface.zones, k);
                                   return std::string();
                                 });
     int same = 0;
     if (ParsePropertyInteger(text, same) && same == s + 1) return TPropertyEdit{true, std::string()};
-    return TPropertyEdit::Refused("Zone " + std::to_string(k + 1) + " of surface " + std::to_string(s + 1) +
+    return TPropertyEdit::Refused(OfSurface("Zone " + std::to_string(k + 1), s) +
                                   " stays on its surface: empty the cell to remove it, and add a zone to the "
                                   "other surface in the last row.");
   }
@@ -93,7 +84,7 @@ TPropertyEdit EditZoneSurface(TSystemImage &system, const std::string &text, int
                                   "conic or cylinder.");
   if (surface.hoe != nullptr)
     return TPropertyEdit::Refused(SurfaceLabel(target - 1) + ": a holographic surface cannot carry a lens array.");
-  return EditSurfaceInPlace(system, target - 1, "New zone of surface " + std::to_string(target), false,
+  return EditSurfaceInPlace(system, target - 1, OfSurface("New zone", target - 1), false,
                             [](TSurface &added) {
                               ChangeZones(added.zones, -1);
                               return std::string();
@@ -175,12 +166,12 @@ TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int colum
     k = -1;
   }
   if (column == kZoneSurfaceColumn) return EditZoneSurface(system, text, s, k);
-  const std::string zoneName = "Zone " + std::to_string(k + 1) + " of surface " + std::to_string(s + 1);
+  const std::string zoneName = OfSurface("Zone " + std::to_string(k + 1), s);
   int code = -1;
   double value = 0.0;
   if (column == kPackingColumn || column == kLensletColumn) {
-    code = column == kPackingColumn ? ParseName(text, kPackingCount, LensPackingName)
-                                    : ParseName(text, kMicroTypeCount, MicroTypeName);
+    code = column == kPackingColumn ? ParseCodeOrName(text, kPackingCount, LensPackingName)
+                                    : ParseCodeOrName(text, kMicroTypeCount, MicroTypeName);
     if (code < 0)
       return TPropertyEdit::Refused(zoneName + ": \"" + TrimProperty(text) + "\" is no " +
                                     (column == kPackingColumn ? "packing" : "lenslet type") +
@@ -196,7 +187,7 @@ TPropertyEdit TLensArrayModel::EditCell(TSystemImage &system, int row, int colum
     if (column >= kWidth1Column && column <= kWidth2Column && value < 0.0)
       return TPropertyEdit::Refused(zoneName + ": a lenslet's width cannot be negative.");
   }
-  const std::string label = "Lens array of surface " + std::to_string(s + 1);
+  const std::string label = OfSurface("Lens array", s);
   return EditSurfaceInPlace(system, s, label, false, [&](TSurface &surface) {
     TRasterZone &z = surface.zones.data[k];
     switch (column) {

@@ -4,6 +4,7 @@
 
 #include "document/elements/edit_surface.h"
 #include "document/system/system_image.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 constexpr const char *kCaptions[kPositionsColumnCount] = {"Vertex x",     "Vertex y",     "Vertex z",
                                                           "Tilt x, deg",  "Tilt y, deg",  "Tilt z, deg",
                                                           "Decentre y",   "Decentre z"};
-constexpr double kDegree = 3.14159265358979323846 / 180.0;
+constexpr double kDegree = kPi / 180.0;
 // Offsets and angles (radians) the file does not write: what is left of a turn there and
 // back shows as 0.
 constexpr double kNoOffset = 1e-10;
@@ -70,12 +71,12 @@ TPropertyEdit TPositionsModel::EditCell(TSystemImage &system, int row, int colum
   if (IsTilt(column)) caption = caption.substr(0, caption.find(','));
   double value = 0.0;
   TPropertyEdit refusal;
-  if (!ReadCellNumber(caption + " of surface " + std::to_string(row + 1), text, value, refusal)) return refusal;
+  const std::string label = OfSurface(caption, row);
+  if (!ReadCellNumber(label, text, value, refusal)) return refusal;
   const double largest = IsTilt(column) ? kLargestTilt : kLargestLength;
   if (std::fabs(value) > largest)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": " + caption + " " + FormatPropertyNumber(value) +
                                   " is beyond " + FormatPropertyNumber(largest) + ".");
-  const std::string label = caption + " of surface " + std::to_string(row + 1);
   const TOpticalElement *element = IsTilt(column) ? nullptr : ConfiguredElement(system, system.Surface(row));
   return EditSurfaceInPlace(system, row, label, false, [&](TSurface &surface) {
     const DPOINT3 before(surface.general.vertex[0], surface.general.vertex[1], surface.general.vertex[2]);

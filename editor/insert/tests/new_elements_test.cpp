@@ -8,10 +8,10 @@
 
 #include "document/system/tests/editor_test_support.h"
 #include "editor/insert/placement.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
 // Closed-form optics against a double-precision trace.
 constexpr double kTraced = 1e-9;

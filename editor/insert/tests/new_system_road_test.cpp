@@ -9,6 +9,7 @@
 
 #include "editor/insert/element_folder.h"
 #include "editor/insert/tests/insert_test_support.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/scripted_dialogs.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 using namespace insert_test;
 
-constexpr double kPi = 3.14159265358979323846;
 // Hand optics against a double-precision trace.
 constexpr double kTraced = 1e-9;
 

@@ -8,8 +8,9 @@
 
 #include "document/system/tests/editor_test_support.h"
 #include "editor/properties/grid_page_model.h"
+#include "foundation/numerics/pi.h"
 
-constexpr double kTestDegree = 3.14159265358979323846 / 180.0;
+constexpr double kTestDegree = kPi / 180.0;
 
 class PageModelTest : public EditorTest {
  protected:
