@@ -167,13 +167,13 @@ int TInsertCommands::PickPlane(POINT press) {
                     ? SurfaceProfilePoints(*system.EditSurface(plane), profile, kProfilePoints)
                     : 0;
   if (n < 1) return -1;
-  RECT box{press.x, press.y, press.x, press.y};
+  // The band in the plot's coordinates, as every band of the canvas.
+  const POINT pressed = canvas.DeviceToPlot(press);
+  RECT box{pressed.x, pressed.y, pressed.x, pressed.y};
   for (int k = 0; k < n; ++k) {
     const POINT p = canvas.DeviceToPlot(canvas.WorldToDevice(profile[k].x, profile[k].y));
     box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
   }
-  const POINT p = canvas.DeviceToPlot(press);
-  box = RECT{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x), std::max(box.bottom, p.y)};
   canvas.DrawWorldPolyline(profile, n, TEditGraph::kSelectedColor);
   canvas.SetSelection(box.left - kPickPixels, box.top - kPickPixels, box.right + kPickPixels + 1,
                       box.bottom + kPickPixels + 1);

@@ -85,6 +85,38 @@ double Miss(const TCurrentRay &ray, double px, double py) {
   return std::fabs((px - ray.x) * ray.M - (py - ray.y) * ray.L) / std::hypot(ray.L, ray.M);
 }
 
+TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThePlaneInTheCanvassOwnCoordinates) {
+  TOpticalEditor &editor = NewSystem();
+  // Pressed near the object plane's lower end: the band is the plane's, a few pixels wide.
+  const double h = editor.System().Surface(0)->general.semiHeightExt;
+  ASSERT_GT(h, 1.0);
+  RECT band{}, plane{};
+  When([&editor] { return editor.Insertion().NewElementDown(); },
+       [&editor, h] { ClickWorld(editor, 0.0, -0.9 * h); });
+  When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, &band, &plane, h] {
+    TEditGraph &canvas = *editor.Canvas();
+    band = canvas.GetSelection();
+    const POINT top = canvas.DeviceToPlot(canvas.WorldToDevice(0.0, h));
+    const POINT bottom = canvas.DeviceToPlot(canvas.WorldToDevice(0.0, -h));
+    plane = RECT{std::min(top.x, bottom.x), std::min(top.y, bottom.y), std::max(top.x, bottom.x),
+                 std::max(top.y, bottom.y)};
+    editor.Queue().Leave(1);
+  });
+  editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&plane] { return plane.bottom > plane.top; }, kWaitMs));
+  ASSERT_TRUE(test_kit::RunUntil([&editor] { return !editor.Insertion().NewElementDown(); }, kWaitMs));
+  // Holds the plane, and reaches no more than the pick's few pixels past it.
+  constexpr int kMargin = 4;
+  EXPECT_LE(band.left, plane.left);
+  EXPECT_GE(band.right, plane.right);
+  EXPECT_LE(band.top, plane.top);
+  EXPECT_GE(band.bottom, plane.bottom);
+  EXPECT_GE(band.left, plane.left - kMargin);
+  EXPECT_LE(band.right, plane.right + kMargin + 1);
+  EXPECT_GE(band.top, plane.top - kMargin);
+  EXPECT_LE(band.bottom, plane.bottom + kMargin + 1);
+}
+
 TEST_F(NewSystemRoadTest, ANewtonianTelescopeFromFileNew) {
   NewSystem();
   // The paraboloid of focal length 100 follows the object plane, 8 behind it.
