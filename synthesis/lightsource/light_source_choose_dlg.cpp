@@ -254,10 +254,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     }
   }
   if (!ideal) {
-    // The rays are aimed at the first surface's aperture.
-    double radius = 0.0;
-    const DPOINT3 aim = system->surfaces.data[1]->LocalFrame(radius);
-    source_->AimAtAperture(aim.x, aim.y, aim.z, radius);
+    AimAtFirstAperture(*source_, *system);
   }
   const int count = ideal ? n * n : rays;
   const double magnification = SourceImageScale(*system);

@@ -98,6 +98,12 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
   return TSourceImageResult::kDone;
 }
 
+void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system) {
+  double radius = 0.0;
+  const DPOINT3 aim = system.surfaces.data[1]->LocalFrame(radius);
+  source.AimAtAperture(aim.x, aim.y, aim.z, radius);
+}
+
 double SourceImageScale(TOpticalSystem &system) {
   const double m = system.info.magnification;
   const bool usable = m != 0.0 && std::isfinite(m);

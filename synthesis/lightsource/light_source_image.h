@@ -58,6 +58,10 @@ enum class TSourceImageResult {
   kNoRay,    // no ray reached the raster within the draws allowed
 };
 
+// The prepared source's rays narrowed to the aperture of the system's first surface, as an
+// image through the system traces them.
+void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system);
+
 // The image through the system at one wavelength (whose indices the caller has set): rays
 // of the prepared source are traced from surface 1 on (the source lies before it, in the
 // object plane's space); each that passes and meets the raster adds its weight to its

@@ -277,9 +277,7 @@ TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeSto
   EXPECT_APPROX(sum * grid.pixel * grid.pixel, 1.0, 1e-4);
   EXPECT_EQ(outside, 0.0);
   // A run stopped at Escape says so.
-  double apertureRadius = 0.0;
-  const DPOINT3 aim = system_.surfaces.data[1]->LocalFrame(apertureRadius);
-  source.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+  AimAtFirstAperture(source, system_);
   TStopAtThird gauge;
   TSourceRunClock clock(&gauge, "Image", 60000.0);
   Mem<float> raster;
@@ -293,7 +291,7 @@ TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeSto
   // allowed there is no image.
   TLightSource away = Disc(false);
   ASSERT_EQ(away.Prepare(), 1);
-  away.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+  AimAtFirstAperture(away, system_);
   EXPECT_EQ(TraceSourceImage(away, system_, 0.55, 100, 5000, grid, nullptr, raster, tally),
             TSourceImageResult::kNoRay);
   EXPECT_EQ(tally.drawn, 5000);
@@ -322,9 +320,7 @@ TEST_F(SystemTest, ASourceInTheFrontFocalPlaneIsImagedAtInfinityInMilliradians) 
   EXPECT_APPROX(SourceImageScale(system), -1000.0 / kFocalLength, 0.01);
   TLightSource source = Rectangle(-2.5, -1.5, -0.5, 0.5);
   ASSERT_EQ(source.Prepare(), 1);
-  double apertureRadius = 0.0;
-  const DPOINT3 aim = system.surfaces.data[1]->LocalFrame(apertureRadius);
-  source.AimAtAperture(aim.x, aim.y, aim.z, apertureRadius);
+  AimAtFirstAperture(source, system);
   system.ComputeIndices(0.5875618, 0.0, 0.0);
   const TSourceRaster grid{256, 0.5};
   Mem<float> raster;
