@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/insert/print_system_properties.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/textfiles/text_functions.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -132,12 +132,15 @@ void DeleteIfExists(const std::string &path) {
   std::filesystem::remove(path, error);
 }
 
+// Whether the name is a system file's, its extension in any case.
+bool IsSystemFileName(const std::string &fileName) {
+  return LowerCaseAnsi(std::filesystem::path(fileName).extension().string()) == kSystemExtension;
+}
+
 // Why a chosen file could not be opened as a system, as the system tells it.
 std::string OpenFailureText(const std::string &fileName) {
   const std::string file = "File " + fileName;
-  std::string extension = std::filesystem::path(fileName).extension().string();
-  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension != kSystemExtension) return file + " cannot be opened: it is not an optical system file (*.os).";
+  if (!IsSystemFileName(fileName)) return file + " cannot be opened: it is not an optical system file (*.os).";
   const int handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (handle < 0) return file + " cannot be read: " + std::strerror(errno) + ".";
   struct stat info {};
@@ -166,9 +169,7 @@ bool TFileCommands::AskToSave() {
 TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileName, int nameMode) {
   // Only system files are opened, never the untitled one (its extension in any case).
   const std::filesystem::path path(fileName);
-  std::string extension = path.extension().string();
-  for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (extension != kSystemExtension || fileName == frame_.UntitledPath()) return kLoadFailed;
+  if (!IsSystemFileName(fileName) || fileName == frame_.UntitledPath()) return kLoadFailed;
   // A file that cannot be opened is the caller's to report: the reader says nothing then.
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(fileName).good()) return kLoadFailed;
