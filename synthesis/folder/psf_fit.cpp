@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
@@ -12,10 +13,11 @@ namespace {
 // Rings of the pupil grid; ring q holds 6q rays (one at the centre), each standing for an
 // equal area.
 constexpr int kRings = 24;
+constexpr int kGridRays = 1 + 3 * kRings * (kRings + 1);
 
-bool Land(TOpticalSystem &system, TCurrentRay ray, int finite, double &u, double &v) {
-  ray.traceThrough = 0;
-  if (system.TraceRay(ray, kTracePlain, nullptr, 0) != 1 || (finite == 0 && ray.L == 0.0)) return false;
+// Where a traced ray meets the image (heights, or angles for an image at infinity).
+bool Landed(const TCurrentRay &ray, int finite, double &u, double &v) {
+  if (finite == 0 && ray.L == 0.0) return false;
   u = ImageCoordinate(finite, ray.y, ray.M, ray.L);
   v = ImageCoordinate(finite, ray.z, ray.N, ray.L);
   return std::isfinite(u) && std::isfinite(v);
@@ -27,25 +29,33 @@ TPsfFit FitPsfToField(TOpticalSystem &system, double fieldA, double fieldB, doub
   TPsfFit fit;
   const int finite = system.info.ImageFinite;
   system.SolveChiefRay(fieldA, fieldB);
-  double cu = 0.0, cv = 0.0;
-  if (!Land(system, system.MakeRay(fieldA, fieldB, 0.0, 0.0), finite, cu, cv)) return fit;
+  // The chief ray first, then the pupil grid, traced as one batch.
+  std::vector<TCurrentRay> rays;
+  rays.reserve(kGridRays + 1);
+  rays.push_back(system.MakeRay(fieldA, fieldB, 0.0, 0.0));
   const double radius = 0.5 * system.info.entrancePupilDiameter;
-  double all = 0.0, kept = 0.0;
   for (int q = 0; q <= kRings; ++q) {
-    const int rays = q == 0 ? 1 : 6 * q;
+    const int count = q == 0 ? 1 : 6 * q;
     // Ring q covers radii (q - 1/2) .. (q + 1/2) of the step; the centre ray a half step.
     const double rho = radius * q / (kRings + 0.5);
-    for (int k = 0; k < rays; ++k) {
-      const double theta = 2.0 * kPi * (k + 0.5) / rays;
-      double u = 0.0, v = 0.0;
-      if (!Land(system, system.MakeRay(fieldA, fieldB, rho * std::cos(theta), rho * std::sin(theta)), finite, u,
-                v))
-        continue;
-      const double off = std::max(std::fabs(u - cu), std::fabs(v - cv));
-      fit.spread = std::max(fit.spread, off);
-      all += 1.0;
-      if (off <= half) kept += 1.0;
+    for (int k = 0; k < count; ++k) {
+      const double theta = 2.0 * kPi * (k + 0.5) / count;
+      rays.push_back(system.MakeRay(fieldA, fieldB, rho * std::cos(theta), rho * std::sin(theta)));
     }
+  }
+  for (TCurrentRay &ray : rays) ray.traceThrough = 0;
+  std::vector<int> results(rays.size(), 0);
+  system.TraceRays(rays.data(), static_cast<int>(rays.size()), kTracePlain, results.data());
+  double cu = 0.0, cv = 0.0;
+  if (results[0] != 1 || !Landed(rays[0], finite, cu, cv)) return fit;
+  double all = 0.0, kept = 0.0;
+  for (std::size_t i = 1; i < rays.size(); ++i) {
+    double u = 0.0, v = 0.0;
+    if (results[i] != 1 || !Landed(rays[i], finite, u, v)) continue;
+    const double off = std::max(std::fabs(u - cu), std::fabs(v - cv));
+    fit.spread = std::max(fit.spread, off);
+    all += 1.0;
+    if (off <= half) kept += 1.0;
   }
   if (all > 0.0) fit.share = kept / all;
   return fit;
