@@ -40,10 +40,11 @@ class TSnapshotHost final : public TOptimizationRunHost {
 }  // namespace
 
 std::string DefaultParameterFile(const TSystemImage &image) {
+  // A system never named has no folder: its file would land wherever the program started.
   const std::string &file = image.name;
-  std::string base = file.empty() ? std::string() : BaseNameOfPath(file);
-  if (base.empty()) base = "untitled";
-  const std::string directory = file.empty() ? std::string() : DirectoryOfPath(file);
+  const std::string base = BaseNameOfPath(file);
+  if (base.empty()) return std::string();
+  const std::string directory = DirectoryOfPath(file);
   return directory.empty() ? base + ".par" : directory + "/" + base + ".par";
 }
 

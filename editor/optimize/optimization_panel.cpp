@@ -37,6 +37,7 @@ void TOptimizationPanel::Setup() {
   parameters.SetOwner(&system_);
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
+  if (file.empty()) return;
   parameters.Read(file);
   // The file may hold the parameters alone: the functions then take their defaults.
   functions.Read(file, true);
@@ -45,6 +46,7 @@ void TOptimizationPanel::Setup() {
 void TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
   parameters.RemoveInvalid();
+  if (file.empty()) return;
   if (parameters.Count() == 0)
     ForgetParameters(file);
   else

@@ -168,5 +168,5 @@ TEST_F(CmOptimizeTest, TheDefaultParameterFileLiesBesideTheSystem) {
   image.name = "/data/lenses/doublet.os";
   EXPECT_EQ(DefaultParameterFile(image), "/data/lenses/doublet.par");
   image.name.clear();
-  EXPECT_EQ(DefaultParameterFile(image), "untitled.par");
+  EXPECT_EQ(DefaultParameterFile(image), "");
 }
