@@ -8,7 +8,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numbers>
+#include <utility>
 
 #include "document/system/tests/editor_test_support.h"
 #include "foundation/numerics/rotator.h"
@@ -293,20 +295,15 @@ TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
   constexpr double kF2IndexD = 1.62004;
   for (const TTurn &turn : turns) {
     SCOPED_TRACE(turn.name);
+    std::ifstream shipped(ExamplePath("prism.os"));
+    std::string text{std::istreambuf_iterator<char>(shipped), std::istreambuf_iterator<char>()};
+    for (const auto &[from, to] : {std::pair<std::string, const char *>{"AlfaZ=-54", turn.entry},
+                                   {"AlfaZ=6", turn.exit}, {"Dy=-44.2919; AlfaZ=-48.196", turn.image}}) {
+      ASSERT_NE(text.find(from), std::string::npos) << from;
+      text.replace(text.find(from), from.size(), to);
+    }
     const std::string path = Scratch("turned_prism.os");
-    std::ofstream(path) << "[Common]\nName=Turned prism\nMonochromeSystem=1\nLambdaW=0.5875618\nLambda=0.5875618\n"
-                           "Weight=1\nTemperature=20; Pressure=760\nEnablePipe=0\nN1=1\nCoord=1\nDifrac=1\n"
-                           "Discrete=0.1\nShowRecommendation=1\nNd=64\nUnit=0\nAlfaM=0;\nNray=21; DrawAllRays=0\n"
-                           "Nsurf=4\nTurnSystem=0\nObjectFinite=0\nImageFinite=0\nAutoSetPupilParameters=0\n"
-                           "Naper=2; Dentr=5\n\n[Surfaces]\n{ R=0; Glass=\"\"; DextY=20; }\n"
-                           "{ R=0; Glass=\"f2_schott\"; Dx=20; "
-                        << turn.entry
-                        << "; DextY=20; DextX=20; BoundTypeExt=1; }\n"
-                           "{ R=0; Glass=\"\"; Dx=35; "
-                        << turn.exit
-                        << "; DextY=20; DextX=20; BoundTypeExt=1; }\n"
-                           "{ R=0; Glass=\"\"; Dx=69.0671; "
-                        << turn.image << "; DextY=30; DextX=30; BoundTypeExt=1; }\n";
+    std::ofstream(path) << text;
     TSystemImage image;
     ASSERT_EQ(image.Load(path, 2), 1);
     image.Update();
