@@ -321,42 +321,51 @@ TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDo
   ASSERT_NE(viewer, nullptr);
   ASSERT_TRUE(test_kit::RunUntil([&] { return viewer->IsWindowVisible(); }));
   files_.Choose({Scratch("over.avi")});
-  editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
-  ASSERT_EQ(pictures_.size(), 1u);
-  // The screenshot of the editor's rectangle as Qt draws the windows: the editor, then the
-  // program's other shown windows over it, the viewer (opened last) on top.
-  const SIZE size = TWindowDC(editor).DeviceSize();
-  const POINT client = editor.ClientToScreen(POINT{0, 0});
-  const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
-  QImage screen(size.cx, size.cy, QImage::Format_RGB32);
-  screen.fill(Qt::black);
-  {
-    QPainter painter(&screen);
-    std::vector<QWidget *> stack{editor.HostWidget()};
-    for (QWidget *widget : QApplication::topLevelWidgets())
-      if (widget->isVisible() && widget != editor.HostWidget() && widget != viewer->HostWidget()) stack.push_back(widget);
-    stack.push_back(viewer->HostWidget());
-    for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
-  }
-  // Below the frame's caption, pixel by pixel as that screenshot; the viewer covers a good
-  // part of it.
-  const TODib &frame = *pictures_[0];
-  ASSERT_EQ(frame.Width(), size.cx);
-  const int caption = frame.Height() - size.cy;
-  const QRect viewerRect(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)) - corner, viewer->HostWidget()->size());
-  int differing = 0, differingUnderViewer = 0;
-  for (int y = 0; y < size.cy; ++y)
-    for (int x = 0; x < size.cx; ++x) {
-      const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
-      const bool same = qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) == (screen.pixel(x, y) | 0xFF000000u);
-      differing += !same;
-      differingUnderViewer += !same && viewerRect.contains(x, y);
+  // The viewer as it opens over the canvas, then standing out past the editor's left and
+  // top edges.
+  for (const POINT shift : {POINT{0, 0}, POINT{-150, -100}}) {
+    SCOPED_TRACE(shift.x);
+    const RECT placed = viewer->GetWindowRect();
+    viewer->MoveWindow(placed.left + shift.x, placed.top + shift.y, placed.right - placed.left,
+                       placed.bottom - placed.top, true);
+    editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    ASSERT_FALSE(pictures_.empty());
+    // The screenshot of the editor's rectangle as Qt draws the windows: the editor, then the
+    // program's other shown windows over it, the viewer (opened last) on top.
+    const SIZE size = TWindowDC(editor).DeviceSize();
+    const POINT client = editor.ClientToScreen(POINT{0, 0});
+    const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
+    QImage screen(size.cx, size.cy, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    {
+      QPainter painter(&screen);
+      std::vector<QWidget *> stack{editor.HostWidget()};
+      for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget != editor.HostWidget() && widget != viewer->HostWidget())
+          stack.push_back(widget);
+      stack.push_back(viewer->HostWidget());
+      for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
     }
-  EXPECT_GT(viewerRect.intersected(QRect(0, 0, size.cx, size.cy)).width() *
-                viewerRect.intersected(QRect(0, 0, size.cx, size.cy)).height(),
-            100000);
-  EXPECT_EQ(differingUnderViewer, 0);
-  EXPECT_EQ(differing, 0);
+    // Below the frame's caption, pixel by pixel as that screenshot; the viewer covers a good
+    // part of it.
+    const TODib &frame = *pictures_.back();
+    ASSERT_EQ(frame.Width(), size.cx);
+    const int caption = frame.Height() - size.cy;
+    const QRect viewerRect = QRect(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)) - corner,
+                                   viewer->HostWidget()->size()).intersected(QRect(0, 0, size.cx, size.cy));
+    int differing = 0, differingUnderViewer = 0;
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x) {
+        const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
+        const bool same = qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) == (screen.pixel(x, y) | 0xFF000000u);
+        differing += !same;
+        differingUnderViewer += !same && viewerRect.contains(x, y);
+      }
+    EXPECT_GT(viewerRect.width() * viewerRect.height(), 50000);
+    EXPECT_EQ(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
+    EXPECT_EQ(differingUnderViewer, 0);
+    EXPECT_EQ(differing, 0);
+  }
 }
 
 }  // namespace
