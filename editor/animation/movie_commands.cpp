@@ -52,8 +52,18 @@ void TMovieCommands::SaveReportStep() {
       return;
     }
   }
-  window_.SetCaption(StepMovieTitle(window_.GetWindowText(), frameCounter_));
-  if (const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_)) movieWriter_->WriteFrame(*picture, 1);
+  const std::string title = window_.GetWindowText();
+  window_.SetCaption(StepMovieTitle(title, frameCounter_));
+  const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_);
+  if (picture != nullptr && movieWriter_->WriteFrame(*picture, 1) == 0) {
+    // The movie has ended (it reached its largest size, or the file failed; the writer has
+    // said so): the recording ends with it, the caption keeps the last frame written and
+    // Save each step is cleared, so no step seems recorded that is not.
+    window_.SetCaption(frameCounter_ > 0 ? StepMovieTitle(title, frameCounter_ - 1) : title);
+    CmCancelSaving();
+    SetCursorShape(TCursorShape::Arrow);
+    return;
+  }
   ++frameCounter_;
   MessageBeep(MB_SIMPLEBEEP);
   SetCursorShape(TCursorShape::Arrow);

@@ -24,6 +24,9 @@ constexpr double kFilmThicknessMax = 0.01;
 // The fan's radius: this share of the widest passing probe.
 constexpr double kFanRadiusShare = 0.8;
 constexpr double kDegree = 0.01745329251994;
+// Two flat faces whose axes differ by less than this (radians, the sine of the angle) are
+// parallel: a plate rather than a prism.
+constexpr double kParallelFaces = 1e-12;
 
 DPOINT3 Vertex(const TSurface &s) { return DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]); }
 
@@ -132,30 +135,42 @@ void AddSingleSurface(TSystemImage &system, int i, const TReferenceRay &referenc
   }
 }
 
-// Two flat surfaces turned against each other: a wedge prism. False when they are not.
+// Two flat surfaces turned against each other: a wedge prism. False when their faces are
+// parallel (a plate, drawn as a lens solid).
+// The wedge is the angle between the two surfaces' axes, and the prism stands in the plane
+// the two axes span, whichever axes the tilts were written about: surface 2's axis is
+// cos(wedge) axis + sin(wedge) second, second being the unit direction across surface 1's
+// axis in that plane.
 bool AddPrism(TSystemImage &system, int first, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(first);
   const TSurface &b = *system.Surface(first + 1);
   if (a.general.R != 0.0 || b.general.R != 0.0) return false;
-  const DPOINT3 relative = system.GetSurfaceAngles(first + 1, first, kRelativeFrame);
-  if (relative.y == 0.0 && relative.z == 0.0) return false;
-  DPOINT3 axis = FrameColumn(a, 0), second = FrameColumn(a, 1), arriving;
+  DPOINT3 axis = FrameColumn(a, 0), axis2 = FrameColumn(b, 0), arriving;
   if (reference.Arriving(first, arriving) && Dot(arriving, axis) < 0.0) {
     axis = Negated(axis);
-    second = Negated(second);
+    axis2 = Negated(axis2);
   }
+  const double along = Dot(axis2, axis);
+  const DPOINT3 across(axis2.x - along * axis.x, axis2.y - along * axis.y, axis2.z - along * axis.z);
+  const double acrossLength = std::sqrt(Dot(across, across));
+  if (!(acrossLength > kParallelFaces)) return false;
+  const DPOINT3 second(across.x / acrossLength, across.y / acrossLength, across.z / acrossLength);
+  const double wedge = std::atan2(acrossLength, along);
   const double height1 = 2.0 * a.general.semiHeightExt, height2 = 2.0 * b.general.semiHeightExt;
-  const double wedge = relative.z;
   DANGLE3 angles;
   DPOINT3 position;
   TPrismShape prism;
-  // A wedge only about the local y (no turn in the drawing plane) has no prism to show.
   if (!LensArrayProfileB(height1, height2, wedge, axis, second, Vertex(a), Vertex(b), angles, position, prism.a,
-                         prism.b))
+                         prism.b)) {
+    // No prism to build (a face without height): the two surfaces stand alone, so the
+    // element is never left out of the view.
+    AddSingleSurface(system, first, reference, scene);
+    AddSingleSurface(system, first + 1, reference, scene);
     return true;
+  }
   scene.SetElementPlacement(angles, position);
   prism.w = std::min(height1, height2);
-  prism.gamma = std::fabs(wedge);
+  prism.gamma = wedge;
   scene.AddPrism(prism, 0, 0, 0);
   return true;
 }

@@ -141,7 +141,8 @@ bool TAviReader::Parse() {
     const std::uint32_t id = avi::Get32(chunk);
     const std::uint64_t body = at + avi::kChunkHeaderBytes;
     std::uint64_t length = avi::Get32(chunk + 4);
-    if (length > end - body) length = end - body;  // cut short: take what is there
+    const bool cut = length > end - body;
+    if (cut) length = end - body;  // cut short: take what is there
     if (id == avi::kList && length >= 4 && ReadAt(body, 4, chunk + 8)) {
       const std::uint32_t type = avi::Get32(chunk + 8);
       if (type == avi::kHeaderList && !headersRead) {
@@ -162,6 +163,9 @@ bool TAviReader::Parse() {
         return Fail("Not enough memory");
       }
       if (!ReadAt(body, index.size(), index.data())) index.clear();
+      // An index cut short lacks the last pictures the movie list still holds: the list
+      // is read instead.
+      if (cut) index.clear();
     }
     at = body + Padded(length);
   }

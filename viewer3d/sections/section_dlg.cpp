@@ -80,6 +80,12 @@ class TSectionTable final : public TTableWindow {
     if (column != 0 || Grid() == nullptr || Grid()->Editor() == nullptr) return;
     Grid()->Editor()->EditInPlace(0);
   }
+  // Enter (and every key the cell editor ends an edit with) selects the cell's text whole;
+  // a name keeps the look it had when clicked.
+  void CellKey(UINT, int column, int row) override {
+    if (Grid() != nullptr && Grid()->Editor() != nullptr && !Grid()->Editor()->EditingInPlace())
+      CellSelected(column, row);
+  }
 };
 
 }  // namespace

@@ -4,10 +4,16 @@
 // grey and only beep. With the program's own writer, a lens animation is recorded step by
 // step and View report plays it back.
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
+#include <QApplication>
+#include <QPainter>
+#include <QWidget>
+
 #include "editor/animation/avi_step_movie.h"
+#include "editor/launchers/launcher_commands.h"
 #include "editor/animation/step_movie.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
@@ -17,6 +23,7 @@
 #include "platform/gui/windows/screen.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
 #include "viewer3d/movies/avi_reader.h"
+#include "viewer3d/frame/optical_viewer3d.h"
 #include "viewer3d/movies/pavi.h"
 
 namespace {
@@ -26,6 +33,8 @@ struct TRecordedMovie {
   std::vector<int> widths;
   std::vector<int> heights;
   int closed = 0;
+  // Frames from this one on are refused, as a movie that has reached its largest size does.
+  std::size_t refusedFrom = SIZE_MAX;
 };
 
 class TRecordingWriter final : public TStepMovieWriter {
@@ -34,6 +43,7 @@ class TRecordingWriter final : public TStepMovieWriter {
   ~TRecordingWriter() override { ++movie_.closed; }
   int WriteFrame(const TODib &picture, int step) override {
     EXPECT_EQ(step, 1);
+    if (movie_.widths.size() >= movie_.refusedFrom) return 0;
     movie_.widths.push_back(picture.Width());
     movie_.heights.push_back(picture.Height());
     return 1;
@@ -129,6 +139,29 @@ TEST_F(StepMovieTest, SaveEachStepSavesAtEveryRefreshUntilCancelled) {
   editor.SendMessage(WM_COMMAND, CM_REFRESH);
   EXPECT_EQ(movie_.widths.size(), 3u);
   EXPECT_EQ(movie_.closed, 1);
+}
+
+TEST_F(StepMovieTest, AMovieThatEndsEndsTheRecordingAtItsLastFrame) {
+  TOpticalEditor &editor = Open(triplet_);
+  movie_.refusedFrom = 2;
+  editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
+  files_.Choose({Scratch("full.avi")});
+  for (int k = 0; k < 3; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  // Frames 0 and 1 written, frame 2 refused: the caption keeps "Step 1", the movie is
+  // closed and Save each step is cleared.
+  const std::string title = editor.GetWindowText();
+  EXPECT_NE(title.find(", Step 1"), std::string::npos) << title;
+  EXPECT_EQ(title.find("Step 2"), std::string::npos) << title;
+  // Later steps write nothing and the count stays.
+  for (int k = 0; k < 2; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  EXPECT_EQ(movie_.widths.size(), 2u);
+  EXPECT_EQ(editor.Movie().FrameCounter(), 2);
+  for (const char *later : {"Step 2", "Step 3", "Step 4"})
+    EXPECT_EQ(editor.GetWindowText().find(later), std::string::npos) << editor.GetWindowText();
+  EXPECT_EQ(movie_.closed, 1);
+  EXPECT_FALSE(editor.Movie().SavesEachStep());
+  EXPECT_FALSE(Checked(CM_SAVE_EACH_STEP));
+  EXPECT_EQ(files_.asked.size(), 1u);
 }
 
 TEST_F(StepMovieTest, WithoutAWriterTheCommandsAreGreyAndOnlyBeep) {
@@ -244,7 +277,8 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   }
   ASSERT_EQ(pictures_.size(), 3u);
   // The canvas in the movie's first frame, below the caption, pixel by pixel as on the
-  // screen, the lenses' fill among its colours.
+  // screen where no other window of the program (a floating palette) stands over it, the
+  // lenses' fill among its colours.
   TAviReader reader;
   TAviImage frame;
   ASSERT_TRUE(reader.Open(Scratch("steps.avi")) && reader.ReadFrame(0, frame));
@@ -252,13 +286,22 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   const QImage canvas = test_kit::WindowPixels(*editor.Canvas());
   const POINT at = editor.Canvas()->ClientToScreen(POINT{0, 0}), client = editor.ClientToScreen(POINT{0, 0});
   const int left = at.x - client.x + editor.ClientOrigin().x, top = at.y - client.y + editor.ClientOrigin().y + caption;
-  int differing = 0, lensFill = 0;
+  std::vector<QRect> over;
+  for (QWidget *widget : QApplication::topLevelWidgets())
+    if (widget->isVisible() && widget != editor.HostWidget())
+      over.emplace_back(widget->mapToGlobal(QPoint(0, 0)) - QPoint(at.x, at.y), widget->size());
+  int differing = 0, lensFill = 0, covered = 0;
   for (int k = 0; k < canvas.width() * canvas.height(); ++k) {
     const std::uint32_t rgb = canvas.pixel(k % canvas.width(), k / canvas.width()) & 0xFFFFFF;
+    if (std::any_of(over.begin(), over.end(), [&](const QRect &r) { return r.contains(k % canvas.width(), k / canvas.width()); })) {
+      ++covered;
+      continue;
+    }
     differing += frame.Rgb(left + k % canvas.width(), top + k / canvas.width()) != rgb;
     lensFill += rgb == 0x3F3F6F;
   }
   EXPECT_EQ(differing, 0);
+  EXPECT_LT(covered, canvas.width() * canvas.height() / 4);
   EXPECT_GT(lensFill, 100);
   // The caption's rows (the last, bottom-up): Step 0 and Step 1 differ, the second movie's
   // Step 0 is the first's.
@@ -269,6 +312,60 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   };
   EXPECT_NE(rows(0), rows(1));
   EXPECT_EQ(rows(0), rows(2));
+}
+
+TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDoes) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TWindow *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return viewer->IsWindowVisible(); }));
+  files_.Choose({Scratch("over.avi")});
+  // The viewer as it opens over the canvas, then standing out past the editor's left and
+  // top edges.
+  for (const POINT shift : {POINT{0, 0}, POINT{-150, -100}}) {
+    SCOPED_TRACE(shift.x);
+    const RECT placed = viewer->GetWindowRect();
+    viewer->MoveWindow(placed.left + shift.x, placed.top + shift.y, placed.right - placed.left,
+                       placed.bottom - placed.top, true);
+    editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    ASSERT_FALSE(pictures_.empty());
+    // The screenshot of the editor's rectangle as Qt draws the windows: the editor, then the
+    // program's other shown windows over it, the viewer (opened last) on top.
+    const SIZE size = TWindowDC(editor).DeviceSize();
+    const POINT client = editor.ClientToScreen(POINT{0, 0});
+    const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
+    QImage screen(size.cx, size.cy, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    {
+      QPainter painter(&screen);
+      std::vector<QWidget *> stack{editor.HostWidget()};
+      for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget != editor.HostWidget() && widget != viewer->HostWidget())
+          stack.push_back(widget);
+      stack.push_back(viewer->HostWidget());
+      for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
+    }
+    // Below the frame's caption, pixel by pixel as that screenshot; the viewer covers a good
+    // part of it.
+    const TODib &frame = *pictures_.back();
+    ASSERT_EQ(frame.Width(), size.cx);
+    const int caption = frame.Height() - size.cy;
+    const QRect viewerRect = QRect(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)) - corner,
+                                   viewer->HostWidget()->size()).intersected(QRect(0, 0, size.cx, size.cy));
+    int differing = 0, differingUnderViewer = 0;
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x) {
+        const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
+        const bool same = qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) == (screen.pixel(x, y) | 0xFF000000u);
+        differing += !same;
+        differingUnderViewer += !same && viewerRect.contains(x, y);
+      }
+    EXPECT_GT(viewerRect.width() * viewerRect.height(), 50000);
+    EXPECT_EQ(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
+    EXPECT_EQ(differingUnderViewer, 0);
+    EXPECT_EQ(differing, 0);
+  }
 }
 
 }  // namespace

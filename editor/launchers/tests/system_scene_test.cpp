@@ -8,7 +8,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <numbers>
+#include <utility>
 
 #include "document/system/tests/editor_test_support.h"
 #include "foundation/numerics/rotator.h"
@@ -169,6 +171,17 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   EXPECT_NEAR(placed.position.y, position.y, 1e-5);
   EXPECT_NEAR(placed.angles.az, angles.az, 1e-6);
 
+  // A prism the scene cannot build (its exit face has no height) stands as its two surfaces.
+  TSystemImage flat;
+  Add(flat, 0, 0, "", 10);
+  Add(flat, 20, 0, "F2_schott", 10, -0.94);
+  Add(flat, 35, 0, "", 0, -0.94 + 1.047);
+  Add(flat, 80, 0, "", 10);
+  scene.ClearObjects();
+  Build(flat);
+  EXPECT_TRUE(OfKind(kPrismKind).empty());
+  EXPECT_EQ(OfKind(kRoundElementKind).size(), 2u);
+
   // The same faces without the turn: a lens solid with flat faces.
   TSystemImage plate;
   Add(plate, 0, 0, "", 10);
@@ -196,6 +209,25 @@ bool OnFace(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPO
   return std::fabs(Dot(d, n)) < 1e-3 * lu * lv && su > -1e-3 && su < lu + 1e-3 && sv > -1e-3 && sv < lv + 1e-3;
 }
 
+// A drawn prism's faces AB and AC, from the apex A, and its length from A.
+struct TDrawnPrism {
+  DPOINT3 A, along, faces[2];
+};
+
+TDrawnPrism DrawnPrism(const TSceneRecord &record) {
+  TPrismShape p;
+  int unused = 0;
+  EXPECT_TRUE(ReadPrism(record, p, unused, unused, unused));
+  const TPrismSection s = PrismSection(p);
+  const TRotator place(RecordPlacement(record).angles, RecordPlacement(record).position);
+  TDrawnPrism drawn;
+  drawn.A = place.Transform(DPOINT3(-p.w / 2, 0, s.h));
+  drawn.along = Minus(place.Transform(DPOINT3(p.w / 2, 0, s.h)), drawn.A);
+  drawn.faces[0] = Minus(place.Transform(DPOINT3(-p.w / 2, -s.d1, 0)), drawn.A);
+  drawn.faces[1] = Minus(place.Transform(DPOINT3(-p.w / 2, s.d2, 0)), drawn.A);
+  return drawn;
+}
+
 TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) {
   int prisms = 0;
   const std::filesystem::path examples = std::filesystem::path(ExamplePath("prism.os")).parent_path();
@@ -210,20 +242,13 @@ TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) 
     // surfaces in a row and every traced hit on them.
     for (const TSceneRecord &record : OfKind(kPrismKind)) {
       ++prisms;
-      TPrismShape p;
-      int unused = 0;
-      ASSERT_TRUE(ReadPrism(record, p, unused, unused, unused));
-      const TPrismSection s = PrismSection(p);
-      const TRotator place(RecordPlacement(record).angles, RecordPlacement(record).position);
-      const DPOINT3 A = place.Transform(DPOINT3(-p.w / 2, 0, s.h));
-      const DPOINT3 along = Minus(place.Transform(DPOINT3(p.w / 2, 0, s.h)), A);
-      const DPOINT3 faces[2] = {Minus(place.Transform(DPOINT3(-p.w / 2, -s.d1, 0)), A),
-                                Minus(place.Transform(DPOINT3(-p.w / 2, s.d2, 0)), A)};
+      const TDrawnPrism drawn = DrawnPrism(record);
       // The surfaces whose vertices the faces hold.
       const std::vector<DPOINT3> vertices = Vertices(image);
       int first = 0;
-      while (first + 1 < image.SurfaceCount() && !(OnFace(vertices[first], A, faces[0], along) &&
-                                                   OnFace(vertices[first + 1], A, faces[1], along)))
+      while (first + 1 < image.SurfaceCount() &&
+             !(OnFace(vertices[first], drawn.A, drawn.faces[0], drawn.along) &&
+               OnFace(vertices[first + 1], drawn.A, drawn.faces[1], drawn.along)))
         ++first;
       ASSERT_LT(first + 1, image.SurfaceCount()) << "no face holds its surface's vertex";
       for (int f = 0; f < 2; ++f) {
@@ -231,13 +256,82 @@ TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) 
         for (int r = 1; r < scene.RayCount(); ++r) {
           if (RayPointCount(scene.Rays()[r]) <= first + f + 1) continue;
           ++hits;
-          EXPECT_TRUE(OnFace(RayPoint(scene.Rays()[r], first + f + 1), A, faces[f], along)) << f << " ray " << r;
+          EXPECT_TRUE(OnFace(RayPoint(scene.Rays()[r], first + f + 1), drawn.A, drawn.faces[f], drawn.along))
+              << f << " ray " << r;
         }
         EXPECT_GT(hits, 10);
       }
     }
   }
   EXPECT_GE(prisms, 1);
+}
+
+DPOINT3 Along(const DPOINT3 &p, double t, const DPOINT3 &d) { return DPOINT3(p.x + t * d.x, p.y + t * d.y, p.z + t * d.z); }
+
+// Snell's law for a unit direction d through a face of unit normal n from index n1 into n2:
+// d' = eta d + (eta c1 - c2) m, with m the normal facing the light, c1 = -m.d,
+// eta = n1 / n2 and c2 = sqrt(1 - eta^2 (1 - c1^2)).
+DPOINT3 Refracted(const DPOINT3 &d, DPOINT3 n, double n1, double n2) {
+  if (Dot(n, d) > 0.0) n = DPOINT3(-n.x, -n.y, -n.z);
+  const double eta = n1 / n2, c1 = -Dot(n, d), c2 = std::sqrt(1.0 - eta * eta * (1.0 - c1 * c1));
+  return DPOINT3(eta * d.x + (eta * c1 - c2) * n.x, eta * d.y + (eta * c1 - c2) * n.y, eta * d.z + (eta * c1 - c2) * n.z);
+}
+
+TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
+  // The shipped prism with its tilts written about other axes. About x: the whole prism
+  // turned 45 degrees about the beam; about y: laid in the x-z plane; mixed: the exit face
+  // also turned 5 degrees about its own y, so the wedge leaves the plane the tilts about z
+  // span.
+  struct TTurn {
+    const char *name, *entry, *exit, *image;
+  };
+  const TTurn turns[] = {
+      {"about z", "AlfaZ=-54", "AlfaZ=6", "Dy=-44.2919; AlfaZ=-48.196"},
+      {"about y", "AlfaY=-54", "AlfaY=6", "Dz=-44.2919; AlfaY=-48.196"},
+      {"about x", "AlfaX=45; AlfaZ=-54", "AlfaX=45; AlfaZ=6", "Dy=-31.31914; Dz=-31.31914; AlfaX=45; AlfaZ=-48.196"},
+      {"mixed", "AlfaZ=-54", "AlfaY=5; AlfaZ=6", "Dy=-44.2919; AlfaZ=-48.196"},
+  };
+  // F2 at the d line (587.56 nm), the wavelength the scene's rays are traced at.
+  constexpr double kF2IndexD = 1.62004;
+  for (const TTurn &turn : turns) {
+    SCOPED_TRACE(turn.name);
+    std::ifstream shipped(ExamplePath("prism.os"));
+    std::string text{std::istreambuf_iterator<char>(shipped), std::istreambuf_iterator<char>()};
+    for (const auto &[from, to] : {std::pair<std::string, const char *>{"AlfaZ=-54", turn.entry},
+                                   {"AlfaZ=6", turn.exit}, {"Dy=-44.2919; AlfaZ=-48.196", turn.image}}) {
+      ASSERT_NE(text.find(from), std::string::npos) << from;
+      text.replace(text.find(from), from.size(), to);
+    }
+    const std::string path = Scratch("turned_prism.os");
+    std::ofstream(path) << text;
+    TSystemImage image;
+    ASSERT_EQ(image.Load(path, 2), 1);
+    image.Update();
+    image.options.ShowCourseBeam = 1;
+    scene.ClearObjects(), scene.ClearRays();
+    BuildSystemScene(image, scene);
+    const std::vector<TSceneRecord> prisms = OfKind(kPrismKind);
+    ASSERT_EQ(prisms.size(), 1u);
+    const TDrawnPrism drawn = DrawnPrism(prisms[0]);
+    // Each ray of the fan, traced here along x from its start: met by the entry plane,
+    // refracted into the glass, met by the exit plane.
+    DPOINT3 vertex[2], normal[2];
+    for (int f = 0; f < 2; ++f) {
+      const TSurface &s = *image.Surface(1 + f);
+      vertex[f] = DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]);
+      normal[f] = DPOINT3(s.tiltMatrix.data[0], s.tiltMatrix.data[3], s.tiltMatrix.data[6]);
+    }
+    int rays = 0;
+    for (int r = 1; r < scene.RayCount(); ++r, ++rays) {
+      DPOINT3 point = RayPoint(scene.Rays()[r], 0), direction(1, 0, 0);
+      for (int f = 0; f < 2; ++f) {
+        point = Along(point, Dot(Minus(vertex[f], point), normal[f]) / Dot(direction, normal[f]), direction);
+        EXPECT_TRUE(OnFace(point, drawn.A, drawn.faces[f], drawn.along)) << "face " << f << " ray " << r;
+        direction = f == 0 ? Refracted(direction, normal[f], 1.0, kF2IndexD) : direction;
+      }
+    }
+    EXPECT_GT(rays, 10);
+  }
 }
 
 TEST_F(SystemSceneTest, RectangularFacesNeedTheirPartnerRectangularToo) {

@@ -422,29 +422,37 @@ TEST_F(ViewerFrameTest, SectionsCutTheTripletOpenAndCancelBringsTheOldPictureBac
   EXPECT_EQ(Differing(whole, PictureOf(viewer)), 0);
 }
 
-TEST_F(ViewerFrameTest, ASelectedNameCellIsBlackOnWhite) {
-  TOpticalViewer3D &viewer = Make();
-  FillTriplet(viewer);
-  viewer.Redraw(true);
-  TSectionDlg *shown = nullptr;
-  int dark = 0, coloured = 0;
-  WhenModal([&] { return (shown = ShownSections(viewer)) != nullptr; }, [&] {
-    // The name of row 2 clicked: its cell shows black text on white, nothing in colour.
-    TWinTableEdit *grid = shown->Table()->Grid();
-    const POINT name{40, grid->GetCellOrigin(0, 2).y + 4};
-    for (UINT button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) test_kit::PostMouse(*grid, button, name);
-    test_kit::RunUntil([&] { return grid->CurrentRow() == 2; });
-    const QImage cell = grid->Editor()->HostWidget()->grab().toImage();
-    for (int k = 0; k < cell.width() * cell.height(); ++k) {
-      const QColor c = cell.pixelColor(k % cell.width(), k / cell.width());
-      dark += c.value() < 100;
-      coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
-    }
-    Command(*shown, IDCANCEL);
-  });
-  Command(viewer, CM_SECTIONS);
-  EXPECT_GT(dark, 10);
-  EXPECT_EQ(coloured, 0);
+TEST_F(ViewerFrameTest, ASelectedNameCellIsBlackOnWhiteAfterEveryKey) {
+  // The name of row 2 clicked, then a key the cell editor hands to the table (none, Enter,
+  // Insert, Delete): its cell shows black text on white, nothing in colour.
+  for (const UINT key : {0u, static_cast<UINT>(VK_RETURN), static_cast<UINT>(VK_INSERT), static_cast<UINT>(VK_DELETE)}) {
+    SCOPED_TRACE(key);
+    TOpticalViewer3D &viewer = Make();
+    FillTriplet(viewer);
+    viewer.Redraw(true);
+    TSectionDlg *shown = nullptr;
+    int dark = 0, coloured = 0;
+    WhenModal([&] { return (shown = ShownSections(viewer)) != nullptr; }, [&] {
+      TWinTableEdit *grid = shown->Table()->Grid();
+      const POINT name{40, grid->GetCellOrigin(0, 2).y + 4};
+      for (UINT button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) test_kit::PostMouse(*grid, button, name);
+      test_kit::RunUntil([&] { return grid->CurrentRow() == 2; });
+      if (key != 0) {
+        test_kit::PostKey(*grid->Editor(), key);
+        test_kit::RunFor(50);
+      }
+      const QImage cell = grid->Editor()->HostWidget()->grab().toImage();
+      for (int k = 0; k < cell.width() * cell.height(); ++k) {
+        const QColor c = cell.pixelColor(k % cell.width(), k / cell.width());
+        dark += c.value() < 100;
+        coloured += std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) > 40;
+      }
+      Command(*shown, IDCANCEL);
+    });
+    Command(viewer, CM_SECTIONS);
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(coloured, 0);
+  }
 }
 
 TEST_F(ViewerFrameTest, MoreThanTwentyElementsGetTheirRowsAndNothingPastThemIsRead) {

@@ -382,6 +382,31 @@ TEST(AviReader, DamagedAndForeignFilesAreRefusedWithTheirReason) {
   EXPECT_NE(reader.Error().find("cannot be opened"), std::string::npos);
 }
 
+TEST(AviReader, AMovieCutInsideItsIndexKeepsEveryPictureItsListHolds) {
+  TScratchFiles files;
+  const std::string path = files.PathOf("cut_index.avi");
+  std::vector<TPicture> pictures;
+  for (int frame = 0; frame < 36; ++frame) pictures.push_back(movie_test::SmoothPicture(8, 4, frame));
+  WriteMovie(path, pictures, {TAviCodec::kFullFrames, 0});
+  const std::vector<std::uint8_t> bytes = movie_test::ReadBytes(path);
+  std::vector<std::string> faults;
+  const TChunk riff = movie_test::WalkRiff(bytes, faults);
+  ASSERT_NE(riff.Child("idx1"), nullptr);
+  const std::size_t indexAt = riff.Child("idx1")->at;
+  ASSERT_EQ(bytes.size(), indexAt + 8 + 36 * 16);
+  // Cut at every byte of the index, its header included: all 36 pictures stay.
+  for (std::size_t length = indexAt; length < bytes.size(); ++length) {
+    SCOPED_TRACE(length - indexAt);
+    TAviReader reader;
+    ASSERT_TRUE(reader.OpenBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length))))
+        << reader.Error();
+    ASSERT_EQ(reader.FrameCount(), 36);
+    TAviImage last;
+    ASSERT_TRUE(reader.ReadFrame(35, last));
+    EXPECT_EQ(last.Rgb(5, 2), pictures[35].Rgb(5, 2));
+  }
+}
+
 // ffprobe (Debian's ffmpeg) reads our movies as we mean them: size, rate and length.
 TEST(AviMovie, FfprobeReadsTheFrameCountSizeAndRate) {
   std::string version;
