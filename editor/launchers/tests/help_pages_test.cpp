@@ -362,6 +362,28 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
     computed[id] = FocalLength(triplet);
     ASSERT_EQ(triplet.Undo(-1), 1);
   }
+  computed["thermo-focal-change"] = computed["thermo-focal-60"] - computed["walk-focal"];
+  // Each wavelength's share of the sum over wavelengths: the sum of rasters that are 1 at
+  // that wavelength alone.
+  const int colours = triplet.info.WavelengthCount();
+  ASSERT_EQ(colours, 3);
+  for (int alone = 0; alone < colours; ++alone) {
+    std::vector<TWavelengthRaster> rasters(static_cast<std::size_t>(colours));
+    for (int w = 0; w < colours; ++w) {
+      rasters[w].lambda = triplet.info.Spectrum.data[w].lambda;
+      rasters[w].weight = triplet.info.Spectrum.data[w].weight;
+      rasters[w].index = w;
+      rasters[w].context = &alone;
+      rasters[w].read = [](void *context, int index, float *pixels) {
+        pixels[0] = index == *static_cast<int *>(context) ? 1.0f : 0.0f;
+        return 1;
+      };
+    }
+    Mem<float> share;
+    ASSERT_EQ(SumOverWavelengths(rasters.data(), colours, 1, share), 1);
+    const char *ids[3] = {"psf-share-048", "psf-share-055", "psf-share-065"};
+    computed[ids[alone]] = share.data[0];
+  }
   // The grid question and the MTF of the PSF and MTF example: 128 pixels of 0.001 mm, a
   // discrete the recommendation lets pass without a question.
   double discrete = 0.001, reach = 0.0;
