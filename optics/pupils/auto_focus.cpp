@@ -175,9 +175,11 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
     shiftSum += shift;
     ++fieldsUsed;
   }
-  if (!leftOut.empty())
-    AppendPendingMessage("No ray of beam " + leftOut +
+  if (!leftOut.empty()) {
+    const bool several = fieldsUsed + 1 < fieldCount;
+    AppendPendingMessage(std::string(several ? "No ray of beams " : "No ray of beam ") + leftOut +
                          " reaches the image surface: left out of the plane of best installation.");
+  }
   const double shift = fieldsUsed > 0 ? shiftSum / fieldsUsed : 0.0;
 
   // The axial ray through the pupil centre (the offsets cancel the last beam's chief-ray

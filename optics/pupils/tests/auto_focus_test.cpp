@@ -178,6 +178,9 @@ TEST_F(AutoFocusTest, AFieldWithoutRaysIsLeftOutAndNamed) {
   EXPECT_APPROX(focused({0.0, 40.0}), axisAlone, kBestPlane);
   EXPECT_NE(PendingMessage().find("No ray of beam 40 reaches the image surface"), std::string::npos)
       << PendingMessage();
+  EXPECT_APPROX(focused({40.0, 0.0, 50.0}), axisAlone, kBestPlane);
+  EXPECT_NE(PendingMessage().find("No ray of beams 40, 50 reaches the image surface"), std::string::npos)
+      << PendingMessage();
 }
 
 TEST_F(AutoFocusTest, FocusingTwiceStaysPut) {
