@@ -235,7 +235,8 @@ void TLauncherCommands::CmBestImagePlane() {
   // The beams the plane was found without (no ray of theirs reached the image), and any
   // chief ray that was not found, are told at once.
   const std::string note = TakePendingMessage();
-  if (!note.empty()) MessageBox(window_.GetHandle(), note.c_str(), "Plane of best installation", MB_OK | MB_ICONINFORMATION);
+  if (!note.empty())
+    MessageBox(window_.GetHandle(), note.c_str(), "Plane of best installation", MB_OK | MB_ICONINFORMATION);
 }
 
 void TLauncherCommands::CmHelpContents() { WinHelp(window_.GetHandle(), frame_.HelpFile().c_str(), HELP_CONTENTS, 0); }
