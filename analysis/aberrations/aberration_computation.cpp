@@ -118,14 +118,16 @@ int TAberrationComputation::AllocateResults(int curves, int points) {
   SecondValues.Allocate(curves, points);
   Abscissae.Allocate(curves, points);
   PassFlags.Allocate(curves, points);
+  FirstPassFlags.Allocate(curves, points);
   PointCounts.Allocate(curves, 1);
   FirstValues.Zero();
   SecondValues.Zero();
   Abscissae.Zero();
   PassFlags.Zero();
+  FirstPassFlags.Zero();
   PointCounts.Zero();
   const bool complete = FirstValues.data && SecondValues.data && Abscissae.data &&
-                        PassFlags.data && PointCounts.data;
+                        PassFlags.data && FirstPassFlags.data && PointCounts.data;
   return complete ? 1 : 0;
 }
 
@@ -237,6 +239,7 @@ int TAberrationComputation::ComputeFans(TOpticalSystem &system) {
           const bool passed = RayPassed(ray, fanResults.data[i]);
           const int cell = row * curveCount + curve;
           PassFlags.data[cell] = passed || info.DrawAllRays ? 1 : 0;
+          if (meridional) FirstPassFlags.data[cell] = PassFlags.data[cell];
           if (ray.L == 0.0) continue;
           const double at = meridional ? ImageCoordinate(imageFinite, ray.y, ray.M, ray.L)
                                        : ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
@@ -326,6 +329,7 @@ int TAberrationComputation::ComputeDistortion(TOpticalSystem &system) {
       const int traced = system.TraceRay(real, 1, nullptr, 0);
       system.TraceRange(paraxial, 1, last, nullptr);
       PassFlags.data[cell] = RayPassed(real, traced) || info.DrawAllRays ? 1 : 0;
+      FirstPassFlags.data[cell] = PassFlags.data[cell];
       if (real.L == 0.0 || axial.L == 0.0 || paraxial.L == 0.0) continue;
       const double axialHeight = ImageCoordinate(imageFinite, axial.y, axial.M, axial.L);
       const double P = ImageCoordinate(imageFinite, real.y, real.M, real.L) - axialHeight;

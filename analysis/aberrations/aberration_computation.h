@@ -45,7 +45,10 @@ class TAberrationComputation {
   Mem<double> FirstValues;   // meridional value; distortion: absolute distortion
   Mem<double> SecondValues;  // sagittal value; distortion: relative distortion (%)
   Mem<double> Abscissae;     // pupil coordinate (mm); distortion: field as shown
+  // 1 where the ray reached the image: PassFlags of the pass drawn last (the sagittal fans,
+  // or the distortion's chief rays), FirstPassFlags of the meridional fans (or the same).
   Mem<int> PassFlags;
+  Mem<int> FirstPassFlags;
   Mem<int> PointCounts;
 
   // The twelve plotted bounds; empty ranges are (1e20, -1e20).

@@ -34,6 +34,15 @@ std::string Centred(int curves, const std::string &text) {
   return line;
 }
 
+// What a cell of a stopped ray says: it fits the cell's ten characters.
+constexpr const char *kStopped = "stopped";
+
+// Flags that were not computed (a table made without them) count every ray as passed.
+bool Passed(const Mem<int> &flags, int curve, int row) {
+  if (flags.data == nullptr || row >= flags.rows || curve >= flags.cols) return true;
+  return flags.data[row * flags.cols + curve] != 0;
+}
+
 const char *UnitWord(int unit) { return unit == 1 ? "min" : unit == 2 ? "mm" : "grad"; }
 
 }  // namespace
@@ -97,9 +106,15 @@ std::vector<std::string> AberrationReportLines(const TAberrationComputation &run
       // Rows past a curve's stored points hold nothing computed: their cells stay blank.
       const int count = run.PointCounts.data ? run.PointCounts.data[c] : rows;
       if (r >= count) continue;
-      NumberToFixedText(line, Format("%8.3g", TAberrationComputation::At(run.FirstValues, c, r)),
+      // A ray stopped before the image has no aberration: its cell says so, as the graph
+      // marks the point.
+      const bool firstPassed = Passed(run.FirstPassFlags.data ? run.FirstPassFlags : run.PassFlags, c, r);
+      const bool secondPassed = Passed(run.PassFlags, c, r);
+      NumberToFixedText(line,
+                        firstPassed ? Format("%8.3g", TAberrationComputation::At(run.FirstValues, c, r)) : kStopped,
                         CellStart(2 * c), CellEnd(2 * c));
-      NumberToFixedText(line, Format("%8.3g", TAberrationComputation::At(run.SecondValues, c, r)),
+      NumberToFixedText(line,
+                        secondPassed ? Format("%8.3g", TAberrationComputation::At(run.SecondValues, c, r)) : kStopped,
                         CellStart(2 * c + 1), CellEnd(2 * c + 1));
     }
     lines.push_back(line);

@@ -17,6 +17,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/properties/system_properties_folder.h"
 #include "editor/settings/editor_settings.h"
+#include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/bars/cursors.h"
@@ -231,6 +232,11 @@ void TLauncherCommands::CmBestImagePlane() {
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   frame_.UpdateMenus();
   frame_.UpdateCaption();
+  // The beams the plane was found without (no ray of theirs reached the image), and any
+  // chief ray that was not found, are told at once.
+  const std::string note = TakePendingMessage();
+  if (!note.empty())
+    MessageBox(window_.GetHandle(), note.c_str(), "Plane of best installation", MB_OK | MB_ICONINFORMATION);
 }
 
 void TLauncherCommands::CmHelpContents() { WinHelp(window_.GetHandle(), frame_.HelpFile().c_str(), HELP_CONTENTS, 0); }

@@ -92,6 +92,7 @@ const TMenuTemplateItem kEditorMenu[] = {
     {"&Settings", CM_SETTINGS, 0},
     {"&Help", 0, MF_POPUP},
     {"&Contents", CM_HELP_CONTENTS, 0},
+    {"&Examples", CM_EXAMPLES, 0},
     {"&About Korvex", CM_ABOUT, 0},
     {nullptr, 0, MF_END},
 };

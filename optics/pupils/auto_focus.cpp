@@ -5,9 +5,16 @@
 // best plane of a fan is the s that makes the spread (max - min) of y[i] - s k[i] smallest.
 // That spread is convex in s; its slope is a step function, whose sign change a false
 // position search on [-1000, 1000] brackets down to 1e-5.
+//
+// The rays that place the image surface are not judged by that surface's own rim: a plane
+// first put far from the focus would otherwise stop most of a wide beam and place itself by
+// the few rays left. A field none of whose rays comes through is left out of the mean, and
+// the pending message names it.
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
@@ -49,6 +56,36 @@ struct TFan {
     slopes.data[count] = slope;
     ++count;
   }
+};
+
+// Lifts the outer rim and the obscuration of the image surface for as long as it lives.
+class TOpenImageRim {
+ public:
+  explicit TOpenImageRim(TSurface *image) : image_(image) {
+    if (image_ == nullptr) return;
+    saved_ = image_->general;
+    TGeneralParameters &g = image_->general;
+    g.boundTypeExt = kBoundRound;
+    g.semiHeightExt = g.semiWidthExt = kOpenRim;
+    g.semiHeightInt = g.semiWidthInt = 0.0;
+  }
+  ~TOpenImageRim() {
+    if (image_ == nullptr) return;
+    TGeneralParameters &g = image_->general;
+    g.boundTypeExt = saved_.boundTypeExt;
+    g.semiHeightExt = saved_.semiHeightExt;
+    g.semiWidthExt = saved_.semiWidthExt;
+    g.semiHeightInt = saved_.semiHeightInt;
+    g.semiWidthInt = saved_.semiWidthInt;
+  }
+  TOpenImageRim(const TOpenImageRim &) = delete;
+  TOpenImageRim &operator=(const TOpenImageRim &) = delete;
+
+ private:
+  // Far beyond any image a lens forms, and its square still a finite double.
+  static constexpr double kOpenRim = 1e100;
+  TSurface *image_;
+  TGeneralParameters saved_;
 };
 
 }  // namespace
@@ -102,8 +139,11 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
   TFan meridional, sagittal;
   if (!meridional.Ready(rays) || !sagittal.Ready(rays)) return;
 
-  TNeutralImageSurface neutral(Surface(n - 1));
   double shiftSum = 0.0;
+  int fieldsUsed = 0;
+  std::string leftOut;
+  TNeutralImageSurface neutral(Surface(n - 1));
+  TOpenImageRim open(Surface(n - 1));
   for (int f = 0; f < fieldCount; ++f) {
     const double fA = listCount > 0 ? listA.data[f] : 0.0;
     const double fB = f < countB ? fieldsB->data[f] : 0.0;
@@ -120,6 +160,12 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
       s.traceThrough = info.DrawAllRays;
       if (TraceRay(s, kTracePlain, nullptr, 0) == 1) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
     }
+    if (meridional.count < 2 && sagittal.count < 2) {
+      char text[48];
+      std::snprintf(text, sizeof text, leftOut.empty() ? "%g" : ", %g", fA);
+      leftOut += text;
+      continue;
+    }
     double sM = BestShift(meridional.heights, meridional.slopes, meridional.count);
     double sS = BestShift(sagittal.heights, sagittal.slopes, sagittal.count);
     if (std::fabs(sM) > kImplausibleShift) sM = 0.0;
@@ -127,8 +173,14 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
     double shift = sM + sS;
     if (sM != 0.0 && sS != 0.0) shift *= 0.5;
     shiftSum += shift;
+    ++fieldsUsed;
   }
-  const double shift = shiftSum / fieldCount;
+  if (!leftOut.empty()) {
+    const bool several = fieldsUsed + 1 < fieldCount;
+    AppendPendingMessage(std::string(several ? "No ray of beams " : "No ray of beam ") + leftOut +
+                         " reaches the image surface: left out of the plane of best installation.");
+  }
+  const double shift = fieldsUsed > 0 ? shiftSum / fieldsUsed : 0.0;
 
   // The axial ray through the pupil centre (the offsets cancel the last beam's chief-ray
   // crossing) shows where along the axis the image surface moves.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
 #include "optimization/binding/korvex_optz.h"
 #include "optimization/binding/optimization_progress.h"
 #include "optimization/merit/optimization_functions.h"
@@ -76,6 +77,59 @@ void ShowStopText(const std::string &text) {
   }
 }
 
+// The beam as the functions list it: its Y field, and its Z field when it has one.
+std::string BeamName(const TOptimizationFault &fault) {
+  char text[64];
+  if (fault.chiefFieldZ != 0.0)
+    std::snprintf(text, sizeof text, "beam (%g, %g)", fault.chiefFieldY, fault.chiefFieldZ);
+  else
+    std::snprintf(text, sizeof text, "beam %g", fault.chiefFieldY);
+  return text;
+}
+
+std::string SurfaceName(const TOptimizationFault &fault) {
+  char text[64];
+  std::snprintf(text, sizeof text, fault.chiefOnImage ? "surface %d (the image surface)" : "surface %d",
+                fault.chiefSurface);
+  return text;
+}
+
+std::string StoppedChiefText(const TOptimizationFault &fault) {
+  char text[256];
+  const std::string beam = BeamName(fault), surface = SurfaceName(fault);
+  switch (fault.chiefStatus) {
+    case kRayOutsideAperture:
+      std::snprintf(text, sizeof text,
+                    "The chief ray of %s meets %s %.4g mm from its vertex, outside its semi-height of %g mm.\n",
+                    beam.c_str(), surface.c_str(), fault.chiefHeight, fault.chiefSemiHeight);
+      break;
+    case kRayTotalReflection:
+      std::snprintf(text, sizeof text, "The chief ray of %s is totally reflected at %s.\n", beam.c_str(),
+                    surface.c_str());
+      break;
+    case kRayMissedSurface:
+      std::snprintf(text, sizeof text, "The chief ray of %s misses %s.\n", beam.c_str(), surface.c_str());
+      break;
+    default:
+      std::snprintf(text, sizeof text, "The chief ray of %s is stopped at %s.\n", beam.c_str(), surface.c_str());
+      break;
+  }
+  return text;
+}
+
+std::string ChiefAdvice(const TOptimizationFault &fault) {
+  char text[256];
+  const std::string beam = BeamName(fault);
+  if (fault.chiefStatus == kRayOutsideAperture) {
+    std::snprintf(text, sizeof text, "Raise the semi-height of surface %d above %.4g mm, or set %s nearer the axis",
+                  fault.chiefSurface, fault.chiefHeight, beam.c_str());
+  } else {
+    std::snprintf(text, sizeof text, "Set %s nearer the axis, or change surface %d", beam.c_str(),
+                  fault.chiefSurface);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string FaultReport(const TOptimizationFunctions &functions) {
@@ -92,9 +146,22 @@ std::string FaultReport(const TOptimizationFunctions &functions) {
   motive(fault.chief, "%d. Chief ray does not pass\n");
   motive(fault.missed, "%d. There are rays without an intersection with optical surfaces\n");
   motive(fault.reflected, "%d. There are rays with internal reflection\n");
-  std::snprintf(line, sizeof line, "\n1. Decrease pupil diameter by value %g mm\n", fault.SumOfPair());
+  // A stopped chief ray is told where it stopped and what lets it pass: a smaller pupil
+  // cannot move a chief ray. The pupil advice stays for the rays of the fans.
+  const bool chiefPlaced = fault.chief != 0 && fault.chiefSurface > 0;
+  if (chiefPlaced) text += "\n" + StoppedChiefText(fault);
+  int advice = 0;
+  text += "\n";
+  if (chiefPlaced) {
+    std::snprintf(line, sizeof line, "%d. %s\n", ++advice, ChiefAdvice(fault).c_str());
+    text += line;
+  }
+  if (!chiefPlaced || fault.missed != 0 || fault.reflected != 0) {
+    std::snprintf(line, sizeof line, "%d. Decrease pupil diameter by value %g mm\n", ++advice, fault.SumOfPair());
+    text += line;
+  }
+  std::snprintf(line, sizeof line, "%d. Repeat the optimization process again", ++advice);
   text += line;
-  text += "2. Repeat the optimization process again";
   return text;
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 #include "analysis/narcissus/narciss_term.h"
@@ -248,6 +249,7 @@ int TOptimizationFunctions::EvaluateBeam(TFunctionsParameters &record, int w, bo
     if (through != 1) {
       if (RefreshViews != 0) system->RefreshViews();
       fault.chief = 1;
+      NoteStoppedChief(chief, record, solved >= 1);
       return 0;
     }
     pass.chiefY = Meridional(chief, s.info.ImageFinite);
@@ -314,6 +316,22 @@ void TOptimizationFunctions::TraceFan(TFunctionsParameters &record, int w, bool 
     SetValue(transverse, w, t - reference, j);
     SetValue(wave, w, a, j);
   }
+}
+
+void TOptimizationFunctions::NoteStoppedChief(const TCurrentRay &chief, const TFunctionsParameters &record,
+                                              bool traced) {
+  const TOpticalSystem &s = system->System();
+  const int surface = std::abs(chief.firstFailure);
+  fault.chiefFieldY = record.Ybeam;
+  fault.chiefFieldZ = record.Zbeam;
+  fault.chiefSurface = 0;
+  if (!traced || surface <= 0 || surface >= s.SurfaceCount() || s.Surface(surface) == nullptr) return;
+  const TGeneralParameters &g = s.Surface(surface)->general;
+  fault.chiefSurface = surface + 1;
+  fault.chiefStatus = chief.status;
+  fault.chiefOnImage = surface == s.SurfaceCount() - 1;
+  fault.chiefHeight = std::hypot(chief.y - g.vertex[1], chief.z - g.vertex[2]);
+  fault.chiefSemiHeight = g.semiHeightExt;
 }
 
 void TOptimizationFunctions::NoteFailedRay(const TCurrentRay &ray, double p) {

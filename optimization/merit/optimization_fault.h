@@ -21,4 +21,12 @@ class TOptimizationFault {
   int general = 0;    // pupils or focal data could not be computed
   double passedHeight = 0.0;
   double failedHeight = 0.0;
+  // Where a traced chief ray was stopped (chiefSurface 0: it was not found at all): the
+  // surface counted from 1, the ray's status there, its beam, its distance from that
+  // surface's vertex across the axis and the surface's outer semi-height.
+  int chiefSurface = 0;
+  int chiefStatus = 0;
+  bool chiefOnImage = false;
+  double chiefFieldY = 0.0, chiefFieldZ = 0.0;
+  double chiefHeight = 0.0, chiefSemiHeight = 0.0;
 };

@@ -173,6 +173,8 @@ class TOptimizationFunctions {
   void EvaluateDistortion(TFunctionsParameters &record, int w, bool solved);
   void KeepFootprint(bool sagittal);
   void NoteFailedRay(const TCurrentRay &ray, double p);
+  // Keeps where the chief ray of the record's beam was stopped, for the fault report.
+  void NoteStoppedChief(const TCurrentRay &chief, const TFunctionsParameters &record, bool traced);
 
   TConfiguredSystem *system = nullptr;
   TEvaluationFailure failure = kEvaluationDone;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/screen.h"
@@ -25,6 +26,31 @@ std::string HtmlEscaped(const std::string &text) {
     }
   }
   return escaped;
+}
+
+// The frames of the visible top-level windows that share the asker's main window (the main
+// window itself and `self` left out).
+std::vector<RECT> OwnedTopLevelWindows(const TWindow *asker, const TWindow *self) {
+  std::vector<RECT> frames;
+  const TWindow *main = asker;
+  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  if (main == nullptr || !main->IsWindow()) return frames;
+  for (const TWindow *other : main->GetChildren()) {
+    if (other == self || other->IsChild() || !other->IsWindow() || !other->IsWindowVisible()) continue;
+    frames.push_back(other->GetWindowRect());
+  }
+  return frames;
+}
+
+// The summed area of the frames that the rectangle covers.
+long long CoveredArea(const RECT &at, const std::vector<RECT> &frames) {
+  long long area = 0;
+  for (const RECT &f : frames) {
+    const long long w = std::min<long long>(at.right, f.right) - std::max<long long>(at.left, f.left);
+    const long long h = std::min<long long>(at.bottom, f.bottom) - std::max<long long>(at.top, f.top);
+    if (w > 0 && h > 0) area += w * h;
+  }
+  return area;
 }
 
 bool IsReadableFile(const std::string &path) {
@@ -70,7 +96,17 @@ void THelpWindow::PlaceBeside(const TWindow *asker) {
       left = right >= leftRoom ? screenWidth - wide : 0;
     top = static_cast<int>(beside.top);
   }
-  const RECT placed = PlaceReadable(asker, RECT{left, top, left + wide, top + high}, SIZE{0, 0});
+  RECT placed = PlaceReadable(asker, RECT{left, top, left + wide, top + high}, SIZE{0, 0});
+  // Where it has to cover the asker, it still leaves the asker's palettes (the other
+  // top-level windows of its main window) in sight: of the place found and the two edges of
+  // the screen at that height, the one that covers least of them.
+  const std::vector<RECT> palettes = OwnedTopLevelWindows(asker, this);
+  if (CoveredArea(placed, palettes) > 0) {
+    for (const int edge : {0, screenWidth - wide}) {
+      const RECT at = PlaceReadable(asker, RECT{edge, placed.top, edge + wide, placed.top + high}, SIZE{0, 0});
+      if (CoveredArea(at, palettes) < CoveredArea(placed, palettes)) placed = at;
+    }
+  }
   SetWindowPos(nullptr, placed.left, placed.top, placed.Width(), placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

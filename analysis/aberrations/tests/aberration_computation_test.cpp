@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/aberrations/aberration_report.h"
 #include "foundation/testing/approx.h"
 #include "optics/pupils/tests/pupil_test_support.h"
 
@@ -495,6 +496,43 @@ TEST_F(Aberrations, AbsoluteDistortionIsRealLessParaxialWithItsSign) {
   const double expected = (real.y - axial.y) - (paraxial.y - axial.y);
   ASSERT_GT(std::fabs(expected), 1e-4);
   EXPECT_APPROX(Value(run.FirstValues, 0, last), expected, kGeometry);
+}
+
+TEST_F(Aberrations, ALensArrayWithGapsMarksItsStoppedRaysInTheReport) {
+  // The lenslet array with its first period opened from 2 to 3: the 2 mm lenslets leave
+  // 1 mm gaps where a ray meets no lenslet, at fan heights 1.19 to 1.98 and 4.16 to 4.95
+  // (found by an outside trace of the array).
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("lens_array.os"), 0), 1);
+  ASSERT_TRUE(system.Surface(2)->HasRasterZones());
+  system.Surface(2)->zones.data[0].PackCoef.data[0] = 3.0;
+  MarkModelChanged();
+  TAberrationComputation run;
+  run.ViewMode = kViewTransverse;
+  run.BeamIndex = 0;
+  ASSERT_EQ(run.Compute(system), 1);
+  TAberrationReportLabels labels;
+  labels.systemName = "lens_array.os";
+  labels.wavelengthText = "0.5876";
+  labels.curveLabels = {"0"};
+  const std::vector<std::string> lines = AberrationReportLines(run, labels);
+  const int points = run.PointCounts.data[0];
+  ASSERT_GE(lines.size(), static_cast<std::size_t>(points) + 1);
+  const std::size_t firstRow = lines.size() - 1 - static_cast<std::size_t>(points);
+  int stopped = 0;
+  for (int i = 0; i < points; ++i) {
+    const double h = std::fabs(Value(run.Abscissae, 0, i));
+    const bool inGap = (h > 1.19 && h < 1.98) || (h > 4.16 && h < 4.95);
+    const bool passed = run.FirstPassFlags.data[i] != 0;
+    if (inGap) {
+      EXPECT_FALSE(passed) << "H = " << h;
+    }
+    const std::string &line = lines[firstRow + static_cast<std::size_t>(i)];
+    EXPECT_EQ(line.size(), lines[firstRow - 1].size()) << i;
+    EXPECT_EQ(line.substr(10, 10).find("stopped") != std::string::npos, !passed) << line;
+    stopped += passed ? 0 : 1;
+  }
+  EXPECT_GT(stopped, 0);
 }
 
 }  // namespace

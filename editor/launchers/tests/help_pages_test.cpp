@@ -362,6 +362,28 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
     computed[id] = FocalLength(triplet);
     ASSERT_EQ(triplet.Undo(-1), 1);
   }
+  computed["thermo-focal-change"] = computed["thermo-focal-60"] - computed["walk-focal"];
+  // Each wavelength's share of the sum over wavelengths: the sum of rasters that are 1 at
+  // that wavelength alone.
+  const int colours = triplet.info.WavelengthCount();
+  ASSERT_EQ(colours, 3);
+  for (int alone = 0; alone < colours; ++alone) {
+    std::vector<TWavelengthRaster> rasters(static_cast<std::size_t>(colours));
+    for (int w = 0; w < colours; ++w) {
+      rasters[w].lambda = triplet.info.Spectrum.data[w].lambda;
+      rasters[w].weight = triplet.info.Spectrum.data[w].weight;
+      rasters[w].index = w;
+      rasters[w].context = &alone;
+      rasters[w].read = [](void *context, int index, float *pixels) {
+        pixels[0] = index == *static_cast<int *>(context) ? 1.0f : 0.0f;
+        return 1;
+      };
+    }
+    Mem<float> share;
+    ASSERT_EQ(SumOverWavelengths(rasters.data(), colours, 1, share), 1);
+    const char *ids[3] = {"psf-share-048", "psf-share-055", "psf-share-065"};
+    computed[ids[alone]] = share.data[0];
+  }
   // The grid question and the MTF of the PSF and MTF example: 128 pixels of 0.001 mm, a
   // discrete the recommendation lets pass without a question.
   double discrete = 0.001, reach = 0.0;
@@ -370,6 +392,31 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
   EXPECT_TRUE(Boxes().boxes.empty());
   computed["grid-nodes"] = RecommendedPsfGrid(triplet, 0.001, 1, reach);
   computed["grid-reach"] = reach;
+  {
+    // The question is the off-axis beams': with the axis alone it measures less and 128
+    // nodes do, and the axial PSF on the 0.128 mm raster is dark at its edge.
+    TSystemImage axial;
+    Open(axial, "cooke_triplet.os");
+    axial.info.AlfaM.Allocate(1, 1);
+    axial.info.AlfaM.data[0] = 0.0;
+    MarkModelChanged();
+    double axialReach = 0.0;
+    EXPECT_LE(RecommendedPsfGrid(axial, 0.001, 1, axialReach), 128);
+    EXPECT_LT(axialReach, reach);
+    axial.info.Discrete = 0.001;
+    TPsfRun run(Scratch(""));
+    Mem<float> psf;
+    ASSERT_EQ(run.Compute(axial, 0.0, 0.0, 128, false), 1);
+    ASSERT_EQ(run.Sum(128, psf), 1);
+    float peak = 0.0f, edge = 0.0f;
+    for (int row = 0; row < 128; ++row)
+      for (int column = 0; column < 128; ++column) {
+        const float v = psf.data[row * 128 + column];
+        peak = std::max(peak, v);
+        if (row == 0 || column == 0 || row == 127 || column == 127) edge = std::max(edge, v);
+      }
+    EXPECT_LT(edge, 1e-3f * peak);
+  }
   const int n = static_cast<int>(computed["grid-nodes"]);
   const double step = 1.0 / (n * 0.001);
   const std::vector<float> mtf = AxialMtf(triplet, 0.001, n);

@@ -130,11 +130,23 @@ TEST_F(EditorSessionTest, HelpOpensAtTheContentsAndTheExamples) {
   EXPECT_EQ(editor.HelpFile(), JoinPath(ProgramDir(), "korvex.hlp"));
   EXPECT_EQ(ApplicationHelpFile(), editor.HelpFile());
   EXPECT_FALSE(Grey(CM_HELP_CONTENTS));
+  // Both pages are on the Help menu.
+  EXPECT_EQ(ItemText(CM_EXAMPLES), "&Examples");
+  // The help opens beside the Tools palette, not over it.
+  if (editor.EditTools().toolsPalette == nullptr || !editor.EditTools().toolsPalette->IsWindowVisible())
+    editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
+  const TWindow *tools = editor.EditTools().toolsPalette;
+  ASSERT_NE(tools, nullptr);
+  ASSERT_TRUE(tools->IsWindowVisible());
   editor.SendMessage(WM_COMMAND, CM_HELP_CONTENTS);
   THelpWindow *help = CurrentHelpWindow();
   ASSERT_NE(help, nullptr);
   EXPECT_EQ(help->GetParentO(), &editor);
   EXPECT_EQ(help->PageTitle(), "Korvex Help");
+  const RECT a = help->GetWindowRect(), b = tools->GetWindowRect();
+  EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top)
+      << "help " << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " palette " << b.left << ","
+      << b.top << "-" << b.right << "," << b.bottom;
   editor.SendMessage(WM_COMMAND, CM_EXAMPLES);
   EXPECT_EQ(CurrentHelpWindow(), help);
   EXPECT_EQ(help->PageTitle(), "Example systems");

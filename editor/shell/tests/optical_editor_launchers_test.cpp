@@ -248,6 +248,24 @@ TEST_F(EditorLaunchersTest, PlaneOfBestInstallationFocusesTheDoubleGaussAsTheOpt
   EXPECT_APPROX(system.Surface(image)->general.vertex[0], displaced, kSameFocus);
 }
 
+TEST_F(EditorLaunchersTest, PlaneOfBestInstallationNamesABeamItLeftOut) {
+  // At 40 degrees no ray gets through the double Gauss: the plane is placed by the axis and
+  // the user is told which beam took no part.
+  const std::string gauss = ScratchExample("double_gauss.os", "Double_Gauss.os");
+  TOpticalEditor &editor = Open(gauss);
+  TSystemImage &system = editor.System();
+  system.info.AlfaM.Allocate(2, 1);
+  system.info.AlfaM.data[0] = 0.0;
+  system.info.AlfaM.data[1] = 40.0;
+  system.Update();
+  answers_->boxes.clear();
+  editor.SendMessage(WM_COMMAND, CM_BEST_IMAGE_PLANE);
+  ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(answers_->boxes[0].caption, "Plane of best installation");
+  EXPECT_NE(answers_->boxes[0].text.find("No ray of beam 40 reaches the image surface"), std::string::npos)
+      << answers_->boxes[0].text;
+}
+
 TEST_F(EditorLaunchersTest, WithOneSurfaceEveryRefusingLauncherBeepsAndOpensNothing) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "foundation/testing/approx.h"
@@ -10,6 +12,30 @@ namespace {
 constexpr double kParabolaFocus = 1e-6;
 // The two searches of the singlet's best plane each stop within ~1e-5.
 constexpr double kBestPlane = 1e-4;
+// The double Gauss's plane found by an outside trace of the same criterion, given to five
+// decimals; the searches here stop within 1e-5.
+constexpr double kDoubleGaussGap = 62.98291;
+constexpr double kDoubleGaussPlane = 1e-4;
+
+// The plane across the axis where the spread (max - min) of y + d k is smallest, by a
+// golden-section search of that convex function of d.
+double SmallestSpreadShift(const std::vector<double> &y, const std::vector<double> &k) {
+  auto spread = [&](double d) {
+    double low = 1e300, high = -1e300;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+      low = std::fmin(low, y[i] + d * k[i]);
+      high = std::fmax(high, y[i] + d * k[i]);
+    }
+    return high - low;
+  };
+  const double ratio = (std::sqrt(5.0) - 1.0) / 2.0;
+  double a = -100.0, b = 100.0;
+  while (b - a > 1e-9) {
+    const double c = b - ratio * (b - a), e = a + ratio * (b - a);
+    if (spread(c) <= spread(e)) b = e; else a = c;
+  }
+  return 0.5 * (a + b);
+}
 
 class AutoFocusTest : public PupilTest {
  protected:
@@ -75,6 +101,86 @@ TEST_F(AutoFocusTest, SingletGoesToItsSmallestBlur) {
   }
   EXPECT_LT(bestPlane, paraxialFocus - 0.1);
   EXPECT_APPROX(focused, bestPlane, kBestPlane);
+}
+
+TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
+  // The double Gauss with its last gap opened from 63.2543 to 70: there the image surface's
+  // semi-height of 26 stops most rays of the 14 degree beam.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  const int image = system.SurfaceCount() - 1;
+  const double lastLens = system.Surface(image - 1)->general.vertex[0];
+  system.Surface(image)->general.vertex[0] = lastLens + 70.0;
+  MarkModelChanged();
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
+
+  // The same criterion worked out here: each field's meridional and sagittal fans traced to
+  // a plane without a rim, each fan's smallest spread found by a search of its own, the two
+  // averaged, the fields averaged.
+  TOpticalSystem open;
+  ASSERT_EQ(open.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  open.Surface(image)->general.vertex[0] = lastLens + 70.0;
+  open.Surface(image)->general.semiHeightExt = 1e6;
+  MarkModelChanged();
+  ASSERT_GE(open.Prepare(0.0, 1, 0), 0);
+  double sum = 0.0;
+  const double fields[3] = {0.0, 10.0, 14.0};
+  for (double field : fields) {
+    open.SolveChiefRay(field, 0.0);
+    const double d = open.info.entrancePupilDiameter;
+    std::vector<double> ym, km, zs, ks;
+    for (int i = 0; i < 51; ++i) {
+      const double h = d / 2.0 - i * d / 50.0;
+      TCurrentRay m = open.MakeRay(field, 0.0, h, 0.0), s = open.MakeRay(field, 0.0, 0.0, h);
+      if (open.TraceRay(m, 1, nullptr, 0) == 1) {
+        ym.push_back(m.y);
+        km.push_back(m.M / m.L);
+      }
+      if (open.TraceRay(s, 1, nullptr, 0) == 1) {
+        zs.push_back(s.z);
+        ks.push_back(s.N / s.L);
+      }
+    }
+    ASSERT_GE(ym.size(), 2u);
+    ASSERT_GE(zs.size(), 2u);
+    sum += 0.5 * (SmallestSpreadShift(ym, km) + SmallestSpreadShift(zs, ks));
+  }
+  const double independent = 70.0 + sum / 3.0;
+
+  // One run puts the plane there: no second or third press needed.
+  system.AutoFocus(nullptr, nullptr);
+  const double gap = system.Surface(image)->general.vertex[0] - lastLens;
+  EXPECT_NEAR(gap, kDoubleGaussGap, kDoubleGaussPlane);
+  EXPECT_NEAR(gap, independent, kDoubleGaussPlane);
+  // The rim is the user's again.
+  EXPECT_EQ(system.Surface(image)->general.semiHeightExt, 26.0);
+  EXPECT_TRUE(PendingMessage().empty()) << PendingMessage();
+}
+
+TEST_F(AutoFocusTest, AFieldWithoutRaysIsLeftOutAndNamed) {
+  // At 40 degrees no ray of the double Gauss gets past its lenses: the plane is the one the
+  // axis alone gives, and the message names the beam left out.
+  auto focused = [this](std::initializer_list<double> list) {
+    TOpticalSystem system;
+    EXPECT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+    const int image = system.SurfaceCount() - 1;
+    system.Surface(image)->general.vertex[0] += 3.0;
+    MarkModelChanged();
+    EXPECT_GE(system.Prepare(0.0, 1, 0), 0);
+    Mem<double> fields(static_cast<int>(list.size()), 1);
+    std::copy(list.begin(), list.end(), fields.data);
+    TakePendingMessage();
+    system.AutoFocus(&fields, nullptr);
+    return system.Surface(image)->general.vertex[0];
+  };
+  const double axisAlone = focused({0.0});
+  EXPECT_TRUE(PendingMessage().empty()) << PendingMessage();
+  EXPECT_APPROX(focused({0.0, 40.0}), axisAlone, kBestPlane);
+  EXPECT_NE(PendingMessage().find("No ray of beam 40 reaches the image surface"), std::string::npos)
+      << PendingMessage();
+  EXPECT_APPROX(focused({40.0, 0.0, 50.0}), axisAlone, kBestPlane);
+  EXPECT_NE(PendingMessage().find("No ray of beams 40, 50 reaches the image surface"), std::string::npos)
+      << PendingMessage();
 }
 
 TEST_F(AutoFocusTest, FocusingTwiceStaysPut) {

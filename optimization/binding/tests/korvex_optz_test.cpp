@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <vector>
@@ -25,6 +27,9 @@ constexpr double kVertexTolerance = 1e-12;
 // Moves of the simplex search: enough to settle the shipped lenses' three and five
 // variables to a few parts in a million of their minimum merit.
 constexpr int kSimplexMoves = 400;
+// The progress window writes a merit with three digits: its last one, relative and absolute.
+constexpr double kShownMerit = 5e-3;
+constexpr double kShownMeritDigit = 1e-3;
 
 // A progress window that keeps what it was told.
 class TRecordingViewer : public TOptimizationProgress {
@@ -254,6 +259,69 @@ TEST_F(KorvexOptz, TheFaultReportNamesEveryMotiveAndTheAdvice) {
             "System optimization is fault!\n\n       Motive:\n1. Chief ray does not pass\n"
             "2. There are rays with internal reflection\n\n1. Decrease pupil diameter by value 7.45 mm\n"
             "2. Repeat the optimization process again");
+}
+
+TEST_F(KorvexOptz, AChiefRayStoppedByTheImageRimIsNamedNotThePupil) {
+  // The double Gauss with its last gap opened to 70: the 14 degree chief ray lands outside
+  // the image surface's semi-height of 26, which no smaller pupil changes.
+  Load(system, "double_gauss.os");
+  const int image = system.SurfaceCount() - 1;
+  system.Surface(image)->general.vertex[0] = system.Surface(image - 1)->general.vertex[0] + 70.0;
+  MarkModelChanged();
+  // Where the chief ray lands, traced on through the rim.
+  system.Prepare(0.0, 1, 0);
+  system.SolveChiefRay(14.0, 0.0);
+  TCurrentRay chief = system.MakeRay(14.0, 0.0, 0.0, 0.0);
+  chief.traceThrough = 1;
+  ASSERT_EQ(system.TraceRay(chief, kTracePlain, nullptr, 0), 1);
+  ASSERT_GT(chief.y, 26.0);
+  char landed[32];
+  std::snprintf(landed, sizeof landed, "%.4g", chief.y);
+
+  set.Rebuild(&configured);
+  ClearWeights(set);
+  for (int r = 0; r < 3; ++r) Weigh(set.Record(0, r)->AberT, 0.0, 1.0);
+  set.SetConfigurations();
+  parameters.SetOwner(&configured);
+  TParameterDescription gap, radius;
+  gap.Set(0, image - 1, "T", 1.0, 100.0);
+  radius.Set(0, image - 2, "R", -0.05, 0.05);
+  parameters.Add(gap);
+  parameters.Add(radius);
+  TTestRunHost host;
+  EXPECT_EQ(RunOptimization(configured, parameters, set, host, ""), kRunFailed);
+  ASSERT_EQ(BoxCount(), 1u);
+  const std::string &text = Boxes().boxes[0].text;
+  EXPECT_NE(text.find("1. Chief ray does not pass"), std::string::npos) << text;
+  EXPECT_NE(text.find("The chief ray of beam 14 meets surface 13 (the image surface) " + std::string(landed) +
+                      " mm from its vertex, outside its semi-height of 26 mm."),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("1. Raise the semi-height of surface 13 above " + std::string(landed) +
+                      " mm, or set beam 14 nearer the axis\n2. Repeat the optimization process again"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("pupil"), std::string::npos) << text;
+}
+
+TEST_F(KorvexOptz, TheProgressWindowShowsTheWeightedMerit) {
+  // Focal length (target 100, weight 1) and back focal distance (target 90, weight 3) pull
+  // the one curvature two ways: the window's merit is the sum of (W (T - F))^2.
+  SetUpSinglet();
+  Weigh(set.Record(0, 0)->Sfs, 90.0, 3.0);
+  set.SetConfigurations();
+  TRecordingViewer viewer;
+  TTestRunHost host;
+  ASSERT_EQ(RunOptimization(configured, parameters, set, host, ""), kRunCompleted);
+  system.Prepare(0.0, 1, 0);
+  const double focal = system.info.focalLength, back = system.info.backFocalDistance;
+  const double weighted = std::pow(100.0 - focal, 2) + std::pow(3.0 * (90.0 - back), 2);
+  const double unweighted = std::pow(100.0 - focal, 2) + std::pow(90.0 - back, 2);
+  ASSERT_GT(std::fabs(weighted - unweighted), 0.01 * weighted);
+  const double shown = std::stod(viewer.fields[kViewerCurrentMerit]);
+  EXPECT_NEAR(shown, weighted, std::max(kShownMerit * weighted, kShownMeritDigit));
+  const std::string bracketed = viewer.fields[kViewerCurrentUnweighted];
+  EXPECT_NEAR(std::stod(bracketed.substr(2)), unweighted, std::max(kShownMerit * unweighted, kShownMeritDigit));
 }
 
 TEST_F(KorvexOptz, TheProgressWindowFollowsStagesGaugeAndIterations) {

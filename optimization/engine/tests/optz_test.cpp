@@ -24,6 +24,8 @@ constexpr double kResidualSumTolerance = 1e-8;
 constexpr double kRosenbrockTolerance = 1e-8;
 // Differences of exactly representable linear functions: rounding of x + h only.
 constexpr double kDifferenceTolerance = 1e-12;
+// A minimum found by a scan in steps of 1e-6, against the engine's converged one.
+constexpr double kScanStep = 1e-4;
 
 // A = [[1, 2], [3, 4], [5, 7], [1, -1]], y = (1, 2, 3, 4): by the normal equations
 // A^T A x = A^T y, x = (131/54, -23/18) and the residual sum of squares is 77/54.
@@ -225,4 +227,42 @@ TEST(Optz, AcceptedStepMovesEachVariableByItsScaledStepTimesItsUnit) {
   // ShowIteration saw the new merit beside the previous one; afterwards they agree.
   EXPECT_EQ(problem.shown, 2);
   EXPECT_EQ(problem.PrevMerit, problem.Merit);
+}
+
+TEST(Optz, UnequalWeightsMoveTheMinimumAndTheMeritIsWeighted) {
+  // F1 = x^2 to 4 with weight 1, F2 = x to 1 with weight 3, from x = 1.94 (near the
+  // unweighted minimum: every step towards the weighted one raises the unweighted sum). The weighted sum
+  // (4 - x^2)^2 + 9 (1 - x)^2 and the unweighted (4 - x^2)^2 + (1 - x)^2 have their least
+  // values at different x; both are found here by a plain scan.
+  auto values = AtAnyStage([](const std::vector<double> &v, std::vector<double> &f) {
+    f[0] = v[0] * v[0];
+    f[1] = v[0];
+  });
+  TTestProblem problem({1.94}, 2, values);
+  problem.target = {4.0, 1.0};
+  problem.weight = {1.0, 3.0};
+  // Steps go on while they gain anything: the minimum is a large residual's, where the
+  // usual 1 % gain rule stops short of it.
+  problem.settings = [](TOptz &optz) { optz.GainThreshold = 0.0; };
+  auto sum = [](double x, double w) { return std::pow(4.0 - x * x, 2) + std::pow(w * (1.0 - x), 2); };
+  auto scan = [&](double w) {
+    double best = 0.0, least = 1e300;
+    for (double x = 0.0; x <= 3.0; x += 1e-6) {
+      if (sum(x, w) < least) {
+        least = sum(x, w);
+        best = x;
+      }
+    }
+    return best;
+  };
+  const double weightedMinimum = scan(3.0), unweightedMinimum = scan(1.0);
+  ASSERT_GT(std::fabs(weightedMinimum - unweightedMinimum), 0.05);
+  ASSERT_EQ(problem.Start(), 1);
+  EXPECT_APPROX(problem.Merit, sum(1.94, 3.0), kDifferenceTolerance);
+  EXPECT_APPROX(problem.MeritUnweighted, sum(1.94, 1.0), kDifferenceTolerance);
+  problem.Run();
+  EXPECT_APPROX(problem.x[0], weightedMinimum, kScanStep);
+  EXPECT_APPROX(problem.Merit, sum(problem.x[0], 3.0), kDifferenceTolerance);
+  EXPECT_APPROX(problem.MeritUnweighted, sum(problem.x[0], 1.0), kDifferenceTolerance);
+  EXPECT_APPROX(problem.ComputeMerit(1), problem.Merit, kDifferenceTolerance);
 }
