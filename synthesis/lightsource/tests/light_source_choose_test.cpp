@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "foundation/testing/approx.h"
@@ -460,6 +461,57 @@ TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
     delete folder_;
     folder_ = nullptr;
   }
+}
+
+TEST_F(LightSourceSynthesis, TheHelpsExampleMakesTheObjectFiniteFirstAndRefocusesByWhatItSays) {
+  std::ifstream file(SourceRoot() + "/resources/help/pages/light_source.html");
+  std::stringstream read;
+  read << file.rdbuf();
+  const std::string help = read.str();
+  const std::size_t example = help.find("<h3>Example</h3>");
+  ASSERT_NE(example, std::string::npos);
+  // The example makes the triplet's object finite before it chooses Light source, and says
+  // by how much to refocus.
+  const std::size_t finite = help.find("Object: finite", example);
+  const std::size_t chosen = help.find("choose Light source", example);
+  ASSERT_NE(finite, std::string::npos);
+  ASSERT_NE(chosen, std::string::npos);
+  EXPECT_LT(finite, chosen);
+  const std::size_t add = help.find("add ", finite);
+  ASSERT_NE(add, std::string::npos);
+  const double shift = std::strtod(help.c_str() + add + 4, nullptr);
+  ASSERT_GT(shift, 0.0);
+  // As it comes, the triplet's object lies at infinity: no Light source among the types.
+  UseSystem("cooke_triplet.os", {}, 0.0, false);
+  OpenFolder();
+  EXPECT_EQ(ObjectPage().SelectType(kObjectLightSource), 0);
+  folder_->Destroy(IDCANCEL);
+  delete folder_;
+  folder_ = nullptr;
+  // Object finite, as the Object and pupil page sets it; Distance 0.5 on the Object page
+  // puts the object 500 mm before the lens.
+  system_.info.ObjectFinite = 1;
+  system_.Prepare(0.0, 1, 0);
+  OpenFolder();
+  SetDlgItemText(ObjectPage().GetHandle(), kObjectDistanceEdit, "0.5");
+  ASSERT_EQ(ObjectPage().ReadObjectSize(), 1);
+  EXPECT_APPROX(ObjectDistanceOf(system_), 0.5, 1e-9);
+  EXPECT_EQ(ObjectPage().SelectType(kObjectLightSource), 1);
+  // The image plane's move in focusing on the axis is the last thickness the help adds, to
+  // its one decimal.
+  const int image = system_.SurfaceCount() - 1;
+  const double before = system_.GetSurfacePosition(image, 0, 1).x;
+  Mem<double> axis(1, 1);
+  axis.data[0] = 0.0;
+  system_.AutoFocus(&axis, nullptr);
+  constexpr double kOneDecimal = 0.05;
+  EXPECT_NEAR(system_.GetSurfacePosition(image, 0, 1).x - before, shift, kOneDecimal);
+  // And the magnification it gives, to its three decimals.
+  const std::size_t rule = help.find("50 / 465 = ", add);
+  ASSERT_NE(rule, std::string::npos);
+  ASSERT_EQ(system_.FirstOrderParaxial(), 1);
+  constexpr double kThreeDecimals = 0.0005;
+  EXPECT_NEAR(std::fabs(system_.info.magnification), std::strtod(help.c_str() + rule + 11, nullptr), kThreeDecimals);
 }
 
 }  // namespace
