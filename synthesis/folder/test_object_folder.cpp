@@ -351,10 +351,7 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   if (made == 0) return 0;
   rasterPitch = 0.0;
   char total[64];
-  if (source != nullptr)
-    std::snprintf(total, sizeof total, "Total (%s)", kLightSourceObjectName);
-  else
-    std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
+  std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
   name = total;
   return 1;
 }
