@@ -332,11 +332,6 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   TIsoplanarSettings settings;
   settings.pixelCount = shared->pixelCount;
   settings.pixelSize = shared->pixelSize;
-  if (const TDetectorParameters *detector = GetDetectorParameters()) {
-    settings.noiseKind = detector->noiseKind;
-    settings.noiseLevel = detector->noiseLevel;
-  }
-  settings.directory = TempDir();
   if (source != nullptr) {
     // Its rasters are the system's image already: blurred by the diffraction alone, and
     // not at all where the system's PSF is taken without diffraction.
@@ -346,6 +341,11 @@ int TTestObjectFolder::CalcIsoplanarImage() {
       settings.intervalWavelength = system_->info.LambdaW;
     }
   }
+  if (const TDetectorParameters *detector = GetDetectorParameters()) {
+    settings.noiseKind = detector->noiseKind;
+    settings.noiseLevel = detector->noiseLevel;
+  }
+  settings.directory = TempDir();
   const int made =
       SynthesizeIsoplanarImage(who, settings, GetHandle(), rasterFiles, shared->customObject);
   if (made == 0) return 0;
