@@ -292,9 +292,8 @@ void TTestLight::DrawZone() {
   if (picture == nullptr || ShowZone != 1) return;
   SetWaitCursor();
   picture->SetPen(PS_INSIDEFRAME, 1, kZonePen);
-  // The picture's world y grows upwards while the raster's rows (and the zone's Y) grow
-  // downwards: the outline is turned over so that it encloses the cells measured.
-  const double cx = PozitionX, cy = -PozitionY;
+  // The picture's world y grows upwards with the zone's Y, as the raster's rows fall.
+  const double cx = PozitionX, cy = PozitionY;
   const double w = SizeRectX / 2, h = SizeRectY / 2;
   if (TypeZone == kZoneRectangle) {
     picture->MoveTo(cx - w, cy + h, false);

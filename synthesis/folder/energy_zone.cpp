@@ -61,8 +61,10 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
   TZoneCells cells;
   cells.i1 = TruncatedIndex((x + w / 2) / p + half);
   cells.i0 = TruncatedIndex((x - w / 2) / p + half);
-  cells.j1 = TruncatedIndex((y + h / 2) / p + half);
-  cells.j0 = TruncatedIndex((y - h / 2) / p + half);
+  // The rasters hold +y in their top rows (row N/2 - y/p), as the picture shows them: the
+  // zone's upper edge is its first row.
+  cells.j0 = TruncatedIndex(half - (y + h / 2) / p);
+  cells.j1 = TruncatedIndex(half - (y - h / 2) / p);
   if (cells.i1 < 0 || cells.j1 < 0 || cells.i0 >= n || cells.j0 >= n) {
     result.outside = true;
     return kEnergyMeasured;

@@ -2,7 +2,9 @@
 // The energy that falls into a zone of a synthesised image, and how much the irradiance
 // varies inside it. The zone is a rectangle or an ellipse of the image plane (its size and
 // centre in the raster's unit, millimetres or milliradians); the image is an N x N raster
-// of cell size p whose centre cell is (N/2, N/2), columns growing with X and rows with Y.
+// of cell size p whose centre cell is (N/2, N/2), columns growing with X and rows growing
+// downwards, against Y (row N/2 - Y/p), as every raster of the synthesis and its picture
+// hold the image.
 
 // The zone's shapes.
 enum TEnergyZoneType : int {
@@ -14,7 +16,7 @@ enum TEnergyZoneType : int {
 struct TEnergyZone {
   int type = kZoneRectangle;
   double width = 0.0;   // along the raster's columns
-  double height = 0.0;  // along its rows
+  double height = 0.0;  // across its rows
   double x = 0.0;       // centre
   double y = 0.0;
   int smoothing = 0;    // 1: the contrast is taken on box sums of the image

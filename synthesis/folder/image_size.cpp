@@ -15,6 +15,10 @@ bool ScaleDefined(const TImageSizeInputs &in) {
   return std::isfinite(in.du) && std::isfinite(in.dh) && in.du != 0.0 && in.dh != 0.0;
 }
 
+bool AngularScaleDefined(const TImageSizeInputs &in) {
+  return std::isfinite(in.angularScale) && in.angularScale != 0.0;
+}
+
 // Division by a magnification that may be 0: such a system has none to divide by.
 double OverMagnification(double value, double m) { return m != 0.0 ? value / m : value; }
 
@@ -28,6 +32,13 @@ TSizeConversion ImageFieldFromObjectSize(const TImageSizeInputs &in, double &fie
   if (in.imageFinite == 0) {
     switch (in.unit) {
       case 0:
+        // A finite object's height turns into the image's angle by the traced scale (its
+        // magnification is 0); an object at infinity subtends its angle at the distance.
+        if (in.objectFinite != 0 && objectSpace) {
+          if (!AngularScaleDefined(in)) return kSizeScaleUndefined;
+          field = s * 1000.0 * std::fabs(in.angularScale);
+          return kSizeConverted;
+        }
         field = std::atan((s / 2.0) / d) * 2000.0 * m;
         return kSizeConverted;
       case 1:
@@ -65,8 +76,14 @@ TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &obj
   if (in.imageFinite == 0) {
     switch (in.unit) {
       case 0:
-        if (!objectSpace) objectSize = 0.0;
-        else objectSize = std::tan(OverMagnification(0.0005 * s, m)) * 2.0 * d;
+        if (!objectSpace) {
+          objectSize = 0.0;
+        } else if (in.objectFinite != 0) {
+          if (!AngularScaleDefined(in)) return kSizeScaleUndefined;
+          objectSize = 0.001 * s / std::fabs(in.angularScale);
+        } else {
+          objectSize = std::tan(OverMagnification(0.0005 * s, m)) * 2.0 * d;
+        }
         return kSizeConverted;
       case 1: {
         const double size = 0.001 * s / kArcMinute;
@@ -117,6 +134,26 @@ bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh) {
   const double endAngle = axial.L != 0.0 ? ImageAngle(axial.M, axial.L) : 0.0;
   du = startAngle - endAngle;
   dh = oblique.y - axial.y;
+  return true;
+}
+
+bool TraceAngularScale(TOpticalSystem &system, double &mradPerMm) {
+  mradPerMm = 0.0;
+  if (system.SurfaceCount() < 2 || system.info.ObjectFinite == 0) return false;
+  constexpr double kHeight = 0.01;
+  const DPOINT3 object = system.GetSurfacePosition(0, 0, 1);
+  TCurrentRay centre = system.MakeRayFromPoint(object.x, object.y, object.z, 0.0, 0.0);
+  TCurrentRay above = system.MakeRayFromPoint(object.x, object.y + kHeight, object.z, 0.0, 0.0);
+  centre.traceThrough = above.traceThrough = 1;
+  if (system.TraceRay(centre, kTracePlain, nullptr, 0) == 0 || system.TraceRay(above, kTracePlain, nullptr, 0) == 0 ||
+      centre.L == 0.0 || above.L == 0.0)
+    return false;
+  const int finite = system.info.ImageFinite;
+  const double scale =
+      (ImageCoordinate(finite, above.y, above.M, above.L) - ImageCoordinate(finite, centre.y, centre.M, centre.L)) /
+      kHeight;
+  if (!(std::isfinite(scale) && scale != 0.0)) return false;
+  mradPerMm = scale;
   return true;
 }
 

@@ -26,6 +26,10 @@ struct TImageSizeInputs {
   int objectSpace = 0;         // C: the size is given in object space
   double du = 0.0;             // the scale rays' angle, radians
   double dh = 0.0;             // the scale ray's image height
+  // An object at a finite distance imaged at infinity: the angle (mrad) the image turns
+  // through per mm of object height, traced (TraceAngularScale); 0 when it cannot be had.
+  // Such a system has no magnification to scale by.
+  double angularScale = 0.0;
 };
 
 // How a conversion came out.
@@ -42,6 +46,12 @@ TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &obj
 // Traces the two scale rays (fields 0 and kScaleRayField) through all surfaces and writes
 // du and dh. Answers false, du and dh left 0, when either ray does not pass.
 bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh);
+
+// The angle (mrad) at which the chief ray of a finite object's point leaves the system per
+// mm of its height (the height in mm at a finite image: the magnification), from the chief
+// rays of the object's centre and of a point just above it. False (scale 0) when either
+// ray fails or the object lies at infinity.
+bool TraceAngularScale(TOpticalSystem &system, double &mradPerMm);
 
 // The message of a conversion without a scale.
 constexpr const char *kScaleUndefinedText =

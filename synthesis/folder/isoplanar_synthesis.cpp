@@ -1,10 +1,12 @@
 #include "synthesis/folder/isoplanar_synthesis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "foundation/fft/fft.h"
 #include "foundation/helpers/helpers.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
@@ -56,6 +58,23 @@ void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *
   }
 }
 
+double RoundPupilMtf(double frequency, double cutoff) {
+  if (!(cutoff > 0.0)) return 1.0;
+  const double s = std::fabs(frequency) / cutoff;
+  if (!(s < 1.0)) return 0.0;
+  return 2.0 / kPi * (std::acos(s) - s * std::sqrt(1.0 - s * s));
+}
+
+void DiffractionMtfRow(int n, int r, double g, double cutoff, float *pair) {
+  const double step = 1.0 / (n * g);
+  const double fy = (r < n / 2 ? r : r - n) * step;
+  for (int c = 0; c < n; ++c) {
+    const double fx = (c < n / 2 ? c : c - n) * step;
+    pair[c] = static_cast<float>(RoundPupilMtf(std::hypot(fx, fy), cutoff));
+    pair[n + c] = 0.0f;
+  }
+}
+
 void RecentreRaster(int n, float *cells) {
   if (n < 2 || cells == nullptr) return;
   const std::ptrdiff_t side = n, half = n / 2;
@@ -72,7 +91,8 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   const int n = settings.pixelCount;
   // The old results go now: a synthesis that fails leaves none that its files no longer hold.
   results.Clear();
-  if (who.object == nullptr || who.psf == nullptr || n < 2 || (n & (n - 1)) != 0) return 0;
+  const bool traced = settings.tracedImage;
+  if (who.object == nullptr || (who.psf == nullptr && !traced) || n < 2 || (n & (n - 1)) != 0) return 0;
   SetWaitCursor();
   Mem<float> re, im;
   if (!re.Allocate(n, n) || !im.Allocate(n, n)) {
@@ -83,8 +103,10 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
-  who.psf->TransformRasters();
-  const int components = RecordCount(who.psf->rasterFiles);
+  // A traced object's wavelengths are its own; the others' are the PSF's.
+  if (!traced) who.psf->TransformRasters();
+  const Mem<TFileData> &listed = traced ? who.object->rasterFiles : who.psf->rasterFiles;
+  const int components = RecordCount(listed);
   if (components == 0) {
     SetArrowCursor();
     MessageBeep(static_cast<UINT>(-1));
@@ -110,19 +132,29 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
-  const double cellArea = settings.pixelSize * settings.pixelSize;
+  // A PSF of unit integral sums to 1 / g^2 over its cells: the cell area brings the image
+  // back to the object's light. The diffraction's transfer function is 1 at zero already.
+  const double cellArea = traced ? 1.0 : settings.pixelSize * settings.pixelSize;
   const std::int64_t cells = static_cast<std::int64_t>(n) * n;
-  TTestObject *const participants[3] = {who.object, who.psf, detector};
+  TTestObject *const participants[3] = {who.object, traced ? nullptr : who.psf, detector};
   for (int k = 0; k < components; ++k) {
     TFileData &record = made.data[k];
     record.fileName = IsoplanarResultName(settings.directory, k);
-    record.wavelength = who.psf->rasterFiles.data[k].wavelength;
-    record.weight = who.psf->rasterFiles.data[k].weight;
+    record.wavelength = listed.data[k].wavelength;
+    record.weight = listed.data[k].weight;
+    // The diffraction interval grows with the wavelength; its inverse is the cutoff.
+    double cutoff = 0.0;
+    if (traced && settings.diffractionInterval > 0.0 && settings.intervalWavelength > 0.0 &&
+        record.wavelength > 0.0f)
+      cutoff = settings.intervalWavelength / (settings.diffractionInterval * record.wavelength);
     {
       TOpenFrames open(participants, 3, k);
       for (int r = 0; r < n; ++r) {
         who.object->ReadFrameStep(k, objectRow, r);
-        who.psf->ReadFrameStep(k, psfRow, r);
+        if (traced)
+          DiffractionMtfRow(n, r, settings.pixelSize, cutoff, psfRow.data);
+        else
+          who.psf->ReadFrameStep(k, psfRow, r);
         if (detector != nullptr) detector->ReadFrameStep(k, detectorRow, r);
         MultiplySpectrumRow(objectRow.data, psfRow.data,
                             detector != nullptr ? detectorRow.data : nullptr,
@@ -134,8 +166,9 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
       SetArrowCursor();
       return 0;
     }
-    // Three centred rasters land centred by themselves; two need the shift back.
-    if (detector == nullptr) RecentreRaster(n, re.data);
+    // Three centred rasters land centred by themselves; two need the shift back. The
+    // diffraction's transfer function is centred on cell (0, 0) and moves nothing.
+    if ((detector == nullptr) != traced) RecentreRaster(n, re.data);
     float maximum = 0.0f;
     const float factor = static_cast<float>(cellArea);
     for (std::int64_t i = 0; i < cells; ++i) {

@@ -16,6 +16,12 @@
 // detector, whose response is centred the same way, the triple product lands at N/2 by
 // itself. The image keeps the object's orientation: a one-cell object at the centre gives
 // back the PSF cell for cell.
+//
+// A traced object (the light source) is the system's image already, with the light the
+// apertures pass, the vignetting and the aberrations of its own rays: the system's PSF
+// would count them twice. Its rasters are blurred only by the aberration-free diffraction
+// of a round pupil, whose transfer function is 1 at zero frequency (a PSF of unit sum): the
+// image keeps the object's light, and no PSF is asked for.
 
 #include <cstdint>
 #include <string>
@@ -32,6 +38,13 @@ struct TIsoplanarSettings {
   int noiseKind = 0;          // 0: no noise
   float noiseLevel = 0.0f;    // noise deviation relative to the image maximum
   std::string directory;      // where the result files "img<k>.img" go
+  // The object's rasters are its image through the system (the light source): no PSF.
+  bool tracedImage = false;
+  // Its diffraction interval (0.5 lambda / NA in mm, lambda / D in mrad at infinity) at
+  // intervalWavelength (micrometres): the cutoff of the blur is 1 / interval at that
+  // wavelength, scaled by wavelength for the others. 0: no diffraction blur.
+  double diffractionInterval = 0.0;
+  double intervalWavelength = 0.0;
 };
 
 // The participants. detector is null for "None"; signal is the model whose signal
@@ -47,13 +60,24 @@ struct TIsoplanarParticipants {
 // answer not tested; no PSF record gives the "Not enougn information for PSF!" warning,
 // owned by `owner`, and 0), the detector's; then one result file per PSF record into
 // `results` (the old table replaced), wavelength and weight taken from the PSF's records.
-// 1 when every result was written. customObject is set from the object's name.
+// A traced object needs no PSF: one result per object record, with its wavelength and
+// weight. 1 when every result was written. customObject is set from the object's name.
 int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanarSettings &settings,
                              HWND owner, Mem<TFileData> &results, std::int32_t &customObject);
 
 // One row of the product: re + i im = O x P (x D when d is given), each argument a 2 x n
 // row pair (real parts, then imaginary parts).
 void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n);
+
+// The transfer function of the aberration-free diffraction of a round pupil at a spatial
+// frequency, the cutoff (2 NA / lambda) above 0: (2/pi)(acos s - s sqrt(1 - s^2)),
+// s = frequency / cutoff, and 0 from s = 1 on.
+double RoundPupilMtf(double frequency, double cutoff);
+
+// Row r of that function on the n x n transform grid of cell size g (the frequencies
+// k / (n g), k from -n/2 on, at index k mod n), as a row pair with zero imaginary parts.
+// No cutoff (0): 1 everywhere.
+void DiffractionMtfRow(int n, int r, double g, double cutoff, float *pair);
 
 // Moves cell (c, r) of an n x n raster to ((c + n/2) mod n, (r + n/2) mod n).
 void RecentreRaster(int n, float *cells);

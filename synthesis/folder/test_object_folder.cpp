@@ -36,6 +36,9 @@ constexpr COLORREF kDetectorTabColor = 192;
 constexpr int kFolderColorMode = 17;
 constexpr const char *kSizeZeroText = "Parameter 'Size' can not be 0!";
 constexpr const char *kNoObjectText = "No test object is chosen!";
+constexpr const char *kRealWithoutDetectorText =
+    "The \"Real\" image is made without the detector \"%s\": it passes through no detector.\n"
+    "Choose \"Isoplanar\" on the Settings page for the detector's image.";
 constexpr const char *kLightSourceRealText =
     "The light source is imaged by its own rays traced through the system:\n"
     "choose \"Isoplanar\" on the Settings page to see it.";
@@ -313,9 +316,14 @@ int TTestObjectFolder::CalcIsoplanarImage() {
     MessageBox(GetHandle(), kNoObjectText, "Warning", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  // The light source is imaged by its own rays; any other object through the PSF, which is
-  // to fit its grid.
-  if (object->name != kLightSourceObjectName) OfferFieldForPsf();
+  // The light source is imaged by its own rays, whose image is to fit the field; any other
+  // object through the PSF, which is to fit its grid.
+  auto *source = dynamic_cast<TLightSourceChooseDlg *>(object);
+  if (source != nullptr) {
+    if (FitFieldToSource(*source) == 0) return 0;
+  } else {
+    OfferFieldForPsf();
+  }
   TIsoplanarParticipants who;
   who.object = object;
   who.psf = psfPage_;
@@ -324,6 +332,15 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   TIsoplanarSettings settings;
   settings.pixelCount = shared->pixelCount;
   settings.pixelSize = shared->pixelSize;
+  if (source != nullptr) {
+    // Its rasters are the system's image already: blurred by the diffraction alone, and
+    // not at all where the system's PSF is taken without diffraction.
+    settings.tracedImage = true;
+    if (system_ != nullptr && system_->info.Difrac != 0) {
+      settings.diffractionInterval = system_->DiffractionInterval(0.0, 0.0);
+      settings.intervalWavelength = system_->info.LambdaW;
+    }
+  }
   if (const TDetectorParameters *detector = GetDetectorParameters()) {
     settings.noiseKind = detector->noiseKind;
     settings.noiseLevel = detector->noiseLevel;
@@ -357,6 +374,13 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   const int answer = nonIsoplanar_->Run(*system_, *object, *shared, gauge_, rasterFiles);
   if (answer == kNonIsoplanarUseIsoplanar) return CalcIsoplanarImage();
   if (answer == kNonIsoplanarFailed) return 0;
+  // The image with a PSF per field node passes through no detector model: a chosen one is
+  // named, or the picture would pass for the detector's image.
+  if (!DetectorIsNone()) {
+    char text[300];
+    std::snprintf(text, sizeof text, kRealWithoutDetectorText, CurrentDetector()->name.c_str());
+    MessageBox(GetHandle(), text, "Warning", MB_OK | MB_ICONINFORMATION);
+  }
   // The image covers the system's whole field, whatever size was typed: its cells are that
   // field over the object's picture, and the caption says so.
   const int n = std::max(object->pictureSize.cx, object->pictureSize.cy);

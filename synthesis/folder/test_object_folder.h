@@ -21,6 +21,7 @@
 class TFolderDetectorOwner;
 class TFolderNonIsoplanar;
 class TFolderObjectOwner;
+class TLightSourceChooseDlg;
 class TOGauge;
 class TDetectorSynthesisOwner;
 class TObjectPageOwner;
@@ -91,12 +92,19 @@ class TTestObjectFolder : public TBookMarkFolder,
   // The image-side size becomes `size` (a real scan's sweep is shorter): the object size
   // follows, the pixel size with it, and the Object page shows the size.
   void ReduceImageSize(double size);
+  // The share of the raster's side the object's image takes: bar targets leave a margin.
+  double ObjectShareOfRaster() const;
   // The isoplanar synthesis into the folder's raster files: 1 done, 0 failed.
   int CalcIsoplanarImage();
   // Before an isoplanar synthesis: when the PSF page's beam spreads beyond the image field
   // (its PSF's grid), says so and offers an image field that holds it; on Yes the size
   // follows. Declined, the same field and beam are not asked about again.
   void OfferFieldForPsf();
+  // Before a light source's synthesis: its image is traced, and when part of the light the
+  // system passes falls outside the image field, says how much and offers a field that
+  // holds the traced image; on Yes the field follows and the image is traced again.
+  // Declined, the same field is not asked about again. 0 when the source was not traced.
+  int FitFieldToSource(TLightSourceChooseDlg &source);
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
   // has no field points. 1 done, 0 failed, 2 stopped part way (the components finished are
   // there to show; the image is not marked computed).
@@ -216,6 +224,8 @@ class TTestObjectFolder : public TBookMarkFolder,
   bool scaleWarningDue_ = true;
   // The pixel size and beam for which a wider field was last declined.
   double psfFitDeclined_[3] = {0.0, 0.0, 0.0};
+  // The pixel size for which a wider field for the light source was last declined.
+  double sourceFitDeclined_ = 0.0;
   TOGauge *gauge_ = nullptr;
   TFolderNonIsoplanar *nonIsoplanar_ = nullptr;
   bool ownsTestImage_ = false;

@@ -16,6 +16,7 @@
 #include "synthesis/folder/psf_fit.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
+#include "synthesis/lightsource/light_source_choose_dlg.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ TImageSizeInputs SizeInputs(TOpticalSystem &system, const TTestImage &shared, do
   in.unit = shared.UnitBtn;
   in.objectSpace = shared.ObjectSpaceCheck;
   TraceScaleRays(system, in.du, in.dh);
+  if (in.imageFinite == 0 && in.objectFinite != 0) TraceAngularScale(system, in.angularScale);
   return in;
 }
 
@@ -149,9 +151,7 @@ int TTestObjectFolder::UpdateImageSize() {
     return 0;
   }
   shared->fieldSize = std::fabs(field);
-  const int type = objectPage_ != nullptr ? objectPage_->CurrentType() : 0;
-  // Bar targets leave a margin round their bars.
-  const double share = type == 0 || type == 3 || type == 4 ? 1.0 : 0.8;
+  const double share = ObjectShareOfRaster();
   if (shared->fieldSize == 0.0) {
     shared->fieldSize = shared->pixelCount * shared->pixelSize * share;
     UpdateObjectSize();
@@ -175,6 +175,12 @@ int TTestObjectFolder::UpdateObjectSize() {
   }
   shared->ObjectSize = std::fabs(size);
   return 1;
+}
+
+double TTestObjectFolder::ObjectShareOfRaster() const {
+  const int type = objectPage_ != nullptr ? objectPage_->CurrentType() : 0;
+  // Bar targets leave a margin round their bars.
+  return type == 0 || type == 3 || type == 4 ? 1.0 : 0.8;
 }
 
 void TTestObjectFolder::ReduceImageSize(double size) {
@@ -209,5 +215,29 @@ void TTestObjectFolder::OfferFieldForPsf() {
     std::copy(asked, asked + 3, psfFitDeclined_);
     return;
   }
+  // The raster's side is the one named: the object's image takes its share of it.
+  ReduceImageSize(wanted * ObjectShareOfRaster());
+}
+
+int TTestObjectFolder::FitFieldToSource(TLightSourceChooseDlg &source) {
+  TTestImage *shared = GetTestImage();
+  if (source.Calculate() == 0) return 0;
+  if (shared == nullptr || system_ == nullptr || source.LostShare() <= 1.0 - kPsfShareKept) return 1;
+  if (shared->pixelSize == sourceFitDeclined_) return 1;
+  const double side = shared->pixelCount * shared->pixelSize;
+  // A tenth to spare round the farthest ray.
+  const double wanted = 2.2 * source.ImageReach();
+  const char *unitName = system_->info.ImageFinite == 0 ? "mrad" : "mm";
+  char text[400];
+  std::snprintf(text, sizeof text,
+                "The image of the light source reaches %.3g %s from the axis, beyond the image field of %.3g %s: "
+                "%.1f %% of the light the system passes falls outside it, and the picture loses it.\n"
+                "Enlarge the image field to %.3g %s?",
+                source.ImageReach(), unitName, side, unitName, 100.0 * source.LostShare(), wanted, unitName);
+  if (MessageBox(GetHandle(), text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    sourceFitDeclined_ = shared->pixelSize;
+    return 1;
+  }
   ReduceImageSize(wanted);
+  return source.Calculate();
 }

@@ -184,11 +184,14 @@ int TLightSourceChooseDlg::LoadSource(const std::string &path) {
   // The object size of the synthesis follows the source: in metres in object space, or
   // the size of its image. The field about the axis holds the whole source wherever it
   // lies (its diagonal for a source about the axis), with a tenth to spare off the axis.
+  // An image at infinity has no size in metres: the object space's metres turn into its
+  // angles by the system's traced angular scale.
   TTestImage *shared = GetTestImage();
   const TOpticalSystem *system = Page() != nullptr ? Page()->System() : nullptr;
   if (shared != nullptr) {
     const double reach = std::max({std::fabs(yMin), std::fabs(yMax), std::fabs(zMin), std::fabs(zMax)});
     double metres = std::max(size, 2.2 * reach) * kMetresPerMillimetre;
+    if (system != nullptr && system->info.ImageFinite == 0) shared->ObjectSpaceCheck = 1;
     if (shared->ObjectSpaceCheck == 0 && system != nullptr && system->HasRasterZones() == 0 &&
         system->info.magnification != 0.0)
       metres = std::fabs(metres * system->info.magnification);
@@ -271,6 +274,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   Mem<float> raster;
   int written = 0;
   const long maxDraws = std::max(kSourceDrawsAtLeast, kSourceDrawsPerRay * count);
+  if (!ideal) lostShare_ = imageReach_ = 0.0;
   for (int k = 0; k < components; ++k) {
     const double wavelength = listed > 0 ? system->info.Spectrum.data[k].lambda : system->info.LambdaW;
     const double weight = listed > 0 ? system->info.Spectrum.data[k].weight : 1.0;
@@ -282,6 +286,8 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
       system->ComputeIndices(wavelength, 0.0, 0.0);
       TSourceImageTally tally;
       result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally);
+      if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - tally.landing / tally.passing);
+      imageReach_ = std::max(imageReach_, tally.reach);
     }
     if (result == TSourceImageResult::kNoRay) {
       char text[160];

@@ -63,6 +63,12 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   // synthesis from it. 1 when loaded.
   int LoadSource(const std::string &path);
 
+  // Of the light the system passed in the last trace through it, the share that fell
+  // outside the image field (the largest of the wavelengths'), and the farthest a passed
+  // ray landed from the axis along y or z (the image's unit).
+  double LostShare() const { return lostShare_; }
+  double ImageReach() const { return imageReach_; }
+
   TLightSource *Source() const { return source_.get(); }
   const std::string &SourceFile() const { return sourceFile_; }
   // The ideal images' files of the last picture.
@@ -83,4 +89,6 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   std::unique_ptr<TLightSource> source_;
   std::string sourceFile_;
   Mem<TFileData> idealFiles_;
+  double lostShare_ = 0.0;
+  double imageReach_ = 0.0;
 };

@@ -8,6 +8,7 @@
 #include "optics/model/optical_system.h"
 #include "optics/trace/image_coordinate.h"
 #include "platform/core/clock.h"
+#include "synthesis/folder/image_size.h"
 #include "synthesis/lightsource/light_source.h"
 
 namespace {
@@ -84,11 +85,13 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     ++tally.passed;
     tally.passing += weight;
     // Heights in the image plane, or angles (mrad) for an image at infinity.
+    if (!(imageFinite != 0 || ray.L != 0.0)) continue;
+    const double u = ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
+    const double v = ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
+    const double off = std::fmax(std::fabs(u), std::fabs(v));
+    if (std::isfinite(off)) tally.reach = std::fmax(tally.reach, off);
     long cell = 0;
-    if (!(imageFinite != 0 || ray.L != 0.0) ||
-        !CellOf(grid, ImageCoordinate(imageFinite, ray.y, ray.M, ray.L),
-                ImageCoordinate(imageFinite, ray.z, ray.N, ray.L), cell))
-      continue;
+    if (!CellOf(grid, u, v, cell)) continue;
     raster.data[cell] += static_cast<float>(weight);
     ++tally.landed;
     tally.landing += weight;
@@ -108,20 +111,9 @@ double SourceImageScale(TOpticalSystem &system) {
   const double m = system.info.magnification;
   const bool usable = m != 0.0 && std::isfinite(m);
   if (system.info.ObjectFinite == 0 || (system.info.ImageFinite != 0 && usable)) return usable ? m : 1.0;
-  // Chief rays from the object's centre and from a point just above it: the angle they
-  // leave at, in mrad, per mm of the object.
-  constexpr double kHeight = 0.01;
-  const DPOINT3 object = system.GetSurfacePosition(0, 0, 1);
-  TCurrentRay centre = system.MakeRayFromPoint(object.x, object.y, object.z, 0.0, 0.0);
-  TCurrentRay above = system.MakeRayFromPoint(object.x, object.y + kHeight, object.z, 0.0, 0.0);
-  centre.traceThrough = above.traceThrough = 1;
-  if (system.TraceRay(centre, kTracePlain, nullptr, 0) == 0 || system.TraceRay(above, kTracePlain, nullptr, 0) == 0 ||
-      centre.L == 0.0 || above.L == 0.0)
-    return usable ? m : 1.0;
-  const int finite = system.info.ImageFinite;
-  const double scale = (ImageCoordinate(finite, above.y, above.M, above.L) -
-                        ImageCoordinate(finite, centre.y, centre.M, centre.L)) / kHeight;
-  return scale != 0.0 && std::isfinite(scale) ? scale : 1.0;
+  double scale = 0.0;
+  if (TraceAngularScale(system, scale)) return scale;
+  return usable ? m : 1.0;
 }
 
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,

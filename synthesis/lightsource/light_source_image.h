@@ -50,6 +50,9 @@ struct TSourceImageTally {
   double carried = 0.0;    // the drawn rays' full weights: what they carry into the system
   double passing = 0.0;    // of that, what passed the system
   double landing = 0.0;    // and what fell on the raster
+  // The farthest a passed ray met the image plane from the axis along y or z (the image's
+  // unit): the half-side of the field that holds the whole traced image.
+  double reach = 0.0;
 };
 
 enum class TSourceImageResult {

@@ -146,4 +146,30 @@ TEST_F(DetectorMapRoad, TheTransformerWithoutItsFileGivesNoImageAndEditsANewFile
   EXPECT_FALSE(editor->IsWindowVisible() && editor->IsWindow());
 }
 
+TEST_F(DetectorMapRoad, ARealImageSaysItPassesThroughNoDetector) {
+  // The image with a PSF per field node is made without a detector model: with one chosen
+  // (even the transformer pair without its file, which the isoplanar image refuses by
+  // name) the picture comes with a word naming it; with none, with no word.
+  for (const int type : {kDetectorMatrixTransformer, kDetectorNone}) {
+    SCOPED_TRACE(type);
+    OpenFolder();
+    Pick(type);
+    GetTestImage()->realImage = 1;
+    answers_->boxes.clear();
+    folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+    ASSERT_EQ(folder_->state, kRastersWritten);
+    EXPECT_NE(GetTestImage()->picture, nullptr);
+    if (type == kDetectorNone) {
+      EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
+    } else {
+      ASSERT_EQ(answers_->boxes.size(), 1u);
+      EXPECT_NE(answers_->boxes[0].text.find("without the detector \"Matrix & Transformer\""), std::string::npos)
+          << answers_->boxes[0].text;
+    }
+    folder_->Destroy(IDCANCEL);
+    delete folder_;
+    folder_ = nullptr;
+  }
+}
+
 }  // namespace

@@ -169,9 +169,9 @@ TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw)
   page.CheckDlgButton(kEnergyShowZone, BST_UNCHECKED);
   page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
   ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) == 0; }));
-  // A zone below the axis (rows grow with Y) is outlined in the lower half of the picture.
+  // A zone below the axis (negative Y) is outlined in the lower half of the picture.
   char down[32];
-  std::snprintf(down, sizeof down, "%g", RoundZoneValue(third));
+  std::snprintf(down, sizeof down, "%g", -RoundZoneValue(third));
   Type(page, size, size, "0", down);
   page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
   page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);

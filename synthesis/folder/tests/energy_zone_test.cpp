@@ -166,6 +166,42 @@ TEST(EnergyZone, TheZoneIsBroughtIntoShapeAndOddImagesCountNothingAmiss) {
   EXPECT_TRUE(result.outside);
 }
 
+TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
+  // An image off the axis in both directions, drawn as the synthesis draws it: the point
+  // (y, z) in row N/2 - y/p and column N/2 + z/p, +y in the top rows. Blocks of 5 x 5 cells
+  // about (y, z) = (+6, +4), (+6, -4) and (-6, +4) units, of brightness 1, 2 and 3.
+  struct TBlock {
+    double y, z;
+    float level;
+  };
+  const TBlock blocks[] = {{6.0, 4.0, 1.0f}, {6.0, -4.0, 2.0f}, {-6.0, 4.0, 3.0f}};
+  std::vector<float> image = Uniform(0.0f);
+  double all = 0.0;
+  for (const TBlock &b : blocks) {
+    const int row = kN / 2 - static_cast<int>(b.y / kP), column = kN / 2 + static_cast<int>(b.z / kP);
+    for (int r = row - 2; r <= row + 2; ++r)
+      for (int c = column - 2; c <= column + 2; ++c) image[r * kN + c] = b.level;
+    all += 25.0 * b.level;
+  }
+  // A zone of 3 x 3 units (7 x 7 cells) over each block, and over each block's mirror image
+  // in the x axis, which holds nothing of the image unless another block lies there.
+  for (const TBlock &b : blocks) {
+    for (const double sign : {1.0, -1.0}) {
+      double expected = 0.0;
+      for (const TBlock &other : blocks)
+        if (other.y == sign * b.y && other.z == b.z) expected = 25.0 * other.level / all * 100.0;
+      TEnergyZone zone = Zone(kZoneRectangle, 3.0, 3.0, b.z, sign * b.y);
+      TEnergyResult result;
+      ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+      EXPECT_APPROX(result.energyInZone, expected, kExact) << "Y " << sign * b.y << ", X " << b.z;
+      // Over a block, its cells and a dark rim: full contrast.
+      if (expected > 0.0) {
+        EXPECT_APPROX(result.contrast, 100.0, kExact);
+      }
+    }
+  }
+}
+
 TEST(EnergyZone, ShownValuesAreRoundedToAThousandthAwayFromZero) {
   EXPECT_APPROX(RoundZoneValue(1.23449), 1.234, kExact);
   EXPECT_APPROX(RoundZoneValue(1.2345), 1.235, kExact);

@@ -65,6 +65,7 @@ TEST(ImageSize, EveryConversionComesBackToItsSize) {
             in.objectFinite = objectFinite;
             in.distance = size > 1.0 ? 1000.0 : 2.0;
             in.magnification = 2.0;
+            in.angularScale = -20.3;
             // Twenty readings and showings in a row.
             double shown = size;
             for (int again = 0; again < 20; ++again) {
@@ -99,6 +100,29 @@ TEST(ImageSize, AnImageAtInfinityTakesMilliradians) {
   in.size = 1.0;
   ASSERT_EQ(ObjectSizeFromImageField(in, size), kSizeConverted);
   EXPECT_APPROX(size, 0.001 / 0.000290888, kExact);
+}
+
+TEST(ImageSize, AFiniteObjectImagedAtInfinityTakesItsAngleFromTheTracedScale) {
+  // An object in the front focal plane of a lens of f = 49.2 mm, imaged at infinity: its
+  // magnification is 0, and a height h is seen at h / f rad, 1000 / f mrad per mm.
+  constexpr double kFocal = 49.2;
+  TImageSizeInputs in = Finite(0, 1, 0.0055);
+  in.imageFinite = 0;
+  in.objectFinite = 1;
+  in.distance = 0.0475;
+  in.magnification = 0.0;
+  in.angularScale = -1000.0 / kFocal;
+  double field = 0.0, size = 0.0;
+  ASSERT_EQ(ImageFieldFromObjectSize(in, field), kSizeConverted);
+  EXPECT_APPROX(std::fabs(field), 5.5 * 1000.0 / kFocal, kExact);
+  in.size = field;
+  ASSERT_EQ(ObjectSizeFromImageField(in, size), kSizeConverted);
+  EXPECT_APPROX(std::fabs(size), 0.0055, kExact);
+  // Without a traced scale there is none: no field of 0 that a stale pixel would fill.
+  in.angularScale = 0.0;
+  in.size = 0.0055;
+  EXPECT_EQ(ImageFieldFromObjectSize(in, field), kSizeScaleUndefined);
+  EXPECT_EQ(ObjectSizeFromImageField(in, size), kSizeScaleUndefined);
 }
 
 TEST(ImageSize, AScaleRayOnTheAxisLeavesTheSizesUndefinedInsteadOfDividing) {

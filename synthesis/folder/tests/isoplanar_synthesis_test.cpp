@@ -356,4 +356,48 @@ TEST_F(IsoplanarSynthesisTest, NoiseOfLevelZeroAddsNothingAndALevelSpreadsTheCel
   EXPECT_GT(changed, n * n / 2);
 }
 
+TEST_F(IsoplanarSynthesisTest, ATracedImageIsBlurredByTheAiryPatternAloneAndKeepsItsLight) {
+  // A one-cell traced image off the centre, at two wavelengths, with no PSF at all: each
+  // result is the Airy pattern about that cell, its light the cell's. The first dark ring
+  // lies at 1.22 intervals (0.61 lambda / NA), and 83.8 % of the light falls within it.
+  constexpr double kWithinFirstRing = 0.838;
+  // The cells whose centres lie within the ring against the disc's area.
+  constexpr double kRingSampling = 0.003;
+  const int n = 128;
+  const double g = 0.002;
+  Use(n, g);
+  const int cx = 50, cy = 70;
+  TGridObject traced(*this, "o", n);
+  traced.rasters = {OneCell(n, cx, cy, 3.0f), OneCell(n, cx, cy, 3.0f)};
+  traced.wavelengths = {0.5f, 0.75f};
+  traced.weights = {1.0f, 0.5f};
+  // 8 cells at 0.5 um: 12 at 0.75 um.
+  settings_.tracedImage = true;
+  settings_.diffractionInterval = 8.0 * g;
+  settings_.intervalWavelength = 0.5;
+  TIsoplanarParticipants who;
+  who.object = &traced;
+  ASSERT_EQ(SynthesizeIsoplanarImage(who, settings_, nullptr, results_, custom_), 1);
+  ASSERT_EQ(RecordCount(results_), 2);
+  EXPECT_EQ(results_.data[1].wavelength, 0.75f);
+  EXPECT_EQ(results_.data[1].weight, 0.5f);
+  for (int k = 0; k < 2; ++k) {
+    const Mem<float> image = Result(k);
+    EXPECT_APPROX(Sum(image), 3.0, 1e-4) << "component " << k;
+    const double ring = 1.22 * 8.0 * (k == 0 ? 1.0 : 1.5);
+    double within = 0.0;
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c)
+        if (std::hypot(c - cx, r - cy) <= ring) within += image.data[r * n + c];
+    EXPECT_APPROX(within / 3.0, kWithinFirstRing, kRingSampling) << "component " << k;
+    // Its peak on the cell itself.
+    EXPECT_GT(image.data[cy * n + cx], image.data[cy * n + cx + 1]);
+    EXPECT_GT(image.data[cy * n + cx], image.data[(cy - 1) * n + cx]);
+  }
+  // The transfer function itself: 1 at zero, 0.391 at half the cutoff, 0 from the cutoff on.
+  EXPECT_APPROX(RoundPupilMtf(0.0, 10.0), 1.0, 1e-12);
+  EXPECT_APPROX(RoundPupilMtf(5.0, 10.0), 2.0 / kPi * (kPi / 3.0 - 0.5 * std::sqrt(0.75)), 1e-12);
+  EXPECT_EQ(RoundPupilMtf(10.0, 10.0), 0.0);
+}
+
 }  // namespace

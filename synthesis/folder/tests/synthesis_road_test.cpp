@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -349,34 +350,51 @@ TEST_F(SynthesisRoad, TheHelpGivesTheObjectPagesUnitsAsTheDialogLabelsThem) {
   EXPECT_EQ(help.find(std::string(radio) + ": a length in mm"), std::string::npos);
 }
 
-TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndAFieldThatHoldsItIsTaken) {
+TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndTheFieldOfferedIsTheOneTaken) {
   // The f/2.5 singlet's spot is wider than a 0.5 mm image: the synthesis says so before it
-  // runs; taken up, the field grows until the PSF it uses holds its light.
-  UseLens("singlet.os");
-  TTestObjectFolder &folder = OpenFolder();
-  TTestObjectParent *page = ObjectPage();
-  ASSERT_NE(page, nullptr);
-  ImageSpace(*page);
-  ASSERT_EQ(page->SelectType(kObjectDisk), 1);
-  Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
-  Type(page, kObjectSizeEdit, "1e-12");
-  answers_->boxes.clear();
-  answers_->QueueAnswer(IDYES);
-  folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
-  ASSERT_EQ(answers_->boxes.size(), 1u);
-  EXPECT_NE(answers_->boxes[0].text.find("The PSF of the beam spreads"), std::string::npos);
-  ASSERT_EQ(folder.state, kRastersWritten);
-  // The PSF used: its cells times the cell area hold the share of the light on its grid.
-  const double p = GetTestImage()->pixelSize;
-  EXPECT_GT(p * GetTestImage()->pixelCount, 0.5);
-  TTestPSF *psf = folder.PsfPage();
-  ASSERT_NE(psf, nullptr);
-  ASSERT_GT(RecordCount(psf->rasterFiles), 0);
-  Mem<float> raster;
-  ASSERT_EQ(psf->rasterFiles.data[0].Read(raster), 1);
-  double sum = 0.0;
-  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
-  EXPECT_GE(sum * p * p, 0.99);
+  // runs; taken up, the raster's side becomes the field the offer names (a bar target takes
+  // a share of its raster, the disc all of it), and the PSF it uses holds its light.
+  for (const int type : {kObjectDisk, kObjectRadialMira}) {
+    SCOPED_TRACE(type);
+    UseLens("singlet.os");
+    TTestObjectFolder &folder = OpenFolder();
+    TTestObjectParent *page = ObjectPage();
+    ASSERT_NE(page, nullptr);
+    ImageSpace(*page);
+    ASSERT_EQ(page->SelectType(type), 1);
+    if (type == kObjectDisk) {
+      Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
+      Type(page, kObjectSizeEdit, "1e-12");
+    } else {
+      Type(page, kObjectSizeEdit, "0.0005");
+    }
+    answers_->boxes.clear();
+    answers_->QueueAnswer(IDYES);
+    folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
+    ASSERT_EQ(answers_->boxes.size(), 1u);
+    const std::string &text = answers_->boxes[0].text;
+    EXPECT_NE(text.find("The PSF of the beam spreads"), std::string::npos);
+    const std::size_t at = text.find("Enlarge the image field to ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double offered = std::strtod(text.c_str() + at + 27, nullptr);
+    ASSERT_EQ(folder.state, kRastersWritten);
+    // The side taken, to the three digits the offer shows.
+    const double p = GetTestImage()->pixelSize;
+    EXPECT_APPROX(p * GetTestImage()->pixelCount, offered, 0.005 * offered);
+    EXPECT_GT(p * GetTestImage()->pixelCount, 0.5);
+    // The PSF used: its cells times the cell area hold the share of the light on its grid.
+    TTestPSF *psf = folder.PsfPage();
+    ASSERT_NE(psf, nullptr);
+    ASSERT_GT(RecordCount(psf->rasterFiles), 0);
+    Mem<float> raster;
+    ASSERT_EQ(psf->rasterFiles.data[0].Read(raster), 1);
+    double sum = 0.0;
+    for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+    EXPECT_GE(sum * p * p, 0.99);
+    folder.Destroy(IDCANCEL);
+    delete folder_;
+    folder_ = nullptr;
+  }
 }
 
 }  // namespace

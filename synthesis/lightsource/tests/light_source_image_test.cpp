@@ -18,8 +18,13 @@
 #include "optics/model/optical_system.h"
 #include "optics/model/tests/system_test_support.h"
 #include "synthesis/lightsource/light_source.h"
+#include "synthesis/lightsource/tests/source_test_support.h"
 
 namespace {
+
+using source_test::PassedShare;
+using source_test::Rectangle;
+using source_test::TQuadrature;
 
 constexpr double kPi = std::numbers::pi;
 // The disc: radius 10 mm in the object plane, 1000 mm before the triplet's first vertex.
@@ -64,60 +69,6 @@ double DiscViewFactor(double emitter, double receiver, double distance) {
   const double r1 = emitter / distance, r2 = receiver / distance;
   const double x = 1.0 + (1.0 + r2 * r2) / (r1 * r1);
   return 0.5 * (x - std::sqrt(x * x - 4.0 * (r2 / r1) * (r2 / r1)));
-}
-
-// The share of a Lambertian source's emission that the system passes, by a quadrature
-// independent of the source's sampling: rays from points of equal area of the source (in
-// the plane x = 0) to rings of a disc of the first surface's aperture at x = plane, each with
-// the kernel cos1 cos2 / d^2 dA1 dA2, those that pass counted; over pi A1 it is the share
-// passed. The view factor counts every ray.
-struct TQuadrature {
-  double viewFactor = 0.0;
-  double passed = 0.0;
-};
-TQuadrature PassedShare(TOpticalSystem &system, const std::vector<std::array<double, 2>> &points,
-                        double receiver, double plane) {
-  const int apertureRings = 30, apertureSectors = 60;
-  double kernel = 0.0, passedKernel = 0.0;
-  for (const auto &[y1, z1] : points)
-    for (int k = 0; k < apertureRings; ++k) {
-      const double r2 = receiver * std::sqrt((k + 0.5) / apertureRings);
-      for (int m = 0; m < apertureSectors; ++m) {
-        const double p2 = 2.0 * kPi * (m + 0.5) / apertureSectors;
-        const double dx = plane, dy = r2 * std::cos(p2) - y1, dz = r2 * std::sin(p2) - z1;
-        const double d2 = dx * dx + dy * dy + dz * dz;
-        const double d = std::sqrt(d2);
-        const double w = (dx / d) * (dx / d) / d2;  // both cosines are dx / d
-        kernel += w;
-        TCurrentRay ray;
-        ray.x = 0.0;
-        ray.y = y1;
-        ray.z = z1;
-        ray.L = dx / d;
-        ray.M = dy / d;
-        ray.N = dz / d;
-        if (system.TraceRay(ray, kTracePlain, nullptr, 1) == 1) passedKernel += w;
-      }
-    }
-  // Each pair stands for A1 / points x A2 / cells; over pi A1 the source's area drops out.
-  const double toShare = kPi * receiver * receiver / (kPi * points.size() * apertureRings * apertureSectors);
-  return {kernel * toShare, passedKernel * toShare};
-}
-
-// A rectangle y0..y1 x z0..z1 in the plane x = 0 facing the system.
-TLightSource Rectangle(double y0, double y1, double z0, double z1) {
-  TLightSource source;
-  source.SourceType = kSolidSource;
-  source.ObjectNames.Allocate(1, 1);
-  source.ObjectNames.data[0] = "rectangle";
-  source.ObjectTemperatures.Allocate(1, 1);
-  source.ObjectTemperatures.data[0] = 0.0f;
-  source.Triangles.Allocate(2, 1);
-  const double a[3] = {0.0, y0, z0}, b[3] = {0.0, y1, z0}, c[3] = {0.0, y1, z1}, d[3] = {0.0, y0, z1};
-  source.Triangles.data[0].SetVertices(a, b, c);
-  source.Triangles.data[1].SetVertices(a, c, d);
-  source.Triangles.data[0].Object = source.Triangles.data[1].Object = 0;
-  return source;
 }
 
 // The raster's sum and its first moments in y (up the rows) and z, in the raster's unit.
