@@ -53,7 +53,14 @@ void TMovieCommands::SaveReportStep() {
     }
   }
   window_.SetCaption(StepMovieTitle(window_.GetWindowText(), frameCounter_));
-  if (const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_)) movieWriter_->WriteFrame(*picture, 1);
+  const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_);
+  if (picture != nullptr && movieWriter_->WriteFrame(*picture, 1) == 0 && frameCounter_ == 0) {
+    // A movie that never began (its coder cancelled, its first frame refused) is dropped
+    // with its work file; the next step asks for a file again.
+    CmCancelSaving();
+    SetCursorShape(TCursorShape::Arrow);
+    return;
+  }
   ++frameCounter_;
   MessageBeep(MB_SIMPLEBEEP);
   SetCursorShape(TCursorShape::Arrow);
