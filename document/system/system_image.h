@@ -222,8 +222,12 @@ class TSystemImage : public TOpticalSystem {
   // Traces the fans of the field values and hands their paths to the canvas.
   void DrawRayFans(TEditCanvas &canvas, COLORREF color);
 
-  // One element's surface range and its exit vertex less its reference point.
+  // One element's surface range (the surfaces themselves, and where they stand in the
+  // list, so a turned or reordered system is never taken for the same) and its exit vertex
+  // less its reference point.
   struct TElementShape {
+    const TSurface *firstSurface = nullptr;
+    const TSurface *lastSurface = nullptr;
     int first = 0;
     int last = 0;
     DPOINT3 exit;

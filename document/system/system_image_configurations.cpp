@@ -72,7 +72,8 @@ void TSystemImage::TakeShapes() {
       shapes_.clear();
       return;
     }
-    shapes_.push_back({IndexOfSurface(first), IndexOfSurface(last), Minus(PositionOf(*last), PositionOf(*first))});
+    shapes_.push_back(
+        {first, last, IndexOfSurface(first), IndexOfSurface(last), Minus(PositionOf(*last), PositionOf(*first))});
   }
 }
 
@@ -87,8 +88,8 @@ bool TSystemImage::ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imag
     const TEditSurface *first = elements.data[e].FirstSurface();
     const TEditSurface *last = elements.data[e].LastSurface();
     const TElementShape &taken = shapes_[e];
-    if (first == nullptr || last == nullptr || IndexOfSurface(first) != taken.first ||
-        IndexOfSurface(last) != taken.last)
+    if (first == nullptr || last == nullptr || first != taken.firstSurface || last != taken.lastSurface ||
+        IndexOfSurface(first) != taken.first || IndexOfSurface(last) != taken.last)
       return false;
     elementShift[e] = carried;
     carried = Plus(carried, Minus(Minus(PositionOf(*last), PositionOf(*first)), taken.exit));
@@ -291,6 +292,8 @@ void TSystemImage::ForEachConfiguration() {
   if (reload()) {
     TurnSystem();
     RebuildElements(nullptr);
+    // The turned shapes are the system's from here on, not a change to carry.
+    TakeShapes();
     const TConfigurationParameters &base = turned.data[0];
     const int baseCount = PositionCount(base);
     for (int k = count - 1; k >= 1; --k) {

@@ -437,9 +437,10 @@ TEST_F(EditorFilesTest, ARefusedOpenLeavesTheShownConfigurationAsItWas) {
     rear.MoveTo(rear.referencePoint.x + 2.0, rear.referencePoint.y, rear.referencePoint.z);
     system.StoreConfiguration(-1);
     system.SetUnsavedChanges(1);
-    system.viewWindow = TViewWindow{-20.0, 150.0, -70.0, 70.0};
+    // A view of the user's own, as a zoom leaves it.
     editor.ShowSystem();
     system.viewWindow = TViewWindow{-20.0, 150.0, -70.0, 70.0};
+    editor.Canvas()->Redraw();
     auto vertexX = [&system] {
       std::vector<double> x;
       for (int i = 0; i < system.SurfaceCount(); ++i) x.push_back(system.Surface(i)->general.vertex[0]);
