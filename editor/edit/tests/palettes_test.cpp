@@ -272,34 +272,6 @@ TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
 
 namespace {
 
-// Every palette comes back where it was left, start after start: nothing creeps.
-TEST_F(PalettesTest, EveryPaletteComesBackWhereItWasLeftStartAfterStart) {
-  TScriptedScreenProvider screen;
-  screen.SetMetric(SM_CXSCREEN, 1280);
-  screen.SetMetric(SM_CYSCREEN, 1024);
-  std::vector<TEditorSettings> starts;
-  for (int start = 0; start < 3; ++start) {
-    TOpticalEditor &editor = Open(triplet_);
-    editor.SendMessage(WM_CLOSE);
-    ASSERT_EQ(editor.GetHandle(), nullptr);
-    delete editor_;
-    editor_ = nullptr;
-    starts.emplace_back();
-    ASSERT_EQ(ReadEditorSettings(SettingsFilePath(ProgramDir()), starts.back()), 1);
-  }
-  for (int slot = 0; slot < 3; ++slot) {
-    ASSERT_TRUE(starts[0].palettes[slot].present) << slot;
-    for (std::size_t start = 1; start < starts.size(); ++start) {
-      EXPECT_EQ(starts[start].palettes[slot].x, starts[0].palettes[slot].x) << "palette " << slot << ", start " << start;
-      EXPECT_EQ(starts[start].palettes[slot].y, starts[0].palettes[slot].y) << "palette " << slot << ", start " << start;
-    }
-  }
-}
-
-}  // namespace
-
-namespace {
-
 bool Overlap(const RECT &a, const RECT &b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
