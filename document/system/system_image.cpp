@@ -34,6 +34,7 @@ TEditSurface *TSystemImage::EditSurface(int i) const {
 void TSystemImage::Clear() {
   elements.Clear();
   configurations.Clear();
+  shapes_.clear();
   currentConfiguration = 0;
   Dzr = 0.0;
   ClearSelection();
@@ -356,6 +357,12 @@ void TSystemImage::Assign(const TSystemImage &other, int flag) {
   // Regrouping without a previous element list gives every configuration new positions;
   // the copies correspond element by element, so the source's records hold.
   configurations = other.configurations;
+  // The copy's own surfaces stand where the other's do.
+  shapes_ = other.shapes_;
+  for (TElementShape &shape : shapes_) {
+    shape.firstSurface = Surface(shape.first);
+    shape.lastSurface = Surface(shape.last);
+  }
   // The same surfaces in the same order group alike: marks follow by position.
   for (int e = 0; e < ElementCount() && e < other.ElementCount(); ++e)
     elements.data[e].mark = other.elements.data[e].mark;

@@ -207,6 +207,13 @@ class TSystemImage : public TOpticalSystem {
   void UpdateRegions();
   // Moves the elements to configuration k and takes its settings.
   void ApplyConfiguration(int k);
+  // The elements' shapes as the configurations were last stored (TakeShapes), so that a
+  // shared change of shape (a lens thickness) moves what stands behind it in every
+  // configuration alike (ShapeShifts).
+  void TakeShapes();
+  // How far each element and the image moved since TakeShapes because an element before
+  // them changed its length; false when the elements are not the ones taken.
+  bool ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imageShift) const;
   int ReadConfigurations(const std::string &fileName);
   // Loads the snapshot of slot k over the system, keeping the name, marks, view and current
   // configuration; 1 when loaded.
@@ -215,6 +222,17 @@ class TSystemImage : public TOpticalSystem {
   // Traces the fans of the field values and hands their paths to the canvas.
   void DrawRayFans(TEditCanvas &canvas, COLORREF color);
 
+  // One element's surface range (the surfaces themselves, and where they stand in the
+  // list, so a turned or reordered system is never taken for the same) and its exit vertex
+  // less its reference point.
+  struct TElementShape {
+    const TSurface *firstSurface = nullptr;
+    const TSurface *lastSurface = nullptr;
+    int first = 0;
+    int last = 0;
+    DPOINT3 exit;
+  };
+  std::vector<TElementShape> shapes_;
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
   TSnapshotLender *lender_ = nullptr;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "document/system/system_image.h"
 #include "foundation/helpers/file_list.h"
@@ -35,22 +36,67 @@ DPOINT3 Rebased(const DPOINT3 &offset, const DPOINT3 &from, const DPOINT3 &to) {
   return DPOINT3(offset.x + (from.x - to.x), offset.y + (from.y - to.y), offset.z + (from.z - to.z));
 }
 
+DPOINT3 Plus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x + b.x, a.y + b.y, a.z + b.z); }
+
+DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
+
 // The base configuration moves from `before` to `after`: the others are offsets from it, so
 // they are taken back by the move and stay where they stood. A gap edited in the base is
-// the base's own, as one edited in any other configuration is that one's.
+// the base's own, as one edited in any other configuration is that one's; a shape shared
+// by all (elementShift, imageShift: what the lengthening of the elements before carried)
+// moves every configuration alike.
 void KeepOthersInPlace(Mem<TConfigurationParameters> &configurations, const TConfigurationParameters &before,
-                       const TConfigurationParameters &after) {
+                       const TConfigurationParameters &after, const std::vector<DPOINT3> &elementShift,
+                       const DPOINT3 &imageShift) {
   const int moved = std::min(PositionCount(before), PositionCount(after));
   for (int k = 1; k < configurations.Cells(); ++k) {
     TConfigurationParameters &record = configurations.data[k];
-    for (int e = 0; e < moved && e < PositionCount(record); ++e)
-      record.positions.data[e] = Rebased(record.positions.data[e], before.positions.data[e], after.positions.data[e]);
+    for (int e = 0; e < moved && e < PositionCount(record); ++e) {
+      DPOINT3 &offset = record.positions.data[e];
+      offset = Rebased(offset, before.positions.data[e], after.positions.data[e]);
+      if (e < static_cast<int>(elementShift.size())) offset = Plus(offset, elementShift[e]);
+    }
     if (record.imageStored && before.imageStored && after.imageStored)
-      record.image = Rebased(record.image, before.image, after.image);
+      record.image = Plus(Rebased(record.image, before.image, after.image), imageShift);
   }
 }
 
 }  // namespace
+
+void TSystemImage::TakeShapes() {
+  shapes_.clear();
+  for (int e = 0; e < ElementCount(); ++e) {
+    const TEditSurface *first = elements.data[e].FirstSurface();
+    const TEditSurface *last = elements.data[e].LastSurface();
+    if (first == nullptr || last == nullptr) {
+      shapes_.clear();
+      return;
+    }
+    shapes_.push_back(
+        {first, last, IndexOfSurface(first), IndexOfSurface(last), Minus(PositionOf(*last), PositionOf(*first))});
+  }
+}
+
+bool TSystemImage::ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imageShift) const {
+  const int count = ElementCount();
+  if (count == 0 || static_cast<int>(shapes_.size()) != count) return false;
+  elementShift.assign(count, DPOINT3());
+  // Each element moves by the growth of every element before it, exit vertex against first
+  // vertex: the gaps between them are each configuration's own and stay.
+  DPOINT3 carried;
+  for (int e = 0; e < count; ++e) {
+    const TEditSurface *first = elements.data[e].FirstSurface();
+    const TEditSurface *last = elements.data[e].LastSurface();
+    const TElementShape &taken = shapes_[e];
+    if (first == nullptr || last == nullptr || first != taken.firstSurface || last != taken.lastSurface ||
+        IndexOfSurface(first) != taken.first || IndexOfSurface(last) != taken.last)
+      return false;
+    elementShift[e] = carried;
+    carried = Plus(carried, Minus(Minus(PositionOf(*last), PositionOf(*first)), taken.exit));
+  }
+  imageShift = carried;
+  return true;
+}
 
 int TSystemImage::StoreConfiguration(int index) {
   if (ConfigurationCount() == 0) {
@@ -59,33 +105,46 @@ int TSystemImage::StoreConfiguration(int index) {
   }
   const int k = index < 0 ? currentConfiguration : index;
   if (k < 0 || k >= ConfigurationCount()) return 0;
+  // A shape changed on the screen (a lens made thicker) is every configuration's.
+  std::vector<DPOINT3> elementShift;
+  DPOINT3 imageShift;
+  if (k != currentConfiguration || ConfigurationCount() < 2 || !ShapeShifts(elementShift, imageShift)) {
+    elementShift.clear();
+    imageShift = DPOINT3();
+  }
   const int count = ElementCount();
   TConfigurationParameters &record = configurations.data[k];
   Mem<DPOINT3> positions;
   if (count > 0 && !positions.Allocate(count, 1)) return 0;
-  const TConfigurationParameters &base = configurations.data[0];
+  TConfigurationParameters &base = configurations.data[0];
   const int baseCount = PositionCount(base);
+  if (k != 0) {
+    // The others are offsets from the base: moving the base by the shared growth moves them.
+    for (int e = 0; e < baseCount && e < static_cast<int>(elementShift.size()); ++e)
+      base.positions.data[e] = Plus(base.positions.data[e], elementShift[e]);
+    if (base.imageStored) base.image = Plus(base.image, imageShift);
+  }
   for (int e = 0; e < count; ++e) {
     const DPOINT3 &here = elements.data[e].referencePoint;
     if (k == 0 || e >= baseCount) {
       positions.data[e] = k == 0 ? here : DPOINT3();
     } else {
-      const DPOINT3 &from = base.positions.data[e];
-      positions.data[e] = DPOINT3(here.x - from.x, here.y - from.y, here.z - from.z);
+      positions.data[e] = Minus(here, base.positions.data[e]);
     }
   }
   const TConfigurationParameters before = k == 0 ? record : TConfigurationParameters();
   record.positions = positions;
   if (const TEditSurface *image = ImageSurface(*this); image != nullptr && (k == 0 || base.imageStored)) {
     const DPOINT3 here = PositionOf(*image);
-    record.image = k == 0 ? here : DPOINT3(here.x - base.image.x, here.y - base.image.y, here.z - base.image.z);
+    record.image = k == 0 ? here : Minus(here, base.image);
     record.imageStored = 1;
   }
   record.AlfaM = info.AlfaM;
   record.Naper = info.Naper;
   record.Unit = info.Unit;
   record.Dzr = Dzr;
-  if (k == 0) KeepOthersInPlace(configurations, before, record);
+  if (k == 0) KeepOthersInPlace(configurations, before, record, elementShift, imageShift);
+  TakeShapes();
   return 1;
 }
 
@@ -233,6 +292,8 @@ void TSystemImage::ForEachConfiguration() {
   if (reload()) {
     TurnSystem();
     RebuildElements(nullptr);
+    // The turned shapes are the system's from here on, not a change to carry.
+    TakeShapes();
     const TConfigurationParameters &base = turned.data[0];
     const int baseCount = PositionCount(base);
     for (int k = count - 1; k >= 1; --k) {

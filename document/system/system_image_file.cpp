@@ -98,6 +98,7 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
   currentConfiguration = 0;
   ClearSelection();
   RebuildElements(nullptr);
+  shapes_.clear();  // the shapes read are the configurations' own, not a change
   Dzr = 0.0;
   if (ReadConfigurations(fileName) > 0) {
     Dzr = configurations.data[0].Dzr;

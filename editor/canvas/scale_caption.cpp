@@ -8,8 +8,6 @@
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-// Screen pixels are taken somewhat larger than the resolution says.
-constexpr double kScreenMmFactor = 1.35;
 constexpr int kDefaultPixelsPerInch = 96;
 
 }  // namespace
@@ -27,16 +25,20 @@ std::string FormatScaleRatio(double ratio) {
 
 double ScaleRatio(double pixelsPerInch, double worldWidth, int pixelWidth) {
   if (!(pixelsPerInch > 0.0) || pixelWidth <= 0) return 0.0;
-  const double mmPerPixel = kMmPerInch / pixelsPerInch * kScreenMmFactor;
+  // The scale the screen shows: a pixel is 25.4 / dpi mm, as the Scale dialog counts it.
+  const double mmPerPixel = kMmPerInch / pixelsPerInch;
   return std::fabs(worldWidth) / pixelWidth / mmPerPixel;
 }
 
-double ScaleRatio(const TGraph &graph) {
+double GraphPixelsPerInch(const TGraph &graph) {
   int dpi = kDefaultPixelsPerInch;
   if (const TDC *dc = graph.GetDCs().first) dpi = dc->GetDeviceCaps(LOGPIXELSX);
-  if (dpi <= 0) dpi = kDefaultPixelsPerInch;
+  return dpi > 0 ? dpi : kDefaultPixelsPerInch;
+}
+
+double ScaleRatio(const TGraph &graph) {
   const RECT plot = graph.GetPlotRect();
-  return ScaleRatio(dpi, graph.X2() - graph.X1(), plot.right - plot.left);
+  return ScaleRatio(GraphPixelsPerInch(graph), graph.X2() - graph.X1(), plot.right - plot.left);
 }
 
 std::string FormatScaleCaption(double pixelsPerInch, double worldWidth, int pixelWidth) {

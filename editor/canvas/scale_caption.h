@@ -10,8 +10,11 @@ class TGraph;
 // inside, one before. Empty for a ratio that is not a finite positive number.
 std::string FormatScaleRatio(double ratio);
 // The ratio of a world width drawn across pixelWidth pixels at the given resolution (a
-// screen millimetre taken as 25.4 / dpi x 1.35 pixels' worth); 0 without sizes.
+// pixel is 25.4 / dpi mm of screen); 0 without sizes.
 double ScaleRatio(double pixelsPerInch, double worldWidth, int pixelWidth);
+// The resolution of the graph's context (96 pixels per inch without one): the Scale
+// dialog sets the scale at the same one the caption reads it at.
+double GraphPixelsPerInch(const TGraph &graph);
 // The same for the graph's world window across its plot area, at its context's
 // resolution (96 pixels per inch without one).
 double ScaleRatio(const TGraph &graph);

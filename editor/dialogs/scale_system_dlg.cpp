@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/canvas/edit_graph.h"
+#include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_frame.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/controls/control_constants.h"
@@ -13,7 +14,6 @@
 namespace {
 
 constexpr double kMillimetresPerInch = 25.4;
-constexpr double kScreenMillimetresPerPixel = kMillimetresPerInch / kScreenPixelsPerInch;
 // The bound field: dark blue on white.
 constexpr COLORREF kFieldText = 0xC00000;
 constexpr COLORREF kFieldBack = 0xFFFFFF;
@@ -32,28 +32,31 @@ const TResponseTableEntry kScaleTable[] = {
     EvCommand<&TScaleSystemDlg::CmOk>(IDOK),
 };
 
-// The plot of the editor's canvas, in pixels.
-bool PlotSize(TEditorFrame *editor, int &width, int &height) {
+// The plot of the editor's canvas, in pixels, and the resolution the caption reads it at.
+bool PlotSize(TEditorFrame *editor, int &width, int &height, double &pixelsPerInch) {
   if (editor == nullptr || editor->Canvas() == nullptr) return false;
   const RECT plot = editor->Canvas()->GetPlotRect();
   width = plot.right - plot.left;
   height = plot.bottom - plot.top;
+  pixelsPerInch = GraphPixelsPerInch(*editor->Canvas());
   return width > 0 && height > 0;
 }
 
 }  // namespace
 
-double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight) {
+double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight, double pixelsPerInch) {
   const double spanX = view.xTo - view.xFrom, spanY = view.yTo - view.yFrom;
-  if (plotWidth <= 0 || plotHeight <= 0 || !(spanX > 0.0) || !(spanY > 0.0)) return 0.0;
+  if (plotWidth <= 0 || plotHeight <= 0 || !(spanX > 0.0) || !(spanY > 0.0) || !(pixelsPerInch > 0.0)) return 0.0;
   const double perPixel = std::max(spanX / plotWidth, spanY / plotHeight);
-  return perPixel / kScreenMillimetresPerPixel;
+  return perPixel / (kMillimetresPerInch / pixelsPerInch);
 }
 
-TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight) {
+TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight,
+                             double pixelsPerInch) {
+  const double screenMmPerPixel = kMillimetresPerInch / pixelsPerInch;
   const double cx = 0.5 * (view.xFrom + view.xTo), cy = 0.5 * (view.yFrom + view.yTo);
-  const double halfWidth = 0.5 * scale * kScreenMillimetresPerPixel * plotWidth;
-  const double halfHeight = 0.5 * scale * kScreenMillimetresPerPixel * plotHeight;
+  const double halfWidth = 0.5 * scale * screenMmPerPixel * plotWidth;
+  const double halfHeight = 0.5 * scale * screenMmPerPixel * plotHeight;
   return TViewWindow{cx - halfWidth, cx + halfWidth, cy - halfHeight, cy + halfHeight};
 }
 
@@ -77,8 +80,9 @@ void TScaleSystemDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   auto *editor = dynamic_cast<TEditorFrame *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
-  if (!PlotSize(editor, plotWidth, plotHeight)) return;
-  scale_ = ViewScale(editor->System().viewWindow, plotWidth, plotHeight);
+  double pixelsPerInch = kScreenPixelsPerInch;
+  if (!PlotSize(editor, plotWidth, plotHeight, pixelsPerInch)) return;
+  scale_ = ViewScale(editor->System().viewWindow, plotWidth, plotHeight, pixelsPerInch);
   fields_->SetColors(kFieldBack, kFieldText);
   fields_->WriteAll();
 }
@@ -86,7 +90,8 @@ void TScaleSystemDlg::SetupWindow() {
 void TScaleSystemDlg::CmOk() {
   auto *editor = dynamic_cast<TEditorFrame *>(GetParentO());
   int plotWidth = 0, plotHeight = 0;
-  if (!PlotSize(editor, plotWidth, plotHeight)) {
+  double pixelsPerInch = kScreenPixelsPerInch;
+  if (!PlotSize(editor, plotWidth, plotHeight, pixelsPerInch)) {
     EndDialog(IDCANCEL);
     return;
   }
@@ -100,6 +105,6 @@ void TScaleSystemDlg::CmOk() {
     return;
   }
   TViewWindow &view = editor->System().viewWindow;
-  view = ScaledViewWindow(view, scale_, plotWidth, plotHeight);
+  view = ScaledViewWindow(view, scale_, plotWidth, plotHeight, pixelsPerInch);
   EndDialog(IDOK);
 }

@@ -9,14 +9,17 @@
 
 class TMultiEdit;
 
-// The screen's pixels per inch the scale is reckoned with.
+// The screen's pixels per inch the scale is reckoned with when no canvas says its own.
 constexpr double kScreenPixelsPerInch = 96.0;
 
 // M of the view window drawn on a plot of the given pixels, taking the larger millimetres
-// per pixel of the two axes as the canvas does; 0 for an empty plot or view.
-double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight);
+// per pixel of the two axes as the canvas does; 0 for an empty plot or view. The caption's
+// scale is the same figure.
+double ViewScale(const TViewWindow &view, int plotWidth, int plotHeight,
+                 double pixelsPerInch = kScreenPixelsPerInch);
 // The view window about the same centre that the plot shows at 1 : scale.
-TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight);
+TViewWindow ScaledViewWindow(const TViewWindow &view, double scale, int plotWidth, int plotHeight,
+                             double pixelsPerInch = kScreenPixelsPerInch);
 
 class TScaleSystemDlg : public TColorDlg {
  public:

@@ -27,12 +27,12 @@ constexpr int kColumns = 2;
 
 const TPaletteKind kKinds[3] = {
     {"Tools", kToolsPaletteButtons, static_cast<int>(std::size(kToolsPaletteButtons)), kColumns,
-     kToolsSlot, CM_TOOLS_PALETTE, 18},
+     kToolsSlot, CM_TOOLS_PALETTE, 18, false},
     {"Zoom", kZoomPaletteButtons, static_cast<int>(std::size(kZoomPaletteButtons)), kColumns,
-     kZoomSlot, CM_ZOOM_PALETTE, 96},
+     kZoomSlot, CM_ZOOM_PALETTE, 96, false},
     {"Config", kConfigurationPaletteButtons,
      static_cast<int>(std::size(kConfigurationPaletteButtons)), kColumns, kConfigurationsSlot,
-     CM_CONFIGURATIONS_PALETTE, 197},
+     CM_CONFIGURATIONS_PALETTE, 0, true},
 };
 
 // The commands whose buttons the menu rules press (the others are the commands' toggles).
@@ -169,7 +169,8 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
         break;
     }
     frame_.EditTools().ApplyButtonStates(*palette);
-    POINT at = DefaultPalettePlace(canvas, SizeOf(palette->GetWindowRect()), kind.xOffset);
+    POINT at = kind.besideFrame ? BesideFramePalettePlace(window_.GetWindowRect(), canvas)
+                                : DefaultPalettePlace(canvas, SizeOf(palette->GetWindowRect()), kind.xOffset);
     if (stored.present) {
       palette->SetLayout(stored.direction);
       at = POINT{stored.x, stored.y};
@@ -178,6 +179,7 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
     at = ClampPaletteToScreen(at, size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
     frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
+    offsetPending_[which] = stored.present && !window_.IsWindowVisible();
     made = true;
   }
   // Zoom mode ends whenever the tools or the zoom palette is shown or placed.
@@ -191,13 +193,23 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
     if (made) frame_.UpdateMenus();
     return;
   }
+  // Where the palette belongs, taken before it shows: a palette shown for the first time may
+  // report a place of the desktop's choosing on its way, which is no offset of the user's.
+  const POINT offset = frame_.EditTools().paletteOffset[which];
+  const RECT before = palette->GetWindowRect();
   palette->ShowWindow(SW_SHOWNORMAL);
   if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_CHECKED);
-  // A palette made just now stands where it belongs to the canvas as it is.
-  if (!made) {
+  if (!made && offsetPending_[which] && window_.IsWindowVisible()) {
+    // Put back at its stored place before the frame settled: it stays there, and its offset
+    // is taken from the canvas as it stands now.
+    frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(POINT{before.left, before.top}, canvas);
+    offsetPending_[which] = false;
+    const SIZE size = SizeOf(before);
+    palette->MoveWindow(before.left, before.top, size.cx, size.cy, true);
+  } else if (!made) {
+    // A palette shown again stands where it belongs to the canvas as it is.
     const SIZE size = SizeOf(palette->GetWindowRect());
-    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, frame_.EditTools().paletteOffset[which]),
-                                          size, ScreenSize());
+    const POINT at = ClampPaletteToScreen(PlaceAtCanvasOffset(canvas, offset), size, ScreenSize());
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   }
   // A palette made or shown now takes the buttons' states; a mere re-placing needs none.

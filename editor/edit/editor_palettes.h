@@ -20,6 +20,7 @@ struct TPaletteKind {
   int settingsSlot;  // index into the editor settings' palettes
   int menuItem;
   int xOffset;       // default distance from the canvas's right edge
+  bool besideFrame;  // first placed outside the frame instead, off the drawing
 };
 
 class TEditorPalette : public TToolBarWnd {
@@ -94,4 +95,8 @@ class TPaletteCommands {
   TEditorFrame &frame_;
   TWindow &window_;
   bool hiddenWithFrame_[3] = {false, false, false};
+  // A palette put back at its stored screen place while the frame was not yet shown: the
+  // canvas settles once the frame shows, and the palette's offset is taken from there,
+  // with the palette left where it was put (else it would creep with every start).
+  bool offsetPending_[3] = {false, false, false};
 };

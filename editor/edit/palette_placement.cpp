@@ -5,11 +5,16 @@
 namespace {
 
 constexpr int kBelowCanvasTop = 3;
+constexpr int kBesideFrame = 4;
 
 }  // namespace
 
 POINT DefaultPalettePlace(const RECT &canvasOnScreen, SIZE palette, int xOffset) {
   return POINT{canvasOnScreen.right - palette.cx - xOffset, canvasOnScreen.top + kBelowCanvasTop};
+}
+
+POINT BesideFramePalettePlace(const RECT &frameOnScreen, const RECT &canvasOnScreen) {
+  return POINT{frameOnScreen.right + kBesideFrame, canvasOnScreen.top + kBelowCanvasTop};
 }
 
 POINT ClampPaletteToScreen(POINT place, SIZE palette, SIZE screen) {

@@ -8,6 +8,8 @@
 
 // x = canvas right - palette width - the palette's own x offset; y = canvas top + 3.
 POINT DefaultPalettePlace(const RECT &canvasOnScreen, SIZE palette, int xOffset);
+// Outside the frame, off the drawing: x = frame right + 4; y = canvas top + 3.
+POINT BesideFramePalettePlace(const RECT &frameOnScreen, const RECT &canvasOnScreen);
 // The place moved onto the screen: below 0 becomes 0, beyond the screen's size less the
 // palette's becomes that (a palette larger than the screen keeps its left or top at 0).
 POINT ClampPaletteToScreen(POINT place, SIZE palette, SIZE screen);

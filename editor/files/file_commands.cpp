@@ -66,15 +66,21 @@ void EndSelectionOfGoneElements(TEditorFrame &frame, int elementsBefore) {
 }
 
 // The selection of a system that is put back from its kept copy after a refused Open:
-// the same elements and surfaces are marked again.
+// the same elements and surfaces are marked again, in the configuration that was shown (the
+// copy is written and read in the base one), seen through the same world window.
 struct TKeptSelection {
   explicit TKeptSelection(const TSystemImage &system)
-      : has(system.hasSelection), element(system.selectedElement), surface(system.selectedSurface) {
+      : has(system.hasSelection),
+        element(system.selectedElement),
+        surface(system.selectedSurface),
+        configuration(system.currentConfiguration),
+        view(system.viewWindow) {
     for (int e = 0; e < system.ElementCount(); ++e) elementMarks.push_back(system.elements.data[e].mark);
     for (int i = 0; i < system.SurfaceCount(); ++i)
       surfaceMarks.push_back(system.EditSurface(i) != nullptr && system.EditSurface(i)->Marked());
   }
   void GiveBack(TSystemImage &system) const {
+    if (configuration > 0 && configuration < system.ConfigurationCount()) system.SelectConfiguration(configuration);
     if (system.ElementCount() != static_cast<int>(elementMarks.size()) ||
         system.SurfaceCount() != static_cast<int>(surfaceMarks.size()))
       return;
@@ -87,7 +93,8 @@ struct TKeptSelection {
   }
   std::vector<int> elementMarks;
   std::vector<bool> surfaceMarks;
-  int has, element, surface;
+  int has, element, surface, configuration;
+  TViewWindow view;
 };
 
 // The settings a new system starts with.
@@ -202,6 +209,14 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
     frame_.System().SetUnsavedChanges(keptModified);
     frame_.System().Update();
     frame_.ShowSystem();
+    // Showing fits the world window to the system; the user's own is given back.
+    if (kept) {
+      frame_.System().viewWindow = keptSelection.view;
+      if (frame_.Canvas() != nullptr) {
+        frame_.Canvas()->Redraw();
+        frame_.System().SetCanvas(frame_.Canvas());
+      }
+    }
     frame_.RefreshAnalyses(true);
   };
   const int read = frame_.System().Load(fileName, nameMode);

@@ -2,7 +2,8 @@
 // The aspherics page's table without its window: one row per surface, with the surface's
 // type and its shape coefficients (the aspheric terms, a torus's radii, a Fresnel
 // surface's facet height). Radius and conic term of the plain shapes stay on the surfaces
-// page; a type changed here carries them over into the new type's coefficients.
+// page; a type changed here carries over every term the new type can hold and names the
+// ones it drops.
 
 #include "editor/properties/grid_page_model.h"
 

@@ -33,10 +33,24 @@ int WritePropertiesPosition(const std::string &settingsPath, const int position[
   return file.Close();
 }
 
-void PlacePropertiesFolder(const int *saved, int ownerRight, int ownerTop, int width, int height, int screenWidth,
+void PlacePropertiesFolder(const int *saved, const RECT &owner, int width, int height, int screenWidth,
                            int screenHeight, int &left, int &top) {
-  left = saved != nullptr ? saved[0] : ownerRight;
-  top = saved != nullptr ? saved[1] : ownerTop;
+  if (saved != nullptr) {
+    left = saved[0];
+    top = saved[1];
+  } else if (owner.right + width <= screenWidth) {
+    left = owner.right;
+    top = owner.top;
+  } else if (owner.bottom + height <= screenHeight) {
+    left = owner.left;
+    top = owner.bottom;
+  } else if (owner.left - width >= 0) {
+    left = owner.left - width;
+    top = owner.top;
+  } else {
+    left = owner.right;
+    top = owner.top;
+  }
   // Pulled back onto the screen: first off the right and bottom edges, then, for a folder
   // larger than the screen, its top-left corner stays visible.
   left = std::max(std::min(left, screenWidth - width), 0);

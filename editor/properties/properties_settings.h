@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/core/types.h"
+
 constexpr const char *kPropertiesSection = "[Properties table]";
 
 // 1 when the section gives a rectangle with a positive width and height; the position is
@@ -14,8 +16,9 @@ int ReadPropertiesPosition(const std::string &settingsPath, int position[4]);
 int WritePropertiesPosition(const std::string &settingsPath, const int position[4]);
 
 // Where the folder (width x height pixels) opens: at its saved left and top when there is
-// one, else beside the right edge of the editor's frame (ownerLeft .. ownerRight, top at
-// ownerTop) so that it does not hide the drawing, and always wholly on a screen of the
-// given size when it fits. Answers left and top.
-void PlacePropertiesFolder(const int *saved, int ownerRight, int ownerTop, int width, int height, int screenWidth,
+// one, else where it hides none of the editor's frame (owner, in screen pixels), its canvas
+// or the palettes on it: beside the frame's right edge, else below the frame, else left of
+// it; only when none has room, beside the right edge as far as the screen allows. Always
+// wholly on a screen of the given size when it fits. Answers left and top.
+void PlacePropertiesFolder(const int *saved, const RECT &owner, int width, int height, int screenWidth,
                            int screenHeight, int &left, int &top);

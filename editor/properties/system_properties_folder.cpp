@@ -99,8 +99,8 @@ void TSystemPropertiesFolder::SetupWindow() {
   RECT owner{own.left, own.top, own.left, own.top};
   if (TWindow *frame = GetParentO(); frame != nullptr && frame->IsWindow()) owner = frame->GetWindowRect();
   int left = 0, top = 0;
-  PlacePropertiesFolder(haveSaved ? saved : nullptr, owner.right, owner.top, folderWidth, folderHeight,
-                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), left, top);
+  PlacePropertiesFolder(haveSaved ? saved : nullptr, owner, folderWidth, folderHeight, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), left, top);
   MoveWindow(left, top, folderWidth, folderHeight, true);
 }
 

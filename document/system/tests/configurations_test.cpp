@@ -207,3 +207,50 @@ TEST_F(ConfigurationsTest, AFileWithoutTheImagesPlaceKeepsTheImageWhereItsSurfac
 }
 
 }  // namespace
+
+namespace {
+
+// Deleting a configuration other than the shown one keeps the shown one shown, under its
+// new index, and the edits that follow are stored into it, never into a neighbour.
+TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdits) {
+  struct Case {
+    int shown;
+    int deleted;
+    int shownAfter;
+  };
+  for (const Case c : {Case{2, 1, 1}, Case{0, 1, 0}, Case{0, 2, 0}, Case{1, 2, 1}}) {
+    TSystemImage image;
+    OpenThree(image);
+    ASSERT_EQ(image.SelectConfiguration(c.shown), 1);
+    const std::vector<DPOINT3> shown = Vertices(image);
+    const int other = 1 - c.shownAfter;  // the one left beside it
+    const int otherBefore = other < c.deleted ? other : other + 1;
+    ASSERT_EQ(image.SelectConfiguration(otherBefore), 1);
+    const std::vector<DPOINT3> otherVertices = Vertices(image);
+    ASSERT_EQ(image.SelectConfiguration(c.shown), 1);
+
+    image.DeleteConfiguration(c.deleted);
+    const std::string where = "shown " + std::to_string(c.shown) + ", deleted " + std::to_string(c.deleted);
+    ASSERT_EQ(image.ConfigurationCount(), 2) << where;
+    EXPECT_EQ(image.currentConfiguration, c.shownAfter) << where;
+    const std::vector<DPOINT3> kept = Vertices(image);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(kept[i].x, shown[i].x) << where << ", surface " << i;
+      EXPECT_EQ(kept[i].y, shown[i].y) << where << ", surface " << i;
+    }
+
+    // An edit afterwards: the first lens 3 up, stored where the shown configuration is.
+    TOpticalElement &first = image.elements.data[0];
+    const double firstY = first.referencePoint.y;
+    first.MoveTo(first.referencePoint.x, firstY + 3.0, first.referencePoint.z);
+    ASSERT_EQ(image.StoreConfiguration(-1), 1);
+    ASSERT_EQ(image.SelectConfiguration(other), 1);
+    const std::vector<DPOINT3> otherAfter = Vertices(image);
+    for (std::size_t i = 0; i < otherVertices.size(); ++i)
+      EXPECT_APPROX(otherAfter[i].y, otherVertices[i].y, kOffsetRoundOff) << where << ", surface " << i;
+    ASSERT_EQ(image.SelectConfiguration(c.shownAfter), 1);
+    EXPECT_APPROX(image.elements.data[0].referencePoint.y, firstY + 3.0, kOffsetRoundOff) << where;
+  }
+}
+
+}  // namespace

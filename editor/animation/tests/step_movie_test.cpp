@@ -5,6 +5,7 @@
 // step and View report plays it back.
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -365,6 +366,49 @@ TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDo
     EXPECT_EQ(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
     EXPECT_EQ(differingUnderViewer, 0);
     EXPECT_EQ(differing, 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Nothing of the movie's file, its work file included, is in the folder.
+bool NothingOf(const std::string &folder, const std::string &name) {
+  for (const auto &entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().rfind(name, 0) == 0) return false;
+  return true;
+}
+
+// A movie whose coder is cancelled never begins: the file and its work file are gone at
+// once, Save each step is off, and the next step asks for a file again. Whether started by
+// Save current step or by a refresh under Save each step.
+TEST_F(RecordedAnimationTest, ACancelledMovieStartLeavesNothingBehind) {
+  SetAviCodecChooser([](TAviCodec &) { return false; });
+  TOpticalEditor &editor = Open(triplet_);
+  const std::string folder = Scratch("movies");
+  std::filesystem::create_directories(folder);
+  for (const bool eachStep : {false, true}) {
+    const std::string name = eachStep ? "each.avi" : "current.avi";
+    answers_->boxes.clear();
+    const std::size_t asked = files_.asked.size();
+    files_.Choose({folder + "/" + name});
+    if (eachStep) {
+      editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
+      editor.SendMessage(WM_COMMAND, CM_REFRESH);
+    } else {
+      editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    }
+    EXPECT_EQ(files_.asked.size(), asked + 1) << name;
+    ASSERT_FALSE(answers_->boxes.empty()) << name;
+    EXPECT_EQ(answers_->boxes.back().text, "User Cancel") << name;
+    EXPECT_TRUE(NothingOf(folder, name)) << name;
+    EXPECT_FALSE(editor.Movie().SavesEachStep()) << name;
+    // The movie was dropped: the next step asks for its file again.
+    files_.Choose({folder + "/" + name});
+    editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    EXPECT_EQ(files_.asked.size(), asked + 2) << name;
+    EXPECT_TRUE(NothingOf(folder, name)) << name;
   }
 }
 

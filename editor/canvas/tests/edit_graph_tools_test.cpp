@@ -431,10 +431,10 @@ TEST_F(CanvasToolsTest, ScaleCaptionAndTheSelectionsNote) {
   EXPECT_EQ(FormatScaleRatio(0.05), " (1:0.050)");
   EXPECT_EQ(FormatScaleRatio(123.46), " (1:123.5)");
   Open(triplet_);
-  // At 96 pixels per inch a screen millimetre is 25.4 / 96 x 1.35 mm of the world per pixel.
+  // At 96 pixels per inch a pixel is 25.4 / 96 mm of the screen: the scale on the screen.
   const RECT plot = Canvas().GetPlotRect();
   const double worldPerPixel = (Canvas().X2() - Canvas().X1()) / (plot.right - plot.left);
-  EXPECT_NEAR(ScaleRatio(Canvas()), worldPerPixel / (25.4 / 96.0 * 1.35), 1e-12);
+  EXPECT_NEAR(ScaleRatio(Canvas()), worldPerPixel / (25.4 / 96.0), 1e-12);
   EXPECT_EQ(FormatScaleCaption(Canvas()), FormatScaleRatio(ScaleRatio(Canvas())));
 
   TSystemImage &system = System();

@@ -6,20 +6,20 @@
 
 namespace {
 
-// At 96 pixels an inch a pixel counts as 25.4 / 96 x 1.35 = 0.3571875 mm of screen.
+// At 96 pixels an inch a pixel is 25.4 / 96 = 0.26458 mm of screen.
 constexpr double kScreenDpi = 96.0;
 
 TEST(ScaleCaption, DigitsFollowTheSizeOfTheRatio) {
-  // 100 mm over 500 pixels: 0.2 / 0.3571875 = 0.5599.
-  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 100.0, 500), " (1:0.6)");
-  // 10 mm: 0.05599, three decimals below 0.1.
-  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10.0, 500), " (1:0.056)");
-  // 1 mm: 0.005599, four decimals below 0.01.
-  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 1.0, 500), " (1:0.0056)");
-  // 10 m: 55.99.
-  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10000.0, 500), " (1:56.0)");
+  // 100 mm over 500 pixels: 0.2 / 0.26458 = 0.7559.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 100.0, 500), " (1:0.8)");
+  // 10 mm: 0.07559, three decimals below 0.1.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10.0, 500), " (1:0.076)");
+  // 1 mm: 0.007559, four decimals below 0.01.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 1.0, 500), " (1:0.0076)");
+  // 10 m: 75.59.
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, 10000.0, 500), " (1:75.6)");
   // A reversed range is as wide as the other way round.
-  EXPECT_EQ(FormatScaleCaption(kScreenDpi, -100.0, 500), " (1:0.6)");
+  EXPECT_EQ(FormatScaleCaption(kScreenDpi, -100.0, 500), " (1:0.8)");
 }
 
 TEST(ScaleCaption, NoScaleWithoutSizes) {

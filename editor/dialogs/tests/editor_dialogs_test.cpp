@@ -2,9 +2,12 @@
 
 #include <QTimer>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 #include "editor/commands/editor_commands.h"
+#include "editor/canvas/scale_caption.h"
 #include "editor/dialogs/number_field.h"
 #include "editor/dialogs/preferences_folder.h"
 #include "editor/dialogs/scale_system_dlg.h"
@@ -90,6 +93,63 @@ TEST_F(EditorDialogsTest, TheScaleDialogSetsTheCanvasScale) {
   const RECT plot = editor.Canvas()->GetPlotRect();
   EXPECT_APPROX(ViewScale(editor.System().viewWindow, plot.right - plot.left, plot.bottom - plot.top),
                 2.0, kScaleTolerance);
+}
+
+// The caption and the Scale dialog give one scale, the one the screen shows: a scale typed
+// in the dialog is the caption's figure, and the dialog opened again reads it back.
+TEST_F(EditorDialogsTest, TheCaptionAndTheScaleDialogGiveTheSameScale) {
+  TOpticalEditor &editor = Open(triplet_);
+  for (const double typed : {1.0, 0.5, 2.5, 40.0}) {
+    TScaleSystemDlg dialog(&editor);
+    ASSERT_EQ(ExecuteWith(dialog,
+                          [&] {
+                            dialog.SetDlgItemText(TScaleSystemDlg::kScale, NumberFieldText(typed).c_str());
+                            dialog.SendMessage(WM_COMMAND, IDOK);
+                          }),
+              IDOK);
+    editor.Canvas()->Redraw();
+    const std::string caption = editor.UpdateCaption();
+    EXPECT_EQ(FormatScaleCaption(*editor.Canvas()), FormatScaleRatio(typed)) << typed;
+    EXPECT_NE(caption.find(FormatScaleRatio(typed)), std::string::npos) << typed << ": " << caption;
+    TScaleSystemDlg again(&editor);
+    char shown[64] = {};
+    ExecuteWith(again, [&] {
+      again.GetDlgItemText(TScaleSystemDlg::kScale, shown, sizeof shown);
+      again.SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    double read = 0.0;
+    ASSERT_TRUE(ParseNumberField(shown, read)) << shown;
+    EXPECT_APPROX(read, typed, kScaleTolerance * typed) << typed;
+  }
+}
+
+// View > Actual size fits the system to the canvas, as the help says it does: after a
+// zoom out and after a scale typed in the Scale box it comes back to the same fitted view.
+TEST_F(EditorDialogsTest, ActualSizeFitsTheSystemAsTheHelpSays) {
+  std::ifstream page(SourceRoot() + "/resources/help/pages/views.html");
+  const std::string html((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  const std::size_t row = html.find("<tr><td>Actual size</td>");
+  ASSERT_NE(row, std::string::npos);
+  const std::string says = html.substr(row, html.find("</tr>", row) - row);
+  EXPECT_NE(says.find("fits the whole system to the canvas"), std::string::npos) << says;
+  EXPECT_EQ(says.find("draws the system at 1:1"), std::string::npos) << says;
+
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage fitted;
+  ASSERT_EQ(fitted.Load(triplet_, 2), 1);
+  fitted.Update();
+  fitted.RebuildElements(nullptr);
+  fitted.ComputeExtent();
+  for (const UINT before : {static_cast<UINT>(CM_ZOOM_OUT), static_cast<UINT>(CM_ACTUAL_SIZE)}) {
+    editor.SendMessage(WM_COMMAND, before);
+    editor.System().viewWindow = ScaledViewWindow(editor.System().viewWindow, 1.0, 100, 100);
+    editor.SendMessage(WM_COMMAND, CM_ACTUAL_SIZE);
+    const TViewWindow &view = editor.System().viewWindow;
+    EXPECT_APPROX(view.xFrom, fitted.viewWindow.xFrom, kScaleTolerance) << before;
+    EXPECT_APPROX(view.xTo, fitted.viewWindow.xTo, kScaleTolerance) << before;
+    EXPECT_APPROX(view.yFrom, fitted.viewWindow.yFrom, kScaleTolerance) << before;
+    EXPECT_APPROX(view.yTo, fitted.viewWindow.yTo, kScaleTolerance) << before;
+  }
 }
 
 TEST_F(EditorDialogsTest, ANewUndoDepthKeepsTheNextEditUndoable) {

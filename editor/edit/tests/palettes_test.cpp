@@ -4,6 +4,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_palettes.h"
 #include "editor/edit/palette_placement.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/settings/editor_settings.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
@@ -265,6 +266,75 @@ TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
   const RECT client = editor.GetClientRect();
   editor.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
   EXPECT_TRUE(tools->IsWindowVisible());
+}
+
+}  // namespace
+
+namespace {
+
+bool Overlap(const RECT &a, const RECT &b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// At the first start on a 1280 x 1024 screen (a new system, its properties folder shown)
+// no window covers another's working area or its palettes: the folder stays off the frame
+// and the palettes, the configurations palette off the canvas, and each is wholly on the
+// screen. The next start puts every one back where it was.
+TEST_F(PalettesTest, AtTheFirstStartNoWindowCoversAnothers) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1280);
+  screen.SetMetric(SM_CYSCREEN, 1024);
+  struct TPlaces {
+    RECT frame, canvas, folder, tools, zoom, config;
+  };
+  std::vector<TPlaces> starts;
+  for (int start = 0; start < 2; ++start) {
+    TOpticalEditor &editor = Open("");
+    editor.ShowConfigurationBar(1);
+    ASSERT_NE(PropertiesFolder(), nullptr);
+    starts.push_back(TPlaces{editor.GetWindowRect(), editor.Canvas()->GetWindowRect(),
+                             PropertiesFolder()->GetWindowRect(), editor.EditTools().toolsPalette->GetWindowRect(),
+                             editor.EditTools().zoomPalette->GetWindowRect(),
+                             editor.EditTools().configPalette->GetWindowRect()});
+    CloseDiscardingChanges(editor);
+    delete editor_;
+    editor_ = nullptr;
+  }
+  const TPlaces &first = starts[0];
+  const struct {
+    const char *what;
+    RECT a, b;
+  } apart[] = {
+      {"folder over the frame", first.folder, first.frame},
+      {"folder over the tools", first.folder, first.tools},
+      {"folder over the zoom palette", first.folder, first.zoom},
+      {"folder over the configurations palette", first.folder, first.config},
+      {"configurations palette over the canvas", first.config, first.canvas},
+      {"configurations palette over the tools", first.config, first.tools},
+      {"configurations palette over the zoom palette", first.config, first.zoom},
+      {"tools over the zoom palette", first.tools, first.zoom},
+  };
+  for (const auto &pair : apart) EXPECT_FALSE(Overlap(pair.a, pair.b)) << pair.what;
+  for (const RECT &window : {first.frame, first.folder, first.tools, first.zoom, first.config}) {
+    EXPECT_GE(window.left, 0);
+    EXPECT_GE(window.top, 0);
+    EXPECT_LE(window.right, 1280);
+    EXPECT_LE(window.bottom, 1024);
+  }
+  // The frame's own return is the platform's (an offscreen frame reports its place its
+  // own way); every window of ours comes back where it stood.
+  const TPlaces &second = starts[1];
+  const struct {
+    const char *what;
+    RECT before, after;
+  } again[] = {{"folder", first.folder, second.folder},
+               {"tools", first.tools, second.tools},
+               {"zoom palette", first.zoom, second.zoom},
+               {"configurations palette", first.config, second.config}};
+  for (const auto &window : again) {
+    EXPECT_EQ(window.after.left, window.before.left) << window.what;
+    EXPECT_EQ(window.after.top, window.before.top) << window.what;
+  }
 }
 
 }  // namespace

@@ -35,27 +35,39 @@ TEST_F(PropertiesSettingsTest, AMissingOrBrokenPositionLeavesTheDefault) {
   EXPECT_EQ(position[3], 4);
 }
 
-TEST(PropertiesFolderPlace, BesideTheFrameOrWhereItWasAlwaysOnTheScreen) {
-  int left = 0, top = 0;
-  // Beside a frame that ends at 700 on a 1280 x 800 screen.
-  PlacePropertiesFolder(nullptr, 700, 65, 450, 380, 1280, 800, left, top);
-  EXPECT_EQ(left, 700);
-  EXPECT_EQ(top, 65);
-  // A frame reaching the right edge: the folder stays on the screen.
-  PlacePropertiesFolder(nullptr, 1200, 65, 450, 380, 1280, 800, left, top);
-  EXPECT_EQ(left, 1280 - 450);
+// Without a saved place the folder hides none of the frame: beside it, else below it, else
+// left of it; only without room anywhere beside it as the screen allows. A saved place is
+// kept, pulled onto the screen.
+TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) {
+  struct Case {
+    const int *saved;
+    RECT frame;
+    SIZE folder;
+    SIZE screen;
+    POINT expected;
+  };
   const int saved[4] = {2000, 900, 2450, 1280};
-  PlacePropertiesFolder(saved, 700, 65, 450, 380, 1280, 800, left, top);
-  EXPECT_EQ(left, 830);
-  EXPECT_EQ(top, 420);
   const int negative[4] = {-300, -50, 150, 330};
-  PlacePropertiesFolder(negative, 700, 65, 450, 380, 1280, 800, left, top);
-  EXPECT_EQ(left, 0);
-  EXPECT_EQ(top, 0);
-  // Larger than the screen: its corner shows.
-  PlacePropertiesFolder(nullptr, 700, 65, 1500, 900, 1280, 800, left, top);
-  EXPECT_EQ(left, 0);
-  EXPECT_EQ(top, 0);
+  const Case cases[] = {
+      // Beside a frame that ends at 700 on a 1280 x 800 screen.
+      {nullptr, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{700, 65}},
+      // The first start on 1280 x 1024: no room beside the 640-px frame, 479 rows below it.
+      {nullptr, RECT{80, 65, 720, 545}, SIZE{732, 405}, SIZE{1280, 1024}, POINT{80, 545}},
+      // No room beside nor below: left of the frame.
+      {nullptr, RECT{500, 65, 1200, 700}, SIZE{450, 380}, SIZE{1280, 800}, POINT{50, 65}},
+      // No room anywhere: beside, pulled onto the screen.
+      {nullptr, RECT{100, 65, 1200, 700}, SIZE{450, 380}, SIZE{1280, 800}, POINT{830, 65}},
+      {saved, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{830, 420}},
+      {negative, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{0, 0}},
+      // Larger than the screen: its corner shows.
+      {nullptr, RECT{60, 65, 700, 545}, SIZE{1500, 900}, SIZE{1280, 800}, POINT{0, 0}},
+  };
+  for (const Case &c : cases) {
+    int left = 0, top = 0;
+    PlacePropertiesFolder(c.saved, c.frame, c.folder.cx, c.folder.cy, c.screen.cx, c.screen.cy, left, top);
+    EXPECT_EQ(left, c.expected.x) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
+    EXPECT_EQ(top, c.expected.y) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
+  }
 }
 
 }  // namespace

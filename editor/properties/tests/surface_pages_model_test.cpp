@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/properties/aspherics_model.h"
 #include "editor/properties/bounds_model.h"
@@ -205,6 +206,82 @@ TEST_F(SurfacePagesTest, ATypeChangedKeepsTheShapeAndSaveAndOpenKeepTheTerms) {
   ExpectKeptBySaveAndOpen(model);
   EXPECT_EQ(ParseSurfaceType("9"), kSurfaceFresnel);
   EXPECT_EQ(ParseSurfaceType("tor (ring)"), kSurfaceTorRing);
+}
+
+}  // namespace
+
+namespace {
+
+// The even asphere's coefficients, as its file gives them: 1/R, the conic constant, then
+// the r^4 ... r^10 terms.
+std::vector<double> Coefficients(const TSurface &surface) {
+  return std::vector<double>(surface.AsCoef.data, surface.AsCoef.data + surface.AsCoef.Cells());
+}
+
+// The sag of the surface at height h, by the surface's own profile.
+double SagAt(const TSurface &surface, double h) {
+  int ok = 0;
+  const DPOINT point = surface.PointAtHeight(h, ok);
+  EXPECT_NE(ok, 0) << h;
+  return point.x;
+}
+
+// A change of type carries every term the new type can hold: a polynomial type keeps the
+// even asphere's shape (its profile within the heights where the conic's series, cut
+// after the r^10 term, still holds), and a type without terms names the ones it drops.
+// Undo brings the terms back; back to the standard type the terms are the file's.
+TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDroppedOnes) {
+  // Beyond r^10 the conic's series adds (21 / 1024) c^11 r^12: below 4e-9 mm at r = 6.
+  constexpr double kSeriesCut = 1e-8;
+  // Terms carried through a sum and a difference with the series: rounding only, relative.
+  constexpr double kCarried = 1e-12;
+  constexpr int kAsphere = 2;
+  const double heights[] = {2.0, 4.0, 6.0};
+  struct Case {
+    const char *type;
+    bool keepsShape;
+    const char *notice;  // empty: none
+  };
+  const Case cases[] = {
+      {"4", true, ""},
+      {"9", true, ""},
+      {"1", false, "Surface 3: the type \"Sphere\" holds no r^4, r^6, r^8, r^10 terms: dropped (Undo brings them back)."},
+      {"2", false, "holds no r^4, r^6, r^8, r^10 terms"},
+      {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
+  };
+  Load("even_asphere_lens.os");
+  const TAsphericsModel model;
+  const std::vector<double> file = Coefficients(*image.Surface(kAsphere));
+  ASSERT_EQ(file.size(), 6u);
+  std::vector<double> sags;
+  for (double h : heights) sags.push_back(SagAt(*image.Surface(kAsphere), h));
+  for (const Case &c : cases) {
+    const TPropertyEdit edit = model.EditCell(image, kAsphere, kAsphericTypeColumn, c.type);
+    ASSERT_TRUE(edit.accepted) << c.type << ": " << edit.message;
+    EXPECT_EQ(image.Surface(kAsphere)->general.type, std::atoi(c.type));
+    if (*c.notice == '\0') {
+      EXPECT_EQ(edit.message, "") << c.type;
+    } else {
+      EXPECT_NE(edit.message.find(c.notice), std::string::npos) << c.type << ": " << edit.message;
+    }
+    if (c.keepsShape) {
+      for (std::size_t i = 0; i < sags.size(); ++i)
+        EXPECT_APPROX(SagAt(*image.Surface(kAsphere), heights[i]), sags[i], kSeriesCut) << c.type << " at " << heights[i];
+    }
+    // Back to the standard type: the file's terms again.
+    ASSERT_TRUE(model.EditCell(image, kAsphere, kAsphericTypeColumn, "5").accepted);
+    if (c.keepsShape) {
+      const std::vector<double> back = Coefficients(*image.Surface(kAsphere));
+      ASSERT_EQ(back.size(), file.size()) << c.type;
+      for (std::size_t n = 0; n < file.size(); ++n)
+        EXPECT_LE(std::fabs(back[n] - file[n]), kCarried * std::fabs(file[n])) << c.type << " a" << n;
+    }
+    // Undo of both steps: the file's surface, every term.
+    ASSERT_EQ(image.Undo(-1), 1);
+    ASSERT_EQ(image.Undo(-1), 1);
+    EXPECT_EQ(Coefficients(*image.Surface(kAsphere)), file) << c.type;
+    EXPECT_EQ(image.Surface(kAsphere)->general.type, kSurfaceAsphericStandard) << c.type;
+  }
 }
 
 }  // namespace

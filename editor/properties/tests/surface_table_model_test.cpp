@@ -207,3 +207,102 @@ TEST_F(SurfaceTableTest, AThicknessThatMakesSurfacesCrossIsKeptWithAWarningOfThe
 }
 
 }  // namespace
+
+namespace {
+
+// The double Gauss's air spaces (rows, from the file: behind surfaces 1, 3, 6, 7, 10 and
+// 12, the last the image distance), which each configuration keeps as its own.
+constexpr int kAirRows[] = {0, 2, 5, 6, 9, 11};
+// Gaps are sums and differences of the file's values and offsets near 100: rounding only.
+constexpr double kGapRoundOff = 1e-9;
+
+class SharedValueTest : public SurfaceTableTest {
+ protected:
+  // Three configurations of the double Gauss, each with gaps of its own: the second brings
+  // the image to 60 and opens the gap behind the front lens to 1.5, the third (a copy of
+  // the second) opens the space behind the stop to 10 and brings the image to 65.
+  void OpenThree() {
+    OpenForEditing("double_gauss.os");
+    image.InsertConfiguration(0);
+    ASSERT_TRUE(EditSurfaceCell(image, 11, kThicknessColumn, "60").accepted);
+    ASSERT_TRUE(EditSurfaceCell(image, 2, kThicknessColumn, "1.5").accepted);
+    image.InsertConfiguration(1);
+    ASSERT_TRUE(EditSurfaceCell(image, 6, kThicknessColumn, "10").accepted);
+    ASSERT_TRUE(EditSurfaceCell(image, 11, kThicknessColumn, "65").accepted);
+    ASSERT_EQ(image.ConfigurationCount(), 3);
+  }
+  // Every configuration's air spaces, the shown configuration shown again afterwards.
+  static std::vector<std::vector<double>> Gaps(TSystemImage &system) {
+    const int shown = system.currentConfiguration;
+    std::vector<std::vector<double>> gaps;
+    for (int k = 0; k < system.ConfigurationCount(); ++k) {
+      EXPECT_EQ(system.SelectConfiguration(k), 1);
+      gaps.emplace_back();
+      for (int row : kAirRows) gaps.back().push_back(SurfaceThickness(system, row));
+    }
+    system.SelectConfiguration(shown);
+    return gaps;
+  }
+  // The cell's text in every configuration.
+  static std::vector<std::string> CellInEach(TSystemImage &system, int row, int column) {
+    const int shown = system.currentConfiguration;
+    std::vector<std::string> texts;
+    for (int k = 0; k < system.ConfigurationCount(); ++k) {
+      system.SelectConfiguration(k);
+      texts.push_back(SurfaceCellText(system, row, column));
+    }
+    system.SelectConfiguration(shown);
+    return texts;
+  }
+  static void ExpectSameGaps(const std::vector<std::vector<double>> &actual,
+                             const std::vector<std::vector<double>> &expected, const std::string &where) {
+    ASSERT_EQ(actual.size(), expected.size()) << where;
+    for (std::size_t k = 0; k < expected.size(); ++k)
+      for (std::size_t g = 0; g < expected[k].size(); ++g)
+        EXPECT_APPROX(actual[k][g], expected[k][g], kGapRoundOff)
+            << where << ", configuration " << k + 1 << ", gap behind surface " << kAirRows[g] + 1;
+  }
+};
+
+// A radius, a glass or a lens thickness is every configuration's: edited in any of them it
+// reads the same in all, and every configuration keeps its own air spaces and image
+// distance, in the editor and after Save and Open.
+TEST_F(SharedValueTest, ASharedValueEditedInOneConfigurationKeepsEveryConfigurationsGaps) {
+  struct Case {
+    int row;
+    int column;
+    const char *text;
+  };
+  const Case cases[] = {
+      {3, kRadiusColumn, "36"},         {4, kGlassColumn, "n-sf2_schott"}, {1, kThicknessColumn, "9"},
+      {8, kThicknessColumn, "12"},      {10, kThicknessColumn, "8"},       {4, kThicknessColumn, "2.5"},
+  };
+  for (const Case &edit : cases) {
+    for (int shown = 0; shown < 3; ++shown) {
+      const std::string where = "surface " + std::to_string(edit.row + 1) + " column " +
+                                std::to_string(edit.column) + " edited in configuration " +
+                                std::to_string(shown + 1);
+      image.Clear();
+      OpenThree();
+      ASSERT_EQ(image.SelectConfiguration(shown), 1);
+      const std::vector<std::vector<double>> before = Gaps(image);
+      const TPropertyEdit result = EditSurfaceCell(image, edit.row, edit.column, edit.text);
+      ASSERT_TRUE(result.accepted) << where << ": " << result.message;
+      EXPECT_EQ(result.message, "") << where;
+      EXPECT_EQ(image.currentConfiguration, shown) << where;
+      const std::string typed = SurfaceCellText(image, edit.row, edit.column);
+      EXPECT_EQ(CellInEach(image, edit.row, edit.column), std::vector<std::string>(3, typed)) << where;
+      ExpectSameGaps(Gaps(image), before, where);
+
+      ASSERT_EQ(image.Save(Scratch("shared.os")), 1);
+      TSystemImage reopened;
+      ASSERT_EQ(reopened.Load(Scratch("shared.os"), 2), 1);
+      reopened.Update();
+      ASSERT_EQ(reopened.ConfigurationCount(), 3);
+      EXPECT_EQ(CellInEach(reopened, edit.row, edit.column), std::vector<std::string>(3, typed)) << where;
+      ExpectSameGaps(Gaps(reopened), before, where + ", saved and opened");
+    }
+  }
+}
+
+}  // namespace

@@ -415,3 +415,57 @@ TEST_F(EditorFilesTest, ALastSystemThatWentStartsAnEmptyEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+// A refused Open puts back the system as it was shown: on its third configuration, with
+// its unsaved edit, in the same world window and caption (configuration and scale), for a
+// file its reader refuses and for one that holds no system.
+TEST_F(EditorFilesTest, ARefusedOpenLeavesTheShownConfigurationAsItWas) {
+  const std::string damaged = Scratch("Systems/Damaged.os");
+  WriteText(damaged, "[Common]\nNsurf=3\n[Surfaces]\n{ R=10; Glass=\"n-bk7_schott\"; Dx=x; DextY=\n");
+  const std::string empty = Scratch("Systems/Empty.os");
+  WriteText(empty, "[Common]\nNsurf=1\n[Surfaces]\n{ R=0; Glass=\"1.000000 \"; DextY=10; }\n");
+  for (const std::string &refused : {damaged, empty}) {
+    TOpticalEditor &editor = Open(gauss_);
+    TSystemImage &system = editor.System();
+    ASSERT_EQ(system.StoreConfiguration(-1), 1);
+    system.InsertConfiguration(0);
+    system.InsertConfiguration(1);
+    // The third configuration moves the rear lens 2 back: its own extent, its own scale.
+    TOpticalElement &rear = system.elements.data[system.ElementCount() - 1];
+    rear.MoveTo(rear.referencePoint.x + 2.0, rear.referencePoint.y, rear.referencePoint.z);
+    system.StoreConfiguration(-1);
+    system.SetUnsavedChanges(1);
+    // A view of the user's own, as a zoom leaves it.
+    editor.ShowSystem();
+    system.viewWindow = TViewWindow{-20.0, 150.0, -70.0, 70.0};
+    editor.Canvas()->Redraw();
+    auto vertexX = [&system] {
+      std::vector<double> x;
+      for (int i = 0; i < system.SurfaceCount(); ++i) x.push_back(system.Surface(i)->general.vertex[0]);
+      return x;
+    };
+    const std::vector<double> shown = vertexX();
+    const std::string caption = editor.UpdateCaption();
+    ASSERT_NE(caption.find("3/3"), std::string::npos) << caption;
+    answers_->boxes.clear();
+    answers_->QueueAnswer(IDNO);
+    files_.Choose({refused});
+    editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    EXPECT_EQ(system.currentConfiguration, 2) << refused;
+    EXPECT_EQ(system.HasUnsavedChanges(), 1) << refused;
+    EXPECT_EQ(editor.UpdateCaption(), caption) << refused;
+    EXPECT_EQ(system.viewWindow.xFrom, -20.0) << refused;
+    EXPECT_EQ(system.viewWindow.yTo, 70.0) << refused;
+    const std::vector<double> after = vertexX();
+    ASSERT_EQ(after.size(), shown.size()) << refused;
+    // The copy is written with every digit and read back: rounding only.
+    constexpr double kReadBack = 1e-9;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+      EXPECT_NEAR(after[i], shown[i], kReadBack) << refused << ", surface " << i + 1;
+    CloseDiscardingChanges(editor);
+  }
+}
+
+}  // namespace
