@@ -27,6 +27,9 @@ class TFileCommands {
   // Loads a system file as the edited system (the name as the file reader's nameMode
   // says); the undo ring starts afresh with it.
   TLoadOutcome LoadSystem(const std::string &fileName, int nameMode);
+  // The system named at start: loaded, or (it cannot be opened or is refused) the user is
+  // told why and a new system stands, so the caption never names a file that is not shown.
+  void OpenStartupSystem(const std::string &fileName);
   // The save question; false when the user cancelled.
   bool AskToSave();
   void CmNewSystem();
