@@ -4,9 +4,14 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -156,4 +161,54 @@ TEST(QtFindDialog, IsModelessTellsEveryPressAndItsCloseOnce) {
   EXPECT_EQ(OpenQtDialog(), nullptr);
   EXPECT_EQ(heard.size(), 4u);
   SetFindDialogProvider(previous);
+}
+
+// Qt's dialog reads quotation marks in a typed name as a list of names; a name to save under
+// is one name, taken whole in whichever folder it was typed, never cut to its quoted part in
+// the folder the dialog showed.
+TEST(QtFileDialog, ATypedSaveNameIsTakenWholeQuotationMarksAndAll) {
+  test_kit::EnsureApplication();
+  namespace fs = std::filesystem;
+  const fs::path base = fs::temp_directory_path() / ("qt_file_dialog_" + std::to_string(::getpid()));
+  const fs::path shown = base / "os";
+  const fs::path chosen = base / "mine";
+  fs::create_directories(shown);
+  fs::create_directories(chosen);
+  struct TCase {
+    std::string typed;
+    fs::path expected;
+  } cases[] = {
+      {(chosen / "my \"best\" lens.os").string(), chosen / "my \"best\" lens.os"},
+      {"my \"best\" lens", shown / "my \"best\" lens.os"},
+      {"\"best\" \"lens\"", shown / "\"best\" \"lens\".os"},
+      {"plain.os", shown / "plain.os"},
+  };
+  for (const TCase &c : cases) {
+    bool typed = false;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+      auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+      auto *edit = dialog != nullptr ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
+      if (edit == nullptr || typed) return;
+      typed = true;
+      edit->setText(QString::fromStdString(c.typed));
+      // As the Save button does: the dialog's own accept, whatever it is.
+      static_cast<QDialog *>(dialog)->accept();
+    });
+    typist.start(10);
+    TQtFileDialog provider;
+    TFileDialogRequest request;
+    request.Save = true;
+    request.Flags = OFN_OVERWRITEPROMPT;
+    request.Filter = "Optical System (*.os)|*.os|";
+    request.InitialDir = shown.string();
+    request.DefaultExt = "os";
+    TFileDialogAnswer answer;
+    ASSERT_TRUE(provider.Run(request, answer)) << c.typed;
+    ASSERT_TRUE(typed) << c.typed;
+    ASSERT_EQ(answer.Paths.size(), 1u) << c.typed;
+    EXPECT_EQ(answer.Paths[0], c.expected.string()) << c.typed;
+  }
+  std::error_code error;
+  fs::remove_all(base, error);
 }
