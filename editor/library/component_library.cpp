@@ -1,11 +1,6 @@
 #include "editor/library/component_library.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -141,11 +136,8 @@ int TComponentLibrary::Take(int index, TSystemImage &target) {
   if (work.empty()) return Fail(TempDirProblem());
   RemoveQuietly(work);
   // The copy is written before it is read: a place that takes no file is said as such.
-  if (const int probe = ::open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600); probe < 0) {
-    return Fail("The element " + Name(index) + " cannot be written to " + work + ": " + std::strerror(errno));
-  } else {
-    ::close(probe);
-  }
+  if (const TFileWriteResult writable = CheckFileWritable(work); !writable.Written())
+    return Fail("The element " + Name(index) + " cannot be taken: " + FileWriteFaultText(work, writable));
   if (record.FindItem(kSystemItem, kItemFile) == nullptr ||
       !record.ReadItemData(kSystemItem, kItemFile, const_cast<char *>(work.c_str()), 0)) {
     RemoveQuietly(work);
