@@ -246,9 +246,8 @@ void TFileCommands::OpenStartupSystem(const std::string &fileName) {
   // A file that was read and refused has had its one message.
   if (outcome == kLoadFailed)
     MessageBox(window_.GetHandle(), OpenFailureText(fileName), "Warning", MB_OK | MB_ICONEXCLAMATION);
-  frame_.System().name.clear();
-  CmNewSystem();
-  frame_.System().options.ShowCourseBeam = 1;
+  // The empty system that stands is no file's: it shows as untitled until saved under a name.
+  frame_.System().name = frame_.UntitledPath();
 }
 
 void TFileCommands::CmNewSystem() {

@@ -28,7 +28,8 @@ class TFileCommands {
   // says); the undo ring starts afresh with it.
   TLoadOutcome LoadSystem(const std::string &fileName, int nameMode);
   // The system named at start: loaded, or (it cannot be opened or is refused) the user is
-  // told why and a new system stands, so the caption never names a file that is not shown.
+  // told why and the empty system stands untitled, so the caption never names a file it
+  // does not show.
   void OpenStartupSystem(const std::string &fileName);
   // The save question; false when the user cancelled.
   bool AskToSave();

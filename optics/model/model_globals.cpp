@@ -112,8 +112,9 @@ std::string TempDirProblem() {
   if (!state.triedBase.empty()) text += " in " + state.triedBase;
   if (!state.failure.empty()) text += " (" + state.failure + ")";
   return text +
-         ".\nUndo, reports and the PSF, aberration and image synthesis work files are off in this "
-         "session; nothing is written in their place.";
+         ".\nUndo, printing and turning the system, the PSF and MTF window, image synthesis and the "
+         "text reports need one: they are off in this session, and nothing is written elsewhere in "
+         "its place.";
 }
 
 TGlassCatalog *GetGlassCatalog() { return glassCatalog; }
