@@ -38,36 +38,6 @@ std::map<std::string, std::string> FolderState(const std::string &folder) {
   return state;
 }
 
-// Sets an environment variable for the test and gives the old value back.
-class TScopedVariable {
- public:
-  TScopedVariable(const char *name, const char *value) : name_(name) {
-    if (const char *old = std::getenv(name)) {
-      had_ = true;
-      old_ = old;
-    }
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~TScopedVariable() {
-    if (had_) {
-      ::setenv(name_, old_.c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  TScopedVariable(const TScopedVariable &) = delete;
-  TScopedVariable &operator=(const TScopedVariable &) = delete;
-
- private:
-  const char *name_;
-  bool had_ = false;
-  std::string old_;
-};
-
 class NoTemporaryDirectoryTest : public EditorShellTest {
  protected:
   void SetUp() override {
@@ -106,11 +76,15 @@ TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDelet
   const std::string blocker = Scratch("blocker");
   WriteText(blocker, "a file\n");
   const std::string tried = blocker + "/below";
-  {
-    TScopedVariable tmp("TMP", tried.c_str());
-    TScopedVariable runtime("XDG_RUNTIME_DIR", nullptr);
-    ASSERT_EQ(SetupTemporaryDirectory(), "");
-  }
+  const std::string tmp = std::getenv("TMP") != nullptr ? std::getenv("TMP") : "";
+  const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string keptRuntime = runtime != nullptr ? runtime : "";
+  ::setenv("TMP", tried.c_str(), 1);
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const std::string made = SetupTemporaryDirectory();
+  ::setenv("TMP", tmp.c_str(), 1);
+  if (runtime != nullptr) ::setenv("XDG_RUNTIME_DIR", keptRuntime.c_str(), 1);
+  ASSERT_EQ(made, "");
   const std::string problem = TempDirProblem();
   EXPECT_NE(problem.find(tried), std::string::npos) << problem;
   EXPECT_NE(problem.find(std::strerror(ENOTDIR)), std::string::npos) << problem;
