@@ -106,7 +106,10 @@ TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDelet
     UINT command;
     const char *name;
   };
-  const TRefused refused[] = {{CM_PRINT, "Print"}, {CM_PSF_MTF, "PSF and MTF"}, {CM_TURN_SYSTEM, "Turn system"}};
+  const TRefused refused[] = {{CM_PRINT, "Print"},
+                              {CM_PSF_MTF, "PSF and MTF"},
+                              {CM_IMAGE_SYNTHESIS, "Image synthesis"},
+                              {CM_TURN_SYSTEM, "Turn system"}};
   for (const TRefused &item : refused) {
     const std::size_t boxes = answers_->boxes.size();
     editor.SendMessage(WM_COMMAND, item.command);
@@ -114,15 +117,16 @@ TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDelet
     EXPECT_EQ(answers_->boxes.back().text, problem) << item.name;
   }
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
+  EXPECT_FALSE(editor.Launchers().SynthesisOpen());
 
   // New works, without a word.
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
-  EXPECT_EQ(answers_->boxes.size(), 4u);
+  EXPECT_EQ(answers_->boxes.size(), 5u);
 
   editor.SendMessage(WM_CLOSE);
   EXPECT_EQ(editor.GetHandle(), nullptr);
-  EXPECT_EQ(answers_->boxes.size(), 4u);
+  EXPECT_EQ(answers_->boxes.size(), 5u);
 
   EXPECT_EQ(FolderState(folder), before);
   EXPECT_EQ(FolderState(other), otherBefore);
