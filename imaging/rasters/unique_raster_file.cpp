@@ -9,7 +9,7 @@
 
 std::string CreateUniqueRasterFile(const std::string &directory, const std::string &stem) {
   static const std::string kTail = "XXXXXX.img";
-  // No directory is never the current one.
+  // An empty directory would be the current one: no name is made there.
   if (directory.empty()) return std::string();
   const std::string pattern = JoinPath(directory, stem + kTail);
   std::vector<char> name(pattern.begin(), pattern.end());

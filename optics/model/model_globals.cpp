@@ -85,7 +85,8 @@ const std::string &SetupTemporaryDirectory() {
   const char *runtime = std::getenv("XDG_RUNTIME_DIR");
   if (state.path.empty() && runtime != nullptr && runtime[0] == '/') {
     state.path = state.lock.Acquire(runtime);
-    if (state.path.empty()) state.failure += std::string("; in ") + runtime + ": " + std::strerror(state.lock.FailureCode());
+    if (state.path.empty())
+      state.failure += std::string("; in ") + runtime + ": " + std::strerror(state.lock.FailureCode());
   }
   state.fixed = true;
   return state.path;
