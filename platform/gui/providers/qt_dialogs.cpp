@@ -112,8 +112,8 @@ bool TQtColorDialog::ChooseColor(CHOOSECOLOR &choice) {
 namespace {
 
 // Qt's dialog reads quotation marks in a typed name as a list of names and keeps the quoted
-// ones: `folder/my "best" lens.os` would save best.os in the dialog's folder. A name to save
-// under is one name, so a typed name holding a quotation mark is taken whole.
+// ones: `folder/my "best" lens.os` would save best.os in the dialog's folder (or open it). Where
+// one file is asked for, a typed name holding a quotation mark is one name, taken whole.
 class TWholeNameFileDialog final : public QFileDialog {
  public:
   using QFileDialog::QFileDialog;
@@ -123,13 +123,23 @@ class TWholeNameFileDialog final : public QFileDialog {
   void accept() override {
     auto *edit = findChild<QLineEdit *>("fileNameEdit");
     const QString typed = edit != nullptr ? edit->text() : QString();
-    if (acceptMode() != AcceptSave || !typed.contains(u'"')) {
+    const bool save = acceptMode() == AcceptSave;
+    if ((!save && fileMode() != ExistingFile) || !typed.contains(u'"')) {
       QFileDialog::accept();
       return;
     }
     QString path = directory().absoluteFilePath(typed);
-    if (QFileInfo(path).suffix().isEmpty() && !defaultSuffix().isEmpty()) path += u'.' + defaultSuffix();
+    if (save && QFileInfo(path).suffix().isEmpty() && !defaultSuffix().isEmpty()) path += u'.' + defaultSuffix();
     const QFileInfo info(path);
+    if (!save) {
+      if (!info.isFile()) {
+        QMessageBox::warning(this, windowTitle(), "The file " + info.absoluteFilePath() + " does not exist.");
+        return;
+      }
+      whole_ = info.absoluteFilePath();
+      QDialog::accept();
+      return;
+    }
     if (!info.dir().exists()) {
       QMessageBox::warning(this, windowTitle(), "The folder " + info.absolutePath() + " does not exist.");
       return;

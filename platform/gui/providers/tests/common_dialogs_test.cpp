@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -163,10 +164,10 @@ TEST(QtFindDialog, IsModelessTellsEveryPressAndItsCloseOnce) {
   SetFindDialogProvider(previous);
 }
 
-// Qt's dialog reads quotation marks in a typed name as a list of names; a name to save under
-// is one name, taken whole in whichever folder it was typed, never cut to its quoted part in
-// the folder the dialog showed.
-TEST(QtFileDialog, ATypedSaveNameIsTakenWholeQuotationMarksAndAll) {
+// Qt's dialog reads quotation marks in a typed name as a list of names; where one file is
+// asked for, the name is taken whole in whichever folder it was typed, never cut to its quoted
+// part in the folder the dialog showed.
+TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
   test_kit::EnsureApplication();
   namespace fs = std::filesystem;
   const fs::path base = fs::temp_directory_path() / ("qt_file_dialog_" + std::to_string(::getpid()));
@@ -174,14 +175,21 @@ TEST(QtFileDialog, ATypedSaveNameIsTakenWholeQuotationMarksAndAll) {
   const fs::path chosen = base / "mine";
   fs::create_directories(shown);
   fs::create_directories(chosen);
+  // To open: the file of the whole name, though its quoted part names a file too.
+  const fs::path opened = base / "opened";
+  fs::create_directories(opened);
+  std::ofstream(opened / "my \"best\" lens.os") << "x";
+  std::ofstream(opened / "best.os") << "x";
   struct TCase {
+    bool save;
     std::string typed;
     fs::path expected;
   } cases[] = {
-      {(chosen / "my \"best\" lens.os").string(), chosen / "my \"best\" lens.os"},
-      {"my \"best\" lens", shown / "my \"best\" lens.os"},
-      {"\"best\" \"lens\"", shown / "\"best\" \"lens\".os"},
-      {"plain.os", shown / "plain.os"},
+      {true, (chosen / "my \"best\" lens.os").string(), chosen / "my \"best\" lens.os"},
+      {true, "my \"best\" lens", shown / "my \"best\" lens.os"},
+      {true, "\"best\" \"lens\"", shown / "\"best\" \"lens\".os"},
+      {true, "plain.os", shown / "plain.os"},
+      {false, "my \"best\" lens.os", opened / "my \"best\" lens.os"},
   };
   for (const TCase &c : cases) {
     bool typed = false;
@@ -198,10 +206,10 @@ TEST(QtFileDialog, ATypedSaveNameIsTakenWholeQuotationMarksAndAll) {
     typist.start(10);
     TQtFileDialog provider;
     TFileDialogRequest request;
-    request.Save = true;
-    request.Flags = OFN_OVERWRITEPROMPT;
+    request.Save = c.save;
+    request.Flags = c.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
     request.Filter = "Optical System (*.os)|*.os|";
-    request.InitialDir = shown.string();
+    request.InitialDir = (c.save ? shown : opened).string();
     request.DefaultExt = "os";
     TFileDialogAnswer answer;
     ASSERT_TRUE(provider.Run(request, answer)) << c.typed;
