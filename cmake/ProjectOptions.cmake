@@ -54,7 +54,8 @@ function(add_project_tests label target)
   if(NOT BUILD_TESTING)
     return()
   endif()
-  add_executable(${target} ${ARGN})
+  # Every program's temporary files go to a scratch folder of its own, removed at its end.
+  add_executable(${target} ${ARGN} ${PROJECT_SOURCE_DIR}/platform/core/tests/scratch_temporary_folder.cpp)
   target_link_libraries(${target} PRIVATE project_options GTest::gtest GTest::gtest_main)
   # The test files themselves are compiled at -O0 by GCC and -O1 by clang: their test-framework
   # code takes most of a clean build's time at -O2 for no gain, while the code they test

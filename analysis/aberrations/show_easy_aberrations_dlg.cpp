@@ -506,9 +506,11 @@ TAberrationReportLabels TShowEasyAberrationsDlg::ReportLabels() const {
 }
 
 std::string TShowEasyAberrationsDlg::WriteReportFile() {
-  std::string path = TempDir();
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += "aberrat.txt";
+  const std::string path = TempPath("aberrat.txt");
+  if (path.empty()) {
+    MessageBox(GetHandle(), TempDirProblem(), "Aberrations", MB_OK | MB_ICONEXCLAMATION);
+    return "";
+  }
   // Written beside and renamed, so that a failure never leaves a half report behind.
   const std::string fresh = path + ".new";
   bool written = false;

@@ -86,6 +86,8 @@ void TPsfRun::DeleteFiles() {
 int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool idealPoint) {
   if (state == kComputed) return 1;
   if (nx < 4 || system.SurfaceCount() < 2) return 0;
+  // No private directory: no rasters, rather than files at the root.
+  if (directory_.empty()) return 0;
   TOpticalSystemInformation &info = system.info;
   constexpr int kFull = 1, kWarn = 1, kQuiet = 0;
   // Every way out gives the user's wavelength and node count back; once the run has

@@ -59,9 +59,7 @@ TSectionStepAsker SetSectionStepAsker(TSectionStepAsker asker) {
 }
 
 std::string TShowPSF::SectionFile() const {
-  std::string path = TempDir();
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + "section.txt";
+  return TempPath("section.txt");
 }
 
 void TShowPSF::CmSectionsMenu() {
@@ -117,6 +115,10 @@ void TShowPSF::CmViewAsText() {
   }
   // Written beside and renamed: a failed write keeps the last report.
   const std::string path = SectionFile();
+  if (path.empty()) {
+    MessageBox(GetHandle(), TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   const std::string fresh = path + ".new";
   std::FILE *file = std::fopen(fresh.c_str(), "w");
   if (file == nullptr) return;

@@ -236,12 +236,13 @@ int TSystemImage::PrevConfiguration() {
 }
 
 void TSystemImage::ForEachConfiguration() {
-  const std::string path = JoinPath(TempDir(), "~~Turn.tmp");
+  const std::string path = TempPath("~~Turn.tmp");
   if (ConfigurationCount() == 0) StoreConfiguration(0);
   const int current = currentConfiguration;
   const std::string keptName = name;
   const TViewWindow keptView = viewWindow;
-  if (SurfaceCount() == 0 || !Save(path)) {
+  // An empty name would make Save write the system's own file: no private directory, no turn.
+  if (path.empty() || SurfaceCount() == 0 || !Save(path)) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }

@@ -18,7 +18,7 @@ const char *const kUndoExtension = ".os";
 // The copy of the opened system that the editor keeps beside the ring.
 const char *const kSystemCopyName = "~~system.tmp";
 
-std::string UndoPath(int slot) { return JoinPath(TempDir(), UndoFileName(slot)); }
+std::string UndoPath(int slot) { return TempPath(UndoFileName(slot)); }
 
 std::string BaseName(const std::string &path) {
   const std::size_t slash = path.find_last_of('/');
@@ -160,6 +160,6 @@ void TSystemImage::DeleteUndoFiles() {
   Mem<STRING> files;
   const int count = ListUndoFiles(TempDir(), files);
   for (int i = 0; i < count; ++i) DeleteFileIfExists(files.data[i]);
-  DeleteFileIfExists(JoinPath(TempDir(), kSystemCopyName));
+  if (const std::string copy = TempPath(kSystemCopyName); !copy.empty()) DeleteFileIfExists(copy);
   options.ResetUndoRing();
 }

@@ -12,6 +12,7 @@
 #include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
+#include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
@@ -137,7 +138,9 @@ int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
   // user's last edit instead.
   if (!frame_.System().SaveUndo(kLensAnimationLabel)) {
     SetAnimationButton(CM_LENS_ANIMATION, false);
-    MessageBox(window_.GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
+    MessageBox(window_.GetHandle(),
+               TempDir().empty() ? TempDirProblem()
+                                 : "The animation cannot start: the system could not be kept for its undo.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
@@ -273,7 +276,9 @@ bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
     MessageBox(window_.GetHandle(), AnimationFileNoteText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (!frame_.System().SaveUndo(kBeamAnimationLabel)) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
-    MessageBox(window_.GetHandle(), "The animation cannot start: the system could not be kept for its undo.",
+    MessageBox(window_.GetHandle(),
+               TempDir().empty() ? TempDirProblem()
+                                 : "The animation cannot start: the system could not be kept for its undo.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }

@@ -182,8 +182,8 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(fileName).good()) return kLoadFailed;
   if (!frame_.LetGoOfSystem()) return kLoadFailed;
   // The system as it is, kept aside: a file that holds no system leaves it in place.
-  const std::string keepPath = JoinPath(TempDir(), kKeptSystemName);
-  const bool kept = frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
+  const std::string keepPath = TempPath(kKeptSystemName);
+  const bool kept = !keepPath.empty() && frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
   const std::string keptName = frame_.System().name;
   const int keptModified = frame_.System().HasUnsavedChanges();
   const TKeptSelection keptSelection(frame_.System());
@@ -226,10 +226,10 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   }
   if (read != 1 || frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
     restore();
-    DeleteIfExists(keepPath);
+    if (kept) DeleteIfExists(keepPath);
     return kLoadRefused;
   }
-  DeleteIfExists(keepPath);
+  if (kept) DeleteIfExists(keepPath);
   EndSelection(frame_);
   if (nameMode == kNameFromFileName) frame_.System().name = fileName;
   frame_.System().Update();
@@ -240,6 +240,8 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   const bool snapshot = frame_.System().SaveUndo("") != 0;
   frame_.System().SetUnsavedChanges(0);
   frame_.ShowSystem();
+  // Without a private directory Undo is off, as the start has said: the open is whole.
+  if (!snapshot && TempDir().empty()) return kLoadedWithoutUndo;
   if (!snapshot) {
     MessageBox(window_.GetHandle(),
                "The system is open, but the temporary directory " + TempDir() +
@@ -248,6 +250,19 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
     return kLoadedWithoutUndo;
   }
   return kLoaded;
+}
+
+void TFileCommands::OpenStartupSystem(const std::string &fileName) {
+  const TLoadOutcome outcome = LoadSystem(fileName, kNameFromFileName);
+  if (IsLoaded(outcome)) {
+    frame_.System().name = fileName;
+    return;
+  }
+  // A file that was read and refused has had its one message.
+  if (outcome == kLoadFailed)
+    MessageBox(window_.GetHandle(), OpenFailureText(fileName), "Warning", MB_OK | MB_ICONEXCLAMATION);
+  // The empty system that stands is no file's: it shows as untitled until saved under a name.
+  frame_.System().name = frame_.UntitledPath();
 }
 
 void TFileCommands::CmNewSystem() {
@@ -274,7 +289,7 @@ void TFileCommands::CmNewSystem() {
   frame_.System().SetUnsavedChanges(0);
   lastOpen_ = true;
   frame_.ShowSystem();
-  if (frame_.System().SurfaceCount() > 0 && !frame_.System().SaveUndo(""))
+  if (frame_.System().SurfaceCount() > 0 && !TempDir().empty() && !frame_.System().SaveUndo(""))
     MessageBox(window_.GetHandle(), "Directory is marked as read-only!", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
   recent_.Normalize(frame_.System().name);
@@ -315,7 +330,7 @@ void TFileCommands::CmOpenSystem() {
   const TLoadOutcome outcome = ReplaceSystem(chosen);
   if (IsLoaded(outcome)) {
     lastOpen_ = true;
-    frame_.System().Save(JoinPath(TempDir(), "~~system.tmp"));
+    if (const std::string copy = TempPath("~~system.tmp"); !copy.empty()) frame_.System().Save(copy);
   } else {
     frame_.UpdateCaption();
     // A file that was read and refused has had its one message.

@@ -27,6 +27,10 @@ class TFileCommands {
   // Loads a system file as the edited system (the name as the file reader's nameMode
   // says); the undo ring starts afresh with it.
   TLoadOutcome LoadSystem(const std::string &fileName, int nameMode);
+  // The system named at start: loaded, or (it cannot be opened or is refused) the user is
+  // told why and the empty system stands untitled, so the caption never names a file it
+  // does not show.
+  void OpenStartupSystem(const std::string &fileName);
   // The save question; false when the user cancelled.
   bool AskToSave();
   void CmNewSystem();

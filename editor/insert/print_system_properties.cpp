@@ -24,7 +24,12 @@ TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSys
     : frame_(frame), system_(system) {}
 
 int TPrintSystemProperties::Execute() {
-  const std::string path = JoinPath(TempDir(), kReportFileName);
+  const std::string path = TempPath(kReportFileName);
+  if (path.empty()) {
+    MessageBox(frame_ != nullptr ? frame_->GetHandle() : nullptr, TempDirProblem(), "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const std::string &line : SystemReportLines(system_)) out << line;

@@ -31,6 +31,14 @@ constexpr int kAnalysisSurfaceMinimum = 2;
 // A mirror of a smaller radius than this is plane: the scanner of a scanning system.
 constexpr double kPlaneMirrorRadius = 0.0001;
 
+// A command whose work files need the private temporary directory is refused without one,
+// with the reason; true when refused.
+bool RefusedForTemporaryDirectory(HWND owner) {
+  if (!TempDir().empty()) return false;
+  MessageBox(owner, TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+  return true;
+}
+
 }  // namespace
 
 // The editor's table tells the windows' goings apart by their ids alone.
@@ -122,6 +130,7 @@ void TLauncherCommands::CmNarcissus() {
   copy->Assign(frame_.System(), 0);
   const int turned = frame_.System().info.ObjectFinite == 0 && frame_.System().info.ImageFinite != 0 ? 1 : 0;
   if (turned != 0) {
+    if (RefusedForTemporaryDirectory(window_.GetHandle())) return;
     copy->ForEachConfiguration();
     copy->Update();
     // A turn that could not be made (its work file not written) leaves the object at
@@ -205,6 +214,7 @@ void TLauncherCommands::CloseWindows() {
 }
 
 void TLauncherCommands::CmTurnSystem() {
+  if (RefusedForTemporaryDirectory(window_.GetHandle())) return;
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   // Every configuration turns round; a second turn brings the system back.
   frame_.System().ForEachConfiguration();
@@ -265,6 +275,8 @@ void TLauncherCommands::CmPsfMtf() {
     // The beep is given.
   } else if (frame_.System().info.EnablePipe != 0 || synthesisOpen_) {
     MessageBeep(MB_SIMPLEBEEP);
+  } else if (RefusedForTemporaryDirectory(window_.GetHandle())) {
+    // Told why.
   } else {
     psf_ = new TShowPSFFolder(&window_, &frame_.System());
     if (!psf_->Create()) {
@@ -310,6 +322,8 @@ void TLauncherCommands::CmImageSynthesis() {
              frame_.System().options.lensAnimationRunning != 0 ||
              frame_.System().options.beamAnimationRunning != 0 || frame_.System().info.EnablePipe != 0) {
     MessageBeep(static_cast<UINT>(-1));
+  } else if (RefusedForTemporaryDirectory(window_.GetHandle())) {
+    // Told why.
   } else {
     synthesis_ = new TTestObjectFolder(&window_, &frame_.System(),
                                        [this] { window_.SendMessage(WM_COMMAND, CM_REFRESH, 0); },

@@ -6,6 +6,7 @@
 
 #include "document/system/system_image.h"
 #include "editor/settings/editor_settings.h"
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/paths.h"
@@ -36,7 +37,7 @@ int TComponentLibrary::Fail(const std::string &text) {
   return 0;
 }
 
-std::string TComponentLibrary::WorkFile() const { return JoinPath(TempDir(), kWorkFileName); }
+std::string TComponentLibrary::WorkFile() const { return TempPath(kWorkFileName); }
 
 int TComponentLibrary::Open(const std::string &path) {
   Close();
@@ -87,9 +88,11 @@ int TComponentLibrary::Add(const std::string &name, const TSystemImage &system) 
   system.CopySelection(element, nullptr);
   if (element.SurfaceCount() < 3) return Fail("Select the element to add first") - 1;
   const std::string work = WorkFile();
-  if (!element.Save(work)) {
+  if (work.empty()) return Fail(TempDirProblem()) - 1;
+  TFileWriteResult written;
+  if (!element.Save(work, &written)) {
     RemoveQuietly(work);
-    return Fail("The element cannot be written to " + work) - 1;
+    return Fail("The element cannot be added: " + FileWriteFaultText(work, written)) - 1;
   }
   TItemHandler record;
   record.SetName(title.c_str());
@@ -130,7 +133,11 @@ int TComponentLibrary::Take(int index, TSystemImage &target) {
   if (base_.ReadRecord(records_[static_cast<std::size_t>(index)], record) < 0)
     return Fail("The element " + Name(index) + " cannot be read");
   const std::string work = WorkFile();
+  if (work.empty()) return Fail(TempDirProblem());
   RemoveQuietly(work);
+  // The copy is written before it is read: a place that takes no file is said as such.
+  if (const TFileWriteResult writable = CheckFileWritable(work); !writable.Written())
+    return Fail("The element " + Name(index) + " cannot be taken: " + FileWriteFaultText(work, writable));
   if (record.FindItem(kSystemItem, kItemFile) == nullptr ||
       !record.ReadItemData(kSystemItem, kItemFile, const_cast<char *>(work.c_str()), 0)) {
     RemoveQuietly(work);

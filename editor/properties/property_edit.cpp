@@ -56,7 +56,8 @@ TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label,
   system.SetUnsavedChanges(1);
   TPropertyEdit edit;
   edit.accepted = true;
-  if (system.SaveUndo(label) != 1)
+  // Without a private temporary directory Undo is off, as the start said: nothing to add.
+  if (system.SaveUndo(label) != 1 && !TempDir().empty())
     edit.message = "The change was made, but it could not be written for Undo: the temporary directory "
                    "cannot be written.";
   return edit;

@@ -268,6 +268,9 @@ void TOpticalEditor::SetupWindow() {
   SetDisplayHasEightBits(eightBits);
   if (HACCEL table = LoadAccelerators(nullptr, "EDITORMENU")) SetWindowAccelerators(GetHandle(), table);
   ReadSettings();
+  // Said once here; each command that needs the directory says it again when refused.
+  if (const std::string problem = TempDirProblem(); !problem.empty())
+    MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
   DeleteIfExists(UntitledPath());
   // A restored session is the first system: loading the named one (or a new one) now
   // would throw it away again, unsaved when it never had a file of its own.
@@ -277,8 +280,7 @@ void TOpticalEditor::SetupWindow() {
       files_.CmNewSystem();
       system_.options.ShowCourseBeam = 1;
     } else {
-      const std::string name = system_.name;
-      if (TFileCommands::IsLoaded(files_.LoadSystem(name, kNameFromFileName))) system_.name = name;
+      files_.OpenStartupSystem(system_.name);
     }
   }
   files_.RecentFiles().Normalize(system_.name);
@@ -572,7 +574,7 @@ void TOpticalEditor::EvClose() {
   WriteSettings();
   system_.SetUnsavedChanges(0);
   DeleteUndoFiles();
-  DeleteIfExists(JoinPath(TempDir(), kPrintTextName));
+  if (const std::string report = TempPath(kPrintTextName); !report.empty()) DeleteIfExists(report);
   Destroy();
 }
 

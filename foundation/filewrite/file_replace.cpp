@@ -228,6 +228,8 @@ std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &
       return "\"" + path + "\" is not an ordinary file and cannot be replaced.";
     case TFileWriteFault::kNothingToWrite:
       return file + " was not written: there is nothing to write in it.";
+    case TFileWriteFault::kTooLarge:
+      return file + " was not written: it would be larger than the program reads back. The old file is kept.";
     case TFileWriteFault::kForeignLink:
       return file + " cannot be written: it is a link another user made in a shared directory.";
     case TFileWriteFault::kFailed:

@@ -23,6 +23,7 @@ enum class TFileWriteFault {
   kNotAFile,      // a directory, device or pipe has that name
   kForeignLink,   // the name is a link another user planted in a shared directory
   kNothingToWrite,  // the writer had nothing to put in the file (an empty list)
+  kTooLarge,      // the text is larger than the program's own reader takes
   kFailed,        // any other failure of the system; error says which
 };
 

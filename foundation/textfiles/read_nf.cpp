@@ -375,6 +375,10 @@ bool TRead1NF::CommitWork() {
 }
 
 bool TRead1NF::WriteFile() {
+  if (sizeLimit > 0 && static_cast<long long>(committedText.size()) > sizeLimit) {
+    writeResult = TFileWriteResult{TFileWriteFault::kTooLarge, EFBIG};
+    return false;
+  }
   writeResult = ReplaceFileContents(targetName, committedText);
   return writeResult.Written();
 }

@@ -63,6 +63,9 @@ class TRead1NF : public TReadNFKeyGroups {
   // Completes what is pending, writes the file when it changed and closes; 1 when every
   // rewrite since Open reached the file.
   int Close();
+  // A rewrite whose text would exceed bytes is not written (WriteResult says kTooLarge): a
+  // file its own reader refuses is no file. 0, the default, sets no limit.
+  void LimitSize(long long bytes) { sizeLimit = bytes; }
 
   // Reads the current section's items into the registered variables, up to the next line
   // starting with '[' or '^'. Returns 1 when every value met found its place whole, 0
@@ -137,6 +140,7 @@ class TRead1NF : public TReadNFKeyGroups {
   std::string stopHeader;
   bool scannedEmpty = false;
   std::string leftOut;
+  long long sizeLimit = 0;
 };
 
 // The form every user constructs.

@@ -9,6 +9,8 @@
 
 std::string CreateUniqueRasterFile(const std::string &directory, const std::string &stem) {
   static const std::string kTail = "XXXXXX.img";
+  // An empty directory would be the current one: no name is made there.
+  if (directory.empty()) return std::string();
   const std::string pattern = JoinPath(directory, stem + kTail);
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');

@@ -1,6 +1,7 @@
 #include "optics/model/model_globals.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "optics/model/file_data.h"
 #include "optics/model/ray.h"
@@ -26,6 +27,9 @@ std::string &ProgramDirText() {
 struct TTempDirState {
   bool fixed = false;
   std::string path;
+  // Where a private directory was last tried, and the system's reason it could not be had.
+  std::string triedBase;
+  std::string failure;
   TTemporaryDirectoryLock lock;
 };
 
@@ -74,14 +78,16 @@ const std::string &TempDir() {
 
 const std::string &SetupTemporaryDirectory() {
   TTempDirState &state = TempDirState();
-  state.path = state.lock.Acquire(TemporaryBaseDirectory());
+  state.triedBase = TemporaryBaseDirectory();
+  state.path = state.lock.Acquire(state.triedBase);
+  state.failure = state.path.empty() ? std::strerror(state.lock.FailureCode()) : "";
   // The user's runtime directory is private to the user too.
   const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (state.path.empty() && runtime != nullptr && runtime[0] == '/')
+  if (state.path.empty() && runtime != nullptr && runtime[0] == '/') {
     state.path = state.lock.Acquire(runtime);
-  if (state.path.empty())
-    AppendPendingMessage("No private temporary directory could be made in " + TemporaryBaseDirectory() +
-                         ": changes cannot be undone in this session.");
+    if (state.path.empty())
+      state.failure += std::string("; in ") + runtime + ": " + std::strerror(state.lock.FailureCode());
+  }
   state.fixed = true;
   return state.path;
 }
@@ -90,7 +96,26 @@ void SetTempDir(const std::string &directory) {
   TTempDirState &state = TempDirState();
   state.lock.Release();
   state.path = directory;
+  state.triedBase.clear();
+  state.failure.clear();
   state.fixed = true;
+}
+
+std::string TempPath(const std::string &name) {
+  const std::string &directory = TempDir();
+  return directory.empty() ? std::string() : JoinPath(directory, name);
+}
+
+std::string TempDirProblem() {
+  const TTempDirState &state = TempDirState();
+  if (!TempDir().empty()) return std::string();
+  std::string text = "No private temporary directory could be made";
+  if (!state.triedBase.empty()) text += " in " + state.triedBase;
+  if (!state.failure.empty()) text += " (" + state.failure + ")";
+  return text +
+         ".\nUndo, printing and turning the system, the PSF and MTF window, image synthesis and the "
+         "text reports need one: they are off in this session, and nothing is written elsewhere in "
+         "its place.";
 }
 
 TGlassCatalog *GetGlassCatalog() { return glassCatalog; }

@@ -39,6 +39,12 @@ const std::string &TempDir();
 const std::string &SetupTemporaryDirectory();
 // Makes the given directory the temporary one (tests, or a caller that chose its own).
 void SetTempDir(const std::string &directory);
+// The path of name in the temporary directory; empty when there is none. Never the bare
+// name: that would be a file of whatever directory the program was started in.
+std::string TempPath(const std::string &name);
+// Why there is no temporary directory, naming the place tried and the system's reason, and
+// what is off for it; empty while there is one. Said at start and by each command refused.
+std::string TempDirProblem();
 
 // The glass catalog set the main window creates; null while there is none.
 TGlassCatalog *GetGlassCatalog();

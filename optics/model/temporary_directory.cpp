@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -83,6 +84,7 @@ void TTemporaryDirectoryLock::Release() {
 
 std::string TTemporaryDirectoryLock::Acquire(const std::string &base) {
   Release();
+  failure_ = 0;
   const std::string stem = "optbench-" + UserName();
   // First a directory a program of ours left unlocked (it ended or died, and its undo files
   // wait there). A name alone proves nothing, since anyone may make any name in a shared
@@ -107,9 +109,13 @@ std::string TTemporaryDirectoryLock::Acquire(const std::string &base) {
   }
   // Else a new one under a name nobody can foresee; mkdtemp makes it with mode 0700.
   std::string pattern = JoinPath(base, stem + "-" + kUniquePart);
-  if (mkdtemp(pattern.data()) == nullptr) return std::string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    failure_ = errno;
+    return std::string();
+  }
   const int file = LockDirectory(pattern);
   if (file < 0) {
+    failure_ = errno;
     rmdir(pattern.c_str());
     return std::string();
   }

@@ -24,7 +24,10 @@ class TTemporaryDirectoryLock {
   std::string Acquire(const std::string &base);
   void Release();
   bool Locked() const { return lockFile_ >= 0; }
+  // The errno of the last Acquire that answered empty (0 after one that succeeded).
+  int FailureCode() const { return failure_; }
 
  private:
   int lockFile_ = -1;
+  int failure_ = 0;
 };

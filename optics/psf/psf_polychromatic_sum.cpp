@@ -6,7 +6,7 @@
 #include "platform/core/paths.h"
 
 TPolychromaticSum::TPolychromaticSum(int nd)
-    : nd_(nd), path_(JoinPath(TempDir(), "~polyfrt.tmp")) {}
+    : nd_(nd), path_(TempPath("~polyfrt.tmp")) {}
 
 TPolychromaticSum::~TPolychromaticSum() { std::remove(path_.c_str()); }
 

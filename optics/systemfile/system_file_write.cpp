@@ -12,6 +12,7 @@
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
+#include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optics/systemfile/system_file_sections.h"
 #include "platform/core/message_box.h"
@@ -319,6 +320,8 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
+  // A file the reader would refuse is not written: the old one stays.
+  file.LimitSize(kSystemFileMaxBytes);
   file.SelectSection("[Common]");
   WriteCommon(*this, out);
   file.Reset();

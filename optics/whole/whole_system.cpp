@@ -55,7 +55,7 @@ int ShowDensityImage(const Mem<float> &raster) {
   TFileData &record = DensityFileData();
   // The temporary directory rather than the current one, which may be any folder of the
   // user's or not writable at all.
-  record.fileName = JoinPath(TempDir(), "~~dens.bak");
+  record.fileName = TempPath("~~dens.bak");
   record.wavelength = 0.55f;
   record.weight = 1.0f;
   if (!record.Write(raster)) return 0;
@@ -70,7 +70,9 @@ int ShowDensityImage(const Mem<float> &raster) {
 }
 
 int TOpticalSystem::Duplicate(const TOpticalSystem &source) {
-  const std::string path = JoinPath(TempDir(), "tmpdup.tmp");
+  const std::string path = TempPath("tmpdup.tmp");
+  // No private directory: no copy through a file (an empty name is no file of ours).
+  if (path.empty()) return 0;
   // Writing leaves the source as it was; the writer is simply not declared const.
   const int written = const_cast<TOpticalSystem &>(source).WriteFile(path.c_str());
   const int result = written ? ReadFile(path, kNameFromFile) : 0;

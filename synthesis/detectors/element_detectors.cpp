@@ -19,9 +19,7 @@ constexpr double kElementFieldShare = 0.8;
 constexpr float kBelowLimit = 0.99999f;
 
 std::string TemporaryFile(const std::string &stem, const char *extension) {
-  std::string path = TempDir();
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + stem + extension;
+  return TempPath(stem + extension);
 }
 
 }  // namespace

@@ -93,6 +93,8 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   results.Clear();
   const bool traced = settings.tracedImage;
   if (who.object == nullptr || (who.psf == nullptr && !traced) || n < 2 || (n & (n - 1)) != 0) return 0;
+  // The results go to a private directory or nowhere (an empty one would be the root).
+  if (settings.directory.empty()) return 0;
   SetWaitCursor();
   Mem<float> re, im;
   if (!re.Allocate(n, n) || !im.Allocate(n, n)) {

@@ -60,11 +60,7 @@ double SevenDigits(double value) {
   return std::strtod(text, nullptr);
 }
 
-std::string InTempDir(const std::string &name) {
-  std::string path = TempDir();
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + name;
-}
+std::string InTempDir(const std::string &name) { return TempPath(name); }
 
 // A source with something to emit: a zone of some size and brightness, or a triangle.
 bool Emits(const TLightSource &source) {

@@ -99,6 +99,11 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
   if (!table.Allocate(nodes, components)) return 0;
 
   const std::string directory = settings.directory.empty() ? TempDir() : settings.directory;
+  // No private directory: no node files in the current one.
+  if (directory.empty()) {
+    table.Clear();
+    return 0;
+  }
   // Each component's preparation makes its wavelength the working one: the user's comes
   // back with the node count, prepared, on every way out.
   TWorkingWavelength working(system, TWavelengthRestore::kPrepare, 1);

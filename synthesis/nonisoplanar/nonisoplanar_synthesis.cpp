@@ -181,6 +181,11 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
   if (job.progress != nullptr) job.progress->Begin(H * C, RGB(0, 0, 192));
   lookup.Reset(&nodePsfs, nodeToImage);
   const std::string directory = job.directory.empty() ? TempDir() : job.directory;
+  // No private directory: no results at the root.
+  if (directory.empty()) {
+    results.Clear();
+    return kNonIsoplanarFailed;
+  }
   TRowTimes times(job.progress, H * C);
   TSuperposeWork work;
   int rowsDone = 0;

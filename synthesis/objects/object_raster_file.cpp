@@ -6,11 +6,7 @@
 
 namespace {
 
-std::string InTempDir(const char *name) {
-  std::string path = TempDir();
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + name;
-}
+std::string InTempDir(const char *name) { return TempPath(name); }
 
 // The wavelengths of TV colours' records: the CIE 1931 primaries blue, green and red.
 constexpr float kTvWavelengths[3] = {0.4358f, 0.5461f, 0.7000f};

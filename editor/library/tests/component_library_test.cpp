@@ -4,6 +4,8 @@
 
 #include "editor/library/component_library.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -95,6 +97,46 @@ TEST_F(ComponentLibraryTest, RefusalsSayWhyAndLeaveTheFile) {
   EXPECT_EQ(library.Open(path), 0);
   EXPECT_FALSE(library.ErrorText().empty());
   EXPECT_EQ(ReadText(path), broken);
+}
+
+// The element goes through a work copy in the temporary directory; when that copy cannot be
+// written, Add and Take say why, not only where.
+TEST_F(ComponentLibraryTest, AWorkCopyThatCannotBeWrittenIsRefusedWithItsCause) {
+  const std::string path = Scratch("parts.lct");
+  TSystemImage image;
+  OpenWithSelection(image, 0);
+  TComponentLibrary library;
+  ASSERT_EQ(library.Open(path), 1);
+  ASSERT_EQ(library.Add("Front", image), 0) << library.ErrorText();
+  const std::string saved = ReadText(path);
+  const std::string blocker = Scratch("blocker");
+  WriteText(blocker, "a file\n");
+  const std::string locked = Scratch("locked");
+  std::filesystem::create_directory(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const std::string kept = TempDir();
+  struct TCase {
+    std::string directory;
+    std::string cause;
+  } cases[] = {
+      {blocker + "/tmp", "cannot be written: its directory does not exist."},
+      {locked, "cannot be written: you have no permission to write it or its directory."},
+      {"", "No private temporary directory"},
+  };
+  for (const TCase &c : cases) {
+    // The administrator writes anywhere: no permission stops it.
+    if (c.directory == locked && ::geteuid() == 0) continue;
+    SetTempDir(c.directory);
+    EXPECT_EQ(library.Add("Back", image), -1) << c.directory;
+    EXPECT_NE(library.ErrorText().find(c.cause), std::string::npos) << library.ErrorText();
+    TSystemImage taken;
+    EXPECT_EQ(library.Take(0, taken), 0) << c.directory;
+    EXPECT_NE(library.ErrorText().find(c.cause), std::string::npos) << library.ErrorText();
+  }
+  SetTempDir(kept);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadText(path), saved);
+  EXPECT_FALSE(std::filesystem::exists("~element.tmp")) << "never in the current directory";
 }
 
 TEST_F(ComponentLibraryTest, ARecordWithoutASystemIsRefusedOnTaking) {

@@ -97,6 +97,28 @@ TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {
   EXPECT_EQ(image.info.Pressure, 760.0);
 }
 
+// An edit is taken whether or not Undo can keep it. A directory that fails is told; with no
+// private directory at all Undo is off, as the start said once, and each edit says nothing.
+TEST_F(PropertyPagesTest, AnEditUndoCannotKeepIsTakenAndOnlyAFailingDirectoryIsTold) {
+  const std::string kept = TempDir();
+  const std::string blocker = Scratch("blocker");
+  WriteText(blocker, "a file\n");
+  const struct {
+    std::string directory;
+    bool told;
+  } cases[] = {{blocker + "/tmp", true}, {"", false}};
+  double temperature = 30.0;
+  for (const auto &c : cases) {
+    SetTempDir(c.directory);
+    temperature += 10.0;
+    const TPropertyEdit edit = EditGeneralInfo(image, kTemperatureLine, FormatPropertyNumber(temperature));
+    EXPECT_TRUE(edit.accepted) << c.directory;
+    EXPECT_EQ(image.info.Temperature, temperature) << c.directory;
+    EXPECT_EQ(edit.message.empty(), !c.told) << c.directory << ": " << edit.message;
+  }
+  SetTempDir(kept);
+}
+
 TEST_F(PropertyPagesTest, FieldPointsGrowThroughTheEmptyRowAndShrinkWhenCleared) {
   ASSERT_EQ(image.info.BeamCount(), 3);
   EXPECT_STREQ(FieldCaption(image), "Field angle, deg");

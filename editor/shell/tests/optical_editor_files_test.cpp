@@ -403,6 +403,35 @@ TEST_F(EditorFilesTest, OpenEditSaveAsAndReopenGiveTheSameSystem) {
   EXPECT_NE(ReadText(first).find("R=" + FormatNumber(-435.76044 * 1.05)), std::string::npos);
 }
 
+// A system named at start that cannot be opened, or that its reader refuses, is said so, and
+// the caption names the untitled system that stands, never the file it does not show.
+TEST_F(EditorFilesTest, AStartupSystemThatCannotBeOpenedIsToldAndTheCaptionStaysTrue) {
+  const std::string missing = Scratch("Systems/Missing.os");
+  const std::string folder = Scratch("Systems/Folder.os");
+  std::filesystem::create_directory(folder);
+  const std::string broken = Scratch("Systems/Broken.os");
+  WriteText(broken, "not a system\n");
+  struct TCase {
+    std::string named;
+    std::string says;
+  } cases[] = {
+      {missing, "File " + missing + " cannot be read: No such file or directory."},
+      {folder, "File " + folder + " cannot be read: it is a folder."},
+      {broken, broken},  // the reader's own message, naming the file
+  };
+  for (const TCase &c : cases) {
+    answers_->boxes.clear();
+    TOpticalEditor &editor = Open(c.named);
+    EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << c.named << ": " << editor.GetWindowText();
+    EXPECT_NE(editor.System().name, c.named);
+    ASSERT_FALSE(answers_->boxes.empty()) << c.named;
+    EXPECT_NE(answers_->boxes[0].text.find(c.says), std::string::npos) << answers_->boxes[0].text;
+    editor.Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+}
+
 TEST_F(EditorFilesTest, ALastSystemThatWentStartsAnEmptyEditor) {
   TEditorSettings settings;
   settings.EnableName = 1;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -176,6 +177,57 @@ TEST(TemporaryDirectory, NamesTakenByOthersStillGiveAPrivateDirectory) {
   EXPECT_TRUE(S_ISDIR(info.st_mode));
   EXPECT_EQ(info.st_uid, getuid());
   EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+// A leftover directory of ours that the group or anyone else may enter, read or write is not
+// private, whichever of those bits is set: it is never taken again.
+TEST(TemporaryDirectory, ALeftoverDirectoryOthersMayEnterIsNeverReused) {
+  const std::string stem = "optbench-" + std::string(getpwuid(getuid())->pw_name);
+  const mode_t kOpenModes[] = {0750, 0770, 0710, 0720, 0740, 0705, 0701, 0702, 0704, 0707};
+  for (const mode_t mode : kOpenModes) {
+    ScratchDirectory base("leftover");
+    const std::string leftover = base.Path() + "/" + stem + "-Left01";
+    ASSERT_TRUE(fs::create_directory(leftover));
+    ASSERT_EQ(chmod(leftover.c_str(), mode), 0);
+    TTemporaryDirectoryLock lock;
+    const std::string chosen = lock.Acquire(base.Path());
+    ASSERT_TRUE(lock.Locked()) << std::oct << mode;
+    EXPECT_NE(chosen, leftover) << "mode " << std::oct << mode;
+    EXPECT_FALSE(fs::exists(leftover + "/.lock")) << "mode " << std::oct << mode;
+  }
+  // The same leftover, private, is the one taken back (its undo files wait there).
+  ScratchDirectory base("leftover");
+  const std::string leftover = base.Path() + "/" + stem + "-Left01";
+  ASSERT_TRUE(fs::create_directory(leftover));
+  ASSERT_EQ(chmod(leftover.c_str(), 0700), 0);
+  TTemporaryDirectoryLock lock;
+  EXPECT_EQ(lock.Acquire(base.Path()), leftover);
+}
+
+// Without a private directory there is no temporary path at all (never a bare name, which is
+// a file of the current directory), and the reason names the place tried and the system's
+// cause.
+TEST(TemporaryDirectory, WithoutAPrivateDirectoryNoPathIsGivenAndTheCauseIsNamed) {
+  const std::string previous = TempDir();
+  ScratchDirectory base("nowhere");
+  const std::string blocker = base.Path() + "/blocker";
+  std::FILE *file = std::fopen(blocker.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  const std::string below = blocker + "/below";
+  {
+    ScopedVariable tmp("TMP", below.c_str());
+    ScopedVariable runtime("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(SetupTemporaryDirectory(), "");
+  }
+  EXPECT_EQ(TempPath("~~system.tmp"), "");
+  const std::string problem = TempDirProblem();
+  EXPECT_NE(problem.find(below), std::string::npos) << problem;
+  EXPECT_NE(problem.find(std::strerror(ENOTDIR)), std::string::npos) << problem;
+  SetTempDir(base.Path());
+  EXPECT_EQ(TempPath("~~system.tmp"), base.Path() + "/~~system.tmp");
+  EXPECT_EQ(TempDirProblem(), "");
+  SetTempDir(previous);
 }
 
 TEST(TemporaryDirectory, SetupUsesTheEnvironment) {

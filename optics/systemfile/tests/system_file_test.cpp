@@ -5,10 +5,12 @@
 #include <csignal>
 #include <filesystem>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
+#include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 
 namespace {
@@ -216,6 +218,28 @@ TEST_F(SystemFileTest, SectionsTheReaderDoesNotKnowAreKeptByteForByte) {
   // The end section follows the remark, last.
   EXPECT_EQ(written.substr(written.size() - 15), "[Remark]\n[End]\n");
   EXPECT_EQ(written.find("[Common]"), 0u);
+}
+
+// A save whose file its own reader would refuse (a section kept from the old file takes it
+// past the reader's size limit) is not written: the old file stays and the fault says why.
+TEST_F(SystemFileTest, ASaveTheReaderWouldRefuseForItsSizeKeepsTheOldFile) {
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+  // The old file just fits; the system's own lines take the new one past the limit.
+  const std::string head = "[Common]\nNsurf=0\n\n[Notes]\n";
+  constexpr std::size_t kLine = 80;
+  const std::size_t lines = (static_cast<std::size_t>(kSystemFileMaxBytes) - 64 - head.size()) / kLine;
+  std::string before = head + std::string(lines * kLine, 'n');
+  for (std::size_t end = head.size() + kLine - 1; end < before.size(); end += kLine) before[end] = '\n';
+  const std::string path = Scratch("notes.os");
+  WriteText(path, before);
+  TFileWriteResult why;
+  EXPECT_EQ(system.WriteFile(path.c_str(), nullptr, &why), 0);
+  EXPECT_EQ(why.fault, TFileWriteFault::kTooLarge);
+  EXPECT_NE(FileWriteFaultText(path, why).find("larger than the program reads back"), std::string::npos);
+  EXPECT_TRUE(ReadText(path) == before) << "the old file is kept";
+  for (const auto &entry : std::filesystem::directory_iterator(Scratch("")))
+    EXPECT_EQ(entry.path().filename(), "notes.os") << "no work copy is left";
 }
 
 TEST_F(SystemFileTest, StaleSurfaceSectionsAreRemoved) {

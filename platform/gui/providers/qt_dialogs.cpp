@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPageLayout>
 #include <QPageSize>
@@ -108,8 +109,61 @@ bool TQtColorDialog::ChooseColor(CHOOSECOLOR &choice) {
   return true;
 }
 
+namespace {
+
+// Qt's dialog reads quotation marks in a typed name as a list of names and keeps the quoted
+// ones: `folder/my "best" lens.os` would save best.os in the dialog's folder (or open it). Where
+// one file is asked for, a typed name holding a quotation mark is one name, taken whole.
+class TWholeNameFileDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  QStringList Chosen() const { return whole_.isEmpty() ? selectedFiles() : QStringList{whole_}; }
+
+  void accept() override {
+    auto *edit = findChild<QLineEdit *>("fileNameEdit");
+    const QString typed = edit != nullptr ? edit->text() : QString();
+    const bool save = acceptMode() == AcceptSave;
+    if ((!save && fileMode() != ExistingFile) || !typed.contains(u'"')) {
+      QFileDialog::accept();
+      return;
+    }
+    QString path = directory().absoluteFilePath(typed);
+    if (save && QFileInfo(path).suffix().isEmpty() && !defaultSuffix().isEmpty()) path += u'.' + defaultSuffix();
+    const QFileInfo info(path);
+    if (!save) {
+      if (!info.isFile()) {
+        QMessageBox::warning(this, windowTitle(), "The file " + info.absoluteFilePath() + " does not exist.");
+        return;
+      }
+      whole_ = info.absoluteFilePath();
+      QDialog::accept();
+      return;
+    }
+    if (!info.dir().exists()) {
+      QMessageBox::warning(this, windowTitle(), "The folder " + info.absolutePath() + " does not exist.");
+      return;
+    }
+    if (info.isDir()) {
+      QMessageBox::warning(this, windowTitle(), info.absoluteFilePath() + " is a folder.");
+      return;
+    }
+    if (info.exists() && !testOption(DontConfirmOverwrite) &&
+        QMessageBox::warning(this, windowTitle(), info.fileName() + " already exists.\nDo you want to replace it?",
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+      return;
+    whole_ = info.absoluteFilePath();
+    QDialog::accept();
+  }
+
+ private:
+  QString whole_;
+};
+
+}  // namespace
+
 bool TQtFileDialog::Run(const TFileDialogRequest &request, TFileDialogAnswer &answer) {
-  QFileDialog dialog(OwnerWidget(request.Owner));
+  TWholeNameFileDialog dialog(OwnerWidget(request.Owner));
   if (!request.Title.empty()) dialog.setWindowTitle(QString::fromStdString(request.Title));
   dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   if (request.Save) {
@@ -134,7 +188,7 @@ bool TQtFileDialog::Run(const TFileDialogRequest &request, TFileDialogAnswer &an
   }
   if (!request.FileName.empty()) dialog.selectFile(offered.fileName());
   if (dialog.exec() != QDialog::Accepted) return false;
-  for (const QString &path : dialog.selectedFiles()) answer.Paths.push_back(path.toStdString());
+  for (const QString &path : dialog.Chosen()) answer.Paths.push_back(path.toStdString());
   answer.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
   return true;
 }

@@ -4,9 +4,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QTimer>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -156,4 +162,61 @@ TEST(QtFindDialog, IsModelessTellsEveryPressAndItsCloseOnce) {
   EXPECT_EQ(OpenQtDialog(), nullptr);
   EXPECT_EQ(heard.size(), 4u);
   SetFindDialogProvider(previous);
+}
+
+// Qt's dialog reads quotation marks in a typed name as a list of names; where one file is
+// asked for, the name is taken whole in whichever folder it was typed, never cut to its quoted
+// part in the folder the dialog showed.
+TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
+  test_kit::EnsureApplication();
+  namespace fs = std::filesystem;
+  const fs::path base = fs::temp_directory_path() / ("qt_file_dialog_" + std::to_string(::getpid()));
+  const fs::path shown = base / "os";
+  const fs::path chosen = base / "mine";
+  fs::create_directories(shown);
+  fs::create_directories(chosen);
+  // To open: the file of the whole name, though its quoted part names a file too.
+  const fs::path opened = base / "opened";
+  fs::create_directories(opened);
+  std::ofstream(opened / "my \"best\" lens.os") << "x";
+  std::ofstream(opened / "best.os") << "x";
+  struct TCase {
+    bool save;
+    std::string typed;
+    fs::path expected;
+  } cases[] = {
+      {true, (chosen / "my \"best\" lens.os").string(), chosen / "my \"best\" lens.os"},
+      {true, "my \"best\" lens", shown / "my \"best\" lens.os"},
+      {true, "\"best\" \"lens\"", shown / "\"best\" \"lens\".os"},
+      {true, "plain.os", shown / "plain.os"},
+      {false, "my \"best\" lens.os", opened / "my \"best\" lens.os"},
+  };
+  for (const TCase &c : cases) {
+    bool typed = false;
+    QTimer typist;
+    QObject::connect(&typist, &QTimer::timeout, [&] {
+      auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+      auto *edit = dialog != nullptr ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
+      if (edit == nullptr || typed) return;
+      typed = true;
+      edit->setText(QString::fromStdString(c.typed));
+      // As the Save button does: the dialog's own accept, whatever it is.
+      static_cast<QDialog *>(dialog)->accept();
+    });
+    typist.start(10);
+    TQtFileDialog provider;
+    TFileDialogRequest request;
+    request.Save = c.save;
+    request.Flags = c.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    request.Filter = "Optical System (*.os)|*.os|";
+    request.InitialDir = (c.save ? shown : opened).string();
+    request.DefaultExt = "os";
+    TFileDialogAnswer answer;
+    ASSERT_TRUE(provider.Run(request, answer)) << c.typed;
+    ASSERT_TRUE(typed) << c.typed;
+    ASSERT_EQ(answer.Paths.size(), 1u) << c.typed;
+    EXPECT_EQ(answer.Paths[0], c.expected.string()) << c.typed;
+  }
+  std::error_code error;
+  fs::remove_all(base, error);
 }
