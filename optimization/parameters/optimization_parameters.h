@@ -74,7 +74,13 @@ class TOptimizationParameters {
   // each named; a NumPar beyond kMaxFileParameters is read as that many, and said so. Write writes nothing for a
   // list without valid parameters; every other section of the file stays as it was. A
   // write that fails keeps the old file, answers 0 and leaves its cause in why.
-  void Read(const std::string &fileName);
+  // Answers kParameterFileRead when the file's parameters replaced the list,
+  // kParameterFileRefused when the file was refused (and that was said), else
+  // kParameterFileKept (no file, or none of its sections).
+  static constexpr int kParameterFileRead = 1;
+  static constexpr int kParameterFileKept = 0;
+  static constexpr int kParameterFileRefused = -1;
+  int Read(const std::string &fileName);
   int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.

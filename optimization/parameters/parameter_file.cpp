@@ -96,16 +96,16 @@ int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult
   return written;
 }
 
-void TOptimizationParameters::Read(const std::string &fileName) {
+int TOptimizationParameters::Read(const std::string &fileName) {
   TRead1NF file;
-  if (file.Open(fileName, 0) == nullptr) return;
+  if (file.Open(fileName, 0) == nullptr) return kParameterFileKept;
   // Judged whole first: a file that is not one of ours, or not whole, keeps the list.
   // The parameters may share a file with the merit functions: a file without their
   // sections keeps the list, but one without any section is no file of ours.
   const std::string problem = file.ScanDamage(true, true);
   if (!problem.empty()) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
-    return;
+    return kParameterFileRefused;
   }
   const bool hasCommon = file.ReadSection("[Common]") != 0;
   double declaredValue = kNoCount;
@@ -115,37 +115,37 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   }
   const bool hasParameters = file.ReadSection("[Parameters]") != 0;
   // Without a count or records this is a file of other data (merit functions): not told.
-  if (!hasParameters && declaredValue == kNoCount) return;
+  if (!hasParameters && declaredValue == kNoCount) return kParameterFileKept;
   // A value only partly a number, or none, would be read as its start or as 0 ("2x" as
   // surface 2, "abc" as a bound of 0): refused by its key.
   const std::string notANumber = FirstValueNotANumber(fileName, IsNumericKey);
   if (!notANumber.empty()) {
     Tell("The parameter file " + fileName + " was not read: " + notANumber + ".");
-    return;
+    return kParameterFileRefused;
   }
   if (!hasCommon) {
     Tell("The parameter file " + fileName + " was not read: its [Common] section, which gives the number of parameters, is missing or damaged.");
-    return;
+    return kParameterFileRefused;
   }
   // NumPar=0 is the program's own "no parameters" (the list emptied by the user).
-  if (declaredValue == 0.0) return;
+  if (declaredValue == 0.0) return kParameterFileKept;
   // A count is a whole number of at least one (one beyond reason is cut further down).
   if (!(declaredValue >= 1.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
     Tell("The parameter file " + fileName + " was not read: NumPar " +
          (declaredValue == kNoCount ? std::string("is missing") : "= " + FormatNumber(declaredValue) + " is no number of parameters") + ".");
-    return;
+    return kParameterFileRefused;
   }
   const int declared = static_cast<int>(declaredValue);
   if (!hasParameters) {
     Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
          " but holds no [Parameters] section.");
-    return;
+    return kParameterFileRefused;
   }
   const int held = RecordsInParameters(fileName);
   if (held < std::min(declared, kMaxFileParameters)) {
     Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
          " but holds " + std::to_string(held) + " parameter records, so it was cut short or damaged.");
-    return;
+    return kParameterFileRefused;
   }
   // A count beyond reason is read as the most a file may hold; records past it are left.
   const int count = std::min(declared, kMaxFileParameters);
@@ -165,11 +165,11 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
     Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");
-    return;
+    return kParameterFileRefused;
   }
   if ((faults & kReadNFNumberOutOfRange) != 0) {
     Tell("The parameter file " + fileName + " was not read: a configuration or surface number in it is out of range.");
-    return;
+    return kParameterFileRefused;
   }
   // Crossed bounds hold no value: the optimizer's clamp and penalty never settle between
   // them, and the variables table refuses them when typed. Refused as typed.
@@ -177,7 +177,7 @@ void TOptimizationParameters::Read(const std::string &fileName) {
     if (!(left[r] > right[r])) continue;
     Tell("The parameter file " + fileName + " was not read: " +
          RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]) + " has its left bound above its right one.");
-    return;
+    return kParameterFileRefused;
   }
   if (declared > kMaxFileParameters)
     Tell("The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + "; the first " +
@@ -187,8 +187,8 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
   Mem<TParameterDescription> taken(count, 1);
   if (taken.data == nullptr) {
-    list.Clear();
-    return;
+    ShowNotEnoughMemory();
+    return kParameterFileRefused;
   }
   // Records that cannot apply to this system are left out, each one named.
   std::string dropped;
@@ -226,4 +226,5 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   if (!dropped.empty())
     Tell("The parameter file " + fileName + " holds records that cannot apply to this system; they were left out:" +
          dropped);
+  return kParameterFileRead;
 }
