@@ -1,6 +1,7 @@
 // Reads a fuzzed parameter file against a system of four surfaces in two configurations.
-// Expectations: every parameter read is valid and names an existing surface and
-// configuration; written and read again, the list comes back exactly.
+// Expectations: every parameter read is valid, names an existing surface and
+// configuration and has its left bound below its right one; written and read again, the
+// list comes back exactly.
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(list.IsValid(i) == 1, "an invalid parameter was kept: " + p.Type);
     FUZZ_CHECK(p.Surf < configurations.System().SurfaceCount(), "surface beyond the system");
     FUZZ_CHECK(p.Config < configurations.ConfigurationCount(), "configuration beyond the system");
+    FUZZ_CHECK(p.Left < p.Right, "bounds that hold no value were kept");
   }
 
   const std::string copy = WriteFuzzFile("copy.par", std::string());

@@ -118,6 +118,16 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   TReadNF file;
   if (file.Open(fileName, 0) == nullptr) return 0;
   const int elementCount = ElementCount();
+  // A file that promises its end section and lacks it was cut short inside its last
+  // section: a configuration section that is the last of such a file is not whole, and is
+  // left out with those after it (the system file's reader has said so), never taken with
+  // the offsets it lost read as none.
+  int endPromised = 0;
+  if (file.ReadSection("[Common]")) {
+    file.AddInt("EndSection", &endPromised);
+    file.ParseSection(0);
+  }
+  const bool cut = endPromised != 0 && !file.ReadSection(kSystemFileEndSection);
   std::vector<TConfigurationParameters> read;
   for (int k = 1; k <= kMaxConfigurations; ++k) {
     if (!file.ReadSection(ConfigurationHeader(k))) break;
@@ -142,6 +152,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     }
     // A value that does not fit (an element the system lacks) is left out; the rest holds.
     file.ParseSection(0);
+    if (cut && file.NextSectionName().empty()) break;
     record.Dzr = std::isfinite(dzr) ? dzr : 0.0;
     int fieldCount = 0;
     for (int i = 0; i < kFileFieldValues; ++i)

@@ -166,7 +166,8 @@ TPropertyEdit TVariablesModel::Edit(int column, int row, const std::string &text
 TPropertyEdit TVariablesModel::Open(const std::string &fileName) {
   TOptimizationParameters read;
   read.SetOwner(&system_);
-  read.Read(fileName);
+  // A refused file has said why; the rows stay.
+  if (read.Read(fileName) == TOptimizationParameters::kParameterFileRefused) return TPropertyEdit{false, std::string()};
   if (read.Count() == 0)
     return TPropertyEdit::Refused("The file " + fileName + " holds no variable parameter of this system.");
   rows.clear();

@@ -70,3 +70,33 @@ void AddMissingPart(std::string &list, const std::string &part) {
   if (!list.empty()) list += "; ";
   list += part;
 }
+
+std::string FirstValueNotANumber(const std::string &fileName,
+                                 const std::function<bool(const std::string &header, const std::string &key)> &wanted) {
+  std::string fault;
+  VisitSectionItems(fileName, [&](const std::string &header, const std::string &item) {
+    if (!fault.empty() || item.empty()) return;
+    const std::size_t equals = item.find('=');
+    std::string key = Trimmed(item.substr(0, equals));
+    key = Trimmed(key.substr(0, key.find('(')));
+    if (!wanted(header, LowerCaseAnsi(key))) return;
+    std::size_t from = equals + 1;
+    while (from <= item.size()) {
+      std::size_t comma = item.find(',', from);
+      if (comma == std::string::npos) comma = item.size();
+      const std::string token = Trimmed(item.substr(from, comma - from));
+      from = comma + 1;
+      if (token.empty()) {
+        fault = "the value of " + item + " is empty";
+        return;
+      }
+      std::size_t consumed = 0;
+      DecimalToDouble(token.c_str(), &consumed);
+      if (consumed != token.size()) {
+        fault = "the value of " + item + " is not a number";
+        return;
+      }
+    }
+  });
+  return fault;
+}

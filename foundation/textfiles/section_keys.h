@@ -25,5 +25,14 @@ TSectionKeys SectionKeysOf(const std::string &fileName);
 std::string MissingSectionParts(const TSectionKeys &held, const std::string &header,
                                 std::initializer_list<const char *> keys);
 
+// The first "key=value" item, in file order, of the items wanted(lower-cased header,
+// lower-cased key) picks whose value, or one of its comma-separated values, is empty or not
+// wholly a number, said as a reader's message says it ("the value of Left=abc is not a
+// number", "the value of Focus_W= is empty"); empty when every one is a number. The
+// readers take the longest number a value starts with and read nothing as 0, which would
+// silently change what the user wrote ("2x" read as 2).
+std::string FirstValueNotANumber(const std::string &fileName,
+                                 const std::function<bool(const std::string &header, const std::string &key)> &wanted);
+
 // Joins the non-empty parts with "; ".
 void AddMissingPart(std::string &list, const std::string &part);

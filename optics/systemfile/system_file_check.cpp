@@ -41,13 +41,18 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
   item = Trim(item);
   if (item.empty()) return {};
   const std::size_t equals = item.find('=');
-  if (equals == std::string_view::npos) return {};
   std::string_view key = Trim(item.substr(0, equals));
   const std::size_t paren = key.find('(');
   if (paren != std::string_view::npos) key = Trim(key.substr(0, paren));
   const std::string lowerKey = LowerCaseAnsi(std::string(key));
   if (!IsNumericSystemKey(lowerKey)) return {};
+  // A key without its value (a file cut right after it) would read as 0: for Nsurf, a
+  // system of no surfaces in place of the file's.
+  if (equals == std::string_view::npos)
+    return Fault(fileName, line, "the key " + std::string(key) + " has no value");
   std::string_view values = item.substr(equals + 1);
+  if (lowerKey == "nsurf" && Trim(values).empty())
+    return Fault(fileName, line, "Nsurf gives no number of surfaces");
   while (!values.empty()) {
     const std::size_t comma = values.find(',');
     const std::string_view token = Trim(values.substr(0, comma));
@@ -80,6 +85,12 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     if (line[0] == '[') {
+      // A section name left open (a file cut inside its header line) names no section:
+      // the data after it could belong to any, and "[Su" would pass for none of the
+      // surface sections whose data is never taken in part.
+      if (line.find(']') == std::string_view::npos)
+        return Fault(fileName, lineNumber,
+                     "the section name \"" + std::string(Trim(line)) + "\" is not closed: the file was cut short or damaged");
       layout.lastSection = std::string(Trim(line));
       section = LowerCaseAnsi(layout.lastSection);
       layout.sections.insert(section);

@@ -324,10 +324,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     const std::string last = LowerCaseAnsi(layout.lastSection);
     const std::string cut = "The optical system file " + path + " was cut short inside its section " +
                             layout.lastSection;
-    // Surface data is never taken in part; what follows the surfaces is told lost.
+    // Surface data is never taken in part; the remark is kept as far as it goes; any other
+    // section (the configurations) is left out whole by its reader, never taken in part.
     if (last == "[common]" || last == "[surfaces]" || last.rfind("[surface_", 0) == 0 || last.rfind("[surf_", 0) == 0)
       return cut + ".";
-    warnings += cut + ": the rest of that section and the sections after it are lost.\n";
+    if (last == "[remark]")
+      warnings += cut + ": the rest of that section and the sections after it are lost.\n";
+    else
+      warnings += cut + ": that section is left out, and the sections after it are lost.\n";
   }
   if (count > 0) {
     // Records beyond the count are not read.

@@ -1,9 +1,12 @@
 // The merit-function file: one section per configuration, "[Functions]" for the first and
 // "[Functions c]" for configuration c, holding the beam-0 targets and weights (one pair per
-// kind), the options, and one record per beam.
+// kind), the options, and one record per beam. "[Functions]" begins with the number of
+// sections written and every section ends with its closing line, so a file cut at a line
+// end is known.
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,29 +67,70 @@ std::string Trimmed(const std::string &text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-// The first "key=value" of a [Functions...] section whose value (or one of its comma-
-// separated values) is not wholly a number; empty when every one is. The sectioned-file
-// reader takes the longest number a value starts with, which here would silently change a
-// target ("4x5" read as 4).
-std::string ValueNotWhollyANumber(const std::string &fileName) {
-  std::string bad;
-  VisitSectionItems(fileName, [&bad](const std::string &header, const std::string &item) {
-    if (!bad.empty() || item.empty() || header.rfind("[functions", 0) != 0) return;
-    std::size_t from = item.find('=') + 1;
-    while (from <= item.size()) {
-      std::size_t comma = item.find(',', from);
-      if (comma == std::string::npos) comma = item.size();
-      const std::string token = Trimmed(item.substr(from, comma - from));
-      from = comma + 1;
-      std::size_t consumed = 0;
-      DecimalToDouble(token.c_str(), &consumed);
-      if (!token.empty() && consumed != token.size()) {
-        bad = item;
-        return;
-      }
-    }
+// Written first in "[Functions]": the number of function sections the writer wrote, each
+// of which it closes with kSectionEndKey. A file that holds it promises whole sections.
+constexpr char kSectionCountKey[] = "Sections";
+// The last line of every section the writer writes: a section without it was cut short.
+constexpr char kSectionEndKey[] = "SectionEnd";
+
+bool IsFunctionsHeader(const std::string &lowerHeader) { return lowerHeader.rfind("[functions", 0) == 0; }
+
+// A value the file holds that the set must not take: empty or not wholly a number (the
+// sectioned-file reader would take "4x5" as 4 and "" as 0), a weight below 0, or fewer
+// rays than a fan has. Said by key and value; empty when there is none.
+std::string ValueRefused(const std::string &fileName) {
+  std::string fault = FirstValueNotANumber(
+      fileName, [](const std::string &header, const std::string &) { return IsFunctionsHeader(header); });
+  if (!fault.empty()) return fault;
+  VisitSectionItems(fileName, [&fault](const std::string &header, const std::string &item) {
+    if (!fault.empty() || item.empty() || !IsFunctionsHeader(header)) return;
+    const std::string key = LowerCaseAnsi(Trimmed(item.substr(0, item.find('='))));
+    const double value = DecimalToDouble(Trimmed(item.substr(item.find('=') + 1)));
+    const bool weight = key == "wbeam" || (key.size() > 2 && key.compare(key.size() - 2, 2, "_w") == 0);
+    if (weight && value < 0.0) fault = "the weight " + item + " is below 0";
+    if (key == "nrayinbeam" && value < TFunctionsParameters::kMinRaysInBeam)
+      fault = "the ray count " + item + " is below the least, " +
+              std::to_string(TFunctionsParameters::kMinRaysInBeam);
   });
-  return bad;
+  return fault;
+}
+
+// What one "[Functions...]" section of the file holds of its frame.
+struct TSectionFrame {
+  bool closed = false;         // holds kSectionEndKey
+  bool endsInBeam = false;     // its last item is one of a beam record's
+  double promisedCount = -1;   // kSectionCountKey, when it holds it
+};
+
+// Why a file is not whole although every line is (a cut at a line end); empty when it is.
+// A file whose "[Functions]" promises its sections must hold each promised one, closed by
+// its last line. Files written before the promise are taken when each section ends, as
+// every writer ended it, in its beam records; one that stops before them was cut.
+// headers: the sections of the configurations read, first "[Functions]".
+std::string CutSection(const std::string &fileName, const std::vector<std::string> &headers) {
+  std::map<std::string, TSectionFrame> frames;
+  VisitSectionItems(fileName, [&frames](const std::string &header, const std::string &item) {
+    if (!IsFunctionsHeader(header)) return;
+    TSectionFrame &frame = frames[header];
+    if (item.empty()) return;
+    const std::string key = LowerCaseAnsi(Trimmed(item.substr(0, item.find('='))));
+    frame.endsInBeam = key == "ybeam" || key == "zbeam" || key == "wbeam";
+    if (key == LowerCaseAnsi(kSectionEndKey)) frame.closed = true;
+    if (key == LowerCaseAnsi(kSectionCountKey)) frame.promisedCount = DecimalToDouble(item.substr(item.find('=') + 1));
+  });
+  const auto first = headers.empty() ? frames.end() : frames.find(LowerCaseAnsi(headers[0]));
+  const double promised = first != frames.end() ? first->second.promisedCount : -1;
+  for (std::size_t c = 0; c < headers.size(); ++c) {
+    const std::string &header = headers[c];
+    const auto frame = frames.find(LowerCaseAnsi(header));
+    if (frame == frames.end()) {
+      if (static_cast<double>(c) < promised) return "it was cut short before its section " + header;
+      continue;
+    }
+    if (promised >= 0 ? !frame->second.closed : !frame->second.endsInBeam)
+      return "it was cut short inside its section " + header + " (the section does not end as written)";
+  }
+  return {};
 }
 
 }  // namespace
@@ -121,6 +165,7 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
   for (int c = 0; c < configurations; ++c) {
     const TFunctionsParameters &r = *Record(c, 0);
     file.SelectSection(SectionName(c));
+    if (c == 0) std::fprintf(out, "%s=%d\n", kSectionCountKey, configurations);
     WritePair(out, "Focus", First(r.Focus), "\n");
     WritePair(out, "Magnification", First(r.Magnification), "\n");
     WritePair(out, "LengthOfSystem", First(r.LengthOfSystem), "\n");
@@ -158,7 +203,7 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
       const std::string z = arcMinutes ? ArcMinutes(beam.Zbeam) : Number(beam.Zbeam);
       std::fprintf(out, "{ Ybeam=%s; Zbeam=%s; Wbeam=%s }\n", y.c_str(), z.c_str(), Number(beam.Wbeam).c_str());
     }
-    std::fprintf(out, "\n");
+    std::fprintf(out, "%s=1\n\n", kSectionEndKey);
     file.Reset();
   }
   file.PrepareTemp();
@@ -255,9 +300,13 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     problem = file.ReadSection(SectionName(0)) == 0 && !sharedWithParameters
                   ? "it holds no " + SectionName(0) + " section"
                   : std::string();
+    if (problem.empty()) problem = ValueRefused(fileName);
+    // A section cut short would take the values of the section before for the keys it
+    // lost: only whole sections are read.
     if (problem.empty()) {
-      const std::string bad = ValueNotWhollyANumber(fileName);
-      if (!bad.empty()) problem = "the value of " + bad + " is not a number";
+      std::vector<std::string> headers;
+      for (int c = 0; c < configurations; ++c) headers.push_back(SectionName(c));
+      problem = CutSection(fileName, headers);
     }
     if (!problem.empty()) {
       Tell("The merit-function file " + fileName + " was not read: " + problem + ".");

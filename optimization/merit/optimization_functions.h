@@ -94,7 +94,11 @@ class TOptimizationFunctions {
   // it was. A file that is empty, not whole, not a merit-function file or holds a value
   // that is no finite number is refused: Read then says why and changes nothing; a ray
   // count held to its range is said so. A file without "[Functions]" or with a value that
-  // is not wholly a number is refused too, naming the key; configurations whose sections
+  // is not wholly a number, empty, a weight below 0 or a ray count below the least is
+  // refused too, naming the key. The writer promises its sections in "[Functions]"
+  // (Sections=) and closes each with SectionEnd=1; a file cut short before a promised
+  // section or its closing line, or an older file without the promise whose section stops
+  // before its beam records, is refused the same way. Configurations whose sections
   // the file lacks take their defaults, and that is said. sharedWithParameters: the file
   // the optimization panel keeps beside the system, which may hold the parameters alone;
   // its missing sections then give the defaults without a word.

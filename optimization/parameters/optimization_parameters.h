@@ -68,10 +68,19 @@ class TOptimizationParameters {
   // The parameter file. Read keeps the list when the file, its "[Common]" section, a
   // positive NumPar or its "[Parameters]" section is missing, and when the file is not
   // whole or not a parameter file or holds a bound that is no finite number (it then says
-  // why); a NumPar beyond kMaxFileParameters is read as that many, and said so. Write writes nothing for a
+  // why), a value that is empty or not wholly a number, or a record whose left bound is
+  // above its right one (each refused by name); records that cannot apply to this system
+  // (no such surface or configuration, an unknown type, equal bounds) are left out and
+  // each named; a NumPar beyond kMaxFileParameters is read as that many, and said so. Write writes nothing for a
   // list without valid parameters; every other section of the file stays as it was. A
   // write that fails keeps the old file, answers 0 and leaves its cause in why.
-  void Read(const std::string &fileName);
+  // Answers kParameterFileRead when the file's parameters replaced the list,
+  // kParameterFileRefused when the file was refused (and that was said), else
+  // kParameterFileKept (no file, or none of its sections).
+  static constexpr int kParameterFileRead = 1;
+  static constexpr int kParameterFileKept = 0;
+  static constexpr int kParameterFileRefused = -1;
+  int Read(const std::string &fileName);
   int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
 #include "optics/systemfile/system_file_format.h"
@@ -41,6 +42,19 @@ int RecordsInParameters(const std::string &fileName) {
     if (inside && line[start] == '{') ++records;
   }
   return records;
+}
+
+// The numeric keys of the file: NumPar in "[Common]", Config, Surf, Left, Right in the
+// records of "[Parameters]" (Type is a quoted text).
+bool IsNumericKey(const std::string &header, const std::string &key) {
+  if (header == "[common]") return key == "numpar";
+  return header == "[parameters]" && (key == "config" || key == "surf" || key == "left" || key == "right");
+}
+
+// A record as the file gives it, for a message.
+std::string RecordText(int number, int config, int surf, double left, double right, const STRING &type) {
+  return "record " + std::to_string(number) + " { Config=" + std::to_string(config) + "; Surf=" + std::to_string(surf) +
+         "; Left=" + FormatNumber(left) + "; Right=" + FormatNumber(right) + "; Type=\"" + type + "\" }";
 }
 
 // A NumPar key never read: the file gives no count.
@@ -82,16 +96,16 @@ int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult
   return written;
 }
 
-void TOptimizationParameters::Read(const std::string &fileName) {
+int TOptimizationParameters::Read(const std::string &fileName) {
   TRead1NF file;
-  if (file.Open(fileName, 0) == nullptr) return;
+  if (file.Open(fileName, 0) == nullptr) return kParameterFileKept;
   // Judged whole first: a file that is not one of ours, or not whole, keeps the list.
   // The parameters may share a file with the merit functions: a file without their
   // sections keeps the list, but one without any section is no file of ours.
   const std::string problem = file.ScanDamage(true, true);
   if (!problem.empty()) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
-    return;
+    return kParameterFileRefused;
   }
   const bool hasCommon = file.ReadSection("[Common]") != 0;
   double declaredValue = kNoCount;
@@ -101,30 +115,37 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   }
   const bool hasParameters = file.ReadSection("[Parameters]") != 0;
   // Without a count or records this is a file of other data (merit functions): not told.
-  if (!hasParameters && declaredValue == kNoCount) return;
+  if (!hasParameters && declaredValue == kNoCount) return kParameterFileKept;
+  // A value only partly a number, or none, would be read as its start or as 0 ("2x" as
+  // surface 2, "abc" as a bound of 0): refused by its key.
+  const std::string notANumber = FirstValueNotANumber(fileName, IsNumericKey);
+  if (!notANumber.empty()) {
+    Tell("The parameter file " + fileName + " was not read: " + notANumber + ".");
+    return kParameterFileRefused;
+  }
   if (!hasCommon) {
     Tell("The parameter file " + fileName + " was not read: its [Common] section, which gives the number of parameters, is missing or damaged.");
-    return;
+    return kParameterFileRefused;
   }
   // NumPar=0 is the program's own "no parameters" (the list emptied by the user).
-  if (declaredValue == 0.0) return;
+  if (declaredValue == 0.0) return kParameterFileKept;
   // A count is a whole number of at least one (one beyond reason is cut further down).
   if (!(declaredValue >= 1.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
     Tell("The parameter file " + fileName + " was not read: NumPar " +
          (declaredValue == kNoCount ? std::string("is missing") : "= " + FormatNumber(declaredValue) + " is no number of parameters") + ".");
-    return;
+    return kParameterFileRefused;
   }
   const int declared = static_cast<int>(declaredValue);
   if (!hasParameters) {
     Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
          " but holds no [Parameters] section.");
-    return;
+    return kParameterFileRefused;
   }
   const int held = RecordsInParameters(fileName);
   if (held < std::min(declared, kMaxFileParameters)) {
     Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
          " but holds " + std::to_string(held) + " parameter records, so it was cut short or damaged.");
-    return;
+    return kParameterFileRefused;
   }
   // A count beyond reason is read as the most a file may hold; records past it are left.
   const int count = std::min(declared, kMaxFileParameters);
@@ -144,11 +165,19 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
     Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");
-    return;
+    return kParameterFileRefused;
   }
   if ((faults & kReadNFNumberOutOfRange) != 0) {
     Tell("The parameter file " + fileName + " was not read: a configuration or surface number in it is out of range.");
-    return;
+    return kParameterFileRefused;
+  }
+  // Crossed bounds hold no value: the optimizer's clamp and penalty never settle between
+  // them, and the variables table refuses them when typed. Refused as typed.
+  for (int r = 0; r < count; ++r) {
+    if (!(left[r] > right[r])) continue;
+    Tell("The parameter file " + fileName + " was not read: " +
+         RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]) + " has its left bound above its right one.");
+    return kParameterFileRefused;
   }
   if (declared > kMaxFileParameters)
     Tell("The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + "; the first " +
@@ -158,21 +187,44 @@ void TOptimizationParameters::Read(const std::string &fileName) {
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
   Mem<TParameterDescription> taken(count, 1);
   if (taken.data == nullptr) {
-    list.Clear();
-    return;
+    ShowNotEnoughMemory();
+    return kParameterFileRefused;
   }
-  int kept = 0;
+  // Records that cannot apply to this system are left out, each one named.
+  std::string dropped;
+  std::vector<int> recordOf;
   for (int r = 0; r < count; ++r) {
-    if (surf[r] < 0 || surf[r] > surfaces - 1 || config[r] < 0 || config[r] > configurations - 1) continue;
-    TParameterDescription &p = taken.data[kept++];
+    const std::string record = "\n" + RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]);
+    if (surf[r] < 0 || surf[r] > surfaces - 1) {
+      dropped += record + (surf[r] < 0 ? ": it names no surface" : ": the system has no such surface");
+      continue;
+    }
+    if (config[r] < 0 || config[r] > configurations - 1) {
+      dropped += record + ": the system has no such configuration";
+      continue;
+    }
+    TParameterDescription &p = taken.data[recordOf.size()];
     p.Set(config[r], surf[r], type[r], left[r], right[r]);
     p.Value = 0.0;
+    recordOf.push_back(r);
   }
+  const int kept = static_cast<int>(recordOf.size());
   if (kept == 0) {
     list.Clear();
   } else {
     taken.Resize(kept, 1);
     list = taken;
   }
+  for (int i = 0; i < kept; ++i) {
+    if (IsValid(i) != 0) continue;
+    const int r = recordOf[static_cast<std::size_t>(i)];
+    dropped += "\n" + RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]) +
+               (CoefficientIndex(type[r]) < 0 && type[r] != "R" && type[r] != "T" ? ": its type is unknown"
+                                                                                   : ": its bounds are equal");
+  }
   RemoveInvalid();
+  if (!dropped.empty())
+    Tell("The parameter file " + fileName + " holds records that cannot apply to this system; they were left out:" +
+         dropped);
+  return kParameterFileRead;
 }

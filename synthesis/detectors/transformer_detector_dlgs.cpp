@@ -150,7 +150,12 @@ void TDetectorOpticalTransformer::CmView() {
   // A window of the page's: it goes with the page at the latest.
   TGraph *graph = NewGraph(this, place.x, place.y, kGraphSide, kGraphSide, kGraphStyle, kGraphBack, nullptr);
   if (graph == nullptr) return;
-  graph->SetCaption("Optical transformer");
+  // The samples read are named: the file has no end mark, and one cut at a line end reads
+  // as a shorter table.
+  char caption[96];
+  std::snprintf(caption, sizeof caption, "Optical transformer: %zu samples, F to %g", table.G.size(),
+                static_cast<double>(table.F.back()));
+  graph->SetCaption(caption);
   graph->SetPen(PS_SOLID, 1, kGraphText);
   graph->SetTextColor(kGraphText);
   graph->SetPlotArea(20, 5, -5, -15, true, true);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 
 #include "foundation/textfiles/read_nf.h"
 
@@ -25,6 +26,27 @@ std::string SampleText(const char *format, int sample) {
   return text;
 }
 
+// The line a file was cut in, numbered from 1, or 0: a record left open, or a last line
+// without its line end that does not end an item (';') or a record ('}'), as "{ F=10; G=0."
+// does. The file is the user's and carries no end mark; a cut at a line end reads as a
+// shorter table, whose samples the view names.
+int CutLine(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line.erase(std::min(line.find('!'), line.size()));  // a comment
+    const std::size_t first = line.find_first_not_of(" \t");
+    const std::size_t last = line.find_last_not_of(" \t");
+    if (first == std::string::npos) continue;
+    if (line[first] == '{' && line.find('}', first) == std::string::npos) return number;
+    if (in.eof() && line[last] != ';' && line[last] != '}') return number;
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool ReadTransformerFile(const std::string &path, float defaultStep, TTransformerTable &table,
@@ -35,6 +57,10 @@ bool ReadTransformerFile(const std::string &path, float defaultStep, TTransforme
   TRead1NF file;
   if (file.Open(path, 0) == nullptr) {
     problem = Problem(path, "the file cannot be opened.");
+    return false;
+  }
+  if (const int cut = CutLine(path); cut > 0) {
+    problem = Problem(path, SampleText("line %d is not complete: the file was cut short or damaged.", cut));
     return false;
   }
   file.AddFloat("dF", &step);

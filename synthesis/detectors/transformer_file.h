@@ -25,7 +25,8 @@ struct TTransformerTable {
 };
 
 // Reads the file into table; defaultStep is the step when the file sets none. True when
-// read. A file that cannot be opened, gives no gain other than 0, more values than the
+// read. A file that cannot be opened, was cut short (a record left open, a last line
+// without its line end that ends no item or record), gives no gain other than 0, more values than the
 // table holds, a value that is no finite number, a gain so large that the response would
 // not be finite, a step that is not positive, or
 // frequencies that do not rise from sample to sample is refused: the table stays as it

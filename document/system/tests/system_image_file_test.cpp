@@ -17,9 +17,11 @@ namespace {
 
 int Count(const Mem<double> &m) { return m.Cells(); }
 
-void ExpectSameConfigurations(const TSystemImage &a, const TSystemImage &b) {
-  ASSERT_EQ(a.ConfigurationCount(), b.ConfigurationCount());
-  for (int k = 0; k < a.ConfigurationCount(); ++k) {
+// Configurations 0 to count - 1 of a and b.
+void ExpectSameFirstConfigurations(const TSystemImage &a, const TSystemImage &b, int count) {
+  ASSERT_GE(a.ConfigurationCount(), count);
+  ASSERT_GE(b.ConfigurationCount(), count);
+  for (int k = 0; k < count; ++k) {
     const TConfigurationParameters &p = a.configurations.data[k];
     const TConfigurationParameters &q = b.configurations.data[k];
     EXPECT_EQ(p.Naper, q.Naper) << k;
@@ -33,7 +35,14 @@ void ExpectSameConfigurations(const TSystemImage &a, const TSystemImage &b) {
       EXPECT_EQ(p.positions.data[e].y, q.positions.data[e].y) << k << " " << e;
       EXPECT_EQ(p.positions.data[e].z, q.positions.data[e].z) << k << " " << e;
     }
+    EXPECT_EQ(p.imageStored, q.imageStored) << k;
+    EXPECT_EQ(p.image.x, q.image.x) << k;
   }
+}
+
+void ExpectSameConfigurations(const TSystemImage &a, const TSystemImage &b) {
+  ASSERT_EQ(a.ConfigurationCount(), b.ConfigurationCount());
+  ExpectSameFirstConfigurations(a, b, a.ConfigurationCount());
 }
 
 class SystemImageFileTest : public EditorTest {
@@ -125,7 +134,7 @@ TEST_F(SystemImageFileTest, DamagedSectionsKeepWhatFitsAndFallBack) {
   ASSERT_NE(start, std::string::npos);
   text = text.substr(0, start) +
          "[Config_1]\nNaper=5\n"
-         "[Config_2]\nNaper=2\nDzr=x\ndX(1)=0.5 ; dY(99)=7; dZ(-3)=1;\ndY(0)=nonsense;\n";
+         "[Config_2]\nNaper=2\nDzr=x\ndX(1)=0.5 ; dY(99)=7; dZ(-3)=1;\ndY(0)=nonsense;\n\n[End]\n";
   WriteText(path, text);
   TSystemImage loaded;
   ASSERT_EQ(loaded.Load(path, 2), 1);
@@ -139,6 +148,68 @@ TEST_F(SystemImageFileTest, DamagedSectionsKeepWhatFitsAndFallBack) {
   for (int e = 0; e < 3; ++e)
     EXPECT_EQ(loaded.configurations.data[0].positions.data[e].x,
               loaded.elements.data[e].referencePoint.x);
+}
+
+// A file of three configurations cut at every byte of its configuration sections: a
+// configuration is taken whole or left out, and said; a section name left open refuses the
+// file and keeps the open system. No configuration is ever made of the offsets it lost.
+TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
+  TSystemImage image;
+  Open(image, "double_gauss.os");
+  image.StoreConfiguration(-1);
+  for (int k = 1; k <= 2; ++k) {
+    image.InsertConfiguration(k - 1);
+    ASSERT_EQ(image.SelectConfiguration(k), 1);
+    TOpticalElement &front = image.elements.data[0];
+    front.MoveTo(front.referencePoint.x - 0.5 * k, front.referencePoint.y, front.referencePoint.z);
+    image.info.Naper = 3 + k;
+    image.StoreConfiguration(-1);
+  }
+  ASSERT_EQ(image.ConfigurationCount(), 3);
+  const std::string path = Scratch("three.os");
+  ASSERT_EQ(image.Save(path), 1);
+  const std::string whole = ReadText(path);
+  TSystemImage reference;
+  ASSERT_EQ(reference.Load(path, 2), 1);
+  ASSERT_EQ(reference.ConfigurationCount(), 3);
+  const std::size_t first = whole.find("[Config_1]");
+  const std::size_t end = whole.find("[End]");
+  ASSERT_NE(first, std::string::npos);
+  ASSERT_LT(first, end);
+  for (std::size_t length = first + 1; length <= end + 5; ++length) {
+    const std::string cut = whole.substr(0, length);
+    SCOPED_TRACE(testing::Message() << "cut after \"" << cut.substr(cut.size() - 30) << "\"");
+    WriteText(Scratch("cut.os"), cut);
+    TSystemImage loaded;
+    Open(loaded, "cooke_triplet.os");
+    const std::size_t boxes = BoxCount();
+    const int tripletSurfaces = loaded.SurfaceCount();
+    const int read = loaded.Load(Scratch("cut.os"), 2);
+    const std::size_t lastHeader = cut.rfind("\n[") + 1;
+    const bool openHeader = cut.find(']', lastHeader) == std::string::npos;
+    if (openHeader) {
+      EXPECT_EQ(read, 0);
+      EXPECT_EQ(loaded.SurfaceCount(), tripletSurfaces) << "the open triplet stays";
+      EXPECT_EQ(loaded.ConfigurationCount(), 1);
+      ASSERT_EQ(BoxCount(), boxes + 1);
+      EXPECT_NE(Boxes().boxes.back().text.find("is not closed"), std::string::npos) << Boxes().boxes.back().text;
+    } else {
+      // Every configuration section followed by another section is whole.
+      int sections = 0;
+      for (std::size_t at = cut.find("[Config_"); at != std::string::npos; at = cut.find("[Config_", at + 1)) ++sections;
+      const bool endRead = cut.compare(lastHeader, 5, "[End]") == 0;
+      const int kept = std::max(1, endRead ? sections : sections - 1);
+      EXPECT_EQ(read, 1);
+      ASSERT_EQ(loaded.ConfigurationCount(), kept);
+      ExpectSameFirstConfigurations(reference, loaded, kept);
+      if (!endRead) {
+        ASSERT_EQ(BoxCount(), boxes + 1) << "a cut taken without a word";
+        EXPECT_NE(Boxes().boxes.back().text.find("that section is left out"), std::string::npos)
+            << Boxes().boxes.back().text;
+      }
+    }
+    if (HasFailure()) return;
+  }
 }
 
 TEST_F(SystemImageFileTest, NamesKeepTheirCaseAndAFailedLoadChangesNothing) {

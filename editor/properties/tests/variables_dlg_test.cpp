@@ -279,15 +279,21 @@ TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
   EXPECT_EQ(list.Get(0).Left, 0.75);
   EXPECT_EQ(list.Get(1).Surf, 5);
 
-  // A file with crossed bounds opens, and OK says what is wrong and keeps the dialog.
+  // A file with crossed bounds is refused with one message naming the record, and the
+  // rows stay; crossed bounds typed make OK say what is wrong and keep the dialog.
   std::ofstream(Scratch("crossed.par")) << "[Common]\nNumPar=1\n\n[Parameters]\n"
                                            "{ Config=0; Surf=2; Left=1; Right=0; Type=\"R\" }\n";
   files.Choose({Scratch("crossed.par")});
   WithVariables(folder, [&](TVariablesDlg &dialog) {
+    const std::size_t boxes = answers_->boxes.size();
     dialog.SendMessage(WM_COMMAND, TVariablesDlg::kOpenId);
-    ASSERT_EQ(dialog.Table()->RowCount(), 1);
+    ASSERT_EQ(answers_->boxes.size(), boxes + 1);
+    EXPECT_NE(answers_->boxes.back().text.find("record 1 { Config=0; Surf=2; Left=1; Right=0; Type=\"R\" } has its left bound above"),
+              std::string::npos)
+        << answers_->boxes.back().text;
+    ASSERT_EQ(dialog.Table()->RowCount(), 2);
+    TypeWithoutEnter(*dialog.Table(), kVariableRightColumn, 0, "-1");
     dialog.SendMessage(WM_COMMAND, IDOK);
-    ASSERT_FALSE(answers_->boxes.empty());
     EXPECT_EQ(answers_->boxes.back().text, "Parameter 1: its left bound must lie below its right bound.");
     EXPECT_EQ(answers_->boxes.back().caption, "Warning");
     EXPECT_NE(folder.VariablesDialog(), nullptr);
@@ -301,12 +307,21 @@ TEST_F(VariablesDlgTest, CancelChangesNothingAndASavedFileReadsBackEqual) {
   EXPECT_EQ(list.Count(), 2);
 }
 
-TEST_F(VariablesDlgTest, ARunBlockedByAFileNamesTheSurfaceAsTheTablesNumberIt) {
+TEST_F(VariablesDlgTest, ARunBlockedByCrossedBoundsNamesTheSurfaceAsTheTablesNumberIt) {
   // The file beside the system crosses the bounds of the first lens face, surface 2 in the
-  // surfaces table and in the dialog.
+  // surfaces table and in the dialog: the file is refused, naming the record.
   std::ofstream(Scratch("Systems/Cooke_Triplet.par")) << "[Common]\nNumPar=1\n\n[Parameters]\n"
                                                          "{ Config=0; Surf=1; Left=1; Right=0; Type=\"R\" }\n";
   TSystemPropertiesFolder &folder = OpenPanel();
+  ASSERT_EQ(folder.OptimizationPanel()->parameters.Count(), 0);
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_NE(answers_->boxes.back().text.find("Surf=1; Left=1; Right=0; Type=\"R\" } has its left bound above"),
+            std::string::npos)
+      << answers_->boxes.back().text;
+  // Crossed bounds that reach the list another way still block the run.
+  TParameterDescription crossed;
+  crossed.Set(0, 1, "R", 1.0, 0.0);
+  folder.OptimizationPanel()->parameters.Add(crossed);
   ASSERT_EQ(folder.OptimizationPanel()->parameters.Count(), 1);
   WithVariables(folder, [&](TVariablesDlg &dialog) {
     EXPECT_EQ(dialog.Table()->CellText(kVariableSurfaceColumn, 0), "2");

@@ -140,19 +140,25 @@ TEST_F(VariablesModelTest, TheRowsReplaceTheListInTableOrderAndAFileReadsBackEqu
                                          "{ Config=0; Surf=40; Left=0; Right=1; Type=\"R\" }\n";
   EXPECT_FALSE(read.Open(Scratch("other.par")).accepted);
   EXPECT_EQ(read.Check(), "");
-  // Crossed bounds and twins from a file are taken, and named by the check.
-  std::ofstream(Scratch("crossed.par")) << "[Common]\nNumPar=3\n\n[Parameters]\n"
-                                           "{ Config=0; Surf=1; Left=0; Right=1; Type=\"R\" }\n"
-                                           "{ Config=0; Surf=1; Left=1; Right=0; Type=\"T\" }\n"
-                                           "{ Config=0; Surf=1; Left=0; Right=2; Type=\"R\" }\n";
-  TVariablesModel crossed(TOptimizationParameters(), system);
-  ASSERT_TRUE(crossed.Open(Scratch("crossed.par")).accepted);
-  ASSERT_EQ(crossed.Count(), 3);
-  EXPECT_EQ(crossed.Check(), "Parameter 1 is the same as parameter 3.");
-  crossed.Delete(2);
-  EXPECT_EQ(crossed.Check(), "Parameter 2: its left bound must lie below its right bound.");
-  crossed.Delete(1);
-  EXPECT_EQ(crossed.Check(), "");
+  // Twins from a file are taken, and named by the check.
+  std::ofstream(Scratch("twins.par")) << "[Common]\nNumPar=3\n\n[Parameters]\n"
+                                         "{ Config=0; Surf=1; Left=0; Right=1; Type=\"R\" }\n"
+                                         "{ Config=0; Surf=1; Left=0; Right=1; Type=\"T\" }\n"
+                                         "{ Config=0; Surf=1; Left=0; Right=2; Type=\"R\" }\n";
+  TVariablesModel twins(TOptimizationParameters(), system);
+  ASSERT_TRUE(twins.Open(Scratch("twins.par")).accepted);
+  ASSERT_EQ(twins.Count(), 3);
+  EXPECT_EQ(twins.Check(), "Parameter 1 is the same as parameter 3.");
+  twins.Delete(2);
+  EXPECT_EQ(twins.Check(), "");
+  // Crossed bounds refuse the file, as the table refuses them typed: the reader says why,
+  // once, and the rows stay.
+  std::ofstream(Scratch("crossed.par")) << "[Common]\nNumPar=1\n\n[Parameters]\n"
+                                           "{ Config=0; Surf=1; Left=1; Right=0; Type=\"T\" }\n";
+  const TPropertyEdit refused = twins.Open(Scratch("crossed.par"));
+  EXPECT_FALSE(refused.accepted);
+  EXPECT_EQ(refused.message, "");
+  EXPECT_EQ(twins.Count(), 2);
   EXPECT_FALSE(read.Open(Scratch("missing.par")).accepted);
   EXPECT_EQ(read.Count(), 3);
   // An empty table writes nothing: the file keeps the rows saved before.

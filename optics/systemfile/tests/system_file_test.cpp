@@ -429,6 +429,79 @@ TEST_F(SystemFileTest, EveryLineCutOfASavedDoubleGaussIsRefusedOrTold) {
   EXPECT_GT(cuts, 40);
 }
 
+// A saved system cut at every byte, header lines and surface sections included, is refused
+// with the open system kept, or opened whole with a warning naming the section it was cut
+// in: no cut ever loses surface data in silence (the hologram's phase terms, a surface
+// count read as none).
+TEST_F(SystemFileTest, EveryByteCutOfASavedSystemIsRefusedOrOpenedWhole) {
+  for (const char *example : {"hologram_lens.os", "double_gauss.os"}) {
+    TOpticalSystem saved;
+    ASSERT_EQ(saved.ReadFile(ExamplePath(example), 0), 1);
+    ASSERT_EQ(saved.WriteFile(Scratch("whole.os").c_str()), 1);
+    const std::string whole = ReadText(Scratch("whole.os"));
+    const std::size_t endHeader = whole.find("[End]");
+    ASSERT_NE(endHeader, std::string::npos);
+    int refused = 0;
+    for (std::size_t length = 1; length < whole.size(); ++length) {
+      const std::string cut = whole.substr(0, length);
+      SCOPED_TRACE(testing::Message() << example << ", first " << length << " bytes, ending in \""
+                                      << cut.substr(cut.size() > 30 ? cut.size() - 30 : 0) << "\"");
+      TOpticalSystem system;
+      ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+      const std::size_t boxes = BoxCount();
+      const int read = ReadString(system, cut);
+      // The line the cut ends in: a section name left open is no section.
+      const std::size_t lineStart = cut.rfind('\n', length - 1) == std::string::npos ? 0 : cut.rfind('\n', length - 1) + 1;
+      const std::string lastLine = cut.substr(cut.back() == '\n' ? length : lineStart);
+      const bool openHeader = !lastLine.empty() && lastLine[0] == '[' && lastLine.find(']') == std::string::npos;
+      if (read == 1) {
+        EXPECT_FALSE(openHeader);
+        ExpectSameSystem(saved, system);
+        if (length < endHeader + 5) {
+          ASSERT_EQ(BoxCount(), boxes + 1) << "a cut taken without a word";
+          EXPECT_NE(Boxes().boxes.back().text.find("was cut short inside its section [Remark]"), std::string::npos)
+              << Boxes().boxes.back().text;
+        }
+      } else {
+        ++refused;
+        ASSERT_EQ(BoxCount(), boxes + 1) << "a refusal without a word";
+        EXPECT_EQ(system.SurfaceCount(), 4) << "the open singlet stays";
+        if (openHeader) {
+          EXPECT_NE(Boxes().boxes.back().text.find("is not closed"), std::string::npos) << Boxes().boxes.back().text;
+        }
+      }
+      if (HasFailure()) return;
+    }
+    // Everything up to the remark is surface data, refused when cut.
+    EXPECT_GE(refused, static_cast<int>(whole.find("[Remark]")));
+  }
+}
+
+// A file cut right after the surface count's key, with or without its "=", or a key left
+// without its value, never reads as a system of no surfaces.
+TEST_F(SystemFileTest, AKeyCutBeforeItsValueIsRefused) {
+  const std::string text = ReadText(ExamplePath("double_gauss.os"));
+  const std::size_t count = text.find("Nsurf=");
+  ASSERT_NE(count, std::string::npos);
+  const struct {
+    std::string text;
+    const char *says;
+  } cases[] = {
+      {text.substr(0, count + 5), "the key Nsurf has no value"},
+      {text.substr(0, count + 6), "Nsurf gives no number of surfaces"},
+      {text.substr(0, count + 6) + "\nEndSection=1\n", "Nsurf gives no number of surfaces"},
+      {text.substr(0, text.find("Nd=") + 2), "the key Nd has no value"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.text.substr(c.text.size() - 20));
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
+    EXPECT_EQ(ReadString(system, c.text), 0);
+    EXPECT_EQ(system.SurfaceCount(), 4);
+    EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
+  }
+}
+
 // A save over a file filled from outside with zeros writes one the reader takes: the zeros
 // are left out, and the user is told.
 TEST_F(SystemFileTest, ASaveOverADamagedFileReadsBackWithoutRefusal) {

@@ -279,6 +279,7 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
   SetOddTargets(written, 0, 10.0);
   ASSERT_EQ(written.Write(Scratch("whole.fun")), 1);
   const std::string whole = ReadText(Scratch("whole.fun"));
+  const std::string kBeam = "{ Ybeam=0; Zbeam=0; Wbeam=1 }\n";
   struct TCase {
     std::string text;
     const char *reason;
@@ -290,9 +291,9 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
       {whole.substr(0, whole.size() / 2), "cut short"},
       {"[Functions]\n" + std::string(10 * 1024 * 1024, '1') + "\n", "line too long"},
       {std::string("[Functions]\nFocus_W=1\0\n", 23), "zero byte"},
-      {"[Functions]\nFocus_R=50; Focus_W=nan\nUnit=0\n", "not a finite number"},
-      {"[Functions]\nAberT_W=inf\nUnit=0\n", "not a finite number"},
-      {"[Functions]\nAberT_W=1e999\nUnit=0\n", "not a finite number"},
+      {"[Functions]\nFocus_R=50; Focus_W=nan\nUnit=0\n" + kBeam, "not a finite number"},
+      {"[Functions]\nAberT_W=inf\nUnit=0\n" + kBeam, "not a finite number"},
+      {"[Functions]\nAberT_W=1e999\nUnit=0\n" + kBeam, "not a finite number"},
       // No merit-function file: parameters, a system, a first header that lost a byte.
       {"[Common]\nNumPar=0\n", "holds no [Functions] section"},
       {"[Common]\nNsurf=1\n[Surfaces]\n{ R=0; }\n", "holds no [Functions] section"},
@@ -300,6 +301,13 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
       // A value only partly a number would be read as its start: refused by its key.
       {"[Functions]\nFocus_R=4x5; Focus_W=1\nUnit=0\n", "Focus_R=4x5"},
       {"[Functions]\nUnit=0\n{ Ybeam=abc; Zbeam=0; Wbeam=1 }\n", "Ybeam=abc"},
+      // Nothing, a weight below 0 or a fan of fewer rays than the least: refused by key.
+      {"[Functions]\nFocus_R=50; Focus_W=\nUnit=0\n" + kBeam, "Focus_W= is empty"},
+      {"[Functions]\nUnit=0\n{ Ybeam=1; Zbeam=0; Wbeam= }\n", "Wbeam= is empty"},
+      {"[Functions]\nUnit=0\n{ Ybeam=1; Zbeam=0; Wbeam=-1e300 }\n", "weight Wbeam=-1e300 is below 0"},
+      {"[Functions]\nAberT_W=-1\nUnit=0\n" + kBeam, "weight AberT_W=-1 is below 0"},
+      {"[Functions]\nNrayInBeam=0\nUnit=0\n" + kBeam, "ray count NrayInBeam=0 is below the least, 3"},
+      {"[Functions]\nNrayInBeam=-7\nUnit=0\n" + kBeam, "NrayInBeam=-7"},
   };
   int k = 0;
   for (const TCase &c : cases) {
@@ -447,4 +455,98 @@ TEST_F(MeritFileTest, MoreThanTwentyBeamsKeepTwentyAndSaySo) {
   ASSERT_EQ(set.Write(Scratch("many.fun")), 1);
   EXPECT_EQ(CountOf(ReadText(Scratch("many.fun")), "{ Ybeam="), 20);
   EXPECT_EQ(boxes_.boxes.size(), 2u);
+}
+
+// A file cut at any byte, inside any section, is refused by name and changes nothing: a
+// section cut short never lends the keys it lost from the section before. The cut at a
+// line end is the one the line checks cannot see; the writer's promise of its sections
+// and the line that closes each one show it.
+TEST_F(MeritFileTest, AFileCutAtAnyByteIsRefusedAndChangesNothing) {
+  SetFields({0.0, 14.0, 20.0});
+  TOptimizationFunctions written;
+  Build(written, 2);
+  SetOddTargets(written, 0, 10.0);
+  written.Record(0, 0)->Focus.data[0] = TFunctionDescription{50.0, 10.0, 0.0};
+  written.Record(0, 0)->Strehl.data[0] = TFunctionDescription{0.8, 2.0, 0.0};
+  ASSERT_EQ(written.Write(Scratch("whole.fun")), 1);
+  const std::string whole = ReadText(Scratch("whole.fun"));
+  // Another file, of other values, that each set holds before the cut one is offered.
+  TOptimizationFunctions other;
+  Build(other, 2);
+  SetOddTargets(other, 0, 30.0);
+  SetOddTargets(other, 1, 40.0);
+  ASSERT_EQ(other.Write(Scratch("other.fun")), 1);
+  TOptimizationFunctions reference;
+  Build(reference, 2);
+  ASSERT_EQ(reference.Read(Scratch("other.fun")), 1);
+  TOptimizationFunctions full;
+  Build(full, 2);
+  ASSERT_EQ(full.Read(Scratch("whole.fun")), 1);
+  // Whole from the line that closes the last section on.
+  const std::string closing = "SectionEnd=1\n";
+  const std::size_t wholeFrom = whole.rfind(closing) + closing.size();
+  for (std::size_t length = 1; length < whole.size(); ++length) {
+    SCOPED_TRACE(testing::Message() << "first " << length << " bytes: ..." << whole.substr(0, length).substr(length > 40 ? length - 40 : 0));
+    WriteText(Scratch("cut.fun"), whole.substr(0, length));
+    TOptimizationFunctions set;
+    Build(set, 2);
+    ASSERT_EQ(set.Read(Scratch("other.fun")), 1);
+    boxes_.boxes.clear();
+    const int read = set.Read(Scratch("cut.fun"));
+    if (length >= wholeFrom) {
+      EXPECT_EQ(read, 1);
+      EXPECT_TRUE(boxes_.boxes.empty());
+      ExpectSameFiledContent(full, set);
+    } else {
+      EXPECT_EQ(read, 0);
+      ASSERT_EQ(boxes_.boxes.size(), 1u);
+      EXPECT_NE(boxes_.boxes[0].text.find("cut short"), std::string::npos) << boxes_.boxes[0].text;
+      ExpectSameFiledContent(reference, set);
+      EXPECT_EQ(set.Count(), reference.Count());
+    }
+    if (HasFailure()) break;
+  }
+}
+
+// A file written before sections were closed is still read when each section ends, as every
+// writer ended it, with its beam records; cut before them, it is refused.
+TEST_F(MeritFileTest, FilesWithoutClosedSectionsAreReadWhenEachEndsInItsBeams) {
+  SetFields({0.0, 14.0, 20.0});
+  TOptimizationFunctions written;
+  Build(written, 2);
+  SetOddTargets(written, 1, 10.0);
+  ASSERT_EQ(written.Write(Scratch("new.fun")), 1);
+  std::string old;
+  std::istringstream lines(ReadText(Scratch("new.fun")));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("Sections=", 0) != 0 && line.rfind("SectionEnd=", 0) != 0) old += line + "\n";
+  std::size_t lineEnd = 0;
+  for (std::size_t at = old.find('\n'); at != std::string::npos; at = old.find('\n', at + 1)) {
+    const std::string cut = old.substr(0, at + 1);
+    SCOPED_TRACE(cut);
+    WriteText(Scratch("old.fun"), cut);
+    TOptimizationFunctions set;
+    Build(set, 2);
+    // The last line that is not blank: a beam record, or the section stops before its beams.
+    std::size_t last = cut.find_last_not_of('\n');
+    last = cut.rfind('\n', last);
+    const bool endsInBeam = cut.compare(last == std::string::npos ? 0 : last + 1, 1, "{") == 0;
+    EXPECT_EQ(set.Read(Scratch("old.fun")), endsInBeam ? 1 : 0);
+    if (!endsInBeam) {
+      ASSERT_FALSE(boxes_.boxes.empty());
+      EXPECT_NE(boxes_.boxes.back().text.find("cut short inside its section [Functions"), std::string::npos)
+          << boxes_.boxes.back().text;
+    }
+    lineEnd = at;
+  }
+  ASSERT_EQ(lineEnd + 1, old.size());
+  // Whole, it reads as the file of closed sections does.
+  TOptimizationFunctions closed;
+  Build(closed, 2);
+  ASSERT_EQ(closed.Read(Scratch("new.fun")), 1);
+  TOptimizationFunctions set;
+  Build(set, 2);
+  EXPECT_EQ(set.Read(Scratch("old.fun")), 1);
+  EXPECT_TRUE(boxes_.boxes.empty());
+  ExpectSameFiledContent(closed, set);
 }

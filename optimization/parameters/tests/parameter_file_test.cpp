@@ -81,7 +81,7 @@ TEST_F(ParameterFileTest, WritesTheTwoSectionsAndReadsThemBackExactly) {
   odd.SetOwner(configurations_.get());
   odd.Add(Parameter(1, 2, "A12", -1.0 / 3.0, 0.1 + 0.2));
   odd.Add(Parameter(0, 3, "H3", 1e-300, 2.5e-7 / 3.0));
-  odd.Add(Parameter(0, 1, "R", 5.0, -5.0));  // crossed bounds are kept
+  odd.Add(Parameter(0, 1, "R", -5.0, 5.0));
   ASSERT_EQ(odd.Write(path), 1);
   EXPECT_EQ(ReadText(path).substr(0, functions.size()), functions);
   TOptimizationParameters read;
@@ -152,6 +152,68 @@ TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
   EXPECT_EQ(list.Get(0).Surf, 3);
   EXPECT_EQ(list.Get(0).Config, 0);
   EXPECT_EQ(list.Get(0).Type, "T");
+  // Each record left out is named in one message.
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  const std::string &told = boxes_.boxes[0].text;
+  for (int r = 1; r <= 7; ++r) EXPECT_NE(told.find("\nrecord " + std::to_string(r) + " {"), std::string::npos) << told;
+  EXPECT_EQ(told.find("record 8"), std::string::npos) << told;
+}
+
+// A saved list of five with one value changed: a value not wholly a number and crossed
+// bounds refuse the file, by key, and keep the list; a record that cannot apply to this
+// system is left out and named, the other four read.
+TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
+  TOptimizationParameters saved;
+  saved.SetOwner(configurations_.get());
+  saved.Add(Parameter(0, 1, "R", -0.05, 0.05));
+  saved.Add(Parameter(0, 2, "T", 1.0, 20.0));
+  saved.Add(Parameter(1, 2, "T", 21.10389, 63.31167));
+  saved.Add(Parameter(0, 3, "R", -0.1, 0.1));
+  saved.Add(Parameter(1, 1, "A4", -1e-5, 1e-5));
+  ASSERT_EQ(saved.Write(Scratch("tri.par")), 1);
+  const std::string whole = ReadText(Scratch("tri.par"));
+  struct TCase {
+    const char *from;
+    const char *to;
+    int count;  // parameters read; 0: the file is refused
+    const char *told;
+  };
+  const TCase cases[] = {
+      {"Left=-0.05", "Left=abc", 0, "the value of Left=abc is not a number"},
+      {"Surf=2", "Surf=2x", 0, "the value of Surf=2x is not a number"},
+      {"Right=20", "Right=", 0, "the value of Right= is empty"},
+      {"Config=1; Surf=1", "Config=1e0x; Surf=1", 0, "Config=1e0x is not a number"},
+      {"NumPar=5", "NumPar=5x", 0, "NumPar=5x is not a number"},
+      {"Left=21.10389; Right=63.31167", "Left=63.31167; Right=21.10389", 0,
+       "record 3 { Config=1; Surf=2; Left=63.31167; Right=21.10389; Type=\"T\" } has its left bound above"},
+      {"Surf=3", "Surf=99", 4, "record 4 { Config=0; Surf=99; Left=-0.1; Right=0.1; Type=\"R\" }: the system has no such surface"},
+      {"Config=1; Surf=1", "Config=5; Surf=1", 4, "record 5 { Config=5; Surf=1; Left=-1e-05; Right=1e-05; Type=\"A4\" }: the system has no such configuration"},
+      {"Type=\"A4\"", "Type=\"Q\"", 4, "Type=\"Q\" }: its type is unknown"},
+      {"Left=1; Right=20", "Left=20; Right=20", 4, "record 2 { Config=0; Surf=2; Left=20; Right=20; Type=\"T\" }: its bounds are equal"},
+  };
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(c.to);
+    std::string text = whole;
+    const std::size_t at = text.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string(c.from).size(), c.to);
+    WriteText(Scratch("copy.par"), text);
+    TOptimizationParameters list;
+    list.SetOwner(configurations_.get());
+    list.Add(Parameter(0, 1, "R", -1.0, 1.0));
+    boxes_.boxes.clear();
+    list.Read(Scratch("copy.par"));
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find(c.told), std::string::npos) << boxes_.boxes[0].text;
+    if (c.count == 0) {
+      EXPECT_NE(boxes_.boxes[0].text.find("was not read"), std::string::npos);
+      ASSERT_EQ(list.Count(), 1);
+      EXPECT_EQ(list.Get(0).Left, -1.0);
+      continue;
+    }
+    EXPECT_EQ(list.Count(), c.count);
+    for (int i = 0; i < list.Count(); ++i) EXPECT_LE(list.Get(i).Left, list.Get(i).Right) << i;
+  }
 }
 
 // Each damaged file is refused with its reason and keeps the list as it was.

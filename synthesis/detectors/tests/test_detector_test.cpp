@@ -556,7 +556,7 @@ TEST_F(DetectorPage, TheOpticalTransformerChoosesItsFileAndRefusesABrokenOne) {
   for (TWindow *child : transformer.GetChildren())
     if (dynamic_cast<TGraph *>(child) != nullptr) graph = child;
   ASSERT_NE(graph, nullptr);
-  EXPECT_EQ(graph->GetWindowText(), "Optical transformer");
+  EXPECT_EQ(graph->GetWindowText(), "Optical transformer: 2 samples, F to 100");
   // A broken file: "View" beeps and says why, and draws nothing more.
   std::ofstream(path, std::ios::trunc) << "{F=0; G=1;}\n{F=3; G=1;}\n{F=2; G=1;}\n";
   boxes.boxes.clear();

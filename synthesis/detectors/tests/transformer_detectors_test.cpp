@@ -131,6 +131,48 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   EXPECT_EQ(table.F.size(), 1001u);
 }
 
+// A table of five samples cut at every byte: refused while the cut leaves a line
+// unfinished, else read as the samples before the cut, each as written.
+TEST_F(TransformerFile, AFileCutAtAnyByteIsRefusedOrReadAsTheSamplesBeforeTheCut) {
+  const std::string whole =
+      "dF=2.5;\n{ F=0; G=1; }\n{ F=10; G=0.75; } ! falling\n{ F=20; G=0.5; }\n{ F=30; G=0.25; }\n"
+      "{ F=40; G=0.125; }\n";
+  const float gains[] = {1.0f, 0.75f, 0.5f, 0.25f, 0.125f};
+  const std::string path = Scratch("cut.otd");
+  for (std::size_t length = 1; length <= whole.size(); ++length) {
+    const std::string cut = whole.substr(0, length);
+    SCOPED_TRACE(cut);
+    WriteText(path, cut);
+    TTransformerTable table;
+    table.G = {9.0f};
+    std::string problem;
+    const bool read = ReadTransformerFile(path, 2.0f, table, problem);
+    // The line the cut ends in is finished when it ends in ';' or '}' (comment aside),
+    // and a record in it is closed.
+    std::string last = cut.back() == '\n' ? std::string() : cut.substr(cut.find_last_of('\n') + 1);
+    last = last.substr(0, last.find('!'));
+    last = last.substr(0, last.find_last_not_of(' ') + 1);
+    const bool finished = last.empty() || ((last.back() == ';' || last.back() == '}') &&
+                                           (last[0] != '{' || last.find('}') != std::string::npos));
+    int records = 0;
+    for (std::size_t at = cut.find('}'); at != std::string::npos; at = cut.find('}', at + 1)) ++records;
+    if (!finished) {
+      EXPECT_FALSE(read);
+      EXPECT_NE(problem.find("was cut short"), std::string::npos) << problem;
+      EXPECT_EQ(table.G.size(), 1u);
+    } else if (records == 0) {
+      EXPECT_FALSE(read);
+      EXPECT_NE(problem.find("no gain"), std::string::npos) << problem;
+    } else {
+      ASSERT_TRUE(read) << problem;
+      // A lone sample at F=0 gives no frequency: the steps are generated, with a closing 0.
+      ASSERT_EQ(table.G.size(), static_cast<std::size_t>(records == 1 ? 2 : records)) << problem;
+      for (int k = 0; k < records; ++k) EXPECT_APPROX(table.G[static_cast<std::size_t>(k)], gains[k], kReadTolerance);
+    }
+    if (HasFailure()) return;
+  }
+}
+
 TEST_F(TransformerFile, TheGainIsLinearBetweenSamplesAndZeroFromTheLastOn) {
   TTransformerTable table;
   table.F = {1.0f, 3.0f, 5.0f};
