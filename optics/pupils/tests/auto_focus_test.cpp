@@ -160,7 +160,7 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
 TEST_F(AutoFocusTest, AFieldWithoutRaysIsLeftOutAndNamed) {
   // At 40 degrees no ray of the double Gauss gets past its lenses: the plane is the one the
   // axis alone gives, and the message names the beam left out.
-  auto focused = [this](std::initializer_list<double> list) {
+  auto focused = [](std::initializer_list<double> list) {
     TOpticalSystem system;
     EXPECT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
     const int image = system.SurfaceCount() - 1;
