@@ -158,10 +158,10 @@ int TInsertCommands::PickPlane(POINT press) {
   const DPOINT at = canvas.DeviceToWorld(press);
   const DPOINT aside = canvas.DeviceToWorld(POINT{press.x + kPickPixels, press.y});
   TSystemImage &system = frame_.System();
-  const int preceding = PickedPlane(system, at.x, at.y, std::fabs(aside.x - at.x));
+  int plane = -1;
+  const int preceding = PickedPlane(system, at.x, at.y, std::fabs(aside.x - at.x), &plane);
   if (preceding < 0) return -1;
-  // The picked plane drawn as the selection, with the band around it.
-  const int plane = preceding == 0 ? 0 : system.SurfaceCount() - 1;
+  // The picked plane drawn as the selection, with the band around it alone.
   DPOINT profile[kProfilePoints];
   const int n = system.EditSurface(plane) != nullptr
                     ? SurfaceProfilePoints(*system.EditSurface(plane), profile, kProfilePoints)

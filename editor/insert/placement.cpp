@@ -170,7 +170,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   return index;
 }
 
-int PickedPlane(const TSystemImage &system, double x, double y, double reach) {
+int PickedPlane(const TSystemImage &system, double x, double y, double reach, int *plane) {
   const int n = system.SurfaceCount();
   if (n < 2) return -1;
   for (const int i : {0, n - 1}) {
@@ -186,7 +186,9 @@ int PickedPlane(const TSystemImage &system, double x, double y, double reach) {
       const double dy = b.y - a.y;
       const double length2 = dx * dx + dy * dy;
       const double t = length2 > 0.0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-      if (std::hypot(x - a.x - t * dx, y - a.y - t * dy) <= reach) return i == 0 ? 0 : n - 2;
+      if (std::hypot(x - a.x - t * dx, y - a.y - t * dy) > reach) continue;
+      if (plane != nullptr) *plane = i;
+      return i == 0 ? 0 : n - 2;
     }
   }
   return -1;

@@ -26,8 +26,9 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
 // The preceding surface that a press at world (x, y) picks on the object or image plane,
 // which belong to no element: the object plane (the new element goes first) or the image
 // plane (it goes last, before the image plane); reach is the pick distance (mm). -1 when
-// the press meets neither plane.
-int PickedPlane(const TSystemImage &system, double x, double y, double reach);
+// the press meets neither plane. `plane` (may be null) takes the met plane's own index (0
+// or the last), which the preceding index alone does not tell in a system of two surfaces.
+int PickedPlane(const TSystemImage &system, double x, double y, double reach, int *plane = nullptr);
 
 // Takes the placed surface away again while the folder has put nothing in its place.
 // 1 when removed.
