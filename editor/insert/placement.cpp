@@ -63,6 +63,23 @@ double ChiefRayTilt(TSystemImage &system, int preceding) {
   return std::atan2(hit.M, hit.L);
 }
 
+bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
+  system.Update();
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  Mem<TIntersectionPoint> hits;
+  const bool reached = TraceChief(system, hits) && Reached(hits, surface);
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  if (!reached) return false;
+  const TIntersectionPoint &hit = hits.data[surface];
+  ray.point = DPOINT3(hit.x, hit.y, hit.z);
+  ray.direction = DPOINT3(hit.L, hit.M, hit.N);
+  return true;
+}
+
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
                  TInsertedElementInfo &info) {
   const TSurface *previous = system.Surface(preceding);

@@ -15,6 +15,11 @@ constexpr int kPlacementFanRays = 51;
 // chief ray of the first beam where it leaves that surface, 0 when the ray does not reach it.
 double ChiefRayTilt(TSystemImage &system, int preceding);
 
+// The chief ray of the first beam where it leaves surface `surface`, in system coordinates,
+// the system prepared first (the user's pupil settings kept). False when it does not get
+// there.
+bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray);
+
 // Puts a new surface after `preceding` (appended after the last surface) with its vertex at
 // (x, y, 0): count > 0 takes the preceding surface's radius, any other count makes it plane.
 // It stands in the medium that follows the preceding surface, so the system's optics stay

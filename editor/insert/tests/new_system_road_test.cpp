@@ -244,6 +244,20 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
   // second order.
   constexpr double kSecondOrder = 1e-7;
   EXPECT_NEAR(std::atan2(in.M, in.L) - std::atan2(chief.M, chief.L), deviation, kSecondOrder);
+  // The image plane stands across the deviated chief ray, its vertex on it: the chief ray
+  // of the axial beam passes the centre of the stop, the lens's front face, which the click
+  // put within a pixel of the axis.
+  const int stop = system.info.Naper;
+  ASSERT_GE(stop, 1);
+  const TCurrentRay deviated = Traced(system, 4, 0.0, system.Surface(stop)->general.vertex[1]);
+  constexpr double kOnRay = 1e-6;
+  constexpr double kAlong = 1e-9;  // the plane's turn and the ray's, both in double precision
+  const auto imageCheck = [&deviated, kOnRay, kAlong](const TSystemImage &s) {
+    const TSurface &image = *s.Surface(s.SurfaceCount() - 1);
+    EXPECT_NEAR(Miss(deviated, image.general.vertex[0], image.general.vertex[1]), 0.0, kOnRay);
+    EXPECT_NEAR(image.general.angles[2], std::atan2(deviated.M, deviated.L), kAlong);
+  };
+  imageCheck(system);
   // The camera lens 30 along the deviated chief ray stands across it.
   const double *exit = system.Surface(4)->general.vertex;
   ASSERT_TRUE(Place(exit[0], exit[1], chief.x + 30.0 * chief.L, chief.y + 30.0 * chief.M, kLensPage, lens));
@@ -254,6 +268,7 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
     EXPECT_NEAR(s.Surface(5)->general.angles[2], std::atan2(chief.M, chief.L), kAcross);
     const TCurrentRay out = Traced(s, 6, 0.0, 0.0);
     EXPECT_NEAR(std::atan2(out.M, out.L), std::atan2(chief.M, chief.L), kAcross);
+    imageCheck(s);
   };
   spectrometerCheck(system);
   spectrometerCheck(SavedAndOpened("Spectrometer.os"));
