@@ -125,6 +125,12 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
     return EndPlacement(0);
   }
   const DPOINT at = frame_.Canvas()->DeviceToWorld(press);
+  // A place that would cross the neighbours is refused, never built.
+  const std::string crossing = PlacementCrossing(frame_.System(), preceding, at.x, at.y);
+  if (!crossing.empty()) {
+    MessageBox(window_.GetHandle(), crossing.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return EndPlacement(0);
+  }
 
   TInsertedElementInfo ownRecord;
   TInsertedElementInfo &record = info != nullptr ? *info : ownRecord;

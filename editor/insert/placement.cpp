@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <new>
 
 #include "document/elements/element_grouping.h"
@@ -78,6 +79,39 @@ bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
   ray.point = DPOINT3(hit.x, hit.y, hit.z);
   ray.direction = DPOINT3(hit.L, hit.M, hit.N);
   return true;
+}
+
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y) {
+  const TSurface *previous = system.Surface(preceding);
+  if (previous == nullptr) return std::string();
+  const double tilt = ChiefRayTilt(system, preceding);
+  const double ux = std::cos(tilt);
+  const double uy = std::sin(tilt);
+  const auto along = [ux, uy](const double *from, double toX, double toY) {
+    return (toX - from[0]) * ux + (toY - from[1]) * uy;
+  };
+  // Surfaces are named as the tables number them, from 1.
+  char text[256];
+  const double before = along(previous->general.vertex, x, y);
+  if (before < 0.0) {
+    std::snprintf(text, sizeof text,
+                  "The new element would stand %.2f mm in front of surface %d, which it follows: the gap "
+                  "before it would be negative. Place it behind surface %d.",
+                  -before, preceding + 1, preceding + 1);
+    return text;
+  }
+  const int following = preceding + 1;
+  const TSurface *next = following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
+  if (next == nullptr) return std::string();
+  const double after = -along(next->general.vertex, x, y);
+  if (after < 0.0) {
+    std::snprintf(text, sizeof text,
+                  "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "
+                  "it would be negative. Place it between surfaces %d and %d.",
+                  -after, following + 1, preceding + 1, following + 1);
+    return text;
+  }
+  return std::string();
 }
 
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,

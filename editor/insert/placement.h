@@ -4,6 +4,8 @@
 // its aperture sized by a fan of real rays; and the undoing of that when the element is
 // not wanted after all.
 
+#include <string>
+
 #include "editor/insert/inserted_element_info.h"
 
 class TSystemImage;
@@ -19,6 +21,13 @@ double ChiefRayTilt(TSystemImage &system, int preceding);
 // the system prepared first (the user's pupil settings kept). False when it does not get
 // there.
 bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray);
+
+// Why a new element put after `preceding` with its vertex at (x, y) would cross its
+// neighbours, or "" when it would not: the gaps from the preceding surface's vertex to the
+// new one and from the new one to the following surface's vertex, measured along the chief
+// ray that leaves the preceding surface (+x where it does not), must not be negative. The
+// image plane is no neighbour here: a system is focused onto it afterwards.
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y);
 
 // Puts a new surface after `preceding` (appended after the last surface) with its vertex at
 // (x, y, 0): count > 0 takes the preceding surface's radius, any other count makes it plane.

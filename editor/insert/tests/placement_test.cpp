@@ -5,6 +5,8 @@
 #include "editor/insert/placement.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "document/elements/element_grouping.h"
 #include "document/system/tests/editor_test_support.h"
@@ -272,6 +274,48 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   // An empty clipboard is refused.
   TSystemImage empty;
   EXPECT_EQ(PasteElement(target, info, empty, error), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A place behind the following surface, or in front of the preceding one, is refused with
+// the negative gap named; a place between them, or behind the image plane, is taken.
+TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  const int n = image.SurfaceCount();
+  ASSERT_GE(n, 8);
+  // The first beam's chief ray runs along the axis: the gaps are differences in x.
+  ASSERT_EQ(ChiefRayTilt(image, 2), 0.0);
+  const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
+  struct Case {
+    int preceding;
+    double x;
+    const char *side;  // "" when taken
+    int named;
+    double gap;
+  };
+  const Case cases[] = {
+      {2, 0.5 * (v(2) + v(3)), "", 0, 0.0},
+      {2, v(5) + 1.0, "behind", 4, v(5) + 1.0 - v(3)},
+      {2, v(2) - 1.5, "in front of", 3, 1.5},
+      {4, v(4) - 0.25, "in front of", 5, 0.25},
+      {n - 2, v(n - 1) + 5.0, "", 0, 0.0},
+  };
+  for (const Case &c : cases) {
+    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0);
+    if (*c.side == '\0') {
+      EXPECT_EQ(text, "") << c.preceding << " " << c.x;
+      continue;
+    }
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "%.2f mm %s surface %d", c.gap, c.side, c.named);
+    EXPECT_NE(text.find(expected), std::string::npos) << text << " / " << expected;
+    EXPECT_NE(text.find("negative"), std::string::npos) << text;
+  }
+  EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
 }
 
 }  // namespace
