@@ -41,7 +41,7 @@ class NewSystemRoadTest : public InsertShellTest {
     When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y] {
       ClickWorld(editor, x, y);
       // A click the placement does not take leaves it waiting: it is ended as Escape ends it.
-      QTimer::singleShot(kGiveUpMs, [&editor] {
+      After(kGiveUpMs, [&editor] {
         if (editor.Insertion().NewElementDown() && FocusedDialog<TElementFolder>() == nullptr) editor.Queue().Leave(1);
       });
     });
@@ -123,7 +123,7 @@ TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThatPlaneAloneAndAClickBetweenPl
       banded = true;
       ClickWorld(editor, between, 0.0);
       // A click the band swallows leaves the placement waiting: it is ended as Escape ends it.
-      QTimer::singleShot(kGiveUpMs, [&editor] {
+      After(kGiveUpMs, [&editor] {
         if (editor.Insertion().NewElementDown() && FocusedDialog<TElementFolder>() == nullptr) editor.Queue().Leave(1);
       });
     });
