@@ -32,7 +32,9 @@ void TEditCommands::CmSelect() {
   }
   frame_.LeaveZoomMode();
   frame_.Tools().SetTool(frame_.Canvas(), CM_SELECT, 0);
-  const bool on = !frame_.EditTools().ButtonDown(CM_SELECT);
+  // The toggle turns the mode the menu's tick shows: a command that left the mode (a
+  // cancelled placement, Delete) may have left the button as it was.
+  const bool on = frame_.Tools().mouseMode != kSelectMouseMode;
   frame_.EditTools().SetButtonDown(CM_SELECT, on);
   HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
   if (on) {

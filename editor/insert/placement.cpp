@@ -81,7 +81,7 @@ bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
   return true;
 }
 
-std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y) {
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y, double length) {
   const TSurface *previous = system.Surface(preceding);
   if (previous == nullptr) return std::string();
   const double tilt = ChiefRayTilt(system, preceding);
@@ -103,7 +103,7 @@ std::string PlacementCrossing(TSystemImage &system, int preceding, double x, dou
   const int following = preceding + 1;
   const TSurface *next = following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
   if (next == nullptr) return std::string();
-  const double after = -along(next->general.vertex, x, y);
+  const double after = -along(next->general.vertex, x, y) - std::max(0.0, length);
   if (after < 0.0) {
     std::snprintf(text, sizeof text,
                   "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "

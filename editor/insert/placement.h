@@ -25,9 +25,10 @@ bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray);
 // Why a new element put after `preceding` with its vertex at (x, y) would cross its
 // neighbours, or "" when it would not: the gaps from the preceding surface's vertex to the
 // new one and from the new one to the following surface's vertex, measured along the chief
-// ray that leaves the preceding surface (+x where it does not), must not be negative. The
-// image plane is no neighbour here: a system is focused onto it afterwards.
-std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y);
+// ray that leaves the preceding surface (+x where it does not), must not be negative; the
+// element reaches `length` (mm) along that ray from its vertex (0: unknown yet). The image
+// plane is no neighbour here: a system is focused onto it afterwards.
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y, double length = 0.0);
 
 // Puts a new surface after `preceding` (appended after the last surface) with its vertex at
 // (x, y, 0): count > 0 takes the preceding surface's radius, any other count makes it plane.

@@ -290,22 +290,29 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   // The first beam's chief ray runs along the axis: the gaps are differences in x.
   ASSERT_EQ(ChiefRayTilt(image, 2), 0.0);
   const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
+  // A lens as thick as the front one, 3.25896 mm from vertex to vertex.
+  const double thick = v(2) - v(1);
   struct Case {
     int preceding;
     double x;
+    double length;
     const char *side;  // "" when taken
     int named;
     double gap;
   };
   const Case cases[] = {
-      {2, 0.5 * (v(2) + v(3)), "", 0, 0.0},
-      {2, v(5) + 1.0, "behind", 4, v(5) + 1.0 - v(3)},
-      {2, v(2) - 1.5, "in front of", 3, 1.5},
-      {4, v(4) - 0.25, "in front of", 5, 0.25},
-      {n - 2, v(n - 1) + 5.0, "", 0, 0.0},
+      {2, 0.5 * (v(2) + v(3)), 0.0, "", 0, 0.0},
+      {2, v(5) + 1.0, 0.0, "behind", 4, v(5) + 1.0 - v(3)},
+      {2, v(2) - 1.5, 0.0, "in front of", 3, 1.5},
+      {4, v(4) - 0.25, 0.0, "in front of", 5, 0.25},
+      {n - 2, v(n - 1) + 5.0, 0.0, "", 0, 0.0},
+      // The thick lens fits 0.5 behind surface 2, but its rear face passes surface 3 when
+      // its front stands 2 mm in front of it.
+      {2, v(2) + 0.5, thick, "", 0, 0.0},
+      {2, v(3) - 2.0, thick, "behind", 4, thick - 2.0},
   };
   for (const Case &c : cases) {
-    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0);
+    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0, c.length);
     if (*c.side == '\0') {
       EXPECT_EQ(text, "") << c.preceding << " " << c.x;
       continue;
