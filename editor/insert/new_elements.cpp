@@ -94,6 +94,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiWidthExt = g.semiHeightExt;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(radius);
+  KeepImagePlaneBehind(system, info, k);
   return EndInsertion(system, info, k, k);
 }
 

@@ -283,6 +283,12 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
     const TCurrentRay out = Traced(s, 6, 0.0, 0.0);
     EXPECT_NEAR(std::atan2(out.M, out.L), std::atan2(chief.M, chief.L), kAcross);
     imageCheck(s);
+    // The camera lens was placed beyond the image plane: the plane went behind it.
+    const TSurface &rear = *s.Surface(6);
+    const TSurface &image = *s.Surface(7);
+    EXPECT_GT((image.general.vertex[0] - rear.general.vertex[0]) * deviated.L +
+                  (image.general.vertex[1] - rear.general.vertex[1]) * deviated.M,
+              0.0);
   };
   spectrometerCheck(system);
   spectrometerCheck(SavedAndOpened("Spectrometer.os"));

@@ -11,6 +11,7 @@
 #include "document/elements/element_grouping.h"
 #include "document/system/tests/editor_test_support.h"
 #include "editor/insert/element_insertion.h"
+#include "editor/insert/new_elements.h"
 
 #include "editor/insert/tests/traced_focal.h"
 
@@ -323,6 +324,39 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
     EXPECT_NE(text.find("negative"), std::string::npos) << text;
   }
   EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A lens or a surface placed beyond the image plane does not leave the plane in front of
+// it, the light running back: the plane goes as far behind the element's last vertex as it
+// stood in front of it; one placed with room before the plane leaves it where it was.
+TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
+  struct Case {
+    bool lens;
+    double beyond;  // the placed vertex behind the image plane (mm; negative: in front)
+  };
+  constexpr double kThickness = 4.0;
+  for (const Case c : {Case{true, 5.0}, Case{true, -2.0}, Case{false, 7.5}, Case{false, -10.0}}) {
+    TSystemImage image;
+    Open(image, "cooke_triplet.os");
+    const int n = image.SurfaceCount();
+    const double plane = image.Surface(n - 1)->general.vertex[0];
+    TInsertedElementInfo info;
+    ASSERT_EQ(PlaceSurface(image, n - 2, plane + c.beyond, 0.0, -1, info), n - 1);
+    std::string error;
+    const int made = c.lens ? InsertLens(image, info, 80.0, "N-BK7_schott", kThickness, error)
+                            : InsertSingleSurface(image, info, 0.0, "", error);
+    ASSERT_EQ(made, 1) << error;
+    const int last = image.SurfaceCount() - 2;
+    const double end = image.Surface(last)->general.vertex[0];
+    ASSERT_NEAR(end, plane + c.beyond + (c.lens ? kThickness : 0.0), kTight);
+    const double expected = end > plane ? end + (end - plane) : plane;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight) << c.lens << " " << c.beyond;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[1], 0.0, kTight);
+  }
 }
 
 }  // namespace
