@@ -6,6 +6,7 @@
 
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/edit_clipboard.h"
+#include "editor/insert/tests/insert_test_support.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "optics/model/model_globals.h"
 #include "platform/gui/bars/gadget_window.h"
@@ -304,4 +305,22 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
     editor.SendMessage(WM_COMMAND, CM_SELECT);
     ASSERT_FALSE(ticked()) << c.command;
   }
+  // A surface placed while selecting is the selection: Delete ends selecting alike, though
+  // the placement, not Select, was the last tool.
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  clickLens();
+  const int n = system.SurfaceCount();
+  // Behind the selected front lens, before the next one.
+  const int lens = FirstLens(system);
+  const double behind = system.elements.data[lens].LastSurface()->general.vertex[0] + 1.0;
+  insert_test::When([&] { return editor.Insertion().NewSingleSurfaceDown(); },
+                    [&editor, behind] { insert_test::ClickWorld(editor, behind, 0.0); });
+  editor.PostMessage(WM_COMMAND, CM_NEW_SINGLE_SURFACE, 0);
+  ASSERT_TRUE(test_kit::RunUntil(
+      [&] { return !editor.Insertion().NewSingleSurfaceDown() && system.SurfaceCount() == n + 1; }, 8000));
+  editor.SendMessage(WM_COMMAND, CM_DELETE);
+  EXPECT_EQ(system.SurfaceCount(), n);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_FALSE(ticked());
 }
