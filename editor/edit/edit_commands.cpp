@@ -21,6 +21,8 @@ void TEditCommands::CmDelete() {
   frame_.System().SaveUndo("Delete element");
   frame_.UpdateMenus();
   frame_.Tools().SetTool(frame_.Canvas(), 0, 0);
+  // The Select button comes up with the mode even when a placement was the current tool.
+  frame_.EditTools().SetButtonDown(CM_SELECT, false);
   frame_.SetMouseMode(kPanMouseMode);
   frame_.RefreshAll();
 }
@@ -32,7 +34,9 @@ void TEditCommands::CmSelect() {
   }
   frame_.LeaveZoomMode();
   frame_.Tools().SetTool(frame_.Canvas(), CM_SELECT, 0);
-  const bool on = !frame_.EditTools().ButtonDown(CM_SELECT);
+  // The toggle turns the mode the menu's tick shows: a command that left the mode (a
+  // cancelled placement, Delete) may have left the button as it was.
+  const bool on = frame_.Tools().mouseMode != kSelectMouseMode;
   frame_.EditTools().SetButtonDown(CM_SELECT, on);
   HMENU menu = window_.GetHandle() != nullptr ? GetMenu(window_.GetHandle()) : nullptr;
   if (on) {
@@ -50,6 +54,13 @@ void TEditCommands::CmSelect() {
   frame_.UpdateMenus();
 }
 
+void TEditCommands::LeaveSelectTool() {
+  if (frame_.Tools().mouseMode == kSelectMouseMode)
+    CmSelect();
+  else
+    frame_.EditTools().SetButtonDown(CM_SELECT, false);
+}
+
 void TEditCommands::CmCut() {
   TSystemImage &clipboard = RenewEditClipboard();
   frame_.System().CutSelection(clipboard, frame_.Canvas());
@@ -58,7 +69,7 @@ void TEditCommands::CmCut() {
   if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
   frame_.RefreshAll();
   frame_.System().SaveUndo("Cut element");
-  if (frame_.EditTools().ButtonDown(CM_SELECT)) CmSelect();
+  LeaveSelectTool();
   frame_.UpdateMenus();
 }
 
@@ -67,7 +78,7 @@ void TEditCommands::CmCopy() {
   if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
   frame_.System().CopySelection(clipboard, frame_.Canvas());
   clipboard.SetCanvas(nullptr);
-  if (frame_.EditTools().ButtonDown(CM_SELECT)) CmSelect();
+  LeaveSelectTool();
   frame_.System().hasSelection = 0;
   frame_.UpdateMenus();
 }

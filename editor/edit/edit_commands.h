@@ -14,6 +14,10 @@ class TEditCommands {
   void CmCopy();
 
  private:
+  // Cut and Copy end selecting: the mode off through Select, and the button up whatever
+  // the mode was.
+  void LeaveSelectTool();
+
   TEditorFrame &frame_;
   TWindow &window_;
 };

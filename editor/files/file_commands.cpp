@@ -17,6 +17,7 @@
 #include "document/system/system_image.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/edit/editor_tools.h"
 #include "editor/insert/print_system_properties.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/text_functions.h"
@@ -54,6 +55,14 @@ std::string FileNameOf(const std::string &path) {
 void EndSelection(TEditorFrame &frame) {
   frame.System().ClearSelection();
   if (frame.Canvas() != nullptr) frame.Canvas()->SetSelectMode(false);
+}
+
+// A system replaced by Open or New ends the select tool too: its palette arrow comes up and
+// the mouse pans, so that the menu's tick, which shows the mode, goes with them.
+void LeaveSelectTool(TEditorFrame &frame) {
+  if (frame.Tools().tool == kSelectTool) frame.Tools().tool = 0;
+  frame.EditTools().SetButtonDown(CM_SELECT, false);
+  if (frame.Tools().mouseMode == kSelectMouseMode) frame.SetMouseMode(kPanMouseMode);
 }
 
 // An undo step that took away elements (their count changed, or no mark is left) takes
@@ -231,6 +240,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   }
   if (kept) DeleteIfExists(keepPath);
   EndSelection(frame_);
+  LeaveSelectTool(frame_);
   if (nameMode == kNameFromFileName) frame_.System().name = fileName;
   frame_.System().Update();
   frame_.RefreshAnalyses(true);
@@ -268,6 +278,10 @@ void TFileCommands::OpenStartupSystem(const std::string &fileName) {
 void TFileCommands::CmNewSystem() {
   if (!AskToSave()) return;
   if (!frame_.LetGoOfSystem()) return;
+  // Every selection ends with the system it was made on, so the next placement asks for
+  // the element to follow with its Help box.
+  EndSelection(frame_);
+  LeaveSelectTool(frame_);
   const std::string kept = frame_.System().name;
   frame_.System().DeleteUndoFiles();
   frame_.System().Clear();

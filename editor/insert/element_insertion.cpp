@@ -38,6 +38,17 @@ void SelectInsertedRange(TSystemImage &system, int first, int last) {
 
 }  // namespace
 
+void KeepImagePlaneBehind(TSystemImage &system, const TInsertedElementInfo &info, int last) {
+  const int n = system.SurfaceCount();
+  const TSurface *end = system.Surface(last);
+  if (end == nullptr || last + 1 != n - 1) return;
+  const double *image = system.Surface(n - 1)->general.vertex;
+  const double ux = std::cos(info.tilt);
+  const double uy = std::sin(info.tilt);
+  const double along = (image[0] - end->general.vertex[0]) * ux + (image[1] - end->general.vertex[1]) * uy;
+  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
+}
+
 int EndInsertion(TSystemImage &system, TInsertedElementInfo &info, int first, int last) {
   info.insertedCount = last - first + 1;
   RefreshInsertedSystem(system);
@@ -122,6 +133,7 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
+  KeepImagePlaneBehind(system, info, k + 1);
   return EndInsertion(system, info, k, k + 1);
 }
 
@@ -192,5 +204,6 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   if (turn != 0.0)
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
   system.FollowStopSurface(k, count - 1);
+  KeepImagePlaneBehind(system, info, k + count - 1);
   return EndInsertion(system, info, k, k + count - 1);
 }

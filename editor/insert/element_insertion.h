@@ -12,6 +12,11 @@ class TSystemImage;
 // Ends an insertion of surfaces first..last: the count noted in info, the system prepared
 // and regrouped (the user's pupil settings kept), the new element selected. Answers 1.
 int EndInsertion(TSystemImage &system, TInsertedElementInfo &info, int first, int last);
+// An image plane that directly follows surfaces first..last and stands in front of the last
+// vertex, along the placed direction, goes as far behind it: the light never runs back to
+// it. For elements that go straight on (a lens, a surface, pasted lenses); those that turn
+// the beam carry the image plane themselves.
+void KeepImagePlaneBehind(TSystemImage &system, const TInsertedElementInfo &info, int last);
 // The index of `glass` over that of the medium in front of surface k, at the working
 // wavelength, as the preparation finds them; 0 with error saying why when the glass is not
 // in the catalogs. The system is left as it was.

@@ -49,6 +49,18 @@ void EnableSelectButton(TEditorFrame &frame, bool enable) {
   if (TToolBarWnd *palette = frame.EditTools().PaletteOf(CM_SELECT)) palette->EnableGadget(CM_SELECT, enable);
 }
 
+// How far the clipboard's elements reach from the first vertex to the last, along the
+// first surface's axis: the pasted group keeps that length along the placed direction.
+double ClipboardLength(const TSystemImage &clipboard) {
+  const int n = clipboard.SurfaceCount();
+  const TSurface *first = n >= 3 ? clipboard.Surface(1) : nullptr;
+  const TSurface *last = n >= 3 ? clipboard.Surface(n - 2) : nullptr;
+  if (first == nullptr || last == nullptr) return 0.0;
+  const double turn = first->general.angles[2];
+  return (last->general.vertex[0] - first->general.vertex[0]) * std::cos(turn) +
+         (last->general.vertex[1] - first->general.vertex[1]) * std::sin(turn);
+}
+
 }  // namespace
 
 TInsertCommands::TInsertCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
@@ -73,7 +85,12 @@ int TInsertCommands::EndPlacement(int result) {
   if (frame_.Canvas() != nullptr && frame_.Canvas()->GetHandle() != nullptr)
     SetWindowCursor(frame_.Canvas()->GetHandle(), LoadCursor(nullptr, IDC_ARROW));
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText("");
-  if (result == 0 && frame_.Canvas() != nullptr) frame_.Canvas()->SetMouseMode(0);
+  if (result == 0 && frame_.Canvas() != nullptr) {
+    // The mouse pans again: the Select button and the menu's tick come off with the mode.
+    frame_.Canvas()->SetMouseMode(0);
+    frame_.EditTools().SetButtonDown(CM_SELECT, false);
+    frame_.UpdateMenus();
+  }
   return result;
 }
 
@@ -125,6 +142,12 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
     return EndPlacement(0);
   }
   const DPOINT at = frame_.Canvas()->DeviceToWorld(press);
+  // A place that would cross the neighbours is refused, never built.
+  const std::string crossing = PlacementCrossing(frame_.System(), preceding, at.x, at.y, placedLength_);
+  if (!crossing.empty()) {
+    MessageBox(window_.GetHandle(), crossing.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return EndPlacement(0);
+  }
 
   TInsertedElementInfo ownRecord;
   TInsertedElementInfo &record = info != nullptr ? *info : ownRecord;
@@ -158,10 +181,10 @@ int TInsertCommands::PickPlane(POINT press) {
   const DPOINT at = canvas.DeviceToWorld(press);
   const DPOINT aside = canvas.DeviceToWorld(POINT{press.x + kPickPixels, press.y});
   TSystemImage &system = frame_.System();
-  const int preceding = PickedPlane(system, at.x, at.y, std::fabs(aside.x - at.x));
+  int plane = -1;
+  const int preceding = PickedPlane(system, at.x, at.y, std::fabs(aside.x - at.x), &plane);
   if (preceding < 0) return -1;
-  // The picked plane drawn as the selection, with the band around it.
-  const int plane = preceding == 0 ? 0 : system.SurfaceCount() - 1;
+  // The picked plane drawn as the selection, with the band around it alone.
   DPOINT profile[kProfilePoints];
   const int n = system.EditSurface(plane) != nullptr
                     ? SurfaceProfilePoints(*system.EditSurface(plane), profile, kProfilePoints)
@@ -239,7 +262,10 @@ void TInsertCommands::CmPaste() {
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
   bool pasted = false;
-  if (PlaceNewElement(-1, &info) == 1) {
+  placedLength_ = ClipboardLength(*EditClipboard());
+  const int placed = PlaceNewElement(-1, &info);
+  placedLength_ = 0.0;
+  if (placed == 1) {
     TElementFolder folder(&window_, frame_.System(), info, kPastePage);
     const int answer = folder.Execute();
     info = folder.Info();

@@ -39,4 +39,7 @@ class TInsertCommands {
   // The New Single Surface and New Element toggles.
   bool singleSurfaceDown_ = false;
   bool newElementDown_ = false;
+  // How far the element being placed reaches along the beam from its vertex (mm; 0 while
+  // its shape is chosen after the placement).
+  double placedLength_ = 0.0;
 };

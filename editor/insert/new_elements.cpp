@@ -7,6 +7,7 @@
 #include "document/elements/element_grouping.h"
 #include "document/system/system_image.h"
 #include "editor/insert/element_insertion.h"
+#include "editor/insert/placement.h"
 #include "editor/insert/prism_of_minimum_deviation.h"
 #include "foundation/numerics/pi.h"
 
@@ -40,19 +41,33 @@ bool Finite(double value, const char *name, std::string &error) {
   return false;
 }
 
-// The surfaces after surface `last` (the image plane of a new system among them) turned
-// about its vertex by the turn the new element gives the beam arriving along `arriving`
-// (radians), so that the light still reaches them as it did. An image plane left behind
-// the element (it stood between it and the preceding one) goes as far in front of it.
-void TurnFollowingSurfaces(TSystemImage &system, int last, double arriving, double turn) {
+// The surfaces after surface `last` (the image plane of a new system among them) stand
+// across the chief ray that leaves the new element: turned about the last vertex by the
+// beam's turn, then shifted together across the leaving ray until the image plane's vertex
+// lies on it. The leaving ray is traced; where it cannot be, the element's own turn about
+// its vertex stands alone. An image plane left behind the element (it stood between it and
+// the preceding one) goes as far in front of it.
+void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
   const int n = system.SurfaceCount();
   const TSurface *pivot = system.Surface(last);
-  if (pivot == nullptr || last + 1 > n - 1 || turn == 0.0) return;
+  if (pivot == nullptr || last + 1 > n - 1) return;
   const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
-  system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  TPlacedRay leaving;
+  const bool traced = ChiefRayLeaving(system, last, leaving);
+  if (traced) turn = std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt;
+  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  const double ux = std::cos(info.tilt + turn);
+  const double uy = std::sin(info.tilt + turn);
+  if (traced) {
+    // Shifted across the leaving ray until the image plane's vertex lies on it.
+    const double *image = system.Surface(n - 1)->general.vertex;
+    const double dx = leaving.point.x - image[0];
+    const double dy = leaving.point.y - image[1];
+    const double along = dx * ux + dy * uy;
+    const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
+    if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
+  }
   const double *image = system.Surface(n - 1)->general.vertex;
-  const double ux = std::cos(arriving + turn);
-  const double uy = std::sin(arriving + turn);
   const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
   if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
 }
@@ -79,6 +94,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiWidthExt = g.semiHeightExt;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(radius);
+  KeepImagePlaneBehind(system, info, k);
   return EndInsertion(system, info, k, k);
 }
 
@@ -117,7 +133,7 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   const double nx = std::cos(g.angles[2]);
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
-  TurnFollowingSurfaces(system, k, info.tilt, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
+  TurnFollowingSurfaces(system, info, k, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
   return EndInsertion(system, info, k, k);
 }
 
@@ -170,6 +186,6 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     return 0;
   }
   system.FollowStopSurface(k + 1, 1);
-  TurnFollowingSurfaces(system, k + 1, info.tilt, -prism.deviation);
+  TurnFollowingSurfaces(system, info, k + 1, -prism.deviation);
   return EndInsertion(system, info, k, k + 1);
 }

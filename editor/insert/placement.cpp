@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <new>
 
 #include "document/elements/element_grouping.h"
@@ -61,6 +62,56 @@ double ChiefRayTilt(TSystemImage &system, int preceding) {
   const TIntersectionPoint &hit = hits.data[preceding];
   if (hit.L == 0.0 && hit.M == 0.0) return 0.0;
   return std::atan2(hit.M, hit.L);
+}
+
+bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
+  system.Update();
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  Mem<TIntersectionPoint> hits;
+  const bool reached = TraceChief(system, hits) && Reached(hits, surface);
+  system.info.Dentr = keptDiameter;
+  system.info.Naper = keptStop;
+  if (!reached) return false;
+  const TIntersectionPoint &hit = hits.data[surface];
+  ray.point = DPOINT3(hit.x, hit.y, hit.z);
+  ray.direction = DPOINT3(hit.L, hit.M, hit.N);
+  return true;
+}
+
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y, double length) {
+  const TSurface *previous = system.Surface(preceding);
+  if (previous == nullptr) return std::string();
+  const double tilt = ChiefRayTilt(system, preceding);
+  const double ux = std::cos(tilt);
+  const double uy = std::sin(tilt);
+  const auto along = [ux, uy](const double *from, double toX, double toY) {
+    return (toX - from[0]) * ux + (toY - from[1]) * uy;
+  };
+  // Surfaces are named as the tables number them, from 1.
+  char text[256];
+  const double before = along(previous->general.vertex, x, y);
+  if (before < 0.0) {
+    std::snprintf(text, sizeof text,
+                  "The new element would stand %.2f mm in front of surface %d, which it follows: the gap "
+                  "before it would be negative. Place it behind surface %d.",
+                  -before, preceding + 1, preceding + 1);
+    return text;
+  }
+  const int following = preceding + 1;
+  const TSurface *next = following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
+  if (next == nullptr) return std::string();
+  const double after = -along(next->general.vertex, x, y) - std::max(0.0, length);
+  if (after < 0.0) {
+    std::snprintf(text, sizeof text,
+                  "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "
+                  "it would be negative. Place it between surfaces %d and %d.",
+                  -after, following + 1, preceding + 1, following + 1);
+    return text;
+  }
+  return std::string();
 }
 
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
@@ -170,7 +221,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   return index;
 }
 
-int PickedPlane(const TSystemImage &system, double x, double y, double reach) {
+int PickedPlane(const TSystemImage &system, double x, double y, double reach, int *plane) {
   const int n = system.SurfaceCount();
   if (n < 2) return -1;
   for (const int i : {0, n - 1}) {
@@ -186,7 +237,9 @@ int PickedPlane(const TSystemImage &system, double x, double y, double reach) {
       const double dy = b.y - a.y;
       const double length2 = dx * dx + dy * dy;
       const double t = length2 > 0.0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-      if (std::hypot(x - a.x - t * dx, y - a.y - t * dy) <= reach) return i == 0 ? 0 : n - 2;
+      if (std::hypot(x - a.x - t * dx, y - a.y - t * dy) > reach) continue;
+      if (plane != nullptr) *plane = i;
+      return i == 0 ? 0 : n - 2;
     }
   }
   return -1;

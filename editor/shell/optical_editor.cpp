@@ -528,6 +528,9 @@ void TOpticalEditor::UpdateMenus() {
   CheckMenuItem(menu, CM_CARDINAL_PLANES,
                 MF_BYCOMMAND | (system_.options.ShowCardinalPlanes == 1 ? MF_CHECKED : MF_UNCHECKED));
   properties_.UpdatePropertiesMenu();
+  // Edit > Select's tick shows the mode, whichever command left it.
+  CheckMenuItem(menu, CM_SELECT,
+                MF_BYCOMMAND | (tools_.mouseMode == kSelectMouseMode ? MF_CHECKED : MF_UNCHECKED));
   // The animations' checks follow their buttons.
   for (int command : {CM_BEAM_ANIMATION, CM_LENS_ANIMATION})
     CheckMenuItem(menu, command,

@@ -6,10 +6,12 @@
 
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/edit_clipboard.h"
+#include "editor/insert/tests/insert_test_support.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "optics/model/model_globals.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/drawing/dc.h"
+#include "platform/core/scripted_dialogs.h"
 
 #include "editor/canvas/tests/canvas_pixels.h"
 
@@ -251,4 +253,74 @@ TEST_F(EditCommandsTest, TheCanvasDelKeyDoesNothingWhileDeleteIsGreyed) {
   test_kit::RunFor(50);
   EXPECT_EQ(system.ElementCount(), elements - 1);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+}
+
+// The tick on Edit > Select shows the mode, as the palette's arrow does: Delete, Copy and
+// Open leave the select tool and take both off, so that one Edit > Select takes the user
+// back to selecting; Undo keeps the tool, its arrow and its tick.
+TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeavesIt) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  TEditGraph &canvas = *editor.Canvas();
+  TScriptedFileDialog files;
+  const auto ticked = [this] { return (GetMenuState(Menu(), CM_SELECT, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+  const auto clickLens = [&] {
+    const int lens = FirstLens(system);
+    ASSERT_GE(lens, 0);
+    const POINT at = OnFrontFace(canvas, system.elements.data[lens]);
+    canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(at));
+    canvas.SendMessage(WM_LBUTTONUP, 0, At(at));
+    ASSERT_EQ(system.hasSelection, 1);
+  };
+  struct Case {
+    UINT command;
+    bool leaves;
+  };
+  for (const Case c : {Case{CM_DELETE, true}, Case{CM_COPY, true}, Case{CM_UNDO, false}, Case{CM_OPEN_SYSTEM, true}}) {
+    if (c.command == CM_UNDO) {
+      // A step to take back.
+      system.elements.data[FirstLens(system)].mark = 1;
+      system.hasSelection = 1;
+      editor.SendMessage(WM_COMMAND, CM_DELETE);
+      ASSERT_EQ(ItemText(CM_UNDO), "Undo Delete element (ctrl-Z)");
+    }
+    if (c.command == CM_OPEN_SYSTEM) {
+      answers_->QueueAnswer(IDNO);
+      files.Choose({triplet_});
+    }
+    editor.SendMessage(WM_COMMAND, CM_SELECT);
+    ASSERT_EQ(editor.Tools().mouseMode, kSelectMouseMode) << c.command;
+    ASSERT_TRUE(ticked()) << c.command;
+    clickLens();
+    editor.SendMessage(WM_COMMAND, c.command);
+    EXPECT_EQ(editor.Tools().mouseMode, c.leaves ? kPanMouseMode : kSelectMouseMode) << c.command;
+    EXPECT_EQ(editor.EditTools().ButtonDown(CM_SELECT), !c.leaves) << c.command;
+    EXPECT_EQ(ticked(), !c.leaves) << c.command;
+    // One Edit > Select selects again.
+    if (c.leaves) editor.SendMessage(WM_COMMAND, CM_SELECT);
+    EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode) << c.command;
+    EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT)) << c.command;
+    EXPECT_TRUE(ticked()) << c.command;
+    clickLens();
+    editor.SendMessage(WM_COMMAND, CM_SELECT);
+    ASSERT_FALSE(ticked()) << c.command;
+  }
+  // A surface placed while selecting is the selection: Delete ends selecting alike, though
+  // the placement, not Select, was the last tool.
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  clickLens();
+  const int n = system.SurfaceCount();
+  // Behind the selected front lens, before the next one.
+  const int lens = FirstLens(system);
+  const double behind = system.elements.data[lens].LastSurface()->general.vertex[0] + 1.0;
+  insert_test::When([&] { return editor.Insertion().NewSingleSurfaceDown(); },
+                    [&editor, behind] { insert_test::ClickWorld(editor, behind, 0.0); });
+  editor.PostMessage(WM_COMMAND, CM_NEW_SINGLE_SURFACE, 0);
+  ASSERT_TRUE(test_kit::RunUntil(
+      [&] { return !editor.Insertion().NewSingleSurfaceDown() && system.SurfaceCount() == n + 1; }, 8000));
+  editor.SendMessage(WM_COMMAND, CM_DELETE);
+  EXPECT_EQ(system.SurfaceCount(), n);
+  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
+  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
+  EXPECT_FALSE(ticked());
 }

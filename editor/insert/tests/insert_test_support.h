@@ -46,6 +46,14 @@ inline void When(std::function<bool()> ready, std::function<void()> step, int wa
   });
 }
 
+// Runs `step` once after ms milliseconds, unless the test has ended by then.
+inline void After(int ms, std::function<void()> step) {
+  const int generation = ScriptGeneration();
+  QTimer::singleShot(ms, [step, generation]() {
+    if (generation == ScriptGeneration()) step();
+  });
+}
+
 // The editor's tests with scripts: the scripts and the clipboard end with the test.
 class InsertShellTest : public EditorShellTest {
  protected:

@@ -112,8 +112,12 @@ TEST_F(NewElementsTest, AnObjectOrImagePlanePicksThePrecedingSurface) {
   image.NewDefault();
   image.Update();
   // The default system: object plane at 0, image plane at 10, both 5 high.
-  EXPECT_EQ(PickedPlane(image, 0.1, 3.0, 0.2), 0);
-  EXPECT_EQ(PickedPlane(image, 10.0, -4.0, 0.2), 0);
+  // Both planes precede surface 1; the met plane tells which of them was pressed.
+  int plane = -1;
+  EXPECT_EQ(PickedPlane(image, 0.1, 3.0, 0.2, &plane), 0);
+  EXPECT_EQ(plane, 0);
+  EXPECT_EQ(PickedPlane(image, 10.0, -4.0, 0.2, &plane), 0);
+  EXPECT_EQ(plane, 1);
   EXPECT_EQ(PickedPlane(image, 5.0, 0.0, 0.2), -1);
   EXPECT_EQ(PickedPlane(image, 0.0, 6.0, 0.2), -1);
   TSystemImage triplet;

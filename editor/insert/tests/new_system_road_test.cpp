@@ -19,6 +19,8 @@ using namespace insert_test;
 
 // Hand optics against a double-precision trace.
 constexpr double kTraced = 1e-9;
+// The wait after the click on the place: longer than any placement takes.
+constexpr int kGiveUpMs = 1500;
 
 class NewSystemRoadTest : public InsertShellTest {
  protected:
@@ -36,7 +38,13 @@ class NewSystemRoadTest : public InsertShellTest {
     const int undo = editor.System().options.undoIndex;
     When([&editor] { return editor.Insertion().NewElementDown(); },
          [&editor, pickX, pickY] { ClickWorld(editor, pickX, pickY); });
-    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y] { ClickWorld(editor, x, y); });
+    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y] {
+      ClickWorld(editor, x, y);
+      // A click the placement does not take leaves it waiting: it is ended as Escape ends it.
+      After(kGiveUpMs, [&editor] {
+        if (editor.Insertion().NewElementDown() && FocusedDialog<TElementFolder>() == nullptr) editor.Queue().Leave(1);
+      });
+    });
     When([] { return FocusedDialog<TElementFolder>() != nullptr; }, [slot, fill] {
       TElementFolder *folder = FocusedDialog<TElementFolder>();
       TWindow *pages[] = {folder->LensPage(), folder->SurfacePage(), folder->MirrorPage(), folder->PrismPage()};
@@ -85,36 +93,91 @@ double Miss(const TCurrentRay &ray, double px, double py) {
   return std::fabs((px - ray.x) * ray.M - (py - ray.y) * ray.L) / std::hypot(ray.L, ray.M);
 }
 
-TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThePlaneInTheCanvassOwnCoordinates) {
+// Either plane of a new system, pressed near its lower end, is banded alone: the band holds
+// the plane and reaches no more than the pick's few pixels past it, so that a click between
+// the planes lies outside it and places the element there, before the image plane.
+TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThatPlaneAloneAndAClickBetweenPlaces) {
   TOpticalEditor &editor = NewSystem();
-  // Pressed near the object plane's lower end: the band is the plane's, a few pixels wide.
-  const double h = editor.System().Surface(0)->general.semiHeightExt;
-  ASSERT_GT(h, 1.0);
-  RECT band{}, plane{};
-  When([&editor] { return editor.Insertion().NewElementDown(); },
-       [&editor, h] { ClickWorld(editor, 0.0, -0.9 * h); });
-  When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, &band, &plane, h] {
-    TEditGraph &canvas = *editor.Canvas();
-    band = canvas.GetSelection();
-    const POINT top = canvas.DeviceToPlot(canvas.WorldToDevice(0.0, h));
-    const POINT bottom = canvas.DeviceToPlot(canvas.WorldToDevice(0.0, -h));
-    plane = RECT{std::min(top.x, bottom.x), std::min(top.y, bottom.y), std::max(top.x, bottom.x),
-                 std::max(top.y, bottom.y)};
-    editor.Queue().Leave(1);
-  });
-  editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
-  ASSERT_TRUE(test_kit::RunUntil([&plane] { return plane.bottom > plane.top; }, kWaitMs));
-  ASSERT_TRUE(test_kit::RunUntil([&editor] { return !editor.Insertion().NewElementDown(); }, kWaitMs));
-  // Holds the plane, and reaches no more than the pick's few pixels past it.
-  constexpr int kMargin = 4;
-  EXPECT_LE(band.left, plane.left);
-  EXPECT_GE(band.right, plane.right);
-  EXPECT_LE(band.top, plane.top);
-  EXPECT_GE(band.bottom, plane.bottom);
-  EXPECT_GE(band.left, plane.left - kMargin);
-  EXPECT_LE(band.right, plane.right + kMargin + 1);
-  EXPECT_GE(band.top, plane.top - kMargin);
-  EXPECT_LE(band.bottom, plane.bottom + kMargin + 1);
+  for (const int plane : {0, 1}) {
+    if (plane == 1) editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+    // Each pick starts with nothing selected, as after a fresh start.
+    editor.Canvas()->SetSelectMode(false);
+    editor.System().ClearSelection();
+    TSystemImage &system = editor.System();
+    ASSERT_EQ(system.SurfaceCount(), 2);
+    const double px = system.Surface(plane)->general.vertex[0];
+    const double h = system.Surface(plane)->general.semiHeightExt;
+    const double between = 0.5 * (system.Surface(0)->general.vertex[0] + system.Surface(1)->general.vertex[0]);
+    ASSERT_GT(h, 1.0);
+    RECT band{}, held{};
+    bool banded = false;
+    When([&editor] { return editor.Insertion().NewElementDown(); },
+         [&editor, px, h] { ClickWorld(editor, px, -0.9 * h); });
+    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&, px, h, between] {
+      TEditGraph &canvas = *editor.Canvas();
+      band = canvas.GetSelection();
+      const POINT top = canvas.DeviceToPlot(canvas.WorldToDevice(px, h));
+      const POINT bottom = canvas.DeviceToPlot(canvas.WorldToDevice(px, -h));
+      held = RECT{std::min(top.x, bottom.x), std::min(top.y, bottom.y), std::max(top.x, bottom.x),
+                  std::max(top.y, bottom.y)};
+      banded = true;
+      ClickWorld(editor, between, 0.0);
+      // A click the band swallows leaves the placement waiting: it is ended as Escape ends it.
+      After(kGiveUpMs, [&editor] {
+        if (editor.Insertion().NewElementDown() && FocusedDialog<TElementFolder>() == nullptr) editor.Queue().Leave(1);
+      });
+    });
+    When([] { return FocusedDialog<TElementFolder>() != nullptr; },
+         [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
+    editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
+    const bool placed = test_kit::RunUntil(
+        [&] { return !editor.Insertion().NewElementDown() && system.SurfaceCount() > 2; }, kWaitMs);
+    if (!placed) {
+      editor.Queue().Leave(1);
+      test_kit::RunUntil([&editor] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
+    }
+    ASSERT_TRUE(banded) << plane;
+    constexpr int kMargin = 4;
+    EXPECT_LE(band.left, held.left) << plane;
+    EXPECT_GE(band.right, held.right) << plane;
+    EXPECT_LE(band.top, held.top) << plane;
+    EXPECT_GE(band.bottom, held.bottom) << plane;
+    EXPECT_GE(band.left, held.left - kMargin) << plane;
+    EXPECT_LE(band.right, held.right + kMargin + 1) << plane;
+    EXPECT_GE(band.top, held.top - kMargin) << plane;
+    EXPECT_LE(band.bottom, held.bottom + kMargin + 1) << plane;
+    // The lens stands where the click was, between the planes, the image plane still last.
+    ASSERT_TRUE(placed) << plane;
+    ASSERT_EQ(system.SurfaceCount(), 4) << plane;
+    constexpr double kPixel = 0.5;  // a click lands within a pixel of the world point
+    EXPECT_NEAR(system.Surface(1)->general.vertex[0], between, kPixel) << plane;
+    EXPECT_LT(system.Surface(2)->general.vertex[0], system.Surface(3)->general.vertex[0]) << plane;
+  }
+}
+
+// A lens selected with the select tool before File > New is no selection of the new
+// system: New Element asks for the element to follow with its Help box, and the picks
+// place the element.
+TEST_F(NewSystemRoadTest, NewEndsTheSelectionSoNewElementAsksAndPlaces) {
+  TOpticalEditor &editor = Open(ScratchExample("singlet.os", "Singlet.os"));
+  TSystemImage &system = editor.System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 1; }, kWaitMs));
+  editor.SendMessage(WM_COMMAND, CM_SELECT);
+  double x = 0.0, y = 0.0;
+  ElementPoint(system, 0, x, y);
+  ClickWorld(editor, x, y);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.hasSelection == 1; }, kWaitMs));
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  ASSERT_EQ(system.SurfaceCount(), 2);
+  EXPECT_EQ(system.hasSelection, 0);
+  EXPECT_FALSE(editor.Canvas()->GetSelectMode());
+  answers_->boxes.clear();
+  ASSERT_TRUE(Place(0.0, 2.0, 5.0, 0.0, kLensPage, [](TElementFolder &) {}));
+  ASSERT_FALSE(answers_->boxes.empty());
+  EXPECT_EQ(answers_->boxes.front().caption, "Help");
+  ASSERT_EQ(system.SurfaceCount(), 4);
+  constexpr double kPixel = 0.5;  // a click lands within a pixel of the world point
+  EXPECT_NEAR(system.Surface(1)->general.vertex[0], 5.0, kPixel);
 }
 
 TEST_F(NewSystemRoadTest, ANewtonianTelescopeFromFileNew) {
@@ -188,9 +251,30 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
   // second order.
   constexpr double kSecondOrder = 1e-7;
   EXPECT_NEAR(std::atan2(in.M, in.L) - std::atan2(chief.M, chief.L), deviation, kSecondOrder);
-  // The camera lens 30 along the deviated chief ray stands across it.
+  // The image plane stands across the deviated chief ray, its vertex on it: the chief ray
+  // of the axial beam passes the centre of the stop, the lens's front face, which the click
+  // put within a pixel of the axis.
+  const int stop = system.info.Naper;
+  ASSERT_GE(stop, 1);
+  const TCurrentRay deviated = Traced(system, 4, 0.0, system.Surface(stop)->general.vertex[1]);
+  constexpr double kOnRay = 1e-6;
+  constexpr double kAlong = 1e-9;  // the plane's turn and the ray's, both in double precision
+  const auto imageCheck = [&deviated, kOnRay, kAlong](const TSystemImage &s) {
+    const TSurface &image = *s.Surface(s.SurfaceCount() - 1);
+    EXPECT_NEAR(Miss(deviated, image.general.vertex[0], image.general.vertex[1]), 0.0, kOnRay);
+    EXPECT_NEAR(image.general.angles[2], std::atan2(deviated.M, deviated.L), kAlong);
+  };
+  imageCheck(system);
+  // The camera lens 30 along the deviated chief ray stands across it; the view zoomed out
+  // so that its place shows beside the prism's band.
+  constexpr double kCamera = 30.0;
+  for (int k = 0; k < 2; ++k) editor_->SendMessage(WM_COMMAND, CM_ZOOM_OUT);
   const double *exit = system.Surface(4)->general.vertex;
-  ASSERT_TRUE(Place(exit[0], exit[1], chief.x + 30.0 * chief.L, chief.y + 30.0 * chief.M, kLensPage, lens));
+  // The prism stays selected after its placement: the selection is ended so that the
+  // first click picks it again (a click on the kept selection's edge would be the place).
+  editor_->Canvas()->SetSelectMode(false);
+  system.ClearSelection();
+  ASSERT_TRUE(Place(exit[0], exit[1], chief.x + kCamera * chief.L, chief.y + kCamera * chief.M, kLensPage, lens));
   const auto spectrometerCheck = [&](const TSystemImage &s) {
     ASSERT_EQ(s.SurfaceCount(), 8);
     // The camera lens stands across the deviated beam.
@@ -198,6 +282,13 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
     EXPECT_NEAR(s.Surface(5)->general.angles[2], std::atan2(chief.M, chief.L), kAcross);
     const TCurrentRay out = Traced(s, 6, 0.0, 0.0);
     EXPECT_NEAR(std::atan2(out.M, out.L), std::atan2(chief.M, chief.L), kAcross);
+    imageCheck(s);
+    // The camera lens was placed beyond the image plane: the plane went behind it.
+    const TSurface &rear = *s.Surface(6);
+    const TSurface &image = *s.Surface(7);
+    EXPECT_GT((image.general.vertex[0] - rear.general.vertex[0]) * deviated.L +
+                  (image.general.vertex[1] - rear.general.vertex[1]) * deviated.M,
+              0.0);
   };
   spectrometerCheck(system);
   spectrometerCheck(SavedAndOpened("Spectrometer.os"));

@@ -5,10 +5,13 @@
 #include "editor/insert/placement.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "document/elements/element_grouping.h"
 #include "document/system/tests/editor_test_support.h"
 #include "editor/insert/element_insertion.h"
+#include "editor/insert/new_elements.h"
 
 #include "editor/insert/tests/traced_focal.h"
 
@@ -272,6 +275,88 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   // An empty clipboard is refused.
   TSystemImage empty;
   EXPECT_EQ(PasteElement(target, info, empty, error), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A place behind the following surface, or in front of the preceding one, is refused with
+// the negative gap named; a place between them, or behind the image plane, is taken.
+TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  const int n = image.SurfaceCount();
+  ASSERT_GE(n, 8);
+  // The first beam's chief ray runs along the axis: the gaps are differences in x.
+  ASSERT_EQ(ChiefRayTilt(image, 2), 0.0);
+  const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
+  // A lens as thick as the front one, 3.25896 mm from vertex to vertex.
+  const double thick = v(2) - v(1);
+  struct Case {
+    int preceding;
+    double x;
+    double length;
+    const char *side;  // "" when taken
+    int named;
+    double gap;
+  };
+  const Case cases[] = {
+      {2, 0.5 * (v(2) + v(3)), 0.0, "", 0, 0.0},
+      {2, v(5) + 1.0, 0.0, "behind", 4, v(5) + 1.0 - v(3)},
+      {2, v(2) - 1.5, 0.0, "in front of", 3, 1.5},
+      {4, v(4) - 0.25, 0.0, "in front of", 5, 0.25},
+      {n - 2, v(n - 1) + 5.0, 0.0, "", 0, 0.0},
+      // The thick lens fits 0.5 behind surface 2, but its rear face passes surface 3 when
+      // its front stands 2 mm in front of it.
+      {2, v(2) + 0.5, thick, "", 0, 0.0},
+      {2, v(3) - 2.0, thick, "behind", 4, thick - 2.0},
+  };
+  for (const Case &c : cases) {
+    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0, c.length);
+    if (*c.side == '\0') {
+      EXPECT_EQ(text, "") << c.preceding << " " << c.x;
+      continue;
+    }
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "%.2f mm %s surface %d", c.gap, c.side, c.named);
+    EXPECT_NE(text.find(expected), std::string::npos) << text << " / " << expected;
+    EXPECT_NE(text.find("negative"), std::string::npos) << text;
+  }
+  EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A lens or a surface placed beyond the image plane does not leave the plane in front of
+// it, the light running back: the plane goes as far behind the element's last vertex as it
+// stood in front of it; one placed with room before the plane leaves it where it was.
+TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
+  struct Case {
+    bool lens;
+    double beyond;  // the placed vertex behind the image plane (mm; negative: in front)
+  };
+  constexpr double kThickness = 4.0;
+  for (const Case c : {Case{true, 5.0}, Case{true, -2.0}, Case{false, 7.5}, Case{false, -10.0}}) {
+    TSystemImage image;
+    Open(image, "cooke_triplet.os");
+    const int n = image.SurfaceCount();
+    const double plane = image.Surface(n - 1)->general.vertex[0];
+    TInsertedElementInfo info;
+    ASSERT_EQ(PlaceSurface(image, n - 2, plane + c.beyond, 0.0, -1, info), n - 1);
+    std::string error;
+    const int made = c.lens ? InsertLens(image, info, 80.0, "N-BK7_schott", kThickness, error)
+                            : InsertSingleSurface(image, info, 0.0, "", error);
+    ASSERT_EQ(made, 1) << error;
+    const int last = image.SurfaceCount() - 2;
+    const double end = image.Surface(last)->general.vertex[0];
+    ASSERT_NEAR(end, plane + c.beyond + (c.lens ? kThickness : 0.0), kTight);
+    const double expected = end > plane ? end + (end - plane) : plane;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight) << c.lens << " " << c.beyond;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[1], 0.0, kTight);
+  }
 }
 
 }  // namespace

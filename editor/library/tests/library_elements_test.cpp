@@ -75,3 +75,79 @@ TEST_F(LibraryElementsTest, AnElementAddedFromOneSystemIsTakenIntoAnother) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace insert_test;
+
+// The front lens selected with Edit > Select stays the preceding element when the library
+// takes an element (no Help box): a click behind the third lens, which would cross the
+// negative lens, and a click where the taken lens's rear face would pass it, are refused
+// naming the negative gap, the system and its undo ring untouched; a click with room
+// between the lenses places it.
+TEST_F(LibraryElementsTest, ATakenElementThatWouldCrossTheNextLensIsRefusedNamingTheGap) {
+  DeleteEditClipboard();
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  const int n = system.SurfaceCount();
+  const auto v = [&system](int k) { return system.Surface(k)->general.vertex[0]; };
+  const double thick = v(2) - v(1);
+  struct Case {
+    double place;
+    const char *told;  // "" when placed
+  };
+  const Case cases[] = {
+      {v(6) + 3.0, "behind surface 4"},
+      {v(3) - 2.0, "behind surface 4"},
+      {v(2) + 1.0, ""},
+  };
+  bool first = true;
+  for (const Case &c : cases) {
+    editor.SendMessage(WM_COMMAND, CM_SELECT);
+    double x = 0.0;
+    double y = 0.0;
+    ElementPoint(system, 0, x, y);
+    ClickWorld(editor, x, y);
+    ASSERT_TRUE(test_kit::RunUntil([&] { return system.hasSelection == 1 && system.selectedElement == 0; }, kWaitMs));
+    const std::string undo = system.UndoMenuText();
+    answers_->boxes.clear();
+    When([] { return FocusedDialog<TLibraryElements>() != nullptr; }, [first] {
+      TLibraryElements *dialog = FocusedDialog<TLibraryElements>();
+      if (first) {
+        dialog->SetDlgItemText(kElementNameId, "Front crown");
+        dialog->PostMessage(WM_COMMAND, kAddElementId, 0);
+      }
+      dialog->PostMessage(WM_COMMAND, kTakeElementId, 0);
+    });
+    When([&editor] { return editor.Insertion().NewElementDown(); },
+         [&editor, c] { ClickWorld(editor, c.place, 0.0); });
+    When([] { return FocusedDialog<TElementFolder>() != nullptr; },
+         [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
+    editor.PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
+    const bool placed = *c.told == '\0';
+    ASSERT_TRUE(test_kit::RunUntil(
+        [&] {
+          return !editor.Insertion().NewElementDown() &&
+                 (placed ? system.SurfaceCount() == n + 2 : !answers_->boxes.empty());
+        },
+        kWaitMs))
+        << c.place;
+    first = false;
+    for (const auto &box : answers_->boxes) EXPECT_NE(box.caption, "Help") << c.place;
+    if (placed) {
+      EXPECT_NEAR(system.Surface(3)->general.vertex[0], c.place, 0.5);
+      EXPECT_NEAR(system.Surface(4)->general.vertex[0], c.place + thick, 0.5);
+      EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
+      continue;
+    }
+    ASSERT_FALSE(answers_->boxes.empty()) << c.place;
+    const std::string &text = answers_->boxes.back().text;
+    EXPECT_NE(text.find(c.told), std::string::npos) << text;
+    EXPECT_NE(text.find("negative"), std::string::npos) << text;
+    EXPECT_EQ(system.SurfaceCount(), n) << c.place;
+    EXPECT_EQ(system.UndoMenuText(), undo) << c.place;
+  }
+}
+
+}  // namespace
