@@ -68,12 +68,15 @@ void TSystemImage::TakeShapes() {
   for (int e = 0; e < ElementCount(); ++e) {
     const TEditSurface *first = elements.data[e].FirstSurface();
     const TEditSurface *last = elements.data[e].LastSurface();
-    if (first == nullptr || last == nullptr) {
+    // Elements not yet grouped anew after the surfaces were replaced (a file read, a
+    // failed Open put back) may name surfaces that are gone: only the system's own are read.
+    const int firstIndex = first == nullptr ? -1 : IndexOfSurface(first);
+    const int lastIndex = last == nullptr ? -1 : IndexOfSurface(last);
+    if (firstIndex < 0 || lastIndex < 0) {
       shapes_.clear();
       return;
     }
-    shapes_.push_back(
-        {first, last, IndexOfSurface(first), IndexOfSurface(last), Minus(PositionOf(*last), PositionOf(*first))});
+    shapes_.push_back({first, last, firstIndex, lastIndex, Minus(PositionOf(*last), PositionOf(*first))});
   }
 }
 

@@ -259,7 +259,7 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
   const TCurrentRay deviated = Traced(system, 4, 0.0, system.Surface(stop)->general.vertex[1]);
   constexpr double kOnRay = 1e-6;
   constexpr double kAlong = 1e-9;  // the plane's turn and the ray's, both in double precision
-  const auto imageCheck = [&deviated, kOnRay, kAlong](const TSystemImage &s) {
+  const auto imageCheck = [&](const TSystemImage &s) {
     const TSurface &image = *s.Surface(s.SurfaceCount() - 1);
     EXPECT_NEAR(Miss(deviated, image.general.vertex[0], image.general.vertex[1]), 0.0, kOnRay);
     EXPECT_NEAR(image.general.angles[2], std::atan2(deviated.M, deviated.L), kAlong);

@@ -193,11 +193,19 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
   };
   for (const TCase &c : cases) {
     bool typed = false;
+    int waits = 0;
     QTimer typist;
     QObject::connect(&typist, &QTimer::timeout, [&] {
       auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
       auto *edit = dialog != nullptr ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
       if (edit == nullptr || typed) return;
+      // A user types into the focused field, which the dialog's own file list leaves as typed
+      // (it rewrites an unfocused one with the file it selects once its folder is listed).
+      if (!edit->hasFocus() && ++waits < 200) {
+        dialog->activateWindow();
+        edit->setFocus();
+        return;
+      }
       typed = true;
       edit->setText(QString::fromStdString(c.typed));
       // As the Save button does: the dialog's own accept, whatever it is.
