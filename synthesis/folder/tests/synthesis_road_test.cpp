@@ -362,12 +362,8 @@ TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndTheFieldOfferedIsTheOne
     ASSERT_NE(page, nullptr);
     ImageSpace(*page);
     ASSERT_EQ(page->SelectType(type), 1);
-    if (type == kObjectDisk) {
-      Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
-      Type(page, kObjectSizeEdit, "1e-12");
-    } else {
-      Type(page, kObjectSizeEdit, "0.0005");
-    }
+    if (type == kObjectDisk) Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
+    Type(page, kObjectSizeEdit, type == kObjectDisk ? "1e-12" : "0.0005");
     answers_->boxes.clear();
     answers_->QueueAnswer(IDYES);
     folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
