@@ -165,9 +165,7 @@ TEST_F(DetectorMapRoad, ARealImageSaysItPassesThroughNoDetector) {
       EXPECT_NE(answers_->boxes[0].text.find("without the detector \"Matrix & Transformer\""), std::string::npos)
           << answers_->boxes[0].text;
     }
-    folder_->Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 

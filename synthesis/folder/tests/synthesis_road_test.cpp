@@ -387,9 +387,7 @@ TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndTheFieldOfferedIsTheOne
     double sum = 0.0;
     for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
     EXPECT_GE(sum * p * p, 0.99);
-    folder.Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 

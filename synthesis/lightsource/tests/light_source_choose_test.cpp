@@ -339,11 +339,6 @@ class LightSourceSynthesis : public LightSourceInFolder {
     SetDlgItemText(source.GetHandle(), kSourceRaysEdit, rays);
     folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
   }
-  void CloseFolder() {
-    folder_->Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
-  }
   // The folder's result k: its light (the cells' sum times the cell area) and its centroid
   // in y (up the rows) and z, in the image's unit.
   struct TResult {
