@@ -147,9 +147,8 @@ TEST_F(DetectorMapRoad, TheTransformerWithoutItsFileGivesNoImageAndEditsANewFile
 }
 
 TEST_F(DetectorMapRoad, ARealImageSaysItPassesThroughNoDetector) {
-  // The image with a PSF per field node is made without a detector model: with one chosen
-  // (even the transformer pair without its file, which the isoplanar image refuses by
-  // name) the picture comes with a word naming it; with none, with no word.
+  // The image with a PSF per field node uses no detector model: with one chosen (even the
+  // transformer pair without its file) the picture comes with a word naming it.
   for (const int type : {kDetectorMatrixTransformer, kDetectorNone}) {
     SCOPED_TRACE(type);
     OpenFolder();
@@ -166,9 +165,7 @@ TEST_F(DetectorMapRoad, ARealImageSaysItPassesThroughNoDetector) {
       EXPECT_NE(answers_->boxes[0].text.find("without the detector \"Matrix & Transformer\""), std::string::npos)
           << answers_->boxes[0].text;
     }
-    folder_->Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 

@@ -185,7 +185,7 @@ TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
   }
   // A zone of 3 x 3 units (7 x 7 cells) over each block, and over each block's mirror image
   // in the x axis, which holds nothing of the image unless another block lies there.
-  for (const TBlock &b : blocks) {
+  for (const TBlock &b : blocks)
     for (const double sign : {1.0, -1.0}) {
       double expected = 0.0;
       for (const TBlock &other : blocks)
@@ -199,7 +199,6 @@ TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
         EXPECT_APPROX(result.contrast, 100.0, kExact);
       }
     }
-  }
 }
 
 TEST(EnergyZone, ShownValuesAreRoundedToAThousandthAwayFromZero) {

@@ -125,11 +125,7 @@ class TFolderTestBase : public SystemTest {
     answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
   void TearDown() override {
-    if (folder_ != nullptr) {
-      if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
-      delete folder_;
-      folder_ = nullptr;
-    }
+    if (folder_ != nullptr) CloseFolder();
     // Picture windows belong to the folder window and went with it.
     answers_.reset();
     SetTempDir(previousTemp_);
@@ -141,6 +137,11 @@ class TFolderTestBase : public SystemTest {
     EXPECT_TRUE(folder_->Create());
     folder_->ShowWindow(SW_SHOW);
     return *folder_;
+  }
+  void CloseFolder() {
+    if (folder_->GetHandle() != nullptr) folder_->Destroy(IDCANCEL);
+    delete folder_;
+    folder_ = nullptr;
   }
 
   TSystemImage system_;

@@ -363,17 +363,15 @@ TEST_F(IsoplanarSynthesisTest, ATracedImageIsBlurredByTheAiryPatternAloneAndKeep
   constexpr double kWithinFirstRing = 0.838;
   // The cells whose centres lie within the ring against the disc's area.
   constexpr double kRingSampling = 0.003;
-  const int n = 128;
+  const int n = 128, cx = 50, cy = 70;
   const double g = 0.002;
   Use(n, g);
-  const int cx = 50, cy = 70;
   TGridObject traced(*this, "o", n);
   traced.rasters = {OneCell(n, cx, cy, 3.0f), OneCell(n, cx, cy, 3.0f)};
   traced.wavelengths = {0.5f, 0.75f};
   traced.weights = {1.0f, 0.5f};
-  // 8 cells at 0.5 um: 12 at 0.75 um.
   settings_.tracedImage = true;
-  settings_.diffractionInterval = 8.0 * g;
+  settings_.diffractionInterval = 8.0 * g;  // 8 cells at 0.5 um, 12 at 0.75 um
   settings_.intervalWavelength = 0.5;
   TIsoplanarParticipants who;
   who.object = &traced;

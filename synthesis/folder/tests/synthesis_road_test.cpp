@@ -362,12 +362,8 @@ TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndTheFieldOfferedIsTheOne
     ASSERT_NE(page, nullptr);
     ImageSpace(*page);
     ASSERT_EQ(page->SelectType(type), 1);
-    if (type == kObjectDisk) {
-      Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
-      Type(page, kObjectSizeEdit, "1e-12");
-    } else {
-      Type(page, kObjectSizeEdit, "0.0005");
-    }
+    if (type == kObjectDisk) Type(page->DiffractionPoint(), kDiffractionFieldEdit, "0.0005");
+    Type(page, kObjectSizeEdit, type == kObjectDisk ? "1e-12" : "0.0005");
     answers_->boxes.clear();
     answers_->QueueAnswer(IDYES);
     folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
@@ -391,9 +387,7 @@ TEST_F(SynthesisRoad, APsfWiderThanTheImageFieldIsToldAndTheFieldOfferedIsTheOne
     double sum = 0.0;
     for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
     EXPECT_GE(sum * p * p, 0.99);
-    folder.Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 

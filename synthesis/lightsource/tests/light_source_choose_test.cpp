@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "foundation/testing/approx.h"
@@ -329,17 +328,16 @@ class LightSourceSynthesis : public LightSourceInFolder {
     }
     system_.Prepare(0.0, 1, 0);
   }
-  // The folder opened on the system with a square source y0..y1 x z0..z1 (mm) chosen.
-  TLightSourceChooseDlg &OpenOnSource(double y0, double y1, double z0, double z1, const char *rays) {
-    TTestObjectFolder &folder = OpenFolder();
-    (void)folder;
+  // The folder opened on the system with a square source y0..y1 x z0..z1 (mm) of `rays`
+  // rays chosen, and "Color" pressed.
+  void SynthesizeSource(double y0, double y1, double z0, double z1, const char *rays) {
+    OpenFolder();
     EXPECT_EQ(ObjectPage().SelectType(kObjectLightSource), 1);
     TLightSourceChooseDlg &source = *ObjectPage().LightSource();
-    TLightSource square = source_test::Rectangle(y0, y1, z0, z1);
-    EXPECT_EQ(square.WriteFile(Scratch("square.srl")), 1);
+    EXPECT_EQ(source_test::Rectangle(y0, y1, z0, z1).WriteFile(Scratch("square.srl")), 1);
     EXPECT_EQ(source.LoadSource(Scratch("square.srl")), 1);
     SetDlgItemText(source.GetHandle(), kSourceRaysEdit, rays);
-    return source;
+    folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
   }
   // The folder's result k: its light (the cells' sum times the cell area) and its centroid
   // in y (up the rows) and z, in the image's unit.
@@ -391,16 +389,13 @@ TEST_F(LightSourceSynthesis, TheResultHoldsTheShareTheSystemPassesOnce) {
     UseSystem(c.example, c.changes, 1.0, true);
     const double passed = source_test::PassedShareOfRectangle(system_, -15.0, -5.0, -5.0, 5.0, 8);
     ASSERT_GT(passed, 0.0);
-    OpenOnSource(-15.0, -5.0, -5.0, 5.0, "20000");
-    folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+    SynthesizeSource(-15.0, -5.0, -5.0, 5.0, "20000");
     EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
     ASSERT_EQ(folder_->state, kRastersWritten);
     ASSERT_EQ(RecordCount(folder_->rasterFiles), system_.info.WavelengthCount());
     for (int k = 0; k < RecordCount(folder_->rasterFiles); ++k)
       EXPECT_APPROX(Result(k).light, passed, kLightKept * passed) << "component " << k;
-    folder_->Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 
@@ -417,8 +412,7 @@ TEST_F(LightSourceSynthesis, ASourceImagedAtInfinityLandsAtItsAngle) {
             {{"ObjectFinite=0", "ObjectFinite=1"}, {"ImageFinite=1", "ImageFinite=0"}, {"Dx=10;", distance},
              {"DextY=25", "DextY=4 "}, {"DextY=25", "DextY=4 "}},
             0.0, false);
-  OpenOnSource(-2.5, -1.5, -0.5, 0.5, "5000");
-  folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+  SynthesizeSource(-2.5, -1.5, -0.5, 0.5, "5000");
   EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
   ASSERT_EQ(folder_->state, kRastersWritten);
   // The field holds the source's reach of 2.5 mm, with a tenth to spare, in mrad.
@@ -439,10 +433,9 @@ TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
     SCOPED_TRACE(answer);
     UseSystem("cooke_triplet.os", {}, 1.0, false);
     const double passed = source_test::PassedShareOfRectangle(system_, -15.0, -5.0, -5.0, 5.0, 8);
-    OpenOnSource(-15.0, -5.0, -5.0, 5.0, "20000");
     answers_->boxes.clear();
     answers_->QueueAnswer(answer);
-    folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+    SynthesizeSource(-15.0, -5.0, -5.0, 5.0, "20000");
     ASSERT_EQ(answers_->boxes.size(), 1u);
     const std::string &text = answers_->boxes[0].text;
     ASSERT_EQ(folder_->state, kRastersWritten);
@@ -457,24 +450,18 @@ TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
       EXPECT_GT(told, 0.05);
       EXPECT_APPROX(told, 1.0 - light / passed, kLightKept);
     }
-    folder_->Destroy(IDCANCEL);
-    delete folder_;
-    folder_ = nullptr;
+    CloseFolder();
   }
 }
 
 TEST_F(LightSourceSynthesis, TheHelpsExampleMakesTheObjectFiniteFirstAndRefocusesByWhatItSays) {
-  std::ifstream file(SourceRoot() + "/resources/help/pages/light_source.html");
-  std::stringstream read;
-  read << file.rdbuf();
-  const std::string help = read.str();
+  const std::string help = ReadText(SourceRoot() + "/resources/help/pages/light_source.html");
   const std::size_t example = help.find("<h3>Example</h3>");
   ASSERT_NE(example, std::string::npos);
   // The example makes the triplet's object finite before it chooses Light source, and says
   // by how much to refocus.
   const std::size_t finite = help.find("Object: finite", example);
   const std::size_t chosen = help.find("choose Light source", example);
-  ASSERT_NE(finite, std::string::npos);
   ASSERT_NE(chosen, std::string::npos);
   EXPECT_LT(finite, chosen);
   const std::size_t add = help.find("add ", finite);
@@ -485,9 +472,7 @@ TEST_F(LightSourceSynthesis, TheHelpsExampleMakesTheObjectFiniteFirstAndRefocuse
   UseSystem("cooke_triplet.os", {}, 0.0, false);
   OpenFolder();
   EXPECT_EQ(ObjectPage().SelectType(kObjectLightSource), 0);
-  folder_->Destroy(IDCANCEL);
-  delete folder_;
-  folder_ = nullptr;
+  CloseFolder();
   // Object finite, as the Object and pupil page sets it; Distance 0.5 on the Object page
   // puts the object 500 mm before the lens.
   system_.info.ObjectFinite = 1;

@@ -36,10 +36,7 @@ inline TQuadrature PassedShare(TOpticalSystem &system, const std::vector<std::ar
         const double d = std::sqrt(d2);
         const double w = (dx / d) * (dx / d) / d2;  // both cosines are dx / d
         kernel += w;
-        TCurrentRay ray;
-        ray.x = 0.0;
-        ray.y = y1;
-        ray.z = z1;
+        TCurrentRay ray(0.0, y1, z1);
         ray.L = dx / d;
         ray.M = dy / d;
         ray.N = dz / d;
