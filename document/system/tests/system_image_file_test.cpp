@@ -171,14 +171,12 @@ TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
   const std::string whole = ReadText(path);
   TSystemImage reference;
   ASSERT_EQ(reference.Load(path, 2), 1);
-  ASSERT_EQ(reference.ConfigurationCount(), 3);
   const std::size_t first = whole.find("[Config_1]");
   const std::size_t end = whole.find("[End]");
-  ASSERT_NE(first, std::string::npos);
   ASSERT_LT(first, end);
   for (std::size_t length = first + 1; length <= end + 5; ++length) {
     const std::string cut = whole.substr(0, length);
-    SCOPED_TRACE(testing::Message() << "cut after \"" << cut.substr(cut.size() - 30) << "\"");
+    SCOPED_TRACE(length);
     WriteText(Scratch("cut.os"), cut);
     TSystemImage loaded;
     Open(loaded, "cooke_triplet.os");

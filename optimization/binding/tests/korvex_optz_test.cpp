@@ -313,8 +313,7 @@ TEST_F(KorvexOptz, TheProgressWindowShowsTheWeightedMerit) {
   TRecordingViewer viewer;
   TTestRunHost host;
   ASSERT_EQ(RunOptimization(configured, parameters, set, host, ""), kRunCompleted);
-  system.Prepare(0.0, 1, 0);
-  const double focal = system.info.focalLength, back = system.info.backFocalDistance;
+  const double focal = FocalLengthNow(), back = system.info.backFocalDistance;
   const double weighted = std::pow(100.0 - focal, 2) + std::pow(3.0 * (90.0 - back), 2);
   const double unweighted = std::pow(100.0 - focal, 2) + std::pow(90.0 - back, 2);
   ASSERT_GT(std::fabs(weighted - unweighted), 0.01 * weighted);
