@@ -129,17 +129,10 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
     for (int i = 0; i < 51; ++i) {
       const double h = d / 2.0 - i * d / 50.0;
       TCurrentRay m = open.MakeRay(field, 0.0, h, 0.0), s = open.MakeRay(field, 0.0, 0.0, h);
-      if (open.TraceRay(m, 1, nullptr, 0) == 1) {
-        ym.push_back(m.y);
-        km.push_back(m.M / m.L);
-      }
-      if (open.TraceRay(s, 1, nullptr, 0) == 1) {
-        zs.push_back(s.z);
-        ks.push_back(s.N / s.L);
-      }
+      if (open.TraceRay(m, 1, nullptr, 0) == 1) ym.push_back(m.y), km.push_back(m.M / m.L);
+      if (open.TraceRay(s, 1, nullptr, 0) == 1) zs.push_back(s.z), ks.push_back(s.N / s.L);
     }
-    ASSERT_GE(ym.size(), 2u);
-    ASSERT_GE(zs.size(), 2u);
+    ASSERT_GE(std::min(ym.size(), zs.size()), 2u);
     sum += 0.5 * (SmallestSpreadShift(ym, km) + SmallestSpreadShift(zs, ks));
   }
   const double independent = 70.0 + sum / 3.0;
