@@ -206,10 +206,6 @@ TEST_F(ConfigurationsTest, AFileWithoutTheImagesPlaceKeepsTheImageWhereItsSurfac
   for (int i = 0; i < n; ++i) EXPECT_APPROX(again.Surface(i)->general.vertex[0], base[i], kOffsetRoundOff) << i;
 }
 
-}  // namespace
-
-namespace {
-
 // Deleting a configuration other than the shown one keeps the shown one shown, under its
 // new index, and the edits that follow are stored into it, never into a neighbour.
 TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdits) {
