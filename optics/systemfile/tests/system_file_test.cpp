@@ -226,11 +226,9 @@ TEST_F(SystemFileTest, ASaveTheReaderWouldRefuseForItsSizeKeepsTheOldFile) {
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("singlet.os"), 0), 1);
   // The old file just fits; the system's own lines take the new one past the limit.
-  const std::string head = "[Common]\nNsurf=0\n\n[Notes]\n";
-  constexpr std::size_t kLine = 80;
-  const std::size_t lines = (static_cast<std::size_t>(kSystemFileMaxBytes) - 64 - head.size()) / kLine;
-  std::string before = head + std::string(lines * kLine, 'n');
-  for (std::size_t end = head.size() + kLine - 1; end < before.size(); end += kLine) before[end] = '\n';
+  std::string before = "[Common]\nNsurf=0\n\n[Notes]\n";
+  const std::string note = std::string(79, 'n') + '\n';
+  while (before.size() + note.size() <= static_cast<std::size_t>(kSystemFileMaxBytes) - 64) before += note;
   const std::string path = Scratch("notes.os");
   WriteText(path, before);
   TFileWriteResult why;
