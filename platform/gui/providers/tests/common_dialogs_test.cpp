@@ -218,10 +218,9 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
     request.InitialDir = (c.save ? shown : opened).string();
     request.DefaultExt = "os";
     TFileDialogAnswer answer;
+    // Only the typist accepts: a run that returns true was typed into.
     ASSERT_TRUE(provider.Run(request, answer)) << c.typed;
-    ASSERT_TRUE(typed) << c.typed;
-    ASSERT_EQ(answer.Paths.size(), 1u) << c.typed;
-    EXPECT_EQ(answer.Paths[0], c.expected.string()) << c.typed;
+    EXPECT_EQ(answer.Paths, std::vector<std::string>{c.expected.string()}) << c.typed;
   }
   std::error_code error;
   fs::remove_all(base, error);
