@@ -84,10 +84,6 @@ TEST(AberrationReport, AllWavelengthsNameTheBeamInItsUnit) {
   EXPECT_NE(lines[4].find("0.486"), std::string::npos);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(AberrationReport, StoppedRaysAreMarkedInTheirOwnCells) {
   // Each view and each of the two cells of a curve: the ray stopped before the image gives
   // "stopped" in its cell, the other cells keep their numbers, every line its length.
@@ -96,6 +92,10 @@ TEST(AberrationReport, StoppedRaysAreMarkedInTheirOwnCells) {
     int stoppedFirst;   // row whose first (meridional) value is of a stopped ray, -1: none
     int stoppedSecond;  // row whose second value is of a stopped ray
   };
+  TAberrationReportLabels labels;
+  labels.systemName = "array.os";
+  labels.wavelengthText = "0.5876";
+  labels.curveLabels = {"0", "7"};
   for (const TCase &test : {TCase{kViewTransverse, 0, 2}, TCase{kViewWave, 2, -1}, TCase{kViewDistortion, 1, 1}}) {
     TAberrationComputation run = TwoBeams();
     run.ViewMode = test.view;
@@ -105,21 +105,16 @@ TEST(AberrationReport, StoppedRaysAreMarkedInTheirOwnCells) {
     // Curve 0 only; curve 1 keeps every ray.
     if (test.stoppedFirst >= 0) run.FirstPassFlags.data[test.stoppedFirst * 2] = 0;
     if (test.stoppedSecond >= 0) run.PassFlags.data[test.stoppedSecond * 2] = 0;
-    TAberrationReportLabels labels;
-    labels.systemName = "array.os";
-    labels.wavelengthText = "0.5876";
-    labels.curveLabels = {"0", "7"};
     const std::vector<std::string> lines = AberrationReportLines(run, labels);
     ASSERT_GE(lines.size(), 4u);
     const std::size_t firstRow = lines.size() - 4, width = lines[firstRow - 1].size();
     for (int r = 0; r < 3; ++r) {
+      SCOPED_TRACE(testing::Message() << "view " << test.view << " row " << r);
       const std::string &line = lines[firstRow + static_cast<std::size_t>(r)];
-      EXPECT_EQ(line.size(), width) << test.view << " row " << r;
-      // Cells of curve 0: columns 10..19 and 21..30.
-      const bool first = line.substr(10, 10).find("stopped") != std::string::npos;
-      const bool second = line.substr(21, 10).find("stopped") != std::string::npos;
-      EXPECT_EQ(first, r == test.stoppedFirst) << test.view << " row " << r << ": " << line;
-      EXPECT_EQ(second, r == test.stoppedSecond) << test.view << " row " << r << ": " << line;
+      EXPECT_EQ(line.size(), width);
+      // Cells of curve 0: columns 10..19 and 21..30; curve 1's from 32 on.
+      EXPECT_EQ(line.substr(10, 10).find("stopped") != std::string::npos, r == test.stoppedFirst) << line;
+      EXPECT_EQ(line.substr(21, 10).find("stopped") != std::string::npos, r == test.stoppedSecond) << line;
       EXPECT_EQ(line.substr(32).find("stopped"), std::string::npos) << line;
     }
   }

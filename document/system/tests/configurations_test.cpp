@@ -206,10 +206,6 @@ TEST_F(ConfigurationsTest, AFileWithoutTheImagesPlaceKeepsTheImageWhereItsSurfac
   for (int i = 0; i < n; ++i) EXPECT_APPROX(again.Surface(i)->general.vertex[0], base[i], kOffsetRoundOff) << i;
 }
 
-}  // namespace
-
-namespace {
-
 // Deleting a configuration other than the shown one keeps the shown one shown, under its
 // new index, and the edits that follow are stored into it, never into a neighbour.
 TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdits) {
@@ -219,6 +215,7 @@ TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdi
     int shownAfter;
   };
   for (const Case c : {Case{2, 1, 1}, Case{0, 1, 0}, Case{0, 2, 0}, Case{1, 2, 1}}) {
+    SCOPED_TRACE(testing::Message() << "shown " << c.shown << ", deleted " << c.deleted);
     TSystemImage image;
     OpenThree(image);
     ASSERT_EQ(image.SelectConfiguration(c.shown), 1);
@@ -230,13 +227,12 @@ TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdi
     ASSERT_EQ(image.SelectConfiguration(c.shown), 1);
 
     image.DeleteConfiguration(c.deleted);
-    const std::string where = "shown " + std::to_string(c.shown) + ", deleted " + std::to_string(c.deleted);
-    ASSERT_EQ(image.ConfigurationCount(), 2) << where;
-    EXPECT_EQ(image.currentConfiguration, c.shownAfter) << where;
+    ASSERT_EQ(image.ConfigurationCount(), 2);
+    EXPECT_EQ(image.currentConfiguration, c.shownAfter);
     const std::vector<DPOINT3> kept = Vertices(image);
     for (std::size_t i = 0; i < shown.size(); ++i) {
-      EXPECT_EQ(kept[i].x, shown[i].x) << where << ", surface " << i;
-      EXPECT_EQ(kept[i].y, shown[i].y) << where << ", surface " << i;
+      EXPECT_EQ(kept[i].x, shown[i].x) << i;
+      EXPECT_EQ(kept[i].y, shown[i].y) << i;
     }
 
     // An edit afterwards: the first lens 3 up, stored where the shown configuration is.
@@ -247,9 +243,9 @@ TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdi
     ASSERT_EQ(image.SelectConfiguration(other), 1);
     const std::vector<DPOINT3> otherAfter = Vertices(image);
     for (std::size_t i = 0; i < otherVertices.size(); ++i)
-      EXPECT_APPROX(otherAfter[i].y, otherVertices[i].y, kOffsetRoundOff) << where << ", surface " << i;
+      EXPECT_APPROX(otherAfter[i].y, otherVertices[i].y, kOffsetRoundOff) << i;
     ASSERT_EQ(image.SelectConfiguration(c.shownAfter), 1);
-    EXPECT_APPROX(image.elements.data[0].referencePoint.y, firstY + 3.0, kOffsetRoundOff) << where;
+    EXPECT_APPROX(image.elements.data[0].referencePoint.y, firstY + 3.0, kOffsetRoundOff);
   }
 }
 

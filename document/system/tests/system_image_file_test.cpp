@@ -171,14 +171,12 @@ TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
   const std::string whole = ReadText(path);
   TSystemImage reference;
   ASSERT_EQ(reference.Load(path, 2), 1);
-  ASSERT_EQ(reference.ConfigurationCount(), 3);
   const std::size_t first = whole.find("[Config_1]");
   const std::size_t end = whole.find("[End]");
-  ASSERT_NE(first, std::string::npos);
   ASSERT_LT(first, end);
   for (std::size_t length = first + 1; length <= end + 5; ++length) {
     const std::string cut = whole.substr(0, length);
-    SCOPED_TRACE(testing::Message() << "cut after \"" << cut.substr(cut.size() - 30) << "\"");
+    SCOPED_TRACE(length);
     WriteText(Scratch("cut.os"), cut);
     TSystemImage loaded;
     Open(loaded, "cooke_triplet.os");
@@ -187,26 +185,23 @@ TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
     const int read = loaded.Load(Scratch("cut.os"), 2);
     const std::size_t lastHeader = cut.rfind("\n[") + 1;
     const bool openHeader = cut.find(']', lastHeader) == std::string::npos;
+    const bool endRead = cut.compare(lastHeader, 5, "[End]") == 0;
+    // Every configuration section followed by another section is whole; a refused file
+    // keeps the open triplet's one.
+    int sections = 0;
+    for (std::size_t at = cut.find("[Config_"); at != std::string::npos; at = cut.find("[Config_", at + 1)) ++sections;
+    const int kept = openHeader ? 1 : std::max(1, endRead ? sections : sections - 1);
+    EXPECT_EQ(read, openHeader ? 0 : 1);
+    ASSERT_EQ(loaded.ConfigurationCount(), kept);
     if (openHeader) {
-      EXPECT_EQ(read, 0);
       EXPECT_EQ(loaded.SurfaceCount(), tripletSurfaces) << "the open triplet stays";
-      EXPECT_EQ(loaded.ConfigurationCount(), 1);
-      ASSERT_EQ(BoxCount(), boxes + 1);
-      EXPECT_NE(Boxes().boxes.back().text.find("is not closed"), std::string::npos) << Boxes().boxes.back().text;
     } else {
-      // Every configuration section followed by another section is whole.
-      int sections = 0;
-      for (std::size_t at = cut.find("[Config_"); at != std::string::npos; at = cut.find("[Config_", at + 1)) ++sections;
-      const bool endRead = cut.compare(lastHeader, 5, "[End]") == 0;
-      const int kept = std::max(1, endRead ? sections : sections - 1);
-      EXPECT_EQ(read, 1);
-      ASSERT_EQ(loaded.ConfigurationCount(), kept);
       ExpectSameFirstConfigurations(reference, loaded, kept);
-      if (!endRead) {
-        ASSERT_EQ(BoxCount(), boxes + 1) << "a cut taken without a word";
-        EXPECT_NE(Boxes().boxes.back().text.find("that section is left out"), std::string::npos)
-            << Boxes().boxes.back().text;
-      }
+    }
+    if (!endRead) {
+      ASSERT_EQ(BoxCount(), boxes + 1) << "a cut taken without a word";
+      const std::string &told = Boxes().boxes.back().text;
+      EXPECT_NE(told.find(openHeader ? "is not closed" : "that section is left out"), std::string::npos) << told;
     }
     if (HasFailure()) return;
   }

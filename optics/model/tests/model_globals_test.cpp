@@ -180,28 +180,21 @@ TEST(TemporaryDirectory, NamesTakenByOthersStillGiveAPrivateDirectory) {
 }
 
 // A leftover directory of ours that the group or anyone else may enter, read or write is not
-// private, whichever of those bits is set: it is never taken again.
+// private, whichever of those bits is set: it is never taken again. Private (0700), it is
+// taken back: its undo files wait there.
 TEST(TemporaryDirectory, ALeftoverDirectoryOthersMayEnterIsNeverReused) {
   const std::string stem = "optbench-" + std::string(getpwuid(getuid())->pw_name);
-  const mode_t kOpenModes[] = {0750, 0770, 0710, 0720, 0740, 0705, 0701, 0702, 0704, 0707};
-  for (const mode_t mode : kOpenModes) {
+  for (const mode_t mode : {0700, 0750, 0770, 0710, 0720, 0740, 0705, 0701, 0702, 0704, 0707}) {
+    SCOPED_TRACE(testing::Message() << "mode " << std::oct << mode);
     ScratchDirectory base("leftover");
     const std::string leftover = base.Path() + "/" + stem + "-Left01";
     ASSERT_TRUE(fs::create_directory(leftover));
     ASSERT_EQ(chmod(leftover.c_str(), mode), 0);
     TTemporaryDirectoryLock lock;
-    const std::string chosen = lock.Acquire(base.Path());
-    ASSERT_TRUE(lock.Locked()) << std::oct << mode;
-    EXPECT_NE(chosen, leftover) << "mode " << std::oct << mode;
-    EXPECT_FALSE(fs::exists(leftover + "/.lock")) << "mode " << std::oct << mode;
+    EXPECT_EQ(lock.Acquire(base.Path()) == leftover, mode == 0700);
+    EXPECT_TRUE(lock.Locked());
+    EXPECT_EQ(fs::exists(leftover + "/.lock"), mode == 0700);
   }
-  // The same leftover, private, is the one taken back (its undo files wait there).
-  ScratchDirectory base("leftover");
-  const std::string leftover = base.Path() + "/" + stem + "-Left01";
-  ASSERT_TRUE(fs::create_directory(leftover));
-  ASSERT_EQ(chmod(leftover.c_str(), 0700), 0);
-  TTemporaryDirectoryLock lock;
-  EXPECT_EQ(lock.Acquire(base.Path()), leftover);
 }
 
 // Without a private directory there is no temporary path at all (never a bare name, which is

@@ -105,23 +105,20 @@ TEST_F(AutoFocusTest, SingletGoesToItsSmallestBlur) {
 
 TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
   // The double Gauss with its last gap opened from 63.2543 to 70: there the image surface's
-  // semi-height of 26 stops most rays of the 14 degree beam.
-  TOpticalSystem system;
-  ASSERT_EQ(system.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+  // semi-height of 26 stops most rays of the 14 degree beam. The same system without the rim
+  // works the criterion out here: each field's meridional and sagittal fans traced, each
+  // fan's smallest spread found by a search of its own, the two averaged, the fields averaged.
+  TOpticalSystem system, open;
+  for (TOpticalSystem *each : {&system, &open}) {
+    ASSERT_EQ(each->ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+    const int last = each->SurfaceCount() - 1;
+    each->Surface(last)->general.vertex[0] = each->Surface(last - 1)->general.vertex[0] + 70.0;
+  }
   const int image = system.SurfaceCount() - 1;
   const double lastLens = system.Surface(image - 1)->general.vertex[0];
-  system.Surface(image)->general.vertex[0] = lastLens + 70.0;
-  MarkModelChanged();
-  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
-
-  // The same criterion worked out here: each field's meridional and sagittal fans traced to
-  // a plane without a rim, each fan's smallest spread found by a search of its own, the two
-  // averaged, the fields averaged.
-  TOpticalSystem open;
-  ASSERT_EQ(open.ReadFile(ExamplePath("double_gauss.os"), 0), 1);
-  open.Surface(image)->general.vertex[0] = lastLens + 70.0;
   open.Surface(image)->general.semiHeightExt = 1e6;
   MarkModelChanged();
+  ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
   ASSERT_GE(open.Prepare(0.0, 1, 0), 0);
   double sum = 0.0;
   const double fields[3] = {0.0, 10.0, 14.0};
@@ -132,27 +129,19 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
     for (int i = 0; i < 51; ++i) {
       const double h = d / 2.0 - i * d / 50.0;
       TCurrentRay m = open.MakeRay(field, 0.0, h, 0.0), s = open.MakeRay(field, 0.0, 0.0, h);
-      if (open.TraceRay(m, 1, nullptr, 0) == 1) {
-        ym.push_back(m.y);
-        km.push_back(m.M / m.L);
-      }
-      if (open.TraceRay(s, 1, nullptr, 0) == 1) {
-        zs.push_back(s.z);
-        ks.push_back(s.N / s.L);
-      }
+      if (open.TraceRay(m, 1, nullptr, 0) == 1) ym.push_back(m.y), km.push_back(m.M / m.L);
+      if (open.TraceRay(s, 1, nullptr, 0) == 1) zs.push_back(s.z), ks.push_back(s.N / s.L);
     }
-    ASSERT_GE(ym.size(), 2u);
-    ASSERT_GE(zs.size(), 2u);
+    ASSERT_GE(std::min(ym.size(), zs.size()), 2u);
     sum += 0.5 * (SmallestSpreadShift(ym, km) + SmallestSpreadShift(zs, ks));
   }
   const double independent = 70.0 + sum / 3.0;
 
-  // One run puts the plane there: no second or third press needed.
+  // One run puts the plane there, and the rim is the user's again.
   system.AutoFocus(nullptr, nullptr);
   const double gap = system.Surface(image)->general.vertex[0] - lastLens;
   EXPECT_NEAR(gap, kDoubleGaussGap, kDoubleGaussPlane);
   EXPECT_NEAR(gap, independent, kDoubleGaussPlane);
-  // The rim is the user's again.
   EXPECT_EQ(system.Surface(image)->general.semiHeightExt, 26.0);
   EXPECT_TRUE(PendingMessage().empty()) << PendingMessage();
 }

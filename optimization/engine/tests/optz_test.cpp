@@ -246,13 +246,9 @@ TEST(Optz, UnequalWeightsMoveTheMinimumAndTheMeritIsWeighted) {
   problem.settings = [](TOptz &optz) { optz.GainThreshold = 0.0; };
   auto sum = [](double x, double w) { return std::pow(4.0 - x * x, 2) + std::pow(w * (1.0 - x), 2); };
   auto scan = [&](double w) {
-    double best = 0.0, least = 1e300;
-    for (double x = 0.0; x <= 3.0; x += 1e-6) {
-      if (sum(x, w) < least) {
-        least = sum(x, w);
-        best = x;
-      }
-    }
+    double best = 0.0;
+    for (double x = 0.0; x <= 3.0; x += 1e-6)
+      if (sum(x, w) < sum(best, w)) best = x;
     return best;
   };
   const double weightedMinimum = scan(3.0), unweightedMinimum = scan(1.0);

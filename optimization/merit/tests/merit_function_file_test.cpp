@@ -73,6 +73,11 @@ class MeritFileTest : public ::testing::Test {
     system_.info.backFocalDistance = 45.0;
     boxes_.boxes.clear();
   }
+  // A set of two configurations that has read the scratch file of that name.
+  void BuildAndRead(TOptimizationFunctions &set, const std::string &name) {
+    Build(set, 2);
+    ASSERT_EQ(set.Read(Scratch(name)), 1);
+  }
 
   TRecordingMessageBoxProvider boxes_;
   TOpticalSystem system_;
@@ -476,21 +481,17 @@ TEST_F(MeritFileTest, AFileCutAtAnyByteIsRefusedAndChangesNothing) {
   SetOddTargets(other, 0, 30.0);
   SetOddTargets(other, 1, 40.0);
   ASSERT_EQ(other.Write(Scratch("other.fun")), 1);
-  TOptimizationFunctions reference;
-  Build(reference, 2);
-  ASSERT_EQ(reference.Read(Scratch("other.fun")), 1);
-  TOptimizationFunctions full;
-  Build(full, 2);
-  ASSERT_EQ(full.Read(Scratch("whole.fun")), 1);
+  TOptimizationFunctions reference, full;
+  BuildAndRead(reference, "other.fun");
+  BuildAndRead(full, "whole.fun");
   // Whole from the line that closes the last section on.
   const std::string closing = "SectionEnd=1\n";
   const std::size_t wholeFrom = whole.rfind(closing) + closing.size();
   for (std::size_t length = 1; length < whole.size(); ++length) {
-    SCOPED_TRACE(testing::Message() << "first " << length << " bytes: ..." << whole.substr(0, length).substr(length > 40 ? length - 40 : 0));
+    SCOPED_TRACE(testing::Message() << "first " << length << " bytes");
     WriteText(Scratch("cut.fun"), whole.substr(0, length));
     TOptimizationFunctions set;
-    Build(set, 2);
-    ASSERT_EQ(set.Read(Scratch("other.fun")), 1);
+    BuildAndRead(set, "other.fun");
     boxes_.boxes.clear();
     const int read = set.Read(Scratch("cut.fun"));
     if (length >= wholeFrom) {
@@ -520,30 +521,26 @@ TEST_F(MeritFileTest, FilesWithoutClosedSectionsAreReadWhenEachEndsInItsBeams) {
   std::istringstream lines(ReadText(Scratch("new.fun")));
   for (std::string line; std::getline(lines, line);)
     if (line.rfind("Sections=", 0) != 0 && line.rfind("SectionEnd=", 0) != 0) old += line + "\n";
-  std::size_t lineEnd = 0;
   for (std::size_t at = old.find('\n'); at != std::string::npos; at = old.find('\n', at + 1)) {
     const std::string cut = old.substr(0, at + 1);
     SCOPED_TRACE(cut);
     WriteText(Scratch("old.fun"), cut);
     TOptimizationFunctions set;
     Build(set, 2);
-    // The last line that is not blank: a beam record, or the section stops before its beams.
-    std::size_t last = cut.find_last_not_of('\n');
-    last = cut.rfind('\n', last);
-    const bool endsInBeam = cut.compare(last == std::string::npos ? 0 : last + 1, 1, "{") == 0;
+    // The last line that is not blank (npos + 1 is 0): a beam record, or the section stops
+    // before its beams.
+    const std::size_t last = cut.rfind('\n', cut.find_last_not_of('\n')) + 1;
+    const bool endsInBeam = cut.compare(last, 1, "{") == 0;
     EXPECT_EQ(set.Read(Scratch("old.fun")), endsInBeam ? 1 : 0);
     if (!endsInBeam) {
       ASSERT_FALSE(boxes_.boxes.empty());
       EXPECT_NE(boxes_.boxes.back().text.find("cut short inside its section [Functions"), std::string::npos)
           << boxes_.boxes.back().text;
     }
-    lineEnd = at;
   }
-  ASSERT_EQ(lineEnd + 1, old.size());
   // Whole, it reads as the file of closed sections does.
   TOptimizationFunctions closed;
-  Build(closed, 2);
-  ASSERT_EQ(closed.Read(Scratch("new.fun")), 1);
+  BuildAndRead(closed, "new.fun");
   TOptimizationFunctions set;
   Build(set, 2);
   EXPECT_EQ(set.Read(Scratch("old.fun")), 1);

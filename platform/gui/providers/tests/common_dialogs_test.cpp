@@ -173,11 +173,9 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
   const fs::path base = fs::temp_directory_path() / ("qt_file_dialog_" + std::to_string(::getpid()));
   const fs::path shown = base / "os";
   const fs::path chosen = base / "mine";
-  fs::create_directories(shown);
-  fs::create_directories(chosen);
-  // To open: the file of the whole name, though its quoted part names a file too.
   const fs::path opened = base / "opened";
-  fs::create_directories(opened);
+  for (const fs::path &folder : {shown, chosen, opened}) fs::create_directories(folder);
+  // To open: the file of the whole name, though its quoted part names a file too.
   std::ofstream(opened / "my \"best\" lens.os") << "x";
   std::ofstream(opened / "best.os") << "x";
   struct TCase {
@@ -220,10 +218,9 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
     request.InitialDir = (c.save ? shown : opened).string();
     request.DefaultExt = "os";
     TFileDialogAnswer answer;
+    // Only the typist accepts: a run that returns true was typed into.
     ASSERT_TRUE(provider.Run(request, answer)) << c.typed;
-    ASSERT_TRUE(typed) << c.typed;
-    ASSERT_EQ(answer.Paths.size(), 1u) << c.typed;
-    EXPECT_EQ(answer.Paths[0], c.expected.string()) << c.typed;
+    EXPECT_EQ(answer.Paths, std::vector<std::string>{c.expected.string()}) << c.typed;
   }
   std::error_code error;
   fs::remove_all(base, error);
