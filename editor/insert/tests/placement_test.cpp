@@ -277,10 +277,6 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   EXPECT_EQ(PasteElement(target, info, empty, error), 0);
 }
 
-}  // namespace
-
-namespace {
-
 // A place behind the following surface, or in front of the preceding one, is refused with
 // the negative gap named; a place between them, or behind the image plane, is taken.
 TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
@@ -295,8 +291,7 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   const double thick = v(2) - v(1);
   struct Case {
     int preceding;
-    double x;
-    double length;
+    double x, length;
     const char *side;  // "" when taken
     int named;
     double gap;
@@ -326,10 +321,6 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
 }
 
-}  // namespace
-
-namespace {
-
 // A lens or a surface placed beyond the image plane does not leave the plane in front of
 // it, the light running back: the plane goes as far behind the element's last vertex as it
 // stood in front of it; one placed with room before the plane leaves it where it was.
@@ -340,6 +331,7 @@ TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
   };
   constexpr double kThickness = 4.0;
   for (const Case c : {Case{true, 5.0}, Case{true, -2.0}, Case{false, 7.5}, Case{false, -10.0}}) {
+    SCOPED_TRACE(testing::Message() << c.lens << " " << c.beyond);
     TSystemImage image;
     Open(image, "cooke_triplet.os");
     const int n = image.SurfaceCount();
@@ -354,7 +346,7 @@ TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
     const double end = image.Surface(last)->general.vertex[0];
     ASSERT_NEAR(end, plane + c.beyond + (c.lens ? kThickness : 0.0), kTight);
     const double expected = end > plane ? end + (end - plane) : plane;
-    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight) << c.lens << " " << c.beyond;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight);
     EXPECT_NEAR(image.Surface(last + 1)->general.vertex[1], 0.0, kTight);
   }
 }

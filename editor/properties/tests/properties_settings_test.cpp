@@ -42,8 +42,7 @@ TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) 
   struct Case {
     const int *saved;
     RECT frame;
-    SIZE folder;
-    SIZE screen;
+    SIZE folder, screen;
     POINT expected;
   };
   const int saved[4] = {2000, 900, 2450, 1280};
@@ -63,10 +62,11 @@ TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) 
       {nullptr, RECT{60, 65, 700, 545}, SIZE{1500, 900}, SIZE{1280, 800}, POINT{0, 0}},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx);
     int left = 0, top = 0;
     PlacePropertiesFolder(c.saved, c.frame, c.folder.cx, c.folder.cy, c.screen.cx, c.screen.cy, left, top);
-    EXPECT_EQ(left, c.expected.x) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
-    EXPECT_EQ(top, c.expected.y) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
+    EXPECT_EQ(left, c.expected.x);
+    EXPECT_EQ(top, c.expected.y);
   }
 }
 
