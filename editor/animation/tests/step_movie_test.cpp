@@ -384,12 +384,8 @@ TEST_F(RecordedAnimationTest, ACancelledMovieStartLeavesNothingBehind) {
     answers_->boxes.clear();
     const std::size_t asked = files_.asked.size();
     files_.Choose({folder + "/" + name});
-    if (eachStep) {
-      editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
-      editor.SendMessage(WM_COMMAND, CM_REFRESH);
-    } else {
-      editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
-    }
+    editor.SendMessage(WM_COMMAND, eachStep ? CM_SAVE_EACH_STEP : CM_SAVE_CURRENT_STEP);
+    if (eachStep) editor.SendMessage(WM_COMMAND, CM_REFRESH);
     EXPECT_EQ(files_.asked.size(), asked + 1);
     ASSERT_FALSE(answers_->boxes.empty());
     EXPECT_EQ(answers_->boxes.back().text, "User Cancel");

@@ -272,6 +272,12 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
     canvas.SendMessage(WM_LBUTTONUP, 0, At(at));
     ASSERT_EQ(system.hasSelection, 1);
   };
+  // The mode, the palette's arrow and the menu's tick.
+  const auto expectSelecting = [&](bool on) {
+    EXPECT_EQ(editor.Tools().mouseMode, on ? kSelectMouseMode : kPanMouseMode);
+    EXPECT_EQ(editor.EditTools().ButtonDown(CM_SELECT), on);
+    EXPECT_EQ(ticked(), on);
+  };
   struct Case {
     UINT command;
     bool leaves;
@@ -290,18 +296,13 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
       files.Choose({triplet_});
     }
     editor.SendMessage(WM_COMMAND, CM_SELECT);
-    ASSERT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
     ASSERT_TRUE(ticked());
     clickLens();
     editor.SendMessage(WM_COMMAND, c.command);
-    EXPECT_EQ(editor.Tools().mouseMode, c.leaves ? kPanMouseMode : kSelectMouseMode);
-    EXPECT_EQ(editor.EditTools().ButtonDown(CM_SELECT), !c.leaves);
-    EXPECT_EQ(ticked(), !c.leaves);
+    expectSelecting(!c.leaves);
     // One Edit > Select selects again.
     if (c.leaves) editor.SendMessage(WM_COMMAND, CM_SELECT);
-    EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode);
-    EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT));
-    EXPECT_TRUE(ticked());
+    expectSelecting(true);
     clickLens();
     editor.SendMessage(WM_COMMAND, CM_SELECT);
     ASSERT_FALSE(ticked());
@@ -320,7 +321,5 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
       [&] { return !editor.Insertion().NewSingleSurfaceDown() && system.SurfaceCount() == n + 1; }, 8000));
   editor.SendMessage(WM_COMMAND, CM_DELETE);
   EXPECT_EQ(system.SurfaceCount(), n);
-  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
-  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
-  EXPECT_FALSE(ticked());
+  expectSelecting(false);
 }

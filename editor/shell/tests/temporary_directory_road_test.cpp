@@ -26,11 +26,12 @@ std::map<std::string, std::string> FolderState(const std::string &folder) {
   std::map<std::string, std::string> state;
   for (const auto &entry : fs::recursive_directory_iterator(folder)) {
     const fs::file_status status = entry.symlink_status();
-    state[fs::relative(entry.path(), folder).string()] =
-        std::to_string(static_cast<int>(status.type())) + " " + std::to_string(static_cast<unsigned>(status.permissions())) +
-        " " + (fs::is_symlink(status)        ? fs::read_symlink(entry.path()).string()
-               : fs::is_regular_file(status) ? ReadText(entry.path().string())
-                                             : "");
+    const std::string held = fs::is_symlink(status)        ? fs::read_symlink(entry.path()).string()
+                             : fs::is_regular_file(status) ? ReadText(entry.path().string())
+                                                           : "";
+    state[fs::relative(entry.path(), folder).string()] = std::to_string(static_cast<int>(status.type())) + " " +
+                                                         std::to_string(static_cast<unsigned>(status.permissions())) +
+                                                         " " + held;
   }
   return state;
 }
