@@ -289,14 +289,13 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
   // A lens as thick as the front one, 3.25896 mm from vertex to vertex.
   const double thick = v(2) - v(1);
-  struct Case {
+  const struct {
     int preceding;
     double x, length;
     const char *side;  // "" when taken
     int named;
     double gap;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {2, 0.5 * (v(2) + v(3)), 0.0, "", 0, 0.0},
       {2, v(5) + 1.0, 0.0, "behind", 4, v(5) + 1.0 - v(3)},
       {2, v(2) - 1.5, 0.0, "in front of", 3, 1.5},
@@ -307,7 +306,7 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
       {2, v(2) + 0.5, thick, "", 0, 0.0},
       {2, v(3) - 2.0, thick, "behind", 4, thick - 2.0},
   };
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
     const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0, c.length);
     if (*c.side == '\0') {
       EXPECT_EQ(text, "") << c.preceding << " " << c.x;

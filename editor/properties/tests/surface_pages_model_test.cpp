@@ -233,17 +233,14 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
   constexpr double kCarried = 1e-12;
   constexpr int kAsphere = 2;
   const double heights[] = {2.0, 4.0, 6.0};
-  struct Case {
+  const struct {
     const char *type;
     bool keepsShape;
     const char *notice;  // empty: none
-  };
-  const Case cases[] = {
-      {"4", true, ""},
-      {"9", true, ""},
+  } cases[] = {
+      {"4", true, ""}, {"9", true, ""},
       {"1", false, "Surface 3: the type \"Sphere\" holds no r^4, r^6, r^8, r^10 terms: dropped (Undo brings them back)."},
-      {"2", false, "holds no r^4, r^6, r^8, r^10 terms"},
-      {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
+      {"2", false, "holds no r^4, r^6, r^8, r^10 terms"}, {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
   };
   Load("even_asphere_lens.os");
   const TAsphericsModel model;
@@ -251,7 +248,7 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
   ASSERT_EQ(file.size(), 6u);
   std::vector<double> sags;
   for (double h : heights) sags.push_back(SagAt(*image.Surface(kAsphere), h));
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
     SCOPED_TRACE(c.type);
     const TPropertyEdit edit = model.EditCell(image, kAsphere, kAsphericTypeColumn, c.type);
     ASSERT_TRUE(edit.accepted) << edit.message;

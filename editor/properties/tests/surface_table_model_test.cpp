@@ -260,16 +260,14 @@ class SharedValueTest : public SurfaceTableTest {
 // reads the same in all, and every configuration keeps its own air spaces and image
 // distance, in the editor and after Save and Open.
 TEST_F(SharedValueTest, ASharedValueEditedInOneConfigurationKeepsEveryConfigurationsGaps) {
-  struct Case {
-    int row;
-    int column;
+  const struct {
+    int row, column;
     const char *text;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {3, kRadiusColumn, "36"},         {4, kGlassColumn, "n-sf2_schott"}, {1, kThicknessColumn, "9"},
       {8, kThicknessColumn, "12"},      {10, kThicknessColumn, "8"},       {4, kThicknessColumn, "2.5"},
   };
-  for (const Case &edit : cases) {
+  for (const auto &edit : cases) {
     for (int shown = 0; shown < 3; ++shown) {
       SCOPED_TRACE("surface " + std::to_string(edit.row + 1) + " column " + std::to_string(edit.column) +
                    " edited in configuration " + std::to_string(shown + 1));
