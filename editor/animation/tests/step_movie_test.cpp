@@ -293,7 +293,8 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   int differing = 0, lensFill = 0, covered = 0;
   for (int k = 0; k < canvas.width() * canvas.height(); ++k) {
     const std::uint32_t rgb = canvas.pixel(k % canvas.width(), k / canvas.width()) & 0xFFFFFF;
-    if (std::any_of(over.begin(), over.end(), [&](const QRect &r) { return r.contains(k % canvas.width(), k / canvas.width()); })) {
+    const QPoint pixel(k % canvas.width(), k / canvas.width());
+    if (std::any_of(over.begin(), over.end(), [&pixel](const QRect &r) { return r.contains(pixel); })) {
       ++covered;
       continue;
     }

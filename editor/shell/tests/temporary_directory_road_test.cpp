@@ -105,7 +105,8 @@ TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDelet
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_FALSE(editor.Launchers().SynthesisOpen());
 
-  // New and closing work without a word: the four refusals are the only boxes after the start's.
+  // New and closing work; with the start's box the four refusals are the only ones, so Open,
+  // New and closing said nothing.
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
   editor.SendMessage(WM_CLOSE);
