@@ -100,7 +100,6 @@ TEST_F(EditorDialogsTest, TheScaleDialogSetsTheCanvasScale) {
 TEST_F(EditorDialogsTest, TheCaptionAndTheScaleDialogGiveTheSameScale) {
   TOpticalEditor &editor = Open(triplet_);
   for (const double typed : {1.0, 0.5, 2.5, 40.0}) {
-    SCOPED_TRACE(typed);
     TScaleSystemDlg dialog(&editor);
     ASSERT_EQ(ExecuteWith(dialog,
                           [&] {
@@ -110,8 +109,8 @@ TEST_F(EditorDialogsTest, TheCaptionAndTheScaleDialogGiveTheSameScale) {
               IDOK);
     editor.Canvas()->Redraw();
     const std::string caption = editor.UpdateCaption();
-    EXPECT_EQ(FormatScaleCaption(*editor.Canvas()), FormatScaleRatio(typed));
-    EXPECT_NE(caption.find(FormatScaleRatio(typed)), std::string::npos) << caption;
+    EXPECT_EQ(FormatScaleCaption(*editor.Canvas()), FormatScaleRatio(typed)) << typed;
+    EXPECT_NE(caption.find(FormatScaleRatio(typed)), std::string::npos) << typed << ": " << caption;
     TScaleSystemDlg again(&editor);
     char shown[64] = {};
     ExecuteWith(again, [&] {
@@ -120,7 +119,7 @@ TEST_F(EditorDialogsTest, TheCaptionAndTheScaleDialogGiveTheSameScale) {
     });
     double read = 0.0;
     ASSERT_TRUE(ParseNumberField(shown, read)) << shown;
-    EXPECT_APPROX(read, typed, kScaleTolerance * typed);
+    EXPECT_APPROX(read, typed, kScaleTolerance * typed) << typed;
   }
 }
 
@@ -142,15 +141,14 @@ TEST_F(EditorDialogsTest, ActualSizeFitsTheSystemAsTheHelpSays) {
   fitted.RebuildElements(nullptr);
   fitted.ComputeExtent();
   for (const UINT before : {static_cast<UINT>(CM_ZOOM_OUT), static_cast<UINT>(CM_ACTUAL_SIZE)}) {
-    SCOPED_TRACE(before);
     editor.SendMessage(WM_COMMAND, before);
     editor.System().viewWindow = ScaledViewWindow(editor.System().viewWindow, 1.0, 100, 100);
     editor.SendMessage(WM_COMMAND, CM_ACTUAL_SIZE);
     const TViewWindow &view = editor.System().viewWindow;
-    EXPECT_APPROX(view.xFrom, fitted.viewWindow.xFrom, kScaleTolerance);
-    EXPECT_APPROX(view.xTo, fitted.viewWindow.xTo, kScaleTolerance);
-    EXPECT_APPROX(view.yFrom, fitted.viewWindow.yFrom, kScaleTolerance);
-    EXPECT_APPROX(view.yTo, fitted.viewWindow.yTo, kScaleTolerance);
+    EXPECT_APPROX(view.xFrom, fitted.viewWindow.xFrom, kScaleTolerance) << before;
+    EXPECT_APPROX(view.xTo, fitted.viewWindow.xTo, kScaleTolerance) << before;
+    EXPECT_APPROX(view.yFrom, fitted.viewWindow.yFrom, kScaleTolerance) << before;
+    EXPECT_APPROX(view.yTo, fitted.viewWindow.yTo, kScaleTolerance) << before;
   }
 }
 
