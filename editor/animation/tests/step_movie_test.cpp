@@ -147,18 +147,17 @@ TEST_F(StepMovieTest, AMovieThatEndsEndsTheRecordingAtItsLastFrame) {
   movie_.refusedFrom = 2;
   editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
   files_.Choose({Scratch("full.avi")});
+  // Frames 0 and 1 written, frame 2 refused: the caption keeps "Step 1".
   for (int k = 0; k < 3; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
-  // Frames 0 and 1 written, frame 2 refused: the caption keeps "Step 1", the movie is
-  // closed and Save each step is cleared.
   const std::string title = editor.GetWindowText();
   EXPECT_NE(title.find(", Step 1"), std::string::npos) << title;
   EXPECT_EQ(title.find("Step 2"), std::string::npos) << title;
   // Later steps write nothing and the count stays.
   for (int k = 0; k < 2; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
-  EXPECT_EQ(movie_.widths.size(), 2u);
-  EXPECT_EQ(editor.Movie().FrameCounter(), 2);
   for (const char *later : {"Step 2", "Step 3", "Step 4"})
     EXPECT_EQ(editor.GetWindowText().find(later), std::string::npos) << editor.GetWindowText();
+  EXPECT_EQ(movie_.widths.size(), 2u);
+  EXPECT_EQ(editor.Movie().FrameCounter(), 2);
   EXPECT_EQ(movie_.closed, 1);
   EXPECT_FALSE(editor.Movie().SavesEachStep());
   EXPECT_FALSE(Checked(CM_SAVE_EACH_STEP));
@@ -294,7 +293,8 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   int differing = 0, lensFill = 0, covered = 0;
   for (int k = 0; k < canvas.width() * canvas.height(); ++k) {
     const std::uint32_t rgb = canvas.pixel(k % canvas.width(), k / canvas.width()) & 0xFFFFFF;
-    if (std::any_of(over.begin(), over.end(), [&](const QRect &r) { return r.contains(k % canvas.width(), k / canvas.width()); })) {
+    const QPoint pixel(k % canvas.width(), k / canvas.width());
+    if (std::any_of(over.begin(), over.end(), [&pixel](const QRect &r) { return r.contains(pixel); })) {
       ++covered;
       continue;
     }
@@ -331,8 +331,7 @@ TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDo
                        placed.bottom - placed.top, true);
     editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
     ASSERT_FALSE(pictures_.empty());
-    // The screenshot of the editor's rectangle as Qt draws the windows: the editor, then the
-    // program's other shown windows over it, the viewer (opened last) on top.
+    // The editor's rectangle as Qt stacks the windows: the editor, the others, the viewer on top.
     const SIZE size = TWindowDC(editor).DeviceSize();
     const POINT client = editor.ClientToScreen(POINT{0, 0});
     const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
@@ -347,31 +346,23 @@ TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDo
       stack.push_back(viewer->HostWidget());
       for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
     }
-    // Below the frame's caption, pixel by pixel as that screenshot; the viewer covers a good
-    // part of it.
+    // Below the frame's caption, pixel by pixel as that screenshot, the viewer over a good part.
     const TODib &frame = *pictures_.back();
     ASSERT_EQ(frame.Width(), size.cx);
     const int caption = frame.Height() - size.cy;
     const QRect viewerRect = QRect(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)) - corner,
                                    viewer->HostWidget()->size()).intersected(QRect(0, 0, size.cx, size.cy));
-    int differing = 0, differingUnderViewer = 0;
+    int differing = 0;
     for (int y = 0; y < size.cy; ++y)
       for (int x = 0; x < size.cx; ++x) {
         const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
-        const bool same = qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) == (screen.pixel(x, y) | 0xFF000000u);
-        differing += !same;
-        differingUnderViewer += !same && viewerRect.contains(x, y);
+        differing += qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) != (screen.pixel(x, y) | 0xFF000000u);
       }
     EXPECT_GT(viewerRect.width() * viewerRect.height(), 50000);
     EXPECT_EQ(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
-    EXPECT_EQ(differingUnderViewer, 0);
     EXPECT_EQ(differing, 0);
   }
 }
-
-}  // namespace
-
-namespace {
 
 // Nothing of the movie's file, its work file included, is in the folder.
 bool NothingOf(const std::string &folder, const std::string &name) {
@@ -390,25 +381,21 @@ TEST_F(RecordedAnimationTest, ACancelledMovieStartLeavesNothingBehind) {
   std::filesystem::create_directories(folder);
   for (const bool eachStep : {false, true}) {
     const std::string name = eachStep ? "each.avi" : "current.avi";
+    SCOPED_TRACE(name);
     answers_->boxes.clear();
     const std::size_t asked = files_.asked.size();
     files_.Choose({folder + "/" + name});
-    if (eachStep) {
-      editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
-      editor.SendMessage(WM_COMMAND, CM_REFRESH);
-    } else {
-      editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
-    }
-    EXPECT_EQ(files_.asked.size(), asked + 1) << name;
-    ASSERT_FALSE(answers_->boxes.empty()) << name;
-    EXPECT_EQ(answers_->boxes.back().text, "User Cancel") << name;
-    EXPECT_TRUE(NothingOf(folder, name)) << name;
-    EXPECT_FALSE(editor.Movie().SavesEachStep()) << name;
+    editor.SendMessage(WM_COMMAND, eachStep ? CM_SAVE_EACH_STEP : CM_SAVE_CURRENT_STEP);
+    if (eachStep) editor.SendMessage(WM_COMMAND, CM_REFRESH);
+    EXPECT_EQ(files_.asked.size(), asked + 1);
+    ASSERT_FALSE(answers_->boxes.empty());
+    EXPECT_EQ(answers_->boxes.back().text, "User Cancel");
+    EXPECT_TRUE(NothingOf(folder, name));
+    EXPECT_FALSE(editor.Movie().SavesEachStep());
     // The movie was dropped: the next step asks for its file again.
     files_.Choose({folder + "/" + name});
     editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
-    EXPECT_EQ(files_.asked.size(), asked + 2) << name;
-    EXPECT_TRUE(NothingOf(folder, name)) << name;
+    EXPECT_EQ(files_.asked.size(), asked + 2);
   }
 }
 

@@ -272,11 +272,18 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
     canvas.SendMessage(WM_LBUTTONUP, 0, At(at));
     ASSERT_EQ(system.hasSelection, 1);
   };
+  // The mode, the palette's arrow and the menu's tick.
+  const auto expectSelecting = [&](bool on) {
+    EXPECT_EQ(editor.Tools().mouseMode, on ? kSelectMouseMode : kPanMouseMode);
+    EXPECT_EQ(editor.EditTools().ButtonDown(CM_SELECT), on);
+    EXPECT_EQ(ticked(), on);
+  };
   struct Case {
     UINT command;
     bool leaves;
   };
   for (const Case c : {Case{CM_DELETE, true}, Case{CM_COPY, true}, Case{CM_UNDO, false}, Case{CM_OPEN_SYSTEM, true}}) {
+    SCOPED_TRACE(c.command);
     if (c.command == CM_UNDO) {
       // A step to take back.
       system.elements.data[FirstLens(system)].mark = 1;
@@ -289,21 +296,16 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
       files.Choose({triplet_});
     }
     editor.SendMessage(WM_COMMAND, CM_SELECT);
-    ASSERT_EQ(editor.Tools().mouseMode, kSelectMouseMode) << c.command;
-    ASSERT_TRUE(ticked()) << c.command;
+    ASSERT_TRUE(ticked());
     clickLens();
     editor.SendMessage(WM_COMMAND, c.command);
-    EXPECT_EQ(editor.Tools().mouseMode, c.leaves ? kPanMouseMode : kSelectMouseMode) << c.command;
-    EXPECT_EQ(editor.EditTools().ButtonDown(CM_SELECT), !c.leaves) << c.command;
-    EXPECT_EQ(ticked(), !c.leaves) << c.command;
+    expectSelecting(!c.leaves);
     // One Edit > Select selects again.
     if (c.leaves) editor.SendMessage(WM_COMMAND, CM_SELECT);
-    EXPECT_EQ(editor.Tools().mouseMode, kSelectMouseMode) << c.command;
-    EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT)) << c.command;
-    EXPECT_TRUE(ticked()) << c.command;
+    expectSelecting(true);
     clickLens();
     editor.SendMessage(WM_COMMAND, CM_SELECT);
-    ASSERT_FALSE(ticked()) << c.command;
+    ASSERT_FALSE(ticked());
   }
   // A surface placed while selecting is the selection: Delete ends selecting alike, though
   // the placement, not Select, was the last tool.
@@ -311,8 +313,7 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
   clickLens();
   const int n = system.SurfaceCount();
   // Behind the selected front lens, before the next one.
-  const int lens = FirstLens(system);
-  const double behind = system.elements.data[lens].LastSurface()->general.vertex[0] + 1.0;
+  const double behind = system.elements.data[FirstLens(system)].LastSurface()->general.vertex[0] + 1.0;
   insert_test::When([&] { return editor.Insertion().NewSingleSurfaceDown(); },
                     [&editor, behind] { insert_test::ClickWorld(editor, behind, 0.0); });
   editor.PostMessage(WM_COMMAND, CM_NEW_SINGLE_SURFACE, 0);
@@ -320,7 +321,5 @@ TEST_F(EditCommandsTest, EditSelectsTickFollowsTheModeAfterEveryCommandThatLeave
       [&] { return !editor.Insertion().NewSingleSurfaceDown() && system.SurfaceCount() == n + 1; }, 8000));
   editor.SendMessage(WM_COMMAND, CM_DELETE);
   EXPECT_EQ(system.SurfaceCount(), n);
-  EXPECT_EQ(editor.Tools().mouseMode, kPanMouseMode);
-  EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT));
-  EXPECT_FALSE(ticked());
+  expectSelecting(false);
 }

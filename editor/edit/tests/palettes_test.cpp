@@ -268,10 +268,6 @@ TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
   EXPECT_TRUE(tools->IsWindowVisible());
 }
 
-}  // namespace
-
-namespace {
-
 bool Overlap(const RECT &a, const RECT &b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
@@ -322,18 +318,11 @@ TEST_F(PalettesTest, AtTheFirstStartNoWindowCoversAnothers) {
     EXPECT_LE(window.bottom, 1024);
   }
   // The frame's own return is the platform's (an offscreen frame reports its place its
-  // own way); every window of ours comes back where it stood.
-  const TPlaces &second = starts[1];
-  const struct {
-    const char *what;
-    RECT before, after;
-  } again[] = {{"folder", first.folder, second.folder},
-               {"tools", first.tools, second.tools},
-               {"zoom palette", first.zoom, second.zoom},
-               {"configurations palette", first.config, second.config}};
-  for (const auto &window : again) {
-    EXPECT_EQ(window.after.left, window.before.left) << window.what;
-    EXPECT_EQ(window.after.top, window.before.top) << window.what;
+  // own way); the folder, tools, zoom and configurations palettes come back where they stood.
+  int index = 0;
+  for (RECT TPlaces::*window : {&TPlaces::folder, &TPlaces::tools, &TPlaces::zoom, &TPlaces::config}) {
+    EXPECT_EQ((starts[1].*window).left, (first.*window).left) << "window " << index;
+    EXPECT_EQ((starts[1].*window).top, (first.*window).top) << "window " << index++;
   }
 }
 

@@ -21,6 +21,8 @@ using namespace insert_test;
 constexpr double kTraced = 1e-9;
 // The wait after the click on the place: longer than any placement takes.
 constexpr int kGiveUpMs = 1500;
+// A click lands within a pixel of the world point.
+constexpr double kPixel = 0.5;
 
 class NewSystemRoadTest : public InsertShellTest {
  protected:
@@ -31,14 +33,17 @@ class NewSystemRoadTest : public InsertShellTest {
     return editor;
   }
   // New Element: a click on (pickX, pickY) picks what to follow, a click on (x, y) places
-  // the element, `fill` fills the page shown in the folder's slot `slot`, OK makes it.
-  bool Place(double pickX, double pickY, double x, double y, int slot, std::function<void(TElementFolder &)> fill) {
+  // the element, `fill` fills the page shown in the folder's slot `slot`, OK makes it;
+  // `picked` runs once the pick has banded, before the second click.
+  bool Place(double pickX, double pickY, double x, double y, int slot, std::function<void(TElementFolder &)> fill,
+             std::function<void()> picked = [] {}) {
     TOpticalEditor &editor = *editor_;
     const int n = editor.System().SurfaceCount();
     const int undo = editor.System().options.undoIndex;
     When([&editor] { return editor.Insertion().NewElementDown(); },
          [&editor, pickX, pickY] { ClickWorld(editor, pickX, pickY); });
-    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y] {
+    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&editor, x, y, picked] {
+      picked();
       ClickWorld(editor, x, y);
       // A click the placement does not take leaves it waiting: it is ended as Escape ends it.
       After(kGiveUpMs, [&editor] {
@@ -99,6 +104,7 @@ double Miss(const TCurrentRay &ray, double px, double py) {
 TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThatPlaneAloneAndAClickBetweenPlaces) {
   TOpticalEditor &editor = NewSystem();
   for (const int plane : {0, 1}) {
+    SCOPED_TRACE(plane);
     if (plane == 1) editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
     // Each pick starts with nothing selected, as after a fresh start.
     editor.Canvas()->SetSelectMode(false);
@@ -111,9 +117,7 @@ TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThatPlaneAloneAndAClickBetweenPl
     ASSERT_GT(h, 1.0);
     RECT band{}, held{};
     bool banded = false;
-    When([&editor] { return editor.Insertion().NewElementDown(); },
-         [&editor, px, h] { ClickWorld(editor, px, -0.9 * h); });
-    When([&editor] { return editor.Canvas()->GetSelectMode(); }, [&, px, h, between] {
+    const bool placed = Place(px, -0.9 * h, between, 0.0, kLensPage, [](TElementFolder &) {}, [&] {
       TEditGraph &canvas = *editor.Canvas();
       band = canvas.GetSelection();
       const POINT top = canvas.DeviceToPlot(canvas.WorldToDevice(px, h));
@@ -121,37 +125,20 @@ TEST_F(NewSystemRoadTest, APickedPlanesBandHoldsThatPlaneAloneAndAClickBetweenPl
       held = RECT{std::min(top.x, bottom.x), std::min(top.y, bottom.y), std::max(top.x, bottom.x),
                   std::max(top.y, bottom.y)};
       banded = true;
-      ClickWorld(editor, between, 0.0);
-      // A click the band swallows leaves the placement waiting: it is ended as Escape ends it.
-      After(kGiveUpMs, [&editor] {
-        if (editor.Insertion().NewElementDown() && FocusedDialog<TElementFolder>() == nullptr) editor.Queue().Leave(1);
-      });
     });
-    When([] { return FocusedDialog<TElementFolder>() != nullptr; },
-         [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
-    editor.PostMessage(WM_COMMAND, CM_NEW_ELEMENT, 0);
-    const bool placed = test_kit::RunUntil(
-        [&] { return !editor.Insertion().NewElementDown() && system.SurfaceCount() > 2; }, kWaitMs);
-    if (!placed) {
-      editor.Queue().Leave(1);
-      test_kit::RunUntil([&editor] { return !editor.Insertion().NewElementDown(); }, kWaitMs);
-    }
-    ASSERT_TRUE(banded) << plane;
+    ASSERT_TRUE(banded);
+    // How far the band reaches past the plane on its left, right, top and bottom.
     constexpr int kMargin = 4;
-    EXPECT_LE(band.left, held.left) << plane;
-    EXPECT_GE(band.right, held.right) << plane;
-    EXPECT_LE(band.top, held.top) << plane;
-    EXPECT_GE(band.bottom, held.bottom) << plane;
-    EXPECT_GE(band.left, held.left - kMargin) << plane;
-    EXPECT_LE(band.right, held.right + kMargin + 1) << plane;
-    EXPECT_GE(band.top, held.top - kMargin) << plane;
-    EXPECT_LE(band.bottom, held.bottom + kMargin + 1) << plane;
+    const int past[] = {held.left - band.left, band.right - held.right, held.top - band.top, band.bottom - held.bottom};
+    for (int side = 0; side < 4; ++side) {
+      EXPECT_GE(past[side], 0) << side;
+      EXPECT_LE(past[side], kMargin + side % 2) << side;
+    }
     // The lens stands where the click was, between the planes, the image plane still last.
-    ASSERT_TRUE(placed) << plane;
-    ASSERT_EQ(system.SurfaceCount(), 4) << plane;
-    constexpr double kPixel = 0.5;  // a click lands within a pixel of the world point
-    EXPECT_NEAR(system.Surface(1)->general.vertex[0], between, kPixel) << plane;
-    EXPECT_LT(system.Surface(2)->general.vertex[0], system.Surface(3)->general.vertex[0]) << plane;
+    ASSERT_TRUE(placed);
+    ASSERT_EQ(system.SurfaceCount(), 4);
+    EXPECT_NEAR(system.Surface(1)->general.vertex[0], between, kPixel);
+    EXPECT_LT(system.Surface(2)->general.vertex[0], system.Surface(3)->general.vertex[0]);
   }
 }
 
@@ -176,7 +163,6 @@ TEST_F(NewSystemRoadTest, NewEndsTheSelectionSoNewElementAsksAndPlaces) {
   ASSERT_FALSE(answers_->boxes.empty());
   EXPECT_EQ(answers_->boxes.front().caption, "Help");
   ASSERT_EQ(system.SurfaceCount(), 4);
-  constexpr double kPixel = 0.5;  // a click lands within a pixel of the world point
   EXPECT_NEAR(system.Surface(1)->general.vertex[0], 5.0, kPixel);
 }
 
@@ -251,9 +237,8 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
   // second order.
   constexpr double kSecondOrder = 1e-7;
   EXPECT_NEAR(std::atan2(in.M, in.L) - std::atan2(chief.M, chief.L), deviation, kSecondOrder);
-  // The image plane stands across the deviated chief ray, its vertex on it: the chief ray
-  // of the axial beam passes the centre of the stop, the lens's front face, which the click
-  // put within a pixel of the axis.
+  // The image plane stands across the deviated chief ray, its vertex on it; the axial
+  // beam's chief ray passes the stop's centre.
   const int stop = system.info.Naper;
   ASSERT_GE(stop, 1);
   const TCurrentRay deviated = Traced(system, 4, 0.0, system.Surface(stop)->general.vertex[1]);
@@ -265,13 +250,11 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
     EXPECT_NEAR(image.general.angles[2], std::atan2(deviated.M, deviated.L), kAlong);
   };
   imageCheck(system);
-  // The camera lens 30 along the deviated chief ray stands across it; the view zoomed out
-  // so that its place shows beside the prism's band.
+  // The camera lens 30 along the deviated chief ray stands across it; zoomed out, its place
+  // shows beside the prism's band. The prism's selection is ended so the first click picks it.
   constexpr double kCamera = 30.0;
   for (int k = 0; k < 2; ++k) editor_->SendMessage(WM_COMMAND, CM_ZOOM_OUT);
   const double *exit = system.Surface(4)->general.vertex;
-  // The prism stays selected after its placement: the selection is ended so that the
-  // first click picks it again (a click on the kept selection's edge would be the place).
   editor_->Canvas()->SetSelectMode(false);
   system.ClearSelection();
   ASSERT_TRUE(Place(exit[0], exit[1], chief.x + kCamera * chief.L, chief.y + kCamera * chief.M, kLensPage, lens));
@@ -284,11 +267,8 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
     EXPECT_NEAR(std::atan2(out.M, out.L), std::atan2(chief.M, chief.L), kAcross);
     imageCheck(s);
     // The camera lens was placed beyond the image plane: the plane went behind it.
-    const TSurface &rear = *s.Surface(6);
-    const TSurface &image = *s.Surface(7);
-    EXPECT_GT((image.general.vertex[0] - rear.general.vertex[0]) * deviated.L +
-                  (image.general.vertex[1] - rear.general.vertex[1]) * deviated.M,
-              0.0);
+    const double *rear = s.Surface(6)->general.vertex, *image = s.Surface(7)->general.vertex;
+    EXPECT_GT((image[0] - rear[0]) * deviated.L + (image[1] - rear[1]) * deviated.M, 0.0);
   };
   spectrometerCheck(system);
   spectrometerCheck(SavedAndOpened("Spectrometer.os"));

@@ -277,10 +277,6 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   EXPECT_EQ(PasteElement(target, info, empty, error), 0);
 }
 
-}  // namespace
-
-namespace {
-
 // A place behind the following surface, or in front of the preceding one, is refused with
 // the negative gap named; a place between them, or behind the image plane, is taken.
 TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
@@ -293,15 +289,13 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
   // A lens as thick as the front one, 3.25896 mm from vertex to vertex.
   const double thick = v(2) - v(1);
-  struct Case {
+  const struct {
     int preceding;
-    double x;
-    double length;
+    double x, length;
     const char *side;  // "" when taken
     int named;
     double gap;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {2, 0.5 * (v(2) + v(3)), 0.0, "", 0, 0.0},
       {2, v(5) + 1.0, 0.0, "behind", 4, v(5) + 1.0 - v(3)},
       {2, v(2) - 1.5, 0.0, "in front of", 3, 1.5},
@@ -312,7 +306,7 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
       {2, v(2) + 0.5, thick, "", 0, 0.0},
       {2, v(3) - 2.0, thick, "behind", 4, thick - 2.0},
   };
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
     const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0, c.length);
     if (*c.side == '\0') {
       EXPECT_EQ(text, "") << c.preceding << " " << c.x;
@@ -326,10 +320,6 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
 }
 
-}  // namespace
-
-namespace {
-
 // A lens or a surface placed beyond the image plane does not leave the plane in front of
 // it, the light running back: the plane goes as far behind the element's last vertex as it
 // stood in front of it; one placed with room before the plane leaves it where it was.
@@ -340,6 +330,7 @@ TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
   };
   constexpr double kThickness = 4.0;
   for (const Case c : {Case{true, 5.0}, Case{true, -2.0}, Case{false, 7.5}, Case{false, -10.0}}) {
+    SCOPED_TRACE(testing::Message() << c.lens << " " << c.beyond);
     TSystemImage image;
     Open(image, "cooke_triplet.os");
     const int n = image.SurfaceCount();
@@ -354,7 +345,7 @@ TEST_F(PlacementTest, AnElementPlacedBeyondTheImagePlaneTakesThePlaneBehindIt) {
     const double end = image.Surface(last)->general.vertex[0];
     ASSERT_NEAR(end, plane + c.beyond + (c.lens ? kThickness : 0.0), kTight);
     const double expected = end > plane ? end + (end - plane) : plane;
-    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight) << c.lens << " " << c.beyond;
+    EXPECT_NEAR(image.Surface(last + 1)->general.vertex[0], expected, kTight);
     EXPECT_NEAR(image.Surface(last + 1)->general.vertex[1], 0.0, kTight);
   }
 }

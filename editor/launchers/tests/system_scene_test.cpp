@@ -8,7 +8,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <numbers>
 #include <utility>
 
@@ -278,10 +277,8 @@ DPOINT3 Refracted(const DPOINT3 &d, DPOINT3 n, double n1, double n2) {
 }
 
 TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
-  // The shipped prism with its tilts written about other axes. About x: the whole prism
-  // turned 45 degrees about the beam; about y: laid in the x-z plane; mixed: the exit face
-  // also turned 5 degrees about its own y, so the wedge leaves the plane the tilts about z
-  // span.
+  // The shipped prism with its tilts about other axes: about x, turned 45 degrees about the
+  // beam; about y, laid in the x-z plane; mixed, the exit face also turned 5 degrees about y.
   struct TTurn {
     const char *name, *entry, *exit, *image;
   };
@@ -295,8 +292,7 @@ TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
   constexpr double kF2IndexD = 1.62004;
   for (const TTurn &turn : turns) {
     SCOPED_TRACE(turn.name);
-    std::ifstream shipped(ExamplePath("prism.os"));
-    std::string text{std::istreambuf_iterator<char>(shipped), std::istreambuf_iterator<char>()};
+    std::string text = ReadText(ExamplePath("prism.os"));
     for (const auto &[from, to] : {std::pair<std::string, const char *>{"AlfaZ=-54", turn.entry},
                                    {"AlfaZ=6", turn.exit}, {"Dy=-44.2919; AlfaZ=-48.196", turn.image}}) {
       ASSERT_NE(text.find(from), std::string::npos) << from;
@@ -313,8 +309,7 @@ TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
     const std::vector<TSceneRecord> prisms = OfKind(kPrismKind);
     ASSERT_EQ(prisms.size(), 1u);
     const TDrawnPrism drawn = DrawnPrism(prisms[0]);
-    // Each ray of the fan, traced here along x from its start: met by the entry plane,
-    // refracted into the glass, met by the exit plane.
+    // Each ray of the fan, traced here along x: met by the entry plane, refracted, met by the exit plane.
     DPOINT3 vertex[2], normal[2];
     for (int f = 0; f < 2; ++f) {
       const TSurface &s = *image.Surface(1 + f);

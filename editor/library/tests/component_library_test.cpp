@@ -109,15 +109,13 @@ TEST_F(ComponentLibraryTest, AWorkCopyThatCannotBeWrittenIsRefusedWithItsCause) 
   ASSERT_EQ(library.Open(path), 1);
   ASSERT_EQ(library.Add("Front", image), 0) << library.ErrorText();
   const std::string saved = ReadText(path);
-  const std::string blocker = Scratch("blocker");
+  const std::string blocker = Scratch("blocker"), locked = Scratch("locked");
   WriteText(blocker, "a file\n");
-  const std::string locked = Scratch("locked");
   std::filesystem::create_directory(locked);
   std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const std::string kept = TempDir();
   struct TCase {
-    std::string directory;
-    std::string cause;
+    std::string directory, cause;
   } cases[] = {
       {blocker + "/tmp", "cannot be written: its directory does not exist."},
       {locked, "cannot be written: you have no permission to write it or its directory."},
@@ -126,11 +124,12 @@ TEST_F(ComponentLibraryTest, AWorkCopyThatCannotBeWrittenIsRefusedWithItsCause) 
   for (const TCase &c : cases) {
     // The administrator writes anywhere: no permission stops it.
     if (c.directory == locked && ::geteuid() == 0) continue;
+    SCOPED_TRACE(c.directory);
     SetTempDir(c.directory);
-    EXPECT_EQ(library.Add("Back", image), -1) << c.directory;
+    EXPECT_EQ(library.Add("Back", image), -1);
     EXPECT_NE(library.ErrorText().find(c.cause), std::string::npos) << library.ErrorText();
     TSystemImage taken;
-    EXPECT_EQ(library.Take(0, taken), 0) << c.directory;
+    EXPECT_EQ(library.Take(0, taken), 0);
     EXPECT_NE(library.ErrorText().find(c.cause), std::string::npos) << library.ErrorText();
   }
   SetTempDir(kept);

@@ -93,20 +93,15 @@ TEST_F(LibraryElementsTest, ATakenElementThatWouldCrossTheNextLensIsRefusedNamin
   const int n = system.SurfaceCount();
   const auto v = [&system](int k) { return system.Surface(k)->general.vertex[0]; };
   const double thick = v(2) - v(1);
-  struct Case {
+  const struct {
     double place;
     const char *told;  // "" when placed
-  };
-  const Case cases[] = {
-      {v(6) + 3.0, "behind surface 4"},
-      {v(3) - 2.0, "behind surface 4"},
-      {v(2) + 1.0, ""},
-  };
+  } cases[] = {{v(6) + 3.0, "behind surface 4"}, {v(3) - 2.0, "behind surface 4"}, {v(2) + 1.0, ""}};
   bool first = true;
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.place);
     editor.SendMessage(WM_COMMAND, CM_SELECT);
-    double x = 0.0;
-    double y = 0.0;
+    double x = 0.0, y = 0.0;
     ElementPoint(system, 0, x, y);
     ClickWorld(editor, x, y);
     ASSERT_TRUE(test_kit::RunUntil([&] { return system.hasSelection == 1 && system.selectedElement == 0; }, kWaitMs));
@@ -126,27 +121,22 @@ TEST_F(LibraryElementsTest, ATakenElementThatWouldCrossTheNextLensIsRefusedNamin
          [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
     editor.PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
     const bool placed = *c.told == '\0';
-    ASSERT_TRUE(test_kit::RunUntil(
-        [&] {
-          return !editor.Insertion().NewElementDown() &&
-                 (placed ? system.SurfaceCount() == n + 2 : !answers_->boxes.empty());
-        },
-        kWaitMs))
-        << c.place;
+    ASSERT_TRUE(test_kit::RunUntil([&] {
+      return !editor.Insertion().NewElementDown() && (placed ? system.SurfaceCount() == n + 2 : !answers_->boxes.empty());
+    }, kWaitMs));
     first = false;
-    for (const auto &box : answers_->boxes) EXPECT_NE(box.caption, "Help") << c.place;
+    for (const auto &box : answers_->boxes) EXPECT_NE(box.caption, "Help");
     if (placed) {
       EXPECT_NEAR(system.Surface(3)->general.vertex[0], c.place, 0.5);
       EXPECT_NEAR(system.Surface(4)->general.vertex[0], c.place + thick, 0.5);
       EXPECT_EQ(system.UndoMenuText(), "Undo Paste element (ctrl-Z)");
       continue;
     }
-    ASSERT_FALSE(answers_->boxes.empty()) << c.place;
     const std::string &text = answers_->boxes.back().text;
     EXPECT_NE(text.find(c.told), std::string::npos) << text;
     EXPECT_NE(text.find("negative"), std::string::npos) << text;
-    EXPECT_EQ(system.SurfaceCount(), n) << c.place;
-    EXPECT_EQ(system.UndoMenuText(), undo) << c.place;
+    EXPECT_EQ(system.SurfaceCount(), n);
+    EXPECT_EQ(system.UndoMenuText(), undo);
   }
 }
 

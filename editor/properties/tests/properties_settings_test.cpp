@@ -39,16 +39,14 @@ TEST_F(PropertiesSettingsTest, AMissingOrBrokenPositionLeavesTheDefault) {
 // left of it; only without room anywhere beside it as the screen allows. A saved place is
 // kept, pulled onto the screen.
 TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) {
-  struct Case {
-    const int *saved;
-    RECT frame;
-    SIZE folder;
-    SIZE screen;
-    POINT expected;
-  };
   const int saved[4] = {2000, 900, 2450, 1280};
   const int negative[4] = {-300, -50, 150, 330};
-  const Case cases[] = {
+  const struct {
+    const int *saved;
+    RECT frame;
+    SIZE folder, screen;
+    POINT expected;
+  } cases[] = {
       // Beside a frame that ends at 700 on a 1280 x 800 screen.
       {nullptr, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{700, 65}},
       // The first start on 1280 x 1024: no room beside the 640-px frame, 479 rows below it.
@@ -62,11 +60,12 @@ TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) 
       // Larger than the screen: its corner shows.
       {nullptr, RECT{60, 65, 700, 545}, SIZE{1500, 900}, SIZE{1280, 800}, POINT{0, 0}},
   };
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx);
     int left = 0, top = 0;
     PlacePropertiesFolder(c.saved, c.frame, c.folder.cx, c.folder.cy, c.screen.cx, c.screen.cy, left, top);
-    EXPECT_EQ(left, c.expected.x) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
-    EXPECT_EQ(top, c.expected.y) << c.frame.left << ", " << c.frame.right << ", " << c.folder.cx;
+    EXPECT_EQ(left, c.expected.x);
+    EXPECT_EQ(top, c.expected.y);
   }
 }
 

@@ -208,10 +208,6 @@ TEST_F(SurfacePagesTest, ATypeChangedKeepsTheShapeAndSaveAndOpenKeepTheTerms) {
   EXPECT_EQ(ParseSurfaceType("tor (ring)"), kSurfaceTorRing);
 }
 
-}  // namespace
-
-namespace {
-
 // The even asphere's coefficients, as its file gives them: 1/R, the conic constant, then
 // the r^4 ... r^10 terms.
 std::vector<double> Coefficients(const TSurface &surface) {
@@ -237,17 +233,14 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
   constexpr double kCarried = 1e-12;
   constexpr int kAsphere = 2;
   const double heights[] = {2.0, 4.0, 6.0};
-  struct Case {
+  const struct {
     const char *type;
     bool keepsShape;
     const char *notice;  // empty: none
-  };
-  const Case cases[] = {
-      {"4", true, ""},
-      {"9", true, ""},
+  } cases[] = {
+      {"4", true, ""}, {"9", true, ""},
       {"1", false, "Surface 3: the type \"Sphere\" holds no r^4, r^6, r^8, r^10 terms: dropped (Undo brings them back)."},
-      {"2", false, "holds no r^4, r^6, r^8, r^10 terms"},
-      {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
+      {"2", false, "holds no r^4, r^6, r^8, r^10 terms"}, {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
   };
   Load("even_asphere_lens.os");
   const TAsphericsModel model;
@@ -255,32 +248,31 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
   ASSERT_EQ(file.size(), 6u);
   std::vector<double> sags;
   for (double h : heights) sags.push_back(SagAt(*image.Surface(kAsphere), h));
-  for (const Case &c : cases) {
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.type);
     const TPropertyEdit edit = model.EditCell(image, kAsphere, kAsphericTypeColumn, c.type);
-    ASSERT_TRUE(edit.accepted) << c.type << ": " << edit.message;
+    ASSERT_TRUE(edit.accepted) << edit.message;
     EXPECT_EQ(image.Surface(kAsphere)->general.type, std::atoi(c.type));
     if (*c.notice == '\0') {
-      EXPECT_EQ(edit.message, "") << c.type;
+      EXPECT_EQ(edit.message, "");
     } else {
-      EXPECT_NE(edit.message.find(c.notice), std::string::npos) << c.type << ": " << edit.message;
+      EXPECT_NE(edit.message.find(c.notice), std::string::npos) << edit.message;
     }
-    if (c.keepsShape) {
-      for (std::size_t i = 0; i < sags.size(); ++i)
-        EXPECT_APPROX(SagAt(*image.Surface(kAsphere), heights[i]), sags[i], kSeriesCut) << c.type << " at " << heights[i];
-    }
+    for (std::size_t i = 0; c.keepsShape && i < sags.size(); ++i)
+      EXPECT_APPROX(SagAt(*image.Surface(kAsphere), heights[i]), sags[i], kSeriesCut) << " at " << heights[i];
     // Back to the standard type: the file's terms again.
     ASSERT_TRUE(model.EditCell(image, kAsphere, kAsphericTypeColumn, "5").accepted);
     if (c.keepsShape) {
       const std::vector<double> back = Coefficients(*image.Surface(kAsphere));
-      ASSERT_EQ(back.size(), file.size()) << c.type;
+      ASSERT_EQ(back.size(), file.size());
       for (std::size_t n = 0; n < file.size(); ++n)
-        EXPECT_LE(std::fabs(back[n] - file[n]), kCarried * std::fabs(file[n])) << c.type << " a" << n;
+        EXPECT_LE(std::fabs(back[n] - file[n]), kCarried * std::fabs(file[n])) << " a" << n;
     }
     // Undo of both steps: the file's surface, every term.
     ASSERT_EQ(image.Undo(-1), 1);
     ASSERT_EQ(image.Undo(-1), 1);
-    EXPECT_EQ(Coefficients(*image.Surface(kAsphere)), file) << c.type;
-    EXPECT_EQ(image.Surface(kAsphere)->general.type, kSurfaceAsphericStandard) << c.type;
+    EXPECT_EQ(Coefficients(*image.Surface(kAsphere)), file);
+    EXPECT_EQ(image.Surface(kAsphere)->general.type, kSurfaceAsphericStandard);
   }
 }
 

@@ -206,10 +206,6 @@ TEST_F(SurfaceTableTest, AThicknessThatMakesSurfacesCrossIsKeptWithAWarningOfThe
   EXPECT_EQ(thick.message, "");
 }
 
-}  // namespace
-
-namespace {
-
 // The double Gauss's air spaces (rows, from the file: behind surfaces 1, 3, 6, 7, 10 and
 // 12, the last the image distance), which each configuration keeps as its own.
 constexpr int kAirRows[] = {0, 2, 5, 6, 9, 11};
@@ -231,36 +227,32 @@ class SharedValueTest : public SurfaceTableTest {
     ASSERT_TRUE(EditSurfaceCell(image, 11, kThicknessColumn, "65").accepted);
     ASSERT_EQ(image.ConfigurationCount(), 3);
   }
-  // Every configuration's air spaces, the shown configuration shown again afterwards.
-  static std::vector<std::vector<double>> Gaps(TSystemImage &system) {
+  // What `read` reads in every configuration, the shown configuration shown again afterwards.
+  template <typename TRead>
+  static auto InEach(TSystemImage &system, TRead read) {
     const int shown = system.currentConfiguration;
-    std::vector<std::vector<double>> gaps;
+    std::vector<decltype(read())> values;
     for (int k = 0; k < system.ConfigurationCount(); ++k) {
       EXPECT_EQ(system.SelectConfiguration(k), 1);
-      gaps.emplace_back();
-      for (int row : kAirRows) gaps.back().push_back(SurfaceThickness(system, row));
+      values.push_back(read());
     }
     system.SelectConfiguration(shown);
-    return gaps;
+    return values;
   }
-  // The cell's text in every configuration.
-  static std::vector<std::string> CellInEach(TSystemImage &system, int row, int column) {
-    const int shown = system.currentConfiguration;
-    std::vector<std::string> texts;
-    for (int k = 0; k < system.ConfigurationCount(); ++k) {
-      system.SelectConfiguration(k);
-      texts.push_back(SurfaceCellText(system, row, column));
-    }
-    system.SelectConfiguration(shown);
-    return texts;
+  static std::vector<std::vector<double>> Gaps(TSystemImage &system) {
+    return InEach(system, [&system] {
+      std::vector<double> gaps;
+      for (int row : kAirRows) gaps.push_back(SurfaceThickness(system, row));
+      return gaps;
+    });
   }
-  static void ExpectSameGaps(const std::vector<std::vector<double>> &actual,
-                             const std::vector<std::vector<double>> &expected, const std::string &where) {
-    ASSERT_EQ(actual.size(), expected.size()) << where;
+  static void ExpectSameGaps(TSystemImage &system, const std::vector<std::vector<double>> &expected) {
+    const std::vector<std::vector<double>> actual = Gaps(system);
+    ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t k = 0; k < expected.size(); ++k)
       for (std::size_t g = 0; g < expected[k].size(); ++g)
         EXPECT_APPROX(actual[k][g], expected[k][g], kGapRoundOff)
-            << where << ", configuration " << k + 1 << ", gap behind surface " << kAirRows[g] + 1;
+            << "configuration " << k + 1 << ", gap behind surface " << kAirRows[g] + 1;
   }
 };
 
@@ -268,39 +260,39 @@ class SharedValueTest : public SurfaceTableTest {
 // reads the same in all, and every configuration keeps its own air spaces and image
 // distance, in the editor and after Save and Open.
 TEST_F(SharedValueTest, ASharedValueEditedInOneConfigurationKeepsEveryConfigurationsGaps) {
-  struct Case {
-    int row;
-    int column;
+  const struct {
+    int row, column;
     const char *text;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {3, kRadiusColumn, "36"},         {4, kGlassColumn, "n-sf2_schott"}, {1, kThicknessColumn, "9"},
       {8, kThicknessColumn, "12"},      {10, kThicknessColumn, "8"},       {4, kThicknessColumn, "2.5"},
   };
-  for (const Case &edit : cases) {
+  for (const auto &edit : cases) {
     for (int shown = 0; shown < 3; ++shown) {
-      const std::string where = "surface " + std::to_string(edit.row + 1) + " column " +
-                                std::to_string(edit.column) + " edited in configuration " +
-                                std::to_string(shown + 1);
+      SCOPED_TRACE("surface " + std::to_string(edit.row + 1) + " column " + std::to_string(edit.column) +
+                   " edited in configuration " + std::to_string(shown + 1));
       image.Clear();
       OpenThree();
       ASSERT_EQ(image.SelectConfiguration(shown), 1);
       const std::vector<std::vector<double>> before = Gaps(image);
       const TPropertyEdit result = EditSurfaceCell(image, edit.row, edit.column, edit.text);
-      ASSERT_TRUE(result.accepted) << where << ": " << result.message;
-      EXPECT_EQ(result.message, "") << where;
-      EXPECT_EQ(image.currentConfiguration, shown) << where;
+      ASSERT_TRUE(result.accepted) << result.message;
+      EXPECT_EQ(result.message, "");
+      EXPECT_EQ(image.currentConfiguration, shown);
       const std::string typed = SurfaceCellText(image, edit.row, edit.column);
-      EXPECT_EQ(CellInEach(image, edit.row, edit.column), std::vector<std::string>(3, typed)) << where;
-      ExpectSameGaps(Gaps(image), before, where);
+      const auto cell = [&edit](TSystemImage &system) {
+        return InEach(system, [&] { return SurfaceCellText(system, edit.row, edit.column); });
+      };
+      EXPECT_EQ(cell(image), std::vector<std::string>(3, typed));
+      ExpectSameGaps(image, before);
 
       ASSERT_EQ(image.Save(Scratch("shared.os")), 1);
       TSystemImage reopened;
       ASSERT_EQ(reopened.Load(Scratch("shared.os"), 2), 1);
       reopened.Update();
       ASSERT_EQ(reopened.ConfigurationCount(), 3);
-      EXPECT_EQ(CellInEach(reopened, edit.row, edit.column), std::vector<std::string>(3, typed)) << where;
-      ExpectSameGaps(Gaps(reopened), before, where + ", saved and opened");
+      EXPECT_EQ(cell(reopened), std::vector<std::string>(3, typed));
+      ExpectSameGaps(reopened, before);
     }
   }
 }

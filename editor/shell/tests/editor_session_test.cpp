@@ -144,9 +144,7 @@ TEST_F(EditorSessionTest, HelpOpensAtTheContentsAndTheExamples) {
   EXPECT_EQ(help->GetParentO(), &editor);
   EXPECT_EQ(help->PageTitle(), "Korvex Help");
   const RECT a = help->GetWindowRect(), b = tools->GetWindowRect();
-  EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top)
-      << "help " << a.left << "," << a.top << "-" << a.right << "," << a.bottom << " palette " << b.left << ","
-      << b.top << "-" << b.right << "," << b.bottom;
+  EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top || b.bottom <= a.top);
   editor.SendMessage(WM_COMMAND, CM_EXAMPLES);
   EXPECT_EQ(CurrentHelpWindow(), help);
   EXPECT_EQ(help->PageTitle(), "Example systems");

@@ -406,14 +406,12 @@ TEST_F(EditorFilesTest, OpenEditSaveAsAndReopenGiveTheSameSystem) {
 // A system named at start that cannot be opened, or that its reader refuses, is said so, and
 // the caption names the untitled system that stands, never the file it does not show.
 TEST_F(EditorFilesTest, AStartupSystemThatCannotBeOpenedIsToldAndTheCaptionStaysTrue) {
-  const std::string missing = Scratch("Systems/Missing.os");
-  const std::string folder = Scratch("Systems/Folder.os");
+  const std::string missing = Scratch("Systems/Missing.os"), folder = Scratch("Systems/Folder.os"),
+                    broken = Scratch("Systems/Broken.os");
   std::filesystem::create_directory(folder);
-  const std::string broken = Scratch("Systems/Broken.os");
   WriteText(broken, "not a system\n");
   struct TCase {
-    std::string named;
-    std::string says;
+    std::string named, says;
   } cases[] = {
       {missing, "File " + missing + " cannot be read: No such file or directory."},
       {folder, "File " + folder + " cannot be read: it is a folder."},
@@ -443,10 +441,6 @@ TEST_F(EditorFilesTest, ALastSystemThatWentStartsAnEmptyEditor) {
   EXPECT_FALSE(Grey(CM_OPEN_SYSTEM));
 }
 
-}  // namespace
-
-namespace {
-
 // A refused Open puts back the system as it was shown: on its third configuration, with
 // its unsaved edit, in the same world window and caption (configuration and scale), for a
 // file its reader refuses and for one that holds no system.
@@ -456,6 +450,7 @@ TEST_F(EditorFilesTest, ARefusedOpenLeavesTheShownConfigurationAsItWas) {
   const std::string empty = Scratch("Systems/Empty.os");
   WriteText(empty, "[Common]\nNsurf=1\n[Surfaces]\n{ R=0; Glass=\"1.000000 \"; DextY=10; }\n");
   for (const std::string &refused : {damaged, empty}) {
+    SCOPED_TRACE(refused);
     TOpticalEditor &editor = Open(gauss_);
     TSystemImage &system = editor.System();
     ASSERT_EQ(system.StoreConfiguration(-1), 1);
@@ -482,17 +477,16 @@ TEST_F(EditorFilesTest, ARefusedOpenLeavesTheShownConfigurationAsItWas) {
     answers_->QueueAnswer(IDNO);
     files_.Choose({refused});
     editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
-    EXPECT_EQ(system.currentConfiguration, 2) << refused;
-    EXPECT_EQ(system.HasUnsavedChanges(), 1) << refused;
-    EXPECT_EQ(editor.UpdateCaption(), caption) << refused;
-    EXPECT_EQ(system.viewWindow.xFrom, -20.0) << refused;
-    EXPECT_EQ(system.viewWindow.yTo, 70.0) << refused;
+    EXPECT_EQ(system.currentConfiguration, 2);
+    EXPECT_EQ(system.HasUnsavedChanges(), 1);
+    EXPECT_EQ(editor.UpdateCaption(), caption);
+    EXPECT_EQ(system.viewWindow.xFrom, -20.0);
+    EXPECT_EQ(system.viewWindow.yTo, 70.0);
     const std::vector<double> after = vertexX();
-    ASSERT_EQ(after.size(), shown.size()) << refused;
+    ASSERT_EQ(after.size(), shown.size());
     // The copy is written with every digit and read back: rounding only.
     constexpr double kReadBack = 1e-9;
-    for (std::size_t i = 0; i < shown.size(); ++i)
-      EXPECT_NEAR(after[i], shown[i], kReadBack) << refused << ", surface " << i + 1;
+    for (std::size_t i = 0; i < shown.size(); ++i) EXPECT_NEAR(after[i], shown[i], kReadBack) << "surface " << i + 1;
     CloseDiscardingChanges(editor);
   }
 }

@@ -26,14 +26,12 @@ std::map<std::string, std::string> FolderState(const std::string &folder) {
   std::map<std::string, std::string> state;
   for (const auto &entry : fs::recursive_directory_iterator(folder)) {
     const fs::file_status status = entry.symlink_status();
-    std::string described = std::to_string(static_cast<int>(status.type())) + " " +
-                            std::to_string(static_cast<unsigned>(status.permissions())) + " ";
-    if (fs::is_symlink(status)) {
-      described += fs::read_symlink(entry.path()).string();
-    } else if (fs::is_regular_file(status)) {
-      described += ReadText(entry.path().string());
-    }
-    state[fs::relative(entry.path(), folder).string()] = described;
+    const std::string held = fs::is_symlink(status)        ? fs::read_symlink(entry.path()).string()
+                             : fs::is_regular_file(status) ? ReadText(entry.path().string())
+                                                           : "";
+    state[fs::relative(entry.path(), folder).string()] = std::to_string(static_cast<int>(status.type())) + " " +
+                                                         std::to_string(static_cast<unsigned>(status.permissions())) +
+                                                         " " + held;
   }
   return state;
 }
@@ -55,8 +53,7 @@ class NoTemporaryDirectoryTest : public EditorShellTest {
 TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDeleted) {
   // The user's folder: files named as the program's work files, a system, and links to
   // another user's files (one dangling).
-  const std::string folder = Scratch("U");
-  const std::string other = Scratch("other");
+  const std::string folder = Scratch("U"), other = Scratch("other");
   fs::create_directories(folder);
   fs::create_directories(other);
   for (const char *name : {"print.tmp", "~~system.tmp", "~~kept.tmp", "~~Turn.tmp", "tmpdup.tmp", "~polyfrt.tmp",
@@ -89,41 +86,29 @@ TEST_F(NoTemporaryDirectoryTest, NothingOutsideAPrivateDirectoryIsWrittenOrDelet
   EXPECT_NE(problem.find(tried), std::string::npos) << problem;
   EXPECT_NE(problem.find(std::strerror(ENOTDIR)), std::string::npos) << problem;
 
-  // The start: the system given opens, and the cause is said once.
+  // The start opens the system given and says the cause once; Open works without a word.
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_EQ(editor.System().name, triplet_);
-  ASSERT_EQ(answers_->boxes.size(), 1u);
+  ASSERT_GE(answers_->boxes.size(), 1u);
   EXPECT_EQ(answers_->boxes[0].text, problem);
-
-  // Open works, without a word.
   files_.Choose({mine});
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   EXPECT_EQ(editor.System().name, mine);
-  EXPECT_EQ(answers_->boxes.size(), 1u);
 
-  // Commands whose work files need the directory are refused with its cause.
-  struct TRefused {
-    UINT command;
-    const char *name;
-  };
-  const TRefused refused[] = {{CM_PRINT, "Print"},
-                              {CM_PSF_MTF, "PSF and MTF"},
-                              {CM_IMAGE_SYNTHESIS, "Image synthesis"},
-                              {CM_TURN_SYSTEM, "Turn system"}};
-  for (const TRefused &item : refused) {
+  // Print, PSF and MTF, Image synthesis and Turn system need the directory: refused with its cause.
+  for (const UINT command : {CM_PRINT, CM_PSF_MTF, CM_IMAGE_SYNTHESIS, CM_TURN_SYSTEM}) {
     const std::size_t boxes = answers_->boxes.size();
-    editor.SendMessage(WM_COMMAND, item.command);
-    ASSERT_EQ(answers_->boxes.size(), boxes + 1) << item.name;
-    EXPECT_EQ(answers_->boxes.back().text, problem) << item.name;
+    editor.SendMessage(WM_COMMAND, command);
+    ASSERT_EQ(answers_->boxes.size(), boxes + 1) << command;
+    EXPECT_EQ(answers_->boxes.back().text, problem) << command;
   }
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   EXPECT_FALSE(editor.Launchers().SynthesisOpen());
 
-  // New works, without a word.
+  // New and closing work; with the start's box the four refusals are the only ones, so Open,
+  // New and closing said nothing.
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
-  EXPECT_EQ(answers_->boxes.size(), 5u);
-
   editor.SendMessage(WM_CLOSE);
   EXPECT_EQ(editor.GetHandle(), nullptr);
   EXPECT_EQ(answers_->boxes.size(), 5u);
