@@ -44,11 +44,12 @@ struct TKey {
   UINT key;
   UINT modifiers;
 };
+// Shift+Ins last: a Paste that leaked would wait for the user to place the element.
 const TKey kKeys[] = {
-    {"Del", VK_DELETE, 0},          {"Backspace", VK_BACK, 0},         {"Ctrl-Z", 'Z', MK_CONTROL},
-    {"Ctrl-Y", 'Y', MK_CONTROL},    {"Ctrl-A", 'A', MK_CONTROL},       {"Ctrl-C", 'C', MK_CONTROL},
-    {"Ctrl-V", 'V', MK_CONTROL},    {"Ctrl+Ins", VK_INSERT, MK_CONTROL}, {"Shift+Ins", VK_INSERT, MK_SHIFT},
-    {"Shift+Del", VK_DELETE, MK_SHIFT},
+    {"Del", VK_DELETE, 0},        {"Backspace", VK_BACK, 0},           {"Ctrl-Z", 'Z', MK_CONTROL},
+    {"Ctrl-Y", 'Y', MK_CONTROL},  {"Ctrl-A", 'A', MK_CONTROL},         {"Ctrl-C", 'C', MK_CONTROL},
+    {"Ctrl-V", 'V', MK_CONTROL},  {"Ctrl+Ins", VK_INSERT, MK_CONTROL}, {"Shift+Del", VK_DELETE, MK_SHIFT},
+    {"Shift+Ins", VK_INSERT, MK_SHIFT},
 };
 
 // How the key finds the window: a field with typing before the caret, a table cell merely

@@ -480,16 +480,15 @@ TEST_F(MenuTracking, AFieldKeepsItsKeysAndOwnWindowKeysActOnlyFromTheOwnersWindo
   child.Attr.W = 50;
   child.Attr.H = 50;
   ASSERT_TRUE(child.Create());
-  const auto popup = [&](int x) {
+  const auto popup = [&] {
     auto window = std::make_unique<TWindow>(&owner);
     window->Attr.Style = WS_POPUP | WS_VISIBLE;
-    window->Attr.X = x;
     window->Attr.W = 200;
     window->Attr.H = 60;
     return window;
   };
-  std::unique_ptr<TWindow> palette = popup(300);
-  std::unique_ptr<TWindow> folder = popup(520);
+  std::unique_ptr<TWindow> palette = popup();
+  std::unique_ptr<TWindow> folder = popup();
   auto *field = new TEdit(folder.get(), 1, "abc", 10, 10, 150, 22);
   ASSERT_TRUE(palette->Create());
   ASSERT_TRUE(folder->Create());
