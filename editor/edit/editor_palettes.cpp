@@ -10,6 +10,7 @@
 #include "editor/settings/editor_settings.h"
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/gadgets.h"
+#include "platform/gui/menus/accelerators.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/screen.h"
@@ -156,6 +157,8 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
       delete palette;
       return;
     }
+    // Keys pressed over a palette are the editor's own, its editing keys included.
+    ShareOwnerAccelerators(palette->GetHandle(), true);
     palette->ShowWindow(SW_HIDE);
     switch (which) {
       case kTools: frame_.EditTools().toolsPalette = static_cast<TToolsBox *>(palette); break;

@@ -97,17 +97,20 @@ const TMenuTemplateItem kEditorMenu[] = {
     {nullptr, 0, MF_END},
 };
 
-// ctrl+Z, ctrl+Y, ctrl+S and ctrl+A as the characters they type; the others as keys.
+// ctrl+Z, ctrl+Y and ctrl+S as the characters they type; the others as keys. The editing
+// keys act from the editor's own window (its canvas and palettes) only: pressed in a folder,
+// a dialog or an analysis window they stay there and never edit the system behind it. Save
+// current step edits nothing and acts from every window of the program where no field
+// uses ctrl+S. Ctrl+R and ctrl+A (Edit animation) are the canvas's keys, not this table's.
 constexpr WORD kVkDelete = 0x2E;
 constexpr WORD kVkInsert = 0x2D;
 const ACCEL kEditorAccelerators[] = {
-    {0, 26, CM_UNDO},
-    {0, 25, CM_REDO},
-    {0, 1, CM_EDIT_ANIMATION},
-    {FVIRTKEY, kVkDelete, CM_DELETE},
-    {FVIRTKEY | FSHIFT, kVkDelete, CM_CUT},
-    {FVIRTKEY | FCONTROL, kVkInsert, CM_COPY},
-    {FVIRTKEY | FSHIFT, kVkInsert, CM_PASTE},
+    {FOWNWINDOW, 26, CM_UNDO},
+    {FOWNWINDOW, 25, CM_REDO},
+    {FVIRTKEY | FOWNWINDOW, kVkDelete, CM_DELETE},
+    {FVIRTKEY | FSHIFT | FOWNWINDOW, kVkDelete, CM_CUT},
+    {FVIRTKEY | FCONTROL | FOWNWINDOW, kVkInsert, CM_COPY},
+    {FVIRTKEY | FSHIFT | FOWNWINDOW, kVkInsert, CM_PASTE},
     {0, 19, CM_SAVE_CURRENT_STEP},
 };
 

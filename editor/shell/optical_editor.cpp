@@ -295,6 +295,10 @@ void TOpticalEditor::SetupWindow() {
 }
 
 LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // A key pressed while the frame itself has the focus is its client's: the canvas's key
+  // handler owns ctrl+R and ctrl+A (Edit animation), which no accelerator table holds.
+  if (msg == WM_KEYDOWN && canvas_ != nullptr && canvas_->GetHandle() != nullptr)
+    return canvas_->SendMessage(msg, wParam, lParam);
   // The canvas never shows more than its bitmap: the bitmap takes the new size first, then
   // the frame places the canvas.
   const bool resized = msg == WM_SIZE && wParam != SIZE_MINIMIZED && theEditor == this;

@@ -32,6 +32,11 @@ std::unordered_map<HWND, HACCEL> &WindowTables() {
   return tables;
 }
 
+std::unordered_set<HWND> &SharingWindows() {
+  static std::unordered_set<HWND> windows;
+  return windows;
+}
+
 std::string LowerCase(const char *text) {
   std::string lower = text != nullptr ? text : "";
   for (char &c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -44,6 +49,38 @@ bool CommandEnabled(HWND window, UINT id) {
   if (enabler.GetHandled()) return enabler.IsEnabled();
   const UINT state = GetMenuState(GetMenu(window), id, MF_BYCOMMAND);
   return state == kMenuStateMissing || (state & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+// The table's entry for the key, or null.
+const ACCEL *MatchingEntry(HACCEL table, UINT virtualKey, bool shift, bool control, bool alt, UINT character) {
+  if (table == nullptr || LiveTables().count(table) == 0) return nullptr;
+  for (const ACCEL &entry : table->Entries) {
+    if (entry.fVirt & FVIRTKEY) {
+      if (entry.key != virtualKey || virtualKey == 0) continue;
+      if (((entry.fVirt & FSHIFT) != 0) != shift || ((entry.fVirt & FCONTROL) != 0) != control ||
+          ((entry.fVirt & FALT) != 0) != alt) {
+        continue;
+      }
+      return &entry;
+    }
+    // A character: Ctrl with a letter types the control code (ctrl+Z is 26).
+    UINT typed = character;
+    if (control && virtualKey >= 'A' && virtualKey <= 'Z') typed = virtualKey - 'A' + 1;
+    if (typed == 0 || entry.key != typed || ((entry.fVirt & FALT) != 0) != alt) continue;
+    return &entry;
+  }
+  return nullptr;
+}
+
+// Whether the focused widget uses the key itself: Qt's question before any shortcut. A line
+// edit claims its editing keys (Del, Ctrl-Z, Ctrl-A, Shift+Ins, ...) unless it is read-only
+// where the key would change the text.
+bool ClaimedByFocusedControl(QWidget *widget, const QKeyEvent &key) {
+  QKeyEvent ask(QEvent::ShortcutOverride, key.key(), key.modifiers(), key.text(), key.isAutoRepeat(),
+                static_cast<quint16>(key.count()));
+  ask.ignore();
+  QCoreApplication::sendEvent(widget, &ask);
+  return ask.isAccepted();
 }
 
 class TAcceleratorFilter final : public QObject {
@@ -67,6 +104,7 @@ class TAcceleratorFilter final : public QObject {
     }
     if (window == nullptr) return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    if (ClaimedByFocusedControl(widget, *key)) return false;
     const Qt::KeyboardModifiers modifiers = key->modifiers();
     const QString text = key->text();
     const UINT character = text.isEmpty() ? 0 : text.at(0).unicode();
@@ -130,31 +168,32 @@ HACCEL GetWindowAccelerators(HWND window) {
 
 UINT AcceleratorCommand(HACCEL table, UINT virtualKey, bool shift, bool control, bool alt,
                         UINT character) {
-  if (table == nullptr || LiveTables().count(table) == 0) return 0;
-  for (const ACCEL &entry : table->Entries) {
-    if (entry.fVirt & FVIRTKEY) {
-      if (entry.key != virtualKey || virtualKey == 0) continue;
-      if (((entry.fVirt & FSHIFT) != 0) != shift || ((entry.fVirt & FCONTROL) != 0) != control ||
-          ((entry.fVirt & FALT) != 0) != alt) {
-        continue;
-      }
-      return entry.cmd;
-    }
-    // A character: Ctrl with a letter types the control code (ctrl+Z is 26).
-    UINT typed = character;
-    if (control && virtualKey >= 'A' && virtualKey <= 'Z') typed = virtualKey - 'A' + 1;
-    if (typed == 0 || entry.key != typed || ((entry.fVirt & FALT) != 0) != alt) continue;
-    return entry.cmd;
-  }
-  return 0;
+  const ACCEL *entry = MatchingEntry(table, virtualKey, shift, control, alt, character);
+  return entry != nullptr ? entry->cmd : 0;
 }
+
+void ShareOwnerAccelerators(HWND window, bool share) {
+  if (share && ::IsWindow(window)) {
+    SharingWindows().insert(window);
+  } else {
+    SharingWindows().erase(window);
+  }
+}
+
+bool SharesOwnerAccelerators(HWND window) { return SharingWindows().count(window) != 0; }
 
 bool TranslateWindowAccelerator(HWND focus, UINT virtualKey, bool shift, bool control, bool alt,
                                 UINT character) {
+  // Set once the walk has gone on from a top-level window to its owner: the owner's
+  // FOWNWINDOW keys were pressed in another window than its own.
+  bool fromOwnedWindow = false;
   for (TWindow *window = WindowFromHandle(focus); window != nullptr; window = window->GetParentO()) {
     const HWND handle = window->GetHandle();
-    const UINT command =
-        AcceleratorCommand(GetWindowAccelerators(handle), virtualKey, shift, control, alt, character);
+    const ACCEL *entry =
+        MatchingEntry(GetWindowAccelerators(handle), virtualKey, shift, control, alt, character);
+    if (entry != nullptr && fromOwnedWindow && (entry->fVirt & FOWNWINDOW) != 0) entry = nullptr;
+    const UINT command = entry != nullptr ? entry->cmd : 0;
+    if (!window->IsChild() && !SharesOwnerAccelerators(handle)) fromOwnedWindow = true;
     // A window running its modal loop keeps its keys: the windows behind it wait, as they
     // wait for the system's own dialogs, and the key acts on the dialog's control.
     if (command == 0 && window->IsModal()) return false;

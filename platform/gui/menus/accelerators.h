@@ -7,6 +7,15 @@
 // its item in the window's menu bar is grey (the window is sent WM_INITMENU first, so its
 // menu is as current as when it opens). The search ends at a window that runs a modal
 // loop, so a dialog's keys never reach the windows behind it.
+//
+// A focused control that uses the key keeps it from every table: the filter asks the control
+// first, as Qt asks before its own shortcuts (a QKeyEvent::ShortcutOverride accepted), so
+// Del, Backspace, Ctrl-Z, Ctrl-Y, Ctrl-A, Ctrl-C, Ctrl-V, Ctrl+Ins, Shift+Ins and Shift+Del
+// typed into a text field or a table's in-cell editor act on its text in every window.
+// An entry flagged FOWNWINDOW acts only when the key is pressed in the table's own window:
+// itself, its child windows and the windows that share its keys (ShareOwnerAccelerators,
+// its palettes); pressed in another top-level window it owns (a folder, a dialog, an
+// analysis window) the key stays with that window.
 
 #include <cstdint>
 #include <vector>
@@ -18,6 +27,7 @@ constexpr BYTE FNOINVERT = 0x02;
 constexpr BYTE FSHIFT = 0x04;
 constexpr BYTE FCONTROL = 0x08;
 constexpr BYTE FALT = 0x10;
+constexpr BYTE FOWNWINDOW = 0x40;  // ours: only from the table's own window (see above)
 
 struct ACCEL {
   BYTE fVirt = 0;
@@ -46,6 +56,11 @@ HACCEL GetWindowAccelerators(HWND window);
 // character the key types (0 when none); 0 when the table has no such key.
 UINT AcceleratorCommand(HACCEL table, UINT virtualKey, bool shift, bool control, bool alt,
                         UINT character);
+
+// A top-level window whose keys count as its owner's own (a palette of the owner's): its
+// owner's FOWNWINDOW keys act from it. Forgotten when the window goes.
+void ShareOwnerAccelerators(HWND window, bool share);
+bool SharesOwnerAccelerators(HWND window);
 
 // Looks for the key in the tables of the window and its parents and sends the command;
 // true when it did. The key filter calls it for every key press.

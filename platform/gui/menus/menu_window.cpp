@@ -133,8 +133,9 @@ void (*chainedDestroyed)(TWindow &) = nullptr;
 
 void HookDestroyed(TWindow &window) {
   if (chainedDestroyed != nullptr) chainedDestroyed(window);
-  // The window's accelerator table goes with it too.
+  // The window's accelerator table goes with it too, and its sharing of its owner's.
   SetWindowAccelerators(window.GetHandle(), nullptr);
+  ShareOwnerAccelerators(window.GetHandle(), false);
   auto found = WindowMenus().find(window.GetHandle());
   if (found == WindowMenus().end()) return;
   const TWindowMenus menus = found->second;

@@ -9,8 +9,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "platform/gui/controls/edit.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/sys_colors.h"
 #include "platform/gui/menus/accelerators.h"
@@ -460,6 +462,73 @@ TEST_F(MenuTracking, AcceleratorReachesItsHandlerUnlessDisabled) {
       EXPECT_EQ(HIWORD(entry.wParam), 1);  // from an accelerator
     }
   }
+}
+
+// Where a key is pressed decides what it may do: the table's window and its children, and a
+// window that shares its keys (a palette), reach every entry; an owned top-level window (a
+// folder, an analysis window) reaches only the entries without FOWNWINDOW; a focused text
+// field that uses the key keeps it from every table.
+TEST_F(MenuTracking, AFieldKeepsItsKeysAndOwnWindowKeysActOnlyFromTheOwnersWindows) {
+  const ACCEL keys[] = {
+      {FVIRTKEY | FOWNWINDOW, VK_DELETE, kToggle},
+      {FOWNWINDOW, 26, kBlue},  // ctrl+Z as a character
+      {0, 19, kCopy},           // ctrl+S: from every window
+  };
+  RegisterAcceleratorResource("OwnKeys", keys, 3);
+  SetWindowAccelerators(owner.GetHandle(), LoadAccelerators(nullptr, "ownkeys"));
+  TWindow child(&owner);
+  child.Attr.W = 50;
+  child.Attr.H = 50;
+  ASSERT_TRUE(child.Create());
+  const auto popup = [&] {
+    auto window = std::make_unique<TWindow>(&owner);
+    window->Attr.Style = WS_POPUP | WS_VISIBLE;
+    window->Attr.W = 200;
+    window->Attr.H = 60;
+    return window;
+  };
+  std::unique_ptr<TWindow> palette = popup();
+  std::unique_ptr<TWindow> folder = popup();
+  auto *field = new TEdit(folder.get(), 1, "abc", 10, 10, 150, 22);
+  ASSERT_TRUE(palette->Create());
+  ASSERT_TRUE(folder->Create());
+  ShareOwnerAccelerators(palette->GetHandle(), true);
+
+  struct TCase {
+    const char *where;
+    QWidget *widget;
+    int qtKey;
+    Qt::KeyboardModifiers modifiers;
+    std::vector<UINT> commands;  // what reaches the owner
+    const char *fieldText;       // the field's text after the key (null: not the field)
+  };
+  const TCase cases[] = {
+      {"child Del", child.HostWidget(), Qt::Key_Delete, Qt::NoModifier, {kToggle}, nullptr},
+      {"child Ctrl-Z", child.HostWidget(), Qt::Key_Z, Qt::ControlModifier, {kBlue}, nullptr},
+      {"palette Del", palette->HostWidget(), Qt::Key_Delete, Qt::NoModifier, {kToggle}, nullptr},
+      {"folder Del", folder->HostWidget(), Qt::Key_Delete, Qt::NoModifier, {}, nullptr},
+      {"folder Ctrl-Z", folder->HostWidget(), Qt::Key_Z, Qt::ControlModifier, {}, nullptr},
+      {"folder Ctrl-S", folder->HostWidget(), Qt::Key_S, Qt::ControlModifier, {kCopy}, nullptr},
+      {"field Ctrl-S", field->NativeWidget(), Qt::Key_S, Qt::ControlModifier, {kCopy}, "abc"},
+      {"field Del", field->NativeWidget(), Qt::Key_Delete, Qt::NoModifier, {}, "bc"},
+  };
+  for (const TCase &c : cases) {
+    SCOPED_TRACE(c.where);
+    field->SetSelection(0, 0);
+    const std::size_t before = owner.Commands().size();
+    QCoreApplication::postEvent(c.widget, new QKeyEvent(QEvent::KeyPress, c.qtKey, c.modifiers));
+    QCoreApplication::postEvent(c.widget, new QKeyEvent(QEvent::KeyRelease, c.qtKey, c.modifiers));
+    test_kit::RunFor(30);
+    const std::vector<UINT> all = owner.Commands();
+    EXPECT_EQ(std::vector<UINT>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()), c.commands);
+    if (c.fieldText != nullptr) {
+      EXPECT_EQ(field->GetWindowText(), c.fieldText);
+    }
+  }
+  // A palette that goes takes its sharing with it.
+  const HWND paletteHandle = palette->GetHandle();
+  palette.reset();
+  EXPECT_FALSE(SharesOwnerAccelerators(paletteHandle));
 }
 
 }  // namespace
