@@ -49,12 +49,15 @@ class EditorShellTest : public SystemTest {
     triplet_ = ScratchExample("cooke_triplet.os", "Cooke_Triplet.os");
     answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
+  void DropEditor() {
+    if (editor_ == nullptr) return;
+    if (editor_->GetHandle() != nullptr) editor_->Destroy();
+    delete editor_;
+    editor_ = nullptr;
+  }
+
   void TearDown() override {
-    if (editor_ != nullptr) {
-      if (editor_->GetHandle() != nullptr) editor_->Destroy();
-      delete editor_;
-      editor_ = nullptr;
-    }
+    DropEditor();
     answers_.reset();
     if (hadConfig_) {
       ::setenv("XDG_CONFIG_HOME", previousConfig_.c_str(), 1);
@@ -92,8 +95,9 @@ class EditorShellTest : public SystemTest {
     EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
   }
 
-  // The editor, created on the given system.
+  // The editor, created on the given system (an editor opened before goes first).
   TOpticalEditor &Open(const std::string &commandLine) {
+    DropEditor();
     editor_ = new TOpticalEditor(nullptr, commandLine);
     EXPECT_TRUE(editor_->Create());
     return *editor_;
