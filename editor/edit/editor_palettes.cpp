@@ -68,6 +68,34 @@ SIZE SizeOf(const RECT &rect) { return SIZE{rect.right - rect.left, rect.bottom 
 
 SIZE ScreenSize() { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+bool Overlap(const RECT &a, const RECT &b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// A palette with no stored place stands in a column beside the frame, off the drawing
+// (where the image plane usually is), below the palettes already there; only where the
+// screen has no room beside the frame does it take its place at the canvas's corner.
+POINT FirstPalettePlace(const TEditorTools &tools, int which, const TPaletteKind &kind, const RECT &frame,
+                        const RECT &canvas, SIZE size) {
+  constexpr int kGap = 4;
+  POINT at = BesideFramePalettePlace(frame, canvas);
+  if (at.x + size.cx > ScreenSize().cx) return kind.besideFrame ? at : DefaultPalettePlace(canvas, size, kind.xOffset);
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (int other = 0; other < 3; ++other) {
+      const TEditorPalette *palette = PaletteAt(tools, other);
+      if (other == which || palette == nullptr || palette->GetHandle() == nullptr) continue;
+      const RECT standing = palette->GetWindowRect();
+      if (Overlap(RECT{at.x, at.y, at.x + size.cx, at.y + size.cy}, standing)) {
+        // Under it, in one column with it.
+        at = POINT{standing.left, standing.bottom + kGap};
+        moved = true;
+      }
+    }
+  }
+  return at;
+}
+
 }  // namespace
 
 TEditorPalette::TEditorPalette(TWindow *frameWindow, TPaletteCommands &owner, const TPaletteKind &kind)
@@ -172,8 +200,8 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
         break;
     }
     frame_.EditTools().ApplyButtonStates(*palette);
-    POINT at = kind.besideFrame ? BesideFramePalettePlace(window_.GetWindowRect(), canvas)
-                                : DefaultPalettePlace(canvas, SizeOf(palette->GetWindowRect()), kind.xOffset);
+    POINT at = FirstPalettePlace(frame_.EditTools(), which, kind, window_.GetWindowRect(), canvas,
+                                 SizeOf(palette->GetWindowRect()));
     if (stored.present) {
       palette->SetLayout(stored.direction);
       at = POINT{stored.x, stored.y};

@@ -58,7 +58,7 @@ TEST_F(PalettesTest, StoredPlacesOffTheScreenGoToTheNearestEdge) {
   EXPECT_EQ(zoomPlace.top, 0);
 }
 
-TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
+TEST_F(PalettesTest, WithoutSettingsTheToolsStandBesideTheFrameOffTheDrawing) {
   TOpticalEditor &editor = Open(triplet_);
   TToolsBox *tools = editor.EditTools().toolsPalette;
   ASSERT_NE(tools, nullptr);
@@ -68,11 +68,11 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   // The configurations palette is made at set-up, hidden for a system of one configuration.
   ASSERT_NE(editor.EditTools().configPalette, nullptr);
   EXPECT_FALSE(editor.EditTools().configPalette->IsWindowVisible());
-  // The frame's decorations settle after set-up; the palettes keep to the canvas's corner.
+  // The frame's decorations settle after set-up; the palettes keep their place beside it.
   editor.Palettes().PlacePalettes();
   const RECT canvas = editor.Canvas()->GetWindowRect();
   const RECT place = tools->GetWindowRect();
-  EXPECT_EQ(place.right, canvas.right - 18);
+  EXPECT_GE(place.left, editor.GetWindowRect().right);
   EXPECT_EQ(place.top, canvas.top + 3);
   EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Up);
 
@@ -87,8 +87,8 @@ TEST_F(PalettesTest, WithoutSettingsTheToolsStandInsideTheCanvasCorner) {
   // Shown again it stands where it was; its own "&Close" hides it too.
   editor.SendMessage(WM_COMMAND, CM_TOOLS_PALETTE);
   EXPECT_TRUE(tools->IsWindowVisible());
-  EXPECT_EQ(tools->GetWindowRect().right, canvas.right - 18);
-  EXPECT_EQ(tools->GetWindowRect().top, canvas.top + 3);
+  EXPECT_EQ(tools->GetWindowRect().left, place.left);
+  EXPECT_EQ(tools->GetWindowRect().top, place.top);
   EXPECT_EQ(tools->GetButtonState(CM_SELECT), TButtonGadget::Down);
   tools->SendMessage(WM_COMMAND, CM_PALETTE_CLOSE);
   EXPECT_FALSE(tools->IsWindowVisible());
@@ -168,10 +168,10 @@ TEST_F(PalettesTest, MovingTheFrameMovesTheVisiblePalettes) {
   const RECT toolsBefore = tools->GetWindowRect();
   const RECT configBefore = config->GetWindowRect();
   const RECT frame = editor.GetWindowRect();
-  editor.MoveWindow(frame.left + 40, frame.top + 25, frame.right - frame.left,
+  editor.MoveWindow(frame.left - 40, frame.top + 25, frame.right - frame.left,
                     frame.bottom - frame.top);
   const RECT toolsAfter = tools->GetWindowRect();
-  EXPECT_EQ(toolsAfter.left, toolsBefore.left + 40);
+  EXPECT_EQ(toolsAfter.left, toolsBefore.left - 40);
   EXPECT_EQ(toolsAfter.top, toolsBefore.top + 25);
   // A hidden palette stays where it was.
   EXPECT_EQ(config->GetWindowRect().left, configBefore.left);
@@ -309,6 +309,8 @@ TEST_F(PalettesTest, AtTheFirstStartNoWindowCoversAnothers) {
       {"configurations palette over the tools", first.config, first.tools},
       {"configurations palette over the zoom palette", first.config, first.zoom},
       {"tools over the zoom palette", first.tools, first.zoom},
+      {"tools over the canvas", first.tools, first.canvas},
+      {"zoom palette over the canvas", first.zoom, first.canvas},
   };
   for (const auto &pair : apart) EXPECT_FALSE(Overlap(pair.a, pair.b)) << pair.what;
   for (const RECT &window : {first.frame, first.folder, first.tools, first.zoom, first.config}) {
