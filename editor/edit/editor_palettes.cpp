@@ -68,10 +68,6 @@ SIZE SizeOf(const RECT &rect) { return SIZE{rect.right - rect.left, rect.bottom 
 
 SIZE ScreenSize() { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-bool Overlap(const RECT &a, const RECT &b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
 // A palette with no stored place stands in a column beside the frame, off the drawing
 // (where the image plane usually is), below the palettes already there; only where the
 // screen has no room beside the frame does it take its place at the canvas's corner.
@@ -86,7 +82,9 @@ POINT FirstPalettePlace(const TEditorTools &tools, int which, const TPaletteKind
       const TEditorPalette *palette = PaletteAt(tools, other);
       if (other == which || palette == nullptr || palette->GetHandle() == nullptr) continue;
       const RECT standing = palette->GetWindowRect();
-      if (Overlap(RECT{at.x, at.y, at.x + size.cx, at.y + size.cy}, standing)) {
+      const RECT mine{at.x, at.y, at.x + size.cx, at.y + size.cy};
+      RECT common;
+      if (IntersectRect(&common, &mine, &standing)) {
         // Under it, in one column with it.
         at = POINT{standing.left, standing.bottom + kGap};
         moved = true;

@@ -13,12 +13,7 @@ namespace {
 
 // Prepares the changed system and regroups it, keeping the user's pupil settings.
 void RefreshInsertedSystem(TSystemImage &system) {
-  const double keptDiameter = system.info.Dentr;
-  const int keptStop = system.info.Naper;
-  system.Update();
-  system.RebuildElements(nullptr);
-  system.info.Dentr = keptDiameter;
-  system.info.Naper = keptStop;
+  UpdateKeepingPupil(system, true);
   system.SetUnsavedChanges(1);
 }
 

@@ -64,12 +64,20 @@ double ChiefRayTilt(TSystemImage &system, int preceding) {
   return std::atan2(hit.M, hit.L);
 }
 
-bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
+void UpdateKeepingPupil(TSystemImage &system, bool regroup) {
   const double keptDiameter = system.info.Dentr;
   const int keptStop = system.info.Naper;
   system.Update();
+  if (regroup) system.RebuildElements(nullptr);
   system.info.Dentr = keptDiameter;
   system.info.Naper = keptStop;
+}
+
+bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
+  UpdateKeepingPupil(system, false);
+  // The trace may solve the pupil again: the user's settings stay.
+  const double keptDiameter = system.info.Dentr;
+  const int keptStop = system.info.Naper;
   Mem<TIntersectionPoint> hits;
   const bool reached = TraceChief(system, hits) && Reached(hits, surface);
   system.info.Dentr = keptDiameter;
@@ -127,7 +135,6 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   // The pupil settings as the user left them: the preparation of the longer system must
   // not replace them.
   const double keptDiameter = system.info.Dentr;
-  const int keptStop = system.info.Naper;
 
   TEditSurface *surface = new (std::nothrow) TEditSurface(x, y, 0.0);
   if (surface == nullptr) {
@@ -153,10 +160,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   }
   info.placedSurface = index;
   info.insertedCount = 0;
-  system.Update();
-  system.RebuildElements(nullptr);
-  system.info.Dentr = keptDiameter;
-  system.info.Naper = keptStop;
+  UpdateKeepingPupil(system, true);
   system.FollowStopSurface(index, 1);
   // Followed once: the configurations hold the followed number from here on.
   const int placedStop = system.info.Naper;
@@ -253,12 +257,7 @@ int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   system.ClearSelection();
   system.DeleteSurface(index);
   system.FollowStopSurface(index, -1);
-  const double keptDiameter = system.info.Dentr;
-  const int keptStop = system.info.Naper;
-  system.Update();
-  system.RebuildElements(nullptr);
-  system.info.Dentr = keptDiameter;
-  system.info.Naper = keptStop;
+  UpdateKeepingPupil(system, true);
   info.placedSurface = -1;
   return 1;
 }

@@ -17,6 +17,10 @@ constexpr int kPlacementFanRays = 51;
 // chief ray of the first beam where it leaves that surface, 0 when the ray does not reach it.
 double ChiefRayTilt(TSystemImage &system, int preceding);
 
+// Prepares the changed system, and regroups its elements when asked, keeping the pupil
+// settings as the user left them: the preparation of a changed system would replace them.
+void UpdateKeepingPupil(TSystemImage &system, bool regroup);
+
 // The chief ray of the first beam where it leaves surface `surface`, in system coordinates,
 // the system prepared first (the user's pupil settings kept). False when it does not get
 // there.

@@ -93,8 +93,9 @@ std::vector<double> CarriedCoefficients(const TSurface &surface, int type, std::
   const double R = shape.c != 0.0 ? 1.0 / shape.c : 0.0;
   const bool holdsTerms = type == kSurfaceAsphericHigh2 || type == kSurfaceAsphericStandard || type == kSurfaceFresnel;
   const bool holdsConic = holdsTerms || type == kSurfaceAspheric2 || type == kSurfaceAsphericHigh1;
+  const std::string termNames = TermNames(shape.terms);
   std::string lost;
-  if (!holdsTerms && !TermNames(shape.terms).empty()) lost = TermNames(shape.terms) + " terms";
+  if (!holdsTerms && !termNames.empty()) lost = termNames + " terms";
   if (!holdsConic && shape.k != 0.0) lost = "conic constant" + (lost.empty() ? "" : " or " + lost);
   if (!lost.empty())
     dropped = "the type \"" + std::string(SurfaceTypeName(type)) + "\" holds no " + lost + ": dropped";

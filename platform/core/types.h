@@ -48,3 +48,13 @@ struct RECT {
   LONG Width() const { return right - left; }
   LONG Height() const { return bottom - top; }
 };
+
+// The part two rectangles share (right and bottom edges excluded): TRUE with it in *common,
+// FALSE with *common empty (all 0) when they share none.
+inline BOOL IntersectRect(RECT *common, const RECT *a, const RECT *b) {
+  const RECT shared{a->left > b->left ? a->left : b->left, a->top > b->top ? a->top : b->top,
+                    a->right < b->right ? a->right : b->right, a->bottom < b->bottom ? a->bottom : b->bottom};
+  const bool any = shared.left < shared.right && shared.top < shared.bottom;
+  *common = any ? shared : RECT{};
+  return any ? 1 : 0;
+}

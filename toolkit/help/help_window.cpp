@@ -46,9 +46,8 @@ std::vector<RECT> OwnedTopLevelWindows(const TWindow *asker, const TWindow *self
 long long CoveredArea(const RECT &at, const std::vector<RECT> &frames) {
   long long area = 0;
   for (const RECT &f : frames) {
-    const long long w = std::min<long long>(at.right, f.right) - std::max<long long>(at.left, f.left);
-    const long long h = std::min<long long>(at.bottom, f.bottom) - std::max<long long>(at.top, f.top);
-    if (w > 0 && h > 0) area += w * h;
+    RECT common;
+    if (IntersectRect(&common, &at, &f)) area += static_cast<long long>(common.Width()) * common.Height();
   }
   return area;
 }

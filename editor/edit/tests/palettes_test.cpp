@@ -269,7 +269,8 @@ TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
 }
 
 bool Overlap(const RECT &a, const RECT &b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+  RECT common;
+  return IntersectRect(&common, &a, &b) != 0;
 }
 
 // At the first start on a 1280 x 1024 screen (a new system, its properties folder shown)

@@ -31,14 +31,8 @@ using object_page_test::ObjectPage;
 // A solid source: one object "lamp" of two triangles over y 0 .. 3, z 0 .. 4 mm, facing
 // the system, written as a *.srl file.
 std::string WriteLamp(const std::string &path, const char *comment = "lamp of 3 by 4") {
-  TLightSource source;
-  source.SourceType = kSolidSource;
+  TLightSource source = source_test::SolidSource("lamp", 2);
   source.Comment = comment;
-  source.ObjectNames.Allocate(1, 1);
-  source.ObjectNames.data[0] = "lamp";
-  source.ObjectTemperatures.Allocate(1, 1);
-  source.ObjectTemperatures.data[0] = 0.0f;
-  source.Triangles.Allocate(2, 1);
   const double a[3] = {0.0, 0.0, 0.0}, b[3] = {0.0, 3.0, 0.0}, c[3] = {0.0, 0.0, 4.0}, d[3] = {0.0, 3.0, 4.0};
   source.Triangles.data[0].SetVertices(a, b, c);
   source.Triangles.data[1].SetVertices(b, d, c);

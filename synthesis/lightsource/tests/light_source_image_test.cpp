@@ -42,13 +42,7 @@ constexpr double kParaxialRadiusTolerance = 0.01;
 
 // The disc as a fan of triangles facing +x (towards the system), or -x.
 TLightSource Disc(bool facingTheSystem = true) {
-  TLightSource source;
-  source.SourceType = kSolidSource;
-  source.ObjectNames.Allocate(1, 1);
-  source.ObjectNames.data[0] = "disc";
-  source.ObjectTemperatures.Allocate(1, 1);
-  source.ObjectTemperatures.data[0] = 0.0f;
-  source.Triangles.Allocate(kDiscTriangles, 1);
+  TLightSource source = source_test::SolidSource("disc", kDiscTriangles);
   const double centre[3] = {0.0, 0.0, 0.0};
   for (int k = 0; k < kDiscTriangles; ++k) {
     const double a = 2.0 * kPi * k / kDiscTriangles, b = 2.0 * kPi * (k + 1) / kDiscTriangles;

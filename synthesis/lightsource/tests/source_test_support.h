@@ -1,5 +1,6 @@
 #pragma once
-// What the light-source tests share: a rectangle of a Lambertian source facing the system,
+// What the light-source tests share: a solid source of one object, a rectangle of a
+// Lambertian source facing the system,
 // and the share of such a source's emission that a system passes, by a quadrature that is
 // independent of the source's own sampling.
 
@@ -49,15 +50,21 @@ inline TQuadrature PassedShare(TOpticalSystem &system, const std::vector<std::ar
   return {kernel * toShare, passedKernel * toShare};
 }
 
-// A rectangle y0..y1 x z0..z1 in the plane x = 0 facing the system.
-inline TLightSource Rectangle(double y0, double y1, double z0, double z1) {
+// A solid source of one object, `name`, with room for `triangles` triangles.
+inline TLightSource SolidSource(const char *name, int triangles) {
   TLightSource source;
   source.SourceType = kSolidSource;
   source.ObjectNames.Allocate(1, 1);
-  source.ObjectNames.data[0] = "rectangle";
+  source.ObjectNames.data[0] = name;
   source.ObjectTemperatures.Allocate(1, 1);
   source.ObjectTemperatures.data[0] = 0.0f;
-  source.Triangles.Allocate(2, 1);
+  source.Triangles.Allocate(triangles, 1);
+  return source;
+}
+
+// A rectangle y0..y1 x z0..z1 in the plane x = 0 facing the system.
+inline TLightSource Rectangle(double y0, double y1, double z0, double z1) {
+  TLightSource source = SolidSource("rectangle", 2);
   const double a[3] = {0.0, y0, z0}, b[3] = {0.0, y1, z0}, c[3] = {0.0, y1, z1}, d[3] = {0.0, y0, z1};
   source.Triangles.data[0].SetVertices(a, b, c);
   source.Triangles.data[1].SetVertices(a, c, d);
