@@ -74,16 +74,20 @@ void TTestObject::CalcSignal(Mem<float> &raster, int skip) {
 
   Mem<float> result;
   if (!result.Allocate(columns, rowCount)) return;
-  TAperiodicalFilter filter(plan.step, scanner->Tau);
+  // A sweep that falls crosses the columns from the last to the first: the detector's lag
+  // runs in time, so the filter runs that way too, by the time per pixel |dt|.
+  const bool falling = plan.real && plan.step < 0.0;
+  TAperiodicalFilter filter(std::fabs(plan.step), scanner->Tau);
   for (int r = 0; r < rowCount; ++r) {
     const float *row = raster.data + static_cast<std::size_t>(r) * columns;
     float *out = result.data + static_cast<std::size_t>(r) * columns;
-    filter.Reset(row[0]);
+    filter.Reset(row[falling ? columns - 1 : 0]);
     if (!plan.real) {
       for (int c = 0; c < columns; ++c) out[c] = static_cast<float>(filter.Step(row[c]));
       continue;
     }
-    for (int c = 0; c < columns; ++c) {
+    for (int k = 0; k < columns; ++k) {
+      const int c = falling ? columns - 1 - k : k;
       const TScanPosition position = scanner->ValueAt(c * plan.step + plan.t0);
       const double along = scanner->Yscanning != 0 ? position.y : position.z;
       const double across = scanner->Yscanning != 0 ? position.z : position.y;

@@ -277,8 +277,12 @@ void TDetectorScannerDlg::TakeRealSweep(double range) {
   const bool atInfinity = owner_ != nullptr && owner_->ImageAtInfinity();
   const char *unit = atInfinity ? "mrad" : "mm";
   char text[512];
-  if (!(range > 0.0)) {
-    // No sweep: nothing but linear scanning is possible.
+  const TTestImage *shared = GetTestImage();
+  const double pixel = shared != nullptr && shared->pixelSize > 0.0 ? shared->pixelSize : 0.0;
+  if (!(range > 0.0) || range < pixel) {
+    // No sweep, or one that crosses less than a pixel (the image at rest but for the
+    // trace's rounding): nothing but linear scanning is possible, and no image size could
+    // fit it.
     std::snprintf(text, sizeof text,
                   "Real scanning %7.3f %s - too small!\n    %7.3f %s is required.\n\nLinear scanning is enabled.",
                   range, unit, imageSize, unit);
@@ -286,14 +290,14 @@ void TDetectorScannerDlg::TakeRealSweep(double range) {
     PrepareLinear();
     return;
   }
-  // 0 < range < imageSize: the image size divides.
-  const TTestImage *shared = GetTestImage();
+  // One pixel <= range < imageSize: the image size divides. The size named is the size
+  // that No gives the object.
   const double objectSize = shared != nullptr ? shared->ObjectSize : 0.0;
   std::snprintf(text, sizeof text,
                 "Real scanning %7.3f %s - too small!\n    %7.3f %s is required.\n\n"
-                "Recommendation - reduce image size to %7.3f\nor switch to Linear scanning\n\n"
+                "Recommendation - reduce image size to %.4g\nor switch to Linear scanning\n\n"
                 "Do you want to use Linear scanning?",
-                range, unit, imageSize, unit, objectSize * range / imageSize);
+                range, unit, imageSize, unit, objectSize * kReducedImageShare * range / imageSize);
   if (MessageBox(GetHandle(), text, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
     PrepareLinear();
     return;

@@ -49,13 +49,52 @@ bool ChiefRayImagePoint(TOpticalSystem &system, double fieldY, double fieldZ, bo
 TScanSweep FindScanSweep(const double *scanned, int n) {
   TScanSweep sweep;
   if (scanned == nullptr || n < 1) return sweep;
-  TExtremes extremes;
-  for (int i = 0; i < n; ++i) extremes.Take(scanned[i], i);
-  sweep.first = extremes.lowAt;
-  sweep.last = extremes.highAt;
-  sweep.range = extremes.high - extremes.low;
-  // Sample n - 1 closes the period: a wrapping sweep skips it and goes on from sample 0.
-  sweep.length = sweep.last < sweep.first ? n - sweep.first + sweep.last : sweep.last - sweep.first + 1;
+  sweep.length = 1;
+  // The longest run wins; of runs as long, the one of larger range, then the earlier.
+  const auto consider = [&](int first, int last, int length) {
+    const double range = std::fabs(scanned[last] - scanned[first]);
+    if (length < sweep.length || (length == sweep.length && !(range > sweep.range))) return;
+    sweep.first = first;
+    sweep.last = last;
+    sweep.length = length;
+    sweep.range = range;
+  };
+  // A run ends at its last change: equal values after it belong to the next run's start.
+  const auto trimmed = [&](int first, int last) {
+    while (last > first && scanned[last - 1] == scanned[last]) --last;
+    return last;
+  };
+  const auto sign = [](double step) { return (step > 0.0) - (step < 0.0); };
+  int start = 0, direction = 0, plateau = 0;
+  int firstRunLast = -1, firstRunDirection = 0;
+  for (int i = 0; i + 1 < n; ++i) {
+    const int turn = sign(scanned[i + 1] - scanned[i]);
+    if (turn != 0 && direction != 0 && turn != direction) {
+      const int last = trimmed(start, i);
+      if (start == 0) {
+        firstRunLast = last;
+        firstRunDirection = direction;
+      }
+      consider(start, last, last - start + 1);
+      // The next run starts where the values stopped changing: at the first of equal extremes.
+      start = plateau;
+      direction = turn;
+    } else if (direction == 0) {
+      direction = turn;
+    }
+    if (turn != 0) plateau = i + 1;
+  }
+  // Sample n - 1 closes the period and repeats sample 0: a last run that goes on through the
+  // step from n - 2 to 0 the way the first run goes wraps round into it.
+  const int wrapTurn = n > 2 ? sign(scanned[0] - scanned[n - 2]) : 0;
+  const int joined = direction != 0 ? direction : firstRunDirection;
+  if (firstRunLast >= 0 && start <= n - 2 && (direction == 0 || firstRunDirection == 0 || direction == firstRunDirection) &&
+      (wrapTurn == 0 || wrapTurn == joined)) {
+    consider(start, firstRunLast, n - 1 - start + firstRunLast + 1);
+  } else {
+    const int last = trimmed(start, n - 1);
+    consider(start, last, last - start + 1);
+  }
   return sweep;
 }
 

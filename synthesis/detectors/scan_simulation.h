@@ -22,15 +22,16 @@ class TSystemImage;
 bool ChiefRayImagePoint(TOpticalSystem &system, double fieldY, double fieldZ, bool imageAtInfinity,
                         TScanPosition &point);
 
-// One monotonic sweep of a track of n samples, from the first minimum of the scanned
-// coordinate to its first maximum. When the maximum comes first the sweep wraps round the
-// period: from the minimum to sample n - 2 (sample n - 1 closes the period and repeats
-// sample 0), then from 0 to the maximum.
+// The sweep of a track of n samples: its longest monotonic run of the scanned coordinate,
+// rising or falling (the fly-back of a saw-tooth is the short run), from the first of equal
+// values at its start to the first of equal values at its end. A run may wrap round the
+// period: to sample n - 2 (sample n - 1 closes the period and repeats sample 0), then on
+// from 0. Of runs as long, the one of larger range.
 struct TScanSweep {
-  int first = 0;   // index of the minimum
-  int last = 0;    // index of the maximum
+  int first = 0;   // index of the sweep's first sample
+  int last = 0;    // index of its last sample
   int length = 0;  // samples in the sweep
-  double range = 0.0;  // maximum - minimum
+  double range = 0.0;  // |scanned[last] - scanned[first]|
 };
 TScanSweep FindScanSweep(const double *scanned, int n);
 

@@ -57,26 +57,21 @@ bool TDetectorOpticalTransformerModel::FillResponse(Mem<float> &raster, int n) c
   Mem<float> imaginary;
   if (!raster.Allocate(n, n) || !imaginary.Allocate(n, n)) return false;
   imaginary.Zero();
-  // The gain over the raster's frequency grid, radially about the centre cell.
-  const int centre = n / 2;
+  // The gain over the raster's frequency grid with frequency 0 in cell (0, 0), as the
+  // transform holds it: a gain laid about the centre cell would come back multiplied by a
+  // checkerboard.
   const float step = table_.dF;
   for (int b = 0; b < n; ++b)
     for (int a = 0; a < n; ++a) {
-      const float u = static_cast<float>(a - centre) * step;
-      const float v = static_cast<float>(b - centre) * step;
+      const float u = static_cast<float>(a < n / 2 ? a : a - n) * step;
+      const float v = static_cast<float>(b < n / 2 ? b : b - n) * step;
       raster.data[static_cast<std::size_t>(b) * n + a] = TransformerGain(table_, std::sqrt(u * u + v * v));
     }
+  // The inverse transform (1/n per axis) of a real gain even in u and v is real: the
+  // signed point response, whose cells sum to G(0), so that its spectrum is the table
+  // itself. Its negative rings stay negative.
   if (FFT2D(n, n, raster.data, imaginary.data, kInverse) == 0) return false;
   FFTSwapHalves(n, n, raster.data);
-  FFTSwapHalves(n, n, imaginary.data);
-  float largest = 0.0f;
-  const std::size_t cells = static_cast<std::size_t>(n) * n;
-  for (std::size_t k = 0; k < cells; ++k) {
-    raster.data[k] = std::hypot(raster.data[k], imaginary.data[k]);
-    if (raster.data[k] > largest) largest = raster.data[k];
-  }
-  const float divisor = largest > 0.0f ? largest : 1.0f;
-  for (std::size_t k = 0; k < cells; ++k) raster.data[k] /= divisor;
   return true;
 }
 

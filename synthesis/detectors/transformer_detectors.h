@@ -1,9 +1,10 @@
 #pragma once
 // The optical-transformer detector models. The optical transformer stands before the
 // detector and is described by its spatial-frequency response, a table of gains read from
-// a *.otd file; its response raster is the normalised modulus of the inverse transform of
-// that response laid out radially over the raster's frequency grid: the transformer's
-// point response in the detector plane. The matrix-and-transformer model combines the
+// a *.otd file; its response raster is the real inverse transform of that response laid
+// out radially over the raster's frequency grid: the transformer's signed point response
+// in the detector plane, summing to the gain at frequency 0, so that it passes each
+// frequency by the table's gain. The matrix-and-transformer model combines the
 // matrix detector's element with it: its response is the convolution of both responses,
 // formed as the product of their spectra.
 

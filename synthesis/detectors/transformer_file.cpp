@@ -26,10 +26,11 @@ std::string SampleText(const char *format, int sample) {
   return text;
 }
 
-// The line a file was cut in, numbered from 1, or 0: a record left open, or a last line
-// without its line end that does not end an item (';') or a record ('}'), as "{ F=10; G=0."
-// does. The file is the user's and carries no end mark; a cut at a line end reads as a
-// shorter table, whose samples the view names.
+// The line a file was cut in, numbered from 1, or 0: a last line without its line end that
+// does not end an item (';') or a record ('}'), as "{ F=10; G=0." does. A record needs
+// nothing after its last item, so "{ F=10; G=0.5;" is whole. The file is the user's and
+// carries no end mark; a cut at a line end reads as a shorter table, whose samples the view
+// names.
 int CutLine(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
@@ -41,7 +42,6 @@ int CutLine(const std::string &path) {
     const std::size_t first = line.find_first_not_of(" \t");
     const std::size_t last = line.find_last_not_of(" \t");
     if (first == std::string::npos) continue;
-    if (line[first] == '{' && line.find('}', first) == std::string::npos) return number;
     if (in.eof() && line[last] != ';' && line[last] != '}') return number;
   }
   return 0;

@@ -9,7 +9,7 @@
 //   { F=0; G=1; }
 //   { F=10; G=0.6; }
 //
-// Without F the frequencies are k dF. The table ends after the last gain that is not 0;
+// A record's closing brace may be left out. Without F the frequencies are k dF. The table ends after the last gain that is not 0;
 // without frequencies it gets one more sample, of gain 0, one step beyond it.
 
 #include <string>
@@ -25,8 +25,8 @@ struct TTransformerTable {
 };
 
 // Reads the file into table; defaultStep is the step when the file sets none. True when
-// read. A file that cannot be opened, was cut short (a record left open, a last line
-// without its line end that ends no item or record), gives no gain other than 0, more values than the
+// read. A file that cannot be opened, was cut short (a last line without its line end
+// that ends no item or record), gives no gain other than 0, more values than the
 // table holds, a value that is no finite number, a gain so large that the response would
 // not be finite, a step that is not positive, or
 // frequencies that do not rise from sample to sample is refused: the table stays as it

@@ -123,13 +123,16 @@ bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh) {
   system.SolveChiefRay(0.0, 0.0);
   TCurrentRay axial = system.MakeRay(0.0, 0.0, 0.0, 0.0);
   axial.traceThrough = drawAll;
-  if (system.TraceRay(axial, kTracePlainGlobal, nullptr, 0) == 0) return false;
+  // Heights and angles in the image surface's own frame: behind a fold mirror the global
+  // axes no longer lie along the image, and a global height could stay 0 however the
+  // image grows.
+  if (system.TraceRay(axial, kTracePlain, nullptr, 0) == 0) return false;
   system.SolveChiefRay(kScaleRayField, 0.0);
   TCurrentRay oblique = system.MakeRay(kScaleRayField, 0.0, 0.0, 0.0);
   oblique.traceThrough = drawAll;
   const TCurrentRay start = oblique;
-  if (system.TraceRay(oblique, kTracePlainGlobal, nullptr, 0) == 0) return false;
-  // The angles are taken about the optical axis x in the meridional plane (x, y).
+  if (system.TraceRay(oblique, kTracePlain, nullptr, 0) == 0) return false;
+  // The angles are taken about the local axis x in the meridional plane (x, y).
   const double startAngle = start.L != 0.0 ? ImageAngle(start.M, start.L) : 0.0;
   const double endAngle = axial.L != 0.0 ? ImageAngle(axial.M, axial.L) : 0.0;
   du = startAngle - endAngle;

@@ -44,7 +44,7 @@ TSizeConversion ImageFieldFromObjectSize(const TImageSizeInputs &in, double &fie
 TSizeConversion ObjectSizeFromImageField(const TImageSizeInputs &in, double &objectSize);
 
 // Traces the two scale rays (fields 0 and kScaleRayField) through all surfaces and writes
-// du and dh. Answers false, du and dh left 0, when either ray does not pass.
+// du and dh, dh measured in the image surface's own frame (a folded system's too). Answers false, du and dh left 0, when either ray does not pass.
 bool TraceScaleRays(TOpticalSystem &system, double &du, double &dh);
 
 // The angle (mrad) at which the chief ray of a finite object's point leaves the system per

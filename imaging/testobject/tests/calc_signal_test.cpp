@@ -43,16 +43,16 @@ class CalcSignal : public TestObjectTest {
       if (a.data[k] != b.data[k]) return false;
     return true;
   }
-  // A straight sweep along Y from -2 to +2 mm in five samples over the scan time, with Z
-  // going from zStart to zEnd.
-  void StraightTrack(double zStart, double zEnd) {
+  // A straight sweep along Y from -2 to +2 mm (from +2 to -2 when yStep is -1) in five
+  // samples over the scan time, with Z going from zStart to zEnd.
+  void StraightTrack(double zStart, double zEnd, double yStep = 1.0) {
     scanner.RealMovement = 1;
     scanner.ScanTime = 1.0;
     scanner.TimeStep = 0.25;
     scanner.TrackY.Allocate(5, 1);
     scanner.TrackZ.Allocate(5, 1);
     for (int i = 0; i < 5; ++i) {
-      scanner.TrackY.data[i] = -2.0 + i;
+      scanner.TrackY.data[i] = yStep * (i - 2.0);
       scanner.TrackZ.data[i] = zStart + (zEnd - zStart) * i / 4.0;
     }
   }
@@ -88,10 +88,12 @@ TEST_F(CalcSignal, WithoutRelaxationTheImagePassesUnchanged) {
 
 // Each row of cell (c, r) = 10 r + c is a ramp of slope 1 / dt in time from 10 r; the lag
 // law gives y = 10 r + c - (T / dt)(1 - exp(-c dt / T)).
-void ExpectLaggedRamps(const Mem<float> &raster, double dt, double tau) {
+// A scan that falls meets column 7 first and the ramp falls under it: the lag lifts it.
+void ExpectLaggedRamps(const Mem<float> &raster, double dt, double tau, bool falling = false) {
   for (int r = 0; r < kSide; ++r)
     for (int c = 0; c < kSide; ++c) {
-      const double expected = 10.0 * r + c - tau / dt * (1.0 - std::exp(-c * dt / tau));
+      const int crossed = falling ? kSide - 1 - c : c;
+      const double expected = 10.0 * r + c + (falling ? 1.0 : -1.0) * tau / dt * (1.0 - std::exp(-crossed * dt / tau));
       EXPECT_APPROX(raster.data[r * kSide + c], expected, kSignalTolerance) << c << ", " << r;
     }
 }
@@ -122,11 +124,14 @@ TEST_F(CalcSignal, RealScanReadsThePixelsTheTrackReaches) {
 }
 
 TEST_F(CalcSignal, RealScanAlongAStraightTrackMatchesTheLinearScan) {
-  StraightTrack(0.0, 0.0);
-  scanner.Tau = 0.2f;
-  Mem<float> raster = Named();
-  object.CalcSignal(raster, 0);
-  ExpectLaggedRamps(raster, 0.125, 0.2);
+  for (const double yStep : {1.0, -1.0}) {
+    SCOPED_TRACE(yStep);
+    StraightTrack(0.0, 0.0, yStep);
+    scanner.Tau = 0.2f;
+    Mem<float> raster = Named();
+    object.CalcSignal(raster, 0);
+    ExpectLaggedRamps(raster, 0.125, 0.2, yStep < 0.0);
+  }
 }
 
 TEST_F(CalcSignal, TracksThatCannotBeFollowedAreScannedLinearly) {

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "document/system/system_image.h"
 #include "foundation/testing/approx.h"
@@ -57,20 +58,45 @@ TScannerParameters TrackOf(const std::vector<double> &y) {
   return scanner;
 }
 
-TEST(ScanSweep, AMaximumBeforeTheMinimumWrapsRoundThePeriod) {
-  // Minimum at 7 of 10, maximum at 2: 7, 8, then 0, 1, 2 (9 closes the period).
-  TScannerParameters scanner = TrackOf({3, 4, 5, 2, 1.5, 1, 0.5, 0, 1, 3});
+TEST(ScanSweep, ARunThroughTheEndOfThePeriodWrapsRoundIt) {
+  // The rise from sample 4 goes on through 8 into 0, 1, 2 (9 closes the period).
+  TScannerParameters scanner = TrackOf({3, 4, 5, 2, 0, 0.5, 1, 2, 2.5, 3});
   const TScanSweep sweep = FindScanSweep(scanner.TrackY.data, 10);
-  EXPECT_EQ(sweep.first, 7);
+  EXPECT_EQ(sweep.first, 4);
   EXPECT_EQ(sweep.last, 2);
-  EXPECT_EQ(sweep.length, 5);
+  EXPECT_EQ(sweep.length, 8);
   EXPECT_EQ(sweep.range, 5.0);
   ASSERT_TRUE(TakeScanSweep(scanner, sweep));
-  ASSERT_EQ(scanner.TrackLength(), 5);
-  const double expected[] = {107, 108, 100, 101, 102};
-  for (int k = 0; k < 5; ++k) EXPECT_EQ(scanner.TrackZ.data[k], expected[k]) << k;
+  ASSERT_EQ(scanner.TrackLength(), 8);
+  const double expected[] = {104, 105, 106, 107, 108, 100, 101, 102};
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(scanner.TrackZ.data[k], expected[k]) << k;
   EXPECT_EQ(scanner.TrackY.data[0], 0.0);
-  EXPECT_EQ(scanner.TrackY.data[4], 5.0);
+  EXPECT_EQ(scanner.TrackY.data[7], 5.0);
+}
+
+// The sweep is the longest monotonic run, rising or falling: never a saw-tooth's fly-back.
+TEST(ScanSweep, TheSweepIsTheLongestRunOfTheTrack) {
+  struct Row {
+    const char *name;
+    std::vector<double> track;
+    int first, last, length;
+    double range;
+  };
+  const Row rows[] = {
+      {"rising saw-tooth", {0, 1, 2, 3, 4, -4, -3, -2, -1, 0}, 5, 4, 9, 8.0},
+      {"falling saw-tooth", {0, -1.75, -3.5, -5.25, -7, 7, 5.25, 3.5, 1.75, 0}, 5, 4, 9, 14.0},
+      {"triangle", {2, 3, 4, 3, 2, 1, 0, 1, 2}, 2, 6, 5, 4.0},
+      {"zero", {1, 1, 1, 1}, 0, 0, 1, 0.0},
+      {"rounding level", {0, 1e-13, 2e-13, 1e-13, 0}, 0, 2, 3, 2e-13},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    const TScanSweep sweep = FindScanSweep(row.track.data(), static_cast<int>(row.track.size()));
+    EXPECT_EQ(sweep.first, row.first);
+    EXPECT_EQ(sweep.last, row.last);
+    EXPECT_EQ(sweep.length, row.length);
+    EXPECT_APPROX(sweep.range, row.range, 1e-15);
+  }
 }
 
 TEST(ScanSweep, AMinimumFirstRunsStraightAndEqualValuesKeepTheFirst) {
@@ -124,13 +150,14 @@ TEST_F(ScanSimulation, TheImageOfATurningMirrorMovesByFTanTwiceTheTurnAndTheSyst
   EXPECT_EQ(Places(), before);
   EXPECT_EQ(system_.CanUndo(), undoSteps);
   EXPECT_EQ(system_.HasUnsavedChanges(), 0);
-  // Turned the other way the image falls all period long: the rising sweep is the jump back
-  // from the last sample to the first, which holds no sample, so there is no sweep.
+  // Turned the other way the image falls all period long: that fall is the sweep, not the
+  // jump back from the last sample to the first.
   TMirrorSweep back(system_, 8, -1.0, 0.25);
   ASSERT_EQ(RecordScanTrack(system_, back, request, scanner_, nullptr, sweep, lost), TScanTrackResult::kRecorded);
-  EXPECT_EQ(sweep.length, 1);
-  EXPECT_EQ(sweep.range, 0.0);
-  EXPECT_EQ(scanner_.ScanTime, 0.0);
+  EXPECT_EQ(sweep.length, 9);
+  EXPECT_APPROX(sweep.range, span, kImageHeightShare * span);
+  EXPECT_LT(scanner_.TrackY.data[8], scanner_.TrackY.data[0]);
+  EXPECT_APPROX(scanner_.ScanTime, 8 * scanner_.TimeStep, 1e-15);
 }
 
 TEST_F(ScanSimulation, ALostChiefRayOrNoAnimationLeavesTheSystemAsItWas) {

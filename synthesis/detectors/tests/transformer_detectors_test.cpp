@@ -9,6 +9,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/testobject/tests/test_object_support.h"
 #include "synthesis/detectors/matrix_detector.h"
@@ -131,12 +132,12 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   EXPECT_EQ(table.F.size(), 1001u);
 }
 
-// A table of five samples cut at every byte: refused while the cut leaves a line
+// A table of five samples cut at every byte: refused while the cut leaves an item
 // unfinished, else read as the samples before the cut, each as written.
 TEST_F(TransformerFile, AFileCutAtAnyByteIsRefusedOrReadAsTheSamplesBeforeTheCut) {
   const std::string whole =
-      "dF=2.5;\n{ F=0; G=1; }\n{ F=10; G=0.75; } ! falling\n{ F=20; G=0.5; }\n{ F=30; G=0.25; }\n"
-      "{ F=40; G=0.125; }\n";
+      "dF=2.5;\n{ F=0; G=1; }\n{ F=10; G=0.75; } ! falling\n{ F=20; G=0.5;\n{ F=30; G=0.25; }\n"
+      "{ F=40; G=0.125;\n";
   const float gains[] = {1.0f, 0.75f, 0.5f, 0.25f, 0.125f};
   const std::string path = Scratch("cut.otd");
   for (std::size_t length = 1; length <= whole.size(); ++length) {
@@ -147,15 +148,15 @@ TEST_F(TransformerFile, AFileCutAtAnyByteIsRefusedOrReadAsTheSamplesBeforeTheCut
     table.G = {9.0f};
     std::string problem;
     const bool read = ReadTransformerFile(path, 2.0f, table, problem);
-    // The line the cut ends in is finished when it ends in ';' or '}' (comment aside),
-    // and a record in it is closed.
+    // The line the cut ends in is finished when it ends in ';' or '}' (comment aside).
     std::string last = cut.back() == '\n' ? std::string() : cut.substr(cut.find_last_of('\n') + 1);
     last = last.substr(0, last.find('!'));
     last = last.substr(0, last.find_last_not_of(' ') + 1);
-    const bool finished = last.empty() || ((last.back() == ';' || last.back() == '}') &&
-                                           (last[0] != '{' || last.find('}') != std::string::npos));
+    const bool finished = last.empty() || last.back() == ';' || last.back() == '}';
+    // The gains whose item is finished.
     int records = 0;
-    for (std::size_t at = cut.find('}'); at != std::string::npos; at = cut.find('}', at + 1)) ++records;
+    for (std::size_t at = cut.find("G="); at != std::string::npos; at = cut.find("G=", at + 1))
+      records += cut.find(';', at) != std::string::npos ? 1 : 0;
     if (!finished) {
       EXPECT_FALSE(read);
       EXPECT_NE(problem.find("was cut short"), std::string::npos) << problem;
@@ -165,9 +166,13 @@ TEST_F(TransformerFile, AFileCutAtAnyByteIsRefusedOrReadAsTheSamplesBeforeTheCut
       EXPECT_NE(problem.find("no gain"), std::string::npos) << problem;
     } else {
       ASSERT_TRUE(read) << problem;
-      // A lone sample at F=0 gives no frequency: the steps are generated, with a closing 0.
-      ASSERT_EQ(table.G.size(), static_cast<std::size_t>(records == 1 ? 2 : records)) << problem;
-      for (int k = 0; k < records; ++k) EXPECT_APPROX(table.G[static_cast<std::size_t>(k)], gains[k], kReadTolerance);
+      // A lone sample at F=0 gives no frequency: the steps are generated, with a closing 0;
+      // a frequency read without its gain closes the table with gain 0.
+      const std::size_t samples = table.G.size();
+      ASSERT_GE(samples, static_cast<std::size_t>(records)) << problem;
+      ASSERT_LE(samples, static_cast<std::size_t>(records + 1)) << problem;
+      for (std::size_t k = 0; k < samples; ++k)
+        EXPECT_APPROX(table.G[k], k < static_cast<std::size_t>(records) ? gains[k] : 0.0f, kReadTolerance);
     }
     if (HasFailure()) return;
   }
@@ -203,13 +208,65 @@ TEST_F(TransformerDetector, AnAllPassGainIsAPointAndAGainAtZeroAloneIsFlat) {
     for (int c = 0; c < kSide; ++c)
       EXPECT_APPROX(Cell(response, c, r), c == 8 && r == 8 ? 1.0 : 0.0, kTransformTolerance) << c << ", " << r;
 
-  // Gain only at frequency 0 (the next sample lies half a grid step out): the transform of
-  // a single frequency has the same modulus everywhere, 1 after normalising.
+  // Gain only at frequency 0 (the next sample lies half a grid step out): the inverse
+  // transform of a single frequency is flat, its N^2 cells summing to that gain.
   transformer.FileName = Scratch("zero.otd");
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
   ASSERT_EQ(transformer.MakeResponse(), 1);
   response = ReadRaster(Scratch("d_trans.img"));
-  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(response.data[k], 1.0, kTransformTolerance) << k;
+  for (int k = 0; k < kSide * kSide; ++k)
+    EXPECT_APPROX(response.data[k], 1.0 / (kSide * kSide), kTransformTolerance) << k;
+}
+
+// The response's own transfer at grid frequency k along the rows, by a direct sum about the
+// centre cell.
+double TransferAlongRows(const Mem<float> &response, int k) {
+  double sum = 0.0;
+  for (int r = 0; r < kSide; ++r)
+    for (int c = 0; c < kSide; ++c)
+      sum += Cell(response, c, r) * std::cos(2.0 * kPi * k * (c - kSide / 2) / kSide);
+  return sum;
+}
+
+// The transformer passes each frequency by its table's gain, whatever the gain at 0 and
+// with or without the records' closing braces; the matrix element seen through it passes
+// the element's own transfer times that gain.
+TEST_F(TransformerDetector, TheTransferIsTheTableAlsoThroughTheMatrix) {
+  UsePixels(kSide, kPixel);
+  struct Row {
+    const char *file;
+    double gain[5];  // at 0, 6.25, 12.5, 18.75 and 25 cycles per mm
+  };
+  const Row rows[] = {
+      {"{F=0; G=1; }\n{F=25; G=0.6; }\n{F=50; G=0; }\n", {1, 0.9, 0.8, 0.7, 0.6}},
+      {"{F=0; G=2; }\n{F=50; G=1; }\n", {2, 1.875, 1.75, 1.625, 1.5}},
+      {"{F=0; G=0.5;\n{F=12.5; G=0.25;\n{F=37.5; G=0;\n", {0.5, 0.375, 0.25, 0.1875, 0.125}},
+  };
+  // Within 1 %: float rasters of 256 cells.
+  constexpr double kTransferTolerance = 0.01;
+  TDetectorOpticalTransformerModel transformer;
+  TDetectorMatrixModel matrix;
+  matrix.Ly = static_cast<float>(2 * kPixel);  // 3 rows
+  matrix.Lz = static_cast<float>(4 * kPixel);  // 5 columns
+  TDetectorMatrixTransformerModel combined;
+  combined.Attach(&matrix, &transformer);
+  transformer.FileName = Scratch("table.otd");
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.file);
+    WriteText(transformer.FileName, row.file);
+    ASSERT_EQ(transformer.MakeResponse(), 1) << transformer.Problem();
+    const Mem<float> response = ReadRaster(Scratch("d_trans.img"));
+    ASSERT_EQ(combined.MakeResponse(), 1);
+    const Mem<float> seen = ReadRaster(Scratch("d_m_tran.img"));
+    for (int k = 0; k < 5; ++k) {
+      EXPECT_APPROX(TransferAlongRows(response, k), row.gain[k], kTransferTolerance * row.gain[0]) << k;
+      // Three rows of five cells: 3 (1 + 2 cos t + 2 cos 2t), t = 2 pi k / 16.
+      const double t = 2.0 * kPi * k / kSide;
+      const double element = 3.0 * (1.0 + 2.0 * std::cos(t) + 2.0 * std::cos(2.0 * t));
+      EXPECT_APPROX(TransferAlongRows(seen, k), element * row.gain[k], kTransferTolerance * 15.0 * row.gain[0])
+          << k;
+    }
+  }
 }
 
 TEST_F(TransformerDetector, AnotherTableMakesAnotherResponseAndABrokenOneIsReported) {
@@ -266,12 +323,13 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
       const bool inside = c >= 6 && c <= 10 && r >= 7 && r <= 9;
       EXPECT_APPROX(Cell(response, c, r), inside ? 1.0 : 0.0, kTransformTolerance) << c << ", " << r;
     }
-  // Through the flat response every cell sums the element's 15 pixels.
+  // Through the flat response every cell sums the element's 15 pixels over the N^2 cells.
   transformer.FileName = Scratch("flat.otd");
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
   ASSERT_EQ(combined.MakeResponse(), 1);
   response = ReadRaster(Scratch("d_m_tran.img"));
-  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(response.data[k], 15.0, 15 * kTransformTolerance) << k;
+  for (int k = 0; k < kSide * kSide; ++k)
+    EXPECT_APPROX(response.data[k], 15.0 / (kSide * kSide), kTransformTolerance) << k;
   // Once transformed, the combination stands until the matrix or the transformer changes.
   ASSERT_EQ(combined.TransformRasters(), 1);
   EXPECT_EQ(combined.state, kSpectraWritten);
