@@ -262,10 +262,10 @@ TEST_F(ScannerPage, AShortSweepAsksAndYesMeansLinearWhileNoMakesTheImageFit) {
 }
 
 TEST_F(ScannerPage, AStillImageOrALostRayFallsBackOnLinearScanning) {
-  // At rest, and moved by the trace's rounding only (far below a pixel): a box to be
+  // At rest, and moved far less than a pixel (a trace that rounds): a box to be
   // acknowledged, linear scanning, and the image the size the user gave it.
   TMirrorSweep still(system_, 4, 0.0, 0.0);
-  TMirrorSweep trembling(system_, 4, 0.0, 1e-12);
+  TMirrorSweep trembling(system_, 4, 0.0, 1e-6);
   owner_.animation = &still;
   Open();
   folder_->page->ChooseDetectorType(kDetectorDoubleLine);
