@@ -24,6 +24,7 @@
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/lightsource/light_source_choose_dlg.h"
 #include "synthesis/nonisoplanar/folder_nonisoplanar.h"
+#include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
 #include "toolkit/pump/o_gauge.h"
 #include "toolkit/texteditor/text_editor.h"
 
@@ -383,7 +384,8 @@ int TTestObjectFolder::CalcNonIsoplanarImage() {
   }
   // The image covers the system's whole field, whatever size was typed: its cells are that
   // field over the object's picture, and the caption says so.
-  const int n = std::max(object->pictureSize.cx, object->pictureSize.cy);
+  const TRunRaster run = RunRaster(*object, shared->pixelCount);
+  const int n = std::max(run.width, run.height);
   rasterPitch = n > 0 ? shared->imageFieldWidth / n : 0.0;
   name = kRealImageName;
   // Stopped: the components finished are shown (2), but the image stays to be computed.

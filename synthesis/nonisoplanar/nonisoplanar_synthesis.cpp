@@ -27,6 +27,8 @@ constexpr const char *kLargePsfQuestion =
     "Do you want to continue calculating the non-isoplanar image?";
 constexpr const char *kNoImageField = "The field of the system has no image: the image cannot be formed!";
 constexpr const char *kTurnFailed = "System error...";
+// The test object drawn from bitmaps, whose scene has a size of its own.
+constexpr const char *kBitmapSceneName = "Custom object";
 
 int Count(const Mem<double> &list) { return list.Cells(); }
 
@@ -114,6 +116,22 @@ int TNonIsoplanarSynthesis::GatherNodePsfs(const Mem<TFileData> &nodeTable, doub
   return 1;
 }
 
+TRunRaster RunRaster(const TTestObject &object, int pixelCount) {
+  TRunRaster run;
+  if (object.name == kBitmapSceneName) {
+    run.width = static_cast<int>(object.pictureSize.cx);
+    run.height = static_cast<int>(object.pictureSize.cy);
+    run.centreColumn = static_cast<int>(object.pictureCentre.x);
+    run.centreRow = static_cast<int>(object.pictureCentre.y);
+    return run;
+  }
+  // Not the last picture shown: that may be another Quality's, or a small preview.
+  const int n = pixelCount > 0 ? pixelCount : 0;
+  run.width = run.height = n;
+  run.centreColumn = run.centreRow = n / 2;
+  return run;
+}
+
 int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
   if (job.system == nullptr || job.turner == nullptr || job.object == nullptr ||
       job.image == nullptr || job.nodeTable == nullptr || job.nodeState == nullptr ||
@@ -132,10 +150,11 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
       MessageBox(nullptr, kNoImageField, "Warning", MB_OK | MB_ICONINFORMATION);
     return kNonIsoplanarFailed;
   }
-  image.customObject = object.name == "Custom object" ? 1 : 0;
+  image.customObject = object.name == kBitmapSceneName ? 1 : 0;
   if (!object.Calculate()) return kNonIsoplanarFailed;
-  const int W = object.pictureSize.cx;
-  const int H = object.pictureSize.cy;
+  const TRunRaster run = RunRaster(object, image.pixelCount);
+  const int W = run.width;
+  const int H = run.height;
   if (W < 1 || H < 1) return kNonIsoplanarFailed;
   const int n = W > H ? W : H;
   image.objectStep = image.objectFieldWidth / n;
@@ -191,8 +210,8 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
   int rowsDone = 0;
   int written = 0;
   for (int k = 0; k < C; ++k) {
-    if (!SuperposeComponent(k, object, maps, lookup, pitch, object.pictureCentre.x,
-                            object.pictureCentre.y, raster, work, &times, rowsDone))
+    if (!SuperposeComponent(k, object, maps, lookup, pitch, run.centreColumn, run.centreRow, raster, work,
+                            &times, rowsDone))
       break;
     TFileData &record = results.data[k];
     char name[32];

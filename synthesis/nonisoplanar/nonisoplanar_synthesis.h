@@ -59,6 +59,17 @@ struct TNonIsoplanarJob {
   std::string directory;              // the temporary directory when empty
 };
 
+// The rasters of a run: N x N for the Quality chosen (the synthesis record's pixelCount),
+// about cell (N/2, N/2); a bitmap scene ("Custom object") keeps the size and centre of
+// its capture. Width 0 without a positive pixel count.
+struct TRunRaster {
+  int width = 0;
+  int height = 0;
+  int centreColumn = 0;
+  int centreRow = 0;
+};
+TRunRaster RunRaster(const TTestObject &object, int pixelCount);
+
 class TNonIsoplanarSynthesis {
  public:
   // Forms the image. Refuses (0) with the reason in a message box when the system cannot

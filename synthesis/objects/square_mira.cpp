@@ -86,7 +86,8 @@ int TSquareMira::Calculate() {
   if (state >= kRastersWritten) return 1;
   const TTestImage *shared = Image();
   if (shared == nullptr) return 0;
-  const int n = shared->realImage != 0 ? static_cast<int>(pictureSize.cx) : SynthesisPixelCount();
+  // Real or not, the run's rasters are the Quality's N x N.
+  const int n = SynthesisPixelCount();
   if (n <= 0 || !Fill(plane, n)) return 0;
   return WriteObjectRaster(*this, plane);
 }
