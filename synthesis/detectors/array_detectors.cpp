@@ -46,8 +46,8 @@ TArrayDetectorModel::TArrayDetectorModel(const char *displayName, const char *fi
   Lz = Ly = dY0 = dZ0 = 2.0f * PixelSizeNow();
 }
 
-bool TArrayDetectorModel::Covers(int columnOffset, int rowOffset, double p) const {
-  return RectangleCovers(columnOffset, rowOffset, p, Ly, Lz);
+double TArrayDetectorModel::CoveredShare(int columnOffset, int rowOffset, double p) const {
+  return RectangleShare(columnOffset, rowOffset, p, Ly, Lz);
 }
 
 bool TArrayDetectorModel::PrepareSignal(Mem<float> &raster, Mem<float> &copy, int mode, int n) {

@@ -29,7 +29,7 @@ class TArrayDetectorModel : public TElementDetectorModel {
   // All four sizes start at 2 p of the synthesis record (0 without one).
   TArrayDetectorModel(const char *displayName, const char *fileStem);
 
-  bool Covers(int columnOffset, int rowOffset, double p) const override;
+  double CoveredShare(int columnOffset, int rowOffset, double p) const override;
   // "Map": a picture of the element layout (CalcSignal in layout mode), 256 x 256, as the
   // component of the response record.
   void ShowColorImage() override;

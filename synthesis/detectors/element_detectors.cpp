@@ -1,5 +1,6 @@
 #include "synthesis/detectors/element_detectors.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -8,10 +9,38 @@
 
 namespace {
 
-// Sizes are typed into float fields: a size meant as a whole number of pixels (4 p) is
-// stored a float rounding (6e-8 relative) away from it, and its square twice that. A pixel
-// that lies on the element's edge within two such roundings counts as on it.
-constexpr double kFloatSizeTolerance = 2.5e-7;
+// The integral of the disc's half chord sqrt(r^2 - t^2) from 0 to x, x held in [-r, r].
+double HalfChordIntegral(double x, double r) {
+  x = std::clamp(x, -r, r);
+  return 0.5 * (x * std::sqrt(r * r - x * x) + r * r * std::asin(x / r));
+}
+
+// The integral over [a, b] of the disc's half chord capped at h >= 0: min(h, sqrt(r^2 - t^2))
+// (0 beyond the disc). The half chord exceeds h for |t| < sqrt(r^2 - h^2).
+double CappedChordIntegral(double h, double a, double b, double r) {
+  double total = HalfChordIntegral(b, r) - HalfChordIntegral(a, r);
+  if (h >= r) return total;
+  const double reach = std::sqrt(r * r - h * h);
+  const double low = std::max(a, -reach), high = std::min(b, reach);
+  if (high > low) total += h * (high - low) - (HalfChordIntegral(high, r) - HalfChordIntegral(low, r));
+  return total;
+}
+
+// The integral over [a, b] of the disc's chord clamped to [-r, y]: signed, so that the
+// difference of two gives the disc's area between two heights.
+double DiscBelow(double y, double a, double b, double r) {
+  return y >= 0.0 ? CappedChordIntegral(y, a, b, r) : -CappedChordIntegral(-y, a, b, r);
+}
+
+// The length of [offset - 1/2, offset + 1/2] within [-half, half] (pixels); a half of 0 is
+// the centre pixel alone.
+double AxisShare(int offset, double half) {
+  if (half == 0.0) return offset == 0 ? 1.0 : 0.0;
+  if (!(half > 0.0)) return 0.0;
+  const double low = std::max(offset - 0.5, -half);
+  const double high = std::min(offset + 0.5, half);
+  return high > low ? high - low : 0.0;
+}
 
 // The part of the largest field side an element may cover.
 constexpr double kElementFieldShare = 0.8;
@@ -68,7 +97,7 @@ void TElementDetectorModel::FillResponse(Mem<float> &raster, int n, double p) co
   const int centre = n / 2;
   for (int row = 0; row < n; ++row)
     for (int column = 0; column < n; ++column)
-      raster.data[row * n + column] = Covers(column - centre, centre - row, p) ? 1.0f : 0.0f;
+      raster.data[row * n + column] = static_cast<float>(CoveredShare(column - centre, centre - row, p));
 }
 
 int TElementDetectorModel::MakeResponse() {
@@ -85,12 +114,23 @@ int TElementDetectorModel::MakeResponse() {
 
 TDetectorRoundModel::TDetectorRoundModel() : TElementDetectorModel(kDetectorRoundName, "d_round") {}
 
-bool TDetectorRoundModel::Covers(int columnOffset, int rowOffset, double p) const {
-  // x^2 + y^2 <= (D/2)^2 in pixels: a negative diameter draws the disc of its size.
-  const double radius = 0.5 * Diameter / p;
-  const double squared = static_cast<double>(columnOffset) * columnOffset +
-                         static_cast<double>(rowOffset) * rowOffset;
-  return squared <= radius * radius * (1.0 + kFloatSizeTolerance);
+double DiscShare(int columnOffset, int rowOffset, double p, float d) {
+  // A negative diameter draws the disc of its size.
+  const double radius = 0.5 * std::fabs(static_cast<double>(d)) / p;
+  if (radius == 0.0) return columnOffset == 0 && rowOffset == 0 ? 1.0 : 0.0;
+  if (!std::isfinite(radius)) return 0.0;
+  // By symmetry in the first quadrant; the pixel spans [x0, x0 + 1] x [y0, y0 + 1].
+  const double x0 = std::abs(columnOffset) - 0.5, y0 = std::abs(rowOffset) - 0.5;
+  const double nearX = std::max(x0, 0.0), nearY = std::max(y0, 0.0);
+  if (nearX * nearX + nearY * nearY >= radius * radius) return 0.0;
+  const double farX = x0 + 1.0, farY = y0 + 1.0;
+  if (farX * farX + farY * farY <= radius * radius) return 1.0;
+  // The disc's area between the pixel's rows over its columns, in closed form.
+  return std::clamp(DiscBelow(y0 + 1.0, x0, x0 + 1.0, radius) - DiscBelow(y0, x0, x0 + 1.0, radius), 0.0, 1.0);
+}
+
+double TDetectorRoundModel::CoveredShare(int columnOffset, int rowOffset, double p) const {
+  return DiscShare(columnOffset, rowOffset, p, Diameter);
 }
 
 bool TDetectorRoundModel::TakeDiameter(float typed) {
@@ -107,14 +147,12 @@ bool TDetectorRoundModel::TakeDiameter(float typed) {
 TDetectorRectangleModel::TDetectorRectangleModel()
     : TElementDetectorModel(kDetectorRectangleName, "d_rect") {}
 
-bool RectangleCovers(int columnOffset, int rowOffset, double p, float ly, float lz) {
-  const double halfColumns = 0.5 * lz / p * (1.0 + kFloatSizeTolerance);
-  const double halfRows = 0.5 * ly / p * (1.0 + kFloatSizeTolerance);
-  return std::abs(columnOffset) <= halfColumns && std::abs(rowOffset) <= halfRows;
+double RectangleShare(int columnOffset, int rowOffset, double p, float ly, float lz) {
+  return AxisShare(columnOffset, 0.5 * lz / p) * AxisShare(rowOffset, 0.5 * ly / p);
 }
 
-bool TDetectorRectangleModel::Covers(int columnOffset, int rowOffset, double p) const {
-  return RectangleCovers(columnOffset, rowOffset, p, Ly, Lz);
+double TDetectorRectangleModel::CoveredShare(int columnOffset, int rowOffset, double p) const {
+  return RectangleShare(columnOffset, rowOffset, p, Ly, Lz);
 }
 
 bool TDetectorRectangleModel::TakeSides(float typedLy, float typedLz) {

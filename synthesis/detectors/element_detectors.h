@@ -20,10 +20,14 @@ constexpr const char *kDetectorNoneName = "None";
 constexpr const char *kDetectorRoundName = "Round";
 constexpr const char *kDetectorRectangleName = "Rectangle";
 
-// The rectangle rule: whether the pixel (columnOffset, rowOffset) pixels from the centre
-// lies on an element of side lz along the columns and ly along the rows (|x| <= lz/2 and
-// |y| <= ly/2); a negative side covers nothing.
-bool RectangleCovers(int columnOffset, int rowOffset, double p, float ly, float lz);
+// The share of the pixel (columnOffset, rowOffset) pixels from the centre that an element
+// of side lz along the columns and ly along the rows, centred on the centre pixel, covers
+// (0 .. 1): the product of the two sides' overlaps with the pixel. A side of 0 is one pixel
+// thin, the centre's; a negative side covers nothing.
+double RectangleShare(int columnOffset, int rowOffset, double p, float ly, float lz);
+// The share of that pixel a disc of diameter d about the centre pixel's centre covers; a
+// disc of diameter 0 is the centre pixel.
+double DiscShare(int columnOffset, int rowOffset, double p, float d);
 
 // Makes the model's raster and spectrum tables one record each, naming
 // <temporary directory>/<stem>.img and <stem>.spc (wavelength 0, weight 1). False when a
@@ -49,10 +53,13 @@ class TElementDetectorModel : public TTestObject {
   // alone, so only TransformRasters moves the model on. 1 when the raster file stands;
   // 0 without a usable synthesis record or when the file cannot be written.
   virtual int MakeResponse();
-  // Whether the pixel (column - N/2, N/2 - row) pixels from the centre lies on the element,
-  // for pixel size p. The rows grow downwards, so the second offset grows upwards.
-  virtual bool Covers(int columnOffset, int rowOffset, double p) const = 0;
-  // Fills an n x n raster with the element for pixel size p.
+  // The share of the pixel (column - N/2, N/2 - row) pixels from the centre that the
+  // element covers, for pixel size p. The rows grow downwards, so the second offset grows
+  // upwards. Shares, not whole pixels: an element only a few pixels across would else gain
+  // or lose a large part of its area.
+  virtual double CoveredShare(int columnOffset, int rowOffset, double p) const = 0;
+  // Fills an n x n raster with the element for pixel size p: its cells sum to its area in
+  // pixels.
   void FillResponse(Mem<float> &raster, int n, double p) const;
 
   // The largest element side the models take: 0.8 N p as a float; 0 without a record.
@@ -64,11 +71,11 @@ class TElementDetectorModel : public TTestObject {
   std::string fileStem_;
 };
 
-// A round element of diameter `Diameter`, a pixel on the circle counting as inside.
+// A round element of diameter `Diameter`.
 class TDetectorRoundModel : public TElementDetectorModel {
  public:
   TDetectorRoundModel();
-  bool Covers(int columnOffset, int rowOffset, double p) const override;
+  double CoveredShare(int columnOffset, int rowOffset, double p) const override;
   // A diameter typed by the user, cut to the limit; `state` 0 when the diameter changed.
   // True when it was cut (the round model still accepts the page). What is not a number
   // is not taken.
@@ -81,7 +88,7 @@ class TDetectorRoundModel : public TElementDetectorModel {
 class TDetectorRectangleModel : public TElementDetectorModel {
  public:
   TDetectorRectangleModel();
-  bool Covers(int columnOffset, int rowOffset, double p) const override;
+  double CoveredShare(int columnOffset, int rowOffset, double p) const override;
   // Sides typed by the user, both cut to the limit; `state` 0 when either changed. True
   // when a side was cut. A side that is not a number is not taken.
   bool TakeSides(float typedLy, float typedLz);

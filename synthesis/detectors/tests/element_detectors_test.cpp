@@ -3,6 +3,7 @@
 // the element (every pixel the image summed over the element's pixels).
 
 #include "synthesis/detectors/element_detectors.h"
+#include "synthesis/detectors/matrix_detector.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "foundation/fft/fft.h"
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/testobject/tests/test_object_support.h"
 
@@ -22,16 +24,16 @@ constexpr double kTransformTolerance = 1e-5;
 
 using ElementDetectors = TestObjectTest;
 
-int CountCovered(const Mem<float> &raster) {
-  int count = 0;
-  for (int k = 0; k < raster.cols * raster.rows; ++k) count += raster.data[k] == 1.0f ? 1 : 0;
-  return count;
+double Sum(const Mem<float> &raster) {
+  double sum = 0.0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) sum += raster.data[k];
+  return sum;
 }
 
-bool OnlyZeroAndOne(const Mem<float> &raster) {
-  for (int k = 0; k < raster.cols * raster.rows; ++k)
-    if (raster.data[k] != 0.0f && raster.data[k] != 1.0f) return false;
-  return true;
+int CountTouched(const Mem<float> &raster) {
+  int count = 0;
+  for (int k = 0; k < raster.cols * raster.rows; ++k) count += raster.data[k] != 0.0f ? 1 : 0;
+  return count;
 }
 
 Mem<float> Response(const TElementDetectorModel &model, int n = kSide, double p = kPixel) {
@@ -42,57 +44,69 @@ Mem<float> Response(const TElementDetectorModel &model, int n = kSide, double p 
 
 float At(const Mem<float> &raster, int column, int row) { return raster.data[row * raster.cols + column]; }
 
-TEST_F(ElementDetectors, ARoundElementCoversTheWholePixelsOfItsDisc) {
+// Elements 3, 10 and 30 pixels across, of sizes that end inside pixels: their pixels sum
+// to the exact area, pi d^2 / 4 or ly lz, in pixels, whole inside and empty outside.
+TEST_F(ElementDetectors, EachPixelCountsByTheShareOfItTheElementCovers) {
+  constexpr int kWide = 64;
+  // Shares in floats, summed over a thousand pixels.
+  constexpr double kAreaTolerance = 1e-5;
+  struct Row {
+    double d, ly, lz;  // pixels; d for the round element, ly x lz for the rectangles
+  };
+  const Row rows[] = {{3.3, 2.6, 3.3}, {10.3, 9.7, 10.4}, {29.7, 30.2, 29.7}, {-10.3, 3.0, 10.0}};
   TDetectorRoundModel round;
-  // Diameter 4 p: the centre, four pixels at 1 and four at 2 along the axes, four at
-  // (1, 1); a pixel on the circle, (2, 0), counts as inside; (2, 1) lies at sqrt 5 > 2.
-  round.Diameter = static_cast<float>(4 * kPixel);
-  Mem<float> raster = Response(round);
-  EXPECT_TRUE(OnlyZeroAndOne(raster));
-  EXPECT_EQ(CountCovered(raster), 13);
-  EXPECT_EQ(At(raster, 8, 8), 1.0f);
-  EXPECT_EQ(At(raster, 10, 8), 1.0f);
-  EXPECT_EQ(At(raster, 8, 6), 1.0f);
-  EXPECT_EQ(At(raster, 9, 9), 1.0f);
-  EXPECT_EQ(At(raster, 10, 9), 0.0f);
-  // Diameter 5 p adds the eight pixels at sqrt 5 <= 2.5; (2, 2) at sqrt 8 stays out.
-  round.Diameter = static_cast<float>(5 * kPixel);
-  raster = Response(round);
-  EXPECT_EQ(CountCovered(raster), 21);
-  EXPECT_EQ(At(raster, 10, 10), 0.0f);
-  // A negative diameter draws the disc of its size.
-  round.Diameter = static_cast<float>(-5 * kPixel);
-  EXPECT_EQ(CountCovered(Response(round)), 21);
+  TDetectorRectangleModel rectangle;
+  TDetectorMatrixModel matrix;
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.d);
+    round.Diameter = static_cast<float>(row.d * kPixel);
+    rectangle.Ly = matrix.Ly = static_cast<float>(row.ly * kPixel);
+    rectangle.Lz = matrix.Lz = static_cast<float>(row.lz * kPixel);
+    const double discArea = kPi * row.d * row.d / 4.0;
+    const double sideArea = static_cast<double>(rectangle.Ly) * rectangle.Lz / (kPixel * kPixel);
+    const Mem<float> disc = Response(round, kWide);
+    EXPECT_APPROX(Sum(disc), discArea, kAreaTolerance * discArea);
+    EXPECT_EQ(At(disc, kWide / 2 + 1, kWide / 2), 1.0f);
+    EXPECT_EQ(At(disc, kWide / 2, kWide / 2 + static_cast<int>(std::fabs(row.d) / 2 + 1.5)), 0.0f);
+    for (const TElementDetectorModel *model : {static_cast<const TElementDetectorModel *>(&rectangle),
+                                               static_cast<const TElementDetectorModel *>(&matrix)}) {
+      const Mem<float> element = Response(*model, kWide);
+      EXPECT_APPROX(Sum(element), sideArea, kAreaTolerance * sideArea) << model->name;
+      EXPECT_EQ(At(element, kWide / 2 + 1, kWide / 2), 1.0f) << model->name;
+    }
+  }
 }
 
 TEST_F(ElementDetectors, AnElementBelowOnePixelIsTheCentrePixel) {
   TDetectorRoundModel round;
-  for (const float diameter : {0.0f, static_cast<float>(0.6 * kPixel)}) {
-    round.Diameter = diameter;
+  // A point element is the centre pixel; a smaller disc its share of it.
+  for (const double diameter : {0.0, 0.6}) {
+    round.Diameter = static_cast<float>(diameter * kPixel);
     const Mem<float> raster = Response(round);
-    EXPECT_EQ(CountCovered(raster), 1) << diameter;
-    EXPECT_EQ(At(raster, kSide / 2, kSide / 2), 1.0f) << diameter;
+    EXPECT_EQ(CountTouched(raster), 1) << diameter;
+    EXPECT_APPROX(At(raster, kSide / 2, kSide / 2), diameter == 0.0 ? 1.0 : kPi * 0.09, 1e-5) << diameter;
   }
   TDetectorRectangleModel rectangle;
   rectangle.Ly = rectangle.Lz = static_cast<float>(0.5 * kPixel);
-  EXPECT_EQ(CountCovered(Response(rectangle)), 1);
+  EXPECT_EQ(CountTouched(Response(rectangle)), 1);
+  EXPECT_APPROX(At(Response(rectangle), kSide / 2, kSide / 2), 0.25, 1e-6);
 }
 
 TEST_F(ElementDetectors, ARectangleSpansLzAlongTheColumnsAndLyAlongTheRows) {
   TDetectorRectangleModel rectangle;
-  rectangle.Lz = static_cast<float>(4 * kPixel);  // columns 6 .. 10
-  rectangle.Ly = static_cast<float>(2 * kPixel);  // rows 7 .. 9
+  rectangle.Lz = static_cast<float>(4 * kPixel);  // columns 7 .. 9, and half of 6 and 10
+  rectangle.Ly = static_cast<float>(2 * kPixel);  // row 8, and half of 7 and 9
   const Mem<float> raster = Response(rectangle);
-  EXPECT_TRUE(OnlyZeroAndOne(raster));
-  EXPECT_EQ(CountCovered(raster), 5 * 3);
+  EXPECT_APPROX(Sum(raster), 8.0, 1e-5);
   for (int row = 0; row < kSide; ++row)
     for (int column = 0; column < kSide; ++column) {
-      const bool inside = column >= 6 && column <= 10 && row >= 7 && row <= 9;
-      EXPECT_EQ(At(raster, column, row), inside ? 1.0f : 0.0f) << column << ", " << row;
+      const double across = column >= 7 && column <= 9 ? 1.0 : (column == 6 || column == 10 ? 0.5 : 0.0);
+      const double down = row == 8 ? 1.0 : (row == 7 || row == 9 ? 0.5 : 0.0);
+      EXPECT_APPROX(At(raster, column, row), across * down, 1e-6) << column << ", " << row;
     }
   // A negative side covers nothing.
   rectangle.Ly = -rectangle.Ly;
-  EXPECT_EQ(CountCovered(Response(rectangle)), 0);
+  EXPECT_EQ(CountTouched(Response(rectangle)), 0);
 }
 
 TEST_F(ElementDetectors, SizesAboveFourFifthsOfTheFieldAreCut) {
@@ -175,7 +189,7 @@ TEST_F(ElementDetectors, TheResponseFileHoldsTheElementAndItsSpectrumComesWithTh
   EXPECT_EQ(reader.height, kSide);
   EXPECT_EQ(reader.wavelength, 0.0f);
   EXPECT_EQ(reader.weight, 1.0f);
-  EXPECT_EQ(CountCovered(raster), 13);
+  EXPECT_APPROX(Sum(raster), 4.0 * kPi, 1e-4);
 
   // The transform from state 0 makes the response anew and writes its spectrum, whose
   // zero frequency is the element's area in pixels.
@@ -184,7 +198,7 @@ TEST_F(ElementDetectors, TheResponseFileHoldsTheElementAndItsSpectrumComesWithTh
   EXPECT_EQ(std::filesystem::file_size(Scratch("d_round.spc")), 8u * kSide * kSide);
   Mem<float> re(kSide, kSide), im(kSide, kSide);
   ASSERT_EQ(round.ReadFrame(0, re, im), 1);
-  EXPECT_APPROX(re.data[0], 13.0, kTransformTolerance);
+  EXPECT_APPROX(re.data[0], 4.0 * kPi, 1e-4);
   EXPECT_APPROX(im.data[0], 0.0, kTransformTolerance);
 
   TDetectorRectangleModel rectangle;
@@ -203,13 +217,14 @@ TEST_F(ElementDetectors, AUniformImageThroughTheElementIsItsValueTimesTheElement
   Mem<float> re(kSide, kSide), im(kSide, kSide);
   ASSERT_EQ(rectangle.ReadFrame(0, re, im), 1);
   // A uniform image of 2.5 has all its light at frequency 0: 2.5 N^2 there. Multiplied by
-  // the element's spectrum and transformed back, every pixel sums 15 pixels of 2.5.
+  // the element's spectrum and transformed back, every pixel sums the element's 8 pixels of
+  // 2.5.
   constexpr float kLevel = 2.5f;
   for (int k = 1; k < kSide * kSide; ++k) re.data[k] = im.data[k] = 0.0f;
   re.data[0] *= kLevel * kSide * kSide;
   im.data[0] *= kLevel * kSide * kSide;
   ASSERT_EQ(FFT2D(kSide, kSide, re.data, im.data, 1), 1);
-  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(re.data[k], kLevel * 15.0, kTransformTolerance) << k;
+  for (int k = 0; k < kSide * kSide; ++k) EXPECT_APPROX(re.data[k], kLevel * 8.0, kTransformTolerance) << k;
 }
 
 TEST_F(ElementDetectors, NoDetectorComputesNothingAndWritesNothing) {

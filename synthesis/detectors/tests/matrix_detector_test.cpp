@@ -190,15 +190,17 @@ TEST_F(MatrixDetector, TheResponseIsOneElementAndASignalNeedsTheSynthesisRaster)
   reader.fileName = Scratch("d_matr.img");
   Mem<float> response;
   ASSERT_EQ(reader.Read(response), 1);
-  // Lz = 4 p along the columns (6 .. 10), Ly = 2 p along the rows (7 .. 9).
-  int covered = 0;
+  // Lz = 4 p along the columns (7 .. 9, half of 6 and 10), Ly = 2 p along the rows (8,
+  // half of 7 and 9): each pixel the share of it the element covers.
+  double covered = 0.0;
   for (int r = 0; r < 16; ++r)
     for (int c = 0; c < 16; ++c) {
-      const bool inside = c >= 6 && c <= 10 && r >= 7 && r <= 9;
-      EXPECT_EQ(Cell(response, c, r), inside ? 1.0f : 0.0f) << c << ", " << r;
-      covered += inside ? 1 : 0;
+      const double across = c >= 7 && c <= 9 ? 1.0 : (c == 6 || c == 10 ? 0.5 : 0.0);
+      const double down = r == 8 ? 1.0 : (r == 7 || r == 9 ? 0.5 : 0.0);
+      EXPECT_NEAR(Cell(response, c, r), across * down, 1e-6) << c << ", " << r;
+      covered += Cell(response, c, r);
     }
-  EXPECT_EQ(covered, 15);
+  EXPECT_NEAR(covered, 8.0, 1e-5);
 
   // A raster of another size is no integrated image of this synthesis: left alone.
   Mem<float> other = Numbered(8);

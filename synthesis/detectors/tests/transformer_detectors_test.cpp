@@ -246,8 +246,8 @@ TEST_F(TransformerDetector, TheTransferIsTheTableAlsoThroughTheMatrix) {
   constexpr double kTransferTolerance = 0.01;
   TDetectorOpticalTransformerModel transformer;
   TDetectorMatrixModel matrix;
-  matrix.Ly = static_cast<float>(2 * kPixel);  // 3 rows
-  matrix.Lz = static_cast<float>(4 * kPixel);  // 5 columns
+  matrix.Ly = static_cast<float>(2 * kPixel);  // 2 rows' height
+  matrix.Lz = static_cast<float>(4 * kPixel);  // 4 columns' width
   TDetectorMatrixTransformerModel combined;
   combined.Attach(&matrix, &transformer);
   transformer.FileName = Scratch("table.otd");
@@ -260,10 +260,11 @@ TEST_F(TransformerDetector, TheTransferIsTheTableAlsoThroughTheMatrix) {
     const Mem<float> seen = ReadRaster(Scratch("d_m_tran.img"));
     for (int k = 0; k < 5; ++k) {
       EXPECT_APPROX(TransferAlongRows(response, k), row.gain[k], kTransferTolerance * row.gain[0]) << k;
-      // Three rows of five cells: 3 (1 + 2 cos t + 2 cos 2t), t = 2 pi k / 16.
+      // Two rows' height of columns 1, 1, 1 and halves beside: 2 (1 + 2 cos t + cos 2t),
+      // t = 2 pi k / 16.
       const double t = 2.0 * kPi * k / kSide;
-      const double element = 3.0 * (1.0 + 2.0 * std::cos(t) + 2.0 * std::cos(2.0 * t));
-      EXPECT_APPROX(TransferAlongRows(seen, k), element * row.gain[k], kTransferTolerance * 15.0 * row.gain[0])
+      const double element = 2.0 * (1.0 + 2.0 * std::cos(t) + std::cos(2.0 * t));
+      EXPECT_APPROX(TransferAlongRows(seen, k), element * row.gain[k], kTransferTolerance * 8.0 * row.gain[0])
           << k;
     }
   }
@@ -305,8 +306,8 @@ TEST_F(TransformerDetector, AnotherTableMakesAnotherResponseAndABrokenOneIsRepor
 TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer) {
   UsePixels(kSide, kPixel);
   TDetectorMatrixModel matrix;
-  matrix.Ly = static_cast<float>(2 * kPixel);  // rows 7 .. 9
-  matrix.Lz = static_cast<float>(4 * kPixel);  // columns 6 .. 10
+  matrix.Ly = static_cast<float>(2 * kPixel);  // row 8 and half of 7 and 9
+  matrix.Lz = static_cast<float>(4 * kPixel);  // columns 7 .. 9 and half of 6 and 10
   TDetectorOpticalTransformerModel transformer;
   transformer.FileName = Scratch("point.otd");
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=100; G=1;}\n");
@@ -314,22 +315,24 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
   EXPECT_EQ(combined.name, "Matrix & Transformer");
   EXPECT_EQ(combined.MakeResponse(), 0);  // not attached: nothing to combine
   combined.Attach(&matrix, &transformer);
-  // Through a point response the element stays itself.
+  // Through a point response the element stays itself: whole pixels inside, halves on
+  // its edges.
   ASSERT_EQ(combined.MakeResponse(), 1);
   EXPECT_EQ(combined.rasterFiles.data[0].fileName, Scratch("d_m_tran.img"));
   Mem<float> response = ReadRaster(Scratch("d_m_tran.img"));
   for (int r = 0; r < kSide; ++r)
     for (int c = 0; c < kSide; ++c) {
-      const bool inside = c >= 6 && c <= 10 && r >= 7 && r <= 9;
-      EXPECT_APPROX(Cell(response, c, r), inside ? 1.0 : 0.0, kTransformTolerance) << c << ", " << r;
+      const double across = c >= 7 && c <= 9 ? 1.0 : (c == 6 || c == 10 ? 0.5 : 0.0);
+      const double down = r == 8 ? 1.0 : (r == 7 || r == 9 ? 0.5 : 0.0);
+      EXPECT_APPROX(Cell(response, c, r), across * down, kTransformTolerance) << c << ", " << r;
     }
-  // Through the flat response every cell sums the element's 15 pixels over the N^2 cells.
+  // Through the flat response every cell sums the element's 8 pixels over the N^2 cells.
   transformer.FileName = Scratch("flat.otd");
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
   ASSERT_EQ(combined.MakeResponse(), 1);
   response = ReadRaster(Scratch("d_m_tran.img"));
   for (int k = 0; k < kSide * kSide; ++k)
-    EXPECT_APPROX(response.data[k], 15.0 / (kSide * kSide), kTransformTolerance) << k;
+    EXPECT_APPROX(response.data[k], 8.0 / (kSide * kSide), kTransformTolerance) << k;
   // Once transformed, the combination stands until the matrix or the transformer changes.
   ASSERT_EQ(combined.TransformRasters(), 1);
   EXPECT_EQ(combined.state, kSpectraWritten);
