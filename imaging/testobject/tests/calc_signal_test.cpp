@@ -124,14 +124,15 @@ TEST_F(CalcSignal, RealScanReadsThePixelsTheTrackReaches) {
 }
 
 TEST_F(CalcSignal, RealScanAlongAStraightTrackMatchesTheLinearScan) {
-  for (const double yStep : {1.0, -1.0}) {
-    SCOPED_TRACE(yStep);
-    StraightTrack(0.0, 0.0, yStep);
-    scanner.Tau = 0.2f;
-    Mem<float> raster = Named();
-    object.CalcSignal(raster, 0);
-    ExpectLaggedRamps(raster, 0.125, 0.2, yStep < 0.0);
-  }
+  StraightTrack(0.0, 0.0);
+  scanner.Tau = 0.2f;
+  Mem<float> raster = Named();
+  object.CalcSignal(raster, 0);
+  ExpectLaggedRamps(raster, 0.125, 0.2);
+  StraightTrack(0.0, 0.0, -1.0);
+  raster = Named();
+  object.CalcSignal(raster, 0);
+  ExpectLaggedRamps(raster, 0.125, 0.2, true);
 }
 
 TEST_F(CalcSignal, TracksThatCannotBeFollowedAreScannedLinearly) {

@@ -58,20 +58,20 @@ TScannerParameters TrackOf(const std::vector<double> &y) {
   return scanner;
 }
 
-TEST(ScanSweep, ARunThroughTheEndOfThePeriodWrapsRoundIt) {
-  // The rise from sample 4 goes on through 8 into 0, 1, 2 (9 closes the period).
-  TScannerParameters scanner = TrackOf({3, 4, 5, 2, 0, 0.5, 1, 2, 2.5, 3});
+TEST(ScanSweep, AMaximumBeforeTheMinimumWrapsRoundThePeriod) {
+  // The longest run rises from 7 of 10 to 2: 7, 8, then 0, 1, 2 (9 closes the period).
+  TScannerParameters scanner = TrackOf({3, 4, 5, 2, 3, 1, 2, 0, 1, 3});
   const TScanSweep sweep = FindScanSweep(scanner.TrackY.data, 10);
-  EXPECT_EQ(sweep.first, 4);
+  EXPECT_EQ(sweep.first, 7);
   EXPECT_EQ(sweep.last, 2);
-  EXPECT_EQ(sweep.length, 8);
+  EXPECT_EQ(sweep.length, 5);
   EXPECT_EQ(sweep.range, 5.0);
   ASSERT_TRUE(TakeScanSweep(scanner, sweep));
-  ASSERT_EQ(scanner.TrackLength(), 8);
-  const double expected[] = {104, 105, 106, 107, 108, 100, 101, 102};
-  for (int k = 0; k < 8; ++k) EXPECT_EQ(scanner.TrackZ.data[k], expected[k]) << k;
+  ASSERT_EQ(scanner.TrackLength(), 5);
+  const double expected[] = {107, 108, 100, 101, 102};
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(scanner.TrackZ.data[k], expected[k]) << k;
   EXPECT_EQ(scanner.TrackY.data[0], 0.0);
-  EXPECT_EQ(scanner.TrackY.data[7], 5.0);
+  EXPECT_EQ(scanner.TrackY.data[4], 5.0);
 }
 
 // The sweep is the longest monotonic run, rising or falling: never a saw-tooth's fly-back.

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
+#include <utility>
 
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
@@ -218,54 +220,37 @@ TEST_F(TransformerDetector, AnAllPassGainIsAPointAndAGainAtZeroAloneIsFlat) {
     EXPECT_APPROX(response.data[k], 1.0 / (kSide * kSide), kTransformTolerance) << k;
 }
 
-// The response's own transfer at grid frequency k along the rows, by a direct sum about the
-// centre cell.
-double TransferAlongRows(const Mem<float> &response, int k) {
-  double sum = 0.0;
-  for (int r = 0; r < kSide; ++r)
-    for (int c = 0; c < kSide; ++c)
-      sum += Cell(response, c, r) * std::cos(2.0 * kPi * k * (c - kSide / 2) / kSide);
-  return sum;
-}
-
 // The transformer passes each frequency by its table's gain, whatever the gain at 0 and
-// with or without the records' closing braces; the matrix element seen through it passes
-// the element's own transfer times that gain.
+// with or without the records' closing braces; the matrix element (4 x 2 pixels) seen
+// through it passes its own transfer 2 (1 + 2 cos t + cos 2t), t = 2 pi k / 16, times it.
 TEST_F(TransformerDetector, TheTransferIsTheTableAlsoThroughTheMatrix) {
   UsePixels(kSide, kPixel);
-  struct Row {
-    const char *file;
-    double gain[5];  // at 0, 6.25, 12.5, 18.75 and 25 cycles per mm
-  };
-  const Row rows[] = {
+  const std::pair<const char *, std::array<double, 5>> rows[] = {  // gains at k = 0 .. 4
       {"{F=0; G=1; }\n{F=25; G=0.6; }\n{F=50; G=0; }\n", {1, 0.9, 0.8, 0.7, 0.6}},
       {"{F=0; G=2; }\n{F=50; G=1; }\n", {2, 1.875, 1.75, 1.625, 1.5}},
-      {"{F=0; G=0.5;\n{F=12.5; G=0.25;\n{F=37.5; G=0;\n", {0.5, 0.375, 0.25, 0.1875, 0.125}},
-  };
-  // Within 1 %: float rasters of 256 cells.
-  constexpr double kTransferTolerance = 0.01;
+      {"{F=0; G=0.5;\n{F=12.5; G=0.25;\n{F=37.5; G=0;\n", {0.5, 0.375, 0.25, 0.1875, 0.125}}};
+  constexpr double kTransferTolerance = 0.01;  // the transfer, summed directly about the centre cell
   TDetectorOpticalTransformerModel transformer;
   TDetectorMatrixModel matrix;
-  matrix.Ly = static_cast<float>(2 * kPixel);  // 2 rows' height
-  matrix.Lz = static_cast<float>(4 * kPixel);  // 4 columns' width
+  matrix.Ly = static_cast<float>(2 * kPixel);
+  matrix.Lz = static_cast<float>(4 * kPixel);
   TDetectorMatrixTransformerModel combined;
   combined.Attach(&matrix, &transformer);
   transformer.FileName = Scratch("table.otd");
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.file);
-    WriteText(transformer.FileName, row.file);
+  const auto transfer = [](const Mem<float> &response, int k) {
+    double sum = 0.0;
+    for (int c = 0; c < kSide * kSide; ++c) sum += response.data[c] * std::cos(2.0 * kPi * k * (c % kSide - kSide / 2) / kSide);
+    return sum;
+  };
+  for (const auto &[file, gain] : rows) {
+    SCOPED_TRACE(file);
+    WriteText(transformer.FileName, file);
     ASSERT_EQ(transformer.MakeResponse(), 1) << transformer.Problem();
-    const Mem<float> response = ReadRaster(Scratch("d_trans.img"));
     ASSERT_EQ(combined.MakeResponse(), 1);
-    const Mem<float> seen = ReadRaster(Scratch("d_m_tran.img"));
     for (int k = 0; k < 5; ++k) {
-      EXPECT_APPROX(TransferAlongRows(response, k), row.gain[k], kTransferTolerance * row.gain[0]) << k;
-      // Two rows' height of columns 1, 1, 1 and halves beside: 2 (1 + 2 cos t + cos 2t),
-      // t = 2 pi k / 16.
-      const double t = 2.0 * kPi * k / kSide;
-      const double element = 2.0 * (1.0 + 2.0 * std::cos(t) + std::cos(2.0 * t));
-      EXPECT_APPROX(TransferAlongRows(seen, k), element * row.gain[k], kTransferTolerance * 8.0 * row.gain[0])
-          << k;
+      const double t = 2.0 * kPi * k / kSide, element = 2.0 * (1.0 + 2.0 * std::cos(t) + std::cos(2.0 * t));
+      EXPECT_APPROX(transfer(ReadRaster(Scratch("d_trans.img")), k), gain[k], kTransferTolerance * gain[0]) << k;
+      EXPECT_APPROX(transfer(ReadRaster(Scratch("d_m_tran.img")), k), element * gain[k], kTransferTolerance * 8.0 * gain[0]);
     }
   }
 }
