@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   Mem<float> response;
   if (transformer.FillResponse(response, kRasterSide)) {
     for (int k = 0; k < kRasterSide * kRasterSide; ++k)
-      FUZZ_CHECK(response.data[k] >= 0.0f && response.data[k] <= 1.0f, "response outside 0 .. 1");
+      FUZZ_CHECK(std::isfinite(response.data[k]), "response not finite");
   }
   return 0;
 }
