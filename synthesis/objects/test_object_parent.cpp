@@ -161,7 +161,19 @@ int TTestObjectParent::LeavePage() {
 }
 
 void TTestObjectParent::WriteEdits() {
-  if (GetHandle() != nullptr) binder_->WriteAll();
+  if (GetHandle() == nullptr) return;
+  // A distance typed and not yet read stays in its box whatever refreshes the page (an
+  // edit of the system, a new type): only reading the page takes or refuses it.
+  char shown[64] = "";
+  GetDlgItemText(kObjectDistanceEdit, shown, sizeof shown);
+  const bool typed = !shownDistance_.empty() && shownDistance_ != shown;
+  binder_->WriteAll();
+  if (typed) {
+    SetDlgItemText(kObjectDistanceEdit, shown);
+    return;
+  }
+  GetDlgItemText(kObjectDistanceEdit, shown, sizeof shown);
+  shownDistance_ = shown;
 }
 
 void TTestObjectParent::CheckUnitAndSpace(const TTestImage &shared) {
@@ -214,6 +226,8 @@ int TTestObjectParent::ReadObjectSize() {
   // The page is read in one go: however many of its boxes are refused, one box tells the
   // first.
   const TFirstRefusalTold oneBox;
+  // The typed distance is read now: the page may write the box again.
+  shownDistance_.clear();
   const double formerDistance = shared->Distance;
   const double formerSize = sizeValue;
   bool refused = false;
