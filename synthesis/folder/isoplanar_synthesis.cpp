@@ -116,6 +116,11 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
+  if (traced)
+    for (int c = 0; c < n; ++c) {
+      psfRow.data[c] = 1.0f;
+      psfRow.data[n + c] = 0.0f;
+    }
   // A PSF of unit integral sums to 1 / g^2 over its cells: the cell area brings the image
   // back to the object's light. A traced image passes as it is (its "PSF" transform is 1).
   const double cellArea = traced ? 1.0 : settings.pixelSize * settings.pixelSize;

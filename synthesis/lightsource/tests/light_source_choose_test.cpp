@@ -456,6 +456,32 @@ TEST_F(LightSourceSynthesis, ASourceImagedAtInfinityLandsAtItsAngle) {
   EXPECT_APPROX(result.z, 0.0, 0.3);
 }
 
+TEST_F(LightSourceSynthesis, ATinySourcesFieldHoldsTheAiryPatternOfThePupilItsRaysFill) {
+  // A 0.01 mm square on the axis 1 m before the singlet whose faces are stopped to 3 mm:
+  // image-side NA 1.5 / 51.7 = 0.029, the first dark ring 0.61 lambda / NA = 12.4 um out,
+  // whatever the nominal pupil and whether the system's PSF takes diffraction. The field
+  // the source chose becomes 2.2 x (its image's reach + four such radii); the picture is the
+  // Airy pattern, bright in its middle and dark at its corners.
+  constexpr double kAiryRadius = 0.61 * 0.5875618e-3 / (1.5 / 51.7);
+  // The NA's paraxial estimate and the rays' reach.
+  constexpr double kFieldTolerance = 0.05;
+  const char *variants[][2] = {{"Dentr=20", "Dentr=3 "}, {"Dentr=20", "Dentr=20"}, {"Difrac=1", "Difrac=0"}};
+  for (const auto &[from, to] : variants) {
+    SCOPED_TRACE(to);
+    UseSystem("singlet.os", {{"DextY=25", "DextY=3 "}, {"DextY=25", "DextY=3 "}, {from, to}}, 1.0, true);
+    SynthesizeSource(-0.005, 0.005, -0.005, 0.005, "20000");
+    EXPECT_TRUE(answers_->boxes.empty()) << answers_->boxes.front().text;
+    ASSERT_EQ(folder_->state, kRastersWritten);
+    const double field = GetTestImage()->pixelSize * GetTestImage()->pixelCount;
+    EXPECT_APPROX(field, 2.2 * 4.0 * kAiryRadius, kFieldTolerance * field);
+    Mem<float> raster;
+    ASSERT_EQ(folder_->rasterFiles.data[0].Read(raster), 1);
+    const int n = raster.cols;
+    EXPECT_GT(raster.data[n / 2 * n + n / 2], 100.0f * std::fabs(raster.data[0]));
+    CloseFolder();
+  }
+}
+
 TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
   // The triplet at full aperture left at its focus for infinity with the object 1 m away:
   // the blurred image of a 10 mm square 10 mm below the axis spreads past the field that
