@@ -30,6 +30,10 @@ constexpr double kGeometricFieldFactor = 10.0;
 // A field the light source chose is fitted again only past this relative difference: the
 // reach of a few thousand drawn rays varies by some per cent from run to run.
 constexpr double kSourceFieldTolerance = 0.05;
+// A chosen field short of the one wanted by more than this is fitted again at once.
+constexpr double kSourceFieldShort = 0.01;
+// Sizes this close are the same: the box shows six digits.
+constexpr double kSameSize = 1e-6;
 
 }  // namespace
 
@@ -229,9 +233,12 @@ int TTestObjectFolder::FitFieldToSource(TLightSourceChooseDlg &source) {
   // The field the half-side of the traced image and its blur asks for, a tenth to spare.
   const double wanted = 2.2 * source.ImageReach();
   const double side = shared->pixelCount * shared->pixelSize;
-  // A field the source chose itself follows the system it is computed for, both ways.
-  if (shared->ObjectSize == source.ChosenObjectSize()) {
-    if (!(wanted > 0.0) || std::fabs(side / wanted - 1.0) <= kSourceFieldTolerance) return 1;
+  // A field the source chose itself (its size come back through the conversions to the
+  // field and back, or its box untouched) follows the system it is computed for, both ways.
+  const double chosen = source.ChosenObjectSize();
+  if (chosen > 0.0 && std::fabs(shared->ObjectSize / chosen - 1.0) <= kSameSize) {
+    if (!(wanted > 0.0) || (side >= wanted * (1.0 - kSourceFieldShort) && side <= wanted * (1.0 + kSourceFieldTolerance)))
+      return 1;
     ReduceImageSize(wanted);
     source.KeepObjectSizeAsChosen();
     return source.Calculate();
