@@ -189,10 +189,17 @@ int TTestObjectParent::ShowObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
   HWND window = GetHandle();
-  if (ObjectFinite()) {
+  if (ObjectFinite() && (ImageFinite() || shared->ObjectSpaceCheck == 1)) {
     shared->UnitBtn = kUnitMetres;
     EnableDlgItem(window, kUnitMinutesRadio, 0);
     EnableDlgItem(window, kUnitDegreesRadio, 0);
+    shared->Distance = ObjectDistanceOf(*System());
+  } else if (ObjectFinite()) {
+    // A finite object imaged at infinity: its image's field is an angle.
+    if (shared->UnitBtn == kUnitMetres) shared->UnitBtn = kUnitMinutes;
+    EnableDlgItem(window, kUnitMetresRadio, 0);
+    EnableDlgItem(window, kUnitMinutesRadio, 1);
+    EnableDlgItem(window, kUnitDegreesRadio, 1);
     shared->Distance = ObjectDistanceOf(*System());
   } else {
     EnableDlgItem(window, kUnitMinutesRadio, 1);
