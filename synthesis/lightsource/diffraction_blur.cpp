@@ -7,6 +7,23 @@
 #include "foundation/fft/fft.h"
 #include "foundation/numerics/pi.h"
 
+namespace {
+
+// Copies the top-left n x n cells of a grid of rows `fromSide` long into one of rows
+// `toSide` long; answers their sum.
+double CopyCorner(const float *from, int fromSide, float *to, int toSide, int n) {
+  double sum = 0.0;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const float v = from[static_cast<std::ptrdiff_t>(r) * fromSide + c];
+      to[static_cast<std::ptrdiff_t>(r) * toSide + c] = v;
+      sum += v;
+    }
+  return sum;
+}
+
+}  // namespace
+
 double RoundPupilMtf(double frequency, double cutoff) {
   if (!(cutoff > 0.0)) return 1.0;
   const double s = std::fabs(frequency) / cutoff;
@@ -58,13 +75,7 @@ double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff) 
   if (!re.Allocate(m, m) || !im.Allocate(m, m)) return -1.0;
   re.Zero();
   im.Zero();
-  double before = 0.0;
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) {
-      const float v = raster.data[static_cast<std::ptrdiff_t>(r) * n + c];
-      re.data[static_cast<std::ptrdiff_t>(r) * m + c] = v;
-      before += v;
-    }
+  const double before = CopyCorner(raster.data, n, re.data, m, n);
   if (!(before != 0.0)) return 1.0;
   if (FFT2D(m, m, re.data, im.data, 0) == 0) return -1.0;
   // Frequencies k / (m pixel), k from -m/2 on at index k mod m: the pattern is centred on
@@ -83,12 +94,5 @@ double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff) 
   if (FFT2D(m, m, re.data, im.data, 1) == 0) return -1.0;
   // The raster is the top-left n x n of the padded grid; what the pattern spread into the
   // padding (past any edge, the wrapped negative offsets included) has left it.
-  double after = 0.0;
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) {
-      const float v = re.data[static_cast<std::ptrdiff_t>(r) * m + c];
-      raster.data[static_cast<std::ptrdiff_t>(r) * n + c] = v;
-      after += v;
-    }
-  return after / before;
+  return CopyCorner(re.data, m, raster.data, n, n) / before;
 }
