@@ -168,10 +168,12 @@ int TTestLight::ReadParameters() {
 }
 
 int TTestLight::ShowParameters() {
-  SizeRectX = RoundZoneValue(SizeRectX);
-  SizeRectY = RoundZoneValue(SizeRectY);
-  PozitionX = RoundZoneValue(PozitionX);
-  PozitionY = RoundZoneValue(PozitionY);
+  // As many digits as the picture's cell needs: the value shown is the one measured next.
+  const double cell = folder_ != nullptr ? folder_->RasterPitch() : 0.0;
+  SizeRectX = RoundZoneValue(SizeRectX, cell);
+  SizeRectY = RoundZoneValue(SizeRectY, cell);
+  PozitionX = RoundZoneValue(PozitionX, cell);
+  PozitionY = RoundZoneValue(PozitionY, cell);
   if (GetHandle() == nullptr) return 1;
   if (binder_ != nullptr) binder_->WriteAll();
   CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);

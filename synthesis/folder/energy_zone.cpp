@@ -14,15 +14,22 @@ constexpr double kMinimumFound = 1.0e10;
 // Smoothing needs zones this many disc diameters (or cells) across.
 constexpr double kSmoothingSpan = 20.0;
 constexpr int kBoxDivisor = 16;
+// The zone's values are shown to 0.001 at least.
+constexpr double kCoarsestZoneStep = 0.001;
 
-int TruncatedIndex(double value) {
-  return static_cast<int>(std::clamp(value, -kFarAway, kFarAway));
+// The first index at or after value, kept far outside without overflowing an int.
+int CeilingIndex(double value) {
+  return static_cast<int>(std::ceil(std::clamp(value, -kFarAway, kFarAway)));
 }
 
+// The cells whose centres lie inside the zone: along each axis the centres from the zone's
+// lower edge (included) to its upper edge (excluded), so that a zone one cell wide holds
+// one cell and zones side by side share none; an ellipse keeps those of them whose centres
+// lie inside it.
 struct TZoneCells {
   int i0 = 0, i1 = 0, j0 = 0, j1 = 0;
-  double ci = 0.0, cj = 0.0;  // the ellipse's centre
-  double a = 1.0, b = 1.0;    // its semi-axes, cells
+  // The zone in cells about its centre: centre (ci, cj) on the cell grid, semi-axes a, b.
+  double ci = 0.0, cj = 0.0, a = 1.0, b = 1.0;
   bool ellipse = false;
 
   bool Inside(int i, int j) const {
@@ -35,10 +42,17 @@ struct TZoneCells {
 
 }  // namespace
 
-double RoundZoneValue(double value) {
-  const double scaled = value >= 0.0 ? value * 1000.0 + 0.5 : value * 1000.0 - 0.5;
+double ZoneValueStep(double cell) {
+  if (!(cell > 0.0) || !std::isfinite(cell)) return kCoarsestZoneStep;
+  return std::min(kCoarsestZoneStep, std::pow(10.0, std::floor(std::log10(cell)) - 1.0));
+}
+
+double RoundZoneValue(double value, double cell) {
+  const double step = ZoneValueStep(cell);
+  const double scaled = value >= 0.0 ? value / step + 0.5 : value / step - 0.5;
   if (!std::isfinite(scaled) || std::fabs(scaled) > 9.0e15) return value;
-  return std::trunc(scaled) * 0.001;
+  // Divided by the step's inverse, a power of ten, the digits come back as typed.
+  return std::trunc(scaled) / std::round(1.0 / step);
 }
 
 TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
@@ -59,12 +73,19 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
 
   const double half = n / 2;
   TZoneCells cells;
-  cells.i1 = TruncatedIndex((x + w / 2) / p + half);
-  cells.i0 = TruncatedIndex((x - w / 2) / p + half);
+  cells.ci = x / p + half;
   // The rasters hold +y in their top rows (row N/2 - y/p), as the picture shows them: the
   // zone's upper edge is its first row.
-  cells.j0 = TruncatedIndex(half - (y + h / 2) / p);
-  cells.j1 = TruncatedIndex(half - (y - h / 2) / p);
+  cells.cj = half - y / p;
+  cells.a = std::min(w / 2 / p, kFarAway);
+  cells.b = std::min(h / 2 / p, kFarAway);
+  cells.ellipse = zone.type == kZoneEllipse;
+  // An ellipse's own test decides its edge: its box is closed on both sides.
+  const int closed = cells.ellipse ? 1 : 0;
+  cells.i0 = CeilingIndex(cells.ci - cells.a);
+  cells.i1 = CeilingIndex(cells.ci + cells.a) - 1 + (closed && std::ceil(cells.ci + cells.a) == cells.ci + cells.a);
+  cells.j0 = CeilingIndex(cells.cj - cells.b);
+  cells.j1 = CeilingIndex(cells.cj + cells.b) - 1 + (closed && std::ceil(cells.cj + cells.b) == cells.cj + cells.b);
   if (cells.i1 < 0 || cells.j1 < 0 || cells.i0 >= n || cells.j0 >= n) {
     result.outside = true;
     return kEnergyMeasured;
@@ -74,14 +95,6 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
   cells.j0 = std::clamp(cells.j0, 0, n - 1);
   cells.j1 = std::clamp(cells.j1, 0, n - 1);
   if (zone.smoothing == 1 && (cells.i1 - cells.i0 < 2 || cells.j1 - cells.j0 < 2)) zone.smoothing = 0;
-
-  cells.ellipse = zone.type == kZoneEllipse;
-  cells.a = std::trunc(std::min(w / 2 / p + 0.5, kFarAway));
-  cells.b = std::trunc(std::min(h / 2 / p + 0.5, kFarAway));
-  if (cells.a == 0.0) cells.a = 1.0;
-  if (cells.b == 0.0) cells.b = 1.0;
-  cells.ci = (cells.i0 + cells.i1) / 2;
-  cells.cj = (cells.j0 + cells.j1) / 2;
 
   double total = 0.0, inZone = 0.0, eMin = kNoMinimum, eMax = 0.0;
   for (int j = 0; j < n; ++j) {

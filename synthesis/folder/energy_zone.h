@@ -46,9 +46,9 @@ enum TEnergyStatus : int {
   kEnergyNoMemory = -1,   // the work raster of the smoothing could not be made
 };
 
-// Measures the zone on the image. The zone is brought into shape first (and the caller
-// shows it so): its width and height count by their absolute values and are at least one
-// cell; smoothing switches off when the zone spans fewer than three cell columns or rows.
+// Measures the zone on the image: the cells whose centres lie inside it. The zone is
+// brought into shape first (and the caller shows it so): its width and height count by
+// their absolute values and are at least one cell; smoothing switches off when the zone spans fewer than three cell columns or rows.
 // Negative (and undefined) cells count neither into the image's light nor into the zone.
 // Smoothing replaces the extremes of single cells by those of sums over K x K boxes
 // (K = N / 16, smaller for a narrow zone) when the object is the disc and the zone is at
@@ -56,5 +56,9 @@ enum TEnergyStatus : int {
 TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
                                   TEnergyResult &result);
 
-// A zone value rounded to 0.001 (half away from zero), as the page shows it.
-double RoundZoneValue(double value);
+// The step the page shows the zone's values to: a tenth of the picture's cell, rounded
+// down to a power of ten, and 0.001 at the coarsest (and without a cell).
+double ZoneValueStep(double cell);
+// A zone value rounded to that step (half away from zero), as the page shows it and
+// measures it next.
+double RoundZoneValue(double value, double cell);

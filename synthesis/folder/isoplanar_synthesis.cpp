@@ -6,7 +6,6 @@
 
 #include "foundation/fft/fft.h"
 #include "foundation/helpers/helpers.h"
-#include "foundation/numerics/pi.h"
 #include "foundation/numerics/random.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
@@ -55,23 +54,6 @@ void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *
     }
     re[c] = r;
     im[c] = i;
-  }
-}
-
-double RoundPupilMtf(double frequency, double cutoff) {
-  if (!(cutoff > 0.0)) return 1.0;
-  const double s = std::fabs(frequency) / cutoff;
-  if (!(s < 1.0)) return 0.0;
-  return 2.0 / kPi * (std::acos(s) - s * std::sqrt(1.0 - s * s));
-}
-
-void DiffractionMtfRow(int n, int r, double g, double cutoff, float *pair) {
-  const double step = 1.0 / (n * g);
-  const double fy = (r < n / 2 ? r : r - n) * step;
-  for (int c = 0; c < n; ++c) {
-    const double fx = (c < n / 2 ? c : c - n) * step;
-    pair[c] = static_cast<float>(RoundPupilMtf(std::hypot(fx, fy), cutoff));
-    pair[n + c] = 0.0f;
   }
 }
 
@@ -134,8 +116,13 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
+  if (traced)
+    for (int c = 0; c < n; ++c) {
+      psfRow.data[c] = 1.0f;
+      psfRow.data[n + c] = 0.0f;
+    }
   // A PSF of unit integral sums to 1 / g^2 over its cells: the cell area brings the image
-  // back to the object's light. The diffraction's transfer function is 1 at zero already.
+  // back to the object's light. A traced image passes as it is (its "PSF" transform is 1).
   const double cellArea = traced ? 1.0 : settings.pixelSize * settings.pixelSize;
   const std::int64_t cells = static_cast<std::int64_t>(n) * n;
   TTestObject *const participants[3] = {who.object, traced ? nullptr : who.psf, detector};
@@ -144,19 +131,11 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     record.fileName = IsoplanarResultName(settings.directory, k);
     record.wavelength = listed.data[k].wavelength;
     record.weight = listed.data[k].weight;
-    // The diffraction interval grows with the wavelength; its inverse is the cutoff.
-    double cutoff = 0.0;
-    if (traced && settings.diffractionInterval > 0.0 && settings.intervalWavelength > 0.0 &&
-        record.wavelength > 0.0f)
-      cutoff = settings.intervalWavelength / (settings.diffractionInterval * record.wavelength);
     {
       TOpenFrames open(participants, 3, k);
       for (int r = 0; r < n; ++r) {
         who.object->ReadFrameStep(k, objectRow, r);
-        if (traced)
-          DiffractionMtfRow(n, r, settings.pixelSize, cutoff, psfRow.data);
-        else
-          who.psf->ReadFrameStep(k, psfRow, r);
+        if (!traced) who.psf->ReadFrameStep(k, psfRow, r);
         if (detector != nullptr) detector->ReadFrameStep(k, detectorRow, r);
         MultiplySpectrumRow(objectRow.data, psfRow.data,
                             detector != nullptr ? detectorRow.data : nullptr,
@@ -169,7 +148,7 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
       return 0;
     }
     // Three centred rasters land centred by themselves; two need the shift back. The
-    // diffraction's transfer function is centred on cell (0, 0) and moves nothing.
+    // traced image's unit transform is centred on cell (0, 0) and moves nothing.
     if ((detector == nullptr) != traced) RecentreRaster(n, re.data);
     float maximum = 0.0f;
     const float factor = static_cast<float>(cellArea);

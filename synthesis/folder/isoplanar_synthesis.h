@@ -18,10 +18,9 @@
 // back the PSF cell for cell.
 //
 // A traced object (the light source) is the system's image already, with the light the
-// apertures pass, the vignetting and the aberrations of its own rays: the system's PSF
-// would count them twice. Its rasters are blurred only by the aberration-free diffraction
-// of a round pupil, whose transfer function is 1 at zero frequency (a PSF of unit sum): the
-// image keeps the object's light, and no PSF is asked for.
+// apertures pass, the vignetting, the aberrations of its own rays and the diffraction blur
+// of the pupil they fill: the system's PSF would count them twice. Its rasters pass as
+// they are (through the detector, when there is one), and no PSF is asked for.
 
 #include <cstdint>
 #include <string>
@@ -40,11 +39,6 @@ struct TIsoplanarSettings {
   std::string directory;      // where the result files "img<k>.img" go
   // The object's rasters are its image through the system (the light source): no PSF.
   bool tracedImage = false;
-  // Its diffraction interval (0.5 lambda / NA in mm, lambda / D in mrad at infinity) at
-  // intervalWavelength (micrometres): the cutoff of the blur is 1 / interval at that
-  // wavelength, scaled by wavelength for the others. 0: no diffraction blur.
-  double diffractionInterval = 0.0;
-  double intervalWavelength = 0.0;
 };
 
 // The participants. detector is null for "None"; signal is the model whose signal
@@ -68,16 +62,6 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
 // One row of the product: re + i im = O x P (x D when d is given), each argument a 2 x n
 // row pair (real parts, then imaginary parts).
 void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n);
-
-// The transfer function of the aberration-free diffraction of a round pupil at a spatial
-// frequency, the cutoff (2 NA / lambda) above 0: (2/pi)(acos s - s sqrt(1 - s^2)),
-// s = frequency / cutoff, and 0 from s = 1 on.
-double RoundPupilMtf(double frequency, double cutoff);
-
-// Row r of that function on the n x n transform grid of cell size g (the frequencies
-// k / (n g), k from -n/2 on, at index k mod n), as a row pair with zero imaginary parts.
-// No cutoff (0): 1 everywhere.
-void DiffractionMtfRow(int n, int r, double g, double cutoff, float *pair);
 
 // Moves cell (c, r) of an n x n raster to ((c + n/2) mod n, (r + n/2) mod n).
 void RecentreRaster(int n, float *cells);

@@ -333,15 +333,9 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   TIsoplanarSettings settings;
   settings.pixelCount = shared->pixelCount;
   settings.pixelSize = shared->pixelSize;
-  if (source != nullptr) {
-    // Its rasters are the system's image already: blurred by the diffraction alone, and
-    // not at all where the system's PSF is taken without diffraction.
-    settings.tracedImage = true;
-    if (system_ != nullptr && system_->info.Difrac != 0) {
-      settings.diffractionInterval = system_->DiffractionInterval(0.0, 0.0);
-      settings.intervalWavelength = system_->info.LambdaW;
-    }
-  }
+  // Its rasters are the system's image already, blurred by the diffraction of the pupil
+  // its own rays fill.
+  settings.tracedImage = source != nullptr;
   if (const TDetectorParameters *detector = GetDetectorParameters()) {
     settings.noiseKind = detector->noiseKind;
     settings.noiseLevel = detector->noiseLevel;
@@ -351,8 +345,12 @@ int TTestObjectFolder::CalcIsoplanarImage() {
       SynthesizeIsoplanarImage(who, settings, GetHandle(), rasterFiles, shared->customObject);
   if (made == 0) return 0;
   rasterPitch = 0.0;
+  // A light source is imaged by its own rays: no PSF beam to name.
   char total[64];
-  std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
+  if (source != nullptr)
+    std::snprintf(total, sizeof total, "Total (%s)", kLightSourceObjectName);
+  else
+    std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
   name = total;
   return 1;
 }

@@ -100,10 +100,12 @@ class TTestObjectFolder : public TBookMarkFolder,
   // (its PSF's grid), says so and offers an image field that holds it; on Yes the size
   // follows. Declined, the same field and beam are not asked about again.
   void OfferFieldForPsf();
-  // Before a light source's synthesis: its image is traced, and when part of the light the
-  // system passes falls outside the image field, says how much and offers a field that
-  // holds the traced image; on Yes the field follows and the image is traced again.
-  // Declined, the same field is not asked about again. 0 when the source was not traced.
+  // Before a light source's synthesis: its image is traced and blurred. A field the source
+  // chose itself becomes the one that holds the traced image and its blur, and the image is
+  // traced again. A field of the user's smaller than that, which loses part of the light
+  // the system passes, is told how much and offered the field that holds it; on Yes the
+  // field follows and the image is traced again. Declined, the same field is not asked
+  // about again. 0 when the source was not traced.
   int FitFieldToSource(TLightSourceChooseDlg &source);
   // The synthesis with a PSF per field node ("Real"); the isoplanar one when the system
   // has no field points. 1 done, 0 failed, 2 stopped part way (the components finished are

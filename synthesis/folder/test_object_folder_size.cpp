@@ -27,6 +27,13 @@ constexpr double kNoPixelSize = 1e20;
 // Without diffraction the estimate fills half the grid with the spot: the field is made
 // ten times that wide.
 constexpr double kGeometricFieldFactor = 10.0;
+// A field the light source chose is fitted again only past this relative difference: the
+// reach of a few thousand drawn rays varies by some per cent from run to run.
+constexpr double kSourceFieldTolerance = 0.05;
+// A chosen field short of the one wanted by more than this is fitted again at once.
+constexpr double kSourceFieldShort = 0.01;
+// Sizes this close are the same: the box shows six digits.
+constexpr double kSameSize = 1e-6;
 
 }  // namespace
 
@@ -222,11 +229,24 @@ void TTestObjectFolder::OfferFieldForPsf() {
 int TTestObjectFolder::FitFieldToSource(TLightSourceChooseDlg &source) {
   TTestImage *shared = GetTestImage();
   if (source.Calculate() == 0) return 0;
-  if (shared == nullptr || system_ == nullptr || source.LostShare() <= 1.0 - kPsfShareKept) return 1;
-  if (shared->pixelSize == sourceFitDeclined_) return 1;
-  const double side = shared->pixelCount * shared->pixelSize;
-  // A tenth to spare round the farthest ray.
+  if (shared == nullptr || system_ == nullptr) return 1;
+  // The field the half-side of the traced image and its blur asks for, a tenth to spare.
   const double wanted = 2.2 * source.ImageReach();
+  const double side = shared->pixelCount * shared->pixelSize;
+  // A field the source chose itself (its size come back through the conversions to the
+  // field and back, or its box untouched) follows the system it is computed for, both ways.
+  const double chosen = source.ChosenObjectSize();
+  if (chosen > 0.0 && std::fabs(shared->ObjectSize / chosen - 1.0) <= kSameSize) {
+    if (!(wanted > 0.0) || (side >= wanted * (1.0 - kSourceFieldShort) && side <= wanted * (1.0 + kSourceFieldTolerance)))
+      return 1;
+    ReduceImageSize(wanted);
+    source.KeepObjectSizeAsChosen();
+    return source.Calculate();
+  }
+  // A field that holds the image and four Airy radii of its blur is not asked about again:
+  // what the blur's far rings carry past it is the field's choice.
+  if (source.LostShare() <= 1.0 - kPsfShareKept || side >= wanted * (1.0 - kSourceFieldTolerance)) return 1;
+  if (shared->pixelSize == sourceFitDeclined_) return 1;
   const char *unitName = system_->info.ImageFinite == 0 ? "mrad" : "mm";
   char text[400];
   std::snprintf(text, sizeof text,

@@ -148,6 +148,9 @@ class TLightSource {
   // (-1 when none does); 0 when no point could be drawn.
   int SampleZonePoint(const Vector &unused, Vector &point, int &zone);
   double SpectralWeight(double wavelengthUm, int object) const;
+  // The source's emission at a wavelength, relative as SpectralWeight: a zone source's
+  // spectrum, or the triangles' spectral weights averaged by their area (after Prepare).
+  double EmissionAt(double wavelengthUm) const;
   // Narrows the rays' cone about +x to reach the disc of radius r about (x, y, z): zone
   // rays and, from then on, mesh rays are drawn uniformly over the cone's directions.
   void AimAtAperture(double x, double y, double z, double r);

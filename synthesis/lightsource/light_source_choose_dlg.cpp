@@ -13,6 +13,7 @@
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
 #include "synthesis/lightsource/light_source.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source_image.h"
 #include "synthesis/lightsource/light_source_preview.h"
 #include "synthesis/lightsource/light_source_progress.h"
@@ -193,11 +194,16 @@ int TLightSourceChooseDlg::LoadSource(const std::string &path) {
       metres = std::fabs(metres * system->info.magnification);
     const double kept = SevenDigits(metres);
     shared->ObjectSize = kept;
+    chosenObjectSize_ = kept;
     if (Page() != nullptr) Page()->sizeValue = kept;
   }
   ShowParameters();
   if (Page() != nullptr) Page()->ShowObjectSize();
   return 1;
+}
+
+void TLightSourceChooseDlg::KeepObjectSizeAsChosen() {
+  if (const TTestImage *shared = GetTestImage()) chosenObjectSize_ = shared->ObjectSize;
 }
 
 int TLightSourceChooseDlg::Calculate() {
@@ -270,19 +276,42 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   Mem<float> raster;
   int written = 0;
   const long maxDraws = std::max(kSourceDrawsAtLeast, kSourceDrawsPerRay * count);
-  if (!ideal) lostShare_ = imageReach_ = 0.0;
+  if (!ideal) {
+    lostShare_ = imageReach_ = blurReach_ = 0.0;
+    cutoffs_.assign(static_cast<std::size_t>(components), 0.0);
+  }
+  // Each wavelength's picture holds its share of the source's spectrum.
+  std::vector<double> wavelengths(static_cast<std::size_t>(components)), weights(wavelengths.size()),
+      shares(wavelengths.size());
   for (int k = 0; k < components; ++k) {
-    const double wavelength = listed > 0 ? system->info.Spectrum.data[k].lambda : system->info.LambdaW;
-    const double weight = listed > 0 ? system->info.Spectrum.data[k].weight : 1.0;
+    wavelengths[k] = listed > 0 ? system->info.Spectrum.data[k].lambda : system->info.LambdaW;
+    weights[k] = listed > 0 ? system->info.Spectrum.data[k].weight : 1.0;
+  }
+  SpectralShares(*source_, wavelengths.data(), weights.data(), components, shares.data());
+  for (int k = 0; k < components; ++k) {
+    const double wavelength = wavelengths[k];
+    const double weight = weights[k];
     clock.SetBase(static_cast<double>(k) * count);
     TSourceImageResult result = TSourceImageResult::kNoRay;
     if (ideal) {
-      result = IdealSourceImage(*source_, wavelength, count, magnification, grid, &clock, raster);
+      result = IdealSourceImage(*source_, wavelength, count, magnification, grid, &clock, raster, shares[k]);
     } else {
       system->ComputeIndices(wavelength, 0.0, 0.0);
       TSourceImageTally tally;
-      result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally);
-      if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - tally.landing / tally.passing);
+      result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally,
+                                shares[k]);
+      // Blurred by the diffraction of the pupil this wavelength's bundle filled; the light
+      // the blur spreads past the raster is lost like the rays that miss it.
+      double kept = 1.0;
+      if (result == TSourceImageResult::kDone) {
+        const double cutoff = DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength);
+        cutoffs_[static_cast<std::size_t>(k)] = cutoff;
+        blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(cutoff));
+        kept = BlurByRoundPupil(raster, n, grid.pixel, cutoff);
+        // A failed allocation has shown its box: no picture without its blur.
+        if (kept < 0.0) result = TSourceImageResult::kStopped;
+      }
+      if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - kept * tally.landing / tally.passing);
       imageReach_ = std::max(imageReach_, tally.reach);
     }
     if (result == TSourceImageResult::kNoRay) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "synthesis/objects/test_object_dlg.h"
 
@@ -27,6 +28,9 @@ constexpr const char *kLightSourceObjectName = "Light source";
 // Draws allowed per ray wanted before a component is given up as reaching no image.
 constexpr long kSourceDrawsPerRay = 200;
 constexpr long kSourceDrawsAtLeast = 1000000;
+// The reach of the diffraction blur a field is to hold, in Airy radii (the first dark
+// ring's): past four of them the pattern holds some 1 % of its light.
+constexpr double kBlurRadii = 4.0;
 
 class TLightSourceChooseDlg : public TTestObjectDlg {
  public:
@@ -64,10 +68,21 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   int LoadSource(const std::string &path);
 
   // Of the light the system passed in the last trace through it, the share that fell
-  // outside the image field (the largest of the wavelengths'), and the farthest a passed
-  // ray landed from the axis along y or z (the image's unit).
+  // outside the image field once blurred (the largest of the wavelengths'), and the
+  // farthest a passed ray landed from the axis along y or z plus the reach of the blur
+  // (kBlurRadii Airy radii at the widest): the half-side of a field that holds the image
+  // (the image's unit).
   double LostShare() const { return lostShare_; }
-  double ImageReach() const { return imageReach_; }
+  double ImageReach() const { return imageReach_ + blurReach_; }
+  // Per wavelength of the last trace, the cutoff of its diffraction blur (cycles per mm,
+  // per mrad at infinity), from the pupil its traced bundle filled; 0 where none.
+  const std::vector<double> &BlurCutoffs() const { return cutoffs_; }
+
+  // The object size (the synthesis's ObjectSize) the source chose for itself when it was
+  // loaded or fitted to its traced image; a size typed since differs from it. 0: none.
+  double ChosenObjectSize() const { return chosenObjectSize_; }
+  // The synthesis's present object size becomes the chosen one.
+  void KeepObjectSizeAsChosen();
 
   TLightSource *Source() const { return source_.get(); }
   const std::string &SourceFile() const { return sourceFile_; }
@@ -91,4 +106,7 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   Mem<TFileData> idealFiles_;
   double lostShare_ = 0.0;
   double imageReach_ = 0.0;
+  double blurReach_ = 0.0;
+  double chosenObjectSize_ = 0.0;
+  std::vector<double> cutoffs_;
 };

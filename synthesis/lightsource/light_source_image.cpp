@@ -54,7 +54,8 @@ bool TSourceRunClock::Step(double count) {
 
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
                                     int rays, long maxDraws, const TSourceRaster &grid,
-                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally) {
+                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
+                                    double spectralShare) {
   tally = TSourceImageTally{};
   if (!Usable(grid) || rays < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
   raster.Zero();
@@ -86,6 +87,10 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     tally.passing += weight;
     // Heights in the image plane, or angles (mrad) for an image at infinity.
     if (!(imageFinite != 0 || ray.L != 0.0)) continue;
+    if (imageFinite != 0)
+      tally.bundle.Add(weight, start[1], start[2], ray.M, ray.N);
+    else
+      tally.bundle.Add(weight, start[1], start[2], ray.y, ray.z);
     const double u = ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
     const double v = ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
     const double off = std::fmax(std::fabs(u), std::fabs(v));
@@ -97,8 +102,21 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     tally.landing += weight;
   }
   if (tally.landed == 0 || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
-  Scale(raster, 1.0 / (tally.emitted * grid.pixel * grid.pixel));
+  // Over the emission drawn the wavelength's own weight cancels: the share puts it back.
+  Scale(raster, spectralShare / (tally.emitted * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
+}
+
+void SpectralShares(const TLightSource &source, const double *wavelengths, const double *weights, int count,
+                    double *shares) {
+  double weighted = 0.0, weightSum = 0.0;
+  for (int k = 0; k < count; ++k) {
+    shares[k] = source.EmissionAt(wavelengths[k]);
+    weighted += weights[k] * shares[k];
+    weightSum += weights[k];
+  }
+  const double mean = weightSum > 0.0 ? weighted / weightSum : 0.0;
+  for (int k = 0; k < count; ++k) shares[k] = mean > 0.0 && std::isfinite(mean) ? shares[k] / mean : 1.0;
 }
 
 void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system) {
@@ -118,7 +136,7 @@ double SourceImageScale(TOpticalSystem &system) {
 
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
                                     double magnification, const TSourceRaster &grid,
-                                    TSourceRunClock *clock, Mem<float> &raster) {
+                                    TSourceRunClock *clock, Mem<float> &raster, double spectralShare) {
   if (!Usable(grid) || draws < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
   raster.Zero();
   double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0, zMin = 0.0, zMax = 0.0;
@@ -148,6 +166,6 @@ TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int
     raster.data[cell] += static_cast<float>(weight);
   }
   if (!(total > 0.0)) return TSourceImageResult::kNoRay;
-  Scale(raster, 1.0 / (total * grid.pixel * grid.pixel));
+  Scale(raster, spectralShare / (total * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
 }

@@ -10,6 +10,7 @@
 // times the weight of its direction (TLightSource::RayWeight).
 
 #include "foundation/containers/mem.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 
 class TLightSource;
 class TOpticalSystem;
@@ -53,6 +54,9 @@ struct TSourceImageTally {
   // The farthest a passed ray met the image plane from the axis along y or z (the image's
   // unit): the half-side of the field that holds the whole traced image.
   double reach = 0.0;
+  // The passed rays' start points against their image-side directions (their heights in
+  // the last space for an image at infinity): the pupil the bundle really fills.
+  TBundleMoments bundle;
 };
 
 enum class TSourceImageResult {
@@ -69,9 +73,20 @@ void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system);
 // of the prepared source are traced from surface 1 on (the source lies before it, in the
 // object plane's space); each that passes and meets the raster adds its weight to its
 // cell, until `rays` have landed or `maxDraws` rays were drawn. kNoRay when none landed.
+// The cells are then times spectralShare, the wavelength's share of the source's spectrum
+// (SpectralShares).
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
                                     int rays, long maxDraws, const TSourceRaster &grid,
-                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally);
+                                    TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
+                                    double spectralShare = 1.0);
+
+// Each wavelength's share of the prepared source's emitted spectrum: its emission over the
+// emission averaged over the wavelengths with their weights (sum w e / sum w), so that a
+// source of the same emission at every wavelength has the share 1 at each, and the image
+// averaged over wavelength with those weights holds the source's light once. `count`
+// wavelengths and weights in, shares out; 1 each when the source emits at none of them.
+void SpectralShares(const TLightSource &source, const double *wavelengths, const double *weights, int count,
+                    double *shares);
 
 // The image's scale for the source: the system's lateral magnification, or for an image at
 // infinity the angle (mrad) the chief ray leaves at per mm of object height, traced; 1 when
@@ -84,4 +99,4 @@ double SourceImageScale(TOpticalSystem &system);
 // orientation; 1 shows the source as it is), on the raster. Cells as above.
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
                                     double magnification, const TSourceRaster &grid,
-                                    TSourceRunClock *clock, Mem<float> &raster);
+                                    TSourceRunClock *clock, Mem<float> &raster, double spectralShare = 1.0);

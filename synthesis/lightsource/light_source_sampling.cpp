@@ -385,6 +385,19 @@ double TLightSource::SpectralWeight(double wavelengthUm, int object) const {
   return planck * table;
 }
 
+double TLightSource::EmissionAt(double wavelengthUm) const {
+  if (SourceType != kSolidSource) return SpectralWeight(wavelengthUm, -1);
+  // The triangles emit by their area, each with its object's spectrum.
+  double area = 0.0, emitted = 0.0;
+  const int count = Count(Triangles);
+  for (int k = 0; k < count; ++k) {
+    const TTriangle &triangle = Triangles.data[k];
+    area += triangle.Area;
+    emitted += triangle.Area * SpectralWeight(wavelengthUm, triangle.Object);
+  }
+  return area > 0.0 ? emitted / area : SpectralWeight(wavelengthUm, -1);
+}
+
 void TLightSource::AimAtAperture(double x, double y, double z, double r) {
   CosMax = 1.0;
   meshAimed_ = true;

@@ -161,7 +161,19 @@ int TTestObjectParent::LeavePage() {
 }
 
 void TTestObjectParent::WriteEdits() {
-  if (GetHandle() != nullptr) binder_->WriteAll();
+  if (GetHandle() == nullptr) return;
+  // A distance typed and not yet read stays in its box whatever refreshes the page (an
+  // edit of the system, a new type): only reading the page takes or refuses it.
+  char shown[64] = "";
+  GetDlgItemText(kObjectDistanceEdit, shown, sizeof shown);
+  const bool typed = !shownDistance_.empty() && shownDistance_ != shown;
+  binder_->WriteAll();
+  if (typed) {
+    SetDlgItemText(kObjectDistanceEdit, shown);
+    return;
+  }
+  GetDlgItemText(kObjectDistanceEdit, shown, sizeof shown);
+  shownDistance_ = shown;
 }
 
 void TTestObjectParent::CheckUnitAndSpace(const TTestImage &shared) {
@@ -177,10 +189,17 @@ int TTestObjectParent::ShowObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return 1;
   HWND window = GetHandle();
-  if (ObjectFinite()) {
+  if (ObjectFinite() && (ImageFinite() || shared->ObjectSpaceCheck == 1)) {
     shared->UnitBtn = kUnitMetres;
     EnableDlgItem(window, kUnitMinutesRadio, 0);
     EnableDlgItem(window, kUnitDegreesRadio, 0);
+    shared->Distance = ObjectDistanceOf(*System());
+  } else if (ObjectFinite()) {
+    // A finite object imaged at infinity: its image's field is an angle.
+    if (shared->UnitBtn == kUnitMetres) shared->UnitBtn = kUnitMinutes;
+    EnableDlgItem(window, kUnitMetresRadio, 0);
+    EnableDlgItem(window, kUnitMinutesRadio, 1);
+    EnableDlgItem(window, kUnitDegreesRadio, 1);
     shared->Distance = ObjectDistanceOf(*System());
   } else {
     EnableDlgItem(window, kUnitMinutesRadio, 1);
@@ -214,6 +233,8 @@ int TTestObjectParent::ReadObjectSize() {
   // The page is read in one go: however many of its boxes are refused, one box tells the
   // first.
   const TFirstRefusalTold oneBox;
+  // The typed distance is read now: the page may write the box again.
+  shownDistance_.clear();
   const double formerDistance = shared->Distance;
   const double formerSize = sizeValue;
   bool refused = false;

@@ -79,7 +79,8 @@ class TTestObjectParent : public TBookMarkDlg {
   // Selects the type in the list and applies it; 1 when it is the current type after.
   int SelectType(int index);
 
-  // The size edit and the distance edit from and into their variables.
+  // The size edit and the distance edit from their variables; a distance typed since the
+  // page last wrote or read it stays as typed.
   void WriteEdits();
 
   // Response-table handlers.
@@ -126,6 +127,8 @@ class TTestObjectParent : public TBookMarkDlg {
   TSquareMira *squareMira_ = nullptr;
   TCustomObject *customObject_ = nullptr;
   TLightSourceChooseDlg *lightSource_ = nullptr;
+  // The distance box's text as the page last wrote it; empty once read.
+  std::string shownDistance_;
 };
 
 // The list texts of the types, in list order.

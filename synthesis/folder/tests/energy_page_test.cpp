@@ -111,14 +111,14 @@ TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   // "Recalculate" before any picture synthesises without showing.
   const double p = GetTestImage()->pixelSize;
   char half[32], whole[32];
-  std::snprintf(half, sizeof half, "%g", RoundZoneValue(p * kSynthesisNd / 2));
+  std::snprintf(half, sizeof half, "%g", RoundZoneValue(p * kSynthesisNd / 2, p));
   std::snprintf(whole, sizeof whole, "%g", p * kSynthesisNd * 2);
   Type(page, half, half, "0", "0");
   page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
   ASSERT_EQ(folder_->state, kRastersWritten);
   EXPECT_EQ(page.state, kRastersWritten);
   EXPECT_EQ(GetTestImage()->picture, nullptr);
-  const double side = RoundZoneValue(p * kSynthesisNd / 2) / p;  // cells
+  const double side = RoundZoneValue(p * kSynthesisNd / 2, p) / p;  // cells
   EXPECT_APPROX(page.energyInZone, side * side / (kSynthesisNd * kSynthesisNd) * 100.0,
                 kHalfSideShare);
   EXPECT_APPROX(page.contrast, 0.0, kUniformRipple);
@@ -155,7 +155,7 @@ TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw)
   // A zone a third of the picture wide, outlined through the picture's notice.
   const double third = image->pixelSize * kSynthesisNd / 3;
   char size[32];
-  std::snprintf(size, sizeof size, "%g", RoundZoneValue(third));
+  std::snprintf(size, sizeof size, "%g", RoundZoneValue(third, image->pixelSize));
   Type(page, size, size, "0", "0");
   page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
   page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);
@@ -171,7 +171,7 @@ TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw)
   ASSERT_TRUE(test_kit::RunUntil([&] { return RedPixels(picture) == 0; }));
   // A zone below the axis (negative Y) is outlined in the lower half of the picture.
   char down[32];
-  std::snprintf(down, sizeof down, "%g", -RoundZoneValue(third));
+  std::snprintf(down, sizeof down, "%g", -RoundZoneValue(third, image->pixelSize));
   Type(page, size, size, "0", down);
   page.CheckDlgButton(kEnergyShowZone, BST_CHECKED);
   page.SendMessage(WM_COMMAND, kEnergyShowZone, 0);

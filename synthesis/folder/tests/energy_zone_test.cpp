@@ -42,15 +42,16 @@ TEnergyZone Zone(int type, double w, double h, double x = 0.0, double y = 0.0) {
 TEST(EnergyZone, AUniformImageGivesTheZonesShareOfTheCells) {
   const std::vector<float> image = Uniform(2.0f);
   TEnergyResult result;
-  // 10 x 5 units at 0.5 per cell: columns 22..42 and rows 27..37, both edges counted.
+  // 10 x 5 units at 0.5 per cell: the cells whose centres lie inside, columns 22..41 and
+  // rows 27..36 (a centre on the lower edge counts, one on the upper edge does not).
   TEnergyZone zone = Zone(kZoneRectangle, 10.0, 5.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-  EXPECT_APPROX(result.energyInZone, 21.0 * 11.0 / (kN * kN) * 100.0, kExact);
+  EXPECT_APPROX(result.energyInZone, 20.0 * 10.0 / (kN * kN) * 100.0, kExact);
   EXPECT_APPROX(result.contrast, 0.0, kExact);
   // Moved by 4 units right and 2 down: the same count of cells.
   zone = Zone(kZoneRectangle, 10.0, 5.0, 4.0, 2.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-  EXPECT_APPROX(result.energyInZone, 21.0 * 11.0 / (kN * kN) * 100.0, kExact);
+  EXPECT_APPROX(result.energyInZone, 20.0 * 10.0 / (kN * kN) * 100.0, kExact);
   // A circle of radius 10 cells holds 317 lattice points.
   zone = Zone(kZoneEllipse, 10.0, 10.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
@@ -72,10 +73,10 @@ TEST(EnergyZone, ASquareInsideADiscTakesItsCellsOfTheDiscsLight) {
         discLight += 3.0;
       }
   TEnergyResult result;
-  // 4 units across: 9 x 9 cells, all inside the disc.
+  // 4 units across: 8 x 8 cells, all inside the disc.
   TEnergyZone zone = Zone(kZoneRectangle, 4.0, 4.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-  EXPECT_APPROX(result.energyInZone, 81.0 * 3.0 / discLight * 100.0, kExact);
+  EXPECT_APPROX(result.energyInZone, 64.0 * 3.0 / discLight * 100.0, kExact);
   EXPECT_APPROX(result.contrast, 0.0, kExact);
   // A square round the whole disc holds all its light; its corners are dark.
   zone = Zone(kZoneRectangle, 12.0, 12.0);
@@ -110,8 +111,8 @@ TEST(EnergyZone, TwoLevelBarsGiveTheirContrastAndBoxSumsSmoothThemAway) {
   ASSERT_EQ(MeasureEnergyInZone(Image(image, 1.0), zone, result), kEnergyMeasured);
   EXPECT_APPROX(result.contrast, 50.0, kExact);
   // Boxes of three columns do see the bars: 1+3+1 against 3+1+3 in each row.
-  // Rows 30..34 lower K to 5 - 1 - 1 = 3; the columns 20..44 give many boxes.
-  zone = Zone(kZoneRectangle, 12.0, 2.0);
+  // Rows 30..34 lower K to 5 - 1 - 1 = 3; the columns 20..43 give many boxes.
+  zone = Zone(kZoneRectangle, 12.0, 2.5);
   zone.smoothing = 1;
   ASSERT_EQ(MeasureEnergyInZone(Image(image, 0.0), zone, result), kEnergyMeasured);
   // Each box is 3 rows of 1+3+1 or of 3+1+3: 15 and 21.
@@ -127,8 +128,8 @@ TEST(EnergyZone, TheZoneIsBroughtIntoShapeAndOddImagesCountNothingAmiss) {
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
   EXPECT_EQ(zone.width, 10.0);
   EXPECT_EQ(zone.height, kP);
-  // Columns 22..42, rows 31..32.
-  EXPECT_APPROX(result.energyInZone, 21.0 * 2.0 / (kN * kN) * 100.0, kExact);
+  // Columns 22..41, row 32.
+  EXPECT_APPROX(result.energyInZone, 20.0 * 1.0 / (kN * kN) * 100.0, kExact);
   // Smoothing switches itself off on a zone fewer than three cells across.
   zone = Zone(kZoneRectangle, 10.0, 0.6);
   zone.smoothing = 1;
@@ -145,12 +146,12 @@ TEST(EnergyZone, TheZoneIsBroughtIntoShapeAndOddImagesCountNothingAmiss) {
   image[1] = std::nanf("");
   for (int r = 31; r <= 32; ++r)
     for (int c = 31; c <= 32; ++c) image[r * kN + c] = -1.0f;
-  zone = Zone(kZoneRectangle, 0.4, 0.4);  // columns and rows 31..32
+  zone = Zone(kZoneRectangle, 0.4, 0.4);  // one cell: column and row 32
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
   EXPECT_APPROX(result.energyInZone, 0.0, kExact);
   zone = Zone(kZoneRectangle, 10.0, 5.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-  EXPECT_APPROX(result.energyInZone, (21.0 * 11.0 - 4.0) / (kN * kN - 6.0) * 100.0, kExact);
+  EXPECT_APPROX(result.energyInZone, (20.0 * 10.0 - 4.0) / (kN * kN - 6.0) * 100.0, kExact);
   // An image without light.
   const std::vector<float> dark = Uniform(0.0f);
   ASSERT_EQ(MeasureEnergyInZone(Image(dark), zone, result), kEnergyMeasured);
@@ -183,7 +184,7 @@ TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
       for (int c = column - 2; c <= column + 2; ++c) image[r * kN + c] = b.level;
     all += 25.0 * b.level;
   }
-  // A zone of 3 x 3 units (7 x 7 cells) over each block, and over each block's mirror image
+  // A zone of 3 x 3 units (6 x 6 cells) over each block, and over each block's mirror image
   // in the x axis, which holds nothing of the image unless another block lies there.
   for (const TBlock &b : blocks)
     for (const double sign : {1.0, -1.0}) {
@@ -201,11 +202,41 @@ TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
     }
 }
 
-TEST(EnergyZone, ShownValuesAreRoundedToAThousandthAwayFromZero) {
-  EXPECT_APPROX(RoundZoneValue(1.23449), 1.234, kExact);
-  EXPECT_APPROX(RoundZoneValue(1.2345), 1.235, kExact);
-  EXPECT_APPROX(RoundZoneValue(-1.2346), -1.235, kExact);
-  EXPECT_EQ(RoundZoneValue(0.0), 0.0);
+TEST(EnergyZone, ZonesOnEitherSideOfTheAxisTakeTheCellsWhoseCentresLieInside) {
+  // An image of distinct cells; zones of 1, 3 and 30 cells (rectangles and ellipses) a
+  // fraction of a cell off the grid, above and below the axis, against the sum over the
+  // cells whose centres (column c at (c - N/2) p, row r at (N/2 - r) p) lie inside.
+  std::vector<float> image(kN * kN);
+  double all = 0.0;
+  for (int i = 0; i < kN * kN; ++i) all += image[i] = static_cast<float>(1 + (i * 7919) % 97);
+  for (const int type : {kZoneRectangle, kZoneEllipse})
+    for (const double cells : {1.0, 3.0, 30.0})
+      for (const double side : {1.0, -1.0}) {
+        const double w = cells * kP, h = cells * kP + 0.3 * kP, x = 0.37 * kP, y = side * (7.21 * kP);
+        double expected = 0.0;
+        for (int r = 0; r < kN; ++r)
+          for (int c = 0; c < kN; ++c) {
+            const double u = ((c - kN / 2) * kP - x) / (w / 2), v = ((kN / 2 - r) * kP - y) / (h / 2);
+            const bool inside = type == kZoneEllipse ? u * u + v * v <= 1.0
+                                                     : u >= -1.0 && u < 1.0 && v > -1.0 && v <= 1.0;
+            if (inside) expected += image[r * kN + c];
+          }
+        TEnergyZone zone = Zone(type, w, h, x, y);
+        TEnergyResult result;
+        ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+        EXPECT_APPROX(result.energyInZone, expected / all * 100.0, kExact) << type << " " << cells << " " << side;
+      }
+}
+
+TEST(EnergyZone, ShownValuesAreRoundedToWhatTheCellNeedsAwayFromZero) {
+  EXPECT_APPROX(RoundZoneValue(1.23449, 0.5), 1.234, kExact);
+  EXPECT_APPROX(RoundZoneValue(1.2345, 0.5), 1.235, kExact);
+  EXPECT_APPROX(RoundZoneValue(-1.2346, 0.0), -1.235, kExact);
+  EXPECT_EQ(RoundZoneValue(0.0, 0.5), 0.0);
+  // A cell of 0.0067 shows a tenth of its size; zones below 0.001 keep their value.
+  EXPECT_APPROX(RoundZoneValue(0.0067, 0.0067), 0.0067, kExact);
+  EXPECT_APPROX(RoundZoneValue(0.00041, 0.0002), 0.00041, kExact);
+  EXPECT_APPROX(RoundZoneValue(0.000414, 0.0002), 0.00041, kExact);
 }
 
 class EnergyZoneFitTest : public SystemTest {};

@@ -202,8 +202,8 @@ TEST_F(FolderRealTest, ARealPictureAndItsEnergyZoneTakeThePitchOfTheWholeFieldIt
   const double pitch = span / n;
   EXPECT_APPROX(GetTestImage()->colorImage->pixelPitch * n, span, 0.03);
   EXPECT_NE(GetTestImage()->picture->Title().find("whole field"), std::string::npos);
-  // A square zone 16.6 cells wide about the axis reaches cell columns and rows 23 to 40
-  // (its edges' cells): its share of the light is that of those cells of the raster.
+  // A square zone 16.6 cells wide about the axis holds the centres of cell columns and rows
+  // 24 to 40: its share of the light is that of those cells of the raster.
   TTestLight *page = folder_->EnergyPage();
   ASSERT_NE(page, nullptr);
   char side[32];
@@ -219,7 +219,7 @@ TEST_F(FolderRealTest, ARealPictureAndItsEnergyZoneTakeThePitchOfTheWholeFieldIt
   for (int r = 0; r < n; ++r)
     for (int c = 0; c < n; ++c) {
       all += raster.data[r * n + c];
-      if (r >= 23 && r <= 40 && c >= 23 && c <= 40) inside += raster.data[r * n + c];
+      if (r >= 24 && r <= 40 && c >= 24 && c <= 40) inside += raster.data[r * n + c];
     }
   ASSERT_GT(all, 0.0);
   EXPECT_LT(inside / all, 0.9);

@@ -102,19 +102,25 @@ TEST_F(ObjectPage, UnitButtonsConvertTheSizeAndKeepItsImage) {
 }
 
 TEST_F(ObjectPage, ImageSpaceAtAnInfiniteImageTurnsMetresIntoMinutes) {
-  OpenOn("prism.os");
-  ASSERT_EQ(system.info.ImageFinite, 0);
-  Click(kUnitMetresRadio);
-  Type(kObjectSizeEdit, "2");
-  Click(kObjectSpaceRadio);
-  EXPECT_EQ(image.ObjectSpaceCheck, 1);
-  EXPECT_APPROX(image.fieldSize, 20.0, kShownTolerance);
-  Click(kImageSpaceRadio);
-  EXPECT_EQ(image.ObjectSpaceCheck, 0);
-  EXPECT_EQ(image.UnitBtn, kUnitMinutes);
-  EXPECT_TRUE(Checked(kUnitMinutesRadio));
-  EXPECT_FALSE(Enabled(kUnitMetresRadio));
-  EXPECT_APPROX(Shown(kObjectSizeEdit), 40.0, kShownTolerance);  // the same 20 mm
+  // An object at infinity, and one at a finite distance: its image at infinity has an
+  // angular field too.
+  for (const bool finiteObject : {false, true}) {
+    SCOPED_TRACE(finiteObject);
+    if (finiteObject) folder.reset();
+    OpenOn("prism.os", finiteObject);
+    ASSERT_EQ(system.info.ImageFinite, 0);
+    Click(kUnitMetresRadio);
+    Type(kObjectSizeEdit, "2");
+    Click(kObjectSpaceRadio);
+    EXPECT_EQ(image.ObjectSpaceCheck, 1);
+    EXPECT_APPROX(image.fieldSize, 20.0, kShownTolerance);
+    Click(kImageSpaceRadio);
+    EXPECT_EQ(image.ObjectSpaceCheck, 0);
+    EXPECT_EQ(image.UnitBtn, kUnitMinutes);
+    EXPECT_TRUE(Checked(kUnitMinutesRadio));
+    EXPECT_FALSE(Enabled(kUnitMetresRadio));
+    EXPECT_APPROX(Shown(kObjectSizeEdit), 40.0, kShownTolerance);  // the same 20 mm
+  }
 }
 
 TEST_F(ObjectPage, ANewDistanceMovesTheSystemWithOneUndoStepThatUndoTakesBack) {
