@@ -198,6 +198,54 @@ TEST_F(KorvexOptz, ADoubletsTransverseAberrationMeritFallsTenfold) {
   EXPECT_LE(finalMerit, firstMerit / 10.0) << firstMerit << " -> " << finalMerit;
 }
 
+TEST_F(KorvexOptz, AFlatSurfaceWhoseCurvatureIsAVariableHasTheMeritOfItsSavedFile) {
+  // The achromat read with a flat face (a plane by its R 0), focal length 100 and the
+  // transverse aberrations weighted: the curvature that bends the flat face must bend it in
+  // the run's trace as it does in the file saved and read again.
+  struct TRow {
+    int flat;  // surface index
+    std::vector<std::pair<int, const char *>> variables;
+  };
+  const TRow rows[] = {{3, {{1, "R"}, {2, "R"}, {3, "R"}, {3, "T"}}}, {4, {{1, "R"}, {2, "R"}, {3, "R"}, {4, "R"}}}};
+  std::string text = ReadText(ExamplePath("achromat.os"));
+  text.replace(text.find("R=-2132.4"), 9, "R=0");
+  WriteText(Scratch("flat.os"), text);
+  auto weigh = [](TOptimizationFunctions &functions, TConfiguredSystem &owner) {
+    functions.Rebuild(&owner);
+    ClearWeights(functions);
+    Weigh(functions.Record(0, 0)->Focus, 100.0, 1.0);
+    for (int r = 0; r < functions.Beams(); ++r) Weigh(functions.Record(0, r)->AberT, 0.0, 10.0);
+    functions.SetConfigurations();
+  };
+  for (const TRow &row : rows) {
+    SCOPED_TRACE(row.flat);
+    TOpticalSystem lens, reopened;
+    TSingleConfiguration owner{lens}, reopenedOwner{reopened};
+    TOptimizationFunctions functions, reopenedFunctions;
+    TOptimizationParameters variables, reopenedVariables;
+    ASSERT_EQ(lens.ReadFile(Scratch("flat.os"), 0), 1);
+    ASSERT_EQ(lens.Surface(row.flat)->GetType(), kSurfacePlane);
+    weigh(functions, owner);
+    variables.SetOwner(&owner);
+    for (const auto &[surface, type] : row.variables) {
+      TParameterDescription p;
+      p.Set(0, surface, type, std::string(type) == "T" ? 80.0 : -0.1, std::string(type) == "T" ? 120.0 : 0.1);
+      variables.Add(p);
+    }
+    TTestRunHost host;
+    ASSERT_EQ(RunOptimization(owner, variables, functions, host, ""), kRunCompleted);
+    ASSERT_NE(lens.Surface(row.flat)->general.R, 0.0);
+    const double shown = TMeritProbe(variables, functions).Merit();
+    ASSERT_EQ(lens.WriteFile(Scratch("saved.os").c_str()), 1);
+    ASSERT_EQ(reopened.ReadFile(Scratch("saved.os"), 0), 1);
+    weigh(reopenedFunctions, reopenedOwner);
+    reopenedVariables.SetOwner(&reopenedOwner);
+    for (int i = 0; i < variables.Count(); ++i) reopenedVariables.Add(variables.Get(i));
+    reopenedVariables.ReadFromSystem();
+    EXPECT_APPROX(TMeritProbe(reopenedVariables, reopenedFunctions).Merit(), shown, 1e-9);
+  }
+}
+
 TEST_F(KorvexOptz, StopKeepsTheVariablesOfTheLastAcceptedStep) {
   SetUpSinglet();
   TTestRunHost host;
@@ -424,12 +472,19 @@ TEST_F(KorvexOptz, AStopForWantOfGainIsWithinTheGainOfAnIndependentMinimum) {
   // variables page gives. A search without derivatives from the same start finds no point
   // the damped steps should have reached: none lower than the stop by the 1 % a step must
   // gain.
+  // The triplet again with its last gap bounded from its own value (the merit falls below
+  // it) or from above it (the start is clamped to 45): that variable stands on its bound,
+  // and the others must still reach the minimum under the same bounds.
   struct TCase {
     const char *example;
     std::vector<std::pair<int, const char *>> variables;  // surface as numbered on screen, type
+    double lastLower = 0.0, lastUpper = 0.0;              // bounds of the last variable; -1: its value
   };
-  const TCase cases[] = {{"cooke_triplet.os", {{2, "R"}, {3, "R"}, {6, "R"}, {7, "R"}, {7, "T"}}},
-                         {"double_gauss.os", {{11, "R"}, {12, "R"}, {12, "T"}}}};
+  const std::vector<std::pair<int, const char *>> outer = {{2, "R"}, {3, "R"}, {6, "R"}, {7, "R"}, {7, "T"}};
+  const TCase cases[] = {{"cooke_triplet.os", outer},
+                         {"double_gauss.os", {{11, "R"}, {12, "R"}, {12, "T"}}},
+                         {"cooke_triplet.os", outer, -1.0, 60.0},
+                         {"cooke_triplet.os", outer, 45.0, 60.0}};
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.example);
     TOpticalSystem lens;
@@ -451,9 +506,11 @@ TEST_F(KorvexOptz, AStopForWantOfGainIsWithinTheGainOfAnIndependentMinimum) {
       TParameterDescription p = variables.Get(i);
       const double value = variables.Value(i);
       const double span = std::max(std::fabs(p.Type == "T" ? value / 2.0 : value), p.Type == "T" ? 1.0 : 0.02);
-      p.Set(0, p.Surf, p.Type, value - span, value + span);
+      const bool last = i + 1 == variables.Count() && c.lastUpper != 0.0;
+      const double lower = last ? (c.lastLower < 0.0 ? value : c.lastLower) : value - span;
+      p.Set(0, p.Surf, p.Type, lower, last ? c.lastUpper : value + span);
       variables.Add(p);
-      start.push_back(value);
+      start.push_back(std::max(value, lower));
     }
     TRecordingViewer viewer;
     TTestRunHost host;
