@@ -77,6 +77,42 @@ TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
 }
 
+TEST_F(OptimizationPanelTest, ARefusedParameterFileKeepsItsRecordsWhenThePanelCloses) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  {
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    TParameterDescription front, back;
+    front.Set(0, 1, "R", -0.04, 0.04);
+    back.Set(0, 2, "R", -0.05, 0.05);
+    panel.parameters.Add(front);
+    panel.parameters.Add(back);
+    panel.Close();
+  }
+  const std::string good = ReadText(Scratch("singlet.par"));
+  const std::pair<const char *, const char *> damages[] = {{"Left=-0.05", "Left=abc"},
+                                                           {"Left=-0.05; Right=0.05", "Left=0.05; Right=-0.05"}};
+  for (const auto &[from, to] : damages) {
+    std::string damaged = good;
+    ASSERT_NE(damaged.find(from), std::string::npos) << from;
+    damaged.replace(damaged.find(from), std::string(from).size(), to);
+    WriteText(Scratch("singlet.par"), damaged);
+    const std::size_t told = Boxes().boxes.size();
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    ASSERT_EQ(Boxes().boxes.size(), told + 1) << to;
+    EXPECT_NE(Boxes().boxes.back().text.find("was not read"), std::string::npos) << to;
+    EXPECT_EQ(panel.parameters.Count(), 0) << to;
+    panel.Close();
+    const std::string after = ReadText(Scratch("singlet.par"));
+    EXPECT_NE(after.find("NumPar=2"), std::string::npos) << after;
+    EXPECT_NE(after.find(to), std::string::npos) << after;
+    EXPECT_NE(after.find("Left=-0.04; Right=0.04"), std::string::npos) << after;
+  }
+}
+
 TEST_F(OptimizationPanelTest, ControlPageKeysSwitchTheViewsFollowingTheRun) {
   TSystemImage image;
   Open(image, "singlet.os");
