@@ -9,7 +9,9 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
@@ -25,7 +27,9 @@
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/tests/table_typing.h"
+#include "editor/shell/optical_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -353,6 +357,77 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   ASSERT_EQ(PropertiesFolder(), &folder);
   EXPECT_EQ(folder.OptimizationPanelShown(), 0);
   EXPECT_TRUE(std::filesystem::exists(parameters));
+}
+
+// At the first accepted step of a run, the radii of the system and the user's action.
+class TFirstStep final : public TSystemObserver {
+ public:
+  TFirstStep(TSystemImage &system, std::function<void()> press) : system_(system), press_(std::move(press)) {
+    system_.AddObserver(this);
+  }
+  ~TFirstStep() override { system_.RemoveObserver(this); }
+  void SystemEdited() override {
+    if (!radii.empty()) return;
+    for (int s = 1; s <= 6; ++s) radii.push_back(system_.Surface(s)->general.R);
+    duringRun = TOptimizationViewer::Existing() != nullptr && TOptimizationViewer::Existing()->State().Running();
+    press_();
+  }
+  std::vector<double> radii;
+  bool duringRun = false;
+
+ private:
+  TSystemImage &system_;
+  std::function<void()> press_;
+};
+
+TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindowsStay) {
+  using TPress = std::function<void(TOpticalEditor &, TSystemPropertiesFolder &)>;
+  auto command = [](UINT id) -> TPress { return [id](TOpticalEditor &editor, TSystemPropertiesFolder &) {
+    editor.PostMessage(WM_COMMAND, id); }; };
+  const std::pair<const char *, TPress> ways[] = {
+      {"Escape in the folder", [](TOpticalEditor &, TSystemPropertiesFolder &folder) { test_kit::PostKey(folder, VK_ESCAPE); }},
+      {"Escape in the progress window",
+       [](TOpticalEditor &, TSystemPropertiesFolder &) { test_kit::PostKey(*TOptimizationViewer::Existing(), VK_ESCAPE); }},
+      {"Escape in the main window", [](TOpticalEditor &editor, TSystemPropertiesFolder &) { test_kit::PostKey(editor, VK_ESCAPE); }},
+      {"Close of the folder", [](TOpticalEditor &, TSystemPropertiesFolder &folder) { folder.PostMessage(WM_COMMAND, IDCANCEL); }},
+      {"Hide panel",
+       [](TOpticalEditor &, TSystemPropertiesFolder &folder) { folder.PostMessage(WM_COMMAND, kOptimizationButtonId); }},
+      {"Stop", [](TOpticalEditor &, TSystemPropertiesFolder &) {
+         TOptimizationViewer::Existing()->PostMessage(WM_COMMAND, kViewerStopButton); }},
+      {"File > Exit", [](TOpticalEditor &editor, TSystemPropertiesFolder &) { editor.PostMessage(WM_CLOSE); }},
+      {"Open", command(CM_OPEN_SYSTEM)},
+      {"New", command(CM_NEW_SYSTEM)},
+      {"Edit as table", command(CM_EDIT_AS_TABLE)},
+  };
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  std::vector<double> start;
+  for (int s = 1; s <= 6; ++s) start.push_back(system.Surface(s)->general.R * 1.05);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  ASSERT_NE(folder.OptimizationPanel(), nullptr);
+  for (int s = 1; s <= 6; ++s) {
+    TParameterDescription radius;
+    radius.Set(0, s, "R", -0.2, 0.2);
+    folder.OptimizationPanel()->parameters.Add(radius);
+  }
+  for (const auto &[name, press] : ways) {
+    SCOPED_TRACE(name);
+    for (int s = 1; s <= 6; ++s) system.Surface(s)->SetRadius(start[s - 1]);
+    TFirstStep first(system, [&, press = press] { press(editor, folder); });
+    folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+    test_kit::RunFor(20);
+    ASSERT_NE(editor.GetHandle(), nullptr);
+    ASSERT_EQ(PropertiesFolder(), &folder);
+    ASSERT_TRUE(folder.IsWindow());
+    EXPECT_EQ(folder.OptimizationPanelShown(), 1);
+    ASSERT_EQ(first.radii.size(), 6u);
+    EXPECT_TRUE(first.duringRun);
+    for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, first.radii[s - 1]) << s;
+    if (TOptimizationViewer *viewer = TOptimizationViewer::Existing()) {
+      EXPECT_EQ(viewer->FieldText(kViewerStage), "Stopped by the user");
+    }
+  }
 }
 
 TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOfferTheCellsEditMenu) {
