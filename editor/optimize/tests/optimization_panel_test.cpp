@@ -81,35 +81,18 @@ TEST_F(OptimizationPanelTest, ARefusedParameterFileKeepsItsRecordsWhenThePanelCl
   TSystemImage image;
   Open(image, "singlet.os");
   image.name = Scratch("singlet.os");
-  {
+  const std::string good = "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=-0.04; Right=0.04; Type=\"R\" }\n";
+  for (const char *damaged : {"{ Config=0; Surf=2; Left=abc; Right=0.05; Type=\"R\" }\n",
+                              "{ Config=0; Surf=2; Left=0.05; Right=-0.05; Type=\"R\" }\n"}) {
+    WriteText(Scratch("singlet.par"), good + damaged);
     TOptimizationPanel panel(image);
     panel.Setup();
-    TParameterDescription front, back;
-    front.Set(0, 1, "R", -0.04, 0.04);
-    back.Set(0, 2, "R", -0.05, 0.05);
-    panel.parameters.Add(front);
-    panel.parameters.Add(back);
-    panel.Close();
-  }
-  const std::string good = ReadText(Scratch("singlet.par"));
-  const std::pair<const char *, const char *> damages[] = {{"Left=-0.05", "Left=abc"},
-                                                           {"Left=-0.05; Right=0.05", "Left=0.05; Right=-0.05"}};
-  for (const auto &[from, to] : damages) {
-    std::string damaged = good;
-    ASSERT_NE(damaged.find(from), std::string::npos) << from;
-    damaged.replace(damaged.find(from), std::string(from).size(), to);
-    WriteText(Scratch("singlet.par"), damaged);
-    const std::size_t told = Boxes().boxes.size();
-    TOptimizationPanel panel(image);
-    panel.Setup();
-    ASSERT_EQ(Boxes().boxes.size(), told + 1) << to;
-    EXPECT_NE(Boxes().boxes.back().text.find("was not read"), std::string::npos) << to;
-    EXPECT_EQ(panel.parameters.Count(), 0) << to;
+    EXPECT_NE(Boxes().boxes.back().text.find("was not read"), std::string::npos) << damaged;
+    EXPECT_EQ(panel.parameters.Count(), 0) << damaged;
     panel.Close();
     const std::string after = ReadText(Scratch("singlet.par"));
-    EXPECT_NE(after.find("NumPar=2"), std::string::npos) << after;
-    EXPECT_NE(after.find(to), std::string::npos) << after;
-    EXPECT_NE(after.find("Left=-0.04; Right=0.04"), std::string::npos) << after;
+    EXPECT_NE(after.find(good.substr(9)), std::string::npos) << after;
+    EXPECT_NE(after.find(damaged), std::string::npos) << after;
   }
 }
 

@@ -62,8 +62,11 @@ class TNoticeCounter final : public TSystemObserver {
  public:
   explicit TNoticeCounter(TSystemImage &system) : system_(system) { system_.AddObserver(this); }
   ~TNoticeCounter() override { system_.RemoveObserver(this); }
-  void SystemEdited() override { ++notices; }
+  void SystemEdited() override {
+    if (++notices == 1 && first) first();
+  }
   int notices = 0;
+  std::function<void()> first;  // called at the first notice
 
  private:
   TSystemImage &system_;
@@ -359,54 +362,25 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   EXPECT_TRUE(std::filesystem::exists(parameters));
 }
 
-// At the first accepted step of a run, the radii of the system and the user's action.
-class TFirstStep final : public TSystemObserver {
- public:
-  TFirstStep(TSystemImage &system, std::function<void()> press) : system_(system), press_(std::move(press)) {
-    system_.AddObserver(this);
-  }
-  ~TFirstStep() override { system_.RemoveObserver(this); }
-  void SystemEdited() override {
-    if (!radii.empty()) return;
-    for (int s = 1; s <= 6; ++s) radii.push_back(system_.Surface(s)->general.R);
-    duringRun = TOptimizationViewer::Existing() != nullptr && TOptimizationViewer::Existing()->State().Running();
-    press_();
-  }
-  std::vector<double> radii;
-  bool duringRun = false;
-
- private:
-  TSystemImage &system_;
-  std::function<void()> press_;
-};
-
 TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindowsStay) {
-  using TPress = std::function<void(TOpticalEditor &, TSystemPropertiesFolder &)>;
-  auto command = [](UINT id) -> TPress { return [id](TOpticalEditor &editor, TSystemPropertiesFolder &) {
-    editor.PostMessage(WM_COMMAND, id); }; };
-  const std::pair<const char *, TPress> ways[] = {
-      {"Escape in the folder", [](TOpticalEditor &, TSystemPropertiesFolder &folder) { test_kit::PostKey(folder, VK_ESCAPE); }},
-      {"Escape in the progress window",
-       [](TOpticalEditor &, TSystemPropertiesFolder &) { test_kit::PostKey(*TOptimizationViewer::Existing(), VK_ESCAPE); }},
-      {"Escape in the main window", [](TOpticalEditor &editor, TSystemPropertiesFolder &) { test_kit::PostKey(editor, VK_ESCAPE); }},
-      {"Close of the folder", [](TOpticalEditor &, TSystemPropertiesFolder &folder) { folder.PostMessage(WM_COMMAND, IDCANCEL); }},
-      {"Hide panel",
-       [](TOpticalEditor &, TSystemPropertiesFolder &folder) { folder.PostMessage(WM_COMMAND, kOptimizationButtonId); }},
-      {"Stop", [](TOpticalEditor &, TSystemPropertiesFolder &) {
-         TOptimizationViewer::Existing()->PostMessage(WM_COMMAND, kViewerStopButton); }},
-      {"File > Exit", [](TOpticalEditor &editor, TSystemPropertiesFolder &) { editor.PostMessage(WM_CLOSE); }},
-      {"Open", command(CM_OPEN_SYSTEM)},
-      {"New", command(CM_NEW_SYSTEM)},
-      {"Edit as table", command(CM_EDIT_AS_TABLE)},
-  };
   TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  auto viewer = [] { return TOptimizationViewer::Existing(); };
+  auto key = [](auto window) { return [window] { test_kit::PostKey(*window(), VK_ESCAPE); }; };
+  auto command = [](auto window, UINT id) { return [window, id] { window()->PostMessage(WM_COMMAND, id); }; };
+  auto main = [&editor] { return &editor; };
+  auto inFolder = [&folder] { return &folder; };
+  const std::pair<const char *, std::function<void()>> ways[] = {
+      {"Escape in the folder", key(inFolder)}, {"Escape in the progress window", key(viewer)},
+      {"Escape in the main window", key(main)}, {"Close", command(inFolder, IDCANCEL)},
+      {"Hide panel", command(inFolder, kOptimizationButtonId)}, {"Stop", command(viewer, kViewerStopButton)},
+      {"File > Exit", [&editor] { editor.PostMessage(WM_CLOSE); }}, {"Open", command(main, CM_OPEN_SYSTEM)},
+      {"New", command(main, CM_NEW_SYSTEM)}, {"Edit as table", command(main, CM_EDIT_AS_TABLE)}};
   TSystemImage &system = editor.System();
   std::vector<double> start;
-  for (int s = 1; s <= 6; ++s) start.push_back(system.Surface(s)->general.R * 1.05);
-  TSystemPropertiesFolder &folder = OpenFolder(editor);
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
-  ASSERT_NE(folder.OptimizationPanel(), nullptr);
   for (int s = 1; s <= 6; ++s) {
+    start.push_back(system.Surface(s)->general.R * 1.05);
     TParameterDescription radius;
     radius.Set(0, s, "R", -0.2, 0.2);
     folder.OptimizationPanel()->parameters.Add(radius);
@@ -414,19 +388,23 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
   for (const auto &[name, press] : ways) {
     SCOPED_TRACE(name);
     for (int s = 1; s <= 6; ++s) system.Surface(s)->SetRadius(start[s - 1]);
-    TFirstStep first(system, [&, press = press] { press(editor, folder); });
+    // The first notice comes with the first accepted step.
+    std::vector<double> accepted;
+    bool running = false;
+    TNoticeCounter step(system);
+    step.first = [&, press = press] {
+      for (int s = 1; s <= 6; ++s) accepted.push_back(system.Surface(s)->general.R);
+      running = viewer() != nullptr && viewer()->State().Running();
+      press();
+    };
     folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
     test_kit::RunFor(20);
     ASSERT_NE(editor.GetHandle(), nullptr);
     ASSERT_EQ(PropertiesFolder(), &folder);
-    ASSERT_TRUE(folder.IsWindow());
     EXPECT_EQ(folder.OptimizationPanelShown(), 1);
-    ASSERT_EQ(first.radii.size(), 6u);
-    EXPECT_TRUE(first.duringRun);
-    for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, first.radii[s - 1]) << s;
-    if (TOptimizationViewer *viewer = TOptimizationViewer::Existing()) {
-      EXPECT_EQ(viewer->FieldText(kViewerStage), "Stopped by the user");
-    }
+    ASSERT_TRUE(running);
+    for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
+    if (viewer() != nullptr) { EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user"); }
   }
 }
 

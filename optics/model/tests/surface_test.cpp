@@ -67,24 +67,6 @@ TEST(Surface, SetRadiusCarriesRIntoTheFirstCoefficientByType) {
   EXPECT_EQ(bare.AsCoef.data, nullptr);
 }
 
-TEST(Surface, SetRadiusGivesAQuadricTheShapeItsRadiusSays) {
-  struct TRow {
-    int type;
-    double Ex, R;
-    int expected;
-  };
-  const TRow rows[] = {{kSurfacePlane, 0.0, -514.4, kSurfaceSphere},   {kSurfaceSphere, 0.0, 0.0, kSurfacePlane},
-                       {kSurfacePlane, -1.0, 80.0, kSurfaceAspheric2}, {kSurfaceAspheric2, 0.0, 80.0, kSurfaceAspheric2},
-                       {kSurfaceCylinder, 0.0, 0.0, kSurfaceCylinder}, {kSurfaceTor, 0.0, 0.0, kSurfaceTor}};
-  for (const TRow &row : rows) {
-    TSurface s;
-    s.general.type = row.type;
-    s.general.Ex = row.Ex;
-    s.SetRadius(row.R);
-    EXPECT_EQ(s.GetType(), row.expected) << row.type << " R " << row.R;
-  }
-}
-
 TEST(Surface, SetGeneralParametersKeepsCurvatureAndFacetHeight) {
   TSurface s;
   s.SetRadius(10.0);
