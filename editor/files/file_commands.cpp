@@ -19,6 +19,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
 #include "editor/insert/print_system_properties.h"
+#include "editor/properties/system_properties_folder.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/model_globals.h"
@@ -276,6 +277,7 @@ void TFileCommands::OpenStartupSystem(const std::string &fileName) {
 }
 
 void TFileCommands::CmNewSystem() {
+  if (OptimizationRunStopsCommand()) return;
   if (!AskToSave()) return;
   if (!frame_.LetGoOfSystem()) return;
   // Every selection ends with the system it was made on, so the next placement asks for
@@ -326,6 +328,7 @@ TFileCommands::TLoadOutcome TFileCommands::ReplaceSystem(const std::string &file
 }
 
 void TFileCommands::CmOpenSystem() {
+  if (OptimizationRunStopsCommand()) return;
   if (!AskToSave()) return;
   TFileName dialog(&window_, kSystemFilter, TFileName::kOpen);
   std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
@@ -410,6 +413,7 @@ void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {
   const int k = static_cast<int>(LOWORD(wParam)) - CM_OPEN_RECENT_FIRST;
   const std::vector<std::string> items = recent_.MenuItems();
   if (k < 0 || k >= static_cast<int>(items.size())) return;
+  if (OptimizationRunStopsCommand()) return;
   if (!AskToSave()) return;
   const std::string target = items[k];
   const std::string kept = frame_.System().name;

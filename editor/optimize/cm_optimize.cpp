@@ -1,5 +1,8 @@
 #include "editor/optimize/cm_optimize.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "document/system/system_image.h"
 #include "editor/optimize/edited_configurations.h"
 #include "foundation/helpers/path_parts.h"
@@ -13,15 +16,33 @@ namespace {
 // panel's "show each step" is ticked.
 class TSnapshotHost final : public TOptimizationRunHost {
  public:
-  TSnapshotHost(TOptimizationRunHost &inner, TEditedConfigurations &system, const TOptimizationFunctions &functions)
-      : inner_(inner), image_(system.Image()), system_(system), functions_(functions) {}
+  TSnapshotHost(TOptimizationRunHost &inner, TEditedConfigurations &system, const TOptimizationFunctions &functions,
+                const TOptimizationParameters &parameters)
+      : inner_(inner), image_(system.Image()), system_(system), functions_(functions), parameters_(parameters) {}
   int Pump() override { return inner_.Pump(); }
   void BeginRun() override {
     // Whatever was edited since the last snapshot is kept, so the step back from the run
     // lands exactly on the system before it.
+    keptUndoIndex_ = image_.options.undoIndex;
+    keptRedoBound_ = image_.options.redoBound;
+    for (int i = 0; i < parameters_.Count(); ++i) startValues_.push_back(parameters_.Value(i));
     image_.SaveUndo("Optimization start");
     begun = true;
     inner_.BeginRun();
+  }
+  // Some variable left its value of the start (every one is put back exactly when no step
+  // was accepted).
+  bool Changed() const {
+    for (int i = 0; i < parameters_.Count(); ++i)
+      if (i >= static_cast<int>(startValues_.size()) || parameters_.Value(i) != startValues_[i]) return true;
+    return false;
+  }
+  // The snapshot of the start is no step when the run changed nothing; the slot it took
+  // ends any redo there was.
+  void DropStartSnapshot() {
+    if (image_.options.undoIndex == keptUndoIndex_) return;
+    image_.options.undoIndex = keptUndoIndex_;
+    image_.options.redoBound = std::min(keptRedoBound_, keptUndoIndex_ + 1);
   }
   void IterationAccepted(const TKorvexOptz &optz) override {
     if (functions_.ShowEachStep != 0) system_.RefreshViews();
@@ -35,6 +56,10 @@ class TSnapshotHost final : public TOptimizationRunHost {
   TSystemImage &image_;
   TEditedConfigurations &system_;
   const TOptimizationFunctions &functions_;
+  const TOptimizationParameters &parameters_;
+  std::vector<double> startValues_;
+  int keptUndoIndex_ = 0;
+  int keptRedoBound_ = 0;
 };
 
 }  // namespace
@@ -51,12 +76,16 @@ std::string DefaultParameterFile(const TSystemImage &image) {
 TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationParameters &parameters,
                                   TOptimizationFunctions &functions, TOptimizationRunHost &host) {
   TSystemImage &image = system.Image();
-  TSnapshotHost snapshots(host, system, functions);
+  TSnapshotHost snapshots(host, system, functions, parameters);
   const TOptimizationRunResult result =
       RunOptimization(system, parameters, functions, snapshots, DefaultParameterFile(image));
-  if (snapshots.begun) {
+  if (!snapshots.begun) return result;
+  // Only a run that changed the system marks it modified and is a step to undo.
+  if (snapshots.Changed()) {
     image.SetUnsavedChanges(1);
     image.SaveUndo("Optimization");
+  } else {
+    snapshots.DropStartSnapshot();
   }
   return result;
 }

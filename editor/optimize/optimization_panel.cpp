@@ -38,7 +38,7 @@ void TOptimizationPanel::Setup() {
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
   if (file.empty()) return;
-  parameters.Read(file);
+  parametersRefused_ = parameters.Read(file) == TOptimizationParameters::kParameterFileRefused;
   // The file may hold the parameters alone: the functions then take their defaults.
   functions.Read(file, true);
 }
@@ -47,10 +47,12 @@ void TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
   parameters.RemoveInvalid();
   if (file.empty()) return;
-  if (parameters.Count() == 0)
-    ForgetParameters(file);
-  else
+  // A refused file keeps its parameter records for the user to mend: the empty list left by
+  // the refusal is not the user's, and is written only once the user gave it parameters.
+  if (parameters.Count() > 0)
     parameters.Write(file);
+  else if (!parametersRefused_)
+    ForgetParameters(file);
   functions.Write(file);
 }
 

@@ -24,7 +24,8 @@ class TOptimizationPanel {
   // The panel is set up: the parameters' owner is the edited system, the merit functions
   // are built for it, and both are read from the default parameter file.
   void Setup();
-  // The panel closes: both go to the default parameter file.
+  // The panel closes: both go to the default parameter file (the parameters of a file Setup
+  // refused stay as they are while the list is empty).
   void Close();
   // The *.par files the user opens and saves (parameters only).
   void OpenParameters(const std::string &fileName);
@@ -42,4 +43,5 @@ class TOptimizationPanel {
  private:
   TSystemImage &image_;
   TEditedConfigurations system_;
+  bool parametersRefused_ = false;  // the default file's parameters were refused by Setup
 };

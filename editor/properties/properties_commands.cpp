@@ -24,7 +24,7 @@ void TPropertiesCommands::CmPropertiesOfSelected() {
     }
   } else if (folder->IsWindow() && folder->IsIconic()) {
     folder->ShowWindow(SW_RESTORE);
-  } else {
+  } else if (!OptimizationRunStopsCommand()) {
     CloseProperties(false);
   }
   frame_.UpdateMenus();

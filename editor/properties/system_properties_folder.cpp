@@ -60,6 +60,8 @@ constexpr int kPanelControls[] = {kPanelSummaryId, kPanelVariablesId, kPanelFunc
 TSystemPropertiesFolder *PropertiesFolder() { return theFolder; }
 void SetPropertiesFolder(TSystemPropertiesFolder *folder) { theFolder = folder; }
 
+bool OptimizationRunStopsCommand() { return theFolder != nullptr && theFolder->StopRunningOptimization(); }
+
 TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *system)
     : TBookMarkFolder(frame, "SystemPropertiesFolder"),
       system_(system),
@@ -143,6 +145,8 @@ std::string TSystemPropertiesFolder::PanelSummary() const {
 }
 
 void TSystemPropertiesFolder::ToggleOptimizationPanel() {
+  // The run works on the panel's parameters and functions: Hide panel stops it instead.
+  if (StopRunningOptimization()) return;
   if (panel_) {
     panel_->Close();
     panel_.reset();
@@ -164,13 +168,13 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
 }
 
 void TSystemPropertiesFolder::CmMeritFunctions() {
-  if (!panel_) return;
+  if (!panel_ || run_ != nullptr) return;
   TOptimizationFunctionsDlg(this, &panel_->functions).Execute();
   UpdateOptimizationPanel();
 }
 
 void TSystemPropertiesFolder::CmVariables() {
-  if (!panel_ || variables_ != nullptr) return;
+  if (!panel_ || variables_ != nullptr || run_ != nullptr) return;
   // The surface selected in the surfaces table (its row captions number from 1); the first
   // surface after the object when none is.
   int surface = 2;
@@ -184,16 +188,29 @@ void TSystemPropertiesFolder::CmVariables() {
 }
 
 void TSystemPropertiesFolder::CmOptimize() {
-  if (!panel_) return;
+  if (!panel_ || run_ != nullptr) return;
   TViewerRunHost runHost(this);
   runHost.refreshViews = [this] { Changed(); };
   runHost.undo = undo;
+  run_ = &runHost;
   panel_->Optimize(runHost);
+  run_ = nullptr;
   // The panel and the page follow with every other view.
   Changed();
 }
 
-void TSystemPropertiesFolder::CmClose() { Destroy(IDCANCEL); }
+bool TSystemPropertiesFolder::StopRunningOptimization() {
+  if (run_ == nullptr) return false;
+  // The run ends at its next pump and keeps its last accepted step.
+  run_->queue.Leave(1);
+  return true;
+}
+
+void TSystemPropertiesFolder::CmClose() {
+  // Escape and Close during a run stop it; the folder, which the run works in, stays.
+  if (StopRunningOptimization()) return;
+  Destroy(IDCANCEL);
+}
 
 void TSystemPropertiesFolder::EvDestroy() {
   if (system_ != nullptr) system_->RemoveObserver(this);

@@ -23,6 +23,7 @@ class TPropertiesPage;
 class TPropertiesSurfacesPage;
 class TSystemImage;
 class TVariablesDlg;
+class TViewerRunHost;
 
 // Sent to the parent as WM_COMMAND (lParam the folder) when the folder's window goes, so
 // that the owner can let go of it.
@@ -95,6 +96,10 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // The variables dialog while it runs (null otherwise).
   TVariablesDlg *VariablesDialog() const { return variables_; }
   void CmOptimize();
+  // While the panel's optimization runs: the run is stopped as the progress window's Stop
+  // does, and true says so (the caller then leaves the folder and the system as they are).
+  // False when no run is in progress.
+  bool StopRunningOptimization();
 
  private:
   void ShowPanelControls(bool show);
@@ -107,8 +112,14 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   TPropertiesBeamsPage *beams_;
   std::unique_ptr<TOptimizationPanel> panel_;
   TVariablesDlg *variables_ = nullptr;
+  TViewerRunHost *run_ = nullptr;  // the run in progress (its host lives in CmOptimize)
 };
 
 // The program-wide pointer to the open folder (null while it is closed).
 TSystemPropertiesFolder *PropertiesFolder();
 void SetPropertiesFolder(TSystemPropertiesFolder *folder);
+
+// For a command that would close the folder or replace the edited system (Exit, Open, New):
+// while the folder's optimization runs, the run is stopped as Stop does and true says that
+// the command must not go on; the user gives it again once the run has ended.
+bool OptimizationRunStopsCommand();

@@ -559,6 +559,8 @@ std::string TOpticalEditor::UpdateCaption() {
 void TOpticalEditor::DeleteUndoFiles() { system_.DeleteUndoFiles(); }
 
 bool TOpticalEditor::CanClose() {
+  // A running optimization works in the windows that closing would take away.
+  if (OptimizationRunStopsCommand()) return false;
   if (system_.options.lensAnimationRunning || system_.options.beamAnimationRunning) {
     MessageBox(GetHandle(), "You should complete animated process!", "Warning",
                MB_OK | MB_ICONINFORMATION);

@@ -113,6 +113,13 @@ void TSurface::SetRadius(double radius) {
   general.R = radius;
   const double inverse = radius != 0.0 ? 1.0 / radius : 0.0;
   general.curvature = inverse;
+  // A plane or sphere takes the shape its radius says, as a system file read gives it: a
+  // plane traces at its vertex plane whatever R it holds, so a radius given to a plane
+  // would bend nothing here, and would bend the surface once the file is read again.
+  if (general.type == kSurfacePlane && radius != 0.0)
+    general.type = general.Ex != 0.0 ? kSurfaceAspheric2 : kSurfaceSphere;
+  else if (general.type == kSurfaceSphere && radius == 0.0)
+    general.type = kSurfacePlane;
   if (AsCoef.cols * AsCoef.rows < 1 || AsCoef.data == nullptr) return;
   switch (general.type) {
     case kSurfaceAsphericHigh1:

@@ -38,7 +38,8 @@ class TSurface {
   void SetGeneralParameters(const TGeneralParameters *parameters);
 
   // Sets R and the curvature, and the first shape coefficient of the types that carry R in
-  // their coefficients.
+  // their coefficients. A plane given a radius becomes a sphere (a conic with a conic
+  // term), a sphere given R 0 a plane, as the system file reader types them.
   void SetRadius(double radius);
   double GetCurvature() const { return general.curvature; }
 

@@ -38,6 +38,7 @@ bool TOptz::AllocateStorage() {
     for (auto *vector : {&StartVariables, &SavedVariables, &TrialVariables, &Steps, &Damping,
                          &Solution, &oldGradient, &acceptedStep, &rightHandSide})
       vector->assign(nn, 0.0);
+    held.assign(nn, 0);
     Jacobian.assign(nn * mm, 0.0);
     NormalMatrix.assign(PackedSize(n), 0.0);
     undamped.assign(PackedSize(n), 0.0);
@@ -61,6 +62,7 @@ void TOptz::ReleaseStorage() {
                        &NormalMatrix, &undamped}) {
     std::vector<double>().swap(*vector);
   }
+  std::vector<char>().swap(held);
 }
 
 double TOptz::ComputeMerit(int weighted) {
@@ -148,6 +150,7 @@ int TOptz::Iterate() {
 
   bool accepted = false;
   bool stopped = false;
+  std::fill(held.begin(), held.end(), 0);
   boundWithdrawals = 0;
   outOfBounds = -1;
   for (DampingTrial = 0; DampingTrial < MaxDampingTrials; ++DampingTrial) {
@@ -284,17 +287,47 @@ void TOptz::BuildUndampedEquations() {
                        rightHandSide.data(), weightedRow.data());
 }
 
+bool TOptz::PushesOutOfBounds(int i, double change) {
+  const double x = SavedVariables[static_cast<std::size_t>(i)];
+  return (change < 0.0 && x <= LowerBound(i)) || (change > 0.0 && x >= UpperBound(i));
+}
+
+bool TOptz::SolveHeldStep() {
+  // A variable standing on its bound whose step points out of the bounds is held there:
+  // its row and column leave the equations (diagonal 1, right side 0, so its step is 0)
+  // and the others are solved again without it. Without this, such a variable would have
+  // every trial withdrawn, and with it the steps of all the others.
+  for (;;) {
+    // The undamped equations are the same for every trial of the iteration; only the
+    // damping on the diagonal changes.
+    NormalMatrix = undamped;
+    Solution = rightHandSide;
+    AddDamping(DampingMode, Damping.data(), n, GradientNorm, Iteration >= 1, NormalMatrix.data());
+    for (int i = 0; i < n; ++i) {
+      if (held[static_cast<std::size_t>(i)] == 0) continue;
+      for (int k = 0; k < n; ++k) NormalMatrix[k <= i ? PackedIndex(i, k) : PackedIndex(k, i)] = 0.0;
+      NormalMatrix[PackedIndex(i, i)] = 1.0;
+      Solution[static_cast<std::size_t>(i)] = 0.0;
+    }
+    if (!FactorPacked(NormalMatrix.data(), n)) return false;
+    SolveFactored(NormalMatrix.data(), n, Solution.data());
+    bool newlyHeld = false;
+    for (int i = 0; i < n; ++i) {
+      const std::size_t k = static_cast<std::size_t>(i);
+      if (held[k] == 0 && PushesOutOfBounds(i, Solution[k] * Steps[k])) {
+        held[k] = 1;
+        newlyHeld = true;
+      }
+    }
+    if (!newlyHeld) return true;
+  }
+}
+
 bool TOptz::RunTrial() {
-  // The undamped equations are the same for every trial of the iteration; only the
-  // damping on the diagonal changes.
-  NormalMatrix = undamped;
-  Solution = rightHandSide;
-  AddDamping(DampingMode, Damping.data(), n, GradientNorm, Iteration >= 1, NormalMatrix.data());
-  if (!FactorPacked(NormalMatrix.data(), n)) {
+  if (!SolveHeldStep()) {
     RejectTrial(true);
     return false;
   }
-  SolveFactored(NormalMatrix.data(), n, Solution.data());
 
   GetVariables(TrialVariables.data());
   for (int i = 0; i < n; ++i) TrialVariables[i] += Solution[i] * Steps[i];

@@ -24,7 +24,9 @@ enum class TOptzStop : int {
   kCrossedBounds,     // a variable's lower bound lies above its upper one (BlockingVariable):
                       // no point satisfies it, so every trial was withdrawn
   kHeldAtBound,       // every damping trial stepped out of the bounds (BlockingVariable: the
-                      // first variable out of them in the last trial)
+                      // first variable out of them in the last trial). A variable on its
+                      // bound whose step leaves it is held there instead, so this takes a
+                      // variable inside its bounds that overshoots at every damping.
 };
 
 class TOptz {
@@ -154,6 +156,11 @@ class TOptz {
   void BuildUndampedEquations();
   // One damping trial; true when its step was accepted.
   bool RunTrial();
+  // The damped step of this trial into Solution, with the variables held on their bounds
+  // left out of it; false when the equations are singular.
+  bool SolveHeldStep();
+  // Variable i stands on a bound at the start of the iteration and change leaves it.
+  bool PushesOutOfBounds(int i, double change);
   void RejectTrial(bool growDamping);
   void RestoreIterationStart();
   void FetchWeightsAndTargets();
@@ -174,4 +181,5 @@ class TOptz {
   std::vector<double> undamped;      // n(n+1)/2: A of this iteration
   std::vector<double> rightHandSide; // n: b of this iteration
   std::vector<double> weightedRow;   // m: scratch of BuildNormalEquations
+  std::vector<char> held;            // n: 1 for a variable held on its bound this iteration
 };

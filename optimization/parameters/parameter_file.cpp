@@ -51,10 +51,16 @@ bool IsNumericKey(const std::string &header, const std::string &key) {
   return header == "[parameters]" && (key == "config" || key == "surf" || key == "left" || key == "right");
 }
 
-// A record as the file gives it, for a message.
+// A bound a record does not give: read as no number, so that it is told, never taken as 0.
+constexpr double kNoBound = std::numeric_limits<double>::quiet_NaN();
+
+// A record as the file gives it, for a message (a bound it lacks is left out).
 std::string RecordText(int number, int config, int surf, double left, double right, const STRING &type) {
+  auto bound = [](const char *key, double value) {
+    return std::isnan(value) ? std::string() : std::string("; ") + key + "=" + FormatNumber(value);
+  };
   return "record " + std::to_string(number) + " { Config=" + std::to_string(config) + "; Surf=" + std::to_string(surf) +
-         "; Left=" + FormatNumber(left) + "; Right=" + FormatNumber(right) + "; Type=\"" + type + "\" }";
+         bound("Left", left) + bound("Right", right) + "; Type=\"" + type + "\" }";
 }
 
 // A NumPar key never read: the file gives no count.
@@ -141,20 +147,29 @@ int TOptimizationParameters::Read(const std::string &fileName) {
          " but holds no [Parameters] section.");
     return kParameterFileRefused;
   }
+  // The records are read as the file holds them, whatever the count says: a count that
+  // disagrees is told, and neither drops a record nor refuses the ones there are.
   const int held = RecordsInParameters(fileName);
-  if (held < std::min(declared, kMaxFileParameters)) {
-    Tell("The parameter file " + fileName + " was not read: it declares NumPar=" + std::to_string(declared) +
-         " but holds " + std::to_string(held) + " parameter records, so it was cut short or damaged.");
-    return kParameterFileRefused;
+  std::string countNote;
+  if (held != declared)
+    countNote = "The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + " but holds " +
+                std::to_string(held) + " parameter records; the records it holds are read.";
+  // Records beyond the most a file may hold are left.
+  const int count = std::min(held, kMaxFileParameters);
+  if (held > kMaxFileParameters)
+    countNote += (countNote.empty() ? "" : "\n") + std::string("The first ") + std::to_string(kMaxFileParameters) +
+                 " parameter records of " + fileName + " are read.";
+  if (count == 0) {
+    Tell(countNote);
+    list.Clear();
+    return kParameterFileRead;
   }
-  // A count beyond reason is read as the most a file may hold; records past it are left.
-  const int count = std::min(declared, kMaxFileParameters);
-  // Keys a record lacks keep these: Config 0, no surface, equal bounds, no type. Such a
-  // record is invalid and dropped, never filled from stale memory.
+  // Keys a record lacks keep these: Config 0, no surface, no bound, no type. Such a record
+  // is dropped and named, never filled from stale memory.
   std::vector<int> config(static_cast<std::size_t>(count), 0);
   std::vector<int> surf(static_cast<std::size_t>(count), -1);
-  std::vector<double> left(static_cast<std::size_t>(count), 0.0);
-  std::vector<double> right(static_cast<std::size_t>(count), 0.0);
+  std::vector<double> left(static_cast<std::size_t>(count), kNoBound);
+  std::vector<double> right(static_cast<std::size_t>(count), kNoBound);
   std::vector<STRING> type(static_cast<std::size_t>(count));
   file.AddInt2("Config", config.data(), "Surf", surf.data(), count);
   file.AddDouble2("Left", left.data(), "Right", right.data(), count);
@@ -179,9 +194,7 @@ int TOptimizationParameters::Read(const std::string &fileName) {
          RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]) + " has its left bound above its right one.");
     return kParameterFileRefused;
   }
-  if (declared > kMaxFileParameters)
-    Tell("The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + "; the first " +
-         std::to_string(kMaxFileParameters) + " parameters are read.");
+  if (!countNote.empty()) Tell(countNote);
 
   const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
@@ -195,6 +208,10 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   std::vector<int> recordOf;
   for (int r = 0; r < count; ++r) {
     const std::string record = "\n" + RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]);
+    if (std::isnan(left[r]) || std::isnan(right[r])) {
+      dropped += record + ": it gives no " + (std::isnan(left[r]) ? "Left=" : "Right=") + " value";
+      continue;
+    }
     if (surf[r] < 0 || surf[r] > surfaces - 1) {
       dropped += record + (surf[r] < 0 ? ": it names no surface" : ": the system has no such surface");
       continue;

@@ -19,7 +19,9 @@ namespace {
 
 class TPassingHost final : public TOptimizationRunHost {
  public:
-  int Pump() override { return 1; }
+  // stopped: every pump answers as a message queue that was left.
+  int Pump() override { return stopped ? 0 : 1; }
+  bool stopped = false;
   void BeginRun() override { ++begun; }
   void EndRun() override { ++ended; }
   int begun = 0;
@@ -105,16 +107,24 @@ TEST_F(CmOptimizeTest, AnEditWithoutSnapshotIsKeptByTheSnapshotAtTheStart) {
   EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
 }
 
-TEST_F(CmOptimizeTest, ARefusedRunTakesNoSnapshot) {
+TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag) {
   OpenSinglet();
+  const double backBefore = image.Surface(2)->general.R;
+  // Refused (no parameter), and stopped before its first step.
   TOptimizationParameters empty;
   empty.SetOwner(&system);
-  TPassingHost host;
-  EXPECT_EQ(CmOptimize(system, empty, functions, host), kRunRefused);
-  EXPECT_EQ(host.begun, 0);
-  EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
+  TPassingHost refused, stopped;
+  stopped.stopped = true;
+  EXPECT_EQ(CmOptimize(system, empty, functions, refused), kRunRefused);
+  EXPECT_EQ(refused.begun, 0);
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(Boxes().boxes[0].text, "It is necessary to set though one parameter!");
+  EXPECT_EQ(CmOptimize(system, parameters, functions, stopped), kRunStopped);
+  EXPECT_EQ(stopped.begun, 1);
+  EXPECT_EQ(image.Surface(2)->general.R, backBefore);
+  EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
+  EXPECT_EQ(image.HasUnsavedChanges(), 0);
+  EXPECT_EQ(BoxCount(), 1u);
 }
 
 // The item "key...;" of a surface line, or empty.

@@ -77,6 +77,25 @@ TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
 }
 
+TEST_F(OptimizationPanelTest, ARefusedParameterFileKeepsItsRecordsWhenThePanelCloses) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  const std::string good = "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=-0.04; Right=0.04; Type=\"R\" }\n";
+  for (const char *damaged : {"{ Config=0; Surf=2; Left=abc; Right=0.05; Type=\"R\" }\n",
+                              "{ Config=0; Surf=2; Left=0.05; Right=-0.05; Type=\"R\" }\n"}) {
+    WriteText(Scratch("singlet.par"), good + damaged);
+    TOptimizationPanel panel(image);
+    panel.Setup();
+    EXPECT_NE(Boxes().boxes.back().text.find("was not read"), std::string::npos) << damaged;
+    EXPECT_EQ(panel.parameters.Count(), 0) << damaged;
+    panel.Close();
+    const std::string after = ReadText(Scratch("singlet.par"));
+    EXPECT_NE(after.find(good.substr(9)), std::string::npos) << after;
+    EXPECT_NE(after.find(damaged), std::string::npos) << after;
+  }
+}
+
 TEST_F(OptimizationPanelTest, ControlPageKeysSwitchTheViewsFollowingTheRun) {
   TSystemImage image;
   Open(image, "singlet.os");

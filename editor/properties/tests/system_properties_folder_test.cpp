@@ -9,7 +9,9 @@
 #include <QImage>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
@@ -25,7 +27,9 @@
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/tests/table_typing.h"
+#include "editor/shell/optical_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/drawing/window_dc.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -58,8 +62,11 @@ class TNoticeCounter final : public TSystemObserver {
  public:
   explicit TNoticeCounter(TSystemImage &system) : system_(system) { system_.AddObserver(this); }
   ~TNoticeCounter() override { system_.RemoveObserver(this); }
-  void SystemEdited() override { ++notices; }
+  void SystemEdited() override {
+    if (++notices == 1 && first) first();
+  }
   int notices = 0;
+  std::function<void()> first;  // called at the first notice
 
  private:
   TSystemImage &system_;
@@ -353,6 +360,52 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   ASSERT_EQ(PropertiesFolder(), &folder);
   EXPECT_EQ(folder.OptimizationPanelShown(), 0);
   EXPECT_TRUE(std::filesystem::exists(parameters));
+}
+
+TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindowsStay) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemPropertiesFolder &folder = OpenFolder(editor);
+  auto viewer = [] { return TOptimizationViewer::Existing(); };
+  auto key = [](auto window) { return [window] { test_kit::PostKey(*window(), VK_ESCAPE); }; };
+  auto command = [](auto window, UINT id) { return [window, id] { window()->PostMessage(WM_COMMAND, id); }; };
+  auto main = [&editor] { return &editor; };
+  auto inFolder = [&folder] { return &folder; };
+  const std::pair<const char *, std::function<void()>> ways[] = {
+      {"Escape in the folder", key(inFolder)}, {"Escape in the progress window", key(viewer)},
+      {"Escape in the main window", key(main)}, {"Close", command(inFolder, IDCANCEL)},
+      {"Hide panel", command(inFolder, kOptimizationButtonId)}, {"Stop", command(viewer, kViewerStopButton)},
+      {"File > Exit", [&editor] { editor.PostMessage(WM_CLOSE); }}, {"Open", command(main, CM_OPEN_SYSTEM)},
+      {"New", command(main, CM_NEW_SYSTEM)}, {"Edit as table", command(main, CM_EDIT_AS_TABLE)}};
+  TSystemImage &system = editor.System();
+  std::vector<double> start;
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  for (int s = 1; s <= 6; ++s) {
+    start.push_back(system.Surface(s)->general.R * 1.05);
+    TParameterDescription radius;
+    radius.Set(0, s, "R", -0.2, 0.2);
+    folder.OptimizationPanel()->parameters.Add(radius);
+  }
+  for (const auto &[name, press] : ways) {
+    SCOPED_TRACE(name);
+    for (int s = 1; s <= 6; ++s) system.Surface(s)->SetRadius(start[s - 1]);
+    // The first notice comes with the first accepted step.
+    std::vector<double> accepted;
+    bool running = false;
+    TNoticeCounter step(system);
+    step.first = [&, press = press] {
+      for (int s = 1; s <= 6; ++s) accepted.push_back(system.Surface(s)->general.R);
+      running = viewer() != nullptr && viewer()->State().Running();
+      press();
+    };
+    folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
+    test_kit::RunFor(20);
+    ASSERT_NE(editor.GetHandle(), nullptr);
+    ASSERT_EQ(PropertiesFolder(), &folder);
+    EXPECT_EQ(folder.OptimizationPanelShown(), 1);
+    ASSERT_TRUE(running);
+    for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
+    if (viewer() != nullptr) { EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user"); }
+  }
 }
 
 TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOfferTheCellsEditMenu) {

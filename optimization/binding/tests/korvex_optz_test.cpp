@@ -24,6 +24,8 @@ namespace {
 constexpr double kFocalTolerance = 1e-6;
 // A thickness against the difference of two vertices some 40 mm from the origin: rounding.
 constexpr double kVertexTolerance = 1e-12;
+// One trace of the same prescription in two systems: the merits agree to rounding.
+constexpr double kSameTrace = 1e-9;
 // Moves of the simplex search: enough to settle the shipped lenses' three and five
 // variables to a few parts in a million of their minimum merit.
 constexpr int kSimplexMoves = 400;
@@ -196,6 +198,48 @@ TEST_F(KorvexOptz, ADoubletsTransverseAberrationMeritFallsTenfold) {
   firstMerit = check.Merit;
   set.runPump = nullptr;
   EXPECT_LE(finalMerit, firstMerit / 10.0) << firstMerit << " -> " << finalMerit;
+}
+
+TEST_F(KorvexOptz, AFlatSurfaceWhoseCurvatureIsAVariableHasTheMeritOfItsSavedFile) {
+  // The achromat read with its rear face flat (a plane by its R 0), focal length 100 and the
+  // transverse aberrations weighted: the curvature of the rear face, or of the image
+  // surface, must bend it in the run's trace as it does in the file saved and read again.
+  std::string text = ReadText(ExamplePath("achromat.os"));
+  text.replace(text.find("R=-2132.4"), 9, "R=0");
+  WriteText(Scratch("flat.os"), text);
+  for (const int flat : {3, 4}) {
+    SCOPED_TRACE(flat);
+    TOpticalSystem lens[2];
+    TSingleConfiguration owner[2] = {TSingleConfiguration{lens[0]}, TSingleConfiguration{lens[1]}};
+    TOptimizationFunctions functions[2];
+    TOptimizationParameters variables[2];
+    double merit[2];
+    for (int k = 0; k < 2; ++k) {
+      ASSERT_EQ(lens[k].ReadFile(Scratch(k == 0 ? "flat.os" : "saved.os"), 0), 1);
+      functions[k].Rebuild(&owner[k]);
+      ClearWeights(functions[k]);
+      Weigh(functions[k].Record(0, 0)->Focus, 100.0, 1.0);
+      for (int r = 0; r < functions[k].Beams(); ++r) Weigh(functions[k].Record(0, r)->AberT, 0.0, 10.0);
+      functions[k].SetConfigurations();
+      variables[k].SetOwner(&owner[k]);
+      const std::pair<int, const char *> list[] = {{1, "R"}, {2, "R"}, {3, "R"}, {flat, flat == 3 ? "T" : "R"}};
+      for (const auto &[surface, type] : list) {
+        TParameterDescription p;
+        p.Set(0, surface, type, std::string(type) == "T" ? 80.0 : -0.1, std::string(type) == "T" ? 120.0 : 0.1);
+        variables[k].Add(p);
+      }
+      if (k == 0) {
+        ASSERT_EQ(lens[0].Surface(flat)->GetType(), kSurfacePlane);
+        TTestRunHost host;
+        ASSERT_EQ(RunOptimization(owner[0], variables[0], functions[0], host, ""), kRunCompleted);
+        ASSERT_NE(lens[0].Surface(flat)->general.R, 0.0);
+        ASSERT_EQ(lens[0].WriteFile(Scratch("saved.os").c_str()), 1);
+      }
+      variables[k].ReadFromSystem();
+      merit[k] = TMeritProbe(variables[k], functions[k]).Merit();
+    }
+    EXPECT_APPROX(merit[1], merit[0], kSameTrace);
+  }
 }
 
 TEST_F(KorvexOptz, StopKeepsTheVariablesOfTheLastAcceptedStep) {
@@ -424,12 +468,19 @@ TEST_F(KorvexOptz, AStopForWantOfGainIsWithinTheGainOfAnIndependentMinimum) {
   // variables page gives. A search without derivatives from the same start finds no point
   // the damped steps should have reached: none lower than the stop by the 1 % a step must
   // gain.
+  // The triplet again with its last gap bounded from its own value (the merit falls below
+  // it) or from above it (the start is clamped to 45): that variable stands on its bound,
+  // and the others must still reach the minimum under the same bounds.
   struct TCase {
     const char *example;
     std::vector<std::pair<int, const char *>> variables;  // surface as numbered on screen, type
+    double lastLower = 0.0, lastUpper = 0.0;              // bounds of the last variable; -1: its value
   };
-  const TCase cases[] = {{"cooke_triplet.os", {{2, "R"}, {3, "R"}, {6, "R"}, {7, "R"}, {7, "T"}}},
-                         {"double_gauss.os", {{11, "R"}, {12, "R"}, {12, "T"}}}};
+  const std::vector<std::pair<int, const char *>> outer = {{2, "R"}, {3, "R"}, {6, "R"}, {7, "R"}, {7, "T"}};
+  const TCase cases[] = {{"cooke_triplet.os", outer},
+                         {"double_gauss.os", {{11, "R"}, {12, "R"}, {12, "T"}}},
+                         {"cooke_triplet.os", outer, -1.0, 60.0},
+                         {"cooke_triplet.os", outer, 45.0, 60.0}};
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.example);
     TOpticalSystem lens;
@@ -451,9 +502,11 @@ TEST_F(KorvexOptz, AStopForWantOfGainIsWithinTheGainOfAnIndependentMinimum) {
       TParameterDescription p = variables.Get(i);
       const double value = variables.Value(i);
       const double span = std::max(std::fabs(p.Type == "T" ? value / 2.0 : value), p.Type == "T" ? 1.0 : 0.02);
-      p.Set(0, p.Surf, p.Type, value - span, value + span);
+      const bool last = i + 1 == variables.Count() && c.lastUpper != 0.0;
+      const double lower = last ? (c.lastLower < 0.0 ? value : c.lastLower) : value - span;
+      p.Set(0, p.Surf, p.Type, lower, last ? c.lastUpper : value + span);
       variables.Add(p);
-      start.push_back(value);
+      start.push_back(std::max(value, lower));
     }
     TRecordingViewer viewer;
     TTestRunHost host;

@@ -14,6 +14,8 @@ namespace {
 
 // Steps of 0.001 x on linear functions: the differences round at 1e-16 / 1e-3 relative.
 constexpr double kStepTolerance = 1e-10;
+// The additive damping 5e-12 against (dF/dx h)^2 of some 1e-5 shortens a step by 1e-6.
+constexpr double kDampedStepTolerance = 1e-5;
 
 // One variable whose trial evaluations give the scripted values in turn; the base value
 // is 2 (merit 4 against target 0) and the derivative is that of F = 2 + (x - 1).
@@ -133,11 +135,10 @@ TEST(OptzEdges, SecantModeHalvesTheFirstStepWithFactorOneThenAddsSecantDamping) 
   EXPECT_APPROX(problem.Damping[0], d, kStepTolerance);
 }
 
-TEST(OptzEdges, AVariableOnItsBoundWithTheMeritFallingBeyondItIsNamed) {
-  // F = x with target 10 and x held to [0, 5], starting at 5: the merit falls only above
-  // 5, so every damped step leaves the bounds and is withdrawn; the run stops there and
-  // says which variable holds it, instead of calling it a failed gain.
-  TTestProblem problem({1.0, 5.0}, 2, AtAnyStage([](const std::vector<double> &x, std::vector<double> &f) {
+TEST(OptzEdges, AVariableOnItsBoundWithTheMeritFallingBeyondItIsHeldWhileTheOtherMoves) {
+  // F = x with targets 1 and 10, x1 held to [0, 5] and starting at 5: the merit falls only
+  // above 5, so x1 stays on its bound, while x0 takes its step from 3 to 1.
+  TTestProblem problem({3.0, 5.0}, 2, AtAnyStage([](const std::vector<double> &x, std::vector<double> &f) {
                          f[0] = x[0];
                          f[1] = x[1];
                        }));
@@ -145,10 +146,8 @@ TEST(OptzEdges, AVariableOnItsBoundWithTheMeritFallingBeyondItIsNamed) {
   problem.lower = {-10.0, 0.0};
   problem.upper = {10.0, 5.0};
   ASSERT_EQ(problem.Start(), 1);
-  EXPECT_EQ(problem.Iterate(), 0);
-  EXPECT_EQ(problem.StopReason, TOptzStop::kHeldAtBound);
-  EXPECT_EQ(problem.BlockingVariable, 1);
-  EXPECT_EQ(problem.Count(TOptz::kStageTrial), 0) << "every trial withdrawn unevaluated";
+  EXPECT_EQ(problem.Iterate(), 1);
+  EXPECT_APPROX(problem.x[0], 1.0, kDampedStepTolerance);
   EXPECT_EQ(problem.x[1], 5.0);
 }
 

@@ -190,6 +190,10 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
       {"Config=1; Surf=1", "Config=5; Surf=1", 4, "record 5 { Config=5; Surf=1; Left=-1e-05; Right=1e-05; Type=\"A4\" }: the system has no such configuration"},
       {"Type=\"A4\"", "Type=\"Q\"", 4, "Type=\"Q\" }: its type is unknown"},
       {"Left=1; Right=20", "Left=20; Right=20", 4, "record 2 { Config=0; Surf=2; Left=20; Right=20; Type=\"T\" }: its bounds are equal"},
+      {"; Right=0.1", "", 4, "record 4 { Config=0; Surf=3; Left=-0.1; Type=\"R\" }: it gives no Right= value"},
+      // A count that disagrees with the records is told; the records are read as they stand.
+      {"NumPar=5", "NumPar=4", 5, "declares NumPar=4 but holds 5 parameter records"},
+      {"NumPar=5", "NumPar=6", 5, "declares NumPar=6 but holds 5 parameter records"},
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.to);
@@ -231,9 +235,8 @@ TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
        "not a finite number"},
       {"[Common]\nNumPar=1\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=inf; Type=\"T\" }\n",
        "not a finite number"},
-      // A count the records do not reach, a count that is none, a lost [Common] header, and
-      // a number no int holds: told, never read as fewer or no parameters.
-      {"[Common]\nNumPar=5\n[Parameters]\n" + record + record + record, "holds 3 parameter records"},
+      // A count that is none, a lost [Common] header, and a number no int holds: told, never
+      // read as fewer or no parameters.
       {"[Common]\nNumPar=nan\n[Parameters]\n" + record, "no number of parameters"},
       {"[Common]\nNumPar=-1e300\n[Parameters]\n" + record, "no number of parameters"},
       {"[Commxn]\nNumPar=1\n[Parameters]\n" + record, "[Common] section"},
@@ -255,13 +258,13 @@ TEST_F(ParameterFileTest, DamagedFilesAreRefusedAndKeepTheList) {
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_NE(boxes_.boxes[0].text.find(c.reason), std::string::npos) << boxes_.boxes[0].text;
   }
-  // A count beyond reason that the records do not reach is a damaged count, and said.
+  // A count beyond reason that the records do not reach is said; the one record is read.
   WriteText(Scratch("many.par"), "[Common]\nNumPar=2000000000\n[Parameters]\n" + record);
   TOptimizationParameters list;
   list.SetOwner(configurations_.get());
   boxes_.boxes.clear();
   list.Read(Scratch("many.par"));
-  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.Count(), 1);
   ASSERT_EQ(boxes_.boxes.size(), 1u);
   EXPECT_NE(boxes_.boxes[0].text.find("NumPar=2000000000"), std::string::npos);
 }
