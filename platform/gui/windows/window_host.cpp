@@ -135,7 +135,7 @@ void TWindowHost::BeginCaptionDrag(const QPoint &globalPos) {
 
 bool TWindowHost::event(QEvent *event) {
   const QEvent::Type type = event->type();
-  if ((type == QEvent::Show || type == QEvent::ZOrderChange || type == QEvent::WindowActivate) && isWindow()) {
+  if ((type == QEvent::Show || type == QEvent::ZOrderChange) && isWindow()) {
     static std::uint64_t lastStamp = 0;
     stackStamp = ++lastStamp;
   }

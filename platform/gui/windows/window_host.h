@@ -30,8 +30,8 @@ class TWindowHost final : public QWidget {
   void BeginCaptionDrag(const QPoint &globalPos);
   // The window state changed and its new size has not come yet: WM_SIZE waits for it.
   bool SizePending() const { return sizePending; }
-  // When the window last came to the top of the screen (shown, raised or activated): a
-  // later window stands over an earlier one.
+  // When the window last came to the top of the screen (shown or raised; activating a
+  // window does not raise it by itself): a later window stands over an earlier one.
   std::uint64_t StackStamp() const { return stackStamp; }
 
  protected:
