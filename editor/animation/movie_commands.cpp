@@ -44,6 +44,7 @@ void TMovieCommands::SaveReportStep() {
       reportFileName_ = fileName;
       movieWriter_ = factory(fileName);
       frameCounter_ = 0;
+      shownStep_ = -1;
     }
     if (movieWriter_ == nullptr) {
       // No file, or one the writer could not open: no frames follow by themselves.
@@ -52,21 +53,29 @@ void TMovieCommands::SaveReportStep() {
       return;
     }
   }
+  // The frame shows the step's label; the caption takes it once the frame is written, so
+  // no step stands there that is not in the movie, not even while a message says so.
   const std::string title = window_.GetWindowText();
-  window_.SetCaption(StepMovieTitle(title, frameCounter_));
-  const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_);
+  const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_, StepMovieTitle(title, frameCounter_));
   if (picture != nullptr && movieWriter_->WriteFrame(*picture, 1) == 0) {
     // The movie has ended (it reached its largest size, or the file failed; the writer has
-    // said so): the recording ends with it, the caption keeps the last frame written and
-    // Save each step is cleared, so no step seems recorded that is not.
-    window_.SetCaption(frameCounter_ > 0 ? StepMovieTitle(title, frameCounter_ - 1) : title);
+    // said so): the recording ends with it, the caption keeps the last frame written from
+    // now on and Save each step is cleared, so no step seems recorded that is not.
+    const int lastStep = shownStep_;
     CmCancelSaving();
+    shownStep_ = lastStep;
+    window_.SetCaption(Captioned(title));
     SetCursorShape(TCursorShape::Arrow);
     return;
   }
-  ++frameCounter_;
+  shownStep_ = frameCounter_++;
+  window_.SetCaption(Captioned(title));
   MessageBeep(MB_SIMPLEBEEP);
   SetCursorShape(TCursorShape::Arrow);
+}
+
+std::string TMovieCommands::Captioned(const std::string &caption) const {
+  return shownStep_ >= 0 ? StepMovieTitle(caption, shownStep_) : caption;
 }
 
 void TMovieCommands::CmSaveEachStep() {
@@ -80,6 +89,7 @@ void TMovieCommands::CmSaveEachStep() {
 
 void TMovieCommands::CmCancelSaving() {
   movieWriter_.reset();
+  shownStep_ = -1;
   saveEachStep_ = false;
   CheckSaveEachStep();
 }

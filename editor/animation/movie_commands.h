@@ -28,6 +28,9 @@ class TMovieCommands {
   bool SavesEachStep() const { return saveEachStep_; }
   int FrameCounter() const { return frameCounter_; }
   const std::string &ReportFileName() const { return reportFileName_; }
+  // The window's caption with the label of the last step written, while its movie is open
+  // or after it ended by itself (until the next movie or Cancel saving); else as given.
+  std::string Captioned(const std::string &caption) const;
   // The check of Save each step follows its flag.
   void CheckSaveEachStep();
 
@@ -39,6 +42,7 @@ class TMovieCommands {
   std::unique_ptr<TStepMovieWriter> movieWriter_;
   bool saveEachStep_ = false;
   int frameCounter_ = 0;
+  int shownStep_ = -1;
 };
 
 // Save current step, Save each step and Cancel saving: enabled only while a movie writer

@@ -1,6 +1,5 @@
 #include "editor/animation/step_movie.h"
 
-#include <QApplication>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -28,46 +27,17 @@ POINT ImageOrigin(TWindow &window) {
   return POINT{client.x - inImage.x, client.y - inImage.y};
 }
 
-void CopyWindow(TWindow &window, TDC &target, const POINT &targetOrigin);
-
-// Every child window keeps a picture of its own, which its parent's never holds: the
-// visible children (the canvas, bars, palettes docked in the window) are copied over the
-// picture where they lie, each before its own children.
-void CopyChildren(TWindow &window, TDC &target, const POINT &targetOrigin) {
-  for (TWindow *child : window.GetChildren())
-    if (child->GetHandle() != nullptr && child->IsChild() && child->IsWindowVisible())
-      CopyWindow(*child, target, targetOrigin);
-}
-
-// The program's own top-level windows the window owns, directly or through another (the
-// 3-D viewer, the floating palettes), that are shown: bottom first, in the order they were
-// made, the active one last, as it stands over the others.
-void OwnedWindows(TWindow &window, std::vector<TWindow *> &found) {
-  for (TWindow *child : window.GetChildren()) {
-    if (child->GetHandle() == nullptr) continue;
-    if (!child->IsChild() && child->IsWindowVisible()) found.push_back(child);
-    OwnedWindows(*child, found);
+// Every window of the program standing over the window on the screen, with or without a
+// parent (palettes, the 3-D viewer, folders, the help), drawn as the screen shows it,
+// bottom first (targetOrigin is where the target's corner lies).
+void DrawWindowsOver(TWindow &window, TDC &target, const POINT &targetOrigin) {
+  const std::vector<TWindow *> stacked = StackedTopLevelWindows();
+  const auto self = std::find(stacked.begin(), stacked.end(), &window);
+  if (self == stacked.end()) return;
+  for (auto over = self + 1; over != stacked.end(); ++over) {
+    const POINT origin = ImageOrigin(**over);
+    DrawWindowAsShown(**over, target, origin.x - targetOrigin.x, origin.y - targetOrigin.y);
   }
-}
-
-std::vector<TWindow *> StackedOwnedWindows(TWindow &window) {
-  std::vector<TWindow *> owned;
-  OwnedWindows(window, owned);
-  const QWidget *active = QApplication::activeWindow();
-  std::stable_partition(owned.begin(), owned.end(), [&](TWindow *w) { return w->HostWidget() != active; });
-  return owned;
-}
-
-// A window's picture with its child windows, where it lies on the screen (targetOrigin is
-// where the target's corner lies).
-void CopyWindow(TWindow &window, TDC &target, const POINT &targetOrigin) {
-  // Parts waiting for their paint are painted first, as the screen is about to show them.
-  window.UpdateWindow();
-  TWindowDC source(window);
-  const SIZE size = source.DeviceSize();
-  const POINT origin = ImageOrigin(window);
-  target.BitBlt(origin.x - targetOrigin.x, origin.y - targetOrigin.y, size.cx, size.cy, source, 0, 0, SRCCOPY);
-  CopyChildren(window, target, targetOrigin);
 }
 
 // Where a step label ", Step <digits>" ends the title, or npos (a "Step" elsewhere, say in
@@ -121,7 +91,7 @@ TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factor
 
 const TStepMovieWriterFactory &StepMovieWriterFactory() { return Factory(); }
 
-std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window) {
+std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window, const std::string &title) {
   if (window.GetHandle() == nullptr) return nullptr;
   window.UpdateWindow();
   TWindowDC screen(window);
@@ -132,14 +102,11 @@ std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window) {
   {
     TMemoryDC memory(screen);
     memory.SelectObject(bitmap);
-    memory.BitBlt(0, caption, size.cx, size.cy, screen, 0, 0, SRCCOPY);
+    DrawWindowAsShown(window, memory, 0, caption);
     const POINT origin = ImageOrigin(window);
-    const POINT frameOrigin{origin.x, origin.y - caption};
-    CopyChildren(window, memory, frameOrigin);
-    // What the screen shows over the window: the program's own windows standing on it.
-    for (TWindow *owned : StackedOwnedWindows(window)) CopyWindow(*owned, memory, frameOrigin);
+    DrawWindowsOver(window, memory, POINT{origin.x, origin.y - caption});
     // The caption last, so the step's label is always in sight.
-    DrawCaption(memory, size.cx, caption, window.GetWindowText());
+    DrawCaption(memory, size.cx, caption, title);
     memory.RestoreBitmap();
   }
   // The screen's own colours, as many as the picture holds: the shared palette of the 3-D

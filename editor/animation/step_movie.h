@@ -29,6 +29,7 @@ using TStepMovieWriterFactory =
 TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factory);
 const TStepMovieWriterFactory &StepMovieWriterFactory();
 
-// The whole window (caption with the window's title, menu and contents) with its child
-// windows as a 24-bit bitmap in the screen's colours; null when the window has no picture.
-std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window);
+// The whole window (a caption with the title, menu and contents) with its child windows and
+// the program's windows standing over it, as the screen shows them, as a 24-bit bitmap in
+// the screen's colours; null when the window has no picture.
+std::unique_ptr<TODib> CaptureWindowPicture(TWindow &window, const std::string &title);

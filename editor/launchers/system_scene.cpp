@@ -25,18 +25,21 @@ constexpr double kFilmThicknessMax = 0.01;
 constexpr double kFanRadiusShare = 0.8;
 constexpr double kDegree = 0.01745329251994;
 // Two flat faces whose axes differ by less than this (radians, the sine of the angle) are
-// parallel: a plate rather than a prism.
+// parallel: a plate rather than a wedge.
 constexpr double kParallelFaces = 1e-12;
 
 DPOINT3 Vertex(const TSurface &s) { return DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]); }
 
-// Columns of the surface's frame in global coordinates: the axis and the local y.
+// Columns of the surface's frame in global coordinates: the axis, the local y (the height)
+// and the local z (the width).
 DPOINT3 FrameColumn(const TSurface &s, int column) {
   if (s.tilted == 0 || s.tiltMatrix.data == nullptr || s.tiltMatrix.cols * s.tiltMatrix.rows < 9)
-    return column == 0 ? DPOINT3(1, 0, 0) : DPOINT3(0, 1, 0);
+    return column == 0 ? DPOINT3(1, 0, 0) : column == 1 ? DPOINT3(0, 1, 0) : DPOINT3(0, 0, 1);
   const double *m = s.tiltMatrix.data;
   return DPOINT3(m[column], m[3 + column], m[6 + column]);
 }
+
+double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 DPOINT3 Negated(const DPOINT3 &v) { return DPOINT3(-v.x, -v.y, -v.z); }
 
@@ -75,12 +78,37 @@ class TReferenceRay {
   Mem<TIntersectionPoint> hits_;
 };
 
-double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+DPOINT3 Cross(const DPOINT3 &a, const DPOINT3 &b) {
+  return DPOINT3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
 
-void Place(TViewerScene &scene, const DPOINT3 &axis, const DPOINT3 &position) {
-  DANGLE3 angles;
-  LensArrayProfileA(DPOINT3(0, 0, 1), axis, angles);
-  scene.SetElementPlacement(angles, position);
+// Places the next solid in a whole frame: its z along `axis`, its y along `up` (unit and
+// perpendicular), its x along y x z, so a rectangular face keeps its height and width
+// however its surface is turned about its axis.
+void Place(TViewerScene &scene, const DPOINT3 &axis, const DPOINT3 &up, const DPOINT3 &position) {
+  const DPOINT3 across = Cross(up, axis);
+  const double m[3][3] = {{across.x, up.x, axis.x}, {across.y, up.y, axis.y}, {across.z, up.z, axis.z}};
+  scene.SetElementPlacement(EulerAnglesOfMatrix(m), position);
+}
+
+// The solid of surface s placed in the surface's frame, its z along `axis` (the surface's
+// axis, or its reverse where the light meets the surface from behind).
+void PlaceOnSurface(TViewerScene &scene, const TSurface &s, const DPOINT3 &axis) {
+  Place(scene, axis, FrameColumn(s, 1), Vertex(s));
+}
+
+// Half the reach of the surface's outer bound from its vertex along a direction in its face
+// (unit): the radius of a round face, the half chord of a rectangle or an ellipse.
+double ReachAlong(const TSurface &s, const DPOINT3 &direction) {
+  const double height = s.general.semiHeightExt, width = s.general.semiWidthExt;
+  const double up = std::fabs(Dot(direction, FrameColumn(s, 1))), across = std::fabs(Dot(direction, FrameColumn(s, 2)));
+  if (IsRectangular(s)) {
+    const double byHeight = up > 0.0 ? height / up : HUGE_VAL, byWidth = across > 0.0 ? width / across : HUGE_VAL;
+    return std::min(byHeight, byWidth);
+  }
+  if (s.general.boundTypeExt == kBoundEllipse && height > 0.0 && width > 0.0)
+    return 1.0 / std::sqrt((up / height) * (up / height) + (across / width) * (across / width));
+  return height;
 }
 
 TRoundFace Round(double r, double ex, const TSurface &s, int kind) {
@@ -127,21 +155,42 @@ void AddSingleSurface(TSystemImage &system, int i, const TReferenceRay &referenc
     t = std::min(kFilmThicknessShare * d, kFilmThicknessMax);
   }
   if (s.general.boundTypeExt == kBoundRound) {
-    Place(scene, axis, Vertex(s));
+    PlaceOnSurface(scene, s, axis);
     scene.AddTwoSurfaceSolid(Round(r, s.general.Ex, s, front), Round(back, 0.0, s, rear), t);
   } else if (IsRectangular(s)) {
-    Place(scene, axis, Vertex(s));
+    PlaceOnSurface(scene, s, axis);
     scene.AddTwoSurfaceSolid2(Rect(r, s, front), Rect(back, s, rear), t);
   }
 }
 
-// Two flat surfaces turned against each other: a wedge prism. False when their faces are
-// parallel (a plate, drawn as a lens solid).
-// The wedge is the angle between the two surfaces' axes, and the prism stands in the plane
-// the two axes span, whichever axes the tilts were written about: surface 2's axis is
-// cos(wedge) axis + sin(wedge) second, second being the unit direction across surface 1's
-// axis in that plane.
-bool AddPrism(TSystemImage &system, int first, const TReferenceRay &reference, TViewerScene &scene) {
+// A face's ends in the plane of the wedge (y along surface 1's face, z along its axis).
+struct TFaceEnds {
+  double y[2], z[2];
+};
+
+// Cuts the face (ends p0, p1) to the side of the line through `point` with normal `normal`
+// where normal . (q - point) <= 0; false when nothing of it is left.
+bool CutFace(TFaceEnds &face, double pointY, double pointZ, double normalY, double normalZ) {
+  const double s0 = normalY * (face.y[0] - pointY) + normalZ * (face.z[0] - pointZ);
+  const double s1 = normalY * (face.y[1] - pointY) + normalZ * (face.z[1] - pointZ);
+  if (s0 > 0.0 && s1 > 0.0) return false;
+  if (s0 > 0.0 || s1 > 0.0) {
+    const int out = s0 > 0.0 ? 0 : 1;
+    const double t = s0 / (s0 - s1);
+    face.y[out] = face.y[0] + t * (face.y[1] - face.y[0]);
+    face.z[out] = face.z[0] + t * (face.z[1] - face.z[0]);
+  }
+  return true;
+}
+
+// Two flat surfaces turned against each other: a wedge, the glass as the two surfaces bound
+// it. False when their faces are parallel (a plate, drawn as a lens solid).
+// The wedge stands in the plane the two axes span, whichever axes the tilts were written
+// about: each face reaches its own bound's extent in that plane on either side of its
+// vertex, and its bound's extent across the plane gives its depth. Each face is cut where
+// it leaves the glass (behind surface 1, before surface 2): faces that meet within their
+// extents make a prism with its apex, others a truncated wedge.
+bool AddWedge(TSystemImage &system, int first, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(first);
   const TSurface &b = *system.Surface(first + 1);
   if (a.general.R != 0.0 || b.general.R != 0.0) return false;
@@ -151,27 +200,48 @@ bool AddPrism(TSystemImage &system, int first, const TReferenceRay &reference, T
     axis2 = Negated(axis2);
   }
   const double along = Dot(axis2, axis);
-  const DPOINT3 across(axis2.x - along * axis.x, axis2.y - along * axis.y, axis2.z - along * axis.z);
-  const double acrossLength = std::sqrt(Dot(across, across));
+  const DPOINT3 acrossAxis(axis2.x - along * axis.x, axis2.y - along * axis.y, axis2.z - along * axis.z);
+  const double acrossLength = std::sqrt(Dot(acrossAxis, acrossAxis));
   if (!(acrossLength > kParallelFaces)) return false;
-  const DPOINT3 second(across.x / acrossLength, across.y / acrossLength, across.z / acrossLength);
-  const double wedge = std::atan2(acrossLength, along);
-  const double height1 = 2.0 * a.general.semiHeightExt, height2 = 2.0 * b.general.semiHeightExt;
-  DANGLE3 angles;
-  DPOINT3 position;
-  TPrismShape prism;
-  if (!LensArrayProfileB(height1, height2, wedge, axis, second, Vertex(a), Vertex(b), angles, position, prism.a,
-                         prism.b)) {
-    // No prism to build (a face without height): the two surfaces stand alone, so the
-    // element is never left out of the view.
+  // The wedge's frame: z along surface 1's axis, y along its face in the plane of the wedge,
+  // x across that plane (in both faces). Surface 2's axis is (0, sin w, cos w) there.
+  const DPOINT3 second(acrossAxis.x / acrossLength, acrossAxis.y / acrossLength, acrossAxis.z / acrossLength);
+  const DPOINT3 across = Cross(second, axis);
+  const double sinWedge = acrossLength, cosWedge = along;
+  // Face 2's direction in the plane: across its axis, (0, cos w, -sin w).
+  const DPOINT3 inFace2(cosWedge * second.x - sinWedge * axis.x, cosWedge * second.y - sinWedge * axis.y,
+                        cosWedge * second.z - sinWedge * axis.z);
+  const double reach1 = ReachAlong(a, second), reach2 = ReachAlong(b, inFace2);
+  const DPOINT3 v1 = Vertex(a), offset(b.general.vertex[0] - v1.x, b.general.vertex[1] - v1.y, b.general.vertex[2] - v1.z);
+  const double y2 = Dot(offset, second), z2 = Dot(offset, axis);
+  TFaceEnds face1{{-reach1, reach1}, {0.0, 0.0}};
+  TFaceEnds face2{{y2 - reach2 * cosWedge, y2 + reach2 * cosWedge}, {z2 + reach2 * sinWedge, z2 - reach2 * sinWedge}};
+  // Face 1 before surface 2, face 2 behind surface 1.
+  const bool glass = reach1 > 0.0 && reach2 > 0.0 && CutFace(face1, y2, z2, sinWedge, cosWedge) &&
+                     CutFace(face2, 0.0, 0.0, 0.0, -1.0);
+  if (!glass) {
+    // No glass between the faces (a face without height, or one wholly beyond the other):
+    // the two surfaces stand alone, so the element is never left out of the view.
     AddSingleSurface(system, first, reference, scene);
     AddSingleSurface(system, first + 1, reference, scene);
     return true;
   }
-  scene.SetElementPlacement(angles, position);
-  prism.w = std::min(height1, height2);
-  prism.gamma = wedge;
-  scene.AddPrism(prism, 0, 0, 0);
+  // The ends join so that the joining sides do not cross: in a quadrilateral the crossing
+  // pair (its diagonals) is the longer.
+  const auto gap = [&](int end1, int end2) { return std::hypot(face1.y[end1] - face2.y[end2], face2.z[end2]); };
+  const int low2 = gap(0, 0) + gap(1, 1) <= gap(0, 1) + gap(1, 0) ? 0 : 1;
+  TWedgeShape wedge;
+  wedge.y1Low = face1.y[0];
+  wedge.y1High = face1.y[1];
+  wedge.y2Low = face2.y[low2];
+  wedge.z2Low = face2.z[low2];
+  wedge.y2High = face2.y[1 - low2];
+  wedge.z2High = face2.z[1 - low2];
+  wedge.depth1 = 2.0 * ReachAlong(a, across);
+  wedge.depth2 = 2.0 * ReachAlong(b, across);
+  wedge.x2 = Dot(offset, across);
+  Place(scene, axis, second, v1);
+  scene.AddWedge(wedge);
   return true;
 }
 
@@ -190,10 +260,10 @@ void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, T
   const int code1 = IsMirrorSurface(a) ? kMirrorFace : kGlassFace;
   const int code2 = IsMirrorSurface(b) ? kMirrorFace : kGlassFace;
   if (a.general.boundTypeExt == kBoundRound) {
-    Place(scene, axis, Vertex(a));
+    PlaceOnSurface(scene, a, axis);
     scene.AddTwoSurfaceSolid(Round(r1, a.general.Ex, a, code1), Round(r2, b.general.Ex, b, code2), t);
   } else if (IsRectangular(a) && IsRectangular(b)) {
-    Place(scene, axis, Vertex(a));
+    PlaceOnSurface(scene, a, axis);
     scene.AddTwoSurfaceSolid2(Rect(r1, a, code1), Rect(r2, b, code2), t);
   }
 }
@@ -271,7 +341,7 @@ void BuildSystemScene(TSystemImage &system, TViewerScene &scene) {
       AddSingleSurface(system, first, reference, scene);
       continue;
     }
-    if (n == 2 && first + 1 < surfaceCount && AddPrism(system, first, reference, scene)) continue;
+    if (n == 2 && first + 1 < surfaceCount && AddWedge(system, first, reference, scene)) continue;
     for (int k = first; k + 1 < first + n && k + 1 < surfaceCount; ++k) AddLensSolid(system, k, reference, scene);
   }
   // The polyline through every vertex in the system's order.

@@ -552,7 +552,7 @@ std::string TOpticalEditor::UpdateCaption() {
   const std::string caption =
       EditorCaption(shownName, std::max(1, system_.ConfigurationCount()),
                     system_.currentConfiguration, scale, system_.info.TurnSystem != 0);
-  SetCaption(caption);
+  SetCaption(movie_.Captioned(caption));
   return caption;
 }
 

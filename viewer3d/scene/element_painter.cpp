@@ -70,6 +70,12 @@ void TSolidPainter::PaintPrism(const TPrismShape &prism, int, int, int) {
   ::PaintPrism(drawer_, TPrismShape{prism.a * scale_, prism.b * scale_, prism.w * scale_, prism.gamma});
 }
 
+void TSolidPainter::PaintWedge(const TWedgeShape &w) {
+  const double s = scale_;
+  ::PaintWedge(drawer_, TWedgeShape{w.y1Low * s, w.y1High * s, w.y2Low * s, w.z2Low * s, w.y2High * s,
+                                    w.z2High * s, w.depth1 * s, w.depth2 * s, w.x2 * s});
+}
+
 TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &painter, int n) {
   auto result = [](bool drawn) { return drawn ? kRecordPainted : kRecordRefused; };
   switch (RecordKind(record)) {
@@ -111,6 +117,12 @@ TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &pai
       int i1 = 0, i2 = 0, i3 = 0;
       if (!ReadPrism(record, prism, i1, i2, i3)) break;
       painter.PaintPrism(prism, i1, i2, i3);
+      return kRecordPainted;
+    }
+    case kWedgeKind: {
+      TWedgeShape wedge;
+      if (!ReadWedge(record, wedge)) break;
+      painter.PaintWedge(wedge);
       return kRecordPainted;
     }
     default:

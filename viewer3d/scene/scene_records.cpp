@@ -12,6 +12,7 @@ constexpr int kRoundMirrorFloats = 18;
 constexpr int kRectSlabFloats = 18;
 constexpr int kSplitterCubeFloats = 17;
 constexpr int kPrismFloats = 20;
+constexpr int kWedgeFloats = 22;
 constexpr int kRayHeader = 2;
 
 float F(double value) { return static_cast<float>(value); }
@@ -114,6 +115,13 @@ TSceneRecord PrismRecord(const TElementPlacement &p, const TPrismShape &prism, i
                 static_cast<double>(i2), static_cast<double>(i3)});
 }
 
+TSceneRecord WedgeRecord(const TElementPlacement &p, const TWedgeShape &w) {
+  DPOINT3 low, high;
+  WedgeBox(w, low, high);
+  return Start(kWedgeKind, p, low, high,
+               {w.y1Low, w.y1High, w.y2Low, w.z2Low, w.y2High, w.z2High, w.depth1, w.depth2, w.x2});
+}
+
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color) {
   TSceneRecord r;
   r.reserve(kRayHeader + 3 * points.size());
@@ -212,3 +220,9 @@ DPOINT3 RayPoint(const TSceneRecord &ray, int k) {
 }
 
 int RayColor(const TSceneRecord &ray) { return ray.size() < kRayHeader ? 0 : RecordInt(ray[1]); }
+
+bool ReadWedge(const TSceneRecord &r, TWedgeShape &w) {
+  if (!LongEnough(r, kWedgeFloats)) return false;
+  w = TWedgeShape{At(r, 13), At(r, 14), At(r, 15), At(r, 16), At(r, 17), At(r, 18), At(r, 19), At(r, 20), At(r, 21)};
+  return true;
+}

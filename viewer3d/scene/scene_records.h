@@ -14,6 +14,7 @@
 // | 10500 | rectangular mirror               | 18     | W H T c e                                              |
 // | 10600 | beam-splitter cube               | 17     | W H T c                                                |
 // | 10700 | triangular prism                 | 20     | a b w gamma i1 i2 i3                                   |
+// | 10800 | wedge of two flat faces          | 22     | y1Low y1High y2Low z2Low y2High z2High depth1 depth2 x2 |
 //
 // Lengths are millimetres, gamma radians; k1, k2 and i1..i3 are whole numbers stored as
 // floats and truncated toward zero when read; the chamfer widths b, c and e are lengths
@@ -30,6 +31,7 @@
 #include "viewer3d/solids/rect_element_solid.h"
 #include "viewer3d/solids/round_element_solid.h"
 #include "viewer3d/solids/round_mirror_solid.h"
+#include "viewer3d/solids/wedge_solid.h"
 
 enum TElementKind : int {
   kRoundElementKind = 10000,
@@ -40,6 +42,7 @@ enum TElementKind : int {
   kRectMirrorKind = 10500,
   kSplitterCubeKind = 10600,
   kPrismKind = 10700,
+  kWedgeKind = 10800,
 };
 
 // Indices of the values every element record begins with.
@@ -72,6 +75,7 @@ TSceneRecord RectMirrorRecord(const TElementPlacement &placement, const TRectSla
 TSceneRecord SplitterCubeRecord(const TElementPlacement &placement, const TRectSlab &cube);
 TSceneRecord PrismRecord(const TElementPlacement &placement, const TPrismShape &prism,
                          int i1, int i2, int i3);
+TSceneRecord WedgeRecord(const TElementPlacement &placement, const TWedgeShape &wedge);
 // The polyline through the points in a standard colour.
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color);
 
@@ -88,6 +92,7 @@ bool ReadLens(const TSceneRecord &r, TLensShape &lens);
 bool ReadRoundMirror(const TSceneRecord &r, TRoundMirrorShape &mirror);
 bool ReadRectSlab(const TSceneRecord &r, TRectSlab &slab);  // plate, mirror and cube
 bool ReadPrism(const TSceneRecord &r, TPrismShape &prism, int &i1, int &i2, int &i3);
+bool ReadWedge(const TSceneRecord &r, TWedgeShape &wedge);
 
 // A ray record's point count (0 when the record is shorter than it claims) and point k.
 int RayPointCount(const TSceneRecord &ray);

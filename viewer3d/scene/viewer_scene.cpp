@@ -103,6 +103,8 @@ int TViewerScene::AddPrism(const TPrismShape &prism, int i1, int i2, int i3) {
   return Append(objects_, PrismRecord(placement_, prism, i1, i2, i3));
 }
 
+int TViewerScene::AddWedge(const TWedgeShape &wedge) { return Append(objects_, WedgeRecord(placement_, wedge)); }
+
 int TViewerScene::AddRay(const std::vector<DPOINT3> &points, int color) {
   return Append(rays_, RayRecord(points, color));
 }

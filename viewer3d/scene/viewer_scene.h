@@ -30,8 +30,10 @@
 // | Redraw(1)                                    | Redraw(true): fitted to the elements           |
 //
 // Face codes are the scene's face kinds unchanged: 0 refracting (glass), 1 reflecting
-// (mirror), 2 back of a mirror (mount). The editor places a solid with (0, 0, 1) turned
-// onto the surface's axis, so z is the optical axis of every element's own frame.
+// (mirror), 2 back of a mirror (mount). The editor places a solid in its surface's whole
+// frame, (0, 0, 1) turned onto the surface's axis and (0, 1, 0) onto its y (the height),
+// so z is the optical axis of every element's own frame. Two flat faces turned against
+// each other are drawn as AddWedge's solid, each face its own extent.
 //
 // Row parity: the renderer's parity 1 draws odd rows and 2 even rows. A stereo pair paints
 // the present view on the even rows (parity 2) and the view turned by the stereo angle on
@@ -96,6 +98,7 @@ class TViewerScene {
   int AddRectMirror(const TRectSlab &mirror);
   int AddCube(const TRectSlab &cube);
   int AddPrism(const TPrismShape &prism, int i1, int i2, int i3);
+  int AddWedge(const TWedgeShape &wedge);
   int AddRay(const std::vector<DPOINT3> &points, int color);
   // Appends a record as it stands (a record of a kind no painter knows is kept and fitted).
   int AddRecord(TSceneRecord record);

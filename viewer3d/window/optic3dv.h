@@ -68,7 +68,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   void MoveTo3D(double px, double py, double pz) override;
   void LineTo3D(double px, double py, double pz) override;
 
-  // The eight painters: lengths scaled, then drawn by the solids' geometry.
+  // The nine painters: lengths scaled, then drawn by the solids' geometry.
   bool PaintBaseElement(const TRoundFace &face1, const TRoundFace &face2, double L,
                         int n) override {
     return painter_.PaintBaseElement(face1, face2, L, n);
@@ -87,6 +87,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
   void PaintPrism(const TPrismShape &prism, int i1, int i2, int i3) override {
     painter_.PaintPrism(prism, i1, i2, i3);
   }
+  void PaintWedge(const TWedgeShape &wedge) override { painter_.PaintWedge(wedge); }
 
  private:
   DPOINT3 Scaled(const DPOINT3 &p) const;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QWidget>
 
 #include "editor/animation/avi_step_movie.h"
@@ -22,6 +23,7 @@
 #include "toolkit/pump/message_queue.h"
 #include "toolkit/render3d/o_dib.h"
 #include "platform/gui/windows/screen.h"
+#include "platform/gui/windows/window_host.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
 #include "viewer3d/movies/avi_reader.h"
 #include "viewer3d/frame/optical_viewer3d.h"
@@ -36,6 +38,9 @@ struct TRecordedMovie {
   int closed = 0;
   // Frames from this one on are refused, as a movie that has reached its largest size does.
   std::size_t refusedFrom = SIZE_MAX;
+  // The window's caption as each frame is written (while a refusal's message is up).
+  TWindow *window = nullptr;
+  std::vector<std::string> captions;
 };
 
 class TRecordingWriter final : public TStepMovieWriter {
@@ -44,6 +49,7 @@ class TRecordingWriter final : public TStepMovieWriter {
   ~TRecordingWriter() override { ++movie_.closed; }
   int WriteFrame(const TODib &picture, int step) override {
     EXPECT_EQ(step, 1);
+    if (movie_.window != nullptr) movie_.captions.push_back(movie_.window->GetWindowText());
     if (movie_.widths.size() >= movie_.refusedFrom) return 0;
     movie_.widths.push_back(picture.Width());
     movie_.heights.push_back(picture.Height());
@@ -145,6 +151,7 @@ TEST_F(StepMovieTest, SaveEachStepSavesAtEveryRefreshUntilCancelled) {
 TEST_F(StepMovieTest, AMovieThatEndsEndsTheRecordingAtItsLastFrame) {
   TOpticalEditor &editor = Open(triplet_);
   movie_.refusedFrom = 2;
+  movie_.window = &editor;
   editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
   files_.Choose({Scratch("full.avi")});
   // Frames 0 and 1 written, frame 2 refused: the caption keeps "Step 1".
@@ -152,8 +159,12 @@ TEST_F(StepMovieTest, AMovieThatEndsEndsTheRecordingAtItsLastFrame) {
   const std::string title = editor.GetWindowText();
   EXPECT_NE(title.find(", Step 1"), std::string::npos) << title;
   EXPECT_EQ(title.find("Step 2"), std::string::npos) << title;
-  // Later steps write nothing and the count stays.
+  // While the refusal was told the caption showed the last step written.
+  ASSERT_EQ(movie_.captions.size(), 3u);
+  EXPECT_NE(movie_.captions[2].find(", Step 1"), std::string::npos) << movie_.captions[2];
+  // Later steps write nothing, the count stays and the caption keeps the last step.
   for (int k = 0; k < 2; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
+  EXPECT_NE(editor.GetWindowText().find(", Step 1"), std::string::npos) << editor.GetWindowText();
   for (const char *later : {"Step 2", "Step 3", "Step 4"})
     EXPECT_EQ(editor.GetWindowText().find(later), std::string::npos) << editor.GetWindowText();
   EXPECT_EQ(movie_.widths.size(), 2u);
@@ -315,52 +326,68 @@ TEST_F(RecordedAnimationTest, StepFramesShowTheScreensColoursUnderACaptionWithTh
   EXPECT_EQ(rows(0), rows(2));
 }
 
-TEST_F(RecordedAnimationTest, AStepFrameShowsTheViewerOverTheCanvasAsTheScreenDoes) {
+TEST_F(RecordedAnimationTest, AStepFrameShowsEveryWindowOverTheEditorAsTheScreenDoes) {
+  InstallHelp();
   TOpticalEditor &editor = Open(triplet_);
-  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
-  TWindow *viewer = editor.Launchers().ViewerWindow();
-  ASSERT_NE(viewer, nullptr);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return viewer->IsWindowVisible(); }));
   files_.Choose({Scratch("over.avi")});
-  // The viewer as it opens over the canvas, then standing out past the editor's left and
-  // top edges.
-  for (const POINT shift : {POINT{0, 0}, POINT{-150, -100}}) {
-    SCOPED_TRACE(shift.x);
-    const RECT placed = viewer->GetWindowRect();
-    viewer->MoveWindow(placed.left + shift.x, placed.top + shift.y, placed.right - placed.left,
-                       placed.bottom - placed.top, true);
-    editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
-    ASSERT_FALSE(pictures_.empty());
-    // The editor's rectangle as Qt stacks the windows: the editor, the others, the viewer on top.
-    const SIZE size = TWindowDC(editor).DeviceSize();
-    const POINT client = editor.ClientToScreen(POINT{0, 0});
-    const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
-    QImage screen(size.cx, size.cy, QImage::Format_RGB32);
-    screen.fill(Qt::black);
-    {
-      QPainter painter(&screen);
-      std::vector<QWidget *> stack{editor.HostWidget()};
+  // The 3-D viewer (the editor's), the help (owned by the editor) and the general
+  // parameters' folder (without a parent), each as it stands over the canvas, then
+  // standing out past the editor's left and top edges.
+  for (const UINT command : {CM_3D_IMAGE, CM_HELP_CONTENTS, CM_GENERAL_PARAMETERS}) {
+    SCOPED_TRACE(command);
+    std::vector<QWidget *> before;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+      if (widget->isVisible()) before.push_back(widget);
+    editor.SendMessage(WM_COMMAND, command);
+    QWidget *opened = nullptr;
+    ASSERT_TRUE(test_kit::RunUntil([&] {
       for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget != editor.HostWidget() && widget != viewer->HostWidget())
-          stack.push_back(widget);
-      stack.push_back(viewer->HostWidget());
-      for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
-    }
-    // Below the frame's caption, pixel by pixel as that screenshot, the viewer over a good part.
-    const TODib &frame = *pictures_.back();
-    ASSERT_EQ(frame.Width(), size.cx);
-    const int caption = frame.Height() - size.cy;
-    const QRect viewerRect = QRect(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)) - corner,
-                                   viewer->HostWidget()->size()).intersected(QRect(0, 0, size.cx, size.cy));
-    int differing = 0;
-    for (int y = 0; y < size.cy; ++y)
-      for (int x = 0; x < size.cx; ++x) {
-        const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
-        differing += qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) != (screen.pixel(x, y) | 0xFF000000u);
+        if (widget->isVisible() && std::find(before.begin(), before.end(), widget) == before.end()) opened = widget;
+      return opened != nullptr;
+    }));
+    auto *host = dynamic_cast<TWindowHost *>(opened);
+    TWindow *window = host != nullptr ? host->Owner() : nullptr;
+    ASSERT_NE(window, nullptr);
+    const POINT canvas = editor.Canvas()->ClientToScreen(POINT{40, 40});
+    for (const POINT shift : {POINT{0, 0}, POINT{-150, -100}}) {
+      SCOPED_TRACE(shift.x);
+      const RECT placed = window->GetWindowRect();
+      window->MoveWindow(canvas.x + shift.x, canvas.y + shift.y, placed.right - placed.left, placed.bottom - placed.top, true);
+      editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+      ASSERT_FALSE(pictures_.empty());
+      // The editor's rectangle as the windows stack: the editor, the others, the new one on top.
+      const SIZE size = TWindowDC(editor).DeviceSize();
+      const POINT client = editor.ClientToScreen(POINT{0, 0});
+      const QPoint corner(client.x - editor.ClientOrigin().x, client.y - editor.ClientOrigin().y);
+      QImage screen(size.cx, size.cy, QImage::Format_RGB32);
+      screen.fill(Qt::black);
+      {
+        QPainter painter(&screen);
+        std::vector<QWidget *> stack{editor.HostWidget()};
+        for (QWidget *widget : QApplication::topLevelWidgets())
+          if (widget->isVisible() && widget != editor.HostWidget() && widget != opened) stack.push_back(widget);
+        stack.push_back(opened);
+        for (QWidget *widget : stack) painter.drawPixmap(widget->mapToGlobal(QPoint(0, 0)) - corner, widget->grab());
       }
-    EXPECT_GT(viewerRect.width() * viewerRect.height(), 50000);
-    EXPECT_EQ(viewer->HostWidget()->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
-    EXPECT_EQ(differing, 0);
+      // Below the frame's caption, pixel by pixel as that screenshot, the window over a good part.
+      const TODib &frame = *pictures_.back();
+      ASSERT_EQ(frame.Width(), size.cx);
+      const int caption = frame.Height() - size.cy;
+      const QRect openedRect =
+          QRect(opened->mapToGlobal(QPoint(0, 0)) - corner, opened->size()).intersected(QRect(0, 0, size.cx, size.cy));
+      int differing = 0;
+      for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x) {
+          const RGBTRIPLE c = frame.GetPixelColor(x, caption + y);
+          differing += qRgb(c.rgbtRed, c.rgbtGreen, c.rgbtBlue) != (screen.pixel(x, y) | 0xFF000000u);
+        }
+      EXPECT_GT(openedRect.width() * openedRect.height(), 30000);
+      EXPECT_EQ(opened->mapToGlobal(QPoint(0, 0)).x() < corner.x(), shift.x < 0);
+      EXPECT_EQ(differing, 0);
+    }
+    const QPointer<QWidget> closing(opened);
+    window->CloseWindow();
+    ASSERT_TRUE(test_kit::RunUntil([&] { return closing.isNull() || !closing->isVisible(); }));
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +14,8 @@
 
 #include "document/system/tests/editor_test_support.h"
 #include "foundation/numerics/rotator.h"
-#include "optics/frames/solid_orientation.h"
 #include "viewer3d/scene/tests/recording_canvas.h"
 #include "viewer3d/scene/viewer_scene.h"
-#include "viewer3d/solids/prism_solid.h"
 #include "viewer3d/solids/solid_drawer.h"
 
 namespace {
@@ -149,26 +148,21 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   Add(image, 80, 0, "", 10);
   Build(image);
   ASSERT_EQ(scene.ObjectCount(), 1);
-  TPrismShape prism;
-  int i1 = 1, i2 = 1, i3 = 1;
-  ASSERT_TRUE(ReadPrism(scene.Objects()[0], prism, i1, i2, i3));
-  EXPECT_NEAR(prism.w, 14.0, 1e-6);
-  EXPECT_NEAR(prism.gamma, 1.047, 1e-6);
-  EXPECT_EQ(i1 + i2 + i3, 0);
-  // Placed as the model places a wedge prism on its two surfaces.
-  DANGLE3 angles;
-  DPOINT3 position;
-  const TSurface &first = *image.Surface(1);
-  const double *m = first.tiltMatrix.data;
-  double a = 0.0, b = 0.0;
-  ASSERT_TRUE(LensArrayProfileB(20, 14, 1.047, DPOINT3(m[0], m[3], m[6]), DPOINT3(m[1], m[4], m[7]),
-                                DPOINT3(20, 0, 0), DPOINT3(35, 0, 0), angles, position, a, b));
-  EXPECT_NEAR(prism.a, a, 1e-5);
-  EXPECT_NEAR(prism.b, b, 1e-5);
+  // A truncated wedge: the faces meet beyond the entry face's height. Each face reaches
+  // its own half height from its vertex; the exit face's vertex lies 15 cos(0.94) behind
+  // the entry face.
+  TWedgeShape wedge;
+  ASSERT_TRUE(ReadWedge(scene.Objects()[0], wedge));
+  EXPECT_NEAR(wedge.y1Low, -10.0, 1e-5);
+  EXPECT_NEAR(wedge.y1High, 10.0, 1e-5);
+  EXPECT_NEAR(std::hypot(wedge.y2High - wedge.y2Low, wedge.z2High - wedge.z2Low), 14.0, 1e-5);
+  EXPECT_NEAR(0.5 * (wedge.z2Low + wedge.z2High), 15.0 * std::cos(0.94), 1e-5);
+  EXPECT_NEAR(wedge.depth1, 20.0, 1e-5);
+  EXPECT_NEAR(wedge.depth2, 14.0, 1e-5);
+  // Placed on the entry face, z along its axis.
   const TElementPlacement placed = RecordPlacement(scene.Objects()[0]);
-  EXPECT_NEAR(placed.position.x, position.x, 1e-5);
-  EXPECT_NEAR(placed.position.y, position.y, 1e-5);
-  EXPECT_NEAR(placed.angles.az, angles.az, 1e-6);
+  EXPECT_NEAR(placed.position.x, 20.0, 1e-5);
+  EXPECT_NEAR(SolidAxis(scene.Objects()[0]).x, std::cos(0.94), 1e-6);
 
   // A prism the scene cannot build (its exit face has no height) stands as its two surfaces.
   TSystemImage flat;
@@ -178,7 +172,7 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   Add(flat, 80, 0, "", 10);
   scene.ClearObjects();
   Build(flat);
-  EXPECT_TRUE(OfKind(kPrismKind).empty());
+  EXPECT_TRUE(OfKind(kWedgeKind).empty());
   EXPECT_EQ(OfKind(kRoundElementKind).size(), 2u);
 
   // The same faces without the turn: a lens solid with flat faces.
@@ -197,37 +191,74 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   EXPECT_NEAR(t, 5.0, 1e-6);
 }
 
-DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
-double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-// Whether p lies on the rectangle from corner along the perpendicular edges u and v, within
-// 1 micrometre.
-bool OnFace(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPOINT3 &v) {
-  const DPOINT3 d = Minus(p, corner), n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
-  const double lu = std::sqrt(Dot(u, u)), lv = std::sqrt(Dot(v, v)), su = Dot(d, u) / lu, sv = Dot(d, v) / lv;
-  return std::fabs(Dot(d, n)) < 1e-3 * lu * lv && su > -1e-3 && su < lu + 1e-3 && sv > -1e-3 && sv < lv + 1e-3;
+// A monochrome system of five surfaces in global coordinates, the light sent back by a
+// mirror: the surfaces' lines as given.
+std::string BackFromAMirror(const std::string &surfaces) {
+  return "[Common]\nName=Back from a mirror\nMonochromeSystem=1\nLambdaW=0.5875618\n"
+         "Lambda=0.5875618\nWeight=1\nTemperature=20; Pressure=760\nEnablePipe=0\nN1=1\n"
+         "Coord=1\nDifrac=1\nDiscrete=0\nShowRecommendation=1\nNd=64\nUnit=0\nAlfaM=0;\n"
+         "Nray=5; DrawAllRays=0\nNsurf=5\nTurnSystem=0\nObjectFinite=0\nImageFinite=1\n"
+         "AutoSetPupilParameters=0\nNaper=2; Dentr=10\n\n[Surfaces]\n" + surfaces;
 }
 
-// A drawn prism's faces AB and AC, from the apex A, and its length from A.
-struct TDrawnPrism {
-  DPOINT3 A, along, faces[2];
-};
+DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
+double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double Length(const DPOINT3 &a) { return std::sqrt(Dot(a, a)); }
 
-TDrawnPrism DrawnPrism(const TSceneRecord &record) {
-  TPrismShape p;
-  int unused = 0;
-  EXPECT_TRUE(ReadPrism(record, p, unused, unused, unused));
-  const TPrismSection s = PrismSection(p);
-  const TRotator place(RecordPlacement(record).angles, RecordPlacement(record).position);
-  TDrawnPrism drawn;
-  drawn.A = place.Transform(DPOINT3(-p.w / 2, 0, s.h));
-  drawn.along = Minus(place.Transform(DPOINT3(p.w / 2, 0, s.h)), drawn.A);
-  drawn.faces[0] = Minus(place.Transform(DPOINT3(-p.w / 2, -s.d1, 0)), drawn.A);
-  drawn.faces[1] = Minus(place.Transform(DPOINT3(-p.w / 2, s.d2, 0)), drawn.A);
-  return drawn;
+// How far p lies from the rectangle from corner along the perpendicular edges u and v.
+double OffRectangle(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPOINT3 &v) {
+  const DPOINT3 d = Minus(p, corner);
+  const double su = std::clamp(Dot(d, u) / Dot(u, u), 0.0, 1.0), sv = std::clamp(Dot(d, v) / Dot(v, v), 0.0, 1.0);
+  return Length(Minus(d, DPOINT3(su * u.x + sv * v.x, su * u.y + sv * v.y, su * u.z + sv * v.z)));
+}
+
+// How far p lies from the sphere cap of vertex radius R at z = vertexZ (the solid's own
+// frame), cut by the rectangle width x height about the axis. A flat face is recorded as a
+// sphere of radius 10000 (0.01 mm from its plane at 14 mm), which stands for its plane.
+double OffRectCap(const DPOINT3 &p, double R, double vertexZ, double width, double height) {
+  const double outside = std::hypot(std::max(0.0, std::fabs(p.x) - width / 2), std::max(0.0, std::fabs(p.y) - height / 2));
+  const bool flat = R == 0.0 || std::fabs(R) >= 10000.0;
+  const double r2 = p.x * p.x + p.y * p.y, sag = flat ? 0.0 : R - std::copysign(std::sqrt(R * R - r2), R);
+  return std::hypot(outside, p.z - vertexZ - sag);
+}
+
+// Whether a hit lies within the surface's outer bound, where the light passes the glass
+// (the scene's rays are drawn on past a bound).
+bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
+  const DPOINT3 d = Minus(hit, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
+  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
+  const double y = m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y;
+  const double z = m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z;
+  if (s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle)
+    return std::fabs(y) <= s.general.semiHeightExt && std::fabs(z) <= s.general.semiWidthExt;
+  return std::hypot(y, z) <= s.general.semiHeightExt;
+}
+
+// How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
+// rectangular element, worked from the record alone; infinity for other solids.
+double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
+  const TElementPlacement placed = RecordPlacement(record);
+  const TRotator turn(placed.angles, DPOINT3());
+  const DPOINT3 d = Minus(point, placed.position);
+  const DPOINT3 local(Dot(d, turn.Transform(DPOINT3(1, 0, 0))), Dot(d, turn.Transform(DPOINT3(0, 1, 0))),
+                      Dot(d, turn.Transform(DPOINT3(0, 0, 1))));
+  TWedgeShape wedge;
+  TRectFace f1, f2;
+  double L = 0.0;
+  if (RecordKind(record) == kWedgeKind && ReadWedge(record, wedge)) {
+    DPOINT3 c[8];
+    WedgeCorners(wedge, c);
+    return std::min(OffRectangle(local, c[0], Minus(c[1], c[0]), Minus(c[3], c[0])),
+                    OffRectangle(local, c[4], Minus(c[5], c[4]), Minus(c[7], c[4])));
+  }
+  if (RecordKind(record) == kRectElementKind && ReadRectElement(record, f1, f2, L))
+    return std::min(OffRectCap(local, f1.R, 0.0, f1.W, f1.H), OffRectCap(local, f2.R, L, f2.W, f2.H));
+  return HUGE_VAL;
 }
 
 TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) {
+  // Within a micrometre: the records hold floats.
+  constexpr double kOnGlass = 1e-3;
   int prisms = 0;
   const std::filesystem::path examples = std::filesystem::path(ExamplePath("prism.os")).parent_path();
   for (const auto &entry : std::filesystem::directory_iterator(examples)) {
@@ -237,26 +268,23 @@ TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) 
     Open(image, entry.path().filename().string());
     scene.ClearObjects(), scene.ClearRays();
     BuildSystemScene(image, scene);
-    // Each prism's faces AB and AC (along its length from A) hold the vertices of two
-    // surfaces in a row and every traced hit on them.
-    for (const TSceneRecord &record : OfKind(kPrismKind)) {
+    // Each wedge's faces hold the vertices of two surfaces in a row and every traced hit on them.
+    for (const TSceneRecord &record : OfKind(kWedgeKind)) {
       ++prisms;
-      const TDrawnPrism drawn = DrawnPrism(record);
-      // The surfaces whose vertices the faces hold.
       const std::vector<DPOINT3> vertices = Vertices(image);
       int first = 0;
       while (first + 1 < image.SurfaceCount() &&
-             !(OnFace(vertices[first], drawn.A, drawn.faces[0], drawn.along) &&
-               OnFace(vertices[first + 1], drawn.A, drawn.faces[1], drawn.along)))
+             !(OffDrawnGlass(record, vertices[first]) < kOnGlass && OffDrawnGlass(record, vertices[first + 1]) < kOnGlass))
         ++first;
       ASSERT_LT(first + 1, image.SurfaceCount()) << "no face holds its surface's vertex";
       for (int f = 0; f < 2; ++f) {
         int hits = 0;
         for (int r = 1; r < scene.RayCount(); ++r) {
           if (RayPointCount(scene.Rays()[r]) <= first + f + 1) continue;
+          const DPOINT3 hit = RayPoint(scene.Rays()[r], first + f + 1);
+          if (!WithinBound(*image.Surface(first + f), hit)) continue;
           ++hits;
-          EXPECT_TRUE(OnFace(RayPoint(scene.Rays()[r], first + f + 1), drawn.A, drawn.faces[f], drawn.along))
-              << f << " ray " << r;
+          EXPECT_LT(OffDrawnGlass(record, hit), kOnGlass) << f << " ray " << r;
         }
         EXPECT_GT(hits, 10);
       }
@@ -265,40 +293,63 @@ TEST_F(SystemSceneTest, EveryShippedPrismHasItsRaysMeetTheGlassOnItsDrawnFaces) 
   EXPECT_GE(prisms, 1);
 }
 
-DPOINT3 Along(const DPOINT3 &p, double t, const DPOINT3 &d) { return DPOINT3(p.x + t * d.x, p.y + t * d.y, p.z + t * d.z); }
-
-// Snell's law for a unit direction d through a face of unit normal n from index n1 into n2:
-// d' = eta d + (eta c1 - c2) m, with m the normal facing the light, c1 = -m.d,
-// eta = n1 / n2 and c2 = sqrt(1 - eta^2 (1 - c1^2)).
-DPOINT3 Refracted(const DPOINT3 &d, DPOINT3 n, double n1, double n2) {
-  if (Dot(n, d) > 0.0) n = DPOINT3(-n.x, -n.y, -n.z);
-  const double eta = n1 / n2, c1 = -Dot(n, d), c2 = std::sqrt(1.0 - eta * eta * (1.0 - c1 * c1));
-  return DPOINT3(eta * d.x + (eta * c1 - c2) * n.x, eta * d.y + (eta * c1 - c2) * n.y, eta * d.z + (eta * c1 - c2) * n.z);
-}
-
-TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
-  // The shipped prism with its tilts about other axes: about x, turned 45 degrees about the
-  // beam; about y, laid in the x-z plane; mixed, the exit face also turned 5 degrees about y.
-  struct TTurn {
-    const char *name, *entry, *exit, *image;
+TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExtents) {
+  // An example with its surfaces' lines changed: the shipped prism turned about other axes
+  // (about x, turned 45 degrees about the beam; about y, laid in the x-z plane; mixed, the
+  // exit face also turned 5 degrees about y), as wedged plates, with long rectangular
+  // faces; the folding mirror and the singlet rectangular and rolled about their axes; a
+  // prism the light passes back through from a mirror. The hits on the listed surfaces.
+  struct TCase {
+    const char *name, *example;
+    std::vector<std::pair<std::string, std::string>> edits;
+    std::vector<int> surfaces;
   };
-  const TTurn turns[] = {
-      {"about z", "AlfaZ=-54", "AlfaZ=6", "Dy=-44.2919; AlfaZ=-48.196"},
-      {"about y", "AlfaY=-54", "AlfaY=6", "Dz=-44.2919; AlfaY=-48.196"},
-      {"about x", "AlfaX=45; AlfaZ=-54", "AlfaX=45; AlfaZ=6", "Dy=-31.31914; Dz=-31.31914; AlfaX=45; AlfaZ=-48.196"},
-      {"mixed", "AlfaZ=-54", "AlfaY=5; AlfaZ=6", "Dy=-44.2919; AlfaZ=-48.196"},
+  const std::string kPrismImage = "Dx=69.0671; Dy=-44.2919; AlfaZ=-48.196", kSquare = "DextY=20; DextX=20; BoundTypeExt=1";
+  const std::string kMirror = "AlfaZ=45; DextY=30; DextX=30; BoundTypeExt=1", kLens = "DextY=25; }";
+  const auto plate = [&](const char *name, const char *exit) {
+    return TCase{name, "prism.os", {{"AlfaZ=-54", "AlfaZ=-10"}, {"Dx=35; AlfaZ=6", exit}, {kPrismImage, "Dx=100"}}, {1, 2}};
   };
-  // F2 at the d line (587.56 nm), the wavelength the scene's rays are traced at.
-  constexpr double kF2IndexD = 1.62004;
-  for (const TTurn &turn : turns) {
-    SCOPED_TRACE(turn.name);
-    std::string text = ReadText(ExamplePath("prism.os"));
-    for (const auto &[from, to] : {std::pair<std::string, const char *>{"AlfaZ=-54", turn.entry},
-                                   {"AlfaZ=6", turn.exit}, {"Dy=-44.2919; AlfaZ=-48.196", turn.image}}) {
+  // The mirror turned about x after its fold sends the light down and sideways: the image
+  // plane turned with it, 27.5362 from it.
+  const auto rolled = [&](const char *name, const char *roll, const char *image) {
+    return std::vector<TCase>{
+        {name, "fold_mirror.os", {{kMirror, std::string(roll) + "AlfaZ=45; DextY=30; DextX=12; BoundTypeExt=3"},
+                                  {"Dx=35; Dy=-27.5362; AlfaZ=90", std::string("Dx=35; ") + image + roll + "AlfaZ=90"}}, {3}},
+        {name, "fold_mirror.os", {{kLens, std::string(roll) + "DextY=25; DextX=14; BoundTypeExt=3; }"}}, {1, 2}}};
+  };
+  std::vector<TCase> cases = {
+      {"prism about z", "prism.os", {}, {1, 2}},
+      {"prism about y", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"}}, {1, 2}},
+      {"prism about x", "prism.os", {{"AlfaZ=-54", "AlfaX=45; AlfaZ=-54"}, {"AlfaZ=6", "AlfaX=45; AlfaZ=6"},
+                                     {kPrismImage, "Dx=69.0671; Dy=-31.31914; Dz=-31.31914; AlfaX=45; AlfaZ=-48.196"}}, {1, 2}},
+      {"prism mixed", "prism.os", {{"AlfaZ=6", "AlfaY=5; AlfaZ=6"}}, {1, 2}},
+      plate("plate 0.01 degrees", "Dx=25; AlfaZ=-9.99"),
+      plate("plate 0.5 degrees", "Dx=25; AlfaZ=-9.5"),
+      plate("plate 5 degrees", "Dx=25; AlfaZ=-5"),
+      {"long in y", "prism.os", {{kSquare, "DextY=40; DextX=14; BoundTypeExt=3"}}, {1, 2}},
+      {"long in x", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"},
+                                 {kSquare, "DextY=14; DextX=40; BoundTypeExt=3"}}, {1, 2}},
+      {"prism back from a mirror", "", {}, {2, 3}},
+  };
+  for (const auto &[roll, image] : {std::pair<const char *, const char *>{"AlfaX=0; ", "Dy=-27.5362; "},
+                                    {"AlfaX=45; ", "Dy=-19.4711; Dz=-19.4711; "}, {"AlfaX=90; ", "Dz=-27.5362; "}})
+    for (TCase &one : rolled(roll, roll, image)) cases.push_back(one);
+  // Hits within 1e-5 mm: the records' floats keep about 1e-6 mm of lengths near 100 mm.
+  constexpr double kOnGlass = 1e-5;
+  for (const TCase &one : cases) {
+    SCOPED_TRACE(std::string(one.name) + " " + (one.edits.empty() ? "" : one.edits.front().second));
+    // A prism the light passes back through, its faces 28.6 degrees apart.
+    std::string text = *one.example != 0 ? ReadText(ExamplePath(one.example))
+                                         : BackFromAMirror("{ R=0; Glass=\"\"; DextY=30; }\n"
+                                                           "{ R=0; Glass=\"refl\"; Dx=50; DextY=30; }\n"
+                                                           "{ R=0; Glass=\"N-BK7_schott\"; Dx=30; AlfaZ=10; DextY=20; }\n"
+                                                           "{ R=0; Glass=\"\"; Dx=25; AlfaZ=-18.6; DextY=20; }\n"
+                                                           "{ R=0; Glass=\"\"; Dx=-20; DextY=60; }\n");
+    for (const auto &[from, to] : one.edits) {
       ASSERT_NE(text.find(from), std::string::npos) << from;
-      text.replace(text.find(from), from.size(), to);
+      for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) text.replace(at, from.size(), to);
     }
-    const std::string path = Scratch("turned_prism.os");
+    const std::string path = Scratch("edited.os");
     std::ofstream(path) << text;
     TSystemImage image;
     ASSERT_EQ(image.Load(path, 2), 1);
@@ -306,26 +357,29 @@ TEST_F(SystemSceneTest, APrismTurnedAboutAnyAxisHasItsRaysMeetItsDrawnFaces) {
     image.options.ShowCourseBeam = 1;
     scene.ClearObjects(), scene.ClearRays();
     BuildSystemScene(image, scene);
-    const std::vector<TSceneRecord> prisms = OfKind(kPrismKind);
-    ASSERT_EQ(prisms.size(), 1u);
-    const TDrawnPrism drawn = DrawnPrism(prisms[0]);
-    // Each ray of the fan, traced here along x: met by the entry plane, refracted, met by the exit plane.
-    DPOINT3 vertex[2], normal[2];
-    for (int f = 0; f < 2; ++f) {
-      const TSurface &s = *image.Surface(1 + f);
-      vertex[f] = DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]);
-      normal[f] = DPOINT3(s.tiltMatrix.data[0], s.tiltMatrix.data[3], s.tiltMatrix.data[6]);
-    }
-    int rays = 0;
-    for (int r = 1; r < scene.RayCount(); ++r, ++rays) {
-      DPOINT3 point = RayPoint(scene.Rays()[r], 0), direction(1, 0, 0);
-      for (int f = 0; f < 2; ++f) {
-        point = Along(point, Dot(Minus(vertex[f], point), normal[f]) / Dot(direction, normal[f]), direction);
-        EXPECT_TRUE(OnFace(point, drawn.A, drawn.faces[f], drawn.along)) << "face " << f << " ray " << r;
-        direction = f == 0 ? Refracted(direction, normal[f], 1.0, kF2IndexD) : direction;
+    // The listed surfaces' diagonals and the distance between their vertices.
+    const std::vector<DPOINT3> vertices = Vertices(image);
+    double reach = Length(Minus(vertices[one.surfaces.front()], vertices[one.surfaces.back()]));
+    for (int k : one.surfaces) reach += 2.0 * std::hypot(image.Surface(k)->general.semiHeightExt, image.Surface(k)->general.semiWidthExt);
+    for (int k : one.surfaces) {
+      int hits = 0;
+      for (int r = 1; r < scene.RayCount(); ++r) {
+        if (RayPointCount(scene.Rays()[r]) <= k + 1) continue;
+        const DPOINT3 hit = RayPoint(scene.Rays()[r], k + 1);
+        if (!WithinBound(*image.Surface(k), hit)) continue;
+        double off = HUGE_VAL;
+        for (const TSceneRecord &solid : scene.Objects()) off = std::min(off, OffDrawnGlass(solid, hit));
+        EXPECT_LT(off, kOnGlass) << "surface " << k << " ray " << r;
+        ++hits;
       }
+      EXPECT_GE(hits, 10) << "surface " << k;
     }
-    EXPECT_GT(rays, 10);
+    // No solid reaches past its surfaces.
+    for (const TSceneRecord &solid : scene.Objects()) {
+      DPOINT3 low, high;
+      RecordBox(solid, low, high);
+      EXPECT_LE(std::max({high.x - low.x, high.y - low.y, high.z - low.z}), reach + 1e-3);  // floats
+    }
   }
 }
 
@@ -385,16 +439,11 @@ TEST_F(SystemSceneTest, TheTripletHasItsLensesAndACircleOfRaysAroundEachBeam) {
 TEST_F(SystemSceneTest, ALensAfterAMirrorPointsTheWayTheLightComesBack) {
   // A concave mirror at x = 50 sends the light back towards -x through a lens at 30..26.
   const std::string path = Scratch("mirror_lens.os");
-  std::ofstream(path) << "[Common]\nName=Mirror and lens\nMonochromeSystem=1\nLambdaW=0.5875618\n"
-                         "Lambda=0.5875618\nWeight=1\nTemperature=20; Pressure=760\nEnablePipe=0\nN1=1\n"
-                         "Coord=1\nDifrac=1\nDiscrete=0\nShowRecommendation=1\nNd=64\nUnit=0\nAlfaM=0;\n"
-                         "Nray=5; DrawAllRays=0\nNsurf=5\nTurnSystem=0\nObjectFinite=0\nImageFinite=1\n"
-                         "AutoSetPupilParameters=0\nNaper=2; Dentr=10\n\n[Surfaces]\n"
-                         "{ R=0; Glass=\"\"; DextY=30; }\n"
-                         "{ R=-200; Glass=\"refl\"; Dx=50; DextY=30; }\n"
-                         "{ R=-60; Glass=\"N-BK7_schott\"; Dx=30; DextY=20; }\n"
-                         "{ R=60; Glass=\"\"; Dx=26; DextY=20; }\n"
-                         "{ R=0; Glass=\"\"; Dx=-20; DextY=30; }\n";
+  std::ofstream(path) << BackFromAMirror("{ R=0; Glass=\"\"; DextY=30; }\n"
+                                         "{ R=-200; Glass=\"refl\"; Dx=50; DextY=30; }\n"
+                                         "{ R=-60; Glass=\"N-BK7_schott\"; Dx=30; DextY=20; }\n"
+                                         "{ R=60; Glass=\"\"; Dx=26; DextY=20; }\n"
+                                         "{ R=0; Glass=\"\"; Dx=-20; DextY=30; }\n");
   TSystemImage image;
   ASSERT_EQ(image.Load(path, 2), 1);
   image.Update();

@@ -38,9 +38,6 @@ class EditorSessionTest : public EditorShellTest {
       count += IsUndoFileName(entry.path().filename().string()) ? 1 : 0;
     return count;
   }
-  void InstallHelp() {
-    fs::copy(SourceRoot() + "/resources/help", ProgramDir(), fs::copy_options::recursive);
-  }
   TScriptedFileDialog files_;
 };
 

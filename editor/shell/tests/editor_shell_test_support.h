@@ -49,6 +49,10 @@ class EditorShellTest : public SystemTest {
     triplet_ = ScratchExample("cooke_triplet.os", "Cooke_Triplet.os");
     answers_ = std::make_unique<TRecordingMessageBoxProvider>();
   }
+  // The program's help beside it, as the program is shipped.
+  void InstallHelp() {
+    std::filesystem::copy(SourceRoot() + "/resources/help", ProgramDir(), std::filesystem::copy_options::recursive);
+  }
   void DropEditor() {
     if (editor_ == nullptr) return;
     if (editor_->GetHandle() != nullptr) editor_->Destroy();

@@ -1,7 +1,9 @@
 #include "platform/gui/windows/screen.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include "platform/gui/drawing/dc_kinds.h"
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/window.h"
+#include "platform/gui/windows/window_host.h"
 
 namespace {
 
@@ -190,6 +193,47 @@ QImage ComposeOwnWindows(const RECT &screenRect) {
     painter.drawPixmap(topLeft.x() - screenRect.left, topLeft.y() - screenRect.top, widget->grab());
   }
   return result;
+}
+
+namespace {
+
+// A top-level window's place in the stack: the latest stamp along it and its owners, then
+// how deep it stands under them, so an owned window comes just over its owner.
+std::pair<std::uint64_t, int> StackKey(const TWindowHost &host) {
+  std::uint64_t stamp = host.StackStamp();
+  int depth = 0;
+  for (const QWidget *owner = host.parentWidget(); owner != nullptr; owner = owner->parentWidget()) {
+    owner = owner->window();
+    if (const auto *ownerHost = dynamic_cast<const TWindowHost *>(owner)) stamp = std::max(stamp, ownerHost->StackStamp());
+    ++depth;
+  }
+  return {stamp, depth};
+}
+
+}  // namespace
+
+std::vector<TWindow *> StackedTopLevelWindows() {
+  std::vector<std::pair<std::pair<std::uint64_t, int>, TWindow *>> keyed;
+  for (QWidget *widget : QApplication::topLevelWidgets()) {
+    const auto *host = dynamic_cast<const TWindowHost *>(widget);
+    if (host == nullptr || host->Owner() == nullptr || !widget->isVisible()) continue;
+    keyed.emplace_back(StackKey(*host), host->Owner());
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+  std::vector<TWindow *> stacked;
+  for (const auto &one : keyed) stacked.push_back(one.second);
+  return stacked;
+}
+
+BOOL DrawWindowAsShown(TWindow &window, TDC &target, int x, int y) {
+  QWidget *host = window.HostWidget();
+  if (host == nullptr) return 0;
+  // Parts waiting for their paint are painted first, as the screen is about to show them.
+  window.UpdateWindow();
+  QImage shown = host->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  if (shown.isNull()) return 0;
+  TImageDC source(&shown);
+  return target.BitBlt(x, y, shown.width(), shown.height(), source, 0, 0, SRCCOPY);
 }
 
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect) {

@@ -4,6 +4,7 @@
 // The Qt provider is the default; tests install a scripted one.
 
 #include <QImage>
+#include <vector>
 
 #include "platform/core/types.h"
 
@@ -48,6 +49,13 @@ QImage GrabScreen(const RECT &screenRect);
 // The grab of a desktop that refuses screen grabs: the program's own visible top-level
 // windows drawn where they lie over the desktop colour.
 QImage ComposeOwnWindows(const RECT &screenRect);
+// The program's shown top-level windows as they stack on the screen, bottom first: a window
+// stands over those that came to the top before it, a window made for an owner (a palette,
+// a viewer) over its owner, with or without a parent.
+std::vector<TWindow *> StackedTopLevelWindows();
+// Draws the window as the screen shows it (its picture, its child windows and the controls
+// standing on it) with its top-left corner at (x, y) of the context; 0 when it shows nothing.
+BOOL DrawWindowAsShown(TWindow &window, TDC &target, int x, int y);
 // Copies what the screen shows in the rectangle to (x, y) of the context; 0, drawing
 // nothing, when the screen could not be grabbed.
 BOOL CopyScreenTo(TDC &target, int x, int y, const RECT &screenRect);

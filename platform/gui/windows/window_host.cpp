@@ -134,6 +134,11 @@ void TWindowHost::BeginCaptionDrag(const QPoint &globalPos) {
 }
 
 bool TWindowHost::event(QEvent *event) {
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::Show || type == QEvent::ZOrderChange) && isWindow()) {
+    static std::uint64_t lastStamp = 0;
+    stackStamp = ++lastStamp;
+  }
   if (event->type() == QEvent::WindowActivate && owner != nullptr && isWindow()) {
     TWindow *focused = WindowFromHandle(GetFocus());
     bool inside = false;

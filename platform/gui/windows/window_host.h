@@ -2,6 +2,8 @@
 // The QWidget behind a TWindow: it shows the window's image and turns Qt's events into the
 // window's messages. Internal to the window layer.
 
+#include <cstdint>
+
 #include <QPoint>
 #include <QWidget>
 
@@ -28,6 +30,9 @@ class TWindowHost final : public QWidget {
   void BeginCaptionDrag(const QPoint &globalPos);
   // The window state changed and its new size has not come yet: WM_SIZE waits for it.
   bool SizePending() const { return sizePending; }
+  // When the window last came to the top of the screen (shown or raised; activating a
+  // window does not raise it by itself): a later window stands over an earlier one.
+  std::uint64_t StackStamp() const { return stackStamp; }
 
  protected:
   bool event(QEvent *event) override;
@@ -56,5 +61,6 @@ class TWindowHost final : public QWidget {
   bool dragging = false;
   bool sizePending = false;
   HWND pressTarget = nullptr;  // the window the last press went to (HTTRANSPARENT passes it on)
+  std::uint64_t stackStamp = 0;
   QPoint dragOffset;  // cursor position less the window's top-left, screen pixels
 };

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/testing/small_disk.h"
@@ -245,23 +247,37 @@ TEST(AviMovie, PicturesOfAnotherSizeOrDepthTakeTheFirstPicturesFormat) {
   EXPECT_EQ(read.Rgb(0, 3), static_cast<std::uint32_t>(third.red << 16 | third.green << 8 | third.blue));
 }
 
-// A movie ends before its file passes its largest size; what was written is a whole movie.
+// A movie ends before its file passes its largest size, its index counted; what was
+// written is a whole movie. Limits: exactly three frames with their index, one more frame
+// (its chunk header, its bytes and its index entry), and one byte short of three, where
+// only the index does not fit.
 TEST(AviMovie, AMovieStopsBeforeTheLargestSizeAndStaysWhole) {
   TScratchFiles files;
-  const std::string path = files.PathOf("limit.avi");
   const TPicture picture = movie_test::SmoothPicture(32, 32, 0);  // 3072 bytes a frame
-  TAviMovieWriter writer(4 * 3100 + 2048);
-  ASSERT_TRUE(writer.Open(path).Written());
-  ASSERT_EQ(writer.Begin(picture.View(), {TAviCodec::kFullFrames, 0}), TAviWriteStatus::kWritten);
-  int written = 0;
-  while (writer.Write(picture.View(), 1) == TAviWriteStatus::kWritten) ++written;
-  EXPECT_EQ(writer.Write(picture.View(), 1), TAviWriteStatus::kFull);
-  ASSERT_GE(written, 3);
-  ASSERT_TRUE(writer.Finish().Written());
-  EXPECT_LE(std::filesystem::file_size(path), 4u * 3100 + 2048);
-  TAviReader reader;
-  ASSERT_TRUE(reader.Open(path)) << reader.Error();
-  EXPECT_EQ(reader.FrameCount(), written);
+  const auto record = [&](const std::string &name, std::uint64_t largest, int most) {
+    const std::string path = files.PathOf(name);
+    TAviMovieWriter writer(largest);
+    EXPECT_TRUE(writer.Open(path).Written());
+    EXPECT_EQ(writer.Begin(picture.View(), {TAviCodec::kFullFrames, 0}), TAviWriteStatus::kWritten);
+    int written = 0;
+    while (written < most && writer.Write(picture.View(), 1) == TAviWriteStatus::kWritten) ++written;
+    EXPECT_TRUE(writer.Finish().Written());
+    TAviReader reader;
+    EXPECT_TRUE(reader.Open(path)) << reader.Error();
+    EXPECT_EQ(reader.FrameCount(), written);
+    return std::pair<int, std::uint64_t>(written, std::filesystem::file_size(path));
+  };
+  const std::uint64_t threeFrames = record("three.avi", 1u << 30, 3).second;
+  const struct {
+    std::uint64_t largest;
+    int frames;
+  } rows[] = {{threeFrames, 3}, {threeFrames + 8 + 3072 + 16, 4}, {threeFrames - 1, 2}};
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.largest);
+    const auto [written, size] = record("limit.avi", row.largest, 100);
+    EXPECT_EQ(written, row.frames);
+    EXPECT_LE(size, row.largest);
+  }
 }
 
 // A movie without a picture leaves the old file; a full disk leaves a shorter whole movie

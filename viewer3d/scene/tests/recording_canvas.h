@@ -90,6 +90,10 @@ class TRecordingCanvas : public TSceneCanvas {
     Log("paint 10700 " + std::to_string(i1) + " " + std::to_string(i2) + " " + std::to_string(i3));
     painter_.PaintPrism(prism, i1, i2, i3);
   }
+  void PaintWedge(const TWedgeShape &wedge) override {
+    Log("paint 10800");
+    painter_.PaintWedge(wedge);
+  }
 
   // The calls logged since the last look, then forgotten.
   std::vector<std::string> TakeLog() {

@@ -1,0 +1,2 @@
+// A floor above the foundation, rightly including below it.
+#include "foundation/numbers.h"
