@@ -263,11 +263,15 @@ void TNarcissDlg::ShowResult(const TNarcissusResult &result) {
   const int positions = static_cast<int>(result.angles.size());
   for (int p = 0; p < positions && p + 1 < kColumns; ++p)
     table_->ColumnHeader()->SetCaption(p + 1, FormatDouble(result.angles[p], 5, 3, 1e-8));
-  const int rows = static_cast<int>(result.cells.size());
-  if (rows > 0) {
+  const int rows = static_cast<int>(result.shownRows.size());
+  if (!result.cells.empty()) {
+    TNarcissusCell zero;
+    zero.kind = TNarcissusCell::kNone;
     for (int r = 0; r < rows; ++r) {
-      SetCell(0, r, FormatInt(result.labels[r]));
-      for (int p = 0; p < positions && p + 1 < kColumns; ++p) SetCell(p + 1, r, NarcissusCellText(result.cells[r][p]));
+      const int computed = result.shownRows[r];
+      SetCell(0, r, FormatInt(result.shownLabels[r]));
+      for (int p = 0; p < positions && p + 1 < kColumns; ++p)
+        SetCell(p + 1, r, NarcissusCellText(computed < 0 ? zero : result.cells[computed][p]));
     }
     SetCell(0, rows, "All");
     for (int p = 0; p < positions && p + 1 < kColumns; ++p) SetCell(p + 1, rows, NarcissusCellText(result.all[p]));
