@@ -31,6 +31,9 @@ namespace {
 
 using W = TShowEasyAberrationsDlg;
 
+// The report "As text" shows, and the one Print writes and removes.
+constexpr const char *kReportViewName = "aberrat.txt";
+constexpr const char *kReportPrintName = "aberrpr.txt";
 constexpr int kWavelengthRampFirst = 9;
 constexpr int kWavelengthRampLast = 13;
 // Where a stored left or top that lies off the screen is put.
@@ -505,8 +508,8 @@ TAberrationReportLabels TShowEasyAberrationsDlg::ReportLabels() const {
   return labels;
 }
 
-std::string TShowEasyAberrationsDlg::WriteReportFile() {
-  const std::string path = TempPath("aberrat.txt");
+std::string TShowEasyAberrationsDlg::WriteReportFile(const char *name) {
+  const std::string path = TempPath(name);
   if (path.empty()) {
     MessageBox(GetHandle(), TempDirProblem(), "Aberrations", MB_OK | MB_ICONEXCLAMATION);
     return "";
@@ -528,12 +531,13 @@ std::string TShowEasyAberrationsDlg::WriteReportFile() {
 }
 
 void TShowEasyAberrationsDlg::CmReportAsText() {
-  const std::string path = WriteReportFile();
+  const std::string path = WriteReportFile(kReportViewName);
   if (!path.empty()) ShowAberrationReport(this, path);
 }
 
 void TShowEasyAberrationsDlg::CmPrint() {
-  const std::string path = WriteReportFile();
+  // A file of its own: the one "As text" shows is the user's while its window is open.
+  const std::string path = WriteReportFile(kReportPrintName);
   if (!path.empty()) PrintAberrationReport(this, path);
 }
 

@@ -84,9 +84,9 @@ class TShowEasyAberrationsDlg : public TColorDlg {
   // Place, background, scale and ranges into the record and the settings file; 1 when
   // the file was written.
   int SaveSettings();
-  // Writes the report of the last computation as "aberrat.txt" in the per-user temporary
+  // Writes the report of the last computation under the name in the per-user temporary
   // directory; answers its path, or "" after telling the user it could not be written.
-  std::string WriteReportFile();
+  std::string WriteReportFile(const char *name);
 
   // Drawing, called by the computation's hooks after PrepareGraph cleared both graphs.
   void PrepareGraph(TCGraph *graph);

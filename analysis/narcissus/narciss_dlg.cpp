@@ -23,7 +23,8 @@ namespace {
 
 // 8 points at 96 pixels an inch.
 constexpr int kFontHeight = -11;
-// Seven rows (a window, a scanning mirror and two lenses) show at once under the header.
+// Nine rows (a window, a scanning mirror, two lenses, a dummy plane and "All") show at
+// once under the header.
 constexpr int kRowHeight = 12;
 constexpr int kLabelWidth = 40;  // column 0, the surface numbers
 constexpr COLORREF kLabelText = 0x808000;
@@ -36,7 +37,7 @@ constexpr int kNoteId = 10000;
 constexpr int kEditLength = 128;
 
 const TDialogTemplate kNarcissTemplate{
-    "NarcissDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 20, 20, 299, 175,
+    "NarcissDlg", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 20, 20, 299, 191,
     "Narcissus analysis(paraxial approximation)",
     {
         {"STATIC", "Spectral band (µm):", 0, SS_LEFT, 6, 6, 80, 9},
@@ -57,12 +58,12 @@ const TDialogTemplate kNarcissTemplate{
         {"STATIC", "Max scan angle(deg.):", 0, SS_LEFT, 158, 42, 86, 9},
         {"EDIT", "", TNarcissDlg::kMaxAngle, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 246, 40, 43, 12},
         {"STATIC", "Predicted narcisus induced temperature difference (Deg.C)", 0, SS_LEFT, 6, 70, 280, 9},
-        {"STATIC", "", TNarcissDlg::kTablePlace, SS_BLACKFRAME, 4, 79, 291, 69},
-        {"STATIC", "Progress", 0, SS_LEFT, 6, 151, 34, 9},
-        {"STATIC", "", TNarcissDlg::kGaugePlace, SS_LEFT, 42, 150, 253, 9},
-        {"BUTTON", "Compute", TNarcissDlg::kCompute, BS_DEFPUSHBUTTON | WS_TABSTOP, 4, 161, 60, 12},
-        {"BUTTON", "Help", TNarcissDlg::kHelp, BS_PUSHBUTTON | WS_TABSTOP, 120, 161, 60, 12},
-        {"BUTTON", "Close", IDOK, BS_PUSHBUTTON | WS_TABSTOP, 235, 161, 60, 12},
+        {"STATIC", "", TNarcissDlg::kTablePlace, SS_BLACKFRAME, 4, 79, 291, 85},
+        {"STATIC", "Progress", 0, SS_LEFT, 6, 167, 34, 9},
+        {"STATIC", "", TNarcissDlg::kGaugePlace, SS_LEFT, 42, 166, 253, 9},
+        {"BUTTON", "Compute", TNarcissDlg::kCompute, BS_DEFPUSHBUTTON | WS_TABSTOP, 4, 177, 60, 12},
+        {"BUTTON", "Help", TNarcissDlg::kHelp, BS_PUSHBUTTON | WS_TABSTOP, 120, 177, 60, 12},
+        {"BUTTON", "Close", IDOK, BS_PUSHBUTTON | WS_TABSTOP, 235, 177, 60, 12},
     }};
 const TDialogRegistration kNarcissRegistration(kNarcissTemplate);
 
@@ -263,11 +264,15 @@ void TNarcissDlg::ShowResult(const TNarcissusResult &result) {
   const int positions = static_cast<int>(result.angles.size());
   for (int p = 0; p < positions && p + 1 < kColumns; ++p)
     table_->ColumnHeader()->SetCaption(p + 1, FormatDouble(result.angles[p], 5, 3, 1e-8));
-  const int rows = static_cast<int>(result.cells.size());
-  if (rows > 0) {
+  const int rows = static_cast<int>(result.shownRows.size());
+  if (!result.cells.empty()) {
+    TNarcissusCell zero;
+    zero.kind = TNarcissusCell::kNone;
     for (int r = 0; r < rows; ++r) {
-      SetCell(0, r, FormatInt(result.labels[r]));
-      for (int p = 0; p < positions && p + 1 < kColumns; ++p) SetCell(p + 1, r, NarcissusCellText(result.cells[r][p]));
+      const int computed = result.shownRows[r];
+      SetCell(0, r, FormatInt(result.shownLabels[r]));
+      for (int p = 0; p < positions && p + 1 < kColumns; ++p)
+        SetCell(p + 1, r, NarcissusCellText(computed < 0 ? zero : result.cells[computed][p]));
     }
     SetCell(0, rows, "All");
     for (int p = 0; p < positions && p + 1 < kColumns; ++p) SetCell(p + 1, rows, NarcissusCellText(result.all[p]));

@@ -120,6 +120,9 @@ std::string CheckNarcissusInput(int typedSurface, int surfaceCount, double lambd
     return "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm";
   if (!(lambdaMin < lambdaMax))
     return "Incorrect set of spectral band... Minimal wavelength greater or equal maximal";
+  // A share of the light: below 0 or above 1 it would turn the temperatures' sign or scale.
+  if (!(t.fraction >= 0.0 && t.fraction <= 1.0))
+    return "Incorrect fraction of light per surface... It must lie between 0 and 1";
   for (double temperature : {t.sceneTemperature, t.housingTemperature, t.detectorTemperature})
     if (!(temperature > kAbsoluteZero) || !std::isfinite(temperature))
       return "Incorrect set of temperatures... Temperatures must be above -273.2 Deg.C";
@@ -205,6 +208,9 @@ TNarcissusResult ComputeNarcissus(TOpticalSystem &system, TNarcissusSystems &sys
   // the detector and the scanner send the detector's light back without meeting the
   // scanner: their value is the same at every scan angle.
   for (int j = n - 1; j >= 1; --j) {
+    // A dummy or a mirror sends nothing back to the detector: its row reads "0".
+    result.shownLabels.push_back(EditorSurfaceNumber(j, n, turned));
+    result.shownRows.push_back(IsDummyOrMirror(system, j) ? -1 : static_cast<int>(result.surfaces.size()));
     if (IsDummyOrMirror(system, j)) continue;
     result.surfaces.push_back(j);
     result.labels.push_back(EditorSurfaceNumber(j, n, turned));

@@ -62,6 +62,10 @@ struct TNarcissusResult {
   std::vector<bool> unscanned;      // the row lies between the detector and the scanner
   std::vector<std::vector<TNarcissusCell>> cells;  // [row][position]
   std::vector<TNarcissusCell> all;  // per position: G x the sum over the rows
+  // The table as shown: every surface but the detector, in the order of the rows, with
+  // its editor's number and its row in cells (-1: a dummy or a mirror, shown as "0").
+  std::vector<int> shownLabels;
+  std::vector<int> shownRows;
   bool Ok() const { return message.empty(); }
 };
 

@@ -92,16 +92,18 @@ int TShowPSF::PrepareSummedRaster() {
 
 void TShowPSF::CmViewAsText() {
   if (ReadParameters() == 0) return;
+  const bool mtf = MtfChosen();
+  // The sampling is set up first, as for the graph: a Discrete of 0 is chosen by the
+  // computation, and the step offered follows from the sampling used.
+  if (!PrepareSummedRaster()) return;
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return;
-  const bool mtf = MtfChosen();
   const double discrete = shared->pixelSize;
   const double defaultStep = mtf ? (discrete > 0.0 ? 1.0 / (shared->pixelCount * discrete) : 0.0)
                                  : 2.0 * discrete;
   double step = defaultStep;
   if (gAsker(this, &step) != IDOK) return;
   if (!(step > 0.0)) step = defaultStep;
-  if (!PrepareSummedRaster()) return;
   const int nx = shared->raster.cols;
   std::vector<std::string> lines;
   if (mtf) {

@@ -1,4 +1,5 @@
-area_sources(EDITOR_MODEL animation_info.cpp animation_file.cpp lens_animation.cpp beam_sweep.cpp)
+area_sources(EDITOR_MODEL animation_info.cpp animation_file.cpp lens_animation.cpp beam_sweep.cpp
+  animation_gate.cpp)
 area_tests(EDITOR_MODEL tests/animation_file_test.cpp tests/lens_animation_test.cpp)
 area_sources(EDITOR animation_commands.cpp animation_file_editor.cpp movie_commands.cpp step_movie.cpp
   avi_step_movie.cpp)

@@ -24,6 +24,7 @@ namespace {
 
 constexpr const char *kLensAnimationLabel = "Lens animation";
 constexpr const char *kBeamAnimationLabel = "Beam animation";
+constexpr const char *kUntitledAnimationName = "untitled.anm";
 constexpr int kDefaultBeamSteps = 20;
 // While paused the loop looks for messages this often.
 constexpr auto kPausePoll = std::chrono::milliseconds(10);
@@ -46,7 +47,22 @@ void EnterAnimationQueue() {
 TAnimationCommands::TAnimationCommands(TEditorFrame &frame, TWindow &window) : frame_(frame), window_(window) {}
 
 std::string TAnimationCommands::AnimationFilePath() const {
-  return AnimationFileName(frame_.System().name.empty() ? frame_.UntitledPath() : frame_.System().name);
+  const std::string &name = frame_.System().name;
+  // Nothing of an unnamed system is written beside the program, where the next unnamed
+  // system would find it: its animation lives in the private temporary directory.
+  if (name.empty() || name == frame_.UntitledPath()) return TempPath(kUntitledAnimationName);
+  return AnimationFileName(name);
+}
+
+void TAnimationCommands::ForgetUntitledAnimation() {
+  std::error_code error;
+  if (const std::string path = TempPath(kUntitledAnimationName); !path.empty()) std::filesystem::remove(path, error);
+}
+
+bool TAnimationCommands::HasAnimationPath(const std::string &path) {
+  if (!path.empty()) return true;
+  MessageBox(window_.GetHandle(), TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+  return false;
 }
 
 void TAnimationCommands::SetAnimationButton(int command, bool down) {
@@ -95,6 +111,7 @@ void TAnimationCommands::CmEditAnimation() {
   const bool beamWasOn = frame_.EditTools().ButtonDown(CM_BEAM_ANIMATION);
   StopAnimations();
   const std::string path = AnimationFilePath();
+  if (!HasAnimationPath(path)) return;
   if (!FileExists(path)) {
     const TFileWriteResult written =
         WriteAnimationTemplate(path, frame_.System().beams.raysPerBeam, frame_.System().info.AlfaM);
@@ -111,6 +128,7 @@ void TAnimationCommands::CmEditAnimation() {
 }
 
 bool TAnimationCommands::ReadLensAnimationFile(const std::string &fileName, TAnimationFile &file) {
+  if (!HasAnimationPath(fileName)) return false;
   std::string problem;
   TAnimationFileStatus status = ReadAnimationFile(fileName, frame_.System().ElementCount(), file, problem);
   if (status == TAnimationFileStatus::kMissing) {
@@ -136,6 +154,7 @@ int TAnimationCommands::RunLensAnimation(const std::string &fileName) {
   }
   // The run ends by going back one undo step: without its own step it would take back the
   // user's last edit instead.
+  modifiedBeforeRun_ = frame_.System().HasUnsavedChanges();
   if (!frame_.System().SaveUndo(kLensAnimationLabel)) {
     SetAnimationButton(CM_LENS_ANIMATION, false);
     MessageBox(window_.GetHandle(),
@@ -186,6 +205,12 @@ void TAnimationCommands::EndScan() {
   scan_.Reset();
 }
 
+void TAnimationCommands::PutSystemBack() {
+  frame_.Undo();
+  // The run's step is no edit: the system is as changed or unchanged as the run found it.
+  frame_.System().SetUnsavedChanges(modifiedBeforeRun_);
+}
+
 void TAnimationCommands::CmLensAnimation() {
   const bool on = !frame_.EditTools().ButtonDown(CM_LENS_ANIMATION);
   SetAnimationButton(CM_LENS_ANIMATION, on);
@@ -223,7 +248,7 @@ void TAnimationCommands::CmLensAnimation() {
   }
   ProgramMessageQueue().Leave(1);
   if (!frame_.IsCurrent()) return;
-  if (loaded) frame_.Undo();
+  if (loaded) PutSystemBack();
   SetAnimationButton(CM_LENS_ANIMATION, false);
   // A stopped run lets its Pause up: the next run starts moving.
   SetAnimationButton(CM_PAUSE_ANIMATION, false);
@@ -242,7 +267,7 @@ void TAnimationCommands::CmBeamAnimation() {
   if (!frame_.IsCurrent()) return;
   SetAnimationButton(CM_BEAM_ANIMATION, false);
   SetAnimationButton(CM_PAUSE_ANIMATION, false);
-  if (frame_.System().options.beamAnimationRunning != 0) frame_.Undo();
+  if (frame_.System().options.beamAnimationRunning != 0) PutSystemBack();
   frame_.System().beams.raysPerBeam = raysPerBeam;
   frame_.System().options.beamAnimationRunning = 0;
   frame_.RefreshAll();
@@ -250,6 +275,10 @@ void TAnimationCommands::CmBeamAnimation() {
 
 bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
   const std::string path = AnimationFilePath();
+  if (!HasAnimationPath(path)) {
+    SetAnimationButton(CM_BEAM_ANIMATION, false);
+    return false;
+  }
   TAnimationFile file;
   std::string problem;
   TAnimationFileStatus status = ReadAnimationFile(path, 0, file, problem);
@@ -274,6 +303,7 @@ bool TAnimationCommands::RunBeamAnimation(int raysPerBeam) {
   }
   if (!problem.empty())
     MessageBox(window_.GetHandle(), AnimationFileNoteText(path, problem), "Warning", MB_OK | MB_ICONEXCLAMATION);
+  modifiedBeforeRun_ = frame_.System().HasUnsavedChanges();
   if (!frame_.System().SaveUndo(kBeamAnimationLabel)) {
     SetAnimationButton(CM_BEAM_ANIMATION, false);
     MessageBox(window_.GetHandle(),

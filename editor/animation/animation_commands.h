@@ -39,8 +39,11 @@ class TAnimationCommands final : public TScanAnimation {
   void StepScan() override;
   void EndScan() override;
   void EditAnimation() override { CmEditAnimation(); }
-  // The animation file of the edited system.
+  // The animation file of the edited system: beside its file, or "untitled.anm" in the
+  // private temporary directory for an unnamed one (empty when there is none).
   std::string AnimationFilePath() const;
+  // Removes the unnamed system's animation file a session before left behind.
+  void ForgetUntitledAnimation();
 
  private:
   // The button of the command and its menu check; the question for a missing file (true:
@@ -49,6 +52,9 @@ class TAnimationCommands final : public TScanAnimation {
   // the command ends at once).
   void SetAnimationButton(int command, bool down);
   bool OfferAnimationFile(const std::string &path);
+  // False, the temporary directory's problem said, for the empty path of an unnamed
+  // system without one.
+  bool HasAnimationPath(const std::string &path);
   // Reads the lens animation's file for the system: a missing file is offered for
   // creation and edited, a damaged one told. False when there is none to run.
   bool ReadLensAnimationFile(const std::string &fileName, TAnimationFile &file);
@@ -56,10 +62,14 @@ class TAnimationCommands final : public TScanAnimation {
   // The tools palette, which holds the pause button, shown and put in front of the windows.
   void BringPauseButtonToFront();
   bool RunBeamAnimation(int raysPerBeam);
+  // The end of a run: back one undo step to the system the run started from.
+  void PutSystemBack();
 
   TEditorFrame &frame_;
   TWindow &window_;
   // The lens animation's records and the runs' counters; the scanner's run apart.
   TCommonAnimationInfo animation_;
   TCommonAnimationInfo scan_;
+  // The modified flag as the run found it.
+  int modifiedBeforeRun_ = 0;
 };

@@ -1,6 +1,5 @@
 #include "editor/animation/animation_file.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -161,19 +160,16 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   reader.Close();
   if (!CheckFile(read, problem)) return TAnimationFileStatus::kDamaged;
   file = std::move(read);
-  // A template cut short at a line end: a section of it that lost its keys, or sections
-  // that end where the template goes on ([Common] alone, [Beam] with no element after it).
-  // Files written by hand may leave out whole sections; those are not told.
+  // A template cut short at a line end: a section of it that lost its keys, or [Common]
+  // alone. Files written by hand may leave out whole sections (a beam animation needs no
+  // element section); those are not told.
   const TSectionKeys held = SectionKeysOf(path);
   std::string missing;
-  const bool hasElement = std::any_of(held.begin(), held.end(),
-                                      [](const auto &section) { return section.first.rfind("[elem_", 0) == 0; });
   if (held.count("[common]") != 0) AddMissingPart(missing, MissingSectionParts(held, "[Common]", {"Continuous"}));
   if (held.count("[beam]") != 0) AddMissingPart(missing, MissingSectionParts(held, "[Beam]", {"Nray", "Beam", "NStep"}));
   if (held.count("[elem_??]") != 0)
     AddMissingPart(missing, MissingSectionParts(held, "[Elem_??]", {"RotX", "dRotX", "RotOrigin", "PosY", "dPosY", "PosZ", "dPosZ"}));
   if (held.size() == 1 && held.count("[common]") != 0) AddMissingPart(missing, "the sections after [Common]");
-  if (held.count("[beam]") != 0 && !hasElement) AddMissingPart(missing, "an element section after [Beam]");
   if (!missing.empty()) problem = "it lacks " + missing + ", which the program always writes; it may have been cut short";
   return TAnimationFileStatus::kRead;
 }

@@ -7,6 +7,7 @@
 
 #include "document/elements/edit_path.h"
 #include "document/system/system_image.h"
+#include "editor/animation/animation_gate.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "platform/gui/bars/cursors.h"
@@ -205,6 +206,11 @@ void TEditGraph::EndMove(POINT at) {
   // does.
   if (still && dragMode_ == kSelectMouseMode) {
     SelectAt(pressPoint_);
+    return;
+  }
+  // A move during a lens or beam run would be taken back with the run's end.
+  if (system_->hasSelection != 0 && !still && RefuseDuringAnimation(GetHandle(), system_->options)) {
+    Redraw();
     return;
   }
   if (system_->hasSelection == 0 || still ||

@@ -10,6 +10,7 @@
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
+#include "editor/animation/animation_gate.h"
 #include "editor/animation/step_movie.h"
 #include "editor/dialogs/quick_table_dlg.h"
 #include "editor/edit/edit_clipboard.h"
@@ -272,6 +273,7 @@ void TOpticalEditor::SetupWindow() {
   if (const std::string problem = TempDirProblem(); !problem.empty())
     MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
   DeleteIfExists(UntitledPath());
+  animations_.ForgetUntitledAnimation();
   // A restored session is the first system: loading the named one (or a new one) now
   // would throw it away again, unsaved when it never had a file of its own.
   if (!OfferSessionRestore()) {
@@ -299,6 +301,8 @@ LRESULT TOpticalEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   // handler owns ctrl+R and ctrl+A (Edit animation), which no accelerator table holds.
   if (msg == WM_KEYDOWN && canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     return canvas_->SendMessage(msg, wParam, lParam);
+  // Menus, accelerators, palettes and the canvas's keys all come here.
+  if (msg == WM_COMMAND && RefuseCommandDuringAnimation(GetHandle(), system_.options, LOWORD(wParam))) return 0;
   // The canvas never shows more than its bitmap: the bitmap takes the new size first, then
   // the frame places the canvas.
   const bool resized = msg == WM_SIZE && wParam != SIZE_MINIMIZED && theEditor == this;
@@ -386,8 +390,9 @@ void TOpticalEditor::ReadSettings() {
   files_.RecentFiles().LoadFrom(settings_);
   if (canvas_ != nullptr && canvas_->GetHandle() != nullptr)
     canvas_->CreateBitmap(settings_.graphSize[0], settings_.graphSize[1]);
-  // The place is taken whenever the file gave one; EnablePosition is only kept and filed.
-  if (settings_.havePosition) PlaceFrame(settings_.position);
+  // The place is taken when the file gave one and the user asked for it ("Restore the
+  // window's place"); otherwise the frame opens where it would without a settings file.
+  if (settings_.havePosition && settings_.EnablePosition != 0) PlaceFrame(settings_.position);
   if (settings_.EnableName && system_.name.empty() && !settings_.systemName.empty())
     system_.name = settings_.systemName;
 }
@@ -561,11 +566,7 @@ void TOpticalEditor::DeleteUndoFiles() { system_.DeleteUndoFiles(); }
 bool TOpticalEditor::CanClose() {
   // A running optimization works in the windows that closing would take away.
   if (OptimizationRunStopsCommand()) return false;
-  if (system_.options.lensAnimationRunning || system_.options.beamAnimationRunning) {
-    MessageBox(GetHandle(), "You should complete animated process!", "Warning",
-               MB_OK | MB_ICONINFORMATION);
-    return false;
-  }
+  if (RefuseDuringAnimation(GetHandle(), system_.options)) return false;
   // The computations counted as running end only once the close is decided.
   if (!files_.AskToSave()) return false;
   if (!TDecoratedFrame::CanClose()) return false;

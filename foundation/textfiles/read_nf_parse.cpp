@@ -1,5 +1,6 @@
 // Parsing a section's items into the registered variables.
 #include <limits>
+#include <string>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
@@ -219,6 +220,22 @@ std::string TRead1NF::ScanDamage(bool cutLastLineRefused, bool sectionsRequired)
   if ((met & kReadNFGarbled) != 0) return "it holds a zero byte, so it is no text file";
   if ((met & kReadNFLineTooLong) != 0) return "it holds a line too long to read";
   if ((met & kReadNFReadFailed) != 0) return "it could not be read to its end";
+  if ((met & kReadNFBrokenHeader) != 0) {
+    // A section name left open on a whole line is the writer's slip, not a cut: it is
+    // named with its line.
+    RewindTarget();
+    std::string line;
+    bool hadEnd = false;
+    for (int number = 1; ReadLine(line, hadEnd, LineUse::Parse); ++number) {
+      std::size_t end = line.size();
+      while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t')) --end;
+      if (!hadEnd || line.empty() || line[0] != '[' || line[end - 1] == ']') continue;
+      RewindTarget();
+      return "its line " + std::to_string(number) + " opens the section name \"" + line.substr(0, end) +
+             "\" without closing it with \"]\"";
+    }
+    RewindTarget();
+  }
   if ((met & cut) != 0) return "it ends inside a line, so it was cut short";
   if (sectionsRequired && headers <= 0) return "it holds no sections";
   return std::string();

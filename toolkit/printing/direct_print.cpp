@@ -48,6 +48,10 @@ void TDirectPrint::AddText(const char *name, int x, int y) {
   Add(TPrintCollection::TextFile, window_, name != nullptr ? name : "", x, y, 0);
 }
 
+void TDirectPrint::AddHeldText(const std::string &text, int x, int y) {
+  Add(TPrintCollection::HeldText, window_, text, x, y, 0);
+}
+
 void TDirectPrint::AddTextMm(const char *name, double x, double y) {
   Add(TPrintCollection::TextFile, window_, name != nullptr ? name : "", x, y, 1);
 }

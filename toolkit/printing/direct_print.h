@@ -17,11 +17,12 @@ class TWindow;
 
 // One item of a print list.
 struct TPrintCollection {
-  enum TKind { Picture = 0, TextFile = 1, FormattedText = 2 };
+  // HeldText: the lines of a text held in the item, printed as a text file's are.
+  enum TKind { Picture = 0, TextFile = 1, FormattedText = 2, HeldText = 3 };
   static constexpr int kKeepAlignment = 1000;
 
   TWindow *window = nullptr;  // pictures: the graph window; text: the caller's window
-  std::string text;           // the file's name or the formatted text
+  std::string text;           // the file's name, the formatted or the held text
   int kind = TextFile;
   int alignment = 0;          // TA_ flags; kKeepAlignment keeps the previous item's
   double x1 = 0.0, y1 = 0.0;  // where the item goes
@@ -66,7 +67,8 @@ class TOPrinterOutput : public TPrintout {
  private:
   // Lays every item out, drawing what falls on `page`; returns the number of pages.
   int Layout(TDC &dc, int page);
-  // The lines of a text file from its item's point down, on as many pages as they take.
+  // The lines of a text file (or of a held text) from its item's point down, on as many
+  // pages as they take.
   void LayoutTextFile(TDC &dc, const TPrintCollection &item, int x, int y, int page,
                       int &lastPage);
   RECT Place(TDC &dc, int alignment, int x, int y, int width, int height) const;
@@ -80,6 +82,8 @@ class TDirectPrint : public TPrinter {
 
   void AddText(const char *name, int x, int y);
   void AddTextMm(const char *name, double x, double y);
+  // The text itself, printed as the lines of a text file are.
+  void AddHeldText(const std::string &text, int x, int y);
   // printf formatting into a text as long as it needs.
   void AddFormattedText(int x, int y, const char *format, ...) __attribute__((format(printf, 4, 5)));
   void AddFormattedTextMm(double x, double y, const char *format, ...)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "foundation/reports/ruled_line.h"
@@ -143,6 +144,7 @@ int TOPrinterOutput::Layout(TDC &dc, int page) {
         break;
       }
       case TPrintCollection::TextFile:
+      case TPrintCollection::HeldText:
         LayoutTextFile(dc, item, x, y, page, lastPage);
         break;
       case TPrintCollection::FormattedText: {
@@ -167,13 +169,21 @@ int TOPrinterOutput::Layout(TDC &dc, int page) {
 
 void TOPrinterOutput::LayoutTextFile(TDC &dc, const TPrintCollection &item, int x, int y, int page,
                                      int &lastPage) {
-  std::ifstream file(item.text, std::ios::binary);
-  if (!file) return;
+  std::ifstream file;
+  std::istringstream held;
+  std::istream *lines = &held;
+  if (item.kind == TPrintCollection::HeldText) {
+    held.str(item.text);
+  } else {
+    file.open(item.text, std::ios::binary);
+    if (!file) return;
+    lines = &file;
+  }
   TEXTMETRIC metrics{};
   dc.GetTextMetrics(metrics);
   TLineFlow flow(y, metrics.tmHeight, dc.GetDeviceCaps(VERTRES));
   std::string line;
-  while (std::getline(file, line)) {
+  while (std::getline(*lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const TLineFlow::TPlace place = flow.Next();
     if (place.page == page) PrintLine(dc, line, x, place.y);

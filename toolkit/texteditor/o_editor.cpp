@@ -161,6 +161,7 @@ TOEditor::TOEditor(TWindow *parentWindow, const char *caption, const char *text,
     bar->Insert(*new TSeparatorGadget(button.gap));
   }
   Insert(*bar, Top);
+  bar_ = bar;
   Insert(*new TStatusBar(this, TGadget::Recessed), Bottom);
 }
 
@@ -206,10 +207,24 @@ void TOEditor::CmExit() {
   SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-void TOEditor::CmPrint() {
-  if (client_ == nullptr) return;
+std::string TOEditor::ShownText() const {
+  if (client_ == nullptr) return std::string();
   std::string text(static_cast<std::size_t>(client_->GetTextLen()) + 1, '\0');
   text.resize(static_cast<std::size_t>(std::max(0, client_->GetText(text.data(), static_cast<int>(text.size())))));
+  return text;
+}
+
+LRESULT TOEditor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = TDecoratedFrame::WindowProc(msg, wParam, lParam);
+  // A change of the text is no command of the frame's: the buttons would wait for one.
+  if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && bar_ != nullptr && bar_->IsWindow())
+    bar_->UpdateGadgetStates();
+  return result;
+}
+
+void TOEditor::CmPrint() {
+  if (client_ == nullptr) return;
+  const std::string text = ShownText();
   TPrintoutEditor printout("Editor", this, text.c_str(), client_->GetFileName());
   TOPrinter printer(1, nullptr);
   printer.Print(this, printout, true);

@@ -77,6 +77,11 @@ class TOEditor : public TDecoratedFrame {
   const std::string &Directory() const { return directory_; }
   void SetDirectory(const std::string &directory) { directory_ = directory; }
   TOEditFile *Client() const { return client_; }
+  // The text the window shows now, typed or read.
+  std::string ShownText() const;
+
+  // The buttons of Find, Replace, Find next and Print follow the text as it is typed.
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void CmExit();
   // Prints the text (the print dialog first) with the date and time header and the title.
@@ -110,6 +115,7 @@ class TOEditor : public TDecoratedFrame {
   bool HasText() const;
 
   TOEditFile *client_;
+  TGadgetWindow *bar_ = nullptr;
   bool modal_ = false;
   std::string filter_;
   std::string directory_;

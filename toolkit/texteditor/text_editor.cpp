@@ -25,9 +25,15 @@ bool TTextEditor::Find(TEventInfo &info) {
 }
 
 void TTextEditor::CmPrint() {
-  if (Client() != nullptr) Client()->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
-  TDirectPrint job(this, title_.c_str());
-  job.AddText(reportFile_.c_str(), 50, 0);
+  if (Client() == nullptr) return;
+  // What the window shows prints, as it shows it: the report, a file opened since or a
+  // text typed. Nothing is written: the file stays as the user saved it.
+  const char *shownFile = Client()->GetFileName();
+  const bool report = shownFile != nullptr && reportFile_ == shownFile;
+  const std::string printTitle =
+      report ? title_ : shownFile != nullptr && shownFile[0] != '\0' ? shownFile : "Untitled File";
+  TDirectPrint job(this, printTitle.c_str());
+  job.AddHeldText(ShownText(), 50, 0);
   job.SetFont(&reportFont_, 0.0, 0.0, 400);
   job.SetCharHeight(charHeight_);
   job.SetRuleChar('=');

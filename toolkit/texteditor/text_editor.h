@@ -17,8 +17,9 @@ class TTextEditor : public TOEditor {
 
   void SetupWindow() override;
   bool Find(TEventInfo &info) override;
-  // Saves the edited report back into its file, then prints the file through the report
-  // printer in the report font, tables ruled with '=' as their horizontal rule.
+  // Prints the text the window shows through the report printer in the report font,
+  // tables ruled with '=' as their horizontal rule, under the report's title while the
+  // window shows the report's file, else under the shown file's name.
   void CmPrint();
 
   void SetFontFrom(const TOFont &font) { reportFont_ = font; }

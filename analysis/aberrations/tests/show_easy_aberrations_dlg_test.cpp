@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -271,7 +272,7 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
   // A white background draws black axes.
   EXPECT_GT(CountColor(window->Graph(0), RGB(0, 0, 0)), 20);
 
-  const std::string path = window->WriteReportFile();
+  const std::string path = window->WriteReportFile("aberrat.txt");
   EXPECT_EQ(path, Scratch("aberrat.txt"));
   std::ifstream in(path);
   std::stringstream text;
@@ -295,8 +296,11 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
       viewer->Client()->GetText(shown.data(), static_cast<int>(shown.size()))));
   EXPECT_EQ(shown, text.str());
   EXPECT_EQ(BoxCount(), 0u);
-  // "Print" prints the report on the printer and removes its file.
+  // "Print" prints the report on the printer from a file of its own, removed once
+  // printed; the report the viewer shows, edited and saved, stays the user's byte for byte.
   {
+    const std::string edited = "Edited by the user\r\n" + text.str();
+    { std::ofstream(path, std::ios::binary) << edited; }
     TCapturePrinter printer;
     printer.SetA4(100, 100);
     window->CmPrint();
@@ -307,12 +311,14 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
     for (int y = 0; y < page.height(); ++y)
       for (int x = 0; x < page.width(); ++x) ink += (page.pixel(x, y) & 0xFFu) < 128 ? 1 : 0;
     EXPECT_GT(ink, 500);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    std::ifstream kept(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), edited);
+    EXPECT_FALSE(std::filesystem::exists(Scratch("aberrpr.txt")));
     EXPECT_EQ(BoxCount(), 0u);
   }
   // A directory that cannot take the report: the user is told, no path is answered.
   SetTempDir(Scratch("no/such/directory"));
-  EXPECT_EQ(window->WriteReportFile(), "");
+  EXPECT_EQ(window->WriteReportFile("aberrat.txt"), "");
   EXPECT_EQ(BoxCount(), 1u);
   window->Destroy();
 }

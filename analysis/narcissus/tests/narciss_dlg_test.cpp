@@ -100,13 +100,15 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
   EXPECT_EQ(parameters.positions, 1);
   EXPECT_EQ(dlg.ColumnCaption(1), "0");
   EXPECT_EQ(dlg.ColumnCaption(2), "-");
-  // The window's two faces beyond the scanner and the four lens faces between it and the
-  // detector, labelled by the editor's numbers, then "All"; the plane in front of the
-  // window, the mirror and the detector are no rows.
+  // Every face but the detector's, labelled by the editor's numbers, then "All": the
+  // window's two faces beyond the scanner and the four lens faces between it and the
+  // detector computed, the plane in front of the window and the mirror "0".
   const int expected[] = {2, 3, 5, 6, 7, 8};
-  ASSERT_EQ(dlg.RowCount(), 7);
-  for (int r = 0; r < 6; ++r) EXPECT_EQ(dlg.CellText(0, r), std::to_string(expected[r])) << r;
-  EXPECT_EQ(dlg.CellText(0, 6), "All");
+  ASSERT_EQ(dlg.RowCount(), 9);
+  for (int label = 1; label <= 8; ++label) EXPECT_EQ(dlg.CellText(0, label - 1), std::to_string(label));
+  EXPECT_EQ(dlg.CellText(1, 0), "0");
+  EXPECT_EQ(dlg.CellText(1, 3), "0");
+  EXPECT_EQ(dlg.CellText(0, 8), "All");
   // The table shows what the analysis computes for the same record, and each label names
   // the editor's surface the row was computed for: the same face, met from the other side.
   TNarcissusParameters again = parameters;
@@ -115,7 +117,7 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
   ASSERT_TRUE(result.Ok());
   ASSERT_EQ(result.surfaces.size(), 6u);
   for (int r = 0; r < 6; ++r) {
-    EXPECT_EQ(dlg.CellText(1, r), NarcissusCellText(result.cells[r][0])) << r;
+    EXPECT_EQ(dlg.CellText(1, expected[r] - 1), NarcissusCellText(result.cells[r][0])) << r;
     EXPECT_EQ(result.cells[r][0].kind, TNarcissusCell::kValue) << r;
     const TGeneralParameters &analysed = system.Surface(result.surfaces[r])->general;
     const TGeneralParameters &shown = edited.Surface(expected[r] - 1)->general;
@@ -123,8 +125,8 @@ TEST_F(NarcissDialog, ComputeFillsTheTableFromTheRecord) {
     // The medium behind the face in the copy is the one in front of it in the editor.
     EXPECT_EQ(std::fabs(analysed.nAfter), std::fabs(shown.nBefore)) << r;
   }
-  EXPECT_EQ(dlg.CellText(1, 6), NarcissusCellText(result.all[0]));
-  EXPECT_GT(std::atof(dlg.CellText(1, 6).c_str()), 0.0);
+  EXPECT_EQ(dlg.CellText(1, 8), NarcissusCellText(result.all[0]));
+  EXPECT_GT(std::atof(dlg.CellText(1, 8).c_str()), 0.0);
   EXPECT_EQ(static_cast<int>(dlg.Gauge()->GetPosition()), 100);
   // The gauge sits on its place, wide and visible; the table shows every row at once.
   const RECT place = WindowFromHandle(dlg.GetDlgItem(TNarcissDlg::kGaugePlace))->GetWindowRect();
@@ -145,7 +147,7 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
   TNarcissDlg &dlg = Open();
   Compute();
   ASSERT_TRUE(answers->boxes.empty());
-  const std::string all = dlg.CellText(1, 6);
+  const std::string all = dlg.CellText(1, 8);
   struct TCase {
     int id;
     const char *text;
@@ -161,6 +163,8 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
       {TNarcissDlg::kLambdaMin, "0.5", "Incorrect set of spectral band... Minimal wavelength must be greater than 1 µm"},
       {TNarcissDlg::kLambdaMax, "0.9", "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm"},
       {TNarcissDlg::kLambdaMax, "3", "Incorrect set of spectral band... Minimal wavelength greater or equal maximal"},
+      {TNarcissDlg::kFraction, "-0.5", "Incorrect fraction of light per surface... It must lie between 0 and 1"},
+      {TNarcissDlg::kFraction, "1.5", "Incorrect fraction of light per surface... It must lie between 0 and 1"},
   };
   for (const TCase &c : cases) {
     const std::string kept = Text(c.id);
@@ -170,7 +174,7 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
     ASSERT_EQ(answers->boxes.size(), 1u) << c.text;
     EXPECT_EQ(answers->boxes[0].text, c.message);
     EXPECT_EQ(answers->boxes[0].caption, "Narcissus");
-    EXPECT_EQ(dlg.CellText(1, 6), all) << c.text;
+    EXPECT_EQ(dlg.CellText(1, 8), all) << c.text;
     EXPECT_EQ(parameters.scannerSurface, 5) << c.text;
     dlg.SetDlgItemText(c.id, kept.c_str());
   }
@@ -179,7 +183,7 @@ TEST_F(NarcissDialog, FaultyInputIsRefusedAndTheTableKept) {
 TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
   TNarcissDlg &dlg = Open();
   Compute();
-  const std::string all = dlg.CellText(1, 6);
+  const std::string all = dlg.CellText(1, 8);
   // Letters, not wholly a number, or beyond the double: refused by the field's name,
   // nothing run, the temperature kept.
   const std::pair<int, const char *> refused[] = {
@@ -197,7 +201,7 @@ TEST_F(NarcissDialog, TypedNumbersAreReadAsEveryFieldReadsThem) {
     ASSERT_EQ(answers->boxes.size(), 1u) << text;
     EXPECT_EQ(answers->boxes[0].caption, "Narcissus");
     messages.push_back(answers->boxes[0].text);
-    EXPECT_EQ(dlg.CellText(1, 6), all) << text;
+    EXPECT_EQ(dlg.CellText(1, 8), all) << text;
     dlg.SetDlgItemText(id, kept.c_str());
   }
   EXPECT_EQ(messages[0], "Lens housing: \"abc\" is not a number.");
@@ -222,24 +226,24 @@ TEST_F(NarcissDialog, TheWindowBeyondTheScannerChangesAcrossTheScanTheLensesDoNo
   EXPECT_EQ(parameters.maxScanAngle, 1.0);
   const char *angles[] = {"0", ".25", ".5", ".75", "1"};
   for (int c = 1; c <= 5; ++c) EXPECT_EQ(dlg.ColumnCaption(c), angles[c - 1]) << c;
-  // The window's faces (rows 0 and 1) return the detector's image straight onto it with
+  // The window's faces (rows 1 and 2) return the detector's image straight onto it with
   // the mirror at rest, the full radiometric factor; turned, the mirror walks the ghost
   // off the detector: less at every step.
-  for (int r = 0; r < 2; ++r) {
+  for (int r = 1; r < 3; ++r) {
     EXPECT_NEAR(std::atof(dlg.CellText(1, r).c_str()), NarcissusRadiometricFactor(parameters), 0.0005) << r;
     for (int c = 2; c <= 5; ++c)
       EXPECT_LT(std::atof(dlg.CellText(c, r).c_str()), std::atof(dlg.CellText(c - 1, r).c_str())) << r << " " << c;
   }
   // The lens faces lie between the detector and the scanner: their value repeats, marked.
-  for (int r = 2; r < 6; ++r)
+  for (int r = 4; r < 8; ++r)
     for (int c = 2; c <= 5; ++c) EXPECT_EQ(dlg.CellText(c, r), "=" + dlg.CellText(1, r)) << r << " " << c;
   for (int c = 2; c <= 5; ++c)
-    EXPECT_LT(std::atof(dlg.CellText(c, 6).c_str()), std::atof(dlg.CellText(c - 1, 6).c_str())) << c;
+    EXPECT_LT(std::atof(dlg.CellText(c, 8).c_str()), std::atof(dlg.CellText(c - 1, 8).c_str())) << c;
   // Back to one position: the other columns are emptied again.
   dlg.SetDlgItemText(TNarcissDlg::kMaxAngle, "0");
   Compute();
   EXPECT_EQ(dlg.ColumnCaption(2), "-");
-  EXPECT_TRUE(dlg.CellText(2, 6).empty());
+  EXPECT_TRUE(dlg.CellText(2, 8).empty());
   dlg.SendMessage(WM_COMMAND, IDOK);
   EXPECT_EQ(dlg.GetHandle(), nullptr);
 }

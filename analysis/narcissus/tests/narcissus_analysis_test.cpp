@@ -212,6 +212,12 @@ TEST(NarcissusAnalysis, InputChecksInTheirOrder) {
             "Incorrect set of spectral band... Maximal wavelength must be greater than 1 µm");
   EXPECT_EQ(CheckNarcissusInput(3, 5, 8, 8, t),
             "Incorrect set of spectral band... Minimal wavelength greater or equal maximal");
+  // The fraction of light per surface is a share: outside 0 ... 1 it is refused by name.
+  for (double fraction : {-0.5, 1.5}) {
+    TNarcissusParameters share;
+    share.fraction = fraction;
+    EXPECT_EQ(CheckNarcissusInput(3, 5, 8, 14, share), "Incorrect fraction of light per surface... It must lie between 0 and 1");
+  }
   // A temperature at or below absolute zero would divide by zero in Planck's law.
   t.detectorTemperature = -273.2;
   EXPECT_EQ(CheckNarcissusInput(3, 5, 8, 14, t).rfind("Incorrect set of temperatures", 0), 0u);

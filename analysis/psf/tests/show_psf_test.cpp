@@ -477,16 +477,37 @@ TEST_F(PsfWindow, ClosingDeletesTheRunsFilesAndNoOneElses) {
 }
 
 double gAnsweredStep = 0.0;
+double gOfferedStep = 0.0;
 int AnswerStep(TWindow *, double *step) {
+  gOfferedStep = *step;
   *step = gAnsweredStep;
   return IDOK;
 }
 
 TEST_F(PsfWindow, ConcentrationReportAndGraph) {
+  // A Discrete of 0 leaves the sampling to the computation, as for the graph: the step
+  // offered is twice the sampling used, and the report runs to the whole energy.
+  for (double discrete : {0.0, 0.002}) {
+    system.info.Discrete = discrete;
+    Open();
+    const TSectionStepAsker asker = SetSectionStepAsker(&AnswerStep);
+    gOfferedStep = 0.0;
+    gAnsweredStep = 0.0;  // a step of 0 takes the default, 2 Discrete
+    Press(CM_PSF_VIEW_AS_TEXT);
+    SetSectionStepAsker(asker);
+    EXPECT_GT(GetTestImage()->pixelSize, 0.0);
+    EXPECT_EQ(gOfferedStep, 2.0 * GetTestImage()->pixelSize) << discrete;
+    std::ifstream lines(folder->Page()->SectionFile());
+    std::stringstream read;
+    read << lines.rdbuf();
+    EXPECT_NE(read.str().find("     100"), std::string::npos) << read.str();  // the whole energy at last
+    folder->Destroy();
+    delete folder;
+  }
   Open();
   TRecordingMessageBoxProvider boxes;
   const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
-  gAnsweredStep = 0.0;  // a step of 0 takes the default, 2 Discrete
+  gAnsweredStep = 0.0;
   Press(CM_PSF_VIEW_AS_TEXT);
   SetSectionStepAsker(previous);
   std::ifstream report(folder->Page()->SectionFile());
@@ -496,7 +517,6 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
   EXPECT_NE(text.str().find("System: cooke_triplet.os"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("Energy concentration in square"), std::string::npos);
   EXPECT_NE(text.str().find("   0.004 "), std::string::npos);  // the second size, 2 Discrete
-  EXPECT_NE(text.str().find("     100"), std::string::npos);   // the whole energy at last
   // The graph: a red curve from (0, 0) rising to the top.
   Press(CM_PSF_VIEW_AS_GRAPH);
   TGraph *graph = folder->Page()->LastSectionGraph();

@@ -10,6 +10,7 @@
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
+#include "platform/core/paths.h"
 #include "synthesis/detectors/scan_animation.h"
 #include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/pump/message_queue.h"
@@ -222,6 +223,59 @@ TEST_F(AnimationCommandsTest, PausedBeamRunEndedByEscapeGivesTheFieldsBack) {
   EXPECT_EQ(ProgramMessageQueue().BusyCount(), 0);
 }
 
+// While a lens or beam run moves or waits in its pause, the commands that edit the system
+// or write, replace or reload it are refused with a word, however they come; the run's end
+// gives back the system, its file and its modified flag as the run found them.
+TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
+  TOpticalEditor &editor = Open(triplet_);
+  WriteText(AnimationPath(), "[Common]\nContinuous=1;\n[Beam]\nNray=3\nBeam=0, 10; NStep=20\n[Elem_1]\nPosZ=1, 2; dPosZ=0.5\n");
+  const std::string onDisk = ReadText(triplet_);
+  const std::vector<DPOINT3> before = Vertices(editor);
+  const int elements = editor.System().ElementCount();
+  const UINT commands[] = {CM_SAVE_SYSTEM,  CM_SAVE_SYSTEM_AS,    CM_DELETE,      CM_CUT,        CM_UNDO,
+                           CM_NEW_SYSTEM,   CM_OPEN_SYSTEM,       CM_OPEN_RECENT_FIRST, CM_TURN_SYSTEM,
+                           CM_ADD_CONFIGURATION, CM_NEW_ELEMENT};
+  struct Row {
+    UINT run;
+    bool paused;
+    int modified;
+  };
+  for (const Row row : {Row{CM_LENS_ANIMATION, false, 0}, Row{CM_LENS_ANIMATION, true, 1},
+                        Row{CM_BEAM_ANIMATION, false, 1}, Row{CM_BEAM_ANIMATION, true, 0}}) {
+    answers_->boxes.clear();
+    editor.System().SetUnsavedChanges(row.modified);
+    editor.System().elements.data[2].mark = 1;
+    editor.System().hasSelection = 1;
+    if (row.paused) editor.PostMessage(WM_COMMAND, CM_PAUSE_ANIMATION);
+    // Once the run has made a step (and waits in its pause when paused).
+    bool stepped = false;
+    std::function<void(int)> act = [&](int tries) {
+      QTimer::singleShot(1, [&, tries]() {
+        const Mem<double> &beams = editor.System().info.AlfaM;
+        stepped = editor.EditTools().ButtonDown(row.run) &&
+                  (row.run == CM_LENS_ANIMATION ? Vertices(editor)[3].x != before[3].x : beams.cols * beams.rows == 1);
+        if (!stepped && tries > 0) return act(tries - 1);
+        for (UINT command : commands) editor.PostMessage(WM_COMMAND, command);
+        // The canvas's Delete key and the window's close take roads of their own.
+        test_kit::PostKey(*editor.Canvas(), VK_DELETE);
+        editor.PostMessage(WM_CLOSE);
+        editor.PostMessage(WM_COMMAND, row.run);
+      });
+    };
+    act(5000);
+    editor.SendMessage(WM_COMMAND, row.run);
+    EXPECT_TRUE(stepped) << row.run << row.paused;
+    ASSERT_EQ(answers_->boxes.size(), std::size(commands) + 2) << row.run << row.paused;
+    for (const TRecordedMessageBox &box : answers_->boxes) EXPECT_EQ(box.text, "You should complete animated process!");
+    EXPECT_EQ(editor.System().ElementCount(), elements);
+    ExpectSameVertices(Vertices(editor), before);
+    EXPECT_EQ(editor.System().info.AlfaM.cols * editor.System().info.AlfaM.rows, 3);
+    EXPECT_EQ(editor.System().HasUnsavedChanges(), row.modified) << row.run << row.paused;
+    EXPECT_EQ(ReadText(triplet_), onDisk);
+    EXPECT_NE(editor.GetHandle(), nullptr);
+  }
+}
+
 TEST_F(AnimationCommandsTest, RunWithoutAnUndoStepOfItsOwnIsRefusedSoNoEditIsTakenBack) {
   TOpticalEditor &editor = Open(triplet_);
   WriteText(AnimationPath(), "[Common]\nContinuous=0;\n[Elem_0]\nPosY=0, 1; dPosY=0.5\n");
@@ -287,6 +341,21 @@ TEST_F(AnimationCommandsTest, BeamRunStoppedByTheCommandIsUndoneAndItsRangeIsFil
             std::string::npos)
       << text;
   EXPECT_NE(text.find("[Common]\nContinuous=1;"), std::string::npos) << text;
+}
+
+// Nothing of an unnamed system is written beside the program: its animation file, made
+// by Edit Animation and read by the runs and the scanner, lives in the private temporary
+// directory.
+TEST_F(AnimationCommandsTest, AnUnnamedSystemsAnimationFileIsKeptInThePrivateTemporaryDirectory) {
+  TOpticalEditor &editor = Open("");
+  const std::string path = editor.Animations().AnimationFilePath();
+  EXPECT_EQ(path, TempPath("untitled.anm"));
+  bool seen = false;
+  CloseEditorWhenShown(editor, seen);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_ANIMATION);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(JoinPath(ProgramDir(), "untitled.anm")));
 }
 
 TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {

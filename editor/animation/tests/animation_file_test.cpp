@@ -148,6 +148,7 @@ TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
       {"PK\x03\x04 some archive, no sections at all\n", "none of the sections"},
       {"[Options]\nNray=5\n", "none of the sections"},
       {whole.substr(0, whole.find("[Elem_??]") + 5), "cut short"},
+      {"[Common]\nContinuous=1;\n[Elem_1\nPosZ=1, 2; dPosZ=0.5\n", "its line 3 opens the section name \"[Elem_1\""},
       {std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22), "zero byte"},
       {"[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n", "[Elem_0]"},
       {"[Elem_0]\nPosZ=0, nan; dPosZ=1\n", "[Elem_0]"},
@@ -191,14 +192,18 @@ TEST_F(AnimationFileTest, EveryLineCutOfTheTemplateIsRefusedOrTold) {
     WriteText(path, whole.substr(0, end + 1));
     const TAnimationFileStatus status = ReadAnimationFile(path, 3, file, problem);
     EXPECT_NE(status, TAnimationFileStatus::kMissing);
-    if (status == TAnimationFileStatus::kRead) {
+    // Cut just before the element section, it is a whole beam animation as one writes it.
+    const std::size_t element = whole.find("[Elem_??]");
+    if (status == TAnimationFileStatus::kRead && end + 1 != element && end + 2 != element) {
       EXPECT_NE(problem.find("lacks"), std::string::npos) << problem;
     }
   }
   EXPECT_EQ(cuts, 11);
-  WriteText(path, whole);
-  EXPECT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead);
-  EXPECT_EQ(problem, "");
+  for (const std::string &text : {whole, std::string("[Common]\nContinuous=1;\n\n[Beam]\nNray=5\nBeam=0, 10; NStep=20\n")}) {
+    WriteText(path, text);
+    EXPECT_EQ(ReadAnimationFile(path, 3, file, problem), TAnimationFileStatus::kRead);
+    EXPECT_EQ(problem, "");
+  }
   EXPECT_NE(AnimationFileNoteText(path, "it lacks x").find("\"" + path + "\" is used, but it lacks x"),
             std::string::npos);
 }

@@ -379,16 +379,18 @@ TEST_F(EditorLaunchersTest, NarcissusRunsOnATurnedCopyAndLeavesTheSystemAlone) {
   EXPECT_EQ(scannerText, "4");
   EXPECT_TRUE(answers_->boxes.empty());
   EXPECT_EQ(editor.Launchers().NarcissusParameters().scannerSurface, 5);
-  // Rows by the editor's numbers: the window's faces 2 and 3 beyond the mirror, the lens
-  // faces 5 to 8 between it and the detector.
-  const std::vector<std::string> expected = {"2", "3", "5", "6", "7", "8", "All"};
+  // Rows by the editor's numbers: the plane in front (1) and the mirror (4) read 0; the
+  // window's faces 2 and 3 beyond the mirror, the lens faces 5 to 8 between it and the
+  // detector.
+  const std::vector<std::string> expected = {"1", "2", "3", "4", "5", "6", "7", "8", "All"};
   EXPECT_EQ(labels, expected);
   ASSERT_EQ(cells.size(), expected.size());
+  EXPECT_EQ(cells[0][0] + cells[3][0], 0.0);
   // The window's ghost changes across the scan; the lenses' does not; so does the total.
-  for (std::size_t r : {0u, 1u, 6u}) {
+  for (std::size_t r : {1u, 2u, 8u}) {
     for (std::size_t p = 1; p < cells[r].size(); ++p) EXPECT_LT(cells[r][p], cells[r][p - 1]) << r << " " << p;
   }
-  for (std::size_t r = 2; r < 6; ++r)
+  for (std::size_t r = 4; r < 8; ++r)
     for (std::size_t p = 1; p < cells[r].size(); ++p) EXPECT_EQ(cells[r][p], cells[r][0]) << r << " " << p;
   // The edited system was neither turned nor changed.
   EXPECT_EQ(system.Surface(0)->general.vertex[0], firstVertex);

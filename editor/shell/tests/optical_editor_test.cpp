@@ -371,7 +371,6 @@ TEST_F(EditorShellTest, AFramePlacedOffTheScreenComesBackOnIt) {
   screen.SetMetric(SM_CYSCREEN, 768);
   TEditorSettings settings;
   settings.havePosition = true;
-  settings.EnablePosition = 0;  // kept in the file, the place is taken all the same
   const int away[4] = {3000, 2000, 3400, 2300};
   std::copy(away, away + 4, settings.position);
   ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
@@ -381,6 +380,12 @@ TEST_F(EditorShellTest, AFramePlacedOffTheScreenComesBackOnIt) {
   EXPECT_EQ(editor.Attr.H, 300);
   EXPECT_EQ(frame.left, 1024 - 400);
   EXPECT_EQ(frame.top, 768 - 300);
+  // "Restore the window's place" cleared: the stored place is kept in the file, not taken.
+  settings.EnablePosition = 0;
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &unplaced = Open(triplet_);
+  EXPECT_LT(unplaced.Attr.X, 100);  // near the corner, where a start without settings puts it
+  EXPECT_LT(unplaced.Attr.Y, 100);
 }
 
 }  // namespace

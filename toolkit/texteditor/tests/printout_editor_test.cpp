@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -160,28 +161,64 @@ TEST_F(EditorPrinting, ThePrintersHookSeesTheDialogOpenAndClose) {
   EXPECT_EQ(dialog.asked[0].Flags & PD_COLLATE, PD_COLLATE);
 }
 
-TEST_F(EditorPrinting, TheReportViewerSavesItsReportThenPrintsIt) {
-  const fs::path path = fs::temp_directory_path() /
-                        ("printout_editor_test_" + std::to_string(::getpid()) + ".txt");
-  { std::ofstream(path) << "+===+\n| y |\n+===+\n"; }
-  TTextEditor viewer(nullptr, "Aberrations", nullptr, path.string().c_str());
-  viewer.SetTitle("System aberrations");
-  viewer.Attr.Style = WS_POPUP | WS_BORDER;
-  ASSERT_TRUE(viewer.Create());
-  viewer.Client()->SetSelection(0, 0);
-  viewer.Client()->Insert("note\n");
-  viewer.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
-  std::ifstream saved(path);
-  const std::string contents((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(contents, "note\n+===+\n| y |\n+===+\n");
-  ASSERT_EQ(device.pages.size(), 1u);
-  EXPECT_EQ(device.titles[0], "System aberrations");
-  // 50 screen pixels in: the report starts 50 / 96 inch from the left.
-  const QImage &page = device.pages[0];
-  const int left = 50 * kDotsPerInch / 96;
-  EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
-  EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
-  fs::remove(path);
+// The report viewer prints what it shows and writes nothing: the report edited, another
+// file opened in it, a new text typed and saved. Each print is the print of a viewer opened
+// on a file holding that text, under that title.
+TEST_F(EditorPrinting, TheReportViewerPrintsTheTextItShowsAndWritesNothing) {
+  const fs::path dir = fs::temp_directory_path() / ("printout_editor_test_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string report = (dir / "aberrat.txt").string(), other = (dir / "other.txt").string(),
+                    typed = (dir / "typed.txt").string(), expected = (dir / "expected.txt").string();
+  const std::string reportText = "+===+\n| y |\n+===+\n";
+  { std::ofstream(other) << "Focal length 100\n"; }
+  TScriptedFileDialog files;
+  struct Row {
+    std::function<void(TTextEditor &)> act;
+    std::string shown, title;
+  };
+  const Row rows[] = {
+      {[](TTextEditor &viewer) { viewer.Client()->Insert("note\n"); }, "note\n" + reportText, "System aberrations"},
+      {[&](TTextEditor &viewer) {
+         files.Choose({other});
+         viewer.SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+       },
+       "Focal length 100\n", other},
+      {[&](TTextEditor &viewer) {
+         viewer.SendMessage(WM_COMMAND, CM_FILENEW, 0);
+         viewer.Client()->Insert("typed words\n");
+         files.Choose({typed});
+         viewer.SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+       },
+       "typed words\n", typed}};
+  const auto print = [this](const std::string &file, const std::string &title, const std::function<void(TTextEditor &)> &act) {
+    TTextEditor viewer(nullptr, "Aberrations", nullptr, file.c_str());
+    viewer.SetTitle(title);
+    viewer.Attr.Style = WS_POPUP | WS_BORDER;
+    EXPECT_TRUE(viewer.Create());
+    viewer.Client()->SetSelection(0, 0);
+    if (act) act(viewer);
+    viewer.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+  };
+  for (const Row &row : rows) {
+    { std::ofstream(report) << reportText; }
+    device.pages.clear();
+    device.titles.clear();
+    print(report, "System aberrations", row.act);
+    { std::ofstream(expected) << row.shown; }
+    print(expected, row.title, {});
+    ASSERT_EQ(device.pages.size(), 2u) << row.title;
+    EXPECT_EQ(device.titles[0], row.title);
+    EXPECT_EQ(device.titles[1], row.title);
+    EXPECT_TRUE(device.pages[0] == device.pages[1]) << row.title;
+    std::ifstream saved(report);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), reportText);
+    // 50 screen pixels in: the text starts 50 / 96 inch from the left.
+    const QImage &page = device.pages[0];
+    const int left = 50 * kDotsPerInch / 96;
+    EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
+    EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
+  }
+  fs::remove_all(dir);
 }
 
 TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {

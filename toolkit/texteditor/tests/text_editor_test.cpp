@@ -82,6 +82,20 @@ TEST_F(TextEditor, EmptyEditorShowsFirstLineAndColumnAndDisablesTextCommands) {
   for (UINT command : {CM_EDITFIND, CM_EDITREPLACE, CM_EDITFINDNEXT, CM_EDITORPRINT}) {
     EXPECT_FALSE(Enabled(*editor, command)) << command;
   }
+  // The buttons follow a text as it is typed, without waiting for a command or a save.
+  TGadgetWindow *bar = nullptr;
+  for (TWindow *child : editor->GetChildren())
+    if (auto *gadgets = dynamic_cast<TGadgetWindow *>(child); gadgets != nullptr && gadgets->GadgetWithId(CM_EDITFIND))
+      bar = gadgets;
+  ASSERT_NE(bar, nullptr);
+  const auto buttonsOn = [bar](bool on) {
+    for (UINT command : {CM_EDITFIND, CM_EDITREPLACE, CM_EDITFINDNEXT, CM_EDITORPRINT})
+      if (bar->GadgetWithId(static_cast<int>(command))->GetEnabled() != on) return false;
+    return true;
+  };
+  EXPECT_TRUE(test_kit::RunUntil([&] { return buttonsOn(false); }));
+  test_kit::PostText(*editor->Client(), "typed");
+  EXPECT_TRUE(test_kit::RunUntil([&] { return buttonsOn(true); }));
   editor->Client()->SetText("text");
   EXPECT_TRUE(Enabled(*editor, CM_EDITFIND));
   EXPECT_TRUE(Enabled(*editor, CM_EDITREPLACE));
