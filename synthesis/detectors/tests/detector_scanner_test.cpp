@@ -245,6 +245,7 @@ TEST_F(ScannerPage, AShortSweepAsksAndYesMeansLinearWhileNoMakesTheImageFit) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_NE(boxes.boxes[0].text.find("Do you want to use Linear scanning?"), std::string::npos);
   EXPECT_NE(boxes.boxes[0].text.find("10.000 mm is required"), std::string::npos);
+  EXPECT_NE(boxes.boxes[0].text.find(" m\nor switch"), std::string::npos);  // the object size's unit
   EXPECT_EQ(boxes.boxes[0].flags & MB_YESNO, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(Record().RealMovement, 0);
   EXPECT_EQ(Record().Prepared, 1);
