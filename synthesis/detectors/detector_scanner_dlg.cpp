@@ -296,13 +296,18 @@ void TDetectorScannerDlg::TakeRealSweep(double range) {
   // that No gives the object, in the unit of the Object page: the lines above are in mm or
   // mrad, and a bare number in metres would read as a thousandth of the size meant.
   const double objectSize = shared != nullptr ? shared->ObjectSize : 0.0;
+  // An object at a distance measured in metres grows with the tangent of its angle: the
+  // owner converts the size; a proportion is the estimate without one.
+  double named = objectSize * kReducedImageShare * range / imageSize;
+  double converted = 0.0;
+  if (owner_ != nullptr && owner_->ObjectSizeForImageSize(kReducedImageShare * range, converted)) named = converted;
   const int unitButton = shared != nullptr ? shared->UnitBtn : 0;
   const char *sizeUnit = unitButton >= 0 && unitButton <= 2 ? kObjectSizeUnits[unitButton] : "";
   std::snprintf(text, sizeof text,
                 "Real scanning %7.3f %s - too small!\n    %7.3f %s is required.\n\n"
                 "Recommendation - reduce image size to %.4g %s\nor switch to Linear scanning\n\n"
                 "Do you want to use Linear scanning?",
-                range, unit, imageSize, unit, objectSize * kReducedImageShare * range / imageSize, sizeUnit);
+                range, unit, imageSize, unit, named, sizeUnit);
   if (MessageBox(GetHandle(), text, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
     PrepareLinear();
     return;
