@@ -38,7 +38,8 @@ struct TZoneCells {
 double RoundZoneValue(double value) {
   const double scaled = value >= 0.0 ? value * 1000.0 + 0.5 : value * 1000.0 - 0.5;
   if (!std::isfinite(scaled) || std::fabs(scaled) > 9.0e15) return value;
-  return std::trunc(scaled) * 0.001;
+  // A value that rounds to nothing is 0, not -0 in the box.
+  return std::trunc(scaled) * 0.001 + 0.0;
 }
 
 TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,

@@ -206,6 +206,7 @@ TEST(EnergyZone, ShownValuesAreRoundedToAThousandthAwayFromZero) {
   EXPECT_APPROX(RoundZoneValue(1.2345), 1.235, kExact);
   EXPECT_APPROX(RoundZoneValue(-1.2346), -1.235, kExact);
   EXPECT_EQ(RoundZoneValue(0.0), 0.0);
+  EXPECT_FALSE(std::signbit(RoundZoneValue(-1e-9)));  // shown as 0, not -0
 }
 
 class EnergyZoneFitTest : public SystemTest {};
