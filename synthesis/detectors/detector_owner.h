@@ -27,4 +27,7 @@ class TDetectorSynthesisOwner {
   // The image-side size of the object becomes `size` (a real sweep is shorter than the
   // image): the object size follows it, and the Object page shows it.
   virtual void ReduceImageSize(double /*size*/) {}
+  // The object size ReduceImageSize(size) would give, in the Object page's unit; false
+  // when the owner cannot say.
+  virtual bool ObjectSizeForImageSize(double /*size*/, double & /*objectSize*/) { return false; }
 };

@@ -37,6 +37,8 @@ constexpr int kSystemFontHeight = 16;
 constexpr double kAxisFontShare = 0.6;
 // A real sweep shorter than the image is answered with an image this much smaller.
 constexpr double kReducedImageShare = 0.999;
+// The units of the Object page's size, as its buttons name them (TTestImage::UnitBtn).
+constexpr const char *kObjectSizeUnits[] = {"m", "min", "deg"};
 
 const TDialogTemplate kDetectorScannerTemplate{
     "T_DetectorScannerDlg", WS_CHILD | WS_CAPTION, 0, 0, 156, 106, "Scaner Type",
@@ -291,13 +293,21 @@ void TDetectorScannerDlg::TakeRealSweep(double range) {
     return;
   }
   // One pixel <= range < imageSize: the image size divides. The size named is the size
-  // that No gives the object.
+  // that No gives the object, in the unit of the Object page: the lines above are in mm or
+  // mrad, and a bare number in metres would read as a thousandth of the size meant.
   const double objectSize = shared != nullptr ? shared->ObjectSize : 0.0;
+  // An object at a distance measured in metres grows with the tangent of its angle: the
+  // owner converts the size; a proportion is the estimate without one.
+  double named = objectSize * kReducedImageShare * range / imageSize;
+  double converted = 0.0;
+  if (owner_ != nullptr && owner_->ObjectSizeForImageSize(kReducedImageShare * range, converted)) named = converted;
+  const int unitButton = shared != nullptr ? shared->UnitBtn : 0;
+  const char *sizeUnit = unitButton >= 0 && unitButton <= 2 ? kObjectSizeUnits[unitButton] : "";
   std::snprintf(text, sizeof text,
                 "Real scanning %7.3f %s - too small!\n    %7.3f %s is required.\n\n"
-                "Recommendation - reduce image size to %.4g\nor switch to Linear scanning\n\n"
+                "Recommendation - reduce image size to %.4g %s\nor switch to Linear scanning\n\n"
                 "Do you want to use Linear scanning?",
-                range, unit, imageSize, unit, objectSize * kReducedImageShare * range / imageSize);
+                range, unit, imageSize, unit, named, sizeUnit);
   if (MessageBox(GetHandle(), text, "Warning", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
     PrepareLinear();
     return;

@@ -26,11 +26,11 @@ std::string SampleText(const char *format, int sample) {
   return text;
 }
 
-// The line a file was cut in, numbered from 1, or 0: a last line without its line end that
-// does not end an item (';') or a record ('}'), as "{ F=10; G=0." does. A record needs
-// nothing after its last item, so "{ F=10; G=0.5;" is whole. The file is the user's and
-// carries no end mark; a cut at a line end reads as a shorter table, whose samples the view
-// names.
+// The line of the table a file was cut in, numbered from 1, or 0: a last line without its
+// line end that does not end an item (';') or a record ('}'), as "{ F=10; G=0." does. A
+// record needs nothing after its last item, so "{ F=10; G=0.5;" is whole. The file is the
+// user's and carries no end mark; a cut at a line end reads as a shorter table, whose
+// samples the view names.
 int CutLine(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
@@ -38,6 +38,9 @@ int CutLine(const std::string &path) {
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // The table ends where the reader stops, at the next section or end mark: what follows
+    // is never read, and a last line there without its line end cuts no item.
+    if (!line.empty() && (line[0] == '[' || line[0] == '^')) return 0;
     line.erase(std::min(line.find('!'), line.size()));  // a comment
     const std::size_t first = line.find_first_not_of(" \t");
     const std::size_t last = line.find_last_not_of(" \t");

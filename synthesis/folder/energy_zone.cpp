@@ -51,8 +51,9 @@ double RoundZoneValue(double value, double cell) {
   const double step = ZoneValueStep(cell);
   const double scaled = value >= 0.0 ? value / step + 0.5 : value / step - 0.5;
   if (!std::isfinite(scaled) || std::fabs(scaled) > 9.0e15) return value;
-  // Divided by the step's inverse, a power of ten, the digits come back as typed.
-  return std::trunc(scaled) / std::round(1.0 / step);
+  // Divided by the step's inverse, a power of ten, the digits come back as typed; a value
+  // that rounds to nothing is 0, not -0 in the box.
+  return std::trunc(scaled) / std::round(1.0 / step) + 0.0;
 }
 
 TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,

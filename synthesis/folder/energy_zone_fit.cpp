@@ -42,8 +42,10 @@ bool FitZoneToImage(TOpticalSystem &system, double fieldA, double fieldB,
   }
   int passedY[kZoneFitRays];
   int passedZ[kZoneFitRays];
-  system.TraceRays(fanY, kZoneFitRays, kTracePlainGlobal, passedY);
-  system.TraceRays(fanZ, kZoneFitRays, kTracePlainGlobal, passedZ);
+  // In the image surface's own frame: behind a fold mirror a global y would hold the
+  // image plane's place, the same for every ray, rather than the spot's height.
+  system.TraceRays(fanY, kZoneFitRays, kTracePlain, passedY);
+  system.TraceRays(fanZ, kZoneFitRays, kTracePlain, passedZ);
 
   double yMin = kNoExtent, yMax = -kNoExtent, zMin = kNoExtent, zMax = -kNoExtent;
   for (int i = 0; i < kZoneFitRays; ++i) {
@@ -59,7 +61,7 @@ bool FitZoneToImage(TOpticalSystem &system, double fieldA, double fieldB,
   TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
   chief.traceThrough = drawAll;
   double chiefY = 0.0, chiefZ = 0.0;
-  if (system.TraceRay(chief, kTracePlainGlobal, nullptr, 0) == 1) {
+  if (system.TraceRay(chief, kTracePlain, nullptr, 0) == 1) {
     chiefY = ImageY(chief, finite);
     chiefZ = ImageZ(chief, finite);
   }

@@ -164,3 +164,7 @@ bool TFolderDetectorOwner::ScanField(double &y, double &z) {
 void TFolderDetectorOwner::RefreshViews() { folder_.RefreshViews(); }
 
 void TFolderDetectorOwner::ReduceImageSize(double size) { folder_.ReduceImageSize(size); }
+
+bool TFolderDetectorOwner::ObjectSizeForImageSize(double size, double &objectSize) {
+  return folder_.ObjectSizeForField(size, objectSize);
+}

@@ -45,6 +45,7 @@ class TFolderDetectorOwner final : public TDetectorSynthesisOwner {
   bool ScanField(double &y, double &z) override;
   void RefreshViews() override;
   void ReduceImageSize(double size) override;
+  bool ObjectSizeForImageSize(double size, double &objectSize) override;
 
  private:
   TTestObjectFolder &folder_;

@@ -89,6 +89,9 @@ class TTestObjectFolder : public TBookMarkFolder,
   // image scale for the conversion (a message says so and nothing changes).
   int UpdateImageSize();
   int UpdateObjectSize();
+  // The object size, in the Object page's space and unit, whose image field is `field`;
+  // false, nothing said, when the system gives no scale.
+  bool ObjectSizeForField(double field, double &objectSize);
   // The image-side size becomes `size` (a real scan's sweep is shorter): the object size
   // follows, the pixel size with it, and the Object page shows the size.
   void ReduceImageSize(double size);

@@ -171,16 +171,25 @@ int TTestObjectFolder::UpdateImageSize() {
   return 1;
 }
 
+bool TTestObjectFolder::ObjectSizeForField(double field, double &objectSize) {
+  const TTestImage *shared = GetTestImage();
+  if (shared == nullptr || system_ == nullptr) return false;
+  const TImageSizeInputs in = SizeInputs(*system_, *shared, field);
+  double size = 0.0;
+  if (ObjectSizeFromImageField(in, size) != kSizeConverted || !std::isfinite(size)) return false;
+  objectSize = std::fabs(size);
+  return true;
+}
+
 int TTestObjectFolder::UpdateObjectSize() {
   TTestImage *shared = GetTestImage();
   if (shared == nullptr || system_ == nullptr) return 0;
-  const TImageSizeInputs in = SizeInputs(*system_, *shared, shared->fieldSize);
   double size = 0.0;
-  if (ObjectSizeFromImageField(in, size) != kSizeConverted || !std::isfinite(size)) {
+  if (!ObjectSizeForField(shared->fieldSize, size)) {
     WarnScaleUndefined();
     return 0;
   }
-  shared->ObjectSize = std::fabs(size);
+  shared->ObjectSize = size;
   return 1;
 }
 

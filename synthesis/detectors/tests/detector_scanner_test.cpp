@@ -59,6 +59,7 @@ class TScanningOwner final : public TDetectorSynthesisOwner {
     return true;
   }
   void RefreshViews() override { ++refreshes; }
+  bool ObjectSizeForImageSize(double, double &objectSize) override { return (objectSize = namedSize) > 0.0; }
   void ReduceImageSize(double size) override {
     reducedTo = size;
     if (TTestImage *image = GetTestImage()) image->fieldSize = size;
@@ -68,6 +69,7 @@ class TScanningOwner final : public TDetectorSynthesisOwner {
   int changes = 0;
   int refreshes = 0;
   double reducedTo = 0.0;
+  double namedSize = 0.0;  // the object size the folder would give; 0: none
 };
 
 class TScannerTestFolder : public TBookMarkFolder {
@@ -245,6 +247,13 @@ TEST_F(ScannerPage, AShortSweepAsksAndYesMeansLinearWhileNoMakesTheImageFit) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_NE(boxes.boxes[0].text.find("Do you want to use Linear scanning?"), std::string::npos);
   EXPECT_NE(boxes.boxes[0].text.find("10.000 mm is required"), std::string::npos);
+  EXPECT_NE(boxes.boxes[0].text.find(" m\nor switch"), std::string::npos);  // the object size's unit
+  owner_.namedSize = 4321.0;  // the folder's own conversion, not a proportion, is named
+  Check(kScannerRealMovementCheck, true);
+  boxes.QueueAnswer(IDYES);
+  Scanner().SimulateScanning();
+  EXPECT_NE(boxes.boxes.back().text.find("to 4321 m\n"), std::string::npos) << boxes.boxes.back().text;
+  boxes.boxes.pop_back();
   EXPECT_EQ(boxes.boxes[0].flags & MB_YESNO, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(Record().RealMovement, 0);
   EXPECT_EQ(Record().Prepared, 1);

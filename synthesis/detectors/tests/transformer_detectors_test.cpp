@@ -55,7 +55,8 @@ TEST_F(TransformerFile, SamplesOfFrequencyAndGainAreReadOneALine) {
             "{ f=20.5; g=0.25; }\n"
             "{ F=40; G=0.125; } ! the last\n"
             "[Something else]\n"
-            "{ F=50; G=9; }\n");
+            "{ F=50; G=9; }\n"
+            "a remark whose line end is lost, outside the table");
   TTransformerTable table;
   std::string problem;
   ASSERT_TRUE(ReadTransformerFile(path, 3.0f, table, problem)) << problem;

@@ -237,6 +237,7 @@ TEST(EnergyZone, ShownValuesAreRoundedToWhatTheCellNeedsAwayFromZero) {
   EXPECT_APPROX(RoundZoneValue(0.0067, 0.0067), 0.0067, kExact);
   EXPECT_APPROX(RoundZoneValue(0.00041, 0.0002), 0.00041, kExact);
   EXPECT_APPROX(RoundZoneValue(0.000414, 0.0002), 0.00041, kExact);
+  EXPECT_FALSE(std::signbit(RoundZoneValue(-1e-9, 0.5)));  // shown as 0, not -0
 }
 
 class EnergyZoneFitTest : public SystemTest {};
@@ -263,6 +264,18 @@ TEST_F(EnergyZoneFitTest, TheFansOfARoundLensGiveASquareZoneAboutTheChiefRay) {
   ASSERT_TRUE(FitZoneToImage(system, 10.0, 0.0, 0.0, oblique));
   EXPECT_APPROX(oblique.x, 0.0, kFitTolerance);
   EXPECT_GT(oblique.height, 0.0);
+  // Behind a fold mirror the spot is measured on the image surface itself: the singlet
+  // folded gives the zone of the singlet straight, on the axis and off it.
+  TOpticalSystem straight, folded;
+  ASSERT_EQ(straight.ReadFile(ExamplePath("singlet.os").c_str(), 0), 1);
+  ASSERT_EQ(folded.ReadFile(ExamplePath("fold_mirror.os").c_str(), 0), 1);
+  for (const double field : {0.0, 2.0}) {
+    TEnergyZone a, b;
+    ASSERT_TRUE(FitZoneToImage(straight, field, 0.0, 0.25, a) && FitZoneToImage(folded, field, 0.0, 0.25, b));
+    EXPECT_APPROX(b.height, a.height, kFitTolerance) << field;
+    EXPECT_APPROX(b.width, a.width, kFitTolerance) << field;
+    EXPECT_APPROX(std::fabs(b.y), std::fabs(a.y), kFitTolerance) << field;
+  }
   // No system, no fit: the zone stays.
   TOpticalSystem empty;
   TEnergyZone kept = sized;
