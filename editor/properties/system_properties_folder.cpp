@@ -144,6 +144,7 @@ std::string TSystemPropertiesFolder::PanelSummary() const {
 
 void TSystemPropertiesFolder::ToggleOptimizationPanel() {
   if (panel_) {
+    EndPanelDialogs();
     panel_->Close();
     panel_.reset();
     ShowPanelControls(false);
@@ -164,9 +165,23 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
 }
 
 void TSystemPropertiesFolder::CmMeritFunctions() {
-  if (!panel_) return;
-  TOptimizationFunctionsDlg(this, &panel_->functions).Execute();
+  if (!panel_ || functionsDialog_ != nullptr) return;
+  TOptimizationFunctionsDlg dialog(this, &panel_->functions);
+  functionsDialog_ = &dialog;
+  // The system may be replaced, or the editor closed, while the dialog runs: the folder
+  // ended it then, and may itself be gone.
+  const std::shared_ptr<bool> folderAlive = alive;
+  dialog.Execute();
+  if (!*folderAlive) return;
+  functionsDialog_ = nullptr;
   UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::EndPanelDialogs() {
+  if (variables_ != nullptr) variables_->Destroy(IDCANCEL);
+  if (functionsDialog_ != nullptr) functionsDialog_->Destroy(IDCANCEL);
+  variables_ = nullptr;
+  functionsDialog_ = nullptr;
 }
 
 void TSystemPropertiesFolder::CmVariables() {
@@ -178,7 +193,9 @@ void TSystemPropertiesFolder::CmVariables() {
     surface = std::max(surface, table->Grid()->CurrentRow() + 1);
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
+  const std::shared_ptr<bool> folderAlive = alive;
   dialog.Execute();
+  if (!*folderAlive) return;
   variables_ = nullptr;
   UpdateOptimizationPanel();
 }
@@ -203,6 +220,7 @@ void TSystemPropertiesFolder::EvDestroy() {
     WritePropertiesPosition(settingsPath, position);
   }
   if (panel_) {
+    EndPanelDialogs();
     panel_->Close();
     panel_.reset();
   }

@@ -23,6 +23,7 @@ class TPropertiesPage;
 class TPropertiesSurfacesPage;
 class TSystemImage;
 class TVariablesDlg;
+class TOptimizationFunctionsDlg;
 
 // Sent to the parent as WM_COMMAND (lParam the folder) when the folder's window goes, so
 // that the owner can let go of it.
@@ -92,12 +93,16 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // The variables dialog over the panel's parameters, proposing the surface selected in the
   // surfaces table.
   void CmVariables();
-  // The variables dialog while it runs (null otherwise).
+  // The variables dialog and the merit functions dialog while they run (null otherwise).
   TVariablesDlg *VariablesDialog() const { return variables_; }
+  TOptimizationFunctionsDlg *FunctionsDialog() const { return functionsDialog_; }
   void CmOptimize();
 
  private:
   void ShowPanelControls(bool show);
+  // Ends the panel's dialogs as Cancel does and takes their windows away, before the panel
+  // they edit goes: nothing they hold is written or shown after that.
+  void EndPanelDialogs();
   // After the folder's optimization changed the system: every view follows.
   void Changed();
 
@@ -107,6 +112,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   TPropertiesBeamsPage *beams_;
   std::unique_ptr<TOptimizationPanel> panel_;
   TVariablesDlg *variables_ = nullptr;
+  TOptimizationFunctionsDlg *functionsDialog_ = nullptr;
 };
 
 // The program-wide pointer to the open folder (null while it is closed).
