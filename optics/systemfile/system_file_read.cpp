@@ -518,6 +518,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   name = fresh->name;
   title = fresh->title;
   remark = RemarkOf(text);
+  // The file's geometry is the set shape, at the file's temperature.
+  expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
   MarkModelChanged();
   // Missing glasses were told by the preparation; any other failure is told here, so a
