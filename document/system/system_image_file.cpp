@@ -74,6 +74,13 @@ std::string ConfigurationValueWarnings(const std::string &fileName, const TSyste
                                        const double image[3]) {
   std::string warnings;
   const std::string section = LowerCaseAnsi(ConfigurationHeader(k)) + "|";
+  for (const auto &[place, line] : layout.repeats)
+    if (place.compare(0, section.size(), section) == 0)
+      warnings += "The optical system file " + fileName + ", line " + std::to_string(line) + ": configuration " +
+                  std::to_string(k) + " holds " + place.substr(section.size()) +
+                  " a second time: the header of a configuration may be missing before it.\n";
+  // The base configuration's positions and image give way to the surfaces (see Load).
+  if (k == 1) return warnings;
   const char *const names[3] = {"dX", "dY", "dZ"};
   for (const auto &[place, line] : layout.keyLines) {
     if (place.compare(0, section.size(), section) != 0) continue;
@@ -231,9 +238,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
       }
     }
     const std::vector<double> *offsets[3] = {&dx, &dy, &dz};
-    // The base configuration's values give way to the surfaces (see Load): only the others
-    // are told.
-    if (k > 1) warnings += ConfigurationValueWarnings(fileName, layout, k, elementCount, offsets, image);
+    warnings += ConfigurationValueWarnings(fileName, layout, k, elementCount, offsets, image);
     // A file written without the image's place keeps the image where the file puts it.
     if (std::isfinite(image[0]) && std::isfinite(image[1]) && std::isfinite(image[2])) {
       record.image = DPOINT3(image[0], image[1], image[2]);

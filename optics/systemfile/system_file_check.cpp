@@ -56,7 +56,9 @@ void NoteItem(std::string_view item, const std::string &section, int line, TSyst
   item = Trim(item);
   const std::size_t equals = item.find('=');
   if (item.empty() || equals == std::string_view::npos) return;
-  layout.keyLines.emplace(section + "|" + KeyAsWritten(item.substr(0, equals)), line);
+  const std::string place = section + "|" + KeyAsWritten(item.substr(0, equals));
+  // Records repeat their keys by design.
+  if (!layout.keyLines.emplace(place, line).second && section != "[surfaces]") layout.repeats.emplace_back(place, line);
 }
 
 // Checks one item "key=value[,value...]"; empty when it is sound.

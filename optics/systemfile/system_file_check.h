@@ -23,6 +23,9 @@ struct TSystemFileLayout {
   std::map<std::string, int> keyLines;
   std::vector<int> recordLines;
   std::vector<std::pair<std::string, int>> headers;
+  // A key met again in the same section ("<section>|<key>" and the line of the repeat): a
+  // lost header merges two sections into one.
+  std::vector<std::pair<std::string, int>> repeats;
   // The line of a key in a section (both lower case), 0 when the file does not hold it.
   int LineOf(const std::string &section, const std::string &key) const {
     const auto found = keyLines.find(section + "|" + key);
