@@ -260,7 +260,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
   }
-  if (!leftOut.empty() && !cut)
+  if (!leftOut.empty())
     warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +
                 ConfigurationHeader(1) + ": " + leftOut + " left out; " + std::to_string(read.size()) +
                 " configuration(s) are read, and saving the system writes only these.\n";

@@ -81,6 +81,7 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
 }
 
 TSystemPropertiesFolder::~TSystemPropertiesFolder() {
+  *living_ = false;
   if (system_ != nullptr) system_->RemoveObserver(this);
   if (theFolder == this) theFolder = nullptr;
 }
@@ -170,7 +171,7 @@ void TSystemPropertiesFolder::CmMeritFunctions() {
   functionsDialog_ = &dialog;
   // The system may be replaced, or the editor closed, while the dialog runs: the folder
   // ended it then, and may itself be gone.
-  const std::shared_ptr<bool> folderAlive = alive;
+  const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
   if (!*folderAlive) return;
   functionsDialog_ = nullptr;
@@ -193,7 +194,7 @@ void TSystemPropertiesFolder::CmVariables() {
     surface = std::max(surface, table->Grid()->CurrentRow() + 1);
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
-  const std::shared_ptr<bool> folderAlive = alive;
+  const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
   if (!*folderAlive) return;
   variables_ = nullptr;

@@ -113,6 +113,8 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   std::unique_ptr<TOptimizationPanel> panel_;
   TVariablesDlg *variables_ = nullptr;
   TOptimizationFunctionsDlg *functionsDialog_ = nullptr;
+  // False once the folder is deleted: a dialog's loop that returns finds it gone.
+  std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };
 
 // The program-wide pointer to the open folder (null while it is closed).

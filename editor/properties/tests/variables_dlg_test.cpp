@@ -22,6 +22,7 @@
 #include "editor/properties/system_properties_folder.h"
 #include "editor/properties/tests/table_typing.h"
 #include "editor/properties/variables_model.h"
+#include "optimization/windows/optimization_functions_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/scripted_dialogs.h"

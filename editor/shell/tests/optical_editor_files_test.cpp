@@ -7,6 +7,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/small_disk.h"
+#include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -133,6 +134,7 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
     TSystemImage image;
     ASSERT_EQ(image.Load(ExamplePath("cooke_triplet.os"), 2), 1);
     while (image.SurfaceCount() > 2) image.DeleteSurface(1);
+    image.info.Naper = 0;  // the stop went with its surface
     ASSERT_EQ(image.Save(empty), 1);
   }
   const std::string other = Scratch("Systems/Triplet.txt");  // a system under another extension
@@ -349,7 +351,7 @@ TEST_F(EditorFilesTest, ASaveThatDidNotWriteStopsTheCommandThatAskedForIt) {
       EXPECT_EQ(editor.System().Surface(1)->general.R, edited);
       EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
       EXPECT_EQ(editor.System().name, name);
-      if (name != untitled) EXPECT_TRUE(ReadText(name) == before);
+      EXPECT_TRUE(name == untitled || ReadText(name) == before);
       // Open stopped before its file dialog.
       EXPECT_EQ(files_.asked.size(), asked);
     }
