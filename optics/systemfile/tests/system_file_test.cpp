@@ -804,7 +804,9 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     const std::size_t before = BoxCount();
     ASSERT_EQ(ReadString(system, Minimal("Nsurf=2" + (c.common.empty() ? "" : "\n" + c.common), c.records)), 1);
     ASSERT_EQ(BoxCount(), before + (*c.says != '\0' ? 1 : 0));
-    if (*c.says != '\0') EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
+    if (*c.says != '\0') {
+      EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
+    }
   }
 }
 
