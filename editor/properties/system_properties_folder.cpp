@@ -179,8 +179,14 @@ void TSystemPropertiesFolder::CmMeritFunctions() {
 }
 
 void TSystemPropertiesFolder::EndPanelDialogs() {
-  if (variables_ != nullptr) variables_->Destroy(IDCANCEL);
-  if (functionsDialog_ != nullptr) functionsDialog_->Destroy(IDCANCEL);
+  // The dialog lives on the stack of its command, below this one: once its window is gone
+  // it leaves the folder's children, so a folder deleted before that loop returns (the
+  // editor closing) does not delete it.
+  for (TWindow *dialog : {static_cast<TWindow *>(variables_), static_cast<TWindow *>(functionsDialog_)}) {
+    if (dialog == nullptr) continue;
+    dialog->Destroy(IDCANCEL);
+    dialog->SetParent(nullptr);
+  }
   variables_ = nullptr;
   functionsDialog_ = nullptr;
 }
