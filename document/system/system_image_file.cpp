@@ -7,15 +7,22 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <limits>
+#include <set>
+#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "document/system/system_image.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
+#include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optics/systemfile/system_file_sections.h"
+#include "platform/core/message_box.h"
 
 namespace {
 
@@ -41,6 +48,62 @@ bool IsConfigurationHeader(const std::string &line) {
 }
 
 int Count(const Mem<double> &m) { return m.Cells(); }
+
+// Where the configuration sections' values stand in the file, for the messages.
+TSystemFileLayout ConfigurationLayout(const std::string &fileName) {
+  TSystemFileLayout layout;
+  std::ifstream in(fileName, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  CheckSystemFileText(text.str(), fileName, layout);
+  return layout;
+}
+
+// "The optical system file <name>, line <n>: configuration <k>: " for a key of section k.
+std::string ConfigurationPlace(const std::string &fileName, const TSystemFileLayout &layout, int k,
+                               const std::string &key) {
+  const int line = layout.LineOf(LowerCaseAnsi(ConfigurationHeader(k)), key);
+  return "The optical system file " + fileName + (line > 0 ? ", line " + std::to_string(line) : std::string()) +
+         ": configuration " + std::to_string(k) + ": ";
+}
+
+// The values of configuration k's section the reader did not take: offsets of elements the
+// system lacks, and positions or an image place that are no finite numbers.
+std::string ConfigurationValueWarnings(const std::string &fileName, const TSystemFileLayout &layout, int k,
+                                       int elementCount, const std::vector<double> *offsets[3],
+                                       const double image[3]) {
+  std::string warnings;
+  const std::string section = LowerCaseAnsi(ConfigurationHeader(k)) + "|";
+  for (const auto &[place, line] : layout.repeats)
+    if (place.compare(0, section.size(), section) == 0)
+      warnings += "The optical system file " + fileName + ", line " + std::to_string(line) + ": configuration " +
+                  std::to_string(k) + " holds " + place.substr(section.size()) +
+                  " a second time: the header of a configuration may be missing before it.\n";
+  // The base configuration's positions and image give way to the surfaces (see Load).
+  if (k == 1) return warnings;
+  const char *const names[3] = {"dX", "dY", "dZ"};
+  for (const auto &[place, line] : layout.keyLines) {
+    if (place.compare(0, section.size(), section) != 0) continue;
+    const std::string key = place.substr(section.size());
+    for (int axis = 0; axis < 3; ++axis) {
+      const std::string prefix = LowerCaseAnsi(names[axis]) + "(";
+      if (key.compare(0, prefix.size(), prefix) != 0) continue;
+      char *end = nullptr;
+      const long e = std::strtol(key.c_str() + prefix.size(), &end, 10);
+      const std::string shown = std::string(names[axis]) + "(" + key.substr(prefix.size());
+      if (end == nullptr || *end != ')' || e < 0 || e >= elementCount)
+        warnings += ConfigurationPlace(fileName, layout, k, key) + shown + " names no element of the " +
+                    std::to_string(elementCount) + "; it is left out.\n";
+      else if (!std::isfinite((*offsets[axis])[static_cast<std::size_t>(e)]))
+        warnings += ConfigurationPlace(fileName, layout, k, key) + shown + " is not a finite number; no offset is used.\n";
+    }
+  }
+  if (layout.LineOf(LowerCaseAnsi(ConfigurationHeader(k)), "image") > 0 &&
+      !(std::isfinite(image[0]) && std::isfinite(image[1]) && std::isfinite(image[2])))
+    warnings += ConfigurationPlace(fileName, layout, k, "image") +
+                "the image's place is not three finite numbers; the image stays where the surfaces put it.\n";
+  return warnings;
+}
 
 // The body of configuration k's section. The image's place is written for the offset
 // records alone: the base's is where the file's surfaces put it.
@@ -128,6 +191,8 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.ParseSection(0);
   }
   const bool cut = endPromised != 0 && !file.ReadSection(kSystemFileEndSection);
+  const TSystemFileLayout layout = ConfigurationLayout(fileName);
+  std::string warnings;
   std::vector<TConfigurationParameters> read;
   for (int k = 1; k <= kMaxConfigurations; ++k) {
     if (!file.ReadSection(ConfigurationHeader(k))) break;
@@ -172,6 +237,8 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
             DPOINT3(pick(dx[e], fallback.x), pick(dy[e], fallback.y), pick(dz[e], fallback.z));
       }
     }
+    const std::vector<double> *offsets[3] = {&dx, &dy, &dz};
+    warnings += ConfigurationValueWarnings(fileName, layout, k, elementCount, offsets, image);
     // A file written without the image's place keeps the image where the file puts it.
     if (std::isfinite(image[0]) && std::isfinite(image[1]) && std::isfinite(image[2])) {
       record.image = DPOINT3(image[0], image[1], image[2]);
@@ -180,6 +247,27 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     read.push_back(record);
   }
   file.Close();
+  // Sections numbered out of order (a gap, a sign, a number past any count) or twice are
+  // not read: each is named, so that no configuration goes without a word, though the next
+  // save leaves it out.
+  std::set<std::string> taken;
+  for (std::size_t k = 1; k <= read.size(); ++k) taken.insert(LowerCaseAnsi(ConfigurationHeader(static_cast<int>(k))));
+  std::string leftOut;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    if (lower.rfind("[config_", 0) != 0) continue;
+    // The section a cut file lost its end in is told by the system file's reader.
+    if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
+    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+  }
+  if (!leftOut.empty())
+    warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +
+                ConfigurationHeader(1) + ": " + leftOut + " left out; " + std::to_string(read.size()) +
+                " configuration(s) are read, and saving the system writes only these.\n";
+  if (!warnings.empty()) {
+    warnings.pop_back();
+    MessageBox(nullptr, warnings, "Warning", MB_OK | MB_ICONEXCLAMATION);
+  }
   if (read.empty()) return 0;
   if (!configurations.Allocate(static_cast<int>(read.size()), 1)) return 0;
   for (std::size_t k = 0; k < read.size(); ++k) configurations.data[k] = read[k];

@@ -179,7 +179,9 @@ bool TFileCommands::AskToSave() {
   const int answer = MessageBox(window_.GetHandle(), "Save Optical System?", "Korvex",
                                 MB_YESNOCANCEL | MB_ICONQUESTION);
   if (answer == IDCANCEL) return false;
-  if (answer == IDYES) CmSaveSystem();
+  // A save that did not write the file (it failed, was refused, or Save as was cancelled)
+  // stops the command as Cancel does: the system and its changes stay as they were.
+  if (answer == IDYES) return SaveSystem();
   return true;
 }
 
@@ -360,30 +362,32 @@ void TFileCommands::CmOpenSystem() {
   frame_.UpdateCaption();
 }
 
-void TFileCommands::CmSaveSystem() {
+void TFileCommands::CmSaveSystem() { SaveSystem(); }
+
+void TFileCommands::CmSaveSystemAs() { SaveSystemAs(); }
+
+bool TFileCommands::SaveSystem() {
   if (frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
     MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
-  if (frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath()) {
-    CmSaveSystemAs();
-    return;
-  }
+  if (frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath()) return SaveSystemAs();
   TFileWriteResult why;
   if (frame_.SaveEditedSystem(frame_.System().name, &why) != 1) {
     // The true cause: a full disk or a missing directory is no read-only file.
     MessageBox(window_.GetHandle(), FileWriteFaultText(frame_.System().name, why), "Warning",
                MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
   frame_.System().SetUnsavedChanges(0);
   frame_.UpdateCaption();
+  return true;
 }
 
-void TFileCommands::CmSaveSystemAs() {
+bool TFileCommands::SaveSystemAs() {
   if (frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
     MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
   const bool untitled = frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath();
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
@@ -392,7 +396,7 @@ void TFileCommands::CmSaveSystemAs() {
   dialog.SetDefExt("os");
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
-  if (chosen.empty()) return;
+  if (chosen.empty()) return false;
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = frame_.System().name;
   frame_.System().name = chosen;
@@ -400,13 +404,14 @@ void TFileCommands::CmSaveSystemAs() {
   if (frame_.SaveEditedSystem(chosen, &why) != 1) {
     frame_.System().name = kept;
     MessageBox(window_.GetHandle(), FileWriteFaultText(chosen, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
-    return;
+    return false;
   }
   frame_.System().SetUnsavedChanges(0);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();
   frame_.UpdateCaption();
+  return true;
 }
 
 void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {

@@ -31,7 +31,8 @@ class TFileCommands {
   // told why and the empty system stands untitled, so the caption never names a file it
   // does not show.
   void OpenStartupSystem(const std::string &fileName);
-  // The save question; false when the user cancelled.
+  // The save question; false when the user cancelled or the save asked for did not write the
+  // file: the caller stops, the system and its changes as they were.
   bool AskToSave();
   void CmNewSystem();
   void CmOpenSystem();
@@ -48,6 +49,9 @@ class TFileCommands {
   bool LastOpenSucceeded() const { return lastOpen_; }
 
  private:
+  // Save and Save as; true when the file was written.
+  bool SaveSystem();
+  bool SaveSystemAs();
   // Opens the named system in place of the current one (the recent list follows).
   TLoadOutcome ReplaceSystem(const std::string &fileName);
 

@@ -34,4 +34,7 @@ struct TInsertedElementInfo {
   // the preceding surface, else 0.
   double tilt = 0.0;
   int flags[4] = {1, 1, 0, 1};
+  // The system's unsaved-changes mark before the surface was placed: a Cancel that takes
+  // the surface away again gives it back, as nothing changed.
+  int modifiedBefore = 0;
 };

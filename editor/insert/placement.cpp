@@ -126,6 +126,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
                  TInsertedElementInfo &info) {
   const TSurface *previous = system.Surface(preceding);
   if (previous == nullptr) return -1;
+  info.modifiedBefore = system.HasUnsavedChanges();
   const TGeneralParameters before = previous->GetGeneralParameters();
   info.precedingSurface = preceding;
   info.position = DPOINT3(x, y, 0.0);
@@ -259,5 +260,6 @@ int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   system.FollowStopSurface(index, -1);
   UpdateKeepingPupil(system, true);
   info.placedSurface = -1;
+  system.SetUnsavedChanges(info.modifiedBefore);
   return 1;
 }

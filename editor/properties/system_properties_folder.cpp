@@ -83,6 +83,7 @@ TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *s
 }
 
 TSystemPropertiesFolder::~TSystemPropertiesFolder() {
+  *living_ = false;
   if (system_ != nullptr) system_->RemoveObserver(this);
   if (theFolder == this) theFolder = nullptr;
 }
@@ -148,6 +149,7 @@ void TSystemPropertiesFolder::ToggleOptimizationPanel() {
   // The run works on the panel's parameters and functions: Hide panel stops it instead.
   if (StopRunningOptimization()) return;
   if (panel_) {
+    EndPanelDialogs();
     panel_->Close();
     panel_.reset();
     ShowPanelControls(false);
@@ -168,9 +170,29 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
 }
 
 void TSystemPropertiesFolder::CmMeritFunctions() {
-  if (!panel_ || run_ != nullptr) return;
-  TOptimizationFunctionsDlg(this, &panel_->functions).Execute();
+  if (!panel_ || functionsDialog_ != nullptr || run_ != nullptr) return;
+  TOptimizationFunctionsDlg dialog(this, &panel_->functions);
+  functionsDialog_ = &dialog;
+  // The system may be replaced, or the editor closed, while the dialog runs: the folder
+  // ended it then, and may itself be gone.
+  const std::shared_ptr<bool> folderAlive = living_;
+  dialog.Execute();
+  if (!*folderAlive) return;
+  functionsDialog_ = nullptr;
   UpdateOptimizationPanel();
+}
+
+void TSystemPropertiesFolder::EndPanelDialogs() {
+  // The dialog lives on the stack of its command, below this one: once its window is gone
+  // it leaves the folder's children, so a folder deleted before that loop returns (the
+  // editor closing) does not delete it.
+  for (TWindow *dialog : {static_cast<TWindow *>(variables_), static_cast<TWindow *>(functionsDialog_)}) {
+    if (dialog == nullptr) continue;
+    dialog->Destroy(IDCANCEL);
+    dialog->SetParent(nullptr);
+  }
+  variables_ = nullptr;
+  functionsDialog_ = nullptr;
 }
 
 void TSystemPropertiesFolder::CmVariables() {
@@ -182,7 +204,9 @@ void TSystemPropertiesFolder::CmVariables() {
     surface = std::max(surface, table->Grid()->CurrentRow() + 1);
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
+  const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
+  if (!*folderAlive) return;
   variables_ = nullptr;
   UpdateOptimizationPanel();
 }
@@ -220,6 +244,7 @@ void TSystemPropertiesFolder::EvDestroy() {
     WritePropertiesPosition(settingsPath, position);
   }
   if (panel_) {
+    EndPanelDialogs();
     panel_->Close();
     panel_.reset();
   }

@@ -24,6 +24,7 @@ class TPropertiesSurfacesPage;
 class TSystemImage;
 class TVariablesDlg;
 class TViewerRunHost;
+class TOptimizationFunctionsDlg;
 
 // Sent to the parent as WM_COMMAND (lParam the folder) when the folder's window goes, so
 // that the owner can let go of it.
@@ -93,8 +94,9 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // The variables dialog over the panel's parameters, proposing the surface selected in the
   // surfaces table.
   void CmVariables();
-  // The variables dialog while it runs (null otherwise).
+  // The variables dialog and the merit functions dialog while they run (null otherwise).
   TVariablesDlg *VariablesDialog() const { return variables_; }
+  TOptimizationFunctionsDlg *FunctionsDialog() const { return functionsDialog_; }
   void CmOptimize();
   // While the panel's optimization runs: the run is stopped as the progress window's Stop
   // does, and true says so (the caller then leaves the folder and the system as they are).
@@ -103,6 +105,9 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
 
  private:
   void ShowPanelControls(bool show);
+  // Ends the panel's dialogs as Cancel does and takes their windows away, before the panel
+  // they edit goes: nothing they hold is written or shown after that.
+  void EndPanelDialogs();
   // After the folder's optimization changed the system: every view follows.
   void Changed();
 
@@ -113,6 +118,9 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   std::unique_ptr<TOptimizationPanel> panel_;
   TVariablesDlg *variables_ = nullptr;
   TViewerRunHost *run_ = nullptr;  // the run in progress (its host lives in CmOptimize)
+  TOptimizationFunctionsDlg *functionsDialog_ = nullptr;
+  // False once the folder is deleted: a dialog's loop that returns finds it gone.
+  std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };
 
 // The program-wide pointer to the open folder (null while it is closed).

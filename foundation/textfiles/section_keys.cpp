@@ -16,13 +16,20 @@ std::string Trimmed(const std::string &text) {
 
 void VisitSectionItems(const std::string &fileName,
                        const std::function<void(const std::string &header, const std::string &item)> &visit) {
+  VisitSectionItems(fileName, [&visit](const std::string &header, const std::string &item, int) { visit(header, item); });
+}
+
+void VisitSectionItems(const std::string &fileName,
+                       const std::function<void(const std::string &header, const std::string &item, int line)> &visit) {
   std::ifstream in(fileName, std::ios::binary);
   std::string line;
   std::string header;
+  int lineNumber = 0;
   while (std::getline(in, line)) {
+    ++lineNumber;
     if (!line.empty() && line[0] == '[') {
       header = LowerCaseAnsi(Trimmed(line));
-      visit(header, std::string());
+      visit(header, std::string(), lineNumber);
       continue;
     }
     if (header.empty()) continue;
@@ -35,7 +42,7 @@ void VisitSectionItems(const std::string &fileName,
       if (end == std::string::npos) end = line.size();
       const std::string item = Trimmed(line.substr(start, end - start));
       start = end + 1;
-      if (item.find('=') != std::string::npos) visit(header, item);
+      if (item.find('=') != std::string::npos) visit(header, item, lineNumber);
     }
   }
 }

@@ -16,6 +16,9 @@ using TSectionKeys = std::map<std::string, std::set<std::string>>;
 // (items end at ';', '{' or '}'; a comment starts at '!'), trimmed of blanks.
 void VisitSectionItems(const std::string &fileName,
                        const std::function<void(const std::string &header, const std::string &item)> &visit);
+// The same with the line each item stands on (from 1).
+void VisitSectionItems(const std::string &fileName,
+                       const std::function<void(const std::string &header, const std::string &item, int line)> &visit);
 
 // The file's sections and keys; empty when it cannot be read.
 TSectionKeys SectionKeysOf(const std::string &fileName);

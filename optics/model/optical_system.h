@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "foundation/containers/points.h"
@@ -113,6 +114,10 @@ class TOpticalSystem {
   // wavelength of 0 (a spectrum entry that is no wavelength) the working one.
   std::string ComputeIndices(double wavelength, double temperature, double pressure);
   std::string FindGlassesOutOfRange() const;
+  // Brings the geometry from the temperature it stands at to the system's. The shape it
+  // had when last set (by a file or an edit) is kept with that temperature, and every
+  // other temperature's shape is computed from it in one step: going to 60 degrees and
+  // back gives the set values exactly, not scaled by (1 + 40a)(1 - 40a).
   void ApplyThermalExpansion();
   void RoundNdToPowerOfTwo();
 
@@ -282,8 +287,19 @@ class TOpticalSystem {
 
  private:
   void CopySurfacesFrom(const TOpticalSystem &other);
+  // The values the temperature scales (radius, vertex, shape and phase coefficients of
+  // every surface), in one list, and back.
+  std::vector<double> ThermalShape() const;
+  void SetThermalShape(const std::vector<double> &shape);
+  // Scales the geometry as standing at `from` degrees to `to` degrees.
+  void ScaleForTemperature(double from, double to);
   // The tilt matrix of surface s built from its angles (identity when untilted).
   void FrameMatrix(int s, double m[9]) const;
 
   std::uint64_t pupilsSolvedAt_ = 0;  // the change count when this system was last solved
+  // The shape as last set and its temperature; the shape the last expansion left, which
+  // tells whether the geometry was edited since (then it is the new set shape).
+  std::vector<double> setShape_;
+  double setShapeTemperature_ = 20.0;
+  std::vector<double> expandedShape_;
 };

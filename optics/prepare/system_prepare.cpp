@@ -4,8 +4,10 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <vector>
 #include <new>
 #include <string>
 #include <system_error>
@@ -126,12 +128,67 @@ std::string TOpticalSystem::FindGlassesOutOfRange() const {
   return list;
 }
 
+std::vector<double> TOpticalSystem::ThermalShape() const {
+  std::vector<double> shape;
+  for (int i = 0; i < SurfaceCount(); ++i) {
+    const TSurface *surface = surfaces.data[i];
+    if (surface == nullptr) {
+      shape.push_back(0.0);
+      continue;
+    }
+    const TGeneralParameters &g = surface->general;
+    shape.insert(shape.end(), {1.0, g.R, g.vertex[0], g.vertex[1], g.vertex[2]});
+    shape.push_back(surface->AsCoef.Cells());
+    shape.insert(shape.end(), surface->AsCoef.data, surface->AsCoef.data + surface->AsCoef.Cells());
+    const Mem<double> *vh = surface->hoe != nullptr ? &surface->hoe->Vh : nullptr;
+    shape.push_back(vh != nullptr ? vh->Cells() : 0);
+    if (vh != nullptr) shape.insert(shape.end(), vh->data, vh->data + vh->Cells());
+  }
+  return shape;
+}
+
+void TOpticalSystem::SetThermalShape(const std::vector<double> &shape) {
+  std::size_t at = 0;
+  for (int i = 0; i < SurfaceCount() && at < shape.size(); ++i) {
+    TSurface *surface = surfaces.data[i];
+    if (shape[at++] == 0.0 || surface == nullptr) continue;
+    TGeneralParameters &g = surface->general;
+    g.R = shape[at++];
+    surface->SetPosition(shape[at], shape[at + 1], shape[at + 2]);
+    at += 3;
+    const int coefficients = static_cast<int>(shape[at++]);
+    std::copy(shape.begin() + static_cast<std::ptrdiff_t>(at), shape.begin() + static_cast<std::ptrdiff_t>(at + coefficients),
+              surface->AsCoef.data);
+    at += static_cast<std::size_t>(coefficients);
+    const int phases = static_cast<int>(shape[at++]);
+    if (phases > 0)
+      std::copy(shape.begin() + static_cast<std::ptrdiff_t>(at), shape.begin() + static_cast<std::ptrdiff_t>(at + phases),
+                surface->hoe->Vh.data);
+    at += static_cast<std::size_t>(phases);
+  }
+  MarkModelChanged();
+}
+
 void TOpticalSystem::ApplyThermalExpansion() {
   if (info.Temperature == info.geometryTemperature) return;
-  const double low = std::fmin(info.Temperature, info.geometryTemperature);
-  const double high = std::fmax(info.Temperature, info.geometryTemperature);
-  const double change = info.Temperature - info.geometryTemperature;
+  const std::vector<double> now = ThermalShape();
+  // The geometry as the last expansion left it goes back to the set shape, exactly; any
+  // other (a new file, an edit) is the set shape from now on, at the temperature it stands at.
+  if (!expandedShape_.empty() && now == expandedShape_) {
+    SetThermalShape(setShape_);
+  } else {
+    setShape_ = now;
+    setShapeTemperature_ = info.geometryTemperature;
+  }
+  if (info.Temperature != setShapeTemperature_) ScaleForTemperature(setShapeTemperature_, info.Temperature);
   info.geometryTemperature = info.Temperature;
+  expandedShape_ = ThermalShape();
+}
+
+void TOpticalSystem::ScaleForTemperature(double from, double to) {
+  const double low = std::fmin(from, to);
+  const double high = std::fmax(from, to);
+  const double change = to - from;
 
   const int count = SurfaceCount();
   double alphaPrevious = 0.0;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 #include "foundation/textfiles/text_functions.h"
@@ -26,6 +27,20 @@ bool IsNumber(std::string_view token) {
   return consumed == text.size() && std::isfinite(value);
 }
 
+// A whole number an int holds: "13.5" read as 13 would name another count than the file's.
+bool IsWholeNumber(std::string_view token) {
+  const double value = DecimalToDouble(std::string(token).c_str());
+  return value == std::floor(value) && std::fabs(value) <= std::numeric_limits<int>::max();
+}
+
+// The key as written, index included, lower case and without blanks: "dx(3)".
+std::string KeyAsWritten(std::string_view key) {
+  std::string text;
+  for (char c : key)
+    if (!std::isspace(static_cast<unsigned char>(c))) text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 bool IsRead(const std::string &section) {
   return section == "[common]" || section == "[surfaces]" || section.rfind("[surface_", 0) == 0 ||
          section.rfind("[surf_", 0) == 0;
@@ -34,6 +49,16 @@ bool IsRead(const std::string &section) {
 std::string Fault(const std::string &fileName, int line, const std::string &what) {
   return "The optical system file " + fileName + " cannot be read: line " + std::to_string(line) +
          ": " + what + ".";
+}
+
+// Notes where the item's key stands.
+void NoteItem(std::string_view item, const std::string &section, int line, TSystemFileLayout &layout) {
+  item = Trim(item);
+  const std::size_t equals = item.find('=');
+  if (item.empty() || equals == std::string_view::npos) return;
+  const std::string place = section + "|" + KeyAsWritten(item.substr(0, equals));
+  // Records repeat their keys by design.
+  if (!layout.keyLines.emplace(place, line).second && section != "[surfaces]") layout.repeats.emplace_back(place, line);
 }
 
 // Checks one item "key=value[,value...]"; empty when it is sound.
@@ -60,6 +85,9 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
       return Fault(
           fileName, line,
           "the value \"" + std::string(token) + "\" of " + std::string(key) + " is not a number");
+    if (!token.empty() && IsIntegerSystemKey(lowerKey) && !IsWholeNumber(token))
+      return Fault(fileName, line,
+                   "the value \"" + std::string(token) + "\" of " + std::string(key) + " is not a whole number");
     if (comma == std::string_view::npos) break;
     values.remove_prefix(comma + 1);
   }
@@ -92,15 +120,19 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
         return Fault(fileName, lineNumber,
                      "the section name \"" + std::string(Trim(line)) + "\" is not closed: the file was cut short or damaged");
       layout.lastSection = std::string(Trim(line));
+      layout.headers.emplace_back(layout.lastSection, lineNumber);
       section = LowerCaseAnsi(layout.lastSection);
       layout.sections.insert(section);
       if (section == "[common]") layout.hasCommon = true;
       if (section == "[surfaces]") layout.hasSurfaces = true;
       continue;
     }
-    if (!IsRead(section)) continue;
+    const bool checked = IsRead(section);
     const bool record = line[0] == '{';
-    if (record && section == "[surfaces]") ++layout.recordCount;
+    if (record && section == "[surfaces]") {
+      ++layout.recordCount;
+      layout.recordLines.push_back(lineNumber);
+    }
     // Items end at ';' outside quotes; '!' outside quotes starts a comment.
     std::string item;
     bool quoted = false;
@@ -110,14 +142,20 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
       if (!quoted && c == '!') break;
       if (!quoted && (c == ';' || c == '{' || c == '}')) {
         if (c == '}') closed = true;
-        const std::string fault = CheckItem(item, fileName, lineNumber);
+        NoteItem(item, section, lineNumber, layout);
+        const std::string fault = checked ? CheckItem(item, fileName, lineNumber) : std::string();
         if (!fault.empty()) return fault;
         item.clear();
         continue;
       }
       item += c;
     }
+    if (!checked) {
+      NoteItem(item, section, lineNumber, layout);
+      continue;
+    }
     if (quoted) return Fault(fileName, lineNumber, "a quoted text is not closed");
+    NoteItem(item, section, lineNumber, layout);
     const std::string fault = CheckItem(item, fileName, lineNumber);
     if (!fault.empty()) return fault;
     if (record && !closed) return Fault(fileName, lineNumber, "the surface record is not complete");

@@ -137,6 +137,10 @@ class TSystemFileKeyTable final : public TReadNFKeys {
     const char type = key->type;
     return type == 'f' || type == 'd' || type == 'i' || type == 'l';
   }
+  bool IsInteger(std::string_view lowerKey) const {
+    const TIdentificatorParameters *key = FindKey(std::string(lowerKey));
+    return key != nullptr && (key->type == 'i' || key->type == 'l');
+  }
 
  private:
   TOpticalSystemInformation info_;
@@ -153,4 +157,9 @@ class TSystemFileKeyTable final : public TReadNFKeys {
 bool IsNumericSystemKey(std::string_view lowerKey) {
   static const TSystemFileKeyTable table;
   return table.IsNumeric(lowerKey);
+}
+
+bool IsIntegerSystemKey(std::string_view lowerKey) {
+  static const TSystemFileKeyTable table;
+  return table.IsInteger(lowerKey);
 }

@@ -70,3 +70,5 @@ void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values)
 
 // True for the keys of any section whose values are numbers (lower-case key).
 bool IsNumericSystemKey(std::string_view lowerKey);
+// True for the keys whose values are whole numbers.
+bool IsIntegerSystemKey(std::string_view lowerKey);

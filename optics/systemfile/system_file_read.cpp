@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -25,6 +26,61 @@
 #include "platform/core/message_box.h"
 
 namespace {
+
+// A fan holds this many rays at least and at most, as the Object page takes them.
+constexpr int kFileFewestRays = 3;
+constexpr int kFileMostRays = 1001;
+// Offsets beyond a million kilometres are no system's: positions summed from them keep no
+// digit of a lens's thickness, and at 1e308 the sums overflow.
+constexpr double kFileLargestOffset = 1.0e12;
+// A glass given as its index names one from 1 to 10 (mirrors aside).
+constexpr double kFileLeastIndex = 1.0;
+constexpr double kFileLargestIndex = 10.0;
+
+// "The optical system file <path>, line <n>: " for a key of a section (both lower case),
+// the line left out when the file does not hold the key.
+std::string KeyPlace(const std::string &path, const TSystemFileLayout &layout, const std::string &section,
+                     const std::string &key) {
+  const int line = layout.LineOf(section, key);
+  return "The optical system file " + path + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": ";
+}
+
+// The values of [Common] that no setting means: told by key and line and put in range.
+// Values that mean a setting the program never writes itself (a stop or a diameter the
+// search replaces, a weight that becomes 1) keep their meaning and are said once.
+void BoundCommonValues(TOpticalSystemInformation &info, TCommonValues &common, const std::string &path,
+                       const TSystemFileLayout &layout, std::string &warnings) {
+  // Only the file's own values: a key it lacks keeps the setting as it is here.
+  auto holds = [&](const char *key) { return layout.LineOf("[common]", key) > 0; };
+  if (holds("nray") && (info.Nray < kFileFewestRays || info.Nray > kFileMostRays)) {
+    const int taken = std::clamp(info.Nray, kFileFewestRays, kFileMostRays);
+    warnings += KeyPlace(path, layout, "[common]", "nray") + "Nray=" + std::to_string(info.Nray) + " is outside " +
+                std::to_string(kFileFewestRays) + " to " + std::to_string(kFileMostRays) + "; " +
+                std::to_string(taken) + " is used.\n";
+    info.Nray = taken;
+  }
+  const int surfaces = std::max(common.surfaceCount, 0);
+  const std::string naper = KeyPlace(path, layout, "[common]", "naper") + "Naper=" + std::to_string(info.Naper);
+  if (holds("naper") && info.Naper < 0)
+    warnings += naper + " names no surface: the stop is found by the search.\n";
+  else if (holds("naper") && info.Naper > surfaces && surfaces > 0)
+    warnings += naper + " is beyond the " + std::to_string(surfaces) + " surfaces: the stop is found by the search.\n";
+  if (holds("dentr") && info.Dentr < 0.0)
+    warnings += KeyPlace(path, layout, "[common]", "dentr") + "Dentr=" + FormatNumber(info.Dentr) +
+                " gives no diameter: the entrance pupil's own is used.\n";
+  for (int i = 0; i < kFileWavelengths; ++i)
+    if (common.weights[i] < 0.0 && common.lambdas[i] != 0.0)
+      warnings += KeyPlace(path, layout, "[common]", "weight") + "the weight " + FormatNumber(common.weights[i]) +
+                  " of the wavelength " + FormatNumber(common.lambdas[i]) + " is taken as 1.\n";
+}
+
+// A glass given as a number is an index from 1 to 10; any other number is no glass.
+bool IsIndexOutOfRange(const std::string &glass) {
+  std::size_t consumed = 0;
+  const double index = DecimalToDouble(glass.c_str(), &consumed);
+  return !glass.empty() && consumed == glass.size() &&
+         !(index >= kFileLeastIndex && index <= kFileLargestIndex);
+}
 
 // Colder is no temperature.
 constexpr double kAbsoluteZeroCelsius = -273.15;
@@ -285,6 +341,7 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     system.name = DecodeFileName(common.name);
   else if (nameMode == kNameFromFileName)
     system.name = path;
+  BoundCommonValues(info, common, path, layout, warnings);
   if (info.Nd < kFileMinNd || info.Nd > kFileMaxNd) {
     const int taken = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
     warnings += "The optical system file " + path + " gives Nd=" + std::to_string(info.Nd) +
@@ -345,6 +402,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     records.Register(file);
     file.ParseSection(0);
     for (int i = 0; i < count; ++i) {
+      const std::string record = "The optical system file " + path + ", line " +
+                                 std::to_string(i < static_cast<int>(layout.recordLines.size()) ? layout.recordLines[i] : 0) +
+                                 ": surface " + std::to_string(i + 1);
+      const std::pair<const char *, double> offsets[] = {{"Dx", records.Dx[i]}, {"Dy", records.Dy[i]}, {"Dz", records.Dz[i]}};
+      for (const auto &[key, value] : offsets)
+        if (!(std::fabs(value) <= kFileLargestOffset))
+          return record + " gives " + key + "=" + FormatNumber(value) + ", beyond " + FormatNumber(kFileLargestOffset) +
+                 " mm: the file is damaged.";
       TSurface *surface = system.AddSurface(new (std::nothrow) TSurface());
       if (surface == nullptr) {
         ShowNotEnoughMemory();
@@ -355,6 +420,11 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
       g.curvature = g.R != 0.0 ? 1.0 / g.R : 0.0;
       g.Ex = records.Ex[i];
       g.glass = LowerCaseAnsi(DecodeFileName(records.Glass[i]));
+      if (IsIndexOutOfRange(g.glass)) {
+        warnings += record + " gives Glass=\"" + g.glass + "\", no index from " + FormatNumber(kFileLeastIndex) +
+                    " to " + FormatNumber(kFileLargestIndex) + "; air is used.\n";
+        g.glass.clear();
+      }
       g.materialKind = g.glass == "refl" ? 1 : 0;
       double height = records.DextY[i];
       // A diameter of 0 is one not given; a negative one is a mistake that is repaired
@@ -448,6 +518,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   name = fresh->name;
   title = fresh->title;
   remark = RemarkOf(text);
+  // The file's geometry is the set shape, at the file's temperature.
+  expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
   MarkModelChanged();
   // Missing glasses were told by the preparation; any other failure is told here, so a

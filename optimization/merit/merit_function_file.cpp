@@ -5,6 +5,7 @@
 // end is known.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -93,6 +94,54 @@ std::string ValueRefused(const std::string &fileName) {
               std::to_string(TFunctionsParameters::kMinRaysInBeam);
   });
   return fault;
+}
+
+// Field units a section may name: 0 degrees, 1 arc minutes, 2 millimetres.
+constexpr int kLastUnit = 2;
+// A beam's field beyond this (in any unit) is no field of a system: a damaged file.
+constexpr double kLargestBeamField = 1.0e6;
+
+// Beams whose field no unit gives a meaning: the file is refused, said by key and line.
+std::string BeamOutOfRange(const std::string &fileName) {
+  std::string fault;
+  VisitSectionItems(fileName, [&fault](const std::string &header, const std::string &item, int line) {
+    if (!fault.empty() || item.empty() || !IsFunctionsHeader(header)) return;
+    const std::string key = LowerCaseAnsi(Trimmed(item.substr(0, item.find('='))));
+    const double value = DecimalToDouble(Trimmed(item.substr(item.find('=') + 1)));
+    if ((key == "ybeam" || key == "zbeam") && !(std::fabs(value) <= kLargestBeamField))
+      fault = "line " + std::to_string(line) + ": the beam's field " + item + " is beyond " +
+              FormatNumber(kLargestBeamField);
+  });
+  return fault;
+}
+
+// The line of the first item of a key in a section (both lower case); 0 when none.
+int LineOfKey(const std::string &fileName, const std::string &section, const std::string &key) {
+  int found = 0;
+  VisitSectionItems(fileName, [&](const std::string &header, const std::string &item, int line) {
+    if (found == 0 && header == section && LowerCaseAnsi(Trimmed(item.substr(0, item.find('=')))) == key)
+      found = line;
+  });
+  return found;
+}
+
+// A section's Unit and ScannerSurface that name nothing the program knows are told by key
+// and line and taken as 0 (degrees; no scanner surface).
+void BoundSectionOptions(TFunctionsParameters &first, int surfaceCount, const std::string &fileName,
+                         const std::string &section, std::string &notes) {
+  const std::string lower = LowerCaseAnsi(section);
+  auto note = [&](const char *key, int value, const std::string &why) {
+    notes += "\nline " + std::to_string(LineOfKey(fileName, lower, LowerCaseAnsi(key))) + ": " + key + "=" +
+             std::to_string(value) + " " + why;
+  };
+  if (first.Unit < 0 || first.Unit > kLastUnit) {
+    note("Unit", first.Unit, "is no unit (0 degrees, 1 arc minutes, 2 millimetres); 0 is used.");
+    first.Unit = 0;
+  }
+  if (first.ScannerSurface != 0 && (first.ScannerSurface < 0 || first.ScannerSurface >= surfaceCount)) {
+    note("ScannerSurface", first.ScannerSurface, "names no surface of the system; 0 (none) is used.");
+    first.ScannerSurface = 0;
+  }
 }
 
 // What one "[Functions...]" section of the file holds of its frame.
@@ -301,6 +350,7 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
                   ? "it holds no " + SectionName(0) + " section"
                   : std::string();
     if (problem.empty()) problem = ValueRefused(fileName);
+    if (problem.empty()) problem = BeamOutOfRange(fileName);
     // A section cut short would take the values of the section before for the keys it
     // lost: only whole sections are read.
     if (problem.empty()) {
@@ -361,6 +411,8 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
       refused = "section " + SectionName(c) + " holds a value that is not a finite number";
       break;
     }
+    BoundSectionOptions(*first, system != nullptr ? system->System().SurfaceCount() : kFileMaxSurfaces, fileName,
+                        SectionName(c), clamped);
     if (first->NrayInBeam < TFunctionsParameters::kMinRaysInBeam || first->NrayInBeam > kMaxRaysInBeam) {
       const int taken = std::clamp(first->NrayInBeam, TFunctionsParameters::kMinRaysInBeam, kMaxRaysInBeam);
       clamped += "\nNrayInBeam=" + std::to_string(first->NrayInBeam) + " of section " + SectionName(c) +
@@ -410,7 +462,8 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
   if (!missing.empty())
     Tell("The merit-function file " + fileName + " holds no section " + missing +
          "; those configurations take the default functions.");
-  if (!clamped.empty()) Tell("The merit-function file " + fileName + " asks for more than can be held:" + clamped);
+  if (!clamped.empty())
+    Tell("The merit-function file " + fileName + " holds values that cannot be taken as they are:" + clamped);
 
   if (configurations > 0) {
     const int rows = std::max(1, *std::max_element(ownBeams.begin(), ownBeams.end()));

@@ -154,6 +154,11 @@ int TWinDirectTable::CellsToValues() {
       const POINT cell = CellOf(binding, i);
       if (!Grid()->Cells().Contains(cell.x, cell.y)) continue;
       const std::string text = Grid()->Cells().GetItem(cell.x, cell.y).text;
+      // A cell that still shows its value as it was put there was not edited: the value
+      // keeps every digit it holds, which the shown text ("%g") may round away.
+      char shown[kCellTextSize];
+      FormatCellElement(binding.type, binding.value, i, binding.printFormat, showZeros, shown);
+      if (text == shown) continue;
       TNumberRead why = TNumberRead::Number;
       if (ParseCellElement(binding.type, binding.value, i, text.c_str(), bufferSizes[static_cast<std::size_t>(b)],
                            &why) != 0 ||

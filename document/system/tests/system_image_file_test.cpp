@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <thread>
 
@@ -63,6 +64,22 @@ class SystemImageFileTest : public EditorTest {
     image.info.Unit = 1;
     image.Dzr = -0.7;
     image.StoreConfiguration(-1);
+  }
+  // The double Gauss in three configurations, each with its front lens moved and its own stop.
+  void SaveThreeGauss(const std::string &path) {
+    TSystemImage image;
+    Open(image, "double_gauss.os");
+    image.StoreConfiguration(-1);
+    for (int k = 1; k <= 2; ++k) {
+      image.InsertConfiguration(k - 1);
+      ASSERT_EQ(image.SelectConfiguration(k), 1);
+      TOpticalElement &front = image.elements.data[0];
+      front.MoveTo(front.referencePoint.x - 0.5 * k, front.referencePoint.y, front.referencePoint.z);
+      image.info.Naper = 3 + k;
+      image.StoreConfiguration(-1);
+    }
+    ASSERT_EQ(image.ConfigurationCount(), 3);
+    ASSERT_EQ(image.Save(path), 1);
   }
 };
 
@@ -154,20 +171,8 @@ TEST_F(SystemImageFileTest, DamagedSectionsKeepWhatFitsAndFallBack) {
 // configuration is taken whole or left out, and said; a section name left open refuses the
 // file and keeps the open system. No configuration is ever made of the offsets it lost.
 TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
-  TSystemImage image;
-  Open(image, "double_gauss.os");
-  image.StoreConfiguration(-1);
-  for (int k = 1; k <= 2; ++k) {
-    image.InsertConfiguration(k - 1);
-    ASSERT_EQ(image.SelectConfiguration(k), 1);
-    TOpticalElement &front = image.elements.data[0];
-    front.MoveTo(front.referencePoint.x - 0.5 * k, front.referencePoint.y, front.referencePoint.z);
-    image.info.Naper = 3 + k;
-    image.StoreConfiguration(-1);
-  }
-  ASSERT_EQ(image.ConfigurationCount(), 3);
   const std::string path = Scratch("three.os");
-  ASSERT_EQ(image.Save(path), 1);
+  SaveThreeGauss(path);
   const std::string whole = ReadText(path);
   TSystemImage reference;
   ASSERT_EQ(reference.Load(path, 2), 1);
@@ -204,6 +209,48 @@ TEST_F(SystemImageFileTest, EveryByteCutOfTheConfigurationsKeepsOnlyWholeOnes) {
       EXPECT_NE(told.find(openHeader ? "is not closed" : "that section is left out"), std::string::npos) << told;
     }
     if (HasFailure()) return;
+  }
+}
+
+// A configuration header damaged or missing at any place: the configurations before it
+// are read, and every section left out (or a section run into the one before) is named
+// with its line, never dropped without a word. Values no configuration can hold are told.
+TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
+  const std::string path = Scratch("three.os");
+  SaveThreeGauss(path);
+  const std::string whole = ReadText(path);
+  const struct {
+    const char *header;  // the text replaced, the first after `within`
+    const char *replacement;
+    int kept;
+    std::vector<std::string> told;
+    const char *within = "[Config_1]";
+  } cases[] = {
+      {"[Config_1]", "[Config_-1]", 1, {"[Config_-1] (line", "[Config_2] (line", "[Config_3] (line"}},
+      {"[Config_2]", "[Config_-2]", 1, {"[Config_-2] (line", "[Config_3] (line"}},
+      {"[Config_2]", "[Config_99999999999]", 1, {"[Config_99999999999] (line", "[Config_3] (line"}},
+      {"[Config_2]", "", 1, {"configuration 1 holds naper a second time", "[Config_3] (line"}},
+      {"[Config_3]", "[Config_-3]", 2, {"[Config_-3] (line"}},
+      {"[Config_3]", "", 2, {"configuration 2 holds naper a second time"}},
+      {"dX(3)=", "Image=1e400,0,0; dX(99)=48.5; dX(3)=nan; unread=", 3,
+       {"configuration 3: dX(3) is not a finite number", "configuration 3: dX(99) names no element",
+        "configuration 3: the image's place is not three finite numbers"},
+       "[Config_3]"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.header) + " -> " + c.replacement);
+    std::string text = whole;
+    const std::size_t at = text.find(c.header, text.find(c.within));
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::strlen(c.header), c.replacement);
+    WriteText(path, text);
+    TSystemImage loaded;
+    const std::size_t boxes = BoxCount();
+    ASSERT_EQ(loaded.Load(path, 2), 1);
+    EXPECT_EQ(loaded.ConfigurationCount(), c.kept);
+    ASSERT_EQ(BoxCount(), boxes + 1);
+    for (const std::string &part : c.told)
+      EXPECT_NE(Boxes().boxes.back().text.find(part), std::string::npos) << Boxes().boxes.back().text;
   }
 }
 

@@ -147,8 +147,11 @@ TEST_F(PlacementTest, TheStopStaysOnItsSurfaceAndACancelledPlacementLeavesNoTrac
   TInsertedElementInfo info;
   ASSERT_EQ(PlaceSurface(image, 2, 15.0, 0.0, -1, info), 3);
   EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+  EXPECT_EQ(image.HasUnsavedChanges(), 1);
   EXPECT_EQ(RemovePlacedSurface(image, info), 1);
   EXPECT_EQ(image.Surface(image.info.Naper - 1), stop);
+  // Nothing changed: the system is not marked as changed, so Open does not ask to save it.
+  EXPECT_EQ(image.HasUnsavedChanges(), 0);
   EXPECT_EQ(Saved(image, Scratch("after.os")), before);
   // Once the folder put an element there, the placed surface is that element's.
   EXPECT_EQ(RemovePlacedSurface(image, info), 0);

@@ -95,6 +95,14 @@ TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {
   ASSERT_EQ(image.Undo(-1), 1);
   EXPECT_EQ(image.info.Temperature, 20.0);
   EXPECT_EQ(image.info.Pressure, 760.0);
+  // Typed 60 and then 20 again: the system saved is the file's, digit for digit.
+  const std::string path = Scratch("round.os");
+  ASSERT_EQ(image.Save(path), 1);
+  const std::string before = ReadText(path);
+  ASSERT_TRUE(EditGeneralInfo(image, kTemperatureLine, "60").accepted);
+  ASSERT_TRUE(EditGeneralInfo(image, kTemperatureLine, "20").accepted);
+  ASSERT_EQ(image.Save(path), 1);
+  EXPECT_EQ(ReadText(path), before);
 }
 
 // An edit is taken whether or not Undo can keep it. A directory that fails is told; with no

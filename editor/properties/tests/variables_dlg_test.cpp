@@ -22,6 +22,7 @@
 #include "editor/properties/system_properties_folder.h"
 #include "editor/properties/tests/table_typing.h"
 #include "editor/properties/variables_model.h"
+#include "optimization/windows/optimization_functions_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/scripted_dialogs.h"
@@ -351,6 +352,47 @@ TEST_F(VariablesDlgTest, TheDialogOfAFolderAtTheScreensRightEdgeOpensWhollyOnThe
   EXPECT_GE(placed.top, 0);
   EXPECT_LE(placed.right, screenWidth);
   EXPECT_LE(placed.bottom, screenHeight);
+}
+
+// A dialog of the panel open while Open, New or a recent item replaces the system ends as
+// its Cancel does, before the panel it edits goes: its OK can no longer reach that panel.
+// So it does when the folder is closed from the menu or the editor goes.
+TEST_F(VariablesDlgTest, ThePanelDialogsEndBeforeTheSystemIsReplaced) {
+  TScriptedFileDialog files;
+  const std::string gauss = ScratchExample("double_gauss.os", "Gauss.os");
+  const UINT commands[] = {CM_OPEN_SYSTEM, CM_NEW_SYSTEM, CM_OPEN_RECENT_FIRST, CM_EDIT_AS_TABLE, WM_CLOSE};
+  for (const UINT command : commands) {
+    for (const int button : {kPanelVariablesId, kPanelFunctionsId}) {
+      SCOPED_TRACE("command " + std::to_string(command) + ", button " + std::to_string(button));
+      TSystemPropertiesFolder &folder = OpenPanel();
+      TOpticalEditor &editor = *editor_;
+      // The recent item is the file opened first; the triplet is the system the dialog shows.
+      files.Choose({gauss});
+      editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+      files.Choose({triplet_});
+      editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+      folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+      ASSERT_NE(folder.OptimizationPanel(), nullptr);
+      auto dialog = [&]() -> TWindow * {
+        return button == kPanelVariablesId ? static_cast<TWindow *>(folder.VariablesDialog())
+                                           : static_cast<TWindow *>(folder.FunctionsDialog());
+      };
+      bool ended = false;
+      QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(test_kit::RunUntil([&] { return dialog() != nullptr && dialog()->IsWindowVisible(); }, kWaitMs));
+        if (command == CM_OPEN_SYSTEM) files.Choose({gauss});
+        editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+        ended = dialog() == nullptr;
+        // The user's OK on a dialog left over would write into the panel that went.
+        if (dialog() != nullptr) dialog()->SendMessage(WM_COMMAND, IDOK);
+      });
+      folder.SendMessage(WM_COMMAND, button);
+      EXPECT_TRUE(ended);
+      EXPECT_EQ(folder.OptimizationPanel(), nullptr);
+      EXPECT_TRUE(command != WM_CLOSE || editor.GetHandle() == nullptr);
+      EXPECT_TRUE(command == WM_CLOSE || command == CM_EDIT_AS_TABLE || editor.System().name != triplet_);
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/small_disk.h"
+#include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -133,6 +134,7 @@ TEST_F(EditorFilesTest, EveryFailedOpenKeepsTheSystemAndItsName) {
     TSystemImage image;
     ASSERT_EQ(image.Load(ExamplePath("cooke_triplet.os"), 2), 1);
     while (image.SurfaceCount() > 2) image.DeleteSurface(1);
+    image.info.Naper = 0;  // the stop went with its surface
     ASSERT_EQ(image.Save(empty), 1);
   }
   const std::string other = Scratch("Systems/Triplet.txt");  // a system under another extension
@@ -307,6 +309,53 @@ TEST_F(EditorFilesTest, AFailedSaveSaysItsTrueCause) {
   EXPECT_EQ(answers_->boxes.back().text, "File \"" + full + "\" cannot be written: there is no space left on the disk.");
   EXPECT_EQ(ReadText(full), kept);
   EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
+}
+
+// Yes to "Save Optical System?" with a save that does not write the file stops Exit, New,
+// Open and the recent item as Cancel does: the edit, its mark and the old file stay.
+TEST_F(EditorFilesTest, ASaveThatDidNotWriteStopsTheCommandThatAskedForIt) {
+  TSmallDisk disk;
+  const std::string readOnly = ScratchExample("cooke_triplet.os", "ReadOnly.os");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
+  // An old file that just fits the reader's limit: the rewrite would pass it.
+  const std::string large = Scratch("Systems/Large.os");
+  std::string text = ReadText(triplet_) + "\n[Notes]\n";
+  while (text.size() < static_cast<std::size_t>(kSystemFileMaxBytes) - 64) text += std::string(79, 'n') + '\n';
+  WriteText(large, text);
+  const std::string full = disk.Active() ? disk.PathOf("Full.os") : "";
+  if (disk.Active()) {
+    WriteText(full, ReadText(triplet_));
+    disk.Fill();
+  }
+  TOpticalEditor &editor = Open(triplet_);
+  files_.Choose({gauss_});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);
+  const std::string untitled = editor.UntitledPath();
+  // The system's name decides the save: a file that cannot take it, or none (Save as, cancelled).
+  for (const std::string &name : {readOnly, untitled, large, full}) {
+    const UINT commands[] = {CM_NEW_SYSTEM, CM_OPEN_SYSTEM, CM_OPEN_RECENT_FIRST, WM_CLOSE};
+    for (const UINT command : commands) {
+      if (name.empty()) continue;
+      SCOPED_TRACE(name + " / command " + std::to_string(command));
+      const std::string before = name == untitled ? "" : ReadText(name);
+      editor.System().name = name;
+      editor.System().Surface(1)->general.R += 1.0;
+      editor.System().SetUnsavedChanges(1);
+      const double edited = editor.System().Surface(1)->general.R;
+      answers_->QueueAnswer(IDYES);
+      if (name == untitled) files_.Cancel();
+      const std::size_t asked = files_.asked.size() + (name == untitled ? 1 : 0);
+      editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+      ASSERT_NE(editor.GetHandle(), nullptr);
+      EXPECT_EQ(editor.System().Surface(1)->general.R, edited);
+      EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
+      EXPECT_EQ(editor.System().name, name);
+      EXPECT_TRUE(name == untitled || ReadText(name) == before);
+      // Open stopped before its file dialog.
+      EXPECT_EQ(files_.asked.size(), asked);
+    }
+  }
 }
 
 TEST_F(EditorFilesTest, ARecentSystemThatWentIsDroppedAndThePreviousOneStays) {

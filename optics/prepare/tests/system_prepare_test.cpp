@@ -329,6 +329,17 @@ TEST_F(SystemPrepareTest, HeatedCementedDoubletGrowsEachElementWithItsOwnGlass) 
   EXPECT_APPROX(system.surfaces.data[2]->general.R,
                 -43.02 * (1.0 + 0.5 * (crown + flint) * 50.0), kGrowth);
   EXPECT_APPROX(system.surfaces.data[3]->general.R, -2132.4 * (1.0 + flint * 50.0), 1e-10);
+  // By way of 45 degrees back to 20: the file's geometry exactly, not scaled there and back.
+  for (const double temperature : {45.0, 20.0}) {
+    system.info.Temperature = temperature;
+    ASSERT_EQ(system.Prepare(0.0, 1, 0), 1);
+  }
+  TOpticalSystem file;
+  ASSERT_EQ(file.ReadFile(ExamplePath("achromat.os"), 0), 1);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(system.surfaces.data[i]->general.R, file.surfaces.data[i]->general.R) << i;
+    EXPECT_EQ(x(i), file.surfaces.data[i]->general.vertex[0]) << i;
+  }
 }
 
 // Heating scales a lens uniformly by k: the new sag at height r is k times the old sag at

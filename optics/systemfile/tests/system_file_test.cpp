@@ -347,6 +347,10 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       // Records whose count was lost are not dropped as if the system were empty.
       {"records without a count", Minimal("Name=Lost count", records), "no number of surfaces (Nsurf)"},
       {"records with a count of none", Minimal("Nsurf=0", records), "no number of surfaces (Nsurf)"},
+      // A count read as 13 would be another system than the file's.
+      {"fractional count", Minimal("Nsurf=13.5", records), "line 2: the value \"13.5\" of Nsurf is not a whole number"},
+      {"far offset", Minimal("Nsurf=2", "{ R=0; Dx=1e308; }\n{ R=50; }\n"), "line 4: surface 1 gives Dx=1e+308"},
+      {"far offset below", Minimal("Nsurf=2", "{ R=0; }\n{ R=50; Dy=-1e308; }\n"), "line 5: surface 2 gives Dy=-1e+308"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
@@ -775,6 +779,37 @@ TEST_F(SystemFileTest, DamagedFilesNeverBreakTheReader) {
 namespace {
 
 // Values the reader repairs are repaired as before, and now said, naming surface and key.
+// Values no setting means are told by key and line and put in range; values that mean a
+// setting the program never writes (no stop of the user's, no diameter, a weight of 1) keep
+// it and are said; the 0 the program writes opens quietly.
+TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
+  const std::string records = "{ R=0; Glass=\"\"; Dx=10; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n";
+  const struct {
+    std::string common;
+    std::string records;
+    const char *says;  // "" when nothing is to be said
+  } cases[] = {
+      {"Nray=-21", records, "line 3: Nray=-21 is outside 3 to 1001; 3 is used"},
+      {"Nray=2000000000", records, "line 3: Nray=2000000000 is outside 3 to 1001; 1001 is used"},
+      {"Naper=9", records, "line 3: Naper=9 is beyond the 2 surfaces: the stop is found by the search"},
+      {"Naper=-1", records, "line 3: Naper=-1 names no surface: the stop is found by the search"},
+      {"Dentr=-3", records, "line 3: Dentr=-3 gives no diameter"},
+      {"Lambda=0.55,0.6\nWeight=1,-2", records, "line 4: the weight -2 of the wavelength 0.6 is taken as 1"},
+      {"Naper=0\nDentr=0\nNray=21", records, ""},
+      {"", "{ R=0; Glass=\"-1\"; Dx=10; }\n{ R=50; }\n", "line 4: surface 1 gives Glass=\"-1\", no index from 1 to 10; air is used"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.common);
+    TOpticalSystem system;
+    const std::size_t before = BoxCount();
+    ASSERT_EQ(ReadString(system, Minimal("Nsurf=2" + (c.common.empty() ? "" : "\n" + c.common), c.records)), 1);
+    ASSERT_EQ(BoxCount(), before + (*c.says != '\0' ? 1 : 0));
+    if (*c.says != '\0') {
+      EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
+    }
+  }
+}
+
 TEST_F(SystemFileTest, RepairedValuesAreNamedWithTheirSurfaceAndKey) {
   TOpticalSystem system;
   const std::size_t before = BoxCount();

@@ -313,6 +313,8 @@ TEST_F(MeritFileTest, DamagedFilesAreRefusedAndChangeNothing) {
       {"[Functions]\nAberT_W=-1\nUnit=0\n" + kBeam, "weight AberT_W=-1 is below 0"},
       {"[Functions]\nNrayInBeam=0\nUnit=0\n" + kBeam, "ray count NrayInBeam=0 is below the least, 3"},
       {"[Functions]\nNrayInBeam=-7\nUnit=0\n" + kBeam, "NrayInBeam=-7"},
+      // A beam no unit gives a meaning: refused by key and line.
+      {"[Functions]\nUnit=0\n{ Ybeam=1e308; Zbeam=0; Wbeam=1 }\n", "line 3: the beam's field Ybeam=1e308"},
   };
   int k = 0;
   for (const TCase &c : cases) {
@@ -404,17 +406,32 @@ TEST_F(MeritFileTest, ARefusedFirstReadLeavesTheBuiltRecordsComplete) {
   EXPECT_EQ(set.Count(), 0);
 }
 
-TEST_F(MeritFileTest, ARayCountBeyondItsRangeIsHeldThereAndSaidSo) {
-  WriteText(Scratch("rays.fun"), "[Functions]\nAberT_W=1\nNrayInBeam=2000000000\nUnit=0\n"
-                                 "{ Ybeam=0; Zbeam=0; Wbeam=1 }\n\n");
-  TOptimizationFunctions set;
-  Build(set, 1);
-  EXPECT_EQ(set.Read(Scratch("rays.fun")), 1);
-  EXPECT_EQ(set.Record(0, 0)->NrayInBeam, TOptimizationFunctions::kMaxRaysInBeam);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_NE(boxes_.boxes[0].text.find("NrayInBeam=2000000000 of section [Functions] is taken as 1000"),
-            std::string::npos)
-      << boxes_.boxes[0].text;
+// Values out of their range are held in it and said, by key (and line where no section
+// names them).
+TEST_F(MeritFileTest, ValuesBeyondTheirRangeAreHeldThereAndSaidSo) {
+  const struct {
+    const char *options;
+    const char *said;
+  } cases[] = {
+      {"NrayInBeam=2000000000\nUnit=0", "NrayInBeam=2000000000 of section [Functions] is taken as 1000"},
+      {"Unit=7", "line 3: Unit=7 is no unit"},
+      {"Unit=-1", "line 3: Unit=-1 is no unit"},
+      {"Unit=0; ScannerSurface=999", "line 3: ScannerSurface=999 names no surface of the system; 0 (none) is used"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.options);
+    WriteText(Scratch("rays.fun"), std::string("[Functions]\nAberT_W=1\n") + c.options + "\n{ Ybeam=0; Zbeam=0; Wbeam=1 }\n\n");
+    TOptimizationFunctions set;
+    Build(set, 1);
+    boxes_.boxes.clear();
+    EXPECT_EQ(set.Read(Scratch("rays.fun")), 1);
+    const TFunctionsParameters &r = *set.Record(0, 0);
+    EXPECT_LE(r.NrayInBeam, TOptimizationFunctions::kMaxRaysInBeam);
+    EXPECT_TRUE(r.Unit >= 0 && r.Unit <= 2) << r.Unit;
+    EXPECT_EQ(r.ScannerSurface, 0);
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_NE(boxes_.boxes[0].text.find(c.said), std::string::npos) << boxes_.boxes[0].text;
+  }
 }
 
 TEST_F(MeritFileTest, EditingOneConfigurationsBeamsKeepsTheOthers) {

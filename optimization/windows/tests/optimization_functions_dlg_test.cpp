@@ -8,11 +8,13 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "optimization/binding/tests/run_test_support.h"
 #include "optimization/system/tests/configuration_snapshots.h"
+#include "optics/systemfile/system_file_format.h"
 #include "optimization/windows/functions_tables.h"
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/menus/menu_tracker.h"
@@ -183,8 +185,16 @@ TEST_F(FunctionsDlg, TheFileItSavesLoadsBackEqual) {
   const std::string path = Scratch("saved.fun");
   table->SetCell(0, 3, "120.5");
   table->SetCell(1, 3, "0.75");
+  // The focus target found from the system holds more digits than its cell shows: a cell
+  // left alone is saved with them all.
+  const double focus = set.Record(0, 0)->Focus.data[0].Target;
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "%g", focus);
+  ASSERT_NE(std::stod(shown), focus);
   files.Choose({path});
   Command(kSaveId);
+  const std::string saved = ReadText(path);
+  EXPECT_EQ(saved.find("Focus_R="), saved.find("Focus_R=" + FormatNumber(focus) + ";")) << saved;
   ASSERT_EQ(files.asked.size(), 1u);
   EXPECT_TRUE(files.asked[0].Save);
   EXPECT_EQ(files.asked[0].FileName, "achromat.fun");

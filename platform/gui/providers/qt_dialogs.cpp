@@ -111,9 +111,25 @@ bool TQtColorDialog::ChooseColor(CHOOSECOLOR &choice) {
 
 namespace {
 
+// Whether the text is a list of quoted names and nothing else: `"a.os" "b.os"`.
+bool IsQuotedList(const QString &text) {
+  bool quoted = false;
+  bool any = false;
+  for (const QChar c : text) {
+    if (c == u'"') {
+      quoted = !quoted;
+      any = true;
+    } else if (!quoted && !c.isSpace()) {
+      return false;
+    }
+  }
+  return any && !quoted;
+}
+
 // Qt's dialog reads quotation marks in a typed name as a list of names and keeps the quoted
-// ones: `folder/my "best" lens.os` would save best.os in the dialog's folder (or open it). Where
-// one file is asked for, a typed name holding a quotation mark is one name, taken whole.
+// ones: `folder/my "best" lens.os` would save best.os in the dialog's folder (or open it).
+// A typed name holding a quotation mark is one name, taken whole; only where several files
+// may be opened does a text that is wholly a list of quoted names stay a list.
 class TWholeNameFileDialog final : public QFileDialog {
  public:
   using QFileDialog::QFileDialog;
@@ -124,7 +140,9 @@ class TWholeNameFileDialog final : public QFileDialog {
     auto *edit = findChild<QLineEdit *>("fileNameEdit");
     const QString typed = edit != nullptr ? edit->text() : QString();
     const bool save = acceptMode() == AcceptSave;
-    if ((!save && fileMode() != ExistingFile) || !typed.contains(u'"')) {
+    const bool severalAllowed = fileMode() == ExistingFiles && IsQuotedList(typed);
+    if ((!save && fileMode() != ExistingFile && fileMode() != ExistingFiles) || !typed.contains(u'"') ||
+        severalAllowed) {
       QFileDialog::accept();
       return;
     }

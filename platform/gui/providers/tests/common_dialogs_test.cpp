@@ -178,16 +178,22 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
   // To open: the file of the whole name, though its quoted part names a file too.
   std::ofstream(opened / "my \"best\" lens.os") << "x";
   std::ofstream(opened / "best.os") << "x";
+  fs::create_directories(opened / "sub");
+  std::ofstream(opened / "sub" / "my \"best.os\" lens.os") << "x";
   struct TCase {
     bool save;
     std::string typed;
     fs::path expected;
+    bool several = false;  // the Open dialog that takes several files
   } cases[] = {
       {true, (chosen / "my \"best\" lens.os").string(), chosen / "my \"best\" lens.os"},
       {true, "my \"best\" lens", shown / "my \"best\" lens.os"},
       {true, "\"best\" \"lens\"", shown / "\"best\" \"lens\".os"},
       {true, "plain.os", shown / "plain.os"},
       {false, "my \"best\" lens.os", opened / "my \"best\" lens.os"},
+      {false, "sub/my \"best.os\" lens.os", opened / "sub" / "my \"best.os\" lens.os", true},
+      {false, "my \"best\" lens.os", opened / "my \"best\" lens.os", true},
+      {false, "\"best.os\"", opened / "best.os", true},
   };
   for (const TCase &c : cases) {
     bool typed = false;
@@ -213,7 +219,7 @@ TEST(QtFileDialog, ATypedNameIsTakenWholeQuotationMarksAndAll) {
     TQtFileDialog provider;
     TFileDialogRequest request;
     request.Save = c.save;
-    request.Flags = c.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST;
+    request.Flags = c.save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | (c.several ? OFN_ALLOWMULTISELECT : 0);
     request.Filter = "Optical System (*.os)|*.os|";
     request.InitialDir = (c.save ? shown : opened).string();
     request.DefaultExt = "os";
