@@ -119,7 +119,8 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
     TSystemImage image;
     Open(image, "singlet.os");
     TInsertedElementInfo info;
-    ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 20.0, 0.0, -1, info), 3);
+    // Clicked 9 mm above the axis, as a hand places it.
+    ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
     std::string error;
     const int made = fold < kPrismRow ? InsertMirror(image, info, TMirrorShape{0.0, 0.0, 0.5 * fold}, error)
                                       : InsertPrism(image, info, 60.0, "F2_schott", 20.0, error);
