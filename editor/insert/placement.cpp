@@ -160,20 +160,23 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
                   -after, followingNumber, precedingNumber, followingNumber);
     return text;
   }
-  const double needed = reach.back - reach.front;
   if (before + reach.front >= 0.0 && (next == nullptr || after - reach.back >= 0.0)) return std::string();
+  // Reaches as lengths, a rounding below the vertex shown as no reach.
+  const double front = std::max(0.0, -reach.front);
+  const double back = std::max(0.0, reach.back);
+  const double needed = front + back;
   if (next == nullptr) {
     std::snprintf(text, sizeof text,
                   "The new element reaches %.2f mm in front of its vertex, but surface %d stands only %.2f mm "
                   "in front of it. Place it at least %.2f mm behind surface %d.",
-                  -reach.front, precedingNumber, before, -reach.front, precedingNumber);
+                  front, precedingNumber, before, front, precedingNumber);
     return text;
   }
   std::snprintf(text, sizeof text,
                 "The new element needs %.2f mm along the beam (%.2f mm in front of its vertex, %.2f mm "
                 "behind it), but the gap between surfaces %d and %d is %.2f mm (%.2f mm in front of the "
                 "vertex, %.2f mm behind it). Place it in a gap of at least %.2f mm, or make it smaller.",
-                needed, -reach.front, reach.back, precedingNumber, followingNumber, before + after, before, after,
+                needed, front, back, precedingNumber, followingNumber, before + after, before, after,
                 needed);
   return text;
 }
