@@ -171,6 +171,18 @@ class TSystemImage : public TOpticalSystem {
   int PrevConfiguration();
   // Turns every configuration round; a second call turns the system back.
   void ForEachConfiguration();
+  // Where a surface stood and how it was turned about z (radians) before an edit moves
+  // surfaces rigidly in the configuration shown (a placement turning what follows a mirror).
+  struct TSurfaceStand {
+    const TSurface *surface = nullptr;
+    DPOINT3 at;
+    double turn = 0.0;
+  };
+  std::vector<TSurfaceStand> SurfaceStands() const;
+  // After such an edit (the elements regrouped): every element and the image plane that
+  // moved carries every configuration alike, each configuration's own offsets turned with
+  // it, so each keeps its own gaps and image distance along the new beam.
+  void FollowMovedSurfaces(const std::vector<TSurfaceStand> &before);
 
   // For the analyses (system_image_analysis.cpp). PrepareAndUpdatePupils: negative on
   // failure. Clone: a new system unfolded at surface j (the caller deletes it), null when

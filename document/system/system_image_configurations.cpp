@@ -3,6 +3,7 @@
 // image shift.
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <new>
 #include <vector>
@@ -149,6 +150,59 @@ int TSystemImage::StoreConfiguration(int index) {
   if (k == 0) KeepOthersInPlace(configurations, before, record, elementShift, imageShift);
   TakeShapes();
   return 1;
+}
+
+std::vector<TSystemImage::TSurfaceStand> TSystemImage::SurfaceStands() const {
+  std::vector<TSurfaceStand> stands;
+  for (int i = 0; i < SurfaceCount(); ++i) {
+    const TSurface *s = Surface(i);
+    if (s != nullptr)
+      stands.push_back({s, DPOINT3(s->general.vertex[0], s->general.vertex[1], s->general.vertex[2]), s->general.angles[2]});
+  }
+  return stands;
+}
+
+void TSystemImage::FollowMovedSurfaces(const std::vector<TSurfaceStand> &before) {
+  if (ConfigurationCount() < 2) return;
+  const int c = currentConfiguration;
+  if (c < 0 || c >= ConfigurationCount()) return;
+  // One surface's move: its record in the base and its offsets in the others. The move in
+  // the configuration shown is rigid (a turn by `turn` and a shift): every configuration's
+  // place of it takes the same move, so each offset from the base turns by `turn`.
+  const auto follow = [&](const TSurface *surface, DPOINT3 &baseRecord, auto offsetOf) {
+    const TSurfaceStand *stand = nullptr;
+    for (const TSurfaceStand &s : before)
+      if (s.surface == surface) stand = &s;
+    if (stand == nullptr) return;
+    const DPOINT3 now(surface->general.vertex[0], surface->general.vertex[1], surface->general.vertex[2]);
+    const double turn = surface->general.angles[2] - stand->turn;
+    if (turn == 0.0 && now.x == stand->at.x && now.y == stand->at.y && now.z == stand->at.z) return;
+    const double cs = std::cos(turn);
+    const double sn = std::sin(turn);
+    const auto turned = [cs, sn](const DPOINT3 &d) { return DPOINT3(d.x * cs - d.y * sn, d.x * sn + d.y * cs, d.z); };
+    DPOINT3 currentOffset;
+    if (c > 0) {
+      if (DPOINT3 *own = offsetOf(c)) currentOffset = *own;
+    }
+    for (int k = 1; k < ConfigurationCount(); ++k)
+      if (DPOINT3 *offset = offsetOf(k)) *offset = turned(*offset);
+    baseRecord = Minus(now, turned(currentOffset));
+  };
+  TConfigurationParameters &base = configurations.data[0];
+  for (int e = 0; e < ElementCount() && e < PositionCount(base); ++e) {
+    follow(elements.data[e].FirstSurface(), base.positions.data[e], [this, e](int k) -> DPOINT3 * {
+      TConfigurationParameters &record = configurations.data[k];
+      return e < PositionCount(record) ? &record.positions.data[e] : nullptr;
+    });
+  }
+  if (const TEditSurface *image = ImageSurface(*this); image != nullptr && base.imageStored) {
+    follow(image, base.image, [this](int k) -> DPOINT3 * {
+      TConfigurationParameters &record = configurations.data[k];
+      return record.imageStored ? &record.image : nullptr;
+    });
+  }
+  TakeShapes();
+  modified_ = 1;
 }
 
 void TSystemImage::ApplyConfiguration(int k) {

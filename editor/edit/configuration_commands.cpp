@@ -11,6 +11,12 @@
 TConfigurationCommands::TConfigurationCommands(TEditorFrame &frame, TWindow &window)
     : frame_(frame), window_(window) {}
 
+void TConfigurationCommands::RememberConfiguration() {
+  // The optimization panel and Actual size step from the configuration shown: an added or
+  // deleted one moves it as Base, Next and Previous do.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
+}
+
 void TConfigurationCommands::CmInsertConfiguration() {
   frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, true);
   const int answer = MessageBox(window_.GetHandle(), "New configuration will be created.",
@@ -20,6 +26,7 @@ void TConfigurationCommands::CmInsertConfiguration() {
     return;
   }
   frame_.System().InsertConfiguration(frame_.System().currentConfiguration);
+  RememberConfiguration();
   frame_.UpdateCaption();
   frame_.System().SaveUndo("Insert new configuration");
   frame_.ShowConfigurationBar(1);
@@ -40,6 +47,7 @@ void TConfigurationCommands::CmDeleteConfiguration() {
                                 "Delete configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
   frame_.System().DeleteConfiguration(frame_.System().currentConfiguration);
+  RememberConfiguration();
   frame_.System().SaveUndo("Delete configuration");
   frame_.RefreshAll();
 }

@@ -16,6 +16,7 @@ class TConfigurationCommands {
   void CmPrevConfiguration();
 
  private:
+  void RememberConfiguration();
   TEditorFrame &frame_;
   TWindow &window_;
 };

@@ -117,6 +117,8 @@ void SetNewSystemSettings(TSystemImage &system) {
   info.Discrete = 0.0;
   info.TurnSystem = 0;
   info.Nray = 5;
+  // The canvas draws the beams' own count: the old system's must not outlive it.
+  system.beams.Reset(info.Nray, 1);
   info.Unit = 0;
   info.Nd = 256;
   info.ShowRecommendation = 1;

@@ -47,6 +47,7 @@ void KeepImagePlaneBehind(TSystemImage &system, const TInsertedElementInfo &info
 int EndInsertion(TSystemImage &system, TInsertedElementInfo &info, int first, int last) {
   info.insertedCount = last - first + 1;
   RefreshInsertedSystem(system);
+  system.FollowMovedSurfaces(info.stands);
   SelectInsertedRange(system, first, last);
   return 1;
 }
@@ -97,6 +98,14 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
   const double wanted = info.apertureDiameter > 0.0 ? 0.5 * info.apertureDiameter
                                                     : first->general.semiHeightExt;
   const double semi = LensSemiHeight(radii, thickness, wanted);
+  const double x = first->general.vertex[0] + thickness * std::cos(info.tilt);
+  const double y = first->general.vertex[1] + thickness * std::sin(info.tilt);
+  TElementReach reach;
+  AddFaceReach(info, first->general.vertex[0], first->general.vertex[1], first->general.angles[2], semi, radii.r1, 0.0,
+               reach);
+  AddFaceReach(info, x, y, first->general.angles[2], semi, radii.r2, 0.0, reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
 
   TEditSurface *second = new (std::nothrow) TEditSurface(*first);
   if (second == nullptr) {
@@ -115,8 +124,6 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
   g.glass = medium;
   second->SetGeneralParameters(&g);
   second->SetRadius(radii.r2);
-  const double x = g.vertex[0] + thickness * std::cos(info.tilt);
-  const double y = g.vertex[1] + thickness * std::sin(info.tilt);
   second->SetPosition(x, y, g.vertex[2]);
   second->SetAngles(g.angles[0], g.angles[1], g.angles[2]);
   const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(second)
@@ -153,6 +160,19 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   }
   const DPOINT3 origin(head->general.vertex[0], head->general.vertex[1], head->general.vertex[2]);
   const double turn = info.tilt - head->general.angles[2];
+  // Every face where it will stand: moved to the placed vertex, turned about it.
+  TElementReach reach;
+  for (int i = 1; i <= n - 2; ++i) {
+    const TSurface *source = clipboard.Surface(i);
+    if (source == nullptr) continue;
+    const double dx = source->general.vertex[0] - origin.x;
+    const double dy = source->general.vertex[1] - origin.y;
+    AddFaceReach(info, info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
+                 info.position.y + dx * std::sin(turn) + dy * std::cos(turn), source->general.angles[2] + turn,
+                 source->general.semiHeightExt, source->general.R, source->general.Ex, reach);
+  }
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
   std::vector<TEditSurface *> copies;
   for (int i = 1; i <= n - 2; ++i) {
     const TSurface *source = clipboard.Surface(i);

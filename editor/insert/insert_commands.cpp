@@ -26,9 +26,9 @@ namespace {
 
 constexpr POINT kNoPress{INT_MIN, INT_MIN};
 constexpr const char *kPlacementStatus =
-    "Specify the previous element or surface, then - position of top of a new element";
+    "Specify the previous element or surface, then where along the beam the new element stands";
 constexpr const char *kPlacementHelp =
-    "       Select, please,\nthe preceding element or surface,\nand then set position of the new element";
+    "       Select, please,\nthe preceding element or surface,\nand then the place along the beam of the new element.\nIts vertex lies on the beam's axis there;\na decentre is typed on the Positions page.";
 constexpr const char *kPickMissed =
     "Select the preceding element first: click on it, then on the place of the new element (Esc cancels)";
 // The wait between two pumps of the placement, so that waiting costs no processor time.
@@ -47,18 +47,6 @@ bool Gone(const TEditorFrame &frame, const TWindow &window) {
 // The Select button of the tools palette, off while a placement waits for its clicks.
 void EnableSelectButton(TEditorFrame &frame, bool enable) {
   if (TToolBarWnd *palette = frame.EditTools().PaletteOf(CM_SELECT)) palette->EnableGadget(CM_SELECT, enable);
-}
-
-// How far the clipboard's elements reach from the first vertex to the last, along the
-// first surface's axis: the pasted group keeps that length along the placed direction.
-double ClipboardLength(const TSystemImage &clipboard) {
-  const int n = clipboard.SurfaceCount();
-  const TSurface *first = n >= 3 ? clipboard.Surface(1) : nullptr;
-  const TSurface *last = n >= 3 ? clipboard.Surface(n - 2) : nullptr;
-  if (first == nullptr || last == nullptr) return 0.0;
-  const double turn = first->general.angles[2];
-  return (last->general.vertex[0] - first->general.vertex[0]) * std::cos(turn) +
-         (last->general.vertex[1] - first->general.vertex[1]) * std::sin(turn);
 }
 
 }  // namespace
@@ -143,7 +131,7 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   }
   const DPOINT at = frame_.Canvas()->DeviceToWorld(press);
   // A place that would cross the neighbours is refused, never built.
-  const std::string crossing = PlacementCrossing(frame_.System(), preceding, at.x, at.y, placedLength_);
+  const std::string crossing = PlacementCrossing(frame_.System(), preceding, at.x, at.y);
   if (!crossing.empty()) {
     MessageBox(window_.GetHandle(), crossing.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return EndPlacement(0);
@@ -154,6 +142,13 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   const int index = PlaceSurface(frame_.System(), preceding, at.x, at.y, count, record);
   if (index < 0) {
     MessageBeep(MB_SIMPLEBEEP);
+    return EndPlacement(0);
+  }
+  // A single surface is built here: it passes the same check of room as every element.
+  if (const std::string crowded = count > 0 ? PlacedSurfaceRoom(frame_.System(), record) : std::string();
+      !crowded.empty()) {
+    RemovePlacedSurface(frame_.System(), record);
+    MessageBox(window_.GetHandle(), crowded.c_str(), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return EndPlacement(0);
   }
   // The new surface is the selection, drawn as such.
@@ -262,9 +257,7 @@ void TInsertCommands::CmPaste() {
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
   bool pasted = false;
-  placedLength_ = ClipboardLength(*EditClipboard());
   const int placed = PlaceNewElement(-1, &info);
-  placedLength_ = 0.0;
   if (placed == 1) {
     TElementFolder folder(&window_, frame_.System(), info, kPastePage);
     const int answer = folder.Execute();

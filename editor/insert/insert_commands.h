@@ -2,8 +2,8 @@
 // TInsertCommands: the editor's commands that put something new into the system at a place
 // shown on the canvas. Paste, New Single Surface, New Element, and the component library.
 // All of them run the interactive placement, which waits inside the command, pumping
-// messages, while the user picks the element to follow and then clicks the new element's
-// top.
+// messages, while the user picks the element to follow and then clicks where along the
+// beam the new element stands.
 
 #include "editor/commands/editor_frame.h"
 #include "platform/core/types.h"
@@ -39,7 +39,4 @@ class TInsertCommands {
   // The New Single Surface and New Element toggles.
   bool singleSurfaceDown_ = false;
   bool newElementDown_ = false;
-  // How far the element being placed reaches along the beam from its vertex (mm; 0 while
-  // its shape is chosen after the placement).
-  double placedLength_ = 0.0;
 };

@@ -4,6 +4,9 @@
 // surface at the clicked place; the folder turns it into the chosen element, or takes it
 // away again when cancelled.
 
+#include <vector>
+
+#include "document/system/system_image.h"
 #include "foundation/containers/points.h"
 
 // A hit of a ray on the new surface: its point and its direction cosines.
@@ -19,7 +22,7 @@ struct TInsertedElementInfo {
   int placedSurface = -1;
   // The surface after which the new element goes.
   int precedingSurface = -1;
-  // World x, y of the clicked top of the new element; z = 0.
+  // World x, y of the new element's vertex: the click's foot on the beam's axis; z = 0.
   DPOINT3 position{0.0, 0.0, 0.0};
   // The chief ray and the fan rays of largest and smallest height on the new surface,
   // relative to the position and turned into the surface's frame.
@@ -37,4 +40,7 @@ struct TInsertedElementInfo {
   // The system's unsaved-changes mark before the surface was placed: a Cancel that takes
   // the surface away again gives it back, as nothing changed.
   int modifiedBefore = 0;
+  // Every surface as it stood before the placement, so the configurations not shown follow
+  // what the element moves.
+  std::vector<TSystemImage::TSurfaceStand> stands;
 };

@@ -43,19 +43,25 @@ bool Finite(double value, const char *name, std::string &error) {
 
 // The surfaces after surface `last` (the image plane of a new system among them) stand
 // across the chief ray that leaves the new element: turned about the last vertex by the
-// beam's turn, then shifted together across the leaving ray until the image plane's vertex
-// lies on it. The leaving ray is traced; where it cannot be, the element's own turn about
-// its vertex stands alone. An image plane left behind the element (it stood between it and
-// the preceding one) goes as far in front of it.
+// element's own turn first, so that the chief ray meets them (a plane left parallel to a
+// beam folded by 90 degrees would stop the pupil solve), then by what the traced leaving
+// ray adds, then shifted together across that ray until the image plane's vertex lies on
+// it. Where the ray cannot be traced, the element's own turn stands alone. An image plane
+// left behind the element (it stood between it and the preceding one) goes as far in
+// front of it.
 void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
   const int n = system.SurfaceCount();
   const TSurface *pivot = system.Surface(last);
   if (pivot == nullptr || last + 1 > n - 1) return;
   const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
+  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
   TPlacedRay leaving;
   const bool traced = ChiefRayLeaving(system, last, leaving);
-  if (traced) turn = std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt;
-  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  if (traced) {
+    const double added = std::remainder(std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt - turn, 2.0 * kPi);
+    if (added != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, added));
+    turn += added;
+  }
   const double ux = std::cos(info.tilt + turn);
   const double uy = std::sin(info.tilt + turn);
   if (traced) {
@@ -92,6 +98,10 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.glass = medium;
   g.semiHeightExt = FittedSemiHeight(info, *placed, radius, 0.0);
   g.semiWidthExt = g.semiHeightExt;
+  TElementReach reach;
+  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, radius, 0.0, reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(radius);
   KeepImagePlaneBehind(system, info, k);
@@ -125,6 +135,10 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   g.semiHeightExt = FittedSemiHeight(info, *placed, shape.radius, g.Ex, 1.0 / std::cos(tilt));
   g.semiWidthExt = g.semiHeightExt;
   g.angles[2] += tilt;
+  TElementReach reach;
+  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, shape.radius, g.Ex, reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
   placed->SetGeneralParameters(&g);
   placed->SetRadius(shape.radius);
   // The beam along the placed direction leaves reflected in the mirror's normal.
@@ -156,6 +170,11 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     error = prism.error;
     return 0;
   }
+  TElementReach reach;
+  AddFaceReach(info, prism.entrance.x, prism.entrance.y, prism.entranceTilt, 0.5 * face, 0.0, 0.0, reach);
+  AddFaceReach(info, prism.exit.x, prism.exit.y, prism.exitTilt, 0.5 * face, 0.0, 0.0, reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
   TEditSurface *exit = new (std::nothrow) TEditSurface(*placed);
   if (exit == nullptr) {
     error = "Not enough memory";

@@ -89,37 +89,117 @@ bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray) {
   return true;
 }
 
-std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y, double length) {
+DPOINT3 PlacedVertex(TSystemImage &system, int preceding, double x, double y) {
+  const TSurface *previous = system.Surface(preceding);
+  TPlacedRay ray;
+  if (previous == nullptr) return DPOINT3(x, y, 0.0);
+  if (!ChiefRayLeaving(system, preceding, ray)) {
+    ray.point = DPOINT3(previous->general.vertex[0], previous->general.vertex[1], 0.0);
+    ray.direction = DPOINT3(1.0, 0.0, 0.0);
+  }
+  // The foot of the click on the ray's line in the drawing's plane.
+  const double length = std::hypot(ray.direction.x, ray.direction.y);
+  if (!(length > 0.0)) return DPOINT3(x, y, 0.0);
+  const double ux = ray.direction.x / length;
+  const double uy = ray.direction.y / length;
+  const double t = (x - ray.point.x) * ux + (y - ray.point.y) * uy;
+  return DPOINT3(ray.point.x + t * ux, ray.point.y + t * uy, 0.0);
+}
+
+void AddFaceReach(const TInsertedElementInfo &info, double x, double y, double tilt, double semi, double radius,
+                  double conic, TElementReach &reach) {
+  const double ux = std::cos(info.tilt);
+  const double uy = std::sin(info.tilt);
+  // The rim's sag of the quadric z = c h^2 / (1 + sqrt(1 - (1 - conic) c^2 h^2)).
+  const double c = radius != 0.0 ? 1.0 / radius : 0.0;
+  const double root = 1.0 - (1.0 - conic) * c * c * semi * semi;
+  const double sag = c != 0.0 && root >= 0.0 ? c * semi * semi / (1.0 + std::sqrt(root)) : 0.0;
+  const double nx = std::cos(tilt);
+  const double ny = std::sin(tilt);
+  const double points[3][2] = {{x, y},
+                               {x + sag * nx - semi * ny, y + sag * ny + semi * nx},
+                               {x + sag * nx + semi * ny, y + sag * ny - semi * nx}};
+  for (const auto &p : points) {
+    const double along = (p[0] - info.position.x) * ux + (p[1] - info.position.y) * uy;
+    reach.front = std::min(reach.front, along);
+    reach.back = std::max(reach.back, along);
+  }
+}
+
+namespace {
+
+// The check shared by the click and the built element: `following` is the index of the
+// surface after the element (-1: none but the image plane); surfaces are named as the
+// tables number them before the placement, from 1.
+std::string RoomBetween(TSystemImage &system, int preceding, int following, const DPOINT3 &vertex, double tilt,
+                        const TElementReach &reach) {
   const TSurface *previous = system.Surface(preceding);
   if (previous == nullptr) return std::string();
-  const double tilt = ChiefRayTilt(system, preceding);
   const double ux = std::cos(tilt);
   const double uy = std::sin(tilt);
-  const auto along = [ux, uy](const double *from, double toX, double toY) {
-    return (toX - from[0]) * ux + (toY - from[1]) * uy;
+  const auto along = [ux, uy](const double *from, const DPOINT3 &to) {
+    return (to.x - from[0]) * ux + (to.y - from[1]) * uy;
   };
-  // Surfaces are named as the tables number them, from 1.
-  char text[256];
-  const double before = along(previous->general.vertex, x, y);
+  const TSurface *next = following >= 0 && following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
+  const double before = along(previous->general.vertex, vertex);
+  const double after = next != nullptr ? -along(next->general.vertex, vertex) : 0.0;
+  const int precedingNumber = preceding + 1;
+  const int followingNumber = preceding + 2;
+  char text[400];
   if (before < 0.0) {
     std::snprintf(text, sizeof text,
                   "The new element would stand %.2f mm in front of surface %d, which it follows: the gap "
                   "before it would be negative. Place it behind surface %d.",
-                  -before, preceding + 1, preceding + 1);
+                  -before, precedingNumber, precedingNumber);
     return text;
   }
-  const int following = preceding + 1;
-  const TSurface *next = following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
-  if (next == nullptr) return std::string();
-  const double after = -along(next->general.vertex, x, y) - std::max(0.0, length);
-  if (after < 0.0) {
+  if (next != nullptr && after < 0.0) {
     std::snprintf(text, sizeof text,
                   "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "
                   "it would be negative. Place it between surfaces %d and %d.",
-                  -after, following + 1, preceding + 1, following + 1);
+                  -after, followingNumber, precedingNumber, followingNumber);
     return text;
   }
-  return std::string();
+  if (before + reach.front >= 0.0 && (next == nullptr || after - reach.back >= 0.0)) return std::string();
+  // Reaches as lengths, a rounding below the vertex shown as no reach.
+  const double front = std::max(0.0, -reach.front);
+  const double back = std::max(0.0, reach.back);
+  const double needed = front + back;
+  if (next == nullptr) {
+    std::snprintf(text, sizeof text,
+                  "The new element reaches %.2f mm in front of its vertex, but surface %d stands only %.2f mm "
+                  "in front of it. Place it at least %.2f mm behind surface %d.",
+                  front, precedingNumber, before, front, precedingNumber);
+    return text;
+  }
+  std::snprintf(text, sizeof text,
+                "The new element needs %.2f mm along the beam (%.2f mm in front of its vertex, %.2f mm "
+                "behind it), but the gap between surfaces %d and %d is %.2f mm (%.2f mm in front of the "
+                "vertex, %.2f mm behind it). Place it in a gap of at least %.2f mm, or make it smaller.",
+                needed, front, back, precedingNumber, followingNumber, before + after, before, after,
+                needed);
+  return text;
+}
+
+}  // namespace
+
+std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach) {
+  return RoomBetween(system, info.precedingSurface, info.placedSurface + 1, info.position, info.tilt, reach);
+}
+
+std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &info) {
+  const TSurface *placed = system.Surface(info.placedSurface);
+  if (placed == nullptr) return std::string();
+  const TGeneralParameters &g = placed->general;
+  TElementReach reach;
+  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, g.R, g.Ex, reach);
+  return PlacementRoom(system, info, reach);
+}
+
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y) {
+  if (system.Surface(preceding) == nullptr) return std::string();
+  const DPOINT3 vertex = PlacedVertex(system, preceding, x, y);
+  return RoomBetween(system, preceding, preceding + 1, vertex, ChiefRayTilt(system, preceding), TElementReach());
 }
 
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
@@ -129,7 +209,8 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   info.modifiedBefore = system.HasUnsavedChanges();
   const TGeneralParameters before = previous->GetGeneralParameters();
   info.precedingSurface = preceding;
-  info.position = DPOINT3(x, y, 0.0);
+  info.stands = system.SurfaceStands();
+  info.position = PlacedVertex(system, preceding, x, y);
   info.apertureDiameter = 2.0 * before.semiHeightExt;
   info.tilt = ChiefRayTilt(system, preceding);
 
@@ -137,7 +218,7 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
   // not replace them.
   const double keptDiameter = system.info.Dentr;
 
-  TEditSurface *surface = new (std::nothrow) TEditSurface(x, y, 0.0);
+  TEditSurface *surface = new (std::nothrow) TEditSurface(info.position.x, info.position.y, 0.0);
   if (surface == nullptr) {
     ShowNotEnoughMemory();
     return -1;

@@ -1,6 +1,6 @@
 #pragma once
 // The part of the interactive placement that changes the system, without windows: a new
-// surface goes in after the preceding one at the clicked point, turned along the chief ray,
+// surface goes in after the preceding one on the beam where the click points, turned along the chief ray,
 // its aperture sized by a fan of real rays; and the undoing of that when the element is
 // not wanted after all.
 
@@ -26,17 +26,45 @@ void UpdateKeepingPupil(TSystemImage &system, bool regroup);
 // there.
 bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray);
 
-// Why a new element put after `preceding` with its vertex at (x, y) would cross its
-// neighbours, or "" when it would not: the gaps from the preceding surface's vertex to the
-// new one and from the new one to the following surface's vertex, measured along the chief
-// ray that leaves the preceding surface (+x where it does not), must not be negative; the
-// element reaches `length` (mm) along that ray from its vertex (0: unknown yet). The image
-// plane is no neighbour here: a system is focused onto it afterwards.
-std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y, double length = 0.0);
+// How far an element reaches along the placed direction from its vertex (mm): front is
+// the reach in front of the vertex (<= 0), back the reach behind it (>= 0).
+struct TElementReach {
+  double front = 0.0;
+  double back = 0.0;
+};
+
+// Widens `reach` by one face of an element about to be built: its vertex (world x, y), its
+// tilt about z (radians), semi-height, radius (0: plane) and conic term (1: paraboloid).
+// The vertex and both rim points count, so a tilted or curved face reaches as far as it
+// really does.
+void AddFaceReach(const TInsertedElementInfo &info, double x, double y, double tilt, double semi, double radius,
+                  double conic, TElementReach &reach);
+
+// The one check of every placement road (each new-element page, paste, the library's
+// element, a single surface, a place beyond the image plane): why an element standing at
+// the placed vertex and reaching `reach` would cross the preceding surface or the one that
+// follows the placed surface, or "" when it has room. Gaps are measured between vertices
+// along the placed direction; the image plane is no neighbour (it is moved behind the
+// element afterwards). The refusal names the gap and the room the element needs.
+std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach);
+
+// The check for the placed surface itself, as New Single Surface leaves it.
+std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &info);
+
+// The same check for a click before anything is built: the vertex the click gives (on the
+// chief ray leaving `preceding`, see PlacedVertex) must stand between the preceding surface
+// and the following one. "" when it does.
+std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y);
+
+// Where along the beam a click at world (x, y) puts a new element after `preceding`: the
+// foot of the click on the traced chief ray of the first beam leaving that surface, so the
+// vertex lies on the beam's axis whatever the click's height; where the ray does not get
+// there, on the preceding surface's axis line along +x through its vertex.
+DPOINT3 PlacedVertex(TSystemImage &system, int preceding, double x, double y);
 
 // Puts a new surface after `preceding` (appended after the last surface) with its vertex at
-// (x, y, 0): count > 0 takes the preceding surface's radius, any other count makes it plane.
-// It stands in the medium that follows the preceding surface, so the system's optics stay
+// the foot of (x, y) on the beam (PlacedVertex): count > 0 takes the preceding surface's
+// radius, any other count makes it plane. It stands in the medium that follows the preceding surface, so the system's optics stay
 // as they were; the rays of every beam size its semi-height. Fills info and answers the
 // new surface's index, or -1 (nothing changed) when `preceding` is no surface.
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "editor/properties/surface_type_conversion.h"
 #include "optics/model/optical_system.h"
 
 namespace {
@@ -14,6 +16,8 @@ namespace {
 constexpr int kMostCoefficients = 200;
 // A torus keeps its two radii and its third term.
 constexpr int kTorusCoefficients = 3;
+// A rim that moves less than this (mm) is the rounding of a carried shape, not a change.
+constexpr double kRimNoise = 1e-9;
 // Facets of this height are given to a surface made Fresnel without one of its own.
 constexpr double kFirstFacetHeight = 1.0;
 
@@ -29,104 +33,6 @@ int EditableCoefficients(int type) {
   return IsTorus(type) ? kTorusCoefficients : 0;
 }
 
-// The shape every polynomial type shares: the conic of curvature c and conic constant k,
-// x = c r^2 / (1 + sqrt(1 - (1 + k) c^2 r^2)), plus terms[n] r^(2n + 4) (r^4, r^6, ...).
-struct TEvenShape {
-  double c = 0.0;
-  double k = 0.0;
-  std::vector<double> terms;
-};
-
-// The coefficient of u^n in 1 - sqrt(1 - u) (n >= 1): 1/2, 1/8, 1/16, 5/128, ..., each
-// the one before times (2n - 3) / (2n). The conic's sag is the sum over n of
-// (1 + k)^(n - 1) c^(2n - 1) r^(2n) times it.
-double SqrtSeries(int n) {
-  double a = 0.5;
-  for (int m = 2; m <= n; ++m) a *= (2.0 * m - 3.0) / (2.0 * m);
-  return a;
-}
-
-// The conic's r^(2n) coefficient.
-double ConicTerm(const TEvenShape &shape, int n) {
-  return SqrtSeries(n) * std::pow(1.0 + shape.k, n - 1) * std::pow(shape.c, 2 * n - 1);
-}
-
-// The terms the conic's series is written with at least, when a polynomial type takes it.
-constexpr int kLeastSeriesTerms = 3;
-
-TEvenShape EvenShapeOf(const TSurface &surface) {
-  const TGeneralParameters &g = surface.general;
-  const std::vector<double> a(surface.AsCoef.data, surface.AsCoef.data + surface.AsCoef.Cells());
-  TEvenShape shape;
-  shape.c = g.R != 0.0 ? 1.0 / g.R : 0.0;
-  if (g.type == kSurfaceAspheric2) shape.k = -g.Ex;
-  if ((g.type == kSurfaceAsphericStandard || g.type == kSurfaceFresnel) && !a.empty()) {
-    shape.c = a[0];
-    shape.k = a.size() > 1 ? a[1] : 0.0;
-    shape.terms.assign(a.begin() + std::min<std::size_t>(2, a.size()), a.end());
-  }
-  if (g.type == kSurfaceAsphericHigh2 && !a.empty()) {
-    // x = a0 r^2 + a1 r^4 + ...: a sphere of c = 2 a0 and what it leaves of each term.
-    shape.c = 2.0 * a[0];
-    for (std::size_t n = 1; n < a.size(); ++n)
-      shape.terms.push_back(a[n] - ConicTerm(shape, static_cast<int>(n) + 1));
-  }
-  while (!shape.terms.empty() && shape.terms.back() == 0.0) shape.terms.pop_back();
-  return shape;
-}
-
-// "r^4, r^6" for the terms of a shape that are not 0.
-std::string TermNames(const std::vector<double> &terms) {
-  std::string names;
-  for (std::size_t n = 0; n < terms.size(); ++n)
-    if (terms[n] != 0.0) names += (names.empty() ? "r^" : ", r^") + std::to_string(2 * n + 4);
-  return names;
-}
-
-// The coefficients that give the new type the shape the surface has now: every term the
-// new type can hold is carried over; `dropped` names what it cannot hold (empty: nothing).
-std::vector<double> CarriedCoefficients(const TSurface &surface, int type, std::string &dropped) {
-  dropped.clear();
-  const TGeneralParameters &g = surface.general;
-  if (g.type == type) return std::vector<double>(surface.AsCoef.data, surface.AsCoef.data + surface.AsCoef.Cells());
-  const TEvenShape shape = EvenShapeOf(surface);
-  const double R = shape.c != 0.0 ? 1.0 / shape.c : 0.0;
-  const bool holdsTerms = type == kSurfaceAsphericHigh2 || type == kSurfaceAsphericStandard || type == kSurfaceFresnel;
-  const bool holdsConic = holdsTerms || type == kSurfaceAspheric2 || type == kSurfaceAsphericHigh1;
-  const std::string termNames = TermNames(shape.terms);
-  std::string lost;
-  if (!holdsTerms && !termNames.empty()) lost = termNames + " terms";
-  if (!holdsConic && shape.k != 0.0) lost = "conic constant" + (lost.empty() ? "" : " or " + lost);
-  if (!lost.empty())
-    dropped = "the type \"" + std::string(SurfaceTypeName(type)) + "\" holds no " + lost + ": dropped";
-  switch (type) {
-    case kSurfacePlane: return {0.0};
-    case kSurfaceSphere:
-    case kSurfaceCylinder: return {R};
-    case kSurfaceAspheric2: return {R, -shape.k};
-    case kSurfaceAsphericHigh1: return {-2.0 * R, 1.0 + shape.k};
-    case kSurfaceAsphericHigh2: {
-      // x = sum over n of (conic term n + terms[n - 2]) r^(2n).
-      const int count = std::max(kLeastSeriesTerms, static_cast<int>(shape.terms.size()) + 1);
-      std::vector<double> values;
-      for (int n = 1; n <= count; ++n)
-        values.push_back(ConicTerm(shape, n) + (n >= 2 && n - 2 < static_cast<int>(shape.terms.size())
-                                                    ? shape.terms[static_cast<std::size_t>(n - 2)]
-                                                    : 0.0));
-      return values;
-    }
-    case kSurfaceAsphericStandard:
-    case kSurfaceFresnel: {
-      std::vector<double> values{shape.c, shape.k};
-      values.insert(values.end(), shape.terms.begin(), shape.terms.end());
-      return values;
-    }
-    case kSurfaceTor:
-    case kSurfaceTorRing: return {R, R, 0.0};
-    default: return {R};
-  }
-}
-
 TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
   const int type = ParseSurfaceType(text);
   if (type < 0)
@@ -139,17 +45,32 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
       type != kSurfaceAspheric2 && type != kSurfaceCylinder)
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": a lens array stands only on a plane, sphere, conic or "
                                   "cylinder. Remove the array first.");
-  std::string dropped;
+  TTypeConversion conversion;
+  // The surface as prepared before the change; the prepared one after it is compared.
+  const TSurface before(surface);
   TPropertyEdit edit = EditSurfaceInPlace(system, row, OfSurface("Type", row), false, [&](TSurface &s) {
-    const std::vector<double> values = CarriedCoefficients(s, type, dropped);
+    conversion = ConvertSurfaceType(s, type);
+    const std::vector<double> &values = conversion.coefficients;
     s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
     if (type == kSurfaceFresnel && s.general.FrenelHeight == 0.0) s.general.FrenelHeight = kFirstFacetHeight;
     return std::string();
   });
-  if (edit.accepted && !dropped.empty()) {
-    const std::string notice = SurfaceLabel(row) + ": " + dropped + " (Undo brings them back).";
-    edit.message = edit.message.empty() ? notice : notice + "\n\n" + edit.message;
-  }
+  if (!edit.accepted || system.Surface(row) == nullptr) return edit;
+  const double rimShift = RimShift(before, *system.Surface(row));
+  std::string notice;
+  const std::string typeName = "the type \"" + std::string(SurfaceTypeName(type)) + "\"";
+  char shift[96] = "";
+  if (!std::isfinite(rimShift))
+    std::snprintf(shift, sizeof shift, "; the new shape does not reach the rim");
+  else if (rimShift > kRimNoise)
+    std::snprintf(shift, sizeof shift, "; the rim moves by %.3g mm", rimShift);
+  if (!conversion.lost.empty())
+    notice = SurfaceLabel(row) + ": " + typeName + " holds no " + conversion.lost + ": dropped" + shift +
+             " (Undo brings them back).";
+  else if (*shift != '\0')
+    notice = SurfaceLabel(row) + ": " + typeName + " approximates the shape" + shift +
+             " (Undo brings the old shape back).";
+  if (!notice.empty()) edit.message = edit.message.empty() ? notice : notice + "\n\n" + edit.message;
   return edit;
 }
 

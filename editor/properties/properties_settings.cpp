@@ -48,8 +48,24 @@ void PlacePropertiesFolder(const int *saved, const RECT &owner, int width, int h
     left = owner.left - width;
     top = owner.top;
   } else {
-    left = owner.right;
-    top = owner.top;
+    // No room beside the frame anywhere: of the screen's four corners, the one where it
+    // covers least of the frame (its drawing and menus); a tie keeps the lower right, clear
+    // of the menu bar.
+    const auto covered = [&owner, width, height](int x, int y) {
+      const long long w = std::max(0, std::min(x + width, static_cast<int>(owner.right)) - std::max(x, static_cast<int>(owner.left)));
+      const long long h = std::max(0, std::min(y + height, static_cast<int>(owner.bottom)) - std::max(y, static_cast<int>(owner.top)));
+      return w * h;
+    };
+    const int right = std::max(0, screenWidth - width);
+    const int bottom = std::max(0, screenHeight - height);
+    left = right;
+    top = bottom;
+    for (const POINT corner : {POINT{0, bottom}, POINT{right, 0}, POINT{0, 0}}) {
+      if (covered(corner.x, corner.y) < covered(left, top)) {
+        left = corner.x;
+        top = corner.y;
+      }
+    }
   }
   // Pulled back onto the screen: first off the right and bottom edges, then, for a folder
   // larger than the screen, its top-left corner stays visible.

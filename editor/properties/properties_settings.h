@@ -18,7 +18,7 @@ int WritePropertiesPosition(const std::string &settingsPath, const int position[
 // Where the folder (width x height pixels) opens: at its saved left and top when there is
 // one, else where it hides none of the editor's frame (owner, in screen pixels), its canvas
 // or the palettes on it: beside the frame's right edge, else below the frame, else left of
-// it; only when none has room, beside the right edge as far as the screen allows. Always
+// it; only when none has room, in the screen's corner where it covers least of the frame. Always
 // wholly on a screen of the given size when it fits. Answers left and top.
 void PlacePropertiesFolder(const int *saved, const RECT &owner, int width, int height, int screenWidth,
                            int screenHeight, int &left, int &top);

@@ -2,6 +2,7 @@ area_sources(OPTICS
   starting_rays.cpp
   pupil_support.cpp
   pupils.cpp
+  real_ray_stop.cpp
   chief_ray_aims.cpp
   pupil_solves.cpp
   first_order.cpp

@@ -9,12 +9,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/pupils/chief_ray_aims.h"
 #include "optics/pupils/pupil_solves.h"
 #include "optics/pupils/pupil_support.h"
+#include "optics/pupils/real_ray_stop.h"
 
 namespace {
 
@@ -360,12 +362,15 @@ TStopImages ImageStop(TOpticalSystem &system) {
     lastCandidate = stop;
   }
 
+  // Each candidate's entrance pupil position, for a stop the real rays name below.
+  std::vector<double> imagedAt(n, 0.0);
   for (int i = lastCandidate; i >= first; --i) {
     const TSurface &si = *system.Surface(i);
     double p = 0.0, slopeRatio = 0.0;
     if (ImageApertureCentre(system, -i, *system.Surface(i - 1), i - 1, 0, p, slopeRatio) !=
         kPupilImaged)
       continue;
+    imagedAt[i] = p;
     const double m = slopeRatio * si.general.nBefore / system.Surface(0)->general.nAfter;
     const double H = si.general.semiHeightExt * m;
     double measure = std::fabs(H);
@@ -388,6 +393,16 @@ TStopImages ImageStop(TOpticalSystem &system) {
   if (in.ObjectFinite == 0 && stopInForce && stop == 0) {
     entrancePosition = 0.0;
     entranceDiameter = 2.0 * SemiHeight(system, 0);
+  }
+  // Through tilted or decentred faces the paraxial images above mislead: the surface that
+  // clips real rays of the axial beam is the stop.
+  if (!stopInForce && HasTiltedOrDecentredFaces(system)) {
+    const TRealStop real = RealRayStop(system);
+    if (real.stop >= 0) {
+      if (real.stop != stop) entrancePosition = imagedAt[real.stop];
+      stop = real.stop;
+      if (!userDiameter) entranceDiameter = real.entranceDiameter;
+    }
   }
   TStopImages images;
   images.stop = stop;

@@ -96,14 +96,18 @@ void THelpWindow::PlaceBeside(const TWindow *asker) {
     top = static_cast<int>(beside.top);
   }
   RECT placed = PlaceReadable(asker, RECT{left, top, left + wide, top + high}, SIZE{0, 0});
-  // Where it has to cover the asker, it still leaves the asker's palettes (the other
-  // top-level windows of its main window) in sight: of the place found and the two edges of
-  // the screen at that height, the one that covers least of them.
-  const std::vector<RECT> palettes = OwnedTopLevelWindows(asker, this);
-  if (CoveredArea(placed, palettes) > 0) {
+  // Where it has to cover something, it covers least of the asker's main window (its
+  // drawing), the asker and their palettes (the other top-level windows of the main
+  // window): of the place found and the two edges of the screen at that height, the one
+  // that covers least of them all.
+  std::vector<RECT> kept = OwnedTopLevelWindows(asker, this);
+  const TWindow *main = asker;
+  while (main != nullptr && main->GetParentO() != nullptr) main = main->GetParentO();
+  if (main != nullptr && main->IsWindow()) kept.push_back(main->GetWindowRect());
+  if (CoveredArea(placed, kept) > 0) {
     for (const int edge : {0, screenWidth - wide}) {
       const RECT at = PlaceReadable(asker, RECT{edge, placed.top, edge + wide, placed.top + high}, SIZE{0, 0});
-      if (CoveredArea(at, palettes) < CoveredArea(placed, palettes)) placed = at;
+      if (CoveredArea(at, kept) < CoveredArea(placed, kept)) placed = at;
     }
   }
   SetWindowPos(nullptr, placed.left, placed.top, placed.Width(), placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);

@@ -23,7 +23,8 @@ class THelpWindow : public TFrameWindow {
   // Moves the window beside `asker` (the window that asked for help): to its right where
   // the screen has room, else to its left, else to the side with more room; its top level
   // with the asker's. Wholly on the screen and below the main window's menu bar, as the
-  // analysis windows open, smaller only when the screen is.
+  // analysis windows open, smaller only when the screen is. Where it must cover something, it
+  // stands where it covers least of the main window, the asker and their palettes.
   void PlaceBeside(const TWindow *asker);
 
   // Shows the page (a local HTML file); false, showing a short note instead, when the file

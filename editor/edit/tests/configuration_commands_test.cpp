@@ -106,6 +106,7 @@ TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTh
   editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
   EXPECT_EQ(system.ConfigurationCount(), 2);
   EXPECT_EQ(system.currentConfiguration, 1);
+  EXPECT_EQ(editor.EditTools().rememberedConfiguration, 1);  // what Actual size and the panel step from
   EXPECT_EQ(editor.GetWindowText().rfind("Korvex - " + triplet_ + ", Configuration: 2/2", 0), 0u);
   EXPECT_EQ(answers_->boxes.back().text, "Current configuration will be deleted.");
 
@@ -122,6 +123,7 @@ TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTh
   editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
   EXPECT_EQ(system.ConfigurationCount(), 3);
   EXPECT_EQ(system.currentConfiguration, 2);
+  EXPECT_EQ(editor.EditTools().rememberedConfiguration, 2);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Add new configuration (ctrl-Z)");
 }
 

@@ -84,7 +84,7 @@ TEST_F(NewElementsTest, APrismStandsAtMinimumDeviation) {
   for (const double apex : {30.0, 60.0}) {
     TSystemImage image;
     TInsertedElementInfo info;
-    Placed(image, info, 5.0);
+    Placed(image, info, 15.0);  // its entrance face reaches up to 10 mm in front of it
     std::string error;
     ASSERT_EQ(InsertPrism(image, info, apex, "F2_schott", 20.0, error), 1) << error;
     ASSERT_EQ(image.SurfaceCount(), 4);
@@ -104,6 +104,41 @@ TEST_F(NewElementsTest, APrismStandsAtMinimumDeviation) {
     EXPECT_GT(deviation(2.0 * kDeg), deviation(0.0));
     EXPECT_GT(deviation(-2.0 * kDeg), deviation(0.0));
     EXPECT_EQ(image.Surface(1)->general.semiHeightExt, 10.0);
+  }
+}
+
+// After a fold mirror of any angle (a 90 degree fold leaves the old image plane parallel to
+// the folded beam) or a prism, the image plane stands square across the traced chief ray
+// with its vertex on it.
+TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay) {
+  // Rotations and shifts of a double-precision trace over some 100 mm.
+  constexpr double kOnRay = 1e-6;
+  constexpr int kPrismRow = 100;
+  for (int fold = 10; fold <= kPrismRow; fold += 10) {
+    SCOPED_TRACE(fold);
+    TSystemImage image;
+    Open(image, "singlet.os");
+    TInsertedElementInfo info;
+    // Clicked 9 mm above the axis, as a hand places it.
+    ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
+    std::string error;
+    const int made = fold < kPrismRow ? InsertMirror(image, info, TMirrorShape{0.0, 0.0, 0.5 * fold}, error)
+                                      : InsertPrism(image, info, 60.0, "F2_schott", 20.0, error);
+    ASSERT_EQ(made, 1) << error;
+    const int plane = image.SurfaceCount() - 1;
+    ASSERT_GE(image.SolveChiefRay(0.0, 0.0), 1);
+    TCurrentRay ray = image.MakeRay(0.0, 0.0, 0.0, 0.0);
+    Mem<TIntersectionPoint> hits;
+    image.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+    ASSERT_GT(hits.Cells(), plane);
+    const TIntersectionPoint &hit = hits.data[plane];
+    const double p[3] = {hit.x, hit.y, hit.z};
+    const double l[3] = {hit.L, hit.M, hit.N};
+    const TIntersectionPoint local = image.ToSurfaceFrame(plane, p, l);
+    EXPECT_NEAR(local.y, 0.0, kOnRay);
+    EXPECT_NEAR(local.z, 0.0, kOnRay);
+    EXPECT_NEAR(local.M, 0.0, kOnRay);
+    EXPECT_NEAR(local.N, 0.0, kOnRay);
   }
 }
 

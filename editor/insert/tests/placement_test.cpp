@@ -265,8 +265,9 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   EXPECT_EQ(target.SurfaceCount(), n + 2);  // the placed one and two in its place
   const TSurface *front = target.Surface(n - 1);
   const TSurface *back = target.Surface(n);
-  EXPECT_APPROX(front->general.vertex[0], x, kTight);
-  EXPECT_APPROX(front->general.vertex[1], 1.5, kTight);
+  // The click 1.5 above the axis chooses the place along the beam; the vertex stands on it.
+  EXPECT_APPROX(front->general.vertex[0], info.position.x, kTight);
+  EXPECT_APPROX(front->general.vertex[1], info.position.y, kTight);
   EXPECT_EQ(front->general.R, clipboard.Surface(1)->general.R);
   EXPECT_EQ(back->general.R, clipboard.Surface(2)->general.R);
   EXPECT_EQ(front->general.glass, clipboard.Surface(1)->general.glass);
@@ -280,8 +281,8 @@ TEST_F(PlacementTest, PastedElementsGoToThePlacedPointTurnedAlongTheChiefRay) {
   EXPECT_EQ(PasteElement(target, info, empty, error), 0);
 }
 
-// A place behind the following surface, or in front of the preceding one, is refused with
-// the negative gap named; a place between them, or behind the image plane, is taken.
+// A click behind the following surface, or in front of the preceding one, is refused with
+// the negative gap named; a click between them, or behind the image plane, is taken.
 TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   TSystemImage image;
   Open(image, "cooke_triplet.os");
@@ -290,27 +291,21 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
   // The first beam's chief ray runs along the axis: the gaps are differences in x.
   ASSERT_EQ(ChiefRayTilt(image, 2), 0.0);
   const auto v = [&image](int k) { return image.Surface(k)->general.vertex[0]; };
-  // A lens as thick as the front one, 3.25896 mm from vertex to vertex.
-  const double thick = v(2) - v(1);
   const struct {
     int preceding;
-    double x, length;
+    double x;
     const char *side;  // "" when taken
     int named;
     double gap;
   } cases[] = {
-      {2, 0.5 * (v(2) + v(3)), 0.0, "", 0, 0.0},
-      {2, v(5) + 1.0, 0.0, "behind", 4, v(5) + 1.0 - v(3)},
-      {2, v(2) - 1.5, 0.0, "in front of", 3, 1.5},
-      {4, v(4) - 0.25, 0.0, "in front of", 5, 0.25},
-      {n - 2, v(n - 1) + 5.0, 0.0, "", 0, 0.0},
-      // The thick lens fits 0.5 behind surface 2, but its rear face passes surface 3 when
-      // its front stands 2 mm in front of it.
-      {2, v(2) + 0.5, thick, "", 0, 0.0},
-      {2, v(3) - 2.0, thick, "behind", 4, thick - 2.0},
+      {2, 0.5 * (v(2) + v(3)), "", 0, 0.0},
+      {2, v(5) + 1.0, "behind", 4, v(5) + 1.0 - v(3)},
+      {2, v(2) - 1.5, "in front of", 3, 1.5},
+      {4, v(4) - 0.25, "in front of", 5, 0.25},
+      {n - 2, v(n - 1) + 5.0, "", 0, 0.0},
   };
   for (const auto &c : cases) {
-    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0, c.length);
+    const std::string text = PlacementCrossing(image, c.preceding, c.x, 0.0);
     if (*c.side == '\0') {
       EXPECT_EQ(text, "") << c.preceding << " " << c.x;
       continue;
@@ -321,6 +316,137 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
     EXPECT_NE(text.find("negative"), std::string::npos) << text;
   }
   EXPECT_EQ(PlacementCrossing(image, n + 3, 0.0, 0.0), "");
+}
+
+// Every road that builds an element passes the one check of room: each page of the New
+// Element folder, Paste (the library's Take pastes too), New Single Surface and a place
+// beyond the image plane. Each is built where the element with its faces and rims fits
+// and refused, the system unchanged, where it would cross a neighbour. A click above the
+// axis still puts the vertex on the beam's axis.
+TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhereNot) {
+  enum Road { kLensPage, kSurfacePage, kMirrorPage, kPrismPage, kPaste, kSingleSurface };
+  constexpr double kClickHeight = 2.0;  // mm above the axis: no decentre follows from it
+  const struct {
+    const char *file;
+    Road road;
+    int preceding;  // -1: the last surface before the image plane
+    double behind;  // the click behind the preceding vertex (mm)
+    double shape;   // thickness, radius, tilt (degrees) or apex (degrees)
+    bool fits;
+  } cases[] = {
+      // The triplet's first lens is followed by the F2 lens 6.00755 mm on.
+      {"cooke_triplet.os", kLensPage, 2, 0.5, 5.0, true},
+      {"cooke_triplet.os", kLensPage, 2, 2.0, 5.0, false},
+      {"cooke_triplet.os", kLensPage, -1, 60.0, 5.0, true},
+      {"cooke_triplet.os", kSurfacePage, 2, 3.0, 0.0, true},
+      {"cooke_triplet.os", kSurfacePage, 2, 0.5, -8.0, false},
+      {"cooke_triplet.os", kMirrorPage, 2, 3.0, 10.0, true},
+      {"cooke_triplet.os", kMirrorPage, 2, 0.5, 45.0, false},
+      // A 60 degree prism's entrance face reaches about 7 mm in front of its vertex.
+      {"singlet.os", kPrismPage, 0, 1.0, 60.0, false},
+      {"singlet.os", kPrismPage, -1, 1.0, 60.0, false},
+      {"singlet.os", kPrismPage, -1, 20.0, 60.0, true},
+      // The clipboard holds the triplet's first lens, 3.25896 mm thick.
+      {"cooke_triplet.os", kPaste, 2, 0.5, 0.0, true},
+      {"cooke_triplet.os", kPaste, 2, 4.0, 0.0, false},
+      {"cooke_triplet.os", kPaste, -1, 60.0, 0.0, true},
+      // A surface of the front face's radius (22 mm) sags over a millimetre at its rim.
+      {"cooke_triplet.os", kSingleSurface, 1, 0.3, 0.0, true},
+      {"cooke_triplet.os", kSingleSurface, 1, 3.0, 0.0, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.file << " road " << c.road << " after " << c.preceding << " +" << c.behind);
+    TSystemImage image;
+    Open(image, c.file);
+    TScaleCanvas canvas;
+    image.RebuildElements(&canvas);
+    TSystemImage clipboard;
+    if (c.road == kPaste) {
+      image.elements.data[0].mark = 1;
+      image.CopySelection(clipboard, &canvas);
+      image.ClearSelection();
+    }
+    const int preceding = c.preceding >= 0 ? c.preceding : image.SurfaceCount() - 2;
+    const std::string before = Saved(image, Scratch("before.os"));
+    TInsertedElementInfo info;
+    const double x = image.Surface(preceding)->general.vertex[0] + c.behind;
+    ASSERT_EQ(PlaceSurface(image, preceding, x, kClickHeight, c.road == kSingleSurface ? 1 : -1, info), preceding + 1);
+    EXPECT_NEAR(info.position.y, 0.0, kTight);
+    EXPECT_NEAR(image.Surface(preceding + 1)->general.vertex[1], 0.0, kTight);
+    std::string error;
+    int made = 0;
+    switch (c.road) {
+      case kLensPage: made = InsertLens(image, info, 80.0, "N-BK7_schott", c.shape, error); break;
+      case kSurfacePage: made = InsertSingleSurface(image, info, c.shape, "", error); break;
+      case kMirrorPage: made = InsertMirror(image, info, TMirrorShape{0.0, 0.0, c.shape}, error); break;
+      case kPrismPage: made = InsertPrism(image, info, c.shape, "F2_schott", 20.0, error); break;
+      case kPaste: made = PasteElement(image, info, clipboard, error); break;
+      case kSingleSurface:
+        error = PlacedSurfaceRoom(image, info);
+        made = error.empty() ? 1 : 0;
+        break;
+    }
+    EXPECT_EQ(made, c.fits ? 1 : 0) << error;
+    if (c.fits) continue;
+    EXPECT_NE(error.find("mm"), std::string::npos) << error;
+    EXPECT_NE(error.find("surface"), std::string::npos) << error;
+    ASSERT_EQ(RemovePlacedSurface(image, info), 1);
+    EXPECT_EQ(Saved(image, Scratch("after.os")), before);
+  }
+  // The refusal names the gap and the room: the 5 mm lens 2 mm behind the first lens.
+  TSystemImage image;
+  Open(image, "cooke_triplet.os");
+  TInsertedElementInfo info;
+  ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 2.0, 0.0, -1, info), 3);
+  std::string error;
+  ASSERT_EQ(InsertLens(image, info, 80.0, "N-BK7_schott", 5.0, error), 0);
+  EXPECT_NE(error.find("needs 5.00 mm"), std::string::npos) << error;
+  EXPECT_NE(error.find("between surfaces 3 and 4 is 6.01 mm"), std::string::npos) << error;
+}
+
+// A placement in the first configuration moves what stands behind it in every
+// configuration alike: the second, whose image plane stood 5 mm further, keeps those 5 mm
+// along the turned beam, after Save and Open.
+TEST_F(PlacementTest, APlacementInOneConfigurationMovesEveryConfigurationAlike) {
+  constexpr double kOwnGap = 5.0;
+  for (const bool prism : {true, false}) {
+    SCOPED_TRACE(prism);
+    TSystemImage image;
+    Open(image, "singlet.os");
+    image.RebuildElements(nullptr);
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(0);
+    const int n = image.SurfaceCount();
+    image.ShiftSurfaces(n - 1, n - 1, DPOINT3(kOwnGap, 0.0, 0.0), 1);
+    image.StoreConfiguration(-1);
+    ASSERT_EQ(image.SelectConfiguration(0), 1);
+    TInsertedElementInfo info;
+    ASSERT_EQ(PlaceSurface(image, n - 2, image.Surface(n - 1)->general.vertex[0] + 10.0, 0.0, -1, info), n - 1);
+    std::string error;
+    ASSERT_EQ(prism ? InsertPrism(image, info, 60.0, "F2_schott", 20.0, error)
+                    : InsertMirror(image, info, TMirrorShape{0.0, 0.0, 45.0}, error),
+              1)
+        << error;
+    image.StoreConfiguration(-1);  // as the undo step after every insertion does
+    ASSERT_EQ(image.Save(Scratch("two.os")), 1);
+    TSystemImage reopened;
+    ASSERT_EQ(reopened.Load(Scratch("two.os"), 2), 1);
+    reopened.Update();
+    const int m = reopened.SurfaceCount();
+    // The image plane's vertex from the element's last vertex in configuration k.
+    const auto imageFromExit = [&](int k) {
+      EXPECT_EQ(reopened.SelectConfiguration(k), 1);
+      const double *exit = reopened.Surface(m - 2)->general.vertex;
+      const double *plane = reopened.Surface(m - 1)->general.vertex;
+      return DPOINT3(plane[0] - exit[0], plane[1] - exit[1], 0.0);
+    };
+    const DPOINT3 first = imageFromExit(0);
+    const DPOINT3 second = imageFromExit(1);
+    const double beam = reopened.Surface(m - 1)->general.angles[2];
+    EXPECT_NEAR(second.x - first.x, kOwnGap * std::cos(beam), kTight);
+    EXPECT_NEAR(second.y - first.y, kOwnGap * std::sin(beam), kTight);
+    EXPECT_GT(std::fabs(std::sin(beam)), 0.5);
+  }
 }
 
 // A lens or a surface placed beyond the image plane does not leave the plane in front of

@@ -36,7 +36,7 @@ TEST_F(PropertiesSettingsTest, AMissingOrBrokenPositionLeavesTheDefault) {
 }
 
 // Without a saved place the folder hides none of the frame: beside it, else below it, else
-// left of it; only without room anywhere beside it as the screen allows. A saved place is
+// left of it; only without room anywhere in the corner where it covers least of it. A saved place is
 // kept, pulled onto the screen.
 TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) {
   const int saved[4] = {2000, 900, 2450, 1280};
@@ -53,8 +53,12 @@ TEST(PropertiesFolderPlace, BesideOrBelowTheFrameOrWhereItWasAlwaysOnTheScreen) 
       {nullptr, RECT{80, 65, 720, 545}, SIZE{732, 405}, SIZE{1280, 1024}, POINT{80, 545}},
       // No room beside nor below: left of the frame.
       {nullptr, RECT{500, 65, 1200, 700}, SIZE{450, 380}, SIZE{1280, 800}, POINT{50, 65}},
-      // No room anywhere: beside, pulled onto the screen.
-      {nullptr, RECT{100, 65, 1200, 700}, SIZE{450, 380}, SIZE{1280, 800}, POINT{830, 65}},
+      // No room anywhere: the screen's corner where it covers least of the frame, 350 x 280
+      // at the lower left against 370 x 280 at the lower right.
+      {nullptr, RECT{100, 65, 1200, 700}, SIZE{450, 380}, SIZE{1280, 800}, POINT{0, 420}},
+      // The first start on 1024 x 768: the lower right covers 428 x 182 of the frame, clear of
+      // its menu bar.
+      {nullptr, RECT{80, 65, 720, 545}, SIZE{732, 405}, SIZE{1024, 768}, POINT{292, 363}},
       {saved, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{830, 420}},
       {negative, RECT{60, 65, 700, 545}, SIZE{450, 380}, SIZE{1280, 800}, POINT{0, 0}},
       // Larger than the screen: its corner shows.

@@ -239,7 +239,7 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
     const char *notice;  // empty: none
   } cases[] = {
       {"4", true, ""}, {"9", true, ""},
-      {"1", false, "Surface 3: the type \"Sphere\" holds no r^4, r^6, r^8, r^10 terms: dropped (Undo brings them back)."},
+      {"1", false, "Surface 3: the type \"Sphere\" holds no r^4, r^6, r^8, r^10 terms: dropped; the rim moves by "},
       {"2", false, "holds no r^4, r^6, r^8, r^10 terms"}, {"3", false, "holds no r^4, r^6, r^8, r^10 terms"},
   };
   Load("even_asphere_lens.os");
@@ -273,6 +273,82 @@ TEST_F(SurfacePagesTest, ATypeChangeCarriesEveryTermTheNewTypeHoldsAndNamesTheDr
     ASSERT_EQ(image.Undo(-1), 1);
     EXPECT_EQ(Coefficients(*image.Surface(kAsphere)), file);
     EXPECT_EQ(image.Surface(kAsphere)->general.type, kSurfaceAsphericStandard);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Every ordered pair of types, from a surface that uses what the old type holds (conic,
+// even terms, the powers of x, a second radius): the new type keeps the shape (the surface
+// in both sections at half and full rim height within rounding) and says nothing, or its
+// notice names what went and by how much the rim moved. Never a silent change.
+TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
+  constexpr double kKept = 1e-9;  // mm: the rounding of a carried shape
+  constexpr int kMirror = 1;      // R -200, a paraboloid, 50 mm across
+  const std::vector<double> uses[kSurfaceTypeCount] = {
+      {0.0},                            // plane
+      {-200.0},                         // sphere
+      {-200.0, 1.0},                    // conic: R, Ex (a paraboloid)
+      {400.0, 0.5, 1e-3},               // y^2 + z^2 + a0 x + a1 x^2 + a2 x^3 = 0
+      {-1.0 / 400, 1e-7, 1e-11},        // x = a0 r^2 + a1 r^4 + a2 r^6
+      {-1.0 / 200, -1.0, 1e-7, 1e-11},  // standard: 1/R, conic constant, r^4, r^6
+      {-200.0},                         // cylinder
+      {-200.0, -300.0, 0.0},            // tor: the two radii
+      {-200.0, -300.0, 0.0},            // tor (ring)
+      {-1.0 / 200, -1.0, 1e-7},         // Fresnel
+  };
+  Load("parabolic_mirror.os");
+  const TAsphericsModel model;
+  // The file's paraboloid through the first high-power form and back stays a paraboloid.
+  for (const char *type : {"3", "2"}) {
+    const TPropertyEdit edit = model.EditCell(image, kMirror, kAsphericTypeColumn, type);
+    ASSERT_TRUE(edit.accepted);
+    EXPECT_EQ(edit.message, "") << type;
+  }
+  EXPECT_APPROX(image.Surface(kMirror)->general.Ex, 1.0, kKept);
+  // The surface's points at half and full rim height in both sections (a Fresnel surface
+  // unfolded: the standard asphere of its coefficients); a height it does not reach is
+  // no point.
+  const auto points = [&]() {
+    TSurface s(*image.Surface(kMirror));
+    if (s.general.type == kSurfaceFresnel) s.general.type = kSurfaceAsphericStandard;
+    std::vector<std::pair<bool, DPOINT3>> at;
+    for (const double share : {0.5, 1.0}) {
+      const double h = share * s.general.semiHeightExt;
+      for (const auto &[y, z] : {std::pair{h, 0.0}, std::pair{0.0, h}}) {
+        int ok = 0;
+        const DPOINT3 p = s.PointOnSurface(y, z, ok);
+        at.emplace_back(ok != 0, p);
+      }
+    }
+    return at;
+  };
+  for (int from = 0; from < kSurfaceTypeCount; ++from) {
+    for (int to = 0; to < kSurfaceTypeCount; ++to) {
+      if (from == to) continue;
+      SCOPED_TRACE(testing::Message() << from << " -> " << to);
+      image.Surface(kMirror)->SetAsphericCoefficients(from, uses[from].data(), static_cast<int>(uses[from].size()));
+      image.Surface(kMirror)->general.FrenelHeight = 1.0;
+      image.Update();
+      const auto before = points();
+      const TPropertyEdit edit = model.EditCell(image, kMirror, kAsphericTypeColumn, std::to_string(to));
+      ASSERT_TRUE(edit.accepted) << edit.message;
+      const auto after = points();
+      double moved = 0.0;
+      bool measured = true;  // the old shape reaches every height looked at
+      for (std::size_t i = 0; i < before.size(); ++i) {
+        measured = measured && before[i].first;
+        if (!before[i].first) continue;
+        const DPOINT3 &a = before[i].second;
+        const DPOINT3 &b = after[i].second;
+        moved = !after[i].first ? INFINITY
+                                : std::max({moved, std::fabs(b.x - a.x), std::fabs(b.y - a.y), std::fabs(b.z - a.z)});
+      }
+      EXPECT_TRUE(moved <= kKept || !edit.message.empty()) << "moved " << moved << " without a word";
+      EXPECT_TRUE(!measured || moved > kKept || edit.message.empty()) << "kept, yet: " << edit.message;
+    }
   }
 }
 

@@ -169,6 +169,24 @@ TEST_F(HelpViewerTest, OpensBesideTheAskingWindowOnTheScreenAndBelowTheMenuBar) 
     }
     WinHelp(asker->GetHandle(), nullptr, HELP_QUIT, 0);
   }
+  // At 1024 x 768 the main window 640 wide leaves no room beside it for the help window of
+  // 640: it covers less of the main window's drawing at the right edge, over a palette, than
+  // at the left edge.
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  main.SetWindowPos(nullptr, 0, 0, 640, 480, SWP_NOZORDER);
+  TFrameWindow palette(&main, "Tools");
+  palette.Attr.X = 660;
+  palette.Attr.Y = 100;
+  palette.Attr.W = 60;
+  palette.Attr.H = 200;
+  ASSERT_TRUE(palette.Create());
+  palette.ShowWindow(SW_SHOWNORMAL);
+  ASSERT_TRUE(WinHelp(main.GetHandle(), ShippedHelp("korvex.hlp").c_str(), HELP_CONTEXT, 64));
+  ASSERT_NE(CurrentHelpWindow(), nullptr);
+  const RECT help = CurrentHelpWindow()->GetWindowRect();
+  EXPECT_EQ(help.right, 1024) << help.left;
+  WinHelp(main.GetHandle(), nullptr, HELP_QUIT, 0);
 }
 
 TEST_F(HelpViewerTest, EscapeClosesTheWindow) {

@@ -1,0 +1,26 @@
+#pragma once
+// A surface's shape carried from one surface type to another. One table says what each type
+// holds (curvature, conic constant, the even powers r^4 ..., a second radius, the powers of
+// x of the first high-power form, a torus's third term); the old surface's shape is read
+// through it and written into the new type's coefficients. What the new type cannot hold is
+// named; the change of the rim's sag says where the new shape only approximates the old
+// one (a sphere written as a power series).
+
+#include <string>
+#include <vector>
+
+class TSurface;
+
+struct TTypeConversion {
+  // The new type's coefficients, as SetAsphericCoefficients takes them.
+  std::vector<double> coefficients;
+  // What the new type cannot hold ("conic constant, r^4, r^6 terms"); empty: nothing.
+  std::string lost;
+};
+
+TTypeConversion ConvertSurfaceType(const TSurface &surface, int type);
+
+// How far the rim (the outer semi-height, in either section) moves from the surface `before`
+// to `after` of the same place: the largest distance between their points there (mm), a
+// Fresnel surface taken unfolded; infinite when the new shape does not reach the rim.
+double RimShift(const TSurface &before, const TSurface &after);
