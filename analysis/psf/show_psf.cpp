@@ -389,8 +389,8 @@ void TShowPSF::ShowColorImage() {
   color.BuildFromComponents(shared->colorMode);
   // The picture shows the folder's colour image and tells the folder its display mode; it
   // stays open on its own, as the other result windows do, when the folder closes.
-  TWindow *parent = ResultParent();
-  color.ShowInWindow(parent != nullptr ? parent->GetHandle() : nullptr, place.x, place.y,
+  TWindow *resultParent = ResultParent();
+  color.ShowInWindow(resultParent != nullptr ? resultParent->GetHandle() : nullptr, place.x, place.y,
                      kResultSide, kResultSide, kPictureWindowStyle, 0);
   shared->picture = color.window;
   if (TSynthesisWindows *windows = GetSynthesisWindows(); windows != nullptr && color.window != nullptr)

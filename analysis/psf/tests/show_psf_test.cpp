@@ -17,6 +17,7 @@
 #include "analysis/psf/step_sections_dlg.h"
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
+#include "imaging/color/color_image.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/testobject/test_image.h"
@@ -269,7 +270,7 @@ TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 2);
   EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
-  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF spreads ", 0), 0u);
+  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF of beam ", 0), 0u);
   EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(system.info.Difrac, 1);
   EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
@@ -297,8 +298,8 @@ TEST_F(PsfWindow, TheDoubleGaussIsOfferedAGridItsBlurDoesNotWrapRound) {
   const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 1);
-  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF spreads ", 0), 0u) << Boxes().boxes[before].text;
-  EXPECT_NE(Boxes().boxes[before].text.find("on 64 x 64 nodes it wraps"), std::string::npos);
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF of beam ", 0), 0u) << Boxes().boxes[before].text;
+  EXPECT_NE(Boxes().boxes[before].text.find("of its peak on the edge of the 64 x 64 grid: it wraps"), std::string::npos);
   EXPECT_EQ(sizes->GetSelIndex(), 0);
   Press(kPsfApplyButton);
   EXPECT_EQ(BoxCount(), before + 1);
