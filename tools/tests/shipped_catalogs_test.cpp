@@ -360,8 +360,7 @@ namespace {
 // 20 °C comes from a refit that holds the data to 1e-6, the rest is arithmetic.
 constexpr double kThermalIndex = 1e-6;
 
-// Air at T (°C) and P (mm Hg) against vacuum: the standard air of the dispersion formula
-// 1 + 1e-6 (64.328 + 29498.1/(146 - σ²) + 255.4/(41 - σ²)), σ = 1/λ, brought to T and P.
+// Air at T (°C), P (mm Hg): standard air 1 + 1e-6 (64.328 + 29498.1/(146 - σ²) + 255.4/(41 - σ²)), σ = 1/λ.
 double Air(double lambda, double t, double p) {
   const double s2 = 1.0 / (lambda * lambda);
   const double standard = 1e-6 * (64.328 + 29498.1 / (146.0 - s2) + 255.4 / (41.0 - s2));

@@ -176,9 +176,8 @@ TEST_F(Spot, OffAxisPointsAreTheirRaysLessTheChiefRay) {
 }
 
 TEST_F(Spot, ABeamWhoseCentreRayIsLostIsCentredOnItsOwnPoints) {
-  // The lenslets of the array opened to a period of 3 and the array face moved 1.5 mm up:
-  // the pupil's centre falls in a gap between two of them, so the beam has no centre ray to
-  // measure from.
+  // The lenslets opened to a period of 3 and their face moved 1.5 mm up: the pupil's centre
+  // falls in a gap, so the beam has no centre ray to measure from.
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("lens_array.os"), 0), 1);
   system.Surface(2)->zones.data[0].PackCoef.data[0] = 3.0;

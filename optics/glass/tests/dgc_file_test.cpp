@@ -50,8 +50,7 @@ TEST(BinaryCatalog, WritesAndReadsTheLayout) {
   std::string error;
   ASSERT_TRUE(WriteDgcFile(dir.File("set.dgc"), SmallSet(), error)) << error;
   const std::vector<unsigned char> bytes = ReadBytes(dir.File("set.dgc"));
-  // Six names (Ge has a second one): header 6, index 6 x 24, records 6 x 190 (the plain
-  // 134 bytes and the thermal formula's seven doubles).
+  // Six names (Ge has two): header 6, index 6 x 24, records 6 x 190 (134 plain, 7 doubles).
   ASSERT_EQ(bytes.size(), 6u + 6u * 24u + 6u * 190u);
   EXPECT_EQ(bytes[0], 6);
   EXPECT_EQ(bytes[2], 5);  // glass count

@@ -326,10 +326,9 @@ TEST_P(StoppedChiefReport, NamesTheSurfaceAndTheLandingFromTheRimCentre) {
   EXPECT_EQ(text.find("pupil"), std::string::npos) << text;
 }
 
-// The double Gauss's 14 degree chief ray crosses the plane before the lenses about 11 mm
-// low and the front lens 8.6 mm low, outside a rim of 8 that the search for the chief ray had
-// taken as the reach of its aims; with the last gap opened to 70 it lands outside the image's
-// semi-height of 26. At 45 degrees no ray of the triplet reaches its stop.
+// The double Gauss's 14 degree chief ray crosses the plane before the lenses 11 mm low, the
+// front lens 8.6 mm low (beyond a rim of 8, the search's former reach), and with the last gap
+// at 70 lands outside the image's 26. At 45 degrees no ray of the triplet reaches its stop.
 INSTANTIATE_TEST_SUITE_P(Stops, StoppedChiefReport,
                          testing::Values(TStoppedChiefRow{"FirstSurface", "double_gauss.os", 14.0, 0, 2.0, 0.0, 0.0},
                                          TStoppedChiefRow{"FrontLens", "double_gauss.os", 14.0, 1, 8.0, 0.0, 0.0},

@@ -1,8 +1,6 @@
-// Every count of light leaves out a ray that a rim, an obscuration, the image's rim or a
-// lens-array gap stops, even where the ray is carried on past it (fan rays that keep their
-// aberration, the system's DrawAllRays): the aberration pass flags, the spot diagram, the
-// PSF's pupil and the merit functions' wavefront, each against the same pupil points traced
-// alone with every aperture in force.
+// Every count of light (aberration pass flags, spot, PSF pupil, merit wavefront) leaves out a
+// ray stopped by a rim, an obscuration, the image's rim or a lens-array gap, even one carried
+// on past it, against the same pupil points traced alone with every aperture in force.
 
 #include <gtest/gtest.h>
 
