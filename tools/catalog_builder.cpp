@@ -214,7 +214,17 @@ void FitThermalCoefficients(const TGlassRow &row, TBaseGlassRecord &record) {
   record.alfa0 = static_cast<float>(row.expansion * 10.0);
   record.alfa1 = 0.0f;
   record.beta0 = record.beta1 = record.beta2 = 0.0f;
+  record.hasThermal = row.hasThermal;
   if (!row.hasThermal) return;
+  // The makers' own formula, which the glass model follows; the straight line below stays
+  // for readers of the plain record.
+  record.thermalReferenceC = row.referenceTemperature;
+  record.d0 = row.d0;
+  record.d1 = row.d1;
+  record.d2 = row.d2;
+  record.e0 = row.e0;
+  record.e1 = row.e1;
+  record.lambdaTk = row.lambdaTk;
   // dn/dT bends like 1/(λ² - λtk²); the record's straight line in λ is fitted over the
   // visible, where most systems work.
   const double lo = std::max(row.minWavelength, 0.4);

@@ -75,9 +75,10 @@ void ChosenRange(int index, int count, int &first, int &last) {
   }
 }
 
-// Whether a ray marked to pass apertures went through all of them on its own.
+// Whether a ray marked to pass apertures went through all of them on its own: a rim or an
+// obscuration anywhere on its way stops it, not only the image's.
 bool RayPassed(const TCurrentRay &ray, int traced) {
-  return traced == 1 && ray.blocked == 0 && ray.status == kRayPassed;
+  return RayWentThrough(ray, traced) && ray.blocked == 0 && ray.status == kRayPassed;
 }
 
 }  // namespace

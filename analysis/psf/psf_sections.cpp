@@ -98,13 +98,26 @@ void TShowPSF::CmViewAsText() {
   if (!PrepareSummedRaster()) return;
   TTestImage *shared = GetTestImage();
   if (shared == nullptr) return;
-  const double discrete = shared->pixelSize;
-  const double defaultStep = mtf ? (discrete > 0.0 ? 1.0 / (shared->pixelCount * discrete) : 0.0)
-                                 : 2.0 * discrete;
+  const int nx = shared->raster.cols;
+  const double discrete = ComputedPixelSize();
+  const double highest = discrete > 0.0 ? 0.5 / discrete : 0.0;
+  if (!(discrete > 0.0) || nx < 2) {
+    MessageBox(GetHandle(), "No sections to show: the computed grid has no pixel size.", "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  const double defaultStep = mtf ? 1.0 / (nx * discrete) : 2.0 * discrete;
   double step = defaultStep;
   if (gAsker(this, &step) != IDOK) return;
   if (!(step > 0.0)) step = defaultStep;
-  const int nx = shared->raster.cols;
+  if (mtf && step >= highest) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "No sections to show: the step %g is not below the grid's highest frequency, %g per mm.", step,
+                  highest);
+    MessageBox(GetHandle(), text, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   std::vector<std::string> lines;
   if (mtf) {
     lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step);
@@ -138,6 +151,17 @@ void TShowPSF::CmViewAsText() {
   editor->SetPageParams(kReportPage);
   editor->SetTitle(mtf ? "MTF sections" : "Energy concentration");
   editor->Create();
+}
+
+double TShowPSF::ComputedPixelSize() {
+  TTestImage *shared = GetTestImage();
+  if (shared == nullptr) return 0.0;
+  // A pixel size left to the program (0) is the one the computation took.
+  if (shared->pixelSize == 0.0 && system_ != nullptr) {
+    system_->SetupFieldSampling();
+    shared->pixelSize = system_->info.discreteInEffect;
+  }
+  return shared->pixelSize;
 }
 
 void TShowPSF::CmViewAsGraph() {

@@ -232,7 +232,9 @@ void TShowPSF::CheckGridSize(int &nx) {
     grid_.changeCount = ModelChangeCount();
   }
   const int asked = nx;
-  const int answer = AskForPsfGrid(GetHandle(), *system_, grid_.nodes, grid_.reach, nx);
+  if (grid_.nodes <= nx) return;
+  const TPsfGridEdge edge = PsfGridEdge(*system_, info.Discrete, info.Difrac, nx);
+  const int answer = AskForPsfGrid(GetHandle(), grid_.nodes, edge, nx);
   if (answer < 0) declinedGrid_ = TDeclinedGrid{asked, info.Discrete, info.Difrac};
   if (answer <= 0) return;
   if (auto *sizes = dynamic_cast<TComboBox *>(ChildWithId(kPsfSizeList)))
@@ -385,8 +387,10 @@ void TShowPSF::ShowColorImage() {
   }
   color.SetGeometry(shortest, longest, kColorMapRange, static_cast<float>(PixelStep()));
   color.BuildFromComponents(shared->colorMode);
-  // The picture shows the folder's colour image and tells the folder its display mode.
-  color.ShowInWindow(folder_ != nullptr ? folder_->GetHandle() : nullptr, place.x, place.y,
+  // The picture shows the folder's colour image and tells the folder its display mode; it
+  // stays open on its own, as the other result windows do, when the folder closes.
+  TWindow *resultParent = ResultParent();
+  color.ShowInWindow(resultParent != nullptr ? resultParent->GetHandle() : nullptr, place.x, place.y,
                      kResultSide, kResultSide, kPictureWindowStyle, 0);
   shared->picture = color.window;
   if (TSynthesisWindows *windows = GetSynthesisWindows(); windows != nullptr && color.window != nullptr)
@@ -473,8 +477,11 @@ void TShowPSFFolder::CmCancel() {
     closePending_ = true;
     return;
   }
-  if (TTestImage *shared = GetTestImage(); shared != nullptr && shared->colorImage != nullptr)
+  if (TTestImage *shared = GetTestImage(); shared != nullptr && shared->colorImage != nullptr) {
+    // The pictures that show it keep their own copy: they outlive the folder.
+    if (TSynthesisWindows *windows = GetSynthesisWindows()) windows->ImageGone(*shared->colorImage);
     shared->colorImage->Clear();
+  }
   TBookMarkFolder::CmCancel();
 }
 

@@ -107,6 +107,8 @@ class TShowPSF : public TTestPSF {
   void ApplyRealRule();
   // Prepares the summed raster for the sections views: 0 when busy or nothing was made.
   int PrepareSummedRaster();
+  // The pixel size of the computed grid (the one the program chose when it is left to it).
+  double ComputedPixelSize();
   // Where the next result window of this outer size goes (the cascade right of the
   // folder), and its parent.
   POINT NextResultPlace(SIZE outer);

@@ -131,7 +131,8 @@ int TSpotComputation::Compute(TOpticalSystem &system, TSpotSettingsRecord &setti
       system.TraceRays(work.data, n, 1, results.data);
       for (int r = 0; r < n; ++r) {
         const TCurrentRay &ray = work.data[r];
-        if (results.data[r] != 1 || ray.L == 0.0) continue;
+        // A ray drawn on past a rim (DrawAllRays) is no light at the image.
+        if (!RayWentThrough(ray, results.data[r]) || ray.L == 0.0) continue;
         double u, v;
         ImagePoint(ray, imageFinite, u, v);
         points.data[kept++] = DPOINT3(v - vRef, u - uRef, fraction);

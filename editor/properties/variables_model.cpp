@@ -124,6 +124,14 @@ TPropertyEdit TVariablesModel::Add(const std::string &type, int surf) {
   span = std::max(span, p.Type == "R" ? kCurvatureSpan : kDistanceSpan);
   rows.back().Left = value - span;
   rows.back().Right = value + span;
+  // A distance's default bounds never let it cross zero: a thin lens or a narrow gap would
+  // otherwise be offered a negative thickness (after a mirror distances run negative).
+  if (p.Type == "T") {
+    if (value >= 0.0)
+      rows.back().Left = std::max(rows.back().Left, 0.0);
+    else
+      rows.back().Right = std::min(rows.back().Right, 0.0);
+  }
   return TPropertyEdit{true, std::string()};
 }
 

@@ -637,7 +637,10 @@ void TOpticalEditor::RefreshViews(bool withProperties) {
   // While every step is saved, the movie takes this state as its next frame.
   if (movie_.SavesEachStep()) movie_.SaveReportStep();
   // A warning of the model is shown by exactly one refresh.
-  const std::string message = TakePendingMessage();
+  std::string message = TakePendingMessage();
+  // The status bar has one line: every warning waiting is shown on it, one after another.
+  for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at))
+    message.replace(at, 1, "; ");
   if (TStatusBar *status = statusBar_) status->SetText(message.c_str());
 }
 

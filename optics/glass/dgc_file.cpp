@@ -31,6 +31,10 @@ void PutU16(std::vector<unsigned char> &out, int value) {
   out.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
 }
 
+// The two record sizes a catalog may name: the plain record, and the one followed by the
+// makers' thermal formula.
+bool KnownRecordSize(int size) { return size == TBaseGlassRecord::kSize || size == TBaseGlassRecord::kThermalSize; }
+
 long FileSize(std::FILE *file) {
   const long here = std::ftell(file);
   if (std::fseek(file, 0, SEEK_END) != 0) return -1;
@@ -79,8 +83,8 @@ TBaseDataFile::TBaseDataFile(const std::string &path) {
             (static_cast<std::uint32_t>(b[22]) << 16) | (static_cast<std::uint32_t>(b[23]) << 24));
       }
       recordStart_ = std::ftell(file);
-      if (recordSize == TBaseGlassRecord::kSize) {
-        records_.resize(static_cast<std::size_t>(h) * TBaseGlassRecord::kSize);
+      if (KnownRecordSize(recordSize)) {
+        records_.resize(static_cast<std::size_t>(h) * static_cast<std::size_t>(recordSize));
         if (std::fread(records_.data(), 1, records_.size(), file) != records_.size()) {
           errorText_ = FormatParseError(path.c_str(), 0, "records", "Catalog file is truncated...");
           index_.reset();
@@ -106,12 +110,12 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
     errorText_ = FormatParseError(path.c_str(), 0, where, message);
     return false;
   };
-  if (recordSize_ != TBaseGlassRecord::kSize) {
+  if (!KnownRecordSize(recordSize_)) {
     std::snprintf(where, sizeof where, "%d", recordSize_);
     errorText_ = FormatParseError(path.c_str(), 0, where, "Wrong record size...");
     return false;
   }
-  const long expected = kHeaderSize + (kEntrySize + TBaseGlassRecord::kSize) * indexSize_;
+  const long expected = kHeaderSize + (kEntrySize + recordSize_) * static_cast<long>(indexSize_);
   if (fileSize >= 0 && fileSize < expected) return fail(indexSize_, "Catalog file is truncated...");
   // The count only informs listings; a count beyond the index is held to it.
   if (glassCount_ > indexSize_) glassCount_ = indexSize_;
@@ -124,8 +128,7 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
     if (e.paired < kPairedSecond || e.paired >= indexSize_ || (e.paired == kPairedSecond && i == 0))
       return fail(i, "Paired name out of range...");
     const long offset = static_cast<long>(e.recordOffset) - recordStart_;
-    if (offset < 0 || offset % TBaseGlassRecord::kSize != 0 ||
-        offset / TBaseGlassRecord::kSize >= indexSize_)
+    if (offset < 0 || offset % recordSize_ != 0 || offset / recordSize_ >= indexSize_)
       return fail(i, "Record offset out of range...");
   }
   // Every chain must end within the index size, or a look-up would circle.
@@ -144,11 +147,11 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
 std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
   if (!IsOk() || entry < 0 || entry >= indexSize_) return nullptr;
   const long offset = static_cast<long>(index_[entry].recordOffset) - recordStart_;
-  const long k = offset / TBaseGlassRecord::kSize;
+  const long k = offset / recordSize_;
   if (offset < 0 || k >= indexSize_) return nullptr;
   auto record = std::unique_ptr<TBaseGlassRecord>(new (std::nothrow) TBaseGlassRecord);
   if (!record) return nullptr;
-  DecodeBaseGlassRecord(records_.data() + k * TBaseGlassRecord::kSize, *record);
+  DecodeBaseGlassRecord(records_.data() + k * recordSize_, *record, recordSize_);
   return record;
 }
 
@@ -200,7 +203,10 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
   std::vector<unsigned char> out;
   PutU16(out, h);
   PutU16(out, static_cast<int>(glasses.size()));
-  PutU16(out, TBaseGlassRecord::kSize);
+  // Written in the long form, the makers' thermal formula after each record; readers take
+  // both forms, so the catalogs of earlier versions still open.
+  constexpr int kWrittenSize = TBaseGlassRecord::kThermalSize;
+  PutU16(out, kWrittenSize);
   for (int i = 0; i < h; ++i) {
     PutU16(out, head[i] & 0xFFFF);
     PutU16(out, next[i] & 0xFFFF);
@@ -208,13 +214,13 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
     std::memcpy(name, entries[i].name.data(), entries[i].name.size());
     out.insert(out.end(), name, name + sizeof name);
     PutU16(out, entries[i].paired & 0xFFFF);
-    const auto offset = static_cast<std::uint32_t>(recordStart + TBaseGlassRecord::kSize * i);
+    const auto offset = static_cast<std::uint32_t>(recordStart + kWrittenSize * i);
     for (int b = 0; b < 4; ++b)
       out.push_back(static_cast<unsigned char>((offset >> (8 * b)) & 0xFF));
   }
   for (int i = 0; i < h; ++i) {
-    unsigned char bytes[TBaseGlassRecord::kSize];
-    EncodeBaseGlassRecord(*entries[i].record, bytes);
+    unsigned char bytes[kWrittenSize];
+    EncodeBaseGlassRecord(*entries[i].record, bytes, kWrittenSize);
     out.insert(out.end(), bytes, bytes + sizeof bytes);
   }
   // Through a unique work file beside the catalog, made exclusively and renamed once, as

@@ -7,6 +7,8 @@ namespace {
 constexpr double kReferenceTemperatureC = 20.0;
 constexpr double kReferencePressureMmHg = 760.0;
 constexpr double kNoBeta = 1e-14;
+// Temperatures closer than this (°C) to 20 °C take the slope there rather than a quotient.
+constexpr double kSameTemperature = 1e-6;
 constexpr double kNoDispersion = 1e-5;
 
 // Formula 0: polynomials in a normalised λ² (x) and in a normalised 1/(λ² - c) (y), both
@@ -121,18 +123,22 @@ int TGlassInfo::IndexInAir(int count, const double *wavelengths, double temperat
   for (int i = 0; i < count; ++i) {
     if (indices[i] <= 0.0) continue;  // no index to carry into air
     const double lambda = NormalizeWavelength(wavelengths[i]);
-    double beta = Beta(temperatureC, lambda);
-    if (!std::isfinite(beta) || std::fabs(beta) < kNoBeta) {
-      indices[i] = -indices[i];
-      status = kGlassNoTemperature;
-      continue;
+    // The absolute index's change from 20 °C: the makers' formula where the catalog has it,
+    // else the straight line of Beta.
+    double change = 0.0;
+    if (!ThermalIndexChange(lambda, temperatureC, indices[i], change)) {
+      const double beta = Beta(temperatureC, lambda);
+      if (!std::isfinite(beta) || std::fabs(beta) < kNoBeta) {
+        indices[i] = -indices[i];
+        status = kGlassNoTemperature;
+        continue;
+      }
+      change = (temperatureC - kReferenceTemperatureC) * beta * 1e-7;
     }
-    beta *= 1e-7;
     const double standard = StandardAirIndex(lambda);
     const double air = AirIndex(standard, temperatureC, pressureMmHg);
     const double reference = 1.0 + (standard - 1.0) * referenceScale;
-    const double n =
-        (reference * indices[i] + (temperatureC - kReferenceTemperatureC) * beta) / air;
+    const double n = (reference * indices[i] + change) / air;
     // Absurd conditions (absolute zero, a negative pressure) leave the catalog index.
     if (std::isfinite(n) && n > 0.0 && air > 0.0) {
       indices[i] = n;
@@ -175,8 +181,47 @@ double TBaseGlassInfo::MeanAlfa(double temperature1, double temperature2) const 
   return (Alfa(temperature1) + Alfa(temperature2)) / 2.0;
 }
 
+namespace {
+
+// The makers' formula: the absolute index's change from T0 by dT at λ (µm), for a glass of
+// index n there: (n² - 1)/(2n) [D0 dT + D1 dT² + D2 dT³ + (E0 dT + E1 dT²)/(λ² - λtk²)].
+double MakersIndexChange(const TBaseGlassRecord &r, double lambda, double n, double dT) {
+  const double k = (n * n - 1.0) / (2.0 * n);
+  return k * (((r.d2 * dT + r.d1) * dT + r.d0) * dT +
+              (r.e0 + r.e1 * dT) * dT / (lambda * lambda - r.lambdaTk * r.lambdaTk));
+}
+
+// Its derivative in T, per °C.
+double MakersIndexSlope(const TBaseGlassRecord &r, double lambda, double n, double dT) {
+  const double k = (n * n - 1.0) / (2.0 * n);
+  return k * ((3.0 * r.d2 * dT + 2.0 * r.d1) * dT + r.d0 +
+              (r.e0 + 2.0 * r.e1 * dT) / (lambda * lambda - r.lambdaTk * r.lambdaTk));
+}
+
+}  // namespace
+
+bool TBaseGlassInfo::ThermalIndexChange(double wavelengthUm, double temperatureC, double index,
+                                        double &change) const {
+  if (!record_.hasThermal || !(index > 0.0)) return false;
+  // The catalog index is that of 20 °C; the formula's dT runs from its own T0.
+  const double t0 = record_.thermalReferenceC;
+  change = MakersIndexChange(record_, wavelengthUm, index, temperatureC - t0) -
+           MakersIndexChange(record_, wavelengthUm, index, kReferenceTemperatureC - t0);
+  return std::isfinite(change);
+}
+
 double TBaseGlassInfo::Beta(double temperatureC, double wavelength) const {
   const double lambda = NormalizeWavelength(wavelength);
+  // As IndexInAir reads Beta: the change from 20 °C is (T - 20) Beta, so a glass with the
+  // makers' formula gives the mean slope from 20 °C to T (the slope itself at 20 °C).
+  const double n = record_.hasThermal ? IndexAt(lambda) : 0.0;
+  if (n > 0.0) {
+    const double span = temperatureC - kReferenceTemperatureC;
+    double change = 0.0;
+    if (std::fabs(span) > kSameTemperature && ThermalIndexChange(lambda, temperatureC, n, change))
+      return change / span * 1e7;
+    return MakersIndexSlope(record_, lambda, n, kReferenceTemperatureC - record_.thermalReferenceC) * 1e7;
+  }
   return record_.beta0 + record_.beta1 * lambda +
          (temperatureC - kReferenceTemperatureC) * record_.beta2;
 }

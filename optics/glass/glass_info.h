@@ -54,6 +54,10 @@ class TGlassInfo {
   virtual double MeanAlfa(double temperature1, double temperature2) const = 0;
   virtual double Beta(double temperatureC, double wavelength) const = 0;
   virtual double MeanBeta(double temperature1, double temperature2, double wavelength) const = 0;
+  // The change of the absolute index from 20 °C to temperatureC by the makers' thermal
+  // formula, for a glass whose catalog carries it (index: its catalog index at the
+  // wavelength, µm); false for a glass without it, which then follows Beta.
+  virtual bool ThermalIndexChange(double, double, double, double &) const { return false; }
 
   // True when the wavelength lies within the glass's range of validity.
   bool InRange(double wavelength) const;
@@ -74,6 +78,8 @@ class TBaseGlassInfo : public TGlassInfo {
   double MeanAlfa(double temperature1, double temperature2) const override;
   double Beta(double temperatureC, double wavelength) const override;
   double MeanBeta(double temperature1, double temperature2, double wavelength) const override;
+  bool ThermalIndexChange(double wavelengthUm, double temperatureC, double index,
+                          double &change) const override;
 
   const TBaseGlassRecord &Record() const { return record_; }
 

@@ -26,7 +26,7 @@ void Store(T value, unsigned char *bytes) {
 
 }  // namespace
 
-void DecodeBaseGlassRecord(const unsigned char *bytes, TBaseGlassRecord &record) {
+void DecodeBaseGlassRecord(const unsigned char *bytes, TBaseGlassRecord &record, int size) {
   record.reserved = Load<std::uint32_t>(bytes);
   record.formula = Load<std::int16_t>(bytes + 4);
   record.minWavelength = Load<double>(bytes + 6);
@@ -40,10 +40,18 @@ void DecodeBaseGlassRecord(const unsigned char *bytes, TBaseGlassRecord &record)
   record.beta0 = Load<float>(bytes + 122);
   record.beta1 = Load<float>(bytes + 126);
   record.beta2 = Load<float>(bytes + 130);
+  record.hasThermal = false;
+  if (size < TBaseGlassRecord::kThermalSize) return;
+  double *const thermal[] = {&record.thermalReferenceC, &record.d0, &record.d1, &record.d2,
+                             &record.e0, &record.e1, &record.lambdaTk};
+  for (int k = 0; k < 7; ++k) *thermal[k] = Load<double>(bytes + TBaseGlassRecord::kSize + 8 * k);
+  // A record of the long form without coefficients (a crystal) has no thermal data.
+  record.hasThermal = record.d0 != 0.0 || record.d1 != 0.0 || record.d2 != 0.0 ||
+                      record.e0 != 0.0 || record.e1 != 0.0;
 }
 
-void EncodeBaseGlassRecord(const TBaseGlassRecord &record, unsigned char *bytes) {
-  std::memset(bytes, 0, TBaseGlassRecord::kSize);
+void EncodeBaseGlassRecord(const TBaseGlassRecord &record, unsigned char *bytes, int size) {
+  std::memset(bytes, 0, static_cast<std::size_t>(size));
   Store(record.reserved, bytes);
   Store(record.formula, bytes + 4);
   Store(record.minWavelength, bytes + 6);
@@ -56,4 +64,8 @@ void EncodeBaseGlassRecord(const TBaseGlassRecord &record, unsigned char *bytes)
   Store(record.beta0, bytes + 122);
   Store(record.beta1, bytes + 126);
   Store(record.beta2, bytes + 130);
+  if (size < TBaseGlassRecord::kThermalSize || !record.hasThermal) return;
+  const double thermal[] = {record.thermalReferenceC, record.d0, record.d1, record.d2,
+                            record.e0, record.e1, record.lambdaTk};
+  for (int k = 0; k < 7; ++k) Store(thermal[k], bytes + TBaseGlassRecord::kSize + 8 * k);
 }

@@ -5,9 +5,13 @@
 #include <array>
 #include <cstdint>
 
-// A binary catalog record, decoded from its 134 little-endian bytes.
+// A binary catalog record, decoded from its 134 little-endian bytes, or from 190 where the
+// catalog carries the makers' thermal formula after them (the header names the size):
+//   134 double T0 (°C of the thermal data), 142 D0, 150 D1, 158 D2, 166 E0, 174 E1,
+//   182 λtk (µm).
 struct TBaseGlassRecord {
   static constexpr int kSize = 134;
+  static constexpr int kThermalSize = 190;
   static constexpr int kCoefficients = 10;
 
   std::uint32_t reserved = 0;  // first four bytes; the glass model does not use them
@@ -22,12 +26,20 @@ struct TBaseGlassRecord {
   float beta0 = 0.0f;  // dn/dT (absolute index) at 20 °C, 1e-7 per °C
   float beta1 = 0.0f;  // its change per µm of wavelength
   float beta2 = 0.0f;  // its change per °C
+  // The makers' formula of the absolute index's change from T0 by dT, where given:
+  // (n² - 1)/(2n) [D0 dT + D1 dT² + D2 dT³ + (E0 dT + E1 dT²)/(λ² - λtk²)].
+  bool hasThermal = false;
+  double thermalReferenceC = 20.0;
+  double d0 = 0.0, d1 = 0.0, d2 = 0.0, e0 = 0.0, e1 = 0.0, lambdaTk = 0.0;
 };
 
 enum : int { kFormulaPolynomial = 0, kFormulaPowerSeries = 1, kFormulaSellmeier = 2 };
 
-void DecodeBaseGlassRecord(const unsigned char *bytes, TBaseGlassRecord &record);
-void EncodeBaseGlassRecord(const TBaseGlassRecord &record, unsigned char *bytes);
+// size: the catalog's record size, kSize or kThermalSize (bytes holds that many).
+void DecodeBaseGlassRecord(const unsigned char *bytes, TBaseGlassRecord &record,
+                           int size = TBaseGlassRecord::kSize);
+void EncodeBaseGlassRecord(const TBaseGlassRecord &record, unsigned char *bytes,
+                           int size = TBaseGlassRecord::kSize);
 
 // The tables of one glass of the private catalog. Counts never exceed the array sizes.
 struct TPrivateGlassRecord {

@@ -38,6 +38,15 @@ TTempDirState &TempDirState() {
   return state;
 }
 
+// Whether text holds line as one of its whole lines.
+bool HoldsLine(const std::string &text, const std::string &line) {
+  for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) {
+    const std::size_t end = at + line.size();
+    if ((at == 0 || text[at - 1] == '\n') && (end == text.size() || text[end] == '\n')) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void MarkModelChanged() {
@@ -54,6 +63,9 @@ std::uint64_t ModelChangeCount() { return changeCount; }
 void AppendPendingMessage(const std::string &text) {
   if (text.empty()) return;
   std::string &pending = PendingText();
+  // Each warning is told once however often the model is solved before it is shown: a
+  // line already waiting is not added again.
+  if (HoldsLine(pending, text)) return;
   if (!pending.empty() && pending.back() != '\n') pending += '\n';
   pending += text;
 }

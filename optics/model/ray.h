@@ -46,6 +46,8 @@ class TCurrentRay {
   int blocked = 0;         // set when an interaction did not give status 1
   int status = kRayPassed;
   int firstFailure = 0;    // -i for an obscuration at surface i, +i for other failures
+  int stoppedAt = 0;       // 1 + the index of the first surface that stopped it; 0: none
+  int spare = 0;           // keeps the record free of padding: rays are compared byte for byte
   double L = 0.0, M = 0.0, N = 1.0;
   double x = 0.0, y = 0.0, z = 0.0;
   double pathLength = 0.0; // length of the last segment
@@ -67,6 +69,16 @@ inline void RecordHit(TIntersectionPoint &hit, const TCurrentRay &ray) {
   hit.N = ray.N;
 }
 
+// Whether a traced ray reached the end through every surface's rims and obscurations on its
+// own. A ray lent the trace-through flag (its own or the system's DrawAllRays) is carried on
+// past a rim with a result of 1; where it was stopped still says that its light was, and
+// every count of light (aberration pass flags, spots, PSF pupils, merit sums) leaves it out.
+inline bool RayWentThrough(const TCurrentRay &ray, int traceResult) {
+  return traceResult == kRayPassed && ray.stoppedAt == 0;
+}
+
 // Beams hold rays by the thousand and copy them cell by cell: keep both records plain.
 static_assert(std::is_trivially_copyable_v<TCurrentRay> && std::is_standard_layout_v<TCurrentRay>);
+// No padding bytes: rays are compared with memcmp.
+static_assert(sizeof(TCurrentRay) == 6 * sizeof(int) + 7 * sizeof(double));
 static_assert(std::is_trivially_copyable_v<TIntersectionPoint>);

@@ -81,7 +81,7 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     results.assign(rays.size(), 0);
     system.TraceRays(rays.data(), static_cast<int>(rays.size()), 1, results.data());
     for (std::size_t r = 0; r < rays.size(); ++r) {
-      if (results[r] != kRayPassed) continue;
+      if (!RayWentThrough(rays[r], results[r])) continue;
       double u = 0.0, v = 0.0;
       ImagePoint(system, rays[r], u, v);
       spread = std::fmax(spread, std::hypot(u - u0, v - v0));
@@ -142,10 +142,19 @@ int CheckDiscreteParameter(HWND window, TOpticalSystem &system, int showRecommen
 
 namespace {
 
+// The beams' list, the axis when the system has none.
+std::vector<double> BeamFields(const TOpticalSystem &system) {
+  const Mem<double> &list = system.info.AlfaM;
+  std::vector<double> fields(list.data, list.data + list.Cells());
+  if (fields.empty()) fields.push_back(0.0);
+  return fields;
+}
+
 // The largest share of its peak that the PSF of any of the fields has on the outer rows
 // and columns of a grid of `nodes`, computed as the PSF work computes it; 1 when a field
 // makes no PSF. The system's grid, interval and work arrays are put back afterwards.
-double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &fields) {
+double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &fields,
+                 double *worstField = nullptr) {
   TOpticalSystemInformation &in = system.info;
   const int savedNodes = in.Nd;
   double savedResults[3];
@@ -162,6 +171,7 @@ double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &f
   for (double field : fields) {
     if (system.ComputePSFNodes(field, 0.0, 1) != 1) {
       worst = 1.0;
+      if (worstField != nullptr) *worstField = field;
       break;
     }
     const float *psf = system.workArray1.data;
@@ -174,7 +184,9 @@ double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &f
         if (outerRow || column == 0 || column == nodes - 1) edge = std::fmax(edge, value);
       }
     }
-    worst = std::fmax(worst, peak > 0.0 ? edge / peak : 1.0);
+    const double share = peak > 0.0 ? edge / peak : 1.0;
+    if (worstField != nullptr && (share > worst || field == fields.front())) *worstField = field;
+    worst = std::fmax(worst, share);
     // One field too bright at the edge decides: the others need not be computed.
     if (worst >= kEdgeShare) break;
   }
@@ -210,9 +222,7 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
   // The rings of a blurred PSF reach further than those of a sharp one (a defocused disc's
   // fall off as the inverse square of the distance from its rim): the PSFs themselves
   // decide, on grids of twice the size until their edges are dark enough.
-  const Mem<double> &list = in.AlfaM;
-  std::vector<double> fields(list.data, list.data + list.Cells());
-  if (fields.empty()) fields.push_back(0.0);
+  const std::vector<double> fields = BeamFields(system);
   while (nodes < kLargestPsfGrid && EdgeShare(system, nodes, fields) >= kEdgeShare) nodes *= 2;
   in.Discrete = savedDiscrete;
   in.Difrac = savedDifrac;
@@ -220,15 +230,28 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
   return nodes;
 }
 
-int AskForPsfGrid(HWND window, const TOpticalSystem &system, int recommended, double reach,
-                  int &nodes) {
-  if (recommended <= nodes) return 0;
+TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, int nodes) {
+  TOpticalSystemInformation &in = system.info;
+  const double savedDiscrete = in.Discrete;
+  const int savedDifrac = in.Difrac;
+  in.Discrete = discrete;
+  in.Difrac = difrac;
+  TPsfGridEdge edge;
+  edge.share = EdgeShare(system, nodes, BeamFields(system), &edge.field);
+  in.Discrete = savedDiscrete;
+  in.Difrac = savedDifrac;
+  system.SetupFieldSampling();
+  return edge;
+}
+
+int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes) {
+  // The estimate of the spread only proposes a size; the PSFs on the user's grid decide.
+  if (recommended <= nodes || edge.share < kEdgeShare) return 0;
   char text[256];
   std::snprintf(text, sizeof text,
-                "The PSF spreads %.3g %s round its centre: on %d x %d nodes it wraps round the "
-                "grid.\nUse %d x %d nodes?",
-                reach, system.info.ImageFinite == 0 ? "mrad" : "mm", nodes, nodes, recommended,
-                recommended);
+                "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it wraps "
+                "round the grid.\nUse %d x %d nodes?",
+                edge.field, edge.share * 100.0, nodes, nodes, recommended, recommended);
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return -1;
   nodes = recommended;
   return 1;
@@ -239,7 +262,8 @@ int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation
   if (showRecommendation == 0) return 0;
   double reach = 0.0;
   const int recommended = RecommendedPsfGrid(system, discrete, difrac, reach);
-  return AskForPsfGrid(window, system, recommended, reach, nodes);
+  if (recommended <= nodes) return 0;
+  return AskForPsfGrid(window, recommended, PsfGridEdge(system, discrete, difrac, nodes), nodes);
 }
 
 void RoundSignificant(double value, double &first, double &second) {

@@ -40,12 +40,22 @@ constexpr int kLargestPsfGrid = 2048;
 // were.
 int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, double &reach);
 
-// Asks "The PSF spreads %g mm round its centre: on %d x %d nodes it wraps round the
-// grid.\nUse %d x %d nodes?" when `nodes` is smaller than the recommended grid; on Yes
-// nodes takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was
-// nothing to ask.
-int AskForPsfGrid(HWND window, const TOpticalSystem &system, int recommended, double reach,
-                  int &nodes);
+// The brightest edge of the beams' PSFs on a grid of `nodes` at (discrete, difrac): the
+// largest share of its peak that a beam's PSF has on the outer rows and columns, and the
+// beam's field (the first beam found too bright, once one is). The system's own settings
+// and work arrays stay as they were.
+struct TPsfGridEdge {
+  double share = 0.0;
+  double field = 0.0;
+};
+TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, int nodes);
+
+// Asks "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it
+// wraps round the grid.\nUse %d x %d nodes?" when `nodes` is smaller than the recommended
+// grid and the PSFs on it are too bright at its edge (the figure that decides); on Yes nodes
+// takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was nothing
+// to ask.
+int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes);
 // The recommendation and the question together, with showRecommendation set.
 int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation,
                      double discrete, int difrac, int &nodes);

@@ -97,7 +97,8 @@ class TPupilRays {
     if (count_ == 0) return;
     system.TraceRays(rays_.data, count_, kTraceWavefront, results_.data, wavefronts_.data);
     for (int r = 0; r < count_; ++r) {
-      if (results_.data[r] != 1) continue;
+      // A ray the system's DrawAllRays carries past a rim is no light in the pupil.
+      if (!RayWentThrough(rays_.data[r], results_.data[r])) continue;
       const double d = wavefronts_.data[r].opticalPathDifference;
       if (d < stats.smallestPathDifference) stats.smallestPathDifference = d;
       if (d > stats.largestPathDifference) stats.largestPathDifference = d;

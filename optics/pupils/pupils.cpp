@@ -40,6 +40,9 @@ constexpr int kWarmSteps = 4;
 constexpr int kWarmHalvings = 3;
 // Half of the 21 samples taken across surface 1.
 constexpr int kHalfSamples = 10;
+// Where no aim within surface 1's reach brackets the stop centre, the samples go on out to
+// this multiple of that reach.
+constexpr int kOuterSampleSpan = 4;
 // Newton steps in the aim halve at most this often before the refinement gives up.
 constexpr int kStepHalvings = 20;
 // The finite-difference step of the aim's Jacobian: this fraction of the sample interval,
@@ -184,6 +187,49 @@ bool RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance,
 int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double yChief,
                    double zChief);
 
+// The aims on surface 1 whose misses at the stop are the smallest on either side of 0.
+struct TChiefBracket {
+  double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
+  bool havePos = false, haveNeg = false;
+  bool Found() const { return havePos && haveNeg; }
+};
+
+// Samples the aims centre1 +- j x interval for j = first .. last, nearest first, until both
+// sides of the stop centre are met.
+void SampleChiefAims(TChiefRaySearch &search, double centre1, double interval, int first, int last,
+                     TChiefBracket &bracket) {
+  for (int j = first; j <= last && !bracket.Found(); ++j) {
+    for (int sign = -1; sign <= 1; sign += 2) {
+      const double y = centre1 + sign * j * interval;
+      double e = 0.0, ez = 0.0;
+      if (!search.Miss(y, 0.0, e, ez)) continue;
+      if (std::fabs(e) < kSampleHit) {
+        bracket.yPos = bracket.yNeg = y;
+        bracket.ePos = bracket.eNeg = 0.0;
+        bracket.havePos = bracket.haveNeg = true;
+      } else if (e > 0.0 && e < bracket.ePos) {
+        bracket.yPos = y;
+        bracket.ePos = e;
+        bracket.havePos = true;
+      } else if (e < 0.0 && std::fabs(e) < std::fabs(bracket.eNeg)) {
+        bracket.yNeg = y;
+        bracket.eNeg = e;
+        bracket.haveNeg = true;
+      }
+    }
+  }
+}
+
+// The chief ray of a wide field may cross surface 1 outside its rim when a later rim is the
+// one that stops it (a stop behind a small front lens): the search goes on outwards, to
+// kOuterSampleSpan times surface 1's reach, so that such a ray is found and then reported
+// as stopped at the surface whose rim it meets, not as missing.
+void SampleChiefAimsBeyondSurfaceOne(TChiefRaySearch &search, double centre1, double interval,
+                                     TChiefBracket &bracket) {
+  SampleChiefAims(search, centre1, interval, kHalfSamples + 1, kOuterSampleSpan * kHalfSamples,
+                  bracket);
+}
+
 // The chief ray of the beam at (fieldA, fieldB): with aims lent to the system, Newton steps
 // from the aim kept for the beam; else (or when they do not reach the stop centre)
 // bracketed by 21 samples across surface 1, interpolated, refined. Then the pupil
@@ -229,29 +275,11 @@ int FindChiefRay(TOpticalSystem &system, double fieldA, double fieldB) {
   }
   if (aims != nullptr) ++aims->searchedSolves;
 
-  double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
-  bool havePos = false, haveNeg = false;
-  for (int j = 0; j <= kHalfSamples && !(havePos && haveNeg); ++j) {
-    for (int sign = -1; sign <= 1; sign += 2) {
-      const double y = centre1 + sign * j * interval;
-      double e = 0.0, ez = 0.0;
-      if (!search.Miss(y, 0.0, e, ez)) continue;
-      if (std::fabs(e) < kSampleHit) {
-        yPos = yNeg = y;
-        ePos = eNeg = 0.0;
-        havePos = haveNeg = true;
-      } else if (e > 0.0 && e < ePos) {
-        yPos = y;
-        ePos = e;
-        havePos = true;
-      } else if (e < 0.0 && std::fabs(e) < std::fabs(eNeg)) {
-        yNeg = y;
-        eNeg = e;
-        haveNeg = true;
-      }
-    }
-  }
-  if (!(havePos && haveNeg)) {
+  TChiefBracket bracket;
+  SampleChiefAims(search, centre1, interval, 0, kHalfSamples, bracket);
+  if (!bracket.Found()) SampleChiefAimsBeyondSurfaceOne(search, centre1, interval, bracket);
+  const double yPos = bracket.yPos, ePos = bracket.ePos, yNeg = bracket.yNeg, eNeg = bracket.eNeg;
+  if (!bracket.Found()) {
     if (aims != nullptr) aims->Forget(fieldA, fieldB, lambda, stop, in.ObjectFinite);
     return 0;
   }

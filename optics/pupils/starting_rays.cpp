@@ -58,6 +58,7 @@ TCurrentRay PlacedRay(const TSurface &s, const double p[3], const double d[3]) {
   ray.M = d[1];
   ray.N = d[2];
   ray.firstFailure = 0;
+  ray.stoppedAt = 0;
   return ray;
 }
 

@@ -64,6 +64,8 @@ inline TSurfaceFate JudgeSurface(TRayProgress &progress, TCurrentRay &ray, int &
   progress.allPassed = progress.allPassed != 0 && rc == kRayPassed ? 1 : 0;
   if (ray.firstFailure == 0 && rc != kRayPassed)
     ray.firstFailure = rc == kRayObscured ? -surface : surface;
+  // Surface 0 too: a first failure of 0 cannot tell it from none.
+  if (ray.stoppedAt == 0 && rc != kRayPassed) ray.stoppedAt = surface + 1;
   if (rc == kRayPassed || (!enablePipe && (rc == kRayOutsideAperture || rc == kRayObscured))) {
     if (progress.drawAll) rc = kRayPassed;
     return kFateRecord;

@@ -100,7 +100,7 @@ std::string StoppedChiefText(const TOptimizationFault &fault) {
   switch (fault.chiefStatus) {
     case kRayOutsideAperture:
       std::snprintf(text, sizeof text,
-                    "The chief ray of %s meets %s %.4g mm from its vertex, outside its semi-height of %g mm.\n",
+                    "The chief ray of %s meets %s %.4g mm from the centre of its rim, outside its semi-height of %g mm.\n",
                     beam.c_str(), surface.c_str(), fault.chiefHeight, fault.chiefSemiHeight);
       break;
     case kRayTotalReflection:
@@ -115,6 +115,13 @@ std::string StoppedChiefText(const TOptimizationFault &fault) {
       break;
   }
   return text;
+}
+
+// No aim through the stop's centre lets the beam's chief ray through: its field lies
+// beyond what the system takes in, which no smaller pupil changes.
+std::string FieldTooWideText(const TOptimizationFault &fault) {
+  return "No chief ray of " + BeamName(fault) +
+         " reaches the centre of the stop: the field is too wide for the system.\n";
 }
 
 std::string ChiefAdvice(const TOptimizationFault &fault) {
@@ -149,14 +156,17 @@ std::string FaultReport(const TOptimizationFunctions &functions) {
   // A stopped chief ray is told where it stopped and what lets it pass: a smaller pupil
   // cannot move a chief ray. The pupil advice stays for the rays of the fans.
   const bool chiefPlaced = fault.chief != 0 && fault.chiefSurface > 0;
+  const bool fieldTooWide = fault.chief != 0 && !fault.chiefFound;
   if (chiefPlaced) text += "\n" + StoppedChiefText(fault);
+  if (fieldTooWide) text += "\n" + FieldTooWideText(fault);
   int advice = 0;
   text += "\n";
-  if (chiefPlaced) {
-    std::snprintf(line, sizeof line, "%d. %s\n", ++advice, ChiefAdvice(fault).c_str());
+  if (chiefPlaced || fieldTooWide) {
+    std::snprintf(line, sizeof line, "%d. %s\n", ++advice,
+                  chiefPlaced ? ChiefAdvice(fault).c_str() : ("Set " + BeamName(fault) + " nearer the axis").c_str());
     text += line;
   }
-  if (!chiefPlaced || fault.missed != 0 || fault.reflected != 0) {
+  if (!(chiefPlaced || fieldTooWide) || fault.missed != 0 || fault.reflected != 0) {
     std::snprintf(line, sizeof line, "%d. Decrease pupil diameter by value %g mm\n", ++advice, fault.SumOfPair());
     text += line;
   }

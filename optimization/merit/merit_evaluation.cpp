@@ -250,6 +250,8 @@ int TOptimizationFunctions::EvaluateBeam(TFunctionsParameters &record, int w, bo
       if (RefreshViews != 0) system->RefreshViews();
       fault.chief = 1;
       NoteStoppedChief(chief, record, solved >= 1);
+      // 0: the search found no aim through the stop's centre at all.
+      fault.chiefFound = solved != 0;
       return 0;
     }
     pass.chiefY = Meridional(chief, s.info.ImageFinite);
@@ -306,6 +308,10 @@ void TOptimizationFunctions::TraceFan(TFunctionsParameters &record, int w, bool 
     double t = p;
     if (fanResults.data[j] != 1) {
       NoteFailedRay(ray, p);
+    } else if (!RayWentThrough(ray, fanResults.data[j])) {
+      // Carried past a rim or an obscuration: its landing keeps the fan's aberration whole,
+      // but it is no light, so it stays out of the wavefront's sums and the passed heights.
+      t = sagittal ? Sagittal(ray, s.info.ImageFinite) : Meridional(ray, s.info.ImageFinite);
     } else {
       fault.NotePassedHeight(p);
       t = sagittal ? Sagittal(ray, s.info.ImageFinite) : Meridional(ray, s.info.ImageFinite);
@@ -321,16 +327,18 @@ void TOptimizationFunctions::TraceFan(TFunctionsParameters &record, int w, bool 
 void TOptimizationFunctions::NoteStoppedChief(const TCurrentRay &chief, const TFunctionsParameters &record,
                                               bool traced) {
   const TOpticalSystem &s = system->System();
-  const int surface = std::abs(chief.firstFailure);
+  const int surface = chief.stoppedAt - 1;
   fault.chiefFieldY = record.Ybeam;
   fault.chiefFieldZ = record.Zbeam;
   fault.chiefSurface = 0;
-  if (!traced || surface <= 0 || surface >= s.SurfaceCount() || s.Surface(surface) == nullptr) return;
+  if (!traced || surface < 0 || surface >= s.SurfaceCount() || s.Surface(surface) == nullptr) return;
   const TGeneralParameters &g = s.Surface(surface)->general;
   fault.chiefSurface = surface + 1;
   fault.chiefStatus = chief.status;
   fault.chiefOnImage = surface == s.SurfaceCount() - 1;
-  fault.chiefHeight = std::hypot(chief.y - g.vertex[1], chief.z - g.vertex[2]);
+  // The plain trace leaves the ray in the frame of the surface that stopped it; the rim
+  // may sit off the vertex.
+  fault.chiefHeight = std::hypot(chief.y - g.boundPosYExt, chief.z - g.boundPosXExt);
   fault.chiefSemiHeight = g.semiHeightExt;
 }
 

@@ -21,9 +21,11 @@ class TOptimizationFault {
   int general = 0;    // pupils or focal data could not be computed
   double passedHeight = 0.0;
   double failedHeight = 0.0;
-  // Where a traced chief ray was stopped (chiefSurface 0: it was not found at all): the
-  // surface counted from 1, the ray's status there, its beam, its distance from that
-  // surface's vertex across the axis and the surface's outer semi-height.
+  // Where a traced chief ray was stopped (chiefSurface 0: not placed): the surface counted
+  // from 1, the ray's status there, its beam, its distance from the centre of that
+  // surface's rim and the rim's outer semi-height. chiefFound is false when no aim through
+  // the stop's centre was found at all: the field is wider than the system lets through.
+  bool chiefFound = true;
   int chiefSurface = 0;
   int chiefStatus = 0;
   bool chiefOnImage = false;

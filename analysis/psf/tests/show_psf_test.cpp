@@ -17,6 +17,7 @@
 #include "analysis/psf/step_sections_dlg.h"
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
+#include "imaging/color/color_image.h"
 #include "imaging/pictures/color_picture.h"
 #include "imaging/pictures/picture_windows.h"
 #include "imaging/testobject/test_image.h"
@@ -269,7 +270,7 @@ TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 2);
   EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
-  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF spreads ", 0), 0u);
+  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF of beam ", 0), 0u);
   EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(system.info.Difrac, 1);
   EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
@@ -297,8 +298,8 @@ TEST_F(PsfWindow, TheDoubleGaussIsOfferedAGridItsBlurDoesNotWrapRound) {
   const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 1);
-  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF spreads ", 0), 0u) << Boxes().boxes[before].text;
-  EXPECT_NE(Boxes().boxes[before].text.find("on 64 x 64 nodes it wraps"), std::string::npos);
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF of beam ", 0), 0u) << Boxes().boxes[before].text;
+  EXPECT_NE(Boxes().boxes[before].text.find("of its peak on the edge of the 64 x 64 grid: it wraps"), std::string::npos);
   EXPECT_EQ(sizes->GetSelIndex(), 0);
   Press(kPsfApplyButton);
   EXPECT_EQ(BoxCount(), before + 1);
@@ -476,8 +477,7 @@ TEST_F(PsfWindow, ClosingDeletesTheRunsFilesAndNoOneElses) {
   delete folder;
 }
 
-double gAnsweredStep = 0.0;
-double gOfferedStep = 0.0;
+double gAnsweredStep = 0.0, gOfferedStep = 0.0;
 int AnswerStep(TWindow *, double *step) {
   gOfferedStep = *step;
   *step = gAnsweredStep;
@@ -588,12 +588,22 @@ TEST(SectionStepDialog, AStepThatIsNotAboveZeroIsRefusedAndTheDialogStays) {
 }
 
 TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
+  // The pixel size left to the program: the step offered is that of the grid computed.
+  system.info.Discrete = 0.0;
   Open();
   Choose(kPsfRadioMtf);
+  TRecordingMessageBoxProvider boxes;
   const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
+  // A step beyond the grid's highest frequency, 1 / (2 pixel), shows no empty report.
+  gAnsweredStep = 1e6;
+  Press(CM_PSF_VIEW_AS_TEXT);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text.find("No sections to show: the step 1e+06 is not below"), 0u) << boxes.boxes[0].text;
+  EXPECT_FALSE(std::filesystem::exists(folder->Page()->SectionFile()));
   gAnsweredStep = 10.0;  // cycles per mm
   Press(CM_PSF_VIEW_AS_TEXT);
   SetSectionStepAsker(previous);
+  EXPECT_APPROX(gOfferedStep, 1.0 / (64 * system.info.discreteInEffect), 1e-12);
   std::ifstream report(folder->Page()->SectionFile());
   std::stringstream text;
   text << report.rdbuf();
@@ -619,13 +629,19 @@ TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
   Press(kPsfColorMapButton);
   ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
   TColorPicture *picture = TColorPicture::Pictures().back();
-  EXPECT_EQ(picture->GetParentO(), folder);
   EXPECT_EQ(GetTestImage()->picture, picture);
   EXPECT_EQ(GetTestImage()->colorMode, 17);
   folder->PostMessage(WM_PICTURE_MODE, 3, 0);
   ASSERT_TRUE(test_kit::RunUntil([] { return GetTestImage()->colorMode == 3; }));
-  folder->Destroy();
+  // Cancel closes the folder; the picture stays with its pixels, as the other results do.
+  const int pixels = picture->Image().pixels.Cells();
+  folder->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return owner->folderGone == 1; }));
+  ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
+  EXPECT_GT(pixels, 0);
+  EXPECT_EQ(picture->Image().pixels.Cells(), pixels);
   delete folder;
+  delete picture;
   SetSynthesisWindows(previous);
 }
 

@@ -175,6 +175,40 @@ TEST_F(Spot, OffAxisPointsAreTheirRaysLessTheChiefRay) {
   }
 }
 
+TEST_F(Spot, ABeamWhoseCentreRayIsLostIsCentredOnItsOwnPoints) {
+  // The lenslets opened to a period of 3 and their face moved 1.5 mm up: the pupil's centre
+  // falls in a gap, so the beam has no centre ray to measure from.
+  TOpticalSystem system;
+  ASSERT_EQ(system.ReadFile(ExamplePath("lens_array.os"), 0), 1);
+  system.Surface(2)->zones.data[0].PackCoef.data[0] = 3.0;
+  system.Surface(2)->general.vertex[1] = 1.5;
+  MarkModelChanged();
+  TSpotSettingsRecord settings;
+  settings.rayNumber = 400;
+  TSpotComputation spot;
+  ASSERT_GT(spot.Compute(system, settings), 0);
+  TBeamsPar starts(&system);
+  const int rays = FillPupilRays(system, starts, settings.rayNumber);
+  TCurrentRay centre = starts.beams.data[0].rays.data[0];
+  ASSERT_NE(system.TraceRay(centre, 1, nullptr, 0), 1);
+  // The points the rays that pass give, less their own centroid.
+  std::vector<TCurrentRay> passed;
+  double meanY = 0.0, meanZ = 0.0;
+  for (int r = 0; r < rays; ++r) {
+    TCurrentRay ray = starts.beams.data[0].rays.data[r];
+    if (system.TraceRay(ray, 1, nullptr, 0) == 1) passed.push_back(ray), meanY += ray.y, meanZ += ray.z;
+  }
+  const TSpotPoints &points = spot.beams.data[0];
+  ASSERT_EQ(points.cols, static_cast<int>(passed.size()));
+  meanY /= passed.size(), meanZ /= passed.size();
+  // The lenslets' images are not symmetric about the axis: the centroid lies off it.
+  ASSERT_GT(std::fabs(meanY - meanZ), 1e-3);
+  for (std::size_t p = 0; p < passed.size(); ++p) {
+    EXPECT_NEAR(points.data[p].y, passed[p].y - meanY, kSameRays) << p;
+    EXPECT_NEAR(points.data[p].x, passed[p].z - meanZ, kSameRays) << p;
+  }
+}
+
 TEST_F(Spot, SystemWhoseRaysAllFailSavesNoRange) {
   TOpticalSystem system;
   ASSERT_EQ(system.ReadFile(ExamplePath("parabolic_mirror.os"), 0), 1);

@@ -391,7 +391,9 @@ TEST_F(HelpNumbersTest, EveryNumberStatedForAShippedExampleIsTheProgramsOwn) {
   EXPECT_EQ(CheckDiscreteParameter(nullptr, triplet, 1, discrete, difrac), 0);
   EXPECT_TRUE(Boxes().boxes.empty());
   computed["grid-nodes"] = RecommendedPsfGrid(triplet, 0.001, 1, reach);
-  computed["grid-reach"] = reach;
+  const TPsfGridEdge gridEdge = PsfGridEdge(triplet, 0.001, 1, 128);
+  computed["grid-beam"] = gridEdge.field;
+  computed["grid-share"] = 100.0 * gridEdge.share;
   {
     // The question is the off-axis beams': with the axis alone it measures less and 128
     // nodes do, and the axial PSF on the 0.128 mm raster is dark at its edge.

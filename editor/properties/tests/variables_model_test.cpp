@@ -53,12 +53,16 @@ TEST_F(VariablesModelTest, NewRowsGetBoundsAboutTheValuesTheSystemHas) {
   ASSERT_TRUE(model.Add("R", 1).accepted);
   EXPECT_APPROX(model.Row(2).Left, -0.02, kValueTolerance);
   EXPECT_APPROX(model.Row(2).Right, 0.02, kValueTolerance);
+  // The F2 lens, 0.99997 thick, gets the 1 mm span upwards but no negative thickness.
+  ASSERT_TRUE(model.Add("T", 4).accepted);
+  EXPECT_APPROX(model.Row(3).Left, 0.0, kValueTolerance);
+  EXPECT_APPROX(model.Row(3).Right, 1.99997, kValueTolerance);
 
   EXPECT_EQ(model.Add("R", 2).message, "R of surface 2 is variable already.");
   EXPECT_EQ(model.Add("R", 9).message, "the system has no surface 9 (surfaces 1 to 8).");
   EXPECT_EQ(model.Add("T", 8).message, "surface 8 is the last one; it has no distance to a next surface.");
   EXPECT_FALSE(model.Add("R", 0).accepted);
-  EXPECT_EQ(model.Count(), 3);
+  EXPECT_EQ(model.Count(), 4);
   // Adding reads the system and changes nothing in it.
   EXPECT_EQ(image.Surface(1)->general.R, 22.01359);
 }

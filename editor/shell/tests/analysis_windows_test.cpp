@@ -197,7 +197,7 @@ TEST_F(AnalysisWindowsTest, WindowsWithoutAStoredPlaceCascadeInsteadOfCoveringEa
   EXPECT_GE(again.top - aberrations.top, step);
 }
 
-TEST_F(AnalysisWindowsTest, ThePicturesTunePaletteGoesWhenThePsfWindowIsCancelled) {
+TEST_F(AnalysisWindowsTest, ThePicturesTunePaletteStaysWithItsPictureWhenThePsfWindowIsCancelled) {
   TOpticalEditor &editor = OpenDoubleGauss();
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
   ASSERT_NE(editor.Launchers().PsfWindow(), nullptr);
@@ -212,10 +212,13 @@ TEST_F(AnalysisWindowsTest, ThePicturesTunePaletteGoesWhenThePsfWindowIsCancelle
   GetTestImage()->picture->Destroy();
   ASSERT_NE(GetPictureTune(), nullptr);
   EXPECT_EQ(GetPictureTune()->Picture(), picture);
-  // The user's Cancel: the folder and its pictures go, and the palette with them, before
-  // the editor deletes the folder's object.
+  // The user's Cancel: the folder goes, its pictures stay as results do, with the palette;
+  // it goes with the last picture.
   editor.Launchers().PsfWindow()->SendMessage(WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
+  ASSERT_NE(GetPictureTune(), nullptr);
+  EXPECT_EQ(GetPictureTune()->Picture(), picture);
+  picture->Destroy();
   EXPECT_EQ(GetPictureTune(), nullptr);
 }
 

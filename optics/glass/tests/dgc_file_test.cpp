@@ -26,6 +26,9 @@ std::vector<TDgcGlass> SmallSet() {
     glasses.push_back(g);
   }
   glasses[3].secondName = "GERMANIUM";
+  // F2 with the makers' thermal formula (its published coefficients).
+  TBaseGlassRecord &f2 = glasses[4].record;
+  f2.hasThermal = true, f2.d0 = 1.51e-6, f2.d1 = 1.56e-8, f2.d2 = -2.78e-11, f2.e0 = 9.34e-7, f2.e1 = 1.04e-9, f2.lambdaTk = 0.25;
   return glasses;
 }
 
@@ -47,24 +50,38 @@ TEST(BinaryCatalog, WritesAndReadsTheLayout) {
   std::string error;
   ASSERT_TRUE(WriteDgcFile(dir.File("set.dgc"), SmallSet(), error)) << error;
   const std::vector<unsigned char> bytes = ReadBytes(dir.File("set.dgc"));
-  // Six names (Ge has a second one): header 6, index 6 x 24, records 6 x 134.
-  ASSERT_EQ(bytes.size(), 6u + 6u * 24u + 6u * 134u);
+  // Six names (Ge has two): header 6, index 6 x 24, records 6 x 190 (134 plain, 7 doubles).
+  ASSERT_EQ(bytes.size(), 6u + 6u * 24u + 6u * 190u);
   EXPECT_EQ(bytes[0], 6);
   EXPECT_EQ(bytes[2], 5);  // glass count
-  EXPECT_EQ(bytes[4], 134);
-  const TBaseDataFile file(dir.File("set.dgc"));
-  ASSERT_TRUE(file.IsOk()) << file.ErrorText();
-  EXPECT_EQ(file.GlassCount(), 5);
-  EXPECT_EQ(file.IndexSize(), 6);
-  const TGlassIndexEntry *index = file.Index();
-  EXPECT_STREQ(index[3].name, "GE");
-  EXPECT_EQ(index[3].paired, 4);
-  EXPECT_EQ(index[4].paired, kPairedSecond);
-  EXPECT_EQ(index[4].recordOffset, 6 + 6 * 24 + 4 * 134);
-  const auto record = file.GetRecord("F2");
-  ASSERT_TRUE(record);
-  EXPECT_EQ(record->p, 5.0f);
-  EXPECT_APPROX(record->a[5], 103.560653, kSameRecord);
+  EXPECT_EQ(bytes[4], 190);
+  // The same catalog in the plain form of earlier versions: 134-byte records.
+  std::vector<unsigned char> plain(bytes.begin(), bytes.begin() + 6 + 6 * 24);
+  plain[4] = 134;
+  for (int k = 0; k < 6; ++k) {
+    const auto record = bytes.begin() + 6 + 6 * 24 + 190 * k;
+    plain.insert(plain.end(), record, record + 134);
+    for (int b = 0; b < 4; ++b) plain[6 + 24 * k + 20 + b] = static_cast<unsigned char>((6 + 6 * 24 + 134 * k) >> (8 * b));
+  }
+  WriteBytes(dir.File("plain.dgc"), plain);
+  for (const bool thermal : {true, false}) {
+    const TBaseDataFile file(dir.File(thermal ? "set.dgc" : "plain.dgc"));
+    ASSERT_TRUE(file.IsOk()) << file.ErrorText();
+    EXPECT_EQ(file.GlassCount(), 5);
+    EXPECT_EQ(file.IndexSize(), 6);
+    const TGlassIndexEntry *index = file.Index();
+    EXPECT_STREQ(index[3].name, "GE");
+    EXPECT_EQ(index[3].paired, 4);
+    EXPECT_EQ(index[4].paired, kPairedSecond);
+    EXPECT_EQ(index[4].recordOffset, 6 + 6 * 24 + 4 * (thermal ? 190 : 134));
+    const auto record = file.GetRecord("F2");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->p, 5.0f);
+    EXPECT_APPROX(record->a[5], 103.560653, kSameRecord);
+    EXPECT_EQ(record->hasThermal, thermal);
+    EXPECT_EQ(record->e1, thermal ? 1.04e-9 : 0.0);
+    EXPECT_EQ(record->lambdaTk, thermal ? 0.25 : 0.0);
+  }
 }
 
 TEST(BinaryCatalog, FindsWholeNamesInAnyCaseAndCodePage) {

@@ -80,10 +80,11 @@ TEST(PendingMessage, OneMessageALineUntilTakenThenEmpty) {
   AppendPendingMessage("Chief ray in beam 1 does not pass!");
   AppendPendingMessage("Chief ray in beam 2 does not pass!");
   AppendPendingMessage("");
-  EXPECT_EQ(PendingMessage(),
-            "Chief ray in beam 1 does not pass!\nChief ray in beam 2 does not pass!");
-  EXPECT_EQ(TakePendingMessage(),
-            "Chief ray in beam 1 does not pass!\nChief ray in beam 2 does not pass!");
+  // A warning waiting already is not told twice; one that only contains it is another.
+  AppendPendingMessage("Chief ray in beam 1 does not pass!");
+  AppendPendingMessage("beam 2 does not pass!");
+  EXPECT_EQ(TakePendingMessage(), "Chief ray in beam 1 does not pass!\nChief ray in beam 2 does not pass!\n"
+                                  "beam 2 does not pass!");
   EXPECT_EQ(PendingMessage(), "");
   AppendPendingMessage("Chief ray in beam 3 does not pass!");
   EXPECT_EQ(TakePendingMessage(), "Chief ray in beam 3 does not pass!");

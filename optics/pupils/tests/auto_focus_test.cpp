@@ -117,6 +117,8 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
   const int image = system.SurfaceCount() - 1;
   const double lastLens = system.Surface(image - 1)->general.vertex[0];
   open.Surface(image)->general.semiHeightExt = 1e6;
+  // A central obscuration of the image stops no ray that places it either.
+  system.Surface(image)->general.semiHeightInt = system.Surface(image)->general.semiWidthInt = 2.0;
   MarkModelChanged();
   ASSERT_GE(system.Prepare(0.0, 1, 0), 0);
   ASSERT_GE(open.Prepare(0.0, 1, 0), 0);
@@ -143,6 +145,7 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
   EXPECT_NEAR(gap, kDoubleGaussGap, kDoubleGaussPlane);
   EXPECT_NEAR(gap, independent, kDoubleGaussPlane);
   EXPECT_EQ(system.Surface(image)->general.semiHeightExt, 26.0);
+  EXPECT_EQ(system.Surface(image)->general.semiHeightInt, 2.0);
   EXPECT_TRUE(PendingMessage().empty()) << PendingMessage();
 }
 
