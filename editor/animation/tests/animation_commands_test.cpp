@@ -379,6 +379,9 @@ TEST_F(AnimationCommandsTest, AnUnnamedSystemsAnimationFileIsKeptInThePrivateTem
   EXPECT_TRUE(seen);
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_FALSE(std::filesystem::exists(JoinPath(ProgramDir(), "untitled.anm")));
+  // New ends that system: the next one finds none of its sections.
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {
