@@ -530,28 +530,10 @@ std::string TShowEasyAberrationsDlg::WriteReportFile(const char *name) {
   return "";
 }
 
-namespace {
-
-// Whether a viewer the window opened is still open on the file (the user's until closed).
-bool ViewerShows(const TWindow &owner, const std::string &path) {
-  for (TWindow *child : owner.GetChildren()) {
-    const auto *viewer = dynamic_cast<const TOEditor *>(child);
-    if (viewer == nullptr || viewer->GetHandle() == nullptr || viewer->Client() == nullptr) continue;
-    const char *shown = viewer->Client()->GetFileName();
-    if (shown != nullptr && path == shown) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
 void TShowEasyAberrationsDlg::CmReportAsText() {
   // A report still open in an earlier viewer, edited and saved or not, is never rewritten
   // under it: the new report takes the next name no open viewer shows.
-  std::string name = kReportViewName;
-  for (int n = 2; !TempPath(name).empty() && ViewerShows(*this, TempPath(name)); ++n)
-    name = "aberrat" + std::to_string(n) + ".txt";
-  const std::string path = WriteReportFile(name.c_str());
+  const std::string path = WriteReportFile(ReportNameNoViewerShows(*this, kReportViewName).c_str());
   if (!path.empty()) ShowAberrationReport(this, path);
 }
 

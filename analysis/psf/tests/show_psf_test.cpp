@@ -517,6 +517,15 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
   EXPECT_NE(text.str().find("System: cooke_triplet.os"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("Energy concentration in square"), std::string::npos);
   EXPECT_NE(text.str().find("   0.004 "), std::string::npos);  // the second size, 2 Discrete
+  // A second report while that viewer is open: a file of its own, the user's kept.
+  const std::string first = folder->Page()->SectionFile();
+  { std::ofstream(first, std::ios::binary) << "Edited by the user\n"; }
+  SetSectionStepAsker(&AnswerStep);
+  Press(CM_PSF_VIEW_AS_TEXT);
+  SetSectionStepAsker(previous);
+  EXPECT_NE(folder->Page()->SectionFile(), first);
+  std::ifstream kept(first, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "Edited by the user\n");
   // The graph: a red curve from (0, 0) rising to the top.
   Press(CM_PSF_VIEW_AS_GRAPH);
   TGraph *graph = folder->Page()->LastSectionGraph();
