@@ -127,13 +127,15 @@ void TShowPSF::CmViewAsText() {
     return;
   }
   const std::string fresh = path + ".new";
-  std::FILE *file = std::fopen(fresh.c_str(), "w");
-  if (file == nullptr) return;
-  bool written = true;
-  for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
-  written = std::fclose(file) == 0 && written;
+  bool written = false;
+  if (std::FILE *file = std::fopen(fresh.c_str(), "w")) {
+    written = true;
+    for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
+    written = std::fclose(file) == 0 && written;
+  }
   if (!written || std::rename(fresh.c_str(), path.c_str()) != 0) {
     std::remove(fresh.c_str());
+    MessageBox(GetHandle(), "The report could not be written to\n" + path + ".", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   sectionFile_ = path;
