@@ -531,7 +531,9 @@ std::string TShowEasyAberrationsDlg::WriteReportFile(const char *name) {
 }
 
 void TShowEasyAberrationsDlg::CmReportAsText() {
-  const std::string path = WriteReportFile(kReportViewName);
+  // A report still open in an earlier viewer, edited and saved or not, is never rewritten
+  // under it: the new report takes the next name no open viewer shows.
+  const std::string path = WriteReportFile(ReportNameNoViewerShows(*this, kReportViewName).c_str());
   if (!path.empty()) ShowAberrationReport(this, path);
 }
 

@@ -26,6 +26,8 @@
 
 namespace {
 
+constexpr const char *kSectionReportName = "section.txt";
+
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
@@ -59,7 +61,7 @@ TSectionStepAsker SetSectionStepAsker(TSectionStepAsker asker) {
 }
 
 std::string TShowPSF::SectionFile() const {
-  return TempPath("section.txt");
+  return sectionFile_.empty() ? TempPath(kSectionReportName) : sectionFile_;
 }
 
 void TShowPSF::CmSectionsMenu() {
@@ -128,22 +130,28 @@ void TShowPSF::CmViewAsText() {
     ComputeEnergyConcentration(nx, cumulative, peak, curve);
     lines = EnergyReportLines(SystemFileName(system_), curve, discrete, step);
   }
-  // Written beside and renamed: a failed write keeps the last report.
-  const std::string path = SectionFile();
+  // Written beside and renamed: a failed write keeps the last report. A report an earlier
+  // viewer still shows is the user's: this one takes a name of its own.
+  TWindow *viewers = ResultParent();
+  const std::string path =
+      TempPath(viewers != nullptr ? ReportNameNoViewerShows(*viewers, kSectionReportName) : kSectionReportName);
   if (path.empty()) {
     MessageBox(GetHandle(), TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   const std::string fresh = path + ".new";
-  std::FILE *file = std::fopen(fresh.c_str(), "w");
-  if (file == nullptr) return;
-  bool written = true;
-  for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
-  written = std::fclose(file) == 0 && written;
+  bool written = false;
+  if (std::FILE *file = std::fopen(fresh.c_str(), "w")) {
+    written = true;
+    for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
+    written = std::fclose(file) == 0 && written;
+  }
   if (!written || std::rename(fresh.c_str(), path.c_str()) != 0) {
     std::remove(fresh.c_str());
+    MessageBox(GetHandle(), "The report could not be written to\n" + path + ".", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
+  sectionFile_ = path;
   const POINT place = NextResultPlace(kReportWindow);
   auto *editor = new TTextEditor(ResultParent(), mtf ? "MTF sections" : "Concentration", nullptr,
                                  path.c_str(), place.x, place.y, kReportWindow.cx, kReportWindow.cy);

@@ -82,7 +82,8 @@ class TShowPSF : public TTestPSF {
   std::string ResultTitle() const;
   // " - <file name>" of the edited system, "" while it has none.
   std::string OfSystem() const;
-  // What "View as text" wrote last ("section.txt" under the temporary directory).
+  // What "View as text" wrote last ("section.txt" under the temporary directory, or the
+  // next free name while a viewer still shows it).
   std::string SectionFile() const;
   TGraph *LastSectionGraph() const { return lastGraph_; }
 
@@ -136,6 +137,7 @@ class TShowPSF : public TTestPSF {
     double reach = 0.0;
   } grid_;
   TGraph *lastGraph_ = nullptr;
+  std::string sectionFile_;
 };
 
 class TShowPSFFolder : public TBookMarkFolder {

@@ -42,8 +42,9 @@ class TAnimationCommands final : public TScanAnimation {
   // The animation file of the edited system: beside its file, or "untitled.anm" in the
   // private temporary directory for an unnamed one (empty when there is none).
   std::string AnimationFilePath() const;
-  // Removes the unnamed system's animation file a session before left behind.
-  void ForgetUntitledAnimation();
+  // Removes the unnamed system's animation file (a session before left it behind, or New
+  // ends that system): the next unnamed system never finds another design's sections.
+  static void ForgetUntitledAnimation();
 
  private:
   // The button of the command and its menu check; the question for a missing file (true:

@@ -26,10 +26,6 @@ constexpr int kWaitingCommands[] = {
 
 }  // namespace
 
-bool AnimationRuns(const TOptionsImage &options) {
-  return options.lensAnimationRunning != 0 || options.beamAnimationRunning != 0;
-}
-
 bool CommandWaitsForAnimation(int command) {
   if (command >= CM_OPEN_RECENT_FIRST && command <= CM_OPEN_RECENT_LAST) return true;
   return std::find(std::begin(kWaitingCommands), std::end(kWaitingCommands), command) !=

@@ -4,15 +4,9 @@
 // made then would be taken back with the run, and a save would file a step as the design.
 // So the commands that edit the system or write, replace or reload it wait for the end.
 
+#include "document/system/animation_hold.h"
 #include "platform/core/types.h"
 
-class TOptionsImage;
-
-// The word said when such a command is refused (Exit's as well).
-inline constexpr const char *kCompleteAnimationText = "You should complete animated process!";
-
-// Whether a lens or beam run, or the scanner's run of the lens animation, goes on.
-bool AnimationRuns(const TOptionsImage &options);
 // Whether the command edits the system or writes, replaces or reloads it.
 bool CommandWaitsForAnimation(int command);
 // Says the word (owned by owner) and answers true while a run goes on.

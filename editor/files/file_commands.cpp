@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "editor/animation/animation_commands.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
@@ -296,6 +297,7 @@ void TFileCommands::CmNewSystem() {
   frame_.System().name = frame_.UntitledPath();
   std::error_code error;
   std::filesystem::remove(frame_.UntitledPath(), error);
+  TAnimationCommands::ForgetUntitledAnimation();
   // An object plane and an image plane: the system that elements are inserted into.
   // Replacing the surfaces drops the stop choice; the new system's own stands.
   const int newStop = frame_.System().info.Naper;

@@ -1,5 +1,6 @@
 #include "editor/properties/properties_general_info_dlg.h"
 
+#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_pages.h"
@@ -50,7 +51,9 @@ void TPropertiesGeneralInfoDlg::SetupWindow() {
   TColorDlg::SetupWindow();
   table_ = MakeGeneralInfoTable(this, kTableId);
   table_->cellEdited = [this](int, int row, const std::string &text) {
-    const TPropertyEdit edit = EditGeneralInfo(*system_, row, text);
+    // As every page of the properties: a run's step is not the design to edit.
+    const TPropertyEdit edit = AnimationRuns(system_->options) ? TPropertyEdit::Refused(kCompleteAnimationText)
+                                                               : EditGeneralInfo(*system_, row, text);
     if (!edit.message.empty())
       MessageBox(GetHandle(), edit.message, "Warning",
                  MB_OK | (edit.accepted ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
 #include "editor/properties/beams_model.h"
 #include "editor/properties/general_info_model.h"
@@ -67,6 +68,12 @@ TPropertiesTable *TPropertiesPage::MakeTable(
   TWindow *placeholder = WindowFromHandle(GetDlgItem(id));
   auto *table = new TPropertiesTable(this, id, captions, widths, rowCaptionWidth);
   table->cellEdited = [this, edit = std::move(edit)](int column, int row, const std::string &text) {
+    // A page opened before a run would otherwise write into the run's step, which the run's
+    // end takes back.
+    if (AnimationRuns(system_->options)) {
+      Answer(TPropertyEdit::Refused(kCompleteAnimationText));
+      return;
+    }
     Answer(edit(column, row, text));
   };
   // The placeholder only marks the table's place.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/aspherics_model.h"
@@ -213,6 +214,11 @@ void TSystemPropertiesFolder::CmVariables() {
 
 void TSystemPropertiesFolder::CmOptimize() {
   if (!panel_ || run_ != nullptr) return;
+  // The run's end would take the optimized system back to the design.
+  if (system_ != nullptr && AnimationRuns(system_->options)) {
+    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
   TViewerRunHost runHost(this);
   runHost.refreshViews = [this] { Changed(); };
   runHost.undo = undo;

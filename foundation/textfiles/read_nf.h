@@ -80,9 +80,11 @@ class TRead1NF : public TReadNFKeyGroups {
   bool ScannedEmpty() const { return scannedEmpty; }
   // ScanFile, then what makes the file unusable, as a reader's message says it ("it is
   // empty", "it holds a zero byte, ..."), or empty. A last line without its line end counts
-  // as a cut only when cutLastLineRefused (files the program writes whole always end one);
-  // a section name left open always does; a file without any section header is refused
-  // when sectionsRequired.
+  // as a cut only when cutLastLineRefused (files the program writes whole always end one).
+  // A section name left open on a whole line is named with its line number ("its line 3
+  // opens the section name ... without closing it"); one left open on a last line without
+  // its line end is a cut, whatever cutLastLineRefused. A file without any section header
+  // is refused when sectionsRequired.
   std::string ScanDamage(bool cutLastLineRefused, bool sectionsRequired);
 
   // The header at which the last ParseSection stopped (given once), else the next header

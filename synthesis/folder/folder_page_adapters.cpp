@@ -1,5 +1,6 @@
 #include "synthesis/folder/folder_page_adapters.h"
 
+#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
 #include "imaging/testobject/test_image.h"
 #include "platform/gui/dialogs/dialog.h"
@@ -104,6 +105,10 @@ void TFolderObjectOwner::ObjectDistanceChanged() {
 
 void TFolderObjectOwner::SaveUndo(const std::string &label) {
   if (folder_.System() != nullptr) folder_.System()->SaveUndo(label);
+}
+
+bool TFolderObjectOwner::SystemHeldByRun() {
+  return folder_.System() != nullptr && AnimationRuns(folder_.System()->options);
 }
 
 void TFolderObjectOwner::RefreshViews() {

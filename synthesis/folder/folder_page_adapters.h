@@ -22,6 +22,7 @@ class TFolderObjectOwner final : public TObjectPageOwner {
   void UpdateObjectSize() override;
   void ObjectDistanceChanged() override;
   void SaveUndo(const std::string &label) override;
+  bool SystemHeldByRun() override;
   void RefreshViews() override;
   void ObjectTypeChanged() override;
   void SetPsfPageEnabled(bool enabled) override;

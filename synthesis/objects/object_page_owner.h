@@ -26,6 +26,9 @@ class TObjectPageOwner {
   virtual void ObjectDistanceChanged() = 0;
   // An undo step of the edited system after a change, with the text the Undo item shows.
   virtual void SaveUndo(const std::string &label) = 0;
+  // A lens or beam run holds the edited system: its end would take a moved object back, so
+  // the page keeps the distance it had and says why.
+  virtual bool SystemHeldByRun() { return false; }
   // Every view of the edited system is redrawn after a change.
   virtual void RefreshViews() = 0;
   // Another test-object type was chosen: the Settings page's results are stale.

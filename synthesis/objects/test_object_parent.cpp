@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "document/system/animation_hold.h"
 #include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/message_box.h"
@@ -260,7 +261,12 @@ int TTestObjectParent::ReadObjectSize() {
   }
   // The box shows the distance to six digits: an untouched box is the distance as it was,
   // not a request to move the system by its rounding.
-  const bool changed = distance != AsShown(formerDistance) && distance != formerDistance;
+  bool changed = distance != AsShown(formerDistance) && distance != formerDistance;
+  if (changed && ObjectFinite() && owner_ != nullptr && owner_->SystemHeldByRun()) {
+    if (GetHandle() != nullptr) MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
+    changed = false;
+    refused = true;
+  }
   if (!changed) distance = formerDistance;
   shared->Distance = distance;
   bool moved = false;

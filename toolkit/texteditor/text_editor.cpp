@@ -1,5 +1,6 @@
 #include "toolkit/texteditor/text_editor.h"
 
+#include "optics/model/model_globals.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/response_table.h"
 #include "platform/gui/windows/window_handles.h"
@@ -38,6 +39,29 @@ void TTextEditor::CmPrint() {
   job.SetCharHeight(charHeight_);
   job.SetRuleChar('=');
   job.Print();
+}
+
+namespace {
+
+bool ViewerShows(const TWindow &owner, const std::string &path) {
+  if (path.empty()) return false;
+  for (TWindow *child : owner.GetChildren()) {
+    const auto *viewer = dynamic_cast<const TOEditor *>(child);
+    if (viewer == nullptr || viewer->GetHandle() == nullptr || viewer->Client() == nullptr) continue;
+    const char *shown = viewer->Client()->GetFileName();
+    if (shown != nullptr && path == shown) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ReportNameNoViewerShows(const TWindow &owner, const std::string &name) {
+  const std::size_t dot = name.rfind('.');
+  const std::string stem = name.substr(0, dot), extension = dot == std::string::npos ? "" : name.substr(dot);
+  std::string free = name;
+  for (int n = 2; ViewerShows(owner, TempPath(free)); ++n) free = stem + std::to_string(n) + extension;
+  return free;
 }
 
 namespace {

@@ -39,6 +39,12 @@ class TTextEditor : public TOEditor {
   TOFont reportFont_{kFaceCourierNew, 9, 0, true};
 };
 
+// The name for a report a window writes into the private temporary directory and shows
+// in a viewer: `name` ("aberrat.txt"), unless a viewer among the owner's children still
+// shows that file, then "aberrat2.txt", "aberrat3.txt" ... A viewer's file, edited and
+// saved or not, is the user's until the viewer is closed; it is never rewritten under it.
+std::string ReportNameNoViewerShows(const TWindow &owner, const std::string &name);
+
 // Gives the font (the stock ANSI_VAR_FONT for 0) to every child of the window, without
 // redraw, and ANSI_VAR_FONT to the windows below them. Nothing for a null window.
 void SetFontToChildren(HWND window, HFONT font);

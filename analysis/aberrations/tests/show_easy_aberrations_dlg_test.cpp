@@ -315,6 +315,13 @@ TEST_F(AberrationsWindow, StoredSettingsAreTakenAndTheReportGoesToTheTemporaryDi
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), edited);
     EXPECT_FALSE(std::filesystem::exists(Scratch("aberrpr.txt")));
     EXPECT_EQ(BoxCount(), 0u);
+    // A second "As text" while that viewer is open: a file of its own, the user's kept.
+    window->CmReportAsText();
+    TTextEditor *second = dynamic_cast<TTextEditor *>(window->GetChildren().back());
+    ASSERT_TRUE(second != nullptr && second != viewer);
+    EXPECT_EQ(second->ReportFile(), Scratch("aberrat2.txt"));
+    std::ifstream still(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(still)), std::istreambuf_iterator<char>()), edited);
   }
   // A directory that cannot take the report: the user is told, no path is answered.
   SetTempDir(Scratch("no/such/directory"));

@@ -517,6 +517,23 @@ TEST_F(PsfWindow, ConcentrationReportAndGraph) {
   EXPECT_NE(text.str().find("System: cooke_triplet.os"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find("Energy concentration in square"), std::string::npos);
   EXPECT_NE(text.str().find("   0.004 "), std::string::npos);  // the second size, 2 Discrete
+  // A second report while that viewer is open: a file of its own, the user's kept.
+  const std::string first = folder->Page()->SectionFile();
+  { std::ofstream(first, std::ios::binary) << "Edited by the user\n"; }
+  SetSectionStepAsker(&AnswerStep);
+  Press(CM_PSF_VIEW_AS_TEXT);
+  SetSectionStepAsker(previous);
+  EXPECT_NE(folder->Page()->SectionFile(), first);
+  std::ifstream kept(first, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "Edited by the user\n");
+  // A report that cannot be written is told, not dropped in silence.
+  for (int n = 2; n < 10; ++n) std::filesystem::create_directories(TempPath("section" + std::to_string(n) + ".txt.new/x"));
+  SetSectionStepAsker(&AnswerStep);
+  Press(CM_PSF_VIEW_AS_TEXT);
+  SetSectionStepAsker(previous);
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes.back().text.rfind("The report could not be written to\n", 0), 0u) << boxes.boxes.back().text;
+  boxes.boxes.clear();
   // The graph: a red curve from (0, 0) rising to the top.
   Press(CM_PSF_VIEW_AS_GRAPH);
   TGraph *graph = folder->Page()->LastSectionGraph();

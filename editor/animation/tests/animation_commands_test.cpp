@@ -7,6 +7,13 @@
 
 #include "editor/animation/animation_file.h"
 #include "editor/animation/animation_file_editor.h"
+#include "editor/dialogs/quick_table_dlg.h"
+#include "editor/edit/editor_tools.h"
+#include "editor/properties/properties_general_info_dlg.h"
+#include "editor/properties/properties_pages.h"
+#include "editor/properties/properties_table.h"
+#include "editor/properties/surface_table_model.h"
+#include "editor/properties/system_properties_folder.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
@@ -235,6 +242,20 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
   const UINT commands[] = {CM_SAVE_SYSTEM,  CM_SAVE_SYSTEM_AS,    CM_DELETE,      CM_CUT,        CM_UNDO,
                            CM_NEW_SYSTEM,   CM_OPEN_SYSTEM,       CM_OPEN_RECENT_FIRST, CM_TURN_SYSTEM,
                            CM_ADD_CONFIGURATION, CM_NEW_ELEMENT};
+  // Windows opened before the run write the system without a command of the main window.
+  editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  editor.SendMessage(WM_COMMAND, CM_TILT);
+  ASSERT_TRUE(GeneralInfoWindow() != nullptr && PropertiesFolder() != nullptr &&
+              editor.EditTools().inclinationTable != nullptr);
+  const std::function<void()> windowEdits[] = {
+      [] { PropertiesFolder()->SurfacesPage()->Table()->cellEdited(kThicknessColumn, 4, "9"); },
+      [] { GeneralInfoWindow()->Table()->cellEdited(0, 9, "60"); },
+      [&editor] {
+        TQuickInclinationTableDlg &tilt = *editor.EditTools().inclinationTable;
+        tilt.SetDlgItemText(TQuickInclinationTableDlg::kAngle, "5");
+        tilt.SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+      }};
   struct Row {
     UINT run;
     bool paused;
@@ -256,6 +277,7 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
                   (row.run == CM_LENS_ANIMATION ? Vertices(editor)[3].x != before[3].x : beams.cols * beams.rows == 1);
         if (!stepped && tries > 0) return act(tries - 1);
         for (UINT command : commands) editor.PostMessage(WM_COMMAND, command);
+        for (const std::function<void()> &edit : windowEdits) edit();
         // The canvas's Delete key and the window's close take roads of their own.
         test_kit::PostKey(*editor.Canvas(), VK_DELETE);
         editor.PostMessage(WM_CLOSE);
@@ -265,9 +287,10 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
     act(5000);
     editor.SendMessage(WM_COMMAND, row.run);
     EXPECT_TRUE(stepped) << row.run << row.paused;
-    ASSERT_EQ(answers_->boxes.size(), std::size(commands) + 2) << row.run << row.paused;
+    ASSERT_EQ(answers_->boxes.size(), std::size(commands) + std::size(windowEdits) + 2) << row.run << row.paused;
     for (const TRecordedMessageBox &box : answers_->boxes) EXPECT_EQ(box.text, "You should complete animated process!");
     EXPECT_EQ(editor.System().ElementCount(), elements);
+    EXPECT_EQ(editor.System().info.Temperature, 20.0);
     ExpectSameVertices(Vertices(editor), before);
     EXPECT_EQ(editor.System().info.AlfaM.cols * editor.System().info.AlfaM.rows, 3);
     EXPECT_EQ(editor.System().HasUnsavedChanges(), row.modified) << row.run << row.paused;
@@ -356,6 +379,9 @@ TEST_F(AnimationCommandsTest, AnUnnamedSystemsAnimationFileIsKeptInThePrivateTem
   EXPECT_TRUE(seen);
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_FALSE(std::filesystem::exists(JoinPath(ProgramDir(), "untitled.anm")));
+  // New ends that system: the next one finds none of its sections.
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/system/animation_hold.h"
 #include "document/system/tests/editor_test_support.h"
 #include "imaging/color/color_image.h"
 #include "imaging/pictures/color_picture.h"
@@ -87,6 +88,7 @@ class TObjectTestFolder final : public TBookMarkFolder, public TObjectPageOwner 
     undoSteps.push_back(label);
     if (system_ != nullptr) system_->SaveUndo(label);
   }
+  bool SystemHeldByRun() override { return system_ != nullptr && AnimationRuns(system_->options); }
   void RefreshViews() override { ++refreshes; }
   void ObjectTypeChanged() override { ++typeChanges; }
   void SetPsfPageEnabled(bool enabled) override { psfPage->SetPageEnabled(enabled ? 1 : 0); }

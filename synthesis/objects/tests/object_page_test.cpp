@@ -135,6 +135,17 @@ TEST_F(ObjectPage, ANewDistanceMovesTheSystemWithOneUndoStepThatUndoTakesBack) {
   EXPECT_EQ(folder->distanceChanges, 0);
   EXPECT_TRUE(folder->undoSteps.empty());
   EXPECT_EQ(folder->refreshes, 0);
+  // While a lens or beam run holds the system the move is refused with a word: the run's
+  // end would take it back.
+  Type(kObjectDistanceEdit, "0.5");
+  system.options.beamAnimationRunning = 1;
+  EXPECT_EQ(page->ReadObjectSize(), 0);
+  system.options.beamAnimationRunning = 0;
+  ASSERT_FALSE(Boxes().boxes.empty());
+  EXPECT_EQ(Boxes().boxes.back().text, "You should complete animated process!");
+  EXPECT_EQ(system.GetSurfacePosition(1, 0, 1).x, first.x);
+  EXPECT_TRUE(folder->undoSteps.empty());
+  EXPECT_APPROX(Shown(kObjectDistanceEdit), before, kShownTolerance);
 
   Type(kObjectDistanceEdit, "0.5");
   page->ReadObjectSize();
