@@ -9,6 +9,7 @@
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
+#include "editor/properties/system_properties_folder.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
@@ -67,6 +68,11 @@ TPropertiesTable *TPropertiesPage::MakeTable(
   TWindow *placeholder = WindowFromHandle(GetDlgItem(id));
   auto *table = new TPropertiesTable(this, id, captions, widths, rowCaptionWidth);
   table->cellEdited = [this, edit = std::move(edit)](int column, int row, const std::string &text) {
+    // Under a running optimization the system is not edited: the cell shows its value again.
+    if (OptimizationRunRefusesEdit()) {
+      Fill();
+      return;
+    }
     Answer(edit(column, row, text));
   };
   // The placeholder only marks the table's place.

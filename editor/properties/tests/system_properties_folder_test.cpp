@@ -382,7 +382,8 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
       {"Open", command(main, CM_OPEN_SYSTEM), false}, {"New", command(main, CM_NEW_SYSTEM), false},
       {"Edit as table", command(main, CM_EDIT_AS_TABLE), false}, {"Edit > Undo", command(main, CM_UNDO), true},
       {"Delete", command(main, CM_DELETE), true}, {"Add configuration", command(main, CM_ADD_CONFIGURATION), true},
-      {"Save", command(main, CM_SAVE_SYSTEM), true}};
+      {"Save", command(main, CM_SAVE_SYSTEM), true},
+      {"A thickness typed", [&folder] { TypeIntoCell(*folder.SurfacesPage()->Table(), kThicknessColumn, 2, "5"); }, true}};
   TSystemImage &system = editor.System();
   std::vector<double> start;
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
@@ -393,6 +394,7 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
     folder.OptimizationPanel()->parameters.Add(radius);
   }
   const int surfaces = system.SurfaceCount();
+  const double gap = SurfaceThickness(system, 2);
   for (const auto &[name, press, refused] : ways) {
     SCOPED_TRACE(name);
     answers_->boxes.clear();
@@ -417,6 +419,7 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
     EXPECT_EQ(told, refused);
     if (refused) {
       EXPECT_EQ(system.SurfaceCount(), surfaces);
+      EXPECT_EQ(SurfaceThickness(system, 2), gap);
       EXPECT_EQ(system.ConfigurationCount(), 1);
       EXPECT_NE(viewer()->FieldText(kViewerStage), "Stopped by the user");
       continue;
