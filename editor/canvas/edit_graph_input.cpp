@@ -10,6 +10,7 @@
 #include "editor/animation/animation_gate.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/properties/system_properties_folder.h"
 #include "platform/gui/bars/cursors.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_enabling.h"
@@ -213,7 +214,8 @@ void TEditGraph::EndMove(POINT at) {
     Redraw();
     return;
   }
-  if (system_->hasSelection == 0 || still ||
+  // The elements stay where they are under a running optimization.
+  if (system_->hasSelection == 0 || still || OptimizationRunRefusesEdit() ||
       system_->MoveMarkedElements(to.x - from.x, to.y - from.y) == 0) {
     Redraw();
     return;
@@ -264,7 +266,7 @@ void TEditGraph::PlacementPress(POINT at) {
   SetSelectMode(false);
   placementPoint_ = at;
   placementTool_ = tools_->tool;
-  if (placed_) placed_(at, placementTool_);
+  if (placed_ && !OptimizationRunRefusesEdit()) placed_(at, placementTool_);
 }
 
 void TEditGraph::CeRefresh(TCommandEnabler &enabler) { enabler.Enable(true); }

@@ -1,5 +1,6 @@
 #include "editor/optimize/optimization_panel.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "document/system/system_image.h"
@@ -29,6 +30,19 @@ void ForgetParameters(const std::string &fileName) {
   file.Close();
 }
 
+// The parameters of the list, as their records in the file give them.
+std::vector<TParameterDescription> Records(const TOptimizationParameters &parameters) {
+  std::vector<TParameterDescription> records;
+  for (int i = 0; i < parameters.Count(); ++i) records.push_back(parameters.Get(i));
+  return records;
+}
+
+bool SameRecords(const std::vector<TParameterDescription> &a, const std::vector<TParameterDescription> &b) {
+  return std::ranges::equal(a, b, [](const TParameterDescription &p, const TParameterDescription &q) {
+    return p.Config == q.Config && p.Surf == q.Surf && p.Type == q.Type && p.Left == q.Left && p.Right == q.Right;
+  });
+}
+
 }  // namespace
 
 TOptimizationPanel::TOptimizationPanel(TSystemImage &image) : image_(image), system_(image) {}
@@ -38,7 +52,8 @@ void TOptimizationPanel::Setup() {
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
   if (file.empty()) return;
-  parametersRefused_ = parameters.Read(file) == TOptimizationParameters::kParameterFileRefused;
+  parameters.Read(file);
+  read_ = Records(parameters);
   // The file may hold the parameters alone: the functions then take their defaults.
   functions.Read(file, true);
 }
@@ -47,12 +62,14 @@ void TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
   parameters.RemoveInvalid();
   if (file.empty()) return;
-  // A refused file keeps its parameter records for the user to mend: the empty list left by
-  // the refusal is not the user's, and is written only once the user gave it parameters.
-  if (parameters.Count() > 0)
-    parameters.Write(file);
-  else if (!parametersRefused_)
-    ForgetParameters(file);
+  // A list the user left as Setup read it is not written: a refused file, or one with records
+  // left out (a missing bound, a surface the system lacks), keeps them for the user to mend.
+  if (!SameRecords(Records(parameters), read_)) {
+    if (parameters.Count() > 0)
+      parameters.Write(file);
+    else
+      ForgetParameters(file);
+  }
   functions.Write(file);
 }
 

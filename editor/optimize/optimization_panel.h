@@ -5,6 +5,7 @@
 // files the user opens and saves, the key that makes the views follow a run, and the run.
 
 #include <string>
+#include <vector>
 
 #include "editor/optimize/edited_configurations.h"
 #include "optimization/binding/optimization_run.h"
@@ -24,8 +25,8 @@ class TOptimizationPanel {
   // The panel is set up: the parameters' owner is the edited system, the merit functions
   // are built for it, and both are read from the default parameter file.
   void Setup();
-  // The panel closes: both go to the default parameter file (the parameters of a file Setup
-  // refused stay as they are while the list is empty).
+  // The panel closes: both go to the default parameter file. The parameters go only when the
+  // user changed the list: a file Setup refused, or whose records it left out, keeps them.
   void Close();
   // The *.par files the user opens and saves (parameters only).
   void OpenParameters(const std::string &fileName);
@@ -43,5 +44,5 @@ class TOptimizationPanel {
  private:
   TSystemImage &image_;
   TEditedConfigurations system_;
-  bool parametersRefused_ = false;  // the default file's parameters were refused by Setup
+  std::vector<TParameterDescription> read_;  // the list as Setup read it from the default file
 };

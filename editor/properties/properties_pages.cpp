@@ -10,6 +10,7 @@
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/surface_table_model.h"
+#include "editor/properties/system_properties_folder.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/dialogs/dialog_template.h"
@@ -72,6 +73,11 @@ TPropertiesTable *TPropertiesPage::MakeTable(
     // end takes back.
     if (AnimationRuns(system_->options)) {
       Answer(TPropertyEdit::Refused(kCompleteAnimationText));
+      return;
+    }
+    // Under a running optimization the system is not edited: the cell shows its value again.
+    if (OptimizationRunRefusesEdit()) {
+      Fill();
       return;
     }
     Answer(edit(column, row, text));

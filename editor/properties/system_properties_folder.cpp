@@ -63,6 +63,15 @@ void SetPropertiesFolder(TSystemPropertiesFolder *folder) { theFolder = folder; 
 
 bool OptimizationRunStopsCommand() { return theFolder != nullptr && theFolder->StopRunningOptimization(); }
 
+bool OptimizationRunRefusesEdit() {
+  if (theFolder == nullptr || !theFolder->OptimizationRunning()) return false;
+  MessageBox(theFolder->GetHandle(),
+             "An optimization is running: the system cannot be changed or saved until it ends.\n\n"
+             "Stop it (Stop or Escape), then give the command again.",
+             "Optimization", MB_OK | MB_ICONINFORMATION);
+  return true;
+}
+
 TSystemPropertiesFolder::TSystemPropertiesFolder(TWindow *frame, TSystemImage *system)
     : TBookMarkFolder(frame, "SystemPropertiesFolder"),
       system_(system),

@@ -102,6 +102,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // does, and true says so (the caller then leaves the folder and the system as they are).
   // False when no run is in progress.
   bool StopRunningOptimization();
+  bool OptimizationRunning() const { return run_ != nullptr; }
 
  private:
   void ShowPanelControls(bool show);
@@ -131,3 +132,10 @@ void SetPropertiesFolder(TSystemPropertiesFolder *folder);
 // while the folder's optimization runs, the run is stopped as Stop does and true says that
 // the command must not go on; the user gives it again once the run has ended.
 bool OptimizationRunStopsCommand();
+
+// For a command that would change or write the system (Undo, Delete, Paste, a new element or
+// configuration, Save, a move on the canvas): while the folder's optimization runs, the user
+// is told to stop it first and true says that the command must not go on; the run goes on.
+// Under the run such a command would change the lens between its evaluations, or write one
+// that a derivative or a trial displaced.
+bool OptimizationRunRefusesEdit();

@@ -191,6 +191,24 @@ const TResponseTableEntry kEditorTable[] = {
     EvMessage<WM_INITMENU, &TOpticalEditor::UpdateMenus>(),
 };
 
+// The commands that change or write the system: while an optimization runs in it they are
+// refused with a word (the run changes the lens between its evaluations, and a derivative or
+// a trial may have it displaced when the command comes).
+constexpr int kEditsRefusedDuringRun[] = {
+    CM_SAVE_SYSTEM,         CM_SAVE_SYSTEM_AS,       CM_UNDO,           CM_REDO,
+    CM_DELETE,              CM_CUT,                  CM_PASTE,          CM_NEW_SINGLE_SURFACE,
+    CM_NEW_ELEMENT,         CM_COMPONENT_LIBRARY,    CM_ALIGNMENT,      CM_DECENTER,
+    CM_TILT,                CM_TURN_SYSTEM,          CM_BEST_IMAGE_PLANE, CM_INSERT_CONFIGURATION,
+    CM_ADD_CONFIGURATION,   CM_DELETE_CONFIGURATION, CM_BASE_CONFIGURATION, CM_NEXT_CONFIGURATION,
+    CM_PREV_CONFIGURATION,  CM_BEAM_ANIMATION,       CM_LENS_ANIMATION, CM_EDIT_ANIMATION,
+    CM_SETTINGS};
+
+LRESULT RefuseDuringRun(TWindow &, UINT, WPARAM, LPARAM) {
+  OptimizationRunRefusesEdit();
+  return 0;
+}
+const TResponseTableEntry kRefusedDuringRun{WM_COMMAND, 0, 0, &RefuseDuringRun};
+
 TEditGraph *MakeCanvas(COLORREF background) {
   return new TEditGraph(static_cast<TWindow *>(nullptr), background);
 }
@@ -251,6 +269,12 @@ TOpticalEditor *TOpticalEditor::Current() { return theEditor; }
 bool TOpticalEditor::IsCurrent() const { return theEditor == this; }
 
 bool TOpticalEditor::Find(TEventInfo &info) {
+  const TSystemPropertiesFolder *folder = PropertiesFolder();
+  if (info.Msg == WM_COMMAND && folder != nullptr && folder->OptimizationRunning() &&
+      std::ranges::find(kEditsRefusedDuringRun, static_cast<int>(info.Id)) != std::end(kEditsRefusedDuringRun)) {
+    info.Entry = &kRefusedDuringRun;
+    return true;
+  }
   return SearchResponseTable(kEditorTable, info) || TDecoratedFrame::Find(info);
 }
 

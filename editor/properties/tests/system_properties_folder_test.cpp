@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -370,12 +371,19 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
   auto command = [](auto window, UINT id) { return [window, id] { window()->PostMessage(WM_COMMAND, id); }; };
   auto main = [&editor] { return &editor; };
   auto inFolder = [&folder] { return &folder; };
-  const std::pair<const char *, std::function<void()>> ways[] = {
-      {"Escape in the folder", key(inFolder)}, {"Escape in the progress window", key(viewer)},
-      {"Escape in the main window", key(main)}, {"Close", command(inFolder, IDCANCEL)},
-      {"Hide panel", command(inFolder, kOptimizationButtonId)}, {"Stop", command(viewer, kViewerStopButton)},
-      {"File > Exit", [&editor] { editor.PostMessage(WM_CLOSE); }}, {"Open", command(main, CM_OPEN_SYSTEM)},
-      {"New", command(main, CM_NEW_SYSTEM)}, {"Edit as table", command(main, CM_EDIT_AS_TABLE)}};
+  // The third field: a command that would change or write the system under the run, refused
+  // with a word while the run goes on to its end.
+  const std::tuple<const char *, std::function<void()>, bool> ways[] = {
+      {"Escape in the folder", key(inFolder), false}, {"Escape in the progress window", key(viewer), false},
+      {"Escape in the main window", key(main), false}, {"Close", command(inFolder, IDCANCEL), false},
+      {"Hide panel", command(inFolder, kOptimizationButtonId), false},
+      {"Stop", command(viewer, kViewerStopButton), false},
+      {"File > Exit", [&editor] { editor.PostMessage(WM_CLOSE); }, false},
+      {"Open", command(main, CM_OPEN_SYSTEM), false}, {"New", command(main, CM_NEW_SYSTEM), false},
+      {"Edit as table", command(main, CM_EDIT_AS_TABLE), false}, {"Edit > Undo", command(main, CM_UNDO), true},
+      {"Delete", command(main, CM_DELETE), true}, {"Add configuration", command(main, CM_ADD_CONFIGURATION), true},
+      {"Save", command(main, CM_SAVE_SYSTEM), true},
+      {"A thickness typed", [&folder] { TypeIntoCell(*folder.SurfacesPage()->Table(), kThicknessColumn, 2, "5"); }, true}};
   TSystemImage &system = editor.System();
   std::vector<double> start;
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
@@ -385,8 +393,11 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
     radius.Set(0, s, "R", -0.2, 0.2);
     folder.OptimizationPanel()->parameters.Add(radius);
   }
-  for (const auto &[name, press] : ways) {
+  const int surfaces = system.SurfaceCount();
+  const double gap = SurfaceThickness(system, 2);
+  for (const auto &[name, press, refused] : ways) {
     SCOPED_TRACE(name);
+    answers_->boxes.clear();
     for (int s = 1; s <= 6; ++s) system.Surface(s)->SetRadius(start[s - 1]);
     // The first notice comes with the first accepted step.
     std::vector<double> accepted;
@@ -403,6 +414,16 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
     ASSERT_EQ(PropertiesFolder(), &folder);
     EXPECT_EQ(folder.OptimizationPanelShown(), 1);
     ASSERT_TRUE(running);
+    const bool told = std::ranges::any_of(
+        answers_->boxes, [](const auto &box) { return box.text.find("optimization is running") != std::string::npos; });
+    EXPECT_EQ(told, refused);
+    if (refused) {
+      EXPECT_EQ(system.SurfaceCount(), surfaces);
+      EXPECT_EQ(SurfaceThickness(system, 2), gap);
+      EXPECT_EQ(system.ConfigurationCount(), 1);
+      EXPECT_NE(viewer()->FieldText(kViewerStage), "Stopped by the user");
+      continue;
+    }
     for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
     if (viewer() != nullptr) { EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user"); }
   }
