@@ -74,11 +74,24 @@ std::string ConfigurationValueWarnings(const std::string &fileName, const TSyste
                                        const double image[3]) {
   std::string warnings;
   const std::string section = LowerCaseAnsi(ConfigurationHeader(k)) + "|";
-  for (const auto &[place, line] : layout.repeats)
-    if (place.compare(0, section.size(), section) == 0)
-      warnings += "The optical system file " + fileName + ", line " + std::to_string(line) + ": configuration " +
-                  std::to_string(k) + " holds " + place.substr(section.size()) +
-                  " a second time: the header of a configuration may be missing before it.\n";
+  // Every key of a section run into this one comes a second time: one line tells them all.
+  std::string firstKey;
+  int firstLine = 0, lastLine = 0, repeated = 0;
+  for (const auto &[place, line] : layout.repeats) {
+    if (place.compare(0, section.size(), section) != 0) continue;
+    if (repeated++ == 0) {
+      firstKey = place.substr(section.size());
+      firstLine = line;
+    }
+    lastLine = line;
+  }
+  if (repeated > 0)
+    warnings += "The optical system file " + fileName + ", line " + std::to_string(firstLine) + ": configuration " +
+                std::to_string(k) + " holds " + firstKey + " a second time" +
+                (repeated > 1 ? " (and " + std::to_string(repeated - 1) + " more key(s), to line " +
+                                    std::to_string(lastLine) + ")"
+                              : std::string()) +
+                ": the header of a configuration may be missing before it.\n";
   // The base configuration's positions and image give way to the surfaces (see Load).
   if (k == 1) return warnings;
   const char *const names[3] = {"dX", "dY", "dZ"};

@@ -100,6 +100,8 @@ int TEditGraph::SelectIn(const RECT &rect) {
   if (system_ == nullptr) return 0;
   const int marked = system_->SelectInRect(this, rect);
   Redraw();
+  for (TPendingMoveView *table : {positionTable_, inclinationTable_})
+    if (table != nullptr) table->SelectionChanged();
   return marked;
 }
 

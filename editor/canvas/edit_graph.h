@@ -14,12 +14,13 @@
 class TSystemImage;
 
 // What the quick position and inclination tables take from a drag on the canvas while they
-// are open: the pending shift (mm) and the pending angle (degrees).
+// are open: the pending shift (mm) and the pending angle (degrees), and a selection made.
 class TPendingMoveView {
  public:
   virtual ~TPendingMoveView() = default;
   virtual void SetPendingShift(double dx, double dy) = 0;
   virtual void SetPendingAngle(double degrees) = 0;
+  virtual void SelectionChanged() {}
 };
 
 class TEditGraph : public TGGraph, public TEditCanvas {

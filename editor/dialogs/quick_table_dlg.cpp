@@ -116,6 +116,24 @@ void TQuickTableDlg::Changed(const char *undoLabel) {
   if (TEditorFrame *editor = CurrentEditorFrame()) editor->RefreshAll();
 }
 
+void TQuickTableDlg::Shown(int element, double a, double b) {
+  shownElement_ = element;
+  shownA_ = a;
+  shownB_ = b;
+}
+
+bool TQuickTableDlg::StillShown(int element, double a, double b) {
+  if (element == shownElement_ && a == shownA_ && b == shownB_) return true;
+  const int was = shownElement_;
+  Fill();
+  MessageBox(GetHandle(),
+             "The table showed " + (was < 0 ? std::string("no element") : "element " + std::to_string(was + 1)) +
+                 " as it stood before; it now shows element " + std::to_string(element + 1) +
+                 " as it is. Nothing was changed: type the values again and Apply.",
+             "Warning", MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
 TQuickPositionTableDlg::TQuickPositionTableDlg(TWindow *frame, TSystemImage *system)
     : TQuickTableDlg(frame, system, "QuickPositionTableDlg") {
   SetPendingShift(0.0, 0.0);
@@ -128,11 +146,13 @@ void TQuickPositionTableDlg::Fill() {
     SetDlgItemText(kElement, "none selected");
     SetDlgItemText(kX, "");
     SetDlgItemText(kY, "");
+    Shown(-1, 0.0);
   } else {
     SetDlgItemText(kElement, std::to_string(e + 1).c_str());
     const DPOINT3 &at = system_->elements.data[e].referencePoint;
     ShowNumber(kX, at.x);
     ShowNumber(kY, at.y);
+    Shown(e, at.x, at.y);
   }
   SetDlgItemText(kPending, pendingText_.c_str());
 }
@@ -143,9 +163,10 @@ int TQuickPositionTableDlg::Apply() {
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
+  const DPOINT3 from = system_->elements.data[selected].referencePoint;
+  if (!StillShown(selected, from.x, from.y)) return 0;
   double atX = 0.0, atY = 0.0;
   if (!ReadNumber(kX, "X", atX) || !ReadNumber(kY, "Y", atY)) return 0;
-  const DPOINT3 from = system_->elements.data[selected].referencePoint;
   const double dx = atX - from.x, dy = atY - from.y;
   if (dx == 0.0 && dy == 0.0) return 0;
   for (int e = 0; e < system_->ElementCount(); ++e) {
@@ -175,9 +196,12 @@ void TQuickInclinationTableDlg::Fill() {
   if (first < 0) {
     SetDlgItemText(kElement, "none selected");
     SetDlgItemText(kAngle, "");
+    Shown(-1, 0.0);
   } else {
     SetDlgItemText(kElement, std::to_string(e + 1).c_str());
-    ShowNumber(kAngle, system_->GetSurfaceAngles(first, first, kGlobalFrame).z * kDegreesPerRadian);
+    const double tilt = system_->GetSurfaceAngles(first, first, kGlobalFrame).z;
+    ShowNumber(kAngle, tilt * kDegreesPerRadian);
+    Shown(e, tilt);
   }
   SetDlgItemText(kPending, pendingText_.c_str());
 }
@@ -190,9 +214,10 @@ int TQuickInclinationTableDlg::Apply() {
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
+  const double tilt = system_->GetSurfaceAngles(selectedFirst, selectedFirst, kGlobalFrame).z;
+  if (!StillShown(selected, tilt)) return 0;
   double degrees = 0.0;
   if (!ReadNumber(kAngle, "Tilt", degrees)) return 0;
-  const double tilt = system_->GetSurfaceAngles(selectedFirst, selectedFirst, kGlobalFrame).z;
   const double turn = degrees / kDegreesPerRadian - tilt;
   if (turn == 0.0) return 0;
   for (int e = 0; e < system_->ElementCount(); ++e) {

@@ -28,7 +28,9 @@ class TQuickTableDlg : public TColorDlg, public TPendingMoveView {
   // Shows the selected element's values again.
   virtual void Fill() = 0;
   // Puts the typed values on the marked elements: 1 when it did, 0 when there was nothing
-  // to change or a value was refused (with a message).
+  // to change or a value was refused (with a message). Values typed over what the table
+  // showed of another element, or of the element as it stood before (another system
+  // opened, the selection changed), are never put: the table shows it again and says so.
   virtual int Apply() = 0;
 
   bool Find(TEventInfo &info) override;
@@ -38,6 +40,7 @@ class TQuickTableDlg : public TColorDlg, public TPendingMoveView {
   // TPendingMoveView: a table shows only its own kind of pending move.
   void SetPendingShift(double, double) override {}
   void SetPendingAngle(double) override {}
+  void SelectionChanged() override { Fill(); }
 
  protected:
   // The number typed in the item, or false (with a message naming the field) when the
@@ -48,11 +51,18 @@ class TQuickTableDlg : public TColorDlg, public TPendingMoveView {
   int SelectedElement() const;
   // Recomputes the system after a change, records the undo step and refreshes the views.
   void Changed(const char *undoLabel);
+  // What Fill showed: the element (-1: none) and its values.
+  void Shown(int element, double a, double b = 0.0);
+  // Whether the selected element, with these values, is what the table shows; when not,
+  // the table shows it now and a message says the values must be typed again.
+  bool StillShown(int element, double a, double b = 0.0);
 
   TSystemImage *system_;
 
  private:
   TWindow *owner_;
+  int shownElement_ = -1;
+  double shownA_ = 0.0, shownB_ = 0.0;
 };
 
 // The decenter table: the selected element's vertex (x along the axis, y across, mm) and

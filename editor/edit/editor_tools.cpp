@@ -23,6 +23,11 @@ TEditorTools::~TEditorTools() {
   DeleteRetired();
 }
 
+void TEditorTools::RefillTables() {
+  if (positionTable != nullptr) positionTable->Fill();
+  if (inclinationTable != nullptr) inclinationTable->Fill();
+}
+
 TToolBarWnd *TEditorTools::PaletteOf(int command) const {
   return PaletteHolding(*this, command);
 }

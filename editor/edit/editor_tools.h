@@ -33,6 +33,8 @@ class TEditorTools : public TToolButtons {
 
   // TToolButtons: the tool record lets a button up.
   void ReleaseButton(int commandId) override { SetButtonDown(commandId, false); }
+  // The open quick tables show the selected element of the system as it now is.
+  void RefillTables();
   // The palette that holds the button, or null.
   TToolBarWnd *PaletteOf(int command) const;
   // The toggle state of a button (down = true), and setting it on its palette too.

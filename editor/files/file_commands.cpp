@@ -256,6 +256,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   const bool snapshot = frame_.System().SaveUndo("") != 0;
   frame_.System().SetUnsavedChanges(0);
   frame_.ShowSystem();
+  frame_.EditTools().RefillTables();
   // Without a private directory Undo is off, as the start has said: the open is whole.
   if (!snapshot && TempDir().empty()) return kLoadedWithoutUndo;
   if (!snapshot) {
@@ -311,6 +312,7 @@ void TFileCommands::CmNewSystem() {
   frame_.System().SetUnsavedChanges(0);
   lastOpen_ = true;
   frame_.ShowSystem();
+  frame_.EditTools().RefillTables();
   if (frame_.System().SurfaceCount() > 0 && !TempDir().empty() && !frame_.System().SaveUndo(""))
     MessageBox(window_.GetHandle(), "Directory is marked as read-only!", "Warning",
                MB_OK | MB_ICONEXCLAMATION);

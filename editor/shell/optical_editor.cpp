@@ -655,8 +655,7 @@ void TOpticalEditor::RefreshViews(bool withProperties) {
   // The focal length and apertures of the selected elements, in a note on the canvas.
   if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
     system_.ShowGeneralParameters(canvas_);
-  if (editTools_.positionTable != nullptr) editTools_.positionTable->Fill();
-  if (editTools_.inclinationTable != nullptr) editTools_.inclinationTable->Fill();
+  editTools_.RefillTables();
   UpdateMenus();
   // While every step is saved, the movie takes this state as its next frame.
   if (movie_.SavesEachStep()) movie_.SaveReportStep();

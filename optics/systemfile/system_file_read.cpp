@@ -84,6 +84,9 @@ bool IsIndexOutOfRange(const std::string &glass) {
 
 // Colder is no temperature.
 constexpr double kAbsoluteZeroCelsius = -273.15;
+// The hottest the General page takes: a file beyond it would grow every radius by factors
+// no glass has when the temperature is set back.
+constexpr double kHighestTemperatureCelsius = 1000.0;
 // A toric surface keeps exactly its three shape values, zeros included.
 constexpr int kTorCoefficients = 3;
 
@@ -352,8 +355,13 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   // The geometry in a file stands at the file's temperature: expanding it again on every
   // load made a system at 40 degrees grow with each save.
   info.geometryTemperature = info.Temperature;
-  if (info.Temperature < kAbsoluteZeroCelsius || info.Pressure < 0.0)
-    return "The optical system file " + path + " gives an impossible temperature or pressure.";
+  if (!(info.Temperature >= kAbsoluteZeroCelsius && info.Temperature <= kHighestTemperatureCelsius))
+    return KeyPlace(path, layout, "[common]", "temperature") + "Temperature=" + FormatNumber(info.Temperature) +
+           " is outside " + FormatNumber(kAbsoluteZeroCelsius) + " to " + FormatNumber(kHighestTemperatureCelsius) +
+           " degrees C.";
+  if (info.Pressure < 0.0)
+    return KeyPlace(path, layout, "[common]", "pressure") + "Pressure=" + FormatNumber(info.Pressure) +
+           " is below 0.";
   // An index below 1 is the user's choice; one of 0 or below would stop every ray.
   if (!(info.N1 > 0.0))
     return "The optical system file " + path + " gives the surrounding index " +

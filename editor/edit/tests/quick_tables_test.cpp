@@ -153,6 +153,36 @@ TEST_F(QuickTablesTest, ThePositionTableMovesTheMarkedElement) {
   EXPECT_EQ(table->PendingText(), "0; 0");
 }
 
+// Apply untouched after the selection moved on without the table (another lens marked, or
+// the system opened again): nothing moves to the values of what the table showed before.
+TEST_F(QuickTablesTest, ValuesShownOfAnotherElementOrSystemAreNeverApplied) {
+  for (const bool reopen : {false, true}) {
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    const int lens = MarkFirstLens(system);
+    ASSERT_GE(lens, 0);
+    for (UINT command : {CM_DECENTER, CM_TILT}) editor.SendMessage(WM_COMMAND, command);
+    if (reopen) {
+      ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(triplet_, kNameFromFileName)));
+    }
+    int other = lens + 1;
+    while (other < system.ElementCount() && system.elements.data[other].SurfaceCount() != 2) ++other;
+    ASSERT_LT(other, system.ElementCount());
+    for (int e = 0; e < system.ElementCount(); ++e) system.elements.data[e].mark = e == other;
+    system.selectedElement = other;
+    const DPOINT3 before = system.elements.data[other].referencePoint;
+    const std::size_t boxes = answers_->boxes.size();
+    editor.EditTools().positionTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+    editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+    EXPECT_EQ(system.elements.data[other].referencePoint.x, before.x) << reopen;
+    EXPECT_EQ(answers_->boxes.size(), boxes + 2) << reopen;
+    char shown[16] = {};
+    editor.EditTools().positionTable->GetDlgItemText(TQuickTableDlg::kElement, shown, sizeof shown);
+    EXPECT_EQ(std::string(shown), std::to_string(other + 1)) << reopen;
+    DropEditor();
+  }
+}
+
 TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVertex) {
   TOpticalEditor &editor = Open(triplet_);
   TSystemImage &system = editor.System();

@@ -351,6 +351,8 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       {"fractional count", Minimal("Nsurf=13.5", records), "line 2: the value \"13.5\" of Nsurf is not a whole number"},
       {"far offset", Minimal("Nsurf=2", "{ R=0; Dx=1e308; }\n{ R=50; }\n"), "line 4: surface 1 gives Dx=1e+308"},
       {"far offset below", Minimal("Nsurf=2", "{ R=0; }\n{ R=50; Dy=-1e308; }\n"), "line 5: surface 2 gives Dy=-1e+308"},
+      {"hotter than the General page takes", Minimal("Nsurf=2\nTemperature=1e308", records), "line 3: Temperature=1e+308 is outside"},
+      {"below absolute zero", Minimal("Nsurf=2\nTemperature=-300; Pressure=760", records), "line 3: Temperature=-300 is outside"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
