@@ -551,6 +551,12 @@ TEST_F(LightSourceSynthesis, TheHelpsExampleMakesTheObjectFiniteFirstAndRefocuse
   EXPECT_STREQ(typed, "0.5");
   ASSERT_EQ(ObjectPage().ReadObjectSize(), 1);
   EXPECT_APPROX(ObjectDistanceOf(system_), 0.5, 1e-9);
+  // The field the page converts the size to is that of the moved system, its magnification
+  // that of a real chief ray traced there.
+  const double size = GetTestImage()->ObjectSize, field = GetTestImage()->fieldSize;
+  TOpticalSystem moved(system_);
+  moved.Prepare(0.0, 1, 0);
+  EXPECT_APPROX(field, size * 1000.0 * std::fabs(moved.info.magnification), 1e-6 * field);
   // The image plane's move in focusing on the axis is the last thickness the help adds, to
   // its one decimal.
   const int image = system_.SurfaceCount() - 1;
