@@ -101,8 +101,7 @@ void TFolderObjectOwner::ObjectDistanceChanged() {
   // The moved system's magnification and pupils, before the page converts the object's
   // size to the image field by them.
   if (folder_.System() != nullptr) folder_.System()->Prepare(0.0, 1, 1);
-  if (folder_.PsfPage() != nullptr) folder_.PsfPage()->Invalidate();
-  folder_.state = kNothingComputed;
+  folder_.ForgetSystemResults();
 }
 
 void TFolderObjectOwner::SaveUndo(const std::string &label) {
