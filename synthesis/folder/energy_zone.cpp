@@ -17,26 +17,42 @@ constexpr int kBoxDivisor = 16;
 // The zone's values are shown to 0.001 at least.
 constexpr double kCoarsestZoneStep = 0.001;
 
+// A cell centre this close to the zone's edge (relative to the semi-axis in cells) lies on
+// it: the rounding of the zone's centre and size into cells must not decide.
+constexpr double kOnTheEdge = 1.0e-9;
+
 // The first index at or after value, kept far outside without overflowing an int.
 int CeilingIndex(double value) {
   return static_cast<int>(std::ceil(std::clamp(value, -kFarAway, kFarAway)));
 }
 
-// The cells whose centres lie inside the zone: along each axis the centres from the zone's
-// lower edge (included) to its upper edge (excluded), so that a zone one cell wide holds
-// one cell and zones side by side share none; an ellipse keeps those of them whose centres
-// lie inside it.
+// The last index at or before value, likewise.
+int FloorIndex(double value) {
+  return static_cast<int>(std::floor(std::clamp(value, -kFarAway, kFarAway)));
+}
+
+// How much of a cell a zone holds by the cell's centre at u semi-axes from the zone's centre
+// along one axis (|u| for a rectangle's axis, u^2 + v^2 for an ellipse): all inside, half
+// on the edge, nothing outside. A centre on the edge counts half on either side, so that a
+// zone and its mirror image take mirrored cells, and zones side by side share the cells
+// between them.
+double EdgeShare(double s) {
+  if (s < 1.0 - kOnTheEdge) return 1.0;
+  return s <= 1.0 + kOnTheEdge ? 0.5 : 0.0;
+}
+
+// The cells whose centres lie inside the zone, those on its edge counting half.
 struct TZoneCells {
   int i0 = 0, i1 = 0, j0 = 0, j1 = 0;
   // The zone in cells about its centre: centre (ci, cj) on the cell grid, semi-axes a, b.
   double ci = 0.0, cj = 0.0, a = 1.0, b = 1.0;
   bool ellipse = false;
 
-  bool Inside(int i, int j) const {
-    if (!ellipse) return true;
+  double Share(int i, int j) const {
     const double u = (i - ci) / a;
     const double v = (j - cj) / b;
-    return u * u + v * v <= 1.0;
+    if (ellipse) return EdgeShare(u * u + v * v);
+    return EdgeShare(std::fabs(u)) * EdgeShare(std::fabs(v));
   }
 };
 
@@ -81,12 +97,12 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
   cells.a = std::min(w / 2 / p, kFarAway);
   cells.b = std::min(h / 2 / p, kFarAway);
   cells.ellipse = zone.type == kZoneEllipse;
-  // An ellipse's own test decides its edge: its box is closed on both sides.
-  const int closed = cells.ellipse ? 1 : 0;
-  cells.i0 = CeilingIndex(cells.ci - cells.a);
-  cells.i1 = CeilingIndex(cells.ci + cells.a) - 1 + (closed && std::ceil(cells.ci + cells.a) == cells.ci + cells.a);
-  cells.j0 = CeilingIndex(cells.cj - cells.b);
-  cells.j1 = CeilingIndex(cells.cj + cells.b) - 1 + (closed && std::ceil(cells.cj + cells.b) == cells.cj + cells.b);
+  // The box of the centres inside or on the edge; Share decides each.
+  const double edgeI = kOnTheEdge * std::max(cells.a, 1.0), edgeJ = kOnTheEdge * std::max(cells.b, 1.0);
+  cells.i0 = CeilingIndex(cells.ci - cells.a - edgeI);
+  cells.i1 = FloorIndex(cells.ci + cells.a + edgeI);
+  cells.j0 = CeilingIndex(cells.cj - cells.b - edgeJ);
+  cells.j1 = FloorIndex(cells.cj + cells.b + edgeJ);
   if (cells.i1 < 0 || cells.j1 < 0 || cells.i0 >= n || cells.j0 >= n) {
     result.outside = true;
     return kEnergyMeasured;
@@ -105,8 +121,9 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
       const double v = row[i];
       if (!(v >= 0.0) || !std::isfinite(v)) continue;
       total += v;
-      if (rowInZone && i >= cells.i0 && i <= cells.i1 && cells.Inside(i, j)) {
-        inZone += v;
+      if (!rowInZone || i < cells.i0 || i > cells.i1) continue;
+      if (const double share = cells.Share(i, j); share > 0.0) {
+        inZone += share * v;
         eMin = std::min(eMin, v);
         eMax = std::max(eMax, v);
       }
@@ -142,7 +159,7 @@ TEnergyStatus MeasureEnergyInZone(const TEnergyImage &image, TEnergyZone &zone,
     sMax = 0.0;
     for (int j = cells.j0; j < cells.j1 - k; ++j) {
       for (int i = cells.i0; i < cells.i1 - k; ++i) {
-        if (!cells.Inside(i, j)) continue;
+        if (!(cells.Share(i, j) > 0.0)) continue;
         const int c0 = i - cells.i0, r0 = j - cells.j0;
         const double s = sums.data[(r0 + k) * cols + c0 + k] - sums.data[r0 * cols + c0 + k] -
                          sums.data[(r0 + k) * cols + c0] + sums.data[r0 * cols + c0];

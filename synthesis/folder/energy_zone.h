@@ -46,7 +46,8 @@ enum TEnergyStatus : int {
   kEnergyNoMemory = -1,   // the work raster of the smoothing could not be made
 };
 
-// Measures the zone on the image: the cells whose centres lie inside it. The zone is
+// Measures the zone on the image: the cells whose centres lie inside it, and half of each cell
+// whose centre lies on its edge (a quarter at a rectangle's corner). The zone is
 // brought into shape first (and the caller shows it so): its width and height count by
 // their absolute values and are at least one cell; smoothing switches off when the zone spans fewer than three cell columns or rows.
 // Negative (and undefined) cells count neither into the image's light nor into the zone.

@@ -99,8 +99,10 @@ void TFolderObjectOwner::UpdateImageSize() { folder_.UpdateImageSize(); }
 void TFolderObjectOwner::UpdateObjectSize() { folder_.UpdateObjectSize(); }
 
 void TFolderObjectOwner::ObjectDistanceChanged() {
-  if (folder_.PsfPage() != nullptr) folder_.PsfPage()->Invalidate();
-  folder_.state = kNothingComputed;
+  // The moved system's magnification and pupils, before the page converts the object's
+  // size to the image field by them.
+  if (folder_.System() != nullptr) folder_.System()->Prepare(0.0, 1, 1);
+  folder_.ForgetSystemResults();
 }
 
 void TFolderObjectOwner::SaveUndo(const std::string &label) {

@@ -250,11 +250,15 @@ double TTestObjectFolder::ValueAt(int, double, double) { return 0.0; }
 void TTestObjectFolder::ResetCalculated() {
   KeepLoan();
   if (objectPage_ != nullptr) objectPage_->ShowObjectSize();
-  if (psfPage_ != nullptr) {
-    psfPage_->ShowParameters();
-    psfPage_->Invalidate();
-  }
+  if (psfPage_ != nullptr) psfPage_->ShowParameters();
+  ForgetSystemResults();
+}
+
+void TTestObjectFolder::ForgetSystemResults() {
+  if (psfPage_ != nullptr) psfPage_->Invalidate();
   if (nonIsoplanar_ != nullptr) nonIsoplanar_->Invalidate();
+  // A light source's rasters are the image the system forms of it, not its own pattern.
+  if (auto *source = dynamic_cast<TLightSourceChooseDlg *>(CurrentObject())) source->state = kNothingComputed;
   state = kNothingComputed;
 }
 

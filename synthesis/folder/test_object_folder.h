@@ -85,6 +85,9 @@ class TTestObjectFolder : public TBookMarkFolder,
 
   // After every change of the system: the image and the PSF are to be computed anew.
   void ResetCalculated();
+  // The system changed: what the folder computed from it is stale, the PSF and the real
+  // synthesis, and a light source's traced image with them.
+  void ForgetSystemResults();
   // Object size to image field, and back (see image_size.h). 0 when the system gives no
   // image scale for the conversion (a message says so and nothing changes).
   int UpdateImageSize();

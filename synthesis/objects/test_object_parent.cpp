@@ -402,6 +402,8 @@ void TTestObjectParent::CmSpace() {
   HWND window = GetHandle();
   if (objectSpace) {
     shared->ObjectSpaceCheck = 1;
+    // A finite object's size is a length: the field read in its angle is converted to metres.
+    if (ObjectFinite()) shared->UnitBtn = kUnitMetres;
     EnableDlgItem(window, kUnitMetresRadio, shared->Distance != 0.0 ? 1 : 0);
   } else {
     shared->ObjectSpaceCheck = 0;

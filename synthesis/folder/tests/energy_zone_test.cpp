@@ -42,8 +42,8 @@ TEnergyZone Zone(int type, double w, double h, double x = 0.0, double y = 0.0) {
 TEST(EnergyZone, AUniformImageGivesTheZonesShareOfTheCells) {
   const std::vector<float> image = Uniform(2.0f);
   TEnergyResult result;
-  // 10 x 5 units at 0.5 per cell: the cells whose centres lie inside, columns 22..41 and
-  // rows 27..36 (a centre on the lower edge counts, one on the upper edge does not).
+  // 10 x 5 units at 0.5 per cell: the cells whose centres lie inside, columns 23..41 and
+  // rows 28..36, and half of those on its edges, columns 22 and 42 and rows 27 and 37.
   TEnergyZone zone = Zone(kZoneRectangle, 10.0, 5.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
   EXPECT_APPROX(result.energyInZone, 20.0 * 10.0 / (kN * kN) * 100.0, kExact);
@@ -52,10 +52,10 @@ TEST(EnergyZone, AUniformImageGivesTheZonesShareOfTheCells) {
   zone = Zone(kZoneRectangle, 10.0, 5.0, 4.0, 2.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
   EXPECT_APPROX(result.energyInZone, 20.0 * 10.0 / (kN * kN) * 100.0, kExact);
-  // A circle of radius 10 cells holds 317 lattice points.
+  // A circle of radius 10 cells holds 305 lattice points and 12 on its rim, which count half.
   zone = Zone(kZoneEllipse, 10.0, 10.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-  EXPECT_APPROX(result.energyInZone, 317.0 / (kN * kN) * 100.0, kExact);
+  EXPECT_APPROX(result.energyInZone, 311.0 / (kN * kN) * 100.0, kExact);
   // The whole raster and more.
   zone = Zone(kZoneRectangle, 100.0, 100.0);
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
@@ -128,7 +128,7 @@ TEST(EnergyZone, TheZoneIsBroughtIntoShapeAndOddImagesCountNothingAmiss) {
   ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
   EXPECT_EQ(zone.width, 10.0);
   EXPECT_EQ(zone.height, kP);
-  // Columns 22..41, row 32.
+  // Columns 23..41 and half of 22 and 42, row 32.
   EXPECT_APPROX(result.energyInZone, 20.0 * 1.0 / (kN * kN) * 100.0, kExact);
   // Smoothing switches itself off on a zone fewer than three cells across.
   zone = Zone(kZoneRectangle, 10.0, 0.6);
@@ -203,29 +203,33 @@ TEST(EnergyZone, AZoneMeasuresWhereThePicturesAxesPutItsCentre) {
 }
 
 TEST(EnergyZone, ZonesOnEitherSideOfTheAxisTakeTheCellsWhoseCentresLieInside) {
-  // An image of distinct cells; zones of 1, 3 and 30 cells (rectangles and ellipses) a
-  // fraction of a cell off the grid, above and below the axis, against the sum over the
-  // cells whose centres (column c at (c - N/2) p, row r at (N/2 - r) p) lie inside.
+  // An image of distinct cells; zones of 1, 2, 3 and 30 cells (rectangles and ellipses) a
+  // fraction of a cell off the grid or with their edges on the cells' centres, above and
+  // below the axis, against the sum over the cells whose centres (column c at (c - N/2) p,
+  // row r at (N/2 - r) p) lie inside, those on the edge counting half.
   std::vector<float> image(kN * kN);
   double all = 0.0;
   for (int i = 0; i < kN * kN; ++i) all += image[i] = static_cast<float>(1 + (i * 7919) % 97);
+  const auto share = [](double s) { return s < 1.0 ? 1.0 : s == 1.0 ? 0.5 : 0.0; };
   for (const int type : {kZoneRectangle, kZoneEllipse})
-    for (const double cells : {1.0, 3.0, 30.0})
-      for (const double side : {1.0, -1.0}) {
-        const double w = cells * kP, h = cells * kP + 0.3 * kP, x = 0.37 * kP, y = side * (7.21 * kP);
-        double expected = 0.0;
-        for (int r = 0; r < kN; ++r)
-          for (int c = 0; c < kN; ++c) {
-            const double u = ((c - kN / 2) * kP - x) / (w / 2), v = ((kN / 2 - r) * kP - y) / (h / 2);
-            const bool inside = type == kZoneEllipse ? u * u + v * v <= 1.0
-                                                     : u >= -1.0 && u < 1.0 && v > -1.0 && v <= 1.0;
-            if (inside) expected += image[r * kN + c];
-          }
-        TEnergyZone zone = Zone(type, w, h, x, y);
-        TEnergyResult result;
-        ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
-        EXPECT_APPROX(result.energyInZone, expected / all * 100.0, kExact) << type << " " << cells << " " << side;
-      }
+    for (const double cells : {1.0, 2.0, 3.0, 30.0})
+      for (const double offGrid : {1.0, 0.0})
+        for (const double side : {1.0, -1.0}) {
+          const double w = cells * kP, h = (cells + 0.3 * offGrid) * kP, x = 0.37 * offGrid * kP,
+                       y = side * (7.0 + 0.21 * offGrid) * kP;
+          double expected = 0.0;
+          for (int r = 0; r < kN; ++r)
+            for (int c = 0; c < kN; ++c) {
+              const double u = ((c - kN / 2) * kP - x) / (w / 2), v = ((kN / 2 - r) * kP - y) / (h / 2);
+              expected += image[r * kN + c] * (type == kZoneEllipse ? share(u * u + v * v)
+                                                                    : share(std::fabs(u)) * share(std::fabs(v)));
+            }
+          TEnergyZone zone = Zone(type, w, h, x, y);
+          TEnergyResult result;
+          ASSERT_EQ(MeasureEnergyInZone(Image(image), zone, result), kEnergyMeasured);
+          EXPECT_APPROX(result.energyInZone, expected / all * 100.0, kExact)
+              << type << " " << cells << " " << offGrid << " " << side;
+        }
 }
 
 TEST(EnergyZone, ShownValuesAreRoundedToWhatTheCellNeedsAwayFromZero) {

@@ -483,6 +483,20 @@ TEST_F(LightSourceSynthesis, ATinySourcesFieldHoldsTheAiryPatternOfThePupilItsRa
       folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
       const double near = 2.2 * (0.005 * 65.1 / 201.7 + 4.0 * 0.61 * 0.5875618e-3 / (1.5 / 65.1));
       EXPECT_APPROX(GetTestImage()->pixelSize * GetTestImage()->pixelCount, near, kFieldTolerance * near);
+      // The field kept in image space and the image plane moved 2 mm (an edit of the
+      // system, no new field): the source is traced again, its blur disc of some 0.05 mm
+      // dimming the middle.
+      ASSERT_EQ(folder_->rasterFiles.data[0].Read(raster), 1);
+      const float sharp = raster.data[n / 2 * n + n / 2];
+      CheckRadioButton(ObjectPage().GetHandle(), kObjectSpaceRadio, kImageSpaceRadio, kImageSpaceRadio);
+      ObjectPage().CmSpace();
+      const int image = system_.SurfaceCount() - 1;
+      system_.ShiftSurfaces(image, image, DPOINT3(2.0, 0.0, 0.0), 1);
+      system_.Update();
+      folder_->ResetCalculated();
+      folder_->SendMessage(WM_COMMAND, kFolderColorButton, 0);
+      ASSERT_EQ(folder_->rasterFiles.data[0].Read(raster), 1);
+      EXPECT_LT(raster.data[n / 2 * n + n / 2], 0.5f * sharp);
     }
     CloseFolder();
   }
@@ -551,6 +565,12 @@ TEST_F(LightSourceSynthesis, TheHelpsExampleMakesTheObjectFiniteFirstAndRefocuse
   EXPECT_STREQ(typed, "0.5");
   ASSERT_EQ(ObjectPage().ReadObjectSize(), 1);
   EXPECT_APPROX(ObjectDistanceOf(system_), 0.5, 1e-9);
+  // The field the page converts the size to is that of the moved system, its magnification
+  // that of a real chief ray traced there.
+  const double size = GetTestImage()->ObjectSize, field = GetTestImage()->fieldSize;
+  TOpticalSystem moved(system_);
+  moved.Prepare(0.0, 1, 0);
+  EXPECT_APPROX(field, size * 1000.0 * std::fabs(moved.info.magnification), 1e-6 * field);
   // The image plane's move in focusing on the axis is the last thickness the help adds, to
   // its one decimal.
   const int image = system_.SurfaceCount() - 1;

@@ -120,6 +120,13 @@ TEST_F(ObjectPage, ImageSpaceAtAnInfiniteImageTurnsMetresIntoMinutes) {
     EXPECT_TRUE(Checked(kUnitMinutesRadio));
     EXPECT_FALSE(Enabled(kUnitMetresRadio));
     EXPECT_APPROX(Shown(kObjectSizeEdit), 40.0, kShownTolerance);  // the same 20 mm
+    // And back in object space: the same field, a finite object's size in metres again.
+    Click(kObjectSpaceRadio);
+    EXPECT_APPROX(image.fieldSize, 20.0, kShownTolerance);
+    if (finiteObject) {
+      EXPECT_EQ(image.UnitBtn, kUnitMetres);
+      EXPECT_APPROX(Shown(kObjectSizeEdit), 2.0, kShownTolerance);
+    }
   }
 }
 
