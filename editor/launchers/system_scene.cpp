@@ -27,6 +27,8 @@ constexpr double kDegree = 0.01745329251994;
 // Two flat faces whose axes differ by less than this (radians, the sine of the angle) are
 // parallel: a plate rather than a wedge.
 constexpr double kParallelFaces = 1e-12;
+// A face's height within this (as a cosine) of the wedge's plane or its normal lies along it.
+constexpr double kAlignedFaces = 1e-9;
 
 DPOINT3 Vertex(const TSurface &s) { return DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]); }
 
@@ -183,6 +185,28 @@ bool CutFace(TFaceEnds &face, double pointY, double pointZ, double normalY, doub
   return true;
 }
 
+// Whether a rectangular face's height stands neither along nor across the direction (a
+// unit vector in its plane).
+bool TurnedAgainst(const TSurface &s, const DPOINT3 &direction) {
+  const double up = std::fabs(Dot(direction, FrameColumn(s, 1)));
+  return IsRectangular(s) && up > kAlignedFaces && up < 1.0 - kAlignedFaces;
+}
+
+// The four corners of a rectangular face in turn round it, in the frame with x along
+// `across`, y along `second` and z along `axis` from `origin`.
+void BoundCorners(const TSurface &s, const DPOINT3 &origin, const DPOINT3 &across, const DPOINT3 &second,
+                  const DPOINT3 &axis, DPOINT3 corners[4]) {
+  const DPOINT3 up = FrameColumn(s, 1), side = FrameColumn(s, 2), v = Vertex(s);
+  const double h = s.general.semiHeightExt, w = s.general.semiWidthExt;
+  constexpr double kTurn[4][2] = {{-1.0, -1.0}, {-1.0, 1.0}, {1.0, 1.0}, {1.0, -1.0}};
+  for (int k = 0; k < 4; ++k) {
+    const double a = kTurn[k][0] * h, b = kTurn[k][1] * w;
+    const DPOINT3 d(v.x + a * up.x + b * side.x - origin.x, v.y + a * up.y + b * side.y - origin.y,
+                    v.z + a * up.z + b * side.z - origin.z);
+    corners[k] = DPOINT3(Dot(d, across), Dot(d, second), Dot(d, axis));
+  }
+}
+
 // Two flat surfaces turned against each other: a wedge, the glass as the two surfaces bound
 // it. False when their faces are parallel (a plate, drawn as a lens solid).
 // The wedge stands in the plane the two axes span, whichever axes the tilts were written
@@ -230,16 +254,33 @@ bool AddWedge(TSystemImage &system, int first, const TReferenceRay &reference, T
   // pair (its diagonals) is the longer.
   const auto gap = [&](int end1, int end2) { return std::hypot(face1.y[end1] - face2.y[end2], face2.z[end2]); };
   const int low2 = gap(0, 0) + gap(1, 1) <= gap(0, 1) + gap(1, 0) ? 0 : 1;
-  TWedgeShape wedge;
-  wedge.y1Low = face1.y[0];
-  wedge.y1High = face1.y[1];
-  wedge.y2Low = face2.y[low2];
-  wedge.z2Low = face2.z[low2];
-  wedge.y2High = face2.y[1 - low2];
-  wedge.z2High = face2.z[1 - low2];
-  wedge.depth1 = 2.0 * ReachAlong(a, across);
-  wedge.depth2 = 2.0 * ReachAlong(b, across);
-  wedge.x2 = Dot(offset, across);
+  TWedgeShape wedge = WedgeBetween(face1.y[0], face1.y[1], face2.y[low2], face2.z[low2], face2.y[1 - low2],
+                                   face2.z[1 - low2], 2.0 * ReachAlong(a, across), 2.0 * ReachAlong(b, across),
+                                   Dot(offset, across));
+  // A rectangle turned against the wedge's plane has its corners off that plane's lines:
+  // where no face reaches past the other's plane, each face keeps its own four corners.
+  if (TurnedAgainst(a, second) || TurnedAgainst(b, second)) {
+    DPOINT3 own[8];
+    BoundCorners(a, v1, across, second, axis, own);
+    BoundCorners(b, v1, across, second, axis, own + 4);
+    bool whole = true;
+    for (int k = 0; k < 4; ++k)
+      whole = whole && sinWedge * (own[k].y - y2) + cosWedge * (own[k].z - z2) <= 0.0 && own[4 + k].z >= 0.0;
+    if (whole) {
+      // Face 2's corners joined in turn to face 1's, the shortest way round.
+      double best = HUGE_VAL;
+      for (int shift = 0; shift < 4; ++shift) {
+        double length = 0.0;
+        for (int k = 0; k < 4; ++k) {
+          const DPOINT3 &p = own[k], &q = own[4 + (k + shift) % 4];
+          length += std::hypot(p.x - q.x, p.y - q.y, p.z - q.z);
+        }
+        if (length >= best) continue;
+        best = length;
+        for (int k = 0; k < 4; ++k) wedge.corners[k] = own[k], wedge.corners[4 + k] = own[4 + (k + shift) % 4];
+      }
+    }
+  }
   Place(scene, axis, second, v1);
   scene.AddWedge(wedge);
   return true;

@@ -71,9 +71,9 @@ void TSolidPainter::PaintPrism(const TPrismShape &prism, int, int, int) {
 }
 
 void TSolidPainter::PaintWedge(const TWedgeShape &w) {
-  const double s = scale_;
-  ::PaintWedge(drawer_, TWedgeShape{w.y1Low * s, w.y1High * s, w.y2Low * s, w.z2Low * s, w.y2High * s,
-                                    w.z2High * s, w.depth1 * s, w.depth2 * s, w.x2 * s});
+  TWedgeShape scaled = w;
+  for (DPOINT3 &c : scaled.corners) c = DPOINT3(c.x * scale_, c.y * scale_, c.z * scale_);
+  ::PaintWedge(drawer_, scaled);
 }
 
 TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &painter, int n) {

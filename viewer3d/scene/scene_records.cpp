@@ -12,7 +12,7 @@ constexpr int kRoundMirrorFloats = 18;
 constexpr int kRectSlabFloats = 18;
 constexpr int kSplitterCubeFloats = 17;
 constexpr int kPrismFloats = 20;
-constexpr int kWedgeFloats = 22;
+constexpr int kWedgeFloats = 37;
 constexpr int kRayHeader = 2;
 
 float F(double value) { return static_cast<float>(value); }
@@ -118,8 +118,10 @@ TSceneRecord PrismRecord(const TElementPlacement &p, const TPrismShape &prism, i
 TSceneRecord WedgeRecord(const TElementPlacement &p, const TWedgeShape &w) {
   DPOINT3 low, high;
   WedgeBox(w, low, high);
-  return Start(kWedgeKind, p, low, high,
-               {w.y1Low, w.y1High, w.y2Low, w.z2Low, w.y2High, w.z2High, w.depth1, w.depth2, w.x2});
+  TSceneRecord r = Start(kWedgeKind, p, low, high, {});
+  for (const DPOINT3 &c : w.corners)
+    for (double v : {c.x, c.y, c.z}) r.push_back(F(v));
+  return r;
 }
 
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color) {
@@ -223,6 +225,6 @@ int RayColor(const TSceneRecord &ray) { return ray.size() < kRayHeader ? 0 : Rec
 
 bool ReadWedge(const TSceneRecord &r, TWedgeShape &w) {
   if (!LongEnough(r, kWedgeFloats)) return false;
-  w = TWedgeShape{At(r, 13), At(r, 14), At(r, 15), At(r, 16), At(r, 17), At(r, 18), At(r, 19), At(r, 20), At(r, 21)};
+  for (int k = 0; k < 8; ++k) w.corners[k] = DPOINT3(At(r, 13 + 3 * k), At(r, 14 + 3 * k), At(r, 15 + 3 * k));
   return true;
 }

@@ -14,7 +14,7 @@
 // | 10500 | rectangular mirror               | 18     | W H T c e                                              |
 // | 10600 | beam-splitter cube               | 17     | W H T c                                                |
 // | 10700 | triangular prism                 | 20     | a b w gamma i1 i2 i3                                   |
-// | 10800 | wedge of two flat faces          | 22     | y1Low y1High y2Low z2Low y2High z2High depth1 depth2 x2 |
+// | 10800 | wedge of two flat faces          | 37     | x y z of 8 corners: face 1 round, face 2 round       |
 //
 // Lengths are millimetres, gamma radians; k1, k2 and i1..i3 are whole numbers stored as
 // floats and truncated toward zero when read; the chamfer widths b, c and e are lengths

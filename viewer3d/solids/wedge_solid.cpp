@@ -4,16 +4,17 @@
 
 #include "viewer3d/solids/solid_drawer.h"
 
+TWedgeShape WedgeBetween(double y1Low, double y1High, double y2Low, double z2Low, double y2High,
+                         double z2High, double depth1, double depth2, double x2) {
+  const double half1 = 0.5 * depth1, half2 = 0.5 * depth2;
+  return TWedgeShape{{DPOINT3(-half1, y1Low, 0.0), DPOINT3(half1, y1Low, 0.0), DPOINT3(half1, y1High, 0.0),
+                      DPOINT3(-half1, y1High, 0.0), DPOINT3(x2 - half2, y2Low, z2Low),
+                      DPOINT3(x2 + half2, y2Low, z2Low), DPOINT3(x2 + half2, y2High, z2High),
+                      DPOINT3(x2 - half2, y2High, z2High)}};
+}
+
 void WedgeCorners(const TWedgeShape &w, DPOINT3 corners[8]) {
-  const double half1 = 0.5 * w.depth1, half2 = 0.5 * w.depth2;
-  corners[0] = DPOINT3(-half1, w.y1Low, 0.0);
-  corners[1] = DPOINT3(half1, w.y1Low, 0.0);
-  corners[2] = DPOINT3(half1, w.y1High, 0.0);
-  corners[3] = DPOINT3(-half1, w.y1High, 0.0);
-  corners[4] = DPOINT3(w.x2 - half2, w.y2Low, w.z2Low);
-  corners[5] = DPOINT3(w.x2 + half2, w.y2Low, w.z2Low);
-  corners[6] = DPOINT3(w.x2 + half2, w.y2High, w.z2High);
-  corners[7] = DPOINT3(w.x2 - half2, w.y2High, w.z2High);
+  for (int k = 0; k < 8; ++k) corners[k] = w.corners[k];
 }
 
 void PaintWedge(TSolidDrawer &drawer, const TWedgeShape &wedge) {

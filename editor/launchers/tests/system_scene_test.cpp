@@ -153,12 +153,13 @@ TEST_F(SystemSceneTest, FlatFacesTurnedAgainstEachOtherMakeAPrismAndUnturnedALen
   // the entry face.
   TWedgeShape wedge;
   ASSERT_TRUE(ReadWedge(scene.Objects()[0], wedge));
-  EXPECT_NEAR(wedge.y1Low, -10.0, 1e-5);
-  EXPECT_NEAR(wedge.y1High, 10.0, 1e-5);
-  EXPECT_NEAR(std::hypot(wedge.y2High - wedge.y2Low, wedge.z2High - wedge.z2Low), 14.0, 1e-5);
-  EXPECT_NEAR(0.5 * (wedge.z2Low + wedge.z2High), 15.0 * std::cos(0.94), 1e-5);
-  EXPECT_NEAR(wedge.depth1, 20.0, 1e-5);
-  EXPECT_NEAR(wedge.depth2, 14.0, 1e-5);
+  const DPOINT3 *c = wedge.corners;
+  EXPECT_NEAR(c[0].y, -10.0, 1e-5);
+  EXPECT_NEAR(c[3].y, 10.0, 1e-5);
+  EXPECT_NEAR(std::hypot(c[7].y - c[4].y, c[7].z - c[4].z), 14.0, 1e-5);
+  EXPECT_NEAR(0.5 * (c[4].z + c[7].z), 15.0 * std::cos(0.94), 1e-5);
+  EXPECT_NEAR(c[1].x - c[0].x, 20.0, 1e-5);
+  EXPECT_NEAR(c[5].x - c[4].x, 14.0, 1e-5);
   // Placed on the entry face, z along its axis.
   const TElementPlacement placed = RecordPlacement(scene.Objects()[0]);
   EXPECT_NEAR(placed.position.x, 20.0, 1e-5);
@@ -234,6 +235,18 @@ bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
   return std::hypot(y, z) <= s.general.semiHeightExt;
 }
 
+// How far a point lies from the surface's plane within its bound (a round bound as its
+// square, which a wedge's face is drawn as).
+double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
+  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
+  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
+  const double local[3] = {m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x, m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y,
+                           m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z};
+  const bool rect = s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
+  const double h = s.general.semiHeightExt, w = rect ? s.general.semiWidthExt : h;
+  return std::hypot(local[0], std::max(0.0, std::fabs(local[1]) - h), std::max(0.0, std::fabs(local[2]) - w));
+}
+
 // How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
 // rectangular element, worked from the record alone; infinity for other solids.
 double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
@@ -303,6 +316,9 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
     const char *name, *example;
     std::vector<std::pair<std::string, std::string>> edits;
     std::vector<int> surfaces;
+    // Square faces turned against the plane of deviation and cut by each other's planes are
+    // still drawn square to that plane, their corners up to a millimetre off the faces.
+    bool cornersOnFaces = true;
   };
   const std::string kPrismImage = "Dx=69.0671; Dy=-44.2919; AlfaZ=-48.196", kSquare = "DextY=20; DextX=20; BoundTypeExt=1";
   const std::string kMirror = "AlfaZ=45; DextY=30; DextX=30; BoundTypeExt=1", kLens = "DextY=25; }";
@@ -322,10 +338,11 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       {"prism about y", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"}}, {1, 2}},
       {"prism about x", "prism.os", {{"AlfaZ=-54", "AlfaX=45; AlfaZ=-54"}, {"AlfaZ=6", "AlfaX=45; AlfaZ=6"},
                                      {kPrismImage, "Dx=69.0671; Dy=-31.31914; Dz=-31.31914; AlfaX=45; AlfaZ=-48.196"}}, {1, 2}},
-      {"prism mixed", "prism.os", {{"AlfaZ=6", "AlfaY=5; AlfaZ=6"}}, {1, 2}},
+      {"prism mixed", "prism.os", {{"AlfaZ=6", "AlfaY=5; AlfaZ=6"}}, {1, 2}, false},
       plate("plate 0.01 degrees", "Dx=25; AlfaZ=-9.99"),
       plate("plate 0.5 degrees", "Dx=25; AlfaZ=-9.5"),
       plate("plate 5 degrees", "Dx=25; AlfaZ=-5"),
+      plate("plate wedged across its faces' sides", "Dx=25; AlfaY=0.35; AlfaZ=-10.35"),
       {"long in y", "prism.os", {{kSquare, "DextY=40; DextX=14; BoundTypeExt=3"}}, {1, 2}},
       {"long in x", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"},
                                  {kSquare, "DextY=14; DextX=40; BoundTypeExt=3"}}, {1, 2}},
@@ -374,7 +391,18 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       }
       EXPECT_GE(hits, 10) << "surface " << k;
     }
-    // No solid reaches past its surfaces.
+    // No solid reaches past its surfaces: every corner of a wedge lies on a face.
+    TWedgeShape wedge;
+    for (const TSceneRecord &solid : scene.Objects()) {
+      if (!one.cornersOnFaces || RecordKind(solid) != kWedgeKind || !ReadWedge(solid, wedge)) continue;
+      const TElementPlacement placed = RecordPlacement(solid);
+      for (const DPOINT3 &c : wedge.corners) {
+        const DPOINT3 q = TRotator(placed.angles, DPOINT3()).Transform(c);
+        double off = HUGE_VAL;
+        for (int k : one.surfaces) off = std::min(off, OffFlatFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
+        EXPECT_LT(off, 1e-4) << "corner " << c.x << " " << c.y << " " << c.z;
+      }
+    }
     for (const TSceneRecord &solid : scene.Objects()) {
       DPOINT3 low, high;
       RecordBox(solid, low, high);

@@ -115,7 +115,7 @@ TEST(SceneRecords, EachKindReachesItsPainter) {
       LensRecord(p, TLensShape{40, -60, 20, 6, 0.5}), RoundMirrorRecord(p, TRoundMirrorShape{-80, 20, 4, 0, 0}),
       RectPlateRecord(p, TRectSlab{10, 8, 4, 1, 0.5}), RectMirrorRecord(p, TRectSlab{10, 8, 4, 1, 0.5}),
       SplitterCubeRecord(p, TRectSlab{10, 8, 4, 1}), PrismRecord(p, TPrismShape{3, 4, 10, 1.0}, 7, -2, 9),
-      WedgeRecord(p, TWedgeShape{-5, 5, -5, 2, 5, 1, 10, 8, 0.5})};
+      WedgeRecord(p, WedgeBetween(-5, 5, -5, 2, 5, 1, 10, 8, 0.5))};
   for (const TSceneRecord &r : records) EXPECT_EQ(PaintElementRecord(r, canvas, 3), kRecordPainted);
   const std::vector<std::string> expected = {"paint 10000", "paint 10100", "paint 10200",
                                              "paint 10300", "paint 10400", "paint 10500",

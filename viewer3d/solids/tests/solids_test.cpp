@@ -82,7 +82,7 @@ TEST(ElementSolids, TriangleCountsFollowTheQuality) {
   EXPECT_EQ(mesh.triangles.size(), 8u);
   EXPECT_EQ(mesh.lines.size(), 9u);
   // The wedge: six four-cornered faces, twelve edges.
-  PaintWedge(mesh, TWedgeShape{-5, 5, -5, 2, 5, 1, 10, 8, 0.5});
+  PaintWedge(mesh, WedgeBetween(-5, 5, -5, 2, 5, 1, 10, 8, 0.5));
   EXPECT_EQ(mesh.triangles.size(), 8u + 12u);
   EXPECT_EQ(mesh.lines.size(), 9u + 12u);
   for (COLORREF c : mesh.lineColors) EXPECT_EQ(c, 0x7F7F00u);

@@ -1,0 +1,3 @@
+// A foundation header that climbs through brackets.
+#include <optics/lens.h>
+#include <vector>
