@@ -429,7 +429,14 @@ TStopImages ImageStop(TOpticalSystem &system) {
     if (real.stop >= 0) {
       if (real.stop != stop) entrancePosition = imagedAt[real.stop];
       stop = real.stop;
-      if (!userDiameter) entranceDiameter = real.entranceDiameter;
+      if (!userDiameter && in.ObjectFinite == 0) {
+        entranceDiameter = real.entranceDiameter;
+      } else if (!userDiameter) {
+        // From a near object the pupil at the stop's paraxial image passes the real cone;
+        // where the stop was not imaged the pupil stands on the first face.
+        if (!(std::fabs(entrancePosition) > 0.0)) entrancePosition = system.GetSurfacePosition(1, 0, kRelativeFrame).x;
+        entranceDiameter = 2.0 * real.apertureSlope * std::fabs(entrancePosition);
+      }
     }
   }
   TStopImages images;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
 
@@ -13,15 +14,17 @@ constexpr int kHalvings = 60;
 // The axial beam is looked for within this many times the widest semi-height.
 constexpr double kSearchReach = 4.0;
 
-// The first surface from 0 to `last` that a ray parallel to the axis at height h (mm, in
-// the object surface's meridian) misses or meets outside its outer semi-height; -1 when it
-// passes them all. Surface 0 bounds the object beam too, but a face as wide as it comes
-// first, as in the paraxial search.
+// The first surface from 0 to `last` that a ray of the axial beam misses or meets outside its
+// outer semi-height; -1 when it passes them all. From an object at infinity the ray runs
+// parallel to the axis at height h (mm, in the object surface's meridian); from a near one
+// it leaves the object's axial point at the angle h (radians) to the axis. Surface 0 bounds
+// the beam from infinity too, but a face as wide as it comes first, as in the paraxial search.
 int ClippingSurface(TOpticalSystem &system, int last, double h, Mem<TIntersectionPoint> &hits) {
   const TSurface &object = *system.Surface(0);
-  TCurrentRay ray(object.general.vertex[0], object.general.vertex[1] + h, object.general.vertex[2]);
-  ray.L = 1.0;
-  ray.M = 0.0;
+  const bool near = system.info.ObjectFinite != 0;
+  TCurrentRay ray(object.general.vertex[0], object.general.vertex[1] + (near ? 0.0 : h), object.general.vertex[2]);
+  ray.L = near ? std::cos(h) : 1.0;
+  ray.M = near ? std::sin(h) : 0.0;
   ray.N = 0.0;
   // Clipping is judged here, face by face: the trace itself lets blocked rays on.
   ray.traceThrough = 1;
@@ -36,7 +39,7 @@ int ClippingSurface(TOpticalSystem &system, int last, double h, Mem<TIntersectio
     const double semi = system.Surface(i)->general.semiHeightExt;
     if (semi > 0.0 && std::hypot(local.y, local.z) > semi) return i;
   }
-  return std::fabs(h) > object.general.semiHeightExt ? 0 : -1;
+  return !near && std::fabs(h) > object.general.semiHeightExt ? 0 : -1;
 }
 
 }  // namespace
@@ -59,7 +62,7 @@ TRealStop RealRayStop(TOpticalSystem &system) {
   TRealStop found;
   const int n = system.SurfaceCount();
   const TOpticalSystemInformation &in = system.info;
-  if (n < 2 || in.ObjectFinite != 0 || system.Surface(0) == nullptr) return found;
+  if (n < 2 || system.Surface(0) == nullptr) return found;
   const TSurface &object = *system.Surface(0);
   if (object.general.angles[0] != 0.0 || object.general.angles[1] != 0.0 || object.general.angles[2] != 0.0)
     return found;
@@ -69,10 +72,12 @@ TRealStop RealRayStop(TOpticalSystem &system) {
     if (const TSurface *s = system.Surface(i)) widest = std::max(widest, s->general.semiHeightExt);
   Mem<TIntersectionPoint> hits;
   if (!(widest > 0.0) || ClippingSurface(system, last, 0.0, hits) >= 0) return found;
-  double narrowest = kSearchReach * widest;
+  // From a near object the angle is searched up to a right angle, which no face passes.
+  const double reach = in.ObjectFinite != 0 ? 0.5 * kPi : kSearchReach * widest;
+  double narrowest = reach;
   for (const double side : {1.0, -1.0}) {
     double passing = 0.0;
-    double clipped = kSearchReach * widest;
+    double clipped = reach;
     int clipping = ClippingSurface(system, last, side * clipped, hits);
     if (clipping < 0) continue;
     for (int k = 0; k < kHalvings; ++k) {
@@ -91,6 +96,9 @@ TRealStop RealRayStop(TOpticalSystem &system) {
       found.stop = clipping;
     }
   }
-  if (found.stop >= 0) found.entranceDiameter = 2.0 * narrowest;
+  if (found.stop >= 0) {
+    if (in.ObjectFinite != 0) found.apertureSlope = std::tan(narrowest);
+    else found.entranceDiameter = 2.0 * narrowest;
+  }
   return found;
 }

@@ -20,6 +20,8 @@ TCellEdit::TCellEdit(TWinTableEdit *gridWindow, int id, const char *text, int al
     : TEdit(gridWindow, id, text, 0, 0, 10, 10, kTextLimit), grid(gridWindow) {
   Attr.Style &= ~static_cast<DWORD>(WS_BORDER);
   Attr.Style |= WS_TABSTOP | AlignmentStyle(alignment);
+  // A right click shows the cell's own edit menu (the table's owner asks for it).
+  ownContextMenu = true;
 }
 
 int TCellEdit::CaretStart() {

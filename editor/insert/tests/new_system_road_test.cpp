@@ -275,36 +275,46 @@ TEST_F(NewSystemRoadTest, APrismSpectrometerFromFileNew) {
   spectrometerCheck(system);
   spectrometerCheck(SavedAndOpened("Spectrometer.os"));
   // With the stop and pupil found automatically, the stop is the face that clips real rays
-  // of the axial beam: rays parallel to the axis just inside the entrance pupil pass every
-  // face, rays just outside it are clipped at the stop.
+  // of the axial beam: rays just inside the entrance pupil pass every face, rays just outside
+  // it are clipped at the stop. From infinity they run parallel to the axis; from an object
+  // 200 mm in front of the first lens they leave its axial point.
   system.info.AutoSetPupilParameters = 1;
-  system.Update();
-  ASSERT_GE(system.SolveChiefRay(0.0, 0.0), 1);
-  const int stopFace = system.info.stopIndex;
-  const double rim = 0.5 * system.info.entrancePupilDiameter;
-  ASSERT_GT(rim, 0.0);
-  constexpr double kInside = 1.0 - 1e-6;
-  constexpr double kOutside = 1.0 + 1e-3;
-  const auto clippedAt = [&](double h) {
-    TCurrentRay ray(system.Surface(0)->general.vertex[0], h, 0.0);
-    ray.L = 1.0;
-    ray.M = ray.N = 0.0;
-    ray.traceThrough = 1;
-    Mem<TIntersectionPoint> hits;
-    system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
-    for (int k = 1; k + 1 < system.SurfaceCount(); ++k) {
-      if (k >= hits.Cells() || hits.data[k].x == kHitListEnd) return k;
-      const double p[3] = {hits.data[k].x, hits.data[k].y, hits.data[k].z};
-      const double l[3] = {hits.data[k].L, hits.data[k].M, hits.data[k].N};
-      const TIntersectionPoint local = system.ToSurfaceFrame(k, p, l);
-      if (std::hypot(local.y, local.z) > system.Surface(k)->general.semiHeightExt) return k;
+  const double firstVertex = system.Surface(1)->general.vertex[0];
+  for (const double objectDistance : {0.0, 200.0}) {
+    system.info.ObjectFinite = objectDistance > 0.0 ? 1 : 0;
+    if (objectDistance > 0.0) system.Surface(0)->general.vertex[0] = firstVertex - objectDistance;
+    system.Update();
+    ASSERT_GE(system.SolveChiefRay(0.0, 0.0), 1);
+    const int stopFace = system.info.stopIndex;
+    const double rim = 0.5 * system.info.entrancePupilDiameter;
+    const double pupilAt = system.info.entrancePupilPoint[0];
+    ASSERT_GT(rim, 0.0);
+    constexpr double kInside = 1.0 - 1e-6;
+    constexpr double kOutside = 1.0 + 1e-3;
+    const auto clippedAt = [&](double h) {
+      const double angle = objectDistance > 0.0 ? std::atan2(h, pupilAt) : 0.0;
+      TCurrentRay ray(system.Surface(0)->general.vertex[0], objectDistance > 0.0 ? 0.0 : h, 0.0);
+      ray.L = std::cos(angle);
+      ray.M = std::sin(angle);
+      ray.N = 0.0;
+      ray.traceThrough = 1;
+      Mem<TIntersectionPoint> hits;
+      system.TraceRay(ray, kTracePlainGlobal, &hits, 0);
+      for (int k = 1; k + 1 < system.SurfaceCount(); ++k) {
+        if (k >= hits.Cells() || hits.data[k].x == kHitListEnd) return k;
+        const double p[3] = {hits.data[k].x, hits.data[k].y, hits.data[k].z};
+        const double l[3] = {hits.data[k].L, hits.data[k].M, hits.data[k].N};
+        const TIntersectionPoint local = system.ToSurfaceFrame(k, p, l);
+        if (std::hypot(local.y, local.z) > system.Surface(k)->general.semiHeightExt) return k;
+      }
+      return objectDistance == 0.0 && std::fabs(h) > system.Surface(0)->general.semiHeightExt ? 0 : -1;
+    };
+    for (const double side : {1.0, -1.0}) {
+      EXPECT_EQ(clippedAt(side * kInside * rim), -1) << side << " " << objectDistance;
     }
-    return std::fabs(h) > system.Surface(0)->general.semiHeightExt ? 0 : -1;
-  };
-  for (const double side : {1.0, -1.0}) {
-    EXPECT_EQ(clippedAt(side * kInside * rim), -1) << side;
+    EXPECT_TRUE(clippedAt(kOutside * rim) == stopFace || clippedAt(-kOutside * rim) == stopFace)
+        << stopFace << " " << objectDistance;
   }
-  EXPECT_TRUE(clippedAt(kOutside * rim) == stopFace || clippedAt(-kOutside * rim) == stopFace) << stopFace;
 }
 
 TEST_F(NewSystemRoadTest, ThePagesRefuseANumberNamingItsFieldAndKeepTheSystemOnTheModelsReason) {

@@ -94,6 +94,7 @@ void TEdit::SetupWindow() {
     });
     widget = line;
   }
+  if (ownContextMenu) widget->setContextMenuPolicy(Qt::NoContextMenu);
   if (line != nullptr) line->setFrame(false);
   if (multi != nullptr) multi->setFrameStyle(QFrame::NoFrame);
   widget->setFont(FontFromLogFont((GetWindowFont() != nullptr ? GetWindowFont() : DefaultControlFont())->logFont));

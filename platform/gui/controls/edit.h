@@ -49,6 +49,11 @@ class TEdit : public TControl {
   void SetupWindow() override;
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+ protected:
+  // An edit whose owner shows its own menu on a right click shows none of the toolkit's
+  // after it (set before the window is made).
+  bool ownContextMenu = false;
+
  private:
   bool Multiline() const { return (GetStyle() & ES_MULTILINE) != 0; }
   QString Text() const;

@@ -117,7 +117,17 @@ void TrackMenuBar(HWND window, int index) {
   walk.Menu = GetMenu(window);
   walk.Bar = true;
   walk.StartIndex = index;
+  // A look at the menus of a window clicked from another one, ending with no command, gives
+  // the focus back to where it was: typing there goes on (Escape drops it, Enter puts it in).
+  HWND before = FocusBeforeActivation();
+  if (before == nullptr) before = GetFocus();
+  const auto outside = [window](HWND focus) {
+    return focus != nullptr && focus != window && !IsChild(window, focus);
+  };
+  const bool cameFromOutside = outside(before);
   const UINT chosen = RunWalk(walk);
+  if (chosen == 0 && cameFromOutside && ::IsWindow(before) && IsWindowVisible(before) && IsWindowEnabled(before))
+    ActivateAndFocus(before);
   SendChoice(window, chosen, false);
 }
 

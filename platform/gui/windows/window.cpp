@@ -31,6 +31,8 @@ HWND NewHandle() {
 TWindowHooks windowHooks;
 
 HWND focusHandle = nullptr;
+// The focus another top-level window held before the focus last moved into a new one.
+HWND focusBeforeActivation = nullptr;
 HWND captureHandle = nullptr;
 
 const TResponseTableEntry kWindowTable[] = {
@@ -417,6 +419,8 @@ HWND TWindow::SetFocus() {
   TWindow *top = this;
   while (top->IsChild() && top->parent != nullptr) top = top->parent;
   top->lastFocus = handle;
+  if (previous != nullptr && previous != top->handle && !::IsChild(top->handle, previous))
+    focusBeforeActivation = previous;
   std::shared_ptr<bool> token = alive;
   if (TWindow *old = WindowFromHandle(previous)) old->SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle));
   if (!*token || handle == nullptr || focusHandle != handle) return previous;
@@ -483,6 +487,19 @@ TWindow *WindowFromHandle(HWND handle) {
 BOOL IsWindow(HWND handle) { return WindowFromHandle(handle) != nullptr ? 1 : 0; }
 
 HWND GetFocus() { return focusHandle; }
+
+HWND FocusBeforeActivation() { return IsWindow(focusBeforeActivation) ? focusBeforeActivation : nullptr; }
+
+void ForgetFocusBeforeActivation() { focusBeforeActivation = nullptr; }
+
+void ActivateAndFocus(HWND handle) {
+  TWindow *window = WindowFromHandle(handle);
+  if (window == nullptr) return;
+  TWindow *top = window;
+  while (top->IsChild() && top->GetParentO() != nullptr) top = top->GetParentO();
+  if (QWidget *host = top->HostWidget()) host->activateWindow();
+  window->SetFocus();
+}
 
 HWND SetFocus(HWND handle) {
   TWindow *window = WindowFromHandle(handle);

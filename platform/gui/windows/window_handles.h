@@ -18,6 +18,13 @@ BOOL PostMessage(HWND handle, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 void PostQuitMessage(int exitCode);
 HWND GetFocus();
 HWND SetFocus(HWND handle);
+// The focus another top-level window held before the focus last moved into a new one, until
+// a later click or key has been handled (null then): a look at the menus of a window just
+// clicked gives the focus back to it.
+HWND FocusBeforeActivation();
+void ForgetFocusBeforeActivation();
+// The top-level window that holds the window, activated, and the focus on the window.
+void ActivateAndFocus(HWND handle);
 HWND GetCapture();
 BOOL ReleaseCapture();
 BOOL InvalidateRect(HWND handle, const RECT *rect, BOOL erase);

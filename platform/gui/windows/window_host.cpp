@@ -280,6 +280,7 @@ void TWindowHost::mousePressEvent(QMouseEvent *event) {
   const QPoint global = mapToGlobal(event->position().toPoint());
   pressTarget = nullptr;
   DeliverPress(owner, base, global, MouseKeyState(event->buttons(), event->modifiers()), pressTarget);
+  ForgetFocusBeforeActivation();
 }
 
 void TWindowHost::mouseReleaseEvent(QMouseEvent *event) {
@@ -390,6 +391,7 @@ void TWindowHost::SendKey(QKeyEvent *event, bool down) {
 void TWindowHost::keyPressEvent(QKeyEvent *event) {
   if (owner != nullptr && owner->NativeWidget() != nullptr) return;
   SendKey(event, true);
+  ForgetFocusBeforeActivation();
 }
 
 void TWindowHost::keyReleaseEvent(QKeyEvent *event) {

@@ -661,6 +661,8 @@ TEST_F(WinDirectTableTest, SelectAllIsGreyWhenThereIsNothingLeftToSelect) {
   table->TTableWindow::CellContextMenu(0, 0);
   ASSERT_EQ(menus.walks.size(), 1U);
   EXPECT_FALSE(menus.walks[0].Refused);
+  // The cell's menu is the only one: the text field shows none of its own after it.
+  EXPECT_EQ(editor.NativeWidget()->contextMenuPolicy(), Qt::NoContextMenu);
   int start = -1;
   int end = -1;
   editor.GetSelection(start, end);

@@ -427,6 +427,18 @@ TEST_F(MenuTracking, ClickOnTheMenuBarWalksItsPopup) {
   const std::vector<UINT> messages = owner.Messages();
   ASSERT_GE(messages.size(), 3u);
   EXPECT_EQ(messages[1], WM_INITMENU);
+  // A look at the bar from another window's focus, ending with nothing chosen, gives that
+  // window its focus back; a chosen command leaves it with the bar's window.
+  TWindow other(nullptr, "Other");
+  ASSERT_TRUE(other.Create());
+  ShowWindow(other.GetHandle(), SW_SHOW);
+  for (const UINT choice : {0u, 7u}) {
+    other.SetFocus();
+    owner.SetFocus();  // as the click on the bar activates its window
+    tracker.ChooseId(choice);
+    TrackMenuBar(owner.GetHandle(), 0);
+    EXPECT_EQ(GetFocus() == other.GetHandle(), choice == 0) << choice;
+  }
 }
 
 TEST_F(MenuTracking, AcceleratorReachesItsHandlerUnlessDisabled) {
