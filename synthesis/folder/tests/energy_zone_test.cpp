@@ -9,6 +9,7 @@
 #include "optics/model/optical_system.h"
 #include "optics/model/tests/system_test_support.h"
 #include "synthesis/folder/energy_zone_fit.h"
+#include "synthesis/folder/psf_fit.h"
 
 namespace {
 
@@ -232,6 +233,16 @@ TEST_F(EnergyZoneFitTest, TheFansOfARoundLensGiveASquareZoneAboutTheChiefRay) {
   ASSERT_TRUE(FitZoneToImage(system, 10.0, 0.0, 0.0, oblique));
   EXPECT_APPROX(oblique.x, 0.0, kFitTolerance);
   EXPECT_GT(oblique.height, 0.0);
+  // Rays a 1 mm front rim stops are no light even where DrawAllRays carries them past it.
+  system.Surface(1)->general.semiHeightExt = system.Surface(1)->general.semiWidthExt = 1.0;
+  MarkModelChanged();
+  TEnergyZone own, lent;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, own));
+  const double ownShare = FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share;
+  system.info.DrawAllRays = 1;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, lent));
+  EXPECT_APPROX(lent.height, own.height, kFitTolerance);
+  EXPECT_APPROX(FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share, ownShare, kExact);
   // No system, no fit: the zone stays.
   TOpticalSystem empty;
   TEnergyZone kept = sized;
