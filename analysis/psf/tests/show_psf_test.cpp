@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "analysis/psf/psf_maths.h"
 #include "analysis/psf/step_sections_dlg.h"
@@ -622,6 +623,11 @@ TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
   ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
   EXPECT_GT(pixels, 0);
   EXPECT_EQ(picture->Image().pixels.Cells(), pixels);
+  // Its components went with the folder: the palette's colour and scale buttons leave it as built.
+  const std::vector<int> built{picture->modeWord, picture->Image().scaleMode, picture->drawColorScale};
+  picture->Command(CM_PICTURE_PSEUDO);
+  picture->Command(CM_PICTURE_LOG);
+  EXPECT_EQ(built, (std::vector<int>{picture->modeWord, picture->Image().scaleMode, picture->drawColorScale}));
   delete folder;
   delete picture;
   SetSynthesisWindows(previous);
