@@ -149,6 +149,20 @@ TEST_F(AutoFocusTest, TheImageRimDoesNotStopTheRaysThatPlaceIt) {
   EXPECT_TRUE(PendingMessage().empty()) << PendingMessage();
 }
 
+TEST_F(AutoFocusTest, RaysALensRimStopsPlaceItNotEvenWhereDrawAllRaysCarriesThem) {
+  // The double Gauss with surface 5's rim cut to 15: the 10 and 14 degree beams lose rays there.
+  TOpticalSystem own, lent;
+  for (TOpticalSystem *each : {&own, &lent}) {
+    ASSERT_EQ(each->ReadFile(ExamplePath("double_gauss.os"), 0), 1);
+    each->Surface(4)->general.semiHeightExt = each->Surface(4)->general.semiWidthExt = 15.0;
+  }
+  lent.info.DrawAllRays = 1;
+  MarkModelChanged();
+  own.AutoFocus(nullptr, nullptr);
+  lent.AutoFocus(nullptr, nullptr);
+  EXPECT_EQ(lent.Surface(12)->general.vertex[0], own.Surface(12)->general.vertex[0]);
+}
+
 TEST_F(AutoFocusTest, AFieldWithoutRaysIsLeftOutAndNamed) {
   // At 40 degrees no ray of the double Gauss gets past its lenses: the plane is the one the
   // axis alone gives, and the message names the beam left out.
