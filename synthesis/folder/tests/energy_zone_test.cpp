@@ -234,15 +234,15 @@ TEST_F(EnergyZoneFitTest, TheFansOfARoundLensGiveASquareZoneAboutTheChiefRay) {
   EXPECT_APPROX(oblique.x, 0.0, kFitTolerance);
   EXPECT_GT(oblique.height, 0.0);
   // Rays a 1 mm front rim stops are no light even where DrawAllRays carries them past it.
-  system.Surface(1)->general.semiHeightExt = system.Surface(1)->general.semiWidthExt = 1.0;
+  system.Surface(1)->general.semiHeightExt = 1.0;
   MarkModelChanged();
   TEnergyZone own, lent;
   ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, own));
   const double ownShare = FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share;
   system.info.DrawAllRays = 1;
   ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, lent));
-  EXPECT_APPROX(lent.height, own.height, kFitTolerance);
-  EXPECT_APPROX(FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share, ownShare, kExact);
+  EXPECT_EQ(std::make_pair(lent.height, FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share),
+            std::make_pair(own.height, ownShare));
   // No system, no fit: the zone stays.
   TOpticalSystem empty;
   TEnergyZone kept = sized;
