@@ -203,6 +203,8 @@ void TColorPicture::Command(int id) {
 }
 
 void TColorPicture::ColorModeCommand(int k) {
+  // A picture that kept its own copy has no components left to build another mode from.
+  if (ownImage_ != nullptr) return;
   const int s = (modeWord & kLineSpectrum) != 0 ? kLineSpectrum : kContinuousSpectrum;
   const int r = modeWord - s;
   // The tuning button shows the continuous spectrum pressed: raised, it asks for it.
@@ -235,6 +237,7 @@ void TColorPicture::ColorModeCommand(int k) {
 }
 
 void TColorPicture::ScaleCommand(int id) {
+  if (ownImage_ != nullptr) return;  // as ColorModeCommand: nothing to rebuild from
   if (id == CM_PICTURE_LOG) {
     if (TColorPictureTune *tune = GetPictureTune(); tune != nullptr && tune->IsPressed(300)) {
       id = CM_PICTURE_LINEAR;

@@ -18,6 +18,7 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
 #include "optics/pupils/pupil_support.h"
 
 namespace {
@@ -155,10 +156,11 @@ void TOpticalSystem::AutoFocus(const Mem<double> *fieldsA, const Mem<double> *fi
       const double h = diameter / 2.0 - k * diameter / (rays - 1);
       TCurrentRay m = MakeRay(fA, fB, h, 0.0);
       m.traceThrough = info.DrawAllRays;
-      if (TraceRay(m, kTracePlain, nullptr, 0) == 1) meridional.Add(m.y, ForwardSlope(m.L, m.M));
+      // Rays DrawAllRays carries on past a rim are no light: they do not place the plane.
+      if (RayWentThrough(m, TraceRay(m, kTracePlain, nullptr, 0))) meridional.Add(m.y, ForwardSlope(m.L, m.M));
       TCurrentRay s = MakeRay(fA, fB, 0.0, h);
       s.traceThrough = info.DrawAllRays;
-      if (TraceRay(s, kTracePlain, nullptr, 0) == 1) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
+      if (RayWentThrough(s, TraceRay(s, kTracePlain, nullptr, 0))) sagittal.Add(s.z, ForwardSlope(s.L, s.N));
     }
     if (meridional.count < 2 && sagittal.count < 2) {
       char text[48];

@@ -49,11 +49,12 @@ bool FitZoneToImage(TOpticalSystem &system, double fieldA, double fieldB,
 
   double yMin = kNoExtent, yMax = -kNoExtent, zMin = kNoExtent, zMax = -kNoExtent;
   for (int i = 0; i < kZoneFitRays; ++i) {
-    if (passedY[i] == 1) {
+    // A fan ray the system's DrawAllRays carries past a rim is no light in the zone.
+    if (RayWentThrough(fanY[i], passedY[i])) {
       yMin = std::min(yMin, ImageY(fanY[i], finite));
       yMax = std::max(yMax, ImageY(fanY[i], finite));
     }
-    if (passedZ[i] == 1) {
+    if (RayWentThrough(fanZ[i], passedZ[i])) {
       zMin = std::min(zMin, ImageZ(fanZ[i], finite));
       zMax = std::max(zMax, ImageZ(fanZ[i], finite));
     }

@@ -6,6 +6,7 @@
 
 #include "foundation/numerics/pi.h"
 #include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
 #include "optics/trace/image_coordinate.h"
 
 namespace {
@@ -51,7 +52,8 @@ TPsfFit FitPsfToField(TOpticalSystem &system, double fieldA, double fieldB, doub
   double all = 0.0, kept = 0.0;
   for (std::size_t i = 1; i < rays.size(); ++i) {
     double u = 0.0, v = 0.0;
-    if (results[i] != 1 || !Landed(rays[i], finite, u, v)) continue;
+    // A ray the system's DrawAllRays carries past a rim is no light on the grid.
+    if (!RayWentThrough(rays[i], results[i]) || !Landed(rays[i], finite, u, v)) continue;
     const double off = std::max(std::fabs(u - cu), std::fabs(v - cv));
     fit.spread = std::max(fit.spread, off);
     all += 1.0;

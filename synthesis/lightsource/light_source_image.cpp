@@ -6,6 +6,7 @@
 #include "foundation/interfaces/progress.h"
 #include "foundation/numerics/vector.h"
 #include "optics/model/optical_system.h"
+#include "optics/model/ray.h"
 #include "optics/trace/image_coordinate.h"
 #include "platform/core/clock.h"
 #include "synthesis/folder/image_size.h"
@@ -82,7 +83,8 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     ray.N = direction[2];
     ray.traceThrough = drawAll;
     // The source lies in the object's space: its rays meet surface 1 first.
-    if (system.TraceRay(ray, kTracePlain, nullptr, 1) != 1) continue;
+    // A ray DrawAllRays carries on past a rim is drawn, but it is no light at the image.
+    if (!RayWentThrough(ray, system.TraceRay(ray, kTracePlain, nullptr, 1))) continue;
     ++tally.passed;
     tally.passing += weight;
     // Heights in the image plane, or angles (mrad) for an image at infinity.

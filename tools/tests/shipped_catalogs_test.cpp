@@ -149,6 +149,17 @@ double IndexAt20FromRow(const TGlassRow &row, double lambda) {
   return (n * AirFromStandard(lambda, t0) + change) / AirFromStandard(lambda, 20.0);
 }
 
+// The makers' formula computed here from the table's own columns: the catalog's index at
+// 20 °C comes from a refit that holds the data to 1e-6, the rest is arithmetic.
+constexpr double kThermalIndex = 1e-6;
+
+// Air at T (°C), P (mm Hg): standard air 1 + 1e-6 (64.328 + 29498.1/(146 - σ²) + 255.4/(41 - σ²)), σ = 1/λ.
+double Air(double lambda, double t, double p) {
+  const double s2 = 1.0 / (lambda * lambda);
+  const double standard = 1e-6 * (64.328 + 29498.1 / (146.0 - s2) + 255.4 / (41.0 - s2));
+  return 1.0 + standard * p * (1.0 + (1.049 - 0.0157 * t) * 1e-6 * p) / (720.883 * (1.0 + 0.003661 * t));
+}
+
 }  // namespace
 
 TEST(ShippedCatalogs, AreWhatTheToolWrites) {
@@ -354,21 +365,6 @@ TEST(ShippedCatalogs, IndicesAgreeWithTheMakersDataAtTheirOwnTemperature) {
   }
 }
 
-namespace {
-
-// The makers' formula computed here from the table's own columns: the catalog's index at
-// 20 °C comes from a refit that holds the data to 1e-6, the rest is arithmetic.
-constexpr double kThermalIndex = 1e-6;
-
-// Air at T (°C), P (mm Hg): standard air 1 + 1e-6 (64.328 + 29498.1/(146 - σ²) + 255.4/(41 - σ²)), σ = 1/λ.
-double Air(double lambda, double t, double p) {
-  const double s2 = 1.0 / (lambda * lambda);
-  const double standard = 1e-6 * (64.328 + 29498.1 / (146.0 - s2) + 255.4 / (41.0 - s2));
-  return 1.0 + standard * p * (1.0 + (1.049 - 0.0157 * t) * 1e-6 * p) / (720.883 * (1.0 + 0.003661 * t));
-}
-
-}  // namespace
-
 TEST(ShippedCatalogs, TheIndexAtATemperatureFollowsTheMakersThermalFormula) {
   std::vector<TGlassRow> rows;
   std::string error;
@@ -384,11 +380,8 @@ TEST(ShippedCatalogs, TheIndexAtATemperatureFollowsTheMakersThermalFormula) {
     const auto glass = TGlassCatalog(SHIPPED_CATALOG_DIR, row.catalog == "OHARA" ? "ohara" : "schott").GetGlass(row.name);
     ASSERT_TRUE(glass) << row.name;
     for (const double lambda : {0.4861327, 0.5875618, 0.6562725, 1.0}) {
-      // n² - 1 = c0 + Σ c(2i-1) λ²/(λ² - c(2i)), the poles in µm².
-      const double l2 = lambda * lambda;
-      double n2 = 1.0 + row.c[0];
-      for (int k = 1; k + 1 < 11; k += 2) n2 += row.c[k] * l2 / (l2 - row.c[k + 1]);
-      const double n = std::sqrt(n2), factor = (n2 - 1.0) / (2.0 * n);
+      // Three Sellmeier terms, the poles in µm².
+      const double l2 = lambda * lambda, n = SellmeierOfRow(row, lambda), factor = (n * n - 1.0) / (2.0 * n);
       for (const double t : {0.0, 25.0, 60.0}) {
         const double dT = t - t0;
         const double change = factor * (((row.d2 * dT + row.d1) * dT + row.d0) * dT +

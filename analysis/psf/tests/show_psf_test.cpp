@@ -657,6 +657,10 @@ TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
   ASSERT_EQ(TColorPicture::Pictures().size(), before + 1);
   EXPECT_GT(pixels, 0);
   EXPECT_EQ(picture->Image().pixels.Cells(), pixels);
+  // Its components went with the folder: the palette's colour and scale buttons leave it as built.
+  picture->Command(CM_PICTURE_PSEUDO);
+  picture->Command(CM_PICTURE_LOG);
+  EXPECT_EQ(std::make_pair(picture->modeWord, picture->Image().scaleMode), std::make_pair(17, 0));
   delete folder;
   delete picture;
   SetSynthesisWindows(previous);

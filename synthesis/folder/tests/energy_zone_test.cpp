@@ -9,6 +9,7 @@
 #include "optics/model/optical_system.h"
 #include "optics/model/tests/system_test_support.h"
 #include "synthesis/folder/energy_zone_fit.h"
+#include "synthesis/folder/psf_fit.h"
 
 namespace {
 
@@ -280,6 +281,16 @@ TEST_F(EnergyZoneFitTest, TheFansOfARoundLensGiveASquareZoneAboutTheChiefRay) {
     EXPECT_APPROX(b.width, a.width, kFitTolerance) << field;
     EXPECT_APPROX(std::fabs(b.y), std::fabs(a.y), kFitTolerance) << field;
   }
+  // Rays a 1 mm front rim stops are no light even where DrawAllRays carries them past it.
+  system.Surface(1)->general.semiHeightExt = 1.0;
+  MarkModelChanged();
+  TEnergyZone own, lent;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, own));
+  const double ownShare = FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share;
+  system.info.DrawAllRays = 1;
+  ASSERT_TRUE(FitZoneToImage(system, 0.0, 0.0, 0.0, lent));
+  EXPECT_EQ(std::make_pair(lent.height, FitPsfToField(system, 0.0, 0.0, 0.5 * own.height).share),
+            std::make_pair(own.height, ownShare));
   // No system, no fit: the zone stays.
   TOpticalSystem empty;
   TEnergyZone kept = sized;

@@ -198,6 +198,10 @@ TEST_F(LightSourceImage, ALambertianDiscsImageHoldsThePassedShareOfItsEmissionAt
   ASSERT_EQ(system_.FirstOrderParaxial(), 1);
   EXPECT_APPROX(radius, kDiscRadius * std::fabs(system_.info.magnification),
                 kParaxialRadiusTolerance * kDiscRadius * std::fabs(system_.info.magnification));
+  // Rays the stop stops are no light even where DrawAllRays carries them on to the image.
+  system_.info.DrawAllRays = 1;
+  TraceSourceImage(source, system_, 0.55, 20000, 10000000, grid, nullptr, raster, tally);
+  EXPECT_APPROX(Moments(raster, grid).sum * grid.pixel * grid.pixel, passedShare, kShareTolerance * passedShare);
 }
 
 TEST_F(LightSourceImage, SourcesMirroredAboutTheAxisGiveMirroredImagesOfTheShareTheSystemPasses) {
