@@ -190,7 +190,7 @@ TEST_F(EditorPrinting, TheReportViewerPrintsTheTextItShowsAndWritesNothing) {
          viewer.SendMessage(WM_COMMAND, CM_FILESAVE, 0);
        },
        "typed words\n", typed}};
-  const auto print = [this](const std::string &file, const std::string &title, const std::function<void(TTextEditor &)> &act) {
+  const auto print = [](const std::string &file, const std::string &title, const std::function<void(TTextEditor &)> &act) {
     TTextEditor viewer(nullptr, "Aberrations", nullptr, file.c_str());
     viewer.SetTitle(title);
     viewer.Attr.Style = WS_POPUP | WS_BORDER;
