@@ -334,8 +334,13 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
     double shape;   // thickness, radius, tilt (degrees) or apex (degrees)
     bool fits;
   } cases[] = {
-      // The triplet's first lens is followed by the F2 lens 6.00755 mm on.
-      {"cooke_triplet.os", kLensPage, 2, 0.5, 5.0, true},
+      // The triplet's first lens is followed by the F2 lens 6.00755 mm on, whose front face
+      // (R -22.21) comes 1.30 to 1.44 mm nearer at the new lens's rim (7.5 to 7.9 mm): a
+      // 5 mm lens of f 80 (rear sag -0.34 to -0.38 there) fits nowhere, a 4.5 mm one only
+      // up to about 0.5 mm behind.
+      {"cooke_triplet.os", kLensPage, 2, 0.5, 5.0, false},
+      {"cooke_triplet.os", kLensPage, 2, 1.0, 4.5, false},
+      {"cooke_triplet.os", kLensPage, 2, 0.3, 4.5, true},
       {"cooke_triplet.os", kLensPage, 2, 2.0, 5.0, false},
       {"cooke_triplet.os", kLensPage, -1, 60.0, 5.0, true},
       {"cooke_triplet.os", kSurfacePage, 2, 3.0, 0.0, true},
@@ -352,6 +357,7 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
       {"cooke_triplet.os", kPaste, -1, 60.0, 0.0, true},
       // A surface of the front face's radius (22 mm) sags over a millimetre at its rim.
       {"cooke_triplet.os", kSingleSurface, 1, 0.3, 0.0, true},
+      {"cooke_triplet.os", kSingleSurface, 3, 0.3, 0.0, true},
       {"cooke_triplet.os", kSingleSurface, 1, 3.0, 0.0, false},
   };
   for (const auto &c : cases) {
@@ -393,15 +399,18 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
     ASSERT_EQ(RemovePlacedSurface(image, info), 1);
     EXPECT_EQ(Saved(image, Scratch("after.os")), before);
   }
-  // The refusal names the gap and the room: the 5 mm lens 2 mm behind the first lens.
+  // The refusal names the gap, the room between the faces and the room needed: the 5 mm
+  // lens 2 mm behind the first lens, its rim 6.74 mm high. There the sags are -0.052
+  // (R -435.76), -0.277 (its rear face, R -82.10) and -1.047 (the F2 lens, R -22.21).
   TSystemImage image;
   Open(image, "cooke_triplet.os");
   TInsertedElementInfo info;
   ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 2.0, 0.0, -1, info), 3);
   std::string error;
   ASSERT_EQ(InsertLens(image, info, 80.0, "N-BK7_schott", 5.0, error), 0);
-  EXPECT_NE(error.find("needs 5.00 mm"), std::string::npos) << error;
-  EXPECT_NE(error.find("between surfaces 3 and 4 is 6.01 mm"), std::string::npos) << error;
+  for (const char *named : {"needs 5.00 mm", "3 and 4 is 6.01 mm from vertex to vertex and 5.01 mm between their faces",
+                            "cross surface 4 by 1.76 mm", "a gap of at least 7.77 mm"})
+    EXPECT_NE(error.find(named), std::string::npos) << error;
 }
 
 // A placement in the first configuration moves what stands behind it in every
