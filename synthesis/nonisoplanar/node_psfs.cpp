@@ -1,5 +1,6 @@
 #include "synthesis/nonisoplanar/node_psfs.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "foundation/helpers/helpers.h"
@@ -140,10 +141,21 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
         made = 0;
         break;
       }
+      const float *grid = system.workArray1.data;
+      double gridLight = 0.0, windowLight = 0.0;
+      for (long c = 0; c < static_cast<long>(n) * n; ++c) gridLight += grid[c];
       for (int r = 0; r < h; ++r)
-        for (int c = 0; c < w; ++c)
-          window.data[r * w + c] =
-              system.workArray1.data[static_cast<long>(cut.firstRow + r) * n + cut.firstColumn + c];
+        for (int c = 0; c < w; ++c) {
+          const float value = grid[static_cast<long>(cut.firstRow + r) * n + cut.firstColumn + c];
+          window.data[r * w + c] = value;
+          windowLight += value;
+        }
+      // The tails below the cut level hold light too (a few per cent on a fine grid): the
+      // window is scaled to keep the whole grid's light, so the image keeps the object's.
+      if (windowLight > 0.0 && std::isfinite(gridLight / windowLight)) {
+        const float keep = static_cast<float>(gridLight / windowLight);
+        for (int c = 0; c < w * h; ++c) window.data[c] *= keep;
+      }
 
       TFileData &record = table.data[k * nodes + i];
       record = TFileData();
