@@ -402,6 +402,7 @@ void TFileCommands::CmSaveSystemAs() {
     return;
   }
   frame_.System().SetUnsavedChanges(0);
+  if (untitled) TAnimationCommands::KeepUntitledAnimation(chosen);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();
