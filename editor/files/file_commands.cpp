@@ -413,6 +413,7 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   frame_.System().SetUnsavedChanges(0);
+  if (untitled) TAnimationCommands::KeepUntitledAnimation(chosen);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();

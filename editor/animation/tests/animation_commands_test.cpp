@@ -18,6 +18,7 @@
 #include "foundation/testing/approx.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/paths.h"
+#include "platform/core/scripted_dialogs.h"
 #include "synthesis/detectors/scan_animation.h"
 #include "toolkit/palettes/tool_bar_wnd.h"
 #include "toolkit/pump/message_queue.h"
@@ -382,6 +383,23 @@ TEST_F(AnimationCommandsTest, AnUnnamedSystemsAnimationFileIsKeptInThePrivateTem
   // New ends that system: the next one finds none of its sections.
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   EXPECT_FALSE(std::filesystem::exists(path));
+  // Saved under a name (Save As, or the Save that asks for one), the unnamed system takes its
+  // animation file along; one already beside that name is kept and the unnamed one stays.
+  const std::string edited = "[Elem_0]\nPosZ=0, 1; dPosZ=0.5\n";
+  const struct { UINT command; const char *name; const char *already; } rows[] = {
+      {CM_SAVE_SYSTEM_AS, "AsNamed", nullptr}, {CM_SAVE_SYSTEM, "Named", nullptr}, {CM_SAVE_SYSTEM_AS, "Had", "[Common]\n"}};
+  TScriptedFileDialog files;
+  for (const auto &row : rows) {
+    TOpticalEditor &unnamed = Open(triplet_);
+    unnamed.System().name.clear();
+    WriteText(path, edited);
+    const std::string beside = Scratch(std::string("Systems/") + row.name + ".anm");
+    if (row.already != nullptr) WriteText(beside, row.already);
+    files.Choose({Scratch(std::string("Systems/") + row.name + ".os")});
+    unnamed.SendMessage(WM_COMMAND, row.command);
+    EXPECT_EQ(ReadText(beside), row.already != nullptr ? row.already : edited) << row.name;
+    EXPECT_EQ(std::filesystem::exists(path), row.already != nullptr) << row.name;
+  }
 }
 
 TEST_F(AnimationCommandsTest, MissingFileIsOfferedAndMadeFromTheTemplate) {
