@@ -150,12 +150,9 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
       }
       item += c;
     }
-    if (!checked) {
-      NoteItem(item, section, lineNumber, layout);
-      continue;
-    }
-    if (quoted) return Fault(fileName, lineNumber, "a quoted text is not closed");
+    if (checked && quoted) return Fault(fileName, lineNumber, "a quoted text is not closed");
     NoteItem(item, section, lineNumber, layout);
+    if (!checked) continue;
     const std::string fault = CheckItem(item, fileName, lineNumber);
     if (!fault.empty()) return fault;
     if (record && !closed) return Fault(fileName, lineNumber, "the surface record is not complete");
