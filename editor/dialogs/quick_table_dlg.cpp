@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
+#include "editor/animation/animation_gate.h"
 #include "editor/dialogs/number_field.h"
 #include "editor/commands/editor_frame.h"
 #include "foundation/numerics/pi.h"
@@ -77,8 +77,7 @@ void TQuickTableDlg::SetupWindow() {
 void TQuickTableDlg::CmApply() {
   // A table opened before a run would move an element of the run's step, and the run's
   // end would take the move back: the table shows the step and waits.
-  if (system_ != nullptr && AnimationRuns(system_->options)) {
-    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) {
     Fill();
     return;
   }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
+#include "editor/animation/animation_gate.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/aspherics_model.h"
 #include "editor/properties/bounds_model.h"
@@ -224,10 +224,7 @@ void TSystemPropertiesFolder::CmVariables() {
 void TSystemPropertiesFolder::CmOptimize() {
   if (!panel_ || run_ != nullptr) return;
   // The run's end would take the optimized system back to the design.
-  if (system_ != nullptr && AnimationRuns(system_->options)) {
-    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
-    return;
-  }
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
   TViewerRunHost runHost(this);
   runHost.refreshViews = [this] { Changed(); };
   runHost.undo = undo;
