@@ -12,6 +12,7 @@
 #include "platform/gui/menus/menu_enabling.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/key_codes.h"
+#include "platform/gui/windows/modal_scope.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/windows/window_host.h"
 
@@ -103,6 +104,8 @@ class TAcceleratorFilter final : public QObject {
       if (auto *host = dynamic_cast<TWindowHost *>(w)) window = host->Owner();
     }
     if (window == nullptr) return false;
+    // A window resting under a modal box of ours takes no key at all.
+    if (BlockedByModalBox(*window)) return true;
     auto *key = static_cast<QKeyEvent *>(event);
     if (ClaimedByFocusedControl(widget, *key)) return false;
     const Qt::KeyboardModifiers modifiers = key->modifiers();

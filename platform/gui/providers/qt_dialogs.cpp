@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gui/windows/modal_scope.h"
 #include "platform/gui/windows/window.h"
 
 namespace {
@@ -100,7 +101,9 @@ bool TQtColorDialog::ChooseColor(CHOOSECOLOR &choice) {
     for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ToQColor(choice.lpCustColors[i]));
   }
   const QColor initial = (choice.Flags & CC_RGBINIT) ? ToQColor(choice.rgbResult) : QColor(Qt::white);
-  const QColor chosen = QColorDialog::getColor(initial, OwnerWidget(choice.hwndOwner));
+  QColorDialog dialog(initial, OwnerWidget(choice.hwndOwner));
+  QColor chosen;
+  if (TModalScope scope(&dialog); dialog.exec() == QDialog::Accepted) chosen = dialog.selectedColor();
   if (choice.lpCustColors != nullptr) {
     for (int i = 0; i < 16; ++i) choice.lpCustColors[i] = FromQColor(QColorDialog::customColor(i));
   }
@@ -205,7 +208,7 @@ bool TQtFileDialog::Run(const TFileDialogRequest &request, TFileDialogAnswer &an
     dialog.setDirectory(offered.dir());
   }
   if (!request.FileName.empty()) dialog.selectFile(offered.fileName());
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if (TModalScope scope(&dialog); dialog.exec() != QDialog::Accepted) return false;
   for (const QString &path : dialog.Chosen()) answer.Paths.push_back(path.toStdString());
   answer.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
   return true;
@@ -228,7 +231,7 @@ bool TQtPrintDialog::Run(TPrintSettings &settings) {
     options &= ~QAbstractPrintDialog::PrintDialogOptions(QAbstractPrintDialog::PrintToFile);
   }
   dialog.setOptions(options);
-  if (dialog.exec() != QDialog::Accepted) return false;
+  if (TModalScope scope(&dialog); dialog.exec() != QDialog::Accepted) return false;
   settings.Flags &= ~(PD_PAGENUMS | PD_SELECTION | PD_PRINTTOFILE);
   if (dialog.printRange() == QAbstractPrintDialog::PageRange) {
     settings.Flags |= PD_PAGENUMS;

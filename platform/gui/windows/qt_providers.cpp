@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "platform/gui/windows/modal_scope.h"
 #include "platform/gui/windows/window.h"
 
 int MessageBoxButtons(UINT flags, TMessageBoxButton buttons[3]) {
@@ -58,7 +59,12 @@ int TQtMessageBoxProvider::ShowMessageBox(HWND owner, const std::string &text,
   if (defaultIndex < count) {
     box.setDefaultButton(static_cast<QMessageBox::StandardButton>(buttons[defaultIndex].StandardButton));
   }
-  const int chosen = box.exec();
+  int chosen = 0;
+  {
+    // A box made without an owner is modal to the whole program, as one with an owner.
+    const TModalScope scope(&box);
+    chosen = box.exec();
+  }
   for (int i = 0; i < count; ++i) {
     if (chosen == buttons[i].StandardButton) return buttons[i].Answer;
   }

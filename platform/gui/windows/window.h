@@ -241,6 +241,7 @@ class TWindow {
   friend class TWindowHost;
   friend class TNativeInput;
   friend struct TWindowAccess;
+  friend class TModalScope;
   friend LRESULT DefSubclassProc(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
   friend BOOL SetWindowSubclass(HWND, TSubclassProc, UINT_PTR, DWORD_PTR);
   friend BOOL RemoveWindowSubclass(HWND, TSubclassProc, UINT_PTR);

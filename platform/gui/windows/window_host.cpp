@@ -166,7 +166,7 @@ bool TWindowHost::event(QEvent *event) {
         Qt::QueuedConnection);
   }
   // Tab and Backtab are keys of the window, not Qt's focus chain.
-  if (event->type() == QEvent::KeyPress) {
+  if (event->type() == QEvent::KeyPress && isEnabled()) {
     auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
       keyPressEvent(key);

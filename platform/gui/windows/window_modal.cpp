@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/gui/windows/modal_scope.h"
 #include "platform/gui/windows/window.h"
 #include "platform/gui/windows/window_host.h"
 
@@ -71,28 +72,26 @@ int TWindow::Execute() {
 
 int TWindow::BeginModal() {
   if (handle == nullptr || modalLoop != nullptr) return -1;
-  // The owner is the top-level window of the parent; it takes no input while this runs.
+  // The owner is the top-level window of the parent; it gets the focus back afterwards.
   TWindow *owner = parent;
   while (owner != nullptr && owner->IsChild()) owner = owner->parent;
-  const bool disableOwner = owner != nullptr && owner->IsWindow() && owner->IsWindowEnabled();
-  if (disableOwner) owner->EnableWindow(false);
-  // Qt disables the windows a disabled window owns: this one stays as it was.
-  if (host != nullptr) host->setEnabled(IsWindowEnabled());
   std::shared_ptr<bool> ownerToken = owner != nullptr ? owner->alive : nullptr;
   std::shared_ptr<bool> token = alive;
   modalResult = -1;
-  if (!IsWindowVisible()) ShowWindow(SW_SHOW);
-  // The focus comes here unless a window inside has it already (a dialog's first field).
-  if (GetFocus() != handle && !::IsChild(handle, GetFocus())) SetFocus();
-  QEventLoop loop;
-  modalLoop = &loop;
-  if (handle != nullptr) loop.exec(QEventLoop::DialogExec);
-  const int result = *token ? modalResult : -1;
-  if (*token) modalLoop = nullptr;
-  if (disableOwner && *ownerToken) {
-    owner->EnableWindow(true);
-    if (owner->IsWindow()) owner->SetFocus();
+  int result = -1;
+  {
+    // Every other top-level window of the program rests while this runs, owner or not.
+    const TModalScope scope(host);
+    if (!IsWindowVisible()) ShowWindow(SW_SHOW);
+    // The focus comes here unless a window inside has it already (a dialog's first field).
+    if (GetFocus() != handle && !::IsChild(handle, GetFocus())) SetFocus();
+    QEventLoop loop;
+    modalLoop = &loop;
+    if (handle != nullptr) loop.exec(QEventLoop::DialogExec);
+    result = *token ? modalResult : -1;
+    if (*token) modalLoop = nullptr;
   }
+  if (owner != nullptr && *ownerToken && owner->IsWindow() && owner->IsWindowEnabled()) owner->SetFocus();
   return result;
 }
 

@@ -7,6 +7,7 @@ area_sources(PLATFORM_GUI
   window_scroll.cpp
   window_host.cpp
   window_modal.cpp
+  modal_scope.cpp
   window_tree.cpp
   window_handles.cpp
   native_input.cpp

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPainter>
 #include <QTimer>
 #include <memory>
 #include <vector>
 
+#include "platform/gui/menus/accelerators.h"
+#include "platform/gui/providers/qt_dialogs.h"
+#include "platform/gui/windows/qt_providers.h"
 #include "platform/gui/windows/test_kit.h"
 #include "platform/gui/windows/window.h"
 
@@ -50,7 +54,7 @@ class TCoreWindow : public TWindow {
         }
         break;
       case WM_SIZE: case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN:
-      case WM_NCLBUTTONDOWN:
+      case WM_NCLBUTTONDOWN: case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_COMMAND:
         seen.push_back({msg, wParam, lParam});
         break;
       default:
@@ -235,22 +239,64 @@ TEST(WindowCore, TopLevelWindowRectangleIsTheOneAskedShownOrNot) {
   delete top;
 }
 
-TEST(WindowCore, AnOrdinaryWindowRunsModalUntilEndModal) {
-  const std::unique_ptr<TCoreWindow> owner(MakeTop(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200));
-  auto *tool = new TCoreWindow(owner.get());
-  tool->Attr.Style = WS_POPUP | WS_CAPTION;
-  tool->Attr.W = 120;
-  tool->Attr.H = 80;
-  bool ownerDisabled = false;
-  QTimer::singleShot(0, [&]() {
-    test_kit::RunUntil([&] { return tool->IsModal() && tool->IsWindowVisible(); }, kWaitMs);
-    ownerDisabled = !owner->IsWindowEnabled();
-    tool->EndModal(42);
-  });
-  EXPECT_EQ(tool->Execute(), 42);
-  EXPECT_TRUE(ownerDisabled);
-  EXPECT_TRUE(owner->IsWindowEnabled());
-  EXPECT_FALSE(tool->IsWindow());  // Execute destroys the window it made
+TEST(WindowCore, WhileAModalWindowOrBoxRunsNoOtherWindowTakesInputWhateverItsOwner) {
+  const std::unique_ptr<TCoreWindow> main(MakeTop(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 300, 200));
+  const std::unique_ptr<TCoreWindow> folder(MakeTop(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 340, 20, 200, 150));
+  const ACCEL undo{static_cast<BYTE>(FVIRTKEY | FCONTROL), 'Z', 7};
+  SetWindowAccelerators(main->GetHandle(), CreateAcceleratorTable(&undo, 1));
+  // A key, an accelerator, a menu key and a click at the main window: what it took of them.
+  const auto knock = [&] {
+    main->seen.clear();
+    test_kit::PostKey(*main, 'A');
+    test_kit::PostKeyWith(*main, 'Z', MK_CONTROL);
+    test_kit::PostKey(*main, 'P', true);
+    test_kit::PostMouse(*main, WM_LBUTTONDOWN, POINT{30, 30});
+    test_kit::RunFor(50);
+    return main->seen.size();
+  };
+  TQtMessageBoxProvider boxes;
+  TQtFileDialog files;
+  enum TBox { kWindow, kMessageBox, kFileBox };
+  struct TRow {
+    const char *name;
+    TBox box;
+    TWindow *owner;
+  };
+  for (const TRow &row : {TRow{"window modal over the folder", kWindow, folder.get()}, TRow{"window without owner", kWindow, nullptr},
+                          TRow{"message box over the folder", kMessageBox, folder.get()},
+                          TRow{"message box without owner", kMessageBox, nullptr}, TRow{"file box without owner", kFileBox, nullptr}}) {
+    SCOPED_TRACE(row.name);
+    auto *tool = new TCoreWindow(row.owner);
+    const std::unique_ptr<TCoreWindow> orphan(row.owner == nullptr ? tool : nullptr);
+    tool->Attr.Style = WS_POPUP | WS_CAPTION;
+    tool->Attr.W = 120;
+    tool->Attr.H = 80;
+    std::size_t takenWhileUp = 99;
+    bool folderRested = false;
+    QTimer::singleShot(0, [&]() {
+      test_kit::RunUntil([&] { return row.box != kWindow ? QApplication::activeModalWidget() != nullptr : tool->IsModal() && tool->IsWindowVisible(); },
+                         kWaitMs);
+      takenWhileUp = knock();
+      folderRested = !folder->IsWindowEnabled();
+      if (row.box != kWindow) QApplication::activeModalWidget()->close();
+      else tool->EndModal(42);
+    });
+    const HWND owner = row.owner != nullptr ? row.owner->GetHandle() : nullptr;
+    TFileDialogRequest request;
+    request.Owner = owner;
+    TFileDialogAnswer answer;
+    if (row.box == kMessageBox) boxes.ShowMessageBox(owner, "Up", "", MB_OK);
+    else if (row.box == kFileBox) files.Run(request, answer);
+    else EXPECT_EQ(tool->Execute(), 42);
+    EXPECT_EQ(takenWhileUp, 0u);
+    EXPECT_TRUE(folderRested);
+    // Afterwards every window takes its input again: the key, the command, the menu key and the click.
+    EXPECT_TRUE(main->IsWindowEnabled() && folder->IsWindowEnabled());
+    EXPECT_EQ(knock(), 4u);
+    if (row.box == kWindow) {
+      EXPECT_FALSE(tool->IsWindow());  // Execute destroys the window it made
+    }
+  }
 }
 
 TEST(WindowCore, TreeCallsAndKeyStateFollowTheWindowsAndInput) {
