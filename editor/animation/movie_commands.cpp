@@ -57,14 +57,17 @@ void TMovieCommands::SaveReportStep() {
   // no step stands there that is not in the movie, not even while a message says so.
   const std::string title = window_.GetWindowText();
   const std::unique_ptr<TODib> picture = CaptureWindowPicture(window_, StepMovieTitle(title, frameCounter_));
-  if (picture != nullptr && movieWriter_->WriteFrame(*picture, 1) == 0) {
-    // The movie has ended (it reached its largest size, or the file failed; the writer has
-    // said so): the recording ends with it, the caption keeps the last frame written from
-    // now on and Save each step is cleared, so no step seems recorded that is not.
-    const int lastStep = shownStep_;
+  // The first frame asks for the pictures' kind: while that box is up a command may ask to
+  // close the movie, which then closes once the frame is through.
+  writingFrame_ = true;
+  const bool written = picture == nullptr || movieWriter_->WriteFrame(*picture, 1) != 0;
+  writingFrame_ = false;
+  if (closeAfterFrame_ || !written) {
+    // Closed meanwhile, or the movie has ended (it reached its largest size, or the file
+    // failed; the writer has said so): the recording ends, Save each step is cleared and
+    // the caption shows no step, so no step seems recorded that is not.
     CmCancelSaving();
-    shownStep_ = lastStep;
-    window_.SetCaption(Captioned(title));
+    window_.SetCaption(WithoutStepLabel(title));
     SetCursorShape(TCursorShape::Arrow);
     return;
   }
@@ -88,6 +91,11 @@ void TMovieCommands::CmSaveEachStep() {
 }
 
 void TMovieCommands::CmCancelSaving() {
+  if (writingFrame_) {
+    closeAfterFrame_ = true;
+    return;
+  }
+  closeAfterFrame_ = false;
   movieWriter_.reset();
   shownStep_ = -1;
   saveEachStep_ = false;

@@ -22,14 +22,18 @@ class TMovieCommands {
   // first asks for the movie file.
   void SaveReportStep();
   void CmSaveEachStep();
+  // Closes the movie; asked while a frame is being written, once that frame is through.
   void CmCancelSaving();
   // Closes a movie being written, then asks for a movie and plays it.
   void CmViewReport();
   bool SavesEachStep() const { return saveEachStep_; }
+  // A frame is being written (the first waits on the box of the pictures' kind).
+  bool WritingFrame() const { return writingFrame_; }
+  bool Recording() const { return movieWriter_ != nullptr; }
   int FrameCounter() const { return frameCounter_; }
   const std::string &ReportFileName() const { return reportFileName_; }
-  // The window's caption with the label of the last step written, while its movie is open
-  // or after it ended by itself (until the next movie or Cancel saving); else as given.
+  // The window's caption with the label of the last step written while its movie is open;
+  // else as given.
   std::string Captioned(const std::string &caption) const;
   // The check of Save each step follows its flag.
   void CheckSaveEachStep();
@@ -43,6 +47,9 @@ class TMovieCommands {
   bool saveEachStep_ = false;
   int frameCounter_ = 0;
   int shownStep_ = -1;
+  // A frame is being written (its writer must live), and a close was asked meanwhile.
+  bool writingFrame_ = false;
+  bool closeAfterFrame_ = false;
 };
 
 // Save current step, Save each step and Cancel saving: enabled only while a movie writer

@@ -84,6 +84,8 @@ std::string StepMovieTitle(const std::string &title, int frame) {
   return (at != std::string::npos ? title.substr(0, at) : title) + ", " + label;
 }
 
+std::string WithoutStepLabel(const std::string &title) { return title.substr(0, StepLabelAt(title)); }
+
 TStepMovieWriterFactory SetStepMovieWriterFactory(TStepMovieWriterFactory factory) {
   std::swap(Factory(), factory);
   return factory;

@@ -13,6 +13,8 @@ class TWindow;
 // The title with the frame's label ", Step <frame>": a label at its end is replaced, else
 // the label is appended (a "Step" elsewhere, say in the system's name, stays).
 std::string StepMovieTitle(const std::string &title, int frame);
+// The title without the step's label that ends it.
+std::string WithoutStepLabel(const std::string &title);
 
 class TStepMovieWriter {
  public:

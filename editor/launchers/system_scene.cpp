@@ -27,6 +27,8 @@ constexpr double kDegree = 0.01745329251994;
 // Two flat faces whose axes differ by less than this (radians, the sine of the angle) are
 // parallel: a plate rather than a wedge.
 constexpr double kParallelFaces = 1e-12;
+// A face whose vertex lies off its partner's axis by more than this (mm) is decentred.
+constexpr double kCoaxialFaces = 1e-9;
 // A face's height within this (as a cosine) of the wedge's plane or its normal lies along it.
 constexpr double kAlignedFaces = 1e-9;
 
@@ -134,6 +136,19 @@ TRectFace Rect(double r, const TSurface &s, int kind) {
   return face;
 }
 
+// A solid of one surface's bound in its frame (z along `axis`): its face of radius r, a
+// back of radius `back` (no conic) at depth t.
+void AddPlateOnSurface(TViewerScene &scene, const TSurface &s, const DPOINT3 &axis, double r, double back, int front,
+                       int rear, double t) {
+  if (s.general.boundTypeExt == kBoundRound) {
+    PlaceOnSurface(scene, s, axis);
+    scene.AddTwoSurfaceSolid(Round(r, s.general.Ex, s, front), Round(back, 0.0, s, rear), t);
+  } else if (IsRectangular(s)) {
+    PlaceOnSurface(scene, s, axis);
+    scene.AddTwoSurfaceSolid2(Rect(r, s, front), Rect(back, s, rear), t);
+  }
+}
+
 // One surface alone: a mirror plate, or a thin film of a refracting surface.
 void AddSingleSurface(TSystemImage &system, int i, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &s = *system.Surface(i);
@@ -156,13 +171,7 @@ void AddSingleSurface(TSystemImage &system, int i, const TReferenceRay &referenc
   } else {
     t = std::min(kFilmThicknessShare * d, kFilmThicknessMax);
   }
-  if (s.general.boundTypeExt == kBoundRound) {
-    PlaceOnSurface(scene, s, axis);
-    scene.AddTwoSurfaceSolid(Round(r, s.general.Ex, s, front), Round(back, 0.0, s, rear), t);
-  } else if (IsRectangular(s)) {
-    PlaceOnSurface(scene, s, axis);
-    scene.AddTwoSurfaceSolid2(Rect(r, s, front), Rect(back, s, rear), t);
-  }
+  AddPlateOnSurface(scene, s, axis, r, back, front, rear, t);
 }
 
 // A face's ends in the plane of the wedge (y along surface 1's face, z along its axis).
@@ -286,7 +295,17 @@ bool AddWedge(TSystemImage &system, int first, const TReferenceRay &reference, T
   return true;
 }
 
-// The lens solid between surfaces k and k + 1 of an element.
+// The glass's half at one face of a pair whose faces do not share an axis: the face in its
+// own frame, z along `axis` into the glass (r the radius as seen along it), closed by a
+// flat back at depth t across that axis.
+void AddHalfSolid(TViewerScene &scene, const TSurface &s, const DPOINT3 &axis, double r, double t) {
+  AddPlateOnSurface(scene, s, axis, r, kFlatRadius, IsMirrorSurface(s) ? kMirrorFace : kGlassFace, kGlassFace, t);
+}
+
+// The lens solid between surfaces k and k + 1 of an element. The scene's lens solid holds
+// its second face on the first's axis: a face tilted or decentred against its partner
+// would stand off its surface, so such a pair becomes two halves, each face turned and
+// moved with its own surface and reaching halfway to the other's vertex.
 void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(k);
   const TSurface &b = *system.Surface(k + 1);
@@ -296,6 +315,24 @@ void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, T
     axis = Negated(axis);
     r1 = -r1;
     r2 = -r2;
+  }
+  const DPOINT3 v1 = Vertex(a), v2 = Vertex(b);
+  const DPOINT3 offset(v2.x - v1.x, v2.y - v1.y, v2.z - v1.z);
+  const double along = Dot(offset, axis);
+  const DPOINT3 aside(offset.x - along * axis.x, offset.y - along * axis.y, offset.z - along * axis.z);
+  const DPOINT3 turn = Cross(FrameColumn(a, 0), FrameColumn(b, 0));
+  if (std::sqrt(Dot(turn, turn)) > kParallelFaces || std::sqrt(Dot(aside, aside)) > kCoaxialFaces) {
+    // Face 2 seen from the glass: its axis turned to point back at face 1.
+    DPOINT3 back = FrameColumn(b, 0);
+    double rBack = Radius(b);
+    if (Dot(back, axis) > 0.0) {
+      back = Negated(back);
+      rBack = -rBack;
+    }
+    const double half = 0.5 * std::fabs(along), halfBack = 0.5 * std::fabs(Dot(offset, back));
+    AddHalfSolid(scene, a, axis, r1, std::max(half, kFilmThicknessMax));
+    AddHalfSolid(scene, b, back, rBack, std::max(halfBack, kFilmThicknessMax));
+    return;
   }
   const double t = std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x);
   const int code1 = IsMirrorSurface(a) ? kMirrorFace : kGlassFace;
@@ -382,8 +419,10 @@ void BuildSystemScene(TSystemImage &system, TViewerScene &scene) {
       AddSingleSurface(system, first, reference, scene);
       continue;
     }
-    if (n == 2 && first + 1 < surfaceCount && AddWedge(system, first, reference, scene)) continue;
-    for (int k = first; k + 1 < first + n && k + 1 < surfaceCount; ++k) AddLensSolid(system, k, reference, scene);
+    // Every pair of neighbouring faces bounds its own glass: flat faces at an angle as a
+    // wedge, any other pair as a lens solid.
+    for (int k = first; k + 1 < first + n && k + 1 < surfaceCount; ++k)
+      if (!AddWedge(system, k, reference, scene)) AddLensSolid(system, k, reference, scene);
   }
   // The polyline through every vertex in the system's order.
   std::vector<DPOINT3> vertices;

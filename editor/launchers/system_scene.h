@@ -1,9 +1,11 @@
 #pragma once
 // The 3-D scene of the edited system, as the editor hands it to its viewer: one solid per
-// single surface (a mirror plate of D/15, a thin plate of a refracting surface), one wedge
-// prism per element of two flat surfaces turned against each other, one lens solid per
-// pair of consecutive surfaces of every other element; the polyline through the vertices
-// in colour 7; and, while the real beams are drawn, a fan of rays around each beam.
+// single surface (a mirror plate of D/15, a thin plate of a refracting surface), and for
+// every pair of neighbouring surfaces of an element the glass they bound: a wedge prism
+// where both are flat and turned against each other, else a lens solid (two halves, each
+// on its own face, where one face is tilted or decentred against the other); the polyline
+// through the vertices in colour 7; and, while the real beams are drawn, a fan of rays
+// around each beam.
 //
 // Solids stand in the system's global coordinates with their own z along the surface's
 // axis, turned so that the axis points the way the light arrives (the reference ray: beam

@@ -591,6 +591,8 @@ bool TOpticalEditor::CanClose() {
   // A running optimization works in the windows that closing would take away.
   if (OptimizationRunStopsCommand()) return false;
   if (RefuseDuringAnimation(GetHandle(), system_.options)) return false;
+  // The movie's writer lives until the frame it writes is through.
+  if (movie_.WritingFrame()) return false;
   // The computations counted as running end only once the close is decided.
   if (!files_.AskToSave()) return false;
   if (!TDecoratedFrame::CanClose()) return false;

@@ -10,12 +10,22 @@ TViewerMovie::TViewerMovie(TPictureSource picture) : picture_(std::move(picture)
 TViewerMovie::~TViewerMovie() = default;
 
 void TViewerMovie::Start(const std::string &fileName, TViewerAnimation kind) {
+  if (writingFrame_) return;  // the stream being written to stays until its frame is through
   Finish();
   kind_ = kind;
   stream_ = std::make_unique<TOAviStream>(fileName);
 }
 
-void TViewerMovie::Finish() { stream_.reset(); }
+void TViewerMovie::Finish() {
+  // The first frame waits on the box of the pictures' kind: the stream lives until the
+  // frame is through, and closes then.
+  if (writingFrame_) {
+    finishAfterFrame_ = true;
+    return;
+  }
+  finishAfterFrame_ = false;
+  stream_.reset();
+}
 
 void TViewerMovie::FrameDrawn() {
   if (kind_ == TViewerAnimation::kLens || kind_ == TViewerAnimation::kBeams) WriteViewerFrame(1);
@@ -25,7 +35,14 @@ int TViewerMovie::WriteViewerFrame(int step) {
   if (stream_ == nullptr) return 0;
   const TDib *picture = picture_ ? picture_() : nullptr;
   if (picture == nullptr || !picture->IsOK()) return 0;
-  return stream_->WriteFrame(*picture, step);
+  writingFrame_ = true;
+  const int written = stream_->WriteFrame(*picture, step);
+  writingFrame_ = false;
+  if (finishAfterFrame_) {
+    Finish();
+    return 0;
+  }
+  return written;
 }
 
 int RunRotationFrames(const TAnimationSettings &settings, const std::function<int(int step)> &writeFrame,

@@ -33,7 +33,8 @@ class TViewerMovie final : public TFrameRecorder {
 
   // A new movie on the file; the one being written is finished first.
   void Start(const std::string &fileName, TViewerAnimation kind);
-  // Finishes the movie being written: its file is complete afterwards.
+  // Finishes the movie being written: its file is complete afterwards (asked while a frame
+  // is being written, once that frame is through).
   void Finish();
   bool Recording() const override { return stream_ != nullptr; }
   // A redraw of a lens or beam animation becomes a frame.
@@ -47,6 +48,8 @@ class TViewerMovie final : public TFrameRecorder {
   TPictureSource picture_;
   std::unique_ptr<TOAviStream> stream_;
   TViewerAnimation kind_ = TViewerAnimation::kLens;
+  bool writingFrame_ = false;
+  bool finishAfterFrame_ = false;
 };
 
 // The system rotation's frames and turns. Frame i (0 to nRotStep - 1) is written first,

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "editor/animation/avi_step_movie.h"
@@ -154,19 +155,17 @@ TEST_F(StepMovieTest, AMovieThatEndsEndsTheRecordingAtItsLastFrame) {
   movie_.window = &editor;
   editor.SendMessage(WM_COMMAND, CM_SAVE_EACH_STEP);
   files_.Choose({Scratch("full.avi")});
-  // Frames 0 and 1 written, frame 2 refused: the caption keeps "Step 1".
+  // Frames 0 and 1 written, frame 2 refused: the caption shows no step once the movie ended.
   for (int k = 0; k < 3; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
   const std::string title = editor.GetWindowText();
-  EXPECT_NE(title.find(", Step 1"), std::string::npos) << title;
-  EXPECT_EQ(title.find("Step 2"), std::string::npos) << title;
+  EXPECT_EQ(title.find("Step"), std::string::npos) << title;
   // While the refusal was told the caption showed the last step written.
   ASSERT_EQ(movie_.captions.size(), 3u);
   EXPECT_NE(movie_.captions[2].find(", Step 1"), std::string::npos) << movie_.captions[2];
-  // Later steps write nothing, the count stays and the caption keeps the last step.
+  // Later steps and a new system write nothing, the count stays and no step is shown.
   for (int k = 0; k < 2; ++k) editor.SendMessage(WM_COMMAND, CM_REFRESH);
-  EXPECT_NE(editor.GetWindowText().find(", Step 1"), std::string::npos) << editor.GetWindowText();
-  for (const char *later : {"Step 2", "Step 3", "Step 4"})
-    EXPECT_EQ(editor.GetWindowText().find(later), std::string::npos) << editor.GetWindowText();
+  editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  EXPECT_EQ(editor.GetWindowText().find("Step"), std::string::npos) << editor.GetWindowText();
   EXPECT_EQ(movie_.widths.size(), 2u);
   EXPECT_EQ(editor.Movie().FrameCounter(), 2);
   EXPECT_EQ(movie_.closed, 1);
@@ -388,6 +387,48 @@ TEST_F(RecordedAnimationTest, AStepFrameShowsEveryWindowOverTheEditorAsTheScreen
     const QPointer<QWidget> closing(opened);
     window->CloseWindow();
     ASSERT_TRUE(test_kit::RunUntil([&] { return closing.isNull() || !closing->isVisible(); }));
+  }
+}
+
+// While the first frame's box of the pictures' kind is up, the main window takes no key
+// (the menu's Cancel saving, Undo); a command that still reaches it (Cancel saving, View
+// report, closing) leaves the movie's writer until the frame is through, which then
+// closes the movie with that frame, or keeps the window.
+TEST_F(RecordedAnimationTest, CommandsDuringTheFirstFrameWaitForIt) {
+  SetAviCodecChooser(nullptr);
+  TOpticalEditor &editor = Open(triplet_);
+  for (const UINT road : {static_cast<UINT>(CM_CANCEL_SAVING), static_cast<UINT>(CM_VIEW_REPORT), static_cast<UINT>(WM_CLOSE)}) {
+    SCOPED_TRACE(road);
+    const std::string movie = Scratch("first" + std::to_string(road) + ".avi");
+    files_.Choose({movie});
+    bool editorRested = false, keptWhileUp = false;
+    QTimer::singleShot(0, [&] {
+      TWindow *box = nullptr;
+      ASSERT_TRUE(test_kit::RunUntil([&] {
+        for (TWindow *w = WindowFromHandle(GetFocus()); w != nullptr; w = w->GetParentO())
+          if (dynamic_cast<TAviCodecDlg *>(w) != nullptr) box = w;
+        return box != nullptr && box->IsModal();
+      }));
+      editorRested = !editor.IsWindowEnabled();
+      for (const auto &[key, alt] : {std::pair<UINT, bool>{'P', true}, {'A', false}, {VK_ESCAPE, false}}) test_kit::PostKey(editor, key, alt);
+      test_kit::PostKeyWith(editor, 'Z', MK_CONTROL);
+      test_kit::RunFor(50);
+      if (road == WM_CLOSE) editor.SendMessage(WM_CLOSE);
+      else editor.SendMessage(WM_COMMAND, road);
+      keptWhileUp = editor.Movie().Recording();
+      test_kit::PostKey(*WindowFromHandle(GetFocus()), VK_RETURN);
+    });
+    editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP);
+    EXPECT_TRUE(editorRested);
+    EXPECT_TRUE(keptWhileUp);
+    ASSERT_TRUE(editor.IsWindow());
+    EXPECT_TRUE(editor.IsWindowEnabled());
+    EXPECT_EQ(editor.Movie().Recording(), road == WM_CLOSE);
+    EXPECT_EQ(editor.GetWindowText().find("Step") == std::string::npos, road != WM_CLOSE) << editor.GetWindowText();
+    editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
+    TAviReader reader;
+    ASSERT_TRUE(reader.Open(movie));
+    EXPECT_EQ(reader.FrameCount(), 1);
   }
 }
 

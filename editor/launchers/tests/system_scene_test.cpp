@@ -223,6 +223,14 @@ double OffRectCap(const DPOINT3 &p, double R, double vertexZ, double width, doub
   return std::hypot(outside, p.z - vertexZ - sag);
 }
 
+// The same for a round cap of diameter D, the sphere (e = 0) as the scene draws it.
+double OffRoundCap(const DPOINT3 &p, const TRoundFace &face, double vertexZ) {
+  if (face.e != 0.0) return HUGE_VAL;
+  const double rho = std::hypot(p.x, p.y), outside = std::max(0.0, rho - face.D / 2);
+  const double r = std::min(rho, face.D / 2), R = face.R;
+  return std::hypot(outside, p.z - vertexZ - (R - std::copysign(std::sqrt(R * R - r * r), R)));
+}
+
 // Whether a hit lies within the surface's outer bound, where the light passes the glass
 // (the scene's rays are drawn on past a bound).
 bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
@@ -248,7 +256,7 @@ double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
 }
 
 // How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
-// rectangular element, worked from the record alone; infinity for other solids.
+// rectangular or round element, worked from the record alone; infinity for other solids.
 double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
   const TElementPlacement placed = RecordPlacement(record);
   const TRotator turn(placed.angles, DPOINT3());
@@ -257,7 +265,10 @@ double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
                       Dot(d, turn.Transform(DPOINT3(0, 0, 1))));
   TWedgeShape wedge;
   TRectFace f1, f2;
+  TRoundFace g1, g2;
   double L = 0.0;
+  if (RecordKind(record) == kRoundElementKind && ReadRoundElement(record, g1, g2, L))
+    return std::min(OffRoundCap(local, g1, 0.0), OffRoundCap(local, g2, L));
   if (RecordKind(record) == kWedgeKind && ReadWedge(record, wedge)) {
     DPOINT3 c[8];
     WedgeCorners(wedge, c);
@@ -347,6 +358,21 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       {"long in x", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"},
                                  {kSquare, "DextY=14; DextX=40; BoundTypeExt=3"}}, {1, 2}},
       {"prism back from a mirror", "", {}, {2, 3}},
+      // Cemented wedges: each pair of neighbouring flat faces bounds its own glass.
+      {"three flat faces", "prism.os", {{"Nsurf=4", "Nsurf=5"}, {"f2_schott\"; Dx=20; AlfaZ=-54", "N-BK7_schott\"; Dx=20; AlfaZ=-10"},
+                                        {"\"1.000000 \"; Dx=35; AlfaZ=6; " + kSquare + "; }", "\"F2_schott\"; Dx=25; AlfaZ=10; " + kSquare + "; }\n"
+                                         "{ R=0; Glass=\"1.000000 \"; Dx=30; AlfaZ=-10; " + kSquare + "; }"}, {kPrismImage, "Dx=100"}}, {1, 2, 3}},
+      {"four flat faces", "prism.os", {{"Nsurf=4", "Nsurf=6"}, {"f2_schott\"; Dx=20; AlfaZ=-54", "N-BK7_schott\"; Dx=20; AlfaZ=-10"},
+                                       {"\"1.000000 \"; Dx=35; AlfaZ=6; " + kSquare + "; }", "\"F2_schott\"; Dx=25; AlfaZ=10; " + kSquare + "; }\n"
+                                        "{ R=0; Glass=\"N-BK7_schott\"; Dx=30; AlfaZ=-10; " + kSquare + "; }\n"
+                                        "{ R=0; Glass=\"1.000000 \"; Dx=35; AlfaZ=5; " + kSquare + "; }"}, {kPrismImage, "Dx=100"}}, {1, 2, 3, 4}},
+      // Curved faces tilted or decentred against their partners, in lenses of two and three faces.
+      {"lens, back face tilted", "fold_mirror.os", {{"Dx=15; DextY", "Dx=15; AlfaZ=3; DextY"}}, {1, 2}},
+      {"lens, front face tilted about y", "fold_mirror.os", {{"Dx=10; DextY", "Dx=10; AlfaY=2; DextY"}}, {1, 2}},
+      {"lens, back face decentred", "fold_mirror.os", {{"Dx=15; DextY", "Dx=15; Dy=0.5; DextY"}}, {1, 2}},
+      {"doublet, middle face tilted and decentred", "fold_mirror.os",
+       {{"Nsurf=5", "Nsurf=6"}, {"{ R=-50; Glass=\"\"; Dx=15; DextY=25; }", "{ R=-50; Glass=\"F2_schott\"; Dx=15; Dz=0.3; AlfaY=2; DextY=25; }\n"
+                                                                           "{ R=-200; Glass=\"\"; Dx=17; DextY=25; }"}}, {1, 2, 3}},
   };
   for (const auto &[roll, image] : {std::pair<const char *, const char *>{"AlfaX=0; ", "Dy=-27.5362; "},
                                     {"AlfaX=45; ", "Dy=-19.4711; Dz=-19.4711; "}, {"AlfaX=90; ", "Dz=-27.5362; "}})

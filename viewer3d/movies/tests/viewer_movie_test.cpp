@@ -97,7 +97,7 @@ TEST_F(ViewerMovieTest, EveryRedrawOfALensAnimationIsAFrameOfThePictureAtOneScal
   EXPECT_FALSE(drawn[0] == drawn[1]);
 }
 
-TEST_F(ViewerMovieTest, ARotationsRedrawsAddNoFrameAndANewMovieFinishesThePrevious) {
+TEST_F(ViewerMovieTest, ARotationsRedrawsAddNoFrameAndANewMovieFinishesThePreviousOnceItsFrameIsThrough) {
   TSceneWindow made = Make(kWidth, kHeight);
   TViewerScene &scene = Keep(made);
   TOptic3DV &window = *made.window;
@@ -119,6 +119,22 @@ TEST_F(ViewerMovieTest, ARotationsRedrawsAddNoFrameAndANewMovieFinishesThePrevio
   scene.SetRecorder(nullptr);
   ASSERT_TRUE(reader.Open(second)) << reader.Error();
   EXPECT_EQ(reader.FrameCount(), 4);  // one picture held for four periods
+  // Finished, and another begun, while the first frame's box of the pictures' kind is up:
+  // the stream stays until the frame is through, then the movie ends with it.
+  const std::string third = files_.PathOf("third.avi");
+  movie.Start(third, TViewerAnimation::kRotation);
+  SetAviCodecChooser([&](TAviCodec &codec) {
+    movie.Finish();
+    movie.Start(first, TViewerAnimation::kBeams);
+    codec.kind = TAviCodec::kFullFrames;
+    return true;
+  });
+  EXPECT_EQ(movie.WriteViewerFrame(1), 0);
+  EXPECT_FALSE(movie.Recording());
+  ASSERT_TRUE(reader.Open(third)) << reader.Error();
+  EXPECT_EQ(reader.FrameCount(), 1);
+  ASSERT_TRUE(reader.Open(first)) << reader.Error();
+  EXPECT_EQ(reader.FrameCount(), 2);
 }
 
 // The rotation's calls in order: "w<step>" for a frame, "<axis><angle in degrees>" a turn.
