@@ -257,11 +257,7 @@ TEST(WindowCore, WhileAModalWindowOrBoxRunsNoOtherWindowTakesInputWhateverItsOwn
   TQtMessageBoxProvider boxes;
   TQtFileDialog files;
   enum TBox { kWindow, kMessageBox, kFileBox };
-  struct TRow {
-    const char *name;
-    TBox box;
-    TWindow *owner;
-  };
+  struct TRow { const char *name; TBox box; TWindow *owner; };
   for (const TRow &row : {TRow{"window modal over the folder", kWindow, folder.get()}, TRow{"window without owner", kWindow, nullptr},
                           TRow{"message box over the folder", kMessageBox, folder.get()},
                           TRow{"message box without owner", kMessageBox, nullptr}, TRow{"file box without owner", kFileBox, nullptr}}) {
@@ -284,9 +280,8 @@ TEST(WindowCore, WhileAModalWindowOrBoxRunsNoOtherWindowTakesInputWhateverItsOwn
     const HWND owner = row.owner != nullptr ? row.owner->GetHandle() : nullptr;
     TFileDialogRequest request;
     request.Owner = owner;
-    TFileDialogAnswer answer;
     if (row.box == kMessageBox) boxes.ShowMessageBox(owner, "Up", "", MB_OK);
-    else if (row.box == kFileBox) files.Run(request, answer);
+    else if (TFileDialogAnswer answer; row.box == kFileBox) files.Run(request, answer);
     else EXPECT_EQ(tool->Execute(), 42);
     EXPECT_EQ(takenWhileUp, 0u);
     EXPECT_TRUE(folderRested);
