@@ -220,9 +220,11 @@ void TWindowHost::changeEvent(QEvent *event) {
 }
 
 void TWindowHost::closeEvent(QCloseEvent *event) {
-  // The window decides: SC_CLOSE, then WM_CLOSE, then perhaps its destruction.
+  // The window decides: SC_CLOSE, then WM_CLOSE, then perhaps its destruction. A disabled
+  // window (one resting under a modal box) takes the window manager's close no more than a
+  // click: closed, it would take away what the box's caller still works on.
   event->ignore();
-  if (owner != nullptr) owner->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (owner != nullptr && isEnabled()) owner->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 void TWindowHost::SendMouse(QMouseEvent *event, UINT msg) {
