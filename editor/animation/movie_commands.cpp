@@ -97,6 +97,8 @@ void TMovieCommands::CmCancelSaving() {
   }
   closeAfterFrame_ = false;
   movieWriter_.reset();
+  // The caption shows a step only while its movie is open.
+  if (shownStep_ >= 0 && window_.GetHandle() != nullptr) window_.SetCaption(WithoutStepLabel(window_.GetWindowText()));
   shownStep_ = -1;
   saveEachStep_ = false;
   CheckSaveEachStep();

@@ -426,6 +426,7 @@ TEST_F(RecordedAnimationTest, CommandsDuringTheFirstFrameWaitForIt) {
     EXPECT_EQ(editor.Movie().Recording(), road == WM_CLOSE);
     EXPECT_EQ(editor.GetWindowText().find("Step") == std::string::npos, road != WM_CLOSE) << editor.GetWindowText();
     editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
+    EXPECT_EQ(editor.GetWindowText().find("Step"), std::string::npos) << editor.GetWindowText();
     TAviReader reader;
     ASSERT_TRUE(reader.Open(movie));
     EXPECT_EQ(reader.FrameCount(), 1);
