@@ -295,27 +295,35 @@ bool AddWedge(TSystemImage &system, int first, const TReferenceRay &reference, T
   return true;
 }
 
-// The glass's half at one face of a pair whose faces do not share an axis: the face in its
-// own frame, z along `axis` into the glass (r the radius as seen along it), closed by a
-// flat back at depth t across that axis.
-void AddHalfSolid(TViewerScene &scene, const TSurface &s, const DPOINT3 &axis, double r, double t) {
-  AddPlateOnSurface(scene, s, axis, r, kFlatRadius, IsMirrorSurface(s) ? kMirrorFace : kGlassFace, kGlassFace, t);
+// The surface's radius as seen along the direction d (its own axis or the reverse).
+double RadiusAlong(const TSurface &s, const DPOINT3 &d) { return Dot(FrameColumn(s, 0), d) < 0.0 ? -Radius(s) : Radius(s); }
+
+// A lens solid on surface `front`, its z along `axis` into the glass: that face, and
+// `back` held on the same axis at the depth t.
+void AddCoaxialPair(TViewerScene &scene, const TSurface &front, const TSurface &back, const DPOINT3 &axis, double t) {
+  const int code1 = IsMirrorSurface(front) ? kMirrorFace : kGlassFace;
+  const int code2 = IsMirrorSurface(back) ? kMirrorFace : kGlassFace;
+  const double r1 = RadiusAlong(front, axis), r2 = RadiusAlong(back, axis);
+  if (front.general.boundTypeExt == kBoundRound) {
+    PlaceOnSurface(scene, front, axis);
+    scene.AddTwoSurfaceSolid(Round(r1, front.general.Ex, front, code1), Round(r2, back.general.Ex, back, code2), t);
+  } else if (IsRectangular(front) && IsRectangular(back)) {
+    PlaceOnSurface(scene, front, axis);
+    scene.AddTwoSurfaceSolid2(Rect(r1, front, code1), Rect(r2, back, code2), t);
+  }
 }
 
 // The lens solid between surfaces k and k + 1 of an element. The scene's lens solid holds
-// its second face on the first's axis: a face tilted or decentred against its partner
-// would stand off its surface, so such a pair becomes two halves, each face turned and
-// moved with its own surface and reaching halfway to the other's vertex.
+// its second face on the first's axis: where one face is tilted or decentred against the
+// other, the glass is drawn as two lens solids, one on each face's own axis, each holding
+// its partner at the vertices' distance along that axis. Every face so stands on its
+// surface, and the glass drawn past the true glass is no more than the partner faces'
+// misfit (the tilt times the height, and the decentring).
 void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(k);
   const TSurface &b = *system.Surface(k + 1);
-  double r1 = Radius(a), r2 = Radius(b);
   DPOINT3 axis = FrameColumn(a, 0), arriving;
-  if (reference.Arriving(k, arriving) && (Dot(arriving, axis) < 0.0 || IsMirrorSurface(a))) {
-    axis = Negated(axis);
-    r1 = -r1;
-    r2 = -r2;
-  }
+  if (reference.Arriving(k, arriving) && (Dot(arriving, axis) < 0.0 || IsMirrorSurface(a))) axis = Negated(axis);
   const DPOINT3 v1 = Vertex(a), v2 = Vertex(b);
   const DPOINT3 offset(v2.x - v1.x, v2.y - v1.y, v2.z - v1.z);
   const double along = Dot(offset, axis);
@@ -323,27 +331,12 @@ void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, T
   const DPOINT3 turn = Cross(FrameColumn(a, 0), FrameColumn(b, 0));
   if (std::sqrt(Dot(turn, turn)) > kParallelFaces || std::sqrt(Dot(aside, aside)) > kCoaxialFaces) {
     // Face 2 seen from the glass: its axis turned to point back at face 1.
-    DPOINT3 back = FrameColumn(b, 0);
-    double rBack = Radius(b);
-    if (Dot(back, axis) > 0.0) {
-      back = Negated(back);
-      rBack = -rBack;
-    }
-    const double half = 0.5 * std::fabs(along), halfBack = 0.5 * std::fabs(Dot(offset, back));
-    AddHalfSolid(scene, a, axis, r1, std::max(half, kFilmThicknessMax));
-    AddHalfSolid(scene, b, back, rBack, std::max(halfBack, kFilmThicknessMax));
+    const DPOINT3 back = Dot(FrameColumn(b, 0), axis) > 0.0 ? Negated(FrameColumn(b, 0)) : FrameColumn(b, 0);
+    AddCoaxialPair(scene, a, b, axis, std::fabs(along));
+    AddCoaxialPair(scene, b, a, back, std::fabs(Dot(offset, back)));
     return;
   }
-  const double t = std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x);
-  const int code1 = IsMirrorSurface(a) ? kMirrorFace : kGlassFace;
-  const int code2 = IsMirrorSurface(b) ? kMirrorFace : kGlassFace;
-  if (a.general.boundTypeExt == kBoundRound) {
-    PlaceOnSurface(scene, a, axis);
-    scene.AddTwoSurfaceSolid(Round(r1, a.general.Ex, a, code1), Round(r2, b.general.Ex, b, code2), t);
-  } else if (IsRectangular(a) && IsRectangular(b)) {
-    PlaceOnSurface(scene, a, axis);
-    scene.AddTwoSurfaceSolid2(Rect(r1, a, code1), Rect(r2, b, code2), t);
-  }
+  AddCoaxialPair(scene, a, b, axis, std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x));
 }
 
 // The pupil height of a probe that passed: its start, carried to x1 for a finite object.

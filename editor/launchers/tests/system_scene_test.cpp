@@ -373,6 +373,10 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       {"doublet, middle face tilted and decentred", "fold_mirror.os",
        {{"Nsurf=5", "Nsurf=6"}, {"{ R=-50; Glass=\"\"; Dx=15; DextY=25; }", "{ R=-50; Glass=\"F2_schott\"; Dx=15; Dz=0.3; AlfaY=2; DextY=25; }\n"
                                                                            "{ R=-200; Glass=\"\"; Dx=17; DextY=25; }"}}, {1, 2, 3}},
+      {"meniscus, back face tilted by a hair", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
+                                                                  {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; AlfaZ=0.000001; DextY=24"}}, {1, 2}},
+      {"meniscus, back face decentred", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
+                                                           {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; Dy=0.5; DextY=24"}}, {1, 2}},
   };
   for (const auto &[roll, image] : {std::pair<const char *, const char *>{"AlfaX=0; ", "Dy=-27.5362; "},
                                     {"AlfaX=45; ", "Dy=-19.4711; Dz=-19.4711; "}, {"AlfaX=90; ", "Dz=-27.5362; "}})
@@ -428,6 +432,14 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
         for (int k : one.surfaces) off = std::min(off, OffFlatFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
         EXPECT_LT(off, 1e-4) << "corner " << c.x << " " << c.y << " " << c.z;
       }
+    }
+    // No lens is drawn with faces that cross within its height (a rim of negative length).
+    TRoundFace g1, g2;
+    double L = 0.0;
+    const auto sag = [](const TRoundFace &g, double h) { return g.R - std::copysign(std::sqrt(g.R * g.R - h * h), g.R); };
+    for (const TSceneRecord &solid : scene.Objects()) {
+      if (RecordKind(solid) != kRoundElementKind || !ReadRoundElement(solid, g1, g2, L)) continue;
+      EXPECT_GE(L + sag(g2, std::min(g1.D, g2.D) / 2) - sag(g1, std::min(g1.D, g2.D) / 2), -1e-4) << g1.R << " " << g2.R << " " << L;
     }
     for (const TSceneRecord &solid : scene.Objects()) {
       DPOINT3 low, high;
