@@ -94,7 +94,8 @@ foreach(own RANGE ${lastLayer})
     endif()
     # Every spelling the compiler finds a Qt header by: <QWidget>, "QString", a module's
     # path (<QtWidgets/QWidget>, <qt6/QtCore/qglobal.h>), a lower-case <qglobal.h>. A quoted
-    # name that is a file of ours, beside the file or from the root, is ours.
+    # name that is a file of ours, beside the file or from the root, is ours; so is the
+    # compiler's <quadmath.h>, the one lower-case q header outside Qt.
     get_filename_component(folderOfFile "${ROOT}/${file}" DIRECTORY)
     file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
     foreach(line IN LISTS includes)
@@ -104,7 +105,7 @@ foreach(own RANGE ${lastLayer})
       endif()
       get_filename_component(name "${included}" NAME)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*([\"<][^\">]*[\">]).*" "\\1" spelled "${line}")
-      if(included MATCHES "(^|/)[Qq]t[A-Za-z0-9]*/" OR name MATCHES "^Q[A-Za-z0-9]+$" OR name MATCHES "^q[a-z0-9_]+\\.h$")
+      if(included MATCHES "(^|/)[Qq]t[A-Za-z0-9]*/" OR name MATCHES "^Q[A-Za-z0-9]+$" OR (name MATCHES "^q[a-z0-9_]+\\.h$" AND NOT name MATCHES "^quadmath"))
         string(APPEND qtViolations "\n  ${file}: includes ${spelled} (Qt belongs to platform/gui)")
       endif()
     endforeach()

@@ -10,3 +10,4 @@
 #include "editor/quick.h"
 #include "quick.h"
 #include <queue>
+#include <quadmath.h>
