@@ -25,9 +25,10 @@
 
 namespace {
 
-// A picture the bitmap object may use: it exists and may be opened for update.
+// A picture the bitmap object may use: it exists and can be read. The picture is only
+// read, so one on a read-only share serves as well.
 bool PictureUsable(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb+");
+  std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
