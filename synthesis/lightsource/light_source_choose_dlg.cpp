@@ -279,6 +279,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   if (!ideal) {
     lostShare_ = imageReach_ = blurReach_ = 0.0;
     cutoffs_.assign(static_cast<std::size_t>(components), 0.0);
+    pictureLight_.clear();
   }
   // Each wavelength's picture holds its share of the source's spectrum.
   std::vector<double> wavelengths(static_cast<std::size_t>(components)), weights(wavelengths.size()),
@@ -307,9 +308,14 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
         const double cutoff = DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength);
         cutoffs_[static_cast<std::size_t>(k)] = cutoff;
         blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(cutoff));
+        double landed = 0.0;
+        for (long i = 0; i < static_cast<long>(n) * n; ++i) landed += raster.data[i];
         kept = BlurByRoundPupil(raster, n, grid.pixel, cutoff);
         // A failed allocation has shown its box: no picture without its blur.
         if (kept < 0.0) result = TSourceImageResult::kStopped;
+        // The raster held what landed; the system passed that in the ratio of the weights.
+        if (kept >= 0.0 && tally.landing > 0.0)
+          pictureLight_.push_back({wavelength, weight, kept * landed, landed * tally.passing / tally.landing});
       }
       if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - kept * tally.landing / tally.passing);
       imageReach_ = std::max(imageReach_, tally.reach);

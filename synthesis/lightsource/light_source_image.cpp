@@ -1,5 +1,6 @@
 #include "synthesis/lightsource/light_source_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -170,4 +171,31 @@ TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int
   if (!(total > 0.0)) return TSourceImageResult::kNoRay;
   Scale(raster, spectralShare / (total * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
+}
+
+double ShareOutsidePicture(std::vector<TPictureLight> components) {
+  std::sort(components.begin(), components.end(),
+            [](const TPictureLight &a, const TPictureLight &b) { return a.wavelength < b.wavelength; });
+  // Each component's coefficient in the picture's average: w_k (h_{k-1} + h_k) with
+  // h_k = (l_{k+1} - l_k) / 2; the common divisor cancels in the share.
+  const std::size_t count = components.size();
+  std::vector<double> coefficients(count, 0.0);
+  double band = 0.0;
+  for (std::size_t k = 0; k + 1 < count; ++k) {
+    const double h = 0.5 * (components[k + 1].wavelength - components[k].wavelength);
+    coefficients[k] += components[k].weight * h;
+    coefficients[k + 1] += components[k + 1].weight * h;
+    band += (components[k].weight + components[k + 1].weight) * h;
+  }
+  if (!(band != 0.0)) {
+    double weights = 0.0;
+    for (const TPictureLight &each : components) weights += each.weight;
+    for (std::size_t k = 0; k < count; ++k) coefficients[k] = weights != 0.0 ? components[k].weight : 1.0;
+  }
+  double inPicture = 0.0, passed = 0.0;
+  for (std::size_t k = 0; k < count; ++k) {
+    inPicture += coefficients[k] * components[k].inPicture;
+    passed += coefficients[k] * components[k].passed;
+  }
+  return passed > 0.0 ? std::clamp(1.0 - inPicture / passed, 0.0, 1.0) : 0.0;
 }

@@ -9,6 +9,8 @@
 // points are drawn by their share of the emission); what it carries into the system is that
 // times the weight of its direction (TLightSource::RayWeight).
 
+#include <vector>
+
 #include "foundation/containers/mem.h"
 #include "synthesis/lightsource/diffraction_blur.h"
 
@@ -100,3 +102,18 @@ double SourceImageScale(TOpticalSystem &system);
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
                                     double magnification, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, double spectralShare = 1.0);
+
+// The light of one spectral component of a traced image, in one measure (the cells' sum):
+// what its picture holds, and what the system passed at that wavelength, of which the
+// picture lacks the rays that missed it and what the blur spread past its edges.
+struct TPictureLight {
+  double wavelength = 0.0;
+  double weight = 0.0;
+  double inPicture = 0.0;
+  double passed = 0.0;
+};
+
+// Of the light the system passes, averaged over wavelength as the picture is (trapezoids
+// over the sorted wavelengths with their weights, or the weights alone when all share one
+// wavelength), the share that falls outside the picture; 0 when nothing passed.
+double ShareOutsidePicture(std::vector<TPictureLight> components);

@@ -8,14 +8,17 @@
 
 #include <QTimer>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "imaging/rasters/raster_records.h"
 #include "optics/model/model_globals.h"
+#include "synthesis/folder/energy_page.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
@@ -475,6 +478,20 @@ TEST_F(LightSourceSynthesis, ATinySourcesFieldHoldsTheAiryPatternOfThePupilItsRa
     ASSERT_EQ(folder_->rasterFiles.data[0].Read(raster), 1);
     const int n = raster.cols;
     EXPECT_GT(raster.data[n / 2 * n + n / 2], 100.0f * std::fabs(raster.data[0]));
+    // The Energy page tells what the picture lacks of the light the system passes: what the
+    // pattern carries past the field's square of half-side a, 1 - (4 / pi) times the
+    // integral over t from 0 to pi / 4 of E(pi c a / cos t), E(v) = 1 - J0(v)^2 - J1(v)^2
+    // being the light within the radius v / (pi c).
+    constexpr double kOutsideTolerance = 0.002;  // the pattern on the cells, the square's half-cell offset
+    const double cutoff = ObjectPage().LightSource()->BlurCutoffs().at(0);
+    double within = 0.0;
+    for (int i = 0; i < 1000; ++i) {
+      const double v = kPi * cutoff * 0.5 * field / std::cos((i + 0.5) * kPi / 4000.0);
+      within += (1.0 - std::pow(std::cyl_bessel_j(0.0, v), 2) - std::pow(std::cyl_bessel_j(1.0, v), 2)) / 1000.0;
+    }
+    char told[32] = {};
+    GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyOutside, told, sizeof told);
+    EXPECT_APPROX(std::strtod(told, nullptr) / 100.0, 1.0 - within, kOutsideTolerance);
     if (to == std::string("Difrac=0")) {
       // Brought to 0.2 m and refocused (the image 65.1 mm behind the lens, NA 1.5 / 65.1,
       // magnification 65.1 / 201.7), the next picture's field follows.

@@ -11,8 +11,12 @@
 #include <vector>
 
 #include "foundation/testing/approx.h"
+#include "imaging/color/color_image.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/screen.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/tests/bitmap_file_bytes.h"
@@ -124,6 +128,9 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(Text(custom, kCustomObjectBox), "---");
   EXPECT_EQ(Text(custom, kCustomBackgroundBox), "---");
   EXPECT_EQ(folder->viewButtons, 0);
+  // A bitmap's values are shown as they are, every other object's through the exponent.
+  ASSERT_NE(GetTestImage()->colorImage, nullptr);
+  EXPECT_EQ(GetTestImage()->colorImage->gammaFlag, 0);
   EXPECT_FALSE(Enabled(kObjectColorMapButton));
   EXPECT_FALSE(Enabled(kObject3DPlotButton));
   // The name keeps its capitals: file names are told apart by case.
@@ -136,6 +143,8 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(folder->viewButtons, 1);
   EXPECT_TRUE(Enabled(kObjectColorMapButton));
   EXPECT_TRUE(Enabled(kObject3DPlotButton));
+  page->SelectType(kObjectRadialMira);
+  EXPECT_EQ(GetTestImage()->colorImage->gammaFlag, 1);
 }
 
 TEST_F(CustomObjectPage, TheHandBitmapsGiveTheLuminanceCentredInTheRaster) {
@@ -359,6 +368,35 @@ TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
   EXPECT_TRUE(custom->backgroundFile.empty());
   EXPECT_TRUE(custom->BackgroundPicture().Empty());
   EXPECT_EQ(folder->viewButtons, 1);
+}
+
+TEST_F(CustomObjectPage, APictureLargerThanTheScreenScrollsInASceneWindowOnTheScreen) {
+  const int width = GetSystemMetrics(SM_CXSCREEN) + 300, height = GetSystemMetrics(SM_CYSCREEN) + 200;
+  std::vector<std::uint8_t> rows;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) rows.insert(rows.end(), {0, static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x)});
+  TCustomObject *custom = WithBackground(BitmapBytes(width, height, 24, {}, rows));
+  TGumGraph *scene = custom->backgroundWindow;
+  ASSERT_NE(scene, nullptr);
+  const RECT outer = scene->GetWindowRect();
+  EXPECT_GE(outer.left, 0);
+  EXPECT_GE(outer.top, 0);
+  EXPECT_LE(outer.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_LE(outer.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(scene->GetBitmapSize().cx, width);
+  EXPECT_EQ(scene->GetBitmapSize().cy, height);
+  // Scrolled, the frame and the captured pixels stay the picture's.
+  ASSERT_EQ(custom->Calculate(), 1);
+  const Mem<float> before = Raster(0);
+  const RECT frame = scene->GetSelection();
+  scene->ScrollTo(200, 100);
+  EXPECT_EQ(scene->GetScrollOffset().x, 200);
+  EXPECT_EQ(scene->GetSelection().left, frame.left);
+  custom->state = kNothingComputed;
+  ASSERT_EQ(custom->Calculate(), 1);
+  const Mem<float> after = Raster(0);
+  for (int i = 0; i < 64 * 64; ++i) ASSERT_EQ(after.data[i], before.data[i]) << i;
+  EXPECT_GT(Cell(after, 40, 20), Cell(after, 10, 20));  // red grows along the picture's rows
 }
 
 TEST_F(CustomObjectPage, APsfPerFieldPointCapturesTheWholeSceneInAWindowOfItsShape) {
