@@ -240,10 +240,14 @@ void TCustomObject::ShowPictures() {
     return;
   }
   // The drawing keeps the whole scene, in its own pixels, whatever part the window shows.
-  if ((shown.cx != sceneSize_.cx || shown.cy != sceneSize_.cy) &&
-      !backgroundWindow->CreateBitmap(sceneSize_.cx, sceneSize_.cy)) {
-    DeleteWindows();
-    return;
+  if (shown.cx != sceneSize_.cx || shown.cy != sceneSize_.cy) {
+    if (!backgroundWindow->CreateBitmap(sceneSize_.cx, sceneSize_.cy)) {
+      DeleteWindows();
+      return;
+    }
+    // The plot area was the window's when it was made: the frame is drawn, and seen, over
+    // the whole scene, not only over its first window-full.
+    backgroundWindow->SetPlotArea(0, 0, 0, 0, false, false);
   }
   backgroundWindow->SetWindowText(ImageCaption());
   // What the scene shows is the object: a moved frame or object makes the spectra stale.

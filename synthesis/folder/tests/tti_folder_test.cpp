@@ -233,6 +233,13 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(answers_->boxes[1].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+  // A folder opens for reading but holds no picture: told, and its name not kept.
+  const std::string folderName = Scratch("pictures");
+  std::filesystem::create_directories(folderName);
+  Put(Scratch("custom.tti"), "[Objects settings]\nTypeList=3\n[Custom object]\nFileFon=\nFileObject=" + folderName + "\n");
+  EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
+  EXPECT_EQ(answers_->boxes.back().text, "\nObject description \"" + folderName + "\" not exist.");
+  EXPECT_EQ(ObjectPage().CustomObject()->objectFile, "");
 }
 
 TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {

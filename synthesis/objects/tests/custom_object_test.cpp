@@ -385,6 +385,15 @@ TEST_F(CustomObjectPage, APictureLargerThanTheScreenScrollsInASceneWindowOnTheSc
   EXPECT_EQ(scene->GetSelection().left, frame.left);
   ASSERT_EQ(custom->Calculate(), 1);
   EXPECT_APPROX(Cell(Raster(0), 63, 63), 1.0, kCellTolerance);
+  // Placed in the scene's last corner, beyond the window's first view, the frame is drawn there.
+  const SIZE whole = scene->GetBitmapSize();
+  scene->SetSelection(whole.cx - 70, whole.cy - 70, whole.cx - 6, whole.cy - 6);
+  TDC *memory = scene->GetDCs().second;
+  ASSERT_NE(memory, nullptr);
+  int drawn = 0;
+  for (int x = whole.cx - 70; x < whole.cx - 50; ++x)
+    drawn += memory->GetPixel(x, whole.cy - 70) != memory->GetPixel(x, whole.cy - 60) ? 1 : 0;
+  EXPECT_GT(drawn, 0);
 }
 
 TEST_F(CustomObjectPage, APsfPerFieldPointCapturesTheWholeSceneInAWindowOfItsShape) {
