@@ -299,17 +299,19 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     } else {
       system->ComputeIndices(wavelength, 0.0, 0.0);
       TSourceImageTally tally;
-      result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally,
+      // The rays land on the picture and round it, whence the blur brings light into it.
+      const TSourceRaster traced{grid.n, grid.pixel, BlurSurround(grid.n)};
+      result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, traced, &clock, raster, tally,
                                 shares[k]);
-      // Blurred by the diffraction of the pupil this wavelength's bundle filled; the light
-      // the blur spreads past the raster is lost like the rays that miss it.
+      // Blurred by the diffraction of the pupil this wavelength's bundle filled and cut to
+      // the picture; the light the blur spreads past it is lost like the rays that miss it.
       double kept = 1.0;
       if (result == TSourceImageResult::kDone) {
         const double cutoff = DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength);
         cutoffs_[static_cast<std::size_t>(k)] = cutoff;
         blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(cutoff));
         double landed = 0.0;
-        for (long i = 0; i < static_cast<long>(n) * n; ++i) landed += raster.data[i];
+        for (long i = 0; i < static_cast<long>(raster.Cells()); ++i) landed += raster.data[i];
         kept = BlurByRoundPupil(raster, n, grid.pixel, cutoff);
         // A failed allocation has shown its box: no picture without its blur.
         if (kept < 0.0) result = TSourceImageResult::kStopped;
