@@ -86,6 +86,7 @@ TTestLight::TTestLight(TTestObjectFolder *folder)
   binder_->AddEdit(kEnergyY, &PozitionY, 'd', "%g");
   binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
   binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
+  binder_->AddEdit(kEnergyOutside, outsideText_, 'S', "%s", sizeof outsideText_);
   SetTtiEnergyZone(this);
 }
 
@@ -138,8 +139,7 @@ void TTestLight::SetupWindow() {
 
 void TTestLight::SetControlColors() {
   TFolderDialogBase::SetControlColors();
-  if (currentKind == CTLCOLOR_STATIC &&
-      (currentId == kEnergyResult || currentId == kEnergyContrast || currentId == kEnergyOutside))
+  if (currentKind == CTLCOLOR_STATIC && (currentId == kEnergyResult || currentId == kEnergyContrast))
     textColor = kResultText;
 }
 
@@ -181,10 +181,9 @@ int TTestLight::ShowParameters() {
   PozitionX = RoundZoneValue(PozitionX, cell);
   PozitionY = RoundZoneValue(PozitionY, cell);
   if (GetHandle() == nullptr) return 1;
+  outsideText_[0] = '\0';
+  if (outsidePicture >= 0.0) std::snprintf(outsideText_, sizeof outsideText_, "%5.2f", outsidePicture);
   if (binder_ != nullptr) binder_->WriteAll();
-  char outside[32] = "";
-  if (outsidePicture >= 0.0) std::snprintf(outside, sizeof outside, "%5.2f", outsidePicture);
-  SetDlgItemText(kEnergyOutside, outside);
   CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyShowZone, ShowZone == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyRectangle, TypeZone == kZoneRectangle ? BST_CHECKED : BST_UNCHECKED);

@@ -93,4 +93,6 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
 
   TTestObjectFolder *folder_;
   TMultiEdit *binder_ = nullptr;
+  // outsidePicture as the page shows it: blank where it is not known.
+  char outsideText_[32] = "";
 };
