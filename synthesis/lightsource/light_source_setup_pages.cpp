@@ -140,7 +140,8 @@ void TLightSourceSetupTypeDlg::BuildObjectTable(int n, int first) {
       !objectTemperatures_.Allocate(count, 1))
     return;
   for (int i = 0; i < count; ++i) {
-    objectNumbers_.data[i] = i < n ? i : 0;
+    // As text: the table shows no number 0, yet object 0 is a row like the others.
+    objectNumbers_.data[i] = i < n ? std::to_string(i) : "";
     objectNames_.data[i] = " ";
     objectTemperatures_.data[i] = 0.0f;
   }

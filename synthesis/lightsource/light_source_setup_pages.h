@@ -81,7 +81,7 @@ class TLightSourceSetupTypeDlg final : public TLightSourceSetupPage {
   Mem<int> zoneNumbers_;
   Mem<double> zoneZ_, zoneAz_, zoneAy_, zoneBright_;
   int firstListed_ = 1;  // the first object the table lists
-  Mem<int> objectNumbers_;
+  Mem<STRING> objectNumbers_;
   Mem<STRING> objectNames_;
   Mem<float> objectTemperatures_;
   TLightSourceZonesTable *zonesTable_ = nullptr;

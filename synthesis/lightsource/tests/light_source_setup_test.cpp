@@ -25,6 +25,7 @@
 #include "synthesis/lightsource/tests/dxf_samples.h"
 #include "toolkit/plot3d/paint3d.h"
 #include "toolkit/tables/table2.h"
+#include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
 
 namespace {
@@ -260,6 +261,8 @@ TEST_F(LightSourceSetup, ADxfMeshImportsShowsInThreeDAndSavesAsALightSourceThatR
   EXPECT_EQ(objects.Grid()->Rows(), 2);
   EXPECT_EQ(CellText(objects, 0, 0), "HOT");
   EXPECT_EQ(CellText(objects, 0, 1), "COLD");
+  EXPECT_EQ(objects.RowHeader()->Caption(0), "0");
+  EXPECT_EQ(objects.RowHeader()->Caption(1), "1");
   // "3D View" shows the mesh beside the page.
   folder.TypePage()->SendMessage(WM_COMMAND, kSourceView3D, 0);
   bool preview = false;
