@@ -163,9 +163,10 @@ double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff) 
   if (m != side) {
     if (!padded.Allocate(m, m)) return -1.0;
     padded.Zero();
-    for (int r = 0; r < side; ++r)
-      std::copy(raster.data + static_cast<std::ptrdiff_t>(r) * side,
-                raster.data + static_cast<std::ptrdiff_t>(r + 1) * side, padded.data + static_cast<std::ptrdiff_t>(r) * m);
+    for (int r = 0; r < side; ++r) {
+      const float *row = raster.data + static_cast<std::ptrdiff_t>(r) * side;
+      std::copy(row, row + side, padded.data + static_cast<std::ptrdiff_t>(r) * m);
+    }
     re = padded.data;
   }
   im.Zero();
