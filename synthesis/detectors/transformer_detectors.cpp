@@ -42,9 +42,12 @@ int TDetectorOpticalTransformerModel::ReadParameters() {
     problem_ = problem;
     return 0;
   }
-  // Another table (another file, an edited one, another raster step) makes another response.
-  if (read.F != table_.F || read.G != table_.G || read.dF != table_.dF) state = kNothingComputed;
+  // Another table (another file, an edited one) or another raster step makes another
+  // response: the table is laid on the raster's frequencies.
+  const float rasterStep = RasterFrequencyStep();
+  if (read.F != table_.F || read.G != table_.G || rasterStep != rasterStep_) state = kNothingComputed;
   table_ = std::move(read);
+  rasterStep_ = rasterStep;
   problem_.clear();
   return 1;
 }
@@ -59,8 +62,12 @@ bool TDetectorOpticalTransformerModel::FillResponse(Mem<float> &raster, int n) c
   imaginary.Zero();
   // The gain over the raster's frequency grid with frequency 0 in cell (0, 0), as the
   // transform holds it: a gain laid about the centre cell would come back multiplied by a
-  // checkerboard.
-  const float step = table_.dF;
+  // checkerboard. The grid's step is the raster's own, 1/(n p), whatever step the file
+  // gives: the file's dF only spaces its own samples, and taken as the grid's step it
+  // would read every frequency dF n p times too high.
+  const double p = PixelSize();
+  if (n <= 0 || p == 0.0) return false;
+  const float step = static_cast<float>(1.0 / (n * p));
   for (int b = 0; b < n; ++b)
     for (int a = 0; a < n; ++a) {
       const float u = static_cast<float>(a < n / 2 ? a : a - n) * step;

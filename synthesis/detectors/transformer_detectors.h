@@ -37,8 +37,9 @@ class TDetectorOpticalTransformerModel : public TTestObject {
 
   // The raster's frequency step 1/(N p), 0 without a usable record.
   static float RasterFrequencyStep();
-  // Fills the n x n raster with the response for pixel size p from the table as it is.
-  // false when a work raster cannot be allocated.
+  // Fills the n x n raster with the response from the table as it is, laid on the
+  // raster's frequencies k/(n p) (p from the synthesis record). false without a usable
+  // pixel size or when a work raster cannot be allocated.
   bool FillResponse(Mem<float> &raster, int n) const;
 
   const TTransformerTable &Table() const { return table_; }
@@ -52,6 +53,7 @@ class TDetectorOpticalTransformerModel : public TTestObject {
 
  private:
   TTransformerTable table_;
+  float rasterStep_ = 0.0f;  // the raster's frequency step when the table was read
   std::string problem_;
 };
 

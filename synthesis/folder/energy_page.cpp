@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
@@ -14,6 +15,7 @@
 #include "synthesis/folder/folder_pages.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/tti_settings.h"
+#include "synthesis/lightsource/light_source_choose_dlg.h"
 #include "synthesis/objects/diffraction_point.h"
 #include "toolkit/binding/multi_edit.h"
 
@@ -30,7 +32,7 @@ constexpr float kOutlineStep = 0.0174532925199444f;
 constexpr float kFullTurn = 6.28318530718f;
 
 const TDialogTemplate kEnergyTemplate{
-    "LightExpozition", WS_CHILD | WS_CAPTION, 0, 0, 220, 150, "Light setting",
+    "LightExpozition", WS_CHILD | WS_CAPTION, 0, 0, 220, 162, "Light setting",
     {
         {"BUTTON", " Zone ", 0, BS_GROUPBOX, 6, 18, 208, 70},
         {"BUTTON", "Rectangle", kEnergyRectangle, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 30, 56, 10},
@@ -47,15 +49,18 @@ const TDialogTemplate kEnergyTemplate{
         {"EDIT", "", kEnergyY, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 154, 52, 54, 12},
         {"BUTTON", "Initialization", kEnergyInitialization, BS_PUSHBUTTON | WS_TABSTOP, 12, 70, 60, 13},
         {"BUTTON", "Smoothing", kEnergySmoothing, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 72, 60, 10},
-        {"BUTTON", " Result ", 0, BS_GROUPBOX, 6, 92, 208, 54},
+        {"BUTTON", " Result ", 0, BS_GROUPBOX, 6, 92, 208, 66},
         {"STATIC", "Energy in Zone", 0, SS_LEFT, 12, 106, 106, 9},
         {"STATIC", "", kEnergyResult, SS_RIGHT, 122, 106, 40, 9},
         {"STATIC", "%", 0, SS_LEFT, 166, 106, 10, 9},
         {"STATIC", "(Emax-Emin)/(Emax+Emin)", 0, SS_LEFT, 12, 118, 106, 9},
         {"STATIC", "", kEnergyContrast, SS_RIGHT, 122, 118, 40, 9},
         {"STATIC", "%", 0, SS_LEFT, 166, 118, 10, 9},
-        {"BUTTON", "Recalculate", kEnergyRecalculate, BS_PUSHBUTTON | WS_DISABLED | WS_TABSTOP, 12, 130, 60, 13},
-        {"BUTTON", "Show zone", kEnergyShowZone, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 132, 60, 10},
+        {"STATIC", "Passed light outside picture", 0, SS_LEFT, 12, 130, 106, 9},
+        {"STATIC", "", kEnergyOutside, SS_RIGHT, 122, 130, 40, 9},
+        {"STATIC", "%", 0, SS_LEFT, 166, 130, 10, 9},
+        {"BUTTON", "Recalculate", kEnergyRecalculate, BS_PUSHBUTTON | WS_DISABLED | WS_TABSTOP, 12, 142, 60, 13},
+        {"BUTTON", "Show zone", kEnergyShowZone, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 144, 60, 10},
     }};
 const TDialogRegistration kEnergyRegistration(kEnergyTemplate);
 
@@ -81,6 +86,7 @@ TTestLight::TTestLight(TTestObjectFolder *folder)
   binder_->AddEdit(kEnergyY, &PozitionY, 'd', "%g");
   binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
   binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
+  binder_->AddEdit(kEnergyOutside, outsideText_, 'S', "%s", sizeof outsideText_);
   SetTtiEnergyZone(this);
 }
 
@@ -175,6 +181,8 @@ int TTestLight::ShowParameters() {
   PozitionX = RoundZoneValue(PozitionX, cell);
   PozitionY = RoundZoneValue(PozitionY, cell);
   if (GetHandle() == nullptr) return 1;
+  outsideText_[0] = '\0';
+  if (outsidePicture >= 0.0) std::snprintf(outsideText_, sizeof outsideText_, "%5.2f", outsidePicture);
   if (binder_ != nullptr) binder_->WriteAll();
   CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyShowZone, ShowZone == 1 ? BST_CHECKED : BST_UNCHECKED);
@@ -252,6 +260,11 @@ void TTestLight::Recalculate() {
   }
   energyInZone = result.energyInZone;
   contrast = result.contrast;
+  // The zone's share is of the light in the picture; what the picture lacks of the light
+  // the system passes is told beside it, where the object's own rays know it.
+  outsidePicture = -1.0;
+  if (const auto *source = dynamic_cast<const TLightSourceChooseDlg *>(folder_->CurrentObject()))
+    if (!source->PictureLight().empty()) outsidePicture = 100.0 * ShareOutsidePicture(source->PictureLight());
   ShowParameters();
   SetArrowCursor();
 }
@@ -285,6 +298,7 @@ void TTestLight::InitZone() {
   }
   energyInZone = 0.0;
   contrast = 0.0;
+  outsidePicture = -1.0;
   ShowParameters();
   SetArrowCursor();
 }

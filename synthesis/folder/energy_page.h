@@ -29,6 +29,7 @@ enum TEnergyPageControl : int {
   kEnergyPositionLabel = 111,  // "Position (mm)" likewise
   kEnergyResult = 200,
   kEnergyContrast = 201,
+  kEnergyOutside = 202,  // the share of the light the system passes that the picture lacks
   kEnergyInitialization = 10284,
 };
 
@@ -77,6 +78,9 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   double PozitionY = 0.0;
   double energyInZone = 0.0;
   double contrast = 0.0;
+  // Of the light the system passes, the share that falls outside the picture (percent);
+  // negative where it is not known (an object not imaged by its own traced rays).
+  double outsidePicture = -1.0;
 
  protected:
   void SetControlColors() override;
@@ -89,4 +93,6 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
 
   TTestObjectFolder *folder_;
   TMultiEdit *binder_ = nullptr;
+  // outsidePicture as the page shows it: blank where it is not known.
+  char outsideText_[32] = "";
 };

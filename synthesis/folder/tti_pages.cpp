@@ -25,12 +25,16 @@
 
 namespace {
 
-// A picture the bitmap object may use: it exists and may be opened for update.
+// A picture the bitmap object may use: it exists and can be read. The picture is only
+// read, so one on a read-only share serves as well. A folder opens for reading too, but
+// its first read fails.
 bool PictureUsable(const std::string &path) {
-  std::FILE *file = std::fopen(path.c_str(), "rb+");
+  std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
+  std::fgetc(file);
+  const bool readable = std::ferror(file) == 0;
   std::fclose(file);
-  return true;
+  return readable;
 }
 
 template <typename Model>

@@ -7,23 +7,6 @@
 #include "foundation/fft/fft.h"
 #include "foundation/numerics/pi.h"
 
-namespace {
-
-// Copies the top-left n x n cells of a grid of rows `fromSide` long into one of rows
-// `toSide` long; answers their sum.
-double CopyCorner(const float *from, int fromSide, float *to, int toSide, int n) {
-  double sum = 0.0;
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) {
-      const float v = from[static_cast<std::ptrdiff_t>(r) * fromSide + c];
-      to[static_cast<std::ptrdiff_t>(r) * toSide + c] = v;
-      sum += v;
-    }
-  return sum;
-}
-
-}  // namespace
-
 double RoundPupilMtf(double frequency, double cutoff) {
   if (!(cutoff > 0.0)) return 1.0;
   const double s = std::fabs(frequency) / cutoff;
@@ -46,31 +29,15 @@ double BesselJ1(double v) {
   return std::sqrt(2.0 / (kPi * v)) * (p * std::cos(chi) - q * std::sin(chi));
 }
 
-// The spectrum on the 2n grid of the pattern that blurs a raster of n cells, frequencies 0
-// to n along each axis (the pattern is even). Sampled finely enough (a cell of at most
-// 1 / cutoff), the pattern's samples sum to its light over the whole lattice, and those at
-// offsets up to n - 1 cells, all that one cell of the raster can reach another by, make a
-// linear convolution on the 2n grid: what lies farther leaves the raster and never comes
-// round. Sampled coarser, the pattern lies within a cell or two of its point, and its
-// transfer function at the grid's frequencies keeps its light.
-bool PatternSpectrum(Mem<float> &re, Mem<float> &im, Mem<float> &spectrum, int n, double pixel, double cutoff) {
-  const int m = 2 * n;
-  if (pixel * cutoff > 1.0) {
-    const double step = 1.0 / (m * pixel);
-    for (int r = 0; r <= n; ++r)
-      for (int c = 0; c <= n; ++c)
-        spectrum.data[static_cast<std::ptrdiff_t>(r) * (n + 1) + c] =
-            static_cast<float>(RoundPupilMtf(std::hypot(c * step, r * step), cutoff));
-    return true;
-  }
-  re.Zero();
-  im.Zero();
-  // pi c^2 / 4 (2 J1(v) / v)^2 with v = pi c r, times the cell's area.
-  const double scale = kPi * cutoff * cutoff / 4.0 * pixel * pixel, vStep = kPi * cutoff * pixel;
+// The pattern, times `gain`, at offsets up to `reach` cells along each axis, laid round the
+// origin of the m x m grid `to` (zero elsewhere): pi c^2 / 4 (2 J1(v) / v)^2 with v = pi c r,
+// times the cell's area, so that finely sampled its cells sum to its light.
+void LayPattern(float *to, int m, int reach, double pixel, double cutoff, double gain) {
+  const double scale = gain * kPi * cutoff * cutoff / 4.0 * pixel * pixel, vStep = kPi * cutoff * pixel;
   const auto put = [&](int dy, int dx, float value) {
-    re.data[static_cast<std::ptrdiff_t>((dy + m) % m) * m + (dx + m) % m] = value;
+    to[static_cast<std::ptrdiff_t>((dy + m) % m) * m + (dx + m) % m] = value;
   };
-  for (int dy = 0; dy < n; ++dy)
+  for (int dy = 0; dy <= reach; ++dy)
     for (int dx = 0; dx <= dy; ++dx) {
       const double v = vStep * std::hypot(dx, dy);
       const double j = v < 1e-9 ? 1.0 : 2.0 * BesselJ1(v) / v;
@@ -81,11 +48,57 @@ bool PatternSpectrum(Mem<float> &re, Mem<float> &im, Mem<float> &spectrum, int n
           put(sx * dx, sy * dy, value);
         }
     }
-  if (FFT2D(m, m, re.data, im.data, 0) == 0) return false;
-  for (int r = 0; r <= n; ++r)
-    for (int c = 0; c <= n; ++c)
-      spectrum.data[static_cast<std::ptrdiff_t>(r) * (n + 1) + c] = re.data[static_cast<std::ptrdiff_t>(r) * m + c];
-  return true;
+}
+
+// The transform of the raster in `re` (real) times that of the pattern, laid times `gain`
+// in `im`, as both came out of one forward transform: the pattern is real and even, so the
+// raster's part at frequency k is (Z(k) + conj Z(-k)) / 2 and the pattern's (real) the
+// imaginary part of (Z(k) + Z(-k)) / 2. Their product at -k is the conjugate of that at k.
+void MultiplyPackedSpectra(float *re, float *im, int m, double gain) {
+  for (int r = 0; r < m; ++r) {
+    const int rr = (m - r) % m;
+    for (int c = 0; c < m; ++c) {
+      const int cc = (m - c) % m;
+      const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(r) * m + c, j = static_cast<std::ptrdiff_t>(rr) * m + cc;
+      if (j < i) continue;
+      const double t = 0.5 * (im[i] + im[j]) / gain;
+      const double x = 0.5 * (re[i] + re[j]) * t, y = 0.5 * (im[i] - im[j]) * t;
+      re[i] = static_cast<float>(x);
+      im[i] = static_cast<float>(y);
+      re[j] = static_cast<float>(x);
+      im[j] = static_cast<float>(-y);
+    }
+  }
+}
+
+// The transform in re, im times the pattern's transfer function at the grid's frequencies
+// (k, l) / (m pixel): a pattern within a cell or two of its point, sampled too coarsely for
+// its samples to keep its light.
+void MultiplyByMtf(float *re, float *im, int m, double pixel, double cutoff) {
+  const double step = 1.0 / (m * pixel);
+  for (int r = 0; r < m; ++r)
+    for (int c = 0; c < m; ++c) {
+      const double t = RoundPupilMtf(std::hypot(std::min(c, m - c) * step, std::min(r, m - r) * step), cutoff);
+      const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(r) * m + c;
+      re[i] = static_cast<float>(re[i] * t);
+      im[i] = static_cast<float>(im[i] * t);
+    }
+}
+
+// The n x n cells at (at, at) of the grid `from` of rows `side` long, in a raster of their
+// own that replaces `raster`; answers their sum, or a negative value when memory runs out.
+double CropTo(Mem<float> &raster, const float *from, int side, int at, int n) {
+  Mem<float> picture;
+  if (!picture.Allocate(n, n)) return -1.0;
+  double sum = 0.0;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const float v = from[static_cast<std::ptrdiff_t>(at + r) * side + at + c];
+      picture.data[static_cast<std::ptrdiff_t>(r) * n + c] = v;
+      sum += v;
+    }
+  raster.Swap(picture);
+  return sum;
 }
 
 }  // namespace
@@ -128,28 +141,45 @@ double DiffractionCutoff(int imageFinite, double pupilRadius, double wavelengthU
 double AiryRadius(double cutoff) { return cutoff > 0.0 ? 1.22 / cutoff : 0.0; }
 
 double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff) {
-  if (!(cutoff > 0.0) || n < 1 || !(pixel > 0.0) || raster.data == nullptr) return 1.0;
+  const int side = raster.cols;
+  if (n < 1 || raster.data == nullptr || raster.rows != side || side < n || (side - n) % 2 != 0) return 1.0;
+  const int margin = (side - n) / 2;
   double before = 0.0;
-  for (long i = 0; i < static_cast<long>(n) * n; ++i) before += raster.data[i];
-  if (!(before != 0.0)) return 1.0;
-  const int m = 2 * n;
-  Mem<float> re, im, spectrum;
-  if (!re.Allocate(m, m) || !im.Allocate(m, m) || !spectrum.Allocate(n + 1, n + 1)) return -1.0;
-  if (!PatternSpectrum(re, im, spectrum, n, pixel, cutoff)) return -1.0;
-  re.Zero();
-  im.Zero();
-  CopyCorner(raster.data, n, re.data, m, n);
-  if (FFT2D(m, m, re.data, im.data, 0) == 0) return -1.0;
-  // The pattern is even: frequency k and m - k share one value.
-  for (int r = 0; r < m; ++r)
-    for (int c = 0; c < m; ++c) {
-      const float t = spectrum.data[static_cast<std::ptrdiff_t>(std::min(r, m - r)) * (n + 1) + std::min(c, m - c)];
-      const std::ptrdiff_t i = static_cast<std::ptrdiff_t>(r) * m + c;
-      re.data[i] *= t;
-      im.data[i] *= t;
+  for (long i = 0; i < static_cast<long>(side) * side; ++i) before += raster.data[i];
+  if (!(cutoff > 0.0) || !(pixel > 0.0) || !(before != 0.0)) {
+    if (margin == 0) return 1.0;
+    const double kept = CropTo(raster, raster.data, side, margin, n);
+    return kept < 0.0 ? kept : before != 0.0 ? kept / before : 1.0;
+  }
+  // The grid of the convolution: the raster in its top-left corner, and a pattern of reach
+  // m - n - margin cells along each axis, whose every offset that joins a cell of the raster
+  // to one of the picture is taken once and none comes round the grid (what lies farther
+  // is left out: it would carry light from beyond the raster or to beyond the picture).
+  int m = 1;
+  while (m < std::max(side, 2 * n)) m *= 2;
+  Mem<float> im, padded;
+  if (!im.Allocate(m, m)) return -1.0;
+  float *re = raster.data;
+  if (m != side) {
+    if (!padded.Allocate(m, m)) return -1.0;
+    padded.Zero();
+    for (int r = 0; r < side; ++r) {
+      const float *row = raster.data + static_cast<std::ptrdiff_t>(r) * side;
+      std::copy(row, row + side, padded.data + static_cast<std::ptrdiff_t>(r) * m);
     }
-  if (FFT2D(m, m, re.data, im.data, 1) == 0) return -1.0;
-  // The raster is the top-left n x n of the padded grid; what the pattern spread past its
-  // edges lies in the padding and has left it.
-  return CopyCorner(re.data, m, raster.data, n, n) / before;
+    re = padded.data;
+  }
+  im.Zero();
+  const bool fine = !(pixel * cutoff > 1.0);
+  // Laid at the raster's scale, the pattern's transform is as exact as the raster's.
+  if (fine) LayPattern(im.data, m, std::min(m - n - margin, m / 2 - 1), pixel, cutoff, before);
+  if (FFT2D(m, m, re, im.data, 0) == 0) return -1.0;
+  if (fine)
+    MultiplyPackedSpectra(re, im.data, m, before);
+  else
+    MultiplyByMtf(re, im.data, m, pixel, cutoff);
+  if (FFT2D(m, m, re, im.data, 1) == 0) return -1.0;
+  // What the pattern spread past the picture's edges lies round it and has left it.
+  const double kept = CropTo(raster, re, m, margin, n);
+  return kept < 0.0 ? kept : kept / before;
 }

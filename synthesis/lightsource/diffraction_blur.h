@@ -43,8 +43,15 @@ double DiffractionCutoff(int imageFinite, double pupilRadius, double wavelengthU
 // 0 with no cutoff.
 double AiryRadius(double cutoff);
 
-// The n x n raster of cell `pixel` convolved with the Airy pattern of that cutoff, in
-// place, as a linear convolution (padded to 2n). Answers the share of the raster's light
-// that stays on it (1 with no cutoff or an empty raster), or a negative value when memory
-// runs out (the raster untouched).
+// The cells on each side of an n x n picture whose light the blur brings into it: a traced
+// raster of n + 2 x 1.5 n = 4 n cells with the picture in its middle is the grid of its
+// linear convolution as it is, the pattern taken to 1.5 n cells along each axis.
+inline int BlurSurround(int n) { return 3 * n / 2; }
+
+// The square raster of cell `pixel`, an n x n picture in its middle and the same surround
+// on every side, convolved with the Airy pattern of that cutoff as a linear convolution, and
+// cut to the picture: the light the pattern brings in from the surround is the picture's,
+// what it spreads past the picture's edges is not. Answers the share of the raster's light
+// the picture holds (1 with no surround and no cutoff or an empty raster), or a negative
+// value when memory runs out (the raster then is not to be used).
 double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "synthesis/lightsource/light_source_image.h"
 #include "synthesis/objects/test_object_dlg.h"
 
 class TLightSource;
@@ -77,6 +78,9 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   // Per wavelength of the last trace, the cutoff of its diffraction blur (cycles per mm,
   // per mrad at infinity), from the pupil its traced bundle filled; 0 where none.
   const std::vector<double> &BlurCutoffs() const { return cutoffs_; }
+  // Per wavelength of the last trace, the light its picture holds and the light the system
+  // passed (ShareOutsidePicture tells the share the picture lacks).
+  const std::vector<TPictureLight> &PictureLight() const { return pictureLight_; }
 
   // The object size (the synthesis's ObjectSize) the source chose for itself when it was
   // loaded or fitted to its traced image; a size typed since differs from it. 0: none.
@@ -109,4 +113,5 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   double blurReach_ = 0.0;
   double chosenObjectSize_ = 0.0;
   std::vector<double> cutoffs_;
+  std::vector<TPictureLight> pictureLight_;
 };

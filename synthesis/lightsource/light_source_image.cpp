@@ -1,5 +1,6 @@
 #include "synthesis/lightsource/light_source_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -17,14 +18,18 @@ namespace {
 // The gauge and the times move every this many draws.
 constexpr long kProgressEvery = 500;
 
-// The cell of the raster point (y, z): the axis in the middle of cell (n/2, n/2), y up the
-// rows. False outside the raster.
-bool CellOf(const TSourceRaster &grid, double y, double z, long &cell) {
-  const double column = std::floor(z / grid.pixel + grid.n / 2 + 0.5);
-  const double row = std::floor(grid.n / 2 - y / grid.pixel + 0.5);
+// The cell of the raster point (y, z): the axis in the middle of the picture's cell
+// (n/2, n/2), y up the rows. False outside the raster; `inPicture` tells whether the cell
+// is the picture's.
+bool CellOf(const TSourceRaster &grid, double y, double z, long &cell, bool &inPicture) {
+  const int side = grid.Side(), centre = grid.n / 2 + grid.margin;
+  const double column = std::floor(z / grid.pixel + centre + 0.5);
+  const double row = std::floor(centre - y / grid.pixel + 0.5);
   // Far points (and NaN) are no cells: no conversion of them to an integer.
-  if (!(column >= 0.0 && column < grid.n && row >= 0.0 && row < grid.n)) return false;
-  cell = static_cast<long>(row) * grid.n + static_cast<long>(column);
+  if (!(column >= 0.0 && column < side && row >= 0.0 && row < side)) return false;
+  cell = static_cast<long>(row) * side + static_cast<long>(column);
+  const double first = grid.margin, last = grid.margin + grid.n;
+  inPicture = column >= first && column < last && row >= first && row < last;
   return true;
 }
 
@@ -34,7 +39,9 @@ void Scale(Mem<float> &raster, double factor) {
   for (long i = 0; i < cells; ++i) raster.data[i] = static_cast<float>(raster.data[i] * factor);
 }
 
-bool Usable(const TSourceRaster &grid) { return grid.n > 0 && grid.pixel > 0.0 && std::isfinite(grid.pixel); }
+bool Usable(const TSourceRaster &grid) {
+  return grid.n > 0 && grid.margin >= 0 && grid.pixel > 0.0 && std::isfinite(grid.pixel);
+}
 
 }  // namespace
 
@@ -58,7 +65,8 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
                                     TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
                                     double spectralShare) {
   tally = TSourceImageTally{};
-  if (!Usable(grid) || rays < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
+  if (!Usable(grid) || rays < 1) return TSourceImageResult::kNoRay;
+  if (!raster.Allocate(grid.Side(), grid.Side())) return TSourceImageResult::kStopped;
   raster.Zero();
   const int drawAll = system.info.DrawAllRays;
   const int imageFinite = system.info.ImageFinite;
@@ -98,12 +106,13 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     const double off = std::fmax(std::fabs(u), std::fabs(v));
     if (std::isfinite(off)) tally.reach = std::fmax(tally.reach, off);
     long cell = 0;
-    if (!CellOf(grid, u, v, cell)) continue;
+    bool inPicture = false;
+    if (!CellOf(grid, u, v, cell, inPicture)) continue;
     raster.data[cell] += static_cast<float>(weight);
-    ++tally.landed;
+    if (inPicture) ++tally.landed;
     tally.landing += weight;
   }
-  if (tally.landed == 0 || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
+  if (!(tally.landing > 0.0) || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
   // Over the emission drawn the wavelength's own weight cancels: the share puts it back.
   Scale(raster, spectralShare / (tally.emitted * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
@@ -139,7 +148,7 @@ double SourceImageScale(TOpticalSystem &system) {
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
                                     double magnification, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, double spectralShare) {
-  if (!Usable(grid) || draws < 1 || !raster.Allocate(grid.n, grid.n)) return TSourceImageResult::kNoRay;
+  if (!Usable(grid) || draws < 1 || !raster.Allocate(grid.Side(), grid.Side())) return TSourceImageResult::kNoRay;
   raster.Zero();
   double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0, zMin = 0.0, zMax = 0.0;
   source.GetBounds(xMin, xMax, yMin, yMax, zMin, zMax);
@@ -163,11 +172,40 @@ TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int
     total += weight;
     if (clock != nullptr && (j + 1) % kProgressEvery == 0 && !clock->Step(j + 1)) return TSourceImageResult::kStopped;
     long cell = 0;
-    if (!CellOf(grid, magnification * (point.data[1] - centreY), magnification * (point.data[2] - centreZ), cell))
+    bool inPicture = false;
+    if (!CellOf(grid, magnification * (point.data[1] - centreY), magnification * (point.data[2] - centreZ), cell,
+                inPicture))
       continue;
     raster.data[cell] += static_cast<float>(weight);
   }
   if (!(total > 0.0)) return TSourceImageResult::kNoRay;
   Scale(raster, spectralShare / (total * grid.pixel * grid.pixel));
   return TSourceImageResult::kDone;
+}
+
+double ShareOutsidePicture(std::vector<TPictureLight> components) {
+  std::sort(components.begin(), components.end(),
+            [](const TPictureLight &a, const TPictureLight &b) { return a.wavelength < b.wavelength; });
+  // Each component's coefficient in the picture's average: w_k (h_{k-1} + h_k) with
+  // h_k = (l_{k+1} - l_k) / 2; the common divisor cancels in the share.
+  const std::size_t count = components.size();
+  std::vector<double> coefficients(count, 0.0);
+  double band = 0.0;
+  for (std::size_t k = 0; k + 1 < count; ++k) {
+    const double h = 0.5 * (components[k + 1].wavelength - components[k].wavelength);
+    coefficients[k] += components[k].weight * h;
+    coefficients[k + 1] += components[k + 1].weight * h;
+    band += (components[k].weight + components[k + 1].weight) * h;
+  }
+  if (!(band != 0.0)) {
+    double weights = 0.0;
+    for (const TPictureLight &each : components) weights += each.weight;
+    for (std::size_t k = 0; k < count; ++k) coefficients[k] = weights != 0.0 ? components[k].weight : 1.0;
+  }
+  double inPicture = 0.0, passed = 0.0;
+  for (std::size_t k = 0; k < count; ++k) {
+    inPicture += coefficients[k] * components[k].inPicture;
+    passed += coefficients[k] * components[k].passed;
+  }
+  return passed > 0.0 ? std::clamp(1.0 - inPicture / passed, 0.0, 1.0) : 0.0;
 }

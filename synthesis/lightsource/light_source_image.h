@@ -9,6 +9,8 @@
 // points are drawn by their share of the emission); what it carries into the system is that
 // times the weight of its direction (TLightSource::RayWeight).
 
+#include <vector>
+
 #include "foundation/containers/mem.h"
 #include "synthesis/lightsource/diffraction_blur.h"
 
@@ -17,10 +19,14 @@ class TOpticalSystem;
 class TProgressGauge;
 
 // n x n cells of side `pixel` (the image's mm, or mrad for an image at infinity), the
-// centre cell (n/2, n/2) on the axis, rows growing downwards.
+// centre cell (n/2, n/2) on the axis, rows growing downwards: the picture. Rays land also on
+// `margin` cells round it on every side (the raster is Side() cells wide, the picture in
+// its middle), whence a blur brings their light into the picture.
 struct TSourceRaster {
   int n = 0;
   double pixel = 0.0;
+  int margin = 0;
+  int Side() const { return n + 2 * margin; }
 };
 
 // The progress of one computation over all its components: the gauge moves to every count
@@ -46,11 +52,11 @@ class TSourceRunClock {
 struct TSourceImageTally {
   long drawn = 0;          // rays drawn from the source
   long passed = 0;         // rays that passed every surface
-  long landed = 0;         // of those, rays that fell on the raster
+  long landed = 0;         // of those, rays that fell on the picture
   double emitted = 0.0;    // the drawn rays' spectral weights: the emission they stand for
   double carried = 0.0;    // the drawn rays' full weights: what they carry into the system
   double passing = 0.0;    // of that, what passed the system
-  double landing = 0.0;    // and what fell on the raster
+  double landing = 0.0;    // and what fell on the raster (the picture and its surround)
   // The farthest a passed ray met the image plane from the axis along y or z (the image's
   // unit): the half-side of the field that holds the whole traced image.
   double reach = 0.0;
@@ -72,7 +78,8 @@ void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system);
 // The image through the system at one wavelength (whose indices the caller has set): rays
 // of the prepared source are traced from surface 1 on (the source lies before it, in the
 // object plane's space); each that passes and meets the raster adds its weight to its
-// cell, until `rays` have landed or `maxDraws` rays were drawn. kNoRay when none landed.
+// cell, until `rays` have landed on the picture or `maxDraws` rays were drawn. kNoRay when
+// none met the raster, kStopped as well when memory for it runs out (the box has told it).
 // The cells are then times spectralShare, the wavelength's share of the source's spectrum
 // (SpectralShares).
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
@@ -100,3 +107,18 @@ double SourceImageScale(TOpticalSystem &system);
 TSourceImageResult IdealSourceImage(TLightSource &source, double wavelength, int draws,
                                     double magnification, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, double spectralShare = 1.0);
+
+// The light of one spectral component of a traced image, in one measure (the cells' sum):
+// what its picture holds, and what the system passed at that wavelength, of which the
+// picture lacks the rays that missed it and what the blur spread past its edges.
+struct TPictureLight {
+  double wavelength = 0.0;
+  double weight = 0.0;
+  double inPicture = 0.0;
+  double passed = 0.0;
+};
+
+// Of the light the system passes, averaged over wavelength as the picture is (trapezoids
+// over the sorted wavelengths with their weights, or the weights alone when all share one
+// wavelength), the share that falls outside the picture; 0 when nothing passed.
+double ShareOutsidePicture(std::vector<TPictureLight> components);

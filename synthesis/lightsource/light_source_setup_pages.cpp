@@ -126,19 +126,22 @@ void TLightSourceSetupTypeDlg::SetupWindow() {
   zonesTable_ = new TLightSourceZonesTable(this, kZonesTablePlace);
   if (zonesTable_->Create())
     zonesTable_->Bind(zoneNumbers_.data, zoneZ_.data, zoneAz_.data, zoneAy_.data, zoneBright_.data);
-  BuildObjectTable(kFirstObjectCount);
+  BuildObjectTable(kFirstObjectCount, 1);
 }
 
-void TLightSourceSetupTypeDlg::BuildObjectTable(int n) {
-  // Object 0 is not listed: a source of one object or none shows the headers alone (a
-  // blank row there would look like an object, or a row to fill in, that is not).
-  const int listed = std::max(n - 1, 0);
-  const int count = listed + 1;
+void TLightSourceSetupTypeDlg::BuildObjectTable(int n, int first) {
+  // Object 0 is listed only when faces belong to it (a drawing's first layer): a source
+  // whose object 0 holds nothing, or of no object, shows no row for it (a blank row there
+  // would look like an object, or a row to fill in, that is not).
+  firstListed_ = first;
+  const int listed = std::max(n - first, 0);
+  const int count = std::max(listed + first, 1);
   if (!objectNumbers_.Allocate(count, 1) || !objectNames_.Allocate(count, 1) ||
       !objectTemperatures_.Allocate(count, 1))
     return;
   for (int i = 0; i < count; ++i) {
-    objectNumbers_.data[i] = i < n ? i : 0;
+    // As text: the table shows no number 0, yet object 0 is a row like the others.
+    objectNumbers_.data[i] = i < n ? std::to_string(i) : "";
     objectNames_.data[i] = " ";
     objectTemperatures_.data[i] = 0.0f;
   }
@@ -148,8 +151,9 @@ void TLightSourceSetupTypeDlg::BuildObjectTable(int n) {
   }
   objectTable_ = new TLightSourceObjectTable(this, kObjectTablePlace, listed);
   if (objectTable_->Create()) {
-    objectTable_->Bind(objectNumbers_.data + 1, objectNames_.data + 1, objectTemperatures_.data + 1, listed);
-    if (n < 2) objectTable_->Grid()->SetColumnReadOnly(1, true);
+    objectTable_->Bind(objectNumbers_.data + first, objectNames_.data + first, objectTemperatures_.data + first,
+                       listed);
+    if (listed == 0) objectTable_->Grid()->SetColumnReadOnly(1, true);
   }
   ApplyType();
 }
@@ -196,17 +200,17 @@ int TLightSourceSetupTypeDlg::ReadData() {
     source.Zones.Swap(zones);
   } else {
     const int n = source.ObjectNames.Cells();
-    if (objectTable_ != nullptr && n > 1) {
+    if (objectTable_ != nullptr && n > firstListed_) {
       if (objectTable_->CellsToValues() == 0) return 0;
-      for (int i = 1; i < n && i < objectTemperatures_.Cells(); ++i)
+      for (int i = firstListed_; i < n && i < objectTemperatures_.Cells(); ++i)
         if (!(objectTemperatures_.data[i] >= 0.0f)) {
           Refuse("The temperature of \"" + std::string(objectNames_.data[i].c_str()) +
                  "\" can not be negative.");
-          objectTable_->Grid()->SetCurrentCell(1, i - 1);
+          objectTable_->Grid()->SetCurrentCell(1, i - firstListed_);
           return 0;
         }
       if (source.ObjectTemperatures.Cells() < n) return 0;
-      for (int i = 1; i < n && i < objectTemperatures_.Cells(); ++i)
+      for (int i = firstListed_; i < n && i < objectTemperatures_.Cells(); ++i)
         source.ObjectTemperatures.data[i] = objectTemperatures_.data[i];
     }
   }
@@ -229,7 +233,10 @@ int TLightSourceSetupTypeDlg::ShowData() {
   if (zonesTable_ != nullptr && zonesTable_->GetHandle() != nullptr) zonesTable_->ValuesToCells();
   if (source.SourceType == kSolidSource) {
     const int n = source.ObjectNames.Cells();
-    BuildObjectTable(n);
+    bool zeroHoldsFaces = false;
+    for (int k = 0; k < source.Triangles.Cells() && !zeroHoldsFaces; ++k)
+      zeroHoldsFaces = source.Triangles.data[k].Object == 0;
+    BuildObjectTable(n, zeroHoldsFaces ? 0 : 1);
     for (int i = 0; i < n && i < objectNames_.Cells(); ++i) {
       objectNames_.data[i] = source.ObjectNames.data[i];
       objectTemperatures_.data[i] = i < source.ObjectTemperatures.Cells() ? source.ObjectTemperatures.data[i] : 0.0f;

@@ -75,11 +75,13 @@ class TLightSourceSetupTypeDlg final : public TLightSourceSetupPage {
 
  private:
   // A new objects' table for objects 1 .. n - 1 of n (the buffers hold all n).
-  void BuildObjectTable(int n);
+  // The table of objects first .. n - 1.
+  void BuildObjectTable(int n, int first);
 
   Mem<int> zoneNumbers_;
   Mem<double> zoneZ_, zoneAz_, zoneAy_, zoneBright_;
-  Mem<int> objectNumbers_;
+  int firstListed_ = 1;  // the first object the table lists
+  Mem<STRING> objectNumbers_;
   Mem<STRING> objectNames_;
   Mem<float> objectTemperatures_;
   TLightSourceZonesTable *zonesTable_ = nullptr;

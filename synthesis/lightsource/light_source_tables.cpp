@@ -51,9 +51,9 @@ void TLightSourceZonesTable::Bind(int *numbers, double *z, double *az, double *a
 TLightSourceObjectTable::TLightSourceObjectTable(TWindow *page, int placeholderId, int objects)
     : TLightSourceTable(page, placeholderId, 2, std::max(objects, 0)) {}
 
-void TLightSourceObjectTable::Bind(int *numbers, STRING *names, float *temperatures, int count) {
+void TLightSourceObjectTable::Bind(STRING *numbers, STRING *names, float *temperatures, int count) {
   // Bound also without rows: the headers show.
-  BindCell(-1, "N", numbers, count, kCellInt, "%4d");
+  BindCell(-1, "N", numbers, count, kCellString, "%4s");
   BindCell(0, "    Name Object    ", names, count, kCellString, "%s");
   BindCell(1, " T(Kelvin) ", temperatures, count, kCellFloat, "%8g");
   Grid()->SetColumnReadOnly(0, true);

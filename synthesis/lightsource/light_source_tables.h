@@ -41,7 +41,8 @@ class TLightSourceObjectTable final : public TLightSourceTable {
  public:
   // objects: the objects shown, one row each (none: the headers alone).
   TLightSourceObjectTable(TWindow *page, int placeholderId, int objects);
-  void Bind(int *numbers, STRING *names, float *temperatures, int count);
+  // numbers: the objects' numbers as text.
+  void Bind(STRING *numbers, STRING *names, float *temperatures, int count);
   // A right click on a temperature offers "Set for all objects" to the page.
   void CellContextMenu(int column, int row) override;
   // The current cell's text into every row's temperature (the page's command).

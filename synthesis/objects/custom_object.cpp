@@ -11,6 +11,8 @@
 #include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/dialogs/dialog_template.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/screen.h"
 #include "synthesis/objects/object_page_owner.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/scene_picture_file.h"
@@ -72,6 +74,30 @@ POINT CascadePlace(TTestImage &image) {
   }
   const int k = image.NextCascade();
   return POINT{folder.right + k * captionHeight, folder.top + k * captionHeight};
+}
+
+// The scene window's client size and place: the scene's size where the screen holds it, else
+// as much as the screen holds from its place beside the folder (moved back onto the screen
+// when even the smallest window would reach past it); the picture scrolls within it.
+constexpr int kSmallestSceneSide = 256;
+
+SIZE SceneWindowClient(SIZE scene, POINT &place) {
+  const int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
+  const int screenHeight = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION);
+  const int frameX = 2 * GetSystemMetrics(SM_CXFRAME);
+  const int frameY = 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  const auto fit = [](int side, int screen, int frame, int bar, LONG &at) {
+    if (at + frame + side <= screen) return side;
+    // Cut to the screen, leaving room for the scroll bar across.
+    const int room = std::max(screen - at - frame - bar, std::min(side, kSmallestSceneSide));
+    const int shown = std::max(1, std::min(side, room));
+    at = std::clamp<LONG>(at, 0, std::max(0, screen - frame - bar - shown));
+    return shown;
+  };
+  SIZE client{};
+  client.cx = fit(scene.cx, screenWidth, frameX, GetSystemMetrics(SM_CXVSCROLL), place.x);
+  client.cy = fit(scene.cy, screenHeight, frameY, GetSystemMetrics(SM_CYHSCROLL), place.y);
+  return client;
 }
 
 bool RealMode() {
@@ -197,13 +223,13 @@ void TCustomObject::ShowPictures() {
   if (shared == nullptr || n == 0) return;
   sceneSize_ = BitmapSceneSize(background_.Empty() ? nullptr : &background_,
                                object_.Empty() ? nullptr : &object_, n);
-  const POINT place = CascadePlace(*shared);
+  POINT place = CascadePlace(*shared);
+  const SIZE shown = SceneWindowClient(sceneSize_, place);
   pictureSize = sceneSize_;
   DeleteWindows();
   HWND ownerWindow = shared->folderWindow != nullptr ? shared->folderWindow : GetHandle();
-  backgroundWindow = new (std::nothrow) TGumGraph(ownerWindow, place.x, place.y, sceneSize_.cx,
-                                                  sceneSize_.cy, kSceneStyle, kSceneColor,
-                                                  nullptr);
+  backgroundWindow = new (std::nothrow) TGumGraph(ownerWindow, place.x, place.y, shown.cx, shown.cy,
+                                                  kSceneStyle, kSceneColor, nullptr);
   if (backgroundWindow == nullptr) {
     ShowNotEnoughMemory();
     return;
@@ -212,6 +238,16 @@ void TCustomObject::ShowPictures() {
     delete backgroundWindow;
     backgroundWindow = nullptr;
     return;
+  }
+  // The drawing keeps the whole scene, in its own pixels, whatever part the window shows.
+  if (shown.cx != sceneSize_.cx || shown.cy != sceneSize_.cy) {
+    if (!backgroundWindow->CreateBitmap(sceneSize_.cx, sceneSize_.cy)) {
+      DeleteWindows();
+      return;
+    }
+    // The plot area was the window's when it was made: the frame is drawn, and seen, over
+    // the whole scene, not only over its first window-full.
+    backgroundWindow->SetPlotArea(0, 0, 0, 0, false, false);
   }
   backgroundWindow->SetWindowText(ImageCaption());
   // What the scene shows is the object: a moved frame or object makes the spectra stale.

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "document/system/animation_hold.h"
+#include "imaging/color/color_image.h"
 #include "imaging/testobject/test_image.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/message_box.h"
@@ -329,6 +331,12 @@ void TTestObjectParent::CmTypeChanged() {
   // The bitmap object has nothing to show until a picture is chosen; every other object
   // can be shown at once.
   const int viewable = chosen->name == kCustomObjectDisplayName ? 0 : 1;
+  // A bitmap's values are display values already: its pictures, and those of its image
+  // through the system, are shown without the display exponent; every other object's with it.
+  if (TTestImage *shared = GetTestImage()) {
+    if (shared->colorImage == nullptr) shared->colorImage = new (std::nothrow) TColorImage();
+    if (shared->colorImage != nullptr) shared->colorImage->SetGamma(chosen->name == kCustomObjectDisplayName ? 0 : 1);
+  }
   EnableDlgItem(GetHandle(), kObjectColorMapButton, viewable);
   EnableDlgItem(GetHandle(), kObject3DPlotButton, viewable);
   if (owner_ != nullptr) owner_->SetViewButtonsEnabled(viewable != 0);

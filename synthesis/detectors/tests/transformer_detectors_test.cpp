@@ -221,15 +221,19 @@ TEST_F(TransformerDetector, AnAllPassGainIsAPointAndAGainAtZeroAloneIsFlat) {
     EXPECT_APPROX(response.data[k], 1.0 / (kSide * kSide), kTransformTolerance) << k;
 }
 
-// The transformer passes each frequency by its table's gain, whatever the gain at 0 and
-// with or without the records' closing braces; the matrix element (4 x 2 pixels) seen
+// The transformer passes each raster frequency k/(N p) by its table's gain, whatever the
+// gain at 0, the step the file gives and with or without the records' closing braces; the matrix element (4 x 2 pixels) seen
 // through it passes its own transfer 2 (1 + 2 cos t + cos 2t), t = 2 pi k / 16, times it.
 TEST_F(TransformerDetector, TheTransferIsTheTableAlsoThroughTheMatrix) {
   UsePixels(kSide, kPixel);
   const std::pair<const char *, std::array<double, 5>> rows[] = {  // gains at k = 0 .. 4
       {"{F=0; G=1; }\n{F=25; G=0.6; }\n{F=50; G=0; }\n", {1, 0.9, 0.8, 0.7, 0.6}},
       {"{F=0; G=2; }\n{F=50; G=1; }\n", {2, 1.875, 1.75, 1.625, 1.5}},
-      {"{F=0; G=0.5;\n{F=12.5; G=0.25;\n{F=37.5; G=0;\n", {0.5, 0.375, 0.25, 0.1875, 0.125}}};
+      {"{F=0; G=0.5;\n{F=12.5; G=0.25;\n{F=37.5; G=0;\n", {0.5, 0.375, 0.25, 0.1875, 0.125}},
+      // A step in the file spaces only its own samples: the raster's step stays 6.25.
+      {"dF=10;\n{F=0; G=1; }\n{F=25; G=0.6; }\n{F=50; G=0; }\n", {1, 0.9, 0.8, 0.7, 0.6}},
+      {"dF=12.5;\nG=1, 0.5;\n", {1, 0.75, 0.5, 0.25, 0}},
+      {"G=1, 0.5;\n", {1, 0.5, 0, 0, 0}}};
   constexpr double kTransferTolerance = 0.01;  // the transfer, summed directly about the centre cell
   TDetectorOpticalTransformerModel transformer;
   TDetectorMatrixModel matrix;

@@ -1,6 +1,7 @@
 #include "synthesis/folder/energy_page.h"
 
 #include <QImage>
+#include <QWidget>
 
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "optics/model/tests/system_test_support.h"
 #include "platform/gui/dialogs/dialog.h"
 #include "platform/gui/windows/test_kit.h"
+#include "platform/gui/windows/window_handles.h"
 #include "synthesis/folder/test_object_folder.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
@@ -92,6 +94,13 @@ TEST_F(EnergyPageTest, ThePageFollowsTheDetectorAndRecalculateWaitsForASynthesis
   ASSERT_EQ(folder_->state, kRastersWritten);
   EXPECT_TRUE(IsWindowEnabled(page.GetDlgItem(kEnergyRecalculate)));
   EXPECT_TRUE(answers_->boxes.empty());
+  // The results sit in white fields, the share outside the picture as the zone's share.
+  for (const int id : {kEnergyResult, kEnergyContrast, kEnergyOutside}) {
+    TWindow *field = WindowFromHandle(page.GetDlgItem(id));
+    ASSERT_TRUE(field != nullptr && field->NativeWidget() != nullptr) << id;
+    const QImage shown = field->NativeWidget()->grab().toImage();
+    EXPECT_EQ(shown.pixel(3, shown.height() / 2), qRgb(255, 255, 255)) << id;
+  }
 }
 
 TEST_F(EnergyPageTest, AnImageAtInfinityMeasuresTheZoneInMilliradians) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/testing/approx.h"
@@ -414,6 +415,34 @@ TEST_F(IsoplanarSynthesisTest, ATracedImagePassesAsItIsAndItsBlurIsALinearConvol
   EXPECT_APPROX(RoundPupilMtf(0.0, 10.0), 1.0, 1e-12);
   EXPECT_APPROX(RoundPupilMtf(5.0, 10.0), 2.0 / kPi * (kPi / 3.0 - 0.5 * std::sqrt(0.75)), 1e-12);
   EXPECT_EQ(RoundPupilMtf(10.0, 10.0), 0.0);
+  // A cell twice 1 / cutoff: the transfer function is laid on the padded grid's own
+  // frequencies (k, l) / (2 n g), so a point's blur is its naive inverse transform there,
+  // and the point's cell keeps, within the band the grid holds, what the pattern puts on
+  // it (its integral over the cell, 83.4 %; a pupil half as wide would leave 53 %).
+  constexpr double kBandLimit = 0.1;
+  const int coarse = 16, padded = 2 * coarse, sub = 64;
+  const double wide = 2.0 / (cutoff * g);  // the coarse cell in fine cells
+  double onCell = 0.0;
+  for (int b = 0; b < sub; ++b)
+    for (int a = 0; a < sub; ++a)
+      onCell += airy(wide * ((a + 0.5) / sub - 0.5), wide * ((b + 0.5) / sub - 0.5)) * (wide / sub) * (wide / sub);
+  Mem<float> point(coarse, coarse);
+  point.Zero();
+  point.data[8 * coarse + 8] = 1.0f;
+  const double kept = BlurByRoundPupil(point, coarse, 2.0 / cutoff, cutoff);
+  double naiveKept = 0.0;
+  for (int dr = -8; dr < 8; ++dr)
+    for (int dc = -8; dc < 8; ++dc) {
+      double expected = 0.0;
+      for (int l = -coarse; l < coarse; ++l)
+        for (int k = -coarse; k < coarse; ++k)
+          expected += RoundPupilMtf(std::hypot(k, l) * cutoff / (2.0 * padded), cutoff) *
+                      std::cos(2.0 * kPi * (k * dc + l * dr) / padded) / (padded * padded);
+      naiveKept += expected;
+      ASSERT_NEAR(point.data[(8 + dr) * coarse + 8 + dc], expected, kKeptTolerance) << dc << ", " << dr;
+    }
+  EXPECT_APPROX(kept, naiveKept, kKeptTolerance);
+  EXPECT_APPROX(point.data[8 * coarse + 8], onCell, kBandLimit);
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 // The folder's settings file, scripted through its menu: the default file beside the
 // system read at set-up and written on closing, Read, Save, Save As and Default.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -194,9 +199,29 @@ TEST_F(TtiFolderTest, DefaultPutsTheDefaultChoicesIntoThePages) {
   EXPECT_EQ(GetTestImage()->ObjectSpaceCheck, 1);
 }
 
+// Makes a file that can be read but not opened for writing, as on a read-only share: its
+// mode, and for a user whom modes do not stop, its immutable flag. False when neither holds.
+bool MakeUnwritable(const std::string &path, bool unwritable) {
+  ::chmod(path.c_str(), unwritable ? 0444 : 0644);
+  if (const int fd = ::open(path.c_str(), O_RDONLY); fd >= 0) {
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags = unwritable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close(fd);
+  }
+  std::FILE *file = std::fopen(path.c_str(), "rb+");
+  if (file != nullptr) std::fclose(file);
+  return file == nullptr;
+}
+
 TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreToldOnce) {
   TTestObjectFolder &folder = Open();
+  // A picture that is only read serves from a read-only share.
   Put(Scratch("there.bmp"), "BM");
+  const std::shared_ptr<void> writableAgain(nullptr, [&](void *) { MakeUnwritable(Scratch("there.bmp"), false); });
+  if (!MakeUnwritable(Scratch("there.bmp"), true)) GTEST_SKIP() << "no file here can be made read-only";
   Put(Scratch("custom.tti"), "[Objects settings]\nTypeList=3\n[Custom object]\nFileFon=" +
                                  Scratch("gone.bmp") + "\nFileObject=" + Scratch("there.bmp") + "\n");
   EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
@@ -208,6 +233,13 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(answers_->boxes[1].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+  // A folder opens for reading but holds no picture: told, and its name not kept.
+  const std::string folderName = Scratch("pictures");
+  std::filesystem::create_directories(folderName);
+  Put(Scratch("custom.tti"), "[Objects settings]\nTypeList=3\n[Custom object]\nFileFon=\nFileObject=" + folderName + "\n");
+  EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
+  EXPECT_EQ(answers_->boxes.back().text, "\nObject description \"" + folderName + "\" not exist.");
+  EXPECT_EQ(ObjectPage().CustomObject()->objectFile, "");
 }
 
 TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {

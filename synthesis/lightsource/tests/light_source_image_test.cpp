@@ -272,6 +272,12 @@ TEST_F(LightSourceImage, TheIdealImageShowsTheSourceAtTheImagesScaleAndEscapeSto
   EXPECT_EQ(gauge.steps, 3);
   EXPECT_EQ(tally.drawn, 1500);
   EXPECT_EQ(gauge.last.rfind("Image. Times: elapsed- 00:00, estimated- ", 0), 0u);
+  // A raster memory cannot hold stops the run (its box has told it) rather than say no ray came.
+  {
+    TMemAllocationFaults none(0);
+    EXPECT_EQ(TraceSourceImage(source, system_, 0.55, 20000, 10000000, grid, nullptr, raster, tally),
+              TSourceImageResult::kStopped);
+  }
   // A disc turned away from the system sends nothing into the aimed cone: after the draws
   // allowed there is no image.
   TLightSource away = Disc(false);

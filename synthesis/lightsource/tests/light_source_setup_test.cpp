@@ -25,6 +25,7 @@
 #include "synthesis/lightsource/tests/dxf_samples.h"
 #include "toolkit/plot3d/paint3d.h"
 #include "toolkit/tables/table2.h"
+#include "toolkit/tables/table_header.h"
 #include "toolkit/tables/win_table_edit.h"
 
 namespace {
@@ -255,10 +256,13 @@ TEST_F(LightSourceSetup, ADxfMeshImportsShowsInThreeDAndSavesAsALightSourceThatR
   ASSERT_EQ(folder.FileName(), dxf);
   EXPECT_EQ(folder.Source().SourceType, kSolidSource);
   ASSERT_EQ(folder.Source().Triangles.cols, 2);
-  // Objects 1 .. n - 1: COLD alone, at 273 K.
+  // Every layer in table order, at 273 K: HOT, the first, is object 0 and holds a face.
   TLightSourceObjectTable &objects = *folder.TypePage()->ObjectTable();
-  EXPECT_EQ(objects.Grid()->Rows(), 1);
-  EXPECT_EQ(CellText(objects, 0, 0), "COLD");
+  EXPECT_EQ(objects.Grid()->Rows(), 2);
+  EXPECT_EQ(CellText(objects, 0, 0), "HOT");
+  EXPECT_EQ(CellText(objects, 0, 1), "COLD");
+  EXPECT_EQ(objects.RowHeader()->Caption(0), "0");
+  EXPECT_EQ(objects.RowHeader()->Caption(1), "1");
   // "3D View" shows the mesh beside the page.
   folder.TypePage()->SendMessage(WM_COMMAND, kSourceView3D, 0);
   bool preview = false;
@@ -283,8 +287,8 @@ TEST_F(LightSourceSetup, ADxfMeshImportsShowsInThreeDAndSavesAsALightSourceThatR
     }
   ASSERT_EQ(back.ObjectNames.cols, 2);
   EXPECT_EQ(back.ObjectNames.data[1], "COLD");
-  EXPECT_EQ(back.ObjectTemperatures.data[0], 273.0f);
-  EXPECT_EQ(back.ObjectTemperatures.data[1], 1500.0f);
+  EXPECT_EQ(back.ObjectTemperatures.data[0], 1500.0f);
+  EXPECT_EQ(back.ObjectTemperatures.data[1], 273.0f);
 }
 
 TEST_F(LightSourceSetup, SetForAllObjectsGivesEveryObjectTheCurrentTemperature) {
@@ -300,6 +304,7 @@ TEST_F(LightSourceSetup, SetForAllObjectsGivesEveryObjectTheCurrentTemperature) 
   three.Triangles.Allocate(1, 1);
   const double a[3] = {0, 0, 0}, b[3] = {0, 1, 0}, c[3] = {0, 0, 1};
   three.Triangles.data[0].SetVertices(a, b, c);
+  three.Triangles.data[0].Object = 1;  // object 0 holds no face
   ASSERT_EQ(three.WriteFile(Scratch("three.srl")), 1);
   TLightSourceSetupFolder &folder = Open(Scratch("three.srl"));
   TLightSourceObjectTable &objects = *folder.TypePage()->ObjectTable();
@@ -309,7 +314,7 @@ TEST_F(LightSourceSetup, SetForAllObjectsGivesEveryObjectTheCurrentTemperature) 
   folder.TypePage()->SendMessage(WM_COMMAND, kCmSetForAllObjects, 0);
   EXPECT_EQ(CellText(objects, 1, 1), "3000");
   ASSERT_EQ(folder.ReadAll(), 1);
-  // Object 0 is not listed and keeps its temperature.
+  // Object 0, without faces, is not listed and keeps its temperature.
   EXPECT_EQ(folder.Source().ObjectTemperatures.data[0], 100.0f);
   EXPECT_EQ(folder.Source().ObjectTemperatures.data[1], 3000.0f);
   EXPECT_EQ(folder.Source().ObjectTemperatures.data[2], 3000.0f);

@@ -11,8 +11,12 @@
 #include <vector>
 
 #include "foundation/testing/approx.h"
+#include "imaging/color/color_image.h"
+#include "imaging/testobject/test_image.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/scripted_dialogs.h"
+#include "platform/gui/windows/messages.h"
+#include "platform/gui/windows/screen.h"
 #include "synthesis/objects/object_raster_file.h"
 #include "synthesis/objects/test_object_graphs.h"
 #include "synthesis/objects/tests/bitmap_file_bytes.h"
@@ -124,6 +128,9 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(Text(custom, kCustomObjectBox), "---");
   EXPECT_EQ(Text(custom, kCustomBackgroundBox), "---");
   EXPECT_EQ(folder->viewButtons, 0);
+  // A bitmap's values are shown as they are, every other object's through the exponent.
+  ASSERT_NE(GetTestImage()->colorImage, nullptr);
+  EXPECT_EQ(GetTestImage()->colorImage->gammaFlag, 0);
   EXPECT_FALSE(Enabled(kObjectColorMapButton));
   EXPECT_FALSE(Enabled(kObject3DPlotButton));
   // The name keeps its capitals: file names are told apart by case.
@@ -136,6 +143,8 @@ TEST_F(CustomObjectPage, ChoosingCustomShowsItsFilesAndKeepsTheViewsOffUntilAPic
   EXPECT_EQ(folder->viewButtons, 1);
   EXPECT_TRUE(Enabled(kObjectColorMapButton));
   EXPECT_TRUE(Enabled(kObject3DPlotButton));
+  page->SelectType(kObjectRadialMira);
+  EXPECT_EQ(GetTestImage()->colorImage->gammaFlag, 1);
 }
 
 TEST_F(CustomObjectPage, TheHandBitmapsGiveTheLuminanceCentredInTheRaster) {
@@ -359,6 +368,32 @@ TEST_F(CustomObjectPage, TheSceneMovesOnlyItsFrameAndItsCloseBoxHidesIt) {
   EXPECT_TRUE(custom->backgroundFile.empty());
   EXPECT_TRUE(custom->BackgroundPicture().Empty());
   EXPECT_EQ(folder->viewButtons, 1);
+}
+
+TEST_F(CustomObjectPage, APictureLargerThanTheScreenScrollsInASceneWindowOnTheScreen) {
+  const int screenX = GetSystemMetrics(SM_CXSCREEN), screenY = GetSystemMetrics(SM_CYSCREEN);
+  TCustomObject *custom = WithBackground(Plain24(screenX + 300, screenY + 200, {90, 60, 30}));
+  TGumGraph *scene = custom->backgroundWindow;
+  ASSERT_NE(scene, nullptr);
+  const RECT outer = scene->GetWindowRect();
+  EXPECT_TRUE(outer.left >= 0 && outer.top >= 0 && outer.right <= screenX && outer.bottom <= screenY);
+  EXPECT_EQ(scene->GetBitmapSize().cx, screenX + 300);
+  EXPECT_EQ(scene->GetBitmapSize().cy, screenY + 200);
+  // Scrolled, the frame stays in the picture's pixels, and so does the capture.
+  const RECT frame = scene->GetSelection();
+  scene->ScrollTo(200, 100);
+  EXPECT_EQ(scene->GetSelection().left, frame.left);
+  ASSERT_EQ(custom->Calculate(), 1);
+  EXPECT_APPROX(Cell(Raster(0), 63, 63), 1.0, kCellTolerance);
+  // Placed in the scene's last corner, beyond the window's first view, the frame is drawn there.
+  const SIZE whole = scene->GetBitmapSize();
+  scene->SetSelection(whole.cx - 70, whole.cy - 70, whole.cx - 6, whole.cy - 6);
+  TDC *memory = scene->GetDCs().second;
+  ASSERT_NE(memory, nullptr);
+  int drawn = 0;
+  for (int x = whole.cx - 70; x < whole.cx - 50; ++x)
+    drawn += memory->GetPixel(x, whole.cy - 70) != memory->GetPixel(x, whole.cy - 60) ? 1 : 0;
+  EXPECT_GT(drawn, 0);
 }
 
 TEST_F(CustomObjectPage, APsfPerFieldPointCapturesTheWholeSceneInAWindowOfItsShape) {
