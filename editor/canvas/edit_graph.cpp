@@ -59,6 +59,11 @@ void TEditGraph::UpdateZoomWindow() {
     y2 = cy + 0.5 * perPixel * plotHeight;
   }
   SetWorld(x1, x2, y1, y2);
+  const double scale = plotWidth > 0.0 ? (X2() - X1()) / plotWidth : 0.0;
+  if (scale != toldScale_) {
+    toldScale_ = scale;
+    if (scaled_) scaled_();
+  }
 }
 
 void TEditGraph::Redraw() { DrawPendingMove(POINT{0, 0}); }

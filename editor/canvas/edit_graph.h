@@ -60,6 +60,9 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   // parent window) as WM_COMMAND.
   void SetRefreshHook(std::function<void()> refresh) { refresh_ = std::move(refresh); }
   void SetPlacementHook(std::function<void(POINT, int)> placed) { placed_ = std::move(placed); }
+  // Told whenever the world window takes a new scale (a zoom band, a new view or extent, a
+  // resized canvas), so that what shows the scale follows at once.
+  void SetScaleHook(std::function<void()> scaled) { scaled_ = std::move(scaled); }
   void SetCommandTarget(HWND target) { commandTarget_ = target; }
   // The quick tables while they are open (null when closed).
   void SetQuickPositionTable(TPendingMoveView *table) { positionTable_ = table; }
@@ -119,6 +122,8 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   TToolSelection *tools_ = &ownTools_;
   std::function<void()> refresh_;
   std::function<void(POINT, int)> placed_;
+  std::function<void()> scaled_;
+  double toldScale_ = 0.0;  // mm per pixel last told to the scale hook
   HWND commandTarget_ = nullptr;
   TPendingMoveView *positionTable_ = nullptr;
   TPendingMoveView *inclinationTable_ = nullptr;

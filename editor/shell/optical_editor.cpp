@@ -250,6 +250,7 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);
   canvas_->SetRefreshHook([this] { RefreshAll(); });
+  canvas_->SetScaleHook([this] { UpdateCaption(); });
   system_.AddObserver(this);
 }
 

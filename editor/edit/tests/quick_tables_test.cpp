@@ -2,10 +2,12 @@
 // the user closes them, and putting typed values on the selected elements.
 
 #include <cmath>
+#include <cstdio>
 
 #include "editor/commands/editor_commands.h"
 #include "editor/dialogs/number_field.h"
 #include "editor/dialogs/quick_table_dlg.h"
+#include "editor/properties/positions_model.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 
@@ -207,6 +209,106 @@ TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVer
   EXPECT_APPROX(back[0] - frontX, thickness * std::cos(turn), kPlaceTolerance);
   EXPECT_APPROX(std::fabs(back[1]), thickness * std::sin(turn), kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Tilt element (ctrl-Z)");
+}
+
+// Every command that turns or moves the fold mirror's lens, with one, two and three
+// configurations (the lens k along the axis in configuration k + 1; the base shown with two,
+// the third with three): the other configurations keep every place but the lens's shared
+// shape, the configuration shown keeps the mirror and the image, and the same tilt typed on
+// the Positions page gives the same places.
+TEST_F(QuickTablesTest, CommandsThatMoveAnElementLeaveTheOtherConfigurationsInPlace) {
+  enum class TRoad { TiltTable, DecenterTable, Alignment, Drag, TypedTilt, TypedPlaces };
+  const TRoad roads[] = {TRoad::TiltTable, TRoad::DecenterTable, TRoad::Alignment,
+                         TRoad::Drag,      TRoad::TypedTilt,     TRoad::TypedPlaces};
+  const double turn = 2.0 * kRadiansPerDegree;
+  const std::string fold = ScratchExample("fold_mirror.os", "Fold.os");
+  for (const TRoad road : roads) {
+    for (int count = 1; count <= 3; ++count) {
+      SCOPED_TRACE(testing::Message() << "road " << static_cast<int>(road) << ", " << count << " configurations");
+      TOpticalEditor &editor = Open(fold);
+      TSystemImage &system = editor.System();
+      if (road == TRoad::Alignment) {  // the back face 0.5 off the front face's axis
+        system.Surface(2)->general.vertex[1] = 0.5;
+        system.Update();
+        system.SaveUndo("Decentre");
+      }
+      for (int k = 1; k < count; ++k) {
+        system.InsertConfiguration(k - 1);
+        TOpticalElement &lens = system.elements.data[MarkFirstLens(system)];
+        lens.MoveTo(lens.referencePoint.x + k, lens.referencePoint.y, lens.referencePoint.z);
+        system.SaveUndo("Configuration");
+      }
+      ASSERT_EQ(system.SelectConfiguration(count == 3 ? 2 : 0), 1);
+      const int shown = system.currentConfiguration;
+      const auto places = [&] {
+        std::vector<std::vector<DPOINT3>> all;
+        for (int k = 0; k < count; ++k) {
+          system.SelectConfiguration(k);
+          all.emplace_back();
+          for (int i = 0; i < system.SurfaceCount(); ++i) {
+            const double *v = system.Surface(i)->general.vertex;
+            all.back().emplace_back(v[0], v[1], v[2]);
+          }
+        }
+        system.SelectConfiguration(shown);
+        return all;
+      };
+      const std::vector<std::vector<DPOINT3>> before = places();
+      const int lens = MarkFirstLens(system);
+      system.selectedSurface = -1;
+      ASSERT_EQ(system.IndexOfSurface(system.elements.data[lens].FirstSurface()), 1);
+      const DPOINT3 front(before[shown][1].x, before[shown][1].y, 0.0);
+      const double thickness = before[shown][2].x - front.x;
+      TPositionsModel positions;
+      switch (road) {
+        case TRoad::TiltTable:
+          editor.SendMessage(WM_COMMAND, CM_TILT);
+          editor.EditTools().inclinationTable->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "2");
+          editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+          break;
+        case TRoad::DecenterTable:
+          editor.SendMessage(WM_COMMAND, CM_DECENTER);
+          editor.EditTools().positionTable->SetDlgItemText(TQuickPositionTableDlg::kY, "1");
+          editor.EditTools().positionTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+          break;
+        case TRoad::Alignment: editor.SendMessage(WM_COMMAND, CM_ALIGNMENT); break;
+        case TRoad::Drag:
+          ASSERT_EQ(system.MoveMarkedElements(0.0, 1.0), 1);
+          system.SaveUndo("Move element");
+          break;
+        case TRoad::TypedTilt:
+        case TRoad::TypedPlaces:
+          for (int row : {1, 2})
+            ASSERT_TRUE(positions.EditCell(system, row, kTiltZColumn, "2").accepted);
+          if (road == TRoad::TypedPlaces) {
+            char x[32], y[32];
+            std::snprintf(x, sizeof x, "%.17g", front.x + thickness * std::cos(turn));
+            std::snprintf(y, sizeof y, "%.17g", front.y + thickness * std::sin(turn));
+            ASSERT_TRUE(positions.EditCell(system, 2, kVertexXColumn, x).accepted);
+            ASSERT_TRUE(positions.EditCell(system, 2, kVertexYColumn, y).accepted);
+          }
+          break;
+      }
+      const std::vector<std::vector<DPOINT3>> after = places();
+      const bool turned = road == TRoad::TiltTable || road == TRoad::TypedPlaces;
+      for (int k = 0; k < count; ++k) {
+        for (std::size_t i = 0; i < after[k].size(); ++i) {
+          // The lens's back face follows the shared shape; its front stays where it was but
+          // in the configuration shown (decentred, dragged or put back on the axis there).
+          if (i == 2 || (i == 1 && k == shown && road != TRoad::TiltTable && road != TRoad::TypedTilt &&
+                         road != TRoad::TypedPlaces))
+            continue;
+          EXPECT_APPROX(after[k][i].x, before[k][i].x, kPlaceTolerance) << "configuration " << k + 1 << ", surface " << i;
+          EXPECT_APPROX(after[k][i].y, before[k][i].y, kPlaceTolerance) << "configuration " << k + 1 << ", surface " << i;
+        }
+        if (turned) {
+          EXPECT_APPROX(after[k][2].x - after[k][1].x, thickness * std::cos(turn), kPlaceTolerance) << k + 1;
+          EXPECT_APPROX(after[k][2].y - after[k][1].y, thickness * std::sin(turn), kPlaceTolerance) << k + 1;
+        }
+      }
+      DropEditor();
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -69,6 +70,15 @@ TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
   EXPECT_FALSE(editor.Canvas()->GetSelectMode());
   EXPECT_EQ(GetWindowCursor(editor.Canvas()->GetHandle()), LoadCursor(nullptr, "ZoomSelect_Cur"));
+  // A band dragged over the middle lens zooms, and the caption's scale follows at once.
+  TEditGraph &canvas = *editor.Canvas();
+  const std::string before = FormatScaleCaption(canvas);
+  const POINT from = canvas.WorldToDevice(20.0, 6.0), to = canvas.WorldToDevice(30.0, -6.0);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  ASSERT_NE(FormatScaleCaption(canvas), before);
+  EXPECT_NE(editor.GetWindowText().find(FormatScaleCaption(canvas)), std::string::npos) << editor.GetWindowText();
   // Any command that leaves zoom mode releases the button.
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));

@@ -37,15 +37,20 @@ class PropertyPagesTest : public EditorTest {
   }
   // Effective focal length and back focal distance of surfaces 1 .. n-2 from a y-nu trace
   // of a ray parallel to the axis: n'u' = nu - y (n' - n) / R, y += t u'.
-  void ParaxialConstants(double &focal, double &backFocus) {
+  // Reversed: the light enters at surface n - 2, so each curvature and pair of indices
+  // changes sides.
+  void ParaxialConstants(double &focal, double &backFocus, bool reversed = false) {
     const int n = image.SurfaceCount();
     double y = 1.0, nu = 0.0, u = 0.0;
-    for (int i = 1; i <= n - 2; ++i) {
+    for (int k = 1; k <= n - 2; ++k) {
+      const int i = reversed ? n - 1 - k : k;
       const TGeneralParameters &g = image.Surface(i)->general;
-      const double c = g.R != 0.0 ? 1.0 / g.R : 0.0;
-      nu -= y * (std::fabs(g.nAfter) - std::fabs(g.nBefore)) * c;
-      u = nu / std::fabs(g.nAfter);
-      if (i < n - 2) y += (image.Surface(i + 1)->general.vertex[0] - g.vertex[0]) * u;
+      const double c = (g.R != 0.0 ? 1.0 / g.R : 0.0) * (reversed ? -1.0 : 1.0);
+      const double before = std::fabs(reversed ? g.nAfter : g.nBefore);
+      const double after = std::fabs(reversed ? g.nBefore : g.nAfter);
+      nu -= y * (after - before) * c;
+      u = nu / after;
+      if (k < n - 2) y += std::fabs(image.Surface(reversed ? i - 1 : i + 1)->general.vertex[0] - g.vertex[0]) * u;
     }
     focal = -1.0 / u;
     backFocus = -y / u;
@@ -75,6 +80,18 @@ TEST_F(PropertyPagesTest, TheFirstOrderValuesAgreeWithAParaxialTraceOfTheLens) {
   EXPECT_EQ(items[kPressureLine].value, "760");
   EXPECT_TRUE(items[kTemperatureLine].editable);
   EXPECT_FALSE(items[kFocalLengthLine].editable);
+
+  // Turned round, the lens images a finite object at infinity: the same focal length, the
+  // back focus of the light entering at the old last face, f / D of the pupil on the side
+  // at infinity (the old entrance pupil), and no lateral magnification.
+  double turnedBackFocus = 0.0;
+  ParaxialConstants(focal, turnedBackFocus, true);
+  image.ForEachConfiguration();
+  const std::vector<TGeneralInfoItem> turned = GeneralInfoItems(image);
+  EXPECT_APPROX(Shown(turned, kFocalLengthLine), focal, kRealAgainstParaxial);
+  EXPECT_APPROX(Shown(turned, kBackFocalDistanceLine), turnedBackFocus, kRealAgainstParaxial);
+  EXPECT_APPROX(Shown(turned, kFNumberLine), focal / 10.0, kRealAgainstParaxial);
+  EXPECT_EQ(turned[kMagnificationLine].value, "-");
 }
 
 TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {

@@ -257,6 +257,28 @@ TEST_F(ToolBarWnd, HintOnEveryNewButtonAndATipAfterTheCursorRests) {
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_EQ(palette->TipWindow(), nullptr);
   EXPECT_EQ(palette->hints.size(), 2u);
+
+  // A window over the palette (a menu opened over it) hides its buttons: the cursor on it
+  // gives no hint and no tip, and once the window goes the button's hint comes.
+  palette->EnableHints(1);
+  const RECT bounds = palette->GetWindowRect();
+  auto cover = std::make_unique<TWindow>(owner.get());
+  cover->Attr.Style = WS_POPUP | WS_VISIBLE;
+  cover->Attr.X = bounds.left;
+  cover->Attr.Y = bounds.top;
+  cover->Attr.W = bounds.right - bounds.left;
+  cover->Attr.H = bounds.bottom - bounds.top;
+  ASSERT_TRUE(cover->Create());
+  test_kit::RunFor(20);
+  screen.cursor = box->ClientToScreen(CenterOf(kFirstTool + 1));
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_EQ(palette->hints.size(), 2u);
+  EXPECT_EQ(palette->TipWindow(), nullptr);
+  cover.reset();
+  test_kit::RunFor(20);
+  Tick();
+  ASSERT_EQ(palette->hints.size(), 3u);
+  EXPECT_EQ(palette->hints[2], "Hint " + std::to_string(kFirstTool + 1));
 }
 
 }  // namespace
