@@ -125,11 +125,6 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
     zoom->SetLayout(TToolBarWnd::RowLayout);
     const RECT place = zoom->GetWindowRect();
     zoom->MoveWindow(300, 400, place.right - place.left, place.bottom - place.top);
-    // The configurations palette, hidden at the next start, comes back where it stood.
-    editor.ShowConfigurationBar(1);
-    const RECT configPlace = editor.EditTools().configPalette->GetWindowRect();
-    editor.EditTools().configPalette->MoveWindow(600, 300, configPlace.right - configPlace.left,
-                                                 configPlace.bottom - configPlace.top);
     editor.SendMessage(WM_CLOSE);
     ASSERT_EQ(editor.GetHandle(), nullptr);
     delete editor_;
@@ -147,9 +142,6 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
   EXPECT_EQ(zoom->GetWindowRect().left, 300);
   EXPECT_EQ(zoom->GetWindowRect().top, 400);
   EXPECT_EQ(zoom->GetLayout(), TToolBarWnd::RowLayout);
-  editor.ShowConfigurationBar(1);
-  EXPECT_EQ(editor.EditTools().configPalette->GetWindowRect().left, 600);
-  EXPECT_EQ(editor.EditTools().configPalette->GetWindowRect().top, 300);
 }
 
 TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {
