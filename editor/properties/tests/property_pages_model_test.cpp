@@ -35,25 +35,10 @@ class PropertyPagesTest : public EditorTest {
     image.DeleteUndoFiles();
     ASSERT_EQ(image.SaveUndo(""), 1);
   }
-  // Effective focal length and back focal distance of surfaces 1 .. n-2 from a y-nu trace
-  // of a ray parallel to the axis: n'u' = nu - y (n' - n) / R, y += t u'.
-  // Reversed: the light enters at surface n - 2, so each curvature and pair of indices
-  // changes sides.
+  // Effective focal length and back focal distance of surfaces 1 .. n-2 (reversed: with
+  // the light entering at n-2).
   void ParaxialConstants(double &focal, double &backFocus, bool reversed = false) {
-    const int n = image.SurfaceCount();
-    double y = 1.0, nu = 0.0, u = 0.0;
-    for (int k = 1; k <= n - 2; ++k) {
-      const int i = reversed ? n - 1 - k : k;
-      const TGeneralParameters &g = image.Surface(i)->general;
-      const double c = (g.R != 0.0 ? 1.0 / g.R : 0.0) * (reversed ? -1.0 : 1.0);
-      const double before = std::fabs(reversed ? g.nAfter : g.nBefore);
-      const double after = std::fabs(reversed ? g.nBefore : g.nAfter);
-      nu -= y * (after - before) * c;
-      u = nu / after;
-      if (k < n - 2) y += std::fabs(image.Surface(reversed ? i - 1 : i + 1)->general.vertex[0] - g.vertex[0]) * u;
-    }
-    focal = -1.0 / u;
-    backFocus = -y / u;
+    ParaxialOf(image, 1, image.SurfaceCount() - 2, reversed, focal, backFocus);
   }
   TSystemImage image;
 };
