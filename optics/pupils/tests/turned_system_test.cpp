@@ -107,15 +107,13 @@ TEST_F(TurnedSystem, AHologramTurnedRoundKeepsItsPower) {
   system.Surface(1)->SetHOE(hologram, 0);
   UserStop(system, 2, 10.0);
   SetFields(system, {0.0});
-  Ready(system);
-  Solve(system, 0);
-  EXPECT_APPROX(system.info.focalLength, 100.0, kRealPair);
-  system.TurnSystem();
-  Ready(system);
-  Solve(system, 0);
-  EXPECT_APPROX(system.info.focalLength, 100.0, kRealPair);
-  system.TurnSystem();
-  EXPECT_EQ(system.Surface(1)->hoe->pD, 1);
+  for (int turns = 0; turns < 3; ++turns) {
+    SCOPED_TRACE(turns);
+    Ready(system);
+    Solve(system, 0);
+    EXPECT_APPROX(system.info.focalLength, 100.0, kRealPair);
+    system.TurnSystem();
+  }
 }
 
 // Object 150 before a lens of f = 100, stop on its rear focus: the entrance pupil lies at

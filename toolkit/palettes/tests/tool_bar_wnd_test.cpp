@@ -258,16 +258,12 @@ TEST_F(ToolBarWnd, HintOnEveryNewButtonAndATipAfterTheCursorRests) {
   EXPECT_EQ(palette->TipWindow(), nullptr);
   EXPECT_EQ(palette->hints.size(), 2u);
 
-  // A window over the palette (a menu opened over it) hides its buttons: the cursor on it
-  // gives no hint and no tip, and once the window goes the button's hint comes.
+  // A window over the palette (a menu opened over it) hides its buttons: no hint and no tip
+  // until it goes.
   palette->EnableHints(1);
   const RECT bounds = palette->GetWindowRect();
   auto cover = std::make_unique<TWindow>(owner.get());
-  cover->Attr.Style = WS_POPUP | WS_VISIBLE;
-  cover->Attr.X = bounds.left;
-  cover->Attr.Y = bounds.top;
-  cover->Attr.W = bounds.right - bounds.left;
-  cover->Attr.H = bounds.bottom - bounds.top;
+  cover->Attr = {WS_POPUP | WS_VISIBLE, 0, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, 0};
   ASSERT_TRUE(cover->Create());
   test_kit::RunFor(20);
   screen.cursor = box->ClientToScreen(CenterOf(kFirstTool + 1));
