@@ -108,7 +108,12 @@ void TSystemImage::ShowGeneralParameters(TEditCanvas *canvas) const {
   TSelectionParameters p;
   std::string why;
   if (!SelectionParameters(p, &why)) {
-    if (!why.empty()) canvas->ShowNote("No first-order figures for the selection: " + why + ".");
+    // Without a selection a note left from the last one would show figures of elements
+    // no longer selected.
+    if (why.empty())
+      canvas->CloseNote();
+    else
+      canvas->ShowNote("No first-order figures for the selection: " + why + ".");
     return;
   }
   char text[256];

@@ -36,7 +36,7 @@ TEditGraph::TEditGraph(TWindow *parentWindow, COLORREF backColor)
     : TGGraph(parentWindow, 0, 0, kWidth, kHeight, WS_CHILD | WS_VISIBLE, backColor,
               SharedPalette) {}
 
-TEditGraph::~TEditGraph() { CloseNote(); }
+TEditGraph::~TEditGraph() { TEditGraph::CloseNote(); }
 
 void TEditGraph::UpdateZoomWindow() {
   if (system_ == nullptr) return;
@@ -105,6 +105,8 @@ int TEditGraph::SelectIn(const RECT &rect) {
   if (system_ == nullptr) return 0;
   const int marked = system_->SelectInRect(this, rect);
   Redraw();
+  // The note of the selection's figures follows the selection at once.
+  if (system_->options.ViewPropertiesOfSelectedElements != 0) system_->ShowGeneralParameters(this);
   for (TPendingMoveView *table : {positionTable_, inclinationTable_})
     if (table != nullptr) table->SelectionChanged();
   return marked;

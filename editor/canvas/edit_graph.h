@@ -96,6 +96,7 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   void DrawWorldText(double atX, double atY, const char *text, COLORREF color) override;
   void DrawGridAxes(COLORREF color) override;
   void ShowNote(const std::string &text) override;
+  void CloseNote() override;
   // The note window while it is open, else null.
   HWND NoteHandle() const;
 
@@ -115,7 +116,6 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   // True when the bitmap point lies on the selection: inside a drawn band that holds
   // marked elements, or on a marked element itself.
   bool OnSelection(POINT at) const;
-  void CloseNote();
 
   TSystemImage *system_ = nullptr;
   TToolSelection ownTools_;

@@ -112,6 +112,9 @@ TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {
   EXPECT_EQ(system.options.ViewPropertiesOfSelectedElements, 1);
   EXPECT_NE(GetMenuState(Menu(), CM_VIEW_PROPERTIES_OF_SELECTED, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(editor.Canvas()->NoteHandle(), nullptr);
+  // Switched off, the note goes.
+  editor.SendMessage(WM_COMMAND, CM_VIEW_PROPERTIES_OF_SELECTED);
+  EXPECT_EQ(editor.Canvas()->NoteHandle(), nullptr);
 }
 
 TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
