@@ -148,6 +148,19 @@ TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
   EXPECT_APPROX(system.Surface(first)->general.vertex[0], x0, kPlaceTolerance);
   EXPECT_APPROX(system.Surface(last)->general.vertex[0], x1, kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Alignment elements (ctrl-Z)");
+  // Tilted about its front vertex and decentred, it keeps its thickness along its axis.
+  const double tilt = 0.05;
+  for (int i : {first, last}) system.Surface(i)->SetAngles(0.0, 0.0, tilt);
+  system.Surface(last)->SetPosition(x0 + (x1 - x0) * std::cos(tilt), (x1 - x0) * std::sin(tilt), 0.0);
+  system.RebuildElements(nullptr);
+  system.elements.data[middle].MoveTo(x0, 1.5, 0.0);
+  system.Update();
+  system.RebuildElements(nullptr);
+  system.elements.data[middle].mark = 1;
+  editor.SendMessage(WM_COMMAND, CM_ALIGNMENT);
+  const double *a = system.Surface(first)->general.vertex, *b = system.Surface(last)->general.vertex;
+  EXPECT_APPROX(a[1], 0.0, kPlaceTolerance);
+  EXPECT_APPROX(std::hypot(b[0] - a[0], b[1] - a[1]), x1 - x0, kPlaceTolerance);
 }
 
 TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {
