@@ -41,4 +41,6 @@ class TEditCanvas {
   virtual void DrawGridAxes(COLORREF color) { (void)color; }
   // Shows a short note (several lines) over the picture; the canvas keeps its own copy.
   virtual void ShowNote(const std::string &text) { (void)text; }
+  // Takes the note away (nothing to show any more).
+  virtual void CloseNote() {}
 };

@@ -3,6 +3,7 @@
 // (its size, the index of the current snapshot, the redo bound and one label per slot).
 
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "foundation/containers/string_class.h"
@@ -27,6 +28,12 @@ class TOptionsImage {
   // The label of slot k (taken modulo the ring size); empty when there is none.
   std::string Label(int k) const;
   void SetLabel(int k, const std::string &label);
+  // The configurations shown before and after step k, for a step that changed the list of
+  // configurations (Undo shows the one before again, Redo the one after); -1 for any other
+  // step, whose Undo and Redo keep the configuration shown. Kept here, never in a snapshot.
+  int ShownBefore(int k) const;
+  int ShownAfter(int k) const;
+  void SetShown(int k, int before, int after);
 
   int EnableSave = 1;
   int EnablePosition = 1;
@@ -40,6 +47,7 @@ class TOptionsImage {
   int undoIndex = 0;  // the snapshot that holds the current state; 0 before the first
   int redoBound = 0;  // one past the newest snapshot
   Mem<STRING> undoLabels;
+  std::vector<int> undoShownBefore, undoShownAfter;
   int lensAnimationRunning = 0;
   int beamAnimationRunning = 0;
 };

@@ -359,6 +359,7 @@ void TSystemImage::Assign(const TSystemImage &other, int flag) {
   configurations = other.configurations;
   // The copy's own surfaces stand where the other's do.
   shapes_ = other.shapes_;
+  imageTaken_ = other.imageTaken_;
   for (TElementShape &shape : shapes_) {
     shape.firstSurface = Surface(shape.first);
     shape.lastSurface = Surface(shape.last);

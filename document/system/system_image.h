@@ -86,7 +86,9 @@ class TSystemImage : public TOpticalSystem {
   // The undo ring (system_image_undo.cpp). SaveUndo is taken after a change: 1 when the
   // snapshot was written. Undo(-1) steps back; Undo(k >= 0) loads slot k without moving
   // the index (Redo's use); 0 with a beep when there is no such step.
-  int SaveUndo(const std::string &label);
+  // shownBefore: for a step that changes the list of configurations, the one shown before
+  // it, which its Undo shows again (Redo the one shown after); -1 for any other step.
+  int SaveUndo(const std::string &label, int shownBefore = -1);
   // The lender whose settings stand in the system now (null: none); not owned.
   void SetSnapshotLender(TSnapshotLender *lender) { lender_ = lender; }
   TSnapshotLender *SnapshotLender() const { return lender_; }
@@ -138,10 +140,11 @@ class TSystemImage : public TOpticalSystem {
   // Shifts the marked elements by (dx, dy) mm and updates the system; the number moved.
   int MoveMarkedElements(double dx, double dy);
   // Focal length, back focus and the entrance and exit aperture diameters of the marked
-  // elements alone, paraxial, from a copy of them (system_image_parameters.cpp); false
-  // without a selection or when the copy has no focus. ShowGeneralParameters puts them in
-  // a note on the canvas.
-  bool SelectionParameters(TSelectionParameters &out) const;
+  // elements alone, paraxial, from a copy of them with parallel light along their axis and
+  // their own image plane and stop (system_image_parameters.cpp); false without a selection,
+  // or with why (when given) saying what kept the figures. ShowGeneralParameters puts them,
+  // or why there are none, in a note on the canvas.
+  bool SelectionParameters(TSelectionParameters &out, std::string *why = nullptr) const;
   void ShowGeneralParameters(TEditCanvas *canvas) const;
   // The canvas the regions are built for; null drops it (the canvas does so when it goes).
   void SetCanvas(const TEditCanvas *canvas);
@@ -226,10 +229,12 @@ class TSystemImage : public TOpticalSystem {
   // How far each element and the image moved since TakeShapes because an element before
   // them changed its length; false when the elements are not the ones taken.
   bool ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imageShift) const;
+  // The places TakeShapes noted become the ones shown now (a configuration applied).
+  void RetakePlaces();
   int ReadConfigurations(const std::string &fileName);
-  // Loads the snapshot of slot k over the system, keeping the name, marks, view and current
-  // configuration; 1 when loaded.
-  int LoadSnapshot(int slot);
+  // Loads the snapshot of slot k over the system, keeping the name, marks and view, and
+  // showing configuration `shown` (-1: the current one); 1 when loaded.
+  int LoadSnapshot(int slot, int shown);
 
   // Traces the fans of the field values and hands their paths to the canvas.
   void DrawRayFans(TEditCanvas &canvas, COLORREF color);
@@ -243,8 +248,10 @@ class TSystemImage : public TOpticalSystem {
     int first = 0;
     int last = 0;
     DPOINT3 exit;
+    DPOINT3 at;  // its first vertex
   };
   std::vector<TElementShape> shapes_;
+  DPOINT3 imageTaken_;  // the image's vertex when the shapes were taken
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
   TSnapshotLender *lender_ = nullptr;

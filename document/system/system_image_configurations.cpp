@@ -41,6 +41,19 @@ DPOINT3 Plus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x + b.x, a.y
 
 DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
 
+// Vertices are sums and differences of numbers of the system's size: a move equal to the
+// carry but for rounding counts as that carry.
+constexpr double kCarryRoundOff = 1e-9;
+
+// Whether a point near `at` moved by `moved` is the move `carried` (a zero carry is no move).
+bool MovedBy(const DPOINT3 &moved, const DPOINT3 &carried, const DPOINT3 &at) {
+  if (carried.x == 0.0 && carried.y == 0.0 && carried.z == 0.0) return false;
+  const double scale = 1.0 + std::fabs(at.x) + std::fabs(at.y) + std::fabs(at.z);
+  return std::fabs(moved.x - carried.x) <= kCarryRoundOff * scale &&
+         std::fabs(moved.y - carried.y) <= kCarryRoundOff * scale &&
+         std::fabs(moved.z - carried.z) <= kCarryRoundOff * scale;
+}
+
 // The base configuration moves from `before` to `after`: the others are offsets from it, so
 // they are taken back by the move and stay where they stood. A gap edited in the base is
 // the base's own, as one edited in any other configuration is that one's; a shape shared
@@ -77,8 +90,17 @@ void TSystemImage::TakeShapes() {
       shapes_.clear();
       return;
     }
-    shapes_.push_back({first, last, firstIndex, lastIndex, Minus(PositionOf(*last), PositionOf(*first))});
+    shapes_.push_back({first, last, firstIndex, lastIndex, Minus(PositionOf(*last), PositionOf(*first)), PositionOf(*first)});
   }
+  const TEditSurface *image = ImageSurface(*this);
+  imageTaken_ = image != nullptr ? PositionOf(*image) : DPOINT3();
+}
+
+void TSystemImage::RetakePlaces() {
+  for (int e = 0; e < ElementCount() && e < static_cast<int>(shapes_.size()); ++e)
+    if (const TEditSurface *first = elements.data[e].FirstSurface(); first == shapes_[e].firstSurface)
+      shapes_[e].at = PositionOf(*first);
+  if (const TEditSurface *image = ImageSurface(*this)) imageTaken_ = PositionOf(*image);
 }
 
 bool TSystemImage::ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imageShift) const {
@@ -86,7 +108,10 @@ bool TSystemImage::ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imag
   if (count == 0 || static_cast<int>(shapes_.size()) != count) return false;
   elementShift.assign(count, DPOINT3());
   // Each element moves by the growth of every element before it, exit vertex against first
-  // vertex: the gaps between them are each configuration's own and stay.
+  // vertex, where the edit moved it so in the configuration shown (a thickness typed in the
+  // table pushes what follows): the gaps behind are each configuration's own and stay. An
+  // element turned or reshaped in place (its exit vertex swung by a tilt) pushed nothing in
+  // the configuration shown, and pushes nothing in the others either.
   DPOINT3 carried;
   for (int e = 0; e < count; ++e) {
     const TEditSurface *first = elements.data[e].FirstSurface();
@@ -95,10 +120,11 @@ bool TSystemImage::ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imag
     if (first == nullptr || last == nullptr || first != taken.firstSurface || last != taken.lastSurface ||
         IndexOfSurface(first) != taken.first || IndexOfSurface(last) != taken.last)
       return false;
-    elementShift[e] = carried;
+    if (MovedBy(Minus(PositionOf(*first), taken.at), carried, taken.at)) elementShift[e] = carried;
     carried = Plus(carried, Minus(Minus(PositionOf(*last), PositionOf(*first)), taken.exit));
   }
-  imageShift = carried;
+  const TEditSurface *image = ImageSurface(*this);
+  if (image != nullptr && MovedBy(Minus(PositionOf(*image), imageTaken_), carried, imageTaken_)) imageShift = carried;
   return true;
 }
 
@@ -228,6 +254,8 @@ void TSystemImage::ApplyConfiguration(int k) {
     }
     image->SetPosition(target.x, target.y, target.z);
   }
+  // Selecting a configuration is no edit of the elements' places.
+  RetakePlaces();
   if (record.AlfaM.data != nullptr) info.AlfaM = record.AlfaM;
   info.Naper = record.Naper;
   info.Unit = record.Unit;

@@ -61,7 +61,7 @@ int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
   return kept;
 }
 
-int TSystemImage::SaveUndo(const std::string &label) {
+int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   // Without a private temporary directory no snapshot is written anywhere.
   if (TempDir().empty()) return 0;
   const int ringSize = options.RingSize();
@@ -79,6 +79,7 @@ int TSystemImage::SaveUndo(const std::string &label) {
   if (written) {
     options.undoIndex = index;
     options.SetLabel(index, label);
+    options.SetShown(index, shownBefore, shownBefore >= 0 ? current : -1);
     options.redoBound = index + 1;
   }
   // A snapshot that could not be written is not a step: the index stays where it was.
@@ -87,13 +88,13 @@ int TSystemImage::SaveUndo(const std::string &label) {
   return written;
 }
 
-int TSystemImage::LoadSnapshot(int slot) {
+int TSystemImage::LoadSnapshot(int slot, int shown) {
   if (TempDir().empty()) return 0;
   const int ringSize = options.RingSize();
   const std::string path = UndoPath(slot % ringSize);
   std::vector<int> marks;
   for (int e = 0; e < ElementCount(); ++e) marks.push_back(elements.data[e].mark);
-  const int current = currentConfiguration;
+  const int current = shown >= 0 ? shown : currentConfiguration;
   const TViewWindow keptView = viewWindow;
   // The snapshot is written in the base configuration and read in it.
   if (!FileExists(path) || Load(path, 2) == 0) return 0;
@@ -117,7 +118,10 @@ int TSystemImage::Undo(int step) {
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
-  if (!LoadSnapshot(step < 0 ? index : step)) {
+  // A step that changed the list of configurations is undone to the one shown before it,
+  // and done again to the one shown after it.
+  const int shown = step < 0 ? options.ShownBefore(index + 1) : options.ShownAfter(index);
+  if (!LoadSnapshot(step < 0 ? index : step, shown)) {
     if (step < 0) ++options.undoIndex;
     MessageBeep(MB_SIMPLEBEEP);
     return 0;

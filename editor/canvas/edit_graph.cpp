@@ -36,7 +36,7 @@ TEditGraph::TEditGraph(TWindow *parentWindow, COLORREF backColor)
     : TGGraph(parentWindow, 0, 0, kWidth, kHeight, WS_CHILD | WS_VISIBLE, backColor,
               SharedPalette) {}
 
-TEditGraph::~TEditGraph() { CloseNote(); }
+TEditGraph::~TEditGraph() { TEditGraph::CloseNote(); }
 
 void TEditGraph::UpdateZoomWindow() {
   if (system_ == nullptr) return;
@@ -59,6 +59,11 @@ void TEditGraph::UpdateZoomWindow() {
     y2 = cy + 0.5 * perPixel * plotHeight;
   }
   SetWorld(x1, x2, y1, y2);
+  const double scale = plotWidth > 0.0 ? (X2() - X1()) / plotWidth : 0.0;
+  if (scale != toldScale_) {
+    toldScale_ = scale;
+    if (scaled_) scaled_();
+  }
 }
 
 void TEditGraph::Redraw() { DrawPendingMove(POINT{0, 0}); }
@@ -100,6 +105,8 @@ int TEditGraph::SelectIn(const RECT &rect) {
   if (system_ == nullptr) return 0;
   const int marked = system_->SelectInRect(this, rect);
   Redraw();
+  // The note of the selection's figures follows the selection at once.
+  if (system_->options.ViewPropertiesOfSelectedElements != 0) system_->ShowGeneralParameters(this);
   for (TPendingMoveView *table : {positionTable_, inclinationTable_})
     if (table != nullptr) table->SelectionChanged();
   return marked;

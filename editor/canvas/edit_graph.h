@@ -60,6 +60,9 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   // parent window) as WM_COMMAND.
   void SetRefreshHook(std::function<void()> refresh) { refresh_ = std::move(refresh); }
   void SetPlacementHook(std::function<void(POINT, int)> placed) { placed_ = std::move(placed); }
+  // Told whenever the world window takes a new scale (a zoom band, a new view or extent, a
+  // resized canvas), so that what shows the scale follows at once.
+  void SetScaleHook(std::function<void()> scaled) { scaled_ = std::move(scaled); }
   void SetCommandTarget(HWND target) { commandTarget_ = target; }
   // The quick tables while they are open (null when closed).
   void SetQuickPositionTable(TPendingMoveView *table) { positionTable_ = table; }
@@ -93,6 +96,7 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   void DrawWorldText(double atX, double atY, const char *text, COLORREF color) override;
   void DrawGridAxes(COLORREF color) override;
   void ShowNote(const std::string &text) override;
+  void CloseNote() override;
   // The note window while it is open, else null.
   HWND NoteHandle() const;
 
@@ -112,13 +116,14 @@ class TEditGraph : public TGGraph, public TEditCanvas {
   // True when the bitmap point lies on the selection: inside a drawn band that holds
   // marked elements, or on a marked element itself.
   bool OnSelection(POINT at) const;
-  void CloseNote();
 
   TSystemImage *system_ = nullptr;
   TToolSelection ownTools_;
   TToolSelection *tools_ = &ownTools_;
   std::function<void()> refresh_;
   std::function<void(POINT, int)> placed_;
+  std::function<void()> scaled_;
+  double toldScale_ = 0.0;  // mm per pixel last told to the scale hook
   HWND commandTarget_ = nullptr;
   TPendingMoveView *positionTable_ = nullptr;
   TPendingMoveView *inclinationTable_ = nullptr;

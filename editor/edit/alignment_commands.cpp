@@ -9,6 +9,9 @@
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int kAlignmentSurfaces = 1;
@@ -72,15 +75,19 @@ void TAlignmentCommands::CmAlignment() {
       if (element.mark == 0) continue;
       element.UpdateRegion(frame_.Canvas());
       element.referencePoint.y = 0.0;
+      // Every place is taken before any is written: a surface placed against its neighbour
+      // already moved would take that move into its spacing (a tilted lens decentred would
+      // grow by the decentre across its tilt).
+      std::vector<std::pair<int, DPOINT3>> places;
       for (int k = 0; k < element.SurfaceCount(); ++k) {
         const int i = frame_.System().IndexOfSurface(element.surfaces.data[k]);
         if (i < 0) continue;
-        const int before = i > 0 ? i - 1 : i;
-        DPOINT3 at = frame_.System().GetSurfacePosition(i, before, kRelativeFrame);
+        DPOINT3 at = frame_.System().GetSurfacePosition(i, i > 0 ? i - 1 : i, kRelativeFrame);
         at.y = 0.0;
         at.z = 0.0;
-        frame_.System().SetSurfacePosition(i, before, at, kRelativeFrame);
+        places.emplace_back(i, at);
       }
+      for (const auto &[i, at] : places) frame_.System().SetSurfacePosition(i, i > 0 ? i - 1 : i, at, kRelativeFrame);
     }
     frame_.System().Update();
     frame_.System().RebuildElements(nullptr);

@@ -17,7 +17,14 @@ void TConfigurationCommands::RememberConfiguration() {
   frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
 }
 
-void TConfigurationCommands::CmInsertConfiguration() {
+void TConfigurationCommands::CmInsertConfiguration() { InsertAfter(-1, "Insert new configuration"); }
+
+void TConfigurationCommands::CmAddConfiguration() {
+  InsertAfter(frame_.System().ConfigurationCount() - 1, "Add new configuration");
+  frame_.UpdateMenus();
+}
+
+void TConfigurationCommands::InsertAfter(int at, const char *undoLabel) {
   frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, true);
   const int answer = MessageBox(window_.GetHandle(), "New configuration will be created.",
                                 "New configuration", MB_YESNO | MB_ICONQUESTION);
@@ -25,30 +32,31 @@ void TConfigurationCommands::CmInsertConfiguration() {
     frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, false);
     return;
   }
-  frame_.System().InsertConfiguration(frame_.System().currentConfiguration);
+  // One command, one undo step, whose Undo shows the configuration shown before it.
+  TSystemImage &system = frame_.System();
+  const int shownBefore = system.currentConfiguration;
+  if (at >= 0 && at != shownBefore) {
+    system.StoreConfiguration(-1);
+    system.SelectConfiguration(at);
+  }
+  system.InsertConfiguration(system.currentConfiguration);
   RememberConfiguration();
   frame_.UpdateCaption();
-  frame_.System().SaveUndo("Insert new configuration");
+  system.SaveUndo(undoLabel, shownBefore);
   frame_.ShowConfigurationBar(1);
   window_.SetFocus();
   frame_.RefreshAll();
   frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, false);
 }
 
-void TConfigurationCommands::CmAddConfiguration() {
-  frame_.System().SelectConfiguration(frame_.System().ConfigurationCount() - 1);
-  CmInsertConfiguration();
-  frame_.System().SaveUndo("Add new configuration");
-  frame_.UpdateMenus();
-}
-
 void TConfigurationCommands::CmDeleteConfiguration() {
   const int answer = MessageBox(window_.GetHandle(), "Current configuration will be deleted.",
                                 "Delete configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
-  frame_.System().DeleteConfiguration(frame_.System().currentConfiguration);
+  const int shownBefore = frame_.System().currentConfiguration;
+  frame_.System().DeleteConfiguration(shownBefore);
   RememberConfiguration();
-  frame_.System().SaveUndo("Delete configuration");
+  frame_.System().SaveUndo("Delete configuration", shownBefore);
   frame_.RefreshAll();
 }
 

@@ -17,6 +17,9 @@ class TConfigurationCommands {
 
  private:
   void RememberConfiguration();
+  // Asks, then inserts a configuration after configuration `at` (-1: the one shown) and
+  // takes one undo step under the label; nothing when the user says No.
+  void InsertAfter(int at, const char *undoLabel);
   TEditorFrame &frame_;
   TWindow &window_;
 };

@@ -209,6 +209,7 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
     palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
     frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     offsetPending_[which] = stored.present && !window_.IsWindowVisible();
+    madeAt_[which] = at;
     made = true;
   }
   // Zoom mode ends whenever the tools or the zoom palette is shown or placed.
@@ -230,11 +231,13 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
   if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_CHECKED);
   if (!made && offsetPending_[which] && window_.IsWindowVisible()) {
     // Put back at its stored place before the frame settled: it stays there, and its offset
-    // is taken from the canvas as it stands now.
-    frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(POINT{before.left, before.top}, canvas);
+    // is taken from the canvas as it stands now. The place is the one it was made at, not
+    // what the window reported before it was ever shown.
+    const POINT at = madeAt_[which];
+    frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     offsetPending_[which] = false;
     const SIZE size = SizeOf(before);
-    palette->MoveWindow(before.left, before.top, size.cx, size.cy, true);
+    palette->MoveWindow(at.x, at.y, size.cx, size.cy, true);
   } else if (!made) {
     // A palette shown again stands where it belongs to the canvas as it is.
     const SIZE size = SizeOf(palette->GetWindowRect());

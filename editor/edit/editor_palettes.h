@@ -99,4 +99,7 @@ class TPaletteCommands {
   // canvas settles once the frame shows, and the palette's offset is taken from there,
   // with the palette left where it was put (else it would creep with every start).
   bool offsetPending_[3] = {false, false, false};
+  // Where each palette was put when it was made: a window never shown may report another
+  // place (the desktop's) until it is shown.
+  POINT madeAt_[3] = {};
 };

@@ -80,8 +80,13 @@ int TComponentLibrary::Add(const std::string &name, const TSystemImage &system) 
   error_.clear();
   if (!IsOpen()) return Fail("No component library is open") - 1;
   if (base_.IsReadOnly()) return Fail("The component library " + path_ + " is read-only") - 1;
-  const std::string title = Trimmed(name).substr(0, kLibraryNameLength);
+  const std::string title = Trimmed(name);
   if (title.empty()) return Fail("Give the element a name") - 1;
+  // Never cut silently: a cut name may end inside a word, or match another element's.
+  if (title.size() > static_cast<std::size_t>(kLibraryNameLength))
+    return Fail("An element's name has at most " + std::to_string(kLibraryNameLength) + " characters; \"" + title +
+                "\" has " + std::to_string(title.size())) -
+           1;
   for (int i = 0; i < Count(); ++i)
     if (Name(i) == title) return Fail("The library holds an element named " + title) - 1;
   TSystemImage element;

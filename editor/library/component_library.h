@@ -40,8 +40,8 @@ class TComponentLibrary {
   std::string Name(int index) const;
   std::vector<std::string> Names() const;
 
-  // Stores the marked elements of the system under the name (trimmed; at most 20
-  // characters). The index of the new element, or -1 with ErrorText().
+  // Stores the marked elements of the system under the name (trimmed; a longer name than
+  // kLibraryNameLength is refused). The index of the new element, or -1 with ErrorText().
   int Add(const std::string &name, const TSystemImage &system);
   // Deletes the element and packs the file. 1, or 0 with ErrorText().
   int Delete(int index);

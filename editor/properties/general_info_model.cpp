@@ -52,18 +52,25 @@ std::vector<TGeneralInfoItem> GeneralInfoItems(TSystemImage &system) {
   items[kTrackLengthLine].value = Computed(LengthOfSystem(system));
   // A system whose glasses are missing or whose chief ray fails has no first-order values.
   if (system.materialsMissing != 0 || system.UpdatePupils(0.0, 0.0) < 1) return items;
+  // The focal length and back focal distance belong to the lens, whatever its conjugates
+  // (a system turned round images a finite object at infinity with the same lens).
   const double focal = info.focalLength;
-  const bool focused = focal != 0.0 && info.ImageFinite != 0;
+  const bool focused = focal != 0.0 && std::isfinite(focal);
   if (focused) {
     items[kFocalLengthLine].value = Computed(focal);
     items[kBackFocalDistanceLine].value = Computed(info.backFocalDistance);
   }
   items[kEntrancePupilLine].value = Computed(info.entrancePupilDiameter);
   items[kExitPupilLine].value = Computed(info.exitPupilDiameter);
-  // F-number = f / D of the entrance pupil, for an object at infinity.
-  if (focused && info.ObjectFinite == 0 && info.entrancePupilDiameter > 0.0)
-    items[kFNumberLine].value = Computed(std::fabs(focal) / info.entrancePupilDiameter);
-  if (info.ObjectFinite != 0) items[kMagnificationLine].value = Computed(info.magnification);
+  // F-number = f / D of the pupil on the side at infinity: the entrance pupil for an object
+  // at infinity, the exit pupil for an image there.
+  const bool objectAtInfinity = info.ObjectFinite == 0;
+  const bool imageAtInfinity = info.ImageFinite == 0;
+  const double pupil = objectAtInfinity ? info.entrancePupilDiameter : info.exitPupilDiameter;
+  if (focused && objectAtInfinity != imageAtInfinity && pupil > 0.0)
+    items[kFNumberLine].value = Computed(std::fabs(focal) / pupil);
+  // A lateral magnification needs both conjugates finite: one at infinity has none.
+  if (!objectAtInfinity && !imageAtInfinity) items[kMagnificationLine].value = Computed(info.magnification);
   if (info.stopIndex >= 0) items[kStopSurfaceLine].value = std::to_string(info.stopIndex + 1);
   return items;
 }

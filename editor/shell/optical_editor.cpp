@@ -250,6 +250,7 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);
   canvas_->SetRefreshHook([this] { RefreshAll(); });
+  canvas_->SetScaleHook([this] { UpdateCaption(); });
   system_.AddObserver(this);
 }
 
@@ -655,8 +656,12 @@ void TOpticalEditor::RefreshViews(bool withProperties) {
   if (withProperties) properties_.RefreshProperties();
   launchers_.RefreshAnalyses(false);
   // The focal length and apertures of the selected elements, in a note on the canvas.
-  if (system_.options.ViewPropertiesOfSelectedElements != 0 && canvas_ != nullptr)
-    system_.ShowGeneralParameters(canvas_);
+  if (canvas_ != nullptr) {
+    if (system_.options.ViewPropertiesOfSelectedElements != 0)
+      system_.ShowGeneralParameters(canvas_);
+    else
+      canvas_->CloseNote();
+  }
   editTools_.RefillTables();
   UpdateMenus();
   // While every step is saved, the movie takes this state as its next frame.

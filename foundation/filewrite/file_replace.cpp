@@ -38,6 +38,17 @@ TFileWriteResult FromError(int error) {
   }
 }
 
+// A failure to make or rename a file in a directory that is there: the system's "no such
+// file" there (a system folder) is no missing directory.
+TFileWriteResult FromErrorIn(int error, const std::string &directory) {
+  const TFileWriteResult result = FromError(error);
+  struct stat place {};
+  if (result.fault == TFileWriteFault::kNoDirectory && ::stat(directory.c_str(), &place) == 0 &&
+      S_ISDIR(place.st_mode))
+    return Fault(TFileWriteFault::kCannotMake, error);
+  return result;
+}
+
 std::string DirectoryOf(const std::string &path) {
   const std::string directory = std::filesystem::path(path).parent_path().string();
   return directory.empty() ? "." : directory;
@@ -121,7 +132,7 @@ TFileWriteResult TFileReplacement::Open(const std::string &path) {
   RemoveStaleWorkFiles(destination_);
   int error = 0;
   handle_ = MakeWorkFile(directory_, std::filesystem::path(destination_).filename().string(), work_, error);
-  if (handle_ < 0) return FromError(error);
+  if (handle_ < 0) return FromErrorIn(error, directory_);
   size_ = 0;
   return {};
 }
@@ -190,7 +201,7 @@ TFileWriteResult TFileReplacement::Commit() {
   }
   if (!written) {
     Abandon();
-    return FromError(error);
+    return FromErrorIn(error, directory_);
   }
   // The bytes were flushed and renamed already; a late close error changes nothing.
   ::close(handle_);
@@ -220,6 +231,8 @@ std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &
       return file + " cannot be written: you have no permission to write it or its directory.";
     case TFileWriteFault::kNoDirectory:
       return file + " cannot be written: its directory does not exist.";
+    case TFileWriteFault::kCannotMake:
+      return file + " cannot be made in its directory: " + std::strerror(result.error) + ".";
     case TFileWriteFault::kNoSpace:
       return file + " cannot be written: there is no space left on the disk.";
     case TFileWriteFault::kReadOnlyDisk:

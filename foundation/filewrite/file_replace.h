@@ -18,6 +18,7 @@ enum class TFileWriteFault {
   kReadOnly,      // the file is marked read-only
   kNoPermission,  // the user may not write the file or its directory
   kNoDirectory,   // the directory the file would be in does not exist
+  kCannotMake,    // the directory is there, but the system makes no file in it (error says why)
   kNoSpace,       // the disk (or the user's quota) is full
   kReadOnlyDisk,  // the file system is mounted to be read only
   kNotAFile,      // a directory, device or pipe has that name

@@ -71,6 +71,12 @@ void TOpticalSystem::TurnSystem() {
     }
   }
   for (int i = 0; i < n; ++i) surfaces.data[i]->CopyFrom(turned[i]);
+  // The turned system is traced along the same lines with the directions reversed, and a
+  // hologram's kick, order x wavelength factor x phase gradient, is added to the direction:
+  // kept as it was, it would bend the reversed light the other way (a lens of f 100 acting
+  // as one of -100). Its fringes are the same; the order changes sign with the direction.
+  for (int i = 0; i < n; ++i)
+    if (THOEParameters *hologram = surfaces.data[i]->hoe) hologram->pD = -hologram->pD;
 
   info.TurnSystem = 1 - info.TurnSystem;
   std::swap(info.ObjectFinite, info.ImageFinite);

@@ -5,6 +5,7 @@
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/gdi_objects.h"
 #include "platform/gui/windows/screen.h"
+#include "platform/gui/windows/window_handles.h"
 #include "toolkit/bars/show_help_wnd.h"
 #include "toolkit/render3d/o_palette.h"
 
@@ -88,7 +89,10 @@ void TOControlBar::EvTimer(UINT timerId) {
   GetCursorPos(&cursor);
   POINT client = cursor;
   ScreenToClient(client);
-  const TGadget *gadget = GadgetFromPoint(client);
+  // A window over the bar (an open menu) hides its buttons.
+  const HWND under = WindowFromPoint(cursor);
+  const bool onBar = under == GetHandle() || ::IsChild(GetHandle(), under);
+  const TGadget *gadget = onBar ? GadgetFromPoint(client) : nullptr;
   if (gadget == nullptr) {
     tickCount = 0;
     lastGadget = nullptr;

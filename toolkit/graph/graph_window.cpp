@@ -376,8 +376,11 @@ void TGraphWindow::UpdateScrollRange() {
     const SIZE client = GetClientSize();
     long excessX = std::max(0L, static_cast<long>(bitmapSize_.cx - client.cx));
     long excessY = std::max(0L, static_cast<long>(bitmapSize_.cy - client.cy));
-    // Bars that only make room for each other are not needed.
-    if (excessX <= GetSystemMetrics(SM_CXVSCROLL) && excessY <= GetSystemMetrics(SM_CYHSCROLL)) {
+    // Bars that only make room for each other are not needed: the client a bar shown now
+    // takes away counts as the client's.
+    const long shownX = Scroller->YRange > 0 ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    const long shownY = Scroller->XRange > 0 ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+    if (excessX - shownX <= GetSystemMetrics(SM_CXVSCROLL) && excessY - shownY <= GetSystemMetrics(SM_CYHSCROLL)) {
       excessX = excessY = 0;
     }
     if (excessX == Scroller->XRange && excessY == Scroller->YRange && round > 0) break;

@@ -176,7 +176,11 @@ void TToolBarWnd::EvTimer(UINT timerId) {
   GetCursorPos(&cursor);
   POINT boxPoint = cursor;
   toolBox->ScreenToClient(boxPoint);
-  const TGadget *gadget = toolBox->GadgetFromPoint(boxPoint);
+  // A window over the palette (an open menu) hides its buttons: the cursor on it is not
+  // on them.
+  const HWND under = WindowFromPoint(cursor);
+  const bool onPalette = under == GetHandle() || ::IsChild(GetHandle(), under);
+  const TGadget *gadget = onPalette ? toolBox->GadgetFromPoint(boxPoint) : nullptr;
   if (gadget == nullptr) {
     tickCount = 0;
     lastGadget = nullptr;

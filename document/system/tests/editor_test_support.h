@@ -3,6 +3,7 @@
 // message boxes, scratch files), a temporary directory of the test's own and a canvas of
 // plain scale.
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,6 +49,26 @@ class EditorTest : public SystemTest {
       vertices.emplace_back(v[0], v[1], v[2]);
     }
     return vertices;
+  }
+  // f and back focus of surfaces first..last alone from a y-nu trace of a ray parallel to
+  // the axis, n'u' = nu - y (n' - n) c and y += t u'; reversed, the light enters at `last`.
+  static void ParaxialOf(const TSystemImage &s, int first, int last, bool reversed, double &f, double &backFocus) {
+    double y = 1.0, nu = 0.0, u = 0.0;
+    for (int k = 0; k <= last - first; ++k) {
+      const int i = reversed ? last - k : first + k;
+      const TGeneralParameters &g = s.Surface(i)->general;
+      const double c = (g.R != 0.0 ? 1.0 / g.R : 0.0) * (reversed ? -1.0 : 1.0);
+      const double before = std::fabs(reversed ? g.nAfter : g.nBefore);
+      const double after = std::fabs(reversed ? g.nBefore : g.nAfter);
+      nu -= y * (after - before) * c;
+      u = nu / after;
+      if (k < last - first) {
+        const double *a = g.vertex, *b = s.Surface(reversed ? i - 1 : i + 1)->general.vertex;
+        y += std::hypot(b[0] - a[0], b[1] - a[1]) * u;
+      }
+    }
+    f = -1.0 / u;
+    backFocus = -y / u;
   }
   static int Beeps(const TRecordingMessageBoxProvider &boxes) {
     return static_cast<int>(boxes.beeps.size());

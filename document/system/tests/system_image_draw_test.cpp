@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/system/cardinal_points.h"
+#include "foundation/numerics/pi.h"
 #include "optics/model/model_globals.h"
 
 #include "document/system/tests/editor_test_support.h"
@@ -484,6 +485,56 @@ TEST_F(SystemImageDrawTest, SelectedTripletGivesItsPublishedFirstOrderInANote) {
   const double r1 = 22.01359, r2 = -435.76044, t = 3.25896;
   const double power = (n - 1.0) * (1.0 / r1 - 1.0 / r2 + (n - 1.0) * t / (n * r1 * r2));
   EXPECT_APPROX(p.focalLength, 1.0 / power, 1e-6);
+}
+
+// The selection's note works on the selected elements alone, with their own axis, image
+// plane and stop: a lens, a cemented pair, a lens before a fold mirror (also decentred 1 and
+// tilted 2 degrees) and one after it (the folded system turned round); a plane mirror has no
+// focus, and the note says so.
+TEST_F(SystemImageDrawTest, TheSelectionsFiguresAreThoseOfItsElementsAlone) {
+  struct Row {
+    const char *file;
+    int first, last;  // the element's surfaces as the file has them (-1: the mirror)
+    bool turned, moved;
+  };
+  for (const Row row : {Row{"double_gauss.os", 10, 11, false, false}, Row{"double_gauss.os", 3, 5, false, false},
+                        Row{"fold_mirror.os", 1, 2, false, false}, Row{"fold_mirror.os", 1, 2, false, true},
+                        Row{"fold_mirror.os", 1, 2, true, false}, Row{"fold_mirror.os", 3, -1, false, false}}) {
+    SCOPED_TRACE(testing::Message() << row.file << " " << row.first << (row.turned ? " turned" : ""));
+    TSystemImage image;
+    Open(image, row.file);
+    image.RebuildElements(nullptr);
+    double f = 0.0, backFocus = 0.0;
+    if (row.last > 0) ParaxialOf(image, row.first, row.last, row.turned, f, backFocus);
+    if (row.turned) image.ForEachConfiguration();
+    const int first = row.turned ? image.SurfaceCount() - 1 - row.last : row.first;
+    for (int e = 0; e < image.ElementCount(); ++e)
+      image.elements.data[e].mark = image.IndexOfSurface(image.elements.data[e].FirstSurface()) == first;
+    image.hasSelection = 1;
+    if (row.moved) {
+      ASSERT_EQ(image.MoveMarkedElements(0.0, 1.0), 1);
+      const double *v = image.Surface(first)->general.vertex;
+      image.RotateGroupAboutPoint(first, row.last, DPOINT3(v[0], v[1], v[2]), DPOINT3(0.0, 0.0, 2.0 * kPi / 180.0));
+      image.Update();
+    }
+    TakePendingMessage();
+    TSelectionParameters p;
+    std::string why;
+    ASSERT_EQ(image.SelectionParameters(p, &why), row.last > 0) << why;
+    EXPECT_EQ(PendingMessage(), "");  // the copy's solves warn nobody
+    if (row.last < 0) {
+      EXPECT_EQ(why, "they have no focus (afocal)");
+      continue;
+    }
+    EXPECT_APPROX(p.focalLength, f, 1e-5);
+    EXPECT_APPROX(p.backFocus, backFocus, 1e-5);
+    if (row.first == 1 && !row.turned) {
+      // The stop is the front face (the pupil's 20); the exit pupil is its image by the back
+      // face 5 behind it in glass: l' = 1 / (n / l + (1 - n) / R2), diameter 20 n l' / l.
+      const double n = image.Surface(1)->general.nAfter, l = -5.0;
+      EXPECT_APPROX(p.exitAperture, 20.0 * n / (n / l + (1.0 - n) / -50.0) / l, 1e-4);
+    }
+  }
 }
 
 }  // namespace

@@ -454,6 +454,16 @@ TEST_F(CanvasToolsTest, ScaleCaptionAndTheSelectionsNote) {
   system.ShowGeneralParameters(&Canvas());
   EXPECT_FALSE(IsWindow(note) && Canvas().NoteHandle() == note);
   EXPECT_NE(Canvas().NoteHandle(), nullptr);
+  // No selection: the note goes; one made on the canvas with the note on shows its own.
+  system.ClearSelection();
+  system.ShowGeneralParameters(&Canvas());
+  EXPECT_EQ(Canvas().NoteHandle(), nullptr);
+  system.options.ViewPropertiesOfSelectedElements = 1;
+  const double *front = system.Surface(1)->general.vertex;
+  EXPECT_GT(Canvas().SelectAt(Canvas().WorldToDevice(front[0], front[1])), 0);
+  EXPECT_NE(Canvas().NoteHandle(), nullptr);
+  Canvas().SelectAt(POINT{30000, 30000});
+  EXPECT_EQ(Canvas().NoteHandle(), nullptr);
 }
 
 }  // namespace

@@ -125,6 +125,30 @@ TEST_F(ConfigurationCommandsTest, AnsweringNoChangesNothingAndDeleteNeverTakesTh
   EXPECT_EQ(system.currentConfiguration, 2);
   EXPECT_EQ(editor.EditTools().rememberedConfiguration, 2);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Add new configuration (ctrl-Z)");
+
+  // One command, one step: Undo takes the added configuration away and shows the one shown
+  // before (the base); Redo brings it back shown; Add answered No records nothing; Undo of
+  // Delete on 3/3 shows 3/3.
+  const auto undoTo = [&](UINT command, int count, int shown) {
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(system.ConfigurationCount(), count) << command;
+    EXPECT_NE(editor.GetWindowText().find(", Configuration: " + std::to_string(shown + 1) + "/" + std::to_string(count)),
+              std::string::npos) << editor.GetWindowText();
+  };
+  undoTo(CM_UNDO, 2, 0);
+  EXPECT_EQ(ItemText(CM_UNDO), "Undo Delete configuration (ctrl-Z)");
+  undoTo(CM_REDO, 3, 2);
+  editor.SendMessage(WM_COMMAND, CM_PREV_CONFIGURATION);
+  answers_->QueueAnswer(IDNO);
+  editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+  EXPECT_EQ(system.options.undoIndex, index + 2);
+  EXPECT_EQ(system.currentConfiguration, 1);
+  editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+  undoTo(CM_UNDO, 3, 2);
+  editor.SendMessage(WM_COMMAND, CM_BASE_CONFIGURATION);
+  undoTo(CM_UNDO, 2, 0);
 }
 
 // The thickness column as the table shows it, the last row's gap to the image included.

@@ -125,6 +125,10 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
     zoom->SetLayout(TToolBarWnd::RowLayout);
     const RECT place = zoom->GetWindowRect();
     zoom->MoveWindow(300, 400, place.right - place.left, place.bottom - place.top);
+    editor.ShowConfigurationBar(1);
+    TConfigBox *config = editor.EditTools().configPalette;
+    const RECT configPlace = config->GetWindowRect();
+    config->MoveWindow(600, 300, configPlace.right - configPlace.left, configPlace.bottom - configPlace.top);
     editor.SendMessage(WM_CLOSE);
     ASSERT_EQ(editor.GetHandle(), nullptr);
     delete editor_;
@@ -142,6 +146,15 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
   EXPECT_EQ(zoom->GetWindowRect().left, 300);
   EXPECT_EQ(zoom->GetWindowRect().top, 400);
   EXPECT_EQ(zoom->GetLayout(), TToolBarWnd::RowLayout);
+  // The configurations palette, made hidden, may report the desktop's place until it is
+  // first shown (as under X11): shown, it stands where it stood.
+  TConfigBox *config = editor.EditTools().configPalette;
+  ASSERT_FALSE(config->IsWindowVisible());
+  const RECT hidden = config->GetWindowRect();
+  config->MoveWindow(100, 100, hidden.right - hidden.left, hidden.bottom - hidden.top);
+  editor.ShowConfigurationBar(1);
+  EXPECT_EQ(config->GetWindowRect().left, 600);
+  EXPECT_EQ(config->GetWindowRect().top, 300);
 }
 
 TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {

@@ -2,10 +2,12 @@
 // the user closes them, and putting typed values on the selected elements.
 
 #include <cmath>
+#include <cstdio>
 
 #include "editor/commands/editor_commands.h"
 #include "editor/dialogs/number_field.h"
 #include "editor/dialogs/quick_table_dlg.h"
+#include "editor/properties/positions_model.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 
@@ -207,6 +209,82 @@ TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVer
   EXPECT_APPROX(back[0] - frontX, thickness * std::cos(turn), kPlaceTolerance);
   EXPECT_APPROX(std::fabs(back[1]), thickness * std::sin(turn), kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Tilt element (ctrl-Z)");
+}
+
+// Every command that turns or moves the fold mirror's lens, with one, two and three
+// configurations (the lens k along the axis in configuration k + 1; the base shown with two,
+// the third with three): the others keep every place but the lens's shared shape, the one
+// shown keeps the mirror and the image, and the tilt typed on the Positions page (both faces
+// turned, the back vertex typed where the tilt puts it) gives the same places.
+TEST_F(QuickTablesTest, CommandsThatMoveAnElementLeaveTheOtherConfigurationsInPlace) {
+  enum TRoad { kTiltTable, kDecenterTable, kAlignment, kDrag, kTypedTilt, kTypedPlaces };
+  const double turn = 2.0 * kRadiansPerDegree;
+  const std::string fold = ScratchExample("fold_mirror.os", "Fold.os");
+  for (const TRoad road : {kTiltTable, kDecenterTable, kAlignment, kDrag, kTypedTilt, kTypedPlaces}) {
+    for (int count = 1; count <= 3; ++count) {
+      SCOPED_TRACE(testing::Message() << "road " << road << ", " << count << " configurations");
+      TSystemImage &system = Open(fold).System();
+      if (road == kAlignment) system.Surface(2)->general.vertex[1] = 0.5;  // back face off the axis
+      for (int k = 1; k < count; ++k) {
+        system.InsertConfiguration(k - 1);
+        TOpticalElement &lens = system.elements.data[MarkFirstLens(system)];
+        lens.MoveTo(lens.referencePoint.x + k, lens.referencePoint.y, lens.referencePoint.z);
+        system.SaveUndo("Configuration");
+      }
+      const int shown = count == 3 ? 2 : 0;
+      const auto places = [&] {
+        std::vector<std::vector<DPOINT3>> all(count);
+        for (int k = 0; k < count; ++k) {
+          system.SelectConfiguration(k);
+          for (int i = 0; i < system.SurfaceCount(); ++i) all[k].push_back(system.GetSurfacePosition(i, i, kGlobalFrame));
+        }
+        system.SelectConfiguration(shown);
+        return all;
+      };
+      const std::vector<std::vector<DPOINT3>> before = places();
+      ASSERT_EQ(system.IndexOfSurface(system.elements.data[MarkFirstLens(system)].FirstSurface()), 1);
+      system.selectedSurface = -1;
+      const double thickness = before[shown][2].x - before[shown][1].x;
+      TPositionsModel positions;
+      TQuickTableDlg *table = nullptr;
+      if (road == kTiltTable || road == kDecenterTable) {
+        editor_->SendMessage(WM_COMMAND, road == kTiltTable ? CM_TILT : CM_DECENTER);
+        table = road == kTiltTable ? static_cast<TQuickTableDlg *>(editor_->EditTools().inclinationTable)
+                                   : editor_->EditTools().positionTable;
+        table->SetDlgItemText(road == kTiltTable ? TQuickInclinationTableDlg::kAngle : TQuickPositionTableDlg::kY,
+                              road == kTiltTable ? "2" : "1");
+        table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+      } else if (road == kAlignment) {
+        editor_->SendMessage(WM_COMMAND, CM_ALIGNMENT);
+      } else if (road == kDrag) {  // what the canvas does at the end of a drag
+        ASSERT_EQ(system.MoveMarkedElements(0.0, 1.0), 1);
+        system.SaveUndo("Move element");
+      } else {
+        for (int row : {1, 2}) ASSERT_TRUE(positions.EditCell(system, row, kTiltZColumn, "2").accepted);
+        char x[32], y[32];
+        std::snprintf(x, sizeof x, "%.17g", before[shown][1].x + thickness * std::cos(turn));
+        std::snprintf(y, sizeof y, "%.17g", before[shown][1].y + thickness * std::sin(turn));
+        if (road == kTypedPlaces) {
+          ASSERT_TRUE(positions.EditCell(system, 2, kVertexXColumn, x).accepted &&
+                      positions.EditCell(system, 2, kVertexYColumn, y).accepted);
+        }
+      }
+      const std::vector<std::vector<DPOINT3>> after = places();
+      const bool frontStays = road == kTiltTable || road == kTypedTilt || road == kTypedPlaces;
+      for (int k = 0; k < count; ++k) {
+        for (std::size_t i = 0; i < after[k].size(); ++i) {
+          if (i == 2 || (i == 1 && k == shown && !frontStays)) continue;  // the lens's own moves
+          EXPECT_APPROX(after[k][i].x, before[k][i].x, kPlaceTolerance) << "configuration " << k + 1 << ", surface " << i;
+          EXPECT_APPROX(after[k][i].y, before[k][i].y, kPlaceTolerance) << "configuration " << k + 1 << ", surface " << i;
+        }
+        if (road == kTiltTable || road == kTypedPlaces) {
+          EXPECT_APPROX(after[k][2].x - after[k][1].x, thickness * std::cos(turn), kPlaceTolerance) << k + 1;
+          EXPECT_APPROX(after[k][2].y - after[k][1].y, thickness * std::sin(turn), kPlaceTolerance) << k + 1;
+        }
+      }
+      DropEditor();
+    }
+  }
 }
 
 }  // namespace

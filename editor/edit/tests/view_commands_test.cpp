@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -69,6 +70,15 @@ TEST_F(ViewCommandsTest, SelectZoomTogglesTheZoomMouseModeAndLeavesSelect) {
   EXPECT_TRUE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
   EXPECT_FALSE(editor.Canvas()->GetSelectMode());
   EXPECT_EQ(GetWindowCursor(editor.Canvas()->GetHandle()), LoadCursor(nullptr, "ZoomSelect_Cur"));
+  // A band dragged over the middle lens zooms, and the caption's scale follows at once.
+  TEditGraph &canvas = *editor.Canvas();
+  const std::string before = FormatScaleCaption(canvas);
+  const POINT from = canvas.WorldToDevice(20.0, 6.0), to = canvas.WorldToDevice(30.0, -6.0);
+  canvas.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  canvas.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  canvas.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  ASSERT_NE(FormatScaleCaption(canvas), before);
+  EXPECT_NE(editor.GetWindowText().find(FormatScaleCaption(canvas)), std::string::npos) << editor.GetWindowText();
   // Any command that leaves zoom mode releases the button.
   editor.SendMessage(WM_COMMAND, CM_SELECT);
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_SELECT_ZOOM));
@@ -102,6 +112,9 @@ TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {
   EXPECT_EQ(system.options.ViewPropertiesOfSelectedElements, 1);
   EXPECT_NE(GetMenuState(Menu(), CM_VIEW_PROPERTIES_OF_SELECTED, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(editor.Canvas()->NoteHandle(), nullptr);
+  // Switched off, the note goes.
+  editor.SendMessage(WM_COMMAND, CM_VIEW_PROPERTIES_OF_SELECTED);
+  EXPECT_EQ(editor.Canvas()->NoteHandle(), nullptr);
 }
 
 TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
@@ -135,6 +148,19 @@ TEST_F(ViewCommandsTest, AlignmentPutsTheMarkedElementBackOnTheAxis) {
   EXPECT_APPROX(system.Surface(first)->general.vertex[0], x0, kPlaceTolerance);
   EXPECT_APPROX(system.Surface(last)->general.vertex[0], x1, kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Alignment elements (ctrl-Z)");
+  // Tilted about its front vertex and decentred, it keeps its thickness along its axis.
+  const double tilt = 0.05;
+  for (int i : {first, last}) system.Surface(i)->SetAngles(0.0, 0.0, tilt);
+  system.Surface(last)->SetPosition(x0 + (x1 - x0) * std::cos(tilt), (x1 - x0) * std::sin(tilt), 0.0);
+  system.RebuildElements(nullptr);
+  system.elements.data[middle].MoveTo(x0, 1.5, 0.0);
+  system.Update();
+  system.RebuildElements(nullptr);
+  system.elements.data[middle].mark = 1;
+  editor.SendMessage(WM_COMMAND, CM_ALIGNMENT);
+  const double *a = system.Surface(first)->general.vertex, *b = system.Surface(last)->general.vertex;
+  EXPECT_APPROX(a[1], 0.0, kPlaceTolerance);
+  EXPECT_APPROX(std::hypot(b[0] - a[0], b[1] - a[1]), x1 - x0, kPlaceTolerance);
 }
 
 TEST_F(ViewCommandsTest, DisplaySwitchesNeedTheirSurfaces) {

@@ -87,6 +87,8 @@ TEST_F(ComponentLibraryTest, RefusalsSayWhyAndLeaveTheFile) {
   EXPECT_EQ(library.Add("Front", image), -1);  // the name is taken
   EXPECT_FALSE(library.ErrorText().empty());
   EXPECT_EQ(library.Add("   ", image), -1);
+  EXPECT_EQ(library.Add("Doublet long name number 12345", image), -1);  // never cut inside a word
+  EXPECT_NE(library.ErrorText().find("at most 20 characters"), std::string::npos) << library.ErrorText();
   image.ClearSelection();
   EXPECT_EQ(library.Add("Nothing", image), -1);  // nothing selected
   EXPECT_EQ(ReadText(path), saved);

@@ -35,20 +35,10 @@ class PropertyPagesTest : public EditorTest {
     image.DeleteUndoFiles();
     ASSERT_EQ(image.SaveUndo(""), 1);
   }
-  // Effective focal length and back focal distance of surfaces 1 .. n-2 from a y-nu trace
-  // of a ray parallel to the axis: n'u' = nu - y (n' - n) / R, y += t u'.
-  void ParaxialConstants(double &focal, double &backFocus) {
-    const int n = image.SurfaceCount();
-    double y = 1.0, nu = 0.0, u = 0.0;
-    for (int i = 1; i <= n - 2; ++i) {
-      const TGeneralParameters &g = image.Surface(i)->general;
-      const double c = g.R != 0.0 ? 1.0 / g.R : 0.0;
-      nu -= y * (std::fabs(g.nAfter) - std::fabs(g.nBefore)) * c;
-      u = nu / std::fabs(g.nAfter);
-      if (i < n - 2) y += (image.Surface(i + 1)->general.vertex[0] - g.vertex[0]) * u;
-    }
-    focal = -1.0 / u;
-    backFocus = -y / u;
+  // Effective focal length and back focal distance of surfaces 1 .. n-2 (reversed: with
+  // the light entering at n-2).
+  void ParaxialConstants(double &focal, double &backFocus, bool reversed = false) {
+    ParaxialOf(image, 1, image.SurfaceCount() - 2, reversed, focal, backFocus);
   }
   TSystemImage image;
 };
@@ -75,6 +65,18 @@ TEST_F(PropertyPagesTest, TheFirstOrderValuesAgreeWithAParaxialTraceOfTheLens) {
   EXPECT_EQ(items[kPressureLine].value, "760");
   EXPECT_TRUE(items[kTemperatureLine].editable);
   EXPECT_FALSE(items[kFocalLengthLine].editable);
+
+  // Turned round, the lens images a finite object at infinity: the same focal length, the
+  // back focus of the light entering at the old last face, f / D of the pupil on the side
+  // at infinity (the old entrance pupil), and no lateral magnification.
+  double turnedBackFocus = 0.0;
+  ParaxialConstants(focal, turnedBackFocus, true);
+  image.ForEachConfiguration();
+  const std::vector<TGeneralInfoItem> turned = GeneralInfoItems(image);
+  EXPECT_APPROX(Shown(turned, kFocalLengthLine), focal, kRealAgainstParaxial);
+  EXPECT_APPROX(Shown(turned, kBackFocalDistanceLine), turnedBackFocus, kRealAgainstParaxial);
+  EXPECT_APPROX(Shown(turned, kFNumberLine), focal / 10.0, kRealAgainstParaxial);
+  EXPECT_EQ(turned[kMagnificationLine].value, "-");
 }
 
 TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {

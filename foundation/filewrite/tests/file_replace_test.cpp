@@ -89,6 +89,10 @@ TEST(FileReplace, RefusalsNameTheirCauseAndKeepTheOldFile) {
       {files.PathOf("missing/lens.os"), TFileWriteFault::kNoDirectory, "directory does not exist"},
       {files.PathOf("kept.os/lens.os"), TFileWriteFault::kNoDirectory, "directory does not exist"},
       {files.PathOf("folder.os"), TFileWriteFault::kNotAFile, "not an ordinary file"},
+      // A system folder that is there but takes no files: the administrator is told the
+      // system's own "no such file", the others that they may not write there.
+      {"/proc/lens.os", ::geteuid() == 0 ? TFileWriteFault::kCannotMake : TFileWriteFault::kNoPermission,
+       ::geteuid() == 0 ? "cannot be made in its directory: No such file or directory." : "no permission"},
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.path);

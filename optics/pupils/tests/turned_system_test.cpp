@@ -92,6 +92,30 @@ TEST_F(TurnedSystem, ConcaveMirrorTurnedRoundStillFocusesAtHalfItsRadius) {
   }
 }
 
+// A flat hologram of f 100 (phase -0.5 (r / 10)^2 lengths of path: power 2 x 0.5 / 10^2):
+// turned round it is the same positive lens, a point at its focus leaving it collimated.
+TEST_F(TurnedSystem, AHologramTurnedRoundKeepsItsPower) {
+  TOpticalSystem system;
+  AddAt(system, 0.0, 0.0, "", 20.0);
+  AddAt(system, 10.0, 0.0, "", 12.0);
+  AddAt(system, 110.0, 0.0, "", 10.0);
+  THOEParameters hologram;
+  hologram.Mhxy = 10.0;
+  hologram.Wlh = system.info.LambdaW;  // made for the working wavelength
+  ASSERT_TRUE(hologram.Vh.Allocate(1, 1));
+  hologram.Vh.data[0] = -0.5;
+  system.Surface(1)->SetHOE(hologram, 0);
+  UserStop(system, 2, 10.0);
+  SetFields(system, {0.0});
+  for (int turns = 0; turns < 3; ++turns) {
+    SCOPED_TRACE(turns);
+    Ready(system);
+    Solve(system, 0);
+    EXPECT_APPROX(system.info.focalLength, 100.0, kRealPair);
+    system.TurnSystem();
+  }
+}
+
 // Object 150 before a lens of f = 100, stop on its rear focus: the entrance pupil lies at
 // infinity, so every chief ray runs parallel to the axis in object space, and the axial cone
 // has the slope (stop radius) / f = 0.05. The image lies 300 behind the lens: m = -2.

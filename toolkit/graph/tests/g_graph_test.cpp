@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "platform/gui/windows/screen.h"
+#include "platform/gui/windows/scroller.h"
 #include "toolkit/graph/tests/graph_test_support.h"
 #include "toolkit/graph/yellow_window.h"
 
@@ -188,6 +189,14 @@ TEST_F(GGraph, NoteSizesItselfAroundItsTextAndClosesWhenItLosesTheFocus) {
   EXPECT_TRUE(IsWindow(handle));
   frame->SetFocus();
   EXPECT_FALSE(IsWindow(handle));
+
+  // A note wider than the window it starts as: no scroll bar over its line.
+  auto *wide =
+      new TYellowWindow(frame, "No figures for the selection: they have no focus.", kNoteColor, 9, 9, false, true);
+  ASSERT_TRUE(wide->Create());
+  EXPECT_GT(wide->GetBitmapSize().cx, 220);
+  EXPECT_EQ(wide->Scroller->XRange + wide->Scroller->YRange, 0);
+  frame->SetFocus();
 }
 
 TEST_F(GGraph, NoteWithCloseOnLeaveClosesWhenTheMouseLeaves) {

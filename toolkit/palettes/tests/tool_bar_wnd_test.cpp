@@ -257,6 +257,24 @@ TEST_F(ToolBarWnd, HintOnEveryNewButtonAndATipAfterTheCursorRests) {
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_EQ(palette->TipWindow(), nullptr);
   EXPECT_EQ(palette->hints.size(), 2u);
+
+  // A window over the palette (a menu opened over it) hides its buttons: no hint and no tip
+  // until it goes.
+  palette->EnableHints(1);
+  const RECT bounds = palette->GetWindowRect();
+  auto cover = std::make_unique<TWindow>(owner.get());
+  cover->Attr = {WS_POPUP | WS_VISIBLE, 0, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, 0};
+  ASSERT_TRUE(cover->Create());
+  test_kit::RunFor(20);
+  screen.cursor = box->ClientToScreen(CenterOf(kFirstTool + 1));
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_EQ(palette->hints.size(), 2u);
+  EXPECT_EQ(palette->TipWindow(), nullptr);
+  cover.reset();
+  test_kit::RunFor(20);
+  Tick();
+  ASSERT_EQ(palette->hints.size(), 3u);
+  EXPECT_EQ(palette->hints[2], "Hint " + std::to_string(kFirstTool + 1));
 }
 
 }  // namespace
