@@ -49,6 +49,8 @@ class TFileCommands {
   bool LastOpenSucceeded() const { return lastOpen_; }
 
  private:
+  // Whether the system has no name of the user's yet.
+  bool Untitled() const;
   // Save and Save as; true when the file was written.
   bool SaveSystem();
   bool SaveSystemAs();
