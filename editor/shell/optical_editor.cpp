@@ -694,8 +694,8 @@ void TOpticalEditor::ShowConfigurationBar(int mode) { palettes_.ShowConfiguratio
 void TOpticalEditor::OpenPropertiesOfSelected() { properties_.CmPropertiesOfSelected(); }
 
 bool TOpticalEditor::LetGoOfSystem() {
-  if (!properties_.ClosePropertiesPanel()) return false;
-  return launchers_.CloseSynthesisForNewSystem();
+  if (!launchers_.CloseSynthesisForNewSystem()) return false;
+  return properties_.ClosePropertiesPanel();
 }
 
 bool TOpticalEditor::CloseOptimizationPanel() { return properties_.ClosePropertiesPanel(); }
