@@ -12,6 +12,8 @@ std::string UntitledSystemPath();
 // by a session whose restore was not taken.
 void ForgetUntitledFiles();
 // An unnamed system first saved as systemFileName: its parameter and animation files move
-// beside it. One already there is kept, never replaced, and a move that fails leaves the
-// file where it was: the answer says so for each (empty when every file went or none was).
+// beside it. One already there is kept, never replaced: the unnamed one then takes a free
+// name "<name> (2).par" beside it, or in the temporary directory when the move failed, where
+// neither New nor the next start removes it. The answer tells each file that did not move
+// and where it is (empty when every file went or none was).
 std::string KeepUntitledFiles(const std::string &systemFileName);
