@@ -399,8 +399,9 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   const bool untitled = Untitled();
-  // The panel's variables and functions reach the unnamed system's file before it moves.
-  if (untitled && !frame_.CloseOptimizationPanel()) return false;
+  // The panel's variables and functions reach the unnamed system's file before it moves
+  // (without a temporary directory there is none: the panel keeps them for the new name).
+  if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
   dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
                                 : DirectoryOf(frame_.System().name));

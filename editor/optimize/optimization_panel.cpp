@@ -7,6 +7,7 @@
 #include "editor/optimize/cm_optimize.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -63,7 +64,9 @@ void TOptimizationPanel::Setup() {
 bool TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
   parameters.RemoveInvalid();
-  if (file.empty()) return true;
+  // An unnamed system keeps its file in the private temporary directory: without one the
+  // variables live only in the panel.
+  if (file.empty()) return parameters.Count() == 0 || LetValuesGo(TempDirProblem());
   // A list the user left as Setup read it is not written: a refused file, or one with records
   // left out (a missing bound, a surface the system lacks), keeps them for the user to mend.
   TFileWriteResult why;
@@ -78,9 +81,13 @@ bool TOptimizationPanel::Close() {
     read_ = Records(parameters);
     return true;
   }
-  // The variables and functions live only in this file: the panel keeps them unless the
+  return LetValuesGo(FileWriteFaultText(file, why));
+}
+
+bool TOptimizationPanel::LetValuesGo(const std::string &cause) {
+  // The variables and functions live only in the file: the panel keeps them unless the
   // user lets them go.
-  const std::string question = FileWriteFaultText(file, why) +
+  const std::string question = cause +
                                "\nThe variables and merit functions stay in the panel until they are written."
                                "\nClose the panel without them?";
   return MessageBox(nullptr, question, "Optimization", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;

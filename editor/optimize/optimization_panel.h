@@ -43,6 +43,8 @@ class TOptimizationPanel {
   TOptimizationFunctions functions;
 
  private:
+  // Asks whether the panel closes without its values, which could not be kept for cause.
+  bool LetValuesGo(const std::string &cause);
   TSystemImage &image_;
   TEditedConfigurations system_;
   std::vector<TParameterDescription> read_;  // the list as Setup read it from the default file

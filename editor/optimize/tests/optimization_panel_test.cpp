@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "document/system/tests/editor_test_support.h"
+#include "platform/core/recording_providers.h"
 
 namespace {
 
@@ -44,6 +45,14 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   EXPECT_EQ(again.parameters.Get(0).Surf, 2);
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Weight, 0.5);
+  // An unnamed system without a private temporary directory has no file: the panel asks.
+  SetTempDir("");
+  image.name.clear();
+  TRecordingMessageBoxProvider boxes;
+  boxes.QueueAnswer(IDNO);
+  EXPECT_FALSE(again.Close());
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  SetTempDir(Scratch("tmp"));
 }
 
 TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
