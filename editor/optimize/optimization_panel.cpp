@@ -54,7 +54,12 @@ void TOptimizationPanel::Setup() {
   parameters.SetOwner(&system_);
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
-  if (file.empty()) return;
+  // No file (an unnamed system without a temporary directory): the functions take their
+  // defaults, as for a file not made yet.
+  if (file.empty()) {
+    functions.Read(file, true);
+    return;
+  }
   parameters.Read(file);
   read_ = Records(parameters);
   // The file may hold the parameters alone: the functions then take their defaults.
@@ -66,7 +71,10 @@ bool TOptimizationPanel::Close() {
   parameters.RemoveInvalid();
   // An unnamed system keeps its file in the private temporary directory: without one the
   // variables live only in the panel.
-  if (file.empty()) return parameters.Count() == 0 || LetValuesGo(TempDirProblem());
+  if (file.empty())
+    return parameters.Count() == 0 ||
+           LetValuesGo("An unnamed system keeps its variables and merit functions in the private temporary directory, "
+                       "and there is none in this session.");
   // A list the user left as Setup read it is not written: a refused file, or one with records
   // left out (a missing bound, a surface the system lacks), keeps them for the user to mend.
   TFileWriteResult why;

@@ -48,6 +48,9 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   // An unnamed system without a private temporary directory has no file: the panel asks.
   SetTempDir("");
   image.name.clear();
+  TOptimizationPanel unnamed(image);
+  unnamed.Setup();
+  EXPECT_EQ(unnamed.functions.Count(), again.functions.Count());
   TRecordingMessageBoxProvider boxes;
   boxes.QueueAnswer(IDNO);
   EXPECT_FALSE(again.Close());
