@@ -399,9 +399,6 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   const bool untitled = Untitled();
-  // The panel's variables and functions reach the unnamed system's file before it moves
-  // (without a temporary directory there is none: the panel keeps them for the new name).
-  if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
   dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
                                 : DirectoryOf(frame_.System().name));
@@ -409,6 +406,9 @@ bool TFileCommands::SaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return false;
+  // The panel's variables and functions reach the unnamed system's file before it moves
+  // (without a temporary directory there is none: the panel keeps them for the new name).
+  if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = frame_.System().name;
   frame_.System().name = chosen;

@@ -350,6 +350,16 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
   ASSERT_EQ(folder.OptimizationPanelShown(), 1);
   EXPECT_NE(folder.PanelSummary().find("Variables: 0"), std::string::npos);
+  // Save As of an unnamed system closes the panel only once a name is chosen.
+  const std::string named = editor.System().name;
+  editor.System().name = editor.UntitledPath();
+  {
+    TScriptedFileDialog cancelled;
+    cancelled.Cancel();
+    editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+  }
+  EXPECT_EQ(folder.OptimizationPanelShown(), 1);
+  editor.System().name = named;
   // A run without variable parameters is refused with a warning; nothing changes.
   const int undoIndex = editor.System().options.undoIndex;
   folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
