@@ -196,7 +196,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(fileName).good()) return kLoadFailed;
   // A panel whose file was not written stopped the command and has said why.
-  if (!frame_.LetGoOfSystem()) return kLoadRefused;
+  if (!frame_.LetGoOfSystem()) return kLoadStopped;
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = TempPath(kKeptSystemName);
   const bool kept = !keepPath.empty() && frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
@@ -446,8 +446,9 @@ void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {
     if (outcome == kLoadFailed)
       MessageBox(window_.GetHandle(), "System '" + target + "' does not exist!", "Warning",
                  MB_OK | MB_ICONINFORMATION);
-    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
-    recent_.Remove(k);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included; a
+    // command stopped before the file was looked at keeps its item.
+    if (outcome != kLoadStopped) recent_.Remove(k);
   }
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();

@@ -21,6 +21,8 @@ class TFileCommands {
     kLoaded = 1,
     kLoadRefused = 2,        // the file was read and refused; the user was told why
     kLoadedWithoutUndo = 3,  // loaded; the user was told that Undo has no snapshot
+    kLoadStopped = 4,        // the edited system could not be let go (a run, or values the
+                             // panel kept); the file was not looked at
   };
   static bool IsLoaded(TLoadOutcome outcome) { return outcome == kLoaded || outcome == kLoadedWithoutUndo; }
 

@@ -387,7 +387,11 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
     SCOPED_TRACE(cause);
     const std::string lens = disk->PathOf("B.os"), file = disk->PathOf("B.par");
     if (!std::filesystem::exists(lens)) std::filesystem::copy_file(triplet_, lens);
-    TSystemPropertiesFolder &shown = OpenFolder(Open(lens));
+    // Opened after another system, which the File menu then lists as a recent item.
+    TOpticalEditor &opened = Open(gauss);
+    files.Choose({lens});
+    opened.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    TSystemPropertiesFolder &shown = OpenFolder(opened);
     shown.SendMessage(WM_COMMAND, kOptimizationButtonId);
     if (disk == &fullDisk) disk->Fill();
     ASSERT_TRUE(disk != &readOnlyDisk || disk->MakeReadOnly());
@@ -399,7 +403,11 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
     const std::function<void()> roads[] = {
         [&] { shown.SendMessage(WM_COMMAND, kOptimizationButtonId); }, [&] { shown.SendMessage(WM_COMMAND, IDCANCEL); },
         [&] { editor_->SendMessage(WM_COMMAND, CM_NEW_SYSTEM); }, [&] { editor_->SendMessage(WM_COMMAND, CM_OPEN_SYSTEM); },
-        [&] { editor_->SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE); }, [&] { editor_->SendMessage(WM_CLOSE); }};
+        [&] { editor_->SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE); }, [&] { editor_->SendMessage(WM_CLOSE); },
+        [&] { editor_->SendMessage(WM_COMMAND, CM_OPEN_RECENT_FIRST); }};
+    // The recent item the last road takes stays listed when the command stops.
+    const std::string recent = ItemText(CM_OPEN_RECENT_FIRST);
+    ASSERT_FALSE(recent.empty());
     for (const auto &road : roads) {
       TParameterDescription radius;
       radius.Set(0, 2 + shown.OptimizationPanel()->parameters.Count(), "R", -0.2, 0.2);
@@ -412,6 +420,7 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
       EXPECT_EQ(editor_->System().name, lens);
       EXPECT_NE(answers_->boxes.back().text.find("\"" + file + "\" "), std::string::npos);
       EXPECT_NE(answers_->boxes.back().text.find(cause), std::string::npos) << answers_->boxes.back().text;
+      EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), recent);
     }
     answers_->QueueAnswer(IDYES);
     shown.SendMessage(WM_COMMAND, kOptimizationButtonId);
