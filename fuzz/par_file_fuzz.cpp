@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
 
   const std::string copy = WriteFuzzFile("copy.par", std::string());
-  list.Write(copy);
+  FUZZ_CHECK(list.Count() == 0 || list.Write(copy) == 1, "the list could not be written");
   TOptimizationParameters again;
   again.SetOwner(&configurations);
   again.Read(copy);

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 
 #include "analysis/legend/view_indication_dlg.h"
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/model_globals.h"
@@ -514,18 +516,20 @@ std::string TShowEasyAberrationsDlg::WriteReportFile(const char *name) {
     MessageBox(GetHandle(), TempDirProblem(), "Aberrations", MB_OK | MB_ICONEXCLAMATION);
     return "";
   }
-  // Written beside and renamed, so that a failure never leaves a half report behind.
-  const std::string fresh = path + ".new";
-  bool written = false;
-  if (system_ != nullptr) {
-    if (std::FILE *file = std::fopen(fresh.c_str(), "w")) {
-      written = WriteAberrationReport(file, run_, ReportLabels()) == 1;
-      written = std::fclose(file) == 0 && written;
-    }
+  // Built in memory, then written beside and renamed: a failure never leaves half a report.
+  char *bytes = nullptr;
+  std::size_t size = 0;
+  bool built = false;
+  if (std::FILE *memory = ::open_memstream(&bytes, &size)) {
+    built = system_ != nullptr && WriteAberrationReport(memory, run_, ReportLabels()) == 1;
+    built = std::fclose(memory) == 0 && built;
   }
-  if (written && std::rename(fresh.c_str(), path.c_str()) == 0) return path;
-  std::remove(fresh.c_str());
-  MessageBox(GetHandle(), "The report could not be written to\n" + path + ".", "Aberrations",
+  const std::string text = built && bytes != nullptr ? std::string(bytes, size) : std::string();
+  std::free(bytes);
+  TFileWriteResult written{TFileWriteFault::kNothingToWrite, 0};
+  if (built) written = ReplaceFileContents(path, text);
+  if (written.Written()) return path;
+  MessageBox(GetHandle(), FileWriteFaultText(path, written), "Aberrations",
              MB_OK | MB_ICONEXCLAMATION);
   return "";
 }

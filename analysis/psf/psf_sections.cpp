@@ -9,6 +9,7 @@
 #include "analysis/psf/psf_report.h"
 #include "analysis/psf/show_psf.h"
 #include "analysis/psf/step_sections_dlg.h"
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/helpers/path_parts.h"
 #include "imaging/testobject/test_image.h"
@@ -139,16 +140,10 @@ void TShowPSF::CmViewAsText() {
     MessageBox(GetHandle(), TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  const std::string fresh = path + ".new";
-  bool written = false;
-  if (std::FILE *file = std::fopen(fresh.c_str(), "w")) {
-    written = true;
-    for (const std::string &line : lines) written = std::fputs(line.c_str(), file) >= 0 && written;
-    written = std::fclose(file) == 0 && written;
-  }
-  if (!written || std::rename(fresh.c_str(), path.c_str()) != 0) {
-    std::remove(fresh.c_str());
-    MessageBox(GetHandle(), "The report could not be written to\n" + path + ".", "Warning", MB_OK | MB_ICONEXCLAMATION);
+  std::string text;
+  for (const std::string &line : lines) text += line;
+  if (const TFileWriteResult written = ReplaceFileContents(path, text); !written.Written()) {
+    MessageBox(GetHandle(), FileWriteFaultText(path, written), "Warning", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   sectionFile_ = path;

@@ -81,7 +81,7 @@ class TSystemImage : public TOpticalSystem {
   // the base configuration, whichever is current.
   int Load(const std::string &fileName, int nameMode);
   // The file changes in one step; result, when given, says why a save failed.
-  int Save(const std::string &fileName, TFileWriteResult *result = nullptr);
+  [[nodiscard]] int Save(const std::string &fileName, TFileWriteResult *result = nullptr);
 
   // The undo ring (system_image_undo.cpp). SaveUndo is taken after a change: 1 when the
   // snapshot was written. Undo(-1) steps back; Undo(k >= 0) loads slot k without moving

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/file_list.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
@@ -74,8 +75,13 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
   DeleteFileIfExists(path);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
-  const int written = Save(path);
+  TFileWriteResult why;
+  const int written = Save(path, &why);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
+  // Told on the status bar, once however often the command takes a snapshot: Undo now takes
+  // this change back with the one before it.
+  if (!written)
+    AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
     options.undoIndex = index;
     options.SetLabel(index, label);

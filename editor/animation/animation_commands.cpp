@@ -54,25 +54,6 @@ std::string TAnimationCommands::AnimationFilePath() const {
   return AnimationFileName(name);
 }
 
-void TAnimationCommands::ForgetUntitledAnimation() {
-  std::error_code error;
-  if (const std::string path = TempPath(kUntitledAnimationName); !path.empty()) std::filesystem::remove(path, error);
-}
-
-void TAnimationCommands::KeepUntitledAnimation(const std::string &systemFileName) {
-  const std::string from = TempPath(kUntitledAnimationName);
-  const std::string to = AnimationFileName(systemFileName);
-  std::error_code error;
-  if (from.empty() || !FileExists(from) || std::filesystem::exists(to, error) || error) return;
-  std::filesystem::rename(from, to, error);
-  if (!error) return;
-  // Another file system: copied, and the unnamed file removed only once the copy is whole.
-  if (std::filesystem::copy_file(from, to, std::filesystem::copy_options::none, error))
-    std::filesystem::remove(from, error);
-  else if (error != std::errc::file_exists)
-    std::filesystem::remove(to, error);
-}
-
 bool TAnimationCommands::HasAnimationPath(const std::string &path) {
   if (!path.empty()) return true;
   MessageBox(window_.GetHandle(), TempDirProblem(), "Warning", MB_OK | MB_ICONEXCLAMATION);

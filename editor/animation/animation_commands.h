@@ -42,13 +42,6 @@ class TAnimationCommands final : public TScanAnimation {
   // The animation file of the edited system: beside its file, or "untitled.anm" in the
   // private temporary directory for an unnamed one (empty when there is none).
   std::string AnimationFilePath() const;
-  // Removes the unnamed system's animation file (a session before left it behind, or New
-  // ends that system): the next unnamed system never finds another design's sections.
-  static void ForgetUntitledAnimation();
-  // An unnamed system first saved as `systemFileName`: its animation file moves beside it,
-  // unless that system already has one, which is kept (the unnamed one then stays). A move
-  // that fails leaves the file where it was.
-  static void KeepUntitledAnimation(const std::string &systemFileName);
 
  private:
   // The button of the command and its menu check; the question for a missing file (true:

@@ -70,8 +70,12 @@ class TEditorFrame {
   // The properties folder of the selection: opened, restored or closed as its command does.
   virtual void OpenPropertiesOfSelected() = 0;
   // Before the edited system is replaced: the synthesis folder gives back what it borrowed
-  // and closes, the optimization panel closes. False (nothing closed) while a synthesis runs.
+  // and closes, the optimization panel closes. False (nothing closed) while a synthesis runs;
+  // false too when the panel's file was not written and the user kept its values.
   virtual bool LetGoOfSystem() = 0;
+  // The optimization panel closes, its file written (before an unnamed system takes a name):
+  // false when the file was not written and the user kept the panel's values.
+  virtual bool CloseOptimizationPanel() = 0;
   // After New: the properties folder opens, or refreshes when it is open.
   virtual void ShowPropertiesAfterNew() = 0;
   // The system file as the user's: with the synthesis folder open, its own settings. why

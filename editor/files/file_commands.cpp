@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "document/system/system_image.h"
-#include "editor/animation/animation_commands.h"
+#include "editor/files/untitled_files.h"
 #include "editor/canvas/edit_graph.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
@@ -195,7 +195,8 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   // A file that cannot be opened is the caller's to report: the reader says nothing then.
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(fileName).good()) return kLoadFailed;
-  if (!frame_.LetGoOfSystem()) return kLoadFailed;
+  // A panel whose file was not written stopped the command and has said why.
+  if (!frame_.LetGoOfSystem()) return kLoadStopped;
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = TempPath(kKeptSystemName);
   const bool kept = !keepPath.empty() && frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
@@ -296,9 +297,7 @@ void TFileCommands::CmNewSystem() {
   SetNewSystemSettings(frame_.System());
   recent_.InsertFront(kept, frame_.UntitledPath());
   frame_.System().name = frame_.UntitledPath();
-  std::error_code error;
-  std::filesystem::remove(frame_.UntitledPath(), error);
-  TAnimationCommands::ForgetUntitledAnimation();
+  ForgetUntitledFiles();
   // An object plane and an image plane: the system that elements are inserted into.
   // Replacing the surfaces drops the stop choice; the new system's own stands.
   const int newStop = frame_.System().info.Naper;
@@ -340,7 +339,7 @@ void TFileCommands::CmOpenSystem() {
   if (!AskToSave()) return;
   TFileName dialog(&window_, kSystemFilter, TFileName::kOpen);
   std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
-  if (!frame_.System().name.empty() && frame_.System().name != frame_.UntitledPath()) {
+  if (!Untitled()) {
     dialog.SetFileName(FileNameOf(frame_.System().name));
     directory = DirectoryOf(frame_.System().name);
   } else if (!systemsDirectory_.empty()) {
@@ -355,7 +354,8 @@ void TFileCommands::CmOpenSystem() {
   const TLoadOutcome outcome = ReplaceSystem(chosen);
   if (IsLoaded(outcome)) {
     lastOpen_ = true;
-    if (const std::string copy = TempPath("~~system.tmp"); !copy.empty()) frame_.System().Save(copy);
+    // A copy beside the undo ring that nothing reads back: one not written loses nothing.
+    if (const std::string copy = TempPath("~~system.tmp"); !copy.empty()) static_cast<void>(frame_.System().Save(copy));
   } else {
     frame_.UpdateCaption();
     // A file that was read and refused has had its one message.
@@ -370,6 +370,10 @@ void TFileCommands::CmOpenSystem() {
 
 void TFileCommands::CmSaveSystem() { SaveSystem(); }
 
+bool TFileCommands::Untitled() const {
+  return frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath();
+}
+
 void TFileCommands::CmSaveSystemAs() { SaveSystemAs(); }
 
 bool TFileCommands::SaveSystem() {
@@ -377,7 +381,7 @@ bool TFileCommands::SaveSystem() {
     MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
-  if (frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath()) return SaveSystemAs();
+  if (Untitled()) return SaveSystemAs();
   TFileWriteResult why;
   if (frame_.SaveEditedSystem(frame_.System().name, &why) != 1) {
     // The true cause: a full disk or a missing directory is no read-only file.
@@ -395,7 +399,7 @@ bool TFileCommands::SaveSystemAs() {
     MessageBox(window_.GetHandle(), "System not exist!", "Warning", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
-  const bool untitled = frame_.System().name.empty() || frame_.System().name == frame_.UntitledPath();
+  const bool untitled = Untitled();
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
   dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
                                 : DirectoryOf(frame_.System().name));
@@ -403,6 +407,9 @@ bool TFileCommands::SaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return false;
+  // The panel's variables and functions reach the unnamed system's file before it moves
+  // (without a temporary directory there is none: the panel keeps them for the new name).
+  if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
   // The file carries the name it is written under; a failed write keeps the old one.
   const std::string kept = frame_.System().name;
   frame_.System().name = chosen;
@@ -413,7 +420,8 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   frame_.System().SetUnsavedChanges(0);
-  if (untitled) TAnimationCommands::KeepUntitledAnimation(chosen);
+  if (const std::string notMoved = untitled ? KeepUntitledFiles(chosen) : std::string(); !notMoved.empty())
+    MessageBox(window_.GetHandle(), notMoved, "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();
@@ -438,8 +446,9 @@ void TFileCommands::CmOpenRecent(WPARAM wParam, LPARAM) {
     if (outcome == kLoadFailed)
       MessageBox(window_.GetHandle(), "System '" + target + "' does not exist!", "Warning",
                  MB_OK | MB_ICONINFORMATION);
-    // The system in the editor stayed as it was (LoadSystem keeps it), edits included.
-    recent_.Remove(k);
+    // The system in the editor stayed as it was (LoadSystem keeps it), edits included; a
+    // command stopped before the file was looked at keeps its item.
+    if (outcome != kLoadStopped) recent_.Remove(k);
   }
   recent_.Normalize(frame_.System().name);
   UpdateRecentMenu();
@@ -492,5 +501,7 @@ void TFileCommands::CmPrint() {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
-  TPrintSystemProperties(&window_, frame_.System()).Execute();
+  // An unnamed system's name is a file of the program's own, never shown.
+  const bool untitled = Untitled();
+  TPrintSystemProperties(&window_, frame_.System(), untitled ? "Untitled" : "").Execute();
 }

@@ -21,6 +21,8 @@ class TFileCommands {
     kLoaded = 1,
     kLoadRefused = 2,        // the file was read and refused; the user was told why
     kLoadedWithoutUndo = 3,  // loaded; the user was told that Undo has no snapshot
+    kLoadStopped = 4,        // the edited system could not be let go (a run, or values the
+                             // panel kept); the file was not looked at
   };
   static bool IsLoaded(TLoadOutcome outcome) { return outcome == kLoaded || outcome == kLoadedWithoutUndo; }
 
@@ -49,6 +51,8 @@ class TFileCommands {
   bool LastOpenSucceeded() const { return lastOpen_; }
 
  private:
+  // Whether the system has no name of the user's yet.
+  bool Untitled() const;
   // Save and Save as; true when the file was written.
   bool SaveSystem();
   bool SaveSystemAs();

@@ -1,1 +1,1 @@
-area_sources(EDITOR file_commands.cpp)
+area_sources(EDITOR file_commands.cpp untitled_files.cpp)

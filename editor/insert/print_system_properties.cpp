@@ -1,9 +1,10 @@
 #include "editor/insert/print_system_properties.h"
 
 #include <cstdio>
-#include <fstream>
+#include <utility>
 
 #include "editor/insert/system_report.h"
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
@@ -20,8 +21,8 @@ constexpr double kCharHeightMm = 3.5;
 
 }  // namespace
 
-TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system)
-    : frame_(frame), system_(system) {}
+TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system, std::string shownName)
+    : frame_(frame), system_(system), shownName_(std::move(shownName)) {}
 
 int TPrintSystemProperties::Execute() {
   const std::string path = TempPath(kReportFileName);
@@ -30,17 +31,12 @@ int TPrintSystemProperties::Execute() {
                MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const std::string &line : SystemReportLines(system_)) out << line;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(path.c_str());
-      MessageBox(frame_ != nullptr ? frame_->GetHandle() : nullptr,
-                 "The report cannot be written to " + path, "Warning", MB_OK | MB_ICONEXCLAMATION);
-      return 0;
-    }
+  std::string text;
+  for (const std::string &line : SystemReportLines(system_, shownName_)) text += line;
+  if (const TFileWriteResult written = ReplaceFileContents(path, text); !written.Written()) {
+    MessageBox(frame_ != nullptr ? frame_->GetHandle() : nullptr, FileWriteFaultText(path, written), "Warning",
+               MB_OK | MB_ICONEXCLAMATION);
+    return 0;
   }
   TOFont font(kFaceCourierNew, 30, 0, true);
   TDirectPrint job(frame_, kTitle);

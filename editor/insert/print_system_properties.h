@@ -3,12 +3,15 @@
 // surface table ruled with lines. The report goes through a file in the temporary
 // directory, removed once printed.
 
+#include <string>
+
 class TOpticalSystem;
 class TWindow;
 
 class TPrintSystemProperties {
  public:
-  TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system);
+  // shownName stands for the system's file name in the report (an unnamed system's).
+  TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system, std::string shownName = {});
   // 1 when the report was printed; 0 when it could not be (the user is told why) or the
   // printing did not go out.
   int Execute();
@@ -16,4 +19,5 @@ class TPrintSystemProperties {
  private:
   TWindow *frame_;
   const TOpticalSystem &system_;
+  std::string shownName_;
 };

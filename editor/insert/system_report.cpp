@@ -60,10 +60,11 @@ std::string GlassName(const TGeneralParameters &g) { return IsAirGlass(g.glass) 
 
 }  // namespace
 
-std::vector<std::string> SystemReportLines(const TOpticalSystem &system) {
+std::vector<std::string> SystemReportLines(const TOpticalSystem &system, const std::string &shownName) {
   std::vector<std::string> lines;
   const TOpticalSystemInformation &in = system.info;
-  lines.push_back(Line("Optical system: " + (system.name.empty() ? std::string("untitled") : system.name)));
+  const std::string name = !shownName.empty() ? shownName : system.name.empty() ? std::string("untitled") : system.name;
+  lines.push_back(Line("Optical system: " + name));
   lines.push_back(Line(""));
   std::string spectrum = "Wavelengths, µm (weight):";
   const int waves = in.WavelengthCount();

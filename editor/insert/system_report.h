@@ -9,4 +9,4 @@
 class TOpticalSystem;
 
 // The report's lines, each ending in "\n".
-std::vector<std::string> SystemReportLines(const TOpticalSystem &system);
+std::vector<std::string> SystemReportLines(const TOpticalSystem &system, const std::string &shownName = {});

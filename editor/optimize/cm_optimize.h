@@ -12,8 +12,8 @@ class TOptimizationFunctions;
 class TOptimizationParameters;
 class TSystemImage;
 
-// The default parameter file beside the system: its directory and base name, or
-// "untitled", with ".par".
+// The default parameter file beside the system: its directory and base name with ".par"
+// (an unnamed system's name, and so its file, is in the private temporary directory).
 std::string DefaultParameterFile(const TSystemImage &image);
 
 // The run. The snapshot before it is taken when the run begins (after its checks), the one

@@ -5,7 +5,9 @@
 
 #include "document/system/system_image.h"
 #include "editor/optimize/cm_optimize.h"
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
+#include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -13,13 +15,13 @@ namespace {
 // A list emptied by the user is not written (the writer leaves a file alone for an empty
 // list), so the file's parameters are cleared instead: a count of 0 reads as no parameter,
 // and the next opening of the panel does not bring the deleted ones back.
-void ForgetParameters(const std::string &fileName) {
+TFileWriteResult ForgetParameters(const std::string &fileName) {
   TRead1NF probe;
-  if (probe.Open(fileName, 0) == nullptr || probe.ReadSection("[Common]") == 0) return;
+  if (probe.Open(fileName, 0) == nullptr || probe.ReadSection("[Common]") == 0) return {};
   probe.Close();
   TRead1NF file;
   std::FILE *out = file.Open(fileName, 1);
-  if (out == nullptr) return;
+  if (out == nullptr) return file.WriteResult();
   file.SelectSection("[Common]");
   std::fprintf(out, "NumPar=0\n\n");
   file.Reset();
@@ -28,6 +30,7 @@ void ForgetParameters(const std::string &fileName) {
   file.Reset();
   file.PrepareTemp();
   file.Close();
+  return file.WriteResult();
 }
 
 // The parameters of the list, as their records in the file give them.
@@ -51,31 +54,56 @@ void TOptimizationPanel::Setup() {
   parameters.SetOwner(&system_);
   functions.Rebuild(&system_);
   const std::string file = DefaultParameterFile(image_);
-  if (file.empty()) return;
+  // No file (an unnamed system without a temporary directory): the functions take their
+  // defaults, as for a file not made yet.
+  if (file.empty()) {
+    functions.Read(file, true);
+    return;
+  }
   parameters.Read(file);
   read_ = Records(parameters);
   // The file may hold the parameters alone: the functions then take their defaults.
   functions.Read(file, true);
 }
 
-void TOptimizationPanel::Close() {
+bool TOptimizationPanel::Close() {
   const std::string file = DefaultParameterFile(image_);
   parameters.RemoveInvalid();
-  if (file.empty()) return;
+  // An unnamed system keeps its file in the private temporary directory: without one the
+  // variables live only in the panel.
+  if (file.empty())
+    return parameters.Count() == 0 ||
+           LetValuesGo("An unnamed system keeps its variables and merit functions in the private temporary directory, "
+                       "and there is none in this session.");
   // A list the user left as Setup read it is not written: a refused file, or one with records
   // left out (a missing bound, a surface the system lacks), keeps them for the user to mend.
+  TFileWriteResult why;
   if (!SameRecords(Records(parameters), read_)) {
     if (parameters.Count() > 0)
-      parameters.Write(file);
+      static_cast<void>(parameters.Write(file, &why));
     else
-      ForgetParameters(file);
+      why = ForgetParameters(file);
   }
-  functions.Write(file);
+  if (why.Written()) static_cast<void>(functions.Write(file, &why));
+  if (why.Written()) {
+    read_ = Records(parameters);
+    return true;
+  }
+  return LetValuesGo(FileWriteFaultText(file, why));
+}
+
+bool TOptimizationPanel::LetValuesGo(const std::string &cause) {
+  // The variables and functions live only in the file: the panel keeps them unless the
+  // user lets them go.
+  const std::string question = cause +
+                               "\nThe variables and merit functions stay in the panel until they are written."
+                               "\nClose the panel without them?";
+  return MessageBox(nullptr, question, "Optimization", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 void TOptimizationPanel::OpenParameters(const std::string &fileName) { parameters.Read(fileName); }
 
-int TOptimizationPanel::SaveParameters(const std::string &fileName) { return parameters.Write(fileName); }
+
 
 bool TOptimizationPanel::KeyDown(unsigned key, bool control) {
   if (!control || (key != kPageUpKey && key != kPageDownKey)) return false;

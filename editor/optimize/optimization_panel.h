@@ -27,10 +27,11 @@ class TOptimizationPanel {
   void Setup();
   // The panel closes: both go to the default parameter file. The parameters go only when the
   // user changed the list: a file Setup refused, or whose records it left out, keeps them.
-  void Close();
-  // The *.par files the user opens and saves (parameters only).
+  // A file not written is told with its cause, and false (the panel must stay, its values
+  // kept) unless the user chooses to let them go.
+  [[nodiscard]] bool Close();
+  // The *.par files the user opens (parameters only).
   void OpenParameters(const std::string &fileName);
-  int SaveParameters(const std::string &fileName);
   // Ctrl+PageUp makes the views follow every evaluation of a run, Ctrl+PageDown stops it,
   // each with a beep. True when the key was the panel's.
   bool KeyDown(unsigned key, bool control);
@@ -42,6 +43,8 @@ class TOptimizationPanel {
   TOptimizationFunctions functions;
 
  private:
+  // Asks whether the panel closes without its values, which could not be kept for cause.
+  bool LetValuesGo(const std::string &cause);
   TSystemImage &image_;
   TEditedConfigurations system_;
   std::vector<TParameterDescription> read_;  // the list as Setup read it from the default file

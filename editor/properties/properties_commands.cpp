@@ -24,7 +24,7 @@ void TPropertiesCommands::CmPropertiesOfSelected() {
     }
   } else if (folder->IsWindow() && folder->IsIconic()) {
     folder->ShowWindow(SW_RESTORE);
-  } else if (!OptimizationRunStopsCommand()) {
+  } else if (!OptimizationRunStopsCommand() && folder->ReleasePanel()) {
     CloseProperties(false);
   }
   frame_.UpdateMenus();
@@ -72,9 +72,9 @@ void TPropertiesCommands::RefreshProperties() {
   if (TPropertiesGeneralInfoDlg *window = GeneralInfoWindow()) window->Fill();
 }
 
-void TPropertiesCommands::ClosePropertiesPanel() {
+bool TPropertiesCommands::ClosePropertiesPanel() {
   TSystemPropertiesFolder *folder = PropertiesFolder();
-  if (folder != nullptr && folder->OptimizationPanelShown()) folder->ToggleOptimizationPanel();
+  return folder == nullptr || folder->ReleasePanel();
 }
 
 void TPropertiesCommands::ShowPropertiesAfterNew() {

@@ -19,8 +19,9 @@ class TPropertiesCommands {
   void PropertiesDestroyed(WPARAM wParam, LPARAM window);
   // After every change of the system: the folder's page and the standalone window refill.
   void RefreshProperties();
-  // The optimization panel closes before the system is replaced.
-  void ClosePropertiesPanel();
+  // The optimization panel closes before the system is replaced or renamed: false when its
+  // file was not written and the user kept its values (the command then stops).
+  [[nodiscard]] bool ClosePropertiesPanel();
   // After New: the folder opens, or refreshes when it is open.
   void ShowPropertiesAfterNew();
   // Deletes the folder (and the standalone general-information window with it when asked).

@@ -159,10 +159,7 @@ void TSystemPropertiesFolder::ToggleOptimizationPanel() {
   // The run works on the panel's parameters and functions: Hide panel stops it instead.
   if (StopRunningOptimization()) return;
   if (panel_) {
-    EndPanelDialogs();
-    panel_->Close();
-    panel_.reset();
-    ShowPanelControls(false);
+    static_cast<void>(ReleasePanel());
     return;
   }
   panel_ = std::make_unique<TOptimizationPanel>(*system_);
@@ -170,6 +167,15 @@ void TSystemPropertiesFolder::ToggleOptimizationPanel() {
   panel_->Setup();
   ShowPanelControls(true);
   UpdateOptimizationPanel();
+}
+
+bool TSystemPropertiesFolder::ReleasePanel() {
+  if (!panel_) return true;
+  EndPanelDialogs();
+  if (!panel_->Close()) return false;
+  panel_.reset();
+  ShowPanelControls(false);
+  return true;
 }
 
 void TSystemPropertiesFolder::UpdateOptimizationPanel() {
@@ -245,6 +251,7 @@ bool TSystemPropertiesFolder::StopRunningOptimization() {
 void TSystemPropertiesFolder::CmClose() {
   // Escape and Close during a run stop it; the folder, which the run works in, stays.
   if (StopRunningOptimization()) return;
+  if (!ReleasePanel()) return;
   Destroy(IDCANCEL);
 }
 
@@ -255,9 +262,11 @@ void TSystemPropertiesFolder::EvDestroy() {
     const int position[4] = {place.left, place.top, place.right, place.bottom};
     WritePropertiesPosition(settingsPath, position);
   }
+  // The roads that close the folder released the panel first; a folder that goes with the
+  // program's end still tries to write it (and tells when it cannot).
   if (panel_) {
     EndPanelDialogs();
-    panel_->Close();
+    static_cast<void>(panel_->Close());
     panel_.reset();
   }
   // A folder the editor closes itself was let go of first; one the user closes tells the

@@ -69,6 +69,9 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // it from the system.
   int OptimizationPanelShown() const { return panel_ != nullptr; }
   void ToggleOptimizationPanel();
+  // Closes the optimization panel, writing its file: false (the panel stays, its values
+  // kept) when the file was not written and the user kept them. True with no panel.
+  [[nodiscard]] bool ReleasePanel();
   void UpdateOptimizationPanel();
   TOptimizationPanel *OptimizationPanel() const { return panel_.get(); }
   // Brings the folder to the front with its General page.

@@ -18,6 +18,7 @@
 #include "editor/shell/editor_menu.h"
 #include "editor/shell/editor_startup.h"
 #include "editor/canvas/scale_caption.h"
+#include "editor/files/untitled_files.h"
 #include "editor/shell/session_restore.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
@@ -98,7 +99,6 @@ constexpr int kCheckedCommands[] = {CM_TURN_SYSTEM, CM_VIEW_PROPERTIES_OF_SELECT
 
 constexpr int kFrameX = 80;
 constexpr int kFrameY = 65;
-constexpr const char *kUntitledName = "untitled.os";
 constexpr const char *kPrintTextName = "print.tmp";
 constexpr const char *kHelpFileName = "korvex.hlp";
 
@@ -279,7 +279,7 @@ bool TOpticalEditor::Find(TEventInfo &info) {
   return SearchResponseTable(kEditorTable, info) || TDecoratedFrame::Find(info);
 }
 
-std::string TOpticalEditor::UntitledPath() const { return JoinPath(ProgramDir(), kUntitledName); }
+std::string TOpticalEditor::UntitledPath() const { return UntitledSystemPath(); }
 
 std::string TOpticalEditor::SettingsPath() const { return SettingsFilePath(ProgramDir()); }
 
@@ -297,11 +297,11 @@ void TOpticalEditor::SetupWindow() {
   // Said once here; each command that needs the directory says it again when refused.
   if (const std::string problem = TempDirProblem(); !problem.empty())
     MessageBox(GetHandle(), problem, "Warning", MB_OK | MB_ICONEXCLAMATION);
-  DeleteIfExists(UntitledPath());
-  animations_.ForgetUntitledAnimation();
   // A restored session is the first system: loading the named one (or a new one) now
-  // would throw it away again, unsaved when it never had a file of its own.
+  // would throw it away again, unsaved when it never had a file of its own. An unnamed
+  // one keeps its variables and animation; declined, they go with it.
   if (!OfferSessionRestore()) {
+    ForgetUntitledFiles();
     if (system_.name == UntitledPath()) system_.name.clear();
     if (system_.name.empty()) {
       files_.CmNewSystem();
@@ -596,6 +596,8 @@ bool TOpticalEditor::CanClose() {
   if (movie_.WritingFrame()) return false;
   // The computations counted as running end only once the close is decided.
   if (!files_.AskToSave()) return false;
+  // The panel's variables and functions live only in their file.
+  if (!properties_.ClosePropertiesPanel()) return false;
   if (!TDecoratedFrame::CanClose()) return false;
   queue_.Leave();
   ProgramMessageQueue().Leave();
@@ -700,9 +702,10 @@ void TOpticalEditor::OpenPropertiesOfSelected() { properties_.CmPropertiesOfSele
 
 bool TOpticalEditor::LetGoOfSystem() {
   if (!launchers_.CloseSynthesisForNewSystem()) return false;
-  properties_.ClosePropertiesPanel();
-  return true;
+  return properties_.ClosePropertiesPanel();
 }
+
+bool TOpticalEditor::CloseOptimizationPanel() { return properties_.ClosePropertiesPanel(); }
 
 void TOpticalEditor::ShowPropertiesAfterNew() { properties_.ShowPropertiesAfterNew(); }
 

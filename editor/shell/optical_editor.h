@@ -93,6 +93,7 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSyst
   void ShowConfigurationBar(int mode) override;
   void OpenPropertiesOfSelected() override;
   bool LetGoOfSystem() override;
+  bool CloseOptimizationPanel() override;
   void ShowPropertiesAfterNew() override;
   int SaveEditedSystem(const std::string &fileName, TFileWriteResult *why) override;
   void RetireWindow(TWindow *window) override;

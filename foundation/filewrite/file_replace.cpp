@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "foundation/filewrite/work_files.h"
 
@@ -117,6 +119,28 @@ TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view b
   if (result.Written()) result = replacement.Append(bytes);
   if (result.Written()) result = replacement.Commit();
   return result;
+}
+
+TFileWriteResult MoveFileToNewName(const std::string &from, const std::string &to) {
+  struct stat source {};
+  if (::stat(from.c_str(), &source) != 0) return FromError(errno);
+  struct stat target {};
+  if (::lstat(to.c_str(), &target) == 0) return Fault(TFileWriteFault::kExists, EEXIST);
+  const TFileWriteResult check = CheckFileWritable(to);
+  if (!check.Written()) return check;
+  // link() takes the name only while it is free, where rename() would replace a file made
+  // in the meantime.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    std::remove(from.c_str());
+    return {};
+  }
+  if (errno == EEXIST) return Fault(TFileWriteFault::kExists, EEXIST);
+  std::ifstream in(from, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof()) return FromError(EIO);
+  const TFileWriteResult copied = ReplaceFileContents(to, bytes);
+  if (copied.Written()) std::remove(from.c_str());
+  return copied;
 }
 
 TFileReplacement::~TFileReplacement() { Abandon(); }
@@ -243,6 +267,8 @@ std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &
       return file + " was not written: there is nothing to write in it.";
     case TFileWriteFault::kTooLarge:
       return file + " was not written: it would be larger than the program reads back. The old file is kept.";
+    case TFileWriteFault::kExists:
+      return file + " already exists: it is kept.";
     case TFileWriteFault::kForeignLink:
       return file + " cannot be written: it is a link another user made in a shared directory.";
     case TFileWriteFault::kFailed:

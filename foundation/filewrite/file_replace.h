@@ -25,6 +25,7 @@ enum class TFileWriteFault {
   kForeignLink,   // the name is a link another user planted in a shared directory
   kNothingToWrite,  // the writer had nothing to put in the file (an empty list)
   kTooLarge,      // the text is larger than the program's own reader takes
+  kExists,        // a move found a file at its target, which it never replaces
   kFailed,        // any other failure of the system; error says which
 };
 
@@ -36,11 +37,16 @@ struct TFileWriteResult {
 
 // Whether the file at path may be written (replaced or created): checked before any
 // work, so a writer can refuse before it builds the file's new text.
-TFileWriteResult CheckFileWritable(const std::string &path);
+[[nodiscard]] TFileWriteResult CheckFileWritable(const std::string &path);
 
 // Replaces the file's contents with bytes in one step, keeping its permissions (a new file
 // gets those any new file gets here). A link is written through, not replaced.
-TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes);
+[[nodiscard]] TFileWriteResult ReplaceFileContents(const std::string &path, std::string_view bytes);
+
+// Moves the file at from to the name to, which must not exist: a file there is never
+// replaced (kExists). Across file systems the file is copied in one step and removed only
+// once the copy is whole; a move that fails leaves the file where it was.
+[[nodiscard]] TFileWriteResult MoveFileToNewName(const std::string &from, const std::string &to);
 
 // A file written piece by piece (a movie, frame by frame) and replaced in one step: the
 // pieces go to the work file, which may be written anywhere and cut short again, and Commit
@@ -55,17 +61,17 @@ class TFileReplacement {
 
   // Checks the file may be written, removes the work files a stopped save of it left, and
   // makes its own work file.
-  TFileWriteResult Open(const std::string &path);
+  [[nodiscard]] TFileWriteResult Open(const std::string &path);
   bool IsOpen() const { return handle_ >= 0; }
   // Appends at the end of the work file.
-  TFileWriteResult Append(std::string_view bytes);
+  [[nodiscard]] TFileWriteResult Append(std::string_view bytes);
   // Writes over bytes already written (a header's sizes, filled in at the end).
-  TFileWriteResult WriteAt(std::uint64_t offset, std::string_view bytes);
+  [[nodiscard]] TFileWriteResult WriteAt(std::uint64_t offset, std::string_view bytes);
   // Cuts the work file back to its first `size` bytes.
-  TFileWriteResult Truncate(std::uint64_t size);
+  [[nodiscard]] TFileWriteResult Truncate(std::uint64_t size);
   std::uint64_t Size() const { return size_; }
   // Flushes the work file to the disk and renames it over the file.
-  TFileWriteResult Commit();
+  [[nodiscard]] TFileWriteResult Commit();
   // Removes the work file; the old file stays.
   void Abandon();
 

@@ -43,6 +43,10 @@ class TSmallDisk {
   const std::string &Why() const { return why_; }
   std::string PathOf(const std::string &name) const { return directory_ + "/" + name; }
 
+  // Mounts the disk again to be read only: every write on it is refused.
+  bool MakeReadOnly() const {
+    return ::mount(nullptr, directory_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
   // Fills the disk with a file of its own until no byte more fits.
   void Fill() const {
     std::ofstream filler(PathOf("filler"), std::ios::binary);

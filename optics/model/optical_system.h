@@ -128,7 +128,7 @@ class TOpticalSystem {
   int ReadFile(const std::string &fileName, int nameMode);
   // 1 when written; null or empty writes to the system's name. more: sections written in
   // the same rewrite (the file changes once); result, when given, says why a write failed.
-  int WriteFile(const char *fileName, const TSystemFileSections *more = nullptr,
+  [[nodiscard]] int WriteFile(const char *fileName, const TSystemFileSections *more = nullptr,
                 TFileWriteResult *result = nullptr);
 
   // The sequential trace (system_trace.cpp): mode kTracePlain, kTraceReference or

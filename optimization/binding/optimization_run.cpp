@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/filewrite/file_replace.h"
 #include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
 #include "optimization/binding/korvex_optz.h"
@@ -201,9 +202,13 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
     Warn(parameters.CrossedBoundsMessage(crossed));
     return kRunRefused;
   }
+  // The file keeps what the run starts from; one that cannot be written is told, and the
+  // run goes on with the values in memory.
   if (!defaultParameterFile.empty()) {
-    parameters.Write(defaultParameterFile);
-    functions.Write(defaultParameterFile);
+    TFileWriteResult why;
+    if (parameters.Write(defaultParameterFile, &why) == 0 || functions.Write(defaultParameterFile, &why) == 0)
+      Warn(FileWriteFaultText(defaultParameterFile, why) +
+           "\nThe run goes on with the variables and merit functions as they are in the panel.");
   }
 
   functions.RunStartConfiguration = system.CurrentConfiguration();

@@ -103,7 +103,7 @@ class TOptimizationFunctions {
   // the optimization panel keeps beside the system, which may hold the parameters alone;
   // its missing sections then give the defaults without a word.
   int Read(const std::string &fileName, bool sharedWithParameters = false);
-  int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
+  [[nodiscard]] int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // Evaluates every function for the present state of the system: per configuration the
   // image surface is placed once (when asked) at the working wavelength, then every beam

@@ -192,8 +192,11 @@ void TOptimizationFunctionsPage::StorePage() {
       record->Wbeam = beamWeight[r];
     }
     record->Narciss.Target = 0.0;
-    record->Narciss.Weight = r == 0 ? narcissusWeight : 0.0;
-    record->ScannerSurface = scannerSurface;
+    // A greyed group shows 0 for values it cannot show: the record keeps them as loaded.
+    if (narcissusEnabled) {
+      record->Narciss.Weight = r == 0 ? narcissusWeight : 0.0;
+      record->ScannerSurface = scannerSurface;
+    }
     StoreTargets(*record);
   }
   functions_.SetConfigurations();

@@ -81,7 +81,7 @@ class TOptimizationParameters {
   static constexpr int kParameterFileKept = 0;
   static constexpr int kParameterFileRefused = -1;
   int Read(const std::string &fileName);
-  int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
+  [[nodiscard]] int Write(const std::string &fileName, TFileWriteResult *why = nullptr);
 
   // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.
   static int CoefficientIndex(const STRING &type);

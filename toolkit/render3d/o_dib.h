@@ -43,7 +43,7 @@ class TODib : public TDib {
   int Draw(TDC &dc, int x, int y, const RECT *source = nullptr) const;
   int StretchDraw(TDC &dc, const RECT &destination, const RECT *source = nullptr) const;
   // A palettised bitmap is written with the shared palette's colours.
-  bool WriteFile(const char *fileName) const;
+  [[nodiscard]] bool WriteFile(const char *fileName) const;
   int ToClipboard() const;
 
   // Fills every pixel: depth 4 and 8 with the index, 24 and 32 with the colour; a 1-bit

@@ -336,7 +336,7 @@ TEST_F(SystemImageFileTest, ASaveKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      image.Save(path);
+      static_cast<void>(image.Save(path));
       ::_exit(0);
     }
     std::this_thread::sleep_for(std::chrono::nanoseconds(delayNs(random)));

@@ -126,7 +126,9 @@ TEST_F(UndoRingTest, ASnapshotThatCannotBeWrittenIsNoStep) {
   SetTempDir(Scratch("no/such/directory"));
   TOpticalElement &lens = image.elements.data[0];
   lens.MoveTo(lens.referencePoint.x + 1.0, lens.referencePoint.y, lens.referencePoint.z);
+  TakePendingMessage();
   EXPECT_EQ(image.SaveUndo("Lost"), 0);
+  EXPECT_NE(TakePendingMessage().find("its directory does not exist"), std::string::npos);
   EXPECT_EQ(image.options.undoIndex, 2);
   EXPECT_EQ(image.options.redoBound, 3);
   EXPECT_EQ(image.UndoMenuText(), "Undo Move 1 (ctrl-Z)");

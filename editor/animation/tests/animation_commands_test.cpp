@@ -16,6 +16,7 @@
 #include "editor/properties/system_properties_folder.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
+#include "foundation/testing/small_disk.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -384,21 +385,39 @@ TEST_F(AnimationCommandsTest, AnUnnamedSystemsAnimationFileIsKeptInThePrivateTem
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
   EXPECT_FALSE(std::filesystem::exists(path));
   // Saved under a name (Save As, or the Save that asks for one), the unnamed system takes its
-  // animation file along; one already beside that name is kept and the unnamed one stays.
+  // animation and parameter files along; one already beside that name is kept and the
+  // unnamed one stays, as after a move that fails (a full disk): both are told.
   const std::string edited = "[Elem_0]\nPosZ=0, 1; dPosZ=0.5\n";
-  const struct { UINT command; const char *name; const char *already; } rows[] = {
-      {CM_SAVE_SYSTEM_AS, "AsNamed", nullptr}, {CM_SAVE_SYSTEM, "Named", nullptr}, {CM_SAVE_SYSTEM_AS, "Had", "[Common]\n"}};
+  TSmallDisk disk;
+  const struct { UINT command; const char *name; const char *already; const char *extension; bool full; } rows[] = {
+      {CM_SAVE_SYSTEM_AS, "AsNamed", nullptr, ".anm", false}, {CM_SAVE_SYSTEM, "Named", nullptr, ".par", false},
+      {CM_SAVE_SYSTEM_AS, "Had", "[Common]\n", ".anm", false}, {CM_SAVE_SYSTEM_AS, "HadPar", "[Common]\n", ".par", false},
+      {CM_SAVE_SYSTEM_AS, "Full", nullptr, ".anm", true}};
   TScriptedFileDialog files;
   for (const auto &row : rows) {
+    if (row.full && !disk.Active()) continue;
     TOpticalEditor &unnamed = Open(triplet_);
     unnamed.System().name.clear();
-    WriteText(path, edited);
-    const std::string beside = Scratch(std::string("Systems/") + row.name + ".anm");
+    const std::string own = TempPath(std::string("untitled") + row.extension);
+    // Larger than the small disk holds: the system file fits there, its animation does not.
+    WriteText(own, row.full ? edited + std::string(64 * 1024, ';') : edited);
+    const std::string place = row.full ? disk.PathOf("") : Scratch("Systems/");
+    const std::string beside = place + row.name + row.extension;
     if (row.already != nullptr) WriteText(beside, row.already);
-    files.Choose({Scratch(std::string("Systems/") + row.name + ".os")});
+    files.Choose({place + row.name + ".os"});
+    answers_->boxes.clear();
     unnamed.SendMessage(WM_COMMAND, row.command);
-    EXPECT_EQ(ReadText(beside), row.already != nullptr ? row.already : edited) << row.name;
-    EXPECT_EQ(std::filesystem::exists(path), row.already != nullptr) << row.name;
+    const bool stays = row.already != nullptr || row.full;
+    const std::string expected = row.already != nullptr ? row.already : row.full ? "" : edited;
+    EXPECT_EQ(std::filesystem::exists(beside) ? ReadText(beside) : "", expected) << row.name;
+    // What did not move takes a free name that neither New nor the next start removes.
+    const std::string kept = (row.full ? TempPath(row.name) : place + row.name) + " (2)" + row.extension;
+    EXPECT_FALSE(std::filesystem::exists(own)) << row.name;
+    const bool told = !answers_->boxes.empty() && answers_->boxes.back().text.find(kept) != std::string::npos &&
+                      answers_->boxes.back().text.find(row.full ? "no space left" : "already exists: it is kept") != std::string::npos;
+    EXPECT_EQ(told, stays) << row.name;
+    unnamed.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+    EXPECT_EQ(std::filesystem::exists(kept) ? ReadText(kept).substr(0, edited.size()) : "", stays ? edited : "") << row.name;
   }
 }
 

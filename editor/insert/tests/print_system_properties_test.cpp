@@ -124,6 +124,7 @@ TEST_F(PrintSystemPropertiesTest, AReportThatCannotBeWrittenIsToldAndNotPrinted)
   EXPECT_EQ(TPrintSystemProperties(nullptr, system).Execute(), 0);
   EXPECT_TRUE(printer.pages.empty());
   ASSERT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_NE(answers_->boxes[0].text.find("its directory does not exist"), std::string::npos) << answers_->boxes[0].text;
   SetTempDir(Scratch("tmp"));
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "optimization/binding/korvex_optz.h"
 #include "optimization/merit/optimization_functions.h"
 #include "optimization/parameters/optimization_parameters.h"
+#include "platform/core/recording_providers.h"
 
 namespace {
 
@@ -71,8 +73,15 @@ TEST_F(CmOptimizeTest, UndoAfterARunGivesTheSystemBeforeIt) {
   image.Surface(1)->SetRadius(55.0);
   ASSERT_EQ(image.SaveUndo("Radius"), 1);
   const double backBefore = image.Surface(2)->general.R;
+  // The file the run keeps its start in, marked read-only: told with its cause, and the run goes on.
+  TRecordingMessageBoxProvider boxes;
+  image.name = Scratch("singlet.os");
+  WriteText(Scratch("singlet.par"), "");
+  std::filesystem::permissions(Scratch("singlet.par"), std::filesystem::perms::owner_read);
   TPassingHost host;
   ASSERT_EQ(CmOptimize(system, parameters, functions, host), kRunCompleted);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("singlet.par\" is marked as read-only!"), std::string::npos) << boxes.boxes[0].text;
   EXPECT_NE(image.Surface(2)->general.R, backBefore);
   EXPECT_EQ(image.UndoMenuText(), "Undo Optimization (ctrl-Z)");
   ASSERT_EQ(image.Undo(-1), 1);

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "document/system/tests/editor_test_support.h"
+#include "platform/core/recording_providers.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
     TParameterDescription back;
     back.Set(0, 2, "R", -0.05, 0.05);
     panel.parameters.Add(back);
-    panel.Close();
+    EXPECT_TRUE(panel.Close());
   }
   const std::string written = ReadText(Scratch("singlet.par"));
   EXPECT_NE(written.find("[Parameters]"), std::string::npos);
@@ -44,6 +45,17 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   EXPECT_EQ(again.parameters.Get(0).Surf, 2);
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Target, 100.0);
   EXPECT_EQ(again.functions.Record(0, 0)->Focus.data[0].Weight, 0.5);
+  // An unnamed system without a private temporary directory has no file: the panel asks.
+  SetTempDir("");
+  image.name.clear();
+  TOptimizationPanel unnamed(image);
+  unnamed.Setup();
+  EXPECT_EQ(unnamed.functions.Count(), again.functions.Count());
+  TRecordingMessageBoxProvider boxes;
+  boxes.QueueAnswer(IDNO);
+  EXPECT_FALSE(again.Close());
+  EXPECT_EQ(boxes.boxes.size(), 1u);
+  SetTempDir(Scratch("tmp"));
 }
 
 TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
@@ -58,7 +70,7 @@ TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
     panel.parameters.Add(back);
     panel.functions.Record(0, 0)->Focus.data[0].Target = 100.0;
     panel.functions.SetConfigurations();
-    panel.Close();
+    EXPECT_TRUE(panel.Close());
   }
   {
     TOptimizationPanel panel(image);
@@ -70,7 +82,7 @@ TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
     panel.parameters.Add(gone);
     panel.parameters.RemoveInvalid();
     ASSERT_EQ(panel.parameters.Count(), 0);
-    panel.Close();
+    EXPECT_TRUE(panel.Close());
   }
   TOptimizationPanel again(image);
   again.Setup();
@@ -96,7 +108,7 @@ TEST_F(OptimizationPanelTest, ARefusedParameterFileKeepsItsRecordsWhenThePanelCl
     panel.Setup();
     EXPECT_NE(Boxes().boxes.back().text.find(told), std::string::npos) << damaged;
     EXPECT_EQ(panel.parameters.Count(), count) << damaged;
-    panel.Close();
+    EXPECT_TRUE(panel.Close());
     const std::string after = ReadText(Scratch("singlet.par"));
     EXPECT_NE(after.find(good.substr(9)), std::string::npos) << after;
     EXPECT_NE(after.find(damaged), std::string::npos) << after;

@@ -30,6 +30,8 @@
 #include "editor/properties/tests/table_typing.h"
 #include "editor/shell/optical_editor.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
+#include "foundation/testing/small_disk.h"
+#include "platform/core/scripted_dialogs.h"
 #include "optimization/windows/optimization_viewer.h"
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/drawing/window_dc.h"
@@ -348,6 +350,16 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
   ASSERT_EQ(folder.OptimizationPanelShown(), 1);
   EXPECT_NE(folder.PanelSummary().find("Variables: 0"), std::string::npos);
+  // Save As of an unnamed system closes the panel only once a name is chosen.
+  const std::string named = editor.System().name;
+  editor.System().name = editor.UntitledPath();
+  {
+    TScriptedFileDialog cancelled;
+    cancelled.Cancel();
+    editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+  }
+  EXPECT_EQ(folder.OptimizationPanelShown(), 1);
+  editor.System().name = named;
   // A run without variable parameters is refused with a warning; nothing changes.
   const int undoIndex = editor.System().options.undoIndex;
   folder.SendMessage(WM_COMMAND, kPanelOptimizeId);
@@ -361,6 +373,59 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
   ASSERT_EQ(PropertiesFolder(), &folder);
   EXPECT_EQ(folder.OptimizationPanelShown(), 0);
   EXPECT_TRUE(std::filesystem::exists(parameters));
+
+  // The panel's values live only in that file: one not written (a read-only file, a read-only
+  // disk, a full one) is told with its cause, and every road that would close the panel stops
+  // with the values kept, until the user lets them go.
+  TSmallDisk markedDisk, readOnlyDisk, fullDisk;
+  SKIP_WITHOUT_SMALL_DISK(fullDisk);
+  TScriptedFileDialog files;
+  const std::string gauss = ExamplePath("double_gauss.os");
+  const std::pair<TSmallDisk *, const char *> damages[] = {
+      {&markedDisk, "is marked as read-only!"}, {&readOnlyDisk, "can only be read"}, {&fullDisk, "no space left"}};
+  for (const auto &[disk, cause] : damages) {
+    SCOPED_TRACE(cause);
+    const std::string lens = disk->PathOf("B.os"), file = disk->PathOf("B.par");
+    if (!std::filesystem::exists(lens)) std::filesystem::copy_file(triplet_, lens);
+    // Opened after another system, which the File menu then lists as a recent item.
+    TOpticalEditor &opened = Open(gauss);
+    files.Choose({lens});
+    opened.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+    TSystemPropertiesFolder &shown = OpenFolder(opened);
+    shown.SendMessage(WM_COMMAND, kOptimizationButtonId);
+    if (disk == &fullDisk) disk->Fill();
+    ASSERT_TRUE(disk != &readOnlyDisk || disk->MakeReadOnly());
+    if (disk == &markedDisk) {
+      WriteText(file, "");
+      std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    }
+    files.Choose({gauss});
+    const std::function<void()> roads[] = {
+        [&] { shown.SendMessage(WM_COMMAND, kOptimizationButtonId); }, [&] { shown.SendMessage(WM_COMMAND, IDCANCEL); },
+        [&] { editor_->SendMessage(WM_COMMAND, CM_NEW_SYSTEM); }, [&] { editor_->SendMessage(WM_COMMAND, CM_OPEN_SYSTEM); },
+        [&] { editor_->SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE); }, [&] { editor_->SendMessage(WM_CLOSE); },
+        [&] { editor_->SendMessage(WM_COMMAND, CM_OPEN_RECENT_FIRST); }};
+    // The recent item the last road takes stays listed when the command stops.
+    const std::string recent = ItemText(CM_OPEN_RECENT_FIRST);
+    ASSERT_FALSE(recent.empty());
+    for (const auto &road : roads) {
+      TParameterDescription radius;
+      radius.Set(0, 2 + shown.OptimizationPanel()->parameters.Count(), "R", -0.2, 0.2);
+      shown.OptimizationPanel()->parameters.Add(radius);
+      const int variables = shown.OptimizationPanel()->parameters.Count();
+      road();
+      ASSERT_EQ(PropertiesFolder(), &shown);
+      ASSERT_NE(shown.OptimizationPanel(), nullptr);
+      EXPECT_EQ(shown.OptimizationPanel()->parameters.Count(), variables);
+      EXPECT_EQ(editor_->System().name, lens);
+      EXPECT_NE(answers_->boxes.back().text.find("\"" + file + "\" "), std::string::npos);
+      EXPECT_NE(answers_->boxes.back().text.find(cause), std::string::npos) << answers_->boxes.back().text;
+      EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), recent);
+    }
+    answers_->QueueAnswer(IDYES);
+    shown.SendMessage(WM_COMMAND, kOptimizationButtonId);
+    EXPECT_EQ(shown.OptimizationPanelShown(), 0);
+  }
 }
 
 TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindowsStay) {

@@ -80,10 +80,12 @@ TEST_F(EditorSessionTest, TheRestoreOfferTakesTheNewestSnapshotWithoutSavingIt) 
 }
 
 TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
-  LeaveSnapshot("cooke_triplet.os", JoinPath(ProgramDir(), "untitled.os"), 1,
-                fs::file_time_type::clock::now());
+  LeaveSnapshot("cooke_triplet.os", TempPath("untitled.os"), 1, fs::file_time_type::clock::now());
+  // Its animation comes back with it; declined, the offer takes it away.
+  WriteText(TempPath("untitled.anm"), "[Common]\n");
   answers_->QueueAnswer(IDYES);
   TOpticalEditor &editor = Open("");
+  EXPECT_TRUE(fs::exists(TempPath("untitled.anm")));
   // Nothing is asked at start: the restored lens waits, modified, for the user's Save.
   EXPECT_TRUE(files_.asked.empty());
   EXPECT_GT(editor.System().SurfaceCount(), 2);
@@ -93,10 +95,12 @@ TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
 
 TEST_F(EditorSessionTest, DecliningTheOfferStartsAsUsual) {
   LeaveSnapshot("double_gauss.os", Scratch("Systems/Left.os"), 2, fs::file_time_type::clock::now());
+  WriteText(TempPath("untitled.anm"), "[Common]\n");
   answers_->QueueAnswer(IDNO);
   TOpticalEditor &editor = Open(triplet_);
   EXPECT_EQ(editor.System().name, triplet_);
   EXPECT_FALSE(fs::exists(Scratch("Systems/Left.os")));
+  EXPECT_FALSE(fs::exists(TempPath("untitled.anm")));
 }
 
 TEST_F(EditorSessionTest, AScreenOfFewColoursIsWarnedOfAndGetsPaletteIndexes) {

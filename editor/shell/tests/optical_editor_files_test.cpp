@@ -7,6 +7,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/small_disk.h"
+#include "optics/model/model_globals.h"
 #include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
 #include "platform/core/paths.h"
@@ -92,14 +93,28 @@ TEST_F(EditorFilesTest, TheCaptionNamesTheConfigurationAndTheTurn) {
 }
 
 TEST_F(EditorFilesTest, NewStartsAnUntitledSystemAndKeepsTheOldOneRecent) {
+  // The unnamed system's files are the program's own, in its private temporary directory: a
+  // user's file of their names, beside the program or where it started, outlives New and a
+  // restart; the previous unnamed system's variables go with it.
+  const std::string start = Scratch("start"), here = std::filesystem::current_path().string();
+  std::filesystem::create_directories(start);
+  std::filesystem::current_path(start);
+  std::vector<std::string> mine;
+  for (const char *extension : {".os", ".par", ".fun", ".anm"})
+    for (const std::string &folder : {ProgramDir(), start}) WriteText(mine.emplace_back(folder + "/untitled" + extension), "mine\n");
+  WriteText(TempPath("untitled.par"), "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=1; Left=-1; Right=1; Type=\"R\" }\n");
+  Open("");
   TOpticalEditor &editor = Open(triplet_);
   editor.SendMessage(WM_COMMAND, CM_NEW_SYSTEM);
+  std::filesystem::current_path(here);
+  for (const std::string &path : mine) EXPECT_EQ(ReadText(path), "mine\n") << path;
+  EXPECT_FALSE(std::filesystem::exists(TempPath("untitled.par")));
   TSystemImage &system = editor.System();
   // An object plane and an image plane 10 behind it, to insert elements between.
   ASSERT_EQ(system.SurfaceCount(), 2);
   EXPECT_EQ(system.Surface(0)->general.vertex[0], 0.0);
   EXPECT_EQ(system.Surface(1)->general.vertex[0], 10.0);
-  EXPECT_EQ(system.name, JoinPath(ProgramDir(), "untitled.os"));
+  EXPECT_EQ(system.name, TempPath("untitled.os"));
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), "Untitled")) << editor.GetWindowText();
   EXPECT_EQ(system.info.Nray, 5);
   EXPECT_EQ(system.info.Naper, 1);
@@ -416,7 +431,7 @@ TEST_F(EditorFilesTest, DuplicatesOfTheSettingsFileAreListedOnce) {
 
 TEST_F(EditorFilesTest, SavingAnUntitledSystemAsksForANameAndCancellingKeepsItUntitled) {
   TOpticalEditor &editor = Open(triplet_);
-  const std::string untitled = JoinPath(ProgramDir(), "untitled.os");
+  const std::string untitled = editor.UntitledPath();
   editor.System().name = untitled;
   editor.System().SetUnsavedChanges(1);
   files_.Cancel();

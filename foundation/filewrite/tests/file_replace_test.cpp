@@ -102,6 +102,11 @@ TEST(FileReplace, RefusalsNameTheirCauseAndKeepTheOldFile) {
         << FileWriteFaultText(c.path, result);
   }
   EXPECT_EQ(TScratchFiles::Read(readOnly), "kept\n");
+  // A move never replaces the file at its target, and a refused one leaves its own file.
+  const std::string moved = files.Write("moved.anm", "moved\n");
+  EXPECT_EQ(MoveFileToNewName(moved, readOnly).fault, TFileWriteFault::kExists);
+  EXPECT_EQ(MoveFileToNewName(moved, files.PathOf("missing/moved.anm")).fault, TFileWriteFault::kNoDirectory);
+  EXPECT_EQ(TScratchFiles::Read(moved), "moved\n");
   EXPECT_FALSE(std::filesystem::exists(files.PathOf("missing")));
   EXPECT_EQ(CountWorkFiles(files.directory, "kept.os"), 0u);
 }

@@ -154,8 +154,10 @@ TEST_F(FunctionsPage, VisibleLightAllowsNoNarcissusAndAMonochromeSystemNoPolychr
   EXPECT_EQ(page.scannerSurface, 0);
   EXPECT_FALSE(page.polychromeEnabled);
   EXPECT_EQ(page.polychromeIndex, 0);
+  // Stored, the values the greyed group could not show stay as they were.
   page.StorePage();
-  EXPECT_EQ(set.Record(0, 0)->Narciss.Weight, 0.0);
+  EXPECT_EQ(set.Record(0, 0)->Narciss.Weight, 4.0);
+  EXPECT_EQ(set.Record(0, 0)->ScannerSurface, 2);
 }
 
 TEST_F(FunctionsPage, InitParametersTakesTheFieldsAndTheFocalLength) {

@@ -53,7 +53,7 @@ class TDib {
 
   // Writes a bitmap file (through a temporary file renamed into place). A DIB in palette
   // mode is written with its indices resolved through `palette` (default palette if null).
-  bool WriteFile(const char *fileName, HPALETTE palette = nullptr) const;
+  [[nodiscard]] bool WriteFile(const char *fileName, HPALETTE palette = nullptr) const;
 
   // Parses the bytes of a bitmap file into a packed bottom-up block; false with a reason.
   static bool ParseBitmapFile(const std::vector<std::uint8_t> &file,
