@@ -111,6 +111,8 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     start = end + 1;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Some editors begin a UTF-8 file with a byte-order mark: it is no part of the text.
+    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     if (line.empty()) continue;
     if (line[0] == '[') {
       // A section name left open (a file cut inside its header line) names no section:

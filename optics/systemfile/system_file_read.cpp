@@ -30,9 +30,6 @@ namespace {
 // A fan holds this many rays at least and at most, as the Object page takes them.
 constexpr int kFileFewestRays = 3;
 constexpr int kFileMostRays = 1001;
-// Offsets beyond a million kilometres are no system's: positions summed from them keep no
-// digit of a lens's thickness, and at 1e308 the sums overflow.
-constexpr double kFileLargestOffset = 1.0e12;
 // A glass given as its index names one from 1 to 10 (mirrors aside).
 constexpr double kFileLeastIndex = 1.0;
 constexpr double kFileLargestIndex = 10.0;
@@ -359,9 +356,6 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     return KeyPlace(path, layout, "[common]", "temperature") + "Temperature=" + FormatNumber(info.Temperature) +
            " is outside " + FormatNumber(kAbsoluteZeroCelsius) + " to " + FormatNumber(kHighestTemperatureCelsius) +
            " degrees C.";
-  if (info.Pressure < 0.0)
-    return KeyPlace(path, layout, "[common]", "pressure") + "Pressure=" + FormatNumber(info.Pressure) +
-           " is below 0.";
   // An index below 1 is the user's choice; one of 0 or below would stop every ray.
   if (!(info.N1 > 0.0))
     return "The optical system file " + path + " gives the surrounding index " +
@@ -475,6 +469,9 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     }
     PlaceSurfaces(system, records);
   }
+  // Keys misspelt or given twice, values out of range: the file opens, and the user is told
+  // what the next save would write otherwise.
+  warnings += KeyNotesText(file.KeyNotes(), "The optical system file " + path);
   file.Close();
   if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
   return SetSpectrum(info, common.lambdas, common.weights, path);

@@ -233,9 +233,14 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       {"[Config_3]", "[Config_-3]", 2, {"[Config_-3] (line"}},
       {"[Config_3]", "", 2, {"configuration 2 holds naper a second time"}},
       {"dX(3)=", "Image=1e400,0,0; dX(99)=48.5; dX(3)=nan; unread=", 3,
-       {"configuration 3: dX(3) is not a finite number", "configuration 3: dX(99) names no element",
-        "configuration 3: the image's place is not three finite numbers"},
+       {"dX(3)=nan is outside -1e+12 to 1e+12; it is not read.", "configuration 3: dX(99) names no element",
+        "Image=1e400 is outside -1e+12 to 1e+12; it is not read, 0 is used", "[Config_3] holds the key unread,"},
        "[Config_3]"},
+      // A configuration's values are judged as the same keys in [Common].
+      {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
+       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",
+        "[Config_2] holds the key Naperr,"},
+       "[Config_2]"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.header) + " -> " + c.replacement);
@@ -254,6 +259,10 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     // A section run into the one before is told once, not key by key.
     const std::string &told = Boxes().boxes.back().text;
     EXPECT_EQ(told.find("a second time"), told.rfind("a second time")) << told;
+    // The next save keeps every configuration section, read or left out.
+    ASSERT_EQ(loaded.Save(path), 1);
+    for (std::size_t h = text.find("\n[Config_"); h != std::string::npos; h = text.find("\n[Config_", h + 1))
+      EXPECT_NE(ReadText(path).find(text.substr(h, text.find('\n', h + 1) - h)), std::string::npos) << h;
   }
 }
 

@@ -799,6 +799,19 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Lambda=0.55,0.6\nWeight=1,-2", records, "line 4: the weight -2 of the wavelength 0.6 is taken as 1"},
       {"Naper=0\nDentr=0\nNray=21", records, ""},
       {"", "{ R=0; Glass=\"-1\"; Dx=10; }\n{ R=50; }\n", "line 4: surface 1 gives Glass=\"-1\", no index from 1 to 10; air is used"},
+      // Keys misspelt or given twice, in [Common] and in a record, and switches or sizes no
+      // setting means: named by key and line, never read as a silent default.
+      {"", "{ Radius=-41.2734; Glass=\"\"; Dx=10; }\n{ R=50; }\n", "line 4: [Surfaces] holds the key Radius, which"},
+      {"", "{ R=0; Glas=\"n-bk7\"; Dx=10; DextYY=31; }\n{ R=50; }\n", "line 4: [Surfaces] holds the key Glas,"},
+      {"", "{ R=0; Dx=10; Dy=2; Dy=3; }\n{ R=50; }\n", "line 4: [Surfaces] gives Dy a second time"},
+      {"Dentry=10", records, "line 3: [Common] holds the key Dentry, which this program does not know"},
+      {"Nray=21\nNray=25", records, "line 4: [Common] gives Nray a second time; the later value is used"},
+      {"Unit=7", records, "line 3: Unit=7 is outside 0 to 1; it is not read, "},
+      {"Coord=7", records, "line 3: Coord=7 is outside 0 to 1"},
+      {"Difrac=-7", records, "line 3: Difrac=-7 is outside 0 to 1"},
+      {"Discrete=-5", records, "line 3: Discrete=-5 is outside 0 to 1000; it is not read, 0 is used"},
+      {"Pressure=1e308", records, "line 3: Pressure=1e308 is outside 0 to 76000; it is not read, 760 is used"},
+      {"AlfaM=0,10,1e300", records, "line 3: AlfaM=1e300 is outside -1e+12 to 1e+12"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.common);
@@ -809,7 +822,13 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     if (*c.says != '\0') {
       EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
     }
+    // The correction told is the value in effect.
+    EXPECT_TRUE(system.info.Nray >= 3 && system.info.Nray <= 1001 && system.info.Unit >= 0 && system.info.Unit <= 1);
   }
+  // A byte-order mark before the first header is no part of the text.
+  TOpticalSystem marked;
+  EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
+  EXPECT_EQ(marked.SurfaceCount(), 2);
 }
 
 TEST_F(SystemFileTest, RepairedValuesAreNamedWithTheirSurfaceAndKey) {
