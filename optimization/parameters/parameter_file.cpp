@@ -133,10 +133,11 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     Tell("The parameter file " + fileName + " was not read: its [Common] section, which gives the number of parameters, is missing or damaged.");
     return kParameterFileRefused;
   }
-  // NumPar=0 is the program's own "no parameters" (the list emptied by the user).
-  if (declaredValue == 0.0) return kParameterFileKept;
-  // A count is a whole number of at least one (one beyond reason is cut further down).
-  if (!(declaredValue >= 1.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
+  // NumPar=0 over no records is the program's own "no parameters" (the list emptied by the
+  // user); over records it is a count that disagrees, told below.
+  if (declaredValue == 0.0 && (!hasParameters || RecordsInParameters(fileName) == 0)) return kParameterFileKept;
+  // A count is a whole number (one beyond reason is cut further down).
+  if (!(declaredValue >= 0.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
     Tell("The parameter file " + fileName + " was not read: NumPar " +
          (declaredValue == kNoCount ? std::string("is missing") : "= " + FormatNumber(declaredValue) + " is no number of parameters") + ".");
     return kParameterFileRefused;
@@ -177,6 +178,9 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   file.ClearFaults();
   file.ParseSection(0);
   const unsigned faults = file.Faults();
+  // Keys misspelt or given twice in a record: told with the records read.
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The parameter file " + fileName);
+  if (!keyNotes.empty()) countNote += (countNote.empty() ? "" : "\n") + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
     Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");

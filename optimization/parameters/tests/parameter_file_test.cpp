@@ -119,7 +119,7 @@ TEST_F(ParameterFileTest, FilesWithoutParametersKeepTheList) {
   list.SetOwner(configurations_.get());
   list.Add(Parameter(0, 1, "R", -1.0, 1.0));
   const std::string path = Scratch("empty.par");
-  WriteText(path, "[Common]\nNumPar=0\n\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
+  WriteText(path, "[Common]\nNumPar=0\n\n[Parameters]\n\n");
   list.Read(path);
   EXPECT_EQ(list.Count(), 1);
   WriteText(path, "[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
@@ -194,6 +194,10 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
       // A count that disagrees with the records is told; the records are read as they stand.
       {"NumPar=5", "NumPar=4", 5, "declares NumPar=4 but holds 5 parameter records"},
       {"NumPar=5", "NumPar=6", 5, "declares NumPar=6 but holds 5 parameter records"},
+      {"NumPar=5", "NumPar=0", 5, "declares NumPar=0 but holds 5 parameter records"},
+      // Keys misspelt or given twice are named by line; the records are read.
+      {"Surf=3", "Surf=3; Surf=3", 5, "line 8: [Parameters] gives Surf a second time"},
+      {"Type=\"R\" }", "Type=\"R\"; Kind=1 }", 5, "line 5: [Parameters] holds the key Kind, which"},
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.to);
