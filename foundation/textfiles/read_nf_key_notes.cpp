@@ -18,11 +18,11 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
   for (std::size_t i = 0; i < notes.size(); ++i) {
     const TReadNFKeyNote &note = notes[i];
     if (told++ == kMostKeyNotesTold) {
-      text += lead + ": " + std::to_string(notes.size() - i) + " more such key(s) are not shown.\n";
+      text += (lead.empty() ? "" : lead + ": ") + std::to_string(notes.size() - i) + " more such key(s) are not shown.\n";
       break;
     }
     const std::string section = note.header.empty() ? std::string("the file") : note.header;
-    text += lead + ", line " + std::to_string(note.line) + ": ";
+    text += (lead.empty() ? "" : lead + ", ") + "line " + std::to_string(note.line) + ": ";
     switch (note.kind) {
       case TReadNFNoteKind::kUnknownKey:
         text += section + " holds the key " + note.key + ", which this program does not know; it is not read.\n";

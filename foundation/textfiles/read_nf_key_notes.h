@@ -20,7 +20,8 @@ struct TReadNFKeyNote {
 };
 
 // The notes said for the user, one line each ending in "\n": "<lead>, line 12: [Surfaces]
-// holds the key Radius, which this program does not know; it is not read.". Keys given
+// holds the key Radius, which this program does not know; it is not read." (without lead
+// and comma when lead is empty). Keys given
 // again one after another in a section are one line. After kMostKeyNotesTold lines one more
 // says how many are not shown.
 constexpr int kMostKeyNotesTold = 12;
