@@ -182,7 +182,10 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
   if (name == "mirror") name = kMirrorName;
   // A catalog glass typed without its catalog: the one catalog that holds it completes the
   // name as files store it; several are named for the user to choose.
-  if (!name.empty() && name != kMirrorName && GlassCatalogName(name).empty() && !IsIndexNumber(name)) {
+  // A name whose last '_' parts no catalog off ("zinc_selenide") is such a glass, too.
+  double shortest = 0.0, longest = 0.0;
+  if (!name.empty() && name != kMirrorName && !IsIndexNumber(name) &&
+      (GlassCatalogName(name).empty() || !GlassWavelengthRange(name, shortest, longest))) {
     const std::vector<std::string> catalogs = CatalogsHoldingGlass(name);
     if (catalogs.size() == 1) name += "_" + catalogs.front();
     if (catalogs.size() > 1) {
@@ -199,6 +202,10 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
     const TOpticalSystemInformation &info = system.info;
     if (SurfaceParseGlass(surface, info.LambdaW, info.Temperature, info.Pressure) == 0) {
       surface.general = kept;
+      if (GlassWavelengthRange(name, shortest, longest))
+        return TPropertyEdit::Refused(SurfaceName(row) + ": the glass " + name + " gives indices from " +
+                                      FormatPropertyNumber(shortest) + " to " + FormatPropertyNumber(longest) +
+                                      " µm only; the system works at " + FormatPropertyNumber(info.LambdaW) + " µm.");
       return TPropertyEdit::Refused(SurfaceName(row) + ": the glass \"" + TrimProperty(text) +
                                     "\" is in none of the glass catalogs. Leave the cell empty for air, or "
                                     "type refl for a mirror.");

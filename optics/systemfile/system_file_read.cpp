@@ -527,10 +527,18 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
   MarkModelChanged();
-  // Missing glasses were told by the preparation; any other failure is told here, so a
-  // file taken but not traceable never passes without a word.
-  if (prepared < 0 && materialsMissing == 0)
+  // Missing glasses were told by the preparation; glasses that do not reach a wavelength
+  // are named here. Either way the file is open, so that the user can type another glass
+  // or wavelength; the system refuses to trace until then. Any other failure is told too,
+  // so a file taken but not traceable never passes without a word.
+  const std::string outOfRange = prepared < 0 && materialsMissing == 0 ? FindGlassesOutOfRange() : std::string();
+  if (!outOfRange.empty())
+    MessageBox(nullptr,
+               "The optical system read from " + fileName + " works at wavelengths these glasses give no index for: " +
+                   outOfRange + ". It is traced once a glass or a wavelength is changed.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+  else if (prepared < 0 && materialsMissing == 0)
     MessageBox(nullptr, "The optical system read from " + fileName + " cannot be prepared for tracing.", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
-  return prepared >= 0 ? 1 : 0;
+  return prepared >= 0 || materialsMissing != 0 || !outOfRange.empty() ? 1 : 0;
 }

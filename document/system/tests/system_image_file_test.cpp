@@ -101,6 +101,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   ASSERT_EQ(loaded.Save(second), 1);
   TSystemImage again;
   ASSERT_EQ(again.Load(second, 2), 1);
+  EXPECT_EQ(BoxCount(), 0u) << "a file the program wrote opens without a word";
   ExpectSameConfigurations(image, again);
   // The second configuration applied to the reloaded system stands where it stood.
   ASSERT_EQ(again.SelectConfiguration(1), 1);
