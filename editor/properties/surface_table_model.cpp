@@ -9,6 +9,7 @@
 #include "optics/interaction/surface_trace.h"
 #include "optics/lensarray/lens_array_geometry.h"
 #include "optics/model/optical_system.h"
+#include "optics/model/spectral_info.h"
 #include "optics/systemfile/system_materials.h"
 
 namespace {
@@ -216,7 +217,22 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
                                     " would be 0 thick. Give the lens a thickness first.");
     }
   }
-  return CommitPropertyEdit(system, "Glass of surface " + std::to_string(row + 1), true);
+  TPropertyEdit edit = CommitPropertyEdit(system, "Glass of surface " + std::to_string(row + 1), true);
+  // A glass whose data end before a wavelength of the system is taken, and said: the
+  // system is not traced until a glass or a wavelength is changed.
+  if (edit.accepted && IsGlassBehind(surface.general) && GlassWavelengthRange(name, shortest, longest)) {
+    std::string outside;
+    for (int i = 0; i < system.info.WavelengthCount(); ++i) {
+      const TSpectralInfo &entry = system.info.Spectrum.data[i];
+      if (IsTracedWavelength(entry) && (entry.lambda < shortest || entry.lambda > longest))
+        outside += (outside.empty() ? "" : ", ") + FormatPropertyNumber(entry.lambda);
+    }
+    if (!outside.empty())
+      edit.message = SurfaceName(row) + ": the glass " + name + " gives indices from " + FormatPropertyNumber(shortest) +
+                     " to " + FormatPropertyNumber(longest) + " µm only, not at " + outside +
+                     " µm: the system is not traced until a glass or a wavelength is changed.";
+  }
+  return edit;
 }
 
 TPropertyEdit EditSemiHeight(TSystemImage &system, int row, const std::string &text) {
