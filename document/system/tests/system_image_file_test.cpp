@@ -237,6 +237,8 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
        {"dX(3)=nan is outside -1e+12 to 1e+12; it is not read.", "configuration 3: dX(99) names no element",
         "Image=1e400 is outside -1e+12 to 1e+12; it is not read, 0 is used", "[Config_3] holds the key unread,"},
        "[Config_3]"},
+      // The element count itself is one past the last element.
+      {"dX(3)=", "dX(5)=1; dX(3)=", 3, {"configuration 3: dX(5) names no element of the 5"}, "[Config_3]"},
       // A configuration's values are judged as the same keys in [Common].
       {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
        {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",
@@ -288,10 +290,11 @@ TEST_F(SystemImageFileTest, AFileReadWholeButNotPreparedLeavesNoElementOnAGoneSu
   TSystemImage image;
   OpenTwo(image);
   // A singlet whose file reads whole but whose preparation fails (a wavelength where its
-  // glass has no index, an object without aperture): the read surfaces replace the triplet.
+  // glass has no index, an object without aperture): the read surfaces replace the triplet,
+  // and the file is open with its glass named, to be mended.
   const std::string path =
       SourceRoot() + "/fuzz/corpus/system_image/read_whole_preparation_fails.os";
-  EXPECT_EQ(image.Load(path, 2), 0);
+  EXPECT_EQ(image.Load(path, 2), 1);
   ASSERT_EQ(image.SurfaceCount(), 4);
   ASSERT_EQ(image.ElementCount(), 1);
   for (int k = 0; k < 2; ++k)
