@@ -229,11 +229,12 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.AddDouble("Dzr", &dzr);
     file.AddDouble("AlfaM", fields.data(), kFileFieldValues);
     file.AddDouble("Image", image, 3);
-    if (elementCount > 0) {
-      file.AddDouble("dX", dx.data(), elementCount);
-      file.AddDouble("dY", dy.data(), elementCount);
-      file.AddDouble("dZ", dz.data(), elementCount);
-    }
+    // Registered also for a system of no elements: the keys are known, their values go
+    // to the one unused element.
+    const int offsetCount = std::max(elementCount, 1);
+    file.AddDouble("dX", dx.data(), offsetCount);
+    file.AddDouble("dY", dy.data(), offsetCount);
+    file.AddDouble("dZ", dz.data(), offsetCount);
     LimitSystemKeys(file);
     // A value that does not fit (an element the system lacks) is left out; the rest holds.
     file.ParseSection(0);

@@ -134,7 +134,8 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
     std::string key = LowerCaseAnsi(item.substr(0, item.find('=')));
     key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
     lines.emplace(header + (item.empty() ? std::string() : "|" + key), line);
-    if (!item.empty() || header.rfind("[elem_", 0) != 0 || header == "[elem_??]") return;
+    // A reader of no elements (the beam run) leaves every element section alone.
+    if (elementCount == 0 || !item.empty() || header.rfind("[elem_", 0) != 0 || header == "[elem_??]") return;
     std::size_t used = 0;
     const std::string digits = header.substr(6, header.size() - 7);
     const double index = DecimalToDouble(digits.c_str(), &used);
