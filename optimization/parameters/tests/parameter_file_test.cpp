@@ -181,6 +181,7 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
   const TCase cases[] = {
       {"Left=-0.05", "Left=abc", 0, "the value of Left=abc is not a number"},
       {"Surf=2", "Surf=2x", 0, "the value of Surf=2x is not a number"},
+      {"Surf=2", "Surf=2.5", 0, "the value of Surf=2.5 is not a whole number"},
       {"Right=20", "Right=", 0, "the value of Right= is empty"},
       {"Config=1; Surf=1", "Config=1e0x; Surf=1", 0, "Config=1e0x is not a number"},
       {"NumPar=5", "NumPar=5x", 0, "NumPar=5x is not a number"},
