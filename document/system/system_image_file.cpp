@@ -213,6 +213,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   const TSystemFileLayout layout = ConfigurationLayout(fileName);
   std::string warnings;
   std::vector<TConfigurationParameters> read;
+  std::string cutHeader;  // the section the file was cut in: its cut keys are no damage of their own
   for (int k = 1; k <= kMaxConfigurations; ++k) {
     if (!file.ReadSection(ConfigurationHeader(k))) break;
     TConfigurationParameters record;
@@ -238,7 +239,10 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     LimitSystemKeys(file);
     // A value that does not fit (an element the system lacks) is left out; the rest holds.
     file.ParseSection(0);
-    if (cut && file.NextSectionName().empty()) break;
+    if (cut && file.NextSectionName().empty()) {
+      cutHeader = LowerCaseAnsi(ConfigurationHeader(k));
+      break;
+    }
     // The stop of a configuration is judged as [Common]'s: a surface of the system.
     if (record.Naper < 0 || record.Naper > SurfaceCount()) {
       warnings += ConfigurationPlace(fileName, layout, k, "naper") + "Naper=" + std::to_string(record.Naper) +
@@ -275,7 +279,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   }
   // A key given again is told above, once for a section run into the one before.
   std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
-  std::erase_if(notes, [](const TReadNFKeyNote &note) { return note.kind == TReadNFNoteKind::kRepeatedKey; });
+  std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kRepeatedKey || LowerCaseAnsi(note.header) == cutHeader;
+  });
   warnings += KeyNotesText(notes, "The optical system file " + fileName);
   file.Close();
   // Sections numbered out of order (a gap, a sign, a number past any count) or twice are

@@ -123,12 +123,21 @@ bool CheckFile(const TAnimationFile &file, std::string &problem) {
   return true;
 }
 
+constexpr const char *kTemplateBeamSentence = "This is default beams settings from Object folder";
+
 // What the file holds that the animation does not take, a line each: keys no section
 // knows or given twice, element sections of no element, and element ranges whose step
 // never walks them (none, against their direction, or more steps than a sweep has).
 std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCount,
                         const std::vector<TAnimationElement> &elements) {
-  std::string text = KeyNotesText(reader.KeyNotes(), std::string());
+  std::vector<TReadNFKeyNote> notes = reader.KeyNotes();
+  // The sentence the template writes into [Beam] is the program's own, no damaged key.
+  std::string sentence = kTemplateBeamSentence;
+  sentence.erase(std::remove(sentence.begin(), sentence.end(), ' '), sentence.end());
+  std::erase_if(notes, [&sentence](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence;
+  });
+  std::string text = KeyNotesText(notes, std::string());
   std::map<std::string, int> lines;  // "<lower header>|<lower key>" and headers alone
   VisitSectionItems(path, [&lines, elementCount](const std::string &header, const std::string &item, int line) {
     std::string key = LowerCaseAnsi(item.substr(0, item.find('=')));
@@ -238,7 +247,7 @@ std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams) {
     largest = std::fmax(largest, beams.data[i]);
   }
   std::string text = "[Common]\nContinuous=1;\n\n[Beam]\n";
-  text += "This is default beams settings from Object folder\n";
+  text += std::string(kTemplateBeamSentence) + "\n";
   text += "Nray=" + std::to_string(raysPerBeam) + "\n";
   text += "Beam=" + FormatNumber(smallest) + ", ";
   text += smallest != largest ? FormatNumber(largest) : std::string("??");

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "foundation/textfiles/text_functions.h"
+
 namespace {
 
 std::string ShortNumber(double value) {
@@ -27,6 +29,12 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
       case TReadNFNoteKind::kUnknownKey:
         text += section + " holds the key " + note.key + ", which this program does not know; it is not read.\n";
         break;
+      case TReadNFNoteKind::kListInRecord:
+        text += section + " gives " + note.key + " more than one value in a record; the first is used.\n";
+        break;
+      case TReadNFNoteKind::kNotAKey:
+        text += section + " holds \"" + note.key + "\" where a key=value item stands; it is not read.\n";
+        break;
       case TReadNFNoteKind::kRepeatedKey: {
         // A lost header runs a section into the one before: every key of it comes again,
         // and one line tells them all.
@@ -42,11 +50,16 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
         i = last;
         break;
       }
-      case TReadNFNoteKind::kOutOfRange:
-        text += note.key + "=" + note.value + " is outside " + ShortNumber(note.least) + " to " +
-                ShortNumber(note.most) + "; it is not read" + (note.kept.empty() ? "" : ", " + note.kept + " is used") +
-                ".\n";
+      case TReadNFNoteKind::kOutOfRange: {
+        std::size_t consumed = 0;
+        DecimalToDouble(note.value.c_str(), &consumed);
+        text += note.key + "=" + note.value +
+                (consumed == note.value.size()
+                     ? " is outside " + ShortNumber(note.least) + " to " + ShortNumber(note.most)
+                     : std::string(" is not a number")) +
+                "; it is not read" + (note.kept.empty() ? "" : ", " + note.kept + " is used") + ".\n";
         break;
+      }
     }
   }
   return text;

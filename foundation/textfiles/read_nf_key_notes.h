@@ -1,13 +1,13 @@
 #pragma once
 // What a sectioned-file reader met and did not take as written: a key no registration of
-// its section knows, a key given twice in one section or record, a number outside the
-// limits of its key. Each is named by line, so a misspelt key or a damaged value never
+// its section knows, text where a key should stand, a key given twice in one section or
+// record or given a list in a record, a number outside the limits of its key. Each is named by line, so a misspelt key or a damaged value never
 // reads as a silent default that the next save would write in the user's place.
 
 #include <string>
 #include <vector>
 
-enum class TReadNFNoteKind { kUnknownKey, kRepeatedKey, kOutOfRange };
+enum class TReadNFNoteKind { kUnknownKey, kRepeatedKey, kOutOfRange, kNotAKey, kListInRecord };
 
 struct TReadNFKeyNote {
   TReadNFNoteKind kind = TReadNFNoteKind::kUnknownKey;

@@ -145,8 +145,10 @@ bool TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::st
     NoteFault(kReadNFIndexOutOfRange);
     return true;
   }
-  const double value = DecimalToDouble(token);
-  if (key.limited && !(value >= key.least && value <= key.most)) return false;
+  std::size_t consumed = 0;
+  const double value = DecimalToDouble(token.c_str(), &consumed);
+  // A limited key takes numbers only: "6#" is no 6.
+  if (key.limited && (!(value >= key.least && value <= key.most) || consumed != token.size())) return false;
   const auto at = static_cast<std::size_t>(index);
   if ((key.type == 'd' || key.type == 'f') && !std::isfinite(value)) NoteFault(kReadNFNotFinite);
   switch (key.type) {

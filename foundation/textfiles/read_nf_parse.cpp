@@ -130,6 +130,8 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
   std::size_t cursor = inRecord ? 1 : 0;
   if (!inRecord) index = 0;
   givenInRecord.clear();
+  // The tokens after a key no registration takes are its value, not keys of their own.
+  bool valueOfUnknown = false;
   while (cursor < line.size()) {
     const std::size_t before = cursor;
     char delimiter = kEndOfText;
@@ -153,10 +155,23 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
         NoteKey(TReadNFNoteKind::kRepeatedKey, written, std::string(), nullptr, 0);
       else if (found == nullptr)
         NoteKey(TReadNFNoteKind::kUnknownKey, written, std::string(), nullptr, 0);
+      valueOfUnknown = found == nullptr;
+    } else if (valueOfUnknown) {
+      valueOfUnknown = delimiter == ',';
+    } else {
+      // Text where a key stands ("Dx?8", "Naper<7" after a flipped bit): the key it was
+      // would otherwise keep its default without a word.
+      NoteKey(TReadNFNoteKind::kNotAKey, written, std::string(), nullptr, 0);
     }
     if (found == nullptr) continue;
     for (;;) {
       delimiter = ReadValue(*found, written, line, cursor, index);
+      if (delimiter == ',' && inRecord) {
+        // A record holds one value of each key: a list would run on into the records after
+        // it, and every key after it in this record would go to another record.
+        NoteKey(TReadNFNoteKind::kListInRecord, written, std::string(), nullptr, 0);
+        while (delimiter == ',') GetToken(line, cursor, delimiter);
+      }
       if (delimiter == ',') {
         if (index < std::numeric_limits<int>::max()) ++index;
         continue;

@@ -79,6 +79,10 @@ int CutLine(const std::string &path) {
 std::string KeyFault(const std::vector<TReadNFKeyNote> &notes) {
   if (notes.empty()) return {};
   const TReadNFKeyNote &note = notes.front();
+  if (note.kind == TReadNFNoteKind::kListInRecord)
+    return SampleText("line %d: ", note.line) + "the key " + note.key + " is given more than one value in a record.";
+  if (note.kind == TReadNFNoteKind::kNotAKey)
+    return SampleText("line %d: ", note.line) + "\"" + note.key + "\" stands where a key=value item belongs.";
   return SampleText("line %d: ", note.line) + "the key " + note.key +
          (note.kind == TReadNFNoteKind::kRepeatedKey ? " is given a second time." : " is none of dF, F and G.");
 }

@@ -239,6 +239,7 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
        "[Config_3]"},
       // The element count itself is one past the last element.
       {"dX(3)=", "dX(5)=1; dX(3)=", 3, {"configuration 3: dX(5) names no element of the 5"}, "[Config_3]"},
+      {"dX(3)=", "dX(3)=6#; unread=", 3, {"dX(3)=6# is not a number; it is not read."}, "[Config_3]"},
       // A configuration's values are judged as the same keys in [Common].
       {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
        {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",

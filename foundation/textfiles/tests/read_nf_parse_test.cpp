@@ -663,6 +663,9 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
       {"X=9\n", "line 2: X=9 is outside 0 to 5; it is not read, 4 is used.\n"},
       {"L=1,nan\n", "line 2: L=nan is outside 0 to 5; it is not read, 0 is used.\n"},
       {"Z=1\n", ""},
+      {"{ R=1, 5; X=2 }\n{ R=2 }\n", "line 2: [A] gives R more than one value in a record; the first is used.\n"},
+      {"X?1; L=1\n", "line 2: [A] holds \"X?1\" where a key=value item stands; it is not read.\n"},
+      {"Q=1,2; X=1\n", "line 2: [A] holds the key Q, which this program does not know; it is not read.\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.body);
@@ -680,6 +683,10 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
     reader.ParseSection(0);
     if (std::string(c.body) == "X=9\n") {
       EXPECT_EQ(x, 4.0) << "a value out of range is not stored";
+    }
+    // The keys after a list in a record stay in that record.
+    if (c.body[0] == '{' && c.body[6] == ',') {
+      EXPECT_EQ(x, 2.0);
     }
     const std::string told = KeyNotesText(reader.KeyNotes(), "");
     EXPECT_EQ(told.substr(0, std::strlen(c.told)), c.told);
