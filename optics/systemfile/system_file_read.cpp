@@ -158,6 +158,45 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   return {};
 }
 
+// Sections of surfaces or zones the file's surfaces do not have ("[Surface_9]" of eight
+// surfaces, a zone past a surface's NRasterZones), and zones a surface counts but the file
+// gives no section for: named with their lines. The sections are kept in the file at the
+// next save (sectionsLeftOut); the zones without one take default values.
+std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &path) {
+  const int n = system.SurfaceCount();
+  std::string leftOut;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    int surfaceNumber = 0, zoneNumber = 0;
+    char tail = 0;
+    const bool zone = std::sscanf(lower.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) == 3;
+    if (!zone && std::sscanf(lower.c_str(), "[surface_%d%c", &surfaceNumber, &tail) != 2) continue;
+    if (tail != ']') continue;
+    const bool surfaceHeld = surfaceNumber >= 1 && surfaceNumber <= n;
+    if (surfaceHeld && (!zone || (zoneNumber >= 1 && zoneNumber <= system.surfaces.data[surfaceNumber - 1]->zones.Cells())))
+      continue;
+    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    system.sectionsLeftOut.push_back(lower);
+  }
+  std::string warnings;
+  if (!leftOut.empty())
+    warnings += "The optical system file " + path + " holds sections of no surface or zone of its " + std::to_string(n) +
+                " surfaces: " + leftOut + "; they are not read, and saving the system keeps them as they are.\n";
+  for (int i = 0; i < n; ++i) {
+    const int zones = system.surfaces.data[i]->zones.Cells();
+    int missing = 0;
+    std::string first;
+    for (int m = 0; m < zones; ++m)
+      if (layout.sections.count(LowerCaseAnsi(ZoneSectionHeader(i + 1, m + 1))) == 0 && missing++ == 0)
+        first = ZoneSectionHeader(i + 1, m + 1);
+    if (missing > 0)
+      warnings += "The optical system file " + path + ": surface " + std::to_string(i + 1) + " counts " +
+                  std::to_string(zones) + " lens-array zones, but the file holds no section for " +
+                  std::to_string(missing) + " of them (the first " + first + "); they take default values.\n";
+  }
+  return warnings;
+}
+
 // What a stage of the read reports: nothing (it read), a fault to show, or that memory ran
 // out. Running out is a status, not a text: the "Not enough memory" box has been shown
 // where the memory was asked for, and the read only stops.
@@ -469,6 +508,7 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     }
     PlaceSurfaces(system, records);
   }
+  warnings += SurfaceSectionWarnings(system, layout, path);
   // Keys misspelt or given twice, values out of range: the file opens, and the user is told
   // what the next save would write otherwise.
   warnings += KeyNotesText(file.KeyNotes(), "The optical system file " + path);
@@ -526,6 +566,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   // The file's geometry is the set shape, at the file's temperature.
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
+  sectionsLeftOut = std::move(fresh->sectionsLeftOut);
   MarkModelChanged();
   // Missing glasses were told by the preparation; glasses that do not reach a wavelength
   // are named here. Either way the file is open, so that the user can type another glass

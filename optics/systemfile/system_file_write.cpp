@@ -262,16 +262,21 @@ bool IsStaleHeader(const std::string &lowerHeader, const TOpticalSystem &system)
   int zoneNumber = 0;
   char tail = 0;
   const int n = system.SurfaceCount();
+  // A section the reader left out stays while it still names no surface or zone: the user's
+  // to mend. One that names a surface now is written or removed as any other.
+  const bool leftOut = std::find(system.sectionsLeftOut.begin(), system.sectionsLeftOut.end(), lowerHeader) !=
+                       system.sectionsLeftOut.end();
   if (std::sscanf(lowerHeader.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) ==
           3 &&
       tail == ']') {
-    if (surfaceNumber < 1 || surfaceNumber > n) return true;
+    if (surfaceNumber < 1 || surfaceNumber > n) return !leftOut;
     const TSurface *s = system.surfaces.data[surfaceNumber - 1];
-    return s == nullptr || zoneNumber < 1 || zoneNumber > s->zones.cols * s->zones.rows;
+    if (s != nullptr && (zoneNumber < 1 || zoneNumber > s->zones.cols * s->zones.rows)) return !leftOut;
+    return s == nullptr;
   }
   if (std::sscanf(lowerHeader.c_str(), "[surface_%d%c", &surfaceNumber, &tail) == 2 &&
       tail == ']') {
-    if (surfaceNumber < 1 || surfaceNumber > n) return true;
+    if (surfaceNumber < 1 || surfaceNumber > n) return !leftOut;
     const TSurface *s = system.surfaces.data[surfaceNumber - 1];
     return s == nullptr || !HasOwnSection(*s);
   }

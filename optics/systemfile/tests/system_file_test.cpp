@@ -813,6 +813,9 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Discrete=-5", records, "line 3: Discrete=-5 is outside 0 to 1000; it is not read, 0 is used"},
       {"Pressure=1e308", records, "line 3: Pressure=1e308 is outside 0 to 76000; it is not read, 760 is used"},
       {"AlfaM=0,10,1e300", records, "line 3: AlfaM=1e300 is outside -1e+12 to 1e+12"},
+      {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
+      {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
+      {"", records + "[Surface_2]\nNRasterZones=1\n", "surface 2 counts 1 lens-array zones, but the file holds no section for 1 of them (the first [Surf_2_Zone_1])"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.common);
@@ -826,6 +829,11 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     // The correction told is the value in effect.
     EXPECT_TRUE(system.info.Nray >= 3 && system.info.Nray <= 1001 && system.info.Unit >= 0 && system.info.Unit <= 1);
   }
+  // A section of no surface stays in the file at the next save.
+  TOpticalSystem leftOut;
+  ASSERT_EQ(ReadString(leftOut, Minimal("Nsurf=2", records + "[Surf_9_Zone_1]\nPacking=2\n")), 1);
+  ASSERT_EQ(leftOut.WriteFile(Scratch("input.os").c_str()), 1);
+  EXPECT_NE(ReadText(Scratch("input.os")).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos);
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;
   EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
