@@ -3,9 +3,12 @@
 #include <string>
 
 #include "foundation/textfiles/read_nf_keys.h"
+#include "optics/lensarray/lens_array_geometry.h"
+#include "optics/lensarray/micro_element.h"
 #include "optics/model/general_parameters.h"
 #include "optics/model/optical_system_information.h"
 #include "optics/model/raster_zone.h"
+#include "optics/systemfile/system_file_format.h"
 
 namespace {
 
@@ -43,6 +46,12 @@ constexpr TSystemKeyRange kSystemKeyRanges[] = {
     {"dX", -kFileLargestOffset, kFileLargestOffset},
     {"dY", -kFileLargestOffset, kFileLargestOffset},
     {"dZ", -kFileLargestOffset, kFileLargestOffset},
+    // A surface's phase terms and its lens-array zones' kinds.
+    {"Nv", 0, kFilePhaseCoefficients},
+    {"Packing", 0, kPackingCount - 1},
+    {"MicroType", 0, kMicroTypeCount - 1},
+    {"SCType", 0, 1},
+    {"LimitType", 0, 1},
 };
 
 }  // namespace
@@ -148,6 +157,7 @@ void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,
   file.AddInt("pD", &values.hoe.pD);
   file.AddInt("Quantum", &values.hoe.Quantum);
   file.AddDouble("Vh", values.phase, kFilePhaseCoefficients);
+  LimitSystemKeys(file);
 }
 
 void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values) {
@@ -162,6 +172,7 @@ void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values)
   file.AddInt("LimitType", &zone.LimitType);
   file.AddDouble("LimitUpper", values.upper, kFileZoneVector);
   file.AddDouble("LimitLower", values.lower, kFileZoneVector);
+  LimitSystemKeys(file);
 }
 
 namespace {

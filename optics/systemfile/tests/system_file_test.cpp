@@ -815,6 +815,8 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"AlfaM=0,10,1e300", records, "line 3: AlfaM=1e300 is outside -1e+12 to 1e+12"},
       {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
       {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
+      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read, 0 is used."},
+      {"", records + "[Surface_2]\nNRasterZones=1\n[Surf_2_Zone_1]\nPacking=99\n", "line 9: Packing=99 is outside 0 to 6"},
       {"", records + "[Surface_2]\nNRasterZones=1\n", "surface 2 counts 1 lens-array zones, but the file holds no section for 1 of them (the first [Surf_2_Zone_1])"},
   };
   for (const auto &c : cases) {
