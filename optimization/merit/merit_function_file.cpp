@@ -408,8 +408,11 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     // The frame keys are judged before (CutSection); registered so that they are known.
     int frame[2] = {0, 0};
     file.AddInt2(kSectionCountKey, &frame[0], kSectionEndKey, &frame[1]);
-    // A Strehl ratio lies from 0 to 1.
+    // A Strehl ratio lies from 0 to 1; the options are switches, the image surface one of
+    // its three settings.
     file.Limit("Strehl_R", 0.0, 1.0);
+    for (const char *option : {"ShowEachStep", "PolychromeOptimization", "EnableSagittalRays"}) file.Limit(option, 0.0, 1.0);
+    file.Limit("SettingImageSurfaceType", kImageSurfaceStays, kImageSurfaceAtBestFocus);
     file.ClearFaults();
     file.ParseSection(0);
     if ((file.Faults() & kReadNFNotFinite) != 0) {
