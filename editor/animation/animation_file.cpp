@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -58,6 +59,8 @@ bool ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
   reader.AddDouble("dRotYAll", &common.rotationStepAll[2]);
   reader.AddDouble("RotOriginAll", common.rotationOriginAll, 3);
   reader.AddInt("AllRotation", &common.AllRotation);
+  reader.Limit("Continuous", 0, 1);
+  reader.Limit("AllRotation", 0, 1);
   reader.ParseSection(0);
   return true;
 }
@@ -67,6 +70,9 @@ bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
   reader.AddInt("Nray", &beam.Nray);
   reader.AddInt("NStep", &beam.NStep);
   reader.AddDouble("Beam", beam.beam, kAnimationBeamValues);
+  // Counts beyond their most refuse the file (CheckFile); below 0 they mean nothing.
+  reader.Limit("Nray", 0, std::numeric_limits<double>::max());
+  reader.Limit("NStep", 0, std::numeric_limits<double>::max());
   reader.ParseSection(0);
   return true;
 }
@@ -84,6 +90,7 @@ bool ReadElement(TRead1NF &reader, int index, TAnimationElement &element) {
   }
   reader.AddDouble("RotOrigin", element.rotationOrigin, 3);
   reader.AddInt("GoBack", &element.GoBack);
+  reader.Limit("GoBack", 0, 1);
   reader.ParseSection(0);
   return true;
 }

@@ -29,6 +29,9 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
       case TReadNFNoteKind::kUnknownKey:
         text += section + " holds the key " + note.key + ", which this program does not know; it is not read.\n";
         break;
+      case TReadNFNoteKind::kTooManyValues:
+        text += section + " gives " + note.key + " more than its " + note.value + " values; the rest are not read.\n";
+        break;
       case TReadNFNoteKind::kListInRecord:
         text += section + " gives " + note.key + " more than one value in a record; the first is used.\n";
         break;

@@ -1,19 +1,21 @@
 #pragma once
 // What a sectioned-file reader met and did not take as written: a key no registration of
 // its section knows, text where a key should stand, a key given twice in one section or
-// record or given a list in a record, a number outside the limits of its key. Each is named by line, so a misspelt key or a damaged value never
+// record or given a list in a record, a list longer than its key takes, a number outside
+// the limits of its key. Each is named by line, so a misspelt key or a damaged value never
 // reads as a silent default that the next save would write in the user's place.
 
 #include <string>
 #include <vector>
 
-enum class TReadNFNoteKind { kUnknownKey, kRepeatedKey, kOutOfRange, kNotAKey, kListInRecord };
+enum class TReadNFNoteKind { kUnknownKey, kRepeatedKey, kOutOfRange, kNotAKey, kListInRecord, kTooManyValues };
 
 struct TReadNFKeyNote {
   TReadNFNoteKind kind = TReadNFNoteKind::kUnknownKey;
   std::string header;  // the section as ReadSection was given it; empty before any header
   std::string key;     // as written, index included ("Radius", "dX(3)")
-  std::string value;   // for kOutOfRange: the value as written
+  std::string value;   // for kOutOfRange: the value as written; for kTooManyValues: the
+                       // number of values the key takes
   std::string kept;    // for kOutOfRange: the value its variable keeps; empty for none
   double least = 0.0, most = 0.0;  // for kOutOfRange
   int line = 0;

@@ -174,6 +174,9 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
       }
       if (delimiter == ',') {
         if (index < std::numeric_limits<int>::max()) ++index;
+        // A list longer than its key takes loses its tail: said once.
+        if (index == found->capacity && found->type != 's')
+          NoteKey(TReadNFNoteKind::kTooManyValues, written, std::to_string(found->capacity), nullptr, 0);
         continue;
       }
       if (delimiter == ';') {

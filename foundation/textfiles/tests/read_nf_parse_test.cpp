@@ -664,6 +664,7 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
       {"L=1,nan\n", "line 2: L=nan is outside 0 to 5; it is not read, 0 is used.\n"},
       {"Z=1\n", ""},
       {"{ R=1, 5; X=2 }\n{ R=2 }\n", "line 2: [A] gives R more than one value in a record; the first is used.\n"},
+      {"L=1,2,3,4,5; X=1\n", "line 2: [A] gives L more than its 3 values; the rest are not read.\n"},
       {"X?1; L=1\n", "line 2: [A] holds \"X?1\" where a key=value item stands; it is not read.\n"},
       {"Q=1,2; X=1\n", "line 2: [A] holds the key Q, which this program does not know; it is not read.\n"},
   };
