@@ -3,8 +3,8 @@
 // with its configurations, selection, undo ring, view window and display settings. The
 // editor's windows change the system only through these operations.
 
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/elements/edit_surface.h"
@@ -228,9 +228,9 @@ class TSystemImage : public TOpticalSystem {
   // them changed its length; false when the elements are not the ones taken.
   bool ShapeShifts(std::vector<DPOINT3> &elementShift, DPOINT3 &imageShift) const;
   int ReadConfigurations(const std::string &fileName);
-  // The configuration sections (lower-cased headers) of the file last read that were not
-  // read: a save leaves them in the file as they are.
-  std::set<std::string> configurationsLeftOut_;
+  // The configuration sections of the file last read that were not read (header as written,
+  // body as the file holds it): a save writes them back as they are.
+  std::vector<std::pair<std::string, std::string>> configurationsLeftOut_;
   // Loads the snapshot of slot k over the system, keeping the name, marks, view and current
   // configuration; 1 when loaded.
   int LoadSnapshot(int slot);

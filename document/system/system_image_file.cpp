@@ -51,12 +51,13 @@ bool IsConfigurationHeader(const std::string &line) {
 int Count(const Mem<double> &m) { return m.Cells(); }
 
 // Where the configuration sections' values stand in the file, for the messages.
-TSystemFileLayout ConfigurationLayout(const std::string &fileName) {
+TSystemFileLayout ConfigurationLayout(const std::string &fileName, std::string &text) {
   TSystemFileLayout layout;
   std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  CheckSystemFileText(text.str(), fileName, layout);
+  std::ostringstream read;
+  read << in.rdbuf();
+  text = read.str();
+  CheckSystemFileText(text, fileName, layout);
   return layout;
 }
 
@@ -146,23 +147,33 @@ std::string ConfigurationBody(const TConfigurationParameters &record, bool offse
 // The configurations as the system file writer takes them into its rewrite.
 class TConfigurationSections : public TSystemFileSections {
  public:
-  TConfigurationSections(const TSystemImage &system, const std::set<std::string> &leftOut)
+  TConfigurationSections(const TSystemImage &system,
+                         const std::vector<std::pair<std::string, std::string>> &leftOut)
       : system_(system), leftOut_(leftOut) {}
-  // A section the reader left out is the user's to mend: it stays in the file as it is,
-  // unless a configuration of the system is written in its place.
+  // A section the reader left out is the user's to mend: it is written back as it is, also
+  // into a new file, unless a configuration of the system is written in its place.
   bool Owns(const std::string &lowerHeader) const override {
-    return IsConfigurationHeader(lowerHeader) && leftOut_.count(lowerHeader) == 0;
+    return IsConfigurationHeader(lowerHeader) && !IsLeftOut(lowerHeader);
   }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
-    for (int k = 0; k < system_.ConfigurationCount(); ++k)
+    std::set<std::string> written;
+    for (int k = 0; k < system_.ConfigurationCount(); ++k) {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
+      written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
+    }
+    for (const auto &[header, body] : leftOut_)
+      if (written.insert(LowerCaseAnsi(header)).second) sections.emplace_back(header, body);
     return sections;
   }
 
  private:
+  bool IsLeftOut(const std::string &lowerHeader) const {
+    return std::any_of(leftOut_.begin(), leftOut_.end(),
+                       [&lowerHeader](const auto &held) { return LowerCaseAnsi(held.first) == lowerHeader; });
+  }
   const TSystemImage &system_;
-  const std::set<std::string> &leftOut_;
+  const std::vector<std::pair<std::string, std::string>> &leftOut_;
 };
 
 }  // namespace
@@ -210,7 +221,8 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.ParseSection(0);
   }
   const bool cut = endPromised != 0 && !file.ReadSection(kSystemFileEndSection);
-  const TSystemFileLayout layout = ConfigurationLayout(fileName);
+  std::string text;
+  const TSystemFileLayout layout = ConfigurationLayout(fileName, text);
   std::string warnings;
   std::vector<TConfigurationParameters> read;
   std::string cutHeader;  // the section the file was cut in: its cut keys are no damage of their own
@@ -296,7 +308,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     // The section a cut file lost its end in is told by the system file's reader.
     if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
-    configurationsLeftOut_.insert(lower);
+    configurationsLeftOut_.emplace_back(header, SectionBody(text, line));
   }
   if (!leftOut.empty())
     warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +

@@ -161,8 +161,10 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
 // Sections of surfaces or zones the file's surfaces do not have ("[Surface_9]" of eight
 // surfaces, a zone past a surface's NRasterZones), and zones a surface counts but the file
 // gives no section for: named with their lines. The sections are kept in the file at the
-// next save (sectionsLeftOut); the zones without one take default values.
-std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &path) {
+// next save, also under another name (sectionsLeftOut); the zones without one take
+// default values.
+std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &text,
+                                   const std::string &path) {
   const int n = system.SurfaceCount();
   std::string leftOut;
   for (const auto &[header, line] : layout.headers) {
@@ -176,7 +178,7 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
     if (surfaceHeld && (!zone || (zoneNumber >= 1 && zoneNumber <= system.surfaces.data[surfaceNumber - 1]->zones.Cells())))
       continue;
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
-    system.sectionsLeftOut.push_back(lower);
+    system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
   }
   std::string warnings;
   if (!leftOut.empty())
@@ -352,7 +354,7 @@ std::string RemarkOf(const std::string &text) {
 // Reads the file into a system that holds the caller's settings; nothing failed when it
 // was read whole.
 // Data the file holds but the system cannot take is dropped with a line in warnings.
-TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
+TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std::string &text,
                      const TSystemFileLayout &layout, int nameMode, std::string &warnings) {
   TReadNF file;
   if (file.Open(path, 0) == nullptr)
@@ -381,6 +383,10 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   else if (nameMode == kNameFromFileName)
     system.name = path;
   BoundCommonValues(info, common, path, layout, warnings);
+  // A list written without a wavelength reads as the working wavelength alone.
+  if (layout.LineOf("[common]", "lambda") > 0 && LastNonZero(common.lambdas, kFileWavelengths) < 0)
+    warnings += KeyPlace(path, layout, "[common]", "lambda") +
+                "Lambda= lists no wavelength; the working wavelength alone is used.\n";
   if (info.Nd < kFileMinNd || info.Nd > kFileMaxNd) {
     const int taken = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
     warnings += "The optical system file " + path + " gives Nd=" + std::to_string(info.Nd) +
@@ -508,7 +514,7 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     }
     PlaceSurfaces(system, records);
   }
-  warnings += SurfaceSectionWarnings(system, layout, path);
+  warnings += SurfaceSectionWarnings(system, layout, text, path);
   // Keys misspelt or given twice, values out of range: the file opens, and the user is told
   // what the next save would write otherwise.
   warnings += KeyNotesText(file.KeyNotes(), "The optical system file " + path);
@@ -539,7 +545,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     // Settings the file does not name keep the values they have here.
     fresh->info = info;
     fresh->name = name;
-    const TReadResult result = ReadInto(*fresh, fileName, layout, nameMode, warnings);
+    const TReadResult result = ReadInto(*fresh, fileName, text, layout, nameMode, warnings);
     if (result.outOfMemory) return 0;
     fault = result.fault;
   }

@@ -263,10 +263,12 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     // A section run into the one before is told once, not key by key.
     const std::string &told = Boxes().boxes.back().text;
     EXPECT_EQ(told.find("a second time"), told.rfind("a second time")) << told;
-    // The next save keeps every configuration section, read or left out.
+    // The next save keeps every configuration section, read or left out, also under another name.
+    ASSERT_EQ(loaded.Save(Scratch("other.os")), 1);
     ASSERT_EQ(loaded.Save(path), 1);
     for (std::size_t h = text.find("\n[Config_"); h != std::string::npos; h = text.find("\n[Config_", h + 1))
-      EXPECT_NE(ReadText(path).find(text.substr(h, text.find('\n', h + 1) - h)), std::string::npos) << h;
+      for (const std::string &saved : {path, Scratch("other.os")})
+        EXPECT_NE(ReadText(saved).find(text.substr(h, text.find('\n', h + 1) - h)), std::string::npos) << h << saved;
   }
 }
 

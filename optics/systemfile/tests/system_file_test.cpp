@@ -813,6 +813,7 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Discrete=-5", records, "line 3: Discrete=-5 is outside 0 to 1000; it is not read, 0 is used"},
       {"Pressure=1e308", records, "line 3: Pressure=1e308 is outside 0 to 76000; it is not read, 760 is used"},
       {"AlfaM=0,10,1e300", records, "line 3: AlfaM=1e300 is outside -1e+12 to 1e+12"},
+      {"Lambda=", records, "line 3: Lambda= lists no wavelength; the working wavelength alone is used"},
       {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
       {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
       {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read, 0 is used."},
@@ -831,11 +832,13 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     // The correction told is the value in effect.
     EXPECT_TRUE(system.info.Nray >= 3 && system.info.Nray <= 1001 && system.info.Unit >= 0 && system.info.Unit <= 1);
   }
-  // A section of no surface stays in the file at the next save.
+  // A section of no surface stays in the file at the next save, also under another name.
   TOpticalSystem leftOut;
   ASSERT_EQ(ReadString(leftOut, Minimal("Nsurf=2", records + "[Surf_9_Zone_1]\nPacking=2\n")), 1);
-  ASSERT_EQ(leftOut.WriteFile(Scratch("input.os").c_str()), 1);
-  EXPECT_NE(ReadText(Scratch("input.os")).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos);
+  for (const char *saved : {"input.os", "other.os"}) {
+    ASSERT_EQ(leftOut.WriteFile(Scratch(saved).c_str()), 1);
+    EXPECT_NE(ReadText(Scratch(saved)).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos) << saved;
+  }
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;
   EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
