@@ -263,6 +263,11 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     // A section run into the one before is told once, not key by key.
     const std::string &told = Boxes().boxes.back().text;
     EXPECT_EQ(told.find("a second time"), told.rfind("a second time")) << told;
+    // A snapshot taken and restored (Undo) tells nothing again and keeps them with the file.
+    ASSERT_EQ(loaded.SaveUndo("opened"), 1);
+    ASSERT_EQ(loaded.SaveUndo("step"), 1);
+    ASSERT_EQ(loaded.Undo(-1), 1);
+    EXPECT_EQ(BoxCount(), boxes + 1);
     // The next save keeps every configuration section, read or left out, also under another name.
     ASSERT_EQ(loaded.Save(Scratch("other.os")), 1);
     ASSERT_EQ(loaded.Save(path), 1);
