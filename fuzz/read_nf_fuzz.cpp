@@ -68,6 +68,7 @@ struct TVariables {
     reader.AddString("Name", text.get(), kTextSize);
     reader.AddText("Glass", texts.get(), kArraySize);
     reader.AddStringList("Remark", list.data(), kArraySize, kTextSize);
+    reader.Limit("Naper", 0.0, 5.0);
   }
 
   void CheckUntouched(const std::string &keys) const {
@@ -127,6 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       headers.push_back(next);
     }
   }
+  // Every key not taken is named on a line the file has.
+  const long lines = std::count(data, data + size, static_cast<std::uint8_t>('\n')) + 1;
+  for (const TReadNFKeyNote &note : reader.KeyNotes())
+    FUZZ_CHECK(note.line >= 1 && note.line <= lines && !note.key.empty(), "a key note without its line");
+  FUZZ_CHECK(reader.KeyNotes().empty() == KeyNotesText(reader.KeyNotes(), "f").empty(), "notes not said");
   // Every header the reader reports can be selected again.
   for (std::size_t i = 2; i < headers.size(); ++i) {
     FUZZ_CHECK(reader.ReadSection(headers[i]) == 1, headers[i]);

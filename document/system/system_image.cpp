@@ -39,6 +39,7 @@ void TSystemImage::Clear() {
   Dzr = 0.0;
   ClearSelection();
   beams.Clear();
+  configurationsLeftOut_.clear();
   DeleteAllSurfaces();
   TOpticalSystem blank;
   blank.name = name;

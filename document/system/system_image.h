@@ -4,6 +4,7 @@
 // editor's windows change the system only through these operations.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/elements/edit_surface.h"
@@ -232,6 +233,9 @@ class TSystemImage : public TOpticalSystem {
   // The places TakeShapes noted become the ones shown now (a configuration applied).
   void RetakePlaces();
   int ReadConfigurations(const std::string &fileName);
+  // The configuration sections of the file last read that were not read (header as written,
+  // body as the file holds it): a save writes them back as they are.
+  std::vector<std::pair<std::string, std::string>> configurationsLeftOut_;
   // Loads the snapshot of slot k over the system, keeping the name, marks and view, and
   // showing configuration `shown` (-1: the current one); 1 when loaded.
   int LoadSnapshot(int slot, int shown);

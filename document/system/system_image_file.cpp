@@ -21,6 +21,7 @@
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
+#include "optics/systemfile/system_file_keys.h"
 #include "optics/systemfile/system_file_sections.h"
 #include "platform/core/message_box.h"
 
@@ -50,12 +51,13 @@ bool IsConfigurationHeader(const std::string &line) {
 int Count(const Mem<double> &m) { return m.Cells(); }
 
 // Where the configuration sections' values stand in the file, for the messages.
-TSystemFileLayout ConfigurationLayout(const std::string &fileName) {
+TSystemFileLayout ConfigurationLayout(const std::string &fileName, std::string &text) {
   TSystemFileLayout layout;
   std::ifstream in(fileName, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  CheckSystemFileText(text.str(), fileName, layout);
+  std::ostringstream read;
+  read << in.rdbuf();
+  text = read.str();
+  CheckSystemFileText(text, fileName, layout);
   return layout;
 }
 
@@ -68,10 +70,9 @@ std::string ConfigurationPlace(const std::string &fileName, const TSystemFileLay
 }
 
 // The values of configuration k's section the reader did not take: offsets of elements the
-// system lacks, and positions or an image place that are no finite numbers.
+// system lacks, and an image place that is no three finite numbers.
 std::string ConfigurationValueWarnings(const std::string &fileName, const TSystemFileLayout &layout, int k,
-                                       int elementCount, const std::vector<double> *offsets[3],
-                                       const double image[3]) {
+                                       int elementCount, const double image[3]) {
   std::string warnings;
   const std::string section = LowerCaseAnsi(ConfigurationHeader(k)) + "|";
   // Every key of a section run into this one comes a second time: one line tells them all.
@@ -104,11 +105,10 @@ std::string ConfigurationValueWarnings(const std::string &fileName, const TSyste
       char *end = nullptr;
       const long e = std::strtol(key.c_str() + prefix.size(), &end, 10);
       const std::string shown = std::string(names[axis]) + "(" + key.substr(prefix.size());
+      // A value beyond any offset is named by the reader's key limits.
       if (end == nullptr || *end != ')' || e < 0 || e >= elementCount)
         warnings += ConfigurationPlace(fileName, layout, k, key) + shown + " names no element of the " +
                     std::to_string(elementCount) + "; it is left out.\n";
-      else if (!std::isfinite((*offsets[axis])[static_cast<std::size_t>(e)]))
-        warnings += ConfigurationPlace(fileName, layout, k, key) + shown + " is not a finite number; no offset is used.\n";
     }
   }
   if (layout.LineOf(LowerCaseAnsi(ConfigurationHeader(k)), "image") > 0 &&
@@ -147,17 +147,33 @@ std::string ConfigurationBody(const TConfigurationParameters &record, bool offse
 // The configurations as the system file writer takes them into its rewrite.
 class TConfigurationSections : public TSystemFileSections {
  public:
-  explicit TConfigurationSections(const TSystemImage &system) : system_(system) {}
-  bool Owns(const std::string &lowerHeader) const override { return IsConfigurationHeader(lowerHeader); }
+  TConfigurationSections(const TSystemImage &system,
+                         const std::vector<std::pair<std::string, std::string>> &leftOut)
+      : system_(system), leftOut_(leftOut) {}
+  // A section the reader left out is the user's to mend: it is written back as it is, also
+  // into a new file, unless a configuration of the system is written in its place.
+  bool Owns(const std::string &lowerHeader) const override {
+    return IsConfigurationHeader(lowerHeader) && !IsLeftOut(lowerHeader);
+  }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
-    for (int k = 0; k < system_.ConfigurationCount(); ++k)
+    std::set<std::string> written;
+    for (int k = 0; k < system_.ConfigurationCount(); ++k) {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
+      written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
+    }
+    for (const auto &[header, body] : leftOut_)
+      if (written.insert(LowerCaseAnsi(header)).second) sections.emplace_back(header, body);
     return sections;
   }
 
  private:
+  bool IsLeftOut(const std::string &lowerHeader) const {
+    return std::any_of(leftOut_.begin(), leftOut_.end(),
+                       [&lowerHeader](const auto &held) { return LowerCaseAnsi(held.first) == lowerHeader; });
+  }
   const TSystemImage &system_;
+  const std::vector<std::pair<std::string, std::string>> &leftOut_;
 };
 
 }  // namespace
@@ -191,6 +207,7 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
 }
 
 int TSystemImage::ReadConfigurations(const std::string &fileName) {
+  configurationsLeftOut_.clear();
   TReadNF file;
   if (file.Open(fileName, 0) == nullptr) return 0;
   const int elementCount = ElementCount();
@@ -204,9 +221,11 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.ParseSection(0);
   }
   const bool cut = endPromised != 0 && !file.ReadSection(kSystemFileEndSection);
-  const TSystemFileLayout layout = ConfigurationLayout(fileName);
+  std::string text;
+  const TSystemFileLayout layout = ConfigurationLayout(fileName, text);
   std::string warnings;
   std::vector<TConfigurationParameters> read;
+  std::string cutHeader;  // the section the file was cut in: its cut keys are no damage of their own
   for (int k = 1; k <= kMaxConfigurations; ++k) {
     if (!file.ReadSection(ConfigurationHeader(k))) break;
     TConfigurationParameters record;
@@ -223,14 +242,26 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     file.AddDouble("Dzr", &dzr);
     file.AddDouble("AlfaM", fields.data(), kFileFieldValues);
     file.AddDouble("Image", image, 3);
-    if (elementCount > 0) {
-      file.AddDouble("dX", dx.data(), elementCount);
-      file.AddDouble("dY", dy.data(), elementCount);
-      file.AddDouble("dZ", dz.data(), elementCount);
-    }
+    // Registered also for a system of no elements: the keys are known, their values go
+    // to the one unused element.
+    const int offsetCount = std::max(elementCount, 1);
+    file.AddDouble("dX", dx.data(), offsetCount);
+    file.AddDouble("dY", dy.data(), offsetCount);
+    file.AddDouble("dZ", dz.data(), offsetCount);
+    LimitSystemKeys(file);
     // A value that does not fit (an element the system lacks) is left out; the rest holds.
     file.ParseSection(0);
-    if (cut && file.NextSectionName().empty()) break;
+    if (cut && file.NextSectionName().empty()) {
+      cutHeader = LowerCaseAnsi(ConfigurationHeader(k));
+      break;
+    }
+    // The stop of a configuration is judged as [Common]'s: a surface of the system.
+    if (record.Naper < 0 || record.Naper > SurfaceCount()) {
+      warnings += ConfigurationPlace(fileName, layout, k, "naper") + "Naper=" + std::to_string(record.Naper) +
+                  " names no surface of the " + std::to_string(SurfaceCount()) + "; " + std::to_string(info.Naper) +
+                  " is used.\n";
+      record.Naper = info.Naper;
+    }
     record.Dzr = std::isfinite(dzr) ? dzr : 0.0;
     int fieldCount = 0;
     for (int i = 0; i < kFileFieldValues; ++i)
@@ -250,8 +281,7 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
             DPOINT3(pick(dx[e], fallback.x), pick(dy[e], fallback.y), pick(dz[e], fallback.z));
       }
     }
-    const std::vector<double> *offsets[3] = {&dx, &dy, &dz};
-    warnings += ConfigurationValueWarnings(fileName, layout, k, elementCount, offsets, image);
+    warnings += ConfigurationValueWarnings(fileName, layout, k, elementCount, image);
     // A file written without the image's place keeps the image where the file puts it.
     if (std::isfinite(image[0]) && std::isfinite(image[1]) && std::isfinite(image[2])) {
       record.image = DPOINT3(image[0], image[1], image[2]);
@@ -259,6 +289,12 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     }
     read.push_back(record);
   }
+  // A key given again is told above, once for a section run into the one before.
+  std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
+  std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kRepeatedKey || LowerCaseAnsi(note.header) == cutHeader;
+  });
+  warnings += KeyNotesText(notes, "The optical system file " + fileName);
   file.Close();
   // Sections numbered out of order (a gap, a sign, a number past any count) or twice are
   // not read: each is named, so that no configuration goes without a word, though the next
@@ -272,11 +308,12 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     // The section a cut file lost its end in is told by the system file's reader.
     if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    configurationsLeftOut_.emplace_back(header, SectionBody(text, line));
   }
   if (!leftOut.empty())
     warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +
                 ConfigurationHeader(1) + ": " + leftOut + " left out; " + std::to_string(read.size()) +
-                " configuration(s) are read, and saving the system writes only these.\n";
+                " configuration(s) are read, and saving the system keeps the sections left out as they are.\n";
   if (!warnings.empty()) {
     warnings.pop_back();
     MessageBox(nullptr, warnings, "Warning", MB_OK | MB_ICONEXCLAMATION);
@@ -300,7 +337,7 @@ int TSystemImage::Save(const std::string &fileName, TFileWriteResult *result) {
   // surfaces as the base gives back every configuration.
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
   // Surfaces and configurations in one rewrite: the file is the old one or the new one.
-  const TConfigurationSections sections(*this);
+  const TConfigurationSections sections(*this, configurationsLeftOut_);
   const int written = WriteFile(path.c_str(), &sections, result);
   if (moved) SelectConfiguration(current);
   viewWindow = keptView;

@@ -3,6 +3,7 @@
 // the current state; the ring keeps at most ring size - 1 steps back.
 
 #include <cctype>
+#include <utility>
 #include <vector>
 
 #include "document/system/system_image.h"
@@ -75,8 +76,13 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
   DeleteFileIfExists(path);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
+  // The sections the file's reader left out stay with the file, not with the snapshots.
+  auto configurationsLeftOut = std::exchange(configurationsLeftOut_, {});
+  auto surfaceSectionsLeftOut = std::exchange(sectionsLeftOut, {});
   TFileWriteResult why;
   const int written = Save(path, &why);
+  configurationsLeftOut_ = std::move(configurationsLeftOut);
+  sectionsLeftOut = std::move(surfaceSectionsLeftOut);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
   // Told on the status bar, once however often the command takes a snapshot: Undo now takes
   // this change back with the one before it.
@@ -102,8 +108,14 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
   for (int e = 0; e < ElementCount(); ++e) marks.push_back(elements.data[e].mark);
   const int current = shown >= 0 ? shown : currentConfiguration;
   const TViewWindow keptView = viewWindow;
-  // The snapshot is written in the base configuration and read in it.
-  if (!FileExists(path) || Load(path, 2) == 0) return 0;
+  // The snapshot is written in the base configuration and read in it; the sections the
+  // file's reader left out are the file's still.
+  auto configurationsLeftOut = configurationsLeftOut_;
+  auto surfaceSectionsLeftOut = sectionsLeftOut;
+  const int loaded = FileExists(path) ? Load(path, 2) : 0;
+  configurationsLeftOut_ = std::move(configurationsLeftOut);
+  sectionsLeftOut = std::move(surfaceSectionsLeftOut);
+  if (loaded == 0) return 0;
   if (current > 0 && current < ConfigurationCount()) SelectConfiguration(current);
   // The element under the cursor stays highlighted when the restored system has it.
   for (int e = 0; e < ElementCount() && e < static_cast<int>(marks.size()); ++e)

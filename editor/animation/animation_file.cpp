@@ -1,9 +1,13 @@
 #include "editor/animation/animation_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
+#include <map>
 #include <utility>
+#include <vector>
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf.h"
@@ -55,6 +59,8 @@ bool ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
   reader.AddDouble("dRotYAll", &common.rotationStepAll[2]);
   reader.AddDouble("RotOriginAll", common.rotationOriginAll, 3);
   reader.AddInt("AllRotation", &common.AllRotation);
+  reader.Limit("Continuous", 0, 1);
+  reader.Limit("AllRotation", 0, 1);
   reader.ParseSection(0);
   return true;
 }
@@ -64,6 +70,9 @@ bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
   reader.AddInt("Nray", &beam.Nray);
   reader.AddInt("NStep", &beam.NStep);
   reader.AddDouble("Beam", beam.beam, kAnimationBeamValues);
+  // Counts beyond their most refuse the file (CheckFile); below 0 they mean nothing.
+  reader.Limit("Nray", 0, std::numeric_limits<double>::max());
+  reader.Limit("NStep", 0, std::numeric_limits<double>::max());
   reader.ParseSection(0);
   return true;
 }
@@ -81,6 +90,7 @@ bool ReadElement(TRead1NF &reader, int index, TAnimationElement &element) {
   }
   reader.AddDouble("RotOrigin", element.rotationOrigin, 3);
   reader.AddInt("GoBack", &element.GoBack);
+  reader.Limit("GoBack", 0, 1);
   reader.ParseSection(0);
   return true;
 }
@@ -120,6 +130,64 @@ bool CheckFile(const TAnimationFile &file, std::string &problem) {
   return true;
 }
 
+constexpr const char *kTemplateBeamSentence = "This is default beams settings from Object folder";
+
+// What the file holds that the animation does not take, a line each: keys no section
+// knows or given twice, element sections of no element, and element ranges whose step
+// never walks them (none, against their direction, or more steps than a sweep has).
+std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCount,
+                        const std::vector<TAnimationElement> &elements) {
+  std::vector<TReadNFKeyNote> notes = reader.KeyNotes();
+  // The sentence the template writes into [Beam] is the program's own, no damaged key.
+  std::string sentence = kTemplateBeamSentence;
+  sentence.erase(std::remove(sentence.begin(), sentence.end(), ' '), sentence.end());
+  std::erase_if(notes, [&sentence](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence;
+  });
+  std::string text = KeyNotesText(notes, std::string());
+  std::map<std::string, int> lines;  // "<lower header>|<lower key>" and headers alone
+  VisitSectionItems(path, [&lines, elementCount](const std::string &header, const std::string &item, int line) {
+    std::string key = LowerCaseAnsi(item.substr(0, item.find('=')));
+    key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
+    lines.emplace(header + (item.empty() ? std::string() : "|" + key), line);
+    // A reader of no elements (the beam run) leaves every element section alone.
+    if (elementCount == 0 || !item.empty() || header.rfind("[elem_", 0) != 0 || header == "[elem_??]") return;
+    std::size_t used = 0;
+    const std::string digits = header.substr(6, header.size() - 7);
+    const double index = DecimalToDouble(digits.c_str(), &used);
+    if (used != digits.size() || !(index >= 0 && index < elementCount))
+      lines.emplace("!" + header, line);
+  });
+  for (const auto &[place, line] : lines)
+    if (place[0] == '!')
+      text += "line " + std::to_string(line) + ": the section " + place.substr(1) + " names no element of the " +
+              std::to_string(elementCount) + "; it is left out.\n";
+  static constexpr const char *kRangeKeys[6] = {"PosZ", "PosY", "PosX", "RotZ", "RotX", "RotY"};
+  for (const TAnimationElement &element : elements) {
+    const std::string header = LowerCaseAnsi(ElementHeader(element.elementIndex));
+    for (int k = 0; k < 6; ++k) {
+      const double span = element.ranges[k][1] - element.ranges[k][0];
+      const double step = element.steps[k];
+      if (span == 0.0) continue;
+      const std::string stepKey = std::string("d") + kRangeKeys[k];
+      // The step's line, else the range's when the file gives no step.
+      auto at = lines.find(header + "|" + LowerCaseAnsi(stepKey));
+      if (at == lines.end()) at = lines.find(header + "|" + LowerCaseAnsi(kRangeKeys[k]));
+      const std::string where = "line " + std::to_string(at != lines.end() ? at->second : 0) + ": ";
+      const std::string given = stepKey + "=" + FormatNumber(step);
+      if (step == 0.0)
+        text += where + header + " gives " + kRangeKeys[k] + " a range but no step (" + given + ").\n";
+      else if (span * step < 0.0)
+        text += where + given + " steps against the direction of the range " + kRangeKeys[k] + ".\n";
+      else if (span / step > kAnimationMostSteps)
+        text += where + given + " takes " + FormatNumber(std::floor(span / step)) + " steps over the range " +
+                kRangeKeys[k] + ", beyond " +
+                std::to_string(kAnimationMostSteps) + ".\n";
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string AnimationFileName(const std::string &systemFileName) {
@@ -147,6 +215,7 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
     if (ReadElement(reader, index, element)) read.elements.push_back(element);
   }
   faults |= reader.Faults();
+  const std::string untaken = UntakenText(path, reader, elementCount, read.elements);
   for (const TFaultText &refused : kRefusedFaults) {
     if ((faults & refused.fault) != 0) {
       problem = refused.text;
@@ -171,6 +240,9 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
     AddMissingPart(missing, MissingSectionParts(held, "[Elem_??]", {"RotX", "dRotX", "RotOrigin", "PosY", "dPosY", "PosZ", "dPosZ"}));
   if (held.size() == 1 && held.count("[common]") != 0) AddMissingPart(missing, "the sections after [Common]");
   if (!missing.empty()) problem = "it lacks " + missing + ", which the program always writes; it may have been cut short";
+  if (!untaken.empty())
+    problem += (problem.empty() ? "" : ";\n") + std::string("it holds what the animation does not take:\n") +
+               untaken.substr(0, untaken.size() - 1);
   return TAnimationFileStatus::kRead;
 }
 
@@ -182,7 +254,7 @@ std::string AnimationTemplateText(int raysPerBeam, const Mem<double> &beams) {
     largest = std::fmax(largest, beams.data[i]);
   }
   std::string text = "[Common]\nContinuous=1;\n\n[Beam]\n";
-  text += "This is default beams settings from Object folder\n";
+  text += std::string(kTemplateBeamSentence) + "\n";
   text += "Nray=" + std::to_string(raysPerBeam) + "\n";
   text += "Beam=" + FormatNumber(smallest) + ", ";
   text += smallest != largest ? FormatNumber(largest) : std::string("??");

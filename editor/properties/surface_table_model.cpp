@@ -9,6 +9,7 @@
 #include "optics/interaction/surface_trace.h"
 #include "optics/lensarray/lens_array_geometry.h"
 #include "optics/model/optical_system.h"
+#include "optics/model/spectral_info.h"
 #include "optics/systemfile/system_materials.h"
 
 namespace {
@@ -182,7 +183,10 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
   if (name == "mirror") name = kMirrorName;
   // A catalog glass typed without its catalog: the one catalog that holds it completes the
   // name as files store it; several are named for the user to choose.
-  if (!name.empty() && name != kMirrorName && GlassCatalogName(name).empty() && !IsIndexNumber(name)) {
+  // A name whose last '_' parts no catalog off ("zinc_selenide") is such a glass, too.
+  double shortest = 0.0, longest = 0.0;
+  if (!name.empty() && name != kMirrorName && !IsIndexNumber(name) &&
+      (GlassCatalogName(name).empty() || !GlassWavelengthRange(name, shortest, longest))) {
     const std::vector<std::string> catalogs = CatalogsHoldingGlass(name);
     if (catalogs.size() == 1) name += "_" + catalogs.front();
     if (catalogs.size() > 1) {
@@ -199,6 +203,10 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
     const TOpticalSystemInformation &info = system.info;
     if (SurfaceParseGlass(surface, info.LambdaW, info.Temperature, info.Pressure) == 0) {
       surface.general = kept;
+      if (GlassWavelengthRange(name, shortest, longest))
+        return TPropertyEdit::Refused(SurfaceName(row) + ": the glass " + name + " gives indices from " +
+                                      FormatPropertyNumber(shortest) + " to " + FormatPropertyNumber(longest) +
+                                      " µm only; the system works at " + FormatPropertyNumber(info.LambdaW) + " µm.");
       return TPropertyEdit::Refused(SurfaceName(row) + ": the glass \"" + TrimProperty(text) +
                                     "\" is in none of the glass catalogs. Leave the cell empty for air, or "
                                     "type refl for a mirror.");
@@ -209,7 +217,22 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
                                     " would be 0 thick. Give the lens a thickness first.");
     }
   }
-  return CommitPropertyEdit(system, "Glass of surface " + std::to_string(row + 1), true);
+  TPropertyEdit edit = CommitPropertyEdit(system, "Glass of surface " + std::to_string(row + 1), true);
+  // A glass whose data end before a wavelength of the system is taken, and said: the
+  // system is not traced until a glass or a wavelength is changed.
+  if (edit.accepted && IsGlassBehind(surface.general) && GlassWavelengthRange(name, shortest, longest)) {
+    std::string outside;
+    for (int i = 0; i < system.info.WavelengthCount(); ++i) {
+      const TSpectralInfo &entry = system.info.Spectrum.data[i];
+      if (IsTracedWavelength(entry) && (entry.lambda < shortest || entry.lambda > longest))
+        outside += (outside.empty() ? "" : ", ") + FormatPropertyNumber(entry.lambda);
+    }
+    if (!outside.empty())
+      edit.message = SurfaceName(row) + ": the glass " + name + " gives indices from " + FormatPropertyNumber(shortest) +
+                     " to " + FormatPropertyNumber(longest) + " µm only, not at " + outside +
+                     " µm: the system is not traced until a glass or a wavelength is changed.";
+  }
+  return edit;
 }
 
 TPropertyEdit EditSemiHeight(TSystemImage &system, int row, const std::string &text) {

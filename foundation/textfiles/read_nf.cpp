@@ -64,6 +64,9 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   writeResult = TFileWriteResult{};
   leftOut.clear();
   targetName.clear();
+  knownKeys.clear();
+  keyNotes.clear();
+  parsedHeader.clear();
   if (fileName.empty()) return nullptr;
   // Names from older files may carry '\' and another case than the file on disk.
   targetName = ResolvePathCase(NormalizeSeparators(fileName));
@@ -162,6 +165,7 @@ void TRead1NF::StartWork() {
 }
 
 void TRead1NF::RewindTarget() {
+  linesRead = 0;
   if (target != nullptr) std::rewind(target);
 }
 
@@ -206,6 +210,10 @@ bool TRead1NF::ReadLine(std::string &line, bool &hadEnd, LineUse use) {
   // a header there would not be found, a rewrite would append a second one, and the
   // restored line end would make the first one shadow the new section.
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  // Some editors begin a UTF-8 file with a byte-order mark: it is no part of the text.
+  static const std::string kByteOrderMark = "\xEF\xBB\xBF";
+  if (linesRead == 0 && line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) line.erase(0, kByteOrderMark.size());
+  if (any) ++linesRead;
   if (tooLong && use == LineUse::Parse) NoteFault(kReadNFLineTooLong);
   return any;
 }
@@ -225,6 +233,7 @@ int TRead1NF::ReadSection(const std::string &header) {
   bool hadEnd = false;
   while (ReadLine(line, hadEnd, LineUse::Copy)) {
     if (LowerCaseAnsi(line) != wanted) continue;
+    parsedHeader = header;
     // A header on the file's last line without a line end still counts; the new text
     // must not run on from it.
     if (!hadEnd) AppendToWork("\n", 1);

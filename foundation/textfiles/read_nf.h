@@ -20,10 +20,14 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/read_nf_key_groups.h"
+#include "foundation/textfiles/read_nf_key_notes.h"
 
 class TRead1NF : public TReadNFKeyGroups {
  public:
@@ -91,6 +95,13 @@ class TRead1NF : public TReadNFKeyGroups {
   // line of the file, else empty.
   std::string NextSectionName();
 
+  // What the sections parsed since Open held that was not taken as written, in file order:
+  // keys that no registration of their section took over all its parses (a section read
+  // twice with other keys knows both), keys given twice in one section or record, and
+  // numbers outside their key's limits. Only for the sections wanted picks (lower-cased
+  // header), so a reader names only what its own sections hold.
+  std::vector<TReadNFKeyNote> KeyNotes(bool (*wanted)(const std::string &lowerHeader) = nullptr) const;
+
   const std::string &FileName() const { return targetName; }
   // Why the last Open for writing or the last Close could not write the file.
   const TFileWriteResult &WriteResult() const { return writeResult; }
@@ -102,6 +113,8 @@ class TRead1NF : public TReadNFKeyGroups {
  private:
   enum class LineUse { Parse, Copy, Skip };
 
+  void NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
+               const TIdentificatorParameters *limits, int index);
   static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
   bool HasTarget() const { return target != nullptr || emptyTarget; }
   // Completes the pending rewrite and stands on the first line of the header's old body;
@@ -112,7 +125,7 @@ class TRead1NF : public TReadNFKeyGroups {
   void SkipOldBody();
   bool ReadLine(std::string &line, bool &hadEnd, LineUse use);
   void ParseLine(const std::string &line, int &index);
-  char ReadValue(const TIdentificatorParameters &key, const std::string &line,
+  char ReadValue(const TIdentificatorParameters &key, const std::string &writtenKey, const std::string &line,
                  std::size_t &cursor, int index);
   int ReadIndex(const std::string &line, std::size_t &cursor);
   void SyncWork();
@@ -143,6 +156,14 @@ class TRead1NF : public TReadNFKeyGroups {
   bool scannedEmpty = false;
   std::string leftOut;
   long long sizeLimit = 0;
+  // The key notes: the line last read (from 1), the section being parsed, the keys every
+  // parse of each section registered, what each line gave so far (for repeats).
+  int linesRead = 0;
+  std::string parsedHeader;
+  std::map<std::string, std::set<std::string>> knownKeys;
+  std::set<std::string> givenKeys;
+  std::set<std::string> givenInRecord;
+  std::vector<TReadNFKeyNote> keyNotes;
 };
 
 // The form every user constructs.

@@ -1,5 +1,6 @@
 #include "foundation/textfiles/read_nf_keys.h"
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -63,6 +64,42 @@ void TReadNFKeys::AddIdentifier(const TIdentificatorParameters &parameters) {
   }
 }
 
+void TReadNFKeys::Limit(const char *name, double least, double most) {
+  const std::string lowerName = LowerCaseAnsi(name);
+  for (TIdentificatorParameters &key : keys) {
+    if (key.name != lowerName) continue;
+    key.limited = true;
+    key.least = least;
+    key.most = most;
+  }
+}
+
+std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int index) {
+  if (index < 0 || index >= key.capacity) return std::string();
+  char text[64];
+  const char *end = text;
+  switch (key.type) {
+    // A value that is no number is the reader's own mark of "none given": nothing is used.
+    case 'd':
+      if (std::isfinite(static_cast<double *>(key.variable)[index]))
+        end = std::to_chars(text, text + sizeof text, static_cast<double *>(key.variable)[index]).ptr;
+      break;
+    case 'f':
+      if (std::isfinite(static_cast<float *>(key.variable)[index]))
+        end = std::to_chars(text, text + sizeof text, static_cast<float *>(key.variable)[index]).ptr;
+      break;
+    case 'i':
+      end = std::to_chars(text, text + sizeof text, static_cast<int *>(key.variable)[index]).ptr;
+      break;
+    case 'l':
+      end = std::to_chars(text, text + sizeof text, static_cast<long *>(key.variable)[index]).ptr;
+      break;
+    default:
+      break;
+  }
+  return std::string(static_cast<const char *>(text), end);
+}
+
 void TReadNFKeys::ClearIdentifiers() {
   keys.clear();
   keys.shrink_to_fit();
@@ -102,13 +139,16 @@ bool TruncateInto(double value, Integer &result) {
 
 }  // namespace
 
-void TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::string &token,
+bool TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::string &token,
                               int index) {
   if (index < 0 || index >= key.capacity) {
     NoteFault(kReadNFIndexOutOfRange);
-    return;
+    return true;
   }
-  const double value = DecimalToDouble(token);
+  std::size_t consumed = 0;
+  const double value = DecimalToDouble(token.c_str(), &consumed);
+  // A limited key takes numbers only: "6#" is no 6.
+  if (key.limited && (!(value >= key.least && value <= key.most) || consumed != token.size())) return false;
   const auto at = static_cast<std::size_t>(index);
   if ((key.type == 'd' || key.type == 'f') && !std::isfinite(value)) NoteFault(kReadNFNotFinite);
   switch (key.type) {
@@ -138,6 +178,7 @@ void TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::st
     default:
       break;
   }
+  return true;
 }
 
 namespace {

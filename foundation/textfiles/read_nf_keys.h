@@ -17,6 +17,10 @@ struct TIdentificatorParameters {
   char type = 0;       // f d i l (numbers), s (one buffer), t (STRING array), S (buffers)
   int capacity = 0;    // elements of the array; for 's' the bytes of the buffer
   int bufferSize = 0;  // for 'S': the bytes of each buffer
+  // Numbers outside least..most (or not a number at all) are not stored (Limit).
+  bool limited = false;
+  double least = 0.0;
+  double most = 0.0;
 };
 
 // Faults met since Open, as bits; the reader stores what fits and goes on.
@@ -60,6 +64,10 @@ class TReadNFKeys {
 
   // Adds a registration; one that cannot be stored is dropped after the memory box.
   void AddIdentifier(const TIdentificatorParameters &parameters);
+  // The registrations of name (any case) take only numbers from least to most; any other
+  // value, not a number included, leaves its variable as it was and is named
+  // (TRead1NF::KeyNotes). A name not registered is passed over.
+  void Limit(const char *name, double least, double most);
   void ClearIdentifiers();
   int IdentifierCount() const { return static_cast<int>(keys.size()); }
 
@@ -69,8 +77,12 @@ class TReadNFKeys {
  protected:
   ~TReadNFKeys() = default;
   const TIdentificatorParameters *FindKey(const std::string &lowerName) const;
-  // Stores one value at element index; notes a fault when it does not fit.
-  void StoreNumber(const TIdentificatorParameters &key, const std::string &token, int index);
+  const std::vector<TIdentificatorParameters> &Keys() const { return keys; }
+  // The number element index of a numeric registration holds, as text.
+  static std::string KeptValueText(const TIdentificatorParameters &key, int index);
+  // Stores one value at element index; notes a fault when it does not fit. False when the
+  // value lies outside the key's limits and was not stored.
+  bool StoreNumber(const TIdentificatorParameters &key, const std::string &token, int index);
   void StoreText(const TIdentificatorParameters &key, const std::string &value, int index);
   void NoteFault(unsigned fault) { faults |= fault; }
 

@@ -1,5 +1,7 @@
 // Parsing a section's items into the registered variables.
 #include <limits>
+#include <new>
+#include <set>
 #include <string>
 
 #include "foundation/textfiles/read_nf.h"
@@ -88,12 +90,12 @@ int TRead1NF::ReadIndex(const std::string &line, std::size_t &cursor) {
   return IndexFromToken(token);
 }
 
-char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string &line,
-                         std::size_t &cursor, int index) {
+char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string &writtenKey,
+                         const std::string &line, std::size_t &cursor, int index) {
   if (key.type == 'f' || key.type == 'd' || key.type == 'i' || key.type == 'l') {
     char delimiter = kEndOfText;
     const std::string token = GetToken(line, cursor, delimiter);
-    StoreNumber(key, token, index);
+    if (!StoreNumber(key, token, index)) NoteKey(TReadNFNoteKind::kOutOfRange, writtenKey, token, &key, index);
     return delimiter;
   }
   std::string value;
@@ -127,20 +129,54 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
   const bool inRecord = line[0] == '{';
   std::size_t cursor = inRecord ? 1 : 0;
   if (!inRecord) index = 0;
+  givenInRecord.clear();
+  // The tokens after a key no registration takes are its value, not keys of their own.
+  bool valueOfUnknown = false;
   while (cursor < line.size()) {
     const std::size_t before = cursor;
     char delimiter = kEndOfText;
-    std::string key = GetToken(line, cursor, delimiter);
-    if (key.empty()) break;
-    LowerCaseAnsiInPlace(key);
-    if (delimiter == '(') index = ReadIndex(line, cursor);
+    std::string written = GetToken(line, cursor, delimiter);
+    if (written.empty()) break;
+    std::string key = LowerCaseAnsi(written);
+    // Only a token before '=' or an index is a key: an unknown key's value is read as the
+    // next key candidate (a quoted one is skipped), and is no key of its own.
+    const bool isKey = delimiter == '=' || delimiter == '(';
+    if (delimiter == '(') {
+      const std::size_t open = cursor;
+      index = ReadIndex(line, cursor);
+      const std::size_t close = line.find(')', open);
+      if (close != std::string::npos) written += "(" + line.substr(open, close - open) + ")";
+    }
     const TIdentificatorParameters *found = FindKey(key);
-    // An unknown key's value is read as the next key candidate; a quoted one is skipped.
+    if (isKey) {
+      // A key counts once per record, and once per section outside records, index included.
+      const std::string given = delimiter == '(' ? LowerCaseAnsi(written) : key;
+      if (!(inRecord ? givenInRecord : givenKeys).insert(given).second)
+        NoteKey(TReadNFNoteKind::kRepeatedKey, written, std::string(), nullptr, 0);
+      else if (found == nullptr)
+        NoteKey(TReadNFNoteKind::kUnknownKey, written, std::string(), nullptr, 0);
+      valueOfUnknown = found == nullptr;
+    } else if (valueOfUnknown) {
+      valueOfUnknown = delimiter == ',';
+    } else {
+      // Text where a key stands ("Dx?8", "Naper<7" after a flipped bit): the key it was
+      // would otherwise keep its default without a word.
+      NoteKey(TReadNFNoteKind::kNotAKey, written, std::string(), nullptr, 0);
+    }
     if (found == nullptr) continue;
     for (;;) {
-      delimiter = ReadValue(*found, line, cursor, index);
+      delimiter = ReadValue(*found, written, line, cursor, index);
+      if (delimiter == ',' && inRecord) {
+        // A record holds one value of each key: a list would run on into the records after
+        // it, and every key after it in this record would go to another record.
+        NoteKey(TReadNFNoteKind::kListInRecord, written, std::string(), nullptr, 0);
+        while (delimiter == ',') GetToken(line, cursor, delimiter);
+      }
       if (delimiter == ',') {
         if (index < std::numeric_limits<int>::max()) ++index;
+        // A list longer than its key takes loses its tail: said once.
+        if (index == found->capacity && found->type != 's')
+          NoteKey(TReadNFNoteKind::kTooManyValues, written, std::to_string(found->capacity), nullptr, 0);
         continue;
       }
       if (delimiter == ';') {
@@ -171,6 +207,10 @@ int TRead1NF::ParseSection(int closeAtEnd) {
   const unsigned before = Faults();
   ClearFaults();
   stopHeader.clear();
+  givenKeys.clear();
+  // A section read again with other keys knows them too.
+  std::set<std::string> &known = knownKeys[LowerCaseAnsi(parsedHeader)];
+  for (const TIdentificatorParameters &key : Keys()) known.insert(key.name);
   int index = 0;
   std::string line;
   bool hadEnd = false;
@@ -239,6 +279,44 @@ std::string TRead1NF::ScanDamage(bool cutLastLineRefused, bool sectionsRequired)
   if ((met & cut) != 0) return "it ends inside a line, so it was cut short";
   if (sectionsRequired && headers <= 0) return "it holds no sections";
   return std::string();
+}
+
+void TRead1NF::NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
+                       const TIdentificatorParameters *limits, int index) {
+  TReadNFKeyNote note;
+  note.kind = kind;
+  note.header = parsedHeader;
+  note.key = key;
+  note.value = value;
+  note.line = linesRead;
+  if (limits != nullptr) {
+    note.least = limits->least;
+    note.most = limits->most;
+    note.kept = KeptValueText(*limits, index);
+  }
+  for (const TReadNFKeyNote &held : keyNotes)
+    if (held.line == note.line && held.key == note.key && held.kind == note.kind) return;
+  try {
+    keyNotes.push_back(note);
+  } catch (const std::bad_alloc &) {
+    // The notes only tell; the values were read.
+  }
+}
+
+std::vector<TReadNFKeyNote> TRead1NF::KeyNotes(bool (*wanted)(const std::string &lowerHeader)) const {
+  std::vector<TReadNFKeyNote> notes;
+  for (const TReadNFKeyNote &note : keyNotes) {
+    const std::string header = LowerCaseAnsi(note.header);
+    if (wanted != nullptr && !wanted(header)) continue;
+    if (note.kind == TReadNFNoteKind::kUnknownKey) {
+      std::string key = LowerCaseAnsi(note.key);
+      key = key.substr(0, key.find('('));
+      const auto known = knownKeys.find(header);
+      if (known != knownKeys.end() && known->second.count(key) != 0) continue;
+    }
+    notes.push_back(note);
+  }
+  return notes;
 }
 
 std::string TRead1NF::NextSectionName() {

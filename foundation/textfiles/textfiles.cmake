@@ -1,6 +1,7 @@
 area_sources(FOUNDATION
   text_functions.cpp
   read_nf_keys.cpp
+  read_nf_key_notes.cpp
   read_nf.cpp
   read_nf_parse.cpp
   read_nf_repair.cpp

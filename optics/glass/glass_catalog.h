@@ -66,6 +66,7 @@ class TGlassCatalog {
   std::unique_ptr<TDataFile> uncached_;
   unsigned long useCounter_ = 0;
   std::string errorText_;
-  std::string problems_;
-  void NoteProblem(const std::string &path, const std::string &text);
+  // Also noted by a look-up that finds a damaged glass.
+  mutable std::string problems_;
+  void NoteProblem(const std::string &path, const std::string &text) const;
 };

@@ -45,7 +45,8 @@ void SetGlassIndexSource(TGlassIndexSource source) {
 
 int ParseGlassIndex(const std::string &glassField, double wavelength, double temperature,
                     double pressure, double &indexAfter) {
-  const std::size_t underscore = glassField.find('_');
+  // "<glass>_<catalog>": catalog names hold no '_', glass names may.
+  const std::size_t underscore = glassField.rfind('_');
   const std::string name = glassField.substr(0, underscore);
   const std::string catalog =
       underscore == std::string::npos ? std::string() : glassField.substr(underscore + 1);

@@ -33,6 +33,7 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   workArray1 = other.workArray1;
   workArray2 = other.workArray2;
   materialsMissing = other.materialsMissing;
+  sectionsLeftOut = other.sectionsLeftOut;
   CopySurfacesFrom(other);
   pupilsSolvedAt_ = 0;
   MarkModelChanged();

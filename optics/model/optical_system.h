@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/containers/mem.h"
@@ -277,6 +278,9 @@ class TOpticalSystem {
   Mem<float> workArray2;
   // 1 while the last preparation found glasses missing: such a system is not traced.
   int materialsMissing = 0;
+  // The surface and zone sections of the file last read that name no surface or zone of it
+  // (header as written, body as the file holds it): a save writes them back as they are.
+  std::vector<std::pair<std::string, std::string>> sectionsLeftOut;
   // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
   // aims kept there and keep theirs; never copied with the system.
   TChiefRayAims *chiefRayAims = nullptr;

@@ -111,6 +111,8 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     start = end + 1;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Some editors begin a UTF-8 file with a byte-order mark: it is no part of the text.
+    if (lineNumber == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     if (line.empty()) continue;
     if (line[0] == '[') {
       // A section name left open (a file cut inside its header line) names no section:
@@ -158,4 +160,20 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     if (record && !closed) return Fault(fileName, lineNumber, "the surface record is not complete");
   }
   return {};
+}
+
+std::string SectionBody(const std::string &text, int headerLine) {
+  std::string body;
+  std::size_t start = 0;
+  for (int line = 1; start < text.size(); ++line) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view row(text.data() + start, end - start);
+    if (line > headerLine) {
+      if (!row.empty() && row[0] == '[') break;
+      body.append(row).append("\n");
+    }
+    start = end + 1;
+  }
+  return body;
 }

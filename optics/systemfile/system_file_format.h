@@ -31,6 +31,9 @@ constexpr int kFileMinNd = 64;
 constexpr int kFileMaxNd = 2048;
 // The diameter (mm) a surface gets when its file gives none or a negative one.
 constexpr double kFileLeastDiameter = 0.00001;
+// Offsets beyond a million kilometres are no system's: positions summed from them keep no
+// digit of a lens's thickness, and at 1e308 the sums overflow.
+constexpr double kFileLargestOffset = 1.0e12;
 // Offsets and angles (radians) at or below this are not written.
 constexpr double kFileNegligible = 1e-10;
 

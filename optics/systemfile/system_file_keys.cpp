@@ -3,9 +3,62 @@
 #include <string>
 
 #include "foundation/textfiles/read_nf_keys.h"
+#include "optics/lensarray/lens_array_geometry.h"
+#include "optics/lensarray/micro_element.h"
 #include "optics/model/general_parameters.h"
 #include "optics/model/optical_system_information.h"
 #include "optics/model/raster_zone.h"
+#include "optics/systemfile/system_file_format.h"
+
+namespace {
+
+struct TSystemKeyRange {
+  const char *key;
+  double least;
+  double most;
+};
+
+// Pressure in mm Hg: a hundred atmospheres is past any instrument's air.
+constexpr double kFileHighestPressure = 76000.0;
+// The image-plane sampling interval (mm): a metre samples no image.
+constexpr double kFileLargestSampling = 1000.0;
+
+// Switches are 0 or 1; field values, offsets and image shifts stay within the offsets a
+// system file can place.
+constexpr TSystemKeyRange kSystemKeyRanges[] = {
+    {"MonochromeSystem", 0, 1},
+    {"EnablePipe", 0, 1},
+    {"Coord", 0, 1},
+    {"Difrac", 0, 1},
+    {"ShowRecommendation", 0, 1},
+    {"Unit", 0, 1},
+    {"DrawAllRays", 0, 1},
+    {"TurnSystem", 0, 1},
+    {"ObjectFinite", 0, 1},
+    {"ImageFinite", 0, 1},
+    {"AutoSetPupilParameters", 0, 1},
+    {"Pressure", 0, kFileHighestPressure},
+    {"Discrete", 0, kFileLargestSampling},
+    {"Discrette", 0, kFileLargestSampling},
+    {"AlfaM", -kFileLargestOffset, kFileLargestOffset},
+    {"Dzr", -kFileLargestOffset, kFileLargestOffset},
+    {"Image", -kFileLargestOffset, kFileLargestOffset},
+    {"dX", -kFileLargestOffset, kFileLargestOffset},
+    {"dY", -kFileLargestOffset, kFileLargestOffset},
+    {"dZ", -kFileLargestOffset, kFileLargestOffset},
+    // A surface's phase terms and its lens-array zones' kinds.
+    {"Nv", 0, kFilePhaseCoefficients},
+    {"Packing", 0, kPackingCount - 1},
+    {"MicroType", 0, kMicroTypeCount - 1},
+    {"SCType", 0, 1},
+    {"LimitType", 0, 1},
+};
+
+}  // namespace
+
+void LimitSystemKeys(TReadNFKeys &file) {
+  for (const TSystemKeyRange &range : kSystemKeyRanges) file.Limit(range.key, range.least, range.most);
+}
 
 void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values) {
   file.AddString("Name", values.name);
@@ -37,6 +90,7 @@ void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCom
   file.AddInt("AutoSetPupilParameters", &info.AutoSetPupilParameters);
   file.AddInt("Naper", &info.Naper);
   file.AddDouble("Dentr", &info.Dentr);
+  LimitSystemKeys(file);
 }
 
 TSurfaceRecords::TSurfaceRecords(int n)
@@ -103,6 +157,7 @@ void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,
   file.AddInt("pD", &values.hoe.pD);
   file.AddInt("Quantum", &values.hoe.Quantum);
   file.AddDouble("Vh", values.phase, kFilePhaseCoefficients);
+  LimitSystemKeys(file);
 }
 
 void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values) {
@@ -117,6 +172,7 @@ void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values)
   file.AddInt("LimitType", &zone.LimitType);
   file.AddDouble("LimitUpper", values.upper, kFileZoneVector);
   file.AddDouble("LimitLower", values.lower, kFileZoneVector);
+  LimitSystemKeys(file);
 }
 
 namespace {

@@ -68,6 +68,11 @@ struct TZoneValues {
 };
 void RegisterZoneKeys(TReadNFKeys &file, TRasterZone &zone, TZoneValues &values);
 
+// The range every section takes a key's numbers in, set on the keys registered so far: the
+// same key is judged alike in [Common], a surface record and a configuration. Outside it a
+// value is named by key and line and the reader's value stays.
+void LimitSystemKeys(TReadNFKeys &file);
+
 // True for the keys of any section whose values are numbers (lower-case key).
 bool IsNumericSystemKey(std::string_view lowerKey);
 // True for the keys whose values are whole numbers.

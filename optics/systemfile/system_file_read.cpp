@@ -30,9 +30,6 @@ namespace {
 // A fan holds this many rays at least and at most, as the Object page takes them.
 constexpr int kFileFewestRays = 3;
 constexpr int kFileMostRays = 1001;
-// Offsets beyond a million kilometres are no system's: positions summed from them keep no
-// digit of a lens's thickness, and at 1e308 the sums overflow.
-constexpr double kFileLargestOffset = 1.0e12;
 // A glass given as its index names one from 1 to 10 (mirrors aside).
 constexpr double kFileLeastIndex = 1.0;
 constexpr double kFileLargestIndex = 10.0;
@@ -159,6 +156,47 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
       ReadZoneSection(file, surface.zones.data[m], ZoneSectionHeader(number, m + 1));
   }
   return {};
+}
+
+// Sections of surfaces or zones the file's surfaces do not have ("[Surface_9]" of eight
+// surfaces, a zone past a surface's NRasterZones), and zones a surface counts but the file
+// gives no section for: named with their lines. The sections are kept in the file at the
+// next save, also under another name (sectionsLeftOut); the zones without one take
+// default values.
+std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &text,
+                                   const std::string &path) {
+  const int n = system.SurfaceCount();
+  std::string leftOut;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    int surfaceNumber = 0, zoneNumber = 0;
+    char tail = 0;
+    const bool zone = std::sscanf(lower.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) == 3;
+    if (!zone && std::sscanf(lower.c_str(), "[surface_%d%c", &surfaceNumber, &tail) != 2) continue;
+    if (tail != ']') continue;
+    const bool surfaceHeld = surfaceNumber >= 1 && surfaceNumber <= n;
+    if (surfaceHeld && (!zone || (zoneNumber >= 1 && zoneNumber <= system.surfaces.data[surfaceNumber - 1]->zones.Cells())))
+      continue;
+    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
+  }
+  std::string warnings;
+  if (!leftOut.empty())
+    warnings += "The optical system file " + path + " holds sections of no surface or zone of its " + std::to_string(n) +
+                " surfaces: " + leftOut + "; they are not read, and saving the system keeps them as they are.\n";
+  for (int i = 0; i < n; ++i) {
+    const int zones = system.surfaces.data[i]->zones.Cells();
+    int missing = 0;
+    std::string first;
+    for (int m = 0; m < zones; ++m)
+      if (layout.sections.count(LowerCaseAnsi(ZoneSectionHeader(i + 1, m + 1))) == 0 && missing++ == 0)
+        first = ZoneSectionHeader(i + 1, m + 1);
+    if (missing > 0)
+      warnings += "The optical system file " + path + ": surface " + std::to_string(i + 1) + " counts " +
+                  std::to_string(zones) + " lens-array zones, but the file holds no section for " +
+                  std::to_string(missing) + " of them (the first " + first + "); they take default values.\n";
+  }
+  return warnings;
 }
 
 // What a stage of the read reports: nothing (it read), a fault to show, or that memory ran
@@ -316,7 +354,7 @@ std::string RemarkOf(const std::string &text) {
 // Reads the file into a system that holds the caller's settings; nothing failed when it
 // was read whole.
 // Data the file holds but the system cannot take is dropped with a line in warnings.
-TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
+TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std::string &text,
                      const TSystemFileLayout &layout, int nameMode, std::string &warnings) {
   TReadNF file;
   if (file.Open(path, 0) == nullptr)
@@ -345,6 +383,10 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
   else if (nameMode == kNameFromFileName)
     system.name = path;
   BoundCommonValues(info, common, path, layout, warnings);
+  // A list written without a wavelength reads as the working wavelength alone.
+  if (layout.LineOf("[common]", "lambda") > 0 && LastNonZero(common.lambdas, kFileWavelengths) < 0)
+    warnings += KeyPlace(path, layout, "[common]", "lambda") +
+                "Lambda= lists no wavelength; the working wavelength alone is used.\n";
   if (info.Nd < kFileMinNd || info.Nd > kFileMaxNd) {
     const int taken = std::clamp(info.Nd, kFileMinNd, kFileMaxNd);
     warnings += "The optical system file " + path + " gives Nd=" + std::to_string(info.Nd) +
@@ -359,9 +401,6 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     return KeyPlace(path, layout, "[common]", "temperature") + "Temperature=" + FormatNumber(info.Temperature) +
            " is outside " + FormatNumber(kAbsoluteZeroCelsius) + " to " + FormatNumber(kHighestTemperatureCelsius) +
            " degrees C.";
-  if (info.Pressure < 0.0)
-    return KeyPlace(path, layout, "[common]", "pressure") + "Pressure=" + FormatNumber(info.Pressure) +
-           " is below 0.";
   // An index below 1 is the user's choice; one of 0 or below would stop every ray.
   if (!(info.N1 > 0.0))
     return "The optical system file " + path + " gives the surrounding index " +
@@ -475,6 +514,10 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path,
     }
     PlaceSurfaces(system, records);
   }
+  warnings += SurfaceSectionWarnings(system, layout, text, path);
+  // Keys misspelt or given twice, values out of range: the file opens, and the user is told
+  // what the next save would write otherwise.
+  warnings += KeyNotesText(file.KeyNotes(), "The optical system file " + path);
   file.Close();
   if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
   return SetSpectrum(info, common.lambdas, common.weights, path);
@@ -502,7 +545,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     // Settings the file does not name keep the values they have here.
     fresh->info = info;
     fresh->name = name;
-    const TReadResult result = ReadInto(*fresh, fileName, layout, nameMode, warnings);
+    const TReadResult result = ReadInto(*fresh, fileName, text, layout, nameMode, warnings);
     if (result.outOfMemory) return 0;
     fault = result.fault;
   }
@@ -529,11 +572,20 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   // The file's geometry is the set shape, at the file's temperature.
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
+  sectionsLeftOut = std::move(fresh->sectionsLeftOut);
   MarkModelChanged();
-  // Missing glasses were told by the preparation; any other failure is told here, so a
-  // file taken but not traceable never passes without a word.
-  if (prepared < 0 && materialsMissing == 0)
+  // Missing glasses were told by the preparation; glasses that do not reach a wavelength
+  // are named here. Either way the file is open, so that the user can type another glass
+  // or wavelength; the system refuses to trace until then. Any other failure is told too,
+  // so a file taken but not traceable never passes without a word.
+  const std::string outOfRange = prepared < 0 && materialsMissing == 0 ? FindGlassesOutOfRange() : std::string();
+  if (!outOfRange.empty())
+    MessageBox(nullptr,
+               "The optical system read from " + fileName + " works at wavelengths these glasses give no index for: " +
+                   outOfRange + ". It is traced once a glass or a wavelength is changed.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
+  else if (prepared < 0 && materialsMissing == 0)
     MessageBox(nullptr, "The optical system read from " + fileName + " cannot be prepared for tracing.", "Warning",
                MB_OK | MB_ICONEXCLAMATION);
-  return prepared >= 0 ? 1 : 0;
+  return prepared >= 0 || materialsMissing != 0 || !outOfRange.empty() ? 1 : 0;
 }

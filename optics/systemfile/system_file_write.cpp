@@ -257,21 +257,36 @@ std::vector<std::string> ExistingHeaders(const std::string &path) {
   return headers;
 }
 
-bool IsStaleHeader(const std::string &lowerHeader, const TOpticalSystem &system) {
+// True for a surface or zone section of no surface or zone the system has.
+bool NamesNoSurfaceOrZone(const std::string &lowerHeader, const TOpticalSystem &system) {
   int surfaceNumber = 0;
   int zoneNumber = 0;
   char tail = 0;
   const int n = system.SurfaceCount();
-  if (std::sscanf(lowerHeader.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) ==
-          3 &&
-      tail == ']') {
-    if (surfaceNumber < 1 || surfaceNumber > n) return true;
-    const TSurface *s = system.surfaces.data[surfaceNumber - 1];
-    return s == nullptr || zoneNumber < 1 || zoneNumber > s->zones.cols * s->zones.rows;
-  }
-  if (std::sscanf(lowerHeader.c_str(), "[surface_%d%c", &surfaceNumber, &tail) == 2 &&
-      tail == ']') {
-    if (surfaceNumber < 1 || surfaceNumber > n) return true;
+  const bool zone = std::sscanf(lowerHeader.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) == 3;
+  if (!zone && std::sscanf(lowerHeader.c_str(), "[surface_%d%c", &surfaceNumber, &tail) != 2) return false;
+  if (tail != ']') return false;
+  if (surfaceNumber < 1 || surfaceNumber > n) return true;
+  const TSurface *s = system.surfaces.data[surfaceNumber - 1];
+  return zone && s != nullptr && (zoneNumber < 1 || zoneNumber > s->zones.Cells());
+}
+
+bool IsLeftOut(const std::string &lowerHeader, const TOpticalSystem &system) {
+  return std::any_of(system.sectionsLeftOut.begin(), system.sectionsLeftOut.end(),
+                     [&lowerHeader](const auto &held) { return LowerCaseAnsi(held.first) == lowerHeader; });
+}
+
+bool IsStaleHeader(const std::string &lowerHeader, const TOpticalSystem &system) {
+  // A section the reader left out stays while it still names no surface or zone: the user's
+  // to mend. One that names a surface now is written or removed as any other.
+  if (NamesNoSurfaceOrZone(lowerHeader, system)) return !IsLeftOut(lowerHeader, system);
+  int surfaceNumber = 0;
+  int zoneNumber = 0;
+  char tail = 0;
+  if (std::sscanf(lowerHeader.c_str(), "[surf_%d_zone_%d%c", &surfaceNumber, &zoneNumber, &tail) == 3 &&
+      tail == ']')
+    return system.surfaces.data[surfaceNumber - 1] == nullptr;
+  if (std::sscanf(lowerHeader.c_str(), "[surface_%d%c", &surfaceNumber, &tail) == 2 && tail == ']') {
     const TSurface *s = system.surfaces.data[surfaceNumber - 1];
     return s == nullptr || !HasOwnSection(*s);
   }
@@ -346,6 +361,13 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
   // in the same rewrite.
   for (const std::string &header : before)
     if (IsStaleHeader(header, *this)) file.RemoveSection(header);
+  // The sections the reader left out go back as they were, also into a new file (Save as).
+  for (const auto &[header, body] : sectionsLeftOut) {
+    if (!NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
+    file.SelectSection(header);
+    std::fputs(body.c_str(), out);
+    file.Reset();
+  }
   // The remark read with the system goes with it, also into a new file (Save as); a system
   // without one keeps whatever remark the file holds, or gets an empty section.
   if (!remark.empty()) {

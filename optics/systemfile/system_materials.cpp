@@ -24,13 +24,14 @@ std::unique_ptr<TGlassInfo> FindGlass(const std::string &glass, const std::strin
 
 }  // namespace
 
+// Catalog names hold no '_'; glass names may ("zinc_selenide_crystal").
 std::string GlassBaseName(const std::string &name) {
-  const std::size_t underscore = name.find('_');
+  const std::size_t underscore = name.rfind('_');
   return underscore == std::string::npos ? name : name.substr(0, underscore);
 }
 
 std::string GlassCatalogName(const std::string &name) {
-  const std::size_t underscore = name.find('_');
+  const std::size_t underscore = name.rfind('_');
   return underscore == std::string::npos ? std::string() : name.substr(underscore + 1);
 }
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-// "<glass>_<catalog>": the part before the first '_' (the whole name without one).
+// "<glass>_<catalog>": the part before the last '_' (the whole name without one).
 std::string GlassBaseName(const std::string &name);
-// The part after the first '_', or "" when there is none.
+// The part after the last '_', or "" when there is none.
 std::string GlassCatalogName(const std::string &name);
 
 // Mean thermal expansion (1/K) between two temperatures of the glass a surface names;

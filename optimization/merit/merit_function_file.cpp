@@ -405,6 +405,14 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     file.AddInt3("PolychromeOptimization", &PolychromeOptimization, "EnableSagittalRays", &EnableSagittalRays,
                  "SettingImageSurfaceType", &SettingImageSurfaceType);
     file.AddDouble3("Ybeam", y, "Zbeam", z, "Wbeam", w, kMaxBeamsInFile);
+    // The frame keys are judged before (CutSection); registered so that they are known.
+    int frame[2] = {0, 0};
+    file.AddInt2(kSectionCountKey, &frame[0], kSectionEndKey, &frame[1]);
+    // A Strehl ratio lies from 0 to 1; the options are switches, the image surface one of
+    // its three settings.
+    file.Limit("Strehl_R", 0.0, 1.0);
+    for (const char *option : {"ShowEachStep", "PolychromeOptimization", "EnableSagittalRays"}) file.Limit(option, 0.0, 1.0);
+    file.Limit("SettingImageSurfaceType", kImageSurfaceStays, kImageSurfaceAtBestFocus);
     file.ClearFaults();
     file.ParseSection(0);
     if ((file.Faults() & kReadNFNotFinite) != 0) {
@@ -448,6 +456,7 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     }
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The merit-function file " + fileName);
   file.Close();
   if (!refused.empty()) {
     records.Swap(keptRecords);
@@ -464,6 +473,7 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
          "; those configurations take the default functions.");
   if (!clamped.empty())
     Tell("The merit-function file " + fileName + " holds values that cannot be taken as they are:" + clamped);
+  if (!keyNotes.empty()) Tell(keyNotes.substr(0, keyNotes.size() - 1));
 
   if (configurations > 0) {
     const int rows = std::max(1, *std::max_element(ownBeams.begin(), ownBeams.end()));

@@ -51,6 +51,22 @@ bool IsNumericKey(const std::string &header, const std::string &key) {
   return header == "[parameters]" && (key == "config" || key == "surf" || key == "left" || key == "right");
 }
 
+// The first configuration or surface number that is not whole ("Surf=2.5" would read as
+// surface 2), said as the reader's message says it; empty when there is none.
+std::string FirstCountNotWhole(const std::string &fileName) {
+  std::string fault;
+  VisitSectionItems(fileName, [&fault](const std::string &header, const std::string &item) {
+    const std::size_t equals = item.find('=');
+    if (!fault.empty() || header != "[parameters]" || equals == std::string::npos) return;
+    std::string key = LowerCaseAnsi(item.substr(0, equals));
+    key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
+    const double value = DecimalToDouble(item.substr(equals + 1));
+    if ((key == "config" || key == "surf") && value != std::floor(value))
+      fault = "the value of " + item + " is not a whole number";
+  });
+  return fault;
+}
+
 // A bound a record does not give: read as no number, so that it is told, never taken as 0.
 constexpr double kNoBound = std::numeric_limits<double>::quiet_NaN();
 
@@ -124,7 +140,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   if (!hasParameters && declaredValue == kNoCount) return kParameterFileKept;
   // A value only partly a number, or none, would be read as its start or as 0 ("2x" as
   // surface 2, "abc" as a bound of 0): refused by its key.
-  const std::string notANumber = FirstValueNotANumber(fileName, IsNumericKey);
+  std::string notANumber = FirstValueNotANumber(fileName, IsNumericKey);
+  if (notANumber.empty()) notANumber = FirstCountNotWhole(fileName);
   if (!notANumber.empty()) {
     Tell("The parameter file " + fileName + " was not read: " + notANumber + ".");
     return kParameterFileRefused;
@@ -133,10 +150,11 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     Tell("The parameter file " + fileName + " was not read: its [Common] section, which gives the number of parameters, is missing or damaged.");
     return kParameterFileRefused;
   }
-  // NumPar=0 is the program's own "no parameters" (the list emptied by the user).
-  if (declaredValue == 0.0) return kParameterFileKept;
-  // A count is a whole number of at least one (one beyond reason is cut further down).
-  if (!(declaredValue >= 1.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
+  // NumPar=0 over no records is the program's own "no parameters" (the list emptied by the
+  // user); over records it is a count that disagrees, told below.
+  if (declaredValue == 0.0 && (!hasParameters || RecordsInParameters(fileName) == 0)) return kParameterFileKept;
+  // A count is a whole number (one beyond reason is cut further down).
+  if (!(declaredValue >= 0.0 && declaredValue <= kMaxCountRead) || declaredValue != std::floor(declaredValue)) {
     Tell("The parameter file " + fileName + " was not read: NumPar " +
          (declaredValue == kNoCount ? std::string("is missing") : "= " + FormatNumber(declaredValue) + " is no number of parameters") + ".");
     return kParameterFileRefused;
@@ -177,6 +195,9 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   file.ClearFaults();
   file.ParseSection(0);
   const unsigned faults = file.Faults();
+  // Keys misspelt or given twice in a record: told with the records read.
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The parameter file " + fileName);
+  if (!keyNotes.empty()) countNote += (countNote.empty() ? "" : "\n") + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
     Tell("The parameter file " + fileName + " was not read: a bound in it is not a finite number.");

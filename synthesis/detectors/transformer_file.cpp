@@ -1,9 +1,11 @@
 #include "synthesis/detectors/transformer_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 #include "foundation/textfiles/read_nf.h"
 
@@ -26,15 +28,29 @@ std::string SampleText(const char *format, int sample) {
   return text;
 }
 
+// Whether an item of the line gives the one-letter key ("F=" or "f =", not "dF=").
+bool HoldsKey(const std::string &line, char key) {
+  for (std::size_t at = 0; at < line.size(); ++at) {
+    if (std::tolower(static_cast<unsigned char>(line[at])) != key) continue;
+    const std::size_t before = line.find_last_not_of(" \t", at == 0 ? std::string::npos : at - 1);
+    const std::size_t after = line.find_first_not_of(" \t", at + 1);
+    const bool starts = at == 0 || before == std::string::npos || line[before] == '{' || line[before] == ';';
+    if (starts && after != std::string::npos && (line[after] == '=' || line[after] == '(')) return true;
+  }
+  return false;
+}
+
 // The line of the table a file was cut in, numbered from 1, or 0: a last line without its
 // line end that does not end an item (';') or a record ('}'), as "{ F=10; G=0." does. A
-// record needs nothing after its last item, so "{ F=10; G=0.5;" is whole. The file is the
-// user's and carries no end mark; a cut at a line end reads as a shorter table, whose
-// samples the view names.
+// record needs nothing after its last item, so "{ F=10; G=0.5;" is whole; one left open
+// that lacks a key the records before it give ("{ F=10;" after records of F and G) lost it
+// in the cut. The file is the user's and carries no end mark; a cut at a line end reads as
+// a shorter table, whose samples the view names.
 int CutLine(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
   int number = 0;
+  bool frequencies = false, gains = false;  // given by the records before
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -46,8 +62,29 @@ int CutLine(const std::string &path) {
     const std::size_t last = line.find_last_not_of(" \t");
     if (first == std::string::npos) continue;
     if (in.eof() && line[last] != ';' && line[last] != '}') return number;
+    const bool hasF = HoldsKey(line, 'f');
+    const bool hasG = HoldsKey(line, 'g');
+    if (in.eof() && line[first] == '{' && line.find('}') == std::string::npos &&
+        ((frequencies && !hasF) || (gains && !hasG)))
+      return number;
+    frequencies = frequencies || hasF;
+    gains = gains || hasG;
   }
   return 0;
+}
+
+// A key the table does not hold, or one given twice in a record or outside records, said
+// with its line; empty when there is none. The reader would pass over it silently, and a
+// misspelt gain would read as 0.
+std::string KeyFault(const std::vector<TReadNFKeyNote> &notes) {
+  if (notes.empty()) return {};
+  const TReadNFKeyNote &note = notes.front();
+  if (note.kind == TReadNFNoteKind::kListInRecord)
+    return SampleText("line %d: ", note.line) + "the key " + note.key + " is given more than one value in a record.";
+  if (note.kind == TReadNFNoteKind::kNotAKey)
+    return SampleText("line %d: ", note.line) + "\"" + note.key + "\" stands where a key=value item belongs.";
+  return SampleText("line %d: ", note.line) + "the key " + note.key +
+         (note.kind == TReadNFNoteKind::kRepeatedKey ? " is given a second time." : " is none of dF, F and G.");
 }
 
 }  // namespace
@@ -69,7 +106,13 @@ bool ReadTransformerFile(const std::string &path, float defaultStep, TTransforme
   file.AddFloat("dF", &step);
   file.AddFloat("F", f.data(), kTransformerMaxSamples);
   file.AddFloat("G", g.data(), kTransformerMaxSamples);
-  const int whole = file.ParseSection(1);
+  const int whole = file.ParseSection(0);
+  const std::string keyFault = KeyFault(file.KeyNotes());
+  file.Close();
+  if (!keyFault.empty()) {
+    problem = Problem(path, keyFault);
+    return false;
+  }
   if (whole == 0) {
     const unsigned faults = file.Faults();
     if ((faults & kReadNFIndexOutOfRange) != 0)

@@ -101,6 +101,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   ASSERT_EQ(loaded.Save(second), 1);
   TSystemImage again;
   ASSERT_EQ(again.Load(second, 2), 1);
+  EXPECT_EQ(BoxCount(), 0u) << "a file the program wrote opens without a word";
   ExpectSameConfigurations(image, again);
   // The second configuration applied to the reloaded system stands where it stood.
   ASSERT_EQ(again.SelectConfiguration(1), 1);
@@ -233,9 +234,17 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       {"[Config_3]", "[Config_-3]", 2, {"[Config_-3] (line"}},
       {"[Config_3]", "", 2, {"configuration 2 holds naper a second time"}},
       {"dX(3)=", "Image=1e400,0,0; dX(99)=48.5; dX(3)=nan; unread=", 3,
-       {"configuration 3: dX(3) is not a finite number", "configuration 3: dX(99) names no element",
-        "configuration 3: the image's place is not three finite numbers"},
+       {"dX(3)=nan is outside -1e+12 to 1e+12; it is not read.", "configuration 3: dX(99) names no element",
+        "Image=1e400 is outside -1e+12 to 1e+12; it is not read, 0 is used", "[Config_3] holds the key unread,"},
        "[Config_3]"},
+      // The element count itself is one past the last element.
+      {"dX(3)=", "dX(5)=1; dX(3)=", 3, {"configuration 3: dX(5) names no element of the 5"}, "[Config_3]"},
+      {"dX(3)=", "dX(3)=6#; unread=", 3, {"dX(3)=6# is not a number; it is not read."}, "[Config_3]"},
+      // A configuration's values are judged as the same keys in [Common].
+      {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
+       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",
+        "[Config_2] holds the key Naperr,"},
+       "[Config_2]"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.header) + " -> " + c.replacement);
@@ -254,6 +263,17 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     // A section run into the one before is told once, not key by key.
     const std::string &told = Boxes().boxes.back().text;
     EXPECT_EQ(told.find("a second time"), told.rfind("a second time")) << told;
+    // A snapshot taken and restored (Undo) tells nothing again and keeps them with the file.
+    ASSERT_EQ(loaded.SaveUndo("opened"), 1);
+    ASSERT_EQ(loaded.SaveUndo("step"), 1);
+    ASSERT_EQ(loaded.Undo(-1), 1);
+    EXPECT_EQ(BoxCount(), boxes + 1);
+    // The next save keeps every configuration section, read or left out, also under another name.
+    ASSERT_EQ(loaded.Save(Scratch("other.os")), 1);
+    ASSERT_EQ(loaded.Save(path), 1);
+    for (std::size_t h = text.find("\n[Config_"); h != std::string::npos; h = text.find("\n[Config_", h + 1))
+      for (const std::string &saved : {path, Scratch("other.os")})
+        EXPECT_NE(ReadText(saved).find(text.substr(h, text.find('\n', h + 1) - h)), std::string::npos) << h << saved;
   }
 }
 
@@ -278,10 +298,11 @@ TEST_F(SystemImageFileTest, AFileReadWholeButNotPreparedLeavesNoElementOnAGoneSu
   TSystemImage image;
   OpenTwo(image);
   // A singlet whose file reads whole but whose preparation fails (a wavelength where its
-  // glass has no index, an object without aperture): the read surfaces replace the triplet.
+  // glass has no index, an object without aperture): the read surfaces replace the triplet,
+  // and the file is open with its glass named, to be mended.
   const std::string path =
       SourceRoot() + "/fuzz/corpus/system_image/read_whole_preparation_fails.os";
-  EXPECT_EQ(image.Load(path, 2), 0);
+  EXPECT_EQ(image.Load(path, 2), 1);
   ASSERT_EQ(image.SurfaceCount(), 4);
   ASSERT_EQ(image.ElementCount(), 1);
   for (int k = 0; k < 2; ++k)

@@ -107,6 +107,19 @@ TEST_F(AnimationFileTest, ElementSectionsReadWithTheirDefaultsAndOnlyUpToTheElem
   EXPECT_EQ(second.ranges[kAnimRotY][1], 2.0);
   EXPECT_EQ(second.ranges[kAnimPosZ][0], 0.0);
   EXPECT_EQ(second.GoBack, 0);
+  // What the animation does not take is named by line; the rest is read.
+  EXPECT_NE(problem.find("line 8: the section [elem_3] names no element of the 3"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("line 5: [elem_0] gives RotX a range but no step (dRotX=0)"), std::string::npos) << problem;
+  for (const auto &[text, told] : {std::pair{"PosZ=0, 1e9; dPosZ=1e-9", "line 2: dPosZ=1e-09 takes 1e+18 steps"},
+                                   {"PosZ=0, 10; dPosZ=-1", "line 2: dPosZ=-1 steps against the direction"},
+                                   {"PosZ=0, 10; dPoZ=1", "line 2: [Elem_0] holds the key dPoZ, which"},
+                                   {"PosZ=0, 10; dPosZ=1; PosZ=0, 5", "line 2: [Elem_0] gives PosZ a second time"},
+                                   {"PosZ=0, 10, 20; dPosZ=1", "line 2: [Elem_0] gives PosZ more than its 2 values"},
+                                   {"PosZ=0, 10; dPosZ=1; GoBack=5", "line 2: GoBack=5 is outside 0 to 1"}}) {
+    WriteText(path, std::string("[Elem_0]\n") + text + "\n");
+    ASSERT_EQ(ReadAnimationFile(path, 1, file, problem), TAnimationFileStatus::kRead);
+    EXPECT_NE(problem.find(told), std::string::npos) << problem;
+  }
 }
 
 TEST_F(AnimationFileTest, BeamRewriteReplacesOnlyItsSection) {

@@ -106,6 +106,8 @@ TEST_F(SurfaceTableTest, BadEntriesAreRefusedWithAClearMessageAndChangeNothing) 
       // An oblate ellipsoid (Ex < 0) reaches less: R^2 < (1 - Ex) h^2 for Ex = -5.
       {1, kConicColumn, "-5", "does not reach"},
       {1, kGlassColumn, "no such glass", "in none of the glass catalogs"},
+      // Names with '_' are found; a glass that does not reach the working wavelength says so.
+      {1, kGlassColumn, "ZINC_SELENIDE", "several catalogs: zinc_selenide_crystal, zinc_selenide_misc"},
       {7, kThicknessColumn, "5", "cannot be changed here"},
       {20, kRadiusColumn, "5", "no surface 21"},
   };
@@ -173,6 +175,17 @@ TEST_F(SurfaceTableTest, AGlassTypedWithoutItsCatalogIsFoundWhenOneCatalogHoldsI
   ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "1.6").accepted);
   ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "N-BK7_misc").accepted);
   EXPECT_EQ(SurfaceCellText(image, 1, kGlassColumn), "n-bk7_misc");
+  ASSERT_TRUE(EditSurfaceCell(image, 1, kGlassColumn, "FUSED_SILICA_crystal").accepted);
+  // A glass whose data do not reach a wavelength of the system is taken with a word, or
+  // refused with its range where it gives no index at the working wavelength.
+  const TPropertyEdit ge = EditSurfaceCell(image, 1, kGlassColumn, "Ge_crystal");
+  EXPECT_TRUE(ge.accepted);
+  EXPECT_NE(ge.message.find("ge_crystal gives indices from 2 to 14 µm only, not at 0.48, 0.55, 0.65 µm"),
+            std::string::npos) << ge.message;
+  OpenForEditing("germanium_ir_lens.os");
+  edit = EditSurfaceCell(image, 1, kGlassColumn, "N-BK7_schott");
+  EXPECT_NE(edit.message.find("n-bk7_schott gives indices from 0.3 to 2.5 µm only; the system works at 10 µm"),
+            std::string::npos) << edit.message;
 }
 
 TEST_F(SurfaceTableTest, AGlassHeldBySeveralCatalogsIsRefusedWithTheirNames) {

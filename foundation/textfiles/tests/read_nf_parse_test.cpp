@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -643,4 +644,53 @@ TEST(ReadNFParse, NumbersThatAreNoneAreStoredButNamed) {
   plain.AddDouble("X", &values[0]);
   plain.ParseSection(0);
   EXPECT_EQ(plain.Faults(), 0u);
+}
+
+// Each file below holds one thing its reader (X, a list L of three, records of R) does not
+// take as written; the note names it by line. A section read twice knows the keys of both
+// reads; indexed keys and records repeat nothing.
+TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
+  TScratchFiles files;
+  const struct {
+    const char *body;
+    const char *told;  // "" when the reader takes everything
+  } cases[] = {
+      {"X=1\nL=1,2,3\n{ R=1 }\n{ R=2 }\n", ""},
+      {"X=1; Y=2\n", "line 2: [A] holds the key Y, which this program does not know; it is not read.\n"},
+      {"X=1\n{ R=1; Rr=2 }\n", "line 3: [A] holds the key Rr,"},
+      {"X=1\nL(0)=1; L(1)=2; X=3\n", "line 3: [A] gives X a second time; the later value is used.\n"},
+      {"{ R=1; R=2 }\n", "line 2: [A] gives R a second time"},
+      {"X=9\n", "line 2: X=9 is outside 0 to 5; it is not read, 4 is used.\n"},
+      {"L=1,nan\n", "line 2: L=nan is outside 0 to 5; it is not read, 0 is used.\n"},
+      {"Z=1\n", ""},
+      {"{ R=1, 5; X=2 }\n{ R=2 }\n", "line 2: [A] gives R more than one value in a record; the first is used.\n"},
+      {"L=1,2,3,4,5; X=1\n", "line 2: [A] gives L more than its 3 values; the rest are not read.\n"},
+      {"X?1; L=1\n", "line 2: [A] holds \"X?1\" where a key=value item stands; it is not read.\n"},
+      {"Q=1,2; X=1\n", "line 2: [A] holds the key Q, which this program does not know; it is not read.\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.body);
+    TReadNF reader(files.Write("keys.txt", std::string("[A]\n") + c.body), 0);
+    double x = 4.0, z = 0.0, list[3] = {}, records[4] = {};
+    ASSERT_EQ(reader.ReadSection("[A]"), 1);
+    reader.AddDouble("X", &x);
+    reader.AddDouble("L", list, 3);
+    reader.AddDouble("R", records, 4);
+    reader.Limit("x", 0.0, 5.0);
+    reader.Limit("L", 0.0, 5.0);
+    reader.ParseSection(0);
+    reader.ReadSection("[A]");
+    reader.AddDouble("Z", &z);
+    reader.ParseSection(0);
+    if (std::string(c.body) == "X=9\n") {
+      EXPECT_EQ(x, 4.0) << "a value out of range is not stored";
+    }
+    // The keys after a list in a record stay in that record.
+    if (c.body[0] == '{' && c.body[6] == ',') {
+      EXPECT_EQ(x, 2.0);
+    }
+    const std::string told = KeyNotesText(reader.KeyNotes(), "");
+    EXPECT_EQ(told.substr(0, std::strlen(c.told)), c.told);
+    EXPECT_EQ(told.empty(), *c.told == '\0') << told;
+  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "foundation/testing/approx.h"
 #include "optics/glass/data_file.h"
@@ -48,6 +49,39 @@ TEST_F(CatalogDir, OpensBinaryAndPrivateCatalogs) {
   ASSERT_TRUE(mine);
   EXPECT_APPROX(mine->IndexAt(0.55), 1.515, 1e-12);
   EXPECT_FALSE(catalogs.GetGlass("N-BK7"));
+}
+
+// A record whose values no glass has (a flipped bit in a binary catalog) is refused by
+// name; every glass of the shipped catalogs, germanium and silicon included, is taken.
+TEST(GlassCatalog, GlassesWithValuesNoGlassHasAreRefusedByName) {
+  ScratchDir dir("implausible");
+  const auto damaged = [](auto change) {
+    TBaseGlassRecord record = CrownRecord();
+    change(record);
+    return record;
+  };
+  const std::pair<TBaseGlassRecord, const char *> cases[] = {
+      {damaged([](TBaseGlassRecord &r) { r.a[0] = 2.5e6; }), "the index 1636.64 at 0.3 µm"},
+      {damaged([](TBaseGlassRecord &r) { r.beta0 = 1e7f; }), "an index change of"},
+      {damaged([](TBaseGlassRecord &r) { r.alfa0 = 3e9f; }), "the expansion 3e+09"},
+      {damaged([](TBaseGlassRecord &r) { r.maxWavelength = 1e300; }), "the range 0.3 to 1e+300"},
+  };
+  for (const auto &[record, says] : cases) {
+    std::string error;
+    ASSERT_TRUE(WriteDgcFile(dir.File("hurt.dgc"), {{"N-LAK21", "", record}}, error)) << error;
+    TGlassCatalog catalogs(dir.Path(), "hurt");
+    EXPECT_FALSE(catalogs.GetGlass("N-LAK21")) << says;
+    const std::string told = catalogs.TakeProblems();
+    EXPECT_NE(told.find("the glass N-LAK21 gives " + std::string(says)), std::string::npos) << told;
+  }
+  for (const char *name : {"schott", "ohara", "crystal", "misc"}) {
+    TGlassCatalog catalogs(std::string(TEST_SOURCE_DIR) + "/../resources/cglass", name);
+    ASSERT_TRUE(catalogs.IsOk()) << name;
+    TGlassIterator glasses(catalogs.Current()->Index(), catalogs.Current()->IndexSize());
+    for (std::string glass = glasses.Next(); !glass.empty(); glass = glasses.Next())
+      EXPECT_TRUE(catalogs.GetGlass(glass)) << name << " " << glass;
+    EXPECT_EQ(catalogs.TakeProblems(), "") << name;
+  }
 }
 
 TEST_F(CatalogDir, CachedCatalogsAreNotReadAgain) {

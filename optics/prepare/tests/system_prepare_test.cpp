@@ -31,11 +31,12 @@ void FirstOrder(TOpticalSystem &system, int lastLensSurface, double &efl, double
 
 class SystemPrepareTest : public SystemTest {};
 
-TEST_F(SystemPrepareTest, GlassNamesSplitAtTheFirstUnderscore) {
+TEST_F(SystemPrepareTest, GlassNamesSplitAtTheLastUnderscore) {
   EXPECT_EQ(GlassBaseName("n-bk7_schott"), "n-bk7");
   EXPECT_EQ(GlassCatalogName("n-bk7_schott"), "schott");
-  EXPECT_EQ(GlassBaseName("a_b_c"), "a");
-  EXPECT_EQ(GlassCatalogName("a_b_c"), "b_c");
+  // Glass names may hold '_', catalog names never do.
+  EXPECT_EQ(GlassBaseName("zinc_selenide_crystal"), "zinc_selenide");
+  EXPECT_EQ(GlassCatalogName("zinc_selenide_crystal"), "crystal");
   EXPECT_EQ(GlassBaseName("1.5"), "1.5");
   EXPECT_EQ(GlassCatalogName("1.5"), "");
 }
@@ -190,6 +191,22 @@ TEST_F(SystemPrepareTest, GlassesOutsideTheirRangeAreReported) {
   EXPECT_EQ(system.FindGlassesOutOfRange(), "");
   system.info.Spectrum.data[0].lambda = 0.55;  // germanium is opaque in the visible
   EXPECT_EQ(system.FindGlassesOutOfRange(), "ge_crystal");
+  // Saved with a wavelength the glass does not reach (germanium ends at 14 µm) or with a
+  // glass this installation lacks, the file opens with the glass named, to be mended.
+  ASSERT_TRUE(system.info.Spectrum.Allocate(2, 1));
+  system.info.Spectrum.data[0] = {10.0, 1.0};
+  system.info.Spectrum.data[1] = {16.0, 1.0};
+  system.info.LambdaW = 10.0;
+  ASSERT_EQ(system.WriteFile(Scratch("ge.os").c_str()), 1);
+  system.surfaces.data[1]->general.glass = "n-bk99_schott";
+  ASSERT_EQ(system.WriteFile(Scratch("bk99.os").c_str()), 1);
+  for (const auto &[file, glass] : {std::pair{"ge.os", "give no index for: ge_crystal"}, {"bk99.os", "n-bk99_schott"}}) {
+    TOpticalSystem opened;
+    const std::size_t boxes = BoxCount();
+    EXPECT_EQ(opened.ReadFile(Scratch(file), 0), 1) << file;
+    ASSERT_EQ(BoxCount(), boxes + 1);
+    EXPECT_NE(Boxes().boxes.back().text.find(glass), std::string::npos) << Boxes().boxes.back().text;
+  }
 }
 
 TEST_F(SystemPrepareTest, PipeWallsJoinGlassToItsPredecessor) {

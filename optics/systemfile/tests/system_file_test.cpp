@@ -608,7 +608,8 @@ TEST_F(SystemFileTest, MissingGlassWarnsNamesItOnceAndKeepsTheData) {
                                    "{ R=20; Glass=\"UNOBTAINIUM_schott\"; Dx=3; DextY=10; }\n"
                                    "{ R=-20; Glass=\"unobtainium_schott\"; DextY=10; }\n");
   TOpticalSystem system;
-  EXPECT_EQ(ReadString(system, text), 0);
+  // The file opens, so that the user can type another glass; the system is not traced.
+  EXPECT_EQ(ReadString(system, text), 1);
   ASSERT_EQ(BoxCount(), 1u);
   EXPECT_EQ(Boxes().boxes[0].caption, "Warning");
   EXPECT_EQ(Boxes().boxes[0].text,
@@ -799,6 +800,25 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Lambda=0.55,0.6\nWeight=1,-2", records, "line 4: the weight -2 of the wavelength 0.6 is taken as 1"},
       {"Naper=0\nDentr=0\nNray=21", records, ""},
       {"", "{ R=0; Glass=\"-1\"; Dx=10; }\n{ R=50; }\n", "line 4: surface 1 gives Glass=\"-1\", no index from 1 to 10; air is used"},
+      // Keys misspelt or given twice, in [Common] and in a record, and switches or sizes no
+      // setting means: named by key and line, never read as a silent default.
+      {"", "{ Radius=-41.2734; Glass=\"\"; Dx=10; }\n{ R=50; }\n", "line 4: [Surfaces] holds the key Radius, which"},
+      {"", "{ R=0; Glas=\"n-bk7\"; Dx=10; DextYY=31; }\n{ R=50; }\n", "line 4: [Surfaces] holds the key Glas,"},
+      {"", "{ R=0; Dx=10; Dy=2; Dy=3; }\n{ R=50; }\n", "line 4: [Surfaces] gives Dy a second time"},
+      {"Dentry=10", records, "line 3: [Common] holds the key Dentry, which this program does not know"},
+      {"Nray=21\nNray=25", records, "line 4: [Common] gives Nray a second time; the later value is used"},
+      {"Unit=7", records, "line 3: Unit=7 is outside 0 to 1; it is not read, "},
+      {"Coord=7", records, "line 3: Coord=7 is outside 0 to 1"},
+      {"Difrac=-7", records, "line 3: Difrac=-7 is outside 0 to 1"},
+      {"Discrete=-5", records, "line 3: Discrete=-5 is outside 0 to 1000; it is not read, 0 is used"},
+      {"Pressure=1e308", records, "line 3: Pressure=1e308 is outside 0 to 76000; it is not read, 760 is used"},
+      {"AlfaM=0,10,1e300", records, "line 3: AlfaM=1e300 is outside -1e+12 to 1e+12"},
+      {"Lambda=", records, "line 3: Lambda= lists no wavelength; the working wavelength alone is used"},
+      {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
+      {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
+      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read, 0 is used."},
+      {"", records + "[Surface_2]\nNRasterZones=1\n[Surf_2_Zone_1]\nPacking=99\n", "line 9: Packing=99 is outside 0 to 6"},
+      {"", records + "[Surface_2]\nNRasterZones=1\n", "surface 2 counts 1 lens-array zones, but the file holds no section for 1 of them (the first [Surf_2_Zone_1])"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.common);
@@ -809,7 +829,20 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     if (*c.says != '\0') {
       EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
     }
+    // The correction told is the value in effect.
+    EXPECT_TRUE(system.info.Nray >= 3 && system.info.Nray <= 1001 && system.info.Unit >= 0 && system.info.Unit <= 1);
   }
+  // A section of no surface stays in the file at the next save, also under another name.
+  TOpticalSystem leftOut;
+  ASSERT_EQ(ReadString(leftOut, Minimal("Nsurf=2", records + "[Surf_9_Zone_1]\nPacking=2\n")), 1);
+  for (const char *saved : {"input.os", "other.os"}) {
+    ASSERT_EQ(leftOut.WriteFile(Scratch(saved).c_str()), 1);
+    EXPECT_NE(ReadText(Scratch(saved)).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos) << saved;
+  }
+  // A byte-order mark before the first header is no part of the text.
+  TOpticalSystem marked;
+  EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
+  EXPECT_EQ(marked.SurfaceCount(), 2);
 }
 
 TEST_F(SystemFileTest, RepairedValuesAreNamedWithTheirSurfaceAndKey) {

@@ -176,6 +176,7 @@ TEST_F(MeritFileTest, WriteAndReadAgainGiveTheSameFunctionsExactly) {
   TOptimizationFunctions read;
   Build(read, 2);
   EXPECT_EQ(read.Read(path), 1);
+  EXPECT_TRUE(boxes_.boxes.empty()) << "a file the program wrote opens without a word";
   ExpectSameFiledContent(set, read);
   EXPECT_EQ(read.Count(), set.Count());
 
@@ -417,6 +418,13 @@ TEST_F(MeritFileTest, ValuesBeyondTheirRangeAreHeldThereAndSaidSo) {
       {"Unit=7", "line 3: Unit=7 is no unit"},
       {"Unit=-1", "line 3: Unit=-1 is no unit"},
       {"Unit=0; ScannerSurface=999", "line 3: ScannerSurface=999 names no surface of the system; 0 (none) is used"},
+      // Keys misspelt or given twice and a Strehl ratio above 1: named by key and line.
+      {"Unit=0\nFocus_Wt=1", "line 4: [Functions] holds the key Focus_Wt, which"},
+      {"Unit=0\n{ Ybeam=1; Wbem=1 }", "line 4: [Functions] holds the key Wbem, which"},
+      {"Unit=0; Unit=0", "line 3: [Functions] gives Unit a second time"},
+      {"Unit=0\nStrehl_R=7", "line 4: Strehl_R=7 is outside 0 to 1; it is not read, 1 is used"},
+      {"Unit=0\nEnableSagittalRays=9", "line 4: EnableSagittalRays=9 is outside 0 to 1; it is not read"},
+      {"Unit=0\nSettingImageSurfaceType=99", "line 4: SettingImageSurfaceType=99 is outside 0 to 2"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.options);

@@ -119,7 +119,7 @@ TEST_F(ParameterFileTest, FilesWithoutParametersKeepTheList) {
   list.SetOwner(configurations_.get());
   list.Add(Parameter(0, 1, "R", -1.0, 1.0));
   const std::string path = Scratch("empty.par");
-  WriteText(path, "[Common]\nNumPar=0\n\n[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
+  WriteText(path, "[Common]\nNumPar=0\n\n[Parameters]\n\n");
   list.Read(path);
   EXPECT_EQ(list.Count(), 1);
   WriteText(path, "[Parameters]\n{ Config=0; Surf=2; Left=0; Right=1; Type=\"T\" }\n");
@@ -181,6 +181,7 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
   const TCase cases[] = {
       {"Left=-0.05", "Left=abc", 0, "the value of Left=abc is not a number"},
       {"Surf=2", "Surf=2x", 0, "the value of Surf=2x is not a number"},
+      {"Surf=2", "Surf=2.5", 0, "the value of Surf=2.5 is not a whole number"},
       {"Right=20", "Right=", 0, "the value of Right= is empty"},
       {"Config=1; Surf=1", "Config=1e0x; Surf=1", 0, "Config=1e0x is not a number"},
       {"NumPar=5", "NumPar=5x", 0, "NumPar=5x is not a number"},
@@ -194,6 +195,10 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
       // A count that disagrees with the records is told; the records are read as they stand.
       {"NumPar=5", "NumPar=4", 5, "declares NumPar=4 but holds 5 parameter records"},
       {"NumPar=5", "NumPar=6", 5, "declares NumPar=6 but holds 5 parameter records"},
+      {"NumPar=5", "NumPar=0", 5, "declares NumPar=0 but holds 5 parameter records"},
+      // Keys misspelt or given twice are named by line; the records are read.
+      {"Surf=3", "Surf=3; Surf=3", 5, "line 8: [Parameters] gives Surf a second time"},
+      {"Type=\"R\" }", "Type=\"R\"; Kind=1 }", 5, "line 5: [Parameters] holds the key Kind, which"},
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.to);

@@ -118,6 +118,9 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   refused("G(1000)=1;\n", "more than 1000");
   // A gain within the float range whose transform over the raster is not.
   refused("G(16)=2.2e38;\n", "G(16)=2.2e+38 is too large");
+  // Keys misspelt or given twice: named by line, never read as a gain of 0.
+  refused("{F=0; G=1;}\n{F=1; Gain=0.5;}\n", "line 2: the key Gain is none of dF, F and G");
+  refused("{F=0; G=1;}\n{F=1; G=0.5; G=0.4;}\n", "line 2: the key G is given a second time");
   refused("{F=0; G=1;}\n{F=1; G=-3e37;}\n", "G(1)=-3e+37");
   // Only the first frequency given: the closing sample lies at 0, below it.
   refused("{F=5; G=1;}\n", "sample 1 does not rise");
@@ -155,7 +158,10 @@ TEST_F(TransformerFile, AFileCutAtAnyByteIsRefusedOrReadAsTheSamplesBeforeTheCut
     std::string last = cut.back() == '\n' ? std::string() : cut.substr(cut.find_last_of('\n') + 1);
     last = last.substr(0, last.find('!'));
     last = last.substr(0, last.find_last_not_of(' ') + 1);
-    const bool finished = last.empty() || last.back() == ';' || last.back() == '}';
+    // A last record left open without the gain the records before give lost it.
+    const bool lostGain = !last.empty() && last[0] == '{' && last.find('}') == std::string::npos &&
+                          last.find("G=") == std::string::npos && cut.find("G=") != std::string::npos;
+    const bool finished = (last.empty() || last.back() == ';' || last.back() == '}') && !lostGain;
     // The gains whose item is finished.
     int records = 0;
     for (std::size_t at = cut.find("G="); at != std::string::npos; at = cut.find("G=", at + 1))
