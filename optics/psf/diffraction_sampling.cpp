@@ -62,13 +62,15 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
     const double fieldInterval = system.DiffractionInterval(field, 0.0);
-    // The chief ray is the spot's reference point, as it is the PSF's centre, not light: it
-    // is carried past an obscuration or a rim whatever DrawAllRays says.
+    // The chief ray is the spot's reference point: one that only meets a central
+    // obscuration is that of an annular pupil, one a rim stops leaves the field out,
+    // whatever DrawAllRays says.
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
     chief.traceThrough = 1;
     int chiefResult = 0;
     system.TraceRays(&chief, 1, 1, &chiefResult);
-    if (chiefResult != kRayPassed || fieldInterval <= 0.0) continue;
+    const bool reference = chiefResult == kRayPassed && (chief.stoppedAt == 0 || chief.firstFailure < 0);
+    if (!reference || fieldInterval <= 0.0) continue;
     double u0 = 0.0, v0 = 0.0;
     ImagePoint(system, chief, u0, v0);
     const double radius = 0.5 * system.info.entrancePupilDiameter;

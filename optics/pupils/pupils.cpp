@@ -333,8 +333,9 @@ int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double
       chief.status == kRayStopped)
     return -1;
   // The trace-through carries a chief ray past a rim that stops it, so its pupils hold and
-  // the analyses go on; but the beam's light is cut there, and the user is told.
-  if (chief.stoppedAt != 0) TellChiefRayDoesNotPass(fieldA);
+  // the analyses go on; but the beam's light is cut there, and the user is told. One that
+  // first meets a central obscuration is the reference of an annular pupil: its beam passes.
+  if (chief.stoppedAt != 0 && chief.firstFailure >= 0) TellChiefRayDoesNotPass(fieldA);
   const double exitPosition = in.exitPupilPoint[0];
   in.exitPupilPoint[1] = chief.y + (exitPosition - chief.x) * chief.M / chief.L;
   in.exitPupilPoint[2] = chief.z + (exitPosition - chief.x) * chief.N / chief.L;

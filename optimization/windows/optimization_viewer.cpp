@@ -37,7 +37,7 @@ const TDialogTemplate kOptimizationViewerDlg{
         {"STATIC", "Time:", -1, SS_LEFT, 79, 68, 18, 8},
         {"STATIC", "", kViewerTime, SS_LEFT, 98, 68, 20, 8},
         {"STATIC", "Stopped rays:", -1, SS_LEFT, 4, 79, 50, 8},
-        {"STATIC", "", kViewerStoppedRays, SS_LEFT, 56, 79, 62, 8},
+        {"STATIC", "", kViewerStoppedRays, SS_CENTER, 56, 79, 62, 8},
         {"STATIC", "", -1, SS_GRAYRECT, -1, 94, 122, 2},
         {"STATIC", "", kViewerStage, SS_CENTER, 2, 100, 116, 12},
         {"STATIC", "Param.:", -1, SS_LEFT, 3, 115, 29, 8},
