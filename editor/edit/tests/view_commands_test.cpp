@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
-#include <string>
 
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
@@ -91,45 +89,31 @@ TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
   EXPECT_EQ(editor.GetStatusBar()->GetText(), "");
 }
 
-// The double Gauss with a rim that stops the chief ray of a beam: its front lens narrowed to
-// 16 mm (the 14 degree chief ray crosses it some 10 mm off the axis), its last lens
-// narrowed to 28 mm and moved 3 mm down, and an image plane of 10 mm that no ray of the 10
-// and 20 degree beams reaches (their images lie 17.6 and 36 mm off the axis). The status
-// bar tells each such beam once, on opening and after a change.
+// The double Gauss whose front lens is narrowed to 16 mm (the 14 degree chief ray crosses
+// it some 10 mm off the axis), whose last lens is narrowed to 28 mm and moved 3 mm down, and
+// whose image plane of 10 mm no ray of the 10 and 20 degree beams reaches (their images lie
+// 17.6 and 36 mm off the axis): the status bar tells each stopped beam on opening and after
+// a change.
 TEST_F(ViewCommandsTest, AChiefRayARimStopsIsToldOnOpeningAndAfterAChange) {
   const struct {
-    const char *from, *to;
-    const char *fields;
-    const char *status;
-  } rows[] = {
-      {"Dx=8; DextY=54;", "Dx=8; DextY=16;", "AlfaM=0,10,14;", "Chief ray in beam 14 does not pass!"},
-      {"Dx=63.2543; DextY=40;", "Dx=63.2543; DextY=28; BoundPosYExt=-3;", "AlfaM=0,10,20;",
-       "Chief ray in beam 20 does not pass!"},
-      {"R=0; Glass=\"1.000000 \"; DextY=52;", "R=0; Glass=\"1.000000 \"; DextY=10;", "AlfaM=0,10,20;",
-       "Chief ray in beam 10 does not pass!; Chief ray in beam 20 does not pass!"},
-  };
+    const char *from, *to, *status;
+  } rows[] = {{"Dx=8; DextY=54;", "Dx=8; DextY=16;", "Chief ray in beam 14 does not pass!"},
+              {"Dx=63.2543; DextY=40;", "Dx=63.2543; DextY=28; BoundPosYExt=-3;", "Chief ray in beam 20 does not pass!"},
+              {"DextY=52;", "DextY=10;", "Chief ray in beam 10 does not pass!; Chief ray in beam 20 does not pass!"}};
   std::ifstream shipped(ExamplePath("double_gauss.os"));
   const std::string text{std::istreambuf_iterator<char>(shipped), {}};
   for (const auto &row : rows) {
-    SCOPED_TRACE(row.to);
     std::string edited = text;
-    ASSERT_NE(edited.find(row.from), std::string::npos);
     edited.replace(edited.find(row.from), std::strlen(row.from), row.to);
-    edited.replace(edited.find("AlfaM=0,10,14;"), std::strlen("AlfaM=0,10,14;"), row.fields);
-    const std::string path = Scratch("Systems/narrowed.os");
-    std::ofstream(path, std::ios::trunc) << edited;
-    TOpticalEditor &editor = Open(path);
+    if (&row != &rows[0]) edited.replace(edited.find("AlfaM=0,10,14;"), 14, "AlfaM=0,10,20;");
+    std::ofstream(Scratch("Systems/narrowed.os"), std::ios::trunc) << edited;
+    TOpticalEditor &editor = Open(Scratch("Systems/narrowed.os"));
     EXPECT_EQ(editor.GetStatusBar()->GetText(), row.status);
-    // Each refresh draws the beams again, and tells again while the rim stops them.
-    editor.RefreshAll();
-    EXPECT_EQ(editor.GetStatusBar()->GetText(), row.status);
-    if (&row != &rows[0]) continue;
     // A change that opens the front rim again tells nothing; one that narrows it, the beam.
-    TSystemImage &system = editor.System();
     for (const double semiHeight : {27.0, 8.0}) {
-      system.Surface(1)->general.semiHeightExt = semiHeight;
-      system.Update();
-      system.SaveUndo("Change");
+      if (&row != &rows[0]) break;
+      editor.System().Surface(1)->general.semiHeightExt = semiHeight;
+      editor.System().Update();
       editor.RefreshAll();
       EXPECT_EQ(editor.GetStatusBar()->GetText(), semiHeight > 20.0 ? "" : row.status);
     }

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include "analysis/aberrations/aberration_computation.h"
 #include "foundation/numerics/pi.h"
@@ -20,9 +18,6 @@ namespace {
 // The exponent -ln(Strehl) against (2 pi)^2 W20^2 var: the defocused sphere departs from a
 // pure W20 rho^2 by terms of relative size NA^2 / 4 and delta / f (both below 2e-3 here).
 constexpr double kExponentTolerance = 1e-2;
-// Other rims start the chief ray's search elsewhere: it meets the stop's centre to 1e-9 of
-// the stop's radius either way, which moves the fans' landings by some 1e-10 mm.
-constexpr double kChiefAim = 1e-8;
 // A chief ray through the pupil centre meets the paraxial image point of the axis.
 constexpr double kOnAxisTolerance = 1e-9;
 
@@ -212,24 +207,19 @@ TEST_F(MeritEvaluation, AChiefRayStoppedByAnApertureIsAFault) {
   EXPECT_EQ(set.Compute(), 1);
 }
 
-TEST_F(MeritEvaluation, FanRaysARimStopsAreCountedAndWeighedAsThoseOfTheOpenLens) {
-  // The transverse aberrations of all beams of the shipped lenses, and of the double Gauss
-  // with its fifth surface narrowed from 37 to 30 and to 24 mm: the count is that of the
-  // fan rays a plain trace of each alone stops (at 24 mm, 13 of the 63 by a trace of our
-  // own), and the values are those of the open lens.
+TEST_F(MeritEvaluation, FanRaysARimStopsAreCountedForTheShippedLensesAndAVignettedOne) {
+  // The transverse aberrations of every beam. The double Gauss with its fifth surface
+  // narrowed from 37 to 24 mm: a trace of our own finds 13 of its 63 fan rays outside that
+  // rim (the count against plain traces of each ray for every kind of stop: VignettedRays).
   const struct {
     const char *example;
-    int surface;  // narrowed, or -1
-    double semiHeight;
-    int stopped;  // known beforehand, or -1
-  } rows[] = {{"singlet.os", -1, 0.0, 0},        {"achromat.os", -1, 0.0, 0},     {"cooke_triplet.os", -1, 0.0, 0},
-              {"double_gauss.os", -1, 0.0, -1}, {"double_gauss.os", 4, 15.0, -1}, {"double_gauss.os", 4, 12.0, 13}};
-  std::vector<double> open;
+    double semiHeight;  // of surface 5, or 0
+    int stopped;
+  } rows[] = {{"singlet.os", 0.0, 0}, {"achromat.os", 0.0, 0}, {"cooke_triplet.os", 0.0, 0}, {"double_gauss.os", 12.0, 13}};
   for (const auto &row : rows) {
-    SCOPED_TRACE(std::string(row.example) + " " + std::to_string(row.semiHeight));
     TOpticalSystem system;
     Load(system, row.example);
-    if (row.surface >= 0) system.Surface(row.surface)->general.semiHeightExt = row.semiHeight;
+    if (row.semiHeight > 0.0) system.Surface(4)->general.semiHeightExt = row.semiHeight;
     TSingleConfiguration configured(system);
     TOptimizationFunctions set;
     set.Rebuild(&configured);
@@ -237,26 +227,8 @@ TEST_F(MeritEvaluation, FanRaysARimStopsAreCountedAndWeighedAsThoseOfTheOpenLens
     set.SetConfigurations();
     TCountingPump pump;
     set.runPump = &pump;
-    ASSERT_EQ(set.Compute(), 1);
-    int alone = 0;
-    std::vector<double> values;
-    for (int b = 0; b < set.Beams(); ++b) {
-      const TFunctionsParameters &beam = *set.Record(0, b);
-      system.SolveChiefRay(beam.Ybeam, beam.Zbeam);
-      const double D = system.info.entrancePupilDiameter;
-      for (int j = 0; j < beam.NrayInBeam; ++j) {
-        TCurrentRay ray = system.MakeRay(beam.Ybeam, beam.Zbeam, D / 2.0 - j * D / (beam.NrayInBeam - 1), 0.0);
-        alone += system.TraceRay(ray, kTracePlain, nullptr, 0) != 1 ? 1 : 0;
-        values.push_back(beam.AberT.data[j].Value);
-      }
-    }
-    EXPECT_EQ(set.fault.stoppedFanRays, alone);
-    if (row.stopped >= 0) {
-      EXPECT_EQ(alone, row.stopped);
-    }
-    if (row.surface < 0) open = values;
-    ASSERT_EQ(values.size(), open.size());
-    for (std::size_t k = 0; k < values.size(); ++k) EXPECT_NEAR(values[k], open[k], kChiefAim) << k;
+    ASSERT_EQ(set.Compute(), 1) << row.example;
+    EXPECT_EQ(set.fault.stoppedFanRays, row.stopped) << row.example;
   }
 }
 

