@@ -167,14 +167,15 @@ double EnergyAtSize(const Mem<DPOINT3> &curve, double size, double pixel) {
   return a + (b - a) * (t - i);
 }
 
-double MtfSectionValue(int n, const float *mtf, double t, bool meridional) {
+double MtfSectionValue(int n, const float *mtf, double t, TPsfGridAxis direction) {
   const int c = n / 2;
   if (mtf == nullptr || !(t >= 0.0)) return 0.0;
   const int i = static_cast<int>(t);
   if (i >= c) return 0.0;
-  auto S = [&](int row, int column) { return static_cast<double>(mtf[row * n + column]); };
-  const double a = meridional ? S(c, c + i) : S(c + i, c);
-  const double b = i + 1 < c ? (meridional ? S(c, c + i + 1) : S(c + i + 1, c)) : a;
+  const float *centre = mtf + static_cast<long>(c) * n + c;
+  const long stride = PsfGridStride(direction, n);
+  const double a = centre[i * stride];
+  const double b = i + 1 < c ? centre[(i + 1) * stride] : a;
   return a + (b - a) * (t - i);
 }
 

@@ -6,6 +6,7 @@
 
 #include "foundation/containers/mem.h"
 #include "foundation/containers/points.h"
+#include "optics/psf/psf_nodes.h"
 
 // One wavelength's raster as the sum sees it: its wavelength (micrometres), its weight,
 // and a way to read its n x n pixels (from a raster file, usually).
@@ -50,9 +51,9 @@ int ComputeEnergyConcentration(int n, const Mem<double> &cumulative, const DPOIN
 double EnergyAtSize(const Mem<DPOINT3> &curve, double size, double pixel);
 
 // A value of an MTF section at frequency index t (in frequency steps from the centre):
-// along the centre row (meridional) or column (sagittal), linear between pixels; answers
-// 0 for t outside 0 .. n/2 - 1.
-double MtfSectionValue(int n, const float *mtf, double t, bool meridional);
+// the response to a frequency along the given image direction (on the grid's axis, as the
+// PSF nodes name it), linear between pixels; answers 0 for t outside 0 .. n/2 - 1.
+double MtfSectionValue(int n, const float *mtf, double t, TPsfGridAxis direction);
 
 // A report table's column count from its exact value: a step far too small for the range
 // would make a table of millions of columns; it is held to what a report can carry.

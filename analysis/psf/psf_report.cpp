@@ -80,10 +80,9 @@ std::vector<std::string> MtfSectionReportLines(const std::string &systemName, in
       const double t = nu / f;
       if (static_cast<int>(t) >= c) continue;
       NumberToFixedText(frequencies, Format(nu), CellStart(kLabel, j), CellEnd(kLabel, j));
-      NumberToFixedText(meridional, Format(MtfSectionValue(n, mtf, t, true)), CellStart(kLabel, j),
-                        CellEnd(kLabel, j));
-      NumberToFixedText(sagittal, Format(MtfSectionValue(n, mtf, t, false)), CellStart(kLabel, j),
-                        CellEnd(kLabel, j));
+      const int from = CellStart(kLabel, j), to = CellEnd(kLabel, j);
+      NumberToFixedText(meridional, Format(MtfSectionValue(n, mtf, t, TPsfGridAxis::kMeridional)), from, to);
+      NumberToFixedText(sagittal, Format(MtfSectionValue(n, mtf, t, TPsfGridAxis::kSagittal)), from, to);
     }
     lines.push_back(Blank(kLabel));
     lines.push_back(frequencies);

@@ -39,6 +39,14 @@ constexpr double kTopOfEnergy = 1.05;
 constexpr DWORD kGraphStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                               WS_VISIBLE | kGraphClientSize | kGraphStretch;
 constexpr double kReportPage = 4.0;
+// The MTF graph's curves: the response to a frequency along each image direction.
+struct TMtfSectionCurve {
+  TPsfGridAxis direction;
+  COLORREF colour;
+  const char *name;
+};
+constexpr TMtfSectionCurve kMtfSectionCurves[] = {{TPsfGridAxis::kMeridional, kGreen, "meridional"},
+                                                  {TPsfGridAxis::kSagittal, kRed, "sagittal"}};
 // The report's window: its table's columns whole in the report font.
 constexpr SIZE kReportWindow{600, 440};
 
@@ -186,7 +194,8 @@ void TShowPSF::CmViewAsGraph() {
   graph->SetCaption(caption);
   lastGraph_ = graph;
   graph->SetTitle((caption + " *").c_str());
-  TOFont axisFont(kFaceSerif, static_cast<int>(kSystemFontHeight * kAxisFontShare));
+  const int axisFontHeight = static_cast<int>(kSystemFontHeight * kAxisFontShare);
+  TOFont axisFont(kFaceSerif, axisFontHeight);
   graph->SetPen(PS_INSIDEFRAME, 1, kWhite);
   graph->SetTextColor(kWhite);
   graph->SetPlotArea(20, 5, -5, -15, true, false);
@@ -209,13 +218,20 @@ void TShowPSF::CmViewAsGraph() {
     const double f = discrete > 0.0 ? 1.0 / (nx * discrete) : 1.0;
     graph->SetWorld(0.0, nx * f * 0.5, 0.0, kTopOfEnergy);
     graph->DrawAxes(0.0, 2, 0.0, 2, 0, &axisFont);
-    const float *S = shared->raster.data;
-    graph->SetPen(PS_SOLID, 1, kGreen);  // meridional: along the centre row
-    graph->MoveTo(0.0, 1.0, false);
-    for (int i = 0; i + 1 < c; ++i) graph->MoveTo(i * f, S[c * nx + c + i], true);
-    graph->SetPen(PS_SOLID, 1, kRed);  // sagittal: down the centre column
-    graph->MoveTo(0.0, 1.0, false);
-    for (int i = 0; i + 1 < c; ++i) graph->MoveTo(i * f, S[(c + i) * nx + c], true);
+    // Each section named in its colour at the plot's upper right, as the help describes.
+    graph->SetFont(axisFont);
+    const RECT plot = graph->GetPlotRect();
+    int labelTop = plot.top + 2;
+    for (const TMtfSectionCurve &section : kMtfSectionCurves) {
+      graph->SetPen(PS_SOLID, 1, section.colour);
+      graph->MoveTo(0.0, 1.0, false);
+      for (int i = 0; i + 1 < c; ++i)
+        graph->MoveTo(i * f, MtfSectionValue(nx, shared->raster.data, i, section.direction), true);
+      graph->SetTextColor(section.colour);
+      graph->TextOut(plot.right - 4, labelTop, section.name, TA_RIGHT | TA_TOP);
+      labelTop += axisFontHeight + 3;
+    }
+    graph->RestoreFont();
   }
   graph->Refresh();
 }

@@ -40,21 +40,37 @@ constexpr int kMaxOutlineSurfaces = 32;
 // The elements that are not selected, drawn beside a selection.
 constexpr COLORREF kPlainColor = 0xFFFFFF;
 
-// The warnings the last fans added to those waiting before them, each kept once: a picture
-// drawn again and again (a pan redraws at every mouse move) warns of a beam once.
-void KeepWarningsOnce(const std::string &waiting) {
-  if (PendingMessage().size() == waiting.size()) return;
-  const std::string all = TakePendingMessage();
-  const std::string added = all.size() > waiting.size() ? all.substr(waiting.size()) : all;
-  AppendPendingMessage(waiting);
+// The warnings the last picture's fans told. A picture drawn again and again (a pan redraws
+// at every mouse move, a window uncovers it) warns of a beam once; a new picture takes back
+// what the one before told, so a warning the change has mended (or one of the system opened
+// before) does not outlive it.
+std::string &PictureWarnings() {
+  static std::string told;
+  return told;
+}
+
+// Each line of `text` that is not empty, in its order.
+template <class Visit>
+void EachLine(const std::string &text, Visit visit) {
   std::size_t from = 0;
-  while (from < added.size()) {
-    std::size_t end = added.find('\n', from);
-    if (end == std::string::npos) end = added.size();
-    const std::string line = added.substr(from, end - from);
-    if (!line.empty() && PendingMessage().find(line) == std::string::npos) AppendPendingMessage(line);
+  while (from < text.size()) {
+    std::size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    if (end > from) visit(text.substr(from, end - from));
     from = end + 1;
   }
+}
+
+// The warnings waiting, less those the last picture told: taken out of the waiting ones.
+std::string TakeWaitingBesidesPicture() {
+  const std::string waiting = TakePendingMessage();
+  std::string kept;
+  EachLine(waiting, [&](const std::string &line) {
+    bool told = false;
+    EachLine(PictureWarnings(), [&](const std::string &own) { told = told || own == line; });
+    if (!told) kept += (kept.empty() ? "" : "\n") + line;
+  });
+  return kept;
 }
 
 int Count(const Mem<double> &list) { return list.Cells(); }
@@ -328,15 +344,20 @@ void TSystemImage::Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, CO
 
 void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   const int surfaceCount = SurfaceCount();
+  const std::string waiting = TakeWaitingBesidesPicture();
+  if (surfaceCount >= 2 && Count(info.AlfaM) > 0) {
+    // One meridional fan per field value, as many rays as the system's setting asks.
+    beams.SetOwner(this);
+    const int setting = beams.raysPerBeam;
+    beams.raysPerBeam = std::clamp(setting, 1, kMaxDrawnRaysPerFan);
+    BuildRayFans(info.AlfaM, beams);
+    beams.raysPerBeam = setting;
+  }
+  // This picture's own warnings, each once, after those that were waiting besides.
+  PictureWarnings() = TakePendingMessage();
+  AppendPendingMessage(waiting);
+  EachLine(PictureWarnings(), [](const std::string &line) { AppendPendingMessage(line); });
   if (surfaceCount < 2 || Count(info.AlfaM) == 0) return;
-  // One meridional fan per field value, as many rays as the system's setting asks.
-  beams.SetOwner(this);
-  const int setting = beams.raysPerBeam;
-  beams.raysPerBeam = std::clamp(setting, 1, kMaxDrawnRaysPerFan);
-  const std::string waiting = PendingMessage();
-  BuildRayFans(info.AlfaM, beams);
-  beams.raysPerBeam = setting;
-  KeepWarningsOnce(waiting);
   const int beamCount = beams.beams.Cells();
   std::size_t total = 0;
   for (int b = 0; b < beamCount; ++b) {

@@ -234,6 +234,10 @@ void TLauncherCommands::CmBestImagePlane() {
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
   // The fields of the system's own list, the axis when it has none.
   frame_.System().AutoFocus(nullptr, nullptr);
+  // The beams the plane was found without (no ray of theirs reached the image), and any
+  // chief ray its solves did not find, are told at once: taken before the picture, whose
+  // own warnings go to the status bar.
+  const std::string note = TakePendingMessage();
   frame_.System().SetUnsavedChanges(1);
   frame_.System().Update();
   frame_.ShowSystem();
@@ -242,9 +246,6 @@ void TLauncherCommands::CmBestImagePlane() {
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   frame_.UpdateMenus();
   frame_.UpdateCaption();
-  // The beams the plane was found without (no ray of theirs reached the image), and any
-  // chief ray that was not found, are told at once.
-  const std::string note = TakePendingMessage();
   if (!note.empty())
     MessageBox(window_.GetHandle(), note.c_str(), "Plane of best installation", MB_OK | MB_ICONINFORMATION);
 }

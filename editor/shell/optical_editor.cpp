@@ -354,11 +354,24 @@ void TOpticalEditor::FitCanvasBitmap() {
 }
 
 void TOpticalEditor::ShowSystem() {
-  if (canvas_ == nullptr || canvas_->GetHandle() == nullptr) return;
-  system_.RebuildElements(canvas_);
-  canvas_->Redraw();
-  // The elements' regions follow the world window the picture was drawn in.
-  system_.SetCanvas(canvas_);
+  if (canvas_ != nullptr && canvas_->GetHandle() != nullptr) {
+    system_.RebuildElements(canvas_);
+    canvas_->Redraw();
+    // The elements' regions follow the world window the picture was drawn in.
+    system_.SetCanvas(canvas_);
+  }
+  // A system just opened warns at once of what its picture met (a beam whose chief ray
+  // does not pass), not at the next refresh.
+  ShowPendingMessage();
+}
+
+void TOpticalEditor::ShowPendingMessage() {
+  // A warning of the model is shown by exactly one refresh.
+  std::string message = TakePendingMessage();
+  // The status bar has one line: every warning waiting is shown on it, one after another.
+  for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at))
+    message.replace(at, 1, "; ");
+  if (TStatusBar *status = statusBar_) status->SetText(message.c_str());
 }
 
 namespace {
@@ -668,12 +681,7 @@ void TOpticalEditor::RefreshViews(bool withProperties) {
   UpdateMenus();
   // While every step is saved, the movie takes this state as its next frame.
   if (movie_.SavesEachStep()) movie_.SaveReportStep();
-  // A warning of the model is shown by exactly one refresh.
-  std::string message = TakePendingMessage();
-  // The status bar has one line: every warning waiting is shown on it, one after another.
-  for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at))
-    message.replace(at, 1, "; ");
-  if (TStatusBar *status = statusBar_) status->SetText(message.c_str());
+  ShowPendingMessage();
 }
 
 void TOpticalEditor::RefreshAnalyses(bool renewLabels) {

@@ -144,6 +144,8 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSyst
   // note, the quick tables, menus, the movie's frame and the status bar; the properties
   // windows too unless they follow the same edit by a notice of their own.
   void RefreshViews(bool withProperties);
+  // The model's waiting warnings into the status bar, which they leave empty when none wait.
+  void ShowPendingMessage();
 
   TEditGraph *canvas_;
   // Canvas: the tool record (the palettes set its tool and mouse mode).

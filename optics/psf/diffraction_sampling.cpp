@@ -62,10 +62,15 @@ bool EstimateSampling(TOpticalSystem &system, double &diffractionInterval,
     MarkModelChanged();
     if (system.UpdatePupils(field, 0.0) < 1) continue;
     const double fieldInterval = system.DiffractionInterval(field, 0.0);
+    // The chief ray is the spot's reference point: one that only meets a central
+    // obscuration is that of an annular pupil, one a rim stops leaves the field out,
+    // whatever DrawAllRays says.
     TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+    chief.traceThrough = 1;
     int chiefResult = 0;
     system.TraceRays(&chief, 1, 1, &chiefResult);
-    if (chiefResult != kRayPassed || fieldInterval <= 0.0) continue;
+    const bool reference = chiefResult == kRayPassed && (chief.stoppedAt == 0 || chief.firstFailure < 0);
+    if (!reference || fieldInterval <= 0.0) continue;
     double u0 = 0.0, v0 = 0.0;
     ImagePoint(system, chief, u0, v0);
     const double radius = 0.5 * system.info.entrancePupilDiameter;
@@ -244,14 +249,23 @@ TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, in
   return edge;
 }
 
+std::string ShareAsPercent(double share) {
+  // Two significant digits as a reader writes them: "0.55", "5.5", "55", "100" (never
+  // "1e+02").
+  const double percent = share * 100.0;
+  char text[32];
+  std::snprintf(text, sizeof text, percent >= 10.0 ? "%.0f" : "%.2g", percent);
+  return text;
+}
+
 int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes) {
   // The estimate of the spread only proposes a size; the PSFs on the user's grid decide.
   if (recommended <= nodes || edge.share < kEdgeShare) return 0;
   char text[256];
   std::snprintf(text, sizeof text,
-                "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it wraps "
+                "The PSF of beam %g keeps %s %% of its peak on the edge of the %d x %d grid: it wraps "
                 "round the grid.\nUse %d x %d nodes?",
-                edge.field, edge.share * 100.0, nodes, nodes, recommended, recommended);
+                edge.field, ShareAsPercent(edge.share).c_str(), nodes, nodes, recommended, recommended);
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return -1;
   nodes = recommended;
   return 1;

@@ -2,6 +2,8 @@
 // The image-plane sampling of PSF work: the interval the system needs, whether diffraction
 // on its elements matters, the check of a value the user entered, and round steps.
 
+#include <string>
+
 #include "platform/core/types.h"
 
 class TOpticalSystem;
@@ -55,6 +57,9 @@ TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, in
 // grid and the PSFs on it are too bright at its edge (the figure that decides); on Yes nodes
 // takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was nothing
 // to ask.
+// A share (0..1) as the percentage the grid question gives: two significant digits, no
+// exponent.
+std::string ShareAsPercent(double share);
 int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes);
 // The recommendation and the question together, with showRecommendation set.
 int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation,

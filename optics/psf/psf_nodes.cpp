@@ -137,6 +137,10 @@ int PsfNodeOffset(double offset, double discrete) {
   return static_cast<int>(nodes + (nodes < 0.0 ? -0.5 : 0.5));
 }
 
+int PsfGridRow(int nd, double dy, double discrete) { return nd / 2 + PsfNodeOffset(-dy, discrete); }
+
+int PsfGridColumn(int nd, double dz, double discrete) { return nd / 2 + PsfNodeOffset(dz, discrete); }
+
 void CentreAndScalePsfGrid(int nd, float *data, float scale) {
   // Node (r, c) takes node ((r + half) mod nd, (c + half) mod nd): the quarters of the grid
   // change places crosswise, one pair of rows at a time.
@@ -219,7 +223,7 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
       stats.count = kPsfCancelled;
       return stats;
     }
-    const double ty = (half - i) * dt;
+    const double ty = PupilGridRowY(nd, i, dt);
     if (std::fabs(ty) > reach) continue;
     if (mirrored && mirror.MirrorsRow(i)) {
       // The partner row's points are these with y negated: the same tests pass.
@@ -261,7 +265,6 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   PupilSemiAxes(*this, boundType, R, Rz);
   if (boundType == kBoundSquare || boundType == kBoundRectangle) R = std::sqrt(Rz * Rz + R * R);
   const int nd = info.Nd;
-  const int half = nd / 2;
   // R / (R / Nd) + 0.1 rings: always Nd, and without dividing by a zero step.
   const int rings = nd;
   const double dr = R / nd;
@@ -277,8 +280,8 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
   const auto take = [&](const TCurrentRay &ray, long, double, double T, double) {
     const double u = ImageCoordinate(imageFinite, ray.y, ray.M, ray.L);
     const double v = ImageCoordinate(imageFinite, ray.z, ray.N, ray.L);
-    const int row = half + PsfNodeOffset(centreY - u, discrete);
-    const int column = half + PsfNodeOffset(v - centreZ, discrete);
+    const int row = PsfGridRow(nd, u - centreY, discrete);
+    const int column = PsfGridColumn(nd, v - centreZ, discrete);
     if (row >= 0 && row < nd && column >= 0 && column < nd) {
       re[static_cast<long>(row) * nd + column] += static_cast<float>(T);
     }

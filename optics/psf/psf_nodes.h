@@ -11,6 +11,24 @@
 // (p sin(pi x / p) / (pi x))^2, with its limit 1 at x = 0.
 double HoeOrderWeight(int order, int levels);
 
+// The axes of the node grid, named once for every reader of a PSF or of the MTF taken from
+// it: the rows run down the meridional image coordinate y (row half + k lies k nodes below
+// the centre, at smaller y) and each row runs along the sagittal coordinate z (column
+// half + k at larger z). A 2-D transform keeps the axes, so the MTF's frequency along y
+// changes from row to row: its meridional section runs down the centre column.
+enum class TPsfGridAxis { kMeridional, kSagittal };
+// Nodes from one node to the next along the axis in the row-major nd x nd grid.
+constexpr long PsfGridStride(TPsfGridAxis axis, int nd) {
+  return axis == TPsfGridAxis::kMeridional ? static_cast<long>(nd) : 1L;
+}
+// The grid row of meridional offset dy from the centre and the column of sagittal offset
+// dz, at pitch `discrete` (a node's offset as PsfNodeOffset rounds it).
+int PsfGridRow(int nd, double dy, double discrete);
+int PsfGridColumn(int nd, double dz, double discrete);
+// The meridional pupil coordinate of pupil grid row i at pitch dt: rows fall in y as the
+// image's rows do.
+inline double PupilGridRowY(int nd, int i, double dt) { return (nd / 2 - i) * dt; }
+
 // Node offset of an image point `offset` away from the PSF centre on a grid of pitch
 // `discrete`: offset / discrete rounded half away from zero. Points too far to land on any
 // grid answer a value of magnitude kPsfFarNode.

@@ -187,6 +187,14 @@ bool RefineChiefRay(TChiefRaySearch &search, double scale, double tolerance,
 int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double yChief,
                    double zChief);
 
+// The status bar's warning of a beam whose chief ray is not found, is lost, or is stopped
+// by a rim on its way; told once however often the beam is solved before it is shown.
+void TellChiefRayDoesNotPass(double fieldA) {
+  char text[96];
+  std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);
+  AppendPendingMessage(text);
+}
+
 // The aims on surface 1 whose misses at the stop are the smallest on either side of 0.
 struct TChiefBracket {
   double yPos = 0.0, ePos = kNoMiss, yNeg = 0.0, eNeg = -kNoMiss;
@@ -324,6 +332,10 @@ int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double
   if (chief.L == 0.0 || chief.status == kRayMissedSurface || chief.status == kRayTotalReflection ||
       chief.status == kRayStopped)
     return -1;
+  // The trace-through carries a chief ray past a rim that stops it, so its pupils hold and
+  // the analyses go on; but the beam's light is cut there, and the user is told. One that
+  // first meets a central obscuration is the reference of an annular pupil: its beam passes.
+  if (chief.stoppedAt != 0 && chief.firstFailure >= 0) TellChiefRayDoesNotPass(fieldA);
   const double exitPosition = in.exitPupilPoint[0];
   in.exitPupilPoint[1] = chief.y + (exitPosition - chief.x) * chief.M / chief.L;
   in.exitPupilPoint[2] = chief.z + (exitPosition - chief.x) * chief.N / chief.L;
@@ -512,11 +524,7 @@ int TOpticalSystem::SolveChiefRay(double fieldA, double fieldB) {
   // Dentr and Naper stay the user's choice (0: from the stop, 0: found by the search); the
   // solved values live in entrancePupilDiameter and stopIndex. Writing them back turned a
   // pupil taken from the stop into a fixed one at the first solve.
-  if (chiefSearched && result < 1) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Chief ray in beam %g does not pass!", fieldA);
-    AppendPendingMessage(text);
-  }
+  if (chiefSearched && result < 1) TellChiefRayDoesNotPass(fieldA);
   if (result == 1 && pupilSolves != nullptr) pupilSolves->KeepSolve(fieldA, fieldB, in);
   return result;
 }

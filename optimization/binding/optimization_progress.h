@@ -18,6 +18,7 @@ enum TOptimizationViewerField : int {
   kViewerFunction = 111,
   kViewerParameter = 112,
   kViewerTime = 114,
+  kViewerStoppedRays = 116,
   kViewerGauge = 11799,
 };
 

@@ -70,6 +70,16 @@ std::string StopText(const TKorvexOptz &optz, bool started, bool stopped, TEvalu
   }
 }
 
+// The fan rays a rim stops at the run's start, and at its end once it is over: the merit
+// counts them as rays of the open lens, so the vignetting it does not weigh is seen.
+void ShowStoppedFanRays(int atStart, int atEnd) {
+  if (TOptimizationProgress *viewer = CurrentOptimizationViewer()) {
+    std::string text = std::to_string(atStart);
+    if (atEnd >= 0) text += " -> " + std::to_string(atEnd);
+    viewer->SetFieldText(kViewerStoppedRays, text);
+  }
+}
+
 void ShowStopText(const std::string &text) {
   if (TOptimizationProgress *viewer = CurrentOptimizationViewer()) {
     viewer->SetFieldText(kViewerStage, text);
@@ -219,6 +229,9 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
   optz.Functions = &functions;
   optz.Stage = -1;
   const int started = optz.Start();
+  // The start's evaluation is the last before the first iteration.
+  const int stoppedAtStart = functions.fault.stoppedFanRays;
+  if (started != 0) ShowStoppedFanRays(stoppedAtStart, -1);
   bool stopped = false;
   if (started != 0) {
     for (;;) {
@@ -236,6 +249,9 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
   const TEvaluationFailure failure = functions.Failure();
   const TOptimizationFault fault = functions.fault;
   ShowStopText(StopText(optz, started != 0, stopped, failure));
+  // The last evaluation is that of the variables the run ends with: the accepted trial, or
+  // the iteration's start taken back.
+  if (started != 0) ShowStoppedFanRays(stoppedAtStart, fault.stoppedFanRays);
   functions.runPump = nullptr;
   host.EndRun();
   functions.RestoreSystem();

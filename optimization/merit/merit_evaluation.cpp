@@ -311,6 +311,7 @@ void TOptimizationFunctions::TraceFan(TFunctionsParameters &record, int w, bool 
     } else if (!RayWentThrough(ray, fanResults.data[j])) {
       // Carried past a rim or an obscuration: its landing keeps the fan's aberration whole,
       // but it is no light, so it stays out of the wavefront's sums and the passed heights.
+      ++fault.stoppedFanRays;
       t = sagittal ? Sagittal(ray, s.info.ImageFinite) : Meridional(ray, s.info.ImageFinite);
     } else {
       fault.NotePassedHeight(p);

@@ -31,4 +31,8 @@ class TOptimizationFault {
   bool chiefOnImage = false;
   double chiefFieldY = 0.0, chiefFieldZ = 0.0;
   double chiefHeight = 0.0, chiefSemiHeight = 0.0;
+  // Fan rays a rim or an obscuration stops, traced on past it: their transverse and wave
+  // values count in the merit as those of the open lens, so the count is shown beside it.
+  // No fault: it sets no flag.
+  int stoppedFanRays = 0;
 };

@@ -21,7 +21,7 @@ TOptimizationViewer *gExisting = nullptr;
 // Wide enough for the fields' widest texts: numbers of nine characters with a sign and an
 // exponent, "( ... )" around the unweighted merits, an hour's "Time", and the longest stage.
 const TDialogTemplate kOptimizationViewerDlg{
-    "OptimizationViewer", WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 120, 171, "Optimization",
+    "OptimizationViewer", WS_POPUP | WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 120, 182, "Optimization",
     {
         {"STATIC", "Iteration :", -1, SS_LEFT, 30, 3, 38, 8},
         {"STATIC", "", kViewerIteration, SS_LEFT, 70, 3, 30, 8},
@@ -36,24 +36,26 @@ const TDialogTemplate kOptimizationViewerDlg{
         {"STATIC", "", kViewerSpeed, SS_CENTER, 28, 68, 48, 8},
         {"STATIC", "Time:", -1, SS_LEFT, 79, 68, 18, 8},
         {"STATIC", "", kViewerTime, SS_LEFT, 98, 68, 20, 8},
-        {"STATIC", "", -1, SS_GRAYRECT, -1, 83, 122, 2},
-        {"STATIC", "", kViewerStage, SS_CENTER, 2, 89, 116, 12},
-        {"STATIC", "Param.:", -1, SS_LEFT, 3, 104, 29, 8},
-        {"STATIC", "", kViewerParameter, SS_CENTER, 36, 104, 82, 8},
-        {"STATIC", "Funct.:", 113, SS_LEFT, 3, 117, 27, 8},
-        {"STATIC", "", kViewerFunction, SS_CENTER, 36, 118, 82, 8},
-        {"STATIC", "", kViewerGauge, SS_LEFT, 4, 131, 112, 10},
-        {"STATIC", "", -1, SS_GRAYRECT, -1, 144, 122, 2},
-        {"BUTTON", "Stop", kViewerStopButton, BS_PUSHBUTTON | WS_TABSTOP, 2, 152, 37, 14},
-        {"BUTTON", "UnDo", kViewerUndoButton, BS_PUSHBUTTON | WS_TABSTOP, 41, 152, 38, 14},
-        {"BUTTON", "Ok", kViewerOkButton, BS_PUSHBUTTON | WS_TABSTOP, 81, 152, 37, 14},
+        {"STATIC", "Stopped rays:", -1, SS_LEFT, 4, 79, 50, 8},
+        {"STATIC", "", kViewerStoppedRays, SS_CENTER, 56, 79, 62, 8},
+        {"STATIC", "", -1, SS_GRAYRECT, -1, 94, 122, 2},
+        {"STATIC", "", kViewerStage, SS_CENTER, 2, 100, 116, 12},
+        {"STATIC", "Param.:", -1, SS_LEFT, 3, 115, 29, 8},
+        {"STATIC", "", kViewerParameter, SS_CENTER, 36, 115, 82, 8},
+        {"STATIC", "Funct.:", 113, SS_LEFT, 3, 128, 27, 8},
+        {"STATIC", "", kViewerFunction, SS_CENTER, 36, 129, 82, 8},
+        {"STATIC", "", kViewerGauge, SS_LEFT, 4, 142, 112, 10},
+        {"STATIC", "", -1, SS_GRAYRECT, -1, 155, 122, 2},
+        {"BUTTON", "Stop", kViewerStopButton, BS_PUSHBUTTON | WS_TABSTOP, 2, 163, 37, 14},
+        {"BUTTON", "UnDo", kViewerUndoButton, BS_PUSHBUTTON | WS_TABSTOP, 41, 163, 38, 14},
+        {"BUTTON", "Ok", kViewerOkButton, BS_PUSHBUTTON | WS_TABSTOP, 81, 163, 37, 14},
     }};
 const TDialogRegistration kOptimizationViewerRegistration(kOptimizationViewerDlg);
 
 // The fields the optimizer writes.
 constexpr int kFieldIds[] = {kViewerIteration, kViewerCurrentMerit, kViewerCurrentUnweighted, kViewerPreviousMerit,
-                             kViewerPreviousUnweighted, kViewerSpeed, kViewerTime, kViewerStage, kViewerParameter,
-                             kViewerFunction};
+                             kViewerPreviousUnweighted, kViewerSpeed, kViewerTime, kViewerStoppedRays, kViewerStage,
+                             kViewerParameter, kViewerFunction};
 
 // The gauge's LED segments: one every 4 per cent, 80 % of the pitch lit.
 constexpr int kLedSpacing = 4;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <vector>
 
 #include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
@@ -411,9 +412,19 @@ TGraphics3D *CreateGraphics3D(TWindow *parent, const char *title, int x, int y, 
   plot->SetRanges(-d, d, -d, d);
   if (gridStep > 0.0) plot->SetCoordinateGrid(d, d, gridStep, gridStep, 7, 1);
   plot->SetMesh(quality, quality);
+  // The raster is held as a picture is, its first row at the top (the largest Y); the plot
+  // counts its rows upward from the smallest Y.
+  std::vector<float> upward;
+  if (grid != nullptr && n > 0) {
+    const std::size_t side = static_cast<std::size_t>(n);
+    upward.resize(side * side);
+    for (std::size_t row = 0; row < side; ++row)
+      std::copy_n(grid + (side - 1 - row) * side, side, upward.data() + row * side);
+  }
+  const float *cells = upward.empty() ? nullptr : upward.data();
   if (kind == kColorMap)
-    plot->SetDataMap(grid, n, n);
+    plot->SetDataMap(cells, n, n);
   else
-    plot->SetData(grid, n, n);
+    plot->SetData(cells, n, n);
   return plot;
 }

@@ -145,7 +145,8 @@ class TGraphics3D : public TPaint3D {
   int innerMargin_ = 3, barOffset_ = 3, barHeight_ = 10;
 };
 
-// A plot window on an n x n grid whose samples lie step apart, shown as a colour map
+// A plot window on an n x n raster whose samples lie step apart, its first row at the top
+// (the largest Y, as a picture and the PSF nodes hold it), shown as a colour map
 // (kind 3) or a shaded surface (any other kind), with a coordinate grid when gridStep > 0
 // and quality x quality surface quads. The fourth number is not read.
 TGraphics3D *CreateGraphics3D(TWindow *parent, const char *title, int x, int y, int w, int h,

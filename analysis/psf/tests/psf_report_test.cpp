@@ -46,8 +46,10 @@ TEST(PsfReport, MtfSectionsStartAtTheCentreValue) {
   const int n = 8;
   std::vector<float> mtf(n * n, 0.0f);
   for (int i = 0; i < n / 2; ++i) {
-    mtf[(n / 2) * n + n / 2 + i] = 1.0f - 0.2f * i;  // meridional: along the centre row
-    mtf[(n / 2 + i) * n + n / 2] = 1.0f - 0.1f * i;  // sagittal: down the centre column
+    // Meridional: a frequency along y, from row to row down the centre column; sagittal:
+    // along z, the centre row.
+    mtf[(n / 2 + i) * n + n / 2] = 1.0f - 0.2f * i;
+    mtf[(n / 2) * n + n / 2 + i] = 1.0f - 0.1f * i;
   }
   const double pixel = 0.125;  // frequency step 1 / (8 * 0.125) = 1 per mm
   const std::vector<std::string> lines = MtfSectionReportLines("lens.os", n, mtf.data(), pixel, 1.0);

@@ -41,6 +41,14 @@ TEST(RoundSignificant, PicksTheNearestRoundMantissaAndTheNextOne) {
   EXPECT_EQ(second, -2.0);
 }
 
+TEST(ShareAsPercent, TwoSignificantDigitsWithoutAnExponent) {
+  const struct {
+    double share;
+    const char *said;
+  } rows[] = {{1.0, "100"}, {0.553, "55"}, {0.055, "5.5"}, {0.0055, "0.55"}, {0.00123, "0.12"}};
+  for (const auto &row : rows) EXPECT_EQ(ShareAsPercent(row.share), row.said) << row.share;
+}
+
 using DiffractionSamplingTest = EditorTest;
 
 TEST_F(DiffractionSamplingTest, APerfectMirrorIsSampledAtTheDiffractionInterval) {

@@ -1,6 +1,8 @@
 // Zoom, actual size, alignment and the refresh of every view on the Cooke triplet.
 
 #include <cmath>
+#include <cstring>
+#include <fstream>
 
 #include "editor/canvas/scale_caption.h"
 #include "editor/commands/editor_commands.h"
@@ -95,6 +97,41 @@ TEST_F(ViewCommandsTest, RefreshShowsThePendingMessageOnceAndEmptiesIt) {
   EXPECT_EQ(PendingMessage(), "");
   editor.RefreshAll();
   EXPECT_EQ(editor.GetStatusBar()->GetText(), "");
+}
+
+// The double Gauss whose front lens is narrowed to 16 mm (the 14 degree chief ray crosses
+// it some 10 mm off the axis), whose last lens is narrowed to 28 mm and moved 3 mm down, and
+// whose image plane of 10 mm no ray of the 10 and 20 degree beams reaches (their images lie
+// 17.6 and 36 mm off the axis): the status bar tells each stopped beam on opening and after
+// a change.
+TEST_F(ViewCommandsTest, AChiefRayARimStopsIsToldOnOpeningAndAfterAChange) {
+  const struct {
+    const char *from, *to, *status;
+  } rows[] = {{"Dx=8; DextY=54;", "Dx=8; DextY=16;", "Chief ray in beam 14 does not pass!"},
+              {"Dx=63.2543; DextY=40;", "Dx=63.2543; DextY=28; BoundPosYExt=-3;", "Chief ray in beam 20 does not pass!"},
+              {"DextY=52;", "DextY=10;", "Chief ray in beam 10 does not pass!; Chief ray in beam 20 does not pass!"}};
+  std::ifstream shipped(ExamplePath("double_gauss.os"));
+  const std::string text{std::istreambuf_iterator<char>(shipped), {}};
+  for (const auto &row : rows) {
+    std::string edited = text;
+    edited.replace(edited.find(row.from), std::strlen(row.from), row.to);
+    if (&row != &rows[0]) edited.replace(edited.find("AlfaM=0,10,14;"), 14, "AlfaM=0,10,20;");
+    std::ofstream(Scratch("Systems/narrowed.os"), std::ios::trunc) << edited;
+    TOpticalEditor &editor = Open(Scratch("Systems/narrowed.os"));
+    EXPECT_EQ(editor.GetStatusBar()->GetText(), row.status);
+    // A change that opens the front rim again tells nothing; one that narrows it, the beam.
+    // The picture drawn again in between (a window uncovering it) keeps no warning of the
+    // state before the change, nor of the system before the next one opened.
+    for (const double semiHeight : {27.0, 8.0}) {
+      if (&row != &rows[0]) break;
+      editor.Canvas()->Redraw();
+      editor.System().Surface(1)->general.semiHeightExt = semiHeight;
+      editor.System().Update();
+      editor.RefreshAll();
+      EXPECT_EQ(editor.GetStatusBar()->GetText(), semiHeight > 20.0 ? "" : row.status);
+    }
+    editor.Canvas()->Redraw();
+  }
 }
 
 TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {

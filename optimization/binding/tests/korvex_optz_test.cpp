@@ -486,6 +486,9 @@ TEST_F(KorvexOptz, AThicknessOfTheDoubleGaussKeepsItCentredAndEndsAtItsMinimumIn
               thickness, kVertexTolerance);
   EXPECT_EQ(viewer.fields[kViewerStage], "Done: no step gains 1 %");
   EXPECT_EQ(viewer.fields[kViewerParameter], "");
+  // One ray of the merit's fans meets a rim (as a plain trace of each alone finds), at the
+  // start and at the end: a gap moves no rim across the beams.
+  EXPECT_EQ(viewer.fields[kViewerStoppedRays], "1 -> 1");
   // A minimum indeed: a hundredth of a millimetre either way raises the merit.
   TMeritProbe probe(parameters, set);
   auto meritAt = [&](double t) {

@@ -11,6 +11,7 @@
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
 #include "optics/model/beams.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "optics/psf/psf_sample_info.h"
 #include "optimization/binding/tests/run_test_support.h"
 
@@ -99,6 +100,18 @@ TEST_P(VignettedRays, AreMarkedStoppedAndCountedOutByEveryAnalysis) {
   }
   const double variance = sumSquares / went - (sum / went) * (sum / went);
   EXPECT_APPROX(beam.Strehl.data[0].Value, std::exp(-variance * 4.0 * kPi * kPi), kSumOrder);
+  // The merit counts the fan rays carried past what stopped them, which it weighs as open
+  // (a ray in a lens array's gap finds no surface to go on through: a fault instead).
+  EXPECT_EQ(set.fault.stoppedFanRays, GetParam() == kLensArrayGap ? 0 : beam.NrayInBeam - static_cast<int>(went));
+
+  // The PSF sampling's estimate of the spot: the same whether DrawAllRays lends the flag.
+  double discrete[2] = {0.0, 0.0};
+  for (int lend : {0, 1}) {
+    system.info.DrawAllRays = lend;
+    int difrac = 0;
+    EstimateDiffractionSampling(system, discrete[lend], difrac);
+  }
+  EXPECT_EQ(discrete[1], discrete[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stops, VignettedRays, testing::Values(kLensRim, kObscuration, kImageRim, kLensArrayGap));

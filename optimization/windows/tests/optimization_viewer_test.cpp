@@ -176,6 +176,7 @@ std::vector<std::pair<int, std::string>> WidestFieldTexts() {
           {kViewerPreviousUnweighted, "( " + number + " )"},
           {kViewerSpeed, number},
           {kViewerTime, "58:48"},
+          {kViewerStoppedRays, "9999 -> 9999"},
           {kViewerStage, TKorvexOptz::StageText(TOptz::kStageBase)},
           // The longest texts of a run's end.
           {kViewerStage, "Done: parameter 99 is at its bound"},

@@ -92,6 +92,20 @@ TEST_F(Graphics3D, ColorMapCornersAreTheirValuesColours) {
   EXPECT_EQ(PictureColour(*plot, 63, 63), SharedPalette->ValueToColor(data.Fraction(gauss[31 * 64 + 31]) ));
 }
 
+TEST_F(Graphics3D, RasterIsPlottedWithItsFirstRowAtTheLargestY) {
+  // A PSF raster as the nodes hold it: row 0 at the top of the image (largest Y).
+  std::vector<float> raster(64 * 64, 0.0f);
+  raster[0 * 64 + 10] = 1.0f;   // top row, left of the centre
+  raster[63 * 64 + 50] = 2.0f;  // bottom row, right of the centre
+  TGraphics3D *plot = CreateGraphics3D(nullptr, "Raster", 40, 40, 128, 128, raster.data(), 64, 1.0, 0.0, 0.0,
+                                       kSolidSurface, 64);
+  windows.push_back(plot);
+  const TPlotData &data = plot->Plot();
+  EXPECT_EQ(data.Value(10, 63), 1.0f);  // at Y2, the largest Y
+  EXPECT_EQ(data.Value(50, 0), 2.0f);   // at Y1
+  EXPECT_LT(data.Y1(), data.Y2());
+}
+
 TEST_F(Graphics3D, ContourLinesLieWhereAnIndependentMarchingSquaresPutsThem) {
   TGraphics3D *plot = Make(kColorMap, 256);
   plot->Command(CM_PLOT_CONTOUR);
