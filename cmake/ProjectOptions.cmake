@@ -14,9 +14,16 @@ endif()
 # A tree may register each test program as one test instead of one test per case.
 option(TEST_PROGRAMS_WHOLE "Run each test program once rather than once per case" OFF)
 option(PRECOMPILE_TEST_HEADERS "Precompile the headers every test file includes" ${precompile_default})
+# The window libraries' files reach Qt's image, region, font and widget headers through the
+# platform's drawing and window headers: parsing them was most of such a file's compile time.
+option(PRECOMPILE_WINDOW_HEADERS "Precompile Qt's headers in the libraries that link it"
+       ${precompile_default})
+# A tree that runs each test program whole (TEST_PROGRAMS_WHOLE) splits the longest ones into
+# this many parts, run side by side as tests of their own: <program>_1 ... <program>_N.
+set(WHOLE_PROGRAM_PARTS editor_tests=4 synthesis_folder_tests=2)
 
 find_program(CCACHE_PROGRAM ccache)
-if(CCACHE_PROGRAM AND BUILD_TESTING AND PRECOMPILE_TEST_HEADERS)
+if(CCACHE_PROGRAM AND ((BUILD_TESTING AND PRECOMPILE_TEST_HEADERS) OR PRECOMPILE_WINDOW_HEADERS))
   # The test programs' precompiled headers are cached only when the cache may take a
   # header's macros and times from the precompiled one (they come from the same headers).
   set(CMAKE_CXX_COMPILER_LAUNCHER env
@@ -41,6 +48,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_G
   target_compile_options(project_options INTERFACE $<$<CONFIG:Release>:-Wno-restrict>)
 endif()
 target_include_directories(project_options INTERFACE ${PROJECT_SOURCE_DIR})
+# Qt's lower-case keyword macros (slots, signals, emit, foreach, forever) are never used here;
+# with Qt's headers precompiled into every window file they would turn a variable of such a
+# name into a syntax error.
+target_compile_definitions(project_options INTERFACE QT_NO_KEYWORDS)
 
 if(ENABLE_SANITIZERS)
   target_compile_options(project_options INTERFACE
@@ -76,18 +87,50 @@ function(add_project_tests label target)
   # The folder's build directory, where failed golden comparisons leave their actual files.
   target_compile_definitions(${target} PRIVATE TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
                                                TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+  # Marks the program for settings that apply to test programs only (the fuzzing build's
+  # coverage counters, which no test reads, are left out of them).
+  set_target_properties(${target} PROPERTIES PROJECT_TEST_PROGRAM ON)
   if(TEST_PROGRAMS_WHOLE)
     # One run of the whole program: under the sanitizers, starting a process costs more than
     # most tests take, and the cases of a program are started some 2,500 times otherwise.
-    add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES LABELS ${label}
-                         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    # The longest programs run in parts through GoogleTest's sharding, so that every core
+    # has work; the parts start first (the cost), the short programs fill in after them.
+    set(parts 1)
+    foreach(entry ${WHOLE_PROGRAM_PARTS})
+      if(entry MATCHES "^${target}=([0-9]+)$")
+        set(parts ${CMAKE_MATCH_1})
+      endif()
+    endforeach()
+    if(parts GREATER 1)
+      foreach(part RANGE 1 ${parts})
+        math(EXPR index "${part} - 1")
+        add_test(NAME ${target}_${part} COMMAND ${target})
+        set_tests_properties(${target}_${part} PROPERTIES LABELS ${label} COST 1000
+          ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GTEST_TOTAL_SHARDS=${parts};GTEST_SHARD_INDEX=${index}")
+      endforeach()
+    else()
+      add_test(NAME ${target} COMMAND ${target})
+      set_tests_properties(${target} PROPERTIES LABELS ${label}
+                           ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    endif()
   else()
     gtest_discover_tests(${target}
       DISCOVERY_TIMEOUT 60
       PROPERTIES LABELS ${label}
                  ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endif()
+endfunction()
+
+# Precompiles Qt's headers, once the program's or library's links are known, in every target
+# named that links Qt's widgets (through the project's libraries or directly).
+function(use_qt_window_headers)
+  foreach(target ${ARGN})
+    links_qt_widgets(${target} withQt)
+    if(withQt)
+      target_precompile_headers(${target} PRIVATE <QFont> <QImage> <QRegion> <QString>
+                                <QWidget> <memory> <string> <vector>)
+    endif()
+  endforeach()
 endfunction()
 
 # True in <out> when <target> links Qt's widgets, directly or through the project's libraries.
@@ -123,6 +166,6 @@ endfunction()
 function(use_qt_test_headers target)
   links_qt_widgets(${target} withQt)
   if(withQt)
-    target_precompile_headers(${target} PRIVATE <QImage> <QString> <QWidget>)
+    target_precompile_headers(${target} PRIVATE <QFont> <QImage> <QRegion> <QString> <QWidget>)
   endif()
 endfunction()

@@ -100,9 +100,10 @@ case "$mode" in
       -DBUILD_BENCHMARKS=ON -DENABLE_WERROR="$werror"
     (cd "$root/build/check" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
     # One clang tree serves the sanitizers and the fuzzing: every library, test and harness
-    # is built once with ASan, UBSan and libFuzzer's coverage counters (a GCC sanitizer tree
-    # beside a clang fuzzing tree compiled the whole code twice more). There each test
-    # program runs once, all its cases in one process: a sanitized process takes longer to
+    # is built once with ASan and UBSan, and every library and harness with libFuzzer's
+    # coverage counters too (a GCC sanitizer tree beside a clang fuzzing tree compiled the
+    # whole code twice more). There each test program runs once, all its cases in one
+    # process, the longest in a few parts side by side: a sanitized process takes longer to
     # start than most cases take to run (the plain tree above still runs them one by one).
     install_missing "${fuzz_packages[@]}"
     configure_and_build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -18,9 +18,8 @@ constexpr int kReadBufferSize = 256;
 
 }  // namespace
 
-TMultiEdit::TMultiEdit(TWindow *dialogWindow, int capacity, int limit, int callerValue)
+TMultiEdit::TMultiEdit(TWindow *dialogWindow, int capacity, int limit, int /*callerValue*/)
     : dialog(dialogWindow),
-      value(callerValue),
       textLimit(limit > 0 ? limit : kDefaultTextLimit),
       collection(capacity > 0 ? capacity : kDefaultCapacity) {
   // A failed block shows "Not enough memory" through Mem; the table stays empty.

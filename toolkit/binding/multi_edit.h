@@ -74,7 +74,6 @@ class TMultiEdit {
   int BufferSizeOf(const ValueParameters &binding) const;
 
   TWindow *dialog;
-  int value;
   int textLimit;
   TEditCollection collection;
   std::vector<int> bufferSizes;  // per binding, the byte size of an 'S' buffer
