@@ -5,6 +5,7 @@
 #include <new>
 
 #include "analysis/psf/psf_maths.h"
+#include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/helpers/path_parts.h"
 #include "imaging/color/color_image.h"
@@ -402,7 +403,17 @@ void TShowPSF::EvDestroy() { TTestPSF::EvDestroy(); }
 
 void TShowPSF::CmDiffractionToggled() { ApplyRealRule(); }
 
-void TShowPSF::CmApply() { ReadParameters(); }
+void TShowPSF::CmApply() {
+  const double formerDiscrete = system_ != nullptr ? system_->info.Discrete : 0.0;
+  ReadParameters();
+  // Discrete is kept with the system: a changed one is an undo step of its own, so that Undo
+  // and Redo take it back and forth in order and an earlier step never drops it unseen.
+  auto *edited = dynamic_cast<TSystemImage *>(system_);
+  if (edited == nullptr || edited->info.Discrete == formerDiscrete) return;
+  edited->SetUnsavedChanges(1);
+  edited->SaveUndo("PSF discrete");
+  edited->NotifyEdited();
+}
 
 void TShowPSF::CmPsfChosen() {
   SetDlgItemText(kPsfSectionsButton, "Concentration");

@@ -77,6 +77,7 @@ int TSystemImage::SaveUndo(const std::string &label) {
   const int written = Save(path);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
   if (written) {
+    ++revision_;
     options.undoIndex = index;
     options.SetLabel(index, label);
     options.redoBound = index + 1;

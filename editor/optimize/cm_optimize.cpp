@@ -17,7 +17,7 @@ namespace {
 class TSnapshotHost final : public TOptimizationRunHost {
  public:
   TSnapshotHost(TOptimizationRunHost &inner, TEditedConfigurations &system, const TOptimizationFunctions &functions,
-                const TOptimizationParameters &parameters)
+                TOptimizationParameters &parameters)
       : inner_(inner), image_(system.Image()), system_(system), functions_(functions), parameters_(parameters) {}
   int Pump() override { return inner_.Pump(); }
   void BeginRun() override {
@@ -26,6 +26,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
     keptUndoIndex_ = image_.options.undoIndex;
     keptRedoBound_ = image_.options.redoBound;
     for (int i = 0; i < parameters_.Count(); ++i) startValues_.push_back(parameters_.Value(i));
+    start_.Assign(image_, 0);
     image_.SaveUndo("Optimization start");
     begun = true;
     inner_.BeginRun();
@@ -49,6 +50,17 @@ class TSnapshotHost final : public TOptimizationRunHost {
     inner_.IterationAccepted(optz);
   }
   void EndRun() override { inner_.EndRun(); }
+  bool LeaveSystemAsItWas() override {
+    if (!begun) return false;
+    const int modified = image_.HasUnsavedChanges();
+    // The copy of the start, not the start values set again: a curvature's radius and the
+    // surfaces after a distance would come back through a rounded inverse or difference.
+    image_.Assign(start_, 1);
+    for (int i = 0; i < parameters_.Count() && i < static_cast<int>(startValues_.size()); ++i)
+      parameters_.StoreValue(i, startValues_[static_cast<std::size_t>(i)]);
+    image_.SetUnsavedChanges(modified);
+    return true;
+  }
   bool begun = false;
 
  private:
@@ -56,8 +68,9 @@ class TSnapshotHost final : public TOptimizationRunHost {
   TSystemImage &image_;
   TEditedConfigurations &system_;
   const TOptimizationFunctions &functions_;
-  const TOptimizationParameters &parameters_;
+  TOptimizationParameters &parameters_;
   std::vector<double> startValues_;
+  TSystemImage start_;  // the system as the run found it
   int keptUndoIndex_ = 0;
   int keptRedoBound_ = 0;
 };

@@ -174,6 +174,7 @@ void TSystemPropertiesFolder::ToggleOptimizationPanel() {
 
 void TSystemPropertiesFolder::UpdateOptimizationPanel() {
   if (!panel_ || !IsWindow()) return;
+  EndDialogsOfAnotherSystem();
   // The functions follow the system's configurations and beams as they are now.
   panel_->functions.Rebuild(&panel_->System());
   SetDlgItemText(kPanelSummaryId, PanelSummary().c_str());
@@ -181,8 +182,11 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
 
 void TSystemPropertiesFolder::CmMeritFunctions() {
   if (!panel_ || functionsDialog_ != nullptr || run_ != nullptr) return;
+  // A running animation moves the system under the values the dialog would take.
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
   TOptimizationFunctionsDlg dialog(this, &panel_->functions);
   functionsDialog_ = &dialog;
+  dialogStamp_ = Stamp();
   // The system may be replaced, or the editor closed, while the dialog runs: the folder
   // ended it then, and may itself be gone.
   const std::shared_ptr<bool> folderAlive = living_;
@@ -205,8 +209,25 @@ void TSystemPropertiesFolder::EndPanelDialogs() {
   functionsDialog_ = nullptr;
 }
 
+TSystemPropertiesFolder::TSystemStamp TSystemPropertiesFolder::Stamp() const {
+  if (system_ == nullptr) return {};
+  return {system_->Revision(), system_->ConfigurationCount(), system_->currentConfiguration, system_->SurfaceCount()};
+}
+
+void TSystemPropertiesFolder::EndDialogsOfAnotherSystem() {
+  if ((variables_ == nullptr && functionsDialog_ == nullptr) || Stamp() == dialogStamp_) return;
+  const char *name = variables_ != nullptr ? "Variable parameters" : "Optimization functions";
+  EndPanelDialogs();
+  MessageBox(GetHandle(),
+             std::string("The system changed while the \"") + name +
+                 "\" dialog was open, so the dialog was closed and nothing it held was stored.\n\n"
+                 "Open it again to work on the system as it is now.",
+             "Optimization", MB_OK | MB_ICONINFORMATION);
+}
+
 void TSystemPropertiesFolder::CmVariables() {
   if (!panel_ || variables_ != nullptr || run_ != nullptr) return;
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
   // The surface selected in the surfaces table (its row captions number from 1); the first
   // surface after the object when none is.
   int surface = 2;
@@ -214,6 +235,7 @@ void TSystemPropertiesFolder::CmVariables() {
     surface = std::max(surface, table->Grid()->CurrentRow() + 1);
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
+  dialogStamp_ = Stamp();
   const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
   if (!*folderAlive) return;
@@ -225,12 +247,21 @@ void TSystemPropertiesFolder::CmOptimize() {
   if (!panel_ || run_ != nullptr) return;
   // The run's end would take the optimized system back to the design.
   if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
-  TViewerRunHost runHost(this);
+  // The progress window belongs to the main window: closing the folder after the run
+  // leaves its figures and its UnDo.
+  TWindow *owner = GetParentO() != nullptr ? GetParentO() : this;
+  TViewerRunHost runHost(owner);
   runHost.refreshViews = [this] { Changed(); };
-  runHost.undo = undo;
+  // UnDo takes back the run's own step, never an edit made before a run that changed nothing.
+  auto runStep = std::make_shared<int>(-1);
+  runHost.undo = [editorUndo = undo, runStep, system = system_] {
+    if (editorUndo && system != nullptr && system->options.undoIndex == *runStep) editorUndo();
+  };
+  const int stepBefore = system_ != nullptr ? system_->options.undoIndex : -1;
   run_ = &runHost;
   panel_->Optimize(runHost);
   run_ = nullptr;
+  if (system_ != nullptr && system_->options.undoIndex != stepBefore) *runStep = system_->options.undoIndex;
   // The panel and the page follow with every other view.
   Changed();
 }

@@ -109,6 +109,19 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // Ends the panel's dialogs as Cancel does and takes their windows away, before the panel
   // they edit goes: nothing they hold is written or shown after that.
   void EndPanelDialogs();
+  // A panel dialog open over a system that has changed since it opened (Undo, Redo, a
+  // configuration, a command of the main window) ends with a word: what it holds was taken
+  // from the system as it was, and its OK would write that over the system as it is.
+  void EndDialogsOfAnotherSystem();
+  // The system's state as the panel's dialogs see it.
+  struct TSystemStamp {
+    unsigned revision = 0;
+    int configurations = 0;
+    int currentConfiguration = 0;
+    int surfaces = 0;
+    bool operator==(const TSystemStamp &) const = default;
+  };
+  TSystemStamp Stamp() const;
   // After the folder's optimization changed the system: every view follows.
   void Changed();
 
@@ -120,6 +133,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   TVariablesDlg *variables_ = nullptr;
   TViewerRunHost *run_ = nullptr;  // the run in progress (its host lives in CmOptimize)
   TOptimizationFunctionsDlg *functionsDialog_ = nullptr;
+  TSystemStamp dialogStamp_;  // the system as the open panel dialog took it
   // False once the folder is deleted: a dialog's loop that returns finds it gone.
   std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };

@@ -425,8 +425,18 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
       continue;
     }
     for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
-    if (viewer() != nullptr) { EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user"); }
+    // The progress window stays with its last figures.
+    ASSERT_NE(viewer(), nullptr);
+    EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user");
   }
+  // After the run Escape closes only the window it is pressed in.
+  for (TWindow *window : {static_cast<TWindow *>(&folder), static_cast<TWindow *>(viewer())}) {
+    ASSERT_NE(viewer(), nullptr);
+    test_kit::PostKey(*window, VK_ESCAPE);
+    test_kit::RunFor(50);
+  }
+  EXPECT_EQ(PropertiesFolder(), nullptr);
+  EXPECT_EQ(viewer(), nullptr);
 }
 
 TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOfferTheCellsEditMenu) {

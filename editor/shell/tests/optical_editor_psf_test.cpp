@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <utility>
 
 #include "analysis/psf/show_psf.h"
 #include "editor/commands/editor_commands.h"
@@ -28,6 +29,18 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
   EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
   editor.RefreshAnalyses();
   EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  // An applied Discrete is a step of its own after an unrelated one: Undo takes back only
+  // it, Redo brings it again.
+  const double automatic = editor.System().info.Discrete;
+  editor.System().SaveUndo("Radius of surface 2");
+  page->SetDlgItemText(kPsfDiscreteEdit, "0.001");
+  page->SendMessage(WM_COMMAND, kPsfApplyButton, 0);
+  const double applied = editor.System().info.Discrete;
+  ASSERT_NE(applied, automatic);
+  for (const auto &[command, discrete] : {std::pair{CM_UNDO, automatic}, std::pair{CM_REDO, applied}}) {
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(editor.System().info.Discrete, discrete) << command;
+  }
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
