@@ -17,6 +17,7 @@
 #include "editor/properties/properties_settings.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/variables_dlg.h"
+#include "optimization/merit/optimization_functions.h"
 #include "optimization/windows/optimization_functions_dlg.h"
 #include "optimization/windows/viewer_run_host.h"
 #include "platform/core/message_box.h"
@@ -175,8 +176,13 @@ void TSystemPropertiesFolder::ToggleOptimizationPanel() {
 void TSystemPropertiesFolder::UpdateOptimizationPanel() {
   if (!panel_ || !IsWindow()) return;
   EndDialogsOfAnotherSystem();
-  // The functions follow the system's configurations and beams as they are now.
-  panel_->functions.Rebuild(&panel_->System());
+  // The functions follow the system's configurations and beams as they are now: those of
+  // the configurations that remain stay, a new configuration comes without functions.
+  TOptimizationFunctions &functions = panel_->functions;
+  functions.Rebuild(&panel_->System());
+  const int configurations = panel_->System().ConfigurationCount();
+  if (configurations > 0 && functions.Beams() > 0 && functions.Configurations() != configurations)
+    functions.SetConfigurations();
   SetDlgItemText(kPanelSummaryId, PanelSummary().c_str());
 }
 

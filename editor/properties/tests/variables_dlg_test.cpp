@@ -425,6 +425,10 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
       const bool told = std::ranges::any_of(
           answers_->boxes, [](const auto &box) { return box.text.find("The system changed while") == 0; });
       EXPECT_EQ(told, !road.replaces && command != CM_EDIT_AS_TABLE && command != WM_CLOSE);
+      // The panel's functions follow the configurations the system has now.
+      if (PropertiesFolder() == &folder && folder.OptimizationPanel() != nullptr) {
+        EXPECT_EQ(folder.OptimizationPanel()->functions.Configurations(), editor.System().ConfigurationCount());
+      }
     }
   }
 }
