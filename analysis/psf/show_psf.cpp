@@ -404,14 +404,23 @@ void TShowPSF::EvDestroy() { TTestPSF::EvDestroy(); }
 void TShowPSF::CmDiffractionToggled() { ApplyRealRule(); }
 
 void TShowPSF::CmApply() {
-  const double formerDiscrete = system_ != nullptr ? system_->info.Discrete : 0.0;
-  ReadParameters();
-  // Discrete is kept with the system: a changed one is an undo step of its own, so that Undo
-  // and Redo take it back and forth in order and an earlier step never drops it unseen.
   auto *edited = dynamic_cast<TSystemImage *>(system_);
-  if (edited == nullptr || edited->info.Discrete == formerDiscrete) return;
+  if (edited == nullptr) {
+    ReadParameters();
+    return;
+  }
+  // Discrete, the diffraction on elements and the recommendation are kept with the system:
+  // an Apply that changes one is an undo step of its own, so that Undo and Redo take it
+  // back and forth in order and an earlier step never drops it unseen.
+  const TOpticalSystemInformation &info = edited->info;
+  const double formerDiscrete = info.Discrete;
+  const int formerDifrac = info.Difrac, formerRecommendation = info.ShowRecommendation;
+  ReadParameters();
+  if (info.Discrete == formerDiscrete && info.Difrac == formerDifrac &&
+      info.ShowRecommendation == formerRecommendation)
+    return;
   edited->SetUnsavedChanges(1);
-  edited->SaveUndo("PSF discrete");
+  edited->SaveUndo(info.Discrete != formerDiscrete ? "PSF discrete" : "PSF settings");
   edited->NotifyEdited();
 }
 
