@@ -258,18 +258,27 @@ void TSystemPropertiesFolder::CmOptimize() {
   TWindow *owner = GetParentO() != nullptr ? GetParentO() : this;
   TViewerRunHost runHost(owner);
   runHost.refreshViews = [this] { Changed(); };
-  // UnDo takes back the run's own step, never an edit made before a run that changed nothing.
-  auto runStep = std::make_shared<int>(-1);
+  // UnDo takes back the run's own step, never an edit made before a run that changed nothing,
+  // and only while the system is as the run left it: after another file, an edit or an Undo
+  // the same undo index names another step.
+  struct TRunStep {
+    int index = -1;
+    unsigned revision = 0;
+  };
+  auto runStep = std::make_shared<TRunStep>();
   runHost.undo = [editorUndo = undo, runStep, system = system_] {
-    if (editorUndo && system != nullptr && system->options.undoIndex == *runStep) editorUndo();
+    if (editorUndo && system != nullptr && system->options.undoIndex == runStep->index &&
+        system->Revision() == runStep->revision)
+      editorUndo();
   };
   const int stepBefore = system_ != nullptr ? system_->options.undoIndex : -1;
   run_ = &runHost;
   panel_->Optimize(runHost);
   run_ = nullptr;
-  if (system_ != nullptr && system_->options.undoIndex != stepBefore) *runStep = system_->options.undoIndex;
   // The panel and the page follow with every other view.
   Changed();
+  if (system_ != nullptr && system_->options.undoIndex != stepBefore)
+    *runStep = {system_->options.undoIndex, system_->Revision()};
 }
 
 bool TSystemPropertiesFolder::StopRunningOptimization() {

@@ -429,6 +429,14 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
     ASSERT_NE(viewer(), nullptr);
     EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user");
   }
+  // The progress window's UnDo takes back the run's step only while the system is as the
+  // run left it: after an Undo and a new edit the same index names the user's step.
+  ASSERT_NE(viewer(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  system.Surface(1)->SetRadius(33.0);
+  ASSERT_EQ(system.SaveUndo("Radius"), 1);
+  viewer()->SendMessage(WM_COMMAND, kViewerUndoButton, 0);
+  EXPECT_EQ(system.Surface(1)->general.R, 33.0);
   // After the run Escape closes only the window it is pressed in.
   for (TWindow *window : {static_cast<TWindow *>(&folder), static_cast<TWindow *>(viewer())}) {
     ASSERT_NE(viewer(), nullptr);
