@@ -193,6 +193,7 @@ void TSystemPropertiesFolder::CmMeritFunctions() {
   TOptimizationFunctionsDlg dialog(this, &panel_->functions);
   functionsDialog_ = &dialog;
   dialogStamp_ = Stamp();
+  dialog.endIfSystemChanged = [this] { return EndDialogsOfAnotherSystem(); };
   // The system may be replaced, or the editor closed, while the dialog runs: the folder
   // ended it then, and may itself be gone.
   const std::shared_ptr<bool> folderAlive = living_;
@@ -220,8 +221,8 @@ TSystemPropertiesFolder::TSystemStamp TSystemPropertiesFolder::Stamp() const {
   return {system_->Revision(), system_->ConfigurationCount(), system_->currentConfiguration, system_->SurfaceCount()};
 }
 
-void TSystemPropertiesFolder::EndDialogsOfAnotherSystem() {
-  if ((variables_ == nullptr && functionsDialog_ == nullptr) || Stamp() == dialogStamp_) return;
+bool TSystemPropertiesFolder::EndDialogsOfAnotherSystem() {
+  if ((variables_ == nullptr && functionsDialog_ == nullptr) || Stamp() == dialogStamp_) return false;
   const char *name = variables_ != nullptr ? "Variable parameters" : "Optimization functions";
   EndPanelDialogs();
   MessageBox(GetHandle(),
@@ -229,6 +230,7 @@ void TSystemPropertiesFolder::EndDialogsOfAnotherSystem() {
                  "\" dialog was open, so the dialog was closed and nothing it held was stored.\n\n"
                  "Open it again to work on the system as it is now.",
              "Optimization", MB_OK | MB_ICONINFORMATION);
+  return true;
 }
 
 void TSystemPropertiesFolder::CmVariables() {
@@ -242,6 +244,7 @@ void TSystemPropertiesFolder::CmVariables() {
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
   dialogStamp_ = Stamp();
+  dialog.endIfSystemChanged = [this] { return EndDialogsOfAnotherSystem(); };
   const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
   if (!*folderAlive) return;

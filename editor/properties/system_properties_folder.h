@@ -111,8 +111,9 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   void EndPanelDialogs();
   // A panel dialog open over a system that has changed since it opened (Undo, Redo, a
   // configuration, a command of the main window) ends with a word: what it holds was taken
-  // from the system as it was, and its OK would write that over the system as it is.
-  void EndDialogsOfAnotherSystem();
+  // from the system as it was, and its OK would write that over the system as it is. Asked
+  // after every refresh and again by the dialog's OK; true when it ended one.
+  bool EndDialogsOfAnotherSystem();
   // The system's state as the panel's dialogs see it.
   struct TSystemStamp {
     unsigned revision = 0;

@@ -373,7 +373,8 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
                          {CM_OPEN_RECENT_FIRST, 0, true},   {CM_EDIT_AS_TABLE, 0, false},
                          {WM_CLOSE, 0, false},              {CM_UNDO, 0, false},
                          {CM_REDO, 0, false},               {CM_ADD_CONFIGURATION, IDYES, false},
-                         {CM_DELETE, IDYES, false},         {CM_TILT, 0, false}};
+                         {CM_DELETE, IDYES, false},         {CM_TILT, 0, false},
+                         {CM_BEST_IMAGE_PLANE, 0, false},   {0, 0, false}};
   for (const TRoad &road : roads) {
     const UINT command = road.command;
     for (const int button : {kPanelVariablesId, kPanelFunctionsId}) {
@@ -408,7 +409,12 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
         // The dialog lives on the stack of the command below until its loop returns; the
         // folder may be gone by then.
         TWindow *open = dialog();
-        editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+        if (command != 0) editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+        // A change no window is told of: the dialog's OK finds it.
+        if (command == 0) {
+          system.Surface(2)->SetRadius(60.0);
+          system.SaveUndo("Radius");
+        }
         if (command == CM_TILT) {
           editor.EditTools().inclinationTable->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "5");
           editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
@@ -418,7 +424,7 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
         if (!ended) open->SendMessage(WM_COMMAND, IDOK);
       });
       folder.SendMessage(WM_COMMAND, button);
-      EXPECT_TRUE(ended);
+      EXPECT_EQ(ended, command != 0);
       EXPECT_TRUE(PropertiesFolder() != &folder || folder.OptimizationPanel() == nullptr || !road.replaces);
       EXPECT_TRUE(command != WM_CLOSE || editor.GetHandle() == nullptr);
       EXPECT_EQ(editor.GetHandle() != nullptr && editor.System().name != triplet_, road.replaces);
