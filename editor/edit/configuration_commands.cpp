@@ -25,7 +25,10 @@ void TConfigurationCommands::CmInsertConfiguration() {
     frame_.EditTools().SetButtonDown(CM_INSERT_CONFIGURATION, false);
     return;
   }
+  const int count = frame_.System().ConfigurationCount();
   frame_.System().InsertConfiguration(frame_.System().currentConfiguration);
+  if (TSystemPropertiesFolder *folder = PropertiesFolder(); folder != nullptr && frame_.System().ConfigurationCount() > count)
+    folder->ConfigurationInserted(frame_.System().currentConfiguration);
   RememberConfiguration();
   frame_.UpdateCaption();
   frame_.System().SaveUndo("Insert new configuration");
@@ -46,7 +49,10 @@ void TConfigurationCommands::CmDeleteConfiguration() {
   const int answer = MessageBox(window_.GetHandle(), "Current configuration will be deleted.",
                                 "Delete configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
-  frame_.System().DeleteConfiguration(frame_.System().currentConfiguration);
+  const int count = frame_.System().ConfigurationCount(), deleted = frame_.System().currentConfiguration;
+  frame_.System().DeleteConfiguration(deleted);
+  if (TSystemPropertiesFolder *folder = PropertiesFolder(); folder != nullptr && frame_.System().ConfigurationCount() < count)
+    folder->ConfigurationDeleted(deleted);
   RememberConfiguration();
   frame_.System().SaveUndo("Delete configuration");
   frame_.RefreshAll();
