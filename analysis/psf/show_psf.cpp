@@ -5,6 +5,7 @@
 #include <new>
 
 #include "analysis/psf/psf_maths.h"
+#include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/helpers/path_parts.h"
 #include "imaging/color/color_image.h"
@@ -402,7 +403,26 @@ void TShowPSF::EvDestroy() { TTestPSF::EvDestroy(); }
 
 void TShowPSF::CmDiffractionToggled() { ApplyRealRule(); }
 
-void TShowPSF::CmApply() { ReadParameters(); }
+void TShowPSF::CmApply() {
+  auto *edited = dynamic_cast<TSystemImage *>(system_);
+  if (edited == nullptr) {
+    ReadParameters();
+    return;
+  }
+  // Discrete, the diffraction on elements and the recommendation are kept with the system:
+  // an Apply that changes one is an undo step of its own, so that Undo and Redo take it
+  // back and forth in order and an earlier step never drops it unseen.
+  const TOpticalSystemInformation &info = edited->info;
+  const double formerDiscrete = info.Discrete;
+  const int formerDifrac = info.Difrac, formerRecommendation = info.ShowRecommendation;
+  ReadParameters();
+  if (info.Discrete == formerDiscrete && info.Difrac == formerDifrac &&
+      info.ShowRecommendation == formerRecommendation)
+    return;
+  edited->SetUnsavedChanges(1);
+  edited->SaveUndo(info.Discrete != formerDiscrete ? "PSF discrete" : "PSF settings");
+  edited->NotifyEdited();
+}
 
 void TShowPSF::CmPsfChosen() {
   SetDlgItemText(kPsfSectionsButton, "Concentration");

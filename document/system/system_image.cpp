@@ -32,6 +32,7 @@ TEditSurface *TSystemImage::EditSurface(int i) const {
 }
 
 void TSystemImage::Clear() {
+  ++revision_;
   elements.Clear();
   configurations.Clear();
   shapes_.clear();
@@ -343,6 +344,7 @@ void TSystemImage::CutSelection(TSystemImage &target, const TEditCanvas *canvas)
 
 void TSystemImage::Assign(const TSystemImage &other, int flag) {
   if (&other == this) return;
+  ++revision_;
   elements.Clear();
   static_cast<TOpticalSystem &>(*this) = other;  // clones every surface as it is
   configurations = other.configurations;

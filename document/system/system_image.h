@@ -107,7 +107,14 @@ class TSystemImage : public TOpticalSystem {
   // NotifyEdited tells each of them once, after an edit has been taken into the system.
   void AddObserver(TSystemObserver *observer) { observers_.Add(observer); }
   void RemoveObserver(TSystemObserver *observer) { observers_.Remove(observer); }
-  void NotifyEdited() { observers_.Notify(); }
+  void NotifyEdited() {
+    ++revision_;
+    observers_.Notify();
+  }
+  // Counts the changes of the system's state: each notice, snapshot taken or loaded (Undo,
+  // Redo), file read, Clear and Assign. A window holding values it took from the system
+  // compares this, with the configurations, against what it saw when it took them.
+  unsigned Revision() const { return revision_; }
 
   // Elements, selection and clipboard (system_image.cpp).
   void DeleteSelected(const TEditCanvas *canvas);
@@ -260,6 +267,7 @@ class TSystemImage : public TOpticalSystem {
   const TEditCanvas *canvas_ = nullptr;
   TSnapshotLender *lender_ = nullptr;
   TSystemObservers observers_;
+  unsigned revision_ = 0;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.
   std::vector<TCurrentRay> drawRays_;
   std::vector<TIntersectionPoint> drawHits_;

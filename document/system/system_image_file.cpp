@@ -185,6 +185,7 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
   // replaced the surfaces: the elements and configurations are rebuilt for what was read,
   // never left pointing at the surfaces that went. Any other failure changed nothing.
   if (read == 0 && surfaces.data == before) return 0;
+  ++revision_;
   elements.Clear();
   configurations.Clear();
   currentConfiguration = 0;

@@ -89,6 +89,7 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   if (!written)
     AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
+    ++revision_;
     options.undoIndex = index;
     options.SetLabel(index, label);
     options.SetShown(index, shownBefore, shownBefore >= 0 ? current : -1);

@@ -240,9 +240,10 @@ void TLauncherCommands::CmBestImagePlane() {
   const std::string note = TakePendingMessage();
   frame_.System().SetUnsavedChanges(1);
   frame_.System().Update();
+  // The step is taken before the windows follow, so that each sees the change.
+  frame_.System().SaveUndo("Plane of best installation");
   frame_.ShowSystem();
   frame_.RefreshAnalyses(false);
-  frame_.System().SaveUndo("Plane of best installation");
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   frame_.UpdateMenus();
   frame_.UpdateCaption();

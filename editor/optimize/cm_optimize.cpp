@@ -1,11 +1,15 @@
 #include "editor/optimize/cm_optimize.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/edited_configurations.h"
 #include "foundation/helpers/path_parts.h"
+#include "optics/model/model_globals.h"
 #include "optimization/merit/optimization_functions.h"
 #include "optimization/parameters/optimization_parameters.h"
 
@@ -17,7 +21,7 @@ namespace {
 class TSnapshotHost final : public TOptimizationRunHost {
  public:
   TSnapshotHost(TOptimizationRunHost &inner, TEditedConfigurations &system, const TOptimizationFunctions &functions,
-                const TOptimizationParameters &parameters)
+                TOptimizationParameters &parameters)
       : inner_(inner), image_(system.Image()), system_(system), functions_(functions), parameters_(parameters) {}
   int Pump() override { return inner_.Pump(); }
   void BeginRun() override {
@@ -26,6 +30,8 @@ class TSnapshotHost final : public TOptimizationRunHost {
     keptUndoIndex_ = image_.options.undoIndex;
     keptRedoBound_ = image_.options.redoBound;
     for (int i = 0; i < parameters_.Count(); ++i) startValues_.push_back(parameters_.Value(i));
+    start_.Assign(image_, 0);
+    SetRedoStepAside();
     image_.SaveUndo("Optimization start");
     begun = true;
     inner_.BeginRun();
@@ -37,29 +43,70 @@ class TSnapshotHost final : public TOptimizationRunHost {
       if (i >= static_cast<int>(startValues_.size()) || parameters_.Value(i) != startValues_[i]) return true;
     return false;
   }
-  // The snapshot of the start is no step when the run changed nothing; the slot it took
-  // ends any redo there was.
+  // The snapshot of the start is no step when the run changed nothing (or failed): the
+  // index goes back, and the redo step whose slot it took comes back with its label.
   void DropStartSnapshot() {
-    if (image_.options.undoIndex == keptUndoIndex_) return;
-    image_.options.undoIndex = keptUndoIndex_;
-    image_.options.redoBound = std::min(keptRedoBound_, keptUndoIndex_ + 1);
+    if (image_.options.undoIndex != keptUndoIndex_) {
+      image_.options.undoIndex = keptUndoIndex_;
+      image_.options.redoBound = std::min(keptRedoBound_, keptUndoIndex_ + 1);
+    }
+    if (redoAside_.empty()) return;
+    std::error_code failed;
+    std::filesystem::rename(redoAside_, RedoSlot(), failed);
+    redoAside_.clear();
+    if (failed) return;
+    image_.options.SetLabel(keptUndoIndex_ + 1, redoLabel_);
+    image_.options.redoBound = keptRedoBound_;
+  }
+  ~TSnapshotHost() override {
+    // A run that is a step of its own ended the redo steps.
+    std::error_code ignored;
+    if (!redoAside_.empty()) std::filesystem::remove(redoAside_, ignored);
   }
   void IterationAccepted(const TKorvexOptz &optz) override {
     if (functions_.ShowEachStep != 0) system_.RefreshViews();
     inner_.IterationAccepted(optz);
   }
   void EndRun() override { inner_.EndRun(); }
+  bool LeaveSystemAsItWas() override {
+    if (!begun) return false;
+    const int modified = image_.HasUnsavedChanges();
+    // The copy of the start, not the start values set again: a curvature's radius and the
+    // surfaces after a distance would come back through a rounded inverse or difference.
+    image_.Assign(start_, 1);
+    for (int i = 0; i < parameters_.Count() && i < static_cast<int>(startValues_.size()); ++i)
+      parameters_.StoreValue(i, startValues_[static_cast<std::size_t>(i)]);
+    image_.SetUnsavedChanges(modified);
+    return true;
+  }
   bool begun = false;
 
  private:
+  std::string RedoSlot() const {
+    return TempPath(UndoFileName((keptUndoIndex_ + 1) % image_.options.RingSize()));
+  }
+  // The snapshot of the start takes the slot of the first redo step: that snapshot is kept
+  // beside it until the run is known to be a step of its own.
+  void SetRedoStepAside() {
+    if (keptRedoBound_ <= keptUndoIndex_ + 1 || TempDir().empty()) return;
+    const std::string slot = RedoSlot();
+    std::error_code failed;
+    std::filesystem::rename(slot, slot + ".redo", failed);
+    if (failed) return;
+    redoAside_ = slot + ".redo";
+    redoLabel_ = image_.options.Label(keptUndoIndex_ + 1);
+  }
   TOptimizationRunHost &inner_;
   TSystemImage &image_;
   TEditedConfigurations &system_;
   const TOptimizationFunctions &functions_;
-  const TOptimizationParameters &parameters_;
+  TOptimizationParameters &parameters_;
   std::vector<double> startValues_;
+  TSystemImage start_;  // the system as the run found it
   int keptUndoIndex_ = 0;
   int keptRedoBound_ = 0;
+  std::string redoAside_;  // the first redo step's snapshot while the run goes on
+  std::string redoLabel_;
 };
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "editor/properties/properties_settings.h"
 #include "editor/properties/properties_table.h"
 #include "editor/properties/variables_dlg.h"
+#include "optimization/merit/optimization_functions.h"
 #include "optimization/windows/optimization_functions_dlg.h"
 #include "optimization/windows/viewer_run_host.h"
 #include "platform/core/message_box.h"
@@ -180,15 +181,37 @@ bool TSystemPropertiesFolder::ReleasePanel() {
 
 void TSystemPropertiesFolder::UpdateOptimizationPanel() {
   if (!panel_ || !IsWindow()) return;
-  // The functions follow the system's configurations and beams as they are now.
-  panel_->functions.Rebuild(&panel_->System());
+  EndDialogsOfAnotherSystem();
+  // The functions follow the system's configurations and beams as they are now: those of
+  // the configurations that remain stay, a new configuration comes without functions.
+  TOptimizationFunctions &functions = panel_->functions;
+  functions.Rebuild(&panel_->System());
+  const int configurations = panel_->System().ConfigurationCount();
+  if (configurations > 0 && functions.Beams() > 0 && functions.Configurations() != configurations)
+    functions.SetConfigurations();
   SetDlgItemText(kPanelSummaryId, PanelSummary().c_str());
+}
+
+void TSystemPropertiesFolder::ConfigurationInserted(int at) {
+  if (!panel_) return;
+  panel_->parameters.ConfigurationInserted(at);
+  panel_->functions.ConfigurationInserted(at);
+}
+
+void TSystemPropertiesFolder::ConfigurationDeleted(int at) {
+  if (!panel_) return;
+  panel_->parameters.ConfigurationDeleted(at);
+  panel_->functions.ConfigurationDeleted(at);
 }
 
 void TSystemPropertiesFolder::CmMeritFunctions() {
   if (!panel_ || functionsDialog_ != nullptr || run_ != nullptr) return;
+  // A running animation moves the system under the values the dialog would take.
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
   TOptimizationFunctionsDlg dialog(this, &panel_->functions);
   functionsDialog_ = &dialog;
+  dialogStamp_ = Stamp();
+  dialog.endIfSystemChanged = [this] { return EndDialogsOfAnotherSystem(); };
   // The system may be replaced, or the editor closed, while the dialog runs: the folder
   // ended it then, and may itself be gone.
   const std::shared_ptr<bool> folderAlive = living_;
@@ -211,8 +234,26 @@ void TSystemPropertiesFolder::EndPanelDialogs() {
   functionsDialog_ = nullptr;
 }
 
+TSystemPropertiesFolder::TSystemStamp TSystemPropertiesFolder::Stamp() const {
+  if (system_ == nullptr) return {};
+  return {system_->Revision(), system_->ConfigurationCount(), system_->currentConfiguration, system_->SurfaceCount()};
+}
+
+bool TSystemPropertiesFolder::EndDialogsOfAnotherSystem() {
+  if ((variables_ == nullptr && functionsDialog_ == nullptr) || Stamp() == dialogStamp_) return false;
+  const char *name = variables_ != nullptr ? "Variable parameters" : "Optimization functions";
+  EndPanelDialogs();
+  MessageBox(GetHandle(),
+             std::string("The system changed while the \"") + name +
+                 "\" dialog was open, so the dialog was closed and nothing it held was stored.\n\n"
+                 "Open it again to work on the system as it is now.",
+             "Optimization", MB_OK | MB_ICONINFORMATION);
+  return true;
+}
+
 void TSystemPropertiesFolder::CmVariables() {
   if (!panel_ || variables_ != nullptr || run_ != nullptr) return;
+  if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
   // The surface selected in the surfaces table (its row captions number from 1); the first
   // surface after the object when none is.
   int surface = 2;
@@ -220,6 +261,8 @@ void TSystemPropertiesFolder::CmVariables() {
     surface = std::max(surface, table->Grid()->CurrentRow() + 1);
   TVariablesDlg dialog(this, panel_->parameters, panel_->System(), surface);
   variables_ = &dialog;
+  dialogStamp_ = Stamp();
+  dialog.endIfSystemChanged = [this] { return EndDialogsOfAnotherSystem(); };
   const std::shared_ptr<bool> folderAlive = living_;
   dialog.Execute();
   if (!*folderAlive) return;
@@ -231,14 +274,32 @@ void TSystemPropertiesFolder::CmOptimize() {
   if (!panel_ || run_ != nullptr) return;
   // The run's end would take the optimized system back to the design.
   if (system_ != nullptr && RefuseDuringAnimation(GetHandle(), system_->options)) return;
-  TViewerRunHost runHost(this);
+  // The progress window belongs to the main window: closing the folder after the run
+  // leaves its figures and its UnDo.
+  TWindow *owner = GetParentO() != nullptr ? GetParentO() : this;
+  TViewerRunHost runHost(owner);
   runHost.refreshViews = [this] { Changed(); };
-  runHost.undo = undo;
+  // UnDo takes back the run's own step, never an edit made before a run that changed nothing,
+  // and only while the system is as the run left it: after another file, an edit or an Undo
+  // the same undo index names another step.
+  struct TRunStep {
+    int index = -1;
+    unsigned revision = 0;
+  };
+  auto runStep = std::make_shared<TRunStep>();
+  runHost.undo = [editorUndo = undo, runStep, system = system_] {
+    if (editorUndo && system != nullptr && system->options.undoIndex == runStep->index &&
+        system->Revision() == runStep->revision)
+      editorUndo();
+  };
+  const int stepBefore = system_ != nullptr ? system_->options.undoIndex : -1;
   run_ = &runHost;
   panel_->Optimize(runHost);
   run_ = nullptr;
   // The panel and the page follow with every other view.
   Changed();
+  if (system_ != nullptr && system_->options.undoIndex != stepBefore)
+    *runStep = {system_->options.undoIndex, system_->Revision()};
 }
 
 bool TSystemPropertiesFolder::StopRunningOptimization() {

@@ -73,6 +73,11 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // kept) when the file was not written and the user kept them. True with no panel.
   [[nodiscard]] bool ReleasePanel();
   void UpdateOptimizationPanel();
+  // A command inserted a configuration at index at, or deleted the one there: the panel's
+  // variables and functions stay with their configurations (a count alone cannot say which
+  // one came or went).
+  void ConfigurationInserted(int at);
+  void ConfigurationDeleted(int at);
   TOptimizationPanel *OptimizationPanel() const { return panel_.get(); }
   // Brings the folder to the front with its General page.
   void ShowGeneralInfoDlg();
@@ -112,6 +117,20 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // Ends the panel's dialogs as Cancel does and takes their windows away, before the panel
   // they edit goes: nothing they hold is written or shown after that.
   void EndPanelDialogs();
+  // A panel dialog open over a system that has changed since it opened (Undo, Redo, a
+  // configuration, a command of the main window) ends with a word: what it holds was taken
+  // from the system as it was, and its OK would write that over the system as it is. Asked
+  // after every refresh and again by the dialog's OK; true when it ended one.
+  bool EndDialogsOfAnotherSystem();
+  // The system's state as the panel's dialogs see it.
+  struct TSystemStamp {
+    unsigned revision = 0;
+    int configurations = 0;
+    int currentConfiguration = 0;
+    int surfaces = 0;
+    bool operator==(const TSystemStamp &) const = default;
+  };
+  TSystemStamp Stamp() const;
   // After the folder's optimization changed the system: every view follows.
   void Changed();
 
@@ -123,6 +142,7 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   TVariablesDlg *variables_ = nullptr;
   TViewerRunHost *run_ = nullptr;  // the run in progress (its host lives in CmOptimize)
   TOptimizationFunctionsDlg *functionsDialog_ = nullptr;
+  TSystemStamp dialogStamp_;  // the system as the open panel dialog took it
   // False once the folder is deleted: a dialog's loop that returns finds it gone.
   std::shared_ptr<bool> living_ = std::make_shared<bool>(true);
 };

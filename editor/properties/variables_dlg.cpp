@@ -146,6 +146,7 @@ void TVariablesDlg::CmSave() {
 }
 
 void TVariablesDlg::CmOk() {
+  if (endIfSystemChanged && endIfSystemChanged()) return;
   // A value typed but not yet left is taken first; a refused one keeps the dialog open, and
   // so does a row a run could not use.
   if (!CommitTable()) return;

@@ -5,6 +5,7 @@
 // and Save of *.par files. It works on a copy: OK stores the copy into the folder's list,
 // Cancel leaves the list as it was.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,10 @@ class TVariablesDlg : public TColorDlg {
   void CmSave();
   void CmOk();
   void CmCancel();
+
+  // Asked first by OK: true when the system changed since the dialog opened and its owner
+  // ended it with a word, so that nothing taken from the system as it was is stored.
+  std::function<bool()> endIfSystemChanged;
 
  private:
   void AddRow(const char *type);

@@ -260,7 +260,10 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
   const bool startFailed = started == 0 && failure != kEvaluationStopped;
   const bool lastFailed = fault.AnyFlagSet() != 0 || (failure != kEvaluationDone && failure != kEvaluationStopped);
   if (startFailed || lastFailed) {
-    const std::string text = FailureText(functions);
+    // A run reported as failed keeps nothing of what it tried.
+    const bool leftAsItWas = host.LeaveSystemAsItWas();
+    std::string text = FailureText(functions);
+    if (!text.empty() && leftAsItWas) text += "\n\nThe system was left as it was before the run.";
     if (!text.empty()) MessageBox(nullptr, text, kFaultCaption, MB_OK | MB_ICONEXCLAMATION);
     return kRunFailed;
   }

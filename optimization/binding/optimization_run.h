@@ -23,6 +23,9 @@ class TOptimizationRunHost : public TRunPump {
   virtual void IterationAccepted(const TKorvexOptz &) {}
   // The run is over: the queue is left and the progress window offers Ok and UnDo.
   virtual void EndRun() = 0;
+  // The run ended in a fault: the system goes back to what it was before the run (the
+  // variables as they were, not on the bounds the start put them on). True when it did.
+  virtual bool LeaveSystemAsItWas() { return false; }
 };
 
 // How a run ended.

@@ -151,6 +151,18 @@ void TOptimizationFunctions::SetConfigurations() {
   BuildIndex();
 }
 
+void TOptimizationFunctions::ConfigurationInserted(int at) {
+  if (at < 0 || records.rows <= 0) return;
+  records.InsertColumn(at, TFunctionsParameters());
+  SetConfigurations();
+}
+
+void TOptimizationFunctions::ConfigurationDeleted(int at) {
+  if (at < 0 || at >= records.cols || records.cols <= 1) return;
+  records.DeleteColumn(at);
+  SetConfigurations();
+}
+
 void TOptimizationFunctions::SetPolychrome(int flag) {
   PolychromeOptimization = flag;
   SetConfigurations();

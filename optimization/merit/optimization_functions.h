@@ -73,6 +73,10 @@ class TOptimizationFunctions {
   // Fits the records to the configurations, the wavelength count and each record's ray
   // count, copies entry 0 across the wavelengths and rays, and rebuilds the index.
   void SetConfigurations();
+  // A configuration inserted at index at (the later ones move up, the new one has none),
+  // or the one at at deleted (its own go, the later ones move down): the others keep theirs.
+  void ConfigurationInserted(int at);
+  void ConfigurationDeleted(int at);
   void SetPolychrome(int flag);
   // The flat list of weighted functions in their fixed order; resets the fault record.
   void BuildIndex();

@@ -148,6 +148,20 @@ void TOptimizationParameters::RemoveInvalid() {
     if (IsValid(i) == 0) list.Delete(i);
 }
 
+void TOptimizationParameters::ConfigurationInserted(int at) {
+  for (int i = 0; i < Count(); ++i)
+    if (list.data[i].Config >= at) ++list.data[i].Config;
+}
+
+void TOptimizationParameters::ConfigurationDeleted(int at) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (list.data[i].Config == at)
+      list.Delete(i);
+    else if (list.data[i].Config > at)
+      --list.data[i].Config;
+  }
+}
+
 void TOptimizationParameters::StoreValue(int i, double v) {
   if (TParameterDescription *p = At(i)) p->Value = v;
 }

@@ -44,6 +44,10 @@ class TOptimizationParameters {
   int IsValid(int i) const;
   // Deletes the invalid parameters, keeping the order of the others.
   void RemoveInvalid();
+  // A configuration inserted at index at (the later ones move up, the new one has none),
+  // or the one at at deleted (its own go, the later ones move down): the others keep theirs.
+  void ConfigurationInserted(int at);
+  void ConfigurationDeleted(int at);
 
   double Left(int i) const { return Get(i).Left; }
   double Right(int i) const { return Get(i).Right; }

@@ -152,6 +152,7 @@ void TOptimizationFunctionsDlg::SelectUnit(int unit) {
 }
 
 void TOptimizationFunctionsDlg::CmOk() {
+  if (endIfSystemChanged && endIfSystemChanged()) return;
   // A pending cell edit reaches its cell first (the cells' close check).
   if (!CanClose() || !StorePage()) return;
   EndDialog(IDOK);

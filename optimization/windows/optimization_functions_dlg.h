@@ -9,6 +9,7 @@
 // or field that is not a number is refused by name and the page is neither turned nor
 // stored until it is mended.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,9 @@ class TOptimizationFunctionsDlg : public TColorDlg {
 
   void CmOk();
   void CmCancel();
+  // Asked first by OK: true when the system changed since the dialog opened and its owner
+  // ended it with a word, so that nothing taken from the system as it was is stored.
+  std::function<bool()> endIfSystemChanged;
   void CmPrevious();
   void CmNext();
   void CmInitParameters();

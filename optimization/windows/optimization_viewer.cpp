@@ -194,6 +194,13 @@ void TOptimizationViewer::Close() {
 
 void TOptimizationViewer::CmOk() { Close(); }
 
+void TOptimizationViewer::CmCancel() {
+  if (state.Running())
+    CmStop();
+  else
+    Close();
+}
+
 void TOptimizationViewer::CmUndo() { state.Undo(); }
 
 std::string TOptimizationViewer::FieldText(int id) {
@@ -209,7 +216,6 @@ const TResponseTableEntry kViewerTable[] = {
     EvCommand<&TOptimizationViewer::CmOk>(kViewerOkButton),
     EvCommand<&TOptimizationViewer::CmUndo>(kViewerUndoButton),
     EvCommand<&TOptimizationViewer::CmStop>(kViewerStopButton),
-    // Escape and the close box: as Ok, a run in progress is stopped first.
     EvCommand<&TOptimizationViewer::CmCancel>(IDCANCEL),
 };
 

@@ -46,7 +46,9 @@ class TOptimizationViewer : public TColorDlg {
   void CmUndo();
   void CmStop() { EndRun(); }
   // Escape (the dialog's cancel) and the close box close the window as Ok does.
-  void CmCancel() { Close(); }
+  // Escape and the close box: during a run they stop it as Stop does and the window stays
+  // with its last figures; after the run they close it.
+  void CmCancel();
 
   TOptimizationViewerState &State() { return state; }
   // The text a field shows now.

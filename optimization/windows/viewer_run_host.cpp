@@ -12,7 +12,6 @@ void TViewerRunHost::BeginRun() {
   TOptimizationViewer *viewer = TOptimizationViewer::Existing();
   if (viewer == nullptr) {
     viewer = new TOptimizationViewer(parent_);
-    viewer->undo = undo;
     if (!viewer->Create()) {
       delete viewer;
       viewer = nullptr;
@@ -20,7 +19,11 @@ void TViewerRunHost::BeginRun() {
       viewer->ShowPlaced();
     }
   }
-  if (viewer != nullptr) viewer->BeginRun(&queue);
+  // A window left from an earlier run takes back this run's step.
+  if (viewer != nullptr) {
+    viewer->undo = undo;
+    viewer->BeginRun(&queue);
+  }
   running_ = true;
 }
 

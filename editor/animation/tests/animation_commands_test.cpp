@@ -242,15 +242,18 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
   const std::vector<DPOINT3> before = Vertices(editor);
   const int elements = editor.System().ElementCount();
   const UINT commands[] = {CM_SAVE_SYSTEM,  CM_SAVE_SYSTEM_AS,    CM_DELETE,      CM_CUT,        CM_UNDO,
-                           CM_NEW_SYSTEM,   CM_OPEN_SYSTEM,       CM_OPEN_RECENT_FIRST, CM_TURN_SYSTEM,
-                           CM_ADD_CONFIGURATION, CM_NEW_ELEMENT};
+                           CM_NEW_SYSTEM,   CM_OPEN_SYSTEM,       CM_OPEN_RECENT_FIRST, CM_OPEN_RECENT_FIRST + 2,
+                           CM_OPEN_RECENT_LAST, CM_TURN_SYSTEM, CM_ADD_CONFIGURATION, CM_NEW_ELEMENT};
   // Windows opened before the run write the system without a command of the main window.
   editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
   editor.SendMessage(WM_COMMAND, CM_TILT);
   ASSERT_TRUE(GeneralInfoWindow() != nullptr && PropertiesFolder() != nullptr &&
               editor.EditTools().inclinationTable != nullptr);
+  PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+  auto panelButton = [](int id) { return [id] { PropertiesFolder()->SendMessage(WM_COMMAND, id); }; };
   const std::function<void()> windowEdits[] = {
+      panelButton(kPanelVariablesId), panelButton(kPanelFunctionsId), panelButton(kPanelOptimizeId),
       [] { PropertiesFolder()->SurfacesPage()->Table()->cellEdited(kThicknessColumn, 4, "9"); },
       [] { GeneralInfoWindow()->Table()->cellEdited(0, 9, "60"); },
       [&editor] {

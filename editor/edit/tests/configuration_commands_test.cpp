@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/commands/editor_commands.h"
+#include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/system_properties_folder.h"
@@ -59,10 +60,22 @@ TEST_F(ConfigurationCommandsTest, InsertOnTwoOfThreeGivesThreeOfFour) {
   ASSERT_EQ(system.currentConfiguration, 1);
   EXPECT_APPROX(system.elements.data[lens].referencePoint.y, 1.0, kPlaceTolerance);
 
+  // The optimization panel's functions and variables of each configuration stay with it
+  // when one is inserted before it and when the new one is deleted again.
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  TSystemPropertiesFolder &folder = *PropertiesFolder();
+  folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
+  TOptimizationPanel &panel = *folder.OptimizationPanel();
+  for (int c = 0; c < 3; ++c) panel.functions.Record(c, 0)->Focus.data[0].Target = 10.0 * (c + 1);
+  TParameterDescription third;
+  third.Set(2, 1, "R", -0.1, 0.1);
+  panel.parameters.Add(third);
   answers_->QueueAnswer(IDYES);
   editor.SendMessage(WM_COMMAND, CM_INSERT_CONFIGURATION);
   ASSERT_EQ(system.ConfigurationCount(), 4);
   EXPECT_EQ(system.currentConfiguration, 2);
+  EXPECT_EQ(panel.functions.Record(3, 0)->Focus.data[0].Target, 30.0);
+  EXPECT_EQ(panel.parameters.Get(0).Config, 3);
   // The caption shows it (the drawing scale follows the configuration's text).
   EXPECT_EQ(editor.GetWindowText().rfind("Korvex - " + triplet_ + ", Configuration: 3/4", 0), 0u);
   // The new third is a copy of the second; the old third is the fourth now.
@@ -72,6 +85,11 @@ TEST_F(ConfigurationCommandsTest, InsertOnTwoOfThreeGivesThreeOfFour) {
   EXPECT_EQ(answers_->boxes.back().caption, "New configuration");
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Insert new configuration (ctrl-Z)");
   EXPECT_FALSE(editor.EditTools().ButtonDown(CM_INSERT_CONFIGURATION));
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+  ASSERT_EQ(system.ConfigurationCount(), 3);
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(panel.functions.Record(c, 0)->Focus.data[0].Target, 10.0 * (c + 1)) << c;
+  EXPECT_EQ(panel.parameters.Get(0).Config, 2);
 }
 
 TEST_F(ConfigurationCommandsTest, NextAtTheLastBeepsAndPreviousAtTheBaseBeeps) {

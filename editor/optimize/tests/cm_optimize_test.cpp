@@ -119,6 +119,11 @@ TEST_F(CmOptimizeTest, AnEditWithoutSnapshotIsKeptByTheSnapshotAtTheStart) {
 TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag) {
   OpenSinglet();
   const double backBefore = image.Surface(2)->general.R;
+  // An edit taken back waits as a redo step in the slot a run's start snapshot takes.
+  image.Surface(1)->SetRadius(55.0);
+  ASSERT_EQ(image.SaveUndo("Radius"), 1);
+  ASSERT_EQ(image.Undo(-1), 1);
+  image.SetUnsavedChanges(0);
   // Refused (no parameter), and stopped before its first step.
   TOptimizationParameters empty;
   empty.SetOwner(&system);
@@ -132,8 +137,26 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag
   EXPECT_EQ(stopped.begun, 1);
   EXPECT_EQ(image.Surface(2)->general.R, backBefore);
   EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
+  EXPECT_EQ(image.RedoMenuText(), "Redo Radius (ctrl-Y)");
   EXPECT_EQ(image.HasUnsavedChanges(), 0);
   EXPECT_EQ(BoxCount(), 1u);
+  // Failed at its first evaluation, with a gap off its bounds that the start put on one: the
+  // system is left byte for byte, with its flag and ring, and the fault box says so.
+  TParameterDescription gap;
+  gap.Set(0, 1, "T", 40.0, 50.0);
+  parameters.Add(gap);
+  image.Surface(1)->general.glass = "NO-SUCH-GLASS";
+  image.SetUnsavedChanges(1);
+  ASSERT_EQ(image.Save(Scratch("before.os")), 1);
+  TPassingHost failing;
+  EXPECT_EQ(CmOptimize(system, parameters, functions, failing), kRunFailed);
+  EXPECT_EQ(image.HasUnsavedChanges(), 1);
+  EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
+  ASSERT_EQ(image.Save(Scratch("after.os")), 1);
+  EXPECT_EQ(ReadText(Scratch("after.os")), ReadText(Scratch("before.os")));
+  EXPECT_NE(Boxes().boxes.back().text.find("The system was left as it was before the run."), std::string::npos);
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
 }
 
 // The item "key...;" of a surface line, or empty.

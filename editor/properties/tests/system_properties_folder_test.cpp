@@ -490,8 +490,26 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
       continue;
     }
     for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
-    if (viewer() != nullptr) { EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user"); }
+    // The progress window stays with its last figures.
+    ASSERT_NE(viewer(), nullptr);
+    EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user");
   }
+  // The progress window's UnDo takes back the run's step only while the system is as the
+  // run left it: after an Undo and a new edit the same index names the user's step.
+  ASSERT_NE(viewer(), nullptr);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  system.Surface(1)->SetRadius(33.0);
+  ASSERT_EQ(system.SaveUndo("Radius"), 1);
+  viewer()->SendMessage(WM_COMMAND, kViewerUndoButton, 0);
+  EXPECT_EQ(system.Surface(1)->general.R, 33.0);
+  // After the run Escape closes only the window it is pressed in.
+  for (TWindow *window : {static_cast<TWindow *>(&folder), static_cast<TWindow *>(viewer())}) {
+    ASSERT_NE(viewer(), nullptr);
+    test_kit::PostKey(*window, VK_ESCAPE);
+    test_kit::RunFor(50);
+  }
+  EXPECT_EQ(PropertiesFolder(), nullptr);
+  EXPECT_EQ(viewer(), nullptr);
 }
 
 TEST_F(PropertiesFolderTest, TheTablesAreBoundTablesThatGrowWithTheSystemAndOfferTheCellsEditMenu) {

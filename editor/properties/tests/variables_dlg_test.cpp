@@ -7,6 +7,7 @@
 #include "editor/properties/variables_dlg.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/dialogs/quick_table_dlg.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/general_info_model.h"
 #include "editor/properties/properties_pages.h"
@@ -354,14 +356,27 @@ TEST_F(VariablesDlgTest, TheDialogOfAFolderAtTheScreensRightEdgeOpensWhollyOnThe
   EXPECT_LE(placed.bottom, screenHeight);
 }
 
-// A dialog of the panel open while Open, New or a recent item replaces the system ends as
-// its Cancel does, before the panel it edits goes: its OK can no longer reach that panel.
-// So it does when the folder is closed from the menu or the editor goes.
-TEST_F(VariablesDlgTest, ThePanelDialogsEndBeforeTheSystemIsReplaced) {
+// A dialog of the panel open while a command of the main window replaces or changes the
+// system ends as its Cancel does: its OK can no longer write values it took from another
+// state of the system. One that the system changed under says so; one whose system is
+// replaced ends before the panel it edits goes. So it does when the folder is closed from
+// the menu or the editor goes.
+TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
   TScriptedFileDialog files;
   const std::string gauss = ScratchExample("double_gauss.os", "Gauss.os");
-  const UINT commands[] = {CM_OPEN_SYSTEM, CM_NEW_SYSTEM, CM_OPEN_RECENT_FIRST, CM_EDIT_AS_TABLE, WM_CLOSE};
-  for (const UINT command : commands) {
+  struct TRoad {
+    UINT command;
+    int answer;     // the answer to the command's own question (0: none)
+    bool replaces;  // the system is another one afterwards
+  };
+  const TRoad roads[] = {{CM_OPEN_SYSTEM, 0, true},         {CM_NEW_SYSTEM, 0, true},
+                         {CM_OPEN_RECENT_FIRST, 0, true},   {CM_EDIT_AS_TABLE, 0, false},
+                         {WM_CLOSE, 0, false},              {CM_UNDO, 0, false},
+                         {CM_REDO, 0, false},               {CM_ADD_CONFIGURATION, IDYES, false},
+                         {CM_DELETE, IDYES, false},         {CM_TILT, 0, false},
+                         {CM_BEST_IMAGE_PLANE, 0, false},   {0, 0, false}};
+  for (const TRoad &road : roads) {
+    const UINT command = road.command;
     for (const int button : {kPanelVariablesId, kPanelFunctionsId}) {
       SCOPED_TRACE("command " + std::to_string(command) + ", button " + std::to_string(button));
       TSystemPropertiesFolder &folder = OpenPanel();
@@ -371,6 +386,14 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndBeforeTheSystemIsReplaced) {
       editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
       files.Choose({triplet_});
       editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+      // Two edits, one taken back: Undo and Redo each have a step.
+      TSystemImage &system = editor.System();
+      for (const double radius : {40.0, 50.0}) {
+        system.Surface(2)->SetRadius(radius);
+        system.SaveUndo("Radius");
+      }
+      editor.SendMessage(WM_COMMAND, CM_UNDO);
+      system.elements.data[1].mark = system.hasSelection = 1;
       folder.SendMessage(WM_COMMAND, kOptimizationButtonId);
       ASSERT_NE(folder.OptimizationPanel(), nullptr);
       auto dialog = [&]() -> TWindow * {
@@ -378,22 +401,40 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndBeforeTheSystemIsReplaced) {
                                            : static_cast<TWindow *>(folder.FunctionsDialog());
       };
       bool ended = false;
+      answers_->boxes.clear();
       QTimer::singleShot(0, [&] {
         ASSERT_TRUE(test_kit::RunUntil([&] { return dialog() != nullptr && dialog()->IsWindowVisible(); }, kWaitMs));
         if (command == CM_OPEN_SYSTEM) files.Choose({gauss});
+        if (road.answer != 0) answers_->QueueAnswer(road.answer);
         // The dialog lives on the stack of the command below until its loop returns; the
         // folder may be gone by then.
         TWindow *open = dialog();
-        editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+        if (command != 0) editor.SendMessage(command == WM_CLOSE ? WM_CLOSE : WM_COMMAND, command == WM_CLOSE ? 0 : command);
+        // A change no window is told of: the dialog's OK finds it.
+        if (command == 0) {
+          system.Surface(2)->SetRadius(60.0);
+          system.SaveUndo("Radius");
+        }
+        if (command == CM_TILT) {
+          editor.EditTools().inclinationTable->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "5");
+          editor.EditTools().inclinationTable->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+        }
         ended = open->GetHandle() == nullptr;
-        // The user's OK on a dialog left over would write into the panel that went.
+        // The user's OK on a dialog left over would write what it took from another system.
         if (!ended) open->SendMessage(WM_COMMAND, IDOK);
       });
       folder.SendMessage(WM_COMMAND, button);
-      EXPECT_TRUE(ended);
-      EXPECT_TRUE(PropertiesFolder() != &folder || folder.OptimizationPanel() == nullptr);
+      EXPECT_EQ(ended, command != 0);
+      EXPECT_TRUE(PropertiesFolder() != &folder || folder.OptimizationPanel() == nullptr || !road.replaces);
       EXPECT_TRUE(command != WM_CLOSE || editor.GetHandle() == nullptr);
-      EXPECT_TRUE(command == WM_CLOSE || command == CM_EDIT_AS_TABLE || editor.System().name != triplet_);
+      EXPECT_EQ(editor.GetHandle() != nullptr && editor.System().name != triplet_, road.replaces);
+      const bool told = std::ranges::any_of(
+          answers_->boxes, [](const auto &box) { return box.text.find("The system changed while") == 0; });
+      EXPECT_EQ(told, !road.replaces && command != CM_EDIT_AS_TABLE && command != WM_CLOSE);
+      // The panel's functions follow the configurations the system has now.
+      if (PropertiesFolder() == &folder && folder.OptimizationPanel() != nullptr) {
+        EXPECT_EQ(folder.OptimizationPanel()->functions.Configurations(), editor.System().ConfigurationCount());
+      }
     }
   }
 }

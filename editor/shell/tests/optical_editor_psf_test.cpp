@@ -28,6 +28,30 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
   EXPECT_EQ(page->CalculationState(), TPsfRun::kComputed);
   editor.RefreshAnalyses();
   EXPECT_EQ(page->CalculationState(), TPsfRun::kToCompute);
+  // An applied Discrete, then the diffraction on elements turned, are steps of their own
+  // after an unrelated one: Undo takes back one at a time, Redo brings them again in order.
+  const double automatic = editor.System().info.Discrete;
+  const int diffraction = editor.System().info.Difrac;
+  editor.System().SaveUndo("Radius of surface 2");
+  page->SetDlgItemText(kPsfDiscreteEdit, "0.001");
+  page->SendMessage(WM_COMMAND, kPsfApplyButton, 0);
+  const double applied = editor.System().info.Discrete;
+  ASSERT_NE(applied, automatic);
+  page->CheckDlgButton(kPsfDiffractionCheck, diffraction != 0 ? BST_UNCHECKED : BST_CHECKED);
+  page->SendMessage(WM_COMMAND, kPsfApplyButton, 0);
+  ASSERT_NE(editor.System().info.Difrac, diffraction);
+  const int turned = editor.System().info.Difrac;
+  struct TStep {
+    UINT command;
+    double discrete;
+    int difrac;
+  };
+  for (const TStep &step : {TStep{CM_UNDO, applied, diffraction}, TStep{CM_UNDO, automatic, diffraction},
+                            TStep{CM_REDO, applied, diffraction}, TStep{CM_REDO, applied, turned}}) {
+    editor.SendMessage(WM_COMMAND, step.command);
+    EXPECT_EQ(editor.System().info.Discrete, step.discrete) << step.command;
+    EXPECT_EQ(editor.System().info.Difrac, step.difrac) << step.command;
+  }
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
