@@ -100,10 +100,17 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
   const double semi = LensSemiHeight(radii, thickness, wanted);
   const double x = first->general.vertex[0] + thickness * std::cos(info.tilt);
   const double y = first->general.vertex[1] + thickness * std::sin(info.tilt);
+  TGeneralParameters front = first->GetGeneralParameters();
+  front.type = kSurfaceSphere;
+  front.glass = glass;
+  front.semiHeightExt = semi;
+  front.semiWidthExt = semi;
+  TGeneralParameters rear = front;
+  rear.vertex[0] = x;
+  rear.vertex[1] = y;
   TElementReach reach;
-  AddFaceReach(info, first->general.vertex[0], first->general.vertex[1], first->general.angles[2], semi, radii.r1, 0.0,
-               reach);
-  AddFaceReach(info, x, y, first->general.angles[2], semi, radii.r2, 0.0, reach);
+  AddFaceReach(info, FaceOf(front, radii.r1), reach);
+  AddFaceReach(info, FaceOf(rear, radii.r2), reach);
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;
 
@@ -167,9 +174,11 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
     if (source == nullptr) continue;
     const double dx = source->general.vertex[0] - origin.x;
     const double dy = source->general.vertex[1] - origin.y;
-    AddFaceReach(info, info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
-                 info.position.y + dx * std::sin(turn) + dy * std::cos(turn), source->general.angles[2] + turn,
-                 source->general.semiHeightExt, source->general.R, source->general.Ex, reach);
+    TSurface face(*source);
+    face.SetPosition(info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
+                     info.position.y + dx * std::sin(turn) + dy * std::cos(turn), info.position.z + source->general.vertex[2] - origin.z);
+    face.SetAngles(source->general.angles[0], source->general.angles[1], source->general.angles[2] + turn);
+    AddFaceReach(info, face, reach);
   }
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;

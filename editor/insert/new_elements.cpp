@@ -99,7 +99,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiHeightExt = FittedSemiHeight(info, *placed, radius, 0.0);
   g.semiWidthExt = g.semiHeightExt;
   TElementReach reach;
-  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, radius, 0.0, reach);
+  AddFaceReach(info, FaceOf(g, radius), reach);
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;
   placed->SetGeneralParameters(&g);
@@ -135,19 +135,20 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   g.semiHeightExt = FittedSemiHeight(info, *placed, shape.radius, g.Ex, 1.0 / std::cos(tilt));
   g.semiWidthExt = g.semiHeightExt;
   g.angles[2] += tilt;
-  TElementReach reach;
-  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, shape.radius, g.Ex, reach);
-  error = PlacementRoom(system, info, reach);
-  if (!error.empty()) return 0;
-  placed->SetGeneralParameters(&g);
-  placed->SetRadius(shape.radius);
   // The beam along the placed direction leaves reflected in the mirror's normal.
   const double dx = std::cos(info.tilt);
   const double dy = std::sin(info.tilt);
   const double nx = std::cos(g.angles[2]);
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
-  TurnFollowingSurfaces(system, info, k, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
+  TElementReach reach;
+  reach.turn = std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt;
+  AddFaceReach(info, FaceOf(g, shape.radius), reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
+  placed->SetGeneralParameters(&g);
+  placed->SetRadius(shape.radius);
+  TurnFollowingSurfaces(system, info, k, reach.turn);
   return EndInsertion(system, info, k, k);
 }
 
@@ -170,16 +171,6 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     error = prism.error;
     return 0;
   }
-  TElementReach reach;
-  AddFaceReach(info, prism.entrance.x, prism.entrance.y, prism.entranceTilt, 0.5 * face, 0.0, 0.0, reach);
-  AddFaceReach(info, prism.exit.x, prism.exit.y, prism.exitTilt, 0.5 * face, 0.0, 0.0, reach);
-  error = PlacementRoom(system, info, reach);
-  if (!error.empty()) return 0;
-  TEditSurface *exit = new (std::nothrow) TEditSurface(*placed);
-  if (exit == nullptr) {
-    error = "Not enough memory";
-    return 0;
-  }
   TGeneralParameters g = placed->GetGeneralParameters();
   g.type = kSurfacePlane;
   g.Ex = 0.0;
@@ -190,13 +181,25 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
   g.vertex[0] = prism.entrance.x;
   g.vertex[1] = prism.entrance.y;
   g.angles[2] = prism.entranceTilt;
+  TGeneralParameters out = g;
+  out.glass = medium;
+  out.vertex[0] = prism.exit.x;
+  out.vertex[1] = prism.exit.y;
+  out.angles[2] = prism.exitTilt;
+  TElementReach reach;
+  reach.turn = -prism.deviation;
+  AddFaceReach(info, FaceOf(g, 0.0), reach);
+  AddFaceReach(info, FaceOf(out, 0.0), reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
+  TEditSurface *exit = new (std::nothrow) TEditSurface(*placed);
+  if (exit == nullptr) {
+    error = "Not enough memory";
+    return 0;
+  }
   placed->SetGeneralParameters(&g);
   placed->SetRadius(0.0);
-  g.glass = medium;
-  g.vertex[0] = prism.exit.x;
-  g.vertex[1] = prism.exit.y;
-  g.angles[2] = prism.exitTilt;
-  exit->SetGeneralParameters(&g);
+  exit->SetGeneralParameters(&out);
   exit->SetRadius(0.0);
   const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(exit) : system.InsertSurface(exit, k + 1);
   if (!stored) {
