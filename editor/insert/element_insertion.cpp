@@ -201,7 +201,7 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
 
   // The placed surface gives way to the copies (kept to come back should they not fit).
   const TEditSurface keptPlaced(*placed);
-  system.elements.Clear();
+  ForgetElementOf(system, placed);
   system.ClearSelection();
   system.DeleteSurface(k);
   const int count = static_cast<int>(copies.size());

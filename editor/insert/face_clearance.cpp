@@ -40,6 +40,8 @@ TSampledFace::TSampledFace(const TSurface &s) : hasSurface(true), surface(s) {
   surface.general.nAfter = s.general.nAfter < 0.0 ? -1.0 : 1.0;
   delete surface.hoe;
   surface.hoe = nullptr;
+  // A mirror's obscuration is its hole; a refracting face's is painted on glass that is there.
+  if (s.general.nAfter >= 0.0 && s.general.glass != "refl") surface.general.semiHeightInt = 0.0;
   const TGeneralParameters &g = s.general;
   const double sh = g.semiHeightExt;
   const double sw = g.boundTypeExt == kBoundRound ? sh : g.semiWidthExt;

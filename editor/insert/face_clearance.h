@@ -1,6 +1,6 @@
 #pragma once
 // Whether two faces cross, judged where they stand: each face sampled over the part of its
-// outer bound that holds glass or a mirror (the obscuration left out), in system
+// outer bound that holds glass or a mirror (a mirror's obscuration left out), in system
 // coordinates, with its tilt, decentre and shape terms; each sample carried along the light
 // onto the other face by that face's own intersection, so every surface type counts as the
 // trace sees it.

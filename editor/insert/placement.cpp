@@ -234,11 +234,23 @@ int PickedPlane(const TSystemImage &system, double x, double y, double reach, in
   return -1;
 }
 
+void ForgetElementOf(TSystemImage &system, const TSurface *surface) {
+  for (int e = 0; e < system.ElementCount(); ++e) {
+    TOpticalElement &element = system.elements.data[e];
+    for (int k = 0; k < element.SurfaceCount(); ++k)
+      if (element.surfaces.data[k] == surface) {
+        element.surfaces.Clear();
+        break;
+      }
+  }
+}
+
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   const int index = info.placedSurface;
   if (info.insertedCount != 0 || system.Surface(index) == nullptr) return 0;
-  // The elements refer to the surface about to go: they are regrouped afterwards.
-  system.elements.Clear();
+  // The element of the surface about to go is emptied, the others kept: regrouping maps each
+  // configuration's places by them, so the other configurations keep their offsets.
+  ForgetElementOf(system, system.Surface(index));
   system.ClearSelection();
   system.DeleteSurface(index);
   system.FollowStopSurface(index, -1);

@@ -85,6 +85,10 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
 // or the last), which the preceding index alone does not tell in a system of two surfaces.
 int PickedPlane(const TSystemImage &system, double x, double y, double reach, int *plane = nullptr);
 
+// Empties the element that holds `surface` before the surface is deleted; the others stay,
+// so that the regrouping afterwards keeps every configuration's places of them.
+void ForgetElementOf(TSystemImage &system, const TSurface *surface);
+
 // Takes the placed surface away again while the folder has put nothing in its place.
 // 1 when removed.
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info);
