@@ -1,5 +1,6 @@
 #include "editor/insert/element_insertion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "document/system/system_image.h"
 #include "editor/insert/lens_of_focus.h"
 #include "editor/insert/placement.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
@@ -32,6 +34,66 @@ void SelectInsertedRange(TSystemImage &system, int first, int last) {
 }
 
 }  // namespace
+
+void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
+  const int n = system.SurfaceCount();
+  const TSurface *pivot = system.Surface(last);
+  if (pivot == nullptr || last + 1 > n - 1) return;
+  const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
+  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  TPlacedRay leaving;
+  const bool traced = ChiefRayLeaving(system, last, leaving);
+  if (traced) {
+    const double added = std::remainder(std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt - turn, 2.0 * kPi);
+    if (added != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, added));
+    turn += added;
+  }
+  const double ux = std::cos(info.tilt + turn);
+  const double uy = std::sin(info.tilt + turn);
+  if (traced) {
+    // Shifted across the leaving ray until the image plane's vertex lies on it.
+    const double *image = system.Surface(n - 1)->general.vertex;
+    const double dx = leaving.point.x - image[0];
+    const double dy = leaving.point.y - image[1];
+    const double along = dx * ux + dy * uy;
+    const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
+    if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
+  }
+  const double *image = system.Surface(n - 1)->general.vertex;
+  const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
+  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
+}
+
+
+TSystemImage::TCopiedBeam CopiedBeamOf(TSystemImage &source) {
+  TSystemImage::TCopiedBeam beam;
+  int first = -1;
+  int last = -1;
+  for (int e = 0; e < source.ElementCount(); ++e) {
+    const TOpticalElement &element = source.elements.data[e];
+    if (element.mark == 0) continue;
+    const int from = source.IndexOfSurface(element.FirstSurface());
+    const int to = source.IndexOfSurface(element.LastSurface());
+    if (from < 1 || to < from) continue;
+    first = first < 0 ? from : std::min(first, from);
+    last = std::max(last, to);
+  }
+  TPlacedRay in;
+  TPlacedRay out;
+  // The ray reaching the first surface is the one leaving the surface before it.
+  if (first < 1 || !ChiefRayLeaving(source, first - 1, in) || !ChiefRayLeaving(source, last, out)) return beam;
+  beam.known = true;
+  beam.in = std::atan2(in.direction.y, in.direction.x);
+  beam.out = std::atan2(out.direction.y, out.direction.x);
+  return beam;
+}
+
+TSystemImage::TCopiedBeam OwnBeamOf(TSystemImage &element) {
+  for (int e = 0; e < element.ElementCount(); ++e) element.elements.data[e].mark = 1;
+  const TSystemImage::TCopiedBeam beam = CopiedBeamOf(element);
+  element.ClearSelection();
+  return beam;
+}
 
 void KeepImagePlaneBehind(TSystemImage &system, const TInsertedElementInfo &info, int last) {
   const int n = system.SurfaceCount();
@@ -166,9 +228,20 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
     return 0;
   }
   const DPOINT3 origin(head->general.vertex[0], head->general.vertex[1], head->general.vertex[2]);
-  const double turn = info.tilt - head->general.angles[2];
+  // The faces keep their angles to the beam they were copied with; without it the first
+  // face stands square to the placed direction.
+  const TSystemImage::TCopiedBeam &beam = clipboard.copiedBeam;
+  const double turn = info.tilt - (beam.known ? beam.in : head->general.angles[2]);
   // Every face where it will stand: moved to the placed vertex, turned about it.
   TElementReach reach;
+  // A group that reflects or whose faces do not all stand parallel (a fold, a prism) turns
+  // the beam by what it did where it was copied; a lens's bending of an oblique chief ray
+  // turns nothing after it.
+  bool turning = false;
+  for (int i = 1; i <= n - 2; ++i)
+    if (const TSurface *s = clipboard.Surface(i))
+      turning = turning || IsMirrorSurface(*s) || s->general.angles[2] != head->general.angles[2];
+  reach.turn = beam.known && turning ? std::remainder(beam.out - beam.in, 2.0 * kPi) : 0.0;
   for (int i = 1; i <= n - 2; ++i) {
     const TSurface *source = clipboard.Surface(i);
     if (source == nullptr) continue;
@@ -228,6 +301,10 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   if (turn != 0.0)
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
   system.FollowStopSurface(k, count - 1);
-  KeepImagePlaneBehind(system, info, k + count - 1);
+  // A group that turns the beam (a fold, a prism) carries what follows as a mirror does.
+  if (reach.turn != 0.0)
+    TurnFollowingSurfaces(system, info, k + count - 1, reach.turn);
+  else
+    KeepImagePlaneBehind(system, info, k + count - 1);
   return EndInsertion(system, info, k, k + count - 1);
 }

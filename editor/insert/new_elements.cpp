@@ -41,43 +41,6 @@ bool Finite(double value, const char *name, std::string &error) {
   return false;
 }
 
-// The surfaces after surface `last` (the image plane of a new system among them) stand
-// across the chief ray that leaves the new element: turned about the last vertex by the
-// element's own turn first, so that the chief ray meets them (a plane left parallel to a
-// beam folded by 90 degrees would stop the pupil solve), then by what the traced leaving
-// ray adds, then shifted together across that ray until the image plane's vertex lies on
-// it. Where the ray cannot be traced, the element's own turn stands alone. An image plane
-// left behind the element (it stood between it and the preceding one) goes as far in
-// front of it.
-void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
-  const int n = system.SurfaceCount();
-  const TSurface *pivot = system.Surface(last);
-  if (pivot == nullptr || last + 1 > n - 1) return;
-  const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
-  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
-  TPlacedRay leaving;
-  const bool traced = ChiefRayLeaving(system, last, leaving);
-  if (traced) {
-    const double added = std::remainder(std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt - turn, 2.0 * kPi);
-    if (added != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, added));
-    turn += added;
-  }
-  const double ux = std::cos(info.tilt + turn);
-  const double uy = std::sin(info.tilt + turn);
-  if (traced) {
-    // Shifted across the leaving ray until the image plane's vertex lies on it.
-    const double *image = system.Surface(n - 1)->general.vertex;
-    const double dx = leaving.point.x - image[0];
-    const double dy = leaving.point.y - image[1];
-    const double along = dx * ux + dy * uy;
-    const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
-    if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
-  }
-  const double *image = system.Surface(n - 1)->general.vertex;
-  const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
-  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
-}
-
 }  // namespace
 
 int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double radius,
