@@ -119,13 +119,15 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
   constexpr int kPrismRow = 100;
   // Built on its page; or built so, copied with its beam (or stored in a library and taken
   // out) and pasted into another singlet: it keeps its angles to the beam, so the chief ray
-  // leaves it as it left the one built on the page, and what follows stands across it.
-  enum Road { kBuilt, kPasted, kTaken };
+  // leaves it as it left the one built on the page, and what follows stands across it. A
+  // small prism built between the triplet's first two lenses carries the lenses behind it
+  // with the image plane: all of them turned and shifted alike, on one line.
+  enum Road { kBuilt, kPasted, kTaken, kBeforeLenses };
   struct Row {
     int fold;
     Road road;
   };
-  std::vector<Row> rows{{90, kPasted}, {kPrismRow, kPasted}, {90, kTaken}, {kPrismRow, kTaken}};
+  std::vector<Row> rows{{90, kPasted}, {kPrismRow, kPasted}, {90, kTaken}, {kPrismRow, kTaken}, {kPrismRow, kBeforeLenses}};
   for (int fold = 10; fold <= kPrismRow; fold += 10) rows.push_back({fold, kBuilt});
   for (const Row &row : rows) {
     SCOPED_TRACE(testing::Message() << row.fold << " road " << row.road);
@@ -134,13 +136,28 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
       ASSERT_EQ(PlaceSurface(system, 2, system.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
     };
     TSystemImage built;
-    Open(built, "singlet.os");
+    Open(built, row.road == kBeforeLenses ? "cooke_triplet.os" : "singlet.os");
     TInsertedElementInfo info;
-    place(built, info);
+    if (row.road == kBeforeLenses) {
+      ASSERT_EQ(PlaceSurface(built, 2, built.Surface(2)->general.vertex[0] + 3.0, 0.0, -1, info), 3);
+    } else {
+      place(built, info);
+    }
     std::string error;
+    const double face = row.road == kBeforeLenses ? 3.0 : 20.0;
     const int made = row.fold < kPrismRow ? InsertMirror(built, info, TMirrorShape{0.0, 0.0, 0.5 * row.fold}, error)
-                                          : InsertPrism(built, info, 60.0, "F2_schott", 20.0, error);
+                                          : InsertPrism(built, info, 60.0, "F2_schott", face, error);
     ASSERT_EQ(made, 1) << error;
+    if (row.road == kBeforeLenses) {
+      const int n = built.SurfaceCount();
+      const double turned = built.Surface(n - 1)->general.angles[2];
+      for (int k = 5; k < n - 1; ++k) {
+        const double *lens = built.Surface(k)->general.vertex;
+        const double *plane = built.Surface(n - 1)->general.vertex;
+        EXPECT_NEAR(-(lens[0] - plane[0]) * std::sin(turned) + (lens[1] - plane[1]) * std::cos(turned), 0.0, kOnRay) << k;
+      }
+      continue;
+    }
     TPlacedRay leaving;
     ASSERT_TRUE(ChiefRayLeaving(built, built.SurfaceCount() - 2, leaving));
     TSystemImage pasted;
