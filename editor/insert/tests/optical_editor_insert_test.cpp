@@ -395,8 +395,12 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
     stillWaiting = editor.Insertion().NewElementDown() && !editor.Canvas()->GetSelectMode();
     ClickWorld(editor, lastX, lastY);
   });
+  std::string placeText;
   When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
-       [&editor, place] { ClickWorld(editor, place, 0.0); });
+       [&editor, &placeText, place] {
+         placeText = editor.StatusBar()->GetText();
+         ClickWorld(editor, place, 0.0);
+       });
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
   editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
@@ -414,6 +418,7 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
   EXPECT_EQ(beepsAfterMiss, 1u);
   EXPECT_TRUE(stillWaiting);
   EXPECT_EQ(missedText.rfind("Select the preceding element first", 0), 0u) << missedText;
+  EXPECT_NE(placeText.find("outside the selected element's frame"), std::string::npos) << placeText;
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
 }
 
