@@ -168,6 +168,7 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
   front.semiHeightExt = semi;
   front.semiWidthExt = semi;
   TGeneralParameters rear = front;
+  rear.glass = medium;
   rear.vertex[0] = x;
   rear.vertex[1] = y;
   TElementReach reach;
@@ -182,19 +183,11 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     error = "Not enough memory";
     return 0;
   }
-  TGeneralParameters g = first->GetGeneralParameters();
-  g.type = kSurfaceSphere;
-  g.glass = glass;
-  g.semiHeightExt = semi;
-  g.semiWidthExt = semi;
-  first->SetGeneralParameters(&g);
+  first->SetGeneralParameters(&front);
   first->SetRadius(radii.r1);
-
-  g.glass = medium;
-  second->SetGeneralParameters(&g);
+  second->SetGeneralParameters(&rear);
   second->SetRadius(radii.r2);
-  second->SetPosition(x, y, g.vertex[2]);
-  second->SetAngles(g.angles[0], g.angles[1], g.angles[2]);
+  second->SetAngles(rear.angles[0], rear.angles[1], rear.angles[2]);
   const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(second)
                                                      : system.InsertSurface(second, k + 1);
   if (!stored) {

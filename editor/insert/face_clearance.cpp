@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/ray.h"
 
 namespace {
@@ -59,7 +60,7 @@ TSampledFace::TSampledFace(const TSurface &s) : hasSurface(true), surface(s) {
   constexpr double kInside = 1.0 - 1e-9;
   const bool corners = g.boundTypeExt == kBoundSquare || g.boundTypeExt == kBoundRectangle;
   for (int k = 0; k < kRimPoints; ++k) {
-    const double a = 2.0 * 3.141592653589793 * k / kRimPoints;
+    const double a = 2.0 * kPi * k / kRimPoints;
     const double c = std::cos(a);
     const double s2 = std::sin(a);
     // A rectangle's rim: the ray from the centre to the box's edge.
@@ -90,13 +91,13 @@ void TSampledFace::Move(const DPOINT3 &shift, const DPOINT3 &pivot, double turn)
 }
 
 double FaceClearance(const TSampledFace &front, const TSampledFace &back, double tilt, const DPOINT3 &axis,
-                     double limit, double *height) {
+                     double *height) {
   const double ux = std::cos(tilt);
   const double uy = std::sin(tilt);
   double least = std::numeric_limits<double>::infinity();
   const auto consider = [&](const DPOINT3 &p, double clearance) {
+    if (!(clearance < least)) return;
     const double across = -(p.x - axis.x) * uy + (p.y - axis.y) * ux;
-    if (std::hypot(across, p.z - axis.z) > limit || !(clearance < least)) return;
     least = clearance;
     if (height != nullptr) *height = across;
   };

@@ -26,11 +26,11 @@ struct TSampledFace {
 };
 
 // The least distance along the light (direction `tilt` about z) from face `front` to face
-// `back` where a line along the light meets both; negative by how deep they cross. Only
-// lines within `limit` of the axis through `axis` count. Infinite when no line meets both.
-// `height` (may be null) takes the signed distance across the axis where the least falls.
+// `back` where a line along the light meets both; negative by how deep they cross; infinite
+// when no line meets both. `height` (may be null) takes the signed distance across the axis
+// through `axis` where the least falls.
 double FaceClearance(const TSampledFace &front, const TSampledFace &back, double tilt, const DPOINT3 &axis,
-                     double limit, double *height);
+                     double *height);
 
 // How far a face's samples reach along the light from `origin`: widens [front, back].
 void FaceReachAlong(const TSampledFace &face, double tilt, const DPOINT3 &origin, double &front, double &back);

@@ -5,15 +5,18 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "document/system/system_image.h"
 #include "editor/insert/placement.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
 // Faces that touch, or meet closer than rounding, do not cross (mm).
 constexpr double kSlack = 1e-6;
-constexpr double kEverywhere = std::numeric_limits<double>::infinity();
+constexpr double kNoRoomFound = std::numeric_limits<double>::infinity();
 
 int ElementOf(const TSystemImage &system, int i) {
   const TSurface *s = system.Surface(i);
@@ -74,14 +77,14 @@ std::vector<TNeighbourFace> NeighbourFaces(const TSystemImage &system, int i, in
 // element's own samples, with the height where it falls.
 double RoomAcross(const TSampledFace &ahead, const TSampledFace &behind, const std::vector<TSampledFace> &faces,
                   double tilt, const DPOINT3 &vertex, double &height) {
-  double least = kEverywhere;
+  double least = kNoRoomFound;
   for (const TSampledFace &face : faces) {
     for (const DPOINT3 &p : face.points) {
       const TSampledFace probe(p);
       double atAhead = 0.0;
       double atBehind = 0.0;
-      const double toAhead = FaceClearance(probe, ahead, tilt + 3.141592653589793, vertex, kEverywhere, &atAhead);
-      const double toBehind = FaceClearance(probe, behind, tilt, vertex, kEverywhere, &atBehind);
+      const double toAhead = FaceClearance(probe, ahead, tilt + kPi, vertex, &atAhead);
+      const double toBehind = FaceClearance(probe, behind, tilt, vertex, &atBehind);
       if (std::isfinite(toAhead) && std::isfinite(toBehind) && toAhead + toBehind < least) {
         least = toAhead + toBehind;
         height = std::fabs(atBehind);
@@ -91,13 +94,20 @@ double RoomAcross(const TSampledFace &ahead, const TSampledFace &behind, const s
   return least;
 }
 
-// What one configuration gives: the deepest crossing and whose it is.
+// What one configuration gives: the deepest crossing, the surface it crosses, and the
+// deepest on either side of the element.
 struct TCrossing {
   double depth = 0.0;
   int number = 0;
-  bool ahead = false;
   double crossingAhead = 0.0;
   double crossingBehind = 0.0;
+
+  void Judge(double crossing, int surfaceNumber, double &side) {
+    side = std::max(side, crossing);
+    if (crossing <= depth) return;
+    depth = crossing;
+    number = surfaceNumber;
+  }
 };
 
 // The check shared by the click and the built element: `following` is the index of the
@@ -124,7 +134,7 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
                   -before, precedingNumber, precedingNumber);
     return text;
   }
-  if (next != nullptr && reach.turn == 0.0 && after < 0.0) {
+  if (next != nullptr && after < 0.0) {
     std::snprintf(text, sizeof text,
                   "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "
                   "it would be negative. Place it between surfaces %d and %d.",
@@ -144,21 +154,13 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
   for (int k = 0; k < count; ++k) {
     const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
     TCrossing here;
-    for (const TNeighbourFace &a : NeighbourFaces(system, preceding, shown, precedingNumber, pivot, 0.0, true)) {
-      for (const TSampledFace &face : faces) {
-        const double depth = -FaceClearance(a.face, face, tilt, vertex, kEverywhere, nullptr);
-        here.crossingAhead = std::max(here.crossingAhead, depth);
-        if (depth > here.depth) here = TCrossing{depth, a.number, true, here.crossingAhead, here.crossingBehind};
-      }
-    }
+    for (const TNeighbourFace &a : NeighbourFaces(system, preceding, shown, precedingNumber, pivot, 0.0, true))
+      for (const TSampledFace &face : faces)
+        here.Judge(-FaceClearance(a.face, face, tilt, vertex, nullptr), a.number, here.crossingAhead);
     if (next != nullptr) {
-      for (const TNeighbourFace &b : NeighbourFaces(system, following, shown, followingNumber, pivot, reach.turn, false)) {
-        for (const TSampledFace &face : faces) {
-          const double depth = -FaceClearance(face, b.face, leaving, pivot, kEverywhere, nullptr);
-          here.crossingBehind = std::max(here.crossingBehind, depth);
-          if (depth > here.depth) here = TCrossing{depth, b.number, false, here.crossingAhead, here.crossingBehind};
-        }
-      }
+      for (const TNeighbourFace &b : NeighbourFaces(system, following, shown, followingNumber, pivot, reach.turn, false))
+        for (const TSampledFace &face : faces)
+          here.Judge(-FaceClearance(face, b.face, leaving, pivot, nullptr), b.number, here.crossingBehind);
     }
     if (here.depth > kSlack && here.depth > worst.depth) {
       worst = here;
