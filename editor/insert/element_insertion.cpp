@@ -51,14 +51,22 @@ void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &inf
   const double ux = std::cos(info.tilt + turn);
   const double uy = std::sin(info.tilt + turn);
   if (traced) {
-    // Shifted across the leaving ray until the image plane's vertex lies on it.
-    const double *image = system.Surface(n - 1)->general.vertex;
-    const double dx = leaving.point.x - image[0];
-    const double dy = leaving.point.y - image[1];
+    // Shifted across the leaving ray until the line the chief ray took through the placed
+    // vertex, turned with them, is that ray: what stood on the beam (a fold mirror and what
+    // it sends the light to as well) stands on it again.
+    const double c = std::cos(turn);
+    const double s = std::sin(turn);
+    const double px = info.position.x - centre.x;
+    const double py = info.position.y - centre.y;
+    const double dx = leaving.point.x - (centre.x + px * c - py * s);
+    const double dy = leaving.point.y - (centre.y + px * s + py * c);
     const double along = dx * ux + dy * uy;
     const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
     if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
   }
+  // An image plane that directly follows never stands in front of the last vertex; one
+  // behind other surfaces stays where they send the light.
+  if (last + 1 != n - 1) return;
   const double *image = system.Surface(n - 1)->general.vertex;
   const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
   if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);

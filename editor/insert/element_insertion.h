@@ -32,7 +32,8 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
 // The surfaces after surface `last` (the image plane of a new system among them) stand
 // across the chief ray that leaves an element turning the beam by `turn` radians: turned
 // about the last vertex by that turn, then by what the traced leaving ray adds, then
-// shifted across it until the image plane's vertex lies on it.
+// shifted across it until the line the chief ray took through the placed vertex lies on it
+// (what followed on the beam, a fold and what lies behind it too, stays on it).
 void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn);
 
 // The beam through the marked elements of `source` as its chief ray meets the first of

@@ -121,13 +121,14 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
   // out) and pasted into another singlet: it keeps its angles to the beam, so the chief ray
   // leaves it as it left the one built on the page, and what follows stands across it. A
   // small prism built between the triplet's first two lenses carries the lenses behind it
-  // with the image plane: all of them turned and shifted alike, on one line.
-  enum Road { kBuilt, kPasted, kTaken, kBeforeLenses };
+  // with the image plane: all of them turned and shifted alike, on one line; one built in
+  // front of a fold mirror carries the mirror onto its beam, and the image plane behind it.
+  enum Road { kBuilt, kPasted, kTaken, kBeforeLenses, kBeforeFold };
   struct Row {
     int fold;
     Road road;
   };
-  std::vector<Row> rows{{90, kPasted}, {kPrismRow, kPasted}, {90, kTaken}, {kPrismRow, kTaken}, {kPrismRow, kBeforeLenses}};
+  std::vector<Row> rows{{90, kPasted}, {kPrismRow, kPasted}, {90, kTaken}, {kPrismRow, kTaken}, {kPrismRow, kBeforeLenses}, {kPrismRow, kBeforeFold}};
   for (int fold = 10; fold <= kPrismRow; fold += 10) rows.push_back({fold, kBuilt});
   for (const Row &row : rows) {
     SCOPED_TRACE(testing::Message() << row.fold << " road " << row.road);
@@ -136,15 +137,15 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
       ASSERT_EQ(PlaceSurface(system, 2, system.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
     };
     TSystemImage built;
-    Open(built, row.road == kBeforeLenses ? "cooke_triplet.os" : "singlet.os");
+    Open(built, row.road == kBeforeLenses ? "cooke_triplet.os" : row.road == kBeforeFold ? "fold_mirror.os" : "singlet.os");
     TInsertedElementInfo info;
-    if (row.road == kBeforeLenses) {
+    if (row.road >= kBeforeLenses) {
       ASSERT_EQ(PlaceSurface(built, 2, built.Surface(2)->general.vertex[0] + 3.0, 0.0, -1, info), 3);
     } else {
       place(built, info);
     }
     std::string error;
-    const double face = row.road == kBeforeLenses ? 3.0 : 20.0;
+    const double face = row.road >= kBeforeLenses ? 3.0 : 20.0;
     const int made = row.fold < kPrismRow ? InsertMirror(built, info, TMirrorShape{0.0, 0.0, 0.5 * row.fold}, error)
                                           : InsertPrism(built, info, 60.0, "F2_schott", face, error);
     ASSERT_EQ(made, 1) << error;
@@ -162,7 +163,8 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
     ASSERT_TRUE(ChiefRayLeaving(built, built.SurfaceCount() - 2, leaving));
     TSystemImage pasted;
     TSystemImage clipboard;
-    if (row.road != kBuilt) {
+    const bool copied = row.road == kPasted || row.road == kTaken;
+    if (copied) {
       built.elements.data[built.selectedElement].mark = 1;
       TComponentLibrary library;
       if (row.road == kPasted) {
@@ -183,7 +185,7 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
       EXPECT_NEAR(after.direction.x, leaving.direction.x, kOnRay);
       EXPECT_NEAR(after.direction.y, leaving.direction.y, kOnRay);
     }
-    TSystemImage &image = row.road == kBuilt ? built : pasted;
+    TSystemImage &image = copied ? pasted : built;
     const int plane = image.SurfaceCount() - 1;
     ASSERT_GE(image.SolveChiefRay(0.0, 0.0), 1);
     TCurrentRay ray = image.MakeRay(0.0, 0.0, 0.0, 0.0);
