@@ -61,13 +61,15 @@ struct TNeighbourFace {
 // the one ahead, from i for the one behind; a surface put inside an element splits it),
 // where they stand in configuration k, turned about `pivot` by the element's turn.
 std::vector<TNeighbourFace> NeighbourFaces(const TSystemImage &system, int i, int k, int firstNumber,
-                                           const DPOINT3 &pivot, double turn, bool ahead) {
+                                           const DPOINT3 &pivot, double turn, bool ahead,
+                                           const DPOINT3 &across = DPOINT3()) {
   std::vector<TNeighbourFace> faces;
   for (const int j : ElementSurfaces(system, i)) {
     const TSurface *s = system.Surface(j);
     if (s == nullptr || j == system.SurfaceCount() - 1 || (ahead ? j > i : j < i)) continue;
     TNeighbourFace face{firstNumber + (j - i), TSampledFace(*s)};
-    face.face.Move(ConfigurationShift(system, j, k), pivot, turn);
+    const DPOINT3 shift = ConfigurationShift(system, j, k);
+    face.face.Move(DPOINT3(shift.x + across.x, shift.y + across.y, shift.z + across.z), pivot, turn);
     faces.push_back(std::move(face));
   }
   return faces;
@@ -122,8 +124,23 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
     return (to.x - from[0]) * ux + (to.y - from[1]) * uy;
   };
   const TSurface *next = following >= 0 && following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
+  const std::vector<TSampledFace> faces = reach.faces.empty() ? std::vector<TSampledFace>{TSampledFace(vertex)} : reach.faces;
+  const DPOINT3 pivot = faces.back().hasSurface
+                            ? DPOINT3(faces.back().surface.general.vertex[0], faces.back().surface.general.vertex[1],
+                                      faces.back().surface.general.vertex[2])
+                            : vertex;
+  // An element that turns the beam carries what follows about its last vertex, and across
+  // until the line the chief ray took through the placed vertex passes through that vertex
+  // (as the chief ray leaves a mirror or a prism at minimum deviation): before the turn,
+  // that is a shift across the placed direction by the last vertex's offset from the line.
+  const double pivotAlong = (pivot.x - vertex.x) * ux + (pivot.y - vertex.y) * uy;
+  const DPOINT3 across = reach.turn != 0.0 ? DPOINT3(pivot.x - vertex.x - pivotAlong * ux,
+                                                     pivot.y - vertex.y - pivotAlong * uy, 0.0)
+                                           : DPOINT3();
   const double before = along(previous->general.vertex, vertex);
-  const double after = next != nullptr ? -along(next->general.vertex, vertex) : 0.0;
+  // What follows a turning element must stand beyond its last vertex, which it turns about.
+  const double after =
+      next != nullptr ? -along(next->general.vertex, vertex) - (reach.turn != 0.0 ? pivotAlong : 0.0) : 0.0;
   const int precedingNumber = preceding + 1;
   const int followingNumber = preceding + 2;
   char text[768];
@@ -141,11 +158,6 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
                   -after, followingNumber, precedingNumber, followingNumber);
     return text;
   }
-  const std::vector<TSampledFace> faces = reach.faces.empty() ? std::vector<TSampledFace>{TSampledFace(vertex)} : reach.faces;
-  const DPOINT3 pivot = faces.back().hasSurface
-                            ? DPOINT3(faces.back().surface.general.vertex[0], faces.back().surface.general.vertex[1],
-                                      faces.back().surface.general.vertex[2])
-                            : vertex;
   const double leaving = tilt + reach.turn;
   // Every configuration, each with its neighbours where they stand there.
   const int count = std::max(1, system.ConfigurationCount());
@@ -158,7 +170,7 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
       for (const TSampledFace &face : faces)
         here.Judge(-FaceClearance(a.face, face, tilt, vertex, nullptr), a.number, here.crossingAhead);
     if (next != nullptr) {
-      for (const TNeighbourFace &b : NeighbourFaces(system, following, shown, followingNumber, pivot, reach.turn, false))
+      for (const TNeighbourFace &b : NeighbourFaces(system, following, shown, followingNumber, pivot, reach.turn, false, across))
         for (const TSampledFace &face : faces)
           here.Judge(-FaceClearance(face, b.face, leaving, pivot, nullptr), b.number, here.crossingBehind);
     }
@@ -185,15 +197,12 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
     return text;
   }
   const DPOINT3 shiftBehind = ConfigurationShift(system, following, worstConfiguration);
-  const double turnedX = shiftBehind.x * std::cos(reach.turn) - shiftBehind.y * std::sin(reach.turn);
-  const double turnedY = shiftBehind.x * std::sin(reach.turn) + shiftBehind.y * std::cos(reach.turn);
   // The path along the beam from vertex to vertex: to the element's last vertex along the
-  // placed direction, from there along the direction it leaves in.
+  // placed direction, from there along the direction it leaves in, which the turn about that
+  // vertex makes of the placed direction.
   const double *nextVertex = next->general.vertex;
-  const double toPivot = (pivot.x - vertex.x) * ux + (pivot.y - vertex.y) * uy;
-  const double fromPivot = (nextVertex[0] + turnedX - pivot.x) * std::cos(leaving) +
-                           (nextVertex[1] + turnedY - pivot.y) * std::sin(leaving);
-  const double gap = beforeThere + toPivot + fromPivot;
+  const double fromPivot = (nextVertex[0] + shiftBehind.x - pivot.x) * ux + (nextVertex[1] + shiftBehind.y - pivot.y) * uy;
+  const double gap = beforeThere + pivotAlong + fromPivot;
   // The room between the neighbours' faces where the element stands, for an element that
   // goes straight on.
   char faceRoom[96] = "";
