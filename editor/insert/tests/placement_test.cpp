@@ -482,6 +482,13 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
   for (const char *named : {"needs 5.00 mm", "3 and 4 is 6.01 mm from vertex to vertex and 5.01 mm between their faces",
                             "cross surface 4 by 1.76 mm", "a gap of at least 7.77 mm"})
     EXPECT_NE(error.find(named), std::string::npos) << error;
+  // A 45 degree fold there turns the F2 lens about its vertex: the gap still runs 6.01 mm
+  // along the beam, now through the turn.
+  TSystemImage folded;
+  Open(folded, "cooke_triplet.os");
+  ASSERT_EQ(PlaceSurface(folded, 2, folded.Surface(2)->general.vertex[0] + 2.0, 0.0, -1, info), 3);
+  ASSERT_EQ(InsertMirror(folded, info, TMirrorShape{0.0, 0.0, 45.0}, error), 0);
+  EXPECT_NE(error.find("3 and 4 is 6.01 mm from vertex to vertex"), std::string::npos) << error;
 }
 
 // A placement in the first configuration moves what stands behind it in every
