@@ -89,6 +89,12 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   if (frame_.Canvas() == nullptr || frame_.Canvas()->GetHandle() == nullptr) return 0;
   EnableSelectButton(frame_, false);
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
+  // A band whose selection went (a cancelled placement takes its surface away) holds no
+  // element to follow: it is asked for again, not a place beside nothing.
+  const TSystemImage &chosen = frame_.System();
+  if (frame_.Canvas()->GetSelectMode() &&
+      !(chosen.hasSelection && chosen.selectedElement >= 0 && chosen.selectedElement < chosen.ElementCount()))
+    frame_.Canvas()->SetSelectMode(false);
   if (!frame_.Canvas()->GetSelectMode())
     MessageBox(window_.GetHandle(), kPlacementHelp, "Help", MB_OK | MB_ICONINFORMATION);
   frame_.Queue().Enter();

@@ -251,6 +251,17 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
   ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.Insertion().NewElementDown(); }, kWaitMs));
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(system.options.undoIndex, undo);
+  // The selection went with the placed surface: the next placement asks for the element to
+  // follow again, and waits for it.
+  const int help = HelpBoxes();
+  bool again = false;
+  When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
+    again = true;
+    Command(CM_NEW_ELEMENT);
+  });
+  Command(CM_NEW_ELEMENT);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  EXPECT_EQ(HelpBoxes(), help + 1);
 }
 
 }  // namespace
