@@ -51,6 +51,17 @@ class InsertCommandsTest : public InsertShellTest {
          [this, &editor] { ClickWorld(editor, placeX_, 0.0); });
   }
   void Command(int id) { editor_->PostMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  // New Element pressed, and pressed again while its placement waits: true once it is up.
+  bool NewElementPressedTwice() {
+    TOpticalEditor &editor = *editor_;
+    bool again = false;
+    When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
+      again = true;
+      Command(CM_NEW_ELEMENT);
+    });
+    Command(CM_NEW_ELEMENT);
+    return test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs);
+  }
   int HelpBoxes() const {
     int count = 0;
     for (const auto &box : answers_->boxes) count += box.caption == "Help" ? 1 : 0;
@@ -106,13 +117,7 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(editor.Canvas()->MouseMode(), 0);
   // The same toggle pressed again while the placement waits cancels it as well.
-  bool again = false;
-  When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
-    again = true;
-    Command(CM_NEW_ELEMENT);
-  });
-  Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(NewElementPressedTwice());
   EXPECT_EQ(HelpBoxes(), 2);
   EXPECT_EQ(Snapshot("after2.os"), before);
 }
@@ -254,13 +259,7 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
   // The selection went with the placed surface: the next placement asks for the element to
   // follow again, and waits for it.
   const int help = HelpBoxes();
-  bool again = false;
-  When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
-    again = true;
-    Command(CM_NEW_ELEMENT);
-  });
-  Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(NewElementPressedTwice());
   EXPECT_EQ(HelpBoxes(), help + 1);
 }
 
