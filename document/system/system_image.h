@@ -218,6 +218,14 @@ class TSystemImage : public TOpticalSystem {
   POINT lastPress{};
   Mem<double> valueList;
   double valueListPair = 0.0;
+  // On the element clipboard: the chief ray's direction about z (radians) where it met the
+  // first copied surface and where it left the last, from the system copied from; a system
+  // read from a file knows none. A paste keeps the faces' angles to the beam by it.
+  struct TCopiedBeam {
+    bool known = false;
+    double in = 0.0;
+    double out = 0.0;
+  } copiedBeam;
 
  private:
   // Every surface an editor's surface; answers whether one had to be replaced, with

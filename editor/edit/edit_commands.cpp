@@ -5,6 +5,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/edit_clipboard.h"
 #include "editor/edit/editor_tools.h"
+#include "editor/insert/element_insertion.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
 #include "platform/gui/menus/menu_window.h"
@@ -62,8 +63,11 @@ void TEditCommands::LeaveSelectTool() {
 }
 
 void TEditCommands::CmCut() {
+  // The beam through the elements as they stood, for a paste that keeps their angles to it.
+  const TSystemImage::TCopiedBeam beam = CopiedBeamOf(frame_.System());
   TSystemImage &clipboard = RenewEditClipboard();
   frame_.System().CutSelection(clipboard, frame_.Canvas());
+  clipboard.copiedBeam = beam;
   // The clipboard is never drawn, and outlives the canvas: it keeps no regions for it.
   clipboard.SetCanvas(nullptr);
   if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
@@ -77,6 +81,7 @@ void TEditCommands::CmCopy() {
   TSystemImage &clipboard = RenewEditClipboard();
   if (frame_.Canvas() != nullptr) frame_.Canvas()->SetSelectMode(false);
   frame_.System().CopySelection(clipboard, frame_.Canvas());
+  clipboard.copiedBeam = CopiedBeamOf(frame_.System());
   clipboard.SetCanvas(nullptr);
   LeaveSelectTool();
   frame_.System().hasSelection = 0;

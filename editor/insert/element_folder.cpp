@@ -39,8 +39,8 @@ const TDialogTemplate kPasteElementPageDlg{
     "PasteElementPage", WS_CHILD | WS_CAPTION, 0, 0, 278, 112, "",
     {
         {"STATIC", "", kClipboardTextId, SS_LEFT, 12, 26, 256, 40},
-        {"STATIC", "The elements go to the chosen place, turned along the chief ray.", -1, SS_LEFT, 12,
-         70, 256, 20},
+        {"STATIC", "The elements go to the chosen place and keep their faces' angles to the beam they were copied with.",
+         -1, SS_LEFT, 12, 66, 256, 24},
     }};
 const TDialogRegistration kFolderRegistration(kElementFolderDlg);
 const TDialogRegistration kLensRegistration(kNewLensPageDlg);

@@ -1,5 +1,6 @@
 #include "editor/insert/element_insertion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "document/system/system_image.h"
 #include "editor/insert/lens_of_focus.h"
 #include "editor/insert/placement.h"
+#include "foundation/numerics/pi.h"
 
 namespace {
 
@@ -32,6 +34,74 @@ void SelectInsertedRange(TSystemImage &system, int first, int last) {
 }
 
 }  // namespace
+
+void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
+  const int n = system.SurfaceCount();
+  const TSurface *pivot = system.Surface(last);
+  if (pivot == nullptr || last + 1 > n - 1) return;
+  const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
+  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
+  TPlacedRay leaving;
+  const bool traced = ChiefRayLeaving(system, last, leaving);
+  if (traced) {
+    const double added = std::remainder(std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt - turn, 2.0 * kPi);
+    if (added != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, added));
+    turn += added;
+  }
+  const double ux = std::cos(info.tilt + turn);
+  const double uy = std::sin(info.tilt + turn);
+  if (traced) {
+    // Shifted across the leaving ray until the line the chief ray took through the placed
+    // vertex, turned with them, is that ray: what stood on the beam (a fold mirror and what
+    // it sends the light to as well) stands on it again.
+    const double c = std::cos(turn);
+    const double s = std::sin(turn);
+    const double px = info.position.x - centre.x;
+    const double py = info.position.y - centre.y;
+    const double dx = leaving.point.x - (centre.x + px * c - py * s);
+    const double dy = leaving.point.y - (centre.y + px * s + py * c);
+    const double along = dx * ux + dy * uy;
+    const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
+    if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
+  }
+  // An image plane that directly follows never stands in front of the last vertex; one
+  // behind other surfaces stays where they send the light.
+  if (last + 1 != n - 1) return;
+  const double *image = system.Surface(n - 1)->general.vertex;
+  const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
+  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
+}
+
+
+TSystemImage::TCopiedBeam CopiedBeamOf(TSystemImage &source) {
+  TSystemImage::TCopiedBeam beam;
+  int first = -1;
+  int last = -1;
+  for (int e = 0; e < source.ElementCount(); ++e) {
+    const TOpticalElement &element = source.elements.data[e];
+    if (element.mark == 0) continue;
+    const int from = source.IndexOfSurface(element.FirstSurface());
+    const int to = source.IndexOfSurface(element.LastSurface());
+    if (from < 1 || to < from) continue;
+    first = first < 0 ? from : std::min(first, from);
+    last = std::max(last, to);
+  }
+  TPlacedRay in;
+  TPlacedRay out;
+  // The ray reaching the first surface is the one leaving the surface before it.
+  if (first < 1 || !ChiefRayLeaving(source, first - 1, in) || !ChiefRayLeaving(source, last, out)) return beam;
+  beam.known = true;
+  beam.in = std::atan2(in.direction.y, in.direction.x);
+  beam.out = std::atan2(out.direction.y, out.direction.x);
+  return beam;
+}
+
+TSystemImage::TCopiedBeam OwnBeamOf(TSystemImage &element) {
+  for (int e = 0; e < element.ElementCount(); ++e) element.elements.data[e].mark = 1;
+  const TSystemImage::TCopiedBeam beam = CopiedBeamOf(element);
+  element.ClearSelection();
+  return beam;
+}
 
 void KeepImagePlaneBehind(TSystemImage &system, const TInsertedElementInfo &info, int last) {
   const int n = system.SurfaceCount();
@@ -100,10 +170,18 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
   const double semi = LensSemiHeight(radii, thickness, wanted);
   const double x = first->general.vertex[0] + thickness * std::cos(info.tilt);
   const double y = first->general.vertex[1] + thickness * std::sin(info.tilt);
+  TGeneralParameters front = first->GetGeneralParameters();
+  front.type = kSurfaceSphere;
+  front.glass = glass;
+  front.semiHeightExt = semi;
+  front.semiWidthExt = semi;
+  TGeneralParameters rear = front;
+  rear.glass = medium;
+  rear.vertex[0] = x;
+  rear.vertex[1] = y;
   TElementReach reach;
-  AddFaceReach(info, first->general.vertex[0], first->general.vertex[1], first->general.angles[2], semi, radii.r1, 0.0,
-               reach);
-  AddFaceReach(info, x, y, first->general.angles[2], semi, radii.r2, 0.0, reach);
+  AddFaceReach(info, FaceOf(front, radii.r1), reach);
+  AddFaceReach(info, FaceOf(rear, radii.r2), reach);
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;
 
@@ -113,19 +191,11 @@ int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
     error = "Not enough memory";
     return 0;
   }
-  TGeneralParameters g = first->GetGeneralParameters();
-  g.type = kSurfaceSphere;
-  g.glass = glass;
-  g.semiHeightExt = semi;
-  g.semiWidthExt = semi;
-  first->SetGeneralParameters(&g);
+  first->SetGeneralParameters(&front);
   first->SetRadius(radii.r1);
-
-  g.glass = medium;
-  second->SetGeneralParameters(&g);
+  second->SetGeneralParameters(&rear);
   second->SetRadius(radii.r2);
-  second->SetPosition(x, y, g.vertex[2]);
-  second->SetAngles(g.angles[0], g.angles[1], g.angles[2]);
+  second->SetAngles(rear.angles[0], rear.angles[1], rear.angles[2]);
   const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(second)
                                                      : system.InsertSurface(second, k + 1);
   if (!stored) {
@@ -159,17 +229,30 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
     return 0;
   }
   const DPOINT3 origin(head->general.vertex[0], head->general.vertex[1], head->general.vertex[2]);
-  const double turn = info.tilt - head->general.angles[2];
+  // The faces keep their angles to the beam they were copied with; without it the first
+  // face stands square to the placed direction.
+  const TSystemImage::TCopiedBeam &beam = clipboard.copiedBeam;
+  const double turn = info.tilt - (beam.known ? beam.in : head->general.angles[2]);
   // Every face where it will stand: moved to the placed vertex, turned about it.
   TElementReach reach;
+  // A group that reflects or whose faces do not all stand parallel (a fold, a prism) turns
+  // the beam by what it did where it was copied; a lens's bending of an oblique chief ray
+  // turns nothing after it.
+  bool turning = false;
+  for (int i = 1; i <= n - 2; ++i)
+    if (const TSurface *s = clipboard.Surface(i))
+      turning = turning || IsMirrorSurface(*s) || s->general.angles[2] != head->general.angles[2];
+  reach.turn = beam.known && turning ? std::remainder(beam.out - beam.in, 2.0 * kPi) : 0.0;
   for (int i = 1; i <= n - 2; ++i) {
     const TSurface *source = clipboard.Surface(i);
     if (source == nullptr) continue;
     const double dx = source->general.vertex[0] - origin.x;
     const double dy = source->general.vertex[1] - origin.y;
-    AddFaceReach(info, info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
-                 info.position.y + dx * std::sin(turn) + dy * std::cos(turn), source->general.angles[2] + turn,
-                 source->general.semiHeightExt, source->general.R, source->general.Ex, reach);
+    TSurface face(*source);
+    face.SetPosition(info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
+                     info.position.y + dx * std::sin(turn) + dy * std::cos(turn), info.position.z + source->general.vertex[2] - origin.z);
+    face.SetAngles(source->general.angles[0], source->general.angles[1], source->general.angles[2] + turn);
+    AddFaceReach(info, face, reach);
   }
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;
@@ -192,7 +275,7 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
 
   // The placed surface gives way to the copies (kept to come back should they not fit).
   const TEditSurface keptPlaced(*placed);
-  system.elements.Clear();
+  ForgetElementOf(system, placed);
   system.ClearSelection();
   system.DeleteSurface(k);
   const int count = static_cast<int>(copies.size());
@@ -219,6 +302,10 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
   if (turn != 0.0)
     system.RotateGroupAboutPoint(k, k + count - 1, info.position, DPOINT3(0.0, 0.0, turn));
   system.FollowStopSurface(k, count - 1);
-  KeepImagePlaneBehind(system, info, k + count - 1);
+  // A group that turns the beam (a fold, a prism) carries what follows as a mirror does.
+  if (reach.turn != 0.0)
+    TurnFollowingSurfaces(system, info, k + count - 1, reach.turn);
+  else
+    KeepImagePlaneBehind(system, info, k + count - 1);
   return EndInsertion(system, info, k, k + count - 1);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "document/system/system_image.h"
 #include "editor/insert/inserted_element_info.h"
 
 class TSystemImage;
@@ -28,9 +29,27 @@ double RelativeIndexBehind(TSystemImage &system, int k, const std::string &glass
 int InsertLens(TSystemImage &system, TInsertedElementInfo &info, double focal,
                const std::string &glass, double thickness, std::string &error);
 
+// The surfaces after surface `last` (the image plane of a new system among them) stand
+// across the chief ray that leaves an element turning the beam by `turn` radians: turned
+// about the last vertex by that turn, then by what the traced leaving ray adds, then
+// shifted across it until the line the chief ray took through the placed vertex lies on it
+// (what followed on the beam, a fold and what lies behind it too, stays on it).
+void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn);
+
+// The beam through the marked elements of `source` as its chief ray meets the first of
+// their surfaces and leaves the last, for the clipboard a copy of them goes to; not known
+// where the ray does not get there.
+TSystemImage::TCopiedBeam CopiedBeamOf(TSystemImage &source);
+// The same for a system that holds only the element (a library's, taken out): traced
+// through its own object and image planes.
+TSystemImage::TCopiedBeam OwnBeamOf(TSystemImage &element);
+
 // The clipboard's elements (every surface between its object and image surfaces) replace
 // the placed surface: its first surface's vertex at the placed position, the group turned
-// about it by the placed tilt; the last one leaves into the placed surface's medium. 1 when
-// inserted; 0 with the system unchanged and error saying why.
+// about it so that its faces stand to the placed direction as they stood to the beam they
+// were copied with (without a known beam: its first face square to the placed direction);
+// a group that turns the beam turns the surfaces after it as a mirror does. The last one
+// leaves into the placed surface's medium. 1 when inserted; 0 with the system unchanged
+// and error saying why.
 int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystemImage &clipboard,
                  std::string &error);

@@ -28,7 +28,10 @@ constexpr POINT kNoPress{INT_MIN, INT_MIN};
 constexpr const char *kPlacementStatus =
     "Specify the previous element or surface, then where along the beam the new element stands";
 constexpr const char *kPlacementHelp =
-    "       Select, please,\nthe preceding element or surface,\nand then the place along the beam of the new element.\nIts vertex lies on the beam's axis there;\na decentre is typed on the Positions page.";
+    "       Select, please,\nthe preceding element or surface,\nand then the place along the beam of the new element\nwith a click outside the selection's frame.\nIts vertex lies on the beam's axis there;\na decentre is typed on the Positions page.";
+// The place is a press outside the selection's band: one inside it belongs to the band.
+constexpr const char *kPlaceStatus =
+    "Click where along the beam the new element stands, outside the selected element's frame (Esc cancels)";
 constexpr const char *kPickMissed =
     "Select the preceding element first: click on it, then on the place of the new element (Esc cancels)";
 // The wait between two pumps of the placement, so that waiting costs no processor time.
@@ -86,6 +89,12 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
   if (frame_.Canvas() == nullptr || frame_.Canvas()->GetHandle() == nullptr) return 0;
   EnableSelectButton(frame_, false);
   if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
+  // A band whose selection went (a cancelled placement takes its surface away) holds no
+  // element to follow: it is asked for again, not a place beside nothing.
+  const TSystemImage &chosen = frame_.System();
+  if (frame_.Canvas()->GetSelectMode() &&
+      !(chosen.hasSelection && chosen.selectedElement >= 0 && chosen.selectedElement < chosen.ElementCount()))
+    frame_.Canvas()->SetSelectMode(false);
   if (!frame_.Canvas()->GetSelectMode())
     MessageBox(window_.GetHandle(), kPlacementHelp, "Help", MB_OK | MB_ICONINFORMATION);
   frame_.Queue().Enter();
@@ -108,7 +117,7 @@ int TInsertCommands::PlaceNewElement(int count, TInsertedElementInfo *info) {
     }
     Pause();
   }
-  if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlacementStatus);
+  if (frame_.StatusBar() != nullptr) frame_.StatusBar()->SetText(kPlaceStatus);
   int preceding = planePick;
   if (planePick < 0 && frame_.System().hasSelection && frame_.System().selectedElement >= 0 &&
       frame_.System().selectedElement < frame_.System().ElementCount())

@@ -41,43 +41,6 @@ bool Finite(double value, const char *name, std::string &error) {
   return false;
 }
 
-// The surfaces after surface `last` (the image plane of a new system among them) stand
-// across the chief ray that leaves the new element: turned about the last vertex by the
-// element's own turn first, so that the chief ray meets them (a plane left parallel to a
-// beam folded by 90 degrees would stop the pupil solve), then by what the traced leaving
-// ray adds, then shifted together across that ray until the image plane's vertex lies on
-// it. Where the ray cannot be traced, the element's own turn stands alone. An image plane
-// left behind the element (it stood between it and the preceding one) goes as far in
-// front of it.
-void TurnFollowingSurfaces(TSystemImage &system, const TInsertedElementInfo &info, int last, double turn) {
-  const int n = system.SurfaceCount();
-  const TSurface *pivot = system.Surface(last);
-  if (pivot == nullptr || last + 1 > n - 1) return;
-  const DPOINT3 centre(pivot->general.vertex[0], pivot->general.vertex[1], pivot->general.vertex[2]);
-  if (turn != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, turn));
-  TPlacedRay leaving;
-  const bool traced = ChiefRayLeaving(system, last, leaving);
-  if (traced) {
-    const double added = std::remainder(std::atan2(leaving.direction.y, leaving.direction.x) - info.tilt - turn, 2.0 * kPi);
-    if (added != 0.0) system.RotateGroupAboutPoint(last + 1, n - 1, centre, DPOINT3(0.0, 0.0, added));
-    turn += added;
-  }
-  const double ux = std::cos(info.tilt + turn);
-  const double uy = std::sin(info.tilt + turn);
-  if (traced) {
-    // Shifted across the leaving ray until the image plane's vertex lies on it.
-    const double *image = system.Surface(n - 1)->general.vertex;
-    const double dx = leaving.point.x - image[0];
-    const double dy = leaving.point.y - image[1];
-    const double along = dx * ux + dy * uy;
-    const DPOINT3 across(dx - along * ux, dy - along * uy, 0.0);
-    if (across.x != 0.0 || across.y != 0.0) system.ShiftSurfaces(last + 1, n - 1, across, 1);
-  }
-  const double *image = system.Surface(n - 1)->general.vertex;
-  const double along = (image[0] - centre.x) * ux + (image[1] - centre.y) * uy;
-  if (along < 0.0) system.ShiftSurfaces(n - 1, n - 1, DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), 1);
-}
-
 }  // namespace
 
 int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double radius,
@@ -99,7 +62,7 @@ int InsertSingleSurface(TSystemImage &system, TInsertedElementInfo &info, double
   g.semiHeightExt = FittedSemiHeight(info, *placed, radius, 0.0);
   g.semiWidthExt = g.semiHeightExt;
   TElementReach reach;
-  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, radius, 0.0, reach);
+  AddFaceReach(info, FaceOf(g, radius), reach);
   error = PlacementRoom(system, info, reach);
   if (!error.empty()) return 0;
   placed->SetGeneralParameters(&g);
@@ -135,19 +98,20 @@ int InsertMirror(TSystemImage &system, TInsertedElementInfo &info, const TMirror
   g.semiHeightExt = FittedSemiHeight(info, *placed, shape.radius, g.Ex, 1.0 / std::cos(tilt));
   g.semiWidthExt = g.semiHeightExt;
   g.angles[2] += tilt;
-  TElementReach reach;
-  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, shape.radius, g.Ex, reach);
-  error = PlacementRoom(system, info, reach);
-  if (!error.empty()) return 0;
-  placed->SetGeneralParameters(&g);
-  placed->SetRadius(shape.radius);
   // The beam along the placed direction leaves reflected in the mirror's normal.
   const double dx = std::cos(info.tilt);
   const double dy = std::sin(info.tilt);
   const double nx = std::cos(g.angles[2]);
   const double ny = std::sin(g.angles[2]);
   const double along = dx * nx + dy * ny;
-  TurnFollowingSurfaces(system, info, k, std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt);
+  TElementReach reach;
+  reach.turn = std::atan2(dy - 2.0 * along * ny, dx - 2.0 * along * nx) - info.tilt;
+  AddFaceReach(info, FaceOf(g, shape.radius), reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
+  placed->SetGeneralParameters(&g);
+  placed->SetRadius(shape.radius);
+  TurnFollowingSurfaces(system, info, k, reach.turn);
   return EndInsertion(system, info, k, k);
 }
 
@@ -170,16 +134,6 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
     error = prism.error;
     return 0;
   }
-  TElementReach reach;
-  AddFaceReach(info, prism.entrance.x, prism.entrance.y, prism.entranceTilt, 0.5 * face, 0.0, 0.0, reach);
-  AddFaceReach(info, prism.exit.x, prism.exit.y, prism.exitTilt, 0.5 * face, 0.0, 0.0, reach);
-  error = PlacementRoom(system, info, reach);
-  if (!error.empty()) return 0;
-  TEditSurface *exit = new (std::nothrow) TEditSurface(*placed);
-  if (exit == nullptr) {
-    error = "Not enough memory";
-    return 0;
-  }
   TGeneralParameters g = placed->GetGeneralParameters();
   g.type = kSurfacePlane;
   g.Ex = 0.0;
@@ -190,13 +144,25 @@ int InsertPrism(TSystemImage &system, TInsertedElementInfo &info, double apexDeg
   g.vertex[0] = prism.entrance.x;
   g.vertex[1] = prism.entrance.y;
   g.angles[2] = prism.entranceTilt;
+  TGeneralParameters out = g;
+  out.glass = medium;
+  out.vertex[0] = prism.exit.x;
+  out.vertex[1] = prism.exit.y;
+  out.angles[2] = prism.exitTilt;
+  TElementReach reach;
+  reach.turn = -prism.deviation;
+  AddFaceReach(info, FaceOf(g, 0.0), reach);
+  AddFaceReach(info, FaceOf(out, 0.0), reach);
+  error = PlacementRoom(system, info, reach);
+  if (!error.empty()) return 0;
+  TEditSurface *exit = new (std::nothrow) TEditSurface(*placed);
+  if (exit == nullptr) {
+    error = "Not enough memory";
+    return 0;
+  }
   placed->SetGeneralParameters(&g);
   placed->SetRadius(0.0);
-  g.glass = medium;
-  g.vertex[0] = prism.exit.x;
-  g.vertex[1] = prism.exit.y;
-  g.angles[2] = prism.exitTilt;
-  exit->SetGeneralParameters(&g);
+  exit->SetGeneralParameters(&out);
   exit->SetRadius(0.0);
   const int stored = k + 1 >= system.SurfaceCount() ? system.AddSurface(exit) : system.InsertSurface(exit, k + 1);
   if (!stored) {

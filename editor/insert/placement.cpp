@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <new>
 
 #include "document/elements/element_grouping.h"
 #include "document/system/system_image.h"
-#include "foundation/numerics/pi.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -105,206 +103,6 @@ DPOINT3 PlacedVertex(TSystemImage &system, int preceding, double x, double y) {
   const double uy = ray.direction.y / length;
   const double t = (x - ray.point.x) * ux + (y - ray.point.y) * uy;
   return DPOINT3(ray.point.x + t * ux, ray.point.y + t * uy, 0.0);
-}
-
-namespace {
-
-// The sag of a face at height h: the quadric z = c h^2 / (1 + sqrt(1 - (1 - conic) c^2 h^2)),
-// its turning rim where h lies beyond it.
-double FaceSag(const TFaceShape &face, double h) {
-  const double c = face.radius != 0.0 ? 1.0 / face.radius : 0.0;
-  const double root = std::max(0.0, 1.0 - (1.0 - face.conic) * c * c * h * h);
-  return c * h * h / (1.0 + std::sqrt(root));
-}
-
-TFaceShape NeighbourFace(const TSurface &s) {
-  const TGeneralParameters &g = s.general;
-  return TFaceShape{g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, g.R, g.Ex};
-}
-
-// Whether a face stands square to the placed direction on its line through `vertex`.
-bool OnAxis(const TFaceShape &face, const DPOINT3 &vertex, double tilt) {
-  const double across = -(face.x - vertex.x) * std::sin(tilt) + (face.y - vertex.y) * std::cos(tilt);
-  return std::abs(std::remainder(face.tilt - tilt, 2.0 * kPi)) < 1e-9 && std::abs(across) < 1e-6;
-}
-
-// Heights at which two faces on one axis are compared, from the axis to the smaller rim.
-constexpr int kRoomHeights = 64;
-
-// The least of first(h) - second(h) over the common semi-height of two faces on one axis,
-// with the height where it falls.
-void LeastDifference(const TFaceShape &first, double firstAt, const TFaceShape &second, double secondAt,
-                     double &least, double &height) {
-  const double rim = std::min(first.semi, second.semi);
-  least = firstAt - secondAt;
-  height = 0.0;
-  for (int k = 1; k <= kRoomHeights; ++k) {
-    const double h = rim * k / kRoomHeights;
-    const double d = firstAt + FaceSag(first, h) - secondAt - FaceSag(second, h);
-    if (d < least) {
-      least = d;
-      height = h;
-    }
-  }
-}
-
-// Widens [front, back] by how far the face's vertex and both rim points stand along the
-// placed direction from `vertex`.
-void FaceExtent(const TFaceShape &face, const DPOINT3 &vertex, double tilt, double &front, double &back) {
-  const double ux = std::cos(tilt);
-  const double uy = std::sin(tilt);
-  const double semi = face.semi;
-  const double c = face.radius != 0.0 ? 1.0 / face.radius : 0.0;
-  const double sag = 1.0 - (1.0 - face.conic) * c * c * semi * semi >= 0.0 ? FaceSag(face, semi) : 0.0;
-  const double nx = std::cos(face.tilt);
-  const double ny = std::sin(face.tilt);
-  const double points[3][2] = {{face.x, face.y},
-                               {face.x + sag * nx - semi * ny, face.y + sag * ny + semi * nx},
-                               {face.x + sag * nx + semi * ny, face.y + sag * ny - semi * nx}};
-  for (const auto &p : points) {
-    const double along = (p[0] - vertex.x) * ux + (p[1] - vertex.y) * uy;
-    front = std::min(front, along);
-    back = std::max(back, along);
-  }
-}
-
-}  // namespace
-
-void AddFaceReach(const TInsertedElementInfo &info, double x, double y, double tilt, double semi, double radius,
-                  double conic, TElementReach &reach) {
-  const TFaceShape face{x, y, tilt, semi, radius, conic};
-  FaceExtent(face, info.position, info.tilt, reach.front, reach.back);
-  reach.faces.push_back(face);
-}
-
-namespace {
-
-// The check shared by the click and the built element: `following` is the index of the
-// surface after the element (-1: none but the image plane); surfaces are named as the
-// tables number them before the placement, from 1.
-std::string RoomBetween(TSystemImage &system, int preceding, int following, const DPOINT3 &vertex, double tilt,
-                        const TElementReach &reach) {
-  const TSurface *previous = system.Surface(preceding);
-  if (previous == nullptr) return std::string();
-  const double ux = std::cos(tilt);
-  const double uy = std::sin(tilt);
-  const auto along = [ux, uy](const double *from, const DPOINT3 &to) {
-    return (to.x - from[0]) * ux + (to.y - from[1]) * uy;
-  };
-  const TSurface *next = following >= 0 && following < system.SurfaceCount() - 1 ? system.Surface(following) : nullptr;
-  const double before = along(previous->general.vertex, vertex);
-  const double after = next != nullptr ? -along(next->general.vertex, vertex) : 0.0;
-  const int precedingNumber = preceding + 1;
-  const int followingNumber = preceding + 2;
-  char text[640];
-  if (before < 0.0) {
-    std::snprintf(text, sizeof text,
-                  "The new element would stand %.2f mm in front of surface %d, which it follows: the gap "
-                  "before it would be negative. Place it behind surface %d.",
-                  -before, precedingNumber, precedingNumber);
-    return text;
-  }
-  if (next != nullptr && after < 0.0) {
-    std::snprintf(text, sizeof text,
-                  "The new element would stand %.2f mm behind surface %d, which follows it: the gap after "
-                  "it would be negative. Place it between surfaces %d and %d.",
-                  -after, followingNumber, precedingNumber, followingNumber);
-    return text;
-  }
-  // Where along the gap the vertex may stand: each face of the element against each
-  // neighbour's face, height by height where both stand square on the axis, else by reach.
-  const double gap = before + after;
-  double lowest = 0.0;
-  double highest = gap;
-  const TFaceShape ownFace{vertex.x, vertex.y, tilt, 0.0, 0.0, 0.0};
-  const std::vector<TFaceShape> faces = reach.faces.empty() ? std::vector<TFaceShape>{ownFace} : reach.faces;
-  const TFaceShape precedingFace = NeighbourFace(*previous);
-  const bool precedingOnAxis = OnAxis(precedingFace, vertex, tilt);
-  const TFaceShape followingFace = next != nullptr ? NeighbourFace(*next) : TFaceShape{};
-  const bool followingOnAxis = next != nullptr && OnAxis(followingFace, vertex, tilt);
-  for (const TFaceShape &face : faces) {
-    double faceFront = 0.0;
-    double faceBack = 0.0;
-    FaceExtent(face, vertex, tilt, faceFront, faceBack);
-    // The face's vertex along the placed direction from the element's vertex.
-    const double at = (face.x - vertex.x) * ux + (face.y - vertex.y) * uy;
-    const bool onAxis = OnAxis(face, vertex, tilt);
-    double least = 0.0;
-    double height = 0.0;
-    if (onAxis && precedingOnAxis) {
-      LeastDifference(face, at, precedingFace, 0.0, least, height);
-      lowest = std::max(lowest, -least);
-    } else {
-      lowest = std::max(lowest, -faceFront);
-    }
-    if (next == nullptr) continue;
-    if (onAxis && followingOnAxis) {
-      LeastDifference(followingFace, gap, face, at, least, height);
-      highest = std::min(highest, least);
-    } else {
-      highest = std::min(highest, gap - faceBack);
-    }
-  }
-  constexpr double kSlack = 1e-9;
-  if (before >= lowest - kSlack && before <= highest + kSlack) return std::string();
-  // Reaches as lengths, a rounding below the vertex shown as no reach.
-  const double frontReach = std::max(0.0, -reach.front);
-  const double backReach = std::max(0.0, reach.back);
-  // How far its faces would cross a neighbour's where it stands, and which.
-  const bool crossesPreceding = before < lowest - kSlack;
-  const double crossing = crossesPreceding ? lowest - before : before - highest;
-  const int crossed = crossesPreceding ? precedingNumber : followingNumber;
-  const double needed = gap + std::max(0.0, lowest - before) + std::max(0.0, before - highest);
-  if (next == nullptr) {
-    std::snprintf(text, sizeof text,
-                  "The new element reaches %.2f mm in front of its vertex: standing %.2f mm behind surface %d, "
-                  "its faces would cross that surface by %.2f mm. Place it at least %.2f mm behind surface %d.",
-                  frontReach, before, precedingNumber, crossing, lowest, precedingNumber);
-    return text;
-  }
-  // The room between the neighbours' faces where both stand on the axis: its least from
-  // the axis to the element's largest rim.
-  char faceRoom[96] = "";
-  if (precedingOnAxis && followingOnAxis) {
-    double largest = 0.0;
-    for (const TFaceShape &face : faces) largest = std::max(largest, face.semi);
-    TFaceShape within = precedingFace;
-    within.semi = std::min(precedingFace.semi, largest);
-    double least = 0.0;
-    double height = 0.0;
-    LeastDifference(followingFace, gap, within, 0.0, least, height);
-    std::snprintf(faceRoom, sizeof faceRoom, " and %.2f mm between their faces at a height of %.2f mm", least,
-                  height);
-  }
-  std::snprintf(text, sizeof text,
-                "The new element needs %.2f mm along the beam (%.2f mm in front of its vertex, %.2f mm behind it), "
-                "but the gap between surfaces %d and %d is %.2f mm from vertex to vertex%s: standing %.2f mm "
-                "behind surface %d, its faces would cross surface %d by %.2f mm. There it needs a gap of at least "
-                "%.2f mm from vertex to vertex. Place it in such a gap, or make it smaller.",
-                frontReach + backReach, frontReach, backReach, precedingNumber, followingNumber, gap, faceRoom,
-                before, precedingNumber, crossed, crossing, needed);
-  return text;
-}
-
-}  // namespace
-
-std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach) {
-  return RoomBetween(system, info.precedingSurface, info.placedSurface + 1, info.position, info.tilt, reach);
-}
-
-std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &info) {
-  const TSurface *placed = system.Surface(info.placedSurface);
-  if (placed == nullptr) return std::string();
-  const TGeneralParameters &g = placed->general;
-  TElementReach reach;
-  AddFaceReach(info, g.vertex[0], g.vertex[1], g.angles[2], g.semiHeightExt, g.R, g.Ex, reach);
-  return PlacementRoom(system, info, reach);
-}
-
-std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y) {
-  if (system.Surface(preceding) == nullptr) return std::string();
-  const DPOINT3 vertex = PlacedVertex(system, preceding, x, y);
-  return RoomBetween(system, preceding, preceding + 1, vertex, ChiefRayTilt(system, preceding), TElementReach());
 }
 
 int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int count,
@@ -436,11 +234,23 @@ int PickedPlane(const TSystemImage &system, double x, double y, double reach, in
   return -1;
 }
 
+void ForgetElementOf(TSystemImage &system, const TSurface *surface) {
+  for (int e = 0; e < system.ElementCount(); ++e) {
+    TOpticalElement &element = system.elements.data[e];
+    for (int k = 0; k < element.SurfaceCount(); ++k)
+      if (element.surfaces.data[k] == surface) {
+        element.surfaces.Clear();
+        break;
+      }
+  }
+}
+
 int RemovePlacedSurface(TSystemImage &system, TInsertedElementInfo &info) {
   const int index = info.placedSurface;
   if (info.insertedCount != 0 || system.Surface(index) == nullptr) return 0;
-  // The elements refer to the surface about to go: they are regrouped afterwards.
-  system.elements.Clear();
+  // The element of the surface about to go is emptied, the others kept: regrouping maps each
+  // configuration's places by them, so the other configurations keep their offsets.
+  ForgetElementOf(system, system.Surface(index));
   system.ClearSelection();
   system.DeleteSurface(index);
   system.FollowStopSurface(index, -1);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/insert/face_clearance.h"
 #include "editor/insert/inserted_element_info.h"
 
 class TSystemImage;
@@ -27,42 +28,32 @@ void UpdateKeepingPupil(TSystemImage &system, bool regroup);
 // there.
 bool ChiefRayLeaving(TSystemImage &system, int surface, TPlacedRay &ray);
 
-// One face of an element about to be built: its vertex (world x, y), tilt about z
-// (radians), semi-height, radius (0: plane) and conic term (1: paraboloid).
-struct TFaceShape {
-  double x = 0.0;
-  double y = 0.0;
-  double tilt = 0.0;
-  double semi = 0.0;
-  double radius = 0.0;
-  double conic = 0.0;
-};
-
-// How far an element reaches along the placed direction from its vertex (mm): front is
-// the reach in front of the vertex (<= 0), back the reach behind it (>= 0); and its faces,
-// which the room check compares with the neighbours' faces height by height.
+// An element about to be built: its faces as they will stand, and how far it turns the
+// beam (radians about z; the surfaces after it turn so about its last vertex). Its reach
+// along the placed direction from its vertex (front <= 0, back >= 0) names the room it needs.
 struct TElementReach {
   double front = 0.0;
   double back = 0.0;
-  std::vector<TFaceShape> faces;
+  double turn = 0.0;
+  std::vector<TSampledFace> faces;
 };
 
-// Widens `reach` by one face of an element about to be built: its vertex (world x, y), its
-// tilt about z (radians), semi-height, radius (0: plane) and conic term (1: paraboloid).
-// The vertex and both rim points count, so a tilted or curved face reaches as far as it
-// really does; the face is kept for the room check.
-void AddFaceReach(const TInsertedElementInfo &info, double x, double y, double tilt, double semi, double radius,
-                  double conic, TElementReach &reach);
+// Adds one face of an element about to be built, as it will stand.
+void AddFaceReach(const TInsertedElementInfo &info, const TSurface &face, TElementReach &reach);
+// A face of the shape g gives with radius `radius` (SetRadius), as AddFaceReach takes it.
+TSurface FaceOf(const TGeneralParameters &g, double radius);
 
 // The one check of every placement road (each new-element page, paste, the library's
 // element, a single surface, a place beyond the image plane): why an element standing at
-// the placed vertex and reaching `reach` would cross the preceding surface or the one that
-// follows the placed surface, or "" when it has room. A face square to the placed direction
-// on its line is compared with a neighbour's face standing so, height by height over their
-// common semi-height (the sags of their radii and conic terms); any other face counts by its
-// reach along the placed direction against the neighbour's vertex. The image plane is no
-// neighbour (it is moved behind the element afterwards). The refusal names the gap between
-// the vertices, the room between the neighbours' faces and the room the element needs.
+// the placed vertex with the faces of `reach` would cross the element it follows or the one
+// after the placed surface, or "" when it has room. Each face of the element is judged
+// against each face of those neighbours where both stand, in every configuration (the
+// neighbours moved to their places there; the new element stands alike in all): the
+// neighbours before it must stand in front of it along the placed direction, those after it
+// behind it along the direction it leaves in, after the turn it gives them. The image plane
+// is no neighbour (it is moved behind the element afterwards). The refusal names the
+// configuration, the surfaces, the gap between the vertices, the room between the
+// neighbours' faces and the gap the element needs.
 std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach);
 
 // The check for the placed surface itself, as New Single Surface leaves it.
@@ -93,6 +84,10 @@ int PlaceSurface(TSystemImage &system, int preceding, double x, double y, int co
 // the press meets neither plane. `plane` (may be null) takes the met plane's own index (0
 // or the last), which the preceding index alone does not tell in a system of two surfaces.
 int PickedPlane(const TSystemImage &system, double x, double y, double reach, int *plane = nullptr);
+
+// Empties the element that holds `surface` before the surface is deleted; the others stay,
+// so that the regrouping afterwards keeps every configuration's places of them.
+void ForgetElementOf(TSystemImage &system, const TSurface *surface);
 
 // Takes the placed surface away again while the folder has put nothing in its place.
 // 1 when removed.

@@ -2,6 +2,7 @@
 
 #include "document/system/system_image.h"
 #include "editor/edit/edit_clipboard.h"
+#include "editor/insert/element_insertion.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
@@ -97,6 +98,10 @@ void TLibraryElements::CmTake() {
     Complain(library_.ErrorText());
     return;
   }
-  RenewEditClipboard().Assign(element, 0);
+  TSystemImage &clipboard = RenewEditClipboard();
+  clipboard.Assign(element, 0);
+  // The element's own system, traced, tells the beam its faces stood to; a file it cannot
+  // be traced through places the element as its first face says.
+  clipboard.copiedBeam = OwnBeamOf(clipboard);
   EndDialog(kTakeElementId);
 }

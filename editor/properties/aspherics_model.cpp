@@ -18,6 +18,10 @@ constexpr int kMostCoefficients = 200;
 constexpr int kTorusCoefficients = 3;
 // A rim that moves less than this (mm) is the rounding of a carried shape, not a change.
 constexpr double kRimNoise = 1e-9;
+// The tori's points are found by an iteration that stops at steps below 1e-6 mm, and on a
+// ring radius of 0 (a conic written as a ring torus) its function is a square, met only
+// linearly: their rims are known to some 1e-6 mm.
+constexpr double kTorusRimNoise = 2e-6;
 // Facets of this height are given to a surface made Fresnel without one of its own.
 constexpr double kFirstFacetHeight = 1.0;
 
@@ -62,7 +66,7 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
   char shift[96] = "";
   if (!std::isfinite(rimShift))
     std::snprintf(shift, sizeof shift, "; the new shape does not reach the rim");
-  else if (rimShift > kRimNoise)
+  else if (rimShift > (IsTorus(before.general.type) || IsTorus(type) ? kTorusRimNoise : kRimNoise))
     std::snprintf(shift, sizeof shift, "; the rim moves by %.3g mm", rimShift);
   if (!conversion.lost.empty())
     notice = SurfaceLabel(row) + ": " + typeName + " holds no " + conversion.lost + ": dropped" + shift +

@@ -12,9 +12,10 @@ namespace {
 // table shows. A conic written as such a series is cut after them.
 constexpr int kSeriesTerms = 10;
 
-// What each type holds. A second radius is held by the tori; the cylinder's is fixed flat,
+// What each type holds. A second radius is held by the torus; the cylinder's is fixed flat,
 // every other type's equals the first. The second high-power form holds a conic only as a
-// series.
+// series. The ring torus, e x^2 - 2 R x + (r -+ a1)^2 = 0 with e = 1 - a2, is a conic of
+// conic term a2 swept round the axis at the ring radius a1.
 struct TTypeHolds {
   bool curvature;
   bool conic;
@@ -22,24 +23,26 @@ struct TTypeHolds {
   bool secondRadius;
   bool xTerms;
   bool torusTerm;
+  bool ring;
 };
 constexpr TTypeHolds kHolds[] = {
-    {false, false, false, false, false, false},  // plane
-    {true, false, false, false, false, false},   // sphere
-    {true, true, false, false, false, false},    // conic
-    {true, true, false, false, true, false},     // high power 1: y^2 + z^2 + a0 x + a1 x^2 + a2 x^3 ...
-    {true, false, true, false, false, false},    // high power 2: x = a0 r^2 + a1 r^4 + ...
-    {true, true, true, false, false, false},     // standard
-    {true, false, false, false, false, false},   // cylinder
-    {true, false, false, true, false, true},     // tor
-    {true, false, false, true, false, true},     // tor (ring)
-    {true, true, true, false, false, false},     // Fresnel
+    {false, false, false, false, false, false, false},  // plane
+    {true, false, false, false, false, false, false},   // sphere
+    {true, true, false, false, false, false, false},    // conic
+    {true, true, false, false, true, false, false},     // high power 1: y^2 + z^2 + a0 x + a1 x^2 + a2 x^3 ...
+    {true, false, true, false, false, false, false},    // high power 2: x = a0 r^2 + a1 r^4 + ...
+    {true, true, true, false, false, false, false},     // standard
+    {true, false, false, false, false, false, false},   // cylinder
+    {true, false, false, true, false, true, false},     // tor: R, second radius, a third term
+    {true, true, false, false, false, false, true},     // tor (ring): R, ring radius, conic term
+    {true, true, true, false, false, false, false},     // Fresnel
 };
 static_assert(sizeof kHolds / sizeof kHolds[0] == kSurfaceTypeCount);
 
 // A surface's shape in the terms of the table: curvature c (meridional) and c2 (sagittal),
 // conic constant k of x = c r^2 / (1 + sqrt(1 - (1 + k) c^2 r^2)), the added even terms
-// r^4, r^6 ..., the high-power form's x^3, x^4 ... terms, a torus's third term.
+// r^4, r^6 ..., the high-power form's x^3, x^4 ... terms, a torus's third term, the ring
+// radius of the ring torus.
 struct TShape {
   double c = 0.0;
   double c2 = 0.0;
@@ -47,6 +50,7 @@ struct TShape {
   std::vector<double> terms;
   std::vector<double> xTerms;
   double torusTerm = 0.0;
+  double ring = 0.0;
 };
 
 // The coefficient of u^n in 1 - sqrt(1 - u) (n >= 1): 1/2, 1/8, 1/16, 5/128, ..., each the
@@ -110,12 +114,19 @@ TShape ShapeOf(const TSurface &surface, bool fitConic) {
       }
       break;
     case kSurfaceTor:
-    case kSurfaceTorRing:
       if (!a.empty()) {
         shape.c = Inverse(a[0]);
         shape.c2 = Inverse(At(a, 1));
         shape.torusTerm = At(a, 2);
         return shape;
+      }
+      break;
+    case kSurfaceTorRing:
+      // e x^2 - 2 R x + (r -+ a1)^2 = 0: the conic of 1 + k = e = 1 - a2, at the ring radius.
+      if (!a.empty()) {
+        shape.c = Inverse(a[0]);
+        shape.ring = At(a, 1);
+        shape.k = -At(a, 2);
       }
       break;
     default: break;
@@ -154,6 +165,7 @@ TTypeConversion ConvertSurfaceType(const TSurface &surface, int type) {
   if (holds.curvature && impliedSecond != shape.c2) Add(result.lost, "second radius");
   if (!holds.xTerms) Add(result.lost, PowerNames(shape.xTerms, "x", 3, 1));
   if (!holds.torusTerm && shape.torusTerm != 0.0) Add(result.lost, "third torus term");
+  if (!holds.ring && shape.ring != 0.0) Add(result.lost, "ring radius");
   const double R = Inverse(shape.c);
   std::vector<double> &v = result.coefficients;
   switch (type) {
@@ -177,8 +189,8 @@ TTypeConversion ConvertSurfaceType(const TSurface &surface, int type) {
       v = {shape.c, shape.k};
       v.insert(v.end(), shape.terms.begin(), shape.terms.end());
       break;
-    case kSurfaceTor:
-    case kSurfaceTorRing: v = {R, Inverse(shape.c2), shape.torusTerm}; break;
+    case kSurfaceTor: v = {R, Inverse(shape.c2), shape.torusTerm}; break;
+    case kSurfaceTorRing: v = {R, shape.ring, -shape.k}; break;
     default: v = {R}; break;
   }
   return result;

@@ -1,7 +1,8 @@
 #pragma once
 // A surface's shape carried from one surface type to another. One table says what each type
 // holds (curvature, conic constant, the even powers r^4 ..., a second radius, the powers of
-// x of the first high-power form, a torus's third term); the old surface's shape is read
+// x of the first high-power form, a torus's third term, the ring torus's ring radius); each
+// type's coefficients are read by its own equation; the old surface's shape is read
 // through it and written into the new type's coefficients. What the new type cannot hold is
 // named; the change of the rim's sag says where the new shape only approximates the old
 // one (a sphere written as a power series).

@@ -5,9 +5,12 @@
 #include "editor/insert/new_elements.h"
 
 #include <cmath>
+#include <vector>
 
 #include "document/system/tests/editor_test_support.h"
+#include "editor/insert/element_insertion.h"
 #include "editor/insert/placement.h"
+#include "editor/library/component_library.h"
 #include "foundation/numerics/pi.h"
 
 namespace {
@@ -114,17 +117,75 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
   // Rotations and shifts of a double-precision trace over some 100 mm.
   constexpr double kOnRay = 1e-6;
   constexpr int kPrismRow = 100;
-  for (int fold = 10; fold <= kPrismRow; fold += 10) {
-    SCOPED_TRACE(fold);
-    TSystemImage image;
-    Open(image, "singlet.os");
-    TInsertedElementInfo info;
+  // Built on its page; or built so, copied with its beam (or stored in a library and taken
+  // out) and pasted into another singlet: it keeps its angles to the beam, so the chief ray
+  // leaves it as it left the one built on the page, and what follows stands across it. A
+  // small prism built between the triplet's first two lenses carries the lenses behind it
+  // with the image plane: all of them turned and shifted alike, on one line; one built in
+  // front of a fold mirror carries the mirror onto its beam, and the image plane behind it.
+  enum Road { kBuilt, kPasted, kTaken, kBeforeLenses, kBeforeFold };
+  struct Row {
+    int fold;
+    Road road;
+  };
+  std::vector<Row> rows{{90, kPasted}, {kPrismRow, kPasted}, {90, kTaken}, {kPrismRow, kTaken}, {kPrismRow, kBeforeLenses}, {kPrismRow, kBeforeFold}};
+  for (int fold = 10; fold <= kPrismRow; fold += 10) rows.push_back({fold, kBuilt});
+  for (const Row &row : rows) {
+    SCOPED_TRACE(testing::Message() << row.fold << " road " << row.road);
     // Clicked 9 mm above the axis, as a hand places it.
-    ASSERT_EQ(PlaceSurface(image, 2, image.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
+    const auto place = [](TSystemImage &system, TInsertedElementInfo &info) {
+      ASSERT_EQ(PlaceSurface(system, 2, system.Surface(2)->general.vertex[0] + 20.0, 9.0, -1, info), 3);
+    };
+    TSystemImage built;
+    Open(built, row.road == kBeforeLenses ? "cooke_triplet.os" : row.road == kBeforeFold ? "fold_mirror.os" : "singlet.os");
+    TInsertedElementInfo info;
+    if (row.road >= kBeforeLenses) {
+      ASSERT_EQ(PlaceSurface(built, 2, built.Surface(2)->general.vertex[0] + 3.0, 0.0, -1, info), 3);
+    } else {
+      place(built, info);
+    }
     std::string error;
-    const int made = fold < kPrismRow ? InsertMirror(image, info, TMirrorShape{0.0, 0.0, 0.5 * fold}, error)
-                                      : InsertPrism(image, info, 60.0, "F2_schott", 20.0, error);
+    const double face = row.road >= kBeforeLenses ? 3.0 : 20.0;
+    const int made = row.fold < kPrismRow ? InsertMirror(built, info, TMirrorShape{0.0, 0.0, 0.5 * row.fold}, error)
+                                          : InsertPrism(built, info, 60.0, "F2_schott", face, error);
     ASSERT_EQ(made, 1) << error;
+    if (row.road == kBeforeLenses) {
+      const int n = built.SurfaceCount();
+      const double turned = built.Surface(n - 1)->general.angles[2];
+      for (int k = 5; k < n - 1; ++k) {
+        const double *lens = built.Surface(k)->general.vertex;
+        const double *plane = built.Surface(n - 1)->general.vertex;
+        EXPECT_NEAR(-(lens[0] - plane[0]) * std::sin(turned) + (lens[1] - plane[1]) * std::cos(turned), 0.0, kOnRay) << k;
+      }
+      continue;
+    }
+    TPlacedRay leaving;
+    ASSERT_TRUE(ChiefRayLeaving(built, built.SurfaceCount() - 2, leaving));
+    TSystemImage pasted;
+    TSystemImage clipboard;
+    const bool copied = row.road == kPasted || row.road == kTaken;
+    if (copied) {
+      built.elements.data[built.selectedElement].mark = 1;
+      TComponentLibrary library;
+      if (row.road == kPasted) {
+        built.CopySelection(clipboard, nullptr);
+        clipboard.copiedBeam = CopiedBeamOf(built);
+      } else {
+        ASSERT_EQ(library.Open(Scratch("elements.lct")), 1);
+        ASSERT_GE(library.Add("turn " + std::to_string(row.fold), built), 0) << library.ErrorText();
+        ASSERT_EQ(library.Take(library.Count() - 1, clipboard), 1) << library.ErrorText();
+        clipboard.copiedBeam = OwnBeamOf(clipboard);
+      }
+      Open(pasted, "singlet.os");
+      TInsertedElementInfo again;
+      place(pasted, again);
+      ASSERT_EQ(PasteElement(pasted, again, clipboard, error), 1) << error;
+      TPlacedRay after;
+      ASSERT_TRUE(ChiefRayLeaving(pasted, pasted.SurfaceCount() - 2, after));
+      EXPECT_NEAR(after.direction.x, leaving.direction.x, kOnRay);
+      EXPECT_NEAR(after.direction.y, leaving.direction.y, kOnRay);
+    }
+    TSystemImage &image = copied ? pasted : built;
     const int plane = image.SurfaceCount() - 1;
     ASSERT_GE(image.SolveChiefRay(0.0, 0.0), 1);
     TCurrentRay ray = image.MakeRay(0.0, 0.0, 0.0, 0.0);

@@ -51,6 +51,17 @@ class InsertCommandsTest : public InsertShellTest {
          [this, &editor] { ClickWorld(editor, placeX_, 0.0); });
   }
   void Command(int id) { editor_->PostMessage(WM_COMMAND, static_cast<WPARAM>(id), 0); }
+  // New Element pressed, and pressed again while its placement waits: true once it is up.
+  bool NewElementPressedTwice() {
+    TOpticalEditor &editor = *editor_;
+    bool again = false;
+    When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
+      again = true;
+      Command(CM_NEW_ELEMENT);
+    });
+    Command(CM_NEW_ELEMENT);
+    return test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs);
+  }
   int HelpBoxes() const {
     int count = 0;
     for (const auto &box : answers_->boxes) count += box.caption == "Help" ? 1 : 0;
@@ -106,13 +117,7 @@ TEST_F(InsertCommandsTest, EscapeCancelsTheWaitAndLeavesTheSystemAsItWas) {
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(editor.Canvas()->MouseMode(), 0);
   // The same toggle pressed again while the placement waits cancels it as well.
-  bool again = false;
-  When([&editor] { return editor.Insertion().NewElementDown(); }, [this, &again] {
-    again = true;
-    Command(CM_NEW_ELEMENT);
-  });
-  Command(CM_NEW_ELEMENT);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return again && !editor.Insertion().NewElementDown(); }, kWaitMs));
+  ASSERT_TRUE(NewElementPressedTwice());
   EXPECT_EQ(HelpBoxes(), 2);
   EXPECT_EQ(Snapshot("after2.os"), before);
 }
@@ -251,6 +256,11 @@ TEST_F(InsertCommandsTest, ACancelledFolderTakesThePlacedSurfaceAwayWithoutAnUnd
   ASSERT_TRUE(test_kit::RunUntil([&] { return cancelled && !editor.Insertion().NewElementDown(); }, kWaitMs));
   EXPECT_EQ(Snapshot("after.os"), before);
   EXPECT_EQ(system.options.undoIndex, undo);
+  // The selection went with the placed surface: the next placement asks for the element to
+  // follow again, and waits for it.
+  const int help = HelpBoxes();
+  ASSERT_TRUE(NewElementPressedTwice());
+  EXPECT_EQ(HelpBoxes(), help + 1);
 }
 
 }  // namespace
@@ -395,8 +405,12 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
     stillWaiting = editor.Insertion().NewElementDown() && !editor.Canvas()->GetSelectMode();
     ClickWorld(editor, lastX, lastY);
   });
+  std::string placeText;
   When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
-       [&editor, place] { ClickWorld(editor, place, 0.0); });
+       [&editor, &placeText, place] {
+         placeText = editor.StatusBar()->GetText();
+         ClickWorld(editor, place, 0.0);
+       });
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
   editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
@@ -414,6 +428,7 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
   EXPECT_EQ(beepsAfterMiss, 1u);
   EXPECT_TRUE(stillWaiting);
   EXPECT_EQ(missedText.rfind("Select the preceding element first", 0), 0u) << missedText;
+  EXPECT_NE(placeText.find("outside the selected element's frame"), std::string::npos) << placeText;
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
 }
 

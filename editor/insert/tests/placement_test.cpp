@@ -12,6 +12,7 @@
 #include "document/system/tests/editor_test_support.h"
 #include "editor/insert/element_insertion.h"
 #include "editor/insert/new_elements.h"
+#include "foundation/numerics/pi.h"
 
 #include "editor/insert/tests/traced_focal.h"
 
@@ -170,6 +171,13 @@ TEST_F(PlacementTest, PastedAndInsertedElementsKeepTheStopOnItsFaceInEveryConfig
   image.StoreConfiguration(-1);
   image.InsertConfiguration(0);
   ASSERT_EQ(image.ConfigurationCount(), 2);
+  // The last lens stands 1 mm further in the second configuration, through every insertion.
+  const TSurface *last = image.Surface(5);
+  image.ShiftSurfaces(5, 6, DPOINT3(1.0, 0.0, 0.0), 1);
+  image.RebuildElements(&canvas);
+  image.StoreConfiguration(-1);
+  ASSERT_EQ(image.SelectConfiguration(0), 1);
+  const double lastX = last->general.vertex[0];
   image.elements.data[0].mark = 1;
   TSystemImage clipboard;
   image.CopySelection(clipboard, &canvas);
@@ -196,6 +204,7 @@ TEST_F(PlacementTest, PastedAndInsertedElementsKeepTheStopOnItsFaceInEveryConfig
   expectStopAt(9);
   ASSERT_EQ(image.SelectConfiguration(1), 1);
   expectStopAt(9);
+  EXPECT_NEAR(last->general.vertex[0], lastX + 1.0, kTight);
 }
 
 TEST_F(PlacementTest, ALensOfTheAskedFocalLengthTakesThePlacedSurfacesPlace) {
@@ -321,47 +330,71 @@ TEST_F(PlacementTest, APlaceThatWouldCrossANeighbourIsRefusedNamingTheGap) {
 // Every road that builds an element passes the one check of room: each page of the New
 // Element folder, Paste (the library's Take pastes too), New Single Surface and a place
 // beyond the image plane. Each is built where the element with its faces and rims fits
-// and refused, the system unchanged, where it would cross a neighbour. A click above the
-// axis still puts the vertex on the beam's axis.
+// and refused, the system unchanged, where it would cross a neighbour as it stands: on the
+// axis, decentred, tilted, aspheric, toric, obscured, a 45 degree fold, in either of two
+// configurations. A click above the axis still puts the vertex on the beam's axis.
 TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhereNot) {
   enum Road { kLensPage, kSurfacePage, kMirrorPage, kPrismPage, kPaste, kSingleSurface };
+  // What is done to the neighbours first: the triplet's F2 lens decentred or its front face
+  // tilted, toric or obscured, the first lens's rear face aspheric; a 45 degree plane fold
+  // mirror 20 mm behind the singlet; a second configuration with the F2 lens 4 mm nearer.
+  enum Neighbour { kOnAxis, kMicron, kTwoMm, kTilt3, kTilt45, kAspheric, kToric, kObscured, kFold, kNearer };
   constexpr double kClickHeight = 2.0;  // mm above the axis: no decentre follows from it
   const struct {
     const char *file;
     Road road;
     int preceding;  // -1: the last surface before the image plane
-    double behind;  // the click behind the preceding vertex (mm)
+    double behind;  // the click behind the preceding vertex along the beam leaving it (mm)
     double shape;   // thickness, radius, tilt (degrees) or apex (degrees)
     bool fits;
+    Neighbour neighbour = kOnAxis;
+    double semi = 0.0;  // the element's semi-height; 0: as the fan sizes it
   } cases[] = {
-      // The triplet's first lens is followed by the F2 lens 6.00755 mm on, whose front face
-      // (R -22.21) comes 1.30 to 1.44 mm nearer at the new lens's rim (7.5 to 7.9 mm): a
-      // 5 mm lens of f 80 (rear sag -0.34 to -0.38 there) fits nowhere, a 4.5 mm one only
-      // up to about 0.5 mm behind.
-      {"cooke_triplet.os", kLensPage, 2, 0.5, 5.0, false},
-      {"cooke_triplet.os", kLensPage, 2, 1.0, 4.5, false},
-      {"cooke_triplet.os", kLensPage, 2, 0.3, 4.5, true},
-      {"cooke_triplet.os", kLensPage, 2, 2.0, 5.0, false},
-      {"cooke_triplet.os", kLensPage, -1, 60.0, 5.0, true},
-      {"cooke_triplet.os", kSurfacePage, 2, 3.0, 0.0, true},
-      {"cooke_triplet.os", kSurfacePage, 2, 0.5, -8.0, false},
-      {"cooke_triplet.os", kMirrorPage, 2, 3.0, 10.0, true},
-      {"cooke_triplet.os", kMirrorPage, 2, 0.5, 45.0, false},
-      // A 60 degree prism's entrance face reaches about 7 mm in front of its vertex.
-      {"singlet.os", kPrismPage, 0, 1.0, 60.0, false},
-      {"singlet.os", kPrismPage, -1, 1.0, 60.0, false},
-      {"singlet.os", kPrismPage, -1, 20.0, 60.0, true},
-      // The clipboard holds the triplet's first lens, 3.25896 mm thick.
-      {"cooke_triplet.os", kPaste, 2, 0.5, 0.0, true},
-      {"cooke_triplet.os", kPaste, 2, 4.0, 0.0, false},
-      {"cooke_triplet.os", kPaste, -1, 60.0, 0.0, true},
-      // A surface of the front face's radius (22 mm) sags over a millimetre at its rim.
-      {"cooke_triplet.os", kSingleSurface, 1, 0.3, 0.0, true},
-      {"cooke_triplet.os", kSingleSurface, 3, 0.3, 0.0, true},
-      {"cooke_triplet.os", kSingleSurface, 1, 3.0, 0.0, false},
+      // A plane of semi-height 5 behind the first lens meets the F2 lens's front face
+      // (R -22.21328, 6.00755 on) where it stands: on the axis its rim at 5 sags 0.568, so
+      // the plane fits up to 5.44 behind; decentred by 2 mm that face's rim at -8 (sag
+      // 1.492) comes to -6, up to 4.88; tilted 3 degrees its top comes 0.26 nearer, up to
+      // 5.17; tilted 45 degrees it reaches back past the first lens. A front face curved only
+      // across the drawing (a torus of radius -22.21328 there) and an obscured one (glass
+      // behind the paint) stand as the sphere does. The first lens's rear face given an r^4
+      // term of 0.0005 bulges 0.284 towards the plane at 5. With the F2 lens 4 mm nearer in a
+      // second configuration the plane fits up to 1.44 behind.
+      {"cooke_triplet.os", kSurfacePage, 2, 5.2, 0.0, true, kOnAxis, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kOnAxis, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.2, 0.0, true, kMicron, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kMicron, 5.0},
+      {"cooke_triplet.os", kLensPage, 2, 0.5, 5.0, false, kMicron},
+      {"cooke_triplet.os", kSurfacePage, 2, 4.7, 0.0, true, kTwoMm, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.1, 0.0, false, kTwoMm, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.0, 0.0, true, kTilt3, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.35, 0.0, false, kTilt3, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 2.0, 0.0, false, kTilt45, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 0.45, 0.0, true, kAspheric, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 0.15, 0.0, false, kAspheric, 5.0},
+      {"cooke_triplet.os", kPaste, 2, 0.5, 0.0, false, kAspheric},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.2, 0.0, true, kToric, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kToric, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kObscured, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 1.3, 0.0, true, kNearer, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 1.6, 0.0, false, kNearer, 5.0},
+      // The fold folds the beam down; its plane reaches +-5.8 mm along and across the folded
+      // beam. A lens of semi-height 5 (f 100, 5 thick, faces sagging 0.12) crosses it 2 mm
+      // down the folded beam, not 8 mm down; in front of it, with its rear vertex 1 mm from
+      // the mirror's, and not 7 mm.
+      {"singlet.os", kLensPage, 3, 2.0, 5.0, false, kFold, 5.0},
+      {"singlet.os", kLensPage, 3, 8.0, 5.0, true, kFold, 5.0},
+      {"singlet.os", kLensPage, 2, 14.0, 5.0, false, kFold, 5.0},
+      {"singlet.os", kLensPage, 2, 8.0, 5.0, true, kFold, 5.0},
+      // A 60 degree F2 prism (faces 20) in front of the fold turns it about its exit vertex
+      // and carries it onto the leaving chief ray: an own profile check leaves 0.87 mm
+      // between the exit face and the mirror along that ray at 8 mm behind the singlet; at
+      // 10 mm they cross.
+      {"singlet.os", kPrismPage, 2, 8.0, 60.0, true, kFold},
+      {"singlet.os", kPrismPage, 2, 10.0, 60.0, false, kFold},
   };
   for (const auto &c : cases) {
-    SCOPED_TRACE(testing::Message() << c.file << " road " << c.road << " after " << c.preceding << " +" << c.behind);
+    SCOPED_TRACE(testing::Message() << c.file << " road " << c.road << " after " << c.preceding << " +" << c.behind
+                                    << " neighbour " << c.neighbour);
     TSystemImage image;
     Open(image, c.file);
     TScaleCanvas canvas;
@@ -372,17 +405,52 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
       image.CopySelection(clipboard, &canvas);
       image.ClearSelection();
     }
+    // The stop on the first face keeps the chief ray on the axis past the first lens.
+    if (c.neighbour >= kTwoMm && c.neighbour != kFold) image.info.Naper = 2;
+    TSurface *front = image.Surface(3);
+    TGeneralParameters g = front->GetGeneralParameters();
+    const double micron[] = {0.0, 0.001, 2.0};
+    const double degrees[] = {0.0, 3.0, 45.0};
+    if (c.neighbour <= kTwoMm) image.ShiftSurfaces(3, 4, DPOINT3(0.0, micron[c.neighbour], 0.0), 1);
+    if (c.neighbour == kTilt3 || c.neighbour == kTilt45) front->SetAngles(0.0, 0.0, degrees[c.neighbour - 2] * kPi / 180.0);
+    const double asphere[] = {1.0 / -435.76044, 0.0, 0.0005};
+    if (c.neighbour == kAspheric) image.Surface(2)->SetAsphericCoefficients(kSurfaceAsphericStandard, asphere, 3);
+    const double torus[] = {0.0, -22.21328, 0.0};
+    if (c.neighbour == kToric) front->SetAsphericCoefficients(kSurfaceTor, torus, 3);
+    g.semiHeightInt = 6.0;
+    if (c.neighbour == kObscured) front->SetGeneralParameters(&g);
+    if (c.neighbour == kNearer) {
+      image.StoreConfiguration(-1);
+      image.InsertConfiguration(0);
+      image.ShiftSurfaces(3, 4, DPOINT3(-4.0, 0.0, 0.0), 1);
+      image.RebuildElements(nullptr);
+      image.StoreConfiguration(-1);
+      ASSERT_EQ(image.SelectConfiguration(0), 1);
+    }
+    image.Update();
+    image.RebuildElements(&canvas);
+    if (c.neighbour == kFold) {
+      TInsertedElementInfo fold;
+      ASSERT_EQ(PlaceSurface(image, 2, 35.0, 0.0, -1, fold), 3);
+      std::string error;
+      ASSERT_EQ(InsertMirror(image, fold, TMirrorShape{0.0, 0.0, 45.0}, error), 1) << error;
+    }
     const int preceding = c.preceding >= 0 ? c.preceding : image.SurfaceCount() - 2;
     const std::string before = Saved(image, Scratch("before.os"));
     TInsertedElementInfo info;
-    const double x = image.Surface(preceding)->general.vertex[0] + c.behind;
-    ASSERT_EQ(PlaceSurface(image, preceding, x, kClickHeight, c.road == kSingleSurface ? 1 : -1, info), preceding + 1);
-    EXPECT_NEAR(info.position.y, 0.0, kTight);
-    EXPECT_NEAR(image.Surface(preceding + 1)->general.vertex[1], 0.0, kTight);
+    const double beam = ChiefRayTilt(image, preceding);
+    const double *v = image.Surface(preceding)->general.vertex;
+    const double x = v[0] + c.behind * std::cos(beam) - kClickHeight * std::sin(beam);
+    const double y = v[1] + c.behind * std::sin(beam) + kClickHeight * std::cos(beam);
+    ASSERT_EQ(PlaceSurface(image, preceding, x, y, c.road == kSingleSurface ? 1 : -1, info), preceding + 1);
+    if (c.neighbour == kOnAxis || c.neighbour == kFold) {
+      EXPECT_NEAR(-(info.position.x - v[0]) * std::sin(beam) + (info.position.y - v[1]) * std::cos(beam), 0.0, kTight);
+    }
+    if (c.semi > 0.0) info.apertureDiameter = 2.0 * c.semi;
     std::string error;
     int made = 0;
     switch (c.road) {
-      case kLensPage: made = InsertLens(image, info, 80.0, "N-BK7_schott", c.shape, error); break;
+      case kLensPage: made = InsertLens(image, info, c.neighbour == kFold ? 100.0 : 80.0, "N-BK7_schott", c.shape, error); break;
       case kSurfacePage: made = InsertSingleSurface(image, info, c.shape, "", error); break;
       case kMirrorPage: made = InsertMirror(image, info, TMirrorShape{0.0, 0.0, c.shape}, error); break;
       case kPrismPage: made = InsertPrism(image, info, c.shape, "F2_schott", 20.0, error); break;
@@ -391,6 +459,9 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
         error = PlacedSurfaceRoom(image, info);
         made = error.empty() ? 1 : 0;
         break;
+    }
+    if (c.neighbour == kNearer && !c.fits) {
+      EXPECT_NE(error.find("In configuration 2 of 2"), std::string::npos) << error;
     }
     EXPECT_EQ(made, c.fits ? 1 : 0) << error;
     if (c.fits) continue;
@@ -411,6 +482,13 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
   for (const char *named : {"needs 5.00 mm", "3 and 4 is 6.01 mm from vertex to vertex and 5.01 mm between their faces",
                             "cross surface 4 by 1.76 mm", "a gap of at least 7.77 mm"})
     EXPECT_NE(error.find(named), std::string::npos) << error;
+  // A 45 degree fold there turns the F2 lens about its vertex: the gap still runs 6.01 mm
+  // along the beam, now through the turn.
+  TSystemImage folded;
+  Open(folded, "cooke_triplet.os");
+  ASSERT_EQ(PlaceSurface(folded, 2, folded.Surface(2)->general.vertex[0] + 2.0, 0.0, -1, info), 3);
+  ASSERT_EQ(InsertMirror(folded, info, TMirrorShape{0.0, 0.0, 45.0}, error), 0);
+  EXPECT_NE(error.find("3 and 4 is 6.01 mm from vertex to vertex"), std::string::npos) << error;
 }
 
 // A placement in the first configuration moves what stands behind it in every

@@ -157,6 +157,15 @@ TEST_F(Pupils, FiniteObjectPicksTheApertureSeenUnderTheSmallestAngle) {
   EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
   EXPECT_EQ(system.info.stopIndex, 1);
   EXPECT_APPROX(system.info.entrancePupilDiameter, 4.0, kRoundOff);
+
+  // The last face tilted by a milliradian sends the search to real rays from the object
+  // point: the cone whose slope tan(a) = 10/100 passes the far aperture gives the same pupil.
+  system.Surface(3)->SetAngles(0.0, 0.0, 1e-3);
+  system.info.ObjectFinite = 1;
+  MarkModelChanged();
+  EXPECT_EQ(system.UpdatePupils(0.0, 0.0), 1);
+  EXPECT_EQ(system.info.stopIndex, 2);
+  EXPECT_APPROX(system.info.entrancePupilDiameter, 20.0, kRoundOff);
 }
 
 TEST_F(Pupils, EqualAperturesMakeTheOneNearerTheObjectTheStop) {
