@@ -153,7 +153,7 @@ class TConfigurationSections : public TSystemFileSections {
   // A section the reader left out is the user's to mend: it is written back as it is, also
   // into a new file, unless a configuration of the system is written in its place.
   bool Owns(const std::string &lowerHeader) const override {
-    return IsConfigurationHeader(lowerHeader) && !IsLeftOut(lowerHeader);
+    return IsConfigurationHeader(lowerHeader) && (!IsLeftOut(lowerHeader) || lowerHeader == NextHeader());
   }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
@@ -162,12 +162,22 @@ class TConfigurationSections : public TSystemFileSections {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
       written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
     }
-    for (const auto &[header, body] : leftOut_)
-      if (written.insert(LowerCaseAnsi(header)).second) sections.emplace_back(header, body);
+    // A section left out for a gap the written configurations now close would be read as
+    // the next configuration when the file is opened again: it keeps its text under a
+    // header that stays left out.
+    const std::string next = NextHeader();
+    for (const auto &[header, body] : leftOut_) {
+      if (!written.insert(LowerCaseAnsi(header)).second) continue;
+      if (LowerCaseAnsi(header) == next)
+        sections.emplace_back(header.substr(0, header.rfind(']')) + " left out]", body);
+      else
+        sections.emplace_back(header, body);
+    }
     return sections;
   }
 
  private:
+  std::string NextHeader() const { return LowerCaseAnsi(ConfigurationHeader(system_.ConfigurationCount() + 1)); }
   bool IsLeftOut(const std::string &lowerHeader) const {
     return std::any_of(leftOut_.begin(), leftOut_.end(),
                        [&lowerHeader](const auto &held) { return LowerCaseAnsi(held.first) == lowerHeader; });
