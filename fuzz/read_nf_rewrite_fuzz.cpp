@@ -37,6 +37,8 @@ std::vector<TLine> SplitLines(const std::string &file) {
     line.end = line.hadEnd ? newline + 1 : file.size();
     line.text = file.substr(at, (line.hadEnd ? newline : file.size()) - at);
     if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+    // A UTF-8 byte-order mark opening the file is no part of its first line's text.
+    if (at == 0 && line.text.rfind("\xEF\xBB\xBF", 0) == 0) line.text.erase(0, 3);
     lines.push_back(line);
     at = line.end;
   }
