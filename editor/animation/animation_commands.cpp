@@ -12,6 +12,7 @@
 #include "document/system/system_image.h"
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
+#include "editor/files/untitled_files.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/menus/menu.h"
@@ -24,7 +25,6 @@ namespace {
 
 constexpr const char *kLensAnimationLabel = "Lens animation";
 constexpr const char *kBeamAnimationLabel = "Beam animation";
-constexpr const char *kUntitledAnimationName = "untitled.anm";
 constexpr int kDefaultBeamSteps = 20;
 // While paused the loop looks for messages this often.
 constexpr auto kPausePoll = std::chrono::milliseconds(10);
@@ -50,7 +50,7 @@ std::string TAnimationCommands::AnimationFilePath() const {
   const std::string &name = frame_.System().name;
   // Nothing of an unnamed system is written beside the program, where the next unnamed
   // system would find it: its animation lives in the private temporary directory.
-  if (name.empty() || name == frame_.UntitledPath()) return TempPath(kUntitledAnimationName);
+  if (name.empty() || name == frame_.UntitledPath()) return UntitledAnimationPath();
   return AnimationFileName(name);
 }
 

@@ -35,6 +35,8 @@ std::string FreeName(const std::string &directory, const std::string &stem, cons
 
 std::string UntitledSystemPath() { return UntitledFile(".os"); }
 
+std::string UntitledAnimationPath() { return UntitledFile(".anm"); }
+
 void ForgetUntitledFiles() {
   std::error_code ignored;
   for (const char *extension : {".os", ".par", ".anm"})

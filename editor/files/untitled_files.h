@@ -8,6 +8,8 @@
 
 // The name an unnamed system goes by; empty when there is no temporary directory.
 std::string UntitledSystemPath();
+// The unnamed system's animation file; empty when there is no temporary directory.
+std::string UntitledAnimationPath();
 // Removes the unnamed system's files: New ends that system, or the start found them left
 // by a session whose restore was not taken.
 void ForgetUntitledFiles();
