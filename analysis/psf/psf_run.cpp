@@ -11,7 +11,9 @@
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "optics/prepare/working_wavelength.h"
+#include "optics/psf/diffraction_sampling.h"
 #include "optics/psf/psf_progress.h"
+#include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
 
 namespace {
@@ -114,6 +116,11 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
+  // One centre for every wavelength: the mean wavelength's chief ray. Each wavelength's PSF
+  // stands about it where its own chief ray lands, so lateral colour shows in the sum.
+  info.psfResults[1] = ImageCoordinate(info.ImageFinite, chief.z, chief.N, chief.L);
+  info.psfResults[2] = ImageCoordinate(info.ImageFinite, chief.y, chief.M, chief.L);
+  double largestLeftOut = 0.0, leftOutLambda = 0.0;
 
   DeleteFiles();
   const int planned = polychromatic ? system.info.WavelengthCount() : 1;
@@ -139,7 +146,11 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
       system.workArray1.data[(nx / 2) * nx + nx / 2] = 1.0f;
       made = 1;
     } else {
-      made = system.ComputePSFNodes(fieldA, fieldB, 1);
+      made = system.ComputePSFNodes(fieldA, fieldB, polychromatic ? 0 : 1);
+      if (made && info.psfLightBeyondGrid > largestLeftOut) {
+        largestLeftOut = info.psfLightBeyondGrid;
+        leftOutLambda = lambda;
+      }
     }
     // The window's gauge spans every wavelength: pump at the end of this one's share.
     const double done = gauge != nullptr ? gauge->Maximum() * (i + 1.0) / planned : 0.0;
@@ -181,6 +192,15 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
     spectra.Resize(written, 1);
   }
   state = kComputed;
+  lightBeyondGrid = largestLeftOut;
+  if (largestLeftOut >= kToldLightBeyondGrid) {
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "At %g um %s %% of the light stands beyond the %d x %d grid and is left out of the "
+                  "PSF.\nA larger size or Discrete holds it.",
+                  leftOutLambda, ShareAsPercent(largestLeftOut).c_str(), nx, nx);
+    MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
+  }
   return 1;
 }
 

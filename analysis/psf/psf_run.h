@@ -26,7 +26,8 @@ class TPsfRun {
 
   // The PSF of the object point (Y, X), given as the user sees field values (x 60 in
   // minutes), on nx x nx nodes: one raster file per wavelength (one at the working
-  // wavelength for a monochrome system). idealPoint puts 1 in the centre node instead.
+  // wavelength for a monochrome system), each standing about the mean wavelength's chief
+  // ray where its own chief ray lands. idealPoint puts 1 in the centre node instead.
   // Answers 1 when the files stand (at once when they stood already), 0 when nothing
   // usable was made or the user pressed Escape; the working wavelength and Nd are the
   // system's own again afterwards, and a stopped run counts as not computed.
@@ -46,6 +47,10 @@ class TPsfRun {
   void Invalidate() { state = kToCompute; }
 
   int state = kToCompute;
+  // The largest share of a wavelength's light that stood beyond the grid in the last run;
+  // from kToldLightBeyondGrid on, the run tells the user.
+  double lightBeyondGrid = 0.0;
+  static constexpr double kToldLightBeyondGrid = 1e-3;
   // The node interval of the computed rasters (mm, or mrad for an image at infinity): the
   // system's Discrete when given, else the one in effect at the first wavelength prepared.
   double interval = 0.0;

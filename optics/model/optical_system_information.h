@@ -52,6 +52,9 @@ class TOpticalSystemInformation {
   double focalLength = 0.0;
   double backFocalDistance = 0.0;
   double psfResults[3] = {0.0, 0.0, 0.0};
+  // The share (0..1) of the last PSF's light that stood beyond its grid about the stored
+  // centre and was left out: the weighted share over the wavelengths of a polychromatic PSF.
+  double psfLightBeyondGrid = 0.0;
   double magnification = 0.0;
   double entrancePupilDiameter = 0.0;  // solved (Dentr when given); every pupil user reads it
   double entrancePupilPoint[3] = {0.0, 0.0, 0.0};

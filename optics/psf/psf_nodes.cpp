@@ -44,15 +44,58 @@ bool EnsurePsfArrays(TOpticalSystem &system) {
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
-// The chief ray traced as the reference of the path differences; with storeCentre its image
-// point becomes the PSF centre (z part, then y part).
-void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int storeCentre) {
+// The chief ray traced as the reference of the path differences; its image point goes into
+// the statistics and, with storeCentre, becomes the PSF centre (z part, then y part).
+void TraceReferenceRay(TOpticalSystem &system, double fieldA, double fieldB, int storeCentre,
+                       TPSFSampleInfo &stats) {
   TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
   system.TraceRay(chief, kTraceReference, nullptr, 0);
+  stats.chiefZ = ImageCoordinate(system.info.ImageFinite, chief.z, chief.N, chief.L);
+  stats.chiefY = ImageCoordinate(system.info.ImageFinite, chief.y, chief.M, chief.L);
   if (storeCentre == 0) return;
   double *centre = system.info.psfResults;
-  centre[1] = ImageCoordinate(system.info.ImageFinite, chief.z, chief.N, chief.L);
-  centre[2] = ImageCoordinate(system.info.ImageFinite, chief.y, chief.M, chief.L);
+  centre[1] = stats.chiefZ;
+  centre[2] = stats.chiefY;
+}
+
+// Multiplies the pupil function by exp(2 pi i (row rowShift + column columnShift) / nd): by
+// the shift theorem of the forward transform (X[k] = sum x[j] exp(-2 pi i j k / n)) its
+// image moves rowShift rows and columnShift columns, fractions of a node included.
+void TiltPupilFunction(int nd, float *re, float *im, double rowShift, double columnShift) {
+  const double rowTurn = 2.0 * kPi * rowShift / nd, columnTurn = 2.0 * kPi * columnShift / nd;
+  for (int r = 0; r < nd; ++r) {
+    for (int c = 0; c < nd; ++c) {
+      const long k = static_cast<long>(r) * nd + c;
+      if (re[k] == 0.0f && im[k] == 0.0f) continue;
+      const double turn = r * rowTurn + c * columnTurn;
+      const double cosine = std::cos(turn), sine = std::sin(turn);
+      const double a = re[k], b = im[k];
+      re[k] = static_cast<float>(a * cosine - b * sine);
+      im[k] = static_cast<float>(a * sine + b * cosine);
+    }
+  }
+}
+
+// Moves the grid by whole nodes, rows down and columns right, without wrapping: what would
+// leave the grid is left out. Answers the sum of the values left out.
+double MoveGrid(int nd, float *data, int rows, int columns) {
+  if (rows == 0 && columns == 0) return 0.0;
+  double left = 0.0;
+  // Walked from the side the grid moves towards, so that no node is read after it was
+  // written.
+  for (int i = 0; i < nd; ++i) {
+    const int r = rows > 0 ? nd - 1 - i : i;
+    for (int j = 0; j < nd; ++j) {
+      const int c = columns > 0 ? nd - 1 - j : j;
+      const long to = static_cast<long>(r) * nd + c;
+      const int fromRow = r - rows, fromColumn = c - columns;
+      // The node this one gives its value to lies beyond the grid: its light is left out.
+      if (r + rows < 0 || r + rows >= nd || c + columns < 0 || c + columns >= nd) left += data[to];
+      const bool inside = fromRow >= 0 && fromRow < nd && fromColumn >= 0 && fromColumn < nd;
+      data[to] = inside ? data[static_cast<long>(fromRow) * nd + fromColumn] : 0.0f;
+    }
+  }
+  return left;
 }
 
 void ClearArrays(TOpticalSystem &system) {
@@ -137,6 +180,12 @@ int PsfNodeOffset(double offset, double discrete) {
   return static_cast<int>(nodes + (nodes < 0.0 ? -0.5 : 0.5));
 }
 
+double PsfNodeShift(double offset, double discrete) {
+  const double nodes = offset / discrete;
+  if (!(std::fabs(nodes) < static_cast<double>(kPsfFarNode))) return nodes < 0.0 ? -kPsfFarNode : kPsfFarNode;
+  return nodes;
+}
+
 int PsfGridRow(int nd, double dy, double discrete) { return nd / 2 + PsfNodeOffset(-dy, discrete); }
 
 int PsfGridColumn(int nd, double dz, double discrete) { return nd / 2 + PsfNodeOffset(dz, discrete); }
@@ -174,7 +223,7 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
   const bool mapped = map.Build(*this, fieldA, fieldB, kPupilFanSteps);
   const int nd = info.Nd;
   const int half = nd / 2;
-  TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
+  TraceReferenceRay(*this, fieldA, fieldB, storeCentre, stats);
   ClearArrays(*this);
   // Without a wavelength there is no phase to give the samples; without a chief ray that
   // reaches the image, no pupil to place them in.
@@ -258,7 +307,7 @@ TPSFSampleInfo TOpticalSystem::SampleDiffractionPupil(double fieldA, double fiel
 TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB, int storeCentre) {
   TPSFSampleInfo stats;
   if (!EnsurePsfArrays(*this)) return stats;
-  TraceReferenceRay(*this, fieldA, fieldB, storeCentre);
+  TraceReferenceRay(*this, fieldA, fieldB, storeCentre, stats);
   ClearArrays(*this);
   int boundType = kBoundRound;
   double R = 0.0, Rz = 0.0;
@@ -284,6 +333,8 @@ TPSFSampleInfo TOpticalSystem::SampleGeometricSpot(double fieldA, double fieldB,
     const int column = PsfGridColumn(nd, v - centreZ, discrete);
     if (row >= 0 && row < nd && column >= 0 && column < nd) {
       re[static_cast<long>(row) * nd + column] += static_cast<float>(T);
+    } else {
+      stats.transmissionBeyondGrid += T;
     }
   };
   for (int q = 0; q < rings; ++q) {
@@ -327,7 +378,11 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
     sum.Zero();
   }
   const int savedDifrac = info.Difrac;
+  const double discrete = info.discreteInEffect;
   double total = 0.0;
+  // The light of the orders and the part of it that stood beyond the grid.
+  double light = 0.0, lightLeftOut = 0.0;
+  info.psfLightBeyondGrid = 0.0;
   for (int j = -extra; j <= extra; ++j) {
     double weight = 1.0;
     if (extra > 0) {
@@ -350,10 +405,20 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
 
     float *re = workArray1.data;
     double intensity = 0.0;
+    // The diffraction sampling centres its grid on its own chief ray: a PSF about another
+    // centre (a wavelength's about the mean wavelength's chief ray) is moved to stand where
+    // its chief ray lands, a fraction of a node by a tilt of the pupil function and whole
+    // nodes after the transform, so that nothing wraps round the grid.
+    const double rowShift = diffraction ? PsfNodeShift(info.psfResults[2] - stats.chiefY, discrete) : 0.0;
+    const double columnShift = diffraction ? PsfNodeShift(stats.chiefZ - info.psfResults[1], discrete) : 0.0;
+    const int wholeRows = static_cast<int>(std::lround(rowShift));
+    const int wholeColumns = static_cast<int>(std::lround(columnShift));
     if (!diffraction) {
       intensity = stats.transmissionSum;
     } else {
       float *im = workArray2.data;
+      if (rowShift != wholeRows || columnShift != wholeColumns)
+        TiltPupilFunction(nd, re, im, rowShift - wholeRows, columnShift - wholeColumns);
       if (!FFT2D(nd, nd, re, im, 0)) {
         info.Difrac = savedDifrac;
         return 0;
@@ -373,8 +438,15 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
                : 1.0f;
     if (diffraction) {
       CentreAndScalePsfGrid(nd, re, scale);
-    } else if (scaled) {
-      for (long k = 0; k < cells; ++k) re[k] *= scale;
+      const double left = MoveGrid(nd, re, wholeRows, wholeColumns);
+      light += intensity * scale;
+      lightLeftOut += left;
+    } else {
+      if (scaled) {
+        for (long k = 0; k < cells; ++k) re[k] *= scale;
+      }
+      light += stats.transmissionSum * scale;
+      lightLeftOut += stats.transmissionBeyondGrid * scale;
     }
     if (scaled && extra > 0) {
       for (long k = 0; k < cells; ++k) sum.data[k] += re[k];
@@ -382,6 +454,7 @@ int TOpticalSystem::ComputePSFNodes(double fieldA, double fieldB, int storeCentr
     total += intensity;
   }
   info.Difrac = savedDifrac;
+  if (light > 0.0) info.psfLightBeyondGrid = lightLeftOut / light;
   if (total == 0.0) return 0;
   if (extra > 0) {
     for (long k = 0; k < cells; ++k) workArray1.data[k] = sum.data[k];

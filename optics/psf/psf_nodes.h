@@ -33,6 +33,8 @@ inline double PupilGridRowY(int nd, int i, double dt) { return (nd / 2 - i) * dt
 // `discrete`: offset / discrete rounded half away from zero. Points too far to land on any
 // grid answer a value of magnitude kPsfFarNode.
 int PsfNodeOffset(double offset, double discrete);
+// The same offset in nodes unrounded, held to kPsfFarNode.
+double PsfNodeShift(double offset, double discrete);
 constexpr int kPsfFarNode = 1 << 30;
 
 // Brings the zero frequency of a forward-transformed nd x nd intensity grid to node

@@ -1,5 +1,6 @@
-// The polychromatic PSF: the PSFs at the system's wavelengths, each times its weight, summed
-// through a temporary file so that only one PSF and one row stay in memory.
+// The polychromatic PSF: the PSFs at the system's wavelengths, each where its own chief ray
+// lands about the mean wavelength's, times its weight, summed through a temporary file so
+// that only one PSF and one row stay in memory.
 
 #include <cmath>
 
@@ -43,6 +44,9 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
 
   int made = 0;
   bool failed = false;
+  // Every wavelength's PSF stands about this one centre, where its own chief ray lands:
+  // the light beyond the grid is summed by weight to be told.
+  double weightAdded = 0.0, weightLeftOut = 0.0;
   {
     TPolychromaticSum sum(nd);
     failed = !sum.Open();
@@ -62,6 +66,8 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
         }
         made = 1;
         lastAdded = true;
+        weightAdded += entry.weight;
+        weightLeftOut += entry.weight * info.psfLightBeyondGrid;
       }
       if (PsfCancelled()) failed = true;
     }
@@ -69,6 +75,7 @@ int TOpticalSystem::ComputePolychromaticPSF(double fieldA, double fieldB) {
     if (!failed && made && !lastAdded && !sum.Load(workArray1.data)) failed = true;
   }
   working.Restore();
+  info.psfLightBeyondGrid = weightAdded != 0.0 ? weightLeftOut / weightAdded : 0.0;
   // The interval in effect stays that of the PSF left in the first work array.
   if (info.entrancePupilDiameter != 0.0) SetupFieldSampling(interval);
   return failed ? 0 : made;
