@@ -13,12 +13,13 @@ namespace {
 // Field step of the two rays that give the magnification.
 constexpr double kFieldStep = 0.0001;
 
-// A ray's place and direction behind the system (global).
+// A ray's place and direction behind the system (global, in space: a surface turned about
+// y or decentred in z sends the pair out of the drawing plane).
 struct TRayEnd {
-  double x, y, L, M;
+  double x, y, z, L, M, N;
 };
 
-TRayEnd EndOf(const TIntersectionPoint &p) { return {p.x, p.y, p.L, p.M}; }
+TRayEnd EndOf(const TIntersectionPoint &p) { return {p.x, p.y, p.z, p.L, p.M, p.N}; }
 
 // +1 when the direction cosines in the hit list point the way the light runs, -1 when they
 // point back along it. A system turned round keeps its vertices, so its starting rays point
@@ -39,6 +40,7 @@ TRayEnd EndOf(const Mem<TIntersectionPoint> &hits, int n) {
   const double sense = TravelSense(hits, n);
   end.L *= sense;
   end.M *= sense;
+  end.N *= sense;
   return end;
 }
 
@@ -62,30 +64,32 @@ void MakeParallelPair(TOpticalSystem &system, double h, TCurrentRay &a, TCurrent
   system.info.ImageFinite = imageFinite;
 }
 
-// Focal length and back focal distance from the two rays after surface n - 2.
+// Focal length and back focal distance from the two rays after surface n - 2. Ray b starts
+// h off ray a in y: the constants are those of that section, whichever way the system turns
+// the pair, so every product runs over all three components.
 void ConstantsFromPair(TOpticalSystem &system, const TRayEnd &a, const TRayEnd &b, double h) {
   TOpticalSystemInformation &in = system.info;
-  const double c = a.L * b.L + a.M * b.M;
+  const double c = a.L * b.L + a.M * b.M + a.N * b.N;
   const double sine2 = 1.0 - c * c;
   if (sine2 >= kRayZero) {
-    const double turn = (a.x - b.x) * (b.L - a.L) + (a.y - b.y) * (b.M - a.M);
+    const double turn = (a.x - b.x) * (b.L - a.L) + (a.y - b.y) * (b.M - a.M) + (a.z - b.z) * (b.N - a.N);
     in.focalLength = (turn < 0.0 ? -1.0 : 1.0) * c / std::sqrt(sine2) * h;
   } else {
     in.focalLength = 0.0;
   }
 
-  // Where the two rays cross in the meridional plane: a.p + s a.d = b.p + t b.d, solved
-  // with plane cross products so that a beam turned onto any direction (L = 0 behind a
-  // fold mirror) is handled alike.
-  const double across = a.L * b.M - a.M * b.L;
-  if (std::fabs(across) >= kRayZero) {
-    const double s = ((b.x - a.x) * b.M - (b.y - a.y) * b.L) / across;
-    const double X = a.x + s * a.L;
-    const double Y = a.y + s * a.M;
+  // Where the two rays cross: the point of ray a nearest to ray b, a.p + s a.d with
+  // s = ((b.p - a.p) . (a.d - c b.d)) / (1 - c^2), which holds for a beam turned onto any
+  // direction (L = 0 behind a fold mirror) and out of the drawing plane alike.
+  if (sine2 >= kRayZero) {
+    const double dx = b.x - a.x, dy = b.y - a.y, dz = b.z - a.z;
+    const double s =
+        (dx * (a.L - c * b.L) + dy * (a.M - c * b.M) + dz * (a.N - c * b.N)) / sine2;
+    const double X = a.x + s * a.L, Y = a.y + s * a.M, Z = a.z + s * a.N;
     const int n = system.SurfaceCount();
     const double *v = system.Surface(n - 2)->general.vertex;
-    const double distance = std::sqrt((X - v[0]) * (X - v[0]) + (Y - v[1]) * (Y - v[1]));
-    in.backFocalDistance = (Y - v[1]) * a.M + (X - v[0]) * a.L < 0.0 ? -distance : distance;
+    const double distance = std::sqrt((X - v[0]) * (X - v[0]) + (Y - v[1]) * (Y - v[1]) + (Z - v[2]) * (Z - v[2]));
+    in.backFocalDistance = (X - v[0]) * a.L + (Y - v[1]) * a.M + (Z - v[2]) * a.N < 0.0 ? -distance : distance;
   } else {
     in.backFocalDistance = 0.0;
   }
@@ -133,9 +137,25 @@ void Magnification(TOpticalSystem &system) {
 
 }  // namespace
 
+namespace {
+
+// Whether a curved surface is turned or moved off the axis: the paraxial trace follows a
+// centred system (and plane surfaces at any turn), so such a system takes the real pair.
+bool CurvedSurfaceOffAxis(const TOpticalSystem &system) {
+  for (int i = 0; i < system.SurfaceCount(); ++i) {
+    const TGeneralParameters &g = system.Surface(i)->general;
+    const bool curved = g.type != kSurfacePlane && g.R != 0.0;
+    if (curved && (system.Surface(i)->tilted || g.vertex[1] != 0.0 || g.vertex[2] != 0.0)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int TOpticalSystem::FirstOrderParaxial() {
   const int n = SurfaceCount();
   if (n < 2 || !AllSurfacesPresent(*this)) return -1;
+  if (CurvedSurfaceOffAxis(*this)) return FirstOrderReal();
   const double h = 0.01 * SemiHeight(*this, 1);
   TCurrentRay a, b;
   MakeParallelPair(*this, h, a, b);
