@@ -179,6 +179,34 @@ double MtfSectionValue(int n, const float *mtf, double t, TPsfGridAxis direction
   return a + (b - a) * (t - i);
 }
 
+void MtfSectionDirections(double Y, double X, TSectionDirection &tangential, TSectionDirection &sagittal) {
+  const double r = std::hypot(Y, X);
+  tangential = r > 0.0 ? TSectionDirection{Y / r, X / r} : TSectionDirection{1.0, 0.0};
+  sagittal = TSectionDirection{-tangential.z, tangential.y};
+}
+
+double MtfSectionValue(int n, const float *mtf, double t, const TSectionDirection &direction) {
+  const int c = n / 2;
+  if (mtf == nullptr || !(t >= 0.0) || static_cast<int>(t) >= c) return 0.0;
+  // Frequency m f along y lies m rows below the centre and along z m columns to its left
+  // (the halves swapped as MtfFromPsf leaves them). The MTF is even, so a section and its
+  // opposite read alike: the one read runs down the rows, or right along the centre row.
+  const double sense = direction.y < 0.0 || (direction.y == 0.0 && direction.z > 0.0) ? -1.0 : 1.0;
+  const double row = c + sense * t * direction.y, column = c - sense * t * direction.z;
+  const int r0 = static_cast<int>(std::floor(row)), c0 = static_cast<int>(std::floor(column));
+  const double fr = row - r0, fc = column - c0;
+  auto at = [&](int r, int k) {
+    r = std::clamp(r, 0, n - 1);
+    k = std::clamp(k, 0, n - 1);
+    return static_cast<double>(mtf[static_cast<long>(r) * n + k]);
+  };
+  // Along an axis the neighbour beyond the section's last pixel is never read.
+  const double top = fc > 0.0 ? at(r0, c0) + (at(r0, c0 + 1) - at(r0, c0)) * fc : at(r0, c0);
+  if (!(fr > 0.0)) return top;
+  const double bottom = fc > 0.0 ? at(r0 + 1, c0) + (at(r0 + 1, c0 + 1) - at(r0 + 1, c0)) * fc : at(r0 + 1, c0);
+  return top + (bottom - top) * fr;
+}
+
 int ReportColumns(double exactCount) {
   if (!(exactCount > 0.0)) return 0;
   return exactCount >= kMaximumReportColumns ? kMaximumReportColumns : static_cast<int>(exactCount);

@@ -55,6 +55,18 @@ double EnergyAtSize(const Mem<DPOINT3> &curve, double size, double pixel);
 // PSF nodes name it), linear between pixels; answers 0 for t outside 0 .. n/2 - 1.
 double MtfSectionValue(int n, const float *mtf, double t, TPsfGridAxis direction);
 
+// A direction in the image (unit, y and z components) along which an MTF section runs.
+struct TSectionDirection {
+  double y = 1.0, z = 0.0;
+};
+// The tangential direction of the object point (Y, X) (in the plane of the axis and the
+// chief ray: along (Y, X) in the image's y and z) and the sagittal one across it; along y
+// and z for the axial point.
+void MtfSectionDirections(double Y, double X, TSectionDirection &tangential, TSectionDirection &sagittal);
+// MtfSectionValue along any image direction: the raster read between its four nearest
+// pixels; 0 for t outside 0 .. n/2 - 1. Along y or z it is the value on the grid's axis.
+double MtfSectionValue(int n, const float *mtf, double t, const TSectionDirection &direction);
+
 // A report table's column count from its exact value: a step far too small for the range
 // would make a table of millions of columns; it is held to what a report can carry.
 constexpr int kMaximumReportColumns = 500;

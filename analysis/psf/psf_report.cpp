@@ -63,7 +63,10 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
 }
 
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
-                                               const float *mtf, double pixel, double step) {
+                                               const float *mtf, double pixel, double step,
+                                               double Y, double X) {
+  TSectionDirection tangential, across;
+  MtfSectionDirections(Y, X, tangential, across);
   constexpr int kLabel = 12;
   std::vector<std::string> lines;
   lines.push_back(Labelled(kLabel, "System: " + systemName));
@@ -81,8 +84,8 @@ std::vector<std::string> MtfSectionReportLines(const std::string &systemName, in
       if (static_cast<int>(t) >= c) continue;
       NumberToFixedText(frequencies, Format(nu), CellStart(kLabel, j), CellEnd(kLabel, j));
       const int from = CellStart(kLabel, j), to = CellEnd(kLabel, j);
-      NumberToFixedText(meridional, Format(MtfSectionValue(n, mtf, t, TPsfGridAxis::kMeridional)), from, to);
-      NumberToFixedText(sagittal, Format(MtfSectionValue(n, mtf, t, TPsfGridAxis::kSagittal)), from, to);
+      NumberToFixedText(meridional, Format(MtfSectionValue(n, mtf, t, tangential)), from, to);
+      NumberToFixedText(sagittal, Format(MtfSectionValue(n, mtf, t, across)), from, to);
     }
     lines.push_back(Blank(kLabel));
     lines.push_back(frequencies);

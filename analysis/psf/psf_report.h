@@ -17,5 +17,8 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
 
 // The MTF section table of an n x n MTF raster (frequency 0 at (n/2, n/2)), the frequency
 // step between pixels being 1 / (n pixel): frequencies 0, step, 2 step ... below the edge.
+// "Meridional" runs along the tangential direction of the object point (Y, X) and
+// "Sagittal" across it (MtfSectionDirections).
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
-                                               const float *mtf, double pixel, double step);
+                                               const float *mtf, double pixel, double step,
+                                               double Y = 0.0, double X = 0.0);

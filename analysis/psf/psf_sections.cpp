@@ -39,14 +39,14 @@ constexpr double kTopOfEnergy = 1.05;
 constexpr DWORD kGraphStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                               WS_VISIBLE | kGraphClientSize | kGraphStretch;
 constexpr double kReportPage = 4.0;
-// The MTF graph's curves: the response to a frequency along each image direction.
+// The MTF graph's curves: the response to a frequency along the object point's tangential
+// direction and across it.
 struct TMtfSectionCurve {
-  TPsfGridAxis direction;
+  bool tangential;
   COLORREF colour;
   const char *name;
 };
-constexpr TMtfSectionCurve kMtfSectionCurves[] = {{TPsfGridAxis::kMeridional, kGreen, "meridional"},
-                                                  {TPsfGridAxis::kSagittal, kRed, "sagittal"}};
+constexpr TMtfSectionCurve kMtfSectionCurves[] = {{true, kGreen, "meridional"}, {false, kRed, "sagittal"}};
 // The report's window: its table's columns whole in the report font.
 constexpr SIZE kReportWindow{600, 440};
 
@@ -131,7 +131,7 @@ void TShowPSF::CmViewAsText() {
   }
   std::vector<std::string> lines;
   if (mtf) {
-    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step);
+    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step, Y, X);
   } else {
     Mem<double> cumulative;
     const DPOINT3 peak = FindPeakAndCumulate(nx, shared->raster.data, cumulative);
@@ -222,11 +222,13 @@ void TShowPSF::CmViewAsGraph() {
     graph->SetFont(axisFont);
     const RECT plot = graph->GetPlotRect();
     int labelTop = plot.top + 2;
+    TSectionDirection tangential, sagittal;
+    MtfSectionDirections(Y, X, tangential, sagittal);
     for (const TMtfSectionCurve &section : kMtfSectionCurves) {
       graph->SetPen(PS_SOLID, 1, section.colour);
       graph->MoveTo(0.0, 1.0, false);
       for (int i = 0; i + 1 < c; ++i)
-        graph->MoveTo(i * f, MtfSectionValue(nx, shared->raster.data, i, section.direction), true);
+        graph->MoveTo(i * f, MtfSectionValue(nx, shared->raster.data, i, section.tangential ? tangential : sagittal), true);
       graph->SetTextColor(section.colour);
       graph->TextOut(plot.right - 4, labelTop, section.name, TA_RIGHT | TA_TOP);
       labelTop += axisFontHeight + 3;

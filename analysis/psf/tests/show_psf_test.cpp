@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "analysis/psf/psf_maths.h"
+#include "analysis/psf/psf_run.h"
 #include "analysis/psf/step_sections_dlg.h"
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
@@ -687,6 +688,54 @@ TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
   EXPECT_GT(named, 20);
   folder->Destroy();
   delete folder;
+}
+
+TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
+  // Points at Y 0, X 14 (tangential along the image's z) and Y 10, X 10 (along the
+  // diagonal): "Meridional" and "Sagittal" at 45, 90 and 135 cycles per mm against our own
+  // transform of the PSF along (Y, X) and across it, sum P exp(-2 pi i nu (y ty + z tz)).
+  // Between pixels the table reads the MTF raster linearly: 1e-3 of its value here.
+  constexpr double kBetweenPixels = 0.003;
+  system.info.Nd = 256;
+  const TSectionDirection rows[] = {{0.0, 14.0}, {10.0, 10.0}};  // (Y, X)
+  for (const TSectionDirection &point : rows) {
+    TPsfRun run(Scratch(""));
+    ASSERT_EQ(run.Compute(system, point.y, point.z, 256, false), 1);
+    Mem<float> psf;
+    ASSERT_TRUE(run.images.data[0].Read(psf));
+    const double r = std::hypot(point.y, point.z), ty = point.y / r, tz = point.z / r;
+    auto own = [&](double nu, double dy, double dz) {
+      double re = 0.0, im = 0.0, all = 0.0;
+      for (int k = 0; k < 256 * 256; ++k) {
+        const double y = (128 - k / 256) * run.interval, z = (k % 256 - 128) * run.interval;
+        const double phase = 2.0 * kPi * nu * (y * dy + z * dz);
+        re += psf.data[k] * std::cos(phase), im -= psf.data[k] * std::sin(phase), all += psf.data[k];
+      }
+      return std::hypot(re, im) / all;
+    };
+    Open();
+    Choose(kPsfRadioMtf);
+    folder->Page()->SetDlgItemText(kPsfYEdit, std::to_string(point.y).c_str());
+    folder->Page()->SetDlgItemText(kPsfXEdit, std::to_string(point.z).c_str());
+    const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
+    gAnsweredStep = 45.0;
+    Press(CM_PSF_VIEW_AS_TEXT);
+    SetSectionStepAsker(previous);
+    std::ifstream report(folder->Page()->SectionFile());
+    const std::string table{std::istreambuf_iterator<char>(report), {}};
+    for (const char *label : {"Meridional", "Sagittal"}) {
+      const bool along = std::strcmp(label, "Meridional") == 0;
+      std::istringstream row(table.substr(table.find(label) + std::strlen(label)));
+      for (double nu : {0.0, 45.0, 90.0, 135.0}) {
+        double shown = -1.0;
+        row >> shown;
+        EXPECT_NEAR(shown, along ? own(nu, ty, tz) : own(nu, -tz, ty), kBetweenPixels)
+            << label << " " << nu << " at Y " << point.y << ", X " << point.z << "\n" << table;
+      }
+    }
+    folder->Destroy();
+    delete folder;
+  }
 }
 
 TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
