@@ -139,15 +139,25 @@ void Magnification(TOpticalSystem &system) {
 
 namespace {
 
-// Whether a curved surface is turned or moved off the axis: the paraxial trace follows a
-// centred system (and plane surfaces at any turn), so such a system takes the real pair.
-bool CurvedSurfaceOffAxis(const TOpticalSystem &system) {
-  for (int i = 0; i < system.SurfaceCount(); ++i) {
+// A hit this close to a vertex (mm), and along its axis (direction cosines), is on the axis.
+constexpr double kOnAxis = 1e-9;
+
+// Whether the axial ray meets every curved surface at its vertex along its axis: the paraxial
+// trace follows such a centred system, turned, moved or folded as a whole. A curved surface
+// turned or moved against the others leaves the constants to the real pair.
+bool AxialRayCentred(const TOpticalSystem &system, const Mem<TIntersectionPoint> &hits, int last) {
+  for (int i = 0; i <= last && i < hits.Cells(); ++i) {
     const TGeneralParameters &g = system.Surface(i)->general;
-    const bool curved = g.type != kSurfacePlane && g.R != 0.0;
-    if (curved && (system.Surface(i)->tilted || g.vertex[1] != 0.0 || g.vertex[2] != 0.0)) return true;
+    if (g.type == kSurfacePlane || g.R == 0.0) continue;
+    const TIntersectionPoint &h = hits.data[i];
+    const double p[3] = {h.x, h.y, h.z}, d[3] = {h.L, h.M, h.N};
+    const TIntersectionPoint local = system.ToSurfaceFrame(i, p, d);
+    const double reach = kOnAxis * (1.0 + std::fabs(g.R));
+    if (std::fabs(local.y) > reach || std::fabs(local.z) > reach || std::fabs(local.M) > kOnAxis ||
+        std::fabs(local.N) > kOnAxis)
+      return false;
   }
-  return false;
+  return true;
 }
 
 }  // namespace
@@ -155,7 +165,6 @@ bool CurvedSurfaceOffAxis(const TOpticalSystem &system) {
 int TOpticalSystem::FirstOrderParaxial() {
   const int n = SurfaceCount();
   if (n < 2 || !AllSurfacesPresent(*this)) return -1;
-  if (CurvedSurfaceOffAxis(*this)) return FirstOrderReal();
   const double h = 0.01 * SemiHeight(*this, 1);
   TCurrentRay a, b;
   MakeParallelPair(*this, h, a, b);
@@ -163,6 +172,7 @@ int TOpticalSystem::FirstOrderParaxial() {
   const int tracedA = TraceRange(a, 0, n - 2, &hitsA);
   if (!TraceRange(b, 0, n - 2, &hitsB) || !tracedA) return -1;
   if (hitsA.cols * hitsA.rows < n - 1 || hitsB.cols * hitsB.rows < n - 1) return -1;
+  if (!AxialRayCentred(*this, hitsA, n - 2)) return FirstOrderReal();
   ConstantsFromPair(*this, EndOf(hitsA, n), EndOf(hitsB, n), h);
   Magnification(*this);
   return 1;
