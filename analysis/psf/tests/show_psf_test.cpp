@@ -719,10 +719,11 @@ TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
       std::istringstream row(table.substr(table.find(label) + label.size()));
       for (double nu : {0.0, 45.0, 90.0, 135.0}) {
         std::complex<double> sum = 0.0;
-        for (int k = 0; k < 256 * 256; ++k)  // the image's y falls down the rows
-          sum += static_cast<double>(psf.data[k]) * std::polar(1.0, 2.0 * kPi * nu * run.interval *
-                                                   ((128 - k / 256) * (along ? ty : -tz) +
-                                                    (k % 256 - 128) * (along ? tz : ty)));
+        for (int k = 0; k < 256 * 256; ++k) {  // the image's y falls down the rows
+          const double y = (128 - k / 256) * run.interval, z = (k % 256 - 128) * run.interval;
+          const double phase = 2.0 * kPi * nu * (along ? y * ty + z * tz : z * ty - y * tz);
+          sum += std::polar(static_cast<double>(psf.data[k]), phase);
+        }
         double shown = -1.0;
         row >> shown;
         EXPECT_NEAR(shown, std::abs(sum) / light, kBetweenPixels) << nu << "\n" << table;
