@@ -109,6 +109,8 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   const double unit = info.Unit == 1 ? 60.0 : 1.0;
   const double fieldA = Y / unit, fieldB = X / unit;
   // The PSF is centred on the chief ray's image point: without that ray there is no PSF.
+  // Aimed through the stop's centre for this point, as every wavelength's PSF aims its own.
+  system.SolveChiefRay(fieldA, fieldB);
   TCurrentRay chief = system.MakeRay(fieldA, fieldB, 0.0, 0.0);
   if (system.TraceRay(chief, kTraceReference, nullptr, 0) != 1) {
     char text[96];
