@@ -13,12 +13,17 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <random>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/printing/capture_printer.h"
 #include "platform/gui/printing/qt_printer_device.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/graph/o_font.h"
+#include "toolkit/printing/direct_print.h"
 #include "toolkit/printing/o_printer.h"
 #include "toolkit/texteditor/text_editor.h"
 
@@ -212,13 +217,97 @@ TEST_F(EditorPrinting, TheReportViewerPrintsTheTextItShowsAndWritesNothing) {
     EXPECT_TRUE(device.pages[0] == device.pages[1]) << row.title;
     std::ifstream saved(report);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), reportText);
-    // 50 screen pixels in: the text starts 50 / 96 inch from the left.
-    const QImage &page = device.pages[0];
-    const int left = 50 * kDotsPerInch / 96;
-    EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
-    EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
+    // At the page's left, as the report's own Print puts it.
+    EXPECT_TRUE(AnyDark(device.pages[0], QRect(0, 0, Dots(10), Dots(5))));
   }
   fs::remove_all(dir);
+}
+
+// The words of a report as the paper must show them: rules and bars are lines, not words.
+std::multiset<std::string> ReportWords(const std::string &text) {
+  std::string spaced = text;
+  std::replace(spaced.begin(), spaced.end(), '|', ' ');
+  std::multiset<std::string> words;
+  std::istringstream in(spaced);
+  for (std::string word; in >> word;)
+    if (word.find_first_not_of("=+") != std::string::npos) words.insert(word);
+  return words;
+}
+
+// A ruled report from the seed: a key column and pairs of value cells per curve, as the
+// analyses write them, `curves` wide and `rows` long.
+std::string RuledReport(std::mt19937 &random, int curves, int rows) {
+  const auto rule = [&] {
+    std::string line = "+=========+";
+    for (int c = 0; c < 2 * curves; ++c) line += "==========+";
+    return line + "\n";
+  };
+  const auto cell = [](const std::string &text, int width) {
+    const int left = (width - static_cast<int>(text.size())) / 2;
+    return std::string(static_cast<std::size_t>(left), ' ') + text +
+           std::string(static_cast<std::size_t>(width - left - static_cast<int>(text.size())), ' ') + "|";
+  };
+  std::uniform_real_distribution<double> value(-2.0, 2.0);
+  std::string text = "System: report" + std::to_string(curves) + "\n\n" + rule() + "|" + cell("H", 9);
+  for (int c = 0; c < 2 * curves; ++c) text += cell(c % 2 == 0 ? "y'-y0'" : "z'-z0'", 10);
+  text += "\n" + rule();
+  for (int r = 0; r < rows; ++r) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%.3g", r * 0.125);
+    text += "|" + cell(number, 9);
+    for (int c = 0; c < 2 * curves; ++c) {
+      std::snprintf(number, sizeof number, "%.3g", value(random) * std::pow(10.0, (r + c) % 7 - 3));
+      text += cell(number, 10);
+    }
+    text += "\n";
+  }
+  return text + rule();
+}
+
+// Every road a report takes to paper keeps every word of it, for reports wider than the
+// page and longer than one: the report files' road (the aberrations' and the listing's
+// Print) at their two heights, the report viewer's Print and the plain text window's.
+TEST_F(EditorPrinting, EveryPrintRoadPutsEveryWordOfAWideAndALongReportOnPaper) {
+  device.drawsTextAndLines = true;
+  const fs::path file = fs::temp_directory_path() / ("print_roads_" + std::to_string(::getpid()) + ".txt");
+  TOFont courier("Courier New", 9, 0, true);
+  TScriptedPrintDialog dialog;
+  const std::function<void()> roads[] = {
+      [&] { PrintReportFile(nullptr, file.string(), "System aberrations", 4.0); },
+      [&] { PrintReportFile(nullptr, file.string(), "System report", 3.5); },
+      [&] {
+        TTextEditor viewer(nullptr, "Aberrations", nullptr, file.string().c_str());
+        viewer.SetFontFrom(courier);
+        viewer.Attr.Style = WS_POPUP | WS_BORDER;
+        ASSERT_TRUE(viewer.Create());
+        viewer.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+      },
+      [&] {
+        TOEditor plain(nullptr, "Editor", nullptr, file.string().c_str());
+        plain.Attr.Style = WS_POPUP | WS_BORDER;
+        ASSERT_TRUE(plain.Create());
+        dialog.Print(TPrintSettings{});
+        plain.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+      }};
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  for (const auto &[curves, rows] : {std::pair{8 + static_cast<int>(random() % 10), 12}, std::pair{1, 150 + static_cast<int>(random() % 100)}}) {
+    const std::string report = RuledReport(random, curves, rows);
+    { std::ofstream(file, std::ios::binary) << report; }
+    const std::multiset<std::string> wanted = ReportWords(report);
+    for (std::size_t road = 0; road < std::size(roads); ++road) {
+      device.printed.clear();
+      roads[road]();
+      std::multiset<std::string> onPaper;
+      for (const TPrintedPage &page : device.printed)
+        for (const std::string &word : page.WordsOnPaper(device.format.Width, device.format.Height))
+          for (const std::string &part : ReportWords(word)) onPaper.insert(part);
+      std::string missing;
+      for (const std::string &word : wanted)
+        if (onPaper.count(word) < wanted.count(word)) missing += " " + word;
+      EXPECT_EQ(missing, "") << "road " << road << ", " << curves << " curves, " << rows << " rows";
+    }
+  }
+  fs::remove(file);
 }
 
 TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {
