@@ -170,9 +170,12 @@ void TEdit::Select(int start, int end) {
 }
 
 void TEdit::GetSelection(int &start, int &end) {
-  const auto packed = static_cast<std::uintptr_t>(SendMessage(EM_GETSEL));
-  start = LOWORD(packed);
-  end = HIWORD(packed);
+  // Through the two full words, never the packed result: positions pass 65,535.
+  DWORD from = 0;
+  DWORD to = 0;
+  SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  start = static_cast<int>(from);
+  end = static_cast<int>(to);
 }
 
 void TEdit::ShowCaret(bool show) {
@@ -400,8 +403,10 @@ TEdit *FocusedEdit() { return dynamic_cast<TEdit *>(WindowFromHandle(GetFocus())
 BOOL GetCaretPos(POINT *point) {
   TEdit *edit = FocusedEdit();
   if (point == nullptr || edit == nullptr) return 0;
-  const auto packed = static_cast<std::uintptr_t>(edit->SendMessage(EM_POSFROMCHAR, static_cast<WPARAM>(
-      LOWORD(static_cast<std::uintptr_t>(edit->SendMessage(EM_GETSEL)))), 0));
+  int start = 0;
+  int end = 0;
+  edit->GetSelection(start, end);
+  const auto packed = static_cast<std::uintptr_t>(edit->SendMessage(EM_POSFROMCHAR, static_cast<WPARAM>(start), 0));
   *point = {static_cast<std::int16_t>(LOWORD(packed)), static_cast<std::int16_t>(HIWORD(packed))};
   return 1;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "platform/core/recording_providers.h"
@@ -205,6 +206,70 @@ TEST_F(TextEditor, ReplaceChangesTheFoundTextAndMovesOnAndAMissingTextIsSaid) {
   editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
   EXPECT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(TextOf(client), "lens length, image plane");
+}
+
+// A text far past 65,535 characters: the status line, Find upward, Find Next and Replace
+// all work at the places the text holds, found by the standard library apart.
+TEST_F(TextEditor, PositionsBeyondSixtyFourKilobytesAreTheTextsOwn) {
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  const int lines = 9000 + static_cast<int>(random() % 4000);
+  std::string text;
+  char line[32];
+  for (int k = 0; k < lines; ++k) text += (std::snprintf(line, sizeof line, "%07d focal\n", k), line);
+  text += "last";
+  Open(text.c_str());
+  TOEditFile &client = *editor->Client();
+  const int end = static_cast<int>(text.size());
+  client.SetSelection(end, end);
+  client.SendMessage(WM_KEYUP, VK_END, 0);
+  EXPECT_EQ(Status(), "Lin= " + std::to_string(lines + 1) + "  Col= 5   ");
+  int start = 0, stop = 0;
+  TScriptedFindDialog dialog;
+  const int target = lines - 1 - static_cast<int>(random() % 100);
+  std::snprintf(line, sizeof line, "%07d", target);
+  dialog.Answer(line, FR_FINDNEXT);  // upward
+  editor->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  client.GetSelection(start, stop);
+  EXPECT_EQ(start, static_cast<int>(text.find(line)));
+  EXPECT_GT(start, 65535);
+  dialog.Answer("focal", FR_FINDNEXT | FR_DOWN);
+  editor->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
+  client.GetSelection(start, stop);
+  const std::size_t second = text.find("focal", text.find("focal", text.find(line)) + 1);
+  EXPECT_EQ(start, static_cast<int>(second));
+  dialog.Answer("focal", FR_REPLACE | FR_DOWN, "image");
+  editor->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  EXPECT_TRUE(TextOf(client) == text.replace(second, 5, "image"));  // compared whole, never printed
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// A file keeps its form through open, an edit and Save: Latin-1 bytes and CRLF line ends
+// stay; a character Latin-1 has none for is saved in UTF-8 and said so. A file holding a
+// NUL is refused and never saved over.
+TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
+  const std::string path = dir.File("latin.txt"), zero = dir.File("zero.txt");
+  const std::string latin = "mu \xb5\r\ncaf\xe9\r\nend\r\n", withNul = std::string("ab\0cd\n", 6);
+  { std::ofstream(path, std::ios::binary) << latin; }
+  { std::ofstream(zero, std::ios::binary) << withNul; }
+  Open(nullptr, path.c_str());
+  TOEditFile &client = *editor->Client();
+  client.SetSelection(0, 0);
+  client.Insert("x");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "x" + latin);
+  EXPECT_TRUE(boxes.boxes.empty());
+  client.Insert("\xe2\x82\xac");  // the euro sign
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "x\xe2\x82\xacmu \xc2\xb5\r\ncaf\xc3\xa9\r\nend\r\n");
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("UTF-8"), std::string::npos);
+  files.Choose({zero});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_NE(boxes.boxes[1].text.find("zero byte"), std::string::npos);
+  EXPECT_EQ(std::string(client.GetFileName()), path);
+  EXPECT_EQ(Contents(zero), withNul);
 }
 
 TEST_F(TextEditor, AModalEditorRunsUntilClosedAndEndsAsACancel) {
