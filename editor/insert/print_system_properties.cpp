@@ -19,7 +19,7 @@ constexpr double kCharHeightMm = 3.5;
 
 }  // namespace
 
-TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system, std::string shownName)
+TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, TSystemImage &system, std::string shownName)
     : frame_(frame), system_(system), shownName_(std::move(shownName)) {}
 
 int TPrintSystemProperties::Execute() {
