@@ -76,11 +76,16 @@ bool ReadTextFile(const std::string &path, std::string &text, TTextFileForm *for
     if (end != nullptr && crlf + lf + cr == 1) read.lineEnd = end;
   }
   read.mixedLineEnds = crlf + lf + cr > 1;
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString decoded = utf8.decode(QByteArray::fromStdString(bytes));
+  // A UTF-8 byte-order mark is kept apart and written back; any other is a character.
+  static const std::string kMark = "\xEF\xBB\xBF";
+  read.byteOrderMark = bytes.compare(0, kMark.size(), kMark) == 0;
+  const std::size_t from = read.byteOrderMark ? kMark.size() : 0;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QString decoded = utf8.decode(QByteArray::fromStdString(bytes.substr(from)));
   if (utf8.hasError()) {
     decoded = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     read.latin1 = true;
+    read.byteOrderMark = false;
   }
   decoded.replace("\r\n", "\n");
   decoded.replace('\r', '\n');
@@ -93,7 +98,7 @@ std::string TextInForm(const std::string &text, const TTextFileForm &form, bool 
   QString lines = QString::fromStdString(text);
   if (form.lineEnd != "\n") lines.replace('\n', QString::fromLatin1(form.lineEnd.c_str()));
   fits = true;
-  if (!form.latin1) return lines.toStdString();
+  if (!form.latin1) return (form.byteOrderMark ? "\xEF\xBB\xBF" : "") + lines.toStdString();
   for (const QChar c : lines)
     if (c.unicode() > 0xFF) fits = false;
   return fits ? lines.toLatin1().toStdString() : lines.toStdString();

@@ -33,6 +33,7 @@ struct TTextFileForm {
   bool latin1 = false;          // its bytes are not UTF-8: one byte, one Latin-1 character
   std::string lineEnd = "\n";   // its first line end
   bool mixedLineEnds = false;   // it holds more than one kind
+  bool byteOrderMark = false;   // UTF-8 behind a byte-order mark
   bool holdsZero = false;       // a NUL byte: not a text (it is refused)
 };
 

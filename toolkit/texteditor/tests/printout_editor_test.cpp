@@ -224,44 +224,35 @@ TEST_F(EditorPrinting, TheReportViewerPrintsTheTextItShowsAndWritesNothing) {
 }
 
 // The words of a report as the paper must show them: rules and bars are lines, not words.
-std::multiset<std::string> ReportWords(const std::string &text) {
-  std::string spaced = text;
-  std::replace(spaced.begin(), spaced.end(), '|', ' ');
+std::multiset<std::string> ReportWords(std::string text) {
+  std::replace(text.begin(), text.end(), '|', ' ');
   std::multiset<std::string> words;
-  std::istringstream in(spaced);
+  std::istringstream in(text);
   for (std::string word; in >> word;)
     if (word.find_first_not_of("=+") != std::string::npos) words.insert(word);
   return words;
 }
 
-// A ruled report from the seed: a key column and pairs of value cells per curve, as the
-// analyses write them, `curves` wide and `rows` long.
+// A ruled report from the seed as the analyses write them: a key column and two value cells
+// per curve, `curves` wide and `rows` long.
 std::string RuledReport(std::mt19937 &random, int curves, int rows) {
-  const auto rule = [&] {
-    std::string line = "+=========+";
-    for (int c = 0; c < 2 * curves; ++c) line += "==========+";
-    return line + "\n";
-  };
-  const auto cell = [](const std::string &text, int width) {
-    const int left = (width - static_cast<int>(text.size())) / 2;
-    return std::string(static_cast<std::size_t>(left), ' ') + text +
-           std::string(static_cast<std::size_t>(width - left - static_cast<int>(text.size())), ' ') + "|";
-  };
+  std::string rule = "+=========+", head = "|    H    |";
+  for (int c = 0; c < 2 * curves; ++c) rule += "==========+", head += c % 2 ? "  z'-z0'  |" : "  y'-y0'  |";
+  std::string text = "System: report" + std::to_string(curves) + "\n" + rule + "\n" + head + "\n" + rule + "\n";
   std::uniform_real_distribution<double> value(-2.0, 2.0);
-  std::string text = "System: report" + std::to_string(curves) + "\n\n" + rule() + "|" + cell("H", 9);
-  for (int c = 0; c < 2 * curves; ++c) text += cell(c % 2 == 0 ? "y'-y0'" : "z'-z0'", 10);
-  text += "\n" + rule();
-  for (int r = 0; r < rows; ++r) {
-    char number[32];
-    std::snprintf(number, sizeof number, "%.3g", r * 0.125);
-    text += "|" + cell(number, 9);
-    for (int c = 0; c < 2 * curves; ++c) {
-      std::snprintf(number, sizeof number, "%.3g", value(random) * std::pow(10.0, (r + c) % 7 - 3));
-      text += cell(number, 10);
-    }
-    text += "\n";
+  char cell[32];
+  for (int r = 0; r < rows; ++r, text += "\n") {
+    text += (std::snprintf(cell, sizeof cell, "|%9.3g|", r * 0.125), cell);
+    for (int c = 0; c < 2 * curves; ++c)
+      text += (std::snprintf(cell, sizeof cell, "%10.3g|", value(random) * std::pow(10.0, (r + c) % 7 - 3)), cell);
   }
-  return text + rule();
+  return text + rule + "\n";
+}
+
+void PrintFrom(TOEditor &window) {
+  window.Attr.Style = WS_POPUP | WS_BORDER;
+  ASSERT_TRUE(window.Create());
+  window.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
 }
 
 // Every road a report takes to paper keeps every word of it, for reports wider than the
@@ -269,25 +260,20 @@ std::string RuledReport(std::mt19937 &random, int curves, int rows) {
 // Print) at their two heights, the report viewer's Print and the plain text window's.
 TEST_F(EditorPrinting, EveryPrintRoadPutsEveryWordOfAWideAndALongReportOnPaper) {
   device.drawsTextAndLines = true;
-  const fs::path file = fs::temp_directory_path() / ("print_roads_" + std::to_string(::getpid()) + ".txt");
-  TOFont courier("Courier New", 9, 0, true);
+  const std::string file = (fs::temp_directory_path() / ("print_roads_" + std::to_string(::getpid()) + ".txt")).string();
   TScriptedPrintDialog dialog;
   const std::function<void()> roads[] = {
-      [&] { PrintReportFile(nullptr, file.string(), "System aberrations", 4.0); },
-      [&] { PrintReportFile(nullptr, file.string(), "System report", 3.5); },
+      [&] { PrintReportFile(nullptr, file, "System aberrations", 4.0); },
+      [&] { PrintReportFile(nullptr, file, "System report", 3.5); },
       [&] {
-        TTextEditor viewer(nullptr, "Aberrations", nullptr, file.string().c_str());
-        viewer.SetFontFrom(courier);
-        viewer.Attr.Style = WS_POPUP | WS_BORDER;
-        ASSERT_TRUE(viewer.Create());
-        viewer.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+        TTextEditor viewer(nullptr, "Aberrations", nullptr, file.c_str());
+        viewer.SetFontFrom(TOFont("Courier New", 9, 0, true));
+        PrintFrom(viewer);
       },
       [&] {
-        TOEditor plain(nullptr, "Editor", nullptr, file.string().c_str());
-        plain.Attr.Style = WS_POPUP | WS_BORDER;
-        ASSERT_TRUE(plain.Create());
+        TOEditor plain(nullptr, "Editor", nullptr, file.c_str());
         dialog.Print(TPrintSettings{});
-        plain.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+        PrintFrom(plain);
       }};
   std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
   for (const auto &[curves, rows] : {std::pair{8 + static_cast<int>(random() % 10), 12}, std::pair{1, 150 + static_cast<int>(random() % 100)}}) {
