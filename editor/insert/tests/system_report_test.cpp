@@ -48,9 +48,8 @@ void SystemReportTest::RowsReadBack(const char *example) {
   image.FirstOrderParaxial();
   // Tilts about x, y and z of their own on every surface: each reaches its column.
   std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
-  std::uniform_real_distribution<double> tilt(-0.2, 0.2);
   for (int i = 0; i < image.SurfaceCount(); ++i)
-    for (double &angle : image.Surface(i)->general.angles) angle = tilt(random);
+    for (double &angle : image.Surface(i)->general.angles) angle = std::uniform_real_distribution<double>(-0.2, 0.2)(random);
   const std::vector<std::string> lines = SystemReportLines(image);
   std::vector<std::string> rows;
   std::size_t width = 0;

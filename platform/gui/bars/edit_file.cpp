@@ -95,7 +95,9 @@ bool ReadTextFile(const std::string &path, std::string &text, TTextFileForm *for
 }
 
 std::string TextInForm(const std::string &text, const TTextFileForm &form, bool &fits) {
-  QString lines = QString::fromStdString(text);
+  // A leading U+FEFF of the text itself is a character here, kept.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QString lines = utf8.decode(QByteArray::fromStdString(text));
   if (form.lineEnd != "\n") lines.replace('\n', QString::fromLatin1(form.lineEnd.c_str()));
   fits = true;
   if (!form.latin1) return (form.byteOrderMark ? "\xEF\xBB\xBF" : "") + lines.toStdString();

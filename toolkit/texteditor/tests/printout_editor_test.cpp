@@ -249,8 +249,7 @@ std::string RuledReport(std::mt19937 &random, int curves, int rows) {
   return text + rule + "\n";
 }
 
-void PrintFrom(TOEditor &window) {
-  window.Attr.Style = WS_POPUP | WS_BORDER;
+void PrintFrom(TOEditor &&window) {
   ASSERT_TRUE(window.Create());
   window.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
 }
@@ -265,16 +264,8 @@ TEST_F(EditorPrinting, EveryPrintRoadPutsEveryWordOfAWideAndALongReportOnPaper) 
   const std::function<void()> roads[] = {
       [&] { PrintReportFile(nullptr, file, "System aberrations", 4.0); },
       [&] { PrintReportFile(nullptr, file, "System report", 3.5); },
-      [&] {
-        TTextEditor viewer(nullptr, "Aberrations", nullptr, file.c_str());
-        viewer.SetFontFrom(TOFont("Courier New", 9, 0, true));
-        PrintFrom(viewer);
-      },
-      [&] {
-        TOEditor plain(nullptr, "Editor", nullptr, file.c_str());
-        dialog.Print(TPrintSettings{});
-        PrintFrom(plain);
-      }};
+      [&] { PrintFrom(TTextEditor(nullptr, "Aberrations", nullptr, file.c_str())); },
+      [&] { dialog.Print(TPrintSettings{}), PrintFrom(TOEditor(nullptr, "Editor", nullptr, file.c_str())); }};
   std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
   for (const auto &[curves, rows] : {std::pair{8 + static_cast<int>(random() % 10), 12}, std::pair{1, 150 + static_cast<int>(random() % 100)}}) {
     const std::string report = RuledReport(random, curves, rows);
