@@ -165,8 +165,7 @@ TEST_F(PalettesTest, ANeverShownPaletteKeepsThePlaceReadFromTheSettings) {
   ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
   TOpticalEditor &editor = Open(triplet_);
   TConfigBox *config = editor.EditTools().configPalette;
-  ASSERT_NE(config, nullptr);
-  ASSERT_FALSE(config->IsWindowVisible());
+  ASSERT_TRUE(config != nullptr && !config->IsWindowVisible());
   const RECT hidden = config->GetWindowRect();
   config->MoveWindow(100, 100, hidden.right - hidden.left, hidden.bottom - hidden.top);  // as X11 reports
   const RECT frame = editor.GetWindowRect();
