@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <algorithm>
 #include <cstring>
 
@@ -189,6 +190,27 @@ void TEdit::ShowCaret(bool show) {
 }
 
 LRESULT TEdit::LineMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int asked = static_cast<int>(static_cast<std::intptr_t>(wParam));
+  // A multi-line text answers from its blocks, one per line, found by halving without a
+  // copy of the text: the status line of a file of megabytes keeps up with the keys.
+  if (multi != nullptr && msg != EM_GETLINE) {
+    const QTextDocument *document = multi->document();
+    const int at = asked < 0 ? CaretIndex() : std::min(asked, document->characterCount() - 1);
+    switch (msg) {
+      case EM_GETLINECOUNT:
+        return document->blockCount();
+      case EM_LINEINDEX: {
+        const QTextBlock block = asked < 0 ? document->findBlock(at) : document->findBlockByNumber(asked);
+        return block.isValid() ? block.position() : -1;
+      }
+      case EM_LINEFROMCHAR:
+        return document->findBlock(at).blockNumber();
+      case EM_LINELENGTH:
+        return document->findBlock(at).length() - 1;  // less its line end
+      default:
+        return 0;
+    }
+  }
   const QString text = Text();
   // Lines split at '\n' (single-line edits have one).
   std::vector<int> starts{0};
@@ -202,7 +224,6 @@ LRESULT TEdit::LineMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int end = lineNumber + 1 < static_cast<int>(starts.size()) ? starts[lineNumber + 1] - 1 : text.size();
     return end - starts[lineNumber];
   };
-  const int asked = static_cast<int>(static_cast<std::intptr_t>(wParam));
   switch (msg) {
     case EM_GETLINECOUNT:
       return static_cast<LRESULT>(starts.size());
