@@ -558,15 +558,6 @@ void ShowAberrationReport(TWindow *owner, const std::string &path) {
 // The report prints in "Courier New", tables ruled with '=' drawn as lines; the file is
 // removed once printed.
 void PrintAberrationReport(TWindow *owner, const std::string &path) {
-  TOFont font(kFaceCourierNew, 30, 0, true);
-  TDirectPrint job(owner, "System aberrations");
-  job.SetFont(&font, 0.0, 0.0, 0);
-  job.SetTextAlign(TA_CENTER);
-  job.SetCharHeight(4.0);
-  job.SetRuleChar('=');
-  job.AddText(path.c_str(), 0, 0);
-  job.SetFont(&font, 4.0, 0.0, 400);
-  job.SetCharHeight(4.0);
-  job.Print();
+  PrintReportFile(owner, path, "System aberrations", 4.0);
   std::remove(path.c_str());
 }

@@ -210,6 +210,7 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
     frame_.EditTools().paletteOffset[which] = OffsetFromCanvasCorner(at, canvas);
     offsetPending_[which] = stored.present && !window_.IsWindowVisible();
     madeAt_[which] = at;
+    shownOnce_[which] = false;
     made = true;
   }
   // Zoom mode ends whenever the tools or the zoom palette is shown or placed.
@@ -228,6 +229,7 @@ void TPaletteCommands::ShowPalette(int which, int mode) {
   const POINT offset = frame_.EditTools().paletteOffset[which];
   const RECT before = palette->GetWindowRect();
   palette->ShowWindow(SW_SHOWNORMAL);
+  shownOnce_[which] = true;
   if (menu != nullptr) CheckMenuItem(menu, kind.menuItem, MF_BYCOMMAND | MF_CHECKED);
   if (!made && offsetPending_[which] && window_.IsWindowVisible()) {
     // Put back at its stored place before the frame settled: it stays there, and its offset
@@ -275,13 +277,21 @@ void TPaletteCommands::StorePalettePlaces() {
   for (int which = 0; which < 3; ++which) {
     TEditorPalette *palette = PaletteAt(frame_.EditTools(), which);
     if (palette == nullptr || palette->GetHandle() == nullptr) continue;
+    TPaletteSettings &stored = frame_.Settings().palettes[kKinds[which].settingsSlot];
+    if (!shownOnce_[which]) {
+      // Never shown: it keeps the place it was made at (the settings file's, when it had one).
+      stored.present = true;
+      stored.direction = palette->GetLayout();
+      stored.x = madeAt_[which].x;
+      stored.y = madeAt_[which].y;
+      continue;
+    }
     // Dragged by the user or placed by the editor: the offset follows.
     if (haveCanvas) {
       const RECT place = palette->GetWindowRect();
       frame_.EditTools().paletteOffset[which] =
           OffsetFromCanvasCorner(POINT{place.left, place.top}, frame_.Canvas()->GetWindowRect());
     }
-    TPaletteSettings &stored = frame_.Settings().palettes[kKinds[which].settingsSlot];
     const RECT place = palette->GetWindowRect();
     stored.present = true;
     stored.direction = palette->GetLayout();

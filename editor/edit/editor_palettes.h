@@ -102,4 +102,7 @@ class TPaletteCommands {
   // Where each palette was put when it was made: a window never shown may report another
   // place (the desktop's) until it is shown.
   POINT madeAt_[3] = {};
+  // Whether each palette has been shown since it was made: until then its window reports a
+  // place of the desktop's choosing, and the place kept is the one it was made at.
+  bool shownOnce_[3] = {false, false, false};
 };

@@ -6,11 +6,9 @@
 #include "editor/insert/system_report.h"
 #include "foundation/filewrite/file_replace.h"
 #include "optics/model/model_globals.h"
-#include "platform/core/font_faces.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/windows/window.h"
-#include "toolkit/graph/o_font.h"
 #include "toolkit/printing/direct_print.h"
 
 namespace {
@@ -21,7 +19,7 @@ constexpr double kCharHeightMm = 3.5;
 
 }  // namespace
 
-TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system, std::string shownName)
+TPrintSystemProperties::TPrintSystemProperties(TWindow *frame, TSystemImage &system, std::string shownName)
     : frame_(frame), system_(system), shownName_(std::move(shownName)) {}
 
 int TPrintSystemProperties::Execute() {
@@ -38,13 +36,7 @@ int TPrintSystemProperties::Execute() {
                MB_OK | MB_ICONEXCLAMATION);
     return 0;
   }
-  TOFont font(kFaceCourierNew, 30, 0, true);
-  TDirectPrint job(frame_, kTitle);
-  job.SetFont(&font, kCharHeightMm, 0.0, 400);
-  job.SetCharHeight(kCharHeightMm);
-  job.SetRuleChar('=');
-  job.AddTextMm(path.c_str(), 0.0, 0.0);
-  const bool printed = job.Print();
+  const bool printed = PrintReportFile(frame_, path, kTitle, kCharHeightMm);
   std::remove(path.c_str());
   return printed ? 1 : 0;
 }

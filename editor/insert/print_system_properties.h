@@ -5,19 +5,19 @@
 
 #include <string>
 
-class TOpticalSystem;
+class TSystemImage;
 class TWindow;
 
 class TPrintSystemProperties {
  public:
   // shownName stands for the system's file name in the report (an unnamed system's).
-  TPrintSystemProperties(TWindow *frame, const TOpticalSystem &system, std::string shownName = {});
+  TPrintSystemProperties(TWindow *frame, TSystemImage &system, std::string shownName = {});
   // 1 when the report was printed; 0 when it could not be (the user is told why) or the
   // printing did not go out.
   int Execute();
 
  private:
   TWindow *frame_;
-  const TOpticalSystem &system_;
+  TSystemImage &system_;
   std::string shownName_;
 };

@@ -6,17 +6,19 @@
 
 #include "document/elements/element_grouping.h"
 #include "foundation/reports/report_lines.h"
+#include "document/system/system_image.h"
+#include "editor/properties/general_info_model.h"
 #include "optics/model/optical_system.h"
 
 namespace {
 
 constexpr int kFirstWidth = 4;
 constexpr int kCellWidth = 11;
-constexpr int kColumns = 8;
-constexpr int kGlassColumn = 6;
+constexpr int kColumns = 10;
+constexpr int kGlassColumn = 8;
 constexpr double kRadiansToDegrees = 57.29577951308232;
-const char *const kHeaders[kColumns] = {"Radius",  "X",      "Y",     "Z",
-                                        "Tilt, deg", "Semi-h", "Glass", "Index"};
+const char *const kHeaders[kColumns] = {"Radius",      "X",           "Y",           "Z",      "Tilt x, deg",
+                                        "Tilt y, deg", "Tilt z, deg", "Semi-h",      "Glass",  "Index"};
 // The table's rules: the printer draws them as lines ('=' never stands in a number, as
 // the minus sign does).
 constexpr char kRule = '=';
@@ -60,7 +62,7 @@ std::string GlassName(const TGeneralParameters &g) { return IsAirGlass(g.glass) 
 
 }  // namespace
 
-std::vector<std::string> SystemReportLines(const TOpticalSystem &system, const std::string &shownName) {
+std::vector<std::string> SystemReportLines(TSystemImage &system, const std::string &shownName) {
   std::vector<std::string> lines;
   const TOpticalSystemInformation &in = system.info;
   const std::string name = !shownName.empty() ? shownName : system.name.empty() ? std::string("untitled") : system.name;
@@ -77,11 +79,13 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system, const s
   lines.push_back(Line(fields));
   lines.push_back(Line("Object " + std::string(in.ObjectFinite ? "at a finite distance" : "at infinity") +
                        ", image " + (in.ImageFinite ? "at a finite distance" : "at infinity")));
-  lines.push_back(Line("Entrance pupil diameter, mm: " + Number(in.entrancePupilDiameter) +
-                       "   Aperture stop: " +
-                       (in.stopIndex >= 0 ? "surface " + std::to_string(in.stopIndex + 1) : std::string("none"))));
-  lines.push_back(Line("Focal length, mm: " + Number(in.focalLength) +
-                       "   Back focal distance, mm: " + Number(in.backFocalDistance)));
+  // The first-order values as the General page shows them, "-" where it has none.
+  const std::vector<TGeneralInfoItem> page = GeneralInfoItems(system);
+  const auto shown = [&](TGeneralInfoLine line) { return page[line].caption + ": " + page[line].value; };
+  lines.push_back(Line(shown(kFocalLengthLine) + "   " + shown(kBackFocalDistanceLine) + "   " + shown(kFNumberLine)));
+  lines.push_back(Line(shown(kEntrancePupilLine) + "   " + shown(kExitPupilLine) + "   Aperture stop: " +
+                       (page[kStopSurfaceLine].value == "-" ? "-" : "surface " + page[kStopSurfaceLine].value)));
+  lines.push_back(Line(shown(kMagnificationLine) + "   " + shown(kTrackLengthLine)));
   lines.push_back(Line("Temperature, C: " + Number(in.Temperature) + "   Pressure, mm Hg: " + Number(in.Pressure)));
   lines.push_back(Line(""));
 
@@ -107,7 +111,8 @@ std::vector<std::string> SystemReportLines(const TOpticalSystem &system, const s
     NumberToFixedText(row, std::to_string(i + 1), 1, 0);
     const std::string cells[kColumns] = {
         g.R == 0.0 ? std::string("plane") : Number(g.R), Number(g.vertex[0]), Number(g.vertex[1]),
-        Number(g.vertex[2]), Number(g.angles[2] * kRadiansToDegrees), Number(g.semiHeightExt),
+        Number(g.vertex[2]), Number(g.angles[0] * kRadiansToDegrees), Number(g.angles[1] * kRadiansToDegrees),
+        Number(g.angles[2] * kRadiansToDegrees), Number(g.semiHeightExt),
         GlassName(g), Number(g.nAfter)};
     for (int c = 0; c < kColumns; ++c) NumberToFixedText(row, cells[c], columns.Start(c), columns.End(c));
     lines.push_back(row);

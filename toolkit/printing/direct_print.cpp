@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/core/font_faces.h"
 #include "toolkit/graph/o_font.h"
 
 namespace {
@@ -134,4 +135,14 @@ bool TDirectPrint::Print() {
   const bool printed = TPrinter::Print(window_, output_, false);
   output_.items.clear();
   return printed;
+}
+
+bool PrintReportFile(TWindow *owner, const std::string &path, const char *title, double charHeightMm) {
+  TOFont font(kFaceCourierNew, 30, 0, true);
+  TDirectPrint job(owner, title);
+  job.SetFont(&font, charHeightMm, 0.0, 400);
+  job.SetCharHeight(charHeightMm);
+  job.SetRuleChar('=');
+  job.AddText(path.c_str(), 0, 0);
+  return job.Print();
 }

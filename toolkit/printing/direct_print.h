@@ -4,7 +4,7 @@
 // windows) and prints them; TOPrinterOutput is the printout that holds the items
 // (TPrintCollection) and draws them. Text tables ruled with '|', '_' and '+' print with
 // real lines in place of those characters. A text file longer than the page goes on to
-// further pages.
+// further pages; one wider than the page keeps every column (page_columns.h).
 
 #include <string>
 #include <vector>
@@ -76,6 +76,11 @@ class TOPrinterOutput : public TPrintout {
   int pageCount_ = 1;
 };
 
+// The width of one character cell of the font selected into the context: a fixed pitch as
+// measured, unrounded; for a variable pitch its widest letters, so that a line of so many
+// cells never passes that many cells' width.
+double PrintCellWidth(TDC &dc);
+
 class TDirectPrint : public TPrinter {
  public:
   TDirectPrint(TWindow *window, const char *title);
@@ -116,3 +121,8 @@ class TDirectPrint : public TPrinter {
   TOPrinterOutput output_;
   TWindow *window_;
 };
+
+// The one road of a fixed-width text report file to paper: "Courier New" of the given
+// character height, tables ruled with '=' drawn as lines, from the page's top left, every
+// column kept. True when the pages went out.
+bool PrintReportFile(TWindow *owner, const std::string &path, const char *title, double charHeightMm);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "foundation/reports/page_columns.h"
 #include "foundation/reports/ruled_line.h"
 #include "platform/gui/drawing/dc.h"
 #include "platform/gui/drawing/window_dc.h"
@@ -171,24 +172,49 @@ void TOPrinterOutput::LayoutTextFile(TDC &dc, const TPrintCollection &item, int 
                                      int &lastPage) {
   std::ifstream file;
   std::istringstream held;
-  std::istream *lines = &held;
+  std::istream *source = &held;
   if (item.kind == TPrintCollection::HeldText) {
     held.str(item.text);
   } else {
     file.open(item.text, std::ios::binary);
     if (!file) return;
-    lines = &file;
+    source = &file;
+  }
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(*source, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
   }
   TEXTMETRIC metrics{};
   dc.GetTextMetrics(metrics);
+  // Every column reaches the paper: what is wider than the room right of x goes in blocks
+  // one under another or wraps.
+  const int room = dc.GetDeviceCaps(HORZRES) - std::max(0, x);
+  const int columns = static_cast<int>(room / PrintCellWidth(dc));
+  lines = FitLinesToColumns(lines, columns, TRuleChars{verticalRule, horizontalRule, crossRule}, tabSize);
   TLineFlow flow(y, metrics.tmHeight, dc.GetDeviceCaps(VERTRES));
-  std::string line;
-  while (std::getline(*lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string &line : lines) {
     const TLineFlow::TPlace place = flow.Next();
     if (place.page == page) PrintLine(dc, line, x, place.y);
   }
   lastPage = std::max(lastPage, flow.Pages());
+}
+
+double PrintCellWidth(TDC &dc) {
+  TEXTMETRIC metrics{};
+  dc.GetTextMetrics(metrics);
+  // The low bit of the pitch byte set means a variable-pitch face: its widest letters then
+  // stand for every cell, so no line of it can pass the edge.
+  if ((metrics.tmPitchAndFamily & 1) != 0) {
+    static const char kWide[] = "MW@%";
+    int widest = std::max<int>(1, metrics.tmAveCharWidth);
+    for (const char *c = kWide; *c != '\0'; ++c) widest = std::max<int>(widest, dc.GetTextExtent(c, 1).cx);
+    return widest;
+  }
+  // A fixed-pitch face's own advance as the device measures it, unrounded.
+  static const std::string kSample(kPitchSample, '0');
+  const SIZE run = dc.GetTextExtent(kSample.c_str(), kPitchSample);
+  return run.cx > 0 ? static_cast<double>(run.cx) / kPitchSample : std::max<int>(1, metrics.tmAveCharWidth);
 }
 
 void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) {
@@ -200,12 +226,7 @@ void TOPrinterOutput::PrintLine(TDC &dc, const std::string &text, int x, int y) 
   // The column pitch: a fixed-pitch face's own advance as the device measures it, unrounded,
   // so that runs of characters printed whole keep to their columns between the rules;
   // otherwise the average width, each character printed alone in its cell.
-  double cw = std::max<int>(1, metrics.tmAveCharWidth);
-  if (fixedPitch) {
-    static const std::string kSample(kPitchSample, '0');
-    const SIZE run = dc.GetTextExtent(kSample.c_str(), kPitchSample);
-    if (run.cx > 0) cw = static_cast<double>(run.cx) / kPitchSample;
-  }
+  const double cw = fixedPitch ? PrintCellWidth(dc) : std::max<int>(1, metrics.tmAveCharWidth);
   const auto columnX = [&](double column) { return x + static_cast<int>(std::lround(column * cw)); };
   const TRuleChars ruleChars{verticalRule, horizontalRule, crossRule};
   std::vector<TRuledCell> cells;

@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/reports/page_columns.h"
 #include "platform/core/font_faces.h"
 #include "platform/gui/drawing/dc.h"
 #include "toolkit/graph/o_font.h"
+#include "toolkit/printing/direct_print.h"
 #include "toolkit/texteditor/o_editor.h"
 
 namespace {
+
+// Tab stops every eight characters, as the text is drawn.
+constexpr int kTabSize = 8;
 
 std::vector<std::string> LinesOf(const char *text) {
   std::vector<std::string> lines;
@@ -69,7 +74,14 @@ int TPrintoutEditor::PrintContent(TDC &dc) {
   const int x = MmToDeviceX(20);
   int y = MmToDeviceY(firstPage && (header || title) ? 35 : 10);
 
-  const std::vector<std::string> lines = LinesOf(text_);
+  // Every column reaches the paper: lines wider than the room between the margins go in
+  // blocks one under another (tables) or wrap.
+  POINT right{dc.GetDeviceCaps(HORZRES), 0};
+  dc.DPtoLP(&right, 1);
+  const int room = right.x - MmToDeviceX(10) - x;
+  const int columns = static_cast<int>(room / PrintCellWidth(dc));
+  if (firstPage) lines_ = FitLinesToColumns(LinesOf(text_), columns, TRuleChars{'|', '=', '+'}, kTabSize);
+  const std::vector<std::string> &lines = lines_;
   // Whole lines only; a page takes at least one line, so a giant font cannot stall.
   bool printedOne = false;
   while (nextLine_ < lines.size() && (!printedOne || y + lineHeight <= lastY)) {

@@ -1,9 +1,11 @@
 #pragma once
 // TPrintoutEditor: the text editor's printout. The first page carries the date and time
 // header and the file's name as title; the text follows in whole lines, page after page,
-// until none is left.
+// until none is left. A line wider than the page is never drawn past its edge: tables go
+// in blocks of columns one under another, other lines wrap.
 
 #include <string>
+#include <vector>
 
 #include "toolkit/printing/o_printout.h"
 
@@ -25,6 +27,8 @@ class TPrintoutEditor : public TOPrintout {
   TOEditor *editor_;
   const char *text_;
   std::string title_;
+  // The lines as they print, none wider than the page (laid out on the first page).
+  std::vector<std::string> lines_;
   // The first line of the next page.
   std::size_t nextLine_ = 0;
 };

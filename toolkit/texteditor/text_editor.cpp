@@ -34,7 +34,8 @@ void TTextEditor::CmPrint() {
   const std::string printTitle =
       report ? title_ : shownFile != nullptr && shownFile[0] != '\0' ? shownFile : "Untitled File";
   TDirectPrint job(this, printTitle.c_str());
-  job.AddHeldText(ShownText(), 50, 0);
+  // At the page's left, as the report's own Print puts it: the same pages from both roads.
+  job.AddHeldText(ShownText(), 0, 0);
   job.SetFont(&reportFont_, 0.0, 0.0, 400);
   job.SetCharHeight(charHeight_);
   job.SetRuleChar('=');

@@ -157,6 +157,23 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
   EXPECT_EQ(config->GetWindowRect().top, 300);
 }
 
+// A palette never shown keeps the place the settings file gave it, whatever its hidden
+// window reports and however the frame moves.
+TEST_F(PalettesTest, ANeverShownPaletteKeepsThePlaceReadFromTheSettings) {
+  TEditorSettings settings;
+  settings.palettes[1] = TPaletteSettings{true, 0, 321, 234};  // configurations
+  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+  TOpticalEditor &editor = Open(triplet_);
+  TConfigBox *config = editor.EditTools().configPalette;
+  ASSERT_TRUE(config != nullptr && !config->IsWindowVisible());
+  const RECT hidden = config->GetWindowRect();
+  config->MoveWindow(100, 100, hidden.right - hidden.left, hidden.bottom - hidden.top);  // as X11 reports
+  const RECT frame = editor.GetWindowRect();
+  editor.MoveWindow(frame.left + 30, frame.top + 20, frame.right - frame.left, frame.bottom - frame.top);
+  EXPECT_EQ(editor.Settings().palettes[1].x, 321);  // what the file is written from
+  EXPECT_EQ(editor.Settings().palettes[1].y, 234);
+}
+
 TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {
   TOpticalEditor &editor = Open(triplet_);
   TToolsBox *tools = editor.EditTools().toolsPalette;

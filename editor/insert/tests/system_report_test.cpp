@@ -4,10 +4,15 @@
 #include "editor/insert/system_report.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
 #include <sstream>
 
 #include "document/elements/element_grouping.h"
 #include "document/system/tests/editor_test_support.h"
+#include "editor/properties/general_info_model.h"
 
 namespace {
 
@@ -41,6 +46,10 @@ void SystemReportTest::RowsReadBack(const char *example) {
   Open(image, example);
   image.SolveChiefRay(0.0, 0.0);
   image.FirstOrderParaxial();
+  // Tilts about x, y and z of their own on every surface: each reaches its column.
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  for (int i = 0; i < image.SurfaceCount(); ++i)
+    for (double &angle : image.Surface(i)->general.angles) angle = std::uniform_real_distribution<double>(-0.2, 0.2)(random);
   const std::vector<std::string> lines = SystemReportLines(image);
   std::vector<std::string> rows;
   std::size_t width = 0;
@@ -55,7 +64,7 @@ void SystemReportTest::RowsReadBack(const char *example) {
   for (const std::string &row : rows) EXPECT_EQ(row.size(), width);
   for (int i = 0; i < image.SurfaceCount(); ++i) {
     const std::vector<std::string> cells = Cells(rows[static_cast<std::size_t>(i) + 1]);
-    ASSERT_GE(cells.size(), 9u);
+    ASSERT_GE(cells.size(), 11u);
     const TGeneralParameters &g = image.Surface(i)->general;
     EXPECT_EQ(std::atoi(cells[1].c_str()), i + 1);  // numbered from 1, as the windows number them
     if (g.R == 0.0)
@@ -63,8 +72,10 @@ void SystemReportTest::RowsReadBack(const char *example) {
     else
       EXPECT_NEAR(std::atof(cells[2].c_str()), g.R, 1e-4 * std::fabs(g.R));
     EXPECT_NEAR(std::atof(cells[3].c_str()), g.vertex[0], 1e-4 * (1.0 + std::fabs(g.vertex[0])));
-    EXPECT_NEAR(std::atof(cells[7].c_str()), g.semiHeightExt, 1e-4 * (1.0 + g.semiHeightExt));
-    EXPECT_EQ(cells[8], IsAirGlass(g.glass) ? std::string("air") : g.glass);  // whole
+    for (int axis = 0; axis < 3; ++axis)
+      EXPECT_NEAR(std::atof(cells[6 + axis].c_str()), g.angles[axis] * 180.0 / M_PI, 1e-3) << "about " << "xyz"[axis];
+    EXPECT_NEAR(std::atof(cells[9].c_str()), g.semiHeightExt, 1e-4 * (1.0 + g.semiHeightExt));
+    EXPECT_EQ(cells[10], IsAirGlass(g.glass) ? std::string("air") : g.glass);  // whole
   }
   // The focal length in the head, as the first-order solve found it.
   bool focal = false;
@@ -75,6 +86,28 @@ void SystemReportTest::RowsReadBack(const char *example) {
     EXPECT_NEAR(std::atof(line.c_str() + at + 18), image.info.focalLength, 1e-3);
   }
   EXPECT_TRUE(focal);
+}
+
+// The head prints what the General page shows for the system printed, "-" where it shows
+// "-": after another system, for one whose glass is missing, for a new two-plane system.
+TEST_F(SystemReportTest, TheHeadShowsTheGeneralPageOfTheSystemPrinted) {
+  std::ifstream in(ExamplePath("cooke_triplet.os"));
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ofstream(Scratch("missing.os")) << text.replace(text.find("F2_schott"), 9, "NOSUCH_glass");
+  TSystemImage image;
+  const std::function<void()> systems[] = {[&] { Open(image, "singlet.os"); },
+                                           [&] { ASSERT_EQ(image.Load(Scratch("missing.os"), 2), 1); image.Update(); },
+                                           [&] { image.Clear(); image.NewDefault(); image.Update(); }};
+  for (const auto &open : systems) {
+    open();
+    std::string head;
+    for (const std::string &line : SystemReportLines(image)) head += line;
+    const std::vector<TGeneralInfoItem> page = GeneralInfoItems(image);
+    for (int line : {kFocalLengthLine, kBackFocalDistanceLine, kFNumberLine, kEntrancePupilLine, kExitPupilLine})
+      EXPECT_NE(head.find(page[line].caption + ": " + page[line].value + (line == kFNumberLine ? "\n" : " ")),
+                std::string::npos) << page[line].caption << "\n" << head;
+  }
+  EXPECT_EQ(GeneralInfoItems(image)[kFocalLengthLine].value, "-");  // the new system's, as the page shows
 }
 
 }  // namespace

@@ -49,18 +49,61 @@ bool WholeWordAt(const QString &text, int index, int length) {
 
 }  // namespace
 
-bool ReadTextFile(const std::string &path, std::string &text) {
+bool ReadTextFile(const std::string &path, std::string &text, TTextFileForm *form) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return false;
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString decoded = utf8.decode(QByteArray::fromStdString(bytes));
-  if (utf8.hasError()) decoded = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  TTextFileForm read;
+  read.holdsZero = bytes.find('\0') != std::string::npos;
+  if (form != nullptr) *form = read;
+  if (read.holdsZero) return false;
+  // Line ends as they stand, before they become '\n'.
+  bool crlf = false, lf = false, cr = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char *end = nullptr;
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      crlf = true;
+      end = "\r\n";
+      ++i;
+    } else if (bytes[i] == '\r') {
+      cr = true;
+      end = "\r";
+    } else if (bytes[i] == '\n') {
+      lf = true;
+      end = "\n";
+    }
+    if (end != nullptr && crlf + lf + cr == 1) read.lineEnd = end;
+  }
+  read.mixedLineEnds = crlf + lf + cr > 1;
+  // A UTF-8 byte-order mark is kept apart and written back; any other is a character.
+  static const std::string kMark = "\xEF\xBB\xBF";
+  read.byteOrderMark = bytes.compare(0, kMark.size(), kMark) == 0;
+  const std::size_t from = read.byteOrderMark ? kMark.size() : 0;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QString decoded = utf8.decode(QByteArray::fromStdString(bytes.substr(from)));
+  if (utf8.hasError()) {
+    decoded = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    read.latin1 = true;
+    read.byteOrderMark = false;
+  }
   decoded.replace("\r\n", "\n");
   decoded.replace('\r', '\n');
   text = decoded.toStdString();
+  if (form != nullptr) *form = read;
   return true;
+}
+
+std::string TextInForm(const std::string &text, const TTextFileForm &form, bool &fits) {
+  // A leading U+FEFF of the text itself is a character here, kept.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QString lines = utf8.decode(QByteArray::fromStdString(text));
+  if (form.lineEnd != "\n") lines.replace('\n', QString::fromLatin1(form.lineEnd.c_str()));
+  fits = true;
+  if (!form.latin1) return (form.byteOrderMark ? "\xEF\xBB\xBF" : "") + lines.toStdString();
+  for (const QChar c : lines)
+    if (c.unicode() > 0xFF) fits = false;
+  return fits ? lines.toLatin1().toStdString() : lines.toStdString();
 }
 
 TFileWriteResult WriteTextFile(const std::string &path, const std::string &text) {
@@ -241,6 +284,7 @@ void TEditFile::NewFile() {
   Clear();
   ClearModify();
   fileName_.clear();
+  form_ = TTextFileForm{};
 }
 
 void TEditFile::Open() {
@@ -254,12 +298,17 @@ void TEditFile::Open() {
 bool TEditFile::Read(const char *fileName) {
   const std::string path = fileName != nullptr ? fileName : fileName_;
   std::string text;
-  if (path.empty() || !ReadTextFile(path, text)) {
-    MessageBox(GetHandle(), "Unable to read file " + path + ".", "Editor", MB_OK | MB_ICONEXCLAMATION);
+  TTextFileForm form;
+  if (path.empty() || !ReadTextFile(path, text, &form)) {
+    MessageBox(GetHandle(),
+               form.holdsZero ? path + " holds a zero byte: it is not a text file, and the editor does not open it."
+                              : "Unable to read file " + path + ".",
+               "Editor", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   SetText(text.c_str());
   ClearModify();
+  form_ = form;
   return true;
 }
 
@@ -287,12 +336,20 @@ bool TEditFile::SaveAs() {
 
 bool TEditFile::Write(const char *fileName) {
   const std::string path = fileName != nullptr ? fileName : fileName_;
-  const std::string text = TextOf(*this).toStdString();
-  const TFileWriteResult written = WriteTextFile(path, text);
+  bool fits = true;
+  const std::string bytes = TextInForm(TextOf(*this).toStdString(), form_, fits);
+  const TFileWriteResult written = WriteTextFile(path, bytes);
   if (!written.Written()) {
     MessageBox(GetHandle(), FileWriteFaultText(path, written), "Editor", MB_OK | MB_ICONEXCLAMATION);
     return false;
   }
   ClearModify();
+  // What changed in the file's form is told, and holds from now on.
+  std::string changed;
+  if (!fits) changed += "The text holds characters Latin-1 has no byte for: it was saved in UTF-8.\n";
+  if (form_.mixedLineEnds) changed += "Its lines ended in more than one way: each now ends as its first line did.\n";
+  if (!changed.empty()) MessageBox(GetHandle(), path + "\n\n" + changed, "Editor", MB_OK | MB_ICONINFORMATION);
+  form_.latin1 = form_.latin1 && fits;
+  form_.mixedLineEnds = false;
   return true;
 }

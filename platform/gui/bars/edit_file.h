@@ -1,8 +1,9 @@
 #pragma once
 // The framework's file editor: a multi-line edit that finds and replaces (TEditSearch)
 // and reads and writes a text file (TEditFile), with the standard file and edit commands.
-// Files are read with either line end and written with '\n', through a file beside the
-// target that is renamed into place, so a failed save keeps the old file.
+// Files are read with any line end and written back in their own form (line ends, Latin-1
+// or UTF-8; a change is told), through a file beside the target that is renamed into
+// place, so a failed save keeps the old file. A file holding a NUL byte is refused.
 
 #include <memory>
 #include <string>
@@ -26,6 +27,15 @@ constexpr UINT CM_FILESAVEAS = 24334;
 constexpr UINT CM_EDITFIND = 24351;
 constexpr UINT CM_EDITREPLACE = 24352;
 constexpr UINT CM_EDITFINDNEXT = 24353;
+
+// How a text file was written: what a save writes back, so the file keeps its form.
+struct TTextFileForm {
+  bool latin1 = false;          // its bytes are not UTF-8: one byte, one Latin-1 character
+  std::string lineEnd = "\n";   // its first line end
+  bool mixedLineEnds = false;   // it holds more than one kind
+  bool byteOrderMark = false;   // UTF-8 behind a byte-order mark
+  bool holdsZero = false;       // a NUL byte: not a text (it is refused)
+};
 
 // Find and Replace open a modeless dialog that stays beside the text: each of its actions
 // searches or replaces at once, the user may edit the text between them, and Find Next
@@ -96,6 +106,8 @@ class TEditFile : public TEditSearch {
   bool CanClose() override;
   const char *GetFileName() const { return fileName_.empty() ? nullptr : fileName_.c_str(); }
   void SetFileName(const char *fileName);
+  // The form the text is saved in: the form of the file it was read from.
+  const TTextFileForm &Form() const { return form_; }
 
   void CmFileNew() { NewFile(); }
   void CmFileOpen() { Open(); }
@@ -109,11 +121,16 @@ class TEditFile : public TEditSearch {
 
  private:
   std::string fileName_;
+  TTextFileForm form_;
 };
 
 // Reads a text file whole, with '\r\n' and '\r' line ends made '\n'; false when it cannot
-// be read. Text that is not UTF-8 is taken byte for byte as Latin-1.
-bool ReadTextFile(const std::string &path, std::string &text);
+// be read or holds a NUL byte (not a text: shown cut at it, it would be saved cut).
+// Text that is not UTF-8 is taken byte for byte as Latin-1. The form read goes to `form`.
+bool ReadTextFile(const std::string &path, std::string &text, TTextFileForm *form = nullptr);
+// The bytes of a text ('\n' line ends, UTF-8) in a file's form; `fits` is false when a
+// character has no Latin-1 byte (the text is then written in UTF-8).
+std::string TextInForm(const std::string &text, const TTextFileForm &form, bool &fits);
 // Replaces the file with the text in one step (a file marked read-only is refused); the
 // old file stays untouched when any step fails, and the result says why.
 TFileWriteResult WriteTextFile(const std::string &path, const std::string &text);

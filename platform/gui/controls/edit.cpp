@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <algorithm>
 #include <cstring>
 
@@ -170,9 +171,12 @@ void TEdit::Select(int start, int end) {
 }
 
 void TEdit::GetSelection(int &start, int &end) {
-  const auto packed = static_cast<std::uintptr_t>(SendMessage(EM_GETSEL));
-  start = LOWORD(packed);
-  end = HIWORD(packed);
+  // Through the two full words, never the packed result: positions pass 65,535.
+  DWORD from = 0;
+  DWORD to = 0;
+  SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  start = static_cast<int>(from);
+  end = static_cast<int>(to);
 }
 
 void TEdit::ShowCaret(bool show) {
@@ -186,6 +190,27 @@ void TEdit::ShowCaret(bool show) {
 }
 
 LRESULT TEdit::LineMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int asked = static_cast<int>(static_cast<std::intptr_t>(wParam));
+  // A multi-line text answers from its blocks, one per line, found by halving without a
+  // copy of the text: the status line of a file of megabytes keeps up with the keys.
+  if (multi != nullptr && msg != EM_GETLINE) {
+    const QTextDocument *document = multi->document();
+    const int at = asked < 0 ? CaretIndex() : std::min(asked, document->characterCount() - 1);
+    switch (msg) {
+      case EM_GETLINECOUNT:
+        return document->blockCount();
+      case EM_LINEINDEX: {
+        const QTextBlock block = asked < 0 ? document->findBlock(at) : document->findBlockByNumber(asked);
+        return block.isValid() ? block.position() : -1;
+      }
+      case EM_LINEFROMCHAR:
+        return document->findBlock(at).blockNumber();
+      case EM_LINELENGTH:
+        return document->findBlock(at).length() - 1;  // less its line end
+      default:
+        return 0;
+    }
+  }
   const QString text = Text();
   // Lines split at '\n' (single-line edits have one).
   std::vector<int> starts{0};
@@ -199,7 +224,6 @@ LRESULT TEdit::LineMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int end = lineNumber + 1 < static_cast<int>(starts.size()) ? starts[lineNumber + 1] - 1 : text.size();
     return end - starts[lineNumber];
   };
-  const int asked = static_cast<int>(static_cast<std::intptr_t>(wParam));
   switch (msg) {
     case EM_GETLINECOUNT:
       return static_cast<LRESULT>(starts.size());
@@ -400,8 +424,10 @@ TEdit *FocusedEdit() { return dynamic_cast<TEdit *>(WindowFromHandle(GetFocus())
 BOOL GetCaretPos(POINT *point) {
   TEdit *edit = FocusedEdit();
   if (point == nullptr || edit == nullptr) return 0;
-  const auto packed = static_cast<std::uintptr_t>(edit->SendMessage(EM_POSFROMCHAR, static_cast<WPARAM>(
-      LOWORD(static_cast<std::uintptr_t>(edit->SendMessage(EM_GETSEL)))), 0));
+  int start = 0;
+  int end = 0;
+  edit->GetSelection(start, end);
+  const auto packed = static_cast<std::uintptr_t>(edit->SendMessage(EM_POSFROMCHAR, static_cast<WPARAM>(start), 0));
   *point = {static_cast<std::int16_t>(LOWORD(packed)), static_cast<std::int16_t>(HIWORD(packed))};
   return 1;
 }

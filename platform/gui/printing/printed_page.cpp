@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 
@@ -78,4 +79,33 @@ QImage TPrintedPage::Rendered() const {
   painter.setRenderHint(QPainter::TextAntialiasing, false);
   PaintTextAndLines(painter);
   return page;
+}
+
+std::vector<std::string> TPrintedPage::WordsOnPaper(int width, int height) const {
+  std::vector<std::string> words;
+  const QRectF paper(0.0, 0.0, width, height);
+  for (const TPrintedText &text : texts) {
+    if (text.turnDegrees != 0.0) continue;
+    const QFontMetricsF metrics(text.font);
+    const QPointF start = text.origin + text.baseline;
+    QRectF room = paper;
+    if (!text.clip.isNull()) room = room.intersected(text.clip);
+    // Half a dot of slack for the rounding of advances.
+    room.adjust(-0.5, -0.5, 0.5, 0.5);
+    const QString &line = text.text;
+    for (qsizetype i = 0; i < line.size();) {
+      if (line[i].isSpace()) {
+        ++i;
+        continue;
+      }
+      qsizetype end = i;
+      while (end < line.size() && !line[end].isSpace()) ++end;
+      const double left = start.x() + metrics.horizontalAdvance(line.left(i));
+      const double right = start.x() + metrics.horizontalAdvance(line.left(end));
+      const QRectF box(QPointF(left, start.y() - metrics.ascent()), QPointF(right, start.y() + metrics.descent()));
+      if (room.contains(box)) words.push_back(line.mid(i, end - i).toStdString());
+      i = end;
+    }
+  }
+  return words;
 }

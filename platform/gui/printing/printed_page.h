@@ -5,6 +5,7 @@
 // the printable area.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <QFont>
@@ -46,4 +47,8 @@ struct TPrintedPage {
   void PaintTextAndLines(class QPainter &painter) const;
   // The whole page as one image: the picture with the lines and texts drawn over it.
   QImage Rendered() const;
+  // The words (split at blanks) of the level texts that stand wholly on a page of
+  // `width` x `height` dots and inside their clip, in drawing order: what the paper shows
+  // of them. A word reaching past an edge is left out.
+  std::vector<std::string> WordsOnPaper(int width, int height) const;
 };

@@ -13,12 +13,16 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <random>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "platform/core/scripted_dialogs.h"
 #include "platform/gui/printing/capture_printer.h"
 #include "platform/gui/printing/qt_printer_device.h"
 #include "platform/gui/windows/test_kit.h"
+#include "toolkit/printing/direct_print.h"
 #include "toolkit/printing/o_printer.h"
 #include "toolkit/texteditor/text_editor.h"
 
@@ -212,13 +216,72 @@ TEST_F(EditorPrinting, TheReportViewerPrintsTheTextItShowsAndWritesNothing) {
     EXPECT_TRUE(device.pages[0] == device.pages[1]) << row.title;
     std::ifstream saved(report);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>()), reportText);
-    // 50 screen pixels in: the text starts 50 / 96 inch from the left.
-    const QImage &page = device.pages[0];
-    const int left = 50 * kDotsPerInch / 96;
-    EXPECT_FALSE(AnyDark(page, QRect(0, 0, left - 2, page.height())));
-    EXPECT_TRUE(AnyDark(page, QRect(left, 0, Dots(10), Dots(5))));
+    // At the page's left, as the report's own Print puts it.
+    EXPECT_TRUE(AnyDark(device.pages[0], QRect(0, 0, Dots(10), Dots(5))));
   }
   fs::remove_all(dir);
+}
+
+// The words of a report as the paper must show them: rules and bars are lines, not words.
+std::multiset<std::string> ReportWords(std::string text) {
+  std::replace(text.begin(), text.end(), '|', ' ');
+  std::multiset<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;)
+    if (word.find_first_not_of("=+") != std::string::npos) words.insert(word);
+  return words;
+}
+
+// A ruled report from the seed as the analyses write them: a key column and two value cells
+// per curve, `curves` wide and `rows` long.
+std::string RuledReport(std::mt19937 &random, int curves, int rows) {
+  std::string rule = "+=========+", head = "|    H    |";
+  for (int c = 0; c < 2 * curves; ++c) rule += "==========+", head += c % 2 ? "  z'-z0'  |" : "  y'-y0'  |";
+  std::string text = "System: report" + std::to_string(curves) + "\n" + rule + "\n" + head + "\n" + rule + "\n";
+  std::uniform_real_distribution<double> value(-2.0, 2.0);
+  char cell[32];
+  for (int r = 0; r < rows; ++r, text += "\n") {
+    text += (std::snprintf(cell, sizeof cell, "|%9.3g|", r * 0.125), cell);
+    for (int c = 0; c < 2 * curves; ++c)
+      text += (std::snprintf(cell, sizeof cell, "%10.3g|", value(random) * std::pow(10.0, (r + c) % 7 - 3)), cell);
+  }
+  return text + rule + "\n";
+}
+
+void PrintFrom(TOEditor &&window) {
+  ASSERT_TRUE(window.Create());
+  window.SendMessage(WM_COMMAND, CM_EDITORPRINT, 0);
+}
+
+// Every road a report takes to paper keeps every word of it, for reports wider than the
+// page and longer than one: the report files' road (the aberrations' and the listing's
+// Print) at their two heights, the report viewer's Print and the plain text window's.
+TEST_F(EditorPrinting, EveryPrintRoadPutsEveryWordOfAWideAndALongReportOnPaper) {
+  device.drawsTextAndLines = true;
+  const std::string file = (fs::temp_directory_path() / ("print_roads_" + std::to_string(::getpid()) + ".txt")).string();
+  TScriptedPrintDialog dialog;
+  const std::function<void()> roads[] = {
+      [&] { PrintReportFile(nullptr, file, "System aberrations", 4.0); },
+      [&] { PrintReportFile(nullptr, file, "System report", 3.5); },
+      [&] { PrintFrom(TTextEditor(nullptr, "Aberrations", nullptr, file.c_str())); },
+      [&] { dialog.Print(TPrintSettings{}), PrintFrom(TOEditor(nullptr, "Editor", nullptr, file.c_str())); }};
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  for (const auto &[curves, rows] : {std::pair{8 + static_cast<int>(random() % 10), 12}, std::pair{1, 150 + static_cast<int>(random() % 100)}}) {
+    const std::string report = RuledReport(random, curves, rows);
+    { std::ofstream(file, std::ios::binary) << report; }
+    const std::multiset<std::string> wanted = ReportWords(report);
+    for (std::size_t road = 0; road < std::size(roads); ++road) {
+      device.printed.clear();
+      roads[road]();
+      std::multiset<std::string> onPaper;
+      for (const TPrintedPage &page : device.printed)
+        for (const std::string &word : page.WordsOnPaper(device.format.Width, device.format.Height))
+          for (const std::string &part : ReportWords(word)) onPaper.insert(part);
+      EXPECT_TRUE(std::includes(onPaper.begin(), onPaper.end(), wanted.begin(), wanted.end()))
+          << "road " << road << ", " << curves << " curves, " << rows << " rows";
+    }
+  }
+  fs::remove(file);
 }
 
 TEST(EditorPrintToFile, PrintToFileWritesAPdfOfTheText) {

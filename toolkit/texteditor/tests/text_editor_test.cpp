@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "platform/core/recording_providers.h"
@@ -205,6 +206,56 @@ TEST_F(TextEditor, ReplaceChangesTheFoundTextAndMovesOnAndAMissingTextIsSaid) {
   editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
   EXPECT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(TextOf(client), "lens length, image plane");
+}
+
+// A text far past 65,535 characters: the status line, Find upward, Find Next and Replace
+// all work at the places the text holds, found by the standard library apart.
+TEST_F(TextEditor, PositionsBeyondSixtyFourKilobytesAreTheTextsOwn) {
+  std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+  const int lines = 9000 + static_cast<int>(random() % 4000);
+  std::string text;
+  char line[32];
+  for (int k = 0; k < lines; ++k) text += (std::snprintf(line, sizeof line, "%07d focal\n", k), line);
+  Open((text += "last").c_str());
+  TOEditFile &client = *editor->Client();
+  client.SetSelection(static_cast<int>(text.size()), static_cast<int>(text.size()));
+  client.SendMessage(WM_KEYUP, VK_END, 0);
+  EXPECT_EQ(Status(), "Lin= " + std::to_string(lines + 1) + "  Col= 5   ");
+  int start = 0, stop = 0;
+  TScriptedFindDialog dialog;
+  std::snprintf(line, sizeof line, "%07d", lines - 3 - static_cast<int>(random() % 100));  // two lines follow
+  dialog.Answer(line, FR_FINDNEXT);  // upward
+  editor->SendMessage(WM_COMMAND, CM_EDITFIND, 0);
+  client.GetSelection(start, stop);
+  EXPECT_EQ(start, static_cast<int>(text.find(line)));
+  dialog.Answer("focal", FR_REPLACE | FR_DOWN, "image");  // finds the next, then replaces it
+  editor->SendMessage(WM_COMMAND, CM_EDITREPLACE, 0);
+  ASSERT_TRUE(dialog.Press("focal", FR_REPLACE | FR_DOWN, "image"));
+  EXPECT_TRUE(TextOf(client) == text.replace(text.find("focal", text.find(line)), 5, "image"));  // never printed
+  editor->SendMessage(WM_COMMAND, CM_EDITFINDNEXT, 0);
+  client.GetSelection(start, stop);
+  EXPECT_EQ(start, static_cast<int>(text.find("focal", text.find("focal", text.find(line)) + 1)));
+}
+
+// A file keeps its Latin-1 bytes and CRLF line ends through an edit and Save; a character
+// Latin-1 has none for is saved in UTF-8, said so. A file holding a NUL is refused.
+TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
+  const std::string path = dir.File("latin.txt"), zero = dir.File("zero.txt"), latin = "mu \xb5\r\ncaf\xe9\r\n",
+                    nul("ab\0cd\n", 6);
+  std::ofstream(path, std::ios::binary) << latin, std::ofstream(zero, std::ios::binary) << nul;
+  Open(nullptr, path.c_str());
+  editor->Client()->Insert("x");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "x" + latin);
+  editor->Client()->Insert("\xe2\x82\xac");  // the euro sign
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "x\xe2\x82\xacmu \xc2\xb5\r\ncaf\xc3\xa9\r\n");
+  files.Choose({zero});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_NE(boxes.boxes[0].text.find("UTF-8"), std::string::npos);
+  EXPECT_NE(boxes.boxes[1].text.find("zero byte"), std::string::npos);
+  EXPECT_EQ(Contents(zero), nul);
 }
 
 TEST_F(TextEditor, AModalEditorRunsUntilClosedAndEndsAsACancel) {
