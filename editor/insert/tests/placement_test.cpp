@@ -495,6 +495,8 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
     }
     EXPECT_EQ(made, c.fits ? 1 : 0) << error;
     if (c.fits) continue;
+    // The torus meets the plane's rim across the drawing's plane, 5 mm from the axis.
+    EXPECT_TRUE(c.neighbour != kToric || error.find("faces at a height of 5.00 mm") != std::string::npos) << error;
     EXPECT_NE(error.find("mm"), std::string::npos) << error;
     EXPECT_NE(error.find("surface"), std::string::npos) << error;
     ASSERT_EQ(RemovePlacedSurface(image, info), 1);
