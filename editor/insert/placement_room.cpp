@@ -144,13 +144,15 @@ bool GlassAfter(const TSurface &s) { return !IsAirGlass(s.general.glass) && !IsM
 // once the element is built: those after the element carried by it, an image plane that
 // directly follows it never in front of its last vertex. Numbered as the tables number them
 // before the placement.
-TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving) {
+// `sampled` holds every surface sampled where it stands now.
+TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving,
+                              const std::vector<TSampledFace> &sampled) {
   TSampledBody body;
   const int n = system.SurfaceCount();
   for (int j = 1; j < n; ++j) {
     const TSurface *s = system.Surface(j);
     if (s == nullptr || j == placed) continue;
-    TSampledFace face(*s);
+    TSampledFace face(sampled[j]);
     const DPOINT3 shift = ConfigurationShift(system, j, k);
     if (j < placed) {
       face.Move(shift, carry.pivot, 0.0);
@@ -178,12 +180,15 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
   for (const TSampledFace &face : reach.faces)
     element.Add(face, 0, face.hasSurface && GlassAfter(face.surface));
   const TCarry carry = CarryOf(vertex, tilt, reach, reach.faces);
+  std::vector<TSampledFace> sampled(system.SurfaceCount());
+  for (int j = 1; j < system.SurfaceCount(); ++j)
+    if (j != placed && system.Surface(j) != nullptr) sampled[j] = TSampledFace(*system.Surface(j));
   const int count = std::max(1, system.ConfigurationCount());
   TBodyCrossing worst;
   int worstConfiguration = -1;
   for (int k = 0; k < count; ++k) {
     const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
-    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, placed, shown, carry, tilt + reach.turn), kSlack);
+    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, placed, shown, carry, tilt + reach.turn, sampled), kSlack);
     if (here.depth > worst.depth) {
       worst = here;
       worstConfiguration = shown;
