@@ -99,7 +99,7 @@ double FaceClearance(const TSampledFace &front, const TSampledFace &back, double
     if (!(clearance < least)) return;
     const double across = -(p.x - axis.x) * uy + (p.y - axis.y) * ux;
     least = clearance;
-    if (height != nullptr) *height = across;
+    if (height != nullptr) *height = std::hypot(across, p.z - axis.z);
   };
   double along = 0.0;
   if (back.hasSurface)

@@ -27,8 +27,8 @@ struct TSampledFace {
 
 // The least distance along the light (direction `tilt` about z) from face `front` to face
 // `back` where a line along the light meets both; negative by how deep they cross; infinite
-// when no line meets both. `height` (may be null) takes the signed distance across the axis
-// through `axis` where the least falls.
+// when no line meets both. `height` (may be null) takes the distance from the axis through
+// `axis` (in the drawing's plane and across it) where the least falls.
 double FaceClearance(const TSampledFace &front, const TSampledFace &back, double tilt, const DPOINT3 &axis,
                      double *height);
 

@@ -50,10 +50,14 @@ TSurface FaceOf(const TGeneralParameters &g, double radius);
 // against each face of those neighbours where both stand, in every configuration (the
 // neighbours moved to their places there; the new element stands alike in all): the
 // neighbours before it must stand in front of it along the placed direction, those after it
-// behind it along the direction it leaves in, after the turn it gives them. The image plane
-// is no neighbour (it is moved behind the element afterwards). The refusal names the
+// behind it along the direction it leaves in, after the turn it gives them; an image plane
+// that directly follows is moved behind the element afterwards. The refusal names the
 // configuration, the surfaces, the gap between the vertices, the room between the
-// neighbours' faces and the gap the element needs.
+// neighbours' faces and the gap the element needs. Then, wherever they stand in the surface
+// order (a beam folded back past elements it crossed), every surface and the image plane
+// within its height, where each will stand once the element is built: a face inside the
+// element's glass or the element's inside theirs, or faces through each other, refuse it,
+// naming the surface, how deep they cross and where.
 std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach);
 
 // The check for the placed surface itself, as New Single Surface leaves it.

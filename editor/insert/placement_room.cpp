@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "document/elements/element_grouping.h"
 #include "document/system/system_image.h"
+#include "editor/insert/face_crossing.h"
 #include "editor/insert/placement.h"
 #include "foundation/numerics/pi.h"
 
@@ -111,6 +113,101 @@ struct TCrossing {
     number = surfaceNumber;
   }
 };
+
+// Where an element turning the beam by `turn` at its last vertex `pivot` carries what
+// follows it: turned about that vertex, and shifted across until the line the chief ray took
+// through the placed vertex passes through the pivot.
+struct TCarry {
+  DPOINT3 pivot;
+  DPOINT3 across;
+  double turn = 0.0;
+};
+
+TCarry CarryOf(const DPOINT3 &vertex, double tilt, const TElementReach &reach, const std::vector<TSampledFace> &faces) {
+  TCarry carry;
+  const TSampledFace &last = faces.back();
+  carry.pivot = last.hasSurface ? DPOINT3(last.surface.general.vertex[0], last.surface.general.vertex[1],
+                                          last.surface.general.vertex[2])
+                                : vertex;
+  carry.turn = reach.turn;
+  const double ux = std::cos(tilt);
+  const double uy = std::sin(tilt);
+  const double along = (carry.pivot.x - vertex.x) * ux + (carry.pivot.y - vertex.y) * uy;
+  if (reach.turn != 0.0)
+    carry.across = DPOINT3(carry.pivot.x - vertex.x - along * ux, carry.pivot.y - vertex.y - along * uy, 0.0);
+  return carry;
+}
+
+bool GlassAfter(const TSurface &s) { return !IsAirGlass(s.general.glass) && !IsMirrorSurface(s); }
+
+// Every surface but the object plane and the placed one, where it stands in configuration k
+// once the element is built: those after the element carried by it, an image plane that
+// directly follows it never in front of its last vertex. Numbered as the tables number them
+// before the placement.
+// `sampled` holds every surface sampled where it stands now.
+TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving,
+                              const std::vector<TSampledFace> &sampled) {
+  TSampledBody body;
+  const int n = system.SurfaceCount();
+  for (int j = 1; j < n; ++j) {
+    const TSurface *s = system.Surface(j);
+    if (s == nullptr || j == placed) continue;
+    TSampledFace face(sampled[j]);
+    const DPOINT3 shift = ConfigurationShift(system, j, k);
+    if (j < placed) {
+      face.Move(shift, carry.pivot, 0.0);
+    } else {
+      face.Move(DPOINT3(shift.x + carry.across.x, shift.y + carry.across.y, shift.z + carry.across.z), carry.pivot, carry.turn);
+      if (j == n - 1 && j == placed + 1) {
+        const double ux = std::cos(leaving);
+        const double uy = std::sin(leaving);
+        const double *v = face.surface.general.vertex;
+        const double along = (v[0] - carry.pivot.x) * ux + (v[1] - carry.pivot.y) * uy;
+        if (along < 0.0) face.Move(DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), carry.pivot, 0.0);
+      }
+    }
+    const bool glass = j + 1 < n && j + 1 != placed && GlassAfter(*s);
+    body.Add(std::move(face), j < placed ? j + 1 : j, glass);
+  }
+  return body;
+}
+
+// The new element against every surface it would reach in space, wherever that stands in
+// the surface order, in every configuration: "" when it crosses none.
+std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, double tilt, const TElementReach &reach) {
+  if (reach.faces.empty()) return std::string();
+  TSampledBody element;
+  for (const TSampledFace &face : reach.faces)
+    element.Add(face, 0, face.hasSurface && GlassAfter(face.surface));
+  const TCarry carry = CarryOf(vertex, tilt, reach, reach.faces);
+  std::vector<TSampledFace> sampled(system.SurfaceCount());
+  for (int j = 1; j < system.SurfaceCount(); ++j)
+    if (j != placed && system.Surface(j) != nullptr) sampled[j] = TSampledFace(*system.Surface(j));
+  const int count = std::max(1, system.ConfigurationCount());
+  TBodyCrossing worst;
+  int worstConfiguration = -1;
+  for (int k = 0; k < count; ++k) {
+    const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
+    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, placed, shown, carry, tilt + reach.turn, sampled), kSlack);
+    if (here.depth > worst.depth) {
+      worst = here;
+      worstConfiguration = shown;
+    }
+  }
+  if (worstConfiguration < 0) return std::string();
+  char where[64] = "";
+  if (system.ConfigurationCount() > 1)
+    std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());
+  const double across = -(worst.at.x - vertex.x) * std::sin(tilt) + (worst.at.y - vertex.y) * std::cos(tilt);
+  const double height = std::hypot(across, worst.at.z - vertex.z);
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "%sThe new element would cross surface %d where they stand in space, by %.2f mm, at a height of "
+                "%.2f mm from its axis (x %.2f, y %.2f, z %.2f mm): it needs %.2f mm more room there. Place it "
+                "clear of that surface, or make it smaller.",
+                where, worst.number, worst.depth, height, worst.at.x, worst.at.y, worst.at.z, worst.depth);
+  return text;
+}
 
 // The check shared by the click and the built element: `following` is the index of the
 // surface after the element (-1: none but the image plane).
@@ -248,7 +345,9 @@ void AddFaceReach(const TInsertedElementInfo &info, const TSurface &face, TEleme
 }
 
 std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach) {
-  return RoomBetween(system, info.precedingSurface, info.placedSurface + 1, info.position, info.tilt, reach);
+  std::string error = RoomBetween(system, info.precedingSurface, info.placedSurface + 1, info.position, info.tilt, reach);
+  if (error.empty()) error = SpaceRoom(system, info.placedSurface, info.position, info.tilt, reach);
+  return error;
 }
 
 std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &info) {

@@ -50,6 +50,7 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
     return TPropertyEdit::Refused(SurfaceLabel(row) + ": a lens array stands only on a plane, sphere, conic or "
                                   "cylinder. Remove the array first.");
   TTypeConversion conversion;
+  const std::string typeName = "the type \"" + std::string(SurfaceTypeName(type)) + "\"";
   // The surface as prepared before the change; the prepared one after it is compared.
   const TSurface before(surface);
   TPropertyEdit edit = EditSurfaceInPlace(system, row, OfSurface("Type", row), false, [&](TSurface &s) {
@@ -57,12 +58,19 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
     const std::vector<double> &values = conversion.coefficients;
     s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
     if (type == kSurfaceFresnel && s.general.FrenelHeight == 0.0) s.general.FrenelHeight = kFirstFacetHeight;
-    return std::string();
+    double y = 0.0;
+    double z = 0.0;
+    if (!UntracedPoint(s, y, z)) return std::string();
+    char where[160];
+    std::snprintf(where, sizeof where, "at the height %s mm %s", FormatPropertyNumber(std::hypot(y, z), 4).c_str(),
+                  z != 0.0 ? "across the drawing's plane" : "in the drawing's plane");
+    return SurfaceLabel(row) + ": written as " + typeName + " the surface would not be met by the trace " + where +
+           " inside its bound; it stays as it was" + (conversion.lost.empty() ? "" : " (with its " + conversion.lost + ")") +
+           ".";
   });
   if (!edit.accepted || system.Surface(row) == nullptr) return edit;
   const double rimShift = RimShift(before, *system.Surface(row));
   std::string notice;
-  const std::string typeName = "the type \"" + std::string(SurfaceTypeName(type)) + "\"";
   char shift[96] = "";
   if (!std::isfinite(rimShift))
     std::snprintf(shift, sizeof shift, "; the new shape does not reach the rim");

@@ -11,6 +11,8 @@ namespace {
 // The even powers a polynomial type is written with, r^2 .. r^20: the terms the aspherics
 // table shows. A conic written as such a series is cut after them.
 constexpr int kSeriesTerms = 10;
+// Heights each way along each section through the bound where a changed surface is traced.
+constexpr int kTracedHeights = 20;
 
 // What each type holds. A second radius is held by the torus; the cylinder's is fixed flat,
 // every other type's equals the first. The second high-power form holds a conic only as a
@@ -32,7 +34,7 @@ constexpr TTypeHolds kHolds[] = {
     {true, true, false, false, true, false, false},     // high power 1: y^2 + z^2 + a0 x + a1 x^2 + a2 x^3 ...
     {true, false, true, false, false, false, false},    // high power 2: x = a0 r^2 + a1 r^4 + ...
     {true, true, true, false, false, false, false},     // standard
-    {true, false, false, false, false, false, false},   // cylinder
+    {true, true, false, false, false, false, false},    // cylinder: R, Ex (a conic in the meridian)
     {true, false, false, true, false, true, false},     // tor: R, second radius, a third term
     {true, true, false, false, false, false, true},     // tor (ring): R, ring radius, conic term
     {true, true, true, false, false, false, false},     // Fresnel
@@ -83,7 +85,8 @@ TShape ShapeOf(const TSurface &surface, bool fitConic) {
   shape.c = Inverse(g.R);
   switch (g.type) {
     case kSurfacePlane: shape.c = 0.0; break;
-    case kSurfaceAspheric2: shape.k = -g.Ex; break;
+    case kSurfaceAspheric2:
+    case kSurfaceCylinder: shape.k = -g.Ex; break;
     case kSurfaceAsphericHigh1:
       // y^2 + z^2 + a0 x + a1 x^2 = 0 is the conic of R = -a0 / 2 and 1 + k = a1.
       if (!a.empty()) {
@@ -170,9 +173,9 @@ TTypeConversion ConvertSurfaceType(const TSurface &surface, int type) {
   std::vector<double> &v = result.coefficients;
   switch (type) {
     case kSurfacePlane: v = {0.0}; break;
-    case kSurfaceSphere:
-    case kSurfaceCylinder: v = {R}; break;
-    case kSurfaceAspheric2: v = {R, -shape.k}; break;
+    case kSurfaceSphere: v = {R}; break;
+    case kSurfaceAspheric2:
+    case kSurfaceCylinder: v = {R, -shape.k}; break;
     case kSurfaceAsphericHigh1:
       v = {-2.0 * R, 1.0 + shape.k};
       v.insert(v.end(), shape.xTerms.begin(), shape.xTerms.end());
@@ -194,6 +197,29 @@ TTypeConversion ConvertSurfaceType(const TSurface &surface, int type) {
     default: v = {R}; break;
   }
   return result;
+}
+
+bool UntracedPoint(const TSurface &surface, double &y, double &z) {
+  const TGeneralParameters &g = surface.general;
+  const bool round = g.boundTypeExt == kBoundRound;
+  const double sh = g.semiHeightExt;
+  const double sw = round ? sh : g.semiWidthExt;
+  if (!(sh > 0.0)) return false;
+  // From the centre out, so that the height named is the lowest one missed.
+  for (int step = 0; step <= 2 * kTracedHeights; ++step) {
+    const int i = step % 2 == 0 ? step / 2 : -(step + 1) / 2;
+    // Along each section through the bound's centre: the obscuration holds no glass.
+    for (const auto &[dy, dz] : {std::pair{sh * i / kTracedHeights, 0.0}, std::pair{0.0, sw * i / kTracedHeights}}) {
+      if (std::hypot(dy, dz) < g.semiHeightInt) continue;
+      int ok = 0;
+      surface.PointOnSurface(g.boundPosYExt + dy, g.boundPosXExt + dz, ok);
+      if (ok != 0) continue;
+      y = g.boundPosYExt + dy;
+      z = g.boundPosXExt + dz;
+      return true;
+    }
+  }
+  return false;
 }
 
 double RimShift(const TSurface &oldSurface, const TSurface &newSurface) {

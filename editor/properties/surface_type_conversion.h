@@ -5,7 +5,8 @@
 // type's coefficients are read by its own equation; the old surface's shape is read
 // through it and written into the new type's coefficients. What the new type cannot hold is
 // named; the change of the rim's sag says where the new shape only approximates the old
-// one (a sphere written as a power series).
+// one (a sphere written as a power series). The cylinder holds its conic term: the trace
+// meets it as the conic of its meridian.
 
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ struct TTypeConversion {
 };
 
 TTypeConversion ConvertSurfaceType(const TSurface &surface, int type);
+
+// The first point of the surface's outer bound, along either section through its centre
+// at 20 heights each way, where a ray along the axis is not met by the trace; false when
+// every one is (a surface without a bound has none).
+bool UntracedPoint(const TSurface &surface, double &y, double &z);
 
 // How far the rim (the outer semi-height, in either section) moves from the surface `before`
 // to `after` of the same place: the largest distance between their points there (mm), a

@@ -93,11 +93,11 @@ int SurfaceSetAsphericCoefficients(TSurface &surface, int type, const double *va
       g.Ex = 0.0;
       return 1;
     case kSurfaceSphere:
-    case kSurfaceCylinder:
       setRadius(values[0]);
       g.Ex = 0.0;
       return 1;
     case kSurfaceAspheric2:
+    case kSurfaceCylinder:
       setRadius(values[0]);
       g.Ex = count > 1 ? values[1] : 0.0;
       return 1;

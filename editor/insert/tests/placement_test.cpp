@@ -338,7 +338,8 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
   // What is done to the neighbours first: the triplet's F2 lens decentred or its front face
   // tilted, toric or obscured, the first lens's rear face aspheric; a 45 degree plane fold
   // mirror 20 mm behind the singlet; a second configuration with the F2 lens 4 mm nearer.
-  enum Neighbour { kOnAxis, kMicron, kTwoMm, kTilt3, kTilt45, kAspheric, kToric, kObscured, kFold, kNearer };
+  enum Neighbour { kOnAxis, kMicron, kTwoMm, kTilt3, kTilt45, kAspheric, kToric, kObscured, kFold, kNearer, kNearerShown,
+                   kFurtherShown, kWide };
   constexpr double kClickHeight = 2.0;  // mm above the axis: no decentre follows from it
   const struct {
     const char *file;
@@ -377,6 +378,20 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
       {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kObscured, 5.0},
       {"cooke_triplet.os", kSurfacePage, 2, 1.3, 0.0, true, kNearer, 5.0},
       {"cooke_triplet.os", kSurfacePage, 2, 1.6, 0.0, false, kNearer, 5.0},
+      // Placed while the second configuration is shown, each judged where it stands: the F2
+      // lens 4 mm nearer there, or 4 mm further (the first configuration holds the room).
+      {"cooke_triplet.os", kSurfacePage, 2, 1.3, 0.0, true, kNearerShown, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 1.6, 0.0, false, kNearerShown, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.2, 0.0, true, kFurtherShown, 5.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 5.6, 0.0, false, kFurtherShown, 5.0},
+      // The F2 front face bounded by a rectangle 3 high and 9 wide: its corner (r 9.49)
+      // sags 2.127 towards a plane of semi-height 11, which fits up to 3.88 behind; the
+      // first lens pasted with faces so bounded too (its front face's corner sags 3.26
+      // mm towards it) fits up to 0.6-0.8 behind.
+      {"cooke_triplet.os", kSurfacePage, 2, 3.6, 0.0, true, kWide, 11.0},
+      {"cooke_triplet.os", kSurfacePage, 2, 4.2, 0.0, false, kWide, 11.0},
+      {"cooke_triplet.os", kPaste, 2, 0.5, 0.0, true, kWide},
+      {"cooke_triplet.os", kPaste, 2, 0.9, 0.0, false, kWide},
       // The fold folds the beam down; its plane reaches +-5.8 mm along and across the folded
       // beam. A lens of semi-height 5 (f 100, 5 thick, faces sagging 0.12) crosses it 2 mm
       // down the folded beam, not 8 mm down; in front of it, with its rear vertex 1 mm from
@@ -404,6 +419,13 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
       image.elements.data[0].mark = 1;
       image.CopySelection(clipboard, &canvas);
       image.ClearSelection();
+      for (int i = 1; c.neighbour == kWide && i <= 2; ++i) {
+        TGeneralParameters bound = clipboard.Surface(i)->GetGeneralParameters();
+        bound.boundTypeExt = kBoundRectangle;
+        bound.semiHeightExt = 3.0;
+        bound.semiWidthExt = 9.0;
+        clipboard.Surface(i)->SetGeneralParameters(&bound);
+      }
     }
     // The stop on the first face keeps the chief ray on the axis past the first lens.
     if (c.neighbour >= kTwoMm && c.neighbour != kFold) image.info.Naper = 2;
@@ -419,13 +441,19 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
     if (c.neighbour == kToric) front->SetAsphericCoefficients(kSurfaceTor, torus, 3);
     g.semiHeightInt = 6.0;
     if (c.neighbour == kObscured) front->SetGeneralParameters(&g);
-    if (c.neighbour == kNearer) {
+    if (c.neighbour == kWide) {
+      g.boundTypeExt = kBoundRectangle;
+      g.semiHeightExt = 3.0;
+      g.semiWidthExt = 9.0;
+      front->SetGeneralParameters(&g);
+    }
+    if (c.neighbour >= kNearer && c.neighbour <= kFurtherShown) {
       image.StoreConfiguration(-1);
       image.InsertConfiguration(0);
-      image.ShiftSurfaces(3, 4, DPOINT3(-4.0, 0.0, 0.0), 1);
+      image.ShiftSurfaces(3, 4, DPOINT3(c.neighbour == kFurtherShown ? 4.0 : -4.0, 0.0, 0.0), 1);
       image.RebuildElements(nullptr);
       image.StoreConfiguration(-1);
-      ASSERT_EQ(image.SelectConfiguration(0), 1);
+      ASSERT_EQ(image.SelectConfiguration(c.neighbour == kNearer ? 0 : 1), 1);
     }
     image.Update();
     image.RebuildElements(&canvas);
@@ -460,11 +488,15 @@ TEST_F(PlacementTest, EveryPlacementRoadBuildsWhereTheElementFitsAndRefusesWhere
         made = error.empty() ? 1 : 0;
         break;
     }
-    if (c.neighbour == kNearer && !c.fits) {
-      EXPECT_NE(error.find("In configuration 2 of 2"), std::string::npos) << error;
+    if (c.neighbour >= kNearer && c.neighbour <= kFurtherShown && !c.fits) {
+      EXPECT_NE(error.find(c.neighbour == kFurtherShown ? "In configuration 1 of 2" : "In configuration 2 of 2"),
+                std::string::npos)
+          << error;
     }
     EXPECT_EQ(made, c.fits ? 1 : 0) << error;
     if (c.fits) continue;
+    // The torus meets the plane's rim across the drawing's plane, 5 mm from the axis.
+    EXPECT_TRUE(c.neighbour != kToric || error.find("faces at a height of 5.00 mm") != std::string::npos) << error;
     EXPECT_NE(error.find("mm"), std::string::npos) << error;
     EXPECT_NE(error.find("surface"), std::string::npos) << error;
     ASSERT_EQ(RemovePlacedSurface(image, info), 1);

@@ -330,9 +330,12 @@ TEST_F(SurfacePagesTest, TheRingTorusIsReadByItsOwnEquation) {
 namespace {
 
 // Every ordered pair of types, from a surface that uses what the old type holds (conic,
-// even terms, the powers of x, a second radius): the new type keeps the shape (the surface
-// in both sections at half and full rim height within rounding) and says nothing, or its
-// notice names what went and by how much the rim moved. Never a silent change.
+// even terms, the powers of x, a second radius, the cylinder's conic): the new type keeps
+// the shape (the surface in both sections at ten heights out to the rim within rounding)
+// and says nothing, or its notice names what went and by how much the rim moved; a conic
+// is named exactly where the new type holds none. The new surface is met by the trace at
+// every one of those heights, or the change is refused naming a height and nothing moves.
+// Never a silent change.
 TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
   constexpr double kKept = 1e-9;       // mm: the rounding of a carried shape
   constexpr double kTorusKept = 2e-6;  // mm: two of the tori's last iteration steps
@@ -344,7 +347,7 @@ TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
       {400.0, 0.5, 1e-3},               // y^2 + z^2 + a0 x + a1 x^2 + a2 x^3 = 0
       {-1.0 / 400, 1e-7, 1e-11},        // x = a0 r^2 + a1 r^4 + a2 r^6
       {-1.0 / 200, -1.0, 1e-7, 1e-11},  // standard: 1/R, conic constant, r^4, r^6
-      {-200.0},                         // cylinder
+      {60.0, 0.3},                      // cylinder: R, Ex; its a1 = 0 as a tor the trace cannot meet
       {-200.0, -300.0, 0.0},            // tor: the two radii
       {-200.0, -300.0, 0.0},            // tor (ring)
       {-1.0 / 200, -1.0, 1e-7},         // Fresnel
@@ -365,7 +368,7 @@ TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
     TSurface s(*image.Surface(kMirror));
     if (s.general.type == kSurfaceFresnel) s.general.type = kSurfaceAsphericStandard;
     std::vector<std::pair<bool, DPOINT3>> at;
-    for (const double share : {0.5, 1.0}) {
+    for (const double share : {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}) {
       const double h = share * s.general.semiHeightExt;
       for (const auto &[y, z] : {std::pair{h, 0.0}, std::pair{0.0, h}}) {
         int ok = 0;
@@ -381,11 +384,24 @@ TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
       SCOPED_TRACE(testing::Message() << from << " -> " << to);
       image.Surface(kMirror)->SetAsphericCoefficients(from, uses[from].data(), static_cast<int>(uses[from].size()));
       image.Surface(kMirror)->general.FrenelHeight = 1.0;
+      if (from == kSurfaceCylinder) image.Surface(kMirror)->general.Ex = uses[from][1];
       image.Update();
       const auto before = points();
       const TPropertyEdit edit = model.EditCell(image, kMirror, kAsphericTypeColumn, std::to_string(to));
-      ASSERT_TRUE(edit.accepted) << edit.message;
       const auto after = points();
+      EXPECT_EQ(image.Surface(kMirror)->general.type, edit.accepted ? to : from) << edit.message;
+      for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_TRUE(after[i].first || !edit.accepted) << "untraced at " << i << ": " << edit.message;
+        EXPECT_TRUE(edit.accepted || (after[i].first == before[i].first && after[i].second.x == before[i].second.x));
+      }
+      if (!edit.accepted) {
+        EXPECT_NE(edit.message.find("height"), std::string::npos) << edit.message;
+        continue;
+      }
+      const auto holdsConic = [](int t) { return t != kSurfacePlane && t != kSurfaceSphere && t != kSurfaceTor; };
+      const bool conic = from == kSurfaceAspheric2 || from == kSurfaceAsphericHigh1 || from == kSurfaceAsphericStandard ||
+                         from == kSurfaceCylinder || from == kSurfaceFresnel;
+      EXPECT_EQ(edit.message.find("conic constant") != std::string::npos, conic && !holdsConic(to)) << edit.message;
       double moved = 0.0;
       bool measured = true;  // the old shape reaches every height looked at
       for (std::size_t i = 0; i < before.size(); ++i) {

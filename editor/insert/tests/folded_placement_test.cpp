@@ -1,0 +1,214 @@
+// Random folded systems (folds, U-turns, prisms, tilted and decentred lenses, two
+// configurations) with elements placed at random on every road: each element built stands
+// clear of every face in every configuration, and a refused surface or paste would cross
+// the face named, both judged by this file's own sampling of spheres and planes.
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "document/elements/element_grouping.h"
+#include "document/system/tests/editor_test_support.h"
+#include "editor/insert/element_insertion.h"
+#include "editor/insert/new_elements.h"
+#include "editor/insert/placement.h"
+
+namespace {
+
+using FoldedPlacementTest = EditorTest;
+
+// A sphere or plane tilted about z: vertex, axis angle, curvature, bound; glass behind it.
+struct TFace {
+  DPOINT3 v;
+  double a, c, sh, sw;
+  bool rectangle, glass;
+};
+
+TFace FaceOf(const TSurface &s) {
+  const TGeneralParameters &g = s.general;
+  EXPECT_TRUE(g.type == kSurfacePlane || g.type == kSurfaceSphere) << g.type;
+  const bool rectangle = g.boundTypeExt == kBoundSquare || g.boundTypeExt == kBoundRectangle;
+  return {DPOINT3(g.vertex[0], g.vertex[1], g.vertex[2]), g.angles[2], g.R != 0.0 ? 1.0 / g.R : 0.0, g.semiHeightExt,
+          rectangle ? g.semiWidthExt : g.semiHeightExt, rectangle, !IsAirGlass(g.glass) && !IsMirrorSurface(s)};
+}
+
+bool Within(const TFace &f, double y, double z) {
+  return f.rectangle ? std::fabs(y) <= f.sh && std::fabs(z) <= f.sw : y * y + z * z <= f.sh * f.sh;
+}
+
+// How far along the axis of the face at angle `a` from p the face f lies within its bound.
+double Hit(const TFace &f, const DPOINT3 &p, double a) {
+  const double ux = std::cos(a - f.a), uy = std::sin(a - f.a), dx = p.x - f.v.x, dy = p.y - f.v.y, z = p.z - f.v.z;
+  const double s = dx * std::cos(f.a) + dy * std::sin(f.a), y = -dx * std::sin(f.a) + dy * std::cos(f.a);
+  double t = -s / ux;  // (s + t ux - R)^2 + (y + t uy)^2 + z^2 = R^2 on the vertex's side
+  if (f.c != 0.0) {
+    const double r = 1.0 / f.c, b = (s - r) * ux + y * uy, q = (s - r) * (s - r) + y * y + z * z - r * r;
+    for (const double root : {-b - std::sqrt(b * b - q), -b + std::sqrt(b * b - q)})
+      if (std::fabs(s + root * ux) < std::fabs(r)) t = root;
+  }
+  return std::isfinite(t) && Within(f, y + t * uy, z) ? t : NAN;
+}
+
+// How deep the faces cross: one's samples on both sides of the other, or inside its glass
+// (up to the face after it, when given).
+double Depth(const TFace &a, const TFace *aBack, const TFace &b, const TFace *bBack) {
+  double depth = 0.0;
+  for (const auto &[x, y, back] : {std::tuple{a, b, bBack}, std::tuple{b, a, aBack}}) {
+    double ahead = 0.0, behind = 0.0;
+    for (int i = -14; i <= 14; ++i)
+      for (int j = -14; j <= 14; ++j) {
+        const double py = 0.9999 * x.sh * i / 14, pz = 0.9999 * x.sw * j / 14, r2 = py * py + pz * pz;
+        if (!Within(x, py, pz)) continue;
+        const double s = x.c * r2 / (1.0 + std::sqrt(1.0 - x.c * x.c * r2));
+        const DPOINT3 p(x.v.x + s * std::cos(x.a) - py * std::sin(x.a), x.v.y + s * std::sin(x.a) + py * std::cos(x.a), x.v.z + pz);
+        const double to = Hit(y, p, y.a), end = back != nullptr ? Hit(*back, p, y.a) : NAN;
+        ahead = std::fmax(ahead, to), behind = std::fmax(behind, -to);
+        if (to * end < 0.0) depth = std::fmax(depth, std::fmin(std::fabs(to), std::fabs(end)));
+      }
+    depth = std::fmax(depth, std::fmin(ahead, behind));
+  }
+  return depth;
+}
+
+// The deepest crossing of an element's faces with surface j as it stands (its glass up to
+// the next surface unless that is the element's first).
+double Crossing(const TSystemImage &image, const std::vector<TFace> &element, int j, int first) {
+  const TFace b = FaceOf(*image.Surface(j));
+  const bool glass = b.glass && j + 1 < image.SurfaceCount() && j + 1 != first;
+  const TFace bBack = glass ? FaceOf(*image.Surface(j + 1)) : b;
+  double depth = 0.0;
+  for (size_t i = 0; i < element.size(); ++i)
+    depth = std::fmax(depth, Depth(element[i], element[i].glass && i + 1 < element.size() ? &element[i + 1] : nullptr, b,
+                                   glass ? &bBack : nullptr));
+  return depth;
+}
+
+enum Road { kLensPage, kSurfacePage, kMirrorPage, kPrismPage, kPaste, kSingleSurface };
+
+// Places an element on `road` `behind` mm down the beam leaving `preceding` (a refused
+// one leaves its placed surface). 1 when built.
+int PlaceOn(TSystemImage &image, int preceding, double behind, Road road, double shape, const TSystemImage &clipboard,
+            TInsertedElementInfo &info, std::string &error) {
+  const double beam = ChiefRayTilt(image, preceding), *v = image.Surface(preceding)->general.vertex;
+  if (PlaceSurface(image, preceding, v[0] + behind * std::cos(beam), v[1] + behind * std::sin(beam),
+                   road == kSingleSurface ? 1 : -1, info) != preceding + 1)
+    return 0;
+  switch (road) {
+    case kLensPage: return InsertLens(image, info, shape, "N-BK7_schott", 4.0, error);
+    case kSurfacePage: return InsertSingleSurface(image, info, 0.0, "", error);
+    case kMirrorPage: return InsertMirror(image, info, TMirrorShape{0.0, 0.0, shape}, error);
+    case kPrismPage: return InsertPrism(image, info, shape, "F2_schott", 16.0, error);
+    case kPaste: return PasteElement(image, info, clipboard, error);
+    default: return (error = PlacedSurfaceRoom(image, info)).empty() ? 1 : 0;
+  }
+}
+
+// The singlet folded at random on the program's own roads: folds, U-turns, prisms, lenses
+// tilted or decentred; a second configuration moves one element.
+void Fold(TSystemImage &image, std::mt19937 &random, const TSystemImage &clipboard) {
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int step = 0, steps = 2 + random() % 3; step < steps; ++step) {
+    TInsertedElementInfo info;
+    std::string error;
+    const int last = image.SurfaceCount() - 2, kind = random() % 4;
+    const double sign = random() % 2 ? 1.0 : -1.0;
+    const double shape[] = {sign * (30.0 + 20.0 * u(random)), sign * 45.0, 40.0 + 20.0 * u(random), sign * (60.0 + 90.0 * u(random))};
+    const Road road[] = {kMirrorPage, kMirrorPage, kPrismPage, kLensPage};
+    int made = PlaceOn(image, last, 10.0 + 20.0 * u(random), road[kind], shape[kind], clipboard, info, error);
+    if (made == 1 && kind == 1) made = PlaceOn(image, last + 1, 8.0 + 6.0 * u(random), kMirrorPage, shape[1], clipboard, info, error);
+    const double *v = image.Surface(last + 1)->general.vertex;
+    if (made == 1 && kind == 3 && random() % 2)
+      image.RotateGroupAboutPoint(last + 1, last + 2, DPOINT3(v[0], v[1], v[2]), DPOINT3(0.0, 0.0, sign * 0.07 * u(random)));
+    else if (made == 1 && kind == 3)
+      image.ShiftSurfaces(last + 1, last + 2, DPOINT3(0.0, sign * 1.5 * u(random), 0.0), 1);
+    if (made != 1 && info.placedSurface > 0) RemovePlacedSurface(image, info);
+    image.Update();
+    image.RebuildElements(nullptr);
+  }
+  image.StoreConfiguration(-1);
+  image.InsertConfiguration(0);
+  const TOpticalElement &moved = image.elements.data[random() % image.ElementCount()];
+  image.ShiftSurfaces(image.IndexOfSurface(moved.FirstSurface()), image.IndexOfSurface(moved.LastSurface()),
+                      DPOINT3(4.0 * u(random) - 2.0, 4.0 * u(random) - 2.0, 0.0), 1);
+  image.RebuildElements(nullptr);
+  image.StoreConfiguration(-1);
+}
+
+TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefusalNamesACrossing) {
+  constexpr double kClear = 0.02;  // mm the samplings may differ by
+  int built = 0, refused = 0, verified = 0;
+  for (int seed = -1; seed < 40; ++seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    TSystemImage image, clipboard;
+    Open(image, "singlet.os");
+    TScaleCanvas canvas;
+    image.RebuildElements(&canvas);
+    image.elements.data[0].mark = 1;
+    image.CopySelection(clipboard, &canvas);
+    clipboard.copiedBeam = CopiedBeamOf(image);
+    image.ClearSelection();
+    TInsertedElementInfo info;
+    std::string error;
+    if (seed < 0) {  // a U-turn back past the lens; the lens is pasted on the returning beam
+      ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+      ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+    } else {
+      Fold(image, random, clipboard);
+    }
+    ASSERT_EQ(image.Save(Scratch("folded.os")), 1);
+    for (int trial = 0; trial < (seed < 0 ? 1 : 6); ++trial) {
+      ASSERT_EQ(image.Load(Scratch("folded.os"), 2), 1);
+      image.Update();
+      image.RebuildElements(&canvas);
+      ASSERT_EQ(image.SelectConfiguration(seed < 0 ? 0 : random() % 2), 1);
+      const Road road = seed < 0 ? kPaste : static_cast<Road>(random() % 6);
+      const int preceding = seed < 0 ? 4 : 1 + random() % (image.SurfaceCount() - 2);
+      const double behind = seed < 0 ? 19.5 : 1.0 + 30.0 * u(random);
+      const double shape[] = {(random() % 2 ? 1.0 : -1.0) * (40.0 + 100.0 * u(random)), 0.0, 60.0 * u(random) - 30.0,
+                              40.0 + 20.0 * u(random), 0.0, 0.0};
+      SCOPED_TRACE(testing::Message() << "seed " << seed << " trial " << trial << " road " << road << " after "
+                                      << preceding << " +" << behind << " shape " << shape[road]);
+      info = TInsertedElementInfo(), error.clear();
+      const int made = PlaceOn(image, preceding, behind, road, shape[road], clipboard, info, error);
+      const int first = info.placedSurface, last = first + std::max(1, info.insertedCount) - 1, n = image.SurfaceCount();
+      if (first <= 0) continue;
+      built += made, refused += 1 - made;
+      // A refused surface or paste as it would stand, alike in every configuration, and the
+      // surface it names (numbered before the placement).
+      std::vector<TFace> would;
+      if (made != 1 && road == kSingleSurface) would.push_back(FaceOf(*image.Surface(first)));
+      const double turn = info.tilt - clipboard.copiedBeam.in, *o = clipboard.Surface(1)->general.vertex;
+      for (int i = 1; made != 1 && road == kPaste && i < clipboard.SurfaceCount() - 1; ++i) {
+        TFace f = FaceOf(*clipboard.Surface(i));
+        const double dx = f.v.x - o[0], dy = f.v.y - o[1];
+        f.v = DPOINT3(info.position.x + dx * std::cos(turn) - dy * std::sin(turn), info.position.y + dx * std::sin(turn) + dy * std::cos(turn), info.position.z);
+        f.a += turn;
+        would.push_back(f);
+      }
+      int named = -1;
+      if (std::sscanf(error.c_str() + std::min(error.size(), error.find("cross surface")), "cross surface %d", &named) == 1)
+        named = named - 1 < first ? named - 1 : named;
+      const bool standable = !would.empty() && named > 0 && !(named == n - 1 && first == n - 2);
+      verified += standable;
+      image.StoreConfiguration(-1);
+      double found = 0.0;
+      for (int k = 0; k < image.ConfigurationCount(); ++k) {
+        ASSERT_EQ(image.SelectConfiguration(k), 1);
+        std::vector<TFace> element;
+        for (int i = first; i <= last && made == 1; ++i) element.push_back(FaceOf(*image.Surface(i)));
+        for (int j = 1; j < n && made == 1; ++j)
+          EXPECT_LT(j < first || j > last ? Crossing(image, element, j, first) : 0.0, kClear) << "surface " << j << " in " << k;
+        if (standable) found = std::fmax(found, Crossing(image, would, named, first));
+      }
+      EXPECT_GT(standable ? found : 1.0, 0.001) << error;
+    }
+  }
+  EXPECT_GT(built, 40);
+  EXPECT_GT(refused, 40);
+  EXPECT_GT(verified, 10);
+}
+
+}  // namespace
