@@ -1,5 +1,5 @@
 # Checks that no folder includes one above it, and that no folder but platform/gui
-# includes Qt. Run as a script:
+# uses Qt. Run as a script:
 #   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" -P cmake/LayerCheck.cmake
 # LAYERS lists the folders from the ground up (the top-level CMakeLists names them once).
 # Every header and source under a folder, its tests included, may include only its own
@@ -78,8 +78,23 @@ foreach(top IN LISTS TOP_AREAS)
 endforeach()
 
 # Qt stays inside platform/gui: every other folder reaches it through the platform's own
-# types. Test programs of windows still read their pixels through Qt's image class and
-# script modal loops with its timers, so tests/ folders are not held to it yet.
+# types. Judged on the code, whatever brings Qt in (an include, a precompiled header, a
+# header of the platform's): every Qt name (a class Q..., a macro Q_..., the namespace Qt,
+# qApp, qreal and the like) outside comments and strings, and every include of a Qt header
+# however it is spelled (bracketed, quoted, lower-case, through a module's path, with
+# include_next, with a comment inside, split by a backslash, or named by a macro). Test
+# programs of windows still read their pixels through Qt's image class and script modal
+# loops with its timers, so tests/ folders are not held to it yet.
+#
+# The code is cut into pieces by one regular expression that takes, at every place, the
+# first of: an include line, a comment, a string or character literal, a header name in
+# angle brackets, a word holding a q. Comments and strings are so taken whole (a Qt name in
+# them is no use of Qt). Only files where a Qt name could stand at all are cut.
+set(qtWord "^(Q[A-Z_][A-Za-z0-9_]*|Qt(::)?|q(App|real|u?int(8|16|32|64|ptr)?|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Round64|FuzzyCompare|FuzzyIsNull|getenv|putenv|EnvironmentVariable[A-Za-z]*|InstallMessageHandler|RegisterMetaType|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8Printable|Unused|Sort)|Q_[A-Z_]+)$")
+set(qtHeader "(^|/)[Qq]t[A-Za-z0-9]*/|(^|/)Q[A-Za-z0-9]+$|(^|/)q[a-z0-9_]+\\.h$")
+set(qtPossible "Q[A-Z_]|Qt|q(App|real|u?int|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Fuzzy|getenv|putenv|Environment|InstallMessage|RegisterMeta|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8|Unused|Sort)|q[a-z0-9_]+\\.h|include_next")
+set(comment "//[^\n]*|/\\*[^*]*\\*+([^*/][^*]*\\*+)*/")
+set(piece "#[ \t]*include(_next)?[^\n]*|${comment}|\"[^\"\\\\\n]*(\\\\.[^\"\\\\\n]*)*\"|'[^'\\\\\n]*(\\\\.[^'\\\\\n]*)*'|<[ \t]*[A-Za-z0-9_./]+[ \t]*>|[A-Za-z_0-9]*[Qq][A-Za-z_0-9]*(::)?")
 set(qtViolations "")
 foreach(own RANGE ${lastLayer})
   list(GET LAYERS ${own} folder)
@@ -92,23 +107,57 @@ foreach(own RANGE ${lastLayer})
     if(NOT fileFloor EQUAL own OR file MATCHES "/tests/")
       continue()
     endif()
-    # Every spelling the compiler finds a Qt header by: <QWidget>, "QString", a module's
-    # path (<QtWidgets/QWidget>, <qt6/QtCore/qglobal.h>), a lower-case <qglobal.h>. A quoted
-    # name that is a file of ours, beside the file or from the root, is ours; so is the
-    # compiler's <quadmath.h>, the one lower-case q header outside Qt.
+    file(READ "${ROOT}/${file}" code)
+    if(NOT code MATCHES "${qtPossible}")
+      continue()
+    endif()
+    # A line split by a backslash is one line to the compiler.
+    string(REPLACE "\\\r\n" "" code "${code}")
+    string(REPLACE "\\\n" "" code "${code}")
+    # Semicolons would split the pieces' list.
+    string(REPLACE ";" " " code "${code}")
     get_filename_component(folderOfFile "${ROOT}/${file}" DIRECTORY)
-    file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
-    foreach(line IN LISTS includes)
-      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]*)[\">].*" "\\1" included "${line}")
-      if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"" AND (EXISTS "${folderOfFile}/${included}" OR EXISTS "${ROOT}/${included}"))
-        continue()
-      endif()
-      get_filename_component(name "${included}" NAME)
-      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*([\"<][^\">]*[\">]).*" "\\1" spelled "${line}")
-      if(included MATCHES "(^|/)[Qq]t[A-Za-z0-9]*/" OR name MATCHES "^Q[A-Za-z0-9]+$" OR (name MATCHES "^q[a-z0-9_]+\\.h$" AND NOT name MATCHES "^quadmath"))
-        string(APPEND qtViolations "\n  ${file}: includes ${spelled} (Qt belongs to platform/gui)")
+    string(REGEX MATCHALL "${piece}" pieces "${code}")
+    set(named "")
+    foreach(found IN LISTS pieces)
+      if(found MATCHES "^#")
+        # An include: its comments go; a quoted name that is a file of ours, beside the file
+        # or from the root, is ours, and so is the compiler's <quadmath.h>.
+        string(REGEX REPLACE "${comment}" " " line "${found}")
+        if(line MATCHES "^#[ \t]*include(_next)?[ \t]*([\"<])([^\">]*)[\">]")
+          set(included "${CMAKE_MATCH_3}")
+          set(spelled "${CMAKE_MATCH_2}${included}")
+          if(CMAKE_MATCH_2 STREQUAL "\"")
+            string(APPEND spelled "\"")
+            if(EXISTS "${folderOfFile}/${included}" OR EXISTS "${ROOT}/${included}")
+              continue()
+            endif()
+          else()
+            string(APPEND spelled ">")
+          endif()
+          if(included MATCHES "${qtHeader}" AND NOT included MATCHES "(^|/)quadmath")
+            string(APPEND qtViolations "\n  ${file}: includes ${spelled} (Qt belongs to platform/gui)")
+          endif()
+        else()
+          # An include named by a macro: the macro's Qt names are found where it is defined.
+          string(REGEX MATCHALL "[A-Za-z_0-9]+(::)?" words "${line}")
+          list(FILTER words INCLUDE REGEX "${qtWord}")
+          list(APPEND named ${words})
+        endif()
+      elseif(found MATCHES "^<")
+        string(REGEX REPLACE "[<> \t]" "" header "${found}")
+        if(header MATCHES "${qtHeader}" AND NOT header MATCHES "(^|/)quadmath")
+          list(APPEND named "<${header}>")
+        endif()
+      elseif(found MATCHES "${qtWord}")
+        list(APPEND named "${found}")
       endif()
     endforeach()
+    if(named)
+      list(REMOVE_DUPLICATES named)
+      list(JOIN named ", " named)
+      string(APPEND qtViolations "\n  ${file}: uses ${named} (Qt belongs to platform/gui)")
+    endif()
   endforeach()
 endforeach()
 
@@ -116,5 +165,5 @@ if(violations)
   message(FATAL_ERROR "Folders include folders above them:${violations}")
 endif()
 if(qtViolations)
-  message(FATAL_ERROR "Files outside platform/gui include Qt:${qtViolations}")
+  message(FATAL_ERROR "Files outside platform/gui use Qt:${qtViolations}")
 endif()

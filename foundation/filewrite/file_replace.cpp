@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <set>
 
 #include "foundation/filewrite/work_files.h"
 
@@ -89,6 +91,27 @@ void SyncDirectory(const std::string &directory) {
   ::close(handle);
 }
 
+// The files the program's open replacements will put in place, by their full names.
+std::mutex &HeldNamesLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::set<std::string> &HeldNames() {
+  static std::set<std::string> names;
+  return names;
+}
+
+// The one name of a file however it is spelled (relative, with dots, through linked folders).
+std::string FullName(const std::string &path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
+  return error ? std::filesystem::absolute(path).lexically_normal().string() : full.string();
+}
+
+std::int64_t ChangeTime(const struct stat &info) {
+  return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
 }  // namespace
 
 TFileWriteResult CheckFileWritable(const std::string &path) {
@@ -151,12 +174,27 @@ TFileWriteResult TFileReplacement::Open(const std::string &path) {
   if (!check.Written()) return check;
   destination_ = FileBehindLinks(path);
   directory_ = DirectoryOf(destination_);
+  {
+    const std::string name = FullName(destination_);
+    const std::lock_guard<std::mutex> guard(HeldNamesLock());
+    if (!HeldNames().insert(name).second) return Fault(TFileWriteFault::kBeingWritten, EBUSY);
+    held_ = name;
+  }
+  struct stat before {};
+  existed_ = ::stat(destination_.c_str(), &before) == 0;
+  device_ = existed_ ? before.st_dev : 0;
+  node_ = existed_ ? before.st_ino : 0;
+  size0_ = existed_ ? static_cast<std::uint64_t>(before.st_size) : 0;
+  changed_ = existed_ ? ChangeTime(before) : 0;
   // A save of this file that was stopped midway (a movie killed while recording) left its
   // work file: it goes before the next one is made.
   RemoveStaleWorkFiles(destination_);
   int error = 0;
   handle_ = MakeWorkFile(directory_, std::filesystem::path(destination_).filename().string(), work_, error);
-  if (handle_ < 0) return FromErrorIn(error, directory_);
+  if (handle_ < 0) {
+    Release();
+    return FromErrorIn(error, directory_);
+  }
   size_ = 0;
   return {};
 }
@@ -185,6 +223,20 @@ TFileWriteResult TFileReplacement::Truncate(std::uint64_t size) {
   if (::ftruncate(handle_, static_cast<off_t>(size)) != 0) return FromError(errno);
   size_ = size;
   return {};
+}
+
+bool TFileReplacement::Supplanted() const {
+  struct stat now {};
+  if (handle_ < 0 || ::stat(destination_.c_str(), &now) != 0) return false;
+  return !existed_ || now.st_dev != device_ || now.st_ino != node_ ||
+         static_cast<std::uint64_t>(now.st_size) != size0_ || ChangeTime(now) != changed_;
+}
+
+void TFileReplacement::Release() {
+  if (held_.empty()) return;
+  const std::lock_guard<std::mutex> guard(HeldNamesLock());
+  HeldNames().erase(held_);
+  held_.clear();
 }
 
 TFileWriteResult TFileReplacement::Commit() {
@@ -231,11 +283,13 @@ TFileWriteResult TFileReplacement::Commit() {
   ::close(handle_);
   handle_ = -1;
   work_.clear();
+  Release();
   SyncDirectory(directory_);
   return {};
 }
 
 void TFileReplacement::Abandon() {
+  Release();
   if (handle_ < 0) return;
   std::remove(work_.c_str());
   ::close(handle_);
@@ -269,6 +323,8 @@ std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &
       return file + " was not written: it would be larger than the program reads back. The old file is kept.";
     case TFileWriteFault::kExists:
       return file + " already exists: it is kept.";
+    case TFileWriteFault::kBeingWritten:
+      return file + " is being written by another movie of the program, which would replace it when it ends: choose another name.";
     case TFileWriteFault::kForeignLink:
       return file + " cannot be written: it is a link another user made in a shared directory.";
     case TFileWriteFault::kFailed:

@@ -26,6 +26,7 @@ enum class TFileWriteFault {
   kNothingToWrite,  // the writer had nothing to put in the file (an empty list)
   kTooLarge,      // the text is larger than the program's own reader takes
   kExists,        // a move found a file at its target, which it never replaces
+  kBeingWritten,  // another writer of the program (a movie being recorded) holds the file
   kFailed,        // any other failure of the system; error says which
 };
 
@@ -60,7 +61,8 @@ class TFileReplacement {
   TFileReplacement &operator=(const TFileReplacement &) = delete;
 
   // Checks the file may be written, removes the work files a stopped save of it left, and
-  // makes its own work file.
+  // makes its own work file. A file another open replacement of the program will put in
+  // place is refused (kBeingWritten): the later of two would replace the other unseen.
   [[nodiscard]] TFileWriteResult Open(const std::string &path);
   bool IsOpen() const { return handle_ >= 0; }
   // Appends at the end of the work file.
@@ -70,14 +72,25 @@ class TFileReplacement {
   // Cuts the work file back to its first `size` bytes.
   [[nodiscard]] TFileWriteResult Truncate(std::uint64_t size);
   std::uint64_t Size() const { return size_; }
+  // Whether the file in its place is not the one that stood there at Open (one appeared,
+  // or another replaced or changed it meanwhile): a writer asks before it commits then.
+  bool Supplanted() const;
   // Flushes the work file to the disk and renames it over the file.
   [[nodiscard]] TFileWriteResult Commit();
   // Removes the work file; the old file stays.
   void Abandon();
 
  private:
+  // Gives up the file's name in the program's list of files being written.
+  void Release();
+
   int handle_ = -1;
   std::uint64_t size_ = 0;
+  // The file at Open: whether there was one, and which (device, node, time, size).
+  bool existed_ = false;
+  std::uint64_t device_ = 0, node_ = 0, size0_ = 0;
+  std::int64_t changed_ = 0;
+  std::string held_;  // the name held in the program's list, empty when none
   std::string destination_;
   std::string directory_;
   std::string work_;

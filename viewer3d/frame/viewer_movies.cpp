@@ -76,7 +76,7 @@ void TOpticalViewer3D::CmStartAnimation(WPARAM id, LPARAM) {
   if (fileName.empty()) return;
   // A movie being written is finished first.
   movie_->Start(fileName, static_cast<TViewerAnimation>(kind));
-  if (movie_->Kind() == TViewerAnimation::kRotation) RunSystemRotation();
+  if (movie_->Kind() == TViewerAnimation::kRotation && movie_->Recording()) RunSystemRotation();
 }
 
 void TOpticalViewer3D::RunSystemRotation() {

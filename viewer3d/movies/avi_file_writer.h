@@ -42,6 +42,8 @@ class TAviFileWriter {
   TFileWriteResult Finish();
   // Drops the movie; the file stays as it was.
   void Abandon();
+  // Whether a file not there when the movie began (or another one) stands in its place.
+  bool Supplanted() const { return pictures_ > 0 && file_.Supplanted(); }
 
   const TFileWriteResult &Fault() const { return fault_; }
   int Pictures() const { return pictures_; }

@@ -31,6 +31,7 @@ class TAviMovieWriter {
   TAviWriteStatus Write(const TAviFrameView &frame, int step);
   TFileWriteResult Finish() { return file_.Finish(); }
   void Abandon() { file_.Abandon(); }
+  bool Supplanted() const { return file_.Supplanted(); }
 
   const TAviBitmapFormat &Format() const { return format_; }
   int Pictures() const { return file_.Pictures(); }

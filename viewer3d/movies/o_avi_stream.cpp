@@ -49,6 +49,15 @@ TOAviStream::TOAviStream(const std::string &fileName) : fileName_(fileName) {
 }
 
 TOAviStream::~TOAviStream() {
+  // A file that took the movie's place while it was recorded (another program's, or a
+  // copy) is replaced only when the user says so.
+  if (writer_.Supplanted() &&
+      MessageBox(nullptr, "File \"" + fileName_ + "\" was written by someone else while this movie was recorded.\n"
+                 "Replace it with this movie? (No keeps that file and drops this movie.)", "AVI",
+                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    writer_.Abandon();
+    return;
+  }
   const TFileWriteResult finished = writer_.Finish();
   if (!finished.Written() && !ended_)
     MessageBox(nullptr, "AVIFileClose\n" + FileWriteFaultText(fileName_, finished), "", MB_OK);

@@ -8,7 +8,9 @@
 // writer is deleted: a movie that fails leaves a shorter whole movie or the old file. Every
 // failure is told once, in a box whose first line names the step that failed ("AVIFileOpen",
 // "AVIFileCreateStream", "AVIStreamWrite") and whose second says why; a cancelled choice
-// tells "User Cancel". After a failure the movie has ended: every later frame answers 0
+// tells "User Cancel". A file another open movie will write is refused at once (each would
+// replace the other's unseen), and a file that took the movie's place while it was
+// recorded is replaced only when the user says so. After a failure the movie has ended: every later frame answers 0
 // without a word.
 
 #include <string>

@@ -14,6 +14,8 @@ void TViewerMovie::Start(const std::string &fileName, TViewerAnimation kind) {
   Finish();
   kind_ = kind;
   stream_ = std::make_unique<TOAviStream>(fileName);
+  // A file that could not be opened (another movie writes it) has told why: nothing records.
+  if (stream_->Ended()) stream_.reset();
 }
 
 void TViewerMovie::Finish() {

@@ -76,6 +76,15 @@ void TSolidPainter::PaintWedge(const TWedgeShape &w) {
   ::PaintWedge(drawer_, scaled);
 }
 
+bool TSolidPainter::PaintPlacedLens(const TPlacedLensShape &lens, int n) {
+  const double s = scale_;
+  TPlacedLensShape scaled = lens;
+  scaled.face1 = Scaled(lens.face1, s);
+  scaled.face2 = Scaled(lens.face2, s);
+  scaled.vertex2 = DPOINT3(lens.vertex2.x * s, lens.vertex2.y * s, lens.vertex2.z * s);
+  return ::PaintPlacedLens(drawer_, scaled, n, phi1_, phi2_);
+}
+
 TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &painter, int n) {
   auto result = [](bool drawn) { return drawn ? kRecordPainted : kRecordRefused; };
   switch (RecordKind(record)) {
@@ -125,6 +134,11 @@ TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &pai
       painter.PaintWedge(wedge);
       return kRecordPainted;
     }
+    case kPlacedLensKind: {
+      TPlacedLensShape lens;
+      if (!ReadPlacedLens(record, lens)) break;
+      return result(painter.PaintPlacedLens(lens, n));
+    }
     default:
       break;
   }
@@ -133,7 +147,8 @@ TRecordPaint PaintElementRecord(const TSceneRecord &record, TElementPainter &pai
 
 TSolidFailureText SolidFailureText(int kind) {
   switch (kind) {
-    case kRoundElementKind: return {"BaseElement", "PaintBaseElement"};
+    case kRoundElementKind:
+    case kPlacedLensKind: return {"BaseElement", "PaintBaseElement"};
     case kRectElementKind: return {"BaseRectElement", "PaintBaseRectElement"};
     case kLensKind: return {"CreateLense", "PaintLens"};
     case kRoundMirrorKind: return {"CreateRoundMirror", "PaintRoundMirror"};

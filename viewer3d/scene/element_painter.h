@@ -1,5 +1,5 @@
 #pragma once
-// The nine painters of the element kinds as one interface, and the hand-over of a record
+// The ten painters of the element kinds as one interface, and the hand-over of a record
 // to the painter of its kind. The scene window is such a painter (it scales every length
 // first); TSolidPainter is the one that draws the solids through a TSolidDrawer.
 
@@ -25,6 +25,7 @@ class TElementPainter {
   // i1..i3 travel with the prism and are not drawn.
   virtual void PaintPrism(const TPrismShape &prism, int i1, int i2, int i3) = 0;
   virtual void PaintWedge(const TWedgeShape &wedge) = 0;
+  virtual bool PaintPlacedLens(const TPlacedLensShape &lens, int n) = 0;
 };
 
 // Draws through a TSolidDrawer with every length multiplied by the scale (angles, face
@@ -52,6 +53,7 @@ class TSolidPainter : public TElementPainter {
   void PaintSplitterCube(const TRectSlab &cube) override;
   void PaintPrism(const TPrismShape &prism, int i1, int i2, int i3) override;
   void PaintWedge(const TWedgeShape &wedge) override;
+  bool PaintPlacedLens(const TPlacedLensShape &lens, int n) override;
 
  private:
   TSolidDrawer &drawer_;

@@ -13,6 +13,7 @@ constexpr int kRectSlabFloats = 18;
 constexpr int kSplitterCubeFloats = 17;
 constexpr int kPrismFloats = 20;
 constexpr int kWedgeFloats = 37;
+constexpr int kPlacedLensFloats = 29;
 constexpr int kRayHeader = 2;
 
 float F(double value) { return static_cast<float>(value); }
@@ -124,6 +125,15 @@ TSceneRecord WedgeRecord(const TElementPlacement &p, const TWedgeShape &w) {
   return r;
 }
 
+TSceneRecord PlacedLensRecord(const TElementPlacement &p, const TPlacedLensShape &l) {
+  DPOINT3 low, high;
+  PlacedLensBox(l, low, high);
+  const TRoundFace &a = l.face1, &b = l.face2;
+  return Start(kPlacedLensKind, p, low, high,
+               {a.R, a.e, a.D, a.Di, static_cast<double>(a.kind), b.R, b.e, b.D, b.Di, static_cast<double>(b.kind),
+                l.vertex2.x, l.vertex2.y, l.vertex2.z, l.axis2.x, l.axis2.y, l.axis2.z});
+}
+
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color) {
   TSceneRecord r;
   r.reserve(kRayHeader + 3 * points.size());
@@ -226,5 +236,26 @@ int RayColor(const TSceneRecord &ray) { return ray.size() < kRayHeader ? 0 : Rec
 bool ReadWedge(const TSceneRecord &r, TWedgeShape &w) {
   if (!LongEnough(r, kWedgeFloats)) return false;
   for (int k = 0; k < 8; ++k) w.corners[k] = DPOINT3(At(r, 13 + 3 * k), At(r, 14 + 3 * k), At(r, 15 + 3 * k));
+  return true;
+}
+
+bool ReadPlacedLens(const TSceneRecord &r, TPlacedLensShape &l) {
+  if (!LongEnough(r, kPlacedLensFloats)) return false;
+  for (int k = 0; k < 2; ++k) {
+    TRoundFace &f = k == 0 ? l.face1 : l.face2;
+    const int first = kRecordShape + 5 * k;
+    f = TRoundFace{};
+    f.R = At(r, first);
+    f.e = At(r, first + 1);
+    f.D = At(r, first + 2);
+    f.Di = At(r, first + 3);
+    f.kind = RecordInt(r[static_cast<std::size_t>(first + 4)]);
+  }
+  l.vertex2 = DPOINT3(At(r, 23), At(r, 24), At(r, 25));
+  // The axis as a unit vector again (the floats keep it to about 1e-7).
+  const DPOINT3 a(At(r, 26), At(r, 27), At(r, 28));
+  const double length = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+  if (!(length > 0.0)) return false;
+  l.axis2 = DPOINT3(a.x / length, a.y / length, a.z / length);
   return true;
 }

@@ -15,6 +15,7 @@
 // | 10600 | beam-splitter cube               | 17     | W H T c                                                |
 // | 10700 | triangular prism                 | 20     | a b w gamma i1 i2 i3                                   |
 // | 10800 | wedge of two flat faces          | 37     | x y z of 8 corners: face 1 round, face 2 round       |
+// | 10900 | round, each face in its place    | 29     | R1 e1 D1 D1i k1  R2 e2 D2 D2i k2  x2 y2 z2  a2x a2y a2z |
 //
 // Lengths are millimetres, gamma radians; k1, k2 and i1..i3 are whole numbers stored as
 // floats and truncated toward zero when read; the chamfer widths b, c and e are lengths
@@ -27,6 +28,7 @@
 #include "foundation/containers/points.h"
 #include "viewer3d/solids/faceted_solids.h"
 #include "viewer3d/solids/lens_solid.h"
+#include "viewer3d/solids/placed_lens_solid.h"
 #include "viewer3d/solids/prism_solid.h"
 #include "viewer3d/solids/rect_element_solid.h"
 #include "viewer3d/solids/round_element_solid.h"
@@ -43,6 +45,7 @@ enum TElementKind : int {
   kSplitterCubeKind = 10600,
   kPrismKind = 10700,
   kWedgeKind = 10800,
+  kPlacedLensKind = 10900,
 };
 
 // Indices of the values every element record begins with.
@@ -76,6 +79,7 @@ TSceneRecord SplitterCubeRecord(const TElementPlacement &placement, const TRectS
 TSceneRecord PrismRecord(const TElementPlacement &placement, const TPrismShape &prism,
                          int i1, int i2, int i3);
 TSceneRecord WedgeRecord(const TElementPlacement &placement, const TWedgeShape &wedge);
+TSceneRecord PlacedLensRecord(const TElementPlacement &placement, const TPlacedLensShape &lens);
 // The polyline through the points in a standard colour.
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color);
 
@@ -93,6 +97,7 @@ bool ReadRoundMirror(const TSceneRecord &r, TRoundMirrorShape &mirror);
 bool ReadRectSlab(const TSceneRecord &r, TRectSlab &slab);  // plate, mirror and cube
 bool ReadPrism(const TSceneRecord &r, TPrismShape &prism, int &i1, int &i2, int &i3);
 bool ReadWedge(const TSceneRecord &r, TWedgeShape &wedge);
+bool ReadPlacedLens(const TSceneRecord &r, TPlacedLensShape &lens);
 
 // A ray record's point count (0 when the record is shorter than it claims) and point k.
 int RayPointCount(const TSceneRecord &ray);

@@ -105,6 +105,10 @@ int TViewerScene::AddPrism(const TPrismShape &prism, int i1, int i2, int i3) {
 
 int TViewerScene::AddWedge(const TWedgeShape &wedge) { return Append(objects_, WedgeRecord(placement_, wedge)); }
 
+int TViewerScene::AddPlacedLens(const TPlacedLensShape &lens) {
+  return Append(objects_, PlacedLensRecord(placement_, lens));
+}
+
 int TViewerScene::AddRay(const std::vector<DPOINT3> &points, int color) {
   return Append(rays_, RayRecord(points, color));
 }

@@ -99,6 +99,8 @@ class TViewerScene {
   int AddCube(const TRectSlab &cube);
   int AddPrism(const TPrismShape &prism, int i1, int i2, int i3);
   int AddWedge(const TWedgeShape &wedge);
+  // A round lens whose faces each stand in their own place (tilted or decentred).
+  int AddPlacedLens(const TPlacedLensShape &lens);
   int AddRay(const std::vector<DPOINT3> &points, int color);
   // Appends a record as it stands (a record of a kind no painter knows is kept and fitted).
   int AddRecord(TSceneRecord record);

@@ -88,6 +88,7 @@ class TOptic3DV : public TPaint3D, public TSceneCanvas {
     painter_.PaintPrism(prism, i1, i2, i3);
   }
   void PaintWedge(const TWedgeShape &wedge) override { painter_.PaintWedge(wedge); }
+  bool PaintPlacedLens(const TPlacedLensShape &lens, int n) override { return painter_.PaintPlacedLens(lens, n); }
 
  private:
   DPOINT3 Scaled(const DPOINT3 &p) const;

@@ -469,3 +469,43 @@ TEST_F(RecordedAnimationTest, ACancelledMovieStartLeavesNothingBehind) {
 }
 
 }  // namespace
+
+// Two movies never write one file: the file the editor's step movie or the 3-D view's movie
+// writes is refused to the other when chosen, in either order, and the first movie is
+// whole when it ends. A file that takes a movie's place while it runs is replaced only on
+// a yes; a no keeps it.
+TEST_F(RecordedAnimationTest, AFileAnotherMovieWritesIsRefusedAndOneThatAppearsIsAskedAbout) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.SendMessage(WM_COMMAND, CM_3D_IMAGE);
+  TOpticalViewer3DForEdit2D *viewer = editor.Launchers().ViewerWindow();
+  ASSERT_NE(viewer, nullptr);
+  const auto step = [&](const std::string &file) { files_.Choose({file}), editor.SendMessage(WM_COMMAND, CM_SAVE_CURRENT_STEP); };
+  const auto view = [&](const std::string &file) {
+    files_.Choose({file}), viewer->SendMessage(WM_COMMAND, CM_VIEWER_ANIMATION + static_cast<int>(TViewerAnimation::kLens));
+  };
+  for (const bool editorFirst : {true, false}) {
+    SCOPED_TRACE(editorFirst);
+    const std::string movie = Scratch(editorFirst ? "same.avi" : "same2.avi");
+    answers_->boxes.clear();
+    editorFirst ? (step(movie), view(movie)) : (view(movie), step(movie));
+    ASSERT_EQ(answers_->boxes.size(), 1u);
+    EXPECT_NE(answers_->boxes[0].text.find("being written by another movie"), std::string::npos) << answers_->boxes[0].text;
+    EXPECT_EQ(editor.Movie().Recording(), editorFirst);
+    EXPECT_EQ(viewer->Movie().Recording(), !editorFirst);
+    viewer->Redraw(true), editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING), viewer->Movie().Finish();
+    TAviReader reader;
+    ASSERT_TRUE(reader.Open(movie)) << reader.Error();
+    EXPECT_EQ(reader.FrameCount(), 1);
+    EXPECT_EQ(reader.Width() == pictures_.back()->Width(), editorFirst);
+  }
+  for (const int answer : {IDNO, IDYES}) {
+    const std::string movie = Scratch(answer == IDNO ? "kept.avi" : "replaced.avi");
+    step(movie);
+    WriteText(movie, "another program's\n"), answers_->boxes.clear(), answers_->QueueAnswer(answer);
+    editor.SendMessage(WM_COMMAND, CM_CANCEL_SAVING);
+    ASSERT_EQ(answers_->boxes.size(), 1u);
+    EXPECT_NE(answers_->boxes[0].text.find("Replace it with this movie?"), std::string::npos);
+    TAviReader reader;
+    EXPECT_EQ(reader.Open(movie), answer == IDYES);
+  }
+}

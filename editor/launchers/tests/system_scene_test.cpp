@@ -14,7 +14,9 @@
 
 #include "document/system/tests/editor_test_support.h"
 #include "foundation/numerics/rotator.h"
+#include "viewer3d/scene/element_painter.h"
 #include "viewer3d/scene/tests/recording_canvas.h"
+#include "viewer3d/solids/tests/mesh_collector.h"
 #include "viewer3d/scene/viewer_scene.h"
 #include "viewer3d/solids/solid_drawer.h"
 
@@ -255,6 +257,18 @@ double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
   return std::hypot(local[0], std::max(0.0, std::fabs(local[1]) - h), std::max(0.0, std::fabs(local[2]) - w));
 }
 
+// How far a point lies from the spherical surface within its round bound, worked in the
+// surface's own frame from its vertex, rotation and radius.
+double OffCurvedFace(const TSurface &s, const DPOINT3 &p) {
+  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
+  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
+  const double x = m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x;
+  const double rho = std::sqrt(std::max(0.0, Dot(d, d) - x * x)), h = s.general.semiHeightExt;
+  const double r = std::min(rho, h), R = s.general.R;
+  const double sag = R == 0.0 ? 0.0 : R - std::copysign(std::sqrt(R * R - r * r), R);
+  return std::hypot(std::max(0.0, rho - h), x - sag);
+}
+
 // How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
 // rectangular or round element, worked from the record alone; infinity for other solids.
 double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
@@ -269,6 +283,12 @@ double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
   double L = 0.0;
   if (RecordKind(record) == kRoundElementKind && ReadRoundElement(record, g1, g2, L))
     return std::min(OffRoundCap(local, g1, 0.0), OffRoundCap(local, g2, L));
+  if (TPlacedLensShape lens; RecordKind(record) == kPlacedLensKind && ReadPlacedLens(record, lens)) {
+    // Face 2 about its own axis: its radius from that axis and its depth along it.
+    const DPOINT3 d2 = Minus(local, lens.vertex2);
+    const double z2 = Dot(d2, lens.axis2), rho2 = Length(Minus(d2, DPOINT3(z2 * lens.axis2.x, z2 * lens.axis2.y, z2 * lens.axis2.z)));
+    return std::min(OffRoundCap(local, lens.face1, 0.0), OffRoundCap(DPOINT3(rho2, 0.0, z2), lens.face2, 0.0));
+  }
   if (RecordKind(record) == kWedgeKind && ReadWedge(record, wedge)) {
     DPOINT3 c[8];
     WedgeCorners(wedge, c);
@@ -375,6 +395,11 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
                                                                            "{ R=-200; Glass=\"\"; Dx=17; DextY=25; }"}}, {1, 2, 3}},
       {"meniscus, back face tilted by a hair", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
                                                                   {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; AlfaZ=0.000001; DextY=24"}}, {1, 2}},
+      {"meniscus R30/R45, back face tilted 10 degrees", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=30; Glass=\"N-BK7_schott\"; Dx=10; DextY=20"},
+                                                                         {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=45; Glass=\"\"; Dx=15; AlfaZ=10; DextY=20"}}, {1, 2}},
+      {"meniscus R30/R45, back face tilted 20 degrees and decentred across", "fold_mirror.os",
+       {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=30; Glass=\"N-BK7_schott\"; Dx=10; DextY=20"},
+        {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=45; Glass=\"\"; Dx=15; Dz=0.8; AlfaZ=20; DextY=20"}}, {1, 2}},
       {"meniscus, back face decentred", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
                                                            {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; Dy=0.5; DextY=24"}}, {1, 2}},
   };
@@ -432,6 +457,28 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
         for (int k : one.surfaces) off = std::min(off, OffFlatFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
         EXPECT_LT(off, 1e-4) << "corner " << c.x << " " << c.y << " " << c.z;
       }
+    }
+    // Every node drawn of a lens lies on one of its surfaces within that surface's bound:
+    // no glass stands where the faces are not (the nodes are the tessellation's own points).
+    TMeshCollector drawn;
+    TSolidPainter painter(drawn);
+    for (const TSceneRecord &solid : scene.Objects()) {
+      // The lens solids standing on a listed surface with a listed partner.
+      const TElementPlacement placed = RecordPlacement(solid);
+      const bool ours = std::any_of(one.surfaces.begin(), one.surfaces.end() - 1, [&](int k) {
+        return Length(Minus(placed.position, vertices[k])) < 1e-4;
+      });
+      if (!ours || (RecordKind(solid) != kRoundElementKind && RecordKind(solid) != kPlacedLensKind)) continue;
+      drawn.Reset();
+      ASSERT_EQ(PaintElementRecord(solid, painter, 4), kRecordPainted);
+      double worst = 0.0;
+      for (const DPOINT3 &p : drawn.points) {
+        const DPOINT3 q = TRotator(placed.angles, DPOINT3()).Transform(p);
+        double off = HUGE_VAL;
+        for (int k : one.surfaces) off = std::min(off, OffCurvedFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
+        worst = std::max(worst, off);
+      }
+      EXPECT_LT(worst, 1e-4) << "a node of kind " << RecordKind(solid);
     }
     // No lens is drawn with faces that cross within its height (a rim of negative length).
     TRoundFace g1, g2;

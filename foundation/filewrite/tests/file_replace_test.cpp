@@ -151,6 +151,26 @@ TEST(FileReplacement, PiecesArriveOnlyAtCommitAndADroppedOneLeavesTheOldFile) {
   EXPECT_EQ(CountWorkFiles(files.directory, "movie.avi"), 0u);
 }
 
+// One name, however spelled, is written by one replacement at a time; a file that takes its
+// place meanwhile (new, or the old one replaced) is seen before the commit.
+TEST(FileReplacement, OneNameHasOneWriterAndAFileThatTookItsPlaceIsSeen) {
+  TScratchFiles files;
+  std::filesystem::create_directory(files.PathOf("sub"));
+  const std::string path = files.PathOf("sub/movie.avi");
+  TFileReplacement first, second;
+  ASSERT_TRUE(first.Open(path).Written());
+  EXPECT_EQ(second.Open(files.PathOf("sub/../sub/./movie.avi")).fault, TFileWriteFault::kBeingWritten);
+  EXPECT_FALSE(first.Supplanted());
+  files.Write("sub/movie.avi", "another writer's");
+  EXPECT_TRUE(first.Supplanted());
+  ASSERT_TRUE(first.Commit().Written());
+  // Free again once committed; the file there now is the one it found.
+  ASSERT_TRUE(second.Open(path).Written());
+  EXPECT_FALSE(second.Supplanted());
+  files.Write("sub/movie.avi", "written over meanwhile");
+  EXPECT_TRUE(second.Supplanted());
+}
+
 TEST(FileReplacement, AFullDiskIsToldAtTheAppendThatDidNotFit) {
   TSmallDisk disk;
   SKIP_WITHOUT_SMALL_DISK(disk);

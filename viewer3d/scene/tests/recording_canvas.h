@@ -94,6 +94,10 @@ class TRecordingCanvas : public TSceneCanvas {
     Log("paint 10800");
     painter_.PaintWedge(wedge);
   }
+  bool PaintPlacedLens(const TPlacedLensShape &lens, int n) override {
+    Log("paint 10900");
+    return painter_.PaintPlacedLens(lens, n);
+  }
 
   // The calls logged since the last look, then forgotten.
   std::vector<std::string> TakeLog() {

@@ -258,11 +258,16 @@ TEST(WindowCore, WhileAModalWindowOrBoxRunsNoOtherWindowTakesInputWhateverItsOwn
   };
   TQtMessageBoxProvider boxes;
   TQtFileDialog files;
-  enum TBox { kWindow, kMessageBox, kFileBox };
+  TQtColorDialog colours;
+  // kBoxOverWindow: a message box opened over the modal window, which rests that window
+  // alone and leaves the others rested when it closes.
+  enum TBox { kWindow, kMessageBox, kFileBox, kColourBox, kBoxOverWindow };
   struct TRow { const char *name; TBox box; TWindow *owner; };
   for (const TRow &row : {TRow{"window modal over the folder", kWindow, folder.get()}, TRow{"window without owner", kWindow, nullptr},
                           TRow{"message box over the folder", kMessageBox, folder.get()},
-                          TRow{"message box without owner", kMessageBox, nullptr}, TRow{"file box without owner", kFileBox, nullptr}}) {
+                          TRow{"message box without owner", kMessageBox, nullptr}, TRow{"file box without owner", kFileBox, nullptr},
+                          TRow{"colour box over the folder", kColourBox, folder.get()},
+                          TRow{"box over a window modal over the folder", kBoxOverWindow, folder.get()}}) {
     SCOPED_TRACE(row.name);
     auto *tool = new TCoreWindow(row.owner);
     const std::unique_ptr<TCoreWindow> orphan(row.owner == nullptr ? tool : nullptr);
@@ -270,27 +275,40 @@ TEST(WindowCore, WhileAModalWindowOrBoxRunsNoOtherWindowTakesInputWhateverItsOwn
     tool->Attr.W = 120;
     tool->Attr.H = 80;
     std::size_t takenWhileUp = 99;
-    bool folderRested = false;
+    bool folderRested = false, restedAfterBox = row.box != kBoxOverWindow;
+    const bool ourWindow = row.box == kWindow || row.box == kBoxOverWindow;
     QTimer::singleShot(0, [&]() {
-      test_kit::RunUntil([&] { return row.box != kWindow ? QApplication::activeModalWidget() != nullptr : tool->IsModal() && tool->IsWindowVisible(); },
+      test_kit::RunUntil([&] { return !ourWindow ? QApplication::activeModalWidget() != nullptr : tool->IsModal() && tool->IsWindowVisible(); },
                          kWaitMs);
       takenWhileUp = knock(true);
       folderRested = !folder->IsWindowEnabled();
-      if (row.box != kWindow) QApplication::activeModalWidget()->close();
+      if (row.box == kBoxOverWindow) {
+        QTimer::singleShot(0, [&] {
+          test_kit::RunUntil([&] { return !tool->IsWindowEnabled() && QApplication::activeModalWidget() != nullptr; }, kWaitMs);
+          QApplication::activeModalWidget()->close();
+        });
+        boxes.ShowMessageBox(tool->GetHandle(), "Over", "", MB_OK);
+        restedAfterBox = !main->IsWindowEnabled() && !folder->IsWindowEnabled() && tool->IsWindowEnabled() && knock(false) == 0;
+      }
+      if (!ourWindow) QApplication::activeModalWidget()->close();
       else tool->EndModal(42);
     });
     const HWND owner = row.owner != nullptr ? row.owner->GetHandle() : nullptr;
     TFileDialogRequest request;
     request.Owner = owner;
+    CHOOSECOLOR colour;
+    colour.hwndOwner = owner;
     if (row.box == kMessageBox) boxes.ShowMessageBox(owner, "Up", "", MB_OK);
     else if (TFileDialogAnswer answer; row.box == kFileBox) files.Run(request, answer);
+    else if (row.box == kColourBox) colours.ChooseColor(colour);
     else EXPECT_EQ(tool->Execute(), 42);
     EXPECT_EQ(takenWhileUp, 0u);
     EXPECT_TRUE(folderRested);
+    EXPECT_TRUE(restedAfterBox);
     // Afterwards every window takes its input again: the key, the command, the menu key and the click.
     EXPECT_TRUE(main->IsWindowEnabled() && folder->IsWindowEnabled());
     EXPECT_EQ(knock(false), 4u);
-    if (row.box == kWindow) {
+    if (ourWindow) {
       EXPECT_FALSE(tool->IsWindow());  // Execute destroys the window it made
     }
   }
