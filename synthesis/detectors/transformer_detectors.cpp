@@ -117,6 +117,16 @@ int TDetectorMatrixTransformerModel::ReadParameters() {
   return 1;
 }
 
+void TDetectorMatrixTransformerModel::ResponseFiles(std::vector<const TFileData *> &files) const {
+  files.clear();
+  if (matrix_ == nullptr || transformer_ == nullptr) return;
+  std::vector<const TFileData *> part;
+  matrix_->ResponseFiles(part);
+  files.insert(files.end(), part.begin(), part.end());
+  transformer_->ResponseFiles(part);
+  files.insert(files.end(), part.begin(), part.end());
+}
+
 void TDetectorMatrixTransformerModel::CalcSignal(Mem<float> &raster, int mode) {
   if (matrix_ != nullptr) matrix_->CalcSignal(raster, mode);
 }

@@ -70,6 +70,9 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // made and transformed, and the product of their spectra transformed back is written as
   // "d_m_tran.img" (real part, not normalised). 0 when either model has no spectrum.
   virtual int MakeResponse();
+  // The image passes the matrix element and the transformer one after the other: their
+  // product, a response reaching as far as both together, needs no raster of its own.
+  void ResponseFiles(std::vector<const TFileData *> &files) const override;
   // The matrix model's signal: the element grid samples the image.
   void CalcSignal(Mem<float> &raster, int mode) override;
 
