@@ -92,17 +92,27 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   // The detector's responses, read once: every component passes the same ones.
   std::vector<const TFileData *> responseFiles;
   if (detector != nullptr) detector->ResponseFiles(responseFiles);
-  const int responseCount = static_cast<int>(responseFiles.size()) + (traced ? 0 : 1);
+  const std::size_t psfSlot = responseFiles.size();
+  const int responseCount = static_cast<int>(psfSlot) + (traced ? 0 : 1);
   std::vector<Mem<float>> responseCells(static_cast<std::size_t>(responseCount));
   std::vector<TLinearResponse> responses(static_cast<std::size_t>(responseCount));
-  const std::size_t psfSlot = responseFiles.size();
-  for (std::size_t i = 0; i < responseFiles.size(); ++i) {
-    TFileData reader(*responseFiles[i]);
-    if (!ReadSquareRaster(reader, responseCells[i], n)) {
+  const auto readResponses = [&]() {
+    if (detector != nullptr) detector->ResponseFiles(responseFiles);
+    if (responseFiles.size() != psfSlot) return false;
+    for (std::size_t i = 0; i < psfSlot; ++i) {
+      TFileData reader(*responseFiles[i]);
+      if (!ReadSquareRaster(reader, responseCells[i], n)) return false;
+      responses[i] = {responseCells[i].data, ResponseReach(responseCells[i].data, n)};
+    }
+    return true;
+  };
+  // A response of another raster, or gone from disk, is made anew once; never used.
+  if (!readResponses()) {
+    detector->state = kNothingComputed;
+    if (detector->TransformRasters() == 0 || !readResponses()) {
       SetArrowCursor();
       return 0;
     }
-    responses[i] = {responseCells[i].data, ResponseReach(responseCells[i].data, n)};
   }
   // A PSF of unit integral sums to 1 / g^2 over its cells: the cell area brings the image
   // back to the object's light. A traced image passes as it is.
