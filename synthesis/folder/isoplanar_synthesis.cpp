@@ -96,20 +96,23 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   const int responseCount = static_cast<int>(psfSlot) + (traced ? 0 : 1);
   std::vector<Mem<float>> responseCells(static_cast<std::size_t>(responseCount));
   std::vector<TLinearResponse> responses(static_cast<std::size_t>(responseCount));
-  const auto readResponses = [&]() {
+  const auto readResponses = [&](bool quiet) {
     if (detector != nullptr) detector->ResponseFiles(responseFiles);
     if (responseFiles.size() != psfSlot) return false;
     for (std::size_t i = 0; i < psfSlot; ++i) {
       TFileData reader(*responseFiles[i]);
-      if (!ReadSquareRaster(reader, responseCells[i], n)) return false;
+      // The first look is silent: a response of another raster is remade, not reported.
+      if (quiet ? reader.Read(responseCells[i]) == 0 || responseCells[i].cols != n || responseCells[i].rows != n
+                : !ReadSquareRaster(reader, responseCells[i], n))
+        return false;
       responses[i] = {responseCells[i].data, ResponseReach(responseCells[i].data, n)};
     }
     return true;
   };
   // A response of another raster, or gone from disk, is made anew once; never used.
-  if (!readResponses()) {
+  if (!readResponses(true)) {
     detector->state = kNothingComputed;
-    if (detector->TransformRasters() == 0 || !readResponses()) {
+    if (detector->TransformRasters() == 0 || !readResponses(false)) {
       SetArrowCursor();
       return 0;
     }
@@ -126,12 +129,11 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     record.weight = listed.data[k].weight;
     // The object's record of the component (one record serves every component), and the
     // component's PSF, then the image as their linear convolution with the detector.
-    if (objectRecords == 0 || (k >= objectRecords && objectRecords != 1)) {
-      SetArrowCursor();
-      return 0;
-    }
-    TFileData objectReader(who.object->rasterFiles.data[objectRecords == 1 ? 0 : k]);
-    if (!ReadSquareRaster(objectReader, re, n)) {
+    // An object without rasters is dark.
+    const int objectRecord = objectRecords == 1 ? 0 : k;
+    if (objectRecord >= objectRecords) {
+      re.Zero();
+    } else if (TFileData objectReader(who.object->rasterFiles.data[objectRecord]); !ReadSquareRaster(objectReader, re, n)) {
       SetArrowCursor();
       return 0;
     }

@@ -407,6 +407,7 @@ TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
         continue;
       }
       ASSERT_EQ(made, 1);
+      EXPECT_TRUE(boxes.boxes.empty());
       const Mem<float> again = ReadRaster(second.data[0].fileName);
       ASSERT_EQ(run(fresh), 1);
       const Mem<float> afresh = ReadRaster(fresh.data[0].fileName);
