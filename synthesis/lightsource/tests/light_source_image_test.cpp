@@ -17,6 +17,7 @@
 #include "foundation/testing/approx.h"
 #include "optics/model/optical_system.h"
 #include "optics/model/tests/system_test_support.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/tests/source_test_support.h"
 
@@ -345,6 +346,94 @@ TEST_F(LightSourceImage, TheBlurIsThatOfThePupilTheTracedBundleFills) {
       EXPECT_APPROX(DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength), expected,
                     kCutoffTolerance * expected);
     }
+}
+
+// The count the progress shows is of the rays that landed on the picture: a source wholly
+// inside it lands every ray that passes there, none in the surround the blur reaches, and
+// the probe that found the bundle's pupil is not among them.
+TEST_F(LightSourceImage, TheProgressCountsTheRaysLandedOnThePicture) {
+  class TLastCount final : public TProgressGauge {
+   public:
+    int StepAndPump(double position) override {
+      last = position;
+      return 1;
+    }
+    int Maximum() const override { return 1 << 30; }
+    void SetText(const char *) override {}
+    double last = -1.0;
+  } gauge;
+  TLightSource source = Rectangle(-0.5, 0.5, -0.5, 0.5);  // an image some 0.05 mm wide
+  ASSERT_EQ(source.Prepare(), 1);
+  AimAtFirstAperture(source, system_);
+  system_.ComputeIndices(0.55, 0.0, 0.0);
+  const TSourceRaster picture{128, 0.002};
+  constexpr int kRays = 6000;
+  TSourceRunClock clock(&gauge, "Image", kRays);
+  Mem<float> raster;
+  TSourceImageTally tally;
+  TSourceBlur blur;
+  ASSERT_EQ(TraceBlurredSourceImage(source, system_, 0.55, kRays, 100 * kRays, picture, &clock, raster, tally, blur),
+            TSourceImageResult::kDone);
+  EXPECT_EQ(tally.landed, kRays);
+  EXPECT_EQ(tally.passed, kRays);
+  EXPECT_EQ(tally.landing, tally.passing);
+  // The clock steps every 500 draws with the rays landed so far.
+  EXPECT_LE(gauge.last, kRays);
+  EXPECT_GT(gauge.last, kRays - 500);
+  EXPECT_EQ(blur.reach, BlurReach(picture.n, picture.pixel, blur.cutoff));
+  EXPECT_EQ(raster.cols, picture.n);
+}
+
+// One lit cell of the picture or its surround, blurred: the picture holds the Airy
+// pattern's integral over it, less at most the share told as beyond the blur's reach. Fine
+// cells (the pattern laid over the 2 n grid, its reach cut to n / 2), coarse ones (its
+// transfer function over that grid), and cells so coarse that the pattern is summed
+// directly on the picture and its few cells of surround.
+TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) {
+  constexpr int n = 64;
+  constexpr double kSampling = 5e-3;  // the pattern's cells against its integral
+  for (const double cellsPerCutoff : {0.4, 3.0, 80.0}) {
+    const double pixel = 0.01, cutoff = cellsPerCutoff / pixel;
+    const int reach = BlurReach(n, pixel, cutoff);
+    const double told = BlurLeftOut(reach, pixel, cutoff);
+    EXPECT_EQ(reach > kDirectBlurReach, cellsPerCutoff < 50.0);
+    const int side = n + 2 * reach;
+    for (const int offset : {0, n / 2, reach + n - 1, reach + n + reach / 2, side - 1}) {
+      SCOPED_TRACE(cellsPerCutoff * 1000 + offset);
+      TBlurWork work;
+      ASSERT_TRUE(work.Reserve(n, reach));
+      EXPECT_EQ(work.side, reach > kDirectBlurReach ? 2 * n : 0);
+      Mem<float> raster(side, side);
+      raster.Zero();
+      raster.data[(side / 2) * side + offset] = 2.0f;
+      const double kept = BlurByRoundPupil(raster, pixel, cutoff, work);
+      ASSERT_EQ(raster.cols, n);
+      // The pattern's light over the picture, by the light within radius v / (pi c),
+      // E(v) = 1 - J0(v)^2 - J1(v)^2, along each direction from the lit cell's centre
+      // between where it enters the picture and where it leaves (cells of the raster).
+      const double x0 = reach - 0.5 - offset, x1 = reach + n - 0.5 - offset, y0 = reach - 0.5 - side / 2,
+                   y1 = reach + n - 0.5 - side / 2;
+      const auto within = [&](double t) {
+        const double v = kPi * cutoff * pixel * t;
+        return 1.0 - std::pow(std::cyl_bessel_j(0.0, v), 2) - std::pow(std::cyl_bessel_j(1.0, v), 2);
+      };
+      double airy = 0.0;
+      constexpr int kDirections = 5000;
+      for (int k = 0; k < kDirections; ++k) {
+        const double t = 2.0 * kPi * (k + 0.5) / kDirections, ux = std::cos(t), uy = std::sin(t);
+        const double ax = (x0 / ux), bx = (x1 / ux), ay = (y0 / uy), by = (y1 / uy);
+        const double enter = std::max({std::min(ax, bx), std::min(ay, by), 0.0});
+        const double leave = std::min(std::max(ax, bx), std::max(ay, by));
+        if (leave > enter) airy += (within(leave) - within(enter)) / kDirections;
+      }
+      if (cellsPerCutoff > 1.0 && offset >= reach && offset < reach + n) {
+        EXPECT_APPROX(kept, airy, kSampling + told);
+      } else {
+        EXPECT_LE(kept, airy + kSampling);
+        EXPECT_GE(kept + told, airy - kSampling);
+      }
+    }
+  }
 }
 
 }  // namespace
