@@ -62,6 +62,36 @@ TEST_F(TestObjectWindows, ColourImageOpensACaptionedPictureOwnedByTheFolder) {
   delete picture;
 }
 
+// At every Quality the picture opens wholly on a 1024 x 768 screen beside the folder, the
+// whole picture scaled into it.
+TEST_F(TestObjectWindows, ThePictureWindowFitsTheScreenAtEveryQuality) {
+  TScriptedScreenProvider screen;
+  screen.SetMetric(SM_CXSCREEN, 1024);
+  screen.SetMetric(SM_CYSCREEN, 768);
+  screen.SetMetric(SM_CYCAPTION, 20);
+  screen.SetMetric(SM_CXFRAME, 4);
+  screen.SetMetric(SM_CYFRAME, 4);
+  for (int n = 64; n <= 2048; n *= 2) {
+    SCOPED_TRACE(n);
+    UsePixels(n, 0.01);
+    TRasterObject object(*this, n);
+    object.values = {TRasterObject::Cells(static_cast<std::size_t>(n) * n, 1.0f)};
+    ASSERT_EQ(object.Calculate(), 1);
+    object.ShowColorImage();
+    TColorPicture *picture = image.picture;
+    ASSERT_NE(picture, nullptr);
+    const RECT frame = picture->GetWindowRect();
+    EXPECT_GE(frame.left, 0);
+    EXPECT_GE(frame.top, 0);
+    EXPECT_LE(frame.right, 1024);
+    EXPECT_LE(frame.bottom, 768);
+    const SIZE client = picture->GetClientSize();
+    EXPECT_EQ(client.cx, client.cy);
+    EXPECT_GE(client.cx, kSmallPictureSide);
+    delete picture;
+  }
+}
+
 TEST_F(TestObjectWindows, GraphOpensAThreeDimensionalPlotInTheFolder) {
   UsePixels(16, 0.01);
   TRasterObject object(*this, 16);
