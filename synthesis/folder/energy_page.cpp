@@ -177,13 +177,16 @@ int TTestLight::ReadParameters() {
   return 1;
 }
 
-int TTestLight::ShowParameters() {
+void TTestLight::RoundZone() {
   // As many digits as the picture's cell needs: the value shown is the one measured next.
   const double cell = folder_ != nullptr ? folder_->RasterPitch() : 0.0;
   SizeRectX = RoundZoneValue(SizeRectX, cell);
   SizeRectY = RoundZoneValue(SizeRectY, cell);
   PozitionX = RoundZoneValue(PozitionX, cell);
   PozitionY = RoundZoneValue(PozitionY, cell);
+}
+
+int TTestLight::ShowParameters() {
   if (GetHandle() == nullptr) return 1;
   outsideText_[0] = '\0';
   if (outsidePicture >= 0.0) std::snprintf(outsideText_, sizeof outsideText_, "%5.2f", outsidePicture);
@@ -259,11 +262,14 @@ void TTestLight::Recalculate() {
   const TEnergyStatus status = MeasureEnergyInZone(measured, zone, result);
   if (status == kEnergyNoMemory)
     MessageBox(GetHandle(), "Not enough memory", " Memory ", MB_OK | MB_ICONINFORMATION);
-  if (status == kEnergyMeasured) {
+  // A zone the measurement changed is shown to the cell's digits; one typed or read from
+  // a settings file keeps its value.
+  if (status == kEnergyMeasured && (zone.width != SizeRectX || zone.height != SizeRectY)) {
     SizeRectX = zone.width;
     SizeRectY = zone.height;
-    Smoothing = zone.smoothing;
+    RoundZone();
   }
+  if (status == kEnergyMeasured) Smoothing = zone.smoothing;
   energyInZone = result.energyInZone;
   contrast = result.contrast;
   // The zone's share is of the light in the picture; what the picture lacks of the light
@@ -306,6 +312,7 @@ void TTestLight::InitZone() {
     SizeRectY = zone.height;
     PozitionX = zone.x;
     PozitionY = zone.y;
+    RoundZone();
   }
   energyInZone = 0.0;
   contrast = 0.0;

@@ -90,6 +90,8 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   void SetControlColors() override;
 
  private:
+  // The zone's values the page computed, rounded to the digits the picture's cell needs.
+  void RoundZone();
   // The picture window the synthesis record names, when it still exists.
   static TColorPicture *CurrentPicture();
   // The disc's diameter in the raster's unit when the object is the disc, else -1.
