@@ -233,6 +233,12 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(answers_->boxes[1].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+  // The object's boxes show what the folder now holds.
+  char shown[512] = "";
+  GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomObjectBox, shown, sizeof shown);
+  EXPECT_EQ(std::string(shown), Scratch("there.bmp"));
+  GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomBackgroundBox, shown, sizeof shown);
+  EXPECT_EQ(std::string(shown), "---");
   // A folder opens for reading but holds no picture: told, and its name not kept.
   const std::string folderName = Scratch("pictures");
   std::filesystem::create_directories(folderName);
