@@ -436,4 +436,17 @@ TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) 
   }
 }
 
+// The share the Energy page tells: of the light passed, averaged over wavelength as the
+// picture is (trapezoids with unequal weights, the components in any order), what the
+// picture lacks; one wavelength's picture nearly empty, another's nearly full.
+TEST(PictureLight, TheShareOutsideAveragesTheWavelengthsWithTheirWeights) {
+  const std::vector<TPictureLight> components = {{0.65, 0.5, 0.9, 1.0}, {0.45, 3.0, 0.1, 2.0}, {0.55, 1.0, 0.5, 1.0}};
+  // Weight times the half-steps either side: 3 x 0.05, 1 x (0.05 + 0.05), 0.5 x 0.05.
+  const double held = 0.15 * 0.1 + 0.1 * 0.5 + 0.025 * 0.9, passed = 0.15 * 2.0 + 0.1 * 1.0 + 0.025 * 1.0;
+  EXPECT_NEAR(ShareOutsidePicture(components), 1.0 - held / passed, 1e-12);
+  // All at one wavelength: the weights alone.
+  const std::vector<TPictureLight> one = {{0.55, 3.0, 0.1, 1.0}, {0.55, 1.0, 0.9, 1.0}};
+  EXPECT_NEAR(ShareOutsidePicture(one), 1.0 - (3.0 * 0.1 + 0.9) / 4.0, 1e-12);
+}
+
 }  // namespace
