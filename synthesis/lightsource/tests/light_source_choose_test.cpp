@@ -22,6 +22,7 @@
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/light_source_setup_folder.h"
 #include "synthesis/lightsource/tests/source_test_support.h"
@@ -493,6 +494,10 @@ TEST_F(LightSourceSynthesis, ATinySourcesFieldHoldsTheAiryPatternOfThePupilItsRa
     char told[32] = {};
     GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyOutside, told, sizeof told);
     EXPECT_APPROX(std::strtod(told, nullptr) / 100.0, 1.0 - within, kOutsideTolerance);
+    // Beside it, the share of the pattern's light beyond the reach the blur was taken to.
+    GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyBlurLeftOut, told, sizeof told);
+    const int reach = BlurReach(GetTestImage()->pixelCount, GetTestImage()->pixelSize, cutoff);
+    EXPECT_APPROX(std::strtod(told, nullptr) / 100.0, BlurLeftOut(reach, GetTestImage()->pixelSize, cutoff), 5e-5);
     if (to == std::string("Difrac=0")) {
       // Brought to 0.2 m and refocused (the image 65.1 mm behind the lens, NA 1.5 / 65.1,
       // magnification 65.1 / 201.7), the next picture's field follows.
