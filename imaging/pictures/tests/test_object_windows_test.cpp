@@ -66,11 +66,8 @@ TEST_F(TestObjectWindows, ColourImageOpensACaptionedPictureOwnedByTheFolder) {
 // whole picture scaled into it.
 TEST_F(TestObjectWindows, ThePictureWindowFitsTheScreenAtEveryQuality) {
   TScriptedScreenProvider screen;
-  screen.SetMetric(SM_CXSCREEN, 1024);
-  screen.SetMetric(SM_CYSCREEN, 768);
-  screen.SetMetric(SM_CYCAPTION, 20);
-  screen.SetMetric(SM_CXFRAME, 4);
-  screen.SetMetric(SM_CYFRAME, 4);
+  for (const auto &[metric, value] : {std::pair{SM_CXSCREEN, 1024}, {SM_CYSCREEN, 768}, {SM_CYCAPTION, 20}})
+    screen.SetMetric(metric, value);
   for (int n = 64; n <= 2048; n *= 2) {
     SCOPED_TRACE(n);
     UsePixels(n, 0.01);
@@ -81,10 +78,7 @@ TEST_F(TestObjectWindows, ThePictureWindowFitsTheScreenAtEveryQuality) {
     TColorPicture *picture = image.picture;
     ASSERT_NE(picture, nullptr);
     const RECT frame = picture->GetWindowRect();
-    EXPECT_GE(frame.left, 0);
-    EXPECT_GE(frame.top, 0);
-    EXPECT_LE(frame.right, 1024);
-    EXPECT_LE(frame.bottom, 768);
+    EXPECT_TRUE(frame.left >= 0 && frame.top >= 0 && frame.right <= 1024 && frame.bottom <= 768);
     const SIZE client = picture->GetClientSize();
     EXPECT_EQ(client.cx, client.cy);
     EXPECT_GE(client.cx, kSmallPictureSide);

@@ -635,26 +635,6 @@ TEST_F(DetectorPage, MatrixAndTransformerTakesTheValuesOfBothPages) {
   EXPECT_APPROX(raster.data[8 * kSide + 8], 1.0, 1e-5);
 }
 
-// A participant whose one raster is given cell by cell.
-class TCellsObject final : public TTestObject {
- public:
-  TCellsObject(const std::string &stem, std::vector<float> cells) : TTestObject(nullptr), cells_(std::move(cells)) {
-    rasterFiles.Allocate(1, 1);
-    frameFiles.Allocate(1, 1);
-    rasterFiles.data[0].fileName = stem + ".img";
-    frameFiles.data[0].fileName = stem + ".spc";
-  }
-  int Calculate() override {
-    Mem<float> raster(kSide, kSide);
-    std::copy(cells_.begin(), cells_.end(), raster.data);
-    state = kRastersWritten;
-    return rasterFiles.data[0].Write(raster);
-  }
-
- private:
-  std::vector<float> cells_;
-};
-
 // Every detector kind, with and without the PSF: the picture of an object lit at its edges
 // is the object convolved cell by cell with the PSF and the responses the models wrote,
 // on a plane large enough for all the light, then cut to the picture: nothing comes back
@@ -672,18 +652,20 @@ TEST_F(DetectorPage, EveryDetectorsPictureIsTheLinearConvolutionOfItsResponses) 
   for (int k = 0; k < kSide; ++k) object[k * kSide] = object[(kSide - 1) * kSide + k] = 1.0f + 0.1f * k;
   for (int r = 5; r < 11; ++r)
     for (int c = 4; c < 12; ++c) psf[r * kSide + c] = 1.0f + 0.3f * c + 0.1f * r;
-  const auto raster = [](const TFileData &file) {
-    TFileData reader(file);
+  const auto raster = [](TFileData reader) {
     Mem<float> cells;
-    EXPECT_TRUE(ReadSquareRaster(reader, cells, kSide));
-    return std::vector<float>(cells.data, cells.data + kSide * kSide);
+    return ReadSquareRaster(reader, cells, kSide) ? std::vector<float>(cells.data, cells.data + kSide * kSide)
+                                                  : std::vector<float>(kSide * kSide, -1.0f);
   };
   constexpr int kPlane = 5 * kSide, kOrigin = 2 * kSide;
   for (int type = 0; type < kDetectorTypeCount; ++type)
     for (const bool traced : {false, true}) {
       SCOPED_TRACE(type * 10 + traced);
       Pick(type);
-      TCellsObject lit(Scratch("lit"), object), spread(Scratch("spread"), psf);
+      TRasterObject lit(*this, kSide), spread(*this, kSide);
+      lit.values = {object};
+      spread.values = {psf};
+      spread.stem = "psf";
       TIsoplanarParticipants who{&lit, traced ? nullptr : &spread, type == 0 ? nullptr : Page().CurrentModel(), nullptr};
       TIsoplanarSettings settings{kSide, kPixel, 0, 0.0f, Scratch(""), traced};
       Mem<TFileData> results;

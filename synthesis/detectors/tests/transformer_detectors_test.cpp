@@ -372,36 +372,32 @@ TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
       UsePixels(kSide, kPixel);
       const std::string file = Scratch("edited.otd");
       WriteText(file, good);
-      // A point of light, imaged through the models; the run after the file's own read.
+      // A point of light imaged through the models, the same over both runs or made afresh.
       struct TModels {
         TDetectorOpticalTransformerModel transformer;
         TDetectorMatrixModel matrix;
         TDetectorMatrixTransformerModel combined;
-      };
-      const auto runThrough = [&](TModels &models, Mem<TFileData> &results) {
+      } kept, afresh;
+      const auto run = [&](TModels &models, Mem<TFileData> &results) {
         models.combined.Attach(&models.matrix, &models.transformer);
         models.transformer.FileName = file;
-        TTestObject *detector = throughMatrix ? static_cast<TTestObject *>(&models.combined) : &models.transformer;
         TRasterObject lit(*this, image.pixelCount);
         lit.values = {std::vector<float>(image.pixelCount * image.pixelCount, 0.0f)};
         lit.values[0][3 * image.pixelCount + 5] = 1.0f;
-        TIsoplanarParticipants who{&lit, nullptr, detector, nullptr};
-        TIsoplanarSettings settings{image.pixelCount, image.pixelSize, 0, 0.0f, Scratch(""), true};
+        TIsoplanarParticipants who{&lit, nullptr, &models.transformer, nullptr};
+        if (throughMatrix) who.detector = &models.combined;
         std::int32_t custom = 0;
-        detector->ReadParameters();
-        return SynthesizeIsoplanarImage(who, settings, nullptr, results, custom);
+        who.detector->ReadParameters();
+        return SynthesizeIsoplanarImage(who, {image.pixelCount, image.pixelSize, 0, 0.0f, Scratch(""), true}, nullptr,
+                                        results, custom);
       };
-      TModels kept, afreshModels;
-      const auto runKept = [&](Mem<TFileData> &results) { return runThrough(kept, results); };
-      const auto run = [&](Mem<TFileData> &results) { return runThrough(afreshModels, results); };
       Mem<TFileData> first, second, fresh;
-      ASSERT_EQ(runKept(first), 1);
+      ASSERT_EQ(run(kept, first), 1);
       apply(file);
       boxes.boxes.clear();
-      const int made = runKept(second);
+      const int made = run(kept, second);
       if (std::string(edit) == "cut" || std::string(edit) == "deleted") {
-        EXPECT_EQ(made, 0);
-        EXPECT_EQ(RecordCount(second), 0);
+        EXPECT_EQ(made + RecordCount(second), 0);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_NE(boxes.boxes[0].text.find(file), std::string::npos) << boxes.boxes[0].text;
         continue;
@@ -409,10 +405,10 @@ TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
       ASSERT_EQ(made, 1);
       EXPECT_TRUE(boxes.boxes.empty());
       const Mem<float> again = ReadRaster(second.data[0].fileName);
-      ASSERT_EQ(run(fresh), 1);
-      const Mem<float> afresh = ReadRaster(fresh.data[0].fileName);
-      ASSERT_EQ(again.cols, afresh.cols);
-      for (int k = 0; k < again.cols * again.rows; ++k) ASSERT_EQ(again.data[k], afresh.data[k]) << k;
+      ASSERT_EQ(run(afresh, fresh), 1);
+      const Mem<float> made2 = ReadRaster(fresh.data[0].fileName);
+      ASSERT_EQ(again.cols, made2.cols);
+      for (int k = 0; k < again.cols * again.rows; ++k) ASSERT_EQ(again.data[k], made2.data[k]) << k;
     }
 }
 
