@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -15,11 +16,13 @@
 
 #include "foundation/containers/mem.h"
 #include "imaging/testobject/test_image.h"
+#include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 #include "platform/core/paths.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
 #include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/light_source_image.h"
@@ -155,5 +158,61 @@ BENCHMARK(BM_LightSourceImage)
     ->ArgsProduct({{kPictureAlone, kFixedSurround, kBlurReachSurround}, {6, 100}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+}  // namespace
+
+// The isoplanar synthesis at Quality 2048: a disc through a PSF of a Gaussian spot and a
+// round detector element, each given as its raster; one component.
+namespace {
+
+class TBenchRaster final : public TTestObject {
+ public:
+  TBenchRaster(const std::string &stem, int n, double sigma, double disc) : TTestObject(nullptr) {
+    rasterFiles.Allocate(1, 1);
+    frameFiles.Allocate(1, 1);
+    rasterFiles.data[0].fileName = JoinPath(TempDir(), stem + ".img");
+    rasterFiles.data[0].wavelength = 0.55f;
+    rasterFiles.data[0].weight = 1.0f;
+    frameFiles.data[0].fileName = JoinPath(TempDir(), stem + ".spc");
+    Mem<float> cells(n, n);
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c) {
+        const double d2 = (c - n / 2) * (c - n / 2) + (r - n / 2) * (r - n / 2);
+        cells.data[static_cast<std::size_t>(r) * n + c] =
+            static_cast<float>(disc > 0.0 ? (d2 < disc * disc ? 1.0 : 0.0) : std::exp(-d2 / (2.0 * sigma * sigma)));
+      }
+    rasterFiles.data[0].Write(cells);
+  }
+  ~TBenchRaster() override {
+    std::remove(rasterFiles.data[0].fileName.c_str());
+    std::remove(frameFiles.data[0].fileName.c_str());
+  }
+  int Calculate() override { return 1; }
+};
+
+void BM_IsoplanarSynthesis(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0));
+  TTestImage image;
+  image.pixelCount = n;
+  image.pixelSize = 0.001;
+  SetTestImage(&image);
+  TBenchRaster object("bench_iso_object", n, 0.0, n / 3.0), psf("bench_iso_psf", n, 3.0, 0.0),
+      detector("bench_iso_detector", n, 0.0, 2.5);
+  TIsoplanarSettings settings;
+  settings.pixelCount = n;
+  settings.pixelSize = image.pixelSize;
+  settings.directory = TempDir();
+  Mem<TFileData> results;
+  std::int32_t custom = 0;
+  for (auto _ : state) {
+    object.state = psf.state = detector.state = kRastersWritten;
+    TIsoplanarParticipants who{&object, &psf, state.range(1) != 0 ? &detector : nullptr, nullptr};
+    if (SynthesizeIsoplanarImage(who, settings, nullptr, results, custom) == 0) state.SkipWithError("no image");
+  }
+  for (int k = 0; k < RecordCount(results); ++k) std::remove(results.data[k].fileName.c_str());
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  SetTestImage(nullptr);
+}
+BENCHMARK(BM_IsoplanarSynthesis)->ArgsProduct({{2048}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
