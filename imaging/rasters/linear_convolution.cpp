@@ -10,36 +10,37 @@ namespace {
 
 using Index = std::ptrdiff_t;
 
-// Sums every response in turn over the picture padded by the total reach, in double: the
-// padding holds the light the first responses carry out, which the later ones may bring
-// back within the picture.
-bool ConvolveDirectly(float *picture, int n, const TLinearResponse *responses, int count, int reach,
+// Sums every response in turn over the canvas of `side` cells, in double: its margin holds
+// the light the first responses carry past the picture, which the later ones may bring back.
+void SumDirectly(std::vector<double> &from, Index side, int n, const std::vector<TLinearResponse> &responses) {
+  std::vector<double> to(from.size(), 0.0);
+  const Index centre = n / 2;
+  for (const TLinearResponse &response : responses) {
+    const Index h = response.reach;
+    for (Index r = 0; r < side; ++r)
+      for (Index c = 0; c < side; ++c) {
+        double sum = 0.0;
+        for (Index dr = std::max(-h, r - side + 1); dr <= std::min(h, r); ++dr)
+          for (Index dc = std::max(-h, c - side + 1); dc <= std::min(h, c); ++dc)
+            sum += from[(r - dr) * side + c - dc] * response.cells[(centre + dr) * n + centre + dc];
+        to[r * side + c] = sum;
+      }
+    from.swap(to);
+  }
+}
+
+// The picture padded by the responses' total reach, summed over directly.
+bool ConvolveDirectly(float *picture, int n, const std::vector<TLinearResponse> &responses, int reach,
                       double scale) {
   const Index side = n + 2 * static_cast<Index>(reach);
-  std::vector<double> from, to;
+  std::vector<double> from;
   try {
     from.assign(static_cast<std::size_t>(side * side), 0.0);
-    to.assign(static_cast<std::size_t>(side * side), 0.0);
+    for (Index r = 0; r < n; ++r)
+      for (Index c = 0; c < n; ++c) from[(r + reach) * side + c + reach] = picture[r * n + c];
+    SumDirectly(from, side, n, responses);
   } catch (const std::bad_alloc &) {
     return false;
-  }
-  for (Index r = 0; r < n; ++r)
-    for (Index c = 0; c < n; ++c) from[(r + reach) * side + c + reach] = picture[r * n + c];
-  const Index centre = n / 2;
-  for (int k = 0; k < count; ++k) {
-    const Index h = responses[k].reach;
-    const float *cells = responses[k].cells;
-    std::fill(to.begin(), to.end(), 0.0);
-    if (h >= 0)
-      for (Index r = 0; r < side; ++r)
-        for (Index c = 0; c < side; ++c) {
-          double sum = 0.0;
-          for (Index dr = std::max(-h, r - side + 1); dr <= std::min(h, r); ++dr)
-            for (Index dc = std::max(-h, c - side + 1); dc <= std::min(h, c); ++dc)
-              sum += from[(r - dr) * side + c - dc] * cells[(centre + dr) * n + centre + dc];
-          to[r * side + c] = sum;
-        }
-    from.swap(to);
   }
   for (Index r = 0; r < n; ++r)
     for (Index c = 0; c < n; ++c)
@@ -98,8 +99,11 @@ bool PairProduct(int m, float *re, float *im) {
   return true;
 }
 
-bool ConvolveBySpectra(float *picture, int n, const TLinearResponse *responses, int count, int reach,
-                       double scale) {
+// The wide responses multiplied as spectra on a grid that holds the product as far as the
+// small ones reach past the picture; those are then summed over directly.
+bool ConvolveBySpectra(float *picture, int n, const std::vector<TLinearResponse> &responses,
+                       const std::vector<TLinearResponse> &small, int reach, int smallReach, double scale) {
+  const int count = static_cast<int>(responses.size());
   const int m = LinearProductSide(n, reach);
   const std::size_t cells = static_cast<std::size_t>(m) * m;
   std::vector<float> re, im, workRe, workIm;
@@ -145,8 +149,29 @@ bool ConvolveBySpectra(float *picture, int n, const TLinearResponse *responses, 
     }
   }
   if (FFT2D(m, m, re.data(), im.data(), 1) == 0) return false;
+  if (small.empty()) {
+    for (Index r = 0; r < n; ++r)
+      for (Index c = 0; c < n; ++c) picture[r * n + c] = static_cast<float>(scale * re[r * m + c]);
+    return true;
+  }
+  const Index side = n + 2 * static_cast<Index>(smallReach);
+  std::vector<double> canvas;
+  try {
+    canvas.resize(static_cast<std::size_t>(side * side));
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  for (Index r = 0; r < side; ++r)
+    for (Index c = 0; c < side; ++c)
+      canvas[r * side + c] = re[((r - smallReach + m) % m) * m + (c - smallReach + m) % m];
+  re.clear();
+  re.shrink_to_fit();
+  im.clear();
+  im.shrink_to_fit();
+  SumDirectly(canvas, side, n, small);
   for (Index r = 0; r < n; ++r)
-    for (Index c = 0; c < n; ++c) picture[r * n + c] = static_cast<float>(scale * re[r * m + c]);
+    for (Index c = 0; c < n; ++c)
+      picture[r * n + c] = static_cast<float>(scale * canvas[(r + smallReach) * side + c + smallReach]);
   return true;
 }
 
@@ -171,15 +196,22 @@ int LinearProductSide(int n, int reach) {
 
 bool ConvolveLinear(float *picture, int n, const TLinearResponse *responses, int count, double scale) {
   if (n <= 0 || picture == nullptr) return false;
-  int reach = 0;
+  // Responses of a few cells are summed directly, the others multiplied as spectra.
+  std::vector<TLinearResponse> wide, small;
+  int reach = 0, smallReach = 0;
   for (int k = 0; k < count; ++k) {
     if (responses[k].reach < 0) {
       std::fill(picture, picture + static_cast<Index>(n) * n, 0.0f);
       return true;
     }
     reach += responses[k].reach;
+    if (responses[k].reach <= kDirectReach) {
+      small.push_back(responses[k]);
+      smallReach += responses[k].reach;
+    } else {
+      wide.push_back(responses[k]);
+    }
   }
-  if (count == 0 || reach <= kDirectReach)
-    return ConvolveDirectly(picture, n, responses, count, reach, scale);
-  return ConvolveBySpectra(picture, n, responses, count, reach, scale);
+  if (reach <= kDirectReach || wide.empty()) return ConvolveDirectly(picture, n, small, smallReach, scale);
+  return ConvolveBySpectra(picture, n, wide, small, reach, smallReach, scale);
 }

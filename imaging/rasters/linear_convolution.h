@@ -6,9 +6,10 @@
 //
 // A response is an n x n raster centred on cell (n/2, n/2), as the synthesis writes them;
 // its reach is the largest distance (in cells along either axis) from that centre to a
-// cell that is not 0. Responses of a small total reach are summed directly on the picture
-// padded by that reach; others are multiplied as spectra on a grid of side M, the power
-// of two of at least n plus the total reach, where the circular product is the linear one.
+// cell that is not 0. Responses of a small reach are summed directly on the picture padded
+// by that reach; wider ones are multiplied as spectra on a grid of side M, the power of two
+// of at least n plus the total reach, where the circular product is the linear one, and the
+// small ones then summed over that product as far as they reach past the picture.
 
 #include "foundation/containers/mem.h"
 
@@ -20,8 +21,8 @@ struct TLinearResponse {
   int reach = 0;                 // ResponseReach of the cells
 };
 
-// Total reaches up to this are summed directly: (2 x 4 + 1)^2 products a cell cost less
-// than the transforms of a grid twice the picture's side.
+// Reaches up to this are summed directly: (2 x 4 + 1)^2 products a cell cost less than
+// the transforms of a grid twice the picture's side.
 constexpr int kDirectReach = 4;
 
 // The side of the grid on which responses of total reach `reach` are multiplied as spectra
