@@ -1,3 +1,5 @@
+// The synthesis's own costs.
+//
 // The spectra of a test object's rasters (TTestObject::TransformRasters): read the raster
 // file, transform it, write the spectrum file, at the two largest synthesis sizes. The
 // peak resident size of the process is reported as a counter (run one size per process,
@@ -6,14 +8,24 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "foundation/containers/mem.h"
 #include "imaging/testobject/test_image.h"
+#include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
+#include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
+#include "optics/model/optical_system.h"
 #include "platform/core/paths.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
+#include "synthesis/lightsource/diffraction_blur.h"
+#include "synthesis/lightsource/light_source.h"
+#include "synthesis/lightsource/light_source_image.h"
 
 namespace {
 
@@ -58,5 +70,149 @@ void BM_TransformRastersWithFiles(benchmark::State &state) {
   SetTestImage(nullptr);
 }
 BENCHMARK(BM_TransformRastersWithFiles)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+// The light source's image at Quality 2048: a 10 mm square 1 m before the Cooke triplet,
+// its rays traced onto the picture and its surround, blurred by the Airy pattern of the
+// pupil they fill and cut to the picture. Three ways: the picture alone (rays off it
+// lost, the blur on the 2 n grid), a fixed surround of 3 n / 2 (the blur on the 4 n grid),
+// and the surround the blur reaches. Two pixels: one whose pattern is laid over many
+// cells, and a coarse one whose pattern lies within a cell or two. The peak resident size
+// is a counter (one benchmark per process, --benchmark_filter, to read each its own).
+namespace {
+
+struct TTriplet {
+  TGlassCatalog catalog{std::string(BENCH_SOURCE_DIR) + "/resources/cglass", "schott"};
+  TOpticalSystem system;
+  TTriplet() {
+    SetGlassCatalog(&catalog);
+    std::ifstream in(std::string(BENCH_SOURCE_DIR) + "/resources/examples/cooke_triplet.os", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text.replace(text.find("ObjectFinite=0"), 14, "ObjectFinite=1");
+    text.replace(text.find("{ R=0; Glass=\"\"; Dx=10;"), 23, "{ R=0; Glass=\"\"; Dx=1000;");
+    const std::string path = JoinPath(TempDir(), "bench_triplet_1m.os");
+    std::ofstream(path, std::ios::binary) << text;
+    system.ReadFile(path, 0);
+    std::remove(path.c_str());
+    Mem<double> axis(1, 1);
+    axis.data[0] = 0.0;
+    system.AutoFocus(&axis, nullptr);
+    system.Prepare(0.0, 1, 0);
+  }
+  ~TTriplet() { SetGlassCatalog(nullptr); }
+};
+
+TLightSource Square(double half) {
+  TLightSource source;
+  source.SourceType = kSolidSource;
+  source.ObjectNames.Allocate(1, 1);
+  source.ObjectNames.data[0] = "square";
+  source.ObjectTemperatures.Allocate(1, 1);
+  source.ObjectTemperatures.data[0] = 0.0f;
+  source.Triangles.Allocate(2, 1);
+  const double a[3] = {0.0, -half, -half}, b[3] = {0.0, half, -half}, c[3] = {0.0, half, half},
+               d[3] = {0.0, -half, half};
+  source.Triangles.data[0].SetVertices(a, b, c);
+  source.Triangles.data[1].SetVertices(a, c, d);
+  source.Triangles.data[0].Object = source.Triangles.data[1].Object = 0;
+  return source;
+}
+
+enum TSurroundWay { kPictureAlone = 0, kFixedSurround = 1, kBlurReachSurround = 2 };
+
+// range(0): the way; range(1): the pixel in 0.1 um.
+void BM_LightSourceImage(benchmark::State &state) {
+  constexpr int kQuality = 2048, kRays = 500000;
+  const auto way = static_cast<TSurroundWay>(state.range(0));
+  const TSourceRaster picture{kQuality, 1e-4 * static_cast<double>(state.range(1))};
+  TTriplet lens;
+  TLightSource source = Square(5.0);
+  if (source.Prepare() == 0) state.SkipWithError("the source emits nothing");
+  AimAtFirstAperture(source, lens.system);
+  lens.system.ComputeIndices(0.55, 0.0, 0.0);
+  double kept = 0.0;
+  for (auto _ : state) {
+    Mem<float> raster;
+    TSourceImageTally tally;
+    if (way == kBlurReachSurround) {
+      TSourceBlur blur;
+      if (TraceBlurredSourceImage(source, lens.system, 0.55, kRays, 100L * kRays, picture, nullptr, raster, tally,
+                                  blur) != TSourceImageResult::kDone)
+        state.SkipWithError("no picture");
+      kept = blur.kept;
+      state.counters["reach"] = blur.reach;
+    } else {
+      const TSourceRaster traced{picture.n, picture.pixel, way == kFixedSurround ? 3 * picture.n / 2 : 0};
+      if (TraceSourceImage(source, lens.system, 0.55, kRays, 100L * kRays, traced, nullptr, raster, tally) !=
+          TSourceImageResult::kDone)
+        state.SkipWithError("no picture");
+      const double cutoff = DiffractionCutoff(1, tally.bundle.PupilRadius(), 0.55);
+      kept = BlurByRoundPupil(raster, picture.n, picture.pixel, cutoff);
+    }
+  }
+  state.counters["kept"] = kept;
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_LightSourceImage)
+    ->ArgsProduct({{kPictureAlone, kFixedSurround, kBlurReachSurround}, {6, 100}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+}  // namespace
+
+// The isoplanar synthesis at Quality 2048: a disc through a PSF of a Gaussian spot and a
+// round detector element, each given as its raster; one component.
+namespace {
+
+class TBenchRaster final : public TTestObject {
+ public:
+  TBenchRaster(const std::string &stem, int n, double sigma, double disc) : TTestObject(nullptr) {
+    rasterFiles.Allocate(1, 1);
+    frameFiles.Allocate(1, 1);
+    rasterFiles.data[0].fileName = JoinPath(TempDir(), stem + ".img");
+    rasterFiles.data[0].wavelength = 0.55f;
+    rasterFiles.data[0].weight = 1.0f;
+    frameFiles.data[0].fileName = JoinPath(TempDir(), stem + ".spc");
+    Mem<float> cells(n, n);
+    for (int r = 0; r < n; ++r)
+      for (int c = 0; c < n; ++c) {
+        const double d2 = (c - n / 2) * (c - n / 2) + (r - n / 2) * (r - n / 2);
+        cells.data[static_cast<std::size_t>(r) * n + c] =
+            static_cast<float>(disc > 0.0 ? (d2 < disc * disc ? 1.0 : 0.0) : std::exp(-d2 / (2.0 * sigma * sigma)));
+      }
+    rasterFiles.data[0].Write(cells);
+  }
+  ~TBenchRaster() override {
+    std::remove(rasterFiles.data[0].fileName.c_str());
+    std::remove(frameFiles.data[0].fileName.c_str());
+  }
+  int Calculate() override { return 1; }
+};
+
+void BM_IsoplanarSynthesis(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0));
+  TTestImage image;
+  image.pixelCount = n;
+  image.pixelSize = 0.001;
+  SetTestImage(&image);
+  TBenchRaster object("bench_iso_object", n, 0.0, n / 3.0), psf("bench_iso_psf", n, 3.0, 0.0),
+      detector("bench_iso_detector", n, 0.0, 2.5);
+  TIsoplanarSettings settings;
+  settings.pixelCount = n;
+  settings.pixelSize = image.pixelSize;
+  settings.directory = TempDir();
+  Mem<TFileData> results;
+  std::int32_t custom = 0;
+  for (auto _ : state) {
+    object.state = psf.state = detector.state = kRastersWritten;
+    TIsoplanarParticipants who{&object, &psf, state.range(1) != 0 ? &detector : nullptr, nullptr};
+    if (SynthesizeIsoplanarImage(who, settings, nullptr, results, custom) == 0) state.SkipWithError("no image");
+  }
+  for (int k = 0; k < RecordCount(results); ++k) std::remove(results.data[k].fileName.c_str());
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  SetTestImage(nullptr);
+}
+BENCHMARK(BM_IsoplanarSynthesis)->ArgsProduct({{2048}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace

@@ -42,6 +42,11 @@ TFileData *TTestObject::FrameRecord(int k) {
   return k >= 0 && k < count ? &frameFiles.data[k] : nullptr;
 }
 
+void TTestObject::ResponseFiles(std::vector<const TFileData *> &files) const {
+  files.clear();
+  if (RecordCount(rasterFiles) > 0) files.push_back(&rasterFiles.data[0]);
+}
+
 int TTestObject::TransformRasters() {
   if (state == kSpectraWritten) return 1;
   if (state == kNothingComputed && Calculate() == 0) return 0;

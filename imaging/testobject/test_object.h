@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "optics/model/file_data.h"
@@ -63,6 +64,9 @@ class TTestObject {
   virtual void ShowColorImage();
   // Opens a 3-D plot of the spectrally weighted mean raster (see BuildMeanRaster).
   virtual void ShowGraph();
+  // The raster files of the responses an image is convolved with, in turn, when this is
+  // the synthesis's detector: its first raster file (none without one).
+  virtual void ResponseFiles(std::vector<const TFileData *> &files) const;
   // Adds every raster file into sum, which becomes N x N zeros first unless it already has
   // N columns. 0 when a file could not be added.
   virtual int AccumulateRasters(Mem<float> &sum);

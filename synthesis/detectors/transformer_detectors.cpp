@@ -34,22 +34,34 @@ float TDetectorOpticalTransformerModel::RasterFrequencyStep() {
 int TDetectorOpticalTransformerModel::ReadParameters() {
   TTransformerTable read;
   std::string problem;
+  // A file that cannot be read leaves no response: the one made before belongs to a file
+  // that is no longer there, and a run must stop with the file's problem, not use it.
   if (FileName.empty() || FileName == kUntitledTransformerFile) {
     problem_ = "No optical transformer data file (*.otd) is chosen.";
+    state = kNothingComputed;
     return 0;
   }
   if (!ReadTransformerFile(FileName, RasterFrequencyStep(), read, problem)) {
     problem_ = problem;
+    state = kNothingComputed;
     return 0;
   }
-  // Another table (another file, an edited one) or another raster step makes another
-  // response: the table is laid on the raster's frequencies.
+  // Another table (another file, an edited one), another raster step or another raster
+  // makes another response: the table is laid on the raster's frequencies.
   const float rasterStep = RasterFrequencyStep();
-  if (read.F != table_.F || read.G != table_.G || rasterStep != rasterStep_) state = kNothingComputed;
+  const int rasterCount = SynthesisPixelCount();
+  if (read.F != table_.F || read.G != table_.G || rasterStep != rasterStep_ || rasterCount != rasterCount_)
+    state = kNothingComputed;
   table_ = std::move(read);
   rasterStep_ = rasterStep;
+  rasterCount_ = rasterCount;
   problem_.clear();
   return 1;
+}
+
+int TDetectorOpticalTransformerModel::TransformRasters() {
+  ReadParameters();
+  return TTestObject::TransformRasters();
 }
 
 void TDetectorOpticalTransformerModel::ShowProblem() const {
@@ -117,6 +129,21 @@ int TDetectorMatrixTransformerModel::ReadParameters() {
   return 1;
 }
 
+int TDetectorMatrixTransformerModel::TransformRasters() {
+  ReadParameters();
+  return TTestObject::TransformRasters();
+}
+
+void TDetectorMatrixTransformerModel::ResponseFiles(std::vector<const TFileData *> &files) const {
+  files.clear();
+  if (matrix_ == nullptr || transformer_ == nullptr) return;
+  std::vector<const TFileData *> part;
+  matrix_->ResponseFiles(part);
+  files.insert(files.end(), part.begin(), part.end());
+  transformer_->ResponseFiles(part);
+  files.insert(files.end(), part.begin(), part.end());
+}
+
 void TDetectorMatrixTransformerModel::CalcSignal(Mem<float> &raster, int mode) {
   if (matrix_ != nullptr) matrix_->CalcSignal(raster, mode);
 }
@@ -129,6 +156,8 @@ int TDetectorMatrixTransformerModel::MakeResponse() {
   // spectrum would belong to another file.
   if (transformer_->ReadParameters() == 0) return transformer_->MakeResponse();
   if (matrix_->MakeResponse() == 0) return 0;
+  // The element was written anew (perhaps for another raster): its spectrum too.
+  matrix_->state = kRastersWritten;
   if (!NameResponseFiles(*this, "d_m_tran")) return 0;
   if (matrix_->TransformRasters() == 0 || transformer_->TransformRasters() == 0) return 0;
   Mem<float> re, im, matrixRow, transformerRow;

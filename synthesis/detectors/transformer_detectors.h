@@ -24,9 +24,13 @@ class TDetectorOpticalTransformerModel : public TTestObject {
  public:
   TDetectorOpticalTransformerModel();
   int Calculate() override { return MakeResponse(); }
+  // The file is read again first: a response whose file changed or went is made anew, or
+  // refused with the file's problem.
+  int TransformRasters() override;
   // Reads the response table from FileName with the raster's step 1/(N p) as the default
-  // frequency step. 1 when read; 0 when refused (the table stays, Problem() says why).
-  // `state` 0 when the table differs from the one the response was made with.
+  // frequency step. 1 when read; 0 when refused (the table stays, Problem() says why, and
+  // `state` is 0: the response made before is stale). `state` 0 also when the table, the
+  // raster's frequency step or its pixel count differs from the response's.
   int ReadParameters() override;
   // The image passes the transformer unchanged: it acts through its response only.
   void CalcSignal(Mem<float> &, int) override {}
@@ -54,6 +58,7 @@ class TDetectorOpticalTransformerModel : public TTestObject {
  private:
   TTransformerTable table_;
   float rasterStep_ = 0.0f;  // the raster's frequency step when the table was read
+  int rasterCount_ = 0;      // and its pixel count
   std::string problem_;
 };
 
@@ -63,6 +68,8 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // The matrix and the optical transformer of the same detector page (not owned).
   void Attach(TDetectorMatrixModel *matrix, TDetectorOpticalTransformerModel *transformer);
   int Calculate() override { return MakeResponse(); }
+  // The transformer's file is read again first (see ReadParameters).
+  int TransformRasters() override;
   // The matrix and the optical transformer take their values; the combined response is
   // out of date (`state` 0) when either of theirs is no longer transformed. 1.
   int ReadParameters() override;
@@ -70,6 +77,9 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // made and transformed, and the product of their spectra transformed back is written as
   // "d_m_tran.img" (real part, not normalised). 0 when either model has no spectrum.
   virtual int MakeResponse();
+  // The image passes the matrix element and the transformer one after the other: their
+  // product, a response reaching as far as both together, needs no raster of its own.
+  void ResponseFiles(std::vector<const TFileData *> &files) const override;
   // The matrix model's signal: the element grid samples the image.
   void CalcSignal(Mem<float> &raster, int mode) override;
 

@@ -32,7 +32,7 @@ constexpr float kOutlineStep = 0.0174532925199444f;
 constexpr float kFullTurn = 6.28318530718f;
 
 const TDialogTemplate kEnergyTemplate{
-    "LightExpozition", WS_CHILD | WS_CAPTION, 0, 0, 220, 162, "Light setting",
+    "LightExpozition", WS_CHILD | WS_CAPTION, 0, 0, 220, 174, "Light setting",
     {
         {"BUTTON", " Zone ", 0, BS_GROUPBOX, 6, 18, 208, 70},
         {"BUTTON", "Rectangle", kEnergyRectangle, BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 12, 30, 56, 10},
@@ -49,7 +49,7 @@ const TDialogTemplate kEnergyTemplate{
         {"EDIT", "", kEnergyY, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 154, 52, 54, 12},
         {"BUTTON", "Initialization", kEnergyInitialization, BS_PUSHBUTTON | WS_TABSTOP, 12, 70, 60, 13},
         {"BUTTON", "Smoothing", kEnergySmoothing, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 72, 60, 10},
-        {"BUTTON", " Result ", 0, BS_GROUPBOX, 6, 92, 208, 66},
+        {"BUTTON", " Result ", 0, BS_GROUPBOX, 6, 92, 208, 78},
         {"STATIC", "Energy in Zone", 0, SS_LEFT, 12, 106, 106, 9},
         {"STATIC", "", kEnergyResult, SS_RIGHT, 122, 106, 40, 9},
         {"STATIC", "%", 0, SS_LEFT, 166, 106, 10, 9},
@@ -59,8 +59,11 @@ const TDialogTemplate kEnergyTemplate{
         {"STATIC", "Passed light outside picture", 0, SS_LEFT, 12, 130, 106, 9},
         {"STATIC", "", kEnergyOutside, SS_RIGHT, 122, 130, 40, 9},
         {"STATIC", "%", 0, SS_LEFT, 166, 130, 10, 9},
-        {"BUTTON", "Recalculate", kEnergyRecalculate, BS_PUSHBUTTON | WS_DISABLED | WS_TABSTOP, 12, 142, 60, 13},
-        {"BUTTON", "Show zone", kEnergyShowZone, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 144, 60, 10},
+        {"STATIC", "Blur beyond its reach", 0, SS_LEFT, 12, 142, 106, 9},
+        {"STATIC", "", kEnergyBlurLeftOut, SS_RIGHT, 122, 142, 40, 9},
+        {"STATIC", "%", 0, SS_LEFT, 166, 142, 10, 9},
+        {"BUTTON", "Recalculate", kEnergyRecalculate, BS_PUSHBUTTON | WS_DISABLED | WS_TABSTOP, 12, 154, 60, 13},
+        {"BUTTON", "Show zone", kEnergyShowZone, BS_AUTOCHECKBOX | WS_TABSTOP, 86, 156, 60, 10},
     }};
 const TDialogRegistration kEnergyRegistration(kEnergyTemplate);
 
@@ -87,6 +90,7 @@ TTestLight::TTestLight(TTestObjectFolder *folder)
   binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
   binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
   binder_->AddEdit(kEnergyOutside, outsideText_, 'S', "%s", sizeof outsideText_);
+  binder_->AddEdit(kEnergyBlurLeftOut, leftOutText_, 'S', "%s", sizeof leftOutText_);
   SetTtiEnergyZone(this);
 }
 
@@ -173,16 +177,21 @@ int TTestLight::ReadParameters() {
   return 1;
 }
 
-int TTestLight::ShowParameters() {
+void TTestLight::RoundZone() {
   // As many digits as the picture's cell needs: the value shown is the one measured next.
   const double cell = folder_ != nullptr ? folder_->RasterPitch() : 0.0;
   SizeRectX = RoundZoneValue(SizeRectX, cell);
   SizeRectY = RoundZoneValue(SizeRectY, cell);
   PozitionX = RoundZoneValue(PozitionX, cell);
   PozitionY = RoundZoneValue(PozitionY, cell);
+}
+
+int TTestLight::ShowParameters() {
   if (GetHandle() == nullptr) return 1;
   outsideText_[0] = '\0';
   if (outsidePicture >= 0.0) std::snprintf(outsideText_, sizeof outsideText_, "%5.2f", outsidePicture);
+  leftOutText_[0] = '\0';
+  if (blurLeftOut >= 0.0) std::snprintf(leftOutText_, sizeof leftOutText_, "%5.2f", blurLeftOut);
   if (binder_ != nullptr) binder_->WriteAll();
   CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyShowZone, ShowZone == 1 ? BST_CHECKED : BST_UNCHECKED);
@@ -253,18 +262,26 @@ void TTestLight::Recalculate() {
   const TEnergyStatus status = MeasureEnergyInZone(measured, zone, result);
   if (status == kEnergyNoMemory)
     MessageBox(GetHandle(), "Not enough memory", " Memory ", MB_OK | MB_ICONINFORMATION);
-  if (status == kEnergyMeasured) {
+  // A zone the measurement changed is shown to the cell's digits; one typed or read from
+  // a settings file keeps its value.
+  if (status == kEnergyMeasured && (zone.width != SizeRectX || zone.height != SizeRectY)) {
     SizeRectX = zone.width;
     SizeRectY = zone.height;
-    Smoothing = zone.smoothing;
+    RoundZone();
   }
+  if (status == kEnergyMeasured) Smoothing = zone.smoothing;
   energyInZone = result.energyInZone;
   contrast = result.contrast;
   // The zone's share is of the light in the picture; what the picture lacks of the light
   // the system passes is told beside it, where the object's own rays know it.
-  outsidePicture = -1.0;
+  // The blur is taken as far as its light matters; the share of its light beyond is told
+  // too, as light the picture may lack.
+  outsidePicture = blurLeftOut = -1.0;
   if (const auto *source = dynamic_cast<const TLightSourceChooseDlg *>(folder_->CurrentObject()))
-    if (!source->PictureLight().empty()) outsidePicture = 100.0 * ShareOutsidePicture(source->PictureLight());
+    if (!source->PictureLight().empty()) {
+      outsidePicture = 100.0 * ShareOutsidePicture(source->PictureLight());
+      blurLeftOut = 100.0 * source->BlurLeftOut();
+    }
   ShowParameters();
   SetArrowCursor();
 }
@@ -295,10 +312,11 @@ void TTestLight::InitZone() {
     SizeRectY = zone.height;
     PozitionX = zone.x;
     PozitionY = zone.y;
+    RoundZone();
   }
   energyInZone = 0.0;
   contrast = 0.0;
-  outsidePicture = -1.0;
+  outsidePicture = blurLeftOut = -1.0;
   ShowParameters();
   SetArrowCursor();
 }

@@ -30,6 +30,7 @@ enum TEnergyPageControl : int {
   kEnergyResult = 200,
   kEnergyContrast = 201,
   kEnergyOutside = 202,  // the share of the light the system passes that the picture lacks
+  kEnergyBlurLeftOut = 203,  // the share of the blur's light beyond the reach it was taken to
   kEnergyInitialization = 10284,
 };
 
@@ -81,11 +82,16 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   // Of the light the system passes, the share that falls outside the picture (percent);
   // negative where it is not known (an object not imaged by its own traced rays).
   double outsidePicture = -1.0;
+  // Of the traced image's blur, the share of its light beyond the reach it was taken to
+  // (percent); negative likewise.
+  double blurLeftOut = -1.0;
 
  protected:
   void SetControlColors() override;
 
  private:
+  // The zone's values the page computed, rounded to the digits the picture's cell needs.
+  void RoundZone();
   // The picture window the synthesis record names, when it still exists.
   static TColorPicture *CurrentPicture();
   // The disc's diameter in the raster's unit when the object is the disc, else -1.
@@ -95,4 +101,5 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   TMultiEdit *binder_ = nullptr;
   // outsidePicture as the page shows it: blank where it is not known.
   char outsideText_[32] = "";
+  char leftOutText_[32] = "";
 };

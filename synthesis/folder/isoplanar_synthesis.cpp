@@ -3,37 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "foundation/fft/fft.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/numerics/random.h"
+#include "imaging/rasters/linear_convolution.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
 #include "platform/core/message_box.h"
 
-namespace {
-
-// Opens frame k of every participant present; closes them all when it goes.
-class TOpenFrames {
- public:
-  TOpenFrames(TTestObject *const *who, int count, int k) : who_(who), count_(count), k_(k) {
-    for (int i = 0; i < count_; ++i)
-      if (who_[i] != nullptr) who_[i]->OpenFrameFile(k_);
-  }
-  ~TOpenFrames() {
-    for (int i = 0; i < count_; ++i)
-      if (who_[i] != nullptr) who_[i]->CloseFrameFile(k_);
-  }
-  TOpenFrames(const TOpenFrames &) = delete;
-  TOpenFrames &operator=(const TOpenFrames &) = delete;
-
- private:
-  TTestObject *const *who_;
-  int count_;
-  int k_;
-};
-
-}  // namespace
 
 std::string IsoplanarResultName(const std::string &directory, int k) {
   return directory + "/img" + std::to_string(k) + ".img";
@@ -78,8 +57,8 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
   // The results go to a private directory or nowhere (an empty one would be the root).
   if (settings.directory.empty()) return 0;
   SetWaitCursor();
-  Mem<float> re, im;
-  if (!re.Allocate(n, n) || !im.Allocate(n, n)) {
+  Mem<float> re;
+  if (!re.Allocate(n, n)) {
     SetArrowCursor();
     return 0;
   }
@@ -110,52 +89,69 @@ int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanar
     SetArrowCursor();
     return 0;
   }
-  Mem<float> objectRow, psfRow, detectorRow;
-  if (!objectRow.Allocate(n, 2) || !psfRow.Allocate(n, 2) ||
-      !detectorRow.Allocate(n, 2)) {
-    SetArrowCursor();
-    return 0;
-  }
-  if (traced)
-    for (int c = 0; c < n; ++c) {
-      psfRow.data[c] = 1.0f;
-      psfRow.data[n + c] = 0.0f;
+  // The detector's responses, read once: every component passes the same ones.
+  std::vector<const TFileData *> responseFiles;
+  if (detector != nullptr) detector->ResponseFiles(responseFiles);
+  const std::size_t psfSlot = responseFiles.size();
+  const int responseCount = static_cast<int>(psfSlot) + (traced ? 0 : 1);
+  std::vector<Mem<float>> responseCells(static_cast<std::size_t>(responseCount));
+  std::vector<TLinearResponse> responses(static_cast<std::size_t>(responseCount));
+  const auto readResponses = [&](bool quiet) {
+    if (detector != nullptr) detector->ResponseFiles(responseFiles);
+    if (responseFiles.size() != psfSlot) return false;
+    for (std::size_t i = 0; i < psfSlot; ++i) {
+      TFileData reader(*responseFiles[i]);
+      // The first look is silent: a response of another raster is remade, not reported.
+      if (quiet ? reader.Read(responseCells[i]) == 0 || responseCells[i].cols != n || responseCells[i].rows != n
+                : !ReadSquareRaster(reader, responseCells[i], n))
+        return false;
+      responses[i] = {responseCells[i].data, ResponseReach(responseCells[i].data, n)};
     }
+    return true;
+  };
+  // A response of another raster, or gone from disk, is made anew once; never used.
+  if (!readResponses(true)) {
+    detector->state = kNothingComputed;
+    if (detector->TransformRasters() == 0 || !readResponses(false)) {
+      SetArrowCursor();
+      return 0;
+    }
+  }
   // A PSF of unit integral sums to 1 / g^2 over its cells: the cell area brings the image
-  // back to the object's light. A traced image passes as it is (its "PSF" transform is 1).
+  // back to the object's light. A traced image passes as it is.
   const double cellArea = traced ? 1.0 : settings.pixelSize * settings.pixelSize;
   const std::int64_t cells = static_cast<std::int64_t>(n) * n;
-  TTestObject *const participants[3] = {who.object, traced ? nullptr : who.psf, detector};
+  const int objectRecords = RecordCount(who.object->rasterFiles);
   for (int k = 0; k < components; ++k) {
     TFileData &record = made.data[k];
     record.fileName = IsoplanarResultName(settings.directory, k);
     record.wavelength = listed.data[k].wavelength;
     record.weight = listed.data[k].weight;
-    {
-      TOpenFrames open(participants, 3, k);
-      for (int r = 0; r < n; ++r) {
-        who.object->ReadFrameStep(k, objectRow, r);
-        if (!traced) who.psf->ReadFrameStep(k, psfRow, r);
-        if (detector != nullptr) detector->ReadFrameStep(k, detectorRow, r);
-        MultiplySpectrumRow(objectRow.data, psfRow.data,
-                            detector != nullptr ? detectorRow.data : nullptr,
-                            re.data + static_cast<std::ptrdiff_t>(r) * n,
-                            im.data + static_cast<std::ptrdiff_t>(r) * n, n);
-      }
-    }
-    if (FFT2D(n, n, re.data, im.data, 1) == 0) {
+    // The object's record of the component (one record serves every component), and the
+    // component's PSF, then the image as their linear convolution with the detector.
+    // An object without rasters is dark.
+    const int objectRecord = objectRecords == 1 ? 0 : k;
+    if (objectRecord >= objectRecords) {
+      re.Zero();
+    } else if (TFileData objectReader(who.object->rasterFiles.data[objectRecord]); !ReadSquareRaster(objectReader, re, n)) {
       SetArrowCursor();
       return 0;
     }
-    // Three centred rasters land centred by themselves; two need the shift back. The
-    // traced image's unit transform is centred on cell (0, 0) and moves nothing.
-    if ((detector == nullptr) != traced) RecentreRaster(n, re.data);
-    float maximum = 0.0f;
-    const float factor = static_cast<float>(cellArea);
-    for (std::int64_t i = 0; i < cells; ++i) {
-      re.data[i] *= factor;
-      maximum = std::max(maximum, re.data[i]);
+    if (!traced) {
+      TFileData psfReader(who.psf->rasterFiles.data[k]);
+      if (!ReadSquareRaster(psfReader, responseCells[psfSlot], n)) {
+        SetArrowCursor();
+        return 0;
+      }
+      responses[psfSlot] = {responseCells[psfSlot].data, ResponseReach(responseCells[psfSlot].data, n)};
     }
+    if (!ConvolveLinear(re.data, n, responses.data(), responseCount, cellArea)) {
+      SetArrowCursor();
+      ShowNotEnoughMemory();
+      return 0;
+    }
+    float maximum = 0.0f;
+    for (std::int64_t i = 0; i < cells; ++i) maximum = std::max(maximum, re.data[i]);
     const double level = settings.noiseKind != 0 ? settings.noiseLevel : 0.0;
     if (level != 0.0) {
       const double deviation = maximum * level;

@@ -1,21 +1,19 @@
 #pragma once
 // The isoplanar synthesis: one PSF holds for the whole field, so the image of every
 // spectral component is the object convolved with the PSF (and with the detector's
-// response when there is a detector). The three take part as test objects: each writes
-// its spectra, which are multiplied here row by row and transformed back.
+// responses when there is a detector). The convolution is linear: the object is dark
+// beyond the picture, and light the PSF or the detector carries past one edge is lost
+// there, never brought back in at the other (see linear_convolution.h).
 //
-// Scaling: the forward transforms are unscaled and the inverse divides by N^2, so the
-// inverse of O x P is the circular convolution sum_j o_j p_(i-j). Every cell is multiplied
-// by the cell area g^2: the image's sum is g^2 (sum o)(sum p), which is the object's sum
-// again for a PSF whose cells sum to 1 / g^2 (a PSF of unit integral). A detector's
-// response (1 on its element) adds up the image over the element, so a one-cell element
-// leaves the image as it is. The synthesis is linear: twice the object, twice the image.
+// Scaling: every cell is multiplied by the cell area g^2: the image's sum is g^2 (sum o)
+// (sum p) while the light stays inside, which is the object's sum again for a PSF whose
+// cells sum to 1 / g^2 (a PSF of unit integral). A detector's response (1 on its element)
+// adds up the image over the element, so a one-cell element leaves the image as it is.
+// The synthesis is linear: twice the object, twice the image.
 //
-// Centring: the object and the PSF have their centres at cell (N/2, N/2), so their
-// convolution has its centre at (0, 0) and is shifted back by N/2 along each axis; with a
-// detector, whose response is centred the same way, the triple product lands at N/2 by
-// itself. The image keeps the object's orientation: a one-cell object at the centre gives
-// back the PSF cell for cell.
+// Centring: the PSF and the responses have their centres at cell (N/2, N/2); the image
+// keeps the object's place and orientation: a one-cell object at the centre gives back the
+// PSF cell for cell.
 //
 // A traced object (the light source) is the system's image already, with the light the
 // apertures pass, the vignetting, the aberrations of its own rays and the diffraction blur
@@ -59,8 +57,8 @@ struct TIsoplanarParticipants {
 int SynthesizeIsoplanarImage(const TIsoplanarParticipants &who, const TIsoplanarSettings &settings,
                              HWND owner, Mem<TFileData> &results, std::int32_t &customObject);
 
-// One row of the product: re + i im = O x P (x D when d is given), each argument a 2 x n
-// row pair (real parts, then imaginary parts).
+// One row of a circular product of spectra: re + i im = O x P (x D when d is given), each
+// argument a 2 x n row pair (real parts, then imaginary parts).
 void MultiplySpectrumRow(const float *o, const float *p, const float *d, float *re, float *im, int n);
 
 // Moves cell (c, r) of an n x n raster to ((c + n/2) mod n, (r + n/2) mod n).

@@ -113,8 +113,7 @@ void PutObjectTti(TTestObjectParent &page, const TTtiSettings &values, unsigned 
     }
     if (!text.empty())
       MessageBox(page.GetHandle(), text, "About custom object descriptions", MB_OK | MB_ICONEXCLAMATION);
-    page.CustomObject()->backgroundFile = background;
-    page.CustomObject()->objectFile = object;
+    page.CustomObject()->TakePictureFiles(background, object);
   }
   page.WriteEdits();
 }

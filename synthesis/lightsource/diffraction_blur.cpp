@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "foundation/fft/fft.h"
 #include "foundation/numerics/pi.h"
@@ -85,11 +86,9 @@ void MultiplyByMtf(float *re, float *im, int m, double pixel, double cutoff) {
     }
 }
 
-// The n x n cells at (at, at) of the grid `from` of rows `side` long, in a raster of their
-// own that replaces `raster`; answers their sum, or a negative value when memory runs out.
-double CropTo(Mem<float> &raster, const float *from, int side, int at, int n) {
-  Mem<float> picture;
-  if (!picture.Allocate(n, n)) return -1.0;
+// The n x n cells at (at, at) of the grid `from` of rows `side` long, into `picture`,
+// which then replaces `raster`; answers their sum.
+double CropTo(Mem<float> &raster, Mem<float> &picture, const float *from, int side, int at, int n) {
   double sum = 0.0;
   for (int r = 0; r < n; ++r)
     for (int c = 0; c < n; ++c) {
@@ -99,6 +98,89 @@ double CropTo(Mem<float> &raster, const float *from, int side, int at, int n) {
     }
   raster.Swap(picture);
   return sum;
+}
+
+int PowerOfTwoAtLeast(int value) {
+  int m = 1;
+  while (m < value) m *= 2;
+  return m;
+}
+
+// The pattern's cells within `reach` of its centre, (2 reach + 1)^2 of them row by row,
+// summing to what the cells receive of its light: its samples when they are fine enough to
+// keep it, else the inverse transform of its transfer function over a grid of 64 cells (a
+// pattern within a cell or two of its point, to which 64 cells add nothing).
+std::vector<double> NearPattern(int reach, double pixel, double cutoff) {
+  const int width = 2 * reach + 1;
+  std::vector<double> cells(static_cast<std::size_t>(width) * width, 0.0);
+  constexpr int kGrid = 64;
+  if (!(pixel * cutoff > 1.0) || reach >= kGrid / 2) {
+    Mem<float> laid(width, width);
+    laid.Zero();
+    LayPattern(laid.data, width, reach, pixel, cutoff, 1.0);
+    for (int dy = -reach; dy <= reach; ++dy)
+      for (int dx = -reach; dx <= reach; ++dx)
+        cells[static_cast<std::size_t>(dy + reach) * width + dx + reach] =
+            laid.data[static_cast<std::ptrdiff_t>((dy + width) % width) * width + (dx + width) % width];
+    return cells;
+  }
+  Mem<float> re(kGrid, kGrid), im(kGrid, kGrid);
+  for (int i = 0; i < kGrid * kGrid; ++i) {
+    re.data[i] = 1.0f;
+    im.data[i] = 0.0f;
+  }
+  MultiplyByMtf(re.data, im.data, kGrid, pixel, cutoff);
+  FFT2D(kGrid, kGrid, re.data, im.data, 1);
+  for (int dy = -reach; dy <= reach; ++dy)
+    for (int dx = -reach; dx <= reach; ++dx)
+      cells[static_cast<std::size_t>(dy + reach) * width + dx + reach] =
+          re.data[static_cast<std::ptrdiff_t>((dy + kGrid) % kGrid) * kGrid + (dx + kGrid) % kGrid];
+  return cells;
+}
+
+// The picture's cells as the sum over the pattern's cells within `reach` of the raster's
+// cells about them: the raster's surround is at least that reach.
+void SumNearPattern(const Mem<float> &raster, int n, int margin, int reach, const std::vector<double> &pattern,
+                    Mem<float> &picture) {
+  const int side = raster.cols, width = 2 * reach + 1;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      double sum = 0.0;
+      for (int dy = -reach; dy <= reach; ++dy) {
+        const float *row = raster.data + static_cast<std::ptrdiff_t>(margin + r - dy) * side + margin + c;
+        const double *weights = pattern.data() + static_cast<std::size_t>(dy + reach) * width + reach;
+        for (int dx = -reach; dx <= reach; ++dx) sum += row[-dx] * weights[dx];
+      }
+      picture.data[static_cast<std::ptrdiff_t>(r) * n + c] = static_cast<float>(sum);
+    }
+}
+
+// The blur on an m x m grid (m at least the raster's side plus the pattern's reach beyond
+// the picture): the raster in its top-left corner, in `re` or in place when it fills it.
+double BlurOnGrid(Mem<float> &raster, int n, double pixel, double cutoff, int reach, int m, Mem<float> &re,
+                  Mem<float> &im, Mem<float> &picture, double before) {
+  const int side = raster.cols, margin = (side - n) / 2;
+  float *grid = raster.data;
+  if (m != side) {
+    re.Zero();
+    for (int r = 0; r < side; ++r) {
+      const float *row = raster.data + static_cast<std::ptrdiff_t>(r) * side;
+      std::copy(row, row + side, re.data + static_cast<std::ptrdiff_t>(r) * m);
+    }
+    grid = re.data;
+  }
+  im.Zero();
+  const bool fine = !(pixel * cutoff > 1.0);
+  // Laid at the raster's scale, the pattern's transform is as exact as the raster's.
+  if (fine) LayPattern(im.data, m, reach, pixel, cutoff, before);
+  if (FFT2D(m, m, grid, im.data, 0) == 0) return -1.0;
+  if (fine)
+    MultiplyPackedSpectra(grid, im.data, m, before);
+  else
+    MultiplyByMtf(grid, im.data, m, pixel, cutoff);
+  if (FFT2D(m, m, grid, im.data, 1) == 0) return -1.0;
+  // What the pattern spread past the picture's edges lies round it and has left it.
+  return CropTo(raster, picture, grid, m, margin, n) / before;
 }
 
 }  // namespace
@@ -140,46 +222,70 @@ double DiffractionCutoff(int imageFinite, double pupilRadius, double wavelengthU
 
 double AiryRadius(double cutoff) { return cutoff > 0.0 ? 1.22 / cutoff : 0.0; }
 
+int BlurReach(int n, double pixel, double cutoff) {
+  if (!(cutoff > 0.0) || !(pixel > 0.0) || n < 2) return 0;
+  const double cells = 2.0 / (kPi * kPi * cutoff * kBlurLeftOut) / pixel;
+  return cells >= n / 2 ? n / 2 : std::max(1, static_cast<int>(std::ceil(cells)));
+}
+
+double BlurLeftOut(int reach, double pixel, double cutoff) {
+  if (!(cutoff > 0.0) || !(pixel > 0.0)) return 0.0;
+  const double v = kPi * cutoff * std::max(reach, 0) * pixel;
+  if (v <= 0.0) return 1.0;
+  const double j0 = std::cyl_bessel_j(0.0, v), j1 = BesselJ1(v);
+  return std::min(1.0, j0 * j0 + j1 * j1);
+}
+
+bool TBlurWork::Reserve(int pictureSide, int surround) {
+  n = pictureSide;
+  reach = surround;
+  side = reach > kDirectBlurReach ? PowerOfTwoAtLeast(n + 2 * reach) : 0;
+  re.Clear();
+  im.Clear();
+  if (!picture.Allocate(n, n)) return false;
+  if (side == 0) return true;
+  if (!im.Allocate(side, side)) return false;
+  return side == n + 2 * reach || re.Allocate(side, side);
+}
+
+double BlurByRoundPupil(Mem<float> &raster, double pixel, double cutoff, TBlurWork &work) {
+  const int n = work.n, reach = work.reach, side = n + 2 * reach;
+  if (n < 1 || raster.data == nullptr || raster.cols != side || raster.rows != side || work.picture.cols != n)
+    return -1.0;
+  double before = 0.0;
+  for (long i = 0; i < static_cast<long>(side) * side; ++i) before += raster.data[i];
+  if (!(cutoff > 0.0) || !(pixel > 0.0) || !(before != 0.0) || reach == 0) {
+    const double kept = CropTo(raster, work.picture, raster.data, side, reach, n);
+    return before != 0.0 ? kept / before : 1.0;
+  }
+  if (work.side == 0) {
+    SumNearPattern(raster, n, reach, reach, NearPattern(reach, pixel, cutoff), work.picture);
+    double kept = 0.0;
+    for (long i = 0; i < static_cast<long>(n) * n; ++i) kept += work.picture.data[i];
+    raster.Swap(work.picture);
+    return kept / before;
+  }
+  return BlurOnGrid(raster, n, pixel, cutoff, reach, work.side, work.re, work.im, work.picture, before);
+}
+
 double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff) {
   const int side = raster.cols;
   if (n < 1 || raster.data == nullptr || raster.rows != side || side < n || (side - n) % 2 != 0) return 1.0;
   const int margin = (side - n) / 2;
+  Mem<float> picture;
+  if (!picture.Allocate(n, n)) return -1.0;
   double before = 0.0;
   for (long i = 0; i < static_cast<long>(side) * side; ++i) before += raster.data[i];
   if (!(cutoff > 0.0) || !(pixel > 0.0) || !(before != 0.0)) {
     if (margin == 0) return 1.0;
-    const double kept = CropTo(raster, raster.data, side, margin, n);
-    return kept < 0.0 ? kept : before != 0.0 ? kept / before : 1.0;
+    const double kept = CropTo(raster, picture, raster.data, side, margin, n);
+    return before != 0.0 ? kept / before : 1.0;
   }
   // The grid of the convolution: the raster in its top-left corner, and a pattern of reach
   // m - n - margin cells along each axis, whose every offset that joins a cell of the raster
-  // to one of the picture is taken once and none comes round the grid (what lies farther
-  // is left out: it would carry light from beyond the raster or to beyond the picture).
-  int m = 1;
-  while (m < std::max(side, 2 * n)) m *= 2;
-  Mem<float> im, padded;
-  if (!im.Allocate(m, m)) return -1.0;
-  float *re = raster.data;
-  if (m != side) {
-    if (!padded.Allocate(m, m)) return -1.0;
-    padded.Zero();
-    for (int r = 0; r < side; ++r) {
-      const float *row = raster.data + static_cast<std::ptrdiff_t>(r) * side;
-      std::copy(row, row + side, padded.data + static_cast<std::ptrdiff_t>(r) * m);
-    }
-    re = padded.data;
-  }
-  im.Zero();
-  const bool fine = !(pixel * cutoff > 1.0);
-  // Laid at the raster's scale, the pattern's transform is as exact as the raster's.
-  if (fine) LayPattern(im.data, m, std::min(m - n - margin, m / 2 - 1), pixel, cutoff, before);
-  if (FFT2D(m, m, re, im.data, 0) == 0) return -1.0;
-  if (fine)
-    MultiplyPackedSpectra(re, im.data, m, before);
-  else
-    MultiplyByMtf(re, im.data, m, pixel, cutoff);
-  if (FFT2D(m, m, re, im.data, 1) == 0) return -1.0;
-  // What the pattern spread past the picture's edges lies round it and has left it.
-  const double kept = CropTo(raster, re, m, margin, n);
-  return kept < 0.0 ? kept : kept / before;
+  // to one of the picture is taken once and none comes round the grid.
+  const int m = PowerOfTwoAtLeast(std::max(side, 2 * n));
+  Mem<float> re, im;
+  if (!im.Allocate(m, m) || (m != side && !re.Allocate(m, m))) return -1.0;
+  return BlurOnGrid(raster, n, pixel, cutoff, std::min(m - n - margin, m / 2 - 1), m, re, im, picture, before);
 }

@@ -43,15 +43,44 @@ double DiffractionCutoff(int imageFinite, double pupilRadius, double wavelengthU
 // 0 with no cutoff.
 double AiryRadius(double cutoff);
 
-// The cells on each side of an n x n picture whose light the blur brings into it: a traced
-// raster of n + 2 x 1.5 n = 4 n cells with the picture in its middle is the grid of its
-// linear convolution as it is, the pattern taken to 1.5 n cells along each axis.
-inline int BlurSurround(int n) { return 3 * n / 2; }
+// The share of the pattern's light the blur may leave out: its reach is where the light
+// beyond holds no more than this.
+constexpr double kBlurLeftOut = 1e-3;
+// A pattern of this reach or less is summed cell by cell, without a transform.
+constexpr int kDirectBlurReach = 4;
 
-// The square raster of cell `pixel`, an n x n picture in its middle and the same surround
-// on every side, convolved with the Airy pattern of that cutoff as a linear convolution, and
-// cut to the picture: the light the pattern brings in from the surround is the picture's,
-// what it spreads past the picture's edges is not. Answers the share of the raster's light
-// the picture holds (1 with no surround and no cutoff or an empty raster), or a negative
-// value when memory runs out (the raster then is not to be used).
+// The cells the blur of that cutoff reaches on each side of an n x n picture of cells
+// `pixel`: as far as the pattern holds more than kBlurLeftOut of its light outside (its
+// light beyond radius r is about 2 / (pi^2 c r)), at most n / 2 (a grid of 2 n cells, as
+// a picture alone takes); 0 without a cutoff. The rays land on the picture and this
+// surround, whence the blur brings their light in.
+int BlurReach(int n, double pixel, double cutoff);
+
+// The share of the pattern's light beyond `reach` cells, which the blur leaves out: at most
+// that beyond the circle of that radius, J0(v)^2 + J1(v)^2 with v = pi c reach pixel; 0
+// without a cutoff.
+double BlurLeftOut(int reach, double pixel, double cutoff);
+
+// The grids the blur of an n x n picture with a surround of `reach` cells works on, taken
+// before the rays are traced so that a run memory cannot hold stops before it starts.
+class TBlurWork {
+ public:
+  // false (the box shown) when memory runs out.
+  bool Reserve(int n, int reach);
+  int n = 0, reach = 0, side = 0;  // the grid of the convolution, 0 for a direct sum
+  Mem<float> re, im, picture;
+};
+
+// The square raster of cell `pixel`, an n x n picture in its middle and `work.reach` cells
+// round it, blurred by the Airy pattern of that cutoff out to that reach (a linear
+// convolution: nothing comes round the grid) and cut to the picture: the light the
+// pattern brings in from the surround is the picture's, what it spreads past the picture's
+// edges is not. Answers the share of the raster's light the picture holds (1 with no
+// surround and no cutoff or an empty raster), or a negative value when the raster does not
+// match the work's grids.
+double BlurByRoundPupil(Mem<float> &raster, double pixel, double cutoff, TBlurWork &work);
+
+// The same for a raster with any surround (its side less n, halved), the pattern reaching
+// every cell of the raster from every cell of the picture; the grids are taken here
+// (negative answer when memory runs out).
 double BlurByRoundPupil(Mem<float> &raster, int n, double pixel, double cutoff);

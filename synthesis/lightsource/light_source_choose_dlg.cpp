@@ -277,7 +277,7 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
   int written = 0;
   const long maxDraws = std::max(kSourceDrawsAtLeast, kSourceDrawsPerRay * count);
   if (!ideal) {
-    lostShare_ = imageReach_ = blurReach_ = 0.0;
+    lostShare_ = imageReach_ = blurReach_ = blurLeftOut_ = 0.0;
     cutoffs_.assign(static_cast<std::size_t>(components), 0.0);
     pictureLight_.clear();
   }
@@ -299,25 +299,21 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
     } else {
       system->ComputeIndices(wavelength, 0.0, 0.0);
       TSourceImageTally tally;
-      // The rays land on the picture and round it, whence the blur brings light into it.
-      const TSourceRaster traced{grid.n, grid.pixel, BlurSurround(grid.n)};
-      result = TraceSourceImage(*source_, *system, wavelength, count, maxDraws, traced, &clock, raster, tally,
-                                shares[k]);
-      // Blurred by the diffraction of the pupil this wavelength's bundle filled and cut to
-      // the picture; the light the blur spreads past it is lost like the rays that miss it.
-      double kept = 1.0;
+      // The rays land on the picture and round it as far as the blur reaches, whence it
+      // brings their light in; blurred by the diffraction of the pupil this wavelength's
+      // bundle filled and cut to the picture, the light spread past it is lost like the
+      // rays that miss it.
+      TSourceBlur blur;
+      result = TraceBlurredSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally,
+                                       blur, shares[k]);
+      const double kept = result == TSourceImageResult::kDone ? blur.kept : 1.0;
       if (result == TSourceImageResult::kDone) {
-        const double cutoff = DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength);
-        cutoffs_[static_cast<std::size_t>(k)] = cutoff;
-        blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(cutoff));
-        double landed = 0.0;
-        for (long i = 0; i < static_cast<long>(raster.Cells()); ++i) landed += raster.data[i];
-        kept = BlurByRoundPupil(raster, n, grid.pixel, cutoff);
-        // A failed allocation has shown its box: no picture without its blur.
-        if (kept < 0.0) result = TSourceImageResult::kStopped;
+        cutoffs_[static_cast<std::size_t>(k)] = blur.cutoff;
+        blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(blur.cutoff));
+        blurLeftOut_ = std::max(blurLeftOut_, blur.leftOut);
         // The raster held what landed; the system passed that in the ratio of the weights.
-        if (kept >= 0.0 && tally.landing > 0.0)
-          pictureLight_.push_back({wavelength, weight, kept * landed, landed * tally.passing / tally.landing});
+        if (tally.landing > 0.0)
+          pictureLight_.push_back({wavelength, weight, kept * blur.landed, blur.landed * tally.passing / tally.landing});
       }
       if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - kept * tally.landing / tally.passing);
       imageReach_ = std::max(imageReach_, tally.reach);

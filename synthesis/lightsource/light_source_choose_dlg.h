@@ -74,6 +74,9 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   // (kBlurRadii Airy radii at the widest): the half-side of a field that holds the image
   // (the image's unit).
   double LostShare() const { return lostShare_; }
+  // Of the blur's light, the largest share over the wavelengths that lay beyond the
+  // reach it was taken to (light the picture may lack besides what it is told it lacks).
+  double BlurLeftOut() const { return blurLeftOut_; }
   double ImageReach() const { return imageReach_ + blurReach_; }
   // Per wavelength of the last trace, the cutoff of its diffraction blur (cycles per mm,
   // per mrad at infinity), from the pupil its traced bundle filled; 0 where none.
@@ -111,6 +114,7 @@ class TLightSourceChooseDlg : public TTestObjectDlg {
   double lostShare_ = 0.0;
   double imageReach_ = 0.0;
   double blurReach_ = 0.0;
+  double blurLeftOut_ = 0.0;
   double chosenObjectSize_ = 0.0;
   std::vector<double> cutoffs_;
   std::vector<TPictureLight> pictureLight_;

@@ -118,6 +118,34 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
   return TSourceImageResult::kDone;
 }
 
+TSourceImageResult TraceBlurredSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
+                                           int rays, long maxDraws, const TSourceRaster &picture,
+                                           TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
+                                           TSourceBlur &blur, double spectralShare) {
+  blur = TSourceBlur{};
+  const int imageFinite = system.info.ImageFinite;
+  // The probe's rays land on one cell: only the bundle they fill is wanted.
+  {
+    Mem<float> probe;
+    TSourceImageTally probed;
+    TraceSourceImage(source, system, wavelength, kBlurProbeRays, kBlurProbeRays, TSourceRaster{1, picture.pixel},
+                     nullptr, probe, probed);
+    blur.reach = BlurReach(picture.n, picture.pixel,
+                           DiffractionCutoff(imageFinite, probed.bundle.PupilRadius(), wavelength));
+  }
+  TBlurWork work;
+  if (!work.Reserve(picture.n, blur.reach)) return TSourceImageResult::kStopped;
+  const TSourceImageResult result = TraceSourceImage(source, system, wavelength, rays, maxDraws,
+                                                     TSourceRaster{picture.n, picture.pixel, blur.reach}, clock,
+                                                     raster, tally, spectralShare);
+  if (result != TSourceImageResult::kDone) return result;
+  blur.cutoff = DiffractionCutoff(imageFinite, tally.bundle.PupilRadius(), wavelength);
+  for (long i = 0; i < static_cast<long>(raster.Cells()); ++i) blur.landed += raster.data[i];
+  blur.kept = BlurByRoundPupil(raster, picture.pixel, blur.cutoff, work);
+  blur.leftOut = BlurLeftOut(blur.reach, picture.pixel, blur.cutoff);
+  return blur.kept < 0.0 ? TSourceImageResult::kStopped : TSourceImageResult::kDone;
+}
+
 void SpectralShares(const TLightSource &source, const double *wavelengths, const double *weights, int count,
                     double *shares) {
   double weighted = 0.0, weightSum = 0.0;

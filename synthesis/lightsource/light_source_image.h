@@ -87,6 +87,28 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
                                     TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
                                     double spectralShare = 1.0);
 
+// What the blur of one traced component did.
+struct TSourceBlur {
+  double cutoff = 0.0;   // the cutoff of the pupil the component's bundle filled
+  int reach = 0;         // the cells the pattern reaches round the picture: its surround
+  double landed = 0.0;   // the light on the raster before the blur (its cells' sum)
+  double kept = 1.0;     // the share of that the picture holds after it
+  double leftOut = 0.0;  // the share of the pattern's light beyond its reach (BlurLeftOut)
+};
+
+// Rays drawn first to find the pupil a bundle fills, whence its blur's reach.
+constexpr int kBlurProbeRays = 4000;
+
+// One wavelength's picture, blurred: kBlurProbeRays rays find the pupil the bundle fills,
+// whence the blur's cutoff and reach (BlurReach); the grids of the raster and of the blur
+// are taken before any ray is traced (kStopped, the box shown, when memory runs out); then
+// TraceSourceImage on the picture's n and pixel with that surround, and the blur cuts the
+// raster to the n x n picture. kStopped also when the blur fails.
+TSourceImageResult TraceBlurredSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
+                                           int rays, long maxDraws, const TSourceRaster &picture,
+                                           TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
+                                           TSourceBlur &blur, double spectralShare = 1.0);
+
 // Each wavelength's share of the prepared source's emitted spectrum: its emission over the
 // emission averaged over the wavelengths with their weights (sum w e / sum w), so that a
 // source of the same emission at every wavelength has the share 1 at each, and the image

@@ -155,6 +155,21 @@ void TCustomObject::Reset() {
   }
 }
 
+void TCustomObject::TakePictureFiles(const std::string &backgroundName, const std::string &objectName) {
+  DeleteWindows();
+  backgroundDib_.reset();
+  objectDib_.reset();
+  background_ = TScenePicture{};
+  object_ = TScenePicture{};
+  backgroundFile = backgroundName;
+  objectFile = objectName;
+  if (GetHandle() != nullptr) {
+    SetDlgItemText(kCustomObjectBox, objectFile.empty() ? kNoPicture : objectFile.c_str());
+    SetDlgItemText(kCustomBackgroundBox, backgroundFile.empty() ? kNoPicture : backgroundFile.c_str());
+  }
+  state = kNothingComputed;
+}
+
 void TCustomObject::CmBackground() {
   TFileName request(this, kPictureFilter, TFileName::kOpen);
   const std::string chosen = request.Execute();
@@ -332,6 +347,9 @@ int TCustomObject::Calculate() {
   if (state == kRastersWritten && (!realMode || sampledCount_ > 0)) return 1;
   const int n = SynthesisPixelCount();
   if (shared == nullptr || n == 0) return 0;
+  // Pictures named (by a settings file) and not read yet are read now.
+  if (background_.Empty() && backgroundDib_ == nullptr && !backgroundFile.empty()) LoadBackground();
+  if (object_.Empty() && objectDib_ == nullptr && !objectFile.empty()) LoadObject();
   const bool tv = (shared->colorMode & kTvColor) != 0;
   const RECT selection = Selection();
   // What the scene shows: the background where it was drawn, the object picture's

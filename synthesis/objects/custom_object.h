@@ -39,6 +39,9 @@ class TCustomObject : public TTestObjectDlg {
   void Reset();
   // The open-file dialog for one picture; a cancel keeps what was chosen. The scene is
   // built again; a new object picture is captured at once.
+  // The pictures a settings file names: the boxes show them, and they are read when the
+  // object is next computed (the pictures read before are no longer the object's).
+  void TakePictureFiles(const std::string &backgroundName, const std::string &objectName);
   void CmBackground();
   void CmObject();
   // Read the picture named by backgroundFile / objectFile (an empty name beeps and leaves

@@ -62,6 +62,30 @@ TEST_F(TestObjectWindows, ColourImageOpensACaptionedPictureOwnedByTheFolder) {
   delete picture;
 }
 
+// At every Quality the picture opens wholly on a 1024 x 768 screen beside the folder, the
+// whole picture scaled into it.
+TEST_F(TestObjectWindows, ThePictureWindowFitsTheScreenAtEveryQuality) {
+  TScriptedScreenProvider screen;
+  for (const auto &[metric, value] : {std::pair{SM_CXSCREEN, 1024}, {SM_CYSCREEN, 768}, {SM_CYCAPTION, 20}})
+    screen.SetMetric(metric, value);
+  for (int n = 64; n <= 2048; n *= 2) {
+    SCOPED_TRACE(n);
+    UsePixels(n, 0.01);
+    TRasterObject object(*this, n);
+    object.values = {TRasterObject::Cells(static_cast<std::size_t>(n) * n, 1.0f)};
+    ASSERT_EQ(object.Calculate(), 1);
+    object.ShowColorImage();
+    TColorPicture *picture = image.picture;
+    ASSERT_NE(picture, nullptr);
+    const RECT frame = picture->GetWindowRect();
+    EXPECT_TRUE(frame.left >= 0 && frame.top >= 0 && frame.right <= 1024 && frame.bottom <= 768);
+    const SIZE client = picture->GetClientSize();
+    EXPECT_EQ(client.cx, client.cy);
+    EXPECT_GE(client.cx, kSmallPictureSide);
+    delete picture;
+  }
+}
+
 TEST_F(TestObjectWindows, GraphOpensAThreeDimensionalPlotInTheFolder) {
   UsePixels(16, 0.01);
   TRasterObject object(*this, 16);

@@ -27,11 +27,11 @@ class TRasterObject final : public TTestObject {
     frameFiles.Allocate(frameCount > 0 ? frameCount : count, 1);
     for (int k = 0; k < count; ++k) {
       const float wavelength = k < static_cast<int>(wavelengths.size()) ? wavelengths[k] : 0.0f;
-      rasterFiles.data[k] = test_.WriteRaster("obj" + std::to_string(k) + ".img", side(k), side(k),
+      rasterFiles.data[k] = test_.WriteRaster(stem + std::to_string(k) + ".img", side(k), side(k),
                                               values[k], wavelength);
     }
     for (int k = 0; k < RecordCount(frameFiles); ++k)
-      frameFiles.data[k].fileName = test_.Scratch("obj" + std::to_string(k) + ".spc");
+      frameFiles.data[k].fileName = test_.Scratch(stem + std::to_string(k) + ".spc");
     return 1;
   }
   int side(int k) const { return k == oddSized ? n_ / 2 : n_; }
@@ -42,6 +42,7 @@ class TRasterObject final : public TTestObject {
   int oddSized = -1;   // a raster written at half size
   bool fail = false;
   int calculations = 0;
+  std::string stem = "obj";  // the files' names before their index
 
  private:
   SynthesisTest &test_;

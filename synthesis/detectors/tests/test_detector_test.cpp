@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/testing/approx.h"
 #include "imaging/color/color_image.h"
@@ -29,6 +30,7 @@
 #include "synthesis/detectors/detector_type_dlg.h"
 #include "synthesis/detectors/element_detector_dlgs.h"
 #include "synthesis/detectors/transformer_detector_dlgs.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
 #include "toolkit/graph/graph.h"
 #include "toolkit/texteditor/o_editor.h"
 
@@ -631,6 +633,66 @@ TEST_F(DetectorPage, MatrixAndTransformerTakesTheValuesOfBothPages) {
   for (int k = 0; k < kSide * kSide; ++k) sum += raster.data[k];
   EXPECT_APPROX(sum, 4.0, 1e-4);
   EXPECT_APPROX(raster.data[8 * kSide + 8], 1.0, 1e-5);
+}
+
+// Every detector kind, with and without the PSF: the picture of an object lit at its edges
+// is the object convolved cell by cell with the PSF and the responses the models wrote,
+// on a plane large enough for all the light, then cut to the picture: nothing comes back
+// in at the opposite edge.
+TEST_F(DetectorPage, EveryDetectorsPictureIsTheLinearConvolutionOfItsResponses) {
+  Open();
+  for (const int type : {kDetectorRound, kDetectorRectangle, kDetectorMatrix, kDetectorSingleLine, kDetectorDoubleLine}) {
+    Type(*dynamic_cast<TWindow *>(Page().Model(type)), kDetectorFirstSizeEdit, "0.03");
+    Type(*dynamic_cast<TWindow *>(Page().Model(type)), kDetectorSecondSizeEdit, "0.07");
+  }
+  auto *transformer = dynamic_cast<TDetectorOpticalTransformerModel *>(Page().Model(kDetectorOpticalTransformer));
+  transformer->FileName = Scratch("low.otd");
+  std::ofstream(transformer->FileName) << "{F=0; G=1;}\n{F=30; G=0.2;}\n{F=45; G=0;}\n";
+  std::vector<float> object(kSide * kSide, 0.0f), psf(kSide * kSide, 0.0f);
+  for (int k = 0; k < kSide; ++k) object[k * kSide] = object[(kSide - 1) * kSide + k] = 1.0f + 0.1f * k;
+  for (int r = 5; r < 11; ++r)
+    for (int c = 4; c < 12; ++c) psf[r * kSide + c] = 1.0f + 0.3f * c + 0.1f * r;
+  const auto raster = [](TFileData reader) {
+    Mem<float> cells;
+    return ReadSquareRaster(reader, cells, kSide) ? std::vector<float>(cells.data, cells.data + kSide * kSide)
+                                                  : std::vector<float>(kSide * kSide, -1.0f);
+  };
+  constexpr int kPlane = 5 * kSide, kOrigin = 2 * kSide;
+  for (int type = 0; type < kDetectorTypeCount; ++type)
+    for (const bool traced : {false, true}) {
+      SCOPED_TRACE(type * 10 + traced);
+      Pick(type);
+      TRasterObject lit(*this, kSide), spread(*this, kSide);
+      lit.values = {object};
+      spread.values = {psf};
+      spread.stem = "psf";
+      TIsoplanarParticipants who{&lit, traced ? nullptr : &spread, type == 0 ? nullptr : Page().CurrentModel(), nullptr};
+      TIsoplanarSettings settings{kSide, kPixel, 0, 0.0f, Scratch(""), traced};
+      Mem<TFileData> results;
+      std::int32_t custom = 0;
+      ASSERT_EQ(SynthesizeIsoplanarImage(who, settings, nullptr, results, custom), 1);
+      std::vector<std::vector<float>> responses;
+      if (!traced) responses.push_back(psf);
+      const bool both = type == kDetectorMatrixTransformer;
+      if (type != 0) responses.push_back(raster(Page().Model(both ? kDetectorMatrix : type)->rasterFiles.data[0]));
+      if (both) responses.push_back(raster(transformer->rasterFiles.data[0]));
+      std::vector<double> plane(kPlane * kPlane, 0.0);
+      for (int i = 0; i < kSide * kSide; ++i) plane[(kOrigin + i / kSide) * kPlane + kOrigin + i % kSide] = object[i];
+      for (const auto &response : responses) {
+        std::vector<double> next(plane.size(), 0.0);
+        for (int y = kSide; y < kPlane - kSide; ++y)
+          for (int x = kSide; x < kPlane - kSide; ++x)
+            for (int i = 0; i < kSide * kSide; ++i)
+              next[y * kPlane + x] += plane[(y - i / kSide + kSide / 2) * kPlane + x - i % kSide + kSide / 2] * response[i];
+        plane.swap(next);
+      }
+      const double scale = traced ? 1.0 : kPixel * kPixel;
+      double largest = 0.0;
+      for (const double v : plane) largest = std::max(largest, std::fabs(v) * scale);
+      const std::vector<float> picture = raster(results.data[0]);
+      for (int i = 0; i < kSide * kSide; ++i)
+        ASSERT_NEAR(picture[i], scale * plane[(kOrigin + i / kSide) * kPlane + kOrigin + i % kSide], 2e-6 * largest) << i;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <fstream>
 #include <utility>
 
@@ -15,6 +17,7 @@
 #include "foundation/testing/approx.h"
 #include "imaging/testobject/tests/test_object_support.h"
 #include "synthesis/detectors/matrix_detector.h"
+#include "synthesis/folder/isoplanar_synthesis.h"
 
 namespace {
 
@@ -350,6 +353,63 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
   Mem<float> layout;
   combined.CalcSignal(layout, kArrayLayout);
   EXPECT_EQ(layout.cols, kSide);
+}
+
+// Between two runs the transformer's file is cut, deleted or replaced, or the raster
+// changes: the second run stops naming the file, or its picture is the one a model made
+// afresh with the file and raster gives. Both the transformer and the matrix through it.
+TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
+  const std::string good = "{F=0; G=1;}\n{F=20; G=0.5;}\n{F=40; G=0;}\n";
+  const std::pair<const char *, std::function<void(const std::string &)>> edits[] = {
+      {"cut", [](const std::string &f) { WriteText(f, "{F=0; G=1;}\n{F=20; G=0."); }},
+      {"deleted", [](const std::string &f) { std::remove(f.c_str()); }},
+      {"replaced", [](const std::string &f) { WriteText(f, "{F=0; G=1;}\n{F=10; G=0.2;}\n{F=45; G=0;}\n"); }},
+      {"pixel", [this](const std::string &) { UsePixels(kSide, 2 * kPixel); }},
+      {"raster", [this](const std::string &) { UsePixels(2 * kSide, kPixel / 2); }}};
+  for (const bool throughMatrix : {false, true})
+    for (const auto &[edit, apply] : edits) {
+      SCOPED_TRACE(std::string(edit) + (throughMatrix ? " through the matrix" : ""));
+      UsePixels(kSide, kPixel);
+      const std::string file = Scratch("edited.otd");
+      WriteText(file, good);
+      // A point of light imaged through the models, the same over both runs or made afresh.
+      struct TModels {
+        TDetectorOpticalTransformerModel transformer;
+        TDetectorMatrixModel matrix;
+        TDetectorMatrixTransformerModel combined;
+      } kept, afresh;
+      const auto run = [&](TModels &models, Mem<TFileData> &results) {
+        models.combined.Attach(&models.matrix, &models.transformer);
+        models.transformer.FileName = file;
+        TRasterObject lit(*this, image.pixelCount);
+        lit.values = {std::vector<float>(image.pixelCount * image.pixelCount, 0.0f)};
+        lit.values[0][3 * image.pixelCount + 5] = 1.0f;
+        TIsoplanarParticipants who{&lit, nullptr, &models.transformer, nullptr};
+        if (throughMatrix) who.detector = &models.combined;
+        std::int32_t custom = 0;
+        who.detector->ReadParameters();
+        return SynthesizeIsoplanarImage(who, {image.pixelCount, image.pixelSize, 0, 0.0f, Scratch(""), true}, nullptr,
+                                        results, custom);
+      };
+      Mem<TFileData> first, second, fresh;
+      ASSERT_EQ(run(kept, first), 1);
+      apply(file);
+      boxes.boxes.clear();
+      const int made = run(kept, second);
+      if (std::string(edit) == "cut" || std::string(edit) == "deleted") {
+        EXPECT_EQ(made + RecordCount(second), 0);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_NE(boxes.boxes[0].text.find(file), std::string::npos) << boxes.boxes[0].text;
+        continue;
+      }
+      ASSERT_EQ(made, 1);
+      EXPECT_TRUE(boxes.boxes.empty());
+      const Mem<float> again = ReadRaster(second.data[0].fileName);
+      ASSERT_EQ(run(afresh, fresh), 1);
+      const Mem<float> made2 = ReadRaster(fresh.data[0].fileName);
+      ASSERT_EQ(again.cols, made2.cols);
+      for (int k = 0; k < again.cols * again.rows; ++k) ASSERT_EQ(again.data[k], made2.data[k]) << k;
+    }
 }
 
 }  // namespace

@@ -233,6 +233,11 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(answers_->boxes[1].caption, "About custom object descriptions");
   EXPECT_EQ(ObjectPage().CustomObject()->backgroundFile, "");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, Scratch("there.bmp"));
+  // The object's boxes show what the folder now holds.
+  char shown[2][512] = {};
+  GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomObjectBox, shown[0], sizeof shown[0]);
+  GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomBackgroundBox, shown[1], sizeof shown[1]);
+  EXPECT_EQ(std::string(shown[0]) + "|" + shown[1], Scratch("there.bmp") + "|---");
   // A folder opens for reading but holds no picture: told, and its name not kept.
   const std::string folderName = Scratch("pictures");
   std::filesystem::create_directories(folderName);

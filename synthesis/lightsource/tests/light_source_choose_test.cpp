@@ -22,6 +22,7 @@
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/test_object_settings.h"
 #include "synthesis/folder/tests/folder_test_support.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/light_source_setup_folder.h"
 #include "synthesis/lightsource/tests/source_test_support.h"
@@ -493,6 +494,10 @@ TEST_F(LightSourceSynthesis, ATinySourcesFieldHoldsTheAiryPatternOfThePupilItsRa
     char told[32] = {};
     GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyOutside, told, sizeof told);
     EXPECT_APPROX(std::strtod(told, nullptr) / 100.0, 1.0 - within, kOutsideTolerance);
+    // Beside it, the share of the pattern's light beyond the reach the blur was taken to.
+    GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyBlurLeftOut, told, sizeof told);
+    const int reach = BlurReach(GetTestImage()->pixelCount, GetTestImage()->pixelSize, cutoff);
+    EXPECT_APPROX(std::strtod(told, nullptr) / 100.0, BlurLeftOut(reach, GetTestImage()->pixelSize, cutoff), 5e-5);
     if (to == std::string("Difrac=0")) {
       // Brought to 0.2 m and refocused (the image 65.1 mm behind the lens, NA 1.5 / 65.1,
       // magnification 65.1 / 201.7), the next picture's field follows.
@@ -539,6 +544,8 @@ TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
   const TCase cases[] = {
       {"cooke_triplet.os", {}, -15, -5, -5, 5, 0.999, IDYES},
       {"cooke_triplet.os", {}, -15, -5, -5, 5, 0.999, IDNO},
+      // Its wavelengths weighed unequally: the share told averages them as the picture does.
+      {"cooke_triplet.os", {{"Weight=1,1,1", "Weight=3,1,0.5"}}, -15, -5, -5, 5, 0.999, IDNO},
       {"singlet.os", {{"DextY=25", "DextY=3 "}, {"DextY=25", "DextY=3 "}, {"Dentr=20", "Dentr=3 "}}, -1, 1, -1, 1, 0.41,
        IDNO}};
   for (const TCase &c : cases) {
@@ -562,6 +569,20 @@ TEST_F(LightSourceSynthesis, ADefocusedSourcesLightIsKeptOrItsLossTold) {
       const double told = std::strtod(text.substr(from, at - from).c_str(), nullptr) / 100.0;
       EXPECT_GT(told, 0.05);
       EXPECT_APPROX(told, 1.0 - light / passed, kLightKept);
+      // The Energy page: the wavelengths' pictures and the light passed, each weighed by its
+      // weight times the steps to its neighbours, as the mean picture is.
+      const TSpectralInfo *line = system_.info.Spectrum.data;
+      double held = 0.0, whole = 0.0;
+      for (int k = 0, count = system_.info.WavelengthCount(); k < count && count > 1; ++k) {
+        const double weight = line[k].weight * (line[std::min(k + 1, count - 1)].lambda - line[std::max(k - 1, 0)].lambda);
+        held += weight * Result(k).light;
+        whole += weight * passed;
+      }
+      char shown[32] = {};
+      GetDlgItemText(folder_->EnergyPage()->GetHandle(), kEnergyOutside, shown, sizeof shown);
+      if (whole > 0.0) {
+        EXPECT_APPROX(std::strtod(shown, nullptr) / 100.0, 1.0 - held / whole, kLightKept);
+      }
     }
     if (c.y0 == -1) {
       // The squares' transforms at (fx, fy), sin(2 pi h fx) sin(2 pi h fy) / (pi^2 fx fy),

@@ -17,6 +17,7 @@
 #include "foundation/testing/approx.h"
 #include "optics/model/optical_system.h"
 #include "optics/model/tests/system_test_support.h"
+#include "synthesis/lightsource/diffraction_blur.h"
 #include "synthesis/lightsource/light_source.h"
 #include "synthesis/lightsource/tests/source_test_support.h"
 
@@ -345,6 +346,94 @@ TEST_F(LightSourceImage, TheBlurIsThatOfThePupilTheTracedBundleFills) {
       EXPECT_APPROX(DiffractionCutoff(system->info.ImageFinite, tally.bundle.PupilRadius(), wavelength), expected,
                     kCutoffTolerance * expected);
     }
+}
+
+// The count the progress shows is of the rays that landed on the picture: a source wholly
+// inside it lands every ray that passes there, none in the surround the blur reaches, and
+// the probe that found the bundle's pupil is not among them.
+TEST_F(LightSourceImage, TheProgressCountsTheRaysLandedOnThePicture) {
+  struct TLastCount final : TProgressGauge {
+    int StepAndPump(double position) override { return last = position, 1; }
+    int Maximum() const override { return 1 << 30; }
+    void SetText(const char *) override {}
+    double last = -1.0;
+  } gauge;
+  TLightSource source = Rectangle(-0.5, 0.5, -0.5, 0.5);  // an image some 0.05 mm wide
+  ASSERT_EQ(source.Prepare(), 1);
+  AimAtFirstAperture(source, system_);
+  system_.ComputeIndices(0.55, 0.0, 0.0);
+  const TSourceRaster picture{128, 0.002};
+  constexpr int kRays = 6000;
+  TSourceRunClock clock(&gauge, "Image", kRays);
+  Mem<float> raster;
+  TSourceImageTally tally;
+  TSourceBlur blur;
+  ASSERT_EQ(TraceBlurredSourceImage(source, system_, 0.55, kRays, 100 * kRays, picture, &clock, raster, tally, blur),
+            TSourceImageResult::kDone);
+  EXPECT_EQ(tally.landed, kRays);
+  EXPECT_EQ(tally.passed, kRays);
+  // The clock steps every 500 draws with the rays landed so far.
+  EXPECT_TRUE(gauge.last <= kRays && gauge.last > kRays - 500) << gauge.last;
+}
+
+// One lit cell of the picture or its surround, blurred: the picture holds the Airy integral
+// over it, less at most the share told as beyond the blur's reach; fine cells, coarse ones,
+// and cells so coarse that the pattern is summed directly over a few cells of surround.
+TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) {
+  constexpr int n = 64;
+  constexpr double kSampling = 5e-3;  // the pattern's cells against its integral
+  for (const double cellsPerCutoff : {0.4, 3.0, 80.0}) {
+    const double pixel = 0.01, cutoff = cellsPerCutoff / pixel;
+    const int reach = BlurReach(n, pixel, cutoff);
+    const double told = BlurLeftOut(reach, pixel, cutoff);
+    EXPECT_EQ(reach > kDirectBlurReach, cellsPerCutoff < 50.0);
+    const int side = n + 2 * reach;
+    for (const int offset : {0, n / 2, reach + n - 1, reach + n + reach / 2, side - 1}) {
+      SCOPED_TRACE(cellsPerCutoff * 1000 + offset);
+      TBlurWork work;
+      ASSERT_TRUE(work.Reserve(n, reach));
+      EXPECT_EQ(work.side, reach > kDirectBlurReach ? 2 * n : 0);
+      Mem<float> raster(side, side);
+      raster.Zero();
+      raster.data[(side / 2) * side + offset] = 2.0f;
+      const double kept = BlurByRoundPupil(raster, pixel, cutoff, work);
+      ASSERT_EQ(raster.cols, n);
+      // The pattern's light over the picture, by the light within radius v / (pi c),
+      // E(v) = 1 - J0(v)^2 - J1(v)^2, along each direction from the lit cell's centre
+      // between where it enters the picture and where it leaves (cells of the raster).
+      const double x0 = reach - 0.5 - offset, x1 = reach + n - 0.5 - offset, y0 = reach - 0.5 - side / 2,
+                   y1 = reach + n - 0.5 - side / 2;
+      const auto within = [&](double t) {
+        return 1.0 - std::pow(std::cyl_bessel_j(0.0, kPi * cutoff * pixel * t), 2) - std::pow(std::cyl_bessel_j(1.0, kPi * cutoff * pixel * t), 2);
+      };
+      double airy = 0.0;
+      constexpr int kDirections = 5000;
+      for (int k = 0; k < kDirections; ++k) {
+        const double t = 2.0 * kPi * (k + 0.5) / kDirections, ux = std::cos(t), uy = std::sin(t);
+        const double ax = (x0 / ux), bx = (x1 / ux), ay = (y0 / uy), by = (y1 / uy);
+        const double enter = std::max({std::min(ax, bx), std::min(ay, by), 0.0});
+        const double leave = std::min(std::max(ax, bx), std::max(ay, by));
+        if (leave > enter) airy += (within(leave) - within(enter)) / kDirections;
+      }
+      // From the picture's cells the integral, within the sampling, beside what is told.
+      if (cellsPerCutoff > 1.0 && offset >= reach && offset < reach + n) {
+        EXPECT_APPROX(kept, airy, kSampling + told);
+      } else {
+        EXPECT_LE(kept, airy + kSampling);
+        EXPECT_GE(kept + told, airy - kSampling);
+      }
+    }
+  }
+}
+
+// The share the Energy page tells: of the light passed, averaged over wavelength as the
+// picture is (trapezoids with unequal weights, the components in any order), what the
+// picture lacks; one wavelength's picture nearly empty, another's nearly full.
+TEST(PictureLight, TheShareOutsideAveragesTheWavelengthsWithTheirWeights) {
+  const std::vector<TPictureLight> components = {{0.65, 0.5, 0.9, 1.0}, {0.45, 3.0, 0.1, 2.0}, {0.55, 1.0, 0.5, 1.0}};
+  // Weight times the half-steps either side: 3 x 0.05, 1 x (0.05 + 0.05), 0.5 x 0.05.
+  const double held = 0.15 * 0.1 + 0.1 * 0.5 + 0.025 * 0.9, passed = 0.15 * 2.0 + 0.1 * 1.0 + 0.025 * 1.0;
+  EXPECT_NEAR(ShareOutsidePicture(components), 1.0 - held / passed, 1e-12);
 }
 
 }  // namespace
