@@ -114,7 +114,10 @@ class TRead1NF : public TReadNFKeyGroups {
   enum class LineUse { Parse, Copy, Skip };
 
   void NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
-               const TIdentificatorParameters *limits, int index);
+               const TIdentificatorParameters *limits, int index, const std::string &why = std::string());
+  void NoteAfterRecord(const std::string &line, std::size_t cursor);
+  // Names a later header equal to the one the reader stands after (mode 0 only).
+  void NoteSectionTwice(const std::string &lowerHeader);
   static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
   bool HasTarget() const { return target != nullptr || emptyTarget; }
   // Completes the pending rewrite and stands on the first line of the header's old body;
