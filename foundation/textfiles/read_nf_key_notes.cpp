@@ -58,7 +58,7 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
                 (note.kept.empty() ? "" : ", " + note.kept + " is used") + ".\n";
         break;
       case TReadNFNoteKind::kMissingInRecord:
-        text += section + " holds a record without the key " + note.key + " that every record gives" +
+        text += section + " holds its record " + note.value + " without the key " + note.key + " that every record gives" +
                 (note.kept.empty() ? "" : "; " + note.kept + " is used") + ".\n";
         break;
       case TReadNFNoteKind::kAfterRecord:

@@ -228,7 +228,7 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
   if (inRecord) {
     for (const TIdentificatorParameters &key : Keys())
       if (key.required && givenInRecord.count(key.name) == 0)
-        NoteKey(TReadNFNoteKind::kMissingInRecord, key.shownName, std::string(), &key, index);
+        NoteKey(TReadNFNoteKind::kMissingInRecord, key.shownName, std::to_string(index + 1), &key, index);
   }
   // Records count on from record to record; any other line, even one whose list or
   // parenthesised index moved the element, starts the next records at element 0.

@@ -30,9 +30,6 @@ namespace {
 // A fan holds this many rays at least and at most, as the Object page takes them.
 constexpr int kFileFewestRays = 3;
 constexpr int kFileMostRays = 1001;
-// A glass given as its index names one from 1 to 10 (mirrors aside).
-constexpr double kFileLeastIndex = 1.0;
-constexpr double kFileLargestIndex = 10.0;
 
 // "The optical system file <path>, line <n>: " for a key of a section (both lower case),
 // the line left out when the file does not hold the key.
@@ -492,7 +489,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
       g.boundPosYExt = records.BoundPosYExt[i];
       g.boundPosXExt = records.BoundPosXExt[i];
       g.boundTypeExt = records.BoundTypeExt[i];
-      g.semiHeightInt = records.DintY[i] / 2.0;
+      double innerHeight = records.DintY[i];
+      // An inner bound wider than the outer one leaves no glass: a damaged value.
+      if (innerHeight > height) {
+        warnings += record + " gives DintY=" + FormatNumber(innerHeight) + ", wider than its diameter DextY=" +
+                    FormatNumber(height) + "; it is not read, 0 (no inner bound) is used.\n";
+        innerHeight = 0.0;
+      }
+      g.semiHeightInt = innerHeight / 2.0;
       g.semiWidthInt = records.DintX[i] / 2.0;
       g.boundPosYInt = records.BoundPosYInt[i];
       g.boundPosXInt = records.BoundPosXInt[i];
