@@ -70,6 +70,8 @@ bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
   reader.AddInt("Nray", &beam.Nray);
   reader.AddInt("NStep", &beam.NStep);
   reader.AddDouble("Beam", beam.beam, kAnimationBeamValues);
+  // The template leaves "??" where the user is to fill in a beam: that end reads as 0.
+  for (double &value : beam.beam) value = 0.0;
   // Counts beyond their most refuse the file (CheckFile); below 0 they mean nothing.
   reader.Limit("Nray", 0, std::numeric_limits<double>::max());
   reader.Limit("NStep", 0, std::numeric_limits<double>::max());
@@ -142,7 +144,8 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
   std::string sentence = kTemplateBeamSentence;
   sentence.erase(std::remove(sentence.begin(), sentence.end(), ' '), sentence.end());
   std::erase_if(notes, [&sentence](const TReadNFKeyNote &note) {
-    return note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence;
+    return (note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence) ||
+           (note.kind == TReadNFNoteKind::kNotOfKind && LowerCaseAnsi(note.key) == "beam" && note.value == "??");
   });
   std::string text = KeyNotesText(notes, std::string());
   std::map<std::string, int> lines;  // "<lower header>|<lower key>" and headers alone

@@ -163,12 +163,17 @@ std::string TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const 
   // Every number is taken whole or not at all: "6#" is no 6, "" no 0, "nan" no number, and
   // each would otherwise be saved back in the user's place.
   if (token.empty()) return "is empty";
-  if (consumed != token.size() || std::isnan(value)) return "is not a number";
+  if (consumed != token.size()) return "is not a number";
+  if (std::isnan(value)) {
+    // Readers that refuse what is not finite still learn of it.
+    NoteFault(kReadNFNotFinite);
+    return "is not a number";
+  }
   const bool whole = key.type == 'i' || key.type == 'l';
   if (whole && std::isfinite(value) && value != std::trunc(value)) return "is not a whole number";
+  if (!std::isfinite(value) && (key.type == 'd' || key.type == 'f')) NoteFault(kReadNFNotFinite);
   if (key.limited && !(value >= key.least && value <= key.most)) return "is outside";
   const auto at = static_cast<std::size_t>(index);
-  if ((key.type == 'd' || key.type == 'f') && !std::isfinite(value)) NoteFault(kReadNFNotFinite);
   switch (key.type) {
     case 'd':
       static_cast<double *>(key.variable)[at] = value;

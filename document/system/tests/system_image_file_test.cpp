@@ -234,15 +234,15 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       {"[Config_3]", "[Config_-3]", 2, {"[Config_-3] (line"}},
       {"[Config_3]", "", 2, {"configuration 2 holds naper a second time"}},
       {"dX(3)=", "Image=1e400,0,0; dX(99)=48.5; dX(3)=nan; unread=", 3,
-       {"dX(3)=nan is outside -1e+12 to 1e+12; it is not read.", "configuration 3: dX(99) names no element",
+       {"[Config_3] gives dX(3)=nan, which is not a number; it is not read.", "configuration 3: dX(99) names no element",
         "Image=1e400 is outside -1e+12 to 1e+12; it is not read, 0 is used", "[Config_3] holds the key unread,"},
        "[Config_3]"},
       // The element count itself is one past the last element.
       {"dX(3)=", "dX(5)=1; dX(3)=", 3, {"configuration 3: dX(5) names no element of the 5"}, "[Config_3]"},
-      {"dX(3)=", "dX(3)=6#; unread=", 3, {"dX(3)=6# is not a number; it is not read."}, "[Config_3]"},
+      {"dX(3)=", "dX(3)=6#; unread=", 3, {"[Config_3] gives dX(3)=6#, which is not a number; it is not read."}, "[Config_3]"},
       // A configuration's values are judged as the same keys in [Common].
       {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
-       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",
+       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan, which is not a number", "configuration 2: Naper=-5 names no surface",
         "[Config_2] holds the key Naperr,"},
        "[Config_2]"},
   };

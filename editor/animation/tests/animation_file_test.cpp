@@ -164,7 +164,7 @@ TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
       {"[Common]\nContinuous=1;\n[Elem_1\nPosZ=1, 2; dPosZ=0.5\n", "its line 3 opens the section name \"[Elem_1\""},
       {std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22), "zero byte"},
       {"[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n", "[Elem_0]"},
-      {"[Elem_0]\nPosZ=0, nan; dPosZ=1\n", "[Elem_0]"},
+      {"[Elem_0]\nPosZ=0, -inf; dPosZ=1\n", "[Elem_0]"},
       {"[Beam]\nNStep=99999999999\n", "beyond what the program can hold"},
       {"[Beam]\nNray=2000000000\n", "Nray=2000000000"},
       {"[Beam]\nNStep=50000\n", "NStep=50000"},

@@ -112,8 +112,8 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   refused("{F=-1; G=1;}\n{F=1; G=1;}\n", "sample 0 does not rise");
   refused("dF=0;\n{G=1;}\n", "positive");
   refused("dF=-2;\n{G=1;}\n", "positive");
-  refused("dF=nan;\n{G=1;}\n", "positive");
-  refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "sample 1 is not a number");
+  refused("dF=nan;\n{G=1;}\n", "line 1: the file gives dF=nan, which is not a number");
+  refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "line 2: the file gives G=nan, which is not a number");
   refused("{F=0; G=1e39;}\n", "float range");
   refused("G(1000)=1;\n", "more than 1000");
   // A gain within the float range whose transform over the raster is not.

@@ -245,7 +245,7 @@ TEST_F(TtiSettings, DamagedFilesAreRefusedAndChangeNothing) {
       {std::string("[Radial mira]\nNStrokes=4\0\n", 26), "zero byte"},
       {"[Objects settings]\nDistance=1e999\n", "does not fit"},
       {"[Round detector]\nDiameter=1e60\n", "does not fit"},
-      {"[Energy]\nSizeRectX=nan\n", "does not fit"},
+      {"[Energy]\nSizeRectX=nan\n", "line 2: [Energy] gives SizeRectX=nan, which is not a number."},
       {"[Scanner]\n" + std::string(70000, 'x') + "\n", "line too long"},
   };
   int k = 0;
