@@ -191,6 +191,22 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
   return text;
 }
 
+// "line N: Key=value" for the last item of a file whose last line has no line end (a
+// hand's last line, or a file cut inside that value: "NStep=2" of "NStep=20"); empty when
+// the file ends its last line.
+std::string LastItemWithoutLineEnd(const std::string &path) {
+  std::FILE *in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) return std::string();
+  const bool ended = std::fseek(in, -1, SEEK_END) != 0 || std::fgetc(in) == '\n';
+  std::fclose(in);
+  if (ended) return std::string();
+  std::string last;
+  VisitSectionItems(path, [&last](const std::string &, const std::string &item, int line) {
+    if (!item.empty()) last = "line " + std::to_string(line) + ": " + item;
+  });
+  return last;
+}
+
 }  // namespace
 
 std::string AnimationFileName(const std::string &systemFileName) {
@@ -246,6 +262,10 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   if (!untaken.empty())
     problem += (problem.empty() ? "" : ";\n") + std::string("it holds what the animation does not take:\n") +
                untaken.substr(0, untaken.size() - 1);
+  const std::string cutItem = LastItemWithoutLineEnd(path);
+  if (!cutItem.empty())
+    problem += (problem.empty() ? "" : ";\n") + cutItem +
+               " ends the file without a line end: the value may have been cut short";
   return TAnimationFileStatus::kRead;
 }
 

@@ -20,6 +20,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -101,6 +102,12 @@ class TRead1NF : public TReadNFKeyGroups {
   // numbers outside their key's limits. Only for the sections wanted picks (lower-cased
   // header), so a reader names only what its own sections hold.
   std::vector<TReadNFKeyNote> KeyNotes(bool (*wanted)(const std::string &lowerHeader) = nullptr) const;
+
+  // Shows every registration each parse uses, with the header of its section: the key
+  // table of a file kind, read off its reader (tests draw their domain from it). An empty
+  // function stops it. Single-threaded like the reader.
+  using TKeyWatcher = std::function<void(const std::string &header, const TIdentificatorParameters &key)>;
+  static void WatchKeys(TKeyWatcher watcher);
 
   const std::string &FileName() const { return targetName; }
   // Why the last Open for writing or the last Close could not write the file.

@@ -4,6 +4,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
@@ -239,8 +240,21 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
   }
 }
 
+namespace {
+
+TRead1NF::TKeyWatcher &KeyWatcher() {
+  static TRead1NF::TKeyWatcher watcher;
+  return watcher;
+}
+
+}  // namespace
+
+void TRead1NF::WatchKeys(TKeyWatcher watcher) { KeyWatcher() = std::move(watcher); }
+
 int TRead1NF::ParseSection(int closeAtEnd) {
   if (!HasTarget()) return 0;
+  if (KeyWatcher())
+    for (const TIdentificatorParameters &key : Keys()) KeyWatcher()(parsedHeader, key);
   const unsigned kParseFaults = kReadNFValueTooLong | kReadNFIndexOutOfRange |
                                 kReadNFNumberOutOfRange | kReadNFLineTooLong |
                                 kReadNFUnclosedQuote | kReadNFGarbled | kReadNFReadFailed;

@@ -13,6 +13,7 @@
 
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
+#include "foundation/testing/key_damage.h"
 #include "imaging/testobject/tests/test_object_support.h"
 #include "synthesis/detectors/matrix_detector.h"
 
@@ -353,3 +354,14 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
 }
 
 }  // namespace
+
+TEST_F(TransformerFile, EveryKeyDamagedIsRefusedOrNamed) {
+  const std::string sound = "dF=10;\n{ F=0; G=1; }\n{ F=10; G=0.75; }\n{ F=20; G=0; }\n";
+  const int opened = CheckEveryKeyDamage("transformer", sound, Scratch("damaged.otd"), [](const std::string &path) {
+    TTransformerTable table;
+    TOpenOutcome outcome;
+    outcome.refused = !ReadTransformerFile(path, 2.0f, table, outcome.told);
+    return outcome;
+  });
+  EXPECT_GT(opened, 10);
+}
