@@ -183,6 +183,13 @@ TEST_F(MeritFileTest, WriteAndReadAgainGiveTheSameFunctionsExactly) {
   // Writing what was read gives the same file.
   ASSERT_EQ(read.Write(path), 1);
   EXPECT_EQ(ReadText(path), text);
+  // An editor's byte-order mark before the first section changes nothing.
+  WriteText(path, "\xEF\xBB\xBF" + text.substr(others.size()));
+  TOptimizationFunctions marked;
+  Build(marked, 2);
+  EXPECT_EQ(marked.Read(path), 1);
+  EXPECT_TRUE(boxes_.boxes.empty()) << boxes_.boxes.front().text;
+  ExpectSameFiledContent(set, marked);
 }
 
 TEST_F(MeritFileTest, TrailingBeamsOnTheAxisAreNotFiled) {
