@@ -1,3 +1,4 @@
+#include <map>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -279,6 +280,39 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     TSystemImage reopened;
     ASSERT_EQ(reopened.Load(path, 2), 1);
     EXPECT_EQ(reopened.ConfigurationCount(), c.kept);
+    // Configurations added later never take a left-out section's place, and rounds of Save
+    // and Undo write each left-out section once.
+    loaded.InsertConfiguration(loaded.ConfigurationCount());
+    loaded.InsertConfiguration(loaded.ConfigurationCount());
+    ASSERT_EQ(loaded.SaveUndo("added"), 1);
+    // Sections by header: those of live configurations are the system's, the others held.
+    auto sectionsOf = [](const std::string &file, int live) {
+      std::multimap<std::string, std::string> held;
+      for (std::size_t h = file.find("\n[Config_"); h != std::string::npos; h = file.find("\n[Config_", h + 1)) {
+        const std::size_t body = file.find('\n', h + 1) + 1;
+        const std::string header = file.substr(h + 1, body - h - 2);
+        bool isLive = false;
+        for (int k = 1; k <= live; ++k) isLive = isLive || header == "[Config_" + std::to_string(k) + "]";
+        if (!isLive) held.emplace(file.substr(body, file.find("\n[", body) - body), header);
+      }
+      return held;
+    };
+    const auto given = sectionsOf(text, c.kept);
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_EQ(loaded.Save(path), 1);
+      const auto kept = sectionsOf(ReadText(path), loaded.ConfigurationCount());
+      for (const auto &[body, header] : given)
+        EXPECT_EQ(kept.count(body), 1u) << header << ", round " << round << " in:\n" << ReadText(path);
+      if (round == 0) {
+        ASSERT_EQ(loaded.Undo(-1), 1);
+      }
+    }
+    // A sound file opened next takes none of them into its saves.
+    const std::string sound = Scratch("sound.os");
+    WriteText(sound, whole);
+    ASSERT_EQ(loaded.Load(sound, 2), 1);
+    ASSERT_EQ(loaded.Save(sound), 1);
+    EXPECT_TRUE(sectionsOf(ReadText(sound), loaded.ConfigurationCount()).empty()) << ReadText(sound);
   }
 }
 
