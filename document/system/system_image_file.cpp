@@ -294,7 +294,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   // A key given again is told above, once for a section run into the one before.
   std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
   std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
-    return note.kind == TReadNFNoteKind::kRepeatedKey || LowerCaseAnsi(note.header) == cutHeader;
+    // A configuration section given twice is named with those left out (below).
+    return note.kind == TReadNFNoteKind::kRepeatedKey || note.kind == TReadNFNoteKind::kSectionTwice ||
+           LowerCaseAnsi(note.header) == cutHeader;
   });
   warnings += KeyNotesText(notes, "The optical system file " + fileName);
   file.Close();

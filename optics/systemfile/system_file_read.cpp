@@ -2,6 +2,7 @@
 // only a file read whole replaces the system, so a broken file never costs the user the
 // system already loaded.
 
+#include <set>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -160,6 +161,14 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
 // gives no section for: named with their lines. The sections are kept in the file at the
 // next save, also under another name (sectionsLeftOut); the zones without one take
 // default values.
+// The sections some reader of a system file takes (lower-cased header).
+bool IsSystemSectionHeader(const std::string &lower) {
+  for (const char *prefix : {"[surface_", "[surf_", "[config_"})
+    if (lower.rfind(prefix, 0) == 0) return true;
+  return lower == "[common]" || lower == "[surfaces]" || lower == "[remark]" ||
+         lower == LowerCaseAnsi(kSystemFileEndSection);
+}
+
 std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &text,
                                    const std::string &path) {
   const int n = system.SurfaceCount();
@@ -177,10 +186,23 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
     system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
   }
+  // Sections no reader of the system takes (notes of the user's, a header mistyped): kept
+  // with the system, so that neither Save nor Save As drops the text.
+  std::string unknown;
+  std::set<std::string> held;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    if (IsSystemSectionHeader(lower) || !held.insert(lower).second) continue;
+    unknown += (unknown.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
+  }
   std::string warnings;
   if (!leftOut.empty())
     warnings += "The optical system file " + path + " holds sections of no surface or zone of its " + std::to_string(n) +
                 " surfaces: " + leftOut + "; they are not read, and saving the system keeps them as they are.\n";
+  if (!unknown.empty())
+    warnings += "The optical system file " + path + " holds sections this program does not know: " + unknown +
+                "; they are not read, and saving the system keeps them as they are.\n";
   for (int i = 0; i < n; ++i) {
     const int zones = system.surfaces.data[i]->zones.Cells();
     int missing = 0;

@@ -257,6 +257,10 @@ std::vector<std::string> ExistingHeaders(const std::string &path) {
   return headers;
 }
 
+bool IsSurfaceOrZoneHeader(const std::string &lowerHeader) {
+  return lowerHeader.rfind("[surface_", 0) == 0 || lowerHeader.rfind("[surf_", 0) == 0;
+}
+
 // True for a surface or zone section of no surface or zone the system has.
 bool NamesNoSurfaceOrZone(const std::string &lowerHeader, const TOpticalSystem &system) {
   int surfaceNumber = 0;
@@ -363,7 +367,8 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     if (IsStaleHeader(header, *this)) file.RemoveSection(header);
   // The sections the reader left out go back as they were, also into a new file (Save as).
   for (const auto &[header, body] : sectionsLeftOut) {
-    if (!NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
+    // A surface or zone section that names one of the system now is written as any other.
+    if (IsSurfaceOrZoneHeader(LowerCaseAnsi(header)) && !NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
     file.SelectSection(header);
     std::fputs(body.c_str(), out);
     file.Reset();
