@@ -110,7 +110,13 @@ std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int 
     default:
       break;
   }
-  return std::string(static_cast<const char *>(text), end);
+  std::string kept(static_cast<const char *>(text), end);
+  // A value outside the key's own limits is the reader's mark of "none given" as well.
+  if (key.limited && !kept.empty()) {
+    const double value = DecimalToDouble(kept);
+    if (!(value >= key.least && value <= key.most)) kept.clear();
+  }
+  return kept;
 }
 
 void TReadNFKeys::ClearIdentifiers() {

@@ -140,6 +140,10 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   SetList(surface.AsCoef, values.coefficients, count);
   surface.hasAsCoef = count != 0 && surface.AsCoef.data != nullptr ? 1 : 0;
 
+  // A hologram always gives its design wavelength: one whose count of phase terms was lost
+  // or damaged keeps the terms the section gives, rather than saving as no hologram.
+  if (values.phaseCount == kPhaseCountNotGiven && values.hoe.Wlh > 0.0)
+    values.phaseCount = std::max(LastNonZero(values.phase, kFilePhaseCoefficients) + 1, 1);
   if (values.phaseCount > 0) {
     SetList(values.hoe.Vh, values.phase, kFilePhaseCoefficients);
     surface.SetHOE(values.hoe, std::min(values.phaseCount, kFilePhaseCoefficients));

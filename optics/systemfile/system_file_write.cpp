@@ -174,18 +174,16 @@ void WriteRecord(const TOpticalSystem &system, int i, std::FILE *out) {
     if (std::fabs(degrees[k] / kFileDegreesPerRadian) > kFileNegligible)
       PrintItem(out, kAngleKeys[k], degrees[k]);
   PrintItem(out, "DextY", 2.0 * g.semiHeightExt);
-  if (g.boundTypeExt != kBoundRound) {
-    PrintItem(out, "DextX", 2.0 * g.semiWidthExt);
-    std::fprintf(out, "BoundTypeExt=%d; ", g.boundTypeExt);
-  }
+  // A width apart from the diameter is kept also under a round bound (one whose type was
+  // damaged in its file), so that no save loses it.
+  if (g.boundTypeExt != kBoundRound || g.semiWidthExt != g.semiHeightExt) PrintItem(out, "DextX", 2.0 * g.semiWidthExt);
+  if (g.boundTypeExt != kBoundRound) std::fprintf(out, "BoundTypeExt=%d; ", g.boundTypeExt);
   if (g.boundPosYExt != 0.0) PrintItem(out, "BoundPosYExt", g.boundPosYExt);
   if (g.boundPosXExt != 0.0) PrintItem(out, "BoundPosXExt", g.boundPosXExt);
   if (g.semiHeightInt != 0.0) {
     PrintItem(out, "DintY", 2.0 * g.semiHeightInt);
-    if (g.boundTypeInt != kBoundRound) {
-      PrintItem(out, "DintX", 2.0 * g.semiWidthInt);
-      std::fprintf(out, "BoundTypeInt=%d; ", g.boundTypeInt);
-    }
+    if (g.boundTypeInt != kBoundRound || g.semiWidthInt != g.semiHeightInt) PrintItem(out, "DintX", 2.0 * g.semiWidthInt);
+    if (g.boundTypeInt != kBoundRound) std::fprintf(out, "BoundTypeInt=%d; ", g.boundTypeInt);
     if (g.boundPosYInt != 0.0) PrintItem(out, "BoundPosYInt", g.boundPosYInt);
     if (g.boundPosXInt != 0.0) PrintItem(out, "BoundPosXInt", g.boundPosXInt);
   }

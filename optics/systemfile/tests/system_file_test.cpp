@@ -8,6 +8,7 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
 #include "optics/systemfile/system_file_check.h"
@@ -100,6 +101,31 @@ TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
     EXPECT_EQ(ReadText(Scratch("a.os")), ReadText(Scratch("b.os")));
   }
   EXPECT_EQ(BoxCount(), 0u);
+}
+
+// Every key the system file's readers register, damaged every way its kind admits in a file
+// the program wrote: the open names it by key and line or refuses the file, and the next
+// save keeps every other value the file gave.
+TEST_F(SystemFileTest, EveryKeyDamagedIsNamedAndTheRestKept) {
+  for (const char *example : {"hologram_lens.os", "lens_array.os", "infrared_scanner.os"}) {
+    TOpticalSystem written;
+    ASSERT_EQ(written.ReadFile(ExamplePath(example), 0), 1);
+    ASSERT_EQ(written.WriteFile(Scratch("sound.os").c_str()), 1);
+    const int opened = CheckEveryKeyDamage(example, ReadText(Scratch("sound.os")), Scratch("damaged.os"),
+                                           [this](const std::string &path) {
+                                             const std::size_t before = BoxCount();
+                                             TOpticalSystem system;
+                                             TOpenOutcome outcome;
+                                             outcome.refused = system.ReadFile(path, 0) == 0;
+                                             for (std::size_t k = before; k < BoxCount(); ++k)
+                                               outcome.told += Boxes().boxes[k].text + "\n";
+                                             if (!outcome.refused && system.WriteFile(Scratch("saved.os").c_str()) == 1)
+                                               outcome.saved = ReadText(Scratch("saved.os"));
+                                             return outcome;
+                                           },
+                                           {{"lambda", "weight"}, {"boundtypeext", "dextx"}, {"boundtypeint", "dintx"}});
+    EXPECT_GT(opened, 100) << example;
+  }
 }
 
 TEST_F(SystemFileTest, AwkwardNumbersOfAStackedSystemSurviveExactly) {
@@ -818,7 +844,7 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Lambda=", records, "line 3: Lambda= lists no wavelength; the working wavelength alone is used"},
       {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
       {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
-      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read, 0 is used."},
+      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read."},
       {"", records + "[Surface_2]\nNRasterZones=1\n[Surf_2_Zone_1]\nPacking=99\n", "line 9: Packing=99 is outside 0 to 6"},
       {"", records + "[Surface_2]\nNRasterZones=1\n", "surface 2 counts 1 lens-array zones, but the file holds no section for 1 of them (the first [Surf_2_Zone_1])"},
       // Sections no reader takes or given twice, records that lack what every record gives.
