@@ -150,11 +150,10 @@ class TConfigurationSections : public TSystemFileSections {
   TConfigurationSections(const TSystemImage &system,
                          const std::vector<std::pair<std::string, std::string>> &leftOut)
       : system_(system), leftOut_(leftOut) {}
-  // A section the reader left out is the user's to mend: it is written back as it is, also
-  // into a new file, unless a configuration of the system is written in its place.
-  bool Owns(const std::string &lowerHeader) const override {
-    return IsConfigurationHeader(lowerHeader) && (!IsLeftOut(lowerHeader) || lowerHeader == NextHeader());
-  }
+  // Every section under a header a configuration can take is the writer's: the system's
+  // configurations are written there, and a section the reader left out under such a
+  // header moves to one no configuration takes (Sections).
+  bool Owns(const std::string &lowerHeader) const override { return IsConfigurationHeader(lowerHeader); }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
     std::set<std::string> written;
@@ -162,26 +161,18 @@ class TConfigurationSections : public TSystemFileSections {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
       written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
     }
-    // A section left out for a gap the written configurations now close would be read as
-    // the next configuration when the file is opened again: it keeps its text under a
-    // header that stays left out.
-    const std::string next = NextHeader();
+    // A section left out under a header a configuration can take would be read as one (or
+    // overwritten by one added later) when the file is saved again: it keeps its text under
+    // a header no configuration takes, however many are added.
     for (const auto &[header, body] : leftOut_) {
-      if (!written.insert(LowerCaseAnsi(header)).second) continue;
-      if (LowerCaseAnsi(header) == next)
-        sections.emplace_back(header.substr(0, header.rfind(']')) + " left out]", body);
-      else
-        sections.emplace_back(header, body);
+      const std::string kept =
+          IsConfigurationHeader(header) ? header.substr(0, header.rfind(']')) + " left out]" : header;
+      if (written.insert(LowerCaseAnsi(kept)).second) sections.emplace_back(kept, body);
     }
     return sections;
   }
 
  private:
-  std::string NextHeader() const { return LowerCaseAnsi(ConfigurationHeader(system_.ConfigurationCount() + 1)); }
-  bool IsLeftOut(const std::string &lowerHeader) const {
-    return std::any_of(leftOut_.begin(), leftOut_.end(),
-                       [&lowerHeader](const auto &held) { return LowerCaseAnsi(held.first) == lowerHeader; });
-  }
   const TSystemImage &system_;
   const std::vector<std::pair<std::string, std::string>> &leftOut_;
 };
@@ -303,7 +294,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   // A key given again is told above, once for a section run into the one before.
   std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
   std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
-    return note.kind == TReadNFNoteKind::kRepeatedKey || LowerCaseAnsi(note.header) == cutHeader;
+    // A configuration section given twice is named with those left out (below).
+    return note.kind == TReadNFNoteKind::kRepeatedKey || note.kind == TReadNFNoteKind::kSectionTwice ||
+           LowerCaseAnsi(note.header) == cutHeader;
   });
   warnings += KeyNotesText(notes, "The optical system file " + fileName);
   file.Close();

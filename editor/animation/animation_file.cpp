@@ -70,6 +70,8 @@ bool ReadBeam(TRead1NF &reader, TAnimationBeam &beam) {
   reader.AddInt("Nray", &beam.Nray);
   reader.AddInt("NStep", &beam.NStep);
   reader.AddDouble("Beam", beam.beam, kAnimationBeamValues);
+  // The template leaves "??" where the user is to fill in a beam: that end reads as 0.
+  for (double &value : beam.beam) value = 0.0;
   // Counts beyond their most refuse the file (CheckFile); below 0 they mean nothing.
   reader.Limit("Nray", 0, std::numeric_limits<double>::max());
   reader.Limit("NStep", 0, std::numeric_limits<double>::max());
@@ -142,7 +144,8 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
   std::string sentence = kTemplateBeamSentence;
   sentence.erase(std::remove(sentence.begin(), sentence.end(), ' '), sentence.end());
   std::erase_if(notes, [&sentence](const TReadNFKeyNote &note) {
-    return note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence;
+    return (note.kind == TReadNFNoteKind::kNotAKey && note.key == sentence) ||
+           (note.kind == TReadNFNoteKind::kNotOfKind && LowerCaseAnsi(note.key) == "beam" && note.value == "??");
   });
   std::string text = KeyNotesText(notes, std::string());
   std::map<std::string, int> lines;  // "<lower header>|<lower key>" and headers alone
@@ -186,6 +189,22 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
     }
   }
   return text;
+}
+
+// "line N: Key=value" for the last item of a file whose last line has no line end (a
+// hand's last line, or a file cut inside that value: "NStep=2" of "NStep=20"); empty when
+// the file ends its last line.
+std::string LastItemWithoutLineEnd(const std::string &path) {
+  std::FILE *in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) return std::string();
+  const bool ended = std::fseek(in, -1, SEEK_END) != 0 || std::fgetc(in) == '\n';
+  std::fclose(in);
+  if (ended) return std::string();
+  std::string last;
+  VisitSectionItems(path, [&last](const std::string &, const std::string &item, int line) {
+    if (!item.empty()) last = "line " + std::to_string(line) + ": " + item;
+  });
+  return last;
 }
 
 }  // namespace
@@ -243,6 +262,10 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   if (!untaken.empty())
     problem += (problem.empty() ? "" : ";\n") + std::string("it holds what the animation does not take:\n") +
                untaken.substr(0, untaken.size() - 1);
+  const std::string cutItem = LastItemWithoutLineEnd(path);
+  if (!cutItem.empty())
+    problem += (problem.empty() ? "" : ";\n") + cutItem +
+               " ends the file without a line end: the value may have been cut short";
   return TAnimationFileStatus::kRead;
 }
 

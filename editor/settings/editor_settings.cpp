@@ -206,6 +206,9 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.AddInt("y", &palette.y);
     file.ParseSection(0);
   }
+  // Keys misspelt or given twice and values not of their kind: named by key and line.
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "Line");
+  if (!keyNotes.empty()) notes += "\n" + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if (notesOut != nullptr) *notesOut = notes;
   return 1;

@@ -237,6 +237,7 @@ int TRead1NF::ReadSection(const std::string &header) {
     // A header on the file's last line without a line end still counts; the new text
     // must not run on from it.
     if (!hadEnd) AppendToWork("\n", 1);
+    if (openMode == 0) NoteSectionTwice(wanted);
     return 1;
   }
   if (openMode != 0) {
@@ -244,6 +245,22 @@ int TRead1NF::ReadSection(const std::string &header) {
     return 1;
   }
   return 0;
+}
+
+void TRead1NF::NoteSectionTwice(const std::string &lowerHeader) {
+  if (target == nullptr) return;
+  const long body = std::ftell(target);
+  const int bodyLine = linesRead;
+  std::string line;
+  bool hadEnd = false;
+  while (ReadLine(line, hadEnd, LineUse::Skip)) {
+    if (line.empty() || line[0] != '[' || LowerCaseAnsi(line) != lowerHeader) continue;
+    NoteKey(TReadNFNoteKind::kSectionTwice, line, std::string(), nullptr, 0);
+    break;
+  }
+  std::clearerr(target);
+  std::fseek(target, body, SEEK_SET);
+  linesRead = bodyLine;
 }
 
 int TRead1NF::AppendHeader(const std::string &header) {

@@ -20,6 +20,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -102,6 +103,12 @@ class TRead1NF : public TReadNFKeyGroups {
   // header), so a reader names only what its own sections hold.
   std::vector<TReadNFKeyNote> KeyNotes(bool (*wanted)(const std::string &lowerHeader) = nullptr) const;
 
+  // Shows every registration each parse uses, with the header of its section: the key
+  // table of a file kind, read off its reader (tests draw their domain from it). An empty
+  // function stops it. Single-threaded like the reader.
+  using TKeyWatcher = std::function<void(const std::string &header, const TIdentificatorParameters &key)>;
+  static void WatchKeys(TKeyWatcher watcher);
+
   const std::string &FileName() const { return targetName; }
   // Why the last Open for writing or the last Close could not write the file.
   const TFileWriteResult &WriteResult() const { return writeResult; }
@@ -114,7 +121,10 @@ class TRead1NF : public TReadNFKeyGroups {
   enum class LineUse { Parse, Copy, Skip };
 
   void NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
-               const TIdentificatorParameters *limits, int index);
+               const TIdentificatorParameters *limits, int index, const std::string &why = std::string());
+  void NoteAfterRecord(const std::string &line, std::size_t cursor);
+  // Names a later header equal to the one the reader stands after (mode 0 only).
+  void NoteSectionTwice(const std::string &lowerHeader);
   static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
   bool HasTarget() const { return target != nullptr || emptyTarget; }
   // Completes the pending rewrite and stands on the first line of the header's old body;

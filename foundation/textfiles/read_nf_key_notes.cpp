@@ -53,6 +53,20 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
         i = last;
         break;
       }
+      case TReadNFNoteKind::kNotOfKind:
+        text += section + " gives " + note.key + "=" + note.value + ", which " + note.why + "; it is not read" +
+                (note.kept.empty() ? "" : ", " + note.kept + " is used") + ".\n";
+        break;
+      case TReadNFNoteKind::kMissingInRecord:
+        text += section + " holds its record " + note.value + " without the key " + note.key + " that every record gives" +
+                (note.kept.empty() ? "" : "; " + note.kept + " is used") + ".\n";
+        break;
+      case TReadNFNoteKind::kAfterRecord:
+        text += section + " holds \"" + note.key + "\" after the brace that ends a record; it is not read.\n";
+        break;
+      case TReadNFNoteKind::kSectionTwice:
+        text += "the section " + note.key + " is given a second time; only the first is read.\n";
+        break;
       case TReadNFNoteKind::kOutOfRange: {
         std::size_t consumed = 0;
         DecimalToDouble(note.value.c_str(), &consumed);

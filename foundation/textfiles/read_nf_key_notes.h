@@ -8,7 +8,18 @@
 #include <string>
 #include <vector>
 
-enum class TReadNFNoteKind { kUnknownKey, kRepeatedKey, kOutOfRange, kNotAKey, kListInRecord, kTooManyValues };
+enum class TReadNFNoteKind {
+  kUnknownKey,
+  kRepeatedKey,
+  kOutOfRange,
+  kNotAKey,
+  kListInRecord,
+  kTooManyValues,
+  kNotOfKind,       // a value empty, not a number or not whole where its key takes one
+  kMissingInRecord, // a record lacks a key the writer always writes
+  kAfterRecord,     // text after the brace that ends a record (key: that text)
+  kSectionTwice,    // a header given again (key: the header); the first is read
+};
 
 struct TReadNFKeyNote {
   TReadNFNoteKind kind = TReadNFNoteKind::kUnknownKey;
@@ -16,7 +27,8 @@ struct TReadNFKeyNote {
   std::string key;     // as written, index included ("Radius", "dX(3)")
   std::string value;   // for kOutOfRange: the value as written; for kTooManyValues: the
                        // number of values the key takes
-  std::string kept;    // for kOutOfRange: the value its variable keeps; empty for none
+  std::string kept;    // for kOutOfRange and kNotOfKind: the value its variable keeps
+  std::string why;     // for kNotOfKind: "is empty", "is not a number", ...
   double least = 0.0, most = 0.0;  // for kOutOfRange
   int line = 0;
 };

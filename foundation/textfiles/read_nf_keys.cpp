@@ -19,6 +19,7 @@ void TReadNFKeys::Register(const char *name, void *variable, char type, int capa
   TIdentificatorParameters parameters;
   try {
     parameters.name = LowerCaseAnsi(name);
+    parameters.shownName = name;
   } catch (const std::bad_alloc &) {
     ShowNotEnoughMemory();
     return;
@@ -74,6 +75,18 @@ void TReadNFKeys::Limit(const char *name, double least, double most) {
   }
 }
 
+void TReadNFKeys::Require(const char *name) {
+  const std::string lowerName = LowerCaseAnsi(name);
+  for (TIdentificatorParameters &key : keys)
+    if (key.name == lowerName) key.required = true;
+}
+
+void TReadNFKeys::Quote(const char *name) {
+  const std::string lowerName = LowerCaseAnsi(name);
+  for (TIdentificatorParameters &key : keys)
+    if (key.name == lowerName) key.quoted = true;
+}
+
 std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int index) {
   if (index < 0 || index >= key.capacity) return std::string();
   char text[64];
@@ -97,7 +110,13 @@ std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int 
     default:
       break;
   }
-  return std::string(static_cast<const char *>(text), end);
+  std::string kept(static_cast<const char *>(text), end);
+  // A value outside the key's own limits is the reader's mark of "none given" as well.
+  if (key.limited && !kept.empty()) {
+    const double value = DecimalToDouble(kept);
+    if (!(value >= key.least && value <= key.most)) kept.clear();
+  }
+  return kept;
 }
 
 void TReadNFKeys::ClearIdentifiers() {
@@ -139,18 +158,28 @@ bool TruncateInto(double value, Integer &result) {
 
 }  // namespace
 
-bool TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::string &token,
-                              int index) {
+std::string TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::string &token,
+                                     int index) {
   if (index < 0 || index >= key.capacity) {
     NoteFault(kReadNFIndexOutOfRange);
-    return true;
+    return std::string();
   }
   std::size_t consumed = 0;
   const double value = DecimalToDouble(token.c_str(), &consumed);
-  // A limited key takes numbers only: "6#" is no 6.
-  if (key.limited && (!(value >= key.least && value <= key.most) || consumed != token.size())) return false;
+  // Every number is taken whole or not at all: "6#" is no 6, "" no 0, "nan" no number, and
+  // each would otherwise be saved back in the user's place.
+  if (token.empty()) return "is empty";
+  if (consumed != token.size()) return "is not a number";
+  if (std::isnan(value)) {
+    // Readers that refuse what is not finite still learn of it.
+    NoteFault(kReadNFNotFinite);
+    return "is not a number";
+  }
+  const bool whole = key.type == 'i' || key.type == 'l';
+  if (whole && std::isfinite(value) && value != std::trunc(value)) return "is not a whole number";
+  if (!std::isfinite(value) && (key.type == 'd' || key.type == 'f')) NoteFault(kReadNFNotFinite);
+  if (key.limited && !(value >= key.least && value <= key.most)) return "is outside";
   const auto at = static_cast<std::size_t>(index);
-  if ((key.type == 'd' || key.type == 'f') && !std::isfinite(value)) NoteFault(kReadNFNotFinite);
   switch (key.type) {
     case 'd':
       static_cast<double *>(key.variable)[at] = value;
@@ -178,7 +207,7 @@ bool TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const std::st
     default:
       break;
   }
-  return true;
+  return std::string();
 }
 
 namespace {

@@ -11,8 +11,13 @@
 class STRING;
 
 // One registration. The name is kept as a lower-cased copy, so callers may pass literals.
+// Its kind follows from the type letter and the marks below: a number (f d), a whole number
+// (i l), a text (s t S), a list of n (capacity above 1), a switch (a whole number limited to
+// 0..1), a record key the writer always writes (required), a text the writer always quotes.
+// Every value is checked against its kind: one that is not of it is named and not stored.
 struct TIdentificatorParameters {
   std::string name;
+  std::string shownName;  // as the caller gave it, for messages
   void *variable = nullptr;
   char type = 0;       // f d i l (numbers), s (one buffer), t (STRING array), S (buffers)
   int capacity = 0;    // elements of the array; for 's' the bytes of the buffer
@@ -21,6 +26,10 @@ struct TIdentificatorParameters {
   bool limited = false;
   double least = 0.0;
   double most = 0.0;
+  // Every record ("{ ... }" line) of the section gives this key a value (Require).
+  bool required = false;
+  // The writer always quotes this text, so an unquoted value ends at ';' (Quote).
+  bool quoted = false;
 };
 
 // Faults met since Open, as bits; the reader stores what fits and goes on.
@@ -68,6 +77,12 @@ class TReadNFKeys {
   // value, not a number included, leaves its variable as it was and is named
   // (TRead1NF::KeyNotes). A name not registered is passed over.
   void Limit(const char *name, double least, double most);
+  // A whole number 0 or 1.
+  void Switch(const char *name) { Limit(name, 0.0, 1.0); }
+  // A record that lacks the key is named (its variable keeps what it held).
+  void Require(const char *name);
+  // The key's unquoted value ends at ';' as a quoted one would, and an empty one is named.
+  void Quote(const char *name);
   void ClearIdentifiers();
   int IdentifierCount() const { return static_cast<int>(keys.size()); }
 
@@ -80,9 +95,10 @@ class TReadNFKeys {
   const std::vector<TIdentificatorParameters> &Keys() const { return keys; }
   // The number element index of a numeric registration holds, as text.
   static std::string KeptValueText(const TIdentificatorParameters &key, int index);
-  // Stores one value at element index; notes a fault when it does not fit. False when the
-  // value lies outside the key's limits and was not stored.
-  bool StoreNumber(const TIdentificatorParameters &key, const std::string &token, int index);
+  // Stores one value at element index; notes a fault when it does not fit. Empty when
+  // stored, else why the value was not: "is empty", "is not a number", "is not a whole
+  // number", "is outside a to b".
+  std::string StoreNumber(const TIdentificatorParameters &key, const std::string &token, int index);
   void StoreText(const TIdentificatorParameters &key, const std::string &value, int index);
   void NoteFault(unsigned fault) { faults |= fault; }
 

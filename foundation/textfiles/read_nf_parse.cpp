@@ -1,8 +1,10 @@
 // Parsing a section's items into the registered variables.
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
@@ -95,7 +97,11 @@ char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string 
   if (key.type == 'f' || key.type == 'd' || key.type == 'i' || key.type == 'l') {
     char delimiter = kEndOfText;
     const std::string token = GetToken(line, cursor, delimiter);
-    if (!StoreNumber(key, token, index)) NoteKey(TReadNFNoteKind::kOutOfRange, writtenKey, token, &key, index);
+    const std::string why = StoreNumber(key, token, index);
+    if (why == "is outside")
+      NoteKey(TReadNFNoteKind::kOutOfRange, writtenKey, token, &key, index);
+    else if (!why.empty())
+      NoteKey(TReadNFNoteKind::kNotOfKind, writtenKey, token, &key, index, why);
     return delimiter;
   }
   std::string value;
@@ -113,6 +119,20 @@ char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string 
     value = line.substr(start, close - start);
     cursor = close;
     StepOver(line, cursor);
+  } else if (key.quoted) {
+    // A text its writer always quotes ends at the item's end: a name that lost its quotes
+    // must not swallow the keys after it.
+    const std::size_t end = std::min(line.find_first_of(";}", cursor), line.size());
+    value = line.substr(cursor < end ? cursor : end, end > cursor ? end - cursor : 0);
+    const std::size_t first = value.find_first_not_of(" \t");
+    value = first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(" \t") + 1 - first);
+    cursor = end;
+    if (value.empty()) {
+      NoteKey(TReadNFNoteKind::kNotOfKind, writtenKey, value, &key, index, "is empty");
+      const char delimiter = ScanToDelimiter(line, cursor);
+      StepOver(line, cursor);
+      return delimiter;
+    }
   } else {
     // Unquoted texts run to the end of the line, blanks included.
     value = line.substr(cursor < line.size() ? cursor : line.size());
@@ -122,6 +142,16 @@ char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string 
   const char delimiter = ScanToDelimiter(line, cursor);
   StepOver(line, cursor);
   return delimiter;
+}
+
+void TRead1NF::NoteAfterRecord(const std::string &line, std::size_t cursor) {
+  // A second record on the line (or any text) would be lost without a word.
+  std::string rest = line.substr(std::min(cursor, line.size()));
+  rest.erase(std::min(rest.find('!'), rest.size()));
+  const std::size_t first = rest.find_first_not_of(" \t");
+  if (first == std::string::npos) return;
+  NoteKey(TReadNFNoteKind::kAfterRecord, rest.substr(first, rest.find_last_not_of(" \t") + 1 - first), std::string(),
+          nullptr, 0);
 }
 
 void TRead1NF::ParseLine(const std::string &line, int &index) {
@@ -136,7 +166,10 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
     const std::size_t before = cursor;
     char delimiter = kEndOfText;
     std::string written = GetToken(line, cursor, delimiter);
-    if (written.empty()) break;
+    if (written.empty()) {
+      if (inRecord && delimiter == '}') NoteAfterRecord(line, cursor);
+      break;
+    }
     std::string key = LowerCaseAnsi(written);
     // Only a token before '=' or an index is a key: an unknown key's value is read as the
     // next key candidate (a quoted one is skipped), and is no key of its own.
@@ -185,10 +218,18 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
         if (!inRecord) index = 0;
       } else if (delimiter == '!') {
         cursor = line.size();
+      } else if (delimiter == '}' && inRecord) {
+        NoteAfterRecord(line, cursor);
+        cursor = line.size();
       }
       break;
     }
     if (cursor <= before) break;
+  }
+  if (inRecord) {
+    for (const TIdentificatorParameters &key : Keys())
+      if (key.required && givenInRecord.count(key.name) == 0)
+        NoteKey(TReadNFNoteKind::kMissingInRecord, key.shownName, std::to_string(index + 1), &key, index);
   }
   // Records count on from record to record; any other line, even one whose list or
   // parenthesised index moved the element, starts the next records at element 0.
@@ -199,8 +240,21 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
   }
 }
 
+namespace {
+
+TRead1NF::TKeyWatcher &KeyWatcher() {
+  static TRead1NF::TKeyWatcher watcher;
+  return watcher;
+}
+
+}  // namespace
+
+void TRead1NF::WatchKeys(TKeyWatcher watcher) { KeyWatcher() = std::move(watcher); }
+
 int TRead1NF::ParseSection(int closeAtEnd) {
   if (!HasTarget()) return 0;
+  if (KeyWatcher())
+    for (const TIdentificatorParameters &key : Keys()) KeyWatcher()(parsedHeader, key);
   const unsigned kParseFaults = kReadNFValueTooLong | kReadNFIndexOutOfRange |
                                 kReadNFNumberOutOfRange | kReadNFLineTooLong |
                                 kReadNFUnclosedQuote | kReadNFGarbled | kReadNFReadFailed;
@@ -282,9 +336,10 @@ std::string TRead1NF::ScanDamage(bool cutLastLineRefused, bool sectionsRequired)
 }
 
 void TRead1NF::NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
-                       const TIdentificatorParameters *limits, int index) {
+                       const TIdentificatorParameters *limits, int index, const std::string &why) {
   TReadNFKeyNote note;
   note.kind = kind;
+  note.why = why;
   note.header = parsedHeader;
   note.key = key;
   note.value = value;

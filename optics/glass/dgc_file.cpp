@@ -9,6 +9,8 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/tokenizer/glass_name.h"
 #include "foundation/tokenizer/tokenizer.h"
+#include "optics/glass/glass_check.h"
+#include "optics/glass/glass_info.h"
 
 namespace {
 
@@ -91,6 +93,7 @@ TBaseDataFile::TBaseDataFile(const std::string &path) {
         }
       }
       if (index_ && !Validate(path, fileSize)) index_.reset();
+      if (index_) JudgeGlasses();
     }
   } catch (const std::bad_alloc &) {
     index_.reset();
@@ -144,7 +147,7 @@ bool TBaseDataFile::Validate(const std::string &path, long fileSize) {
   return true;
 }
 
-std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
+std::unique_ptr<TBaseGlassRecord> TBaseDataFile::DecodeAt(int entry) const {
   if (!IsOk() || entry < 0 || entry >= indexSize_) return nullptr;
   const long offset = static_cast<long>(index_[entry].recordOffset) - recordStart_;
   const long k = offset / recordSize_;
@@ -153,6 +156,34 @@ std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
   if (!record) return nullptr;
   DecodeBaseGlassRecord(records_.data() + k * recordSize_, *record, recordSize_);
   return record;
+}
+
+std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
+  if (entry >= 0 && static_cast<std::size_t>(entry) < refused_.size() && refused_[static_cast<std::size_t>(entry)])
+    return nullptr;
+  return DecodeAt(entry);
+}
+
+void TBaseDataFile::JudgeGlasses() {
+  refused_.assign(static_cast<std::size_t>(indexSize_), false);
+  std::string told;
+  for (int entry = 0; entry < indexSize_; ++entry) {
+    const std::unique_ptr<TBaseGlassRecord> record = DecodeAt(entry);
+    if (!record) continue;
+    const std::string name(index_[entry].name, strnlen(index_[entry].name, sizeof index_[entry].name));
+    const long k = (static_cast<long>(index_[entry].recordOffset) - recordStart_) / recordSize_;
+    std::string damage;
+    // Catalogs written before records carried a check value hold 0 there: judged by values.
+    if (record->reserved != 0 && record->reserved != GlassRecordCheck(name, records_.data() + k * recordSize_, recordSize_))
+      damage = "a record that does not match its check value";
+    else
+      damage = ImplausibleGlassValue(TBaseGlassInfo(*record));
+    if (damage.empty()) continue;
+    refused_[static_cast<std::size_t>(entry)] = true;
+    told += (told.empty() ? "" : "; ") + std::string("the glass ") + name + " gives " + damage +
+            ", which no glass has: its record is damaged, and the glass is not used";
+  }
+  if (!told.empty()) errorText_ += (errorText_.empty() ? "" : "; ") + told;
 }
 
 std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecord(std::string_view name) const {
@@ -221,6 +252,9 @@ bool WriteDgcFile(const std::string &path, const std::vector<TDgcGlass> &glasses
   for (int i = 0; i < h; ++i) {
     unsigned char bytes[kWrittenSize];
     EncodeBaseGlassRecord(*entries[i].record, bytes, kWrittenSize);
+    // The record's first four bytes carry its check value under its name.
+    const std::uint32_t check = GlassRecordCheck(entries[i].name, bytes, kWrittenSize);
+    for (int b = 0; b < 4; ++b) bytes[b] = static_cast<unsigned char>((check >> (8 * b)) & 0xFFu);
     out.insert(out.end(), bytes, bytes + sizeof bytes);
   }
   // Through a unique work file beside the catalog, made exclusively and renamed once, as

@@ -15,13 +15,19 @@ class TBaseDataFile : public TDataFile {
   // (IsOk false), with the reason in ErrorText when the file was there but bad.
   explicit TBaseDataFile(const std::string &path);
 
-  // A copy of the glass's record, or null when the glass is absent.
+  // A copy of the glass's record, or null when the glass is absent or was refused.
   std::unique_ptr<TBaseGlassRecord> GetRecord(std::string_view name) const;
-  // The record behind an index position, or null when out of range.
+  // The record behind an index position, or null when out of range or refused.
   std::unique_ptr<TBaseGlassRecord> GetRecordAt(int entry) const;
 
  private:
   bool Validate(const std::string &path, long fileSize);
+  // Judges every glass: a record that does not match its check value, or gives over its
+  // range what no glass has, is refused by name (ErrorText names them); the others stay.
+  void JudgeGlasses();
+  std::unique_ptr<TBaseGlassRecord> DecodeAt(int entry) const;
+
+  std::vector<bool> refused_;
 
   long recordStart_ = 0;
   std::vector<unsigned char> records_;

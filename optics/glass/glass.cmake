@@ -6,7 +6,8 @@ area_sources(OPTICS
   glass_info.cpp
   private_glass_info.cpp
   air_index.cpp
-  glass_catalog.cpp)
+  glass_catalog.cpp
+  glass_check.cpp)
 area_tests(OPTICS
   tests/glass_info_test.cpp
   tests/private_glass_test.cpp

@@ -12,45 +12,6 @@
 #include "optics/glass/tgc_file.h"
 #include "platform/core/paths.h"
 
-namespace {
-
-// Values beyond what any glass has mark a damaged record (a flipped bit in a coefficient)
-// that would otherwise trace as glass. Germanium, the highest index of the crystals, stays
-// near 4 and changes its index by some 0.04 over 100 °C; the crystals' expansions reach
-// some 400e-7 per °C.
-constexpr double kLeastGlassIndex = 1.0;
-constexpr double kLargestGlassIndex = 5.0;
-constexpr double kLargestIndexChangePer100C = 0.1;
-constexpr double kLargestExpansion = 1000.0;  // 1e-7 per °C
-constexpr double kLongestWavelength = 1000.0;  // µm
-
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return text;
-}
-
-// What a binary catalog's glass gives that no glass has; empty when it is sound.
-std::string ImplausibleValue(const TGlassInfo &glass) {
-  const double shortest = glass.MinWavelength();
-  const double longest = glass.MaxWavelength();
-  if (!(shortest > 0.0 && shortest < longest && longest <= kLongestWavelength))
-    return "the range " + Number(shortest) + " to " + Number(longest) + " µm";
-  const double middle = 0.5 * (shortest + longest);
-  for (const double wavelength : {shortest, middle, longest}) {
-    const double index = glass.IndexAt(wavelength);
-    if (!(index >= kLeastGlassIndex && index <= kLargestGlassIndex))
-      return "the index " + Number(index) + " at " + Number(wavelength) + " µm";
-  }
-  const double change = glass.IndexInAirAt(middle, 120.0, 760.0) - glass.IndexInAirAt(middle, 20.0, 760.0);
-  if (!(std::fabs(change) <= kLargestIndexChangePer100C))
-    return "an index change of " + Number(change) + " from 20 to 120 °C";
-  const double expansion = glass.MeanAlfa(20.0, 120.0);
-  if (!(std::fabs(expansion) <= kLargestExpansion)) return "the expansion " + Number(expansion) + "e-7 per °C";
-  return {};
-}
-
-}  // namespace
 
 TGlassCatalog::TGlassCatalog() = default;
 
@@ -146,12 +107,9 @@ std::unique_ptr<TGlassInfo> TGlassCatalog::GetGlass(std::string_view name) const
     }
     const auto record = static_cast<const TBaseDataFile *>(current_)->GetRecord(name);
     if (!record) return nullptr;
-    auto glass = std::make_unique<TBaseGlassInfo>(*record);
-    const std::string damage = ImplausibleValue(*glass);
-    if (damage.empty()) return glass;
-    NoteProblem(currentPath_, "the glass " + std::string(name) + " gives " + damage +
-                                  ", which no glass has: its record is damaged, and the glass is not used");
-    return nullptr;
+    // Every glass was judged when its catalog was read (TBaseDataFile): one that failed
+    // gives no record, and was named then.
+    return std::make_unique<TBaseGlassInfo>(*record);
   } catch (const std::bad_alloc &) {
     return nullptr;
   }

@@ -121,6 +121,9 @@ class TOpticalSystem {
   // back gives the set values exactly, not scaled by (1 + 40a)(1 - 40a).
   void ApplyThermalExpansion();
   void RoundNdToPowerOfTwo();
+  // Tells once, for a system away from 20 deg C that uses private glasses, that their
+  // catalog's thermal data are not applied.
+  void TellPrivateThermalData();
 
   // The system file (system_file_read.cpp, system_file_write.cpp). ReadFile: 1 when read
   // and prepared; 0 otherwise, with the system untouched unless the file was read whole
@@ -281,6 +284,9 @@ class TOpticalSystem {
   // The surface and zone sections of the file last read that name no surface or zone of it
   // (header as written, body as the file holds it): a save writes them back as they are.
   std::vector<std::pair<std::string, std::string>> sectionsLeftOut;
+  // The temperature and private glasses last told that the private catalog's thermal data
+  // are not applied: told once for each, not at every preparation.
+  std::string privateThermalTold;
   // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
   // aims kept there and keep theirs; never copied with the system.
   TChiefRayAims *chiefRayAims = nullptr;

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <vector>
+#include <cstdio>
 #include <new>
+#include <set>
 #include <string>
+#include <vector>
 #include <system_error>
 
 #include "foundation/textfiles/text_functions.h"
@@ -245,6 +247,34 @@ void TOpticalSystem::ScaleForTemperature(double from, double to) {
   MarkModelChanged();
 }
 
+void TOpticalSystem::TellPrivateThermalData() {
+  // The private catalog's tables give the index at the catalog temperature; its Alfa and
+  // Beta tables are read but not applied, so such a glass neither expands nor changes its
+  // index with the temperature.
+  constexpr double kPrivateTableTemperatureC = 20.0;
+  std::string glasses;
+  std::set<std::string> named;
+  for (int i = 0; i < SurfaceCount(); ++i) {
+    const std::string &glass = surfaces.data[i]->general.glass;
+    const std::size_t underscore = glass.rfind('_');
+    if (underscore == std::string::npos || strcasecmp(glass.c_str() + underscore + 1, "private") != 0) continue;
+    if (named.insert(glass).second) glasses += (glasses.empty() ? "" : ", ") + glass;
+  }
+  if (glasses.empty() || info.Temperature == kPrivateTableTemperatureC) {
+    privateThermalTold.clear();
+    return;
+  }
+  char temperature[32];
+  std::snprintf(temperature, sizeof temperature, "%g", info.Temperature);
+  const std::string note = std::string(temperature) + "|" + glasses;
+  if (note == privateThermalTold) return;
+  privateThermalTold = note;
+  MessageBox(nullptr,
+             "The system works at " + std::string(temperature) + " deg C, but the thermal data of the private catalog "
+             "are not applied: " + glasses + " keep the index of their table at 20 deg C and do not expand.",
+             "Warning", MB_OK | MB_ICONEXCLAMATION);
+}
+
 void TOpticalSystem::RoundNdToPowerOfTwo() {
   int exponent = 3;
   // 2^30 is the largest power an int holds; a larger Nd is not a sampling size.
@@ -274,6 +304,7 @@ int TOpticalSystem::Prepare(double lambdaW, int full, int warn) {
     return -1;
   }
   if (!damaged.empty()) MessageBox(nullptr, "These catalogs are damaged:\n" + damaged, "Warning", MB_OK | MB_ICONEXCLAMATION);
+  if (warn) TellPrivateThermalData();
   ApplyThermalExpansion();
   RoundNdToPowerOfTwo();
   if (full == 0) return 1;

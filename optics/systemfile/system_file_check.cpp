@@ -140,6 +140,9 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     bool quoted = false;
     bool closed = false;
     for (char c : line) {
+      // Text after a record's closing brace (a second record on its line) would be lost.
+      if (checked && closed && !quoted && c != ' ' && c != '\t' && c != '!')
+        return Fault(fileName, lineNumber, "text follows the end of the record: every record stands on a line of its own");
       if (c == '"') quoted = !quoted;
       if (!quoted && c == '!') break;
       if (!quoted && (c == ';' || c == '{' || c == '}')) {

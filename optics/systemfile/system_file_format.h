@@ -34,6 +34,10 @@ constexpr double kFileLeastDiameter = 0.00001;
 // Offsets beyond a million kilometres are no system's: positions summed from them keep no
 // digit of a lens's thickness, and at 1e308 the sums overflow.
 constexpr double kFileLargestOffset = 1.0e12;
+// A glass given as its index names one from 1 to 10 (mirrors aside); no medium's index
+// passes 10.
+constexpr double kFileLeastIndex = 1.0;
+constexpr double kFileLargestIndex = 10.0;
 // Offsets and angles (radians) at or below this are not written.
 constexpr double kFileNegligible = 1e-10;
 

@@ -23,6 +23,16 @@ constexpr double kFileHighestPressure = 76000.0;
 // The image-plane sampling interval (mm): a metre samples no image.
 constexpr double kFileLargestSampling = 1000.0;
 
+// An absorbance per mm (10^-Tau over each mm): past 1e6 not even a picometre passes.
+constexpr double kFileLargestAttenuation = 1e6;
+// A wavelength's weight is relative: a million to one is past any spectrum.
+constexpr double kFileLargestWeight = 1e6;
+// Angles written in degrees; a few turns may be the user's, 1e6 degrees is damage.
+constexpr double kFileLargestAngleDegrees = 1e6;
+// Recording wavelengths of a hologram, micrometres: 0 records nothing.
+constexpr double kFileLeastWavelengthUm = 1e-6;
+constexpr double kFileLargestWavelengthUm = 1e6;
+
 // Switches are 0 or 1; field values, offsets and image shifts stay within the offsets a
 // system file can place.
 constexpr TSystemKeyRange kSystemKeyRanges[] = {
@@ -52,6 +62,30 @@ constexpr TSystemKeyRange kSystemKeyRanges[] = {
     {"MicroType", 0, kMicroTypeCount - 1},
     {"SCType", 0, 1},
     {"LimitType", 0, 1},
+    // Sizes, indices, weights and angles no system has: a damaged value, never a design.
+    {"N1", 0, kFileLargestIndex},
+    {"Dentr", -kFileLargestOffset, kFileLargestOffset},
+    {"Weight", -kFileLargestWeight, kFileLargestWeight},
+    {"Wlh", kFileLeastWavelengthUm, kFileLargestWavelengthUm},
+};
+
+// A surface record's own keys (its offsets are judged apart: one beyond reach refuses the
+// file, since the surfaces after it would move).
+constexpr TSystemKeyRange kRecordKeyRanges[] = {
+    {"R", -kFileLargestOffset, kFileLargestOffset},
+    {"Ex", -kFileLargestOffset, kFileLargestOffset},
+    {"Tau", 0, kFileLargestAttenuation},
+    {"AlfaX", -kFileLargestAngleDegrees, kFileLargestAngleDegrees},
+    {"AlfaY", -kFileLargestAngleDegrees, kFileLargestAngleDegrees},
+    {"AlfaZ", -kFileLargestAngleDegrees, kFileLargestAngleDegrees},
+    {"DextY", -2 * kFileLargestOffset, 2 * kFileLargestOffset},
+    {"DextX", -2 * kFileLargestOffset, 2 * kFileLargestOffset},
+    {"DintY", 0, 2 * kFileLargestOffset},
+    {"DintX", 0, 2 * kFileLargestOffset},
+    {"BoundPosYExt", -kFileLargestOffset, kFileLargestOffset},
+    {"BoundPosXExt", -kFileLargestOffset, kFileLargestOffset},
+    {"BoundPosYInt", -kFileLargestOffset, kFileLargestOffset},
+    {"BoundPosXInt", -kFileLargestOffset, kFileLargestOffset},
 };
 
 }  // namespace
@@ -142,6 +176,11 @@ void TSurfaceRecords::Register(TReadNFKeys &file) {
   file.AddInt("BoundTypeInt", BoundTypeInt.data(), n);
   file.AddDouble("BoundPosYInt", BoundPosYInt.data(), n);
   file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
+  // What the writer puts in every record: a record without it would be saved back as a
+  // plane, air or a pinhole.
+  for (const char *key : {"R", "Glass", "DextY"}) file.Require(key);
+  file.Quote("Glass");
+  for (const TSystemKeyRange &range : kRecordKeyRanges) file.Limit(range.key, range.least, range.most);
 }
 
 void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,

@@ -43,12 +43,15 @@ struct TSurfaceRecords {
   void Register(TReadNFKeys &file);
 };
 
+// The phase-term count of a section that gives none (or none of its kind).
+inline constexpr int kPhaseCountNotGiven = -1;
+
 // A surface's own section: shape coefficients, HOE data and the count of its zones.
 struct TSurfaceSectionValues {
   double coefficients[kFileShapeCoefficients] = {};
   double phase[kFilePhaseCoefficients] = {};
   THOEParameters hoe;
-  int phaseCount = 0;
+  int phaseCount = kPhaseCountNotGiven;
   int zoneCount = 0;
 };
 void RegisterSurfaceSectionKeys(TReadNFKeys &file, TGeneralParameters &general,

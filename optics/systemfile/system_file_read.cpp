@@ -2,6 +2,7 @@
 // only a file read whole replaces the system, so a broken file never costs the user the
 // system already loaded.
 
+#include <set>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -30,9 +31,6 @@ namespace {
 // A fan holds this many rays at least and at most, as the Object page takes them.
 constexpr int kFileFewestRays = 3;
 constexpr int kFileMostRays = 1001;
-// A glass given as its index names one from 1 to 10 (mirrors aside).
-constexpr double kFileLeastIndex = 1.0;
-constexpr double kFileLargestIndex = 10.0;
 
 // "The optical system file <path>, line <n>: " for a key of a section (both lower case),
 // the line left out when the file does not hold the key.
@@ -142,6 +140,10 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
   SetList(surface.AsCoef, values.coefficients, count);
   surface.hasAsCoef = count != 0 && surface.AsCoef.data != nullptr ? 1 : 0;
 
+  // A hologram always gives its design wavelength: one whose count of phase terms was lost
+  // or damaged keeps the terms the section gives, rather than saving as no hologram.
+  if (values.phaseCount == kPhaseCountNotGiven && values.hoe.Wlh > 0.0)
+    values.phaseCount = std::max(LastNonZero(values.phase, kFilePhaseCoefficients) + 1, 1);
   if (values.phaseCount > 0) {
     SetList(values.hoe.Vh, values.phase, kFilePhaseCoefficients);
     surface.SetHOE(values.hoe, std::min(values.phaseCount, kFilePhaseCoefficients));
@@ -163,6 +165,14 @@ std::string ReadSurfaceSection(TRead1NF &file, TSurface &surface, int number,
 // gives no section for: named with their lines. The sections are kept in the file at the
 // next save, also under another name (sectionsLeftOut); the zones without one take
 // default values.
+// The sections some reader of a system file takes (lower-cased header).
+bool IsSystemSectionHeader(const std::string &lower) {
+  for (const char *prefix : {"[surface_", "[surf_", "[config_"})
+    if (lower.rfind(prefix, 0) == 0) return true;
+  return lower == "[common]" || lower == "[surfaces]" || lower == "[remark]" ||
+         lower == LowerCaseAnsi(kSystemFileEndSection);
+}
+
 std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayout &layout, const std::string &text,
                                    const std::string &path) {
   const int n = system.SurfaceCount();
@@ -180,10 +190,23 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
     leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
     system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
   }
+  // Sections no reader of the system takes (notes of the user's, a header mistyped): kept
+  // with the system, so that neither Save nor Save As drops the text.
+  std::string unknown;
+  std::set<std::string> held;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    if (IsSystemSectionHeader(lower) || !held.insert(lower).second) continue;
+    unknown += (unknown.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
+  }
   std::string warnings;
   if (!leftOut.empty())
     warnings += "The optical system file " + path + " holds sections of no surface or zone of its " + std::to_string(n) +
                 " surfaces: " + leftOut + "; they are not read, and saving the system keeps them as they are.\n";
+  if (!unknown.empty())
+    warnings += "The optical system file " + path + " holds sections this program does not know: " + unknown +
+                "; they are not read, and saving the system keeps them as they are.\n";
   for (int i = 0; i < n; ++i) {
     const int zones = system.surfaces.data[i]->zones.Cells();
     int missing = 0;
@@ -492,7 +515,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
       g.boundPosYExt = records.BoundPosYExt[i];
       g.boundPosXExt = records.BoundPosXExt[i];
       g.boundTypeExt = records.BoundTypeExt[i];
-      g.semiHeightInt = records.DintY[i] / 2.0;
+      double innerHeight = records.DintY[i];
+      // An inner bound wider than the outer one leaves no glass: a damaged value.
+      if (innerHeight > height) {
+        warnings += record + " gives DintY=" + FormatNumber(innerHeight) + ", wider than its diameter DextY=" +
+                    FormatNumber(height) + "; it is not read, 0 (no inner bound) is used.\n";
+        innerHeight = 0.0;
+      }
+      g.semiHeightInt = innerHeight / 2.0;
       g.semiWidthInt = records.DintX[i] / 2.0;
       g.boundPosYInt = records.BoundPosYInt[i];
       g.boundPosXInt = records.BoundPosXInt[i];

@@ -174,18 +174,16 @@ void WriteRecord(const TOpticalSystem &system, int i, std::FILE *out) {
     if (std::fabs(degrees[k] / kFileDegreesPerRadian) > kFileNegligible)
       PrintItem(out, kAngleKeys[k], degrees[k]);
   PrintItem(out, "DextY", 2.0 * g.semiHeightExt);
-  if (g.boundTypeExt != kBoundRound) {
-    PrintItem(out, "DextX", 2.0 * g.semiWidthExt);
-    std::fprintf(out, "BoundTypeExt=%d; ", g.boundTypeExt);
-  }
+  // A width apart from the diameter is kept also under a round bound (one whose type was
+  // damaged in its file), so that no save loses it.
+  if (g.boundTypeExt != kBoundRound || g.semiWidthExt != g.semiHeightExt) PrintItem(out, "DextX", 2.0 * g.semiWidthExt);
+  if (g.boundTypeExt != kBoundRound) std::fprintf(out, "BoundTypeExt=%d; ", g.boundTypeExt);
   if (g.boundPosYExt != 0.0) PrintItem(out, "BoundPosYExt", g.boundPosYExt);
   if (g.boundPosXExt != 0.0) PrintItem(out, "BoundPosXExt", g.boundPosXExt);
   if (g.semiHeightInt != 0.0) {
     PrintItem(out, "DintY", 2.0 * g.semiHeightInt);
-    if (g.boundTypeInt != kBoundRound) {
-      PrintItem(out, "DintX", 2.0 * g.semiWidthInt);
-      std::fprintf(out, "BoundTypeInt=%d; ", g.boundTypeInt);
-    }
+    if (g.boundTypeInt != kBoundRound || g.semiWidthInt != g.semiHeightInt) PrintItem(out, "DintX", 2.0 * g.semiWidthInt);
+    if (g.boundTypeInt != kBoundRound) std::fprintf(out, "BoundTypeInt=%d; ", g.boundTypeInt);
     if (g.boundPosYInt != 0.0) PrintItem(out, "BoundPosYInt", g.boundPosYInt);
     if (g.boundPosXInt != 0.0) PrintItem(out, "BoundPosXInt", g.boundPosXInt);
   }
@@ -255,6 +253,10 @@ std::vector<std::string> ExistingHeaders(const std::string &path) {
     headers.push_back(line);
   }
   return headers;
+}
+
+bool IsSurfaceOrZoneHeader(const std::string &lowerHeader) {
+  return lowerHeader.rfind("[surface_", 0) == 0 || lowerHeader.rfind("[surf_", 0) == 0;
 }
 
 // True for a surface or zone section of no surface or zone the system has.
@@ -363,7 +365,8 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     if (IsStaleHeader(header, *this)) file.RemoveSection(header);
   // The sections the reader left out go back as they were, also into a new file (Save as).
   for (const auto &[header, body] : sectionsLeftOut) {
-    if (!NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
+    // A surface or zone section that names one of the system now is written as any other.
+    if (IsSurfaceOrZoneHeader(LowerCaseAnsi(header)) && !NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
     file.SelectSection(header);
     std::fputs(body.c_str(), out);
     file.Reset();

@@ -96,6 +96,9 @@ std::string ValueRefused(const std::string &fileName) {
   return fault;
 }
 
+// The largest weight a function or beam takes.
+constexpr double kLargestWeight = 1e6;
+
 // Field units a section may name: 0 degrees, 1 arc minutes, 2 millimetres.
 constexpr int kLastUnit = 2;
 // A beam's field beyond this (in any unit) is no field of a system: a damaged file.
@@ -413,6 +416,11 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     file.Limit("Strehl_R", 0.0, 1.0);
     for (const char *option : {"ShowEachStep", "PolychromeOptimization", "EnableSagittalRays"}) file.Limit(option, 0.0, 1.0);
     file.Limit("SettingImageSurfaceType", kImageSurfaceStays, kImageSurfaceAtBestFocus);
+    // Weights are relative: one a million times another is past any balance a designer
+    // sets, and 1e308 would make the merit sum infinite.
+    for (const char *weight : {"Focus_W", "Magnification_W", "LengthOfSystem_W", "Sfs_W", "AberT_W", "AberW_W",
+                               "Distor_W", "Strehl_W", "Narciss_W", "Wbeam"})
+      file.Limit(weight, 0.0, kLargestWeight);
     file.ClearFaults();
     file.ParseSection(0);
     if ((file.Faults() & kReadNFNotFinite) != 0) {

@@ -134,6 +134,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   if (hasCommon) {
     file.AddDouble("NumPar", &declaredValue);
     file.ParseSection(0);
+    // "NumPar=nan" is a count given, though none: not one missing.
+    if ((file.Faults() & kReadNFNotFinite) != 0) declaredValue = std::numeric_limits<double>::quiet_NaN();
   }
   const bool hasParameters = file.ReadSection("[Parameters]") != 0;
   // Without a count or records this is a file of other data (merit functions): not told.
@@ -192,6 +194,7 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   file.AddInt2("Config", config.data(), "Surf", surf.data(), count);
   file.AddDouble2("Left", left.data(), "Right", right.data(), count);
   file.AddText("Type", type.data(), count);
+  file.Quote("Type");
   file.ClearFaults();
   file.ParseSection(0);
   const unsigned faults = file.Faults();

@@ -83,8 +83,15 @@ std::string KeyFault(const std::vector<TReadNFKeyNote> &notes) {
     return SampleText("line %d: ", note.line) + "the key " + note.key + " is given more than one value in a record.";
   if (note.kind == TReadNFNoteKind::kNotAKey)
     return SampleText("line %d: ", note.line) + "\"" + note.key + "\" stands where a key=value item belongs.";
-  return SampleText("line %d: ", note.line) + "the key " + note.key +
-         (note.kind == TReadNFNoteKind::kRepeatedKey ? " is given a second time." : " is none of dF, F and G.");
+  if (note.kind == TReadNFNoteKind::kRepeatedKey || note.kind == TReadNFNoteKind::kUnknownKey)
+    return SampleText("line %d: ", note.line) + "the key " + note.key +
+           (note.kind == TReadNFNoteKind::kRepeatedKey ? " is given a second time." : " is none of dF, F and G.");
+  // A value not of its kind, text after a record, a section twice: said as every reader says it.
+  // The file is not read at all: what the note says of the value kept does not apply.
+  std::string text = KeyNotesText({note}, std::string());
+  text.erase(std::min(text.find("; it is not read"), text.size()));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '.')) text.pop_back();
+  return text + ".";
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // The settings file's reader and writer.
 #include "synthesis/folder/tti_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
@@ -242,8 +244,17 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
     reader.AddInt("ShowZone", &v.showZone);
   });
   if (reader.Faults() != 0) broken = true;
+  // A key misspelt, given twice or given a value not of its kind would read as the value
+  // before, and the next save would write that over the user's: the file is named instead.
+  const std::vector<TReadNFKeyNote> notes = reader.KeyNotes();
   reader.Close();
   if (found == 0) reason = "it holds none of the sections of a settings file";
+  if (reason.empty() && !notes.empty()) {
+    // The file is not read at all: what the note says of the value kept does not apply.
+    reason = KeyNotesText({notes.front()}, std::string());
+    reason.erase(std::min(reason.find("; it is not read"), reason.size()));
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '.')) reason.pop_back();
+  }
   if (reason.empty() && (broken || !AllFinite(v))) reason = "a value does not fit its place";
   for (const TIntBound &bound : kIntBounds) {
     if (!reason.empty()) break;

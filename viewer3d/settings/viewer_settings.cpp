@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <vector>
+
 #include "foundation/textfiles/read_nf.h"
 
 namespace {
@@ -76,6 +78,16 @@ TSettingsReading ReadSectionOf(const std::string &path, const char *section, Reg
     take(faults);
   }
   reading.fault = faults.Text();
+  // Keys misspelt or given twice and values not of their kind: named by key and line.
+  // Each reading registers only its own keys of the section, so keys it does not know
+  // are another reading's: only what the values and records hold is told here.
+  std::vector<TReadNFKeyNote> held = file.KeyNotes();
+  std::erase_if(held, [](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kUnknownKey || note.kind == TReadNFNoteKind::kNotAKey;
+  });
+  std::string notes = KeyNotesText(held, "File " + path);
+  while (!notes.empty() && notes.back() == '\n') notes.pop_back();
+  if (!notes.empty()) reading.fault += (reading.fault.empty() ? "" : "\n") + notes;
   return reading;
 }
 

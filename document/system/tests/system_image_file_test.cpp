@@ -1,3 +1,4 @@
+#include <map>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -101,7 +102,13 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   ASSERT_EQ(loaded.Save(second), 1);
   TSystemImage again;
   ASSERT_EQ(again.Load(second, 2), 1);
-  EXPECT_EQ(BoxCount(), 0u) << "a file the program wrote opens without a word";
+  // The user's own section is named at each open, carried also into the other file, and
+  // nothing else is said.
+  ASSERT_EQ(BoxCount(), 2u);
+  for (const auto &box : Boxes().boxes)
+    EXPECT_EQ(box.text.find("holds sections this program does not know: [Foreign] (line"), box.text.find("holds"))
+        << box.text;
+  EXPECT_NE(ReadText(second).find("[Foreign]\nKey=1;\n"), std::string::npos);
   ExpectSameConfigurations(image, again);
   // The second configuration applied to the reloaded system stands where it stood.
   ASSERT_EQ(again.SelectConfiguration(1), 1);
@@ -234,15 +241,15 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       {"[Config_3]", "[Config_-3]", 2, {"[Config_-3] (line"}},
       {"[Config_3]", "", 2, {"configuration 2 holds naper a second time"}},
       {"dX(3)=", "Image=1e400,0,0; dX(99)=48.5; dX(3)=nan; unread=", 3,
-       {"dX(3)=nan is outside -1e+12 to 1e+12; it is not read.", "configuration 3: dX(99) names no element",
+       {"[Config_3] gives dX(3)=nan, which is not a number; it is not read.", "configuration 3: dX(99) names no element",
         "Image=1e400 is outside -1e+12 to 1e+12; it is not read, 0 is used", "[Config_3] holds the key unread,"},
        "[Config_3]"},
       // The element count itself is one past the last element.
       {"dX(3)=", "dX(5)=1; dX(3)=", 3, {"configuration 3: dX(5) names no element of the 5"}, "[Config_3]"},
-      {"dX(3)=", "dX(3)=6#; unread=", 3, {"dX(3)=6# is not a number; it is not read."}, "[Config_3]"},
+      {"dX(3)=", "dX(3)=6#; unread=", 3, {"[Config_3] gives dX(3)=6#, which is not a number; it is not read."}, "[Config_3]"},
       // A configuration's values are judged as the same keys in [Common].
       {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
-       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan is outside", "configuration 2: Naper=-5 names no surface",
+       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan, which is not a number", "configuration 2: Naper=-5 names no surface",
         "[Config_2] holds the key Naperr,"},
        "[Config_2]"},
   };
@@ -279,6 +286,39 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     TSystemImage reopened;
     ASSERT_EQ(reopened.Load(path, 2), 1);
     EXPECT_EQ(reopened.ConfigurationCount(), c.kept);
+    // Configurations added later never take a left-out section's place, and rounds of Save
+    // and Undo write each left-out section once.
+    loaded.InsertConfiguration(loaded.ConfigurationCount());
+    loaded.InsertConfiguration(loaded.ConfigurationCount());
+    ASSERT_EQ(loaded.SaveUndo("added"), 1);
+    // Sections by header: those of live configurations are the system's, the others held.
+    auto sectionsOf = [](const std::string &file, int live) {
+      std::multimap<std::string, std::string> held;
+      for (std::size_t h = file.find("\n[Config_"); h != std::string::npos; h = file.find("\n[Config_", h + 1)) {
+        const std::size_t body = file.find('\n', h + 1) + 1;
+        const std::string header = file.substr(h + 1, body - h - 2);
+        bool isLive = false;
+        for (int k = 1; k <= live; ++k) isLive = isLive || header == "[Config_" + std::to_string(k) + "]";
+        if (!isLive) held.emplace(file.substr(body, file.find("\n[", body) - body), header);
+      }
+      return held;
+    };
+    const auto given = sectionsOf(text, c.kept);
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_EQ(loaded.Save(path), 1);
+      const auto kept = sectionsOf(ReadText(path), loaded.ConfigurationCount());
+      for (const auto &[body, header] : given)
+        EXPECT_EQ(kept.count(body), 1u) << header << ", round " << round << " in:\n" << ReadText(path);
+      if (round == 0) {
+        ASSERT_EQ(loaded.Undo(-1), 1);
+      }
+    }
+    // A sound file opened next takes none of them into its saves.
+    const std::string sound = Scratch("sound.os");
+    WriteText(sound, whole);
+    ASSERT_EQ(loaded.Load(sound, 2), 1);
+    ASSERT_EQ(loaded.Save(sound), 1);
+    EXPECT_TRUE(sectionsOf(ReadText(sound), loaded.ConfigurationCount()).empty()) << ReadText(sound);
   }
 }
 

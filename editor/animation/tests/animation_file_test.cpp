@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/system/tests/editor_test_support.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 #include "editor/animation/animation_file.h"
 #include "editor/animation/animation_info.h"
@@ -164,7 +165,7 @@ TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
       {"[Common]\nContinuous=1;\n[Elem_1\nPosZ=1, 2; dPosZ=0.5\n", "its line 3 opens the section name \"[Elem_1\""},
       {std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22), "zero byte"},
       {"[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n", "[Elem_0]"},
-      {"[Elem_0]\nPosZ=0, nan; dPosZ=1\n", "[Elem_0]"},
+      {"[Elem_0]\nPosZ=0, -inf; dPosZ=1\n", "[Elem_0]"},
       {"[Beam]\nNStep=99999999999\n", "beyond what the program can hold"},
       {"[Beam]\nNray=2000000000\n", "Nray=2000000000"},
       {"[Beam]\nNStep=50000\n", "NStep=50000"},
@@ -273,6 +274,24 @@ TEST(BeamSweep, RangeComesFromTheBeamsUnlessTheFileGivesOne) {
   const double upper[2] = {0.0, 3.0};
   ASSERT_TRUE(BeamAnimationRange(Mem<double>(), upper, lowest, highest));
   EXPECT_EQ(highest, 3.0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AnimationFileTest, EveryKeyDamagedIsRefusedOrNamed) {
+  const std::string sound =
+      "[Common]\nContinuous=1; AllRotation=1\nRotZAll=0, 90; dRotZAll=10\nRotOriginAll=1, 2, 3\n\n"
+      "[Beam]\nNray=7\nBeam=-3, 5.5; NStep=20\n\n"
+      "[Elem_0]\nPosZ=0, 10; dPosZ=1\nRotX=0, 30; dRotX=5\nRotOrigin=0, 0, 5\nGoBack=1\n";
+  const int opened = CheckEveryKeyDamage("animation", sound, Scratch("damaged.anm"), [](const std::string &path) {
+    TAnimationFile file;
+    TOpenOutcome outcome;
+    outcome.refused = ReadAnimationFile(path, 1, file, outcome.told) != TAnimationFileStatus::kRead;
+    return outcome;
+  });
+  EXPECT_GT(opened, 50);
 }
 
 }  // namespace

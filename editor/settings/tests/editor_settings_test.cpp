@@ -261,7 +261,7 @@ TEST_F(EditorSettingsFile, ValuesBeyondWhatTheProgramOffersAreHeldAndNamed) {
   EXPECT_EQ(settings.spot.Mmax, 1.0);
   for (const char *named : {"NStepUndoMax=2000000000 is taken as 100", "GraphSize=99999999 is taken as 16384",
                             "BkColor=300 is taken as 255", "BkColor=-5 is taken as 0",
-                            "Nray=2000000000 is taken as 1000000", "Scale=7 is taken as 2", "Mmin is not a number"})
+                            "Nray=2000000000 is taken as 1000000", "Scale=7 is taken as 2", "Mmin=nan, which is not a number"})
     EXPECT_NE(notes.find(named), std::string::npos) << named << " in:" << notes;
   // A sound file says nothing.
   const std::string sound = Path("sound.ini");

@@ -275,10 +275,10 @@ TEST(ReadNFItems, QuotedTextListsFillConsecutiveElements) {
   EXPECT_EQ(std::string(names[1]), "b, c.os");
 }
 
-TEST(ReadNFItems, NumbersTruncateAndEmptyOrUnknownGiveZero) {
+TEST(ReadNFItems, NumbersNotWholeOfTheirKindKeepTheirValue) {
   TScratchFiles files;
   const std::string path =
-      files.Write("a.os", "[S]\nA=2.9; B=-2.9; C=; D=??; E=1.5e1x; F= 1 2 ;\n");
+      files.Write("a.os", "[S]\nA=2.9; B=-3; C=; D=??; E=1.5e1x; F= 1 2 ;\n");
   TReadNF reader(path, 0);
   reader.ReadSection("[S]");
   int a = 7, b = 7, c = 7;
@@ -286,13 +286,17 @@ TEST(ReadNFItems, NumbersTruncateAndEmptyOrUnknownGiveZero) {
   reader.AddInt3("A", &a, "B", &b, "C", &c);
   reader.AddDouble3("D", &d, "E", &e, "F", &f);
   reader.ParseSection(0);
-  EXPECT_EQ(a, 2);
-  EXPECT_EQ(b, -2);
-  EXPECT_EQ(c, 0);
-  EXPECT_EQ(d, 0.0);
-  EXPECT_APPROX(e, 15.0, kReadTolerance);
+  EXPECT_EQ(a, 7) << "a whole number key takes no fraction";
+  EXPECT_EQ(b, -3);
+  EXPECT_EQ(c, 7);
+  EXPECT_EQ(d, 7.0);
+  EXPECT_EQ(e, 7.0);
   // Blanks inside a number are removed before conversion.
   EXPECT_APPROX(f, 12.0, kReadTolerance);
+  const std::string told = KeyNotesText(reader.KeyNotes(), "");
+  for (const char *said : {"A=2.9, which is not a whole number; it is not read, 7 is used", "C=, which is empty",
+                           "D=??, which is not a number", "E=1.5e1x, which is not a number"})
+    EXPECT_NE(told.find(said), std::string::npos) << said << "\n" << told;
 }
 
 TEST(ReadNFItems, SemicolonWithoutBlankStillSeparatesItems) {
@@ -512,7 +516,7 @@ TEST(ReadNFBadInput, NumbersBeyondTheirTypeAreClamped) {
   EXPECT_NE(reader.Faults() & kReadNFNumberOutOfRange, 0u);
   EXPECT_EQ(i, INT_MAX);
   EXPECT_EQ(j, INT_MIN);
-  EXPECT_EQ(k, 0);
+  EXPECT_EQ(k, 5);
   EXPECT_EQ(f, std::numeric_limits<float>::max());
   EXPECT_TRUE(std::isinf(d));
 }
@@ -637,7 +641,7 @@ TEST(ReadNFParse, NumbersThatAreNoneAreStoredButNamed) {
   reader.AddDouble("W", &values[3]);
   reader.ParseSection(0);
   EXPECT_NE(reader.Faults() & kReadNFNotFinite, 0u);
-  EXPECT_TRUE(std::isnan(values[0]));
+  EXPECT_EQ(values[0], 0.0) << "not a number is not stored";
   EXPECT_EQ(values[3], 2.0);
   TReadNF plain(files.Write("plain.txt", "[A]\nX=1.5e3\n"), 0);
   plain.ReadSection("[A]");
@@ -661,21 +665,31 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
       {"X=1\nL(0)=1; L(1)=2; X=3\n", "line 3: [A] gives X a second time; the later value is used.\n"},
       {"{ R=1; R=2 }\n", "line 2: [A] gives R a second time"},
       {"X=9\n", "line 2: X=9 is outside 0 to 5; it is not read, 4 is used.\n"},
-      {"L=1,nan\n", "line 2: L=nan is outside 0 to 5; it is not read, 0 is used.\n"},
+      {"L=1,nan\n", "line 2: [A] gives L=nan, which is not a number; it is not read, 0 is used.\n"},
       {"Z=1\n", ""},
       {"{ R=1, 5; X=2 }\n{ R=2 }\n", "line 2: [A] gives R more than one value in a record; the first is used.\n"},
       {"L=1,2,3,4,5; X=1\n", "line 2: [A] gives L more than its 3 values; the rest are not read.\n"},
       {"X?1; L=1\n", "line 2: [A] holds \"X?1\" where a key=value item stands; it is not read.\n"},
       {"Q=1,2; X=1\n", "line 2: [A] holds the key Q, which this program does not know; it is not read.\n"},
+      {"X=\n", "line 2: [A] gives X=, which is empty; it is not read, 4 is used.\n"},
+      {"{ G=abc; Rx=2 }\n", "line 2: [A] holds the key Rx,"},
+      {"{ R=1; G=; }\n", "line 2: [A] gives G=, which is empty; it is not read.\n"},
+      {"{ G=\"a\" }\n", "line 2: [A] holds its record 1 without the key R that every record gives; 0 is used.\n"},
+      {"{ R=1 } { R=2 }\n", "line 2: [A] holds \"{ R=2 }\" after the brace that ends a record; it is not read.\n"},
+      {"X=1\n[A]\nX=2\n", "line 3: the section [A] is given a second time; only the first is read.\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.body);
     TReadNF reader(files.Write("keys.txt", std::string("[A]\n") + c.body), 0);
     double x = 4.0, z = 0.0, list[3] = {}, records[4] = {};
+    STRING glasses[4];
     ASSERT_EQ(reader.ReadSection("[A]"), 1);
     reader.AddDouble("X", &x);
     reader.AddDouble("L", list, 3);
     reader.AddDouble("R", records, 4);
+    reader.AddText("G", glasses, 4);
+    reader.Require("R");
+    reader.Quote("G");
     reader.Limit("x", 0.0, 5.0);
     reader.Limit("L", 0.0, 5.0);
     reader.ParseSection(0);

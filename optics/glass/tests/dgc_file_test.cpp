@@ -61,6 +61,8 @@ TEST(BinaryCatalog, WritesAndReadsTheLayout) {
   for (int k = 0; k < 6; ++k) {
     const auto record = bytes.begin() + 6 + 6 * 24 + 190 * k;
     plain.insert(plain.end(), record, record + 134);
+    // Earlier versions carried no check value (0).
+    std::fill(plain.end() - 134, plain.end() - 130, 0);
     for (int b = 0; b < 4; ++b) plain[6 + 24 * k + 20 + b] = static_cast<unsigned char>((6 + 6 * 24 + 134 * k) >> (8 * b));
   }
   WriteBytes(dir.File("plain.dgc"), plain);

@@ -64,13 +64,19 @@ TEST(GlassCatalog, GlassesWithValuesNoGlassHasAreRefusedByName) {
       {damaged([](TBaseGlassRecord &r) { r.a[0] = 2.5e6; }), "the index 1636.64 at 0.3 µm"},
       {damaged([](TBaseGlassRecord &r) { r.beta0 = 1e7f; }), "an index change of"},
       {damaged([](TBaseGlassRecord &r) { r.alfa0 = 3e9f; }), "the expansion 3e+09"},
+      {damaged([](TBaseGlassRecord &r) { r.alfa0 = -3e9f; }), "the expansion -3e+09"},
+      // Between the range's ends and middle: a pole at 0.77 µm, an index rising in the infrared.
+      {damaged([](TBaseGlassRecord &r) { r.a[3] = 0.6; }), "the index "},
+      {damaged([](TBaseGlassRecord &r) { r.a[4] = -1.01046945; }), "an index that rises from "},
       {damaged([](TBaseGlassRecord &r) { r.maxWavelength = 1e300; }), "the range 0.3 to 1e+300"},
   };
   for (const auto &[record, says] : cases) {
     std::string error;
-    ASSERT_TRUE(WriteDgcFile(dir.File("hurt.dgc"), {{"N-LAK21", "", record}}, error)) << error;
+    ASSERT_TRUE(WriteDgcFile(dir.File("hurt.dgc"), {{"N-LAK21", "", record}, {"N-BK7", "", CrownRecord()}}, error))
+        << error;
     TGlassCatalog catalogs(dir.Path(), "hurt");
     EXPECT_FALSE(catalogs.GetGlass("N-LAK21")) << says;
+    EXPECT_TRUE(catalogs.GetGlass("N-BK7")) << "the glass is refused, not its catalog";
     const std::string told = catalogs.TakeProblems();
     EXPECT_NE(told.find("the glass N-LAK21 gives " + std::string(says)), std::string::npos) << told;
   }

@@ -501,3 +501,40 @@ TEST_F(SystemPrepareTest, AnObjectInWaterTracesWithTheIndexItsFileGives) {
   EXPECT_EQ(oil.surfaces.data[0]->general.nAfter, 1.5);
   EXPECT_APPROX(ApparentSource(oil, 1e-4), t * (1.0 - 1.0 / 1.5), kParaxialTolerance);
 }
+
+namespace {
+
+// A private glass away from its tables' 20 deg C is told once that its catalog's thermal data
+// are not applied; at 20 deg C, or with catalog glasses alone, nothing is said.
+TEST_F(SystemPrepareTest, PrivateGlassesAwayFromTwentyDegreesAreToldTheirThermalDataAreNotApplied) {
+  TGlassCatalog catalogs(SourceRoot() + "/resources/cglass", "schott");
+  SetGlassCatalog(&catalogs);
+  const struct {
+    const char *glass;
+    double temperature;
+    bool told;
+  } cases[] = {{"n-bk7-hrz_private", 40.0, true}, {"n-bk7-hrz_private", 20.0, false}, {"n-bk7_schott", 40.0, false},
+               {"n-bk7-hrz_private", -10.0, true}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.glass) + " at " + std::to_string(c.temperature));
+    TOpticalSystem system;
+    AddAt(system, 0.0, 0.0, "", 10.0);
+    AddAt(system, 10.0, 50.0, c.glass, 10.0);
+    AddAt(system, 15.0, -50.0, "", 10.0);
+    system.info.Temperature = c.temperature;
+    const std::size_t before = BoxCount();
+    EXPECT_EQ(system.Prepare(0.0, 1, 1), 1);
+    ASSERT_EQ(BoxCount(), before + (c.told ? 1 : 0));
+    if (c.told) {
+      EXPECT_NE(Boxes().boxes.back().text.find("thermal data of the private catalog are not applied: " +
+                                               std::string(c.glass)),
+                std::string::npos)
+          << Boxes().boxes.back().text;
+    }
+    EXPECT_EQ(system.Prepare(0.0, 1, 1), 1);
+    EXPECT_EQ(BoxCount(), before + (c.told ? 1 : 0)) << "told once";
+  }
+  SetGlassCatalog(nullptr);
+}
+
+}  // namespace

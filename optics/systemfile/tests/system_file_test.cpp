@@ -8,6 +8,7 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "foundation/testing/comma_locale.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/tests/system_test_support.h"
 #include "optics/systemfile/system_file_check.h"
@@ -100,6 +101,31 @@ TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
     EXPECT_EQ(ReadText(Scratch("a.os")), ReadText(Scratch("b.os")));
   }
   EXPECT_EQ(BoxCount(), 0u);
+}
+
+// Every key the system file's readers register, damaged every way its kind admits in a file
+// the program wrote: the open names it by key and line or refuses the file, and the next
+// save keeps every other value the file gave.
+TEST_F(SystemFileTest, EveryKeyDamagedIsNamedAndTheRestKept) {
+  for (const char *example : {"hologram_lens.os", "lens_array.os", "infrared_scanner.os"}) {
+    TOpticalSystem written;
+    ASSERT_EQ(written.ReadFile(ExamplePath(example), 0), 1);
+    ASSERT_EQ(written.WriteFile(Scratch("sound.os").c_str()), 1);
+    const int opened = CheckEveryKeyDamage(example, ReadText(Scratch("sound.os")), Scratch("damaged.os"),
+                                           [this](const std::string &path) {
+                                             const std::size_t before = BoxCount();
+                                             TOpticalSystem system;
+                                             TOpenOutcome outcome;
+                                             outcome.refused = system.ReadFile(path, 0) == 0;
+                                             for (std::size_t k = before; k < BoxCount(); ++k)
+                                               outcome.told += Boxes().boxes[k].text + "\n";
+                                             if (!outcome.refused && system.WriteFile(Scratch("saved.os").c_str()) == 1)
+                                               outcome.saved = ReadText(Scratch("saved.os"));
+                                             return outcome;
+                                           },
+                                           {{"lambda", "weight"}, {"boundtypeext", "dextx"}, {"boundtypeint", "dintx"}});
+    EXPECT_GT(opened, 100) << example;
+  }
 }
 
 TEST_F(SystemFileTest, AwkwardNumbersOfAStackedSystemSurviveExactly) {
@@ -350,6 +376,8 @@ TEST_F(SystemFileTest, BrokenFilesAreRefusedAndTheLoadedSystemKept) {
       // A count read as 13 would be another system than the file's.
       {"fractional count", Minimal("Nsurf=13.5", records), "line 2: the value \"13.5\" of Nsurf is not a whole number"},
       {"far offset", Minimal("Nsurf=2", "{ R=0; Dx=1e308; }\n{ R=50; }\n"), "line 4: surface 1 gives Dx=1e+308"},
+      {"two records on a line", Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=2; } { R=5; Glass=\"\"; DextY=2; }\n"),
+       "line 4: text follows the end of the record"},
       {"far offset below", Minimal("Nsurf=2", "{ R=0; }\n{ R=50; Dy=-1e308; }\n"), "line 5: surface 2 gives Dy=-1e+308"},
       {"hotter than the General page takes", Minimal("Nsurf=2\nTemperature=1e308", records), "line 3: Temperature=1e+308 is outside"},
       {"below absolute zero", Minimal("Nsurf=2\nTemperature=-300; Pressure=760", records), "line 3: Temperature=-300 is outside"},
@@ -816,9 +844,21 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Lambda=", records, "line 3: Lambda= lists no wavelength; the working wavelength alone is used"},
       {"MonochromeSystem0", records, "line 3: [Common] holds \"MonochromeSystem0\" where a key=value item stands"},
       {"", records + "[Surface_9]\nTypeAspher=5\n", "of its 2 surfaces: [Surface_9] (line 6); they are not read"},
-      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read, 0 is used."},
+      {"", records + "[Surface_2]\nNv=-3\n", "line 7: Nv=-3 is outside 0 to 20; it is not read."},
       {"", records + "[Surface_2]\nNRasterZones=1\n[Surf_2_Zone_1]\nPacking=99\n", "line 9: Packing=99 is outside 0 to 6"},
       {"", records + "[Surface_2]\nNRasterZones=1\n", "surface 2 counts 1 lens-array zones, but the file holds no section for 1 of them (the first [Surf_2_Zone_1])"},
+      // Sections no reader takes or given twice, records that lack what every record gives.
+      {"", records + "[MyNotes]\nkeep=me\n", "sections this program does not know: [MyNotes] (line 6); they are not read"},
+      {"", records + "[Confgi_3]\nNaper=2\n", "does not know: [Confgi_3] (line 6)"},
+      {"Nray=21", records + "[Common]\nNray=25\n", "line 7: the section [Common] is given a second time; only the first"},
+      {"", records + "[Surface_2]\nNv=1\n[Surface_2]\nNv=2\n", "line 8: the section [Surface_2] is given a second time"},
+      {"", "{ R=0; Glass=\"\"; Dx=10; }\n{ R=50; Glass=\"\"; DextY=30; }\n", "line 4: [Surfaces] holds its record 1 without the key DextY"},
+      {"", "{ R=; Glass=\"\"; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n", "line 4: [Surfaces] gives R=, which is empty"},
+      {"", "{ R=0; Glass=; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n", "line 4: [Surfaces] gives Glass=, which is empty"},
+      {"", "{ R=0; Glass=\"\"; DextY=30; Tau=-1 }\n{ R=50; Glass=\"\"; DextY=30; DintY=40 }\n", "line 4: Tau=-1 is outside 0"},
+      {"", records + "[Surface_2]\nWlh=0\n", "line 7: Wlh=0 is outside"},
+      {"Dentr=1e308", records, "line 3: Dentr=1e308 is outside"},
+      {"N1=1e308", records, "line 3: N1=1e308 is outside"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.common);
@@ -838,6 +878,16 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
   for (const char *saved : {"input.os", "other.os"}) {
     ASSERT_EQ(leftOut.WriteFile(Scratch(saved).c_str()), 1);
     EXPECT_NE(ReadText(Scratch(saved)).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos) << saved;
+  }
+  // A section no reader takes goes back once into the same file and into another.
+  TOpticalSystem notes;
+  ASSERT_EQ(ReadString(notes, Minimal("Nsurf=2", records + "[MyNotes]\nkeep=me\n[Confgi_3]\nNaper=2\n")), 1);
+  for (const char *saved : {"input.os", "other.os", "other.os"}) {
+    ASSERT_EQ(notes.WriteFile(Scratch(saved).c_str()), 1);
+    const std::string text = ReadText(Scratch(saved));
+    for (const char *section : {"[MyNotes]\nkeep=me\n", "[Confgi_3]\nNaper=2\n"})
+      EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
+    EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
   }
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;

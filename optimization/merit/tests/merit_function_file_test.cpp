@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 #include "optics/model/optical_system.h"
 #include "optimization/system/tests/configuration_snapshots.h"
@@ -183,6 +184,13 @@ TEST_F(MeritFileTest, WriteAndReadAgainGiveTheSameFunctionsExactly) {
   // Writing what was read gives the same file.
   ASSERT_EQ(read.Write(path), 1);
   EXPECT_EQ(ReadText(path), text);
+  // An editor's byte-order mark before the first section changes nothing.
+  WriteText(path, "\xEF\xBB\xBF" + text.substr(others.size()));
+  TOptimizationFunctions marked;
+  Build(marked, 2);
+  EXPECT_EQ(marked.Read(path), 1);
+  EXPECT_TRUE(boxes_.boxes.empty()) << boxes_.boxes.front().text;
+  ExpectSameFiledContent(set, marked);
 }
 
 TEST_F(MeritFileTest, TrailingBeamsOnTheAxisAreNotFiled) {
@@ -572,3 +580,32 @@ TEST_F(MeritFileTest, FilesWithoutClosedSectionsAreReadWhenEachEndsInItsBeams) {
   EXPECT_TRUE(boxes_.boxes.empty());
   ExpectSameFiledContent(closed, set);
 }
+
+namespace {
+
+// Every key the merit-function reader registers, damaged every way its kind admits in a
+// file the program wrote: named by key and line or refused, and the rest saved as given.
+TEST_F(MeritFileTest, EveryKeyDamagedIsNamedOrRefused) {
+  TOptimizationFunctions written;
+  Build(written, 2);
+  SetOddTargets(written, 0, 10.0);
+  SetOddTargets(written, 1, 20.0);
+  written.SetConfigurations();
+  ASSERT_EQ(written.Write(Scratch("sound.fun")), 1);
+  const int opened = CheckEveryKeyDamage("merit functions", ReadText(Scratch("sound.fun")), Scratch("damaged.fun"),
+                                         [this](const std::string &path) {
+                                           boxes_.boxes.clear();
+                                           TOptimizationFunctions set;
+                                           Build(set, 2);
+                                           TOpenOutcome outcome;
+                                           outcome.refused = set.Read(path) == 0;
+                                           for (const auto &box : boxes_.boxes) outcome.told += box.text + "\n";
+                                           std::filesystem::remove(Scratch("saved.fun"));
+                                           if (!outcome.refused && set.Write(Scratch("saved.fun")) == 1)
+                                             outcome.saved = ReadText(Scratch("saved.fun"));
+                                           return outcome;
+                                         });
+  EXPECT_GT(opened, 100);
+}
+
+}  // namespace

@@ -15,6 +15,7 @@
 
 #include "foundation/numerics/pi.h"
 #include "foundation/testing/approx.h"
+#include "foundation/testing/key_damage.h"
 #include "imaging/testobject/tests/test_object_support.h"
 #include "synthesis/detectors/matrix_detector.h"
 #include "synthesis/folder/isoplanar_synthesis.h"
@@ -115,8 +116,8 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   refused("{F=-1; G=1;}\n{F=1; G=1;}\n", "sample 0 does not rise");
   refused("dF=0;\n{G=1;}\n", "positive");
   refused("dF=-2;\n{G=1;}\n", "positive");
-  refused("dF=nan;\n{G=1;}\n", "positive");
-  refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "sample 1 is not a number");
+  refused("dF=nan;\n{G=1;}\n", "line 1: the file gives dF=nan, which is not a number");
+  refused("{F=0; G=1;}\n{F=1; G=nan;}\n", "line 2: the file gives G=nan, which is not a number");
   refused("{F=0; G=1e39;}\n", "float range");
   refused("G(1000)=1;\n", "more than 1000");
   // A gain within the float range whose transform over the raster is not.
@@ -413,3 +414,14 @@ TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
 }
 
 }  // namespace
+
+TEST_F(TransformerFile, EveryKeyDamagedIsRefusedOrNamed) {
+  const std::string sound = "dF=10;\n{ F=0; G=1; }\n{ F=10; G=0.75; }\n{ F=20; G=0; }\n";
+  const int opened = CheckEveryKeyDamage("transformer", sound, Scratch("damaged.otd"), [](const std::string &path) {
+    TTransformerTable table;
+    TOpenOutcome outcome;
+    outcome.refused = !ReadTransformerFile(path, 2.0f, table, outcome.told);
+    return outcome;
+  });
+  EXPECT_GT(opened, 10);
+}

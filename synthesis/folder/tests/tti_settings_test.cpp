@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 
 namespace {
@@ -245,7 +246,7 @@ TEST_F(TtiSettings, DamagedFilesAreRefusedAndChangeNothing) {
       {std::string("[Radial mira]\nNStrokes=4\0\n", 26), "zero byte"},
       {"[Objects settings]\nDistance=1e999\n", "does not fit"},
       {"[Round detector]\nDiameter=1e60\n", "does not fit"},
-      {"[Energy]\nSizeRectX=nan\n", "does not fit"},
+      {"[Energy]\nSizeRectX=nan\n", "line 2: [Energy] gives SizeRectX=nan, which is not a number."},
       {"[Scanner]\n" + std::string(70000, 'x') + "\n", "line too long"},
   };
   int k = 0;
@@ -322,3 +323,19 @@ TEST(TtiFileName, TheDefaultFileLiesBesideTheSystemWithItsBaseName) {
 }
 
 }  // namespace
+
+// Every key the reader registers, damaged every way its kind admits: refused with a
+// reason, and never a value silently read as another.
+TEST_F(TtiSettings, EveryKeyDamagedIsRefusedOrNamed) {
+  std::string sound, problem;
+  ASSERT_TRUE(FormatTtiFile(Unusual(), true, true, sound, problem)) << problem;
+  const int opened = CheckEveryKeyDamage("settings file", sound, Path("damaged.tti"), [](const std::string &path) {
+    TTtiSettings values;
+    unsigned sections = 0;
+    TOpenOutcome outcome;
+    outcome.refused = ReadTtiFile(path, values, sections, outcome.told) != TTtiReadResult::Read;
+    if (!outcome.refused) FormatTtiFile(values, true, true, outcome.saved, outcome.told);
+    return outcome;
+  });
+  EXPECT_GT(opened, 100);
+}
