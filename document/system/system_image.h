@@ -69,6 +69,10 @@ class TSetupKeeper {
   virtual void ConfigurationsChanging() = 0;
   virtual void ConfigurationInserted(int at) = 0;
   virtual void ConfigurationDeleted(int at) = 0;
+  // The system is saved under another name: its whole setup, kept now in the file from
+  // (or in the keeper's own place), is written to the file to. False, why saying its cause,
+  // when it was not.
+  virtual bool WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) = 0;
 };
 
 // The file of the setup beside the snapshot of a slot ("Undo<k>.par").

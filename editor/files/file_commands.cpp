@@ -20,6 +20,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
 #include "editor/insert/print_system_properties.h"
+#include "editor/optimize/cm_optimize.h"
 #include "editor/properties/system_properties_folder.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/text_functions.h"
@@ -33,7 +34,6 @@
 namespace {
 
 constexpr const char *kSystemFilter = "Optical System (*.os)|*.os|All files (*.*)|*.*|";
-constexpr const char *kSystemsDirectoryName = "os";
 // A system needs more than this many surfaces (object and image) to be one.
 constexpr int kEmptySurfaceCount = 2;
 // Fewer surfaces make no system to report.
@@ -175,7 +175,7 @@ std::string OpenFailureText(const std::string &fileName) {
 }  // namespace
 
 TFileCommands::TFileCommands(TEditorFrame &frame, TWindow &window)
-    : frame_(frame), window_(window), systemsDirectory_(JoinPath(ProgramDir(), kSystemsDirectoryName)) {}
+    : frame_(frame), window_(window), systemsDirectory_(SystemsDir()) {}
 
 bool TFileCommands::AskToSave() {
   if (!frame_.System().HasUnsavedChanges()) return true;
@@ -338,7 +338,7 @@ void TFileCommands::CmOpenSystem() {
   if (OptimizationRunStopsCommand()) return;
   if (!AskToSave()) return;
   TFileName dialog(&window_, kSystemFilter, TFileName::kOpen);
-  std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
+  std::string directory = SystemsDir();
   if (!Untitled()) {
     dialog.SetFileName(FileNameOf(frame_.System().name));
     directory = DirectoryOf(frame_.System().name);
@@ -401,12 +401,21 @@ bool TFileCommands::SaveSystemAs() {
   }
   const bool untitled = Untitled();
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
-  dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
+  dialog.SetInitialDir(untitled ? SystemsDir()
                                 : DirectoryOf(frame_.System().name));
   dialog.SetDefExt("os");
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return false;
+  // The variables and merit functions go under the new name with the system: a parameter
+  // file already there is another system's, replaced only when the user says so.
+  const std::string keptSetup = DefaultParameterFile(frame_.System());
+  const std::string newSetup = ParameterFileBeside(chosen);
+  if (newSetup != keptSetup && FileExists(newSetup) &&
+      MessageBox(window_.GetHandle(),
+                 newSetup + " already exists.\nReplace its variables and merit functions with those of this system?",
+                 "Save system as", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return false;
   // The panel's variables and functions reach the unnamed system's file before it moves
   // (without a temporary directory there is none: the panel keeps them for the new name).
   if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
@@ -420,6 +429,13 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   frame_.System().SetUnsavedChanges(0);
+  if (TSetupKeeper *setup = frame_.System().SetupKeeper(); setup != nullptr && newSetup != keptSetup) {
+    if (!setup->WriteSetupTo(keptSetup, newSetup, why))
+      MessageBox(window_.GetHandle(), FileWriteFaultText(newSetup, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
+    // The unnamed system's own file is written under the new name: it does not move too.
+    else if (std::error_code ignored; untitled && FileExists(keptSetup))
+      std::filesystem::remove(keptSetup, ignored);
+  }
   if (const std::string notMoved = untitled ? KeepUntitledFiles(chosen) : std::string(); !notMoved.empty())
     MessageBox(window_.GetHandle(), notMoved, "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());

@@ -89,15 +89,14 @@ void TOptimizationSetup::ConfigurationDeleted(int at) {
   });
 }
 
-bool TOptimizationSetup::WriteTo(const std::string &fileName, TFileWriteResult &why) {
+bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) {
   why = {};
   if (TOptimizationPanel *panel = Shown()) {
-    why = panel->WriteSetup(fileName, true);
+    why = panel->WriteSetup(to, true);
     return why.Written();
   }
-  const std::string file = DefaultParameterFile(image_);
   std::string bytes;
-  if (file.empty() || file == fileName || !ReadBytes(file, bytes)) return true;
-  why = ReplaceFileContents(fileName, bytes);
+  if (from.empty() || from == to || !ReadBytes(from, bytes)) return true;
+  why = ReplaceFileContents(to, bytes);
   return why.Written();
 }

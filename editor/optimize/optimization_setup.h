@@ -29,9 +29,9 @@ class TOptimizationSetup final : public TSetupKeeper {
   void ConfigurationInserted(int at) override;
   void ConfigurationDeleted(int at) override;
 
-  // Writes the whole setup (variables and merit functions) to fileName, the system's file
-  // saved under another name: false with why when it was not written.
-  bool WriteTo(const std::string &fileName, TFileWriteResult &why);
+  // The panel's setup when it is shown, else the file from's bytes (nothing when there is
+  // none): one replacement of to.
+  bool WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) override;
 
  private:
   TOptimizationPanel *Shown() const { return shownPanel ? shownPanel() : nullptr; }

@@ -140,3 +140,44 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
                       CM_DELETE, CM_CUT, CM_TURN_SYSTEM})
     EXPECT_TRUE(stepped.count(command) != 0) << command;
 }
+
+// Save As writes the whole setup under the new name, and asks before replacing another
+// system's parameter file there: No leaves every file and the name as they were.
+TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacingAnother) {
+  const std::string b = Scratch("Systems/B.os"), c = Scratch("Systems/C.os"), cPar = Scratch("Systems/C.par");
+  const std::string other = "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=3; Left=1; Right=2; Type=\"R\" }\n";
+  struct Row {
+    bool shown, otherThere;
+    int answer;
+  };
+  for (const Row row : {Row{true, false, IDYES}, Row{false, false, IDYES}, Row{true, true, IDNO}, Row{false, true, IDYES},
+                        Row{true, true, IDYES}}) {
+    SCOPED_TRACE(std::to_string(row.shown) + std::to_string(row.otherThere) + std::to_string(row.answer));
+    DropEditor();
+    for (const std::string &gone : {b, c, cPar}) std::filesystem::remove(gone);
+    std::filesystem::copy_file(ExamplePath("double_gauss.os"), b);
+    std::ofstream(Scratch("Systems/B.par")) << "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=20; Right=30; "
+                                               "Type=\"R\" }\n{ Config=0; Surf=2; Left=-30; Right=-20; Type=\"R\" }\n";
+    if (row.otherThere) std::ofstream(cPar) << other;
+    TOpticalEditor &editor = Open(b);
+    if (row.shown) {
+      ASSERT_EQ(ShowPanel(editor, true)->parameters.Count(), 2);
+    }
+    TScriptedFileDialog files;
+    files.Choose({c});
+    answers_.reset();
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+    answers_->QueueAnswer(row.answer);
+    editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+    EXPECT_EQ(answers_->boxes.size(), row.otherThere ? 1u : 0u) << (answers_->boxes.empty() ? "" : answers_->boxes[0].text);
+    if (row.answer == IDNO) {
+      EXPECT_EQ(Bytes(cPar), other);
+      EXPECT_EQ(editor.System().name, b);
+      continue;
+    }
+    EXPECT_EQ(editor.System().name, c);
+    ShowPanel(editor, false);
+    EXPECT_EQ(ShowPanel(editor, true)->parameters.Count(), 2);
+    EXPECT_TRUE(Bytes(cPar).find("Surf=2; Left=-30") != std::string::npos && Bytes(cPar).find("Surf=3") == std::string::npos);
+  }
+}
