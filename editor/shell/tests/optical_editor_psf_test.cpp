@@ -52,6 +52,40 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
     EXPECT_EQ(editor.System().info.Discrete, step.discrete) << step.command;
     EXPECT_EQ(editor.System().info.Difrac, step.difrac) << step.command;
   }
+  // As the Undo item shows it: Apply with nothing changed takes no step, the recommendation
+  // switch alone one, and each compute button a Discrete typed and not applied.
+  struct TPress {
+    int check, button, radio;
+    const char *undo;
+  };
+  // The sections' graphs are modal: each is closed once it shows.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [] {
+    TWindow *window = WindowFromHandle(GetFocus());
+    while (window != nullptr && !window->IsModal()) window = window->GetParentO();
+    if (window != nullptr) window->EndModal(IDCANCEL);
+  });
+  closer.start(20);
+  int row = 0;
+  for (const TPress &press : {TPress{0, kPsfApplyButton, 0, nullptr},
+                              TPress{kPsfRecommendationCheck, kPsfApplyButton, 0, "Undo PSF settings (ctrl-Z)"},
+                              TPress{0, kPsfColorMapButton, 0, "Undo PSF discrete (ctrl-Z)"},
+                              TPress{0, kPsf3DPlotButton, 0, "Undo PSF discrete (ctrl-Z)"},
+                              TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioPsf, "Undo PSF discrete (ctrl-Z)"},
+                              TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioMtf, "Undo PSF discrete (ctrl-Z)"}}) {
+    const std::string undoBefore = ItemText(CM_UNDO);
+    const std::string text = std::to_string(0.002 + 0.0005 * (++row));
+    const double typed = std::stod(text);
+    answers_.reset();
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+    answers_->QueueAnswer(IDNO);
+    if (press.check != 0) page->CheckDlgButton(press.check, page->IsDlgButtonChecked(press.check) ? BST_UNCHECKED : BST_CHECKED);
+    if (press.radio != 0) page->SendMessage(WM_COMMAND, press.radio, 0);
+    if (press.button != kPsfApplyButton) page->SetDlgItemText(kPsfDiscreteEdit, text.c_str());
+    page->SendMessage(WM_COMMAND, press.button, 0);
+    EXPECT_EQ(ItemText(CM_UNDO), press.undo != nullptr ? press.undo : undoBefore) << press.button;
+    EXPECT_TRUE(press.button == kPsfApplyButton || editor.System().info.Discrete == typed) << press.button;
+  }
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);
