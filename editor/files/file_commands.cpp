@@ -256,6 +256,8 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   // system is still the one opened; only Undo has nothing to go back to.
   const bool snapshot = frame_.System().SaveUndo("") != 0;
   frame_.System().SetUnsavedChanges(0);
+  // Next and Previous step from the configuration the file shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   frame_.ShowSystem();
   frame_.EditTools().RefillTables();
   // Without a private directory Undo is off, as the start has said: the open is whole.
@@ -497,6 +499,8 @@ void TFileCommands::CmUndo() {
   // With no step to go back to the ring beeps and the system stays as it is.
   const int elements = frame_.System().ElementCount();
   if (!frame_.System().Undo(-1)) return;
+  // Next and Previous step from the configuration the step shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();
@@ -506,6 +510,8 @@ void TFileCommands::CmUndo() {
 void TFileCommands::CmRedo() {
   const int elements = frame_.System().ElementCount();
   if (!frame_.System().Redo()) return;
+  // Next and Previous step from the configuration the step shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();
