@@ -409,10 +409,11 @@ bool TFileCommands::SaveSystemAs() {
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return false;
-  // The variables and merit functions go under the new name with the system: a parameter
-  // file already there is another system's, replaced only when the user says so.
-  const std::string keptSetup = DefaultParameterFile(frame_.System());
-  const std::string newSetup = ParameterFileBeside(chosen);
+  // The variables and merit functions of a named system go under the new name with it: a
+  // parameter file already there is another system's, replaced only when the user says so.
+  // (An unnamed system's own file moves, and one already there is kept beside it.)
+  const std::string keptSetup = untitled ? std::string() : DefaultParameterFile(frame_.System());
+  const std::string newSetup = untitled ? std::string() : ParameterFileBeside(chosen);
   if (newSetup != keptSetup && FileExists(newSetup) &&
       MessageBox(window_.GetHandle(),
                  newSetup + " already exists.\nReplace its variables and merit functions with those of this system?",
@@ -431,13 +432,9 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   frame_.System().SetUnsavedChanges(0);
-  if (TSetupKeeper *setup = frame_.System().SetupKeeper(); setup != nullptr && newSetup != keptSetup) {
-    if (!setup->WriteSetupTo(keptSetup, newSetup, why))
-      MessageBox(window_.GetHandle(), FileWriteFaultText(newSetup, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
-    // The unnamed system's own file is written under the new name: it does not move too.
-    else if (std::error_code ignored; untitled && FileExists(keptSetup))
-      std::filesystem::remove(keptSetup, ignored);
-  }
+  if (TSetupKeeper *setup = frame_.System().SetupKeeper(); setup != nullptr && newSetup != keptSetup &&
+                                                               !setup->WriteSetupTo(keptSetup, newSetup, why))
+    MessageBox(window_.GetHandle(), FileWriteFaultText(newSetup, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (const std::string notMoved = untitled ? KeepUntitledFiles(chosen) : std::string(); !notMoved.empty())
     MessageBox(window_.GetHandle(), notMoved, "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
