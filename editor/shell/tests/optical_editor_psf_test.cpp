@@ -52,8 +52,8 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
     EXPECT_EQ(editor.System().info.Discrete, step.discrete) << step.command;
     EXPECT_EQ(editor.System().info.Difrac, step.difrac) << step.command;
   }
-  // As the Undo item shows it: Apply with nothing changed takes no step, the recommendation
-  // switch alone one, and each compute button a Discrete typed and not applied.
+  // As the Undo item shows it: each compute button stores a Discrete typed and not applied,
+  // Apply with nothing changed takes no step after it, the recommendation switch alone one.
   struct TPress {
     int check, button, radio;
     const char *undo;
@@ -67,9 +67,9 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
   });
   closer.start(20);
   int row = 0;
-  for (const TPress &press : {TPress{0, kPsfApplyButton, 0, nullptr},
+  for (const TPress &press : {TPress{0, kPsfColorMapButton, 0, "Undo PSF discrete (ctrl-Z)"},
+                              TPress{0, kPsfApplyButton, 0, nullptr},
                               TPress{kPsfRecommendationCheck, kPsfApplyButton, 0, "Undo PSF settings (ctrl-Z)"},
-                              TPress{0, kPsfColorMapButton, 0, "Undo PSF discrete (ctrl-Z)"},
                               TPress{0, kPsf3DPlotButton, 0, "Undo PSF discrete (ctrl-Z)"},
                               TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioPsf, "Undo PSF discrete (ctrl-Z)"},
                               TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioMtf, "Undo PSF discrete (ctrl-Z)"}}) {
