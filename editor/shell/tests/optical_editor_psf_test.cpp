@@ -54,37 +54,20 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
   }
   // As the Undo item shows it: each compute button stores a Discrete typed and not applied,
   // Apply with nothing changed takes no step after it, the recommendation switch alone one.
-  struct TPress {
-    int check, button, radio;
-    const char *undo;
-  };
-  // The sections' graphs are modal: each is closed once it shows.
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    TWindow *window = WindowFromHandle(GetFocus());
-    while (window != nullptr && !window->IsModal()) window = window->GetParentO();
-    if (window != nullptr) window->EndModal(IDCANCEL);
-  });
-  closer.start(20);
+  const std::string discrete = "Undo PSF discrete (ctrl-Z)", settings = "Undo PSF settings (ctrl-Z)";
   int row = 0;
-  for (const TPress &press : {TPress{0, kPsfColorMapButton, 0, "Undo PSF discrete (ctrl-Z)"},
-                              TPress{0, kPsfApplyButton, 0, nullptr},
-                              TPress{kPsfRecommendationCheck, kPsfApplyButton, 0, "Undo PSF settings (ctrl-Z)"},
-                              TPress{0, kPsf3DPlotButton, 0, "Undo PSF discrete (ctrl-Z)"},
-                              TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioPsf, "Undo PSF discrete (ctrl-Z)"},
-                              TPress{0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioMtf, "Undo PSF discrete (ctrl-Z)"}}) {
-    const std::string undoBefore = ItemText(CM_UNDO);
-    const std::string text = std::to_string(0.002 + 0.0005 * (++row));
-    const double typed = std::stod(text);
-    answers_.reset();
-    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
-    answers_->QueueAnswer(IDNO);
-    if (press.check != 0) page->CheckDlgButton(press.check, page->IsDlgButtonChecked(press.check) ? BST_UNCHECKED : BST_CHECKED);
-    if (press.radio != 0) page->SendMessage(WM_COMMAND, press.radio, 0);
-    if (press.button != kPsfApplyButton) page->SetDlgItemText(kPsfDiscreteEdit, text.c_str());
-    page->SendMessage(WM_COMMAND, press.button, 0);
-    EXPECT_EQ(ItemText(CM_UNDO), press.undo != nullptr ? press.undo : undoBefore) << press.button;
-    EXPECT_TRUE(press.button == kPsfApplyButton || editor.System().info.Discrete == typed) << press.button;
+  for (const auto &[check, button, radio, undo] :
+       {std::tuple<int, int, int, std::string>{0, kPsfColorMapButton, 0, discrete}, {0, kPsfApplyButton, 0, discrete},
+        {kPsfRecommendationCheck, kPsfApplyButton, 0, settings}, {0, kPsf3DPlotButton, 0, discrete},
+        {0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioPsf, discrete}, {0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioMtf, discrete}}) {
+    const std::string typed = std::to_string(0.002 + 0.0005 * (++row));
+    answers_->QueueAnswer(IDNO);  // no larger grid
+    if (check != 0) page->CheckDlgButton(check, page->IsDlgButtonChecked(check) ? BST_UNCHECKED : BST_CHECKED);
+    if (radio != 0) page->SendMessage(WM_COMMAND, radio, 0);
+    if (button != kPsfApplyButton) page->SetDlgItemText(kPsfDiscreteEdit, typed.c_str());
+    page->SendMessage(WM_COMMAND, button, 0);
+    EXPECT_EQ(ItemText(CM_UNDO), undo) << row;
+    EXPECT_TRUE(button == kPsfApplyButton || editor.System().info.Discrete == std::stod(typed)) << row;
   }
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
