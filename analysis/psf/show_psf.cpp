@@ -5,6 +5,7 @@
 #include <new>
 
 #include "analysis/psf/psf_maths.h"
+#include "document/system/animation_hold.h"
 #include "document/system/system_image.h"
 #include "foundation/helpers/helpers.h"
 #include "foundation/helpers/path_parts.h"
@@ -188,6 +189,24 @@ int TShowPSF::ShowParameters() {
 }
 
 int TShowPSF::ReadParameters() {
+  auto *edited = dynamic_cast<TSystemImage *>(system_);
+  if (edited == nullptr || GetHandle() == nullptr || AnimationRuns(edited->options)) return ReadTypedParameters();
+  // Undo and Redo take the stored settings back and forth in order, and an earlier step
+  // never drops them unseen.
+  const TOpticalSystemInformation &info = edited->info;
+  const double formerDiscrete = info.Discrete;
+  const int formerDifrac = info.Difrac, formerRecommendation = info.ShowRecommendation;
+  ReadTypedParameters();
+  if (info.Discrete == formerDiscrete && info.Difrac == formerDifrac &&
+      info.ShowRecommendation == formerRecommendation)
+    return 1;
+  edited->SetUnsavedChanges(1);
+  edited->SaveUndo(info.Discrete != formerDiscrete ? "PSF discrete" : "PSF settings");
+  edited->NotifyEdited();
+  return 1;
+}
+
+int TShowPSF::ReadTypedParameters() {
   if (GetHandle() == nullptr || system_ == nullptr) return 1;
   TTestImage *shared = GetTestImage();
   TOpticalSystemInformation &info = system_->info;
@@ -404,24 +423,13 @@ void TShowPSF::EvDestroy() { TTestPSF::EvDestroy(); }
 void TShowPSF::CmDiffractionToggled() { ApplyRealRule(); }
 
 void TShowPSF::CmApply() {
-  auto *edited = dynamic_cast<TSystemImage *>(system_);
-  if (edited == nullptr) {
-    ReadParameters();
+  // A running animation would take the applied values back at its end without a word.
+  if (const auto *edited = dynamic_cast<TSystemImage *>(system_);
+      edited != nullptr && AnimationRuns(edited->options)) {
+    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  // Discrete, the diffraction on elements and the recommendation are kept with the system:
-  // an Apply that changes one is an undo step of its own, so that Undo and Redo take it
-  // back and forth in order and an earlier step never drops it unseen.
-  const TOpticalSystemInformation &info = edited->info;
-  const double formerDiscrete = info.Discrete;
-  const int formerDifrac = info.Difrac, formerRecommendation = info.ShowRecommendation;
   ReadParameters();
-  if (info.Discrete == formerDiscrete && info.Difrac == formerDifrac &&
-      info.ShowRecommendation == formerRecommendation)
-    return;
-  edited->SetUnsavedChanges(1);
-  edited->SaveUndo(info.Discrete != formerDiscrete ? "PSF discrete" : "PSF settings");
-  edited->NotifyEdited();
 }
 
 void TShowPSF::CmPsfChosen() {

@@ -59,6 +59,9 @@ class TShowPSF : public TTestPSF {
   bool Find(TEventInfo &info) override;
   void SetupWindow() override;
 
+  // Takes the typed settings (the compute buttons and Apply alike): those the system keeps
+  // (Discrete, the diffraction on elements, the recommendation) are an undo step of their
+  // own when one changed, except while an animation holds the system.
   int ReadParameters() override;
   int ShowParameters() override;
   int ComputePSF() override;
@@ -102,6 +105,8 @@ class TShowPSF : public TTestPSF {
   void RunFinished() override;
 
  private:
+  // Reads the controls into the system and the page, without an undo step.
+  int ReadTypedParameters();
   // Whether the edit shows the value as the format writes it (the user did not change it).
   bool ShowsValue(int id, const char *format, double value) const;
   // Applies the rule of "Real/Ideal": checked and disabled without diffraction.

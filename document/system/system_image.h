@@ -53,6 +53,31 @@ class TSnapshotLender {
   virtual void SwapForSnapshot() = 0;
 };
 
+// The optimization setup kept beside the system (its variables and merit functions, each
+// tied to a configuration). The undo ring holds it beside every snapshot, in a file of its
+// own, and the configuration edits move it by configuration; the keeper (the editor) says
+// where it stands now.
+class TSetupKeeper {
+ public:
+  virtual ~TSetupKeeper() = default;
+  // Writes the setup as it stands now to path: false (and no file there) when there is none.
+  virtual bool StoreSetup(const std::string &path) = 0;
+  // The setup written at path by StoreSetup comes back.
+  virtual void RestoreSetup(const std::string &path) = 0;
+  // Before the list of configurations changes, and after: a configuration inserted at index
+  // at or the one at at deleted (-1: the list stayed as it was).
+  virtual void ConfigurationsChanging() = 0;
+  virtual void ConfigurationInserted(int at) = 0;
+  virtual void ConfigurationDeleted(int at) = 0;
+  // The system is saved under another name: its whole setup, kept now in the file from
+  // (or in the keeper's own place), is written to the file to. False, why saying its cause,
+  // when it was not.
+  virtual bool WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) = 0;
+};
+
+// The file of the setup beside the snapshot of a slot ("Undo<k>.par").
+std::string UndoSetupFileName(int slot);
+
 class TSystemImage : public TOpticalSystem {
  public:
   TSystemImage();
@@ -93,6 +118,9 @@ class TSystemImage : public TOpticalSystem {
   // The lender whose settings stand in the system now (null: none); not owned.
   void SetSnapshotLender(TSnapshotLender *lender) { lender_ = lender; }
   TSnapshotLender *SnapshotLender() const { return lender_; }
+  // The keeper of the optimization setup (null: the system has none); not owned.
+  void SetSetupKeeper(TSetupKeeper *keeper) { setupKeeper_ = keeper; }
+  TSetupKeeper *SetupKeeper() const { return setupKeeper_; }
   int Undo(int step);
   int Redo();
   int CanUndo() const;
@@ -274,6 +302,12 @@ class TSystemImage : public TOpticalSystem {
   int modified_ = 0;
   const TEditCanvas *canvas_ = nullptr;
   TSnapshotLender *lender_ = nullptr;
+  TSetupKeeper *setupKeeper_ = nullptr;
+  // The setup of the step now current was written beside its snapshot since the setup last
+  // changed: the next step keeps it as it was before the change.
+  bool setupOfStepKept_ = false;
+  // Writes the setup as it stands beside the snapshot of the step now current.
+  void KeepSetupOfStep();
   TSystemObservers observers_;
   unsigned revision_ = 0;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.

@@ -274,15 +274,25 @@ int TSystemImage::SelectConfiguration(int index) {
 }
 
 void TSystemImage::InsertConfiguration(int index) {
-  if (ConfigurationCount() == 0 && !StoreConfiguration(0)) return;
-  const int count = ConfigurationCount();
-  int i = index < 0 ? currentConfiguration : index;
-  if (i >= count) i = count - 1;
-  const TConfigurationParameters copy = configurations.data[i];
-  if (configurations.Insert(i + 1, copy) != count + 1) return;
-  currentConfiguration = i + 1;
-  StoreConfiguration(i + 1);
-  modified_ = 1;
+  // The optimization setup moves by configuration with the list, on every road.
+  if (setupKeeper_ != nullptr) {
+    KeepSetupOfStep();
+    setupKeeper_->ConfigurationsChanging();
+  }
+  int at = -1;
+  if (ConfigurationCount() != 0 || StoreConfiguration(0)) {
+    const int count = ConfigurationCount();
+    int i = index < 0 ? currentConfiguration : index;
+    if (i >= count) i = count - 1;
+    const TConfigurationParameters copy = configurations.data[i];
+    if (configurations.Insert(i + 1, copy) == count + 1) {
+      currentConfiguration = i + 1;
+      StoreConfiguration(i + 1);
+      modified_ = 1;
+      at = i + 1;
+    }
+  }
+  if (setupKeeper_ != nullptr) setupKeeper_->ConfigurationInserted(at);
 }
 
 void TSystemImage::DeleteConfiguration(int index) {
@@ -291,15 +301,23 @@ void TSystemImage::DeleteConfiguration(int index) {
     SelectConfiguration(0);
     return;
   }
-  if (configurations.Delete(index) < 0) return;
-  if (index == currentConfiguration) {
-    // The current record is gone: the one before it is applied whatever the index says.
-    currentConfiguration = -1;
-    SelectConfiguration(index - 1);
-  } else if (currentConfiguration > index) {
-    --currentConfiguration;
+  if (setupKeeper_ != nullptr) {
+    KeepSetupOfStep();
+    setupKeeper_->ConfigurationsChanging();
   }
-  modified_ = 1;
+  const bool deleted = configurations.Delete(index) >= 0;
+  // Moved before the configuration shown changes, which the views follow.
+  if (setupKeeper_ != nullptr) setupKeeper_->ConfigurationDeleted(deleted ? index : -1);
+  if (deleted) {
+    if (index == currentConfiguration) {
+      // The current record is gone: the one before it is applied whatever the index says.
+      currentConfiguration = -1;
+      SelectConfiguration(index - 1);
+    } else if (currentConfiguration > index) {
+      --currentConfiguration;
+    }
+    modified_ = 1;
+  }
 }
 
 int TSystemImage::FirstConfiguration() { return SelectConfiguration(0); }

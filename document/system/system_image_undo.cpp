@@ -21,6 +21,7 @@ const char *const kUndoExtension = ".os";
 const char *const kSystemCopyName = "~~system.tmp";
 
 std::string UndoPath(int slot) { return TempPath(UndoFileName(slot)); }
+std::string UndoSetupPath(int slot) { return TempPath(UndoSetupFileName(slot)); }
 
 std::string BaseName(const std::string &path) {
   const std::size_t slash = path.find_last_of('/');
@@ -30,6 +31,15 @@ std::string BaseName(const std::string &path) {
 }  // namespace
 
 std::string UndoFileName(int slot) { return kUndoPrefix + std::to_string(slot) + kUndoExtension; }
+
+std::string UndoSetupFileName(int slot) { return kUndoPrefix + std::to_string(slot) + ".par"; }
+
+void TSystemImage::KeepSetupOfStep() {
+  if (setupKeeper_ == nullptr || TempDir().empty() || options.undoIndex < 1) return;
+  const std::string path = UndoSetupPath(options.undoIndex % options.RingSize());
+  if (!setupKeeper_->StoreSetup(path)) DeleteFileIfExists(path);
+  setupOfStepKept_ = true;
+}
 
 bool IsUndoFileName(const std::string &fileName) {
   const std::string prefix = kUndoPrefix;
@@ -71,10 +81,15 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   const TViewWindow keptView = viewWindow;
   StoreConfiguration(-1);
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
+  // The step left keeps the setup it had before this change (a change of the setup alone
+  // takes no step of its own).
+  if (!setupOfStepKept_) KeepSetupOfStep();
+  setupOfStepKept_ = false;
   const int index = options.undoIndex + 1;
   const std::string path = UndoPath(index % ringSize);
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
   DeleteFileIfExists(path);
+  DeleteFileIfExists(UndoSetupPath(index % ringSize));
   if (lender_ != nullptr) lender_->SwapForSnapshot();
   // The sections the file's reader left out stay with the file, not with the snapshots.
   auto configurationsLeftOut = std::exchange(configurationsLeftOut_, {});
@@ -89,6 +104,8 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   if (!written)
     AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
+    // The setup stands beside the snapshot, never in it.
+    if (setupKeeper_ != nullptr) static_cast<void>(setupKeeper_->StoreSetup(UndoSetupPath(index % ringSize)));
     ++revision_;
     options.undoIndex = index;
     options.SetLabel(index, label);
@@ -117,6 +134,10 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
   configurationsLeftOut_ = std::move(configurationsLeftOut);
   sectionsLeftOut = std::move(surfaceSectionsLeftOut);
   if (loaded == 0) return 0;
+  // The setup of the step comes back with its system; a step that kept none leaves it.
+  if (const std::string setup = UndoSetupPath(slot % ringSize); setupKeeper_ != nullptr && FileExists(setup))
+    setupKeeper_->RestoreSetup(setup);
+  setupOfStepKept_ = false;
   if (current > 0 && current < ConfigurationCount()) SelectConfiguration(current);
   // The element under the cursor stays highlighted when the restored system has it.
   for (int e = 0; e < ElementCount() && e < static_cast<int>(marks.size()); ++e)
@@ -130,6 +151,8 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
 
 int TSystemImage::Undo(int step) {
   const int ringSize = options.RingSize();
+  // The step left keeps the setup as it stands, which its Redo brings back.
+  if (step < 0) KeepSetupOfStep();
   if (step < 0) --options.undoIndex;
   const int index = options.undoIndex;
   if (index < 1 || index < options.redoBound - ringSize) {
@@ -154,6 +177,7 @@ int TSystemImage::Redo() {
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
+  KeepSetupOfStep();
   options.undoIndex = index;
   if (!Undo(index % options.RingSize())) {
     options.undoIndex = index - 1;
@@ -183,6 +207,9 @@ void TSystemImage::DeleteUndoFiles() {
   Mem<STRING> files;
   const int count = ListUndoFiles(TempDir(), files);
   for (int i = 0; i < count; ++i) DeleteFileIfExists(files.data[i]);
+  // The setup beside each snapshot goes with it.
+  for (int slot = 0; slot < options.RingSize(); ++slot)
+    if (const std::string setup = UndoSetupPath(slot); !setup.empty()) DeleteFileIfExists(setup);
   if (const std::string copy = TempPath(kSystemCopyName); !copy.empty()) DeleteFileIfExists(copy);
   options.ResetUndoRing();
 }

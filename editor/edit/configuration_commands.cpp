@@ -39,10 +39,8 @@ void TConfigurationCommands::InsertAfter(int at, const char *undoLabel) {
     system.StoreConfiguration(-1);
     system.SelectConfiguration(at);
   }
-  const int count = system.ConfigurationCount();
+  // The optimization setup moves with the configurations (the system's keeper moves it).
   system.InsertConfiguration(system.currentConfiguration);
-  if (TSystemPropertiesFolder *folder = PropertiesFolder(); folder != nullptr && system.ConfigurationCount() > count)
-    folder->ConfigurationInserted(system.currentConfiguration);
   RememberConfiguration();
   frame_.UpdateCaption();
   system.SaveUndo(undoLabel, shownBefore);
@@ -56,11 +54,8 @@ void TConfigurationCommands::CmDeleteConfiguration() {
   const int answer = MessageBox(window_.GetHandle(), "Current configuration will be deleted.",
                                 "Delete configuration", MB_YESNO | MB_ICONQUESTION);
   if (answer != IDYES) return;
-  const int count = frame_.System().ConfigurationCount();
   const int shownBefore = frame_.System().currentConfiguration;
   frame_.System().DeleteConfiguration(shownBefore);
-  if (TSystemPropertiesFolder *folder = PropertiesFolder(); folder != nullptr && frame_.System().ConfigurationCount() < count)
-    folder->ConfigurationDeleted(shownBefore);
   RememberConfiguration();
   frame_.System().SaveUndo("Delete configuration", shownBefore);
   frame_.RefreshAll();

@@ -7,7 +7,6 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/dialogs/scale_system_dlg.h"
 #include "editor/edit/editor_tools.h"
-#include "editor/properties/system_properties_folder.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 #include "platform/gui/bars/cursors.h"
@@ -93,9 +92,7 @@ void TViewCommands::CmActualSize() {
     return;
   }
   LeaveZoomMode();
-  if (const TSystemPropertiesFolder *folder = PropertiesFolder();
-      folder != nullptr && folder->OptimizationPanelShown())
-    frame_.System().SelectConfiguration(frame_.EditTools().rememberedConfiguration);
+  // A zoom changes no configuration.
   frame_.System().ComputeExtent();
   if (frame_.Canvas() != nullptr) {
     frame_.Canvas()->UpdateZoomWindow();

@@ -20,6 +20,7 @@
 #include "editor/commands/editor_commands.h"
 #include "editor/edit/editor_tools.h"
 #include "editor/insert/print_system_properties.h"
+#include "editor/optimize/cm_optimize.h"
 #include "editor/properties/system_properties_folder.h"
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/text_functions.h"
@@ -33,7 +34,6 @@
 namespace {
 
 constexpr const char *kSystemFilter = "Optical System (*.os)|*.os|All files (*.*)|*.*|";
-constexpr const char *kSystemsDirectoryName = "os";
 // A system needs more than this many surfaces (object and image) to be one.
 constexpr int kEmptySurfaceCount = 2;
 // Fewer surfaces make no system to report.
@@ -175,7 +175,7 @@ std::string OpenFailureText(const std::string &fileName) {
 }  // namespace
 
 TFileCommands::TFileCommands(TEditorFrame &frame, TWindow &window)
-    : frame_(frame), window_(window), systemsDirectory_(JoinPath(ProgramDir(), kSystemsDirectoryName)) {}
+    : frame_(frame), window_(window), systemsDirectory_(SystemsDir()) {}
 
 bool TFileCommands::AskToSave() {
   if (!frame_.System().HasUnsavedChanges()) return true;
@@ -256,6 +256,8 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   // system is still the one opened; only Undo has nothing to go back to.
   const bool snapshot = frame_.System().SaveUndo("") != 0;
   frame_.System().SetUnsavedChanges(0);
+  // Next and Previous step from the configuration the file shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   frame_.ShowSystem();
   frame_.EditTools().RefillTables();
   // Without a private directory Undo is off, as the start has said: the open is whole.
@@ -338,7 +340,7 @@ void TFileCommands::CmOpenSystem() {
   if (OptimizationRunStopsCommand()) return;
   if (!AskToSave()) return;
   TFileName dialog(&window_, kSystemFilter, TFileName::kOpen);
-  std::string directory = JoinPath(ProgramDir(), kSystemsDirectoryName);
+  std::string directory = SystemsDir();
   if (!Untitled()) {
     dialog.SetFileName(FileNameOf(frame_.System().name));
     directory = DirectoryOf(frame_.System().name);
@@ -401,12 +403,22 @@ bool TFileCommands::SaveSystemAs() {
   }
   const bool untitled = Untitled();
   TFileName dialog(&window_, kSystemFilter, TFileName::kSave);
-  dialog.SetInitialDir(untitled ? JoinPath(ProgramDir(), kSystemsDirectoryName)
+  dialog.SetInitialDir(untitled ? SystemsDir()
                                 : DirectoryOf(frame_.System().name));
   dialog.SetDefExt("os");
   if (!untitled) dialog.SetFileName(FileNameOf(frame_.System().name));
   const std::string chosen = dialog.Execute();
   if (chosen.empty()) return false;
+  // The variables and merit functions of a named system go under the new name with it: a
+  // parameter file already there is another system's, replaced only when the user says so.
+  // (An unnamed system's own file moves, and one already there is kept beside it.)
+  const std::string keptSetup = untitled ? std::string() : DefaultParameterFile(frame_.System());
+  const std::string newSetup = untitled ? std::string() : ParameterFileBeside(chosen);
+  if (newSetup != keptSetup && FileExists(newSetup) &&
+      MessageBox(window_.GetHandle(),
+                 newSetup + " already exists.\nReplace its variables and merit functions with those of this system?",
+                 "Save system as", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return false;
   // The panel's variables and functions reach the unnamed system's file before it moves
   // (without a temporary directory there is none: the panel keeps them for the new name).
   if (untitled && !UntitledSystemPath().empty() && !frame_.CloseOptimizationPanel()) return false;
@@ -420,6 +432,9 @@ bool TFileCommands::SaveSystemAs() {
     return false;
   }
   frame_.System().SetUnsavedChanges(0);
+  if (TSetupKeeper *setup = frame_.System().SetupKeeper(); setup != nullptr && newSetup != keptSetup &&
+                                                               !setup->WriteSetupTo(keptSetup, newSetup, why))
+    MessageBox(window_.GetHandle(), FileWriteFaultText(newSetup, why), "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (const std::string notMoved = untitled ? KeepUntitledFiles(chosen) : std::string(); !notMoved.empty())
     MessageBox(window_.GetHandle(), notMoved, "Warning", MB_OK | MB_ICONEXCLAMATION);
   if (kept != chosen) recent_.InsertFront(kept, frame_.UntitledPath());
@@ -481,6 +496,8 @@ void TFileCommands::CmUndo() {
   // With no step to go back to the ring beeps and the system stays as it is.
   const int elements = frame_.System().ElementCount();
   if (!frame_.System().Undo(-1)) return;
+  // Next and Previous step from the configuration the step shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();
@@ -490,6 +507,8 @@ void TFileCommands::CmUndo() {
 void TFileCommands::CmRedo() {
   const int elements = frame_.System().ElementCount();
   if (!frame_.System().Redo()) return;
+  // Next and Previous step from the configuration the step shows.
+  frame_.EditTools().rememberedConfiguration = frame_.System().currentConfiguration;
   EndSelectionOfGoneElements(frame_, elements);
   frame_.System().Update();
   frame_.RenewAberrationLabels();

@@ -221,9 +221,11 @@ void TLauncherCommands::CmTurnSystem() {
   frame_.System().Update();
   frame_.System().RebuildElements(nullptr);
   frame_.System().SaveUndo("Turn system");
-  // The canvas shows the turned lens at once.
+  // The canvas shows the turned lens at once, and every view follows: the note of the
+  // selected elements closes with the selection the turn ended.
   frame_.ShowSystem();
-  frame_.RefreshAnalyses(true);
+  frame_.RenewAberrationLabels();
+  frame_.RefreshAll();
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   frame_.UpdateMenus();
   frame_.UpdateCaption();

@@ -111,9 +111,10 @@ class TSnapshotHost final : public TOptimizationRunHost {
 
 }  // namespace
 
-std::string DefaultParameterFile(const TSystemImage &image) {
+std::string DefaultParameterFile(const TSystemImage &image) { return ParameterFileBeside(image.name); }
+
+std::string ParameterFileBeside(const std::string &file) {
   // A system never named has no folder: its file would land wherever the program started.
-  const std::string &file = image.name;
   const std::string base = BaseNameOfPath(file);
   if (base.empty()) return std::string();
   const std::string directory = DirectoryOfPath(file);

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/cm_optimize.h"
@@ -77,19 +81,48 @@ bool TOptimizationPanel::Close() {
                        "and there is none in this session.");
   // A list the user left as Setup read it is not written: a refused file, or one with records
   // left out (a missing bound, a surface the system lacks), keeps them for the user to mend.
-  TFileWriteResult why;
-  if (!SameRecords(Records(parameters), read_)) {
-    if (parameters.Count() > 0)
-      static_cast<void>(parameters.Write(file, &why));
-    else
-      why = ForgetParameters(file);
-  }
-  if (why.Written()) static_cast<void>(functions.Write(file, &why));
+  const TFileWriteResult why = WriteSetup(file, !SameRecords(Records(parameters), read_));
   if (why.Written()) {
     read_ = Records(parameters);
     return true;
   }
   return LetValuesGo(FileWriteFaultText(file, why));
+}
+
+TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, bool withParameters) {
+  // Both parts are written into a work copy of the file, which then replaces it in one step:
+  // a stop on the way never leaves new variables beside old functions.
+  const std::string work = TempDir().empty() ? fileName + ".setup~" : TempPath("setup-work.par");
+  std::string bytes;
+  if (std::ifstream in(fileName, std::ios::binary); in) bytes.assign(std::istreambuf_iterator<char>(in), {});
+  TFileWriteResult why = ReplaceFileContents(work, bytes);
+  if (why.Written() && withParameters) {
+    parameters.RemoveInvalid();
+    if (parameters.Count() > 0)
+      static_cast<void>(parameters.Write(work, &why));
+    else
+      why = ForgetParameters(work);
+  }
+  if (why.Written()) static_cast<void>(functions.Write(work, &why));
+  if (why.Written()) {
+    std::ifstream in(work, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    why = ReplaceFileContents(fileName, bytes);
+  }
+  // The file now holds the list: a close compares with it.
+  if (why.Written() && withParameters && fileName == DefaultParameterFile(image_)) read_ = Records(parameters);
+  std::error_code ignored;
+  std::filesystem::remove(work, ignored);
+  return why;
+}
+
+void TOptimizationPanel::RestoreSetup(const std::string &fileName) {
+  parameters.Clear();
+  parameters.Read(fileName);
+  // The pages are built anew for the configurations and beams of the system restored.
+  functions.Rebuild(nullptr);
+  functions.Rebuild(&system_);
+  functions.Read(fileName, true);
 }
 
 bool TOptimizationPanel::LetValuesGo(const std::string &cause) {

@@ -10,6 +10,7 @@
 #include "editor/optimize/edited_configurations.h"
 #include "optimization/binding/optimization_run.h"
 #include "optimization/merit/optimization_functions.h"
+#include "foundation/filewrite/file_replace.h"
 #include "optimization/parameters/optimization_parameters.h"
 
 class TSystemImage;
@@ -30,6 +31,13 @@ class TOptimizationPanel {
   // A file not written is told with its cause, and false (the panel must stay, its values
   // kept) unless the user chooses to let them go.
   [[nodiscard]] bool Close();
+  // Writes the variables and merit functions to fileName in one replacement of the file,
+  // which keeps its other sections: the variables only when withParameters. A file the
+  // write could not replace stays whole as it was.
+  [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters);
+  // The variables and merit functions written at fileName by WriteSetup take the place of
+  // the panel's (the file as the panel read it stays what a close compares with).
+  void RestoreSetup(const std::string &fileName);
   // The *.par files the user opens (parameters only).
   void OpenParameters(const std::string &fileName);
   // Ctrl+PageUp makes the views follow every evaluation of a run, Ctrl+PageDown stops it,

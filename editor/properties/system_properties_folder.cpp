@@ -192,18 +192,6 @@ void TSystemPropertiesFolder::UpdateOptimizationPanel() {
   SetDlgItemText(kPanelSummaryId, PanelSummary().c_str());
 }
 
-void TSystemPropertiesFolder::ConfigurationInserted(int at) {
-  if (!panel_) return;
-  panel_->parameters.ConfigurationInserted(at);
-  panel_->functions.ConfigurationInserted(at);
-}
-
-void TSystemPropertiesFolder::ConfigurationDeleted(int at) {
-  if (!panel_) return;
-  panel_->parameters.ConfigurationDeleted(at);
-  panel_->functions.ConfigurationDeleted(at);
-}
-
 void TSystemPropertiesFolder::CmMeritFunctions() {
   if (!panel_ || functionsDialog_ != nullptr || run_ != nullptr) return;
   // A running animation moves the system under the values the dialog would take.

@@ -73,11 +73,6 @@ class TSystemPropertiesFolder : public TBookMarkFolder, public TSystemObserver {
   // kept) when the file was not written and the user kept them. True with no panel.
   [[nodiscard]] bool ReleasePanel();
   void UpdateOptimizationPanel();
-  // A command inserted a configuration at index at, or deleted the one there: the panel's
-  // variables and functions stay with their configurations (a count alone cannot say which
-  // one came or went).
-  void ConfigurationInserted(int at);
-  void ConfigurationDeleted(int at);
   TOptimizationPanel *OptimizationPanel() const { return panel_.get(); }
   // Brings the folder to the front with its General page.
   void ShowGeneralInfoDlg();

@@ -12,6 +12,7 @@
 #include "platform/gui/dialogs/dialog_template.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/tables/win_table_edit.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ std::string TVariablesDlg::ProposedFile() const {
 
 void TVariablesDlg::CmOpen() {
   TFileName request(this, kFileFilter, TFileName::kOpen);
-  request.SetInitialDir(DirectoryOfPath(system_.System().name));
+  request.SetInitialDir(SystemFilesDir(system_.System().name));
   request.SetFileName(ProposedFile());
   const std::string path = request.Execute();
   if (path.empty()) return;
@@ -137,7 +138,7 @@ void TVariablesDlg::CmOpen() {
 void TVariablesDlg::CmSave() {
   CommitTable();
   TFileName request(this, kFileFilter, TFileName::kSave);
-  request.SetInitialDir(DirectoryOfPath(system_.System().name));
+  request.SetInitialDir(SystemFilesDir(system_.System().name));
   request.SetFileName(ProposedFile());
   request.SetDefExt("par");
   const std::string path = request.Execute();

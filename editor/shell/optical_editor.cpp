@@ -246,6 +246,10 @@ TOpticalEditor::TOpticalEditor(TWindow *parentWindow, const std::string &command
   catalogs_ = std::make_unique<TGlassCatalog>(GlassDirectory(), "misc");
   SetGlassCatalog(catalogs_.get());
   canvas_->SetSystem(&system_);
+  setup_.shownPanel = [] {
+    TSystemPropertiesFolder *folder = PropertiesFolder();
+    return folder != nullptr ? folder->OptimizationPanel() : nullptr;
+  };
   // Canvas: its tool record, and the refresh of every view that a move by the mouse and
   // ctrl+R end with.
   canvas_->SetToolSelection(&tools_);

@@ -27,6 +27,7 @@
 #include "editor/edit/view_commands.h"
 #include "editor/files/file_commands.h"
 #include "editor/insert/insert_commands.h"
+#include "editor/optimize/optimization_setup.h"
 #include "editor/launchers/launcher_commands.h"
 #include "editor/properties/properties_commands.h"
 #include "editor/settings/editor_settings.h"
@@ -152,6 +153,8 @@ class TOpticalEditor : public TDecoratedFrame, public TEditorFrame, public TSyst
   TToolSelection tools_;
   TMessageQueue queue_;
   TSystemImage system_;
+  // The system's optimization setup, kept with it through undo and configuration edits.
+  TOptimizationSetup setup_{system_};
   TEditorMenuState menuState_;
   TEditorSettings settings_;
   std::unique_ptr<TGlassCatalog> catalogs_;

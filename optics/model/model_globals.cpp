@@ -113,6 +113,15 @@ void SetTempDir(const std::string &directory) {
   state.fixed = true;
 }
 
+std::string SystemsDir() { return JoinPath(ProgramDir(), "os"); }
+
+std::string SystemFilesDir(const std::string &systemName) {
+  const std::size_t slash = systemName.find_last_of('/');
+  const std::string directory = slash == std::string::npos ? std::string() : systemName.substr(0, slash);
+  if (directory.empty() || (!TempDir().empty() && directory == TempDir())) return SystemsDir();
+  return directory;
+}
+
 std::string TempPath(const std::string &name) {
   const std::string &directory = TempDir();
   return directory.empty() ? std::string() : JoinPath(directory, name);

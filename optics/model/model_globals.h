@@ -31,6 +31,13 @@ std::string TakePendingMessage();
 const std::string &ProgramDir();
 void SetProgramDir(const std::string &directory);
 
+// The folder the user's systems are saved in ("os" beside the program).
+std::string SystemsDir();
+// Where the file boxes for the files of the system named systemName start: its file's
+// folder, or the systems folder for a system never named (whose name stands in the
+// private temporary directory, where nothing of the user's is kept).
+std::string SystemFilesDir(const std::string &systemName);
+
 // The temporary directory: at first use (or by SetupTemporaryDirectory) a private
 // subdirectory of TMP, else TEMP, else TMPDIR, else the system's (else of the user's runtime
 // directory), locked for this program; empty, with a pending message, when none can be made.

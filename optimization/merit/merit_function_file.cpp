@@ -258,6 +258,9 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
     std::fprintf(out, "%s=1\n\n", kSectionEndKey);
     file.Reset();
   }
+  // The pages of configurations the system no longer has go: a configuration added later
+  // starts without them.
+  for (int c = configurations; file.RemoveSection(SectionName(c)) != 0; ++c) file.Reset();
   file.PrepareTemp();
   const int written = file.Close();
   if (why != nullptr) *why = file.WriteResult();

@@ -31,6 +31,8 @@ class TOptimizationParameters {
   TConfiguredSystem *Owner() const { return owner; }
 
   int Count() const { return list.Cells(); }
+  // Empties the list.
+  void Clear() { list.Clear(); }
   // A copy of parameter i; a default record outside the list.
   TParameterDescription Get(int i) const;
   // The first parameter of that configuration, surface and type; -1 when none.

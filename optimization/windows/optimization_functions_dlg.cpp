@@ -15,6 +15,7 @@
 #include "toolkit/binding/multi_edit.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/texteditor/text_editor.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ void TOptimizationFunctionsDlg::CmImagePlacement() {
 void TOptimizationFunctionsDlg::ProposeFile(TFileName &request) const {
   const TConfiguredSystem *system = functions->System();
   const std::string name = system != nullptr ? const_cast<TConfiguredSystem *>(system)->System().name : "";
-  request.SetInitialDir(DirectoryOfPath(name));
+  request.SetInitialDir(SystemFilesDir(name));
   request.SetFileName((name.empty() ? std::string("untitled") : BaseNameOfPath(name)) + ".fun");
 }
 

@@ -15,6 +15,7 @@
 #include "synthesis/folder/tti_settings.h"
 #include "toolkit/dialogs/file_name.h"
 #include "toolkit/help/win_help.h"
+#include "optics/model/model_globals.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TTtiSettings TTestObjectFolder::CurrentTtiSettings() {
 }
 
 std::string TTestObjectFolder::SystemDirectory() const {
-  return system_ != nullptr ? DirectoryOfPath(system_->name) : std::string();
+  return system_ != nullptr ? SystemFilesDir(system_->name) : SystemsDir();
 }
 
 int TTestObjectFolder::WriteSettings(const std::string &fileName) {

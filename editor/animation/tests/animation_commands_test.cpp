@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "analysis/psf/show_psf.h"
 #include "editor/animation/animation_file.h"
 #include "editor/animation/animation_file_editor.h"
 #include "editor/dialogs/quick_table_dlg.h"
@@ -248,6 +249,8 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
   editor.SendMessage(WM_COMMAND, CM_GENERAL_PARAMETERS);
   editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
   editor.SendMessage(WM_COMMAND, CM_TILT);
+  editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
+  ASSERT_TRUE(editor.Launchers().PsfWindow() != nullptr);
   ASSERT_TRUE(GeneralInfoWindow() != nullptr && PropertiesFolder() != nullptr &&
               editor.EditTools().inclinationTable != nullptr);
   PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
@@ -256,6 +259,10 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
       panelButton(kPanelVariablesId), panelButton(kPanelFunctionsId), panelButton(kPanelOptimizeId),
       [] { PropertiesFolder()->SurfacesPage()->Table()->cellEdited(kThicknessColumn, 4, "9"); },
       [] { GeneralInfoWindow()->Table()->cellEdited(0, 9, "60"); },
+      [&editor] {
+        editor.Launchers().PsfWindow()->Page()->SetDlgItemText(kPsfDiscreteEdit, "0.002");
+        editor.Launchers().PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsfApplyButton, 0);
+      },
       [&editor] {
         TQuickInclinationTableDlg &tilt = *editor.EditTools().inclinationTable;
         tilt.SetDlgItemText(TQuickInclinationTableDlg::kAngle, "5");

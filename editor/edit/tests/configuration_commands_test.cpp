@@ -224,3 +224,24 @@ TEST_F(ConfigurationCommandsTest, GapsTypedInTwoConfigurationsStayWithTheirsThro
 }
 
 }  // namespace
+
+// With the optimization panel shown, the configuration Undo, Redo or Open shows is the one
+// Next steps from, and Actual size changes none.
+TEST_F(ConfigurationCommandsTest, TheConfigurationShownAfterUndoRedoOrOpenIsTheOneStepsGoFrom) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  for (int k = 0; k < 2; ++k) answers_->QueueAnswer(IDYES), editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+  for (UINT command : {CM_SAVE_SYSTEM, CM_EDIT_AS_TABLE, CM_BASE_CONFIGURATION}) editor.SendMessage(WM_COMMAND, command);
+  TScriptedFileDialog files;
+  files.Choose({triplet_});
+  for (const UINT command : {CM_UNDO, CM_REDO, CM_OPEN_SYSTEM}) {
+    if (PropertiesFolder() == nullptr) editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+    if (!PropertiesFolder()->OptimizationPanelShown()) PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+    editor.SendMessage(WM_COMMAND, command);
+    const int shown = system.currentConfiguration;
+    editor.SendMessage(WM_COMMAND, CM_ACTUAL_SIZE);
+    EXPECT_EQ(system.currentConfiguration, shown) << command;
+    editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+    EXPECT_EQ(system.currentConfiguration, std::min(shown + 1, system.ConfigurationCount() - 1)) << command;
+  }
+}

@@ -149,6 +149,13 @@ TEST_F(ViewCommandsTest, PropertiesOfSelectedElementsShowInANote) {
   EXPECT_EQ(system.options.ViewPropertiesOfSelectedElements, 1);
   EXPECT_NE(GetMenuState(Menu(), CM_VIEW_PROPERTIES_OF_SELECTED, MF_BYCOMMAND) & MF_CHECKED, 0u);
   EXPECT_NE(editor.Canvas()->NoteHandle(), nullptr);
+  // Turned (and refreshed), the note stands exactly while an element is still selected.
+  for (UINT command : {CM_TURN_SYSTEM, CM_REFRESH}) {
+    editor.SendMessage(WM_COMMAND, command);
+    bool marked = false;
+    for (int e = 0; e < system.ElementCount(); ++e) marked |= system.hasSelection != 0 && system.elements.data[e].mark != 0;
+    EXPECT_EQ(editor.Canvas()->NoteHandle() != nullptr, marked) << command;
+  }
   // Switched off, the note goes.
   editor.SendMessage(WM_COMMAND, CM_VIEW_PROPERTIES_OF_SELECTED);
   EXPECT_EQ(editor.Canvas()->NoteHandle(), nullptr);

@@ -23,7 +23,9 @@
 #include "editor/properties/surface_table_model.h"
 #include "editor/properties/system_properties_folder.h"
 #include "editor/properties/tests/table_typing.h"
+#include "editor/files/untitled_files.h"
 #include "editor/properties/variables_model.h"
+#include "platform/core/paths.h"
 #include "optimization/windows/optimization_functions_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
@@ -440,3 +442,16 @@ TEST_F(VariablesDlgTest, ThePanelDialogsEndWhenTheSystemIsReplacedOrChanged) {
 }
 
 }  // namespace
+
+// An unnamed system's variables are saved where the user's systems are, never over the
+// panel's own file in the private temporary directory, which New removes.
+TEST_F(VariablesDlgTest, AnUnnamedSystemsVariablesAreSavedBesideTheUsersSystems) {
+  TSystemPropertiesFolder &folder = OpenPanel();
+  editor_->System().name = UntitledSystemPath();
+  TScriptedFileDialog files;
+  WithVariables(folder, [&](TVariablesDlg &dialog) { dialog.SendMessage(WM_COMMAND, TVariablesDlg::kSaveId); });
+  ASSERT_EQ(files.asked.size(), 1u);
+  EXPECT_EQ(files.asked[0].InitialDir, SystemsDir());
+  EXPECT_NE(JoinPath(files.asked[0].InitialDir, files.asked[0].FileName), TempPath("untitled.par"));
+}
+

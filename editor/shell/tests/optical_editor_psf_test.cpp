@@ -52,6 +52,23 @@ TEST_F(EditorPsfTest, PsfCommandTogglesTheFolderAndExcludesImageSynthesis) {
     EXPECT_EQ(editor.System().info.Discrete, step.discrete) << step.command;
     EXPECT_EQ(editor.System().info.Difrac, step.difrac) << step.command;
   }
+  // As the Undo item shows it: each compute button stores a Discrete typed and not applied,
+  // Apply with nothing changed takes no step after it, the recommendation switch alone one.
+  const std::string discrete = "Undo PSF discrete (ctrl-Z)", settings = "Undo PSF settings (ctrl-Z)";
+  int row = 0;
+  for (const auto &[check, button, radio, undo] :
+       {std::tuple<int, int, int, std::string>{0, kPsfColorMapButton, 0, discrete}, {0, kPsfApplyButton, 0, discrete},
+        {kPsfRecommendationCheck, kPsfApplyButton, 0, settings}, {0, kPsf3DPlotButton, 0, discrete},
+        {0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioPsf, discrete}, {0, CM_PSF_VIEW_AS_GRAPH, kPsfRadioMtf, discrete}}) {
+    const std::string typed = std::to_string(0.002 + 0.0005 * (++row));
+    answers_->QueueAnswer(IDNO);  // no larger grid
+    if (check != 0) page->CheckDlgButton(check, page->IsDlgButtonChecked(check) ? BST_UNCHECKED : BST_CHECKED);
+    if (radio != 0) page->SendMessage(WM_COMMAND, radio, 0);
+    if (button != kPsfApplyButton) page->SetDlgItemText(kPsfDiscreteEdit, typed.c_str());
+    page->SendMessage(WM_COMMAND, button, 0);
+    EXPECT_EQ(ItemText(CM_UNDO), undo) << row;
+    EXPECT_TRUE(button == kPsfApplyButton || editor.System().info.Discrete == std::stod(typed)) << row;
+  }
   // The same command closes it; the user's Cancel too after a new opening.
   editor.SendMessage(WM_COMMAND, CM_PSF_MTF);
   EXPECT_EQ(editor.Launchers().PsfWindow(), nullptr);

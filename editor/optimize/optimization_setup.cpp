@@ -1,0 +1,102 @@
+#include "editor/optimize/optimization_setup.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "editor/optimize/cm_optimize.h"
+#include "editor/optimize/optimization_panel.h"
+#include "foundation/filewrite/file_replace.h"
+#include "platform/core/message_box.h"
+#include "platform/core/paths.h"
+
+namespace {
+
+bool ReadBytes(const std::string &path, std::string &bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return true;
+}
+
+}  // namespace
+
+TOptimizationSetup::TOptimizationSetup(TSystemImage &image) : image_(image) { image_.SetSetupKeeper(this); }
+
+TOptimizationSetup::~TOptimizationSetup() {
+  if (image_.SetupKeeper() == this) image_.SetSetupKeeper(nullptr);
+}
+
+bool TOptimizationSetup::StoreSetup(const std::string &path) {
+  const std::string file = DefaultParameterFile(image_);
+  std::string bytes;
+  const bool onDisk = !file.empty() && ReadBytes(file, bytes);
+  TOptimizationPanel *panel = Shown();
+  if (panel == nullptr && !onDisk) return false;
+  // The panel's setup is written over a copy of the file, as its close would write it.
+  if (!ReplaceFileContents(path, bytes).Written()) return false;
+  return panel == nullptr || panel->WriteSetup(path, true).Written();
+}
+
+void TOptimizationSetup::RestoreSetup(const std::string &path) {
+  if (TOptimizationPanel *panel = Shown()) {
+    panel->RestoreSetup(path);
+    return;
+  }
+  const std::string file = DefaultParameterFile(image_);
+  std::string kept, now;
+  if (file.empty() || !ReadBytes(path, kept)) return;
+  if (ReadBytes(file, now) && now == kept) return;
+  if (const TFileWriteResult why = ReplaceFileContents(file, kept); !why.Written())
+    MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TOptimizationSetup::ConfigurationsChanging() {
+  hidden_.reset();
+  if (Shown() != nullptr) return;
+  // Hidden: the file's setup is read while the configurations are still those it names.
+  const std::string file = DefaultParameterFile(image_);
+  if (file.empty() || !FileExists(file)) return;
+  hidden_ = std::make_unique<TOptimizationPanel>(image_);
+  hidden_->Setup();
+}
+
+template <class Move>
+void TOptimizationSetup::Moved(int at, Move move) {
+  std::unique_ptr<TOptimizationPanel> hidden = std::move(hidden_);
+  TOptimizationPanel *panel = Shown() != nullptr ? Shown() : hidden.get();
+  if (at < 0 || panel == nullptr) return;
+  bool touched = false;
+  for (int i = 0; i < panel->parameters.Count(); ++i) touched |= panel->parameters.Get(i).Config >= at;
+  move(*panel);
+  if (panel != hidden.get()) return;
+  // The file keeps the layout of its variables when none of them moved.
+  const std::string file = DefaultParameterFile(image_);
+  if (const TFileWriteResult why = panel->WriteSetup(file, touched); !why.Written())
+    MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void TOptimizationSetup::ConfigurationInserted(int at) {
+  Moved(at, [at](TOptimizationPanel &panel) {
+    panel.parameters.ConfigurationInserted(at);
+    panel.functions.ConfigurationInserted(at);
+  });
+}
+
+void TOptimizationSetup::ConfigurationDeleted(int at) {
+  Moved(at, [at](TOptimizationPanel &panel) {
+    panel.parameters.ConfigurationDeleted(at);
+    panel.functions.ConfigurationDeleted(at);
+  });
+}
+
+bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) {
+  why = {};
+  if (TOptimizationPanel *panel = Shown()) {
+    why = panel->WriteSetup(to, true);
+    return why.Written();
+  }
+  std::string bytes;
+  if (from.empty() || from == to || !ReadBytes(from, bytes)) return true;
+  why = ReplaceFileContents(to, bytes);
+  return why.Written();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// TOptimizationSetup: the edited system's optimization setup (its variables and merit
+// functions, each tied to a configuration) as one piece of its state. Where it stands now:
+// in the optimization panel while the panel is shown, else in the system's default
+// parameter file. The undo ring keeps it beside each snapshot and brings it back with the
+// system; a configuration inserted or deleted moves it by configuration, shown or hidden.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/system/system_image.h"
+
+class TOptimizationPanel;
+
+class TOptimizationSetup final : public TSetupKeeper {
+ public:
+  explicit TOptimizationSetup(TSystemImage &image);
+  ~TOptimizationSetup() override;
+  TOptimizationSetup(const TOptimizationSetup &) = delete;
+  TOptimizationSetup &operator=(const TOptimizationSetup &) = delete;
+
+  // The panel shown now (null while it is hidden).
+  std::function<TOptimizationPanel *()> shownPanel;
+
+  bool StoreSetup(const std::string &path) override;
+  void RestoreSetup(const std::string &path) override;
+  void ConfigurationsChanging() override;
+  void ConfigurationInserted(int at) override;
+  void ConfigurationDeleted(int at) override;
+
+  // The panel's setup when it is shown, else the file from's bytes (nothing when there is
+  // none): one replacement of to.
+  bool WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) override;
+
+ private:
+  TOptimizationPanel *Shown() const { return shownPanel ? shownPanel() : nullptr; }
+  // The configuration edit's end: the setup moved, and the file written when hidden.
+  template <class Move>
+  void Moved(int at, Move move);
+
+  TSystemImage &image_;
+  // The file's setup, read before a configuration edit while the panel is hidden.
+  std::unique_ptr<TOptimizationPanel> hidden_;
+};

@@ -1,0 +1,143 @@
+// The optimization setup (a variable and a merit page per configuration) goes with the system
+// through every command of the command table, panel shown and hidden: the system and
+// parameter files written after Undo are byte for byte those before, after Redo those after.
+
+#include <QTimer>
+
+#include <set>
+
+#include "editor/optimize/optimization_panel.h"
+#include "editor/shell/tests/editor_shell_test_support.h"
+#include "platform/core/scripted_dialogs.h"
+
+namespace {
+
+using OptimizationSetupRoadTest = EditorShellTest;
+
+TOptimizationPanel *ShowPanel(TOpticalEditor &editor, bool shown) {
+  if (PropertiesFolder() == nullptr) editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  if (PropertiesFolder()->OptimizationPanelShown() != shown) PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+  return PropertiesFolder()->OptimizationPanel();
+}
+
+}  // namespace
+
+TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndItsSetup) {
+  // Configuration 2 moves the first element 1 mm up, 3 the last one 2 mm along x.
+  const std::string path = ScratchExample("fold_mirror.os", "Fold.os"), par = Scratch("Systems/Fold.par");
+  TOpticalEditor &editor = Open(path);
+  TSystemImage &system = editor.System();
+  for (int c = 1; c < 3; ++c) {
+    answers_->QueueAnswer(IDYES);
+    editor.SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+    TOpticalElement &moved = system.elements.data[c == 1 ? 0 : system.ElementCount() - 1];
+    moved.MoveTo(moved.referencePoint.x + 2 * (c - 1), moved.referencePoint.y + 2 - c, moved.referencePoint.z);
+    system.StoreConfiguration(-1);
+  }
+  TOptimizationPanel &panel = *ShowPanel(editor, true);
+  for (int c = 0; c < 3; ++c) {
+    panel.functions.Record(c, 0)->Focus.data[0].Target = 50 + c;
+    TParameterDescription variable;
+    variable.Set(c, 1, "R", 20 + c, 30 + c);
+    panel.parameters.Add(variable);
+  }
+  ShowPanel(editor, false);
+  editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM);
+  const std::string systemFile = ReadText(path), setupFile = ReadText(par);
+  ASSERT_NE(setupFile.find("Left=22"), std::string::npos);
+  // Every command but Exit and the animations, which run until stopped; a modal window or
+  // a wait for a click (New element, Paste) is cancelled.
+  std::set<int> commands, stepped;
+  auto add = [&commands](const auto &list) { commands.insert(std::begin(list), std::end(list)); };
+  add(kEnabledCommands), add(kToolsPaletteButtons), add(kZoomPaletteButtons), add(kConfigurationPaletteButtons);
+  for (int ends : {CM_EXIT, CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_PAUSE_ANIMATION}) commands.erase(ends);
+  QTimer modals;
+  QObject::connect(&modals, &QTimer::timeout, [&editor] {
+    TWindow *window = WindowFromHandle(GetFocus());
+    while (window != nullptr && !window->IsModal()) window = window->GetParentO();
+    if (window != nullptr) window->EndModal(IDCANCEL);
+    else if (editor.Queue().BusyCount() > 0) editor.Queue().Leave(1);
+  });
+  modals.start(20);
+  TScriptedFileDialog files;
+  for (const bool shown : {true, false}) {
+    for (const int command : commands) {
+      SCOPED_TRACE(std::to_string(command) + (shown ? " panel shown" : " panel hidden"));
+      system.SetUnsavedChanges(0);
+      ShowPanel(editor, false);
+      WriteText(path, systemFile);
+      WriteText(par, setupFile);
+      ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(path, kNameFromFileName)));
+      editor.SendMessage(WM_COMMAND, CM_NEXT_CONFIGURATION);
+      ShowPanel(editor, shown);
+      system.elements.data[0].mark = system.hasSelection = 1;
+      auto written = [&] {
+        EXPECT_EQ(system.Save(Scratch("probe.os")), 1);
+        if (shown) ShowPanel(editor, false), ShowPanel(editor, true);
+        return ReadText(Scratch("probe.os")) + "\n--- parameter file ---\n" + ReadText(par);
+      };
+      int back = CM_UNDO, again = CM_REDO;
+      if (command == CM_UNDO || command == CM_REDO) {
+        answers_->QueueAnswer(IDYES);
+        editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+        if (command == CM_REDO) editor.SendMessage(WM_COMMAND, CM_UNDO);
+        if (command == CM_UNDO) std::swap(back, again);
+      }
+      const std::string before = written();
+      const int index = system.options.undoIndex;
+      answers_.reset();
+      answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+      for (int i = 0; i < 4; ++i) answers_->QueueAnswer(IDYES);
+      editor.SendMessage(WM_COMMAND, command);
+      if (system.options.undoIndex == index) continue;
+      stepped.insert(command);
+      const std::string after = written();
+      // Deleting 2/3 takes its variable and page; those of 3 come onto 2.
+      if (command == CM_DELETE_CONFIGURATION) {
+        EXPECT_TRUE(after.find("Left=21") == std::string::npos && after.find("Config=1; Surf=1; Left=22") != std::string::npos &&
+                    after.find("[Functions 1]\nFocus_R=52") != std::string::npos);
+      }
+      editor.SendMessage(WM_COMMAND, back);
+      EXPECT_EQ(written(), before);
+      editor.SendMessage(WM_COMMAND, again);
+      // A turned system's snapshot keeps the field unit the turn set, apart from the one in
+      // memory (left alone here): its setup is compared alone.
+      const std::size_t from = command == CM_TURN_SYSTEM ? after.find("--- parameter") : 0;
+      EXPECT_EQ(written().substr(from), after.substr(from));
+    }
+  }
+  for (int command : {CM_INSERT_CONFIGURATION, CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION, CM_UNDO, CM_REDO, CM_CUT})
+    EXPECT_TRUE(stepped.count(command) != 0) << command;
+}
+
+// Save As writes the whole setup under the new name, and asks before replacing another
+// system's parameter file there: No leaves the files and the name as they were.
+TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacingAnother) {
+  const std::string b = Scratch("Systems/B.os"), c = Scratch("Systems/C.os"), cPar = Scratch("Systems/C.par");
+  const std::string other = "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=3; Left=1; Right=2; Type=\"R\" }\n";
+  for (const auto &[shown, otherThere, answer] : {std::tuple{true, false, IDYES}, {false, false, IDYES}, {true, true, IDNO},
+                                                 {false, true, IDYES}, {true, true, IDYES}}) {
+    SCOPED_TRACE(std::to_string(shown) + std::to_string(otherThere) + std::to_string(answer));
+    DropEditor();
+    for (const std::string &gone : {b, c, cPar}) std::filesystem::remove(gone);
+    std::filesystem::copy_file(ExamplePath("double_gauss.os"), b);
+    WriteText(Scratch("Systems/B.par"), "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=20; Right=30; Type=\"R\" }\n"
+                                        "{ Config=0; Surf=2; Left=-30; Right=-20; Type=\"R\" }\n");
+    if (otherThere) WriteText(cPar, other);
+    TOpticalEditor &editor = Open(b);
+    if (shown) ShowPanel(editor, true);
+    TScriptedFileDialog files;
+    files.Choose({c});
+    answers_.reset();
+    answers_ = std::make_unique<TRecordingMessageBoxProvider>();
+    answers_->QueueAnswer(answer);
+    editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
+    EXPECT_EQ(answers_->boxes.size(), otherThere ? 1u : 0u);
+    EXPECT_EQ(editor.System().name, answer == IDNO ? b : c);
+    EXPECT_TRUE(answer != IDNO || ReadText(cPar) == other);
+    if (answer == IDNO) continue;
+    ShowPanel(editor, false);
+    EXPECT_EQ(ShowPanel(editor, true)->parameters.Count(), 2);
+    EXPECT_TRUE(ReadText(cPar).find("Surf=2; Left=-30") != std::string::npos && ReadText(cPar).find("Surf=3") == std::string::npos);
+  }
+}
