@@ -129,7 +129,14 @@ void TEdit::ApplyStyle() {
 
 QString TEdit::Text() const {
   if (line != nullptr) return line->text();
-  if (multi != nullptr) return multi->toPlainText();
+  if (multi != nullptr) {
+    // The characters as typed or read, only the breaks between blocks made '\n': the plain
+    // text would also turn a no-break space into a space and a line separator into '\n',
+    // and a file saved from it would change without a word. Positions stay one to one.
+    QString text = multi->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+  }
   return QString::fromStdString(const_cast<TEdit *>(this)->TControl::GetWindowText());
 }
 
