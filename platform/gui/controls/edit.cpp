@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QTextBlock>
+#include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
 #include <cstring>
@@ -34,9 +35,11 @@ class TCaretStyle final : public QProxyStyle {
   }
 };
 
+// A leading U+FEFF is a character of the text, kept like any other.
 QString FromUtf8(LPARAM text) {
   const char *bytes = reinterpret_cast<const char *>(text);
-  return QString::fromUtf8(bytes != nullptr ? bytes : "");
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return utf8.decode(QByteArrayView(bytes != nullptr ? bytes : ""));
 }
 
 // Copies at most size - 1 bytes and a terminating zero; the bytes copied.

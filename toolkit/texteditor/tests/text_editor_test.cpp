@@ -251,6 +251,14 @@ TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
   editor->Client()->Insert("\xe2\x82\xac\xe2\x80\xa8");  // the euro sign, a line separator
   editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
   EXPECT_EQ(Contents(path), "x\xe2\x82\xac\xe2\x80\xa8mu \xc2\xb5\r\ncaf\xc3\xa9\xc2\xa0\r\n");
+  // A byte-order mark followed by a U+FEFF of the text: both stay.
+  const std::string marks = "\xef\xbb\xbf\xef\xbb\xbfmarks\n";
+  std::ofstream(path, std::ios::binary) << marks;
+  files.Choose({path});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  editor->Client()->Insert("x");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "\xef\xbb\xbf" "x" + marks.substr(3));
   files.Choose({zero});
   editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
   ASSERT_EQ(boxes.boxes.size(), 2u);
