@@ -44,6 +44,9 @@ int TViewerMovie::WriteViewerFrame(int step) {
     Finish();
     return 0;
   }
+  // A movie that has ended (a failure told, the pictures' kind not chosen, the largest size
+  // reached) is finished at once: its file takes what was written and its name is free.
+  if (stream_->Ended()) Finish();
   return written;
 }
 

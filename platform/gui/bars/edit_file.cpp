@@ -36,7 +36,9 @@ QString TextOf(TEdit &edit) {
   std::string text(static_cast<std::size_t>(edit.GetTextLen()) + 1, '\0');
   const int copied = edit.GetText(text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<std::size_t>(std::max(0, copied)));
-  return QString::fromStdString(text);
+  // A leading U+FEFF is the text's own character, never a mark to drop.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return utf8.decode(QByteArrayView(text));
 }
 
 bool IsWordCharacter(QChar c) { return c.isLetterOrNumber() || c == '_'; }

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QTextBlock>
+#include <QStringDecoder>
 #include <QTextDocument>
 #include <algorithm>
 #include <cstring>
@@ -34,9 +35,11 @@ class TCaretStyle final : public QProxyStyle {
   }
 };
 
+// A leading U+FEFF is a character of the text, kept like any other.
 QString FromUtf8(LPARAM text) {
   const char *bytes = reinterpret_cast<const char *>(text);
-  return QString::fromUtf8(bytes != nullptr ? bytes : "");
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return utf8.decode(QByteArrayView(bytes != nullptr ? bytes : ""));
 }
 
 // Copies at most size - 1 bytes and a terminating zero; the bytes copied.
@@ -129,7 +132,14 @@ void TEdit::ApplyStyle() {
 
 QString TEdit::Text() const {
   if (line != nullptr) return line->text();
-  if (multi != nullptr) return multi->toPlainText();
+  if (multi != nullptr) {
+    // The characters as typed or read, only the breaks between blocks made '\n': the plain
+    // text would also turn a no-break space into a space and a line separator into '\n',
+    // and a file saved from it would change without a word. Positions stay one to one.
+    QString text = multi->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+  }
   return QString::fromStdString(const_cast<TEdit *>(this)->TControl::GetWindowText());
 }
 

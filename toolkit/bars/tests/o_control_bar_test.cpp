@@ -20,7 +20,9 @@ namespace {
 constexpr int kCmOpen = 24101;
 constexpr int kCmSave = 24102;
 constexpr int kCmSilent = 24103;  // no string: never a tip
-constexpr int kHintOffset = 1000;
+// The string table is shared by every test of the program: these tip ids (26101-26103)
+// stand apart from the others' (the tool palette's 25101-25106), whatever runs first.
+constexpr int kHintOffset = 2000;
 // Ticks before a tip: one to notice the gadget, five of rest, one to show it.
 constexpr int kTicksToTip = 7;
 

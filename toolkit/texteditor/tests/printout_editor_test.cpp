@@ -232,12 +232,15 @@ std::multiset<std::string> ReportWords(std::string text) {
   return words;
 }
 
-// A ruled report from the seed as the analyses write them: a key column and two value cells
-// per curve, `curves` wide and `rows` long.
+// A ruled report from the seed as the analyses write them, under a long remark: a key column
+// and two value cells per curve, `curves` wide and `rows` long.
 std::string RuledReport(std::mt19937 &random, int curves, int rows) {
   std::string rule = "+=========+", head = "|    H    |";
   for (int c = 0; c < 2 * curves; ++c) rule += "==========+", head += c % 2 ? "  z'-z0'  |" : "  y'-y0'  |";
-  std::string text = "System: report" + std::to_string(curves) + "\n" + rule + "\n" + head + "\n" + rule + "\n";
+  std::string text = "System: report" + std::to_string(curves) + "\nRemark:";
+  // A plain line wider than the page, of words from one to nine letters long.
+  for (int w = 0; w < 30 * curves; ++w) text += " " + std::string(1 + random() % 9, static_cast<char>('a' + w % 26));
+  text += "\n" + rule + "\n" + head + "\n" + rule + "\n";
   std::uniform_real_distribution<double> value(-2.0, 2.0);
   char cell[32];
   for (int r = 0; r < rows; ++r, text += "\n") {

@@ -237,19 +237,28 @@ TEST_F(TextEditor, PositionsBeyondSixtyFourKilobytesAreTheTextsOwn) {
   EXPECT_EQ(start, static_cast<int>(text.find("focal", text.find("focal", text.find(line)) + 1)));
 }
 
-// A file keeps its Latin-1 bytes and CRLF line ends through an edit and Save; a character
-// Latin-1 has none for is saved in UTF-8, said so. A file holding a NUL is refused.
+// A file keeps its Latin-1 bytes (a no-break space too) and CRLF line ends through an edit
+// and Save; a character Latin-1 has none for is saved in UTF-8, said so, and a line separator
+// stays one. A file holding a NUL is refused.
 TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
-  const std::string path = dir.File("latin.txt"), zero = dir.File("zero.txt"), latin = "mu \xb5\r\ncaf\xe9\r\n",
+  const std::string path = dir.File("latin.txt"), zero = dir.File("zero.txt"), latin = "mu \xb5\r\ncaf\xe9\xa0\r\n",
                     nul("ab\0cd\n", 6);
   std::ofstream(path, std::ios::binary) << latin, std::ofstream(zero, std::ios::binary) << nul;
   Open(nullptr, path.c_str());
   editor->Client()->Insert("x");
   editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
   EXPECT_EQ(Contents(path), "x" + latin);
-  editor->Client()->Insert("\xe2\x82\xac");  // the euro sign
+  editor->Client()->Insert("\xe2\x82\xac\xe2\x80\xa8");  // the euro sign, a line separator
   editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
-  EXPECT_EQ(Contents(path), "x\xe2\x82\xacmu \xc2\xb5\r\ncaf\xc3\xa9\r\n");
+  EXPECT_EQ(Contents(path), "x\xe2\x82\xac\xe2\x80\xa8mu \xc2\xb5\r\ncaf\xc3\xa9\xc2\xa0\r\n");
+  // A byte-order mark followed by a U+FEFF of the text: both stay.
+  const std::string marks = "\xef\xbb\xbf\xef\xbb\xbfmarks\n";
+  std::ofstream(path, std::ios::binary) << marks;
+  files.Choose({path});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  editor->Client()->Insert("x");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "\xef\xbb\xbf" "x" + marks.substr(3));
   files.Choose({zero});
   editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
   ASSERT_EQ(boxes.boxes.size(), 2u);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
 #include "platform/core/recording_providers.h"
 #include "viewer3d/movies/avi_codec_dlg.h"
@@ -135,6 +136,21 @@ TEST_F(ViewerMovieTest, ARotationsRedrawsAddNoFrameAndANewMovieFinishesThePrevio
   EXPECT_EQ(reader.FrameCount(), 1);
   ASSERT_TRUE(reader.Open(first)) << reader.Error();
   EXPECT_EQ(reader.FrameCount(), 2);
+}
+
+// A movie that ends early (here the pictures' kind is not chosen) is finished at once: no
+// movie stays open on its name, which another writer may take.
+TEST_F(ViewerMovieTest, AMovieThatEndedEarlyLetsItsNameGo) {
+  TSceneWindow made = Make(kWidth, kHeight);
+  TOptic3DV &window = *made.window;
+  TViewerMovie movie([&window]() -> const TDib * { return window.Renderer(); });
+  const std::string path = files_.PathOf("cancelled.avi");
+  movie.Start(path, TViewerAnimation::kRotation);
+  SetAviCodecChooser([](TAviCodec &) { return false; });
+  EXPECT_EQ(movie.WriteViewerFrame(1), 0);
+  EXPECT_FALSE(movie.Recording());
+  TFileReplacement other;
+  EXPECT_TRUE(other.Open(path).Written());
 }
 
 // The rotation's calls in order: "w<step>" for a frame, "<axis><angle in degrees>" a turn.
