@@ -90,11 +90,13 @@ endforeach()
 # first of: an include line, a comment, a string or character literal, a header name in
 # angle brackets, a word holding a q. Comments and strings are so taken whole (a Qt name in
 # them is no use of Qt). Only files where a Qt name could stand at all are cut.
-set(qtWord "^(Q[A-Z_][A-Za-z0-9_]*|Qt(::)?|q(App|real|u?int(8|16|32|64|ptr)?|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Round64|FuzzyCompare|FuzzyIsNull|getenv|putenv|EnvironmentVariable[A-Za-z]*|InstallMessageHandler|RegisterMetaType|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8Printable|Unused|Sort)|Q_[A-Z_]+)$")
+set(qtWord "^(Q[A-Z_][A-Za-z0-9_]*|Qt(::)?|q(App|real|u?int(8|16|32|64|ptr)?|sizetype|u?longlong|Is(NaN|Inf|Finite|Null)|QNaN|SNaN|Inf|Floor|Ceil|Sqrt|Pow|DegreesToRadians|RadiansToDegrees|NextPowerOfTwo|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Round64|FuzzyCompare|FuzzyIsNull|getenv|putenv|EnvironmentVariable[A-Za-z]*|InstallMessageHandler|RegisterMetaType|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8Printable|Unused|Sort)|Q_[A-Z_]+)$")
 set(qtHeader "(^|/)[Qq]t[A-Za-z0-9]*/|(^|/)Q[A-Za-z0-9]+$|(^|/)q[a-z0-9_]+\\.h$")
-set(qtPossible "Q[A-Z_]|Qt|q(App|real|u?int|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Fuzzy|getenv|putenv|Environment|InstallMessage|RegisterMeta|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8|Unused|Sort)|q[a-z0-9_]+\\.h|include_next")
+set(qtPossible "Q[A-Z_]|Qt|q(App|real|u?int|sizetype|u?longlong|Is|QNaN|SNaN|Inf|Floor|Ceil|Sqrt|Pow|Degrees|Radians|NextPower|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Fuzzy|getenv|putenv|Environment|InstallMessage|RegisterMeta|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8|Unused|Sort)|q[a-z0-9_]+\\.h|include_next")
+# A raw string runs to its closing parenthesis, delimiter and quote, over quotes and lines.
+set(rawString "R\"[A-Za-z0-9_]*\\(([^)]|\\)+[^)\"A-Za-z0-9_])*\\)+[A-Za-z0-9_]*\"")
 set(comment "//[^\n]*|/\\*[^*]*\\*+([^*/][^*]*\\*+)*/")
-set(piece "#[ \t]*include(_next)?[^\n]*|${comment}|\"[^\"\\\\\n]*(\\\\.[^\"\\\\\n]*)*\"|'[^'\\\\\n]*(\\\\.[^'\\\\\n]*)*'|<[ \t]*[A-Za-z0-9_./]+[ \t]*>|[A-Za-z_0-9]*[Qq][A-Za-z_0-9]*(::)?")
+set(piece "#[ \t]*include(_next)?[^\n]*|${comment}|${rawString}|\"[^\"\\\\\n]*(\\\\.[^\"\\\\\n]*)*\"|'[^'\\\\\n]*(\\\\.[^'\\\\\n]*)*'|<[ \t]*[A-Za-z0-9_./]+[ \t]*>|[A-Za-z_0-9]*[Qq][A-Za-z_0-9]*(::)?")
 set(qtViolations "")
 foreach(own RANGE ${lastLayer})
   list(GET LAYERS ${own} folder)
