@@ -167,7 +167,20 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
     char delimiter = kEndOfText;
     std::string written = GetToken(line, cursor, delimiter);
     if (written.empty()) {
-      if (inRecord && delimiter == '}') NoteAfterRecord(line, cursor);
+      // An empty item (";;") loses nothing: the items after it are read.
+      if (delimiter == ';') continue;
+      if (inRecord && delimiter == '}') {
+        NoteAfterRecord(line, cursor);
+      } else if (delimiter != kEndOfText && delimiter != '!') {
+        // A stray sign where a key stands ("(Dx=5" after a flipped bit) ends the items the
+        // reader can tell apart: the rest of the line is named, never dropped in silence.
+        std::string rest = line.substr(before);
+        rest.erase(std::min(rest.find('!'), rest.size()));
+        const std::size_t first = rest.find_first_not_of(" \t");
+        if (first != std::string::npos)
+          NoteKey(TReadNFNoteKind::kNotAKey, rest.substr(first, rest.find_last_not_of(" \t") + 1 - first),
+                  std::string(), nullptr, 0);
+      }
       break;
     }
     std::string key = LowerCaseAnsi(written);

@@ -166,22 +166,32 @@ std::unique_ptr<TBaseGlassRecord> TBaseDataFile::GetRecordAt(int entry) const {
 
 void TBaseDataFile::JudgeGlasses() {
   refused_.assign(static_cast<std::size_t>(indexSize_), false);
+  const auto matchesCheck = [this](int entry, const TBaseGlassRecord &record) {
+    const std::string name(index_[entry].name, strnlen(index_[entry].name, sizeof index_[entry].name));
+    const long k = (static_cast<long>(index_[entry].recordOffset) - recordStart_) / recordSize_;
+    return record.reserved == GlassRecordCheck(name, records_.data() + k * recordSize_, recordSize_);
+  };
+  // A catalog none of whose records matches its check value was not written with them (a
+  // catalog of earlier versions holds 0 there, another writer anything): judged by values.
+  bool carriesChecks = false;
+  for (int entry = 0; entry < indexSize_ && !carriesChecks; ++entry) {
+    const std::unique_ptr<TBaseGlassRecord> record = DecodeAt(entry);
+    carriesChecks = record && record->reserved != 0 && matchesCheck(entry, *record);
+  }
   std::string told;
   for (int entry = 0; entry < indexSize_; ++entry) {
     const std::unique_ptr<TBaseGlassRecord> record = DecodeAt(entry);
     if (!record) continue;
     const std::string name(index_[entry].name, strnlen(index_[entry].name, sizeof index_[entry].name));
-    const long k = (static_cast<long>(index_[entry].recordOffset) - recordStart_) / recordSize_;
     std::string damage;
-    // Catalogs written before records carried a check value hold 0 there: judged by values.
-    if (record->reserved != 0 && record->reserved != GlassRecordCheck(name, records_.data() + k * recordSize_, recordSize_))
-      damage = "a record that does not match its check value";
-    else
-      damage = ImplausibleGlassValue(TBaseGlassInfo(*record));
+    if (carriesChecks && record->reserved != 0 && !matchesCheck(entry, *record))
+      damage = " has a record that does not match its check value";
+    else if (const std::string value = ImplausibleGlassValue(TBaseGlassInfo(*record)); !value.empty())
+      damage = " gives " + value + ", which no glass has";
     if (damage.empty()) continue;
     refused_[static_cast<std::size_t>(entry)] = true;
-    told += (told.empty() ? "" : "; ") + std::string("the glass ") + name + " gives " + damage +
-            ", which no glass has: its record is damaged, and the glass is not used";
+    told += (told.empty() ? "" : "; ") + std::string("the glass ") + name + damage +
+            ": its record is damaged, and the glass is not used";
   }
   if (!told.empty()) errorText_ += (errorText_.empty() ? "" : "; ") + told;
 }

@@ -83,6 +83,8 @@ std::string KeyFault(const std::vector<TReadNFKeyNote> &notes) {
     return SampleText("line %d: ", note.line) + "the key " + note.key + " is given more than one value in a record.";
   if (note.kind == TReadNFNoteKind::kNotAKey)
     return SampleText("line %d: ", note.line) + "\"" + note.key + "\" stands where a key=value item belongs.";
+  if (note.kind == TReadNFNoteKind::kMissingInRecord)
+    return SampleText("line %d: ", note.line) + "the sample gives no gain " + note.key + ".";
   if (note.kind == TReadNFNoteKind::kRepeatedKey || note.kind == TReadNFNoteKind::kUnknownKey)
     return SampleText("line %d: ", note.line) + "the key " + note.key +
            (note.kind == TReadNFNoteKind::kRepeatedKey ? " is given a second time." : " is none of dF, F and G.");
@@ -113,6 +115,8 @@ bool ReadTransformerFile(const std::string &path, float defaultStep, TTransforme
   file.AddFloat("dF", &step);
   file.AddFloat("F", f.data(), kTransformerMaxSamples);
   file.AddFloat("G", g.data(), kTransformerMaxSamples);
+  // Every sample gives its gain: one without would read as a gain of 0 without a word.
+  file.Require("G");
   const int whole = file.ParseSection(0);
   const std::string keyFault = KeyFault(file.KeyNotes());
   file.Close();

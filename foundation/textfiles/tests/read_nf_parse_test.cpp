@@ -350,6 +350,24 @@ TEST(ReadNFItems, GroupFormsGiveTheirTrailingArgumentsToEveryKey) {
   EXPECT_NE(reader.Faults() & kReadNFValueTooLong, 0u);
 }
 
+TEST(ReadNFItems, StraySignWhereAKeyStandsIsNamedAndAnEmptyItemLosesNothing) {
+  TScratchFiles files;
+  const std::string path = files.Write("a.os", "[S]\nA=1;; B=2\nC=3;(D=4; E=5\n{ F=6; =G=7; }\n");
+  TReadNF reader(path, 0);
+  reader.ReadSection("[S]");
+  int a = 0, b = 0, c = 0, d = 0, e = 0, f = 0, g = 0;
+  reader.AddInt4("A", &a, "B", &b, "C", &c, "D", &d);
+  reader.AddInt3("E", &e, "F", &f, "G", &g);
+  reader.ParseSection(0);
+  EXPECT_EQ(b, 2) << "the item after an empty one is read";
+  EXPECT_EQ(c, 3);
+  EXPECT_EQ(f, 6);
+  const std::string told = KeyNotesText(reader.KeyNotes(), "");
+  for (const char *said : {"line 3: [S] holds \"(D=4; E=5\"", "line 4: [S] holds \"=G=7; }\""})
+    EXPECT_NE(told.find(said), std::string::npos) << said << "\n" << told;
+  EXPECT_EQ(told.find("line 2"), std::string::npos) << told;
+}
+
 TEST(ReadNFItems, KeysWithoutSemicolonAndBlanksInKeys) {
   TScratchFiles files;
   const std::string path = files.Write("RodIru2Z.ini", "[Save]\nEnableSave=1\nN Step Undo = 12\n");

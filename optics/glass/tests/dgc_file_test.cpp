@@ -86,6 +86,30 @@ TEST(BinaryCatalog, WritesAndReadsTheLayout) {
   }
 }
 
+// Another writer's catalog may hold anything in a record's first four bytes: with none of
+// them our check value, every glass is judged by its values and still given.
+TEST(BinaryCatalog, ACatalogWithoutCheckValuesInItsFirstBytesKeepsEveryGlass) {
+  ScratchDir dir("dgc_foreign");
+  std::string error;
+  ASSERT_TRUE(WriteDgcFile(dir.File("set.dgc"), SmallSet(), error)) << error;
+  std::vector<unsigned char> bytes = ReadBytes(dir.File("set.dgc"));
+  for (int k = 0; k < 6; ++k) bytes[6 + 6 * 24 + 190 * k] ^= static_cast<unsigned char>(k + 1);
+  WriteBytes(dir.File("foreign.dgc"), bytes);
+  const TBaseDataFile file(dir.File("foreign.dgc"));
+  ASSERT_TRUE(file.IsOk()) << file.ErrorText();
+  EXPECT_EQ(file.ErrorText(), "");
+  for (const char *name : {"N-BK7", "ABCDEFGH1", "ABCDEFGH2", "GE", "F2"}) EXPECT_TRUE(file.GetRecord(name)) << name;
+  // One record changed in a catalog that carries them: that glass alone is refused.
+  bytes = ReadBytes(dir.File("set.dgc"));
+  bytes[6 + 6 * 24 + 190 * 4 + 20] ^= 1;
+  WriteBytes(dir.File("flipped.dgc"), bytes);
+  const TBaseDataFile flipped(dir.File("flipped.dgc"));
+  EXPECT_NE(flipped.ErrorText().find("check value"), std::string::npos) << flipped.ErrorText();
+  int given = 0;
+  for (const char *name : {"N-BK7", "ABCDEFGH1", "ABCDEFGH2", "GE", "F2"}) given += flipped.GetRecord(name) ? 1 : 0;
+  EXPECT_GE(given, 4);
+}
+
 TEST(BinaryCatalog, FindsWholeNamesInAnyCaseAndCodePage) {
   ScratchDir dir("dgc_find");
   std::string error;

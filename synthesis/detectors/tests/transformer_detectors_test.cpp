@@ -125,6 +125,7 @@ TEST_F(TransformerFile, BrokenFilesAreRefusedAndTheTableStays) {
   // Keys misspelt or given twice: named by line, never read as a gain of 0.
   refused("{F=0; G=1;}\n{F=1; Gain=0.5;}\n", "line 2: the key Gain is none of dF, F and G");
   refused("{F=0; G=1;}\n{F=1; G=0.5; G=0.4;}\n", "line 2: the key G is given a second time");
+  refused("{F=0; G=1;}\n{F=20;}\n{F=50; G=0.5;}\n", "line 2: the sample gives no gain G");
   refused("{F=0; G=1;}\n{F=1; G=-3e37;}\n", "G(1)=-3e+37");
   // Only the first frequency given: the closing sample lies at 0, below it.
   refused("{F=5; G=1;}\n", "sample 1 does not rise");
