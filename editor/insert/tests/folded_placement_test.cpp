@@ -215,4 +215,31 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
   EXPECT_GT(verified, 10);
 }
 
+// The U-turn with the lens 6 mm further along the axis in a second configuration: a plane
+// put on the returning beam at x 18, clear of the lens (x 10 to 15) in the first, stands in
+// its glass (x 17 to 20 at that height) in the second. Refused naming that configuration,
+// whichever is shown.
+TEST_F(FoldedPlacementTest, APlaceClearInOneConfigurationIsRefusedWhereAnotherPutsGlass) {
+  for (int shown = 0; shown < 2; ++shown) {
+    TSystemImage image, clipboard;
+    Open(image, "singlet.os");
+    TScaleCanvas canvas;
+    image.RebuildElements(&canvas);
+    TInsertedElementInfo info;
+    std::string error;
+    ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+    info = TInsertedElementInfo();
+    ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(0);
+    image.ShiftSurfaces(1, 2, DPOINT3(6.0, 0.0, 0.0), 1);
+    image.RebuildElements(&canvas);
+    image.StoreConfiguration(-1);
+    ASSERT_EQ(image.SelectConfiguration(shown), 1);
+    info = TInsertedElementInfo();
+    EXPECT_EQ(PlaceOn(image, 4, 17.0, kSurfacePage, 0.0, clipboard, info, error), 0) << "shown " << shown;
+    EXPECT_NE(error.find("In configuration"), std::string::npos) << error;
+  }
+}
+
 }  // namespace
