@@ -55,16 +55,27 @@ void Deeper(TBodyCrossing &worst, double depth, int number, const DPOINT3 &at) {
 }
 
 // The samples of `face` inside the glass between `front` and `back`: on the line along the
-// front face's axis through the sample, one face stands on either side of it.
+// front face's axis through the sample, one face stands on either side of it; or, for faces
+// that are not parallel (a prism, where that line can leave by the base), on the line along
+// the one joining the vertices (a prism's base runs so).
 void IntoGlass(const TSampledFace &face, const TSampledFace &front, const TSampledFace &back, int number,
                double slack, TBodyCrossing &worst) {
   const DPOINT3 u = AxisOf(front);
+  const double *a = front.surface.general.vertex;
+  const double *b = back.surface.general.vertex;
+  DPOINT3 d(b[0] - a[0], b[1] - a[1], b[2] - a[2]);
+  const double length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+  const DPOINT3 w = AxisOf(back);
+  const bool wedge = front.hasSurface && back.hasSurface && length > 0.0 && w.x * u.x + w.y * u.y + w.z * u.z < 1.0 - 1e-12;
+  if (wedge) d = DPOINT3(d.x / length, d.y / length, d.z / length);
   for (const DPOINT3 &p : face.points) {
+    double depth = 0.0;
     double toFront = 0.0;
     double toBack = 0.0;
-    if (!AlongAxis(front, p, u, toFront) || !AlongAxis(back, p, u, toBack)) continue;
-    if (!(toFront * toBack < 0.0)) continue;
-    const double depth = std::min(std::fabs(toFront), std::fabs(toBack));
+    if (AlongAxis(front, p, u, toFront) && AlongAxis(back, p, u, toBack) && toFront * toBack < 0.0)
+      depth = std::min(std::fabs(toFront), std::fabs(toBack));
+    if (wedge && AlongAxis(front, p, d, toFront) && toFront < 0.0 && AlongAxis(back, p, d, toBack) && toBack > 0.0)
+      depth = std::max(depth, std::min(-toFront, toBack));
     if (depth > slack) Deeper(worst, depth, number, p);
   }
 }

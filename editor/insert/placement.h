@@ -57,7 +57,9 @@ TSurface FaceOf(const TGeneralParameters &g, double radius);
 // order (a beam folded back past elements it crossed), every surface and the image plane
 // within its height, where each will stand once the element is built: a face inside the
 // element's glass or the element's inside theirs, or faces through each other, refuse it,
-// naming the surface, how deep they cross and where.
+// naming the surface, how deep they cross and where. Last, what the building moves (the
+// surfaces a turn carries, an image plane put behind the element) against the surfaces
+// before the element, which stay: a crossing the move makes refuses it, naming both.
 std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach);
 
 // The check for the placed surface itself, as New Single Surface leaves it.

@@ -172,6 +172,51 @@ TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, con
   return body;
 }
 
+// A surface after the placed one that the building moves (carried by a turn, an image plane
+// put behind the element), with the face after it where glass lies between, against the
+// surfaces before the element, which stay: the deepest crossing the move makes, beyond any
+// that stood before it. `moved` takes the moved surface's number (as the tables number it
+// before the placement).
+TBodyCrossing MovedCrossing(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving,
+                            const std::vector<TSampledFace> &sampled, int &moved) {
+  TBodyCrossing worst;
+  const int n = system.SurfaceCount();
+  TSampledBody now = StandingSurfaces(system, placed, k, TCarry{carry.pivot, DPOINT3(), 0.0}, leaving, sampled);
+  TSampledBody after = StandingSurfaces(system, placed, k, carry, leaving, sampled);
+  // StandingSurfaces puts an image plane directly behind the element in both: where it stands
+  // now is where it stands before the move.
+  if (placed + 1 == n - 1 && !now.faces.empty()) {
+    now.faces.back() = sampled[n - 1];
+    now.faces.back().Move(ConfigurationShift(system, n - 1, k), carry.pivot, 0.0);
+  }
+  TSampledBody staying;
+  size_t first = 0;
+  for (; first < after.faces.size() && after.numbers[first] <= placed; ++first)
+    staying.Add(now.faces[first], now.numbers[first], now.glassAfter[first] && after.numbers[first] < placed);
+  for (size_t i = first; i < after.faces.size(); ++i) {
+    const TSampledFace &a = after.faces[i];
+    const TSampledFace &b = now.faces[i];
+    if (a.surface.general.vertex[0] == b.surface.general.vertex[0] &&
+        a.surface.general.vertex[1] == b.surface.general.vertex[1] &&
+        a.surface.general.angles[2] == b.surface.general.angles[2])
+      continue;
+    TSampledBody there;
+    TSampledBody here;
+    const bool glass = after.glassAfter[i] && i + 1 < after.faces.size();
+    there.Add(a, after.numbers[i], glass);
+    here.Add(b, after.numbers[i], glass);
+    if (glass) {
+      there.Add(after.faces[i + 1], after.numbers[i + 1], false);
+      here.Add(now.faces[i + 1], after.numbers[i + 1], false);
+    }
+    const TBodyCrossing made = BodyCrossing(there, staying, kSlack);
+    if (made.depth <= BodyCrossing(here, staying, kSlack).depth + kSlack || made.depth <= worst.depth) continue;
+    worst = made;
+    moved = after.numbers[i];
+  }
+  return worst;
+}
+
 // The new element against every surface it would reach in space, wherever that stands in
 // the surface order, in every configuration: "" when it crosses none.
 std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, double tilt, const TElementReach &reach) {
@@ -194,7 +239,32 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
       worstConfiguration = shown;
     }
   }
-  if (worstConfiguration < 0) return std::string();
+  if (worstConfiguration < 0) {
+    // What the element moves must stand clear of what stays.
+    int moved = 0;
+    for (int k = 0; k < count; ++k) {
+      const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
+      int surface = 0;
+      const TBodyCrossing here = MovedCrossing(system, placed, shown, carry, tilt + reach.turn, sampled, surface);
+      if (here.depth > worst.depth) {
+        worst = here;
+        worstConfiguration = shown;
+        moved = surface;
+      }
+    }
+    if (worstConfiguration < 0) return std::string();
+    char where[64] = "";
+    if (system.ConfigurationCount() > 1)
+      std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "%sThe new element would move surface %d%s into surface %d, which stays where it is: they would "
+                  "cross by %.2f mm (x %.2f, y %.2f, z %.2f mm). Place the element where what follows it stays "
+                  "clear.",
+                  where, moved, moved == system.SurfaceCount() - 1 ? " (the image plane)" : "", worst.number, worst.depth,
+                  worst.at.x, worst.at.y, worst.at.z);
+    return text;
+  }
   char where[64] = "";
   if (system.ConfigurationCount() > 1)
     std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/surface.h"
 
 namespace {
@@ -11,8 +12,10 @@ namespace {
 // The even powers a polynomial type is written with, r^2 .. r^20: the terms the aspherics
 // table shows. A conic written as such a series is cut after them.
 constexpr int kSeriesTerms = 10;
-// Heights each way along each section through the bound where a changed surface is traced.
+// Heights each way along each side of the bound where a changed surface is traced, and
+// points along its rim.
 constexpr int kTracedHeights = 20;
+constexpr int kRimPoints = 72;
 
 // What each type holds. A second radius is held by the torus; the cylinder's is fixed flat,
 // every other type's equals the first. The second high-power form holds a conic only as a
@@ -201,23 +204,39 @@ TTypeConversion ConvertSurfaceType(const TSurface &surface, int type) {
 
 bool UntracedPoint(const TSurface &surface, double &y, double &z) {
   const TGeneralParameters &g = surface.general;
-  const bool round = g.boundTypeExt == kBoundRound;
+  const bool corners = g.boundTypeExt == kBoundSquare || g.boundTypeExt == kBoundRectangle;
   const double sh = g.semiHeightExt;
-  const double sw = round ? sh : g.semiWidthExt;
+  const double sw = g.boundTypeExt == kBoundRound ? sh : g.semiWidthExt;
   if (!(sh > 0.0)) return false;
-  // From the centre out, so that the height named is the lowest one missed.
-  for (int step = 0; step <= 2 * kTracedHeights; ++step) {
-    const int i = step % 2 == 0 ? step / 2 : -(step + 1) / 2;
-    // Along each section through the bound's centre: the obscuration holds no glass.
-    for (const auto &[dy, dz] : {std::pair{sh * i / kTracedHeights, 0.0}, std::pair{0.0, sw * i / kTracedHeights}}) {
-      if (std::hypot(dy, dz) < g.semiHeightInt) continue;
-      int ok = 0;
-      surface.PointOnSurface(g.boundPosYExt + dy, g.boundPosXExt + dz, ok);
-      if (ok != 0) continue;
-      y = g.boundPosYExt + dy;
-      z = g.boundPosXExt + dz;
-      return true;
+  // Over the whole bound, a rectangle's corners and the rim included: the two sections alone
+  // miss the corners, where a surface curved in both sections leaves the trace first.
+  std::vector<std::pair<double, double>> points;
+  for (int i = -kTracedHeights; i <= kTracedHeights; ++i)
+    for (int j = -kTracedHeights; j <= kTracedHeights; ++j) {
+      const double a = static_cast<double>(i) / kTracedHeights;
+      const double b = static_cast<double>(j) / kTracedHeights;
+      if (corners || a * a + b * b <= 1.0) points.emplace_back(sh * a, sw * b);
     }
+  // The rim a hair inside, where the bound still passes it.
+  constexpr double kInside = 1.0 - 1e-9;
+  for (int k = 0; k < kRimPoints; ++k) {
+    const double a = 2.0 * kPi * k / kRimPoints;
+    const double scale = kInside * (corners ? 1.0 / std::fmax(std::fabs(std::cos(a)), std::fabs(std::sin(a))) : 1.0);
+    points.emplace_back(sh * std::cos(a) * scale, sw * std::sin(a) * scale);
+  }
+  // From the centre out, so that the height named is the lowest one missed.
+  std::stable_sort(points.begin(), points.end(), [](const auto &p, const auto &q) {
+    return std::hypot(p.first, p.second) < std::hypot(q.first, q.second);
+  });
+  for (const auto &[dy, dz] : points) {
+    // The obscuration holds no glass.
+    if (std::hypot(dy, dz) < g.semiHeightInt) continue;
+    int ok = 0;
+    surface.PointOnSurface(g.boundPosYExt + dy, g.boundPosXExt + dz, ok);
+    if (ok != 0) continue;
+    y = g.boundPosYExt + dy;
+    z = g.boundPosXExt + dz;
+    return true;
   }
   return false;
 }

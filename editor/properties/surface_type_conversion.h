@@ -22,9 +22,10 @@ struct TTypeConversion {
 
 TTypeConversion ConvertSurfaceType(const TSurface &surface, int type);
 
-// The first point of the surface's outer bound, along either section through its centre
-// at 20 heights each way, where a ray along the axis is not met by the trace; false when
-// every one is (a surface without a bound has none).
+// The point of the surface's outer bound nearest its centre, on a grid of 20 heights each
+// way over the whole bound (a rectangle's corners too) and along its rim, where a ray along
+// the axis is not met by the trace; false when every one is (a surface without a bound has
+// none).
 bool UntracedPoint(const TSurface &surface, double &y, double &z);
 
 // How far the rim (the outer semi-height, in either section) moves from the surface `before`

@@ -159,7 +159,8 @@ void WriteRecord(const TOpticalSystem &system, int i, std::FILE *out) {
   const TGeneralParameters &g = system.surfaces.data[i]->general;
   std::fprintf(out, "{ ");
   PrintItem(out, "R", g.R);
-  if (g.type == kSurfaceAspheric2) PrintItem(out, "Ex", g.Ex);
+  // A cylinder's conic shapes its meridian: its section's type keeps it a cylinder on reading.
+  if (g.type == kSurfaceAspheric2 || (g.type == kSurfaceCylinder && g.Ex != 0.0)) PrintItem(out, "Ex", g.Ex);
   std::fprintf(out, "Glass=\"%s\"; ", EncodeFileName(g.glass).c_str());
   if (g.Tau != 0.0 && g.Tau != 1.0) PrintItem(out, "Tau", g.Tau);
   double offset[3];

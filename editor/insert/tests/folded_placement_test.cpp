@@ -3,6 +3,7 @@
 // clear of every face in every configuration, and a refused surface or paste would cross
 // the face named, both judged by this file's own sampling of spheres and planes.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -159,7 +160,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
       Fold(image, random, clipboard);
     }
     ASSERT_EQ(image.Save(Scratch("folded.os")), 1);
-    for (int trial = 0; trial < (seed < 0 ? 1 : 6); ++trial) {
+    for (int trial = 0; trial < (seed < 0 ? 1 : 7); ++trial) {
       ASSERT_EQ(image.Load(Scratch("folded.os"), 2), 1);
       image.Update();
       image.RebuildElements(&canvas);
@@ -201,6 +202,10 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
         for (int i = first; i <= last && made == 1; ++i) element.push_back(FaceOf(*image.Surface(i)));
         for (int j = 1; j < n && made == 1; ++j)
           EXPECT_LT(j < first || j > last ? Crossing(image, element, j, first) : 0.0, kClear) << "surface " << j << " in " << k;
+        // The image plane the element put behind itself or carried round stands clear of what stayed.
+        const std::vector<TFace> imagePlane{FaceOf(*image.Surface(n - 1))};
+        for (int j = 1; j < first && made == 1; ++j)
+          EXPECT_LT(Crossing(image, imagePlane, j, n), kClear) << "image plane on surface " << j << " in " << k;
         if (standable) found = std::fmax(found, Crossing(image, would, named, first));
       }
       EXPECT_GT(standable ? found : 1.0, 0.001) << error;
@@ -209,6 +214,73 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
   EXPECT_GT(built, 40);
   EXPECT_GT(refused, 40);
   EXPECT_GT(verified, 10);
+}
+
+// The U-turn with the lens 6 mm further along the axis in a second configuration: a plane
+// put on the returning beam at x 18, clear of the lens (x 10 to 15) in the first, stands in
+// its glass (x 17 to 20 at that height) in the second. Refused naming that configuration,
+// whichever is shown.
+TEST_F(FoldedPlacementTest, APlaceClearInOneConfigurationIsRefusedWhereAnotherPutsGlass) {
+  for (int shown = 0; shown < 2; ++shown) {
+    TSystemImage image, clipboard;
+    Open(image, "singlet.os");
+    TScaleCanvas canvas;
+    image.RebuildElements(&canvas);
+    TInsertedElementInfo info;
+    std::string error;
+    ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+    info = TInsertedElementInfo();
+    ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+    image.StoreConfiguration(-1);
+    image.InsertConfiguration(0);
+    image.ShiftSurfaces(1, 2, DPOINT3(6.0, 0.0, 0.0), 1);
+    image.RebuildElements(&canvas);
+    image.StoreConfiguration(-1);
+    ASSERT_EQ(image.SelectConfiguration(shown), 1);
+    info = TInsertedElementInfo();
+    EXPECT_EQ(PlaceOn(image, 4, 17.0, kSurfacePage, 0.0, clipboard, info, error), 0) << "shown " << shown;
+    EXPECT_NE(error.find("In configuration"), std::string::npos) << error;
+  }
+}
+
+// The prism example's prism (faces 20 mm square, 15 mm apart, met at 54 degrees) pasted on
+// the U-turn's returning beam 17.74 mm past the second fold holds the lens's lower half
+// between its faces, though no face crosses the lens: the lens's point (12, -8) lies in the
+// quadrilateral of the faces' ends, so the paste is refused.
+TEST_F(FoldedPlacementTest, APrismPastedOverALensIsRefusedThoughNoFaceCrossesIt) {
+  TSystemImage source, image, clipboard;
+  Open(source, "prism.os");
+  TScaleCanvas canvas;
+  source.RebuildElements(&canvas);
+  source.elements.data[0].mark = 1;
+  source.CopySelection(clipboard, &canvas);
+  clipboard.copiedBeam = CopiedBeamOf(source);
+  Open(image, "singlet.os");
+  image.RebuildElements(&canvas);
+  TInsertedElementInfo info;
+  std::string error;
+  ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  info = TInsertedElementInfo();
+  ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  info = TInsertedElementInfo();
+  const int made = PlaceOn(image, 4, 17.74, kPaste, 0.0, clipboard, info, error);
+  // The faces' ends where the paste puts them, counter-clockwise about the point.
+  const double turn = info.tilt - clipboard.copiedBeam.in, *o = clipboard.Surface(1)->general.vertex;
+  std::vector<DPOINT3> ends;
+  for (int i = 1; i <= 2; ++i) {
+    TFace f = FaceOf(*clipboard.Surface(i));
+    const double dx = f.v.x - o[0], dy = f.v.y - o[1], a = f.a + turn;
+    const DPOINT3 v(info.position.x + dx * std::cos(turn) - dy * std::sin(turn), info.position.y + dx * std::sin(turn) + dy * std::cos(turn), 0.0);
+    for (const double side : {-f.sh, f.sh}) ends.emplace_back(v.x - side * std::sin(a), v.y + side * std::cos(a), 0.0);
+  }
+  const DPOINT3 p(12.0, -8.0, 0.0), c(0.25 * (ends[0].x + ends[1].x + ends[2].x + ends[3].x), 0.25 * (ends[0].y + ends[1].y + ends[2].y + ends[3].y), 0.0);
+  std::sort(ends.begin(), ends.end(), [&](const DPOINT3 &l, const DPOINT3 &r) { return std::atan2(l.y - c.y, l.x - c.x) < std::atan2(r.y - c.y, r.x - c.x); });
+  for (size_t k = 0; k < 4; ++k) {
+    const DPOINT3 &e = ends[k], &n = ends[(k + 1) % 4];
+    ASSERT_GT((n.x - e.x) * (p.y - e.y) - (n.y - e.y) * (p.x - e.x), 0.0) << "the lens's point stands outside the prism";
+  }
+  EXPECT_EQ(made, 0);
+  EXPECT_NE(error.find("cross surface"), std::string::npos) << error;
 }
 
 }  // namespace

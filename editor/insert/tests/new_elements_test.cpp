@@ -120,7 +120,8 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
   // Built on its page; or built so, copied with its beam (or stored in a library and taken
   // out) and pasted into another singlet: it keeps its angles to the beam, so the chief ray
   // leaves it as it left the one built on the page, and what follows stands across it. A
-  // small prism built between the triplet's first two lenses carries the lenses behind it
+  // small prism built between the triplet's first two lenses (of 30 degrees: one of 60 would
+  // swing the second lens into the first) carries the lenses behind it
   // with the image plane: all of them turned and shifted alike, on one line; one built in
   // front of a fold mirror carries the mirror onto its beam, and the image plane behind it.
   enum Road { kBuilt, kPasted, kTaken, kBeforeLenses, kBeforeFold };
@@ -147,7 +148,7 @@ TEST_F(NewElementsTest, AfterAnyFoldOrAPrismTheImagePlaneStandsAcrossTheChiefRay
     std::string error;
     const double face = row.road >= kBeforeLenses ? 3.0 : 20.0;
     const int made = row.fold < kPrismRow ? InsertMirror(built, info, TMirrorShape{0.0, 0.0, 0.5 * row.fold}, error)
-                                          : InsertPrism(built, info, 60.0, "F2_schott", face, error);
+                                          : InsertPrism(built, info, row.road == kBeforeLenses ? 30.0 : 60.0, "F2_schott", face, error);
     ASSERT_EQ(made, 1) << error;
     if (row.road == kBeforeLenses) {
       const int n = built.SurfaceCount();

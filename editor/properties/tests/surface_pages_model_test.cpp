@@ -421,4 +421,33 @@ TEST_F(SurfacePagesTest, EveryTypeChangeKeepsTheShapeOrSaysWhatItChanged) {
   }
 }
 
+// A square bound's corners stand 1.41 times as far out as its sides: a paraboloid of R 30
+// reaches them, a sphere or a tor of radii 30 does not (35.4 mm > 30 mm). The change to
+// either is refused naming a height, or every point of the square is met by the trace.
+TEST_F(SurfacePagesTest, ATypeChangeIsTracedInTheCornersOfASquareBound) {
+  constexpr int kMirror = 1;
+  Load("parabolic_mirror.os");
+  const TAsphericsModel model;
+  for (const char *to : {"1", "7", "8"}) {
+    TSurface &s = *image.Surface(kMirror);
+    s.SetAsphericCoefficients(kSurfaceAspheric2, std::vector<double>{-30.0, 1.0}.data(), 2);
+    s.general.boundTypeExt = kBoundSquare;
+    s.general.semiHeightExt = s.general.semiWidthExt = 25.0;
+    image.Update();
+    const TPropertyEdit edit = model.EditCell(image, kMirror, kAsphericTypeColumn, to);
+    const TSurface &after = *image.Surface(kMirror);
+    EXPECT_EQ(edit.accepted, std::string(to) == "8") << to << ": " << edit.message;
+    EXPECT_EQ(after.general.type, edit.accepted ? std::stoi(to) : kSurfaceAspheric2);
+    if (!edit.accepted) {
+      EXPECT_NE(edit.message.find("height"), std::string::npos) << edit.message;
+    }
+    for (int i = -5; i <= 5; ++i)
+      for (int j = -5; j <= 5 && edit.accepted; ++j) {
+        int ok = 0;
+        after.PointOnSurface(5.0 * i, 5.0 * j, ok);
+        EXPECT_EQ(ok, 1) << to << " at " << 5 * i << ", " << 5 * j;
+      }
+  }
+}
+
 }  // namespace

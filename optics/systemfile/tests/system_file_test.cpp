@@ -173,6 +173,9 @@ TEST_F(SystemFileTest, ValuesThatOnceDriftedStayPut) {
   hoe.Vh.data[1] = 1e-3;
   hoe.Vh.data[2] = -2e-6;
   hologram->SetHOE(hoe, 0);
+  TSurface *cylinder = AddAt(system, 35.0, 60.0, "", 10.0);
+  cylinder->general.type = kSurfaceCylinder;  // its conic was once left out of the file
+  cylinder->general.Ex = 0.3;
   AddAt(system, 40.0, 0.0, "", 10.0);
   system.info.N1 = 1.0;
   ASSERT_EQ(system.Prepare(0.5875618, 1, 0), 1);
@@ -192,6 +195,8 @@ TEST_F(SystemFileTest, ValuesThatOnceDriftedStayPut) {
     ASSERT_NE(next.surfaces.data[3]->hoe, nullptr);
     ASSERT_EQ(Count(next.surfaces.data[3]->hoe->Vh), 3);
     EXPECT_EQ(next.surfaces.data[3]->hoe->Vh.data[1], 1e-3);
+    EXPECT_EQ(next.surfaces.data[4]->GetType(), kSurfaceCylinder);
+    EXPECT_EQ(next.surfaces.data[4]->general.Ex, 0.3);
     ExpectSameSystem(current, next);
     current = next;
   }
