@@ -313,28 +313,38 @@ void AddCoaxialPair(TViewerScene &scene, const TSurface &front, const TSurface &
   }
 }
 
-// Two round faces tilted or decentred against each other: one lens solid with each face in
-// its own place, placed in face 1's frame (z along `axis`, into the glass).
+// Two faces, round or rectangular, tilted or decentred against each other: one lens solid
+// with each face in its own place, placed in face 1's frame (z along `axis`, into the glass).
 void AddPlacedPair(TViewerScene &scene, const TSurface &a, const TSurface &b, const DPOINT3 &axis) {
   const DPOINT3 up = FrameColumn(a, 1), across = Cross(up, axis);
   const DPOINT3 v1 = Vertex(a), v2 = Vertex(b);
   const DPOINT3 offset(v2.x - v1.x, v2.y - v1.y, v2.z - v1.z);
   const DPOINT3 axis2 = Dot(FrameColumn(b, 0), axis) < 0.0 ? Negated(FrameColumn(b, 0)) : FrameColumn(b, 0);
+  const auto local = [&](const DPOINT3 &d) { return DPOINT3(Dot(d, across), Dot(d, up), Dot(d, axis)); };
   TPlacedLensShape lens;
   lens.face1 = Round(RadiusAlong(a, axis), a.general.Ex, a, IsMirrorSurface(a) ? kMirrorFace : kGlassFace);
   lens.face2 = Round(RadiusAlong(b, axis2), b.general.Ex, b, IsMirrorSurface(b) ? kMirrorFace : kGlassFace);
-  lens.vertex2 = DPOINT3(Dot(offset, across), Dot(offset, up), Dot(offset, axis));
-  lens.axis2 = DPOINT3(Dot(axis2, across), Dot(axis2, up), Dot(axis2, axis));
+  lens.vertex2 = local(offset);
+  lens.axis2 = local(axis2);
+  // A rectangle's width along its face's x, its height along its surface's own y.
+  for (int k = 0; k < 2; ++k) {
+    const TSurface &s = k == 0 ? a : b;
+    if (!IsRectangular(s)) continue;
+    lens.W[k] = 2.0 * s.general.semiWidthExt;
+    lens.Wi[k] = 2.0 * s.general.semiWidthInt;
+  }
+  if (IsRectangular(b)) lens.across2 = local(Cross(FrameColumn(b, 1), axis2));
   PlaceOnSurface(scene, a, axis);
   scene.AddPlacedLens(lens);
 }
 
 // The lens solid between surfaces k and k + 1 of an element. The scene's lens solid holds
 // its second face on the first's axis: where one face is tilted or decentred against the
-// other, two round faces make one solid with each face in its own place; rectangular ones
-// are drawn as two lens solids, one on each face's own axis, each holding its partner at
-// the vertices' distance along that axis (the glass drawn past the true glass no more
-// than the partner faces' misfit: the tilt times the height, and the decentring).
+// other, two faces each round or rectangular make one solid with each face in its own
+// place; other bounds are drawn as two lens solids, one on each face's own axis, each
+// holding its partner at the vertices' distance along that axis (the glass drawn past the
+// true glass no more than the partner faces' misfit: the tilt times the height, and the
+// decentring).
 void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(k);
   const TSurface &b = *system.Surface(k + 1);
@@ -346,7 +356,8 @@ void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, T
   const DPOINT3 aside(offset.x - along * axis.x, offset.y - along * axis.y, offset.z - along * axis.z);
   const DPOINT3 turn = Cross(FrameColumn(a, 0), FrameColumn(b, 0));
   if (std::sqrt(Dot(turn, turn)) > kParallelFaces || std::sqrt(Dot(aside, aside)) > kCoaxialFaces) {
-    if (a.general.boundTypeExt == kBoundRound && b.general.boundTypeExt == kBoundRound) {
+    const auto placeable = [](const TSurface &s) { return s.general.boundTypeExt == kBoundRound || IsRectangular(s); };
+    if (placeable(a) && placeable(b)) {
       AddPlacedPair(scene, a, b, axis);
       return;
     }

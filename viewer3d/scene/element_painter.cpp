@@ -82,6 +82,7 @@ bool TSolidPainter::PaintPlacedLens(const TPlacedLensShape &lens, int n) {
   scaled.face1 = Scaled(lens.face1, s);
   scaled.face2 = Scaled(lens.face2, s);
   scaled.vertex2 = DPOINT3(lens.vertex2.x * s, lens.vertex2.y * s, lens.vertex2.z * s);
+  for (int k = 0; k < 2; ++k) scaled.W[k] = lens.W[k] * s, scaled.Wi[k] = lens.Wi[k] * s;
   return ::PaintPlacedLens(drawer_, scaled, n, phi1_, phi2_);
 }
 

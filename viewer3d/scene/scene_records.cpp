@@ -13,7 +13,7 @@ constexpr int kRectSlabFloats = 18;
 constexpr int kSplitterCubeFloats = 17;
 constexpr int kPrismFloats = 20;
 constexpr int kWedgeFloats = 37;
-constexpr int kPlacedLensFloats = 29;
+constexpr int kPlacedLensFloats = 36;
 constexpr int kRayHeader = 2;
 
 float F(double value) { return static_cast<float>(value); }
@@ -130,8 +130,9 @@ TSceneRecord PlacedLensRecord(const TElementPlacement &p, const TPlacedLensShape
   PlacedLensBox(l, low, high);
   const TRoundFace &a = l.face1, &b = l.face2;
   return Start(kPlacedLensKind, p, low, high,
-               {a.R, a.e, a.D, a.Di, static_cast<double>(a.kind), b.R, b.e, b.D, b.Di, static_cast<double>(b.kind),
-                l.vertex2.x, l.vertex2.y, l.vertex2.z, l.axis2.x, l.axis2.y, l.axis2.z});
+               {a.R, a.e, a.D, a.Di, static_cast<double>(a.kind), l.W[0], l.Wi[0], b.R, b.e, b.D, b.Di,
+                static_cast<double>(b.kind), l.W[1], l.Wi[1], l.vertex2.x, l.vertex2.y, l.vertex2.z, l.axis2.x,
+                l.axis2.y, l.axis2.z, l.across2.x, l.across2.y, l.across2.z});
 }
 
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color) {
@@ -243,19 +244,24 @@ bool ReadPlacedLens(const TSceneRecord &r, TPlacedLensShape &l) {
   if (!LongEnough(r, kPlacedLensFloats)) return false;
   for (int k = 0; k < 2; ++k) {
     TRoundFace &f = k == 0 ? l.face1 : l.face2;
-    const int first = kRecordShape + 5 * k;
+    const int first = kRecordShape + 7 * k;
     f = TRoundFace{};
     f.R = At(r, first);
     f.e = At(r, first + 1);
     f.D = At(r, first + 2);
     f.Di = At(r, first + 3);
     f.kind = RecordInt(r[static_cast<std::size_t>(first + 4)]);
+    l.W[k] = At(r, first + 5);
+    l.Wi[k] = At(r, first + 6);
   }
-  l.vertex2 = DPOINT3(At(r, 23), At(r, 24), At(r, 25));
-  // The axis as a unit vector again (the floats keep it to about 1e-7).
-  const DPOINT3 a(At(r, 26), At(r, 27), At(r, 28));
-  const double length = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-  if (!(length > 0.0)) return false;
-  l.axis2 = DPOINT3(a.x / length, a.y / length, a.z / length);
-  return true;
+  l.vertex2 = DPOINT3(At(r, 27), At(r, 28), At(r, 29));
+  // The directions as unit vectors again (the floats keep them to about 1e-7); a zero
+  // across direction stays zero.
+  const auto unit = [](const DPOINT3 &v) {
+    const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return length > 0.0 ? DPOINT3(v.x / length, v.y / length, v.z / length) : DPOINT3();
+  };
+  l.axis2 = unit(DPOINT3(At(r, 30), At(r, 31), At(r, 32)));
+  l.across2 = unit(DPOINT3(At(r, 33), At(r, 34), At(r, 35)));
+  return l.axis2.x != 0.0 || l.axis2.y != 0.0 || l.axis2.z != 0.0;
 }

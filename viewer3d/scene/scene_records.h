@@ -15,12 +15,13 @@
 // | 10600 | beam-splitter cube               | 17     | W H T c                                                |
 // | 10700 | triangular prism                 | 20     | a b w gamma i1 i2 i3                                   |
 // | 10800 | wedge of two flat faces          | 37     | x y z of 8 corners: face 1 round, face 2 round       |
-// | 10900 | round, each face in its place    | 29     | R1 e1 D1 D1i k1  R2 e2 D2 D2i k2  x2 y2 z2  a2x a2y a2z |
+// | 10900 | lens, each face in its place     | 36     | R1 e1 D1 D1i k1 W1 W1i  R2 e2 D2 D2i k2 W2 W2i  x2 y2 z2  a2x a2y a2z  c2x c2y c2z |
 //
 // Lengths are millimetres, gamma radians; k1, k2 and i1..i3 are whole numbers stored as
 // floats and truncated toward zero when read; the chamfer widths b, c and e are lengths
 // and read as they are. The eccentricities e1 and e2 are signed as TConicProfile takes
-// them (Ex = e |e|). A ray record is [0] the point count m, [1] the colour (a standard
+// them (Ex = e |e|). In 10900 a face with W > 0 is a rectangle W wide and D high (hole Wi x
+// Di), and a zero c2 lays face 1's x into face 2's plane. A ray record is [0] the point count m, [1] the colour (a standard
 // colour 0..15 of the shared palette), then m triples x, y, z.
 
 #include <vector>

@@ -28,9 +28,13 @@ DPOINT3 Along(const TFaceFrame &f, double x, double y, double z) {
 TFaceFrame FrameOf(const TPlacedLensShape &shape, int k) {
   if (k == 0) return TFaceFrame{DPOINT3(), DPOINT3(1, 0, 0), DPOINT3(0, 1, 0), DPOINT3(0, 0, 1)};
   const DPOINT3 &a = shape.axis2;
-  // Face 1's x laid into face 2's plane (its y where the axis leans along x).
-  DPOINT3 x(1.0 - a.x * a.x, -a.x * a.y, -a.x * a.z);
+  DPOINT3 x = shape.across2;
   double length = std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z);
+  if (length < 1e-6) {
+    // Face 1's x laid into face 2's plane (its y where the axis leans along x).
+    x = DPOINT3(1.0 - a.x * a.x, -a.x * a.y, -a.x * a.z);
+    length = std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z);
+  }
   if (length < 1e-6) {
     x = DPOINT3(-a.y * a.x, 1.0 - a.y * a.y, -a.y * a.z);
     length = std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z);
@@ -40,76 +44,108 @@ TFaceFrame FrameOf(const TPlacedLensShape &shape, int k) {
   return TFaceFrame{shape.vertex2, x, y, a};
 }
 
-TRoundFace Prepared(TRoundFace face) {
-  if (face.R == 0.0) face.R = kFlatRadiusPerDiameter * face.D;
-  return face;
-}
+bool IsRect(const TPlacedLensShape &shape, int k) { return shape.W[k] > 0.0; }
 
 const TRoundFace &FaceOf(const TPlacedLensShape &shape, int k) { return k == 0 ? shape.face1 : shape.face2; }
 
+// The radii from the face's axis of its inner and outer rims, at their nearest and farthest.
+double InnerReach(const TPlacedLensShape &shape, int k) {
+  const TRoundFace &f = FaceOf(shape, k);
+  return 0.5 * (IsRect(shape, k) ? std::min(shape.Wi[k], f.Di) : f.Di);
+}
+
+double OuterReach(const TPlacedLensShape &shape, int k) {
+  const TRoundFace &f = FaceOf(shape, k);
+  return 0.5 * (IsRect(shape, k) ? std::hypot(shape.W[k], f.D) : f.D);
+}
+
+TRoundFace Prepared(const TPlacedLensShape &shape, int k) {
+  TRoundFace face = FaceOf(shape, k);
+  if (face.R == 0.0) face.R = kFlatRadiusPerDiameter * 2.0 * OuterReach(shape, k);
+  return face;
+}
+
+// The point at v (0..1, once round counter-clockwise from the middle of the right side) of
+// the rim of a centred w x h rectangle: the corners fall at v = 1/8, 3/8, 5/8 and 7/8.
+void RectRim(double w, double h, double v, double &x, double &y) {
+  constexpr double kKnot[6] = {0.0, 1.0, 3.0, 5.0, 7.0, 8.0};
+  constexpr double kX[6] = {1.0, 1.0, -1.0, -1.0, 1.0, 1.0}, kY[6] = {0.0, 1.0, 1.0, -1.0, -1.0, 0.0};
+  const double t = 8.0 * (v - std::floor(v));
+  int j = 0;
+  while (j < 4 && t > kKnot[j + 1]) ++j;
+  const double f = (t - kKnot[j]) / (kKnot[j + 1] - kKnot[j]);
+  x = 0.5 * w * (kX[j] + (kX[j + 1] - kX[j]) * f);
+  y = 0.5 * h * (kY[j] + (kY[j + 1] - kY[j]) * f);
+}
+
+// One face as drawn: a round one along its profile from the inner to the outer rim, at the
+// angle phiStart + phiSpan v; a rectangular one from the inner to the outer rectangle.
 struct TFacePiece {
   const TPlacedLensShape *shape;
   int k;
-  const TConicProfile *profile;
+  TRoundFace face;
+  TConicProfile profile;
   double t0, t1, phiStart, phiSpan;
+
+  TFacePiece(const TPlacedLensShape &s, int kk, double start, double span)
+      : shape(&s), k(kk), face(Prepared(s, kk)), profile(face.R, face.e), t0(profile.Parameter(0.5 * face.Di)),
+        t1(profile.Parameter(0.5 * face.D)), phiStart(start), phiSpan(span) {}
+  bool Drawable() const { return profile.Reaches(OuterReach(*shape, k)) && profile.Reaches(InnerReach(*shape, k)); }
 };
 
 DPOINT3 FacePiecePoint(double u, double v, void *context) {
   const TFacePiece &p = *static_cast<const TFacePiece *>(context);
+  const TFaceFrame frame = FrameOf(*p.shape, p.k);
+  if (IsRect(*p.shape, p.k)) {
+    double xi = 0.0, yi = 0.0, xo = 0.0, yo = 0.0;
+    RectRim(p.shape->Wi[p.k], p.face.Di, v, xi, yi);
+    RectRim(p.shape->W[p.k], p.face.D, v, xo, yo);
+    const double x = xi + (xo - xi) * u, y = yi + (yo - yi) * u;
+    return Along(frame, x, y, p.profile.Sag(std::hypot(x, y)));
+  }
   double rho = 0.0, z = 0.0;
-  p.profile->PointAt(p.t0 + (p.t1 - p.t0) * u, rho, z);
+  p.profile.PointAt(p.t0 + (p.t1 - p.t0) * u, rho, z);
   const double phi = p.phiStart + p.phiSpan * v;
-  return Along(FrameOf(*p.shape, p.k), rho * std::cos(phi), rho * std::sin(phi), z);
+  return Along(frame, rho * std::cos(phi), rho * std::sin(phi), z);
 }
 
-// The wall between the faces' rims of the given radii (outer or inner).
+// The wall between the faces' outer (u = 1) or inner (u = 0) rims, point v of one to point
+// v of the other.
 struct TWallPiece {
-  const TPlacedLensShape *shape;
-  double rho[2], z[2];
-  double phiStart, phiSpan;
+  TFacePiece *faces[2];
+  double rim;
 };
 
 DPOINT3 WallPiecePoint(double u, double v, void *context) {
   const TWallPiece &w = *static_cast<const TWallPiece *>(context);
-  const double phi = w.phiStart + w.phiSpan * v;
-  const DPOINT3 a = Along(FrameOf(*w.shape, 0), w.rho[0] * std::cos(phi), w.rho[0] * std::sin(phi), w.z[0]);
-  const DPOINT3 b = Along(FrameOf(*w.shape, 1), w.rho[1] * std::cos(phi), w.rho[1] * std::sin(phi), w.z[1]);
+  const DPOINT3 a = FacePiecePoint(w.rim, v, w.faces[0]), b = FacePiecePoint(w.rim, v, w.faces[1]);
   return DPOINT3(a.x + (b.x - a.x) * u, a.y + (b.y - a.y) * u, a.z + (b.z - a.z) * u);
 }
 
 }  // namespace
 
 DPOINT3 PlacedLensFacePoint(const TPlacedLensShape &shape, int k, double u, double v) {
-  const TRoundFace face = Prepared(FaceOf(shape, k));
-  const TConicProfile profile(face.R, face.e);
-  TFacePiece piece{&shape, k, &profile, profile.Parameter(0.5 * face.Di), profile.Parameter(0.5 * face.D), 0.0, kFullTurn};
+  TFacePiece piece(shape, k, 0.0, kFullTurn);
   return FacePiecePoint(u, v, &piece);
 }
 
 bool PaintPlacedLens(TSolidDrawer &drawer, const TPlacedLensShape &shape, int quality, double phi1, double phi2) {
-  TRoundFace faces[2] = {Prepared(shape.face1), Prepared(shape.face2)};
-  for (const TRoundFace &f : faces) {
-    const TConicProfile profile(f.R, f.e);
-    if (!profile.Reaches(0.5 * f.D) || !profile.Reaches(0.5 * f.Di)) return false;
-  }
-  AdjustFaceKinds(faces[0].kind, faces[1].kind);
+  // The section opens a lens of two round faces only: a rectangle is drawn whole.
+  const bool rect = IsRect(shape, 0) || IsRect(shape, 1);
+  const double phiStart = rect ? 0.0 : phi2, phiSpan = rect ? kFullTurn : kFullTurn + phi1 - phi2;
+  TFacePiece faces[2] = {TFacePiece(shape, 0, phiStart, phiSpan), TFacePiece(shape, 1, phiStart, phiSpan)};
+  if (!faces[0].Drawable() || !faces[1].Drawable()) return false;
+  AdjustFaceKinds(faces[0].face.kind, faces[1].face.kind);
   const int n = EffectiveQuality(quality);
-  const double phiStart = phi2, phiSpan = kFullTurn + phi1 - phi2;
-  const TConicProfile profiles[2] = {TConicProfile(faces[0].R, faces[0].e), TConicProfile(faces[1].R, faces[1].e)};
-  for (int k = 0; k < 2; ++k) {
-    TFacePiece piece{&shape, k, &profiles[k], profiles[k].Parameter(0.5 * faces[k].Di),
-                     profiles[k].Parameter(0.5 * faces[k].D), phiStart, phiSpan};
-    drawer.DrawSurface(FacePiecePoint, &piece, n, 4 * n, ApplySurfaceKind(drawer, faces[k].kind));
-  }
+  // Round a rectangle the cells' edges meet its corners.
+  const int around = rect ? 8 * ((n + 1) / 2) : 4 * n;
+  for (TFacePiece &face : faces)
+    drawer.DrawSurface(FacePiecePoint, &face, n, around, ApplySurfaceKind(drawer, face.face.kind));
   const bool mount = ApplySurfaceKind(drawer, kMountFace);
-  for (const bool outer : {true, false}) {
-    TWallPiece wall{&shape, {}, {}, phiStart, phiSpan};
-    for (int k = 0; k < 2; ++k) {
-      wall.rho[k] = 0.5 * (outer ? faces[k].D : faces[k].Di);
-      wall.z[k] = profiles[k].Sag(wall.rho[k]);
-    }
+  for (const double rim : {1.0, 0.0}) {
+    TWallPiece wall{{&faces[0], &faces[1]}, rim};
     // Drawn even without a hole, where it shrinks to the line between the vertices.
-    drawer.DrawSurface(WallPiecePoint, &wall, 1, 15 * n, mount);
+    drawer.DrawSurface(WallPiecePoint, &wall, 1, rect ? around : 15 * n, mount);
   }
   return true;
 }
@@ -118,13 +154,14 @@ void PlacedLensBox(const TPlacedLensShape &shape, DPOINT3 &low, DPOINT3 &high) {
   low = DPOINT3(HUGE_VAL, HUGE_VAL, HUGE_VAL);
   high = DPOINT3(-HUGE_VAL, -HUGE_VAL, -HUGE_VAL);
   for (int k = 0; k < 2; ++k) {
-    const TRoundFace face = Prepared(FaceOf(shape, k));
+    const TRoundFace face = Prepared(shape, k);
     const TConicProfile profile(face.R, face.e);
     const TFaceFrame f = FrameOf(shape, k);
+    const double inner = InnerReach(shape, k), outer = OuterReach(shape, k);
     // A circle of radius rho about the axis reaches rho sqrt(1 - a_i^2) either side along
     // each axis i; a face lies within the circles of its radii.
     for (int j = 0; j <= kBoxRadii; ++j) {
-      const double rho = 0.5 * (face.Di + (face.D - face.Di) * j / kBoxRadii);
+      const double rho = inner + (outer - inner) * j / kBoxRadii;
       const DPOINT3 c = Along(f, 0.0, 0.0, profile.Sag(rho));
       const DPOINT3 reach(rho * std::sqrt(std::max(0.0, 1.0 - f.axis.x * f.axis.x)),
                           rho * std::sqrt(std::max(0.0, 1.0 - f.axis.y * f.axis.y)),

@@ -207,6 +207,7 @@ std::string BackFromAMirror(const std::string &surfaces) {
 DPOINT3 Minus(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.x - b.x, a.y - b.y, a.z - b.z); }
 double Dot(const DPOINT3 &a, const DPOINT3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(const DPOINT3 &a) { return std::sqrt(Dot(a, a)); }
+DPOINT3 Cross(const DPOINT3 &a, const DPOINT3 &b) { return DPOINT3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x); }
 
 // How far p lies from the rectangle from corner along the perpendicular edges u and v.
 double OffRectangle(const DPOINT3 &p, const DPOINT3 &corner, const DPOINT3 &u, const DPOINT3 &v) {
@@ -257,16 +258,19 @@ double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
   return std::hypot(local[0], std::max(0.0, std::fabs(local[1]) - h), std::max(0.0, std::fabs(local[2]) - w));
 }
 
-// How far a point lies from the spherical surface within its round bound, worked in the
-// surface's own frame from its vertex, rotation and radius.
+// How far a point lies from the spherical surface within its round or rectangular bound,
+// worked in the surface's own frame from its vertex, rotation and radius.
 double OffCurvedFace(const TSurface &s, const DPOINT3 &p) {
   const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
   const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
   const double x = m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x;
-  const double rho = std::sqrt(std::max(0.0, Dot(d, d) - x * x)), h = s.general.semiHeightExt;
-  const double r = std::min(rho, h), R = s.general.R;
+  const double y = m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y, z = m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z;
+  const double h = s.general.semiHeightExt, w = s.general.semiWidthExt, rho = std::hypot(y, z);
+  const bool rect = s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
+  const double outside = rect ? std::hypot(std::max(0.0, std::fabs(y) - h), std::max(0.0, std::fabs(z) - w)) : std::max(0.0, rho - h);
+  const double r = rect ? std::hypot(std::min(std::fabs(y), h), std::min(std::fabs(z), w)) : std::min(rho, h), R = s.general.R;
   const double sag = R == 0.0 ? 0.0 : R - std::copysign(std::sqrt(R * R - r * r), R);
-  return std::hypot(std::max(0.0, rho - h), x - sag);
+  return std::hypot(outside, x - sag);
 }
 
 // How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
@@ -284,10 +288,13 @@ double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
   if (RecordKind(record) == kRoundElementKind && ReadRoundElement(record, g1, g2, L))
     return std::min(OffRoundCap(local, g1, 0.0), OffRoundCap(local, g2, L));
   if (TPlacedLensShape lens; RecordKind(record) == kPlacedLensKind && ReadPlacedLens(record, lens)) {
-    // Face 2 about its own axis: its radius from that axis and its depth along it.
-    const DPOINT3 d2 = Minus(local, lens.vertex2);
+    // Face 2 about its own axis: across it along its x (a round face: its radius from the
+    // axis) and up, and its depth along it.
+    const DPOINT3 d2 = Minus(local, lens.vertex2), &x2 = lens.across2;
     const double z2 = Dot(d2, lens.axis2), rho2 = Length(Minus(d2, DPOINT3(z2 * lens.axis2.x, z2 * lens.axis2.y, z2 * lens.axis2.z)));
-    return std::min(OffRoundCap(local, lens.face1, 0.0), OffRoundCap(DPOINT3(rho2, 0.0, z2), lens.face2, 0.0));
+    const DPOINT3 p2 = lens.W[1] > 0.0 ? DPOINT3(Dot(d2, x2), Dot(d2, Cross(lens.axis2, x2)), z2) : DPOINT3(rho2, 0.0, z2);
+    const auto cap = [](const DPOINT3 &p, const TRoundFace &f, double w) { return w > 0.0 ? OffRectCap(p, f.R, 0.0, w, f.D) : OffRoundCap(p, f, 0.0); };
+    return std::min(cap(local, lens.face1, lens.W[0]), cap(p2, lens.face2, lens.W[1]));
   }
   if (RecordKind(record) == kWedgeKind && ReadWedge(record, wedge)) {
     DPOINT3 c[8];
@@ -364,6 +371,11 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
                                   {"Dx=35; Dy=-27.5362; AlfaZ=90", std::string("Dx=35; ") + image + roll + "AlfaZ=90"}}, {3}},
         {name, "fold_mirror.os", {{kLens, std::string(roll) + "DextY=25; DextX=14; BoundTypeExt=3; }"}}, {1, 2}}};
   };
+  // A meniscus R30/R45 of the given bounds, its back face's line also given.
+  const auto meniscus = [](const char *name, const std::string &front, const std::string &back) {
+    return TCase{name, "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=30; Glass=\"N-BK7_schott\"; Dx=10; " + front},
+                                          {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=45; Glass=\"\"; Dx=15; " + back}}, {1, 2}};
+  };
   std::vector<TCase> cases = {
       {"prism about z", "prism.os", {}, {1, 2}},
       {"prism about y", "prism.os", {{"AlfaZ=-54", "AlfaY=-54"}, {"AlfaZ=6", "AlfaY=6"}, {kPrismImage, "Dx=69.0671; Dz=-44.2919; AlfaY=-48.196"}}, {1, 2}},
@@ -400,6 +412,11 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       {"meniscus R30/R45, back face tilted 20 degrees and decentred across", "fold_mirror.os",
        {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=30; Glass=\"N-BK7_schott\"; Dx=10; DextY=20"},
         {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=45; Glass=\"\"; Dx=15; Dz=0.8; AlfaZ=20; DextY=20"}}, {1, 2}},
+      meniscus("rectangular meniscus, back face tilted 3 degrees", kSquare, "AlfaZ=3; " + kSquare),
+      meniscus("rectangular meniscus, back face tilted 10 degrees about y", "DextY=20; DextX=14; BoundTypeExt=3", "AlfaY=10; DextY=20; DextX=14; BoundTypeExt=3"),
+      meniscus("rectangular meniscus, back face tilted 20 degrees", kSquare, "AlfaZ=20; " + kSquare),
+      meniscus("rectangular meniscus, back face decentred and rolled", "DextY=20; DextX=14; BoundTypeExt=3", "Dy=1; Dz=0.8; AlfaX=30; DextY=20; DextX=14; BoundTypeExt=3"),
+      meniscus("round front, rectangular back tilted 10 degrees", "DextY=20", "AlfaZ=10; " + kSquare),
       {"meniscus, back face decentred", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
                                                            {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; Dy=0.5; DextY=24"}}, {1, 2}},
   };
@@ -458,8 +475,9 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
         EXPECT_LT(off, 1e-4) << "corner " << c.x << " " << c.y << " " << c.z;
       }
     }
-    // Every node drawn of a lens lies on one of its surfaces within that surface's bound:
-    // no glass stands where the faces are not (the nodes are the tessellation's own points).
+    // Every node drawn of a lens's faces lies on one of its surfaces within that surface's
+    // bound: no glass stands where the faces are not (the nodes are the tessellation's own
+    // points; a wall's are skipped).
     TMeshCollector drawn;
     TSolidPainter painter(drawn);
     for (const TSceneRecord &solid : scene.Objects()) {
@@ -468,17 +486,24 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       const bool ours = std::any_of(one.surfaces.begin(), one.surfaces.end() - 1, [&](int k) {
         return Length(Minus(placed.position, vertices[k])) < 1e-4;
       });
-      if (!ours || (RecordKind(solid) != kRoundElementKind && RecordKind(solid) != kPlacedLensKind)) continue;
+      const int kind = RecordKind(solid);
+      if (!ours || (kind != kRoundElementKind && kind != kRectElementKind && kind != kPlacedLensKind)) continue;
       drawn.Reset();
       ASSERT_EQ(PaintElementRecord(solid, painter, 4), kRecordPainted);
       double worst = 0.0;
-      for (const DPOINT3 &p : drawn.points) {
-        const DPOINT3 q = TRotator(placed.angles, DPOINT3()).Transform(p);
-        double off = HUGE_VAL;
-        for (int k : one.surfaces) off = std::min(off, OffCurvedFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
-        worst = std::max(worst, off);
+      std::size_t first = 0;
+      for (const TCollectedPiece &piece : drawn.pieces) {
+        const std::size_t count = piece.vSteps > 0 ? std::size_t(piece.uSteps + 1) * (piece.vSteps + 1) : 3;
+        for (std::size_t i = first; i < first + count && piece.firstRamp != kMountRampFirst; ++i) {
+          const DPOINT3 q = TRotator(placed.angles, DPOINT3()).Transform(drawn.points[i]);
+          double off = HUGE_VAL;
+          for (int k : one.surfaces) off = std::min(off, OffCurvedFace(*image.Surface(k), DPOINT3(q.x + placed.position.x, q.y + placed.position.y, q.z + placed.position.z)));
+          worst = std::max(worst, off);
+        }
+        first += count;
       }
-      EXPECT_LT(worst, 1e-4) << "a node of kind " << RecordKind(solid);
+      ASSERT_EQ(first, drawn.points.size());
+      EXPECT_LT(worst, 1e-4) << "a node of kind " << kind;
     }
     // No lens is drawn with faces that cross within its height (a rim of negative length).
     TRoundFace g1, g2;
