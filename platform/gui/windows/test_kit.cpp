@@ -54,6 +54,34 @@ bool RunUntil(const std::function<bool()> &condition, int timeoutMs) {
   return true;
 }
 
+namespace {
+
+// Told when the marker queued behind everything else comes back.
+class TQueueMarker final : public QObject {
+ public:
+  static QEvent::Type Type() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  bool event(QEvent *e) override {
+    if (e->type() != Type()) return QObject::event(e);
+    handled = true;
+    return true;
+  }
+  bool handled = false;
+};
+
+}  // namespace
+
+bool RunUntilHandled(int timeoutMs) {
+  EnsureApplication();
+  TQueueMarker marker;
+  QCoreApplication::postEvent(&marker, new QEvent(TQueueMarker::Type()), Qt::LowEventPriority);
+  const bool handled = RunUntil([&marker] { return marker.handled; }, timeoutMs);
+  QCoreApplication::removePostedEvents(&marker);
+  return handled;
+}
+
 void RunFor(int milliseconds) {
   EnsureApplication();
   QElapsedTimer clock;
@@ -63,6 +91,7 @@ void RunFor(int milliseconds) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QThread::msleep(1);
   }
+  RunUntilHandled();
 }
 
 namespace {

@@ -130,7 +130,7 @@ TEST_F(OControlBar, InFrameModeOnlyAFocusedClientCounts) {
 
 TEST_F(OControlBar, TheTimerShowsTheTipWithoutHelp) {
   RestOn(kCmOpen);
-  EXPECT_TRUE(test_kit::RunUntil([&] { return bar->TipWindow() != nullptr; }, 3000));
+  EXPECT_TRUE(test_kit::RunUntil([&] { return bar->TipWindow() != nullptr; }, test_kit::kPatienceMs));
 }
 
 TEST_F(OControlBar, WithAPaletteTheTipTakesItsNearestColours) {

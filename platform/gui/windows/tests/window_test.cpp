@@ -11,7 +11,7 @@
 namespace {
 
 constexpr UINT kSelectPage = WM_USER + 20;
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 // A window that records what its handlers saw.
 class TBaseWindow : public TWindow {
