@@ -17,9 +17,11 @@
 
 namespace {
 
-constexpr int kCmOpen = 24101;
-constexpr int kCmSave = 24102;
-constexpr int kCmSilent = 24103;  // no string: never a tip
+// The string table is the program's one: these commands and their hints (25701-25703) are
+// this file's alone, so a tip never shows another case's string.
+constexpr int kCmOpen = 24701;
+constexpr int kCmSave = 24702;
+constexpr int kCmSilent = 24703;  // no string: never a tip
 constexpr int kHintOffset = 1000;
 // Ticks before a tip: one to notice the gadget, five of rest, one to show it.
 constexpr int kTicksToTip = 7;
