@@ -24,9 +24,8 @@ constexpr int kPatienceMs = 30000;
 
 // Runs the loop until the condition holds or timeoutMs passes; the condition's last value.
 bool RunUntil(const std::function<bool()> &condition, int timeoutMs = kPatienceMs);
-// Runs the loop until every message and input queued so far has been handled, with those
-// their handling queued in turn (a marker queued behind them at the lowest priority comes
-// back), or timeoutMs passes; whether the marker came back.
+// Runs the loop until every message, input and queued call queued so far has been handled,
+// and every one their handling queued in turn, or timeoutMs passes; whether it was.
 bool RunUntilHandled(int timeoutMs = kPatienceMs);
 // Runs the loop for the given time, then on until everything queued has been handled.
 void RunFor(int milliseconds);
