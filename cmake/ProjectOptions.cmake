@@ -95,6 +95,9 @@ function(add_project_tests label target)
     # most tests take, and the cases of a program are started some 2,500 times otherwise.
     # The longest programs run in parts through GoogleTest's sharding, so that every core
     # has work; the parts start first (the cost), the short programs fill in after them.
+    # The cases run in an order shuffled afresh each time (the parts are cut before the
+    # shuffle), so that a case that leans on the one before it is found; the program's
+    # output names the seed, which GTEST_RANDOM_SEED=<seed> gives again.
     set(parts 1)
     foreach(entry ${WHOLE_PROGRAM_PARTS})
       if(entry MATCHES "^${target}=([0-9]+)$")
@@ -106,12 +109,12 @@ function(add_project_tests label target)
         math(EXPR index "${part} - 1")
         add_test(NAME ${target}_${part} COMMAND ${target})
         set_tests_properties(${target}_${part} PROPERTIES LABELS ${label} COST 1000
-          ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GTEST_TOTAL_SHARDS=${parts};GTEST_SHARD_INDEX=${index}")
+          ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GTEST_SHUFFLE=1;GTEST_TOTAL_SHARDS=${parts};GTEST_SHARD_INDEX=${index}")
       endforeach()
     else()
       add_test(NAME ${target} COMMAND ${target})
       set_tests_properties(${target} PROPERTIES LABELS ${label}
-                           ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                           ENVIRONMENT "QT_QPA_PLATFORM=offscreen;GTEST_SHUFFLE=1")
     endif()
   else()
     gtest_discover_tests(${target}

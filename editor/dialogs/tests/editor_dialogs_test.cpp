@@ -17,7 +17,7 @@
 namespace {
 
 constexpr double kScaleTolerance = 1e-12;
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 // A radius read back from a snapshot written with every digit.
 constexpr double kRadiusTolerance = 1e-12;
 

@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
 
 #include "editor/edit/edit_clipboard.h"
 #include "editor/shell/optical_editor.h"
@@ -15,7 +18,7 @@
 
 namespace insert_test {
 
-constexpr int kWaitMs = 8000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kPollMs = 20;
 
 // A press and release of the left button on the canvas at the world point.
@@ -32,16 +35,19 @@ inline int &ScriptGeneration() {
   return generation;
 }
 
-// Runs `step` from the event loop once `ready` holds (checked every kPollMs, given up after
-// kWaitMs or when the test ends).
-inline void When(std::function<bool()> ready, std::function<void()> step, int waited = 0) {
+// Runs `step` from the event loop once `ready` holds (checked every kPollMs; given up when
+// the test ends, or after kWaitMs as a failure naming `what`).
+inline void When(std::function<bool()> ready, std::function<void()> step, std::string what = "a scripted step's condition",
+                 int waited = 0) {
   const int generation = ScriptGeneration();
-  QTimer::singleShot(kPollMs, [ready, step, waited, generation]() {
+  QTimer::singleShot(kPollMs, [ready, step, what, waited, generation]() {
     if (generation != ScriptGeneration()) return;
     if (ready()) {
       step();
     } else if (waited < kWaitMs) {
-      When(ready, step, waited + kPollMs);
+      When(ready, step, what, waited + kPollMs);
+    } else {
+      ADD_FAILURE() << "waited " << kWaitMs << " ms for " << what << " in vain";
     }
   });
 }

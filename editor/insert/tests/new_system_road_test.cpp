@@ -19,8 +19,9 @@ using namespace insert_test;
 
 // Hand optics against a double-precision trace.
 constexpr double kTraced = 1e-9;
-// The wait after the click on the place: longer than any placement takes.
-constexpr int kGiveUpMs = 1500;
+// The wait after the click on the place before a placement still waiting is ended: a guard
+// against a hang when the click is not taken, far longer than a loaded machine takes for it.
+constexpr int kGiveUpMs = test_kit::kPatienceMs / 2;
 // A click lands within a pixel of the world point.
 constexpr double kPixel = 0.5;
 

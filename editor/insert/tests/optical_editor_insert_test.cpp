@@ -405,12 +405,16 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
     stillWaiting = editor.Insertion().NewElementDown() && !editor.Canvas()->GetSelectMode();
     ClickWorld(editor, lastX, lastY);
   });
+  // The pick bands the element before the placement asks for the place in the status bar:
+  // the script waits for that word itself.
+  const std::string placeWord = "outside the selected element's frame";
+  const auto shown = [&editor] { return editor.StatusBar()->GetText(); };
   std::string placeText;
-  When([&editor] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection; },
-       [&editor, &placeText, place] {
-         placeText = editor.StatusBar()->GetText();
+  When([&] { return editor.Canvas()->GetSelectMode() && editor.System().hasSelection && shown().find(placeWord) != std::string::npos; },
+       [&editor, &placeText, shown, place] {
+         placeText = shown();
          ClickWorld(editor, place, 0.0);
-       });
+       }, "the status bar to ask for the place");
   When([] { return FocusedDialog<TElementFolder>() != nullptr; },
        [] { FocusedDialog<TElementFolder>()->PostMessage(WM_COMMAND, IDOK, 0); });
   editor.PostMessage(WM_COMMAND, CM_PASTE, 0);
@@ -428,7 +432,7 @@ TEST_F(PasteRoadTest, WithoutASelectionAPressBesideEveryElementIsToldAndAClickOn
   EXPECT_EQ(beepsAfterMiss, 1u);
   EXPECT_TRUE(stillWaiting);
   EXPECT_EQ(missedText.rfind("Select the preceding element first", 0), 0u) << missedText;
-  EXPECT_NE(placeText.find("outside the selected element's frame"), std::string::npos) << placeText;
+  EXPECT_NE(placeText.find(placeWord), std::string::npos) << "the status bar read: " << shown();
   EXPECT_NEAR(system.Surface(n - 1)->general.vertex[0], place, 0.5);
 }
 

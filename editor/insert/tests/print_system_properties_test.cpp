@@ -137,10 +137,10 @@ TEST_F(PrintCommandTest, PrintFromTheMenuPrintsTheReportAndAnEmptySystemBeeps) {
   TCapturePrinter printer;
   printer.SetA4(100, 100);
   TOpticalEditor &editor = Open(triplet_);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().SurfaceCount() == 8; }, 4000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.System().SurfaceCount() == 8; }, test_kit::kPatienceMs));
   EXPECT_FALSE(Grey(CM_PRINT));
   editor.PostMessage(WM_COMMAND, CM_PRINT, 0);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return printer.pages.size() == 1u; }, 4000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return printer.pages.size() == 1u; }, test_kit::kPatienceMs));
   EXPECT_EQ(printer.titles.front(), "System report");
   // A new, empty system has nothing to report.
   editor.System().Clear();

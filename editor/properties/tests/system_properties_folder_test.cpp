@@ -43,7 +43,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 class PropertiesFolderTest : public EditorShellTest {
  protected:
@@ -429,7 +429,13 @@ TEST_F(PropertiesFolderTest, TheOptimizationPanelIsClosedIntoItsFileBeforeTheSys
 }
 
 TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindowsStay) {
-  TOpticalEditor &editor = Open(triplet_);
+  // Opened after another system, which the File menu then lists as a recent item.
+  TOpticalEditor &editor = Open(ExamplePath("double_gauss.os"));
+  TScriptedFileDialog files;
+  files.Choose({triplet_});
+  editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
+  ASSERT_EQ(editor.System().name, triplet_);
+  ASSERT_FALSE(ItemText(CM_OPEN_RECENT_FIRST).empty());
   TSystemPropertiesFolder &folder = OpenFolder(editor);
   auto viewer = [] { return TOptimizationViewer::Existing(); };
   auto key = [](auto window) { return [window] { test_kit::PostKey(*window(), VK_ESCAPE); }; };
@@ -445,6 +451,7 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
       {"Stop", command(viewer, kViewerStopButton), false},
       {"File > Exit", [&editor] { editor.PostMessage(WM_CLOSE); }, false},
       {"Open", command(main, CM_OPEN_SYSTEM), false}, {"New", command(main, CM_NEW_SYSTEM), false},
+      {"A recent item", command(main, CM_OPEN_RECENT_FIRST), false},
       {"Edit as table", command(main, CM_EDIT_AS_TABLE), false}, {"Edit > Undo", command(main, CM_UNDO), true},
       {"Delete", command(main, CM_DELETE), true}, {"Add configuration", command(main, CM_ADD_CONFIGURATION), true},
       {"Save", command(main, CM_SAVE_SYSTEM), true},
@@ -490,6 +497,7 @@ TEST_F(PropertiesFolderTest, EveryWayOutOfARunningOptimizationStopsItAndTheWindo
       continue;
     }
     for (int s = 1; s <= 6; ++s) EXPECT_EQ(system.Surface(s)->general.R, accepted[s - 1]) << s;
+    EXPECT_EQ(system.name, triplet_);
     // The progress window stays with its last figures.
     ASSERT_NE(viewer(), nullptr);
     EXPECT_EQ(viewer()->FieldText(kViewerStage), "Stopped by the user");

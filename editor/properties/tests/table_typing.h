@@ -11,7 +11,7 @@
 // cell's editor never took the focus.
 inline bool TypeIntoCell(TPropertiesTable &table, int column, int row, const char *text,
                          bool enter = true) {
-  constexpr int kFocusWaitMs = 3000;
+  constexpr int kFocusWaitMs = test_kit::kPatienceMs;
   table.Grid()->SetCurrentCell(column, row);
   TCellEdit &editor = *table.Grid()->Editor();
   editor.SetFocus();

@@ -35,7 +35,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr double kRadiusTolerance = 1e-12;
 // Half a unit in the seventh significant digit, relative to the value.
 constexpr double kShownRadius = 5e-7;

@@ -109,7 +109,7 @@ class EditorShellTest : public SystemTest {
   // Runs `press` (a key posted to a window of the editor) and answers whether the animation
   // file's editor opened over the editor; it is closed as its Exit closes it.
   bool OpensTheAnimationEditor(const std::function<void()> &press) {
-    constexpr int kWaitMs = 3000;
+    constexpr int kWaitMs = test_kit::kPatienceMs;
     auto opened = std::make_shared<bool>(false);
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [opened, editor = editor_] {

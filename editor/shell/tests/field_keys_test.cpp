@@ -31,7 +31,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 // Long enough for a posted key and whatever command it might start to be done with.
 constexpr int kSettleMs = 40;
 // What the clipboard holds when Ctrl-V or Shift+Ins is pressed.

@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr COLORREF kBackground = RGB(0, 0, 0x5A);
 // A silhouette shifted whole keeps its centroid's move within a pixel of the projected step.
 constexpr double kCentroidPixels = 1.0;

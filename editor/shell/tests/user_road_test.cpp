@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 // Recomputing the same system gives the same numbers up to rounding.
 constexpr double kSameResult = 1e-12;
 // The PSF raster is summed in single precision.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/containers/string_class.h"
@@ -724,5 +726,34 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
     const std::string told = KeyNotesText(reader.KeyNotes(), "");
     EXPECT_EQ(told.substr(0, std::strlen(c.told)), c.told);
     EXPECT_EQ(told.empty(), *c.told == '\0') << told;
+  }
+}
+
+// However many unknown keys a file holds, twelve are named, each on its line, and one more
+// line counts the rest, with the file's name in front of each.
+TEST(ReadNFParse, TwelveKeyNotesAreShownAndTheRestCounted) {
+  TScratchFiles files;
+  for (int unknown = 0; unknown <= 15; ++unknown) {
+    SCOPED_TRACE(unknown);
+    std::string body = "[A]\nX=1\n";
+    for (int k = 0; k < unknown; ++k) body += "Y" + std::to_string(k) + "=1\n";
+    TReadNF reader(files.Write("many.txt", body), 0);
+    double x = 0.0;
+    ASSERT_EQ(reader.ReadSection("[A]"), 1);
+    reader.AddDouble("X", &x);
+    reader.ParseSection(0);
+    const std::string told = KeyNotesText(reader.KeyNotes(), "F");
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = told.find('\n', at)) != std::string::npos; at = end + 1)
+      lines.push_back(told.substr(at, end - at));
+    const int shown = std::min(unknown, 12);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(shown + (unknown > 12 ? 1 : 0))) << told;
+    for (int k = 0; k < shown; ++k) {
+      EXPECT_EQ(lines[k], "F, line " + std::to_string(k + 3) + ": [A] holds the key Y" + std::to_string(k) +
+                              ", which this program does not know; it is not read.");
+    }
+    if (unknown > 12) {
+      EXPECT_EQ(lines.back(), "F: " + std::to_string(unknown - 12) + " more such key(s) are not shown.");
+    }
   }
 }

@@ -96,8 +96,14 @@ TEST(ModelGlobals, GlassCatalogPointerAndSavedRay) {
   SetGlassCatalog(reinterpret_cast<TGlassCatalog *>(&stand));
   EXPECT_EQ(GetGlassCatalog(), reinterpret_cast<TGlassCatalog *>(&stand));
   SetGlassCatalog(nullptr);
-  EXPECT_EQ(SavedRay().x, 0.0);
+  // One saved ray for every caller, which any trace before this case may have moved: what
+  // one call writes, the next reads.
+  const TCurrentRay kept = SavedRay();
+  SavedRay() = TCurrentRay(1.5, -2.0, 3.0);
+  EXPECT_EQ(&SavedRay(), &SavedRay());
+  EXPECT_EQ(SavedRay().y, -2.0);
   EXPECT_EQ(SavedRay().N, 1.0);
+  SavedRay() = kept;
   EXPECT_EQ(DensityFileData().weight, 1.0f);
   EXPECT_FALSE(ProgramDir().empty());
 }

@@ -501,6 +501,26 @@ TEST_F(KorvexOptz, AThicknessOfTheDoubleGaussKeepsItCentredAndEndsAtItsMinimumIn
   EXPECT_GT(meritAt(thickness + 0.01), atMinimum);
 }
 
+// The singlet defocused by a flatter back face, its image plane narrowed to 2 mm: the axial
+// fan's outer rays land beyond that rim at the start, and the run that brings the focus back
+// onto the plane frees every one of them, which the progress window counts down to 0.
+TEST_F(KorvexOptz, ARunThatFreesEveryStoppedRayCountsThemDownToNothing) {
+  SetUpSinglet();
+  ClearWeights(set);
+  Weigh(set.Record(0, 0)->AberT, 0.0, 1.0);
+  set.SetConfigurations();
+  system.Surface(3)->general.semiHeightExt = 2.0;
+  parameters.SetValue(0, -0.005);
+  TRecordingViewer viewer;
+  TTestRunHost host;
+  ASSERT_EQ(RunOptimization(configured, parameters, set, host, ""), kRunCompleted);
+  const std::string counts = viewer.fields[kViewerStoppedRays];
+  const std::size_t arrow = counts.find(" -> ");
+  ASSERT_NE(arrow, std::string::npos) << counts;
+  EXPECT_GT(std::stoi(counts.substr(0, arrow)), 0) << counts;
+  EXPECT_EQ(counts.substr(arrow), " -> 0");
+}
+
 TEST_F(KorvexOptz, AStopForWantOfGainIsWithinTheGainOfAnIndependentMinimum) {
   // The runs a designer makes on the shipped lenses with the default merit functions (the
   // focal length held, the transverse aberrations of every beam) and the bounds the

@@ -137,10 +137,10 @@ TEST_F(FunctionsDlg, LettersTypedAsARequiredValueAreRefusedNamingTheCell) {
   grid.SetCurrentCell(0, 0);
   TCellEdit &editor = *grid.Editor();
   editor.SetFocus();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, 2000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == editor.GetHandle(); }, test_kit::kPatienceMs));
   const double target = set.Record(0, 0)->Focus.data[0].Target;
   test_kit::PostText(editor, "abc");
-  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "abc"; }, 2000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return editor.GetWindowText() == "abc"; }, test_kit::kPatienceMs));
   Command(IDOK);
   EXPECT_TRUE(dlg->IsWindow());
   ASSERT_EQ(Boxes().boxes.size(), 1U);
@@ -165,7 +165,7 @@ TEST_F(FunctionsDlg, TheTablesAreBoundTablesWithoutARowMenuAndTheFieldsShowInBlu
   TWindow *rays = dlg->ChildWithId(kRaysPerBeamId);
   ASSERT_NE(rays, nullptr);
   dlg->ShowWindow(SW_SHOW);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return rays->NativeWidget()->isVisible(); }, 3000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return rays->NativeWidget()->isVisible(); }, test_kit::kPatienceMs));
   const QImage pixels = rays->NativeWidget()->grab().toImage();
   // The digit's strokes: dark blue, none of them black.
   int blue = 0;

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 class OptimizationViewer : public EvaluationTest {
  protected:

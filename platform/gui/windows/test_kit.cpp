@@ -54,6 +54,62 @@ bool RunUntil(const std::function<bool()> &condition, int timeoutMs) {
   return true;
 }
 
+namespace {
+
+// A marker queued behind everything else at the lowest priority. A turn of the loop hands
+// out only what was queued when it began, so what the messages of one turn queue comes
+// after the marker: the marker is queued again until it comes back with no message, input
+// or queued call handled since it was last queued.
+class TQueueMarker final : public QObject {
+ public:
+  TQueueMarker() {
+    QCoreApplication::instance()->installEventFilter(this);
+    Queue();
+  }
+  ~TQueueMarker() override { QCoreApplication::removePostedEvents(this); }
+  bool event(QEvent *e) override {
+    if (e->type() != Type()) return QObject::event(e);
+    if (handledSince == 0) {
+      done = true;
+    } else {
+      Queue();
+    }
+    return true;
+  }
+  bool eventFilter(QObject *, QEvent *e) override {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::MetaCall:
+        ++handledSince;
+        break;
+      default:
+        if (e->type() >= QEvent::User && e->type() != Type()) ++handledSince;
+        break;
+    }
+    return false;
+  }
+  bool done = false;
+
+ private:
+  static QEvent::Type Type() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  void Queue() {
+    handledSince = 0;
+    QCoreApplication::postEvent(this, new QEvent(Type()), Qt::LowEventPriority);
+  }
+  int handledSince = 0;
+};
+
+}  // namespace
+
+bool RunUntilHandled(int timeoutMs) {
+  EnsureApplication();
+  TQueueMarker marker;
+  return RunUntil([&marker] { return marker.done; }, timeoutMs);
+}
+
 void RunFor(int milliseconds) {
   EnsureApplication();
   QElapsedTimer clock;
@@ -63,6 +119,7 @@ void RunFor(int milliseconds) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QThread::msleep(1);
   }
+  RunUntilHandled();
 }
 
 namespace {

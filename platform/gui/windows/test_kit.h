@@ -18,9 +18,16 @@ namespace test_kit {
 // The one Qt application of the test program (made on first use).
 QApplication &EnsureApplication();
 
+// How long a test waits on the program before it gives up: generous, since a loaded machine
+// running sanitized programs side by side can be a hundred times slower than a quiet one.
+constexpr int kPatienceMs = 30000;
+
 // Runs the loop until the condition holds or timeoutMs passes; the condition's last value.
-bool RunUntil(const std::function<bool()> &condition, int timeoutMs = 2000);
-// Runs the loop for the given time.
+bool RunUntil(const std::function<bool()> &condition, int timeoutMs = kPatienceMs);
+// Runs the loop until every message, input and queued call queued so far has been handled,
+// and every one their handling queued in turn, or timeoutMs passes; whether it was.
+bool RunUntilHandled(int timeoutMs = kPatienceMs);
+// Runs the loop for the given time, then on until everything queued has been handled.
 void RunFor(int milliseconds);
 
 // Queues a mouse message as Qt input to the window: WM_LBUTTONDOWN ... WM_MBUTTONUP,

@@ -36,7 +36,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kSide = 16;
 constexpr double kPixel = 0.01;
 // The edits show sizes with six significant digits ("%g").

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 const QRgb kDesktop = qRgb(0, 128, 128);
 
 class FolderGrab : public TFolderTestBase {};

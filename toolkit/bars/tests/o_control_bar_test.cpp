@@ -17,12 +17,12 @@
 
 namespace {
 
-constexpr int kCmOpen = 24101;
-constexpr int kCmSave = 24102;
-constexpr int kCmSilent = 24103;  // no string: never a tip
-// The string table is shared by every test of the program: these tip ids (26101-26103)
-// stand apart from the others' (the tool palette's 25101-25106), whatever runs first.
-constexpr int kHintOffset = 2000;
+// The string table is the program's one: these commands and their hints (25701-25703) are
+// this file's alone, so a tip never shows another case's string.
+constexpr int kCmOpen = 24701;
+constexpr int kCmSave = 24702;
+constexpr int kCmSilent = 24703;  // no string: never a tip
+constexpr int kHintOffset = 1000;
 // Ticks before a tip: one to notice the gadget, five of rest, one to show it.
 constexpr int kTicksToTip = 7;
 
@@ -132,7 +132,7 @@ TEST_F(OControlBar, InFrameModeOnlyAFocusedClientCounts) {
 
 TEST_F(OControlBar, TheTimerShowsTheTipWithoutHelp) {
   RestOn(kCmOpen);
-  EXPECT_TRUE(test_kit::RunUntil([&] { return bar->TipWindow() != nullptr; }, 3000));
+  EXPECT_TRUE(test_kit::RunUntil([&] { return bar->TipWindow() != nullptr; }, test_kit::kPatienceMs));
 }
 
 TEST_F(OControlBar, WithAPaletteTheTipTakesItsNearestColours) {

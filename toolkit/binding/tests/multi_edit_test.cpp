@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kCount = 301;
 constexpr int kRadius = 302;
 constexpr int kName = 303;

@@ -25,7 +25,7 @@ constexpr int kScroll = 104;
 constexpr COLORREF kFace = 0xC0C0C0;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kDarkRed = 0x000080;
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 const TDialogTemplate kSurfaceDlg{"ColorDlgSurfaceTest", DS_MODALFRAME | WS_POPUP | WS_CAPTION, 10, 10, 180, 110,
                                   "Surface", {

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr QRgb kWhitePixel = 0xFFFFFFFF;
 constexpr QRgb kBlackPixel = 0xFF000000;
 

@@ -26,7 +26,7 @@ constexpr int kTipOffset = 500;
 // The glyph and the room a button adds around it.
 constexpr int kGlyphWidth = 16;
 constexpr int kGlyphHeight = 15;
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 // The palette's owner: it receives the buttons' commands.
 class TOwner : public TWindow {

@@ -129,9 +129,9 @@ TEST_F(TableWindowTest, TabIntoAColumnOfAnotherAlignmentRemakesTheEditor) {
   table->Grid()->SetCurrentCell(2, 0);
   TWindow *first = table->Grid()->Editor();
   first->SetFocus();
-  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == first->GetHandle(); }, 3000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return GetFocus() == first->GetHandle(); }, test_kit::kPatienceMs));
   test_kit::PostKey(*first, VK_TAB);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 3; }, 3000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return table->Grid()->CurrentColumn() == 3; }, test_kit::kPatienceMs));
   test_kit::RunFor(20);
   EXPECT_NE(static_cast<TWindow *>(table->Grid()->Editor()), first);
   EXPECT_EQ(table->Grid()->Editor()->GetWindowText(), "new");

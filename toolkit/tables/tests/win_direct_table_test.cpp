@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kPlaceholder = 500;
 
 const TDialogTemplate kTableTestDlg{"TableTestDlg", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 300, 160, "Table",

@@ -76,7 +76,7 @@ class ViewerFrameTest : public ::testing::Test {
     test_kit::RunUntil([&] {
       const std::string log = DriverLog();
       return std::count(log.begin(), log.end(), '\n') >= lines;
-    }, 3000);
+    }, test_kit::kPatienceMs);
     return DriverLog();
   }
 
@@ -145,7 +145,7 @@ class ViewerFrameTest : public ::testing::Test {
   // Runs the modal dialog the command opens with the script, once its loop runs.
   void WhenModal(const std::function<bool()> &shown, const std::function<void()> &script) {
     QTimer::singleShot(0, [shown, script] {
-      test_kit::RunUntil(shown, 3000);
+      test_kit::RunUntil(shown, test_kit::kPatienceMs);
       script();
     });
   }

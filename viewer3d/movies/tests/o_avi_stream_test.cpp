@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 // Answers the codec question as scripted, counting the questions.
 class TScriptedCodec {

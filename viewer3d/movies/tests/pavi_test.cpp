@@ -85,7 +85,7 @@ TEST_F(PaviTest, AMovieOpensSizedToItselfAndLoopsStepByStep) {
   }
   // The real timer moves it on by itself.
   const int before = player.Frame();
-  EXPECT_TRUE(test_kit::RunUntil([&] { return player.Frame() != before; }, 2000));
+  EXPECT_TRUE(test_kit::RunUntil([&] { return player.Frame() != before; }, test_kit::kPatienceMs));
 }
 
 TEST_F(PaviTest, AResizeSnapsBackAndTheBarPausesAndSeeks) {

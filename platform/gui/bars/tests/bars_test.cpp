@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kCmNew = 24331;    // handled by the client
 constexpr int kCmPrint = 10840;  // handled by the frame
 constexpr int kCmFind = 24351;   // enabled by the client only while it has text

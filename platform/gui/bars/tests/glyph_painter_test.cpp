@@ -89,7 +89,7 @@ TEST_F(GlyphPainter, PensBrushesLinesAndShapesDrawAsAQtPainterDoes) {
   EXPECT_GT(Drawn(reference), 40);
   EXPECT_EQ(Differences(kId, reference), 0);
   EXPECT_TRUE(HasBitmapResource(TResId(kId)));
-  // An id no other test registers: the others may have run first.
+  // An identifier no case paints stays without a picture, whichever cases ran before.
   EXPECT_FALSE(HasBitmapResource(TResId(kId - 1)));
 }
 

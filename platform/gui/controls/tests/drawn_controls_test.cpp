@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr COLORREF kGrey = RGB(0xC0, 0xC0, 0xC0);
 constexpr COLORREF kDarkRed = RGB(0x80, 0, 0);
 constexpr int kRedStatic = 10000;

@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr COLORREF kFieldColor = RGB(0xE0, 0xFF, 0xE0);
 constexpr COLORREF kFocusColor = RGB(0xFF, 0xFF, 0x00);
 

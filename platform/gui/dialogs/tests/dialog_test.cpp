@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 3000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr int kName = 101;
 constexpr int kThickness = 102;
 constexpr int kGlasses = 103;

@@ -213,7 +213,7 @@ TEST_F(WindowContexts, AKeptContextShowsItsDrawingWithoutBeingReleased) {
   dc.SetPixel(4, 4, kInk);
   EXPECT_FALSE(dc.DirtyRect().isEmpty());
   // The next turn of the event loop hands the drawn area to the window to show.
-  EXPECT_TRUE(test_kit::RunUntil([&dc] { return dc.DirtyRect().isEmpty(); }, 1000));
+  EXPECT_TRUE(test_kit::RunUntil([&dc] { return dc.DirtyRect().isEmpty(); }, test_kit::kPatienceMs));
   EXPECT_EQ(test_kit::ClientPixel(*child, 4, 4), kInk);
 }
 

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 // File: Open (1), Save (2, grey), separator, Recent > (One (11), Two (12)).
 struct TFileMenu {

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 constexpr UINT kCopy = 101;
 constexpr UINT kPaste = 102;    // grey
 constexpr UINT kRed = 111;      // in the Colour sub-menu

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 struct TSeen {
   UINT msg;

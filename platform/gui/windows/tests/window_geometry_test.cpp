@@ -196,11 +196,11 @@ TEST(WindowGeometry, TopLevelMinimizeIsIconicAndReportsIt) {
   ASSERT_TRUE(top->Create());
   EXPECT_FALSE(top->IsIconic());
   top->ShowWindow(SW_MINIMIZE);
-  EXPECT_TRUE(test_kit::RunUntil([&] { return top->IsIconic(); }, 2000));
+  EXPECT_TRUE(test_kit::RunUntil([&] { return top->IsIconic(); }, test_kit::kPatienceMs));
   EXPECT_TRUE(IsIconic(top->GetHandle()));
   EXPECT_EQ(top->lastSizeType, SIZE_MINIMIZED);
   top->ShowWindow(SW_RESTORE);
-  EXPECT_TRUE(test_kit::RunUntil([&] { return !top->IsIconic(); }, 2000));
+  EXPECT_TRUE(test_kit::RunUntil([&] { return !top->IsIconic(); }, test_kit::kPatienceMs));
   delete top;
 }
 

@@ -124,7 +124,7 @@ TEST_F(WindowPaint, UnerasedBackgroundIsLeftToThePaint) {
 
 TEST_F(WindowPaint, QtPaintOfAShownWindowDispatchesPaint) {
   TWindow *child = MakeChild(0, 64, 48);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !log.rects.empty(); }, 2000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !log.rects.empty(); }, test_kit::kPatienceMs));
   EXPECT_EQ(test_kit::ClientPixel(*child, 0, 0), kPaintColor);
 }
 
@@ -166,7 +166,7 @@ TEST_F(WindowPaint, ImageCoordinatesHoldTheNonClientBand) {
 
 TEST_F(WindowPaint, ScreenGrabSeesAShownWindow) {
   TWindow *child = MakeChild(0, 100, 100);
-  ASSERT_TRUE(test_kit::RunUntil([&] { return !log.rects.empty(); }, 2000));
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !log.rects.empty(); }, test_kit::kPatienceMs));
   test_kit::RunFor(20);  // let the host show its image
   POINT topLeft{0, 0};
   child->ClientToScreen(topLeft);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/gui/windows/test_kit.h"
@@ -11,7 +13,7 @@
 namespace {
 
 constexpr UINT kSelectPage = WM_USER + 20;
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = test_kit::kPatienceMs;
 
 // A window that records what its handlers saw.
 class TBaseWindow : public TWindow {
@@ -74,6 +76,22 @@ TWindow *MakeFrame(int width = 300, int height = 200) {
   EXPECT_TRUE(frame->Create());
   return frame;
 }
+
+// A window that answers each link of a chain by posting the next, until the chain ends; each
+// link takes a little time, so that a chain outlasts a single turn of the loop.
+constexpr UINT kChainLink = WM_USER + 21;
+class TChainWindow : public TWindow {
+ public:
+  using TWindow::TWindow;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg != kChainLink) return TWindow::WindowProc(msg, wParam, lParam);
+    ++handled;
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    if (wParam > 1) PostMessage(kChainLink, wParam - 1, 0);
+    return 0;
+  }
+  int handled = 0;
+};
 
 }  // namespace
 
@@ -323,5 +341,17 @@ TEST(WindowText, TextTravelsThroughMessagesAndBuffersNeverOverflow) {
   ASSERT_TRUE(control->Create());
   ASSERT_TRUE(SetWindowText(control->GetHandle(), "12.5"));
   EXPECT_EQ(control->GetWindowText(), "[12.5]");
+  delete frame;
+}
+
+// The test kit's pump for a set time, however short, ends only once every message queued
+// before it and every one those queued in turn have been handled.
+TEST(ResponseTable, APumpEndsOnceEveryQueuedMessageAndTheOnesItQueuedAreHandled) {
+  TWindow *frame = MakeFrame();
+  auto *window = new TChainWindow(frame);
+  ASSERT_TRUE(window->Create());
+  for (int chain = 0; chain < 3; ++chain) ASSERT_TRUE(window->PostMessage(kChainLink, 200, 0));
+  test_kit::RunFor(0);
+  EXPECT_EQ(window->handled, 600);
   delete frame;
 }
