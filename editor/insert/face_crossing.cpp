@@ -58,8 +58,10 @@ void Deeper(TBodyCrossing &worst, double depth, int number, const DPOINT3 &at) {
 // front face's axis through the sample, one face stands on either side of it; or, for faces
 // that are not parallel (a prism, where that line can leave by the base), on the line along
 // the one joining the vertices (a prism's base runs so).
-void IntoGlass(const TSampledFace &face, const TSampledFace &front, const TSampledFace &back, int number,
-               double slack, TBodyCrossing &worst) {
+// The crossing is named for the glass's face the sample stands nearer to, which is the face
+// it crosses by that depth.
+void IntoGlass(const TSampledFace &face, const TSampledFace &front, const TSampledFace &back, int frontNumber,
+               int backNumber, double slack, TBodyCrossing &worst) {
   const DPOINT3 u = AxisOf(front);
   const double *a = front.surface.general.vertex;
   const double *b = back.surface.general.vertex;
@@ -70,12 +72,18 @@ void IntoGlass(const TSampledFace &face, const TSampledFace &front, const TSampl
   if (wedge) d = DPOINT3(d.x / length, d.y / length, d.z / length);
   for (const DPOINT3 &p : face.points) {
     double depth = 0.0;
+    int number = frontNumber;
+    const auto nearer = [&](double toFront, double toBack) {
+      if (std::min(toFront, toBack) <= depth) return;
+      depth = std::min(toFront, toBack);
+      number = toFront <= toBack ? frontNumber : backNumber;
+    };
     double toFront = 0.0;
     double toBack = 0.0;
     if (AlongAxis(front, p, u, toFront) && AlongAxis(back, p, u, toBack) && toFront * toBack < 0.0)
-      depth = std::min(std::fabs(toFront), std::fabs(toBack));
+      nearer(std::fabs(toFront), std::fabs(toBack));
     if (wedge && AlongAxis(front, p, d, toFront) && toFront < 0.0 && AlongAxis(back, p, d, toBack) && toBack > 0.0)
-      depth = std::max(depth, std::min(-toFront, toBack));
+      nearer(-toFront, toBack);
     if (depth > slack) Deeper(worst, depth, number, p);
   }
 }
@@ -133,11 +141,12 @@ TBodyCrossing BodyCrossing(const TSampledBody &body, const TSampledBody &other, 
     // other's glass that follows face j.
     for (size_t i = 0; i + 1 < body.faces.size(); ++i)
       if (body.glassAfter[i] && slabBox(own, i).Meets(theirs[j], slack))
-        IntoGlass(other.faces[j], body.faces[i], body.faces[i + 1], number, slack, worst);
+        IntoGlass(other.faces[j], body.faces[i], body.faces[i + 1], number, number, slack, worst);
     if (j + 1 < other.faces.size() && other.glassAfter[j]) {
       const TBox glass = slabBox(theirs, j);
       for (size_t i = 0; i < body.faces.size(); ++i)
-        if (glass.Meets(own[i], slack)) IntoGlass(body.faces[i], other.faces[j], other.faces[j + 1], number, slack, worst);
+        if (glass.Meets(own[i], slack))
+          IntoGlass(body.faces[i], other.faces[j], other.faces[j + 1], number, other.numbers[j + 1], slack, worst);
     }
   }
   return worst;

@@ -16,7 +16,9 @@ struct TSampledBody {
 };
 
 // The deepest crossing of two bodies: how far (mm) the crossing reaches, the number of the
-// `other` body's face concerned and a point where the faces cross. depth 0: they do not.
+// `other` body's face crossed (for a face standing in the other's glass, the glass's face
+// it stands nearer to, as deep as that) and a point where the faces cross, no further from
+// that face than the depth. depth 0: they do not.
 struct TBodyCrossing {
   double depth = 0.0;
   int number = 0;

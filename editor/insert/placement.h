@@ -67,7 +67,8 @@ std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &
 
 // The same check for a click before anything is built: the vertex the click gives (on the
 // chief ray leaving `preceding`, see PlacedVertex) must stand between the preceding surface
-// and the following one. "" when it does.
+// and the following one, and outside the glass of every surface in space, in every
+// configuration. "" when it does.
 std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y);
 
 // Where along the beam a click at world (x, y) puts a new element after `preceding`: the

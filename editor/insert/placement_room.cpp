@@ -1,5 +1,6 @@
-// The room check of every placement road: the new element's faces against the faces of the
-// elements before and after it, each where it stands in every configuration.
+// The room check of every placement road and of the click that starts it: the new element's
+// faces against the faces of the elements before and after it, then against every surface in
+// space, each where it stands in every configuration.
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,14 @@ DPOINT3 ConfigurationShift(const TSystemImage &system, int i, int k) {
   if (k > 0 && e < own.Cells()) at = DPOINT3(at.x + own.data[e].x, at.y + own.data[e].y, at.z + own.data[e].z);
   const double *now = system.elements.data[e].FirstSurface()->general.vertex;
   return DPOINT3(at.x - now[0], at.y - now[1], at.z - now[2]);
+}
+
+// "In configuration k of n: " where the system has more than one, else "".
+std::string InConfiguration(const TSystemImage &system, int k) {
+  if (system.ConfigurationCount() <= 1) return std::string();
+  char where[64];
+  std::snprintf(where, sizeof where, "In configuration %d of %d: ", k + 1, system.ConfigurationCount());
+  return where;
 }
 
 struct TNeighbourFace {
@@ -140,25 +149,32 @@ TCarry CarryOf(const DPOINT3 &vertex, double tilt, const TElementReach &reach, c
 
 bool GlassAfter(const TSurface &s) { return !IsAirGlass(s.general.glass) && !IsMirrorSurface(s); }
 
-// Every surface but the object plane and the placed one, where it stands in configuration k
+// Where the new element stands in the surface order: `at` the index of its placed surface,
+// or, at the click, before anything is built (`held` 0), of the surface that will follow it.
+struct TPlace {
+  int at = 0;
+  int held = 1;
+};
+
+// Every surface but the object plane and a placed one, where it stands in configuration k
 // once the element is built: those after the element carried by it, an image plane that
 // directly follows it never in front of its last vertex. Numbered as the tables number them
 // before the placement.
 // `sampled` holds every surface sampled where it stands now.
-TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving,
+TSampledBody StandingSurfaces(const TSystemImage &system, const TPlace &place, int k, const TCarry &carry, double leaving,
                               const std::vector<TSampledFace> &sampled) {
   TSampledBody body;
   const int n = system.SurfaceCount();
   for (int j = 1; j < n; ++j) {
     const TSurface *s = system.Surface(j);
-    if (s == nullptr || j == placed) continue;
+    if (s == nullptr || (place.held != 0 && j == place.at)) continue;
     TSampledFace face(sampled[j]);
     const DPOINT3 shift = ConfigurationShift(system, j, k);
-    if (j < placed) {
+    if (j < place.at) {
       face.Move(shift, carry.pivot, 0.0);
     } else {
       face.Move(DPOINT3(shift.x + carry.across.x, shift.y + carry.across.y, shift.z + carry.across.z), carry.pivot, carry.turn);
-      if (j == n - 1 && j == placed + 1) {
+      if (j == n - 1 && j == place.at + place.held) {
         const double ux = std::cos(leaving);
         const double uy = std::sin(leaving);
         const double *v = face.surface.general.vertex;
@@ -166,8 +182,8 @@ TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, con
         if (along < 0.0) face.Move(DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), carry.pivot, 0.0);
       }
     }
-    const bool glass = j + 1 < n && j + 1 != placed && GlassAfter(*s);
-    body.Add(std::move(face), j < placed ? j + 1 : j, glass);
+    const bool glass = j + 1 < n && j + 1 != place.at && GlassAfter(*s);
+    body.Add(std::move(face), j < place.at ? j + 1 : j + 1 - place.held, glass);
   }
   return body;
 }
@@ -177,22 +193,22 @@ TSampledBody StandingSurfaces(const TSystemImage &system, int placed, int k, con
 // surfaces before the element, which stay: the deepest crossing the move makes, beyond any
 // that stood before it. `moved` takes the moved surface's number (as the tables number it
 // before the placement).
-TBodyCrossing MovedCrossing(const TSystemImage &system, int placed, int k, const TCarry &carry, double leaving,
+TBodyCrossing MovedCrossing(const TSystemImage &system, const TPlace &place, int k, const TCarry &carry, double leaving,
                             const std::vector<TSampledFace> &sampled, int &moved) {
   TBodyCrossing worst;
   const int n = system.SurfaceCount();
-  TSampledBody now = StandingSurfaces(system, placed, k, TCarry{carry.pivot, DPOINT3(), 0.0}, leaving, sampled);
-  TSampledBody after = StandingSurfaces(system, placed, k, carry, leaving, sampled);
+  TSampledBody now = StandingSurfaces(system, place, k, TCarry{carry.pivot, DPOINT3(), 0.0}, leaving, sampled);
+  TSampledBody after = StandingSurfaces(system, place, k, carry, leaving, sampled);
   // StandingSurfaces puts an image plane directly behind the element in both: where it stands
   // now is where it stands before the move.
-  if (placed + 1 == n - 1 && !now.faces.empty()) {
+  if (place.at + place.held == n - 1 && !now.faces.empty()) {
     now.faces.back() = sampled[n - 1];
     now.faces.back().Move(ConfigurationShift(system, n - 1, k), carry.pivot, 0.0);
   }
   TSampledBody staying;
   size_t first = 0;
-  for (; first < after.faces.size() && after.numbers[first] <= placed; ++first)
-    staying.Add(now.faces[first], now.numbers[first], now.glassAfter[first] && after.numbers[first] < placed);
+  for (; first < after.faces.size() && after.numbers[first] <= place.at; ++first)
+    staying.Add(now.faces[first], now.numbers[first], now.glassAfter[first] && after.numbers[first] < place.at);
   for (size_t i = first; i < after.faces.size(); ++i) {
     const TSampledFace &a = after.faces[i];
     const TSampledFace &b = now.faces[i];
@@ -219,7 +235,7 @@ TBodyCrossing MovedCrossing(const TSystemImage &system, int placed, int k, const
 
 // The new element against every surface it would reach in space, wherever that stands in
 // the surface order, in every configuration: "" when it crosses none.
-std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, double tilt, const TElementReach &reach) {
+std::string SpaceRoom(TSystemImage &system, const TPlace &place, const DPOINT3 &vertex, double tilt, const TElementReach &reach) {
   if (reach.faces.empty()) return std::string();
   TSampledBody element;
   for (const TSampledFace &face : reach.faces)
@@ -227,13 +243,13 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
   const TCarry carry = CarryOf(vertex, tilt, reach, reach.faces);
   std::vector<TSampledFace> sampled(system.SurfaceCount());
   for (int j = 1; j < system.SurfaceCount(); ++j)
-    if (j != placed && system.Surface(j) != nullptr) sampled[j] = TSampledFace(*system.Surface(j));
+    if ((place.held == 0 || j != place.at) && system.Surface(j) != nullptr) sampled[j] = TSampledFace(*system.Surface(j));
   const int count = std::max(1, system.ConfigurationCount());
   TBodyCrossing worst;
   int worstConfiguration = -1;
   for (int k = 0; k < count; ++k) {
     const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
-    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, placed, shown, carry, tilt + reach.turn, sampled), kSlack);
+    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, place, shown, carry, tilt + reach.turn, sampled), kSlack);
     if (here.depth > worst.depth) {
       worst = here;
       worstConfiguration = shown;
@@ -245,7 +261,7 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
     for (int k = 0; k < count; ++k) {
       const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
       int surface = 0;
-      const TBodyCrossing here = MovedCrossing(system, placed, shown, carry, tilt + reach.turn, sampled, surface);
+      const TBodyCrossing here = MovedCrossing(system, place, shown, carry, tilt + reach.turn, sampled, surface);
       if (here.depth > worst.depth) {
         worst = here;
         worstConfiguration = shown;
@@ -253,21 +269,17 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
       }
     }
     if (worstConfiguration < 0) return std::string();
-    char where[64] = "";
-    if (system.ConfigurationCount() > 1)
-      std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());
+    const std::string where = InConfiguration(system, worstConfiguration);
     char text[512];
     std::snprintf(text, sizeof text,
                   "%sThe new element would move surface %d%s into surface %d, which stays where it is: they would "
                   "cross by %.2f mm (x %.2f, y %.2f, z %.2f mm). Place the element where what follows it stays "
                   "clear.",
-                  where, moved, moved == system.SurfaceCount() - 1 ? " (the image plane)" : "", worst.number, worst.depth,
+                  where.c_str(), moved, moved == system.SurfaceCount() - 1 ? " (the image plane)" : "", worst.number, worst.depth,
                   worst.at.x, worst.at.y, worst.at.z);
     return text;
   }
-  char where[64] = "";
-  if (system.ConfigurationCount() > 1)
-    std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());
+  const std::string where = InConfiguration(system, worstConfiguration);
   const double across = -(worst.at.x - vertex.x) * std::sin(tilt) + (worst.at.y - vertex.y) * std::cos(tilt);
   const double height = std::hypot(across, worst.at.z - vertex.z);
   char text[512];
@@ -275,7 +287,7 @@ std::string SpaceRoom(TSystemImage &system, int placed, const DPOINT3 &vertex, d
                 "%sThe new element would cross surface %d where they stand in space, by %.2f mm, at a height of "
                 "%.2f mm from its axis (x %.2f, y %.2f, z %.2f mm): it needs %.2f mm more room there. Place it "
                 "clear of that surface, or make it smaller.",
-                where, worst.number, worst.depth, height, worst.at.x, worst.at.y, worst.at.z, worst.depth);
+                where.c_str(), worst.number, worst.depth, height, worst.at.x, worst.at.y, worst.at.z, worst.depth);
   return text;
 }
 
@@ -347,9 +359,7 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
     }
   }
   if (worstConfiguration < 0) return std::string();
-  char where[64] = "";
-  if (system.ConfigurationCount() > 1)
-    std::snprintf(where, sizeof where, "In configuration %d of %d: ", worstConfiguration + 1, system.ConfigurationCount());
+  const std::string where = InConfiguration(system, worstConfiguration);
   // The vertices where they stand in that configuration.
   const DPOINT3 shiftAhead = ConfigurationShift(system, preceding, worstConfiguration);
   const double beforeThere = before - (shiftAhead.x * ux + shiftAhead.y * uy);
@@ -359,7 +369,7 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
     std::snprintf(text, sizeof text,
                   "%sThe new element reaches %.2f mm in front of its vertex: standing %.2f mm behind surface %d, "
                   "its faces would cross that surface by %.2f mm. Place it at least %.2f mm behind surface %d.",
-                  where, frontReach, beforeThere, precedingNumber, worst.depth, beforeThere + worst.crossingAhead,
+                  where.c_str(), frontReach, beforeThere, precedingNumber, worst.depth, beforeThere + worst.crossingAhead,
                   precedingNumber);
     return text;
   }
@@ -388,7 +398,7 @@ std::string RoomBetween(TSystemImage &system, int preceding, int following, cons
                 "but the gap between surfaces %d and %d is %.2f mm from vertex to vertex%s: standing %.2f mm "
                 "behind surface %d, its faces would cross surface %d by %.2f mm. There it needs a gap of at least "
                 "%.2f mm from vertex to vertex. Place it in such a gap, or make it smaller.",
-                where, frontReach + backReach, frontReach, backReach, precedingNumber, followingNumber, gap, faceRoom,
+                where.c_str(), frontReach + backReach, frontReach, backReach, precedingNumber, followingNumber, gap, faceRoom,
                 beforeThere, precedingNumber, worst.number, worst.depth,
                 gap + worst.crossingAhead + worst.crossingBehind);
   return text;
@@ -416,7 +426,7 @@ void AddFaceReach(const TInsertedElementInfo &info, const TSurface &face, TEleme
 
 std::string PlacementRoom(TSystemImage &system, const TInsertedElementInfo &info, const TElementReach &reach) {
   std::string error = RoomBetween(system, info.precedingSurface, info.placedSurface + 1, info.position, info.tilt, reach);
-  if (error.empty()) error = SpaceRoom(system, info.placedSurface, info.position, info.tilt, reach);
+  if (error.empty()) error = SpaceRoom(system, TPlace{info.placedSurface, 1}, info.position, info.tilt, reach);
   return error;
 }
 
@@ -431,5 +441,11 @@ std::string PlacedSurfaceRoom(TSystemImage &system, const TInsertedElementInfo &
 std::string PlacementCrossing(TSystemImage &system, int preceding, double x, double y) {
   if (system.Surface(preceding) == nullptr) return std::string();
   const DPOINT3 vertex = PlacedVertex(system, preceding, x, y);
-  return RoomBetween(system, preceding, preceding + 1, vertex, ChiefRayTilt(system, preceding), TElementReach());
+  const double tilt = ChiefRayTilt(system, preceding);
+  std::string error = RoomBetween(system, preceding, preceding + 1, vertex, tilt, TElementReach());
+  // The vertex, all the element is yet, judged by the same check in space as the element built.
+  TElementReach point;
+  point.faces.emplace_back(vertex);
+  if (error.empty()) error = SpaceRoom(system, TPlace{preceding + 1, 0}, vertex, tilt, point);
+  return error;
 }

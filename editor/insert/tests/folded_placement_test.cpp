@@ -52,6 +52,21 @@ double Hit(const TFace &f, const DPOINT3 &p, double a) {
   return std::isfinite(t) && Within(f, y + t * uy, z) ? t : NAN;
 }
 
+// The point of face f at (py, pz) across its axis.
+DPOINT3 PointOn(const TFace &f, double py, double pz) {
+  const double r2 = py * py + pz * pz, s = f.c * r2 / (1.0 + std::sqrt(1.0 - f.c * f.c * r2));
+  return DPOINT3(f.v.x + s * std::cos(f.a) - py * std::sin(f.a), f.v.y + s * std::sin(f.a) + py * std::cos(f.a), f.v.z + pz);
+}
+
+// How near p comes to face f within its bound (sampled 1/200 of the bound apart).
+double Distance(const TFace &f, const DPOINT3 &p, double least = INFINITY) {
+  for (int i = -100; i <= 100; ++i)
+    for (int j = -100; j <= 100; ++j)
+      if (const DPOINT3 q = PointOn(f, f.sh * i / 100, f.sw * j / 100); Within(f, f.sh * i / 100, f.sw * j / 100))
+        least = std::fmin(least, std::hypot(q.x - p.x, q.y - p.y, q.z - p.z));
+  return least;
+}
+
 // How deep the faces cross: one's samples on both sides of the other, or inside its glass
 // (up to the face after it, when given).
 double Depth(const TFace &a, const TFace *aBack, const TFace &b, const TFace *bBack) {
@@ -60,10 +75,9 @@ double Depth(const TFace &a, const TFace *aBack, const TFace &b, const TFace *bB
     double ahead = 0.0, behind = 0.0;
     for (int i = -14; i <= 14; ++i)
       for (int j = -14; j <= 14; ++j) {
-        const double py = 0.9999 * x.sh * i / 14, pz = 0.9999 * x.sw * j / 14, r2 = py * py + pz * pz;
+        const double py = 0.9999 * x.sh * i / 14, pz = 0.9999 * x.sw * j / 14;
         if (!Within(x, py, pz)) continue;
-        const double s = x.c * r2 / (1.0 + std::sqrt(1.0 - x.c * x.c * r2));
-        const DPOINT3 p(x.v.x + s * std::cos(x.a) - py * std::sin(x.a), x.v.y + s * std::sin(x.a) + py * std::cos(x.a), x.v.z + pz);
+        const DPOINT3 p = PointOn(x, py, pz);
         const double to = Hit(y, p, y.a), end = back != nullptr ? Hit(*back, p, y.a) : NAN;
         ahead = std::fmax(ahead, to), behind = std::fmax(behind, -to);
         if (to * end < 0.0) depth = std::fmax(depth, std::fmin(std::fabs(to), std::fabs(end)));
@@ -139,7 +153,7 @@ void Fold(TSystemImage &image, std::mt19937 &random, const TSystemImage &clipboa
 
 TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefusalNamesACrossing) {
   constexpr double kClear = 0.02;  // mm the samplings may differ by
-  int built = 0, refused = 0, verified = 0;
+  int built = 0, refused = 0, verified = 0, placedCrossings = 0, clicksInGlass = 0;
   for (int seed = -1; seed < 40; ++seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -160,18 +174,29 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
       Fold(image, random, clipboard);
     }
     ASSERT_EQ(image.Save(Scratch("folded.os")), 1);
-    for (int trial = 0; trial < (seed < 0 ? 1 : 7); ++trial) {
+    for (int trial = 0; trial < (seed < 0 ? 2 : 7); ++trial) {
       ASSERT_EQ(image.Load(Scratch("folded.os"), 2), 1);
       image.Update();
       image.RebuildElements(&canvas);
       ASSERT_EQ(image.SelectConfiguration(seed < 0 ? 0 : random() % 2), 1);
       const Road road = seed < 0 ? kPaste : static_cast<Road>(random() % 6);
       const int preceding = seed < 0 ? 4 : 1 + random() % (image.SurfaceCount() - 2);
-      const double behind = seed < 0 ? 19.5 : 1.0 + 30.0 * u(random);
+      const double behind = seed < 0 ? 19.5 - 2.5 * trial : 1.0 + 30.0 * u(random);
       const double shape[] = {(random() % 2 ? 1.0 : -1.0) * (40.0 + 100.0 * u(random)), 0.0, 60.0 * u(random) - 30.0,
                               40.0 + 20.0 * u(random), 0.0, 0.0};
       SCOPED_TRACE(testing::Message() << "seed " << seed << " trial " << trial << " road " << road << " after "
                                       << preceding << " +" << behind << " shape " << shape[road]);
+      // Clicks down the beam (over the lens, U-turned): a vertex in glass but the one it splits is refused.
+      const double beam = ChiefRayTilt(image, preceding), *pv = image.Surface(preceding)->general.vertex;
+      for (const double along : seed < 0 ? std::vector<double>{21.5, 22.5, 23.5} : std::vector<double>{behind, 0.4 * behind, 1.8 * behind}) {
+        const double cx = pv[0] + along * std::cos(beam), cy = pv[1] + along * std::sin(beam);
+        const std::vector<TFace> vertex{{PlacedVertex(image, preceding, cx, cy), 0.0, 0.0, 0.0, 0.0, false, false}};
+        double inGlass = 0.0;
+        for (int j = 1; j < image.SurfaceCount() - 1; ++j) inGlass = std::fmax(inGlass, Crossing(image, vertex, j, preceding + 1));
+        const std::string clicked = PlacementCrossing(image, preceding, cx, cy);
+        EXPECT_TRUE(inGlass <= kClear || !clicked.empty()) << along << " mm down the beam, in glass by " << inGlass;
+        clicksInGlass += inGlass > kClear && clicked.find("in space") != std::string::npos;
+      }
       info = TInsertedElementInfo(), error.clear();
       const int made = PlaceOn(image, preceding, behind, road, shape[road], clipboard, info, error);
       const int first = info.placedSurface, last = first + std::max(1, info.insertedCount) - 1, n = image.SurfaceCount();
@@ -189,11 +214,16 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
         f.a += turn;
         would.push_back(f);
       }
-      int named = -1;
-      if (std::sscanf(error.c_str() + std::min(error.size(), error.find("cross surface")), "cross surface %d", &named) == 1)
-        named = named - 1 < first ? named - 1 : named;
+      // In space, the point given lies no further from the surface named than the depth.
+      int named = -1, shown = 1;
+      double depth = 0.0, px = 0.0, py = 0.0, pz = 0.0;
+      const char *crossing = error.c_str() + std::min(error.size(), error.find("cross surface"));
+      if (std::sscanf(crossing, "cross surface %d", &named) == 1) named = named - 1 < first ? named - 1 : named;
+      const bool located = std::sscanf(crossing, "cross surface %*d where they stand in space, by %lf mm, at a height of %*f mm "
+                                       "from its axis (x %lf, y %lf, z %lf", &depth, &px, &py, &pz) == 4;
+      std::sscanf(error.c_str(), "In configuration %d", &shown);
       const bool standable = !would.empty() && named > 0 && !(named == n - 1 && first == n - 2);
-      verified += standable;
+      verified += standable, placedCrossings += located;
       image.StoreConfiguration(-1);
       double found = 0.0;
       for (int k = 0; k < image.ConfigurationCount(); ++k) {
@@ -207,6 +237,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
         for (int j = 1; j < first && made == 1; ++j)
           EXPECT_LT(Crossing(image, imagePlane, j, n), kClear) << "image plane on surface " << j << " in " << k;
         if (standable) found = std::fmax(found, Crossing(image, would, named, first));
+        EXPECT_LT(located && k + 1 == shown ? Distance(FaceOf(*image.Surface(named)), DPOINT3(px, py, pz)) : 0.0, depth + 0.1) << error;
       }
       EXPECT_GT(standable ? found : 1.0, 0.001) << error;
     }
@@ -214,6 +245,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
   EXPECT_GT(built, 40);
   EXPECT_GT(refused, 40);
   EXPECT_GT(verified, 10);
+  EXPECT_GE(std::min(placedCrossings, clicksInGlass), 3);
 }
 
 // The U-turn with the lens 6 mm further along the axis in a second configuration: a plane
