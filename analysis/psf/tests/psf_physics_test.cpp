@@ -293,9 +293,9 @@ TEST_F(PsfPhysics, EveryWavelengthStandsWhereItsLightLands) {
       EXPECT_EQ(EnergyReportLines("prism", Mem<DPOINT3>(), 1.0, 1.0, run.lightLeftOut).at(2), note);
       // The polychromatic PSF of the other users tells the share by weight (F and C all out).
       system.info.Nd = nx;
-      for (int i = 0; i < 3; ++i) system.info.Spectrum.data[i].weight = i == 1 ? 3.0 : 1.0;
+      for (int i = 0; i < 3; ++i) system.info.Spectrum.data[i].weight = i == 0 ? 2.0 : 1.0;
       ASSERT_EQ(system.ComputePolychromaticPSF(0.0, 0.0), 1);
-      EXPECT_NEAR(system.info.psfLightBeyondGrid, 0.4, 1e-3);
+      EXPECT_NEAR(system.info.psfLightBeyondGrid, (2.0 + 1.0) / 4.0, 0.01);
       for (int i = 0; i < 3; ++i) system.info.Spectrum.data[i].weight = 1.0;
       boxes.QueueAnswer(IDYES);
       ASSERT_EQ(CheckPsfGridSize(nullptr, system, 1, system.info.Discrete, system.info.Difrac, nx), 1);
