@@ -28,17 +28,25 @@ std::string Labelled(int labelWidth, const std::string &text) {
   return line;
 }
 
+// The line that tells the light the PSF left out, when it left any out.
+// It may run past the table's rule, so it is a line of its own, not a labelled one.
+void TellLightLeftOut(std::vector<std::string> &lines, const std::string &leftOut) {
+  if (!leftOut.empty()) lines.push_back(" Light beyond the grid, left out: " + leftOut + "\n");
+}
+
 int CellStart(int labelWidth, int j) { return labelWidth + 2 + (kCellWidth + 1) * j; }
 int CellEnd(int labelWidth, int j) { return CellStart(labelWidth, j) + kCellWidth - 1; }
 
 }  // namespace
 
 std::vector<std::string> EnergyReportLines(const std::string &systemName,
-                                           const Mem<DPOINT3> &curve, double pixel, double step) {
+                                           const Mem<DPOINT3> &curve, double pixel, double step,
+                                           const std::string &leftOut) {
   constexpr int kLabel = 10;
   std::vector<std::string> lines;
   lines.push_back(Labelled(kLabel, "System: " + systemName));
   lines.push_back(Labelled(kLabel, "Energy concentration in square"));
+  TellLightLeftOut(lines, leftOut);
   const int N = curve.Cells();
   if (!(pixel > 0.0) || !(step > 0.0) || N == 0) return lines;
   // Entry k stands for the side (2k + 1) pixel; the table reaches one entry past the last.
@@ -64,13 +72,14 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
 
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
                                                const float *mtf, double pixel, double step,
-                                               double Y, double X) {
+                                               double Y, double X, const std::string &leftOut) {
   TSectionDirection tangential, across;
   MtfSectionDirections(Y, X, tangential, across);
   constexpr int kLabel = 12;
   std::vector<std::string> lines;
   lines.push_back(Labelled(kLabel, "System: " + systemName));
   lines.push_back(Labelled(kLabel, "MTF sections"));
+  TellLightLeftOut(lines, leftOut);
   if (mtf == nullptr || n < 2 || !(pixel > 0.0) || !(step > 0.0)) return lines;
   const int c = n / 2;
   const double f = 1.0 / (n * pixel);

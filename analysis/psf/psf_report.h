@@ -12,8 +12,11 @@
 // The energy table: sizes 0, step, 2 step ... up to the curve's reach, energy in percent.
 // `pixel` is the raster's sampling interval; entry k of the curve stands for the side
 // (2k + 1) pixel.
+// `leftOut` (TPsfRun::lightLeftOut) names the wavelengths whose light stood beyond the
+// grid: both reports then say so in a line under their title.
 std::vector<std::string> EnergyReportLines(const std::string &systemName,
-                                           const Mem<DPOINT3> &curve, double pixel, double step);
+                                           const Mem<DPOINT3> &curve, double pixel, double step,
+                                           const std::string &leftOut = std::string());
 
 // The MTF section table of an n x n MTF raster (frequency 0 at (n/2, n/2)), the frequency
 // step between pixels being 1 / (n pixel): frequencies 0, step, 2 step ... below the edge.
@@ -21,4 +24,5 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
 // "Sagittal" across it (MtfSectionDirections).
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
                                                const float *mtf, double pixel, double step,
-                                               double Y = 0.0, double X = 0.0);
+                                               double Y = 0.0, double X = 0.0,
+                                               const std::string &leftOut = std::string());

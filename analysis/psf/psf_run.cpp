@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <vector>
@@ -122,9 +123,12 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   // stands about it where its own chief ray lands, so lateral colour shows in the sum.
   info.psfResults[1] = ImageCoordinate(info.ImageFinite, chief.z, chief.N, chief.L);
   info.psfResults[2] = ImageCoordinate(info.ImageFinite, chief.y, chief.M, chief.L);
-  double largestLeftOut = 0.0, leftOutLambda = 0.0;
+  double largestLeftOut = 0.0;
+  std::string leftOut;
 
   DeleteFiles();
+  lightBeyondGrid = 0.0;
+  lightLeftOut.clear();
   const int planned = polychromatic ? system.info.WavelengthCount() : 1;
   if (!images.Allocate(planned, 1) || !spectra.Allocate(planned, 1)) {
     images.Clear();
@@ -149,10 +153,13 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
       made = 1;
     } else {
       made = system.ComputePSFNodes(fieldA, fieldB, polychromatic ? 0 : 1);
-      if (made && info.psfLightBeyondGrid > largestLeftOut) {
-        largestLeftOut = info.psfLightBeyondGrid;
-        leftOutLambda = lambda;
+      if (made && info.psfLightBeyondGrid >= kToldLightBeyondGrid) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%sat %g um %s %%", leftOut.empty() ? "" : ", ", lambda,
+                      ShareAsPercent(info.psfLightBeyondGrid).c_str());
+        leftOut += text;
       }
+      if (made) largestLeftOut = std::max(largestLeftOut, info.psfLightBeyondGrid);
     }
     // The window's gauge spans every wavelength: pump at the end of this one's share.
     const double done = gauge != nullptr ? gauge->Maximum() * (i + 1.0) / planned : 0.0;
@@ -195,13 +202,13 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   }
   state = kComputed;
   lightBeyondGrid = largestLeftOut;
-  if (largestLeftOut >= kToldLightBeyondGrid) {
-    char text[300];
-    std::snprintf(text, sizeof text,
-                  "At %g um %s %% of the light stands beyond the %d x %d grid and is left out of the "
-                  "PSF.\nA larger size or Discrete holds it.",
-                  leftOutLambda, ShareAsPercent(largestLeftOut).c_str(), nx, nx);
-    MessageBox(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
+  lightLeftOut = leftOut;
+  if (!leftOut.empty()) {
+    char grid[96];
+    std::snprintf(grid, sizeof grid, " of the light stands beyond the %d x %d grid", nx, nx);
+    leftOut[0] = 'A';
+    MessageBox(nullptr, leftOut + grid + " and is left out of the PSF.\nA larger size or Discrete holds it.",
+               "Warning", MB_OK | MB_ICONEXCLAMATION);
   }
   return 1;
 }

@@ -51,6 +51,9 @@ class TPsfRun {
   // from kToldLightBeyondGrid on, the run tells the user.
   double lightBeyondGrid = 0.0;
   static constexpr double kToldLightBeyondGrid = 1e-3;
+  // Every wavelength of the last run whose light stood beyond the grid from
+  // kToldLightBeyondGrid on: "at 0.486133 um 100 %, at 0.656273 um 100 %", empty when none.
+  std::string lightLeftOut;
   // The node interval of the computed rasters (mm, or mrad for an image at infinity): the
   // system's Discrete when given, else the one in effect at the first wavelength prepared.
   double interval = 0.0;

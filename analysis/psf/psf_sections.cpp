@@ -131,13 +131,14 @@ void TShowPSF::CmViewAsText() {
   }
   std::vector<std::string> lines;
   if (mtf) {
-    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step, Y, X);
+    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step, Y, X,
+                                  run_.lightLeftOut);
   } else {
     Mem<double> cumulative;
     const DPOINT3 peak = FindPeakAndCumulate(nx, shared->raster.data, cumulative);
     Mem<DPOINT3> curve;
     ComputeEnergyConcentration(nx, cumulative, peak, curve);
-    lines = EnergyReportLines(SystemFileName(system_), curve, discrete, step);
+    lines = EnergyReportLines(SystemFileName(system_), curve, discrete, step, run_.lightLeftOut);
   }
   // Written beside and renamed: a failed write keeps the last report. A report an earlier
   // viewer still shows is the user's: this one takes a name of its own.

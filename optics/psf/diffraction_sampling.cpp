@@ -8,6 +8,7 @@
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
+#include "optics/prepare/working_wavelength.h"
 #include "optics/psf/psf_progress.h"
 #include "optics/trace/image_coordinate.h"
 #include "platform/core/message_box.h"
@@ -207,12 +208,58 @@ double EdgeShare(TOpticalSystem &system, int nodes, const std::vector<double> &f
   return worst;
 }
 
+// The wavelength whose chief ray lands farthest from the mean wavelength's, the one centre
+// every wavelength's PSF stands about (mm, or mrad for an image at infinity), over the
+// fields; distance 0 for a monochrome system. The working wavelength comes back prepared.
+struct TChiefRaySpread {
+  double distance = 0.0;
+  double lambda = 0.0;
+  double field = 0.0;
+};
+TChiefRaySpread ChiefRaySpread(TOpticalSystem &system, const std::vector<double> &fields) {
+  TChiefRaySpread farthest;
+  const TOpticalSystemInformation &in = system.info;
+  const int count = in.WavelengthCount();
+  if (in.MonochromeSystem || count < 2) return farthest;
+  double weighted = 0.0, weights = 0.0, plain = 0.0;
+  int traced = 0;
+  for (int i = 0; i < count; ++i) {
+    const TSpectralInfo &s = in.Spectrum.data[i];
+    if (!IsTracedWavelength(s)) continue;
+    weighted += s.lambda * s.weight, weights += s.weight, plain += s.lambda, ++traced;
+  }
+  if (traced < 2) return farthest;
+  const double mean = weights != 0.0 ? weighted / weights : plain / traced;
+  TWorkingWavelength working(system, TWavelengthRestore::kPrepare, 0);
+  auto landing = [&](double lambda, double field, double &u, double &v) {
+    if (system.Prepare(lambda, 1, 0) <= 0 || system.SolveChiefRay(field, 0.0) < 0) return false;
+    TCurrentRay chief = system.MakeRay(field, 0.0, 0.0, 0.0);
+    if (system.TraceRay(chief, kTraceReference, nullptr, 0) != 1) return false;
+    ImagePoint(system, chief, u, v);
+    return true;
+  };
+  for (double field : fields) {
+    double u0 = 0.0, v0 = 0.0;
+    if (!landing(mean, field, u0, v0)) continue;
+    for (int i = 0; i < count; ++i) {
+      const TSpectralInfo s = in.Spectrum.data[i];
+      double u = 0.0, v = 0.0;
+      if (!IsTracedWavelength(s) || !landing(s.lambda, field, u, v)) continue;
+      if (std::hypot(u - u0, v - v0) > farthest.distance) farthest = {std::hypot(u - u0, v - v0), s.lambda, field};
+    }
+  }
+  MarkModelChanged();
+  return farthest;
+}
+
 }  // namespace
 
 int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, double &reach) {
   double diffractionInterval = 0.0, geometricInterval = 0.0, spread = 0.0;
   int needed = difrac;
   if (!EstimateSampling(system, diffractionInterval, geometricInterval, needed, &spread)) return 0;
+  const std::vector<double> fields = BeamFields(system);
+  const double colour = ChiefRaySpread(system, fields).distance;
   TOpticalSystemInformation &in = system.info;
   const double savedDiscrete = in.Discrete;
   const int savedDifrac = in.Difrac;
@@ -227,8 +274,13 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
   // The rings of a blurred PSF reach further than those of a sharp one (a defocused disc's
   // fall off as the inverse square of the distance from its rim): the PSFs themselves
   // decide, on grids of twice the size until their edges are dark enough.
-  const std::vector<double> fields = BeamFields(system);
   while (nodes < kLargestPsfGrid && EdgeShare(system, nodes, fields) >= kEdgeShare) nodes *= 2;
+  // Every wavelength's PSF stands about the mean wavelength's chief ray where its own chief
+  // ray lands: the grid holds the farthest one's image with its own extent round it, the
+  // half of the grid found for one PSF. A shift under a node leaves that grid as it is.
+  const double own = 0.5 * nodes * interval;
+  if (colour >= interval)
+    while (nodes < kLargestPsfGrid && 0.5 * nodes * interval < colour + own) nodes *= 2;
   in.Discrete = savedDiscrete;
   in.Difrac = savedDifrac;
   system.SetupFieldSampling();
@@ -242,7 +294,22 @@ TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, in
   in.Discrete = discrete;
   in.Difrac = difrac;
   TPsfGridEdge edge;
-  edge.share = EdgeShare(system, nodes, BeamFields(system), &edge.field);
+  const std::vector<double> fields = BeamFields(system);
+  edge.share = EdgeShare(system, nodes, fields, &edge.field);
+  // A wavelength whose image reaches beyond the grid about the one centre loses its light:
+  // the figure that decides when no PSF wraps round.
+  double diffractionInterval = 0.0, geometricInterval = 0.0, spread = 0.0;
+  int needed = difrac;
+  const TChiefRaySpread colour = edge.share < kEdgeShare ? ChiefRaySpread(system, fields) : TChiefRaySpread();
+  if (colour.distance > 0.0 &&
+      EstimateSampling(system, diffractionInterval, geometricInterval, needed, &spread)) {
+    system.SetupFieldSampling();
+    const double reach = colour.distance + spread + kRingReach * diffractionInterval;
+    if (0.5 * nodes * in.discreteInEffect < reach) {
+      edge.lambdaLeftOut = colour.lambda;
+      edge.field = colour.field;
+    }
+  }
   in.Discrete = savedDiscrete;
   in.Difrac = savedDifrac;
   system.SetupFieldSampling();
@@ -260,12 +327,18 @@ std::string ShareAsPercent(double share) {
 
 int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes) {
   // The estimate of the spread only proposes a size; the PSFs on the user's grid decide.
-  if (recommended <= nodes || edge.share < kEdgeShare) return 0;
+  if (recommended <= nodes || (edge.share < kEdgeShare && edge.lambdaLeftOut == 0.0)) return 0;
   char text[256];
-  std::snprintf(text, sizeof text,
-                "The PSF of beam %g keeps %s %% of its peak on the edge of the %d x %d grid: it wraps "
-                "round the grid.\nUse %d x %d nodes?",
-                edge.field, ShareAsPercent(edge.share).c_str(), nodes, nodes, recommended, recommended);
+  if (edge.lambdaLeftOut != 0.0)
+    std::snprintf(text, sizeof text,
+                  "At %g um the image of beam %g reaches beyond the %d x %d grid: its light is left "
+                  "out.\nUse %d x %d nodes?",
+                  edge.lambdaLeftOut, edge.field, nodes, nodes, recommended, recommended);
+  else
+    std::snprintf(text, sizeof text,
+                  "The PSF of beam %g keeps %s %% of its peak on the edge of the %d x %d grid: it wraps "
+                  "round the grid.\nUse %d x %d nodes?",
+                  edge.field, ShareAsPercent(edge.share).c_str(), nodes, nodes, recommended, recommended);
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return -1;
   nodes = recommended;
   return 1;

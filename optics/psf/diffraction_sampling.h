@@ -37,7 +37,9 @@ constexpr int kLargestPsfGrid = 2048;
 // whose half holds the widest geometric spread of the rays round their chief ray plus the
 // diffraction rings down to 1e-3 of an Airy peak (4.35 diffraction intervals), the radius
 // that `reach` gets (mm, or mrad for an image at infinity), and doubles the grid while the
-// PSFs computed on it are too bright at the edge. The largest grid when even it is too
+// PSFs computed on it are too bright at the edge; then, with lateral colour, while its half
+// holds less than the farthest wavelength's chief ray from the mean wavelength's plus that
+// radius (every wavelength's image stands about the one centre). The largest grid when even it is too
 // small; 0 when no field traces. The system's own settings and work arrays stay as they
 // were.
 int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, double &reach);
@@ -49,10 +51,15 @@ int RecommendedPsfGrid(TOpticalSystem &system, double discrete, int difrac, doub
 struct TPsfGridEdge {
   double share = 0.0;
   double field = 0.0;
+  // The wavelength whose image, standing about the mean wavelength's chief ray where its own
+  // chief ray lands, reaches beyond the grid (the field is then its beam); 0 when none does.
+  double lambdaLeftOut = 0.0;
 };
 TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, int nodes);
 
-// Asks "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it
+// Asks "At %g um the image of beam %g reaches beyond the %d x %d grid: its light is left
+// out.\nUse %d x %d nodes?" when a wavelength's image does and no PSF wraps round, otherwise
+// "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it
 // wraps round the grid.\nUse %d x %d nodes?" when `nodes` is smaller than the recommended
 // grid and the PSFs on it are too bright at its edge (the figure that decides); on Yes nodes
 // takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was nothing
