@@ -193,6 +193,21 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingKeepsTheRedoStepsSetup) {
   EXPECT_EQ(setup.word, "four");
 }
 
+// A setup edited after the last step (no step of its own) is kept by Undo for the Redo.
+TEST_F(CmOptimizeTest, ASetupEditedAfterTheLastStepComesBackWithRedo) {
+  TWordSetup setup;
+  image.SetSetupKeeper(&setup);
+  const std::shared_ptr<void> detach(nullptr, [this](void *) { image.SetSetupKeeper(nullptr); });
+  OpenSinglet();
+  image.InsertConfiguration(-1);
+  ASSERT_EQ(image.SaveUndo("Insert"), 1);
+  setup.word = "four, edited";
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(setup.word, "three");
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_EQ(setup.word, "four, edited");
+}
+
 // The item "key...;" of a surface line, or empty.
 std::string Item(const std::string &line, const std::string &key) {
   const std::size_t at = line.find(" " + key);
