@@ -12,6 +12,7 @@
 #include "optics/model/model_globals.h"
 #include "optimization/merit/optimization_functions.h"
 #include "optimization/parameters/optimization_parameters.h"
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -51,9 +52,13 @@ class TSnapshotHost final : public TOptimizationRunHost {
       image_.options.redoBound = std::min(keptRedoBound_, keptUndoIndex_ + 1);
     }
     if (redoAside_.empty()) return;
-    std::error_code failed;
+    std::error_code failed, ignored;
     std::filesystem::rename(redoAside_, RedoSlot(), failed);
     redoAside_.clear();
+    // The redo step's optimization setup comes back beside its snapshot (the start's is dropped).
+    std::filesystem::remove(RedoSetupSlot(), ignored);
+    if (!setupAside_.empty()) std::filesystem::rename(setupAside_, RedoSetupSlot(), ignored);
+    setupAside_.clear();
     if (failed) return;
     image_.options.SetLabel(keptUndoIndex_ + 1, redoLabel_);
     image_.options.redoBound = keptRedoBound_;
@@ -62,6 +67,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
     // A run that is a step of its own ended the redo steps.
     std::error_code ignored;
     if (!redoAside_.empty()) std::filesystem::remove(redoAside_, ignored);
+    if (!setupAside_.empty()) std::filesystem::remove(setupAside_, ignored);
   }
   void IterationAccepted(const TKorvexOptz &optz) override {
     if (functions_.ShowEachStep != 0) system_.RefreshViews();
@@ -85,6 +91,9 @@ class TSnapshotHost final : public TOptimizationRunHost {
   std::string RedoSlot() const {
     return TempPath(UndoFileName((keptUndoIndex_ + 1) % image_.options.RingSize()));
   }
+  std::string RedoSetupSlot() const {
+    return TempPath(UndoSetupFileName((keptUndoIndex_ + 1) % image_.options.RingSize()));
+  }
   // The snapshot of the start takes the slot of the first redo step: that snapshot is kept
   // beside it until the run is known to be a step of its own.
   void SetRedoStepAside() {
@@ -94,6 +103,11 @@ class TSnapshotHost final : public TOptimizationRunHost {
     std::filesystem::rename(slot, slot + ".redo", failed);
     if (failed) return;
     redoAside_ = slot + ".redo";
+    // The optimization setup kept beside the redo step's snapshot goes aside with it.
+    if (const std::string setup = RedoSetupSlot(); FileExists(setup)) {
+      std::filesystem::rename(setup, setup + ".redo", failed);
+      if (!failed) setupAside_ = setup + ".redo";
+    }
     redoLabel_ = image_.options.Label(keptUndoIndex_ + 1);
   }
   TOptimizationRunHost &inner_;
@@ -106,6 +120,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
   int keptUndoIndex_ = 0;
   int keptRedoBound_ = 0;
   std::string redoAside_;  // the first redo step's snapshot while the run goes on
+  std::string setupAside_;  // and the setup kept beside it
   std::string redoLabel_;
 };
 

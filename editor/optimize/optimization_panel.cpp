@@ -146,5 +146,14 @@ bool TOptimizationPanel::KeyDown(unsigned key, bool control) {
 }
 
 TOptimizationRunResult TOptimizationPanel::Optimize(TOptimizationRunHost &host) {
-  return CmOptimize(system_, parameters, functions, host);
+  // The run writes the list it starts from to the default file: a close compares with that
+  // list from then on, or a list the user sets back as it was read would not be written.
+  const std::string file = DefaultParameterFile(image_);
+  std::string before, after;
+  if (std::ifstream in(file, std::ios::binary); in) before.assign(std::istreambuf_iterator<char>(in), {});
+  const std::vector<TParameterDescription> started = Records(parameters);
+  const TOptimizationRunResult result = CmOptimize(system_, parameters, functions, host);
+  if (std::ifstream in(file, std::ios::binary); in) after.assign(std::istreambuf_iterator<char>(in), {});
+  if (!file.empty() && after != before) read_ = started;
+  return result;
 }

@@ -96,7 +96,18 @@ bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string
     return why.Written();
   }
   std::string bytes;
-  if (from.empty() || from == to || !ReadBytes(from, bytes)) return true;
+  if (from == to) return true;
+  if (from.empty() || !ReadBytes(from, bytes)) {
+    // No setup of its own: a file already at the new name (which the user agreed to replace)
+    // loses the other system's variables and takes this system's default merit functions.
+    if (!FileExists(to)) return true;
+    TOptimizationPanel fresh(image_);
+    fresh.parameters.SetOwner(&fresh.System());
+    fresh.functions.Rebuild(&fresh.System());
+    fresh.functions.Read(std::string(), true);
+    why = fresh.WriteSetup(to, true);
+    return why.Written();
+  }
   why = ReplaceFileContents(to, bytes);
   return why.Written();
 }

@@ -41,7 +41,8 @@ constexpr TSystemKeyRange kSystemKeyRanges[] = {
     {"Coord", 0, 1},
     {"Difrac", 0, 1},
     {"ShowRecommendation", 0, 1},
-    {"Unit", 0, 1},
+    // The field unit: 0 degrees, 1 arc minutes, 2 millimetres (a turned finite image).
+    {"Unit", 0, 2},
     {"DrawAllRays", 0, 1},
     {"TurnSystem", 0, 1},
     {"ObjectFinite", 0, 1},

@@ -250,3 +250,23 @@ TEST_F(ConfigurationsTest, DeletingAnotherConfigurationKeepsTheShownOneAndItsEdi
 }
 
 }  // namespace
+
+// A finite image turned becomes a finite object whose fields are heights (unit 2, mm): the
+// unit stays through the snapshot Undo and Redo read, and through the file.
+TEST_F(ConfigurationsTest, ATurnedSystemKeepsItsFieldUnitInMillimetres) {
+  TSystemImage image;
+  Open(image, "fold_mirror.os");
+  image.DeleteUndoFiles();
+  ASSERT_EQ(image.SaveUndo(""), 1);
+  image.ForEachConfiguration();
+  ASSERT_EQ(image.info.Unit, 2);
+  ASSERT_EQ(image.SaveUndo("Turn system"), 1);
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(image.info.Unit, 0);
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_EQ(image.info.Unit, 2);
+  ASSERT_EQ(image.Save(Scratch("turned.os")), 1);
+  TSystemImage reopened;
+  ASSERT_EQ(reopened.Load(Scratch("turned.os"), 2), 1);
+  EXPECT_EQ(reopened.info.Unit, 2);
+}

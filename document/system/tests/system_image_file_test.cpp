@@ -249,7 +249,7 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       {"dX(3)=", "dX(3)=6#; unread=", 3, {"[Config_3] gives dX(3)=6#, which is not a number; it is not read."}, "[Config_3]"},
       // A configuration's values are judged as the same keys in [Common].
       {"Naper=", "Unit=9; Dzr=1e300; AlfaM=0,nan,14; Naper=-5; Naperr=", 3,
-       {"Unit=9 is outside 0 to 1", "Dzr=1e300 is outside", "AlfaM=nan, which is not a number", "configuration 2: Naper=-5 names no surface",
+       {"Unit=9 is outside 0 to 2", "Dzr=1e300 is outside", "AlfaM=nan, which is not a number", "configuration 2: Naper=-5 names no surface",
         "[Config_2] holds the key Naperr,"},
        "[Config_2]"},
   };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/commands/editor_commands.h"
+#include "editor/optimize/cm_optimize.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/properties/properties_pages.h"
 #include "editor/properties/surface_table_model.h"
@@ -90,6 +91,28 @@ TEST_F(ConfigurationCommandsTest, InsertOnTwoOfThreeGivesThreeOfFour) {
   ASSERT_EQ(system.ConfigurationCount(), 3);
   for (int c = 0; c < 3; ++c) EXPECT_EQ(panel.functions.Record(c, 0)->Focus.data[0].Target, 10.0 * (c + 1)) << c;
   EXPECT_EQ(panel.parameters.Get(0).Config, 2);
+}
+
+// With the panel hidden, the last configuration deleted takes its only variable out of the
+// parameter file, and Undo brings it back: a configuration added later starts without it.
+TEST_F(ConfigurationCommandsTest, DeletingTheLastConfigurationHiddenTakesItsVariableFromTheFile) {
+  TOpticalEditor &editor = Open(triplet_);
+  InsertShifted(editor, *answers_, 1.0);
+  InsertShifted(editor, *answers_, 2.0);
+  editor.SendMessage(WM_COMMAND, CM_EDIT_AS_TABLE);
+  PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+  TParameterDescription third;
+  third.Set(2, 1, "R", -0.1, 0.1);
+  PropertiesFolder()->OptimizationPanel()->parameters.Add(third);
+  PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
+  const std::string par = DefaultParameterFile(editor.System());
+  ASSERT_NE(ReadText(par).find("Config=2;"), std::string::npos);
+  answers_->QueueAnswer(IDYES);
+  editor.SendMessage(WM_COMMAND, CM_DELETE_CONFIGURATION);
+  ASSERT_EQ(editor.System().ConfigurationCount(), 2);
+  EXPECT_EQ(ReadText(par).find("Config=2;"), std::string::npos);
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_NE(ReadText(par).find("Config=2;"), std::string::npos);
 }
 
 TEST_F(ConfigurationCommandsTest, NextAtTheLastBeepsAndPreviousAtTheBaseBeeps) {

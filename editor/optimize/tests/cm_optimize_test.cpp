@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,54 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag
   }
   ASSERT_EQ(image.Redo(), 1);
   EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
+}
+
+// A setup that is one word, kept beside each snapshot as the editor's keeper keeps its file.
+class TWordSetup final : public TSetupKeeper {
+ public:
+  std::string word = "three";
+  bool StoreSetup(const std::string &path) override {
+    WriteText(path, word);
+    return true;
+  }
+  void RestoreSetup(const std::string &path) override { word = ReadText(path); }
+  void ConfigurationsChanging() override {}
+  void ConfigurationInserted(int) override { word = "four"; }
+  void ConfigurationDeleted(int) override {}
+  bool WriteSetupTo(const std::string &, const std::string &, TFileWriteResult &) override { return true; }
+};
+
+// A run that changes nothing between Undo and Redo of a configuration inserted: the redo
+// step brings back its own setup, not the one the run's start snapshot kept.
+TEST_F(CmOptimizeTest, ARunThatChangesNothingKeepsTheRedoStepsSetup) {
+  TWordSetup setup;
+  image.SetSetupKeeper(&setup);
+  const std::shared_ptr<void> detach(nullptr, [this](void *) { image.SetSetupKeeper(nullptr); });
+  OpenSinglet();
+  image.InsertConfiguration(-1);
+  ASSERT_EQ(image.SaveUndo("Insert"), 1);
+  ASSERT_EQ(image.Undo(-1), 1);
+  ASSERT_EQ(setup.word, "three");
+  TPassingHost stopped;
+  stopped.stopped = true;
+  EXPECT_EQ(CmOptimize(system, parameters, functions, stopped), kRunStopped);
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_EQ(setup.word, "four");
+}
+
+// A setup edited after the last step (no step of its own) is kept by Undo for the Redo.
+TEST_F(CmOptimizeTest, ASetupEditedAfterTheLastStepComesBackWithRedo) {
+  TWordSetup setup;
+  image.SetSetupKeeper(&setup);
+  const std::shared_ptr<void> detach(nullptr, [this](void *) { image.SetSetupKeeper(nullptr); });
+  OpenSinglet();
+  image.InsertConfiguration(-1);
+  ASSERT_EQ(image.SaveUndo("Insert"), 1);
+  setup.word = "four, edited";
+  ASSERT_EQ(image.Undo(-1), 1);
+  EXPECT_EQ(setup.word, "three");
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_EQ(setup.word, "four, edited");
 }
 
 // The item "key...;" of a surface line, or empty.

@@ -58,6 +58,28 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   SetTempDir(Scratch("tmp"));
 }
 
+// A run writes the list it starts from: a variable deleted after the run leaves the file too.
+TEST_F(OptimizationPanelTest, AVariableDeletedAfterARunLeavesTheFile) {
+  struct TStoppedHost final : TOptimizationRunHost {
+    int Pump() override { return 0; }
+    void BeginRun() override {}
+    void EndRun() override {}
+  } stopped;
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  TOptimizationPanel panel(image);
+  panel.Setup();
+  TParameterDescription back;
+  back.Set(0, 2, "R", -0.05, 0.05);
+  panel.parameters.Add(back);
+  std::ignore = panel.Optimize(stopped);
+  ASSERT_NE(ReadText(Scratch("singlet.par")).find("Surf=2"), std::string::npos);
+  panel.parameters.Clear();
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(ReadText(Scratch("singlet.par")).find("Surf=2"), std::string::npos);
+}
+
 TEST_F(OptimizationPanelTest, AListEmptiedByTheUserStaysEmptyAtTheNextOpening) {
   TSystemImage image;
   Open(image, "singlet.os");

@@ -115,14 +115,18 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
 TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacingAnother) {
   const std::string b = Scratch("Systems/B.os"), c = Scratch("Systems/C.os"), cPar = Scratch("Systems/C.par");
   const std::string other = "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=3; Left=1; Right=2; Type=\"R\" }\n";
-  for (const auto &[shown, otherThere, answer] : {std::tuple{true, false, IDYES}, {false, false, IDYES}, {true, true, IDNO},
-                                                 {false, true, IDYES}, {true, true, IDYES}}) {
-    SCOPED_TRACE(std::to_string(shown) + std::to_string(otherThere) + std::to_string(answer));
+  // The last rows: a system with no setup of its own replaces the other's with none.
+  for (const auto &[shown, otherThere, answer, own] :
+       {std::tuple{true, false, IDYES, true}, {false, false, IDYES, true}, {true, true, IDNO, true},
+        {false, true, IDYES, true}, {true, true, IDYES, true}, {false, true, IDYES, false}, {true, true, IDYES, false}}) {
+    SCOPED_TRACE(std::to_string(shown) + std::to_string(otherThere) + std::to_string(answer) + std::to_string(own));
     DropEditor();
     for (const std::string &gone : {b, c, cPar}) std::filesystem::remove(gone);
     std::filesystem::copy_file(ExamplePath("double_gauss.os"), b);
-    WriteText(Scratch("Systems/B.par"), "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=20; Right=30; Type=\"R\" }\n"
-                                        "{ Config=0; Surf=2; Left=-30; Right=-20; Type=\"R\" }\n");
+    std::filesystem::remove(Scratch("Systems/B.par"));
+    if (own)
+      WriteText(Scratch("Systems/B.par"), "[Common]\nNumPar=2\n\n[Parameters]\n{ Config=0; Surf=1; Left=20; Right=30; Type=\"R\" }\n"
+                                          "{ Config=0; Surf=2; Left=-30; Right=-20; Type=\"R\" }\n");
     if (otherThere) WriteText(cPar, other);
     TOpticalEditor &editor = Open(b);
     if (shown) ShowPanel(editor, true);
@@ -137,7 +141,8 @@ TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacing
     EXPECT_TRUE(answer != IDNO || ReadText(cPar) == other);
     if (answer == IDNO) continue;
     ShowPanel(editor, false);
-    EXPECT_EQ(ShowPanel(editor, true)->parameters.Count(), 2);
-    EXPECT_TRUE(ReadText(cPar).find("Surf=2; Left=-30") != std::string::npos && ReadText(cPar).find("Surf=3") == std::string::npos);
+    EXPECT_EQ(ShowPanel(editor, true)->parameters.Count(), own ? 2 : 0);
+    EXPECT_EQ(ReadText(cPar).find("Surf=2; Left=-30") != std::string::npos, own);
+    EXPECT_EQ(ReadText(cPar).find("Surf=3"), std::string::npos);
   }
 }

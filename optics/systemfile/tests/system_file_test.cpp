@@ -840,7 +840,7 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"", "{ R=0; Dx=10; Dy=2; Dy=3; }\n{ R=50; }\n", "line 4: [Surfaces] gives Dy a second time"},
       {"Dentry=10", records, "line 3: [Common] holds the key Dentry, which this program does not know"},
       {"Nray=21\nNray=25", records, "line 4: [Common] gives Nray a second time; the later value is used"},
-      {"Unit=7", records, "line 3: Unit=7 is outside 0 to 1; it is not read, "},
+      {"Unit=7", records, "line 3: Unit=7 is outside 0 to 2; it is not read, "},
       {"Coord=7", records, "line 3: Coord=7 is outside 0 to 1"},
       {"Difrac=-7", records, "line 3: Difrac=-7 is outside 0 to 1"},
       {"Discrete=-5", records, "line 3: Discrete=-5 is outside 0 to 1000; it is not read, 0 is used"},
