@@ -220,6 +220,8 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   problem.clear();
   TRead1NF reader;
   if (reader.Open(path, 0) == nullptr) return TAnimationFileStatus::kMissing;
+  // Element sections of no element are told with the elements below.
+  reader.NameUnknownSections([](const std::string &header) { return header.rfind("[elem_", 0) == 0; });
   // Judged whole first: what is no animation file changes nothing. The user edits it by
   // hand, so a last line without its line end is no cut; a section name left open is.
   problem = reader.ScanDamage(false, false);

@@ -113,6 +113,8 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
   const std::string damage = file.ScanDamage(true, false);
   if (!damage.empty()) notes += "\nAs " + damage + ", what could be read is used.";
 
+  // The windows keep their own sections in the file: only a header near one read is told.
+  file.NameUnknownSections(nullptr, true);
   if (file.ReadSection("[Common]")) {
     STRING help;
     file.AddText("HlpFileName", &help);
@@ -207,7 +209,7 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.ParseSection(0);
   }
   // Keys misspelt or given twice and values not of their kind: named by key and line.
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "Line");
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The settings file " + path);
   if (!keyNotes.empty()) notes += "\n" + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if (notesOut != nullptr) *notesOut = notes;

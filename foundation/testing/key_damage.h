@@ -227,5 +227,21 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
       }
     }
   }
+  // Every header mistyped: the section the reader does not know is named with its line.
+  for (std::size_t start = 0, line = 1; start < sound.size(); start = sound.find('\n', start) + 1, ++line) {
+    if (sound[start] != '[') continue;
+    const std::string damaged = sound.substr(0, start + 1) + "q" + sound.substr(start + 1);
+    const std::string header = Lower(damaged.substr(start, damaged.find('\n', start) - start));
+    std::FILE *out = std::fopen(path.c_str(), "wb");
+    std::fwrite(damaged.data(), 1, damaged.size(), out);
+    std::fclose(out);
+    const TOpenOutcome outcome = open(path);
+    ++opened;
+    const std::string told = Lower(outcome.told);
+    EXPECT_TRUE(outcome.refused || (told.find(header) != std::string::npos &&
+                                    told.find("line " + std::to_string(line)) != std::string::npos))
+        << kindName << ", " << header << " on line " << line << ": " << outcome.told;
+    if (sound.find('\n', start) == std::string::npos) break;
+  }
   return opened;
 }

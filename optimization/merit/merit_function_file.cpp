@@ -346,6 +346,10 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
       SetConfigurations();
       return 0;
     }
+    // The parameters may share the file; a system of fewer configurations leaves sections.
+    file.NameUnknownSections([](const std::string &header) {
+      return header.rfind("[functions", 0) == 0 || header == "[common]" || header == "[parameters]";
+    });
     // Any file of sections without the first configuration's is no merit-function file
     // (a parameter or system file, or a damaged header): taking it would reset every
     // weight to the defaults.

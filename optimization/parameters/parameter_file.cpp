@@ -129,6 +129,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
     return kParameterFileRefused;
   }
+  // The merit functions may share the file.
+  file.NameUnknownSections([](const std::string &header) { return header.rfind("[functions", 0) == 0; });
   const bool hasCommon = file.ReadSection("[Common]") != 0;
   double declaredValue = kNoCount;
   if (hasCommon) {
