@@ -126,7 +126,8 @@ inline std::vector<TDamage> DamagesOf(const std::string &sound, const TItem &ite
     std::snprintf(beyond, sizeof beyond, "%.17g", key.most + std::fmax(1.0, std::fabs(key.most)));
     damages.push_back({"out of range", replaced(item.valueAt, item.valueEnd, beyond)});
   }
-  if (key.quoted && value.size() > 2 && value.front() == '"')
+  // The sound text shows what its writer quotes, whether or not the reader's table says so.
+  if (value.size() > 2 && value.front() == '"')
     damages.push_back({"unquoted", replaced(item.valueAt, item.valueEnd, value.substr(1, value.size() - 2))});
   if (value.size() >= 2) damages.push_back({"cut inside the value", sound.substr(0, item.valueAt + 1), true});
   return damages;
