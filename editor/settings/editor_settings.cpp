@@ -131,7 +131,7 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
   if (file.ReadSection("[Fields]")) {
     int position[4] = {settings.position[0], settings.position[1], settings.position[2],
                        settings.position[3]};
-    int size[2] = {0, 0};
+    int size[2] = {kDefaultGraphWidth, kDefaultGraphHeight};
     int color[3] = {0, 0, 64};
     const int positionMark = position[0] = position[2] = -0x7fffffff;
     file.AddInt("EnablePosition", &settings.EnablePosition);
@@ -170,6 +170,10 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.AddInt("ShowCourseBeam", &settings.ShowCourseBeam);
     file.AddInt("ShowCardinalPlanes", &settings.ShowCardinalPlanes);
     file.AddInt("ViewPropertiesOfSelectedElements", &settings.ViewPropertiesOfSelectedElements);
+    // Each is a check box: on or off.
+    for (const char *key : {"GridAxes", "FillComponent", "ShowCourseBeam", "ShowCardinalPlanes",
+                            "ViewPropertiesOfSelectedElements"})
+      file.Limit(key, 0, 1);
     file.ParseSection(0);
   }
   // The spot window's place, colour and scale start over before the section is read; its
