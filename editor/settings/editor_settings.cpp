@@ -138,6 +138,8 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.AddInt("Position", position, 4);
     file.AddInt("GraphSize", size, 2);
     file.AddInt("BkColor", color, 3);
+    // The mark of a place not given lies outside: a value not read is said as none used.
+    file.Limit("Position", positionMark + 1, 0x7fffffff);
     file.ParseSection(0);
     if (position[0] != positionMark || position[2] != positionMark) {
       settings.havePosition = true;

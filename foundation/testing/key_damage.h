@@ -133,6 +133,40 @@ inline std::vector<TDamage> DamagesOf(const std::string &sound, const TItem &ite
   return damages;
 }
 
+// What a message about the damaged item says "is used" that the program does not use:
+// the saved text gives the item that value (or leaves it out as 0); a kind not saved
+// is not judged. Empty when every such value holds.
+inline std::string UsedNotSo(const std::string &told, const TItem &damaged, const std::string &sound,
+                             const std::string &saved) {
+  const std::string lead = Lower(damaged.key);
+  for (std::size_t at = told.find(" is used"); at != std::string::npos; at = told.find(" is used", at + 1)) {
+    const std::size_t start = told.rfind(' ', at - 1) + 1, line = told.rfind('\n', at) + 1;
+    const std::string used = told.substr(start, at - start);
+    char *end = nullptr;
+    const double value = std::strtod(used.c_str(), &end);
+    if (saved.empty() || used.empty() || *end != '\0' || told.find(lead + "=", line) > at) continue;
+    std::string given;
+    for (const TItem &item : ItemsOf(saved))
+      if (item.header == damaged.header && item.key == damaged.key && item.occurrence == damaged.occurrence)
+        given = saved.substr(item.valueAt, item.valueEnd - item.valueAt);
+    // A list, or a value the writer gives whatever was read, says nothing of what was used.
+    if (given.find(',') != std::string::npos || given == sound.substr(damaged.valueAt, damaged.valueEnd - damaged.valueAt))
+      continue;
+    if (!saved.empty() && given.empty() && value == 0.0) continue;
+    bool found = false;
+    for (std::size_t from = 0; !found && from < given.size(); ++from) {
+      const double part = std::strtod(given.c_str() + from, &end);
+      found = end != given.c_str() + from && std::fabs(part - value) <= 1e-9 * std::fmax(1.0, std::fabs(value));
+    }
+    if (!found) return used + " is said to be used; the program uses " + (given.empty() ? "none" : given);
+  }
+  return std::string();
+}
+
+inline bool InRecord(const std::string &sound, const TItem &item) {
+  return sound[sound.rfind('\n', item.keyAt) + 1] == '{';
+}
+
 // Whether every value the sound text gives, but the damaged one, is in the saved text.
 inline std::string ValueLost(const std::string &sound, const TItem &damaged, const std::string &saved,
                              const std::multimap<std::string, std::string> &dependents) {
@@ -222,6 +256,10 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
       const bool cutTold = damage.cut && told.find("cut short") != std::string::npos;
       if (damage.name != "unquoted") {
         EXPECT_TRUE(named || cutTold) << outcome.told;
+      }
+      // A list's slot left unread says nothing of the list the program then makes.
+      if (key->second.capacity == 1 || InRecord(sound, item)) {
+        EXPECT_EQ(UsedNotSo(told, item, sound, outcome.saved), "") << outcome.told;
       }
       if (!outcome.saved.empty() && !damage.cut) {
         EXPECT_EQ(ValueLost(sound, item, outcome.saved, dependents), "") << outcome.saved;
