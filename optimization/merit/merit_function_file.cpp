@@ -412,6 +412,8 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     file.AddInt3("PolychromeOptimization", &PolychromeOptimization, "EnableSagittalRays", &EnableSagittalRays,
                  "SettingImageSurfaceType", &SettingImageSurfaceType);
     file.AddDouble3("Ybeam", y, "Zbeam", z, "Wbeam", w, kMaxBeamsInFile);
+    // The writer gives every beam record all three: one left out is told by record and line.
+    for (const char *key : {"Ybeam", "Zbeam", "Wbeam"}) file.Require(key);
     // The frame keys are judged before (CutSection); registered so that they are known.
     int frame[2] = {0, 0};
     file.AddInt2(kSectionCountKey, &frame[0], kSectionEndKey, &frame[1]);
