@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -198,6 +199,22 @@ struct TOptimizationFunctions::TWorkingTargets {
   TFunctionDescription strehl{1.0, 0.0, 0.0};
 };
 
+namespace {
+
+// The lines after the header on line (from 1) up to the next header, line ends kept.
+std::string SectionBodyAt(const std::string &fileName, int line) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::string text, body;
+  for (int number = 1; std::getline(in, text); ++number) {
+    if (number <= line) continue;
+    if (!text.empty() && text[0] == '[') break;
+    body += text + "\n";
+  }
+  return body;
+}
+
+}  // namespace
+
 std::string TOptimizationFunctions::SectionName(int c) {
   return c == 0 ? std::string("[Functions]") : "[Functions " + std::to_string(c) + "]";
 }
@@ -256,6 +273,11 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
       std::fprintf(out, "{ Ybeam=%s; Zbeam=%s; Wbeam=%s }\n", y.c_str(), z.c_str(), Number(beam.Wbeam).c_str());
     }
     std::fprintf(out, "%s=1\n\n", kSectionEndKey);
+    file.Reset();
+  }
+  for (const auto &[header, body] : sectionsKept) {
+    file.SelectSection(header);
+    std::fputs(body.c_str(), out);
     file.Reset();
   }
   file.PrepareTemp();
@@ -470,8 +492,14 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     }
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The merit-function file " + fileName);
+  const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
+  const std::string keyNotes = KeyNotesText(notes, "The merit-function file " + fileName);
   file.Close();
+  if (refused.empty() && opened) {
+    sectionsKept.clear();
+    for (const TReadNFKeyNote &note : notes)
+      if (note.kind == TReadNFNoteKind::kUnknownSection) sectionsKept.emplace_back(note.key, SectionBodyAt(fileName, note.line));
+  }
   if (!refused.empty()) {
     records.Swap(keptRecords);
     ShowEachStep = keptOptions[0];
