@@ -58,6 +58,8 @@ bool ReadCommon(TRead1NF &reader, TAnimationCommon &common) {
   reader.AddDouble("dRotXAll", &common.rotationStepAll[1]);
   reader.AddDouble("dRotYAll", &common.rotationStepAll[2]);
   reader.AddDouble("RotOriginAll", common.rotationOriginAll, 3);
+  // The mark of an origin not given lies outside: a value not read is said as none used.
+  reader.Limit("RotOriginAll", -kAnimationLargestValue, kAnimationLargestValue);
   reader.AddInt("AllRotation", &common.AllRotation);
   reader.Limit("Continuous", 0, 1);
   reader.Limit("AllRotation", 0, 1);
@@ -91,6 +93,7 @@ bool ReadElement(TRead1NF &reader, int index, TAnimationElement &element) {
     reader.AddDouble(kStepKeys[k], &element.steps[k]);
   }
   reader.AddDouble("RotOrigin", element.rotationOrigin, 3);
+  reader.Limit("RotOrigin", -kAnimationLargestValue, kAnimationLargestValue);
   reader.AddInt("GoBack", &element.GoBack);
   reader.Limit("GoBack", 0, 1);
   reader.ParseSection(0);
@@ -220,6 +223,8 @@ TAnimationFileStatus ReadAnimationFile(const std::string &path, int elementCount
   problem.clear();
   TRead1NF reader;
   if (reader.Open(path, 0) == nullptr) return TAnimationFileStatus::kMissing;
+  // Element sections of no element are told with the elements below.
+  reader.NameUnknownSections([](const std::string &header) { return header.rfind("[elem_", 0) == 0; });
   // Judged whole first: what is no animation file changes nothing. The user edits it by
   // hand, so a last line without its line end is no cut; a section name left open is.
   problem = reader.ScanDamage(false, false);

@@ -113,6 +113,8 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
   const std::string damage = file.ScanDamage(true, false);
   if (!damage.empty()) notes += "\nAs " + damage + ", what could be read is used.";
 
+  // The windows keep their own sections in the file: only a header near one read is told.
+  file.NameUnknownSections(nullptr, true);
   if (file.ReadSection("[Common]")) {
     STRING help;
     file.AddText("HlpFileName", &help);
@@ -129,13 +131,15 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
   if (file.ReadSection("[Fields]")) {
     int position[4] = {settings.position[0], settings.position[1], settings.position[2],
                        settings.position[3]};
-    int size[2] = {0, 0};
+    int size[2] = {kDefaultGraphWidth, kDefaultGraphHeight};
     int color[3] = {0, 0, 64};
     const int positionMark = position[0] = position[2] = -0x7fffffff;
     file.AddInt("EnablePosition", &settings.EnablePosition);
     file.AddInt("Position", position, 4);
     file.AddInt("GraphSize", size, 2);
     file.AddInt("BkColor", color, 3);
+    // The mark of a place not given lies outside: a value not read is said as none used.
+    file.Limit("Position", positionMark + 1, 0x7fffffff);
     file.ParseSection(0);
     if (position[0] != positionMark || position[2] != positionMark) {
       settings.havePosition = true;
@@ -168,6 +172,10 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.AddInt("ShowCourseBeam", &settings.ShowCourseBeam);
     file.AddInt("ShowCardinalPlanes", &settings.ShowCardinalPlanes);
     file.AddInt("ViewPropertiesOfSelectedElements", &settings.ViewPropertiesOfSelectedElements);
+    // Each is a check box: on or off.
+    for (const char *key : {"GridAxes", "FillComponent", "ShowCourseBeam", "ShowCardinalPlanes",
+                            "ViewPropertiesOfSelectedElements"})
+      file.Limit(key, 0, 1);
     file.ParseSection(0);
   }
   // The spot window's place, colour and scale start over before the section is read; its
@@ -207,7 +215,7 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.ParseSection(0);
   }
   // Keys misspelt or given twice and values not of their kind: named by key and line.
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "Line");
+  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The settings file " + path);
   if (!keyNotes.empty()) notes += "\n" + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if (notesOut != nullptr) *notesOut = notes;

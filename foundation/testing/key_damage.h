@@ -126,10 +126,45 @@ inline std::vector<TDamage> DamagesOf(const std::string &sound, const TItem &ite
     std::snprintf(beyond, sizeof beyond, "%.17g", key.most + std::fmax(1.0, std::fabs(key.most)));
     damages.push_back({"out of range", replaced(item.valueAt, item.valueEnd, beyond)});
   }
-  if (key.quoted && value.size() > 2 && value.front() == '"')
+  // The sound text shows what its writer quotes, whether or not the reader's table says so.
+  if (value.size() > 2 && value.front() == '"')
     damages.push_back({"unquoted", replaced(item.valueAt, item.valueEnd, value.substr(1, value.size() - 2))});
   if (value.size() >= 2) damages.push_back({"cut inside the value", sound.substr(0, item.valueAt + 1), true});
   return damages;
+}
+
+// What a message about the damaged item says "is used" that the program does not use:
+// the saved text gives the item that value (or leaves it out as 0); a kind not saved
+// is not judged. Empty when every such value holds.
+inline std::string UsedNotSo(const std::string &told, const TItem &damaged, const std::string &sound,
+                             const std::string &saved) {
+  const std::string lead = Lower(damaged.key);
+  for (std::size_t at = told.find(" is used"); at != std::string::npos; at = told.find(" is used", at + 1)) {
+    const std::size_t start = told.rfind(' ', at - 1) + 1, line = told.rfind('\n', at) + 1;
+    const std::string used = told.substr(start, at - start);
+    char *end = nullptr;
+    const double value = std::strtod(used.c_str(), &end);
+    if (saved.empty() || used.empty() || *end != '\0' || told.find(lead + "=", line) > at) continue;
+    std::string given;
+    for (const TItem &item : ItemsOf(saved))
+      if (item.header == damaged.header && item.key == damaged.key && item.occurrence == damaged.occurrence)
+        given = saved.substr(item.valueAt, item.valueEnd - item.valueAt);
+    // A list, or a value the writer gives whatever was read, says nothing of what was used.
+    if (given.find(',') != std::string::npos || given == sound.substr(damaged.valueAt, damaged.valueEnd - damaged.valueAt))
+      continue;
+    if (!saved.empty() && given.empty() && value == 0.0) continue;
+    bool found = false;
+    for (std::size_t from = 0; !found && from < given.size(); ++from) {
+      const double part = std::strtod(given.c_str() + from, &end);
+      found = end != given.c_str() + from && std::fabs(part - value) <= 1e-9 * std::fmax(1.0, std::fabs(value));
+    }
+    if (!found) return used + " is said to be used; the program uses " + (given.empty() ? "none" : given);
+  }
+  return std::string();
+}
+
+inline bool InRecord(const std::string &sound, const TItem &item) {
+  return sound[sound.rfind('\n', item.keyAt) + 1] == '{';
 }
 
 // Whether every value the sound text gives, but the damaged one, is in the saved text.
@@ -222,10 +257,30 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
       if (damage.name != "unquoted") {
         EXPECT_TRUE(named || cutTold) << outcome.told;
       }
+      // A list's slot left unread says nothing of the list the program then makes.
+      if (key->second.capacity == 1 || InRecord(sound, item)) {
+        EXPECT_EQ(UsedNotSo(told, item, sound, outcome.saved), "") << outcome.told;
+      }
       if (!outcome.saved.empty() && !damage.cut) {
         EXPECT_EQ(ValueLost(sound, item, outcome.saved, dependents), "") << outcome.saved;
       }
     }
+  }
+  // Every header mistyped: the section the reader does not know is named with its line.
+  for (std::size_t start = 0, line = 1; start < sound.size(); start = sound.find('\n', start) + 1, ++line) {
+    if (sound[start] != '[') continue;
+    const std::string damaged = sound.substr(0, start + 1) + "q" + sound.substr(start + 1);
+    const std::string header = Lower(damaged.substr(start, damaged.find('\n', start) - start));
+    std::FILE *out = std::fopen(path.c_str(), "wb");
+    std::fwrite(damaged.data(), 1, damaged.size(), out);
+    std::fclose(out);
+    const TOpenOutcome outcome = open(path);
+    ++opened;
+    const std::string told = Lower(outcome.told);
+    EXPECT_TRUE(outcome.refused || (told.find(header) != std::string::npos &&
+                                    told.find("line " + std::to_string(line)) != std::string::npos))
+        << kindName << ", " << header << " on line " << line << ": " << outcome.told;
+    if (sound.find('\n', start) == std::string::npos) break;
   }
   return opened;
 }

@@ -65,6 +65,9 @@ std::FILE *TRead1NF::Open(const std::string &fileName, int mode) {
   leftOut.clear();
   targetName.clear();
   knownKeys.clear();
+  askedHeaders.clear();
+  unknownSectionsNamed = false;
+  alsoKnown = nullptr;
   keyNotes.clear();
   parsedHeader.clear();
   if (fileName.empty()) return nullptr;
@@ -229,6 +232,7 @@ int TRead1NF::ReadSection(const std::string &header) {
   }
   RewindTarget();
   const std::string wanted = LowerCaseAnsi(header);
+  if (openMode == 0) askedHeaders.insert(wanted);
   std::string line;
   bool hadEnd = false;
   while (ReadLine(line, hadEnd, LineUse::Copy)) {

@@ -102,6 +102,14 @@ class TRead1NF : public TReadNFKeyGroups {
   // numbers outside their key's limits. Only for the sections wanted picks (lower-cased
   // header), so a reader names only what its own sections hold.
   std::vector<TReadNFKeyNote> KeyNotes(bool (*wanted)(const std::string &lowerHeader) = nullptr) const;
+  // Makes KeyNotes name, by line, every section header of the file that no ReadSection
+  // since Open looked for and that also(lower-cased header) does not take: a mistyped
+  // header or notes of the user's are never passed over in silence. For readers that read
+  // every section of their file kind through this reader; also may be empty. A file that
+  // other parts of the program add their own sections to names only nearMisses: headers
+  // two letters or fewer from one looked for ("[Optoins]").
+  void NameUnknownSections(std::function<bool(const std::string &lowerHeader)> also = nullptr,
+                           bool nearMisses = false);
 
   // Shows every registration each parse uses, with the header of its section: the key
   // table of a file kind, read off its reader (tests draw their domain from it). An empty
@@ -171,6 +179,10 @@ class TRead1NF : public TReadNFKeyGroups {
   int linesRead = 0;
   std::string parsedHeader;
   std::map<std::string, std::set<std::string>> knownKeys;
+  std::set<std::string> askedHeaders;
+  bool unknownSectionsNamed = false;
+  bool onlyNearMisses = false;
+  std::function<bool(const std::string &lowerHeader)> alsoKnown;
   std::set<std::string> givenKeys;
   std::set<std::string> givenInRecord;
   std::vector<TReadNFKeyNote> keyNotes;

@@ -67,6 +67,9 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
       case TReadNFNoteKind::kSectionTwice:
         text += "the section " + note.key + " is given a second time; only the first is read.\n";
         break;
+      case TReadNFNoteKind::kUnknownSection:
+        text += "the section " + note.key + " is not one this program reads; it is not read.\n";
+        break;
       case TReadNFNoteKind::kOutOfRange: {
         std::size_t consumed = 0;
         DecimalToDouble(note.value.c_str(), &consumed);

@@ -19,6 +19,7 @@ enum class TReadNFNoteKind {
   kMissingInRecord, // a record lacks a key the writer always writes
   kAfterRecord,     // text after the brace that ends a record (key: that text)
   kSectionTwice,    // a header given again (key: the header); the first is read
+  kUnknownSection,  // a header no reader of the file takes (key: the header)
 };
 
 struct TReadNFKeyNote {

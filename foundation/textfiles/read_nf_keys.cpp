@@ -179,6 +179,12 @@ std::string TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const 
   if (whole && std::isfinite(value) && value != std::trunc(value)) return "is not a whole number";
   if (!std::isfinite(value) && (key.type == 'd' || key.type == 'f')) NoteFault(kReadNFNotFinite);
   if (key.limited && !(value >= key.least && value <= key.most)) return "is outside";
+  // Never stored as the nearest whole number that fits, a value the user did not write.
+  const double wholeMost = key.type == 'i' ? std::numeric_limits<int>::max() : std::numeric_limits<long>::max();
+  if (whole && !(std::fabs(value) <= wholeMost)) {
+    NoteFault(kReadNFNumberOutOfRange);
+    return "is too large for its key";
+  }
   const auto at = static_cast<std::size_t>(index);
   switch (key.type) {
     case 'd':

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
@@ -362,14 +363,36 @@ void TRead1NF::NoteKey(TReadNFNoteKind kind, const std::string &key, const std::
     note.most = limits->most;
     note.kept = KeptValueText(*limits, index);
   }
+  // A section read again by another reading of the file is told once.
   for (const TReadNFKeyNote &held : keyNotes)
-    if (held.line == note.line && held.key == note.key && held.kind == note.kind) return;
+    if ((held.line == note.line || kind == TReadNFNoteKind::kSectionTwice) && held.key == note.key && held.kind == note.kind)
+      return;
   try {
     keyNotes.push_back(note);
   } catch (const std::bad_alloc &) {
     // The notes only tell; the values were read.
   }
 }
+
+namespace {
+
+// The fewest letters put in, left out or changed that turn one text into the other.
+std::size_t EditDistance(const std::string &a, const std::string &b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
 
 std::vector<TReadNFKeyNote> TRead1NF::KeyNotes(bool (*wanted)(const std::string &lowerHeader)) const {
   std::vector<TReadNFKeyNote> notes;
@@ -384,7 +407,38 @@ std::vector<TReadNFKeyNote> TRead1NF::KeyNotes(bool (*wanted)(const std::string 
     }
     notes.push_back(note);
   }
+  if (!unknownSectionsNamed || openMode != 0 || targetName.empty()) return notes;
+  std::FILE *file = std::fopen(targetName.c_str(), "rb");
+  if (file == nullptr) return notes;
+  std::set<std::string> told;
+  std::string line;
+  int number = 1;
+  for (int c = 0; c != EOF; ++number, line.clear()) {
+    while ((c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
+    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] != '[') continue;
+    const std::string lower = LowerCaseAnsi(line);
+    if (askedHeaders.count(lower) != 0 || (alsoKnown && alsoKnown(lower)) || !told.insert(lower).second) continue;
+    if (wanted != nullptr && !wanted(std::string())) continue;
+    if (onlyNearMisses && std::none_of(askedHeaders.begin(), askedHeaders.end(), [&lower](const std::string &asked) {
+          return EditDistance(lower, asked) <= 2;
+        }))
+      continue;
+    TReadNFKeyNote note;
+    note.kind = TReadNFNoteKind::kUnknownSection;
+    note.key = line;
+    note.line = number;
+    notes.push_back(note);
+  }
+  std::fclose(file);
   return notes;
+}
+
+void TRead1NF::NameUnknownSections(std::function<bool(const std::string &lowerHeader)> also, bool nearMisses) {
+  unknownSectionsNamed = true;
+  onlyNearMisses = nearMisses;
+  alsoKnown = std::move(also);
 }
 
 std::string TRead1NF::NextSectionName() {

@@ -138,7 +138,7 @@ TSurfaceRecords::TSurfaceRecords(int n)
       AlfaX(n),
       AlfaY(n),
       AlfaZ(n),
-      DextY(n),
+      DextY(n, kFileLeastDiameter),  // the diameter a record that gives none is given
       DextX(n),
       BoundPosYExt(n),
       BoundPosXExt(n),

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -198,6 +199,22 @@ struct TOptimizationFunctions::TWorkingTargets {
   TFunctionDescription strehl{1.0, 0.0, 0.0};
 };
 
+namespace {
+
+// The lines after the header on line (from 1) up to the next header, line ends kept.
+std::string SectionBodyAt(const std::string &fileName, int line) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::string text, body;
+  for (int number = 1; std::getline(in, text); ++number) {
+    if (number <= line) continue;
+    if (!text.empty() && text[0] == '[') break;
+    body += text + "\n";
+  }
+  return body;
+}
+
+}  // namespace
+
 std::string TOptimizationFunctions::SectionName(int c) {
   return c == 0 ? std::string("[Functions]") : "[Functions " + std::to_string(c) + "]";
 }
@@ -261,6 +278,14 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
   // The pages of configurations the system no longer has go: a configuration added later
   // starts without them.
   for (int c = configurations; file.RemoveSection(SectionName(c)) != 0; ++c) file.Reset();
+  // Sections the program does not know are the user's: they stay, but a page of a
+  // configuration the system no longer has is not brought back under that name.
+  for (const auto &[header, body] : sectionsKept) {
+    if (header.rfind("[Functions", 0) == 0) continue;
+    file.SelectSection(header);
+    std::fputs(body.c_str(), out);
+    file.Reset();
+  }
   file.PrepareTemp();
   const int written = file.Close();
   if (why != nullptr) *why = file.WriteResult();
@@ -349,6 +374,10 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
       SetConfigurations();
       return 0;
     }
+    // The parameters may share the file; a system of fewer configurations leaves sections.
+    file.NameUnknownSections([](const std::string &header) {
+      return header.rfind("[functions", 0) == 0 || header == "[common]" || header == "[parameters]";
+    });
     // Any file of sections without the first configuration's is no merit-function file
     // (a parameter or system file, or a damaged header): taking it would reset every
     // weight to the defaults.
@@ -411,6 +440,8 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     file.AddInt3("PolychromeOptimization", &PolychromeOptimization, "EnableSagittalRays", &EnableSagittalRays,
                  "SettingImageSurfaceType", &SettingImageSurfaceType);
     file.AddDouble3("Ybeam", y, "Zbeam", z, "Wbeam", w, kMaxBeamsInFile);
+    // The writer gives every beam record all three: one left out is told by record and line.
+    for (const char *key : {"Ybeam", "Zbeam", "Wbeam"}) file.Require(key);
     // The frame keys are judged before (CutSection); registered so that they are known.
     int frame[2] = {0, 0};
     file.AddInt2(kSectionCountKey, &frame[0], kSectionEndKey, &frame[1]);
@@ -467,8 +498,14 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     }
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The merit-function file " + fileName);
+  const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
+  const std::string keyNotes = KeyNotesText(notes, "The merit-function file " + fileName);
   file.Close();
+  if (refused.empty() && opened) {
+    sectionsKept.clear();
+    for (const TReadNFKeyNote &note : notes)
+      if (note.kind == TReadNFNoteKind::kUnknownSection) sectionsKept.emplace_back(note.key, SectionBodyAt(fileName, note.line));
+  }
   if (!refused.empty()) {
     records.Swap(keptRecords);
     ShowEachStep = keptOptions[0];

@@ -6,6 +6,8 @@
 // is the merit-function file ("[Functions]", "[Functions 1]", ... sections).
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "foundation/containers/points.h"
@@ -150,6 +152,9 @@ class TOptimizationFunctions {
   // Where the evaluations aimed each beam's chief ray, per configuration and wavelength:
   // the next evaluation starts its chief-ray solves there.
   TChiefRayAims chiefRayAims;
+  // Sections of the file last read that no reader takes (header, body): the next Write
+  // carries them into its file, so that a save to a new file keeps the user's notes.
+  std::vector<std::pair<std::string, std::string>> sectionsKept;
 
  private:
   struct TWorkingTargets;

@@ -29,14 +29,16 @@ void Tell(const std::string &text) { MessageBox(nullptr, text, kMessageCaption, 
 int RecordsInParameters(const std::string &fileName) {
   std::ifstream in(fileName, std::ios::binary);
   std::string line;
-  bool inside = false;
+  bool inside = false, read = false;
   int records = 0;
   while (std::getline(in, line)) {
     const std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos) continue;
     if (line[start] == '[') {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      inside = LowerCaseAnsi(line.substr(start)) == "[parameters]";
+      // Only the first section of the name is read: a second one is named, not counted.
+      inside = !read && LowerCaseAnsi(line.substr(start)) == "[parameters]";
+      read |= inside;
       continue;
     }
     if (inside && line[start] == '{') ++records;
@@ -129,6 +131,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     Tell("The parameter file " + fileName + " was not read: " + problem + ".");
     return kParameterFileRefused;
   }
+  // The merit functions may share the file.
+  file.NameUnknownSections([](const std::string &header) { return header.rfind("[functions", 0) == 0; });
   const bool hasCommon = file.ReadSection("[Common]") != 0;
   double declaredValue = kNoCount;
   if (hasCommon) {
@@ -195,6 +199,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   file.AddDouble2("Left", left.data(), "Right", right.data(), count);
   file.AddText("Type", type.data(), count);
   file.Quote("Type");
+  // The writer gives every record all five: one left out is told by record and line.
+  for (const char *key : {"Config", "Surf", "Left", "Right", "Type"}) file.Require(key);
   file.ClearFaults();
   file.ParseSection(0);
   const unsigned faults = file.Faults();
@@ -218,7 +224,6 @@ int TOptimizationParameters::Read(const std::string &fileName) {
          RecordText(r + 1, config[r], surf[r], left[r], right[r], type[r]) + " has its left bound above its right one.");
     return kParameterFileRefused;
   }
-  if (!countNote.empty()) Tell(countNote);
 
   const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
@@ -264,8 +269,10 @@ int TOptimizationParameters::Read(const std::string &fileName) {
                                                                                    : ": its bounds are equal");
   }
   RemoveInvalid();
+  // One message tells all: the count, the keys and the records left out.
   if (!dropped.empty())
-    Tell("The parameter file " + fileName + " holds records that cannot apply to this system; they were left out:" +
-         dropped);
+    countNote += (countNote.empty() ? "" : "\n") + std::string("The parameter file ") + fileName +
+                 " holds records that cannot apply to this system; they were left out:" + dropped;
+  if (!countNote.empty()) Tell(countNote);
   return kParameterFileRead;
 }

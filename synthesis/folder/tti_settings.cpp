@@ -164,6 +164,7 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
     problem = "Settings file \"" + fileName + "\" is damaged and was not read: " + reason + ".";
     return TTtiReadResult::Damaged;
   }
+  reader.NameUnknownSections();
   TTtiSettings v = values;
   unsigned found = 0;
   bool broken = false;
@@ -246,13 +247,17 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   if (reader.Faults() != 0) broken = true;
   // A key misspelt, given twice or given a value not of its kind would read as the value
   // before, and the next save would write that over the user's: the file is named instead.
-  const std::vector<TReadNFKeyNote> notes = reader.KeyNotes();
+  // A section it does not know holds no setting: named, and the file is read.
+  std::vector<TReadNFKeyNote> notes = reader.KeyNotes(), unknown;
+  for (const TReadNFKeyNote &note : notes)
+    if (note.kind == TReadNFNoteKind::kUnknownSection) unknown.push_back(note);
+  std::erase_if(notes, [](const TReadNFKeyNote &note) { return note.kind == TReadNFNoteKind::kUnknownSection; });
   reader.Close();
   if (found == 0) reason = "it holds none of the sections of a settings file";
   if (reason.empty() && !notes.empty()) {
     // The file is not read at all: what the note says of the value kept does not apply.
     reason = KeyNotesText({notes.front()}, std::string());
-    reason.erase(std::min(reason.find("; it is not read"), reason.size()));
+    reason.erase(std::min(reason.find("; "), reason.size()));
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '.')) reason.pop_back();
   }
   if (reason.empty() && (broken || !AllFinite(v))) reason = "a value does not fit its place";
@@ -273,6 +278,9 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   if (!missing.empty())
     problem = "Settings file \"" + fileName + "\" lacks " + missing +
               " (it may have been cut short); the settings it does not name stay as they were.";
+  std::string told = KeyNotesText(unknown, "Settings file \"" + fileName + "\"");
+  while (!told.empty() && told.back() == '\n') told.pop_back();
+  if (!told.empty()) problem += (problem.empty() ? "" : "\n") + told;
   return TTtiReadResult::Read;
 }
 

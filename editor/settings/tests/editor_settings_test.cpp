@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "foundation/testing/comma_locale.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 
 namespace {
@@ -311,3 +312,30 @@ TEST_F(EditorSettingsFile, TheFileIsTheSameUnderADecimalComma) {
 }
 
 }  // namespace
+
+// Every key the reader registers, damaged every way its kind admits: named by key and
+// line, and the next save keeps every other value; every header mistyped is named.
+TEST_F(EditorSettingsFile, EveryKeyDamagedIsNamedAndTheRestSaved) {
+  TEditorSettings written;
+  written.helpFileName = "/opt/help/optics.hlp";
+  written.NStepUndoMax = 12;
+  written.havePosition = true;
+  written.position[0] = 40;
+  written.recent[0] = "/s/a.os";
+  written.recent[1] = "/s/b.os";
+  written.systemName = "/s/a.os";
+  written.GridAxes = 1;
+  written.spot.rayNumber = 300;
+  written.spot.Smax = 0.25;
+  ASSERT_EQ(WriteEditorSettings(Path("sound.ini"), written), 1);
+  const int opened = CheckEveryKeyDamage("editor settings", Read(Path("sound.ini")), Path("RodIru2Z.ini"),
+                                         [this](const std::string &path) {
+    TEditorSettings settings;
+    TOpenOutcome outcome;
+    outcome.refused = ReadEditorSettings(path, settings, &outcome.told) != 1;
+    std::filesystem::remove(Path("saved.ini"));
+    if (!outcome.refused && WriteEditorSettings(Path("saved.ini"), settings) == 1) outcome.saved = Read(Path("saved.ini"));
+    return outcome;
+  }, {{"file", "file"}});  // the recent files close up over one lost
+  EXPECT_GT(opened, 100);
+}

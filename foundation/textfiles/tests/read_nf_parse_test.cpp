@@ -521,7 +521,8 @@ TEST(ReadNFBadInput, LongTextIsCutToItsBuffer) {
   EXPECT_STREQ(other0, "abc");
 }
 
-TEST(ReadNFBadInput, NumbersBeyondTheirTypeAreClamped) {
+// A whole number beyond its type is named and not stored: never the nearest one that fits.
+TEST(ReadNFBadInput, NumbersBeyondTheirTypeAreNamedOrClamped) {
   TScratchFiles files;
   const std::string path = files.Write("a.os", "[S]\nI=1e20; J=-1e20; K=nan; F=1e300; D=1e999\n");
   TReadNF reader(path, 0);
@@ -534,8 +535,11 @@ TEST(ReadNFBadInput, NumbersBeyondTheirTypeAreClamped) {
   reader.AddDouble("D", &d);
   EXPECT_EQ(reader.ParseSection(0), 0);
   EXPECT_NE(reader.Faults() & kReadNFNumberOutOfRange, 0u);
-  EXPECT_EQ(i, INT_MAX);
-  EXPECT_EQ(j, INT_MIN);
+  EXPECT_EQ(i, 0);
+  EXPECT_EQ(j, 0);
+  const std::string told = KeyNotesText(reader.KeyNotes(), "");
+  EXPECT_NE(told.find("line 2: [S] gives I=1e20, which is too large for its key; it is not read, 0 is used."), std::string::npos) << told;
+  EXPECT_NE(told.find("J=-1e20, which is too large"), std::string::npos) << told;
   EXPECT_EQ(k, 5);
   EXPECT_EQ(f, std::numeric_limits<float>::max());
   EXPECT_TRUE(std::isinf(d));

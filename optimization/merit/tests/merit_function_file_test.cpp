@@ -4,6 +4,8 @@
 #include "optimization/merit/optimization_functions.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <unistd.h>
 
 #include <cstdint>
@@ -609,3 +611,23 @@ TEST_F(MeritFileTest, EveryKeyDamagedIsNamedOrRefused) {
 }
 
 }  // namespace
+
+// A section no reader takes is named at the open and goes with a save to a new file.
+TEST_F(MeritFileTest, AnUnknownSectionIsNamedAndSavedToANewFile) {
+  TOptimizationFunctions set;
+  Build(set, 1);
+  const std::string path = Scratch("notes.fun");
+  ASSERT_EQ(set.Write(path), 1);
+  WriteText(path, ReadText(path) + "[MyNotes]\nkeep=this; \"and this\"\n");
+  TOptimizationFunctions read;
+  Build(read, 1);
+  boxes_.boxes.clear();
+  ASSERT_EQ(read.Read(path), 1);
+  const std::string text = ReadText(path);
+  const auto header = std::count(text.begin(), text.end(), '\n') - 1;
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_NE(boxes_.boxes[0].text.find("line " + std::to_string(header) + ": the section [MyNotes] is not one"),
+            std::string::npos) << boxes_.boxes[0].text;
+  ASSERT_EQ(read.Write(Scratch("new.fun")), 1);
+  EXPECT_NE(ReadText(Scratch("new.fun")).find("[MyNotes]\nkeep=this; \"and this\"\n"), std::string::npos);
+}

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 #include "optics/model/optical_system.h"
 #include "optimization/system/tests/configuration_snapshots.h"
@@ -143,7 +144,7 @@ TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
             "{ Config=0; Left=0; Right=1; Type=\"R\" }\n"           // no surface
             "{ Config=0; Surf=1; Type=\"R\" }\n"                    // no bounds
             "{ Config=0; Surf=1; Left=0; Right=1 }\n"               // no type
-            "{ Surf=3; Left=-2; Right=2; Type=\"T\" }\n"            // configuration 0 by default
+            "{ Surf=3; Left=-2; Right=2; Type=\"T\" }\n"            // configuration 0, told
             "\n");
   TOptimizationParameters list;
   list.SetOwner(configurations_.get());
@@ -156,7 +157,8 @@ TEST_F(ParameterFileTest, RecordsThatNameNothingOrLackKeysAreDropped) {
   ASSERT_EQ(boxes_.boxes.size(), 1u);
   const std::string &told = boxes_.boxes[0].text;
   for (int r = 1; r <= 7; ++r) EXPECT_NE(told.find("\nrecord " + std::to_string(r) + " {"), std::string::npos) << told;
-  EXPECT_EQ(told.find("record 8"), std::string::npos) << told;
+  EXPECT_EQ(told.find("\nrecord 8"), std::string::npos) << told;
+  EXPECT_NE(told.find("line 12: [Parameters] holds its record 8 without the key Config"), std::string::npos) << told;
 }
 
 // A saved list of five with one value changed: a value not wholly a number and crossed
@@ -320,4 +322,29 @@ TEST_F(ParameterFileTest, AReadOnlyFileIsNotRewrittenWhoeverRunsTheProgram) {
   EXPECT_EQ(list.Write(disk.PathOf("kept.par"), &why), 0);
   EXPECT_EQ(why.fault, TFileWriteFault::kNoSpace);
   EXPECT_EQ(ReadText(disk.PathOf("kept.par")), "[Common]\nNumPar=0\n");
+}
+
+// Every key the reader registers, damaged every way its kind admits: refused or named by
+// key and line, and the next save keeps every other value of the list.
+TEST_F(ParameterFileTest, EveryKeyDamagedIsRefusedOrNamed) {
+  TOptimizationParameters list;
+  list.SetOwner(configurations_.get());
+  list.Add(Parameter(1, 2, "A12", -1.0 / 3.0, 0.3));
+  list.Add(Parameter(0, 3, "T", 1.5, 20.0));
+  const std::string sound = Scratch("sound.par");
+  ASSERT_EQ(list.Write(sound), 1);
+  const int opened = CheckEveryKeyDamage("parameter file", ReadText(sound), Scratch("damaged.par"),
+                                         [this](const std::string &path) {
+    boxes_.boxes.clear();
+    TOptimizationParameters read;
+    read.SetOwner(configurations_.get());
+    TOpenOutcome outcome;
+    outcome.refused = read.Read(path) != TOptimizationParameters::kParameterFileRead;
+    for (const TRecordedMessageBox &box : boxes_.boxes) outcome.told += box.text + "\n";
+    // A record refused by name is left out of the list, as a refused file is.
+    outcome.refused |= outcome.told.find("they were left out") != std::string::npos;
+    if (!outcome.refused && read.Write(Scratch("saved.par")) == 1) outcome.saved = ReadText(Scratch("saved.par"));
+    return outcome;
+  });
+  EXPECT_GT(opened, 20);
 }

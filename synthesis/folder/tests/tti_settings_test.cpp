@@ -237,7 +237,7 @@ TEST_F(TtiSettings, DamagedFilesAreRefusedAndChangeNothing) {
       {"[Common settings]\nMatrixSizeList=2\n[Objects sett", "cut short"},
       {"[Common settings]\n" + std::string(10 * 1024 * 1024, '7') + "\n", "line too long"},
       {std::string(10 * 1024 * 1024, 'g'), "line too long"},
-      {"[Common settings]\nMatrixSizeList=99999999999999\n", "does not fit"},
+      {"[Common settings]\nMatrixSizeList=99999999999999\n", "line 2: [Common settings] gives MatrixSizeList=99999999999999, which is too large"},
       {"[Common settings]\nMatrixSizeList=9\n", "MatrixSizeList=9 lies outside 0 to 5"},
       {"[Radial mira]\nNStrokes=2000000000\n", "NStrokes=2000000000 lies outside"},
       {"[Square mira]\nNGroup=-4\n", "NGroup=-4 lies outside"},

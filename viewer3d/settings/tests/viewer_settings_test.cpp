@@ -12,6 +12,7 @@
 #include <string>
 
 #include "foundation/testing/approx.h"
+#include "foundation/testing/key_damage.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST_F(ViewerSettingsTest, UnusableValuesGiveTheDefaultsAndAMessageNamingThem) {
   EXPECT_APPROX(viewer.rotStep, 30 * kDegree, kConversion);
   EXPECT_EQ(viewer.initialTurn.ax, 0.0);
   EXPECT_APPROX(viewer.initialTurn.az, 45 * kDegree, kConversion);  // a sound key is kept
-  for (const char *named : {"View_3D.ini", "[Viewer]", "nQuality=-3", "RotStep=0", "RotStep_x0=1e+300"})
+  for (const char *named : {"View_3D.ini", "[Viewer]", "nQuality=-3", "RotStep=0", "line 2: RotStep_x0=1e300 is outside"})
     EXPECT_NE(read.fault.find(named), std::string::npos) << named << " in " << read.fault;
   int width = 550, height = 410;
   const TSettingsReading size = ReadSceneSize(path, width, height);
@@ -230,3 +231,23 @@ TEST(ShippedViewerSettings, EverySectionReadsWholeAtTheDefaults) {
 }
 
 }  // namespace
+
+// Every key the readings register, damaged every way its kind admits: named by key and
+// line by exactly the reading that tells, and every header mistyped is named.
+TEST_F(ViewerSettingsTest, EveryKeyDamagedIsNamedByKeyAndLine) {
+  std::ifstream in(std::string(TEST_SOURCE_DIR) + "/../resources/viewer/View_3D.ini");
+  std::string sound((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  sound.insert(sound.find("[Viewer]\n") + 9, "iwSize=600; ihSize=400;\n");
+  const int opened = CheckEveryKeyDamage("viewer settings", sound, Write("View_3D.ini", ""), [](const std::string &path) {
+    int width = 550, height = 410;
+    TViewerSettings viewer;
+    TStereoSettings stereo;
+    TAnimationSettings animation;
+    TOpenOutcome outcome;
+    for (const TSettingsReading &read : {ReadSceneSize(path, width, height), ReadViewerSettings(path, viewer),
+                                         ReadStereoSettings(path, stereo), ReadAnimationSettings(path, animation)})
+      outcome.told += read.fault.empty() ? "" : read.fault + "\n";
+    return outcome;
+  });
+  EXPECT_GT(opened, 80);
+}
