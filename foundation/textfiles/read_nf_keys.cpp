@@ -180,8 +180,9 @@ std::string TReadNFKeys::StoreNumber(const TIdentificatorParameters &key, const 
   if (!std::isfinite(value) && (key.type == 'd' || key.type == 'f')) NoteFault(kReadNFNotFinite);
   if (key.limited && !(value >= key.least && value <= key.most)) return "is outside";
   // Never stored as the nearest whole number that fits, a value the user did not write.
-  const double wholeMost = key.type == 'i' ? std::numeric_limits<int>::max() : std::numeric_limits<long>::max();
-  if (whole && !(std::fabs(value) <= wholeMost)) {
+  // The first magnitude beyond the type (2^31 or 2^63), exact as a double.
+  const double wholeBeyond = std::ldexp(1.0, key.type == 'i' ? std::numeric_limits<int>::digits : std::numeric_limits<long>::digits);
+  if (whole && !(std::fabs(value) < wholeBeyond)) {
     NoteFault(kReadNFNumberOutOfRange);
     return "is too large for its key";
   }
