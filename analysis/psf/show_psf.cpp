@@ -190,7 +190,13 @@ int TShowPSF::ShowParameters() {
 
 int TShowPSF::ReadParameters() {
   auto *edited = dynamic_cast<TSystemImage *>(system_);
-  if (edited == nullptr || GetHandle() == nullptr || AnimationRuns(edited->options)) return ReadTypedParameters();
+  if (edited == nullptr || GetHandle() == nullptr) return ReadTypedParameters();
+  // Apply and every compute button store the typed settings here: a running animation would
+  // take them back at its end without a word.
+  if (AnimationRuns(edited->options)) {
+    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
   // Undo and Redo take the stored settings back and forth in order, and an earlier step
   // never drops them unseen.
   const TOpticalSystemInformation &info = edited->info;
@@ -268,8 +274,7 @@ double TShowPSF::ShownInterval() const {
 }
 
 int TShowPSF::ComputePSF() {
-  ReadParameters();
-  if (system_ == nullptr) return 0;
+  if (ReadParameters() == 0 || system_ == nullptr) return 0;
   const int ideal = RealChosen() ? 0 : 1;
   if (ideal != system_->info.aberrationFree) {
     system_->info.aberrationFree = ideal;
@@ -422,15 +427,7 @@ void TShowPSF::EvDestroy() { TTestPSF::EvDestroy(); }
 
 void TShowPSF::CmDiffractionToggled() { ApplyRealRule(); }
 
-void TShowPSF::CmApply() {
-  // A running animation would take the applied values back at its end without a word.
-  if (const auto *edited = dynamic_cast<TSystemImage *>(system_);
-      edited != nullptr && AnimationRuns(edited->options)) {
-    MessageBox(GetHandle(), kCompleteAnimationText, "Warning", MB_OK | MB_ICONINFORMATION);
-    return;
-  }
-  ReadParameters();
-}
+void TShowPSF::CmApply() { ReadParameters(); }
 
 void TShowPSF::CmPsfChosen() {
   SetDlgItemText(kPsfSectionsButton, "Concentration");

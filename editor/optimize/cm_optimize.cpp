@@ -61,6 +61,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
     setupAside_.clear();
     if (failed) return;
     image_.options.SetLabel(keptUndoIndex_ + 1, redoLabel_);
+    image_.options.SetShown(keptUndoIndex_ + 1, redoShownBefore_, redoShownAfter_);
     image_.options.redoBound = keptRedoBound_;
   }
   ~TSnapshotHost() override {
@@ -109,6 +110,8 @@ class TSnapshotHost final : public TOptimizationRunHost {
       if (!failed) setupAside_ = setup + ".redo";
     }
     redoLabel_ = image_.options.Label(keptUndoIndex_ + 1);
+    redoShownBefore_ = image_.options.ShownBefore(keptUndoIndex_ + 1);
+    redoShownAfter_ = image_.options.ShownAfter(keptUndoIndex_ + 1);
   }
   TOptimizationRunHost &inner_;
   TSystemImage &image_;
@@ -122,6 +125,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
   std::string redoAside_;  // the first redo step's snapshot while the run goes on
   std::string setupAside_;  // and the setup kept beside it
   std::string redoLabel_;
+  int redoShownBefore_ = -1, redoShownAfter_ = -1;  // the configurations its Undo and Redo show
 };
 
 }  // namespace

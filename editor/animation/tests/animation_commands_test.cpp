@@ -255,6 +255,13 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
               editor.EditTools().inclinationTable != nullptr);
   PropertiesFolder()->SendMessage(WM_COMMAND, kOptimizationButtonId);
   auto panelButton = [](int id) { return [id] { PropertiesFolder()->SendMessage(WM_COMMAND, id); }; };
+  // Every button of the PSF window that stores the typed Discrete, with PSF and with MTF chosen.
+  auto psfButton = [&editor](int id, bool mtf = false) {
+    return [&editor, id, mtf] {
+      editor.Launchers().PsfWindow()->Page()->CheckDlgButton(kPsfRadioMtf, mtf ? BST_CHECKED : BST_UNCHECKED);
+      editor.Launchers().PsfWindow()->Page()->SendMessage(WM_COMMAND, id, 0);
+    };
+  };
   const std::function<void()> windowEdits[] = {
       panelButton(kPanelVariablesId), panelButton(kPanelFunctionsId), panelButton(kPanelOptimizeId),
       [] { PropertiesFolder()->SurfacesPage()->Table()->cellEdited(kThicknessColumn, 4, "9"); },
@@ -263,6 +270,8 @@ TEST_F(AnimationCommandsTest, EditingAndFileCommandsWaitForTheRunsEnd) {
         editor.Launchers().PsfWindow()->Page()->SetDlgItemText(kPsfDiscreteEdit, "0.002");
         editor.Launchers().PsfWindow()->Page()->SendMessage(WM_COMMAND, kPsfApplyButton, 0);
       },
+      psfButton(kPsfColorMapButton), psfButton(kPsf3DPlotButton), psfButton(CM_PSF_VIEW_AS_GRAPH),
+      psfButton(CM_PSF_VIEW_AS_TEXT, true), psfButton(kPsfColorMapButton, true),
       [&editor] {
         TQuickInclinationTableDlg &tilt = *editor.EditTools().inclinationTable;
         tilt.SetDlgItemText(TQuickInclinationTableDlg::kAngle, "5");

@@ -187,14 +187,16 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingKeepsTheRedoStepsSetup) {
   const std::shared_ptr<void> detach(nullptr, [this](void *) { image.SetSetupKeeper(nullptr); });
   OpenSinglet();
   image.InsertConfiguration(-1);
-  ASSERT_EQ(image.SaveUndo("Insert"), 1);
+  ASSERT_EQ(image.SaveUndo("Insert", 0), 1);
   ASSERT_EQ(image.Undo(-1), 1);
   ASSERT_EQ(setup.word, "three");
+  ASSERT_EQ(image.currentConfiguration, 0);
   TPassingHost stopped;
   stopped.stopped = true;
   EXPECT_EQ(CmOptimize(system, parameters, functions, stopped), kRunStopped);
   ASSERT_EQ(image.Redo(), 1);
   EXPECT_EQ(setup.word, "four");
+  EXPECT_EQ(image.currentConfiguration, 1);  // the configuration inserted is shown again
 }
 
 // A setup edited after the last step (no step of its own) is kept by Undo for the Redo.
