@@ -244,30 +244,31 @@ std::string SpaceRoom(TSystemImage &system, const TPlace &place, const DPOINT3 &
   std::vector<TSampledFace> sampled(system.SurfaceCount());
   for (int j = 1; j < system.SurfaceCount(); ++j)
     if ((place.held == 0 || j != place.at) && system.Surface(j) != nullptr) sampled[j] = TSampledFace(*system.Surface(j));
-  const int count = std::max(1, system.ConfigurationCount());
+  // The deepest crossing `judge` finds over the configurations; worstConfiguration -1: none.
   TBodyCrossing worst;
   int worstConfiguration = -1;
-  for (int k = 0; k < count; ++k) {
-    const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
-    const TBodyCrossing here = BodyCrossing(element, StandingSurfaces(system, place, shown, carry, tilt + reach.turn, sampled), kSlack);
-    if (here.depth > worst.depth) {
-      worst = here;
-      worstConfiguration = shown;
-    }
-  }
-  if (worstConfiguration < 0) {
-    // What the element moves must stand clear of what stays.
-    int moved = 0;
-    for (int k = 0; k < count; ++k) {
+  const auto deepest = [&](const auto &judge) {
+    for (int k = 0; k < std::max(1, system.ConfigurationCount()); ++k) {
       const int shown = system.ConfigurationCount() < 1 ? system.currentConfiguration : k;
-      int surface = 0;
-      const TBodyCrossing here = MovedCrossing(system, place, shown, carry, tilt + reach.turn, sampled, surface);
+      const TBodyCrossing here = judge(shown);
       if (here.depth > worst.depth) {
         worst = here;
         worstConfiguration = shown;
-        moved = surface;
       }
     }
+  };
+  deepest([&](int shown) {
+    return BodyCrossing(element, StandingSurfaces(system, place, shown, carry, tilt + reach.turn, sampled), kSlack);
+  });
+  if (worstConfiguration < 0) {
+    // What the element moves must stand clear of what stays.
+    int moved = 0;
+    deepest([&](int shown) {
+      int surface = 0;
+      const TBodyCrossing here = MovedCrossing(system, place, shown, carry, tilt + reach.turn, sampled, surface);
+      if (here.depth > worst.depth) moved = surface;
+      return here;
+    });
     if (worstConfiguration < 0) return std::string();
     const std::string where = InConfiguration(system, worstConfiguration);
     char text[512];

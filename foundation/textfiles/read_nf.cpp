@@ -213,9 +213,7 @@ bool TRead1NF::ReadLine(std::string &line, bool &hadEnd, LineUse use) {
   // a header there would not be found, a rewrite would append a second one, and the
   // restored line end would make the first one shadow the new section.
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  // Some editors begin a UTF-8 file with a byte-order mark: it is no part of the text.
-  static const std::string kByteOrderMark = "\xEF\xBB\xBF";
-  if (linesRead == 0 && line.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0) line.erase(0, kByteOrderMark.size());
+  if (linesRead == 0) DropByteOrderMark(line);
   if (any) ++linesRead;
   if (tooLong && use == LineUse::Parse) NoteFault(kReadNFLineTooLong);
   return any;

@@ -415,7 +415,7 @@ std::vector<TReadNFKeyNote> TRead1NF::KeyNotes(bool (*wanted)(const std::string 
   int number = 1;
   for (int c = 0; c != EOF; ++number, line.clear()) {
     while ((c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
-    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (number == 1) DropByteOrderMark(line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] != '[') continue;
     const std::string lower = LowerCaseAnsi(line);

@@ -27,8 +27,7 @@ void VisitSectionItems(const std::string &fileName,
   int lineNumber = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
-    // A byte-order mark before the first line is no part of the text, as the reader takes it.
-    if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (lineNumber == 1) DropByteOrderMark(line);
     if (!line.empty() && line[0] == '[') {
       header = LowerCaseAnsi(Trimmed(line));
       visit(header, std::string(), lineNumber);

@@ -83,6 +83,10 @@ void LowerCaseAnsiInPlace(std::string &text) {
   }
 }
 
+void DropByteOrderMark(std::string &firstLine) {
+  if (firstLine.compare(0, 3, "\xEF\xBB\xBF") == 0) firstLine.erase(0, 3);
+}
+
 std::string LowerCaseAnsi(const std::string &text) {
   std::string result = text;
   LowerCaseAnsiInPlace(result);

@@ -25,6 +25,9 @@ int RemoveAllSubstrings(const std::string &pattern, std::string &text);
 // Lower case as the program compares keys, section headers and file names: ASCII letters
 // and the Cyrillic letters of UTF-8 text (А-Я, Ё); every other byte is kept.
 std::string LowerCaseAnsi(const std::string &text);
+// Some editors begin a UTF-8 file with a byte-order mark: it is no part of the text. Drops
+// it from the front of the first line, as every reader of the program's text files does.
+void DropByteOrderMark(std::string &firstLine);
 void LowerCaseAnsiInPlace(std::string &text);
 
 // The C library's decimal conversion without its dependence on the process locale (the

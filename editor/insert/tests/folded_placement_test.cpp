@@ -18,6 +18,14 @@
 
 namespace {
 
+// The first element of `source`, copied as Copy leaves it for a paste.
+void CopyFirstElement(TSystemImage &source, TSystemImage &clipboard, TScaleCanvas &canvas) {
+  source.RebuildElements(&canvas);
+  source.elements.data[0].mark = 1;
+  source.CopySelection(clipboard, &canvas);
+  clipboard.copiedBeam = CopiedBeamOf(source);
+}
+
 using FoldedPlacementTest = EditorTest;
 
 // A sphere or plane tilted about z: vertex, axis angle, curvature, bound; glass behind it.
@@ -160,10 +168,7 @@ TEST_F(FoldedPlacementTest, EveryElementBuiltStandsClearOfEveryFaceAndEveryRefus
     TSystemImage image, clipboard;
     Open(image, "singlet.os");
     TScaleCanvas canvas;
-    image.RebuildElements(&canvas);
-    image.elements.data[0].mark = 1;
-    image.CopySelection(clipboard, &canvas);
-    clipboard.copiedBeam = CopiedBeamOf(image);
+    CopyFirstElement(image, clipboard, canvas);
     image.ClearSelection();
     TInsertedElementInfo info;
     std::string error;
@@ -283,10 +288,7 @@ TEST_F(FoldedPlacementTest, APrismPastedOverALensIsRefusedThoughNoFaceCrossesIt)
   TSystemImage source, image, clipboard;
   Open(source, "prism.os");
   TScaleCanvas canvas;
-  source.RebuildElements(&canvas);
-  source.elements.data[0].mark = 1;
-  source.CopySelection(clipboard, &canvas);
-  clipboard.copiedBeam = CopiedBeamOf(source);
+  CopyFirstElement(source, clipboard, canvas);
   Open(image, "singlet.os");
   image.RebuildElements(&canvas);
   TInsertedElementInfo info;
