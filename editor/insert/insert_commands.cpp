@@ -262,7 +262,11 @@ void TInsertCommands::RunElementFolder(TInsertedElementInfo &info, int firstPage
 }
 
 void TInsertCommands::CmPaste() {
-  if (EditClipboard() == nullptr) return;
+  if (EditClipboard() == nullptr) {
+    // Nothing to paste: the menu, shown before the clipboard emptied, greys the item.
+    frame_.UpdateMenus();
+    return;
+  }
   SetPlacementCheck(CM_NEW_ELEMENT, true);
   TInsertedElementInfo info;
   bool pasted = false;
