@@ -14,6 +14,8 @@ class TWindow;
 
 // Starts following the keys and buttons held (GetKeyState); once per program.
 void WatchKeyState();
+// Lets go of every key and button held, as at the program's start.
+void ForgetKeyState();
 
 class TWindowHost final : public QWidget {
  public:

@@ -84,6 +84,10 @@ void WatchKeyState() {
   qApp->installEventFilter(keyState);
 }
 
+void ForgetKeyState() {
+  if (keyState != nullptr) keyState->down.fill(false);
+}
+
 SHORT GetKeyState(int virtualKey) {
   if (keyState == nullptr || virtualKey <= 0 || virtualKey >= 256) return 0;
   return keyState->down[static_cast<std::size_t>(virtualKey)] ? static_cast<SHORT>(-0x8000) : 0;

@@ -108,6 +108,13 @@ TEST(WindowInput, MouseButtonsArriveInClientCoordinatesWithKeyState) {
   delete frame;
 }
 
+// The case above ends on a control-click, the hand still on the key: whatever ran before,
+// a case starts with no key and no button held (in this file's order, run whole, it follows).
+TEST(WindowInput, EachCaseStartsWithNothingHeld) {
+  test_kit::EnsureApplication();
+  for (int key = 1; key < 256; ++key) EXPECT_EQ(GetKeyState(key), 0) << "key " << key;
+}
+
 TEST(WindowInput, DoubleClickNeedsTheClassStyle) {
   TWindow *frame = MakeFrame();
   TInputWindow *plain = MakeChild(frame);
