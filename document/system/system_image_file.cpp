@@ -17,6 +17,7 @@
 
 #include "document/system/system_image.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_check.h"

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "foundation/containers/string_class.h"

@@ -1,0 +1,55 @@
+#include "foundation/textfiles/kept_sections.h"
+
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "foundation/textfiles/read_nf.h"
+
+std::string SectionBody(const std::string &text, int headerLine) {
+  std::string body;
+  std::size_t start = 0;
+  for (int line = 1; start < text.size(); ++line) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view row(text.data() + start, end - start);
+    if (line > headerLine) {
+      if (!row.empty() && row[0] == '[') break;
+      body.append(row).append("\n");
+    }
+    start = end + 1;
+  }
+  return body;
+}
+
+TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<TReadNFKeyNote> &notes) {
+  TKeptSections kept;
+  std::string text;
+  bool read = false;
+  for (const TReadNFKeyNote &note : notes) {
+    if (note.kind != TReadNFNoteKind::kUnknownSection) continue;
+    if (!read) {
+      std::ifstream in(fileName, std::ios::binary);
+      text.assign(std::istreambuf_iterator<char>(in), {});
+      read = true;
+    }
+    kept.emplace_back(note.key, SectionBody(text, note.line));
+  }
+  return kept;
+}
+
+void WriteKeptSections(TRead1NF &file, std::FILE *out, const TKeptSections &kept,
+                       const std::function<bool(const std::string &header)> &skip) {
+  for (const auto &[header, body] : kept) {
+    if (skip && skip(header)) continue;
+    file.SelectSection(header);
+    std::fputs(body.c_str(), out);
+    file.Reset();
+  }
+}
+
+std::string KeptSectionsText(const TKeptSections &kept) {
+  std::string text;
+  for (const auto &[header, body] : kept) text += (text.empty() ? "\n" : "") + header + "\n" + body;
+  return text;
+}
