@@ -49,6 +49,20 @@ bool IsConfigurationHeader(const std::string &line) {
   return true;
 }
 
+// The header this program gives a configuration section it could not read, so that no
+// configuration ever takes it: "[Config_3]" is kept as "[Config_3 left out]".
+constexpr const char *kLeftOutMark = " left out]";
+
+std::string LeftOutHeader(const std::string &header) { return header.substr(0, header.rfind(']')) + kLeftOutMark; }
+
+// A header LeftOutHeader made: carried quietly, since the file was told of it when it was read.
+bool IsLeftOutHeader(const std::string &header) {
+  const std::string mark = kLeftOutMark;
+  const std::string lower = LowerCaseAnsi(header);
+  return lower.size() > mark.size() && lower.compare(lower.size() - mark.size(), mark.size(), mark) == 0 &&
+         IsConfigurationHeader(lower.substr(0, lower.size() - mark.size()) + "]");
+}
+
 int Count(const Mem<double> &m) { return m.Cells(); }
 
 // Where the configuration sections' values stand in the file, for the messages.
@@ -166,8 +180,7 @@ class TConfigurationSections : public TSystemFileSections {
     // overwritten by one added later) when the file is saved again: it keeps its text under
     // a header no configuration takes, however many are added.
     for (const auto &[header, body] : leftOut_) {
-      const std::string kept =
-          IsConfigurationHeader(header) ? header.substr(0, header.rfind(']')) + " left out]" : header;
+      const std::string kept = IsConfigurationHeader(header) ? LeftOutHeader(header) : header;
       if (written.insert(LowerCaseAnsi(kept)).second) sections.emplace_back(kept, body);
     }
     return sections;
@@ -312,8 +325,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     if (lower.rfind("[config_", 0) != 0) continue;
     // The section a cut file lost its end in is told by the system file's reader.
     if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
-    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
     configurationsLeftOut_.emplace_back(header, SectionBody(text, line));
+    if (IsLeftOutHeader(header)) continue;
+    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
   }
   if (!leftOut.empty())
     warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +

@@ -284,8 +284,17 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       for (const std::string &saved : {path, Scratch("other.os")})
         EXPECT_NE(ReadText(saved).find(text.substr(h, text.find(']', h + 1) - h)), std::string::npos) << h << saved;
     TSystemImage reopened;
+    const std::size_t beforeReopen = BoxCount();
     ASSERT_EQ(reopened.Load(path, 2), 1);
     EXPECT_EQ(reopened.ConfigurationCount(), c.kept);
+    // The sections the program kept under its own mark are carried quietly; a header the
+    // user damaged is named at every open.
+    std::string retold;
+    for (std::size_t k = beforeReopen; k < BoxCount(); ++k) retold += Boxes().boxes[k].text;
+    EXPECT_EQ(retold.find(" left out] (line"), std::string::npos) << retold;
+    if (c.replacement[0] == '[' && std::strchr(c.replacement, '-') != nullptr) {
+      EXPECT_NE(retold.find(std::string(c.replacement) + " (line"), std::string::npos) << retold;
+    }
     // Configurations added later never take a left-out section's place, and rounds of Save
     // and Undo write each left-out section once.
     loaded.InsertConfiguration(loaded.ConfigurationCount());
