@@ -128,6 +128,10 @@ TEST_F(TtiFolderTest, TheFileBesideTheSystemIsReadAtSetUpAndWrittenOnClosing) {
   files_.Choose({Scratch("copy.tti")});
   Command(CM_SYNTHESIS_SAVE_SETTINGS_AS);
   EXPECT_NE(Slurp(Scratch("copy.tti")).find(kNotes), std::string::npos) << Slurp(Scratch("copy.tti"));
+  files_.Choose({Scratch("new.tti")});  // not there yet: a beep, and the name is taken
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(Slurp(Scratch("new.tti")).find("[MyNotes]"), std::string::npos);
   Put(Scratch("plain.tti"), "[Radial mira]\nNStrokes=12\n");
   files_.Choose({Scratch("plain.tti")});
   Command(CM_SYNTHESIS_READ_SETTINGS);
