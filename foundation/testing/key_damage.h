@@ -215,20 +215,17 @@ inline std::string ValueLost(const std::string &sound, const TItem &damaged, con
 
 }  // namespace key_damage
 
-// A section no reader of the kind takes (the user's notes, with what a hand types: quotes,
-// separators, a comment mark, a record, blanks, a blank line), put before every header of
-// the sound text and at its end: the file opens, and its next save writes the section
-// back byte for byte. Returns the number of files opened.
+// The user's notes (quotes, separators, a comment mark, a record, blanks, a blank line) put
+// before every header of the sound text and at its end: the file opens, and its next save
+// writes them back byte for byte. Returns the number of files opened.
 inline int CheckForeignSectionsKept(const std::string &kindName, const std::string &sound, const std::string &path,
                                     const TOpenKind &open) {
-  const std::string notes = "[MyNotes]\nkeep=this; \"and; this\" ! not a comment here\n{ Radius=1; Glass=\"x\" }\n"
-                            "  indented, with a tab\t\n\nlast=1\n\n";
-  std::vector<std::size_t> places;
+  const std::string notes = "[MyNotes]\nkeep=this; \"and; this\" ! no comment\n{ R=1; Glass=\"x\" }\n \tlast=1\n\n";
+  std::vector<std::size_t> places{sound.size()};
   for (std::size_t start = 0; start < sound.size(); start = sound.find('\n', start) + 1) {
     if (sound[start] == '[') places.push_back(start);
     if (sound.find('\n', start) == std::string::npos) break;
   }
-  places.push_back(sound.size());
   for (std::size_t place : places) {
     const std::string text = sound.substr(0, place) + notes + sound.substr(place);
     std::FILE *out = std::fopen(path.c_str(), "wb");

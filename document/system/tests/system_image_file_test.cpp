@@ -287,8 +287,7 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     const std::size_t beforeReopen = BoxCount();
     ASSERT_EQ(reopened.Load(path, 2), 1);
     EXPECT_EQ(reopened.ConfigurationCount(), c.kept);
-    // The sections the program kept under its own mark are carried quietly; a header the
-    // user damaged is named at every open.
+    // The program's own left-out marks open quietly; a header the user damaged is named again.
     std::string retold;
     for (std::size_t k = beforeReopen; k < BoxCount(); ++k) retold += Boxes().boxes[k].text;
     EXPECT_EQ(retold.find(" left out] (line"), std::string::npos) << retold;
