@@ -121,8 +121,7 @@ TEST_F(TtiFolderTest, TheFileBesideTheSystemIsReadAtSetUpAndWrittenOnClosing) {
   EXPECT_EQ(read.nStrokesMin, 5);
   EXPECT_EQ(read.detectorList, 1);
   EXPECT_EQ(read.roundDiameter, 0.0125f);
-  // The user's notes stay in the file, go with Save As, and are the file's own: a file read
-  // without notes is saved without them.
+  // The user's notes stay, go with Save As, and are their file's own.
   EXPECT_NE(Slurp(beside).find(kNotes), std::string::npos) << Slurp(beside);
   Open();
   files_.Choose({Scratch("copy.tti")});
