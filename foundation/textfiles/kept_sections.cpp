@@ -2,9 +2,11 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string_view>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/text_functions.h"
 
 std::string SectionBody(const std::string &text, int headerLine) {
   std::string body;
@@ -34,14 +36,29 @@ TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<T
       read = true;
     }
     kept.emplace_back(note.key, SectionBody(text, note.line));
+    // The reader names a header once; a later section of the same name is the user's too.
+    const std::string wanted = LowerCaseAnsi(note.key);
+    std::size_t start = 0;
+    for (int line = 1; start < text.size(); ++line) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string row = text.substr(start, end - start);
+      if (!row.empty() && row.back() == '\r') row.pop_back();
+      if (line > note.line && LowerCaseAnsi(row) == wanted) kept.emplace_back(row, SectionBody(text, line));
+      start = end + 1;
+    }
   }
   return kept;
 }
 
 void WriteKeptSections(TRead1NF &file, std::FILE *out, const TKeptSections &kept,
                        const std::function<bool(const std::string &header)> &skip) {
+  std::set<std::string> written;
   for (const auto &[header, body] : kept) {
     if (skip && skip(header)) continue;
+    // A rewrite finds a section by its header: a second section of one name stays where
+    // the old file holds it.
+    if (!written.insert(LowerCaseAnsi(header)).second) continue;
     file.SelectSection(header);
     std::fputs(body.c_str(), out);
     file.Reset();

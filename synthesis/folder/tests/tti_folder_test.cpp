@@ -174,6 +174,29 @@ TEST_F(TtiFolderTest, ADamagedFileIsRefusedWithAMessageAndReceivesNothingOnClosi
   EXPECT_FALSE(Slurp(Scratch("lens.tti")).empty());
 }
 
+TEST_F(TtiFolderTest, ARefusedFileBesideTheSystemIsNotWrittenOverOnClosing) {
+  // Damaged: its last line has no line end; made for another system: metres at infinity.
+  for (const bool damaged : {true, false}) {
+    system_.info.ImageFinite = damaged ? 1 : 0;
+    const std::string text = damaged ? kNotes + "[Radial mira]\nNStrokes=3"
+                                     : "[Common settings]\nUnitBtn=0\nObjectSpaceCheck=0\n" + kNotes;
+    Put(Scratch("lens.tti"), text);
+    Open();
+    EXPECT_TRUE(!damaged || BoxSaid("is damaged"));
+    files_.Cancel();
+    Close();
+    EXPECT_EQ(Slurp(Scratch("lens.tti")), text);
+  }
+}
+
+TEST_F(TtiFolderTest, TwoNotesSectionsOfOneNameAreBothWrittenBack) {
+  const std::string notes = "[MyNotes]\nfirst\n\n[mynotes]\nsecond\n";
+  Put(Scratch("lens.tti"), "[Radial mira]\nNStrokes=12\n\n" + notes);
+  Open();
+  Close();
+  EXPECT_NE(Slurp(Scratch("lens.tti")).find(notes), std::string::npos) << Slurp(Scratch("lens.tti"));
+}
+
 TEST_F(TtiFolderTest, SaveAsCancelledReadAndAFailedSave) {
   TTestObjectFolder &folder = Open();
   files_.Choose({Scratch("other.tti")});
