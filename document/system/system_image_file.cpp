@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -171,17 +172,26 @@ class TConfigurationSections : public TSystemFileSections {
   bool Owns(const std::string &lowerHeader) const override { return IsConfigurationHeader(lowerHeader); }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
-    std::set<std::string> written;
+    // Each header written, with its body.
+    std::map<std::string, std::string> written;
     for (int k = 0; k < system_.ConfigurationCount(); ++k) {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
-      written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
+      written.emplace(LowerCaseAnsi(ConfigurationHeader(k + 1)), sections.back().second);
     }
     // A section left out under a header a configuration can take would be read as one (or
     // overwritten by one added later) when the file is saved again: it keeps its text under
-    // a header no configuration takes, however many are added.
+    // a header no configuration takes, however many are added. Two sections left out under
+    // one header (a configuration given twice, one left out again beside the one kept
+    // before) both stay, the later under a numbered header; the same text is kept once.
     for (const auto &[header, body] : leftOut_) {
-      const std::string kept = IsConfigurationHeader(header) ? LeftOutHeader(header) : header;
-      if (written.insert(LowerCaseAnsi(kept)).second) sections.emplace_back(kept, body);
+      std::string kept = IsConfigurationHeader(header) ? LeftOutHeader(header) : header;
+      const std::string stem = kept.substr(0, kept.rfind(']'));
+      for (int n = 2;; ++n) {
+        const auto [at, fresh] = written.emplace(LowerCaseAnsi(kept), body);
+        if (fresh) sections.emplace_back(kept, body);
+        if (fresh || at->second == body) break;
+        kept = stem + " " + std::to_string(n) + "]";
+      }
     }
     return sections;
   }
