@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string_view>
 
@@ -53,14 +54,31 @@ TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<T
 
 void WriteKeptSections(TRead1NF &file, std::FILE *out, const TKeptSections &kept,
                        const std::function<bool(const std::string &header)> &skip) {
+  // The sections of each name the file holds before this rewrite.
+  std::map<std::string, int> held;
+  std::ifstream in(file.FileName(), std::ios::binary);
+  std::string row;
+  for (bool first = true; std::getline(in, row); first = false) {
+    if (first) DropByteOrderMark(row);
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    if (!row.empty() && row[0] == '[') ++held[LowerCaseAnsi(row)];
+  }
+  // A rewrite finds a section by its header: a second section of one name stays where the
+  // file holds it, and where the file does not (a new file), it follows the first.
+  std::map<std::string, int> met;
+  std::map<std::string, std::string> after;
+  for (const auto &[header, body] : kept) {
+    const std::string lower = LowerCaseAnsi(header);
+    if ((skip && skip(header)) || ++met[lower] == 1 || met[lower] <= held[lower]) continue;
+    after[lower] += header + "\n" + body;
+  }
   std::set<std::string> written;
   for (const auto &[header, body] : kept) {
     if (skip && skip(header)) continue;
-    // A rewrite finds a section by its header: a second section of one name stays where
-    // the old file holds it.
-    if (!written.insert(LowerCaseAnsi(header)).second) continue;
+    const std::string lower = LowerCaseAnsi(header);
+    if (!written.insert(lower).second) continue;
     file.SelectSection(header);
-    std::fputs(body.c_str(), out);
+    std::fputs((body + after[lower]).c_str(), out);
     file.Reset();
   }
 }

@@ -88,7 +88,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   TSystemImage image;
   OpenTwo(image);
   const std::string first = Scratch("two.os");
-  WriteText(first, "[Foreign]\nKey=1;\n\n[Remark]\nkept\n");
+  WriteText(first, "[Foreign]\nKey=1;\n\n[foreign]\nsecond\n\n[Remark]\nkept\n");
   ASSERT_EQ(image.Save(first), 1);
   // Saving in the second configuration leaves it current, with its positions.
   EXPECT_EQ(image.currentConfiguration, 1);
@@ -109,6 +109,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
     EXPECT_EQ(box.text.find("holds sections this program does not know: [Foreign] (line"), box.text.find("holds"))
         << box.text;
   EXPECT_NE(ReadText(second).find("[Foreign]\nKey=1;\n"), std::string::npos);
+  EXPECT_NE(ReadText(second).find("[foreign]\nsecond\n"), std::string::npos) << ReadText(second);
   ExpectSameConfigurations(image, again);
   // The second configuration applied to the reloaded system stands where it stood.
   ASSERT_EQ(again.SelectConfiguration(1), 1);
@@ -123,6 +124,8 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
 
   const std::string text = ReadText(first);
   EXPECT_NE(text.find("[Foreign]\nKey=1;\n"), std::string::npos);
+  ASSERT_NE(text.find("[foreign]\nsecond\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[foreign]\nsecond\n"), text.rfind("[foreign]\nsecond\n")) << text;
   // The remark goes with the system: the triplet's own replaces the one the file held.
   EXPECT_NE(text.find("[Remark]\nThe classic air-spaced triplet"), std::string::npos) << text;
   EXPECT_EQ(text.find("kept"), std::string::npos) << text;
