@@ -52,6 +52,13 @@ TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<T
   return kept;
 }
 
+std::vector<TReadNFKeyNote> NotesToTell(const std::vector<TReadNFKeyNote> &notes, bool keptSectionsTold) {
+  std::vector<TReadNFKeyNote> told = notes;
+  if (!keptSectionsTold)
+    std::erase_if(told, [](const TReadNFKeyNote &note) { return note.kind == TReadNFNoteKind::kUnknownSection; });
+  return told;
+}
+
 void WriteKeptSections(TRead1NF &file, std::FILE *out, const TKeptSections &kept,
                        const std::function<bool(const std::string &header)> &skip) {
   // The sections of each name the file holds before this rewrite.

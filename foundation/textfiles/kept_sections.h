@@ -26,6 +26,10 @@ std::string SectionBody(const std::string &text, int headerLine);
 // NameUnknownSections), with their bodies as the file holds them, in file order.
 TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<TReadNFKeyNote> &notes);
 
+// The notes to tell the user: all of them, or, for a read of the program's own copy of a
+// file (an undo step), all but those naming a section kept, which were told at the open.
+std::vector<TReadNFKeyNote> NotesToTell(const std::vector<TReadNFKeyNote> &notes, bool keptSectionsTold);
+
 // Writes each kept section into the rewrite of file (opened in mode 1, printing into out):
 // in the place of its old body when the file has the header, else appended. A section
 // skip(header) picks is left out.

@@ -479,7 +479,7 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
   const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
-  const std::string keyNotes = KeyNotesText(notes, "The merit-function file " + fileName);
+  const std::string keyNotes = KeyNotesText(NotesToTell(notes, keptSectionsTold), "The merit-function file " + fileName);
   file.Close();
   if (refused.empty() && opened) {
     sectionsKept = UnknownSectionsOf(fileName, notes);

@@ -156,6 +156,8 @@ class TOptimizationFunctions {
   // Sections of the file last read that no reader takes (header, body): the next Write
   // carries them into its file, so that a save to a new file keeps the user's notes.
   TKeptSections sectionsKept;
+  // Whether Read names those sections: not when it reads the program's own copy (an undo step).
+  bool keptSectionsTold = true;
 
  private:
   struct TWorkingTargets;

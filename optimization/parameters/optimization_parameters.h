@@ -96,6 +96,8 @@ class TOptimizationParameters {
   // Sections of the file last read that no reader takes (the user's notes): the next Write
   // carries them into its file, a new one included.
   TKeptSections sectionsKept;
+  // Whether Read names those sections: not when it reads the program's own copy (an undo step).
+  bool keptSectionsTold = true;
 
  private:
   TParameterDescription *At(int i);

@@ -210,7 +210,7 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   const unsigned faults = file.Faults();
   // Keys misspelt or given twice in a record: told with the records read.
   const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
-  const std::string keyNotes = KeyNotesText(notes, "The parameter file " + fileName);
+  const std::string keyNotes = KeyNotesText(NotesToTell(notes, keptSectionsTold), "The parameter file " + fileName);
   if (!keyNotes.empty()) countNote += (countNote.empty() ? "" : "\n") + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
