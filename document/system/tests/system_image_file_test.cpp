@@ -121,6 +121,11 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   }
   EXPECT_EQ(again.info.Naper, 3);
   EXPECT_EQ(again.Dzr, -0.7);
+  // Saved again into the file that holds both of the user's sections, each is written once.
+  ASSERT_EQ(again.Save(second), 1);
+  const std::string resaved = ReadText(second);
+  ASSERT_NE(resaved.find("[foreign]\nsecond\n"), std::string::npos) << resaved;
+  EXPECT_EQ(resaved.find("[foreign]\nsecond\n"), resaved.rfind("[foreign]\nsecond\n")) << resaved;
 
   const std::string text = ReadText(first);
   EXPECT_NE(text.find("[Foreign]\nKey=1;\n"), std::string::npos);
