@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -17,6 +18,7 @@
 
 #include "document/system/system_image.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_check.h"
@@ -46,6 +48,20 @@ bool IsConfigurationHeader(const std::string &line) {
   for (std::size_t i = prefix.size(); i + 1 < text.size(); ++i)
     if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
   return true;
+}
+
+// The header this program gives a configuration section it could not read, so that no
+// configuration ever takes it: "[Config_3]" is kept as "[Config_3 left out]".
+constexpr const char *kLeftOutMark = " left out]";
+
+std::string LeftOutHeader(const std::string &header) { return header.substr(0, header.rfind(']')) + kLeftOutMark; }
+
+// A header LeftOutHeader made: carried quietly, since the file was told of it when it was read.
+bool IsLeftOutHeader(const std::string &header) {
+  const std::string mark = kLeftOutMark;
+  const std::string lower = LowerCaseAnsi(header);
+  return lower.size() > mark.size() && lower.compare(lower.size() - mark.size(), mark.size(), mark) == 0 &&
+         IsConfigurationHeader(lower.substr(0, lower.size() - mark.size()) + "]");
 }
 
 int Count(const Mem<double> &m) { return m.Cells(); }
@@ -156,18 +172,26 @@ class TConfigurationSections : public TSystemFileSections {
   bool Owns(const std::string &lowerHeader) const override { return IsConfigurationHeader(lowerHeader); }
   std::vector<std::pair<std::string, std::string>> Sections() const override {
     std::vector<std::pair<std::string, std::string>> sections;
-    std::set<std::string> written;
+    // Each header written, with its body.
+    std::map<std::string, std::string> written;
     for (int k = 0; k < system_.ConfigurationCount(); ++k) {
       sections.emplace_back(ConfigurationHeader(k + 1), ConfigurationBody(system_.configurations.data[k], k > 0));
-      written.insert(LowerCaseAnsi(ConfigurationHeader(k + 1)));
+      written.emplace(LowerCaseAnsi(ConfigurationHeader(k + 1)), sections.back().second);
     }
     // A section left out under a header a configuration can take would be read as one (or
     // overwritten by one added later) when the file is saved again: it keeps its text under
-    // a header no configuration takes, however many are added.
+    // a header no configuration takes, however many are added. Two sections left out under
+    // one header (a configuration given twice, one left out again beside the one kept
+    // before) both stay, the later under a numbered header; the same text is kept once.
     for (const auto &[header, body] : leftOut_) {
-      const std::string kept =
-          IsConfigurationHeader(header) ? header.substr(0, header.rfind(']')) + " left out]" : header;
-      if (written.insert(LowerCaseAnsi(kept)).second) sections.emplace_back(kept, body);
+      std::string kept = IsConfigurationHeader(header) ? LeftOutHeader(header) : header;
+      const std::string stem = kept.substr(0, kept.rfind(']'));
+      for (int n = 2;; ++n) {
+        const auto [at, fresh] = written.emplace(LowerCaseAnsi(kept), body);
+        if (fresh) sections.emplace_back(kept, body);
+        if (fresh || at->second == body) break;
+        kept = stem + " " + std::to_string(n) + "]";
+      }
     }
     return sections;
   }
@@ -311,8 +335,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     if (lower.rfind("[config_", 0) != 0) continue;
     // The section a cut file lost its end in is told by the system file's reader.
     if (taken.erase(lower) == 1 || (cut && line == layout.headers.back().second)) continue;
-    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
     configurationsLeftOut_.emplace_back(header, SectionBody(text, line));
+    if (IsLeftOutHeader(header)) continue;
+    leftOut += (leftOut.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
   }
   if (!leftOut.empty())
     warnings += "The optical system file " + fileName + " holds configuration sections not numbered in order from " +

@@ -117,12 +117,15 @@ TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, boo
 }
 
 void TOptimizationPanel::RestoreSetup(const std::string &fileName) {
+  // The undo step's copy holds the user's sections told when the file was opened.
+  parameters.keptSectionsTold = functions.keptSectionsTold = false;
   parameters.Clear();
   parameters.Read(fileName);
   // The pages are built anew for the configurations and beams of the system restored.
   functions.Rebuild(nullptr);
   functions.Rebuild(&system_);
   functions.Read(fileName, true);
+  parameters.keptSectionsTold = functions.keptSectionsTold = true;
 }
 
 bool TOptimizationPanel::LetValuesGo(const std::string &cause) {

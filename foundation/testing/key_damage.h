@@ -215,6 +215,30 @@ inline std::string ValueLost(const std::string &sound, const TItem &damaged, con
 
 }  // namespace key_damage
 
+// The user's notes (quotes, separators, a comment mark, a record, blanks, a blank line) put
+// before every header of the sound text and at its end: the file opens, and its next save
+// writes them back byte for byte. Returns the number of files opened.
+inline int CheckForeignSectionsKept(const std::string &kindName, const std::string &sound, const std::string &path,
+                                    const TOpenKind &open) {
+  const std::string notes = "[MyNotes]\nkeep=this; \"and; this\" ! no comment\n{ R=1; Glass=\"x\" }\n \tlast=1\n\n";
+  std::vector<std::size_t> places{sound.size()};
+  for (std::size_t start = 0; start < sound.size(); start = sound.find('\n', start) + 1) {
+    if (sound[start] == '[') places.push_back(start);
+    if (sound.find('\n', start) == std::string::npos) break;
+  }
+  for (std::size_t place : places) {
+    const std::string text = sound.substr(0, place) + notes + sound.substr(place);
+    std::FILE *out = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    const TOpenOutcome outcome = open(path);
+    EXPECT_FALSE(outcome.refused) << kindName << ", notes at byte " << place << ": " << outcome.told;
+    EXPECT_NE(outcome.saved.find(notes), std::string::npos)
+        << kindName << ", notes at byte " << place << " are not saved as written:\n" << outcome.saved;
+  }
+  return static_cast<int>(places.size());
+}
+
 // Runs every damage of every key the reader registers while opening the sound text (and
 // that the text gives a value). Returns the number of damaged files opened.
 // dependents: keys (lower case) whose values mean nothing without the damaged key's
@@ -236,7 +260,8 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
   EXPECT_FALSE(whole.refused) << kindName << ": the sound file is refused: " << whole.told;
   EXPECT_EQ(whole.told, "") << kindName << ": the sound file is told of";
   EXPECT_FALSE(table.empty()) << kindName << ": no key table";
-  int opened = 0;
+  // A kind that is saved keeps the sections no reader of it takes.
+  int opened = whole.saved.empty() ? 0 : CheckForeignSectionsKept(kindName, sound, path, open);
   std::set<std::pair<std::string, std::string>> done;
   for (const TItem &item : ItemsOf(sound)) {
     const auto key = table.find({item.header, item.key});
@@ -284,3 +309,4 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
   }
   return opened;
 }
+

@@ -81,10 +81,13 @@ void TReadNFKeys::Require(const char *name) {
     if (key.name == lowerName) key.required = true;
 }
 
-void TReadNFKeys::Quote(const char *name) {
+void TReadNFKeys::Quote(const char *name, const char *emptyMeans) {
   const std::string lowerName = LowerCaseAnsi(name);
-  for (TIdentificatorParameters &key : keys)
-    if (key.name == lowerName) key.quoted = true;
+  for (TIdentificatorParameters &key : keys) {
+    if (key.name != lowerName) continue;
+    key.quoted = true;
+    if (emptyMeans != nullptr) key.emptyMeans = emptyMeans;
+  }
 }
 
 std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int index) {
@@ -106,6 +109,9 @@ std::string TReadNFKeys::KeptValueText(const TIdentificatorParameters &key, int 
       break;
     case 'l':
       end = std::to_chars(text, text + sizeof text, static_cast<long *>(key.variable)[index]).ptr;
+      break;
+    case 't':
+      if (static_cast<const STRING *>(key.variable)[index].empty()) return key.emptyMeans;
       break;
     default:
       break;

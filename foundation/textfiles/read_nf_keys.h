@@ -30,6 +30,9 @@ struct TIdentificatorParameters {
   bool required = false;
   // The writer always quotes this text, so an unquoted value ends at ';' (Quote).
   bool quoted = false;
+  // What an empty text means to its reader ("air" for no glass), said when a value is not
+  // read and the text stays empty (Quote).
+  std::string emptyMeans;
 };
 
 // Faults met since Open, as bits; the reader stores what fits and goes on.
@@ -81,8 +84,9 @@ class TReadNFKeys {
   void Switch(const char *name) { Limit(name, 0.0, 1.0); }
   // A record that lacks the key is named (its variable keeps what it held).
   void Require(const char *name);
-  // The key's unquoted value ends at ';' as a quoted one would, and an empty one is named.
-  void Quote(const char *name);
+  // The key's unquoted value ends at ';' as a quoted one would, and an empty one is named,
+  // with emptyMeans (when given) as the value then used.
+  void Quote(const char *name, const char *emptyMeans = nullptr);
   void ClearIdentifiers();
   int IdentifierCount() const { return static_cast<int>(keys.size()); }
 

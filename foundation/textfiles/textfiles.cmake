@@ -5,7 +5,8 @@ area_sources(FOUNDATION
   read_nf.cpp
   read_nf_parse.cpp
   read_nf_repair.cpp
-  section_keys.cpp)
+  section_keys.cpp
+  kept_sections.cpp)
 area_tests(FOUNDATION
   tests/text_functions_test.cpp
   tests/read_nf_parse_test.cpp

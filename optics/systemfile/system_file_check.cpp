@@ -165,18 +165,3 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
   return {};
 }
 
-std::string SectionBody(const std::string &text, int headerLine) {
-  std::string body;
-  std::size_t start = 0;
-  for (int line = 1; start < text.size(); ++line) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string_view row(text.data() + start, end - start);
-    if (line > headerLine) {
-      if (!row.empty() && row[0] == '[') break;
-      body.append(row).append("\n");
-    }
-    start = end + 1;
-  }
-  return body;
-}

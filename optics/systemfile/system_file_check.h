@@ -39,7 +39,3 @@ constexpr long long kSystemFileMaxBytes = 64LL * 1024 * 1024;
 // Empty when the text may be read; otherwise the message for the user.
 std::string CheckSystemFileText(const std::string &text, const std::string &fileName,
                                 TSystemFileLayout &layout);
-
-// The lines after the header on line headerLine (from 1) up to the next header, each ending
-// in a line end: a section as the file holds it, to be written back unchanged.
-std::string SectionBody(const std::string &text, int headerLine);

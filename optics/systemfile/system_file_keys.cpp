@@ -180,7 +180,8 @@ void TSurfaceRecords::Register(TReadNFKeys &file) {
   // What the writer puts in every record: a record without it would be saved back as a
   // plane, air or a pinhole.
   for (const char *key : {"R", "Glass", "DextY"}) file.Require(key);
-  file.Quote("Glass");
+  // A surface without a glass name stands in air.
+  file.Quote("Glass", "air");
   for (const TSystemKeyRange &range : kRecordKeyRanges) file.Limit(range.key, range.least, range.most);
 }
 

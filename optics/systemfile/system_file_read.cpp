@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "foundation/containers/string_class.h"
@@ -196,8 +197,9 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
   std::set<std::string> held;
   for (const auto &[header, line] : layout.headers) {
     const std::string lower = LowerCaseAnsi(header);
-    if (IsSystemSectionHeader(lower) || !held.insert(lower).second) continue;
-    unknown += (unknown.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
+    if (IsSystemSectionHeader(lower)) continue;
+    // A second section of one name is the user's too: kept, and named once.
+    if (held.insert(lower).second) unknown += (unknown.empty() ? "" : ", ") + header + " (line " + std::to_string(line) + ")";
     system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
   }
   std::string warnings;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/model/optical_system.h"
@@ -365,13 +366,10 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
   for (const std::string &header : before)
     if (IsStaleHeader(header, *this)) file.RemoveSection(header);
   // The sections the reader left out go back as they were, also into a new file (Save as).
-  for (const auto &[header, body] : sectionsLeftOut) {
-    // A surface or zone section that names one of the system now is written as any other.
-    if (IsSurfaceOrZoneHeader(LowerCaseAnsi(header)) && !NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this)) continue;
-    file.SelectSection(header);
-    std::fputs(body.c_str(), out);
-    file.Reset();
-  }
+  // A surface or zone section that names one of the system now is written as any other.
+  WriteKeptSections(file, out, sectionsLeftOut, [this](const std::string &header) {
+    return IsSurfaceOrZoneHeader(LowerCaseAnsi(header)) && !NamesNoSurfaceOrZone(LowerCaseAnsi(header), *this);
+  });
   // The remark read with the system goes with it, also into a new file (Save as); a system
   // without one keeps whatever remark the file holds, or gets an empty section.
   if (!remark.empty()) {

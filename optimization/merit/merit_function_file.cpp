@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
@@ -199,22 +199,6 @@ struct TOptimizationFunctions::TWorkingTargets {
   TFunctionDescription strehl{1.0, 0.0, 0.0};
 };
 
-namespace {
-
-// The lines after the header on line (from 1) up to the next header, line ends kept.
-std::string SectionBodyAt(const std::string &fileName, int line) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::string text, body;
-  for (int number = 1; std::getline(in, text); ++number) {
-    if (number <= line) continue;
-    if (!text.empty() && text[0] == '[') break;
-    body += text + "\n";
-  }
-  return body;
-}
-
-}  // namespace
-
 std::string TOptimizationFunctions::SectionName(int c) {
   return c == 0 ? std::string("[Functions]") : "[Functions " + std::to_string(c) + "]";
 }
@@ -280,12 +264,8 @@ int TOptimizationFunctions::Write(const std::string &fileName, TFileWriteResult 
   for (int c = configurations; file.RemoveSection(SectionName(c)) != 0; ++c) file.Reset();
   // Sections the program does not know are the user's: they stay, but a page of a
   // configuration the system no longer has is not brought back under that name.
-  for (const auto &[header, body] : sectionsKept) {
-    if (header.rfind("[Functions", 0) == 0) continue;
-    file.SelectSection(header);
-    std::fputs(body.c_str(), out);
-    file.Reset();
-  }
+  WriteKeptSections(file, out, sectionsKept,
+                    [](const std::string &header) { return header.rfind("[Functions", 0) == 0; });
   file.PrepareTemp();
   const int written = file.Close();
   if (why != nullptr) *why = file.WriteResult();
@@ -499,12 +479,10 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     ownBeams[static_cast<std::size_t>(c)] = beams;
   }
   const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
-  const std::string keyNotes = KeyNotesText(notes, "The merit-function file " + fileName);
+  const std::string keyNotes = KeyNotesText(NotesToTell(notes, keptSectionsTold), "The merit-function file " + fileName);
   file.Close();
   if (refused.empty() && opened) {
-    sectionsKept.clear();
-    for (const TReadNFKeyNote &note : notes)
-      if (note.kind == TReadNFNoteKind::kUnknownSection) sectionsKept.emplace_back(note.key, SectionBodyAt(fileName, note.line));
+    sectionsKept = UnknownSectionsOf(fileName, notes);
   }
   if (!refused.empty()) {
     records.Swap(keptRecords);

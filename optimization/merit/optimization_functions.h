@@ -11,6 +11,7 @@
 
 #include "foundation/containers/mem.h"
 #include "foundation/containers/points.h"
+#include "foundation/textfiles/kept_sections.h"
 #include "optimization/merit/functions_parameters.h"
 #include "optimization/merit/optimization_fault.h"
 #include "optics/model/eikonal_info.h"
@@ -154,7 +155,9 @@ class TOptimizationFunctions {
   TChiefRayAims chiefRayAims;
   // Sections of the file last read that no reader takes (header, body): the next Write
   // carries them into its file, so that a save to a new file keeps the user's notes.
-  std::vector<std::pair<std::string, std::string>> sectionsKept;
+  TKeptSections sectionsKept;
+  // Whether Read names those sections: not when it reads the program's own copy (an undo step).
+  bool keptSectionsTold = true;
 
  private:
   struct TWorkingTargets;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/containers/mem.h"
+#include "foundation/textfiles/kept_sections.h"
 #include "optimization/parameters/parameter_description.h"
 
 class TConfiguredSystem;
@@ -91,6 +92,12 @@ class TOptimizationParameters {
 
   // The coefficient index of a valid "A" or "H" type ("A" alone is 0); -1 otherwise.
   static int CoefficientIndex(const STRING &type);
+
+  // Sections of the file last read that no reader takes (the user's notes): the next Write
+  // carries them into its file, a new one included.
+  TKeptSections sectionsKept;
+  // Whether Read names those sections: not when it reads the program's own copy (an undo step).
+  bool keptSectionsTold = true;
 
  private:
   TParameterDescription *At(int i);

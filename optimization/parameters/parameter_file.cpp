@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
@@ -114,6 +115,9 @@ int TOptimizationParameters::Write(const std::string &fileName, TFileWriteResult
   }
   std::fprintf(out, "\n");
   file.Reset();
+  // The merit functions, which may share the file, write their own sections.
+  WriteKeptSections(file, out, sectionsKept,
+                    [](const std::string &header) { return LowerCaseAnsi(header).rfind("[functions", 0) == 0; });
   file.PrepareTemp();
   const int written = file.Close();
   if (why != nullptr) *why = file.WriteResult();
@@ -205,7 +209,8 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   file.ParseSection(0);
   const unsigned faults = file.Faults();
   // Keys misspelt or given twice in a record: told with the records read.
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The parameter file " + fileName);
+  const std::vector<TReadNFKeyNote> notes = file.KeyNotes();
+  const std::string keyNotes = KeyNotesText(NotesToTell(notes, keptSectionsTold), "The parameter file " + fileName);
   if (!keyNotes.empty()) countNote += (countNote.empty() ? "" : "\n") + keyNotes.substr(0, keyNotes.size() - 1);
   file.Close();
   if ((faults & kReadNFNotFinite) != 0) {
@@ -274,5 +279,6 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     countNote += (countNote.empty() ? "" : "\n") + std::string("The parameter file ") + fileName +
                  " holds records that cannot apply to this system; they were left out:" + dropped;
   if (!countNote.empty()) Tell(countNote);
+  sectionsKept = UnknownSectionsOf(fileName, notes);
   return kParameterFileRead;
 }

@@ -199,9 +199,11 @@ void TTestObjectFolder::SetupWindow() {
     shared->Distance =
         system_->info.ObjectFinite ? 0.001 * system_->GetSurfacePosition(1, 0, 1).x : 1000.0;
   if (objectPage_ != nullptr) objectPage_->TakeFields();
-  // The settings beside the system; without them the pages keep their own values.
-  if (system_ != nullptr) settingsFile_ = DefaultTtiFileName(system_->name);
-  if (settingsFile_.empty() || ReadSettings(settingsFile_) == 0) ShowParameters();
+  // The settings beside the system; without them the pages keep their own values. A file
+  // there that is refused (damaged, or made for another system) is the user's: it does not
+  // become the file the folder writes on closing, which then asks for a name.
+  const std::string beside = system_ != nullptr ? DefaultTtiFileName(system_->name) : std::string();
+  if (beside.empty() || ReadSettings(beside) == 0) ShowParameters();
   SetFontToChildren(GetHandle(), nullptr);
 }
 

@@ -241,4 +241,7 @@ class TTestObjectFolder : public TBookMarkFolder,
   int running_ = 0;  // requests on the stack
   bool closePending_ = false;
   std::string settingsFile_;
+  // The sections of the settings file last read that hold no setting (the user's notes):
+  // every save of the settings writes them back.
+  TKeptSections settingsSectionsKept_;
 };

@@ -67,6 +67,7 @@ TTtiSettings TTestObjectFolder::CurrentTtiSettings() {
   if (objectPage_ != nullptr) objectPage_->TakeTtiSettings(values);
   if (detectorPage_ != nullptr) detectorPage_->TakeTtiSettings(values);
   if (gEnergyZone != nullptr) gEnergyZone->TakeTtiZone(values);
+  values.sectionsKept = settingsSectionsKept_;
   return values;
 }
 
@@ -119,6 +120,8 @@ int TTestObjectFolder::ReadSettings(const std::string &fileName, bool tellRefusa
   std::string problem;
   const TTtiReadResult result = ReadTtiFile(settingsFile_, values, sections, problem);
   if (result == TTtiReadResult::CannotOpen) {
+    // The notes of the file read before are not this file's.
+    settingsSectionsKept_.clear();
     MessageBeep(static_cast<UINT>(-1));
     return 0;
   }
@@ -149,6 +152,7 @@ int TTestObjectFolder::ReadSettings(const std::string &fileName, bool tellRefusa
 
 void TTestObjectFolder::ApplyTtiSettings(const TTtiSettings &values, unsigned sections) {
   TTestImage *shared = GetTestImage();
+  settingsSectionsKept_ = values.sectionsKept;
   if ((sections & kTtiCommon) != 0) {
     if (shared != nullptr) {
       shared->UnitBtn = values.unitBtn;

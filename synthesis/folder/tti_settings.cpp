@@ -12,6 +12,7 @@
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/helpers/path_parts.h"
+#include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
 
@@ -247,7 +248,8 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   if (reader.Faults() != 0) broken = true;
   // A key misspelt, given twice or given a value not of its kind would read as the value
   // before, and the next save would write that over the user's: the file is named instead.
-  // A section it does not know holds no setting: named, and the file is read.
+  // A section it does not know holds no setting: named, and the file is read; it is the
+  // user's, and goes with the settings to the next save.
   std::vector<TReadNFKeyNote> notes = reader.KeyNotes(), unknown;
   for (const TReadNFKeyNote &note : notes)
     if (note.kind == TReadNFNoteKind::kUnknownSection) unknown.push_back(note);
@@ -272,6 +274,7 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
     problem = "Settings file \"" + fileName + "\" is damaged and was not read: " + reason + ".";
     return TTtiReadResult::Damaged;
   }
+  v.sectionsKept = UnknownSectionsOf(fileName, unknown);
   values = v;
   sections = found;
   const std::string missing = MissingTtiParts(fileName);
@@ -326,6 +329,7 @@ bool FormatTtiFile(const TTtiSettings &v, bool withTransformerAndScanner, bool w
       t += "Smoothing=" + D(v.smoothing) + "\nShowZone=" + D(v.showZone) + "\n";
     }
   }
+  t += KeptSectionsText(v.sectionsKept);
   text = std::move(t);
   return true;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "foundation/textfiles/kept_sections.h"
+
 // Element sides and gaps of the array detectors.
 struct TTtiArrayCells {
   float Ly = 0.0f, Lz = 0.0f, dY0 = 0.0f, dZ0 = 0.0f;
@@ -47,6 +49,9 @@ struct TTtiSettings {
   int typeZone = 0;
   double sizeRectX = 0.0, sizeRectY = 0.0, pozitionX = 0.0, pozitionY = 0.0;
   int smoothing = 0, showZone = 0;
+  // Sections no setting lives in (the user's notes, a header mistyped), as the file last
+  // read holds them: written back after the settings.
+  TKeptSections sectionsKept;
 
   bool operator==(const TTtiSettings &) const = default;
 };
@@ -78,7 +83,7 @@ enum class TTtiReadResult { Read, CannotOpen, Damaged };
 constexpr int kTtiMaxPath = 255;
 
 // Reads the file into values, which hold the current settings on entry: what the file
-// does not name stays, except as a present section says (the common choices start from
+// does not name stays (its sections kept are the file's own), except as a present section says (the common choices start from
 // their defaults, the paths of a present section start empty) and the diffraction point,
 // whose two values are 0 when its section is missing. sections gets the bits of the
 // sections found. A file that cannot be opened, or that is damaged (empty, none of the
@@ -90,7 +95,7 @@ constexpr int kTtiMaxPath = 255;
 TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
                            unsigned &sections, std::string &problem);
 
-// The file's text. withTransformerAndScanner: the "[Optical transformer]" and "[Scanner]"
+// The file's text, the sections kept last. withTransformerAndScanner: the "[Optical transformer]" and "[Scanner]"
 // sections are written (the folder always writes them, so that they survive a save while
 // the image-side object size is 0); withEnergy: the "[Energy]" section is written (only
 // when the page exists). Numbers are written in the C locale with the fewest digits that

@@ -88,7 +88,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   TSystemImage image;
   OpenTwo(image);
   const std::string first = Scratch("two.os");
-  WriteText(first, "[Foreign]\nKey=1;\n\n[Remark]\nkept\n");
+  WriteText(first, "[Foreign]\nKey=1;\n\n[foreign]\nsecond\n\n[Remark]\nkept\n");
   ASSERT_EQ(image.Save(first), 1);
   // Saving in the second configuration leaves it current, with its positions.
   EXPECT_EQ(image.currentConfiguration, 1);
@@ -109,6 +109,7 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
     EXPECT_EQ(box.text.find("holds sections this program does not know: [Foreign] (line"), box.text.find("holds"))
         << box.text;
   EXPECT_NE(ReadText(second).find("[Foreign]\nKey=1;\n"), std::string::npos);
+  EXPECT_NE(ReadText(second).find("[foreign]\nsecond\n"), std::string::npos) << ReadText(second);
   ExpectSameConfigurations(image, again);
   // The second configuration applied to the reloaded system stands where it stood.
   ASSERT_EQ(again.SelectConfiguration(1), 1);
@@ -120,9 +121,16 @@ TEST_F(SystemImageFileTest, TwoConfigurationsSurviveLoadSaveLoadAndForeignSectio
   }
   EXPECT_EQ(again.info.Naper, 3);
   EXPECT_EQ(again.Dzr, -0.7);
+  // Saved again into the file that holds both of the user's sections, each is written once.
+  ASSERT_EQ(again.Save(second), 1);
+  const std::string resaved = ReadText(second);
+  ASSERT_NE(resaved.find("[foreign]\nsecond\n"), std::string::npos) << resaved;
+  EXPECT_EQ(resaved.find("[foreign]\nsecond\n"), resaved.rfind("[foreign]\nsecond\n")) << resaved;
 
   const std::string text = ReadText(first);
   EXPECT_NE(text.find("[Foreign]\nKey=1;\n"), std::string::npos);
+  ASSERT_NE(text.find("[foreign]\nsecond\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[foreign]\nsecond\n"), text.rfind("[foreign]\nsecond\n")) << text;
   // The remark goes with the system: the triplet's own replaces the one the file held.
   EXPECT_NE(text.find("[Remark]\nThe classic air-spaced triplet"), std::string::npos) << text;
   EXPECT_EQ(text.find("kept"), std::string::npos) << text;
@@ -284,8 +292,16 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
       for (const std::string &saved : {path, Scratch("other.os")})
         EXPECT_NE(ReadText(saved).find(text.substr(h, text.find(']', h + 1) - h)), std::string::npos) << h << saved;
     TSystemImage reopened;
+    const std::size_t beforeReopen = BoxCount();
     ASSERT_EQ(reopened.Load(path, 2), 1);
     EXPECT_EQ(reopened.ConfigurationCount(), c.kept);
+    // The program's own left-out marks open quietly; a header the user damaged is named again.
+    std::string retold;
+    for (std::size_t k = beforeReopen; k < BoxCount(); ++k) retold += Boxes().boxes[k].text;
+    EXPECT_EQ(retold.find(" left out] (line"), std::string::npos) << retold;
+    if (c.replacement[0] == '[' && std::strchr(c.replacement, '-') != nullptr) {
+      EXPECT_NE(retold.find(std::string(c.replacement) + " (line"), std::string::npos) << retold;
+    }
     // Configurations added later never take a left-out section's place, and rounds of Save
     // and Undo write each left-out section once.
     loaded.InsertConfiguration(loaded.ConfigurationCount());
@@ -320,6 +336,27 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
     ASSERT_EQ(loaded.Save(sound), 1);
     EXPECT_TRUE(sectionsOf(ReadText(sound), loaded.ConfigurationCount()).empty()) << ReadText(sound);
   }
+}
+
+// A configuration left out again under the header a section kept before carries: both
+// texts stay, and a second save writes the same file.
+TEST_F(SystemImageFileTest, ASectionLeftOutBesideOneKeptBeforeUnderItsHeaderKeepsBoth) {
+  const std::string path = Scratch("three.os");
+  SaveThreeGauss(path);
+  std::string text = ReadText(path);
+  const std::size_t third = text.find("[Config_3]\n");
+  const std::string body = text.substr(third + 11, text.find('[', third + 1) - third - 11);
+  text.replace(third, 10, "[Config_4 left out]\nkept before\n\n[Config_4]");
+  WriteText(path, text);
+  TSystemImage loaded;
+  ASSERT_EQ(loaded.Load(path, 2), 1);
+  ASSERT_EQ(loaded.ConfigurationCount(), 2);
+  ASSERT_EQ(loaded.Save(path), 1);
+  const std::string saved = ReadText(path);
+  EXPECT_NE(saved.find("left out]\nkept before\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("left out 2]\n" + body), std::string::npos) << saved;
+  ASSERT_EQ(loaded.Save(path), 1);
+  EXPECT_EQ(ReadText(path), saved);
 }
 
 TEST_F(SystemImageFileTest, NamesKeepTheirCaseAndAFailedLoadChangesNothing) {

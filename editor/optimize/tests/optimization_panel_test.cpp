@@ -58,6 +58,27 @@ TEST_F(OptimizationPanelTest, TheDefaultParameterFileKeepsParametersAndFunctions
   SetTempDir(Scratch("tmp"));
 }
 
+// The user's notes in the parameter file are told when the panel opens it, not again when
+// an undo step's copy of the setup is read back, and they stay in the file.
+TEST_F(OptimizationPanelTest, NotesAreToldAtTheOpeningAndNotAtAnUndoStep) {
+  TSystemImage image;
+  Open(image, "singlet.os");
+  image.name = Scratch("singlet.os");
+  WriteText(Scratch("singlet.par"), "[MyNotes]\nask the shop\n\n[Common]\nNumPar=1\n\n[Parameters]\n"
+                                    "{ Config=0; Surf=2; Left=-0.05; Right=0.05; Type=\"R\" }\n");
+  TRecordingMessageBoxProvider boxes;
+  TOptimizationPanel panel(image);
+  panel.Setup();
+  const std::size_t told = boxes.boxes.size();
+  ASSERT_GE(told, 1u);
+  EXPECT_NE(boxes.boxes.back().text.find("[MyNotes]"), std::string::npos);
+  ASSERT_TRUE(panel.WriteSetup(Scratch("Undo1.par"), true).Written());
+  panel.RestoreSetup(Scratch("Undo1.par"));
+  EXPECT_EQ(boxes.boxes.size(), told);
+  EXPECT_TRUE(panel.Close());
+  EXPECT_NE(ReadText(Scratch("singlet.par")).find("[MyNotes]\nask the shop\n"), std::string::npos);
+}
+
 // A run writes the list it starts from: a variable deleted after the run leaves the file too.
 TEST_F(OptimizationPanelTest, AVariableDeletedAfterARunLeavesTheFile) {
   struct TStoppedHost final : TOptimizationRunHost {

@@ -201,6 +201,8 @@ TEST_F(ParameterFileTest, ARecordChangedByHandIsRefusedOrLeftOutByName) {
       // Keys misspelt or given twice are named by line; the records are read.
       {"Surf=3", "Surf=3; Surf=3", 5, "line 8: [Parameters] gives Surf a second time"},
       {"Type=\"R\" }", "Type=\"R\"; Kind=1 }", 5, "line 5: [Parameters] holds the key Kind, which"},
+      // A type that lost its quotes ends at its item, as a quoted one would.
+      {"Left=-0.05; Right=0.05; Type=\"R\"", "Type=; Left=-0.05; Right=0.05", 4, "line 5: [Parameters] gives Type=, which is empty"},
   };
   for (const TCase &c : cases) {
     SCOPED_TRACE(c.to);

@@ -89,12 +89,14 @@ class TtiFolderTest : public TFolderTestBase {
   TScriptedFileDialog files_;
 };
 
+const std::string kNotes = "[MyNotes]\nask the shop; \"f/4, not f/5\" ! twice\n\n";
+
 TEST_F(TtiFolderTest, TheFileBesideTheSystemIsReadAtSetUpAndWrittenOnClosing) {
   const std::string beside = Scratch("lens.tti");
   Put(beside,
       "[Common settings]\nMatrixSizeList=0\nColorScaleList=1\n\n[Objects settings]\nTypeList=2\n"
-      "[Square mira]\nNGroup=3\nNStrokesMin=4\nNStrokesMax=9\n[Detector type]\nDetectorList=1\n"
-      "[Round detector]\nDiameter=0.0125\n");
+      "[Square mira]\nNGroup=3\nNStrokesMin=4\nNStrokesMax=9\n[Detector type]\nDetectorList=1\n" +
+          kNotes + "[Round detector]\nDiameter=0.0125\n");
   TTestObjectFolder &folder = Open();
   EXPECT_EQ(folder.SettingsFileName(), beside);
   EXPECT_EQ(Selection(kSettingsSizeList), 0);
@@ -119,6 +121,21 @@ TEST_F(TtiFolderTest, TheFileBesideTheSystemIsReadAtSetUpAndWrittenOnClosing) {
   EXPECT_EQ(read.nStrokesMin, 5);
   EXPECT_EQ(read.detectorList, 1);
   EXPECT_EQ(read.roundDiameter, 0.0125f);
+  // The user's notes stay, go with Save As, and are their file's own.
+  EXPECT_NE(Slurp(beside).find(kNotes), std::string::npos) << Slurp(beside);
+  Open();
+  files_.Choose({Scratch("copy.tti")});
+  Command(CM_SYNTHESIS_SAVE_SETTINGS_AS);
+  EXPECT_NE(Slurp(Scratch("copy.tti")).find(kNotes), std::string::npos) << Slurp(Scratch("copy.tti"));
+  files_.Choose({Scratch("new.tti")});  // not there yet: a beep, and the name is taken
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(Slurp(Scratch("new.tti")).find("[MyNotes]"), std::string::npos);
+  Put(Scratch("plain.tti"), "[Radial mira]\nNStrokes=12\n");
+  files_.Choose({Scratch("plain.tti")});
+  Command(CM_SYNTHESIS_READ_SETTINGS);
+  Command(CM_SYNTHESIS_SAVE_SETTINGS);
+  EXPECT_EQ(Slurp(Scratch("plain.tti")).find("[MyNotes]"), std::string::npos);
 }
 
 TEST_F(TtiFolderTest, WithoutAFileThePagesKeepTheirValuesAndSaveWritesTheSameBytesTwice) {
@@ -155,6 +172,29 @@ TEST_F(TtiFolderTest, ADamagedFileIsRefusedWithAMessageAndReceivesNothingOnClosi
   Close();
   EXPECT_EQ(Slurp(Scratch("bad.tti")), damaged);
   EXPECT_FALSE(Slurp(Scratch("lens.tti")).empty());
+}
+
+TEST_F(TtiFolderTest, ARefusedFileBesideTheSystemIsNotWrittenOverOnClosing) {
+  // Damaged: its last line has no line end; made for another system: metres at infinity.
+  for (const bool damaged : {true, false}) {
+    system_.info.ImageFinite = damaged ? 1 : 0;
+    const std::string text = damaged ? kNotes + "[Radial mira]\nNStrokes=3"
+                                     : "[Common settings]\nUnitBtn=0\nObjectSpaceCheck=0\n" + kNotes;
+    Put(Scratch("lens.tti"), text);
+    Open();
+    EXPECT_TRUE(!damaged || BoxSaid("is damaged"));
+    files_.Cancel();
+    Close();
+    EXPECT_EQ(Slurp(Scratch("lens.tti")), text);
+  }
+}
+
+TEST_F(TtiFolderTest, TwoNotesSectionsOfOneNameAreBothWrittenBack) {
+  const std::string notes = "[MyNotes]\nfirst\n\n[mynotes]\nsecond\n";
+  Put(Scratch("lens.tti"), "[Radial mira]\nNStrokes=12\n\n" + notes);
+  Open();
+  Close();
+  EXPECT_NE(Slurp(Scratch("lens.tti")).find(notes), std::string::npos) << Slurp(Scratch("lens.tti"));
 }
 
 TEST_F(TtiFolderTest, SaveAsCancelledReadAndAFailedSave) {
