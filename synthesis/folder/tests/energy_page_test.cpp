@@ -240,7 +240,9 @@ TEST_F(EnergyPageTest, TheZoneTravelsThroughTheSettingsFile) {
   page.CheckDlgButton(kEnergyRectangle, BST_CHECKED);
   page.CheckDlgButton(kEnergySmoothing, BST_UNCHECKED);
   page.ReadParameters();
+  page.energyInZone = 42.0;  // measured on the zone before
   ASSERT_EQ(folder_->ReadSettings(file), 1);
+  EXPECT_LT(page.energyInZone, 0.0);
   EXPECT_EQ(page.SizeRectX, 0.02467);
   EXPECT_EQ(page.SizeRectY, 0.125);
   EXPECT_EQ(page.PozitionX, -0.5);
