@@ -141,7 +141,7 @@ TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   page.GetDlgItemText(kEnergyResult, shown[1], sizeof shown[1]);
   EXPECT_EQ(std::string(shown[0]) + "|" + shown[1], "100.00|");
   const double squareShare = side * side / (kSynthesisNd * kSynthesisNd) * 100.0;
-  Type(page, half, half, "0", "0");
+  Type(page, ("-" + std::string(half)).c_str(), half, "0", "0");  // stored back positive, the result kept
   page.SendMessage(WM_COMMAND, kEnergyEllipse, 0);
   EXPECT_EQ(page.TypeZone, kZoneEllipse);
   EXPECT_APPROX(page.energyInZone, squareShare * 3.14159265358979 / 4.0, kHalfSideShare);
