@@ -250,6 +250,19 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, "");
 }
 
+TEST_F(TtiFolderTest, CellsReadWhileMatrixAndTransformerIsChosenAreTheOnesItCombinesAndSaves) {
+  TTestObjectFolder &folder = Open();
+  ASSERT_EQ(DetectorPage().ChooseDetectorType(3), 1);  // the matrix's boxes shown once
+  ASSERT_EQ(DetectorPage().ChooseDetectorType(7), 1);
+  const TTtiArrayCells read{0.5f, 0.25f, 0.75f, 0.375f};
+  Put(Scratch("cells.tti"), "[Detector type]\nDetectorList=7\n[Matrix detector]\nLy=0.5; Lz=0.25; dY0=0.75; dZ0=0.375\n");
+  EXPECT_EQ(folder.ReadSettings(Scratch("cells.tti")), 1);
+  // The combined detector takes the matrix's values through its hidden page, as Map,
+  // Color and Save do: the values read, not those the page showed before.
+  DetectorPage().ReadParameters();
+  EXPECT_EQ(folder.CurrentTtiSettings().matrix, read);
+}
+
 TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {
   TTestObjectFolder &folder = Open();
   ASSERT_EQ(ObjectPage().currentType, kObjectRadialMira);
