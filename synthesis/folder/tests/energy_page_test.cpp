@@ -256,6 +256,16 @@ TEST_F(EnergyPageTest, TheZoneTravelsThroughTheSettingsFile) {
   EXPECT_EQ(page.IsDlgButtonChecked(kEnergyEllipse), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(page.IsDlgButtonChecked(kEnergyRectangle), static_cast<UINT>(BST_UNCHECKED));
   EXPECT_TRUE(answers_->boxes.empty());
+  // A page zone that differs from the file's in one value alone is another zone too.
+  for (int k = 0; k < 4; ++k) {
+    const char *typed[4] = {"0.02467", "0.125", "-0.5", "0.0623"};
+    typed[k] = "0.3";
+    Type(page, typed[0], typed[1], typed[2], typed[3]);
+    page.ReadParameters();
+    page.energyInZone = 42.0;
+    ASSERT_EQ(folder_->ReadSettings(file), 1);
+    EXPECT_LT(page.energyInZone, 0.0) << "zone value " << k;
+  }
 }
 
 }  // namespace
