@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "foundation/fft/fft.h"
+#include "imaging/rasters/linear_convolution.h"
+#include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_image.h"
 #include "platform/core/message_box.h"
 #include "synthesis/detectors/element_detectors.h"
@@ -124,8 +126,8 @@ int TDetectorMatrixTransformerModel::ReadParameters() {
   if (matrix_ == nullptr || transformer_ == nullptr) return 1;
   matrix_->ReadParameters();
   transformer_->ReadParameters();
-  // The product of two spectra stands only while both stand.
-  if (matrix_->state != kSpectraWritten || transformer_->state != kSpectraWritten) state = kNothingComputed;
+  // The combined response stands only while both of its parts stand.
+  if (matrix_->state == kNothingComputed || transformer_->state == kNothingComputed) state = kNothingComputed;
   return 1;
 }
 
@@ -153,35 +155,24 @@ int TDetectorMatrixTransformerModel::MakeResponse() {
   if (matrix_ == nullptr || transformer_ == nullptr || n == 0 || PixelSize() == 0.0) return 0;
   matrix_->ReadParameters();
   // A transformer whose file went missing or broke has no response to combine: the old
-  // spectrum would belong to another file.
+  // response would belong to another file.
   if (transformer_->ReadParameters() == 0) return transformer_->MakeResponse();
-  if (matrix_->MakeResponse() == 0) return 0;
-  // The element was written anew (perhaps for another raster): its spectrum too.
+  if (matrix_->MakeResponse() == 0 || transformer_->MakeResponse() == 0) return 0;
+  // The element was written anew (perhaps for another raster); its spectrum is not.
   matrix_->state = kRastersWritten;
   if (!NameResponseFiles(*this, "d_m_tran")) return 0;
-  if (matrix_->TransformRasters() == 0 || transformer_->TransformRasters() == 0) return 0;
-  Mem<float> re, im, matrixRow, transformerRow;
-  if (!re.Allocate(n, n) || !im.Allocate(n, n)) return 0;
-  const bool opened = matrix_->OpenFrameFile(0) != 0 && transformer_->OpenFrameFile(0) != 0;
-  bool read = opened;
-  // Row by row, the product of the two spectra (a + i b)(c + i d).
-  for (int row = 0; read && row < n; ++row) {
-    read = matrix_->ReadFrameStep(0, matrixRow, row) != 0 &&
-           transformer_->ReadFrameStep(0, transformerRow, row) != 0;
-    if (!read) break;
-    const float *a = matrixRow.data, *b = matrixRow.data + n;
-    const float *c = transformerRow.data, *d = transformerRow.data + n;
-    float *outRe = re.data + static_cast<std::size_t>(row) * n;
-    float *outIm = im.data + static_cast<std::size_t>(row) * n;
-    for (int k = 0; k < n; ++k) {
-      outRe[k] = a[k] * c[k] - b[k] * d[k];
-      outIm[k] = c[k] * b[k] + a[k] * d[k];
-    }
+  Mem<float> combined, element;
+  TFileData transformerFile(transformer_->rasterFiles.data[0]), matrixFile(matrix_->rasterFiles.data[0]);
+  if (!ReadSquareRaster(transformerFile, combined, n) || !ReadSquareRaster(matrixFile, element, n)) return 0;
+  // The element seen through the transformer as the picture sees them, one after the
+  // other: light the transformer's rings carry past an edge is lost there, never shown at
+  // the opposite edge.
+  const TLinearResponse through{element.data, ResponseReach(element.data, n)};
+  if (!ConvolveLinear(combined.data, n, &through, 1, 1.0)) {
+    ShowNotEnoughMemory();
+    return 0;
   }
-  matrix_->CloseFrameFile(0);
-  transformer_->CloseFrameFile(0);
-  if (!read) return 0;
-  if (FFT2D(n, n, re.data, im.data, kInverse) == 0) return 0;
-  FFTSwapHalves(n, n, re.data);
-  return rasterFiles.data[0].Write(re);
+  if (rasterFiles.data[0].Write(combined) == 0) return 0;
+  state = kRastersWritten;
+  return 1;
 }

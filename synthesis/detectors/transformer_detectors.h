@@ -5,8 +5,8 @@
 // out radially over the raster's frequency grid: the transformer's signed point response
 // in the detector plane, summing to the gain at frequency 0, so that it passes each
 // frequency by the table's gain. The matrix-and-transformer model combines the
-// matrix detector's element with it: its response is the convolution of both responses,
-// formed as the product of their spectra.
+// matrix detector's element with it: its response is the linear convolution of both
+// responses, cut to the raster, as the picture passes them.
 
 #include <string>
 
@@ -71,11 +71,12 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // The transformer's file is read again first (see ReadParameters).
   int TransformRasters() override;
   // The matrix and the optical transformer take their values; the combined response is
-  // out of date (`state` 0) when either of theirs is no longer transformed. 1.
+  // out of date (`state` 0) when either of theirs is. 1.
   int ReadParameters() override;
   // Both models take their values, the matrix element and the transformer's response are
-  // made and transformed, and the product of their spectra transformed back is written as
-  // "d_m_tran.img" (real part, not normalised). 0 when either model has no spectrum.
+  // made, and their linear convolution (light carried past an edge lost, not wrapped to
+  // the opposite edge) is written as "d_m_tran.img", not normalised; `state` 1. 0 when
+  // either model has no response or a raster cannot be read or written.
   virtual int MakeResponse();
   // The image passes the matrix element and the transformer one after the other: their
   // product, a response reaching as far as both together, needs no raster of its own.

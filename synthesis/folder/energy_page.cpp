@@ -75,7 +75,17 @@ const TResponseTableEntry kEnergyTable[] = {
     EvCommand<&TTestLight::CmShowZone>(kEnergyShowZone),
     EvCommand<&TTestLight::CmRectangle>(kEnergyRectangle),
     EvCommand<&TTestLight::CmEllipse>(kEnergyEllipse),
+    EvChildNotify<&TTestLight::ZoneEdited>(kEnergyWidth, EN_CHANGE),
+    EvChildNotify<&TTestLight::ZoneEdited>(kEnergyHeight, EN_CHANGE),
+    EvChildNotify<&TTestLight::ZoneEdited>(kEnergyX, EN_CHANGE),
+    EvChildNotify<&TTestLight::ZoneEdited>(kEnergyY, EN_CHANGE),
 };
+
+// A result as the page shows it: blank where it is not known.
+void ShowResult(char (&text)[32], double percent) {
+  text[0] = '\0';
+  if (percent >= 0.0) std::snprintf(text, sizeof text, "%5.2f", percent);
+}
 
 }  // namespace
 
@@ -87,8 +97,8 @@ TTestLight::TTestLight(TTestObjectFolder *folder)
   binder_->AddEdit(kEnergyHeight, &SizeRectY, 'd', "%g");
   binder_->AddEdit(kEnergyX, &PozitionX, 'd', "%g");
   binder_->AddEdit(kEnergyY, &PozitionY, 'd', "%g");
-  binder_->AddEdit(kEnergyResult, &energyInZone, 'd', "%5.2f");
-  binder_->AddEdit(kEnergyContrast, &contrast, 'd', "%5.2f");
+  binder_->AddEdit(kEnergyResult, energyText_, 'S', "%s", sizeof energyText_);
+  binder_->AddEdit(kEnergyContrast, contrastText_, 'S', "%s", sizeof contrastText_);
   binder_->AddEdit(kEnergyOutside, outsideText_, 'S', "%s", sizeof outsideText_);
   binder_->AddEdit(kEnergyBlurLeftOut, leftOutText_, 'S', "%s", sizeof leftOutText_);
   SetTtiEnergyZone(this);
@@ -112,6 +122,10 @@ void TTestLight::TakeTtiZone(TTtiSettings &values) {
 
 void TTestLight::PutTtiZone(const TTtiSettings &values, bool present) {
   if (present) {
+    // Another zone read: the results shown were of the zone before.
+    if (values.typeZone != TypeZone || values.sizeRectX != SizeRectX || values.sizeRectY != SizeRectY ||
+        values.pozitionX != PozitionX || values.pozitionY != PozitionY || values.smoothing != Smoothing)
+      energyInZone = contrast = -1.0;
     TypeZone = values.typeZone == kZoneEllipse ? kZoneEllipse : kZoneRectangle;
     SizeRectX = values.sizeRectX;
     SizeRectY = values.sizeRectY;
@@ -188,11 +202,13 @@ void TTestLight::RoundZone() {
 
 int TTestLight::ShowParameters() {
   if (GetHandle() == nullptr) return 1;
-  outsideText_[0] = '\0';
-  if (outsidePicture >= 0.0) std::snprintf(outsideText_, sizeof outsideText_, "%5.2f", outsidePicture);
-  leftOutText_[0] = '\0';
-  if (blurLeftOut >= 0.0) std::snprintf(leftOutText_, sizeof leftOutText_, "%5.2f", blurLeftOut);
+  ShowResult(energyText_, energyInZone);
+  ShowResult(contrastText_, contrast);
+  ShowResult(outsideText_, outsidePicture);
+  ShowResult(leftOutText_, blurLeftOut);
+  writing_ = true;
   if (binder_ != nullptr) binder_->WriteAll();
+  writing_ = false;
   CheckDlgButton(kEnergySmoothing, Smoothing == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyShowZone, ShowZone == 1 ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(kEnergyRectangle, TypeZone == kZoneRectangle ? BST_CHECKED : BST_UNCHECKED);
@@ -270,8 +286,9 @@ void TTestLight::Recalculate() {
     RoundZone();
   }
   if (status == kEnergyMeasured) Smoothing = zone.smoothing;
-  energyInZone = result.energyInZone;
-  contrast = result.contrast;
+  // Nothing measured is shown as nothing, never as 0 %.
+  energyInZone = status == kEnergyMeasured ? result.energyInZone : -1.0;
+  contrast = status == kEnergyMeasured ? result.contrast : -1.0;
   // The zone's share is of the light in the picture; what the picture lacks of the light
   // the system passes is told beside it, where the object's own rays know it.
   // The blur is taken as far as its light matters; the share of its light beyond is told
@@ -314,8 +331,8 @@ void TTestLight::InitZone() {
     PozitionY = zone.y;
     RoundZone();
   }
-  energyInZone = 0.0;
-  contrast = 0.0;
+  // The zone fitted is not measured yet.
+  energyInZone = contrast = -1.0;
   outsidePicture = blurLeftOut = -1.0;
   ShowParameters();
   SetArrowCursor();
@@ -371,6 +388,18 @@ void TTestLight::CmEllipse() {
   TypeZone = kZoneEllipse;
   ShowParameters();
   Recalculate();
+}
+
+void TTestLight::ForgetResults() {
+  energyInZone = contrast = -1.0;
+  energyText_[0] = contrastText_[0] = '\0';
+  // Only the results' fields: a box being typed into keeps its text as typed.
+  SetDlgItemText(kEnergyResult, energyText_);
+  SetDlgItemText(kEnergyContrast, contrastText_);
+}
+
+void TTestLight::ZoneEdited() {
+  if (!writing_ && GetHandle() != nullptr) ForgetResults();
 }
 
 void TTestLight::CmShowZone() {

@@ -44,7 +44,8 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   int EnterPage() override { return 1; }
   int LeavePage() override;
 
-  // The controls into the values, and back (sizes and centre rounded to 0.001).
+  // The controls into the values, and back. The results are shown only while they are of
+  // the zone shown: blank before the zone is first measured and once it is changed.
   int ReadParameters() override;
   int ShowParameters() override;
   // Makes the image averaged over wavelength current in the synthesis record's raster,
@@ -68,6 +69,8 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   void CmShowZone();
   void CmRectangle();
   void CmEllipse();
+  // A zone box typed into: the results shown were of another zone and are cleared at once.
+  void ZoneEdited();
   void EvDestroy();
 
   int Smoothing = 0;
@@ -77,8 +80,9 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   double SizeRectY = 0.0;
   double PozitionX = 0.0;
   double PozitionY = 0.0;
-  double energyInZone = 0.0;
-  double contrast = 0.0;
+  // The results of the zone shown, percent; negative while not measured for it.
+  double energyInZone = -1.0;
+  double contrast = -1.0;
   // Of the light the system passes, the share that falls outside the picture (percent);
   // negative where it is not known (an object not imaged by its own traced rays).
   double outsidePicture = -1.0;
@@ -96,10 +100,16 @@ class TTestLight : public TBookMarkDlg, public TTestObject, public TTtiEnergyZon
   static TColorPicture *CurrentPicture();
   // The disc's diameter in the raster's unit when the object is the disc, else -1.
   double DiscDiameter() const;
+  // The zone's results are no longer known: blank on the page.
+  void ForgetResults();
 
   TTestObjectFolder *folder_;
   TMultiEdit *binder_ = nullptr;
-  // outsidePicture as the page shows it: blank where it is not known.
+  // While the page writes its own boxes, their change notices are not the user's edits.
+  bool writing_ = false;
+  // The results as the page shows them: blank where not known.
+  char energyText_[32] = "";
+  char contrastText_[32] = "";
   char outsideText_[32] = "";
   char leftOutText_[32] = "";
 };

@@ -54,6 +54,9 @@ void PutCells(TArrayDetectorModel *model, const TTtiArrayCells &cells) {
   model->dY0 = cells.dY0;
   model->dZ0 = cells.dZ0;
   model->state = kNothingComputed;
+  // Its page shows them at once, shown or hidden: the combined detector reads a hidden
+  // matrix page, and its boxes must not give back the values from before the file.
+  model->ShowParameters();
 }
 
 }  // namespace
@@ -162,6 +165,7 @@ void PutDetectorTti(TTestDetector &page, const TTtiSettings &values, unsigned se
     if (auto *round = ModelOf<TDetectorRoundModel>(page, kDetectorRound)) {
       round->Diameter = values.roundDiameter;
       round->state = kNothingComputed;
+      round->ShowParameters();
     }
   }
   if ((sections & kTtiRectangleDetector) != 0) {
@@ -169,6 +173,7 @@ void PutDetectorTti(TTestDetector &page, const TTtiSettings &values, unsigned se
       rectangle->Ly = values.rectangleLy;
       rectangle->Lz = values.rectangleLz;
       rectangle->state = kNothingComputed;
+      rectangle->ShowParameters();
     }
   }
   if ((sections & kTtiMatrixDetector) != 0)

@@ -170,6 +170,10 @@ void TCustomObject::TakePictureFiles(const std::string &backgroundName, const st
   state = kNothingComputed;
 }
 
+bool TCustomObject::HasPicture() const {
+  return !backgroundFile.empty() || !objectFile.empty() || !background_.Empty() || !object_.Empty();
+}
+
 void TCustomObject::CmBackground() {
   TFileName request(this, kPictureFilter, TFileName::kOpen);
   const std::string chosen = request.Execute();

@@ -42,6 +42,8 @@ class TCustomObject : public TTestObjectDlg {
   // The pictures a settings file names: the boxes show them, and they are read when the
   // object is next computed (the pictures read before are no longer the object's).
   void TakePictureFiles(const std::string &backgroundName, const std::string &objectName);
+  // Whether the object holds a picture or names one to read: it then has something to show.
+  bool HasPicture() const;
   void CmBackground();
   void CmObject();
   // Read the picture named by backgroundFile / objectFile (an empty name beeps and leaves

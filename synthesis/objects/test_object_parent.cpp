@@ -328,9 +328,9 @@ void TTestObjectParent::CmTypeChanged() {
   if (chosen->GetHandle() != nullptr) chosen->ShowWindow(SW_SHOW);
   chosen->state = kNothingComputed;
   ShowObjectSize();
-  // The bitmap object has nothing to show until a picture is chosen; every other object
-  // can be shown at once.
-  const int viewable = chosen->name == kCustomObjectDisplayName ? 0 : 1;
+  // The bitmap object has nothing to show until it holds or names a picture (one chosen, or
+  // named by a settings file read); every other object can be shown at once.
+  const int viewable = chosen != customObject_ || customObject_->HasPicture() ? 1 : 0;
   // A bitmap's values are display values already: its pictures, and those of its image
   // through the system, are shown without the display exponent; every other object's with it.
   if (TTestImage *shared = GetTestImage()) {

@@ -692,6 +692,19 @@ TEST_F(DetectorPage, EveryDetectorsPictureIsTheLinearConvolutionOfItsResponses) 
       const std::vector<float> picture = raster(results.data[0]);
       for (int i = 0; i < kSide * kSide; ++i)
         ASSERT_NEAR(picture[i], scale * plane[(kOrigin + i / kSide) * kPlane + kOrigin + i % kSide], 2e-6 * largest) << i;
+      if (!both || !traced) continue;
+      // Its Map: the matrix's element through the transformer, whose rings reach the edges.
+      TRecordingWindows windows;
+      Page().SendMessage(WM_COMMAND, kDetectorMapButton, 0);
+      const std::vector<float> shown = raster(Page().CurrentModel()->rasterFiles.data[0]);
+      for (int i = 0; i < kSide * kSide; ++i) {
+        double sum = 0.0;
+        for (int j = 0; j < kSide * kSide; ++j) {
+          const int r = i / kSide - j / kSide + kSide / 2, c = i % kSide - j % kSide + kSide / 2;
+          if (r >= 0 && r < kSide && c >= 0 && c < kSide) sum += responses[0][j] * responses[1][r * kSide + c];
+        }
+        ASSERT_NEAR(shown[i], sum, 2e-6) << i;
+      }
     }
 }
 

@@ -327,13 +327,17 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
       const double down = r == 8 ? 1.0 : (r == 7 || r == 9 ? 0.5 : 0.0);
       EXPECT_APPROX(Cell(response, c, r), across * down, kTransformTolerance) << c << ", " << r;
     }
-  // Through the flat response every cell sums the element's 8 pixels over the N^2 cells.
+  // Through the flat response a cell sums over N^2 the element's pixels that lie inside the
+  // raster: all 8, and 2.5 x 1.5 at a corner.
   transformer.FileName = Scratch("flat.otd");
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=3; G=0;}\n");
   ASSERT_EQ(combined.MakeResponse(), 1);
   response = ReadRaster(Scratch("d_m_tran.img"));
-  for (int k = 0; k < kSide * kSide; ++k)
+  for (int k = 0; k < kSide * kSide; ++k) {
+    if (k % kSide < 2 || k % kSide >= kSide - 2 || k / kSide < 1 || k / kSide >= kSide - 1) continue;
     EXPECT_APPROX(response.data[k], 8.0 / (kSide * kSide), kTransformTolerance) << k;
+  }
+  EXPECT_APPROX(Cell(response, kSide - 1, 0), 2.5 * 1.5 / (kSide * kSide), kTransformTolerance);
   // Once transformed, the combination stands until the matrix or the transformer changes.
   ASSERT_EQ(combined.TransformRasters(), 1);
   EXPECT_EQ(combined.state, kSpectraWritten);

@@ -135,8 +135,13 @@ TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   Type(page, whole, whole, "0", "0");
   page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
   EXPECT_APPROX(page.energyInZone, 100.0, kExact);
+  char shown[2][32] = {};
+  page.GetDlgItemText(kEnergyResult, shown[0], sizeof shown[0]);
+  Type(page, half, whole, "0", "0");  // another zone: the results shown were the whole raster's and go at once
+  page.GetDlgItemText(kEnergyResult, shown[1], sizeof shown[1]);
+  EXPECT_EQ(std::string(shown[0]) + "|" + shown[1], "100.00|");
   const double squareShare = side * side / (kSynthesisNd * kSynthesisNd) * 100.0;
-  Type(page, half, half, "0", "0");
+  Type(page, ("-" + std::string(half)).c_str(), half, "0", "0");  // stored back positive, the result kept
   page.SendMessage(WM_COMMAND, kEnergyEllipse, 0);
   EXPECT_EQ(page.TypeZone, kZoneEllipse);
   EXPECT_APPROX(page.energyInZone, squareShare * 3.14159265358979 / 4.0, kHalfSideShare);
@@ -235,7 +240,9 @@ TEST_F(EnergyPageTest, TheZoneTravelsThroughTheSettingsFile) {
   page.CheckDlgButton(kEnergyRectangle, BST_CHECKED);
   page.CheckDlgButton(kEnergySmoothing, BST_UNCHECKED);
   page.ReadParameters();
+  page.energyInZone = 42.0;  // measured on the zone before
   ASSERT_EQ(folder_->ReadSettings(file), 1);
+  EXPECT_LT(page.energyInZone, 0.0);
   EXPECT_EQ(page.SizeRectX, 0.02467);
   EXPECT_EQ(page.SizeRectY, 0.125);
   EXPECT_EQ(page.PozitionX, -0.5);
@@ -249,6 +256,16 @@ TEST_F(EnergyPageTest, TheZoneTravelsThroughTheSettingsFile) {
   EXPECT_EQ(page.IsDlgButtonChecked(kEnergyEllipse), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(page.IsDlgButtonChecked(kEnergyRectangle), static_cast<UINT>(BST_UNCHECKED));
   EXPECT_TRUE(answers_->boxes.empty());
+  // A page zone that differs from the file's in one value alone is another zone too.
+  for (int k = 0; k < 4; ++k) {
+    const char *typed[4] = {"0.02467", "0.125", "-0.5", "0.0623"};
+    typed[k] = "0.3";
+    Type(page, typed[0], typed[1], typed[2], typed[3]);
+    page.ReadParameters();
+    page.energyInZone = 42.0;
+    ASSERT_EQ(folder_->ReadSettings(file), 1);
+    EXPECT_LT(page.energyInZone, 0.0) << "zone value " << k;
+  }
 }
 
 }  // namespace

@@ -278,6 +278,9 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomObjectBox, shown[0], sizeof shown[0]);
   GetDlgItemText(ObjectPage().CustomObject()->GetHandle(), kCustomBackgroundBox, shown[1], sizeof shown[1]);
   EXPECT_EQ(std::string(shown[0]) + "|" + shown[1], Scratch("there.bmp") + "|---");
+  ASSERT_EQ(ObjectPage().SelectType(kObjectCustom), 1);  // the object named has something to show
+  for (const int id : {kObjectColorMapButton, kObject3DPlotButton}) EXPECT_TRUE(IsWindowEnabled(ObjectPage().GetDlgItem(id)));
+  for (const int id : {kFolderColorButton, kFolder3DButton}) EXPECT_TRUE(IsWindowEnabled(folder.GetDlgItem(id)));
   // A folder opens for reading but holds no picture: told, and its name not kept.
   const std::string folderName = Scratch("pictures");
   std::filesystem::create_directories(folderName);
@@ -285,6 +288,19 @@ TEST_F(TtiFolderTest, ACustomObjectReadsBackAsRadialBarsAndMissingPicturesAreTol
   EXPECT_EQ(folder.ReadSettings(Scratch("custom.tti")), 1);
   EXPECT_EQ(answers_->boxes.back().text, "\nObject description \"" + folderName + "\" not exist.");
   EXPECT_EQ(ObjectPage().CustomObject()->objectFile, "");
+}
+
+TEST_F(TtiFolderTest, CellsReadWhileMatrixAndTransformerIsChosenAreTheOnesItCombinesAndSaves) {
+  TTestObjectFolder &folder = Open();
+  ASSERT_EQ(DetectorPage().ChooseDetectorType(3), 1);  // the matrix's boxes shown once
+  ASSERT_EQ(DetectorPage().ChooseDetectorType(7), 1);
+  const TTtiArrayCells read{0.5f, 0.25f, 0.75f, 0.375f};
+  Put(Scratch("cells.tti"), "[Detector type]\nDetectorList=7\n[Matrix detector]\nLy=0.5; Lz=0.25; dY0=0.75; dZ0=0.375\n");
+  EXPECT_EQ(folder.ReadSettings(Scratch("cells.tti")), 1);
+  // The combined detector takes the matrix's values through its hidden page, as Map,
+  // Color and Save do: the values read, not those the page showed before.
+  DetectorPage().ReadParameters();
+  EXPECT_EQ(folder.CurrentTtiSettings().matrix, read);
 }
 
 TEST_F(TtiFolderTest, ATypedObjectSizeAndDistanceSurviveSaveAndRead) {
