@@ -64,11 +64,13 @@ class TSetupKeeper {
   virtual bool StoreSetup(const std::string &path) = 0;
   // The setup written at path by StoreSetup comes back.
   virtual void RestoreSetup(const std::string &path) = 0;
-  // Before the list of configurations changes, and after: a configuration inserted at index
-  // at or the one at at deleted (-1: the list stayed as it was).
+  // Before the list of configurations or the order of the surfaces changes, and after: a
+  // configuration inserted at index at or the one at at deleted (-1: the list stayed as it
+  // was); the surface of index i moved to map[i] in every configuration (empty: none moved).
   virtual void ConfigurationsChanging() = 0;
   virtual void ConfigurationInserted(int at) = 0;
   virtual void ConfigurationDeleted(int at) = 0;
+  virtual void SurfacesRenumbered(const std::vector<int> &map) = 0;
   // The system is saved under another name: its whole setup, kept now in the file from
   // (or in the keeper's own place), is written to the file to. False, why saying its cause,
   // when it was not.

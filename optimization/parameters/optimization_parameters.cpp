@@ -1,5 +1,6 @@
 #include "optimization/parameters/optimization_parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -160,6 +161,31 @@ void TOptimizationParameters::ConfigurationDeleted(int at) {
     else if (list.data[i].Config > at)
       --list.data[i].Config;
   }
+}
+
+int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost) {
+  const int count = static_cast<int>(map.size());
+  auto place = [&](int i) { return i >= 0 && i < count ? map[i] : -1; };
+  int changed = 0;
+  for (int i = Count() - 1; i >= 0; --i) {
+    TParameterDescription &p = list.data[i];
+    if (p.Surf < 0) continue;  // a record that names no surface
+    int to = place(p.Surf);
+    if (p.Type == "T") {
+      // The gap between two neighbours stays one when they stay neighbours, in either order.
+      const int next = place(p.Surf + 1);
+      to = to >= 0 && next >= 0 && std::abs(to - next) == 1 ? std::min(to, next) : -1;
+    }
+    if (to == p.Surf) continue;
+    ++changed;
+    if (to >= 0) {
+      p.Surf = to;
+      continue;
+    }
+    lost.insert(lost.begin(), Describe(i));
+    list.Delete(i);
+  }
+  return changed;
 }
 
 void TOptimizationParameters::StoreValue(int i, double v) {

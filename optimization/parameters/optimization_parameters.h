@@ -5,6 +5,7 @@
 // reads and writes the parameter file ("[Common]" NumPar and the "[Parameters]" records).
 
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "optimization/parameters/parameter_description.h"
@@ -50,6 +51,11 @@ class TOptimizationParameters {
   // or the one at at deleted (its own go, the later ones move down): the others keep theirs.
   void ConfigurationInserted(int at);
   void ConfigurationDeleted(int at);
+  // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
+  // surface, a distance "T" its pair of neighbours (then named by the first of the two).
+  // A parameter whose surface, or pair, has no place after the move is deleted and named
+  // in lost. Answers how many parameters moved or went.
+  int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
 
   double Left(int i) const { return Get(i).Left; }
   double Right(int i) const { return Get(i).Right; }
