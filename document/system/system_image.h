@@ -310,6 +310,19 @@ class TSystemImage : public TOpticalSystem {
   bool setupOfStepKept_ = false;
   // Writes the setup as it stands beside the snapshot of the step now current.
   void KeepSetupOfStep();
+  // The surfaces in the order the optimization setup numbers them (numbersTaken_: known),
+  // and as the step now current holds them. FollowSurfaceNumbers, at the end of every
+  // rebuild and before every snapshot, hands the keeper where each of them stands now
+  // (removed: -1) when any moved, and takes the new order; a system read whole or copied
+  // in is taken as it stands. While holdNumbers_ is above 0 (the turn, which hands its own
+  // map) nothing is handed.
+  std::vector<const TSurface *> numbered_;
+  std::vector<const TSurface *> stepNumbered_;
+  bool numbersTaken_ = false;
+  bool following_ = false;
+  int holdNumbers_ = 0;
+  void FollowSurfaceNumbers();
+  void TakeSurfaceNumbers();
   TSystemObservers observers_;
   unsigned revision_ = 0;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.

@@ -357,6 +357,8 @@ void TSystemImage::ForEachConfiguration() {
     setupKeeper_->ConfigurationsChanging();
   }
   std::vector<int> moved;
+  // The reloads and the turn renumber nothing on their own: the turn's map is handed at the end.
+  ++holdNumbers_;
   // The file keeps the surfaces relative to the first one, which it puts at the origin: each
   // reload is moved back to where the first surface stands now.
   const TSurface *firstSurface = Surface(0);
@@ -385,6 +387,8 @@ void TSystemImage::ForEachConfiguration() {
   Mem<TConfigurationParameters> turned;
   if (count > 0 && !turned.Allocate(count, 1)) {
     DeleteFileIfExists(path);
+    --holdNumbers_;
+    TakeSurfaceNumbers();
     if (setupKeeper_ != nullptr) setupKeeper_->SurfacesRenumbered(moved);
     return;
   }
@@ -431,5 +435,7 @@ void TSystemImage::ForEachConfiguration() {
   name = keptName;
   viewWindow = keptView;
   modified_ = 1;
+  --holdNumbers_;
+  TakeSurfaceNumbers();
   if (setupKeeper_ != nullptr) setupKeeper_->SurfacesRenumbered(moved);
 }

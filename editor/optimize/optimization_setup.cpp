@@ -50,14 +50,16 @@ void TOptimizationSetup::RestoreSetup(const std::string &path) {
     MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void TOptimizationSetup::ConfigurationsChanging() {
+void TOptimizationSetup::ConfigurationsChanging() { ReadHidden(-1); }
+
+void TOptimizationSetup::ReadHidden(int surfacesNamed) {
   hidden_.reset();
   if (Shown() != nullptr) return;
   // Hidden: the file's setup is read while the configurations are still those it names.
   const std::string file = DefaultParameterFile(image_);
   if (file.empty() || !FileExists(file)) return;
   hidden_ = std::make_unique<TOptimizationPanel>(image_);
-  hidden_->Setup();
+  hidden_->Setup(surfacesNamed);
 }
 
 template <class Move>
@@ -102,6 +104,8 @@ void TOptimizationSetup::ConfigurationDeleted(int at) {
 }
 
 void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
+  // An edit of the surfaces tells only after it: the hidden file names the surfaces before.
+  if (hidden_ == nullptr && !map.empty()) ReadHidden(static_cast<int>(map.size()));
   Moved(!map.empty(), [&map](TOptimizationPanel &panel) {
     std::vector<std::string> lost;
     const bool touched = panel.parameters.SurfacesRenumbered(map, lost) > 0;

@@ -44,6 +44,9 @@ class TOptimizationSetup final : public TSetupKeeper {
   // answers whether a variable changed), and the file written when hidden.
   template <class Move>
   void Moved(bool happened, Move move);
+  // The hidden setup read from the default file, whose surface numbers name surfacesNamed
+  // surfaces (-1: the system's).
+  void ReadHidden(int surfacesNamed);
 
   TSystemImage &image_;
   // The file's setup, read before a configuration edit while the panel is hidden.

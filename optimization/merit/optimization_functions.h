@@ -83,6 +83,8 @@ class TOptimizationFunctions {
   // follows it. One that has no place after the move, or lands on index 0 (which names no
   // scanner), becomes 0 and is named in lost, once per configuration.
   void SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
+  // As TOptimizationParameters::surfacesNamed, for the scanner surfaces a file read names.
+  int surfacesNamed = -1;
   void SetPolychrome(int flag);
   // The flat list of weighted functions in their fixed order; resets the fault record.
   void BuildIndex();

@@ -172,9 +172,11 @@ int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std
     if (p.Surf < 0) continue;  // a record that names no surface
     int to = place(p.Surf);
     if (p.Type == "T") {
-      // The gap between two neighbours stays one when they stay neighbours, in either order.
+      // The gap between two neighbours stays one when they stay neighbours, in either order;
+      // one split by surfaces put between them stays the gap behind the first.
       const int next = place(p.Surf + 1);
-      to = to >= 0 && next >= 0 && std::abs(to - next) == 1 ? std::min(to, next) : -1;
+      if (to >= 0 && next >= 0 && std::abs(to - next) == 1) to = std::min(to, next);
+      else if (next < to) to = -1;
     }
     if (to == p.Surf) continue;
     ++changed;

@@ -52,10 +52,15 @@ class TOptimizationParameters {
   void ConfigurationInserted(int at);
   void ConfigurationDeleted(int at);
   // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
-  // surface, a distance "T" its pair of neighbours (then named by the first of the two).
+  // surface, a distance "T" its pair of neighbours (then named by the first of the two; a
+  // pair with surfaces put between them keeps the gap behind the first).
   // A parameter whose surface, or pair, has no place after the move is deleted and named
   // in lost. Answers how many parameters moved or went.
   int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
+
+  // The number of surfaces a file read now names when the system's have changed since it
+  // was written (-1: the system's own).
+  int surfacesNamed = -1;
 
   double Left(int i) const { return Get(i).Left; }
   double Right(int i) const { return Get(i).Right; }

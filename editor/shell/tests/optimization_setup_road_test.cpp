@@ -6,6 +6,8 @@
 
 #include <set>
 
+#include "editor/insert/element_folder.h"
+#include "editor/insert/tests/insert_test_support.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
@@ -192,4 +194,77 @@ TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
                   answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos);
       EXPECT_TRUE(same(to[0][panel->functions.Record(0, 0)->ScannerSurface], from[0][2]) && panel->functions.Record(1, 0)->ScannerSurface == 0);
     }
+}
+
+// Every command of the table that adds, removes or reorders surfaces (a placement picks the
+// first element and lands halfway to the second, the element folder takes a 60 mm lens)
+// leaves each variable on the surface at the same place, of the same radius, as before: a
+// distance whose pair got surfaces between them stays the gap behind the first.
+TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWithThem) {
+  const std::string path = ScratchExample("cooke_triplet.os", "Moved.os"), par = Scratch("Systems/Moved.par");
+  TOpticalEditor &editor = Open(path);
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  TOptimizationPanel *panel = ShowPanel(editor, true);
+  std::vector<TParameterDescription> set;
+  for (int s = 0; s < n; ++s)
+    for (const char *type : {"R", "T"})
+      if (s + (type[0] == 'T') < n) set.emplace_back().Set(0, s, type, set.size() - 1, set.size() - 0.5), panel->parameters.Add(set.back());
+  ShowPanel(editor, false);
+  const std::string systemFile = ReadText(path), setupFile = ReadText(par);
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  insert_test::ElementPoint(system, 0, x0, y0), insert_test::ElementPoint(system, 1, x1, y1);
+  std::set<int> commands, renumbered;
+  auto add = [&commands](const auto &list) { commands.insert(std::begin(list), std::end(list)); };
+  add(kEnabledCommands), add(kToolsPaletteButtons), add(kZoomPaletteButtons), add(kConfigurationPaletteButtons);
+  for (int ends : {CM_EXIT, CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_PAUSE_ANIMATION, CM_UNDO, CM_REDO}) commands.erase(ends);
+  int clicks = 0;
+  QTimer modals;
+  QObject::connect(&modals, &QTimer::timeout, [&] {
+    TWindow *window = WindowFromHandle(GetFocus());
+    while (window != nullptr && !window->IsModal()) window = window->GetParentO();
+    if (auto *folder = dynamic_cast<TElementFolder *>(window); folder != nullptr && clicks++ < 4) {
+      folder->LensPage()->SetDlgItemText(kFocalLengthId, "60"), folder->LensPage()->SetDlgItemText(kLensThicknessId, "2");
+      folder->PostMessage(WM_COMMAND, IDOK, 0);
+    } else if (window != nullptr) {
+      window->EndModal(IDCANCEL);
+    } else if ((editor.Insertion().NewSingleSurfaceDown() || editor.Insertion().NewElementDown()) && clicks < 2) {
+      const bool pick = clicks++ == 0;
+      insert_test::ClickWorld(editor, pick ? x0 : (x0 + x1) / 2, pick ? y0 : (y0 + y1) / 2);
+    } else if (editor.Queue().BusyCount() > 0) {
+      editor.Queue().Leave(1);
+    }
+  });
+  modals.start(20);
+  TScriptedFileDialog files;
+  for (const bool shown : {true, false})
+    for (const int command : commands) {
+      SCOPED_TRACE(std::to_string(command) + (shown ? " panel shown" : " panel hidden"));
+      ShowPanel(editor, false), WriteText(path, systemFile), WriteText(par, setupFile);
+      ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(path, kNameFromFileName)));
+      system.elements.data[1].mark = system.hasSelection = 1, system.selectedElement = 1;
+      std::vector<std::pair<DPOINT3, double>> from, to;  // each surface's vertex and radius
+      auto places = [&system](std::vector<std::pair<DPOINT3, double>> &at) {
+        for (int s = 0; s < system.SurfaceCount(); ++s) at.emplace_back(system.GetSurfacePosition(s, 0, kGlobalFrame), system.Surface(s)->general.R);
+      };
+      auto same = [](const std::pair<DPOINT3, double> &a, const std::pair<DPOINT3, double> &b) {
+        return std::hypot(a.first.x - b.first.x, a.first.y - b.first.y, a.first.z - b.first.z) < 1e-9 && a.second == b.second;
+      };
+      places(from), ShowPanel(editor, shown), clicks = 0;
+      for (int i = 0; i < 4; ++i) answers_->QueueAnswer(IDYES);
+      editor.SendMessage(WM_COMMAND, command);
+      places(to);
+      if (to.size() != from.size()) renumbered.insert(command);
+      panel = (ShowPanel(editor, false), ShowPanel(editor, true));
+      for (int i = 0; i < panel->parameters.Count(); ++i) {
+        const TParameterDescription was = set.at(static_cast<std::size_t>(panel->parameters.Left(i))), is = panel->parameters.Get(i);
+        // Checked where its surface still stands somewhere (a command may move surfaces).
+        if (std::none_of(to.begin(), to.end(), [&](const auto &place) { return same(place, from[was.Surf]); })) continue;
+        ASSERT_LT(is.Surf, static_cast<int>(to.size()));
+        const bool turned = is.Type == "T" && is.Surf + 1 < static_cast<int>(to.size()) && same(to[is.Surf + 1], from[was.Surf]);
+        EXPECT_TRUE(same(to[is.Surf], from[was.Surf]) || turned) << was.Type << was.Surf << " -> " << is.Surf;
+      }
+    }
+  for (int command : {CM_DELETE, CM_CUT, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT})
+    EXPECT_TRUE(renumbered.count(command) != 0) << command;
 }
