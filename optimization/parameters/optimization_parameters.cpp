@@ -166,6 +166,7 @@ void TOptimizationParameters::ConfigurationDeleted(int at) {
 int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost) {
   const int count = static_cast<int>(map.size());
   auto place = [&](int i) { return i >= 0 && i < count ? map[i] : -1; };
+  const int surfacesNow = owner != nullptr ? owner->System().SurfaceCount() : count;
   int changed = 0;
   for (int i = Count() - 1; i >= 0; --i) {
     TParameterDescription &p = list.data[i];
@@ -173,10 +174,11 @@ int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std
     int to = place(p.Surf);
     if (p.Type == "T") {
       // The gap between two neighbours stays one when they stay neighbours, in either order;
-      // one split by surfaces put between them stays the gap behind the first.
+      // else it stays the gap behind the first (surfaces put in after it, or the second gone)
+      // while one follows it.
       const int next = place(p.Surf + 1);
       if (to >= 0 && next >= 0 && std::abs(to - next) == 1) to = std::min(to, next);
-      else if (next < to) to = -1;
+      else if ((next >= 0 && next < to) || p.Surf + 1 >= count || to + 1 >= surfacesNow) to = -1;
     }
     if (to == p.Surf) continue;
     ++changed;

@@ -53,7 +53,8 @@ class TOptimizationParameters {
   void ConfigurationDeleted(int at);
   // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
   // surface, a distance "T" its pair of neighbours (then named by the first of the two; a
-  // pair with surfaces put between them keeps the gap behind the first).
+  // pair parted by surfaces put in, or by the second's removal, keeps the gap behind the
+  // first while a surface follows it).
   // A parameter whose surface, or pair, has no place after the move is deleted and named
   // in lost. Answers how many parameters moved or went.
   int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);

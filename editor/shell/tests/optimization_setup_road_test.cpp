@@ -256,6 +256,8 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWith
       places(to);
       if (to.size() != from.size()) renumbered.insert(command);
       panel = (ShowPanel(editor, false), ShowPanel(editor, true));
+      // Nothing goes while every surface stays.
+      EXPECT_TRUE(to.size() != from.size() || panel->parameters.Count() == static_cast<int>(set.size()));
       for (int i = 0; i < panel->parameters.Count(); ++i) {
         const TParameterDescription was = set.at(static_cast<std::size_t>(panel->parameters.Left(i))), is = panel->parameters.Get(i);
         // Checked where its surface still stands somewhere (a command may move surfaces).
