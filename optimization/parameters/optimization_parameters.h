@@ -54,7 +54,8 @@ class TOptimizationParameters {
   // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
   // surface, a distance "T" its pair of neighbours (then named by the first of the two; a
   // pair parted by surfaces put in, or by the second's removal, keeps the gap behind the
-  // first while a surface follows it).
+  // first while a surface follows it; a pair turned round negates and swaps its bounds, as
+  // its distance changes sign).
   // A parameter whose surface, or pair, has no place after the move is deleted and named
   // in lost. Answers how many parameters moved or went.
   int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);

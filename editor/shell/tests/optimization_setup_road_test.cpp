@@ -180,8 +180,12 @@ TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
       editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
       panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true)), places(to);
       for (int i = 0; i < panel->parameters.Count(); ++i) {
-        const TParameterDescription was = before.at(static_cast<int>(panel->parameters.Left(i))), is = panel->parameters.Get(i);
+        // A distance crossed the other way has its bounds negated and swapped: known by either.
+        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
+        const TParameterDescription was = before.at(static_cast<int>(known)), is = panel->parameters.Get(i);
         ASSERT_TRUE(is.Surf >= 0 && is.Surf + (is.Type == "T") < n) << is.Surf;
+        EXPECT_TRUE(is.Type == "T" ? is.Left == -was.Right && is.Right == -was.Left : is.Left == was.Left && is.Right == was.Right)
+            << was.Type << was.Surf << " [" << is.Left << ", " << is.Right << "]";
         const int other = is.Type == "T" && !same(to[is.Config][is.Surf], from[was.Config][was.Surf]);
         EXPECT_TRUE(same(to[is.Config][is.Surf], from[was.Config][was.Surf + other]) &&
                     (is.Type != "T" || same(to[is.Config][is.Surf + 1], from[was.Config][was.Surf + 1 - other])))
@@ -259,7 +263,8 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWith
       // Nothing goes while every surface stays.
       EXPECT_TRUE(to.size() != from.size() || panel->parameters.Count() == static_cast<int>(set.size()));
       for (int i = 0; i < panel->parameters.Count(); ++i) {
-        const TParameterDescription was = set.at(static_cast<std::size_t>(panel->parameters.Left(i))), is = panel->parameters.Get(i);
+        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
+        const TParameterDescription was = set.at(static_cast<std::size_t>(known)), is = panel->parameters.Get(i);
         // Checked where its surface still stands somewhere (a command may move surfaces).
         if (std::none_of(to.begin(), to.end(), [&](const auto &place) { return same(place, from[was.Surf]); })) continue;
         ASSERT_LT(is.Surf, static_cast<int>(to.size()));
