@@ -265,8 +265,12 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWith
       for (int i = 0; i < panel->parameters.Count(); ++i) {
         const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
         const TParameterDescription was = set.at(static_cast<std::size_t>(known)), is = panel->parameters.Get(i);
-        // Checked where its surface still stands somewhere (a command may move surfaces).
-        if (std::none_of(to.begin(), to.end(), [&](const auto &place) { return same(place, from[was.Surf]); })) continue;
+        // Checked where its surface still stands somewhere (a command may move surfaces); one
+        // whose surface a command took away has gone with it.
+        if (std::none_of(to.begin(), to.end(), [&](const auto &place) { return same(place, from[was.Surf]); })) {
+          EXPECT_FALSE(to.size() < from.size()) << was.Type << was.Surf << " of a surface taken away stays as " << is.Surf;
+          continue;
+        }
         ASSERT_LT(is.Surf, static_cast<int>(to.size()));
         const bool turned = is.Type == "T" && is.Surf + 1 < static_cast<int>(to.size()) && same(to[is.Surf + 1], from[was.Surf]);
         EXPECT_TRUE(same(to[is.Surf], from[was.Surf]) || turned) << was.Type << was.Surf << " -> " << is.Surf;
