@@ -6,6 +6,7 @@ area_sources(DOCUMENT
   system_image_configurations.cpp
   system_image_draw.cpp
   system_image_file.cpp
+  system_image_numbers.cpp
   system_image_parameters.cpp
   system_image_undo.cpp
   system_observer.cpp)

@@ -46,6 +46,7 @@ void TSystemImage::Clear() {
   blank.name = name;
   static_cast<TOpticalSystem &>(*this) = blank;
   modified_ = 0;
+  numbersTaken_ = false;
 }
 
 bool TSystemImage::PromoteSurfaces(
@@ -62,6 +63,7 @@ bool TSystemImage::PromoteSurfaces(
         continue;
       }
       if (replaced != nullptr) replaced->emplace_back(s, edit);
+      std::replace(numbered_.begin(), numbered_.end(), static_cast<const TSurface *>(s), static_cast<const TSurface *>(edit));
       surfaces.data[i] = edit;
       delete s;
       any = true;
@@ -89,6 +91,7 @@ void TSystemImage::Update() {
   } else {
     UpdateRegions();
   }
+  FollowSurfaceNumbers();
 }
 
 void TSystemImage::RebuildElements(const TEditCanvas *canvas) {
@@ -106,6 +109,7 @@ void TSystemImage::RebuildElements(const TEditCanvas *canvas) {
       if (f == from) f = to;
   Regroup(first, marks);
   ComputeExtent();
+  FollowSurfaceNumbers();
 }
 
 void TSystemImage::Regroup(const std::vector<const TSurface *> &previousFirst,
@@ -345,6 +349,8 @@ void TSystemImage::CutSelection(TSystemImage &target, const TEditCanvas *canvas)
 void TSystemImage::Assign(const TSystemImage &other, int flag) {
   if (&other == this) return;
   ++revision_;
+  // The copy's surfaces are taken in the order they come, as a system read.
+  numbersTaken_ = false;
   elements.Clear();
   static_cast<TOpticalSystem &>(*this) = other;  // clones every surface as it is
   configurations = other.configurations;

@@ -64,11 +64,13 @@ class TSetupKeeper {
   virtual bool StoreSetup(const std::string &path) = 0;
   // The setup written at path by StoreSetup comes back.
   virtual void RestoreSetup(const std::string &path) = 0;
-  // Before the list of configurations changes, and after: a configuration inserted at index
-  // at or the one at at deleted (-1: the list stayed as it was).
+  // Before the list of configurations or the order of the surfaces changes, and after: a
+  // configuration inserted at index at or the one at at deleted (-1: the list stayed as it
+  // was); the surface of index i moved to map[i] in every configuration (empty: none moved).
   virtual void ConfigurationsChanging() = 0;
   virtual void ConfigurationInserted(int at) = 0;
   virtual void ConfigurationDeleted(int at) = 0;
+  virtual void SurfacesRenumbered(const std::vector<int> &map) = 0;
   // The system is saved under another name: its whole setup, kept now in the file from
   // (or in the keeper's own place), is written to the file to. False, why saying its cause,
   // when it was not.
@@ -308,6 +310,19 @@ class TSystemImage : public TOpticalSystem {
   bool setupOfStepKept_ = false;
   // Writes the setup as it stands beside the snapshot of the step now current.
   void KeepSetupOfStep();
+  // The surfaces in the order the optimization setup numbers them (numbersTaken_: known),
+  // and as the step now current holds them. FollowSurfaceNumbers, at the end of every
+  // rebuild and before every snapshot, hands the keeper where each of them stands now
+  // (removed: -1) when any moved, and takes the new order; a system read whole or copied
+  // in is taken as it stands. While holdNumbers_ is above 0 (the turn, which hands its own
+  // map) nothing is handed.
+  std::vector<const TSurface *> numbered_;
+  std::vector<const TSurface *> stepNumbered_;
+  bool numbersTaken_ = false;
+  bool following_ = false;
+  int holdNumbers_ = 0;
+  void FollowSurfaceNumbers();
+  void TakeSurfaceNumbers();
   TSystemObservers observers_;
   unsigned revision_ = 0;
   // Work lists of the ray drawing, kept so that a redraw allocates nothing.

@@ -11,6 +11,7 @@
 #include "document/system/system_image.h"
 #include "foundation/helpers/file_list.h"
 #include "optics/model/model_globals.h"
+#include "optics/whole/system_turn.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 
@@ -349,6 +350,15 @@ void TSystemImage::ForEachConfiguration() {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
+  // The optimization setup turns with the surfaces, on every road: the step left keeps it
+  // as it was.
+  if (setupKeeper_ != nullptr) {
+    KeepSetupOfStep();
+    setupKeeper_->ConfigurationsChanging();
+  }
+  std::vector<int> moved;
+  // The reloads and the turn renumber nothing on their own: the turn's map is handed at the end.
+  ++holdNumbers_;
   // The file keeps the surfaces relative to the first one, which it puts at the origin: each
   // reload is moved back to where the first surface stands now.
   const TSurface *firstSurface = Surface(0);
@@ -377,6 +387,9 @@ void TSystemImage::ForEachConfiguration() {
   Mem<TConfigurationParameters> turned;
   if (count > 0 && !turned.Allocate(count, 1)) {
     DeleteFileIfExists(path);
+    --holdNumbers_;
+    TakeSurfaceNumbers();
+    if (setupKeeper_ != nullptr) setupKeeper_->SurfacesRenumbered(moved);
     return;
   }
   // Each configuration is turned from the untouched file, and its turned element
@@ -394,7 +407,9 @@ void TSystemImage::ForEachConfiguration() {
   }
   // The base configuration turned is the system; the others become offsets from it.
   if (reload()) {
+    const int turnedBefore = info.TurnSystem;
     TurnSystem();
+    if (info.TurnSystem != turnedBefore) moved = TurnedSurfaceMap(SurfaceCount());
     RebuildElements(nullptr);
     // The turned shapes are the system's from here on, not a change to carry.
     TakeShapes();
@@ -420,4 +435,7 @@ void TSystemImage::ForEachConfiguration() {
   name = keptName;
   viewWindow = keptView;
   modified_ = 1;
+  --holdNumbers_;
+  TakeSurfaceNumbers();
+  if (setupKeeper_ != nullptr) setupKeeper_->SurfacesRenumbered(moved);
 }

@@ -215,6 +215,7 @@ int TSystemImage::Load(const std::string &fileName, int nameMode) {
   configurations.Clear();
   currentConfiguration = 0;
   ClearSelection();
+  numbersTaken_ = false;  // the surfaces read are numbered as the file numbers them
   RebuildElements(nullptr);
   shapes_.clear();  // the shapes read are the configurations' own, not a change
   Dzr = 0.0;

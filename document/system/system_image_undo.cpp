@@ -80,6 +80,8 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   const int current = currentConfiguration;
   const TViewWindow keptView = viewWindow;
   StoreConfiguration(-1);
+  // Surfaces moved by the change and not yet followed by the setup are followed now.
+  FollowSurfaceNumbers();
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
   // The step left keeps the setup it had before this change (a change of the setup alone
   // takes no step of its own).
@@ -111,6 +113,7 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
     options.SetLabel(index, label);
     options.SetShown(index, shownBefore, shownBefore >= 0 ? current : -1);
     options.redoBound = index + 1;
+    stepNumbered_ = numbered_;
   }
   // A snapshot that could not be written is not a step: the index stays where it was.
   if (moved) SelectConfiguration(current);
@@ -139,6 +142,7 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
     setupKeeper_->RestoreSetup(setup);
   setupOfStepKept_ = false;
   if (current > 0 && current < ConfigurationCount()) SelectConfiguration(current);
+  stepNumbered_ = numbered_;
   // The element under the cursor stays highlighted when the restored system has it.
   for (int e = 0; e < ElementCount() && e < static_cast<int>(marks.size()); ++e)
     elements.data[e].mark = marks[e];

@@ -54,9 +54,14 @@ bool SameRecords(const std::vector<TParameterDescription> &a, const std::vector<
 
 TOptimizationPanel::TOptimizationPanel(TSystemImage &image) : image_(image), system_(image) {}
 
-void TOptimizationPanel::Setup() {
+void TOptimizationPanel::Setup(int surfacesNamed) {
   parameters.SetOwner(&system_);
   functions.Rebuild(&system_);
+  parameters.surfacesNamed = functions.surfacesNamed = surfacesNamed;
+  struct TNamedBack {
+    TOptimizationPanel &panel;
+    ~TNamedBack() { panel.parameters.surfacesNamed = panel.functions.surfacesNamed = -1; }
+  } back{*this};
   const std::string file = DefaultParameterFile(image_);
   // No file (an unnamed system without a temporary directory): the functions take their
   // defaults, as for a file not made yet.

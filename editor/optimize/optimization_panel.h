@@ -24,8 +24,9 @@ class TOptimizationPanel {
   explicit TOptimizationPanel(TSystemImage &image);
 
   // The panel is set up: the parameters' owner is the edited system, the merit functions
-  // are built for it, and both are read from the default parameter file.
-  void Setup();
+  // are built for it, and both are read from the default parameter file, whose surface
+  // numbers name surfacesNamed surfaces (-1: the system's; a file read before they changed).
+  void Setup(int surfacesNamed = -1);
   // The panel closes: both go to the default parameter file. The parameters go only when the
   // user changed the list: a file Setup refused, or whose records it left out, keeps them.
   // A file not written is told with its cause, and false (the panel must stay, its values

@@ -50,24 +50,24 @@ void TOptimizationSetup::RestoreSetup(const std::string &path) {
     MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void TOptimizationSetup::ConfigurationsChanging() {
+void TOptimizationSetup::ConfigurationsChanging() { ReadHidden(-1); }
+
+void TOptimizationSetup::ReadHidden(int surfacesNamed) {
   hidden_.reset();
   if (Shown() != nullptr) return;
   // Hidden: the file's setup is read while the configurations are still those it names.
   const std::string file = DefaultParameterFile(image_);
   if (file.empty() || !FileExists(file)) return;
   hidden_ = std::make_unique<TOptimizationPanel>(image_);
-  hidden_->Setup();
+  hidden_->Setup(surfacesNamed);
 }
 
 template <class Move>
-void TOptimizationSetup::Moved(int at, Move move) {
+void TOptimizationSetup::Moved(bool happened, Move move) {
   std::unique_ptr<TOptimizationPanel> hidden = std::move(hidden_);
   TOptimizationPanel *panel = Shown() != nullptr ? Shown() : hidden.get();
-  if (at < 0 || panel == nullptr) return;
-  bool touched = false;
-  for (int i = 0; i < panel->parameters.Count(); ++i) touched |= panel->parameters.Get(i).Config >= at;
-  move(*panel);
+  if (!happened || panel == nullptr) return;
+  const bool touched = move(*panel);
   if (panel != hidden.get()) return;
   // The file keeps the layout of its variables when none of them moved.
   const std::string file = DefaultParameterFile(image_);
@@ -75,17 +75,48 @@ void TOptimizationSetup::Moved(int at, Move move) {
     MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
 }
 
+namespace {
+
+bool AnyFrom(const TOptimizationParameters &parameters, int at) {
+  bool touched = false;
+  for (int i = 0; i < parameters.Count(); ++i) touched |= parameters.Get(i).Config >= at;
+  return touched;
+}
+
+}  // namespace
+
 void TOptimizationSetup::ConfigurationInserted(int at) {
-  Moved(at, [at](TOptimizationPanel &panel) {
+  Moved(at >= 0, [at](TOptimizationPanel &panel) {
+    const bool touched = AnyFrom(panel.parameters, at);
     panel.parameters.ConfigurationInserted(at);
     panel.functions.ConfigurationInserted(at);
+    return touched;
   });
 }
 
 void TOptimizationSetup::ConfigurationDeleted(int at) {
-  Moved(at, [at](TOptimizationPanel &panel) {
+  Moved(at >= 0, [at](TOptimizationPanel &panel) {
+    const bool touched = AnyFrom(panel.parameters, at);
     panel.parameters.ConfigurationDeleted(at);
     panel.functions.ConfigurationDeleted(at);
+    return touched;
+  });
+}
+
+void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
+  // An edit of the surfaces tells only after it: the hidden file names the surfaces before.
+  if (hidden_ == nullptr && !map.empty()) ReadHidden(static_cast<int>(map.size()));
+  Moved(!map.empty(), [&map](TOptimizationPanel &panel) {
+    std::vector<std::string> lost;
+    const bool touched = panel.parameters.SurfacesRenumbered(map, lost) > 0;
+    panel.functions.SurfacesRenumbered(map, lost);
+    if (!lost.empty()) {
+      std::string text = "The surfaces moved, and the optimization setup with them. These name a surface that "
+                         "has no place in the new order and were taken out:";
+      for (const std::string &name : lost) text += "\n" + name;
+      MessageBox(nullptr, text, "Optimization", MB_OK | MB_ICONINFORMATION);
+    }
+    return touched;
   });
 }
 

@@ -3,11 +3,13 @@
 // functions, each tied to a configuration) as one piece of its state. Where it stands now:
 // in the optimization panel while the panel is shown, else in the system's default
 // parameter file. The undo ring keeps it beside each snapshot and brings it back with the
-// system; a configuration inserted or deleted moves it by configuration, shown or hidden.
+// system; a configuration inserted or deleted moves it by configuration, and a turn of the
+// system by surface, shown or hidden.
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/system/system_image.h"
 
@@ -28,6 +30,9 @@ class TOptimizationSetup final : public TSetupKeeper {
   void ConfigurationsChanging() override;
   void ConfigurationInserted(int at) override;
   void ConfigurationDeleted(int at) override;
+  // The variables and the merit functions' surfaces follow theirs; those that name a
+  // surface with no place after the move are taken out and told.
+  void SurfacesRenumbered(const std::vector<int> &map) override;
 
   // The panel's setup when it is shown, else the file from's bytes (nothing when there is
   // none): one replacement of to.
@@ -35,9 +40,13 @@ class TOptimizationSetup final : public TSetupKeeper {
 
  private:
   TOptimizationPanel *Shown() const { return shownPanel ? shownPanel() : nullptr; }
-  // The configuration edit's end: the setup moved, and the file written when hidden.
+  // A configuration or surface edit's end: the setup moved when the edit happened (move
+  // answers whether a variable changed), and the file written when hidden.
   template <class Move>
-  void Moved(int at, Move move);
+  void Moved(bool happened, Move move);
+  // The hidden setup read from the default file, whose surface numbers name surfacesNamed
+  // surfaces (-1: the system's).
+  void ReadHidden(int surfacesNamed);
 
   TSystemImage &image_;
   // The file's setup, read before a configuration edit while the panel is hidden.

@@ -1,9 +1,13 @@
 // Turning a system round: light then runs from the old image side to the old object side.
 
+#include "optics/whole/system_turn.h"
+
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
@@ -17,6 +21,12 @@ constexpr double kRadiansToDegrees = 57.295779513093144;
 constexpr double kZeroField = 1e-10;
 
 }  // namespace
+
+std::vector<int> TurnedSurfaceMap(int count) {
+  std::vector<int> map(static_cast<std::size_t>(std::max(count, 0)));
+  for (int i = 0; i < count; ++i) map[i] = count - 1 - i;
+  return map;
+}
 
 void TOpticalSystem::TurnSystem() {
   const int n = SurfaceCount();
@@ -59,8 +69,9 @@ void TOpticalSystem::TurnSystem() {
     ShowNotEnoughMemory();
     return;
   }
+  const std::vector<int> map = TurnedSurfaceMap(n);
   for (int b = n - 1; b >= 0; --b) {
-    TSurface &target = turned[n - 1 - b];
+    TSurface &target = turned[map[b]];
     target.CopyFrom(*surfaces.data[b]);
     if (b == 0) continue;
     const TGeneralParameters &before = surfaces.data[b - 1]->general;

@@ -441,7 +441,7 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
       refused = "section " + SectionName(c) + " holds a value that is not a finite number";
       break;
     }
-    BoundSectionOptions(*first, system != nullptr ? system->System().SurfaceCount() : kFileMaxSurfaces, fileName,
+    BoundSectionOptions(*first, surfacesNamed >= 0 ? surfacesNamed : system != nullptr ? system->System().SurfaceCount() : kFileMaxSurfaces, fileName,
                         SectionName(c), clamped);
     if (first->NrayInBeam < TFunctionsParameters::kMinRaysInBeam || first->NrayInBeam > kMaxRaysInBeam) {
       const int taken = std::clamp(first->NrayInBeam, TFunctionsParameters::kMinRaysInBeam, kMaxRaysInBeam);

@@ -163,6 +163,28 @@ void TOptimizationFunctions::ConfigurationDeleted(int at) {
   SetConfigurations();
 }
 
+void TOptimizationFunctions::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost) {
+  const int count = static_cast<int>(map.size());
+  for (int c = 0; c < records.cols; ++c) {
+    bool told = false;
+    for (int r = 0; r < records.rows; ++r) {
+      int &scanner = Record(c, r)->ScannerSurface;
+      if (scanner == 0) continue;
+      const int to = scanner > 0 && scanner < count ? map[scanner] : -1;
+      if (to > 0) {
+        scanner = to;
+        continue;
+      }
+      // The narcissus dialog numbers the scanner surface as the record keeps it.
+      if (!told)
+        lost.push_back("the narcissus scanner surface " + std::to_string(scanner) +
+                       (c > 0 ? ", configuration " + std::to_string(c + 1) : std::string()));
+      told = true;
+      scanner = 0;
+    }
+  }
+}
+
 void TOptimizationFunctions::SetPolychrome(int flag) {
   PolychromeOptimization = flag;
   SetConfigurations();

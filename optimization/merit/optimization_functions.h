@@ -80,6 +80,12 @@ class TOptimizationFunctions {
   // or the one at at deleted (its own go, the later ones move down): the others keep theirs.
   void ConfigurationInserted(int at);
   void ConfigurationDeleted(int at);
+  // The surface of index i moved to map[i] (-1: it is gone): every record's scanner surface
+  // follows it. One that has no place after the move, or lands on index 0 (which names no
+  // scanner), becomes 0 and is named in lost, once per configuration.
+  void SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
+  // As TOptimizationParameters::surfacesNamed, for the scanner surfaces a file read names.
+  int surfacesNamed = -1;
   void SetPolychrome(int flag);
   // The flat list of weighted functions in their fixed order; resets the fault record.
   void BuildIndex();

@@ -1,5 +1,6 @@
 #include "optimization/parameters/optimization_parameters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -160,6 +161,43 @@ void TOptimizationParameters::ConfigurationDeleted(int at) {
     else if (list.data[i].Config > at)
       --list.data[i].Config;
   }
+}
+
+int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost) {
+  const int count = static_cast<int>(map.size());
+  auto place = [&](int i) { return i >= 0 && i < count ? map[i] : -1; };
+  const int surfacesNow = owner != nullptr ? owner->System().SurfaceCount() : count;
+  int changed = 0;
+  for (int i = Count() - 1; i >= 0; --i) {
+    TParameterDescription &p = list.data[i];
+    if (p.Surf < 0) continue;  // a record that names no surface
+    int to = place(p.Surf);
+    bool turned = false;
+    if (p.Type == "T") {
+      // The gap between two neighbours stays one when they stay neighbours, in either order;
+      // else it stays the gap behind the first (surfaces put in after it, or the second gone)
+      // while one follows it.
+      const int next = place(p.Surf + 1);
+      if (to >= 0 && next >= 0 && std::abs(to - next) == 1) {
+        // A pair now in the other order is crossed the other way: its distance changes sign,
+        // and so do the bounds that held it.
+        if (next < to) {
+          const double left = p.Left;
+          p.Left = -p.Right, p.Right = -left, turned = true;
+        }
+        to = std::min(to, next);
+      } else if ((next >= 0 && next < to) || p.Surf + 1 >= count || to + 1 >= surfacesNow) to = -1;
+    }
+    if (to == p.Surf && !turned) continue;
+    ++changed;
+    if (to >= 0) {
+      p.Surf = to;
+      continue;
+    }
+    lost.insert(lost.begin(), Describe(i));
+    list.Delete(i);
+  }
+  return changed;
 }
 
 void TOptimizationParameters::StoreValue(int i, double v) {

@@ -5,6 +5,7 @@
 // reads and writes the parameter file ("[Common]" NumPar and the "[Parameters]" records).
 
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "foundation/textfiles/kept_sections.h"
@@ -51,6 +52,18 @@ class TOptimizationParameters {
   // or the one at at deleted (its own go, the later ones move down): the others keep theirs.
   void ConfigurationInserted(int at);
   void ConfigurationDeleted(int at);
+  // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
+  // surface, a distance "T" its pair of neighbours (then named by the first of the two; a
+  // pair parted by surfaces put in, or by the second's removal, keeps the gap behind the
+  // first while a surface follows it; a pair turned round negates and swaps its bounds, as
+  // its distance changes sign).
+  // A parameter whose surface, or pair, has no place after the move is deleted and named
+  // in lost. Answers how many parameters moved or went.
+  int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
+
+  // The number of surfaces a file read now names when the system's have changed since it
+  // was written (-1: the system's own).
+  int surfacesNamed = -1;
 
   double Left(int i) const { return Get(i).Left; }
   double Right(int i) const { return Get(i).Right; }

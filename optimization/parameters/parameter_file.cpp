@@ -230,7 +230,7 @@ int TOptimizationParameters::Read(const std::string &fileName) {
     return kParameterFileRefused;
   }
 
-  const int surfaces = owner != nullptr ? owner->System().SurfaceCount() : 0;
+  const int surfaces = surfacesNamed >= 0 ? surfacesNamed : owner != nullptr ? owner->System().SurfaceCount() : 0;
   const int configurations = owner != nullptr ? owner->ConfigurationCount() : 0;
   Mem<TParameterDescription> taken(count, 1);
   if (taken.data == nullptr) {

@@ -176,6 +176,7 @@ class TWordSetup final : public TSetupKeeper {
   void ConfigurationsChanging() override {}
   void ConfigurationInserted(int) override { word = "four"; }
   void ConfigurationDeleted(int) override {}
+  void SurfacesRenumbered(const std::vector<int> &) override {}
   bool WriteSetupTo(const std::string &, const std::string &, TFileWriteResult &) override { return true; }
 };
 

@@ -6,6 +6,8 @@
 
 #include <set>
 
+#include "editor/insert/element_folder.h"
+#include "editor/insert/tests/insert_test_support.h"
 #include "editor/optimize/optimization_panel.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
@@ -145,4 +147,135 @@ TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacing
     EXPECT_EQ(ReadText(cPar).find("Surf=2; Left=-30") != std::string::npos, own);
     EXPECT_EQ(ReadText(cPar).find("Surf=3"), std::string::npos);
   }
+}
+
+// A turn takes every variable and scanner surface with its surface in every configuration,
+// panel shown or hidden; one naming no surface after it (a distance after the last surface,
+// a scanner on the detector) goes, and is told.
+TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
+  for (const char *example : {"double_gauss.os", "even_asphere_lens.os", "hologram_lens.os"})
+    for (const bool shown : {true, false}) {
+      SCOPED_TRACE(std::string(example) + (shown ? " panel shown" : " panel hidden"));
+      TSystemImage &system = Open(ScratchExample(example, (shown ? "S" : "H") + std::string(example))).System();
+      const int n = system.SurfaceCount();
+      answers_->QueueAnswer(IDYES);
+      editor_->SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+      const DPOINT3 first = system.elements.data[0].referencePoint;
+      system.elements.data[0].MoveTo(first.x, first.y + 1, first.z), system.StoreConfiguration(-1);
+      std::vector<DPOINT3> from[2], to[2];  // where each surface stands; a variable is known by its left bound
+      auto places = [&](std::vector<DPOINT3> *at) {
+        for (int c = 0; c < 2 && system.SelectConfiguration(c); ++c)
+          for (int s = 0; s < n; ++s) at[c].push_back(system.GetSurfacePosition(s, 0, kGlobalFrame));
+      };
+      auto same = [](const DPOINT3 &a, const DPOINT3 &b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z) < 1e-9; };
+      TOptimizationPanel *panel = ShowPanel(*editor_, true);
+      std::vector<TParameterDescription> before;
+      for (int c = 0; c < 2; panel->functions.Record(c, 0)->ScannerSurface = c == 0 ? 2 : n - 1, ++c)
+        for (int s = 0; s < n; ++s)
+          for (const char *type : {"R", "T", "A2", "H1"})
+            before.emplace_back().Set(c, s, type, before.size() - 1, before.size() - 0.5), panel->parameters.Add(before.back());
+      panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true));
+      const int kept = panel->parameters.Count();
+      places(from), ShowPanel(*editor_, shown), answers_->boxes.clear();
+      editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+      panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true)), places(to);
+      for (int i = 0; i < panel->parameters.Count(); ++i) {
+        // A distance crossed the other way has its bounds negated and swapped: known by either.
+        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
+        const TParameterDescription was = before.at(static_cast<int>(known)), is = panel->parameters.Get(i);
+        ASSERT_TRUE(is.Surf >= 0 && is.Surf + (is.Type == "T") < n) << is.Surf;
+        EXPECT_TRUE(is.Type == "T" ? is.Left == -was.Right && is.Right == -was.Left : is.Left == was.Left && is.Right == was.Right)
+            << was.Type << was.Surf << " [" << is.Left << ", " << is.Right << "]";
+        const int other = is.Type == "T" && !same(to[is.Config][is.Surf], from[was.Config][was.Surf]);
+        EXPECT_TRUE(same(to[is.Config][is.Surf], from[was.Config][was.Surf + other]) &&
+                    (is.Type != "T" || same(to[is.Config][is.Surf + 1], from[was.Config][was.Surf + 1 - other])))
+            << was.Type << was.Surf << " -> " << is.Surf;
+      }
+      // The distance after the last surface of each configuration went, with the scanner of 2.
+      EXPECT_EQ(panel->parameters.Count() + 2, kept);
+      ASSERT_EQ(answers_->boxes.size(), 1u);
+      EXPECT_TRUE(answers_->boxes[0].text.find("T of surface " + std::to_string(n)) != std::string::npos &&
+                  answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos);
+      EXPECT_TRUE(same(to[0][panel->functions.Record(0, 0)->ScannerSurface], from[0][2]) && panel->functions.Record(1, 0)->ScannerSurface == 0);
+    }
+}
+
+// Every command of the table that adds, removes or reorders surfaces (a placement picks the
+// first element and lands halfway to the second, the element folder takes a 60 mm lens)
+// leaves each variable on the surface at the same place, of the same radius, as before: a
+// distance whose pair got surfaces between them stays the gap behind the first.
+TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWithThem) {
+  const std::string path = ScratchExample("cooke_triplet.os", "Moved.os"), par = Scratch("Systems/Moved.par");
+  TOpticalEditor &editor = Open(path);
+  TSystemImage &system = editor.System();
+  const int n = system.SurfaceCount();
+  TOptimizationPanel *panel = ShowPanel(editor, true);
+  std::vector<TParameterDescription> set;
+  for (int s = 0; s < n; ++s)
+    for (const char *type : {"R", "T"})
+      if (s + (type[0] == 'T') < n) set.emplace_back().Set(0, s, type, set.size() - 1, set.size() - 0.5), panel->parameters.Add(set.back());
+  ShowPanel(editor, false);
+  const std::string systemFile = ReadText(path), setupFile = ReadText(par);
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  insert_test::ElementPoint(system, 0, x0, y0), insert_test::ElementPoint(system, 1, x1, y1);
+  std::set<int> commands, renumbered;
+  auto add = [&commands](const auto &list) { commands.insert(std::begin(list), std::end(list)); };
+  add(kEnabledCommands), add(kToolsPaletteButtons), add(kZoomPaletteButtons), add(kConfigurationPaletteButtons);
+  for (int ends : {CM_EXIT, CM_BEAM_ANIMATION, CM_LENS_ANIMATION, CM_PAUSE_ANIMATION, CM_UNDO, CM_REDO}) commands.erase(ends);
+  int clicks = 0;
+  QTimer modals;
+  QObject::connect(&modals, &QTimer::timeout, [&] {
+    TWindow *window = WindowFromHandle(GetFocus());
+    while (window != nullptr && !window->IsModal()) window = window->GetParentO();
+    if (auto *folder = dynamic_cast<TElementFolder *>(window); folder != nullptr && clicks++ < 4) {
+      folder->LensPage()->SetDlgItemText(kFocalLengthId, "60"), folder->LensPage()->SetDlgItemText(kLensThicknessId, "2");
+      folder->PostMessage(WM_COMMAND, IDOK, 0);
+    } else if (window != nullptr) {
+      window->EndModal(IDCANCEL);
+    } else if ((editor.Insertion().NewSingleSurfaceDown() || editor.Insertion().NewElementDown()) && clicks < 2) {
+      const bool pick = clicks++ == 0;
+      insert_test::ClickWorld(editor, pick ? x0 : (x0 + x1) / 2, pick ? y0 : (y0 + y1) / 2);
+    } else if (editor.Queue().BusyCount() > 0) {
+      editor.Queue().Leave(1);
+    }
+  });
+  modals.start(20);
+  TScriptedFileDialog files;
+  for (const bool shown : {true, false})
+    for (const int command : commands) {
+      SCOPED_TRACE(std::to_string(command) + (shown ? " panel shown" : " panel hidden"));
+      ShowPanel(editor, false), WriteText(path, systemFile), WriteText(par, setupFile);
+      ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(path, kNameFromFileName)));
+      system.elements.data[1].mark = system.hasSelection = 1, system.selectedElement = 1;
+      std::vector<std::pair<DPOINT3, double>> from, to;  // each surface's vertex and radius
+      auto places = [&system](std::vector<std::pair<DPOINT3, double>> &at) {
+        for (int s = 0; s < system.SurfaceCount(); ++s) at.emplace_back(system.GetSurfacePosition(s, 0, kGlobalFrame), system.Surface(s)->general.R);
+      };
+      auto same = [](const std::pair<DPOINT3, double> &a, const std::pair<DPOINT3, double> &b) {
+        return std::hypot(a.first.x - b.first.x, a.first.y - b.first.y, a.first.z - b.first.z) < 1e-9 && a.second == b.second;
+      };
+      places(from), ShowPanel(editor, shown), clicks = 0;
+      for (int i = 0; i < 4; ++i) answers_->QueueAnswer(IDYES);
+      editor.SendMessage(WM_COMMAND, command);
+      places(to);
+      if (to.size() != from.size()) renumbered.insert(command);
+      panel = (ShowPanel(editor, false), ShowPanel(editor, true));
+      // Nothing goes while every surface stays.
+      EXPECT_TRUE(to.size() != from.size() || panel->parameters.Count() == static_cast<int>(set.size()));
+      for (int i = 0; i < panel->parameters.Count(); ++i) {
+        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
+        const TParameterDescription was = set.at(static_cast<std::size_t>(known)), is = panel->parameters.Get(i);
+        // Checked where its surface still stands somewhere (a command may move surfaces); one
+        // whose surface a command took away has gone with it.
+        if (std::none_of(to.begin(), to.end(), [&](const auto &place) { return same(place, from[was.Surf]); })) {
+          EXPECT_FALSE(to.size() < from.size()) << was.Type << was.Surf << " of a surface taken away stays as " << is.Surf;
+          continue;
+        }
+        ASSERT_LT(is.Surf, static_cast<int>(to.size()));
+        const bool turned = is.Type == "T" && is.Surf + 1 < static_cast<int>(to.size()) && same(to[is.Surf + 1], from[was.Surf]);
+        EXPECT_TRUE(same(to[is.Surf], from[was.Surf]) || turned) << was.Type << was.Surf << " -> " << is.Surf;
+      }
+    }
+  for (int command : {CM_DELETE, CM_CUT, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT})
+    EXPECT_TRUE(renumbered.count(command) != 0) << command;
 }
