@@ -9,19 +9,31 @@
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 
-std::string SectionBody(const std::string &text, int headerLine) {
-  std::string body;
+namespace {
+
+// Calls visit(line, row) for each line of text (numbered from 1, without its '\n') until it
+// returns false.
+template <typename Visit>
+void ForEachLine(const std::string &text, Visit visit) {
   std::size_t start = 0;
   for (int line = 1; start < text.size(); ++line) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    const std::string_view row(text.data() + start, end - start);
-    if (line > headerLine) {
-      if (!row.empty() && row[0] == '[') break;
-      body.append(row).append("\n");
-    }
+    if (!visit(line, std::string_view(text.data() + start, end - start))) return;
     start = end + 1;
   }
+}
+
+}  // namespace
+
+std::string SectionBody(const std::string &text, int headerLine) {
+  std::string body;
+  ForEachLine(text, [&](int line, std::string_view row) {
+    if (line <= headerLine) return true;
+    if (!row.empty() && row[0] == '[') return false;
+    body.append(row).append("\n");
+    return true;
+  });
   return body;
 }
 
@@ -39,15 +51,12 @@ TKeptSections UnknownSectionsOf(const std::string &fileName, const std::vector<T
     kept.emplace_back(note.key, SectionBody(text, note.line));
     // The reader names a header once; a later section of the same name is the user's too.
     const std::string wanted = LowerCaseAnsi(note.key);
-    std::size_t start = 0;
-    for (int line = 1; start < text.size(); ++line) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string row = text.substr(start, end - start);
+    ForEachLine(text, [&](int line, std::string_view view) {
+      std::string row(view);
       if (!row.empty() && row.back() == '\r') row.pop_back();
       if (line > note.line && LowerCaseAnsi(row) == wanted) kept.emplace_back(row, SectionBody(text, line));
-      start = end + 1;
-    }
+      return true;
+    });
   }
   return kept;
 }
