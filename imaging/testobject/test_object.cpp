@@ -47,7 +47,53 @@ void TTestObject::ResponseFiles(std::vector<const TFileData *> &files) const {
   if (RecordCount(rasterFiles) > 0) files.push_back(&rasterFiles.data[0]);
 }
 
+std::string ResponseInputsFile(const std::string &rasterFile) { return rasterFile + ".from"; }
+
+namespace {
+
+// The whole text of a small file; empty when it cannot be read.
+std::string FileText(const std::string &path) {
+  std::string text;
+  std::FILE *file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return text;
+  char buffer[256];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
+  std::fclose(file);
+  return text;
+}
+
+}  // namespace
+
+bool TTestObject::ResponsesStand() const {
+  std::vector<std::string> inputs;
+  ResponseInputs(inputs);
+  if (inputs.empty()) return true;
+  std::vector<const TFileData *> files;
+  ResponseFiles(files);
+  if (files.size() != inputs.size()) return false;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (FileText(ResponseInputsFile(files[i]->fileName)) != inputs[i]) return false;
+  return true;
+}
+
+int TTestObject::WriteResponse(const Mem<float> &raster, const std::string &inputs) {
+  if (RecordCount(rasterFiles) == 0) return 0;
+  const std::string beside = ResponseInputsFile(rasterFiles.data[0].fileName);
+  std::remove(beside.c_str());
+  if (rasterFiles.data[0].Write(raster) == 0) return 0;
+  std::FILE *file = std::fopen(beside.c_str(), "wb");
+  if (file == nullptr) return 0;
+  const bool written = std::fwrite(inputs.data(), 1, inputs.size(), file) == inputs.size();
+  if (std::fclose(file) != 0 || !written) {
+    std::remove(beside.c_str());
+    return 0;
+  }
+  return 1;
+}
+
 int TTestObject::TransformRasters() {
+  // A response made for other settings is made anew, whoever changed them.
+  if (state != kNothingComputed && !ResponsesStand()) state = kNothingComputed;
   if (state == kSpectraWritten) return 1;
   if (state == kNothingComputed && Calculate() == 0) return 0;
   const int n = SynthesisPixelCount();

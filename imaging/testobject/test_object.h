@@ -67,6 +67,13 @@ class TTestObject {
   // The raster files of the responses an image is convolved with, in turn, when this is
   // the synthesis's detector: its first raster file (none without one).
   virtual void ResponseFiles(std::vector<const TFileData *> &files) const;
+  // What each of ResponseFiles is made from as the settings stand now (kind, sizes, pixel,
+  // side, a file and its contents), in the same order; none: the files carry no such record
+  // and are taken as they are.
+  virtual void ResponseInputs(std::vector<std::string> &inputs) const { inputs.clear(); }
+  // True when every response file carries, beside it, the inputs it must be made from now:
+  // a response made for other settings (or by another model into the same file) is stale.
+  bool ResponsesStand() const;
   // Adds every raster file into sum, which becomes N x N zeros first unless it already has
   // N columns. 0 when a file could not be added.
   virtual int AccumulateRasters(Mem<float> &sum);
@@ -103,6 +110,9 @@ class TTestObject {
   double RasterPitch() const;
 
  protected:
+  // Writes raster file 0 and, beside it, what it was made from (`inputs`); the record of
+  // the old response goes first, so a failed write leaves none. 1 when both are written.
+  int WriteResponse(const Mem<float> &raster, const std::string &inputs);
   // The spectrum record of index k (record 0 when the table has one), null when none.
   TFileData *FrameRecord(int k);
   // "Image: " and the name.
@@ -112,6 +122,9 @@ class TTestObject {
   void OpenPicture(TTestImage &image, TColorImage &colorImage, POINT place, int side,
                    DWORD style);
 };
+
+// The file beside a response raster that holds what the raster was made from.
+std::string ResponseInputsFile(const std::string &rasterFile);
 
 // N of the shared record when it is a usable power of two, else 0.
 int SynthesisPixelCount();

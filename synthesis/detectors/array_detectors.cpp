@@ -46,6 +46,8 @@ TArrayDetectorModel::TArrayDetectorModel(const char *displayName, const char *fi
   Lz = Ly = dY0 = dZ0 = 2.0f * PixelSizeNow();
 }
 
+std::vector<double> TArrayDetectorModel::ResponseSizes() const { return {Ly, Lz}; }
+
 double TArrayDetectorModel::CoveredShare(int columnOffset, int rowOffset, double p) const {
   return RectangleShare(columnOffset, rowOffset, p, Ly, Lz);
 }

@@ -30,6 +30,7 @@ class TArrayDetectorModel : public TElementDetectorModel {
   TArrayDetectorModel(const char *displayName, const char *fileStem);
 
   double CoveredShare(int columnOffset, int rowOffset, double p) const override;
+  std::vector<double> ResponseSizes() const override;
   // "Map": a picture of the element layout (CalcSignal in layout mode), 256 x 256, as the
   // component of the response record.
   void ShowColorImage() override;

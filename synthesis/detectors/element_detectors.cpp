@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "imaging/testobject/test_image.h"
@@ -65,6 +66,19 @@ bool NameResponseFiles(TTestObject &model, const std::string &stem) {
   return true;
 }
 
+std::string ResponseInputsText(const std::string &kind, const std::vector<double> &values) {
+  const TTestImage *image = GetTestImage();
+  std::string text = kind + " N=" + std::to_string(SynthesisPixelCount());
+  char number[48];
+  std::snprintf(number, sizeof number, " p=%a", image != nullptr ? image->pixelSize : 0.0);
+  text += number;
+  for (const double value : values) {
+    std::snprintf(number, sizeof number, " %a", value);
+    text += number;
+  }
+  return text;
+}
+
 TDetectorNoneModel::TDetectorNoneModel() : TTestObject(nullptr) {
   name = kDetectorNoneName;
   state = kNoDetectorState;
@@ -109,7 +123,13 @@ int TElementDetectorModel::MakeResponse() {
   if (!response.Allocate(n, n)) return 0;
   if (!NameResponseFiles(*this, fileStem_)) return 0;
   FillResponse(response, n, image->pixelSize);
-  return rasterFiles.data[0].Write(response);
+  std::vector<std::string> inputs;
+  ResponseInputs(inputs);
+  return WriteResponse(response, inputs.front());
+}
+
+void TElementDetectorModel::ResponseInputs(std::vector<std::string> &inputs) const {
+  inputs.assign(1, ResponseInputsText(name, ResponseSizes()));
 }
 
 TDetectorRoundModel::TDetectorRoundModel() : TElementDetectorModel(kDetectorRoundName, "d_round") {}
@@ -133,6 +153,8 @@ double TDetectorRoundModel::CoveredShare(int columnOffset, int rowOffset, double
   return DiscShare(columnOffset, rowOffset, p, Diameter);
 }
 
+std::vector<double> TDetectorRoundModel::ResponseSizes() const { return {Diameter}; }
+
 bool TDetectorRoundModel::TakeDiameter(float typed) {
   // "nan" reads as a number but is no size: the diameter stays.
   if (std::isnan(typed)) return false;
@@ -154,6 +176,8 @@ double RectangleShare(int columnOffset, int rowOffset, double p, float ly, float
 double TDetectorRectangleModel::CoveredShare(int columnOffset, int rowOffset, double p) const {
   return RectangleShare(columnOffset, rowOffset, p, Ly, Lz);
 }
+
+std::vector<double> TDetectorRectangleModel::ResponseSizes() const { return {Ly, Lz}; }
 
 bool TDetectorRectangleModel::TakeSides(float typedLy, float typedLz) {
   const float keptLy = Ly, keptLz = Lz;

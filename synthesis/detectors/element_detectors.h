@@ -9,6 +9,7 @@
 // mrad when the image lies at infinity.
 
 #include <string>
+#include <vector>
 
 #include "imaging/testobject/test_object.h"
 
@@ -33,6 +34,10 @@ double DiscShare(int columnOffset, int rowOffset, double p, float d);
 // <temporary directory>/<stem>.img and <stem>.spc (wavelength 0, weight 1). False when a
 // table cannot be allocated.
 bool NameResponseFiles(TTestObject &model, const std::string &stem);
+
+// What a response is made from: the kind, the raster's side N and pixel size p of the
+// synthesis record, and the given values, each to the last bit.
+std::string ResponseInputsText(const std::string &kind, const std::vector<double> &values);
 
 // No detector: nothing to compute, no files; the synthesis knows it by its name.
 class TDetectorNoneModel : public TTestObject {
@@ -61,6 +66,10 @@ class TElementDetectorModel : public TTestObject {
   // Fills an n x n raster with the element for pixel size p: its cells sum to its area in
   // pixels.
   void FillResponse(Mem<float> &raster, int n, double p) const;
+  // The kind, N, p and the sizes the element is drawn from.
+  void ResponseInputs(std::vector<std::string> &inputs) const override;
+  // The sizes CoveredShare draws the element from.
+  virtual std::vector<double> ResponseSizes() const = 0;
 
   // The largest element side the models take: 0.8 N p as a float; 0 without a record.
   static float SizeLimit();
@@ -76,6 +85,7 @@ class TDetectorRoundModel : public TElementDetectorModel {
  public:
   TDetectorRoundModel();
   double CoveredShare(int columnOffset, int rowOffset, double p) const override;
+  std::vector<double> ResponseSizes() const override;
   // A diameter typed by the user, cut to the limit; `state` 0 when the diameter changed.
   // True when it was cut (the round model still accepts the page). What is not a number
   // is not taken.
@@ -89,6 +99,7 @@ class TDetectorRectangleModel : public TElementDetectorModel {
  public:
   TDetectorRectangleModel();
   double CoveredShare(int columnOffset, int rowOffset, double p) const override;
+  std::vector<double> ResponseSizes() const override;
   // Sides typed by the user, both cut to the limit; `state` 0 when either changed. True
   // when a side was cut. A side that is not a number is not taken.
   bool TakeSides(float typedLy, float typedLz);

@@ -23,7 +23,8 @@ int RoundedPixels(float size, double p) { return WholePixels(size / p + 0.5); }
 TDetectorSlideModel::TDetectorSlideModel() : TDetectorSlideModel(false) {}
 
 TDetectorSlideModel::TDetectorSlideModel(bool singleLine)
-    : TArrayDetectorModel(singleLine ? kDetectorSingleLineName : kDetectorDoubleLineName, "d_slide"),
+    : TArrayDetectorModel(singleLine ? kDetectorSingleLineName : kDetectorDoubleLineName,
+                          singleLine ? "d_sline" : "d_slide"),
       singleLine_(singleLine) {
   if (singleLine_) dZ0 = 0.0f;
 }

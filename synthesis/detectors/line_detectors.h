@@ -3,7 +3,8 @@
 // runs along the raster rows (the image moves along x). Each element delivers the scanned
 // signal of the raster row through its centre. The double array staggers its elements in
 // two lines dZ0 apart, alternately right and left of the centre; the single line keeps
-// them in one (dZ0 held at 0).
+// them in one (dZ0 held at 0). Each writes its element to a file of its own ("d_slide" the
+// double array, "d_sline" the single line), so neither ever takes the other's.
 //
 // The scan itself is the base CalcSignal's (the scanner record's time lag along each row);
 // it acts once a scan was prepared on the scanner record.

@@ -1,6 +1,8 @@
 #include "synthesis/detectors/transformer_detectors.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 
 #include "foundation/fft/fft.h"
 #include "imaging/rasters/linear_convolution.h"
@@ -19,6 +21,20 @@ constexpr int kInverse = 1;
 double PixelSize() {
   const TTestImage *image = GetTestImage();
   return image != nullptr && image->pixelSize > 0.0 && std::isfinite(image->pixelSize) ? image->pixelSize : 0.0;
+}
+
+// A digest of a file's bytes (64-bit FNV-1a), "-" when it cannot be read.
+std::string FileDigest(const std::string &path) {
+  std::FILE *file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return "-";
+  std::uint64_t hash = 1469598103934665603ull;
+  unsigned char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    for (std::size_t i = 0; i < got; ++i) hash = (hash ^ buffer[i]) * 1099511628211ull;
+  std::fclose(file);
+  char text[24];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 }  // namespace
@@ -66,6 +82,10 @@ int TDetectorOpticalTransformerModel::TransformRasters() {
   return TTestObject::TransformRasters();
 }
 
+void TDetectorOpticalTransformerModel::ResponseInputs(std::vector<std::string> &inputs) const {
+  inputs.assign(1, ResponseInputsText(name, {}) + " file=" + FileName + " " + FileDigest(FileName));
+}
+
 void TDetectorOpticalTransformerModel::ShowProblem() const {
   MessageBox(owner, problem_, "Warning", MB_OK | MB_ICONEXCLAMATION);
 }
@@ -107,7 +127,9 @@ int TDetectorOpticalTransformerModel::MakeResponse() {
   Mem<float> response;
   if (!FillResponse(response, n)) return 0;
   if (!NameResponseFiles(*this, "d_trans")) return 0;
-  if (rasterFiles.data[0].Write(response) == 0) return 0;
+  std::vector<std::string> inputs;
+  ResponseInputs(inputs);
+  if (WriteResponse(response, inputs.front()) == 0) return 0;
   state = kRastersWritten;
   return 1;
 }
@@ -144,6 +166,16 @@ void TDetectorMatrixTransformerModel::ResponseFiles(std::vector<const TFileData 
   files.insert(files.end(), part.begin(), part.end());
   transformer_->ResponseFiles(part);
   files.insert(files.end(), part.begin(), part.end());
+}
+
+void TDetectorMatrixTransformerModel::ResponseInputs(std::vector<std::string> &inputs) const {
+  inputs.clear();
+  if (matrix_ == nullptr || transformer_ == nullptr) return;
+  std::vector<std::string> part;
+  matrix_->ResponseInputs(part);
+  inputs.insert(inputs.end(), part.begin(), part.end());
+  transformer_->ResponseInputs(part);
+  inputs.insert(inputs.end(), part.begin(), part.end());
 }
 
 void TDetectorMatrixTransformerModel::CalcSignal(Mem<float> &raster, int mode) {

@@ -46,6 +46,8 @@ class TDetectorOpticalTransformerModel : public TTestObject {
   // pixel size or when a work raster cannot be allocated.
   bool FillResponse(Mem<float> &raster, int n) const;
 
+  // The kind, N, p, the file's name and a digest of its bytes as they are now.
+  void ResponseInputs(std::vector<std::string> &inputs) const override;
   const TTransformerTable &Table() const { return table_; }
   const std::string &Problem() const { return problem_; }
 
@@ -81,6 +83,8 @@ class TDetectorMatrixTransformerModel : public TTestObject {
   // The image passes the matrix element and the transformer one after the other: their
   // product, a response reaching as far as both together, needs no raster of its own.
   void ResponseFiles(std::vector<const TFileData *> &files) const override;
+  // The matrix's inputs, then the transformer's: those of the two files it passes.
+  void ResponseInputs(std::vector<std::string> &inputs) const override;
   // The matrix model's signal: the element grid samples the image.
   void CalcSignal(Mem<float> &raster, int mode) override;
 

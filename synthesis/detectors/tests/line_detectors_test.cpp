@@ -179,15 +179,15 @@ TEST_F(LineDetectors, SizesAreRaisedToAPixelAndCutAtFourFifthsOfTheField) {
   EXPECT_EQ(line.state, kNothingComputed);
 }
 
-TEST_F(LineDetectors, BothArraysWriteTheirElementAsTheSlideResponse) {
+TEST_F(LineDetectors, TheSingleLineWritesItsElementToAFileOfItsOwn) {
   UsePixels(kSide, kPixel);
   TDetectorSingleLineModel line;
   SetSizes(line, 2, 4, 4, 0);
   ASSERT_EQ(line.MakeResponse(), 1);
-  EXPECT_EQ(line.rasterFiles.data[0].fileName, Scratch("d_slide.img"));
-  EXPECT_EQ(line.frameFiles.data[0].fileName, Scratch("d_slide.spc"));
+  EXPECT_EQ(line.rasterFiles.data[0].fileName, Scratch("d_sline.img"));
+  EXPECT_EQ(line.frameFiles.data[0].fileName, Scratch("d_sline.spc"));
   TFileData reader;
-  reader.fileName = Scratch("d_slide.img");
+  reader.fileName = Scratch("d_sline.img");
   Mem<float> response;
   ASSERT_EQ(reader.Read(response), 1);
   // The element's area, 2 x 4 pixels.

@@ -3,7 +3,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,7 +22,10 @@
 #include "platform/gui/controls/combo_box.h"
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/test_kit.h"
+#include "synthesis/detectors/array_detectors.h"
 #include "synthesis/detectors/detector_noise_dlg.h"
+#include "synthesis/detectors/detector_type_dlg.h"
+#include "synthesis/detectors/transformer_detectors.h"
 #include "synthesis/detectors/test_detector.h"
 #include "synthesis/folder/folder_page_adapters.h"
 #include "synthesis/folder/image_size.h"
@@ -259,6 +265,102 @@ TEST_F(FolderTest, ColorPreparesTheScanOnlyForADetectorThatScans) {
   EXPECT_EQ(scanner->RealMovement, 0);
   EXPECT_APPROX(scanner->ScanTime, 0.05, 1e-9);
   EXPECT_APPROX(scanner->Field, GetTestImage()->fieldSize, 1e-6 * GetTestImage()->fieldSize);
+}
+
+// The response sizes of a detector model (none for the two transformers: a file's table).
+std::vector<float *> ResponseSizes(TTestObject *model) {
+  if (auto *round = dynamic_cast<TDetectorRoundModel *>(model)) return {&round->Diameter};
+  if (auto *rectangle = dynamic_cast<TDetectorRectangleModel *>(model)) return {&rectangle->Ly, &rectangle->Lz};
+  if (auto *array = dynamic_cast<TArrayDetectorModel *>(model)) return {&array->Ly, &array->Lz};
+  return {};
+}
+
+// A response made afresh, by a model of its own, from the settings in force.
+void ExpectFreshResponse(const TFileData &used, TTestObject &model, const std::string &road) {
+  const int n = SynthesisPixelCount();
+  Mem<float> fresh;
+  if (auto *element = dynamic_cast<TElementDetectorModel *>(&model)) {
+    ASSERT_TRUE(fresh.Allocate(n, n));
+    element->FillResponse(fresh, n, GetTestImage()->pixelSize);
+  } else if (auto *transformer = dynamic_cast<TDetectorOpticalTransformerModel *>(&model)) {
+    TDetectorOpticalTransformerModel own;
+    own.FileName = transformer->FileName;
+    ASSERT_EQ(own.ReadParameters(), 1);
+    ASSERT_TRUE(own.FillResponse(fresh, n));
+  }
+  TFileData reader(used);
+  Mem<float> read;
+  ASSERT_EQ(reader.Read(read), 1) << road;
+  ASSERT_EQ(read.cols * read.rows, n * n) << road;
+  double worst = 0.0;
+  for (int i = 0; i < n * n; ++i) worst = std::max(worst, static_cast<double>(std::fabs(read.data[i] - fresh.data[i])));
+  EXPECT_LE(worst, 1e-6) << model.name << " after " << road;
+}
+
+// Every detector kind of the type list against every setting a response is made from,
+// changed while another kind is chosen (its own dialog's sizes, the transformer's file,
+// the object's size that sets the pixel, the raster's side), and a picture made then: the
+// next picture of the kind passes the responses made afresh for the settings in force.
+TEST_F(FolderTest, EveryDetectorPassesTheResponseOfTheSettingsInForceWhereverTheyChanged) {
+  TTestObjectFolder &folder = Open();
+  auto &page = *dynamic_cast<TTestDetector *>(folder.DetectorPage()->PageWindow());
+  auto *sizes = List(kSettingsSizeList);
+  sizes->SetSelIndex(0);
+  folder.SettingsPage()->ApplyMatrixSize();
+  const double pixel = GetTestImage()->pixelSize;
+  auto *transformer = dynamic_cast<TDetectorOpticalTransformerModel *>(page.Model(kDetectorOpticalTransformer));
+  transformer->FileName = Scratch("t.otd");
+  int changes = 0;
+  const auto writeTable = [&] {
+    std::ofstream(transformer->FileName) << "{F=0; G=1;}\n{F=" << 2.0 + changes << "; G=0;}\n";
+  };
+  writeTable();
+  for (int type = 1; type < kDetectorTypeCount; ++type) {
+    for (float *size : ResponseSizes(page.Model(type))) *size = static_cast<float>(3 * pixel);
+    // Matrix cells stay apart while their sizes grow.
+    if (auto *array = dynamic_cast<TArrayDetectorModel *>(page.Model(type))) array->dY0 = array->dZ0 = static_cast<float>(16 * pixel);
+    page.Model(type)->ShowParameters();
+  }
+  struct TRoad {
+    std::string name;
+    int owner;  // the kind on whose dialog it changes; -1: the object's or settings page
+    std::function<void()> change;
+  };
+  std::vector<TRoad> roads = {
+      {"object size", -1, [up = false]() mutable { GetTestImage()->ObjectSize *= (up = !up) ? 1.5 : 1.0 / 1.5; }},
+      {"side", -1, [&, up = false]() mutable {
+         sizes->SetSelIndex((up = !up) ? 1 : 0);
+         folder.SettingsPage()->ApplyMatrixSize();
+       }},
+      {"transformer file", kDetectorOpticalTransformer, writeTable}};
+  for (int type = 1; type < kDetectorTypeCount; ++type)
+    for (float *size : ResponseSizes(page.Model(type)))
+      roads.push_back({DetectorTypeText(type), type, [size, &page, type, up = false]() mutable {
+                         *size *= (up = !up) ? 1.25f : 0.8f;
+                         page.Model(type)->ShowParameters();
+                       }});
+  for (int kind = 1; kind < kDetectorTypeCount; ++kind)
+    for (const TRoad &road : roads) {
+      ASSERT_EQ(page.ChooseDetectorType(kind), 1);
+      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
+      // The setting changes while another kind is chosen (none for the kind's own), and
+      // that kind makes a picture.
+      const int other = road.owner == kind ? 0 : road.owner > 0 ? road.owner : kind % (kDetectorTypeCount - 1) + 1;
+      ASSERT_EQ(page.ChooseDetectorType(other), 1);
+      road.change();
+      ++changes;
+      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
+      ASSERT_EQ(page.ChooseDetectorType(kind), 1);
+      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
+      TTestObject *model = page.Model(kind);
+      std::vector<const TFileData *> used;
+      model->ResponseFiles(used);
+      std::vector<TTestObject *> makers{model};
+      if (kind == kDetectorMatrixTransformer) makers = {page.Model(kDetectorMatrix), transformer};
+      ASSERT_EQ(used.size(), makers.size());
+      for (std::size_t i = 0; i < used.size(); ++i) ExpectFreshResponse(*used[i], *makers[i], road.name);
+    }
+  for (const auto &box : answers_->boxes) ADD_FAILURE() << box.text;
 }
 
 TEST_F(FolderTest, ThreeDPlotsTheMeanImageAndTheSettingsMenuIsOffered) {
