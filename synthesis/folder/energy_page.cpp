@@ -256,6 +256,9 @@ void TTestLight::Recalculate() {
   }
   SetWaitCursor();
   if (RefreshImageData() == 0) {
+    // No image to measure: the figures shown belong to another, and go.
+    energyInZone = contrast = outsidePicture = blurLeftOut = -1.0;
+    ShowParameters();
     SetArrowCursor();
     return;
   }

@@ -30,6 +30,24 @@ double BesselJ1(double v) {
   return std::sqrt(2.0 / (kPi * v)) * (p * std::cos(chi) - q * std::sin(chi));
 }
 
+}  // namespace
+
+double AiryIntensity(double r, double cutoff) {
+  if (!(cutoff > 0.0)) return 0.0;
+  const double v = kPi * cutoff * std::fabs(r);
+  const double j = v < 1e-9 ? 1.0 : 2.0 * BesselJ1(v) / v;
+  return kPi * cutoff * cutoff / 4.0 * j * j;
+}
+
+double AiryRingMean(double r, double cutoff) {
+  if (!(cutoff > 0.0)) return 0.0;
+  const double v = kPi * cutoff * std::fabs(r);
+  if (v < kAsymptoticJ1) return AiryIntensity(r, cutoff);
+  return 1.0 / (kPi * kPi * kPi * cutoff * r * r * std::fabs(r));
+}
+
+namespace {
+
 // The pattern, times `gain`, at offsets up to `reach` cells along each axis, laid round the
 // origin of the m x m grid `to` (zero elsewhere): pi c^2 / 4 (2 J1(v) / v)^2 with v = pi c r,
 // times the cell's area, so that finely sampled its cells sum to its light.

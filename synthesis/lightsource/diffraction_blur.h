@@ -39,6 +39,13 @@ class TBundleMoments {
 // D / 2 in mm). 0 when either is missing.
 double DiffractionCutoff(int imageFinite, double pupilRadius, double wavelengthUm);
 
+// The pattern of unit light at distance r from its centre (per unit area of the raster's
+// unit): pi c^2 / 4 (2 J1(v) / v)^2, v = pi c r; 0 without a cutoff.
+double AiryIntensity(double r, double cutoff);
+// The same averaged over its rings where they are many (v of 25 and more), 1 / (pi^3 c r^3):
+// a grid of cells wider than a ring sums it without the rings' aliasing.
+double AiryRingMean(double r, double cutoff);
+
 // The radius of the Airy pattern's first dark ring, 1.22 / cutoff (the raster's unit);
 // 0 with no cutoff.
 double AiryRadius(double cutoff);

@@ -300,22 +300,22 @@ int TLightSourceChooseDlg::Compute(bool ideal, Mem<TFileData> &files) {
       system->ComputeIndices(wavelength, 0.0, 0.0);
       TSourceImageTally tally;
       // The rays land on the picture and round it as far as the blur reaches, whence it
-      // brings their light in; blurred by the diffraction of the pupil this wavelength's
-      // bundle filled and cut to the picture, the light spread past it is lost like the
-      // rays that miss it.
+      // brings their light in, and beyond on a far grid, whence its outer rings bring in
+      // their share; blurred by the diffraction of the pupil this wavelength's bundle
+      // filled and cut to the picture, the light spread past it is lost like the rays that
+      // miss it. Only when no ray passes the system is there no picture.
       TSourceBlur blur;
       result = TraceBlurredSourceImage(*source_, *system, wavelength, count, maxDraws, grid, &clock, raster, tally,
                                        blur, shares[k]);
-      const double kept = result == TSourceImageResult::kDone ? blur.kept : 1.0;
       if (result == TSourceImageResult::kDone) {
         cutoffs_[static_cast<std::size_t>(k)] = blur.cutoff;
         blurReach_ = std::max(blurReach_, kBlurRadii * AiryRadius(blur.cutoff));
         blurLeftOut_ = std::max(blurLeftOut_, blur.leftOut);
-        // The raster held what landed; the system passed that in the ratio of the weights.
-        if (tally.landing > 0.0)
-          pictureLight_.push_back({wavelength, weight, kept * blur.landed, blur.landed * tally.passing / tally.landing});
+        // Both in the cells' measure: what the picture holds, what the system passed.
+        const double inPicture = blur.kept * blur.landed + blur.broughtIn;
+        pictureLight_.push_back({wavelength, weight, inPicture, blur.passed});
+        if (blur.passed > 0.0) lostShare_ = std::max(lostShare_, 1.0 - inPicture / blur.passed);
       }
-      if (tally.passing > 0.0) lostShare_ = std::max(lostShare_, 1.0 - kept * tally.landing / tally.passing);
       imageReach_ = std::max(imageReach_, tally.reach);
     }
     if (result == TSourceImageResult::kNoRay) {

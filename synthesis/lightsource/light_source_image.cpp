@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "foundation/interfaces/progress.h"
 #include "foundation/numerics/vector.h"
@@ -10,6 +11,7 @@
 #include "optics/model/ray.h"
 #include "optics/trace/image_coordinate.h"
 #include "platform/core/clock.h"
+#include "platform/core/message_box.h"
 #include "synthesis/folder/image_size.h"
 #include "synthesis/lightsource/light_source.h"
 
@@ -17,6 +19,9 @@ namespace {
 
 // The gauge and the times move every this many draws.
 constexpr long kProgressEvery = 500;
+// The far grid reaches this many times as far as the probe's farthest ray: the image's
+// rays drawn later may fall a little farther out.
+constexpr double kFarLightReach = 1.5;
 
 // The cell of the raster point (y, z): the axis in the middle of the picture's cell
 // (n/2, n/2), y up the rows. False outside the raster; `inPicture` tells whether the cell
@@ -60,10 +65,65 @@ bool TSourceRunClock::Step(double count) {
   return gauge_->StepAndPump(count) != 0;
 }
 
+bool TFarLight::Reserve(int side, double half) {
+  side_ = 0;
+  half_ = half;
+  if (side < 1 || !(half > 0.0) || !std::isfinite(half)) return true;
+  try {
+    const std::size_t bins = static_cast<std::size_t>(side) * side;
+    light_.assign(bins, 0.0);
+    y_.assign(bins, 0.0);
+    z_.assign(bins, 0.0);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  side_ = side;
+  return true;
+}
+
+bool TFarLight::Add(double y, double z, double weight) {
+  if (side_ == 0) return false;
+  const double row = std::floor((half_ - y) / (2.0 * half_) * side_);
+  const double column = std::floor((z + half_) / (2.0 * half_) * side_);
+  if (!(row >= 0.0 && row < side_ && column >= 0.0 && column < side_)) return false;
+  const std::size_t bin = static_cast<std::size_t>(row) * side_ + static_cast<std::size_t>(column);
+  light_[bin] += weight;
+  y_[bin] += weight * y;
+  z_[bin] += weight * z;
+  return true;
+}
+
+void TFarLight::Scale(double factor) {
+  for (std::size_t i = 0; i < light_.size(); ++i) {
+    light_[i] *= factor;
+    y_[i] *= factor;
+    z_[i] *= factor;
+  }
+}
+
+double TFarLight::BringInto(Mem<float> &picture, int n, double pixel, double cutoff) const {
+  double added = 0.0;
+  const int centre = n / 2;
+  const double area = pixel * pixel;
+  for (std::size_t bin = 0; bin < light_.size(); ++bin) {
+    if (!(light_[bin] > 0.0)) continue;
+    const double y = y_[bin] / light_[bin], z = z_[bin] / light_[bin];
+    for (int row = 0; row < n; ++row) {
+      const double dy = (centre - row) * pixel - y;
+      for (int column = 0; column < n; ++column) {
+        const double value = light_[bin] * area * AiryRingMean(std::hypot(dy, (column - centre) * pixel - z), cutoff);
+        picture.data[static_cast<std::ptrdiff_t>(row) * n + column] += static_cast<float>(value);
+        added += value;
+      }
+    }
+  }
+  return added;
+}
+
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
                                     int rays, long maxDraws, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
-                                    double spectralShare) {
+                                    double spectralShare, TFarLight *far) {
   tally = TSourceImageTally{};
   if (!Usable(grid) || rays < 1) return TSourceImageResult::kNoRay;
   if (!raster.Allocate(grid.Side(), grid.Side())) return TSourceImageResult::kStopped;
@@ -107,14 +167,21 @@ TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system
     if (std::isfinite(off)) tally.reach = std::fmax(tally.reach, off);
     long cell = 0;
     bool inPicture = false;
-    if (!CellOf(grid, u, v, cell, inPicture)) continue;
+    if (!CellOf(grid, u, v, cell, inPicture)) {
+      if (far != nullptr && far->Add(u, v, weight)) tally.far += weight;
+      continue;
+    }
     raster.data[cell] += static_cast<float>(weight);
     if (inPicture) ++tally.landed;
     tally.landing += weight;
   }
-  if (!(tally.landing > 0.0) || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
+  // With a far grid, light that passed reaches the picture through the pattern's rings.
+  const double reached = far != nullptr ? tally.passing : tally.landing;
+  if (!(reached > 0.0) || !(tally.emitted > 0.0)) return TSourceImageResult::kNoRay;
   // Over the emission drawn the wavelength's own weight cancels: the share puts it back.
-  Scale(raster, spectralShare / (tally.emitted * grid.pixel * grid.pixel));
+  const double factor = spectralShare / (tally.emitted * grid.pixel * grid.pixel);
+  Scale(raster, factor);
+  if (far != nullptr) far->Scale(factor);
   return TSourceImageResult::kDone;
 }
 
@@ -124,6 +191,7 @@ TSourceImageResult TraceBlurredSourceImage(TLightSource &source, TOpticalSystem 
                                            TSourceBlur &blur, double spectralShare) {
   blur = TSourceBlur{};
   const int imageFinite = system.info.ImageFinite;
+  double farHalf = 0.0;
   // The probe's rays land on one cell: only the bundle they fill is wanted.
   {
     Mem<float> probe;
@@ -132,18 +200,28 @@ TSourceImageResult TraceBlurredSourceImage(TLightSource &source, TOpticalSystem 
                      nullptr, probe, probed);
     blur.reach = BlurReach(picture.n, picture.pixel,
                            DiffractionCutoff(imageFinite, probed.bundle.PupilRadius(), wavelength));
+    farHalf = kFarLightReach * probed.reach;
   }
   TBlurWork work;
+  TFarLight far;
   if (!work.Reserve(picture.n, blur.reach)) return TSourceImageResult::kStopped;
+  if (!far.Reserve(kFarLightBins, farHalf)) {
+    ShowNotEnoughMemory();
+    return TSourceImageResult::kStopped;
+  }
   const TSourceImageResult result = TraceSourceImage(source, system, wavelength, rays, maxDraws,
                                                      TSourceRaster{picture.n, picture.pixel, blur.reach}, clock,
-                                                     raster, tally, spectralShare);
+                                                     raster, tally, spectralShare, &far);
   if (result != TSourceImageResult::kDone) return result;
   blur.cutoff = DiffractionCutoff(imageFinite, tally.bundle.PupilRadius(), wavelength);
   for (long i = 0; i < static_cast<long>(raster.Cells()); ++i) blur.landed += raster.data[i];
+  // The cells hold the light landed over the emission drawn and the cell's area.
+  blur.passed = tally.passing * spectralShare / (tally.emitted * picture.pixel * picture.pixel);
   blur.kept = BlurByRoundPupil(raster, picture.pixel, blur.cutoff, work);
   blur.leftOut = BlurLeftOut(blur.reach, picture.pixel, blur.cutoff);
-  return blur.kept < 0.0 ? TSourceImageResult::kStopped : TSourceImageResult::kDone;
+  if (blur.kept < 0.0) return TSourceImageResult::kStopped;
+  blur.broughtIn = far.BringInto(raster, picture.n, picture.pixel, blur.cutoff);
+  return TSourceImageResult::kDone;
 }
 
 void SpectralShares(const TLightSource &source, const double *wavelengths, const double *weights, int count,

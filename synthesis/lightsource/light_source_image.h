@@ -48,6 +48,33 @@ class TSourceRunClock {
   unsigned long start_;
 };
 
+// The light of rays that pass the system but land beyond the raster and its surround,
+// gathered on a coarse grid of bins round the axis (each bin keeps its light and the light's
+// centre), whence the blur's far rings bring a share of it into the picture. Taken before
+// any ray is traced: gathering allocates nothing.
+class TFarLight {
+ public:
+  // side x side bins over [-half, half] on both axes; false when memory runs out.
+  bool Reserve(int side, double half);
+  // Adds a ray's light at (y, z); false when it lies beyond the bins.
+  bool Add(double y, double z, double weight);
+  // Every bin's light times factor.
+  void Scale(double factor);
+  // Adds to the n x n picture of cell `pixel` (centre cell n/2, n/2 on the axis, y up the
+  // rows) what the pattern of that cutoff, averaged over its rings (AiryRingMean), brings
+  // from every bin's light at the bin's centre of light; answers the light added (the
+  // cells' sum).
+  double BringInto(Mem<float> &picture, int n, double pixel, double cutoff) const;
+
+ private:
+  int side_ = 0;
+  double half_ = 0.0;
+  std::vector<double> light_, y_, z_;  // per bin: light, light x y, light x z
+};
+
+// Bins per side of the far grid.
+constexpr int kFarLightBins = 32;
+
 // What one traced component drew and where it went.
 struct TSourceImageTally {
   long drawn = 0;          // rays drawn from the source
@@ -57,6 +84,7 @@ struct TSourceImageTally {
   double carried = 0.0;    // the drawn rays' full weights: what they carry into the system
   double passing = 0.0;    // of that, what passed the system
   double landing = 0.0;    // and what fell on the raster (the picture and its surround)
+  double far = 0.0;        // and what fell beyond it on the far grid, when one was given
   // The farthest a passed ray met the image plane from the axis along y or z (the image's
   // unit): the half-side of the field that holds the whole traced image.
   double reach = 0.0;
@@ -82,10 +110,12 @@ void AimAtFirstAperture(TLightSource &source, const TOpticalSystem &system);
 // none met the raster, kStopped as well when memory for it runs out (the box has told it).
 // The cells are then times spectralShare, the wavelength's share of the source's spectrum
 // (SpectralShares).
+// With a far grid, rays beyond the raster land on it (scaled as the cells), and kNoRay
+// means that no ray passed the system.
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
                                     int rays, long maxDraws, const TSourceRaster &grid,
                                     TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,
-                                    double spectralShare = 1.0);
+                                    double spectralShare = 1.0, TFarLight *far = nullptr);
 
 // What the blur of one traced component did.
 struct TSourceBlur {
@@ -94,16 +124,21 @@ struct TSourceBlur {
   double landed = 0.0;   // the light on the raster before the blur (its cells' sum)
   double kept = 1.0;     // the share of that the picture holds after it
   double leftOut = 0.0;  // the share of the pattern's light beyond its reach (BlurLeftOut)
+  double broughtIn = 0.0;  // the light the far rings brought into the picture (the cells' sum)
+  double passed = 0.0;     // the light the system passed, in the cells' measure
 };
 
 // Rays drawn first to find the pupil a bundle fills, whence its blur's reach.
 constexpr int kBlurProbeRays = 4000;
 
 // One wavelength's picture, blurred: kBlurProbeRays rays find the pupil the bundle fills,
-// whence the blur's cutoff and reach (BlurReach); the grids of the raster and of the blur
+// whence the blur's cutoff and reach (BlurReach), and how far the image reaches, whence a
+// far grid round the raster that holds it; the grids of the raster and of the blur
 // are taken before any ray is traced (kStopped, the box shown, when memory runs out); then
 // TraceSourceImage on the picture's n and pixel with that surround, and the blur cuts the
-// raster to the n x n picture. kStopped also when the blur fails.
+// raster to the n x n picture, and the far rings bring in their share of the light beyond
+// the surround: rays that pass the system always reach the picture by the pattern, however
+// little. kStopped also when the blur fails; kNoRay when no ray passed.
 TSourceImageResult TraceBlurredSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
                                            int rays, long maxDraws, const TSourceRaster &picture,
                                            TSourceRunClock *clock, Mem<float> &raster, TSourceImageTally &tally,

@@ -151,6 +151,16 @@ TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   EXPECT_EQ(page.energyInZone, 0.0);
   EXPECT_EQ(page.contrast, 0.0);
   EXPECT_TRUE(answers_->boxes.empty());
+  // Recalculate after a run that fails: the figures shown were the image's before it, and go.
+  Type(page, whole, whole, "0", "0");
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  ASSERT_APPROX(page.energyInZone, 100.0, kExact);
+  TTinyObjectPage::last->object.fails = true;
+  TTinyObjectPage::last->object.state = folder_->state = kNothingComputed;
+  page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
+  page.GetDlgItemText(kEnergyResult, shown[0], sizeof shown[0]);
+  EXPECT_EQ(std::to_string(page.energyInZone) + "|" + std::to_string(page.contrast) + "|" + shown[0],
+            std::to_string(-1.0) + "|" + std::to_string(-1.0) + "|");
 }
 
 TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw) {

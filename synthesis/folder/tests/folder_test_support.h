@@ -28,7 +28,7 @@ class TSquareObject final : public TTestObject {
   int Calculate() override {
     ++calculations;
     const int n = SynthesisPixelCount();
-    if (n == 0) return 0;
+    if (n == 0 || fails) return 0;
     Mem<float> raster(n, n);
     raster.Zero();
     const int from = n / 2 - side / 2;
@@ -47,6 +47,7 @@ class TSquareObject final : public TTestObject {
     return TTestObject::TransformRasters();
   }
   int side = 1;
+  bool fails = false;  // Calculate fails, as a run whose object cannot be made
   int calculations = 0;
   int transforms = 0;
 };

@@ -376,6 +376,66 @@ TEST_F(LightSourceImage, TheProgressCountsTheRaysLandedOnThePicture) {
   EXPECT_TRUE(gauge.last <= kRays && gauge.last > kRays - 500) << gauge.last;
 }
 
+// The Airy pattern's light over the square [y0, y1] x [z0, z1] round a point at the origin,
+// by the light within radius t, 1 - J0(pi c t)^2 - J1(pi c t)^2, along each direction
+// between where it enters the square and where it leaves.
+double AiryOverSquare(double cutoff, double y0, double y1, double z0, double z1) {
+  const auto within = [cutoff](double t) {
+    const double v = kPi * cutoff * t;
+    return 1.0 - std::pow(std::cyl_bessel_j(0.0, v), 2) - std::pow(std::cyl_bessel_j(1.0, v), 2);
+  };
+  double airy = 0.0;
+  constexpr int kDirections = 20000;
+  for (int k = 0; k < kDirections; ++k) {
+    const double t = 2.0 * kPi * (k + 0.5) / kDirections, uz = std::cos(t), uy = std::sin(t);
+    const double az = z0 / uz, bz = z1 / uz, ay = y0 / uy, by = y1 / uy;
+    const double enter = std::max({std::min(az, bz), std::min(ay, by), 0.0});
+    const double leave = std::min(std::max(az, bz), std::max(ay, by));
+    if (leave > enter) airy += (within(leave) - within(enter)) / kDirections;
+  }
+  return airy;
+}
+
+// A small square whose image lies beside the picture, beyond the surround the blur
+// reaches: its rays pass, none lands on the picture, and the picture holds the share of
+// the passed light the Airy pattern about the image point (the chief ray's, traced here)
+// brings into it.
+TEST_F(LightSourceImage, ASourceBesideThePictureLendsItTheAiryIntegralOverIt) {
+  constexpr double kWavelength = 0.55;
+  // The rings taken by their mean over cells of half a ring, the cutoff within 1 %.
+  constexpr double kAiryTolerance = 0.03;
+  const TSourceRaster picture{64, 0.002};
+  const double cutoff = 2.0 * MarginalAperture(system_) / (1e-3 * kWavelength);
+  for (const double height : {3.0, 6.0}) {
+    SCOPED_TRACE(height);
+    TLightSource source = Rectangle(height - 0.005, height + 0.005, -0.005, 0.005);
+    ASSERT_EQ(source.Prepare(), 1);
+    AimAtFirstAperture(source, system_);
+    system_.ComputeIndices(kWavelength, 0.0, 0.0);
+    Mem<float> raster;
+    TSourceImageTally tally;
+    TSourceBlur blur;
+    ASSERT_EQ(TraceBlurredSourceImage(source, system_, kWavelength, 2000, 20000, picture, nullptr, raster, tally, blur),
+              TSourceImageResult::kDone);
+    EXPECT_EQ(tally.landed, 0);
+    EXPECT_EQ(tally.landing, 0.0);
+    double apertureRadius = 0.0;
+    const DPOINT3 aim = system_.surfaces.data[1]->LocalFrame(apertureRadius);
+    const double d = std::hypot(aim.x, aim.y - height);
+    TCurrentRay chief(0.0, height, 0.0);
+    chief.L = aim.x / d;
+    chief.M = (aim.y - height) / d;
+    chief.N = 0.0;
+    ASSERT_EQ(system_.TraceRay(chief, kTracePlain, nullptr, 1), 1);
+    const double half = 0.5 * picture.n * picture.pixel, edge = 0.5 * picture.pixel;
+    ASSERT_GT(std::fabs(chief.y) - half, half);
+    const double airy = AiryOverSquare(cutoff, -half + edge - chief.y, half + edge - chief.y, -half - edge, half - edge);
+    double held = 0.0;
+    for (int i = 0; i < picture.n * picture.n; ++i) held += raster.data[i];
+    EXPECT_APPROX(held / blur.passed, airy, kAiryTolerance * airy);
+  }
+}
+
 // One lit cell of the picture or its surround, blurred: the picture holds the Airy integral
 // over it, less at most the share told as beyond the blur's reach; fine cells, coarse ones,
 // and cells so coarse that the pattern is summed directly over a few cells of surround.
