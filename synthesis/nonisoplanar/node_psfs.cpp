@@ -1,5 +1,6 @@
 #include "synthesis/nonisoplanar/node_psfs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,7 @@
 #include "optics/prepare/working_wavelength.h"
 #include "optics/psf/psf_progress.h"
 #include "platform/core/message_box.h"
+#include "synthesis/folder/psf_fit.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/synthesis_progress.h"
 
@@ -88,7 +90,8 @@ std::string NodePsfFileName(const std::string &directory, int node, int componen
 }
 
 int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
-                    Mem<TFileData> &table, TSynthesisProgress *progress) {
+                    Mem<TFileData> &table, TSynthesisProgress *progress,
+                    std::vector<TNodeLight> *light) {
   TOpticalSystemInformation &info = system.info;
   const Mem<double> &fields = info.AlfaM;
   const int nodes = fields.Cells();
@@ -117,8 +120,10 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
 
   Mem<float> window;
   int made = 1;
+  if (light != nullptr) light->assign(static_cast<std::size_t>(nodes), TNodeLight{});
   for (int i = 0; i < nodes && made; ++i) {
     const double field = fields.data[i];
+    if (light != nullptr) (*light)[static_cast<std::size_t>(i)].field = field;
     for (int k = 0; k < components && made; ++k) {
       const double lambda = TImageObjectMaps::ComponentWavelength(system, k, workingLambda);
       // Missing glasses are told once, by the first preparation, and end the nodes.
@@ -173,6 +178,15 @@ int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
       record.fieldX = info.psfResults[1];
       record.fieldY = info.psfResults[2];
       if (!record.Write(window)) made = 0;
+      // The node's own rays against the grid the PSF was sampled on, about its chief ray.
+      if (light != nullptr) {
+        TNodeLight &node = (*light)[static_cast<std::size_t>(i)];
+        const double side = n * static_cast<double>(record.sampleStep);
+        const TPsfFit fit = FitPsfToField(system, field, 0.0, 0.5 * side);
+        node.share = std::min(node.share, fit.share);
+        node.spread = std::max(node.spread, fit.spread);
+        node.window = side;
+      }
     }
   }
 

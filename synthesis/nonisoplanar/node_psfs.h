@@ -10,6 +10,7 @@
 // sample step, the component's wavelength and weight.
 
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "optics/model/file_data.h"
@@ -41,6 +42,17 @@ struct TNodePsfSettings {
   std::string directory;     // where the files go (the temporary directory when empty)
 };
 
+// What one node's PSF windows keep of its light, by its own rays (a pupil grid traced to
+// the image, FitPsfToField): over its components, the least share landing on the PSF grid
+// about the chief ray, the farthest a ray lands from the chief ray along y or z, and the
+// grid's side (mm, or mrad for an image at infinity).
+struct TNodeLight {
+  double field = 0.0;
+  double share = 1.0;
+  double spread = 0.0;
+  double window = 0.0;
+};
+
 // Computes the table on `system`: prepared at each component's wavelength, its Nd set to
 // N, each node sampled at the settings' step (the automatic interval of the wavelength
 // when it is 0). The system's working wavelength and Nd are its own again afterwards and
@@ -48,6 +60,7 @@ struct TNodePsfSettings {
 // progress (may be null) gets a stage of N x components x nodes; the PSF sampling steps it
 // through the PSF gauge. 1 when every node was made; 0 when a node PSF could not be
 // computed (no light through the node, which is told; or Escape) or written, the table
-// then empty.
+// then empty. `light` (may be null) gets one entry per node.
 int ComputeNodePsfs(TOpticalSystem &system, const TNodePsfSettings &settings,
-                    Mem<TFileData> &table, TSynthesisProgress *progress);
+                    Mem<TFileData> &table, TSynthesisProgress *progress,
+                    std::vector<TNodeLight> *light = nullptr);

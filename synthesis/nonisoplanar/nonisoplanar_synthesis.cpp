@@ -1,5 +1,6 @@
 #include "synthesis/nonisoplanar/nonisoplanar_synthesis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -12,6 +13,7 @@
 #include "optics/model/optical_system.h"
 #include "platform/core/clock.h"
 #include "platform/core/message_box.h"
+#include "synthesis/folder/psf_fit.h"
 #include "synthesis/nonisoplanar/node_psf_resample.h"
 #include "synthesis/nonisoplanar/node_psfs.h"
 #include "synthesis/nonisoplanar/superposition.h"
@@ -116,6 +118,29 @@ int TNonIsoplanarSynthesis::GatherNodePsfs(const Mem<TFileData> &nodeTable, doub
   return 1;
 }
 
+bool OfferNodeWindow(const std::vector<TNodeLight> &light, bool atInfinity, double &wanted) {
+  std::string lines;
+  double spread = 0.0;
+  const char *unit = atInfinity ? "mrad" : "mm";
+  for (const TNodeLight &node : light) {
+    spread = std::max(spread, node.spread);
+    if (node.share >= kPsfShareKept) continue;
+    char line[200];
+    std::snprintf(line, sizeof line, "Beam %g: its window of %.3g %s holds %.1f %% of its light; its rays spread %.3g %s round the chief ray.\n",
+                  node.field, node.window, unit, 100.0 * node.share, node.spread, unit);
+    lines += line;
+  }
+  if (lines.empty()) return false;
+  // A tenth to spare round the farthest ray.
+  wanted = 2.2 * spread;
+  char question[160];
+  std::snprintf(question, sizeof question,
+                "The picture loses the rest.\nCompute the node PSFs on a window of %.3g %s, which holds every beam's light?",
+                wanted, unit);
+  return MessageBox(nullptr, "The PSFs of the field nodes are sampled on windows narrower than their blur:\n" + lines + question,
+                    "Warning", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 TRunRaster RunRaster(const TTestObject &object, int pixelCount) {
   TRunRaster run;
   if (object.name == kBitmapSceneName) {
@@ -174,7 +199,15 @@ int TNonIsoplanarSynthesis::Run(TNonIsoplanarJob &job) {
     settings.sampleStep = image.savedDiscrete;
     settings.threshold = image.psfCutLevel;
     settings.directory = job.directory;
-    if (!ComputeNodePsfs(system, settings, table, job.progress)) return kNonIsoplanarFailed;
+    std::vector<TNodeLight> light;
+    if (!ComputeNodePsfs(system, settings, table, job.progress, &light)) return kNonIsoplanarFailed;
+    // A node whose blur its PSF's window does not hold is told, with a window that holds
+    // every node's: the picture would else show a lens better than it is.
+    double wanted = 0.0;
+    if (OfferNodeWindow(light, system.info.ImageFinite == 0, wanted)) {
+      settings.sampleStep = wanted / settings.gridSize;
+      if (!ComputeNodePsfs(system, settings, table, job.progress)) return kNonIsoplanarFailed;
+    }
     *job.nodeState = 1;
   }
   if (!GatherNodePsfs(table, objectPixel)) return kNonIsoplanarFailed;

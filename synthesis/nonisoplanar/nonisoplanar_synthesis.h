@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/containers/mem.h"
 #include "optics/model/file_data.h"
 #include "synthesis/nonisoplanar/image_object_maps.h"
 #include "synthesis/nonisoplanar/node_psf_lookup.h"
+#include "synthesis/nonisoplanar/node_psfs.h"
 
 class TOpticalSystem;
 class TSynthesisProgress;
@@ -69,6 +71,12 @@ struct TRunRaster {
   int centreRow = 0;
 };
 TRunRaster RunRaster(const TTestObject &object, int pixelCount);
+
+// Tells the nodes whose PSF window keeps less than kPsfShareKept of their light, each with
+// its share, and asks whether to compute them on a window that holds every node's blur
+// (2.2 times the farthest spread: `wanted`). False, without a box, when every node fits, or
+// when the user keeps the windows.
+bool OfferNodeWindow(const std::vector<TNodeLight> &light, bool atInfinity, double &wanted);
 
 class TNonIsoplanarSynthesis {
  public:
