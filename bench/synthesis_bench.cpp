@@ -15,6 +15,8 @@
 #include <string>
 
 #include "foundation/containers/mem.h"
+#include "foundation/fft/fft.h"
+#include "imaging/rasters/linear_convolution.h"
 #include "imaging/testobject/test_image.h"
 #include "imaging/rasters/raster_records.h"
 #include "imaging/testobject/test_object.h"
@@ -214,5 +216,89 @@ void BM_IsoplanarSynthesis(benchmark::State &state) {
   SetTestImage(nullptr);
 }
 BENCHMARK(BM_IsoplanarSynthesis)->ArgsProduct({{2048}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace
+
+// One component's product at Quality 2048 with the isoplanar benchmark's PSF (a Gaussian
+// spot of 3 cells, its cells not 0 out to 43 cells): the circular product of the picture's
+// and the PSF's N x N spectra that light wrapped round the edges, against the linear
+// product the synthesis takes, by the road it plans, and on the one grid of side 4096 it
+// took before. range(0): 0 circular, 1 linear as planned, 2 linear on one grid. The
+// peak resident size is a counter (one benchmark per process to read each its own).
+namespace {
+
+Mem<float> BenchCells(int n, double sigma, double disc) {
+  Mem<float> cells(n, n);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const double d2 = (c - n / 2) * (c - n / 2) + (r - n / 2) * (r - n / 2);
+      cells.data[static_cast<std::size_t>(r) * n + c] =
+          static_cast<float>(disc > 0.0 ? (d2 < disc * disc ? 1.0 : 0.0) : std::exp(-d2 / (2.0 * sigma * sigma)));
+    }
+  return cells;
+}
+
+void BM_ComponentProduct(benchmark::State &state) {
+  constexpr int n = 2048;
+  const Mem<float> object = BenchCells(n, 0.0, n / 3.0), psf = BenchCells(n, 3.0, 0.0);
+  Mem<float> re(n, n), im(n, n), product(n, n);
+  for (auto _ : state) {
+    if (state.range(0) == 0) {
+      std::copy(object.data, object.data + static_cast<std::size_t>(n) * n, re.data);
+      std::copy(psf.data, psf.data + static_cast<std::size_t>(n) * n, im.data);
+      RecentreRaster(n, im.data);
+      FFT2D(n, n, re.data, im.data, 0);
+      // The two real rasters' spectra apart, multiplied, as one transform gave them.
+      for (int r = 0; r < n; ++r)
+        for (int c = 0; c < n; ++c) {
+          const std::size_t i = static_cast<std::size_t>(r) * n + c, j = static_cast<std::size_t>((n - r) % n) * n + (n - c) % n;
+          if (j < i) continue;
+          const double ar = 0.5 * (re.data[i] + re.data[j]), ai = 0.5 * (im.data[i] - im.data[j]);
+          const double br = 0.5 * (im.data[i] + im.data[j]), bi = -0.5 * (re.data[i] - re.data[j]);
+          const double pr = ar * br - ai * bi, pi = ar * bi + ai * br;
+          re.data[i] = re.data[j] = static_cast<float>(pr);
+          im.data[i] = static_cast<float>(pi);
+          im.data[j] = static_cast<float>(-pi);
+        }
+      FFT2D(n, n, re.data, im.data, 1);
+    } else {
+      std::copy(object.data, object.data + static_cast<std::size_t>(n) * n, product.data);
+      const TLinearResponse response{psf.data, ResponseReach(psf.data, n)};
+      const bool made = state.range(0) == 1 ? ConvolveLinear(product.data, n, &response, 1, 1.0)
+                                            : ConvolveLinearBy({TLinearRoad::kWholeGrid, 0}, product.data, n, &response, 1, 1.0);
+      if (!made) state.SkipWithError("no memory");
+    }
+  }
+  const int reach = ResponseReach(psf.data, n);
+  const TLinearPlan plan = PlanLinearProduct(n, &reach, 1);
+  state.counters["reach"] = reach;
+  state.counters["grid_side"] = state.range(0) == 0 ? n : state.range(0) == 1 ? plan.side : LinearProductSide(n, reach);
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+}
+BENCHMARK(BM_ComponentProduct)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The roads side by side for one response, to measure the costs the plan weighs:
+// range(0) the picture's side, range(1) the reach, range(2) the road (0 direct, 1 one
+// grid, 2 tiles), range(3) the tile grid's side.
+void BM_LinearProductRoads(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0)), reach = static_cast<int>(state.range(1));
+  Mem<float> picture = BenchCells(n, 0.0, n / 3.0), response(n, n);
+  response.Zero();
+  for (int r = n / 2 - reach; r <= n / 2 + reach; ++r)
+    for (int c = n / 2 - reach; c <= n / 2 + reach; ++c) response.data[static_cast<std::size_t>(r) * n + c] = 1.0f;
+  const TLinearResponse laid{response.data, reach};
+  const TLinearPlan plan{static_cast<TLinearRoad>(state.range(2)), static_cast<int>(state.range(3))};
+  for (auto _ : state)
+    if (!ConvolveLinearBy(plan, picture.data, n, &laid, 1, 1.0)) state.SkipWithError("the road cannot be taken");
+  const TLinearPlan chosen = PlanLinearProduct(n, &reach, 1);
+  state.counters["planned_road"] = static_cast<double>(chosen.road);
+  state.counters["planned_side"] = chosen.side;
+}
+BENCHMARK(BM_LinearProductRoads)
+    ->Args({256, 4, 0, 0})->Args({256, 4, 1, 0})->Args({256, 4, 2, 64})->Args({256, 4, 2, 32})
+    ->Args({512, 4, 0, 0})->Args({512, 4, 1, 0})->Args({512, 4, 2, 64})->Args({512, 4, 2, 128})
+    ->Args({2048, 2, 0, 0})->Args({2048, 2, 2, 64})->Args({2048, 43, 1, 0})->Args({2048, 43, 2, 256})
+    ->Args({2048, 43, 2, 512})->Args({2048, 43, 2, 1024})->Args({2048, 200, 1, 0})->Args({2048, 200, 2, 1024})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "imaging/rasters/linear_convolution.h"
 
 #include <algorithm>
+#include <cmath>
+#include <new>
 #include <cstdlib>
 #include <vector>
 
@@ -175,6 +177,117 @@ bool ConvolveBySpectra(float *picture, int n, const std::vector<TLinearResponse>
   return true;
 }
 
+// The wide responses' combined spectrum on an s x s grid (each laid at unit magnitude, the
+// magnitudes gathered into `scale`), in kr + i ki.
+bool KernelSpectrum(const std::vector<TLinearResponse> &responses, int n, int s, std::vector<float> &kr,
+                    std::vector<float> &ki, double &scale) {
+  const std::size_t cells = static_cast<std::size_t>(s) * s;
+  std::vector<float> re, im;
+  try {
+    kr.assign(cells, 0.0f);
+    ki.assign(cells, 0.0f);
+    if (responses.size() > 1) {
+      re.resize(cells);
+      im.resize(cells);
+    }
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  for (std::size_t k = 0; k < responses.size(); ++k) {
+    const double magnitude = Magnitude(responses[k], n);
+    const double factor = magnitude > 0.0 ? 1.0 / magnitude : 1.0;
+    scale /= factor;
+    std::vector<float> &laidRe = k == 0 ? kr : re, &laidIm = k == 0 ? ki : im;
+    if (k > 0) {
+      std::fill(re.begin(), re.end(), 0.0f);
+      std::fill(im.begin(), im.end(), 0.0f);
+    }
+    LayResponse(responses[k], n, s, laidRe.data(), factor);
+    if (FFT2D(s, s, laidRe.data(), laidIm.data(), 0) == 0) return false;
+    if (k == 0) continue;
+    for (std::size_t i = 0; i < cells; ++i) {
+      const float pr = kr[i] * re[i] - ki[i] * im[i];
+      ki[i] = kr[i] * im[i] + ki[i] * re[i];
+      kr[i] = pr;
+    }
+  }
+  return true;
+}
+
+// Overlap-add in place: the picture in strips of t = s - 2 reach rows, each strip in tiles
+// of t columns, two tiles at a time (one the real part, the other the imaginary part of one
+// transform: the kernel is real), each multiplied by the responses' spectrum on the s x s
+// grid, where its linear convolution does not wrap, and added into a band of the rows the
+// strip reaches; the rows no later strip reaches go back into the picture.
+bool ConvolveByTiles(float *picture, int n, const std::vector<TLinearResponse> &responses, int reach, int s,
+                     double scale) {
+  const Index t = s - 2 * static_cast<Index>(reach), R = reach;
+  if (t < 1) return false;
+  const std::size_t cells = static_cast<std::size_t>(s) * s;
+  const Index height = t + 2 * R;
+  std::vector<float> kr, ki, re, im, band;
+  try {
+    re.resize(cells);
+    im.resize(cells);
+    band.assign(static_cast<std::size_t>(height * n), 0.0f);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  if (!KernelSpectrum(responses, n, s, kr, ki, scale)) return false;
+  const auto lay = [&](Index r0, Index c0, std::vector<float> &grid) {
+    const Index rows = std::min<Index>(t, n - r0), columns = std::min<Index>(t, n - c0);
+    for (Index r = 0; r < rows; ++r)
+      std::copy(picture + (r0 + r) * n + c0, picture + (r0 + r) * n + c0 + columns, grid.begin() + r * s);
+  };
+  // The product of the tile at (r0, c0) held in `grid` into the band (its row 0 is r0 - R).
+  const auto add = [&](Index r0, Index c0, const std::vector<float> &grid) {
+    const Index rows = std::min<Index>(t, n - r0), columns = std::min<Index>(t, n - c0);
+    const Index left = std::max(-R, -c0), right = std::min(columns + R, n - c0);
+    for (Index i = -R; i < rows + R; ++i) {
+      const float *from = grid.data() + ((i + s) % s) * s;
+      float *to = band.data() + (i + R) * n + c0;
+      for (Index j = left; j < 0; ++j) to[j] += from[s + j];
+      for (Index j = 0; j < right; ++j) to[j] += from[j];
+    }
+  };
+  const auto flush = [&](Index firstRow, Index rows) {
+    for (Index r = 0; r < rows; ++r) {
+      const Index row = firstRow + r;
+      if (row < 0 || row >= n) continue;
+      const float *from = band.data() + r * n;
+      float *to = picture + row * n;
+      for (Index c = 0; c < n; ++c) to[c] = static_cast<float>(scale * from[c]);
+    }
+  };
+  for (Index r0 = 0; r0 < n; r0 += t) {
+    for (Index c0 = 0; c0 < n; c0 += 2 * t) {
+      std::fill(re.begin(), re.end(), 0.0f);
+      std::fill(im.begin(), im.end(), 0.0f);
+      lay(r0, c0, re);
+      const bool pair = c0 + t < n;
+      if (pair) lay(r0, c0 + t, im);
+      if (FFT2D(s, s, re.data(), im.data(), 0) == 0) return false;
+      for (std::size_t i = 0; i < cells; ++i) {
+        const float pr = re[i] * kr[i] - im[i] * ki[i];
+        im[i] = re[i] * ki[i] + im[i] * kr[i];
+        re[i] = pr;
+      }
+      if (FFT2D(s, s, re.data(), im.data(), 1) == 0) return false;
+      add(r0, c0, re);
+      if (pair) add(r0, c0 + t, im);
+    }
+    // Rows above r0 + t - R are reached by no later strip.
+    if (r0 + t < n) {
+      flush(r0 - R, t);
+      std::copy(band.begin() + t * n, band.end(), band.begin());
+      std::fill(band.begin() + (height - t) * n, band.end(), 0.0f);
+    } else {
+      flush(r0 - R, height);
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int ResponseReach(const float *cells, int n) {
@@ -194,24 +307,129 @@ int LinearProductSide(int n, int reach) {
   return m;
 }
 
-bool ConvolveLinear(float *picture, int n, const TLinearResponse *responses, int count, double scale) {
-  if (n <= 0 || picture == nullptr) return false;
-  // Responses of a few cells are summed directly, the others multiplied as spectra.
-  std::vector<TLinearResponse> wide, small;
-  int reach = 0, smallReach = 0;
+namespace {
+
+// Costs by measurement (bench/synthesis_bench, BM_LinearProductRoads), in the time of one
+// transform's work per cell and per halving, c s^2 log2(s^2) for an s x s grid (about
+// 0.3 ns): a response cell summed over a picture cell costs this much of it (about 1.5 ns,
+// in doubles), so that the direct sum loses to tiles from a reach of one cell on.
+constexpr double kDirectCellCost = 5.0;
+// What a tile costs beside its transforms: laying it and adding its product, per grid cell.
+constexpr double kTileCellCost = 3.0;
+
+double TransformCost(double s) { return s * s * std::log2(s * s); }
+
+// The responses a plan multiplies as spectra, the others being summed after them: the wide
+// ones, or all when none is wide.
+struct TSplit {
+  int spectralReach = 0, spectralCount = 0, afterReach = 0;
+  double afterCells = 0.0, allCells = 0.0;
+  int totalReach = 0;
+};
+
+TSplit Split(const int *reaches, int count) {
+  TSplit split;
+  int smallReach = 0, smallCount = 0;
+  double smallCells = 0.0;
   for (int k = 0; k < count; ++k) {
+    const double cells = (2.0 * reaches[k] + 1.0) * (2.0 * reaches[k] + 1.0);
+    split.allCells += cells;
+    split.totalReach += reaches[k];
+    if (reaches[k] > kDirectReach) {
+      split.spectralReach += reaches[k];
+      ++split.spectralCount;
+    } else {
+      smallReach += reaches[k];
+      smallCells += cells;
+      ++smallCount;
+    }
+  }
+  if (split.spectralCount == 0) {
+    split.spectralReach = smallReach;
+    split.spectralCount = smallCount;
+  } else {
+    split.afterReach = smallReach;
+    split.afterCells = smallCells;
+  }
+  return split;
+}
+
+}  // namespace
+
+TLinearPlan PlanLinearProduct(int n, const int *reaches, int count) {
+  const TSplit split = Split(reaches, count);
+  TLinearPlan best;
+  const double padded = n + 2.0 * split.totalReach;
+  double bestCost = padded * padded * split.allCells * kDirectCellCost;
+  if (split.spectralReach == 0) return best;
+  const double after = (n + 2.0 * split.afterReach) * (n + 2.0 * split.afterReach) * split.afterCells * kDirectCellCost;
+  const int m = LinearProductSide(n, split.totalReach);
+  const double whole = (2.0 + (split.spectralCount) / 2) * TransformCost(m) + after;
+  if (whole < bestCost) {
+    best = {TLinearRoad::kWholeGrid, m};
+    bestCost = whole;
+  }
+  // Tiles take every response into their kernel, two tiles of a strip to a transform.
+  for (int side = 2; side < m; side *= 2) {
+    const int t = side - 2 * split.totalReach;
+    if (t < 1 || t < side / 4) continue;
+    const double across = (n + t - 1) / t;
+    const double pairs = across * std::ceil(across / 2.0);
+    const double cost = (count + 2.0 * pairs) * TransformCost(side) + 2.0 * pairs * kTileCellCost * side * side;
+    if (cost < bestCost) {
+      best = {TLinearRoad::kTiles, side};
+      bestCost = cost;
+    }
+  }
+  return best;
+}
+
+bool ConvolveLinearBy(const TLinearPlan &plan, float *picture, int n, const TLinearResponse *responses, int count,
+                      double scale) {
+  if (n <= 0 || picture == nullptr) return false;
+  std::vector<TLinearResponse> spectral, after;
+  int total = 0, afterReach = 0;
+  for (int k = 0; k < count; ++k) {
+    // A response whose cells are all 0 makes the picture dark.
     if (responses[k].reach < 0) {
       std::fill(picture, picture + static_cast<Index>(n) * n, 0.0f);
       return true;
     }
-    reach += responses[k].reach;
-    if (responses[k].reach <= kDirectReach) {
-      small.push_back(responses[k]);
-      smallReach += responses[k].reach;
+    total += responses[k].reach;
+  }
+  std::vector<int> reaches(static_cast<std::size_t>(count));
+  for (int k = 0; k < count; ++k) reaches[static_cast<std::size_t>(k)] = responses[k].reach;
+  const TSplit split = Split(reaches.data(), count);
+  // Without small responses beside wide ones every response is multiplied as a spectrum.
+  const bool allSpectral = split.afterCells == 0.0;
+  for (int k = 0; k < count; ++k) {
+    if (allSpectral || responses[k].reach > kDirectReach) {
+      spectral.push_back(responses[k]);
     } else {
-      wide.push_back(responses[k]);
+      after.push_back(responses[k]);
+      afterReach += responses[k].reach;
     }
   }
-  if (reach <= kDirectReach || wide.empty()) return ConvolveDirectly(picture, n, small, smallReach, scale);
-  return ConvolveBySpectra(picture, n, wide, small, reach, smallReach, scale);
+  switch (plan.road) {
+    case TLinearRoad::kDirect: {
+      std::vector<TLinearResponse> all(responses, responses + count);
+      return ConvolveDirectly(picture, n, all, total, scale);
+    }
+    case TLinearRoad::kWholeGrid:
+      if (spectral.empty()) return ConvolveDirectly(picture, n, after, afterReach, scale);
+      return ConvolveBySpectra(picture, n, spectral, after, total, afterReach, scale);
+    case TLinearRoad::kTiles: {
+      // Every response goes into the tiles' kernel: nothing is summed after them.
+      std::vector<TLinearResponse> all(responses, responses + count);
+      return ConvolveByTiles(picture, n, all, total, plan.side, scale);
+    }
+  }
+  return false;
+}
+
+bool ConvolveLinear(float *picture, int n, const TLinearResponse *responses, int count, double scale) {
+  if (n <= 0 || picture == nullptr) return false;
+  std::vector<int> reaches;
+  for (int k = 0; k < count; ++k) reaches.push_back(std::max(responses[k].reach, 0));
+  return ConvolveLinearBy(PlanLinearProduct(n, reaches.data(), count), picture, n, responses, count, scale);
 }

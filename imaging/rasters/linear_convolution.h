@@ -6,10 +6,9 @@
 //
 // A response is an n x n raster centred on cell (n/2, n/2), as the synthesis writes them;
 // its reach is the largest distance (in cells along either axis) from that centre to a
-// cell that is not 0. Responses of a small reach are summed directly on the picture padded
-// by that reach; wider ones are multiplied as spectra on a grid of side M, the power of two
-// of at least n plus the total reach, where the circular product is the linear one, and the
-// small ones then summed over that product as far as they reach past the picture.
+// cell that is not 0. The product takes the cheapest of three exact roads (see
+// PlanLinearProduct): a direct sum, one transform grid holding the picture and the reach, or
+// tiles of the picture on small grids whose products are added where they overlap.
 
 #include "foundation/containers/mem.h"
 
@@ -21,13 +20,27 @@ struct TLinearResponse {
   int reach = 0;                 // ResponseReach of the cells
 };
 
-// Reaches up to this are summed directly: (2 x 4 + 1)^2 products a cell cost less than
-// the transforms of a grid twice the picture's side.
+// Responses of a reach up to this are summed directly over the product of the wider ones
+// (a detector's small element beside a PSF): a few products a cell.
 constexpr int kDirectReach = 4;
 
 // The side of the grid on which responses of total reach `reach` are multiplied as spectra
-// with an n x n picture: n for a reach of 0, else the power of two of at least n + reach.
+// with an n x n picture in one piece: n for a reach of 0, else the power of two of at least
+// n + reach.
 int LinearProductSide(int n, int reach);
+
+// How a product is taken, the cheapest road by the costs measured (bench/synthesis_bench):
+// every response summed directly over the picture; the wide ones multiplied as spectra on
+// one grid of `side` holding the picture and their reach; or the picture cut into tiles,
+// each multiplied on a grid of `side` holding the tile and twice their reach (overlap-add).
+// The small ones (kDirectReach and less) beside wide ones are summed directly after them.
+enum class TLinearRoad { kDirect, kWholeGrid, kTiles };
+struct TLinearPlan {
+  TLinearRoad road = TLinearRoad::kDirect;
+  int side = 0;  // the transform grid's side, 0 for the direct sum
+};
+// The plan for an n x n picture and responses of these reaches (each >= 0).
+TLinearPlan PlanLinearProduct(int n, const int *reaches, int count);
 
 // Replaces the n x n picture (row-major) by scale times its linear convolution with every
 // response in turn, cropped to the picture: cell i becomes
@@ -35,3 +48,7 @@ int LinearProductSide(int n, int reach);
 // makes the picture dark. false, the picture untouched, when the work grid cannot be
 // allocated (or n is not positive).
 bool ConvolveLinear(float *picture, int n, const TLinearResponse *responses, int count, double scale);
+// The same by the road of `plan` (any road gives the same picture, within the roundings);
+// false also when the plan's grid cannot hold what its road needs.
+bool ConvolveLinearBy(const TLinearPlan &plan, float *picture, int n, const TLinearResponse *responses, int count,
+                      double scale);
