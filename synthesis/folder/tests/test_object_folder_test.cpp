@@ -275,44 +275,38 @@ std::vector<float *> ResponseSizes(TTestObject *model) {
   return {};
 }
 
-// A response made afresh, by a model of its own, from the settings in force.
-void ExpectFreshResponse(const TFileData &used, TTestObject &model, const std::string &road) {
+// The largest difference of a response file from one made afresh by a model of its own.
+double FromFresh(const TFileData &used, TTestObject &model) {
   const int n = SynthesisPixelCount();
-  Mem<float> fresh;
+  Mem<float> fresh(n, n), read;
+  TDetectorOpticalTransformerModel own;
   if (auto *element = dynamic_cast<TElementDetectorModel *>(&model)) {
-    ASSERT_TRUE(fresh.Allocate(n, n));
     element->FillResponse(fresh, n, GetTestImage()->pixelSize);
-  } else if (auto *transformer = dynamic_cast<TDetectorOpticalTransformerModel *>(&model)) {
-    TDetectorOpticalTransformerModel own;
-    own.FileName = transformer->FileName;
-    ASSERT_EQ(own.ReadParameters(), 1);
-    ASSERT_TRUE(own.FillResponse(fresh, n));
+  } else if (own.FileName = dynamic_cast<TDetectorOpticalTransformerModel &>(model).FileName;
+             own.ReadParameters() == 0 || !own.FillResponse(fresh, n)) {
+    return 1.0;
   }
-  TFileData reader(used);
-  Mem<float> read;
-  ASSERT_EQ(reader.Read(read), 1) << road;
-  ASSERT_EQ(read.cols * read.rows, n * n) << road;
+  if (TFileData reader(used); reader.Read(read) == 0 || read.cols * read.rows != n * n) return 1.0;
   double worst = 0.0;
   for (int i = 0; i < n * n; ++i) worst = std::max(worst, static_cast<double>(std::fabs(read.data[i] - fresh.data[i])));
-  EXPECT_LE(worst, 1e-6) << model.name << " after " << road;
+  return worst;
 }
 
 // Every detector kind of the type list against every setting a response is made from,
-// changed while another kind is chosen (its own dialog's sizes, the transformer's file,
-// the object's size that sets the pixel, the raster's side), and a picture made then: the
-// next picture of the kind passes the responses made afresh for the settings in force.
+// changed while another kind is chosen, which makes a picture (every kind's sizes, the
+// transformer's file, the object's size that sets the pixel, the raster's side): the next
+// picture of the kind passes the responses made afresh for the settings in force.
 TEST_F(FolderTest, EveryDetectorPassesTheResponseOfTheSettingsInForceWhereverTheyChanged) {
   TTestObjectFolder &folder = Open();
   auto &page = *dynamic_cast<TTestDetector *>(folder.DetectorPage()->PageWindow());
-  auto *sizes = List(kSettingsSizeList);
-  sizes->SetSelIndex(0);
+  auto *sides = List(kSettingsSizeList);
+  sides->SetSelIndex(0);
   folder.SettingsPage()->ApplyMatrixSize();
   const double pixel = GetTestImage()->pixelSize;
   auto *transformer = dynamic_cast<TDetectorOpticalTransformerModel *>(page.Model(kDetectorOpticalTransformer));
   transformer->FileName = Scratch("t.otd");
-  int changes = 0;
-  const auto writeTable = [&] {
-    std::ofstream(transformer->FileName) << "{F=0; G=1;}\n{F=" << 2.0 + changes << "; G=0;}\n";
+  auto writeTable = [file = transformer->FileName, cutoff = 2]() mutable {
+    std::ofstream(file) << "{F=0; G=1;}\n{F=" << ++cutoff << "; G=0;}\n";
   };
   writeTable();
   for (int type = 1; type < kDetectorTypeCount; ++type) {
@@ -321,44 +315,32 @@ TEST_F(FolderTest, EveryDetectorPassesTheResponseOfTheSettingsInForceWhereverThe
     if (auto *array = dynamic_cast<TArrayDetectorModel *>(page.Model(type))) array->dY0 = array->dZ0 = static_cast<float>(16 * pixel);
     page.Model(type)->ShowParameters();
   }
-  struct TRoad {
-    std::string name;
-    int owner;  // the kind on whose dialog it changes; -1: the object's or settings page
-    std::function<void()> change;
-  };
-  std::vector<TRoad> roads = {
-      {"object size", -1, [up = false]() mutable { GetTestImage()->ObjectSize *= (up = !up) ? 1.5 : 1.0 / 1.5; }},
-      {"side", -1, [&, up = false]() mutable {
-         sizes->SetSelIndex((up = !up) ? 1 : 0);
-         folder.SettingsPage()->ApplyMatrixSize();
-       }},
-      {"transformer file", kDetectorOpticalTransformer, writeTable}};
+  // Each road: the kind on whose page it changes (-1: the object's or the settings page).
+  std::vector<std::pair<int, std::function<void()>>> roads = {
+      {-1, [up = false]() mutable { GetTestImage()->ObjectSize *= (up = !up) ? 1.5 : 1.0 / 1.5; }},
+      {-1, [&, up = false]() mutable { sides->SetSelIndex((up = !up) ? 1 : 0), folder.SettingsPage()->ApplyMatrixSize(); }},
+      {kDetectorOpticalTransformer, writeTable}};
   for (int type = 1; type < kDetectorTypeCount; ++type)
     for (float *size : ResponseSizes(page.Model(type)))
-      roads.push_back({DetectorTypeText(type), type, [size, &page, type, up = false]() mutable {
+      roads.push_back({type, [size, model = page.Model(type), up = false]() mutable {
                          *size *= (up = !up) ? 1.25f : 0.8f;
-                         page.Model(type)->ShowParameters();
+                         model->ShowParameters();
                        }});
   for (int kind = 1; kind < kDetectorTypeCount; ++kind)
-    for (const TRoad &road : roads) {
-      ASSERT_EQ(page.ChooseDetectorType(kind), 1);
-      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
-      // The setting changes while another kind is chosen (none for the kind's own), and
-      // that kind makes a picture.
-      const int other = road.owner == kind ? 0 : road.owner > 0 ? road.owner : kind % (kDetectorTypeCount - 1) + 1;
-      ASSERT_EQ(page.ChooseDetectorType(other), 1);
-      road.change();
-      ++changes;
-      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
-      ASSERT_EQ(page.ChooseDetectorType(kind), 1);
-      ASSERT_EQ(folder.CalculateOnly(), 1) << kind << road.name;
-      TTestObject *model = page.Model(kind);
+    for (std::size_t road = 0; road < roads.size(); ++road) {
+      const int owner = roads[road].first;
+      const int other = owner == kind ? 0 : owner > 0 ? owner : kind % (kDetectorTypeCount - 1) + 1;
+      for (const int chosen : {kind, other, kind}) {
+        ASSERT_EQ(page.ChooseDetectorType(chosen), 1);
+        if (chosen == other) roads[road].second();
+        ASSERT_EQ(folder.CalculateOnly(), 1) << kind << " " << road;
+      }
       std::vector<const TFileData *> used;
-      model->ResponseFiles(used);
-      std::vector<TTestObject *> makers{model};
+      page.Model(kind)->ResponseFiles(used);
+      std::vector<TTestObject *> makers{page.Model(kind)};
       if (kind == kDetectorMatrixTransformer) makers = {page.Model(kDetectorMatrix), transformer};
       ASSERT_EQ(used.size(), makers.size());
-      for (std::size_t i = 0; i < used.size(); ++i) ExpectFreshResponse(*used[i], *makers[i], road.name);
+      for (std::size_t i = 0; i < used.size(); ++i) EXPECT_LE(FromFresh(*used[i], *makers[i]), 1e-6) << kind << " " << road;
     }
   for (const auto &box : answers_->boxes) ADD_FAILURE() << box.text;
 }
