@@ -466,18 +466,7 @@ TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) 
       // between where it enters the picture and where it leaves (cells of the raster).
       const double x0 = reach - 0.5 - offset, x1 = reach + n - 0.5 - offset, y0 = reach - 0.5 - side / 2,
                    y1 = reach + n - 0.5 - side / 2;
-      const auto within = [&](double t) {
-        return 1.0 - std::pow(std::cyl_bessel_j(0.0, kPi * cutoff * pixel * t), 2) - std::pow(std::cyl_bessel_j(1.0, kPi * cutoff * pixel * t), 2);
-      };
-      double airy = 0.0;
-      constexpr int kDirections = 5000;
-      for (int k = 0; k < kDirections; ++k) {
-        const double t = 2.0 * kPi * (k + 0.5) / kDirections, ux = std::cos(t), uy = std::sin(t);
-        const double ax = (x0 / ux), bx = (x1 / ux), ay = (y0 / uy), by = (y1 / uy);
-        const double enter = std::max({std::min(ax, bx), std::min(ay, by), 0.0});
-        const double leave = std::min(std::max(ax, bx), std::max(ay, by));
-        if (leave > enter) airy += (within(leave) - within(enter)) / kDirections;
-      }
+      const double airy = AiryOverSquare(cutoff * pixel, y0, y1, x0, x1);
       // From the picture's cells the integral, within the sampling, beside what is told.
       if (cellsPerCutoff > 1.0 && offset >= reach && offset < reach + n) {
         EXPECT_APPROX(kept, airy, kSampling + told);
