@@ -31,6 +31,8 @@ void TTestObjectFolder::DeleteWorkFiles() {
   // Only the program's own temporary directory: rasters the user keeps elsewhere stay.
   DeleteMatching(TempDir(), "*.spc");
   DeleteMatching(TempDir(), "*.img");
+  // What each detector response was made from, beside it.
+  DeleteMatching(TempDir(), "*.img.from");
 }
 
 void TTestObjectFolder::CloseAndCleanup() {

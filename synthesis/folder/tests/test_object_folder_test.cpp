@@ -449,6 +449,8 @@ TEST_F(FolderTest, CancelDeletesTheWorkRastersOfTheTemporaryDirectoryOnly) {
   TTestObjectFolder &folder = Open();
   // Leftovers of an earlier run went when the folder opened.
   EXPECT_FALSE(std::filesystem::exists(TempDir() + "/old.spc"));
+  // With a detector, whose response is written with what it was made from.
+  dynamic_cast<TTestDetector *>(folder.DetectorPage()->PageWindow())->ChooseDetectorType(kDetectorRound);
   folder.SendMessage(WM_COMMAND, kFolderColorButton, 0);
   KeepPicture();
   ASSERT_TRUE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
@@ -456,7 +458,7 @@ TEST_F(FolderTest, CancelDeletesTheWorkRastersOfTheTemporaryDirectoryOnly) {
   EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(TempDir(), 0)));
   for (const auto &entry : std::filesystem::directory_iterator(TempDir())) {
     const std::string extension = entry.path().extension().string();
-    EXPECT_TRUE(extension != ".img" && extension != ".spc") << entry.path();
+    EXPECT_TRUE(extension != ".img" && extension != ".spc" && extension != ".from") << entry.path();
   }
   EXPECT_TRUE(std::filesystem::exists(kept));
 }
