@@ -1,8 +1,9 @@
 # Checks that no folder includes one above it, and that no folder but platform/gui
 # uses Qt. Run as a script:
-#   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" -P cmake/LayerCheck.cmake
-# LAYERS lists the folders from the ground up (the top-level CMakeLists names them once).
-# Every header and source under a folder, its tests included, may include only its own
+#   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" [-DCXX=<compiler>] -P cmake/LayerCheck.cmake
+# LAYERS lists the folders from the ground up (the top-level CMakeLists names them once);
+# CXX, the compiler whose preprocessor reads each file as the build will (see below).
+# Every file of ours under a folder, its tests included, may include only its own
 # folder and those listed before it; an include that names a folder not listed is let be
 # (system and library headers have no folder of ours). Stops with every offending line
 # named, so a new include that climbs is seen at once.

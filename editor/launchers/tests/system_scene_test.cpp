@@ -289,13 +289,10 @@ bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
 // How far a point lies from the surface's plane within its bound (a round bound as its
 // square, which a wedge's face is drawn as).
 double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
-  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
-  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
-  const double local[3] = {m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x, m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y,
-                           m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z};
+  const DPOINT3 q = InSurfaceFrame(s, p);
   const bool rect = s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
   const double h = s.general.semiHeightExt, w = rect ? s.general.semiWidthExt : h;
-  return std::hypot(local[0], std::max(0.0, std::fabs(local[1]) - h), std::max(0.0, std::fabs(local[2]) - w));
+  return std::hypot(q.x, std::max(0.0, std::fabs(q.y) - h), std::max(0.0, std::fabs(q.z) - w));
 }
 
 // How far a point lies from the spherical surface within its bound and outside its hole,
