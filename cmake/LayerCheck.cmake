@@ -230,8 +230,9 @@ if(CXX)
   set(tagger [=[
 /^# [0-9]+ "/ {
   name = $3; gsub(/^"|"$/, "", name); sub(/^\.\//, "", name)
-  if ($2 == "0" && name !~ /^</ && main == "") main = name
-  if ($2 == "0" && name !~ /^</ && name != current && NF == 3 && seen[name] == "") { main = name; seen[name] = 1 }
+  # A marker without flags for another file starts the next file's reading (one without
+  # flags for the file being read only sets its line again).
+  if (NF == 3 && name !~ /^</ && name != current) main = name
   if ($4 == "1" && current == main) print "I\t" main "\t" name
   current = name
   next
