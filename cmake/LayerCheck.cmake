@@ -1,14 +1,16 @@
 # Checks that no folder includes one above it, and that no folder but platform/gui
 # uses Qt. Run as a script:
-#   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" -P cmake/LayerCheck.cmake
-# LAYERS lists the folders from the ground up (the top-level CMakeLists names them once).
-# Every header and source under a folder, its tests included, may include only its own
+#   cmake -DROOT=<source dir> "-DLAYERS=<folder;folder;...>" [-DCXX=<compiler>] -P cmake/LayerCheck.cmake
+# LAYERS lists the folders from the ground up (the top-level CMakeLists names them once);
+# CXX, the compiler whose preprocessor reads each file as the build will (see below).
+# Every file of ours under a folder, its tests included, may include only its own
 # folder and those listed before it; an include that names a folder not listed is let be
 # (system and library headers have no folder of ours). Stops with every offending line
 # named, so a new include that climbs is seen at once.
 # TOP_AREAS (optional) lists areas that stand on top of their own folder, as the main
 # window editor/shell does over the editor's command groups: no other area of that folder
 # includes them. Tests are let be there, since they drive the assembled window.
+cmake_policy(VERSION 3.20)
 if(NOT ROOT OR NOT LAYERS)
   message(FATAL_ERROR "LayerCheck: ROOT and LAYERS are required")
 endif()
@@ -16,6 +18,14 @@ endif()
 set(violations "")
 list(LENGTH LAYERS layerCount)
 math(EXPR lastLayer "${layerCount} - 1")
+
+# Every file of ours under a folder, whatever its ending (a header may be .h, .hpp, .inl or
+# have none): all but the build's own files, scripts, notes and the data folders.
+function(code_files folder outVar)
+  file(GLOB_RECURSE found RELATIVE "${ROOT}" "${ROOT}/${folder}/*")
+  list(FILTER found EXCLUDE REGEX "(^|/)(data|corpus)/|(^|/)CMakeLists\\.txt$|\\.(cmake|sh|md|txt)$|(^|/)\\.[^/]*$")
+  set(${outVar} ${found} PARENT_SCOPE)
+endfunction()
 
 # The floor of an included path: the longest listed folder it starts with, else -1.
 function(floor_of path outVar)
@@ -36,7 +46,7 @@ endfunction()
 
 foreach(own RANGE ${lastLayer})
   list(GET LAYERS ${own} folder)
-  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  code_files("${folder}" files)
   foreach(file IN LISTS files)
     # A file of a nested floor (platform/gui inside platform) is judged by its own floor.
     floor_of("${file}" fileFloor)
@@ -64,7 +74,7 @@ endforeach()
 
 foreach(top IN LISTS TOP_AREAS)
   string(REGEX REPLACE "/[^/]*$" "" topFolder "${top}")
-  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${topFolder}/*.h" "${ROOT}/${topFolder}/*.cpp")
+  code_files("${topFolder}" files)
   foreach(file IN LISTS files)
     if(file MATCHES "^${top}/" OR file MATCHES "/tests/")
       continue()
@@ -90,9 +100,13 @@ endforeach()
 # first of: an include line, a comment, a string or character literal, a header name in
 # angle brackets, a word holding a q. Comments and strings are so taken whole (a Qt name in
 # them is no use of Qt). Only files where a Qt name could stand at all are cut.
-set(qtWord "^(Q[A-Z_][A-Za-z0-9_]*|Qt(::)?|q(App|real|u?int(8|16|32|64|ptr)?|sizetype|u?longlong|Is(NaN|Inf|Finite|Null)|QNaN|SNaN|Inf|Floor|Ceil|Sqrt|Pow|DegreesToRadians|RadiansToDegrees|NextPowerOfTwo|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Round64|FuzzyCompare|FuzzyIsNull|getenv|putenv|EnvironmentVariable[A-Za-z]*|InstallMessageHandler|RegisterMetaType|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8Printable|Unused|Sort)|Q_[A-Z_]+)$")
+# Qt's names by their shape: a class or macro Q followed by a capital or _, the namespace
+# Qt and its types and enums (Qt followed by a capital), the functions and globals q
+# followed by a capital (qRgb, qApp, qDeleteAll), and its lower-case types and string
+# helpers (qreal, qint64, qsizetype, qstrlen).
+set(qtWord "^(Q[A-Z_][A-Za-z0-9_]*|Qt(::)?|Qt[A-Z][A-Za-z0-9_]*(::)?|q[A-Z][A-Za-z0-9_]*|q(real|sizetype|u?int(8|16|32|64|ptr)?|u?longlong|ptrdiff|intptr|uintptr|str[a-z]+|getenv|putenv|unsetenv))$")
 set(qtHeader "(^|/)[Qq]t[A-Za-z0-9]*/|(^|/)Q[A-Za-z0-9]+$|(^|/)q[a-z0-9_]+\\.h$")
-set(qtPossible "Q[A-Z_]|Qt|q(App|real|u?int|sizetype|u?longlong|Is|QNaN|SNaN|Inf|Floor|Ceil|Sqrt|Pow|Degrees|Radians|NextPower|object_cast|Debug|Info|Warning|Critical|Fatal|Max|Min|Bound|Abs|Round|Fuzzy|getenv|putenv|Environment|InstallMessage|RegisterMeta|Version|Hash|Swap|AsConst|Exchange|Printable|Utf8|Unused|Sort)|q[a-z0-9_]+\\.h|include_next")
+set(qtPossible "Q[A-Z_]|Qt|q[A-Z]|q(real|sizetype|u?int|u?longlong|ptrdiff|intptr|uintptr|str[a-z]|getenv|putenv|unsetenv)|q[a-z0-9_]+\\.h|include_next|%:")
 # A raw string runs to its closing parenthesis, delimiter and quote, over quotes and lines.
 set(rawString "R\"[A-Za-z0-9_]*\\(([^)]|\\)+[^)\"A-Za-z0-9_])*\\)+[A-Za-z0-9_]*\"")
 set(comment "//[^\n]*|/\\*[^*]*\\*+([^*/][^*]*\\*+)*/")
@@ -103,7 +117,7 @@ foreach(own RANGE ${lastLayer})
   if(folder STREQUAL "platform/gui")
     continue()
   endif()
-  file(GLOB_RECURSE files RELATIVE "${ROOT}" "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  code_files("${folder}" files)
   foreach(file IN LISTS files)
     floor_of("${file}" fileFloor)
     if(NOT fileFloor EQUAL own OR file MATCHES "/tests/")
@@ -121,6 +135,8 @@ foreach(own RANGE ${lastLayer})
     get_filename_component(folderOfFile "${ROOT}/${file}" DIRECTORY)
     string(REGEX MATCHALL "${piece}" pieces "${code}")
     set(named "")
+    # What this reading names, so the preprocessor's reading below adds only what it missed.
+    string(MAKE_C_IDENTIFIER "${file}" key)
     foreach(found IN LISTS pieces)
       if(found MATCHES "^#")
         # An include: its comments go; a quoted name that is a file of ours, beside the file
@@ -139,6 +155,7 @@ foreach(own RANGE ${lastLayer})
           endif()
           if(included MATCHES "${qtHeader}" AND NOT included MATCHES "(^|/)quadmath")
             string(APPEND qtViolations "\n  ${file}: includes ${spelled} (Qt belongs to platform/gui)")
+            list(APPEND seen_${key} "${included}")
           endif()
         else()
           # An include named by a macro: the macro's Qt names are found where it is defined.
@@ -150,6 +167,7 @@ foreach(own RANGE ${lastLayer})
         string(REGEX REPLACE "[<> \t]" "" header "${found}")
         if(header MATCHES "${qtHeader}" AND NOT header MATCHES "(^|/)quadmath")
           list(APPEND named "<${header}>")
+          list(APPEND seen_${key} "${header}")
         endif()
       elseif(found MATCHES "${qtWord}")
         list(APPEND named "${found}")
@@ -157,11 +175,118 @@ foreach(own RANGE ${lastLayer})
     endforeach()
     if(named)
       list(REMOVE_DUPLICATES named)
+      list(APPEND seen_${key} ${named})
       list(JOIN named ", " named)
       string(APPEND qtViolations "\n  ${file}: uses ${named} (Qt belongs to platform/gui)")
     endif()
   endforeach()
 endforeach()
+
+# What the preprocessor makes of each file (with CXX, the compiler, given): the includes it
+# resolves (a computed include, the digraph %:include, a name built by pasting tokens) and the
+# code after every macro is expanded (a name pasted together, a macro of platform/gui's).
+# Only our own headers are read: every other header the files name stands in as an empty
+# file, so a first pass lists them. A file's own lines are judged, each header of ours as a
+# file of its own; a Qt name that a platform/gui header's inline code or a type reached
+# through `auto` brings is no line of the file's, and is left to the compiler.
+if(CXX)
+  set(judged "")
+  foreach(own RANGE ${lastLayer})
+    list(GET LAYERS ${own} folder)
+    if(folder STREQUAL "platform/gui")
+      continue()
+    endif()
+    code_files("${folder}" files)
+    foreach(file IN LISTS files)
+      floor_of("${file}" fileFloor)
+      if(fileFloor EQUAL own AND NOT file MATCHES "/tests/")
+        list(APPEND judged "${file}")
+      endif()
+    endforeach()
+  endforeach()
+  string(RANDOM LENGTH 12 unique)
+  set(scratch "$ENV{TMPDIR}")
+  if(NOT scratch)
+    set(scratch "/tmp")
+  endif()
+  set(stubs "${scratch}/layer-check-${unique}")
+  file(MAKE_DIRECTORY "${stubs}")
+  set(compile ${CXX} -x c++ -std=c++20 -nostdinc -I${ROOT} -w)
+  # The names the compiler could not find, once each (found ones come with their full path).
+  execute_process(COMMAND ${compile} -M -MG ${judged}
+                  COMMAND awk "{ for (i = 1; i <= NF; ++i) if ($i !~ /:$/ && $i != \"\\\\\" && $i !~ /^\\// && !seen[$i]++) print $i }"
+                  WORKING_DIRECTORY "${ROOT}" OUTPUT_VARIABLE listed ERROR_QUIET)
+  string(REPLACE "\n" ";" listed "${listed}")
+  foreach(name IN LISTS listed)
+    if(name STREQUAL "" OR EXISTS "${ROOT}/${name}")
+      continue()
+    endif()
+    get_filename_component(stubFolder "${stubs}/${name}" DIRECTORY)
+    file(MAKE_DIRECTORY "${stubFolder}")
+    file(TOUCH "${stubs}/${name}")
+  endforeach()
+  # Each line of a file's own code that holds a q, and each file it includes itself, tagged
+  # with the file: "L file line" and "I file included".
+  set(tagger [=[
+/^# [0-9]+ "/ {
+  name = $3; gsub(/^"|"$/, "", name); sub(/^\.\//, "", name)
+  # A marker without flags for another file starts the next file's reading (one without
+  # flags for the file being read only sets its line again).
+  if (NF == 3 && name !~ /^</ && name != current) main = name
+  if ($4 == "1" && current == main) print "I\t" main "\t" name
+  current = name
+  next
+}
+current == main && /[Qq]/ { print "L\t" main "\t" $0 }
+]=])
+  execute_process(COMMAND ${compile} -I${stubs} -E ${judged} COMMAND awk "${tagger}"
+                  WORKING_DIRECTORY "${ROOT}" OUTPUT_VARIABLE tagged ERROR_QUIET)
+  file(REMOVE_RECURSE "${stubs}")
+  string(REPLACE ";" " " tagged "${tagged}")
+  string(REPLACE "\n" ";" tagged "${tagged}")
+  set(reached "")
+  foreach(entry IN LISTS tagged)
+    if(NOT entry MATCHES "^([IL])\t([^\t]*)\t(.*)$")
+      continue()
+    endif()
+    set(what "${CMAKE_MATCH_1}")
+    set(file "${CMAKE_MATCH_2}")
+    set(text "${CMAKE_MATCH_3}")
+    string(MAKE_C_IDENTIFIER "${file}" key)
+    set(names "")
+    if(what STREQUAL "I")
+      # Only a header that is none of ours stands in from the scratch folder.
+      string(FIND "${text}" "${stubs}/" at)
+      if(at EQUAL 0)
+        string(REPLACE "${stubs}/" "" included "${text}")
+        if(included MATCHES "${qtHeader}" AND NOT included MATCHES "(^|/)quadmath")
+          set(names "${included}")
+        endif()
+      endif()
+    else()
+      string(REGEX MATCHALL "${piece}" pieces "${text}")
+      foreach(found IN LISTS pieces)
+        if(NOT found MATCHES "^[\"'<#]" AND found MATCHES "${qtWord}")
+          list(APPEND names "${found}")
+        endif()
+      endforeach()
+    endif()
+    foreach(name IN LISTS names)
+      if(NOT name IN_LIST seen_${key})
+        list(APPEND seen_${key} "${name}")
+        list(APPEND expanded_${key} "${name}")
+        if(NOT file IN_LIST reached)
+          list(APPEND reached "${file}")
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+  foreach(file IN LISTS reached)
+    string(MAKE_C_IDENTIFIER "${file}" key)
+    list(JOIN expanded_${key} ", " names)
+    string(APPEND qtViolations "\n  ${file}: reaches ${names} once the preprocessor has read it (Qt belongs to platform/gui)")
+  endforeach()
+endif()
 
 if(violations)
   message(FATAL_ERROR "Folders include folders above them:${violations}")

@@ -56,6 +56,11 @@ bool IsRectangular(const TSurface &s) {
   return s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
 }
 
+// An ellipse of two positive semi-axes (one of no width is drawn as its circle).
+bool IsElliptical(const TSurface &s) {
+  return s.general.boundTypeExt == kBoundEllipse && s.general.semiWidthExt > 0.0 && s.general.semiHeightExt > 0.0;
+}
+
 // The reference ray's hits, and where it reached.
 class TReferenceRay {
  public:
@@ -313,8 +318,9 @@ void AddCoaxialPair(TViewerScene &scene, const TSurface &front, const TSurface &
   }
 }
 
-// Two faces, round or rectangular, tilted or decentred against each other: one lens solid
-// with each face in its own place, placed in face 1's frame (z along `axis`, into the glass).
+// Two faces of any bounds (round, rectangular or elliptical, with or without holes), tilted,
+// decentred or on one axis: one lens solid with each face in its own place, placed in face
+// 1's frame (z along `axis`, into the glass).
 void AddPlacedPair(TViewerScene &scene, const TSurface &a, const TSurface &b, const DPOINT3 &axis) {
   const DPOINT3 up = FrameColumn(a, 1), across = Cross(up, axis);
   const DPOINT3 v1 = Vertex(a), v2 = Vertex(b);
@@ -326,25 +332,25 @@ void AddPlacedPair(TViewerScene &scene, const TSurface &a, const TSurface &b, co
   lens.face2 = Round(RadiusAlong(b, axis2), b.general.Ex, b, IsMirrorSurface(b) ? kMirrorFace : kGlassFace);
   lens.vertex2 = local(offset);
   lens.axis2 = local(axis2);
-  // A rectangle's width along its face's x, its height along its surface's own y.
+  // A rectangle's or an ellipse's width along its face's x, its height along its surface's
+  // own y.
   for (int k = 0; k < 2; ++k) {
     const TSurface &s = k == 0 ? a : b;
-    if (!IsRectangular(s)) continue;
+    if (!IsRectangular(s) && !IsElliptical(s)) continue;
     lens.W[k] = 2.0 * s.general.semiWidthExt;
     lens.Wi[k] = 2.0 * s.general.semiWidthInt;
+    lens.ellipse[k] = IsElliptical(s);
   }
-  if (IsRectangular(b)) lens.across2 = local(Cross(FrameColumn(b, 1), axis2));
+  if (lens.W[1] > 0.0) lens.across2 = local(Cross(FrameColumn(b, 1), axis2));
   PlaceOnSurface(scene, a, axis);
   scene.AddPlacedLens(lens);
 }
 
-// The lens solid between surfaces k and k + 1 of an element. The scene's lens solid holds
-// its second face on the first's axis: where one face is tilted or decentred against the
-// other, two faces each round or rectangular make one solid with each face in its own
-// place; other bounds are drawn as two lens solids, one on each face's own axis, each
-// holding its partner at the vertices' distance along that axis (the glass drawn past the
-// true glass no more than the partner faces' misfit: the tilt times the height, and the
-// decentring).
+// The lens solid between surfaces k and k + 1 of an element: every pair of faces is drawn as
+// one solid whose faces stand where their surfaces are. Two round or two rectangular faces
+// on one axis are the scene's lens solids of one axis (with their flanges and sections);
+// every other pair, tilted, decentred or of other bounds, the solid with each face in its
+// own place.
 void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, TViewerScene &scene) {
   const TSurface &a = *system.Surface(k);
   const TSurface &b = *system.Surface(k + 1);
@@ -355,19 +361,13 @@ void AddLensSolid(TSystemImage &system, int k, const TReferenceRay &reference, T
   const double along = Dot(offset, axis);
   const DPOINT3 aside(offset.x - along * axis.x, offset.y - along * axis.y, offset.z - along * axis.z);
   const DPOINT3 turn = Cross(FrameColumn(a, 0), FrameColumn(b, 0));
-  if (std::sqrt(Dot(turn, turn)) > kParallelFaces || std::sqrt(Dot(aside, aside)) > kCoaxialFaces) {
-    const auto placeable = [](const TSurface &s) { return s.general.boundTypeExt == kBoundRound || IsRectangular(s); };
-    if (placeable(a) && placeable(b)) {
-      AddPlacedPair(scene, a, b, axis);
-      return;
-    }
-    // Face 2 seen from the glass: its axis turned to point back at face 1.
-    const DPOINT3 back = Dot(FrameColumn(b, 0), axis) > 0.0 ? Negated(FrameColumn(b, 0)) : FrameColumn(b, 0);
-    AddCoaxialPair(scene, a, b, axis, std::fabs(along));
-    AddCoaxialPair(scene, b, a, back, std::fabs(Dot(offset, back)));
+  const bool coaxial = std::sqrt(Dot(turn, turn)) <= kParallelFaces && std::sqrt(Dot(aside, aside)) <= kCoaxialFaces;
+  const bool round = a.general.boundTypeExt == kBoundRound && b.general.boundTypeExt == kBoundRound;
+  if (coaxial && (round || (IsRectangular(a) && IsRectangular(b)))) {
+    AddCoaxialPair(scene, a, b, axis, std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x));
     return;
   }
-  AddCoaxialPair(scene, a, b, axis, std::fabs(system.GetSurfacePosition(k + 1, k, kRelativeFrame).x));
+  AddPlacedPair(scene, a, b, axis);
 }
 
 // The pupil height of a probe that passed: its start, carried to x1 for a finite object.

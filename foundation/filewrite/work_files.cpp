@@ -64,12 +64,25 @@ bool IsForeignSharedLink(const std::string &path) {
 }
 
 std::string FileBehindLinks(const std::string &path) {
-  std::string result = path;
   if (char *real = ::realpath(path.c_str(), nullptr)) {
-    result = real;
+    std::string result = real;
     std::free(real);
+    return result;
   }
-  return result;
+  // No file there yet. A link whose target is still to be made is followed all the same, to
+  // the name it points at, as a link to a file is: the file is made there, the link stays.
+  std::filesystem::path current(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat link {};
+    if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return current.string();
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+    if (error) break;
+    std::filesystem::path directory = current.parent_path();
+    if (directory.empty()) directory = ".";
+    current = target.is_absolute() ? target : directory / target;
+  }
+  return path;  // a loop of links: the name as given
 }
 
 std::string WorkFileTemplate(const std::string &directory, const std::string &fileName) {
@@ -89,8 +102,7 @@ int RemoveStaleWorkFiles(const std::string &path) {
   if (path.empty()) return 0;
   const std::filesystem::path file(FileBehindLinks(path));
   const std::string fileName = file.filename().string();
-  std::string directory = file.parent_path().string();
-  if (directory.empty()) directory = ".";
+  const std::string directory = file.has_parent_path() ? file.parent_path().string() : std::string(".");
   DIR *listing = ::opendir(directory.c_str());
   if (listing == nullptr) return 0;
   int removed = 0;

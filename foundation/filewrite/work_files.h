@@ -17,8 +17,8 @@ std::string WorkFileTemplate(const std::string &directory, const std::string &fi
 // Whether candidate (a name without directory) is a work file's name for fileName.
 bool IsWorkFileName(const std::string &fileName, const std::string &candidate);
 
-// The file a name stands for, links followed (a link is written through, not over); the
-// name itself when it does not exist yet.
+// The file a name stands for, links followed (a link is written through, not over, also
+// when what it points at does not exist yet); the name itself when it does not exist yet.
 std::string FileBehindLinks(const std::string &path);
 
 // Whether path is, or leads through, a link that another user planted in a directory

@@ -7,6 +7,7 @@
 #include "platform/gui/bars/gadget_window.h"
 #include "platform/gui/bars/gadgets.h"
 #include "platform/gui/bars/glyph_painter.h"
+#include "platform/gui/windows/window_ptr.h"
 
 namespace {
 
@@ -72,15 +73,13 @@ void RegisterTuneBitmaps() {
 }
 
 class TTuneFrame;
-TTuneFrame *tuneWindow = nullptr;
+// Reads null once the frame is gone, however it went (closed from outside, its owner gone).
+TWindowPtr<TTuneFrame> tuneWindow;
 
 class TTuneFrame : public TFloatingFrame, public TColorPictureTune {
  public:
   TTuneFrame(TColorPicture *picture, TToolBox *box)
       : TFloatingFrame(nullptr, "Tune", box, true), picture_(picture), box_(box) {}
-  ~TTuneFrame() override {
-    if (tuneWindow == this) tuneWindow = nullptr;
-  }
 
   TColorPicture *Picture() const override { return picture_; }
   bool IsPressed(int command) const override {

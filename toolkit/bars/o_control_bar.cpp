@@ -51,8 +51,7 @@ void TOControlBar::SetHintColors(COLORREF backColor, COLORREF shadowColor) {
 }
 
 void TOControlBar::DeleteTip() {
-  delete tip;
-  tip = nullptr;
+  tip.Delete();
 }
 
 bool TOControlBar::RestCounts(const POINT &cursor) const {
@@ -109,6 +108,8 @@ void TOControlBar::EvTimer(UINT timerId) {
     tickCount = RestCounts(cursor) ? tickCount + 1 : 0;
     return;
   }
+  // A tip the user closed stays closed until the cursor moves to another gadget.
+  if (tip.Gone()) return;
   if (tip == nullptr) {
     ShowTip(*gadget, cursor);
     return;

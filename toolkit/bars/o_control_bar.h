@@ -5,6 +5,7 @@
 // it goes when the mouse leaves the bar, moves to another gadget or presses.
 
 #include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/windows/window_ptr.h"
 
 class TFont;
 class TOPalette;
@@ -53,7 +54,8 @@ class TOControlBar : public TControlBar {
   int tickCount = 0;
   int ticksBeforeTip = 5;
   int stringIdOffset = 0;
-  TShowHelpWnd *tip = nullptr;
+  // The tip may be closed from outside: it deletes itself, and this reads null then.
+  TWindowPtr<TShowHelpWnd> tip;
   char tipText[256] = {};
   COLORREF tipBackground = 0x40FFFF;
   COLORREF tipShadow = 0x404040;

@@ -67,7 +67,7 @@ THelpWindow::THelpWindow(TWindow *ownerWindow)
   SetClientWindow(view_);
 }
 
-THelpWindow::~THelpWindow() { ForgetHelpWindow(this); }
+THelpWindow::~THelpWindow() = default;
 
 bool THelpWindow::PreProcessMsg(MSG &msg) {
   if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return TFrameWindow::PreProcessMsg(msg);

@@ -2,12 +2,14 @@
 
 #include "platform/core/message_box.h"
 #include "platform/gui/windows/window.h"
+#include "platform/gui/windows/window_ptr.h"
 #include "toolkit/help/help_index.h"
 #include "toolkit/help/help_window.h"
 
 namespace {
 
-THelpWindow *helpWindow = nullptr;
+// Reads null once the window is gone, however it went (its owner took it along).
+TWindowPtr<THelpWindow> helpWindow;
 
 std::string &HelpFileText() {
   static std::string path;
@@ -22,14 +24,9 @@ const std::string &ApplicationHelpFile() { return HelpFileText(); }
 
 void SetApplicationHelpFile(const std::string &path) { HelpFileText() = path; }
 
-void ForgetHelpWindow(THelpWindow *window) {
-  if (helpWindow == window) helpWindow = nullptr;
-}
-
 BOOL WinHelp(HWND owner, const char *helpFile, UINT command, std::uintptr_t data) {
   if (command == HELP_QUIT) {
-    if (helpWindow != nullptr) {
-      THelpWindow *window = helpWindow;
+    if (THelpWindow *window = helpWindow) {
       helpWindow = nullptr;
       window->Destroy();
       delete window;

@@ -22,8 +22,6 @@ BOOL WinHelp(HWND owner, const char *helpFile, UINT command, std::uintptr_t data
 // The help window while it exists, else null.
 THelpWindow *CurrentHelpWindow();
 
-// Called by the help window as it is deleted.
-void ForgetHelpWindow(THelpWindow *window);
 
 // The program's help file.
 const std::string &ApplicationHelpFile();

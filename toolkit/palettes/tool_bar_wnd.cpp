@@ -132,8 +132,7 @@ void TToolBarWnd::CmAlwaysOnTop() {
 }
 
 void TToolBarWnd::DeleteTip() {
-  delete tip;
-  tip = nullptr;
+  tip.Delete();
 }
 
 int TToolBarWnd::RestStep(const POINT &cursor) const {
@@ -206,5 +205,6 @@ void TToolBarWnd::EvTimer(UINT timerId) {
     if (step == 0) tickCount = 0;
     return;
   }
-  if (tip == nullptr) ShowTip(*gadget, cursor);
+  // A tip the user closed stays closed until the cursor moves to another button.
+  if (tip == nullptr && !tip.Gone()) ShowTip(*gadget, cursor);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/gui/bars/floating_frame.h"
 #include "platform/gui/bars/gadget_window.h"
+#include "platform/gui/windows/window_ptr.h"
 
 class TShowHelpWnd;
 
@@ -97,7 +98,8 @@ class TToolBarWnd : public TFloatingFrame {
   int tickCount = 0;
   int ticksBeforeTip = 5;
   int stringIdOffset = 0;
-  TShowHelpWnd *tip = nullptr;
+  // The tip may be closed from outside: it deletes itself, and this reads null then.
+  TWindowPtr<TShowHelpWnd> tip;
   char text[256] = {};
   COLORREF tipBackground = 0x40FFFF;
   COLORREF tipShadow = 0x404040;

@@ -74,9 +74,10 @@ void TOpticalViewer3D::CmStartAnimation(WPARAM id, LPARAM) {
   dialog.SetDefExt("avi");
   const std::string fileName = dialog.Execute();
   if (fileName.empty()) return;
-  // A movie being written is finished first.
-  movie_->Start(fileName, static_cast<TViewerAnimation>(kind));
-  if (movie_->Kind() == TViewerAnimation::kRotation && movie_->Recording()) RunSystemRotation();
+  // A movie being written is finished once the new one has its file; a name being recorded
+  // is refused and the running movie goes on.
+  if (!movie_->Start(fileName, static_cast<TViewerAnimation>(kind))) return;
+  if (movie_->Kind() == TViewerAnimation::kRotation) RunSystemRotation();
 }
 
 void TOpticalViewer3D::RunSystemRotation() {

@@ -9,13 +9,17 @@ TViewerMovie::TViewerMovie(TPictureSource picture) : picture_(std::move(picture)
 
 TViewerMovie::~TViewerMovie() = default;
 
-void TViewerMovie::Start(const std::string &fileName, TViewerAnimation kind) {
-  if (writingFrame_) return;  // the stream being written to stays until its frame is through
+bool TViewerMovie::Start(const std::string &fileName, TViewerAnimation kind) {
+  if (writingFrame_) return false;  // the stream being written to stays until its frame is through
+  // The new movie takes its name while the one being written still holds its own: the name
+  // of a movie being recorded, this one's or another window's, is refused (the stream has
+  // told why) and the running movie goes on whole.
+  auto next = std::make_unique<TOAviStream>(fileName);
+  if (next->Ended()) return false;
   Finish();
   kind_ = kind;
-  stream_ = std::make_unique<TOAviStream>(fileName);
-  // A file that could not be opened (another movie writes it) has told why: nothing records.
-  if (stream_->Ended()) stream_.reset();
+  stream_ = std::move(next);
+  return true;
 }
 
 void TViewerMovie::Finish() {

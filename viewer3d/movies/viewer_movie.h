@@ -31,8 +31,10 @@ class TViewerMovie final : public TFrameRecorder {
   TViewerMovie(const TViewerMovie &) = delete;
   TViewerMovie &operator=(const TViewerMovie &) = delete;
 
-  // A new movie on the file; the one being written is finished first.
-  void Start(const std::string &fileName, TViewerAnimation kind);
+  // A new movie on the file; the one being written is finished once the new one has its
+  // file. False (told) when the file cannot be had: the name of a movie being recorded
+  // (this one's included) is refused, and the movie being written goes on.
+  bool Start(const std::string &fileName, TViewerAnimation kind);
   // Finishes the movie being written: its file is complete afterwards (asked while a frame
   // is being written, once that frame is through).
   void Finish();

@@ -13,7 +13,7 @@ constexpr int kRectSlabFloats = 18;
 constexpr int kSplitterCubeFloats = 17;
 constexpr int kPrismFloats = 20;
 constexpr int kWedgeFloats = 37;
-constexpr int kPlacedLensFloats = 36;
+constexpr int kPlacedLensFloats = 38;
 constexpr int kRayHeader = 2;
 
 float F(double value) { return static_cast<float>(value); }
@@ -132,7 +132,8 @@ TSceneRecord PlacedLensRecord(const TElementPlacement &p, const TPlacedLensShape
   return Start(kPlacedLensKind, p, low, high,
                {a.R, a.e, a.D, a.Di, static_cast<double>(a.kind), l.W[0], l.Wi[0], b.R, b.e, b.D, b.Di,
                 static_cast<double>(b.kind), l.W[1], l.Wi[1], l.vertex2.x, l.vertex2.y, l.vertex2.z, l.axis2.x,
-                l.axis2.y, l.axis2.z, l.across2.x, l.across2.y, l.across2.z});
+                l.axis2.y, l.axis2.z, l.across2.x, l.across2.y, l.across2.z, l.ellipse[0] ? 1.0 : 0.0,
+                l.ellipse[1] ? 1.0 : 0.0});
 }
 
 TSceneRecord RayRecord(const std::vector<DPOINT3> &points, int color) {
@@ -263,5 +264,7 @@ bool ReadPlacedLens(const TSceneRecord &r, TPlacedLensShape &l) {
   };
   l.axis2 = unit(DPOINT3(At(r, 30), At(r, 31), At(r, 32)));
   l.across2 = unit(DPOINT3(At(r, 33), At(r, 34), At(r, 35)));
+  l.ellipse[0] = At(r, 36) != 0.0;
+  l.ellipse[1] = At(r, 37) != 0.0;
   return l.axis2.x != 0.0 || l.axis2.y != 0.0 || l.axis2.z != 0.0;
 }

@@ -44,18 +44,21 @@ TFaceFrame FrameOf(const TPlacedLensShape &shape, int k) {
   return TFaceFrame{shape.vertex2, x, y, a};
 }
 
-bool IsRect(const TPlacedLensShape &shape, int k) { return shape.W[k] > 0.0; }
+// A face bounded by a rectangle, or by an ellipse; else a circle.
+bool IsRect(const TPlacedLensShape &shape, int k) { return shape.W[k] > 0.0 && !shape.ellipse[k]; }
+bool IsEllipse(const TPlacedLensShape &shape, int k) { return shape.W[k] > 0.0 && shape.ellipse[k]; }
 
 const TRoundFace &FaceOf(const TPlacedLensShape &shape, int k) { return k == 0 ? shape.face1 : shape.face2; }
 
 // The radii from the face's axis of its inner and outer rims, at their nearest and farthest.
 double InnerReach(const TPlacedLensShape &shape, int k) {
   const TRoundFace &f = FaceOf(shape, k);
-  return 0.5 * (IsRect(shape, k) ? std::min(shape.Wi[k], f.Di) : f.Di);
+  return 0.5 * (shape.W[k] > 0.0 ? std::min(shape.Wi[k], f.Di) : f.Di);
 }
 
 double OuterReach(const TPlacedLensShape &shape, int k) {
   const TRoundFace &f = FaceOf(shape, k);
+  if (IsEllipse(shape, k)) return 0.5 * std::max(shape.W[k], f.D);
   return 0.5 * (IsRect(shape, k) ? std::hypot(shape.W[k], f.D) : f.D);
 }
 
@@ -78,8 +81,16 @@ void RectRim(double w, double h, double v, double &x, double &y) {
   y = 0.5 * h * (kY[j] + (kY[j + 1] - kY[j]) * f);
 }
 
+// The point at v (0..1, once round counter-clockwise from the end of its x axis) of a
+// centred ellipse w wide along x and h high along y: (w/2 cos 2 pi v, h/2 sin 2 pi v).
+void EllipseRim(double w, double h, double v, double &x, double &y) {
+  x = 0.5 * w * std::cos(kFullTurn * v);
+  y = 0.5 * h * std::sin(kFullTurn * v);
+}
+
 // One face as drawn: a round one along its profile from the inner to the outer rim, at the
-// angle phiStart + phiSpan v; a rectangular one from the inner to the outer rectangle.
+// angle phiStart + phiSpan v; a rectangular or elliptical one straight from the inner to the
+// outer rim, the point at v of each.
 struct TFacePiece {
   const TPlacedLensShape *shape;
   int k;
@@ -96,10 +107,11 @@ struct TFacePiece {
 DPOINT3 FacePiecePoint(double u, double v, void *context) {
   const TFacePiece &p = *static_cast<const TFacePiece *>(context);
   const TFaceFrame frame = FrameOf(*p.shape, p.k);
-  if (IsRect(*p.shape, p.k)) {
+  if (p.shape->W[p.k] > 0.0) {
+    const auto rim = IsEllipse(*p.shape, p.k) ? EllipseRim : RectRim;
     double xi = 0.0, yi = 0.0, xo = 0.0, yo = 0.0;
-    RectRim(p.shape->Wi[p.k], p.face.Di, v, xi, yi);
-    RectRim(p.shape->W[p.k], p.face.D, v, xo, yo);
+    rim(p.shape->Wi[p.k], p.face.Di, v, xi, yi);
+    rim(p.shape->W[p.k], p.face.D, v, xo, yo);
     const double x = xi + (xo - xi) * u, y = yi + (yo - yi) * u;
     return Along(frame, x, y, p.profile.Sag(std::hypot(x, y)));
   }
@@ -130,9 +142,11 @@ DPOINT3 PlacedLensFacePoint(const TPlacedLensShape &shape, int k, double u, doub
 }
 
 bool PaintPlacedLens(TSolidDrawer &drawer, const TPlacedLensShape &shape, int quality, double phi1, double phi2) {
-  // The section opens a lens of two round faces only: a rectangle is drawn whole.
+  // The section opens a lens of two round faces only: a rectangle or an ellipse is drawn
+  // whole.
   const bool rect = IsRect(shape, 0) || IsRect(shape, 1);
-  const double phiStart = rect ? 0.0 : phi2, phiSpan = rect ? kFullTurn : kFullTurn + phi1 - phi2;
+  const bool whole = shape.W[0] > 0.0 || shape.W[1] > 0.0;
+  const double phiStart = whole ? 0.0 : phi2, phiSpan = whole ? kFullTurn : kFullTurn + phi1 - phi2;
   TFacePiece faces[2] = {TFacePiece(shape, 0, phiStart, phiSpan), TFacePiece(shape, 1, phiStart, phiSpan)};
   if (!faces[0].Drawable() || !faces[1].Drawable()) return false;
   AdjustFaceKinds(faces[0].face.kind, faces[1].face.kind);

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <string>
 #include <utility>
 
 #include "document/system/tests/editor_test_support.h"
@@ -234,43 +236,82 @@ double OffRoundCap(const DPOINT3 &p, const TRoundFace &face, double vertexZ) {
   return std::hypot(outside, p.z - vertexZ - (R - std::copysign(std::sqrt(R * R - r * r), R)));
 }
 
-// Whether a hit lies within the surface's outer bound, where the light passes the glass
-// (the scene's rays are drawn on past a bound).
-bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
-  const DPOINT3 d = Minus(hit, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
+// How far (y, z) of a surface's frame lies outside a bound of the kind and half extents h
+// (along y) and w (along z); r takes the radius of the nearest point within it.
+double OutsideBound(int kind, double h, double w, double y, double z, double &r) {
+  const double rho = std::hypot(y, z);
+  if (kind == kBoundSquare || kind == kBoundRectangle) {
+    r = std::hypot(std::min(std::fabs(y), h), std::min(std::fabs(z), w));
+    return std::hypot(std::max(0.0, std::fabs(y) - h), std::max(0.0, std::fabs(z) - w));
+  }
+  if (kind == kBoundEllipse && w > 0.0) {
+    // Along the ray from the centre to the ellipse (y/h)^2 + (z/w)^2 = 1.
+    const double q = std::hypot(y / h, z / w);
+    r = q > 1.0 ? rho / q : rho;
+    return q > 1.0 ? rho - r : 0.0;
+  }
+  r = std::min(rho, h);
+  return std::max(0.0, rho - h);
+}
+
+// How far (y, z) lies inside the surface's hole (0 without one, or outside it).
+double InsideHole(const TSurface &s, double y, double z) {
+  const double h = s.general.semiHeightInt, w = s.general.semiWidthInt;
+  if (h <= 0.0) return 0.0;
+  const int kind = s.general.boundTypeInt;
+  if (kind == kBoundSquare || kind == kBoundRectangle)
+    return std::fabs(y) < h && std::fabs(z) < w ? std::min(h - std::fabs(y), w - std::fabs(z)) : 0.0;
+  const double rho = std::hypot(y, z);
+  if (kind == kBoundEllipse && w > 0.0) {
+    const double q = std::hypot(y / h, z / w);
+    return q < 1.0 ? (q > 0.0 ? rho / q - rho : std::min(h, w)) : 0.0;
+  }
+  return std::max(0.0, h - rho);
+}
+
+// The hit's place in the surface's frame, from its vertex (x along the axis).
+DPOINT3 InSurfaceFrame(const TSurface &s, const DPOINT3 &p) {
+  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
   const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
-  const double y = m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y;
-  const double z = m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z;
-  if (s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle)
-    return std::fabs(y) <= s.general.semiHeightExt && std::fabs(z) <= s.general.semiWidthExt;
-  return std::hypot(y, z) <= s.general.semiHeightExt;
+  if (m == nullptr) return d;
+  return DPOINT3(d.x * m[0] + d.y * m[3] + d.z * m[6], d.x * m[1] + d.y * m[4] + d.z * m[7], d.x * m[2] + d.y * m[5] + d.z * m[8]);
+}
+
+// Whether a hit lies within the surface's outer bound and outside its hole, where the
+// light passes the glass (the scene's rays are drawn on past a bound).
+bool WithinBound(const TSurface &s, const DPOINT3 &hit) {
+  const DPOINT3 q = InSurfaceFrame(s, hit);
+  double r = 0.0;
+  return OutsideBound(s.general.boundTypeExt, s.general.semiHeightExt, s.general.semiWidthExt, q.y, q.z, r) == 0.0 &&
+         InsideHole(s, q.y, q.z) == 0.0;
 }
 
 // How far a point lies from the surface's plane within its bound (a round bound as its
 // square, which a wedge's face is drawn as).
 double OffFlatFace(const TSurface &s, const DPOINT3 &p) {
-  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
-  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
-  const double local[3] = {m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x, m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y,
-                           m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z};
+  const DPOINT3 q = InSurfaceFrame(s, p);
   const bool rect = s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
   const double h = s.general.semiHeightExt, w = rect ? s.general.semiWidthExt : h;
-  return std::hypot(local[0], std::max(0.0, std::fabs(local[1]) - h), std::max(0.0, std::fabs(local[2]) - w));
+  return std::hypot(q.x, std::max(0.0, std::fabs(q.y) - h), std::max(0.0, std::fabs(q.z) - w));
 }
 
-// How far a point lies from the spherical surface within its round or rectangular bound,
+// How far a point lies from the spherical surface within its bound and outside its hole,
 // worked in the surface's own frame from its vertex, rotation and radius.
 double OffCurvedFace(const TSurface &s, const DPOINT3 &p) {
-  const DPOINT3 d = Minus(p, DPOINT3(s.general.vertex[0], s.general.vertex[1], s.general.vertex[2]));
-  const double *m = s.tilted != 0 && s.tiltMatrix.data != nullptr ? s.tiltMatrix.data : nullptr;
-  const double x = m != nullptr ? d.x * m[0] + d.y * m[3] + d.z * m[6] : d.x;
-  const double y = m != nullptr ? d.x * m[1] + d.y * m[4] + d.z * m[7] : d.y, z = m != nullptr ? d.x * m[2] + d.y * m[5] + d.z * m[8] : d.z;
-  const double h = s.general.semiHeightExt, w = s.general.semiWidthExt, rho = std::hypot(y, z);
-  const bool rect = s.general.boundTypeExt == kBoundSquare || s.general.boundTypeExt == kBoundRectangle;
-  const double outside = rect ? std::hypot(std::max(0.0, std::fabs(y) - h), std::max(0.0, std::fabs(z) - w)) : std::max(0.0, rho - h);
-  const double r = rect ? std::hypot(std::min(std::fabs(y), h), std::min(std::fabs(z), w)) : std::min(rho, h), R = s.general.R;
-  const double sag = R == 0.0 ? 0.0 : R - std::copysign(std::sqrt(R * R - r * r), R);
-  return std::hypot(outside, x - sag);
+  const DPOINT3 q = InSurfaceFrame(s, p);
+  double r = 0.0;
+  const double outside = OutsideBound(s.general.boundTypeExt, s.general.semiHeightExt, s.general.semiWidthExt, q.y, q.z, r);
+  const double R = s.general.R, sag = R == 0.0 ? 0.0 : R - std::copysign(std::sqrt(R * R - r * r), R);
+  return std::hypot(outside, InsideHole(s, q.y, q.z), q.x - sag);
+}
+
+// How far p lies from the sphere cap of vertex radius R (the solid's own frame, vertex at
+// the origin) cut by the ellipse width x height about the axis.
+double OffEllipseCap(const DPOINT3 &p, double R, double width, double height) {
+  double r = 0.0;
+  const double outside = OutsideBound(kBoundEllipse, height / 2, width / 2, p.y, p.x, r);
+  const bool flat = R == 0.0 || std::fabs(R) >= 10000.0;
+  return std::hypot(outside, p.z - (flat ? 0.0 : R - std::copysign(std::sqrt(R * R - r * r), R)));
 }
 
 // How far a point (scene coordinates) lies from the glass faces of a drawn wedge or
@@ -293,8 +334,11 @@ double OffDrawnGlass(const TSceneRecord &record, const DPOINT3 &point) {
     const DPOINT3 d2 = Minus(local, lens.vertex2), &x2 = lens.across2;
     const double z2 = Dot(d2, lens.axis2), rho2 = Length(Minus(d2, DPOINT3(z2 * lens.axis2.x, z2 * lens.axis2.y, z2 * lens.axis2.z)));
     const DPOINT3 p2 = lens.W[1] > 0.0 ? DPOINT3(Dot(d2, x2), Dot(d2, Cross(lens.axis2, x2)), z2) : DPOINT3(rho2, 0.0, z2);
-    const auto cap = [](const DPOINT3 &p, const TRoundFace &f, double w) { return w > 0.0 ? OffRectCap(p, f.R, 0.0, w, f.D) : OffRoundCap(p, f, 0.0); };
-    return std::min(cap(local, lens.face1, lens.W[0]), cap(p2, lens.face2, lens.W[1]));
+    const auto cap = [&](const DPOINT3 &p, const TRoundFace &f, int k) {
+      if (lens.W[k] <= 0.0) return OffRoundCap(p, f, 0.0);
+      return lens.ellipse[k] ? OffEllipseCap(p, f.R, lens.W[k], f.D) : OffRectCap(p, f.R, 0.0, lens.W[k], f.D);
+    };
+    return std::min(cap(local, lens.face1, 0), cap(p2, lens.face2, 1));
   }
   if (RecordKind(record) == kWedgeKind && ReadWedge(record, wedge)) {
     DPOINT3 c[8];
@@ -420,6 +464,20 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       {"meniscus, back face decentred", "fold_mirror.os", {{"R=50; Glass=\"N-BK7_schott\"; Dx=10; DextY=25", "R=15; Glass=\"N-BK7_schott\"; Dx=10; DextY=24"},
                                                            {"R=-50; Glass=\"\"; Dx=15; DextY=25", "R=22; Glass=\"\"; Dx=13; Dy=0.5; DextY=24"}}, {1, 2}},
   };
+  // Every pair of bound kinds, with and without holes, the back face on the front's axis,
+  // tilted or decentred.
+  const std::pair<const char *, std::string> kBounds[] = {
+      {"round", "DextY=20"}, {"rectangle", "DextY=20; DextX=14; BoundTypeExt=3"}, {"ellipse", "DextY=20; DextX=12; BoundTypeExt=2"},
+      {"round holed", "DextY=20; DintY=4"}, {"rectangle holed", "DextY=20; DextX=14; BoundTypeExt=3; DintY=4; DintX=3; BoundTypeInt=3"},
+      {"ellipse holed", "DextY=20; DextX=12; BoundTypeExt=2; DintY=4; DintX=3; BoundTypeInt=2"}};
+  const std::pair<const char *, const char *> kPlaces[] = {{"coaxial", ""}, {"tilted", "AlfaZ=10; "}, {"decentred", "Dy=0.5; Dz=0.3; "}};
+  std::deque<std::string> pairNames;
+  for (const auto &[frontName, front] : kBounds)
+    for (const auto &[backName, back] : kBounds)
+      for (const auto &[placeName, place] : kPlaces) {
+        pairNames.push_back(std::string(frontName) + " front, " + backName + " back, " + placeName);
+        cases.push_back(meniscus(pairNames.back().c_str(), front, place + back));
+      }
   for (const auto &[roll, image] : {std::pair<const char *, const char *>{"AlfaX=0; ", "Dy=-27.5362; "},
                                     {"AlfaX=45; ", "Dy=-19.4711; Dz=-19.4711; "}, {"AlfaX=90; ", "Dz=-27.5362; "}})
     for (TCase &one : rolled(roll, roll, image)) cases.push_back(one);
@@ -530,7 +588,13 @@ TEST_F(SystemSceneTest, RectangularFacesNeedTheirPartnerRectangularToo) {
   Add(image, 34, -60, "", 6, 0.0, kBoundRound);  // a rectangle next to a round face
   Add(image, 80, 0, "", 10);
   Build(image);
-  ASSERT_EQ(scene.ObjectCount(), 1);
+  // The rectangles make the lens solid of two rectangles; the rectangle and the round face,
+  // one solid holding each face as its bound has it.
+  ASSERT_EQ(scene.ObjectCount(), 2);
+  TPlacedLensShape mixed;
+  ASSERT_TRUE(ReadPlacedLens(scene.Objects()[1], mixed));
+  EXPECT_EQ(mixed.W[0], 6.0);
+  EXPECT_EQ(mixed.W[1], 0.0);
   TRectFace f1, f2;
   double t = 0.0;
   ASSERT_TRUE(ReadRectElement(scene.Objects()[0], f1, f2, t));

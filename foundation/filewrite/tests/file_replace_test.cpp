@@ -39,7 +39,7 @@ TEST(FileReplace, NewContentsArriveWholeWithTheOldPermissionsAndNoWorkFileLeft) 
   EXPECT_EQ(CountWorkFiles(files.directory, "lens.os"), 0u);
 }
 
-TEST(FileReplace, ALinkIsWrittenThroughAndStaysALink) {
+TEST(FileReplace, ALinkIsWrittenThroughAndStaysALinkWhetherItsTargetIsThereOrNot) {
   TScratchFiles files;
   const std::string target = files.Write("real.os", "old\n");
   const std::string link = files.PathOf("link.os");
@@ -47,6 +47,12 @@ TEST(FileReplace, ALinkIsWrittenThroughAndStaysALink) {
   ASSERT_TRUE(ReplaceFileContents(link, "new\n").Written());
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(TScratchFiles::Read(target), "new\n");
+  // Pointing at a name still to be made, relative to the link's folder.
+  const std::string dangling = files.PathOf("dangling.os");
+  std::filesystem::create_symlink("made_later.os", dangling);
+  ASSERT_TRUE(ReplaceFileContents(dangling, "made\n").Written());
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_EQ(TScratchFiles::Read(files.PathOf("made_later.os")), "made\n");
 }
 
 // A link another user planted in a directory everyone may write (the shared temporary

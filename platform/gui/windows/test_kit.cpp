@@ -1,6 +1,7 @@
 #include "platform/gui/windows/test_kit.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@
 #include "platform/gui/menus/menu_window.h"
 #include "platform/gui/windows/messages.h"
 #include "platform/gui/windows/window.h"
+#include "platform/gui/windows/window_host.h"
 
 namespace test_kit {
 
@@ -108,6 +110,41 @@ bool RunUntilHandled(int timeoutMs) {
   EnsureApplication();
   TQueueMarker marker;
   return RunUntil([&marker] { return marker.done; }, timeoutMs);
+}
+
+void CloseFromOutside(TWindow &window) {
+  QWidget *host = window.HostWidget();
+  if (host == nullptr) return;
+  if (!host->isWindow()) {
+    window.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+    return;
+  }
+  QCloseEvent close;
+  QApplication::sendEvent(host, &close);
+}
+
+std::vector<HWND> ClosableWindows() {
+  std::vector<HWND> found;
+  for (QWidget *widget : QApplication::allWidgets()) {
+    const auto *host = dynamic_cast<const TWindowHost *>(widget);
+    TWindow *window = host != nullptr ? host->Owner() : nullptr;
+    if (window == nullptr || window->GetHandle() == nullptr) continue;
+    if (host->isWindow() || (window->GetStyle() & (WS_CAPTION | WS_SYSMENU)) != 0) found.push_back(window->GetHandle());
+  }
+  return found;
+}
+
+void FireEveryTimer() {
+  std::vector<std::pair<HWND, UINT>> ticks;
+  for (QWidget *widget : QApplication::allWidgets()) {
+    const auto *host = dynamic_cast<const TWindowHost *>(widget);
+    if (host == nullptr || host->Owner() == nullptr || host->Owner()->GetHandle() == nullptr) continue;
+    for (UINT id : host->Owner()->TimerIds()) ticks.emplace_back(host->Owner()->GetHandle(), id);
+  }
+  for (const auto &[handle, id] : ticks) {
+    if (TWindow *window = WindowFromHandle(handle)) window->SendMessage(WM_TIMER, id, 0);
+  }
+  RunUntilHandled();
 }
 
 void RunFor(int milliseconds) {

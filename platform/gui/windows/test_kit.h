@@ -30,6 +30,17 @@ bool RunUntilHandled(int timeoutMs = kPatienceMs);
 // Runs the loop for the given time, then on until everything queued has been handled.
 void RunFor(int milliseconds);
 
+// Sends the window a close from outside: to a window on its own on the screen as the window
+// manager does (its close button, Alt+F4), a QCloseEvent to its host through the layer's own
+// handling; to a child window as the close box of its drawn caption does (SC_CLOSE).
+void CloseFromOutside(TWindow &window);
+// The program's windows a user can close: those on their own on the screen and the child
+// windows with a caption or a system menu, shown or not.
+std::vector<HWND> ClosableWindows();
+// Fires every timer every window holds now, once, as its ticks would (a window the ticks
+// take away is passed over); then runs the loop until what they queued has been handled.
+void FireEveryTimer();
+
 // Queues a mouse message as Qt input to the window: WM_LBUTTONDOWN ... WM_MBUTTONUP,
 // WM_LBUTTONDBLCLK or WM_MOUSEMOVE at a client point; keys are MK_* bits (shift, control,
 // and for moves the buttons held).

@@ -469,6 +469,13 @@ bool TWindow::KillTimer(UINT timerId) {
   return true;
 }
 
+std::vector<UINT> TWindow::TimerIds() const {
+  std::vector<UINT> ids;
+  ids.reserve(timers.size());
+  for (const auto &[id, qtId] : timers) ids.push_back(id);
+  return ids;
+}
+
 void TWindow::TimerFired(int qtTimerId) {
   for (const auto &[id, qtId] : timers) {
     if (qtId == qtTimerId) {

@@ -77,6 +77,8 @@ class TWindow {
   virtual void CloseWindow(int returnValue = 0);
   HWND GetHandle() const { return handle; }
   bool IsWindow() const { return handle != nullptr; }
+  // True while the window object lives, false from its deletion on (TWindowPtr reads it).
+  std::shared_ptr<const bool> LifeToken() const { return alive; }
   virtual const char *GetClassName();
   virtual void GetWindowClass(TWindowClass &windowClass);
 
@@ -203,6 +205,8 @@ class TWindow {
   // Timers: WM_TIMER with the id every elapse ms; a tick never queues behind another.
   UINT SetTimer(UINT timerId, UINT elapseMs);
   bool KillTimer(UINT timerId);
+  // The ids of the timers set now.
+  std::vector<UINT> TimerIds() const;
 
   // The framework's own handling of these messages (derived handlers call them first).
   void EvSize(UINT sizeType, const SIZE &size);

@@ -121,6 +121,17 @@ TEST_F(OControlBar, MovingOnRemovesTheTipAndCountsAgain) {
   EXPECT_EQ(bar->TipWindow(), nullptr);
 }
 
+TEST_F(OControlBar, ATipClosedFromOutsideIsForgottenAndComesBackOnTheNextGadget) {
+  RestOn(kCmOpen);
+  ASSERT_EQ(TicksUntilTip(20), kTicksToTip);
+  test_kit::CloseFromOutside(*bar->TipWindow());
+  test_kit::FireEveryTimer();
+  EXPECT_EQ(bar->TipWindow(), nullptr);
+  RestOn(kCmSave);
+  EXPECT_GT(TicksUntilTip(20), 0);
+  EXPECT_STREQ(bar->TipText(), "Save the system");
+}
+
 TEST_F(OControlBar, InFrameModeOnlyAFocusedClientCounts) {
   bar->SetHintMode(0);
   ::SetFocus(nullptr);

@@ -277,4 +277,22 @@ TEST_F(ToolBarWnd, HintOnEveryNewButtonAndATipAfterTheCursorRests) {
   EXPECT_EQ(palette->hints[2], "Hint " + std::to_string(kFirstTool + 1));
 }
 
+TEST_F(ToolBarWnd, ATipClosedFromOutsideIsForgottenAndTheNextRestShowsANewOne) {
+  Create();
+  TScriptedScreenProvider screen;
+  palette->SetHintIdOffset(kTipOffset);
+  screen.cursor = box->ClientToScreen(CenterOf(kFirstTool));
+  for (int i = 0; i < 20 && palette->TipWindow() == nullptr; ++i) Tick();
+  ASSERT_NE(palette->TipWindow(), nullptr);
+  // The window manager's close: the tip deletes itself; the ticks that follow and the
+  // palette's own going never touch it again.
+  test_kit::CloseFromOutside(*palette->TipWindow());
+  test_kit::FireEveryTimer();
+  EXPECT_EQ(palette->TipWindow(), nullptr);
+  screen.cursor = box->ClientToScreen(CenterOf(kFirstTool + 1));
+  for (int i = 0; i < 20 && palette->TipWindow() == nullptr; ++i) Tick();
+  ASSERT_NE(palette->TipWindow(), nullptr);
+  EXPECT_EQ(std::string(palette->TipText()), "Tip " + std::to_string(kFirstTool + 1));
+}
+
 }  // namespace

@@ -1,0 +1,2 @@
+// The include directive spelled with a digraph.
+%:include <QLabel>

@@ -1,0 +1,2 @@
+// Code kept apart in a file of another ending.
+inline QString Named() { return {}; }

@@ -1,0 +1,3 @@
+// A header of another ending.
+#pragma once
+#include <QColor>
