@@ -605,6 +605,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
   sectionsLeftOut = std::move(fresh->sectionsLeftOut);
+  // A read that keeps the name (an undo step, a turn's reload) is no file of the system's own.
+  if (nameMode == kNameFromFile || nameMode == kNameFromFileName) ownFile = fileName;
   MarkModelChanged();
   // Missing glasses were told by the preparation; glasses that do not reach a wavelength
   // are named here. Either way the file is open, so that the user can type another glass

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -331,9 +332,14 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
-  const std::vector<std::string> before = ExistingHeaders(path);
+  // The system saved as another file than its own (Save as, the system named for the file
+  // first) replaces it whole: the file holds this system and the sections the system
+  // carries, nothing of what it held (another system's configurations or notes).
+  std::error_code unknown;
+  const bool own = path != name || (!ownFile.empty() && std::filesystem::equivalent(ownFile, path, unknown));
+  const std::vector<std::string> before = own ? ExistingHeaders(path) : std::vector<std::string>();
   TReadNF file;
-  std::FILE *out = file.Open(path, 1);
+  std::FILE *out = file.Open(path, own ? 1 : 2);
   if (out == nullptr) {
     why = file.WriteResult();
     MessageBeep(MB_SIMPLEBEEP);
@@ -400,5 +406,6 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     why = file.WriteResult().Written() ? TFileWriteResult{TFileWriteFault::kFailed, EIO} : file.WriteResult();
     return 0;
   }
+  if (path == name) ownFile = path;
   return 1;
 }

@@ -887,12 +887,16 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     ASSERT_EQ(leftOut.WriteFile(Scratch(saved).c_str()), 1);
     EXPECT_NE(ReadText(Scratch(saved)).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos) << saved;
   }
-  // A section no reader takes goes back once into the same file and into another.
+  // A section no reader takes goes back once into the same file and into another; the
+  // system saved as another file replaces it whole: it keeps nothing of what it held.
   TOpticalSystem notes;
   ASSERT_EQ(ReadString(notes, Minimal("Nsurf=2", records + "[MyNotes]\nkeep=me\n[Confgi_3]\nNaper=2\n")), 1);
+  WriteText(Scratch("other.os"), "[Config_-2]\nNaper=2\n[Config_3 left out]\n[Theirs]\nkeep=not\n");
   for (const char *saved : {"input.os", "other.os", "other.os"}) {
+    notes.name = Scratch(saved);
     ASSERT_EQ(notes.WriteFile(Scratch(saved).c_str()), 1);
     const std::string text = ReadText(Scratch(saved));
+    for (const char *theirs : {"[Config_", "[Theirs]"}) EXPECT_EQ(text.find(theirs), std::string::npos) << text;
     for (const char *section : {"[MyNotes]\nkeep=me\n", "[Confgi_3]\nNaper=2\n"})
       EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
     EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
