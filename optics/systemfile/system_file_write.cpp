@@ -63,7 +63,10 @@ void RecordAngles(const TOpticalSystem &system, int i, double degrees[3]) {
 void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
   const int n = system.SurfaceCount();
   if (system.info.Coord == kGlobalFrame) {
-    for (int k = 0; k < 3; ++k) offset[k] = system.surfaces.data[i]->general.vertex[k];
+    for (int k = 0; k < 3; ++k) {
+      const double v = system.surfaces.data[i]->general.vertex[k];
+      offset[k] = WritableNumber(v, [v](double d) { return SamePlacement(d, v, v); });
+    }
     return;
   }
   if (i + 1 >= n) {
@@ -78,12 +81,14 @@ void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
   if (here.general.angles[0] != 0.0 || here.general.angles[1] != 0.0 ||
       here.general.angles[2] != 0.0)
     return;
-  // An untilted frame: the reader adds the offset to this vertex, so pick the offset whose
-  // sum is the next vertex exactly.
+  // An untilted frame: the reader adds the offset to this vertex, so pick the shortest
+  // offset whose sum is the next vertex, to the rounding of the sums that placed it.
   const double *from = here.general.vertex;
   const double *to = system.surfaces.data[i + 1]->general.vertex;
-  for (int k = 0; k < 3; ++k)
-    offset[k] = WritableNumber(to[k] - from[k], [&](double d) { return from[k] + d == to[k]; });
+  for (int k = 0; k < 3; ++k) {
+    const double scale = std::max(std::fabs(from[k]), std::fabs(to[k]));
+    offset[k] = WritableNumber(to[k] - from[k], [&](double d) { return SamePlacement(from[k] + d, to[k], scale); });
+  }
 }
 
 void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
