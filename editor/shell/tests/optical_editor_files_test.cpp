@@ -358,7 +358,8 @@ TEST_F(EditorFilesTest, ASaveThatDidNotWriteStopsTheCommandThatAskedForIt) {
       if (name.empty()) continue;
       SCOPED_TRACE(name + " / command " + std::to_string(command));
       const std::string before = name == untitled ? "" : ReadText(name);
-      editor.System().name = name;
+      // The system's own file (a file it was not read from is replaced whole by its save).
+      editor.System().name = editor.System().ownFile = name;
       editor.System().Surface(1)->general.R += 1.0;
       editor.System().SetUnsavedChanges(1);
       const double edited = editor.System().Surface(1)->general.R;
