@@ -903,6 +903,11 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
     EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
   }
+  // A sound inner rectangle is read as given.
+  TOpticalSystem inner;
+  ASSERT_EQ(ReadString(inner, Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; "
+                                                 "DintX=4; BoundTypeInt=1 }\n{ R=50; Glass=\"\"; DextY=30; }\n")), 1);
+  EXPECT_EQ(inner.surfaces.data[0]->general.semiWidthInt, 2.0);
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;
   EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
