@@ -82,7 +82,9 @@ void TSystemImage::Update() {
   }
   std::vector<std::pair<const TSurface *, TEditSurface *>> replaced;
   const bool promoted = PromoteSurfaces(&replaced);
-  if (SurfaceCount() > 0) Prepare(0.0, 1, 0);
+  // Every road to another temperature (the General page, an edit that brings in a private
+  // glass) tells once that the private catalog's thermal data are not applied.
+  if (SurfaceCount() > 0 && Prepare(0.0, 1, 0) >= 0) TellPrivateThermalData();
   if (promoted) {
     for (const TSurface *&f : first)
       for (const auto &[from, to] : replaced)

@@ -148,14 +148,14 @@ std::string ConfigurationBody(const TConfigurationParameters &record, bool offse
     text += ";\n";
   }
   if (offset && record.imageStored)
-    text += "Image=" + FormatNumber(record.image.x) + "," + FormatNumber(record.image.y) + "," +
-            FormatNumber(record.image.z) + ";\n";
+    text += "Image=" + FormatPlacement(record.image.x) + "," + FormatPlacement(record.image.y) + "," +
+            FormatPlacement(record.image.z) + ";\n";
   const int count = record.positions.Cells();
   for (int e = 0; e < count; ++e) {
     const DPOINT3 &p = record.positions.data[e];
     const std::string index = std::to_string(e);
-    text += "dX(" + index + ")=" + FormatNumber(p.x) + " ; dY(" + index + ")=" + FormatNumber(p.y) +
-            "; dZ(" + index + ")=" + FormatNumber(p.z) + ";\n";
+    text += "dX(" + index + ")=" + FormatPlacement(p.x) + " ; dY(" + index + ")=" + FormatPlacement(p.y) +
+            "; dZ(" + index + ")=" + FormatPlacement(p.z) + ";\n";
   }
   return text + "\n";
 }

@@ -161,7 +161,9 @@ std::string UntakenText(const std::string &path, TRead1NF &reader, int elementCo
     std::size_t used = 0;
     const std::string digits = header.substr(6, header.size() - 7);
     const double index = DecimalToDouble(digits.c_str(), &used);
-    if (used != digits.size() || !(index >= 0 && index < elementCount))
+    // Only the header the writer gives an element is read ("[Elem_01]", "[Elem_1.5]" are none).
+    if (used != digits.size() || !(index >= 0 && index < elementCount) ||
+        header != LowerCaseAnsi(ElementHeader(static_cast<int>(index))))
       lines.emplace("!" + header, line);
   });
   for (const auto &[place, line] : lines)

@@ -200,7 +200,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
   // The system as it is, kept aside: a file that holds no system leaves it in place.
   const std::string keepPath = TempPath(kKeptSystemName);
   const bool kept = !keepPath.empty() && frame_.System().SurfaceCount() > 0 && frame_.System().Save(keepPath) == 1;
-  const std::string keptName = frame_.System().name;
+  const std::string keptName = frame_.System().name, keptOwnFile = frame_.System().ownFile;
   const int keptModified = frame_.System().HasUnsavedChanges();
   const TKeptSelection keptSelection(frame_.System());
   if (!kept && frame_.System().SurfaceCount() > 0) {
@@ -222,6 +222,7 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
       frame_.System().Clear();
     }
     frame_.System().name = keptName;
+    frame_.System().ownFile = keptOwnFile;
     frame_.System().SetUnsavedChanges(keptModified);
     frame_.System().Update();
     frame_.ShowSystem();

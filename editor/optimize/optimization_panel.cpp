@@ -94,12 +94,14 @@ bool TOptimizationPanel::Close() {
   return LetValuesGo(FileWriteFaultText(file, why));
 }
 
-TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, bool withParameters) {
+TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, bool withParameters,
+                                                bool anotherSystems) {
   // Both parts are written into a work copy of the file, which then replaces it in one step:
   // a stop on the way never leaves new variables beside old functions.
   const std::string work = TempDir().empty() ? fileName + ".setup~" : TempPath("setup-work.par");
   std::string bytes;
-  if (std::ifstream in(fileName, std::ios::binary); in) bytes.assign(std::istreambuf_iterator<char>(in), {});
+  if (std::ifstream in(fileName, std::ios::binary); in && !anotherSystems)
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
   TFileWriteResult why = ReplaceFileContents(work, bytes);
   if (why.Written() && withParameters) {
     parameters.RemoveInvalid();

@@ -34,8 +34,10 @@ class TOptimizationPanel {
   [[nodiscard]] bool Close();
   // Writes the variables and merit functions to fileName in one replacement of the file,
   // which keeps its other sections: the variables only when withParameters. A file the
-  // write could not replace stays whole as it was.
-  [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters);
+  // write could not replace stays whole as it was. Another system's file (Save as) is
+  // replaced whole: it keeps nothing of what it held, only the sections the setup carries.
+  [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters,
+                                            bool anotherSystems = false);
   // The variables and merit functions written at fileName by WriteSetup take the place of
   // the panel's (the file as the panel read it stays what a close compares with).
   void RestoreSetup(const std::string &fileName);

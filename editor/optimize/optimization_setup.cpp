@@ -123,7 +123,7 @@ void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
 bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) {
   why = {};
   if (TOptimizationPanel *panel = Shown()) {
-    why = panel->WriteSetup(to, true);
+    why = panel->WriteSetup(to, true, from != to);
     return why.Written();
   }
   std::string bytes;
@@ -136,7 +136,7 @@ bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string
     fresh.parameters.SetOwner(&fresh.System());
     fresh.functions.Rebuild(&fresh.System());
     fresh.functions.Read(std::string(), true);
-    why = fresh.WriteSetup(to, true);
+    why = fresh.WriteSetup(to, true, true);
     return why.Written();
   }
   why = ReplaceFileContents(to, bytes);

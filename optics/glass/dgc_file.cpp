@@ -190,8 +190,7 @@ void TBaseDataFile::JudgeGlasses() {
       damage = " gives " + value + ", which no glass has";
     if (damage.empty()) continue;
     refused_[static_cast<std::size_t>(entry)] = true;
-    told += (told.empty() ? "" : "; ") + std::string("the glass ") + name + damage +
-            ": its record is damaged, and the glass is not used";
+    told += (told.empty() ? "" : "; ") + RefusedGlassText(name, damage);
   }
   if (!told.empty()) errorText_ += (errorText_.empty() ? "" : "; ") + told;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "optics/glass/glass_info.h"
+#include "optics/glass/glass_record.h"
 
 namespace {
 
@@ -55,6 +56,28 @@ std::string ImplausibleGlassValue(const TGlassInfo &glass) {
   const double expansion = glass.MeanAlfa(20.0, 120.0);
   if (!(std::fabs(expansion) <= kLargestExpansion)) return "the expansion " + Number(expansion) + "e-7 per °C";
   return {};
+}
+
+std::string ImplausiblePrivateGlass(const TPrivateGlassRecord &record) {
+  const int count = record.indexCount;
+  if (count <= 0 || count > TPrivateGlassRecord::kMaxIndices) return "no table of indices";
+  // A glass given at one wavelength has no range to judge, only its index.
+  if (count == 1 && !(record.indices[0] >= kLeastGlassIndex && record.indices[0] <= kLargestGlassIndex))
+    return "the index " + Number(record.indices[0]) + " at " + Number(record.indexWavelengths[0]) + " µm";
+  if (count == 1) return {};
+  for (int i = 1; i < count; ++i) {
+    const double *wl = record.indexWavelengths;
+    if (!(wl[i] > wl[i - 1]))
+      return "the wavelength " + Number(wl[i]) + " µm after " + Number(wl[i - 1]) + " µm in its table";
+    if (!(record.indices[i] < record.indices[i - 1]))
+      return "an index that rises from " + Number(record.indices[i - 1]) + " at " + Number(wl[i - 1]) +
+             " µm to " + Number(record.indices[i]) + " at " + Number(wl[i]) + " µm";
+  }
+  return ImplausibleGlassValue(TPrivateGlassInfo(record));
+}
+
+std::string RefusedGlassText(const std::string &name, const std::string &damage) {
+  return "the glass " + name + damage + ": its record is damaged, and the glass is not used";
 }
 
 std::uint32_t GlassRecordCheck(std::string_view name, const unsigned char *record, int size) {

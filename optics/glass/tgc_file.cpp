@@ -7,6 +7,7 @@
 
 #include "foundation/tokenizer/glass_name.h"
 #include "foundation/tokenizer/tokenizer.h"
+#include "optics/glass/glass_check.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ TPrivateDataFile::TPrivateDataFile(const std::string &path) : path_(path) {
     records_.resize(names.size());
     parser.Rewind();
     ReadRecords(parser, static_cast<int>(names.size()));
+    if (!bad_) JudgeGlasses();
   } catch (const std::bad_alloc &) {
     bad_ = true;
   }
@@ -61,6 +63,18 @@ TPrivateDataFile::TPrivateDataFile(const std::string &path) : path_(path) {
 void TPrivateDataFile::Error(TParser &parser, const char *message) {
   errorText_ = FormatParseError(path_.c_str(), parser.GetLineNumber(), parser.GetToken(), message);
   bad_ = true;
+}
+
+void TPrivateDataFile::JudgeGlasses() {
+  refused_.assign(records_.size(), false);
+  for (int entry = 0; entry < indexSize_; ++entry) {
+    const auto ordinal = static_cast<std::size_t>(index_[entry].recordOffset);
+    const std::string damage = ImplausiblePrivateGlass(records_[ordinal]);
+    if (damage.empty()) continue;
+    refused_[ordinal] = true;
+    errorText_ += (errorText_.empty() ? "" : "; ") +
+                  RefusedGlassText(index_[entry].name, " gives " + damage + ", which no glass has");
+  }
 }
 
 bool TPrivateDataFile::ReadNames(TParser &parser, std::vector<std::string> &names) {
@@ -254,6 +268,7 @@ std::unique_ptr<TPrivateGlassRecord> TPrivateDataFile::GetRecordAt(int entry) co
   if (!IsOk() || entry < 0 || entry >= indexSize_) return nullptr;
   const int ordinal = index_[entry].recordOffset;
   if (ordinal < 0 || ordinal >= static_cast<int>(records_.size())) return nullptr;
+  if (static_cast<std::size_t>(ordinal) < refused_.size() && refused_[static_cast<std::size_t>(ordinal)]) return nullptr;
   auto record = std::unique_ptr<TPrivateGlassRecord>(new (std::nothrow) TPrivateGlassRecord);
   if (record) *record = records_[static_cast<std::size_t>(ordinal)];
   return record;

@@ -20,7 +20,9 @@ class TPrivateDataFile : public TDataFile {
   // message ("%s line:%d '%s' - %s").
   explicit TPrivateDataFile(const std::string &path);
 
-  // A copy of the glass's record, or null when the glass is absent.
+  // A copy of the glass's record, or null when the glass is absent or was refused: every
+  // glass is judged when the catalog is read, and one whose table gives what no glass has
+  // is named in ErrorText; the others stay usable.
   std::unique_ptr<TPrivateGlassRecord> GetRecord(std::string_view name) const;
   std::unique_ptr<TPrivateGlassRecord> GetRecordAt(int entry) const;
 
@@ -41,8 +43,10 @@ class TPrivateDataFile : public TDataFile {
   // Reads count table values across lines.
   void ReadValues(TParser &parser, double *values, int count);
   void Error(TParser &parser, const char *message);
+  void JudgeGlasses();
 
   std::string path_;
   bool bad_ = false;
   std::vector<TPrivateGlassRecord> records_;
+  std::vector<bool> refused_;
 };

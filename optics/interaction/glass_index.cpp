@@ -71,8 +71,11 @@ int ParseGlassIndex(const std::string &glassField, double wavelength, double tem
       index = 1.0;
     }
   } else {
-    // A point whatever the locale: "1.5" must not read as 1 (air) under a decimal comma.
-    index = DecimalToDouble(name);
+    // A point whatever the locale: "1.5" must not read as 1 (air) under a decimal comma. An
+    // index is the whole name (blanks after it aside): "1.6 crown" is no glass, never 1.6.
+    std::size_t consumed = 0;
+    index = DecimalToDouble(name.c_str(), &consumed);
+    if (name.find_first_not_of(' ', consumed) != std::string::npos) index = 0.0;
     if (!(std::fabs(index) >= 1.0 && std::fabs(index) <= 10.0)) {
       index = 1.0;
       result = IsMirrorName(name) ? 1 : 0;

@@ -34,6 +34,7 @@ TOpticalSystem &TOpticalSystem::operator=(const TOpticalSystem &other) {
   workArray2 = other.workArray2;
   materialsMissing = other.materialsMissing;
   sectionsLeftOut = other.sectionsLeftOut;
+  ownFile = other.ownFile;
   CopySurfacesFrom(other);
   pupilsSolvedAt_ = 0;
   MarkModelChanged();

@@ -284,6 +284,11 @@ class TOpticalSystem {
   // The surface and zone sections of the file last read that name no surface or zone of it
   // (header as written, body as the file holds it): a save writes them back as they are.
   std::vector<std::pair<std::string, std::string>> sectionsLeftOut;
+  // The file the system was opened from, or last written to under its own name: a save
+  // rewrites it in place, keeping what it holds besides; another file the system is saved
+  // as, under its name (Save as over another file), is written anew and keeps nothing of
+  // what it held.
+  std::string ownFile;
   // The temperature and private glasses last told that the private catalog's thermal data
   // are not applied: told once for each, not at every preparation.
   std::string privateThermalTold;

@@ -90,6 +90,21 @@ double WritableNumber(double guess, ReadsBack readsBack) {
   return best;
 }
 
+// Positions the program placed by sums (every surface after an edited gap moved by the
+// change) carry the rounding of those sums: some units in the last place of the largest
+// term. Within that rounding two positions are the same, and a position or a gap is written
+// with the fewest digits that give it: a move leaves the text of an untouched gap as it was
+// (0.99997, never 0.999970000000005).
+inline constexpr double kPlacementUlps = 2.0;
+inline bool SamePlacement(double a, double b, double scale) {
+  scale = std::fabs(scale);
+  return std::fabs(a - b) <= kPlacementUlps * (std::nextafter(scale, INFINITY) - scale);
+}
+// The shortest text of a position within that rounding.
+inline std::string FormatPlacement(double value) {
+  return FormatNumber(WritableNumber(value, [value](double d) { return SamePlacement(d, value, value); }));
+}
+
 // Names in the file (the system's, the glasses'): a double quote, a semicolon, a line end
 // or a percent sign would end or split the item, so they are written as %22, %3B, %0A,
 // %0D and %25 and read back. Any other percent sign reads as itself.

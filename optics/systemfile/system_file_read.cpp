@@ -524,8 +524,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
                     FormatNumber(height) + "; it is not read, 0 (no inner bound) is used.\n";
         innerHeight = 0.0;
       }
+      double innerWidth = records.DintX[i];
+      if (innerWidth > width) {
+        warnings += record + " gives DintX=" + FormatNumber(innerWidth) + ", wider than its width DextX=" +
+                    FormatNumber(width) + "; it is not read, 0 (no inner bound) is used.\n";
+        innerHeight = innerWidth = 0.0;
+      }
       g.semiHeightInt = innerHeight / 2.0;
-      g.semiWidthInt = records.DintX[i] / 2.0;
+      g.semiWidthInt = innerWidth / 2.0;
       g.boundPosYInt = records.BoundPosYInt[i];
       g.boundPosXInt = records.BoundPosXInt[i];
       g.boundTypeInt = records.BoundTypeInt[i];
@@ -592,6 +598,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   // The file was read whole: it replaces this system, also when its glasses turn out to be
   // missing (the user keeps the data; the system then refuses to trace).
   MarkModelChanged();
+  // A read that keeps the name (an undo step) tells nothing the system has told already.
+  if (nameMode != kNameFromFile && nameMode != kNameFromFileName) fresh->privateThermalTold = privateThermalTold;
   const int prepared = fresh->Prepare(0.0, 1, 1);
   std::swap(surfaces.data, fresh->surfaces.data);
   std::swap(surfaces.cols, fresh->surfaces.cols);
@@ -605,6 +613,9 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;
   sectionsLeftOut = std::move(fresh->sectionsLeftOut);
+  privateThermalTold = fresh->privateThermalTold;
+  // A read that keeps the name (an undo step, a turn's reload) is no file of the system's own.
+  if (nameMode == kNameFromFile || nameMode == kNameFromFileName) ownFile = fileName;
   MarkModelChanged();
   // Missing glasses were told by the preparation; glasses that do not reach a wavelength
   // are named here. Either way the file is open, so that the user can type another glass

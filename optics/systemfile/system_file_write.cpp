@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -62,7 +63,10 @@ void RecordAngles(const TOpticalSystem &system, int i, double degrees[3]) {
 void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
   const int n = system.SurfaceCount();
   if (system.info.Coord == kGlobalFrame) {
-    for (int k = 0; k < 3; ++k) offset[k] = system.surfaces.data[i]->general.vertex[k];
+    for (int k = 0; k < 3; ++k) {
+      const double v = system.surfaces.data[i]->general.vertex[k];
+      offset[k] = WritableNumber(v, [v](double d) { return SamePlacement(d, v, v); });
+    }
     return;
   }
   if (i + 1 >= n) {
@@ -77,12 +81,14 @@ void RecordPosition(const TOpticalSystem &system, int i, double offset[3]) {
   if (here.general.angles[0] != 0.0 || here.general.angles[1] != 0.0 ||
       here.general.angles[2] != 0.0)
     return;
-  // An untilted frame: the reader adds the offset to this vertex, so pick the offset whose
-  // sum is the next vertex exactly.
+  // An untilted frame: the reader adds the offset to this vertex, so pick the shortest
+  // offset whose sum is the next vertex, to the rounding of the sums that placed it.
   const double *from = here.general.vertex;
   const double *to = system.surfaces.data[i + 1]->general.vertex;
-  for (int k = 0; k < 3; ++k)
-    offset[k] = WritableNumber(to[k] - from[k], [&](double d) { return from[k] + d == to[k]; });
+  for (int k = 0; k < 3; ++k) {
+    const double scale = std::max(std::fabs(from[k]), std::fabs(to[k]));
+    offset[k] = WritableNumber(to[k] - from[k], [&](double d) { return SamePlacement(from[k] + d, to[k], scale); });
+  }
 }
 
 void WriteCommon(const TOpticalSystem &system, std::FILE *out) {
@@ -331,9 +337,14 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
-  const std::vector<std::string> before = ExistingHeaders(path);
+  // The system saved as another file than its own (Save as, the system named for the file
+  // first) replaces it whole: the file holds this system and the sections the system
+  // carries, nothing of what it held (another system's configurations or notes).
+  std::error_code unknown;
+  const bool own = path != name || (!ownFile.empty() && std::filesystem::equivalent(ownFile, path, unknown));
+  const std::vector<std::string> before = own ? ExistingHeaders(path) : std::vector<std::string>();
   TReadNF file;
-  std::FILE *out = file.Open(path, 1);
+  std::FILE *out = file.Open(path, own ? 1 : 2);
   if (out == nullptr) {
     why = file.WriteResult();
     MessageBeep(MB_SIMPLEBEEP);
@@ -400,5 +411,6 @@ int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *m
     why = file.WriteResult().Written() ? TFileWriteResult{TFileWriteFault::kFailed, EIO} : file.WriteResult();
     return 0;
   }
+  if (path == name) ownFile = path;
   return 1;
 }

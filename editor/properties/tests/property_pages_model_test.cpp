@@ -105,6 +105,13 @@ TEST_F(PropertyPagesTest, TemperatureAndPressureAreCheckedTakenAndUndone) {
   ASSERT_TRUE(EditGeneralInfo(image, kTemperatureLine, "20").accepted);
   ASSERT_EQ(image.Save(path), 1);
   EXPECT_EQ(ReadText(path), before);
+  // A private glass at another temperature: told once that its catalog's thermal data are
+  // not applied, as the open tells it.
+  image.Surface(1)->general.glass = "n-bk7-hrz_private";
+  const std::size_t boxes = BoxCount();
+  for (const char *degrees : {"60", "60"}) ASSERT_TRUE(EditGeneralInfo(image, kTemperatureLine, degrees).accepted);
+  ASSERT_EQ(BoxCount(), boxes + 1);
+  EXPECT_NE(Boxes().boxes.back().text.find("private catalog are not applied"), std::string::npos);
 }
 
 // An edit is taken whether or not Undo can keep it. A directory that fails is told; with no

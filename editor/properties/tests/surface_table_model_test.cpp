@@ -5,6 +5,9 @@
 #include "editor/properties/surface_table_model.h"
 
 #include <cmath>
+#include <filesystem>
+#include <regex>
+#include <sstream>
 #include <string>
 
 #include "document/system/tests/editor_test_support.h"
@@ -30,6 +33,31 @@ class SurfaceTableTest : public EditorTest {
   }
   TSystemImage image;
 };
+
+// Every gap of every example lengthened in turn: a save writes each place with the fewest
+// digits that give it (sums of the file's short values and the typed one), never with the
+// rounding of the move (0.999970000000005 for 0.99997); without tilts the edited record
+// alone changes.
+TEST_F(SurfaceTableTest, AnEditLeavesTheTextOfEveryPlaceItMovesShort) {
+  const std::regex longPlace(R"((^\{|dX\(|Image=).*\.[0-9]{9})");
+  for (const auto &entry : std::filesystem::directory_iterator(ExamplePath(""))) {
+    if (entry.path().extension() != ".os") continue;
+    OpenForEditing(entry.path().filename().string());
+    bool tilted = false;
+    for (int i = 0; i < image.SurfaceCount(); ++i) tilted = tilted || image.Surface(i)->tilted != 0;
+    for (int row = 0; row + 2 < image.SurfaceCount(); ++row) {
+      std::istringstream was(Written());
+      char typed[32];
+      std::snprintf(typed, sizeof typed, "%.6g", SurfaceThickness(image, row) + 0.37);
+      if (!EditSurfaceCell(image, row, kThicknessColumn, typed).accepted) continue;
+      std::istringstream is(Written());
+      int changed = 0;
+      for (std::string a, b; std::getline(was, a) && std::getline(is, b); changed += a != b && a[0] == '{')
+        EXPECT_FALSE(std::regex_search(b, longPlace)) << entry.path() << " row " << row << ": " << b;
+      EXPECT_TRUE(tilted || changed == 1) << entry.path() << " row " << row << ": " << changed;
+    }
+  }
+}
 
 TEST_F(SurfaceTableTest, ARadiusEditIsOneUndoStepAndUndoBringsTheRadiusBack) {
   OpenForEditing("cooke_triplet.os");

@@ -67,9 +67,13 @@ TEST_F(EditorFilesTest, AFailedOpenKeepsTheNameSoSavingCannotOverwriteTheChosenF
 TEST_F(EditorFilesTest, SaveAsWritesTheNewFileAndTakesItsName) {
   TOpticalEditor &editor = Open(triplet_);
   const std::string target = Scratch("Systems/Saved Copy.os");
+  // Another system's file there, with the sections its reader kept: replaced whole.
+  WriteText(target, ReadText(triplet_) + "[Config_-2]\nNaper=2\n\n[Config_3 left out]\n\n[MyNotes]\ntheirs\n");
   files_.Choose({target});
   editor.SendMessage(WM_COMMAND, CM_SAVE_SYSTEM_AS);
   ASSERT_TRUE(std::filesystem::exists(target));
+  for (const char *theirs : {"[Config_-2]", "[Config_3 left out]", "[MyNotes]"})
+    EXPECT_EQ(ReadText(target).find(theirs), std::string::npos) << ReadText(target);
   EXPECT_EQ(editor.System().name, target);
   TSystemImage reread;
   ASSERT_EQ(reread.Load(target, 2), 1);
@@ -354,7 +358,8 @@ TEST_F(EditorFilesTest, ASaveThatDidNotWriteStopsTheCommandThatAskedForIt) {
       if (name.empty()) continue;
       SCOPED_TRACE(name + " / command " + std::to_string(command));
       const std::string before = name == untitled ? "" : ReadText(name);
-      editor.System().name = name;
+      // The system's own file (a file it was not read from is replaced whole by its save).
+      editor.System().name = editor.System().ownFile = name;
       editor.System().Surface(1)->general.R += 1.0;
       editor.System().SetUnsavedChanges(1);
       const double edited = editor.System().Surface(1)->general.R;

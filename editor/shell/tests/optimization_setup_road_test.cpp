@@ -116,7 +116,8 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
 // system's parameter file there: No leaves the files and the name as they were.
 TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacingAnother) {
   const std::string b = Scratch("Systems/B.os"), c = Scratch("Systems/C.os"), cPar = Scratch("Systems/C.par");
-  const std::string other = "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=3; Left=1; Right=2; Type=\"R\" }\n";
+  const std::string other =
+      "[Common]\nNumPar=1\n\n[Parameters]\n{ Config=0; Surf=3; Left=1; Right=2; Type=\"R\" }\n\n[MyNotes]\ntheirs\n";
   // The last rows: a system with no setup of its own replaces the other's with none.
   for (const auto &[shown, otherThere, answer, own] :
        {std::tuple{true, false, IDYES, true}, {false, false, IDYES, true}, {true, true, IDNO, true},
@@ -146,6 +147,7 @@ TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacing
     EXPECT_EQ(ShowPanel(editor, true)->parameters.Count(), own ? 2 : 0);
     EXPECT_EQ(ReadText(cPar).find("Surf=2; Left=-30") != std::string::npos, own);
     EXPECT_EQ(ReadText(cPar).find("Surf=3"), std::string::npos);
+    EXPECT_EQ(ReadText(cPar).find("[MyNotes]"), std::string::npos) << "nothing of the file replaced";
   }
 }
 

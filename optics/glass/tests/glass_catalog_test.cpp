@@ -51,8 +51,9 @@ TEST_F(CatalogDir, OpensBinaryAndPrivateCatalogs) {
   EXPECT_FALSE(catalogs.GetGlass("N-BK7"));
 }
 
-// A record whose values no glass has (a flipped bit in a binary catalog) is refused by
-// name; every glass of the shipped catalogs, germanium and silicon included, is taken.
+// A record whose values no glass has (a flipped bit in a binary catalog, a mistyped table of
+// the private one) is refused by name; every glass of the shipped catalogs, germanium and
+// silicon included, is taken.
 TEST(GlassCatalog, GlassesWithValuesNoGlassHasAreRefusedByName) {
   ScratchDir dir("implausible");
   const auto damaged = [](auto change) {
@@ -80,7 +81,24 @@ TEST(GlassCatalog, GlassesWithValuesNoGlassHasAreRefusedByName) {
     const std::string told = catalogs.TakeProblems();
     EXPECT_NE(told.find("the glass N-LAK21 gives " + std::string(says)), std::string::npos) << told;
   }
-  for (const char *name : {"schott", "ohara", "crystal", "misc"}) {
+  // The private catalog's tables are judged as well: a typed index, two wavelengths swapped, a
+  // keyword mistyped (no table: the range 0 to 0).
+  const std::pair<const char *, const char *> tables[] = {
+      {"indices\nwl 0.4 0.5 0.6\n1.53 15.2 1.515\n", "an index that rises from 1.53 at 0.4 µm to 15.2 at 0.5"},
+      {"indices\nwl 0.5 0.4 0.6\n1.53 1.52 1.515\n", "the wavelength 0.4 µm after 0.5 µm in its table"},
+      {"indicus\nwl 0.4 0.5 0.6\n1.53 1.52 1.515\n", "no table of indices"},
+      {"indices\nwl 0.4 0.5 0.6\n7.53 7.52 7.515\n", "the index 7.53 at 0.4 µm"},
+      {"indices\nwl 0.5\n0.9\n", "the index 0.9 at 0.5 µm"},
+  };
+  for (const auto &[table, says] : tables) {
+    dir.Write("private.tgc", std::string("\"MINE\"\n") + table + "end\n\"SOUND\"\nindices\nwl 0.5\n1.5\nend\n");
+    TGlassCatalog catalogs(dir.Path(), "private");
+    EXPECT_FALSE(catalogs.GetGlass("MINE")) << says;
+    EXPECT_TRUE(catalogs.GetGlass("SOUND")) << "the glass is refused, not its catalog";
+    const std::string told = catalogs.TakeProblems();
+    EXPECT_NE(told.find("the glass MINE gives " + std::string(says)), std::string::npos) << told;
+  }
+  for (const char *name : {"schott", "ohara", "crystal", "misc", "private"}) {
     TGlassCatalog catalogs(std::string(TEST_SOURCE_DIR) + "/../resources/cglass", name);
     ASSERT_TRUE(catalogs.IsOk()) << name;
     TGlassIterator glasses(catalogs.Current()->Index(), catalogs.Current()->IndexSize());

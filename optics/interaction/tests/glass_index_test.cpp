@@ -59,6 +59,11 @@ TEST_F(GlassIndex, NumbersRefAndAir) {
   n = 1.7;
   EXPECT_EQ(ParseGlassIndex("mirror", 0.54, 20.0, 760.0, n), 0);
   EXPECT_APPROX(n, 1.0, kExact);
+  // An index is the whole name, blanks after it aside (the name the editor gives it).
+  EXPECT_EQ(ParseGlassIndex("1.6 crown", 0.54, 20.0, 760.0, n), 0);
+  EXPECT_APPROX(n, 1.0, kExact);
+  EXPECT_EQ(ParseGlassIndex("1.600000 ", 0.54, 20.0, 760.0, n), 1);
+  EXPECT_APPROX(n, 1.6, kExact);
 }
 
 TEST_F(GlassIndex, AnIndexNameKeepsItsPointUnderADecimalCommaLocale) {

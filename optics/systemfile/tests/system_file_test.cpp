@@ -863,6 +863,8 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"", "{ R=0; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n", "line 4: [Surfaces] holds its record 1 without the key Glass that every record gives; air is used."},
       {"", "{ R=0; Glass=\"\"; DextY=30; DintY=30.5 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
        "line 4: surface 1 gives DintY=30.5, wider than its diameter DextY=30; it is not read, 0 (no inner bound) is used."},
+      {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; DintX=20; BoundTypeInt=1 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
+       "line 4: surface 1 gives DintX=20, wider than its width DextX=10; it is not read, 0 (no inner bound) is used."},
       {"", "{ R=0; Glass=\"\"; DextY=30; Tau=-1 }\n{ R=50; Glass=\"\"; DextY=30; DintY=40 }\n", "line 4: Tau=-1 is outside 0"},
       {"", records + "[Surface_2]\nWlh=0\n", "line 7: Wlh=0 is outside"},
       {"Dentr=1e308", records, "line 3: Dentr=1e308 is outside"},
@@ -887,16 +889,25 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
     ASSERT_EQ(leftOut.WriteFile(Scratch(saved).c_str()), 1);
     EXPECT_NE(ReadText(Scratch(saved)).find("[Surf_9_Zone_1]\nPacking=2\n"), std::string::npos) << saved;
   }
-  // A section no reader takes goes back once into the same file and into another.
+  // A section no reader takes goes back once into the same file and into another; the
+  // system saved as another file replaces it whole: it keeps nothing of what it held.
   TOpticalSystem notes;
   ASSERT_EQ(ReadString(notes, Minimal("Nsurf=2", records + "[MyNotes]\nkeep=me\n[Confgi_3]\nNaper=2\n")), 1);
+  WriteText(Scratch("other.os"), "[Config_-2]\nNaper=2\n[Config_3 left out]\n[Theirs]\nkeep=not\n");
   for (const char *saved : {"input.os", "other.os", "other.os"}) {
+    notes.name = Scratch(saved);
     ASSERT_EQ(notes.WriteFile(Scratch(saved).c_str()), 1);
     const std::string text = ReadText(Scratch(saved));
+    for (const char *theirs : {"[Config_", "[Theirs]"}) EXPECT_EQ(text.find(theirs), std::string::npos) << text;
     for (const char *section : {"[MyNotes]\nkeep=me\n", "[Confgi_3]\nNaper=2\n"})
       EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
     EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
   }
+  // A sound inner rectangle is read as given.
+  TOpticalSystem inner;
+  ASSERT_EQ(ReadString(inner, Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; "
+                                                 "DintX=4; BoundTypeInt=1 }\n{ R=50; Glass=\"\"; DextY=30; }\n")), 1);
+  EXPECT_EQ(inner.surfaces.data[0]->general.semiWidthInt, 2.0);
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;
   EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
