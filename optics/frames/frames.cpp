@@ -65,6 +65,8 @@ DPOINT3 TurnedAngles(const DPOINT3 &angles, const DPOINT3 &increments) {
 }
 
 double TurnAboutZ(const DPOINT3 &from, const DPOINT3 &to) {
+  // Frames in the drawing's plane differ by their angles about z, exactly.
+  if (from.x == 0.0 && from.y == 0.0 && to.x == 0.0 && to.y == 0.0) return std::remainder(to.z - from.z, 2.0 * kPi);
   double a[9];
   double b[9];
   BuildTiltMatrix(from.x, from.y, from.z, a);
