@@ -265,7 +265,6 @@ void TInsertCommands::CmPaste() {
   // Elements are placed in the base configuration only (the menu greys New Element there).
   if (frame_.System().currentConfiguration != 0) {
     MessageBeep(MB_SIMPLEBEEP);
-    frame_.UpdateMenus();
     return;
   }
   if (EditClipboard() == nullptr) {
