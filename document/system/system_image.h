@@ -212,12 +212,12 @@ class TSystemImage : public TOpticalSystem {
   int PrevConfiguration();
   // Turns every configuration round; a second call turns the system back.
   void ForEachConfiguration();
-  // Where a surface stood and how it was turned about z (radians) before an edit moves
+  // Where a surface stood and how it was turned (its angles, radians) before an edit moves
   // surfaces rigidly in the configuration shown (a placement turning what follows a mirror).
   struct TSurfaceStand {
     const TSurface *surface = nullptr;
     DPOINT3 at;
-    double turn = 0.0;
+    DPOINT3 angles;
   };
   std::vector<TSurfaceStand> SurfaceStands() const;
   // After such an edit (the elements regrouped): every element and the image plane that

@@ -184,7 +184,8 @@ std::vector<TSystemImage::TSurfaceStand> TSystemImage::SurfaceStands() const {
   for (int i = 0; i < SurfaceCount(); ++i) {
     const TSurface *s = Surface(i);
     if (s != nullptr)
-      stands.push_back({s, DPOINT3(s->general.vertex[0], s->general.vertex[1], s->general.vertex[2]), s->general.angles[2]});
+      stands.push_back({s, DPOINT3(s->general.vertex[0], s->general.vertex[1], s->general.vertex[2]),
+                        DPOINT3(s->general.angles[0], s->general.angles[1], s->general.angles[2])});
   }
   return stands;
 }
@@ -202,7 +203,8 @@ void TSystemImage::FollowMovedSurfaces(const std::vector<TSurfaceStand> &before)
       if (s.surface == surface) stand = &s;
     if (stand == nullptr) return;
     const DPOINT3 now(surface->general.vertex[0], surface->general.vertex[1], surface->general.vertex[2]);
-    const double turn = surface->general.angles[2] - stand->turn;
+    const double *a = surface->general.angles;
+    const double turn = TurnAboutZ(stand->angles, DPOINT3(a[0], a[1], a[2]));
     if (turn == 0.0 && now.x == stand->at.x && now.y == stand->at.y && now.z == stand->at.z) return;
     const double cs = std::cos(turn);
     const double sn = std::sin(turn);

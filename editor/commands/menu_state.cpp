@@ -136,8 +136,9 @@ void TEditorMenuState::Update(const TEditorStateView &v) {
   }
   for (int command : {CM_SAVE_SYSTEM, CM_SAVE_SYSTEM_AS, CM_PRINT}) SetFlag(command, 1);
   for (int command : {CM_DELETE, CM_CUT, CM_COPY}) SetFlag(command, v.hasSelection ? 1 : 0);
-  // A paste follows a surface the user clicks: a system without surfaces offers none.
-  SetFlag(CM_PASTE, v.clipboardHoldsSystem && v.surfaceCount > 0 && v.lastOpenSucceeded ? 1 : 0);
+  // A paste follows a surface the user clicks: a system without surfaces offers none; like
+  // New Element it places in the base configuration only.
+  SetFlag(CM_PASTE, v.clipboardHoldsSystem && v.surfaceCount > 0 && v.lastOpenSucceeded && v.currentConfiguration == 0 ? 1 : 0);
 }
 
 std::string EditorCaption(const std::string &systemName, int configurationCount,

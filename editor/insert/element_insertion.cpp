@@ -251,7 +251,9 @@ int PasteElement(TSystemImage &system, TInsertedElementInfo &info, const TSystem
     TSurface face(*source);
     face.SetPosition(info.position.x + dx * std::cos(turn) - dy * std::sin(turn),
                      info.position.y + dx * std::sin(turn) + dy * std::cos(turn), info.position.z + source->general.vertex[2] - origin.z);
-    face.SetAngles(source->general.angles[0], source->general.angles[1], source->general.angles[2] + turn);
+    const double *a = source->general.angles;
+    const DPOINT3 turned = TurnedAngles(DPOINT3(a[0], a[1], a[2]), DPOINT3(0.0, 0.0, turn));
+    face.SetAngles(turned.x, turned.y, turned.z);
     AddFaceReach(info, face, reach);
   }
   error = PlacementRoom(system, info, reach);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "foundation/numerics/pi.h"
+#include "optics/model/optical_system.h"
 #include "optics/model/ray.h"
 
 namespace {
@@ -87,7 +88,10 @@ void TSampledFace::Move(const DPOINT3 &shift, const DPOINT3 &pivot, double turn)
   if (!hasSurface) return;
   double *v = surface.general.vertex;
   moved(v[0], v[1], v[2]);
-  if (turn != 0.0) surface.SetAngles(surface.general.angles[0], surface.general.angles[1], surface.general.angles[2] + turn);
+  if (turn == 0.0) return;
+  const double *a = surface.general.angles;
+  const DPOINT3 turned = TurnedAngles(DPOINT3(a[0], a[1], a[2]), DPOINT3(0.0, 0.0, turn));
+  surface.SetAngles(turned.x, turned.y, turned.z);
 }
 
 double FaceClearance(const TSampledFace &front, const TSampledFace &back, double tilt, const DPOINT3 &axis,

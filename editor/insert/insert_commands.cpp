@@ -262,6 +262,11 @@ void TInsertCommands::RunElementFolder(TInsertedElementInfo &info, int firstPage
 }
 
 void TInsertCommands::CmPaste() {
+  // Elements are placed in the base configuration only (the menu greys New Element there).
+  if (frame_.System().currentConfiguration != 0) {
+    MessageBeep(MB_SIMPLEBEEP);
+    return;
+  }
   if (EditClipboard() == nullptr) {
     // Nothing to paste: the menu, shown before the clipboard emptied, greys the item.
     frame_.UpdateMenus();

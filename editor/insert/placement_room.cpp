@@ -41,18 +41,26 @@ std::vector<int> ElementSurfaces(const TSystemImage &system, int i) {
   return indices;
 }
 
-// How far surface i's element stands in configuration k from where it stands now: the base
-// holds absolute places, the others offsets from them.
+// How far surface i (through its element, or the image plane itself) stands in
+// configuration k from where it stands now: the base holds absolute places, the others
+// offsets from them.
 DPOINT3 ConfigurationShift(const TSystemImage &system, int i, int k) {
+  if (k == system.currentConfiguration || k < 0 || k >= system.ConfigurationCount()) return DPOINT3();
+  const TConfigurationParameters &base = system.configurations.data[0];
+  const TConfigurationParameters &record = system.configurations.data[k];
+  const auto offset = [](const DPOINT3 &at, const double *now) { return DPOINT3(at.x - now[0], at.y - now[1], at.z - now[2]); };
+  if (i == system.SurfaceCount() - 1) {
+    if (base.imageStored == 0 || system.Surface(i) == nullptr) return DPOINT3();
+    DPOINT3 at = base.image;
+    if (k > 0 && record.imageStored != 0) at = DPOINT3(at.x + record.image.x, at.y + record.image.y, at.z + record.image.z);
+    return offset(at, system.Surface(i)->general.vertex);
+  }
   const int e = ElementOf(system, i);
-  if (k == system.currentConfiguration || e < 0 || k < 0 || k >= system.ConfigurationCount()) return DPOINT3();
-  const Mem<DPOINT3> &base = system.configurations.data[0].positions;
-  if (e >= base.Cells()) return DPOINT3();
-  DPOINT3 at = base.data[e];
-  const Mem<DPOINT3> &own = system.configurations.data[k].positions;
+  if (e < 0 || e >= base.positions.Cells()) return DPOINT3();
+  DPOINT3 at = base.positions.data[e];
+  const Mem<DPOINT3> &own = record.positions;
   if (k > 0 && e < own.Cells()) at = DPOINT3(at.x + own.data[e].x, at.y + own.data[e].y, at.z + own.data[e].z);
-  const double *now = system.elements.data[e].FirstSurface()->general.vertex;
-  return DPOINT3(at.x - now[0], at.y - now[1], at.z - now[2]);
+  return offset(at, system.elements.data[e].FirstSurface()->general.vertex);
 }
 
 // "In configuration k of n: " where the system has more than one, else "".
@@ -175,9 +183,13 @@ TSampledBody StandingSurfaces(const TSystemImage &system, const TPlace &place, i
     } else {
       face.Move(DPOINT3(shift.x + carry.across.x, shift.y + carry.across.y, shift.z + carry.across.z), carry.pivot, carry.turn);
       if (j == n - 1 && j == place.at + place.held) {
+        // The building puts the image plane behind the element where it stands in the
+        // configuration shown; every other configuration's image plane takes that same move.
         const double ux = std::cos(leaving);
         const double uy = std::sin(leaving);
-        const double *v = face.surface.general.vertex;
+        TSampledFace shown(sampled[j]);
+        shown.Move(carry.across, carry.pivot, carry.turn);
+        const double *v = shown.surface.general.vertex;
         const double along = (v[0] - carry.pivot.x) * ux + (v[1] - carry.pivot.y) * uy;
         if (along < 0.0) face.Move(DPOINT3(-2.0 * along * ux, -2.0 * along * uy, 0.0), carry.pivot, 0.0);
       }

@@ -46,6 +46,8 @@ void TLibraryElements::SetupWindow() {
   TColorDlg::SetupWindow();
   if (!library_.Open(path_)) Complain(library_.ErrorText());
   FillList();
+  // Elements are placed in the base configuration only, as New Element and Paste are.
+  if (TWindow *take = ChildWithId(kTakeElementId)) take->EnableWindow(system_.currentConfiguration == 0);
 }
 
 void TLibraryElements::Complain(const std::string &text) {
@@ -88,6 +90,10 @@ void TLibraryElements::CmDelete() {
 }
 
 void TLibraryElements::CmTake() {
+  if (system_.currentConfiguration != 0) {
+    Complain("Elements are placed in configuration 1 only: show it to take an element.");
+    return;
+  }
   const int index = ChosenIndex();
   if (index < 0) {
     MessageBeep(MB_SIMPLEBEEP);

@@ -58,12 +58,8 @@ TPropertyEdit EditType(TSystemImage &system, int row, const std::string &text) {
     const std::vector<double> &values = conversion.coefficients;
     s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
     if (type == kSurfaceFresnel && s.general.FrenelHeight == 0.0) s.general.FrenelHeight = kFirstFacetHeight;
-    double y = 0.0;
-    double z = 0.0;
-    if (!UntracedPoint(s, y, z)) return std::string();
-    char where[160];
-    std::snprintf(where, sizeof where, "at the height %s mm %s", FormatPropertyNumber(std::hypot(y, z), 4).c_str(),
-                  z != 0.0 ? "across the drawing's plane" : "in the drawing's plane");
+    const std::string where = UntracedHeightText(s);
+    if (where.empty()) return std::string();
     return SurfaceLabel(row) + ": written as " + typeName + " the surface would not be met by the trace " + where +
            " inside its bound; it stays as it was" + (conversion.lost.empty() ? "" : " (with its " + conversion.lost + ")") +
            ".";

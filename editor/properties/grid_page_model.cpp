@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "document/system/system_image.h"
+#include "editor/properties/surface_type_conversion.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/interaction/intersection_steps.h"
 #include "optics/model/optical_system.h"
@@ -87,6 +88,14 @@ std::string SurfaceReachCheck(const TSurface &surface, int row) {
   return std::string();
 }
 
+std::string UntracedHeightText(const TSurface &surface) {
+  double y = 0.0;
+  double z = 0.0;
+  if (!UntracedPoint(surface, y, z)) return std::string();
+  return "at the height " + FormatPropertyNumber(std::hypot(y, z), 4) + " mm " +
+         (z != 0.0 ? "across the drawing's plane" : "in the drawing's plane");
+}
+
 TPropertyEdit EditSurfaceInPlace(TSystemImage &system, int row, const std::string &label, bool regroup,
                                  const std::function<std::string(TSurface &surface)> &change) {
   TSurface *surface = system.Surface(row);
@@ -94,9 +103,21 @@ TPropertyEdit EditSurfaceInPlace(TSystemImage &system, int row, const std::strin
   const TSurface kept(*surface);
   std::string why = change(*surface);
   if (why.empty()) why = SurfaceReachCheck(*surface, row);
+  // The trace itself, over the whole bound: a value that leaves a point of it unmet is
+  // refused; one typed into a surface unmet already is taken and the height told.
+  const std::string unmet = why.empty() ? UntracedHeightText(*surface) : std::string();
+  const bool unmetBefore = !unmet.empty() && !UntracedHeightText(kept).empty();
+  if (!unmet.empty() && !unmetBefore)
+    why = SurfaceLabel(row) + ": with this value the surface would not be met by the trace " + unmet +
+          " inside its bound; it stays as it was.";
   if (!why.empty()) {
     *surface = kept;
     return TPropertyEdit::Refused(why);
   }
-  return CommitPropertyEdit(system, label, regroup);
+  TPropertyEdit edit = CommitPropertyEdit(system, label, regroup);
+  if (edit.accepted && unmetBefore) {
+    const std::string told = SurfaceLabel(row) + ": the trace still does not meet the surface " + unmet + " inside its bound.";
+    edit.message = edit.message.empty() ? told : told + "\n\n" + edit.message;
+  }
+  return edit;
 }

@@ -55,8 +55,14 @@ bool ReadCellInteger(const std::string &what, const std::string &text, int &valu
 // up to its outer bound, else the refusal for the surface of that row.
 std::string SurfaceReachCheck(const TSurface &surface, int row);
 
+// "at the height <h> mm in (across) the drawing's plane": the point of the surface's bound
+// nearest its centre that the trace does not meet (UntracedPoint); "" when it meets all.
+std::string UntracedHeightText(const TSurface &surface);
+
 // Changes surface `row` in place by `change` (which answers a refusal, or "" to go on),
 // checks its shape, and takes it as one undo step with the label; a refusal puts the
-// surface back as it was. regroup as for CommitPropertyEdit.
+// surface back as it was. The shape is checked by the trace over the whole bound: a change
+// that leaves a height of it unmet is refused naming the height; a surface unmet before the
+// change is taken with the height told. regroup as for CommitPropertyEdit.
 TPropertyEdit EditSurfaceInPlace(TSystemImage &system, int row, const std::string &label, bool regroup,
                                  const std::function<std::string(TSurface &surface)> &change);

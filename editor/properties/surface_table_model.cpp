@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "editor/properties/grid_page_model.h"
 #include "optics/interaction/surface_trace.h"
 #include "optics/lensarray/lens_array_geometry.h"
 #include "optics/model/optical_system.h"
@@ -29,6 +30,8 @@ std::string SurfaceName(int row) { return "Surface " + std::to_string(row + 1); 
 // The shapes whose radius and conic term are the general block's own: the conic term
 // belongs to them alone.
 bool IsQuadric(int type) { return type == kSurfacePlane || type == kSurfaceSphere || type == kSurfaceAspheric2; }
+// The conic term is typed here for the quadrics and the cylinder (its curved section's conic).
+bool HoldsConicCell(int type) { return IsQuadric(type) || type == kSurfaceCylinder; }
 // Toroids keep their radii among their coefficients, which their own page edits.
 bool RadiusEditable(int type) { return type != kSurfaceTor && type != kSurfaceTorRing; }
 
@@ -76,12 +79,14 @@ TPropertyEdit EditRadius(TSystemImage &system, int row, const std::string &text)
   if (std::fabs(R) > kLargestLength)
     return TPropertyEdit::Refused(SurfaceName(row) + ": a radius of " + FormatPropertyNumber(R) +
                                   " is too large; 0 makes the surface flat.");
-  TGeneralParameters &g = surface.general;
+  const TGeneralParameters &g = surface.general;
   if (IsQuadric(g.type) && !ReachesHeight(R, g.Ex, BoundReach(g)))
     return TPropertyEdit::Refused(HeightMessage(row, R, BoundReach(g)));
-  surface.SetRadius(R);
-  if (IsQuadric(g.type)) g.type = QuadricType(R, g.Ex);
-  return CommitPropertyEdit(system, "Radius of surface " + std::to_string(row + 1), false);
+  return EditSurfaceInPlace(system, row, "Radius of surface " + std::to_string(row + 1), false, [R](TSurface &s) {
+    s.SetRadius(R);
+    if (IsQuadric(s.general.type)) s.general.type = QuadricType(R, s.general.Ex);
+    return std::string();
+  });
 }
 
 // Moves surface i + 1 so that it lies `thickness` from surface i, and every later surface
@@ -252,9 +257,12 @@ TPropertyEdit EditSemiHeight(TSystemImage &system, int row, const std::string &t
   if (g.boundTypeExt == kBoundRound || g.boundTypeExt == kBoundSquare) changed.semiWidthExt = h;
   if (IsQuadric(g.type) && !ReachesHeight(g.R, g.Ex, BoundReach(changed)))
     return TPropertyEdit::Refused(HeightMessage(row, g.R, BoundReach(changed)));
-  g.semiHeightExt = changed.semiHeightExt;
-  g.semiWidthExt = changed.semiWidthExt;
-  return CommitPropertyEdit(system, "Semi-height of surface " + std::to_string(row + 1), false);
+  return EditSurfaceInPlace(system, row, "Semi-height of surface " + std::to_string(row + 1), false,
+                            [&changed](TSurface &s) {
+                              s.general.semiHeightExt = changed.semiHeightExt;
+                              s.general.semiWidthExt = changed.semiWidthExt;
+                              return std::string();
+                            });
 }
 
 TPropertyEdit EditConic(TSystemImage &system, int row, const std::string &text) {
@@ -264,12 +272,15 @@ TPropertyEdit EditConic(TSystemImage &system, int row, const std::string &text) 
   if (std::fabs(Ex) > kLargestLength)
     return TPropertyEdit::Refused(SurfaceName(row) + ": a conic term of " + FormatPropertyNumber(Ex) +
                                   " is too large.");
-  TGeneralParameters &g = system.Surface(row)->general;
-  if (!ReachesHeight(g.R, Ex, BoundReach(g)))
+  const TGeneralParameters &g = system.Surface(row)->general;
+  // A cylinder's conic shapes its one curved section only: the trace judges it.
+  if (IsQuadric(g.type) && !ReachesHeight(g.R, Ex, BoundReach(g)))
     return TPropertyEdit::Refused(HeightMessage(row, g.R, BoundReach(g)));
-  g.Ex = Ex;
-  g.type = QuadricType(g.R, Ex);
-  return CommitPropertyEdit(system, "Conic of surface " + std::to_string(row + 1), false);
+  return EditSurfaceInPlace(system, row, "Conic of surface " + std::to_string(row + 1), false, [Ex](TSurface &s) {
+    s.general.Ex = Ex;
+    if (IsQuadric(s.general.type)) s.general.type = QuadricType(s.general.R, Ex);
+    return std::string();
+  });
 }
 
 }  // namespace
@@ -301,7 +312,7 @@ std::string SurfaceCellText(const TOpticalSystem &system, int row, int column) {
       if (g.materialKind == 1) return kMirrorName;
       return IsAirName(g.glass) ? std::string() : TrimProperty(g.glass);
     case kSemiHeightColumn: return FormatPropertyNumber(g.semiHeightExt);
-    case kConicColumn: return IsQuadric(g.type) ? FormatPropertyNumber(g.Ex) : std::string();
+    case kConicColumn: return HoldsConicCell(g.type) ? FormatPropertyNumber(g.Ex) : std::string();
     default: return std::string();
   }
 }
@@ -314,7 +325,7 @@ bool SurfaceCellEditable(const TOpticalSystem &system, int row, int column) {
     case kThicknessColumn: return row + 1 < system.SurfaceCount();
     case kGlassColumn:
     case kSemiHeightColumn: return true;
-    case kConicColumn: return IsQuadric(surface->general.type);
+    case kConicColumn: return HoldsConicCell(surface->general.type);
     default: return false;
   }
 }

@@ -229,8 +229,8 @@ bool UntracedPoint(const TSurface &surface, double &y, double &z) {
     return std::hypot(p.first, p.second) < std::hypot(q.first, q.second);
   });
   for (const auto &[dy, dz] : points) {
-    // The obscuration holds no glass.
-    if (std::hypot(dy, dz) < g.semiHeightInt) continue;
+    // The obscuration, its edge included, holds no glass.
+    if (std::hypot(dy, dz) <= g.semiHeightInt) continue;
     int ok = 0;
     surface.PointOnSurface(g.boundPosYExt + dy, g.boundPosXExt + dz, ok);
     if (ok != 0) continue;

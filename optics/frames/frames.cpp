@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "foundation/numerics/pi.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/optical_system.h"
 
@@ -36,6 +37,44 @@ DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angl
   double m[9];
   BuildTiltMatrix(angles.x, angles.y, angles.z, m);
   return Add(centre, flag == 1 ? Multiply(m, v) : MultiplyTransposed(m, v));
+}
+
+DPOINT3 TurnedAngles(const DPOINT3 &angles, const DPOINT3 &increments) {
+  double turn[9];
+  double frame[9];
+  BuildTiltMatrix(increments.x, increments.y, increments.z, turn);
+  BuildTiltMatrix(angles.x, angles.y, angles.z, frame);
+  double m[9];
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c)
+      m[3 * r + c] = turn[3 * r] * frame[c] + turn[3 * r + 1] * frame[3 + c] + turn[3 * r + 2] * frame[6 + c];
+  const DPOINT3 summed = Add(angles, increments);
+  double plain[9];
+  BuildTiltMatrix(summed.x, summed.y, summed.z, plain);
+  double differ = 0.0;
+  for (int k = 0; k < 9; ++k) differ = std::fmax(differ, std::fabs(plain[k] - m[k]));
+  if (differ <= 1e-12) return summed;
+  // m = Rx(ax) Ry(-ay) Rz(az): m[2] = -sin ay, m[0..1] = cos ay (cos az, -sin az),
+  // m[5], m[8] = cos ay (-sin ax, cos ax).
+  const double sy = std::fmax(-1.0, std::fmin(1.0, -m[2]));
+  const double cy = std::hypot(m[0], m[1]);
+  if (cy > 1e-12)
+    return DPOINT3(std::atan2(-m[5], m[8]), std::atan2(sy, cy), std::atan2(-m[1], m[0]));
+  // Axis along z: only ax -+ az counts; az is 0, and then m[4] = cos ax, m[7] = sin ax.
+  return DPOINT3(std::atan2(m[7], m[4]), sy > 0.0 ? 0.5 * kPi : -0.5 * kPi, 0.0);
+}
+
+double TurnAboutZ(const DPOINT3 &from, const DPOINT3 &to) {
+  // Frames in the drawing's plane differ by their angles about z, exactly.
+  if (from.x == 0.0 && from.y == 0.0 && to.x == 0.0 && to.y == 0.0) return std::remainder(to.z - from.z, 2.0 * kPi);
+  double a[9];
+  double b[9];
+  BuildTiltMatrix(from.x, from.y, from.z, a);
+  BuildTiltMatrix(to.x, to.y, to.z, b);
+  // R = B A^T; a turn about z by t has R[0] = cos t and R[3] = sin t.
+  const double r0 = b[0] * a[0] + b[1] * a[1] + b[2] * a[2];
+  const double r3 = b[3] * a[0] + b[4] * a[1] + b[5] * a[2];
+  return std::atan2(r3, r0);
 }
 
 void TOpticalSystem::FrameMatrix(int s, double m[9]) const {
@@ -144,8 +183,9 @@ void TOpticalSystem::RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT
   if (surface == nullptr) return;
   MarkModelChanged();
   const DPOINT3 moved = RotatePoint(centre, Sub(Vertex(*surface), centre), increments, 1);
-  SetSurfaceAngles(i, 0, centre, Add(Angles(*surface), increments), kGlobalFrame);
-  SetSurfacePosition(i, 0, moved, kGlobalFrame);
+  const DPOINT3 angles = TurnedAngles(Angles(*surface), increments);
+  surface->SetAngles(angles.x, angles.y, angles.z);
+  surface->SetPosition(moved.x, moved.y, moved.z);
 }
 
 void TOpticalSystem::RotateAboutSurface(int i, int j, const DPOINT3 &increments) {

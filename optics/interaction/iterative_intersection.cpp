@@ -188,12 +188,33 @@ int FinishTorusHit(double gx, double gy, double gz, double p0[3], const double d
   return 1;
 }
 
+// A torus with one radius 0 is flat in that section: a cylinder of the other radius r,
+// curved in the x-y section (`acrossY`) or the x-z one, (x - r)^2 + u^2 = r^2 on the half
+// through the vertex; both radii 0 make it the vertex plane.
+int IntersectFlatAcross(double r, bool acrossY, double p0[3], const double d[3], double normal[3]) {
+  const int u = acrossY ? 1 : 2;
+  double t = 0.0;
+  if (!NearerQuadricRoot(d[0] * d[0] + d[u] * d[u], r * d[0] - p0[0] * d[0] - p0[u] * d[u],
+                         p0[0] * p0[0] - 2.0 * r * p0[0] + p0[u] * p0[u], p0[0], d[0], t))
+    return 0;
+  const double X = p0[0] + t * d[0];
+  const double U = p0[u] + t * d[u];
+  // Only the half of the circle through the vertex: |X| < |r|, where dX/du = u / (r - X).
+  if (!(std::fabs(X) < std::fabs(r) || r == 0.0)) return 0;
+  const double slope = r == 0.0 ? 0.0 : U / (r - X);
+  if (!SetUnitNormal(-1.0, acrossY ? slope : 0.0, acrossY ? 0.0 : slope, normal)) return 0;
+  Advance(p0, d, t, p0);
+  return 1;
+}
+
 // Torus through the vertex: radius R1 in the x-y section, R2 in the x-z section (axis of
 // revolution parallel to y through x = R2). Solved in coordinates scaled by the larger radius.
 int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3],
                    double normal[3]) {
   double r1 = s.R;
   double r2 = Coefficient(s, 1);
+  if (r2 == 0.0) return IntersectFlatAcross(r1, true, p0, d, normal);
+  if (r1 == 0.0) return IntersectFlatAcross(r2, false, p0, d, normal);
   if (r1 == 0.0 || std::fabs(r1) > kTorusRadiusCap) r1 = SignOr(r2, kTorusRadiusCap);
   if (r2 == 0.0 || std::fabs(r2) > kTorusRadiusCap) r2 = SignOr(r1, kTorusRadiusCap);
   if (r1 == r2) r2 = r1 + 1e-6;  // equal radii make the quartic's root double

@@ -62,6 +62,15 @@ constexpr int kNameKept = 2;
 
 // C + M(a)·v when flag is 1, else C + M(a)^T·v, with M the surface tilt matrix of a.
 DPOINT3 RotatePoint(const DPOINT3 &centre, const DPOINT3 &v, const DPOINT3 &angles, int flag);
+// The angles of M(increments)·M(angles): a surface of the given angles turned rigidly by the
+// turn of the increments, its axis and roll turned with it. Where plain sums of the angles
+// give that frame (no tilt about x or y, or a turn about x alone) they are what it answers,
+// so the angles read as they always have.
+DPOINT3 TurnedAngles(const DPOINT3 &angles, const DPOINT3 &increments);
+// The turn about z (radians, in (-pi, pi]) that carries a frame of angles `from` to one of
+// angles `to`, read from their matrices; for frames that differ by more than a turn about z,
+// the part of it about z.
+double TurnAboutZ(const DPOINT3 &from, const DPOINT3 &to);
 
 // Nodes of a PSF per diffraction interval 0.5 lambda / NA when the user sets none. The MTF,
 // the PSF's transform, reaches the cutoff 2 NA / lambda, one over that interval; the grid
@@ -236,6 +245,9 @@ class TOpticalSystem {
   // Turns surface i about centre until its angles (global or relative to j) are the given
   // ones; its vertex follows the same turn about the centre.
   void SetSurfaceAngles(int i, int j, const DPOINT3 &centre, const DPOINT3 &angles, int mode);
+  // Turns surface i rigidly about a point (the pivot's vertex, or centre) by the turn of the
+  // increments: its vertex turned about it, its frame M(increments)·M(angles) (TurnedAngles),
+  // so a surface tilted out of the plane keeps its axis to what turned with it.
   void RotateAboutSurface(int i, int j, const DPOINT3 &increments);
   void RotateAboutPoint(int i, const DPOINT3 &centre, const DPOINT3 &increments);
   void RotateSurfaceGroup(int first, int last, int j, const DPOINT3 &increments);

@@ -144,4 +144,34 @@ TEST_F(LibraryElementsTest, ATakenElementThatWouldCrossTheNextLensIsRefusedNamin
   }
 }
 
+// With the second configuration shown, Take is greyed as New Element is, and a Take sent
+// all the same is refused: nothing is placed, no configuration's image plane moves.
+TEST_F(LibraryElementsTest, TakeIsGreyedAndRefusedInAConfigurationOtherThanTheFirst) {
+  DeleteEditClipboard();
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  ASSERT_TRUE(test_kit::RunUntil([&] { return system.ElementCount() == 3; }, kWaitMs));
+  system.hasSelection = 1, system.selectedElement = 0, system.elements.data[0].mark = 1;
+  system.InsertConfiguration(0);
+  ASSERT_EQ(system.currentConfiguration, 1);
+  const int n = system.SurfaceCount();
+  const DPOINT3 image = system.configurations.data[0].image;
+  bool greyed = false;
+  When([] { return FocusedDialog<TLibraryElements>() != nullptr; }, [&greyed] {
+    TLibraryElements *dialog = FocusedDialog<TLibraryElements>();
+    dialog->SetDlgItemText(kElementNameId, "Front crown");
+    dialog->PostMessage(WM_COMMAND, kAddElementId, 0);
+    greyed = !dialog->ChildWithId(kTakeElementId)->IsWindowEnabled();
+    dialog->PostMessage(WM_COMMAND, kTakeElementId, 0);
+    dialog->PostMessage(WM_COMMAND, IDCANCEL, 0);
+  });
+  editor.PostMessage(WM_COMMAND, CM_COMPONENT_LIBRARY, 0);
+  ASSERT_TRUE(test_kit::RunUntil([&] { return !answers_->boxes.empty() && FocusedDialog<TLibraryElements>() == nullptr; }, kWaitMs));
+  EXPECT_TRUE(greyed);
+  EXPECT_NE(answers_->boxes.back().text.find("configuration 1"), std::string::npos) << answers_->boxes.back().text;
+  EXPECT_FALSE(editor.Insertion().NewElementDown());
+  EXPECT_EQ(system.SurfaceCount(), n);
+  EXPECT_EQ(system.configurations.data[0].image.x, image.x);
+}
+
 }  // namespace

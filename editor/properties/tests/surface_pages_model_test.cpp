@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "editor/properties/aspherics_model.h"
 #include "editor/properties/bounds_model.h"
 #include "editor/properties/positions_model.h"
+#include "editor/properties/surface_table_model.h"
 #include "editor/properties/tests/page_model_test_support.h"
 
 namespace {
@@ -446,6 +448,84 @@ TEST_F(SurfacePagesTest, ATypeChangeIsTracedInTheCornersOfASquareBound) {
         int ok = 0;
         after.PointOnSurface(5.0 * i, 5.0 * j, ok);
         EXPECT_EQ(ok, 1) << to << " at " << 5 * i << ", " << 5 * j;
+      }
+  }
+}
+
+// Every cell of the surface table, the Aspherics page and the Bounds page, on a sphere, a
+// cylinder, a torus, a ring torus and an even asphere, typed to 0, a negative value and
+// huge ones: an edit taken leaves a surface the trace meets at every point of its bound (a
+// grid and the rim, the obscuration left out); one refused leaves the surface as it was.
+TEST_F(SurfacePagesTest, EveryCellIsTakenWithASurfaceTracedOverItsBoundOrRefusedKeepingIt) {
+  constexpr int kRow = 2;
+  const TAsphericsModel aspherics;
+  const TBoundsModel bounds;
+  using Edit = std::function<TPropertyEdit(int column, const std::string &text)>;
+  const std::vector<std::pair<int, Edit>> tables{
+      {kSurfaceColumnCount, [&](int c, const std::string &t) { return EditSurfaceCell(image, kRow, c, t); }},
+      {static_cast<int>(aspherics.ColumnCaptions().size()), [&](int c, const std::string &t) { return aspherics.EditCell(image, kRow, c, t); }},
+      {static_cast<int>(bounds.ColumnCaptions().size()), [&](int c, const std::string &t) { return bounds.EditCell(image, kRow, c, t); }}};
+  const std::vector<std::pair<int, std::vector<double>>> shapes{
+      {kSurfaceSphere, {-50.0}}, {kSurfaceCylinder, {60.0}}, {kSurfaceTor, {-50.0, -50.0, 0.0}},
+      {kSurfaceTorRing, {60.0, 10.0, 0.0}}, {kSurfaceAsphericStandard, {-1.0 / 50, -1.0, 1e-6}}};
+  const auto shape = [](const TSurface &s) {
+    const TGeneralParameters &g = s.general;
+    std::vector<double> v{double(g.type), g.R, g.Ex, g.semiHeightExt, g.semiWidthExt, double(g.boundTypeExt), g.semiHeightInt};
+    v.insert(v.end(), s.AsCoef.data, s.AsCoef.data + s.AsCoef.Cells());
+    return v;
+  };
+  const auto unmet = [](const TSurface &s) {
+    const TGeneralParameters &g = s.general;
+    const bool round = g.boundTypeExt == kBoundRound || g.boundTypeExt == kBoundEllipse;
+    const double sh = g.semiHeightExt, sw = g.boundTypeExt == kBoundRound ? sh : g.semiWidthExt;
+    std::vector<std::pair<double, double>> at;
+    for (int i = -12; i <= 12; ++i)
+      for (int j = -12; j <= 12; ++j)
+        if (!round || i * i + j * j <= 144) at.emplace_back(sh * i / 12, sw * j / 12);
+    for (int k = 0; k < 48; ++k) at.emplace_back(0.999999 * sh * std::cos(k * kPi / 24), 0.999999 * sw * std::sin(k * kPi / 24));
+    for (const auto &[y, z] : at) {
+      int ok = 0;
+      if (std::hypot(y, z) > g.semiHeightInt) s.PointOnSurface(g.boundPosYExt + y, g.boundPosXExt + z, ok);
+      if (ok == 0 && std::hypot(y, z) > g.semiHeightInt) return std::hypot(y, z);
+    }
+    return -1.0;
+  };
+  int taken = 0, refused = 0;
+  Load("even_asphere_lens.os");
+  const TSurface file(*image.Surface(kRow));
+  for (const auto &[type, values] : shapes)
+    for (const auto &[columns, edit] : tables)
+      for (int column = 0; column < columns; ++column)
+        for (const char *text : {"0", "-50", "1e9", "-1e9", "1e-9"}) {
+          TSurface &s = *image.Surface(kRow);
+          s = file;
+          s.SetAsphericCoefficients(type, values.data(), static_cast<int>(values.size()));
+          s.general.Ex = type == kSurfaceCylinder ? 0.3 : 0.0;
+          s.general.semiHeightExt = s.general.semiWidthExt = 12.5;
+          image.Update();
+          ASSERT_LT(unmet(s), 0.0) << type;
+          const std::vector<double> before = shape(s);
+          const TPropertyEdit result = edit(column, text);
+          SCOPED_TRACE(testing::Message() << "type " << type << " column " << column << " typed " << text << ": " << result.message);
+          const TSurface &after = *image.Surface(kRow);
+          EXPECT_LT(result.accepted ? unmet(after) : -1.0, 0.0);
+          EXPECT_EQ(result.accepted ? before : shape(after), before);
+          taken += result.accepted, refused += !result.accepted;
+        }
+  EXPECT_GT(std::min(taken, refused), 100);
+  // A torus of second radius 0 is flat across: the circle of its first radius in y, any z.
+  for (const double r : {-50.0, 30.0}) {
+    TSurface torus;
+    const double a[] = {r, 0.0, 0.0};
+    torus.SetAsphericCoefficients(kSurfaceTor, a, 3);
+    torus.general.boundTypeExt = kBoundRectangle;
+    torus.general.semiHeightExt = 12.5, torus.general.semiWidthExt = 40.0;
+    for (const double y : {-12.5, 3.0, 12.5})
+      for (const double z : {-9.0, 0.0, 40.0}) {
+        int ok = 0;
+        const DPOINT3 p = torus.PointOnSurface(y, z, ok);
+        EXPECT_EQ(ok, 1);
+        EXPECT_NEAR(p.x, r - std::copysign(std::sqrt(r * r - y * y), r), 1e-9) << r << " " << y << " " << z;
       }
   }
 }

@@ -176,7 +176,13 @@ TEST(Frames, GroupRotationKeepsThePivotAndDistances) {
   }
   EXPECT_APPROX(system.TrackLength(), 30.0, kRoundTripTolerance);
   system.RotateGroupAboutPoint(2, 3, DPOINT3(), DPOINT3(0.0, 0.0, 0.1));
-  EXPECT_APPROX(system.GetSurfaceAngles(2, 0, kGlobalFrame).z, 0.1, kRoundTripTolerance);
+  // A turn of a tilted surface is rigid: its frame is the turn's times its own, not the sum
+  // of the angles.
+  const Matrix3 turned = Product(Frame(DPOINT3(0.0, 0.0, 0.1)), m);
+  for (int c = 0; c < 3; ++c) {
+    const DPOINT3 axis(c == 0, c == 1, c == 2);
+    ExpectPoint(Apply(Frame(system.GetSurfaceAngles(2, 0, kGlobalFrame)), axis), Apply(turned, axis), kRoundTripTolerance);
+  }
   EXPECT_APPROX(system.GetSurfaceAngles(1, 0, kGlobalFrame).z, 0.0, kRoundTripTolerance);
 }
 
@@ -217,6 +223,22 @@ TEST(Frames, RotatePointThereAndBackIsTheIdentity) {
                                    angles, 0);
   ExpectPoint(back, DPOINT3(centre.x + v.x, centre.y + v.y, centre.z + v.z),
               kRoundTripTolerance);
+}
+
+// Random frames turned by random turns, and frames whose axis stands along z (where only
+// ax - az is fixed): the angles written give the turn's frame times the old one.
+TEST(Frames, TurnedAnglesComposeTheTurnWithTheFrame) {
+  std::mt19937 generator(20261209);
+  std::uniform_real_distribution<double> angle(-kPi, kPi);
+  for (int trial = 0; trial < 200; ++trial) {
+    DPOINT3 a(angle(generator), angle(generator) / 2.0, angle(generator));
+    if (trial % 4 == 0) a.y = trial % 8 == 0 ? kPi / 2.0 : -kPi / 2.0;
+    const DPOINT3 turn = trial % 3 == 0 ? DPOINT3(0.0, 0.0, angle(generator))
+                                        : DPOINT3(angle(generator), angle(generator), angle(generator));
+    const Matrix3 want = Product(Frame(turn), Frame(a));
+    const Matrix3 got = Frame(TurnedAngles(a, turn));
+    for (int k = 0; k < 9; ++k) EXPECT_NEAR(got[k], want[k], 1e-12) << "trial " << trial << " element " << k;
+  }
 }
 
 }  // namespace
