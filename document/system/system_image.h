@@ -71,6 +71,9 @@ class TSetupKeeper {
   virtual void ConfigurationInserted(int at) = 0;
   virtual void ConfigurationDeleted(int at) = 0;
   virtual void SurfacesRenumbered(const std::vector<int> &map) = 0;
+  // Before the system turns round (after ConfigurationsChanging): the values the setup's
+  // bounds hold are measured while the surfaces stand as they did.
+  virtual void SurfacesTurning() {}
   // The system is saved under another name: its whole setup, kept now in the file from
   // (or in the keeper's own place), is written to the file to. False, why saying its cause,
   // when it was not.

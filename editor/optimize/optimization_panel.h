@@ -33,9 +33,9 @@ class TOptimizationPanel {
   // kept) unless the user chooses to let them go.
   [[nodiscard]] bool Close();
   // Writes the variables and merit functions to fileName in one replacement of the file,
-  // which keeps its other sections: the variables only when withParameters. A file the
-  // write could not replace stays whole as it was.
-  [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters);
+  // which keeps the other sections of base (empty: of fileName itself): the variables only
+  // when withParameters. A file the write could not replace stays whole as it was.
+  [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters, const std::string &base = {});
   // The variables and merit functions written at fileName by WriteSetup take the place of
   // the panel's (the file as the panel read it stays what a close compares with).
   void RestoreSetup(const std::string &fileName);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "editor/optimize/cm_optimize.h"
 #include "editor/optimize/optimization_panel.h"
@@ -32,9 +33,11 @@ bool TOptimizationSetup::StoreSetup(const std::string &path) {
   const bool onDisk = !file.empty() && ReadBytes(file, bytes);
   TOptimizationPanel *panel = Shown();
   if (panel == nullptr && !onDisk) return false;
-  // The panel's setup is written over a copy of the file, as its close would write it.
-  if (!ReplaceFileContents(path, bytes).Written()) return false;
-  return panel == nullptr || panel->WriteSetup(path, true).Written();
+  // Nothing but this program's Undo reads the copy: it is not forced to the disk. The
+  // panel's setup is written over the file's sections, as its close would write them.
+  const TUnforcedFile copy(path);
+  if (panel == nullptr) return ReplaceFileContents(path, bytes).Written();
+  return panel->WriteSetup(path, true, file).Written();
 }
 
 void TOptimizationSetup::RestoreSetup(const std::string &path) {
@@ -103,19 +106,39 @@ void TOptimizationSetup::ConfigurationDeleted(int at) {
   });
 }
 
+void TOptimizationSetup::SurfacesTurning() {
+  turning_.clear();
+  TOptimizationPanel *panel = Shown() != nullptr ? Shown() : hidden_.get();
+  if (panel == nullptr) return;
+  for (int i = 0; i < panel->parameters.Count(); ++i) {
+    turning_.push_back(panel->parameters.Get(i));
+    turning_.back().Value = panel->parameters.MeasuredValue(i);
+  }
+}
+
 void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
   // An edit of the surfaces tells only after it: the hidden file names the surfaces before.
   if (hidden_ == nullptr && !map.empty()) ReadHidden(static_cast<int>(map.size()));
-  Moved(!map.empty(), [&map](TOptimizationPanel &panel) {
-    std::vector<std::string> lost;
-    const bool touched = panel.parameters.SurfacesRenumbered(map, lost) > 0;
+  const std::vector<TParameterDescription> turning = std::exchange(turning_, {});
+  Moved(!map.empty(), [&](TOptimizationPanel &panel) {
+    std::vector<std::string> lost, notCarried;
+    std::vector<int> keptFrom;
+    bool touched = panel.parameters.SurfacesRenumbered(map, lost, &keptFrom) > 0;
+    if (!turning.empty() && turning.size() == keptFrom.size() + lost.size())
+      touched |= panel.parameters.CarryBounds(turning, keptFrom, notCarried) > 0;
     panel.functions.SurfacesRenumbered(map, lost);
+    std::string text;
     if (!lost.empty()) {
-      std::string text = "The surfaces moved, and the optimization setup with them. These name a surface that "
-                         "has no place in the new order and were taken out:";
+      text = "The surfaces moved, and the optimization setup with them. These name a surface that "
+             "has no place in the new order and were taken out:";
       for (const std::string &name : lost) text += "\n" + name;
-      MessageBox(nullptr, text, "Optimization", MB_OK | MB_ICONINFORMATION);
     }
+    if (!notCarried.empty()) {
+      text += std::string(text.empty() ? "" : "\n\n") +
+              "The bounds of these variables no longer hold their values after the turn and were left as they were:";
+      for (const std::string &name : notCarried) text += "\n" + name;
+    }
+    if (!text.empty()) MessageBox(nullptr, text, "Optimization", MB_OK | MB_ICONINFORMATION);
     return touched;
   });
 }

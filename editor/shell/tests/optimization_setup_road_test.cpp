@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "editor/insert/element_folder.h"
@@ -151,52 +153,92 @@ TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacing
 
 // A turn takes every variable and scanner surface with its surface in every configuration,
 // panel shown or hidden; one naming no surface after it (a distance after the last surface,
-// a scanner on the detector) goes, and is told.
+// a scanner on the detector) goes, and is told. Each variable's bounds, set round its value,
+// hold the value a run reads after the turn (a mirror's gap keeps its sign where a lens's
+// changes it), and two more turns give the parameter file back byte for byte.
 TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
-  for (const char *example : {"double_gauss.os", "even_asphere_lens.os", "hologram_lens.os"})
+  for (const char *example : {"double_gauss.os", "even_asphere_lens.os", "hologram_lens.os", "fold_mirror.os", "prism.os"})
     for (const bool shown : {true, false}) {
       SCOPED_TRACE(std::string(example) + (shown ? " panel shown" : " panel hidden"));
-      TSystemImage &system = Open(ScratchExample(example, (shown ? "S" : "H") + std::string(example))).System();
-      const int n = system.SurfaceCount();
-      answers_->QueueAnswer(IDYES);
-      editor_->SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
-      const DPOINT3 first = system.elements.data[0].referencePoint;
-      system.elements.data[0].MoveTo(first.x, first.y + 1, first.z), system.StoreConfiguration(-1);
-      std::vector<DPOINT3> from[2], to[2];  // where each surface stands; a variable is known by its left bound
+      const std::string name = (shown ? "S" : "H") + std::string(example), par = Scratch("Systems/" + name.substr(0, name.size() - 3) + ".par");
+      TSystemImage &system = Open(ScratchExample(example, name)).System();
+      // Configurations 2 and 3 move the first element 0.5 and 1 mm back along the axis.
+      const int n = system.SurfaceCount(), configurations = 3;
+      for (int c = 1; c < configurations; ++c) {
+        answers_->QueueAnswer(IDYES);
+        editor_->SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+        const DPOINT3 first = system.elements.data[0].referencePoint;
+        system.elements.data[0].MoveTo(first.x - 0.5 * c, first.y, first.z), system.StoreConfiguration(-1);
+      }
+      std::vector<DPOINT3> from[configurations], to[configurations];  // where each surface stands
       auto places = [&](std::vector<DPOINT3> *at) {
-        for (int c = 0; c < 2 && system.SelectConfiguration(c); ++c)
+        for (int c = 0; c < configurations && system.SelectConfiguration(c); ++c)
           for (int s = 0; s < n; ++s) at[c].push_back(system.GetSurfacePosition(s, 0, kGlobalFrame));
       };
       auto same = [](const DPOINT3 &a, const DPOINT3 &b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z) < 1e-9; };
+      // The values a run reads (NaN: none, the run drops the variable).
+      auto values = [](TOptimizationPanel &panel, const std::vector<TParameterDescription> &list) {
+        TOptimizationParameters probe;
+        probe.SetOwner(&panel.System());
+        for (const TParameterDescription &p : list) probe.Add(p);
+        probe.ReadFromSystem();
+        std::vector<double> read;
+        for (const TParameterDescription &p : list) {
+          const int at = probe.Find(p.Config, p.Surf, p.Type);
+          read.push_back(at >= 0 ? probe.Value(at) : std::nan(""));
+        }
+        return read;
+      };
       TOptimizationPanel *panel = ShowPanel(*editor_, true);
       std::vector<TParameterDescription> before;
-      for (int c = 0; c < 2; panel->functions.Record(c, 0)->ScannerSurface = c == 0 ? 2 : n - 1, ++c)
+      for (int c = 0; c < configurations; ++c) {
+        if (c < 2) panel->functions.Record(c, 0)->ScannerSurface = c == 0 ? 2 : n - 1;
         for (int s = 0; s < n; ++s)
-          for (const char *type : {"R", "T", "A2", "H1"})
-            before.emplace_back().Set(c, s, type, before.size() - 1, before.size() - 0.5), panel->parameters.Add(before.back());
+          for (const char *type : {"R", "T", "A2", "H1"}) before.emplace_back().Set(c, s, type, -1, 1);
+      }
+      const std::vector<double> read = values(*panel, before);
+      for (std::size_t i = 0; i < before.size(); ++i) {
+        const double v = std::isnan(read[i]) ? 0 : read[i], a = 0.1 * std::fabs(v) + 1e-4;
+        before[i].Set(before[i].Config, before[i].Surf, before[i].Type, v - a, v + 2 * a);
+        panel->parameters.Add(before[i]);
+      }
       panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true));
       const int kept = panel->parameters.Count();
       places(from), ShowPanel(*editor_, shown), answers_->boxes.clear();
       editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
       panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true)), places(to);
-      for (int i = 0; i < panel->parameters.Count(); ++i) {
-        // A distance crossed the other way has its bounds negated and swapped: known by either.
-        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
-        const TParameterDescription was = before.at(static_cast<int>(known)), is = panel->parameters.Get(i);
+      std::vector<TParameterDescription> after;
+      for (int i = 0; i < panel->parameters.Count(); ++i) after.push_back(panel->parameters.Get(i));
+      const std::vector<double> now = values(*panel, after);
+      for (std::size_t i = 0; i < after.size(); ++i) {
+        const TParameterDescription &is = after[i];
         ASSERT_TRUE(is.Surf >= 0 && is.Surf + (is.Type == "T") < n) << is.Surf;
-        EXPECT_TRUE(is.Type == "T" ? is.Left == -was.Right && is.Right == -was.Left : is.Left == was.Left && is.Right == was.Right)
-            << was.Type << was.Surf << " [" << is.Left << ", " << is.Right << "]";
-        const int other = is.Type == "T" && !same(to[is.Config][is.Surf], from[was.Config][was.Surf]);
-        EXPECT_TRUE(same(to[is.Config][is.Surf], from[was.Config][was.Surf + other]) &&
-                    (is.Type != "T" || same(to[is.Config][is.Surf + 1], from[was.Config][was.Surf + 1 - other])))
-            << was.Type << was.Surf << " -> " << is.Surf;
+        // The same surface in space (a distance: the same pair, in either order), with the
+        // bounds it had, or those negated and swapped, holding the value read now.
+        const auto was = std::find_if(before.begin(), before.end(), [&](const TParameterDescription &w) {
+          const std::vector<DPOINT3> &f = from[w.Config], &t = to[is.Config];
+          const bool place = is.Type != "T" ? same(t[is.Surf], f[w.Surf])
+                                            : (same(t[is.Surf], f[w.Surf]) && same(t[is.Surf + 1], f[w.Surf + 1])) ||
+                                                  (same(t[is.Surf], f[w.Surf + 1]) && same(t[is.Surf + 1], f[w.Surf]));
+          return w.Config == is.Config && w.Type == is.Type && place &&
+                 ((is.Left == w.Left && is.Right == w.Right) || (is.Left == -w.Right && is.Right == -w.Left));
+        });
+        EXPECT_TRUE(was != before.end()) << is.Type << is.Surf << " configuration " << is.Config << " [" << is.Left << ", " << is.Right << "]";
+        EXPECT_TRUE(std::isnan(now[i]) || (now[i] >= is.Left && now[i] <= is.Right))
+            << is.Type << is.Surf << " configuration " << is.Config << " = " << now[i] << " outside [" << is.Left << ", " << is.Right << "]";
       }
       // The distance after the last surface of each configuration went, with the scanner of 2.
-      EXPECT_EQ(panel->parameters.Count() + 2, kept);
+      EXPECT_EQ(panel->parameters.Count() + configurations, kept);
       ASSERT_EQ(answers_->boxes.size(), 1u);
       EXPECT_TRUE(answers_->boxes[0].text.find("T of surface " + std::to_string(n)) != std::string::npos &&
-                  answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos);
+                  answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos &&
+                  answers_->boxes[0].text.find("no longer hold") == std::string::npos)
+          << answers_->boxes[0].text;
       EXPECT_TRUE(same(to[0][panel->functions.Record(0, 0)->ScannerSurface], from[0][2]) && panel->functions.Record(1, 0)->ScannerSurface == 0);
+      ShowPanel(*editor_, false);
+      const std::string once = ReadText(par);
+      for (int turn = 0; turn < 2; ++turn) ShowPanel(*editor_, shown), editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM), ShowPanel(*editor_, false);
+      EXPECT_EQ(ReadText(par), once);
     }
 }
 
