@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "optimization/binding/optimization_progress.h"
 #include "optimization/binding/tests/run_test_support.h"
@@ -147,7 +148,12 @@ double SimplexMinimum(const std::function<double(const std::vector<double> &)> &
 TEST_F(KorvexOptz, OneCurvatureDrivesTheSingletToAFocalLengthOf100) {
   SetUpSinglet();
   TTestRunHost host;
+  // The default file is replaced once, whole: a stop leaves the old one or the new one.
+  static int replaced = 0;
+  const TReplaceWatcher before = SetReplaceWatcher([](const std::string &path) { replaced += path.ends_with("/default.par"); });
   EXPECT_EQ(RunOptimization(configured, parameters, set, host, Scratch("default.par")), kRunCompleted);
+  SetReplaceWatcher(before);
+  EXPECT_EQ(replaced, 1);
   EXPECT_EQ(host.begun, 1);
   EXPECT_EQ(host.ended, 1);
   ASSERT_FALSE(host.accepted.empty());
