@@ -27,26 +27,53 @@ TOptimizationSetup::~TOptimizationSetup() {
   if (image_.SetupKeeper() == this) image_.SetSetupKeeper(nullptr);
 }
 
+std::string TOptimizationSetup::PagesBuiltFor() const {
+  // What the merit pages are built from besides the file: the configurations' and the
+  // system's beams and units, the rays of a fan, the wavelengths, the surfaces.
+  const TOpticalSystemInformation &info = image_.info;
+  std::string layout = std::to_string(image_.SurfaceCount()) + ' ' + std::to_string(info.Nray) + ' ' +
+                       std::to_string(info.Unit) + ' ' + std::to_string(info.WavelengthCount());
+  auto beams = [&layout](const Mem<double> &fields) {
+    layout += '|';
+    for (int b = 0; b < fields.Cells(); ++b) layout += ' ' + std::to_string(fields.data[b]);
+  };
+  beams(info.AlfaM);
+  for (int c = 0; c < image_.ConfigurationCount(); ++c)
+    beams(image_.configurations.data[c].AlfaM), layout += ' ' + std::to_string(image_.configurations.data[c].Unit);
+  return layout;
+}
+
 bool TOptimizationSetup::StoreSetup(const std::string &path) {
+  shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
-  std::string bytes;
+  std::string bytes, there;
   const bool onDisk = !file.empty() && ReadBytes(file, bytes);
   TOptimizationPanel *panel = Shown();
   if (panel == nullptr && !onDisk) return false;
-  // Nothing but this program's Undo reads the copy: it is not forced to the disk. The
-  // panel's setup is written over the file's sections, as its close would write them.
+  // Nothing but this program's Undo reads the copy: it is not forced to the disk, and a
+  // copy that holds the setup already is left as it is. The panel's setup is written over
+  // the file's sections, as its close would write them.
   const TUnforcedFile copy(path);
-  if (panel == nullptr) return ReplaceFileContents(path, bytes).Written();
-  return panel->WriteSetup(path, true, file).Written();
+  if (panel == nullptr) return (ReadBytes(path, there) && there == bytes) || ReplaceFileContents(path, bytes).Written();
+  if (!panel->WriteSetup(path, true, file).Written()) return false;
+  // What the panel holds now, for an Undo or Redo that brings back the same.
+  shownBytes_ = ReadBytes(path, shownBytes_) ? shownBytes_ : std::string();
+  shownLayout_ = PagesBuiltFor();
+  return true;
 }
 
 void TOptimizationSetup::RestoreSetup(const std::string &path) {
+  std::string kept, now;
   if (TOptimizationPanel *panel = Shown()) {
+    // The panel holds that setup already, its pages built for the same beams: nothing is
+    // read or built again.
+    if (!shownBytes_.empty() && ReadBytes(path, kept) && kept == shownBytes_ && PagesBuiltFor() == shownLayout_) return;
     panel->RestoreSetup(path);
+    shownBytes_ = kept, shownLayout_ = PagesBuiltFor();
     return;
   }
+  shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
-  std::string kept, now;
   if (file.empty() || !ReadBytes(path, kept)) return;
   if (ReadBytes(file, now) && now == kept) return;
   if (const TFileWriteResult why = ReplaceFileContents(file, kept); !why.Written())

@@ -50,7 +50,13 @@ class TOptimizationSetup final : public TSetupKeeper {
   // surfaces (-1: the system's).
   void ReadHidden(int surfacesNamed);
 
+  // What the merit pages are built from besides the file, in a few words.
+  std::string PagesBuiltFor() const;
+
   TSystemImage &image_;
+  // The setup the shown panel held when it was last kept or brought back (empty: unknown),
+  // and what its pages were built for then.
+  std::string shownBytes_, shownLayout_;
   // The file's setup, read before a configuration edit while the panel is hidden.
   std::unique_ptr<TOptimizationPanel> hidden_;
   // The variables as a turn found them, each with its value measured before it.
