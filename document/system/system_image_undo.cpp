@@ -3,6 +3,8 @@
 // the current state; the ring keeps at most ring size - 1 steps back.
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,13 @@ const char *const kSystemCopyName = "~~system.tmp";
 
 std::string UndoPath(int slot) { return TempPath(UndoFileName(slot)); }
 std::string UndoSetupPath(int slot) { return TempPath(UndoSetupFileName(slot)); }
+
+bool ReadWholeFile(const std::string &path, std::string &bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return true;
+}
 
 std::string BaseName(const std::string &path) {
   const std::size_t slash = path.find_last_of('/');
@@ -85,8 +94,10 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
   // The step left keeps the setup it had before this change (a change of the setup alone
   // takes no step of its own).
+  const bool keptNow = !setupOfStepKept_ && options.undoIndex >= 1;
   if (!setupOfStepKept_) KeepSetupOfStep();
   setupOfStepKept_ = false;
+  const std::string keptSetup = keptNow ? UndoSetupPath(options.undoIndex % ringSize) : std::string();
   const int index = options.undoIndex + 1;
   const std::string path = UndoPath(index % ringSize);
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
@@ -107,7 +118,14 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
     AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
     // The setup stands beside the snapshot, never in it.
-    if (setupKeeper_ != nullptr) static_cast<void>(setupKeeper_->StoreSetup(UndoSetupPath(index % ringSize)));
+    // Kept a moment ago, with nothing changed since, it is the same: copied, not written anew.
+    if (const std::string setup = UndoSetupPath(index % ringSize); keptNow && setupKeeper_ != nullptr) {
+      const TUnforcedFile copy(setup);
+      std::string bytes;
+      if (ReadWholeFile(keptSetup, bytes)) static_cast<void>(ReplaceFileContents(setup, bytes));
+    } else if (setupKeeper_ != nullptr) {
+      static_cast<void>(setupKeeper_->StoreSetup(setup));
+    }
     ++revision_;
     options.undoIndex = index;
     options.SetLabel(index, label);
