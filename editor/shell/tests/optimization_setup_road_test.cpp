@@ -331,3 +331,33 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWith
   for (int command : {CM_DELETE, CM_CUT, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT})
     EXPECT_TRUE(renumbered.count(command) != 0) << command;
 }
+
+// An edit's undo step forces only its snapshot to the disk (the setup beside it is read by
+// nothing after a crash), and an Undo and a Redo that bring back the setup the panel holds
+// leave the panel as it is (a value no file holds stays); a step of another setup is read.
+TEST_F(OptimizationSetupRoadTest, AnUndoStepForcesOnlyItsSnapshotAndKeepsThePagesThatStay) {
+  TOpticalEditor &editor = Open(ScratchExample("fold_mirror.os", "Pages.os"));
+  TSystemImage &system = editor.System();
+  TOptimizationPanel *panel = ShowPanel(editor, true);
+  TParameterDescription variable;
+  variable.Set(0, 1, "R", 0.01, 0.03);
+  panel->parameters.Add(variable);
+  static std::vector<std::string> forced;
+  const TReplaceWatcher watcher = SetReplaceWatcher([](const std::string &file) { forced.push_back(file); });
+  for (const int target : {40, 41}) {
+    forced.clear();
+    panel->functions.Record(0, 0)->Focus.data[0].Target = target;
+    system.Surface(1)->SetRadius(target), system.Update();
+    ASSERT_EQ(system.SaveUndo("Radius"), 1);
+    EXPECT_TRUE(forced.size() == 1 && IsUndoFileName(std::filesystem::path(forced[0]).filename().string())) << forced.size();
+    panel->parameters.StoreValue(0, 123);
+    editor.SendMessage(WM_COMMAND, target == 40 ? CM_UNDO : CM_REDO);
+    editor.SendMessage(WM_COMMAND, target == 40 ? CM_REDO : CM_UNDO);
+    EXPECT_EQ(panel->parameters.Value(0), 123);
+  }
+  // Back to the step before the target changed: read from its copy.
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(panel->functions.Record(0, 0)->Focus.data[0].Target, 40);
+  EXPECT_NE(panel->parameters.Value(0), 123);
+  SetReplaceWatcher(watcher);
+}
