@@ -43,6 +43,8 @@ bool IsUndoFileName(const std::string &fileName);
 // The ring's files in the directory (full paths, sorted by name), as a program that did not
 // end left them; answers their count.
 int ListUndoFiles(const std::string &directory, Mem<STRING> &list);
+// Removes the ring's files in the directory, each snapshot with the setup beside it.
+void RemoveUndoFiles(const std::string &directory);
 
 // A part of the program that has lent the system settings of its own (the image-synthesis
 // folder) swaps the system's own settings in for each undo snapshot and back afterwards,

@@ -82,6 +82,16 @@ int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
   return kept;
 }
 
+void RemoveUndoFiles(const std::string &directory) {
+  Mem<STRING> files;
+  const int count = ListUndoFiles(directory, files);
+  for (int i = 0; i < count; ++i) {
+    const std::string snapshot = files.data[i];
+    DeleteFileIfExists(snapshot);
+    DeleteFileIfExists(snapshot.substr(0, snapshot.size() - std::string(kUndoExtension).size()) + ".par");
+  }
+}
+
 int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   // Without a private temporary directory no snapshot is written anywhere.
   if (TempDir().empty()) return 0;
