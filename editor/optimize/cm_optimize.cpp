@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -15,6 +17,13 @@
 #include "platform/core/paths.h"
 
 namespace {
+
+bool ReadBytes(const std::string &path, std::string &bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return true;
+}
 
 // The host of the editor's run: the window host's, with the undo snapshot of the system
 // as it is when the run begins, and the views redrawn after each accepted step while the
@@ -70,6 +79,21 @@ class TSnapshotHost final : public TOptimizationRunHost {
     if (!redoAside_.empty()) std::filesystem::remove(redoAside_, ignored);
     if (!setupAside_.empty()) std::filesystem::remove(setupAside_, ignored);
   }
+  // The snapshot of the start is the step before it over again (nothing was edited since
+  // that step): the run's own step takes its place, so one Undo goes back over the run.
+  bool StartRepeatsTheStepBefore() const {
+    const int ring = image_.options.RingSize();
+    if (keptUndoIndex_ < 1 || image_.options.undoIndex != keptUndoIndex_ + 1) return false;
+    auto same = [](const std::string &a, const std::string &b) {
+      std::string x, y;
+      const bool hasA = ReadBytes(a, x), hasB = ReadBytes(b, y);
+      return hasA == hasB && x == y;
+    };
+    return FileExists(TempPath(UndoFileName(keptUndoIndex_ % ring))) &&
+           same(TempPath(UndoFileName(keptUndoIndex_ % ring)), TempPath(UndoFileName((keptUndoIndex_ + 1) % ring))) &&
+           same(TempPath(UndoSetupFileName(keptUndoIndex_ % ring)), TempPath(UndoSetupFileName((keptUndoIndex_ + 1) % ring)));
+  }
+  int KeptUndoIndex() const { return keptUndoIndex_; }
   void IterationAccepted(const TKorvexOptz &optz) override {
     if (functions_.ShowEachStep != 0) system_.RefreshViews();
     inner_.IterationAccepted(optz);
@@ -150,6 +174,7 @@ TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationPa
   // Only a run that changed the system marks it modified and is a step to undo.
   if (snapshots.Changed()) {
     image.SetUnsavedChanges(1);
+    if (snapshots.StartRepeatsTheStepBefore()) image.options.undoIndex = snapshots.KeptUndoIndex();
     image.SaveUndo("Optimization");
   } else {
     snapshots.DropStartSnapshot();
