@@ -108,6 +108,8 @@ class TSnapshotHost final : public TOptimizationRunHost {
     for (int i = 0; i < parameters_.Count() && i < static_cast<int>(startValues_.size()); ++i)
       parameters_.StoreValue(i, startValues_[static_cast<std::size_t>(i)]);
     image_.SetUnsavedChanges(modified);
+    // The views show it so while the run's fault box is up.
+    system_.RefreshViews();
     return true;
   }
   bool begun = false;

@@ -155,7 +155,13 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag
     ASSERT_EQ(image.Save(Scratch("before.os")), 1);
     image.SetUnsavedChanges(modified);
     TPassingHost failing;
+    // The views show the system left as it was while the fault box is up.
+    std::size_t boxesAtRefresh = 0;
+    const TSurface *shown = nullptr;
+    system.refreshViews = [&] { boxesAtRefresh = BoxCount(), shown = image.Surface(1); };
     EXPECT_EQ(CmOptimize(system, parameters, functions, failing), kRunFailed);
+    system.refreshViews = nullptr;
+    EXPECT_TRUE(boxesAtRefresh + 1 == BoxCount() && shown == image.Surface(1));
     EXPECT_EQ(image.HasUnsavedChanges(), modified);
     EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
     ASSERT_EQ(image.Save(Scratch("after.os")), 1);
