@@ -23,6 +23,7 @@
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
 #include "optics/model/temporary_directory.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/bars/gadget_window.h"
@@ -741,7 +742,11 @@ void TOpticalEditor::OpenPropertiesOfSelected() { properties_.CmPropertiesOfSele
 
 bool TOpticalEditor::LetGoOfSystem() {
   if (!launchers_.CloseSynthesisForNewSystem()) return false;
-  return properties_.ClosePropertiesPanel();
+  if (!properties_.ClosePropertiesPanel()) return false;
+  // The progress window of the last run holds that system's figures and takes back its step.
+  if (TOptimizationViewer *viewer = TOptimizationViewer::Existing(); viewer != nullptr && !viewer->State().Running())
+    viewer->CmOk();
+  return true;
 }
 
 bool TOpticalEditor::CloseOptimizationPanel() { return properties_.ClosePropertiesPanel(); }

@@ -11,6 +11,7 @@
 #include "editor/insert/element_folder.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "editor/optimize/optimization_panel.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
 
@@ -360,4 +361,20 @@ TEST_F(OptimizationSetupRoadTest, AnUndoStepForcesOnlyItsSnapshotAndKeepsThePage
   EXPECT_EQ(panel->functions.Record(0, 0)->Focus.data[0].Target, 40);
   EXPECT_NE(panel->parameters.Value(0), 123);
   SetReplaceWatcher(watcher);
+}
+
+// The progress window of a run on one system closes when another is opened or a new one made.
+TEST_F(OptimizationSetupRoadTest, TheLastRunsProgressWindowGoesWithItsSystem) {
+  for (const int command : {CM_OPEN_SYSTEM, CM_NEW_SYSTEM}) {
+    TOpticalEditor &editor = Open(ScratchExample("singlet.os", "Run" + std::to_string(command) + ".os"));
+    auto *viewer = new TOptimizationViewer(&editor);
+    ASSERT_TRUE(viewer->Create());
+    ASSERT_EQ(TOptimizationViewer::Existing(), viewer);
+    TScriptedFileDialog files;
+    files.Choose({ScratchExample("double_gauss.os", "Other" + std::to_string(command) + ".os")});
+    answers_->QueueAnswer(IDNO);
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(TOptimizationViewer::Existing(), nullptr) << command;
+    EXPECT_EQ(editor.System().name.find("Other") != std::string::npos, command == CM_OPEN_SYSTEM);
+  }
 }
