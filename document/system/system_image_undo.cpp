@@ -3,8 +3,6 @@
 // the current state; the ring keeps at most ring size - 1 steps back.
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -24,13 +22,6 @@ const char *const kSystemCopyName = "~~system.tmp";
 
 std::string UndoPath(int slot) { return TempPath(UndoFileName(slot)); }
 std::string UndoSetupPath(int slot) { return TempPath(UndoSetupFileName(slot)); }
-
-bool ReadWholeFile(const std::string &path, std::string &bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return true;
-}
 
 std::string BaseName(const std::string &path) {
   const std::size_t slash = path.find_last_of('/');
@@ -132,7 +123,7 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
     if (const std::string setup = UndoSetupPath(index % ringSize); keptNow && setupKeeper_ != nullptr) {
       const TUnforcedFile copy(setup);
       std::string bytes;
-      if (ReadWholeFile(keptSetup, bytes)) static_cast<void>(ReplaceFileContents(setup, bytes));
+      if (ReadFileBytes(keptSetup, bytes)) static_cast<void>(ReplaceFileContents(setup, bytes));
     } else if (setupKeeper_ != nullptr) {
       static_cast<void>(setupKeeper_->StoreSetup(setup));
     }

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/edited_configurations.h"
+#include "foundation/helpers/file_list.h"
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/model_globals.h"
 #include "optimization/merit/optimization_functions.h"
@@ -17,13 +16,6 @@
 #include "platform/core/paths.h"
 
 namespace {
-
-bool ReadBytes(const std::string &path, std::string &bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return true;
-}
 
 // The host of the editor's run: the window host's, with the undo snapshot of the system
 // as it is when the run begins, and the views redrawn after each accepted step while the
@@ -86,7 +78,7 @@ class TSnapshotHost final : public TOptimizationRunHost {
     if (keptUndoIndex_ < 1 || image_.options.undoIndex != keptUndoIndex_ + 1) return false;
     auto same = [](const std::string &a, const std::string &b) {
       std::string x, y;
-      const bool hasA = ReadBytes(a, x), hasB = ReadBytes(b, y);
+      const bool hasA = ReadFileBytes(a, x), hasB = ReadFileBytes(b, y);
       return hasA == hasB && x == y;
     };
     return FileExists(TempPath(UndoFileName(keptUndoIndex_ % ring))) &&

@@ -1,25 +1,13 @@
 #include "editor/optimize/optimization_setup.h"
 
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "editor/optimize/cm_optimize.h"
 #include "editor/optimize/optimization_panel.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/helpers/file_list.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
-
-namespace {
-
-bool ReadBytes(const std::string &path, std::string &bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return true;
-}
-
-}  // namespace
 
 TOptimizationSetup::TOptimizationSetup(TSystemImage &image) : image_(image) { image_.SetSetupKeeper(this); }
 
@@ -47,17 +35,17 @@ bool TOptimizationSetup::StoreSetup(const std::string &path) {
   shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
   std::string bytes, there;
-  const bool onDisk = !file.empty() && ReadBytes(file, bytes);
+  const bool onDisk = !file.empty() && ReadFileBytes(file, bytes);
   TOptimizationPanel *panel = Shown();
   if (panel == nullptr && !onDisk) return false;
   // Nothing but this program's Undo reads the copy: it is not forced to the disk, and a
   // copy that holds the setup already is left as it is. The panel's setup is written over
   // the file's sections, as its close would write them.
   const TUnforcedFile copy(path);
-  if (panel == nullptr) return (ReadBytes(path, there) && there == bytes) || ReplaceFileContents(path, bytes).Written();
+  if (panel == nullptr) return (ReadFileBytes(path, there) && there == bytes) || ReplaceFileContents(path, bytes).Written();
   if (!panel->WriteSetup(path, true, file).Written()) return false;
   // What the panel holds now, for an Undo or Redo that brings back the same.
-  shownBytes_ = ReadBytes(path, shownBytes_) ? shownBytes_ : std::string();
+  shownBytes_ = ReadFileBytes(path, shownBytes_) ? shownBytes_ : std::string();
   shownLayout_ = PagesBuiltFor();
   return true;
 }
@@ -67,15 +55,15 @@ void TOptimizationSetup::RestoreSetup(const std::string &path) {
   if (TOptimizationPanel *panel = Shown()) {
     // The panel holds that setup already, its pages built for the same beams: nothing is
     // read or built again.
-    if (!shownBytes_.empty() && ReadBytes(path, kept) && kept == shownBytes_ && PagesBuiltFor() == shownLayout_) return;
+    if (!shownBytes_.empty() && ReadFileBytes(path, kept) && kept == shownBytes_ && PagesBuiltFor() == shownLayout_) return;
     panel->RestoreSetup(path);
     shownBytes_ = kept, shownLayout_ = PagesBuiltFor();
     return;
   }
   shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
-  if (file.empty() || !ReadBytes(path, kept)) return;
-  if (ReadBytes(file, now) && now == kept) return;
+  if (file.empty() || !ReadFileBytes(path, kept)) return;
+  if (ReadFileBytes(file, now) && now == kept) return;
   if (const TFileWriteResult why = ReplaceFileContents(file, kept); !why.Written())
     MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
 }
@@ -178,7 +166,7 @@ bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string
   }
   std::string bytes;
   if (from == to) return true;
-  if (from.empty() || !ReadBytes(from, bytes)) {
+  if (from.empty() || !ReadFileBytes(from, bytes)) {
     // No setup of its own: a file already at the new name (which the user agreed to replace)
     // loses the other system's variables and takes this system's default merit functions.
     if (!FileExists(to)) return true;

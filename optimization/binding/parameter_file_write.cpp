@@ -2,10 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "foundation/helpers/file_list.h"
 #include "foundation/textfiles/read_nf.h"
 #include "optics/model/model_globals.h"
 #include "optimization/merit/optimization_functions.h"
@@ -15,7 +14,7 @@ namespace {
 
 std::string Bytes(const std::string &path) {
   std::string bytes;
-  if (std::ifstream in(path, std::ios::binary); in) bytes.assign(std::istreambuf_iterator<char>(in), {});
+  ReadFileBytes(path, bytes);
   return bytes;
 }
 
