@@ -16,6 +16,7 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "optimization/binding/optimization_progress.h"
+#include "optimization/binding/parameter_file_write.h"
 #include "optimization/binding/tests/run_test_support.h"
 
 namespace {
@@ -166,6 +167,21 @@ TEST_F(KorvexOptz, OneCurvatureDrivesTheSingletToAFocalLengthOf100) {
   const std::string written = ReadText(Scratch("default.par"));
   EXPECT_NE(written.find("[Parameters]"), std::string::npos);
   EXPECT_NE(written.find("[Functions]"), std::string::npos);
+}
+
+// A list emptied by the user clears the file's variables (a count of 0, no record) in the
+// same one write that keeps its merit functions.
+TEST_F(KorvexOptz, AnEmptiedListClearsTheFilesVariablesAndKeepsItsFunctions) {
+  SetUpSinglet();
+  const std::string path = Scratch("emptied.par");
+  ASSERT_TRUE(WriteParameterFile(path, path, &parameters, set).Written());
+  ASSERT_NE(ReadText(path).find("Surf="), std::string::npos);
+  TOptimizationParameters none;
+  ASSERT_TRUE(WriteParameterFile(path, path, &none, set).Written());
+  const std::string text = ReadText(path);
+  EXPECT_TRUE(text.find("[Common]\nNumPar=0\n") != std::string::npos && text.find("Surf=") == std::string::npos &&
+              text.find("[Functions]") != std::string::npos)
+      << text;
 }
 
 TEST_F(KorvexOptz, ADoubletsTransverseAberrationMeritFallsTenfold) {
