@@ -43,6 +43,8 @@ bool IsUndoFileName(const std::string &fileName);
 // The ring's files in the directory (full paths, sorted by name), as a program that did not
 // end left them; answers their count.
 int ListUndoFiles(const std::string &directory, Mem<STRING> &list);
+// Removes the ring's files in the directory, each snapshot with the setup beside it.
+void RemoveUndoFiles(const std::string &directory);
 
 // A part of the program that has lent the system settings of its own (the image-synthesis
 // folder) swaps the system's own settings in for each undo snapshot and back afterwards,
@@ -71,6 +73,9 @@ class TSetupKeeper {
   virtual void ConfigurationInserted(int at) = 0;
   virtual void ConfigurationDeleted(int at) = 0;
   virtual void SurfacesRenumbered(const std::vector<int> &map) = 0;
+  // Before the system turns round (after ConfigurationsChanging): the values the setup's
+  // bounds hold are measured while the surfaces stand as they did.
+  virtual void SurfacesTurning() {}
   // The system is saved under another name: its whole setup, kept now in the file from
   // (or in the keeper's own place), is written to the file to. False, why saying its cause,
   // when it was not.

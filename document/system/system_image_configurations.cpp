@@ -357,6 +357,7 @@ void TSystemImage::ForEachConfiguration() {
   if (setupKeeper_ != nullptr) {
     KeepSetupOfStep();
     setupKeeper_->ConfigurationsChanging();
+    setupKeeper_->SurfacesTurning();
   }
   std::vector<int> moved;
   // The reloads and the turn renumber nothing on their own: the turn's map is handed at the end.

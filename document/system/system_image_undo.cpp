@@ -73,6 +73,16 @@ int ListUndoFiles(const std::string &directory, Mem<STRING> &list) {
   return kept;
 }
 
+void RemoveUndoFiles(const std::string &directory) {
+  Mem<STRING> files;
+  const int count = ListUndoFiles(directory, files);
+  for (int i = 0; i < count; ++i) {
+    const std::string snapshot = files.data[i];
+    DeleteFileIfExists(snapshot);
+    DeleteFileIfExists(snapshot.substr(0, snapshot.size() - std::string(kUndoExtension).size()) + ".par");
+  }
+}
+
 int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   // Without a private temporary directory no snapshot is written anywhere.
   if (TempDir().empty()) return 0;
@@ -85,8 +95,10 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   const bool moved = current != 0 && SelectConfiguration(0) != 0;
   // The step left keeps the setup it had before this change (a change of the setup alone
   // takes no step of its own).
+  const bool keptNow = !setupOfStepKept_ && options.undoIndex >= 1;
   if (!setupOfStepKept_) KeepSetupOfStep();
   setupOfStepKept_ = false;
+  const std::string keptSetup = keptNow ? UndoSetupPath(options.undoIndex % ringSize) : std::string();
   const int index = options.undoIndex + 1;
   const std::string path = UndoPath(index % ringSize);
   // The slot's older snapshot goes first, so nothing of it survives in the new one.
@@ -107,7 +119,14 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
     AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
     // The setup stands beside the snapshot, never in it.
-    if (setupKeeper_ != nullptr) static_cast<void>(setupKeeper_->StoreSetup(UndoSetupPath(index % ringSize)));
+    // Kept a moment ago, with nothing changed since, it is the same: copied, not written anew.
+    if (const std::string setup = UndoSetupPath(index % ringSize); keptNow && setupKeeper_ != nullptr) {
+      const TUnforcedFile copy(setup);
+      std::string bytes;
+      if (ReadFileBytes(keptSetup, bytes)) static_cast<void>(ReplaceFileContents(setup, bytes));
+    } else if (setupKeeper_ != nullptr) {
+      static_cast<void>(setupKeeper_->StoreSetup(setup));
+    }
     ++revision_;
     options.undoIndex = index;
     options.SetLabel(index, label);

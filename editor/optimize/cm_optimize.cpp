@@ -8,6 +8,7 @@
 
 #include "document/system/system_image.h"
 #include "editor/optimize/edited_configurations.h"
+#include "foundation/helpers/file_list.h"
 #include "foundation/helpers/path_parts.h"
 #include "optics/model/model_globals.h"
 #include "optimization/merit/optimization_functions.h"
@@ -70,6 +71,21 @@ class TSnapshotHost final : public TOptimizationRunHost {
     if (!redoAside_.empty()) std::filesystem::remove(redoAside_, ignored);
     if (!setupAside_.empty()) std::filesystem::remove(setupAside_, ignored);
   }
+  // The snapshot of the start is the step before it over again (nothing was edited since
+  // that step): the run's own step takes its place, so one Undo goes back over the run.
+  bool StartRepeatsTheStepBefore() const {
+    const int ring = image_.options.RingSize();
+    if (keptUndoIndex_ < 1 || image_.options.undoIndex != keptUndoIndex_ + 1) return false;
+    auto same = [](const std::string &a, const std::string &b) {
+      std::string x, y;
+      const bool hasA = ReadFileBytes(a, x), hasB = ReadFileBytes(b, y);
+      return hasA == hasB && x == y;
+    };
+    return FileExists(TempPath(UndoFileName(keptUndoIndex_ % ring))) &&
+           same(TempPath(UndoFileName(keptUndoIndex_ % ring)), TempPath(UndoFileName((keptUndoIndex_ + 1) % ring))) &&
+           same(TempPath(UndoSetupFileName(keptUndoIndex_ % ring)), TempPath(UndoSetupFileName((keptUndoIndex_ + 1) % ring)));
+  }
+  int KeptUndoIndex() const { return keptUndoIndex_; }
   void IterationAccepted(const TKorvexOptz &optz) override {
     if (functions_.ShowEachStep != 0) system_.RefreshViews();
     inner_.IterationAccepted(optz);
@@ -84,6 +100,8 @@ class TSnapshotHost final : public TOptimizationRunHost {
     for (int i = 0; i < parameters_.Count() && i < static_cast<int>(startValues_.size()); ++i)
       parameters_.StoreValue(i, startValues_[static_cast<std::size_t>(i)]);
     image_.SetUnsavedChanges(modified);
+    // The views show it so while the run's fault box is up.
+    system_.RefreshViews();
     return true;
   }
   bool begun = false;
@@ -150,6 +168,7 @@ TOptimizationRunResult CmOptimize(TEditedConfigurations &system, TOptimizationPa
   // Only a run that changed the system marks it modified and is a step to undo.
   if (snapshots.Changed()) {
     image.SetUnsavedChanges(1);
+    if (snapshots.StartRepeatsTheStepBefore()) image.options.undoIndex = snapshots.KeptUndoIndex();
     image.SaveUndo("Optimization");
   } else {
     snapshots.DropStartSnapshot();

@@ -1,41 +1,17 @@
 #include "editor/optimize/optimization_panel.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 #include "document/system/system_image.h"
 #include "editor/optimize/cm_optimize.h"
 #include "foundation/filewrite/file_replace.h"
-#include "foundation/textfiles/read_nf.h"
+#include "optimization/binding/parameter_file_write.h"
 #include "optics/model/model_globals.h"
 #include "platform/core/message_box.h"
 
 namespace {
-
-// A list emptied by the user is not written (the writer leaves a file alone for an empty
-// list), so the file's parameters are cleared instead: a count of 0 reads as no parameter,
-// and the next opening of the panel does not bring the deleted ones back.
-TFileWriteResult ForgetParameters(const std::string &fileName) {
-  TRead1NF probe;
-  if (probe.Open(fileName, 0) == nullptr || probe.ReadSection("[Common]") == 0) return {};
-  probe.Close();
-  TRead1NF file;
-  std::FILE *out = file.Open(fileName, 1);
-  if (out == nullptr) return file.WriteResult();
-  file.SelectSection("[Common]");
-  std::fprintf(out, "NumPar=0\n\n");
-  file.Reset();
-  file.SelectSection("[Parameters]");
-  std::fprintf(out, "\n");
-  file.Reset();
-  file.PrepareTemp();
-  file.Close();
-  return file.WriteResult();
-}
 
 // The parameters of the list, as their records in the file give them.
 std::vector<TParameterDescription> Records(const TOptimizationParameters &parameters) {
@@ -94,32 +70,12 @@ bool TOptimizationPanel::Close() {
   return LetValuesGo(FileWriteFaultText(file, why));
 }
 
-TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, bool withParameters,
-                                                bool anotherSystems) {
-  // Both parts are written into a work copy of the file, which then replaces it in one step:
-  // a stop on the way never leaves new variables beside old functions.
-  const std::string work = TempDir().empty() ? fileName + ".setup~" : TempPath("setup-work.par");
-  std::string bytes;
-  if (std::ifstream in(fileName, std::ios::binary); in && !anotherSystems)
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  TFileWriteResult why = ReplaceFileContents(work, bytes);
-  if (why.Written() && withParameters) {
-    parameters.RemoveInvalid();
-    if (parameters.Count() > 0)
-      static_cast<void>(parameters.Write(work, &why));
-    else
-      why = ForgetParameters(work);
-  }
-  if (why.Written()) static_cast<void>(functions.Write(work, &why));
-  if (why.Written()) {
-    std::ifstream in(work, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    why = ReplaceFileContents(fileName, bytes);
-  }
+TFileWriteResult TOptimizationPanel::WriteSetup(const std::string &fileName, bool withParameters, const std::string &base,
+                                                bool anew) {
+  const TFileWriteResult why = WriteParameterFile(anew ? std::string() : base.empty() ? fileName : base, fileName,
+                                                  withParameters ? &parameters : nullptr, functions);
   // The file now holds the list: a close compares with it.
   if (why.Written() && withParameters && fileName == DefaultParameterFile(image_)) read_ = Records(parameters);
-  std::error_code ignored;
-  std::filesystem::remove(work, ignored);
   return why;
 }
 

@@ -33,11 +33,12 @@ class TOptimizationPanel {
   // kept) unless the user chooses to let them go.
   [[nodiscard]] bool Close();
   // Writes the variables and merit functions to fileName in one replacement of the file,
-  // which keeps its other sections: the variables only when withParameters. A file the
-  // write could not replace stays whole as it was. Another system's file (Save as) is
-  // replaced whole: it keeps nothing of what it held, only the sections the setup carries.
+  // which keeps the other sections of base (empty: of fileName itself): the variables only
+  // when withParameters. A file the write could not replace stays whole as it was. Written
+  // anew, the file keeps nothing of what it held (another system's file that Save as
+  // replaces), only the sections the setup carries.
   [[nodiscard]] TFileWriteResult WriteSetup(const std::string &fileName, bool withParameters,
-                                            bool anotherSystems = false);
+                                            const std::string &base = {}, bool anew = false);
   // The variables and merit functions written at fileName by WriteSetup take the place of
   // the panel's (the file as the panel read it stays what a close compares with).
   void RestoreSetup(const std::string &fileName);

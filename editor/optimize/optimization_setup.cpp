@@ -1,24 +1,13 @@
 #include "editor/optimize/optimization_setup.h"
 
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "editor/optimize/cm_optimize.h"
 #include "editor/optimize/optimization_panel.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/helpers/file_list.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
-
-namespace {
-
-bool ReadBytes(const std::string &path, std::string &bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), {});
-  return true;
-}
-
-}  // namespace
 
 TOptimizationSetup::TOptimizationSetup(TSystemImage &image) : image_(image) { image_.SetSetupKeeper(this); }
 
@@ -26,26 +15,55 @@ TOptimizationSetup::~TOptimizationSetup() {
   if (image_.SetupKeeper() == this) image_.SetSetupKeeper(nullptr);
 }
 
+std::string TOptimizationSetup::PagesBuiltFor() const {
+  // What the merit pages are built from besides the file: the configurations' and the
+  // system's beams and units, the rays of a fan, the wavelengths, the surfaces.
+  const TOpticalSystemInformation &info = image_.info;
+  std::string layout = std::to_string(image_.SurfaceCount()) + ' ' + std::to_string(info.Nray) + ' ' +
+                       std::to_string(info.Unit) + ' ' + std::to_string(info.WavelengthCount());
+  auto beams = [&layout](const Mem<double> &fields) {
+    layout += '|';
+    for (int b = 0; b < fields.Cells(); ++b) layout += ' ' + std::to_string(fields.data[b]);
+  };
+  beams(info.AlfaM);
+  for (int c = 0; c < image_.ConfigurationCount(); ++c)
+    beams(image_.configurations.data[c].AlfaM), layout += ' ' + std::to_string(image_.configurations.data[c].Unit);
+  return layout;
+}
+
 bool TOptimizationSetup::StoreSetup(const std::string &path) {
+  shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
-  std::string bytes;
-  const bool onDisk = !file.empty() && ReadBytes(file, bytes);
+  std::string bytes, there;
+  const bool onDisk = !file.empty() && ReadFileBytes(file, bytes);
   TOptimizationPanel *panel = Shown();
   if (panel == nullptr && !onDisk) return false;
-  // The panel's setup is written over a copy of the file, as its close would write it.
-  if (!ReplaceFileContents(path, bytes).Written()) return false;
-  return panel == nullptr || panel->WriteSetup(path, true).Written();
+  // Nothing but this program's Undo reads the copy: it is not forced to the disk, and a
+  // copy that holds the setup already is left as it is. The panel's setup is written over
+  // the file's sections, as its close would write them.
+  const TUnforcedFile copy(path);
+  if (panel == nullptr) return (ReadFileBytes(path, there) && there == bytes) || ReplaceFileContents(path, bytes).Written();
+  if (!panel->WriteSetup(path, true, file).Written()) return false;
+  // What the panel holds now, for an Undo or Redo that brings back the same.
+  shownBytes_ = ReadFileBytes(path, shownBytes_) ? shownBytes_ : std::string();
+  shownLayout_ = PagesBuiltFor();
+  return true;
 }
 
 void TOptimizationSetup::RestoreSetup(const std::string &path) {
+  std::string kept, now;
   if (TOptimizationPanel *panel = Shown()) {
+    // The panel holds that setup already, its pages built for the same beams: nothing is
+    // read or built again.
+    if (!shownBytes_.empty() && ReadFileBytes(path, kept) && kept == shownBytes_ && PagesBuiltFor() == shownLayout_) return;
     panel->RestoreSetup(path);
+    shownBytes_ = kept, shownLayout_ = PagesBuiltFor();
     return;
   }
+  shownBytes_.clear();
   const std::string file = DefaultParameterFile(image_);
-  std::string kept, now;
-  if (file.empty() || !ReadBytes(path, kept)) return;
-  if (ReadBytes(file, now) && now == kept) return;
+  if (file.empty() || !ReadFileBytes(path, kept)) return;
+  if (ReadFileBytes(file, now) && now == kept) return;
   if (const TFileWriteResult why = ReplaceFileContents(file, kept); !why.Written())
     MessageBox(nullptr, FileWriteFaultText(file, why), "Optimization", MB_OK | MB_ICONEXCLAMATION);
 }
@@ -103,19 +121,39 @@ void TOptimizationSetup::ConfigurationDeleted(int at) {
   });
 }
 
+void TOptimizationSetup::SurfacesTurning() {
+  turning_.clear();
+  TOptimizationPanel *panel = Shown() != nullptr ? Shown() : hidden_.get();
+  if (panel == nullptr) return;
+  for (int i = 0; i < panel->parameters.Count(); ++i) {
+    turning_.push_back(panel->parameters.Get(i));
+    turning_.back().Value = panel->parameters.MeasuredValue(i);
+  }
+}
+
 void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
   // An edit of the surfaces tells only after it: the hidden file names the surfaces before.
   if (hidden_ == nullptr && !map.empty()) ReadHidden(static_cast<int>(map.size()));
-  Moved(!map.empty(), [&map](TOptimizationPanel &panel) {
-    std::vector<std::string> lost;
-    const bool touched = panel.parameters.SurfacesRenumbered(map, lost) > 0;
+  const std::vector<TParameterDescription> turning = std::exchange(turning_, {});
+  Moved(!map.empty(), [&](TOptimizationPanel &panel) {
+    std::vector<std::string> lost, notCarried;
+    std::vector<int> keptFrom;
+    bool touched = panel.parameters.SurfacesRenumbered(map, lost, &keptFrom) > 0;
+    if (!turning.empty() && turning.size() == keptFrom.size() + lost.size())
+      touched |= panel.parameters.CarryBounds(turning, keptFrom, notCarried) > 0;
     panel.functions.SurfacesRenumbered(map, lost);
+    std::string text;
     if (!lost.empty()) {
-      std::string text = "The surfaces moved, and the optimization setup with them. These name a surface that "
-                         "has no place in the new order and were taken out:";
+      text = "The surfaces moved, and the optimization setup with them. These name a surface that "
+             "has no place in the new order and were taken out:";
       for (const std::string &name : lost) text += "\n" + name;
-      MessageBox(nullptr, text, "Optimization", MB_OK | MB_ICONINFORMATION);
     }
+    if (!notCarried.empty()) {
+      text += std::string(text.empty() ? "" : "\n\n") +
+              "The bounds of these variables no longer hold their values after the turn and were left as they were:";
+      for (const std::string &name : notCarried) text += "\n" + name;
+    }
+    if (!text.empty()) MessageBox(nullptr, text, "Optimization", MB_OK | MB_ICONINFORMATION);
     return touched;
   });
 }
@@ -123,12 +161,12 @@ void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
 bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string &to, TFileWriteResult &why) {
   why = {};
   if (TOptimizationPanel *panel = Shown()) {
-    why = panel->WriteSetup(to, true, from != to);
+    why = from == to ? panel->WriteSetup(to, true) : panel->WriteSetup(to, true, from, from.empty());
     return why.Written();
   }
   std::string bytes;
   if (from == to) return true;
-  if (from.empty() || !ReadBytes(from, bytes)) {
+  if (from.empty() || !ReadFileBytes(from, bytes)) {
     // No setup of its own: a file already at the new name (which the user agreed to replace)
     // loses the other system's variables and takes this system's default merit functions.
     if (!FileExists(to)) return true;
@@ -136,7 +174,7 @@ bool TOptimizationSetup::WriteSetupTo(const std::string &from, const std::string
     fresh.parameters.SetOwner(&fresh.System());
     fresh.functions.Rebuild(&fresh.System());
     fresh.functions.Read(std::string(), true);
-    why = fresh.WriteSetup(to, true, true);
+    why = fresh.WriteSetup(to, true, {}, true);
     return why.Written();
   }
   why = ReplaceFileContents(to, bytes);

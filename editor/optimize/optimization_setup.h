@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/system/system_image.h"
+#include "optimization/parameters/parameter_description.h"
 
 class TOptimizationPanel;
 
@@ -33,6 +34,7 @@ class TOptimizationSetup final : public TSetupKeeper {
   // The variables and the merit functions' surfaces follow theirs; those that name a
   // surface with no place after the move are taken out and told.
   void SurfacesRenumbered(const std::vector<int> &map) override;
+  void SurfacesTurning() override;
 
   // The panel's setup when it is shown, else the file from's bytes (nothing when there is
   // none): one replacement of to.
@@ -48,7 +50,15 @@ class TOptimizationSetup final : public TSetupKeeper {
   // surfaces (-1: the system's).
   void ReadHidden(int surfacesNamed);
 
+  // What the merit pages are built from besides the file, in a few words.
+  std::string PagesBuiltFor() const;
+
   TSystemImage &image_;
+  // The setup the shown panel held when it was last kept or brought back (empty: unknown),
+  // and what its pages were built for then.
+  std::string shownBytes_, shownLayout_;
   // The file's setup, read before a configuration edit while the panel is hidden.
   std::unique_ptr<TOptimizationPanel> hidden_;
+  // The variables as a turn found them, each with its value measured before it.
+  std::vector<TParameterDescription> turning_;
 };

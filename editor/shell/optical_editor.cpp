@@ -22,6 +22,8 @@
 #include "editor/shell/session_restore.h"
 #include "optics/glass/glass_catalog.h"
 #include "optics/model/model_globals.h"
+#include "optics/model/temporary_directory.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "platform/core/message_box.h"
 #include "platform/core/paths.h"
 #include "platform/gui/bars/gadget_window.h"
@@ -489,24 +491,50 @@ void TOpticalEditor::PlaceFrame(const int position[4]) {
 }
 
 bool TOpticalEditor::OfferSessionRestore() {
-  Mem<STRING> files;
-  const int count = ListUndoFiles(TempDir(), files);
-  if (count <= 0) return false;
-  const int answer = MessageBox(GetHandle(),
-                                "     The previous session was aborted.\n"
-                                "Do you want to restore the previous session?",
-                                "Warning", MB_YESNO | MB_ICONINFORMATION);
-  if (answer != IDYES) return false;
-  std::vector<std::string> paths;
-  for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
-  const std::string newest = NewestUndoFile(paths, system_.options.RingSize());
-  if (newest.empty()) return false;
-  // The snapshot keeps the name of the system it was taken of. The file of that name holds
-  // the user's last save: it changes only when the user saves the restored system.
-  if (!TFileCommands::IsLoaded(files_.LoadSystem(newest, kNameFromFile))) return false;
-  system_.SetUnsavedChanges(1);
-  UpdateCaption();
-  return true;
+  // The newest snapshot of each folder a program of ours left (this one's own, and every
+  // other that no running program holds), offered newest first until one is taken. Another
+  // folder's ring goes once its snapshot was declined; one restored becomes this program's
+  // folder (its ring goes as this one's would), and the folder left keeps its snapshots for
+  // the next start.
+  struct TOffer {
+    std::string snapshot, folder;
+    std::filesystem::file_time_type time;
+  };
+  std::vector<TOffer> offers;
+  std::vector<std::string> folders{TempDir()};
+  if (!TempDir().empty())
+    for (const std::string &other : AbandonedTemporaryDirectories(std::filesystem::path(TempDir()).parent_path().string(), TempDir()))
+      folders.push_back(other);
+  for (const std::string &folder : folders) {
+    Mem<STRING> files;
+    const int count = ListUndoFiles(folder, files);
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
+    std::error_code error;
+    if (const std::string newest = NewestUndoFile(paths, system_.options.RingSize()); !newest.empty())
+      offers.push_back({newest, folder, std::filesystem::last_write_time(newest, error)});
+  }
+  std::stable_sort(offers.begin(), offers.end(), [](const TOffer &a, const TOffer &b) { return a.time > b.time; });
+  for (const TOffer &offer : offers) {
+    const bool own = offer.folder == TempDir();
+    const int answer = MessageBox(GetHandle(),
+                                  "     The previous session was aborted.\n"
+                                  "Do you want to restore the previous session?",
+                                  "Warning", MB_YESNO | MB_ICONINFORMATION);
+    if (answer != IDYES) {
+      if (!own) RemoveUndoFiles(offer.folder);
+      continue;
+    }
+    const bool moved = !own && MoveToTemporaryDirectory(offer.folder);
+    // The snapshot keeps the name of the system it was taken of. The file of that name holds
+    // the user's last save: it changes only when the user saves the restored system.
+    if (!TFileCommands::IsLoaded(files_.LoadSystem(offer.snapshot, kNameFromFile))) return false;
+    if (!own && !moved) RemoveUndoFiles(offer.folder);
+    system_.SetUnsavedChanges(1);
+    UpdateCaption();
+    return true;
+  }
+  return false;
 }
 
 TEditorStateView TOpticalEditor::StateView() const {
@@ -714,7 +742,11 @@ void TOpticalEditor::OpenPropertiesOfSelected() { properties_.CmPropertiesOfSele
 
 bool TOpticalEditor::LetGoOfSystem() {
   if (!launchers_.CloseSynthesisForNewSystem()) return false;
-  return properties_.ClosePropertiesPanel();
+  if (!properties_.ClosePropertiesPanel()) return false;
+  // The progress window of the last run holds that system's figures and takes back its step.
+  if (TOptimizationViewer *viewer = TOptimizationViewer::Existing(); viewer != nullptr && !viewer->State().Running())
+    viewer->CmOk();
+  return true;
 }
 
 bool TOpticalEditor::CloseOptimizationPanel() { return properties_.ClosePropertiesPanel(); }

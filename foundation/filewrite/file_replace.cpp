@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +107,21 @@ std::string FullName(const std::string &path) {
   std::error_code error;
   const std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
   return error ? std::filesystem::absolute(path).lexically_normal().string() : full.string();
+}
+
+// The files whose replacements are not forced to the disk, by their full names.
+std::multiset<std::string> &UnforcedNames() {
+  static std::multiset<std::string> names;
+  return names;
+}
+bool IsUnforced(const std::string &destination) {
+  const std::lock_guard<std::mutex> guard(HeldNamesLock());
+  return !UnforcedNames().empty() && UnforcedNames().count(FullName(destination)) != 0;
+}
+
+std::atomic<TReplaceWatcher> &Watcher() {
+  static std::atomic<TReplaceWatcher> watcher{nullptr};
+  return watcher;
 }
 
 std::int64_t ChangeTime(const struct stat &info) {
@@ -266,7 +282,8 @@ TFileWriteResult TFileReplacement::Commit() {
     }
   }
   // On the disk before the rename, so a crash leaves the old file or the new one.
-  if (written && ::fsync(handle_) != 0) {
+  const bool forced = !IsUnforced(destination_);
+  if (written && forced && ::fsync(handle_) != 0) {
     error = errno;
     written = false;
   }
@@ -284,9 +301,22 @@ TFileWriteResult TFileReplacement::Commit() {
   handle_ = -1;
   work_.clear();
   Release();
-  SyncDirectory(directory_);
+  if (forced) SyncDirectory(directory_);
+  if (const TReplaceWatcher watcher = Watcher().load(); watcher != nullptr && forced) watcher(destination_);
   return {};
 }
+
+TUnforcedFile::TUnforcedFile(const std::string &path) : name_(FullName(FileBehindLinks(path))) {
+  const std::lock_guard<std::mutex> guard(HeldNamesLock());
+  UnforcedNames().insert(name_);
+}
+
+TUnforcedFile::~TUnforcedFile() {
+  const std::lock_guard<std::mutex> guard(HeldNamesLock());
+  UnforcedNames().erase(UnforcedNames().find(name_));
+}
+
+TReplaceWatcher SetReplaceWatcher(TReplaceWatcher watcher) { return Watcher().exchange(watcher); }
 
 void TFileReplacement::Abandon() {
   Release();

@@ -96,5 +96,25 @@ class TFileReplacement {
   std::string work_;
 };
 
+// A work file of the program's own that nothing reads after a crash (a draft several
+// writers fill before one replacement puts it in place, the setup kept beside an undo
+// snapshot): while the scope lives, replacements of that file are not forced to the disk
+// and are not told to the watcher below.
+class TUnforcedFile {
+ public:
+  explicit TUnforcedFile(const std::string &path);
+  ~TUnforcedFile();
+  TUnforcedFile(const TUnforcedFile &) = delete;
+  TUnforcedFile &operator=(const TUnforcedFile &) = delete;
+
+ private:
+  std::string name_;
+};
+
+// Told of every file a replacement put in place and forced to the disk, by its name behind
+// any links (for the tests that count the writes of one file); null: nobody. Answers the one before.
+using TReplaceWatcher = void (*)(const std::string &path);
+TReplaceWatcher SetReplaceWatcher(TReplaceWatcher watcher);
+
 // The sentence the user is shown, naming the file and the true cause.
 std::string FileWriteFaultText(const std::string &path, const TFileWriteResult &result);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -69,4 +71,11 @@ int ListFiles(const std::string &directory, const std::string &mask, Mem<STRING>
     list.data[i] = STRING(JoinPath(folder, names[static_cast<std::size_t>(i)]));
   }
   return count;
+}
+
+bool ReadFileBytes(const std::string &path, std::string &bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), {});
+  return true;
 }

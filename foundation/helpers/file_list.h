@@ -1,5 +1,5 @@
 #pragma once
-// Deleting a file and listing the files of a directory.
+// Deleting a file, reading one whole and listing the files of a directory.
 
 #include <string>
 
@@ -9,6 +9,9 @@
 // Deletes the file when it can be opened for reading; 1 when it was deleted, else 0
 // (missing, unreadable or not removable). Nothing is shown.
 int DeleteFileIfExists(const std::string &path);
+
+// The file's bytes, all of them; false (bytes left as they were) when it cannot be opened.
+bool ReadFileBytes(const std::string &path, std::string &bytes);
 
 // Fills list (count columns by 1 row) with directory + "/" + name of every ordinary file
 // in directory whose name matches mask ('*' and '?', without regard to case; "*.*" is

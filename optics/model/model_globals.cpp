@@ -104,6 +104,14 @@ const std::string &SetupTemporaryDirectory() {
   return state.path;
 }
 
+bool MoveToTemporaryDirectory(const std::string &directory) {
+  TTempDirState &state = TempDirState();
+  if (!state.lock.AcquireDirectory(directory)) return false;
+  state.path = directory;
+  state.fixed = true;
+  return true;
+}
+
 void SetTempDir(const std::string &directory) {
   TTempDirState &state = TempDirState();
   state.lock.Release();

@@ -44,6 +44,9 @@ std::string SystemFilesDir(const std::string &systemName);
 const std::string &TempDir();
 // Fixes the temporary directory from the environment now; answers it.
 const std::string &SetupTemporaryDirectory();
+// Takes another private directory a program of ours left as the temporary one, locked in
+// place of the one held (the start that restores its snapshot); false when it cannot be had.
+bool MoveToTemporaryDirectory(const std::string &directory);
 // Makes the given directory the temporary one (tests, or a caller that chose its own).
 void SetTempDir(const std::string &directory);
 // The path of name in the temporary directory; empty when there is none. Never the bare

@@ -59,6 +59,8 @@ bool HasStem(const std::string &name, const std::string &stem) {
   return name.size() == stem.size() || (name.size() > stem.size() + 1 && name[stem.size()] == '-');
 }
 
+std::string ProgramStem() { return "optbench-" + UserName(); }
+
 }  // namespace
 
 std::string TemporaryBaseDirectory() {
@@ -82,10 +84,43 @@ void TTemporaryDirectoryLock::Release() {
   lockFile_ = -1;
 }
 
+std::vector<std::string> AbandonedTemporaryDirectories(const std::string &base, const std::string &own) {
+  std::vector<std::string> found;
+  const std::string stem = ProgramStem();
+  std::error_code error;
+  const std::filesystem::path ownPath = own.empty() ? std::filesystem::path() : std::filesystem::weakly_canonical(own, error);
+  DIR *listing = opendir(base.c_str());
+  if (listing == nullptr) return found;
+  while (const dirent *entry = readdir(listing)) {
+    if (!HasStem(entry->d_name, stem)) continue;
+    const std::string directory = JoinPath(base, entry->d_name);
+    if (!IsPrivateDirectory(directory) || std::filesystem::weakly_canonical(directory, error) == ownPath) continue;
+    const int file = LockDirectory(directory);
+    if (file < 0) continue;
+    close(file);
+    found.push_back(directory);
+  }
+  closedir(listing);
+  return found;
+}
+
+bool TTemporaryDirectoryLock::AcquireDirectory(const std::string &directory) {
+  if (!IsPrivateDirectory(directory)) return false;
+  const int file = LockDirectory(directory);
+  if (file < 0) return false;
+  if (!IsPrivateDirectory(directory)) {
+    close(file);
+    return false;
+  }
+  Release();
+  lockFile_ = file;
+  return true;
+}
+
 std::string TTemporaryDirectoryLock::Acquire(const std::string &base) {
   Release();
   failure_ = 0;
-  const std::string stem = "optbench-" + UserName();
+  const std::string stem = ProgramStem();
   // First a directory a program of ours left unlocked (it ended or died, and its undo files
   // wait there). A name alone proves nothing, since anyone may make any name in a shared
   // place: only a private directory of this user is taken.

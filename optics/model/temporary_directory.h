@@ -6,6 +6,7 @@
 // lock went with it). A shared directory is never used in its place.
 
 #include <string>
+#include <vector>
 
 // TMP, else TEMP, else TMPDIR, else the system's temporary directory; never empty.
 std::string TemporaryBaseDirectory();
@@ -22,6 +23,9 @@ class TTemporaryDirectoryLock {
   // a new one, and answers its path; empty when none can be made or locked. A lock held
   // before is released first.
   std::string Acquire(const std::string &base);
+  // Locks that private directory of this user in place of the one held; false (the one held
+  // kept) when it is no such directory or a running program holds it.
+  bool AcquireDirectory(const std::string &directory);
   void Release();
   bool Locked() const { return lockFile_ >= 0; }
   // The errno of the last Acquire that answered empty (0 after one that succeeded).
@@ -31,3 +35,8 @@ class TTemporaryDirectoryLock {
   int lockFile_ = -1;
   int failure_ = 0;
 };
+
+// The other private directories of this user's programs in base (own left out) that no
+// running program holds: the ones programs that died or ended left, with the undo files they
+// wrote. Found by taking each one's lock for a moment.
+std::vector<std::string> AbandonedTemporaryDirectories(const std::string &base, const std::string &own);

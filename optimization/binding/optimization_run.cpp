@@ -7,6 +7,7 @@
 #include "optics/model/ray.h"
 #include "optimization/binding/korvex_optz.h"
 #include "optimization/binding/optimization_progress.h"
+#include "optimization/binding/parameter_file_write.h"
 #include "optimization/merit/optimization_functions.h"
 #include "optimization/parameters/optimization_parameters.h"
 #include "optimization/system/configured_system.h"
@@ -215,8 +216,8 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
   // The file keeps what the run starts from; one that cannot be written is told, and the
   // run goes on with the values in memory.
   if (!defaultParameterFile.empty()) {
-    TFileWriteResult why;
-    if (parameters.Write(defaultParameterFile, &why) == 0 || functions.Write(defaultParameterFile, &why) == 0)
+    if (const TFileWriteResult why = WriteParameterFile(defaultParameterFile, defaultParameterFile, &parameters, functions);
+        !why.Written())
       Warn(FileWriteFaultText(defaultParameterFile, why) +
            "\nThe run goes on with the variables and merit functions as they are in the panel.");
   }

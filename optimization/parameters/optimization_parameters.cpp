@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "optics/model/optical_system.h"
@@ -163,32 +165,27 @@ void TOptimizationParameters::ConfigurationDeleted(int at) {
   }
 }
 
-int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost) {
+int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost,
+                                                std::vector<int> *keptFrom) {
   const int count = static_cast<int>(map.size());
   auto place = [&](int i) { return i >= 0 && i < count ? map[i] : -1; };
   const int surfacesNow = owner != nullptr ? owner->System().SurfaceCount() : count;
   int changed = 0;
+  if (keptFrom != nullptr) keptFrom->clear();
   for (int i = Count() - 1; i >= 0; --i) {
     TParameterDescription &p = list.data[i];
+    if (keptFrom != nullptr) keptFrom->insert(keptFrom->begin(), i);
     if (p.Surf < 0) continue;  // a record that names no surface
     int to = place(p.Surf);
-    bool turned = false;
     if (p.Type == "T") {
       // The gap between two neighbours stays one when they stay neighbours, in either order;
       // else it stays the gap behind the first (surfaces put in after it, or the second gone)
       // while one follows it.
       const int next = place(p.Surf + 1);
-      if (to >= 0 && next >= 0 && std::abs(to - next) == 1) {
-        // A pair now in the other order is crossed the other way: its distance changes sign,
-        // and so do the bounds that held it.
-        if (next < to) {
-          const double left = p.Left;
-          p.Left = -p.Right, p.Right = -left, turned = true;
-        }
-        to = std::min(to, next);
-      } else if ((next >= 0 && next < to) || p.Surf + 1 >= count || to + 1 >= surfacesNow) to = -1;
+      if (to >= 0 && next >= 0 && std::abs(to - next) == 1) to = std::min(to, next);
+      else if ((next >= 0 && next < to) || p.Surf + 1 >= count || to + 1 >= surfacesNow) to = -1;
     }
-    if (to == p.Surf && !turned) continue;
+    if (to == p.Surf) continue;
     ++changed;
     if (to >= 0) {
       p.Surf = to;
@@ -196,6 +193,42 @@ int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std
     }
     lost.insert(lost.begin(), Describe(i));
     list.Delete(i);
+    if (keptFrom != nullptr) keptFrom->erase(keptFrom->begin());
+  }
+  return changed;
+}
+
+double TOptimizationParameters::MeasuredValue(int i) {
+  TParameterDescription p = Get(i);
+  if (owner == nullptr || IsValid(i) == 0) return std::numeric_limits<double>::quiet_NaN();
+  p.Value = std::numeric_limits<double>::quiet_NaN();
+  const int current = owner->CurrentConfiguration();
+  if (p.Config == current || owner->SelectConfiguration(p.Config) != 0) ReadOne(p);
+  owner->SelectConfiguration(current);
+  return p.Value;
+}
+
+int TOptimizationParameters::CarryBounds(const std::vector<TParameterDescription> &before, const std::vector<int> &keptFrom,
+                                         std::vector<std::string> &notCarried) {
+  int changed = 0;
+  for (int i = 0; i < Count() && i < static_cast<int>(keptFrom.size()); ++i) {
+    const TParameterDescription &was = before.at(static_cast<std::size_t>(keptFrom[i]));
+    TParameterDescription &p = list.data[i];
+    const double now = MeasuredValue(i);
+    // The value changed sign (a gap crossed the other way, a curvature seen from the other
+    // side): the bounds that held it are negated and swapped; else they stay as they were.
+    const bool negated = was.Value * now < 0.0;
+    double left = negated ? -was.Right : was.Left, right = negated ? -was.Left : was.Right;
+    // A value the bounds held before and no longer hold is told, and its bounds stay as they
+    // were: measured apart from the rounding of the turn's arithmetic.
+    const double slack = 1e-9 * (std::fabs(left) + std::fabs(right) + std::fabs(now));
+    const bool held = was.Value >= was.Left - slack && was.Value <= was.Right + slack;
+    if (held && std::isfinite(now) && (now < left - slack || now > right + slack)) {
+      left = was.Left, right = was.Right;
+      notCarried.push_back(Describe(i) + " = " + FormatNumber(now) + ", bounds " + FormatNumber(left) + " .. " + FormatNumber(right));
+    }
+    changed += left != p.Left || right != p.Right;
+    p.Left = left, p.Right = right;
   }
   return changed;
 }

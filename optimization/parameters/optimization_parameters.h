@@ -55,11 +55,20 @@ class TOptimizationParameters {
   // The surface of index i moved to map[i] (-1: it is gone): each parameter follows its
   // surface, a distance "T" its pair of neighbours (then named by the first of the two; a
   // pair parted by surfaces put in, or by the second's removal, keeps the gap behind the
-  // first while a surface follows it; a pair turned round negates and swaps its bounds, as
-  // its distance changes sign).
+  // first while a surface follows it).
   // A parameter whose surface, or pair, has no place after the move is deleted and named
-  // in lost. Answers how many parameters moved or went.
-  int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost);
+  // in lost. Answers how many parameters moved or went; keptFrom, when given, receives for
+  // each parameter left its index before.
+  int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost, std::vector<int> *keptFrom = nullptr);
+  // The value of parameter i as a run reads it from the system, in its own configuration
+  // (NaN when the system gives none); the list and the configuration shown stay as they are.
+  double MeasuredValue(int i);
+  // After the system turned round: parameter i was before[keptFrom[i]], whose Value is the
+  // one measured then. Each takes the bounds it had, negated and swapped where its value
+  // measured now has the other sign, so that they hold it as they held it before; one whose
+  // value they held and no longer hold is named in notCarried. Answers how many bounds changed.
+  int CarryBounds(const std::vector<TParameterDescription> &before, const std::vector<int> &keptFrom,
+                  std::vector<std::string> &notCarried);
 
   // The number of surfaces a file read now names when the system's have changed since it
   // was written (-1: the system's own).

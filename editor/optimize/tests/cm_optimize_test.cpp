@@ -72,11 +72,11 @@ TEST_F(CmOptimizeTest, UndoAfterARunGivesTheSystemBeforeIt) {
   OpenSinglet();
   // An edit of its own before the run: the front face flattened a little, with its snapshot.
   image.Surface(1)->SetRadius(55.0);
+  image.name = Scratch("singlet.os");
   ASSERT_EQ(image.SaveUndo("Radius"), 1);
   const double backBefore = image.Surface(2)->general.R;
   // The file the run keeps its start in, marked read-only: told with its cause, and the run goes on.
   TRecordingMessageBoxProvider boxes;
-  image.name = Scratch("singlet.os");
   WriteText(Scratch("singlet.par"), "");
   std::filesystem::permissions(Scratch("singlet.par"), std::filesystem::perms::owner_read);
   TPassingHost host;
@@ -89,6 +89,8 @@ TEST_F(CmOptimizeTest, UndoAfterARunGivesTheSystemBeforeIt) {
   // The run's start, edit included: not one edit further back.
   EXPECT_APPROX(image.Surface(2)->general.R, backBefore, 1e-12);
   EXPECT_APPROX(image.Surface(1)->general.R, 55.0, 1e-12);
+  // One step for the run: the one before it is the edit's.
+  EXPECT_EQ(image.UndoMenuText(), "Undo Radius (ctrl-Z)");
 }
 
 TEST_F(CmOptimizeTest, ShowEachStepRedrawsTheViewsAfterEveryAcceptedStep) {
@@ -153,7 +155,13 @@ TEST_F(CmOptimizeTest, ARunThatChangesNothingLeavesTheUndoRingAndTheModifiedFlag
     ASSERT_EQ(image.Save(Scratch("before.os")), 1);
     image.SetUnsavedChanges(modified);
     TPassingHost failing;
+    // The views show the system left as it was while the fault box is up.
+    std::size_t boxesAtRefresh = 0;
+    const TSurface *shown = nullptr;
+    system.refreshViews = [&] { boxesAtRefresh = BoxCount(), shown = image.Surface(1); };
     EXPECT_EQ(CmOptimize(system, parameters, functions, failing), kRunFailed);
+    system.refreshViews = nullptr;
+    EXPECT_TRUE(boxesAtRefresh + 1 == BoxCount() && shown == image.Surface(1));
     EXPECT_EQ(image.HasUnsavedChanges(), modified);
     EXPECT_EQ(image.UndoMenuText(), "Can't Undo");
     ASSERT_EQ(image.Save(Scratch("after.os")), 1);

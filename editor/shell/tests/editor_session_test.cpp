@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/about_dlg.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
@@ -24,11 +27,11 @@ class EditorSessionTest : public EditorShellTest {
  protected:
   // A snapshot as a program that did not end leaves it: the example under another name.
   void LeaveSnapshot(const std::string &example, const std::string &systemName, int number,
-                     fs::file_time_type when) {
+                     fs::file_time_type when, const std::string &folder = "tmp") {
     TSystemImage image;
     ASSERT_EQ(image.Load(ExamplePath(example), 2), 1);
     image.name = systemName;
-    const std::string path = Scratch("tmp/Undo" + std::to_string(number) + ".os");
+    const std::string path = Scratch(folder + "/Undo" + std::to_string(number) + ".os");
     ASSERT_EQ(image.Save(path), 1);
     fs::last_write_time(path, when);
   }
@@ -91,6 +94,35 @@ TEST_F(EditorSessionTest, ARestoredUntitledSessionStaysWhenItsNameIsNotGiven) {
   EXPECT_GT(editor.System().SurfaceCount(), 2);
   EXPECT_EQ(editor.System().HasUnsavedChanges(), 1);
   EXPECT_FALSE(Grey(CM_ABERRATIONS));
+}
+
+// Two programs left folders of their own beside this one's: the newest snapshot of all is
+// offered first and restored, its folder becomes this program's, and the other snapshot
+// waits for the next start; declined there, it goes.
+TEST_F(EditorSessionTest, TheNewestSnapshotOfEveryFolderLeftIsOfferedAndNoneIsLost) {
+  const passwd *user = getpwuid(getuid());
+  const std::string stem = std::string("optbench-") + (user != nullptr ? user->pw_name : "");
+  const auto now = fs::file_time_type::clock::now();
+  for (const char *tail : {"-older", "-newer"}) {
+    fs::create_directories(Scratch(stem + tail));
+    fs::permissions(Scratch(stem + tail), fs::perms::owner_all);
+  }
+  LeaveSnapshot("singlet.os", Scratch("Systems/Empty.os"), 2, now - std::chrono::hours(2), "tmp");
+  LeaveSnapshot("cooke_triplet.os", Scratch("Systems/Older.os"), 5, now - std::chrono::hours(1), stem + "-older");
+  LeaveSnapshot("double_gauss.os", Scratch("Systems/Newer.os"), 3, now, stem + "-newer");
+  answers_->QueueAnswer(IDYES);
+  TOpticalEditor &editor = Open("");
+  EXPECT_EQ(answers_->boxes.size(), 1u);
+  EXPECT_EQ(editor.System().name, Scratch("Systems/Newer.os"));
+  EXPECT_EQ(fs::path(TempDir()).filename().string(), stem + "-newer");
+  EXPECT_TRUE(fs::exists(Scratch(stem + "-older/Undo5.os")) && fs::exists(Scratch("tmp/Undo2.os")));
+  // The next start offers the older one first, then this folder's own; both declined, both go.
+  DropEditor();
+  SetTempDir(Scratch("tmp"));
+  for (int i = 0; i < 3; ++i) answers_->QueueAnswer(IDNO);
+  Open("");
+  EXPECT_EQ(answers_->boxes.size(), 3u);
+  EXPECT_FALSE(fs::exists(Scratch(stem + "-older/Undo5.os")));
 }
 
 TEST_F(EditorSessionTest, DecliningTheOfferStartsAsUsual) {

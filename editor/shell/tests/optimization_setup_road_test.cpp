@@ -4,11 +4,14 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "editor/insert/element_folder.h"
 #include "editor/insert/tests/insert_test_support.h"
 #include "editor/optimize/optimization_panel.h"
+#include "optimization/windows/optimization_viewer.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/scripted_dialogs.h"
 
@@ -62,6 +65,15 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
   });
   modals.start(20);
   TScriptedFileDialog files;
+  // Every road replaces the parameter file once at most, whole: a stop leaves the old file
+  // or the new one.
+  static int replaced = 0;
+  const TReplaceWatcher watcher = SetReplaceWatcher([](const std::string &file) { replaced += file.ends_with("/Fold.par"); });
+  auto once = [&](auto road, int what) {
+    replaced = 0;
+    road();
+    EXPECT_LE(replaced, 1) << what;
+  };
   for (const bool shown : {true, false}) {
     for (const int command : commands) {
       SCOPED_TRACE(std::to_string(command) + (shown ? " panel shown" : " panel hidden"));
@@ -75,7 +87,7 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
       system.elements.data[0].mark = system.hasSelection = 1;
       auto written = [&] {
         EXPECT_EQ(system.Save(Scratch("probe.os")), 1);
-        if (shown) ShowPanel(editor, false), ShowPanel(editor, true);
+        if (shown) once([&] { ShowPanel(editor, false); }, -1), ShowPanel(editor, true);
         return ReadText(Scratch("probe.os")) + "\n--- parameter file ---\n" + ReadText(par);
       };
       int back = CM_UNDO, again = CM_REDO;
@@ -90,7 +102,7 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
       answers_.reset();
       answers_ = std::make_unique<TRecordingMessageBoxProvider>();
       for (int i = 0; i < 4; ++i) answers_->QueueAnswer(IDYES);
-      editor.SendMessage(WM_COMMAND, command);
+      once([&] { editor.SendMessage(WM_COMMAND, command); }, command);
       if (system.options.undoIndex == index) continue;
       stepped.insert(command);
       const std::string after = written();
@@ -99,15 +111,16 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandsUndoAndRedoBringBackTheSystemAndI
         EXPECT_TRUE(after.find("Left=21") == std::string::npos && after.find("Config=1; Surf=1; Left=22") != std::string::npos &&
                     after.find("[Functions 1]\nFocus_R=52") != std::string::npos);
       }
-      editor.SendMessage(WM_COMMAND, back);
+      once([&] { editor.SendMessage(WM_COMMAND, back); }, back);
       EXPECT_EQ(written(), before);
-      editor.SendMessage(WM_COMMAND, again);
+      once([&] { editor.SendMessage(WM_COMMAND, again); }, again);
       // A turned system's snapshot keeps the field unit the turn set, apart from the one in
       // memory (left alone here): its setup is compared alone.
       const std::size_t from = command == CM_TURN_SYSTEM ? after.find("--- parameter") : 0;
       EXPECT_EQ(written().substr(from), after.substr(from));
     }
   }
+  SetReplaceWatcher(watcher);
   for (int command : {CM_INSERT_CONFIGURATION, CM_ADD_CONFIGURATION, CM_DELETE_CONFIGURATION, CM_UNDO, CM_REDO, CM_CUT})
     EXPECT_TRUE(stepped.count(command) != 0) << command;
 }
@@ -153,52 +166,92 @@ TEST_F(OptimizationSetupRoadTest, SaveAsTakesTheWholeSetupAndAsksBeforeReplacing
 
 // A turn takes every variable and scanner surface with its surface in every configuration,
 // panel shown or hidden; one naming no surface after it (a distance after the last surface,
-// a scanner on the detector) goes, and is told.
+// a scanner on the detector) goes, and is told. Each variable's bounds, set round its value,
+// hold the value a run reads after the turn (a mirror's gap keeps its sign where a lens's
+// changes it), and two more turns give the parameter file back byte for byte.
 TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
-  for (const char *example : {"double_gauss.os", "even_asphere_lens.os", "hologram_lens.os"})
+  for (const char *example : {"double_gauss.os", "even_asphere_lens.os", "hologram_lens.os", "fold_mirror.os", "prism.os"})
     for (const bool shown : {true, false}) {
       SCOPED_TRACE(std::string(example) + (shown ? " panel shown" : " panel hidden"));
-      TSystemImage &system = Open(ScratchExample(example, (shown ? "S" : "H") + std::string(example))).System();
-      const int n = system.SurfaceCount();
-      answers_->QueueAnswer(IDYES);
-      editor_->SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
-      const DPOINT3 first = system.elements.data[0].referencePoint;
-      system.elements.data[0].MoveTo(first.x, first.y + 1, first.z), system.StoreConfiguration(-1);
-      std::vector<DPOINT3> from[2], to[2];  // where each surface stands; a variable is known by its left bound
+      const std::string name = (shown ? "S" : "H") + std::string(example), par = Scratch("Systems/" + name.substr(0, name.size() - 3) + ".par");
+      TSystemImage &system = Open(ScratchExample(example, name)).System();
+      // Configurations 2 and 3 move the first element 0.5 and 1 mm back along the axis.
+      const int n = system.SurfaceCount(), configurations = 3;
+      for (int c = 1; c < configurations; ++c) {
+        answers_->QueueAnswer(IDYES);
+        editor_->SendMessage(WM_COMMAND, CM_ADD_CONFIGURATION);
+        const DPOINT3 first = system.elements.data[0].referencePoint;
+        system.elements.data[0].MoveTo(first.x - 0.5 * c, first.y, first.z), system.StoreConfiguration(-1);
+      }
+      std::vector<DPOINT3> from[configurations], to[configurations];  // where each surface stands
       auto places = [&](std::vector<DPOINT3> *at) {
-        for (int c = 0; c < 2 && system.SelectConfiguration(c); ++c)
+        for (int c = 0; c < configurations && system.SelectConfiguration(c); ++c)
           for (int s = 0; s < n; ++s) at[c].push_back(system.GetSurfacePosition(s, 0, kGlobalFrame));
       };
       auto same = [](const DPOINT3 &a, const DPOINT3 &b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z) < 1e-9; };
+      // The values a run reads (NaN: none, the run drops the variable).
+      auto values = [](TOptimizationPanel &panel, const std::vector<TParameterDescription> &list) {
+        TOptimizationParameters probe;
+        probe.SetOwner(&panel.System());
+        for (const TParameterDescription &p : list) probe.Add(p);
+        probe.ReadFromSystem();
+        std::vector<double> read;
+        for (const TParameterDescription &p : list) {
+          const int at = probe.Find(p.Config, p.Surf, p.Type);
+          read.push_back(at >= 0 ? probe.Value(at) : std::nan(""));
+        }
+        return read;
+      };
       TOptimizationPanel *panel = ShowPanel(*editor_, true);
       std::vector<TParameterDescription> before;
-      for (int c = 0; c < 2; panel->functions.Record(c, 0)->ScannerSurface = c == 0 ? 2 : n - 1, ++c)
+      for (int c = 0; c < configurations; ++c) {
+        if (c < 2) panel->functions.Record(c, 0)->ScannerSurface = c == 0 ? 2 : n - 1;
         for (int s = 0; s < n; ++s)
-          for (const char *type : {"R", "T", "A2", "H1"})
-            before.emplace_back().Set(c, s, type, before.size() - 1, before.size() - 0.5), panel->parameters.Add(before.back());
+          for (const char *type : {"R", "T", "A2", "H1"}) before.emplace_back().Set(c, s, type, -1, 1);
+      }
+      const std::vector<double> read = values(*panel, before);
+      for (std::size_t i = 0; i < before.size(); ++i) {
+        const double v = std::isnan(read[i]) ? 0 : read[i], a = 0.1 * std::fabs(v) + 1e-4;
+        before[i].Set(before[i].Config, before[i].Surf, before[i].Type, v - a, v + 2 * a);
+        panel->parameters.Add(before[i]);
+      }
       panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true));
       const int kept = panel->parameters.Count();
       places(from), ShowPanel(*editor_, shown), answers_->boxes.clear();
       editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
       panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true)), places(to);
-      for (int i = 0; i < panel->parameters.Count(); ++i) {
-        // A distance crossed the other way has its bounds negated and swapped: known by either.
-        const double left = panel->parameters.Left(i), known = left >= 0 ? left : -panel->parameters.Right(i);
-        const TParameterDescription was = before.at(static_cast<int>(known)), is = panel->parameters.Get(i);
+      std::vector<TParameterDescription> after;
+      for (int i = 0; i < panel->parameters.Count(); ++i) after.push_back(panel->parameters.Get(i));
+      const std::vector<double> now = values(*panel, after);
+      for (std::size_t i = 0; i < after.size(); ++i) {
+        const TParameterDescription &is = after[i];
         ASSERT_TRUE(is.Surf >= 0 && is.Surf + (is.Type == "T") < n) << is.Surf;
-        EXPECT_TRUE(is.Type == "T" ? is.Left == -was.Right && is.Right == -was.Left : is.Left == was.Left && is.Right == was.Right)
-            << was.Type << was.Surf << " [" << is.Left << ", " << is.Right << "]";
-        const int other = is.Type == "T" && !same(to[is.Config][is.Surf], from[was.Config][was.Surf]);
-        EXPECT_TRUE(same(to[is.Config][is.Surf], from[was.Config][was.Surf + other]) &&
-                    (is.Type != "T" || same(to[is.Config][is.Surf + 1], from[was.Config][was.Surf + 1 - other])))
-            << was.Type << was.Surf << " -> " << is.Surf;
+        // The same surface in space (a distance: the same pair, in either order), with the
+        // bounds it had, or those negated and swapped, holding the value read now.
+        const auto was = std::find_if(before.begin(), before.end(), [&](const TParameterDescription &w) {
+          const std::vector<DPOINT3> &f = from[w.Config], &t = to[is.Config];
+          const bool place = is.Type != "T" ? same(t[is.Surf], f[w.Surf])
+                                            : (same(t[is.Surf], f[w.Surf]) && same(t[is.Surf + 1], f[w.Surf + 1])) ||
+                                                  (same(t[is.Surf], f[w.Surf + 1]) && same(t[is.Surf + 1], f[w.Surf]));
+          return w.Config == is.Config && w.Type == is.Type && place &&
+                 ((is.Left == w.Left && is.Right == w.Right) || (is.Left == -w.Right && is.Right == -w.Left));
+        });
+        EXPECT_TRUE(was != before.end()) << is.Type << is.Surf << " configuration " << is.Config << " [" << is.Left << ", " << is.Right << "]";
+        EXPECT_TRUE(std::isnan(now[i]) || (now[i] >= is.Left && now[i] <= is.Right))
+            << is.Type << is.Surf << " configuration " << is.Config << " = " << now[i] << " outside [" << is.Left << ", " << is.Right << "]";
       }
       // The distance after the last surface of each configuration went, with the scanner of 2.
-      EXPECT_EQ(panel->parameters.Count() + 2, kept);
+      EXPECT_EQ(panel->parameters.Count() + configurations, kept);
       ASSERT_EQ(answers_->boxes.size(), 1u);
       EXPECT_TRUE(answers_->boxes[0].text.find("T of surface " + std::to_string(n)) != std::string::npos &&
-                  answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos);
+                  answers_->boxes[0].text.find("scanner surface " + std::to_string(n - 1) + ", configuration 2") != std::string::npos &&
+                  answers_->boxes[0].text.find("no longer hold") == std::string::npos)
+          << answers_->boxes[0].text;
       EXPECT_TRUE(same(to[0][panel->functions.Record(0, 0)->ScannerSurface], from[0][2]) && panel->functions.Record(1, 0)->ScannerSurface == 0);
+      ShowPanel(*editor_, false);
+      const std::string once = ReadText(par);
+      for (int turn = 0; turn < 2; ++turn) ShowPanel(*editor_, shown), editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM), ShowPanel(*editor_, false);
+      EXPECT_EQ(ReadText(par), once);
     }
 }
 
@@ -280,4 +333,50 @@ TEST_F(OptimizationSetupRoadTest, EveryCommandThatMovesSurfacesTakesTheSetupWith
     }
   for (int command : {CM_DELETE, CM_CUT, CM_NEW_SINGLE_SURFACE, CM_NEW_ELEMENT})
     EXPECT_TRUE(renumbered.count(command) != 0) << command;
+}
+
+// An edit's undo step forces only its snapshot to the disk (the setup beside it is read by
+// nothing after a crash), and an Undo and a Redo that bring back the setup the panel holds
+// leave the panel as it is (a value no file holds stays); a step of another setup is read.
+TEST_F(OptimizationSetupRoadTest, AnUndoStepForcesOnlyItsSnapshotAndKeepsThePagesThatStay) {
+  TOpticalEditor &editor = Open(ScratchExample("fold_mirror.os", "Pages.os"));
+  TSystemImage &system = editor.System();
+  TOptimizationPanel *panel = ShowPanel(editor, true);
+  TParameterDescription variable;
+  variable.Set(0, 1, "R", 0.01, 0.03);
+  panel->parameters.Add(variable);
+  static std::vector<std::string> forced;
+  const TReplaceWatcher watcher = SetReplaceWatcher([](const std::string &file) { forced.push_back(file); });
+  for (const int target : {40, 41}) {
+    forced.clear();
+    panel->functions.Record(0, 0)->Focus.data[0].Target = target;
+    system.Surface(1)->SetRadius(target), system.Update();
+    ASSERT_EQ(system.SaveUndo("Radius"), 1);
+    EXPECT_TRUE(forced.size() == 1 && IsUndoFileName(std::filesystem::path(forced[0]).filename().string())) << forced.size();
+    panel->parameters.StoreValue(0, 123);
+    editor.SendMessage(WM_COMMAND, target == 40 ? CM_UNDO : CM_REDO);
+    editor.SendMessage(WM_COMMAND, target == 40 ? CM_REDO : CM_UNDO);
+    EXPECT_EQ(panel->parameters.Value(0), 123);
+  }
+  // Back to the step before the target changed: read from its copy.
+  editor.SendMessage(WM_COMMAND, CM_UNDO);
+  EXPECT_EQ(panel->functions.Record(0, 0)->Focus.data[0].Target, 40);
+  EXPECT_NE(panel->parameters.Value(0), 123);
+  SetReplaceWatcher(watcher);
+}
+
+// The progress window of a run on one system closes when another is opened or a new one made.
+TEST_F(OptimizationSetupRoadTest, TheLastRunsProgressWindowGoesWithItsSystem) {
+  for (const int command : {CM_OPEN_SYSTEM, CM_NEW_SYSTEM}) {
+    TOpticalEditor &editor = Open(ScratchExample("singlet.os", "Run" + std::to_string(command) + ".os"));
+    auto *viewer = new TOptimizationViewer(&editor);
+    ASSERT_TRUE(viewer->Create());
+    ASSERT_EQ(TOptimizationViewer::Existing(), viewer);
+    TScriptedFileDialog files;
+    files.Choose({ScratchExample("double_gauss.os", "Other" + std::to_string(command) + ".os")});
+    answers_->QueueAnswer(IDNO);
+    editor.SendMessage(WM_COMMAND, command);
+    EXPECT_EQ(TOptimizationViewer::Existing(), nullptr) << command;
+    EXPECT_EQ(editor.System().name.find("Other") != std::string::npos, command == CM_OPEN_SYSTEM);
+  }
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "foundation/helpers/file_list.h"
 #include "foundation/testing/approx.h"
 #include "platform/core/recording_providers.h"
 
@@ -198,4 +199,10 @@ TEST(ListFiles, FailedListShowsTheMemoryBoxAndKeepsTheOldList) {
   EXPECT_EQ(boxes.boxes[0].caption, " Memory ");
   ASSERT_EQ(list.cols, 1);
   EXPECT_EQ(std::string(list.data[0]), "old");
+}
+
+TEST(ReadFileBytes, AMissingFileIsNoEmptyOne) {
+  std::string bytes = "kept";
+  EXPECT_FALSE(ReadFileBytes("/nonexistent/directory/file.par", bytes));
+  EXPECT_EQ(bytes, "kept");
 }

@@ -13,8 +13,10 @@
 #include <map>
 #include <vector>
 
+#include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
 #include "optimization/binding/optimization_progress.h"
+#include "optimization/binding/parameter_file_write.h"
 #include "optimization/binding/tests/run_test_support.h"
 
 namespace {
@@ -147,7 +149,12 @@ double SimplexMinimum(const std::function<double(const std::vector<double> &)> &
 TEST_F(KorvexOptz, OneCurvatureDrivesTheSingletToAFocalLengthOf100) {
   SetUpSinglet();
   TTestRunHost host;
+  // The default file is replaced once, whole: a stop leaves the old one or the new one.
+  static int replaced = 0;
+  const TReplaceWatcher before = SetReplaceWatcher([](const std::string &path) { replaced += path.ends_with("/default.par"); });
   EXPECT_EQ(RunOptimization(configured, parameters, set, host, Scratch("default.par")), kRunCompleted);
+  SetReplaceWatcher(before);
+  EXPECT_EQ(replaced, 1);
   EXPECT_EQ(host.begun, 1);
   EXPECT_EQ(host.ended, 1);
   ASSERT_FALSE(host.accepted.empty());
@@ -160,6 +167,21 @@ TEST_F(KorvexOptz, OneCurvatureDrivesTheSingletToAFocalLengthOf100) {
   const std::string written = ReadText(Scratch("default.par"));
   EXPECT_NE(written.find("[Parameters]"), std::string::npos);
   EXPECT_NE(written.find("[Functions]"), std::string::npos);
+}
+
+// A list emptied by the user clears the file's variables (a count of 0, no record) in the
+// same one write that keeps its merit functions.
+TEST_F(KorvexOptz, AnEmptiedListClearsTheFilesVariablesAndKeepsItsFunctions) {
+  SetUpSinglet();
+  const std::string path = Scratch("emptied.par");
+  ASSERT_TRUE(WriteParameterFile(path, path, &parameters, set).Written());
+  ASSERT_NE(ReadText(path).find("Surf="), std::string::npos);
+  TOptimizationParameters none;
+  ASSERT_TRUE(WriteParameterFile(path, path, &none, set).Written());
+  const std::string text = ReadText(path);
+  EXPECT_TRUE(text.find("[Common]\nNumPar=0\n") != std::string::npos && text.find("Surf=") == std::string::npos &&
+              text.find("[Functions]") != std::string::npos)
+      << text;
 }
 
 TEST_F(KorvexOptz, ADoubletsTransverseAberrationMeritFallsTenfold) {
