@@ -713,6 +713,8 @@ TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
     gAnsweredStep = 45.0;
     Press(CM_PSF_VIEW_AS_TEXT);
     SetSectionStepAsker(previous);
+    // The point named as it was given: X alone, and Y with X.
+    EXPECT_EQ(folder->Page()->name, point.y == 0.0 ? "PSF (Y=0, X=14)" : "PSF (Y=10, X=10)");
     std::ifstream report(folder->Page()->SectionFile());
     const std::string table{std::istreambuf_iterator<char>(report), {}};
     for (const bool along : {true, false}) {
