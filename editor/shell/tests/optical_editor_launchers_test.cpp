@@ -550,7 +550,7 @@ TEST_F(EditorLaunchersTest, EveryViewOfTheSystemsFiguresShowsTheSystemOpenedOrNo
       {CM_GENERAL_PARAMETERS,
        [&] {
          bool any = false;
-         for (int line = kFocalLengthLine; line <= kExitPupilLine; ++line)
+         for (int line = kFocalLengthLine; line <= kStopSurfaceLine; ++line)
            any = any || GeneralInfoWindow()->Table()->CellText(0, line) != "-";
          return any;
        }},
