@@ -133,7 +133,13 @@ int TAberrationComputation::AllocateResults(int curves, int points) {
 }
 
 int TAberrationComputation::Compute(TOpticalSystem &system) {
-  if (system.SurfaceCount() < 2 || system.info.BeamCount() == 0) return 0;
+  // A system that cannot be traced has no curves: none are kept from the one before.
+  if (!system.Traceable()) {
+    for (Mem<double> *values : {&FirstValues, &SecondValues, &Abscissae}) values->Clear();
+    for (Mem<int> *flags : {&PassFlags, &FirstPassFlags, &PointCounts}) flags->Clear();
+    return 0;
+  }
+  if (system.info.BeamCount() == 0) return 0;
   SetWaitCursor();
   const int result = ViewMode == kViewDistortion ? ComputeDistortion(system) : ComputeFans(system);
   SetArrowCursor();

@@ -43,7 +43,8 @@ bool Passed(const Mem<int> &flags, int curve, int row) {
   return flags.data[row * flags.cols + curve] != 0;
 }
 
-const char *UnitWord(int unit) { return unit == 1 ? "min" : unit == 2 ? "mm" : "grad"; }
+// The field of a beam in the unit its values are in: degrees, minutes or (an object height) mm.
+const char *UnitWord(int unit) { return unit == 1 ? "min" : unit == 2 ? "mm" : "deg"; }
 
 }  // namespace
 

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <numeric>
 #include <vector>
 
 #include "foundation/fft/fft.h"
+#include "foundation/numerics/pi.h"
 #include "platform/core/message_box.h"
 
 int SumOverWavelengths(const TWavelengthRaster *rasters, int count, int n, Mem<float> &sum) {
@@ -205,6 +207,57 @@ double MtfSectionValue(int n, const float *mtf, double t, const TSectionDirectio
   if (!(fr > 0.0)) return top;
   const double bottom = fc > 0.0 ? at(r0 + 1, c0) + (at(r0 + 1, c0 + 1) - at(r0 + 1, c0)) * fc : at(r0 + 1, c0);
   return top + (bottom - top) * fr;
+}
+
+int TMtfSection::Project(int n, const float *psf, const TSectionDirection &direction) {
+  n_ = 0;
+  total_ = 0.0;
+  line_.clear();
+  if (psf == nullptr || n < 2) return 0;
+  const bool onAxis = direction.y == 0.0 || direction.z == 0.0;
+  binsPerPixel_ = onAxis ? 1 : kObliqueBinsPerPixel;
+  // A pixel at row r and column k lies at (c - r) along y and (k - c) along z; its place on
+  // the line, in bins, counts from the smallest place any pixel takes.
+  const int c = n / 2;
+  const double along = binsPerPixel_ * direction.y, across = binsPerPixel_ * direction.z;
+  const double reach = c * (std::fabs(along) + std::fabs(across));
+  const std::size_t bins = static_cast<std::size_t>(std::ceil(2.0 * reach)) + 2;
+  try {
+    line_.assign(bins, 0.0);
+  } catch (const std::bad_alloc &) {
+    line_.clear();
+    return 0;
+  }
+  for (int r = 0; r < n; ++r) {
+    const float *row = psf + static_cast<std::size_t>(r) * n;
+    const double start = reach + (c - r) * along - c * across;
+    for (int k = 0; k < n; ++k) {
+      const double place = std::max(start + k * across, 0.0);
+      const std::size_t b = static_cast<std::size_t>(place);
+      const double share = place - static_cast<double>(b);
+      line_[b] += row[k] * (1.0 - share);
+      line_[b + 1] += row[k] * share;
+      total_ += row[k];
+    }
+  }
+  n_ = n;
+  return 1;
+}
+
+double TMtfSection::Value(double t) const {
+  if (n_ == 0 || !(t >= 0.0) || static_cast<int>(t) >= n_ / 2 || !(total_ > 0.0)) return 0.0;
+  // sum of line[b] exp(-i w b), the phase turned by a rotation from bin to bin.
+  const double w = 2.0 * kPi * t / (static_cast<double>(n_) * binsPerPixel_);
+  const double turnRe = std::cos(w), turnIm = -std::sin(w);
+  double re = 0.0, im = 0.0, phaseRe = 1.0, phaseIm = 0.0;
+  for (const double light : line_) {
+    re += light * phaseRe;
+    im += light * phaseIm;
+    const double next = phaseRe * turnRe - phaseIm * turnIm;
+    phaseIm = phaseRe * turnIm + phaseIm * turnRe;
+    phaseRe = next;
+  }
+  return std::hypot(re, im) / total_;
 }
 
 int ReportColumns(double exactCount) {

@@ -4,6 +4,8 @@
 // with its summed-area table. Square float rasters, row-major, n x n. Uses foundation's
 // FFT; no window code.
 
+#include <vector>
+
 #include "foundation/containers/mem.h"
 #include "foundation/containers/points.h"
 #include "optics/psf/psf_nodes.h"
@@ -66,6 +68,30 @@ void MtfSectionDirections(double Y, double X, TSectionDirection &tangential, TSe
 // MtfSectionValue along any image direction: the raster read between its four nearest
 // pixels; 0 for t outside 0 .. n/2 - 1. Along y or z it is the value on the grid's axis.
 double MtfSectionValue(int n, const float *mtf, double t, const TSectionDirection &direction);
+
+// One section of the MTF read from the PSF itself at any frequency: the n x n PSF (rows down
+// the image's y, columns along z, as the node grid runs) projected once onto the section's
+// direction, and at each frequency asked the modulus of that line's direct transform over
+// its total. Between the grid's frequencies this is the response itself, not a line drawn
+// between the neighbouring grid values. Along y or z the line holds one bin per pixel and
+// the transform is the 2-D one exactly; along any other direction a pixel's light is shared
+// between the two nearest of kObliqueBinsPerPixel bins per pixel (within 3e-4 of the 2-D
+// transform up to the grid's highest frequency).
+class TMtfSection {
+ public:
+  static constexpr int kObliqueBinsPerPixel = 64;
+  // Answers 1, or 0 (the section then reads 0) for no PSF or memory that ran out.
+  int Project(int n, const float *psf, const TSectionDirection &direction);
+  // The response at frequency index t (in steps 1 / (n pixel)); 0 for t outside
+  // 0 .. n/2 - 1 and for a PSF without light. Allocates nothing.
+  double Value(double t) const;
+
+ private:
+  int n_ = 0;
+  int binsPerPixel_ = 1;
+  double total_ = 0.0;
+  std::vector<double> line_;
+};
 
 // A report table's column count from its exact value: a step far too small for the range
 // would make a table of millions of columns; it is held to what a report can carry.

@@ -71,37 +71,40 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
 }
 
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
-                                               const float *mtf, double pixel, double step,
+                                               const float *psf, double pixel, double step,
                                                double Y, double X, const std::string &leftOut) {
-  TSectionDirection tangential, across;
-  MtfSectionDirections(Y, X, tangential, across);
   constexpr int kLabel = 12;
   std::vector<std::string> lines;
   lines.push_back(Labelled(kLabel, "System: " + systemName));
   lines.push_back(Labelled(kLabel, "MTF sections"));
   TellLightLeftOut(lines, leftOut);
-  if (mtf == nullptr || n < 2 || !(pixel > 0.0) || !(step > 0.0)) return lines;
+  if (psf == nullptr || n < 2 || !(pixel > 0.0) || !(step > 0.0)) return lines;
+  TSectionDirection tangential, across;
+  MtfSectionDirections(Y, X, tangential, across);
+  TMtfSection meridional, sagittal;
+  meridional.Project(n, psf, tangential);
+  sagittal.Project(n, psf, across);
   const int c = n / 2;
   const double f = 1.0 / (n * pixel);
-  const int columns = ReportColumns(c * f / step);
+  const int columns = ReportColumns(std::ceil(c * f / step));
   for (int first = 0; first < columns; first += kColumnsPerBlock) {
     std::string frequencies = Labelled(kLabel, "Frequency");
-    std::string meridional = Labelled(kLabel, "Meridional"), sagittal = Labelled(kLabel, "Sagittal");
+    std::string alongLine = Labelled(kLabel, "Meridional"), acrossLine = Labelled(kLabel, "Sagittal");
     for (int j = 0; j < kColumnsPerBlock && first + j < columns; ++j) {
       const double nu = (first + j) * step;
       const double t = nu / f;
       if (static_cast<int>(t) >= c) continue;
       NumberToFixedText(frequencies, Format(nu), CellStart(kLabel, j), CellEnd(kLabel, j));
       const int from = CellStart(kLabel, j), to = CellEnd(kLabel, j);
-      NumberToFixedText(meridional, Format(MtfSectionValue(n, mtf, t, tangential)), from, to);
-      NumberToFixedText(sagittal, Format(MtfSectionValue(n, mtf, t, across)), from, to);
+      NumberToFixedText(alongLine, Format(meridional.Value(t)), from, to);
+      NumberToFixedText(acrossLine, Format(sagittal.Value(t)), from, to);
     }
     lines.push_back(Blank(kLabel));
     lines.push_back(frequencies);
     lines.push_back(Blank(kLabel));
-    lines.push_back(meridional);
+    lines.push_back(alongLine);
     lines.push_back(Blank(kLabel));
-    lines.push_back(sagittal);
+    lines.push_back(acrossLine);
     lines.push_back(Blank(kLabel));
   }
   return lines;

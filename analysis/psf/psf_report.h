@@ -18,11 +18,11 @@ std::vector<std::string> EnergyReportLines(const std::string &systemName,
                                            const Mem<DPOINT3> &curve, double pixel, double step,
                                            const std::string &leftOut = std::string());
 
-// The MTF section table of an n x n MTF raster (frequency 0 at (n/2, n/2)), the frequency
-// step between pixels being 1 / (n pixel): frequencies 0, step, 2 step ... below the edge.
-// "Meridional" runs along the tangential direction of the object point (Y, X) and
-// "Sagittal" across it (MtfSectionDirections).
+// The MTF section table of the n x n summed PSF, the grid's frequency step being
+// 1 / (n pixel): frequencies 0, step, 2 step ... below the grid's highest, each the
+// response at that very frequency (TMtfSection). "Meridional" runs along the tangential
+// direction of the object point (Y, X) and "Sagittal" across it (MtfSectionDirections).
 std::vector<std::string> MtfSectionReportLines(const std::string &systemName, int n,
-                                               const float *mtf, double pixel, double step,
+                                               const float *psf, double pixel, double step,
                                                double Y = 0.0, double X = 0.0,
                                                const std::string &leftOut = std::string());

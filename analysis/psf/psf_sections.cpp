@@ -47,6 +47,8 @@ struct TMtfSectionCurve {
   const char *name;
 };
 constexpr TMtfSectionCurve kMtfSectionCurves[] = {{true, kGreen, "meridional"}, {false, kRed, "sagittal"}};
+// Points the MTF graph draws from one frequency of the grid to the next.
+constexpr int kPointsPerNode = 4;
 // The report's window: its table's columns whole in the report font.
 constexpr SIZE kReportWindow{600, 440};
 
@@ -131,7 +133,8 @@ void TShowPSF::CmViewAsText() {
   }
   std::vector<std::string> lines;
   if (mtf) {
-    lines = MtfSectionReportLines(SystemFileName(system_), nx, shared->raster.data, discrete, step, Y, X,
+    if (summedPsf_.cols != nx) return;
+    lines = MtfSectionReportLines(SystemFileName(system_), nx, summedPsf_.data, discrete, step, Y, X,
                                   run_.lightLeftOut);
   } else {
     Mem<double> cumulative;
@@ -225,11 +228,19 @@ void TShowPSF::CmViewAsGraph() {
     int labelTop = plot.top + 2;
     TSectionDirection tangential, sagittal;
     MtfSectionDirections(Y, X, tangential, sagittal);
+    lastCurves_.clear();
+    TMtfSection line;
     for (const TMtfSectionCurve &section : kMtfSectionCurves) {
       graph->SetPen(PS_SOLID, 1, section.colour);
-      graph->MoveTo(0.0, 1.0, false);
-      for (int i = 0; i + 1 < c; ++i)
-        graph->MoveTo(i * f, MtfSectionValue(nx, shared->raster.data, i, section.tangential ? tangential : sagittal), true);
+      // The response itself between the grid's frequencies, kPointsPerNode points to a step.
+      line.Project(summedPsf_.cols == nx ? nx : 0, summedPsf_.data, section.tangential ? tangential : sagittal);
+      std::vector<DPOINT> &curve = lastCurves_.emplace_back();
+      curve.reserve(static_cast<std::size_t>(c) * kPointsPerNode);
+      for (int k = 0; k <= (c - 1) * kPointsPerNode; ++k) {
+        const double t = static_cast<double>(k) / kPointsPerNode;
+        curve.push_back(DPOINT{t * f, line.Value(t)});
+        graph->MoveTo(curve.back().x, curve.back().y, k > 0);
+      }
       graph->SetTextColor(section.colour);
       graph->TextOut(plot.right - 4, labelTop, section.name, TA_RIGHT | TA_TOP);
       labelTop += axisFontHeight + 3;

@@ -282,6 +282,7 @@ int TShowPSF::ComputePSF() {
   }
   if (run_.state == TPsfRun::kComputed && !stopped_) return 1;
   summedMtf_.Clear();
+  summedPsf_.Clear();
   TTestImage *shared = GetTestImage();
   const int nx = shared != nullptr ? shared->pixelCount : system_->info.Nd;
   if (!RunPsf(nx, false)) return 0;
@@ -292,7 +293,9 @@ int TShowPSF::ComputePSF() {
   // wavelength's MTF for the colour map.
   SetWaitCursor();
   int done = run_.Sum(nx, summedMtf_);
+  if (done) done = summedPsf_.Allocate(nx, nx);
   if (done) {
+    std::copy(summedMtf_.data, summedMtf_.data + static_cast<std::size_t>(nx) * nx, summedPsf_.data);
     Mem<float> imaginary(nx, nx);
     done = imaginary.data != nullptr && MtfFromPsf(nx, summedMtf_.data, imaginary.data);
   }
@@ -300,6 +303,7 @@ int TShowPSF::ComputePSF() {
   SetArrowCursor();
   if (!done) {
     summedMtf_.Clear();
+    summedPsf_.Clear();
     Invalidate();
     return 0;
   }

@@ -11,9 +11,11 @@
 // the MTF shows each wavelength's own MTF as its component.
 
 #include <cstdint>
+#include <vector>
 
 #include "analysis/psf/test_psf.h"
 #include "foundation/containers/mem.h"
+#include "foundation/containers/points.h"
 #include "toolkit/folders/book_mark_folder.h"
 
 class TGraph;
@@ -89,6 +91,9 @@ class TShowPSF : public TTestPSF {
   // next free name while a viewer still shows it).
   std::string SectionFile() const;
   TGraph *LastSectionGraph() const { return lastGraph_; }
+  // The points (frequency, response) of each curve the last MTF sections graph drew,
+  // meridional first.
+  const std::vector<std::vector<DPOINT>> &LastSectionCurves() const { return lastCurves_; }
 
   // Response-table handlers.
   void EvDestroy();
@@ -126,6 +131,7 @@ class TShowPSF : public TTestPSF {
 
   TShowPSFFolder *folder_;
   Mem<float> summedMtf_;  // the MTF of the summed PSF, after an MTF run
+  Mem<float> summedPsf_;  // the summed PSF itself, which the MTF sections read
   // The settings whose grid question was last answered No: not asked again for them.
   struct TDeclinedGrid {
     int nodes = 0;
@@ -142,6 +148,7 @@ class TShowPSF : public TTestPSF {
     double reach = 0.0;
   } grid_;
   TGraph *lastGraph_ = nullptr;
+  std::vector<std::vector<DPOINT>> lastCurves_;
   std::string sectionFile_;
 };
 

@@ -134,11 +134,16 @@ void SetSharedPsfGauge(TOGauge *gauge) {
   SetPsfGauge(gauge);
 }
 
-std::string PsfObjectTitle(double y) {
+std::string FieldPointText(double y, double x) {
   char text[64];
-  std::snprintf(text, sizeof text, "PSF (Y=%g)", y);
+  if (x != 0.0)
+    std::snprintf(text, sizeof text, "Y=%g, X=%g", y, x);
+  else
+    std::snprintf(text, sizeof text, "Y=%g", y);
   return text;
 }
+
+std::string PsfObjectTitle(double y, double x) { return "PSF (" + FieldPointText(y, x) + ")"; }
 
 TTestPSF::TTestPSF(TWindow *folder, TOpticalSystem *system, TPsfSynthesisOwner *synthesis,
                    const char *resource)
@@ -320,7 +325,7 @@ int TTestPSF::RunPsf(int nx, bool idealPoint) {
   rasterFiles = run_.images;
   frameFiles = run_.spectra;
   state = made ? kRastersWritten : kNothingComputed;
-  name = PsfObjectTitle(Y);
+  name = PsfObjectTitle(Y, X);
   SetArrowCursor();
   return made;
 }

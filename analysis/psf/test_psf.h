@@ -114,5 +114,7 @@ class TTestPSF : public TBookMarkDlg, public TTestObject {
   bool stopped_ = false;
 };
 
-// "PSF (Y=%g)".
-std::string PsfObjectTitle(double y);
+// A field point as the user gave it: "Y=%g", and ", X=%g" when X is not 0.
+std::string FieldPointText(double y, double x);
+// "PSF (<field point>)".
+std::string PsfObjectTitle(double y, double x);

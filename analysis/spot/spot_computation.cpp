@@ -78,6 +78,8 @@ int TSpotComputation::Compute(TOpticalSystem &system, TSpotSettingsRecord &setti
   angular = info.ImageFinite == 0;
   const int imageFinite = info.ImageFinite;
 
+  // A system that cannot be traced shows its beams' cells without a spot.
+  const bool traceable = system.Traceable();
   TBeamsPar starts(&system);
   raysPerBeam = FillPupilRays(system, starts, settings.rayNumber > 0 ? settings.rayNumber : 100);
   const int beamCount = starts.beams.data ? starts.beams.cols : 0;
@@ -107,7 +109,7 @@ int TSpotComputation::Compute(TOpticalSystem &system, TSpotSettingsRecord &setti
     const Mem<TCurrentRay> &rays = starts.beams.data[b].rays;
     const int n = rays.data ? rays.cols : 0;
     TSpotPoints &points = beams.data[b];
-    if (n == 0 || work.data == nullptr || results.data == nullptr ||
+    if (!traceable || n == 0 || work.data == nullptr || results.data == nullptr ||
         !points.Allocate(n * wavelengths, 1))
       continue;
     system.ComputeIndices(workingLambda, 0.0, 0.0);

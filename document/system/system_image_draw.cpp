@@ -345,7 +345,10 @@ void TSystemImage::Draw(TEditCanvas *canvas, COLORREF outline, COLORREF fill, CO
 void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   const int surfaceCount = SurfaceCount();
   const std::string waiting = TakeWaitingBesidesPicture();
-  if (surfaceCount >= 2 && Count(info.AlfaM) > 0) {
+  // A system that cannot be traced draws no beam (none of the system before).
+  const bool traced = surfaceCount >= 2 && Count(info.AlfaM) > 0 && Traceable();
+  if (!traced) beams.beams.Clear();
+  if (traced) {
     // One meridional fan per field value, as many rays as the system's setting asks.
     beams.SetOwner(this);
     const int setting = beams.raysPerBeam;
@@ -357,7 +360,7 @@ void TSystemImage::DrawRayFans(TEditCanvas &canvas, COLORREF color) {
   PictureWarnings() = TakePendingMessage();
   AppendPendingMessage(waiting);
   EachLine(PictureWarnings(), [](const std::string &line) { AppendPendingMessage(line); });
-  if (surfaceCount < 2 || Count(info.AlfaM) == 0) return;
+  if (!traced) return;
   const int beamCount = beams.beams.Cells();
   std::size_t total = 0;
   for (int b = 0; b < beamCount; ++b) {

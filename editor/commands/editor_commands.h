@@ -85,3 +85,10 @@ constexpr int kToolsPaletteButtons[] = {10030, 10020, 10035, 10005, 10015, 10010
                                         10017, 11002, 10016, 10145, 10150, 10130};
 constexpr int kZoomPaletteButtons[] = {13888, 10185, 10190, 10160};
 constexpr int kConfigurationPaletteButtons[] = {10104, 10103, 106, 108};
+
+// The views that show figures computed from the edited system, by the command that shows
+// each: the general parameters, the beams drawn on the canvas, the spot diagram, the
+// aberrations window and the printed listing. Each shows the system's own figures, or none
+// ("-", no curve, no beam) while the system cannot be traced.
+constexpr int kSystemFigureViews[] = {CM_GENERAL_PARAMETERS, CM_REAL_BEAMS, CM_SPOT_DIAGRAM, CM_ABERRATIONS,
+                                      CM_PRINT};

@@ -236,6 +236,9 @@ TFileCommands::TLoadOutcome TFileCommands::LoadSystem(const std::string &fileNam
     }
     frame_.RefreshAnalyses(true);
   };
+  // Warnings still waiting (a chief ray a synthesis lost) are the system's before: the one
+  // opened tells its own.
+  TakePendingMessage();
   const int read = frame_.System().Load(fileName, nameMode);
   if (read == 1 && frame_.System().SurfaceCount() <= kEmptySurfaceCount) {
     MessageBeep(MB_SIMPLEBEEP);

@@ -1,6 +1,7 @@
 #include "editor/insert/system_report.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -8,6 +9,7 @@
 #include "foundation/reports/report_lines.h"
 #include "document/system/system_image.h"
 #include "editor/properties/general_info_model.h"
+#include "editor/properties/property_edit.h"
 #include "optics/model/optical_system.h"
 
 namespace {
@@ -15,7 +17,6 @@ namespace {
 constexpr int kFirstWidth = 4;
 constexpr int kCellWidth = 11;
 constexpr int kColumns = 10;
-constexpr int kGlassColumn = 8;
 constexpr double kRadiansToDegrees = 57.29577951308232;
 const char *const kHeaders[kColumns] = {"Radius",      "X",           "Y",           "Z",      "Tilt x, deg",
                                         "Tilt y, deg", "Tilt z, deg", "Semi-h",      "Glass",  "Index"};
@@ -25,11 +26,10 @@ constexpr char kRule = '=';
 constexpr char kCross = '+';
 constexpr char kBar = '|';
 
+// Every value to the digits the Surfaces table shows, at least: the listing goes to a shop.
 std::string Number(double value) {
   if (!std::isfinite(value)) return "-";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.5g", value);
-  return text;
+  return FormatPropertyNumber(value);
 }
 
 // The widths of the table's columns: the surface number's, then the values', the glass
@@ -89,12 +89,24 @@ std::vector<std::string> SystemReportLines(TSystemImage &system, const std::stri
   lines.push_back(Line("Temperature, C: " + Number(in.Temperature) + "   Pressure, mm Hg: " + Number(in.Pressure)));
   lines.push_back(Line(""));
 
+  // Each row's cells first: every column as wide as its longest cell, so that each prints whole.
+  std::vector<std::array<std::string, kColumns>> rows;
+  std::vector<int> numbers;
+  for (int i = 0; i < system.SurfaceCount(); ++i) {
+    const TSurface *s = system.Surface(i);
+    if (s == nullptr) continue;
+    const TGeneralParameters &g = s->general;
+    // Surfaces are numbered from 1, as every window of the program numbers them.
+    numbers.push_back(i + 1);
+    rows.push_back({g.R == 0.0 ? std::string("plane") : Number(g.R), Number(g.vertex[0]), Number(g.vertex[1]),
+                    Number(g.vertex[2]), Number(g.angles[0] * kRadiansToDegrees), Number(g.angles[1] * kRadiansToDegrees),
+                    Number(g.angles[2] * kRadiansToDegrees), Number(g.semiHeightExt), GlassName(g), Number(g.nAfter)});
+  }
   TColumns columns{};
   for (int &width : columns.widths) width = kCellWidth;
-  for (int i = 0; i < system.SurfaceCount(); ++i) {
-    if (const TSurface *s = system.Surface(i))
-      columns.widths[kGlassColumn] = std::max(columns.widths[kGlassColumn], static_cast<int>(GlassName(s->general).size()) + 2);
-  }
+  for (const auto &cells : rows)
+    for (int c = 0; c < kColumns; ++c)
+      columns.widths[c] = std::max(columns.widths[c], static_cast<int>(cells[c].size()) + 2);
   const std::string blank = columns.Rule(' ', kBar);
   lines.push_back(columns.Rule(kRule, kCross));
   std::string header = blank;
@@ -102,19 +114,10 @@ std::vector<std::string> SystemReportLines(TSystemImage &system, const std::stri
   for (int c = 0; c < kColumns; ++c) NumberToFixedText(header, kHeaders[c], columns.Start(c), columns.End(c));
   lines.push_back(header);
   lines.push_back(columns.Rule(kRule, kCross));
-  for (int i = 0; i < system.SurfaceCount(); ++i) {
-    const TSurface *s = system.Surface(i);
-    if (s == nullptr) continue;
-    const TGeneralParameters &g = s->general;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
     std::string row = blank;
-    // Surfaces are numbered from 1, as every window of the program numbers them.
-    NumberToFixedText(row, std::to_string(i + 1), 1, 0);
-    const std::string cells[kColumns] = {
-        g.R == 0.0 ? std::string("plane") : Number(g.R), Number(g.vertex[0]), Number(g.vertex[1]),
-        Number(g.vertex[2]), Number(g.angles[0] * kRadiansToDegrees), Number(g.angles[1] * kRadiansToDegrees),
-        Number(g.angles[2] * kRadiansToDegrees), Number(g.semiHeightExt),
-        GlassName(g), Number(g.nAfter)};
-    for (int c = 0; c < kColumns; ++c) NumberToFixedText(row, cells[c], columns.Start(c), columns.End(c));
+    NumberToFixedText(row, std::to_string(numbers[r]), 1, 0);
+    for (int c = 0; c < kColumns; ++c) NumberToFixedText(row, rows[r][c], columns.Start(c), columns.End(c));
     lines.push_back(row);
   }
   lines.push_back(columns.Rule(kRule, kCross));

@@ -1,5 +1,6 @@
 #include "editor/properties/property_edit.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -43,6 +44,13 @@ std::string NotANumberMessage(const std::string &what, const std::string &text) 
   return RefusedNumberMessage(what, text, ReadTypedNumber(text, value));
 }
 
+std::string UntracedSystemText(const TSystemImage &system) {
+  std::string fault = system.GlassRangeFault();
+  if (fault.empty()) return fault;
+  fault[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(fault[0])));
+  return fault + ": the system is not traced until a glass or a wavelength is changed.";
+}
+
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {
   // Pupils, fans and first-order values are solved again for the changed system.
   MarkModelChanged();
@@ -56,9 +64,13 @@ TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label,
   system.SetUnsavedChanges(1);
   TPropertyEdit edit;
   edit.accepted = true;
+  // Taken, and said on every road alike: a glass whose data do not reach a wavelength of
+  // the system leaves it untraced, with no figures shown, until a glass or wavelength changes.
+  edit.message = UntracedSystemText(system);
   // Without a private temporary directory Undo is off, as the start said: nothing to add.
   if (system.SaveUndo(label) != 1 && !TempDir().empty())
-    edit.message = "The change was made, but it could not be written for Undo: the temporary directory "
-                   "cannot be written.";
+    edit.message += std::string(edit.message.empty() ? "" : "\n\n") +
+                    "The change was made, but it could not be written for Undo: the temporary directory "
+                    "cannot be written.";
   return edit;
 }

@@ -40,7 +40,13 @@ std::string FormatPropertyNumber(double value, int digits = kShownPropertyDigits
 // "<what>: "<text>" is not a number." (or "is out of range." for a number beyond the double)
 std::string NotANumberMessage(const std::string &what, const std::string &text);
 
+// What every edit says of a system whose glasses do not reach one of its wavelengths (each
+// such glass, its range and the wavelengths beyond it; the system is not traced until a
+// glass or a wavelength changes); "" for a system they all reach.
+std::string UntracedSystemText(const TSystemImage &system);
+
 // After a change of the system's values: the system is prepared again (regroup: its
 // elements are rebuilt too, as after a change of material), marked modified, and the change
-// is written as an undo step with the label.
+// is written as an undo step with the label. An edit that leaves a glass short of a
+// wavelength is taken with UntracedSystemText as its message.
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup);

@@ -223,19 +223,11 @@ TPropertyEdit EditGlass(TSystemImage &system, int row, const std::string &text) 
     }
   }
   TPropertyEdit edit = CommitPropertyEdit(system, "Glass of surface " + std::to_string(row + 1), true);
-  // A glass whose data end before a wavelength of the system is taken, and said: the
-  // system is not traced until a glass or a wavelength is changed.
-  if (edit.accepted && IsGlassBehind(surface.general) && GlassWavelengthRange(name, shortest, longest)) {
-    std::string outside;
-    for (int i = 0; i < system.info.WavelengthCount(); ++i) {
-      const TSpectralInfo &entry = system.info.Spectrum.data[i];
-      if (IsTracedWavelength(entry) && (entry.lambda < shortest || entry.lambda > longest))
-        outside += (outside.empty() ? "" : ", ") + FormatPropertyNumber(entry.lambda);
-    }
-    if (!outside.empty())
-      edit.message = SurfaceName(row) + ": the glass " + name + " gives indices from " + FormatPropertyNumber(shortest) +
-                     " to " + FormatPropertyNumber(longest) + " µm only, not at " + outside +
-                     " µm: the system is not traced until a glass or a wavelength is changed.";
+  // A glass whose data end before a wavelength of the system is taken, and said (the
+  // system is not traced until a glass or a wavelength is changed), by the surface's name.
+  if (edit.accepted && !edit.message.empty() && !system.GlassRangeFault().empty()) {
+    edit.message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(edit.message[0])));
+    edit.message = SurfaceName(row) + ": " + edit.message;
   }
   return edit;
 }

@@ -124,6 +124,10 @@ class TOpticalSystem {
   // wavelength of 0 (a spectrum entry that is no wavelength) the working one.
   std::string ComputeIndices(double wavelength, double temperature, double pressure);
   std::string FindGlassesOutOfRange() const;
+  // What FindGlassesOutOfRange finds, told whole: each glass with its range and the traced
+  // wavelengths beyond it ("the glass n-bk7_schott gives indices from 0.3 to 2.5 µm only,
+  // not at 5 µm"), "; " between glasses; "" when every glass reaches them all.
+  std::string GlassRangeFault() const;
   // Brings the geometry from the temperature it stands at to the system's. The shape it
   // had when last set (by a file or an edit) is kept with that temperature, and every
   // other temperature's shape is computed from it in one step: going to 60 degrees and
@@ -191,8 +195,12 @@ class TOpticalSystem {
   void BuildRayFans(const Mem<double> &fields, TBeamsPar &beams);
 
   // Pupils and first-order constants (pupils.cpp, first_order.cpp, auto_focus.cpp).
-  // Solves only when this system changed since its last solve: 1 when nothing was to do.
+  // Solves only when this system changed since its last solve: 1 when nothing was to do,
+  // -1 for a system that cannot be traced (Traceable), whose first-order figures it clears.
   int UpdatePupils(double fieldA, double fieldB);
+  // Whether any ray can be traced: two surfaces or more, all present, every glass found and
+  // giving an index at every traced wavelength. No solve; cheap beside a trace.
+  bool Traceable() const;
   // Stop, pupils and chief ray of the beam at (fieldA, fieldB): 1 found, 0 no chief ray,
   // -1 failure.
   int SolveChiefRay(double fieldA, double fieldB);
@@ -324,6 +332,9 @@ class TOpticalSystem {
   void FrameMatrix(int s, double m[9]) const;
 
   std::uint64_t pupilsSolvedAt_ = 0;  // the change count when this system was last solved
+  // The last solve found the system untraceable whatever the beam (too few surfaces, a glass
+  // without an index at a wavelength): so it stays until the system changes.
+  bool untraceable_ = false;
   // The shape as last set and its temperature; the shape the last expansion left, which
   // tells whether the geometry was edited since (then it is the new set shape).
   std::vector<double> setShape_;

@@ -6,3 +6,10 @@ TOpticalSystemInformation::TOpticalSystemInformation() {
   if (Spectrum.Allocate(1, 1)) Spectrum.data[0] = TSpectralInfo();
   if (Spectrum.data) LambdaW = Spectrum.data[0].lambda;
 }
+
+void TOpticalSystemInformation::ClearFirstOrder() {
+  focalLength = backFocalDistance = magnification = 0.0;
+  entrancePupilDiameter = exitPupilDiameter = 0.0;
+  for (int k = 0; k < 3; ++k) entrancePupilPoint[k] = exitPupilPoint[k] = 0.0;
+  stopIndex = -1;
+}

@@ -70,6 +70,11 @@ class TOpticalSystemInformation {
   int hoeOrderCount = 0;
   int aberrationFree = 0;
 
+  // Forgets the solved first-order figures (focal length, back focal distance,
+  // magnification, pupils and stop): a system that cannot be traced shows none, never those
+  // of the system it replaced.
+  void ClearFirstOrder();
+
   // The beams (one per field value of AlfaM) and the entries of the spectrum list.
   int BeamCount() const { return AlfaM.Cells(); }
   int WavelengthCount() const { return Spectrum.Cells(); }

@@ -130,6 +130,39 @@ std::string TOpticalSystem::FindGlassesOutOfRange() const {
   return list;
 }
 
+std::string TOpticalSystem::GlassRangeFault() const {
+  // The shortest text that reads back, with a point whatever the locale.
+  const auto number = [](double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+  };
+  std::string told, named;
+  for (int i = 0; i < SurfaceCount(); ++i) {
+    const TSurface *surface = surfaces.data[i];
+    double minimum = 0.0, maximum = 0.0;
+    if (surface == nullptr || GlassCatalogName(surface->general.glass).empty() ||
+        !GlassWavelengthRange(surface->general.glass, minimum, maximum))
+      continue;
+    const std::string &glass = surface->general.glass;
+    // Each glass once, however many surfaces it makes.
+    const std::string before = named;
+    AppendGlassName(named, glass);
+    if (named == before) continue;
+    std::string beyond;
+    for (int k = 0; k < info.WavelengthCount(); ++k) {
+      const double lambda = info.Spectrum.data[k].lambda;
+      if (IsTracedWavelength(info.Spectrum.data[k]) && (lambda < minimum || maximum < lambda))
+        AppendGlassName(beyond, number(lambda));
+    }
+    if (beyond.empty()) continue;
+    if (!told.empty()) told += "; ";
+    told += "the glass " + glass + " gives indices from " + number(minimum) + " to " + number(maximum) +
+            " µm only, not at " + beyond + " µm";
+  }
+  return told;
+}
+
 std::vector<double> TOpticalSystem::ThermalShape() const {
   std::vector<double> shape;
   for (int i = 0; i < SurfaceCount(); ++i) {

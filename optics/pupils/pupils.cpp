@@ -344,13 +344,18 @@ int FinishChiefRay(TOpticalSystem &system, const TChiefRaySearch &search, double
 
 }  // namespace
 
+bool TOpticalSystem::Traceable() const {
+  return SurfaceCount() >= 2 && AllSurfacesPresent(*this) && materialsMissing == 0 && FindGlassesOutOfRange().empty();
+}
+
 int TOpticalSystem::UpdatePupils(double fieldA, double fieldB) {
-  if (!PupilsNeedSolving()) return 1;
+  if (!PupilsNeedSolving()) return untraceable_ ? -1 : 1;
   MarkPupilsSolved();
   const int n = SurfaceCount();
-  if (n < 2) {
-    info.focalLength = 0.0;
-    info.backFocalDistance = 0.0;
+  untraceable_ = !Traceable();
+  // Its figures are none: those left in place belong to the system solved before.
+  if (untraceable_) {
+    info.ClearFirstOrder();
     return -1;
   }
   TNeutralImageSurface neutral(Surface(n - 1));

@@ -625,7 +625,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   if (!outOfRange.empty())
     MessageBox(nullptr,
                "The optical system read from " + fileName + " works at wavelengths these glasses give no index for: " +
-                   outOfRange + ". It is traced once a glass or a wavelength is changed.",
+                   outOfRange + " (" + GlassRangeFault() + "). It is traced once a glass or a wavelength is changed.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
   else if (prepared < 0 && materialsMissing == 0)
     MessageBox(nullptr, "The optical system read from " + fileName + " cannot be prepared for tracing.", "Warning",

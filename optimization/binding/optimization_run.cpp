@@ -199,6 +199,11 @@ TOptimizationRunResult RunOptimization(TConfiguredSystem &system, TOptimizationP
         "Parameter - 'T' in last surface.");
     return kRunRefused;
   }
+  // A glass that gives no index at a wavelength leaves nothing to trace: said by its name.
+  if (const std::string range = system.System().GlassRangeFault(); !range.empty()) {
+    Warn("System optimization is fault!\n\nThe system cannot be traced: " + range + ".");
+    return kRunRefused;
+  }
   if (parameters.Count() == 0) {
     Warn("It is necessary to set though one parameter!");
     return kRunRefused;

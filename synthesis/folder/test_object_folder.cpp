@@ -352,12 +352,8 @@ int TTestObjectFolder::CalcIsoplanarImage() {
   if (made == 0) return 0;
   rasterPitch = 0.0;
   // A light source is imaged by its own rays: no PSF beam to name.
-  char total[64];
-  if (source != nullptr)
-    std::snprintf(total, sizeof total, "Total (%s)", kLightSourceObjectName);
-  else
-    std::snprintf(total, sizeof total, "Total (Y=%g)", psfPage_->Y);
-  name = total;
+  name = std::string("Total (") +
+         (source != nullptr ? std::string(kLightSourceObjectName) : FieldPointText(psfPage_->Y, psfPage_->X)) + ")";
   return 1;
 }
 

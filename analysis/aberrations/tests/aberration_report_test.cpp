@@ -80,6 +80,8 @@ TEST(AberrationReport, AllWavelengthsNameTheBeamInItsUnit) {
   const std::vector<std::string> lines = AberrationReportLines(run, labels);
   // A beam shown in minutes is not called "grad".
   EXPECT_EQ(lines[2], "Ybeam: 30 min\n");
+  labels.unit = 0;
+  EXPECT_EQ(AberrationReportLines(run, labels)[2], "Ybeam: 30 deg\n");
   EXPECT_NE(lines[4].find("Lambda"), std::string::npos);
   EXPECT_NE(lines[4].find("0.486"), std::string::npos);
 }

@@ -206,6 +206,44 @@ TEST(Mtf, GaussianPsfGivesAGaussianMtf) {
   }
 }
 
+TEST(Mtf, ASectionIsTheTransformOfThePsfAtAnyFrequency) {
+  // Random light on 32 x 32 pixels from a seed, sections along the axes, their opposites
+  // and oblique directions, at frequencies on and between the grid's: our own 2-D sum over
+  // every pixel (y = c - row, z = column - c). Oblique lines share a pixel between bins.
+  constexpr int n = 32, c = n / 2;
+  std::srand(113);
+  std::vector<float> psf(n * n);
+  for (float &v : psf) v = static_cast<float>(std::rand() % 1000) / 1000.0f;
+  psf[3 * n + 29] = 50.0f;  // a strong point off the centre: the response swings
+  double total = 0.0;
+  for (float v : psf) total += v;
+  const struct {
+    TSectionDirection d;
+    double tolerance;
+  } rows[] = {{{1.0, 0.0}, 1e-12}, {{0.0, 1.0}, 1e-12}, {{-1.0, 0.0}, 1e-12}, {{0.0, -1.0}, 1e-12},
+              {{0.6, 0.8}, 3e-4},  {{-0.8, 0.6}, 3e-4}, {{0.28, -0.96}, 3e-4}};
+  for (const auto &row : rows) {
+    TMtfSection section;
+    ASSERT_EQ(section.Project(n, psf.data(), row.d), 1);
+    for (double t = 0.0; t < c; t += 0.37) {
+      double re = 0.0, im = 0.0;
+      for (int r = 0; r < n; ++r)
+        for (int k = 0; k < n; ++k) {
+          const double phase = 2.0 * kPi * t / n * ((c - r) * row.d.y + (k - c) * row.d.z);
+          re += psf[r * n + k] * std::cos(phase), im += psf[r * n + k] * std::sin(phase);
+        }
+      EXPECT_NEAR(section.Value(t), std::hypot(re, im) / total, row.tolerance) << row.d.y << " " << row.d.z << " " << t;
+    }
+    EXPECT_EQ(section.Value(c), 0.0);
+    EXPECT_EQ(section.Value(-0.5), 0.0);
+  }
+  TMtfSection dark;
+  std::vector<float> none(n * n, 0.0f);
+  EXPECT_EQ(dark.Project(n, none.data(), TSectionDirection{}), 1);
+  EXPECT_EQ(dark.Value(1.0), 0.0);
+  EXPECT_EQ(dark.Project(n, nullptr, TSectionDirection{}), 0);
+}
+
 TEST(Mtf, AllZeroPsfDividesByOne) {
   const int n = 8;
   std::vector<float> raster(n * n, 0.0f), imaginary(n * n);

@@ -44,22 +44,20 @@ TEST(PsfReport, TinyStepGivesABoundedTable) {
 
 TEST(PsfReport, MtfSectionsStartAtTheCentreValue) {
   const int n = 8;
-  std::vector<float> mtf(n * n, 0.0f);
-  for (int i = 0; i < n / 2; ++i) {
-    // Meridional: a frequency along y, from row to row down the centre column; sagittal:
-    // along z, the centre row.
-    mtf[(n / 2 + i) * n + n / 2] = 1.0f - 0.2f * i;
-    mtf[(n / 2) * n + n / 2 + i] = 1.0f - 0.1f * i;
-  }
+  std::vector<float> psf(n * n, 0.0f);
+  // Two equal points one pixel apart along y: the meridional response |cos(pi t / 8)| at
+  // frequency index t, the sagittal one 1.
+  psf[(n / 2) * n + n / 2] = 1.0f;
+  psf[(n / 2 + 1) * n + n / 2] = 1.0f;
   const double pixel = 0.125;  // frequency step 1 / (8 * 0.125) = 1 per mm
-  const std::vector<std::string> lines = MtfSectionReportLines("lens.os", n, mtf.data(), pixel, 1.0);
+  const std::vector<std::string> lines = MtfSectionReportLines("lens.os", n, psf.data(), pixel, 1.0);
   ASSERT_EQ(lines.size(), 2u + 7u);
   EXPECT_TRUE(Contains(lines[3], "Frequency"));
   EXPECT_TRUE(Contains(lines[5], "       1 "));
-  EXPECT_TRUE(Contains(lines[5], "     0.8"));
-  EXPECT_TRUE(Contains(lines[5], "     0.4"));
-  EXPECT_TRUE(Contains(lines[7], "     0.9"));
-  EXPECT_TRUE(Contains(lines[7], "     0.7"));
+  EXPECT_TRUE(Contains(lines[5], "   0.924"));
+  EXPECT_TRUE(Contains(lines[5], "   0.383"));
+  EXPECT_TRUE(Contains(lines[7], "       1 "));
+  EXPECT_FALSE(Contains(lines[7], "0."));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <numeric>
+#include <set>
 #include <sstream>
 
 #include "analysis/psf/psf_maths.h"
@@ -694,9 +695,9 @@ TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
 
 TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
   // At Y 0, X 14 and at Y 10, X 10: "Meridional" and "Sagittal" at 0 to 135 cycles per mm
-  // against our own transform of the PSF along (Y, X) and across it. Between pixels the
-  // table reads the MTF raster linearly: about 1e-3 here.
-  constexpr double kBetweenPixels = 0.003;
+  // against our own transform of the PSF along (Y, X) and across it, to the three digits
+  // the table prints.
+  constexpr double kBetweenPixels = 1e-3;
   system.info.Nd = 256;
   for (const TSectionDirection point : {TSectionDirection{0.0, 14.0}, TSectionDirection{10.0, 10.0}}) {
     TPsfRun run(Scratch(""));
@@ -712,6 +713,8 @@ TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
     gAnsweredStep = 45.0;
     Press(CM_PSF_VIEW_AS_TEXT);
     SetSectionStepAsker(previous);
+    // The point named as it was given: X alone, and Y with X.
+    EXPECT_EQ(folder->Page()->name, point.y == 0.0 ? "PSF (Y=0, X=14)" : "PSF (Y=10, X=10)");
     std::ifstream report(folder->Page()->SectionFile());
     const std::string table{std::istreambuf_iterator<char>(report), {}};
     for (const bool along : {true, false}) {
@@ -732,6 +735,85 @@ TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
     folder->Destroy();
     delete folder;
   }
+}
+
+// The numbers after the label on every line of the table that begins with it.
+std::vector<double> TableRow(const std::string &table, const std::string &label) {
+  std::vector<double> values;
+  std::istringstream lines(table);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream row(line);
+    std::string word;
+    if (!(row >> word) || word != label) continue;
+    for (double v; row >> v;) values.push_back(v);
+  }
+  return values;
+}
+
+TEST_F(PsfWindow, EverySectionValueIsTheTransformOfTheSummedPsfAtItsFrequency) {
+  // Every shipped example that makes a PSF, in all its wavelengths, axial point: each value
+  // of the table (at a step between the grid's frequencies) and every point of the graph
+  // against our own direct transform of the summed PSF, projected onto y and onto z. The
+  // prism's colours lie apart along y: its response swings from one grid step to the next.
+  const double kPrinted = 1e-3;  // three digits printed
+  std::set<std::string> checked;
+  for (const auto &entry : std::filesystem::directory_iterator(ExamplePath(""))) {
+    if (entry.path().extension() != ".os") continue;
+    const std::string name = entry.path().filename().string();
+    ASSERT_EQ(system.ReadFile(entry.path().string(), kNameFromFileName), 1) << name;
+    system.info.Nd = name == "prism.os" ? 256 : 64;
+    system.info.Discrete = name == "prism.os" ? 0.2 : 0.0;
+    system.info.ShowRecommendation = 0;
+    system.info.MonochromeSystem = 0;
+    TPsfRun run(Scratch(""));
+    TRecordingMessageBoxProvider boxes;
+    Mem<float> psf;
+    if (run.Compute(system, 0.0, 0.0, system.info.Nd, false) != 1 || run.Sum(system.info.Nd, psf) != 1) continue;
+    checked.insert(name);
+    const int n = system.info.Nd;
+    const double f = 1.0 / (n * run.interval);
+    std::vector<double> rows(n, 0.0), columns(n, 0.0);
+    for (int k = 0; k < n * n; ++k) rows[k / n] += psf.data[k], columns[k % n] += psf.data[k];
+    const double light = std::accumulate(rows.begin(), rows.end(), 0.0);
+    auto own = [&](bool alongY, double nu) {
+      std::complex<double> sum = 0.0;
+      for (int i = 0; i < n; ++i) sum += std::polar(alongY ? rows[i] : columns[i], 2.0 * kPi * nu / f * i / n);
+      return std::abs(sum) / light;
+    };
+    Open();
+    Choose(kPsfRadioMtf);
+    const TSectionStepAsker previous = SetSectionStepAsker(&AnswerStep);
+    gAnsweredStep = 0.37 * f;
+    Press(CM_PSF_VIEW_AS_TEXT);
+    SetSectionStepAsker(previous);
+    std::ifstream report(folder->Page()->SectionFile());
+    const std::string table{std::istreambuf_iterator<char>(report), {}};
+    const std::vector<double> meridional = TableRow(table, "Meridional"), sagittal = TableRow(table, "Sagittal");
+    ASSERT_EQ(meridional.size(), static_cast<std::size_t>(std::ceil(n / 2 / 0.37))) << name;
+    ASSERT_EQ(sagittal.size(), meridional.size()) << name;
+    for (std::size_t j = 0; j < meridional.size(); ++j) {
+      ASSERT_NEAR(meridional[j], own(true, j * gAnsweredStep), kPrinted) << name << " " << j * gAnsweredStep;
+      ASSERT_NEAR(sagittal[j], own(false, j * gAnsweredStep), kPrinted) << name << " " << j * gAnsweredStep;
+    }
+    Press(CM_PSF_VIEW_AS_GRAPH);
+    const auto &curves = folder->Page()->LastSectionCurves();
+    ASSERT_EQ(curves.size(), 2u);
+    for (int k = 0; k < 2; ++k) {
+      // Rising frequencies, most of them between the grid's: the response between them.
+      int between = 0;
+      for (std::size_t i = 0; i < curves[k].size(); ++i) {
+        const DPOINT &p = curves[k][i];
+        ASSERT_GT(p.x, i > 0 ? curves[k][i - 1].x : -1.0) << name;
+        between += std::fabs(p.x / f - std::round(p.x / f)) > 1e-6;
+        ASSERT_NEAR(p.y, own(k == 0, p.x), kPrinted) << name << " " << p.x;
+      }
+      EXPECT_GT(between, n) << name;
+    }
+    folder->Destroy();
+    delete folder;
+  }
+  EXPECT_EQ(checked.count("prism.os"), 1u);
+  EXPECT_GE(checked.size(), 10u) << ::testing::PrintToString(checked);
 }
 
 TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {

@@ -13,6 +13,7 @@
 #include "document/elements/element_grouping.h"
 #include "document/system/tests/editor_test_support.h"
 #include "editor/properties/general_info_model.h"
+#include "editor/properties/surface_table_model.h"
 
 namespace {
 
@@ -69,8 +70,9 @@ void SystemReportTest::RowsReadBack(const char *example) {
     EXPECT_EQ(std::atoi(cells[1].c_str()), i + 1);  // numbered from 1, as the windows number them
     if (g.R == 0.0)
       EXPECT_EQ(cells[2], "plane");
-    else
-      EXPECT_NEAR(std::atof(cells[2].c_str()), g.R, 1e-4 * std::fabs(g.R));
+    else  // at least the digits the Surfaces table shows
+      EXPECT_EQ(std::atof(cells[2].c_str()), std::atof(SurfaceCellText(image, i, kRadiusColumn).c_str()));
+    EXPECT_NEAR(std::atof(cells[11].c_str()), g.nAfter, 1e-6 * std::fabs(g.nAfter));
     EXPECT_NEAR(std::atof(cells[3].c_str()), g.vertex[0], 1e-4 * (1.0 + std::fabs(g.vertex[0])));
     for (int axis = 0; axis < 3; ++axis)
       EXPECT_NEAR(std::atof(cells[6 + axis].c_str()), g.angles[axis] * 180.0 / M_PI, 1e-3) << "about " << "xyz"[axis];

@@ -171,6 +171,18 @@ TEST_F(PropertyPagesTest, WavelengthsAndWeightsAreListedCheckedAndCounted) {
   EXPECT_EQ(image.info.Spectrum.data[3].weight, 0.5);
   EXPECT_NE(EditSpectrum(image, 0, kWeightColumn, "-1").message.find("0 or more"), std::string::npos);
   EXPECT_NE(EditSpectrum(image, 0, kWavelengthColumn, "0").message.find("between 0.1 and 100"), std::string::npos);
+  // Beyond the glasses' data: taken and told as on every road, and traced no more (no
+  // first-order figures) until it goes again.
+  const TPropertyEdit far = EditSpectrum(image, 4, kWavelengthColumn, "5");
+  ASSERT_TRUE(far.accepted);
+  EXPECT_EQ(far.message, UntracedSystemText(image));
+  EXPECT_EQ(far.message,
+            "The glass n-sk16_schott gives indices from 0.31 to 2.5 µm only, not at 5 µm; the glass f2_schott gives "
+            "indices from 0.32 to 2.5 µm only, not at 5 µm: the system is not traced until a glass or a wavelength "
+            "is changed.");
+  EXPECT_EQ(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
+  ASSERT_TRUE(EditSpectrum(image, 4, kWavelengthColumn, "").accepted);
+  EXPECT_NE(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
   for (int k = 0; k < 3; ++k) ASSERT_TRUE(EditSpectrum(image, 0, kWavelengthColumn, "").accepted);
   EXPECT_EQ(image.info.WavelengthCount(), 1);
   EXPECT_EQ(image.info.MonochromeSystem, 1);

@@ -2,7 +2,9 @@
 #include <QTimer>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -14,6 +16,10 @@
 #include "analysis/psf/show_psf.h"
 #include "analysis/spot/spot_diagram.h"
 #include "editor/commands/editor_commands.h"
+#include "editor/insert/system_report.h"
+#include "editor/properties/general_info_model.h"
+#include "editor/properties/properties_general_info_dlg.h"
+#include "editor/properties/properties_table.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "foundation/testing/approx.h"
 #include "synthesis/folder/test_object_folder.h"
@@ -522,6 +528,52 @@ TEST_F(EditorLaunchersTest, NarcissusWarnsOfAWavelengthOutsideTheBandsAndGoesOnA
   editor.SendMessage(WM_COMMAND, CM_NARCISSUS);
   EXPECT_EQ(answers_->beeps.size(), 1u);
   EXPECT_EQ(answers_->boxes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorLaunchersTest, EveryViewOfTheSystemsFiguresShowsTheSystemOpenedOrNone) {
+  // The singlet with a wavelength of 5 um, which its crown's data (0.3 to 2.5 um) do not
+  // reach, opened after the double Gauss while every view of the system's figures shows.
+  std::string text = ReadText(ExamplePath("singlet.os"));
+  text.replace(text.find("MonochromeSystem=1"), 18, "MonochromeSystem=0");
+  text.replace(text.find("Lambda=0.5875618"), 16, "Lambda=0.5875618, 5");
+  text.replace(text.find("Weight=1"), 8, "Weight=1, 1");
+  const std::string untraceable = Scratch("Systems/singlet5um.os");
+  WriteText(untraceable, text);
+  TOpticalEditor &editor = Open(ScratchExample("double_gauss.os", "double_gauss.os"));
+  editor.System().options.ShowCourseBeam = 1;
+  // Whether each view shows figures of a system.
+  const std::map<int, std::function<bool()>> shows = {
+      {CM_GENERAL_PARAMETERS,
+       [&] {
+         bool any = false;
+         for (int line = kFocalLengthLine; line <= kStopSurfaceLine; ++line)
+           any = any || GeneralInfoWindow()->Table()->CellText(0, line) != "-";
+         return any;
+       }},
+      {CM_REAL_BEAMS, [&] { return editor.System().beams.beams.Cells() > 0; }},
+      {CM_SPOT_DIAGRAM,
+       [&] {
+         const Mem<TSpotPoints> &beams = editor.Launchers().SpotWindow()->Computation().beams;
+         return std::any_of(beams.data, beams.data + beams.Cells(), [](const TSpotPoints &b) { return b.Cells() > 0; });
+       }},
+      {CM_ABERRATIONS, [&] { return editor.Launchers().AberrationsWindow()->Computation().PointCounts.Cells() > 0; }},
+      {CM_PRINT, [&] { return SystemReportLines(editor.System()).at(5).find("Focal length, mm: -") == std::string::npos; }},
+  };
+  for (const int view : kSystemFigureViews) {
+    ASSERT_EQ(shows.count(view), 1u) << view;
+    if (view != CM_REAL_BEAMS && view != CM_PRINT) editor.SendMessage(WM_COMMAND, view);
+  }
+  editor.ShowSystem();
+  for (const int view : kSystemFigureViews) EXPECT_TRUE(shows.at(view)()) << view;
+  ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(untraceable, kNameFromFileName)));
+  for (const int view : kSystemFigureViews) EXPECT_FALSE(shows.at(view)()) << view;
+  // Refresh shows none either.
+  editor.RefreshAll();
+  for (const int view : kSystemFigureViews) EXPECT_FALSE(shows.at(view)()) << view;
 }
 
 }  // namespace
