@@ -835,6 +835,10 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"Naper=-1", records, "line 3: Naper=-1 names no surface: the stop is found by the search"},
       {"Dentr=-3", records, "line 3: Dentr=-3 gives no diameter"},
       {"Lambda=0.55,0.6\nWeight=1,-2", records, "line 4: the weight -2 of the wavelength 0.6 is taken as 1"},
+      {"Lambda=0.55,0.6\nWeight=1,0", records, "line 4: the weight 0 of the wavelength 0.6 is taken as 1"},
+      {"Lambda=0.55,0.6\nWeight=1,1e308", records, "line 4: Weight=1e308 is outside -1e+06 to 1e+06; it is not read, 1 is used"},
+      {"LambdaW=0.9\nLambda=0.5,0.6,0.7", records, "line 3: LambdaW=0.9 lies outside the spectrum 0.5 to 0.7; 0.6 is used"},
+      {"", records + "[Remark]\na\n[Remark]\nb\n", ": the section [Remark] is given a second time"},
       {"Naper=0\nDentr=0\nNray=21", records, ""},
       {"", "{ R=0; Glass=\"-1\"; Dx=10; }\n{ R=50; }\n", "line 4: surface 1 gives Glass=\"-1\", no index from 1 to 10; air is used"},
       // Keys misspelt or given twice, in [Common] and in a record, and switches or sizes no
