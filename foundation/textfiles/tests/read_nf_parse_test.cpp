@@ -210,6 +210,13 @@ TEST(ReadNFItems, RecordsCountOnPastCommentsKeysAndBlankLines) {
   reader.ParseSection(0);
   // No line between records sends the next one back to element 0 over an earlier one.
   for (int k = 0; k < 5; ++k) EXPECT_EQ(y[k], k + 1) << k;
+  // Read again, the records give their elements a first time again: nothing is named.
+  reader.ReadSection("[S]");
+  int z = 0;
+  reader.AddInt("Y", y, 5);
+  reader.AddInt("Z", &z);
+  reader.ParseSection(0);
+  EXPECT_EQ(KeyNotesText(reader.KeyNotes(), ""), "");
 }
 
 // A list or an index in parentheses on a line between records moves no record.
