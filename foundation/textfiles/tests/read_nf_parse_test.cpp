@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/containers/string_class.h"
 #include "foundation/testing/approx.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
@@ -766,4 +767,20 @@ TEST(ReadNFParse, TwelveKeyNotesAreShownAndTheRestCounted) {
       EXPECT_EQ(lines.back(), "F: " + std::to_string(unknown - 12) + " more such key(s) are not shown.");
     }
   }
+}
+
+// The keys a writer gives a section, read off its text: one the file's section lacks is
+// named by the section's line with the value written; a section holding less than half of
+// them was written by hand; text before the first header is named.
+TEST(ReadNFParse, KeysTheWriterGivesThatASectionLacksAreNamedWithTheValueUsed) {
+  const std::string written = "[A]\nX=1; Y=2,3\nZ=4\n{ R=1 }\n[B]\nQ=1\n";
+  EXPECT_EQ(KeyNotesText(KeysLeftOut("\n[a]\nX=1\nZ=4\n", written), "f"),
+            "f, line 2: [a] lacks the key Y that is always written there; Y=2,3 is used.\n");
+  EXPECT_TRUE(KeysLeftOut("[A]\nZ=4\n", written).empty());
+  EXPECT_EQ(KeysLeftOut("[A]\nZ=4\n", written, {"x"}, false).size(), 1u);
+  TScratchFiles files;
+  TReadNF reader(files.Write("lost.txt", "X=1\n[A]\nX=1\n"), 0);
+  reader.NameUnknownSections();
+  reader.ReadSection("[A]");
+  EXPECT_EQ(KeyNotesText(reader.KeyNotes(), ""), "line 1: \"X=1\" stands before the first section; it is not read.\n");
 }
