@@ -20,6 +20,7 @@
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_check.h"
 #include "optics/systemfile/system_file_format.h"
@@ -296,6 +297,9 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     if (fieldCount > 0 && record.AlfaM.Allocate(fieldCount, 1)) {
       for (int i = 0; i < fieldCount; ++i)
         record.AlfaM.data[i] = std::isfinite(fields[i]) ? fields[i] : 0.0;
+    } else if (fieldCount == 0) {
+      // Without its own fields a configuration has the system's, as the save writes them.
+      record.AlfaM = info.AlfaM;
     }
     if (elementCount > 0 && record.positions.Allocate(elementCount, 1)) {
       for (int e = 0; e < elementCount; ++e) {
@@ -316,8 +320,30 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     }
     read.push_back(record);
   }
+  // A key the writer gives every configuration that the file's section lacks.
+  std::string written;
+  for (std::size_t k = 0; k < read.size(); ++k)
+    written += ConfigurationHeader(static_cast<int>(k + 1)) + "\n" + ConfigurationBody(read[k], k > 0);
+  // The base configuration is the system's own (see Load): a stop, unit or field of its
+  // section that differs was damaged or edited by hand, and the save writes the system's.
+  // A section run into by the next is told as such.
+  std::vector<TReadNFKeyNote> replaced;
+  const std::string first = LowerCaseAnsi(ConfigurationHeader(1));
+  if (!read.empty() && cutHeader != first &&
+      std::none_of(layout.repeats.begin(), layout.repeats.end(),
+                   [&first](const auto &repeat) { return repeat.first.rfind(first + "|", 0) == 0; })) {
+    TConfigurationParameters base = read[0];
+    base.Naper = info.Naper;
+    base.Unit = info.Unit;
+    base.AlfaM = info.AlfaM;
+    // The places are the surfaces' (a file written after a turn may differ there).
+    base.positions.Clear();
+    replaced = ValuesReplaced(text, ConfigurationHeader(1) + "\n" + ConfigurationBody(base, false), first);
+  }
   // A key given again is told above, once for a section run into the one before.
   std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
+  for (const TReadNFKeyNote &note : KeysLeftOut(text, written)) notes.push_back(note);
+  notes.insert(notes.end(), replaced.begin(), replaced.end());
   std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
     // A configuration section given twice is named with those left out (below).
     return note.kind == TReadNFNoteKind::kRepeatedKey || note.kind == TReadNFNoteKind::kSectionTwice ||

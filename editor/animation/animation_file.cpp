@@ -45,6 +45,11 @@ bool CheckValues(const double *values, int count, const std::string &section, st
 // An origin that was not given keeps the mark, which lies beyond the largest value.
 bool CheckOrigin(const double origin[3], const std::string &section, std::string &problem) {
   if (origin[0] == kAnimationOriginNotGiven) return true;
+  // An origin given in part leaves the mark in its last places: not a value beyond any.
+  if (origin[1] == kAnimationOriginNotGiven || origin[2] == kAnimationOriginNotGiven) {
+    problem = "the origin of its section " + section + " gives fewer than its 3 values";
+    return false;
+  }
   return CheckValues(origin, 3, section, problem);
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/containers/string_class.h"
 #include "document/system/options_image.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "optics/systemfile/system_file_format.h"
 
 namespace {
@@ -215,9 +216,15 @@ int ReadEditorSettings(const std::string &path, TEditorSettings &settings, std::
     file.ParseSection(0);
   }
   // Keys misspelt or given twice and values not of their kind: named by key and line.
-  const std::string keyNotes = KeyNotesText(file.KeyNotes(), "The settings file " + path);
-  if (!keyNotes.empty()) notes += "\n" + keyNotes.substr(0, keyNotes.size() - 1);
+  std::vector<TReadNFKeyNote> keys = file.KeyNotes();
   file.Close();
+  // A key the writer always writes that the file lacks keeps the setting as it was: said,
+  // with the value the next save writes.
+  const std::vector<TReadNFKeyNote> leftOut = KeysLeftOutOf(
+      path, [&settings](const std::string &scratch) { return WriteEditorSettings(scratch, settings) == 1; }, {}, false);
+  keys.insert(keys.end(), leftOut.begin(), leftOut.end());
+  const std::string keyNotes = KeyNotesText(keys, "The settings file " + path);
+  if (!keyNotes.empty()) notes += "\n" + keyNotes.substr(0, keyNotes.size() - 1);
   if (notesOut != nullptr) *notesOut = notes;
   return 1;
 }

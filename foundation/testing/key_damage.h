@@ -8,13 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
@@ -24,6 +28,7 @@ struct TOpenOutcome {
   bool refused = false;
   std::string told;   // every message the open gave
   std::string saved;  // the text the next save wrote (empty when the kind is not saved)
+  bool readBack = false;  // saved is what was read, as text, of a kind that is not saved
 };
 
 // Opens the file at path as the program does (and saves it, when the kind is saved).
@@ -181,6 +186,12 @@ inline std::string ValueLost(const std::string &sound, const TItem &damaged, con
       std::string part = value.substr(at, comma - at);
       part.erase(0, part.find_first_not_of(" \t\""));
       part.erase(part.find_last_not_of(" \t\"") + 1);
+      // A writer spells a sign its reader would split at as %XX.
+      for (std::size_t percent = part.find('%'); percent != std::string::npos && percent + 2 < part.size();
+           percent = part.find('%', percent + 1))
+        if (std::isxdigit(static_cast<unsigned char>(part[percent + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(part[percent + 2])))
+          part.replace(percent, 3, 1, static_cast<char>(std::stoi(part.substr(percent + 1, 2), nullptr, 16)));
       list.push_back(Lower(part));
     }
     return list;
@@ -195,7 +206,8 @@ inline std::string ValueLost(const std::string &sound, const TItem &damaged, con
   for (const TItem &item : ItemsOf(sound)) {
     if (item.header == damaged.header && item.key == damaged.key && item.occurrence == damaged.occurrence) continue;
     bool dependent = false;
-    for (auto [from, to] = dependents.equal_range(damaged.key); from != to; ++from) dependent |= from->second == item.key;
+    for (auto [from, to] = dependents.equal_range(damaged.key); from != to; ++from)
+      dependent |= from->second == item.key || from->second == item.header + "|" + item.key;
     if (dependent) continue;
     const std::string place = item.header + "|" + Lower(item.written) + "|" + std::to_string(item.occurrence);
     const std::vector<std::string> given = parts(sound.substr(item.valueAt, item.valueEnd - item.valueAt));
@@ -239,10 +251,100 @@ inline int CheckForeignSectionsKept(const std::string &kindName, const std::stri
   return static_cast<int>(places.size());
 }
 
+namespace key_damage {
+
+// The lines of text, each with its line end.
+inline std::vector<std::string> LinesOf(const std::string &text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+// Whether told names a line ("line 12") of the file: the open said where the damage is.
+inline bool NamesALine(const std::string &told) {
+  for (std::size_t at = told.find("line "); at != std::string::npos; at = told.find("line ", at + 1))
+    if (std::isdigit(static_cast<unsigned char>(told[at + 5 < told.size() ? at + 5 : at]))) return true;
+  return false;
+}
+
+}  // namespace key_damage
+
+// Every line of the sound text deleted, written twice and, for a record, without its
+// braces, and a seeded sample of lines with one byte flipped: the open names a line or
+// refuses the file, or the next save holds every value the damaged text gives (for a line
+// deleted that gives a key the reader registers, the value the sound text gave). Returns
+// the files opened.
+inline int CheckEveryLineDamage(const std::string &kindName, const std::string &sound, const std::string &path,
+                                const TOpenKind &open, const std::multimap<std::string, std::string> &dependents,
+                                const std::set<std::pair<std::string, std::string>> &registered) {
+  using namespace key_damage;
+  const char *given = std::getenv("KEY_DAMAGE_SEED");
+  const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10)) : 110u;
+  std::cout << kindName << ": bytes flipped with KEY_DAMAGE_SEED=" << seed << "\n";
+  std::mt19937 random(seed);
+  const std::vector<std::string> lines = LinesOf(sound);
+  auto join = [](const std::vector<std::string> &parts) {
+    std::string text;
+    for (const std::string &part : parts) text += part;
+    return text;
+  };
+  int opened = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool record = lines[i][0] == '{';
+    // Records are alike: the first and last of a run and a sample between them.
+    const bool firstOrLast = i == 0 || i + 1 == lines.size() || lines[i - 1][0] != '{' || lines[i + 1][0] != '{';
+    if (record && !firstOrLast && random() % 4 != 0) continue;
+    bool keyLine = false;
+    for (const TItem &item : ItemsOf(sound))
+      keyLine |= item.line == static_cast<int>(i) + 1 && registered.count({item.header, item.key}) != 0;
+    // The damage, its text's lines, and whether the sound text is what the save must hold.
+    std::vector<std::tuple<std::string, std::vector<std::string>, bool>> damages;
+    std::vector<std::string> changed = lines;
+    changed.erase(changed.begin() + static_cast<std::ptrdiff_t>(i));
+    damages.emplace_back("deleted", changed, keyLine && !record);
+    changed = lines;
+    changed.insert(changed.begin() + static_cast<std::ptrdiff_t>(i), lines[i]);
+    damages.emplace_back("written twice", changed, false);
+    const std::size_t close = lines[i].rfind('}');
+    if (record && close != std::string::npos) {
+      changed = lines;
+      changed[i] = lines[i].substr(1, close - 1) + lines[i].substr(close + 1);
+      damages.emplace_back("without braces", changed, false);
+    }
+    if (random() % 3 == 0) {
+      changed = lines;
+      const std::size_t at = random() % lines[i].size();
+      changed[i][at] = static_cast<char>(changed[i][at] ^ (1 << (random() % 8)));
+      damages.emplace_back("byte " + std::to_string(at) + " flipped to " + std::to_string(static_cast<unsigned char>(changed[i][at])),
+                           changed, false);
+    }
+    for (const auto &[name, damagedLines, soundHeld] : damages) {
+      SCOPED_TRACE(kindName + ", line " + std::to_string(i + 1) + " \"" + lines[i].substr(0, lines[i].size() - 1) +
+                   "\" " + name + " (KEY_DAMAGE_SEED=" + std::to_string(seed) + ")");
+      const std::string damaged = join(damagedLines);
+      std::FILE *out = std::fopen(path.c_str(), "wb");
+      std::fwrite(damaged.data(), 1, damaged.size(), out);
+      std::fclose(out);
+      const TOpenOutcome outcome = open(path);
+      ++opened;
+      if (outcome.refused || NamesALine(Lower(outcome.told))) continue;
+      if (outcome.saved.empty()) continue;
+      EXPECT_EQ(ValueLost(soundHeld ? sound : damaged, TItem{}, outcome.saved, dependents), "") << outcome.saved;
+    }
+  }
+  return opened;
+}
+
 // Runs every damage of every key the reader registers while opening the sound text (and
-// that the text gives a value). Returns the number of damaged files opened.
-// dependents: keys (lower case) whose values mean nothing without the damaged key's
-// ("lambda" -> "weight": the weights of wavelengths lost), not held to be kept.
+// that the text gives a value), then every damage of every line (CheckEveryLineDamage).
+// Returns the number of damaged files opened.
+// dependents: keys (lower case, or "[section]|key") whose values mean nothing without the
+// damaged key's ("lambda" -> "weight": the weights of wavelengths lost), not held to be
+// kept; under "" those no line damage holds to be kept.
 inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &sound, const std::string &path,
                                const TOpenKind &open, const std::multimap<std::string, std::string> &dependents = {}) {
   using namespace key_damage;
@@ -261,7 +363,7 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
   EXPECT_EQ(whole.told, "") << kindName << ": the sound file is told of";
   EXPECT_FALSE(table.empty()) << kindName << ": no key table";
   // A kind that is saved keeps the sections no reader of it takes.
-  int opened = whole.saved.empty() ? 0 : CheckForeignSectionsKept(kindName, sound, path, open);
+  int opened = whole.saved.empty() || whole.readBack ? 0 : CheckForeignSectionsKept(kindName, sound, path, open);
   std::set<std::pair<std::string, std::string>> done;
   for (const TItem &item : ItemsOf(sound)) {
     const auto key = table.find({item.header, item.key});
@@ -307,6 +409,8 @@ inline int CheckEveryKeyDamage(const std::string &kindName, const std::string &s
         << kindName << ", " << header << " on line " << line << ": " << outcome.told;
     if (sound.find('\n', start) == std::string::npos) break;
   }
-  return opened;
+  std::set<std::pair<std::string, std::string>> registered;
+  for (const auto &entry : table) registered.insert(entry.first);
+  return opened + CheckEveryLineDamage(kindName, sound, path, open, dependents, registered);
 }
 

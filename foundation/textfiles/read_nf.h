@@ -131,6 +131,10 @@ class TRead1NF : public TReadNFKeyGroups {
   void NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
                const TIdentificatorParameters *limits, int index, const std::string &why = std::string());
   void NoteAfterRecord(const std::string &line, std::size_t cursor);
+  // Names a header line that ends a section of records while records follow it.
+  void NoteHeaderAmongRecords(const std::string &header);
+  // Whether the line gives a key that every record gives (Require).
+  bool HoldsRecordKey(const std::string &line) const;
   // Names a later header equal to the one the reader stands after (mode 0 only).
   void NoteSectionTwice(const std::string &lowerHeader);
   static ssize_t WriteToWork(void *cookie, const char *buffer, std::size_t size);
@@ -185,6 +189,7 @@ class TRead1NF : public TReadNFKeyGroups {
   std::function<bool(const std::string &lowerHeader)> alsoKnown;
   std::set<std::string> givenKeys;
   std::set<std::string> givenInRecord;
+  std::set<std::string> givenElements;  // "key(element)" the section's records gave
   std::vector<TReadNFKeyNote> keyNotes;
 };
 

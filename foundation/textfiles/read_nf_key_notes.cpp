@@ -67,6 +67,28 @@ std::string KeyNotesText(const std::vector<TReadNFKeyNote> &notes, const std::st
       case TReadNFNoteKind::kSectionTwice:
         text += "the section " + note.key + " is given a second time; only the first is read.\n";
         break;
+      case TReadNFNoteKind::kLeftOutOfSection:
+        text += section + " lacks the key " + note.key + " that is always written there; " + note.key + "=" +
+                note.value + " is used.\n";
+        break;
+      case TReadNFNoteKind::kRecordWithoutBraces:
+        text += section + " holds the keys of a record without its braces; they are read as record " + note.value +
+                ".\n";
+        break;
+      case TReadNFNoteKind::kElementTwice:
+        text += section + " gives element " + note.value + " of " + note.key +
+                " a second time: its records or lists may have lost their order; the later value is used.\n";
+        break;
+      case TReadNFNoteKind::kHeaderAmongRecords:
+        text += section + " ends at \"" + note.key + "\", a damaged header, before more records; they are not read.\n";
+        break;
+      case TReadNFNoteKind::kValueReplaced:
+        text += section + " gives " + note.key + "=" + note.value + ", which this section does not set; " + note.kept +
+                " is used.\n";
+        break;
+      case TReadNFNoteKind::kBeforeSections:
+        text += "\"" + note.key + "\" stands before the first section; it is not read.\n";
+        break;
       case TReadNFNoteKind::kUnknownSection:
         text += "the section " + note.key + " is not one this program reads; it is not read.\n";
         break;

@@ -20,6 +20,12 @@ enum class TReadNFNoteKind {
   kAfterRecord,     // text after the brace that ends a record (key: that text)
   kSectionTwice,    // a header given again (key: the header); the first is read
   kUnknownSection,  // a header no reader of the file takes (key: the header)
+  kLeftOutOfSection,  // a key the writer always writes is not in its section (value: what is used)
+  kRecordWithoutBraces,  // a line of record keys without its braces, read as the next record
+  kElementTwice,    // a record gives an element of a key that an earlier record gave
+  kHeaderAmongRecords,  // a damaged header line ends the section before more records (key: the line)
+  kValueReplaced,   // a value the program takes from elsewhere (value: as written; kept: what is used)
+  kBeforeSections,  // text before the first header of a file of sections (key: the line)
 };
 
 struct TReadNFKeyNote {
@@ -27,7 +33,8 @@ struct TReadNFKeyNote {
   std::string header;  // the section as ReadSection was given it; empty before any header
   std::string key;     // as written, index included ("Radius", "dX(3)")
   std::string value;   // for kOutOfRange: the value as written; for kTooManyValues: the
-                       // number of values the key takes
+                       // number of values the key takes; for kLeftOutOfSection: the value
+                       // the writer gives the key; for the record kinds: the record (from 1)
   std::string kept;    // for kOutOfRange and kNotOfKind: the value its variable keeps
   std::string why;     // for kNotOfKind: "is empty", "is not a number", ...
   double least = 0.0, most = 0.0;  // for kOutOfRange

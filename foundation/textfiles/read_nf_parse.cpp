@@ -1,5 +1,6 @@
 // Parsing a section's items into the registered variables.
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <new>
 #include <set>
@@ -98,6 +99,11 @@ char TRead1NF::ReadValue(const TIdentificatorParameters &key, const std::string 
   if (key.type == 'f' || key.type == 'd' || key.type == 'i' || key.type == 'l') {
     char delimiter = kEndOfText;
     const std::string token = GetToken(line, cursor, delimiter);
+    if (delimiter == '=') {
+      // "0.2=" is no number: a value of a key run into another, or a damaged line.
+      NoteKey(TReadNFNoteKind::kNotOfKind, writtenKey, token + "=", &key, index, "ends in a stray \"=\"");
+      return ScanToDelimiter(line, cursor) == kEndOfText ? kEndOfText : line[cursor++];
+    }
     const std::string why = StoreNumber(key, token, index);
     if (why == "is outside")
       NoteKey(TReadNFNoteKind::kOutOfRange, writtenKey, token, &key, index);
@@ -155,14 +161,43 @@ void TRead1NF::NoteAfterRecord(const std::string &line, std::size_t cursor) {
           nullptr, 0);
 }
 
-void TRead1NF::ParseLine(const std::string &line, int &index) {
+bool TRead1NF::HoldsRecordKey(const std::string &line) const {
+  // Only a key before '=' counts; quoted texts and comments hold none.
+  bool quoted = false;
+  std::size_t itemAt = 0;
+  for (std::size_t at = 0; at <= line.size(); ++at) {
+    const char c = at < line.size() ? line[at] : ';';
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '=') {
+      std::string key = line.substr(itemAt, at - itemAt);
+      key = key.substr(0, key.find('('));
+      RemoveAllSubstrings(std::string(" "), key);
+      const TIdentificatorParameters *found = FindKey(LowerCaseAnsi(key));
+      if (found != nullptr && found->required) return true;
+    }
+    if (c == '!') return false;
+    if (c == ';' || c == '=') itemAt = at + 1;
+  }
+  return false;
+}
+
+void TRead1NF::ParseLine(const std::string &line, int &recordIndex) {
   if (line.find('\0') != std::string::npos) NoteFault(kReadNFGarbled);
-  const bool inRecord = line[0] == '{';
-  std::size_t cursor = inRecord ? 1 : 0;
-  if (!inRecord) index = 0;
+  // A line of a record's keys that lost its braces is a record still: read as the next
+  // one and named, it never writes over the first records.
+  const bool braceless = line[0] != '{' && recordIndex > 0 && HoldsRecordKey(line);
+  if (braceless) NoteKey(TReadNFNoteKind::kRecordWithoutBraces, std::string(), std::to_string(recordIndex + 1), nullptr, 0);
+  const bool inRecord = line[0] == '{' || braceless;
+  std::size_t cursor = line[0] == '{' ? 1 : 0;
+  // The records count on past any other line: a key, a comment or a blank line between
+  // them never sends the next record back to element 0.
+  int listIndex = 0;
+  int &index = inRecord ? recordIndex : listIndex;
   givenInRecord.clear();
   // The tokens after a key no registration takes are its value, not keys of their own.
   bool valueOfUnknown = false;
+  bool repeated = false;  // the key was given before in this record or section
   while (cursor < line.size()) {
     const std::size_t before = cursor;
     char delimiter = kEndOfText;
@@ -198,7 +233,8 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
     if (isKey) {
       // A key counts once per record, and once per section outside records, index included.
       const std::string given = delimiter == '(' ? LowerCaseAnsi(written) : key;
-      if (!(inRecord ? givenInRecord : givenKeys).insert(given).second)
+      repeated = !(inRecord ? givenInRecord : givenKeys).insert(given).second;
+      if (repeated)
         NoteKey(TReadNFNoteKind::kRepeatedKey, written, std::string(), nullptr, 0);
       else if (found == nullptr)
         NoteKey(TReadNFNoteKind::kUnknownKey, written, std::string(), nullptr, 0);
@@ -212,6 +248,10 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
     }
     if (found == nullptr) continue;
     for (;;) {
+      // An element a record or list gave before is named: records that lost their order
+      // (or a list and records of one key) would write over it in silence.
+      if (!givenElements.insert(key + "(" + std::to_string(index) + ")").second && !repeated)
+        NoteKey(TReadNFNoteKind::kElementTwice, written, std::to_string(index + 1), nullptr, 0);
       delimiter = ReadValue(*found, written, line, cursor, index);
       if (delimiter == ',' && inRecord) {
         // A record holds one value of each key: a list would run on into the records after
@@ -245,13 +285,7 @@ void TRead1NF::ParseLine(const std::string &line, int &index) {
       if (key.required && givenInRecord.count(key.name) == 0)
         NoteKey(TReadNFNoteKind::kMissingInRecord, key.shownName, std::to_string(index + 1), &key, index);
   }
-  // Records count on from record to record; any other line, even one whose list or
-  // parenthesised index moved the element, starts the next records at element 0.
-  if (!inRecord) {
-    index = 0;
-  } else if (index < std::numeric_limits<int>::max()) {
-    ++index;
-  }
+  if (inRecord && index < std::numeric_limits<int>::max()) ++index;
 }
 
 namespace {
@@ -276,6 +310,7 @@ int TRead1NF::ParseSection(int closeAtEnd) {
   ClearFaults();
   stopHeader.clear();
   givenKeys.clear();
+  givenElements.clear();
   // A section read again with other keys knows them too.
   std::set<std::string> &known = knownKeys[LowerCaseAnsi(parsedHeader)];
   for (const TIdentificatorParameters &key : Keys()) known.insert(key.name);
@@ -287,6 +322,7 @@ int TRead1NF::ParseSection(int closeAtEnd) {
     if (line[0] == '^') break;
     if (line[0] == '[') {
       stopHeader = line;
+      if (index > 0) NoteHeaderAmongRecords(line);
       break;
     }
     ParseLine(line, index);
@@ -347,6 +383,27 @@ std::string TRead1NF::ScanDamage(bool cutLastLineRefused, bool sectionsRequired)
   if ((met & cut) != 0) return "it ends inside a line, so it was cut short";
   if (sectionsRequired && headers <= 0) return "it holds no sections";
   return std::string();
+}
+
+void TRead1NF::NoteHeaderAmongRecords(const std::string &header) {
+  // A header holds no '=' and ends in ']': a record whose brace turned into '[' does not.
+  std::size_t end = header.find_last_not_of(" \t");
+  if (target == nullptr || (header.find('=') == std::string::npos && header[end] == ']')) return;
+  const long after = std::ftell(target);
+  const int headerLine = linesRead;
+  std::string line;
+  bool hadEnd = false;
+  bool recordFollows = false;
+  while (ReadLine(line, hadEnd, LineUse::Skip)) {
+    end = line.find_first_not_of(" \t");
+    if (end == std::string::npos || line[end] == '!') continue;
+    recordFollows = line[end] == '{';
+    break;
+  }
+  std::clearerr(target);
+  std::fseek(target, after, SEEK_SET);
+  linesRead = headerLine;
+  if (recordFollows) NoteKey(TReadNFNoteKind::kHeaderAmongRecords, header, std::string(), nullptr, 0);
 }
 
 void TRead1NF::NoteKey(TReadNFNoteKind kind, const std::string &key, const std::string &value,
@@ -411,12 +468,28 @@ std::vector<TReadNFKeyNote> TRead1NF::KeyNotes(bool (*wanted)(const std::string 
   std::FILE *file = std::fopen(targetName.c_str(), "rb");
   if (file == nullptr) return notes;
   std::set<std::string> told;
+  bool beforeHeaders = true;
   std::string line;
   int number = 1;
   for (int c = 0; c != EOF; ++number, line.clear()) {
     while ((c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
     if (number == 1) DropByteOrderMark(line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (!line.empty() && line[0] == '[') beforeHeaders = false;
+    const std::size_t equals = line.find('=');
+    const bool keyed = equals != std::string::npos && equals > first &&
+                       std::all_of(line.begin() + static_cast<std::ptrdiff_t>(first), line.begin() + static_cast<std::ptrdiff_t>(equals),
+                                   [](char k) { return std::isalnum(static_cast<unsigned char>(k)) || k == '_' || k == ' ' || k == '(' || k == ')'; });
+    if (beforeHeaders && first != std::string::npos && keyed && (wanted == nullptr || wanted(std::string()))) {
+      // Before any header nothing is read: a header lost at the file's start.
+      TReadNFKeyNote note;
+      note.kind = TReadNFNoteKind::kBeforeSections;
+      note.key = line.substr(first);
+      note.line = number;
+      notes.push_back(note);
+      beforeHeaders = false;
+    }
     if (line.empty() || line[0] != '[') continue;
     const std::string lower = LowerCaseAnsi(line);
     if (askedHeaders.count(lower) != 0 || (alsoKnown && alsoKnown(lower)) || !told.insert(lower).second) continue;

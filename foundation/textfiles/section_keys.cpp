@@ -1,6 +1,15 @@
 #include "foundation/textfiles/section_keys.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
+#include <utility>
 
 #include "foundation/textfiles/text_functions.h"
 
@@ -12,7 +21,131 @@ std::string Trimmed(const std::string &text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
+struct TSectionItems {
+  int line = 0;  // of the header
+  std::string header;  // as written
+  std::vector<std::pair<std::string, std::string>> items;  // lower-cased key, value
+  std::vector<int> lines;  // of each item
+  std::vector<std::string> spelled;  // each key as written
+};
+
+// The sections of text (the first of a name) and their items outside records, in order.
+std::map<std::string, TSectionItems> ItemsOutsideRecords(const std::string &text) {
+  std::map<std::string, TSectionItems> sections;
+  TSectionItems *current = &sections[std::string()];
+  std::istringstream in(text);
+  std::string line;
+  std::set<std::string> seen{std::string()};
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (number == 1) DropByteOrderMark(line);
+    const std::string trimmed = Trimmed(line);
+    if (!line.empty() && line[0] == '[') {
+      const std::string header = LowerCaseAnsi(trimmed);
+      static TSectionItems ignored;
+      ignored.items.clear();
+      ignored.lines.clear();
+      ignored.spelled.clear();
+      current = seen.insert(header).second ? &sections[header] : &ignored;
+      if (current != &ignored) {
+        current->line = number;
+        current->header = trimmed;
+      }
+      continue;
+    }
+    if (trimmed.empty() || trimmed[0] == '{') continue;
+    bool quoted = false;
+    std::size_t itemAt = 0;
+    for (std::size_t at = 0; at <= trimmed.size(); ++at) {
+      const char c = at < trimmed.size() ? trimmed[at] : ';';
+      if (c == '"') quoted = !quoted;
+      if (quoted || (c != ';' && c != '!')) continue;
+      const std::string item = trimmed.substr(itemAt, at - itemAt);
+      const std::size_t equals = item.find('=');
+      if (equals != std::string::npos) {
+        std::string key = item.substr(0, equals);
+        RemoveAllSubstrings(std::string(" "), key);
+        RemoveAllSubstrings(std::string("\t"), key);
+        if (!key.empty()) {
+          current->items.emplace_back(LowerCaseAnsi(key), Trimmed(item.substr(equals + 1)));
+          current->lines.push_back(number);
+          current->spelled.push_back(key);
+        }
+      }
+      if (c == '!') break;
+      itemAt = at + 1;
+    }
+  }
+  return sections;
+}
+
 }  // namespace
+
+std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::string &writtenText,
+                                        const std::set<std::string> &judgedElsewhere, bool handWritten) {
+  std::vector<TReadNFKeyNote> notes;
+  const std::map<std::string, TSectionItems> held = ItemsOutsideRecords(fileText);
+  for (const auto &[header, written] : ItemsOutsideRecords(writtenText)) {
+    const auto section = held.find(header);
+    if (section == held.end() || (header.empty() && section->second.items.empty())) continue;
+    std::set<std::string> given = judgedElsewhere;
+    for (const auto &item : section->second.items) given.insert(item.first);
+    // A section that holds less than half of what its writer gives there was written by
+    // hand, leaving the rest to its defaults; one that holds more lost the keys it lacks.
+    std::size_t lacking = 0;
+    for (const auto &item : written.items) lacking += given.count(item.first) == 0 ? 1 : 0;
+    if (handWritten && 2 * lacking > written.items.size()) continue;
+    for (const auto &[key, value] : written.items) {
+      if (!given.insert(key).second) continue;
+      TReadNFKeyNote note;
+      note.kind = TReadNFNoteKind::kLeftOutOfSection;
+      note.header = section->second.header;
+      note.line = section->second.line;
+      note.value = value;
+      // Shown as the writer spells it.
+      const std::string lower = LowerCaseAnsi(writtenText);
+      std::size_t at = lower.find(key + "=");
+      while (at != std::string::npos && at > 0 && (std::isalnum(static_cast<unsigned char>(lower[at - 1])) || lower[at - 1] == '_'))
+        at = lower.find(key + "=", at + 1);
+      note.key = at == std::string::npos ? key : writtenText.substr(at, key.size());
+      notes.push_back(note);
+    }
+  }
+  std::stable_sort(notes.begin(), notes.end(),
+                   [](const TReadNFKeyNote &a, const TReadNFKeyNote &b) { return a.line < b.line; });
+  return notes;
+}
+
+namespace {
+
+std::string TextOf(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  return buffer.str();
+}
+
+}  // namespace
+
+std::vector<TReadNFKeyNote> KeysLeftOutOf(const std::string &fileName,
+                                          const std::function<bool(const std::string &path)> &write,
+                                          const std::set<std::string> &judgedElsewhere, bool handWritten) {
+  return KeysLeftOut(TextOf(fileName), WrittenText(write), judgedElsewhere, handWritten);
+}
+
+std::string WrittenText(const std::function<bool(const std::string &path)> &write) {
+  std::error_code error;
+  // A folder in memory where the system has one: the scratch file is never wanted on disk.
+  std::filesystem::path folder = "/dev/shm";
+  if (::access(folder.c_str(), W_OK) != 0) folder = std::filesystem::temp_directory_path(error);
+  if (error) return std::string();
+  std::string path = (folder / "written-XXXXXX").string();
+  const int handle = ::mkstemp(path.data());
+  if (handle < 0) return std::string();
+  ::close(handle);
+  const std::string text = write(path) ? TextOf(path) : std::string();
+  std::filesystem::remove(path, error);
+  return text;
+}
 
 void VisitSectionItems(const std::string &fileName,
                        const std::function<void(const std::string &header, const std::string &item)> &visit) {
@@ -107,4 +240,53 @@ std::string FirstValueNotANumber(const std::string &fileName,
     }
   });
   return fault;
+}
+
+namespace {
+
+// Whether two values are the same: equal texts, or lists of the same numbers.
+bool SameValue(const std::string &a, const std::string &b) {
+  if (a == b) return true;
+  std::size_t from = 0, to = 0;
+  for (;;) {
+    std::size_t usedA = 0, usedB = 0;
+    const double x = DecimalToDouble(a.c_str() + from, &usedA);
+    const double y = DecimalToDouble(b.c_str() + to, &usedB);
+    if (usedA == 0 || usedB == 0 || x != y) return false;
+    from += usedA;
+    to += usedB;
+    while (from < a.size() && (a[from] == ' ' || a[from] == ';')) ++from;
+    while (to < b.size() && (b[to] == ' ' || b[to] == ';')) ++to;
+    if (from >= a.size() || to >= b.size()) return from >= a.size() && to >= b.size();
+    if (a[from] != ',' || b[to] != ',') return false;
+    ++from;
+    ++to;
+  }
+}
+
+}  // namespace
+
+std::vector<TReadNFKeyNote> ValuesReplaced(const std::string &fileText, const std::string &writtenText,
+                                           const std::string &header) {
+  std::vector<TReadNFKeyNote> notes;
+  const std::map<std::string, TSectionItems> held = ItemsOutsideRecords(fileText);
+  const std::map<std::string, TSectionItems> written = ItemsOutsideRecords(writtenText);
+  const auto file = held.find(header);
+  const auto ours = written.find(header);
+  if (file == held.end() || ours == written.end()) return notes;
+  for (std::size_t i = 0; i < file->second.items.size(); ++i) {
+    const auto &[key, value] = file->second.items[i];
+    for (const auto &[writtenKey, writtenValue] : ours->second.items) {
+      if (writtenKey != key || SameValue(value, writtenValue)) continue;
+      TReadNFKeyNote note;
+      note.kind = TReadNFNoteKind::kValueReplaced;
+      note.header = file->second.header;
+      note.line = file->second.lines[i];
+      note.key = file->second.spelled[i];
+      note.value = value;
+      note.kept = writtenValue;
+      notes.push_back(note);
+    }
+  }
+  return notes;
 }

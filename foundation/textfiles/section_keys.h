@@ -8,6 +8,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
+
+#include "foundation/textfiles/read_nf_key_notes.h"
 
 // Lower-cased header (brackets included) -> lower-cased keys of its "key=value" items.
 using TSectionKeys = std::map<std::string, std::set<std::string>>;
@@ -39,3 +42,31 @@ std::string FirstValueNotANumber(const std::string &fileName,
 
 // Joins the non-empty parts with "; ".
 void AddMissingPart(std::string &list, const std::string &part);
+
+// The keys a writer always writes, read off its own output: each "key=value" item outside
+// records (index included, "dX(3)") that writtenText gives in a section fileText also holds,
+// and fileText's section lacks, as a kLeftOutOfSection note on the section's header line
+// with the value written: what the next save puts in the user's place. Sections fileText
+// lacks are no concern here (their readers name them), nor are sections that hold less than
+// half of the keys written there: written by hand, they leave the rest to the defaults.
+// Keys in judgedElsewhere (lower case) are passed over: their reader tells their absence
+// itself, or older files lack them without harm. A kind never written by hand
+// (handWritten false) has every section judged, however little it holds.
+std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::string &writtenText,
+                                        const std::set<std::string> &judgedElsewhere = {},
+                                        bool handWritten = true);
+
+// What write(path) puts into a scratch file, which is removed; empty when it wrote nothing.
+std::string WrittenText(const std::function<bool(const std::string &path)> &write);
+
+// KeysLeftOut of the file at fileName against what write(path) puts into a scratch file.
+std::vector<TReadNFKeyNote> KeysLeftOutOf(const std::string &fileName,
+                                          const std::function<bool(const std::string &path)> &write,
+                                          const std::set<std::string> &judgedElsewhere = {},
+                                          bool handWritten = true);
+
+// Each key outside records that writtenText's section header (lower case) gives another
+// value than fileText's same section, numbers compared as numbers: a kValueReplaced note on
+// the line of the file's key, with the file's value and the value written.
+std::vector<TReadNFKeyNote> ValuesReplaced(const std::string &fileText, const std::string &writtenText,
+                                           const std::string &header);

@@ -29,6 +29,7 @@ struct TCommonValues {
   // 1 when the file promises the end section (kSystemFileEndSection) as its last: a file
   // cut short then lacks it. Files written before it was written promise nothing.
   int endPromised = 0;
+  int weightsGiven = 0;  // the values Weight= lists (a 0 among them is written, not missing)
 };
 void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values);
 

@@ -18,6 +18,7 @@
 
 #include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "foundation/containers/string_class.h"
 #include "optics/model/model_globals.h"
@@ -65,7 +66,7 @@ void BoundCommonValues(TOpticalSystemInformation &info, TCommonValues &common, c
     warnings += KeyPlace(path, layout, "[common]", "dentr") + "Dentr=" + FormatNumber(info.Dentr) +
                 " gives no diameter: the entrance pupil's own is used.\n";
   for (int i = 0; i < kFileWavelengths; ++i)
-    if (common.weights[i] < 0.0 && common.lambdas[i] != 0.0)
+    if ((common.weights[i] < 0.0 || (common.weights[i] == 0.0 && i < common.weightsGiven)) && common.lambdas[i] != 0.0)
       warnings += KeyPlace(path, layout, "[common]", "weight") + "the weight " + FormatNumber(common.weights[i]) +
                   " of the wavelength " + FormatNumber(common.lambdas[i]) + " is taken as 1.\n";
 }
@@ -203,6 +204,12 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
     system.sectionsLeftOut.emplace_back(header, SectionBody(text, line));
   }
   std::string warnings;
+  int remarks = 0;
+  for (const auto &[header, line] : layout.headers)
+    if (LowerCaseAnsi(header) == "[remark]" && remarks++ == 1)
+      warnings += "The optical system file " + path + ", line " + std::to_string(line) +
+                  ": the section [Remark] is given a second time; only the first is read, and the next save leaves "
+                  "the second out.\n";
   if (!leftOut.empty())
     warnings += "The optical system file " + path + " holds sections of no surface or zone of its " + std::to_string(n) +
                 " surfaces: " + leftOut + "; they are not read, and saving the system keeps them as they are.\n";
@@ -220,6 +227,27 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
       warnings += "The optical system file " + path + ": surface " + std::to_string(i + 1) + " counts " +
                   std::to_string(zones) + " lens-array zones, but the file holds no section for " +
                   std::to_string(missing) + " of them (the first " + first + "); they take default values.\n";
+  }
+  return warnings;
+}
+
+// A section of a surface or zone the system has that its writer no longer writes: a key
+// that made the shape, hologram or zones is missing or damaged, and the rest goes at the
+// next save.
+std::string SectionsNoLongerWritten(const TOpticalSystem &system, const TSystemFileLayout &layout,
+                                    const std::string &written, const std::string &path) {
+  const std::string lowerWritten = "\n" + LowerCaseAnsi(written);
+  std::string warnings;
+  for (const auto &[header, line] : layout.headers) {
+    const std::string lower = LowerCaseAnsi(header);
+    if (lower.rfind("[surface_", 0) != 0 && lower.rfind("[surf_", 0) != 0) continue;
+    if (lowerWritten.find("\n" + lower + "\n") != std::string::npos) continue;
+    if (std::any_of(system.sectionsLeftOut.begin(), system.sectionsLeftOut.end(),
+                    [&header](const auto &kept) { return kept.first == header; }))
+      continue;
+    warnings += "The optical system file " + path + ", line " + std::to_string(line) + ": " + header +
+                " gives its surface no shape, hologram or zones (a key they need is missing or damaged); the next "
+                "save leaves the section out.\n";
   }
   return warnings;
 }
@@ -246,7 +274,7 @@ struct TReadResult {
 // The spectrum from the file's lists; empty when sound. The list ends after its last
 // non-zero wavelength; a 0 inside it stays an entry, though no wavelength to work at.
 TReadResult SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double *weights,
-                        const std::string &fileName) {
+                        const std::string &fileName, int lambdaWGiven, std::string &warnings) {
   const int count = std::max(LastNonZero(lambdas, kFileWavelengths) + 1, 1);
   // A file that lists no wavelength is worked at its working wavelength (0.54 when it has
   // none): a spectrum of one wavelength 0 gave every glass an index at 0 micrometres.
@@ -285,8 +313,13 @@ TReadResult SetSpectrum(TOpticalSystemInformation &info, double *lambdas, double
     shortest = std::min(shortest, lambdas[i]);
     longest = std::max(longest, lambdas[i]);
   }
-  if (nearest >= 0 && (info.LambdaW < shortest || info.LambdaW > longest))
+  if (nearest >= 0 && (info.LambdaW < shortest || info.LambdaW > longest)) {
+    if (lambdaWGiven > 0)
+      warnings += "The optical system file " + fileName + ", line " + std::to_string(lambdaWGiven) + ": LambdaW=" +
+                  FormatNumber(info.LambdaW) + " lies outside the spectrum " + FormatNumber(shortest) + " to " +
+                  FormatNumber(longest) + "; " + FormatNumber(lambdas[nearest]) + " is used.\n";
     info.LambdaW = lambdas[nearest];
+  }
   if (!(info.LambdaW > 0.0))
     return "The optical system file " + fileName + " names no wavelength to work at.";
   return {};
@@ -407,6 +440,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
     system.name = DecodeFileName(common.name);
   else if (nameMode == kNameFromFileName)
     system.name = path;
+  if (const int weightLine = layout.LineOf("[common]", "weight"); weightLine > 0) {
+    std::size_t start = 0;
+    for (int line = 1; line < weightLine && start != std::string::npos; ++line) start = text.find('\n', start) + 1;
+    std::string item = LowerCaseAnsi(text.substr(start, text.find('\n', start) - start));
+    item = item.substr(std::min(item.find("weight"), item.size()));
+    item = item.substr(0, item.find(';'));
+    common.weightsGiven = static_cast<int>(std::count(item.begin(), item.end(), ',')) + 1;
+  }
   BoundCommonValues(info, common, path, layout, warnings);
   // A list written without a wavelength reads as the working wavelength alone.
   if (layout.LineOf("[common]", "lambda") > 0 && LastNonZero(common.lambdas, kFileWavelengths) < 0)
@@ -452,7 +493,9 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
   if (common.endPromised != 0 && layout.sections.count(LowerCaseAnsi(kSystemFileEndSection)) == 0) {
     const std::string last = LowerCaseAnsi(layout.lastSection);
     const std::string cut = "The optical system file " + path + " was cut short inside its section " +
-                            layout.lastSection;
+                            layout.lastSection +
+                            (layout.headers.empty() ? std::string()
+                                                    : " (line " + std::to_string(layout.headers.back().second) + ")");
     // Surface data is never taken in part; the remark is kept as far as it goes; any other
     // section (the configurations) is left out whole by its reader, never taken in part.
     if (last == "[common]" || last == "[surfaces]" || last.rfind("[surface_", 0) == 0 || last.rfind("[surf_", 0) == 0)
@@ -465,7 +508,11 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
   if (count > 0) {
     // Records beyond the count are not read.
     if (layout.recordCount > count)
-      warnings += "The optical system file " + path + " gives " + std::to_string(count) +
+      warnings += "The optical system file " + path +
+                  (count < static_cast<int>(layout.recordLines.size())
+                       ? ", line " + std::to_string(layout.recordLines[count])
+                       : std::string()) +
+                  " gives " + std::to_string(count) +
                   " surfaces but holds " + std::to_string(layout.recordCount) +
                   " surface records; the last " + std::to_string(layout.recordCount - count) +
                   " were not read.\n";
@@ -555,10 +602,14 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
   warnings += SurfaceSectionWarnings(system, layout, text, path);
   // Keys misspelt or given twice, values out of range: the file opens, and the user is told
   // what the next save would write otherwise.
-  warnings += KeyNotesText(file.KeyNotes(), "The optical system file " + path);
+  std::vector<TReadNFKeyNote> notes = file.KeyNotes();
+  // A weight not read is taken as 1 (SetSpectrum), not as the 0 it leaves.
+  for (TReadNFKeyNote &note : notes)
+    if (LowerCaseAnsi(note.key) == "weight" && note.kept == "0") note.kept = "1";
+  warnings += KeyNotesText(notes, "The optical system file " + path);
   file.Close();
   if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
-  return SetSpectrum(info, common.lambdas, common.weights, path);
+  return SetSpectrum(info, common.lambdas, common.weights, path, layout.LineOf("[common]", "lambdaw"), warnings);
 }
 
 }  // namespace
@@ -591,6 +642,13 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     ShowReadFault(fault);
     return 0;
   }
+  // A key the writer always writes that the file lacks takes a value the user never
+  // wrote: said before a save writes it.
+  const std::string written =
+      WrittenText([&fresh](const std::string &path) { return fresh->WriteFile(path.c_str()) == 1; });
+  // A title is written only when it is not the name: one the file lacks is the name's.
+  warnings += KeyNotesText(KeysLeftOut(text, written, {"title"}), "The optical system file " + fileName);
+  warnings += SectionsNoLongerWritten(*fresh, layout, written, fileName);
   if (!warnings.empty()) {
     warnings.pop_back();  // the last line end
     MessageBox(nullptr, warnings, "Warning", MB_OK | MB_ICONEXCLAMATION);

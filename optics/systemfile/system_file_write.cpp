@@ -35,7 +35,9 @@ void PrintList(std::FILE *out, const char *key, const double *values, int count,
 }
 
 bool HasShapePart(const TSurface &s) {
-  return (s.hasAsCoef && CountOf(s.AsCoef) > 0) || s.general.type == kSurfaceCylinder;
+  // A type the record cannot tell (beyond a plane, a sphere and a conic) is kept also
+  // without coefficients: its section once went at the save, and the type with it.
+  return (s.hasAsCoef && CountOf(s.AsCoef) > 0) || s.general.type > kSurfaceAspheric2;
 }
 
 bool HasOwnSection(const TSurface &s) {
@@ -228,10 +230,10 @@ void WriteSurfaceSection(const TSurface &s, std::FILE *out) {
     std::fprintf(out, "TypeAspher=%d\n", s.general.type);
     const int count =
         CountOf(s.AsCoef) < kFileShapeCoefficients ? CountOf(s.AsCoef) : kFileShapeCoefficients;
-    if (count > 0) {
-      PrintList(out, "AsCoef", s.AsCoef.data, count, ",");
-      std::fprintf(out, ";\n\n");
-    }
+    // Written also when there are none, so that a file that lost the line is told.
+    static const double kNoCoefficient = 0.0;
+    PrintList(out, "AsCoef", count > 0 ? s.AsCoef.data : &kNoCoefficient, count > 0 ? count : 1, ",");
+    std::fprintf(out, ";\n\n");
   }
   if (s.hoe != nullptr) {
     const THOEParameters &hoe = *s.hoe;

@@ -425,6 +425,8 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     // The frame keys are judged before (CutSection); registered so that they are known.
     int frame[2] = {0, 0};
     file.AddInt2(kSectionCountKey, &frame[0], kSectionEndKey, &frame[1]);
+    // The end of a page is written 1: any other value is a damaged line.
+    file.Limit(kSectionEndKey, 1.0, 1.0);
     // A Strehl ratio lies from 0 to 1; the options are switches, the image surface one of
     // its three settings.
     file.Limit("Strehl_R", 0.0, 1.0);
@@ -448,7 +450,12 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
       clamped += "\nNrayInBeam=" + std::to_string(first->NrayInBeam) + " of section " + SectionName(c) +
                  " is taken as " + std::to_string(taken) + ".";
     }
-    if ((file.Faults() & kReadNFIndexOutOfRange) != 0) {
+    // A list given to a key of one value ("Unit=1,2") is named with the key notes.
+    const auto keyNotesNow = file.KeyNotes();
+    const bool listTooLong = std::any_of(keyNotesNow.begin(), keyNotesNow.end(), [](const TReadNFKeyNote &note) {
+      return note.kind == TReadNFNoteKind::kTooManyValues;
+    });
+    if ((file.Faults() & kReadNFIndexOutOfRange) != 0 && !listTooLong) {
       MessageBox(nullptr,
                  "Section " + SectionName(c) + " of " + fileName + " lists more than " +
                      std::to_string(kMaxBeamsInFile) + " beams; the first " + std::to_string(kMaxBeamsInFile) +
@@ -499,7 +506,6 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
          "; those configurations take the default functions.");
   if (!clamped.empty())
     Tell("The merit-function file " + fileName + " holds values that cannot be taken as they are:" + clamped);
-  if (!keyNotes.empty()) Tell(keyNotes.substr(0, keyNotes.size() - 1));
 
   if (configurations > 0) {
     const int rows = std::max(1, *std::max_element(ownBeams.begin(), ownBeams.end()));
@@ -507,5 +513,15 @@ int TOptimizationFunctions::Read(const std::string &fileName, bool sharedWithPar
     for (int c = 0; c < configurations; ++c) ClearBeams(c, ownBeams[static_cast<std::size_t>(c)], records.rows - 1);
   }
   SetConfigurations();
+  // A weight or target the writer always gives that a page lacks takes a value the user
+  // never wrote: said before a save writes it.
+  std::string told = keyNotes;
+  if (opened && system != nullptr)
+    told += KeyNotesText(KeysLeftOutOf(
+                             fileName, [this](const std::string &path) { return Write(path) == 1; },
+                             // The frame keys, which older files lack, are judged before (CutSection).
+                             {LowerCaseAnsi(kSectionCountKey), LowerCaseAnsi(kSectionEndKey)}),
+                         "The merit-function file " + fileName);
+  if (!told.empty()) Tell(told.substr(0, told.size() - 1));
   return opened ? 1 : 0;
 }

@@ -179,8 +179,13 @@ int TOptimizationParameters::Read(const std::string &fileName) {
   // disagrees is told, and neither drops a record nor refuses the ones there are.
   const int held = RecordsInParameters(fileName);
   std::string countNote;
+  int countLine = 0;
+  VisitSectionItems(fileName, [&countLine](const std::string &header, const std::string &item, int line) {
+    if (countLine == 0 && header == "[common]" && LowerCaseAnsi(item).rfind("numpar", 0) == 0) countLine = line;
+  });
   if (held != declared)
-    countNote = "The parameter file " + fileName + " declares NumPar=" + std::to_string(declared) + " but holds " +
+    countNote = "The parameter file " + fileName + ", line " + std::to_string(countLine) + ": it declares NumPar=" +
+                std::to_string(declared) + " but holds " +
                 std::to_string(held) + " parameter records; the records it holds are read.";
   // Records beyond the most a file may hold are left.
   const int count = std::min(held, kMaxFileParameters);

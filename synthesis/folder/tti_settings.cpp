@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
+#include "foundation/textfiles/text_functions.h"
 
 namespace {
 
@@ -118,31 +121,17 @@ constexpr TIntBound kIntBounds[] = {
     {"ShowZone", &TTtiSettings::showZone, 0, 1},
 };
 
-// The sections and keys the folder always writes that the file lacks (the transformer's
-// and the scanner's included); the zone's section is written only while its page exists.
-std::string MissingTtiParts(const std::string &fileName) {
+// The sections the folder always writes that the file lacks (the transformer's and the
+// scanner's included); the zone's section is written only while its page exists. The keys
+// each section lacks are read off the writer's own text (ReadTtiFile).
+std::string MissingTtiSections(const std::string &fileName) {
   const TSectionKeys held = SectionKeysOf(fileName);
   std::string missing;
-  AddMissingPart(missing, MissingSectionParts(held, "[Common settings]",
-                                              {"MatrixSizeList", "ObjectSpaceCheck", "UnitBtn", "ColorScaleList",
-                                               "SpectrumModeList"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Objects settings]", {"TypeList", "ObjectSize", "Distance"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Diffraction point]", {"DiameterInUnit", "Field"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Radial mira]", {"NStrokes"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Square mira]", {"NGroup", "NStrokesMin", "NStrokesMax"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Custom object]", {"FileFon", "FileObject"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[PSF]", {"BeamList"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Detector type]", {"DetectorList"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Round detector]", {"Diameter"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Rectangle detector]", {"Ly", "Lz"}));
-  for (const char *cells : {"[Matrix detector]", "[Double array detector]", "[Single line detector]"})
-    AddMissingPart(missing, MissingSectionParts(held, cells, {"Ly", "Lz", "dY0", "dZ0"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Optical transformer]", {"FileName"}));
-  AddMissingPart(missing, MissingSectionParts(held, "[Scanner]", {"Frequence", "Tau", "RealMovement", "Yscanning"}));
-  if (held.count("[energy]") != 0)
-    AddMissingPart(missing, MissingSectionParts(held, "[Energy]",
-                                                {"TypeZone", "SizeRectX", "SizeRectY", "PozitionX", "PozitionY",
-                                                 "Smoothing", "ShowZone"}));
+  for (const char *header : {"[Common settings]", "[Objects settings]", "[Diffraction point]", "[Radial mira]",
+                             "[Square mira]", "[Custom object]", "[PSF]", "[Detector type]", "[Round detector]",
+                             "[Rectangle detector]", "[Matrix detector]", "[Double array detector]",
+                             "[Single line detector]", "[Optical transformer]", "[Scanner]"})
+    if (held.count(LowerCaseAnsi(header)) == 0) AddMissingPart(missing, "the section " + std::string(header));
   return missing;
 }
 
@@ -277,10 +266,20 @@ TTtiReadResult ReadTtiFile(const std::string &fileName, TTtiSettings &values,
   v.sectionsKept = UnknownSectionsOf(fileName, unknown);
   values = v;
   sections = found;
-  const std::string missing = MissingTtiParts(fileName);
+  const std::string missing = MissingTtiSections(fileName);
   if (!missing.empty())
     problem = "Settings file \"" + fileName + "\" lacks " + missing +
               " (it may have been cut short); the settings it does not name stay as they were.";
+  // Every key the writer gives a section the file holds: one the file lacks keeps the
+  // setting as it was, which the next save writes.
+  std::string written, formatProblem, fileText;
+  if (FormatTtiFile(v, true, true, written, formatProblem)) {
+    std::ifstream in(fileName, std::ios::binary);
+    fileText.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string keys = KeyNotesText(KeysLeftOut(fileText, written, {}, false), "Settings file \"" + fileName + "\"");
+    while (!keys.empty() && keys.back() == '\n') keys.pop_back();
+    if (!keys.empty()) problem += (problem.empty() ? "" : "\n") + keys;
+  }
   std::string told = KeyNotesText(unknown, "Settings file \"" + fileName + "\"");
   while (!told.empty() && told.back() == '\n') told.pop_back();
   if (!told.empty()) problem += (problem.empty() ? "" : "\n") + told;

@@ -13,6 +13,7 @@
 
 #include "document/system/tests/editor_test_support.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/testing/key_damage.h"
 #include "foundation/testing/small_disk.h"
 
 namespace {
@@ -485,3 +486,30 @@ TEST_F(SystemImageFileTest, AFailedSaveKeepsTheOldFileAndSaysWhy) {
 }
 
 }  // namespace
+
+// Every key and every line of a three-configuration file the program wrote, damaged: the
+// open names it or the next save keeps what the damaged text gives.
+TEST_F(SystemImageFileTest, EveryKeyAndLineOfConfigurationsDamagedIsNamedOrKept) {
+  SaveThreeGauss(Scratch("sound.os"));
+  const int opened = CheckEveryKeyDamage("three configurations", ReadText(Scratch("sound.os")), Scratch("damaged.os"),
+                                         [this](const std::string &path) {
+                                           const std::size_t before = BoxCount();
+                                           TSystemImage image;
+                                           TOpenOutcome outcome;
+                                           outcome.refused = image.Load(path, 0) == 0;
+                                           for (std::size_t k = before; k < BoxCount(); ++k)
+                                             outcome.told += Boxes().boxes[k].text + "\n";
+                                           if (!outcome.refused && image.Save(Scratch("saved.os")) == 1)
+                                             outcome.saved = ReadText(Scratch("saved.os"));
+                                           return outcome;
+                                         },
+                                         // The base configuration is the system's own, its places
+                                         // the surfaces'. A title is
+                                         // written only when it is not the name, so a lost one
+                                         // cannot be told from none ("" stands for any line).
+                                         {{"", "title"}, {"", "[config_1]|dx"}, {"", "[config_1]|dy"},
+                                          {"", "[config_1]|dz"}, {"lambda", "weight"}, {"boundtypeext", "dextx"}, {"boundtypeint", "dintx"},
+                                          {"naper", "naper"}, {"alfam", "alfam"}, {"unit", "unit"}, {"dx", "dx"},
+                                          {"dy", "dy"}, {"dz", "dz"}});
+  EXPECT_GT(opened, 100);
+}

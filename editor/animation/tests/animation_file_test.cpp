@@ -168,6 +168,7 @@ TEST_F(AnimationFileTest, FilesThatAreNoUsableTextAreRefusedWithTheirReason) {
       {std::string("[Elem_0]\nPosZ=0, 1\0\x01\x02;\n", 22), "zero byte"},
       {"[Elem_0]\nPosZ=0, 1e300; dPosZ=1\n", "[Elem_0]"},
       {"[Elem_0]\nPosZ=0, -inf; dPosZ=1\n", "[Elem_0]"},
+      {"[Elem_0]\nRotX=0, 30; dRotX=5\nRotOrigin=1, 2\n", "[Elem_0] gives fewer than its 3 values"},
       {"[Beam]\nNStep=99999999999\n", "beyond what the program can hold"},
       {"[Beam]\nNray=2000000000\n", "Nray=2000000000"},
       {"[Beam]\nNStep=50000\n", "NStep=50000"},

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/textfiles/read_nf.h"
+#include "foundation/textfiles/section_keys.h"
 #include "foundation/containers/string_class.h"
 #include "foundation/testing/approx.h"
 #include "foundation/textfiles/tests/read_nf_test_support.h"
@@ -198,26 +199,29 @@ TEST(ReadNFItems, IndexInParenthesesAndListsFillElements) {
   EXPECT_EQ(k[2], 4);
 }
 
-TEST(ReadNFItems, RecordsCountOnlyWhileUninterrupted) {
+TEST(ReadNFItems, RecordsCountOnPastCommentsKeysAndBlankLines) {
   TScratchFiles files;
   const std::string path = files.Write("a.os",
                                        "[S]\n{ Y=1; }\n{ Y=2; }\n! comment\n{ Y=3; }\n"
                                        "Z=9;\n{ Y=4; }\n\n{ Y=5 }\n");
   TReadNF reader(path, 0);
   reader.ReadSection("[S]");
-  int y[3] = {0, 0, 0};
-  reader.AddInt("Y", y, 3);
+  int y[5] = {0, 0, 0, 0, 0};
+  reader.AddInt("Y", y, 5);
   reader.ParseSection(0);
-  // 1 and 2 go to 0 and 1; the comment line restarts at 0 (3), so does "Z=9;" (4), and
-  // the empty line does not: 5 lands in element 1.
-  EXPECT_EQ(y[0], 4);
-  EXPECT_EQ(y[1], 5);
-  EXPECT_EQ(y[2], 0);
+  // No line between records sends the next one back to element 0 over an earlier one.
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(y[k], k + 1) << k;
+  // Read again, the records give their elements a first time again: nothing is named.
+  reader.ReadSection("[S]");
+  int z = 0;
+  reader.AddInt("Y", y, 5);
+  reader.AddInt("Z", &z);
+  reader.ParseSection(0);
+  EXPECT_EQ(KeyNotesText(reader.KeyNotes(), ""), "");
 }
 
-// A line that is no record starts the next records at element 0 again, even when a list or
-// an index in parentheses on it moved the element index.
-TEST(ReadNFItems, RecordsAfterAListOrIndexedLineStartAtZero) {
+// A list or an index in parentheses on a line between records moves no record.
+TEST(ReadNFItems, RecordsAfterAListOrIndexedLineCountOn) {
   TScratchFiles files;
   const std::string path = files.Write("b.os",
                                        "[S]\nLambda=0.5, 0.6, 0.7\n{ Y=1; }\n{ Y=2; }\n"
@@ -233,10 +237,9 @@ TEST(ReadNFItems, RecordsAfterAListOrIndexedLineStartAtZero) {
   EXPECT_EQ(reader.ParseSection(0), 1);
   EXPECT_APPROX(lambda[2], 0.7, kReadTolerance);
   EXPECT_APPROX(k[3], 8.0, kReadTolerance);
-  // 1 and 2 follow the list line: elements 0 and 1; 3 follows "K(3)=8": element 0.
-  EXPECT_EQ(y[0], 3);
+  EXPECT_EQ(y[0], 1);
   EXPECT_EQ(y[1], 2);
-  EXPECT_EQ(y[2], 0);
+  EXPECT_EQ(y[2], 3);
   EXPECT_EQ(y[3], 0);
 }
 
@@ -701,6 +704,10 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
       {"{ G=\"a\" }\n", "line 2: [A] holds its record 1 without the key R that every record gives; 0 is used.\n"},
       {"{ R=1 } { R=2 }\n", "line 2: [A] holds \"{ R=2 }\" after the brace that ends a record; it is not read.\n"},
       {"X=1\n[A]\nX=2\n", "line 3: the section [A] is given a second time; only the first is read.\n"},
+      {"{ R=1 }\nR=2; G=\"b\"\n{ R=3 }\n", "line 3: [A] holds the keys of a record without its braces; they are read as record 2.\n"},
+      {"L=1,2\nL(1)=3\n", "line 3: [A] gives element 2 of L(1) a second time: its records or lists may have lost"},
+      {"{ R=1 }\n[ R=2 }\n{ R=3 }\n", "line 3: [A] ends at \"[ R=2 }\", a damaged header, before more records; they"},
+      {"X=2=; L=1\n", "line 2: [A] gives X=2=, which ends in a stray \"=\"; it is not read, 4 is used.\n"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.body);
@@ -760,4 +767,20 @@ TEST(ReadNFParse, TwelveKeyNotesAreShownAndTheRestCounted) {
       EXPECT_EQ(lines.back(), "F: " + std::to_string(unknown - 12) + " more such key(s) are not shown.");
     }
   }
+}
+
+// The keys a writer gives a section, read off its text: one the file's section lacks is
+// named by the section's line with the value written; a section holding less than half of
+// them was written by hand; text before the first header is named.
+TEST(ReadNFParse, KeysTheWriterGivesThatASectionLacksAreNamedWithTheValueUsed) {
+  const std::string written = "[A]\nX=1; Y=2,3\nZ=4\n{ R=1 }\n[B]\nQ=1\n";
+  EXPECT_EQ(KeyNotesText(KeysLeftOut("\n[a]\nX=1\nZ=4\n", written), "f"),
+            "f, line 2: [a] lacks the key Y that is always written there; Y=2,3 is used.\n");
+  EXPECT_TRUE(KeysLeftOut("[A]\nZ=4\n", written).empty());
+  EXPECT_EQ(KeysLeftOut("[A]\nZ=4\n", written, {"x"}, false).size(), 1u);
+  TScratchFiles files;
+  TReadNF reader(files.Write("lost.txt", "X=1\n[A]\nX=1\n"), 0);
+  reader.NameUnknownSections();
+  reader.ReadSection("[A]");
+  EXPECT_EQ(KeyNotesText(reader.KeyNotes(), ""), "line 1: \"X=1\" stands before the first section; it is not read.\n");
 }

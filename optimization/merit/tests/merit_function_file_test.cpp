@@ -432,6 +432,7 @@ TEST_F(MeritFileTest, ValuesBeyondTheirRangeAreHeldThereAndSaidSo) {
       {"Unit=0\nFocus_Wt=1", "line 4: [Functions] holds the key Focus_Wt, which"},
       {"Unit=0\n{ Ybeam=1; Wbem=1 }", "line 4: [Functions] holds the key Wbem, which"},
       {"Unit=0; Unit=0", "line 3: [Functions] gives Unit a second time"},
+      {"Unit=1,2", "line 3: [Functions] gives Unit more than its 1 values"},
       {"Unit=0\nStrehl_R=7", "line 4: Strehl_R=7 is outside 0 to 1; it is not read, 1 is used"},
       {"Unit=0\nEnableSagittalRays=9", "line 4: EnableSagittalRays=9 is outside 0 to 1; it is not read"},
       {"Unit=0\nSettingImageSurfaceType=99", "line 4: SettingImageSurfaceType=99 is outside 0 to 2"},

@@ -421,12 +421,23 @@ TEST_F(TransformerDetector, ASecondRunNeverUsesAResponseOfAnotherFileOrRaster) {
 }  // namespace
 
 TEST_F(TransformerFile, EveryKeyDamagedIsRefusedOrNamed) {
-  const std::string sound = "dF=10;\n{ F=0; G=1; }\n{ F=10; G=0.75; }\n{ F=20; G=0; }\n";
+  const std::string sound =
+      "dF=10;\n{ F=0; G=1; }\n{ F=10; G=0.75; }\n{ F=20; G=0.5; }\n{ F=30; G=0.25; }\n{ F=40; G=0; }\n";
   const int opened = CheckEveryKeyDamage("transformer", sound, Scratch("damaged.otd"), [](const std::string &path) {
     TTransformerTable table;
     TOpenOutcome outcome;
     outcome.refused = !ReadTransformerFile(path, 2.0f, table, outcome.told);
+    // The table read, as the file would give it.
+    char sample[96];
+    outcome.readBack = true;
+    for (std::size_t k = 0; !outcome.refused && k < table.F.size(); ++k) {
+      std::snprintf(sample, sizeof sample, "{ F=%.9g; G=%.9g; }\n", static_cast<double>(table.F[k]),
+                    static_cast<double>(table.G[k]));
+      outcome.saved += sample;
+    }
     return outcome;
-  });
+  },
+  // The step makes frequencies only where the samples give none: the table says what it did.
+  {{"", "df"}, {"df", "df"}});
   EXPECT_GT(opened, 10);
 }
