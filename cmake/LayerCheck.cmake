@@ -226,20 +226,29 @@ if(CXX)
     file(TOUCH "${stubs}/${name}")
   endforeach()
   # Each line of a file's own code that holds a q, and each file it includes itself, tagged
-  # with the file: "L file line" and "I file included".
+  # with the file: "L file line" and "I file included". A file of ours that is judged as no
+  # file of its own (another ending, a data folder, a folder that is no floor) is read as
+  # part of the file that includes it; platform/gui's own files are let be.
+  list(JOIN judged "\n" judgedLines)
+  file(WRITE "${stubs}/judged.list" "${judgedLines}\n")
   set(tagger [=[
+BEGIN { while ((getline line < judgedList) > 0) judged[line] = 1 }
+function own(name) {
+  if (index(name, root "/") == 1) name = substr(name, length(root) + 2)
+  return name !~ /^</ && name !~ /^\// && name !~ /^platform\/gui\// && !(name in judged)
+}
 /^# [0-9]+ "/ {
   name = $3; gsub(/^"|"$/, "", name); sub(/^\.\//, "", name)
   # A marker without flags for another file starts the next file's reading (one without
   # flags for the file being read only sets its line again).
   if (NF == 3 && name !~ /^</ && name != current) main = name
-  if ($4 == "1" && current == main) print "I\t" main "\t" name
+  if ($4 == "1" && (current == main || own(current))) print "I\t" main "\t" name
   current = name
   next
 }
-current == main && /[Qq]/ { print "L\t" main "\t" $0 }
+(current == main || own(current)) && /[Qq]/ { print "L\t" main "\t" $0 }
 ]=])
-  execute_process(COMMAND ${compile} -I${stubs} -E ${judged} COMMAND awk "${tagger}"
+  execute_process(COMMAND ${compile} -I${stubs} -E ${judged} COMMAND awk -v "judgedList=${stubs}/judged.list" -v "root=${ROOT}" "${tagger}"
                   WORKING_DIRECTORY "${ROOT}" OUTPUT_VARIABLE tagged ERROR_QUIET)
   file(REMOVE_RECURSE "${stubs}")
   string(REPLACE ";" " " tagged "${tagged}")

@@ -111,6 +111,13 @@ void TEditorPalette::ClosePalette() {
 }
 
 LRESULT TEditorPalette::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Closed from outside (the window manager's close, Alt+F4, the caption's close box): put
+  // away as its own "Close" does, so its menu command brings it back. Destroyed, it would
+  // stay the editor's palette without a window.
+  if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE && owner_.FrameIsCurrent()) {
+    ClosePalette();
+    return 0;
+  }
   const LRESULT result = TToolBarWnd::WindowProc(msg, wParam, lParam);
   // Moved by its caption or re-laid out: the place the settings keep follows.
   // Only while the editor is whole: a palette going with it tells nobody.

@@ -298,6 +298,29 @@ TEST_F(PalettesTest, PalettesHideAndComeBackWithTheFrame) {
   EXPECT_TRUE(tools->IsWindowVisible());
 }
 
+// A palette closed from outside (the window manager's close, Alt+F4) is put away as its own
+// "Close" puts it: its menu command brings it back, for every palette.
+TEST_F(PalettesTest, APaletteClosedFromOutsideComesBackByItsMenuCommand) {
+  TOpticalEditor &editor = Open(triplet_);
+  editor.ShowWindow(SW_SHOWNORMAL);
+  for (const int command : {CM_TOOLS_PALETTE, CM_ZOOM_PALETTE, CM_CONFIGURATIONS_PALETTE}) {
+    SCOPED_TRACE(command);
+    TToolBarWnd *palette = command == CM_TOOLS_PALETTE ? static_cast<TToolBarWnd *>(editor.EditTools().toolsPalette)
+                           : command == CM_ZOOM_PALETTE ? static_cast<TToolBarWnd *>(editor.EditTools().zoomPalette)
+                                                        : nullptr;
+    if (palette == nullptr) editor.SendMessage(WM_COMMAND, static_cast<WPARAM>(command));
+    if (palette == nullptr) palette = editor.EditTools().configPalette;
+    ASSERT_NE(palette, nullptr);
+    ASSERT_TRUE(palette->IsWindowVisible());
+    test_kit::CloseFromOutside(*palette);
+    test_kit::FireEveryTimer();
+    EXPECT_FALSE(palette->IsWindowVisible());
+    editor.SendMessage(WM_COMMAND, static_cast<WPARAM>(command));
+    EXPECT_TRUE(palette->IsWindow());
+    EXPECT_TRUE(palette->IsWindowVisible());
+  }
+}
+
 bool Overlap(const RECT &a, const RECT &b) {
   RECT common;
   return IntersectRect(&common, &a, &b) != 0;
