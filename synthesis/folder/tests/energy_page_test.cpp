@@ -155,12 +155,17 @@ TEST_F(EnergyPageTest, AnObjectFillingTheRasterGivesTheZonesShareOfTheImage) {
   Type(page, whole, whole, "0", "0");
   page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
   ASSERT_APPROX(page.energyInZone, 100.0, kExact);
+  // A light source's figures of the run before go too.
+  page.outsidePicture = 33.29;
+  page.blurLeftOut = 2.02;
   TTinyObjectPage::last->object.fails = true;
   TTinyObjectPage::last->object.state = folder_->state = kNothingComputed;
   page.SendMessage(WM_COMMAND, kEnergyRecalculate, 0);
   page.GetDlgItemText(kEnergyResult, shown[0], sizeof shown[0]);
   EXPECT_EQ(std::to_string(page.energyInZone) + "|" + std::to_string(page.contrast) + "|" + shown[0],
             std::to_string(-1.0) + "|" + std::to_string(-1.0) + "|");
+  EXPECT_EQ(page.outsidePicture, -1.0);
+  EXPECT_EQ(page.blurLeftOut, -1.0);
 }
 
 TEST_F(EnergyPageTest, ShowZoneOutlinesTheZoneOnTheTotalPictureAfterEveryRedraw) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "foundation/numerics/pi.h"
@@ -438,7 +440,13 @@ TEST_F(NonIsoplanarOptics, NodePsfsOfAnAberratedSingletKeepTheirRaysShareAndTell
         ASSERT_EQ(answers.boxes.size(), 1u);
         char told[64];
         std::snprintf(told, sizeof told, "Beam %g: its window of", singlet.info.AlfaM.data[i]);
-        EXPECT_NE(answers.boxes[0].text.find(told), std::string::npos) << answers.boxes[0].text;
+        const std::size_t at = answers.boxes[0].text.find(told);
+        ASSERT_NE(at, std::string::npos) << answers.boxes[0].text;
+        // The share told is the node's own rays' share on its window, in per cent.
+        double window = 0.0, toldShare = -1.0;
+        ASSERT_EQ(std::sscanf(answers.boxes[0].text.c_str() + at + std::strlen(told), " %lf mm holds %lf", &window,
+                              &toldShare), 2);
+        EXPECT_NEAR(toldShare, 100.0 * share, 100.0 * kRaysShare) << answers.boxes[0].text;
       } else {
         EXPECT_GE(share, 0.99);
       }
