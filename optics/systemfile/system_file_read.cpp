@@ -179,7 +179,9 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
                                    const std::string &path) {
   const int n = system.SurfaceCount();
   std::string leftOut;
-  for (const auto &[header, line] : layout.headers) {
+  for (const auto &entry : layout.headers) {
+    const std::string &header = entry.first;
+    const auto line = entry.second;
     const std::string lower = LowerCaseAnsi(header);
     int surfaceNumber = 0, zoneNumber = 0;
     char tail = 0;
@@ -196,7 +198,9 @@ std::string SurfaceSectionWarnings(TOpticalSystem &system, const TSystemFileLayo
   // with the system, so that neither Save nor Save As drops the text.
   std::string unknown;
   std::set<std::string> held;
-  for (const auto &[header, line] : layout.headers) {
+  for (const auto &entry : layout.headers) {
+    const std::string &header = entry.first;
+    const auto line = entry.second;
     const std::string lower = LowerCaseAnsi(header);
     if (IsSystemSectionHeader(lower)) continue;
     // A second section of one name is the user's too: kept, and named once.
@@ -238,7 +242,9 @@ std::string SectionsNoLongerWritten(const TOpticalSystem &system, const TSystemF
                                     const std::string &written, const std::string &path) {
   const std::string lowerWritten = "\n" + LowerCaseAnsi(written);
   std::string warnings;
-  for (const auto &[header, line] : layout.headers) {
+  for (const auto &entry : layout.headers) {
+    const std::string &header = entry.first;
+    const auto line = entry.second;
     const std::string lower = LowerCaseAnsi(header);
     if (lower.rfind("[surface_", 0) != 0 && lower.rfind("[surf_", 0) != 0) continue;
     if (lowerWritten.find("\n" + lower + "\n") != std::string::npos) continue;
