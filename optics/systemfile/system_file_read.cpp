@@ -405,6 +405,8 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
     system.title = DecodeFileName(common.name);
   if (nameMode == kNameFromFile && common.name[0] != '\0')
     system.name = DecodeFileName(common.name);
+  // A file that names its system's file (a snapshot of a session) stands for that file.
+  if (nameMode == kNameFromFile && IsFilePath(common.name)) system.ownFile = system.name;
   else if (nameMode == kNameFromFileName)
     system.name = path;
   BoundCommonValues(info, common, path, layout, warnings);
@@ -615,7 +617,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   sectionsLeftOut = std::move(fresh->sectionsLeftOut);
   privateThermalTold = fresh->privateThermalTold;
   // A read that keeps the name (an undo step, a turn's reload) is no file of the system's own.
-  if (nameMode == kNameFromFile || nameMode == kNameFromFileName) ownFile = fileName;
+  if (nameMode == kNameFromFile || nameMode == kNameFromFileName)
+    ownFile = nameMode == kNameFromFile && !fresh->ownFile.empty() ? fresh->ownFile : fileName;
   MarkModelChanged();
   // Missing glasses were told by the preparation; glasses that do not reach a wavelength
   // are named here. Either way the file is open, so that the user can type another glass

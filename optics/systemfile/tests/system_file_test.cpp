@@ -903,6 +903,12 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
     EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
   }
+  // A snapshot that names the system's file (a restored session) saves into that file in place.
+  WriteText(Scratch("named.os"), Minimal("Nsurf=2", records) + "[Theirs]\nkeep=me\n");
+  TOpticalSystem restored;
+  ASSERT_EQ(ReadString(restored, Minimal("Nsurf=2\nName=" + Scratch("named.os"), records)), 1);
+  ASSERT_EQ(restored.WriteFile(restored.name.c_str()), 1);
+  EXPECT_NE(ReadText(Scratch("named.os")).find("[Theirs]\nkeep=me\n"), std::string::npos);
   // A sound inner rectangle is read as given.
   TOpticalSystem inner;
   ASSERT_EQ(ReadString(inner, Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; "
