@@ -527,7 +527,11 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
         innerHeight = 0.0;
       }
       double innerWidth = records.DintX[i];
-      if (innerWidth > width) {
+      // The widths the bounds take (a round bound, and a square obscuration, are as wide as
+      // they are high whatever width the file keeps).
+      const int innerType = records.BoundTypeInt[i];
+      if ((innerType == kBoundRound || innerType == kBoundSquare ? innerHeight : innerWidth) >
+          (records.BoundTypeExt[i] == kBoundRound ? height : width)) {
         warnings += record + " gives DintX=" + FormatNumber(innerWidth) + ", wider than its width DextX=" +
                     FormatNumber(width) + "; it is not read, 0 (no inner bound) is used.\n";
         innerHeight = innerWidth = 0.0;
