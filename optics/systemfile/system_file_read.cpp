@@ -530,10 +530,13 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
       // The widths the bounds take (a round bound, and a square obscuration, are as wide as
       // they are high whatever width the file keeps).
       const int innerType = records.BoundTypeInt[i];
-      if ((innerType == kBoundRound || innerType == kBoundSquare ? innerHeight : innerWidth) >
-          (records.BoundTypeExt[i] == kBoundRound ? height : width)) {
-        warnings += record + " gives DintX=" + FormatNumber(innerWidth) + ", wider than its width DextX=" +
-                    FormatNumber(width) + "; it is not read, 0 (no inner bound) is used.\n";
+      const bool innerByHeight = innerType == kBoundRound || innerType == kBoundSquare;
+      const bool outerByHeight = records.BoundTypeExt[i] == kBoundRound;
+      if ((innerByHeight ? innerHeight : innerWidth) > (outerByHeight ? height : width)) {
+        const std::string inner = innerByHeight ? "DintY=" + FormatNumber(innerHeight) : "DintX=" + FormatNumber(innerWidth);
+        const std::string outer = outerByHeight ? "DextY=" + FormatNumber(height) : "DextX=" + FormatNumber(width);
+        warnings += record + " gives " + inner + ", wider than its width " + outer +
+                    "; it is not read, 0 (no inner bound) is used.\n";
         innerHeight = innerWidth = 0.0;
       }
       g.semiHeightInt = innerHeight / 2.0;

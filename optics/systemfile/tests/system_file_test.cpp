@@ -865,6 +865,8 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
        "line 4: surface 1 gives DintY=30.5, wider than its diameter DextY=30; it is not read, 0 (no inner bound) is used."},
       {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=3; DintY=5; DintX=20; BoundTypeInt=3 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
        "line 4: surface 1 gives DintX=20, wider than its width DextX=10; it is not read, 0 (no inner bound) is used."},
+      {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=3; DintY=20 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
+       "line 4: surface 1 gives DintY=20, wider than its width DextX=10; it is not read"},
       {"", "{ R=0; Glass=\"\"; DextY=30; Tau=-1 }\n{ R=50; Glass=\"\"; DextY=30; DintY=40 }\n", "line 4: Tau=-1 is outside 0"},
       {"", records + "[Surface_2]\nWlh=0\n", "line 7: Wlh=0 is outside"},
       {"Dentr=1e308", records, "line 3: Dentr=1e308 is outside"},
