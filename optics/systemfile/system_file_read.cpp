@@ -444,6 +444,8 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
     system.title = DecodeFileName(common.name);
   if (nameMode == kNameFromFile && common.name[0] != '\0')
     system.name = DecodeFileName(common.name);
+  // A file that names its system's file (a snapshot of a session) stands for that file.
+  if (nameMode == kNameFromFile && IsFilePath(common.name)) system.ownFile = system.name;
   else if (nameMode == kNameFromFileName)
     system.name = path;
   if (const int weightLine = layout.LineOf("[common]", "weight"); weightLine > 0) {
@@ -578,9 +580,16 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
         innerHeight = 0.0;
       }
       double innerWidth = records.DintX[i];
-      if (innerWidth > width) {
-        warnings += record + " gives DintX=" + FormatNumber(innerWidth) + ", wider than its width DextX=" +
-                    FormatNumber(width) + "; it is not read, 0 (no inner bound) is used.\n";
+      // The widths the bounds take (a round bound, and a square obscuration, are as wide as
+      // they are high whatever width the file keeps).
+      const int innerType = records.BoundTypeInt[i];
+      const bool innerByHeight = innerType == kBoundRound || innerType == kBoundSquare;
+      const bool outerByHeight = records.BoundTypeExt[i] == kBoundRound;
+      if ((innerByHeight ? innerHeight : innerWidth) > (outerByHeight ? height : width)) {
+        const std::string inner = innerByHeight ? "DintY=" + FormatNumber(innerHeight) : "DintX=" + FormatNumber(innerWidth);
+        const std::string outer = outerByHeight ? "DextY=" + FormatNumber(height) : "DextX=" + FormatNumber(width);
+        warnings += record + " gives " + inner + ", wider than its width " + outer +
+                    "; it is not read, 0 (no inner bound) is used.\n";
         innerHeight = innerWidth = 0.0;
       }
       g.semiHeightInt = innerHeight / 2.0;
@@ -679,7 +688,8 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   sectionsLeftOut = std::move(fresh->sectionsLeftOut);
   privateThermalTold = fresh->privateThermalTold;
   // A read that keeps the name (an undo step, a turn's reload) is no file of the system's own.
-  if (nameMode == kNameFromFile || nameMode == kNameFromFileName) ownFile = fileName;
+  if (nameMode == kNameFromFile || nameMode == kNameFromFileName)
+    ownFile = nameMode == kNameFromFile && !fresh->ownFile.empty() ? fresh->ownFile : fileName;
   MarkModelChanged();
   // Missing glasses were told by the preparation; glasses that do not reach a wavelength
   // are named here. Either way the file is open, so that the user can type another glass

@@ -871,8 +871,10 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       {"", "{ R=0; DextY=30; }\n{ R=50; Glass=\"\"; DextY=30; }\n", "line 4: [Surfaces] holds its record 1 without the key Glass that every record gives; air is used."},
       {"", "{ R=0; Glass=\"\"; DextY=30; DintY=30.5 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
        "line 4: surface 1 gives DintY=30.5, wider than its diameter DextY=30; it is not read, 0 (no inner bound) is used."},
-      {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; DintX=20; BoundTypeInt=1 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
+      {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=3; DintY=5; DintX=20; BoundTypeInt=3 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
        "line 4: surface 1 gives DintX=20, wider than its width DextX=10; it is not read, 0 (no inner bound) is used."},
+      {"", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=3; DintY=20 }\n{ R=50; Glass=\"\"; DextY=30; }\n",
+       "line 4: surface 1 gives DintY=20, wider than its width DextX=10; it is not read"},
       {"", "{ R=0; Glass=\"\"; DextY=30; Tau=-1 }\n{ R=50; Glass=\"\"; DextY=30; DintY=40 }\n", "line 4: Tau=-1 is outside 0"},
       {"", records + "[Surface_2]\nWlh=0\n", "line 7: Wlh=0 is outside"},
       {"Dentr=1e308", records, "line 3: Dentr=1e308 is outside"},
@@ -911,11 +913,19 @@ TEST_F(SystemFileTest, ValuesOutOfRangeOpenToldByKeyAndLine) {
       EXPECT_EQ(text.find(section), text.rfind(section)) << saved << "\n" << text;
     EXPECT_NE(text.find("[MyNotes]\nkeep=me\n"), std::string::npos) << text;
   }
-  // A sound inner rectangle is read as given.
-  TOpticalSystem inner;
-  ASSERT_EQ(ReadString(inner, Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=30; DextX=10; BoundTypeExt=1; DintY=5; "
-                                                 "DintX=4; BoundTypeInt=1 }\n{ R=50; Glass=\"\"; DextY=30; }\n")), 1);
-  EXPECT_EQ(inner.surfaces.data[0]->general.semiWidthInt, 2.0);
+  // A snapshot that names the system's file (a restored session) saves into that file in place.
+  WriteText(Scratch("named.os"), Minimal("Nsurf=2", records) + "[Theirs]\nkeep=me\n");
+  TOpticalSystem restored;
+  ASSERT_EQ(ReadString(restored, Minimal("Nsurf=2\nName=" + Scratch("named.os"), records)), 1);
+  ASSERT_EQ(restored.WriteFile(restored.name.c_str()), 1);
+  EXPECT_NE(ReadText(Scratch("named.os")).find("[Theirs]\nkeep=me\n"), std::string::npos);
+  // A sound inner rectangle is read as given, also in a round bound that keeps a narrower width.
+  for (const char *outer : {"DextX=10; BoundTypeExt=3; DintX=4", "DextX=1; BoundTypeExt=0; DintX=4"}) {
+    TOpticalSystem inner;
+    ASSERT_EQ(ReadString(inner, Minimal("Nsurf=2", "{ R=0; Glass=\"\"; DextY=30; " + std::string(outer) +
+                                                   "; DintY=5; BoundTypeInt=3 }\n{ R=50; Glass=\"\"; DextY=30; }\n")), 1);
+    EXPECT_EQ(inner.surfaces.data[0]->general.semiWidthInt, 2.0) << outer;
+  }
   // A byte-order mark before the first header is no part of the text.
   TOpticalSystem marked;
   EXPECT_EQ(ReadString(marked, "\xEF\xBB\xBF" + Minimal("Nsurf=2", records)), 1);
