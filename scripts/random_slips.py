@@ -488,7 +488,7 @@ def main():
         description="Plant one-line slips at random in the code lines base..head added, "
                     "rebuild, run the test programs the rebuild relinked, and say which "
                     "slips no test caught.")
-    parser.add_argument("--base", required=True, help="revision the change starts from")
+    parser.add_argument("--base", help="revision the change starts from")
     parser.add_argument("--head", default="HEAD",
                         help="revision the change ends at (default HEAD); the lines are "
                              "found in the work tree as they stand there")
@@ -507,9 +507,14 @@ def main():
     parser.add_argument("--no-baseline", action="store_true",
                         help="trust that every test passes unmutated (otherwise the relinked "
                              "programs are run once first and their failing cases set aside)")
+    parser.add_argument("--slip", action="append", metavar="FILE:LINE:OLD:NEW",
+                        help="plant this slip (the first OLD on the line becomes NEW) instead "
+                             "of drawing; may be given again")
     parser.add_argument("--list", action="store_true",
                         help="print the drawn lines and mutations and stop")
     options = parser.parse_args()
+    if options.base is None and not options.slip:
+        parser.error("--base is needed unless the slips are given with --slip")
 
     repo = git(".", "rev-parse", "--show-toplevel").strip()
     buildDir = os.path.abspath(options.build)
@@ -525,15 +530,25 @@ def main():
     restorer = Restorer(buildDir)
     restorer.recover()
 
-    pool = candidates(repo, options.base, options.head)
-    generator = random.Random(seed)
-    drawn = generator.sample(pool, min(options.count, len(pool)))
     mutants = []
-    for path, line, text, choices in drawn:
-        what, new = generator.choice(choices)
-        mutants.append((path, line, text, what, new))
-    print("%d code lines with a fitting mutation; %d drawn" % (len(pool), len(mutants)),
-          flush=True)
+    if options.slip:
+        for given in options.slip:
+            path, line, old, new = given.split(":", 3)
+            with open(os.path.join(repo, path), "rb") as f:
+                text = f.read().decode("utf-8", errors="surrogateescape").split("\n")[int(line) - 1]
+            if old not in text:
+                raise SystemExit("%s:%s does not hold %r" % (path, line, old))
+            mutants.append((path, int(line), text, "`%s` -> `%s`" % (old, new),
+                            text.replace(old, new, 1)))
+    else:
+        pool = candidates(repo, options.base, options.head)
+        generator = random.Random(seed)
+        drawn = generator.sample(pool, min(options.count, len(pool)))
+        for path, line, text, choices in drawn:
+            what, new = generator.choice(choices)
+            mutants.append((path, line, text, what, new))
+        print("%d code lines with a fitting mutation; %d drawn" % (len(pool), len(mutants)),
+              flush=True)
     if options.list:
         for index, (path, line, text, what, new) in enumerate(mutants, 1):
             print("%2d %s:%d %s\n     - %s\n     + %s" % (index, path, line, what,
