@@ -317,4 +317,29 @@ TEST_F(FoldedPlacementTest, APrismPastedOverALensIsRefusedThoughNoFaceCrossesIt)
   EXPECT_NE(error.find("cross surface"), std::string::npos) << error;
 }
 
+// A fold down or up, a lens 20 mm along and a U-turn 20 mm past it: the singlet's lens
+// pasted on the returning beam 20 mm past the turn stands across that lens, and is refused
+// naming a surface it crosses, whichever way the fold sent the beam.
+TEST_F(FoldedPlacementTest, ALensPastedAcrossOneOnAFoldedBeamIsRefusedEitherWay) {
+  for (const double fold : {45.0, -45.0}) {
+    TSystemImage image, clipboard;
+    Open(image, "singlet.os");
+    TScaleCanvas canvas;
+    CopyFirstElement(image, clipboard, canvas);
+    image.ClearSelection();
+    TInsertedElementInfo info;
+    std::string error;
+    // Road, mm past the surface before, shape.
+    const std::tuple<Road, double, double> steps[] = {
+        {kMirrorPage, 20.0, fold}, {kLensPage, 20.0, 150.0}, {kMirrorPage, 20.0, fold}, {kMirrorPage, 10.0, fold}};
+    for (const auto &[road, behind, shape] : steps) {
+      info = TInsertedElementInfo();
+      ASSERT_EQ(PlaceOn(image, image.SurfaceCount() - 2, behind, road, shape, clipboard, info, error), 1) << error;
+    }
+    info = TInsertedElementInfo();
+    EXPECT_EQ(PlaceOn(image, image.SurfaceCount() - 2, 20.0, kPaste, 0.0, clipboard, info, error), 0) << "fold " << fold;
+    EXPECT_NE(error.find("cross surface 6"), std::string::npos) << error;
+  }
+}
+
 }  // namespace

@@ -389,6 +389,8 @@ TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) 
     // What is told is the pattern's light beyond the circle of the reach's radius.
     const double v = kPi * cutoff * pixel * reach;
     EXPECT_NEAR(told, std::pow(std::cyl_bessel_j(0.0, v), 2) + std::pow(std::cyl_bessel_j(1.0, v), 2), 1e-9);
+    // A reach short of half the picture keeps its promise of no more than kBlurLeftOut.
+    EXPECT_LE(told, reach < n / 2 ? kBlurLeftOut : 1.0) << reach;
     EXPECT_EQ(reach > kDirectBlurReach, cellsPerCutoff < 50.0);
     const int side = n + 2 * reach;
     for (const int offset : {0, n / 2, reach + n - 1, reach + n + reach / 2, side - 1}) {
