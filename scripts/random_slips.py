@@ -325,10 +325,23 @@ RUNNING = re.compile(r"^\[ RUN      \] (\S+)", re.M)
 ENDED = re.compile(r"^\[ +(?:OK|FAILED|SKIPPED) +\] (\S+)", re.M)
 
 
-def run_program(program, timeout, extra=()):
+def shards(programs, jobs):
+    """(program, shard, shard count) for every program: the long ones in GoogleTest's shards,
+    about 60 cases each, at most two per job, so that the jobs share them; longest first."""
+    result = []
+    for program in sorted(programs, key=lambda p: -len(p.cases)):
+        count = max(1, min(2 * jobs, len(program.cases) // 60))
+        result.extend((program, index, count) for index in range(count))
+    return result
+
+
+def run_program(program, timeout, shard=0, count=1):
     """Returns (verdict, failing cases): verdict 'passed', 'failed', 'crashed' or 'timeout'."""
-    code, output = run_child([program.executable] + list(extra), timeout,
-                             cwd=program.directory, env=program.environment)
+    environment = dict(program.environment)
+    if count > 1:
+        environment.update(GTEST_TOTAL_SHARDS=str(count), GTEST_SHARD_INDEX=str(shard))
+    code, output = run_child([program.executable], timeout, cwd=program.directory,
+                             env=environment)
     failed = sorted(set(FAILED.findall(output)))
     started = RUNNING.findall(output)
     ended = set(ENDED.findall(output))
@@ -408,19 +421,21 @@ def run_changed(programs, others, before, after, buildDir, options, baseline):
     """Runs the test programs whose executables the rebuild relinked; returns
     ([(program, verdict, cases)], names of the programs run)."""
     changed = [p for path, p in sorted(programs.items()) if before.get(path) != after.get(path)]
+    parts = shards(changed, options.jobs)
     changedFiles = {path for path in after if before.get(path) != after.get(path)}
     otherTests = [name for name, files in others if any(f in changedFiles for f in files)]
     failures = []
     stop = threading.Event()
     lock = threading.Lock()
 
-    def one(program):
+    def one(part):
+        program, shard, count = part
         if stop.is_set():
             return
-        known, seconds = baseline.get(program.executable, (set(), None))
+        known, seconds = baseline.get((program.executable, shard), (set(), None))
         timeout = options.timeout if seconds is None else min(
             options.timeout, max(120, 10 * seconds))
-        verdict, cases = run_program(program, timeout)
+        verdict, cases = run_program(program, timeout, shard, count)
         if verdict == "failed":
             cases = [c for c in cases if c not in known]
             if not cases:
@@ -434,7 +449,7 @@ def run_changed(programs, others, before, after, buildDir, options, baseline):
                     kill_children()
 
     with concurrent.futures.ThreadPoolExecutor(max_workers=options.jobs) as pool:
-        list(pool.map(one, changed))
+        list(pool.map(one, parts))
     for name in otherTests:
         if failures and not options.keep_going:
             break
@@ -448,20 +463,21 @@ def run_changed(programs, others, before, after, buildDir, options, baseline):
 
 
 def run_baseline(programs, options):
-    """{executable: (failing cases, seconds)} of every program run unmutated."""
+    """{(executable, shard): (failing cases, seconds)} of every program run unmutated."""
     result = {}
 
-    def one(program):
+    def one(part):
+        program, shard, count = part
         started = time.time()
-        verdict, cases = run_program(program, options.timeout)
+        verdict, cases = run_program(program, options.timeout, shard, count)
         seconds = time.time() - started
-        result[program.executable] = (set(cases), seconds)
+        result[(program.executable, shard)] = (set(cases), seconds)
         if verdict != "passed":
             print("    unmutated, %s %s: %s (set aside)" % (
                 os.path.basename(program.executable), verdict, ", ".join(cases)), flush=True)
 
     with concurrent.futures.ThreadPoolExecutor(max_workers=options.jobs) as pool:
-        list(pool.map(one, programs.values()))
+        list(pool.map(one, shards(programs.values(), options.jobs)))
     return result
 
 
