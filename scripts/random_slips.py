@@ -405,15 +405,39 @@ class Restorer:
 # One mutant
 
 
-def build(buildDir, jobs, timeout):
-    code, output = run_child(["ninja", "-C", buildDir, "-j", str(jobs)], timeout)
+def build(buildDir, jobs, timeout, cache):
+    """ninja over the tree. The compiler cache is shared with everyone's trees: a slip's
+    objects are neither taken from it nor put in it (cache "off"), and the unmutated tree
+    built again only reads it ("read"): no slip can come back to anyone from the cache."""
+    environment = dict(os.environ)
+    if cache == "off":
+        environment["CCACHE_DISABLE"] = "1"
+    elif cache == "read":
+        environment["CCACHE_READONLY"] = "1"
+    code, output = run_child(["ninja", "-C", buildDir, "-j", str(jobs)], timeout, env=environment)
     return code == 0, output
+
+
+def run_all(function, items, jobs):
+    """function(item) for every item on `jobs` threads; the main thread waits in short steps,
+    so that Ctrl-C or a stop is handled at once (the children are then ended by the caller)."""
+    pool = concurrent.futures.ThreadPoolExecutor(max_workers=jobs)
+    futures = [pool.submit(function, item) for item in items]
+    try:
+        pending = set(futures)
+        while pending:
+            _, pending = concurrent.futures.wait(pending, timeout=0.5)
+        for future in futures:
+            future.result()
+    finally:
+        kill_children()
+        pool.shutdown(wait=False, cancel_futures=True)
 
 
 def first_error(output):
     for row in output.splitlines():
-        if "error" in row.lower() and not row.startswith("ninja: build stopped"):
-            return row.strip()[:160]
+        if re.search(r"\berror\b:|Error ", row) and not row.startswith("ninja: build stopped"):
+            return row.strip()[:200]
     return output.strip().splitlines()[-1][:160] if output.strip() else "(no output)"
 
 
@@ -448,8 +472,7 @@ def run_changed(programs, others, before, after, buildDir, options, baseline):
                     stop.set()
                     kill_children()
 
-    with concurrent.futures.ThreadPoolExecutor(max_workers=options.jobs) as pool:
-        list(pool.map(one, parts))
+    run_all(one, parts, options.jobs)
     for name in otherTests:
         if failures and not options.keep_going:
             break
@@ -476,8 +499,7 @@ def run_baseline(programs, options):
             print("    unmutated, %s %s: %s (set aside)" % (
                 os.path.basename(program.executable), verdict, ", ".join(cases)), flush=True)
 
-    with concurrent.futures.ThreadPoolExecutor(max_workers=options.jobs) as pool:
-        list(pool.map(one, shards(programs.values(), options.jobs)))
+    run_all(one, shards(programs.values(), options.jobs), options.jobs)
     return result
 
 
@@ -573,7 +595,7 @@ def main():
 
     results = []
     try:
-        ok, output = build(buildDir, options.jobs, options.build_timeout)
+        ok, output = build(buildDir, options.jobs, options.build_timeout, "read")
         if not ok:
             raise SystemExit("The tree does not build unmutated:\n" + first_error(output))
         programs, others = load_tests(buildDir)
@@ -595,7 +617,7 @@ def main():
                 rows[line - 1] = new
                 with open(full, "wb") as f:
                     f.write("\n".join(rows).encode("utf-8", errors="surrogateescape"))
-                ok, output = build(buildDir, options.jobs, options.build_timeout)
+                ok, output = build(buildDir, options.jobs, options.build_timeout, "off")
                 if ok:
                     after = stamps(before)
                     failures, ran = run_changed(programs, others, before, after, buildDir,
@@ -615,7 +637,7 @@ def main():
                   flush=True)
             # Build the unmutated tree again, so that the next slip's relinked programs are
             # its own and the tree is left as it was found.
-            ok, output = build(buildDir, options.jobs, options.build_timeout)
+            ok, output = build(buildDir, options.jobs, options.build_timeout, "read")
             if not ok:
                 raise SystemExit("The tree no longer builds unmutated:\n" + first_error(output))
     except Interrupted:
