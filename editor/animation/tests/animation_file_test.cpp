@@ -116,7 +116,8 @@ TEST_F(AnimationFileTest, ElementSectionsReadWithTheirDefaultsAndOnlyUpToTheElem
                                    {"PosZ=0, 10; dPoZ=1", "line 2: [Elem_0] holds the key dPoZ, which"},
                                    {"PosZ=0, 10; dPosZ=1; PosZ=0, 5", "line 2: [Elem_0] gives PosZ a second time"},
                                    {"PosZ=0, 10, 20; dPosZ=1", "line 2: [Elem_0] gives PosZ more than its 2 values"},
-                                   {"PosZ=0, 10; dPosZ=1; GoBack=5", "line 2: GoBack=5 is outside 0 to 1"}}) {
+                                   {"PosZ=0, 10; dPosZ=1; GoBack=5", "line 2: GoBack=5 is outside 0 to 1"},
+                                   {"PosZ=0, 10; dPosZ=1\n[Common]\nRotOriginAll=0, 1e300, 0", "line 4: RotOriginAll=1e300 is outside"}}) {
     WriteText(path, std::string("[Elem_0]\n") + text + "\n");
     ASSERT_EQ(ReadAnimationFile(path, 1, file, problem), TAnimationFileStatus::kRead);
     EXPECT_NE(problem.find(told), std::string::npos) << problem;
