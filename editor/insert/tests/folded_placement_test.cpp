@@ -342,4 +342,26 @@ TEST_F(FoldedPlacementTest, ALensPastedAcrossOneOnAFoldedBeamIsRefusedEitherWay)
   }
 }
 
+// The U-turn's image plane moved by hand 4 mm into the lens's glass: a prism put 3 mm past
+// the second fold turns it a little, no deeper into the lens than it stood, and is built; a
+// crossing that stood before the element is not the element's.
+TEST_F(FoldedPlacementTest, ACrossingThatStoodBeforeTheElementDoesNotRefuseIt) {
+  TSystemImage image, clipboard;
+  Open(image, "singlet.os");
+  TScaleCanvas canvas;
+  image.RebuildElements(&canvas);
+  TInsertedElementInfo info;
+  std::string error;
+  ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  info = TInsertedElementInfo();
+  ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  const int n = image.SurfaceCount();
+  image.ShiftSurfaces(n - 1, n - 1, DPOINT3(-4.0, 0.0, 0.0), 1);
+  image.Update();
+  image.RebuildElements(&canvas);
+  ASSERT_GT(Crossing(image, {FaceOf(*image.Surface(n - 1))}, 1, n), 0.5);
+  info = TInsertedElementInfo();
+  EXPECT_EQ(PlaceOn(image, 4, 3.0, kPrismPage, 10.0, clipboard, info, error), 1) << error;
+}
+
 }  // namespace
