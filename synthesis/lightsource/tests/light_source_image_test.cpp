@@ -376,6 +376,18 @@ TEST_F(LightSourceImage, TheProgressCountsTheRaysLandedOnThePicture) {
   EXPECT_TRUE(gauge.last <= kRays && gauge.last > kRays - 500) << gauge.last;
 }
 
+// Without a cutoff nothing is blurred: the picture is cut from the middle of the raster and
+// the share of the light it keeps is told.
+TEST(DiffractionBlur, WithoutACutoffThePictureIsCutAndTheShareItKeepsTold) {
+  Mem<float> raster(8, 8);
+  raster.Zero();
+  raster.data[0] = 1.0f;          // in the surround
+  raster.data[3 * 8 + 3] = 3.0f;  // in the picture, rows and columns 2 to 5
+  EXPECT_DOUBLE_EQ(BlurByRoundPupil(raster, 4, 0.01, 0.0), 0.75);
+  ASSERT_EQ(raster.cols, 4);
+  EXPECT_EQ(raster.data[1 * 4 + 1], 3.0f);
+}
+
 // One lit cell of the picture or its surround, blurred: the picture holds the Airy integral
 // over it, less at most the share told as beyond the blur's reach; fine cells, coarse ones,
 // and cells so coarse that the pattern is summed directly over a few cells of surround.
