@@ -545,7 +545,7 @@ def main():
     parser.add_argument("--no-baseline", action="store_true",
                         help="trust that every test passes unmutated (otherwise the relinked "
                              "programs are run once first and their failing cases set aside)")
-    parser.add_argument("--slip", action="append", metavar="FILE:LINE:OLD:NEW",
+    parser.add_argument("--slip", action="append", nargs=3, metavar=("FILE:LINE", "OLD", "NEW"),
                         help="plant this slip (the first OLD on the line becomes NEW) instead "
                              "of drawing; may be given again")
     parser.add_argument("--list", action="store_true",
@@ -570,8 +570,8 @@ def main():
 
     mutants = []
     if options.slip:
-        for given in options.slip:
-            path, line, old, new = given.split(":", 3)
+        for place, old, new in options.slip:
+            path, _, line = place.rpartition(":")
             with open(os.path.join(repo, path), "rb") as f:
                 text = f.read().decode("utf-8", errors="surrogateescape").split("\n")[int(line) - 1]
             if old not in text:
