@@ -349,3 +349,26 @@ TEST_F(PsfPhysics, EveryWavelengthStandsWhereItsLightLands) {
     }
   }
 }
+
+// A singlet's PSFs at X +5 and -5 degrees are mirror images across the raster's columns:
+// the blue and red ones moved off one side of a 64 x 64 grid at +5 are moved off the other at
+// -5, and the light told beyond the grid is the same but for the grid's odd middle column.
+TEST_F(PsfPhysics, MirroredFieldsLeaveTheSameLightBeyondTheGrid) {
+  TOpticalSystem system;
+  const double places[5] = {0.0, 10.0, 30.0, 35.0, 82.5362}, radii[5] = {0.0, 0.0, 50.0, -50.0, 0.0};
+  for (int i = 0; i < 5; ++i) AddAt(system, places[i], radii[i], i == 2 ? "N-BK7_schott" : "", 12.5);
+  UserStop(system, 2, 10.0);
+  system.info.Spectrum.Allocate(3, 1);
+  for (int i = 0; i < 3; ++i) system.info.Spectrum.data[i] = TSpectralInfo{0.4861327 + 0.0850 * i, 1.0};
+  system.info.MonochromeSystem = 0;
+  system.info.Difrac = 1;
+  system.info.Discrete = 0.001;
+  system.info.Nd = 64;
+  double share[2];
+  for (int side = 0; side < 2; ++side) {
+    ASSERT_EQ(system.ComputePolychromaticPSF(0.0, side == 0 ? 5.0 : -5.0), 1);
+    share[side] = system.info.psfLightBeyondGrid;
+  }
+  EXPECT_GT(share[0], 0.1);
+  EXPECT_NEAR(share[0], share[1], 0.01);
+}

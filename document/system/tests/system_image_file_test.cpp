@@ -340,7 +340,7 @@ TEST_F(SystemImageFileTest, DamagedConfigurationHeadersAndValuesAreTold) {
 }
 
 // A configuration left out again under the header a section kept before carries: both
-// texts stay, and a second save writes the same file.
+// texts stay, the same text given again is kept once, and a second save writes the same file.
 TEST_F(SystemImageFileTest, ASectionLeftOutBesideOneKeptBeforeUnderItsHeaderKeepsBoth) {
   const std::string path = Scratch("three.os");
   SaveThreeGauss(path);
@@ -348,7 +348,7 @@ TEST_F(SystemImageFileTest, ASectionLeftOutBesideOneKeptBeforeUnderItsHeaderKeep
   const std::size_t third = text.find("[Config_3]\n");
   const std::string body = text.substr(third + 11, text.find('[', third + 1) - third - 11);
   text.replace(third, 10, "[Config_4 left out]\nkept before\n\n[Config_4]");
-  WriteText(path, text);
+  WriteText(path, text + "[Config_4]\n" + body);
   TSystemImage loaded;
   ASSERT_EQ(loaded.Load(path, 2), 1);
   ASSERT_EQ(loaded.ConfigurationCount(), 2);
@@ -356,6 +356,7 @@ TEST_F(SystemImageFileTest, ASectionLeftOutBesideOneKeptBeforeUnderItsHeaderKeep
   const std::string saved = ReadText(path);
   EXPECT_NE(saved.find("left out]\nkept before\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("left out 2]\n" + body), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("left out 3]"), std::string::npos) << saved;
   ASSERT_EQ(loaded.Save(path), 1);
   EXPECT_EQ(ReadText(path), saved);
 }

@@ -118,7 +118,8 @@ TEST_F(AnimationFileTest, ElementSectionsReadWithTheirDefaultsAndOnlyUpToTheElem
                                    {"PosZ=0, 10, 20; dPosZ=1", "line 2: [Elem_0] gives PosZ more than its 2 values"},
                                    {"PosZ=0, 10; dPosZ=1; GoBack=5", "line 2: GoBack=5 is outside 0 to 1"},
                                    {"PosZ=0, 10; dPosZ=1\n[Elem_00]\nPosY=0, 1", "line 3: the section [elem_00] names no"},
-                                   {"PosZ=0, 10; dPosZ=1\n[Elem_0.5]\nPosY=0, 1", "line 3: the section [elem_0.5] names no"}}) {
+                                   {"PosZ=0, 10; dPosZ=1\n[Elem_0.5]\nPosY=0, 1", "line 3: the section [elem_0.5] names no"},
+                                   {"PosZ=0, 10; dPosZ=1\n[Common]\nRotOriginAll=0, 1e300, 0", "line 4: RotOriginAll=1e300 is outside"}}) {
     WriteText(path, std::string("[Elem_0]\n") + text + "\n");
     ASSERT_EQ(ReadAnimationFile(path, 1, file, problem), TAnimationFileStatus::kRead);
     EXPECT_NE(problem.find(told), std::string::npos) << problem;

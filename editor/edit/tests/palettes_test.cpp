@@ -158,20 +158,27 @@ TEST_F(PalettesTest, APaletteMovedAndReLaidOutComesBackThereNextTime) {
 }
 
 // A palette never shown keeps the place the settings file gave it, whatever its hidden
-// window reports and however the frame moves.
+// window reports and however the frame moves; a place below the screen is kept as the
+// palette stands once drawn back onto it.
 TEST_F(PalettesTest, ANeverShownPaletteKeepsThePlaceReadFromTheSettings) {
-  TEditorSettings settings;
-  settings.palettes[1] = TPaletteSettings{true, 0, 321, 234};  // configurations
-  ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
-  TOpticalEditor &editor = Open(triplet_);
-  TConfigBox *config = editor.EditTools().configPalette;
-  ASSERT_TRUE(config != nullptr && !config->IsWindowVisible());
-  const RECT hidden = config->GetWindowRect();
-  config->MoveWindow(100, 100, hidden.right - hidden.left, hidden.bottom - hidden.top);  // as X11 reports
-  const RECT frame = editor.GetWindowRect();
-  editor.MoveWindow(frame.left + 30, frame.top + 20, frame.right - frame.left, frame.bottom - frame.top);
-  EXPECT_EQ(editor.Settings().palettes[1].x, 321);  // what the file is written from
-  EXPECT_EQ(editor.Settings().palettes[1].y, 234);
+  for (const int y : {234, 99999}) {
+    SCOPED_TRACE(y);
+    TEditorSettings settings;
+    settings.palettes[1] = TPaletteSettings{true, 0, 321, y};  // configurations
+    ASSERT_EQ(WriteEditorSettings(SettingsFilePath(ProgramDir()), settings), 1);
+    TOpticalEditor &editor = Open(triplet_);
+    TConfigBox *config = editor.EditTools().configPalette;
+    ASSERT_TRUE(config != nullptr && !config->IsWindowVisible());
+    const RECT hidden = config->GetWindowRect();
+    config->MoveWindow(100, 100, hidden.right - hidden.left, hidden.bottom - hidden.top);  // as X11 reports
+    const RECT frame = editor.GetWindowRect();
+    editor.MoveWindow(frame.left + 30, frame.top + 20, frame.right - frame.left, frame.bottom - frame.top);
+    EXPECT_EQ(editor.Settings().palettes[1].x, 321);  // what the file is written from
+    const int saved = editor.Settings().palettes[1].y;
+    EXPECT_EQ(saved == 234, y == 234);
+    editor.ShowConfigurationBar(1);
+    EXPECT_EQ(config->GetWindowRect().top, saved);
+  }
 }
 
 TEST_F(PalettesTest, AClickOnAButtonRunsItsCommand) {

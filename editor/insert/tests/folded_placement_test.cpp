@@ -446,4 +446,51 @@ TEST_F(FoldedPlacementTest, APrismPastedOverALensIsRefusedThoughNoFaceCrossesIt)
   EXPECT_NE(error.find("cross surface"), std::string::npos) << error;
 }
 
+// A fold down or up, a lens 20 mm along and a U-turn 20 mm past it: the singlet's lens
+// pasted on the returning beam 20 mm past the turn stands across that lens, and is refused
+// naming a surface it crosses, whichever way the fold sent the beam.
+TEST_F(FoldedPlacementTest, ALensPastedAcrossOneOnAFoldedBeamIsRefusedEitherWay) {
+  for (const double fold : {45.0, -45.0}) {
+    TSystemImage image, clipboard;
+    Open(image, "singlet.os");
+    TScaleCanvas canvas;
+    CopyFirstElement(image, clipboard, canvas);
+    image.ClearSelection();
+    TInsertedElementInfo info;
+    std::string error;
+    // Road, mm past the surface before, shape.
+    const std::tuple<Road, double, double> steps[] = {
+        {kMirrorPage, 20.0, fold}, {kLensPage, 20.0, 150.0}, {kMirrorPage, 20.0, fold}, {kMirrorPage, 10.0, fold}};
+    for (const auto &[road, behind, shape] : steps) {
+      info = TInsertedElementInfo();
+      ASSERT_EQ(PlaceOn(image, image.SurfaceCount() - 2, behind, road, shape, clipboard, info, error), 1) << error;
+    }
+    info = TInsertedElementInfo();
+    EXPECT_EQ(PlaceOn(image, image.SurfaceCount() - 2, 20.0, kPaste, 0.0, clipboard, info, error), 0) << "fold " << fold;
+    EXPECT_NE(error.find("cross surface 6"), std::string::npos) << error;
+  }
+}
+
+// The U-turn's image plane moved by hand 4 mm into the lens's glass: a prism put 3 mm past
+// the second fold turns it a little, no deeper into the lens than it stood, and is built; a
+// crossing that stood before the element is not the element's.
+TEST_F(FoldedPlacementTest, ACrossingThatStoodBeforeTheElementDoesNotRefuseIt) {
+  TSystemImage image, clipboard;
+  Open(image, "singlet.os");
+  TScaleCanvas canvas;
+  image.RebuildElements(&canvas);
+  TInsertedElementInfo info;
+  std::string error;
+  ASSERT_EQ(PlaceOn(image, 2, 20.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  info = TInsertedElementInfo();
+  ASSERT_EQ(PlaceOn(image, 3, 10.0, kMirrorPage, 45.0, clipboard, info, error), 1) << error;
+  const int n = image.SurfaceCount();
+  image.ShiftSurfaces(n - 1, n - 1, DPOINT3(-4.0, 0.0, 0.0), 1);
+  image.Update();
+  image.RebuildElements(&canvas);
+  ASSERT_GT(Crossing(image, {FaceOf(*image.Surface(n - 1))}, 1, n), 0.5);
+  info = TInsertedElementInfo();
+  EXPECT_EQ(PlaceOn(image, 4, 3.0, kPrismPage, 10.0, clipboard, info, error), 1) << error;
+}
+
 }  // namespace

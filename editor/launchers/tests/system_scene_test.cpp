@@ -562,6 +562,13 @@ TEST_F(SystemSceneTest, EverySolidHoldsTheTracedHitsOnItsSurfacesWithinTheirExte
       }
       ASSERT_EQ(first, drawn.points.size());
       EXPECT_LT(worst, 1e-4) << "a node of kind " << kind;
+      // Every node lies in the box the view is fitted to, a rectangle's corners too.
+      DPOINT3 low, high;
+      RecordBox(solid, low, high);
+      const auto outside = std::count_if(drawn.points.begin(), drawn.points.end(), [&](const DPOINT3 &p) {
+        return std::max({low.x - p.x, p.x - high.x, low.y - p.y, p.y - high.y, low.z - p.z, p.z - high.z}) > 1e-4;
+      });
+      EXPECT_EQ(outside, 0) << "nodes of kind " << kind << " outside its box";
     }
     // No lens is drawn with faces that cross within its height (a rim of negative length).
     TRoundFace g1, g2;

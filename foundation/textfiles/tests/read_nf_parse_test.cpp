@@ -703,6 +703,7 @@ TEST(ReadNFParse, KeysNotTakenAreNamedByLine) {
       {"{ R=1; G=; }\n", "line 2: [A] gives G=, which is empty; it is not read.\n"},
       {"{ G=\"a\" }\n", "line 2: [A] holds its record 1 without the key R that every record gives; 0 is used.\n"},
       {"{ R=1 } { R=2 }\n", "line 2: [A] holds \"{ R=2 }\" after the brace that ends a record; it is not read.\n"},
+      {"{ R=1; G=abc } X=1\n", "line 2: [A] holds \"X=1\" after the brace that ends a record; it is not read.\n"},
       {"X=1\n[A]\nX=2\n", "line 3: the section [A] is given a second time; only the first is read.\n"},
       {"{ R=1 }\nR=2; G=\"b\"\n{ R=3 }\n", "line 3: [A] holds the keys of a record without its braces; they are read as record 2.\n"},
       {"L=1,2\nL(1)=3\n", "line 3: [A] gives element 2 of L(1) a second time: its records or lists may have lost"},

@@ -69,6 +69,8 @@ TEST(GlassCatalog, GlassesWithValuesNoGlassHasAreRefusedByName) {
       // Between the range's ends and middle: a pole at 0.77 µm, an index rising in the infrared.
       {damaged([](TBaseGlassRecord &r) { r.a[3] = 0.6; }), "the index "},
       {damaged([](TBaseGlassRecord &r) { r.a[4] = -1.01046945; }), "an index that rises from "},
+      // An absorption just short of the range: the index rises over its first step only.
+      {damaged([](TBaseGlassRecord &r) { r.a[6] = -1e-3; r.a[7] = 0.088; }), "an index that rises from 1.53821 at 0.3 µm"},
       {damaged([](TBaseGlassRecord &r) { r.maxWavelength = 1e300; }), "the range 0.3 to 1e+300"},
   };
   for (const auto &[record, says] : cases) {

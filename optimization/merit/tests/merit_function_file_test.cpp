@@ -631,4 +631,13 @@ TEST_F(MeritFileTest, AnUnknownSectionIsNamedAndSavedToANewFile) {
             std::string::npos) << boxes_.boxes[0].text;
   ASSERT_EQ(read.Write(Scratch("new.fun")), 1);
   EXPECT_NE(ReadText(Scratch("new.fun")).find("[MyNotes]\nkeep=this; \"and this\"\n"), std::string::npos);
+  // Held once, however often the file is opened and saved again.
+  for (int again = 0; again < 2; ++again) {
+    const std::string saved = ReadText(Scratch("new.fun"));
+    int held = 0;
+    for (std::size_t at = saved.find("[MyNotes]"); at != std::string::npos; at = saved.find("[MyNotes]", at + 1)) ++held;
+    EXPECT_EQ(held, 1) << saved;
+    ASSERT_EQ(read.Read(Scratch("new.fun")), 1);
+    ASSERT_EQ(read.Write(Scratch("new.fun")), 1);
+  }
 }

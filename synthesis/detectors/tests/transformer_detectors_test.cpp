@@ -350,6 +350,11 @@ TEST_F(TransformerDetector, TheMatrixElementThroughThePointAndTheFlatTransformer
   WriteText(transformer.FileName, "{F=0; G=1;}\n{F=4; G=0;}\n");  // the file edited
   EXPECT_EQ(combined.ReadParameters(), 1);
   EXPECT_EQ(combined.state, kNothingComputed);
+  // Transforming reads the parts itself: the point response again gives the element again.
+  ASSERT_EQ(combined.TransformRasters(), 1);
+  WriteText(transformer.FileName, "{F=0; G=1;}\n{F=100; G=1;}\n");
+  ASSERT_EQ(combined.TransformRasters(), 1);
+  EXPECT_APPROX(Cell(ReadRaster(Scratch("d_m_tran.img")), 8, 8), 1.0, kTransformTolerance);
   // A broken transformer file stops the combination with its message.
   WriteText(transformer.FileName, "garbage\n");
   boxes.boxes.clear();

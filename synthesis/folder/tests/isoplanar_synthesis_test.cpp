@@ -3,6 +3,7 @@
 #include "synthesis/lightsource/diffraction_blur.h"
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "imaging/testobject/scanner_parameters.h"
 #include "imaging/testobject/test_image.h"
 #include "imaging/testobject/test_object.h"
+#include "platform/core/recording_providers.h"
 
 namespace {
 
@@ -334,6 +336,24 @@ TEST_F(IsoplanarSynthesisTest, NoPsfIsWarnedAndNothingIsWritten) {
   EXPECT_FALSE(std::filesystem::exists(IsoplanarResultName(Scratch(""), 0)));
   // No record is left naming a result that this synthesis did not write.
   EXPECT_EQ(RecordCount(results_), 0);
+}
+
+// The object's or the PSF's raster gone from disk after its spectrum was made: the next run
+// stops, and the cursor it turned to waiting is an arrow again.
+TEST_F(IsoplanarSynthesisTest, ARasterGoneStopsTheRunWithTheArrowBack) {
+  const int n = 16;
+  Use(n, 1.0);
+  for (const bool objectGone : {true, false}) {
+    TGridObject object(*this, "o", n), psf(*this, "p", n);
+    object.rasters = {OneCell(n, 1, 1)};
+    psf.rasters = {OneCell(n, n / 2, n / 2)};
+    ASSERT_EQ(Run(object, psf), 1);
+    std::filesystem::remove((objectGone ? object : psf).rasterFiles.data[0].fileName);
+    TRecordingCursorProvider cursors;
+    EXPECT_EQ(Run(object, psf), 0);
+    ASSERT_FALSE(cursors.shapes.empty());
+    EXPECT_EQ(cursors.shapes.back(), TCursorShape::Arrow) << objectGone;
+  }
 }
 
 TEST_F(IsoplanarSynthesisTest, NoiseOfLevelZeroAddsNothingAndALevelSpreadsTheCells) {

@@ -436,6 +436,18 @@ TEST_F(LightSourceImage, ASourceBesideThePictureLendsItTheAiryIntegralOverIt) {
   }
 }
 
+// Without a cutoff nothing is blurred: the picture is cut from the middle of the raster and
+// the share of the light it keeps is told.
+TEST(DiffractionBlur, WithoutACutoffThePictureIsCutAndTheShareItKeepsTold) {
+  Mem<float> raster(8, 8);
+  raster.Zero();
+  raster.data[0] = 1.0f;          // in the surround
+  raster.data[3 * 8 + 3] = 3.0f;  // in the picture, rows and columns 2 to 5
+  EXPECT_DOUBLE_EQ(BlurByRoundPupil(raster, 4, 0.01, 0.0), 0.75);
+  ASSERT_EQ(raster.cols, 4);
+  EXPECT_EQ(raster.data[1 * 4 + 1], 3.0f);
+}
+
 // One lit cell of the picture or its surround, blurred: the picture holds the Airy integral
 // over it, less at most the share told as beyond the blur's reach; fine cells, coarse ones,
 // and cells so coarse that the pattern is summed directly over a few cells of surround.
@@ -449,6 +461,8 @@ TEST(DiffractionBlur, APictureHoldsTheAiryIntegralOverItLessAtMostTheShareTold) 
     // What is told is the pattern's light beyond the circle of the reach's radius.
     const double v = kPi * cutoff * pixel * reach;
     EXPECT_NEAR(told, std::pow(std::cyl_bessel_j(0.0, v), 2) + std::pow(std::cyl_bessel_j(1.0, v), 2), 1e-9);
+    // A reach short of half the picture keeps its promise of no more than kBlurLeftOut.
+    EXPECT_LE(told, reach < n / 2 ? kBlurLeftOut : 1.0) << reach;
     EXPECT_EQ(reach > kDirectBlurReach, cellsPerCutoff < 50.0);
     const int side = n + 2 * reach;
     for (const int offset : {0, n / 2, reach + n - 1, reach + n + reach / 2, side - 1}) {

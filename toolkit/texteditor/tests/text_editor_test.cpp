@@ -239,7 +239,8 @@ TEST_F(TextEditor, PositionsBeyondSixtyFourKilobytesAreTheTextsOwn) {
 
 // A file keeps its Latin-1 bytes (a no-break space too) and CRLF line ends through an edit
 // and Save; a character Latin-1 has none for is saved in UTF-8, said so, and a line separator
-// stays one. A file holding a NUL is refused.
+// stays one. A file holding a NUL is refused; one whose lines end in mixed ways is saved with
+// its first line's end.
 TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
   const std::string path = dir.File("latin.txt"), zero = dir.File("zero.txt"), latin = "mu \xb5\r\ncaf\xe9\xa0\r\n",
                     nul("ab\0cd\n", 6);
@@ -265,6 +266,14 @@ TEST_F(TextEditor, ASavedFileKeepsItsFormAndAFileWithANulIsRefused) {
   EXPECT_NE(boxes.boxes[0].text.find("UTF-8"), std::string::npos);
   EXPECT_NE(boxes.boxes[1].text.find("zero byte"), std::string::npos);
   EXPECT_EQ(Contents(zero), nul);
+  // Lines that ended in three ways all end as the first did, and the box says so.
+  std::ofstream(path, std::ios::binary) << "a\r\nb\nc\rd\n";
+  files.Choose({path});
+  editor->SendMessage(WM_COMMAND, CM_FILEOPEN, 0);
+  editor->Client()->Insert("x");
+  editor->SendMessage(WM_COMMAND, CM_FILESAVE, 0);
+  EXPECT_EQ(Contents(path), "xa\r\nb\r\nc\r\nd\r\n");
+  EXPECT_NE(boxes.boxes.back().text.find("each now ends as its first line did"), std::string::npos);
 }
 
 TEST_F(TextEditor, AModalEditorRunsUntilClosedAndEndsAsACancel) {
