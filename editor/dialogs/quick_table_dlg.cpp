@@ -19,6 +19,16 @@ constexpr double kDegreesPerRadian = 180.0 / kPi;
 constexpr DWORD kTableStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
 constexpr DWORD kEditStyle = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
+// The element's tilt in the drawing's plane: the direction there of its first surface's axis,
+// which a turn about z moves by exactly that turn. A surface turned about z alone has it as
+// its own angle, kept as it reads (270 stays 270).
+double InPlaneTilt(const TSystemImage &system, int first) {
+  const DPOINT3 angles = system.GetSurfaceAngles(first, first, kGlobalFrame);
+  if (angles.x == 0.0 && angles.y == 0.0) return angles.z;
+  const DPOINT3 axis = RotatePoint(DPOINT3(), DPOINT3(1.0, 0.0, 0.0), angles, 1);
+  return std::atan2(axis.y, axis.x);
+}
+
 const TDialogTemplate kPositionTemplate{"QuickPositionTableDlg", kTableStyle, 8, 8, 150, 84,
                                         "Decenter", {
     {"STATIC", "Element", 0, SS_LEFT, 6, 6, 50, 9},
@@ -198,7 +208,7 @@ void TQuickInclinationTableDlg::Fill() {
     Shown(-1, 0.0);
   } else {
     SetDlgItemText(kElement, std::to_string(e + 1).c_str());
-    const double tilt = system_->GetSurfaceAngles(first, first, kGlobalFrame).z;
+    const double tilt = InPlaneTilt(*system_, first);
     ShowNumber(kAngle, tilt * kDegreesPerRadian);
     Shown(e, tilt);
   }
@@ -213,7 +223,7 @@ int TQuickInclinationTableDlg::Apply() {
     MessageBeep(MB_SIMPLEBEEP);
     return 0;
   }
-  const double tilt = system_->GetSurfaceAngles(selectedFirst, selectedFirst, kGlobalFrame).z;
+  const double tilt = InPlaneTilt(*system_, selectedFirst);
   if (!StillShown(selected, tilt)) return 0;
   double degrees = 0.0;
   if (!ReadNumber(kAngle, "Tilt", degrees)) return 0;

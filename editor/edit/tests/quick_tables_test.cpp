@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "editor/commands/editor_commands.h"
 #include "editor/dialogs/number_field.h"
@@ -209,6 +210,41 @@ TEST_F(QuickTablesTest, TheInclinationTableTurnsTheMarkedElementAboutItsFirstVer
   EXPECT_APPROX(back[0] - frontX, thickness * std::cos(turn), kPlaceTolerance);
   EXPECT_APPROX(std::fabs(back[1]), thickness * std::sin(turn), kPlaceTolerance);
   EXPECT_EQ(ItemText(CM_UNDO), "Undo Tilt element (ctrl-Z)");
+}
+
+// A lens tilted about x, y or both before it is turned: the tilt typed is the direction of
+// its axis in the drawing's plane (its own frame turned rigidly about z), the table shows what
+// was typed, and the same value applied again changes nothing.
+TEST_F(QuickTablesTest, TheInclinationTableSetsTheAxisOfALensTiltedOutOfThePlane) {
+  const auto axis = [](const DPOINT3 &a) {  // Rx(ax) Ry(-ay) Rz(az) applied to the x axis
+    return DPOINT3(std::cos(a.y) * std::cos(a.z), std::cos(a.x) * std::sin(a.z) - std::sin(a.x) * std::sin(a.y) * std::cos(a.z),
+                   std::sin(a.x) * std::sin(a.z) + std::cos(a.x) * std::sin(a.y) * std::cos(a.z));
+  };
+  for (const DPOINT3 &tilt : {DPOINT3(0.0, 10.0, 0.0), DPOINT3(7.0, 0.0, 5.0), DPOINT3(3.0, 4.0, -20.0)}) {
+    SCOPED_TRACE(testing::Message() << tilt.x << ", " << tilt.y << ", " << tilt.z);
+    TOpticalEditor &editor = Open(triplet_);
+    TSystemImage &system = editor.System();
+    const int lens = MarkFirstLens(system);
+    ASSERT_GE(lens, 0);
+    const int first = system.IndexOfSurface(system.elements.data[lens].FirstSurface());
+    for (int i : {first, first + 1})
+      system.Surface(i)->SetAngles(tilt.x * kRadiansPerDegree, tilt.y * kRadiansPerDegree, tilt.z * kRadiansPerDegree);
+    const double across = axis(system.GetSurfaceAngles(first, first, kGlobalFrame)).z;
+    editor.SendMessage(WM_COMMAND, CM_TILT);
+    TQuickInclinationTableDlg *table = editor.EditTools().inclinationTable;
+    ASSERT_NE(table, nullptr);
+    for (int again = 0; again < 2; ++again) {
+      table->SetDlgItemText(TQuickInclinationTableDlg::kAngle, "30");
+      table->SendMessage(WM_COMMAND, TQuickTableDlg::kApply);
+      const DPOINT3 now = axis(system.GetSurfaceAngles(first, first, kGlobalFrame));
+      EXPECT_APPROX(std::atan2(now.y, now.x), 30.0 * kRadiansPerDegree, kAngleTolerance) << again;
+      EXPECT_APPROX(now.z, across, kAngleTolerance) << again;
+      char text[64] = {};
+      table->GetDlgItemText(TQuickInclinationTableDlg::kAngle, text, sizeof text);
+      EXPECT_APPROX(std::atof(text), 30.0, 1e-6) << again;
+    }
+    DropEditor();
+  }
 }
 
 // Every command that turns or moves the fold mirror's lens, with one, two and three

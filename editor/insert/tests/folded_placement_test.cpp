@@ -349,6 +349,15 @@ TEST_F(FoldedPlacementTest, EveryRoadThatTurnsTheBeamCarriesTiltedSurfacesRigidl
       }
       image.Update();
       image.RebuildElements(&canvas);
+      // A second configuration moves the tilted lens: its place there turns with the fold too.
+      image.InsertConfiguration(0);
+      TOpticalElement &lens = image.elements.data[1];
+      lens.MoveTo(lens.referencePoint.x + 1.0, lens.referencePoint.y + 0.5, lens.referencePoint.z + 0.3);
+      image.SelectConfiguration(0);
+      image.SelectConfiguration(1);
+      const double *w = image.Surface(3)->general.vertex;
+      const DPOINT3 second(w[0], w[1], w[2]);
+      image.SelectConfiguration(0);
       const int n = image.SurfaceCount();
       std::vector<Frame> frames;
       std::vector<DPOINT3> vertices;
@@ -378,6 +387,11 @@ TEST_F(FoldedPlacementTest, EveryRoadThatTurnsTheBeamCarriesTiltedSurfacesRigidl
           for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[r][c], want[r][c], 1e-9) << "surface " << k << " [" << r << "][" << c << "]";
         }
       }
+      const DPOINT3 at(a[0], a[1], a[2]), d(second.x - vertices[0].x, second.y - vertices[0].y, second.z - vertices[0].z);
+      image.SelectConfiguration(1);
+      const double *there = image.Surface(3 + moved)->general.vertex;
+      const double from[] = {at.x, at.y, at.z};
+      for (int r = 0; r < 3; ++r) EXPECT_NEAR(there[r] - from[r], turn[r][0] * d.x + turn[r][1] * d.y + turn[r][2] * d.z, 1e-9) << "second configuration";
     }
   }
 }

@@ -125,4 +125,24 @@ TEST(InteractionPhysics, SaddleTorusFollowsBothOfItsSections) {
   EXPECT_APPROX(std::pow(rho - d, 2) + ray.y * ray.y, R1 * R1, 1e-7);
 }
 
+// A torus with one radius 0 is the circular cylinder of the other: an oblique ray meets the
+// circle (x - r)^2 + u^2 = r^2 of its curved section and leaves a mirror by the law of
+// reflection about that circle's normal.
+TEST(InteractionPhysics, ATorusFlatInOneSectionReflectsAsTheCylinderOfTheOther) {
+  const double r = 40.0;
+  for (const bool acrossY : {true, false}) {
+    const double coef[] = {acrossY ? r : 0.0, acrossY ? 0.0 : r, 0.0};
+    const TInteractionSurface s = WithCoefficients(OpenSurface(kSurfaceTor, acrossY ? r : 0.0, 1.0, -1.0), coef, 3);
+    const double d[3] = {0.96, 0.2, -0.18}, norm = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    TCurrentRay ray = MakeRay(-5.0, 6.0, -4.0, d[0] / norm, d[1] / norm, d[2] / norm);
+    ASSERT_EQ(TraceSurfaceRay(s, ray), kRayPassed) << acrossY;
+    const double u = acrossY ? ray.y : ray.z;
+    EXPECT_APPROX(std::pow(ray.x - r, 2) + u * u, r * r, 1e-7) << acrossY;
+    const double n[3] = {(ray.x - r) / r, acrossY ? u / r : 0.0, acrossY ? 0.0 : u / r};
+    const double dn = (d[0] * n[0] + d[1] * n[1] + d[2] * n[2]) / norm;
+    const double out[3] = {ray.L, ray.M, ray.N};
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[k], d[k] / norm - 2.0 * dn * n[k], 1e-9) << acrossY << " component " << k;
+  }
+}
+
 }  // namespace
