@@ -122,12 +122,12 @@ void TOptimizationSetup::ConfigurationDeleted(int at) {
 }
 
 void TOptimizationSetup::SurfacesTurning() {
-  turning_.clear();
+  turning_.clear(), crossing_.clear();
   TOptimizationPanel *panel = Shown() != nullptr ? Shown() : hidden_.get();
   if (panel == nullptr) return;
   for (int i = 0; i < panel->parameters.Count(); ++i) {
     turning_.push_back(panel->parameters.Get(i));
-    turning_.back().Value = panel->parameters.MeasuredValue(i);
+    turning_.back().Value = panel->parameters.MeasuredValue(i, &crossing_.emplace_back());
   }
 }
 
@@ -135,12 +135,13 @@ void TOptimizationSetup::SurfacesRenumbered(const std::vector<int> &map) {
   // An edit of the surfaces tells only after it: the hidden file names the surfaces before.
   if (hidden_ == nullptr && !map.empty()) ReadHidden(static_cast<int>(map.size()));
   const std::vector<TParameterDescription> turning = std::exchange(turning_, {});
+  const std::vector<std::array<double, 3>> crossing = std::exchange(crossing_, {});
   Moved(!map.empty(), [&](TOptimizationPanel &panel) {
     std::vector<std::string> lost, notCarried;
     std::vector<int> keptFrom;
     bool touched = panel.parameters.SurfacesRenumbered(map, lost, &keptFrom) > 0;
     if (!turning.empty() && turning.size() == keptFrom.size() + lost.size())
-      touched |= panel.parameters.CarryBounds(turning, keptFrom, notCarried) > 0;
+      touched |= panel.parameters.CarryBounds(turning, keptFrom, notCarried, &crossing) > 0;
     panel.functions.SurfacesRenumbered(map, lost);
     std::string text;
     if (!lost.empty()) {

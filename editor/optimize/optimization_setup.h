@@ -6,6 +6,7 @@
 // system; a configuration inserted or deleted moves it by configuration, and a turn of the
 // system by surface, shown or hidden.
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,4 +62,6 @@ class TOptimizationSetup final : public TSetupKeeper {
   std::unique_ptr<TOptimizationPanel> hidden_;
   // The variables as a turn found them, each with its value measured before it.
   std::vector<TParameterDescription> turning_;
+  // The direction the axial ray crossed each distance's gap with then (zeros: none).
+  std::vector<std::array<double, 3>> crossing_;
 };

@@ -198,27 +198,44 @@ int TOptimizationParameters::SurfacesRenumbered(const std::vector<int> &map, std
   return changed;
 }
 
-double TOptimizationParameters::MeasuredValue(int i) {
+double TOptimizationParameters::MeasuredValue(int i, std::array<double, 3> *crossing) {
   TParameterDescription p = Get(i);
+  if (crossing != nullptr) crossing->fill(0.0);
   if (owner == nullptr || IsValid(i) == 0) return std::numeric_limits<double>::quiet_NaN();
   p.Value = std::numeric_limits<double>::quiet_NaN();
   const int current = owner->CurrentConfiguration();
-  if (p.Config == current || owner->SelectConfiguration(p.Config) != 0) ReadOne(p);
+  if (p.Config == current || owner->SelectConfiguration(p.Config) != 0) {
+    ReadOne(p);
+    if (crossing != nullptr && p.Type == "T" && p.Surf + 1 < owner->System().SurfaceCount() &&
+        !AxialDirection(owner->System(), p.Surf, crossing->data()))
+      crossing->fill(0.0);
+  }
   owner->SelectConfiguration(current);
   return p.Value;
 }
 
 int TOptimizationParameters::CarryBounds(const std::vector<TParameterDescription> &before, const std::vector<int> &keptFrom,
-                                         std::vector<std::string> &notCarried) {
+                                         std::vector<std::string> &notCarried,
+                                         const std::vector<std::array<double, 3>> *crossedBefore) {
   int changed = 0;
   for (int i = 0; i < Count() && i < static_cast<int>(keptFrom.size()); ++i) {
     const TParameterDescription &was = before.at(static_cast<std::size_t>(keptFrom[i]));
     TParameterDescription &p = list.data[i];
-    const double now = MeasuredValue(i);
+    std::array<double, 3> crossing{};
+    const double now = MeasuredValue(i, &crossing);
     // The value changed sign (a gap crossed the other way, a curvature seen from the other
     // side): the bounds that held it are negated and swapped; else they stay as they were.
-    const bool negated = was.Value * now < 0.0;
-    double left = negated ? -was.Right : was.Left, right = negated ? -was.Left : was.Right;
+    bool negated = was.Value * now < 0.0;
+    // A gap of no length shows no sign: its pair, now in the other order, crossed the same
+    // way in space measures the other way.
+    const std::size_t from = static_cast<std::size_t>(keptFrom[i]);
+    if ((was.Value == 0.0 || now == 0.0) && crossedBefore != nullptr && from < crossedBefore->size()) {
+      const std::array<double, 3> &then = (*crossedBefore)[from];
+      const double along = then[0] * crossing[0] + then[1] * crossing[1] + then[2] * crossing[2];
+      if (along != 0.0) negated = along > 0.0;
+    }
+    // 0.0 - bound: a bound of 0 stays 0, never -0.
+    double left = negated ? 0.0 - was.Right : was.Left, right = negated ? 0.0 - was.Left : was.Right;
     // A value the bounds held before and no longer hold is told, and its bounds stay as they
     // were: measured apart from the rounding of the turn's arithmetic.
     const double slack = 1e-9 * (std::fabs(left) + std::fabs(right) + std::fabs(now));

@@ -4,6 +4,7 @@
 // bounds. It reads their values from the edited system, applies new values to it, and
 // reads and writes the parameter file ("[Common]" NumPar and the "[Parameters]" records).
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,17 @@ class TOptimizationParameters {
   int SurfacesRenumbered(const std::vector<int> &map, std::vector<std::string> &lost, std::vector<int> *keptFrom = nullptr);
   // The value of parameter i as a run reads it from the system, in its own configuration
   // (NaN when the system gives none); the list and the configuration shown stay as they are.
-  double MeasuredValue(int i);
+  // crossing, when given, receives the direction the axial ray crosses a distance's gap with
+  // (zeros for another kind, or where no axial ray passes).
+  double MeasuredValue(int i, std::array<double, 3> *crossing = nullptr);
   // After the system turned round: parameter i was before[keptFrom[i]], whose Value is the
   // one measured then. Each takes the bounds it had, negated and swapped where its value
   // measured now has the other sign, so that they hold it as they held it before; one whose
-  // value they held and no longer hold is named in notCarried. Answers how many bounds changed.
+  // value they held and no longer hold is named in notCarried. A value of 0 shows no sign: a
+  // distance whose crossing before is given (crossedBefore[keptFrom[i]]) changed sign when the
+  // axial ray crosses its pair, now in the other order, the same way. Answers how many bounds changed.
   int CarryBounds(const std::vector<TParameterDescription> &before, const std::vector<int> &keptFrom,
-                  std::vector<std::string> &notCarried);
+                  std::vector<std::string> &notCarried, const std::vector<std::array<double, 3>> *crossedBefore = nullptr);
 
   // The number of surfaces a file read now names when the system's have changed since it
   // was written (-1: the system's own).

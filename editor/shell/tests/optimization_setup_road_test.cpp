@@ -255,6 +255,33 @@ TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
     }
 }
 
+// A gap of no length shows no sign: turned, it takes the sense of the straight system's
+// other gaps, whose bounds are negated (the lens thickness), panel shown and hidden.
+TEST_F(OptimizationSetupRoadTest, AGapOfNoLengthTurnsAsTheOtherGapsOfItsSystem) {
+  for (const bool shown : {true, false}) {
+    const std::string path = ScratchExample("singlet.os", shown ? "ZeroS.os" : "ZeroH.os");
+    std::string text = ReadText(path);
+    text.replace(text.find("Dx=10;"), 6, "Dx=0;");  // the first plane onto the lens's vertex
+    WriteText(path, text);
+    Open(path);
+    TOptimizationPanel *panel = ShowPanel(*editor_, true);
+    TParameterDescription gap, lens;
+    gap.Set(0, 0, "T", 0, 20), lens.Set(0, 1, "T", 2.5, 7.5);
+    panel->parameters.Add(gap), panel->parameters.Add(lens);
+    ShowPanel(*editor_, false), ShowPanel(*editor_, shown);
+    editor_->SendMessage(WM_COMMAND, CM_TURN_SYSTEM);
+    panel = (ShowPanel(*editor_, false), ShowPanel(*editor_, true));
+    ASSERT_EQ(panel->parameters.Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      const TParameterDescription p = panel->parameters.Get(i);
+      const bool wasGap = p.Surf == 2;
+      EXPECT_EQ(p.Left, wasGap ? -20 : -7.5) << p.Surf;
+      EXPECT_EQ(p.Right, wasGap ? 0 : -2.5) << p.Surf;
+    }
+    ShowPanel(*editor_, false);
+  }
+}
+
 // Every command of the table that adds, removes or reorders surfaces (a placement picks the
 // first element and lands halfway to the second, the element folder takes a 60 mm lens)
 // leaves each variable on the surface at the same place, of the same radius, as before: a
