@@ -229,12 +229,12 @@ TEST_F(OptimizationSetupRoadTest, ATurnTakesTheSetupWithItsSurfaces) {
         // The same surface in space (a distance: the same pair, in either order), with the
         // bounds it had, or those negated and swapped, holding the value read now.
         const auto was = std::find_if(before.begin(), before.end(), [&](const TParameterDescription &w) {
+          if (w.Config != is.Config || w.Type != is.Type || w.Surf + (w.Type == "T") >= n) return false;
           const std::vector<DPOINT3> &f = from[w.Config], &t = to[is.Config];
           const bool place = is.Type != "T" ? same(t[is.Surf], f[w.Surf])
                                             : (same(t[is.Surf], f[w.Surf]) && same(t[is.Surf + 1], f[w.Surf + 1])) ||
                                                   (same(t[is.Surf], f[w.Surf + 1]) && same(t[is.Surf + 1], f[w.Surf]));
-          return w.Config == is.Config && w.Type == is.Type && place &&
-                 ((is.Left == w.Left && is.Right == w.Right) || (is.Left == -w.Right && is.Right == -w.Left));
+          return place && ((is.Left == w.Left && is.Right == w.Right) || (is.Left == -w.Right && is.Right == -w.Left));
         });
         EXPECT_TRUE(was != before.end()) << is.Type << is.Surf << " configuration " << is.Config << " [" << is.Left << ", " << is.Right << "]";
         EXPECT_TRUE(std::isnan(now[i]) || (now[i] >= is.Left && now[i] <= is.Right))
