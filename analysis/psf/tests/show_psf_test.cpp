@@ -694,12 +694,13 @@ TEST_F(PsfWindow, MtfSectionsReportStartsAtOne) {
 }
 
 TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
-  // At Y 0, X 14 and at Y 10, X 10: "Meridional" and "Sagittal" at 0 to 135 cycles per mm
+  // At Y 0, X 14, at Y 10, X 10 and at Y 10, X -10: "Meridional" and "Sagittal" at 0 to 135 cycles per mm
   // against our own transform of the PSF along (Y, X) and across it, to the three digits
   // the table prints.
   constexpr double kBetweenPixels = 1e-3;
   system.info.Nd = 256;
-  for (const TSectionDirection point : {TSectionDirection{0.0, 14.0}, TSectionDirection{10.0, 10.0}}) {
+  for (const TSectionDirection point :
+       {TSectionDirection{0.0, 14.0}, TSectionDirection{10.0, 10.0}, TSectionDirection{10.0, -10.0}}) {
     TPsfRun run(Scratch(""));
     Mem<float> psf;
     ASSERT_TRUE(run.Compute(system, point.y, point.z, 256, false) == 1 && run.images.data[0].Read(psf));
@@ -713,8 +714,10 @@ TEST_F(PsfWindow, SectionsRunAlongAndAcrossTheTangentialDirectionOfAnyPoint) {
     gAnsweredStep = 45.0;
     Press(CM_PSF_VIEW_AS_TEXT);
     SetSectionStepAsker(previous);
-    // The point named as it was given: X alone, and Y with X.
-    EXPECT_EQ(folder->Page()->name, point.y == 0.0 ? "PSF (Y=0, X=14)" : "PSF (Y=10, X=10)");
+    // The point named as it was given: X alone, and Y with X on either side.
+    EXPECT_EQ(folder->Page()->name, point.y == 0.0   ? "PSF (Y=0, X=14)"
+                                    : point.z > 0.0 ? "PSF (Y=10, X=10)"
+                                                    : "PSF (Y=10, X=-10)");
     std::ifstream report(folder->Page()->SectionFile());
     const std::string table{std::istreambuf_iterator<char>(report), {}};
     for (const bool along : {true, false}) {

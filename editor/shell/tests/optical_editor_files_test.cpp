@@ -28,8 +28,11 @@ class EditorFilesTest : public EditorShellTest {
 TEST_F(EditorFilesTest, OpenAndRecentItemsSwapTheSystems) {
   TOpticalEditor &editor = Open(triplet_);
   files_.Choose({gauss_});
+  // A warning the system before left waiting is not the opened system's to show.
+  AppendPendingMessage("Chief ray in beam 1 does not pass!");
   editor.SendMessage(WM_COMMAND, CM_OPEN_SYSTEM);
   EXPECT_EQ(editor.System().name, gauss_);
+  EXPECT_EQ(editor.GetStatusBar()->GetText().find("does not pass"), std::string::npos);
   EXPECT_TRUE(CaptionIs(editor.GetWindowText(), gauss_)) << editor.GetWindowText();
   // The system it replaced is the first recent item, numbered from 1.
   EXPECT_EQ(ItemText(CM_OPEN_RECENT_FIRST), "&1 " + triplet_);

@@ -569,8 +569,14 @@ TEST_F(EditorLaunchersTest, EveryViewOfTheSystemsFiguresShowsTheSystemOpenedOrNo
   }
   editor.ShowSystem();
   for (const int view : kSystemFigureViews) EXPECT_TRUE(shows.at(view)()) << view;
+  const std::size_t told = answers_->boxes.size();
   ASSERT_TRUE(TFileCommands::IsLoaded(editor.Files().LoadSystem(untraceable, kNameFromFileName)));
   for (const int view : kSystemFigureViews) EXPECT_FALSE(shows.at(view)()) << view;
+  // The file's warning names the glass, its range and the wavelength beyond it.
+  ASSERT_GT(answers_->boxes.size(), told);
+  EXPECT_NE(answers_->boxes[told].text.find("n-bk7_schott gives indices from 0.3 to 2.5 µm only, not at 5 µm"),
+            std::string::npos)
+      << answers_->boxes[told].text;
   // Refresh shows none either.
   editor.RefreshAll();
   for (const int view : kSystemFigureViews) EXPECT_FALSE(shows.at(view)()) << view;
