@@ -84,7 +84,14 @@ std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::
                                         const std::set<std::string> &judgedElsewhere, bool handWritten) {
   std::vector<TReadNFKeyNote> notes;
   const std::map<std::string, TSectionItems> held = ItemsOutsideRecords(fileText);
-  for (const auto &[header, written] : ItemsOutsideRecords(writtenText)) {
+  const std::map<std::string, TSectionItems> writer = ItemsOutsideRecords(writtenText);
+  // Keys the file gives under a damaged header (holding '=' or not closed by ']'): a key
+  // line whose first byte became '[' carries the lines after it away from their section.
+  std::set<std::string> strayed;
+  for (const auto &[header, items] : held)
+    if (!header.empty() && (header.find('=') != std::string::npos || header.back() != ']'))
+      for (const auto &item : items.items) strayed.insert(item.first);
+  for (const auto &[header, written] : writer) {
     const auto section = held.find(header);
     if (section == held.end() || (header.empty() && section->second.items.empty())) continue;
     std::set<std::string> given = judgedElsewhere;
@@ -93,7 +100,11 @@ std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::
     // hand, leaving the rest to its defaults; one that holds more lost the keys it lacks.
     std::size_t lacking = 0;
     for (const auto &item : written.items) lacking += given.count(item.first) == 0 ? 1 : 0;
-    if (handWritten && 2 * lacking > written.items.size()) continue;
+    // Keys gone under another header were lost to damage, however many there are.
+    const bool carriedAway = std::any_of(written.items.begin(), written.items.end(), [&](const auto &item) {
+      return given.count(item.first) == 0 && strayed.count(item.first) != 0;
+    });
+    if (handWritten && !carriedAway && 2 * lacking > written.items.size()) continue;
     for (const auto &[key, value] : written.items) {
       if (!given.insert(key).second) continue;
       TReadNFKeyNote note;

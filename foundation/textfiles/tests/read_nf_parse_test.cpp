@@ -779,6 +779,15 @@ TEST(ReadNFParse, KeysTheWriterGivesThatASectionLacksAreNamedWithTheValueUsed) {
             "f, line 2: [a] lacks the key Y that is always written there; Y=2,3 is used.\n");
   EXPECT_TRUE(KeysLeftOut("[A]\nZ=4\n", written).empty());
   EXPECT_EQ(KeysLeftOut("[A]\nZ=4\n", written, {"x"}, false).size(), 1u);
+  // A line whose first byte became '[' carries the keys after it under a header of its own:
+  // the few left were not written by hand.
+  EXPECT_EQ(KeyNotesText(KeysLeftOut("[A]\nX=1\n[=2,3\nZ=4\n", written), "f"),
+            "f, line 1: [A] lacks the key Y that is always written there; Y=2,3 is used.\n"
+            "f, line 1: [A] lacks the key Z that is always written there; Z=4 is used.\n");
+  // A value the writer gives otherwise is told; the same numbers written otherwise are not.
+  EXPECT_TRUE(ValuesReplaced("[A]\nY=2.0,3;\n", written, "[a]").empty());
+  ASSERT_EQ(ValuesReplaced("[A]\nY=2,4\n", written, "[a]").size(), 1u);
+  EXPECT_EQ(ValuesReplaced("[A]\nY=2,4\n", written, "[a]")[0].kept, "2,3");
   TScratchFiles files;
   TReadNF reader(files.Write("lost.txt", "X=1\n[A]\nX=1\n"), 0);
   reader.NameUnknownSections();
