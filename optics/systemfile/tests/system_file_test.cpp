@@ -431,6 +431,7 @@ TEST_F(SystemFileTest, SurfaceCountsThatDifferFromTheRecordsAreRead) {
     std::string text;
     const char *says;
   } cut[] = {{Minimal("Nsurf=3", records), "gives 3 surfaces but holds only 2 surface records"},
+             {Minimal("Nsurf=3", records + "Note=\"R=7; DextY=2\""), "holds only 2 surface records"},
              {"[Common]\nNsurf=2\n", "holds no [Surfaces] section"}};
   for (const auto &c : cut) {
     EXPECT_EQ(ReadString(system, c.text), 0);
@@ -438,7 +439,7 @@ TEST_F(SystemFileTest, SurfaceCountsThatDifferFromTheRecordsAreRead) {
     EXPECT_EQ(system.surfaces.data[1]->general.R, 50.0);
     EXPECT_NE(Boxes().boxes.back().text.find(c.says), std::string::npos) << Boxes().boxes.back().text;
   }
-  EXPECT_EQ(BoxCount(), 3u);
+  EXPECT_EQ(BoxCount(), 4u);
 
   // A record without its braces is a record: read and named by its line in the middle, named
   // by its line as beyond the count (never as read) at the end.
