@@ -94,6 +94,28 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
   return {};
 }
 
+// Whether a line gives a key every surface record gives, before '=' outside quotes and
+// comments: the shared reader takes such a line among records as a record without braces.
+bool HoldsRecordKey(std::string_view line) {
+  bool quoted = false;
+  std::size_t itemAt = 0;
+  for (std::size_t at = 0; at <= line.size(); ++at) {
+    const char c = at < line.size() ? line[at] : ';';
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '!') return false;
+    if (c == '=') {
+      std::string_view key = line.substr(itemAt, at - itemAt);
+      key = key.substr(0, key.find('('));
+      const std::string lower = KeyAsWritten(key);
+      for (const char *recordKey : kSurfaceRecordKeys)
+        if (lower == LowerCaseAnsi(recordKey)) return true;
+    }
+    if (c == ';' || c == '=') itemAt = at + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string CheckSystemFileText(const std::string &text, const std::string &fileName,
@@ -131,7 +153,10 @@ std::string CheckSystemFileText(const std::string &text, const std::string &file
     }
     const bool checked = IsRead(section);
     const bool record = line[0] == '{';
-    if (record && section == "[surfaces]") {
+    // A record that lost its braces is read as the next record: it counts as one, so that
+    // the records are told by their lines and none is dropped for a count that missed it.
+    const bool braceless = !record && layout.recordCount > 0 && HoldsRecordKey(line);
+    if ((record || braceless) && section == "[surfaces]") {
       ++layout.recordCount;
       layout.recordLines.push_back(lineNumber);
     }

@@ -179,7 +179,7 @@ void TSurfaceRecords::Register(TReadNFKeys &file) {
   file.AddDouble("BoundPosXInt", BoundPosXInt.data(), n);
   // What the writer puts in every record: a record without it would be saved back as a
   // plane, air or a pinhole.
-  for (const char *key : {"R", "Glass", "DextY"}) file.Require(key);
+  for (const char *key : kSurfaceRecordKeys) file.Require(key);
   // A surface without a glass name stands in air.
   file.Quote("Glass", "air");
   for (const TSystemKeyRange &range : kRecordKeyRanges) file.Limit(range.key, range.least, range.most);

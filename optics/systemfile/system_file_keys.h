@@ -33,6 +33,10 @@ struct TCommonValues {
 };
 void RegisterCommonKeys(TReadNFKeys &file, TOpticalSystemInformation &info, TCommonValues &values);
 
+// The keys the writer puts in every [Surfaces] record: a line holding one of them after the
+// first record is a record that lost its braces.
+inline constexpr const char *kSurfaceRecordKeys[] = {"R", "Glass", "DextY"};
+
 // The values of the [Surfaces] records, one element per record.
 struct TSurfaceRecords {
   explicit TSurfaceRecords(int n);

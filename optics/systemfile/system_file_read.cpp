@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -514,16 +515,17 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
       warnings += cut + ": that section is left out, and the sections after it are lost.\n";
   }
   if (count > 0) {
-    // Records beyond the count are not read.
+    // Records beyond the count are not read; the first of them and the count are named
+    // by their lines.
     if (layout.recordCount > count)
       warnings += "The optical system file " + path +
                   (count < static_cast<int>(layout.recordLines.size())
                        ? ", line " + std::to_string(layout.recordLines[count])
                        : std::string()) +
-                  " gives " + std::to_string(count) +
-                  " surfaces but holds " + std::to_string(layout.recordCount) +
-                  " surface records; the last " + std::to_string(layout.recordCount - count) +
-                  " were not read.\n";
+                  " gives " + std::to_string(count) + " surfaces (Nsurf, line " +
+                  std::to_string(layout.LineOf("[common]", "nsurf")) + ") but holds " +
+                  std::to_string(layout.recordCount) + " surface records; the last " +
+                  std::to_string(layout.recordCount - count) + " were not read, and the next save leaves them out.\n";
     TSurfaceRecords records(count);
     file.ReadSection("[Surfaces]");
     records.Register(file);
@@ -621,6 +623,10 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
   // A weight not read is taken as 1 (SetSpectrum), not as the 0 it leaves.
   for (TReadNFKeyNote &note : notes)
     if (LowerCaseAnsi(note.key) == "weight" && note.kept == "0") note.kept = "1";
+  // A record without braces beyond the count is not read: the count's warning names it.
+  std::erase_if(notes, [count](const TReadNFKeyNote &note) {
+    return note.kind == TReadNFNoteKind::kRecordWithoutBraces && std::atoi(note.value.c_str()) > count;
+  });
   warnings += KeyNotesText(notes, "The optical system file " + path);
   file.Close();
   if (system.SurfaceCount() > 0) system.surfaces.data[0]->general.nAfter = info.N1;
