@@ -826,6 +826,23 @@ TEST_F(PsfWindow, EverySectionValueIsTheTransformOfTheSummedPsfAtItsFrequency) {
   EXPECT_GE(checked.size(), 10u) << ::testing::PrintToString(checked);
 }
 
+TEST_F(PsfWindow, ColorMapOnASystemItsGlassesCannotTraceTellsWhyAndOpensNothing) {
+  TSynthesisWindows *previous = InstallSynthesisWindows();
+  system.info.MonochromeSystem = 0;
+  system.info.Spectrum.data[0].lambda = 5.0;
+  MarkModelChanged();
+  Open();
+  const std::size_t pictures = TColorPicture::Pictures().size(), before = BoxCount();
+  Press(kPsfColorMapButton);
+  EXPECT_EQ(TColorPicture::Pictures().size(), pictures);
+  ASSERT_EQ(BoxCount(), before + 1);
+  EXPECT_EQ(Boxes().boxes[before].text, system.UntracedText());
+  EXPECT_NE(Boxes().boxes[before].text.find("only, not at 5 µm: the system is not traced"), std::string::npos);
+  folder->Destroy();
+  delete folder;
+  SetSynthesisWindows(previous);
+}
+
 TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {
   TSynthesisWindows *previous = InstallSynthesisWindows();
   Open();
