@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "analysis/psf/psf_maths.h"
@@ -103,7 +104,12 @@ int TPsfRun::Compute(TOpticalSystem &system, double Y, double X, int nx, bool id
   info.Nd = nx;
   const bool polychromatic = !info.MonochromeSystem && info.WavelengthCount() > 0;
   working.SetRestore(TWavelengthRestore::kPrepare);
-  if (system.Prepare(MeanWavelength(system), kFull, kWarn) <= 0) return 0;
+  if (system.Prepare(MeanWavelength(system), kFull, kWarn) <= 0) {
+    // A glass that does not reach a wavelength is told as on every other road.
+    if (const std::string told = system.UntracedText(); !told.empty())
+      MessageBox(nullptr, told, "Warning", MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
   // Every wavelength is sampled at the interval in effect now, so that the rasters add node
   // by node.
   interval = info.discreteInEffect;

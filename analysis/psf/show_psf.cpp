@@ -260,7 +260,7 @@ void TShowPSF::CheckGridSize(int &nx) {
   const int asked = nx;
   if (grid_.nodes <= nx) return;
   const TPsfGridEdge edge = PsfGridEdge(*system_, info.Discrete, info.Difrac, nx);
-  const int answer = AskForPsfGrid(GetHandle(), grid_.nodes, edge, nx);
+  const int answer = AskForPsfGrid(GetHandle(), grid_.nodes, edge, nx, FieldPointText(Y, X));
   if (answer < 0) declinedGrid_ = TDeclinedGrid{asked, info.Discrete, info.Difrac};
   if (answer <= 0) return;
   if (auto *sizes = dynamic_cast<TComboBox *>(ChildWithId(kPsfSizeList)))

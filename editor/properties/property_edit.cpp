@@ -1,6 +1,5 @@
 #include "editor/properties/property_edit.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,12 +43,7 @@ std::string NotANumberMessage(const std::string &what, const std::string &text) 
   return RefusedNumberMessage(what, text, ReadTypedNumber(text, value));
 }
 
-std::string UntracedSystemText(const TSystemImage &system) {
-  std::string fault = system.GlassRangeFault();
-  if (fault.empty()) return fault;
-  fault[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(fault[0])));
-  return fault + ": the system is not traced until a glass or a wavelength is changed.";
-}
+std::string UntracedSystemText(const TSystemImage &system) { return system.UntracedText(); }
 
 TPropertyEdit CommitPropertyEdit(TSystemImage &system, const std::string &label, bool regroup) {
   // Pupils, fans and first-order values are solved again for the changed system.

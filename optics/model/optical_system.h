@@ -128,6 +128,9 @@ class TOpticalSystem {
   // wavelengths beyond it ("the glass n-bk7_schott gives indices from 0.3 to 2.5 µm only,
   // not at 5 µm"), "; " between glasses; "" when every glass reaches them all.
   std::string GlassRangeFault() const;
+  // GlassRangeFault as every edit of the system tells it: "The glass ... not at 5 µm: the
+  // system is not traced until a glass or a wavelength is changed."; "" when none.
+  std::string UntracedText() const;
   // Brings the geometry from the temperature it stands at to the system's. The shape it
   // had when last set (by a file or an edit) is kept with that temperature, and every
   // other temperature's shape is computed from it in one step: going to 60 degrees and

@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -161,6 +162,13 @@ std::string TOpticalSystem::GlassRangeFault() const {
             " µm only, not at " + beyond + " µm";
   }
   return told;
+}
+
+std::string TOpticalSystem::UntracedText() const {
+  std::string fault = GlassRangeFault();
+  if (fault.empty()) return fault;
+  fault[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(fault[0])));
+  return fault + ": the system is not traced until a glass or a wavelength is changed.";
 }
 
 std::vector<double> TOpticalSystem::ThermalShape() const {

@@ -325,20 +325,25 @@ std::string ShareAsPercent(double share) {
   return text;
 }
 
-int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes) {
+int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes,
+                  const std::string &point) {
   // The estimate of the spread only proposes a size; the PSFs on the user's grid decide.
   if (recommended <= nodes || (edge.share < kEdgeShare && edge.lambdaLeftOut == 0.0)) return 0;
-  char text[256];
+  // The point the user asked for, and the system's beam whose PSF decides (its field Y).
+  const std::string lead = point.empty() ? "In this system" : "For the PSF of " + point + ":";
+  char text[320];
   if (edge.lambdaLeftOut != 0.0)
     std::snprintf(text, sizeof text,
-                  "At %g um the image of beam %g reaches beyond the %d x %d grid: its light is left "
-                  "out.\nUse %d x %d nodes?",
-                  edge.lambdaLeftOut, edge.field, nodes, nodes, recommended, recommended);
+                  "%s the image of the beam at Y=%g reaches beyond the %d x %d grid at %g um: its light "
+                  "is left out.\nUse %d x %d nodes?",
+                  lead.c_str(), edge.field,
+                  nodes, nodes, edge.lambdaLeftOut, recommended, recommended);
   else
     std::snprintf(text, sizeof text,
-                  "The PSF of beam %g keeps %s %% of its peak on the edge of the %d x %d grid: it wraps "
-                  "round the grid.\nUse %d x %d nodes?",
-                  edge.field, ShareAsPercent(edge.share).c_str(), nodes, nodes, recommended, recommended);
+                  "%s the PSF of the beam at Y=%g keeps %s %% of its peak on the edge of the %d x %d "
+                  "grid: it wraps round the grid.\nUse %d x %d nodes?",
+                  lead.c_str(), edge.field,
+                  ShareAsPercent(edge.share).c_str(), nodes, nodes, recommended, recommended);
   if (MessageBox(window, text, "Warning", MB_YESNO | MB_ICONQUESTION) != IDYES) return -1;
   nodes = recommended;
   return 1;
@@ -350,7 +355,7 @@ int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation
   double reach = 0.0;
   const int recommended = RecommendedPsfGrid(system, discrete, difrac, reach);
   if (recommended <= nodes) return 0;
-  return AskForPsfGrid(window, recommended, PsfGridEdge(system, discrete, difrac, nodes), nodes);
+  return AskForPsfGrid(window, recommended, PsfGridEdge(system, discrete, difrac, nodes), nodes, "");
 }
 
 void RoundSignificant(double value, double &first, double &second) {

@@ -57,17 +57,20 @@ struct TPsfGridEdge {
 };
 TPsfGridEdge PsfGridEdge(TOpticalSystem &system, double discrete, int difrac, int nodes);
 
-// Asks "At %g um the image of beam %g reaches beyond the %d x %d grid: its light is left
-// out.\nUse %d x %d nodes?" when a wavelength's image does and no PSF wraps round, otherwise
-// "The PSF of beam %g keeps %.2g %% of its peak on the edge of the %d x %d grid: it
-// wraps round the grid.\nUse %d x %d nodes?" when `nodes` is smaller than the recommended
+// Asks "For the PSF of <point>: the image of the beam at Y=%g reaches beyond the %d x %d
+// grid at %g um: its light is left out.\nUse %d x %d nodes?" when a wavelength's image does
+// and no PSF wraps round, otherwise "For the PSF of <point>: the PSF of the beam at Y=%g
+// keeps %.2g %% of its peak on the edge of the %d x %d grid: it wraps round the
+// grid.\nUse %d x %d nodes?" (the point as the user gave it, "Y=0, X=14"; "In this system"
+// when `point` is empty; the beams are the system's own, given by Y) when `nodes` is smaller than the recommended
 // grid and the PSFs on it are too bright at its edge (the figure that decides); on Yes nodes
 // takes it. Answers 1 when it changed, -1 when the user declined, 0 when there was nothing
 // to ask.
 // A share (0..1) as the percentage the grid question gives: two significant digits, no
 // exponent.
 std::string ShareAsPercent(double share);
-int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes);
+int AskForPsfGrid(HWND window, int recommended, const TPsfGridEdge &edge, int &nodes,
+                  const std::string &point);
 // The recommendation and the question together, with showRecommendation set.
 int CheckPsfGridSize(HWND window, TOpticalSystem &system, int showRecommendation,
                      double discrete, int difrac, int &nodes);

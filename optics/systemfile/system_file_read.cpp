@@ -702,13 +702,21 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   // or wavelength; the system refuses to trace until then. Any other failure is told too,
   // so a file taken but not traceable never passes without a word.
   const std::string outOfRange = prepared < 0 && materialsMissing == 0 ? FindGlassesOutOfRange() : std::string();
-  if (!outOfRange.empty())
+  // A read that keeps the name (Undo, Redo) brings back a state the user made by an edit and
+  // reads no file of theirs: it is told as the edit told it, no private file named.
+  const bool ownFileRead = nameMode == kNameFromFile || nameMode == kNameFromFileName;
+  if (!outOfRange.empty() && !ownFileRead)
+    MessageBox(nullptr, UntracedText(), "Warning", MB_OK | MB_ICONEXCLAMATION);
+  else if (!outOfRange.empty())
     MessageBox(nullptr,
                "The optical system read from " + fileName + " works at wavelengths these glasses give no index for: " +
                    outOfRange + " (" + GlassRangeFault() + "). It is traced once a glass or a wavelength is changed.",
                "Warning", MB_OK | MB_ICONEXCLAMATION);
   else if (prepared < 0 && materialsMissing == 0)
-    MessageBox(nullptr, "The optical system read from " + fileName + " cannot be prepared for tracing.", "Warning",
+    MessageBox(nullptr,
+               (ownFileRead ? "The optical system read from " + fileName : std::string("The optical system")) +
+                   " cannot be prepared for tracing.",
+               "Warning",
                MB_OK | MB_ICONEXCLAMATION);
   return prepared >= 0 || materialsMissing != 0 || !outOfRange.empty() ? 1 : 0;
 }

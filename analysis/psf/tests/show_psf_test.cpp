@@ -280,7 +280,7 @@ TEST_F(PsfWindow, TakingTheRecommendedDiscreteKeepsDiffractionOnElements) {
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 2);
   EXPECT_EQ(Boxes().boxes[before].text.rfind("Parameter Discrete=0.1 is too large.", 0), 0u);
-  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("The PSF of beam ", 0), 0u);
+  EXPECT_EQ(Boxes().boxes[before + 1].text.rfind("For the PSF of Y=0: the PSF of the beam at Y=", 0), 0u);
   EXPECT_EQ(page->IsDlgButtonChecked(kPsfDiffractionCheck), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(system.info.Difrac, 1);
   EXPECT_TRUE(::IsWindowEnabled(page->GetDlgItem(kPsfRealCheck)));
@@ -306,19 +306,26 @@ TEST_F(PsfWindow, TheDoubleGaussIsOfferedAGridItsBlurDoesNotWrapRound) {
   // No keeps the grid, and the same settings are not questioned again.
   const std::size_t before = BoxCount();
   const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDNO);
+  // The question names the point as the user gave it: here X alone, later Y with X.
+  page->SetDlgItemText(kPsfYEdit, "0");
+  page->SetDlgItemText(kPsfXEdit, "14");
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 1);
-  EXPECT_EQ(Boxes().boxes[before].text.rfind("The PSF of beam ", 0), 0u) << Boxes().boxes[before].text;
+  EXPECT_EQ(Boxes().boxes[before].text.rfind("For the PSF of Y=0, X=14: the PSF of the beam at Y=", 0), 0u)
+      << Boxes().boxes[before].text;
   EXPECT_NE(Boxes().boxes[before].text.find("of its peak on the edge of the 64 x 64 grid: it wraps"), std::string::npos);
   EXPECT_EQ(sizes->GetSelIndex(), 0);
   Press(kPsfApplyButton);
   EXPECT_EQ(BoxCount(), before + 1);
   // Another grid is asked about afresh; Yes takes the recommended one into the size list.
   sizes->SetSelIndex(1);  // 128
+  page->SetDlgItemText(kPsfYEdit, "10");
+  page->SetDlgItemText(kPsfXEdit, "-10");
   const_cast<TRecordingMessageBoxProvider &>(Boxes()).QueueAnswer(IDYES);
   Press(kPsfApplyButton);
   ASSERT_EQ(BoxCount(), before + 2);
   const std::string &question = Boxes().boxes[before + 1].text;
+  EXPECT_EQ(question.rfind("For the PSF of Y=10, X=-10: the PSF of the beam at Y=", 0), 0u) << question;
   const std::size_t use = question.find("Use ");
   ASSERT_NE(use, std::string::npos) << question;
   const int recommended = std::atoi(question.c_str() + use + 4);
@@ -817,6 +824,23 @@ TEST_F(PsfWindow, EverySectionValueIsTheTransformOfTheSummedPsfAtItsFrequency) {
   }
   EXPECT_EQ(checked.count("prism.os"), 1u);
   EXPECT_GE(checked.size(), 10u) << ::testing::PrintToString(checked);
+}
+
+TEST_F(PsfWindow, ColorMapOnASystemItsGlassesCannotTraceTellsWhyAndOpensNothing) {
+  TSynthesisWindows *previous = InstallSynthesisWindows();
+  system.info.MonochromeSystem = 0;
+  system.info.Spectrum.data[0].lambda = 5.0;
+  MarkModelChanged();
+  Open();
+  const std::size_t pictures = TColorPicture::Pictures().size(), before = BoxCount();
+  Press(kPsfColorMapButton);
+  EXPECT_EQ(TColorPicture::Pictures().size(), pictures);
+  ASSERT_EQ(BoxCount(), before + 1);
+  EXPECT_EQ(Boxes().boxes[before].text, system.UntracedText());
+  EXPECT_NE(Boxes().boxes[before].text.find("only, not at 5 µm: the system is not traced"), std::string::npos);
+  folder->Destroy();
+  delete folder;
+  SetSynthesisWindows(previous);
 }
 
 TEST_F(PsfWindow, ColorMapOpensAPictureWhoseModeReachesTheFolder) {

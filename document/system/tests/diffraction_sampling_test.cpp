@@ -286,7 +286,7 @@ TEST_F(DiffractionSamplingTest, TheDoubleGaussAsksForAGridItsPsfDoesNotWrapOn) {
   int first = 0;
   while (first + 1 < fields && PsfEdgeToPeak(lens, 64, lens.info.AlfaM.data[first]) < kEdgeShare) ++first;
   char said[160];
-  std::snprintf(said, sizeof said, "The PSF of beam %g keeps %.2g %% of its peak on the edge of the 64 x 64 grid",
+  std::snprintf(said, sizeof said, "In this system the PSF of the beam at Y=%g keeps %.2g %% of its peak on the edge of the 64 x 64 grid",
                 lens.info.AlfaM.data[first], 100.0 * PsfEdgeToPeak(lens, 64, lens.info.AlfaM.data[first]));
   EXPECT_EQ(Boxes().boxes[0].text.rfind(said, 0), 0u) << Boxes().boxes[0].text << "\n" << said;
   // A grid large enough is not questioned; a No leaves the grid as it was.

@@ -181,6 +181,19 @@ TEST_F(PropertyPagesTest, WavelengthsAndWeightsAreListedCheckedAndCounted) {
             "indices from 0.32 to 2.5 µm only, not at 5 µm: the system is not traced until a glass or a wavelength "
             "is changed.");
   EXPECT_EQ(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
+  // Redo and Undo back to it tell it as the edit did, naming no file of the program's own.
+  ASSERT_EQ(image.Undo(-1), 1);
+  std::size_t told = Boxes().boxes.size();
+  ASSERT_EQ(image.Redo(), 1);
+  ASSERT_EQ(Boxes().boxes.size(), told + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, far.message);
+  ASSERT_TRUE(EditSpectrum(image, 4, kWavelengthColumn, "").accepted);
+  EXPECT_NE(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
+  told = Boxes().boxes.size();
+  ASSERT_EQ(image.Undo(-1), 1);
+  ASSERT_EQ(Boxes().boxes.size(), told + 1);
+  EXPECT_EQ(Boxes().boxes.back().text, far.message);
+  EXPECT_EQ(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
   ASSERT_TRUE(EditSpectrum(image, 4, kWavelengthColumn, "").accepted);
   EXPECT_NE(GeneralInfoItems(image)[kFocalLengthLine].value, "-");
   for (int k = 0; k < 3; ++k) ASSERT_TRUE(EditSpectrum(image, 0, kWavelengthColumn, "").accepted);
