@@ -9,6 +9,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "foundation/textfiles/text_functions.h"
@@ -29,26 +31,32 @@ struct TSectionItems {
   std::vector<std::string> spelled;  // each key as written
 };
 
+std::string_view TrimmedView(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
 // The sections of text (the first of a name) and their items outside records, in order.
+// Read in place, line by line: only the items kept are copied.
 std::map<std::string, TSectionItems> ItemsOutsideRecords(const std::string &text) {
   std::map<std::string, TSectionItems> sections;
+  TSectionItems ignored;
   TSectionItems *current = &sections[std::string()];
-  std::istringstream in(text);
-  std::string line;
-  std::set<std::string> seen{std::string()};
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (number == 1) DropByteOrderMark(line);
-    const std::string trimmed = Trimmed(line);
+  std::size_t from = 0;
+  std::string key;
+  for (int number = 1; from < text.size(); ++number) {
+    const std::size_t end = std::min(text.find('\n', from), text.size());
+    std::string_view line(text.data() + from, end - from);
+    from = end + 1;
+    if (number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+    const std::string_view trimmed = TrimmedView(line);
     if (!line.empty() && line[0] == '[') {
-      const std::string header = LowerCaseAnsi(trimmed);
-      static TSectionItems ignored;
-      ignored.items.clear();
-      ignored.lines.clear();
-      ignored.spelled.clear();
-      current = seen.insert(header).second ? &sections[header] : &ignored;
-      if (current != &ignored) {
+      const auto [section, first] = sections.try_emplace(LowerCaseAnsi(std::string(trimmed)));
+      current = first ? &section->second : &ignored;
+      if (first) {
         current->line = number;
-        current->header = trimmed;
+        current->header = std::string(trimmed);
       }
       continue;
     }
@@ -59,14 +67,14 @@ std::map<std::string, TSectionItems> ItemsOutsideRecords(const std::string &text
       const char c = at < trimmed.size() ? trimmed[at] : ';';
       if (c == '"') quoted = !quoted;
       if (quoted || (c != ';' && c != '!')) continue;
-      const std::string item = trimmed.substr(itemAt, at - itemAt);
+      const std::string_view item = trimmed.substr(itemAt, at - itemAt);
       const std::size_t equals = item.find('=');
-      if (equals != std::string::npos) {
-        std::string key = item.substr(0, equals);
-        RemoveAllSubstrings(std::string(" "), key);
-        RemoveAllSubstrings(std::string("\t"), key);
-        if (!key.empty()) {
-          current->items.emplace_back(LowerCaseAnsi(key), Trimmed(item.substr(equals + 1)));
+      if (equals != std::string_view::npos) {
+        key.clear();
+        for (const char k : item.substr(0, equals))
+          if (k != ' ' && k != '\t') key += k;
+        if (!key.empty() && current != &ignored) {
+          current->items.emplace_back(LowerCaseAnsi(key), std::string(TrimmedView(item.substr(equals + 1))));
           current->lines.push_back(number);
           current->spelled.push_back(key);
         }
@@ -91,29 +99,36 @@ std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::
   for (const auto &[header, items] : held)
     if (!header.empty() && (header.find('=') != std::string::npos || header.back() != ']'))
       for (const auto &item : items.items) strayed.insert(item.first);
+  // What a section gives, looked up in place; the writer's text lower-cased once, when a
+  // key is named.
+  std::unordered_set<std::string_view> given, named;
+  std::string lower;
   for (const auto &[header, written] : writer) {
     const auto section = held.find(header);
     if (section == held.end() || (header.empty() && section->second.items.empty())) continue;
-    std::set<std::string> given = judgedElsewhere;
+    given.clear();
+    named.clear();
     for (const auto &item : section->second.items) given.insert(item.first);
+    const auto isGiven = [&](const std::string &key) { return given.count(key) != 0 || judgedElsewhere.count(key) != 0; };
     // A section that holds less than half of what its writer gives there was written by
     // hand, leaving the rest to its defaults; one that holds more lost the keys it lacks.
     std::size_t lacking = 0;
-    for (const auto &item : written.items) lacking += given.count(item.first) == 0 ? 1 : 0;
+    for (const auto &item : written.items) lacking += isGiven(item.first) ? 0 : 1;
+    if (lacking == 0) continue;
     // Keys gone under another header were lost to damage, however many there are.
     const bool carriedAway = std::any_of(written.items.begin(), written.items.end(), [&](const auto &item) {
-      return given.count(item.first) == 0 && strayed.count(item.first) != 0;
+      return !isGiven(item.first) && strayed.count(item.first) != 0;
     });
     if (handWritten && !carriedAway && 2 * lacking > written.items.size()) continue;
     for (const auto &[key, value] : written.items) {
-      if (!given.insert(key).second) continue;
+      if (isGiven(key) || !named.insert(key).second) continue;
       TReadNFKeyNote note;
       note.kind = TReadNFNoteKind::kLeftOutOfSection;
       note.header = section->second.header;
       note.line = section->second.line;
       note.value = value;
       // Shown as the writer spells it.
-      const std::string lower = LowerCaseAnsi(writtenText);
+      if (lower.empty()) lower = LowerCaseAnsi(writtenText);
       std::size_t at = lower.find(key + "=");
       while (at != std::string::npos && at > 0 && (std::isalnum(static_cast<unsigned char>(lower[at - 1])) || lower[at - 1] == '_'))
         at = lower.find(key + "=", at + 1);
