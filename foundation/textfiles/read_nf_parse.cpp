@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/textfiles/line_keys.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/text_functions.h"
 
@@ -163,23 +164,12 @@ void TRead1NF::NoteAfterRecord(const std::string &line, std::size_t cursor) {
 
 bool TRead1NF::HoldsRecordKey(const std::string &line) const {
   // Only a key before '=' counts; quoted texts and comments hold none.
-  bool quoted = false;
-  std::size_t itemAt = 0;
-  for (std::size_t at = 0; at <= line.size(); ++at) {
-    const char c = at < line.size() ? line[at] : ';';
-    if (c == '"') quoted = !quoted;
-    if (quoted) continue;
-    if (c == '=') {
-      std::string key = line.substr(itemAt, at - itemAt);
-      key = key.substr(0, key.find('('));
-      RemoveAllSubstrings(std::string(" "), key);
-      const TIdentificatorParameters *found = FindKey(LowerCaseAnsi(key));
-      if (found != nullptr && found->required) return true;
-    }
-    if (c == '!') return false;
-    if (c == ';' || c == '=') itemAt = at + 1;
-  }
-  return false;
+  return AnyKeyOfLine(line, [this](std::string_view given) {
+    std::string key(given);
+    RemoveAllSubstrings(std::string(" "), key);
+    const TIdentificatorParameters *found = FindKey(LowerCaseAnsi(key));
+    return found != nullptr && found->required;
+  });
 }
 
 void TRead1NF::ParseLine(const std::string &line, int &recordIndex) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "foundation/textfiles/line_keys.h"
 #include "foundation/textfiles/text_functions.h"
 #include "optics/systemfile/system_file_format.h"
 #include "optics/systemfile/system_file_keys.h"
@@ -97,23 +98,12 @@ std::string CheckItem(std::string_view item, const std::string &fileName, int li
 // Whether a line gives a key every surface record gives, before '=' outside quotes and
 // comments: the shared reader takes such a line among records as a record without braces.
 bool HoldsRecordKey(std::string_view line) {
-  bool quoted = false;
-  std::size_t itemAt = 0;
-  for (std::size_t at = 0; at <= line.size(); ++at) {
-    const char c = at < line.size() ? line[at] : ';';
-    if (c == '"') quoted = !quoted;
-    if (quoted) continue;
-    if (c == '!') return false;
-    if (c == '=') {
-      std::string_view key = line.substr(itemAt, at - itemAt);
-      key = key.substr(0, key.find('('));
-      const std::string lower = KeyAsWritten(key);
-      for (const char *recordKey : kSurfaceRecordKeys)
-        if (lower == LowerCaseAnsi(recordKey)) return true;
-    }
-    if (c == ';' || c == '=') itemAt = at + 1;
-  }
-  return false;
+  return AnyKeyOfLine(line, [](std::string_view key) {
+    const std::string lower = KeyAsWritten(key);
+    for (const char *recordKey : kSurfaceRecordKeys)
+      if (lower == LowerCaseAnsi(recordKey)) return true;
+    return false;
+  });
 }
 
 }  // namespace
