@@ -3,6 +3,8 @@
 // with its configurations, selection, undo ring, view window and display settings. The
 // editor's windows change the system only through these operations.
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -289,6 +291,13 @@ class TSystemImage : public TOpticalSystem {
   // Loads the snapshot of slot k over the system, keeping the name, marks and view, and
   // showing configuration `shown` (-1: the current one); 1 when loaded.
   int LoadSnapshot(int slot, int shown);
+  // Writes a file this image reads back itself (an undo snapshot, a turn's file) and keeps
+  // the digest of its text; LoadOwn reads it as Load(path, kNameKept), and a text read back
+  // unchanged is not checked against a fresh write again. A file changed since is read as
+  // any other.
+  int SaveOwn(const std::string &path, TFileWriteResult *result = nullptr);
+  int LoadOwn(const std::string &path);
+  std::map<std::string, std::uint64_t> ownTexts_;
 
   // Traces the fans of the field values and hands their paths to the canvas.
   void DrawRayFans(TEditCanvas &canvas, COLORREF color);

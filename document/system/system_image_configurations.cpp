@@ -348,7 +348,7 @@ void TSystemImage::ForEachConfiguration() {
   const std::string keptName = name;
   const TViewWindow keptView = viewWindow;
   // An empty name would make Save write the system's own file: no private directory, no turn.
-  if (path.empty() || SurfaceCount() == 0 || !Save(path)) {
+  if (path.empty() || SurfaceCount() == 0 || !SaveOwn(path)) {
     MessageBeep(MB_SIMPLEBEEP);
     return;
   }
@@ -368,7 +368,7 @@ void TSystemImage::ForEachConfiguration() {
   const DPOINT3 origin(firstSurface->general.vertex[0], firstSurface->general.vertex[1],
                        firstSurface->general.vertex[2]);
   auto reload = [&]() {
-    if (!Load(path, 2) || SurfaceCount() == 0) return false;
+    if (!LoadOwn(path) || SurfaceCount() == 0) return false;
     const double *at = Surface(0)->general.vertex;
     const DPOINT3 shift(origin.x - at[0], origin.y - at[1], origin.z - at[2]);
     if (shift.x != 0.0 || shift.y != 0.0 || shift.z != 0.0) {

@@ -18,6 +18,8 @@
 
 #include "document/system/system_image.h"
 #include "foundation/filewrite/file_replace.h"
+#include "foundation/helpers/file_list.h"
+#include "foundation/helpers/text_digest.h"
 #include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
@@ -320,16 +322,17 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
     }
     read.push_back(record);
   }
-  // A key the writer gives every configuration that the file's section lacks.
+  // A key the writer gives every configuration that the file's section lacks. A text of
+  // the writer's own read back unchanged (see LoadOwn) lacks none and replaces none.
   std::string written;
-  for (std::size_t k = 0; k < read.size(); ++k)
+  for (std::size_t k = 0; k < read.size() && !ownTextRead; ++k)
     written += ConfigurationHeader(static_cast<int>(k + 1)) + "\n" + ConfigurationBody(read[k], k > 0);
   // The base configuration is the system's own (see Load): a stop, unit or field of its
   // section that differs was damaged or edited by hand, and the save writes the system's.
   // A section run into by the next is told as such.
   std::vector<TReadNFKeyNote> replaced;
   const std::string first = LowerCaseAnsi(ConfigurationHeader(1));
-  if (!read.empty() && cutHeader != first &&
+  if (!read.empty() && !ownTextRead && cutHeader != first &&
       std::none_of(layout.repeats.begin(), layout.repeats.end(),
                    [&first](const auto &repeat) { return repeat.first.rfind(first + "|", 0) == 0; })) {
     TConfigurationParameters base = read[0];
@@ -342,7 +345,8 @@ int TSystemImage::ReadConfigurations(const std::string &fileName) {
   }
   // A key given again is told above, once for a section run into the one before.
   std::vector<TReadNFKeyNote> notes = file.KeyNotes(IsConfigurationHeader);
-  for (const TReadNFKeyNote &note : KeysLeftOut(text, written)) notes.push_back(note);
+  if (!ownTextRead)
+    for (const TReadNFKeyNote &note : KeysLeftOut(text, written)) notes.push_back(note);
   notes.insert(notes.end(), replaced.begin(), replaced.end());
   std::erase_if(notes, [&cutHeader](const TReadNFKeyNote &note) {
     // A configuration section given twice is named with those left out (below).
@@ -398,4 +402,20 @@ int TSystemImage::Save(const std::string &fileName, TFileWriteResult *result) {
   if (moved) SelectConfiguration(current);
   viewWindow = keptView;
   return written;
+}
+
+int TSystemImage::SaveOwn(const std::string &path, TFileWriteResult *result) {
+  ownTexts_.erase(path);
+  const int written = Save(path, result);
+  std::string text;
+  if (written && ReadFileBytes(path, text)) ownTexts_[path] = TextDigest(text);
+  return written;
+}
+
+int TSystemImage::LoadOwn(const std::string &path) {
+  const auto own = ownTexts_.find(path);
+  if (own != ownTexts_.end()) ownTextDigest = own->second;
+  const int loaded = Load(path, kNameKept);
+  ownTextDigest.reset();
+  return loaded;
 }

@@ -109,7 +109,7 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   auto configurationsLeftOut = std::exchange(configurationsLeftOut_, {});
   auto surfaceSectionsLeftOut = std::exchange(sectionsLeftOut, {});
   TFileWriteResult why;
-  const int written = Save(path, &why);
+  const int written = SaveOwn(path, &why);
   configurationsLeftOut_ = std::move(configurationsLeftOut);
   sectionsLeftOut = std::move(surfaceSectionsLeftOut);
   if (lender_ != nullptr) lender_->SwapForSnapshot();
@@ -152,7 +152,7 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
   // file's reader left out are the file's still.
   auto configurationsLeftOut = configurationsLeftOut_;
   auto surfaceSectionsLeftOut = sectionsLeftOut;
-  const int loaded = FileExists(path) ? Load(path, 2) : 0;
+  const int loaded = FileExists(path) ? LoadOwn(path) : 0;
   configurationsLeftOut_ = std::move(configurationsLeftOut);
   sectionsLeftOut = std::move(surfaceSectionsLeftOut);
   if (loaded == 0) return 0;
@@ -234,5 +234,6 @@ void TSystemImage::DeleteUndoFiles() {
   for (int slot = 0; slot < options.RingSize(); ++slot)
     if (const std::string setup = UndoSetupPath(slot); !setup.empty()) DeleteFileIfExists(setup);
   if (const std::string copy = TempPath(kSystemCopyName); !copy.empty()) DeleteFileIfExists(copy);
+  ownTexts_.clear();
   options.ResetUndoRing();
 }

@@ -8,6 +8,7 @@
 // settings, the optical-path record of the trace and two work arrays.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -150,6 +151,10 @@ class TOpticalSystem {
   // the same rewrite (the file changes once); result, when given, says why a write failed.
   [[nodiscard]] int WriteFile(const char *fileName, const TSystemFileSections *more = nullptr,
                 TFileWriteResult *result = nullptr);
+  // The sections WriteFile gives this system with the items it writes outside the records
+  // of [Surfaces], made in memory; the records, the remark and the sections kept as a file
+  // held them are left out. What the reader's key check compares a file with.
+  std::string SectionsWritten() const;
 
   // The sequential trace (system_trace.cpp): mode kTracePlain, kTraceReference or
   // kTraceWavefront, positive leaving the ray in the last surface's frame, negative global.
@@ -315,6 +320,11 @@ class TOpticalSystem {
   // The temperature and private glasses last told that the private catalog's thermal data
   // are not applied: told once for each, not at every preparation.
   std::string privateThermalTold;
+  // While set, the digest of a text this program wrote and now reads back (an undo snapshot,
+  // a turn's reload): a file whose text has it holds what the writer wrote, whole, so its keys
+  // are not compared with a fresh write again. ReadFile sets ownTextRead when it had it.
+  std::optional<std::uint64_t> ownTextDigest;
+  bool ownTextRead = false;
   // While set (TChiefRayAimsLent, pupils/chief_ray_aims.h), chief-ray solves start from the
   // aims kept there and keep theirs; never copied with the system.
   TChiefRayAims *chiefRayAims = nullptr;

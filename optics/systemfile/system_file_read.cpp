@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/helpers/text_digest.h"
 #include "foundation/textfiles/kept_sections.h"
 #include "foundation/textfiles/read_nf.h"
 #include "foundation/textfiles/section_keys.h"
@@ -638,7 +639,9 @@ TReadResult ReadInto(TOpticalSystem &system, const std::string &path, const std:
 int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   std::string text;
   std::string fault;
+  ownTextRead = false;
   if (!ReadWholeFile(fileName, text, fault)) return 0;
+  const bool ownText = ownTextDigest.has_value() && TextDigest(text) == *ownTextDigest;
   TSystemFileLayout layout;
   if (fault.empty()) fault = CheckSystemFileText(text, fileName, layout);
   // Any other text would read as a system without surfaces and replace the loaded one.
@@ -664,12 +667,14 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
     return 0;
   }
   // A key the writer always writes that the file lacks takes a value the user never
-  // wrote: said before a save writes it.
-  const std::string written =
-      WrittenText([&fresh](const std::string &path) { return fresh->WriteFile(path.c_str()) == 1; });
-  // A title is written only when it is not the name: one the file lacks is the name's.
-  warnings += KeyNotesText(KeysLeftOut(text, written, {"title"}), "The optical system file " + fileName);
-  warnings += SectionsNoLongerWritten(*fresh, layout, written, fileName);
+  // wrote: said before a save writes it. A text of the writer's own read back unchanged
+  // lacks none.
+  if (!ownText) {
+    const std::string written = fresh->SectionsWritten();
+    // A title is written only when it is not the name: one the file lacks is the name's.
+    warnings += KeyNotesText(KeysLeftOut(text, written, {"title"}), "The optical system file " + fileName);
+    warnings += SectionsNoLongerWritten(*fresh, layout, written, fileName);
+  }
   if (!warnings.empty()) {
     warnings.pop_back();  // the last line end
     MessageBox(nullptr, warnings, "Warning", MB_OK | MB_ICONEXCLAMATION);
@@ -688,6 +693,7 @@ int TOpticalSystem::ReadFile(const std::string &fileName, int nameMode) {
   name = fresh->name;
   title = fresh->title;
   remark = RemarkOf(text);
+  ownTextRead = ownText;
   // The file's geometry is the set shape, at the file's temperature.
   expandedShape_.clear();
   materialsMissing = fresh->materialsMissing;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -313,6 +314,31 @@ std::string SurfaceSectionHeader(int surfaceNumber) {
 
 std::string ZoneSectionHeader(int surfaceNumber, int zoneNumber) {
   return "[Surf_" + std::to_string(surfaceNumber) + "_Zone_" + std::to_string(zoneNumber) + "]";
+}
+
+std::string TOpticalSystem::SectionsWritten() const {
+  char *buffer = nullptr;
+  std::size_t size = 0;
+  std::FILE *out = open_memstream(&buffer, &size);
+  if (out == nullptr) return std::string();
+  std::fprintf(out, "[Common]\n");
+  WriteCommon(*this, out);
+  std::fprintf(out, "\n[Surfaces]\n\n");
+  const int n = SurfaceCount();
+  for (int i = 0; i < n; ++i) {
+    const TSurface *s = surfaces.data[i];
+    if (s == nullptr || !HasOwnSection(*s)) continue;
+    std::fprintf(out, "%s\n", SurfaceSectionHeader(i + 1).c_str());
+    WriteSurfaceSection(*s, out);
+    for (int m = 0; m < s->zones.Cells(); ++m) {
+      std::fprintf(out, "%s\n", ZoneSectionHeader(i + 1, m + 1).c_str());
+      WriteZone(s->zones.data[m], out);
+    }
+  }
+  std::fclose(out);
+  std::string text(buffer != nullptr ? buffer : "", buffer != nullptr ? size : 0);
+  std::free(buffer);
+  return text;
 }
 
 int TOpticalSystem::WriteFile(const char *fileName, const TSystemFileSections *more,

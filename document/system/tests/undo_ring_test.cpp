@@ -149,4 +149,33 @@ TEST_F(UndoRingTest, UndoInAnotherConfigurationComesBackToIt) {
   EXPECT_EQ(Written(image, "undone.os"), inserted);
 }
 
+// A snapshot read back as it was written is not compared with a fresh write; one changed
+// on the disk since is read as any file: the keys it lost, in [Common] and in a
+// configuration's section, are named.
+TEST_F(UndoRingTest, ASnapshotChangedSinceItWasWrittenIsCheckedAsAnyFile) {
+  TSystemImage image;
+  OpenForEditing(image);
+  image.InsertConfiguration(0);
+  ASSERT_EQ(image.SaveUndo("Insert new configuration"), 1);
+  Edit(image, 1);
+  Edit(image, 2);
+  const std::size_t told = Boxes().boxes.size();
+  ASSERT_EQ(image.Undo(-1), 1);
+  ASSERT_EQ(image.Redo(), 1);
+  EXPECT_EQ(Boxes().boxes.size(), told);
+  const std::string path = TempDir() + "/" + UndoFileName((image.options.undoIndex - 1) % image.options.RingSize());
+  std::string text = ReadText(path);
+  for (const std::string key : {"Dentr=", "Dzr="}) {
+    const std::size_t at = text.rfind(key);
+    ASSERT_NE(at, std::string::npos) << key;
+    text.erase(at, text.find_first_of(";\n", at) - at);
+  }
+  WriteText(path, text);
+  ASSERT_EQ(image.Undo(-1), 1);
+  std::string warning;
+  for (std::size_t k = told; k < Boxes().boxes.size(); ++k) warning += Boxes().boxes[k].text;
+  EXPECT_NE(warning.find("Dentr"), std::string::npos) << warning;
+  EXPECT_NE(warning.find("Config_2"), std::string::npos) << warning;
+}
+
 }  // namespace

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <csignal>
 #include <filesystem>
+#include <map>
+#include <sstream>
+#include <utility>
 
 #include "foundation/filewrite/file_replace.h"
 #include "foundation/testing/approx.h"
@@ -101,6 +104,52 @@ TEST_F(SystemFileTest, EveryExampleSurvivesWritingAndReadingExactly) {
     EXPECT_EQ(ReadText(Scratch("a.os")), ReadText(Scratch("b.os")));
   }
   EXPECT_EQ(BoxCount(), 0u);
+}
+
+// The items a system file gives outside the records of [Surfaces], by lower-cased header:
+// "key=value" each, spaces outside quotes dropped.
+std::map<std::string, std::vector<std::string>> ItemsBySection(const std::string &text) {
+  std::map<std::string, std::vector<std::string>> sections;
+  std::istringstream in(text);
+  std::string header;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '[') {
+      sections[header = LowerCaseAnsi(line)];
+      continue;
+    }
+    if (!line.empty() && line[0] == '{') continue;
+    std::string item;
+    bool quoted = false;
+    for (const char c : line + ";") {
+      quoted ^= c == '"';
+      if (quoted || c != ';') {
+        if (quoted || c != ' ') item += c;
+      } else if (!item.empty()) {
+        sections[header].push_back(std::exchange(item, std::string()));
+      }
+    }
+  }
+  return sections;
+}
+
+// The reader's key check compares a file with the sections its writer gives, made in memory:
+// they hold the items a save writes there, for every example the program ships.
+TEST_F(SystemFileTest, TheSectionsMadeInMemoryHoldWhatASaveWritesOutsideTheRecords) {
+  int compared = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(std::filesystem::path(ExamplePath("x")).parent_path())) {
+    if (entry.path().extension() != ".os") continue;
+    SCOPED_TRACE(entry.path().string());
+    TOpticalSystem system;
+    ASSERT_EQ(system.ReadFile(entry.path().string(), 0), 1);
+    ASSERT_EQ(system.WriteFile(Scratch("saved.os").c_str()), 1);
+    auto saved = ItemsBySection(ReadText(Scratch("saved.os")));
+    std::erase_if(saved, [](const auto &section) {
+      return section.first != "[common]" && section.first != "[surfaces]" && section.first.rfind("[surf", 0) != 0;
+    });
+    EXPECT_EQ(ItemsBySection(system.SectionsWritten()), saved);
+    compared += saved.size() > 2 ? 1 : 0;
+  }
+  EXPECT_GE(compared, 3);
 }
 
 // Every key the system file's readers register, damaged every way its kind admits in a file
