@@ -106,11 +106,12 @@ case "$mode" in
     # whole code twice more). There each test program runs once, all its cases in one
     # process, the longest in a few parts side by side: a sanitized process takes longer to
     # start than most cases take to run (the plain tree above still runs them one by one).
+    # The checks of the sources (layers, one definition per type) ran on the plain tree.
     install_missing "${fuzz_packages[@]}"
     configure_and_build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
       -DCMAKE_CXX_COMPILER=clang++-14 -DENABLE_FUZZING=ON -DENABLE_WERROR="$werror" \
-      -DTEST_PROGRAMS_WHOLE=ON
+      -DTEST_PROGRAMS_WHOLE=ON -DSOURCE_CHECKS=OFF
     (cd "$root/build/sanitize" && QT_QPA_PLATFORM=offscreen \
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs")
