@@ -3,6 +3,8 @@
 // the current state; the ring keeps at most ring size - 1 steps back.
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,14 @@ const char *const kSystemCopyName = "~~system.tmp";
 
 std::string UndoPath(int slot) { return TempPath(UndoFileName(slot)); }
 std::string UndoSetupPath(int slot) { return TempPath(UndoSetupFileName(slot)); }
+
+// The snapshot on the screen is made the newest of the ring, so that the restore after a
+// crash, which takes the newest, brings back what was shown, also after an Undo or a Redo
+// brought back an older one. The time is set, not left to the write, whose clock is coarser.
+void MarkShown(const std::string &path) {
+  std::error_code ignored;
+  std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now(), ignored);
+}
 
 std::string BaseName(const std::string &path) {
   const std::size_t slash = path.find_last_of('/');
@@ -118,6 +128,7 @@ int TSystemImage::SaveUndo(const std::string &label, int shownBefore) {
   if (!written)
     AppendPendingMessage("No Undo step of its own for this change: " + FileWriteFaultText(path, why));
   if (written) {
+    MarkShown(path);
     // The setup stands beside the snapshot, never in it.
     // Kept a moment ago, with nothing changed since, it is the same: copied, not written anew.
     if (const std::string setup = UndoSetupPath(index % ringSize); keptNow && setupKeeper_ != nullptr) {
@@ -156,6 +167,7 @@ int TSystemImage::LoadSnapshot(int slot, int shown) {
   configurationsLeftOut_ = std::move(configurationsLeftOut);
   sectionsLeftOut = std::move(surfaceSectionsLeftOut);
   if (loaded == 0) return 0;
+  MarkShown(path);
   // The setup of the step comes back with its system; a step that kept none leaves it.
   if (const std::string setup = UndoSetupPath(slot % ringSize); setupKeeper_ != nullptr && FileExists(setup))
     setupKeeper_->RestoreSetup(setup);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <random>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +13,7 @@
 
 #include "editor/commands/editor_commands.h"
 #include "editor/shell/about_dlg.h"
+#include "editor/shell/session_restore.h"
 #include "editor/shell/tests/editor_shell_test_support.h"
 #include "platform/core/paths.h"
 #include "platform/core/scripted_dialogs.h"
@@ -123,6 +125,51 @@ TEST_F(EditorSessionTest, TheNewestSnapshotOfEveryFolderLeftIsOfferedAndNoneIsLo
   Open("");
   EXPECT_EQ(answers_->boxes.size(), 3u);
   EXPECT_FALSE(fs::exists(Scratch(stem + "-older/Undo5.os")));
+}
+
+// Edits, Undos and Redos in a seeded order: after each the snapshot the restore would take
+// is the one on the screen, and a program cut short comes back as it was shown.
+TEST_F(EditorSessionTest, ARestoreAfterUndoAndRedoBringsBackWhatWasShown) {
+  TOpticalEditor &editor = Open(triplet_);
+  TSystemImage &system = editor.System();
+  const auto lensX = [&system]() { return system.elements.data[0].referencePoint.x; };
+  std::mt19937 random(20261209);
+  for (int step = 0; step < 24; ++step) {
+    const unsigned kind = random() % 3;
+    if (kind == 0) {
+      TOpticalElement &lens = system.elements.data[0];
+      lens.MoveTo(lens.referencePoint.x + 0.25, lens.referencePoint.y, lens.referencePoint.z);
+      system.SetUnsavedChanges(1);
+      ASSERT_EQ(system.SaveUndo("Move"), 1);
+    } else {
+      editor.SendMessage(WM_COMMAND, kind == 1 ? CM_UNDO : CM_REDO);
+    }
+    Mem<STRING> files;
+    const int count = ListUndoFiles(TempDir(), files);
+    const std::vector<std::string> paths(files.data, files.data + count);
+    EXPECT_EQ(NewestUndoFile(paths, system.options.RingSize()),
+              TempPath(UndoFileName(system.options.undoIndex % system.options.RingSize())))
+        << "step " << step << ", kind " << kind;
+  }
+  const double shown = lensX();
+  // The program is cut short: its snapshots stay as they were, times and all.
+  fs::create_directories(Scratch("left"));
+  for (const auto &entry : fs::directory_iterator(TempDir()))
+    if (IsUndoFileName(entry.path().filename().string())) {
+      const std::string kept = Scratch("left/" + entry.path().filename().string());
+      fs::copy_file(entry.path(), kept);
+      fs::last_write_time(kept, fs::last_write_time(entry.path()));
+    }
+  DropEditor();
+  for (const auto &entry : fs::directory_iterator(Scratch("left"))) {
+    const std::string back = TempDir() + "/" + entry.path().filename().string();
+    fs::copy_file(entry.path(), back, fs::copy_options::overwrite_existing);
+    fs::last_write_time(back, fs::last_write_time(entry.path()));
+  }
+  answers_->QueueAnswer(IDYES);
+  TOpticalEditor &restored = Open("");
+  ASSERT_GT(restored.System().ElementCount(), 0);
+  EXPECT_EQ(restored.System().elements.data[0].referencePoint.x, shown);
 }
 
 TEST_F(EditorSessionTest, DecliningTheOfferStartsAsUsual) {
