@@ -8,20 +8,15 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
 
+#include "foundation/helpers/file_list.h"
 #include "foundation/textfiles/text_functions.h"
 
 namespace {
 
-std::string Trimmed(const std::string &text) {
-  const std::size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 struct TSectionItems {
   int line = 0;  // of the header
@@ -36,6 +31,8 @@ std::string_view TrimmedView(std::string_view text) {
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
+
+std::string Trimmed(const std::string &text) { return std::string(TrimmedView(text)); }
 
 // The sections of text (the first of a name) and their items outside records, in order.
 // Read in place, line by line: only the items kept are copied.
@@ -143,21 +140,7 @@ std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::
 
 namespace {
 
-std::string TextOf(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return buffer.str();
-}
-
-}  // namespace
-
-std::vector<TReadNFKeyNote> KeysLeftOutOf(const std::string &fileName,
-                                          const std::function<bool(const std::string &path)> &write,
-                                          const std::set<std::string> &judgedElsewhere, bool handWritten) {
-  return KeysLeftOut(TextOf(fileName), WrittenText(write), judgedElsewhere, handWritten);
-}
-
+// What write(path) puts into a scratch file, which is removed; empty when it wrote nothing.
 std::string WrittenText(const std::function<bool(const std::string &path)> &write) {
   std::error_code error;
   // A folder in memory where the system has one: the scratch file is never wanted on disk.
@@ -168,9 +151,20 @@ std::string WrittenText(const std::function<bool(const std::string &path)> &writ
   const int handle = ::mkstemp(path.data());
   if (handle < 0) return std::string();
   ::close(handle);
-  const std::string text = write(path) ? TextOf(path) : std::string();
+  std::string text;
+  if (!write(path) || !ReadFileBytes(path, text)) text.clear();
   std::filesystem::remove(path, error);
   return text;
+}
+
+}  // namespace
+
+std::vector<TReadNFKeyNote> KeysLeftOutOf(const std::string &fileName,
+                                          const std::function<bool(const std::string &path)> &write,
+                                          const std::set<std::string> &judgedElsewhere, bool handWritten) {
+  std::string text;
+  if (!ReadFileBytes(fileName, text)) text.clear();
+  return KeysLeftOut(text, WrittenText(write), judgedElsewhere, handWritten);
 }
 
 void VisitSectionItems(const std::string &fileName,

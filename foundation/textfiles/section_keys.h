@@ -56,9 +56,6 @@ std::vector<TReadNFKeyNote> KeysLeftOut(const std::string &fileText, const std::
                                         const std::set<std::string> &judgedElsewhere = {},
                                         bool handWritten = true);
 
-// What write(path) puts into a scratch file, which is removed; empty when it wrote nothing.
-std::string WrittenText(const std::function<bool(const std::string &path)> &write);
-
 // KeysLeftOut of the file at fileName against what write(path) puts into a scratch file.
 std::vector<TReadNFKeyNote> KeysLeftOutOf(const std::string &fileName,
                                           const std::function<bool(const std::string &path)> &write,
