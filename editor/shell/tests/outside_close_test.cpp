@@ -41,7 +41,10 @@ TEST_F(OutsideCloseTest, EveryKindOfWindowClosedFromOutsideGoesOnceAndTheEditorG
 
   // One window of each kind (class) open now, closed in turn, the timers ticking after each.
   const HWND main = editor.GetHandle();
-  const auto kindOf = [](HWND handle) { return std::string(typeid(*WindowFromHandle(handle)).name()); };
+  const auto kindOf = [](HWND handle) {
+    const auto &window = *WindowFromHandle(handle);
+    return std::string(typeid(window).name());
+  };
   std::set<std::string> kinds, closed;
   for (HWND handle : test_kit::ClosableWindows())
     if (handle != main) kinds.insert(kindOf(handle));
