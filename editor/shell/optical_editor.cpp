@@ -515,8 +515,9 @@ bool TOpticalEditor::OfferSessionRestore() {
       offers.push_back({newest, folder, std::filesystem::last_write_time(newest, error)});
   }
   std::stable_sort(offers.begin(), offers.end(), [](const TOffer &a, const TOffer &b) { return a.time > b.time; });
+  const std::string home = TempDir();
   for (const TOffer &offer : offers) {
-    const bool own = offer.folder == TempDir();
+    const bool own = offer.folder == home;
     const int answer = MessageBox(GetHandle(),
                                   "     The previous session was aborted.\n"
                                   "Do you want to restore the previous session?",
@@ -528,7 +529,12 @@ bool TOpticalEditor::OfferSessionRestore() {
     const bool moved = !own && MoveToTemporaryDirectory(offer.folder);
     // The snapshot keeps the name of the system it was taken of. The file of that name holds
     // the user's last save: it changes only when the user saves the restored system.
-    if (!TFileCommands::IsLoaded(files_.LoadSystem(offer.snapshot, kNameFromFile))) return false;
+    if (!TFileCommands::IsLoaded(files_.LoadSystem(offer.snapshot, kNameFromFile))) {
+      // The load told why; the snapshot stays where it was for the next start, and the next
+      // folder's is offered.
+      if (moved) MoveToTemporaryDirectory(home);
+      continue;
+    }
     if (!own && !moved) RemoveUndoFiles(offer.folder);
     system_.SetUnsavedChanges(1);
     UpdateCaption();

@@ -127,6 +127,29 @@ TEST_F(EditorSessionTest, TheNewestSnapshotOfEveryFolderLeftIsOfferedAndNoneIsLo
   EXPECT_FALSE(fs::exists(Scratch(stem + "-older/Undo5.os")));
 }
 
+// A snapshot the load cannot read is told, kept for the user, and the next one offered.
+TEST_F(EditorSessionTest, ASnapshotThatCannotBeReadLeavesTheNextOneOffered) {
+  const passwd *user = getpwuid(getuid());
+  const std::string broken = Scratch(std::string("optbench-") + (user != nullptr ? user->pw_name : "") + "-broken");
+  fs::create_directories(broken);
+  fs::permissions(broken, fs::perms::owner_all);
+  const auto now = fs::file_time_type::clock::now();
+  LeaveSnapshot("cooke_triplet.os", Scratch("Systems/Kept.os"), 2, now - std::chrono::hours(1));
+  WriteText(broken + "/Undo4.os", std::string("\x7f" "ELF\x02\x01\x01", 7) + std::string(64, '\0'));
+  fs::last_write_time(broken + "/Undo4.os", now);
+  // This program's own folder is private, as every folder it takes is.
+  const std::string home = TempDir();
+  fs::permissions(home, fs::perms::owner_all);
+  for (int answer : {IDYES, IDOK, IDYES}) answers_->QueueAnswer(answer);
+  TOpticalEditor &editor = Open("");
+  ASSERT_EQ(answers_->boxes.size(), 3u);
+  EXPECT_NE(answers_->boxes[1].text.find(broken + "/Undo4.os"), std::string::npos) << answers_->boxes[1].text;
+  EXPECT_EQ(editor.System().name, Scratch("Systems/Kept.os"));
+  EXPECT_GT(editor.System().SurfaceCount(), 2);
+  EXPECT_EQ(TempDir(), home);
+  EXPECT_TRUE(fs::exists(broken + "/Undo4.os"));
+}
+
 // Edits, Undos and Redos in a seeded order: after each the snapshot the restore would take
 // is the one on the screen, and a program cut short comes back as it was shown.
 TEST_F(EditorSessionTest, ARestoreAfterUndoAndRedoBringsBackWhatWasShown) {
