@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -160,6 +161,33 @@ BENCHMARK(BM_LightSourceImage)
     ->ArgsProduct({{kPictureAlone, kFixedSurround, kBlurReachSurround}, {6, 100}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+// The light of rays beyond the raster brought into the picture by the blur's far rings:
+// a light in every bin of the far grid that lies off the picture, for an image 1.2 and 10
+// times the field's size. range(0): the picture's side; range(1): the image's size over
+// the field's, times 10.
+void BM_FarLightBroughtIn(benchmark::State &state) {
+  const int n = static_cast<int>(state.range(0));
+  constexpr double kPixel = 0.001, kRings = 40.0;
+  const double field = 0.5 * n * kPixel, half = 1.5 * field * static_cast<double>(state.range(1)) / 10.0;
+  TFarLight far;
+  if (!far.Reserve(kFarLightBins, half)) state.SkipWithError("no memory");
+  const double bin = 2.0 * half / kFarLightBins;
+  for (int row = 0; row < kFarLightBins; ++row)
+    for (int column = 0; column < kFarLightBins; ++column) {
+      const double y = half - (row + 0.5) * bin, z = (column + 0.5) * bin - half;
+      if (std::max(std::fabs(y), std::fabs(z)) > field + 16 * kPixel) far.Add(y, z, 1.0);
+    }
+  Mem<float> picture(n, n);
+  double added = 0.0;
+  for (auto _ : state) {
+    picture.Zero();
+    added = far.BringInto(picture, n, kPixel, kRings / (n * kPixel));
+    benchmark::DoNotOptimize(picture.data);
+  }
+  state.counters["added"] = added;
+}
+BENCHMARK(BM_FarLightBroughtIn)->ArgsProduct({{1024, 2048}, {12, 100}})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "synthesis/lightsource/diffraction_blur.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -21,8 +22,37 @@ namespace {
 // some fifty times faster than the series over the millions of cells of a fine raster.
 constexpr double kAsymptoticJ1 = 25.0;
 
+// Below it J1 is interpolated, cubic in value and slope, between samples this far apart:
+// within 1e-10 of the series and some thirty times faster, for the cells near a light.
+constexpr double kJ1Step = 1.0 / 64.0;
+constexpr int kJ1Samples = static_cast<int>(kAsymptoticJ1 / kJ1Step) + 2;
+
+struct TJ1Sample {
+  double value, slope;
+};
+
+const std::array<TJ1Sample, kJ1Samples> &J1Samples() {
+  static const std::array<TJ1Sample, kJ1Samples> samples = [] {
+    std::array<TJ1Sample, kJ1Samples> table{};
+    for (int i = 0; i < kJ1Samples; ++i) {
+      const double v = i * kJ1Step, j1 = std::cyl_bessel_j(1.0, v);
+      table[i] = {j1, i == 0 ? 0.5 : std::cyl_bessel_j(0.0, v) - j1 / v};
+    }
+    return table;
+  }();
+  return samples;
+}
+
 double BesselJ1(double v) {
-  if (v < kAsymptoticJ1) return std::cyl_bessel_j(1.0, v);
+  if (v < kAsymptoticJ1) {
+    if (!(v >= 0.0)) return v < 0.0 ? -BesselJ1(-v) : v;  // odd; NaN stays NaN
+    const auto &samples = J1Samples();
+    const int i = static_cast<int>(v / kJ1Step);
+    const double t = v / kJ1Step - i, t2 = t * t, t3 = t2 * t;
+    const TJ1Sample &a = samples[i], &b = samples[i + 1];
+    return (2.0 * t3 - 3.0 * t2 + 1.0) * a.value + (t3 - 2.0 * t2 + t) * kJ1Step * a.slope +
+           (3.0 * t2 - 2.0 * t3) * b.value + (t3 - t2) * kJ1Step * b.slope;
+  }
   const double w = 1.0 / v, w2 = w * w;
   const double p = 1.0 + w2 * (15.0 / 128.0 - w2 * (14175.0 / 98304.0));
   const double q = w * (3.0 / 8.0 - w2 * (315.0 / 3072.0));
@@ -45,6 +75,8 @@ double AiryRingMean(double r, double cutoff) {
   if (v < kAsymptoticJ1) return AiryIntensity(r, cutoff);
   return 1.0 / (kPi * kPi * kPi * cutoff * r * r * std::fabs(r));
 }
+
+double AiryRingMeanSmoothFrom(double cutoff) { return cutoff > 0.0 ? kAsymptoticJ1 / (kPi * cutoff) : 0.0; }
 
 namespace {
 

@@ -45,6 +45,8 @@ double AiryIntensity(double r, double cutoff);
 // The same averaged over its rings where they are many (v of 25 and more), 1 / (pi^3 c r^3):
 // a grid of cells wider than a ring sums it without the rings' aliasing.
 double AiryRingMean(double r, double cutoff);
+// The radius beyond which AiryRingMean is that smooth 1 / r^3; 0 with no cutoff.
+double AiryRingMeanSmoothFrom(double cutoff);
 
 // The radius of the Airy pattern's first dark ring, 1.22 / cutoff (the raster's unit);
 // 0 with no cutoff.

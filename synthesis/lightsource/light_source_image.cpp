@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <vector>
 
 #include "foundation/interfaces/progress.h"
 #include "foundation/numerics/vector.h"
@@ -101,23 +102,121 @@ void TFarLight::Scale(double factor) {
   }
 }
 
-double TFarLight::BringInto(Mem<float> &picture, int n, double pixel, double cutoff) const {
+namespace {
+
+// One light's pattern brought into an n x n picture of cell `pixel` (centre cell n/2, n/2
+// on the axis, y up the rows) by tiles of kFarTile << level cells: a tile whose nearest
+// point lies kFarTileDistance tile sides or more from the light, where the pattern's ring
+// mean is the smooth 1 / r^3, takes its corners' values (its cells are interpolated between
+// them later, for all lights at once); a nearer one is split in four, down to tiles of
+// kFarTile cells whose cells are summed one by one. The interpolation is then within
+// 3 / kFarTileDistance^2 of the mean (its second derivatives are 12 / r^5 at most), and a
+// light far from the picture costs a few tiles, not a pass over its cells.
+constexpr int kFarTile = 8;
+constexpr double kFarTileDistance = 24.0;
+
+struct TFarTiles {
+  Mem<float> *picture;
+  int n, centre;
+  double pixel, cutoff, smoothFrom;
+  std::vector<std::vector<double>> corners;  // per level, four per tile, row after row
+  std::vector<int> tiles;                    // per level, tiles along each side
+  double light = 0.0, y = 0.0, z = 0.0;      // the light (times a cell's area) and its place
   double added = 0.0;
-  const int centre = n / 2;
-  const double area = pixel * pixel;
-  for (std::size_t bin = 0; bin < light_.size(); ++bin) {
-    if (!(light_[bin] > 0.0)) continue;
-    const double y = y_[bin] / light_[bin], z = z_[bin] / light_[bin];
-    for (int row = 0; row < n; ++row) {
-      const double dy = (centre - row) * pixel - y;
-      for (int column = 0; column < n; ++column) {
-        const double value = light_[bin] * area * AiryRingMean(std::hypot(dy, (column - centre) * pixel - z), cutoff);
-        picture.data[static_cast<std::ptrdiff_t>(row) * n + column] += static_cast<float>(value);
+
+  double Mean(double row, double column) const {
+    return light * AiryRingMean(std::hypot((centre - row) * pixel - y, (column - centre) * pixel - z), cutoff);
+  }
+
+  void Visit(int level, int tr, int tc) {
+    const int size = kFarTile << level, row0 = tr * size, column0 = tc * size;
+    if (row0 >= n || column0 >= n) return;
+    const double side = size * pixel, top = (centre - row0) * pixel, left = (column0 - centre) * pixel;
+    const double dy = std::max({0.0, y - top, top - side - y}), dz = std::max({0.0, left - z, z - left - side});
+    const double nearest = std::hypot(dy, dz);
+    if (nearest >= kFarTileDistance * side && nearest >= smoothFrom) {
+      double *tile = corners[level].data() + (static_cast<std::size_t>(tr) * tiles[level] + tc) * 4;
+      tile[0] += Mean(row0, column0);
+      tile[1] += Mean(row0, column0 + size);
+      tile[2] += Mean(row0 + size, column0);
+      tile[3] += Mean(row0 + size, column0 + size);
+      return;
+    }
+    if (level > 0) {
+      for (int k = 0; k < 4; ++k) Visit(level - 1, 2 * tr + k / 2, 2 * tc + k % 2);
+      return;
+    }
+    for (int row = row0; row < std::min(n, row0 + size); ++row) {
+      float *cells = picture->data + static_cast<std::ptrdiff_t>(row) * n;
+      for (int column = column0; column < std::min(n, column0 + size); ++column) {
+        const double value = Mean(row, column);
+        cells[column] += static_cast<float>(value);
         added += value;
       }
     }
   }
-  return added;
+
+  // Every tile's cells between its corners.
+  void Interpolate() {
+    for (std::size_t level = 0; level < corners.size(); ++level) {
+      const int size = kFarTile << level;
+      for (int tr = 0; tr < tiles[level]; ++tr)
+        for (int tc = 0; tc < tiles[level]; ++tc) {
+          const double *tile = corners[level].data() + (static_cast<std::size_t>(tr) * tiles[level] + tc) * 4;
+          if (tile[0] == 0.0 && tile[1] == 0.0 && tile[2] == 0.0 && tile[3] == 0.0) continue;
+          for (int row = tr * size; row < std::min(n, (tr + 1) * size); ++row) {
+            const double v = static_cast<double>(row - tr * size) / size;
+            const double first = tile[0] + v * (tile[2] - tile[0]), last = tile[1] + v * (tile[3] - tile[1]);
+            float *cells = picture->data + static_cast<std::ptrdiff_t>(row) * n;
+            for (int column = tc * size; column < std::min(n, (tc + 1) * size); ++column) {
+              const double value = first + static_cast<double>(column - tc * size) / size * (last - first);
+              cells[column] += static_cast<float>(value);
+              added += value;
+            }
+          }
+        }
+    }
+  }
+};
+
+}  // namespace
+
+double TFarLight::BringInto(Mem<float> &picture, int n, double pixel, double cutoff) const {
+  if (n < 1 || light_.empty()) return 0.0;
+  TFarTiles work{&picture, n, n / 2, pixel, cutoff, AiryRingMeanSmoothFrom(cutoff), {}, {}};
+  int top = 0;
+  while ((kFarTile << top) < n) ++top;
+  try {
+    for (int level = 0; level <= top; ++level) {
+      const int size = kFarTile << level;
+      work.tiles.push_back((n + size - 1) / size);
+      work.corners.emplace_back(static_cast<std::size_t>(work.tiles.back()) * work.tiles.back() * 4, 0.0);
+    }
+  } catch (const std::bad_alloc &) {
+    // Without room for the corners every cell is summed: tiles of the whole picture's
+    // size split down to cells.
+    work.corners.clear();
+    work.tiles.clear();
+    top = -1;
+  }
+  for (std::size_t bin = 0; bin < light_.size(); ++bin) {
+    if (!(light_[bin] > 0.0)) continue;
+    work.light = light_[bin] * pixel * pixel;
+    work.y = y_[bin] / light_[bin];
+    work.z = z_[bin] / light_[bin];
+    if (top >= 0) {
+      work.Visit(top, 0, 0);
+      continue;
+    }
+    for (int row = 0; row < n; ++row)
+      for (int column = 0; column < n; ++column) {
+        const double value = work.Mean(row, column);
+        picture.data[static_cast<std::ptrdiff_t>(row) * n + column] += static_cast<float>(value);
+        work.added += value;
+      }
+  }
+  work.Interpolate();
+  return work.added;
 }
 
 TSourceImageResult TraceSourceImage(TLightSource &source, TOpticalSystem &system, double wavelength,
