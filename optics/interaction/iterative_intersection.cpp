@@ -12,6 +12,8 @@ constexpr double kImplicitResidual = 1e-10;  // |F| that counts as on the surfac
 constexpr double kAsphereStep = 1e-12;       // last Newton step (types 5, 9)
 constexpr double kTorusStep = 1e-6;          // last step in length units (types 7, 8)
 constexpr double kTorusRadiusCap = 1e6;
+// Radii this many times apart: the torus is traced as a sag over (y, z).
+constexpr double kTorusSagRatio = 1e3;
 constexpr double kRingRadiusCap = 1e7;
 constexpr double kRingSlopeFloor = 1e-12;
 constexpr double kRingStepCap = 1e5;
@@ -207,6 +209,52 @@ int IntersectFlatAcross(double r, bool acrossY, double p0[3], const double d[3],
   return 1;
 }
 
+// The same torus as a sag over (y, z), for radii far apart (or either beyond the quartic's
+// cap), where the quartic's terms cancel to their last digits: the x-y section's circle
+// x1 = c1 y^2 / (1 + sqrt(1 - c1^2 y^2)), revolved at R2 - x1 from the axis, adds
+// c z^2 / (1 + w) with c = c2 / (1 - c2 x1) and w = sqrt(1 - c^2 z^2); its slopes are
+// x1' / w and c z / w. Newton from the vertex plane; a ray beyond the vertex's half of the
+// torus, or past 0.99 of the smaller radius, is parked at `fallback` as the quartic's is.
+int IntersectTorusBySag(double r1, double r2, double p0[3], const double d[3], double normal[3]) {
+  const double c1 = 1.0 / r1, c2 = 1.0 / r2;
+  const double lim = 0.99 * std::min(std::fabs(r1), std::fabs(r2));
+  double slopeY = 0.0, slopeZ = 0.0;
+  // The ray's height above the surface at t, and the surface's slopes there; false off the
+  // vertex's half.
+  const auto rise = [&](double t, double &f) {
+    const double Y = p0[1] + t * d[1], Z = p0[2] + t * d[2];
+    const double a = 1.0 - c1 * c1 * Y * Y;
+    if (!(a > 0.0)) return false;
+    const double x1 = c1 * Y * Y / (1.0 + std::sqrt(a)), c = c2 / (1.0 - c2 * x1);
+    const double b = 1.0 - c * c * Z * Z;
+    if (!(b > 0.0) || !std::isfinite(c)) return false;
+    const double w = std::sqrt(b);
+    slopeY = c1 * Y / (std::sqrt(a) * w);
+    slopeZ = c * Z / w;
+    f = p0[0] + t * d[0] - x1 - c * Z * Z / (1.0 + w);
+    return std::isfinite(f);
+  };
+  bool ended = false;
+  double t = std::fabs(d[0]) >= kRayZero ? -p0[0] / d[0] : 0.0, f = 0.0;
+  for (int step = 0; step < kTorusStepLimit && std::fabs(d[0]) >= kRayZero && rise(t, f); ++step) {
+    const double slope = d[0] - slopeY * d[1] - slopeZ * d[2];
+    if (slope == 0.0 || !std::isfinite(slope)) break;
+    const double dt = -f / slope;
+    t += dt;
+    if (std::fabs(dt) < kTorusStep) {
+      ended = rise(t, f);  // the slopes where the ray meets the surface
+      break;
+    }
+  }
+  const double Y = p0[1] + t * d[1], Z = p0[2] + t * d[2];
+  if (!ended || !(Y * Y + Z * Z <= lim * lim) || !SetUnitNormal(-1.0, slopeY, slopeZ, normal)) {
+    p0[0] = SignOr(std::fabs(r1) <= std::fabs(r2) ? r1 : r2, 1.0) * lim;
+    return 0;
+  }
+  Advance(p0, d, t, p0);
+  return 1;
+}
+
 // Torus through the vertex: radius R1 in the x-y section, R2 in the x-z section (axis of
 // revolution parallel to y through x = R2). Solved in coordinates scaled by the larger radius.
 int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3],
@@ -215,6 +263,8 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
   double r2 = Coefficient(s, 1);
   if (r2 == 0.0) return IntersectFlatAcross(r1, true, p0, d, normal);
   if (r1 == 0.0) return IntersectFlatAcross(r2, false, p0, d, normal);
+  const double larger = std::max(std::fabs(r1), std::fabs(r2)), smaller = std::min(std::fabs(r1), std::fabs(r2));
+  if (larger > kTorusRadiusCap || larger >= kTorusSagRatio * smaller) return IntersectTorusBySag(r1, r2, p0, d, normal);
   if (r1 == 0.0 || std::fabs(r1) > kTorusRadiusCap) r1 = SignOr(r2, kTorusRadiusCap);
   if (r2 == 0.0 || std::fabs(r2) > kTorusRadiusCap) r2 = SignOr(r1, kTorusRadiusCap);
   if (r1 == r2) r2 = r1 + 1e-6;  // equal radii make the quartic's root double
@@ -243,18 +293,22 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
     t = (-p0[0] / d[0]) / scale;
   }
 
-  double gx = 0.0, gy = 0.0, gz = 0.0, Y = 0.0, Z = 0.0;
-  bool ended = false;
-  for (int step = 0; step < kTorusStepLimit; ++step) {
+  double gx = 0.0, gy = 0.0, gz = 0.0, Y = 0.0, Z = 0.0, f = 0.0;
+  // The quartic and its gradient at t.
+  const auto evaluate = [&]() {
     const double X = t * d[0] + p0[0] / scale - r2;
     Y = t * d[1] + p0[1] / scale;
     Z = t * d[2] + p0[2] / scale;
     const double rho = X * X + Z * Z;
     const double q = Y * Y + rho + d2 - r1 * r1;
-    const double f = q * q - 4.0 * d2 * rho;
+    f = q * q - 4.0 * d2 * rho;
     gx = (q - 2.0 * d2) * X;
     gy = q * Y;
     gz = (q - 2.0 * d2) * Z;
+  };
+  bool ended = false;
+  for (int step = 0; step < kTorusStepLimit; ++step) {
+    evaluate();
     const double slope = 4.0 * (d[0] * gx + d[1] * gy + d[2] * gz);
     if (slope == 0.0 || !std::isfinite(slope) || !std::isfinite(f)) {
       ended = std::isfinite(f);
@@ -263,6 +317,7 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
     const double dt = -f / slope;
     t += dt;
     if (std::fabs(dt * scale) < kTorusStep) {
+      evaluate();  // the normal where the ray meets the surface
       ended = true;
       break;
     }

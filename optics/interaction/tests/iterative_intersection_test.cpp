@@ -102,13 +102,56 @@ TEST(IterativeIntersection, TorusSectionsAreItsTwoCircles) {
     ASSERT_EQ(TraceSurfaceRay(toric, sagittal), kRayPassed);
     EXPECT_APPROX(sagittal.x, 80.0 - std::sqrt(6400.0 - h * h), kTorusTolerance);
   }
-  // A zero first radius becomes 1e6 with the sign of the second: sagittally still radius 80.
+  // A zero first radius is flat in that section: sagittally still radius 80.
   const double flatMeridian[] = {0.0, 80.0, 0.0};
   const TInteractionSurface cylindrical =
       WithCoefficients(OpenSurface(kSurfaceTor, 0.0, 1.0, 1.5), flatMeridian, 3);
   TCurrentRay sagittal = MakeRay(-3.0, 0.0, 20.0, 1.0, 0.0, 0.0);
   ASSERT_EQ(TraceSurfaceRay(cylindrical, sagittal), kRayPassed);
   EXPECT_APPROX(sagittal.x, 80.0 - std::sqrt(6400.0 - 400.0), kTorusTolerance);
+}
+
+// Radii far apart, the larger up to 3e8 or either way round: each hit lies on the torus
+// as its two circles define it (worked in long double) and the ray leaves it as Snell's law
+// says about the normal of that surface's slopes; a larger radius of 1e13 also traces as
+// the cylinder of the smaller one.
+TEST(IterativeIntersection, ATorusOfRadiiFarApartIsItsTwoCirclesToTheLastDigits) {
+  using Real = long double;
+  const auto sag = [](Real r1, Real r2, Real y, Real z) {
+    // x1 = r1 - sqrt(r1^2 - y^2), x = x1 + rho - sqrt(rho^2 - z^2), each without its
+    // cancellation.
+    const Real x1 = y * y / (r1 + (r1 < 0 ? -1 : 1) * std::sqrt(r1 * r1 - y * y)), rho = r2 - x1;
+    return x1 + z * z / (rho + (rho < 0 ? -1 : 1) * std::sqrt(rho * rho - z * z));
+  };
+  for (const double small : {50.0, -50.0, 0.5})
+    for (const double large : {2e3, 1e6, 1e7, -3e8, 1e13})
+      for (const bool swapped : {false, true}) {
+        const double r1 = swapped ? large : small, r2 = swapped ? small : large;
+        SCOPED_TRACE(testing::Message() << "R1 " << r1 << ", R2 " << r2);
+        const double coef[] = {r1, r2, 0.0};
+        const TInteractionSurface torus = WithCoefficients(OpenSurface(kSurfaceTor, r1, 1.0, 1.5), coef, 3);
+        const double scale = std::fabs(small) / 50.0;  // the rays' heights for the smaller radius
+        if (large == 1e13 && scale == 1.0) {
+          const double flat[] = {swapped ? 0.0 : r1, swapped ? r2 : 0.0, 0.0};
+          ExpectSameTrace(WithCoefficients(OpenSurface(kSurfaceTor, flat[0], 1.0, 1.5), flat, 3), torus, 1e-9, "cylinder");
+          continue;
+        }
+        for (const TRayCase &c : kRays) {
+          TCurrentRay ray = MakeRay(-6.0 * scale, c.y * scale, c.z * scale, 1.0, c.M, c.N);
+          const Real d[3] = {ray.L, ray.M, ray.N};
+          ASSERT_EQ(TraceSurfaceRay(torus, ray), kRayPassed) << "y " << c.y << ", z " << c.z;
+          EXPECT_NEAR(ray.x, static_cast<double>(sag(r1, r2, ray.y, ray.z)), 1e-10 * scale);
+          const Real h = 1e-5L * scale;
+          Real n[3] = {-1, (sag(r1, r2, ray.y + h, ray.z) - sag(r1, r2, ray.y - h, ray.z)) / (2 * h),
+                       (sag(r1, r2, ray.y, ray.z + h) - sag(r1, r2, ray.y, ray.z - h)) / (2 * h)};
+          const Real length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+          for (Real &v : n) v /= length;
+          const Real cosI = d[0] * n[0] + d[1] * n[1] + d[2] * n[2], mu = 1 / 1.5L;
+          const Real cosT = std::sqrt(1 - mu * mu * (1 - cosI * cosI)) * (cosI < 0 ? -1 : 1);
+          const double out[3] = {ray.L, ray.M, ray.N};
+          for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[k], static_cast<double>(mu * d[k] + (cosT - mu * cosI) * n[k]), 1e-9);
+        }
+      }
 }
 
 TEST(IterativeIntersection, TorusRejectsHitsNearItsRimAndParksTheRay) {
