@@ -112,12 +112,14 @@ TEST_F(EditorSessionTest, TheNewestSnapshotOfEveryFolderLeftIsOfferedAndNoneIsLo
   LeaveSnapshot("singlet.os", Scratch("Systems/Empty.os"), 2, now - std::chrono::hours(2), "tmp");
   LeaveSnapshot("cooke_triplet.os", Scratch("Systems/Older.os"), 5, now - std::chrono::hours(1), stem + "-older");
   LeaveSnapshot("double_gauss.os", Scratch("Systems/Newer.os"), 3, now, stem + "-newer");
+  WriteText(Scratch(stem + "-older/Undo5.par"), "[Common]\n");  // the optimization setup beside it
   answers_->QueueAnswer(IDYES);
   TOpticalEditor &editor = Open("");
   EXPECT_EQ(answers_->boxes.size(), 1u);
   EXPECT_EQ(editor.System().name, Scratch("Systems/Newer.os"));
   EXPECT_EQ(fs::path(TempDir()).filename().string(), stem + "-newer");
   EXPECT_TRUE(fs::exists(Scratch(stem + "-older/Undo5.os")) && fs::exists(Scratch("tmp/Undo2.os")));
+  EXPECT_TRUE(fs::exists(Scratch(stem + "-older/Undo5.par")));
   // The next start offers the older one first, then this folder's own; both declined, both go.
   DropEditor();
   SetTempDir(Scratch("tmp"));
@@ -125,6 +127,7 @@ TEST_F(EditorSessionTest, TheNewestSnapshotOfEveryFolderLeftIsOfferedAndNoneIsLo
   Open("");
   EXPECT_EQ(answers_->boxes.size(), 3u);
   EXPECT_FALSE(fs::exists(Scratch(stem + "-older/Undo5.os")));
+  EXPECT_FALSE(fs::exists(Scratch(stem + "-older/Undo5.par")));
 }
 
 // A snapshot the load cannot read is told, kept for the user, and the next one offered.
