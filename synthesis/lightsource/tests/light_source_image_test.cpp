@@ -484,6 +484,15 @@ TEST(FarLight, EveryCellGainsTheRingMeanOfEveryLightBeyondThePicture) {
       EXPECT_NEAR(told, gained, 1e-5 * gained);
       EXPECT_NEAR(told, sum, 0.006 * sum);
     };
+    const auto ringMeans = [&](double y, double z, double weight) {
+      std::vector<double> sums(expected.size());
+      for (int row = 0; row < n; ++row)
+        for (int column = 0; column < n; ++column) {
+          const double d = std::hypot((n / 2 - row) * pixel - y, (column - n / 2) * pixel - z);
+          sums[static_cast<std::size_t>(row) * n + column] = weight * pixel * pixel * AiryRingMean(d, cutoff);
+        }
+      return sums;
+    };
     for (int lights = 0; lights < 16;) {
       // Beyond the picture's edge by half a cell to four of its widths, on a random side.
       const double beyond = 0.5 * n * pixel + pixel * std::pow(8.0 * n, unit(random)) * 0.5;
@@ -498,12 +507,7 @@ TEST(FarLight, EveryCellGainsTheRingMeanOfEveryLightBeyondThePicture) {
       ASSERT_TRUE(one.Reserve(kFarLightBins, half));
       ASSERT_TRUE(one.Add(y, z, weight));
       ASSERT_TRUE(all.Add(y, z, weight));
-      std::vector<double> sums(expected.size());
-      for (int row = 0; row < n; ++row)
-        for (int column = 0; column < n; ++column) {
-          const double d = std::hypot((n / 2 - row) * pixel - y, (column - n / 2) * pixel - z);
-          sums[static_cast<std::size_t>(row) * n + column] = weight * pixel * pixel * AiryRingMean(d, cutoff);
-        }
+      const std::vector<double> sums = ringMeans(y, z, weight);
       Mem<float> alone(n, n);
       alone.Zero();
       check(alone, sums, one.BringInto(alone, n, pixel, cutoff));
@@ -512,6 +516,12 @@ TEST(FarLight, EveryCellGainsTheRingMeanOfEveryLightBeyondThePicture) {
     Mem<float> picture(n, n);
     picture.Zero();
     check(picture, expected, all.BringInto(picture, n, pixel, cutoff));
+    // A light fifty pictures away: the whole picture is one tile between its corners.
+    TFarLight distant;
+    ASSERT_TRUE(distant.Reserve(1, 100.0 * n * pixel));
+    ASSERT_TRUE(distant.Add(-40.0 * n * pixel, 30.0 * n * pixel, 1.0));
+    picture.Zero();
+    check(picture, ringMeans(-40.0 * n * pixel, 30.0 * n * pixel, 1.0), distant.BringInto(picture, n, pixel, cutoff));
   }
 }
 
