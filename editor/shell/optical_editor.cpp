@@ -6,6 +6,7 @@
 #include <iterator>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 #include "analysis/aberrations/show_easy_aberrations_dlg.h"
 #include "analysis/psf/show_psf.h"
@@ -492,13 +493,14 @@ void TOpticalEditor::PlaceFrame(const int position[4]) {
 
 bool TOpticalEditor::OfferSessionRestore() {
   // The newest snapshot of each folder a program of ours left (this one's own, and every
-  // other that no running program holds), offered newest first until one is taken. Another
-  // folder's ring goes once its snapshot was declined; one restored becomes this program's
-  // folder (its ring goes as this one's would), and the folder left keeps its snapshots for
-  // the next start.
+  // other that no running program holds), offered newest first until one is taken; one that
+  // cannot be read gives way to its folder's next newest. Another folder's ring goes once
+  // its snapshot was declined; one restored becomes this program's folder (its ring goes as
+  // this one's would), and the folder left keeps its snapshots for the next start.
   struct TOffer {
     std::string snapshot, folder;
     std::filesystem::file_time_type time;
+    std::vector<std::string> others;  // the folder's snapshots not yet offered
   };
   std::vector<TOffer> offers;
   std::vector<std::string> folders{TempDir()};
@@ -511,12 +513,16 @@ bool TOpticalEditor::OfferSessionRestore() {
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i) paths.emplace_back(files.data[i]);
     std::error_code error;
-    if (const std::string newest = NewestUndoFile(paths, system_.options.RingSize()); !newest.empty())
-      offers.push_back({newest, folder, std::filesystem::last_write_time(newest, error)});
+    if (const std::string newest = NewestUndoFile(paths, system_.options.RingSize()); !newest.empty()) {
+      std::erase(paths, newest);
+      offers.push_back({newest, folder, std::filesystem::last_write_time(newest, error), std::move(paths)});
+    }
   }
-  std::stable_sort(offers.begin(), offers.end(), [](const TOffer &a, const TOffer &b) { return a.time > b.time; });
+  const auto newer = [](const TOffer &a, const TOffer &b) { return a.time > b.time; };
+  std::stable_sort(offers.begin(), offers.end(), newer);
   const std::string home = TempDir();
-  for (const TOffer &offer : offers) {
+  for (std::size_t next = 0; next < offers.size(); ++next) {
+    const TOffer offer = offers[next];
     const bool own = offer.folder == home;
     const int answer = MessageBox(GetHandle(),
                                   "     The previous session was aborted.\n"
@@ -530,9 +536,17 @@ bool TOpticalEditor::OfferSessionRestore() {
     // The snapshot keeps the name of the system it was taken of. The file of that name holds
     // the user's last save: it changes only when the user saves the restored system.
     if (!TFileCommands::IsLoaded(files_.LoadSystem(offer.snapshot, kNameFromFile))) {
-      // The load told why; the snapshot stays where it was for the next start, and the next
-      // folder's is offered.
+      // The load told why; the snapshot stays where it was for the next start, and the
+      // folder's next newest is offered in its turn (this program's own ring goes once a
+      // system is opened: its earlier steps must not go untried with it).
       if (moved) MoveToTemporaryDirectory(home);
+      TOffer older{NewestUndoFile(offer.others, system_.options.RingSize()), offer.folder, {}, offer.others};
+      if (older.snapshot.empty()) continue;
+      std::error_code error;
+      older.time = std::filesystem::last_write_time(older.snapshot, error);
+      std::erase(older.others, older.snapshot);
+      offers.insert(std::upper_bound(offers.begin() + static_cast<std::ptrdiff_t>(next) + 1, offers.end(), older, newer),
+                    std::move(older));
       continue;
     }
     if (!own && !moved) RemoveUndoFiles(offer.folder);

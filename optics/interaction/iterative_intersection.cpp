@@ -14,6 +14,7 @@ constexpr double kTorusStep = 1e-6;          // last step in length units (types
 constexpr double kTorusRadiusCap = 1e6;
 // Radii this many times apart: the torus is traced as a sag over (y, z).
 constexpr double kTorusSagRatio = 1e3;
+constexpr int kTorusHalvings = 40;  // a Newton step on the sag is halved at most this often
 constexpr double kRingRadiusCap = 1e7;
 constexpr double kRingSlopeFloor = 1e-12;
 constexpr double kRingStepCap = 1e5;
@@ -213,8 +214,9 @@ int IntersectFlatAcross(double r, bool acrossY, double p0[3], const double d[3],
 // cap), where the quartic's terms cancel to their last digits: the x-y section's circle
 // x1 = c1 y^2 / (1 + sqrt(1 - c1^2 y^2)), revolved at R2 - x1 from the axis, adds
 // c z^2 / (1 + w) with c = c2 / (1 - c2 x1) and w = sqrt(1 - c^2 z^2); its slopes are
-// x1' / w and c z / w. Newton from the vertex plane; a ray beyond the vertex's half of the
-// torus, or past 0.99 of the smaller radius, is parked at `fallback` as the quartic's is.
+// x1' / w and c z / w. Newton from the cylinder of the smaller radius (else the vertex
+// plane); a ray beyond the vertex's half of the torus, or past 0.99 of the smaller radius,
+// is parked at `fallback` as the quartic's is.
 int IntersectTorusBySag(double r1, double r2, double p0[3], const double d[3], double normal[3]) {
   const double c1 = 1.0 / r1, c2 = 1.0 / r2;
   const double lim = 0.99 * std::min(std::fabs(r1), std::fabs(r2));
@@ -236,13 +238,26 @@ int IntersectTorusBySag(double r1, double r2, double p0[3], const double d[3], d
   };
   bool ended = false;
   double t = std::fabs(d[0]) >= kRayZero ? -p0[0] / d[0] : 0.0, f = 0.0;
-  for (int step = 0; step < kTorusStepLimit && std::fabs(d[0]) >= kRayZero && rise(t, f); ++step) {
+  // From the cylinder of the smaller radius, which the torus hugs: the vertex plane may lie
+  // beyond the vertex's half where a steep ray crosses it.
+  const int u = std::fabs(r1) <= std::fabs(r2) ? 1 : 2;
+  const double cu = u == 1 ? c1 : c2;
+  if (double onCylinder = 0.0;
+      NearerQuadricRoot(cu * (d[0] * d[0] + d[u] * d[u]), d[0] - cu * (p0[0] * d[0] + p0[u] * d[u]),
+                        cu * (p0[0] * p0[0] + p0[u] * p0[u]) - 2.0 * p0[0], p0[0], d[0], onCylinder))
+    t = onCylinder;
+  for (int step = 0; step < kTorusStepLimit && std::fabs(d[0]) >= kRayZero && (step > 0 || rise(t, f)); ++step) {
     const double slope = d[0] - slopeY * d[1] - slopeZ * d[2];
     if (slope == 0.0 || !std::isfinite(slope)) break;
-    const double dt = -f / slope;
+    double dt = -f / slope;
+    // A step off the vertex's half is shortened until it stays on it; f and the slopes are
+    // then those at t + dt, where the ray meets the surface at the last step.
+    int halvings = 0;
+    while (!rise(t + dt, f) && ++halvings < kTorusHalvings) dt *= 0.5;
+    if (halvings == kTorusHalvings) break;
     t += dt;
     if (std::fabs(dt) < kTorusStep) {
-      ended = rise(t, f);  // the slopes where the ray meets the surface
+      ended = true;
       break;
     }
   }

@@ -143,10 +143,16 @@ TEST_F(EditorSessionTest, ASnapshotThatCannotBeReadLeavesTheNextOneOffered) {
   // This program's own folder is private, as every folder it takes is.
   const std::string home = TempDir();
   fs::permissions(home, fs::perms::owner_all);
-  for (int answer : {IDYES, IDOK, IDYES}) answers_->QueueAnswer(answer);
+  // This program's own newest step was cut in half: the step before it is offered next.
+  LeaveSnapshot("double_gauss.os", Scratch("Systems/Cut.os"), 3, now - std::chrono::minutes(30));
+  const std::string cut = Scratch("tmp/Undo3.os"), text = ReadText(cut);
+  WriteText(cut, text.substr(0, text.size() / 2));
+  fs::last_write_time(cut, now - std::chrono::minutes(30));
+  for (int answer : {IDYES, IDOK, IDYES, IDOK, IDYES}) answers_->QueueAnswer(answer);
   TOpticalEditor &editor = Open("");
-  ASSERT_EQ(answers_->boxes.size(), 3u);
+  ASSERT_EQ(answers_->boxes.size(), 5u);
   EXPECT_NE(answers_->boxes[1].text.find(broken + "/Undo4.os"), std::string::npos) << answers_->boxes[1].text;
+  EXPECT_NE(answers_->boxes[3].text.find(cut), std::string::npos) << answers_->boxes[3].text;
   EXPECT_EQ(editor.System().name, Scratch("Systems/Kept.os"));
   EXPECT_GT(editor.System().SurfaceCount(), 2);
   EXPECT_EQ(TempDir(), home);

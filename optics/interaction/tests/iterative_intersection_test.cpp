@@ -151,6 +151,17 @@ TEST(IterativeIntersection, ATorusOfRadiiFarApartIsItsTwoCirclesToTheLastDigits)
           const double out[3] = {ray.L, ray.M, ray.N};
           for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[k], static_cast<double>(mu * d[k] + (cosT - mu * cosI) * n[k]), 1e-9);
         }
+        // A steep ray aimed at a point 0.8 of the smaller radius out, which crosses the vertex
+        // plane beyond that radius: it meets the torus at that point.
+        const double across = 0.8 * std::fabs(small), along = 0.1 * std::fabs(small), slope = small > 0.0 ? -0.8 : 0.8;
+        const double hit[3] = {static_cast<double>(sag(r1, r2, swapped ? along : across, swapped ? across : along)),
+                               swapped ? along : across, swapped ? across : along};
+        const double back = 30.0 * scale;
+        TCurrentRay steep = MakeRay(hit[0] - back, hit[1] - (swapped ? 0.0 : slope * back),
+                                    hit[2] - (swapped ? slope * back : 0.0), 1.0, swapped ? 0.0 : slope, swapped ? slope : 0.0);
+        ASSERT_EQ(TraceSurfaceRay(torus, steep), kRayPassed) << "steep";
+        EXPECT_NEAR(steep.y, hit[1], 1e-9 * scale);
+        EXPECT_NEAR(steep.z, hit[2], 1e-9 * scale);
       }
 }
 
