@@ -210,13 +210,26 @@ int IntersectFlatAcross(double r, bool acrossY, double p0[3], const double d[3],
   return 1;
 }
 
+// Whether (Y, Z) lies within 0.99 of the reach of each section of a torus through the vertex
+// (radius r1 in the x-y section, r2 in the x-z one, in any one unit): |Y| up to 0.99 |r1|,
+// and |Z| up to 0.99 of that point's distance r2 - x1 from the axis of revolution. A torus
+// long in one section (a cylindrical lens, say) keeps its length there.
+bool WithinTorusRim(double r1, double r2, double Y, double Z) {
+  const double reach = 0.99 * std::fabs(r1);
+  if (!(std::fabs(Y) <= reach)) return false;
+  const double x1 = Y * Y / (r1 + SignOr(r1, 1.0) * std::sqrt(r1 * r1 - Y * Y));
+  return std::fabs(Z) <= 0.99 * std::fabs(r2 - x1);
+}
+
 // The same torus as a sag over (y, z), for radii far apart (or either beyond the quartic's
-// cap), where the quartic's terms cancel to their last digits: the x-y section's circle
+// cap), where the quartic's terms cancel to their last digits, and for hits the quartic
+// finds beyond the smaller radius, where its roots may lie on the torus's far parts: the
+// x-y section's circle
 // x1 = c1 y^2 / (1 + sqrt(1 - c1^2 y^2)), revolved at R2 - x1 from the axis, adds
 // c z^2 / (1 + w) with c = c2 / (1 - c2 x1) and w = sqrt(1 - c^2 z^2); its slopes are
 // x1' / w and c z / w. Newton from the cylinder of the smaller radius (else the vertex
-// plane); a ray beyond the vertex's half of the torus, or past 0.99 of the smaller radius,
-// is parked at `fallback` as the quartic's is.
+// plane); a ray beyond the vertex's half of the torus, or past 0.99 of either section's
+// reach (WithinTorusRim), is parked at sign(R1) 0.99 min(|R1|, |R2|) as the quartic's was.
 int IntersectTorusBySag(double r1, double r2, double p0[3], const double d[3], double normal[3]) {
   const double c1 = 1.0 / r1, c2 = 1.0 / r2;
   const double lim = 0.99 * std::min(std::fabs(r1), std::fabs(r2));
@@ -262,8 +275,8 @@ int IntersectTorusBySag(double r1, double r2, double p0[3], const double d[3], d
     }
   }
   const double Y = p0[1] + t * d[1], Z = p0[2] + t * d[2];
-  if (!ended || !(Y * Y + Z * Z <= lim * lim) || !SetUnitNormal(-1.0, slopeY, slopeZ, normal)) {
-    p0[0] = SignOr(std::fabs(r1) <= std::fabs(r2) ? r1 : r2, 1.0) * lim;
+  if (!ended || !WithinTorusRim(r1, r2, Y, Z) || !SetUnitNormal(-1.0, slopeY, slopeZ, normal)) {
+    p0[0] = SignOr(r1, 1.0) * lim;
     return 0;
   }
   Advance(p0, d, t, p0);
@@ -287,7 +300,6 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
   r1 /= scale;
   r2 /= scale;
   const double lim = 0.99 * std::min(std::fabs(r1), std::fabs(r2));
-  const double fallback = SignOr(r1, 1.0) * lim * scale;
   const double d2 = (r2 - r1) * (r2 - r1);
 
   double t = 0.0;
@@ -338,8 +350,10 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
     }
   }
   if (!ended || !(Y * Y + Z * Z <= lim * lim)) {
-    p0[0] = fallback;
-    return 0;
+    // The quartic's roots beyond the smaller radius may lie on another part of the torus
+    // than the vertex's: there the sag, which has only that part, decides (and parks a ray
+    // it refuses at sign(R1) 0.99 min(|R1|, |R2|)).
+    return IntersectTorusBySag(s.R, Coefficient(s, 1), p0, d, normal);
   }
   return FinishTorusHit(gx, gy, gz, p0, d, t * scale, normal);
 }

@@ -165,14 +165,36 @@ TEST(IterativeIntersection, ATorusOfRadiiFarApartIsItsTwoCirclesToTheLastDigits)
       }
 }
 
+// A torus long in one section reaches as far there as its circle does, beyond its smaller
+// radius: 10 across and 500 or 1e4 along (either way round), met 20 or 400 out along.
+TEST(IterativeIntersection, ATorusLongInOneSectionIsMetAlongItsLength) {
+  for (const double along : {500.0, -500.0, 1e4})
+    for (const bool swapped : {false, true})
+      for (const double h : {20.0, 0.9 * std::min(std::fabs(along), 400.0)}) {
+        const double coef[] = {swapped ? along : 10.0, swapped ? 10.0 : along, 0.0};
+        const TInteractionSurface toric = WithCoefficients(OpenSurface(kSurfaceTor, coef[0], 1.0, 1.5), coef, 3);
+        TCurrentRay ray = MakeRay(-3.0, swapped ? h : 0.0, swapped ? 0.0 : h, 1.0, 0.0, 0.0);
+        ASSERT_EQ(TraceSurfaceRay(toric, ray), kRayPassed) << "along " << along << ", h " << h << ", swapped " << swapped;
+        EXPECT_NEAR(ray.x, along - (along < 0 ? -1 : 1) * std::sqrt(along * along - h * h), 1e-9 * std::fabs(along));
+      }
+  // At y = 100 on radii 500 and 100 the x-z circle reaches 100 - x1 = 89.9 from the axis
+  // (x1 = 500 - sqrt(500^2 - 100^2)): 0.995 of that is past the rim.
+  const double coef[] = {500.0, 100.0, 0.0};
+  const double reach = 100.0 - (500.0 - std::sqrt(500.0 * 500.0 - 100.0 * 100.0));
+  TCurrentRay ray = MakeRay(-3.0, 100.0, 0.995 * reach, 1.0, 0.0, 0.0);
+  EXPECT_EQ(TraceSurfaceRay(WithCoefficients(OpenSurface(kSurfaceTor, 500.0, 1.0, 1.5), coef, 3), ray), kRayStopped);
+}
+
 TEST(IterativeIntersection, TorusRejectsHitsNearItsRimAndParksTheRay) {
-  const double torus[] = {30.0, 60.0, 0.0};
-  const TInteractionSurface toric =
-      WithCoefficients(OpenSurface(kSurfaceTor, 30.0, 1.0, 1.5), torus, 3);
-  TCurrentRay ray = MakeRay(-3.0, 0.995 * 30.0, 0.0, 1.0, 0.0, 0.0);
-  EXPECT_EQ(TraceSurfaceRay(toric, ray), kRayStopped);
-  EXPECT_APPROX(ray.x, 0.99 * 30.0, kGeometryTolerance);  // the fallback x: 0.99 R_min
-  EXPECT_APPROX(ray.y, 0.995 * 30.0, kGeometryTolerance);
+  for (const double r1 : {30.0, -30.0}) {
+    const double torus[] = {r1, 60.0, 0.0};
+    const TInteractionSurface toric =
+        WithCoefficients(OpenSurface(kSurfaceTor, r1, 1.0, 1.5), torus, 3);
+    TCurrentRay ray = MakeRay(-3.0, 0.995 * 30.0, 0.0, 1.0, 0.0, 0.0);
+    EXPECT_EQ(TraceSurfaceRay(toric, ray), kRayStopped);
+    EXPECT_APPROX(ray.x, 0.99 * r1, kGeometryTolerance);  // the fallback x: sign(R1) 0.99 R_min
+    EXPECT_APPROX(ray.y, 0.995 * 30.0, kGeometryTolerance);
+  }
 }
 
 // Meridional circle of radius 20 centred at (20, 5), revolved about the x axis.
