@@ -292,9 +292,8 @@ int IntersectTorus(const TInteractionSurface &s, double p0[3], const double d[3]
   if (r2 == 0.0) return IntersectFlatAcross(r1, true, p0, d, normal);
   if (r1 == 0.0) return IntersectFlatAcross(r2, false, p0, d, normal);
   const double larger = std::max(std::fabs(r1), std::fabs(r2)), smaller = std::min(std::fabs(r1), std::fabs(r2));
+  // Radii beyond the cap or far apart go to the sag: the quartic below sees neither.
   if (larger > kTorusRadiusCap || larger >= kTorusSagRatio * smaller) return IntersectTorusBySag(r1, r2, p0, d, normal);
-  if (r1 == 0.0 || std::fabs(r1) > kTorusRadiusCap) r1 = SignOr(r2, kTorusRadiusCap);
-  if (r2 == 0.0 || std::fabs(r2) > kTorusRadiusCap) r2 = SignOr(r1, kTorusRadiusCap);
   if (r1 == r2) r2 = r1 + 1e-6;  // equal radii make the quartic's root double
   const double scale = std::max(std::fabs(r1), std::fabs(r2));
   r1 /= scale;

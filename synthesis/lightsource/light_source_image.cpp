@@ -146,6 +146,11 @@ struct TFarTiles {
       for (int k = 0; k < 4; ++k) Visit(level - 1, 2 * tr + k / 2, 2 * tc + k % 2);
       return;
     }
+    SumCells(row0, column0, size);
+  }
+
+  // The cells of the size x size tile at (row0, column0), each summed.
+  void SumCells(int row0, int column0, int size) {
     for (int row = row0; row < std::min(n, row0 + size); ++row) {
       float *cells = picture->data + static_cast<std::ptrdiff_t>(row) * n;
       for (int column = column0; column < std::min(n, column0 + size); ++column) {
@@ -193,8 +198,7 @@ double TFarLight::BringInto(Mem<float> &picture, int n, double pixel, double cut
       work.corners.emplace_back(static_cast<std::size_t>(work.tiles.back()) * work.tiles.back() * 4, 0.0);
     }
   } catch (const std::bad_alloc &) {
-    // Without room for the corners every cell is summed: tiles of the whole picture's
-    // size split down to cells.
+    // Without room for the corners every cell is summed.
     work.corners.clear();
     work.tiles.clear();
     top = -1;
@@ -204,16 +208,10 @@ double TFarLight::BringInto(Mem<float> &picture, int n, double pixel, double cut
     work.light = light_[bin] * pixel * pixel;
     work.y = y_[bin] / light_[bin];
     work.z = z_[bin] / light_[bin];
-    if (top >= 0) {
+    if (top >= 0)
       work.Visit(top, 0, 0);
-      continue;
-    }
-    for (int row = 0; row < n; ++row)
-      for (int column = 0; column < n; ++column) {
-        const double value = work.Mean(row, column);
-        picture.data[static_cast<std::ptrdiff_t>(row) * n + column] += static_cast<float>(value);
-        work.added += value;
-      }
+    else
+      work.SumCells(0, 0, n);
   }
   work.Interpolate();
   return work.added;
